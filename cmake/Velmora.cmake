@@ -1,0 +1,32 @@
+# One static library per source folder: every .cpp below DIR (recursively when RECURSE is given).
+# Folders with no sources yet produce an INTERFACE library so that dependants still link.
+function(velmora_library name dir)
+  cmake_parse_arguments(ARG "RECURSE" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  if(ARG_RECURSE)
+    file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.c)
+  else()
+    file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.c)
+  endif()
+  if(srcs)
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS} ${ARG_PRIVATE_DEPS})
+  endif()
+endfunction()
+
+# One GoogleTest executable per tested library: every .cpp below tests/DIR.
+function(velmora_test name dir)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${dir}/*.cpp)
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} velmora_testsupport GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "VELMORA_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+endfunction()

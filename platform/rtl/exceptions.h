@@ -1,0 +1,30 @@
+// The class library's exception classes that the program raises and catches by kind.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// Base of every exception the program raises itself; Message is UTF-8 text.
+class Exception : public std::runtime_error {
+ public:
+  explicit Exception(const std::string& message) : std::runtime_error(message) {}
+  std::string Message() const { return what(); }
+};
+
+class EConvertError : public Exception { using Exception::Exception; };
+class EInvalidOperation : public Exception { using Exception::Exception; };
+class EInvalidPointer : public Exception { using Exception::Exception; };
+class EOutOfMemory : public Exception { using Exception::Exception; };
+class EResNotFound : public Exception { using Exception::Exception; };
+class EListError : public Exception { using Exception::Exception; };
+
+// Streams.
+class EStreamError : public Exception { using Exception::Exception; };
+class EFCreateError : public EStreamError { using EStreamError::EStreamError; };
+class EFOpenError : public EStreamError { using EStreamError::EStreamError; };
+class EReadError : public EStreamError { using EStreamError::EStreamError; };
+class EWriteError : public EStreamError { using EStreamError::EStreamError; };
+
+// Files and operating-system calls.
+class EInOutError : public Exception { using Exception::Exception; };
+class EOSError : public Exception { using Exception::Exception; };

@@ -1,0 +1,220 @@
+#include "platform/rtl/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/rtl/guid.h"
+
+namespace {
+
+std::string Native(const WideString& name) { return WideToFileName(name); }
+
+bool StatOf(const WideString& name, struct stat& st) { return ::stat(Native(name).c_str(), &st) == 0; }
+
+char16_t Fold(char16_t c) {
+  if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 32);
+  return c;
+}
+
+}  // namespace
+
+bool FileExists(const WideString& name) {
+  struct stat st {};
+  return !name.empty() && StatOf(name, st) && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const WideString& name) {
+  struct stat st {};
+  return !name.empty() && StatOf(name, st) && S_ISDIR(st.st_mode);
+}
+
+bool DeleteFile(const WideString& name) { return ::unlink(Native(name).c_str()) == 0; }
+
+bool CreateDir(const WideString& name) { return ::mkdir(Native(name).c_str(), 0777) == 0; }
+
+bool RenameFile(const WideString& from, const WideString& to) {
+  return ::rename(Native(from).c_str(), Native(to).c_str()) == 0;
+}
+
+int64_t FileSizeOf(const WideString& name) {
+  struct stat st {};
+  return StatOf(name, st) ? static_cast<int64_t>(st.st_size) : -1;
+}
+
+bool CopyFile(const WideString& source, const WideString& target, bool failIfExists) {
+  const int in = ::open(Native(source).c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  struct stat st {};
+  if (::fstat(in, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(in);
+    return false;
+  }
+  // Write to a hidden sibling first, then move it into place, so a failed copy never leaves a
+  // truncated file under the target's name.
+  const auto guid = CreateGuidBytes();
+  char tag[16];
+  std::snprintf(tag, sizeof tag, "%02x%02x%02x%02x", guid[0], guid[1], guid[2], guid[3]);
+  const std::string dst = Native(target);
+  const size_t slash = dst.rfind('/');
+  const std::string tmp = (slash == std::string::npos ? std::string() : dst.substr(0, slash + 1)) + ".velmora-copy-" + tag;
+  const int out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 0777);
+  if (out < 0) {
+    ::close(in);
+    return false;
+  }
+  std::vector<char> buf(1 << 16);
+  bool ok = true;
+  for (;;) {
+    ssize_t n = ::read(in, buf.data(), buf.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) { ok = false; break; }
+    if (n == 0) break;
+    for (ssize_t off = 0; off < n;) {
+      const ssize_t w = ::write(out, buf.data() + off, static_cast<size_t>(n - off));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) { ok = false; break; }
+      off += w;
+    }
+    if (!ok) break;
+  }
+  ::close(in);
+  if (::close(out) != 0) ok = false;
+  if (ok) {
+    if (failIfExists) {
+      // link() refuses an existing name atomically, so a file that appeared meanwhile survives.
+      ok = ::link(tmp.c_str(), dst.c_str()) == 0;
+    } else {
+      ok = ::rename(tmp.c_str(), dst.c_str()) == 0;
+    }
+  }
+  ::unlink(tmp.c_str());
+  return ok;
+}
+
+WideString GetTempDir() {
+  const char* t = std::getenv("TMPDIR");
+  std::string dir = (t && *t) ? t : "/tmp";
+  if (dir.back() != '/') dir += '/';
+  return FileNameToWide(dir);
+}
+
+WideString GetExecutablePath() {
+  std::vector<char> buf(PATH_MAX + 1);
+  const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+  if (n <= 0) return {};
+  return FileNameToWide(std::string(buf.data(), static_cast<size_t>(n)));
+}
+
+WideString GetExecutableDir() { return ExtractFilePath(GetExecutablePath()); }
+
+WideString GetCurrentDir() {
+  std::vector<char> buf(PATH_MAX + 1);
+  if (!::getcwd(buf.data(), buf.size())) return {};
+  return FileNameToWide(buf.data());
+}
+
+WideString ExtractFilePath(const WideString& path) {
+  const size_t p = path.rfind(u'/');
+  return p == WideString::npos ? WideString() : path.substr(0, p + 1);
+}
+
+WideString ExtractFileName(const WideString& path) {
+  const size_t p = path.rfind(u'/');
+  return p == WideString::npos ? path : path.substr(p + 1);
+}
+
+WideString ExtractFileExt(const WideString& path) {
+  const WideString name = ExtractFileName(path);
+  const size_t p = name.rfind(u'.');
+  return p == WideString::npos ? WideString() : name.substr(p);
+}
+
+WideString ChangeFileExt(const WideString& path, const WideString& ext) {
+  const size_t slash = path.rfind(u'/');
+  const size_t dot = path.rfind(u'.');
+  if (dot == WideString::npos || (slash != WideString::npos && dot < slash)) return path + ext;
+  return path.substr(0, dot) + ext;
+}
+
+WideString IncludeTrailingPathDelimiter(const WideString& path) {
+  return (!path.empty() && path.back() == u'/') ? path : path + u"/";
+}
+
+WideString ExcludeTrailingPathDelimiter(const WideString& path) {
+  WideString p = path;
+  while (p.size() > 1 && p.back() == u'/') p.pop_back();
+  return p;
+}
+
+WideString ExpandFileName(const WideString& path) {
+  WideString full = (!path.empty() && path[0] == u'/') ? path : IncludeTrailingPathDelimiter(GetCurrentDir()) + path;
+  std::vector<WideString> parts;
+  size_t i = 0;
+  while (i <= full.size()) {
+    size_t j = full.find(u'/', i);
+    if (j == WideString::npos) j = full.size();
+    WideString part = full.substr(i, j - i);
+    if (part == u"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != u".") {
+      parts.push_back(part);
+    }
+    i = j + 1;
+  }
+  WideString out;
+  for (const auto& p : parts) out += u"/" + p;
+  if (out.empty()) out = u"/";
+  if (full.size() > 1 && full.back() == u'/' && out != u"/") out += u'/';
+  return out;
+}
+
+bool ListDirectory(const WideString& dir, std::vector<TSearchRec>& entries) {
+  const std::string native = Native(dir.empty() ? WideString(u".") : dir);
+  DIR* d = ::opendir(native.c_str());
+  if (!d) return false;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    TSearchRec rec;
+    rec.Name = FileNameToWide(name);
+    const std::string full = native + (native.back() == '/' ? "" : "/") + name;
+    struct stat lst {}, st {};
+    if (::lstat(full.c_str(), &lst) == 0) rec.IsSymLink = S_ISLNK(lst.st_mode);
+    if (::stat(full.c_str(), &st) == 0) {
+      rec.IsDirectory = S_ISDIR(st.st_mode);
+      rec.Size = static_cast<int64_t>(st.st_size);
+    }
+    entries.push_back(std::move(rec));
+  }
+  ::closedir(d);
+  return true;
+}
+
+bool MatchesMask(const WideString& name, const WideString& mask, bool caseInsensitive) {
+  // Iterative wildcard match with single backtracking point: linear in practice, never exponential.
+  size_t n = 0, m = 0, starM = WideString::npos, starN = 0;
+  auto eq = [&](char16_t a, char16_t b) { return caseInsensitive ? Fold(a) == Fold(b) : a == b; };
+  while (n < name.size()) {
+    if (m < mask.size() && (mask[m] == u'?' || (mask[m] != u'*' && eq(mask[m], name[n])))) {
+      ++n; ++m;
+    } else if (m < mask.size() && mask[m] == u'*') {
+      starM = m++;
+      starN = n;
+    } else if (starM != WideString::npos) {
+      m = starM + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == u'*') ++m;
+  return m == mask.size();
+}

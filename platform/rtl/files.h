@@ -1,0 +1,50 @@
+// Files, folders and path names. The folder separator is "/" (the original's "\" and ":").
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/rtl/strings.h"
+
+bool FileExists(const WideString& name);       // exists and is not a folder
+bool DirectoryExists(const WideString& name);
+bool DeleteFile(const WideString& name);        // true when the file was removed
+bool CreateDir(const WideString& name);         // one level; false when it fails or exists
+bool RenameFile(const WideString& from, const WideString& to);
+// Copies a file; with failIfExists an existing target is left alone and false is returned.
+// The target is never left half-written under its own name.
+bool CopyFile(const WideString& source, const WideString& target, bool failIfExists);
+int64_t FileSizeOf(const WideString& name);     // -1 when it cannot be read
+
+// The temporary folder with a trailing "/" ($TMPDIR, else /tmp/).
+WideString GetTempDir();
+// The running executable's full path and its folder (with a trailing "/").
+WideString GetExecutablePath();
+WideString GetExecutableDir();
+// The current working folder (no trailing "/").
+WideString GetCurrentDir();
+
+// Path pieces, on "/" only.
+WideString ExtractFilePath(const WideString& path);   // up to and including the last "/"
+WideString ExtractFileName(const WideString& path);   // after the last "/"
+WideString ExtractFileExt(const WideString& path);    // from the last "." of the name, or empty
+WideString ChangeFileExt(const WideString& path, const WideString& ext);
+WideString IncludeTrailingPathDelimiter(const WideString& path);
+WideString ExcludeTrailingPathDelimiter(const WideString& path);
+WideString ExpandFileName(const WideString& path);    // absolute, "." and ".." folded
+
+// One directory entry as the file search returns it.
+struct TSearchRec {
+  WideString Name;          // the entry's name, without its folder
+  bool IsDirectory = false;
+  bool IsSymLink = false;
+  int64_t Size = 0;
+};
+
+// The entries of one folder ("." and ".." left out), in the order the file system gives them.
+// Returns false when the folder cannot be read.
+bool ListDirectory(const WideString& dir, std::vector<TSearchRec>& entries);
+
+// Wildcard match of a name against a mask with "*" and "?".
+bool MatchesMask(const WideString& name, const WideString& mask, bool caseInsensitive);

@@ -1,0 +1,62 @@
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace testsupport {
+
+std::string SourceDir() { return VELMORA_SOURCE_DIR; }
+std::string BinaryDir() { return VELMORA_BINARY_DIR; }
+std::string DataPath(std::string_view relative) { return SourceDir() + "/tests/data/" + std::string(relative); }
+
+TempDir::TempDir() {
+  const std::string base = BinaryDir() + "/test-tmp";
+  std::filesystem::create_directories(base);
+  std::string tmpl = base + "/t-XXXXXX";
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+bool HaveTool(std::string_view name) {
+  return Run("command -v " + std::string(name) + " >/dev/null 2>&1") == 0;
+}
+
+int Run(const std::string& command, std::string* out) {
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return -1;
+  std::array<char, 4096> buf;
+  std::string text;
+  size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) text.append(buf.data(), n);
+  const int status = pclose(p);
+  if (out) *out = text;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace testsupport

@@ -1,0 +1,43 @@
+// Helpers shared by the test programs.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace testsupport {
+
+// The project's source folder and build folder (absolute, no trailing "/").
+std::string SourceDir();
+std::string BinaryDir();
+// A fixture below tests/data.
+std::string DataPath(std::string_view relative);
+
+// A fresh folder below the build's temporary area, removed with the object.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string File(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+ private:
+  std::string path_;
+};
+
+// True when an external program is on PATH (for oracles: pdftoppm, qpdf, tiffcp, convert...).
+bool HaveTool(std::string_view name);
+// Runs a shell command; returns its exit status, with its standard output in *out when given.
+int Run(const std::string& command, std::string* out = nullptr);
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, std::string_view bytes);
+
+}  // namespace testsupport
+
+// Skips the current test when a tool is missing, naming it.
+#define REQUIRE_TOOL(name)                                             \
+  do {                                                                 \
+    if (!::testsupport::HaveTool(name)) GTEST_SKIP() << "needs " name; \
+  } while (0)

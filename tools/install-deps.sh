@@ -1,0 +1,22 @@
+#!/bin/sh
+# Installs every Debian package the build, the tests and the sample run need.
+# Safe to run again; uses sudo only when not already root.
+set -e
+SUDO=""
+[ "$(id -u)" = 0 ] || SUDO="sudo"
+PKGS="build-essential cmake ninja-build pkg-config git
+  zlib1g-dev libjpeg62-turbo-dev libopenjp2-7-dev libcairo2-dev libpng-dev libtiff-dev libgif-dev
+  libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxtst-dev libxml2-dev
+  poppler-data fonts-urw-base35 fonts-liberation2 fonts-dejavu-core
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb x11-apps xclip xdotool python3 python3-pil imagemagick libtiff-tools netpbm qpdf poppler-utils
+  clang libclang-rt-14-dev"
+missing=""
+for p in $PKGS; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends $missing
+fi
