@@ -1,0 +1,24 @@
+// Reading BMP files and bare DIBs (header, colour table, bits) from untrusted bytes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "platform/gdi/dib.h"
+
+// A whole BMP file: BITMAPFILEHEADER then a DIB. Accepts core (OS/2 1.x), OS/2 2.x without its
+// own compressions, BITMAPINFOHEADER, V4 and V5 headers; 1, 4, 8, 16, 24 and 32 bits; BI_RGB,
+// BI_RLE8, BI_RLE4, BI_BITFIELDS and BI_ALPHABITFIELDS; rows bottom-up or top-down.
+// Raises EInvalidGraphic for anything malformed and EOutOfMemory for images over 2^28 pixels.
+std::shared_ptr<GdiBitmap> ReadBmpFile(std::span<const uint8_t> data);
+
+struct DibImage {
+  std::shared_ptr<GdiBitmap> image;
+  std::shared_ptr<GdiBitmap> mask;  // icons only: the 1-bit AND mask (1 = transparent)
+};
+
+// A DIB without file header. `bitsOffset` is the offset of the pixels from the start of `dib`,
+// or -1 when they follow the colour table. With `iconImage` the header's height covers the
+// image and its AND mask stacked, as in icon resources.
+DibImage ReadDib(std::span<const uint8_t> dib, int64_t bitsOffset, bool iconImage);

@@ -1,0 +1,60 @@
+#include "platform/gdi/bmp_writer.h"
+
+namespace {
+
+void Put16(std::string& s, uint32_t v) {
+  s.push_back(char(v & 0xFF));
+  s.push_back(char((v >> 8) & 0xFF));
+}
+void Put32(std::string& s, uint32_t v) {
+  Put16(s, v & 0xFFFF);
+  Put16(s, v >> 16);
+}
+
+}  // namespace
+
+void WriteBmp(const GdiBitmap& bmp, TStream& stream) {
+  const int bpp = bmp.BitsPerPixel();
+  const bool masks = bpp == 16 && bmp.Is565();
+  const uint32_t tableEntries = bpp <= 8 ? uint32_t(bmp.Colors().size()) : 0;
+  const uint32_t extra = masks ? 12 : tableEntries * 4;
+  const uint64_t imageSize = uint64_t(bmp.Stride()) * uint64_t(bmp.Height());
+  const uint32_t offBits = 14 + 40 + extra;
+  std::string s;
+  s += "BM";
+  Put32(s, uint32_t(offBits + imageSize));  // wraps only past 4 GiB, which the size cap rules out
+  Put32(s, 0);
+  Put32(s, offBits);
+  Put32(s, 40);
+  Put32(s, uint32_t(bmp.Width()));
+  Put32(s, uint32_t(bmp.Height()));
+  Put16(s, 1);
+  Put16(s, uint32_t(bpp));
+  Put32(s, masks ? BI_BITFIELDS : BI_RGB);
+  Put32(s, uint32_t(imageSize));
+  Put32(s, uint32_t(bmp.xPelsPerMeter));
+  Put32(s, uint32_t(bmp.yPelsPerMeter));
+  Put32(s, tableEntries);
+  Put32(s, 0);
+  if (masks) {
+    Put32(s, 0xF800);
+    Put32(s, 0x07E0);
+    Put32(s, 0x001F);
+  }
+  for (uint32_t i = 0; i < tableEntries; ++i) {
+    const RGBQUAD& q = bmp.Colors()[i];
+    s.push_back(char(q.rgbBlue));
+    s.push_back(char(q.rgbGreen));
+    s.push_back(char(q.rgbRed));
+    s.push_back(0);
+  }
+  stream.WriteString(s);
+  // Rows go straight from the bitmap to the stream: no second full-size copy.
+  for (int32_t y = bmp.Height() - 1; y >= 0; --y) stream.WriteBuffer(bmp.Row(y), bmp.Stride());
+}
+
+std::string EncodeBmp(const GdiBitmap& bitmap) {
+  TMemoryStream m;
+  WriteBmp(bitmap, m);
+  return m.DataString();
+}

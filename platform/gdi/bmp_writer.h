@@ -1,0 +1,12 @@
+// Writing a bitmap as a BMP file: BITMAPFILEHEADER, a 40-byte BITMAPINFOHEADER (so the
+// pixels-per-metre fields sit at file offsets 38 and 42), the colour table of the indexed
+// depths (or the three masks of 5-6-5), then the rows bottom-up.
+#pragma once
+
+#include <string>
+
+#include "platform/gdi/dib.h"
+#include "platform/rtl/streams.h"
+
+void WriteBmp(const GdiBitmap& bitmap, TStream& stream);
+std::string EncodeBmp(const GdiBitmap& bitmap);

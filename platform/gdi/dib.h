@@ -1,0 +1,94 @@
+// The pixel store behind every bitmap: a device-independent bitmap of 1, 4, 8, 16 (5-5-5 or
+// 5-6-5), 24 or 32 bits per pixel, rows padded to four bytes and kept top row first, with a
+// colour table for the indexed depths. GDI bitmaps (HBITMAP) and TBitmap share this object.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/gdi/gdi_object.h"
+#include "platform/gdi/gdi_types.h"
+
+// An allocation of more pixels than this is refused.
+inline constexpr int64_t kMaxBitmapPixels = int64_t(1) << 28;
+
+// Bytes per row of a DIB: bits rounded up to a multiple of 32. Computed in 64 bits.
+constexpr int64_t DibStride(int64_t width, int bitsPerPixel) {
+  return ((width * bitsPerPixel + 31) / 32) * 4;
+}
+
+// Raises EOutOfMemory when width x height is negative or above kMaxBitmapPixels.
+void CheckBitmapSize(int64_t width, int64_t height);
+
+class GdiBitmap : public GdiObject {
+ public:
+  // bitsPerPixel 1, 4, 8, 16, 24 or 32; for 16 `rgb565` picks 5-6-5 over 5-5-5.
+  GdiBitmap() = default;
+  GdiBitmap(int32_t width, int32_t height, int bitsPerPixel, bool rgb565 = false);
+  uint32_t ObjectType() const override { return OBJ_BITMAP; }
+
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  int BitsPerPixel() const { return bpp_; }
+  bool Is565() const { return rgb565_; }
+  int64_t Stride() const { return stride_; }
+  bool Empty() const { return width_ == 0 || height_ == 0; }
+
+  // Row y (0 = top). The caller keeps y within [0, Height).
+  uint8_t* Row(int32_t y) { return pixels_.data() + stride_ * y; }
+  const uint8_t* Row(int32_t y) const { return pixels_.data() + stride_ * y; }
+  std::span<uint8_t> Bits() { return pixels_; }
+  std::span<const uint8_t> Bits() const { return pixels_; }
+
+  // The colour table of the indexed depths (up to 2^bpp entries; empty for the others).
+  std::vector<RGBQUAD>& Colors() { return colors_; }
+  const std::vector<RGBQUAD>& Colors() const { return colors_; }
+  void SetColors(std::span<const RGBQUAD> colors);  // changes the table, not the indices
+
+  // Reallocates without keeping pixels: all bytes 0, default colour table for the depth.
+  void Reset(int32_t width, int32_t height, int bitsPerPixel, bool rgb565 = false);
+  // New size keeping what overlaps; the new area is filled with `fill`.
+  void Resize(int32_t width, int32_t height, COLORREF fill);
+  // New depth converting every pixel (indexed targets map to the nearest table entry).
+  void Convert(int bitsPerPixel, bool rgb565 = false);
+  void CopyFrom(const GdiBitmap& other);
+  // Takes the other's pixels and table; this object keeps its identity (and handle).
+  void TakeFrom(GdiBitmap& other);
+
+  // Raw pixel values: palette index, packed 16-bit value, or 0x00RRGGBB (plus alpha in the top
+  // byte for 32 bits). Callers keep (x, y) inside the bitmap.
+  uint32_t GetRaw(int32_t x, int32_t y) const;
+  void SetRaw(int32_t x, int32_t y, uint32_t value);
+  // Raw values and colours of this bitmap's format.
+  COLORREF RawToColor(uint32_t raw) const;
+  uint32_t ColorToRaw(COLORREF color) const;
+  COLORREF GetColor(int32_t x, int32_t y) const { return RawToColor(GetRaw(x, y)); }
+  void SetColor(int32_t x, int32_t y, COLORREF c) { SetRaw(x, y, ColorToRaw(c)); }
+  // Sets every pixel.
+  void Fill(COLORREF color);
+
+  // The nearest entry of the colour table (first of equals).
+  uint32_t NearestIndex(COLORREF color) const;
+
+  // The raw value's significant bits (1, 4, 8, 16, 24 or 32 wide).
+  uint32_t RawMask() const;
+
+  // Resolution as read from or written to a BMP file (pixels per metre; 0 when unknown).
+  int32_t xPelsPerMeter = 0, yPelsPerMeter = 0;
+
+ private:
+  int32_t width_ = 0, height_ = 0;
+  int bpp_ = 32;
+  bool rgb565_ = false;
+  int64_t stride_ = 0;
+  std::vector<uint8_t> pixels_;
+  std::vector<RGBQUAD> colors_;
+  mutable std::unordered_map<uint32_t, uint8_t> nearestCache_;
+};
+
+// The colour table a new bitmap of an indexed depth gets: black and white for 1 bit, the
+// sixteen standard colours for 4 bits, and for 8 bits those sixteen, a 6 x 6 x 6 colour cube
+// and a grey ramp.
+std::vector<RGBQUAD> DefaultColorTable(int bitsPerPixel);
