@@ -1,0 +1,152 @@
+#include "pdf/core/objects/pdf_dictionary.h"
+
+#include "pdf/core/objects/object_import.h"
+#include "pdf/core/objects/pdf_array.h"
+#include "pdf/core/objects/pdf_scalars.h"
+#include "pdf/core/objects/pdf_structure.h"
+
+namespace {
+
+constexpr std::string_view kCommonKeyList =
+    "[MediaBox][Length][CropBox][Type][Subtype][Name][Pages][Page][Parent][Font][Contents][BaseFont][PDF]"
+    "[Text][ImageB][ImageC][ImageI][Resources][ProcSet][ExtGState][Type1][TrueType][WinAnsiEncoding]"
+    "[Filter][FlateDecode][Annot][URI][Goto][XYZ][iBRL][TalvoPDF]";
+
+TPDFObject* ResolveIfReference(TPDFObject* value) {
+  if (auto* ref = PDFCast<TPDFIndRef>(value)) return ref->Resolve();
+  return value;
+}
+
+}  // namespace
+
+bool IsCommonKey(std::string_view key) {
+  std::string bracketed;
+  bracketed.reserve(key.size() + 2);
+  bracketed += '[';
+  bracketed += key;
+  bracketed += ']';
+  return kCommonKeyList.find(bracketed) != std::string_view::npos;
+}
+
+void TPDFDictionary::SetValue(std::string_view key, TPDFObject* value) {
+  if (value == this) return;
+  SetPair(Owner()->GetKeyName(key), value);
+}
+
+void TPDFDictionary::SetPair(TPDFName* key, TPDFObject* value) {
+  if (key == nullptr) return;
+  const int i = IndexOfKey(key->Name());
+  if (i >= 0) pairs_[static_cast<size_t>(i)] = {key, value};
+  else pairs_.emplace_back(key, value);
+}
+
+int TPDFDictionary::IndexOfKey(std::string_view key) const {
+  for (size_t i = 0; i < pairs_.size(); ++i)
+    if (pairs_[i].first != nullptr && pairs_[i].first->Name() == key) return static_cast<int>(i);
+  return -1;
+}
+
+TPDFObject* TPDFDictionary::GetValue(std::string_view key, bool resolve) const {
+  const int i = IndexOfKey(key);
+  if (i < 0) return nullptr;
+  TPDFObject* value = pairs_[static_cast<size_t>(i)].second;
+  return resolve ? ResolveIfReference(value) : value;
+}
+
+int TPDFDictionary::GetInteger(std::string_view key, int def) const {
+  const auto* number = PDFCast<TPDFNumeric>(GetValue(key, true));
+  return number != nullptr ? number->AsInteger() : def;
+}
+
+std::string TPDFDictionary::GetType() const {
+  const auto* name = PDFCast<TPDFName>(GetValue("Type"));
+  return name != nullptr ? name->Name() : std::string();
+}
+
+std::string TPDFDictionary::GetValueText(std::string_view key) const {
+  const TPDFObject* value = GetValue(key, true);
+  if (const auto* name = PDFCast<TPDFName>(value)) return name->Name();
+  if (const auto* string = PDFCast<TPDFString>(value)) return string->Value();
+  if (const auto* array = PDFCast<TPDFArray>(value)) return array->ToString();
+  return std::string();
+}
+
+TPDFDictionary::TPair TPDFDictionary::GetPair(int index) const {
+  if (index < 0 || index >= Count()) return {nullptr, nullptr};
+  return pairs_[static_cast<size_t>(index)];
+}
+
+void TPDFDictionary::RemoveKey(std::string_view key) {
+  const int i = IndexOfKey(key);
+  if (i >= 0) pairs_.erase(pairs_.begin() + i);
+}
+
+void TPDFDictionary::DeleteKey(std::string_view key) {
+  const int i = IndexOfKey(key);
+  if (i < 0) return;
+  auto [name, value] = pairs_[static_cast<size_t>(i)];
+  if (value != nullptr && (value->Kind() == kPDFKindDictionary || value->Kind() == kPDFKindArray)) value->Release();
+  if (!IsCommonKey(key)) Owner()->ReleaseObject(name);
+  RemoveKey(key);
+}
+
+bool TPDFDictionary::ImportFrom(const TPDFDictionary* source) {
+  if (source == nullptr) return false;
+  if (source == this) return true;
+  if (source->Owner() != Owner()) {
+    TPDFObject* copy = ImportObject(*Owner(), *source);
+    auto* dict = PDFCast<TPDFDictionary>(copy);
+    if (dict == nullptr) return false;
+    source = dict;
+  }
+  pairs_ = source->pairs_;
+  return true;
+}
+
+void TPDFDictionary::Release() {
+  if (Busy()) return;
+  {
+    BusyGuard guard(*this);
+    // The pairs still hold their objects, so these requests free nothing they hold; the store
+    // keeps them until it is cleared.
+    for (const auto& [key, value] : pairs_) {
+      if (key != nullptr) key->Release();
+      if (value != nullptr) value->Release();
+    }
+  }
+  Owner()->ReleaseObject(this);  // may free this object: nothing may follow
+}
+
+void TPDFDictionary::Renumber(int delta) {
+  if (Busy()) return;
+  BusyGuard guard(*this);
+  for (const auto& pair : pairs_)
+    if (pair.second != nullptr) pair.second->Renumber(delta);
+}
+
+bool TPDFDictionary::References(const TPDFObject* obj) const {
+  for (const auto& [key, value] : pairs_)
+    if (key == obj || value == obj) return true;
+  return false;
+}
+
+void TPDFDictionary::Write(std::string& out, int depth) const {
+  const size_t n = pairs_.size();
+  const bool lines = n > 1 || Owner()->MultiLine;
+  out += "<<";
+  out += lines ? '\n' : ' ';
+  for (const auto& [key, value] : pairs_) {
+    const size_t mark = out.size();
+    try {
+      WriteChild(key, out, depth);
+      out += ' ';
+      WriteChild(value, out, depth);
+      if (lines && out.back() != '\n') out += '\n';
+    } catch (const std::exception&) {
+      out.resize(mark);
+      out += "% bug \n";
+    }
+  }
+  if (n == 1 && !Owner()->MultiLine) out += ' ';
+  out += ">>\n";
+}

@@ -1,0 +1,47 @@
+// A PDF stream: a dictionary (a separate object of the same store) and the stored, still
+// encoded bytes.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "pdf/core/objects/pdf_object.h"
+
+class TPDFDictionary;
+
+class TPDFStream : public TPDFObject {
+ public:
+  static constexpr char kKind = kPDFKindStream;
+
+  TPDFDictionary* Dictionary() const { return dictionary_; }
+  const std::string& Data() const { return data_; }
+  // Stores data as is and sets "Length" to its byte count (a numeric Length is updated in
+  // place, anything else is replaced by a new number).
+  void SetData(std::string_view data);
+  // With doCompress the data is deflated and "Filter" becomes /FlateDecode; otherwise the data
+  // is stored as given and "Filter" is removed.
+  void Compress(std::string_view data, bool doCompress);
+  // The data decoded through the dictionary's filter chain; the stream is not changed.
+  bool Decode(std::string& out) const;
+
+  // A caller's integer carried with the stream (0 at creation).
+  int Tag() const { return tag_; }
+  void SetTag(int tag) { tag_ = tag; }
+
+  void Release() override;
+  void Renumber(int delta) override;
+  // True for the stream's own dictionary and for whatever that dictionary holds.
+  bool References(const TPDFObject* obj) const override;
+
+ protected:
+  // dictionary, "stream", LF, data, LF, "endstream"
+  void Write(std::string& out, int depth) const override;
+
+ private:
+  friend class TPDFStructure;
+  explicit TPDFStream(TPDFStructure* owner);
+
+  TPDFDictionary* dictionary_;
+  std::string data_;
+  int tag_ = 0;
+};
