@@ -83,6 +83,14 @@ class TPDFStructure {
   // OnMakeIndirect for obj; false (numbers untouched) when no handler is installed.
   bool MakeIndirect(TPDFObject* obj, int& objNum, int& gen);
 
+  // The first object of text, made in this store; never nullptr (a null object when nothing
+  // parses). Containers nested deeper than kPDFMaxNestingDepth parse as null.
+  TPDFObject* ParseObject(std::string_view text);
+  // The same; consumed is the number of bytes used (leading blanks and comments included).
+  TPDFObject* ParseObjectAt(std::string_view text, size_t& consumed);
+  std::string DecodeLiteralString(std::string_view token) const;
+  std::string DecodeHexString(std::string_view token) const;
+
  private:
   template <class T, class... Args>
   T* Create(Args&&... args);
