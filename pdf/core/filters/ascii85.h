@@ -1,0 +1,16 @@
+// ASCII base-85 decoding and encoding (the ASCII85Decode filter).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/rtl/streams.h"
+
+// Decodes ASCII85 text that ends with "~>"; whitespace is ignored and "z" stands for four zero
+// bytes. Text without the end marker gives the empty string.
+std::string ASCII85Decode(std::string_view text);
+
+// Encodes all of input (rewound to its start first) onto output: lines of 71 to 75 characters
+// ending in CR LF, then "~>" with no line end.
+void ASCII85EncodeStream(TStream& input, TStream& output);
+std::string ASCII85EncodeString(std::string_view data);

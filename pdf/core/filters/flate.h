@@ -1,0 +1,53 @@
+// Flate (zlib) compression and decompression of byte strings.
+//
+// Every use of zlib in the library goes through these functions: stream data, the compressed
+// embedded resources, PNG data and the stamp appearances.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "pdf/core/filters/output_limit.h"
+#include "pdf/core/filters/predictors.h"
+
+// Raise Exception with an empty message for a negative zlib result. The inflate check lets a
+// data error (-3) and a buffer error (-5) pass: the caller keeps what was decoded before them.
+void ZlibCompressCheck(int code);
+void ZlibDecompressCheck(int code);
+void ZlibInflateCheck(int code);
+
+// Deflates input at a zlib level (-1 default, 0 none to 9 best) into output. Raises Exception
+// when zlib fails.
+void FlateCompressBuffer(std::string_view input, std::string& output, int zlibLevel = -1);
+
+// How an inflate ended.
+enum class FlateEnd {
+  StreamEnd,    // the zlib stream ended properly
+  Truncated,    // the input ran out (or zlib could make no further progress) before the end
+  Damaged,      // a data error or a preset dictionary: output holds what came before it
+  OutputLimit,  // output reached maxOutput and was cut there
+};
+
+// Inflates input into output, starting with room for outEstimate bytes (0: the default growth
+// step) and never holding more than maxOutput bytes. Raises Exception when zlib itself fails
+// (bad state, out of memory).
+FlateEnd FlateDecompressBuffer(std::string_view input, std::string& output, int64_t outEstimate = 0,
+                               int64_t maxOutput = kDefaultFilterOutputLimit);
+
+// Deflate at zlib's default level. Empty input or any failure gives the empty string.
+std::string FlateCompressString(std::string_view data);
+// Level 0 none, 1 fastest, 2 default, 3 best; other values take the default.
+std::string FlateCompressToString(std::string_view data, int level);
+
+// Inflate. Empty input or any failure gives the empty string; truncated or damaged data gives
+// what was decoded before the break; at most maxOutput bytes come back.
+std::string FlateDecompressString(std::string_view data, int64_t maxOutput = kDefaultFilterOutputLimit);
+
+// A zlib stream without compression: one stored block for up to 65,535 bytes, zlib's level 0
+// beyond that.
+std::string FlateStoreString(std::string_view data);
+
+// Inflate, then undo the predictor that params describe.
+std::string FlatePredictorDecode(std::string_view data, const FlatePredictorParams& params,
+                                 int64_t maxOutput = kDefaultFilterOutputLimit);

@@ -1,0 +1,58 @@
+// LZW decoding, for LZWDecode streams (most significant bit first, with or without early
+// change) and GIF image data (least significant bit first, variable initial width).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "pdf/core/filters/output_limit.h"
+#include "pdf/core/filters/predictors.h"
+
+class TPDFLZWDecompressor {
+ public:
+  TPDFLZWDecompressor() = default;
+
+  // Set by the caller between construction and Decode.
+  bool MSBFirst = true;       // false packs codes least significant bit first (GIF)
+  bool EarlyChange = false;   // widen codes one entry early, as PDF and TIFF writers do
+  int InitialCodeWidth = 9;   // 2 to 12; the clear code is 2^(width - 1)
+  int64_t MaxOutput = kDefaultFilterOutputLimit;
+
+  // Empties the output and the string table and rewinds to the start of the input.
+  void Reset();
+  // Decodes data up to its end-of-data code (or the end of its bits), then undoes the
+  // predictor of params. An initial width outside 2 to 12 gives the empty string.
+  std::string Decode(std::string_view data, const FlatePredictorParams& params);
+  std::string DecodeDefault(std::string_view data) { return Decode(data, FlatePredictorParams{}); }
+
+ private:
+  static constexpr int kMaxCodeWidth = 12;
+  static constexpr int kTableSize = 1 << kMaxCodeWidth;
+
+  // A table entry is the string of its prefix entry followed by one byte.
+  struct Entry {
+    uint16_t prefix = 0;
+    uint8_t last = 0;
+    uint8_t first = 0;
+    int64_t length = 0;  // 0: not defined yet
+  };
+
+  int ReadCode();
+  void SetWidth(int width);
+  void Append(int code);
+  void AddEntry(int prefixCode, uint8_t last);
+
+  std::string_view input_;
+  int64_t bitPos_ = 0;
+  int width_ = 9;
+  int mask_ = 511;
+  int threshold_ = 511;
+  int clearCode_ = 256;
+  int endCode_ = 257;
+  int nextCode_ = 258;
+  bool full_ = false;  // output reached MaxOutput
+  std::string output_;
+  std::array<Entry, kTableSize> table_{};
+};

@@ -1,0 +1,32 @@
+// The PNG and TIFF predictors that Flate and LZW data may carry.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "pdf/core/filters/output_limit.h"
+
+// A stream's predictor parameters, in the order the decode parameters name them.
+struct FlatePredictorParams {
+  int Predictor = 0;
+  int Colors = 0;
+  int BitsPerComponent = 0;
+  int Columns = 0;
+};
+
+// The PNG Paeth predictor: whichever of left (a), above (b) and upper left (c) is nearest to
+// a + b - c, preferring a, then b.
+int PaethPredictor(int a, int b, int c);
+
+// True when the parameters describe rows the predictor stage can undo: Colors 1 to 32,
+// BitsPerComponent 1, 2, 4, 8 or 16 and at least one column. Predictor values below 2 need
+// no parameters and are always usable.
+bool PredictorParamsUsable(const FlatePredictorParams& params);
+
+// Undoes the predictor on already decompressed data. Predictor below 2 returns the data
+// unchanged; 2 is the TIFF predictor; 10 and above are the PNG predictors with a filter tag
+// per row; other values only cut the data into whole rows. Unusable parameters give the empty
+// string. The result is at most maxOutput bytes (whole rows).
+std::string UndoPredictor(std::string_view data, const FlatePredictorParams& params,
+                          int64_t maxOutput = kDefaultFilterOutputLimit);

@@ -1,0 +1,99 @@
+#include "pdf/core/filters/predictors.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "tests/pdf/core/filters/filter_vectors.h"
+
+using filtertest::Hex;
+
+TEST(Predictors, PaethPicksTheNearestNeighbour) {
+  const struct { int a, b, c, want; } cases[] = {
+      {1, 2, 3, 1},        // p = 0: a nearest
+      {5, 3, 5, 3},        // p = 3: b exact
+      {10, 20, 15, 15},    // p = 15: c exact
+      {0, 0, 0, 0},        {255, 0, 255, 0},  {0, 255, 0, 255},
+      {100, 100, 100, 100}, {7, 9, 8, 8},  {1, 5, 9, 1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PaethPredictor(c.a, c.b, c.c), c.want) << c.a << " " << c.b << " " << c.c;
+}
+
+TEST(Predictors, TiffPredictorOnSamplesSmallerThanAByte) {
+  // Worked by hand: running sums per colour component, modulo 2^bits, MSB first.
+  const struct {
+    FlatePredictorParams params;
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {{2, 1, 4, 5}, "12 34 50", "13 6A F0"},     // 1 2 3 4 5 -> 1 3 6 10 15
+      {{2, 2, 2, 3}, "7A D0", "7D A0"},           // pairs (1,3)(2,2)(3,1) -> (1,3)(3,1)(2,2)
+      {{2, 1, 1, 10}, "98 C0", "EF 40"},          // 1001100011 -> 1110111101
+      {{2, 1, 1, 10}, "98 FF", "EF 40"},          // padding bits come out 0
+      {{2, 1, 4, 5}, "12 34 50 FF FF F0", "13 6A F0 FE DC B0"},  // each row starts again at 0
+      {{2, 3, 8, 2}, "0A 14 1E 01 02 03", "0A 14 1E 0B 16 21"},
+      {{2, 1, 16, 3}, "00 01 FF FF 00 02", "00 01 00 00 00 02"},  // carries across the byte
+      {{2, 2, 16, 2}, "12 34 00 10 00 01 FF FF", "12 34 00 10 12 35 00 0F"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(UndoPredictor(Hex(c.in), c.params), Hex(c.out)) << c.in;
+}
+
+TEST(Predictors, PngRowsAndTheirEdges) {
+  const struct {
+    FlatePredictorParams params;
+    const char* in;
+    const char* out;
+  } cases[] = {
+      // Up rows of 5 bytes; the first row's "above" is zero.
+      {{12, 1, 8, 5}, "02 01 02 03 04 05 02 01 01 01 01 01", "01 02 03 04 05 02 03 04 05 06"},
+      // Sub with two bytes per pixel (4 bits x 3 colours rounds up to 2 bytes).
+      {{11, 3, 4, 4}, "01 10 20 01 01 05 05", "10 20 11 21 16 26"},
+      // Average and Paeth against a previous row.
+      {{13, 1, 8, 3}, "00 0A 14 1E 03 02 02 02", "0A 14 1E 07 0F 18"},
+      {{14, 1, 8, 3}, "00 0A 14 1E 04 01 01 01", "0A 14 1E 0B 15 1F"},
+      // An unknown tag leaves its row as stored, and it is the next row's "above".
+      {{15, 1, 8, 2}, "07 05 06 02 01 01", "05 06 06 07"},
+      // A short last row is completed with zeros before the filter runs.
+      {{12, 1, 8, 4}, "00 01 02 03 04 02 01", "01 02 03 04 02 02 03 04"},
+      // A last row that is only its tag.
+      {{12, 1, 8, 2}, "00 05 06 02", "05 06 05 06"},
+      // Predictors 3 to 9 only cut into rows.
+      {{5, 1, 8, 3}, "61 62 63 64 65 66 67", "61 62 63 64 65 66 67 00 00"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(UndoPredictor(Hex(c.in), c.params), Hex(c.out)) << c.in;
+  EXPECT_EQ(UndoPredictor("", {12, 1, 8, 5}), "");
+}
+
+TEST(Predictors, UnusableParametersAreRefused) {
+  const FlatePredictorParams bad[] = {
+      {2, 0, 8, 1},  {2, -1, 8, 1}, {2, 33, 8, 1}, {12, 0, 8, 1}, {12, 1, 0, 1},  {12, 1, 3, 1},
+      {2, 1, 5, 1},  {2, 1, 32, 1}, {2, 1, -8, 1}, {12, 1, 8, 0}, {12, 1, 8, -5}, {2, 1, 8, INT_MIN},
+      {15, INT_MAX, 8, 1}, {15, 1, INT_MAX, 1},
+  };
+  for (const auto& p : bad) {
+    EXPECT_FALSE(PredictorParamsUsable(p));
+    EXPECT_EQ(UndoPredictor("some decompressed bytes", p), "") << p.Predictor << " " << p.Colors << " "
+                                                                 << p.BitsPerComponent << " " << p.Columns;
+  }
+  // Predictor 1 (and below) passes data through whatever the rest says.
+  for (const int pred : {1, 0, -3, INT_MIN}) {
+    const FlatePredictorParams p{pred, 0, 0, 0};
+    EXPECT_TRUE(PredictorParamsUsable(p));
+    EXPECT_EQ(UndoPredictor("as is", p), "as is");
+  }
+  EXPECT_TRUE(PredictorParamsUsable({15, 32, 16, 1}));
+}
+
+TEST(Predictors, HugeRowsCostNothingAndOutputIsCapped) {
+  // 2^31 columns of 32 x 16-bit samples would be a 128 GiB row: refused by the cap, not allocated.
+  EXPECT_EQ(UndoPredictor(Hex("02 01 02"), {12, 32, 16, INT_MAX}), "");
+  EXPECT_EQ(UndoPredictor(Hex("01 02"), {2, 32, 16, INT_MAX}), "");
+  // The cap keeps whole rows.
+  const std::string rows = Hex("00 01 02 03 04 00 05 06 07 08 00 09 0A 0B 0C");
+  EXPECT_EQ(UndoPredictor(rows, {10, 1, 8, 4}, 10), Hex("01 02 03 04 05 06 07 08"));
+  EXPECT_EQ(UndoPredictor(rows, {10, 1, 8, 4}, 3), "");
+  EXPECT_EQ(UndoPredictor(rows, {10, 1, 8, 4}, -1), "");
+  EXPECT_EQ(UndoPredictor(rows, {10, 1, 8, 4}).size(), 12u);
+}
