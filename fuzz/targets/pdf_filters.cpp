@@ -1,0 +1,84 @@
+// Fuzz entry point for the stream filters: Flate (with and without predictors), the predictor
+// stage alone, LZW in its PDF and GIF forms, ASCII85, and the encoders' round trips.
+//
+// Input layout: byte 0 picks the operation, bytes 1 to 5 the predictor parameters, byte 6 the
+// LZW settings, the rest is the data.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "pdf/core/filters/ascii85.h"
+#include "pdf/core/filters/flate.h"
+#include "pdf/core/filters/lzw.h"
+#include "pdf/core/filters/predictors.h"
+
+namespace {
+
+// Small enough that a bomb costs the fuzzer little, large enough to reach every code path.
+constexpr int64_t kFuzzLimit = 1 << 20;
+
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+
+FlatePredictorParams Params(const uint8_t* p) {
+  static constexpr int kPredictors[] = {1, 2, 10, 11, 12, 13, 14, 15, 5, 0};
+  FlatePredictorParams params;
+  params.Predictor = p[0] < 250 ? kPredictors[p[0] % 10] : static_cast<int8_t>(p[0]) * 1000;
+  params.Colors = static_cast<int8_t>(p[1]);
+  params.BitsPerComponent = static_cast<int8_t>(p[2]);
+  params.Columns = static_cast<int16_t>(p[3] | p[4] << 8);
+  return params;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 7) return 0;
+  const uint8_t op = data[0];
+  const FlatePredictorParams params = Params(data + 1);
+  const uint8_t lzwFlags = data[6];
+  const std::string_view body(reinterpret_cast<const char*>(data + 7), size - 7);
+
+  switch (op % 8) {
+    case 0: {
+      std::string out;
+      FlateDecompressBuffer(body, out, lzwFlags, kFuzzLimit);
+      Check(static_cast<int64_t>(out.size()) <= kFuzzLimit);
+      Check(FlateDecompressString(body, kFuzzLimit) == out);
+      break;
+    }
+    case 1:
+      Check(static_cast<int64_t>(FlatePredictorDecode(body, params, kFuzzLimit).size()) <= kFuzzLimit);
+      break;
+    case 2:
+      Check(static_cast<int64_t>(UndoPredictor(body, params, kFuzzLimit).size()) <= kFuzzLimit);
+      break;
+    case 3:
+    case 4: {
+      TPDFLZWDecompressor lzw;
+      lzw.MSBFirst = op % 8 == 3;
+      lzw.EarlyChange = lzwFlags & 1;
+      lzw.InitialCodeWidth = lzw.MSBFirst ? 9 : (lzwFlags >> 1) % 16;
+      lzw.MaxOutput = kFuzzLimit;
+      Check(static_cast<int64_t>(lzw.Decode(body, params).size()) <= kFuzzLimit);
+      break;
+    }
+    case 5:
+      Check(ASCII85Decode(body).size() <= 4 * body.size());  // "z" is four bytes
+      break;
+    case 6: {
+      const std::string text = ASCII85EncodeString(body);
+      Check(ASCII85Decode(text) == body);
+      break;
+    }
+    case 7: {
+      const std::string packed = FlateCompressToString(body, lzwFlags % 4);
+      Check(FlateDecompressString(packed) == body);
+      Check(FlateDecompressString(FlateStoreString(body)) == body);
+      break;
+    }
+  }
+  return 0;
+}
