@@ -103,17 +103,18 @@ int64_t TZRXBuffer::Scan(Match match) {
     return hit == end ? -1 : hit - begin;
   }
   const int64_t start = position_;
-  std::vector<uint8_t> slice(static_cast<size_t>(kStreamSlice));
+  const int64_t sliceSize = std::clamp<int64_t>(size_ - position_, 1, kStreamSlice);
+  std::vector<uint8_t> slice(static_cast<size_t>(sliceSize));
   int64_t offset = 0;
   int64_t result = -1;
   for (;;) {
-    const int64_t got = Read(kStreamSlice, slice.data());
+    const int64_t got = Read(sliceSize, slice.data());
     const auto hit = std::find_if(slice.begin(), slice.begin() + got, match);
     if (hit != slice.begin() + got) {
       result = offset + (hit - slice.begin());
       break;
     }
-    if (got < kStreamSlice) break;
+    if (got < sliceSize) break;
     offset += got;
   }
   position_ = start;

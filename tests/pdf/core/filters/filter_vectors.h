@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "tests/support/test_support.h"
@@ -45,6 +46,27 @@ inline std::string Noise(size_t n, uint32_t seed) {
   }
   return s;
 }
+
+// Packs (code, width) pairs into bytes, most or least significant bit first.
+class CodeWriter {
+ public:
+  explicit CodeWriter(bool msbFirst) : msb_(msbFirst) {}
+  void Put(int code, int width) {
+    for (int i = 0; i < width; ++i) {
+      const int bit = msb_ ? (code >> (width - 1 - i)) & 1 : (code >> i) & 1;
+      if (bits_ % 8 == 0) out_.push_back('\0');
+      const int pos = static_cast<int>(bits_ % 8);
+      out_.back() = static_cast<char>(out_.back() | (bit << (msb_ ? 7 - pos : pos)));
+      ++bits_;
+    }
+  }
+  const std::string& Bytes() const { return out_; }
+
+ private:
+  bool msb_;
+  int64_t bits_ = 0;
+  std::string out_;
+};
 
 // Compares byte strings without printing kilobytes of them: sizes and the first difference.
 inline ::testing::AssertionResult SameBytes(const std::string& got, const std::string& want) {

@@ -7,30 +7,10 @@
 #include "tests/pdf/core/filters/filter_vectors.h"
 
 using filtertest::Decoded;
+using filtertest::CodeWriter;
 using filtertest::Encoded;
 
 namespace {
-
-// Packs (code, width) pairs into bytes, most or least significant bit first.
-class CodeWriter {
- public:
-  explicit CodeWriter(bool msbFirst) : msb_(msbFirst) {}
-  void Put(int code, int width) {
-    for (int i = 0; i < width; ++i) {
-      const int bit = msb_ ? (code >> (width - 1 - i)) & 1 : (code >> i) & 1;
-      if (bits_ % 8 == 0) out_.push_back('\0');
-      const int pos = static_cast<int>(bits_ % 8);
-      out_.back() = static_cast<char>(out_.back() | (bit << (msb_ ? 7 - pos : pos)));
-      ++bits_;
-    }
-  }
-  const std::string& Bytes() const { return out_; }
-
- private:
-  bool msb_;
-  int64_t bits_ = 0;
-  std::string out_;
-};
 
 // The code width a PDF decoder must use once entry `lastMade` exists: one bit more at each
 // power of two, one entry early with early change, never more than 12.

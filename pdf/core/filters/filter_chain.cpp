@@ -1,0 +1,131 @@
+#include "pdf/core/filters/filter_chain.h"
+
+#include <vector>
+
+#include "pdf/core/filters/ascii85.h"
+#include "pdf/core/filters/flate.h"
+#include "pdf/core/filters/lzw.h"
+#include "pdf/core/objects/pdf_array.h"
+#include "pdf/core/objects/pdf_dictionary.h"
+#include "pdf/core/objects/pdf_scalars.h"
+#include "pdf/core/objects/pdf_stream.h"
+#include "pdf/core/objects/stream_codec.h"
+
+namespace {
+
+FlatePredictorParams PredictorOf(const StreamFilterParams& p) {
+  return FlatePredictorParams{p.Predictor, p.Colors, p.BitsPerComponent, p.Columns};
+}
+
+bool FlateStage(std::string& data, const StreamFilterParams& params, int64_t maxOutput) {
+  std::string out;
+  bool ok = true;
+  try {
+    ok = FlateDecompressBuffer(data, out, 0, maxOutput) != FlateEnd::OutputLimit;
+  } catch (...) {
+    out.clear();
+  }
+  if (params.Present && params.Predictor >= 2) {
+    const FlatePredictorParams predictor = PredictorOf(params);
+    ok = ok && PredictorParamsUsable(predictor);
+    out = UndoPredictor(out, predictor, maxOutput);
+  }
+  const bool gotSomething = !out.empty() || data.empty();
+  data = std::move(out);
+  return ok && gotSomething;
+}
+
+bool LzwStage(std::string& data, const StreamFilterParams& params, int64_t maxOutput) {
+  TPDFLZWDecompressor lzw;
+  lzw.MSBFirst = true;
+  lzw.InitialCodeWidth = 9;
+  lzw.EarlyChange = params.EarlyChange == 1;
+  lzw.MaxOutput = maxOutput;
+  FlatePredictorParams predictor;  // no predictor without a parameter dictionary
+  if (params.Present) predictor = PredictorOf(params);
+  std::string out = lzw.Decode(data, predictor);
+  const bool ok = PredictorParamsUsable(predictor) && static_cast<int64_t>(out.size()) < maxOutput &&
+                  (!out.empty() || data.empty());
+  data = std::move(out);
+  return ok;
+}
+
+// The stage's own result cut to the ceiling, for decoders that have none of their own.
+bool Bounded(std::string& data, std::string out, bool hadData, int64_t maxOutput) {
+  bool ok = !out.empty() || !hadData;
+  if (static_cast<int64_t>(out.size()) > maxOutput) {
+    out.resize(static_cast<size_t>(std::max<int64_t>(maxOutput, 0)));
+    ok = false;
+  }
+  data = std::move(out);
+  return ok;
+}
+
+StreamFilterParams ReadParams(const TPDFDictionary* d) {
+  StreamFilterParams p;
+  if (d == nullptr) return p;
+  p.Present = true;
+  p.Predictor = d->GetInteger("Predictor", 1);
+  p.Colors = d->GetInteger("Colors", 1);
+  p.BitsPerComponent = d->GetInteger("BitsPerComponent", 8);
+  p.Columns = d->GetInteger("Columns", 1);
+  p.EarlyChange = d->GetInteger("EarlyChange", 1);
+  return p;
+}
+
+TPDFObject* Resolved(TPDFObject* o) {
+  if (auto* ref = PDFCast<TPDFIndRef>(o)) return ref->Resolve();
+  return o;
+}
+
+std::vector<std::string> FilterNames(const TPDFDictionary& dict) {
+  std::vector<std::string> names;
+  TPDFObject* filter = dict.GetValue("Filter", true);
+  if (const auto* name = PDFCast<TPDFName>(filter)) {
+    names.push_back(name->Name());
+  } else if (const auto* array = PDFCast<TPDFArray>(filter)) {
+    for (int i = 0; i < array->Count(); ++i)
+      if (const auto* item = PDFCast<TPDFName>(array->GetItem(i))) names.push_back(item->Name());
+  }
+  return names;
+}
+
+// One parameter set per filter; a filter without a dictionary keeps the defaults.
+std::vector<StreamFilterParams> FilterParams(const TPDFDictionary& dict, size_t count) {
+  std::vector<StreamFilterParams> params(count);
+  TPDFObject* parms = dict.IndexOfKey("DecodeParms") >= 0 ? dict.GetValue("DecodeParms", true)
+                                                           : dict.GetValue("DP", true);
+  if (const auto* one = PDFCast<TPDFDictionary>(parms)) {
+    if (count > 0) params[0] = ReadParams(one);
+  } else if (const auto* array = PDFCast<TPDFArray>(parms)) {
+    for (size_t i = 0; i < count && static_cast<int>(i) < array->Count(); ++i)
+      params[i] = ReadParams(PDFCast<TPDFDictionary>(Resolved(array->GetItem(static_cast<int>(i)))));
+  }
+  return params;
+}
+
+}  // namespace
+
+bool ApplyStreamFilter(std::string_view name, std::string& data, const StreamFilterParams& params,
+                       int64_t maxOutput) {
+  if (name == "FlateDecode" || name == "Fl") return FlateStage(data, params, maxOutput);
+  if (name == "LZWDecode") return LzwStage(data, params, maxOutput);
+  if (name == "ASCII85Decode" || name == "A85") return Bounded(data, ASCII85Decode(data), !data.empty(), maxOutput);
+  return true;
+}
+
+bool DecodeStreamData(const TPDFStream& stream, std::string& out, int64_t maxOutput) {
+  out = stream.Data();
+  const TPDFDictionary* dict = stream.Dictionary();
+  if (dict == nullptr) return true;
+  const std::vector<std::string> names = FilterNames(*dict);
+  if (names.empty()) return true;
+  const std::vector<StreamFilterParams> params = FilterParams(*dict, names.size());
+  bool ok = true;
+  for (size_t i = 0; i < names.size(); ++i) ok = ApplyStreamFilter(names[i], out, params[i], maxOutput) && ok;
+  return ok;
+}
+
+bool TPDFStream::Decode(std::string& out) const { return DecodeStreamData(*this, out); }
+
+std::string CompressStreamData(std::string_view data) { return FlateCompressString(data); }

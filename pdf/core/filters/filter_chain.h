@@ -1,0 +1,36 @@
+// The filter chain of a stream: its data through the decoders that its "Filter" entry names,
+// each with its own decode parameters.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "pdf/core/filters/output_limit.h"
+
+class TPDFStream;
+
+// What one filter of a chain reads from its decode parameters; absent keys keep these defaults.
+struct StreamFilterParams {
+  bool Present = false;  // the filter has a parameter dictionary
+  int Predictor = 1;
+  int Colors = 1;
+  int BitsPerComponent = 8;
+  int Columns = 1;
+  int EarlyChange = 1;
+};
+
+// Applies one filter to data in place: FlateDecode (Fl), LZWDecode, ASCII85Decode (A85) and
+// ASCIIHexDecode with their predictors. Any other name (the image codecs: DCTDecode,
+// CCITTFaxDecode, JBIG2Decode, JPXDecode, RunLengthDecode, short forms) leaves data as it is;
+// the image decoder handles those. No stage produces more than maxOutput bytes. Returns false
+// when the stage got nothing out of non-empty data, when its parameters were unusable, or when
+// its output reached maxOutput; data holds what could be decoded either way.
+bool ApplyStreamFilter(std::string_view name, std::string& data, const StreamFilterParams& params,
+                       int64_t maxOutput = kDefaultFilterOutputLimit);
+
+// The stream's data through the chain named by its dictionary's "Filter" (one name or an array
+// of names) with the parameters of "DecodeParms" (or "DP"): a dictionary for the first filter or
+// an array with one entry per filter. The stream is not changed. The result is false when a
+// stage failed as ApplyStreamFilter says; out holds what could be decoded either way.
+bool DecodeStreamData(const TPDFStream& stream, std::string& out, int64_t maxOutput = kDefaultFilterOutputLimit);
