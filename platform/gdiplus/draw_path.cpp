@@ -1,0 +1,163 @@
+// Filling and stroking paths.
+#include <algorithm>
+#include <cmath>
+
+#include "platform/gdiplus/gp_internal.h"
+
+namespace gdiplus {
+namespace {
+
+double PenUnitScale(GpUnit unit, double dpi) {
+  switch (unit) {
+    case UnitPoint:
+      return dpi / 72.0;
+    case UnitInch:
+      return dpi;
+    case UnitDocument:
+      return dpi / 300.0;
+    case UnitMillimeter:
+      return dpi / 25.4;
+    default:
+      return 1.0;
+  }
+}
+
+cairo_line_cap_t CapFor(GpLineCap cap) {
+  switch (cap) {
+    case LineCapSquare:
+    case LineCapSquareAnchor:
+    case LineCapDiamondAnchor:
+      return CAIRO_LINE_CAP_SQUARE;
+    case LineCapRound:
+    case LineCapRoundAnchor:
+      return CAIRO_LINE_CAP_ROUND;
+    default:
+      return CAIRO_LINE_CAP_BUTT;
+  }
+}
+
+cairo_line_join_t JoinFor(GpLineJoin join) {
+  switch (join) {
+    case LineJoinBevel:
+      return CAIRO_LINE_JOIN_BEVEL;
+    case LineJoinRound:
+      return CAIRO_LINE_JOIN_ROUND;
+    default:
+      return CAIRO_LINE_JOIN_MITER;
+  }
+}
+
+// Everything about a stroke that cairo needs: the pen's own space (its transform, then the
+// linear part of world to device) and the width and dashes in that space.
+struct StrokeSetup {
+  cairo_matrix_t penToDevice;
+  double width = 1;
+  std::vector<double> dashes;
+  double dashOffset = 0;
+  cairo_line_cap_t cap = CAIRO_LINE_CAP_BUTT;
+  cairo_line_join_t join = CAIRO_LINE_JOIN_MITER;
+  double miterLimit = 10;
+};
+
+bool MakeStroke(const GpGraphics& g, const GpPen& pen, StrokeSetup& s) {
+  Affine linear = g.WorldToDevice();
+  linear.m[4] = linear.m[5] = 0;
+  const Affine penToDevice = Then(pen.transform, linear);
+  const double det = std::fabs(penToDevice.Determinant());
+  if (!(det > 1e-12) || !penToDevice.IsFinite()) return false;
+  s.penToDevice = penToDevice.ToCairo();
+  double width = pen.width;
+  if (pen.unit != UnitWorld) {
+    // A width in a physical unit: to device pixels, then back to world units.
+    const double pageScale = std::sqrt(std::fabs(g.WorldToDevice().Determinant()) / std::fabs(g.state.world.Determinant()));
+    width = pen.width * PenUnitScale(pen.unit, g.target->dpiX()) / (pageScale > 0 ? pageScale : 1);
+  }
+  // A stroke is never thinner than one device pixel.
+  const double minWidth = 1.0 / std::sqrt(det);
+  s.width = std::max(width, minWidth);
+  for (REAL d : pen.dashes) s.dashes.push_back(d * s.width);
+  s.dashOffset = pen.dashOffset * s.width;
+  s.cap = pen.dashes.empty() ? CapFor(pen.startCap) : pen.dashCap == DashCapRound ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT;
+  s.join = JoinFor(pen.join);
+  s.miterLimit = pen.miterLimit;
+  return true;
+}
+
+void ApplyStroke(cairo_t* cr, const StrokeSetup& s) {
+  cairo_set_matrix(cr, &s.penToDevice);
+  cairo_set_line_width(cr, s.width);
+  cairo_set_dash(cr, s.dashes.empty() ? nullptr : s.dashes.data(), int(s.dashes.size()), s.dashOffset);
+  cairo_set_line_cap(cr, s.cap);
+  cairo_set_line_join(cr, s.join);
+  cairo_set_miter_limit(cr, s.miterLimit);
+}
+
+Affine DevicePathMap(const GpGraphics& g) {
+  const double shift = g.PixelShift();
+  return Then(g.WorldToDevice(), Affine::Translation(shift, shift));
+}
+
+}  // namespace
+
+extern "C" {
+
+GpStatus GdipFillPath(GpGraphics* g, GpBrush* brush, GpPath* path) {
+  if (!g || !brush || !path) return InvalidParameter;
+  if (path->points.empty()) return Ok;
+  return Guarded([&] {
+    const Affine toDevice = DevicePathMap(*g);
+    Box b = PathDeviceBounds(path->points, toDevice);
+    b = Box{b.x0 - 1, b.y0 - 1, b.x1 + 1, b.y1 + 1};
+    bool usable = true;
+    GpStatus st = PaintDevice(*g, b, [&](cairo_t* cr) {
+      if (!SetBrushSource(cr, *brush, toDevice, FilterFor(g->state.interpolation))) {
+        usable = false;
+        return;
+      }
+      cairo_set_antialias(cr, g->Antialias() ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+      cairo_set_operator(cr, g->state.compositing == CompositingModeSourceCopy ? CAIRO_OPERATOR_SOURCE : CAIRO_OPERATOR_OVER);
+      cairo_set_fill_rule(cr, path->fillMode == FillModeWinding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+      cairo_new_path(cr);
+      AppendPath(cr, path->points, path->types, toDevice);
+      cairo_fill(cr);
+    });
+    return st == Ok && !usable ? InvalidParameter : st;
+  });
+}
+
+GpStatus GdipDrawPath(GpGraphics* g, GpPen* pen, GpPath* path) {
+  if (!g || !pen || !path) return InvalidParameter;
+  if (path->points.empty()) return Ok;
+  return Guarded([&] {
+    StrokeSetup s;
+    if (!MakeStroke(*g, *pen, s)) return Ok;  // a pen squeezed flat draws nothing
+    const Affine toDevice = DevicePathMap(*g);
+    // The stroke's extent, measured on a scratch context.
+    SurfacePtr scratch(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1));
+    CairoPtr measure(cairo_create(scratch.get()));
+    AppendPath(measure.get(), path->points, path->types, toDevice);
+    ApplyStroke(measure.get(), s);
+    double x0, y0, x1, y1;
+    cairo_stroke_extents(measure.get(), &x0, &y0, &x1, &y1);
+    Box b{1, 1, 0, 0};
+    for (auto [x, y] : {std::pair{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}) {
+      cairo_user_to_device(measure.get(), &x, &y);
+      b = b.x0 > b.x1 ? Box{x, y, x, y} : Box{std::min(b.x0, x), std::min(b.y0, y), std::max(b.x1, x), std::max(b.y1, y)};
+    }
+    b = Box{b.x0 - 2, b.y0 - 2, b.x1 + 2, b.y1 + 2};
+    const ARGB c = pen->color;
+    return PaintDevice(*g, b, [&](cairo_t* cr) {
+      cairo_set_source_rgba(cr, ((c >> 16) & 0xff) / 255.0, ((c >> 8) & 0xff) / 255.0, (c & 0xff) / 255.0,
+                            (c >> 24) / 255.0);
+      cairo_set_antialias(cr, g->Antialias() ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+      cairo_set_operator(cr, g->state.compositing == CompositingModeSourceCopy ? CAIRO_OPERATOR_SOURCE : CAIRO_OPERATOR_OVER);
+      cairo_new_path(cr);
+      AppendPath(cr, path->points, path->types, toDevice);
+      ApplyStroke(cr, s);
+      cairo_stroke(cr);
+    });
+  });
+}
+
+}  // extern "C"
+}  // namespace gdiplus
