@@ -1,0 +1,448 @@
+// Drawing on a device context of plain pixels: paths against their expected coverage, pens,
+// brushes, clipping, and images copied pixel for pixel at identity scale.
+#include <cmath>
+#include <random>
+
+#include "tests/platform/gdiplus/provider.h"
+
+namespace gptest {
+namespace {
+
+constexpr uint32_t kWhite = 0xffffff, kRed = 0xff0000;
+
+struct PathHolder {
+  GpPath* p = nullptr;
+  explicit PathHolder(GpFillMode mode = FillModeAlternate) { EXPECT_EQ(GP(GdipCreatePath)(mode, &p), Ok); }
+  ~PathHolder() { GP(GdipDeletePath)(p); }
+  void Rect(REAL x0, REAL y0, REAL x1, REAL y1) {
+    GP(GdipStartPathFigure)(p);
+    GP(GdipAddPathLine)(p, x0, y0, x1, y0);
+    GP(GdipAddPathLine)(p, x1, y0, x1, y1);
+    GP(GdipAddPathLine)(p, x1, y1, x0, y1);
+    GP(GdipClosePathFigure)(p);
+  }
+};
+
+void FillSolid(GpGraphics* g, GpPath* path, ARGB color) {
+  GpSolidFill* brush = nullptr;
+  ASSERT_EQ(GP(GdipCreateSolidFill)(color, &brush), Ok);
+  EXPECT_EQ(GP(GdipFillPath)(g, reinterpret_cast<GpBrush*>(brush), path), Ok);
+  GP(GdipDeleteBrush)(reinterpret_cast<GpBrush*>(brush));
+}
+
+int CountColor(FakeDC& dc, uint32_t rgb) {
+  int n = 0;
+  for (int y = 0; y < dc.height; ++y)
+    for (int x = 0; x < dc.width; ++x) n += dc.Pixel(x, y) == rgb;
+  return n;
+}
+
+TEST(GdiplusPaths, AliasedRectangleCoversExactlyItsPixelCentres) {
+  for (PixelOffsetMode offset : {PixelOffsetModeHalf, PixelOffsetModeNone}) {
+    FakeDC dc(20, 14);
+    dc.Fill(kWhite);
+    {
+      DcGraphics g(dc);
+      GP(GdipSetSmoothingMode)(g.get(), SmoothingModeNone);
+      GP(GdipSetPixelOffsetMode)(g.get(), offset);
+      PathHolder path;
+      path.Rect(2, 3, 12, 9);
+      FillSolid(g.get(), path.p, 0xffff0000);
+    }
+    for (int y = 0; y < dc.height; ++y)
+      for (int x = 0; x < dc.width; ++x) {
+        const bool inside = x >= 2 && x < 12 && y >= 3 && y < 9;
+        ASSERT_EQ(dc.Pixel(x, y), inside ? kRed : kWhite) << x << "," << y << " offset " << offset;
+      }
+    EXPECT_EQ(dc.releases, 1);
+    EXPECT_TRUE(dc.modified);
+  }
+}
+
+TEST(GdiplusPaths, AntialiasedEdgesFollowCoverage) {
+  FakeDC dc(16, 8);
+  dc.Fill(kWhite);
+  {
+    DcGraphics g(dc);
+    GP(GdipSetSmoothingMode)(g.get(), SmoothingModeAntiAlias);
+    GP(GdipSetPixelOffsetMode)(g.get(), PixelOffsetModeHalf);
+    PathHolder path;
+    path.Rect(2.25f, 1, 6, 5);  // column 2 is three quarters covered
+    FillSolid(g.get(), path.p, 0xff000000);
+  }
+  EXPECT_EQ(dc.Pixel(3, 2), 0u);
+  EXPECT_EQ(dc.Pixel(6, 2), kWhite);
+  const int grey = int(dc.Pixel(2, 2) & 0xff);
+  EXPECT_NEAR(grey, 64, 3);  // 255 x (1 - 0.75)
+
+  // Without the half-pixel offset pixel centres sit on integers: whole-number edges cut
+  // their pixels in half.
+  FakeDC dc2(16, 8);
+  dc2.Fill(kWhite);
+  {
+    DcGraphics g(dc2);
+    GP(GdipSetSmoothingMode)(g.get(), SmoothingModeAntiAlias);
+    GP(GdipSetPixelOffsetMode)(g.get(), PixelOffsetModeNone);
+    PathHolder path;
+    path.Rect(2, 1, 6, 5);
+    FillSolid(g.get(), path.p, 0xff000000);
+  }
+  EXPECT_NEAR(int(dc2.Pixel(2, 3) & 0xff), 128, 3);
+  EXPECT_NEAR(int(dc2.Pixel(6, 3) & 0xff), 128, 3);
+  EXPECT_EQ(dc2.Pixel(4, 3), 0u);
+}
+
+TEST(GdiplusPaths, FillModesDecideOverlaps) {
+  for (GpFillMode mode : {FillModeAlternate, FillModeWinding}) {
+    FakeDC dc(20, 20);
+    dc.Fill(kWhite);
+    {
+      DcGraphics g(dc);
+      GP(GdipSetPixelOffsetMode)(g.get(), PixelOffsetModeHalf);
+      PathHolder path(mode);
+      path.Rect(2, 2, 12, 12);
+      path.Rect(6, 6, 16, 16);  // same direction: winding number 2 in the overlap
+      FillSolid(g.get(), path.p, 0xffff0000);
+    }
+    EXPECT_EQ(dc.Pixel(3, 3), kRed);
+    EXPECT_EQ(dc.Pixel(14, 14), kRed);
+    EXPECT_EQ(dc.Pixel(8, 8), mode == FillModeWinding ? kRed : kWhite) << mode;
+  }
+}
+
+TEST(GdiplusPaths, PointCountAndFigures) {
+  PathHolder path;
+  int32_t count = -1;
+  GP(GdipStartPathFigure)(path.p);
+  GP(GdipAddPathLine)(path.p, 1, 1, 5, 5);
+  GP(GdipGetPointCount)(path.p, &count);
+  EXPECT_EQ(count, 2);
+  GP(GdipAddPathLine)(path.p, 5, 5, 5, 5);  // a zero-length line continues the figure
+  GP(GdipGetPointCount)(path.p, &count);
+  EXPECT_EQ(count, 3);
+  GP(GdipAddPathBezier)(path.p, 5, 5, 6, 6, 7, 7, 8, 5);
+  GP(GdipGetPointCount)(path.p, &count);
+  EXPECT_EQ(count, 6);
+  EXPECT_EQ(GP(GdipSetPathFillMode)(path.p, FillModeWinding), Ok);
+  EXPECT_EQ(GP(GdipSetPathFillMode)(path.p, GpFillMode(2)), InvalidParameter);
+}
+
+struct StrokeCase {
+  const char* what;
+  GpLineCap cap;
+  std::vector<REAL> dashes;
+  int firstColumn, lastColumn;  // expected extent on the line's row
+  std::vector<int> gaps;        // columns inside the extent left white
+};
+
+TEST(GdiplusPens, WidthCapsAndDashes) {
+  const StrokeCase cases[] = {
+      {"flat", LineCapFlat, {}, 2, 19, {}},
+      {"square", LineCapSquare, {}, 1, 20, {}},
+      {"dashed", LineCapFlat, {2, 1}, 2, 19, {6, 7, 12, 13, 18, 19}},
+  };
+  for (const StrokeCase& c : cases) {
+    FakeDC dc(24, 10);
+    dc.Fill(kWhite);
+    {
+      DcGraphics g(dc);
+      GP(GdipSetPixelOffsetMode)(g.get(), PixelOffsetModeHalf);
+      GpPen* pen = nullptr;
+      ASSERT_EQ(GP(GdipCreatePen1)(0xff000000, 2, UnitPixel, &pen), Ok);
+      GP(GdipSetPenStartCap)(pen, c.cap);
+      GP(GdipSetPenEndCap)(pen, c.cap);
+      if (!c.dashes.empty()) {
+        ASSERT_EQ(GP(GdipSetPenDashArray)(pen, c.dashes.data(), int32_t(c.dashes.size())), Ok);
+      }
+      PathHolder path;
+      GP(GdipAddPathLine)(path.p, 2, 5, 20, 5);
+      EXPECT_EQ(GP(GdipDrawPath)(g.get(), pen, path.p), Ok);
+      GP(GdipDeletePen)(pen);
+    }
+    for (int y : {4, 5}) {
+      for (int x = 0; x < dc.width; ++x) {
+        const bool gap = std::find(c.gaps.begin(), c.gaps.end(), x) != c.gaps.end();
+        const bool inked = x >= c.firstColumn && x <= c.lastColumn && !gap;
+        EXPECT_EQ(dc.Pixel(x, y), inked ? 0u : kWhite) << c.what << " at " << x << "," << y;
+      }
+    }
+    EXPECT_EQ(dc.Pixel(10, 3), kWhite) << c.what;
+    EXPECT_EQ(dc.Pixel(10, 6), kWhite) << c.what;
+  }
+}
+
+TEST(GdiplusPens, TranslucentColoursBlend) {
+  FakeDC dc(10, 10);
+  dc.Fill(kWhite);
+  {
+    DcGraphics g(dc);
+    PathHolder path;
+    path.Rect(0, 0, 10, 10);
+    FillSolid(g.get(), path.p, 0x80ff0000);  // alpha 128
+  }
+  const uint32_t c = dc.Pixel(5, 5);
+  EXPECT_EQ(c >> 16, 255u);
+  EXPECT_NEAR(int((c >> 8) & 0xff), 127, 1);
+}
+
+TEST(GdiplusClip, RectanglesRegionsAndSavedStates) {
+  FakeDC dc(20, 20);
+  dc.Fill(kWhite);
+  DcGraphics g(dc);
+  GP(GdipSetPixelOffsetMode)(g.get(), PixelOffsetModeHalf);
+  PathHolder all;
+  all.Rect(0, 0, 20, 20);
+
+  ASSERT_EQ(GP(GdipSetClipRect)(g.get(), 4, 4, 5, 5, CombineModeReplace), Ok);
+  GpRectF bounds{};
+  ASSERT_EQ(GP(GdipGetVisibleClipBounds)(g.get(), &bounds), Ok);
+  EXPECT_FLOAT_EQ(bounds.X, 4);
+  EXPECT_FLOAT_EQ(bounds.Width, 5);
+  GraphicsState state = 0;
+  ASSERT_EQ(GP(GdipSaveGraphics)(g.get(), &state), Ok);
+  GP(GdipSetClipRect)(g.get(), 6, 6, 1, 1, CombineModeExclude);  // a hole: drawn through a mask
+  FillSolid(g.get(), all.p, 0xffff0000);
+  EXPECT_EQ(CountColor(dc, kRed), 24);
+  EXPECT_EQ(dc.Pixel(6, 6), kWhite);
+  ASSERT_EQ(GP(GdipRestoreGraphics)(g.get(), state), Ok);
+  EXPECT_EQ(GP(GdipRestoreGraphics)(g.get(), state), InvalidParameter);  // used up
+
+  // The clip as a region, taken out and put back after a reset.
+  GpRegion* region = nullptr;
+  ASSERT_EQ(GP(GdipCreateRegion)(&region), Ok);
+  ASSERT_EQ(GP(GdipGetClip)(g.get(), region), Ok);
+  GP(GdipResetClip)(g.get());
+  ASSERT_EQ(GP(GdipSetClipRegion)(g.get(), region, CombineModeReplace), Ok);
+  FillSolid(g.get(), all.p, 0xff0000ff);
+  EXPECT_EQ(CountColor(dc, 0x0000ff), 25);
+  GP(GdipDeleteRegion)(region);
+
+  // A clip path intersected with the rectangle.
+  PathHolder left;
+  left.Rect(0, 0, 6, 20);
+  ASSERT_EQ(GP(GdipSetClipPath)(g.get(), left.p, CombineModeIntersect), Ok);
+  EXPECT_EQ(GP(GdipGraphicsClear)(g.get(), 0xff00ff00), Ok);
+  EXPECT_EQ(CountColor(dc, 0x00ff00), 10);
+}
+
+TEST(GdiplusBrushes, LineGradientAndPresetBlend) {
+  FakeDC dc(11, 4);
+  {
+    DcGraphics g(dc);
+    GP(GdipSetPixelOffsetMode)(g.get(), PixelOffsetModeHalf);
+    const GpPointF a{0.5f, 0}, b{10.5f, 0};
+    GpLineGradient* brush = nullptr;
+    ASSERT_EQ(GP(GdipCreateLineBrush)(&a, &b, 0xff000000, 0xffffffff, WrapModeTile, &brush), Ok);
+    const ARGB colors[3] = {0xffff0000, 0xff00ff00, 0xff0000ff};
+    const REAL positions[3] = {0, 0.5f, 1};
+    ASSERT_EQ(GP(GdipSetLinePresetBlend)(brush, colors, positions, 3), Ok);
+    const REAL badPositions[3] = {0.1f, 0.5f, 1};
+    EXPECT_EQ(GP(GdipSetLinePresetBlend)(brush, colors, badPositions, 3), InvalidParameter);
+    PathHolder path;
+    path.Rect(0, 0, 11, 4);
+    EXPECT_EQ(GP(GdipFillPath)(g.get(), reinterpret_cast<GpBrush*>(brush), path.p), Ok);
+    GP(GdipDeleteBrush)(reinterpret_cast<GpBrush*>(brush));
+  }
+  EXPECT_EQ(dc.Pixel(0, 1), 0xff0000u);
+  EXPECT_EQ(dc.Pixel(5, 1), 0x00ff00u);
+  const uint32_t late = dc.Pixel(9, 1);  // 0.9 along: four fifths from green to blue
+  EXPECT_NEAR(int(late & 0xff), 204, 2);
+  EXPECT_NEAR(int((late >> 8) & 0xff), 51, 2);
+}
+
+TEST(GdiplusBrushes, TextureTilesTheImage) {
+  GpBitmap* tile = nullptr;
+  uint8_t pixels[8] = {0, 0, 0xff, 0xff, 0xff, 0, 0, 0xff};  // 2 x 1, 32bppARGB: red, blue
+  ASSERT_EQ(GP(GdipCreateBitmapFromScan0)(2, 1, 8, PixelFormat32bppARGB, pixels, &tile), Ok);
+  GpTexture* brush = nullptr;
+  ASSERT_EQ(GP(GdipCreateTexture2)(reinterpret_cast<GpImage*>(tile), WrapModeTile, 0, 0, 2, 1, &brush), Ok);
+  GP(GdipDisposeImage)(reinterpret_cast<GpImage*>(tile));  // the brush keeps its own copy
+  GpMatrix* m = nullptr;
+  GP(GdipCreateMatrix2)(1, 0, 0, 1, 1, 0, &m);  // shifted by one pixel
+  ASSERT_EQ(GP(GdipSetTextureTransform)(brush, m), Ok);
+  GP(GdipDeleteMatrix)(m);
+  FakeDC dc(8, 2);
+  {
+    DcGraphics g(dc);
+    GP(GdipSetPixelOffsetMode)(g.get(), PixelOffsetModeHalf);
+    GP(GdipSetInterpolationMode)(g.get(), InterpolationModeNearestNeighbor);
+    PathHolder path;
+    path.Rect(0, 0, 8, 2);
+    EXPECT_EQ(GP(GdipFillPath)(g.get(), reinterpret_cast<GpBrush*>(brush), path.p), Ok);
+  }
+  GP(GdipDeleteBrush)(reinterpret_cast<GpBrush*>(brush));
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(dc.Pixel(x, 1), x % 2 ? kRed : 0x0000ffu) << x;
+}
+
+// A bitmap of random opaque pixels.
+GpBitmap* RandomBitmap(int32_t w, int32_t h, std::vector<uint8_t>& bgr) {
+  std::mt19937 rng(uint32_t(w * 131 + h));
+  const int32_t stride = ((w * 3 + 3) / 4) * 4;
+  bgr.assign(size_t(stride) * size_t(h), 0);
+  for (auto& b : bgr) b = uint8_t(rng());
+  GpBitmap* bitmap = nullptr;
+  EXPECT_EQ(GP(GdipCreateBitmapFromScan0)(w, h, stride, PixelFormat24bppRGB, bgr.data(), &bitmap), Ok);
+  return bitmap;
+}
+
+TEST(GdiplusImages, IdentityDrawingCopiesPixelsExactly) {
+  std::vector<uint8_t> bgr;
+  GpBitmap* bitmap = RandomBitmap(37, 23, bgr);
+  auto* image = reinterpret_cast<GpImage*>(bitmap);
+  const int32_t stride = ((37 * 3 + 3) / 4) * 4;
+  struct Mode {
+    PixelOffsetMode offset;
+    InterpolationMode interpolation;
+    SmoothingMode smoothing;
+  };
+  const Mode modes[] = {
+      {PixelOffsetModeHalf, InterpolationModeNearestNeighbor, SmoothingModeNone},
+      {PixelOffsetModeNone, InterpolationModeBilinear, SmoothingModeAntiAlias},
+      {PixelOffsetModeHighQuality, InterpolationModeHighQualityBicubic, SmoothingModeHighQuality},
+      {PixelOffsetModeDefault, InterpolationModeDefault, SmoothingModeDefault},
+  };
+  for (const Mode& mode : modes) {
+    for (int how = 0; how < 3; ++how) {
+      for (int bpp : {24, 32}) {
+        FakeDC dc(50, 40, bpp, bpp == 32);
+        dc.Fill(0x123456);
+        {
+          DcGraphics g(dc);
+          GP(GdipSetPixelOffsetMode)(g.get(), mode.offset);
+          GP(GdipSetInterpolationMode)(g.get(), mode.interpolation);
+          GP(GdipSetSmoothingMode)(g.get(), mode.smoothing);
+          const GpPointF corners[3] = {{5, 7}, {42, 7}, {5, 30}};
+          GpStatus st;
+          if (how == 0) st = GP(GdipDrawImageRect)(g.get(), image, 5, 7, 37, 23);
+          else if (how == 1) st = GP(GdipDrawImagePoints)(g.get(), image, corners, 3);
+          else
+            st = GP(GdipDrawImagePointsRect)(g.get(), image, corners, 3, 0, 0, 37, 23, UnitPixel, nullptr, nullptr,
+                                             nullptr);
+          ASSERT_EQ(st, Ok);
+        }
+        for (int y = 0; y < dc.height; ++y)
+          for (int x = 0; x < dc.width; ++x) {
+            uint32_t expected = 0x123456;
+            if (x >= 5 && x < 42 && y >= 7 && y < 30) {
+              const uint8_t* p = bgr.data() + size_t(y - 7) * size_t(stride) + size_t(x - 5) * 3;
+              expected = uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+            }
+            ASSERT_EQ(dc.Pixel(x, y), expected) << "at " << x << "," << y << " mode " << mode.offset << "/"
+                                                << mode.interpolation << " call " << how << " bpp " << bpp;
+          }
+      }
+    }
+  }
+  GP(GdipDisposeImage)(image);
+}
+
+TEST(GdiplusImages, ScaledNearestNeighbourRepeatsPixels) {
+  uint8_t pixels[8] = {0, 0, 0xff, 0xff, 0xff, 0, 0, 0xff};  // red, blue
+  GpBitmap* bitmap = nullptr;
+  ASSERT_EQ(GP(GdipCreateBitmapFromScan0)(2, 1, 8, PixelFormat32bppARGB, pixels, &bitmap), Ok);
+  FakeDC dc(8, 4);
+  {
+    DcGraphics g(dc);
+    GP(GdipSetPixelOffsetMode)(g.get(), PixelOffsetModeHalf);
+    GP(GdipSetInterpolationMode)(g.get(), InterpolationModeNearestNeighbor);
+    ASSERT_EQ(GP(GdipDrawImageRect)(g.get(), reinterpret_cast<GpImage*>(bitmap), 0, 0, 8, 4), Ok);
+  }
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(dc.Pixel(x, 2), x < 4 ? kRed : 0x0000ffu) << x;
+  GP(GdipDisposeImage)(reinterpret_cast<GpImage*>(bitmap));
+}
+
+TEST(GdiplusImages, ColourKeyLeavesKeyedPixelsTransparent) {
+  // 3 x 1: near black, mid grey, white.
+  uint8_t pixels[12] = {5, 5, 5, 0xff, 128, 128, 128, 0xff, 255, 255, 255, 0xff};
+  GpBitmap* bitmap = nullptr;
+  ASSERT_EQ(GP(GdipCreateBitmapFromScan0)(3, 1, 12, PixelFormat32bppARGB, pixels, &bitmap), Ok);
+  GpImageAttributes* attributes = nullptr;
+  ASSERT_EQ(GP(GdipCreateImageAttributes)(&attributes), Ok);
+  ASSERT_EQ(GP(GdipSetImageAttributesColorKeys)(attributes, ColorAdjustTypeBitmap, 1, 0xff000000, 0xff0a0a0a), Ok);
+  FakeDC dc(3, 1);
+  dc.Fill(kRed);
+  {
+    DcGraphics g(dc);
+    const GpPointF corners[3] = {{0, 0}, {3, 0}, {0, 1}};
+    ASSERT_EQ(GP(GdipDrawImagePointsRect)(g.get(), reinterpret_cast<GpImage*>(bitmap), corners, 3, 0, 0, 3, 1,
+                                          UnitPixel, attributes, nullptr, nullptr),
+              Ok);
+  }
+  EXPECT_EQ(dc.Pixel(0, 0), kRed);
+  EXPECT_EQ(dc.Pixel(1, 0), 0x808080u);
+  EXPECT_EQ(dc.Pixel(2, 0), kWhite);
+  GP(GdipDisposeImageAttributes)(attributes);
+  GP(GdipDisposeImage)(reinterpret_cast<GpImage*>(bitmap));
+}
+
+TEST(GdiplusImages, GraphicsOnABitmapWritesTheCallersMemory) {
+  std::vector<uint8_t> memory(4 * 4 * 4, 0);
+  GpBitmap* bitmap = nullptr;
+  ASSERT_EQ(GP(GdipCreateBitmapFromScan0)(4, 4, 16, PixelFormat32bppARGB, memory.data(), &bitmap), Ok);
+  GpGraphics* g = nullptr;
+  ASSERT_EQ(GP(GdipGetImageGraphicsContext)(reinterpret_cast<GpImage*>(bitmap), &g), Ok);
+  EXPECT_EQ(GP(GdipGraphicsClear)(g, 0x80ff0000), Ok);
+  GP(GdipDeleteGraphics)(g);
+  EXPECT_EQ(memory[0], 0);  // B
+  EXPECT_EQ(memory[2], 0xff);  // R, straight alpha
+  EXPECT_EQ(memory[3], 0x80);
+  GP(GdipDisposeImage)(reinterpret_cast<GpImage*>(bitmap));
+
+  GpBitmap* indexed = nullptr;
+  ASSERT_EQ(GP(GdipCreateBitmapFromScan0)(4, 4, 0, PixelFormat8bppIndexed, nullptr, &indexed), Ok);
+  EXPECT_EQ(GP(GdipGetImageGraphicsContext)(reinterpret_cast<GpImage*>(indexed), &g), InvalidParameter);
+  GP(GdipDisposeImage)(reinterpret_cast<GpImage*>(indexed));
+}
+
+TEST(GdiplusImages, LockBitsConvertsAndWritesBack) {
+  GpBitmap* bitmap = nullptr;
+  ASSERT_EQ(GP(GdipCreateBitmapFromScan0)(3, 2, 0, PixelFormat24bppRGB, nullptr, &bitmap), Ok);
+  BitmapData data{};
+  GpRect r{1, 0, 2, 2};
+  ASSERT_EQ(GP(GdipBitmapLockBits)(bitmap, &r, ImageLockModeWrite, PixelFormat32bppARGB, &data), Ok);
+  BitmapData again{};
+  EXPECT_EQ(GP(GdipBitmapLockBits)(bitmap, &r, ImageLockModeRead, PixelFormat32bppARGB, &again), WrongState);
+  auto* row = static_cast<uint32_t*>(data.Scan0);
+  row[0] = 0xff112233;
+  ASSERT_EQ(GP(GdipBitmapUnlockBits)(bitmap, &data), Ok);
+  EXPECT_EQ(GP(GdipBitmapUnlockBits)(bitmap, &data), WrongState);
+  const Pixels px = ReadPixels(reinterpret_cast<GpImage*>(bitmap));
+  ASSERT_EQ(px.argb.size(), 6u);
+  EXPECT_EQ(px.argb[0], 0xff000000u);
+  EXPECT_EQ(px.argb[1], 0xff112233u);
+  GP(GdipDisposeImage)(reinterpret_cast<GpImage*>(bitmap));
+}
+
+TEST(GdiplusImages, BitmapsFromAHandleAndFromADib) {
+  FakeDC source(3, 2, 24);
+  source.Fill(0x102030);
+  source.Row(1)[0] = 0xff;  // blue at (0, 1)
+  GpBitmap* bitmap = nullptr;
+  ASSERT_EQ(GP(GdipCreateBitmapFromHBITMAP)(&source, nullptr, &bitmap), Ok);
+  EXPECT_EQ(source.releases, 1);
+  Pixels px = ReadPixels(reinterpret_cast<GpImage*>(bitmap));
+  EXPECT_EQ(px.argb[0], 0xff102030u);
+  EXPECT_EQ(px.argb[3], 0xff1020ffu);
+  GP(GdipDisposeImage)(reinterpret_cast<GpImage*>(bitmap));
+
+  // An 8-bit DIB: header, two palette entries, bottom-up rows.
+  std::vector<uint8_t> info(40 + 8, 0);
+  const uint32_t header[] = {40, 2, 2};
+  std::memcpy(info.data(), header, sizeof(header));
+  info[12] = 1;
+  info[14] = 8;
+  info[32] = 2;  // colours used
+  const uint8_t palette[8] = {0, 0, 255, 0, 0, 255, 0, 0};  // red, green
+  std::memcpy(info.data() + 40, palette, 8);
+  uint8_t bits[8] = {0, 1, 0, 0, 1, 1, 0, 0};  // bottom row: red green; top row: green green
+  ASSERT_EQ(GP(GdipCreateBitmapFromGdiDib)(info.data(), bits, &bitmap), Ok);
+  PixelFormat format = 0;
+  GP(GdipGetImagePixelFormat)(reinterpret_cast<GpImage*>(bitmap), &format);
+  EXPECT_EQ(format, PixelFormat8bppIndexed);
+  px = ReadPixels(reinterpret_cast<GpImage*>(bitmap));
+  EXPECT_EQ(px.argb, (std::vector<uint32_t>{0xff00ff00, 0xff00ff00, 0xffff0000, 0xff00ff00}));
+  GP(GdipDisposeImage)(reinterpret_cast<GpImage*>(bitmap));
+}
+
+}  // namespace
+}  // namespace gptest
