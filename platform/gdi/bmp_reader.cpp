@@ -235,6 +235,14 @@ DibImage ReadDib(std::span<const uint8_t> dib, int64_t bitsOffset, bool iconImag
     else if (!(h.masks[0] == 0x7C00 && h.masks[1] == 0x03E0 && h.masks[2] == 0x1F))
       outBpp = 32;
   }
+  int64_t pos = h.tableOffset;
+  if (bitsOffset >= h.tableOffset && bitsOffset < int64_t(b.size())) pos = bitsOffset;
+  const bool rle = h.compression == BI_RLE8 || h.compression == BI_RLE4;
+  // Allocate only what the data can back: uncompressed rows must all be there, and run-length
+  // data cannot expand beyond what its codes could describe.
+  const int64_t available = int64_t(b.size()) - pos;
+  if (!rle && available < DibStride(h.width, h.bpp) * (h.height - 1) + RowBytes(h.width, h.bpp)) Invalid();
+  if (rle && h.width * h.height > available * 1024 + (int64_t(1) << 20)) Invalid();
   DibImage result;
   result.image = std::make_shared<GdiBitmap>(int32_t(h.width), int32_t(h.height), outBpp, rgb565);
   GdiBitmap& out = *result.image;
@@ -242,9 +250,7 @@ DibImage ReadDib(std::span<const uint8_t> dib, int64_t bitsOffset, bool iconImag
   out.xPelsPerMeter = h.xppm;
   out.yPelsPerMeter = h.yppm;
 
-  int64_t pos = h.tableOffset;
-  if (bitsOffset >= h.tableOffset && bitsOffset < int64_t(b.size())) pos = bitsOffset;
-  if (h.compression == BI_RLE8 || h.compression == BI_RLE4) {
+  if (rle) {
     DecodeRle(b, pos, out, h.bpp);
     return result;
   }

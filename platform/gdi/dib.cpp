@@ -63,6 +63,15 @@ void GdiBitmap::Reset(int32_t width, int32_t height, int bpp, bool rgb565) {
   stride_ = stride;
   colors_ = DefaultColorTable(bpp);
   nearestCache_.clear();
+  bottomUp_ = false;
+}
+
+void GdiBitmap::SetBottomUp(bool value) {
+  if (value == bottomUp_) return;
+  for (int32_t y = 0; y < height_ / 2; ++y)
+    std::swap_ranges(pixels_.begin() + stride_ * y, pixels_.begin() + stride_ * (y + 1),
+                     pixels_.begin() + stride_ * (height_ - 1 - y));
+  bottomUp_ = value;
 }
 
 void GdiBitmap::SetColors(std::span<const RGBQUAD> colors) {
@@ -198,10 +207,13 @@ void GdiBitmap::Resize(int32_t width, int32_t height, COLORREF fill) {
     std::memcpy(next.Row(y), Row(y), size_t(fullBytes));
     for (int32_t x = int32_t(fullBytes * 8 / bpp_); remBits && x < w; ++x) next.SetRaw(x, y, GetRaw(x, y));
   }
+  const bool wasBottomUp = bottomUp_;
   pixels_ = std::move(next.pixels_);
   width_ = width;
   height_ = height;
   stride_ = next.stride_;
+  bottomUp_ = false;
+  SetBottomUp(wasBottomUp);
 }
 
 void GdiBitmap::Convert(int bpp, bool rgb565) {
@@ -236,6 +248,9 @@ void GdiBitmap::Convert(int bpp, bool rgb565) {
   bpp_ = bpp;
   rgb565_ = rgb565;
   stride_ = next.stride_;
+  const bool wasBottomUp = bottomUp_;
+  bottomUp_ = false;
+  SetBottomUp(wasBottomUp);
 }
 
 void GdiBitmap::CopyFrom(const GdiBitmap& o) {
@@ -248,6 +263,7 @@ void GdiBitmap::CopyFrom(const GdiBitmap& o) {
   bpp_ = o.bpp_;
   rgb565_ = o.rgb565_;
   stride_ = o.stride_;
+  bottomUp_ = o.bottomUp_;
   xPelsPerMeter = o.xPelsPerMeter;
   yPelsPerMeter = o.yPelsPerMeter;
 }
@@ -262,6 +278,7 @@ void GdiBitmap::TakeFrom(GdiBitmap& o) {
   bpp_ = o.bpp_;
   rgb565_ = o.rgb565_;
   stride_ = o.stride_;
+  bottomUp_ = o.bottomUp_;
   xPelsPerMeter = o.xPelsPerMeter;
   yPelsPerMeter = o.yPelsPerMeter;
   o.Reset(0, 0, o.bpp_);

@@ -37,8 +37,12 @@ class GdiBitmap : public GdiObject {
   bool Empty() const { return width_ == 0 || height_ == 0; }
 
   // Row y (0 = top). The caller keeps y within [0, Height).
-  uint8_t* Row(int32_t y) { return pixels_.data() + stride_ * y; }
-  const uint8_t* Row(int32_t y) const { return pixels_.data() + stride_ * y; }
+  uint8_t* Row(int32_t y) { return pixels_.data() + stride_ * (bottomUp_ ? height_ - 1 - y : y); }
+  const uint8_t* Row(int32_t y) const { return pixels_.data() + stride_ * (bottomUp_ ? height_ - 1 - y : y); }
+  // DIB sections made for a positive height keep their last row first in memory, so that the
+  // bits pointer the caller got means what the platform says it means.
+  bool BottomUp() const { return bottomUp_; }
+  void SetBottomUp(bool value);
   std::span<uint8_t> Bits() { return pixels_; }
   std::span<const uint8_t> Bits() const { return pixels_; }
 
@@ -82,6 +86,7 @@ class GdiBitmap : public GdiObject {
   int32_t width_ = 0, height_ = 0;
   int bpp_ = 32;
   bool rgb565_ = false;
+  bool bottomUp_ = false;
   int64_t stride_ = 0;
   std::vector<uint8_t> pixels_;
   std::vector<RGBQUAD> colors_;
