@@ -22,6 +22,8 @@ int PixelFormatBits(TPixelFormat format) {
 TBitmap::TBitmap() : dib_(std::make_shared<GdiBitmap>(0, 0, 32)) {}
 
 TBitmap::~TBitmap() {
+  canvas_.reset();
+  if (mask_) DeleteObject(mask_);
   if (palette_) DeleteObject(palette_);
   if (dib_->Handle()) DeleteObject(dib_->Handle());
 }

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "platform/gdi/canvas.h"
+
 #include "platform/gdi/colors.h"
 #include "platform/gdi/dib.h"
 #include "platform/gdi/graphic.h"
@@ -52,6 +54,14 @@ class TBitmap : public TGraphic {
   void LoadFromStream(TStream& stream) override;  // a BMP file from the stream's position
   void SaveToStream(TStream& stream) override;
   const char* ClassName() const override { return "TBitmap"; }
+  // Stretched with point sampling; a transparent bitmap leaves its transparent colour out.
+  void Draw(TCanvas& canvas, const TRect& rect) override;
+
+  // The canvas over the bitmap (a memory DC with the bitmap selected), made on first use.
+  TCanvas& Canvas();
+  // A monochrome mask: 1 (white) where a pixel has the transparent colour, 0 elsewhere. The
+  // handle belongs to the bitmap.
+  HBITMAP MaskHandle();
   std::unique_ptr<TGraphic> NewInstance() const override { return std::make_unique<TBitmap>(); }
 
   // The GDI bitmap (registered on first use, owned by the TBitmap) and its pixel store.
@@ -68,4 +78,6 @@ class TBitmap : public TGraphic {
   TTransparentMode transparentMode_ = tmAuto;
   TColor transparentColor_ = clDefault;
   HPALETTE palette_ = nullptr;
+  HBITMAP mask_ = nullptr;
+  std::unique_ptr<TCanvas> canvas_;
 };

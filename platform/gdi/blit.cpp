@@ -54,11 +54,13 @@ struct Mapping {
 
 Mapping MapRects(const GdiDC& d, int x, int y, int w, int h, const GdiDC* s, int sx, int sy, int sw, int sh) {
   Mapping m;
-  const int64_t dx0 = d.DevX(x), dy0 = d.DevY(y);
+  // A negative extent covers the pixels from x + w + 1 to x inclusive (the platform's rule,
+  // which makes StretchBlt(dc, w - 1, 0, -w, ...) mirror exactly onto [0, w)).
+  const int64_t dx0 = d.DevX(x) + (w < 0 ? 1 : 0), dy0 = d.DevY(y) + (h < 0 ? 1 : 0);
   const int64_t dx1 = dx0 + w, dy1 = dy0 + h;
   auto c = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN / 4, INT32_MAX / 4)); };
   m.dst = RECT{c(std::min(dx0, dx1)), c(std::min(dy0, dy1)), c(std::max(dx0, dx1)), c(std::max(dy0, dy1))};
-  const double ssx = s ? s->DevXf(sx) : sx, ssy = s ? s->DevYf(sy) : sy;
+  const double ssx = (s ? s->DevXf(sx) : sx) + (sw < 0 ? 1 : 0), ssy = (s ? s->DevYf(sy) : sy) + (sh < 0 ? 1 : 0);
   // Mirrored along an axis when exactly one of the two extents is negative.
   const bool mirrorX = (w < 0) != (sw < 0), mirrorY = (h < 0) != (sh < 0);
   const double ax = w ? std::abs(double(sw) / w) : 0, ay = h ? std::abs(double(sh) / h) : 0;

@@ -5,7 +5,15 @@
 
 namespace {
 
-std::shared_ptr<GdiBitmap> OnePixelMono() { return std::make_shared<GdiBitmap>(1, 1, 1); }
+// Every new memory DC starts with the same stock 1 x 1 monochrome bitmap, as on the platform.
+std::shared_ptr<GdiBitmap> OnePixelMono() {
+  static const std::shared_ptr<GdiBitmap> stock = [] {
+    auto b = std::make_shared<GdiBitmap>(1, 1, 1);
+    RegisterGdiObject(b, true);
+    return b;
+  }();
+  return stock;
+}
 
 template <class T>
 T Swap(T& slot, T value) {
@@ -98,9 +106,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   if (auto f = std::dynamic_pointer_cast<GdiFont>(o)) return Swap(s.font, f)->Handle();
   if (auto bm = std::dynamic_pointer_cast<GdiBitmap>(o)) {
     if (!d->memory) return nullptr;
-    auto old = Swap(s.bitmap, bm);
-    // The initial 1 x 1 bitmap gets a handle only when somebody asks for it back.
-    return RegisterGdiObject(old);
+    return Swap(s.bitmap, bm)->Handle();
   }
   if (auto r = std::dynamic_pointer_cast<GdiRegion>(o))
     return reinterpret_cast<HGDIOBJ>(uintptr_t(SelectClipRgn(dc, static_cast<HRGN>(object))));
@@ -118,7 +124,7 @@ HGDIOBJ GetCurrentObject(HDC dc, UINT type) {
     case OBJ_PEN: return d->state.pen->Handle();
     case OBJ_BRUSH: return d->state.brush->Handle();
     case OBJ_FONT: return d->state.font->Handle();
-    case OBJ_BITMAP: return d->memory ? RegisterGdiObject(d->state.bitmap) : nullptr;
+    case OBJ_BITMAP: return d->memory && d->state.bitmap ? RegisterGdiObject(d->state.bitmap) : nullptr;
     case OBJ_PAL: return d->state.palette ? d->state.palette->Handle() : nullptr;
     default: return nullptr;
   }

@@ -41,6 +41,9 @@ class TGraphic {
   // a class does not say.
   virtual std::unique_ptr<TGraphic> NewInstance() const { return nullptr; }
 
+  // Draws the picture into a rectangle of a canvas (stretched to fill it).
+  virtual void Draw(TCanvas& canvas, const TRect& rect) = 0;
+
   // Set whenever the picture changes; the owner (a TPicture) clears it.
   bool Modified = false;
 

@@ -75,3 +75,36 @@ void TIcon::Assign(const TGraphic& source) {
   wantHeight_ = other->wantHeight_;
   Modified = true;
 }
+
+#include "platform/gdi/canvas.h"
+#include "platform/gdi/dc_internal.h"
+
+void TIcon::Draw(TCanvas& canvas, const TRect& rect) {
+  if (!image_ || rect.IsEmpty()) return;
+  auto d = LookupDC(canvas.Handle());
+  if (!d || !d->Surface()) return;
+  GdiBitmap& dst = *d->Surface();
+  const GdiBitmap& img = *image_;
+  const RECT dev{int32_t(d->DevX(rect.left)), int32_t(d->DevY(rect.top)), int32_t(d->DevX(rect.right)),
+                 int32_t(d->DevY(rect.bottom))};
+  const Region area = Region::Combine(Region::FromRect(dev), d->Drawable(), Region::And);
+  const int64_t w = dev.right - dev.left, h = dev.bottom - dev.top;
+  // Alpha-blended over what is there, stretched by point sampling when sizes differ.
+  for (const Region::Band& band : area.Bands())
+    for (int32_t y = band.top; y < band.bottom; ++y)
+      for (size_t i = 0; i < band.xs.size(); i += 2)
+        for (int32_t x = band.xs[i]; x < band.xs[i + 1]; ++x) {
+          const int32_t sx = int32_t((int64_t(x - dev.left) * img.Width()) / w);
+          const int32_t sy = int32_t((int64_t(y - dev.top) * img.Height()) / h);
+          const uint8_t* p = img.Row(sy) + 4 * sx;
+          const unsigned a = p[3];
+          if (a == 0) continue;
+          COLORREF c = RGB(p[2], p[1], p[0]);
+          if (a < 255) {
+            const COLORREF under = dst.GetColor(x, y);
+            auto mix = [a](unsigned s, unsigned u) { return uint8_t((s * a + u * (255 - a) + 127) / 255); };
+            c = RGB(mix(p[2], GetRValue(under)), mix(p[1], GetGValue(under)), mix(p[0], GetBValue(under)));
+          }
+          dst.SetColor(x, y, c);
+        }
+}

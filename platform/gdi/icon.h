@@ -19,6 +19,7 @@ class TIcon : public TGraphic {
   void SaveToStream(TStream& stream) override;
   void Assign(const TGraphic& source) override;
   const char* ClassName() const override { return "TIcon"; }
+  void Draw(TCanvas& canvas, const TRect& rect) override;
   std::unique_ptr<TGraphic> NewInstance() const override { return std::make_unique<TIcon>(); }
 
   // The picture as 32-bit BGRA with straight alpha (null while empty).

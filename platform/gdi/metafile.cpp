@@ -34,3 +34,6 @@ void TMetafile::Assign(const TGraphic& source) {
   enhanced_ = other->enhanced_;
   Modified = true;
 }
+
+// Playing the records comes with the metafile reader; until then a metafile draws nothing.
+void TMetafile::Draw(TCanvas&, const TRect&) {}

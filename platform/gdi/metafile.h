@@ -17,6 +17,7 @@ class TMetafile : public TGraphic {
   void SaveToStream(TStream& stream) override;
   void Assign(const TGraphic& source) override;
   const char* ClassName() const override { return "TMetafile"; }
+  void Draw(TCanvas& canvas, const TRect& rect) override;
   std::unique_ptr<TGraphic> NewInstance() const override { return std::make_unique<TMetafile>(); }
   void Clear();
 
