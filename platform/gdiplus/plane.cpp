@@ -78,7 +78,7 @@ ARGB Unpremultiply(uint32_t p) {
 }
 
 uint64_t MaxPixelsForData(uint64_t dataSize) {
-  const uint64_t plausible = (uint64_t(1) << 24) + std::min<uint64_t>(dataSize, uint64_t(1) << 32) * 65536;
+  const uint64_t plausible = (uint64_t(1) << 22) + std::min<uint64_t>(dataSize, uint64_t(1) << 32) * 65536;
   return std::min(kMaxPixels, plausible);
 }
 
