@@ -1,0 +1,113 @@
+// The library's JPEG graphic over libjpeg (6b interface): holds JPEG bytes, decodes them into
+// a bitmap (4-component data through a colour manager) and compresses a bitmap into JPEG
+// bytes with the resolution in the JFIF header. No libjpeg error reaches the caller: a fatal
+// one ends the operation early with what was produced until then.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/gdi/bitmap.h"
+#include "platform/gdi/graphic.h"
+#include "platform/rtl/streams.h"
+
+class TPDFColorManager;
+
+// The JPEG bytes and what their header says, shared between images.
+class TJPEGData {
+ public:
+  virtual ~TJPEGData() = default;
+  virtual void FreeHandle() {}
+
+  std::unique_ptr<TMemoryStream> Data;  // absent until data is loaded or compressed
+  int32_t Height = 0, Width = 0;
+  bool Grayscale = false;
+};
+
+enum TJPEGPixelFormat : uint8_t { jf24Bit = 0, jf8Bit = 1 };
+enum TJPEGPerformance : uint8_t { jpBestQuality = 0, jpBestSpeed = 1 };
+
+// The defaults every new image takes.
+struct TJPEGDefaults {
+  uint8_t CompressionQuality = 90;
+  int32_t Resolution = 96;
+  bool Grayscale = false;
+  TJPEGPerformance Performance = jpBestQuality;
+  TJPEGPixelFormat PixelFormat = jf24Bit;
+  bool ProgressiveEncoding = false;
+  uint8_t Scale = 0;
+  bool Smoothing = true;
+};
+extern TJPEGDefaults JPEGDefaults;
+
+class TPDFJPEGImage : public TGraphic {
+ public:
+  TPDFJPEGImage();
+  ~TPDFJPEGImage() override;
+
+  // TGraphic.
+  int Width() const override;
+  int Height() const override;
+  void SetWidth(int) override {}
+  void SetHeight(int) override {}
+  void SetSize(int, int) override {}
+  bool Empty() const override;
+  // Takes the bytes from the stream's position to its end.
+  void LoadFromStream(TStream& stream) override;
+  // Compresses first when there are no JPEG bytes.
+  void SaveToStream(TStream& stream) override;
+  // From a TPDFJPEGImage: shares its data; from a TBitmap: takes a copy to compress on demand.
+  void Assign(const TGraphic& source) override;
+  const char* ClassName() const override { return "TPDFJPEGImage"; }
+  std::unique_ptr<TGraphic> NewInstance() const override { return std::make_unique<TPDFJPEGImage>(); }
+
+  // Into a TBitmap: a copy of the decoded image; anything else as the base class does.
+  void AssignTo(TGraphic& dest);
+  bool Equals(const TGraphic& other) const;
+  // A 32-bit length, then that many JPEG bytes.
+  void ReadData(TStream& stream);
+  void WriteData(TStream& stream) const;
+
+  // The decoded bitmap, decoding first when there is none.
+  TBitmap* Decode();
+  // Decodes again taking 4-component data as plain (not inverted) CMYK.
+  void DecodeRawCMYK();
+  // Saves the decoded image as a BMP file.
+  void SaveBitmapToStream(TStream& stream);
+  // Bitmap to JPEG bytes.
+  void Compress();
+  // Uses the caller's manager (not freed by the image).
+  void SetColorManager(TPDFColorManager* manager);
+
+  // Raised while libjpeg works (at most every 500 ms, at the start and with 100 at the end).
+  std::function<void(TPDFJPEGImage& sender, int percent)> OnProgress;
+
+  std::shared_ptr<TJPEGData> Image;
+  std::unique_ptr<TBitmap> Bitmap;
+  mutable int32_t ScaledWidth = 0, ScaledHeight = 0;
+  HPALETTE TempPalette = nullptr;
+  bool Smoothing = true;
+  bool Grayscale = false;
+  TJPEGPixelFormat PixelFormat = jf24Bit;
+  uint8_t Quality = 90;
+  int32_t Resolution = 96;
+  bool ProgressiveEncoding = false;
+  TJPEGPerformance Performance = jpBestQuality;
+  uint8_t Scale = 0;
+  mutable bool NeedRecalc = false;
+  bool RawCMYK = false;
+  TPDFColorManager* ColorManager = nullptr;
+  bool ExternalColorManager = false;
+
+ private:
+  void LoadBytes(TStream& stream, int64_t size);
+  void ReadHeader();
+  void ConvertCMYKToRGB();
+  void RecalcScaledSize() const;
+
+  std::unique_ptr<TPDFColorManager> ownManager_;
+};
+
+// Dest.Assign(Source): turns a bitmap into a TPDFJPEGImage.
+void AssignGraphic(TGraphic& dest, const TGraphic& source);

@@ -1,0 +1,120 @@
+// Image import: one image file, given as a stream, becomes one XObject in a document's object
+// store. The file type is recognised by its first bytes; JPEG data is embedded unchanged,
+// PNG image data unchanged where the PDF predictor can carry it, bitmaps as samples.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/gdi/bitmap.h"
+#include "platform/gdi/metafile.h"
+#include "platform/rtl/streams.h"
+
+class TPDFStructure;
+class TPDFIndRef;
+class TPDFDictionary;
+class TPDFStream;
+class TPDFFont;
+class TPNGReader;
+
+// File types by signature (DetectImageFileType).
+enum : int {
+  kImageFileUnknown = 0,
+  kImageFileJPEG = 1,
+  kImageFileBMP = 2,
+  kImageFileTIFF = 3,
+  kImageFilePNG = 4,
+  kImageFileWMF = 5,
+  kImageFileEMF = 6,
+  kImageFileGIF = 7,
+};
+
+// What ReadJPEGHeader finds: size, components, the JFIF (or Exif) resolution and its unit
+// (-1 when none was given).
+struct TJPEGHeaderInfo {
+  int32_t Width = 0, Height = 0;
+  int32_t Components = 3;
+  int32_t XDensity = 0, YDensity = 0;
+  int32_t Unit = -1;
+};
+
+// The type of the file in the stream (kImageFile...); the stream is at position 0 afterwards.
+int DetectImageFileType(TStream& stream);
+// Scans the JPEG markers up to the first SOF0..SOF3; the stream position is left undefined.
+void ReadJPEGHeader(TStream& stream, TJPEGHeaderInfo& info);
+
+// What the bitmap writer needs of a TIFF page that a bitmap was decoded from.
+struct TPDFImagePageInfo {
+  uint8_t Photometric = 2;  // TIFF photometric interpretation
+  bool MinIsBlack = false;
+};
+
+class TPDFImage {
+ public:
+  TPDFImage(TPDFStructure* owner, std::string_view name);
+  ~TPDFImage();
+  TPDFImage(const TPDFImage&) = delete;
+  TPDFImage& operator=(const TPDFImage&) = delete;
+
+  // Detects the type and writes the XObject; true when written. Options: for BMP a negative
+  // value rasterises frame -Options; for PNG 0..7 choose the handling of alpha, 16-bit
+  // samples and the ICC profile.
+  bool LoadFromStream(TStream& stream, int32_t options);
+
+  // Writes the bitmap as an image XObject (page: the TIFF page it came from, or nullptr).
+  bool WriteBitmap(TBitmap& bitmap, const TPDFImagePageInfo* page, bool gray, bool flip);
+  // Writes the JPEG bytes unchanged with DCTDecode.
+  void WriteJPEG(TStream& stream, int32_t skipResolution);
+  // Writes the PNG image data, alpha and profile of a reader that has read the file.
+  void WritePNG(TPNGReader& reader, int mode);
+  // Sets /Mask to a colour-key range (components 0..1).
+  void SetColorKeyMask(double r1, double g1, double b1, double r2, double g2, double b2);
+  // Kind 1 sets /Mask, kind 2 /SMask to a reference; true when set.
+  bool SetMaskReference(int objNum, int gen, uint8_t maskKind);
+  // 1 stencil mask, 2 plain DeviceGray image, 0 other.
+  int GetMaskKind() const;
+
+  // Copy of the source bytes (JPEG data, PNG image data, or the bitmap as a BMP file) when
+  // KeepSource is set.
+  std::string SourceData;
+  TPDFStructure* Owner;
+  std::string Name;
+  TPDFIndRef* Ref = nullptr;
+  // Pixels (points for a metafile form).
+  int32_t Width = 0;
+  int32_t Height = 0;
+  TPDFDictionary* Dict = nullptr;
+  // 1 JPEG pass-through, 2 bitmap, 3 TIFF page, 4 PNG, 6 metafile form.
+  uint8_t Kind = 0;
+  // 1: bitmap samples are Flate-compressed; other values: stored.
+  int32_t Compression = 0;
+  bool MetafileFontFlag = false;
+  bool KeepSource = false;
+  int32_t ResolutionX = 0;
+  int32_t ResolutionY = 0;
+  // 0 unknown, 1 no unit (aspect ratio only), 2 inch, 3 centimetre.
+  int32_t ResolutionUnit = 0;
+  // 0x00BBGGRR, kept for the caller.
+  uint32_t TransparentColor = 0xFFFFFF;
+  // Fonts handed to the metafile converter (not owned).
+  std::vector<TPDFFont*> Fonts;
+  // Images made by the metafile converter (owned).
+  std::vector<std::unique_ptr<TPDFImage>> Images;
+  // A PNG was written with 16-bit samples (the document then needs version 1.5).
+  bool SixteenBit = false;
+  // Colour space name of a JPEG XObject.
+  std::string ColorSpaceName;
+  // "<ZRXNoEmbedFont>" name "</ZRXNoEmbedFont>" per font the metafile converter must not embed.
+  std::string NoEmbedFonts;
+  bool InlineStrips = false;
+
+ private:
+  bool LoadBMP(TStream& stream, int32_t options);
+  bool LoadPNG(TStream& stream, int32_t options);
+  bool LoadJPEG(TStream& stream);
+  // Makes obj indirect in the owner and records Dict and Ref.
+  bool Finish(TPDFStream* stream);
+};
