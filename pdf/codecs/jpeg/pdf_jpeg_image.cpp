@@ -13,6 +13,7 @@ TPDFJPEGImage::~TPDFJPEGImage() = default;
 int TPDFJPEGImage::Width() const { return 0; }
 int TPDFJPEGImage::Height() const { return 0; }
 bool TPDFJPEGImage::Empty() const { return true; }
+void TPDFJPEGImage::Draw(TCanvas&, const TRect&) {}
 void TPDFJPEGImage::LoadFromStream(TStream&) {}
 void TPDFJPEGImage::SaveToStream(TStream&) {}
 void TPDFJPEGImage::Assign(const TGraphic& source) { TGraphic::Assign(source); }

@@ -61,6 +61,8 @@ class TPDFJPEGImage : public TGraphic {
   void Assign(const TGraphic& source) override;
   const char* ClassName() const override { return "TPDFJPEGImage"; }
   std::unique_ptr<TGraphic> NewInstance() const override { return std::make_unique<TPDFJPEGImage>(); }
+  // Stretch-draws the decoded bitmap into the rectangle.
+  void Draw(TCanvas& canvas, const TRect& rect) override;
 
   // Into a TBitmap: a copy of the decoded image; anything else as the base class does.
   void AssignTo(TGraphic& dest);
