@@ -33,11 +33,15 @@ struct LOGFONTT {
 using LOGFONTA = LOGFONTT<char>;       // face name in UTF-8
 using LOGFONTW = LOGFONTT<char16_t>;
 
+class FontInstance;
+
 class GdiFont : public GdiObject {
  public:
   uint32_t ObjectType() const override { return OBJ_FONT; }
   LOGFONTW logFont;
   std::string FaceUtf8() const;
+  // The sized face behind the font, made on first use (see font_engine.h).
+  mutable std::shared_ptr<FontInstance> instance;
 };
 
 HFONT CreateFontIndirectW(const LOGFONTW& lf);

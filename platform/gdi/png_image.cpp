@@ -34,7 +34,9 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
   r->pos += count;
 }
 
-void Silent(png_structp, png_const_charp) {}
+// libpng's error handler must not return: it jumps back to ReadRows without printing.
+void OnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void OnWarning(png_structp, png_const_charp) {}
 
 // libpng reports errors by longjmp: no object with a destructor is created in this frame.
 bool ReadRows(PngRead& r) {
@@ -69,7 +71,7 @@ bool ReadRows(PngRead& r) {
 std::shared_ptr<GdiBitmap> DecodePngToBgra(std::span<const uint8_t> data) {
   PngRead r;
   r.data = data;
-  r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Silent, Silent);
+  r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
   if (!r.png) throw EOutOfMemory("Out of memory");
   r.info = png_create_info_struct(r.png);
   const bool ok = r.info && ReadRows(r);

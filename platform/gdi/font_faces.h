@@ -1,0 +1,37 @@
+// Which installed font file answers a face name, through fontconfig. The platform's usual
+// faces map to metric-compatible ones ("MS Sans Serif" and "Arial" to Liberation Sans, "Times
+// New Roman" to Liberation Serif, "Courier New" to Liberation Mono...), and any name, even one
+// that exists nowhere, gets the closest installed face, as the platform always gives a font.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ResolvedFace {
+  std::string file;    // font file path
+  int index = 0;       // face index inside a collection
+  std::string family;  // the family fontconfig chose
+  bool bold = false, italic = false;  // what the file itself provides
+  bool symbol = false;
+};
+
+// `weight` is LOGFONT's (400 normal, 700 bold); `fixedPitch` prefers monospaced faces.
+ResolvedFace ResolveFace(const std::string& faceName, int weight, bool italic, bool fixedPitch);
+
+// The substitute family searched for a platform face name (the name itself when it has none).
+std::string SubstituteFamily(const std::string& faceName);
+
+struct InstalledFamily {
+  std::string family;
+  bool fixedPitch = false;
+  bool scalable = true;
+  bool symbol = false;
+};
+// Installed families, each once, sorted case-insensitively; with a language (fontconfig's
+// codes: "ja", "zh-cn", "ru"...) only those that cover it.
+std::vector<InstalledFamily> InstalledFamilies(const std::string& language = "");
+
+// Makes a font file available to ResolveFace and the enumeration (AddFontResource), or takes
+// it away again.
+bool AddPrivateFontFile(const std::string& file);
+bool RemovePrivateFontFile(const std::string& file);

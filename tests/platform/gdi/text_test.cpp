@@ -1,0 +1,305 @@
+// Fonts and text: face resolution, metrics, drawing, DrawText layout, font data and outlines.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/bitmap.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/font_data.h"
+#include "platform/gdi/font_faces.h"
+#include "platform/gdi/text.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+struct TextSurface {
+  TBitmap bmp;
+  HDC dc;
+  HFONT font = nullptr;
+  TextSurface(int w, int h, const char* face, int height, int weight = FW_NORMAL, bool italic = false) {
+    bmp.SetPixelFormat(pf24bit);
+    bmp.SetSize(w, h);
+    dc = bmp.Canvas().Handle();
+    LOGFONTA lf;
+    lf.lfHeight = height;
+    lf.lfWeight = weight;
+    lf.lfItalic = italic;
+    std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+    font = CreateFontIndirectA(lf);
+    SelectObject(dc, font);
+  }
+  ~TextSurface() {
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    DeleteObject(font);
+  }
+  std::string Face() {
+    char name[64] = {};
+    GetTextFaceA(dc, sizeof name, name);
+    return name;
+  }
+  int Width(const std::string& s) {
+    SIZE size{};
+    GetTextExtentPoint32A(dc, s.data(), int(s.size()), &size);
+    return size.cx;
+  }
+  // The box of pixels that differ from white.
+  RECT Ink() {
+    RECT r{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+    for (int y = 0; y < bmp.Height(); ++y)
+      for (int x = 0; x < bmp.Width(); ++x)
+        if (bmp.Dib().GetColor(x, y) != RGB(255, 255, 255)) {
+          r.left = std::min(r.left, x);
+          r.top = std::min(r.top, y);
+          r.right = std::max(r.right, x + 1);
+          r.bottom = std::max(r.bottom, y + 1);
+        }
+    return r;
+  }
+};
+
+}  // namespace
+
+TEST(Fonts, PlatformFacesMapToMetricCompatibleOnes) {
+  EXPECT_EQ(TextSurface(10, 10, "MS Sans Serif", -11).Face(), "Liberation Sans");
+  EXPECT_EQ(TextSurface(10, 10, "Arial", -11).Face(), "Liberation Sans");
+  EXPECT_EQ(TextSurface(10, 10, "Times New Roman", -11).Face(), "Liberation Serif");
+  EXPECT_EQ(TextSurface(10, 10, "Courier New", -11).Face(), "Liberation Mono");
+}
+
+TEST(Fonts, AFaceThatDoesNotExistStillGivesAFont) {
+  TextSurface s(60, 30, "No Such Face Anywhere 123", -16);
+  EXPECT_FALSE(s.Face().empty());
+  TEXTMETRICA tm;
+  ASSERT_TRUE(GetTextMetricsA(s.dc, &tm));
+  EXPECT_GT(tm.tmHeight, 14);
+  EXPECT_GT(s.Width("Hello"), 10);
+}
+
+TEST(Fonts, HeightSignSelectsCharacterOrCellHeight) {
+  TextSurface character(10, 10, "Arial", -20), cell(10, 10, "Arial", 20);
+  TEXTMETRICA a, b;
+  GetTextMetricsA(character.dc, &a);
+  GetTextMetricsA(cell.dc, &b);
+  EXPECT_EQ(a.tmHeight - a.tmInternalLeading, 20);
+  EXPECT_EQ(b.tmHeight, 20);
+  EXPECT_EQ(a.tmAscent + a.tmDescent, a.tmHeight);
+  // Liberation Sans has Arial's vertical metrics: a 20-pixel em gives a cell of about 22.3.
+  EXPECT_GE(a.tmHeight, 22);
+  EXPECT_LE(a.tmHeight, 23);
+}
+
+TEST(Fonts, ExtentIsTheSumOfCharacterWidths) {
+  TextSurface s(10, 10, "Arial", -13);
+  const std::string text = "Velmora, 1234!";
+  int sum = 0;
+  for (char c : text) {
+    int w = 0;
+    ASSERT_TRUE(GetCharWidthW(s.dc, UINT(uint8_t(c)), UINT(uint8_t(c)), &w));
+    sum += w;
+  }
+  EXPECT_EQ(s.Width(text), sum);
+  int widths[3];
+  ASSERT_TRUE(GetCharWidthW(s.dc, 'i', 'k', widths));
+  EXPECT_LT(widths[0], widths[2]);
+}
+
+TEST(Text, TextOutDrawsInTheTextColourInsideItsBox) {
+  TextSurface s(100, 40, "Arial", -20);
+  SetBkMode(s.dc, TRANSPARENT);
+  SetTextColor(s.dc, RGB(255, 0, 0));
+  ASSERT_TRUE(TextOutA(s.dc, 10, 5, "HH", 2));
+  const RECT ink = s.Ink();
+  TEXTMETRICA tm;
+  GetTextMetricsA(s.dc, &tm);
+  EXPECT_GE(ink.left, 10);
+  EXPECT_LE(ink.right, 10 + s.Width("HH"));
+  EXPECT_GE(ink.top, 5);
+  EXPECT_LE(ink.bottom, 5 + tm.tmAscent);
+  // The stems of an H are solid red.
+  int red = 0;
+  for (int y = ink.top; y < ink.bottom; ++y)
+    for (int x = ink.left; x < ink.right; ++x) red += s.bmp.Dib().GetColor(x, y) == RGB(255, 0, 0);
+  EXPECT_GT(red, 20);
+  // Opaque mode fills the text cell with the background colour.
+  TextSurface o(100, 40, "Arial", -20);
+  SetBkColor(o.dc, RGB(0, 0, 255));
+  TextOutA(o.dc, 0, 0, "x", 1);
+  EXPECT_EQ(o.bmp.Dib().GetColor(0, 0), RGB(0, 0, 255));
+  EXPECT_EQ(o.bmp.Dib().GetColor(0, tm.tmHeight + 1), RGB(255, 255, 255));
+}
+
+TEST(DrawText, CalcRectMatchesTheExtent) {
+  TextSurface s(10, 10, "Arial", -13);
+  RECT r{5, 7, 5, 7};
+  const int h = DrawTextA(s.dc, "Compare images", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  TEXTMETRICA tm;
+  GetTextMetricsA(s.dc, &tm);
+  EXPECT_EQ(h, tm.tmHeight);
+  EXPECT_EQ(r.right - r.left, s.Width("Compare images"));
+  EXPECT_EQ(r.bottom - r.top, tm.tmHeight);
+}
+
+TEST(DrawText, PrefixCharacters) {
+  TextSurface s(10, 10, "Arial", -13);
+  RECT a{0, 0, 0, 0}, b{0, 0, 0, 0}, c{0, 0, 0, 0};
+  DrawTextA(s.dc, "&File", -1, &a, DT_CALCRECT | DT_SINGLELINE);
+  DrawTextA(s.dc, "&File", -1, &b, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  DrawTextA(s.dc, "A&&B", -1, &c, DT_CALCRECT | DT_SINGLELINE);
+  EXPECT_EQ(a.right, s.Width("File"));
+  EXPECT_EQ(b.right, s.Width("&File"));
+  EXPECT_EQ(c.right, s.Width("A&B"));
+}
+
+TEST(DrawText, EndEllipsisFits) {
+  TextSurface s(200, 30, "Arial", -13);
+  const std::string text = "A rather long caption that cannot fit in the space";
+  for (int width : {30, 60, 90, 150}) {
+    RECT r{10, 0, 10 + width, 20};
+    DrawTextA(s.dc, text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    EXPECT_LE(r.right - r.left, width) << width;
+  }
+  // Drawn text stays inside its rectangle.
+  RECT r{10, 5, 70, 25};
+  DrawTextA(s.dc, text.c_str(), -1, &r, DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+  const RECT ink = s.Ink();
+  EXPECT_GE(ink.left, 10);
+  EXPECT_LE(ink.right, 70);
+}
+
+TEST(DrawText, WordBreakWraps) {
+  TextSurface s(10, 10, "Arial", -13);
+  TEXTMETRICA tm;
+  GetTextMetricsA(s.dc, &tm);
+  const std::string text = "one two three four five six seven eight nine ten";
+  RECT r{0, 0, 80, 0};
+  const int h = DrawTextA(s.dc, text.c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK);
+  EXPECT_GT(h, 2 * tm.tmHeight);
+  EXPECT_EQ(h % tm.tmHeight, 0);
+  EXPECT_LE(r.right, 80);
+  // A word wider than the rectangle widens it.
+  RECT narrow{0, 0, 5, 0};
+  DrawTextA(s.dc, "unbreakable", -1, &narrow, DT_CALCRECT | DT_WORDBREAK);
+  EXPECT_EQ(narrow.right, s.Width("unbreakable"));
+  // Line breaks in the text start new lines.
+  RECT lines{0, 0, 500, 0};
+  EXPECT_EQ(DrawTextA(s.dc, "a\r\nb\nc", -1, &lines, DT_CALCRECT), 3 * tm.tmHeight);
+}
+
+TEST(DrawText, VerticalCentreAndBottom) {
+  TextSurface s(100, 60, "Arial", -13);
+  TEXTMETRICA tm;
+  GetTextMetricsA(s.dc, &tm);
+  RECT r{0, 0, 100, 60};
+  SetBkMode(s.dc, TRANSPARENT);
+  EXPECT_EQ(DrawTextA(s.dc, "Mid", -1, &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER), (60 - tm.tmHeight) / 2 + tm.tmHeight);
+  const RECT ink = s.Ink();
+  EXPECT_GT(ink.top, 20);
+  EXPECT_LT(ink.bottom, 42);
+  EXPECT_GT(ink.left, 30);
+  EXPECT_EQ(DrawTextA(s.dc, "Low", -1, &r, DT_SINGLELINE | DT_BOTTOM), 60);
+}
+
+TEST(FontData, WholeFileAndTables) {
+  TextSurface s(10, 10, "Arial", -13);
+  const DWORD size = GetFontData(s.dc, 0, 0, nullptr, 0);
+  ASSERT_NE(size, GDI_ERROR);
+  const ResolvedFace face = ResolveFace("Arial", FW_NORMAL, false, false);
+  EXPECT_EQ(int64_t(size), int64_t(testsupport::ReadFile(face.file).size()));
+  std::vector<uint8_t> data(size);
+  ASSERT_EQ(GetFontData(s.dc, 0, 0, data.data(), size), size);
+  EXPECT_EQ(data[0], 0);
+  EXPECT_EQ(data[1], 1);
+  const DWORD head = 0x64616568;  // 'head' as its bytes lie in memory
+  EXPECT_EQ(GetFontData(s.dc, head, 0, nullptr, 0), 54u);
+  EXPECT_EQ(GetFontData(s.dc, 0x66637474, 0, nullptr, 0), GDI_ERROR);  // not a collection
+  EXPECT_EQ(GetFontData(s.dc, 0x21212121, 0, nullptr, 0), GDI_ERROR);
+}
+
+TEST(FontData, NativeOutlineRecords) {
+  TextSurface s(10, 10, "Arial", -1000);
+  GLYPHMETRICS gm;
+  const DWORD need = GetGlyphOutlineW(s.dc, 'O', GGO_NATIVE, &gm, 0, nullptr, nullptr);
+  ASSERT_NE(need, GDI_ERROR);
+  std::vector<uint8_t> buf(need);
+  ASSERT_EQ(GetGlyphOutlineW(s.dc, 'O', GGO_NATIVE, &gm, need, buf.data(), nullptr), need);
+  int contours = 0, quads = 0;
+  size_t pos = 0;
+  while (pos < buf.size()) {
+    TTPOLYGONHEADER h;
+    std::memcpy(&h, &buf[pos], sizeof h);
+    ASSERT_EQ(h.dwType, TT_POLYGON_TYPE);
+    ASSERT_GT(h.cb, sizeof h);
+    ASSERT_LE(pos + h.cb, buf.size());
+    size_t c = pos + sizeof h;
+    while (c < pos + h.cb) {
+      WORD type, count;
+      std::memcpy(&type, &buf[c], 2);
+      std::memcpy(&count, &buf[c + 2], 2);
+      ASSERT_TRUE(type == TT_PRIM_LINE || type == TT_PRIM_QSPLINE);
+      quads += type == TT_PRIM_QSPLINE;
+      c += 4 + count * sizeof(POINTFX);
+    }
+    ASSERT_EQ(c, pos + h.cb);
+    pos += h.cb;
+    ++contours;
+  }
+  EXPECT_EQ(contours, 2);  // outer and inner ring of the O
+  EXPECT_GT(quads, 0);
+  int advance = 0;
+  GetCharWidthW(s.dc, 'O', 'O', &advance);
+  EXPECT_EQ(gm.gmCellIncX, advance);
+  EXPECT_GT(int(gm.gmBlackBoxX), 600);
+  EXPECT_GT(int(gm.gmBlackBoxY), 600);
+}
+
+TEST(FontData, OutlineTextMetrics) {
+  TextSurface s(10, 10, "Arial", -2048, FW_NORMAL, true);
+  const UINT need = GetOutlineTextMetricsA(s.dc, 0, nullptr);
+  ASSERT_GT(need, sizeof(OUTLINETEXTMETRICA));
+  std::vector<uint8_t> buf(need);
+  auto* otm = reinterpret_cast<OUTLINETEXTMETRICA*>(buf.data());
+  ASSERT_EQ(GetOutlineTextMetricsA(s.dc, need, otm), need);
+  EXPECT_EQ(otm->otmEMSquare, 2048u);
+  EXPECT_LT(otm->otmItalicAngle, 0);
+  EXPECT_STREQ(reinterpret_cast<const char*>(buf.data() + otm->otmpFamilyName), "Liberation Sans");
+  EXPECT_GT(otm->otmAscent, 1400);  // the typographic ascender
+  EXPECT_GT(otm->otmrcFontBox.right, otm->otmrcFontBox.left);
+}
+
+TEST(FontData, EnumeratesInstalledFamilies) {
+  TextSurface s(10, 10, "Arial", -13);
+  LOGFONTA lf;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  std::vector<std::string> names;
+  EnumFontFamiliesExA(s.dc, &lf,
+                      [](const LOGFONTA* f, const TEXTMETRICA*, DWORD type, intptr_t p) {
+                        EXPECT_EQ(type, TRUETYPE_FONTTYPE);
+                        reinterpret_cast<std::vector<std::string>*>(p)->push_back(f->lfFaceName);
+                        return 1;
+                      },
+                      reinterpret_cast<intptr_t>(&names), 0);
+  EXPECT_NE(std::find(names.begin(), names.end(), "Liberation Sans"), names.end());
+  EXPECT_NE(std::find(names.begin(), names.end(), "DejaVu Sans"), names.end());
+  int calls = 0;
+  EXPECT_EQ(EnumFontFamiliesExA(s.dc, &lf, [](const LOGFONTA*, const TEXTMETRICA*, DWORD, intptr_t p) {
+              ++*reinterpret_cast<int*>(p);
+              return 0;
+            }, reinterpret_cast<intptr_t>(&calls), 0), 0);
+  EXPECT_EQ(calls, 1);  // a zero result stops the enumeration
+}
+
+TEST(Canvas, TextMovesThePenAndMeasures) {
+  TBitmap b;
+  b.SetSize(200, 40);
+  TCanvas& c = b.Canvas();
+  c.Font().SetName("Arial");
+  c.Font().SetSize(10);
+  EXPECT_EQ(c.Font().Height(), -13);
+  const int w = c.TextWidth("Velmora");
+  EXPECT_GT(w, 30);
+  c.TextOut(5, 5, "Velmora");
+  EXPECT_EQ(c.PenPos(), (POINT{5 + w, 5}));
+  EXPECT_GT(c.TextHeight("Velmora"), 12);
+}
