@@ -8,15 +8,15 @@ TPDFObject* TPDFArray::GetItem(int index) const {
   return index >= 0 && index < Count() ? items_[static_cast<size_t>(index)] : nullptr;
 }
 
+// The old item is asked to go while this array still holds it, which the store refuses; it
+// stays in the store until the store is cleared.
 void TPDFArray::SetItem(int index, TPDFObject* item) {
   if (index < 0 || index >= Count()) return;
-  Owner()->ReleaseObject(items_[static_cast<size_t>(index)]);
   items_[static_cast<size_t>(index)] = item;
 }
 
 void TPDFArray::Delete(int index) {
   if (index < 0 || index >= Count()) return;
-  Owner()->ReleaseObject(items_[static_cast<size_t>(index)]);
   items_.erase(items_.begin() + index);
 }
 
@@ -38,16 +38,6 @@ bool TPDFArray::ContainsText(std::string_view text) const {
     if (s == text) return true;
   }
   return false;
-}
-
-void TPDFArray::Release() {
-  if (Busy()) return;
-  {
-    BusyGuard guard(*this);
-    // The array still holds its items, so these requests free nothing it holds.
-    for (TPDFObject* item : items_) Owner()->ReleaseObject(item);
-  }
-  Owner()->ReleaseObject(this);  // may free this object: nothing may follow
 }
 
 void TPDFArray::Renumber(int delta) {

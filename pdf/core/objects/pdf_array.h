@@ -15,9 +15,9 @@ class TPDFArray : public TPDFObject {
   int Count() const { return static_cast<int>(items_.size()); }
   TPDFObject* GetItem(int index) const;  // nullptr out of range
   const std::vector<TPDFObject*>& Items() const { return items_; }
-  // In range only: asks the store to free the old item, then holds item in its place.
+  // In range only: item takes the slot. The old item stays in the store.
   void SetItem(int index, TPDFObject* item);
-  // In range only: asks the store to free the item, then closes the gap.
+  // In range only: the later items move down. The item stays in the store.
   void Delete(int index);
   // Makes room for n more items without growing again.
   void Reserve(int n);
@@ -28,7 +28,6 @@ class TPDFArray : public TPDFObject {
   // True when the syntax of some item equals text.
   bool ContainsText(std::string_view text) const;
 
-  void Release() override;
   void Renumber(int delta) override;
   bool References(const TPDFObject* obj) const override;
 

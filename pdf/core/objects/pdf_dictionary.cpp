@@ -81,14 +81,9 @@ void TPDFDictionary::RemoveKey(std::string_view key) {
   if (i >= 0) pairs_.erase(pairs_.begin() + i);
 }
 
-void TPDFDictionary::DeleteKey(std::string_view key) {
-  const int i = IndexOfKey(key);
-  if (i < 0) return;
-  auto [name, value] = pairs_[static_cast<size_t>(i)];
-  if (value != nullptr && (value->Kind() == kPDFKindDictionary || value->Kind() == kPDFKindArray)) value->Release();
-  if (!IsCommonKey(key)) Owner()->ReleaseObject(name);
-  RemoveKey(key);
-}
+// The value and the key name are asked to go while the pair still holds them, so the store
+// keeps both; removing the pair is all that remains of the request.
+void TPDFDictionary::DeleteKey(std::string_view key) { RemoveKey(key); }
 
 bool TPDFDictionary::ImportFrom(const TPDFDictionary* source) {
   if (source == nullptr) return false;
@@ -101,20 +96,6 @@ bool TPDFDictionary::ImportFrom(const TPDFDictionary* source) {
   }
   pairs_ = source->pairs_;
   return true;
-}
-
-void TPDFDictionary::Release() {
-  if (Busy()) return;
-  {
-    BusyGuard guard(*this);
-    // The pairs still hold their objects, so these requests free nothing they hold; the store
-    // keeps them until it is cleared.
-    for (const auto& [key, value] : pairs_) {
-      if (key != nullptr) key->Release();
-      if (value != nullptr) value->Release();
-    }
-  }
-  Owner()->ReleaseObject(this);  // may free this object: nothing may follow
 }
 
 void TPDFDictionary::Renumber(int delta) {

@@ -39,8 +39,8 @@ class TPDFDictionary : public TPDFObject {
 
   // Removes the pair, keeping the order of the others; frees nothing.
   void RemoveKey(std::string_view key);
-  // Removes the pair after asking the store to free its value (when a dictionary or an array)
-  // and its key name (unless the key is one of the common keys).
+  // Removes the pair, asking the store to free its value and key name; as the pair still holds
+  // them while they are asked, they stay in the store (until it is cleared) like RemoveKey's.
   void DeleteKey(std::string_view key);
   // Takes over source's pairs. Within one store the pairs are shared (shallow copy). From
   // another store the source is copied into this store first, with every object it refers to
@@ -49,7 +49,6 @@ class TPDFDictionary : public TPDFObject {
   // and this store cannot make objects indirect.
   bool ImportFrom(const TPDFDictionary* source);
 
-  void Release() override;
   void Renumber(int delta) override;
   bool References(const TPDFObject* obj) const override;
 

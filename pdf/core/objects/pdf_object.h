@@ -46,7 +46,9 @@ class TPDFObject {
   void AppendToString(std::string& s) const;
   std::string ToString() const;
 
-  // Asks the owner to free this object (it stays while anything still holds it).
+  // Asks the owner to free this object (it stays while anything still holds it). A container
+  // frees only itself: what it holds is still held while it goes, and stays in the store
+  // until the store is cleared.
   virtual void Release();
   // Adds delta to the object numbers of the references inside.
   virtual void Renumber(int delta) {}

@@ -26,12 +26,11 @@ void TPDFStream::Compress(std::string_view data, bool doCompress) {
 }
 
 void TPDFStream::Release() {
-  if (Busy()) return;
-  {
-    BusyGuard guard(*this);
-    dictionary_->Release();  // held by this stream, so it stays until the store is cleared
-  }
-  Owner()->ReleaseObject(this);  // may free this object: nothing may follow
+  // The stream goes first: its dictionary can only go once no stream holds it any more.
+  TPDFStructure* owner = Owner();
+  TPDFDictionary* dictionary = dictionary_;
+  owner->ReleaseObject(this);  // may free this object: no member may be used below
+  owner->ReleaseObject(dictionary);
 }
 
 void TPDFStream::Renumber(int delta) {

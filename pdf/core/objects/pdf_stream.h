@@ -28,6 +28,8 @@ class TPDFStream : public TPDFObject {
   int Tag() const { return tag_; }
   void SetTag(int tag) { tag_ = tag; }
 
+  // Frees the stream unless something holds it, then its dictionary unless something else
+  // holds that.
   void Release() override;
   void Renumber(int delta) override;
   // True for the stream's own dictionary and for whatever that dictionary holds.

@@ -213,6 +213,17 @@ TEST(PDFParser, HostileInputStaysLinear) {
   }
 }
 
+TEST(PDFParser, ReleasingALargeParsedDictionaryIsOneStoreScan) {
+  std::string text = "<<";
+  for (int i = 0; i < 100000; ++i) text += " /K" + std::to_string(i) + " [" + std::to_string(i) + "]";
+  text += " >>";
+  TPDFStructure st;
+  TPDFObject* d = st.ParseObject(text);
+  const int before = st.ObjectCount();
+  d->Release();
+  EXPECT_EQ(st.ObjectCount(), before - 1);
+}
+
 TEST(PDFParser, WrittenObjectsParseBackToTheSameText) {
   std::mt19937 rng(12345);
   TPDFStructure st;

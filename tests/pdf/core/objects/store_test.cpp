@@ -217,11 +217,21 @@ TEST(PDFRelease, AStreamKeepsItsDictionary) {
   st.ReleaseObject(d);
   ASSERT_TRUE(Stored(st, d));
   EXPECT_EQ(s->ToString(), "<<\n/Length 1\n>>\nstream\nx\nendstream");
+  TPDFArray* holder = st.NewArrayFromObjects({s});
+  s->Release();
+  EXPECT_TRUE(Stored(st, s));  // held by the array, and so is its dictionary
+  EXPECT_TRUE(Stored(st, d));
+  holder->Release();
   s->Release();
   EXPECT_FALSE(Stored(st, s));
-  EXPECT_TRUE(Stored(st, d));
-  st.ReleaseObject(d);  // nothing holds it now
-  EXPECT_FALSE(Stored(st, d));
+  EXPECT_FALSE(Stored(st, d));  // nothing holds it once the stream is gone
+  TPDFStream* shared = st.NewStream("y", false);
+  TPDFDictionary* other = st.NewDictionary();
+  other->SetValue("D", shared->Dictionary());
+  TPDFDictionary* sharedDict = shared->Dictionary();
+  shared->Release();
+  EXPECT_FALSE(Stored(st, shared));
+  EXPECT_TRUE(Stored(st, sharedDict));
 }
 
 TEST(PDFRelease, NumberedObjectsStayForTheDocumentTable) {
