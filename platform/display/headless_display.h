@@ -1,0 +1,113 @@
+// The back end used without a display and by tests: windows live in memory, input is
+// injected by the caller and the screen can be read back pixel by pixel.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <vector>
+
+#include "platform/display/display.h"
+
+namespace display {
+
+class HeadlessDisplay final : public Display {
+ public:
+  explicit HeadlessDisplay(int screenWidth = 1280, int screenHeight = 1024);
+
+  bool IsHeadless() const override { return true; }
+  int ScreenWidth() const override { return screenWidth_; }
+  int ScreenHeight() const override { return screenHeight_; }
+
+  NativeWindow CreateNativeWindow(const Rect& screenRect, WindowKind kind) override;
+  void DestroyNativeWindow(NativeWindow w) override;
+  void ShowNativeWindow(NativeWindow w, bool visible) override;
+  void MoveNativeWindow(NativeWindow w, const Rect& screenRect) override;
+  void RaiseNativeWindow(NativeWindow w) override;
+  void MinimizeNativeWindow(NativeWindow w) override;
+  void SetNativeTitle(NativeWindow w, std::string_view utf8) override;
+  void SetNativeShape(NativeWindow w, std::span<const Rect> rects, bool shaped) override;
+  void Present(NativeWindow w, const PixelView& pixels, const Rect& dirty) override;
+
+  void SetKeyboardFocus(NativeWindow w) override;
+  void GrabPointer(NativeWindow w) override { grab_ = w; }
+  void UngrabPointer() override { grab_ = 0; }
+  void SetCursorShape(NativeWindow w, Cursor c) override { cursor_ = c; }
+  void GetPointer(int& x, int& y) override;
+  void Beep() override { ++beeps_; }
+
+  bool NextEvent(Event& e) override;
+  void Wait(int timeoutMs) override;
+  void Flush() override {}
+
+  void SetClipboardText(std::string utf8) override;
+  void ReleaseClipboard() override;
+  bool OwnsClipboard() const override { return owned_; }
+  std::optional<std::string> ClipboardText() override;
+  void PersistClipboard() override {}
+
+  // Test controls.
+  void MoveMouse(int x, int y);
+  void PressButton(MouseButton b);
+  void ReleaseButton(MouseButton b);
+  void Click(int x, int y, MouseButton b = MouseButton::Left);
+  void TurnWheel(int delta);
+  void PressKey(unsigned virtualKey, char32_t character = 0);
+  void ReleaseKey(unsigned virtualKey);
+  void TypeKey(unsigned virtualKey, char32_t character = 0);
+  void RequestClose(NativeWindow w);
+  // Another program takes the clipboard with this text.
+  void SetForeignClipboardText(std::string utf8);
+  // The colour (0x00RRGGBB) shown at a screen point: the topmost visible window that covers
+  // it, or the desktop colour 0x00000000.
+  std::uint32_t ScreenPixel(int x, int y) const;
+  // The last presented colour of a window's own pixel (window coordinates).
+  std::uint32_t WindowPixel(NativeWindow w, int x, int y) const;
+  bool IsVisible(NativeWindow w) const;
+  bool IsMinimized(NativeWindow w) const;
+  Rect WindowRect(NativeWindow w) const;
+  std::string Title(NativeWindow w) const;
+  size_t ShapeRectCount(NativeWindow w) const;
+  NativeWindow FocusedWindow() const { return focus_; }
+  NativeWindow PointerGrab() const { return grab_; }
+  Cursor CurrentCursor() const { return cursor_; }
+  int BeepCount() const { return beeps_; }
+  size_t WindowCount() const { return windows_.size(); }
+  std::uint32_t clock() const { return clock_; }
+  void AdvanceClock(std::uint32_t ms) { clock_ += ms; }
+
+ private:
+  struct Surface {
+    Rect rect;
+    WindowKind kind = WindowKind::Normal;
+    bool visible = false;
+    bool minimized = false;
+    bool shaped = false;
+    std::vector<Rect> shape;
+    std::vector<std::uint32_t> pixels;  // rect.width() x rect.height()
+    std::string title;
+  };
+  Surface* Find(NativeWindow w);
+  const Surface* Find(NativeWindow w) const;
+  bool Covers(const Surface& s, int x, int y) const;
+  NativeWindow WindowAt(int x, int y) const;
+  void Queue(Event e);
+  void QueueButton(MouseButton b, bool down);
+
+  int screenWidth_;
+  int screenHeight_;
+  std::map<NativeWindow, Surface> windows_;
+  std::vector<NativeWindow> stacking_;  // bottom to top
+  NativeWindow next_ = 1;
+  NativeWindow focus_ = 0;
+  NativeWindow grab_ = 0;
+  Cursor cursor_ = Cursor::Arrow;
+  int beeps_ = 0;
+  int pointerX_ = 0;
+  int pointerY_ = 0;
+  std::deque<Event> events_;
+  std::uint32_t clock_ = 0;
+  bool owned_ = false;
+  std::optional<std::string> clipboard_;
+};
+
+}  // namespace display

@@ -1,0 +1,65 @@
+// Functions that the files of the window layer share among themselves.
+#pragma once
+
+#include <memory>
+
+#include "platform/user/default_proc.h"
+#include "platform/user/internal/user_state.h"
+
+namespace user_internal {
+
+std::shared_ptr<WindowClass> FindClass(const char16_t* name);
+
+// The window procedure of popup menu windows (class "#32768").
+LRESULT PopupMenuWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Tree maintenance.
+void LinkWindow(Window* w, HWND insertAfter);
+void UnlinkWindow(Window* w);
+
+// Positioning with the full message sequence (window_pos.cpp).
+BOOL SetWindowPosInternal(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+// Recomputes the client rectangle through WM_NCCALCSIZE for the given window rectangle.
+void CalcClientRect(Window* w, const RECT& newWindow, WINDOWPOS* pos);
+
+// Painting (paint.cpp).
+void InvalidateWindowArea(Window* w, const RectSet& area, UINT flags);  // window coordinates
+void ValidateWindowArea(Window* w, const RectSet* area);               // nullptr: everything
+HWND FindWindowToPaint(HWND filter);
+bool SendPendingNcPaint();  // sends WM_NCPAINT for a frame-only update; true if one was sent
+void DropPaintState(Window* w);
+void PresentAll();
+// Records the area a device context drew into as not yet presented.
+void MarkDirty(HWND hwnd, HDC dc);
+// The visible area of a window inside its top-level back buffer (buffer coordinates).
+RectSet VisibleArea(Window* w, bool clientOnly, bool clipChildren, bool clipSiblings);
+
+// Menus (menus.cpp).
+void DestroyWindowMenus(Window* w);
+
+// Another program took the activation (focus_activation.cpp).
+void DeactivateApp();
+
+// Mouse and keyboard (input_events.cpp).
+void ProcessDisplayEvent(const display::Event& e);
+void UpdateKeyStateFor(const MSG& msg);
+void CheckMouseHover();
+void SetCursorFromShape(HCURSOR cursor);
+
+// Timers (message_queue.cpp).
+void KillWindowTimers(HWND hwnd);
+
+// Default processing helpers (nonclient.cpp, move_size.cpp).
+FrameLayout LayoutOf(const Window* w);
+void PaintMenuBar(Window* w, HDC dc, const RECT& bar);  // menus.cpp
+LRESULT DefaultNcHitTest(Window* w, POINT screen);
+void DefaultNcPaint(Window* w);
+LRESULT DefaultNcCalcSize(Window* w, WPARAM calcValid, LPARAM lParam);
+void DefaultNcMouseDown(HWND hwnd, LRESULT hit, POINT screen);
+void DefaultSysCommand(HWND hwnd, WPARAM cmd, LPARAM lParam);
+void RunMoveSizeLoop(HWND hwnd, WPARAM cmd, POINT start);
+
+// Clipboard (clipboard.cpp): the window owning the clipboard is going.
+void ClipboardWindowDestroyed(HWND hwnd);
+
+}  // namespace user_internal

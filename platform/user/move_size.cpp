@@ -1,0 +1,194 @@
+// Mouse presses on the frame: caption buttons, moving and sizing, and WM_SYSCOMMAND.
+#include <algorithm>
+
+#include "platform/user/hooks.h"
+#include "platform/user/input.h"
+#include "platform/user/internal/internal_procs.h"
+#include "platform/user/menus.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/metrics.h"
+#include "platform/user/window.h"
+
+using namespace user_internal;
+
+namespace {
+
+// Tracks a press on a caption button until the button is released; true when it was
+// released over the same button.
+bool TrackCaptionButton(HWND hwnd, LRESULT hit) {
+  SetCapture(hwnd);
+  bool result = false;
+  MSG m;
+  for (;;) {
+    if (!GetMessageW(&m, nullptr, 0, 0)) {
+      PostQuitMessage(static_cast<int>(m.wParam));
+      break;
+    }
+    if (m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP) {
+      Window* w = State().Find(hwnd);
+      result = w && DefaultNcHitTest(w, m.pt) == hit;
+      break;
+    }
+    if (m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) continue;
+    if (m.message == WM_KEYDOWN && m.wParam == static_cast<WPARAM>(VK_ESCAPE)) break;
+    DispatchMessageW(&m);
+    if (GetCapture() != hwnd || !IsWindow(hwnd)) break;
+  }
+  if (GetCapture() == hwnd) ReleaseCapture();
+  return result && IsWindow(hwnd);
+}
+
+RECT Moved(const RECT& orig, WPARAM edge, int dx, int dy) {
+  RECT r = orig;
+  switch (edge) {
+    case 0:  // move
+      return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+    case WMSZ_LEFT: r.left += dx; break;
+    case WMSZ_RIGHT: r.right += dx; break;
+    case WMSZ_TOP: r.top += dy; break;
+    case WMSZ_BOTTOM: r.bottom += dy; break;
+    case WMSZ_TOPLEFT: r.left += dx; r.top += dy; break;
+    case WMSZ_TOPRIGHT: r.right += dx; r.top += dy; break;
+    case WMSZ_BOTTOMLEFT: r.left += dx; r.bottom += dy; break;
+    case WMSZ_BOTTOMRIGHT: r.right += dx; r.bottom += dy; break;
+    default: break;
+  }
+  return r;
+}
+
+}  // namespace
+
+namespace user_internal {
+
+void RunMoveSizeLoop(HWND hwnd, WPARAM cmd, POINT start) {
+  UserState& s = State();
+  Window* w = s.Find(hwnd);
+  if (!w || (w->style & WS_MAXIMIZE)) return;
+  bool move = (cmd & 0xfff0) == SC_MOVE;
+  WPARAM edge = move ? 0 : (cmd & 0x0f);
+  if (!move && (edge < WMSZ_LEFT || edge > WMSZ_BOTTOMRIGHT)) return;
+  RECT orig = w->window;
+  if (HasHooks(WH_CBT)) {
+    RECT r = WindowRectOnScreen(w);
+    if (CallCbtHook(HCBT_MOVESIZE, reinterpret_cast<WPARAM>(hwnd), reinterpret_cast<LPARAM>(&r))) return;
+  }
+  Send(hwnd, WM_ENTERSIZEMOVE);
+  SetCapture(hwnd);
+  int minW = GetSystemMetrics(SM_CXMINTRACK), minH = GetSystemMetrics(SM_CYMINTRACK);
+  MSG m;
+  for (;;) {
+    if (!GetMessageW(&m, nullptr, 0, 0)) {
+      PostQuitMessage(static_cast<int>(m.wParam));
+      break;
+    }
+    if (!IsWindow(hwnd)) break;
+    if (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP) {
+      RECT r = Moved(orig, edge, m.pt.x - start.x, m.pt.y - start.y);
+      if (!move) {
+        if (r.right - r.left < minW) (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT) ? r.left = r.right - minW : r.right = r.left + minW;
+        if (r.bottom - r.top < minH) (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT) ? r.top = r.bottom - minH : r.bottom = r.top + minH;
+      }
+      Send(hwnd, move ? WM_MOVING : WM_SIZING, edge, reinterpret_cast<LPARAM>(&r));
+      SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE | (move ? SWP_NOSIZE : 0));
+      if (m.message == WM_LBUTTONUP) break;
+      continue;
+    }
+    if (m.message == WM_KEYDOWN && (m.wParam == static_cast<WPARAM>(VK_ESCAPE) ||
+                                    m.wParam == static_cast<WPARAM>(VK_RETURN))) {
+      if (m.wParam == static_cast<WPARAM>(VK_ESCAPE))
+        SetWindowPos(hwnd, nullptr, orig.left, orig.top, orig.right - orig.left, orig.bottom - orig.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      break;
+    }
+    if (m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) continue;
+    if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) continue;
+    DispatchMessageW(&m);
+    if (GetCapture() != hwnd) break;
+  }
+  if (GetCapture() == hwnd) ReleaseCapture();
+  if (IsWindow(hwnd)) Send(hwnd, WM_EXITSIZEMOVE);
+}
+
+void DefaultNcMouseDown(HWND hwnd, LRESULT hit, POINT screen) {
+  Window* w = State().Find(hwnd);
+  if (!w) return;
+  LPARAM pt = MAKELPARAM(screen.x, screen.y);
+  switch (hit) {
+    case HTCAPTION:
+      Send(hwnd, WM_SYSCOMMAND, SC_MOVE | static_cast<WPARAM>(HTCAPTION), pt);
+      break;
+    case HTLEFT: case HTRIGHT: case HTTOP: case HTTOPLEFT: case HTTOPRIGHT:
+    case HTBOTTOM: case HTBOTTOMLEFT: case HTBOTTOMRIGHT:
+      if (w->style & WS_THICKFRAME)
+        Send(hwnd, WM_SYSCOMMAND, SC_SIZE | static_cast<WPARAM>(hit - HTLEFT + WMSZ_LEFT), pt);
+      break;
+    case HTSYSMENU:
+      Send(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU | static_cast<WPARAM>(HTSYSMENU), pt);
+      break;
+    case HTMENU:
+      Send(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU | static_cast<WPARAM>(HTMENU), pt);
+      break;
+    case HTCLOSE:
+      if (TrackCaptionButton(hwnd, hit)) Send(hwnd, WM_SYSCOMMAND, SC_CLOSE, pt);
+      break;
+    case HTMAXBUTTON:
+      if ((w->style & WS_MAXIMIZEBOX) && TrackCaptionButton(hwnd, hit))
+        if ((w = State().Find(hwnd)))
+          Send(hwnd, WM_SYSCOMMAND, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, pt);
+      break;
+    case HTMINBUTTON:
+      if ((w->style & WS_MINIMIZEBOX) && TrackCaptionButton(hwnd, hit)) Send(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, pt);
+      break;
+    default:
+      break;
+  }
+}
+
+void DefaultSysCommand(HWND hwnd, WPARAM cmd, LPARAM lParam) {
+  Window* w = State().Find(hwnd);
+  if (!w) return;
+  if (HasHooks(WH_CBT) && CallCbtHook(HCBT_SYSCOMMAND, cmd, lParam)) return;
+  switch (cmd & 0xfff0) {
+    case SC_MOVE:
+    case SC_SIZE:
+      // Mouse-driven only: the press is still held.
+      if (GetAsyncKeyState(VK_LBUTTON) & 0x8000)
+        RunMoveSizeLoop(hwnd, cmd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      break;
+    case SC_MINIMIZE:
+      ShowWindow(hwnd, SW_MINIMIZE);
+      break;
+    case SC_MAXIMIZE:
+      ShowWindow(hwnd, SW_MAXIMIZE);
+      break;
+    case SC_RESTORE:
+      ShowWindow(hwnd, SW_RESTORE);
+      break;
+    case SC_CLOSE:
+      if (!(w->cls->style & CS_NOCLOSE)) Send(hwnd, WM_CLOSE);
+      break;
+    case SC_KEYMENU:
+      if (lParam == u' ') {
+        RECT r;
+        GetWindowRect(hwnd, &r);
+        ShowSystemMenuAt(hwnd, POINT{r.left, r.top + GetSystemMetrics(SM_CYCAPTION)});
+      } else {
+        TrackMenuBarByKey(hwnd, static_cast<char16_t>(lParam));
+      }
+      break;
+    case SC_MOUSEMENU:
+      if ((cmd & 0x0f) == static_cast<WPARAM>(HTSYSMENU)) {
+        RECT r;
+        GetWindowRect(hwnd, &r);
+        ShowSystemMenuAt(hwnd, POINT{r.left, r.top + GetSystemMetrics(SM_CYCAPTION)});
+      } else {
+        TrackMenuBarAt(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace user_internal
