@@ -117,10 +117,18 @@ void HeadlessDisplay::Present(NativeWindow w, const PixelView& view, const Rect&
 }
 
 void HeadlessDisplay::SetKeyboardFocus(NativeWindow w) {
-  if (focus_ == w) return;
-  if (focus_ != 0 && Find(focus_)) Queue(Event{.kind = EventKind::FocusOut, .window = focus_});
+  // The program's own request: no event comes back for it.
   focus_ = w;
-  if (w != 0) Queue(Event{.kind = EventKind::FocusIn, .window = w});
+}
+
+void HeadlessDisplay::FocusElsewhere() {
+  if (focus_ != 0) Queue(Event{.kind = EventKind::FocusOut, .window = focus_});
+  focus_ = 0;
+}
+
+void HeadlessDisplay::FocusFromOutside(NativeWindow w) {
+  focus_ = w;
+  Queue(Event{.kind = EventKind::FocusIn, .window = w});
 }
 
 void HeadlessDisplay::GetPointer(int& x, int& y) {

@@ -55,6 +55,9 @@ class HeadlessDisplay final : public Display {
   void ReleaseKey(unsigned virtualKey);
   void TypeKey(unsigned virtualKey, char32_t character = 0);
   void RequestClose(NativeWindow w);
+  // Another program takes the keyboard focus; the desktop gives it to one of ours.
+  void FocusElsewhere();
+  void FocusFromOutside(NativeWindow w);
   // Another program takes the clipboard with this text.
   void SetForeignClipboardText(std::string utf8);
   // The colour (0x00RRGGBB) shown at a screen point: the topmost visible window that covers

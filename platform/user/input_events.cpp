@@ -368,7 +368,24 @@ void PumpDisplayEvents() {
   UserState& s = State();
   if (!s.HasDisplay()) return;
   display::Event e;
-  for (int i = 0; i < kMaxEventsPerPump && s.Display().NextEvent(e); ++i) ProcessDisplayEvent(e);
+  for (int i = 0; i < kMaxEventsPerPump && s.Display().NextEvent(e); ++i) {
+    switch (e.kind) {
+      case display::EventKind::MouseMove:
+      case display::EventKind::ButtonDown:
+      case display::EventKind::ButtonUp:
+      case display::EventKind::Wheel:
+      case display::EventKind::KeyDown:
+      case display::EventKind::KeyUp:
+        // Input becomes messages when it is retrieved, so that capture and focus set by
+        // earlier messages decide where it goes.
+        if (s.raw.size() >= kMaxPostedMessages) s.raw.pop_front();
+        s.raw.push_back(e);
+        break;
+      default:
+        ProcessDisplayEvent(e);
+        break;
+    }
+  }
   if (focusOutPending) {
     focusOutPending = false;
     DeactivateApp();

@@ -123,10 +123,16 @@ BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT lo, UINT hi, UINT removeFlags) {
     s.lastMessage = *msg;
     return TRUE;
   }
-  if (TakeFrom(s.input, msg, hwnd, lo, hi, remove)) {
-    if (remove) UpdateKeyStateFor(*msg);
-    s.lastMessage = *msg;
-    return TRUE;
+  for (;;) {
+    if (TakeFrom(s.input, msg, hwnd, lo, hi, remove)) {
+      if (remove) UpdateKeyStateFor(*msg);
+      s.lastMessage = *msg;
+      return TRUE;
+    }
+    if (s.raw.empty()) break;
+    display::Event e = s.raw.front();
+    s.raw.pop_front();
+    ProcessDisplayEvent(e);
   }
   if (s.quitPending && !hwnd && MatchesRange(WM_QUIT, lo, hi)) {
     *msg = MakeMsg(nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0);
@@ -164,7 +170,7 @@ BOOL GetMessageW(MSG* msg, HWND hwnd, UINT lo, UINT hi) {
 
 BOOL WaitMessage() {
   UserState& s = State();
-  if (!s.posted.empty() || !s.input.empty() || s.quitPending) return TRUE;
+  if (!s.posted.empty() || !s.input.empty() || !s.raw.empty() || s.quitPending) return TRUE;
   int wait = NextTimerWait();
   if (s.track.hwnd && (s.track.flags & 1)) wait = (wait < 0) ? 50 : std::min(wait, 50);
   s.Display().Flush();

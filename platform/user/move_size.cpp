@@ -82,7 +82,8 @@ void RunMoveSizeLoop(HWND hwnd, WPARAM cmd, POINT start) {
       break;
     }
     if (!IsWindow(hwnd)) break;
-    if (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP) {
+    bool up = m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP;
+    if (m.message == WM_MOUSEMOVE || m.message == WM_NCMOUSEMOVE || up) {
       RECT r = Moved(orig, edge, m.pt.x - start.x, m.pt.y - start.y);
       if (!move) {
         if (r.right - r.left < minW) (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT) ? r.left = r.right - minW : r.right = r.left + minW;
@@ -91,7 +92,7 @@ void RunMoveSizeLoop(HWND hwnd, WPARAM cmd, POINT start) {
       Send(hwnd, move ? WM_MOVING : WM_SIZING, edge, reinterpret_cast<LPARAM>(&r));
       SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                    SWP_NOZORDER | SWP_NOACTIVATE | (move ? SWP_NOSIZE : 0));
-      if (m.message == WM_LBUTTONUP) break;
+      if (up) break;
       continue;
     }
     if (m.message == WM_KEYDOWN && (m.wParam == static_cast<WPARAM>(VK_ESCAPE) ||
@@ -102,6 +103,7 @@ void RunMoveSizeLoop(HWND hwnd, WPARAM cmd, POINT start) {
       break;
     }
     if (m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) continue;
+    if (m.message >= WM_NCMOUSEMOVE && m.message <= WM_NCMBUTTONDBLCLK) continue;
     if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) continue;
     DispatchMessageW(&m);
     if (GetCapture() != hwnd) break;
@@ -152,8 +154,8 @@ void DefaultSysCommand(HWND hwnd, WPARAM cmd, LPARAM lParam) {
   switch (cmd & 0xfff0) {
     case SC_MOVE:
     case SC_SIZE:
-      // Mouse-driven only: the press is still held.
-      if (GetAsyncKeyState(VK_LBUTTON) & 0x8000)
+      // Mouse-driven only: a press on the caption or an edge names itself in the low bits.
+      if ((cmd & 0x0f) != 0)
         RunMoveSizeLoop(hwnd, cmd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       break;
     case SC_MINIMIZE:

@@ -256,12 +256,15 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags) {
     for (HWND h : order) {
       Window* x = s.Find(h);
       if (!x || !IsVisibleChain(x)) continue;
-      if (x->framePending) {
+      // With RDW_UPDATENOW alone, BeginPaint inside WM_PAINT does the frame and the erase.
+      bool paintNow = (flags & RDW_UPDATENOW) && NeedsPaint(x);
+      bool early = (flags & RDW_ERASENOW) || !paintNow;
+      if (x->framePending && early) {
         x->framePending = false;
         Send(h, WM_NCPAINT, 1, 0);
         if (!(x = s.Find(h))) continue;
       }
-      if (x->erasePending && !x->update.empty()) {
+      if (x->erasePending && !x->update.empty() && (flags & RDW_ERASENOW)) {
         x->erasePending = false;
         RectSet limit = x->update;
         POINT off = OffsetInTopLevel(x);

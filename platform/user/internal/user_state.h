@@ -21,7 +21,7 @@ inline constexpr size_t kMaxWindows = 10000;        // like the per-process wind
 inline constexpr size_t kMaxPostedMessages = 10000;  // like the posted-message quota
 inline constexpr int kMaxNesting = 100;             // depth of the window tree
 inline constexpr int kMaxCoordinate = 32767;        // coordinates fit a 16-bit message field
-inline constexpr int kMaxSendDepth = 2000;          // nested SendMessage calls
+inline constexpr int kMaxSendDepth = 512;          // nested SendMessage calls
 
 struct WindowClass {
   std::u16string name;
@@ -147,6 +147,7 @@ class UserState {
   // Messages.
   std::deque<MSG> posted;
   std::deque<MSG> input;
+  std::deque<display::Event> raw;  // input events not yet turned into messages
   bool quitPending = false;
   int quitCode = 0;
   MSG lastMessage{};
