@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/rtl/strings.h"
+#include "platform/gdi/shapes.h"
 #include "platform/user/default_proc.h"
 #include "platform/user/hooks.h"
 #include "platform/user/input.h"
@@ -69,12 +70,8 @@ LRESULT SetCursorDefault(HWND hwnd, Window* w, WPARAM wParam, LPARAM lParam) {
 LRESULT ClampTrackSize(HWND hwnd, Window* w, WINDOWPOS* wp) {
   if (!wp || (wp->flags & SWP_NOSIZE) || (w->style & (WS_MINIMIZE | WS_MAXIMIZE))) return 0;
   if (!((w->style & WS_THICKFRAME) || !(w->style & (WS_POPUP | WS_CHILD)))) return 0;
-  MINMAXINFO mmi{};
-  mmi.ptMaxSize = {GetSystemMetrics(SM_CXMAXIMIZED), GetSystemMetrics(SM_CYMAXIMIZED)};
-  mmi.ptMaxPosition = {-GetSystemMetrics(SM_CXFRAME), -GetSystemMetrics(SM_CYFRAME)};
-  mmi.ptMinTrackSize = {GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
-  mmi.ptMaxTrackSize = {GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
-  Send(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+  MINMAXINFO mmi = QueryMinMax(hwnd);
+  if (!State().Find(hwnd)) return 0;
   wp->cx = std::min(std::max(wp->cx, static_cast<int>(mmi.ptMinTrackSize.x)), static_cast<int>(mmi.ptMaxTrackSize.x));
   wp->cy = std::min(std::max(wp->cy, static_cast<int>(mmi.ptMinTrackSize.y)), static_cast<int>(mmi.ptMaxTrackSize.y));
   wp->cx = std::max(wp->cx, 0);
@@ -84,12 +81,8 @@ LRESULT ClampTrackSize(HWND hwnd, Window* w, WINDOWPOS* wp) {
 
 LRESULT EraseBackground(Window* w, HDC dc) {
   if (!w->cls->background || !dc) return 0;
-  bool known = false;
-  COLORREF c = BrushColor(w->cls->background, &known);
-  if (!known) return 0;
   RECT r{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
-  FillSolid(dc, r, c);
-  return 1;
+  return FillRect(dc, &r, w->cls->background) ? 1 : 0;
 }
 
 HWND TopOf(Window* w) { return TopLevelOf(w)->handle; }

@@ -392,7 +392,6 @@ int ApplyRegion(HWND hwnd, bool has, RectSet region, HRGN handle, BOOL redraw) {
   w->region = std::move(region);
   if (!w->parent && w->native) {
     std::vector<display::Rect> rects;
-    rects.reserve(w->region.rects().size());
     for (const RECT& r : w->region.rects()) rects.push_back({r.left, r.top, r.right, r.bottom});
     s.Display().SetNativeShape(w->native, rects, has);
   }
@@ -416,11 +415,9 @@ int ApplyRegion(HWND hwnd, bool has, RectSet region, HRGN handle, BOOL redraw) {
 int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw) {
   if (!IsWindow(hwnd)) return 0;
   if (!region) return ApplyRegion(hwnd, false, RectSet(), nullptr, redraw);
-  std::vector<RECT> rects;
-  if (!RegionRects(region, &rects) || rects.size() > kMaxRegionRects) return 0;
-  RectSet set;
-  for (const RECT& r : rects) set.Add(r);
-  return ApplyRegion(hwnd, true, std::move(set), region, redraw);
+  const Region* shape = RegionOf(region);
+  if (!shape || shape->RectCount() > kMaxRegionRects) return 0;
+  return ApplyRegion(hwnd, true, RectSet(*RegionOf(region)), region, redraw);
 }
 
 int SetWindowRegionRects(HWND hwnd, const RECT* rects, size_t count, BOOL redraw) {
@@ -433,9 +430,8 @@ int SetWindowRegionRects(HWND hwnd, const RECT* rects, size_t count, BOOL redraw
 int GetWindowRgn(HWND hwnd, HRGN region) {
   Window* w = State().Find(hwnd);
   if (!w || !w->hasRegion || !region) return 0;
-  if (!SetRegionRects(region, w->region.rects())) return 0;
-  if (w->region.empty()) return 1;                               // NULLREGION
-  return w->region.rects().size() == 1 ? 2 : 3;                  // SIMPLEREGION : COMPLEXREGION
+  if (!SetRegionArea(region, w->region)) return ERROR_REGION;
+  return w->region.region().Complexity();
 }
 
 void FlushWindowPixels(HWND hwnd) {

@@ -1,40 +1,47 @@
-// A set of pixels kept as non-overlapping rectangles: update regions, visible areas and
-// window shapes of the window layer. Operations are exact; the rectangle count is bounded by
-// the callers' inputs (no operation multiplies it without limit).
+// A set of pixels for update areas, visible areas and window shapes: a thin value wrapper
+// over the graphics layer's band regions with the few operations the window layer uses.
 #pragma once
 
 #include <span>
 #include <vector>
 
+#include "platform/gdi/region.h"
 #include "platform/user/graphics_types.h"
 
-bool IsRectEmptyValue(const RECT& r);
+inline bool IsRectEmptyValue(const RECT& r) { return r.IsEmpty(); }
 RECT IntersectRects(const RECT& a, const RECT& b);
 RECT UnionBounds(const RECT& a, const RECT& b);
-bool PointInRect(const RECT& r, int x, int y);
-RECT OffsetRectBy(const RECT& r, int dx, int dy);
+inline bool PointInRect(const RECT& r, int x, int y) {
+  return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+inline RECT OffsetRectBy(const RECT& r, int dx, int dy) {
+  return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
 
 class RectSet {
  public:
   RectSet() = default;
-  explicit RectSet(const RECT& r);
-  static RectSet FromRects(std::span<const RECT> rects);  // any rectangles, overlapping or not
+  explicit RectSet(const RECT& r) : region_(Region::FromRect(r)) {}
+  explicit RectSet(Region r) : region_(std::move(r)) {}
+  static RectSet FromRects(std::span<const RECT> rects) { return RectSet(Region::FromRects(rects)); }
 
-  bool empty() const { return rects_.empty(); }
-  const std::vector<RECT>& rects() const { return rects_; }
-  RECT Bounds() const;
-  bool Contains(int x, int y) const;
-  bool Intersects(const RECT& r) const;
+  bool empty() const { return region_.Empty(); }
+  std::vector<RECT> rects() const { return region_.Rects(); }
+  size_t count() const { return region_.RectCount(); }
+  RECT Bounds() const { return region_.Empty() ? RECT{} : region_.Bounds(); }
+  bool Contains(int x, int y) const { return region_.Contains(x, y); }
+  bool Intersects(const RECT& r) const { return !r.IsEmpty() && region_.Intersects(r); }
+  const Region& region() const { return region_; }
 
-  void Clear() { rects_.clear(); }
-  void Add(const RECT& r);       // union
-  void Add(const RectSet& other);
-  void Subtract(const RECT& r);
-  void Subtract(const RectSet& other);
-  void Intersect(const RECT& r);
-  void Intersect(const RectSet& other);
-  void Offset(int dx, int dy);
+  void Clear() { region_ = Region(); }
+  void Add(const RECT& r) { Add(RectSet(r)); }
+  void Add(const RectSet& o) { region_ = Region::Combine(region_, o.region_, Region::Or); }
+  void Subtract(const RECT& r) { Subtract(RectSet(r)); }
+  void Subtract(const RectSet& o) { region_ = Region::Combine(region_, o.region_, Region::Diff); }
+  void Intersect(const RECT& r) { Intersect(RectSet(r)); }
+  void Intersect(const RectSet& o) { region_ = Region::Combine(region_, o.region_, Region::And); }
+  void Offset(int dx, int dy) { region_.Offset(dx, dy); }
 
  private:
-  std::vector<RECT> rects_;  // disjoint, non-empty
+  Region region_;
 };

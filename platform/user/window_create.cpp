@@ -202,12 +202,7 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* w
   cs.cx = ClampSize(cs.cx);
   cs.cy = ClampSize(cs.cy);
   if ((style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD))) {
-    MINMAXINFO mmi{};
-    mmi.ptMaxSize = {GetSystemMetrics(SM_CXMAXIMIZED), GetSystemMetrics(SM_CYMAXIMIZED)};
-    mmi.ptMaxPosition = {-4, -4};
-    mmi.ptMinTrackSize = {GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
-    mmi.ptMaxTrackSize = {GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
-    Send(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    MINMAXINFO mmi = QueryMinMax(hwnd);
     if (!(w = s.Find(hwnd))) return nullptr;
     cs.cx = std::min(std::max(cs.cx, mmi.ptMinTrackSize.x), mmi.ptMaxTrackSize.x);
     cs.cy = std::min(std::max(cs.cy, mmi.ptMinTrackSize.y), mmi.ptMaxTrackSize.y);

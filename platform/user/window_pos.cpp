@@ -1,6 +1,7 @@
 // Position, size, z-order and visibility: SetWindowPos and what builds on it.
 #include <algorithm>
 
+#include "platform/user/default_proc.h"
 #include "platform/user/hooks.h"
 #include "platform/user/input.h"
 #include "platform/user/internal/internal_procs.h"
@@ -28,20 +29,24 @@ void InvalidateInParent(Window* w, const RECT& rectInParent) {
   InvalidateWindowArea(parent, RectSet(area), RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-MINMAXINFO QueryMinMax(HWND hwnd) {
-  MINMAXINFO mmi{};
-  int frame = GetSystemMetrics(SM_CXFRAME);
-  mmi.ptMaxSize = {GetSystemMetrics(SM_CXMAXIMIZED), GetSystemMetrics(SM_CYMAXIMIZED)};
-  mmi.ptMaxPosition = {-frame, -frame};
-  mmi.ptMinTrackSize = {GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
-  mmi.ptMaxTrackSize = {GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
-  Send(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
-  return mmi;
-}
-
 }  // namespace
 
 namespace user_internal {
+
+MINMAXINFO QueryMinMax(HWND hwnd) {
+  // The defaults: maximised, the frame lies just outside the screen.
+  Window* w = State().Find(hwnd);
+  int frame = w ? FrameBorderWidth(w->style, w->exStyle) : 0;
+  display::Display& d = State().Display();
+  MINMAXINFO mmi{};
+  mmi.ptMaxSize = {d.ScreenWidth() + 2 * frame, d.ScreenHeight() + 2 * frame};
+  mmi.ptMaxPosition = {-frame, -frame};
+  mmi.ptMinTrackSize = {GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+  mmi.ptMaxTrackSize = {std::max(mmi.ptMaxSize.x, GetSystemMetrics(SM_CXMAXTRACK)),
+                        std::max(mmi.ptMaxSize.y, GetSystemMetrics(SM_CYMAXTRACK))};
+  if (w) Send(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+  return mmi;
+}
 
 void CalcClientRect(Window* w, const RECT& newWindow, WINDOWPOS* pos) {
   HWND hwnd = w->handle;

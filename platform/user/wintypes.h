@@ -8,13 +8,7 @@
 
 #include "platform/user/graphics_types.h"
 
-using UINT = std::uint32_t;
-using DWORD = std::uint32_t;
-using WORD = std::uint16_t;
-using BYTE = std::uint8_t;
-using LONG = std::int32_t;
 using INT = int;
-using BOOL = int;
 using ATOM = std::uint16_t;
 using LONG_PTR = std::intptr_t;
 using ULONG_PTR = std::uintptr_t;
@@ -25,10 +19,8 @@ using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using WCHAR = char16_t;
 
-#ifndef TRUE
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
-#endif
 
 using HANDLE = void*;
 using HWND = struct HWND__*;

@@ -1,108 +1,85 @@
-// Until the graphics layer's device contexts are available, a window DC here is a small
-// record over the back buffer that can fill and frame rectangles; text is not drawn. The
-// functions below are the whole seam: they become calls into platform/gdi.
 #include "platform/user/internal/back_buffer.h"
 
 #include <algorithm>
-#include <memory>
-#include <set>
+#include <map>
 
+#include "platform/gdi/dc.h"
+#include "platform/gdi/gdi_object.h"
+#include "platform/gdi/shapes.h"
+#include "platform/user/messages.h"
 #include "platform/user/metrics.h"
 
 namespace user_internal {
 
 namespace {
 
-struct SurfaceDC {
+struct SurfaceInfo {
   HWND hwnd = nullptr;
-  WindowSurface surface;
-  RECT touched{0, 0, 0, 0};
+  RECT bounds{};
 };
 
-std::set<SurfaceDC*>& LiveDCs() {
-  static auto* live = new std::set<SurfaceDC*>();
-  return *live;
-}
-
-SurfaceDC* FromHandle(HDC dc) {
-  auto* p = reinterpret_cast<SurfaceDC*>(dc);
-  return LiveDCs().count(p) ? p : nullptr;
-}
-
-std::uint32_t ToPixel(COLORREF c) {
-  return (static_cast<std::uint32_t>(GetRValue(c)) << 16) |
-         (static_cast<std::uint32_t>(GetGValue(c)) << 8) | static_cast<std::uint32_t>(GetBValue(c));
+// The window DCs handed out, for WindowFromDC and for what to present after ReleaseDC.
+std::map<HDC, SurfaceInfo>& SurfaceDCs() {
+  static auto* dcs = new std::map<HDC, SurfaceInfo>();
+  return *dcs;
 }
 
 }  // namespace
 
-BackBuffer::BackBuffer(int width, int height) { Resize(width, height); }
+BackBuffer::BackBuffer(int width, int height) : bitmap_(std::make_shared<GdiBitmap>()) {
+  Resize(width, height);
+}
 
 void BackBuffer::Resize(int width, int height) {
   width = std::clamp(width, 0, 32767);
   height = std::clamp(height, 0, 32767);
   if (static_cast<std::int64_t>(width) * height > kMaxBackBufferPixels) {
-    // Keep the aspect of the window roughly, inside the pixel budget.
-    int side = 4096;
-    width = std::min(width, side);
+    width = std::min(width, 4096);
     height = std::min(height, static_cast<int>(kMaxBackBufferPixels / std::max(width, 1)));
   }
-  if (width == width_ && height == height_) return;
-  std::vector<std::uint32_t> next(static_cast<size_t>(width) * height, 0x00c0c0c0);
-  int w0 = std::min(width, width_);
-  int h0 = std::min(height, height_);
-  for (int y = 0; y < h0; ++y)
-    std::copy_n(&pixels_[static_cast<size_t>(y) * width_], w0, &next[static_cast<size_t>(y) * width]);
-  pixels_.swap(next);
-  width_ = width;
-  height_ = height;
+  if (bitmap_->Empty() && bitmap_->BitsPerPixel() != 32) {
+    bitmap_->Reset(width, height, 32);
+    return;
+  }
+  if (width == bitmap_->Width() && height == bitmap_->Height()) return;
+  bitmap_->Resize(width, height, GetSysColor(COLOR_BTNFACE));
 }
 
 display::PixelView BackBuffer::View() const {
-  return display::PixelView{pixels_.data(), width_, height_, width_};
+  if (bitmap_->Empty()) return {};
+  return display::PixelView{reinterpret_cast<const std::uint32_t*>(bitmap_->Row(0)), bitmap_->Width(),
+                            bitmap_->Height(), static_cast<int>(bitmap_->Stride() / 4)};
 }
 
 HDC CreateSurfaceDC(HWND hwnd, const WindowSurface& surface) {
-  auto dc = std::make_unique<SurfaceDC>();
-  dc->hwnd = hwnd;
-  dc->surface = surface;
-  if (surface.buffer) dc->surface.clip.Intersect(RECT{0, 0, surface.buffer->width(), surface.buffer->height()});
-  SurfaceDC* raw = dc.release();
-  LiveDCs().insert(raw);
-  return reinterpret_cast<HDC>(raw);
+  if (!surface.buffer) return nullptr;
+  HDC dc = CreateDCOverBitmap(surface.buffer->bitmap());
+  if (!dc) return nullptr;
+  SetDCDeviceOrigin(dc, surface.origin.x, surface.origin.y);
+  SetDCVisibleRegion(dc, &surface.clip.region());
+  SurfaceDCs()[dc] = SurfaceInfo{hwnd, surface.clip.Bounds()};
+  return dc;
 }
 
-void DeleteSurfaceDC(HDC handle) {
-  SurfaceDC* dc = FromHandle(handle);
-  if (!dc) return;
-  LiveDCs().erase(dc);
-  delete dc;
+void DeleteSurfaceDC(HDC dc) {
+  if (SurfaceDCs().erase(dc)) DeleteDC(dc);
 }
 
-HWND SurfaceDCWindow(HDC handle) {
-  SurfaceDC* dc = FromHandle(handle);
-  return dc ? dc->hwnd : nullptr;
+HWND SurfaceDCWindow(HDC dc) {
+  auto it = SurfaceDCs().find(dc);
+  return it == SurfaceDCs().end() ? nullptr : it->second.hwnd;
 }
 
-RECT SurfaceDCBounds(HDC handle) {
-  SurfaceDC* dc = FromHandle(handle);
-  return dc ? dc->touched : RECT{0, 0, 0, 0};
+RECT SurfaceDCBounds(HDC dc) {
+  auto it = SurfaceDCs().find(dc);
+  return it == SurfaceDCs().end() ? RECT{} : it->second.bounds;
 }
 
-void FillSolid(HDC handle, const RECT& r, COLORREF color) {
-  SurfaceDC* dc = FromHandle(handle);
-  if (!dc || !dc->surface.buffer) return;
-  BackBuffer& buf = *dc->surface.buffer;
-  RECT target = OffsetRectBy(r, dc->surface.origin.x, dc->surface.origin.y);
-  std::uint32_t px = ToPixel(color);
-  for (const RECT& c : dc->surface.clip.rects()) {
-    RECT part = IntersectRects(c, target);
-    if (IsRectEmptyValue(part)) continue;
-    for (int y = part.top; y < part.bottom; ++y)
-      std::fill_n(buf.pixels() + static_cast<size_t>(y) * buf.width() + part.left,
-                  part.right - part.left, px);
-    dc->touched = UnionBounds(dc->touched, part);
-  }
+void FillSolid(HDC dc, const RECT& r, COLORREF color) {
+  if (r.IsEmpty()) return;
+  HBRUSH brush = CreateSolidBrush(color);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
 }
 
 void FrameSolid(HDC dc, const RECT& r, COLORREF color, int t) {
@@ -120,41 +97,39 @@ void DrawEdgeRaised(HDC dc, const RECT& r, COLORREF light, COLORREF dark) {
 }
 
 void DrawTextLine(HDC, const RECT&, std::u16string_view, COLORREF, bool) {
-  // Text needs the graphics layer's fonts.
+  // Captions and menu texts wait for the graphics layer's text output.
 }
-
-COLORREF BrushColor(HBRUSH brush, bool* known) {
-  COLORREF c = 0;
-  *known = SystemColorOfBrush(brush, &c);
-  return c;
-}
-
-}  // namespace user_internal
-
-namespace user_internal {
-
-// Regions are the graphics layer's; none can be made before it is there.
-bool RegionRects(HRGN, std::vector<RECT>*) { return false; }
-void DeleteRegionHandle(HRGN) {}
-bool SetRegionRects(HRGN, const std::vector<RECT>&) { return false; }
-
-}  // namespace user_internal
-
-namespace user_internal {
-
-HBRUSH DefaultControlColor(HDC, UINT msg) {
-  // A system-colour brush value; real brushes come with the graphics layer.
-  int index = (msg == 0x0133 || msg == 0x0134) ? COLOR_WINDOW : COLOR_BTNFACE;
-  return reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(index + 1));
-}
-
-}  // namespace user_internal
-
-namespace user_internal {
 
 SIZE MeasureTextLine(std::u16string_view text) {
-  // An average character of the 8-point system font until real fonts measure it.
+  // An average character of the 8-point system font until text measuring is available.
   return SIZE{static_cast<std::int32_t>(text.size() * 6), 13};
+}
+
+bool RegionRects(HRGN region, std::vector<RECT>* rects) {
+  const Region* r = RegionOf(region);
+  if (!r) return false;
+  *rects = r->Rects();
+  return true;
+}
+
+void DeleteRegionHandle(HRGN region) {
+  if (region) DeleteObject(region);
+}
+
+bool SetRegionArea(HRGN region, const RectSet& area) {
+  if (!RegionOf(region)) return false;
+  HRGN copy = CreateRegionHandle(area.region());
+  CombineRgn(region, copy, nullptr, RGN_COPY);
+  DeleteObject(copy);
+  return true;
+}
+
+HBRUSH DefaultControlColor(HDC dc, UINT msg) {
+  bool field = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX;
+  int index = field ? COLOR_WINDOW : COLOR_BTNFACE;
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  SetBkColor(dc, GetSysColor(index));
+  return GetSysColorBrush(index);
 }
 
 }  // namespace user_internal

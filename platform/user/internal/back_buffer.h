@@ -1,12 +1,15 @@
-// The pixels a top-level window draws into, frame included, and the device contexts over
-// them. The drawing itself belongs to the graphics layer; this file is the seam to it.
+// The pixels a top-level window draws into, frame included, and the device contexts of
+// windows over them (the graphics layer's DCs over a bitmap, with the window's origin and
+// visible region).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "platform/display/display.h"
+#include "platform/gdi/dib.h"
 #include "platform/user/rect_set.h"
 #include "platform/user/wintypes.h"
 
@@ -20,15 +23,13 @@ class BackBuffer {
   BackBuffer(int width, int height);
   // Keeps the overlapping top-left part of the old pixels.
   void Resize(int width, int height);
-  int width() const { return width_; }
-  int height() const { return height_; }
-  std::uint32_t* pixels() { return pixels_.data(); }
+  int width() const { return bitmap_->Width(); }
+  int height() const { return bitmap_->Height(); }
+  const std::shared_ptr<GdiBitmap>& bitmap() const { return bitmap_; }
   display::PixelView View() const;
 
  private:
-  int width_ = 0;
-  int height_ = 0;
-  std::vector<std::uint32_t> pixels_;
+  std::shared_ptr<GdiBitmap> bitmap_;
 };
 
 // A device context of a window: the back buffer, the window's origin inside it and the
@@ -50,33 +51,18 @@ void FillSolid(HDC dc, const RECT& r, COLORREF color);
 void FrameSolid(HDC dc, const RECT& r, COLORREF color, int thickness);
 void DrawEdgeRaised(HDC dc, const RECT& r, COLORREF light, COLORREF dark);
 void DrawTextLine(HDC dc, const RECT& r, std::u16string_view text, COLORREF color, bool centred);
-COLORREF BrushColor(HBRUSH brush, bool* known);
+// The size of one line of menu and caption text in the system font.
+SIZE MeasureTextLine(std::u16string_view text);
 
-}  // namespace user_internal
-
-namespace user_internal {
-
-// The rectangles of a region handle of the graphics layer (disjoint, window coordinates);
-// false for a handle that is not a region.
+// The rectangles of a region handle (disjoint); false for a handle that is not a region.
 bool RegionRects(HRGN region, std::vector<RECT>* rects);
 void DeleteRegionHandle(HRGN region);
-// Makes `region` hold the rectangles; false when it is not a region handle.
-bool SetRegionRects(HRGN region, const std::vector<RECT>& rects);
-
-}  // namespace user_internal
-
-namespace user_internal {
+// Makes `region` hold the area; false when it is not a region handle.
+bool SetRegionArea(HRGN region, const RectSet& area);
 
 // The default answer to WM_CTLCOLOR...: the DC gets the system text and background colours,
 // the result is the brush of the background (window colour for edits and lists, else the
 // button face).
 HBRUSH DefaultControlColor(HDC dc, UINT msg);
-
-}  // namespace user_internal
-
-namespace user_internal {
-
-// The size of one line of menu and caption text in the system font.
-SIZE MeasureTextLine(std::u16string_view text);
 
 }  // namespace user_internal

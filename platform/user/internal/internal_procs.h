@@ -18,6 +18,8 @@ void LinkWindow(Window* w, HWND insertAfter);
 void UnlinkWindow(Window* w);
 
 // Positioning with the full message sequence (window_pos.cpp).
+// Fills the default MINMAXINFO and lets the window change it (WM_GETMINMAXINFO).
+MINMAXINFO QueryMinMax(HWND hwnd);
 BOOL SetWindowPosInternal(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 // Recomputes the client rectangle through WM_NCCALCSIZE for the given window rectangle.
 void CalcClientRect(Window* w, const RECT& newWindow, WINDOWPOS* pos);

@@ -21,15 +21,17 @@ struct AdjustCase {
 };
 
 TEST_F(NonClient, AdjustWindowRectExMatchesTheClassicFrame) {
+  const int cap = GetSystemMetrics(SM_CYCAPTION), menu = GetSystemMetrics(SM_CYMENU);
+  const int small = GetSystemMetrics(SM_CYSMCAPTION);
   const AdjustCase cases[] = {
-      {WS_OVERLAPPEDWINDOW, 0, FALSE, {-4, -23, 104, 104}},
-      {WS_OVERLAPPEDWINDOW, 0, TRUE, {-4, -42, 104, 104}},
-      {WS_CAPTION | WS_SYSMENU, 0, FALSE, {-3, -22, 103, 103}},
+      {WS_OVERLAPPEDWINDOW, 0, FALSE, {-4, -4 - cap, 104, 104}},
+      {WS_OVERLAPPEDWINDOW, 0, TRUE, {-4, -4 - cap - menu, 104, 104}},
+      {WS_CAPTION | WS_SYSMENU, 0, FALSE, {-3, -3 - cap, 103, 103}},
       {WS_POPUP | WS_BORDER, 0, FALSE, {-1, -1, 101, 101}},
       {WS_POPUP, WS_EX_DLGMODALFRAME, FALSE, {-3, -3, 103, 103}},
       {WS_CHILD, WS_EX_CLIENTEDGE, FALSE, {-2, -2, 102, 102}},
       {WS_CHILD | WS_BORDER, WS_EX_CLIENTEDGE, FALSE, {-3, -3, 103, 103}},
-      {WS_POPUP | WS_CAPTION, WS_EX_TOOLWINDOW, FALSE, {-3, -18, 103, 103}},
+      {WS_POPUP | WS_CAPTION, WS_EX_TOOLWINDOW, FALSE, {-3, -3 - small, 103, 103}},
       {WS_CHILD, 0, TRUE, {0, 0, 100, 100}},  // children have no menu bar
   };
   for (const AdjustCase& c : cases) {
@@ -136,7 +138,7 @@ TEST_F(NonClient, MaximiseAndRestoreThroughSysCommand) {
   RECT r;
   GetWindowRect(hwnd, &r);
   EXPECT_EQ(r.left, -4);
-  EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN) + 8);
+  EXPECT_EQ(r.right - r.left, screen->ScreenWidth() + 8);  // the frame lies outside the screen
   auto size = std::find_if(Log().rbegin(), Log().rend(), [](const Entry& e) { return e.msg == WM_SIZE; });
   ASSERT_NE(size, Log().rend());
   EXPECT_EQ(size->wParam, SIZE_MAXIMIZED);

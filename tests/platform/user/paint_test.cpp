@@ -50,11 +50,11 @@ TEST_F(Painting, BackgroundAndFrameReachTheScreen) {
   RECT client;
   GetClientRect(hwnd, &client);
   EXPECT_EQ(client.right, 300 - 8);
-  EXPECT_EQ(client.bottom, 200 - 8 - 19);
+  EXPECT_EQ(client.bottom, 200 - 8 - GetSystemMetrics(SM_CYCAPTION));
   POINT origin{0, 0};
   ClientToScreen(hwnd, &origin);
   EXPECT_EQ(origin.x, 104);
-  EXPECT_EQ(origin.y, 50 + 4 + 19);
+  EXPECT_EQ(origin.y, 50 + 4 + GetSystemMetrics(SM_CYCAPTION));
   EXPECT_EQ(screen->ScreenPixel(origin.x + 10, origin.y + 10), Pixel(GetSysColor(COLOR_WINDOW)));
   EXPECT_EQ(screen->ScreenPixel(200, 60), Pixel(GetSysColor(COLOR_ACTIVECAPTION)));
   EXPECT_EQ(screen->ScreenPixel(100, 50), Pixel(GetSysColor(COLOR_3DLIGHT)));
