@@ -1,0 +1,66 @@
+// Code tables of bi-level fax coding: the modified Huffman run-length codes shared by
+// one-dimensional rows and horizontal mode, and the mode codes of two-dimensional rows.
+#pragma once
+
+#include <cstdint>
+
+namespace ccitt {
+
+enum class TCodeKind : uint8_t {
+  Invalid,      // no code starts with these bits
+  Terminating,  // a run of 0 to 63 pixels that ends the run
+  MakeUp,       // a multiple of 64 pixels; a terminating code follows
+  EOL,          // 000000000001, or the zeros of one (fill bits in front of it)
+};
+
+struct TRunCode {
+  uint16_t Run;
+  uint8_t Bits;  // code length; 0 for Invalid
+  TCodeKind Kind;
+};
+
+// Run codes looked up by the next WhiteLookupBits / BlackLookupBits bits, most significant first.
+inline constexpr unsigned WhiteLookupBits = 12;
+inline constexpr unsigned BlackLookupBits = 13;
+const TRunCode& WhiteCode(uint32_t next12);
+const TRunCode& BlackCode(uint32_t next13);
+
+enum class TMode : uint8_t {
+  Pass,
+  Horizontal,
+  V0,
+  VR1,
+  VR2,
+  VR3,
+  VL1,
+  VL2,
+  VL3,
+  Extension,  // 0000001: uncompressed mode follows when the next three bits are 111
+  Invalid,    // 0000000
+};
+
+struct TModeCode {
+  TMode Mode;
+  uint8_t Bits;
+};
+
+// Mode codes looked up by the next ModeLookupBits bits.
+inline constexpr unsigned ModeLookupBits = 7;
+const TModeCode& ModeCode(uint32_t next7);
+
+// Vertical offset of a1 from b1 for the V modes (0 for the others).
+int VerticalOffset(TMode mode);
+
+// 0000001111: the extension code followed by 111 enters uncompressed mode in a 2-D row.
+inline constexpr uint32_t UncompressedEntrance = 0x00F;
+inline constexpr unsigned UncompressedEntranceBits = 10;
+
+inline constexpr uint32_t EOLCode = 0x001;
+inline constexpr unsigned EOLBits = 12;
+// An EOL is 11 or more zero bits followed by a 1 bit (fill bits are extra zeros in front).
+inline constexpr unsigned EOLZeros = 11;
+
+// Bit order reversal of one byte (fill order 2: least significant bit first).
+uint8_t ReverseBits(uint8_t b);
+
+}  // namespace ccitt
