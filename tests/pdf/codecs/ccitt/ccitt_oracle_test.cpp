@@ -1,7 +1,6 @@
 // The decoder against fax data written by independent encoders (netpbm's pbmtog3, libtiff's
 // tiffcp) and against their own decoders (g3topbm, tifftopnm).
 #include <gtest/gtest.h>
-#include <tiffio.h>
 
 #include <functional>
 #include <string>
@@ -83,19 +82,6 @@ TEST(CCITTOracle, NetpbmGroup3OneD) {
       }
     }
   }
-}
-
-// PBM -> TIFF (min-is-white or min-is-black) -> tiffcp with a fax compression.
-bool MakeFaxTiff(const TempDir& dir, const TBitmap& bitmap, bool min_is_black, const std::string& options,
-                 TTiffStrip& strip, std::string* tiff_path = nullptr) {
-  const std::string pbm = dir.File("in.pbm"), plain = dir.File("plain.tif"), fax = dir.File("fax.tif");
-  WriteFile(pbm, WritePBM(bitmap));
-  if (!Shell(std::string("pnmtotiff ") + (min_is_black ? "-minisblack " : "-miniswhite ") + Quote(pbm) + " > " +
-             Quote(plain)))
-    return false;
-  if (!Shell("tiffcp -r 1000000 " + options + " " + Quote(plain) + " " + Quote(fax))) return false;
-  if (tiff_path) *tiff_path = fax;
-  return ReadTiffStrip(ReadFile(fax), strip);
 }
 
 TEST(CCITTOracle, LibtiffGroup3AndGroup4) {
@@ -213,25 +199,6 @@ TEST(CCITTOracle, ByteAlignedGroup3Layouts) {
       EXPECT_EQ(Difference(bitmap, FromRows(out, bitmap.Width)), "") << "2-D, align " << align;
     }
   }
-}
-
-// Group 4 data from libtiff, written through the library itself.
-std::string LibtiffGroup4(const TempDir& dir, const TBitmap& b) {
-  const std::string path = dir.File("g4.tif");
-  TIFF* t = TIFFOpen(path.c_str(), "w");
-  if (t == nullptr) return "";
-  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(b.Width));
-  TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(b.Height));
-  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
-  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-  TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
-  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, static_cast<uint32_t>(b.Height));
-  std::vector<uint8_t> bits = b.Bits;
-  TIFFWriteEncodedStrip(t, 0, bits.data(), static_cast<tmsize_t>(bits.size()));
-  TIFFClose(t);
-  TTiffStrip strip;
-  return ReadTiffStrip(ReadFile(path), strip) ? strip.Data : "";
 }
 
 TBitmap Rows(const TBitmap& b, int first, int count) {

@@ -1,5 +1,7 @@
 #include "tests/pdf/codecs/ccitt/ccitt_test_util.h"
 
+#include <tiffio.h>
+
 #include <cctype>
 #include <random>
 #include <sstream>
@@ -268,6 +270,38 @@ size_t FirstEOLStart(const std::string& bits) {
     }
   }
   return std::string::npos;
+}
+
+// PBM -> TIFF (min-is-white or min-is-black) -> tiffcp with a fax compression.
+bool MakeFaxTiff(const testsupport::TempDir& dir, const TBitmap& bitmap, bool min_is_black, const std::string& options,
+                 TTiffStrip& strip, std::string* tiff_path) {
+  const std::string pbm = dir.File("in.pbm"), plain = dir.File("plain.tif"), fax = dir.File("fax.tif");
+  testsupport::WriteFile(pbm, WritePBM(bitmap));
+  if (!Shell(std::string("pnmtotiff ") + (min_is_black ? "-minisblack " : "-miniswhite ") + Quote(pbm) + " > " +
+             Quote(plain)))
+    return false;
+  if (!Shell("tiffcp -r 1000000 " + options + " " + Quote(plain) + " " + Quote(fax))) return false;
+  if (tiff_path) *tiff_path = fax;
+  return ReadTiffStrip(testsupport::ReadFile(fax), strip);
+}
+
+// Group 4 data from libtiff, written through the library itself.
+std::string LibtiffGroup4(const testsupport::TempDir& dir, const TBitmap& b) {
+  const std::string path = dir.File("g4.tif");
+  TIFF* t = TIFFOpen(path.c_str(), "w");
+  if (t == nullptr) return "";
+  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(b.Width));
+  TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(b.Height));
+  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
+  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+  TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, static_cast<uint32_t>(b.Height));
+  std::vector<uint8_t> bits = b.Bits;
+  TIFFWriteEncodedStrip(t, 0, bits.data(), static_cast<tmsize_t>(bits.size()));
+  TIFFClose(t);
+  TTiffStrip strip;
+  return ReadTiffStrip(testsupport::ReadFile(path), strip) ? strip.Data : "";
 }
 
 bool Shell(const std::string& command) { return testsupport::Run(command + " 2>/dev/null") == 0; }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_support.h"
+
 namespace ccitt_test {
 
 // A bi-level bitmap in packed rows, (Width + 7) / 8 bytes each, black = 1.
@@ -67,6 +69,12 @@ std::string FromBitString(const std::string& bits);  // pads the last byte with 
 std::vector<std::string> SplitAtEOLs(const std::string& bits);
 // Position of the first EOL's end (after its 1 bit), or npos.
 size_t FirstEOLStart(const std::string& bits);
+
+// PBM -> TIFF (min-is-white or min-is-black) -> tiffcp with the given fax options, one strip.
+bool MakeFaxTiff(const testsupport::TempDir& dir, const TBitmap& bitmap, bool min_is_black,
+                 const std::string& options, TTiffStrip& strip, std::string* tiff_path = nullptr);
+// The Group 4 strip libtiff's encoder writes for a min-is-white bitmap (through the library).
+std::string LibtiffGroup4(const testsupport::TempDir& dir, const TBitmap& b);
 
 // Runs a shell pipeline; false when it fails.
 bool Shell(const std::string& command);
