@@ -24,18 +24,9 @@ uint8_t TCCITTBitReader::ByteAt(size_t i) const {
   return reversed_ ? ReverseBits(data_[i]) : data_[i];
 }
 
-uint32_t TCCITTBitReader::Peek(unsigned n) const {
-  const size_t i = static_cast<size_t>(pos_ >> 3);
-  const unsigned off = static_cast<unsigned>(pos_ & 7);
-  uint32_t w;
-  if (!reversed_ && i + 4 <= data_.size()) {
-    const uint8_t* p = data_.data() + i;
-    w = (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-  } else {
-    w = (uint32_t{ByteAt(i)} << 24) | (uint32_t{ByteAt(i + 1)} << 16) | (uint32_t{ByteAt(i + 2)} << 8) |
-        ByteAt(i + 3);
-  }
-  return (w << off) >> (32 - n);
+uint32_t TCCITTBitReader::Word(size_t i) const {
+  return (uint32_t{ByteAt(i)} << 24) | (uint32_t{ByteAt(i + 1)} << 16) | (uint32_t{ByteAt(i + 2)} << 8) |
+         ByteAt(i + 3);
 }
 
 void TCCITTBitReader::AlignToByte() { pos_ = (pos_ + 7) & ~uint64_t{7}; }

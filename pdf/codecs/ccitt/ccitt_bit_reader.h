@@ -14,7 +14,17 @@ class TCCITTBitReader {
   TCCITTBitReader(std::span<const uint8_t> data, bool reversed);
 
   // The next n bits (1 to 25) as an unsigned number, without consuming them.
-  uint32_t Peek(unsigned n) const;
+  uint32_t Peek(unsigned n) const {
+    const size_t i = static_cast<size_t>(pos_ >> 3);
+    uint32_t w;
+    if (!reversed_ && i + 4 <= data_.size()) {
+      const uint8_t* p = data_.data() + i;
+      w = (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+    } else {
+      w = Word(i);
+    }
+    return (w << (pos_ & 7)) >> (32 - n);
+  }
   // Consumes n bits; only after Fits(n).
   void Skip(uint64_t n) { pos_ += n; }
   uint32_t Read(unsigned n) {
@@ -40,6 +50,8 @@ class TCCITTBitReader {
 
  private:
   uint8_t ByteAt(size_t i) const;
+  // Four bytes from i on, reversed when asked, zeros past the end.
+  uint32_t Word(size_t i) const;
 
   std::span<const uint8_t> data_;
   bool reversed_;

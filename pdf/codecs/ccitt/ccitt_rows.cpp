@@ -10,11 +10,21 @@
 
 namespace ccitt {
 
+namespace {
+
+// Every recorded change costs at least one bit of code, so a row holds no more changes than
+// the data have bits, and no more than columns + 1 (they are distinct positions 0..columns).
+size_t ElementCapacity(const TCCITTBitReader& reader, int32_t columns) {
+  return static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(columns), reader.TotalBits())) + 2;
+}
+
+}  // namespace
+
 TCCITTRowDecoder::TCCITTRowDecoder(TCCITTBitReader& reader, int32_t columns)
     : reader_(reader),
       columns_(columns),
-      ref_(static_cast<size_t>(columns) + 2),
-      cur_(static_cast<size_t>(columns) + 2) {}
+      ref_(ElementCapacity(reader, columns)),
+      cur_(ElementCapacity(reader, columns)) {}
 
 void TCCITTRowDecoder::ResetReference() { ref_count_ = 0; }
 
@@ -30,31 +40,20 @@ void TCCITTRowDecoder::FinishRow() {
   ref_count_ = count_;
 }
 
-void TCCITTRowDecoder::Record(int32_t position) {
-  // Two changes at one position cancel (a run of length 0), so the elements stay strictly
-  // increasing and within the array.
-  if (count_ > 0 && cur_[count_ - 1] == position) {
-    --count_;
-    return;
-  }
-  if (count_ < static_cast<int32_t>(cur_.size())) cur_[count_++] = position;
-}
-
 void TCCITTRowDecoder::SetRun(int32_t start, int32_t end) {
   start = std::max(start, 0);
   end = std::min(end, columns_);
   if (start >= end) return;
-  int32_t x = start;
-  while ((x & 7) != 0 && x < end) {
-    row_[x >> 3] |= static_cast<uint8_t>(0x80u >> (x & 7));
-    ++x;
+  const int32_t first = start >> 3, last = (end - 1) >> 3;
+  const auto head = static_cast<uint8_t>(0xFFu >> (start & 7));
+  const auto tail = static_cast<uint8_t>(0xFFu << (7 - ((end - 1) & 7)));
+  if (first == last) {
+    row_[first] |= head & tail;
+    return;
   }
-  const int32_t whole = (end - x) >> 3;
-  if (whole > 0) {
-    std::memset(row_ + (x >> 3), 0xFF, static_cast<size_t>(whole));
-    x += whole * 8;
-  }
-  for (; x < end; ++x) row_[x >> 3] |= static_cast<uint8_t>(0x80u >> (x & 7));
+  row_[first] |= head;
+  std::memset(row_ + first + 1, 0xFF, static_cast<size_t>(last - first - 1));
+  row_[last] |= tail;
 }
 
 TCCITTRowDecoder::TRun TCCITTRowDecoder::ReadRun(bool black) {

@@ -33,10 +33,6 @@ class TCCITTRowDecoder {
   // extension or an invalid mode code means.
   TRowEnd DecodeTwoDRow(bool group4);
 
-  // Changing elements of the row just decoded (the colour changes; the row's end excluded).
-  int32_t ChangingElementCount() const { return count_; }
-  const int32_t* ChangingElements() const { return cur_.data(); }
-
  private:
   enum class TRunStatus { Run, EOL, Invalid, OutOfData };
   struct TRun {
@@ -54,15 +50,22 @@ class TCCITTRowDecoder {
   // b1 (and b2) for the current a0 and colour.
   void FindChangingElement(int32_t a0, bool black, int32_t& b1, int32_t& b2);
   void SetRun(int32_t start, int32_t end);
-  void Record(int32_t position);
+  void Record(int32_t position) {
+    // Two changes at one position cancel (a run of length 0), so the elements stay strictly
+    // increasing and within the array.
+    if (count_ > 0 && cur_[count_ - 1] == position) {
+      --count_;
+      return;
+    }
+    if (count_ < static_cast<int32_t>(cur_.size())) cur_[count_++] = position;
+  }
   int32_t Reference(int32_t index) const { return index < ref_count_ ? ref_[index] : columns_; }
   TRowEnd DecodeUncompressed(int32_t& a0, bool& black);
 
   TCCITTBitReader& reader_;
   int32_t columns_;
   uint8_t* row_ = nullptr;
-  // Changing elements: strictly increasing positions in 0..columns, so a row never holds
-  // more than columns + 1 of them.
+  // Changing elements: strictly increasing positions in 0..columns.
   std::vector<int32_t> ref_;
   std::vector<int32_t> cur_;
   int32_t ref_count_ = 0;

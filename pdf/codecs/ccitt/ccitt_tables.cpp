@@ -169,40 +169,20 @@ constexpr std::array<uint8_t, 256> BuildReverse() {
   return t;
 }
 
-constexpr auto kWhite = BuildWhite();
-constexpr auto kBlack = BuildBlack();
-constexpr auto kModeTable = BuildModes();
-constexpr auto kReverse = BuildReverse();
-
-// The tables must leave no prefix-free gap where a valid code is shadowed by another.
-static_assert(kWhite[Value("00110101") << 4].Run == 0 && kWhite[Value("00110101") << 4].Bits == 8);
-static_assert(kWhite[Value("000000011111")].Run == 2560);
-static_assert(kWhite[1].Kind == TCodeKind::EOL && kWhite[0].Kind == TCodeKind::EOL);
-static_assert(kWhite[Value("000000001") << 3].Kind == TCodeKind::Invalid);
-static_assert(kBlack[Value("0000001100101")].Run == 1728);
-static_assert(kBlack[Value("11") << 11].Run == 2 && kBlack[Value("10") << 11].Run == 3);
-static_assert(kModeTable[0].Mode == TMode::Invalid && kModeTable[1].Mode == TMode::Extension);
-
 }  // namespace
 
-const TRunCode& WhiteCode(uint32_t next12) { return kWhite[next12 & ((1u << WhiteLookupBits) - 1)]; }
+constexpr std::array<TRunCode, 1u << WhiteLookupBits> kWhiteCodes = BuildWhite();
+constexpr std::array<TRunCode, 1u << BlackLookupBits> kBlackCodes = BuildBlack();
+constexpr std::array<TModeCode, 1u << ModeLookupBits> kModeCodes = BuildModes();
+constexpr std::array<uint8_t, 256> kReversedBytes = BuildReverse();
 
-const TRunCode& BlackCode(uint32_t next13) { return kBlack[next13 & ((1u << BlackLookupBits) - 1)]; }
-
-const TModeCode& ModeCode(uint32_t next7) { return kModeTable[next7 & ((1u << ModeLookupBits) - 1)]; }
-
-int VerticalOffset(TMode mode) {
-  switch (mode) {
-    case TMode::VR1: return 1;
-    case TMode::VR2: return 2;
-    case TMode::VR3: return 3;
-    case TMode::VL1: return -1;
-    case TMode::VL2: return -2;
-    case TMode::VL3: return -3;
-    default: return 0;
-  }
-}
-
-uint8_t ReverseBits(uint8_t b) { return kReverse[b]; }
+// Spot checks: long codes, EOL, a gap of the white table, the mode codes made of zeros.
+static_assert(kWhiteCodes[Value("00110101") << 4].Run == 0 && kWhiteCodes[Value("00110101") << 4].Bits == 8);
+static_assert(kWhiteCodes[Value("000000011111")].Run == 2560);
+static_assert(kWhiteCodes[1].Kind == TCodeKind::EOL && kWhiteCodes[0].Kind == TCodeKind::EOL);
+static_assert(kWhiteCodes[Value("000000001") << 3].Kind == TCodeKind::Invalid);
+static_assert(kBlackCodes[Value("0000001100101")].Run == 1728);
+static_assert(kBlackCodes[Value("11") << 11].Run == 2 && kBlackCodes[Value("10") << 11].Run == 3);
+static_assert(kModeCodes[0].Mode == TMode::Invalid && kModeCodes[1].Mode == TMode::Extension);
 
 }  // namespace ccitt

@@ -2,6 +2,7 @@
 // one-dimensional rows and horizontal mode, and the mode codes of two-dimensional rows.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace ccitt {
@@ -22,12 +23,12 @@ struct TRunCode {
 // Run codes looked up by the next WhiteLookupBits / BlackLookupBits bits, most significant first.
 inline constexpr unsigned WhiteLookupBits = 12;
 inline constexpr unsigned BlackLookupBits = 13;
-const TRunCode& WhiteCode(uint32_t next12);
-const TRunCode& BlackCode(uint32_t next13);
+extern const std::array<TRunCode, 1u << WhiteLookupBits> kWhiteCodes;
+extern const std::array<TRunCode, 1u << BlackLookupBits> kBlackCodes;
+inline const TRunCode& WhiteCode(uint32_t next12) { return kWhiteCodes[next12 & ((1u << WhiteLookupBits) - 1)]; }
+inline const TRunCode& BlackCode(uint32_t next13) { return kBlackCodes[next13 & ((1u << BlackLookupBits) - 1)]; }
 
 enum class TMode : uint8_t {
-  Pass,
-  Horizontal,
   V0,
   VR1,
   VR2,
@@ -35,6 +36,8 @@ enum class TMode : uint8_t {
   VL1,
   VL2,
   VL3,
+  Pass,
+  Horizontal,
   Extension,  // 0000001: uncompressed mode follows when the next three bits are 111
   Invalid,    // 0000000
 };
@@ -46,10 +49,14 @@ struct TModeCode {
 
 // Mode codes looked up by the next ModeLookupBits bits.
 inline constexpr unsigned ModeLookupBits = 7;
-const TModeCode& ModeCode(uint32_t next7);
+extern const std::array<TModeCode, 1u << ModeLookupBits> kModeCodes;
+inline const TModeCode& ModeCode(uint32_t next7) { return kModeCodes[next7 & ((1u << ModeLookupBits) - 1)]; }
 
-// Vertical offset of a1 from b1 for the V modes (0 for the others).
-int VerticalOffset(TMode mode);
+// Offset of a1 from b1 for the vertical modes (V0 to VL3).
+inline int VerticalOffset(TMode mode) {
+  constexpr int offsets[] = {0, 1, 2, 3, -1, -2, -3};
+  return offsets[static_cast<int>(mode)];
+}
 
 // 0000001111: the extension code followed by 111 enters uncompressed mode in a 2-D row.
 inline constexpr uint32_t UncompressedEntrance = 0x00F;
@@ -61,6 +68,7 @@ inline constexpr unsigned EOLBits = 12;
 inline constexpr unsigned EOLZeros = 11;
 
 // Bit order reversal of one byte (fill order 2: least significant bit first).
-uint8_t ReverseBits(uint8_t b);
+extern const std::array<uint8_t, 256> kReversedBytes;
+inline uint8_t ReverseBits(uint8_t b) { return kReversedBytes[b]; }
 
 }  // namespace ccitt
