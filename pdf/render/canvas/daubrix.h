@@ -1,0 +1,247 @@
+// TPDFDaubrix: the canvas the renderer paints a page through. It keeps a drawing state
+// (colours, alphas, line style, fill rule, matrix, pending clip) and sends each operation to
+// one back end chosen once after creation: plain GDI on a framework canvas, or GDI+ bound at
+// run time (falling back to GDI when the provider cannot be loaded or started). The image
+// decoder and the image import also use it as an image service (decode, convert, draw).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pdf/core/matrix.h"
+#include "pdf/render/canvas/gdiplus_binding.h"
+#include "pdf/render/canvas/gdiplus_settings.h"
+#include "pdf/render/canvas/generic_canvas.h"
+#include "platform/gdi/gdi_types.h"
+#include "platform/gdiplus/gdiplus_flat.h"
+#include "platform/rtl/streams.h"
+
+class TBitmap;
+class TCanvas;
+class TGraphic;
+class TZRXPattern;
+class TImageBytesStreamAdapter;
+
+using TGPDashArray = std::vector<float>;
+// A saved clip of the GDI+ back end, as SaveClip hands it out (null: none).
+using TDaubrixClip = gdiplus::GpRegion*;
+
+enum : uint8_t {
+  kBackEndNone = 0,
+  kBackEndGDI = 1,
+  kBackEndGDIPlus = 2,
+  kBackEndHTML5 = 3,
+  kBackEndCairo = 4,
+};
+
+// Fill rules as the renderer gives them.
+enum : uint8_t { kFillRuleNone = 0, kFillRuleWinding = 1, kFillRuleEvenOdd = 2 };
+
+// The text a canvas records when an image operation could not draw (the renderer's own text
+// for an image that fails).
+inline constexpr const char* kImageDrawError = "Error rendering image";
+
+class TPDFDaubrix : public TPDFGenericCanvas {
+ public:
+  TPDFDaubrix();
+  ~TPDFDaubrix() override;
+  TPDFDaubrix(const TPDFDaubrix&) = delete;
+  TPDFDaubrix& operator=(const TPDFDaubrix&) = delete;
+
+  // Back-end choice. SetTarget draws with GDI on the canvas (not owned). Setup draws with GDI+
+  // on the canvas's device context (or on the device context or metafile set before) and falls
+  // back to GDI on the same canvas when the provider cannot be loaded or started.
+  void SetTarget(TCanvas* canvas);
+  void Setup(TCanvas* canvas, const TGDIPlusSettings& settings);
+  // Redirect a later Setup to a device context of the given size, or to an EMF recorded into
+  // the stream (not owned).
+  void SetTargetDC(int32_t width, int32_t height, HDC dc);
+  void SetMetafileStream(int32_t width, int32_t height, TStream* stream);
+  bool RecordMetafile(HDC dc);
+  uint8_t BackEnd() const { return backEnd_; }
+
+  // The canvas operations (device coordinates).
+  void NewPath() override;
+  void MoveTo(double x, double y) override;
+  void LineTo(double x, double y) override;
+  void CurveTo(double x1, double y1, double x2, double y2, double x3, double y3) override;
+  void QuadCurveTo(double x1, double y1, double x2, double y2) override;
+  void ClosePath() override;
+  void Stroke() override;
+  void Fill() override;
+  void FillAndStroke() override;
+  void DrawImage(TGraphic& graphic, double x1, double y1, double x2, double y2, double x3, double y3) override;
+  // Slot 9's work; true when the graphic was drawn.
+  bool DrawGraphicPoints(TGraphic& graphic, double x1, double y1, double x2, double y2, double x3, double y3);
+
+  // Drawing state. Colours are 0x00BBGGRR (red in the low byte).
+  void SetFillColor(uint32_t color);
+  void SetStrokeColor(uint32_t color);
+  void SetFillPattern(TZRXPattern* pattern);
+  void SetStrokePattern(TZRXPattern* pattern);
+  void SetFillAlpha(double alpha);
+  void SetStrokeAlpha(double alpha);
+  void SetLineWidth(double width);
+  void SetLineCap(int32_t cap);    // 0 butt, 1 round, 2 projecting square
+  void SetLineJoin(int32_t join);  // 0 miter, 1 round, 2 bevel
+  void SetMiterLimit(double limit);
+  void SetDash(const TGPDashArray& dashes, double phase);
+  void SetBlendMode(uint8_t mode);
+  // 1 nonzero winding, 2 even-odd; applied at once to the current GDI+ path.
+  void SetFillRule(uint8_t rule);
+  // Sets the fill rule and makes the current path the clip at the next paint or EndPath.
+  void SetClip(uint8_t rule);
+  void SetMatrix(double a, double b, double c, double d, double e, double f);
+  void SetMatrix(const TPDFMatrix& m) { SetMatrix(m[0], m[1], m[2], m[3], m[4], m[5]); }
+
+  // Renderer hooks. EndPath ends a path without painting (PDF "n"); SaveClip / RestoreClip
+  // keep the GDI+ clip across q and Q; SaveState / RestoreState are balanced (a restore
+  // without a save does nothing); FillClipBounds fills the bounds of the clip (PDF "sh").
+  void EndPath();
+  void SaveState();
+  void RestoreState();
+  TDaubrixClip SaveClip();
+  void RestoreClip(TDaubrixClip region);
+  void FillClipBounds();
+
+  // Image operations. Each answers whether it drew (or wrote); a failure also records
+  // kImageDrawError in LastError. DrawBitmap, DrawImageData, DrawImageDataColorKey and slot 9
+  // work with GDI too (decoded here, placed by an affine nearest-neighbour blit).
+  bool DrawBitmap(TBitmap& bitmap, double x, double y, double width, double height);
+  // frame is 1-based; icm asks for colour management of an embedded profile.
+  bool DrawImageStream(TStream& stream, int32_t frame, double x, double y, double width, double height, bool icm);
+  // The encoded image's upper-left, upper-right and lower-left corners land on the points.
+  bool DrawImageData(TStream& stream, double x1, double y1, double x2, double y2, double x3, double y3);
+  // As DrawImageData, drawing the source rectangle (0, 0, sourceWidth, sourceHeight) and
+  // leaving out every pixel whose red, green and blue each lie between those of lowKey and
+  // highKey (0xAARRGGBB; alpha is not compared).
+  bool DrawImageDataColorKey(TStream& stream, int32_t sourceWidth, int32_t sourceHeight, double x1, double y1,
+                             double x2, double y2, double x3, double y3, uint32_t lowKey, uint32_t highKey);
+  // GDI+ only: re-encode the image in `source` as black-and-white CCITT group 4 TIFF, or with
+  // the given encoder (no parameters).
+  bool SaveImageStreamAsTIFF(TStream& source, TStream& target);
+  bool ConvertImageStream(TStream& source, TStream& target, const gdiplus::CLSID& encoder);
+
+  // ARGB of the fill and stroke colours with round(alpha x 255) (halves to even) on top.
+  uint32_t FillARGB() const;
+  uint32_t StrokeARGB() const;
+
+  // The first failure text since creation or ClearError (empty when none).
+  const std::string& LastError() const { return lastError_; }
+  void ClearError() { lastError_.clear(); }
+
+  // State read by the renderer and by tests.
+  const TGDIPlusSettings& Settings() const { return settings_; }
+  TWZRXGDIPlus* GDIPlus() const { return gdiplus_.get(); }
+  gdiplus::GpGraphics* Graphics() const { return graphics_; }
+  TCanvas* Target() const { return target_; }
+  uint32_t FillColor() const { return fillColor_; }
+  uint32_t StrokeColor() const { return strokeColor_; }
+  double LineWidth() const { return lineWidth_; }
+  uint8_t FillRule() const { return fillRule_; }
+  const TGPDashArray& Dash() const { return dash_; }
+  double DashPhase() const { return dashPhase_; }
+  const TPDFMatrix& Matrix() const { return matrix_; }
+  double CurrentX() const { return x_; }
+  double CurrentY() const { return y_; }
+  bool StartedHere() const { return startedHere_; }
+  size_t SavedClipCount() const { return savedClips_.size(); }
+  int32_t SaveDepth() const { return saveDepth_; }
+
+  // BMP and PNG encoder identifiers fetched by Setup (all zero when unknown).
+  gdiplus::CLSID BMPEncoder{};
+  gdiplus::CLSID PNGEncoder{};
+  // Written directly by the renderer: the offset of tiling brushes, and the page height.
+  double TileOffset = 0;
+  double PageHeight = 0;
+
+  // Smallest dash entry handed to GDI+ (a zero entry would stop the pen from drawing).
+  static constexpr float kMinDashEntry = 0.01f;
+
+ private:
+  // GDI back end.
+  void GdiNewPath();
+  void GdiMoveTo(double x, double y);
+  void GdiLineTo(double x, double y);
+  void GdiCurveTo(double x1, double y1, double x2, double y2, double x3, double y3);
+  void GdiClosePath();
+  void GdiPaint(bool fill, bool stroke);
+  bool GdiDrawImage(TStream* stream, TGraphic* graphic, int32_t sourceWidth, int32_t sourceHeight, const double* pts,
+                    bool key, uint32_t lowKey, uint32_t highKey);
+  HDC TargetDC() const;
+
+  // GDI+ back end.
+  bool GdiplusStart(TCanvas* canvas);
+  bool CreateGraphics(TCanvas* canvas);
+  void FallBackToGdi(TCanvas* canvas);
+  void ReleaseGdiplus();
+  void ApplyPathQuality();
+  void ApplyImageQuality();
+  void GpNewPath();
+  void GpMoveTo(double x, double y);
+  void GpLineTo(double x, double y);
+  void GpCurveTo(double x1, double y1, double x2, double y2, double x3, double y3);
+  void GpClosePath();
+  void GpPaint(bool fill, bool stroke);
+  void PreparePath();
+  void DeletePath();
+  gdiplus::GpBrush* CreateFillBrush();
+  gdiplus::GpBrush* FillWithPattern(TZRXPattern& pattern);
+  gdiplus::GpPen* CreateStrokePen();
+  gdiplus::GpImage* LoadImage(TStream& stream, bool icm);
+  bool GpDrawLoaded(gdiplus::GpImage* image, const double* pts, int32_t sourceWidth, int32_t sourceHeight, bool key,
+                    uint32_t lowKey, uint32_t highKey);
+  void DeleteSavedClips();
+
+  bool ImageFailed();
+  void RecordError(const std::string& text);
+
+  // Current point and state.
+  double x_ = 0, y_ = 0;
+  TGDIPlusSettings settings_{};
+  uint32_t fillColor_ = 0, strokeColor_ = 0;
+  double lineWidth_ = 1.0;
+  int32_t lineCap_ = 0, lineJoin_ = 0;
+  double miterLimit_ = 10.0;
+  TGPDashArray dash_;
+  double dashPhase_ = 0;
+  uint8_t backEnd_ = kBackEndNone;
+  TCanvas* target_ = nullptr;
+  double strokeAlpha_ = 1.0, fillAlpha_ = 1.0;
+  uint8_t blendMode_ = 0;
+  uint8_t fillRule_ = kFillRuleNone;
+  bool clipPending_ = false;
+  TZRXPattern* fillPattern_ = nullptr;
+  TZRXPattern* strokePattern_ = nullptr;
+  TPDFMatrix matrix_ = kIdentityMatrix;
+  int32_t saveDepth_ = 0;
+  std::string lastError_;
+
+  // GDI+ clip stack.
+  bool clipChanged_ = true;
+  gdiplus::GpRegion* currentClip_ = nullptr;
+  std::vector<gdiplus::GpRegion*> savedClips_;
+
+  // Metafile output and device-context output (GDI+).
+  bool recording_ = false;
+  int32_t metafileWidth_ = 0, metafileHeight_ = 0;
+  std::unique_ptr<TImageBytesStreamAdapter> metafileAdapter_;
+  gdiplus::GpMetafile* metafile_ = nullptr;
+  HDC memoryDC_ = nullptr;
+  bool dcOutput_ = false;
+  int32_t dcWidth_ = 0, dcHeight_ = 0;
+  HDC targetDC_ = nullptr;
+
+  // GDI+.
+  bool pathWithinLimits_ = true;
+  gdiplus::GpGraphics* graphics_ = nullptr;
+  gdiplus::ULONG_PTR token_ = 0;
+  gdiplus::GpPath* path_ = nullptr;
+  bool startedHere_ = false;
+  gdiplus::GdiplusStartupOutput startupOutput_{};
+  gdiplus::ULONG_PTR notificationToken_ = 0;
+  bool notificationHooked_ = false;
+  std::unique_ptr<TWZRXGDIPlus> gdiplus_;
+};

@@ -1,0 +1,91 @@
+#include "pdf/render/canvas/gdiplus_binding.h"
+
+#include <dlfcn.h>
+
+#include <vector>
+
+#include "pdf/render/canvas/gdiplus_settings.h"
+
+namespace {
+
+// The provider stays mapped after dlclose: cairo and pixman keep caches that only their own
+// data reaches, and unmapping them under a live process gains nothing.
+constexpr int kOpenFlags = RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE;
+
+}  // namespace
+
+TWZRXGDIPlus::~TWZRXGDIPlus() { Unload(); }
+
+void TWZRXGDIPlus::ClearSlots() {
+#define VELMORA_GDIPLUS_CLEAR_SLOT(name, required) name = nullptr;
+  VELMORA_GDIPLUS_ENTRY_POINTS(VELMORA_GDIPLUS_CLEAR_SLOT)
+#undef VELMORA_GDIPLUS_CLEAR_SLOT
+}
+
+void TWZRXGDIPlus::BindSlots() {
+  missing_.clear();
+  bool requiredMissing = false;
+#define VELMORA_GDIPLUS_BIND_SLOT(entry, required)                               \
+  entry = reinterpret_cast<decltype(&gdiplus::entry)>(dlsym(module_, #entry)); \
+  if (!entry) {                                                                \
+    missing_.push_back(#entry);                                                \
+    if (required) requiredMissing = true;                                      \
+  }
+  VELMORA_GDIPLUS_ENTRY_POINTS(VELMORA_GDIPLUS_BIND_SLOT)
+#undef VELMORA_GDIPLUS_BIND_SLOT
+  status_ = requiredMissing ? kEntryPointMissing : kReady;
+}
+
+int32_t TWZRXGDIPlus::Load(const WideString& path, bool reuseLoaded) {
+  Unload();
+  const std::string file = WideToFileName(path.empty() ? WideString(kDefaultGDIPlusLibrary) : path);
+  if (reuseLoaded) {
+    // Only a module that is already mapped; the reference it adds is ours to drop.
+    module_ = dlopen(file.c_str(), kOpenFlags | RTLD_NOLOAD);
+    borrowed_ = module_ != nullptr;
+  }
+  if (!module_) module_ = dlopen(file.c_str(), kOpenFlags);
+  if (!module_) {
+    status_ = kLibraryNotFound;
+    return status_;
+  }
+  BindSlots();
+  return status_;
+}
+
+void TWZRXGDIPlus::Unload() {
+  // A borrowed module's extra reference from RTLD_NOLOAD is released too, which leaves the
+  // owner's own reference untouched.
+  if (module_) dlclose(module_);
+  module_ = nullptr;
+  borrowed_ = false;
+  status_ = kNotLoaded;
+  missing_.clear();
+  ClearSlots();
+}
+
+bool TWZRXGDIPlus::GetEncoderClsid(const WideString& mimeType, gdiplus::CLSID& clsid) const {
+  if (!GdipGetImageEncodersSize || !GdipGetImageEncoders) return false;
+  uint32_t count = 0, size = 0;
+  if (GdipGetImageEncodersSize(&count, &size) != gdiplus::Ok || count == 0 || size < count * sizeof(gdiplus::ImageCodecInfo))
+    return false;
+  // The list is records followed by their strings; keep it aligned for the records.
+  std::vector<uint64_t> buffer((size + sizeof(uint64_t) - 1) / sizeof(uint64_t));
+  auto* codecs = reinterpret_cast<gdiplus::ImageCodecInfo*>(buffer.data());
+  if (GdipGetImageEncoders(count, size, codecs) != gdiplus::Ok) return false;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (codecs[i].MimeType && std::u16string_view(codecs[i].MimeType) == mimeType) {
+      clsid = codecs[i].Clsid;
+      return true;
+    }
+  }
+  return false;
+}
+
+int32_t TWZRXGDIPlus::SelectFrame(gdiplus::GpImage* image, int32_t n) const {
+  if (!image || !GdipImageGetFrameCount || !GdipImageSelectActiveFrame) return gdiplus::GenericError;
+  uint32_t count = 0;
+  if (GdipImageGetFrameCount(image, &gdiplus::FrameDimensionPage, &count) != gdiplus::Ok) count = 0;
+  if (n < 1 || uint32_t(n) > count) return gdiplus::GenericError;
+  return GdipImageSelectActiveFrame(image, &gdiplus::FrameDimensionPage, uint32_t(n - 1));
+}
