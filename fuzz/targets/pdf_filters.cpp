@@ -1,17 +1,21 @@
 // Fuzz entry point for the stream filters: Flate (with and without predictors), the predictor
-// stage alone, LZW in its PDF and GIF forms, ASCII85, and the encoders' round trips.
+// stage alone, LZW in its PDF and GIF forms, ASCII85, the encoders' round trips, single named
+// stages of a stream's chain (ASCIIHex among them) and whole chains through TPDFStream::Decode.
 //
 // Input layout: byte 0 picks the operation, bytes 1 to 5 the predictor parameters, byte 6 the
 // LZW settings, the rest is the data.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "pdf/core/filters/ascii85.h"
+#include "pdf/core/filters/filter_chain.h"
 #include "pdf/core/filters/flate.h"
 #include "pdf/core/filters/lzw.h"
 #include "pdf/core/filters/predictors.h"
+#include "pdf/core/objects/pdf_objects.h"
 
 namespace {
 
@@ -32,6 +36,44 @@ FlatePredictorParams Params(const uint8_t* p) {
   return params;
 }
 
+constexpr const char* kFilterNames[] = {"FlateDecode", "Fl",  "LZWDecode", "ASCII85Decode",
+                                       "A85",         "ASCIIHexDecode", "DCTDecode"};
+constexpr int kFilterCount = sizeof(kFilterNames) / sizeof(kFilterNames[0]);
+
+StreamFilterParams ChainParams(const FlatePredictorParams& p, uint8_t flags) {
+  StreamFilterParams params;
+  params.Present = flags & 0x80;
+  params.Predictor = p.Predictor;
+  params.Colors = p.Colors;
+  params.BitsPerComponent = p.BitsPerComponent;
+  params.Columns = p.Columns;
+  params.EarlyChange = (flags >> 6) & 1;
+  return params;
+}
+
+// A stream whose "Filter" array names two filters picked by flags, with decode parameters for
+// the second one.
+void DecodeThroughStream(std::string_view body, const FlatePredictorParams& p, uint8_t flags) {
+  TPDFStructure store;
+  TPDFStream* stream = store.NewStream(body, false);
+  TPDFArray* names = store.NewArray();
+  names->Add(store.NewName(kFilterNames[flags % kFilterCount]));
+  names->Add(store.NewName(kFilterNames[(flags / kFilterCount) % kFilterCount]));
+  stream->Dictionary()->SetValue("Filter", names);
+  TPDFDictionary* parms = store.NewDictionary();
+  parms->SetValue("Predictor", store.NewNumeric(p.Predictor));
+  parms->SetValue("Colors", store.NewNumeric(p.Colors));
+  parms->SetValue("BitsPerComponent", store.NewNumeric(p.BitsPerComponent));
+  parms->SetValue("Columns", store.NewNumeric(p.Columns));
+  TPDFArray* parmsArray = store.NewArray();
+  parmsArray->Add(store.NewNull());
+  parmsArray->Add(parms);
+  stream->Dictionary()->SetValue("DecodeParms", parmsArray);
+  std::string out;
+  DecodeStreamData(*stream, out, kFuzzLimit);
+  Check(static_cast<int64_t>(out.size()) <= std::max<int64_t>(kFuzzLimit, static_cast<int64_t>(body.size())));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -41,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t lzwFlags = data[6];
   const std::string_view body(reinterpret_cast<const char*>(data + 7), size - 7);
 
-  switch (op % 8) {
+  switch (op % 10) {
     case 0: {
       std::string out;
       FlateDecompressBuffer(body, out, lzwFlags, kFuzzLimit);
@@ -79,6 +121,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Check(FlateDecompressString(FlateStoreString(body)) == body);
       break;
     }
+    case 8: {
+      std::string stage(body);
+      ApplyStreamFilter(kFilterNames[lzwFlags % kFilterCount], stage, ChainParams(params, lzwFlags), kFuzzLimit);
+      Check(static_cast<int64_t>(stage.size()) <= std::max<int64_t>(kFuzzLimit, static_cast<int64_t>(body.size())));
+      break;
+    }
+    case 9:
+      DecodeThroughStream(body, params, lzwFlags);
+      break;
   }
   return 0;
 }

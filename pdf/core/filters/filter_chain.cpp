@@ -5,6 +5,7 @@
 #include "pdf/core/filters/ascii85.h"
 #include "pdf/core/filters/flate.h"
 #include "pdf/core/filters/lzw.h"
+#include "pdf/core/object_parser.h"
 #include "pdf/core/objects/pdf_array.h"
 #include "pdf/core/objects/pdf_dictionary.h"
 #include "pdf/core/objects/pdf_scalars.h"
@@ -111,6 +112,12 @@ bool ApplyStreamFilter(std::string_view name, std::string& data, const StreamFil
   if (name == "FlateDecode" || name == "Fl") return FlateStage(data, params, maxOutput);
   if (name == "LZWDecode") return LzwStage(data, params, maxOutput);
   if (name == "ASCII85Decode" || name == "A85") return Bounded(data, ASCII85Decode(data), !data.empty(), maxOutput);
+  if (name == "ASCIIHexDecode") {
+    std::string token;
+    token.reserve(data.size() + 2);
+    token.append("<").append(data).append(">");
+    return Bounded(data, DecodeHexString(token), !data.empty(), maxOutput);
+  }
   return true;
 }
 

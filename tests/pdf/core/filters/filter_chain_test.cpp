@@ -53,6 +53,20 @@ TEST_F(FilterChain, FiltersApplyInTheirListOrder) {
   EXPECT_EQ(s->Data(), ASCII85EncodeString(Encoded("flate_text"))) << "the stream is not changed";
 }
 
+TEST_F(FilterChain, AsciiHexData) {
+  TPDFStream* s = Stream("48 65 6c\n6C 6F>");
+  s->Dictionary()->SetValue("Filter", Name("ASCIIHexDecode"));
+  EXPECT_EQ(Decode(s), "Hello");
+  s->SetData("414>");
+  EXPECT_EQ(Decode(s), "A@") << "an odd last digit counts as followed by 0";
+  // Hexadecimal text of Flate data, as the stamp appearances are stored.
+  std::string hex;
+  for (const unsigned char c : Encoded("flate_text")) hex += "0123456789ABCDEF"[c >> 4], hex += "0123456789ABCDEF"[c & 15];
+  s->SetData(hex + ">");
+  s->Dictionary()->SetValue("Filter", Names({"ASCIIHexDecode", "FlateDecode"}));
+  EXPECT_TRUE(SameBytes(Decode(s), Decoded("flate_text")));
+}
+
 TEST_F(FilterChain, PredictorParametersReachTheirFilter) {
   TPDFStream* s = Stream(FlateCompressString(Hex("02 01 02 03 04 05 02 01 01 01 01 01")));
   s->Dictionary()->SetValue("Filter", Name("FlateDecode"));
