@@ -237,8 +237,15 @@ void TCanvas::RequireState() {
   if (!oldFont_) oldFont_ = f;
   ::SetROP2(dc_, pen_.Rop2());
   ::SetTextColor(dc_, ColorToRGB(font_.Color()));
-  ::SetBkColor(dc_, ColorToRGB(brush_.Color()));
-  ::SetBkMode(dc_, brush_.Style() == bsClear ? TRANSPARENT : OPAQUE);
+  // As in the class library: a solid brush paints text backgrounds; any other leaves them
+  // (and hatch gaps) alone, with a background colour that differs from the brush's.
+  if (brush_.Style() == bsSolid) {
+    ::SetBkColor(dc_, ColorToRGB(brush_.Color()));
+    ::SetBkMode(dc_, OPAQUE);
+  } else {
+    ::SetBkColor(dc_, ~ColorToRGB(brush_.Color()) & 0xFFFFFF);
+    ::SetBkMode(dc_, TRANSPARENT);
+  }
 }
 
 void TCanvas::Refresh() {

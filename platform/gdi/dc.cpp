@@ -36,6 +36,13 @@ Region GdiDC::Drawable() const {
 
 RECT GdiDC::DrawableBounds() const { return Drawable().Bounds(); }
 
+bool GdiDC::CanDraw(int64_t x, int64_t y) const {
+  const GdiBitmap* s = Surface();
+  if (!s || x < 0 || y < 0 || x >= s->Width() || y >= s->Height()) return false;
+  if (visible && !visible->Contains(int32_t(x), int32_t(y))) return false;
+  return !state.clip || state.clip->Contains(int32_t(x), int32_t(y));
+}
+
 static HDC NewDC(std::shared_ptr<GdiBitmap> target) {
   auto dc = std::make_shared<GdiDC>();
   dc->state.pen = LookupGdi<GdiPen>(GetStockObject(BLACK_PEN));
@@ -355,7 +362,7 @@ bool RectVisible(HDC dc, const RECT* r) {
 
 bool PtVisible(HDC dc, int x, int y) {
   auto d = LookupDC(dc);
-  return d && d->Drawable().Contains(int32_t(d->DevX(x)), int32_t(d->DevY(y)));
+  return d && d->CanDraw(d->DevX(x), d->DevY(y));
 }
 
 int GetDeviceCaps(HDC dc, int index) {

@@ -50,6 +50,8 @@ class GdiDC : public GdiObject {
   // and the clip.
   Region Drawable() const;
   RECT DrawableBounds() const;
+  // Whether one device pixel may be drawn (cheap when there is no clip or visible region).
+  bool CanDraw(int64_t x, int64_t y) const;
 
   bool memory = true;
   std::shared_ptr<GdiBitmap> target;  // set for DCs over someone else's bitmap

@@ -152,7 +152,7 @@ Spans WideStrokeSpans(const std::vector<PointF>& pts, bool closed, double width,
     if (cap == LineCap::Round) circle(p[0]);
     if (cap == LineCap::Square)
       pieces.push_back({{p[0].x - hw, p[0].y - hw}, {p[0].x + hw, p[0].y - hw}, {p[0].x + hw, p[0].y + hw}, {p[0].x - hw, p[0].y + hw}});
-    return FillPolygonSpans(pieces, true, clipTop, clipBottom);
+    return FillPolygonSpans(pieces, false, clipTop, clipBottom);
   }
   const size_t segs = closed ? p.size() : p.size() - 1;
   for (size_t i = 0; i < segs; ++i) {
@@ -198,6 +198,16 @@ Spans WideStrokeSpans(const std::vector<PointF>& pts, bool closed, double width,
   if (!closed && cap == LineCap::Round) {
     circle(p.front());
     circle(p.back());
+  }
+  // The union of the pieces under the winding rule needs them all turning the same way.
+  for (auto& piece : pieces) {
+    double area = 0;
+    for (size_t i = 0; i < piece.size(); ++i) {
+      const PointF& a = piece[i];
+      const PointF& b = piece[(i + 1) % piece.size()];
+      area += a.x * b.y - b.x * a.y;
+    }
+    if (area < 0) std::reverse(piece.begin(), piece.end());
   }
   return FillPolygonSpans(pieces, true, clipTop, clipBottom);
 }

@@ -321,11 +321,11 @@ bool DrawEdge(HDC dc, RECT* r, UINT edge, UINT flags) {
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
   auto d = LookupDC(dc);
   if (!d) return CLR_INVALID;
-  const int32_t dx = int32_t(d->DevX(x)), dy = int32_t(d->DevY(y));
-  if (!d->Drawable().Contains(dx, dy)) return CLR_INVALID;
+  const int64_t dx = d->DevX(x), dy = d->DevY(y);
+  if (!d->CanDraw(dx, dy)) return CLR_INVALID;
   GdiBitmap* s = d->Surface();
-  s->SetColor(dx, dy, color & 0xFFFFFF);
-  return s->GetColor(dx, dy);
+  s->SetColor(int32_t(dx), int32_t(dy), color & 0xFFFFFF);
+  return s->GetColor(int32_t(dx), int32_t(dy));
 }
 
 bool SetPixelV(HDC dc, int x, int y, COLORREF color) { return SetPixel(dc, x, y, color) != CLR_INVALID; }
@@ -333,7 +333,7 @@ bool SetPixelV(HDC dc, int x, int y, COLORREF color) { return SetPixel(dc, x, y,
 COLORREF GetPixel(HDC dc, int x, int y) {
   auto d = LookupDC(dc);
   if (!d) return CLR_INVALID;
-  const int32_t dx = int32_t(d->DevX(x)), dy = int32_t(d->DevY(y));
-  if (!d->Drawable().Contains(dx, dy)) return CLR_INVALID;
-  return d->Surface()->GetColor(dx, dy);
+  const int64_t dx = d->DevX(x), dy = d->DevY(y);
+  if (!d->CanDraw(dx, dy)) return CLR_INVALID;
+  return d->Surface()->GetColor(int32_t(dx), int32_t(dy));
 }

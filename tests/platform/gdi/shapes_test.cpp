@@ -2,6 +2,8 @@
 // the result (edges left out, null-pen rectangles, fill modes, XOR focus rectangles).
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/blit.h"
 #include "platform/gdi/canvas.h"
@@ -247,4 +249,29 @@ TEST(Canvas, HandlesDoNotLeak) {
     b.Canvas().LineTo(3, 3);
   }
   EXPECT_EQ(GdiHandleCount(), before);
+}
+
+TEST(Shapes, WideOutlineOfAClosedShapeIsUnbroken) {
+  Canvas24 c(100, 100);
+  TCanvas& cv = c.bmp.Canvas();
+  cv.Pen().SetColor(clRed);
+  cv.Pen().SetWidth(3);
+  cv.Brush().SetStyle(bsClear);
+  cv.Ellipse(10, 10, 91, 91);
+  for (int deg = 0; deg < 360; deg += 3) {
+    const double a = deg * 3.14159265358979 / 180;
+    const int x = int(std::lround(50 + 40 * std::cos(a))), y = int(std::lround(50 + 40 * std::sin(a)));
+    EXPECT_EQ(c.At(x, y), kRed) << deg;
+  }
+  EXPECT_EQ(c.At(50, 50), kWhite);
+}
+
+TEST(Canvas, HatchedBrushLeavesItsGaps) {
+  Canvas24 c(16, 16);
+  TCanvas& cv = c.bmp.Canvas();
+  cv.Brush().SetStyle(bsHorizontal);
+  cv.Brush().SetColor(clGreen);
+  cv.FillRect(TRect{0, 0, 16, 16});
+  EXPECT_EQ(c.Count(RGB(0, 128, 0)), 2 * 16);  // one line in every eight rows
+  EXPECT_EQ(c.Count(kWhite), 14 * 16);
 }
