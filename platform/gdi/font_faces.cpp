@@ -27,12 +27,16 @@ std::vector<std::string>& PrivateFiles() {
   return files;
 }
 
+// Our own configuration, released when the program ends (fontconfig's global one never is).
 FcConfig* Config() {
-  static FcConfig* config = [] {
-    FcInit();
-    return FcConfigGetCurrent();
-  }();
-  return config;
+  struct Holder {
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    ~Holder() {
+      if (config) FcConfigDestroy(config);
+    }
+  };
+  static Holder holder;
+  return holder.config;
 }
 
 std::string GetString(FcPattern* p, const char* object) {
