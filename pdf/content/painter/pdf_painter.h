@@ -15,6 +15,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pdf/core/string_list.h"
 #include "platform/rtl/streams.h"
@@ -156,8 +157,13 @@ class TPDFPainter {
   std::string ColorText(double r, double g, double b, std::string_view op) const;
   void UpdateLineStyleText();
   void BeginText();
-  void ArcPieces(double cx, double cy, double r, double yScale, double start, double end, bool mapAngles,
-                 double width, double height);
+  void ArcPieces(double cx, double cy, double r, double yScale, double start, double end);
+  void RoundRectPath(bool fill, bool stroke, double left, double top, double width, double height, double rx,
+                     double ry);
+  bool KnownFont(const TPDFFont* font) const;
+  void DrawDecoration(double x, double y, double w);
+
+  std::vector<TPDFFont*> knownFonts_;  // fonts given to SetFont: RestoreState accepts only these
 
   TMemoryStream content_;
   TTalvoPDFStringList pathBuffer_;

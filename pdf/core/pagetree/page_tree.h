@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -83,7 +84,7 @@ class TPDFPageTree {
 
  private:
   TPDFObject* Resolve(TPDFObject* obj) const;
-  TPDFDictionary* WalkKids(TPDFArray* kids, int target, int& counter, int depth);
+  TPDFDictionary* WalkKids(TPDFArray* kids, int target, int64_t& counter, int depth);
   TPDFDictionary* MakeReplacementPage(TPDFArray* kids, int index);
   bool PrepareContents();
   double ReadBoxSide(bool width);
@@ -108,5 +109,10 @@ class TPDFPageTree {
   double widthCache_ = 0, heightCache_ = 0;
   bool widthCached_ = false, heightCached_ = false;
   std::unique_ptr<TPDFAnnots> annots_;
-  std::vector<TPDFDictionary*> pageCache_;
+  struct CachedPage {
+    TPDFDictionary* Page;
+    TPDFDictionary* Parent;
+  };
+  // Pages found so far, by number (a map: a hostile /Count must not size anything).
+  std::map<int, CachedPage> pageCache_;
 };

@@ -3,6 +3,7 @@
 // two dates and dc:subject).
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -45,19 +46,21 @@ class TOrvanePDFLibraryXMP {
   // Stored values, used to skip unchanged values.
   const WideString& Title() const { return title_; }
   const WideString& Creator() const { return creator_; }
-  const WideString& DCSubject() const { return description_; }
+  const WideString& DCSubject() const { return dcSubject_; }
 
  private:
   void BuildNewPacket();
   void WriteAll();
+  TXMLNode RDFNode() const;
   TXMLNode DescriptionFor(std::string_view prefix);
   void SetProperty(std::string_view prefix, std::string_view localName, int form, const WideString& value);
   bool Changed(WideString& stored, const WideString& value);
 
   std::unique_ptr<TXMLDocument> document_;
   bool unavailable_ = false;
-  WideString title_, creator_, description_, keywords_, creatorTool_, producer_, createDate_, modifyDate_;
-  WideString subject_;  // Info Subject (dc:description)
+  // Last values set (dc:title, dc:creator, dc:description, pdf:Keywords, xmp:CreatorTool,
+  // pdf:Producer, xmp:CreateDate, xmp:ModifyDate, dc:subject).
+  WideString title_, creator_, subject_, keywords_, creatorTool_, producer_, createDate_, modifyDate_, dcSubject_;
 };
 
 // A PDF date (D:YYYYMMDDHHmmSS followed by Z or a zone such as +02'00') in XMP form
