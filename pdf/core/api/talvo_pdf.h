@@ -88,6 +88,7 @@ class TTalvoPDF {
   };
   int32_t RegisterHandle(void* object, int kind);
   void* HandleToObject(int32_t handle, int kind) const;
+  int32_t AddLoadedImage(TStream& stream, int32_t options);
   TPDFPageTree& PageTree() const;
   TPDFPainter& Painter() const;
 

@@ -84,7 +84,10 @@ class TPDFDocument {
   const std::string& Version() const { return version_; }
   bool VersionSet() const { return versionSet_; }
 
-  // A new image loaded from the stream, or nullptr (nothing is left behind on failure).
+  // A new image loaded from the stream, or nullptr. A failed import leaves nothing behind: no
+  // image, no indirect objects. Fonts in the image's Fonts list that the document does not own
+  // yet (fonts made by a metafile conversion, allocated with new) pass to the document; when
+  // the import fails they are freed.
   TPDFImage* AddImage(TStream& stream, int options, int imageSetting);
   // Standard font index 0..13; nullptr for any other index.
   TPDFFont* AddStandardFont(int index);
@@ -119,6 +122,7 @@ class TPDFDocument {
  private:
   void InitStructure();
   void RebuildNumberIndex();
+  void DropSlotsFrom(size_t slots);
   TPDFDictionary* TrailerDictionary(std::string_view key);
 
   std::unique_ptr<TOrvanePDFLibraryXMP> xmp_;

@@ -92,6 +92,7 @@ class TPDFPageTree {
   TPDFDictionary* CategoryDictionary(std::string_view category);
   void AddResource(std::string_view category, std::string_view name, TPDFIndRef* ref);
   TPDFStream* NewContentStream();
+  void AddXObjectResourceAt(TPDFImage& image, int depth);
 
   int32_t pageRefNumber_ = 0, pageRefGeneration_ = 0;
   double defaultWidth_ = 612, defaultHeight_ = 792;

@@ -1,0 +1,74 @@
+#include "pdf/core/pagetree/page_output.h"
+
+#include <cmath>
+
+#include "pdf/codecs/jpeg/pdf_jpeg_image.h"
+#include "pdf/codecs/png/png_writer.h"
+#include "platform/gdi/bitmap.h"
+#include "platform/rtl/numbers.h"
+#include "platform/rtl/streams.h"
+
+namespace {
+
+constexpr int64_t kBmpResolutionPatchMin = 48;
+constexpr int64_t kBmpXPelsOffset = 38;
+constexpr int64_t kBmpYPelsOffset = 42;
+
+void WriteLE32(TStream& stream, int64_t position, int32_t value) {
+  const auto v = static_cast<uint32_t>(value);
+  const uint8_t bytes[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                            static_cast<uint8_t>(v >> 24)};
+  stream.SetPosition(position);
+  stream.WriteBuffer(bytes, 4);
+}
+
+bool WriteBMP(TBitmap& bitmap, double dpi, TStream& stream, std::string& message) {
+  const int64_t start = stream.Position();
+  try {
+    bitmap.SaveToStream(stream);
+    if (stream.Size() - start < kBmpResolutionPatchMin) {
+      message = "BMP output failed: the bitmap was not written";
+      return false;
+    }
+    // The fields lie in the header of this BMP, wherever it starts in the stream.
+    const int32_t ppm = PixelsPerMetre(dpi);
+    WriteLE32(stream, start + kBmpXPelsOffset, ppm);
+    WriteLE32(stream, start + kBmpYPelsOffset, ppm);
+    return true;
+  } catch (const std::exception& e) {
+    message = std::string("BMP output failed: ") + e.what();
+  } catch (...) {
+    message = "BMP output failed";
+  }
+  stream.SetPosition(start);
+  return false;
+}
+
+int32_t RoundDPI(double dpi) { return ClampToInt32(RoundHalfEven(dpi)); }
+
+}  // namespace
+
+int32_t PixelsPerMetre(double dpi) { return ClampToInt32(TruncSaturate(dpi * 1000 / 25.4)); }
+
+bool WritePageBitmap(TBitmap& bitmap, int format, double dpi, int jpegQuality, const TGDIPlusSettings& settings,
+                     TStream& stream, std::string& message) {
+  (void)settings;
+  switch (format) {
+    case 0: return WriteBMP(bitmap, dpi, stream, message);
+    case 1: {
+      TPDFJPEGImage jpeg;
+      jpeg.Quality = static_cast<uint8_t>(jpegQuality < 1 ? 1 : jpegQuality > 100 ? 100 : jpegQuality);
+      jpeg.Resolution = RoundDPI(dpi);
+      jpeg.Assign(bitmap);
+      jpeg.SaveToStream(stream);
+      return true;
+    }
+    case 5: {
+      TPNGWriter png(bitmap);
+      png.SetResolution(RoundDPI(dpi));
+      png.SaveToStream(stream);
+      return true;
+    }
+    default: return true;
+  }
+}
