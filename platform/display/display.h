@@ -40,27 +40,27 @@ enum class EventKind {
   Wheel,
   KeyDown,
   KeyUp,
-  FocusIn,      // the back end gave keyboard focus to the window
-  FocusOut,     // keyboard focus left the window (to another program or nowhere)
-  Expose,       // part of the window must be presented again
-  Configure,    // the window was moved or sized from outside (a window manager)
+  FocusGained,  // the desktop gave the keyboard focus to the window
+  FocusLost,    // keyboard focus left the program's windows (to another program or nowhere)
+  Exposure,     // part of the window must be presented again
+  Configured,   // the window was moved or sized from outside (a window manager)
   CloseRequest  // the user asked to close the window through the desktop
 };
 
-enum class MouseButton { None = 0, Left = 1, Middle = 2, Right = 3 };
+enum class MouseButton { NoButton = 0, Left = 1, Middle = 2, Right = 3 };
 
 struct Event {
   EventKind kind = EventKind::MouseMove;
   NativeWindow window = 0;
   int x = 0;  // pointer position in screen coordinates (mouse events)
   int y = 0;
-  MouseButton button = MouseButton::None;
+  MouseButton button = MouseButton::NoButton;
   int wheel = 0;              // multiples of 120, positive away from the user
   unsigned virtualKey = 0;    // Windows virtual-key code (key events)
   unsigned scanCode = 0;
   bool extendedKey = false;
   char32_t character = 0;     // the character the key produces, 0 for none
-  Rect rect;                  // Expose: area in window coordinates; Configure: new screen rectangle
+  Rect rect;                  // Exposure: area in window coordinates; Configured: new screen rectangle
   std::uint32_t time = 0;     // milliseconds, the back end's clock
 };
 

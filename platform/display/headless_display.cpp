@@ -122,13 +122,13 @@ void HeadlessDisplay::SetKeyboardFocus(NativeWindow w) {
 }
 
 void HeadlessDisplay::FocusElsewhere() {
-  if (focus_ != 0) Queue(Event{.kind = EventKind::FocusOut, .window = focus_});
+  if (focus_ != 0) Queue(Event{.kind = EventKind::FocusLost, .window = focus_});
   focus_ = 0;
 }
 
 void HeadlessDisplay::FocusFromOutside(NativeWindow w) {
   focus_ = w;
-  Queue(Event{.kind = EventKind::FocusIn, .window = w});
+  Queue(Event{.kind = EventKind::FocusGained, .window = w});
 }
 
 void HeadlessDisplay::GetPointer(int& x, int& y) {

@@ -31,8 +31,7 @@ LRESULT SizeType(const Window* w) {
 void RepaintFrame(HWND hwnd) {
   Window* w = State().Find(hwnd);
   if (!w || !IsVisibleChain(w)) return;
-  if ((w->style & WS_CAPTION) == WS_CAPTION || (w->style & (WS_BORDER | WS_THICKFRAME)) || w->menu)
-    DefaultNcPaint(w);
+  DefaultNcPaint(w);  // draws only the parts the window has
 }
 
 LRESULT SetCursorDefault(HWND hwnd, Window* w, WPARAM wParam, LPARAM lParam) {

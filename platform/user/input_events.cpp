@@ -268,20 +268,20 @@ void ProcessDisplayEvent(const display::Event& e) {
     case display::EventKind::KeyUp:
       KeyEvent(e);
       break;
-    case display::EventKind::FocusIn: {
+    case display::EventKind::FocusGained: {
       focusOutPending = false;
       Window* w = TopLevelOfNative(e.window);
       if (w && s.active != w->handle) ActivateTopLevel(w->handle, false);
       break;
     }
-    case display::EventKind::FocusOut:
+    case display::EventKind::FocusLost:
       focusOutPending = true;
       break;
-    case display::EventKind::Expose:
+    case display::EventKind::Exposure:
       if (Window* w = TopLevelOfNative(e.window))
         w->dirty.Add(RECT{e.rect.left, e.rect.top, e.rect.right, e.rect.bottom});
       break;
-    case display::EventKind::Configure:
+    case display::EventKind::Configured:
       if (Window* w = TopLevelOfNative(e.window)) {
         RECT r = w->window;
         if (r.left != e.rect.left || r.top != e.rect.top || r.right != e.rect.right || r.bottom != e.rect.bottom)

@@ -2,6 +2,7 @@
 // and frame painting in the classic look.
 #include <algorithm>
 
+#include "platform/gdi/text.h"
 #include "platform/user/default_proc.h"
 #include "platform/user/internal/back_buffer.h"
 #include "platform/user/internal/internal_procs.h"
@@ -233,7 +234,8 @@ void DefaultNcPaint(Window* w) {
     if (!IsRectEmptyValue(f.minBox)) text.right = f.minBox.left - 2;
     else if (!IsRectEmptyValue(f.closeBox)) text.right = f.closeBox.left - 2;
     DrawTextLine(dc, text, w->text,
-                 GetSysColor(w->ncActive ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT), false);
+                 GetSysColor(w->ncActive ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT),
+                 DT_NOPREFIX | kTextBold);
     PaintCaptionButton(dc, f.closeBox, 0, !(w->cls->style & CS_NOCLOSE));
     PaintCaptionButton(dc, f.maxBox, (w->style & WS_MAXIMIZE) ? 2 : 1, (w->style & WS_MAXIMIZEBOX) != 0);
     PaintCaptionButton(dc, f.minBox, (w->style & WS_MINIMIZE) ? 2 : 3, (w->style & WS_MINIMIZEBOX) != 0);

@@ -2,6 +2,7 @@
 // system menu.
 #include <algorithm>
 
+#include "platform/gdi/text.h"
 #include "platform/user/hooks.h"
 #include "platform/user/input.h"
 #include "platform/user/internal/back_buffer.h"
@@ -469,11 +470,11 @@ void DrawItem(HDC dc, HWND owner, HMENU menu, const MenuItem& it, bool selected)
   COLORREF ink = !Enabled(it) ? GetSysColor(COLOR_GRAYTEXT)
                               : GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
   size_t tab = it.text.find(u'\t');
-  DrawTextLine(dc, RECT{r.left + kCheckColumn, r.top, r.right - kArrowColumn, r.bottom}, Label(it.text), ink, false);
+  DrawTextLine(dc, RECT{r.left + kCheckColumn, r.top, r.right - kArrowColumn, r.bottom}, Label(it.text), ink, 0);
   if (tab != std::u16string::npos) {
     std::u16string_view accel = std::u16string_view(it.text).substr(tab + 1);
     int aw = MeasureTextLine(accel).cx;
-    DrawTextLine(dc, RECT{r.right - kArrowColumn - aw, r.top, r.right - kArrowColumn, r.bottom}, accel, ink, false);
+    DrawTextLine(dc, RECT{r.right - kArrowColumn - aw, r.top, r.right - kArrowColumn, r.bottom}, accel, ink, DT_NOPREFIX);
   }
   int cy = (r.top + r.bottom) / 2;
   if (it.state & MFS_CHECKED) {
@@ -525,7 +526,7 @@ void PaintMenuBar(Window* w, HDC dc, const RECT& bar) {
       continue;
     }
     COLORREF ink = Enabled(it) ? GetSysColor(COLOR_MENUTEXT) : GetSysColor(COLOR_GRAYTEXT);
-    DrawTextLine(dc, it.rect, Label(it.text), ink, true);
+    DrawTextLine(dc, it.rect, Label(it.text), ink, DT_CENTER);
   }
 }
 

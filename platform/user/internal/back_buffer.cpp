@@ -6,6 +6,7 @@
 #include "platform/gdi/dc.h"
 #include "platform/gdi/gdi_object.h"
 #include "platform/gdi/shapes.h"
+#include "platform/gdi/text.h"
 #include "platform/user/messages.h"
 #include "platform/user/metrics.h"
 
@@ -96,13 +97,50 @@ void DrawEdgeRaised(HDC dc, const RECT& r, COLORREF light, COLORREF dark) {
   FillSolid(dc, RECT{r.right - 1, r.top, r.right, r.bottom - 1}, dark);
 }
 
-void DrawTextLine(HDC, const RECT&, std::u16string_view, COLORREF, bool) {
-  // Captions and menu texts wait for the graphics layer's text output.
+namespace {
+
+HFONT SystemFont(bool bold) {
+  static HFONT regular = CreateFontIndirectW(NonClientFont(false));
+  static HFONT heavy = CreateFontIndirectW(NonClientFont(true));
+  return bold ? heavy : regular;
 }
 
-SIZE MeasureTextLine(std::u16string_view text) {
-  // An average character of the 8-point system font until text measuring is available.
-  return SIZE{static_cast<std::int32_t>(text.size() * 6), 13};
+HDC MeasuringDC() {
+  static HDC dc = CreateCompatibleDC(nullptr);
+  return dc;
+}
+
+}  // namespace
+
+LOGFONTW NonClientFont(bool bold) {
+  LOGFONTW lf{};
+  lf.lfHeight = -11;  // 8 points at 96 dpi
+  lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  const std::u16string face = u"MS Sans Serif";
+  std::copy(face.begin(), face.end(), lf.lfFaceName);
+  return lf;
+}
+
+void DrawTextLine(HDC dc, const RECT& r, std::u16string_view text, COLORREF color, UINT flags) {
+  if (!dc || text.empty() || r.IsEmpty()) return;
+  HGDIOBJ oldFont = SelectObject(dc, SystemFont((flags & kTextBold) != 0));
+  int oldMode = SetBkMode(dc, TRANSPARENT);
+  COLORREF oldColor = SetTextColor(dc, color);
+  RECT box = r;
+  UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | (flags & (DT_CENTER | DT_RIGHT | DT_NOPREFIX));
+  DrawTextW(dc, text.data(), static_cast<int>(text.size()), &box, format);
+  SetTextColor(dc, oldColor);
+  SetBkMode(dc, oldMode);
+  SelectObject(dc, oldFont);
+}
+
+SIZE MeasureTextLine(std::u16string_view text, bool bold) {
+  HDC dc = MeasuringDC();
+  HGDIOBJ oldFont = SelectObject(dc, SystemFont(bold));
+  RECT box{0, 0, 0, 0};
+  DrawTextW(dc, text.data(), static_cast<int>(text.size()), &box, DT_SINGLELINE | DT_CALCRECT);
+  SelectObject(dc, oldFont);
+  return SIZE{box.right - box.left, box.bottom - box.top};
 }
 
 bool RegionRects(HRGN region, std::vector<RECT>* rects) {

@@ -10,6 +10,7 @@
 
 #include "platform/display/display.h"
 #include "platform/gdi/dib.h"
+#include "platform/gdi/font.h"
 #include "platform/user/rect_set.h"
 #include "platform/user/wintypes.h"
 
@@ -50,9 +51,14 @@ RECT SurfaceDCBounds(HDC dc);
 void FillSolid(HDC dc, const RECT& r, COLORREF color);
 void FrameSolid(HDC dc, const RECT& r, COLORREF color, int thickness);
 void DrawEdgeRaised(HDC dc, const RECT& r, COLORREF light, COLORREF dark);
-void DrawTextLine(HDC dc, const RECT& r, std::u16string_view text, COLORREF color, bool centred);
-// The size of one line of menu and caption text in the system font.
-SIZE MeasureTextLine(std::u16string_view text);
+// One line of caption or menu text in the system font, centred vertically; flags may hold
+// DT_CENTER, DT_RIGHT, DT_NOPREFIX and kTextBold.
+inline constexpr UINT kTextBold = 0x80000000u;
+void DrawTextLine(HDC dc, const RECT& r, std::u16string_view text, COLORREF color, UINT flags);
+// The size of one line of text in the system font ("&" marks an access key).
+SIZE MeasureTextLine(std::u16string_view text, bool bold = false);
+// The system font: "MS Sans Serif" 8 points, for captions bold.
+LOGFONTW NonClientFont(bool bold);
 
 // The rectangles of a region handle (disjoint); false for a handle that is not a region.
 bool RegionRects(HRGN region, std::vector<RECT>* rects);
