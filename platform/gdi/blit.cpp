@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "platform/gdi/bmp_reader.h"
@@ -99,7 +100,13 @@ bool DoStretch(HDC dstDC, int x, int y, int w, int h, HDC srcDC, int sx, int sy,
     RasterOp(*d, Region::FromRect(m.dst), &pattern, nullptr, fore);
     return true;
   }
-  const GdiBitmap& src = *s->Surface();
+  // A blit within one bitmap reads from a copy, so that overlapping moves come out right.
+  std::optional<GdiBitmap> own;
+  if (s->Surface() == &dst) {
+    own.emplace();
+    own->CopyFrom(dst);
+  }
+  const GdiBitmap& src = own ? *own : *s->Surface();
   const Converter conv(src, dst, *s, *d);
   const int mode = d->state.stretchMode;
   const double ax = std::abs(m.scaleX), ay = std::abs(m.scaleY);
@@ -171,6 +178,25 @@ bool DoStretch(HDC dstDC, int x, int y, int w, int h, HDC srcDC, int sx, int sy,
             if (qx1 <= qx0) continue;
             std::memcpy(dst.Row(py) + px0 * bytes, src.Row(int32_t(qy)) + qx0 * bytes, size_t((qx1 - qx0) * bytes));
           }
+      return true;
+    }
+    if (fore == 0xCC && !key && !halftone && !monoMerge) {
+      // Plain copies (stretched or converting) go pixel by pixel without the general machinery.
+      const Region area = Region::Combine(Region::FromRect(m.dst), d->Drawable(), Region::And);
+      const bool alpha32 = dst.BitsPerPixel() == 32 && src.BitsPerPixel() == 32;
+      for (const Region::Band& band : area.Bands())
+        for (int32_t py = band.top; py < band.bottom; ++py) {
+          const int64_t qy = Pick(m.sy0, m.scaleY, py - top);
+          if (qy < 0 || qy >= src.Height()) continue;
+          for (size_t i = 0; i < band.xs.size(); i += 2)
+            for (int32_t px = band.xs[i]; px < band.xs[i + 1]; ++px) {
+              const int64_t qx = Pick(m.sx0, m.scaleX, px - left);
+              if (qx < 0 || qx >= src.Width()) continue;
+              uint32_t v = conv.FromRaw(src.GetRaw(int32_t(qx), int32_t(qy)));
+              if (dst.BitsPerPixel() == 32 && !alpha32) v &= 0x00FFFFFF;
+              dst.SetRaw(px, py, v);
+            }
+        }
       return true;
     }
     RasterOp(*d, Region::FromRect(m.dst), &pattern, &sampler, fore);

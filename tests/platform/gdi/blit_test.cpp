@@ -230,3 +230,20 @@ TEST(StretchDIBits, DrawsABottomUpDib) {
   EXPECT_EQ(dst.At(1, 0), RGB(0, 0, 255));
   EXPECT_EQ(dst.At(1, 1), RGB(255, 0, 0));
 }
+
+TEST(BitBlt, OverlappingMoveWithinOneBitmap) {
+  Surface s(6, 1, 0);
+  for (int x = 0; x < 6; ++x) s.bmp->SetColor(x, 0, RGB(uint8_t(x * 10), 0, 0));
+  ASSERT_TRUE(BitBlt(s.dc, 1, 0, 5, 1, s.dc, 0, 0, SRCCOPY));
+  for (int x = 1; x < 6; ++x) EXPECT_EQ(s.At(x, 0), RGB(uint8_t((x - 1) * 10), 0, 0)) << x;
+}
+
+TEST(BitBlt, ConvertsBetweenDepths) {
+  Surface src(3, 2, RGB(10, 20, 30), 32), dst(3, 2, 0, 24), pal(3, 2, 0, 8);
+  src.bmp->SetColor(2, 1, RGB(255, 0, 0));
+  BitBlt(dst.dc, 0, 0, 3, 2, src.dc, 0, 0, SRCCOPY);
+  EXPECT_EQ(dst.At(0, 0), RGB(10, 20, 30));
+  EXPECT_EQ(dst.At(2, 1), RGB(255, 0, 0));
+  BitBlt(pal.dc, 0, 0, 3, 2, dst.dc, 0, 0, SRCCOPY);
+  EXPECT_EQ(pal.At(2, 1), RGB(255, 0, 0));  // an exact entry of the default colour table
+}
