@@ -1,63 +1,173 @@
-// Stub bodies: every operation does nothing until the back ends land.
+// The canvas's state and the dispatch of each operation to the chosen back end.
 #include "pdf/render/canvas/daubrix.h"
 
-#include "pdf/render/canvas/image_bytes_adapter.h"
+#include <algorithm>
+#include <cmath>
 
-TPDFDaubrix::TPDFDaubrix() = default;
-TPDFDaubrix::~TPDFDaubrix() = default;
+#include "pdf/render/canvas/image_bytes_adapter.h"
+#include "platform/gdi/canvas.h"
+#include "platform/rtl/numbers.h"
+
+TPDFDaubrix::TPDFDaubrix() { savedClips_.reserve(100); }
+
+TPDFDaubrix::~TPDFDaubrix() { ReleaseGdiplus(); }
+
 void TPDFDaubrix::SetTarget(TCanvas* canvas) {
+  ReleaseGdiplus();
   target_ = canvas;
   backEnd_ = kBackEndGDI;
 }
-void TPDFDaubrix::Setup(TCanvas* canvas, const TGDIPlusSettings& settings) {
-  settings_ = settings;
-  SetTarget(canvas);
+
+// Slots 0 to 8. Every segment stores its last point as the current point: a move first, the
+// others after drawing (the GDI+ segments start from the previous point).
+void TPDFDaubrix::NewPath() {
+  if (backEnd_ == kBackEndGDI) GdiNewPath();
+  else if (backEnd_ == kBackEndGDIPlus) GpNewPath();
 }
-void TPDFDaubrix::SetTargetDC(int32_t, int32_t, HDC) {}
-void TPDFDaubrix::SetMetafileStream(int32_t, int32_t, TStream*) {}
-bool TPDFDaubrix::RecordMetafile(HDC) { return false; }
-void TPDFDaubrix::NewPath() {}
-void TPDFDaubrix::MoveTo(double x, double y) { x_ = x, y_ = y; }
-void TPDFDaubrix::LineTo(double x, double y) { x_ = x, y_ = y; }
-void TPDFDaubrix::CurveTo(double, double, double, double, double x3, double y3) { x_ = x3, y_ = y3; }
-void TPDFDaubrix::QuadCurveTo(double, double, double x2, double y2) { x_ = x2, y_ = y2; }
-void TPDFDaubrix::ClosePath() {}
-void TPDFDaubrix::Stroke() {}
-void TPDFDaubrix::Fill() {}
-void TPDFDaubrix::FillAndStroke() {}
-void TPDFDaubrix::DrawImage(TGraphic& g, double x1, double y1, double x2, double y2, double x3, double y3) {
-  DrawGraphicPoints(g, x1, y1, x2, y2, x3, y3);
+
+void TPDFDaubrix::MoveTo(double x, double y) {
+  x_ = x;
+  y_ = y;
+  if (backEnd_ == kBackEndGDI) GdiMoveTo(x, y);
+  else if (backEnd_ == kBackEndGDIPlus) GpMoveTo(x, y);
 }
-bool TPDFDaubrix::DrawGraphicPoints(TGraphic&, double, double, double, double, double, double) { return false; }
-void TPDFDaubrix::SetFillColor(uint32_t c) { fillColor_ = c, fillPattern_ = nullptr; }
-void TPDFDaubrix::SetStrokeColor(uint32_t c) { strokeColor_ = c, strokePattern_ = nullptr; }
-void TPDFDaubrix::SetFillPattern(TZRXPattern* p) { fillPattern_ = p; }
-void TPDFDaubrix::SetStrokePattern(TZRXPattern* p) { strokePattern_ = p; }
-void TPDFDaubrix::SetFillAlpha(double a) { fillAlpha_ = a; }
-void TPDFDaubrix::SetStrokeAlpha(double a) { strokeAlpha_ = a; }
-void TPDFDaubrix::SetLineWidth(double w) { lineWidth_ = w; }
-void TPDFDaubrix::SetLineCap(int32_t c) { lineCap_ = c; }
-void TPDFDaubrix::SetLineJoin(int32_t j) { lineJoin_ = j; }
-void TPDFDaubrix::SetMiterLimit(double l) { miterLimit_ = l; }
-void TPDFDaubrix::SetDash(const TGPDashArray& d, double phase) { dash_ = d, dashPhase_ = phase; }
-void TPDFDaubrix::SetBlendMode(uint8_t m) { blendMode_ = m; }
-void TPDFDaubrix::SetFillRule(uint8_t r) { fillRule_ = r; }
-void TPDFDaubrix::SetClip(uint8_t r) { fillRule_ = r; }
-void TPDFDaubrix::SetMatrix(double a, double b, double c, double d, double e, double f) { matrix_ = {a, b, c, d, e, f}; }
-void TPDFDaubrix::EndPath() {}
-void TPDFDaubrix::SaveState() {}
-void TPDFDaubrix::RestoreState() {}
-TDaubrixClip TPDFDaubrix::SaveClip() { return nullptr; }
-void TPDFDaubrix::RestoreClip(TDaubrixClip) {}
-void TPDFDaubrix::FillClipBounds() {}
-bool TPDFDaubrix::DrawBitmap(TBitmap&, double, double, double, double) { return false; }
-bool TPDFDaubrix::DrawImageStream(TStream&, int32_t, double, double, double, double, bool) { return false; }
-bool TPDFDaubrix::DrawImageData(TStream&, double, double, double, double, double, double) { return false; }
-bool TPDFDaubrix::DrawImageDataColorKey(TStream&, int32_t, int32_t, double, double, double, double, double, double,
-                                        uint32_t, uint32_t) {
+
+void TPDFDaubrix::LineTo(double x, double y) {
+  if (backEnd_ == kBackEndGDI) GdiLineTo(x, y);
+  else if (backEnd_ == kBackEndGDIPlus) GpLineTo(x, y);
+  x_ = x;
+  y_ = y;
+}
+
+void TPDFDaubrix::CurveTo(double x1, double y1, double x2, double y2, double x3, double y3) {
+  if (backEnd_ == kBackEndGDI) GdiCurveTo(x1, y1, x2, y2, x3, y3);
+  else if (backEnd_ == kBackEndGDIPlus) GpCurveTo(x1, y1, x2, y2, x3, y3);
+  x_ = x3;
+  y_ = y3;
+}
+
+// Raised to the cubic with the same curve: C1 = P0 + 2/3 (Q - P0), C2 = Q + 1/3 (P - Q).
+void TPDFDaubrix::QuadCurveTo(double x1, double y1, double x2, double y2) {
+  const double c1x = x_ + 2.0 / 3.0 * (x1 - x_), c1y = y_ + 2.0 / 3.0 * (y1 - y_);
+  const double c2x = x1 + 1.0 / 3.0 * (x2 - x1), c2y = y1 + 1.0 / 3.0 * (y2 - y1);
+  CurveTo(c1x, c1y, c2x, c2y, x2, y2);
+}
+
+void TPDFDaubrix::ClosePath() {
+  if (backEnd_ == kBackEndGDI) GdiClosePath();
+  else if (backEnd_ == kBackEndGDIPlus) GpClosePath();
+}
+
+void TPDFDaubrix::Stroke() {
+  if (backEnd_ == kBackEndGDI) GdiPaint(false, true);
+  else if (backEnd_ == kBackEndGDIPlus) GpPaint(false, true);
+}
+
+void TPDFDaubrix::Fill() {
+  if (backEnd_ == kBackEndGDI) GdiPaint(true, false);
+  else if (backEnd_ == kBackEndGDIPlus) GpPaint(true, false);
+}
+
+void TPDFDaubrix::FillAndStroke() {
+  if (backEnd_ == kBackEndGDI) GdiPaint(true, true);
+  else if (backEnd_ == kBackEndGDIPlus) GpPaint(true, true);
+}
+
+void TPDFDaubrix::DrawImage(TGraphic& graphic, double x1, double y1, double x2, double y2, double x3, double y3) {
+  DrawGraphicPoints(graphic, x1, y1, x2, y2, x3, y3);
+}
+
+// State setters: every back end stores; only some use a value.
+void TPDFDaubrix::SetFillColor(uint32_t color) {
+  fillColor_ = color;
+  fillPattern_ = nullptr;
+}
+
+void TPDFDaubrix::SetStrokeColor(uint32_t color) {
+  strokeColor_ = color;
+  strokePattern_ = nullptr;
+}
+
+void TPDFDaubrix::SetFillPattern(TZRXPattern* pattern) { fillPattern_ = pattern; }
+void TPDFDaubrix::SetStrokePattern(TZRXPattern* pattern) { strokePattern_ = pattern; }
+void TPDFDaubrix::SetFillAlpha(double alpha) { fillAlpha_ = alpha; }
+void TPDFDaubrix::SetStrokeAlpha(double alpha) { strokeAlpha_ = alpha; }
+void TPDFDaubrix::SetLineWidth(double width) { lineWidth_ = width; }
+void TPDFDaubrix::SetLineCap(int32_t cap) { lineCap_ = cap; }
+void TPDFDaubrix::SetLineJoin(int32_t join) { lineJoin_ = join; }
+void TPDFDaubrix::SetMiterLimit(double limit) { miterLimit_ = limit; }
+
+void TPDFDaubrix::SetDash(const TGPDashArray& dashes, double phase) {
+  dash_ = dashes;
+  dashPhase_ = phase;
+}
+
+void TPDFDaubrix::SetBlendMode(uint8_t mode) { blendMode_ = mode; }
+
+void TPDFDaubrix::SetFillRule(uint8_t rule) {
+  fillRule_ = rule;
+  if (backEnd_ == kBackEndGDIPlus && path_)
+    gdiplus_->GdipSetPathFillMode(path_, rule == kFillRuleWinding ? gdiplus::FillModeWinding : gdiplus::FillModeAlternate);
+}
+
+void TPDFDaubrix::SetClip(uint8_t rule) {
+  // The clip's rule reaches the path that is about to become the clip.
+  SetFillRule(rule);
+  if (backEnd_ == kBackEndGDIPlus) {
+    clipPending_ = true;
+    clipChanged_ = true;
+  }
+}
+
+void TPDFDaubrix::SetMatrix(double a, double b, double c, double d, double e, double f) {
+  matrix_ = {a, b, c, d, e, f};
+}
+
+// Only the cairo back end keeps a state of its own; the depth keeps saves and restores paired
+// so that a restore without its save never reaches a back end.
+void TPDFDaubrix::SaveState() { ++saveDepth_; }
+
+void TPDFDaubrix::RestoreState() {
+  if (saveDepth_ > 0) --saveDepth_;
+}
+
+void TPDFDaubrix::FillClipBounds() {
+  if (backEnd_ == kBackEndGDIPlus) {
+    gdiplus::GpRectF r{};
+    if (gdiplus_->GdipGetVisibleClipBounds(graphics_, &r) != gdiplus::Ok) return;
+    DeletePath();
+    if (gdiplus_->GdipCreatePath(gdiplus::FillModeWinding, &path_) != gdiplus::Ok) {
+      path_ = nullptr;
+      return;
+    }
+    pathWithinLimits_ = true;
+    gdiplus_->GdipAddPathLine(path_, r.X, r.Y, r.X + r.Width, r.Y);
+    gdiplus_->GdipAddPathLine(path_, r.X + r.Width, r.Y, r.X + r.Width, r.Y + r.Height);
+    gdiplus_->GdipAddPathLine(path_, r.X + r.Width, r.Y + r.Height, r.X, r.Y + r.Height);
+    gdiplus_->GdipClosePathFigure(path_);
+  }
+  Fill();
+}
+
+namespace {
+
+uint32_t ToARGB(uint32_t color, double alpha) {
+  const double a = std::isfinite(alpha) ? std::clamp(alpha, 0.0, 1.0) : 1.0;
+  const uint32_t top = uint32_t(RoundHalfEven(a * 255.0));
+  const uint32_t r = color & 0xff, g = (color >> 8) & 0xff, b = (color >> 16) & 0xff;
+  return top << 24 | r << 16 | g << 8 | b;
+}
+
+}  // namespace
+
+uint32_t TPDFDaubrix::FillARGB() const { return ToARGB(fillColor_, fillAlpha_); }
+uint32_t TPDFDaubrix::StrokeARGB() const { return ToARGB(strokeColor_, strokeAlpha_); }
+
+void TPDFDaubrix::RecordError(const std::string& text) {
+  if (lastError_.empty()) lastError_ = text;
+}
+
+bool TPDFDaubrix::ImageFailed() {
+  RecordError(kImageDrawError);
   return false;
 }
-bool TPDFDaubrix::SaveImageStreamAsTIFF(TStream&, TStream&) { return false; }
-bool TPDFDaubrix::ConvertImageStream(TStream&, TStream&, const gdiplus::CLSID&) { return false; }
-uint32_t TPDFDaubrix::FillARGB() const { return 0; }
-uint32_t TPDFDaubrix::StrokeARGB() const { return 0; }

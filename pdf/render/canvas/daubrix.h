@@ -233,6 +233,8 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   bool dcOutput_ = false;
   int32_t dcWidth_ = 0, dcHeight_ = 0;
   HDC targetDC_ = nullptr;
+  // The GDI fallback of device-context output draws through a canvas of its own.
+  std::unique_ptr<TCanvas> ownCanvas_;
 
   // GDI+.
   bool pathWithinLimits_ = true;

@@ -62,6 +62,8 @@
   X(GdipDrawImageRect, true)                     \
   X(GdipDrawImagePoints, true)                   \
   X(GdipDrawImagePointsRect, false)              \
+  X(GdipGetImageWidth, false)                    \
+  X(GdipGetImageHeight, false)                   \
   X(GdipImageGetFrameCount, false)               \
   X(GdipImageSelectActiveFrame, false)           \
   X(GdipCreateImageAttributes, false)            \

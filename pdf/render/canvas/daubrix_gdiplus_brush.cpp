@@ -1,0 +1,128 @@
+// Pens and brushes of the GDI+ back end: solid fills, axial gradients and tiling textures
+// from a pattern, and the stroke pen with its dash, caps, joins and miter limit.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/canvas/image_bytes_adapter.h"
+#include "pdf/render/patterns/zrx_pattern.h"
+#include "platform/rtl/numbers.h"
+
+using namespace gdiplus;
+
+namespace {
+
+uint8_t Byte(double v) {
+  if (!std::isfinite(v)) return 0;
+  return uint8_t(RoundHalfEven(std::clamp(v, 0.0, 1.0) * 255.0));
+}
+
+ARGB Opaque(const TZRXPattern& p, int32_t i) {
+  return 0xFF000000u | uint32_t(Byte(p.GetColor(i, 0))) << 16 | uint32_t(Byte(p.GetColor(i, 1))) << 8 |
+         Byte(p.GetColor(i, 2));
+}
+
+}  // namespace
+
+GpBrush* TPDFDaubrix::CreateFillBrush() {
+  if (fillPattern_ && fillPattern_->Kind != TZRXPattern::kUnusable) {
+    if (GpBrush* brush = FillWithPattern(*fillPattern_)) return brush;
+  }
+  GpSolidFill* solid = nullptr;
+  if (gdiplus_->GdipCreateSolidFill(FillARGB(), &solid) != Ok) return nullptr;
+  return reinterpret_cast<GpBrush*>(solid);
+}
+
+// A pattern brush, or null when the provider lacks what it needs or refuses the pattern (the
+// caller then fills with the plain colour).
+GpBrush* TPDFDaubrix::FillWithPattern(TZRXPattern& pattern) {
+  TWZRXGDIPlus& gp = *gdiplus_;
+  if (pattern.Kind == TZRXPattern::kAxial) {
+    const int32_t samples = pattern.ColorCount();
+    if (samples < 1 || !gp.GdipCreateLineBrush) return nullptr;
+    TPDFMatrix m;
+    const TPDFMatrix pm = {pattern.GetMatrix(0), pattern.GetMatrix(1), pattern.GetMatrix(2),
+                           pattern.GetMatrix(3), pattern.GetMatrix(4), pattern.GetMatrix(5)};
+    MatrixMultiply(m, pm, matrix_);
+    TPDFPoint a, b;
+    MatrixTransformPoint(m, {pattern.GetCoords(0), pattern.GetCoords(1)}, a);
+    MatrixTransformPoint(m, {pattern.GetCoords(2), pattern.GetCoords(3)}, b);
+    const GpPointF p1{REAL(a.X), REAL(a.Y)}, p2{REAL(b.X), REAL(b.Y)};
+    GpLineGradient* brush = nullptr;
+    if (gp.GdipCreateLineBrush(&p1, &p2, Opaque(pattern, 0), Opaque(pattern, samples - 1), WrapModeTile, &brush) !=
+        Ok)
+      return nullptr;
+    if (samples > 2 && gp.GdipSetLinePresetBlend) {
+      std::vector<ARGB> colors(static_cast<size_t>(samples));
+      std::vector<REAL> positions(static_cast<size_t>(samples));
+      for (int32_t i = 0; i < samples; ++i) {
+        colors[size_t(i)] = Opaque(pattern, i);
+        positions[size_t(i)] = REAL(double(i) / double(samples - 1));
+      }
+      gp.GdipSetLinePresetBlend(brush, colors.data(), positions.data(), samples);
+    }
+    return reinterpret_cast<GpBrush*>(brush);
+  }
+  if (pattern.Kind == TZRXPattern::kTiling) {
+    if (!gp.GdipCreateTexture2 || !gp.GdipSetTextureTransform || !gp.GdipCreateMatrix2 || !gp.GdipDeleteMatrix ||
+        !gp.GdipGetImageWidth || !gp.GdipGetImageHeight)
+      return nullptr;
+    pattern.CellImage.SetPosition(0);
+    GpImage* image = LoadImage(pattern.CellImage, false);
+    if (!image) return nullptr;
+    uint32_t w = 0, h = 0;
+    gp.GdipGetImageWidth(image, &w);
+    gp.GdipGetImageHeight(image, &h);
+    GpTexture* texture = nullptr;
+    GpStatus st = gp.GdipCreateTexture2(image, WrapModeTile, 0, 0, REAL(w), REAL(h), &texture);
+    gp.GdipDisposeImage(image);
+    if (st != Ok || !texture) return nullptr;
+    double e = pattern.GetMatrix(4), f = pattern.GetMatrix(5);
+    if (TileOffset > 0) {
+      e = e * matrix_[0];
+      f = (f - TileOffset) * matrix_[3];
+    }
+    GpMatrix* transform = nullptr;
+    if (gp.GdipCreateMatrix2(REAL(pattern.GetMatrix(0)), REAL(pattern.GetMatrix(1)), REAL(pattern.GetMatrix(2)),
+                             REAL(pattern.GetMatrix(3)), REAL(e), REAL(f), &transform) == Ok) {
+      gp.GdipSetTextureTransform(texture, transform);
+      gp.GdipDeleteMatrix(transform);
+    }
+    if (pattern.Scale != 1.0 && gp.GdipScaleTextureTransform)
+      gp.GdipScaleTextureTransform(texture, REAL(pattern.Scale), REAL(pattern.Scale), MatrixOrderPrepend);
+    return reinterpret_cast<GpBrush*>(texture);
+  }
+  return nullptr;
+}
+
+GpPen* TPDFDaubrix::CreateStrokePen() {
+  TWZRXGDIPlus& gp = *gdiplus_;
+  // A negative or undefined width would be refused, which would leave the stroke undrawn.
+  const double width = std::isfinite(lineWidth_) && lineWidth_ > 0 ? lineWidth_ : 0.0;
+  GpPen* pen = nullptr;
+  if (gp.GdipCreatePen1(StrokeARGB(), REAL(width), UnitPixel, &pen) != Ok) return nullptr;
+  if (!dash_.empty()) {
+    // The renderer turns gaps shorter than the pen's caps into negative entries; GDI+ refuses
+    // an array with a zero or negative entry, so each is kept at a small positive length.
+    std::vector<REAL> dashes(dash_.begin(), dash_.end());
+    for (REAL& d : dashes) d = std::isfinite(d) ? std::max(d, kMinDashEntry) : kMinDashEntry;
+    gp.GdipSetPenDashArray(pen, dashes.data(), int32_t(dashes.size()));
+    gp.GdipSetPenDashOffset(pen, std::isfinite(dashPhase_) ? REAL(dashPhase_) : 0);
+  }
+  switch (lineJoin_) {
+    case 0: gp.GdipSetPenLineJoin(pen, LineJoinMiter); break;
+    case 1: gp.GdipSetPenLineJoin(pen, LineJoinRound); break;
+    case 2: gp.GdipSetPenLineJoin(pen, LineJoinBevel); break;
+    default: break;
+  }
+  static constexpr GpLineCap kCaps[3] = {LineCapFlat, LineCapRound, LineCapSquare};
+  static constexpr GpDashCap kDashCaps[3] = {DashCapFlat, DashCapRound, DashCapFlat};
+  if (lineCap_ >= 0 && lineCap_ <= 2) {
+    gp.GdipSetPenStartCap(pen, kCaps[lineCap_]);
+    gp.GdipSetPenEndCap(pen, kCaps[lineCap_]);
+    gp.GdipSetPenDashCap197819(pen, kDashCaps[lineCap_]);
+  }
+  gp.GdipSetPenMiterLimit(pen, std::isfinite(miterLimit_) ? REAL(miterLimit_) : 10.0f);
+  return pen;
+}

@@ -1,0 +1,208 @@
+// Image operations of the canvas: drawing encoded images, bitmaps and graphics with GDI+ or,
+// on the GDI back end, by decoding them here and blitting them onto the target's pixels; and
+// the GDI+ re-encodings (black-and-white TIFF, another format).
+#include <cmath>
+#include <cstddef>
+
+#include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/canvas/gdi_image_blit.h"
+#include "pdf/render/canvas/image_bytes_adapter.h"
+#include "platform/gdi/bitmap.h"
+#include "platform/gdi/canvas.h"
+#include "platform/gdi/dc.h"
+#include "platform/rtl/numbers.h"
+
+using namespace gdiplus;
+
+namespace {
+
+// Two encoder parameters laid out as the flat API's EncoderParameters with two entries.
+struct TwoEncoderParameters {
+  uint32_t Count;
+  EncoderParameter Parameter[2];
+};
+static_assert(offsetof(TwoEncoderParameters, Parameter) == offsetof(EncoderParameters, Parameter));
+
+}  // namespace
+
+GpImage* TPDFDaubrix::LoadImage(TStream& stream, bool icm) {
+  TImageBytesStreamAdapter adapter(stream);
+  GpImage* image = nullptr;
+  const GpStatus st = icm && gdiplus_->GdipLoadImageFromStreamICM
+                          ? gdiplus_->GdipLoadImageFromStreamICM(&adapter, &image)
+                          : gdiplus_->GdipLoadImageFromStream(&adapter, &image);
+  return st == Ok ? image : nullptr;
+}
+
+// Draws a loaded image onto three corner points (a source rectangle and colour keys when
+// asked), with the image quality modes, and disposes it.
+bool TPDFDaubrix::GpDrawLoaded(GpImage* image, const double* pts, int32_t sourceWidth, int32_t sourceHeight, bool key,
+                               uint32_t lowKey, uint32_t highKey) {
+  if (!image) return false;
+  const GpPointF points[3] = {{REAL(pts[0]), REAL(pts[1])}, {REAL(pts[2]), REAL(pts[3])}, {REAL(pts[4]), REAL(pts[5])}};
+  ApplyImageQuality();
+  GpStatus st = GenericError;
+  if (!key) {
+    st = gdiplus_->GdipDrawImagePoints(graphics_, image, points, 3);
+  } else if (gdiplus_->GdipCreateImageAttributes && gdiplus_->GdipSetImageAttributesColorKeys &&
+             gdiplus_->GdipDisposeImageAttributes && gdiplus_->GdipDrawImagePointsRect) {
+    if (sourceWidth <= 0 && gdiplus_->GdipGetImageWidth) {
+      uint32_t w = 0;
+      gdiplus_->GdipGetImageWidth(image, &w);
+      sourceWidth = int32_t(w);
+    }
+    if (sourceHeight <= 0 && gdiplus_->GdipGetImageHeight) {
+      uint32_t h = 0;
+      gdiplus_->GdipGetImageHeight(image, &h);
+      sourceHeight = int32_t(h);
+    }
+    GpImageAttributes* attributes = nullptr;
+    if (gdiplus_->GdipCreateImageAttributes(&attributes) == Ok) {
+      gdiplus_->GdipSetImageAttributesColorKeys(attributes, ColorAdjustTypeBitmap, 1, lowKey, highKey);
+      st = gdiplus_->GdipDrawImagePointsRect(graphics_, image, points, 3, 0, 0, REAL(sourceWidth),
+                                             REAL(sourceHeight), UnitPixel, attributes, nullptr, nullptr);
+      gdiplus_->GdipDisposeImageAttributes(attributes);
+    }
+  }
+  gdiplus_->GdipDisposeImage(image);
+  ApplyPathQuality();
+  return st == Ok;
+}
+
+bool TPDFDaubrix::GdiDrawImage(TStream* stream, TGraphic* graphic, int32_t sourceWidth, int32_t sourceHeight,
+                               const double* pts, bool key, uint32_t lowKey, uint32_t highKey) {
+  HDC dc = TargetDC();
+  std::shared_ptr<GdiBitmap> surface = dc ? GetDCBitmap(dc) : nullptr;
+  if (!surface) return false;
+  TDecodedImage image;
+  std::string reason;
+  const bool decoded = stream ? DecodeImageStream(*stream, image, reason) : GraphicToImage(*graphic, image, reason);
+  if (!decoded) return false;
+  // The points are logical coordinates of the device context.
+  POINT origin{0, 0};
+  LPtoDP(dc, &origin, 1);
+  TBlitPlacement p;
+  p.X1 = pts[0] + origin.x, p.Y1 = pts[1] + origin.y;
+  p.X2 = pts[2] + origin.x, p.Y2 = pts[3] + origin.y;
+  p.X3 = pts[4] + origin.x, p.Y3 = pts[5] + origin.y;
+  p.SourceWidth = sourceWidth;
+  p.SourceHeight = sourceHeight;
+  p.Keyed = key;
+  p.LowKey = lowKey;
+  p.HighKey = highKey;
+  AffineBlit(*surface, image, p);
+  return true;
+}
+
+bool TPDFDaubrix::DrawGraphicPoints(TGraphic& graphic, double x1, double y1, double x2, double y2, double x3,
+                                    double y3) {
+  const double pts[6] = {x1, y1, x2, y2, x3, y3};
+  if (backEnd_ == kBackEndGDI) {
+    if (!target_) return false;
+    return GdiDrawImage(nullptr, &graphic, 0, 0, pts, false, 0, 0) || ImageFailed();
+  }
+  if (backEnd_ != kBackEndGDIPlus) return false;
+  TMemoryStream data;
+  try {
+    graphic.SaveToStream(data);
+  } catch (const std::exception&) {
+    return ImageFailed();
+  }
+  data.SetPosition(0);
+  return GpDrawLoaded(LoadImage(data, false), pts, 0, 0, false, 0, 0) || ImageFailed();
+}
+
+bool TPDFDaubrix::DrawBitmap(TBitmap& bitmap, double x, double y, double width, double height) {
+  if (backEnd_ == kBackEndGDI) {
+    if (!target_ || bitmap.Empty()) return false;
+    const TRect dest{int(RoundHalfEven(x)), int(RoundHalfEven(y)), int(RoundHalfEven(x + width)),
+                     int(RoundHalfEven(y + height))};
+    target_->CopyRect(dest, bitmap.Canvas(), TRect{0, 0, bitmap.Width(), bitmap.Height()});
+    return true;
+  }
+  if (backEnd_ != kBackEndGDIPlus) return false;
+  TMemoryStream data;
+  try {
+    bitmap.SaveToStream(data);
+  } catch (const std::exception&) {
+    return ImageFailed();
+  }
+  data.SetPosition(0);
+  GpImage* image = LoadImage(data, false);
+  if (!image) return ImageFailed();
+  const GpStatus st = gdiplus_->GdipDrawImageRect(graphics_, image, REAL(x), REAL(y), REAL(width), REAL(height));
+  gdiplus_->GdipDisposeImage(image);
+  return st == Ok || ImageFailed();
+}
+
+bool TPDFDaubrix::DrawImageStream(TStream& stream, int32_t frame, double x, double y, double width, double height,
+                                  bool icm) {
+  if (backEnd_ == kBackEndGDI) {
+    // Frame 1 of what this back end reads, into the rectangle.
+    if (!target_) return false;
+    if (frame > 1) return ImageFailed();
+    const double pts[6] = {x, y, x + width, y, x, y + height};
+    return GdiDrawImage(&stream, nullptr, 0, 0, pts, false, 0, 0) || ImageFailed();
+  }
+  if (backEnd_ != kBackEndGDIPlus) return false;
+  GpImage* image = LoadImage(stream, icm);
+  if (!image) return ImageFailed();
+  if (frame > 1 && gdiplus_->SelectFrame(image, frame) != Ok) {
+    gdiplus_->GdipDisposeImage(image);
+    return ImageFailed();
+  }
+  const GpStatus st = gdiplus_->GdipDrawImageRect(graphics_, image, REAL(x), REAL(y), REAL(width), REAL(height));
+  gdiplus_->GdipDisposeImage(image);
+  return st == Ok || ImageFailed();
+}
+
+bool TPDFDaubrix::DrawImageData(TStream& stream, double x1, double y1, double x2, double y2, double x3, double y3) {
+  const double pts[6] = {x1, y1, x2, y2, x3, y3};
+  if (backEnd_ == kBackEndGDI) {
+    if (!target_) return false;
+    return GdiDrawImage(&stream, nullptr, 0, 0, pts, false, 0, 0) || ImageFailed();
+  }
+  if (backEnd_ != kBackEndGDIPlus) return false;
+  return GpDrawLoaded(LoadImage(stream, false), pts, 0, 0, false, 0, 0) || ImageFailed();
+}
+
+bool TPDFDaubrix::DrawImageDataColorKey(TStream& stream, int32_t sourceWidth, int32_t sourceHeight, double x1,
+                                        double y1, double x2, double y2, double x3, double y3, uint32_t lowKey,
+                                        uint32_t highKey) {
+  const double pts[6] = {x1, y1, x2, y2, x3, y3};
+  if (backEnd_ == kBackEndGDI) {
+    if (!target_) return false;
+    return GdiDrawImage(&stream, nullptr, sourceWidth, sourceHeight, pts, true, lowKey, highKey) || ImageFailed();
+  }
+  if (backEnd_ != kBackEndGDIPlus) return false;
+  return GpDrawLoaded(LoadImage(stream, false), pts, sourceWidth, sourceHeight, true, lowKey, highKey) ||
+         ImageFailed();
+}
+
+bool TPDFDaubrix::SaveImageStreamAsTIFF(TStream& source, TStream& target) {
+  if (backEnd_ != kBackEndGDIPlus || !gdiplus_->GdipSaveImageToStream) return false;
+  CLSID tiff{};
+  if (!gdiplus_->GetEncoderClsid(u"image/tiff", tiff)) return false;
+  GpImage* image = LoadImage(source, false);
+  if (!image) return false;
+  uint32_t compression = EncoderValueCompressionCCITT4, depth = 1;
+  TwoEncoderParameters params{};
+  params.Count = 2;
+  params.Parameter[0] = {EncoderCompression, 1, EncoderParameterValueTypeLong, &compression};
+  params.Parameter[1] = {EncoderColorDepth, 1, EncoderParameterValueTypeLong, &depth};
+  TImageBytesStreamAdapter out(target);
+  const GpStatus st =
+      gdiplus_->GdipSaveImageToStream(image, &out, &tiff, reinterpret_cast<const EncoderParameters*>(&params));
+  gdiplus_->GdipDisposeImage(image);
+  return st == Ok;
+}
+
+bool TPDFDaubrix::ConvertImageStream(TStream& source, TStream& target, const CLSID& encoder) {
+  if (backEnd_ != kBackEndGDIPlus || !gdiplus_->GdipSaveImageToStream) return false;
+  GpImage* image = LoadImage(source, false);
+  if (!image) return false;
+  TImageBytesStreamAdapter out(target);
+  const GpStatus st = gdiplus_->GdipSaveImageToStream(image, &out, &encoder, nullptr);
+  gdiplus_->GdipDisposeImage(image);
+  return st == Ok;
+}

@@ -1,0 +1,41 @@
+// What the GDI back end needs to draw images itself: decoding an encoded image (BMP, PNG,
+// JPEG) into straight 32-bit pixels, and an affine nearest-neighbour blit of such a picture
+// onto a parallelogram of a bitmap.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/dib.h"
+#include "platform/rtl/streams.h"
+
+class TGraphic;
+
+// Pixels as 0xAARRGGBB (straight alpha), top row first.
+struct TDecodedImage {
+  int32_t Width = 0, Height = 0;
+  std::vector<uint32_t> Pixels;
+};
+
+// Decodes the image that starts at the stream's position. False with a reason when the data
+// is not an image this back end reads or is damaged.
+bool DecodeImageStream(TStream& stream, TDecodedImage& image, std::string& reason);
+// The picture of a graphic (a bitmap's pixels; other graphics drawn onto white).
+bool GraphicToImage(TGraphic& graphic, TDecodedImage& image, std::string& reason);
+
+struct TBlitPlacement {
+  // Upper-left, upper-right and lower-left corners of the destination, in the bitmap's pixels.
+  double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0, X3 = 0, Y3 = 0;
+  // The source rectangle (0, 0, SourceWidth, SourceHeight) that the corners frame; pixels of
+  // it outside the picture are left out.
+  int32_t SourceWidth = 0, SourceHeight = 0;
+  // Pixels whose red, green and blue each lie between the keys' (0x..RRGGBB) are left out.
+  bool Keyed = false;
+  uint32_t LowKey = 0, HighKey = 0;
+};
+
+// Each target pixel whose centre falls inside the parallelogram takes the source pixel its
+// centre maps to (alpha blended over the target). An identity placement onto whole pixels is
+// a plain copy.
+void AffineBlit(GdiBitmap& target, const TDecodedImage& image, const TBlitPlacement& placement);
