@@ -12,7 +12,9 @@ using namespace gdiplus;
 namespace {
 
 // What a lock keeps alive until the provider releases it: the bitmap, and for depths the
-// provider cannot draw on, a 32-bit copy that is written back when it was changed.
+// provider cannot draw on, a 32-bit copy that is written back when it was changed. The copy
+// goes back when the Graphics is deleted, so GDI drawing on such a bitmap in between is not
+// seen by GDI+ (24- and 32-bit bitmaps, the renderer's among them, are shared directly).
 struct Lock {
   std::shared_ptr<GdiBitmap> bitmap;
   std::vector<uint8_t> copy;

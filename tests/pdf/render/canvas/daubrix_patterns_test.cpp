@@ -1,0 +1,124 @@
+// Pattern brushes of the GDI+ back end: an axial shading as a line gradient with its stops,
+// a tiling cell as a texture, and the plain colour when a pattern cannot be used.
+#include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/patterns/zrx_pattern.h"
+#include "tests/pdf/render/canvas/canvas_test_support.h"
+
+using namespace canvastest;
+
+namespace {
+
+void FillRect(TPDFDaubrix& c, double x0, double y0, double x1, double y1) {
+  c.NewPath();
+  c.MoveTo(x0, y0);
+  c.LineTo(x1, y0);
+  c.LineTo(x1, y1);
+  c.LineTo(x0, y1);
+  c.ClosePath();
+  c.Fill();
+}
+
+int Red(uint32_t c) { return int(c >> 16 & 0xFF); }
+int Green(uint32_t c) { return int(c >> 8 & 0xFF); }
+int Blue(uint32_t c) { return int(c & 0xFF); }
+
+void ThreeStops(TZRXPattern& p) {
+  p.Kind = TZRXPattern::kAxial;
+  p.Coords = {0, 0, 100, 0};
+  p.Colors = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+}
+
+}  // namespace
+
+TEST(DaubrixPatterns, ThreeStopAxialPatternBlendsThroughEachStop) {
+  auto bitmap = WhiteBitmap(100, 4);
+  auto canvas = CanvasOn(*bitmap, kBackEndGDIPlus);
+  TZRXPattern pattern(nullptr);
+  ThreeStops(pattern);
+  canvas->SetFillPattern(&pattern);
+  FillRect(*canvas, 0, 0, 100, 4);
+  canvas.reset();
+  const uint32_t left = Pixel(*bitmap, 0, 2), middle = Pixel(*bitmap, 50, 2), right = Pixel(*bitmap, 99, 2);
+  EXPECT_GT(Red(left), 240);
+  EXPECT_LT(Green(left) + Blue(left), 15);
+  EXPECT_GT(Green(middle), 240);
+  EXPECT_LT(Red(middle) + Blue(middle), 15);
+  EXPECT_GT(Blue(right), 240);
+  EXPECT_LT(Red(right) + Green(right), 15);
+  // A quarter of the way along: half red, half green.
+  EXPECT_NEAR(Red(Pixel(*bitmap, 25, 2)), 128, 12);
+  EXPECT_NEAR(Green(Pixel(*bitmap, 25, 2)), 128, 12);
+}
+
+TEST(DaubrixPatterns, AxialPatternFollowsTheCanvasMatrix) {
+  auto bitmap = WhiteBitmap(100, 4);
+  auto canvas = CanvasOn(*bitmap, kBackEndGDIPlus);
+  TZRXPattern pattern(nullptr);
+  ThreeStops(pattern);
+  pattern.Coords = {0, 0, 50, 0};
+  pattern.Matrix = {1, 0, 0, 1, 25, 0};
+  canvas->SetMatrix(1, 0, 0, 1, 25, 0);  // the axis runs from x = 50 to 100
+  canvas->SetFillPattern(&pattern);
+  FillRect(*canvas, 0, 0, 100, 4);
+  canvas.reset();
+  EXPECT_GT(Red(Pixel(*bitmap, 50, 2)), 240);
+  EXPECT_GT(Green(Pixel(*bitmap, 75, 2)), 240);
+  EXPECT_GT(Blue(Pixel(*bitmap, 99, 2)), 240);
+}
+
+TEST(DaubrixPatterns, TilingPatternRepeatsItsCell) {
+  Picture cell;
+  cell.width = 2, cell.height = 2;
+  cell.rgb = {0xFF0000, 0x0000FF, 0x0000FF, 0xFF0000};
+  auto bitmap = WhiteBitmap(8, 8);
+  auto canvas = CanvasOn(*bitmap, kBackEndGDIPlus);
+  TZRXPattern pattern(nullptr);
+  pattern.Kind = TZRXPattern::kTiling;
+  pattern.CellImage.WriteString(EncodePng(cell));
+  canvas->SetFillPattern(&pattern);
+  FillRect(*canvas, 0, 0, 8, 8);
+  canvas.reset();
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(Pixel(*bitmap, x, y), cell.At(x % 2, y % 2)) << x << "," << y;
+}
+
+TEST(DaubrixPatterns, UnusablePatternsAndLostPatternsFillWithTheColour) {
+  struct Case {
+    const char* name;
+    std::string provider;
+    uint8_t kind;
+  };
+  const Case cases[] = {
+      {"kind 0", ProviderPath(), TZRXPattern::kUnusable},
+      {"axial without gradient brushes", RequiredOnlyProviderPath(), TZRXPattern::kAxial},
+      {"tiling without textures", RequiredOnlyProviderPath(), TZRXPattern::kTiling},
+      {"tiling with an empty cell", ProviderPath(), TZRXPattern::kTiling},
+      {"axial without samples", ProviderPath(), TZRXPattern::kAxial},
+  };
+  for (const Case& c : cases) {
+    auto bitmap = WhiteBitmap(10, 10);
+    TPDFDaubrix canvas;
+    canvas.Setup(&bitmap->Canvas(), SettingsFor(c.provider));
+    ASSERT_EQ(canvas.BackEnd(), kBackEndGDIPlus);
+    TZRXPattern pattern(nullptr);
+    ThreeStops(pattern);
+    pattern.Kind = c.kind;
+    if (std::string(c.name) == "axial without samples") pattern.Colors.clear();
+    canvas.SetFillColor(RGB(0, 128, 0));
+    canvas.SetFillPattern(&pattern);
+    FillRect(canvas, 0, 0, 10, 10);
+    EXPECT_EQ(Pixel(*bitmap, 5, 5), 0x008000u) << c.name;
+  }
+}
+
+TEST(DaubrixPatterns, SettingAColourDropsThePattern) {
+  auto bitmap = WhiteBitmap(10, 4);
+  auto canvas = CanvasOn(*bitmap, kBackEndGDIPlus);
+  TZRXPattern pattern(nullptr);
+  ThreeStops(pattern);
+  canvas->SetFillPattern(&pattern);
+  canvas->SetFillColor(RGB(1, 2, 3));
+  FillRect(*canvas, 0, 0, 10, 4);
+  canvas.reset();
+  EXPECT_EQ(Pixel(*bitmap, 5, 2), 0x010203u);
+}
