@@ -107,6 +107,7 @@ class TPDFJPEGImage : public TGraphic {
   void ReadHeader();
   void ConvertCMYKToRGB();
   void RecalcScaledSize() const;
+  void Changed() { Modified = true; }
 
   std::unique_ptr<TPDFColorManager> ownManager_;
 };

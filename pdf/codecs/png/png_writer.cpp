@@ -1,18 +1,149 @@
 #include "pdf/codecs/png/png_writer.h"
 
-#include "pdf/codecs/png/png_common.h"
+#include <algorithm>
+#include <array>
 
-// Bodies follow.
-uint32_t PNGCRC32(std::string_view) { return 0; }
-uint32_t PNGCRC32Update(uint32_t crc, std::string_view) { return crc; }
-TPNGWriter::TPNGWriter(const TBitmap&) : Bitmap(std::make_unique<TBitmap>()) {}
-TPNGWriter::TPNGWriter(std::unique_ptr<TBitmap> bitmap) : Bitmap(std::move(bitmap)) {}
-void TPNGWriter::SetAlphaMask(TBitmap*, bool) {}
-void TPNGWriter::SetICCProfile(std::string_view) {}
-void TPNGWriter::SaveToStream(TStream&) {}
-void TPNGWriter::WriteChunk(TStream&, std::string_view, std::string_view) {}
-std::string TPNGWriter::BuildIHDR() const { return {}; }
-std::string TPNGWriter::BuildPHYs() { return {}; }
-std::string TPNGWriter::BuildTRNS() const { return {}; }
-std::string TPNGWriter::BuildIDAT() const { return {}; }
-std::string TPNGWriter::BuildICCP() const { return {}; }
+#include "pdf/codecs/png/png_common.h"
+#include "pdf/core/filters/flate.h"
+
+namespace {
+
+const std::array<uint32_t, 256>& CRCTable() {
+  static const std::array<uint32_t, 256> table = [] {
+    std::array<uint32_t, 256> t{};
+    for (uint32_t n = 0; n < 256; ++n) {
+      uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[n] = c;
+    }
+    return t;
+  }();
+  return table;
+}
+
+void AppendBigEndian32(std::string& out, uint32_t v) {
+  out += char(v >> 24);
+  out += char(v >> 16);
+  out += char(v >> 8);
+  out += char(v);
+}
+
+// Index into a mask of maskSize entries for position i of size: the ends meet the ends.
+int64_t ScaledIndex(int64_t i, int64_t size, int64_t maskSize) {
+  if (size <= 1) return maskSize <= 1 ? i : 0;
+  return i * (maskSize - 1) / (size - 1);
+}
+
+}  // namespace
+
+uint32_t PNGCRC32Update(uint32_t crc, std::string_view data) {
+  const auto& table = CRCTable();
+  uint32_t c = ~crc;
+  for (const char ch : data) c = table[(c ^ uint8_t(ch)) & 0xFF] ^ (c >> 8);
+  return ~c;
+}
+
+uint32_t PNGCRC32(std::string_view data) { return data.empty() ? 0 : PNGCRC32Update(0, data); }
+
+TPNGWriter::TPNGWriter(const TBitmap& bitmap) : Bitmap(std::make_unique<TBitmap>()) {
+  Bitmap->Assign(bitmap);
+  Bitmap->SetPixelFormat(pf24bit);
+}
+
+TPNGWriter::TPNGWriter(std::unique_ptr<TBitmap> bitmap) : Bitmap(std::move(bitmap)) {
+  if (!Bitmap) Bitmap = std::make_unique<TBitmap>();
+  Bitmap->SetPixelFormat(pf24bit);
+}
+
+void TPNGWriter::SetAlphaMask(TBitmap* mask, bool invert) {
+  if (mask == nullptr || mask->Width() <= 0 || mask->Height() <= 0) return;
+  TBitmap copy;
+  copy.Assign(*mask);
+  copy.SetPixelFormat(pf24bit);
+  AlphaRows.assign(size_t(copy.Height()), {});
+  for (int y = 0; y < copy.Height(); ++y) {
+    const uint8_t* src = copy.ScanLine(y);
+    auto& row = AlphaRows[size_t(y)];
+    row.resize(size_t(copy.Width()));
+    for (int x = 0; x < copy.Width(); ++x) row[size_t(x)] = invert ? uint8_t(~src[3 * x]) : src[3 * x];
+  }
+  HasAlpha = true;
+}
+
+void TPNGWriter::SetICCProfile(std::string_view profile) { ICCProfile = FlateCompressString(profile); }
+
+void TPNGWriter::WriteChunk(TStream& stream, std::string_view type, std::string_view data) {
+  std::string head;
+  AppendBigEndian32(head, uint32_t(data.size()));
+  head += type;
+  stream.WriteString(head);
+  stream.WriteString(data);
+  std::string tail;
+  AppendBigEndian32(tail, PNGCRC32Update(PNGCRC32Update(0, type), data));
+  stream.WriteString(tail);
+}
+
+std::string TPNGWriter::BuildIHDR() const {
+  std::string d;
+  AppendBigEndian32(d, uint32_t(Bitmap->Width()));
+  AppendBigEndian32(d, uint32_t(Bitmap->Height()));
+  d += char(8);
+  d += char(HasAlpha ? 6 : 2);
+  d.append(3, '\0');
+  return d;
+}
+
+std::string TPNGWriter::BuildPHYs() {
+  if (Resolution <= 0) Resolution = 96;
+  // The +1 makes 96 dpi come back as 96 from readers that truncate.
+  const int64_t ppm = std::min<int64_t>(int64_t(Resolution) * 10000 / 254 + 1, 0x7FFFFFFF);
+  std::string d;
+  AppendBigEndian32(d, uint32_t(ppm));
+  AppendBigEndian32(d, uint32_t(ppm));
+  d += char(1);
+  return d;
+}
+
+std::string TPNGWriter::BuildTRNS() const {
+  const std::array<char, 6> d = {0, char(TransparentColor & 0xFF), 0, char((TransparentColor >> 8) & 0xFF),
+                                 0, char((TransparentColor >> 16) & 0xFF)};
+  return std::string(d.data(), d.size());
+}
+
+std::string TPNGWriter::BuildIDAT() const {
+  const int64_t w = Bitmap->Width(), h = Bitmap->Height();
+  const bool alpha = HasAlpha && !AlphaRows.empty();
+  const int64_t rowLen = 1 + w * (alpha ? 4 : 3);
+  std::string raw(size_t(rowLen * h), '\0');
+  const int64_t maskH = int64_t(AlphaRows.size());
+  for (int64_t y = 0; y < h; ++y) {
+    const uint8_t* src = Bitmap->ScanLine(int(y));
+    char* dst = raw.data() + y * rowLen + 1;  // filter byte 0 stays
+    const std::vector<uint8_t>* mask = alpha ? &AlphaRows[size_t(ScaledIndex(y, h, maskH))] : nullptr;
+    const int64_t maskW = mask ? int64_t(mask->size()) : 0;
+    for (int64_t x = 0; x < w; ++x, src += 3) {
+      *dst++ = char(src[2]);
+      *dst++ = char(src[1]);
+      *dst++ = char(src[0]);
+      if (alpha) {
+        const int64_t mx = ScaledIndex(x, w, maskW);
+        *dst++ = char(mx >= 0 && mx < maskW ? (*mask)[size_t(mx)] : 255);
+      }
+    }
+  }
+  return StoreOnly ? FlateStoreString(raw) : FlateCompressString(raw);
+}
+
+std::string TPNGWriter::BuildICCP() const {
+  return std::string("ZRXProfile\0\0", 12) + ICCProfile;
+}
+
+void TPNGWriter::SaveToStream(TStream& stream) {
+  stream.WriteString(kPNGSignature);
+  WriteChunk(stream, "IHDR", BuildIHDR());
+  WriteChunk(stream, "pHYs", BuildPHYs());
+  if (HasTransparentColor) WriteChunk(stream, "tRNS", BuildTRNS());
+  if (!ICCProfile.empty()) WriteChunk(stream, "iCCP", BuildICCP());
+  WriteChunk(stream, "IDAT", BuildIDAT());
+  WriteChunk(stream, "IEND", {});
+}

@@ -9,6 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "pdf/content/image_import/image_file_type.h"
+#include "pdf/content/image_import/jpeg_header.h"
+#include "pdf/render/canvas/gdiplus_settings.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/metafile.h"
 #include "platform/rtl/streams.h"
@@ -19,32 +22,6 @@ class TPDFDictionary;
 class TPDFStream;
 class TPDFFont;
 class TPNGReader;
-
-// File types by signature (DetectImageFileType).
-enum : int {
-  kImageFileUnknown = 0,
-  kImageFileJPEG = 1,
-  kImageFileBMP = 2,
-  kImageFileTIFF = 3,
-  kImageFilePNG = 4,
-  kImageFileWMF = 5,
-  kImageFileEMF = 6,
-  kImageFileGIF = 7,
-};
-
-// What ReadJPEGHeader finds: size, components, the JFIF (or Exif) resolution and its unit
-// (-1 when none was given).
-struct TJPEGHeaderInfo {
-  int32_t Width = 0, Height = 0;
-  int32_t Components = 3;
-  int32_t XDensity = 0, YDensity = 0;
-  int32_t Unit = -1;
-};
-
-// The type of the file in the stream (kImageFile...); the stream is at position 0 afterwards.
-int DetectImageFileType(TStream& stream);
-// Scans the JPEG markers up to the first SOF0..SOF3; the stream position is left undefined.
-void ReadJPEGHeader(TStream& stream, TJPEGHeaderInfo& info);
 
 // What the bitmap writer needs of a TIFF page that a bitmap was decoded from.
 struct TPDFImagePageInfo {
@@ -68,7 +45,8 @@ class TPDFImage {
   bool WriteBitmap(TBitmap& bitmap, const TPDFImagePageInfo* page, bool gray, bool flip);
   // Writes the JPEG bytes unchanged with DCTDecode.
   void WriteJPEG(TStream& stream, int32_t skipResolution);
-  // Writes the PNG image data, alpha and profile of a reader that has read the file.
+  // Writes the PNG image data, alpha and profile of a reader that has read the file; the
+  // reader's data is taken over (moved into the streams).
   void WritePNG(TPNGReader& reader, int mode);
   // Sets /Mask to a colour-key range (components 0..1).
   void SetColorKeyMask(double r1, double g1, double b1, double r2, double g2, double b2);
@@ -110,11 +88,14 @@ class TPDFImage {
   // "<ZRXNoEmbedFont>" name "</ZRXNoEmbedFont>" per font the metafile converter must not embed.
   std::string NoEmbedFonts;
   bool InlineStrips = false;
+  // Settings handed to the canvas when an image is rasterised.
+  TGDIPlusSettings GDIPlusSettings{};
 
  private:
   bool LoadBMP(TStream& stream, int32_t options);
   bool LoadPNG(TStream& stream, int32_t options);
   bool LoadJPEG(TStream& stream);
+  void WriteJPEGData(std::string data, int32_t skipResolution, const TJPEGHeaderInfo& header);
   // Makes obj indirect in the owner and records Dict and Ref.
   bool Finish(TPDFStream* stream);
 };

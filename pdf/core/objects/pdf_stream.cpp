@@ -7,8 +7,10 @@
 
 TPDFStream::TPDFStream(TPDFStructure* owner) : TPDFObject(owner, kKind), dictionary_(owner->NewDictionary()) {}
 
-void TPDFStream::SetData(std::string_view data) {
-  data_ = std::string(data);
+void TPDFStream::SetData(std::string_view data) { TakeData(std::string(data)); }
+
+void TPDFStream::TakeData(std::string&& data) {
+  data_ = std::move(data);
   const auto length = static_cast<double>(data_.size());
   if (auto* number = PDFCast<TPDFNumeric>(dictionary_->GetValue("Length"))) number->SetValue(length);
   else dictionary_->SetValue("Length", Owner()->NewNumeric(length));

@@ -18,6 +18,8 @@ class TPDFStream : public TPDFObject {
   // Stores data as is and sets "Length" to its byte count (a numeric Length is updated in
   // place, anything else is replaced by a new number).
   void SetData(std::string_view data);
+  // The same, taking the bytes over without copying them (large image samples).
+  void TakeData(std::string&& data);
   // With doCompress the data is deflated and "Filter" becomes /FlateDecode; otherwise the data
   // is stored as given and "Filter" is removed.
   void Compress(std::string_view data, bool doCompress);

@@ -1,0 +1,83 @@
+/* The one place that calls libjpeg. libjpeg ends a fatal error by calling its error-exit
+ * routine, which must not return; ours jumps back with longjmp to the entry function that set
+ * the jump point. Only C frames (these functions and libjpeg's) lie between the two, so the
+ * jump skips no C++ destructor. The callbacks into the caller must return normally: they
+ * report problems through their result, and the caller keeps any exception of its own until
+ * the entry function has returned. */
+#ifndef VELMORA_PDF_CODECS_JPEG_JPEG_GLUE_H
+#define VELMORA_PDF_CODECS_JPEG_JPEG_GLUE_H
+
+#include <stddef.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Results of the entry functions. */
+enum { VJ_OK = 0, VJ_LIBJPEG_ERROR = 1, VJ_REFUSED = 2, VJ_ABORTED = 3 };
+
+/* Colour spaces as the header reports them. */
+enum { VJ_CS_UNKNOWN = 0, VJ_CS_GRAY = 1, VJ_CS_RGB = 2, VJ_CS_YCBCR = 3, VJ_CS_CMYK = 4, VJ_CS_YCCK = 5 };
+
+typedef struct vj_header {
+  unsigned width, height;
+  int components;
+  int color_space;     /* VJ_CS_... of the JPEG data */
+  int progressive;
+  unsigned scaled_width, scaled_height; /* at the scale asked for */
+} vj_header;
+
+/* Progress: called by libjpeg's progress monitor; a non-zero answer aborts the operation. */
+typedef int (*vj_progress_fn)(void* user, long pass_counter, long pass_limit, int completed_passes,
+                              int total_passes);
+
+typedef struct vj_decode_options {
+  unsigned scale_denom;  /* 1, 2, 4 or 8 */
+  int smoothing;
+  int grayscale;         /* ask for greyscale output */
+  int quantize_8bit;     /* 8-bit output wanted: quantise to 236 colours */
+  int fast;              /* fast integer DCT, one-pass quantisation, ordered dithering */
+  unsigned long long max_pixels;   /* larger output is refused */
+  long max_memory;                 /* libjpeg's own memory ceiling */
+  int max_scans;                   /* a progressive file with more scans is abandoned */
+} vj_decode_options;
+
+/* Output: begin is called once the output is known (components 1, 3 or 4; colormap non-null
+ * for quantised output, as colormap[component][index]); it answers non-zero to stop. row
+ * answers the memory of output row y (top row 0, at least width * components bytes). */
+typedef struct vj_decode_sink {
+  void* user;
+  int (*begin)(void* user, unsigned width, unsigned height, int components, int color_space,
+               const unsigned char* const* colormap, int colormap_components, int colors);
+  unsigned char* (*row)(void* user, unsigned y);
+  vj_progress_fn progress;
+} vj_decode_sink;
+
+/* Reads the header (and the output size at 1/scale_denom). */
+int vj_read_header(const unsigned char* data, size_t size, unsigned scale_denom, vj_header* out);
+
+/* Decodes into the sink; rows delivered before a failure stay delivered. */
+int vj_decompress(const unsigned char* data, size_t size, const vj_decode_options* options,
+                  const vj_decode_sink* sink);
+
+typedef struct vj_compress_params {
+  unsigned width, height;
+  int grayscale;       /* write a greyscale JPEG */
+  int quality;         /* 1..100 */
+  unsigned density;    /* dots per inch in the JFIF header, 1..65535 */
+  void* user;
+  /* Row y of the source in blue, green, red order. */
+  const unsigned char* (*row)(void* user, unsigned y);
+  vj_progress_fn progress;
+} vj_compress_params;
+
+/* Compresses; *out (malloc'd, free with vj_free) receives what was written even after a
+ * failure. */
+int vj_compress(const vj_compress_params* params, unsigned char** out, size_t* out_size);
+void vj_free(void* p);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

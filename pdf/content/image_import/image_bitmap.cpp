@@ -1,0 +1,155 @@
+// Bitmaps (BMP files and decoded pictures) become image XObjects of samples.
+#include <cstring>
+#include <exception>
+
+#include "pdf/content/image_import/pdf_image.h"
+#include "pdf/core/filters/flate.h"
+#include "pdf/core/objects/pdf_objects.h"
+#include "platform/rtl/numbers.h"
+
+namespace {
+
+int32_t LittleEndian32(std::string_view d, size_t at) {
+  if (at + 4 > d.size()) return 0;
+  return int32_t(uint32_t(uint8_t(d[at])) | (uint32_t(uint8_t(d[at + 1])) << 8) |
+                 (uint32_t(uint8_t(d[at + 2])) << 16) | (uint32_t(uint8_t(d[at + 3])) << 24));
+}
+
+int32_t DotsPerInch(int32_t pelsPerMeter) { return int32_t(RoundHalfEven(pelsPerMeter / 1000.0 * 25.4)); }
+
+bool IsGreyRamp(const std::vector<RGBQUAD>& colors) {
+  if (colors.size() != 256) return false;
+  for (size_t i = 0; i < 256; ++i) {
+    if (colors[i].rgbRed != i || colors[i].rgbGreen != i || colors[i].rgbBlue != i) return false;
+  }
+  return true;
+}
+
+// A two-colour table that 1-bit grey samples can stand for: black and white in either order.
+bool IsBlackAndWhite(const std::vector<RGBQUAD>& colors) {
+  if (colors.size() != 2) return false;
+  auto grey = [](const RGBQUAD& q, uint8_t v) { return q.rgbRed == v && q.rgbGreen == v && q.rgbBlue == v; };
+  return (grey(colors[0], 0) && grey(colors[1], 255)) || (grey(colors[0], 255) && grey(colors[1], 0));
+}
+
+struct Samples {
+  std::string data;
+  std::string colorSpace = "DeviceRGB";
+  int bits = 8;
+  std::vector<int> decode;
+};
+
+// One row of samples per scan line, in the order asked for; convert writes a row.
+template <class Convert>
+std::string Rows(TBitmap& bitmap, int64_t rowBytes, bool flip, Convert convert) {
+  const int h = bitmap.Height();
+  std::string data(size_t(rowBytes * h), '\0');
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* src = bitmap.ScanLine(flip ? h - 1 - y : y);
+    convert(src, reinterpret_cast<uint8_t*>(data.data()) + rowBytes * y);
+  }
+  return data;
+}
+
+}  // namespace
+
+bool TPDFImage::LoadBMP(TStream& stream, int32_t options) {
+  if (options < 0) {
+    // Drawing the file through the canvas comes with the canvas's image support.
+    return false;
+  }
+  stream.SetPosition(0);
+  const std::string head = stream.ReadString(14 + 40);
+  // Core (OS/2 1.x) headers are shorter and carry no resolution.
+  if (LittleEndian32(head, 14) >= 40) {
+    ResolutionX = DotsPerInch(LittleEndian32(head, 14 + 24));
+    ResolutionY = DotsPerInch(LittleEndian32(head, 14 + 28));
+  }
+  try {
+    TBitmap bitmap;
+    stream.SetPosition(0);
+    bitmap.LoadFromStream(stream);
+    // Scan line 0 of a loaded bitmap is the top row whichever way the file stores its rows,
+    // so a top-down file needs no flip.
+    return WriteBitmap(bitmap, nullptr, false, false);
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool TPDFImage::WriteBitmap(TBitmap& bitmap, const TPDFImagePageInfo* page, bool gray, bool flip) {
+  const int w = bitmap.Width(), h = bitmap.Height();
+  if (w <= 0 || h <= 0) return false;
+  if (KeepSource) {
+    TMemoryStream bmp;
+    bitmap.SaveToStream(bmp);
+    SourceData = bmp.DataString();
+  }
+  Kind = page ? 3 : 2;
+  Width = w;
+  Height = h;
+
+  TPixelFormat format = bitmap.PixelFormat();
+  const auto& colors = bitmap.Dib().Colors();
+  if (format == pf8bit && !gray) gray = IsGreyRamp(colors);
+  const bool cmyk = format == pf32bit && page && page->Photometric == 5;
+  const bool convert = (format == pf8bit && !gray) || format == pf15bit || format == pf16bit ||
+                       (format == pf32bit && !cmyk) || format == pfCustom || format == pf4bit ||
+                       format == pfDevice || (format == pf1bit && !page && !IsBlackAndWhite(colors));
+  if (convert) {
+    bitmap.SetPixelFormat(pf24bit);
+    format = pf24bit;
+  }
+
+  Samples s;
+  if (format == pf24bit) {
+    s.data = Rows(bitmap, int64_t(w) * 3, flip, [w](const uint8_t* src, uint8_t* dst) {
+      for (int x = 0; x < w; ++x, src += 3, dst += 3) {
+        dst[0] = src[2];
+        dst[1] = src[1];
+        dst[2] = src[0];
+      }
+    });
+  } else if (format == pf32bit) {
+    s.colorSpace = "DeviceCMYK";
+    s.data = Rows(bitmap, int64_t(w) * 4, flip, [w](const uint8_t* src, uint8_t* dst) {
+      for (int x = 0; x < w; ++x, src += 4, dst += 4) {
+        dst[0] = src[3];
+        dst[1] = src[2];
+        dst[2] = src[1];
+        dst[3] = src[0];
+      }
+    });
+  } else if (format == pf1bit) {
+    s.colorSpace = "DeviceGray";
+    s.bits = 1;
+    const int64_t rowBytes = (int64_t(w) + 7) / 8;
+    s.data = Rows(bitmap, rowBytes, flip, [rowBytes](const uint8_t* src, uint8_t* dst) {
+      std::memcpy(dst, src, size_t(rowBytes));
+    });
+    const bool blackFirst = page ? page->MinIsBlack : (!colors.empty() && colors[0].rgbRed == 0);
+    s.decode = blackFirst ? std::vector<int>{0, 1} : std::vector<int>{1, 0};
+  } else {  // pf8bit with grey samples
+    s.colorSpace = "DeviceGray";
+    s.data = Rows(bitmap, w, flip, [w](const uint8_t* src, uint8_t* dst) { std::memcpy(dst, src, size_t(w)); });
+  }
+
+  const bool compressed = Compression == 1;
+  if (compressed) {
+    std::string packed = FlateCompressString(s.data);
+    if (packed.empty() && !s.data.empty()) return false;
+    s.data = std::move(packed);
+  }
+  TPDFStream* stream = Owner->NewStream({}, false);
+  stream->TakeData(std::move(s.data));
+  TPDFDictionary* d = stream->Dictionary();
+  d->SetValue("Type", Owner->NewName("XObject"));
+  d->SetValue("Subtype", Owner->NewName("Image"));
+  d->SetValue("Width", Owner->NewNumeric(w));
+  d->SetValue("Height", Owner->NewNumeric(h));
+  d->SetValue("ColorSpace", Owner->NewName(s.colorSpace));
+  d->SetValue("BitsPerComponent", Owner->NewNumeric(s.bits));
+  if (compressed) d->SetValue("Filter", Owner->NewName("FlateDecode"));
+  if (!s.decode.empty()) d->SetValue("Decode", Owner->NewIntegerArray(s.decode));
+  return Finish(stream);
+}

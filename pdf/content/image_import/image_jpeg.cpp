@@ -1,0 +1,59 @@
+// JPEG files go into the document unchanged, with DCTDecode.
+#include "pdf/content/image_import/pdf_image.h"
+#include "pdf/core/objects/pdf_objects.h"
+
+namespace {
+
+// What a DCTDecode image can be: 8-bit samples of 1, 3 or 4 components, of a real size, in a
+// DCT-based (not lossless) frame.
+bool Embeddable(const TJPEGHeaderInfo& h) {
+  return h.Width > 0 && h.Height > 0 && h.Precision == 8 && h.Frame != 0xC3 &&
+         (h.Components == 1 || h.Components == 3 || h.Components == 4);
+}
+
+}  // namespace
+
+bool TPDFImage::LoadJPEG(TStream& stream) {
+  stream.SetPosition(0);
+  std::string data = stream.ReadToEnd();
+  TJPEGHeaderInfo header;
+  ParseJPEGHeader(data, header);
+  if (!Embeddable(header)) return false;
+  WriteJPEGData(std::move(data), 0, header);
+  return Ref != nullptr;
+}
+
+void TPDFImage::WriteJPEG(TStream& stream, int32_t skipResolution) {
+  stream.SetPosition(0);
+  std::string data = stream.ReadToEnd();
+  TJPEGHeaderInfo header;
+  ParseJPEGHeader(data, header);
+  WriteJPEGData(std::move(data), skipResolution, header);
+}
+
+void TPDFImage::WriteJPEGData(std::string data, int32_t skipResolution, const TJPEGHeaderInfo& header) {
+  if (KeepSource) SourceData = data;
+  Kind = 1;
+  if (skipResolution == 0) {
+    ResolutionUnit = header.Unit + 1;
+    ResolutionX = header.XDensity;
+    ResolutionY = header.YDensity;
+  }
+  ColorSpaceName = header.Components == 1 ? "DeviceGray" : header.Components == 4 ? "DeviceCMYK" : "DeviceRGB";
+  Width = header.Width;
+  Height = header.Height;
+  // The file's bytes are the stream's data as they are: no second copy.
+  TPDFStream* stream = Owner->NewStream({}, false);
+  stream->TakeData(std::move(data));
+  TPDFDictionary* d = stream->Dictionary();
+  d->SetValue("Type", Owner->NewName("XObject"));
+  d->SetValue("Subtype", Owner->NewName("Image"));
+  d->SetValue("Width", Owner->NewNumeric(Width));
+  d->SetValue("Height", Owner->NewNumeric(Height));
+  d->SetValue("ColorSpace", Owner->NewName(ColorSpaceName));
+  // Adobe's CMYK JPEG data is stored inverted.
+  if (header.Components == 4) d->SetValue("Decode", Owner->NewIntegerArray({1, 0, 1, 0, 1, 0, 1, 0}));
+  d->SetValue("BitsPerComponent", Owner->NewNumeric(8));
+  d->SetValue("Filter", Owner->NewName("DCTDecode"));
+  Finish(stream);
+}
