@@ -242,6 +242,20 @@ def exif_app1(xres, yres):
     return b"\xff\xe1" + struct.pack(">H", len(body) + 2) + body
 
 
+def cmyk_to_rgb_bytes(c, m, y, k):
+    """The colour manager's polynomial (a fit of a press profile), packed as bytes."""
+    r = (1 - c - 0.8627 * k - 0.0745 * m + 0.2549 * c * m + 0.8627 * c * k + 0.0784 * k * m - 0.0275 * k * y
+         + 0.0039 * m * y - 0.2588 * c * k * m + 0.0275 * c * k * y + 0.0275 * c * m * y + 0.0157 * k * m * y
+         - 0.0471 * c * k * m * y)
+    g = (1 - m - 0.8784 * k - 0.051 * y - 0.3216 * c + 0.2588 * c * k + 0.5138 * c * m + 0.8784 * k * m
+         + 0.0236 * c * y + 0.0314 * k * y + 0.1608 * m * y - 0.451 * c * k * m + 0.0117 * c * k * y
+         - 0.1137 * c * m * y - 0.1412 * k * m * y + 0.0784 * c * k * m * y)
+    b = (1 - y - 0.8745 * k - 0.451 * m - 0.0627 * c + 0.0784 * c * k + 0.0862 * c * m + 0.3255 * k * m
+         + 0.5176 * c * y + 0.8745 * k * y + 0.451 * m * y - 0.0941 * c * k * m - 0.5333 * c * k * y
+         - 0.3176 * c * m * y - 0.3255 * k * m * y + 0.3255 * c * k * m * y)
+    return bytes(round(min(1.0, max(0.0, v)) * 255) for v in (r, g, b))
+
+
 def jpeg_cases():
     src = picture(45, 31, 4)
     p = lambda n: os.path.join(out, n)
@@ -264,7 +278,16 @@ def jpeg_cases():
         mode = im.mode
         if mode == "CMYK":
             # Pillow hands CMYK back as ink amounts (0 none, 255 full), whatever the file stores.
-            write(name + ".cmyk", im.tobytes())
+            ink = im.tobytes()
+            write(name + ".cmyk", ink)
+            # Read as Adobe writes it (stored inverted: ink = 1 - v/255) and as plain CMYK.
+            inverted, plain = bytearray(), bytearray()
+            for i in range(0, len(ink), 4):
+                q = [v / 255 for v in ink[i:i + 4]]
+                inverted += cmyk_to_rgb_bytes(*q)
+                plain += cmyk_to_rgb_bytes(*[1 - v for v in q])
+            write(name + ".rgbpoly", bytes(inverted))
+            write(name + ".rgbpoly_raw", bytes(plain))
         write(name + ".rgb", im.convert("RGB").tobytes() if mode != "CMYK" else b"")
         write(name + ".grey", im.tobytes() if mode == "L" else b"")
         emit(name, file=name + ".jpg", width=im.size[0], height=im.size[1], mode=mode)

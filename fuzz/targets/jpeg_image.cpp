@@ -1,0 +1,39 @@
+// Fuzz entry point: JPEG data through the JPEG class: decoding (colour, grey, CMYK both ways,
+// quantised and scaled) and compressing the result again.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "pdf/codecs/jpeg/pdf_jpeg_image.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  {
+    TMemoryStream stream(bytes);
+    TPDFJPEGImage image;
+    image.LoadFromStream(stream);
+    TBitmap* b = image.Decode();
+    if (b == nullptr) std::abort();
+    if (!b->Empty() && b->PixelFormat() != pf24bit && b->PixelFormat() != pf8bit) std::abort();
+    image.DecodeRawCMYK();
+    // Small results go through the compressor and back.
+    if (!b->Empty() && int64_t(b->Width()) * b->Height() <= 4096) {
+      TPDFJPEGImage again;
+      again.Assign(*image.Decode());
+      TMemoryStream out;
+      again.SaveToStream(out);
+      if (out.Size() == 0) std::abort();
+    }
+  }
+  {
+    TMemoryStream stream(bytes);
+    TPDFJPEGImage image;
+    image.PixelFormat = jf8Bit;
+    image.Performance = jpBestSpeed;
+    image.Scale = 1;
+    image.Grayscale = size % 2 == 1;
+    image.LoadFromStream(stream);
+    image.Decode();
+  }
+  return 0;
+}
