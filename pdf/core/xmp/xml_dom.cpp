@@ -42,8 +42,21 @@ std::string TXMLNode::Text() const {
 
 void TXMLNode::SetText(std::string_view utf8) {
   if (node_ == nullptr) return;
-  // Added content is taken literally (no entity references are parsed in it).
-  const std::string text(utf8);
+  // Added content is taken literally (no entity references are parsed in it). Characters
+  // that XML 1.0 cannot hold (C0 controls but tab, line feed and carriage return; U+FFFE,
+  // U+FFFF) are left out, so that the document can always be read back.
+  std::string text;
+  text.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x20 && c != 0x09 && c != 0x0A && c != 0x0D) continue;
+    if (c == 0xEF && i + 2 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) == 0xBF &&
+        (static_cast<unsigned char>(utf8[i + 2]) & 0xFE) == 0xBE) {
+      i += 2;
+      continue;
+    }
+    text += static_cast<char>(c);
+  }
   xmlNodeSetContent(node_, nullptr);
   xmlNodeAddContent(node_, X(text));
 }

@@ -129,6 +129,15 @@ TEST(XMPPacket, UnusablePacketsAreIgnored) {
   }
 }
 
+// Characters XML cannot carry are left out, so the packet always reads back.
+TEST(XMPPacket, ValuesWithControlCharactersStayReadable) {
+  TOrvanePDFLibraryXMP xmp;
+  xmp.SetTitle(std::u16string(u"a\u0001b\u0000c\tz\uFFFEq", 10));
+  TOrvanePDFLibraryXMP again;
+  again.LoadPacket(xmp.SaveToString());
+  EXPECT_EQ(again.SelectText("//dc:title/rdf:Alt/rdf:li"), "abc\tzq");
+}
+
 TEST(XMLDom, ExternalEntitiesAreNotLoaded) {
   TXMLDocument doc;
   ASSERT_TRUE(doc.LoadXML("<!DOCTYPE r [<!ENTITY e SYSTEM \"file:///etc/hostname\">]><r>&e;</r>"));
