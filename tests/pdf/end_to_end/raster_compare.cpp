@@ -59,10 +59,19 @@ uint32_t LE(std::string_view b, size_t at, int n) {
 
 }  // namespace
 
+const std::string& PythonWithPIL() {
+  static const std::string python = [] {
+    for (const char* py : {"/usr/bin/python3", "python3"})
+      if (testsupport::Run(std::string(py) + " -c 'import PIL' 2>/dev/null") == 0) return std::string(py);
+    return std::string();
+  }();
+  return python;
+}
+
 bool MakeTestPicture(const std::string& path, int width, int height, const std::string& saveOptions) {
   testsupport::TempDir dir;
   testsupport::WriteFile(dir.File("make.py"), kMakePicture);
-  const std::string cmd = "python3 " + dir.File("make.py") + " '" + path + "' " + std::to_string(width) + " " +
+  const std::string cmd = PythonWithPIL() + " " + dir.File("make.py") + " '" + path + "' " + std::to_string(width) + " " +
                           std::to_string(height) + " " + saveOptions;
   return testsupport::Run(cmd) == 0;
 }
@@ -70,7 +79,7 @@ bool MakeTestPicture(const std::string& path, int width, int height, const std::
 Raster DecodeWithPillow(const std::string& path) {
   testsupport::TempDir dir;
   testsupport::WriteFile(dir.File("decode.py"), kDecode);
-  if (testsupport::Run("python3 " + dir.File("decode.py") + " '" + path + "' " + dir.File("out.ppm")) != 0) return {};
+  if (testsupport::Run(PythonWithPIL() + " " + dir.File("decode.py") + " '" + path + "' " + dir.File("out.ppm")) != 0) return {};
   return ReadPPM(testsupport::ReadFile(dir.File("out.ppm")));
 }
 

@@ -16,6 +16,9 @@ struct Raster {
   const uint8_t* At(int x, int y) const { return &RGB[(static_cast<size_t>(y) * Width + x) * 3]; }
 };
 
+// A python3 that has Pillow, or empty.
+const std::string& PythonWithPIL();
+
 // Writes a picture with gradients, hard edges and saturated blocks; the format follows the
 // file's extension ("grey" in the name makes it greyscale). False when Pillow fails.
 bool MakeTestPicture(const std::string& path, int width, int height, const std::string& saveOptions);
