@@ -88,6 +88,11 @@ Raster RenderWithPoppler(const std::string& pdf, const std::string& prefix) {
   return ReadPPM(testsupport::ReadFile(prefix + ".ppm"));
 }
 
+Raster RenderWithPopplerCairo(const std::string& pdf, const std::string& prefix) {
+  if (testsupport::Run("pdftocairo -png -r 72 -singlefile '" + pdf + "' '" + prefix + "'") != 0) return {};
+  return DecodeWithPillow(prefix + ".png");
+}
+
 Raster ReadBmp(std::string_view b) {
   if (b.size() < 54 || b.substr(0, 2) != "BM") return {};
   const uint32_t offset = LE(b, 10, 4);
@@ -122,6 +127,18 @@ Raster ShiftedOnWhite(const Raster& s) {
     for (int x = 1; x < s.Width; ++x)
       std::memcpy(&r.RGB[(static_cast<size_t>(y) * s.Width + x) * 3], s.At(x - 1, y - 1), 3);
   return r;
+}
+
+Raster Crop(const Raster& r, int x, int y, int width, int height) {
+  Raster c;
+  if (x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > r.Width || y + height > r.Height) return c;
+  c.Width = width;
+  c.Height = height;
+  for (int row = 0; row < height; ++row) {
+    const uint8_t* from = r.At(x, y + row);
+    c.RGB.insert(c.RGB.end(), from, from + static_cast<size_t>(width) * 3);
+  }
+  return c;
 }
 
 int MaxDifference(const Raster& a, const Raster& b) {

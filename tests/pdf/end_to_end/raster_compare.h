@@ -24,12 +24,19 @@ const std::string& PythonWithPIL();
 bool MakeTestPicture(const std::string& path, int width, int height, const std::string& saveOptions);
 // The picture as Pillow decodes it to RGB.
 Raster DecodeWithPillow(const std::string& path);
-// pdftoppm -r 72 of page 1.
+// pdftoppm -r 72 of page 1 (poppler's Splash back end: it stretches every image by one
+// device pixel to the right and down and interpolates, so it is an oracle for placement, not
+// for exact pixels).
 Raster RenderWithPoppler(const std::string& pdf, const std::string& prefix);
+// pdftocairo -r 72 of page 1 (poppler's cairo back end: an image at whole pixels is copied
+// exactly).
+Raster RenderWithPopplerCairo(const std::string& pdf, const std::string& prefix);
 // A BMP (24-bit, bottom-up or top-down) from memory; empty on anything else.
 Raster ReadBmp(std::string_view bytes);
 // The picture moved one pixel right and down on a white page of the same size.
 Raster ShiftedOnWhite(const Raster& source);
+// The rectangle (x, y, width, height) of a raster.
+Raster Crop(const Raster& r, int x, int y, int width, int height);
 // The largest difference of any channel; 256 when the sizes differ.
 int MaxDifference(const Raster& a, const Raster& b);
 
