@@ -1,0 +1,77 @@
+#include "pdf/render/colour/special_color_space.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "pdf/core/objects/pdf_objects.h"
+#include "pdf/render/colour/color_manager.h"
+#include "pdf/render/renderer/render_helpers.h"
+#include "platform/rtl/numbers.h"
+
+namespace {
+
+double Unit(double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); }
+
+}  // namespace
+
+void TPDFSpecialColorSpace::LoadAlternateAndTransform(TPDFObject* alternate, TPDFObject* transform) {
+  AlternateName.clear();
+  ColorText.clear();
+  TintTransform.reset();
+  Lab.reset();
+  TPDFObject* alt = Resolve(alternate);
+  if (auto* name = PDFCast<TPDFName>(alt)) {
+    AlternateName = name->Name();
+  } else if (auto* array = PDFCast<TPDFArray>(alt)) {
+    if (auto* first = PDFCast<TPDFName>(Resolve(array->GetItem(0)))) AlternateName = first->Name();
+    if (AlternateName == "ICCBased" && array->Count() >= 2) {
+      TPDFDictionary* profile = nullptr;
+      if (auto* stream = PDFCast<TPDFStream>(Resolve(array->GetItem(1)))) profile = stream->Dictionary();
+      if (profile != nullptr) {
+        if (auto* altName = PDFCast<TPDFName>(Resolve(profile->GetValue("Alternate")))) {
+          AlternateName = altName->Name();
+        } else if (auto* n = PDFCast<TPDFNumeric>(Resolve(profile->GetValue("N")))) {
+          const double count = n->AsDouble();
+          if (count == 1) AlternateName = "DeviceGray";
+          if (count == 3) AlternateName = "DeviceRGB";
+          if (count == 4) AlternateName = "DeviceCMYK";
+        }
+      }
+    } else if (AlternateName == "Lab" && array->Count() >= 2) {
+      Lab = std::make_unique<TPDFLabColorSpace>();
+      Lab->Resolver = Resolver;
+      Lab->Load(array);
+    }
+  }
+  if (transform != nullptr) TintTransform = CreatePDFFunction(transform, Resolver);
+}
+
+void TPDFSpecialColorSpace::ColorFromCMYK(const std::vector<double>& outputs) {
+  for (size_t i = 0; i < 4; ++i) CMYK[i] = Unit(outputs[i]);
+  ColorManager->CMYKToRGB(CMYK[0], CMYK[1], CMYK[2], CMYK[3], RGB[0], RGB[1], RGB[2]);
+  Color = ColorManager->RGBToColor(RGB[0], RGB[1], RGB[2]);
+}
+
+bool TPDFSpecialColorSpace::ColorFromRGBOrLab(const std::vector<double>& outputs, bool colourOnly) {
+  if (outputs.size() != 3) return false;
+  if (AlternateName == "DeviceRGB" || AlternateName == "CalRGB" || AlternateName == "ICCBased") {
+    // Out-of-range outputs would spill into the neighbouring colour bytes.
+    for (size_t i = 0; i < 3; ++i) RGB[i] = Unit(outputs[i]);
+    Color = static_cast<COLORREF>(RoundHalfEven(RGB[0] * 255) + RoundHalfEven(RGB[1] * 255) * 256 +
+                                  RoundHalfEven(RGB[2] * 255) * 65536);
+  } else if (AlternateName == "Lab") {
+    double l = outputs[0], a = outputs[1], b = outputs[2];
+    // The alternate's own white point and ranges when it came with the space.
+    if (Lab) {
+      Color = Lab->ToColor(l, a, b, *ColorManager);
+      ColorManager->LabToRGB(l, a, b, RGB[0], RGB[1], RGB[2]);
+    } else {
+      ColorManager->LabToRGB(l, a, b, RGB[0], RGB[1], RGB[2]);
+      Color = ColorManager->RGBToColor(RGB[0], RGB[1], RGB[2]);
+    }
+  } else {
+    return false;
+  }
+  if (!colourOnly) ColorText = NumberText(RGB[0]) + NumberText(RGB[1]) + NumberText(RGB[2]) + "setrgbcolor";
+  return true;
+}

@@ -1,0 +1,317 @@
+// TPDFRenderer turns one page of a document into one output: a 24-bit bitmap (the road every
+// other output starts from), a GDI+ recorded EMF, a caller's device context, or no picture at
+// all (image collection). The page render creates one renderer per render, sets its inputs,
+// calls RenderPage, reads the bitmap or the other output and the error text, and frees it.
+//
+// The renderer interprets content (pages, forms, appearances, pattern cells, glyph
+// procedures) through one operator table; nested content re-enters RunContentStream under one
+// shared nesting limit.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "pdf/core/document/optional_content.h"
+#include "pdf/core/matrix.h"
+#include "pdf/fonts/font_collection.h"
+#include "pdf/render/canvas/gdiplus_settings.h"
+#include "pdf/render/functions/pdf_resolve.h"
+#include "pdf/render/interpreter/content_run.h"
+#include "pdf/render/interpreter/graphics_state.h"
+#include "pdf/render/xobjects/image_cache.h"
+#include "platform/gdi/gdi_types.h"
+
+class TBitmap;
+class TMetafile;
+class TStream;
+class TPDFDaubrix;
+class TPDFDictionary;
+class TPDFIndRef;
+class TPDFObject;
+class TPDFStream;
+class TPDFStructure;
+class TPDFSimpleColorManager;
+class TPDFSeparationColorSpace;
+class TPDFLabColorSpace;
+class TPDFDeviceNColorSpace;
+class TZRXPattern;
+
+// Output modes.
+enum : uint8_t {
+  kRenderBitmap = 0,
+  kRenderWMF = 1,
+  kRenderEMF = 2,
+  kRenderEPS = 3,
+  kRenderPrinter = 4,
+  kRenderTextExtraction = 5,
+  kRenderImageCollection = 6,
+  kRenderGDIPlusEMF = 7,
+  kRenderDeviceContext = 8,
+  kRenderHTML5 = 9,
+  kRenderCairoDC = 10,
+  kRenderCairoBitmap = 11,
+};
+
+// Handles of the renderer's object registry: this base plus an index.
+inline constexpr uint32_t kRendererHandleBase = 0x58000000u;
+// Depth of nested content (forms, pattern cells, glyph procedures, annotation appearances),
+// one limit for all of them.
+inline constexpr int32_t kRenderNestingLimit = 32;
+// What one render may interpret in all (nested runs included) before it gives up.
+inline constexpr int64_t kRenderContentBudget = int64_t(64) << 20;  // bytes of content text
+inline constexpr int32_t kRenderRunBudget = 20000;                   // content runs
+
+// Error texts of the renderer (the image text is the canvas's, shared with the decoder).
+inline constexpr const char* kRenderExceptionText = "Rendering exception: ";
+inline constexpr const char* kTokenPositionText = "Token position ";
+inline constexpr const char* kNestingErrorText = "Content nested too deeply";
+inline constexpr const char* kBudgetErrorText = "Content too complex to render";
+inline constexpr const char* kRasterTooLargeText = "Page too large to render";
+inline constexpr const char* kModeUnavailableText = "Render output not available: mode ";
+
+// Called with a stream and the reference that named it, before and after it is decoded.
+using TPDFRenderStreamEvent = TPDFStreamReadEvent;
+
+// One image of an image-collection render (mode 6).
+struct TPDFImageRecord {
+  uint8_t Kind = 2;  // 1 JPEG data as stored, 3 fax data wrapped as TIFF, 2 other data
+  int32_t Width = 0, Height = 0;
+  int32_t BitsPerPixel = 0;
+  int32_t ColorCode = 2;  // 1 grey, 2 RGB, 3 CMYK
+  std::string Data;
+  // Device corners of image corners (0,1), (1,1), (0,0), (1,0).
+  std::array<TPDFPoint, 4> Corners{};
+  TPDFObject* Reference = nullptr;
+};
+
+// What a render and the renderers it starts for pattern cells may still spend.
+struct TPDFRenderBudget {
+  int64_t ContentBytes = kRenderContentBudget;
+  int32_t Runs = kRenderRunBudget;
+};
+
+class TPDFRenderer {
+ public:
+  // The font collection is the caller's.
+  explicit TPDFRenderer(TPDFFontCollection* fonts);
+  virtual ~TPDFRenderer();
+  TPDFRenderer(const TPDFRenderer&) = delete;
+  TPDFRenderer& operator=(const TPDFRenderer&) = delete;
+
+  // --- Inputs, set before RenderPage.
+  double Resolution = 72;
+  TPDFDictionary* Page = nullptr;
+  uint8_t Mode = kRenderBitmap;
+  TGDIPlusSettings Options;  // initialised by InitDaubrixOptions, replaced whole by the caller
+  int32_t PageBoxIndex = 2;  // 1 MediaBox, 2 CropBox, 3 BleedBox, 4 TrimBox, 5 ArtBox
+  TPDFOptionalContentStates OptionalContentStates;
+  // Resolves references; when empty, a reference resolves through its own store.
+  TPDFResolveMethod Resolver;
+  TPDFRenderStreamEvent OnBeforeStream, OnAfterStream;
+  // Image events: the first before an image XObject is decoded, the second after it; all
+  // three are handed to each image decoder.
+  TPDFRenderStreamEvent OnBeforeImage, OnAfterImage, OnImageEvent;
+  // Printer fitting (mode 4): 0 whole physical page, 1 fit, 2 shrink only.
+  uint8_t PrinterFitMode = 0;
+  uint8_t PrinterRotateAndCentre = 0;
+
+  void SetMetafileStream(TStream* stream) { metafileStream_ = stream; }
+  void SetHTML5Stream(TStream* stream) { html5Stream_ = stream; }
+  void SetCairoTarget(const WideString& path, HDC dc, uint8_t flag, int32_t first, int32_t second);
+  // Mode 8: the device context, whether to clear the rectangle first, and its origin.
+  void SetTargetDC(HDC dc, bool clearFirst, int32_t x, int32_t y);
+
+  // --- The render.
+  void RenderPage();
+
+  // --- Outputs.
+  TBitmap& Bitmap() { return *bitmap_; }
+  TMetafile& Metafile() { return *metafile_; }
+  int32_t RasterWidth = 0, RasterHeight = 0;
+  // Empty when the last render succeeded.
+  std::string ErrorText;
+  // Images found by an image-collection render.
+  std::vector<TPDFImageRecord> ImageRecords;
+
+  // --- Shared by the renderer's parts and by nested renders.
+  TPDFMatrix CurrentMatrix = kIdentityMatrix;  // user space to output coordinates
+  TPDFMatrix DeviceMatrix = kIdentityMatrix;   // the page's base matrix
+  TPDFStructure* Store = nullptr;              // the store of the content being interpreted
+  TPDFDictionary* DefaultResources = nullptr;  // what nested content without resources uses
+  TPDFGraphicsState SavedState;                // the state nested content starts from ...
+  uint8_t UseSavedState = 0;                   // ... when this is set
+  uint8_t InsideAnnotation = 0;
+  uint8_t KnockOut = 0;  // the knockout flag of the current transparency group
+  int32_t NestingDepth = 0;
+  // The budget of the whole render; a renderer made for a pattern cell shares its parent's.
+  TPDFRenderBudget* Budget = &ownBudget_;
+  TPDFFontCollection* Fonts() const { return fonts_; }
+  TPDFSimpleColorManager& ColorManager() { return *colorManager_; }
+  TPDFImageCache& ImageCache() { return imageCache_; }
+
+  // Interprets one content stream (a page or Type 3 font dictionary, or a content stream) on
+  // the canvas. reference is the stream's reference (or nullptr), directText content given
+  // directly. Failures go to ErrorText; nothing is raised.
+  void RunContentStream(TPDFDaubrix* canvas, TPDFObject* content, TPDFObject* reference,
+                        std::string_view directText = {});
+
+  // Key in dict, else in the dictionaries up its "Parent" chain (references resolved; a
+  // chain that comes back to a dictionary already seen ends there).
+  TPDFObject* GetInheritedAttribute(TPDFDictionary* dict, std::string_view key);
+  // The page's box by name with the inheritance and fall-backs of page boxes; false (outputs
+  // unchanged) when the value is not an array of at least four numbers.
+  bool GetPageBox(std::string_view name, double& x1, double& y1, double& x2, double& y2);
+  TPDFObject* ResolveReference(TPDFObject* obj) const { return ResolvePDFObject(Resolver, obj); }
+  // The handle of obj in the object registry (appended when new); 0 for nullptr.
+  uint32_t RegisterObject(void* obj);
+  // The registered object of a handle, or nullptr.
+  void* ObjectFromHandle(uint32_t handle) const;
+  TPDFPoint TransformPoint(const TPDFPoint& p) const;
+  TPDFPoint TransformPoint(double x, double y) const { return TransformPoint(TPDFPoint{x, y}); }
+
+  // Visibility of an optional-content membership dictionary.
+  bool IsOptionalContentVisible(TPDFDictionary* membership);
+
+  // Objects created while rendering, owned here and freed with the renderer.
+  std::vector<std::unique_ptr<TPDFSeparationColorSpace>> SeparationSpaces;
+  std::vector<std::unique_ptr<TPDFLabColorSpace>> LabSpaces;
+  std::vector<std::unique_ptr<TPDFDeviceNColorSpace>> DeviceNSpaces;
+  std::vector<std::unique_ptr<TZRXPattern>> Patterns;
+
+  using TOperatorHandler = void (TPDFRenderer::*)(TPDFContentRun&);
+  // The operator table: the interpreter's dispatch from operator text to handler.
+  static const std::unordered_map<std::string_view, TOperatorHandler>& OperatorTable();
+
+ private:
+  // Page set-up.
+  void RenderToOutput(double w, double h, double x1, double y1, int32_t rotation);
+  bool SizeRaster(int64_t width, int64_t height);
+  void PrepareCanvas(TPDFDaubrix& canvas);
+
+  // Interpreter.
+  void RunContent(TPDFContentRun& run, TPDFObject* reference, std::string_view directText);
+  void RunLoop(TPDFContentRun& run);
+  void UnwindSaves(TPDFContentRun& run);
+  std::string_view NextToken(TPDFContentRun& run);
+  std::string GetContentText(TPDFObject* content, TPDFObject* reference, std::string_view directText);
+  std::string DecodeContentStream(TPDFStream* stream, TPDFIndRef* reference);
+  TPDFDictionary* ContentResources(TPDFObject* content, std::string_view directText);
+  void SaveState(TPDFContentRun& run);
+  void RestoreState(TPDFContentRun& run, bool reselectFont);
+  void SelectFont(TPDFContentRun& run);
+  void ChargeBudget(int64_t bytes);
+
+  // Painting and the hand-over of the state to the canvas.
+  void ApplyFillState(TPDFContentRun& run, uint8_t rule);
+  void ApplyStrokeState(TPDFContentRun& run);
+  void Paint(TPDFContentRun& run, bool fill, bool stroke, uint8_t rule, bool close);
+
+  // Colour.
+  std::string SelectColorSpace(TPDFContentRun& run, std::string_view operand);
+  void SetFillColor(TPDFContentRun& run);
+  void SetStrokeColor(TPDFContentRun& run);
+  void ApplyExtGState(TPDFContentRun& run, std::string_view name);
+  TZRXPattern* PatternForName(TPDFContentRun& run, std::string_view name);
+  template <class T>
+  T* SpaceFromName(const std::vector<std::unique_ptr<T>>& list, std::string_view name, std::string_view prefix);
+
+  // XObjects, inline images, text and marked content.
+  void DoXObject(TPDFContentRun& run, std::string_view name);
+  void RunForm(TPDFContentRun& run, TPDFStream* form, TPDFObject* reference);
+  void DrawImageXObject(TPDFContentRun& run, TPDFStream* image, TPDFObject* reference);
+  void SkipInlineImage(TPDFContentRun& run);
+  void ShowText(TPDFContentRun& run);
+  void BeginOptionalContent(TPDFContentRun& run, std::string_view tag, std::string_view property);
+
+  // Operator handlers.
+  void OpMoveTo(TPDFContentRun& run);
+  void OpLineTo(TPDFContentRun& run);
+  void OpCurveTo(TPDFContentRun& run);
+  void OpCurveToV(TPDFContentRun& run);
+  void OpCurveToY(TPDFContentRun& run);
+  void OpRectangle(TPDFContentRun& run);
+  void OpClosePath(TPDFContentRun& run);
+  void OpEndPath(TPDFContentRun& run);
+  void OpFill(TPDFContentRun& run);
+  void OpFillEvenOdd(TPDFContentRun& run);
+  void OpStroke(TPDFContentRun& run);
+  void OpCloseStroke(TPDFContentRun& run);
+  void OpFillStroke(TPDFContentRun& run);
+  void OpFillStrokeEvenOdd(TPDFContentRun& run);
+  void OpCloseFillStroke(TPDFContentRun& run);
+  void OpCloseFillStrokeEvenOdd(TPDFContentRun& run);
+  void OpClip(TPDFContentRun& run);
+  void OpClipEvenOdd(TPDFContentRun& run);
+  void OpSave(TPDFContentRun& run);
+  void OpRestore(TPDFContentRun& run);
+  void OpConcat(TPDFContentRun& run);
+  void OpLineWidth(TPDFContentRun& run);
+  void OpLineCap(TPDFContentRun& run);
+  void OpLineJoin(TPDFContentRun& run);
+  void OpMiterLimit(TPDFContentRun& run);
+  void OpDash(TPDFContentRun& run);
+  void OpGlyphMetrics(TPDFContentRun& run);
+  void OpExtGState(TPDFContentRun& run);
+  void OpFillSpace(TPDFContentRun& run);
+  void OpStrokeSpace(TPDFContentRun& run);
+  void OpFillGray(TPDFContentRun& run);
+  void OpFillRGB(TPDFContentRun& run);
+  void OpFillCMYK(TPDFContentRun& run);
+  void OpStrokeGray(TPDFContentRun& run);
+  void OpStrokeRGB(TPDFContentRun& run);
+  void OpStrokeCMYK(TPDFContentRun& run);
+  void OpFillColor(TPDFContentRun& run);
+  void OpStrokeColor(TPDFContentRun& run);
+  void OpFillColorN(TPDFContentRun& run);
+  void OpStrokeColorN(TPDFContentRun& run);
+  void OpShading(TPDFContentRun& run);
+  void OpInlineImage(TPDFContentRun& run);
+  void OpXObject(TPDFContentRun& run);
+  void OpBeginText(TPDFContentRun& run);
+  void OpFont(TPDFContentRun& run);
+  void OpTextMatrix(TPDFContentRun& run);
+  void OpTextMove(TPDFContentRun& run);
+  void OpTextMoveLeading(TPDFContentRun& run);
+  void OpNextLine(TPDFContentRun& run);
+  void OpCharSpacing(TPDFContentRun& run);
+  void OpWordSpacing(TPDFContentRun& run);
+  void OpHorizontalScaling(TPDFContentRun& run);
+  void OpLeading(TPDFContentRun& run);
+  void OpTextRise(TPDFContentRun& run);
+  void OpRenderMode(TPDFContentRun& run);
+  void OpShowText(TPDFContentRun& run);
+  void OpShowArray(TPDFContentRun& run);
+  void OpNextLineShow(TPDFContentRun& run);
+  void OpSpacingShow(TPDFContentRun& run);
+  void OpArray(TPDFContentRun& run);
+  void OpBeginMarked(TPDFContentRun& run);
+  void OpBeginMarkedNoProperties(TPDFContentRun& run);
+  void OpEndMarked(TPDFContentRun& run);
+
+  TPDFFontCollection* fonts_;
+  std::unique_ptr<TBitmap> bitmap_;
+  std::unique_ptr<TMetafile> metafile_;
+  std::unique_ptr<TPDFSimpleColorManager> colorManager_;
+  TPDFImageCache imageCache_;
+  std::vector<void*> registry_;  // not owning
+  TPDFRenderBudget ownBudget_;
+
+  TStream* metafileStream_ = nullptr;
+  TStream* html5Stream_ = nullptr;
+  HDC targetDC_ = nullptr;
+  bool clearFirst_ = false;
+  int32_t targetX_ = 0, targetY_ = 0;
+  WideString cairoPath_;
+  HDC cairoDC_ = nullptr;
+  uint8_t cairoFlag_ = 0;
+  int32_t cairoFirst_ = 0, cairoSecond_ = 0;
+
+  // The forms being run, so that a form drawing itself stops at once.
+  std::vector<const TPDFStream*> activeForms_;
+};
