@@ -26,6 +26,7 @@ struct Clipboard {
   HWND opener = nullptr;
   HWND owner = nullptr;
   bool changed = false;
+  bool published = false;  // the display offers this program's text to others
   std::vector<Entry> entries;  // in the order they were set
 };
 
@@ -93,7 +94,9 @@ std::optional<std::string> LocalText() {
 // Another program took the clipboard: what this program had is gone.
 void DropIfTakenOver() {
   UserState& s = State();
-  if (!s.HasDisplay() || Board().entries.empty() || s.Display().OwnsClipboard()) return;
+  Clipboard& b = Board();
+  if (!b.published || !s.HasDisplay() || s.Display().OwnsClipboard()) return;
+  b.published = false;
   if (Board().owner) Send(Board().owner, WM_DESTROYCLIPBOARD);
   FreeAll();
   Board().owner = nullptr;
@@ -139,8 +142,11 @@ BOOL CloseClipboard() {
     display::Display& d = State().Display();
     if (auto text = LocalText()) {
       d.SetClipboardText(*text);
-    } else if (b.entries.empty()) {
+      b.published = true;
+    } else {
+      // Nothing others could read: give the selection up.
       d.ReleaseClipboard();
+      b.published = false;
     }
   }
   return TRUE;
