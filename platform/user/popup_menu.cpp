@@ -368,6 +368,7 @@ void RunLoop() {
       continue;
     }
     if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) {
+      TranslateMessage(&m);  // characters choose items by their access keys
       HandleKey(m);
       continue;
     }
