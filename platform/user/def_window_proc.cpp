@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/rtl/strings.h"
+#include "platform/gdi/dc.h"
 #include "platform/gdi/shapes.h"
 #include "platform/user/default_proc.h"
 #include "platform/user/hooks.h"
@@ -86,6 +87,31 @@ LRESULT EraseBackground(Window* w, HDC dc) {
 
 HWND TopOf(Window* w) { return TopLevelOf(w)->handle; }
 
+// WM_PRINT: the frame, background, client and children into a DC of the window's size.
+void PrintWindowInto(HWND hwnd, HDC dc, LPARAM flags) {
+  Window* w = State().Find(hwnd);
+  if (!w || !dc) return;
+  if ((flags & PRF_CHECKVISIBLE) && !IsWindowVisible(hwnd)) return;
+  if (flags & PRF_NONCLIENT) PaintFrameInto(w, dc);
+  POINT client{w->client.left - w->window.left, w->client.top - w->window.top};
+  POINT old{};
+  OffsetViewportOrgEx(dc, client.x, client.y, &old);
+  if (flags & PRF_ERASEBKGND) Send(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  if (flags & PRF_CLIENT) Send(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags);
+  if ((flags & PRF_CHILDREN) && (w = State().Find(hwnd))) {
+    std::vector<HWND> children(w->children.rbegin(), w->children.rend());  // bottom first
+    for (HWND c : children) {
+      Window* cw = State().Find(c);
+      if (!cw || !(cw->style & WS_VISIBLE)) continue;
+      POINT inner{};
+      OffsetViewportOrgEx(dc, cw->window.left, cw->window.top, &inner);
+      Send(c, WM_PRINT, reinterpret_cast<WPARAM>(dc), flags | PRF_NONCLIENT);
+      SetViewportOrgEx(dc, inner.x, inner.y, nullptr);
+    }
+  }
+  SetViewportOrgEx(dc, old.x, old.y, nullptr);
+}
+
 }  // namespace
 
 LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -138,13 +164,9 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SHOWWINDOW:
     case WM_GETDLGCODE:
       return 0;
-    case WM_PRINT: {
-      HDC dc = reinterpret_cast<HDC>(wParam);
-      if (lParam & 0x8) Send(hwnd, WM_ERASEBKGND, wParam, 0);  // PRF_ERASEBKGND
-      if (lParam & 0x4) Send(hwnd, WM_PRINTCLIENT, wParam, lParam);  // PRF_CLIENT
-      (void)dc;
+    case WM_PRINT:
+      PrintWindowInto(hwnd, reinterpret_cast<HDC>(wParam), lParam);
       return 0;
-    }
     case WM_SETREDRAW:
       if (wParam) {
         w->style |= WS_VISIBLE;

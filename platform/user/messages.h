@@ -213,6 +213,14 @@ inline constexpr int WHEEL_DELTA = 120;
 inline constexpr WPARAM ICON_SMALL = 0;
 inline constexpr WPARAM ICON_BIG = 1;
 
+// WM_PRINT / WM_PRINTCLIENT
+inline constexpr LPARAM PRF_CHECKVISIBLE = 0x01;
+inline constexpr LPARAM PRF_NONCLIENT = 0x02;
+inline constexpr LPARAM PRF_CLIENT = 0x04;
+inline constexpr LPARAM PRF_ERASEBKGND = 0x08;
+inline constexpr LPARAM PRF_CHILDREN = 0x10;
+inline constexpr LPARAM PRF_OWNED = 0x20;
+
 // WM_DRAWITEM / WM_MEASUREITEM
 inline constexpr UINT ODT_MENU = 1;
 inline constexpr UINT ODT_BUTTON = 4;

@@ -56,6 +56,27 @@ RECT Moved(const RECT& orig, WPARAM edge, int dx, int dy) {
   return r;
 }
 
+// A press on a frame scroll bar: one line for an arrow, one page beside the thumb, then
+// SB_ENDSCROLL. Dragging the thumb is left to the window (it sees the press as usual).
+void ScrollBarPress(HWND hwnd, bool vertical, POINT screen) {
+  Window* w = State().Find(hwnd);
+  if (!w) return;
+  FrameLayout f = LayoutOf(w);
+  RECT bar = vertical ? f.vScroll : f.hScroll;
+  ScrollBarParts parts = ScrollBarLayout(w, bar, vertical);
+  RECT wr = WindowRectOnScreen(w);
+  int x = screen.x - wr.left, y = screen.y - wr.top;
+  int request = -1;
+  if (PointInRect(parts.arrow1, x, y)) request = 0;        // SB_LINEUP
+  else if (PointInRect(parts.arrow2, x, y)) request = 1;   // SB_LINEDOWN
+  else if (!IsRectEmptyValue(parts.thumb) && !PointInRect(parts.thumb, x, y))
+    request = (vertical ? y < parts.thumb.top : x < parts.thumb.left) ? 2 : 3;  // SB_PAGEUP / DOWN
+  if (request < 0) return;
+  UINT msg = vertical ? WM_VSCROLL : WM_HSCROLL;
+  Send(hwnd, msg, static_cast<WPARAM>(request), 0);
+  Send(hwnd, msg, 8, 0);  // SB_ENDSCROLL
+}
+
 }  // namespace
 
 namespace user_internal {
@@ -130,6 +151,10 @@ void DefaultNcMouseDown(HWND hwnd, LRESULT hit, POINT screen) {
       break;
     case HTMENU:
       Send(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU | static_cast<WPARAM>(HTMENU), pt);
+      break;
+    case HTVSCROLL:
+    case HTHSCROLL:
+      ScrollBarPress(hwnd, hit == HTVSCROLL, screen);
       break;
     case HTCLOSE:
       if (TrackCaptionButton(hwnd, hit)) Send(hwnd, WM_SYSCOMMAND, SC_CLOSE, pt);

@@ -200,16 +200,26 @@ void PaintCaptionButton(HDC dc, const RECT& r, int glyph, bool enabled) {
   }
 }
 
+void PaintScrollBar(Window* w, HDC dc, const RECT& bar, bool vertical) {
+  if (IsRectEmptyValue(bar)) return;
+  FillSolid(dc, bar, GetSysColor(COLOR_SCROLLBAR));
+  ScrollBarParts parts = ScrollBarLayout(w, bar, vertical);
+  PaintCaptionButton(dc, parts.arrow1, -1, true);
+  PaintCaptionButton(dc, parts.arrow2, -1, true);
+  if (!IsRectEmptyValue(parts.thumb)) PaintCaptionButton(dc, parts.thumb, -1, true);
+}
+
 }  // namespace
 
 void DefaultNcPaint(Window* w) {
   HWND hwnd = w->handle;
   HDC dc = GetWindowDC(hwnd);
   if (!dc) return;
-  if (!(w = State().Find(hwnd))) {
-    ReleaseDC(hwnd, dc);
-    return;
-  }
+  if ((w = State().Find(hwnd))) PaintFrameInto(w, dc);
+  ReleaseDC(hwnd, dc);
+}
+
+void PaintFrameInto(Window* w, HDC dc) {
   int width = w->window.right - w->window.left, height = w->window.bottom - w->window.top;
   FrameLayout f = LayoutOf(w);
   RECT all{0, 0, width, height};
@@ -256,14 +266,11 @@ void DefaultNcPaint(Window* w) {
     RECT outer{f.client.left - 1, f.client.top - 1, f.client.right + 1, f.client.bottom + 1};
     DrawEdgeRaised(dc, outer, GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT));
   }
-  for (const RECT& sb : {f.vScroll, f.hScroll}) {
-    if (IsRectEmptyValue(sb)) continue;
-    FillSolid(dc, sb, GetSysColor(COLOR_SCROLLBAR));
-  }
+  PaintScrollBar(w, dc, f.vScroll, true);
+  PaintScrollBar(w, dc, f.hScroll, false);
   if ((w->style & WS_VSCROLL) && (w->style & WS_HSCROLL))
     FillSolid(dc, RECT{f.hScroll.right, f.vScroll.bottom, f.vScroll.right, f.hScroll.bottom},
               GetSysColor(COLOR_BTNFACE));
-  ReleaseDC(hwnd, dc);
 }
 
 }  // namespace user_internal

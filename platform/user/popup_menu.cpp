@@ -488,6 +488,17 @@ void DrawItem(HDC dc, HWND owner, HMENU menu, const MenuItem& it, bool selected)
   }
 }
 
+void DrawItems(HWND hwnd, HDC dc) {
+  Level* l = LevelOfWindow(hwnd);
+  Menu* m = l ? FindMenu(l->menu) : nullptr;
+  if (!m || !dc) return;
+  HMENU h = l->menu;
+  int selected = l->selected;
+  std::vector<MenuItem> items = m->items;  // drawing may call out to the owner
+  for (size_t i = 0; i < items.size(); ++i)
+    DrawItem(dc, tracking ? tracking->owner : nullptr, h, items[i], static_cast<int>(i) == selected);
+}
+
 }  // namespace
 
 namespace user_internal {
@@ -499,18 +510,13 @@ LRESULT PopupMenuWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd, &ps);
-      if (Level* l = LevelOfWindow(hwnd)) {
-        if (Menu* m = FindMenu(l->menu)) {
-          HMENU h = l->menu;
-          int selected = l->selected;
-          std::vector<MenuItem> items = m->items;  // drawing may call out to the owner
-          for (size_t i = 0; i < items.size(); ++i)
-            DrawItem(dc, tracking ? tracking->owner : nullptr, h, items[i], static_cast<int>(i) == selected);
-        }
-      }
+      DrawItems(hwnd, dc);
       EndPaint(hwnd, &ps);
       return 0;
     }
+    case WM_PRINTCLIENT:
+      DrawItems(hwnd, reinterpret_cast<HDC>(wParam));
+      return 0;
     default:
       return DefWindowProcW(hwnd, msg, wParam, lParam);
   }

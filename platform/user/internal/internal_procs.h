@@ -56,6 +56,12 @@ FrameLayout LayoutOf(const Window* w);
 void PaintMenuBar(Window* w, HDC dc, const RECT& bar);  // menus.cpp
 LRESULT DefaultNcHitTest(Window* w, POINT screen);
 void DefaultNcPaint(Window* w);
+void PaintFrameInto(Window* w, HDC dc);  // the non-client area into any DC (window coordinates)
+// Parts of a window scroll bar (window coordinates): the two arrow buttons and the thumb.
+struct ScrollBarParts {
+  RECT arrow1, arrow2, thumb;
+};
+ScrollBarParts ScrollBarLayout(const Window* w, const RECT& bar, bool vertical);
 LRESULT DefaultNcCalcSize(Window* w, WPARAM calcValid, LPARAM lParam);
 void DefaultNcMouseDown(HWND hwnd, LRESULT hit, POINT screen);
 void DefaultSysCommand(HWND hwnd, WPARAM cmd, LPARAM lParam);

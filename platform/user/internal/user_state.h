@@ -77,6 +77,11 @@ struct Window {
   RectSet region;
   HRGN regionHandle = nullptr;
 
+  struct ScrollState {
+    int min = 0, max = 100, page = 0, pos = 0, trackPos = 0;
+  };
+  ScrollState scroll[2];  // SB_HORZ, SB_VERT
+
   RECT normalRect{};  // restored position (parent coordinates) while minimised or maximised
   bool createSent = false;
   bool destroying = false;

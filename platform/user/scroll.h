@@ -1,0 +1,83 @@
+// The scroll bars of a window's frame (WS_HSCROLL, WS_VSCROLL): ranges, positions, their
+// parts on the screen, and what the default procedure does with presses on them.
+#pragma once
+
+#include "platform/user/wintypes.h"
+
+inline constexpr int SB_HORZ = 0;
+inline constexpr int SB_VERT = 1;
+inline constexpr int SB_CTL = 2;
+inline constexpr int SB_BOTH = 3;
+
+// WM_HSCROLL / WM_VSCROLL requests
+inline constexpr int SB_LINEUP = 0;
+inline constexpr int SB_LINELEFT = 0;
+inline constexpr int SB_LINEDOWN = 1;
+inline constexpr int SB_LINERIGHT = 1;
+inline constexpr int SB_PAGEUP = 2;
+inline constexpr int SB_PAGELEFT = 2;
+inline constexpr int SB_PAGEDOWN = 3;
+inline constexpr int SB_PAGERIGHT = 3;
+inline constexpr int SB_THUMBPOSITION = 4;
+inline constexpr int SB_THUMBTRACK = 5;
+inline constexpr int SB_TOP = 6;
+inline constexpr int SB_BOTTOM = 7;
+inline constexpr int SB_ENDSCROLL = 8;
+
+inline constexpr UINT SIF_RANGE = 0x0001;
+inline constexpr UINT SIF_PAGE = 0x0002;
+inline constexpr UINT SIF_POS = 0x0004;
+inline constexpr UINT SIF_DISABLENOSCROLL = 0x0008;
+inline constexpr UINT SIF_TRACKPOS = 0x0010;
+inline constexpr UINT SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+
+struct SCROLLINFO {
+  UINT cbSize;
+  UINT fMask;
+  int nMin;
+  int nMax;
+  UINT nPage;
+  int nPos;
+  int nTrackPos;
+};
+
+inline constexpr LONG OBJID_HSCROLL = -6;
+inline constexpr LONG OBJID_VSCROLL = -5;
+inline constexpr LONG OBJID_CLIENT = -4;
+inline constexpr DWORD STATE_SYSTEM_UNAVAILABLE = 0x00000001;
+inline constexpr DWORD STATE_SYSTEM_PRESSED = 0x00000008;
+inline constexpr DWORD STATE_SYSTEM_INVISIBLE = 0x00008000;
+inline constexpr DWORD STATE_SYSTEM_OFFSCREEN = 0x00010000;
+
+struct SCROLLBARINFO {
+  DWORD cbSize;
+  RECT rcScrollBar;   // screen coordinates
+  int dxyLineButton;  // length of an arrow button
+  int xyThumbTop;     // thumb, from the bar's top (or left)
+  int xyThumbBottom;
+  int reserved;
+  DWORD rgstate[6];   // the bar, up arrow, page up, thumb, page down, down arrow
+};
+
+// Only SB_HORZ and SB_VERT: this layer has no scroll bar controls.
+int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw);  // the new position
+BOOL GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info);
+int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw);  // the old position
+int GetScrollPos(HWND hwnd, int bar);
+BOOL SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BOOL redraw);
+BOOL GetScrollRange(HWND hwnd, int bar, int* minPos, int* maxPos);
+BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show);
+// objectId OBJID_HSCROLL or OBJID_VSCROLL; a bar the window lacks is reported invisible.
+BOOL GetScrollBarInfo(HWND hwnd, LONG objectId, SCROLLBARINFO* info);
+
+struct COMBOBOXINFO {
+  DWORD cbSize;
+  RECT rcItem;
+  RECT rcButton;
+  DWORD stateButton;
+  HWND hwndCombo;
+  HWND hwndItem;
+  HWND hwndList;
+};
+// FALSE: no window of this layer is a combo box.
+BOOL GetComboBoxInfo(HWND hwnd, COMBOBOXINFO* info);

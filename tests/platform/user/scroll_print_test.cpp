@@ -1,0 +1,84 @@
+// Frame scroll bars and printing a window into another DC (WM_PRINT).
+#include "platform/gdi/blit.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/gdi_object.h"
+#include "platform/gdi/shapes.h"
+#include "platform/user/metrics.h"
+#include "platform/user/scroll.h"
+#include "tests/platform/user/user_test_support.h"
+
+using namespace usertest;
+
+namespace {
+
+class ScrollBars : public UserTest {};
+class Printing : public UserTest {};
+
+TEST_F(ScrollBars, RangePositionAndPartsOfAFrameScrollBar) {
+  HWND hwnd = CreateWindowExW(0, RecordingClass(), u"S", WS_POPUP | WS_VISIBLE | WS_VSCROLL, 100, 100, 200, 217,
+                              nullptr, nullptr, nullptr, nullptr);
+  SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 25, 500, 0};
+  EXPECT_EQ(SetScrollInfo(hwnd, SB_VERT, &si, TRUE), 75);  // clamped to max - page + 1
+  EXPECT_EQ(SetScrollPos(hwnd, SB_VERT, -5, TRUE), 75);
+  EXPECT_EQ(GetScrollPos(hwnd, SB_VERT), 0);
+  SCROLLBARINFO sbi{};
+  sbi.cbSize = sizeof sbi;
+  ASSERT_TRUE(GetScrollBarInfo(hwnd, OBJID_VSCROLL, &sbi));
+  int sb = GetSystemMetrics(SM_CXVSCROLL);
+  EXPECT_EQ(sbi.rcScrollBar.left, 300 - sb);
+  EXPECT_EQ(sbi.rcScrollBar.top, 100);
+  EXPECT_EQ(sbi.rcScrollBar.bottom, 317);
+  EXPECT_EQ(sbi.dxyLineButton, sb);
+  EXPECT_EQ(sbi.xyThumbTop, sb);  // at the top
+  EXPECT_EQ(sbi.xyThumbBottom - sbi.xyThumbTop, (217 - 2 * sb) * 25 / 100);
+  EXPECT_EQ(sbi.rgstate[0], 0u);
+  ASSERT_TRUE(GetScrollBarInfo(hwnd, OBJID_HSCROLL, &sbi));
+  EXPECT_EQ(sbi.rgstate[0], STATE_SYSTEM_INVISIBLE);  // the window has no horizontal bar
+  COMBOBOXINFO cbi{sizeof cbi};
+  EXPECT_FALSE(GetComboBoxInfo(hwnd, &cbi));
+  // Presses on the bar's parts scroll by lines and pages.
+  Pump();
+  Log().clear();
+  screen->Click(300 - sb / 2, 317 - 3);          // down arrow
+  screen->Click(300 - sb / 2, 100 + 217 / 2);    // below the thumb
+  Pump();
+  std::vector<WPARAM> requests;
+  for (const Entry& e : Log())
+    if (e.msg == WM_VSCROLL) requests.push_back(e.wParam);
+  EXPECT_EQ(requests, (std::vector<WPARAM>{SB_LINEDOWN, SB_ENDSCROLL, SB_PAGEDOWN, SB_ENDSCROLL}));
+  RECT before;
+  GetClientRect(hwnd, &before);
+  ShowScrollBar(hwnd, SB_VERT, FALSE);
+  RECT after;
+  GetClientRect(hwnd, &after);
+  EXPECT_EQ(after.right - before.right, sb);
+}
+
+TEST_F(Printing, PrintDrawsFrameBackgroundAndChildrenIntoAnyDC) {
+  HWND hwnd = CreateWindowExW(0, RecordingClass(), u"P", WS_POPUP | WS_BORDER | WS_VISIBLE, 0, 0, 60, 40, nullptr,
+                              nullptr, nullptr, nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = CALLBACK_Record;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_HIGHLIGHT + 1));
+  wc.lpszClassName = u"PrintChild";
+  RegisterClassExW(&wc);
+  CreateWindowExW(0, u"PrintChild", u"c", WS_CHILD | WS_VISIBLE, 10, 10, 20, 10, hwnd, nullptr, nullptr, nullptr);
+  HDC screenDC = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  HBITMAP bmp = CreateCompatibleBitmap(screenDC, 60, 40);
+  HDC mem = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  Log().clear();
+  SendMessageW(hwnd, WM_PRINT, reinterpret_cast<WPARAM>(mem),
+               PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+  EXPECT_EQ(GetPixel(mem, 0, 0), GetSysColor(COLOR_WINDOWFRAME));          // the border
+  EXPECT_EQ(GetPixel(mem, 5, 5), GetSysColor(COLOR_WINDOW));               // the background
+  EXPECT_EQ(GetPixel(mem, 1 + 10 + 5, 1 + 10 + 5), GetSysColor(COLOR_HIGHLIGHT));  // the child
+  EXPECT_FALSE(Filtered(hwnd, {WM_PRINTCLIENT}).empty());
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  DeleteDC(screenDC);
+}
+
+}  // namespace
