@@ -145,8 +145,10 @@ bool HeadlessDisplay::NextEvent(Event& e) {
 
 void HeadlessDisplay::Wait(int timeoutMs) {
   // Nothing arrives on its own: input comes only from the test that injects it.
+  // Waiting without a timeout would wait for ever: sleep a little and let the caller look again.
   if (!events_.empty() || timeoutMs == 0) return;
-  if (timeoutMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(std::min(timeoutMs, 50)));
+  int ms = timeoutMs < 0 ? 50 : std::min(timeoutMs, 50);
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 void HeadlessDisplay::SetClipboardText(std::string utf8) {

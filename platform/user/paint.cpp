@@ -228,10 +228,12 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags) {
     std::vector<RECT> rects;
     if (RegionRects(region, &rects)) {
       area = RectSet::FromRects(rects);
+      area.Intersect(RECT{0, 0, client.right - client.left, client.bottom - client.top});
       area.Offset(client.left, client.top);
     }
   } else if (rect) {
-    area = RectSet(OffsetRectBy(*rect, client.left, client.top));
+    RECT inClient = IntersectRects(*rect, RECT{0, 0, client.right - client.left, client.bottom - client.top});
+    area = RectSet(OffsetRectBy(inClient, client.left, client.top));
   } else {
     area = RectSet((flags & RDW_FRAME) ? WholeWindow(w) : client);
   }
@@ -358,6 +360,7 @@ HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
     RECT wr = WindowRectOnScreen(w);
     POINT off = OffsetInTopLevel(w);
     RectSet r = RectSet::FromRects(rects);
+    r.Intersect(wr);
     r.Offset(off.x - wr.left, off.y - wr.top);
     if (flags & DCX_INTERSECTRGN) {
       limitSet = r;
@@ -389,6 +392,8 @@ int ApplyRegion(HWND hwnd, bool has, RectSet region, HRGN handle, BOOL redraw) {
   if (w->regionHandle && w->regionHandle != handle) DeleteRegionHandle(w->regionHandle);
   w->regionHandle = handle;
   w->hasRegion = has;
+  // Shapes far outside any window cannot matter; bounding them keeps offsets in range.
+  region.Intersect(RECT{-2 * kMaxCoordinate, -2 * kMaxCoordinate, 2 * kMaxCoordinate, 2 * kMaxCoordinate});
   w->region = std::move(region);
   if (!w->parent && w->native) {
     std::vector<display::Rect> rects;

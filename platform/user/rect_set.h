@@ -14,9 +14,8 @@ RECT UnionBounds(const RECT& a, const RECT& b);
 inline bool PointInRect(const RECT& r, int x, int y) {
   return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
-inline RECT OffsetRectBy(const RECT& r, int dx, int dy) {
-  return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
-}
+// Saturates instead of overflowing: callers pass rectangles straight from programs.
+RECT OffsetRectBy(const RECT& r, int dx, int dy);
 
 class RectSet {
  public:
