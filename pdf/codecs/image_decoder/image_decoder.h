@@ -1,0 +1,197 @@
+// TPDFImageDecoder: turns one PDF image (an image XObject, or an inline image) into something
+// a canvas can draw: a bitmap, an encoded data stream (PNG, JPEG or TIFF bytes) and, where the
+// image has one, a mask. The renderer creates one decoder per image, hands it the image, and
+// then lets it draw itself on a canvas or takes its data. Nothing here raises on bad image
+// data: an image that cannot be decoded sets Failed.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "pdf/render/canvas/gdiplus_settings.h"
+#include "platform/gdi/bitmap.h"
+#include "platform/gdi/gdi_types.h"
+#include "platform/rtl/streams.h"
+
+class TPDFArray;
+class TPDFColorManager;
+class TPDFDaubrix;
+class TPDFDeviceNColorSpace;
+class TPDFDictionary;
+class TPDFIndRef;
+class TPDFLabColorSpace;
+class TPDFObject;
+class TPDFSeparationColorSpace;
+class TPDFStream;
+class TPDFStructure;
+
+// The answer to an indirect reference (nullptr when it cannot be resolved).
+using TPDFImageResolveEvent = std::function<TPDFObject*(TPDFIndRef& reference)>;
+// Called around the decoding of a stream reached through a reference (decryption hooks); the
+// reference is the object through which the stream was reached.
+using TPDFImageStreamEvent = std::function<void(TPDFStream& stream, TPDFObject* reference)>;
+
+// One inline image as the content parser reads it (BI ... ID ... EI).
+struct TPDFInlineImage {
+  int32_t Width = 0;
+  int32_t Height = 0;
+  int32_t BitsPerComponent = 0;
+  std::string ColorSpace;
+  TPDFObject* ColorSpaceObject = nullptr;  // set by a caller that looked the space up
+  std::string Filter;                      // abbreviations expanded
+  std::string DecodeParms;                 // always as an array text
+  std::string Data;
+  int32_t DataStart = 0, DataEnd = 0;  // 1-based positions in the content text
+  bool ImageMask = false;
+  std::string Decode;
+};
+
+// Reads the pairs after "BI", the data after "ID" and moves Position (1-based, just after "BI"
+// on entry) past "EI". False when the image cannot be read.
+bool ParseInlineImage(std::string_view Content, int32_t& Position, TPDFInlineImage& Image, TPDFDictionary* Resources,
+                      const TPDFImageResolveEvent& Resolver);
+
+// Masks the decoder knows.
+enum : uint8_t {
+  kMaskNone = 0,
+  kMaskStencil = 1,    // the image is a stencil mask (/ImageMask true), painted in the fill colour
+  kMaskBitmap = 2,     // MaskBitmap from a /Mask stream or from a colour key
+  kMaskSoft = 3,       // MaskBitmap from /SMask
+  kMaskColorKey = 4,   // a /Mask array of ranges in ColorKey
+};
+
+// What DataStream holds.
+enum : uint8_t { kDataNone = 0, kDataJPEG = 1, kDataTIFF = 3, kDataPNG = 4 };
+
+class TPDFImageDecoder {
+ public:
+  TPDFImageDecoder();
+  ~TPDFImageDecoder();
+  TPDFImageDecoder(const TPDFImageDecoder&) = delete;
+  TPDFImageDecoder& operator=(const TPDFImageDecoder&) = delete;
+
+  // Decodes an image XObject. Sets Failed instead of raising.
+  void SetImage(TPDFStream* Stream);
+  // Decodes an inline image whose resources belong to Owner. Sets Failed instead of raising.
+  void SetInlineImage(const TPDFInlineImage& Image, TPDFStructure* Owner);
+  // Frees an owned manager; the new one is used without being owned.
+  void SetColorManager(TPDFColorManager* Manager);
+
+  // Draws the decoded image onto the unit square mapped by the matrix (a b c d e f); a stencil
+  // mask is painted in FillColor. Nothing happens while nothing was decoded.
+  void DrawImage(TPDFDaubrix& Canvas, const std::array<double, 6>& Matrix, COLORREF FillColor);
+
+  // Bytes held for the image (for the renderer's cache accounting).
+  int64_t GetDataSize() const;
+  // The encoded data (from its start), else the bitmap as BMP, else empty.
+  void GetData(std::string& Bytes);
+  // The bitmap as BMP; empty without one.
+  void GetBitmapBytes(std::string& Bytes);
+
+  // ---- Set by the caller before decoding ----
+  TPDFImageResolveEvent OnResolve;
+  TPDFImageStreamEvent OnBeforeDecode;
+  TPDFImageStreamEvent OnAfterDecode;
+  // Carried for the owner; the decoder itself calls only the two above.
+  TPDFImageStreamEvent OnImageEvent;
+  // Keep JPEG data undecoded (DataFormat 1) and hand CCITT data on as TIFF (DataFormat 3).
+  bool PassThrough = false;
+  // With PassThrough: JPEG data stays undecoded only for DeviceRGB.
+  bool PassThroughRGBOnly = false;
+  // Keep Bitmap after the PNG data stream is made.
+  bool KeepBitmap = false;
+  // The placed size in inches, the EPS-output flag and the fill colour, as the renderer knows
+  // them when it creates the decoder.
+  double TargetWidth = 0, TargetHeight = 0;
+  bool EPSOutput = false;
+  COLORREF FillColor = 0;
+  // Values of the caller's, not interpreted here (the Type 3 rasterizer keeps where its
+  // inline image ended).
+  void* Tag = nullptr;
+  int32_t TextPosition = 0;
+
+  // ---- Results ----
+  // The image could not be decoded into something worth drawing.
+  bool Failed = false;
+  // A decoding path produced output; DrawImage does nothing while it is false.
+  bool Decoded = false;
+  TPDFStream* Stream = nullptr;
+  TPDFStructure* Owner = nullptr;
+  int32_t Width = 0, Height = 0;
+  int32_t BitsPerComponent = 0;
+  std::string ColorSpace;
+  std::string Filter;
+  std::string IndexedBase;
+  std::string Lookup;
+  int32_t HiVal = -1;
+  // First the encoded stream bytes, then each filter's output in turn.
+  std::string Data;
+  std::string DecodeParms;
+  std::string Decode;
+  // 1 when the image is a stencil mask (/ImageMask true).
+  uint8_t ImageMask = 0;
+  TGDIPlusSettings Settings;
+  std::unique_ptr<TBitmap> Bitmap;
+  std::unique_ptr<TBitmap> MaskBitmap;
+  std::string MaskDecode;
+  std::vector<double> ColorKey;
+  uint8_t MaskKind = kMaskNone;
+  bool IsMaskDecoder = false;
+  uint8_t DataFormat = kDataNone;
+  std::unique_ptr<TMemoryStream> DataStream;
+  std::string ICCProfile;
+  std::array<uint8_t, 3> PaletteEntry0{}, PaletteEntry1{};
+  bool BitmapFailed = false;
+  bool DrawFailed = false;
+  TPDFColorManager* ColorManager = nullptr;
+  bool OwnsColorManager = false;
+
+  // The colour-space objects of Lab, Separation and DeviceN images (owned).
+  struct TColorSpaceRelease {
+    void operator()(TPDFLabColorSpace* space) const;
+    void operator()(TPDFSeparationColorSpace* space) const;
+    void operator()(TPDFDeviceNColorSpace* space) const;
+  };
+  std::unique_ptr<TPDFLabColorSpace, TColorSpaceRelease> LabSpace;
+  std::unique_ptr<TPDFSeparationColorSpace, TColorSpaceRelease> SeparationSpace;
+  std::unique_ptr<TPDFDeviceNColorSpace, TColorSpaceRelease> DeviceNSpace;
+
+  // ---- The decoder's stages (public for the tests; callers use the operations above) ----
+  void ReadImageDictionary();
+  std::string ResolveColorSpace(TPDFObject* Object);
+  void ApplyFilters();
+  TPDFObject* ResolveReference(TPDFObject* Object);
+  // The decode parameters of the image codec as name=value pairs; the values as PDF text.
+  std::vector<std::pair<std::string, std::string>> CodecParams;
+  int32_t GetIntParam(std::string_view Key, int32_t Default) const;
+  std::string GetParam(std::string_view Key) const;
+
+  void UnpackSamples();
+  void ConvertLab();
+  void ConvertSeparation();
+  void ConvertDeviceN();
+  void ApplyICCProfile();
+  void ExpandIndexedBitmap();
+  // The decoder's settings for canvases bound to its own bitmaps.
+  TGDIPlusSettings GetCanvasSettings() const;
+
+  void DecodeDCT();
+  void DecodeCCITT();
+  void DecodeJBIG2(TPDFObject* Globals);
+  void DecodeJPX();
+  // Works on a PNG with a two-entry palette held in the stream: "Swap" exchanges the entries,
+  // "SetTrans" saves them, puts Color into the non-black one and makes the other
+  // transparent, "Reset" writes the saved entries back.
+  void PatchPNGPalette(TMemoryStream& Stream, std::string_view Command, COLORREF Color);
+
+  void SaveBitmapToString(std::string& Bytes);
+
+ private:
+  std::unique_ptr<TPDFColorManager> ownManager_;
+};
