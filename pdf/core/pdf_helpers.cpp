@@ -4,7 +4,6 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "pdf/core/md5.h"
