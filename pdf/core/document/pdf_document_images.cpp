@@ -30,6 +30,7 @@ TPDFImage* TPDFDocument::AddImage(TStream& stream, int options, int imageSetting
   if (ImageSettings[2] == 1)
     for (TPDFFont* font : reusedFonts_) image->Fonts.push_back(font);
   for (const std::string& name : NoEmbedFonts) image->NoEmbedFonts += "<ZRXNoEmbedFont>" + name + "</ZRXNoEmbedFont>";
+  if (options == -1) image->GDIPlusSettings = GDIPlusSettings;
 
   bool loaded = false;
   try {
