@@ -1,5 +1,6 @@
 #include "pdf/core/xmp/xml_dom.h"
 
+#include <libxml/globals.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
@@ -19,6 +20,8 @@ std::pair<std::string, std::string> SplitQName(std::string_view qname) {
   if (colon == std::string_view::npos) return {std::string(), std::string(qname)};
   return {std::string(qname.substr(0, colon)), std::string(qname.substr(colon + 1))};
 }
+
+void IgnoreXmlError(void*, const char*, ...) {}
 
 }  // namespace
 
@@ -128,8 +131,14 @@ TXMLDocument::~TXMLDocument() { xmlFreeDoc(doc_); }
 
 bool TXMLDocument::LoadXML(std::string_view text) {
   if (text.empty() || text.size() > kMaxXMLBytes) return false;
+  // Encoding errors bypass the parser's own switches and go to libxml2's generic handler;
+  // keep them quiet for this parse and restore the caller's handler afterwards.
+  const xmlGenericErrorFunc savedHandler = xmlGenericError;
+  void* const savedContext = xmlGenericErrorContext;
+  xmlSetGenericErrorFunc(nullptr, IgnoreXmlError);
   xmlDoc* parsed = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr,
                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOCDATA);
+  xmlSetGenericErrorFunc(savedContext, savedHandler);
   if (parsed == nullptr) return false;
   if (xmlDocGetRootElement(parsed) == nullptr) {
     xmlFreeDoc(parsed);
