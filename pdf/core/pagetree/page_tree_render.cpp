@@ -1,8 +1,14 @@
 // Image resources and page rendering.
+#include <string>
+
 #include "pdf/content/font/pdf_font.h"
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/core/objects/pdf_objects.h"
+#include "pdf/core/pagetree/page_output.h"
 #include "pdf/core/pagetree/page_tree.h"
+#include "pdf/fonts/font_collection.h"
+#include "pdf/render/renderer/renderer.h"
+#include "platform/gdi/metafile.h"
 
 void TPDFPageTree::AddXObjectResource(TPDFImage& image) { AddXObjectResourceAt(image, 0); }
 
@@ -15,9 +21,70 @@ void TPDFPageTree::AddXObjectResourceAt(TPDFImage& image, int depth) {
   AddResource("XObject", image.Name, image.Ref);
 }
 
-// Rendering follows with the renderer.
-bool TPDFPageTree::RenderPage(int, int, double, int, const TGDIPlusSettings&, TStream&, std::string& message, int,
-                              const TPDFOptionalContentStates&) {
+namespace {
+
+// The renderer's output mode for an output format.
+uint8_t ModeForFormat(int format) {
+  switch (format) {
+    case ofWMF: return kRenderWMF;
+    case ofEMF: return kRenderEMF;
+    case ofEPS: return kRenderEPS;
+    case ofGDIPlusEMF: return kRenderGDIPlusEMF;
+    case ofHTML5: return kRenderHTML5;
+    default: return kRenderBitmap;
+  }
+}
+
+}  // namespace
+
+bool TPDFPageTree::RenderPage(int page, int format, double dpi, int jpegQuality, const TGDIPlusSettings& settings,
+                              TStream& stream, std::string& message, int pageBox,
+                              const TPDFOptionalContentStates& states) {
   message.clear();
-  return false;
+  TPDFDictionary* pageDict = FindPage(page);
+  if (pageDict == nullptr) {
+    message = "Page " + std::to_string(page) + " not found";
+    return false;
+  }
+  TPDFFontCollection fonts;
+  fonts.SetFontPrograms(true);
+  TPDFRenderer renderer(&fonts);
+  renderer.Options = settings;
+  renderer.Resolution = dpi;
+  renderer.PageBoxIndex = pageBox;
+  renderer.OptionalContentStates = states;
+  renderer.Mode = ModeForFormat(format);
+  renderer.Page = pageDict;
+  if (format == ofGDIPlusEMF) renderer.SetMetafileStream(&stream);
+  if (format == ofHTML5) renderer.SetHTML5Stream(&stream);
+  renderer.RenderPage();
+  message = renderer.ErrorText;
+  // A page the renderer could not draw whole is written as far as it got, but not reported
+  // as rendered.
+  bool ok = message.empty();
+
+  switch (format) {
+    case ofBMP:
+    case ofJPEG:
+    case ofPNG: {
+      std::string writeMessage;
+      if (!WritePageBitmap(renderer.Bitmap(), format, dpi, jpegQuality, settings, stream, writeMessage)) {
+        if (message.empty()) message = writeMessage;
+        ok = false;
+      }
+      break;
+    }
+    case ofWMF:
+    case ofEMF: renderer.Metafile().SaveToStream(stream); break;
+    case ofEPS:
+    case ofGIF:
+    case ofTIFF:
+    case ofMonochromeTIFF:
+      // No writer of this output is part of the library yet: nothing was written.
+      if (message.empty()) message = "Output format " + std::to_string(format) + " is not available";
+      ok = false;
+      break;
+    default: break;  // formats 8 and 9 wrote the stream themselves; others write nothing
+  }
+  return ok;
 }
