@@ -9,7 +9,6 @@
 
 namespace ccitt {
 class TCCITTBitReader;
-class TCCITTRowDecoder;
 }  // namespace ccitt
 
 class TZRXCCITTDecoder {
