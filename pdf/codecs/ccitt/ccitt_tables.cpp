@@ -6,12 +6,12 @@
 namespace ccitt {
 namespace {
 
-struct TCodeSpec {
+struct TCodeEntry {
   const char* Bits;
   uint16_t Run;
 };
 
-constexpr TCodeSpec kWhiteTerminating[] = {
+constexpr TCodeEntry kWhiteTerminating[] = {
     {"00110101", 0},  {"000111", 1},    {"0111", 2},      {"1000", 3},      {"1011", 4},
     {"1100", 5},      {"1110", 6},      {"1111", 7},      {"10011", 8},     {"10100", 9},
     {"00111", 10},    {"01000", 11},    {"001000", 12},   {"000011", 13},   {"110100", 14},
@@ -27,7 +27,7 @@ constexpr TCodeSpec kWhiteTerminating[] = {
     {"01001011", 60}, {"00110010", 61}, {"00110011", 62}, {"00110100", 63},
 };
 
-constexpr TCodeSpec kWhiteMakeUp[] = {
+constexpr TCodeEntry kWhiteMakeUp[] = {
     {"11011", 64},      {"10010", 128},     {"010111", 192},    {"0110111", 256},
     {"00110110", 320},  {"00110111", 384},  {"01100100", 448},  {"01100101", 512},
     {"01101000", 576},  {"01100111", 640},  {"011001100", 704}, {"011001101", 768},
@@ -37,7 +37,7 @@ constexpr TCodeSpec kWhiteMakeUp[] = {
     {"010011010", 1600}, {"011000", 1664},    {"010011011", 1728},
 };
 
-constexpr TCodeSpec kBlackTerminating[] = {
+constexpr TCodeEntry kBlackTerminating[] = {
     {"0000110111", 0},    {"010", 1},           {"11", 2},            {"10", 3},
     {"011", 4},           {"0011", 5},          {"0010", 6},          {"00011", 7},
     {"000101", 8},        {"000100", 9},        {"0000100", 10},      {"0000101", 11},
@@ -56,7 +56,7 @@ constexpr TCodeSpec kBlackTerminating[] = {
     {"000000101100", 60}, {"000001011010", 61}, {"000001100110", 62}, {"000001100111", 63},
 };
 
-constexpr TCodeSpec kBlackMakeUp[] = {
+constexpr TCodeEntry kBlackMakeUp[] = {
     {"0000001111", 64},     {"000011001000", 128},  {"000011001001", 192},
     {"000001011011", 256},  {"000000110011", 320},  {"000000110100", 384},
     {"000000110101", 448},  {"0000001101100", 512}, {"0000001101101", 576},
@@ -69,7 +69,7 @@ constexpr TCodeSpec kBlackMakeUp[] = {
 };
 
 // Make-up codes above 1728, the same for both colours.
-constexpr TCodeSpec kExtendedMakeUp[] = {
+constexpr TCodeEntry kExtendedMakeUp[] = {
     {"00000001000", 1792},  {"00000001100", 1856},  {"00000001101", 1920},
     {"000000010010", 1984}, {"000000010011", 2048}, {"000000010100", 2112},
     {"000000010101", 2176}, {"000000010110", 2240}, {"000000010111", 2304},
@@ -91,9 +91,9 @@ constexpr uint32_t Value(const char* bits) {
 
 // Every table index whose leading bits are the code gets the entry.
 template <size_t N, size_t M>
-constexpr void Enter(std::array<TRunCode, N>& table, unsigned width, const TCodeSpec (&codes)[M],
+constexpr void Enter(std::array<TRunCode, N>& table, unsigned width, const TCodeEntry (&codes)[M],
                      TCodeKind kind) {
-  for (const TCodeSpec& c : codes) {
+  for (const TCodeEntry& c : codes) {
     const unsigned len = Length(c.Bits);
     const uint32_t first = Value(c.Bits) << (width - len);
     const uint32_t count = 1u << (width - len);
@@ -133,12 +133,12 @@ constexpr std::array<TRunCode, 1u << BlackLookupBits> BuildBlack() {
   return t;
 }
 
-struct TModeSpec {
+struct TModeEntry {
   const char* Bits;
   TMode Mode;
 };
 
-constexpr TModeSpec kModes[] = {
+constexpr TModeEntry kModes[] = {
     {"1", TMode::V0},         {"011", TMode::VR1},       {"000011", TMode::VR2},
     {"0000011", TMode::VR3},  {"010", TMode::VL1},       {"000010", TMode::VL2},
     {"0000010", TMode::VL3},  {"001", TMode::Horizontal}, {"0001", TMode::Pass},
@@ -147,7 +147,7 @@ constexpr TModeSpec kModes[] = {
 
 constexpr std::array<TModeCode, 1u << ModeLookupBits> BuildModes() {
   std::array<TModeCode, 1u << ModeLookupBits> t{};
-  for (const TModeSpec& m : kModes) {
+  for (const TModeEntry& m : kModes) {
     const unsigned len = Length(m.Bits);
     const uint32_t first = Value(m.Bits) << (ModeLookupBits - len);
     for (uint32_t i = 0; i < (1u << (ModeLookupBits - len)); ++i) {
