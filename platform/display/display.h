@@ -89,6 +89,8 @@ class Display {
   // Stacks the window above all others of this program (or below them when top is false).
   virtual void RaiseNativeWindow(NativeWindow w) = 0;
   virtual void MinimizeNativeWindow(NativeWindow w) = 0;
+  // Keeps a window above its owner, as a dialog stays above the window it belongs to.
+  virtual void SetNativeOwner(NativeWindow w, NativeWindow owner) = 0;
   virtual void SetNativeTitle(NativeWindow w, std::string_view utf8) = 0;
   // Restricts the window to the union of the rectangles (window coordinates); shaped false
   // gives it back its full rectangle.

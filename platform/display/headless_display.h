@@ -24,6 +24,7 @@ class HeadlessDisplay final : public Display {
   void MoveNativeWindow(NativeWindow w, const Rect& screenRect) override;
   void RaiseNativeWindow(NativeWindow w) override;
   void MinimizeNativeWindow(NativeWindow w) override;
+  void SetNativeOwner(NativeWindow, NativeWindow) override {}
   void SetNativeTitle(NativeWindow w, std::string_view utf8) override;
   void SetNativeShape(NativeWindow w, std::span<const Rect> rects, bool shaped) override;
   void Present(NativeWindow w, const PixelView& pixels, const Rect& dirty) override;

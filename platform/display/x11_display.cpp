@@ -49,6 +49,10 @@ class X11Display final : public Display {
   void MoveNativeWindow(NativeWindow w, const Rect& r) override;
   void RaiseNativeWindow(NativeWindow w) override;
   void MinimizeNativeWindow(NativeWindow w) override;
+  void SetNativeOwner(NativeWindow w, NativeWindow owner) override {
+    if (Find(static_cast<Window>(w)) && Find(static_cast<Window>(owner)))
+      XSetTransientForHint(dpy_, static_cast<Window>(w), static_cast<Window>(owner));
+  }
   void SetNativeTitle(NativeWindow w, std::string_view utf8) override;
   void SetNativeShape(NativeWindow w, std::span<const Rect> rects, bool shaped) override;
   void Present(NativeWindow w, const PixelView& pixels, const Rect& dirty) override;

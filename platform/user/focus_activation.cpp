@@ -41,6 +41,23 @@ bool Activatable(Window* w) {
 
 namespace user_internal {
 
+void RaiseWithOwned(Window* w) {
+  UserState& s = State();
+  LinkWindow(w, HWND_TOP);
+  if (w->native) s.Display().RaiseNativeWindow(w->native);
+  // Windows it owns stay above it.
+  std::vector<HWND> owned;
+  for (HWND t : s.topLevels) {
+    Window* o = s.Find(t);
+    if (o && o->owner == w->handle && (o->style & WS_VISIBLE)) owned.push_back(t);
+  }
+  for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
+    Window* o = s.Find(*it);
+    LinkWindow(o, HWND_TOP);
+    if (o->native) s.Display().RaiseNativeWindow(o->native);
+  }
+}
+
 void ActivateTopLevel(HWND hwnd, bool mouse) {
   UserState& s = State();
   Window* w = s.Find(hwnd);
@@ -63,8 +80,7 @@ void ActivateTopLevel(HWND hwnd, bool mouse) {
   }
   if (!(w = s.Find(hwnd))) return;
   s.active = hwnd;
-  LinkWindow(w, HWND_TOP);
-  if (w->native) s.Display().RaiseNativeWindow(w->native);
+  RaiseWithOwned(w);
   SendActivateApp(true);
   if (!s.Find(hwnd) || s.active != hwnd) return;
   Send(hwnd, WM_NCACTIVATE, TRUE, 0);

@@ -36,6 +36,8 @@ void SyncNative(Window* w) {
   if (!w->native) {
     if (!show) return;  // made when first shown
     w->native = d.CreateNativeWindow(ToDisplay(w->window), KindOf(w));
+    if (Window* owner = w->owner ? State().Find(w->owner) : nullptr; owner && owner->native)
+      d.SetNativeOwner(w->native, owner->native);
     d.SetNativeTitle(w->native, WideToUtf8(w->text));
     if (w->hasRegion) {
       std::vector<display::Rect> rects;

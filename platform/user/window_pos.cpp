@@ -121,7 +121,11 @@ BOOL SetWindowPosInternal(HWND hwnd, HWND insertAfter, int x, int y, int cx, int
   if (!(flags & SWP_NOZORDER)) {
     if (insertAfter == HWND_TOPMOST && !w->parent) w->exStyle |= WS_EX_TOPMOST;
     if (insertAfter == HWND_NOTOPMOST && !w->parent) w->exStyle &= ~WS_EX_TOPMOST;
-    LinkWindow(w, insertAfter);
+    if (!w->parent && (insertAfter == HWND_TOP || insertAfter == HWND_TOPMOST || insertAfter == nullptr)) {
+      RaiseWithOwned(w);
+    } else {
+      LinkWindow(w, insertAfter);
+    }
   }
   if (flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
   if (flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;

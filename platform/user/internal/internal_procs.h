@@ -39,6 +39,8 @@ RectSet VisibleArea(Window* w, bool clientOnly, bool clipChildren, bool clipSibl
 // Menus (menus.cpp).
 void DestroyWindowMenus(Window* w);
 
+// Brings a top-level window and the windows it owns to the top (focus_activation.cpp).
+void RaiseWithOwned(Window* w);
 // Another program took the activation (focus_activation.cpp).
 void DeactivateApp();
 

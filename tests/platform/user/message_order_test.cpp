@@ -238,3 +238,31 @@ TEST_F(MessageOrder, PropertiesByNameAndAtom) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MessageOrder, OwnedWindowsStayAboveTheirOwner) {
+  HWND owner = CreateWindowExW(0, RecordingClass(), u"A", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 200, nullptr,
+                               nullptr, nullptr, nullptr);
+  HWND dialog = CreateWindowExW(0, RecordingClass(), u"D", WS_POPUP | WS_CAPTION | WS_VISIBLE, 20, 20, 100, 80, owner,
+                                nullptr, nullptr, nullptr);
+  HWND other = CreateWindowExW(0, RecordingClass(), u"C", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 200, 200, nullptr,
+                               nullptr, nullptr, nullptr);
+  EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
+  EXPECT_EQ(GetParent(dialog), owner);  // a popup's parent is its owner
+  ASSERT_EQ(GetTopWindow(nullptr), other);
+  SetActiveWindow(owner);
+  EXPECT_EQ(GetTopWindow(nullptr), dialog);
+  EXPECT_EQ(GetWindow(dialog, GW_HWNDNEXT), owner);
+  EXPECT_EQ(GetWindow(owner, GW_HWNDNEXT), other);
+  // Destroying the owner takes the owned window with it, first.
+  Log().clear();
+  DestroyWindow(owner);
+  EXPECT_FALSE(IsWindow(dialog));
+  std::vector<HWND> order;
+  for (const Entry& e : Log())
+    if (e.msg == WM_NCDESTROY) order.push_back(e.hwnd);
+  EXPECT_EQ(order, (std::vector<HWND>{dialog, owner}));
+}
+
+}  // namespace
