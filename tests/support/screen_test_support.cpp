@@ -1,10 +1,19 @@
 #include "tests/support/screen_test_support.h"
 
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
 #include "tests/support/test_support.h"
+
+extern char** environ;
 
 namespace displaytest {
 
@@ -33,6 +42,62 @@ std::optional<std::uint32_t> ParsePpmPixel(const std::string& data) {
 }
 
 }  // namespace
+
+PrivateXServer::PrivateXServer() {
+  if (const char* d = std::getenv("DISPLAY")) {
+    previous_ = d;
+    hadPrevious_ = true;
+  }
+  if (testsupport::HaveTool("Xvfb")) {
+    int fds[2];
+    if (pipe(fds) == 0) {
+      posix_spawn_file_actions_t actions;
+      posix_spawn_file_actions_init(&actions);
+      posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
+      posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 1, 0);  // O_WRONLY
+      posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", 1, 0);
+      const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", nullptr};
+      pid_t pid = -1;
+      if (posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char* const*>(argv), ::environ) == 0) pid_ = pid;
+      posix_spawn_file_actions_destroy(&actions);
+      close(fds[1]);
+      std::string number;
+      auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+      while (pid_ > 0 && std::chrono::steady_clock::now() < end) {
+        pollfd p{fds[0], POLLIN, 0};
+        if (poll(&p, 1, 100) <= 0) continue;
+        char c;
+        if (read(fds[0], &c, 1) != 1) break;
+        if (c == '\n') break;
+        number.push_back(c);
+      }
+      close(fds[0]);
+      if (!number.empty()) {
+        setenv("DISPLAY", (":" + number).c_str(), 1);
+        available_ = true;
+        return;
+      }
+      if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+      }
+    }
+  }
+  available_ = hadPrevious_ && !previous_.empty();
+}
+
+PrivateXServer::~PrivateXServer() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+    if (hadPrevious_) {
+      setenv("DISPLAY", previous_.c_str(), 1);
+    } else {
+      unsetenv("DISPLAY");
+    }
+  }
+}
 
 std::optional<std::uint32_t> ScreenshotPixel(int x, int y) {
   testsupport::TempDir dir;

@@ -9,6 +9,26 @@
 
 namespace displaytest {
 
+// An X server of the test's own (Xvfb on a free display number, 1280 x 1024 x 24), so that
+// tests running side by side do not share windows, pointer or clipboard. While it lives,
+// DISPLAY names it (for the program and for the tools it starts). Without Xvfb the display
+// already set, if any, is used.
+class PrivateXServer {
+ public:
+  PrivateXServer();
+  ~PrivateXServer();
+  PrivateXServer(const PrivateXServer&) = delete;
+  PrivateXServer& operator=(const PrivateXServer&) = delete;
+  // True when DISPLAY names a display (ours or the one that was set).
+  bool available() const { return available_; }
+
+ private:
+  int pid_ = -1;
+  bool available_ = false;
+  std::string previous_;
+  bool hadPrevious_ = false;
+};
+
 // The colour (0x00RRGGBB) of one screen pixel, read by ImageMagick's import from the root
 // window; nothing when the screenshot fails.
 std::optional<std::uint32_t> ScreenshotPixel(int x, int y);

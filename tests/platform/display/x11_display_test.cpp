@@ -17,7 +17,9 @@ namespace {
 
 class X11 : public ::testing::Test {
  protected:
+  void TearDown() override { x11.reset(); }
   void SetUp() override {
+    if (!server.available()) GTEST_SKIP() << "needs an X display";
     x11 = OpenX11Display();
     if (!x11) GTEST_SKIP() << "needs an X display";
   }
@@ -37,6 +39,7 @@ class X11 : public ::testing::Test {
     ServeFor(100, [&] { Serve(); });
     return w;
   }
+  displaytest::PrivateXServer server;  // first made, last gone
   std::unique_ptr<Display> x11;
   std::vector<Event> events;
   std::vector<std::uint32_t> pixels;
