@@ -7,6 +7,7 @@
 
 class TPDFArray;
 class TPDFColorManager;
+class TPDFObject;
 
 class TPDFLabColorSpace {
  public:
@@ -23,4 +24,6 @@ class TPDFLabColorSpace {
   double WhitePointX = 0, WhitePointY = 0, WhitePointZ = 0;
   double AMin = -100, AMax = 100, BMin = -100, BMax = 100;
   TPDFResolveMethod Resolver;
+  // The colour-space array the space was made from (the renderer reuses spaces by it).
+  const TPDFObject* Source = nullptr;
 };

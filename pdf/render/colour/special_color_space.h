@@ -31,6 +31,8 @@ class TPDFSpecialColorSpace {
   std::array<double, 3> RGB{};
   TPDFColorManager* ColorManager;  // not owned
   TPDFResolveMethod Resolver;
+  // The colour-space array the space was made from (the renderer reuses spaces by it).
+  const TPDFObject* Source = nullptr;
 
  protected:
   TPDFObject* Resolve(TPDFObject* obj) const { return ResolvePDFObject(Resolver, obj); }

@@ -225,7 +225,8 @@ void TPDFType4Function::Execute(TRun& run, std::string_view name) {
     case Op::Dup: { const double a = Pop(); Push(a); Push(a); break; }
     case Op::Copy: {
       // At most the entries there are.
-      const int64_t k = std::clamp<int64_t>(PopInteger(), 0, int64_t(Stack.size()));
+      const int64_t count = PopInteger();
+      const int64_t k = std::clamp<int64_t>(count, 0, int64_t(Stack.size()));
       const size_t from = Stack.size() - size_t(k);
       for (size_t i = 0; i < size_t(k); ++i) Push(Stack[from + i]);
       break;
@@ -237,7 +238,8 @@ void TPDFType4Function::Execute(TRun& run, std::string_view name) {
     }
     case Op::Roll: {
       const int64_t j = PopInteger();
-      const int64_t k = std::min<int64_t>(PopInteger(), int64_t(Stack.size()));
+      const int64_t count = PopInteger();
+      const int64_t k = std::min<int64_t>(count, int64_t(Stack.size()));
       if (k <= 0) break;
       const int64_t shift = ((j % k) + k) % k;
       std::rotate(Stack.end() - k, Stack.end() - shift, Stack.end());

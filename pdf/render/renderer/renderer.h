@@ -192,6 +192,7 @@ class TPDFRenderer {
   // Page set-up.
   void RenderToOutput(double w, double h, double x1, double y1, int32_t rotation);
   bool SizeRaster(int64_t width, int64_t height);
+  TPDFPoint FarCorner;  // the clipped box's upper-right corner
   void PrepareCanvas(TPDFDaubrix& canvas);
 
   // Interpreter.

@@ -1,0 +1,28 @@
+#include "pdf/render/interpreter/content_run.h"
+
+#include <cmath>
+
+#include "pdf/core/object_parser.h"
+
+void TPDFContentRun::Push(std::string_view token) {
+  if (token.empty()) return;
+  if (Operands.size() >= kOperandLimit) {
+    // Operators take their operands from the top; what lies this deep is never used.
+    Operands.erase(Operands.begin(), Operands.begin() + ptrdiff_t(Operands.size() / 2));
+  }
+  if (Operands.size() == Operands.capacity()) Operands.reserve(Operands.size() + 100);
+  Operands.push_back(token);
+}
+
+double TPDFContentRun::PopNumber() {
+  const double value = ParsePDFNumber(PopString());
+  // A number too long for a double must not carry infinity into the geometry.
+  return std::isfinite(value) ? value : 0.0;
+}
+
+std::string_view TPDFContentRun::PopString() {
+  if (Operands.empty()) return {};
+  const std::string_view top = Operands.back();
+  Operands.pop_back();
+  return top;
+}

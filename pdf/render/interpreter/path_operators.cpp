@@ -1,0 +1,176 @@
+// Path construction, painting and clipping, and the hand-over of the graphics state to the
+// canvas before each paint.
+#include <algorithm>
+#include <cmath>
+
+#include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/renderer/renderer.h"
+
+namespace {
+
+// Output coordinates without a number would poison the back end's path.
+TPDFPoint Finite(TPDFPoint p) {
+  if (!std::isfinite(p.X)) p.X = 0;
+  if (!std::isfinite(p.Y)) p.Y = 0;
+  return p;
+}
+
+double Unit(double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); }
+
+}  // namespace
+
+void TPDFRenderer::OpMoveTo(TPDFContentRun& run) {
+  const double y = run.PopNumber(), x = run.PopNumber();
+  if (!run.PathOpen) {
+    run.PathOpen = true;
+    run.Canvas->NewPath();
+  }
+  const TPDFPoint p = Finite(TransformPoint(x, y));
+  run.Canvas->MoveTo(p.X, p.Y);
+  run.State.CurrentX = p.X;
+  run.State.CurrentY = p.Y;
+}
+
+void TPDFRenderer::OpLineTo(TPDFContentRun& run) {
+  const double y = run.PopNumber(), x = run.PopNumber();
+  const TPDFPoint p = Finite(TransformPoint(x, y));
+  if (p.X == run.State.CurrentX && p.Y == run.State.CurrentY) {
+    // A line back to its start still leaves a dot.
+    const double d = 0.01 * run.State.LineWidth;
+    run.Canvas->LineTo(p.X - d, p.Y - d);
+  } else {
+    run.Canvas->LineTo(p.X, p.Y);
+  }
+  run.State.CurrentX = p.X;
+  run.State.CurrentY = p.Y;
+}
+
+void TPDFRenderer::OpCurveTo(TPDFContentRun& run) {
+  const double y3 = run.PopNumber(), x3 = run.PopNumber();
+  const double y2 = run.PopNumber(), x2 = run.PopNumber();
+  const double y1 = run.PopNumber(), x1 = run.PopNumber();
+  const TPDFPoint p1 = Finite(TransformPoint(x1, y1)), p2 = Finite(TransformPoint(x2, y2)),
+                  p3 = Finite(TransformPoint(x3, y3));
+  run.Canvas->CurveTo(p1.X, p1.Y, p2.X, p2.Y, p3.X, p3.Y);
+  run.State.CurrentX = p3.X;
+  run.State.CurrentY = p3.Y;
+}
+
+void TPDFRenderer::OpCurveToV(TPDFContentRun& run) {
+  const double y3 = run.PopNumber(), x3 = run.PopNumber();
+  const double y2 = run.PopNumber(), x2 = run.PopNumber();
+  const TPDFPoint p2 = Finite(TransformPoint(x2, y2)), p3 = Finite(TransformPoint(x3, y3));
+  run.Canvas->CurveTo(run.State.CurrentX, run.State.CurrentY, p2.X, p2.Y, p3.X, p3.Y);
+  run.State.CurrentX = p3.X;
+  run.State.CurrentY = p3.Y;
+}
+
+void TPDFRenderer::OpCurveToY(TPDFContentRun& run) {
+  const double y3 = run.PopNumber(), x3 = run.PopNumber();
+  const double y1 = run.PopNumber(), x1 = run.PopNumber();
+  const TPDFPoint p1 = Finite(TransformPoint(x1, y1)), p3 = Finite(TransformPoint(x3, y3));
+  run.Canvas->CurveTo(p1.X, p1.Y, p3.X, p3.Y, p3.X, p3.Y);
+  run.State.CurrentX = p3.X;
+  run.State.CurrentY = p3.Y;
+}
+
+void TPDFRenderer::OpRectangle(TPDFContentRun& run) {
+  const double h = run.PopNumber(), w = run.PopNumber();
+  const double y = run.PopNumber(), x = run.PopNumber();
+  if (!run.PathOpen) {
+    run.PathOpen = true;
+    run.Canvas->NewPath();
+  }
+  const TPDFPoint p0 = Finite(TransformPoint(x, y));
+  run.Canvas->MoveTo(p0.X, p0.Y);
+  run.State.CurrentX = p0.X;
+  run.State.CurrentY = p0.Y;
+  for (const TPDFPoint& corner : {TPDFPoint{x + w, y}, TPDFPoint{x + w, y + h}, TPDFPoint{x, y + h}}) {
+    const TPDFPoint p = Finite(TransformPoint(corner));
+    run.Canvas->LineTo(p.X, p.Y);
+  }
+  run.Canvas->ClosePath();
+}
+
+void TPDFRenderer::OpClosePath(TPDFContentRun& run) { run.Canvas->ClosePath(); }
+
+void TPDFRenderer::OpEndPath(TPDFContentRun& run) {
+  run.Canvas->EndPath();
+  run.PathOpen = false;
+}
+
+void TPDFRenderer::Paint(TPDFContentRun& run, bool fill, bool stroke, uint8_t rule, bool close) {
+  if (stroke) ApplyStrokeState(run);
+  if (fill) ApplyFillState(run, rule);
+  if (close) run.Canvas->ClosePath();
+  if (!run.Visible)
+    run.Canvas->EndPath();
+  else if (fill && stroke)
+    run.Canvas->FillAndStroke();
+  else if (fill)
+    run.Canvas->Fill();
+  else
+    run.Canvas->Stroke();
+  run.PathOpen = false;
+}
+
+void TPDFRenderer::OpFill(TPDFContentRun& run) { Paint(run, true, false, kFillRuleWinding, false); }
+void TPDFRenderer::OpFillEvenOdd(TPDFContentRun& run) { Paint(run, true, false, kFillRuleEvenOdd, false); }
+void TPDFRenderer::OpStroke(TPDFContentRun& run) { Paint(run, false, true, kFillRuleNone, false); }
+void TPDFRenderer::OpCloseStroke(TPDFContentRun& run) { Paint(run, false, true, kFillRuleNone, true); }
+void TPDFRenderer::OpFillStroke(TPDFContentRun& run) { Paint(run, true, true, kFillRuleWinding, false); }
+void TPDFRenderer::OpFillStrokeEvenOdd(TPDFContentRun& run) { Paint(run, true, true, kFillRuleEvenOdd, false); }
+void TPDFRenderer::OpCloseFillStroke(TPDFContentRun& run) { Paint(run, true, true, kFillRuleWinding, true); }
+void TPDFRenderer::OpCloseFillStrokeEvenOdd(TPDFContentRun& run) {
+  Paint(run, true, true, kFillRuleEvenOdd, true);
+}
+
+void TPDFRenderer::OpClip(TPDFContentRun& run) { run.Canvas->SetClip(kFillRuleWinding); }
+void TPDFRenderer::OpClipEvenOdd(TPDFContentRun& run) { run.Canvas->SetClip(kFillRuleEvenOdd); }
+
+void TPDFRenderer::ApplyFillState(TPDFContentRun& run, uint8_t rule) {
+  TPDFDaubrix& canvas = *run.Canvas;
+  // An alpha beyond 1 (an ExtGState "CA" in percent) would overflow the colour's alpha byte.
+  canvas.SetFillAlpha(Unit(run.State.FillAlpha));
+  canvas.SetFillRule(rule);
+  if (run.State.FillPattern == nullptr) {
+    canvas.SetFillColor(run.State.FillColor);
+  } else {
+    canvas.SetMatrix(CurrentMatrix);
+    canvas.SetFillPattern(run.State.FillPattern);
+  }
+}
+
+void TPDFRenderer::ApplyStrokeState(TPDFContentRun& run) {
+  TPDFDaubrix& canvas = *run.Canvas;
+  const TPDFGraphicsState& state = run.State;
+  canvas.SetStrokeAlpha(Unit(state.StrokeAlpha));
+  if (state.StrokePattern != nullptr) {
+    canvas.SetMatrix(CurrentMatrix);
+    canvas.SetStrokePattern(state.StrokePattern);
+  } else {
+    canvas.SetStrokeColor(state.StrokeColor);
+  }
+  const double w = state.LineWidth;
+  const TPDFPoint origin = TransformPoint(0, 0), tip = TransformPoint(0, w);
+  double width = std::hypot(tip.X - origin.X, tip.Y - origin.Y);
+  if (!std::isfinite(width)) width = 0;
+  canvas.SetLineWidth(width);
+  TGPDashArray dashes;
+  double phase = 0;
+  if (!state.DashArray.empty()) {
+    dashes.reserve(state.DashArray.size());
+    for (size_t i = 0; i < state.DashArray.size(); ++i) {
+      const double d = state.DashArray[i];
+      // Multiples of the line width, with the pen's square ends taken out of the dashes.
+      const double entry = w > 0 ? (i % 2 == 0 ? (d + 0.99 * w) / w : (d - 0.99 * w) / w) : d;
+      dashes.push_back(static_cast<float>(std::isfinite(entry) ? std::clamp(entry, -1e30, 1e30) : 0.0));
+    }
+    phase = w > 0 ? state.DashPhase / w : state.DashPhase;
+    if (!std::isfinite(phase)) phase = 0;
+  }
+  canvas.SetDash(dashes, phase);
+  canvas.SetLineJoin(state.LineJoin);
+  canvas.SetLineCap(state.LineCap);
+  canvas.SetMiterLimit(state.MiterLimit);
+}

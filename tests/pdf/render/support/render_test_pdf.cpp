@@ -1,0 +1,163 @@
+#include "tests/pdf/render/support/render_test_pdf.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "pdf/fonts/font_collection.h"
+#include "pdf/render/renderer/renderer.h"
+#include "platform/gdi/bitmap.h"
+#include "tests/support/test_support.h"
+
+namespace rendertest {
+
+TestPdf::TestPdf() {
+  store_.OnResolve = [this](TPDFIndRef&, int number, int) -> TPDFObject* {
+    const auto found = loaded_.find(number);
+    return found == loaded_.end() ? nullptr : found->second;
+  };
+}
+
+int TestPdf::Add(const std::string& text) {
+  entries_.push_back({text, false, {}});
+  return int(entries_.size());
+}
+
+int TestPdf::AddStream(const std::string& dictionary, const std::string& data) {
+  entries_.push_back({dictionary, true, data});
+  return int(entries_.size());
+}
+
+int TestPdf::AddPage(const std::string& content, const std::string& resources, const std::string& mediaBox,
+                     const std::string& extra) {
+  const int first = int(entries_.size()) + 1;
+  catalog_ = Add("<< /Type /Catalog /Pages " + std::to_string(first + 1) + " 0 R >>");
+  Add("<< /Type /Pages /Kids [" + std::to_string(first + 2) + " 0 R] /Count 1 >>");
+  const int page = Add("<< /Type /Page /Parent " + std::to_string(first + 1) + " 0 R /MediaBox " + mediaBox +
+                       " /Resources " + resources + " /Contents " + std::to_string(first + 3) + " 0 R " + extra +
+                       " >>");
+  AddStream("<< >>", content);
+  return page;
+}
+
+void TestPdf::Load() {
+  if (isLoaded_) return;
+  isLoaded_ = true;
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    const Entry& e = entries_[i];
+    TPDFObject* obj = nullptr;
+    if (e.IsStream) {
+      TPDFStream* stream = store_.NewStream(e.Data, false);
+      if (auto* dict = PDFCast<TPDFDictionary>(store_.ParseObject(e.Text)))
+        for (const auto& [key, value] : dict->Pairs()) stream->Dictionary()->SetPair(key, value);
+      stream->SetData(e.Data);
+      obj = stream;
+    } else {
+      obj = store_.ParseObject(e.Text);
+    }
+    obj->SetObjectNumber(int(i) + 1, 0);
+    loaded_[int(i) + 1] = obj;
+  }
+}
+
+TPDFObject* TestPdf::Object(int n) {
+  Load();
+  return loaded_.count(n) ? loaded_[n] : nullptr;
+}
+TPDFDictionary* TestPdf::Dict(int n) { return PDFCast<TPDFDictionary>(Object(n)); }
+TPDFStream* TestPdf::Stream(int n) { return PDFCast<TPDFStream>(Object(n)); }
+
+std::string TestPdf::FileText() const {
+  std::string out = "%PDF-1.7\n%\xE2\xE3\xCF\xD3\n";
+  std::vector<size_t> offsets;
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    const Entry& e = entries_[i];
+    offsets.push_back(out.size());
+    out += std::to_string(i + 1) + " 0 obj\n";
+    if (e.IsStream) {
+      std::string dict = e.Text;
+      const size_t close = dict.rfind(">>");
+      dict.insert(close, " /Length " + std::to_string(e.Data.size()) + " ");
+      out += dict + "\nstream\n" + e.Data + "\nendstream";
+    } else {
+      out += e.Text;
+    }
+    out += "\nendobj\n";
+  }
+  const size_t xref = out.size();
+  out += "xref\n0 " + std::to_string(entries_.size() + 1) + "\n0000000000 65535 f \n";
+  char line[32];
+  for (size_t offset : offsets) {
+    std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
+    out += line;
+  }
+  out += "trailer\n<< /Size " + std::to_string(entries_.size() + 1) + " /Root " + std::to_string(catalog_) +
+         " 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+  return out;
+}
+
+void TestPdf::WriteFile(const std::string& path) const { testsupport::WriteFile(path, FileText()); }
+
+testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error, double dpi, bool gdiplus) {
+  TPDFFontCollection fonts;
+  TPDFRenderer renderer(&fonts);
+  renderer.Options.UseGDIPlus = gdiplus ? 1 : 0;
+  renderer.Resolution = dpi;
+  renderer.Page = pdf.Dict(page);
+  renderer.RenderPage();
+  if (error != nullptr) *error = renderer.ErrorText;
+  testraster::Raster r;
+  TBitmap& bitmap = renderer.Bitmap();
+  if (bitmap.Empty()) return r;
+  r.Width = bitmap.Width();
+  r.Height = bitmap.Height();
+  r.RGB.resize(size_t(r.Width) * r.Height * 3);
+  for (int y = 0; y < r.Height; ++y) {
+    const uint8_t* row = bitmap.ScanLine(y);
+    for (int x = 0; x < r.Width; ++x) {
+      uint8_t* px = &r.RGB[(size_t(y) * r.Width + x) * 3];
+      px[0] = row[x * 3 + 2];
+      px[1] = row[x * 3 + 1];
+      px[2] = row[x * 3];
+    }
+  }
+  return r;
+}
+
+testraster::Raster RenderPoppler(const TestPdf& pdf, double dpi) {
+  testsupport::TempDir dir;
+  pdf.WriteFile(dir.File("t.pdf"));
+  const std::string prefix = dir.File("p");
+  if (testsupport::Run("pdftoppm -r " + std::to_string(dpi) + " -singlefile '" + dir.File("t.pdf") + "' '" + prefix +
+                       "' 2>/dev/null") != 0)
+    return {};
+  const std::string ppm = testsupport::ReadFile(prefix + ".ppm");
+  testraster::Raster r;
+  // P6, width, height, 255, one white-space byte, then the pixels.
+  int w = 0, h = 0, max = 0, consumed = 0;
+  if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &w, &h, &max, &consumed) != 3 || max != 255) return {};
+  const size_t start = size_t(consumed) + 1;
+  if (ppm.size() < start + size_t(w) * h * 3) return {};
+  r.Width = w;
+  r.Height = h;
+  r.RGB.assign(ppm.begin() + ptrdiff_t(start), ppm.begin() + ptrdiff_t(start + size_t(w) * h * 3));
+  return r;
+}
+
+int CountDifferent(const testraster::Raster& a, const testraster::Raster& b, int tolerance) {
+  if (a.Width != b.Width || a.Height != b.Height) return std::max(a.Width * a.Height, b.Width * b.Height) + 1;
+  int count = 0;
+  for (size_t i = 0; i < a.RGB.size(); i += 3)
+    for (size_t c = 0; c < 3; ++c)
+      if (std::abs(int(a.RGB[i + c]) - int(b.RGB[i + c])) > tolerance) {
+        ++count;
+        break;
+      }
+  return count;
+}
+
+uint32_t PixelAt(const testraster::Raster& r, int x, int y) {
+  const uint8_t* p = r.At(x, y);
+  return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+}
+
+}  // namespace rendertest

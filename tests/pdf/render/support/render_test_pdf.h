@@ -1,0 +1,63 @@
+// Test documents for the renderer, written as PDF object texts: the same objects are loaded
+// into a store for our renderer and written out as a PDF file for poppler.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pdf/core/objects/pdf_objects.h"
+#include "tests/pdf/end_to_end/raster_compare.h"
+
+class TPDFRenderer;
+
+namespace rendertest {
+
+class TestPdf {
+ public:
+  TestPdf();
+  // Object n (numbers from 1, in the order added): its syntax, or a stream's dictionary text
+  // (without /Length) and data. Returns the number.
+  int Add(const std::string& text);
+  int AddStream(const std::string& dictionary, const std::string& data);
+  // A catalog and page tree around one page; the page dictionary gets the media box, the
+  // resources text and the extra entries. Returns the page's object number.
+  int AddPage(const std::string& content, const std::string& resources = "<< >>",
+              const std::string& mediaBox = "[0 0 100 100]", const std::string& extra = "");
+
+  // The objects loaded into the store (once; later calls return the same objects).
+  TPDFObject* Object(int n);
+  TPDFDictionary* Dict(int n);
+  TPDFStream* Stream(int n);
+  TPDFStructure& Store() { return store_; }
+  // The whole file: header, objects, cross-reference table, trailer with the catalog as root.
+  std::string FileText() const;
+  void WriteFile(const std::string& path) const;
+
+ private:
+  struct Entry {
+    std::string Text;
+    bool IsStream = false;
+    std::string Data;
+  };
+  void Load();
+  std::vector<Entry> entries_;
+  int catalog_ = 0;
+  TPDFStructure store_;
+  std::map<int, TPDFObject*> loaded_;
+  bool isLoaded_ = false;
+};
+
+// Our rendering of page n at 72 dpi as top-down RGB rows (empty when the render drew no
+// bitmap); error gets the renderer's error text.
+testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error = nullptr, double dpi = 72,
+                              bool gdiplus = true);
+// poppler's rendering (pdftoppm -r dpi) of the first page of the document.
+testraster::Raster RenderPoppler(const TestPdf& pdf, double dpi = 72);
+// Pixels whose channels differ by more than tolerance (all of them when the sizes differ).
+int CountDifferent(const testraster::Raster& a, const testraster::Raster& b, int tolerance);
+// The colour at (x, y) as 0xRRGGBB.
+uint32_t PixelAt(const testraster::Raster& r, int x, int y);
+
+}  // namespace rendertest
