@@ -97,10 +97,13 @@ std::string TestPdf::FileText() const {
 
 void TestPdf::WriteFile(const std::string& path) const { testsupport::WriteFile(path, FileText()); }
 
+WideString ProviderPath() { return Utf8ToWide(testsupport::BinaryDir() + "/libvelmora-gdiplus.so"); }
+
 testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error, double dpi, bool gdiplus) {
   TPDFFontCollection fonts;
   TPDFRenderer renderer(&fonts);
   renderer.Options.UseGDIPlus = gdiplus ? 1 : 0;
+  renderer.Options.LibraryPath = ProviderPath();
   renderer.Resolution = dpi;
   renderer.Page = pdf.Dict(page);
   renderer.RenderPage();
@@ -158,6 +161,34 @@ int CountDifferent(const testraster::Raster& a, const testraster::Raster& b, int
 uint32_t PixelAt(const testraster::Raster& r, int x, int y) {
   const uint8_t* p = r.At(x, y);
   return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+}
+
+}  // namespace rendertest
+
+namespace rendertest {
+
+int CountOutsideNeighbourhood(const testraster::Raster& ours, const testraster::Raster& theirs, int tolerance) {
+  if (ours.Width != theirs.Width || ours.Height != theirs.Height) return ours.Width * ours.Height + 1;
+  int count = 0;
+  for (int y = 0; y < ours.Height; ++y)
+    for (int x = 0; x < ours.Width; ++x) {
+      const uint8_t* p = ours.At(x, y);
+      bool inside = true;
+      for (int c = 0; c < 3 && inside; ++c) {
+        int lo = 255, hi = 0;
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 1; ++dx) {
+            const int nx = x + dx, ny = y + dy;
+            if (nx < 0 || ny < 0 || nx >= theirs.Width || ny >= theirs.Height) continue;
+            const int v = theirs.At(nx, ny)[c];
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+          }
+        inside = p[c] >= lo - tolerance && p[c] <= hi + tolerance;
+      }
+      if (!inside) ++count;
+    }
+  return count;
 }
 
 }  // namespace rendertest

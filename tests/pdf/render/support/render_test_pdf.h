@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "pdf/core/objects/pdf_objects.h"
+#include "platform/rtl/strings.h"
 #include "tests/pdf/end_to_end/raster_compare.h"
 
 class TPDFRenderer;
@@ -49,6 +50,8 @@ class TestPdf {
   bool isLoaded_ = false;
 };
 
+// The GDI+ provider built beside the tests.
+WideString ProviderPath();
 // Our rendering of page n at 72 dpi as top-down RGB rows (empty when the render drew no
 // bitmap); error gets the renderer's error text.
 testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error = nullptr, double dpi = 72,
@@ -60,4 +63,11 @@ int CountDifferent(const testraster::Raster& a, const testraster::Raster& b, int
 // The colour at (x, y) as 0xRRGGBB.
 uint32_t PixelAt(const testraster::Raster& r, int x, int y);
 
+}  // namespace rendertest
+
+namespace rendertest {
+// Pixels of ours that lie outside the range poppler has around them (each channel between the
+// smallest and largest value of its 3 x 3 neighbourhood, widened by tolerance): anti-aliased
+// edges of two rasterizers agree by this measure, misplaced or miscoloured shapes do not.
+int CountOutsideNeighbourhood(const testraster::Raster& ours, const testraster::Raster& theirs, int tolerance);
 }  // namespace rendertest

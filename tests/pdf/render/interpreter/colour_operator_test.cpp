@@ -1,0 +1,104 @@
+// The colour operators: device colours (clamped before they become colour values), colour
+// spaces selected from resources, special spaces registered once per array, and d1's lock.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "pdf/fonts/font_collection.h"
+#include "pdf/render/colour/devicen_color_space.h"
+#include "pdf/render/colour/lab_color_space.h"
+#include "pdf/render/colour/separation_color_space.h"
+#include "pdf/render/renderer/renderer.h"
+#include "tests/pdf/render/support/recording_canvas.h"
+#include "tests/pdf/render/support/render_test_pdf.h"
+
+namespace {
+
+using rendertest::RecordingCanvas;
+using rendertest::TestPdf;
+
+const char* kResources =
+    "<< /ColorSpace << /Icc4 [/ICCBased 5 0 R] /IccGrey [/ICCBased 6 0 R] /Cal [/CalRGB << >>] "
+    "/CalG [/CalGray << >>] /Sep 7 0 R /Sep2 [/Separation /B /DeviceGray 8 0 R] /LabA [/Lab << >>] "
+    "/LabB [/Lab << >>] /DevN [/DeviceN [/A /B] /DeviceRGB 9 0 R] /Pat [/Pattern] /Odd [/Indexed] "
+    "/Name /DeviceCMYK >> >>";
+
+class Colours : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    page_ = pdf_.AddPage("", kResources);
+    pdf_.AddStream("<< /N 4 >>", "profile");
+    pdf_.AddStream("<< /N 3 /Alternate /DeviceGray >>", "profile");
+    pdf_.Add("[/Separation /A /DeviceRGB << /FunctionType 2 /Domain [0 1] /C0 [1 1 1] /C1 [1 0 0] /N 1 >>]");
+    pdf_.Add("<< /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >>");
+    pdf_.AddStream("<< /FunctionType 4 /Domain [0 1 0 1] /Range [0 1 0 1 0 1] >>", "{ 0 }");
+  }
+  // The fill colour at the first fill of the content, as RRGGBB.
+  std::string Fill(const std::string& content) {
+    canvas_.Calls.clear();
+    renderer_.RunContentStream(&canvas_, pdf_.Dict(page_), nullptr, content + " 0 0 1 1 re f");
+    const std::string text = canvas_.Text();
+    const size_t at = text.find("f color=");
+    return at == std::string::npos ? "none" : text.substr(at + 8, 6);
+  }
+
+  TestPdf pdf_;
+  int page_ = 0;
+  TPDFFontCollection fonts_;
+  TPDFRenderer renderer_{&fonts_};
+  RecordingCanvas canvas_;
+};
+
+TEST_F(Colours, DeviceColoursAreClampedAndPacked) {
+  struct Case {
+    const char* content;
+    const char* rgb;
+  } cases[] = {
+      {"0.5 g", "808080"},         {"1.5 g", "FFFFFF"},         {"-1 g", "000000"},
+      {"1.2 -0.1 0.5 rg", "FF0080"}, {"0 0 0 0 k", "FFFFFF"},   {"0 0 0 1 k", "231F20"},
+      {"0 0 0 2 k", "231F20"},      {"/DeviceRGB cs 0 1 0 sc", "00FF00"},
+      {"/DeviceGray cs 0.25 sc", "404040"}};
+  for (const auto& c : cases) EXPECT_EQ(Fill(c.content), c.rgb) << c.content;
+}
+
+TEST_F(Colours, ResourceSpacesTakeTheirComponentCounts) {
+  struct Case {
+    const char* content;
+    const char* rgb;
+  } cases[] = {
+      {"/Icc4 cs 0 0 0 1 sc", "231F20"},      // ICCBased N 4 without Alternate: CMYK
+      {"/IccGrey cs 0.5 sc", "808080"},       // its Alternate wins over N
+      {"/Cal cs 0 0 1 sc", "0000FF"},         {"/CalG cs 0.5 sc", "808080"},
+      {"/Name cs 0 1 0 0 sc", "EC008C"},      // a name entry; the polynomial CMYK of magenta
+      {"/Odd cs 1 0 0 sc", "FF0000"},         // spaces not read here take three components
+      {"/Nowhere cs 0 0 1 sc", "0000FF"},
+      {"/Sep cs 1 sc", "FF0000"},             {"/Sep cs 0 sc", "FFFFFF"},
+      {"/Sep2 cs 7 sc", "FFFFFF"},            // the tint is clamped to 1
+      {"/LabA cs 100 0 0 sc", "FFFFFF"},      {"/DevN cs 0.2 0.4 scn", "336600"},  // the calculator leaves 0.2 0.4 0
+      {"1 0 0 rg /Pat cs /P0 scn", "FF0000"},  // a pattern leaves the plain colour until patterns are read
+  };
+  for (const auto& c : cases) EXPECT_EQ(Fill(c.content), c.rgb) << c.content;
+}
+
+TEST_F(Colours, SpecialSpacesAreMadeOncePerArray) {
+  Fill("/Sep cs 1 sc /Sep cs 0.5 sc /Sep CS 1 SC");
+  EXPECT_EQ(renderer_.SeparationSpaces.size(), 1u);
+  Fill("/LabA cs 50 0 0 sc /LabA cs 50 0 0 sc /LabB cs 50 0 0 sc");
+  EXPECT_EQ(renderer_.LabSpaces.size(), 2u);
+  for (int i = 0; i < 1000; ++i) Fill("/DevN cs 0 0 scn");
+  EXPECT_EQ(renderer_.DeviceNSpaces.size(), 1u);
+}
+
+TEST_F(Colours, StrokeColoursFollowTheSameRules) {
+  canvas_.Calls.clear();
+  renderer_.RunContentStream(&canvas_, pdf_.Dict(page_), nullptr, "2 G /Sep CS 1 SC 0 0 m 1 0 l S 0.5 G 0 0 m 1 0 l S");
+  const std::string text = canvas_.Text();
+  EXPECT_NE(text.find("S color=FF0000"), std::string::npos) << text;
+  EXPECT_NE(text.find("S color=808080"), std::string::npos) << text;
+}
+
+TEST_F(Colours, GlyphMetricsLockTheColourForTheRest) {
+  EXPECT_EQ(Fill("0 0 1 rg 0 0 0 0 0 0 d1 1 0 0 rg"), "0000FF");
+}
+
+}  // namespace
