@@ -193,5 +193,34 @@ class TPDFImageDecoder {
   void SaveBitmapToString(std::string& Bytes);
 
  private:
+  // Marks the image as not decoded.
+  void Fail();
+  // ResolveColorSpace with a bound on nested spaces (Indexed over Indexed, cycles).
+  std::string ResolveColorSpaceAt(TPDFObject* Object, int Depth);
+  // The decoded data of a stream reached through Raw (a reference or the stream itself),
+  // with the decode hooks around it when it was a reference.
+  bool DecodeReferencedStream(TPDFObject* Raw, TPDFStream& Stream, std::string& Out);
+  // Decodes the /SMask or /Mask stream reached through Raw into MaskBitmap.
+  bool DecodeMaskStream(TPDFObject* Raw, uint8_t Kind);
+  // Creates the Lab, Separation or DeviceN object of a colour-space array; false when it
+  // cannot be had.
+  bool CreateColorSpaceObject(const std::string& Family, TPDFArray& Array);
+  int DeviceNComponents() const;
+  // The colour of one DeviceN pixel (tints 0..1) and of one Separation tint.
+  COLORREF DeviceNColor(const std::vector<double>& Tints);
+  COLORREF SeparationColor(double Tint);
+  // Sample unpacking by kind.
+  void UnpackStencil(const std::vector<double>& DecodeNumbers);
+  void UnpackOneBitGrey(const std::vector<double>& DecodeNumbers);
+  void UnpackColor(const std::vector<double>& DecodeNumbers, int Components);
+  // Hands the bitmap on as PNG data in DataStream (stored deflate blocks).
+  void HandOverAsPNG();
+  // Builds DataStream for DrawImage when no path made one.
+  void MakeDrawData();
+  // The colour-key range (0x00RRGGBB) of a key drawn by the canvas.
+  bool ColorKeyRange(uint32_t& Low, uint32_t& High);
+
   std::unique_ptr<TPDFColorManager> ownManager_;
+  // The image dictionary's Decode numbers, before a path rewrote the Decode text.
+  std::vector<double> sourceDecode_;
 };

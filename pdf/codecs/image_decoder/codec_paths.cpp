@@ -1,0 +1,216 @@
+// The image codecs named in a filter chain: JPEG through the canvas (CMYK through the JPEG
+// class), CCITT fax through the fax decoder. JBIG2 and JPEG 2000 images are not decoded yet.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "pdf/codecs/ccitt/ccitt_decoder.h"
+#include "pdf/codecs/image_decoder/decoder_internal.h"
+#include "pdf/codecs/image_decoder/image_decoder.h"
+#include "pdf/codecs/jpeg/pdf_jpeg_image.h"
+#include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/colour/color_manager.h"
+
+using namespace imgdec;
+
+namespace {
+
+// Applies a Decode array to a 24-bit bitmap of one (grey) or three (RGB) components.
+void ApplyDecodeToBitmap(TBitmap& bitmap, const std::vector<double>& decode, int components) {
+  if (int(decode.size()) < 2 * components) return;
+  TByteTable t[3];
+  bool identity = true;
+  for (int c = 0; c < 3; ++c) {
+    const int k = components == 1 ? 0 : c;
+    t[c] = DecodeTable(decode[size_t(2 * k)], decode[size_t(2 * k + 1)]);
+    identity = identity && IsIdentity(t[c]);
+  }
+  if (identity) return;
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    uint8_t* p = bitmap.ScanLine(y);
+    for (int x = 0; x < bitmap.Width(); ++x, p += 3) {
+      // Pixels are blue, green, red; component 0 is red.
+      p[2] = t[0][p[2]];
+      p[1] = t[1][p[1]];
+      p[0] = t[2][p[0]];
+    }
+  }
+}
+
+}  // namespace
+
+void TPDFImageDecoder::DecodeDCT() {
+  Decoded = true;
+  sourceDecode_ = ParseNumberArray(Decode);
+  try {
+    Bitmap = std::make_unique<TBitmap>();
+    Bitmap->SetPixelFormat(pf24bit);
+    Bitmap->SetSize(Width, Height);
+  } catch (const std::exception&) {
+    BitmapFailed = true;
+    return Fail();
+  }
+  if (Data.size() >= 3 && Data[0] == '\n' && uint8_t(Data[1]) == 0xFF && uint8_t(Data[2]) == 0xD8) Data.erase(0, 1);
+  if (PassThroughRGBOnly && ColorSpace != "DeviceRGB") PassThrough = false;
+  if (PassThrough) {
+    DataFormat = kDataJPEG;
+    DataStream = std::make_unique<TMemoryStream>(Data);
+    std::string().swap(Data);
+    return;
+  }
+
+  const bool plainCMYK = ColorSpace == "DeviceCMYK" && (Decode.empty() || Decode == "[ 0 1 0 1 0 1 0 1 ]");
+  bool drawn = false;
+  TPDFDaubrix canvas;
+  canvas.Setup(&Bitmap->Canvas(), GetCanvasSettings());
+  if (plainCMYK) {
+    TPDFJPEGImage jpeg;
+    jpeg.SetColorManager(ColorManager);
+    TMemoryStream source(Data);
+    jpeg.LoadFromStream(source);
+    jpeg.DecodeRawCMYK();
+    TBitmap* decoded = jpeg.Bitmap.get();
+    if (decoded && !decoded->Empty()) {
+      if (decoded->Width() == Width && decoded->Height() == Height) {
+        // Already the picture at its size: take it over instead of drawing a copy of it.
+        decoded->SetPixelFormat(pf24bit);
+        Bitmap->Dib().TakeFrom(decoded->Dib());
+        drawn = true;
+      } else {
+        drawn = canvas.DrawBitmap(*decoded, 0, 0, Width, Height);
+      }
+    }
+  } else {
+    TMemoryStream source(Data);
+    drawn = canvas.DrawImageStream(source, 1, 0, 0, Width, Height, true);
+  }
+  if (!drawn) return Fail();
+
+  if (ColorSpace == "Lab") {
+    if (!LabSpace) return Fail();
+    ConvertLab();
+  } else if (ColorSpace == "Separation") {
+    if (!SeparationSpace) return Fail();
+    ConvertSeparation();
+  } else if (ColorSpace == "DeviceN") {
+    if (!DeviceNSpace) return Fail();
+    ConvertDeviceN();
+  } else if (ColorSpace == "DeviceGray" || ColorSpace == "DeviceRGB") {
+    ApplyDecodeToBitmap(*Bitmap, sourceDecode_, ColorSpace == "DeviceGray" ? 1 : 3);
+  }
+  if (!ICCProfile.empty()) ApplyICCProfile();
+}
+
+void TPDFImageDecoder::DecodeCCITT() {
+  Decoded = true;
+  const int32_t k = GetIntParam("K", 0);
+  const bool byteAlign = GetParam("EncodedByteAlign") == "true";
+  bool blackIs1 = GetParam("BlackIs1") == "true";
+  if (!IsMaskDecoder && DecodeStartsInverted(Decode)) blackIs1 = !blackIs1;
+  const int32_t columns = GetIntParam("Columns", 1728);
+  // Fax data are one bit deep; only the byte-per-pixel form is read otherwise.
+  const int bpc = BitsPerComponent == 8 ? 8 : 1;
+  if (columns < 1 || columns > TZRXCCITTDecoder::MaxColumns || !ImageSizeAccepted(columns, Height)) return Fail();
+
+  TZRXCCITTDecoder decoder(columns, bpc, false, byteAlign, 1, Height);
+  std::vector<uint8_t> rows;
+  bool ok = false;
+  // The fax decoder raises for damaged two-dimensional data (and for sizes it refuses): that
+  // is a failure of this image like any other.
+  try {
+    if (k < 0)
+      ok = decoder.DecodeGroup4(rows, Data);
+    else if (k == 0)
+      ok = decoder.DecodeGroup3OneD(rows, Data);
+    else {
+      decoder.DecodeGroup3TwoD(rows, Data);
+      ok = true;
+    }
+  } catch (const std::exception&) {
+    ok = false;
+  }
+  // Data that do not decode would be handed to the canvas wrapped as TIFF; that road is not
+  // built yet, so such an image is not decoded.
+  if (!ok || PassThrough) return Fail();
+
+  const int64_t rowBytes = decoder.RowBytes();
+  try {
+    Bitmap = std::make_unique<TBitmap>();
+    Bitmap->SetPixelFormat(bpc == 1 ? pf1bit : pf8bit);
+    Bitmap->SetSize(bpc == 1 ? columns : Width, Height);
+  } catch (const std::exception&) {
+    BitmapFailed = true;
+    return Fail();
+  }
+
+  if (bpc == 1) {
+    COLORREF e0 = RGB(0, 0, 0), e1 = RGB(255, 255, 255);
+    if (ColorSpace == "DeviceGray" || MaskKind == kMaskStencil) {
+      std::swap(e0, e1);
+    } else if (ColorSpace == "Indexed" && HiVal >= 1) {
+      const auto* lut = reinterpret_cast<const uint8_t*>(Lookup.data());
+      const size_t size = Lookup.size();
+      auto entry = [&](int j) -> COLORREF {
+        if (IndexedBase == "DeviceGray") return size > size_t(j) ? RGB(lut[j], lut[j], lut[j]) : RGB(0, 0, 0);
+        if (IndexedBase == "DeviceRGB")
+          return size >= size_t(3 * j + 3) ? RGB(lut[3 * j], lut[3 * j + 1], lut[3 * j + 2]) : RGB(0, 0, 0);
+        if (IndexedBase == "DeviceCMYK" && size >= size_t(4 * j + 4)) {
+          double r, g, b;
+          ColorManager->CMYKToRGB(lut[4 * j] / 255.0, lut[4 * j + 1] / 255.0, lut[4 * j + 2] / 255.0,
+                                  lut[4 * j + 3] / 255.0, r, g, b);
+          return RGB(ComponentByte(r), ComponentByte(g), ComponentByte(b));
+        }
+        return RGB(0, 0, 0);
+      };
+      e0 = entry(1);
+      e1 = entry(0);
+    }
+    if (blackIs1) std::swap(e0, e1);
+    const RGBQUAD colors[2] = {{GetBValue(e0), GetGValue(e0), GetRValue(e0), 0},
+                               {GetBValue(e1), GetGValue(e1), GetRValue(e1), 0}};
+    Bitmap->Dib().SetColors(colors);
+    const int64_t available = rowBytes > 0 ? int64_t(rows.size()) / rowBytes : 0;
+    for (int32_t y = 0; y < Height && y < available; ++y)
+      std::memcpy(Bitmap->ScanLine(y), rows.data() + y * rowBytes, size_t(rowBytes));
+    // The fax rows are Columns wide; the image is Width wide.
+    Bitmap->SetSize(Width, Height);
+
+    if (MaskKind == kMaskStencil && !IsMaskDecoder) {
+      // The stencil's palette with its entries exchanged: the fill colour goes to the
+      // painted entry when the image is drawn.
+      const int64_t outRow = (int64_t(Width) + 7) / 8;
+      std::vector<uint8_t> packed(static_cast<size_t>(outRow * Height));
+      for (int32_t y = 0; y < Height; ++y) std::memcpy(packed.data() + y * outRow, Bitmap->ScanLine(y), size_t(outRow));
+      DataStream = std::make_unique<TMemoryStream>(TwoColourPNG(Width, Height, packed.data(), outRow, e1, e0));
+      if (!KeepBitmap) Bitmap.reset();
+      DataFormat = kDataPNG;
+    }
+  } else {
+    // One byte per pixel, Width bytes a row, taken from the decoded rows as one run of bytes;
+    // black (1) bits make the bytes dark.
+    Bitmap->Dib().SetColors([] {
+      std::vector<RGBQUAD> grey(256);
+      for (int i = 0; i < 256; ++i) grey[size_t(i)] = RGBQUAD{uint8_t(i), uint8_t(i), uint8_t(i), 0};
+      return grey;
+    }());
+    for (int32_t y = 0; y < Height; ++y) {
+      uint8_t* dst = Bitmap->ScanLine(y);
+      const int64_t start = int64_t(y) * Width;
+      for (int32_t x = 0; x < Width; ++x) {
+        const int64_t i = start + x;
+        dst[x] = uint8_t(~(i < int64_t(rows.size()) ? rows[size_t(i)] : 0));
+      }
+    }
+  }
+  std::string().swap(Data);
+}
+
+void TPDFImageDecoder::DecodeJBIG2(TPDFObject*) {
+  // JBIG2 images are not decoded yet.
+  Fail();
+}
+
+void TPDFImageDecoder::DecodeJPX() {
+  // JPEG 2000 images are not decoded yet.
+  Fail();
+}

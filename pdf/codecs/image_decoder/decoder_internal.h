@@ -1,0 +1,65 @@
+// What the files of the image decoder share: size limits, sample geometry, Decode arrays and
+// the small PNG the stencil paths hand to the canvas.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/gdi/gdi_types.h"
+
+class TBitmap;
+
+namespace imgdec {
+
+// A decoded image over this many pixels is refused.
+inline constexpr int64_t kMaxImagePixels = int64_t{1} << 28;
+
+// True for a size worth decoding: both sides positive and at most kMaxImagePixels in all.
+bool ImageSizeAccepted(int64_t width, int64_t height);
+
+// Samples per pixel of a colour space text (DeviceN: its component count).
+int ComponentsOf(std::string_view colorSpace, int deviceNComponents);
+// Bytes of one row of samples (no padding between rows); depths other than 1, 2, 4, 8 and 16
+// give width.
+int64_t RowBytesFor(int64_t width, int components, int bitsPerComponent);
+bool UnpackableDepth(int bitsPerComponent);
+
+// The numbers of an array text such as "[ 1 0 ]"; empty when the text is not an array of
+// numbers.
+std::vector<double> ParseNumberArray(std::string_view text);
+// True when the Decode text begins with "[ 1 0" (the inverted form of a one-bit image).
+bool DecodeStartsInverted(std::string_view decode);
+
+// Maps a sample (its 8-bit scaled value) through one Decode pair onto 0..255.
+using TByteTable = std::array<uint8_t, 256>;
+TByteTable DecodeTable(double low, double high);
+bool IsIdentity(const TByteTable& table);
+
+// An 8-bit value of a sample of the given depth: 1 bit 0 or 255, 2 and 4 bits stretched,
+// 8 bits itself, 16 bits its high byte.
+inline uint8_t ScaleSample(uint32_t sample, int bitsPerComponent) {
+  switch (bitsPerComponent) {
+    case 1: return sample ? 255 : 0;
+    case 2: return uint8_t(sample * 255 / 3);
+    case 4: return uint8_t(sample * 255 / 15);
+    case 16: return uint8_t(sample >> 8);
+    default: return uint8_t(sample);
+  }
+}
+
+// round(x * 255) of a colour component 0..1, halves to even, clamped.
+uint8_t ComponentByte(double x);
+
+// A PNG of one bit per pixel with a two-entry palette (entry 0, entry 1), image data in stored
+// deflate blocks. rows holds height rows of rowBytes bytes, most significant bit first.
+std::string TwoColourPNG(int32_t width, int32_t height, const uint8_t* rows, int64_t rowBytes, COLORREF entry0,
+                         COLORREF entry1);
+
+// A copy of the bitmap at another size, each target pixel taking the source pixel under its
+// centre (24 bits).
+void ResampleBitmap(TBitmap& bitmap, int32_t width, int32_t height);
+
+}  // namespace imgdec

@@ -1,0 +1,154 @@
+// The filter chain of an image: the general filters run here on Data, each under a ceiling
+// that the image's own size sets; an image codec named in the chain takes the result.
+#include <algorithm>
+
+#include "pdf/codecs/image_decoder/decoder_internal.h"
+#include "pdf/codecs/image_decoder/image_decoder.h"
+#include "pdf/codecs/runlength/run_length.h"
+#include "pdf/core/filters/filter_chain.h"
+#include "pdf/core/objects/pdf_objects.h"
+
+namespace {
+
+enum class Stage { None, General, RunLength, Codec };
+
+struct FilterName {
+  Stage stage = Stage::None;
+  std::string name;  // the general filter's full name, or the codec's
+};
+
+FilterName Classify(std::string_view n) {
+  if (n == "LZWDecode" || n == "LZW") return {Stage::General, "LZWDecode"};
+  if (n == "FlateDecode" || n == "Fl") return {Stage::General, "FlateDecode"};
+  if (n == "ASCIIHexDecode" || n == "AHx") return {Stage::General, "ASCIIHexDecode"};
+  if (n == "ASCII85Decode" || n == "A85") return {Stage::General, "ASCII85Decode"};
+  if (n == "RunLengthDecode" || n == "RL") return {Stage::RunLength, "RunLengthDecode"};
+  if (n == "DCTDecode" || n == "DCT" || n == "JPEGDecode") return {Stage::Codec, "DCTDecode"};
+  if (n == "CCITTFaxDecode" || n == "CCF") return {Stage::Codec, "CCITTFaxDecode"};
+  if (n == "JBIG2Decode") return {Stage::Codec, "JBIG2Decode"};
+  if (n == "JPXDecode") return {Stage::Codec, "JPXDecode"};
+  return {};
+}
+
+bool ParseInteger(std::string_view text, int32_t& value) {
+  if (text.empty() || text.size() > 11) return false;
+  size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
+  if (i >= text.size()) return false;
+  int64_t v = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    v = v * 10 + (text[i] - '0');
+  }
+  if (text[0] == '-') v = -v;
+  if (v < INT32_MIN || v > INT32_MAX) return false;
+  value = int32_t(v);
+  return true;
+}
+
+}  // namespace
+
+void TPDFImageDecoder::ApplyFilters() {
+  using namespace imgdec;
+  // Nothing the size does not allow is decoded at all.
+  if (!ImageSizeAccepted(Width, Height)) return Fail();
+
+  std::string filterText = Filter.find('[') == std::string::npos ? "[ " + Filter + " ]" : Filter;
+  TPDFStructure scratch;
+  if (Owner) scratch.OnResolve = Owner->OnResolve;
+  auto* filters = PDFCast<TPDFArray>(scratch.ParseObject(filterText));
+  std::string codec;
+  TPDFObject* codecParms = nullptr;
+  TPDFObject* globals = nullptr;
+  if (filters) {
+    TPDFArray* parms = DecodeParms.empty() ? nullptr : PDFCast<TPDFArray>(scratch.ParseObject(DecodeParms));
+    std::vector<FilterName> names;
+    for (int i = 0; i < filters->Count(); ++i) {
+      const auto* n = PDFCast<TPDFName>(filters->GetItem(i));
+      names.push_back(n ? Classify(n->Name()) : FilterName{});
+    }
+    // Ceilings: the samples an image of this size has; what comes before the last general
+    // stage may be a little larger (compressed data), and data for a codec is bounded only
+    // by the general ceiling.
+    const bool hasCodec = std::any_of(names.begin(), names.end(), [](auto& f) { return f.stage == Stage::Codec; });
+    const int components = MaskKind == kMaskStencil ? 1 : ComponentsOf(ColorSpace, DeviceNComponents());
+    const int64_t expected = RowBytesFor(Width, components, std::max(BitsPerComponent, 1)) * Height;
+    int lastGeneral = -1;
+    for (int i = 0; i < int(names.size()); ++i)
+      if (names[size_t(i)].stage == Stage::General || names[size_t(i)].stage == Stage::RunLength) lastGeneral = i;
+    for (int i = 0; i < int(names.size()); ++i) {
+      const FilterName& f = names[size_t(i)];
+      TPDFObject* entry = parms ? parms->GetItem(i) : nullptr;
+      auto* dict = PDFCast<TPDFDictionary>(ResolveReference(entry));
+      int64_t ceiling = kDefaultFilterOutputLimit;
+      if (!hasCodec && expected > 0)
+        ceiling = i == lastGeneral ? expected : std::min(ceiling, expected + expected / 64 + 65536);
+      switch (f.stage) {
+        case Stage::General: {
+          StreamFilterParams p;
+          if (dict) {
+            p.Present = true;
+            p.Predictor = dict->GetInteger("Predictor", 1);
+            p.Colors = dict->GetInteger("Colors", 1);
+            p.BitsPerComponent = dict->GetInteger("BitsPerComponent", 8);
+            p.Columns = dict->GetInteger("Columns", 1);
+            p.EarlyChange = dict->GetInteger("EarlyChange", 1);
+          }
+          ApplyStreamFilter(f.name, Data, p, ceiling);
+          break;
+        }
+        case Stage::RunLength: {
+          std::string out;
+          RunLengthDecode(Data, out, ceiling);
+          Data = std::move(out);
+          break;
+        }
+        case Stage::Codec:
+          codec = f.name;
+          codecParms = dict;
+          globals = nullptr;
+          if (f.name == "JBIG2Decode") {
+            codecParms = nullptr;
+            if (dict && PDFCast<TPDFIndRef>(dict->GetValue("JBIG2Globals"))) globals = dict->GetValue("JBIG2Globals");
+          }
+          break;
+        case Stage::None: break;
+      }
+    }
+    // The codec's parameters as name=value pairs, values as PDF text.
+    CodecParams.clear();
+    if (const auto* p = PDFCast<TPDFDictionary>(codecParms)) {
+      for (const auto& [key, val] : p->Pairs()) {
+        if (!key) continue;
+        std::string text;
+        if (TPDFObject* v = ResolveReference(val)) v->WriteToString(text);
+        CodecParams.emplace_back(key->Name(), text);
+      }
+    }
+  }
+
+  if (codec.empty())
+    UnpackSamples();
+  else if (codec == "DCTDecode")
+    DecodeDCT();
+  else if (codec == "CCITTFaxDecode")
+    DecodeCCITT();
+  else if (codec == "JPXDecode")
+    DecodeJPX();
+  else
+    DecodeJBIG2(globals);
+}
+
+std::string TPDFImageDecoder::GetParam(std::string_view key) const {
+  for (const auto& [k, v] : CodecParams)
+    if (k == key) return v;
+  return {};
+}
+
+int32_t TPDFImageDecoder::GetIntParam(std::string_view key, int32_t def) const {
+  for (const auto& [k, v] : CodecParams) {
+    if (k != key) continue;
+    int32_t value = 0;
+    return ParseInteger(v, value) ? value : def;
+  }
+  return def;
+}
