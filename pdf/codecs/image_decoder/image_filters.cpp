@@ -66,22 +66,19 @@ void TPDFImageDecoder::ApplyFilters() {
       const auto* n = PDFCast<TPDFName>(filters->GetItem(i));
       names.push_back(n ? Classify(n->Name()) : FilterName{});
     }
-    // Ceilings: the samples an image of this size has; what comes before the last general
-    // stage may be a little larger (compressed data), and data for a codec is bounded only
-    // by the general ceiling.
+    // Ceiling: twice the samples an image of this size has, and a megabyte more (room for
+    // predictor tags and for compressed data before the last stage). Data for a codec are
+    // bounded only by the general ceiling.
     const bool hasCodec = std::any_of(names.begin(), names.end(), [](auto& f) { return f.stage == Stage::Codec; });
     const int components = MaskKind == kMaskStencil ? 1 : ComponentsOf(ColorSpace, DeviceNComponents());
     const int64_t expected = RowBytesFor(Width, components, std::max(BitsPerComponent, 1)) * Height;
-    int lastGeneral = -1;
-    for (int i = 0; i < int(names.size()); ++i)
-      if (names[size_t(i)].stage == Stage::General || names[size_t(i)].stage == Stage::RunLength) lastGeneral = i;
+    const int64_t ceiling =
+        hasCodec || expected <= 0 ? kDefaultFilterOutputLimit
+                                  : std::min(kDefaultFilterOutputLimit, 2 * expected + (int64_t{1} << 20));
     for (int i = 0; i < int(names.size()); ++i) {
       const FilterName& f = names[size_t(i)];
       TPDFObject* entry = parms ? parms->GetItem(i) : nullptr;
       auto* dict = PDFCast<TPDFDictionary>(ResolveReference(entry));
-      int64_t ceiling = kDefaultFilterOutputLimit;
-      if (!hasCodec && expected > 0)
-        ceiling = i == lastGeneral ? expected : std::min(ceiling, expected + expected / 64 + 65536);
       switch (f.stage) {
         case Stage::General: {
           StreamFilterParams p;
