@@ -31,6 +31,13 @@ TPDFImageDecoder::TPDFImageDecoder() : ownManager_(std::make_unique<TPDFSimpleCo
 TPDFImageDecoder::~TPDFImageDecoder() = default;
 
 void TPDFImageDecoder::SetColorManager(TPDFColorManager* manager) {
+  // Without a manager the decoder keeps (or gets back) one of its own.
+  if (!manager) {
+    if (!ownManager_) ownManager_ = std::make_unique<TPDFSimpleColorManager>();
+    ColorManager = ownManager_.get();
+    OwnsColorManager = true;
+    return;
+  }
   ownManager_.reset();
   ColorManager = manager;
   OwnsColorManager = false;

@@ -191,6 +191,11 @@ class TPDFImageDecoder {
   void PatchPNGPalette(TMemoryStream& Stream, std::string_view Command, COLORREF Color);
 
   void SaveBitmapToString(std::string& Bytes);
+  // The colour-key range (0x00RRGGBB) of a /Mask array drawn by the canvas; false (both 0)
+  // when the key does not fit the colour space.
+  bool ColorKeyRange(uint32_t& Low, uint32_t& High);
+  // The image dictionary's Decode numbers, as the paths keep them before rewriting Decode.
+  void SetSourceDecode(std::vector<double> Numbers) { sourceDecode_ = std::move(Numbers); }
 
  private:
   // Marks the image as not decoded.
@@ -217,8 +222,6 @@ class TPDFImageDecoder {
   void HandOverAsPNG();
   // Builds DataStream for DrawImage when no path made one.
   void MakeDrawData();
-  // The colour-key range (0x00RRGGBB) of a key drawn by the canvas.
-  bool ColorKeyRange(uint32_t& Low, uint32_t& High);
 
   std::unique_ptr<TPDFColorManager> ownManager_;
   // The image dictionary's Decode numbers, before a path rewrote the Decode text.

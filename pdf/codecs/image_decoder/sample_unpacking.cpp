@@ -264,6 +264,7 @@ void TPDFImageDecoder::UnpackColor(const std::vector<double>& decode, int compon
   std::vector<double> tints(static_cast<size_t>(components));
   const bool fastRGB = rgb && bpc == 8 && IsIdentity(tables[0]) && IsIdentity(tables[1]) && IsIdentity(tables[2]);
   uint32_t lastCMYK = 0xFFFFFFFF;
+  bool haveLastTints = false;
   COLORREF lastColor = 0;
   for (int32_t y = 0; y < Height; ++y) {
     const auto* src = reinterpret_cast<const uint8_t*>(Data.data()) + int64_t(y) * rowBytes;
@@ -297,8 +298,16 @@ void TPDFImageDecoder::UnpackColor(const std::vector<double>& decode, int compon
         }
         PutColor(dst, lastColor);
       } else if (deviceN) {
-        for (int c = 0; c < components; ++c) tints[size_t(c)] = tables[size_t(c)][TableIndex(s[c], bpc)] / 255.0;
-        PutColor(dst, DeviceNColor(tints));
+        // Runs of one colour ask the tint transform once.
+        bool same = haveLastTints;
+        for (int c = 0; c < components; ++c) {
+          const double t = tables[size_t(c)][TableIndex(s[c], bpc)] / 255.0;
+          same = same && tints[size_t(c)] == t;
+          tints[size_t(c)] = t;
+        }
+        if (!same) lastColor = DeviceNColor(tints);
+        haveLastTints = true;
+        PutColor(dst, lastColor);
       } else {  // Indexed
         PutColor(dst, palette[indexOf[s[0]]]);
       }

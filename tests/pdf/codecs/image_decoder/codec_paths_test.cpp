@@ -1,0 +1,310 @@
+// The codec paths: JPEG (decoded by Pillow for the expected pixels), CCITT fax data written by
+// libtiff, JBIG2 and JPEG 2000 not decoded yet, and the palette patching of stencil PNGs.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "pdf/codecs/png/png_reader.h"
+#include "pdf/core/filters/flate.h"
+#include "platform/gdi/png_image.h"
+#include "tests/pdf/codecs/ccitt/ccitt_test_util.h"
+#include "tests/pdf/codecs/image_decoder/image_test_util.h"
+#include "tests/pdf/image_support/image_cases.h"
+
+using namespace imgtest;
+
+namespace {
+
+struct Jpeg {
+  std::string bytes;
+  int width = 0, height = 0;
+  std::vector<uint32_t> rgb;  // as Pillow decodes it
+};
+
+// A smooth picture saved by Pillow in the given mode ("RGB" or "L"), and Pillow's decode of it.
+Jpeg MakeJpeg(const std::string& mode, int w, int h) {
+  testsupport::TempDir dir;
+  const std::string path = dir.File("p.jpg");
+  const std::string script = R"(
+mode, w, h, path = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
+im = Image.new('RGB', (w, h))
+im.putdata([((x * 255) // (w - 1), (y * 255) // (h - 1), ((x + y) * 97) % 256) for y in range(h) for x in range(w)])
+im = im.convert(mode)
+im.save(path, quality=95, subsampling=0)
+back = Image.open(path).convert('RGB')
+print(' '.join('%02x%02x%02x' % p for p in back.getdata()))
+)";
+  Jpeg j;
+  j.width = w;
+  j.height = h;
+  std::istringstream out(imagetest::RunPython(script, {mode, std::to_string(w), std::to_string(h), path}));
+  std::string word;
+  while (out >> word) j.rgb.push_back(uint32_t(std::stoul(word, nullptr, 16)));
+  j.bytes = testsupport::ReadFile(path);
+  return j;
+}
+
+int Distance(uint32_t a, uint32_t b) {
+  int d = 0;
+  for (int s = 0; s < 24; s += 8) d = std::max(d, std::abs(int((a >> s) & 0xFF) - int((b >> s) & 0xFF)));
+  return d;
+}
+
+}  // namespace
+
+TEST(DCTPath, JpegDecodesThroughTheCanvas) {
+  REQUIRE_IMAGE_TOOLS();
+  struct {
+    std::string mode, space, filter, decode;
+    bool invert, leadingLineFeed;
+  } cases[] = {
+      {"RGB", "/DeviceRGB", "/DCTDecode", "", false, false},
+      {"L", "/DeviceGray", "/DCT", "", false, false},
+      {"RGB", "/DeviceRGB", "[ /FlateDecode /DCTDecode ]", "", false, false},
+      {"RGB", "/DeviceRGB", "/DCTDecode", "", false, true},
+      {"L", "/DeviceGray", "/DCTDecode", " /Decode [ 1 0 ]", true, false},
+      {"RGB", "/DeviceRGB", "/DCTDecode", " /Decode [ 1 0 1 0 1 0 ]", true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mode + " " + c.filter + c.decode);
+    const Jpeg j = MakeJpeg(c.mode, 24, 16);
+    ASSERT_EQ(j.rgb.size(), 24u * 16u);
+    std::string data = (c.leadingLineFeed ? "\n" : "") + j.bytes;
+    if (c.filter.find("Flate") != std::string::npos) data = FlateCompressString(data);
+    TestStore t;
+    auto d = Decode(t.Image("<< /Width 24 /Height 16 /BitsPerComponent 8 /ColorSpace " + c.space + " /Filter " +
+                                c.filter + c.decode + " >>",
+                            data));
+    ASSERT_FALSE(d->Failed);
+    ASSERT_NE(d->Bitmap, nullptr);
+    // The JPEG path leaves its picture in the bitmap.
+    EXPECT_EQ(d->DataStream, nullptr);
+    const Pixels p = BitmapPixels(*d->Bitmap);
+    int worst = 0;
+    for (int i = 0; i < 24 * 16; ++i) {
+      const uint32_t want = c.invert ? (~j.rgb[size_t(i)] & 0xFFFFFF) : j.rgb[size_t(i)];
+      worst = std::max(worst, Distance(p.Rgb(i % 24, i / 24), want));
+    }
+    EXPECT_LE(worst, 2);
+  }
+}
+
+TEST(DCTPath, PassThroughKeepsTheJpegBytes) {
+  REQUIRE_IMAGE_TOOLS();
+  const Jpeg rgb = MakeJpeg("RGB", 8, 8), grey = MakeJpeg("L", 8, 8);
+  TestStore t;
+  auto rgbImage = t.Image("<< /Width 8 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /DCTDecode >>",
+                          rgb.bytes);
+  auto greyImage = t.Image("<< /Width 8 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceGray /Filter /DCTDecode >>",
+                           grey.bytes);
+  for (bool rgbOnly : {false, true}) {
+    auto d = std::make_unique<TPDFImageDecoder>();
+    d->PassThrough = true;
+    d->PassThroughRGBOnly = rgbOnly;
+    d->SetImage(rgbImage);
+    ASSERT_FALSE(d->Failed);
+    EXPECT_EQ(d->DataFormat, kDataJPEG);
+    std::string bytes;
+    d->GetData(bytes);
+    EXPECT_EQ(bytes, rgb.bytes);
+    EXPECT_EQ(d->GetDataSize(), int64_t(rgb.bytes.size()));
+
+    auto g = std::make_unique<TPDFImageDecoder>();
+    g->PassThrough = true;
+    g->PassThroughRGBOnly = rgbOnly;
+    g->SetImage(greyImage);
+    ASSERT_FALSE(g->Failed);
+    // Only DeviceRGB JPEGs stay encoded when asked so.
+    EXPECT_EQ(g->DataFormat, rgbOnly ? kDataNone : kDataJPEG);
+  }
+}
+
+TEST(DCTPath, DataThatAreNoJpegFail) {
+  TestStore t;
+  auto d = Decode(t.Image("<< /Width 8 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /DCTDecode >>",
+                          std::string("\xFF\xD8\xFF\xE0 not really a jpeg", 24)));
+  EXPECT_TRUE(d->Failed);
+  EXPECT_FALSE(d->Decoded);
+}
+
+namespace {
+
+struct Fax {
+  ccitt_test::TBitmap bitmap;
+  std::string data;
+};
+
+Fax MakeFax(const std::string& options, int w, int h) {
+  testsupport::TempDir dir;
+  Fax f;
+  f.bitmap = ccitt_test::RandomRunsBitmap(w, h, 5, 9);
+  ccitt_test::TTiffStrip strip;
+  if (!ccitt_test::MakeFaxTiff(dir, f.bitmap, false, options, strip)) return {};
+  f.data = strip.Data;
+  return f;
+}
+
+}  // namespace
+
+TEST(CCITTPath, FaxDataFromLibtiff) {
+  REQUIRE_TOOL("tiffcp");
+  struct {
+    std::string options, params;
+  } codings[] = {{"-c g4", "/K -1"}, {"-c g3:1d", "/K 0"}, {"-c g3:2d", "/K 1"}};
+  struct {
+    std::string extra;
+    bool inverted;
+  } polarities[] = {{"", false},
+                    {" /BlackIs1 true", true},
+                    {" /Decode [ 1 0 ]", true},
+                    {" /BlackIs1 true /Decode [ 1 0 ]", false}};
+  for (const auto& coding : codings) {
+    const Fax f = MakeFax(coding.options, 37, 11);
+    ASSERT_FALSE(f.data.empty());
+    for (const auto& pol : polarities) {
+      SCOPED_TRACE(coding.options + pol.extra);
+      const bool blackIs1 = pol.extra.find("BlackIs1") != std::string::npos;
+      const std::string decode = pol.extra.find("Decode") != std::string::npos ? " /Decode [ 1 0 ]" : "";
+      TestStore t;
+      auto d = Decode(t.Image("<< /Width 37 /Height 11 /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter /CCF "
+                              "/DecodeParms << " +
+                                  coding.params + " /Columns 37" + (blackIs1 ? " /BlackIs1 true" : "") + " >>" + decode +
+                                  " >>",
+                              f.data));
+      ASSERT_FALSE(d->Failed);
+      ASSERT_NE(d->Bitmap, nullptr);
+      const Pixels p = BitmapPixels(*d->Bitmap);
+      ASSERT_EQ(p.width, 37);
+      for (int y = 0; y < 11; ++y)
+        for (int x = 0; x < 37; ++x) {
+          const bool black = f.bitmap.Get(x, y) != pol.inverted;
+          ASSERT_EQ(p.Rgb(x, y), black ? 0u : 0xFFFFFFu) << x << "," << y;
+        }
+    }
+  }
+}
+
+TEST(CCITTPath, ColumnsWiderThanTheImageAreCut) {
+  REQUIRE_TOOL("tiffcp");
+  const Fax f = MakeFax("-c g4", 40, 6);
+  TestStore t;
+  auto d = Decode(t.Image("<< /Width 30 /Height 6 /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter /CCITTFaxDecode "
+                          "/DecodeParms << /K -1 /Columns 40 >> >>",
+                          f.data));
+  ASSERT_FALSE(d->Failed);
+  const Pixels p = BitmapPixels(*d->Bitmap);
+  ASSERT_EQ(p.width, 30);
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 30; ++x) ASSERT_EQ(p.Rgb(x, y), f.bitmap.Get(x, y) ? 0u : 0xFFFFFFu);
+}
+
+TEST(CCITTPath, StencilEndsAsPNGWithItsPaletteExchanged) {
+  REQUIRE_TOOL("tiffcp");
+  const Fax f = MakeFax("-c g4", 16, 4);
+  TestStore t;
+  auto d = Decode(t.Image("<< /Width 16 /Height 4 /ImageMask true /Filter /CCITTFaxDecode /DecodeParms << /K -1 "
+                          "/Columns 16 >> >>",
+                          f.data));
+  ASSERT_FALSE(d->Failed);
+  EXPECT_EQ(d->DataFormat, kDataPNG);
+  EXPECT_EQ(d->Bitmap, nullptr);
+  // Fax black (painted under the default Decode) is the PNG's index 1, white after the
+  // exchange.
+  const Pixels p = DecodedPixels(*d);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 16; ++x) ASSERT_EQ(p.Rgb(x, y), f.bitmap.Get(x, y) ? 0xFFFFFFu : 0u);
+}
+
+TEST(CCITTPath, DamagedFaxDataFailQuietly) {
+  // Two-dimensional data whose first code is invalid: the fax decoder raises, the image fails.
+  for (const std::string params : {"/K 1", "/K 4"}) {
+    SCOPED_TRACE(params);
+    TestStore t;
+    auto d = Decode(t.Image("<< /Width 16 /Height 4 /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter /CCF "
+                            "/DecodeParms << " +
+                                params + " /Columns 16 >> >>",
+                            std::string("\x00\x01\x00\x00\x00\x00\x00\x00", 8)));
+    EXPECT_TRUE(d->Failed);
+    EXPECT_FALSE(d->Decoded);
+  }
+}
+
+TEST(OtherCodecs, JBIG2AndJPEG2000AreNotDecodedYet) {
+  for (const std::string filter : {"/JBIG2Decode", "/JPXDecode"}) {
+    TestStore t;
+    auto d = Decode(t.Image("<< /Width 4 /Height 4 /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter " + filter + " >>",
+                            "data"));
+    EXPECT_TRUE(d->Failed) << filter;
+  }
+}
+
+namespace {
+
+std::string PaletteOf(TMemoryStream& s) {
+  TPNGReader r;
+  r.HeaderOnly = true;
+  s.SetPosition(0);
+  r.ReadChunks(s);
+  return r.Palette;
+}
+
+std::string TransparencyOf(TMemoryStream& s) {
+  TPNGReader r;
+  r.HeaderOnly = true;
+  s.SetPosition(0);
+  r.ReadChunks(s);
+  return r.Transparency;
+}
+
+// libpng accepts the PNG (its checksums hold) and reads these colours with alpha.
+std::vector<uint32_t> ReadBack(TMemoryStream& s) {
+  auto dib = DecodePngToBgra(s.Bytes());
+  std::vector<uint32_t> v;
+  for (int x = 0; x < dib->Width(); ++x) v.push_back(dib->GetRaw(x, 0));
+  return v;
+}
+
+}  // namespace
+
+TEST(PNGPalette, SwapSetTransAndReset) {
+  TestStore t;
+  auto d = Decode(t.Image("<< /Width 2 /Height 1 /ImageMask true >>", "\x40"));  // painted, not painted
+  ASSERT_NE(d->DataStream, nullptr);
+  TMemoryStream& s = *d->DataStream;
+  EXPECT_EQ(PaletteOf(s), std::string("\0\0\0\xFF\xFF\xFF", 6));
+
+  d->PatchPNGPalette(s, "Swap", 0);
+  EXPECT_EQ(PaletteOf(s), std::string("\xFF\xFF\xFF\0\0\0", 6));
+  EXPECT_EQ(ReadBack(s), (std::vector<uint32_t>{0xFF000000u, 0xFFFFFFFFu}));
+  d->PatchPNGPalette(s, "Swap", 0);
+
+  // Entry 0 black: entry 1 takes the colour, entry 0 becomes transparent.
+  d->PatchPNGPalette(s, "SetTrans", RGB(0x12, 0x34, 0x56));
+  EXPECT_EQ(PaletteOf(s), std::string("\0\0\0\x12\x34\x56", 6));
+  EXPECT_EQ(TransparencyOf(s), std::string("\0\xFF", 2));
+  EXPECT_EQ(ReadBack(s), (std::vector<uint32_t>{0xFF123456u, 0x00000000u}));
+  // A second SetTrans writes over the chunk instead of adding one.
+  const int64_t size = s.Size();
+  d->PatchPNGPalette(s, "Reset", 0);
+  d->PatchPNGPalette(s, "SetTrans", RGB(0xAB, 0, 0));
+  EXPECT_EQ(s.Size(), size);
+  // Reset restores the palette and leaves the transparency chunk.
+  d->PatchPNGPalette(s, "Reset", 0);
+  EXPECT_EQ(PaletteOf(s), std::string("\0\0\0\xFF\xFF\xFF", 6));
+  EXPECT_EQ(TransparencyOf(s), std::string("\0\xFF", 2));
+
+  // Entry 0 not black: it takes the colour and entry 1 becomes transparent.
+  d->PatchPNGPalette(s, "Swap", 0);
+  d->PatchPNGPalette(s, "SetTrans", RGB(0, 0x80, 0));
+  EXPECT_EQ(PaletteOf(s), std::string("\0\x80\0\0\0\0", 6));
+  EXPECT_EQ(TransparencyOf(s), std::string("\xFF\0", 2));
+  EXPECT_EQ(ReadBack(s), (std::vector<uint32_t>{0x00000000u, 0xFF008000u}));
+
+  // Anything else, and PNGs without a two-entry palette, are left alone.
+  const std::string before = s.DataString();
+  d->PatchPNGPalette(s, "Other", 0);
+  EXPECT_EQ(s.DataString(), before);
+  TMemoryStream rgb(d->DataStream->DataString().substr(0, 8));
+  d->PatchPNGPalette(rgb, "Swap", 0);
+  EXPECT_EQ(rgb.Size(), 8);
+}
