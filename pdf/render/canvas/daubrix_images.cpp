@@ -120,7 +120,7 @@ bool TPDFDaubrix::DrawBitmap(TBitmap& bitmap, double x, double y, double width, 
     target_->CopyRect(dest, bitmap.Canvas(), TRect{0, 0, bitmap.Width(), bitmap.Height()});
     return true;
   }
-  if (backEnd_ != kBackEndGDIPlus) return false;
+  if (backEnd_ != kBackEndGDIPlus || bitmap.Empty()) return false;
   TMemoryStream data;
   try {
     bitmap.SaveToStream(data);

@@ -16,32 +16,21 @@ namespace {
 // Encoded images larger than this are not read into memory for drawing.
 constexpr int64_t kMaxEncodedBytes = int64_t(1) << 30;
 
-void FromBitmap(const GdiBitmap& bitmap, bool useAlpha, TDecodedImage& image) {
-  image.Width = bitmap.Width();
-  image.Height = bitmap.Height();
-  image.Pixels.resize(size_t(int64_t(image.Width) * image.Height));
-  const bool alpha = useAlpha && bitmap.BitsPerPixel() == 32;
-  for (int32_t y = 0; y < image.Height; ++y) {
-    uint32_t* out = image.Pixels.data() + size_t(y) * size_t(image.Width);
-    if (bitmap.BitsPerPixel() == 32 || bitmap.BitsPerPixel() == 24) {
-      const uint8_t* row = bitmap.Row(y);
-      const int step = bitmap.BitsPerPixel() / 8;
-      for (int32_t x = 0; x < image.Width; ++x, row += step) {
-        const uint32_t a = alpha ? row[3] : 0xFF;
-        out[x] = a << 24 | uint32_t(row[2]) << 16 | uint32_t(row[1]) << 8 | row[0];
-      }
-    } else {
-      for (int32_t x = 0; x < image.Width; ++x) {
-        const COLORREF c = bitmap.GetColor(x, y);
-        out[x] = 0xFF000000u | uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c);
-      }
-    }
-  }
-}
-
 bool Starts(const std::string& b, std::string_view sig) { return b.size() >= sig.size() && b.compare(0, sig.size(), sig) == 0; }
 
 }  // namespace
+
+uint32_t TDecodedImage::At(int32_t x, int32_t y) const {
+  const GdiBitmap& b = *Bitmap;
+  const int bpp = b.BitsPerPixel();
+  if (bpp == 24 || bpp == 32) {
+    const uint8_t* p = b.Row(y) + size_t(x) * size_t(bpp / 8);
+    const uint32_t a = bpp == 32 && UseAlpha ? p[3] : 0xFF;
+    return a << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+  }
+  const COLORREF c = b.GetColor(x, y);
+  return 0xFF000000u | uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c);
+}
 
 bool DecodeImageStream(TStream& stream, TDecodedImage& image, std::string& reason) {
   const int64_t available = stream.Size() - stream.Position();
@@ -57,11 +46,13 @@ bool DecodeImageStream(TStream& stream, TDecodedImage& image, std::string& reaso
   const std::span<const uint8_t> data(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   try {
     if (Starts(bytes, "BM")) {
-      FromBitmap(*ReadBmpFile(data), false, image);
+      image.Bitmap = ReadBmpFile(data);
+      image.UseAlpha = false;
       return true;
     }
     if (IsPngSignature(data)) {
-      FromBitmap(*DecodePngToBgra(data), true, image);
+      image.Bitmap = DecodePngToBgra(data);
+      image.UseAlpha = true;
       return true;
     }
     if (Starts(bytes, "\xFF\xD8")) {
@@ -73,7 +64,8 @@ bool DecodeImageStream(TStream& stream, TDecodedImage& image, std::string& reaso
         reason = "JPEG data could not be decoded";
         return false;
       }
-      FromBitmap(decoded->Dib(), false, image);
+      image.Bitmap = decoded->SharedDib();
+      image.UseAlpha = false;
       return true;
     }
   } catch (const std::exception& e) {
@@ -91,7 +83,8 @@ bool GraphicToImage(TGraphic& graphic, TDecodedImage& image, std::string& reason
   }
   try {
     if (auto* bitmap = dynamic_cast<TBitmap*>(&graphic)) {
-      FromBitmap(bitmap->Dib(), false, image);
+      image.Bitmap = bitmap->SharedDib();
+      image.UseAlpha = false;
       return true;
     }
     TBitmap canvas;
@@ -99,7 +92,8 @@ bool GraphicToImage(TGraphic& graphic, TDecodedImage& image, std::string& reason
     canvas.SetSize(graphic.Width(), graphic.Height());
     canvas.Dib().Fill(RGB(255, 255, 255));
     graphic.Draw(canvas.Canvas(), TRect{0, 0, graphic.Width(), graphic.Height()});
-    FromBitmap(canvas.Dib(), false, image);
+    image.Bitmap = canvas.SharedDib();
+    image.UseAlpha = false;
     return true;
   } catch (const std::exception& e) {
     reason = e.what();
@@ -144,10 +138,17 @@ void Put(GdiBitmap& target, int32_t x, int32_t y, uint32_t argb) {
 
 }  // namespace
 
-void AffineBlit(GdiBitmap& target, const TDecodedImage& image, const TBlitPlacement& p) {
-  const double sw = p.SourceWidth > 0 ? p.SourceWidth : image.Width;
-  const double sh = p.SourceHeight > 0 ? p.SourceHeight : image.Height;
-  if (sw <= 0 || sh <= 0 || image.Pixels.empty() || target.Empty()) return;
+void AffineBlit(GdiBitmap& target, const TDecodedImage& source, const TBlitPlacement& p) {
+  // A bitmap drawn onto itself is read from a copy.
+  TDecodedImage image = source;
+  if (image.Bitmap.get() == &target) {
+    auto copy = std::make_shared<GdiBitmap>();
+    copy->CopyFrom(target);
+    image.Bitmap = copy;
+  }
+  const double sw = p.SourceWidth > 0 ? p.SourceWidth : image.Width();
+  const double sh = p.SourceHeight > 0 ? p.SourceHeight : image.Height();
+  if (sw <= 0 || sh <= 0 || image.Width() <= 0 || image.Height() <= 0 || target.Empty()) return;
   const double pts[6] = {p.X1, p.Y1, p.X2, p.Y2, p.X3, p.Y3};
   for (double v : pts)
     if (!std::isfinite(v)) return;
@@ -173,8 +174,8 @@ void AffineBlit(GdiBitmap& target, const TDecodedImage& image, const TBlitPlacem
       const double u = (by * dx - bx * dy) / det, v = (ax * dy - ay * dx) / det;
       if (!(u >= 0 && u < sw && v >= 0 && v < sh)) continue;
       const int64_t sx = int64_t(u), sy = int64_t(v);
-      if (sx >= image.Width || sy >= image.Height) continue;
-      const uint32_t c = image.Pixels[size_t(sy) * size_t(image.Width) + size_t(sx)];
+      if (sx >= image.Width() || sy >= image.Height()) continue;
+      const uint32_t c = image.At(int32_t(sx), int32_t(sy));
       if (p.Keyed && InKeyRange(c, p.LowKey, p.HighKey)) continue;
       Put(target, x, y, c);
     }

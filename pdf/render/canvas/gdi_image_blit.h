@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,10 +13,15 @@
 
 class TGraphic;
 
-// Pixels as 0xAARRGGBB (straight alpha), top row first.
+// A decoded picture: the decoder's own pixel store (no second full-size copy is made), with
+// the fourth byte of 32-bit pixels taken as straight alpha when UseAlpha is set.
 struct TDecodedImage {
-  int32_t Width = 0, Height = 0;
-  std::vector<uint32_t> Pixels;
+  std::shared_ptr<const GdiBitmap> Bitmap;
+  bool UseAlpha = false;
+  int32_t Width() const { return Bitmap ? Bitmap->Width() : 0; }
+  int32_t Height() const { return Bitmap ? Bitmap->Height() : 0; }
+  // 0xAARRGGBB of pixel (x, y), inside the picture.
+  uint32_t At(int32_t x, int32_t y) const;
 };
 
 // Decodes the image that starts at the stream's position. False with a reason when the data

@@ -44,14 +44,12 @@ enum : uint8_t {
   kShapeFillAndStroke = 8,
 };
 
-#pragma pack(push, 1)
 // A move or line uses (x1, y1); a quadratic curve x1 to y2 (control, end); a cubic all six.
+// The record is kept naturally aligned: callers take references to its coordinates.
 struct TPDFShapeItem {
   uint8_t Kind = 0;
   double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0, X3 = 0, Y3 = 0;
 };
-#pragma pack(pop)
-static_assert(sizeof(TPDFShapeItem) == 49);
 
 class TPDFGenericShape {
  public:

@@ -168,6 +168,29 @@ TEST_P(ImagesOnBothBackEnds, AnImageThatCannotBeDrawnIsReported) {
   }
 }
 
+TEST_P(ImagesOnBothBackEnds, BitmapDrawnMirroredOntoItselfReadsTheOriginal) {
+  Picture p;
+  p.width = 4, p.height = 1;
+  p.rgb = {0xFF0000, 0x00FF00, 0x0000FF, 0x000000};
+  TMemoryStream s(EncodeBmp(p));
+  TBitmap bitmap;
+  bitmap.LoadFromStream(s);
+  bitmap.SetPixelFormat(pf24bit);
+  {
+    auto canvas = CanvasOn(bitmap, GetParam());
+    canvas->DrawImage(bitmap, 4, 0, 0, 0, 4, 1);
+  }
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(Pixel(bitmap, x, 0), p.At(3 - x, 0)) << x;
+}
+
+TEST_P(ImagesOnBothBackEnds, EmptyBitmapDrawsNothingAndIsNoError) {
+  auto bitmap = WhiteBitmap(4, 4);
+  auto canvas = CanvasOn(*bitmap, GetParam());
+  TBitmap empty;
+  EXPECT_FALSE(canvas->DrawBitmap(empty, 0, 0, 4, 4));
+  EXPECT_TRUE(canvas->LastError().empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Canvas, ImagesOnBothBackEnds, testing::Values(kBackEndGDI, kBackEndGDIPlus), BackEndName);
 
 TEST(DaubrixImages, CanvasWithoutBackEndDrawsNothingAndReportsNothing) {
