@@ -1,5 +1,6 @@
 #include "pdf/render/interpreter/content_run.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "pdf/core/object_parser.h"
@@ -25,4 +26,14 @@ std::string_view TPDFContentRun::PopString() {
   const std::string_view top = Operands.back();
   Operands.pop_back();
   return top;
+}
+
+void TPDFContentRun::AddPathPoint(double x, double y) {
+  if (PathMinX > PathMaxX) {
+    PathMinX = PathMaxX = x;
+    PathMinY = PathMaxY = y;
+    return;
+  }
+  PathMinX = std::min(PathMinX, x), PathMaxX = std::max(PathMaxX, x);
+  PathMinY = std::min(PathMinY, y), PathMaxY = std::max(PathMaxY, y);
 }

@@ -35,6 +35,10 @@ struct TPDFContentRun {
   int32_t OverflowSaves = 0;  // q beyond kSaveLimit not yet matched by Q
 
   bool PathOpen = false;
+  // The device bounding box of the path being built (empty: min above max).
+  double PathMinX = 1, PathMinY = 1, PathMaxX = 0, PathMaxY = 0;
+  void AddPathPoint(double x, double y);
+  void ResetPathBox() { PathMinX = PathMinY = 1, PathMaxX = PathMaxY = 0; }
   bool Visible = true;  // optional content
   bool ColorLocked = false;  // set by d1
   std::vector<bool> MarkedContent;  // visibility in force before each open BDC/BMC

@@ -1,5 +1,5 @@
-// BI ... ID data EI: until inline images are decoded here, the image is stepped over so its
-// data never reaches the tokenizer as operators.
+// BI ... ID data EI stepped over when the inline image cannot be read, so that its data never
+// reaches the tokenizer as operators.
 #include <string_view>
 
 #include "pdf/render/renderer/renderer.h"
@@ -9,8 +9,6 @@ namespace {
 bool IsWhite(char c) { return c == 0 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32; }
 
 }  // namespace
-
-void TPDFRenderer::OpInlineImage(TPDFContentRun& run) { SkipInlineImage(run); }
 
 void TPDFRenderer::SkipInlineImage(TPDFContentRun& run) {
   for (;;) {

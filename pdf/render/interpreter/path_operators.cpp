@@ -26,6 +26,7 @@ void TPDFRenderer::OpMoveTo(TPDFContentRun& run) {
     run.Canvas->NewPath();
   }
   const TPDFPoint p = Finite(TransformPoint(x, y));
+  run.AddPathPoint(p.X, p.Y);
   run.Canvas->MoveTo(p.X, p.Y);
   run.State.CurrentX = p.X;
   run.State.CurrentY = p.Y;
@@ -34,6 +35,7 @@ void TPDFRenderer::OpMoveTo(TPDFContentRun& run) {
 void TPDFRenderer::OpLineTo(TPDFContentRun& run) {
   const double y = run.PopNumber(), x = run.PopNumber();
   const TPDFPoint p = Finite(TransformPoint(x, y));
+  run.AddPathPoint(p.X, p.Y);
   if (p.X == run.State.CurrentX && p.Y == run.State.CurrentY) {
     // A line back to its start still leaves a dot.
     const double d = 0.01 * run.State.LineWidth;
@@ -51,6 +53,7 @@ void TPDFRenderer::OpCurveTo(TPDFContentRun& run) {
   const double y1 = run.PopNumber(), x1 = run.PopNumber();
   const TPDFPoint p1 = Finite(TransformPoint(x1, y1)), p2 = Finite(TransformPoint(x2, y2)),
                   p3 = Finite(TransformPoint(x3, y3));
+  for (const TPDFPoint& p : {p1, p2, p3}) run.AddPathPoint(p.X, p.Y);
   run.Canvas->CurveTo(p1.X, p1.Y, p2.X, p2.Y, p3.X, p3.Y);
   run.State.CurrentX = p3.X;
   run.State.CurrentY = p3.Y;
@@ -60,6 +63,7 @@ void TPDFRenderer::OpCurveToV(TPDFContentRun& run) {
   const double y3 = run.PopNumber(), x3 = run.PopNumber();
   const double y2 = run.PopNumber(), x2 = run.PopNumber();
   const TPDFPoint p2 = Finite(TransformPoint(x2, y2)), p3 = Finite(TransformPoint(x3, y3));
+  for (const TPDFPoint& p : {p2, p3}) run.AddPathPoint(p.X, p.Y);
   run.Canvas->CurveTo(run.State.CurrentX, run.State.CurrentY, p2.X, p2.Y, p3.X, p3.Y);
   run.State.CurrentX = p3.X;
   run.State.CurrentY = p3.Y;
@@ -69,6 +73,7 @@ void TPDFRenderer::OpCurveToY(TPDFContentRun& run) {
   const double y3 = run.PopNumber(), x3 = run.PopNumber();
   const double y1 = run.PopNumber(), x1 = run.PopNumber();
   const TPDFPoint p1 = Finite(TransformPoint(x1, y1)), p3 = Finite(TransformPoint(x3, y3));
+  for (const TPDFPoint& p : {p1, p3}) run.AddPathPoint(p.X, p.Y);
   run.Canvas->CurveTo(p1.X, p1.Y, p3.X, p3.Y, p3.X, p3.Y);
   run.State.CurrentX = p3.X;
   run.State.CurrentY = p3.Y;
@@ -82,11 +87,13 @@ void TPDFRenderer::OpRectangle(TPDFContentRun& run) {
     run.Canvas->NewPath();
   }
   const TPDFPoint p0 = Finite(TransformPoint(x, y));
+  run.AddPathPoint(p0.X, p0.Y);
   run.Canvas->MoveTo(p0.X, p0.Y);
   run.State.CurrentX = p0.X;
   run.State.CurrentY = p0.Y;
   for (const TPDFPoint& corner : {TPDFPoint{x + w, y}, TPDFPoint{x + w, y + h}, TPDFPoint{x, y + h}}) {
     const TPDFPoint p = Finite(TransformPoint(corner));
+    run.AddPathPoint(p.X, p.Y);
     run.Canvas->LineTo(p.X, p.Y);
   }
   run.Canvas->ClosePath();
@@ -97,12 +104,22 @@ void TPDFRenderer::OpClosePath(TPDFContentRun& run) { run.Canvas->ClosePath(); }
 void TPDFRenderer::OpEndPath(TPDFContentRun& run) {
   run.Canvas->EndPath();
   run.PathOpen = false;
+  run.ResetPathBox();
 }
 
 void TPDFRenderer::Paint(TPDFContentRun& run, bool fill, bool stroke, uint8_t rule, bool close) {
   if (stroke) ApplyStrokeState(run);
   if (fill) ApplyFillState(run, rule);
   if (close) run.Canvas->ClosePath();
+  if (run.Visible) {
+    // A stroke reaches half its width beyond the path.
+    const double grow = stroke ? run.Canvas->LineWidth() / 2 + 1 : 0;
+    const double minX = run.PathMinX - grow, minY = run.PathMinY - grow;
+    const double maxX = run.PathMaxX + grow, maxY = run.PathMaxY + grow;
+    run.ResetPathBox();
+    ChargePaint(minX, minY, maxX, maxY);
+  }
+  run.ResetPathBox();
   if (!run.Visible)
     run.Canvas->EndPath();
   else if (fill && stroke)

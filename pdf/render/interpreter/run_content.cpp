@@ -1,5 +1,6 @@
 // One run of the content interpreter: the content text, the resources, the starting state,
 // the loop over tokens, and the clean-up that leaves the canvas as the run found it.
+#include <algorithm>
 #include <exception>
 
 #include "pdf/core/objects/pdf_objects.h"
@@ -78,6 +79,18 @@ void TPDFRenderer::RunLoop(TPDFContentRun& run) {
 void TPDFRenderer::ChargeBudget(int64_t bytes) {
   Budget->ContentBytes -= bytes;
   if (Budget->ContentBytes < 0) throw Exception(kBudgetErrorText);
+}
+
+void TPDFRenderer::ChargePaint(double minX, double minY, double maxX, double maxY) {
+  if (!(minX <= maxX && minY <= maxY)) return;
+  if (RasterWidth > 0 && RasterHeight > 0) {
+    minX = std::max(minX, 0.0), minY = std::max(minY, 0.0);
+    maxX = std::min(maxX, double(RasterWidth)), maxY = std::min(maxY, double(RasterHeight));
+    if (minX > maxX || minY > maxY) return;
+  }
+  // A line or a point still costs its pixels.
+  Budget->PaintedPixels -= (maxX - minX + 1) * (maxY - minY + 1);
+  if (!(Budget->PaintedPixels >= 0)) throw Exception(kBudgetErrorText);
 }
 
 // Saves the content left open would otherwise leave the caller with its clip (or, on cairo,

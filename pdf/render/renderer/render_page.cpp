@@ -169,5 +169,8 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
     Prepend(CurrentMatrix, {1, 0, 0, 1, -x1, -y1});
   }
   DeviceMatrix = CurrentMatrix;
+  if (Budget == &ownBudget_)
+    ownBudget_.PaintedPixels =
+        std::max(kRenderPaintBudget, kRenderPaintBudgetPages * double(RasterWidth) * double(RasterHeight));
   RunContentStream(&canvas, Page, nullptr);
 }

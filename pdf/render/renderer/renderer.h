@@ -41,6 +41,7 @@ class TPDFSeparationColorSpace;
 class TPDFLabColorSpace;
 class TPDFDeviceNColorSpace;
 class TZRXPattern;
+class TPDFImageDecoder;
 
 // Output modes.
 enum : uint8_t {
@@ -66,6 +67,10 @@ inline constexpr int32_t kRenderNestingLimit = 32;
 // What one render may interpret in all (nested runs included) before it gives up.
 inline constexpr int64_t kRenderContentBudget = int64_t(64) << 20;  // bytes of content text
 inline constexpr int32_t kRenderRunBudget = 20000;                   // content runs
+// Device pixels painted (the bounding boxes of filled or stroked paths and of images): at least
+// this many, or the raster a hundred times over.
+inline constexpr double kRenderPaintBudget = 1e9;
+inline constexpr double kRenderPaintBudgetPages = 100;
 
 // Error texts of the renderer (the image text is the canvas's, shared with the decoder).
 inline constexpr const char* kRenderExceptionText = "Rendering exception: ";
@@ -94,6 +99,7 @@ struct TPDFImageRecord {
 struct TPDFRenderBudget {
   int64_t ContentBytes = kRenderContentBudget;
   int32_t Runs = kRenderRunBudget;
+  double PaintedPixels = kRenderPaintBudget;
 };
 
 class TPDFRenderer {
@@ -207,6 +213,8 @@ class TPDFRenderer {
   void RestoreState(TPDFContentRun& run, bool reselectFont);
   void SelectFont(TPDFContentRun& run);
   void ChargeBudget(int64_t bytes);
+  // Charges the area of a box of device points (clipped to the raster when there is one).
+  void ChargePaint(double minX, double minY, double maxX, double maxY);
 
   // Painting and the hand-over of the state to the canvas.
   void ApplyFillState(TPDFContentRun& run, uint8_t rule);
@@ -226,6 +234,9 @@ class TPDFRenderer {
   void DoXObject(TPDFContentRun& run, std::string_view name);
   void RunForm(TPDFContentRun& run, TPDFStream* form, TPDFObject* reference);
   void DrawImageXObject(TPDFContentRun& run, TPDFStream* image, TPDFObject* reference);
+  void PrepareDecoder(TPDFImageDecoder& decoder, const TPDFContentRun& run);
+  void DrawDecodedImage(TPDFContentRun& run, TPDFImageDecoder& decoder);
+  TPDFObject* InlineImageColorSpace(TPDFContentRun& run, std::string_view name);
   void SkipInlineImage(TPDFContentRun& run);
   void ShowText(TPDFContentRun& run);
   void BeginOptionalContent(TPDFContentRun& run, std::string_view tag, std::string_view property);

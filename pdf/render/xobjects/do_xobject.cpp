@@ -122,11 +122,3 @@ void TPDFRenderer::RunForm(TPDFContentRun& run, TPDFStream* form, TPDFObject* re
   // The save may have been dropped (too deep); the form's matrix must not outlive it.
   CurrentMatrix = before;
 }
-
-void TPDFRenderer::DrawImageXObject(TPDFContentRun& run, TPDFStream* image, TPDFObject* reference) {
-  (void)run;
-  (void)image;
-  (void)reference;
-  // Until images decode here, a page with an image reports it could not draw it.
-  ErrorText = kImageDrawError;
-}

@@ -99,11 +99,13 @@ void TestPdf::WriteFile(const std::string& path) const { testsupport::WriteFile(
 
 WideString ProviderPath() { return Utf8ToWide(testsupport::BinaryDir() + "/libvelmora-gdiplus.so"); }
 
-testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error, double dpi, bool gdiplus) {
+testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error, double dpi, bool gdiplus,
+                              bool polynomialCMYK) {
   TPDFFontCollection fonts;
   TPDFRenderer renderer(&fonts);
   renderer.Options.UseGDIPlus = gdiplus ? 1 : 0;
   renderer.Options.LibraryPath = ProviderPath();
+  renderer.Options.PolynomialCMYK = polynomialCMYK ? 1 : 0;
   renderer.Resolution = dpi;
   renderer.Page = pdf.Dict(page);
   renderer.RenderPage();
@@ -130,7 +132,7 @@ testraster::Raster RenderPoppler(const TestPdf& pdf, double dpi) {
   testsupport::TempDir dir;
   pdf.WriteFile(dir.File("t.pdf"));
   const std::string prefix = dir.File("p");
-  if (testsupport::Run("pdftoppm -r " + std::to_string(dpi) + " -singlefile '" + dir.File("t.pdf") + "' '" + prefix +
+  if (testsupport::Run("pdftoppm -cropbox -r " + std::to_string(dpi) + " -singlefile '" + dir.File("t.pdf") + "' '" + prefix +
                        "' 2>/dev/null") != 0)
     return {};
   const std::string ppm = testsupport::ReadFile(prefix + ".ppm");

@@ -55,8 +55,8 @@ WideString ProviderPath();
 // Our rendering of page n at 72 dpi as top-down RGB rows (empty when the render drew no
 // bitmap); error gets the renderer's error text.
 testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error = nullptr, double dpi = 72,
-                              bool gdiplus = true);
-// poppler's rendering (pdftoppm -r dpi) of the first page of the document.
+                              bool gdiplus = true, bool polynomialCMYK = true);
+// poppler's rendering (pdftoppm -cropbox -r dpi) of the first page of the document.
 testraster::Raster RenderPoppler(const TestPdf& pdf, double dpi = 72);
 // Pixels whose channels differ by more than tolerance (all of them when the sizes differ).
 int CountDifferent(const testraster::Raster& a, const testraster::Raster& b, int tolerance);
