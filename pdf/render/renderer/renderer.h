@@ -68,9 +68,9 @@ inline constexpr int32_t kRenderNestingLimit = 32;
 inline constexpr int64_t kRenderContentBudget = int64_t(64) << 20;  // bytes of content text
 inline constexpr int32_t kRenderRunBudget = 20000;                   // content runs
 // Device pixels painted (the bounding boxes of filled or stroked paths and of images): at least
-// this many, or the raster a hundred times over.
-inline constexpr double kRenderPaintBudget = 1e9;
-inline constexpr double kRenderPaintBudgetPages = 100;
+// this many, or the raster fifty times over.
+inline constexpr double kRenderPaintBudget = 5e8;
+inline constexpr double kRenderPaintBudgetPages = 50;
 
 // Error texts of the renderer (the image text is the canvas's, shared with the decoder).
 inline constexpr const char* kRenderExceptionText = "Rendering exception: ";

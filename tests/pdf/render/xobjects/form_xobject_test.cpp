@@ -145,7 +145,8 @@ TEST(FormXObject, FanOutsOfPageSizedPaintsEndWithinSeconds) {
   const auto start = std::chrono::steady_clock::now();
   std::string error;
   rendertest::RenderOurs(pdf, page, &error);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  // About a second alone; the margin is for a loaded machine and sanitizer builds.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
   EXPECT_NE(error.find(kBudgetErrorText), std::string::npos) << error;
 }
 
