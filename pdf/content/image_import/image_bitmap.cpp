@@ -1,10 +1,12 @@
 // Bitmaps (BMP files and decoded pictures) become image XObjects of samples.
+#include <algorithm>
 #include <cstring>
 #include <exception>
 
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/core/filters/flate.h"
 #include "pdf/core/objects/pdf_objects.h"
+#include "pdf/render/canvas/daubrix.h"
 #include "platform/rtl/numbers.h"
 
 namespace {
@@ -53,13 +55,73 @@ std::string Rows(TBitmap& bitmap, int64_t rowBytes, bool flip, Convert convert) 
 
 }  // namespace
 
-bool TPDFImage::LoadBMP(TStream& stream, int32_t options) {
-  if (options < 0) {
-    // Drawing the file through the canvas comes with the canvas's image support.
-    return false;
+// The size a BMP header gives (core or info header); false when it names no picture the
+// data could plausibly hold.
+static bool BitmapFileSize(std::string_view head, int64_t fileSize, int32_t& width, int32_t& height) {
+  const int32_t headerSize = LittleEndian32(head, 14);
+  int64_t w = 0, h = 0;
+  if (headerSize == 12) {
+    w = uint16_t(LittleEndian32(head, 18));
+    h = uint16_t(LittleEndian32(head, 20));
+  } else if (headerSize >= 16) {
+    w = LittleEndian32(head, 18);
+    h = LittleEndian32(head, 22);
   }
+  if (h < 0) h = -h;
+  // Run-length data can describe far more pixels than it has bytes, but not without limit.
+  const int64_t allowance = std::min<int64_t>(int64_t{1} << 28, std::max<int64_t>(int64_t{1} << 22, fileSize * 256));
+  if (w <= 0 || h <= 0 || w * h > allowance) return false;
+  width = int32_t(w);
+  height = int32_t(h);
+  return true;
+}
+
+bool TPDFImage::Rasterise(TBitmap& bitmap, TStream& stream, int32_t frame) {
+  GDIPlusSettings.SmoothPaths = 1;
+  GDIPlusSettings.UseGDIPlus = 1;
+  GDIPlusSettings.ReservedFlag = 1;
+  GDIPlusSettings.HighQualityImages = 1;
+  GDIPlusSettings.ClipWithPaths = 1;
+  GDIPlusSettings.MonochromeThreshold = 0;
+  TPDFDaubrix canvas;
+  canvas.Setup(&bitmap.Canvas(), GDIPlusSettings);
+  stream.SetPosition(0);
+  return canvas.DrawImageStream(stream, frame, 0, 0, bitmap.Width(), bitmap.Height(), false);
+}
+
+bool TPDFImage::WriteRasterised(TBitmap& bitmap) {
+  // Drawn pictures always go in compressed; the caller's setting comes back afterwards.
+  const int32_t saved = Compression;
+  if (Compression == 0) Compression = 1;
+  bool written = false;
+  try {
+    written = WriteBitmap(bitmap, nullptr, false, false);
+  } catch (...) {
+    Compression = saved;
+    throw;
+  }
+  Compression = saved;
+  return written;
+}
+
+bool TPDFImage::LoadBMP(TStream& stream, int32_t options) {
   stream.SetPosition(0);
   const std::string head = stream.ReadString(14 + 40);
+  if (options < 0) {
+    int32_t w = 0, h = 0;
+    if (!BitmapFileSize(head, stream.Size(), w, h)) return false;
+    try {
+      // At 24 bits whatever the file's depth: a palette bitmap made here would hold the
+      // default palette, not the file's, and lose its colours.
+      TBitmap bitmap;
+      bitmap.SetPixelFormat(pf24bit);
+      bitmap.SetSize(w, h);
+      if (!Rasterise(bitmap, stream, -options)) return false;
+      return WriteRasterised(bitmap);
+    } catch (const std::exception&) {
+      return false;
+    }
+  }
   // Core (OS/2 1.x) headers are shorter and carry no resolution.
   if (LittleEndian32(head, 14) >= 40) {
     ResolutionX = DotsPerInch(LittleEndian32(head, 14 + 24));

@@ -93,6 +93,10 @@ class TPDFImage {
 
  private:
   bool LoadBMP(TStream& stream, int32_t options);
+  // Draws frame `frame` of the file in the stream into the bitmap through the canvas.
+  bool Rasterise(TBitmap& bitmap, TStream& stream, int32_t frame);
+  // WriteBitmap with the samples compressed.
+  bool WriteRasterised(TBitmap& bitmap);
   bool LoadPNG(TStream& stream, int32_t options);
   bool LoadJPEG(TStream& stream);
   void WriteJPEGData(std::string data, int32_t skipResolution, const TJPEGHeaderInfo& header);

@@ -7,6 +7,7 @@
 #include "tests/pdf/image_support/image_cases.h"
 #include "tests/pdf/image_support/import_store.h"
 #include "tests/pdf/image_support/png_build.h"
+#include "tests/pdf/render/canvas/canvas_test_support.h"
 
 using imagetest::ImageSet;
 using imagetest::IndirectStore;
@@ -363,6 +364,40 @@ TEST(ImageImport, ColourKeyAndMaskReferences) {
   EXPECT_EQ(fresh.GetMaskKind(), 0);
   EXPECT_FALSE(fresh.SetMaskReference(1, 0, 1));
   fresh.SetColorKeyMask(0, 0, 0, 1, 1, 1);  // no dictionary: nothing happens
+}
+
+}  // namespace
+
+namespace {
+
+// Options below 0 draw the file through the canvas (GDI+, or GDI when the provider is missing)
+// into a 24-bit bitmap; at identity scale the samples equal Pillow's decode.
+TEST(ImageImport, RasterisedBitmapsMatchPillow) {
+  REQUIRE_IMAGE_TOOLS();
+  const ImageSet& set = ImageSet::Get("bmp");
+  ASSERT_TRUE(set.ok()) << set.error();
+  for (const std::string provider : {canvastest::ProviderPath(), std::string("/nonexistent/provider.so")}) {
+    for (const char* name : {"rgb24", "rgb24_topdown", "pal8", "pal4", "mono_colour", "grey8", "rle8", "rgb32"}) {
+      SCOPED_TRACE(provider + " " + name);
+      Loaded l;
+      l.image = std::make_unique<TPDFImage>(&l.store->store, "n");
+      l.image->GDIPlusSettings = canvastest::SettingsFor(provider);
+      TMemoryStream s(set.Read(name + std::string(".bmp")));
+      ASSERT_TRUE(l.image->LoadFromStream(s, -1));
+      EXPECT_EQ(l.image->Compression, 0);  // forced to 1 only while writing
+      EXPECT_EQ(l.Text("Filter"), "FlateDecode");
+      EXPECT_EQ(l.Text("ColorSpace"), "DeviceRGB");
+      EXPECT_EQ(l.image->GDIPlusSettings.HighQualityImages, 1);
+      EXPECT_EQ(imagetest::MaxDifference(imagetest::ImageRGB(*l.Stream()), set.Read(name + std::string(".rgb"))), 0);
+      EXPECT_EQ(l.image->ResolutionX, 0);
+    }
+  }
+  // A BMP has one frame.
+  Loaded l;
+  l.image = std::make_unique<TPDFImage>(&l.store->store, "n");
+  l.image->GDIPlusSettings = canvastest::SettingsFor(canvastest::ProviderPath());
+  TMemoryStream s(set.Read("rgb24.bmp"));
+  EXPECT_FALSE(l.image->LoadFromStream(s, -2));
 }
 
 }  // namespace
