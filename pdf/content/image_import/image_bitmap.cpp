@@ -1,5 +1,6 @@
 // Bitmaps (BMP files and decoded pictures) become image XObjects of samples.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <exception>
 
@@ -53,11 +54,66 @@ std::string Rows(TBitmap& bitmap, int64_t rowBytes, bool flip, Convert convert) 
   return data;
 }
 
-}  // namespace
+// RGB samples of a bitmap of any depth.
+std::string RGBRows(TBitmap& bitmap, bool flip) {
+  const GdiBitmap& dib = bitmap.Dib();
+  const int w = dib.Width(), bpp = dib.BitsPerPixel();
+  switch (bpp) {
+    case 24:
+      return Rows(bitmap, int64_t(w) * 3, flip, [w](const uint8_t* src, uint8_t* dst) {
+        for (int x = 0; x < w; ++x, src += 3, dst += 3) {
+          dst[0] = src[2];
+          dst[1] = src[1];
+          dst[2] = src[0];
+        }
+      });
+    case 32:
+      return Rows(bitmap, int64_t(w) * 3, flip, [w](const uint8_t* src, uint8_t* dst) {
+        for (int x = 0; x < w; ++x, src += 4, dst += 3) {
+          dst[0] = src[2];
+          dst[1] = src[1];
+          dst[2] = src[0];
+        }
+      });
+    case 1:
+    case 4:
+    case 8: {
+      // Indices beyond the colour table are black, as the bitmap itself reads them.
+      std::array<std::array<uint8_t, 3>, 256> table{};
+      const auto& colors = dib.Colors();
+      for (size_t i = 0; i < colors.size() && i < 256; ++i)
+        table[i] = {colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue};
+      const int mask = (1 << bpp) - 1;
+      return Rows(bitmap, int64_t(w) * 3, flip, [w, bpp, mask, &table](const uint8_t* src, uint8_t* dst) {
+        for (int x = 0; x < w; ++x, dst += 3) {
+          const int bit = x * bpp;
+          const auto& c = table[size_t((src[bit >> 3] >> (8 - bpp - (bit & 7))) & mask)];
+          dst[0] = c[0];
+          dst[1] = c[1];
+          dst[2] = c[2];
+        }
+      });
+    }
+    default: {  // 16 bits: 5-5-5 or 5-6-5
+      std::string data(size_t(int64_t(w) * 3 * dib.Height()), '\0');
+      uint8_t* dst = reinterpret_cast<uint8_t*>(data.data());
+      for (int y = 0; y < dib.Height(); ++y) {
+        const int row = flip ? dib.Height() - 1 - y : y;
+        for (int x = 0; x < w; ++x, dst += 3) {
+          const COLORREF c = dib.GetColor(x, row);
+          dst[0] = GetRValue(c);
+          dst[1] = GetGValue(c);
+          dst[2] = GetBValue(c);
+        }
+      }
+      return data;
+    }
+  }
+}
 
 // The size a BMP header gives (core or info header); false when it names no picture the
 // data could plausibly hold.
-static bool BitmapFileSize(std::string_view head, int64_t fileSize, int32_t& width, int32_t& height) {
+bool BitmapFileSize(std::string_view head, int64_t fileSize, int32_t& width, int32_t& height) {
   const int32_t headerSize = LittleEndian32(head, 14);
   int64_t w = 0, h = 0;
   if (headerSize == 12) {
@@ -75,6 +131,8 @@ static bool BitmapFileSize(std::string_view head, int64_t fileSize, int32_t& wid
   height = int32_t(h);
   return true;
 }
+
+}  // namespace
 
 bool TPDFImage::Rasterise(TBitmap& bitmap, TStream& stream, int32_t frame) {
   GDIPlusSettings.SmoothPaths = 1;
@@ -151,28 +209,17 @@ bool TPDFImage::WriteBitmap(TBitmap& bitmap, const TPDFImagePageInfo* page, bool
   Width = w;
   Height = h;
 
-  TPixelFormat format = bitmap.PixelFormat();
-  const auto& colors = bitmap.Dib().Colors();
-  if (format == pf8bit && !gray) gray = IsGreyRamp(colors);
-  const bool cmyk = format == pf32bit && page && page->Photometric == 5;
-  const bool convert = (format == pf8bit && !gray) || format == pf15bit || format == pf16bit ||
-                       (format == pf32bit && !cmyk) || format == pfCustom || format == pf4bit ||
-                       format == pfDevice || (format == pf1bit && !page && !IsBlackAndWhite(colors));
-  if (convert) {
-    bitmap.SetPixelFormat(pf24bit);
-    format = pf24bit;
-  }
+  const GdiBitmap& dib = bitmap.Dib();
+  const int bpp = dib.BitsPerPixel();
+  const auto& colors = dib.Colors();
+  if (bpp == 8 && !gray) gray = IsGreyRamp(colors);
+  const bool cmyk = bpp == 32 && page && page->Photometric == 5;
+  const bool mono = bpp == 1 && (page || IsBlackAndWhite(colors));
 
+  // Everything else becomes RGB samples, straight from the pixels: no converted copy of the
+  // bitmap is made.
   Samples s;
-  if (format == pf24bit) {
-    s.data = Rows(bitmap, int64_t(w) * 3, flip, [w](const uint8_t* src, uint8_t* dst) {
-      for (int x = 0; x < w; ++x, src += 3, dst += 3) {
-        dst[0] = src[2];
-        dst[1] = src[1];
-        dst[2] = src[0];
-      }
-    });
-  } else if (format == pf32bit) {
+  if (cmyk) {
     s.colorSpace = "DeviceCMYK";
     s.data = Rows(bitmap, int64_t(w) * 4, flip, [w](const uint8_t* src, uint8_t* dst) {
       for (int x = 0; x < w; ++x, src += 4, dst += 4) {
@@ -182,7 +229,7 @@ bool TPDFImage::WriteBitmap(TBitmap& bitmap, const TPDFImagePageInfo* page, bool
         dst[3] = src[0];
       }
     });
-  } else if (format == pf1bit) {
+  } else if (mono) {
     s.colorSpace = "DeviceGray";
     s.bits = 1;
     const int64_t rowBytes = (int64_t(w) + 7) / 8;
@@ -191,9 +238,11 @@ bool TPDFImage::WriteBitmap(TBitmap& bitmap, const TPDFImagePageInfo* page, bool
     });
     const bool blackFirst = page ? page->MinIsBlack : (!colors.empty() && colors[0].rgbRed == 0);
     s.decode = blackFirst ? std::vector<int>{0, 1} : std::vector<int>{1, 0};
-  } else {  // pf8bit with grey samples
+  } else if (bpp == 8 && gray) {
     s.colorSpace = "DeviceGray";
     s.data = Rows(bitmap, w, flip, [w](const uint8_t* src, uint8_t* dst) { std::memcpy(dst, src, size_t(w)); });
+  } else {
+    s.data = RGBRows(bitmap, flip);
   }
 
   const bool compressed = Compression == 1;
