@@ -15,11 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TBitmap* b = image.Decode();
     if (b == nullptr) std::abort();
     if (!b->Empty() && b->PixelFormat() != pf24bit && b->PixelFormat() != pf8bit) std::abort();
+    // Decoding again replaces the bitmap.
     image.DecodeRawCMYK();
+    b = image.Decode();
     // Small results go through the compressor and back.
     if (!b->Empty() && int64_t(b->Width()) * b->Height() <= 4096) {
       TPDFJPEGImage again;
-      again.Assign(*image.Decode());
+      again.Assign(*b);
       TMemoryStream out;
       again.SaveToStream(out);
       if (out.Size() == 0) std::abort();

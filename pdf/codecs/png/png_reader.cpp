@@ -299,12 +299,13 @@ void TPNGReader::DecodeImage() {
     ReduceTo8Bits(ImageData);
     ImageBitsPerComponent = 8;
   }
-  ImageData = FlateCompressString(ImageData);
+  auto encode = [this](const std::string& d) { return StoreDecoded ? FlateStoreString(d) : FlateCompressString(d); };
+  ImageData = encode(ImageData);
   if (Reduce16BitAlpha && AlphaBitsPerComponent == 16) {
     ReduceTo8Bits(AlphaData);
     AlphaBitsPerComponent = 8;
   }
-  AlphaData = FlateCompressString(AlphaData);
+  AlphaData = encode(AlphaData);
 }
 
 void TPNGReader::GetIndexedColorSpace(std::string& text) const {

@@ -50,6 +50,9 @@ class TPNGReader {
   bool Reduce16BitAlpha = false;
   // Set by the caller before reading: no IDAT data is collected and nothing is decoded.
   bool HeaderOnly = false;
+  // Set by the caller before reading: decoded samples are handed on in stored deflate blocks
+  // (no compression time) rather than compressed.
+  bool StoreDecoded = false;
   // Stream positions: the first PLTE data byte, the tRNS chunk start, the first IDAT chunk
   // start (0 until one is seen).
   int64_t PalettePosition = 0;

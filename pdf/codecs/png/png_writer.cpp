@@ -8,17 +8,23 @@
 
 namespace {
 
-const std::array<uint32_t, 256>& CRCTable() {
-  static const std::array<uint32_t, 256> table = [] {
-    std::array<uint32_t, 256> t{};
+// The CRC table of the PNG format, and seven more derived from it so that eight bytes are
+// taken per step (slicing by eight); the result is the plain table's.
+using CRCTables = std::array<std::array<uint32_t, 256>, 8>;
+
+const CRCTables& CRCTable() {
+  static const CRCTables tables = [] {
+    CRCTables t{};
     for (uint32_t n = 0; n < 256; ++n) {
       uint32_t c = n;
       for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[n] = c;
+      t[0][n] = c;
     }
+    for (uint32_t n = 0; n < 256; ++n)
+      for (size_t k = 1; k < 8; ++k) t[k][n] = (t[k - 1][n] >> 8) ^ t[0][t[k - 1][n] & 0xFF];
     return t;
   }();
-  return table;
+  return tables;
 }
 
 void AppendBigEndian32(std::string& out, uint32_t v) {
@@ -37,9 +43,16 @@ int64_t ScaledIndex(int64_t i, int64_t size, int64_t maskSize) {
 }  // namespace
 
 uint32_t PNGCRC32Update(uint32_t crc, std::string_view data) {
-  const auto& table = CRCTable();
+  const auto& t = CRCTable();
   uint32_t c = ~crc;
-  for (const char ch : data) c = table[(c ^ uint8_t(ch)) & 0xFF] ^ (c >> 8);
+  const auto* p = reinterpret_cast<const uint8_t*>(data.data());
+  size_t n = data.size();
+  for (; n >= 8; n -= 8, p += 8) {
+    const uint32_t lo = c ^ (uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24));
+    c = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^ t[3][p[4]] ^
+        t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
+  }
+  for (; n > 0; --n, ++p) c = t[0][(c ^ *p) & 0xFF] ^ (c >> 8);
   return ~c;
 }
 

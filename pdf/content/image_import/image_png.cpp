@@ -41,6 +41,9 @@ bool TPDFImage::LoadPNG(TStream& stream, int32_t options) {
   TPNGReader reader;
   reader.Reduce16BitImage = options == 3 || options == 5;
   reader.Reduce16BitAlpha = options == 2 || options == 4 || options == 5;
+  // Decoded samples follow the document's setting for bitmap samples: compressed only when
+  // asked for, else in stored deflate blocks.
+  reader.StoreDecoded = Compression != 1;
   stream.SetPosition(0);
   reader.ReadChunks(stream);
   if (!reader.HeaderValid() || reader.Width == 0 || reader.Height == 0 || reader.ImageData.empty()) return false;
