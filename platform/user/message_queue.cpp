@@ -119,6 +119,7 @@ BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT lo, UINT hi, UINT removeFlags) {
   bool remove = (removeFlags & PM_REMOVE) != 0;
   PumpDisplayEvents();
   CheckMouseHover();
+  CaretTick();
   if (TakeFrom(s.posted, msg, hwnd, lo, hi, remove)) {
     s.lastMessage = *msg;
     return TRUE;
@@ -172,6 +173,8 @@ BOOL WaitMessage() {
   UserState& s = State();
   if (!s.posted.empty() || !s.input.empty() || !s.raw.empty() || s.quitPending) return TRUE;
   int wait = NextTimerWait();
+  int blink = CaretTick();
+  if (blink >= 0) wait = wait < 0 ? blink : std::min(wait, blink);
   if (s.track.hwnd && (s.track.flags & 1)) wait = (wait < 0) ? 50 : std::min(wait, 50);
   s.Display().Flush();
   s.Display().Wait(wait);

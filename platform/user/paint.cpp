@@ -309,6 +309,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
   Window* w = s.Find(hwnd);
   if (!w || !ps) return nullptr;
   *ps = PAINTSTRUCT{};
+  CaretHideForPaint(hwnd);
   if (w->framePending) {
     w->framePending = false;
     Send(hwnd, WM_NCPAINT, 1, 0);
@@ -341,6 +342,7 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
   if (!ps) return FALSE;
   if (Window* w = State().Find(hwnd)) w->inPaint = false;
   if (ps->hdc) ReleaseDC(hwnd, ps->hdc);
+  CaretShowAfterPaint(hwnd);
   return TRUE;
 }
 

@@ -81,6 +81,7 @@ void FreeWindowTree(HWND hwnd) {
   w = State().Find(hwnd);
   if (!w) return;
   KillWindowTimers(hwnd);
+  CaretWindowDestroyed(hwnd);
   ClipboardWindowDestroyed(hwnd);
   DestroyWindowMenus(w);
   DropPaintState(w);

@@ -69,6 +69,13 @@ void DefaultNcMouseDown(HWND hwnd, LRESULT hit, POINT screen);
 void DefaultSysCommand(HWND hwnd, WPARAM cmd, LPARAM lParam);
 void RunMoveSizeLoop(HWND hwnd, WPARAM cmd, POINT start);
 
+// The caret (caret.cpp): blinking from the message loop (milliseconds to the next blink, -1
+// for none), hiding it while a window paints, and its window going away.
+int CaretTick();
+void CaretHideForPaint(HWND hwnd);
+void CaretShowAfterPaint(HWND hwnd);
+void CaretWindowDestroyed(HWND hwnd);
+
 // Clipboard (clipboard.cpp): the window owning the clipboard is going.
 void ClipboardWindowDestroyed(HWND hwnd);
 
