@@ -4,6 +4,7 @@
 
 #include "platform/gdi/text.h"
 #include "platform/user/default_proc.h"
+#include "platform/user/icons.h"
 #include "platform/user/internal/back_buffer.h"
 #include "platform/user/internal/internal_procs.h"
 #include "platform/user/metrics.h"
@@ -246,6 +247,12 @@ void PaintFrameInto(Window* w, HDC dc) {
     DrawTextLine(dc, text, w->text,
                  GetSysColor(w->ncActive ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT),
                  DT_NOPREFIX | kTextBold);
+    if (!IsRectEmptyValue(f.sysMenuBox)) {
+      HICON icon = w->iconSmall ? w->iconSmall : (w->cls->iconSmall ? w->cls->iconSmall : w->cls->icon);
+      if (icon)
+        DrawIconEx(dc, f.sysMenuBox.left, f.sysMenuBox.top, icon, f.sysMenuBox.right - f.sysMenuBox.left,
+                   f.sysMenuBox.bottom - f.sysMenuBox.top, 0, nullptr, DI_NORMAL);
+    }
     PaintCaptionButton(dc, f.closeBox, 0, !(w->cls->style & CS_NOCLOSE));
     PaintCaptionButton(dc, f.maxBox, (w->style & WS_MAXIMIZE) ? 2 : 1, (w->style & WS_MAXIMIZEBOX) != 0);
     PaintCaptionButton(dc, f.minBox, (w->style & WS_MINIMIZE) ? 2 : 3, (w->style & WS_MINIMIZEBOX) != 0);
