@@ -83,6 +83,43 @@ TEST_P(MainRoad, PlacedImageMatchesPopplerRendering) {
   EXPECT_LE(MaxDifference(Crop(splash, 2, 2, w / 3 - 2, h / 3 - 2), Crop(expected, 2, 2, w / 3 - 2, h / 3 - 2)), 2);
 }
 
+// The whole road: the page rendered by the library at 72 dpi as a BMP is the picture shifted
+// by one pixel on white, and agrees with poppler's rendering of the same document.
+TEST_P(MainRoad, RenderedPageIsTheShiftedPicture) {
+  REQUIRE_TOOL("pdftocairo");
+  if (PythonWithPIL().empty()) GTEST_SKIP() << "needs python3 with Pillow";
+  const RoadCase& c = GetParam();
+  TempDir dir;
+  const std::string path = dir.File(c.file);
+  ASSERT_TRUE(MakeTestPicture(path, c.width, c.height, c.options));
+  const Raster source = DecodeWithPillow(path);
+
+  TOrvanePDFLibrary0915 api;
+  api.SetCoordinateOrigin(1);
+  api.SetUnits(0);
+  const int32_t handle = api.LoadImageFile(FileNameToWide(path), 0);
+  ASSERT_NE(handle, 0);
+  ASSERT_EQ(api.SetCurrentImage(handle), 1);
+  const int w = api.CurrentImageWidth(), h = api.CurrentImageHeight();
+  ASSERT_EQ(api.SetPageSize(w, h), 1);
+  ASSERT_EQ(api.PlaceImage(1, 1, w, h), 1);
+  ASSERT_EQ(api.SetCurrentPage(1), 1);
+  TMemoryStream bmp;
+  ASSERT_EQ(api.RenderPage(72, 1, 0, bmp), 1) << api.RenderMessage();
+  const std::string bytes = bmp.DataString();
+  ASSERT_GE(bytes.size(), 54u);
+  EXPECT_EQ(static_cast<uint8_t>(bytes[38]) | static_cast<uint8_t>(bytes[39]) << 8, 2834);
+  EXPECT_EQ(static_cast<uint8_t>(bytes[42]) | static_cast<uint8_t>(bytes[43]) << 8, 2834);
+  const Raster page = ReadBmp(bytes);
+  ASSERT_EQ(page.Width, w);
+  ASSERT_EQ(page.Height, h);
+  EXPECT_LE(MaxDifference(page, ShiftedOnWhite(source)), 2) << c.name;
+
+  const std::string pdf = dir.File("road.pdf");
+  testpdf::WriteDocument(*api.CurrentDocument(), pdf);
+  EXPECT_LE(MaxDifference(page, RenderWithPopplerCairo(pdf, dir.File("cairo"))), 2) << c.name;
+}
+
 INSTANTIATE_TEST_SUITE_P(Files, MainRoad, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
