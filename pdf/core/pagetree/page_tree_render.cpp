@@ -55,6 +55,7 @@ bool TPDFPageTree::RenderPage(int page, int format, double dpi, int jpegQuality,
   renderer.OptionalContentStates = states;
   renderer.Mode = ModeForFormat(format);
   renderer.Page = pageDict;
+  const int64_t startSize = stream.Size();
   if (format == ofGDIPlusEMF) renderer.SetMetafileStream(&stream);
   if (format == ofHTML5) renderer.SetHTML5Stream(&stream);
   renderer.RenderPage();
@@ -84,7 +85,15 @@ bool TPDFPageTree::RenderPage(int page, int format, double dpi, int jpegQuality,
       if (message.empty()) message = "Output format " + std::to_string(format) + " is not available";
       ok = false;
       break;
-    default: break;  // formats 8 and 9 wrote the stream themselves; others write nothing
+    case ofGDIPlusEMF:
+    case ofHTML5:
+      // The renderer writes these itself; a stream it left untouched holds no page.
+      if (stream.Size() == startSize) {
+        if (message.empty()) message = "Output format " + std::to_string(format) + " wrote nothing";
+        ok = false;
+      }
+      break;
+    default: break;  // other formats write nothing
   }
   return ok;
 }

@@ -112,6 +112,27 @@ TEST_F(ApiImages, FailedImportsLeaveNothingBehind) {
   EXPECT_EQ(doc.SlotCount(), slots);
 }
 
+// A page the renderer could not draw whole answers 0 with the renderer's message, although
+// the bitmap is still written.
+TEST_F(ApiImages, RenderErrorAnswersZero) {
+  const std::string path = MakePicture(dir, "f.png", "RGB", 6, 6);
+  TTalvoPDF api;
+  api.SetCoordinateOrigin(1);
+  ASSERT_NE(api.LoadImageFile(FileNameToWide(path), 0), 0);
+  ASSERT_EQ(api.SetPageSize(6, 6), 1);
+  ASSERT_EQ(api.PlaceImage(0, 0, 6, 6), 1);
+  TMemoryStream good;
+  ASSERT_EQ(api.RenderPage(72, 1, 0, good), 1) << api.RenderMessage();
+  // Damage the image data.
+  auto* stream = PDFCast<TPDFStream>(api.CurrentDocument()->ResolveObject(api.CurrentImage()->Ref->TargetNumber()));
+  ASSERT_NE(stream, nullptr);
+  stream->SetData("not deflate data at all");
+  TMemoryStream bad;
+  EXPECT_EQ(api.RenderPage(72, 1, 0, bad), 0);
+  EXPECT_FALSE(api.RenderMessage().empty());
+  EXPECT_GT(bad.Size(), 54);
+}
+
 TEST_F(ApiImages, PlaceWithoutDrawingTargetFails) {
   const std::string path = MakePicture(dir, "e.png", "RGB", 2, 2);
   TTalvoPDF api;

@@ -40,7 +40,7 @@ TEST(TalvoPDFRender, NegativeResolutionIsRefused) {
 // Formats whose writer is not part of the library report failure instead of an empty success.
 TEST(TalvoPDFRender, UnavailableFormatsFail) {
   TTalvoPDF api;
-  for (int format : {4, 6, 7, 10}) {
+  for (int format : {2, 3, 4, 6, 7, 8, 9, 10}) {
     TMemoryStream out;
     EXPECT_EQ(api.RenderPage(72, 1, format, out), 0) << format;
     EXPECT_FALSE(api.RenderMessage().empty());
@@ -48,6 +48,69 @@ TEST(TalvoPDFRender, UnavailableFormatsFail) {
   TMemoryStream out;
   EXPECT_EQ(api.RenderPage(72, 1, kNoOutputFormat, out), 1);
   EXPECT_TRUE(api.RenderMessage().empty());  // each render clears the message first
+}
+
+uint32_t LE32(const std::string& b, size_t at) {
+  return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 | static_cast<uint8_t>(b[at + 2]) << 16 |
+         static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
+}
+
+TEST(TalvoPDFRender, BmpResolutionFields) {
+  const struct {
+    int dpi;
+    uint32_t ppm;
+    int side;
+  } cases[] = {{72, 2834, 10}, {300, 11811, 42}, {96, 3779, 14}};
+  for (const auto& c : cases) {
+    TTalvoPDF api;
+    ASSERT_EQ(api.SetPageSize(10, 10), 1);
+    TMemoryStream out;
+    ASSERT_EQ(api.RenderPage(c.dpi, 1, 0, out), 1) << api.RenderMessage();
+    const std::string b = out.DataString();
+    ASSERT_GE(b.size(), 54u);
+    EXPECT_EQ(LE32(b, 38), c.ppm) << c.dpi;
+    EXPECT_EQ(LE32(b, 42), c.ppm) << c.dpi;
+    EXPECT_EQ(LE32(b, 18), static_cast<uint32_t>(c.side)) << c.dpi;
+    EXPECT_EQ(out.Position(), 46);
+  }
+}
+
+// A BMP rendered into a stream that already holds data is patched in its own header.
+TEST(TalvoPDFRender, BmpAfterExistingData) {
+  TTalvoPDF api;
+  ASSERT_EQ(api.SetPageSize(4, 4), 1);
+  TMemoryStream out;
+  out.WriteString(std::string(60, 'x'));
+  ASSERT_EQ(api.RenderPage(72, 1, 0, out), 1);
+  const std::string b = out.DataString();
+  EXPECT_EQ(b.substr(0, 60), std::string(60, 'x'));
+  EXPECT_EQ(b.substr(60, 2), "BM");
+  EXPECT_EQ(LE32(b, 60 + 38), 2834u);
+  EXPECT_EQ(LE32(b, 60 + 42), 2834u);
+}
+
+TEST(TalvoPDFRender, PngAndJpegCarryTheResolution) {
+  TTalvoPDF api;
+  ASSERT_EQ(api.SetPageSize(8, 8), 1);
+  TMemoryStream png;
+  ASSERT_EQ(api.RenderPage(150, 1, 5, png), 1) << api.RenderMessage();
+  const std::string p = png.DataString();
+  ASSERT_EQ(p.substr(1, 3), "PNG");
+  const size_t phys = p.find("pHYs");
+  ASSERT_NE(phys, std::string::npos);
+  // 150 dpi in pixels per metre, big-endian.
+  const uint32_t ppmX = static_cast<uint32_t>(static_cast<uint8_t>(p[phys + 4])) << 24 |
+                        static_cast<uint8_t>(p[phys + 5]) << 16 | static_cast<uint8_t>(p[phys + 6]) << 8 |
+                        static_cast<uint8_t>(p[phys + 7]);
+  EXPECT_EQ(ppmX, 5906u);
+  TMemoryStream jpeg;
+  ASSERT_EQ(api.RenderPage(150, 1, 1, jpeg), 1) << api.RenderMessage();
+  const std::string j = jpeg.DataString();
+  ASSERT_EQ(j.substr(0, 2), "\xFF\xD8");
+  const size_t jfif = j.find("JFIF");
+  ASSERT_NE(jfif, std::string::npos);
+  EXPECT_EQ(j[jfif + 7], 1);  // dots per inch
+  EXPECT_EQ(static_cast<uint8_t>(j[jfif + 8]) << 8 | static_cast<uint8_t>(j[jfif + 9]), 150);
 }
 
 TEST(TalvoPDFRender, MissingPageFailsInThePageTree) {
