@@ -1,0 +1,32 @@
+// What the file and folder dialogs list: the entries of one folder, folders first and then
+// files, each group sorted by name without regard to case, files kept when they match one of
+// the masks. Names are file-name bytes; the dialogs show them through FileNameToWide.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TFolderEntry {
+  std::string name;  // without the folder
+  bool isDirectory = false;
+};
+
+struct TFolderListingOptions {
+  std::vector<std::string> masks;  // files must match one ("*.JPG"); empty keeps none
+  bool includeFiles = true;
+  bool showHidden = false;         // names starting with "."
+};
+
+// False when the folder cannot be read.
+bool ListFolder(std::string_view folder, const TFolderListingOptions& options, std::vector<TFolderEntry>& entries);
+// Masks of one filter pattern ("*.JPG;*.JPEG"), blanks around them dropped.
+std::vector<std::string> SplitMasks(std::string_view pattern);
+// Description and pattern pairs of a filter ("JPG-files|*.JPG|BMP-files|*.BMP"); a description
+// without a pattern gets "*".
+std::vector<std::pair<std::string, std::string>> ParseFilter(std::string_view filter);
+// The folder with exactly one trailing "/" ("/" stays "/"); "." and ".." folded.
+std::string NormalizeFolder(std::string_view folder);
+// The folder above ("/" for "/").
+std::string ParentFolder(std::string_view folder);
+std::string HomeFolder();

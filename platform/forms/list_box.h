@@ -1,0 +1,41 @@
+// List boxes (TListBox over the "ListBox" class): the items as a string list, the selected
+// index, OnClick when the selection changes and OnDblClick.
+#pragma once
+
+#include "platform/forms/controls.h"
+#include "platform/rtl/string_list.h"
+
+class TCustomListBox : public TWinControl {
+ public:
+  explicit TCustomListBox(TComponent* owner);
+  static const TClassInfo& StaticClassInfo();
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+  TStrings* Items() const { return &items_; }
+  void SetItems(TStrings* items);
+  int ItemIndex() const;
+  void SetItemIndex(int index);
+  bool Sorted() const { return items_.Sorted(); }
+  void SetSorted(bool v) { items_.SetSorted(v); }
+  int TopIndex() const;
+  void SetTopIndex(int index);
+  void Clear() { items_.Clear(); }
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void InitializeWnd() override;
+  void SaveWndState() override;
+  void WndProc(TMessage& message) override;
+
+ private:
+  void Fill();
+  mutable TStringList items_;
+  int itemIndex_ = -1;
+};
+
+class TListBox : public TCustomListBox {
+ public:
+  explicit TListBox(TComponent* owner);
+  static const TClassInfo& StaticClassInfo();
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+};

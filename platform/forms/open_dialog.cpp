@@ -1,0 +1,269 @@
+#include "platform/forms/open_dialog.h"
+
+#include "platform/forms/application.h"
+#include "platform/forms/button.h"
+#include "platform/forms/edit.h"
+#include "platform/forms/folder_listing.h"
+#include "platform/forms/label.h"
+#include "platform/forms/list_box.h"
+#include "platform/forms/message_dialog.h"
+#include "platform/rtl/files.h"
+#include "platform/rtl/strings.h"
+#include "platform/user/input.h"
+
+const TEnumInfo& OpenOptionEnumInfo() {
+  static const TEnumInfo e{
+      "TOpenOption",
+      {"ofReadOnly", "ofOverwritePrompt", "ofHideReadOnly", "ofNoChangeDir", "ofShowHelp", "ofNoValidate",
+       "ofAllowMultiSelect", "ofExtensionDifferent", "ofPathMustExist", "ofFileMustExist", "ofCreatePrompt",
+       "ofShareAware", "ofNoReadOnlyReturn", "ofNoTestFileCreate", "ofNoNetworkButton", "ofNoLongNames",
+       "ofOldStyleDialog", "ofNoDereferenceLinks", "ofEnableIncludeNotify", "ofEnableSizing", "ofDontAddToRecent",
+       "ofForceShowHidden"}};
+  return e;
+}
+
+const TClassInfo& TCommonDialog::StaticClassInfo() {
+  static const TClassInfo info = TClassBuilder<TCommonDialog>("TCommonDialog", &TComponent::StaticClassInfo())
+                                     .Event("OnShow", &TCommonDialog::OnShow)
+                                     .Event("OnClose", &TCommonDialog::OnClose)
+                                     .Build();
+  return info;
+}
+
+TCommonDialog::TCommonDialog(TComponent* owner) : TComponent(owner) {}
+
+const TClassInfo& TOpenDialog::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassBuilder<TOpenDialog>("TOpenDialog", &TCommonDialog::StaticClassInfo())
+          .Prop("DefaultExt", &TOpenDialog::DefaultExt, &TOpenDialog::SetDefaultExt)
+          .Prop("FileName", &TOpenDialog::FileName, &TOpenDialog::SetFileName)
+          .Prop("Filter", &TOpenDialog::Filter, &TOpenDialog::SetFilter)
+          .Prop("FilterIndex", &TOpenDialog::FilterIndex, &TOpenDialog::SetFilterIndex, {.Default = 1})
+          .Prop("InitialDir", &TOpenDialog::InitialDir, &TOpenDialog::SetInitialDir)
+          .Prop("Options", &TOpenDialog::Options, &TOpenDialog::SetOptions,
+                {.Enum = &OpenOptionEnumInfo(), .IsSet = true,
+                 .Default = OpenOption(ofHideReadOnly) | OpenOption(ofEnableSizing)})
+          .Prop("Title", &TOpenDialog::Title, &TOpenDialog::SetTitle)
+          .Creator([](TComponent* o) { return new TOpenDialog(o); })
+          .Build();
+  return info;
+}
+
+TOpenDialog::TOpenDialog(TComponent* owner) : TCommonDialog(owner) {}
+
+TOpenDialog::~TOpenDialog() = default;
+
+bool TOpenDialog::Execute() {
+  TComponentPtr<TOpenDialogForm> form(new TOpenDialogForm(Application, *this));
+  form->AfterConstruction();
+  form_ = form.get();
+  struct Reset {
+    TOpenDialog* d;
+    ~Reset() { d->form_ = nullptr; }
+  } reset{this};
+  if (OnShow) OnShow(this);
+  TModalResult r = form->ShowModal();
+  if (OnClose) OnClose(this);
+  if (r != mrOk || form->Result().empty()) return false;
+  fileName_ = form->Result();
+  files_.Clear();
+  files_.Add(fileName_);
+  return true;
+}
+
+// ---- The dialog's form ----
+
+const TClassInfo& TOpenDialogForm::StaticClassInfo() {
+  static const TClassInfo info = TClassBuilder<TOpenDialogForm>("TOpenDialogForm", &TForm::StaticClassInfo()).Build();
+  return info;
+}
+
+TOpenDialogForm::TOpenDialogForm(TComponent* owner, TOpenDialog& dialog) : TForm(owner), dialog_(dialog) {
+  SetCreateNew();
+  Build();
+}
+
+namespace {
+
+template <class T>
+T* Add(TForm* form, const char* name, int x, int y, int w, int h) {
+  T* c = CreateComponent<T>(form);
+  c->SetName(name);
+  c->SetParent(form);
+  c->SetBounds(x, y, w, h);
+  return c;
+}
+
+bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
+
+}  // namespace
+
+void TOpenDialogForm::Build() {
+  SetBorderStyle(bsDialog);
+  SetPosition(poScreenCenter);
+  SetCaption(dialog_.Title().empty() ? "Open" : dialog_.Title());
+  SetClientWidth(420);
+  SetClientHeight(286);
+
+  Add<TLabel>(this, "LookInLabel", 8, 12, 60, 13)->SetCaption("Look &in:");
+  PathEdit = Add<TEdit>(this, "PathEdit", 72, 8, 340, 21);
+  FileList = Add<TListBox>(this, "FileList", 8, 36, 404, 148);
+  Add<TLabel>(this, "FileNameLabel", 8, 196, 76, 13)->SetCaption("File &name:");
+  FileNameEdit = Add<TEdit>(this, "FileNameEdit", 88, 192, 236, 21);
+  OpenButton = Add<TButton>(this, "OpenButton", 332, 191, 80, 23);
+  OpenButton->SetCaption("&Open");
+  OpenButton->SetDefault(true);
+  Add<TLabel>(this, "TypeLabel", 8, 224, 76, 13)->SetCaption("Files of &type:");
+  TypeList = Add<TListBox>(this, "TypeList", 88, 220, 236, 58);
+  CancelButton = Add<TButton>(this, "CancelButton", 332, 220, 80, 23);
+  CancelButton->SetCaption("Cancel");
+  CancelButton->SetCancel(true);
+  CancelButton->SetModalResult(mrCancel);
+  // Tab order: the file name first, as the platform's dialog has it.
+  FileNameEdit->SetTabOrder(0);
+  OpenButton->SetTabOrder(1);
+  TypeList->SetTabOrder(2);
+  CancelButton->SetTabOrder(3);
+  FileList->SetTabOrder(4);
+  PathEdit->SetTabOrder(5);
+
+  filters_ = ParseFilter(dialog_.Filter());
+  TypeList->Items()->BeginUpdate();
+  for (const auto& f : filters_) TypeList->Items()->Add(f.first);
+  TypeList->Items()->EndUpdate();
+  if (!filters_.empty()) TypeList->SetItemIndex(std::clamp(dialog_.FilterIndex(), 1, static_cast<int>(filters_.size())) - 1);
+
+  OpenButton->OnClick = [this](TObject*) { Accept(); };
+  FileList->OnClick = [this](TObject* s) { ListSelected(s); };
+  FileList->OnDblClick = [this](TObject*) { EnterEntry(FileList->ItemIndex()); };
+  FileList->OnKeyDown = [this](TObject* s, WORD& key, TShiftState shift) { ListKeyDown(s, key, shift); };
+  TypeList->OnClick = [this](TObject*) {
+    customMask_.clear();
+    Refresh();
+  };
+
+  std::string start;
+  std::string initial = dialog_.InitialDir();
+  std::string fileFolder = WideToFileName(ExtractFilePath(FileNameToWide(dialog_.FileName())));
+  if (!initial.empty() && DirectoryExists(FileNameToWide(initial))) {
+    start = initial;
+  } else if (!fileFolder.empty() && DirectoryExists(FileNameToWide(fileFolder))) {
+    start = fileFolder;
+  } else {
+    start = WideToFileName(GetCurrentDir());
+  }
+  FileNameEdit->SetWideText(ExtractFileName(FileNameToWide(dialog_.FileName())));
+  SetActiveControl(FileNameEdit);
+  Navigate(start);
+}
+
+std::vector<std::string> TOpenDialogForm::CurrentMasks() const {
+  if (!customMask_.empty()) return SplitMasks(customMask_);
+  int i = TypeList ? TypeList->ItemIndex() : -1;
+  if (i < 0 || i >= static_cast<int>(filters_.size())) return {"*"};
+  return SplitMasks(filters_[static_cast<size_t>(i)].second);
+}
+
+void TOpenDialogForm::Navigate(const std::string& folder) {
+  folder_ = NormalizeFolder(folder);
+  PathEdit->SetWideText(FileNameToWide(folder_));
+  Refresh();
+}
+
+void TOpenDialogForm::Refresh() {
+  TFolderListingOptions options;
+  options.masks = CurrentMasks();
+  options.showHidden = (dialog_.Options() & OpenOption(ofForceShowHidden)) != 0;
+  std::vector<TFolderEntry> entries;
+  ListFolder(folder_, options, entries);
+  shown_.clear();
+  names_.clear();
+  isDir_.clear();
+  if (folder_ != "/") {
+    shown_.push_back("../");
+    names_.push_back("");
+    isDir_.push_back(true);
+  }
+  for (const TFolderEntry& e : entries) {
+    shown_.push_back(WideToUtf8(FileNameToWide(e.name)) + (e.isDirectory ? "/" : ""));
+    names_.push_back(e.name);
+    isDir_.push_back(e.isDirectory);
+  }
+  TStrings* items = FileList->Items();
+  items->BeginUpdate();
+  items->Clear();
+  for (const std::string& s : shown_) items->Add(s);
+  items->EndUpdate();
+}
+
+void TOpenDialogForm::ListSelected(TObject*) {
+  int i = FileList->ItemIndex();
+  if (i < 0 || i >= static_cast<int>(names_.size())) return;
+  if (!isDir_[static_cast<size_t>(i)]) FileNameEdit->SetWideText(FileNameToWide(names_[static_cast<size_t>(i)]));
+}
+
+void TOpenDialogForm::EnterEntry(int index) {
+  if (index < 0 || index >= static_cast<int>(names_.size())) return;
+  if (!isDir_[static_cast<size_t>(index)]) {
+    FileNameEdit->SetWideText(FileNameToWide(names_[static_cast<size_t>(index)]));
+    Accept();
+    return;
+  }
+  const std::string& name = names_[static_cast<size_t>(index)];
+  Navigate(name.empty() ? ParentFolder(folder_) : folder_ + name);
+  if (FileList->Items()->Count() > 0) FileList->SetItemIndex(0);
+}
+
+void TOpenDialogForm::ListKeyDown(TObject*, WORD& key, TShiftState) {
+  if (key == VK_BACK) {
+    Navigate(ParentFolder(folder_));
+    if (FileList->Items()->Count() > 0) FileList->SetItemIndex(0);
+    key = 0;
+  }
+}
+
+void TOpenDialogForm::Accept() {
+  if (ActiveControl() == FileList) {
+    int i = FileList->ItemIndex();
+    if (i >= 0 && i < static_cast<int>(isDir_.size()) && isDir_[static_cast<size_t>(i)]) {
+      EnterEntry(i);
+      return;
+    }
+  }
+  if (ActiveControl() == PathEdit) {
+    std::string typed = WideToFileName(PathEdit->WideText());
+    if (DirectoryExists(FileNameToWide(typed))) {
+      Navigate(typed);
+    } else {
+      MessageDlg(WideToUtf8(PathEdit->WideText()) + "\rPath does not exist.", mtWarning, MsgDlgButton(mbOK));
+    }
+    return;
+  }
+  std::string typed = WideToFileName(TrimWide(FileNameEdit->WideText()));
+  if (typed.empty()) return;
+  if (HasWildcard(typed)) {
+    customMask_ = typed;
+    Refresh();
+    return;
+  }
+  std::string full = typed[0] == '/' ? typed : folder_ + typed;
+  if (DirectoryExists(FileNameToWide(full))) {
+    Navigate(full);
+    FileNameEdit->SetText("");
+    return;
+  }
+  std::string dir = WideToFileName(ExtractFilePath(FileNameToWide(full)));
+  if ((dialog_.Options() & OpenOption(ofPathMustExist)) && !DirectoryExists(FileNameToWide(dir))) {
+    MessageDlg(typed + "\rPath does not exist.\rCheck the path and try again.", mtWarning, MsgDlgButton(mbOK));
+    return;
+  }
+  if (!dialog_.DefaultExt().empty() && ExtractFileExt(FileNameToWide(full)).empty() &&
+      !FileExists(FileNameToWide(full)))
+    full += "." + dialog_.DefaultExt();
+  if ((dialog_.Options() & OpenOption(ofFileMustExist)) && !FileExists(FileNameToWide(full))) {
+    MessageDlg(typed + "\rFile not found.\rCheck the file name and try again.", mtWarning, MsgDlgButton(mbOK));
+    return;
+  }
+  result_ = WideToFileName(ExpandFileName(FileNameToWide(full)));
+  SetModalResult(mrOk);
+}

@@ -1,0 +1,25 @@
+#include "platform/forms/standard_classes.h"
+
+#include "platform/forms/button.h"
+#include "platform/forms/check_box.h"
+#include "platform/forms/edit.h"
+#include "platform/forms/folder_dialog.h"
+#include "platform/forms/form.h"
+#include "platform/forms/label.h"
+#include "platform/forms/list_box.h"
+#include "platform/forms/open_dialog.h"
+#include "platform/forms/progress_bar.h"
+#include "platform/forms/timer.h"
+
+void RegisterStandardClasses() {
+  static const bool done = [] {
+    for (const TClassInfo* c :
+         {&TForm::StaticClassInfo(), &TButton::StaticClassInfo(), &TCheckBox::StaticClassInfo(),
+          &TEdit::StaticClassInfo(), &TLabel::StaticClassInfo(), &TListBox::StaticClassInfo(),
+          &TProgressBar::StaticClassInfo(), &TTimer::StaticClassInfo(), &TOpenDialog::StaticClassInfo(),
+          &TBrowseFolderDialog::StaticClassInfo()})
+      RegisterClass(*c);
+    return true;
+  }();
+  (void)done;
+}

@@ -1,0 +1,65 @@
+#include "platform/forms/win/control_util.h"
+
+#include "platform/gdi/colors.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/pen_brush.h"
+#include "platform/gdi/text.h"
+#include "platform/user/default_proc.h"
+#include "platform/user/input.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/window.h"
+
+namespace stdctl {
+
+void* GetStateSlot(HWND hwnd) { return reinterpret_cast<void*>(GetWindowLongPtrW(hwnd, 0)); }
+
+void SetStateSlot(HWND hwnd, void* state) { SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(state)); }
+
+HBRUSH ControlBrush(HWND hwnd, HDC dc, UINT message) {
+  HWND parent = GetParent(hwnd);
+  LRESULT r = 0;
+  if (parent) r = SendMessageW(parent, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd));
+  if (!r) r = DefWindowProcW(hwnd, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd));
+  return reinterpret_cast<HBRUSH>(r);
+}
+
+void NotifyParent(HWND hwnd, WORD code) {
+  HWND parent = GetParent(hwnd);
+  if (!parent) return;
+  SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), code), reinterpret_cast<LPARAM>(hwnd));
+}
+
+HFONT FontOr(HFONT font) { return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+
+void DrawControlText(HDC dc, const std::u16string& text, RECT rect, UINT format, bool enabled) {
+  int oldMode = SetBkMode(dc, TRANSPARENT);
+  if (enabled) {
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+  } else {
+    COLORREF old = SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+    RECT shifted = rect;
+    OffsetRect(shifted, 1, 1);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &shifted, format);
+    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+    SetTextColor(dc, old);
+  }
+  SetBkMode(dc, oldMode);
+}
+
+void RegisterControlClass(const char16_t* name, WNDPROC proc, const char16_t* cursor) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW existing{};
+  if (GetClassInfoExW(instance, name, &existing)) return;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
+  wc.lpfnWndProc = proc;
+  wc.cbWndExtra = sizeof(void*);
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, cursor);
+  wc.lpszClassName = name;
+  RegisterClassExW(&wc);
+}
+
+}  // namespace stdctl

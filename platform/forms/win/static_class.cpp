@@ -1,0 +1,106 @@
+// "Static": text labels (SS_LEFT, SS_CENTER, SS_RIGHT, SS_LEFTNOWORDWRAP). With SS_NOTIFY the
+// label takes mouse input and reports clicks; without it the mouse passes through to the parent.
+#include <memory>
+
+#include "platform/forms/win/control_util.h"
+#include "platform/forms/win/std_controls.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/shapes.h"
+#include "platform/gdi/text.h"
+#include "platform/user/default_proc.h"
+#include "platform/user/input.h"
+#include "platform/user/painting.h"
+#include "platform/user/window.h"
+
+namespace {
+
+using namespace stdctl;
+
+struct StaticState {
+  HFONT font = nullptr;
+};
+
+UINT TextFormat(DWORD style) {
+  UINT f = DT_EXPANDTABS;
+  switch (style & SS_TYPEMASK) {
+    case SS_CENTER: f |= DT_CENTER | DT_WORDBREAK; break;
+    case SS_RIGHT: f |= DT_RIGHT | DT_WORDBREAK; break;
+    case SS_LEFTNOWORDWRAP: f |= DT_LEFT; break;
+    default: f |= DT_LEFT | DT_WORDBREAK; break;
+  }
+  if (style & SS_NOPREFIX) f |= DT_NOPREFIX;
+  if (style & SS_ENDELLIPSIS) f |= DT_END_ELLIPSIS | DT_SINGLELINE;
+  return f;
+}
+
+void Paint(HWND h, HDC dc, StaticState* s) {
+  RECT r;
+  GetClientRect(h, &r);
+  HBRUSH bg = ControlBrush(h, dc, WM_CTLCOLORSTATIC);
+  if (bg) FillRect(dc, &r, bg);
+  HGDIOBJ old = SelectObject(dc, FontOr(s->font));
+  std::u16string text = GetWindowTextString(h);
+  DrawControlText(dc, text, r, TextFormat(static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE))), IsWindowEnabled(h));
+  SelectObject(dc, old);
+}
+
+LRESULT CALLBACK_StaticProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* s = StateOf<StaticState>(h);
+  if (msg == WM_NCCREATE) {
+    SetStateSlot(h, std::make_unique<StaticState>().release());
+    return DefWindowProcW(h, msg, wParam, lParam);
+  }
+  if (!s) return DefWindowProcW(h, msg, wParam, lParam);
+  DWORD style = static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE));
+  switch (msg) {
+    case WM_NCDESTROY: {
+      std::unique_ptr<StaticState> owned(s);
+      SetStateSlot(h, nullptr);
+      return DefWindowProcW(h, msg, wParam, lParam);
+    }
+    case WM_NCHITTEST:
+      return (style & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
+    case WM_GETDLGCODE:
+      return DLGC_STATIC;
+    case WM_SETFONT:
+      s->font = reinterpret_cast<HFONT>(wParam);
+      if (LOWORD(static_cast<std::uintptr_t>(lParam))) InvalidateRect(h, nullptr, TRUE);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(s->font);
+    case WM_SETTEXT: {
+      LRESULT r = DefWindowProcW(h, msg, wParam, lParam);
+      InvalidateRect(h, nullptr, TRUE);
+      return r;
+    }
+    case WM_ENABLE:
+      InvalidateRect(h, nullptr, TRUE);
+      return 0;
+    case WM_LBUTTONDOWN:
+      if (style & SS_NOTIFY) NotifyParent(h, STN_CLICKED);
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      if (style & SS_NOTIFY) NotifyParent(h, STN_DBLCLK);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(h, &ps);
+      Paint(h, dc, s);
+      if (!wParam) EndPaint(h, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(h, reinterpret_cast<HDC>(wParam), s);
+      return 0;
+    default:
+      return DefWindowProcW(h, msg, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+namespace stdctl {
+void RegisterStaticClass() { RegisterControlClass(WC_STATIC, CALLBACK_StaticProc, IDC_ARROW); }
+}  // namespace stdctl

@@ -1,0 +1,11 @@
+#include "platform/forms/win/std_controls.h"
+
+#include "platform/forms/win/control_util.h"
+
+void RegisterStandardControls() {
+  stdctl::RegisterButtonClass();
+  stdctl::RegisterEditClass();
+  stdctl::RegisterStaticClass();
+  stdctl::RegisterProgressClass();
+  stdctl::RegisterListBoxClass();
+}

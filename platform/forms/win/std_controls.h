@@ -1,0 +1,80 @@
+// The standard control window classes and their messages, with the meaning the Windows API
+// documentation gives them: "Button" (push buttons and check boxes), "Edit" (single-line
+// edits), "Static" (text labels), "ListBox" (single-selection lists) and "msctls_progress32"
+// (progress bars). They paint themselves in the classic look through the graphics layer and
+// notify their parent with WM_COMMAND. RegisterStandardControls registers them once.
+#pragma once
+
+#include "platform/user/messages.h"
+#include "platform/user/wintypes.h"
+
+// Registers the classes (idempotent). Called by the class library before it creates controls.
+void RegisterStandardControls();
+
+inline constexpr const char16_t* WC_BUTTON = u"Button";
+inline constexpr const char16_t* WC_EDIT = u"Edit";
+inline constexpr const char16_t* WC_STATIC = u"Static";
+inline constexpr const char16_t* WC_LISTBOX = u"ListBox";
+inline constexpr const char16_t* PROGRESS_CLASS = u"msctls_progress32";
+
+// WM_GETDLGCODE results.
+inline constexpr LRESULT DLGC_WANTARROWS = 0x0001, DLGC_WANTTAB = 0x0002, DLGC_WANTALLKEYS = 0x0004,
+                         DLGC_WANTMESSAGE = 0x0004, DLGC_HASSETSEL = 0x0008, DLGC_DEFPUSHBUTTON = 0x0010,
+                         DLGC_UNDEFPUSHBUTTON = 0x0020, DLGC_RADIOBUTTON = 0x0040, DLGC_WANTCHARS = 0x0080,
+                         DLGC_STATIC = 0x0100, DLGC_BUTTON = 0x2000;
+
+// ---- Buttons ----
+inline constexpr DWORD BS_PUSHBUTTON = 0x0, BS_DEFPUSHBUTTON = 0x1, BS_CHECKBOX = 0x2, BS_AUTOCHECKBOX = 0x3,
+                       BS_RADIOBUTTON = 0x4, BS_3STATE = 0x5, BS_AUTO3STATE = 0x6, BS_GROUPBOX = 0x7,
+                       BS_AUTORADIOBUTTON = 0x9, BS_OWNERDRAW = 0xB, BS_TYPEMASK = 0xF, BS_LEFTTEXT = 0x20,
+                       BS_RIGHTBUTTON = 0x20, BS_LEFT = 0x100, BS_RIGHT = 0x200, BS_CENTER = 0x300, BS_TOP = 0x400,
+                       BS_BOTTOM = 0x800, BS_VCENTER = 0xC00, BS_MULTILINE = 0x2000, BS_FLAT = 0x8000;
+inline constexpr UINT BM_GETCHECK = 0x00F0, BM_SETCHECK = 0x00F1, BM_GETSTATE = 0x00F2, BM_SETSTATE = 0x00F3,
+                      BM_SETSTYLE = 0x00F4, BM_CLICK = 0x00F5;
+inline constexpr WPARAM BST_UNCHECKED = 0, BST_CHECKED = 1, BST_INDETERMINATE = 2;
+inline constexpr LRESULT BST_PUSHED = 0x4, BST_FOCUS = 0x8;
+inline constexpr WORD BN_CLICKED = 0, BN_DOUBLECLICKED = 5, BN_SETFOCUS = 6, BN_KILLFOCUS = 7;
+
+// ---- Edits ----
+inline constexpr DWORD ES_LEFT = 0x0, ES_CENTER = 0x1, ES_RIGHT = 0x2, ES_MULTILINE = 0x4, ES_UPPERCASE = 0x8,
+                       ES_LOWERCASE = 0x10, ES_PASSWORD = 0x20, ES_AUTOVSCROLL = 0x40, ES_AUTOHSCROLL = 0x80,
+                       ES_NOHIDESEL = 0x100, ES_READONLY = 0x800, ES_NUMBER = 0x2000;
+inline constexpr UINT EM_GETSEL = 0x00B0, EM_SETSEL = 0x00B1, EM_SCROLLCARET = 0x00B7, EM_GETMODIFY = 0x00B8,
+                      EM_SETMODIFY = 0x00B9, EM_GETLINECOUNT = 0x00BA, EM_REPLACESEL = 0x00C2,
+                      EM_LIMITTEXT = 0x00C5, EM_SETLIMITTEXT = 0x00C5, EM_CANUNDO = 0x00C6, EM_UNDO = 0x00C7,
+                      EM_SETPASSWORDCHAR = 0x00CC, EM_EMPTYUNDOBUFFER = 0x00CD, EM_GETFIRSTVISIBLELINE = 0x00CE,
+                      EM_SETREADONLY = 0x00CF, EM_GETPASSWORDCHAR = 0x00D2, EM_SETMARGINS = 0x00D3,
+                      EM_GETMARGINS = 0x00D4, EM_GETLIMITTEXT = 0x00D5, EM_POSFROMCHAR = 0x00D6,
+                      EM_CHARFROMPOS = 0x00D7;
+inline constexpr WORD EN_SETFOCUS = 0x0100, EN_KILLFOCUS = 0x0200, EN_CHANGE = 0x0300, EN_UPDATE = 0x0400,
+                      EN_MAXTEXT = 0x0501;
+
+// ---- Statics ----
+inline constexpr DWORD SS_LEFT = 0x0, SS_CENTER = 0x1, SS_RIGHT = 0x2, SS_LEFTNOWORDWRAP = 0xC,
+                       SS_TYPEMASK = 0x1F, SS_NOPREFIX = 0x80, SS_NOTIFY = 0x100, SS_CENTERIMAGE = 0x200,
+                       SS_ENDELLIPSIS = 0x4000;
+inline constexpr WORD STN_CLICKED = 0, STN_DBLCLK = 1;
+
+// ---- List boxes ----
+inline constexpr DWORD LBS_NOTIFY = 0x1, LBS_SORT = 0x2, LBS_NOINTEGRALHEIGHT = 0x100, LBS_HASSTRINGS = 0x40,
+                       LBS_WANTKEYBOARDINPUT = 0x400;
+inline constexpr UINT LB_ADDSTRING = 0x0180, LB_INSERTSTRING = 0x0181, LB_DELETESTRING = 0x0182,
+                      LB_RESETCONTENT = 0x0184, LB_SETCURSEL = 0x0186, LB_GETCURSEL = 0x0188,
+                      LB_GETTEXT = 0x0189, LB_GETTEXTLEN = 0x018A, LB_GETCOUNT = 0x018B, LB_SETTOPINDEX = 0x0197,
+                      LB_GETTOPINDEX = 0x018E, LB_FINDSTRING = 0x018F, LB_GETITEMRECT = 0x0198,
+                      LB_GETITEMDATA = 0x0199, LB_SETITEMDATA = 0x019A, LB_GETITEMHEIGHT = 0x01A1,
+                      LB_FINDSTRINGEXACT = 0x01A2;
+inline constexpr LRESULT LB_OKAY = 0, LB_ERR = -1, LB_ERRSPACE = -2;
+inline constexpr WORD LBN_ERRSPACE = 0xFFFE, LBN_SELCHANGE = 1, LBN_DBLCLK = 2, LBN_SELCANCEL = 3,
+                      LBN_SETFOCUS = 4, LBN_KILLFOCUS = 5;
+
+// ---- Progress bars ----
+inline constexpr DWORD PBS_SMOOTH = 0x01, PBS_VERTICAL = 0x04;
+inline constexpr UINT PBM_SETRANGE = WM_USER + 1, PBM_SETPOS = WM_USER + 2, PBM_DELTAPOS = WM_USER + 3,
+                      PBM_SETSTEP = WM_USER + 4, PBM_STEPIT = WM_USER + 5, PBM_SETRANGE32 = WM_USER + 6,
+                      PBM_GETRANGE = WM_USER + 7, PBM_GETPOS = WM_USER + 8, PBM_SETBARCOLOR = WM_USER + 9,
+                      PBM_SETBKCOLOR = 0x2001;
+struct PBRANGE {
+  int iLow;
+  int iHigh;
+};
