@@ -9,7 +9,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  for (int options : {0, 1, 5, 7}) {
+  // -1 draws a BMP through the canvas (plain GDI here: no GDI+ provider is named).
+  for (int options : {0, 1, 5, 7, -1}) {
     TPDFStructure store;
     int next = 1;
     store.OnMakeIndirect = [&next](TPDFObject* obj, int& num, int& gen) {
@@ -18,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       obj->SetObjectNumber(num, gen);
     };
     TPDFImage image(&store, "n");
+    image.GDIPlusSettings.LibraryPath = u"/nonexistent/provider.so";
     image.Compression = options == 1 ? 1 : 0;
     TMemoryStream stream(bytes);
     const bool loaded = image.LoadFromStream(stream, options);
