@@ -11,6 +11,7 @@
 #include "platform/gdi/blit.h"
 #include "platform/gdi/dib.h"
 #include "platform/rtl/numbers.h"
+#include "platform/rtl/streams.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ void TPDFRenderer::RenderPage() {
   if (rotation == 90 || rotation == 270) std::swap(w, h);
   // Outputs without a picture size themselves by the box's far corner.
   FarCorner = {x2, y2};
-  RenderToOutput(w, h, x1, y1, rotation);
+  RenderToOutputStream(w, h, x1, y1, rotation);
 }
 
 // Sizes the raster; false (with the error text) when it cannot be had.
@@ -173,4 +174,14 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
     ownBudget_.PaintedPixels =
         std::max(kRenderPaintBudget, kRenderPaintBudgetPages * double(RasterWidth) * double(RasterHeight));
   RunContentStream(&canvas, Page, nullptr);
+}
+
+void TPDFRenderer::RenderToOutputStream(double w, double h, double x1, double y1, int32_t rotation) {
+  const int64_t before = metafileStream_ != nullptr ? metafileStream_->Size() : 0;
+  RenderToOutput(w, h, x1, y1, rotation);
+  // The recording completes when the canvas goes; a provider that cannot record leaves the
+  // stream as it was, and the caller must not take that for a page.
+  if (Mode == kRenderGDIPlusEMF && metafileStream_ != nullptr && metafileStream_->Size() == before &&
+      ErrorText.empty())
+    ErrorText = kModeUnavailableText + IntToStr(Mode);
 }

@@ -1,6 +1,7 @@
 #include "pdf/render/renderer/renderer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_set>
 
 #include "pdf/core/objects/pdf_objects.h"
@@ -83,5 +84,9 @@ void* TPDFRenderer::ObjectFromHandle(uint32_t handle) const {
 
 TPDFPoint TPDFRenderer::TransformPoint(const TPDFPoint& p) const {
   const TPDFMatrix& m = CurrentMatrix;
-  return {m[0] * p.X + m[2] * p.Y + m[4], m[1] * p.X + m[3] * p.Y + m[5]};
+  TPDFPoint r{m[0] * p.X + m[2] * p.Y + m[4], m[1] * p.X + m[3] * p.Y + m[5]};
+  // Matrices of enormous numbers overflow; a point without a value must not reach a back end.
+  if (!std::isfinite(r.X)) r.X = 0;
+  if (!std::isfinite(r.Y)) r.Y = 0;
+  return r;
 }

@@ -178,6 +178,7 @@ class TPDFRenderer {
   uint32_t RegisterObject(void* obj);
   // The registered object of a handle, or nullptr.
   void* ObjectFromHandle(uint32_t handle) const;
+  // p under the current matrix; a coordinate that overflows comes back as 0.
   TPDFPoint TransformPoint(const TPDFPoint& p) const;
   TPDFPoint TransformPoint(double x, double y) const { return TransformPoint(TPDFPoint{x, y}); }
 
@@ -197,6 +198,7 @@ class TPDFRenderer {
  private:
   // Page set-up.
   void RenderToOutput(double w, double h, double x1, double y1, int32_t rotation);
+  void RenderToOutputStream(double w, double h, double x1, double y1, int32_t rotation);
   bool SizeRaster(int64_t width, int64_t height);
   TPDFPoint FarCorner;  // the clipped box's upper-right corner
   void PrepareCanvas(TPDFDaubrix& canvas);

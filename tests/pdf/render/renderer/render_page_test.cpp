@@ -9,6 +9,7 @@
 #include "pdf/render/renderer/renderer.h"
 #include "pdf/render/renderer/render_helpers.h"
 #include "platform/gdi/bitmap.h"
+#include "platform/rtl/streams.h"
 #include "tests/pdf/render/support/render_test_pdf.h"
 
 namespace {
@@ -150,6 +151,59 @@ TEST(RenderPage, BackgroundIsWhiteAndTheBitmapIs24Bit) {
   // The same on the GDI back end.
   const testraster::Raster gdi = rendertest::RenderOurs(pdf, page, &error, 72, false);
   EXPECT_EQ(rendertest::PixelAt(gdi, 29, 19), 0xFFFFFFu);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RenderPage, DrawsOntoACallersDeviceContextAtItsOrigin) {
+  TestPdf pdf;
+  const int page = pdf.AddPage("1 0 0 rg 0 0 10 10 re f 0 0 1 rg 20 30 10 5 re f", "<< >>", "[0 0 40 40]");
+  std::string error;
+  const testraster::Raster direct = rendertest::RenderOurs(pdf, page, &error);
+  ASSERT_EQ(direct.Width, 40);
+  for (bool clearFirst : {true, false}) {
+    TBitmap target;
+    target.SetPixelFormat(pf24bit);
+    target.SetSize(60, 50);
+    target.Canvas().Brush().SetColor(TColor(0x00FF00));  // green: what clearing must cover
+    target.Canvas().FillRect(TRect{0, 0, 60, 50});
+    TPDFFontCollection fonts;
+    TPDFRenderer renderer(&fonts);
+    renderer.Options.LibraryPath = rendertest::ProviderPath();
+    renderer.Mode = kRenderDeviceContext;
+    renderer.SetTargetDC(target.Canvas().Handle(), clearFirst, 7, 5);
+    renderer.Page = pdf.Dict(page);
+    renderer.RenderPage();
+    EXPECT_EQ(renderer.ErrorText, "");
+    EXPECT_EQ(renderer.RasterWidth, 40);
+    const int dx = clearFirst ? 7 : 0, dy = clearFirst ? 5 : 0;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 40; ++x) {
+        const uint8_t* row = target.ScanLine(y + dy);
+        const uint32_t got = (uint32_t(row[(x + dx) * 3 + 2]) << 16) | (uint32_t(row[(x + dx) * 3 + 1]) << 8) |
+                             row[(x + dx) * 3];
+        ASSERT_EQ(got, rendertest::PixelAt(direct, x, y)) << clearFirst << " " << x << "," << y;
+      }
+  }
+}
+
+TEST(RenderPage, AnEmfThatCannotBeRecordedIsAFailure) {
+  TestPdf pdf;
+  const int page = pdf.AddPage("0 0 10 10 re f");
+  TMemoryStream stream;
+  TPDFFontCollection fonts;
+  TPDFRenderer renderer(&fonts);
+  renderer.Options.LibraryPath = rendertest::ProviderPath();
+  renderer.Mode = kRenderGDIPlusEMF;
+  renderer.SetMetafileStream(&stream);
+  renderer.Page = pdf.Dict(page);
+  renderer.RenderPage();
+  if (stream.Size() == 0)
+    EXPECT_EQ(renderer.ErrorText, std::string(kModeUnavailableText) + "7");
+  else
+    EXPECT_EQ(renderer.ErrorText, "");
 }
 
 }  // namespace
