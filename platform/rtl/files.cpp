@@ -40,6 +40,19 @@ bool DeleteFile(const WideString& name) { return ::unlink(Native(name).c_str()) 
 
 bool CreateDir(const WideString& name) { return ::mkdir(Native(name).c_str(), 0777) == 0; }
 
+bool ForceDirectories(const WideString& name) {
+  const WideString dir = ExcludeTrailingPathDelimiter(name);
+  if (dir.empty()) return false;
+  if (DirectoryExists(dir)) return true;
+  const WideString parent = ExtractFilePath(dir);
+  if (!parent.empty() && parent != dir + u"/" && !ForceDirectories(parent)) return false;
+  return CreateDir(dir) || DirectoryExists(dir);
+}
+
+bool DirectoryIsWritable(const WideString& name) {
+  return DirectoryExists(name) && ::access(Native(name).c_str(), W_OK | X_OK) == 0;
+}
+
 bool RenameFile(const WideString& from, const WideString& to) {
   return ::rename(Native(from).c_str(), Native(to).c_str()) == 0;
 }
@@ -190,11 +203,22 @@ bool ListDirectory(const WideString& dir, std::vector<TSearchRec>& entries) {
     if (::lstat(full.c_str(), &lst) == 0) rec.IsSymLink = S_ISLNK(lst.st_mode);
     if (::stat(full.c_str(), &st) == 0) {
       rec.IsDirectory = S_ISDIR(st.st_mode);
+      rec.IsRegular = S_ISREG(st.st_mode);
       rec.Size = static_cast<int64_t>(st.st_size);
+      rec.Device = static_cast<uint64_t>(st.st_dev);
+      rec.Inode = static_cast<uint64_t>(st.st_ino);
     }
     entries.push_back(std::move(rec));
   }
   ::closedir(d);
+  return true;
+}
+
+bool GetFileIdentity(const WideString& name, uint64_t& device, uint64_t& inode) {
+  struct stat st {};
+  if (name.empty() || !StatOf(name, st)) return false;
+  device = static_cast<uint64_t>(st.st_dev);
+  inode = static_cast<uint64_t>(st.st_ino);
   return true;
 }
 

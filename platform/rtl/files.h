@@ -11,6 +11,10 @@ bool FileExists(const WideString& name);       // exists and is not a folder
 bool DirectoryExists(const WideString& name);
 bool DeleteFile(const WideString& name);        // true when the file was removed
 bool CreateDir(const WideString& name);         // one level; false when it fails or exists
+// Creates the folder and every missing folder above it; true when it exists afterwards.
+bool ForceDirectories(const WideString& name);
+// True when files can be created in the folder.
+bool DirectoryIsWritable(const WideString& name);
 bool RenameFile(const WideString& from, const WideString& to);
 // Copies a file; with failIfExists an existing target is left alone and false is returned.
 // The target is never left half-written under its own name.
@@ -39,12 +43,20 @@ struct TSearchRec {
   WideString Name;          // the entry's name, without its folder
   bool IsDirectory = false;
   bool IsSymLink = false;
+  bool IsRegular = false;   // a plain file (through a link: the file it names)
   int64_t Size = 0;
+  // The entry's identity (through a link: its target's), so that a walk can recognise a
+  // folder it has already seen under another name.
+  uint64_t Device = 0;
+  uint64_t Inode = 0;
 };
 
 // The entries of one folder ("." and ".." left out), in the order the file system gives them.
 // Returns false when the folder cannot be read.
 bool ListDirectory(const WideString& dir, std::vector<TSearchRec>& entries);
+
+// The device and inode of what a path names (through links); false when it cannot be read.
+bool GetFileIdentity(const WideString& name, uint64_t& device, uint64_t& inode);
 
 // Wildcard match of a name against a mask with "*" and "?".
 bool MatchesMask(const WideString& name, const WideString& mask, bool caseInsensitive);

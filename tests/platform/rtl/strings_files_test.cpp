@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <map>
 
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/exceptions.h"
@@ -52,6 +56,46 @@ TEST(Files, CopyNeverOverwritesWhenAskedNotTo) {
   ASSERT_TRUE(ListDirectory(FileNameToWide(dir.path()), entries));
   EXPECT_EQ(entries.size(), 3u);  // no temporary copies left behind
   EXPECT_FALSE(CopyFile(FileNameToWide(dir.File("missing")), FileNameToWide(dir.File("d")), false));
+}
+
+// A walk over a tree tells files from other entries and sees a folder reached through a link
+// as the folder itself.
+TEST(Files, ListingTellsKindsAndIdentities) {
+  testsupport::TempDir dir;
+  WriteFileBytes(FileNameToWide(dir.File("f")), "x");
+  ASSERT_TRUE(CreateDir(FileNameToWide(dir.File("d"))));
+  ASSERT_EQ(::symlink("d", dir.File("link").c_str()), 0);
+  ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  std::vector<TSearchRec> entries;
+  ASSERT_TRUE(ListDirectory(FileNameToWide(dir.path()), entries));
+  std::map<std::string, TSearchRec> byName;
+  for (const auto& e : entries) byName[WideToFileName(e.Name)] = e;
+  ASSERT_EQ(byName.size(), 4u);
+  EXPECT_TRUE(byName["f"].IsRegular);
+  EXPECT_FALSE(byName["pipe"].IsRegular);
+  EXPECT_FALSE(byName["pipe"].IsDirectory);
+  EXPECT_TRUE(byName["link"].IsDirectory && byName["link"].IsSymLink);
+  EXPECT_EQ(byName["link"].Inode, byName["d"].Inode);
+  EXPECT_EQ(byName["link"].Device, byName["d"].Device);
+  EXPECT_NE(byName["f"].Inode, byName["d"].Inode);
+  uint64_t device = 0, inode = 0;
+  ASSERT_TRUE(GetFileIdentity(FileNameToWide(dir.File("link/")), device, inode));
+  EXPECT_EQ(inode, byName["d"].Inode);
+  EXPECT_EQ(device, byName["d"].Device);
+  EXPECT_FALSE(GetFileIdentity(FileNameToWide(dir.File("missing")), device, inode));
+}
+
+TEST(Files, ForceDirectoriesMakesEveryLevel) {
+  testsupport::TempDir dir;
+  const WideString deep = FileNameToWide(dir.File("a/b/c/"));
+  EXPECT_TRUE(ForceDirectories(deep));
+  EXPECT_TRUE(DirectoryExists(deep));
+  EXPECT_TRUE(ForceDirectories(deep));  // already there
+  EXPECT_TRUE(DirectoryIsWritable(deep));
+  WriteFileBytes(FileNameToWide(dir.File("file")), "x");
+  EXPECT_FALSE(ForceDirectories(FileNameToWide(dir.File("file/sub"))));
+  EXPECT_FALSE(ForceDirectories(u""));
+  EXPECT_FALSE(DirectoryIsWritable(FileNameToWide(dir.File("missing"))));
 }
 
 TEST(Streams, MemoryAndFileStreams) {
