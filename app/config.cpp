@@ -1,0 +1,138 @@
+#include "app/config.h"
+
+#include <cstdlib>
+
+#include "app/sorter_view.h"
+#include "platform/rtl/exceptions.h"
+#include "platform/rtl/files.h"
+#include "platform/rtl/streams.h"
+#include "platform/rtl/string_list.h"
+#include "platform/rtl/strings.h"
+
+namespace Tarnwick1 {
+
+std::string ProgramFolder;
+std::string ConfigFileName;
+std::unique_ptr<TStringList> ConfigList;
+
+namespace {
+
+constexpr const char* kConfigName = "Velmora.cfg";
+// Eight lines of paths and flags; anything past this is not a configuration of ours.
+constexpr int64_t kMaxConfigBytes = int64_t(1) << 20;
+
+enum Line { kMasterImage, kCompareDirectory, kTargetDirectory, kSubdirectories, kOptionFlags, kPixelsSquare,
+            kPrecision, kToClipboard };
+
+std::string UserConfigFolder() {
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  std::string base;
+  if (xdg && *xdg == '/') {
+    base = xdg;
+  } else {
+    const char* home = std::getenv("HOME");
+    base = std::string(home && *home ? home : "") + "/.config";
+  }
+  if (base.back() != '/') base += '/';
+  return base + "velmora/";
+}
+
+std::string XOrDash(bool checked) { return checked ? "X" : "-"; }
+
+// A value must stay on its own line, or every line after it would shift.
+std::string OneLine(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c != '\r' && c != '\n') out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string ConfigLocationFor(const std::string& programFolder) {
+  if (DirectoryIsWritable(FileNameToWide(programFolder))) return programFolder + kConfigName;
+  return UserConfigFolder() + kConfigName;
+}
+
+void InitConfigLocation() {
+  ProgramFolder = WideToFileName(GetExecutableDir());
+  ConfigFileName = ConfigLocationFor(ProgramFolder);
+}
+
+void ApplyConfigLines(const TStrings& lines, TSorterView& view) {
+  const int c = lines.Count();
+  if (c >= 8 && Trim(lines[kToClipboard]) != "-") view.SetChecked(11, true);
+  if (c >= 7) {
+    const std::string t = Trim(lines[kPrecision]);
+    if (t != "-") view.SetText(TSorterEdit::EditPrec, t);
+  }
+  if (c >= 6) {
+    const std::string t = Trim(lines[kPixelsSquare]);
+    if (t != "-") view.SetText(TSorterEdit::EditPix, t);
+  }
+  if (c >= 5) {
+    const std::string flags = Trim(lines[kOptionFlags]);
+    if (!flags.empty()) {
+      for (size_t i = 0; i < 9; ++i) {
+        if (i >= flags.size() || flags[i] != '-') view.SetChecked(int(i) + 1, true);
+      }
+    }
+  }
+  if (c >= 4 && lines[kSubdirectories] != "-") view.SetChecked(10, true);
+  if (c >= 3) view.SetText(TSorterEdit::Edit4, lines[kTargetDirectory]);
+  if (c >= 2) view.SetText(TSorterEdit::Edit2, lines[kCompareDirectory]);
+  if (c >= 1) view.SetText(TSorterEdit::Edit1, lines[kMasterImage]);
+}
+
+void ApplyConfigText(std::string_view text, TSorterView& view) {
+  ConfigList = std::make_unique<TStringList>();
+  ConfigList->SetText(text.substr(0, size_t(std::min<int64_t>(int64_t(text.size()), kMaxConfigBytes))));
+  ApplyConfigLines(*ConfigList, view);
+  ConfigList.reset();
+}
+
+void LoadConfig(TSorterView& view) {
+  const WideString name = FileNameToWide(ConfigFileName);
+  if (!FileExists(name)) return;
+  TFileStream file(name, fmOpenRead | fmShareDenyWrite);
+  ApplyConfigText(file.ReadString(kMaxConfigBytes), view);
+}
+
+std::unique_ptr<TStringList> ConfigLines(const TSorterView& view) {
+  std::string flags;
+  for (int box = 1; box <= 9; ++box) flags += XOrDash(view.Checked(box));
+  const std::string pix = view.Text(TSorterEdit::EditPix), prec = view.Text(TSorterEdit::EditPrec);
+  auto lines = std::make_unique<TStringList>();
+  lines->Add(OneLine(view.Text(TSorterEdit::Edit1)));
+  lines->Add(OneLine(view.Text(TSorterEdit::Edit2)));
+  lines->Add(OneLine(view.Text(TSorterEdit::Edit4)));
+  lines->Add(XOrDash(view.Checked(10)));
+  lines->Add(flags);
+  lines->Add(pix.empty() ? "-" : OneLine(pix));
+  lines->Add(prec.empty() ? "-" : OneLine(prec));
+  lines->Add(XOrDash(view.Checked(11)));
+  return lines;
+}
+
+void SaveConfig(const TSorterView& view) {
+  ConfigList = ConfigLines(view);
+  const WideString name = FileNameToWide(ConfigFileName);
+  const WideString folder = ExtractFilePath(name);
+  if (!folder.empty()) ForceDirectories(folder);
+  // A new file moved over the old one: a failed write never leaves half a configuration.
+  const WideString fresh = name + u".new";
+  bool saved = false;
+  try {
+    ConfigList->SaveToFile(fresh);
+    saved = RenameFile(fresh, name);
+  } catch (const EStreamError&) {
+  }
+  if (!saved) {
+    DeleteFile(fresh);
+    ConfigList->SaveToFile(name);  // a folder we may not add files to, but a file we may write
+  }
+  ConfigList.reset();
+}
+
+}  // namespace Tarnwick1

@@ -1,0 +1,80 @@
+// The footprint of one image (size, ratio, orientation, pixel count, file type, the colour
+// grid of the reduced square and the colour class), the tolerance bounds derived from the
+// master's footprint, and the analysis settings. Everything here is module-level state of the
+// main unit: one master footprint, one candidate footprint, one set of bounds.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace Tarnwick1 {
+
+inline constexpr int kGridCells = 16;
+inline constexpr int kGridValues = 48;  // red, green and blue of every cell
+
+struct TFootprint {
+  int32_t Width = 0;
+  int32_t Height = 0;
+  double AspectRatio = 0;
+  std::string Orientation;  // "Q", "P" or "L"; empty for an image that could not be read
+  double NumberOfPixels = 0;
+  std::string ImageType;    // the extension with its dot, upper-cased (".JPG")
+  std::array<int32_t, kGridValues> ColourDistribution{};  // per cell: red, green, blue (0..100)
+  std::string ColourClass;  // "CO", "GR", "BW"; empty when the square has no pixels
+  // False when the library could not load or render the file: such a footprint is all zeros
+  // and a candidate with it never matches.
+  bool Loaded = false;
+};
+
+// An integer range whose maximum may be unbounded (a tolerance of 0).
+struct TIntBounds {
+  int64_t Min = 0;
+  int64_t Max = 0;
+  bool Contains(int64_t v) const { return Min <= v && v <= Max; }
+};
+
+struct TFloatBounds {
+  double Min = 0;
+  double Max = 0;
+  bool Contains(double v) const { return Min <= v && v <= Max; }
+};
+
+struct TMasterBounds {
+  TIntBounds Width;
+  TIntBounds Height;
+  TFloatBounds Ratio;
+  TFloatBounds Pixels;
+  // Per cell: red, green and blue, in the footprint's order.
+  std::array<TFloatBounds, kGridValues> Colour{};
+};
+
+// Module-level analysis state.
+extern TFootprint MasterPrint;
+extern TFootprint CandidatePrint;
+extern TMasterBounds MasterBounds;
+extern int32_t PixelsSquare;  // side of the reduced square, read from edit_pix by every analysis
+extern int32_t CellSize;      // round(PixelsSquare / 4)
+extern double Tolerance;      // precision / 100; set only by the master analysis
+
+// The bounds of a master footprint under tolerance p: minimum v * p and maximum v / p, the
+// integer ones rounded half to even. With p = 0 every maximum is unbounded.
+TMasterBounds ComputeBounds(const TFootprint& master, double p);
+
+// The property string: "640 - 480 - 1.330 - L - 307200 - .JPG-33-33-34-...- CO".
+std::string PropertyString(const TFootprint& print);
+// The aspect ratio width / height rounded to 3 significant digits (halves away from zero, on
+// the exact quotient) and written with exactly 3 decimals ("1.330"); from 1000 on every
+// integer digit is kept ("1234.500"). The decimal separator is the locale's; no height gives
+// "0.000".
+std::string FormatAspectRatio(int32_t width, int32_t height);
+// The decimal separator of the user's numeric locale (LC_ALL, LC_NUMERIC, LANG), "." for the
+// C locale or when that locale is not installed.
+std::string LocaleDecimalSeparator();
+
+// Width, height, ratio, orientation and pixel count of a footprint from its size.
+void SetFootprintSize(TFootprint& print, int32_t width, int32_t height);
+// ".JPG" for "photo.Jpg"; empty without an extension.
+std::string ImageTypeOf(const std::string& fileName);
+
+}  // namespace Tarnwick1

@@ -1,0 +1,92 @@
+#include "app/footprint_analysis.h"
+
+#include <exception>
+
+#include "app/footprint_pixels.h"
+#include "pdf/core/api/talvo_pdf.h"
+#include "platform/gdi/bitmap.h"
+#include "platform/gdi/icon.h"
+#include "platform/rtl/streams.h"
+#include "platform/rtl/strings.h"
+
+namespace Tarnwick1 {
+
+namespace {
+
+// Icons reach the library as a BMP of the icon drawn onto a bitmap of its own size.
+int32_t LoadIcon(TOrvanePDFLibrary0915& pdf, const std::string& fileName, int32_t& width, int32_t& height) {
+  TIcon icon;
+  icon.SetSize(8, 8);
+  icon.LoadFromFile(FileNameToWide(fileName));
+  width = icon.Width();
+  height = icon.Height();
+  TBitmap bitmap;
+  bitmap.SetSize(width, height);
+  bitmap.Canvas().Draw(0, 0, icon);
+  TMemoryStream stream;
+  bitmap.SaveToStream(stream);
+  stream.SetPosition(0);
+  return pdf.LoadImageStream(stream, 0);
+}
+
+bool RenderUnguarded(const std::string& fileName, TBitmap& page, int32_t& width, int32_t& height) {
+  TOrvanePDFLibrary0915 pdf;
+  pdf.SetCoordinateOrigin(1);
+  pdf.SetUnits(0);
+  const std::string type = ImageTypeOf(fileName);
+  int32_t handle = 0;
+  if (type == ".ICO") {
+    handle = LoadIcon(pdf, fileName, width, height);
+  } else {
+    handle = pdf.LoadImageFile(FileNameToWide(fileName), type == ".TIF" || type == ".TIFF" ? 1 : 0);
+  }
+  if (handle == 0) return false;
+  pdf.SetCurrentImage(handle);
+  if (type != ".ICO") {
+    width = pdf.CurrentImageWidth();
+    height = pdf.CurrentImageHeight();
+  }
+  if (width <= 0 || height <= 0) return false;
+  pdf.SetPageSize(width, height);
+  pdf.PlaceImage(1.0, 1.0, width, height);
+  pdf.SetCurrentPage(1);
+  TMemoryStream stream;
+  if (pdf.RenderPage(72, 1, 0, stream) == 0) return false;
+  stream.SetPosition(0);
+  page.LoadFromStream(stream);
+  return !page.Empty();
+}
+
+void ClearFootprint(TFootprint& print) {
+  print = TFootprint{};
+}
+
+}  // namespace
+
+bool RenderImageFile(const std::string& fileName, TBitmap& page, int32_t& width, int32_t& height) {
+  width = height = 0;
+  try {
+    if (RenderUnguarded(fileName, page, width, height)) return true;
+  } catch (const std::exception&) {
+    // A file that cannot be decoded (corrupt, truncated, too large) is simply not an image
+    // for the analysis; it must not end a run over a whole folder.
+  }
+  width = height = 0;
+  return false;
+}
+
+void AnalyseFootprint(const std::string& fileName, TFootprint& print) {
+  ClearFootprint(print);
+  print.ImageType = ImageTypeOf(fileName);
+  TBitmap page;
+  int32_t width = 0, height = 0;
+  if (!RenderImageFile(fileName, page, width, height)) return;
+  SetFootprintSize(print, width, height);
+  TBitmap square;
+  ReduceToSquare(page.Dib(), PixelsSquare, square);
+  print.ColourDistribution = MeasureCells(square, CellSize);
+  print.ColourClass = ClassifyColours(square);
+  print.Loaded = true;
+}
+
+}  // namespace Tarnwick1

@@ -1,0 +1,109 @@
+// The image file search: masks without regard to case, a fixed order, duplicates kept, links
+// that lead back not followed, folders that cannot be read skipped.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/file_search.h"
+#include "platform/rtl/string_list.h"
+#include "tests/app/support/fake_sorter_view.h"
+#include "tests/support/test_support.h"
+
+using namespace Tarnwick1;
+
+namespace {
+
+std::vector<std::string> Relative(const TStrings& list, const std::string& root) {
+  std::vector<std::string> out;
+  for (int i = 0; i < list.Count(); ++i) {
+    std::string s = list[i];
+    EXPECT_EQ(s.rfind(root, 0), 0u) << s;
+    out.push_back(s.substr(root.size()));
+  }
+  return out;
+}
+
+class FileSearch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = dir.path() + "/";
+    for (const char* f : {"b.JPG", "a.jpg", "c.png", "x.txt", "Z.tif", "sub/d.jpg", "sub/e.PNG", "Sub2/f.jpg",
+                          "Sub2/deep/g.jpg", "jpg/h.jpeg", "a.jpg.txt"}) {
+      const std::string path = root + f;
+      ::mkdir(path.substr(0, path.rfind('/')).c_str(), 0755);
+      ::mkdir((root + "Sub2").c_str(), 0755);
+      ::mkdir((root + "Sub2/deep").c_str(), 0755);
+      testsupport::WriteFile(path, "x");
+    }
+    ::mkdir((root + "folder.jpg").c_str(), 0755);  // a folder is never a file
+    EXPECT_EQ(::symlink("sub", (root + "link").c_str()), 0);
+    EXPECT_EQ(::symlink(".", (root + "loop").c_str()), 0);
+    EXPECT_EQ(::symlink("..", (root + "Sub2/up").c_str()), 0);
+    EXPECT_EQ(::symlink("missing.jpg", (root + "dangling.jpg").c_str()), 0);
+    EXPECT_EQ(::mkfifo((root + "pipe.jpg").c_str(), 0600), 0);  // opening it would wait forever
+  }
+
+  testsupport::TempDir dir;
+  std::string root;
+  apptest::FakeSorterView view;
+};
+
+}  // namespace
+
+TEST_F(FileSearch, OneFolder) {
+  TStringList list;
+  FindImageFiles(root, "*.jpg", list, false, false);
+  EXPECT_EQ(Relative(list, root), (std::vector<std::string>{"a.jpg", "b.JPG"}));
+  // Without the final "/" the folder is searched the same way.
+  list.Clear();
+  FindImageFiles(dir.path(), "*.JPG", list, false, false);
+  EXPECT_EQ(Relative(list, root), (std::vector<std::string>{"a.jpg", "b.JPG"}));
+  EXPECT_EQ(view.pumped, 0);
+}
+
+TEST_F(FileSearch, TreeDepthFirstAndLinksThatLeadBack) {
+  TStringList list;
+  FindImageFiles(root, "*.jpg", list, true, false);
+  // Own files first, then subfolders in name order; "link" reaches sub before sub itself does,
+  // "loop" and "Sub2/up" lead back to the start and are not followed.
+  EXPECT_EQ(Relative(list, root), (std::vector<std::string>{"a.jpg", "b.JPG", "link/d.jpg", "sub/d.jpg",
+                                                             "Sub2/f.jpg", "Sub2/deep/g.jpg"}));
+  EXPECT_GE(view.pumped, 5);  // before every subfolder
+}
+
+// A run searches once per mask: the list holds all files of the first mask, then the next.
+TEST_F(FileSearch, MasksInTurnAndDuplicatesKept) {
+  TStringList list;
+  for (const char* mask : kImageMasks) FindImageFiles(root, mask, list, false, false);
+  EXPECT_EQ(Relative(list, root), (std::vector<std::string>{"Z.tif", "c.png", "a.jpg", "b.JPG"}));
+  FindImageFiles(root, "*.tif", list, false, false);
+  EXPECT_EQ(list.Count(), 5);
+  EXPECT_EQ(list[4], root + "Z.tif");
+  FindImageFiles(root, "*.png", list, false, true);
+  EXPECT_EQ(Relative(list, root), (std::vector<std::string>{"c.png"}));
+  FindImageFiles("", "*.png", list, true, true);
+  EXPECT_EQ(list.Count(), 0);
+  FindImageFiles(root + "nothing/", "*.png", list, true, false);
+  EXPECT_EQ(list.Count(), 0);
+}
+
+TEST_F(FileSearch, UnreadableFoldersAreSkipped) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+  ::mkdir((root + "closed").c_str(), 0755);
+  testsupport::WriteFile(root + "closed/i.jpg", "x");
+  ::chmod((root + "closed").c_str(), 0);
+  TStringList list;
+  FindImageFiles(root, "*.jpg", list, true, false);
+  ::chmod((root + "closed").c_str(), 0755);
+  EXPECT_EQ(list.Count(), 6);
+}
+
+TEST_F(FileSearch, ChangeNotificationsAreHeldBack) {
+  TStringList list;
+  int changes = 0;
+  list.OnChange = [&] { ++changes; };
+  FindImageFiles(root, "*.jpg", list, true, false);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(list.UpdateCount(), 0);
+}
