@@ -122,8 +122,9 @@ void TPDFRenderer::OpInlineImage(TPDFContentRun& run) {
   const TPDFImageResolveEvent resolver = [this](TPDFIndRef& reference) { return ResolveReference(&reference); };
   if (!ParseInlineImage(run.Text, position, inlineImage, run.Resources, resolver) || position < 1 ||
       size_t(position - 1) < run.Position) {
-    // Its data must never reach the tokenizer as operators.
+    // Its data must never reach the tokenizer as operators, and the page is not complete.
     SkipInlineImage(run);
+    if (Mode != kRenderTextExtraction && run.Visible) ErrorText = kImageDrawError;
     return;
   }
   run.Position = std::min(size_t(position - 1), run.Text.size());

@@ -213,6 +213,8 @@ TEST(Interpreter, InlineImagesAreSteppedOver) {
       run.Run("BI /W 2 /H 1 /CS /G /BPC 8 ID \x01 S f EIx EI 0 0 m 1 1 l S BI ID EI");
   EXPECT_EQ(calls, "newpath\nm 0 0\nl 1 1\nS color=000000 width=1 dash=\n");
   EXPECT_EQ(run.Run("BI /W 1 ID 0 0 1 1 re f"), "");
+  // An image that could not be read leaves the page incomplete.
+  EXPECT_EQ(run.renderer.ErrorText, kImageDrawError);
 }
 
 TEST(Interpreter, TextStateOperatorsKeepTheStackInStep) {

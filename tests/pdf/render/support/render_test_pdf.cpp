@@ -148,6 +148,17 @@ testraster::Raster RenderPoppler(const TestPdf& pdf, double dpi) {
   return r;
 }
 
+testraster::Raster RenderPopplerCairo(const TestPdf& pdf, double dpi) {
+  if (!testsupport::HaveTool("pdftocairo") || testraster::PythonWithPIL().empty()) return {};
+  testsupport::TempDir dir;
+  pdf.WriteFile(dir.File("t.pdf"));
+  const std::string prefix = dir.File("c");
+  if (testsupport::Run("pdftocairo -png -cropbox -r " + std::to_string(dpi) + " -singlefile '" + dir.File("t.pdf") +
+                       "' '" + prefix + "' 2>/dev/null") != 0)
+    return {};
+  return testraster::DecodeWithPillow(prefix + ".png");
+}
+
 int CountDifferent(const testraster::Raster& a, const testraster::Raster& b, int tolerance) {
   if (a.Width != b.Width || a.Height != b.Height) return std::max(a.Width * a.Height, b.Width * b.Height) + 1;
   int count = 0;

@@ -58,6 +58,10 @@ testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error = nullp
                               bool gdiplus = true, bool polynomialCMYK = true);
 // poppler's rendering (pdftoppm -cropbox -r dpi) of the first page of the document.
 testraster::Raster RenderPoppler(const TestPdf& pdf, double dpi = 72);
+// poppler's cairo back end (pdftocairo -png -cropbox -r dpi): it copies an image at whole
+// pixels exactly, where pdftoppm's Splash resamples every image by one pixel. Empty when
+// pdftocairo or Pillow is missing.
+testraster::Raster RenderPopplerCairo(const TestPdf& pdf, double dpi = 72);
 // Pixels whose channels differ by more than tolerance (all of them when the sizes differ).
 int CountDifferent(const testraster::Raster& a, const testraster::Raster& b, int tolerance);
 // The colour at (x, y) as 0xRRGGBB.
