@@ -1,0 +1,399 @@
+// The dialogs driven by keys on the headless display: message dialogs (restyled as the
+// application restyles them), the plain message box, the open-file dialog over a temporary
+// folder (filter list, typed patterns, folders, cancel) and the folder dialog.
+#include <gmock/gmock.h>
+
+#include <deque>
+
+#include "platform/forms/folder_dialog.h"
+#include "platform/forms/list_box.h"
+#include "platform/forms/message_dialog.h"
+#include "platform/forms/screen.h"
+#include "platform/rtl/files.h"
+#include "platform/user/input.h"
+#include "platform/user/window.h"
+#include "tests/platform/forms/forms_test_support.h"
+#include "tests/support/test_support.h"
+
+namespace formstest {
+namespace {
+
+using ::testing::ElementsAre;
+
+// Steps run one at a time whenever the modal loop has nothing to do, so that each step sees
+// what the previous one's input did. A dialog left open after the last step is cancelled and
+// the test fails instead of hanging.
+class Script {
+ public:
+  explicit Script(std::deque<std::function<void()>> steps) : steps_(std::move(steps)) {
+    Application->OnIdle = [this](TObject*) { Next(); };
+  }
+  ~Script() { Application->OnIdle = nullptr; }
+  bool Done() const { return steps_.empty(); }
+
+ private:
+  void Next() {
+    if (!steps_.empty()) {
+      auto step = std::move(steps_.front());
+      steps_.pop_front();
+      step();
+      idle_ = 0;
+      return;
+    }
+    if (++idle_ > 100) {
+      ADD_FAILURE() << "a dialog was left open";
+      if (Screen->ActiveForm()) Screen->ActiveForm()->SetModalResult(mrCancel);
+    }
+  }
+  std::deque<std::function<void()>> steps_;
+  int idle_ = 0;
+};
+
+class Dialogs : public FormsTest {
+ protected:
+  void Press(unsigned vk, char32_t ch = 0) { screen->TypeKey(vk, ch); }
+  void Text(const std::string& s) {
+    for (char c : s) {
+      unsigned vk = (c >= 'a' && c <= 'z') ? unsigned(c - 32) : unsigned(static_cast<unsigned char>(c));
+      if (c == '.') vk = 0xBE;
+      if (c == '*') vk = VK_MULTIPLY;
+      if (c == '/') vk = 0xBF;
+      screen->TypeKey(vk, static_cast<char32_t>(c));
+    }
+  }
+  TCustomForm* Active() { return Screen->ActiveForm(); }
+};
+
+TEST_F(Dialogs, MessageDialogLayoutAndRestyling) {
+  TComponentPtr<TMessageForm> d(CreateMessageDialog("2 images in /data/\rshall be scanned", mtInformation, mbYesNo));
+  EXPECT_EQ(d->ClassName(), "TMessageForm");
+  EXPECT_EQ(d->Caption(), "Information");
+  auto* yes = dynamic_cast<TButton*>(d->FindComponent("Yes"));
+  auto* no = dynamic_cast<TButton*>(d->FindComponent("No"));
+  auto* message = dynamic_cast<TLabel*>(d->FindComponent("Message"));
+  ASSERT_TRUE(yes && no && message);
+  EXPECT_EQ(yes->Caption(), "&Yes");
+  EXPECT_EQ(no->Caption(), "&No");
+  EXPECT_TRUE(yes->Default());
+  EXPECT_TRUE(no->Cancel());
+  EXPECT_EQ(message->Caption(), "2 images in /data/\rshall be scanned");
+  // The buttons sit side by side, centred, below the text.
+  EXPECT_EQ(yes->Top(), no->Top());
+  EXPECT_GT(yes->Top(), message->Top() + message->Height());
+  EXPECT_NEAR(yes->Left() + (no->Left() + no->Width() - yes->Left()) / 2, d->ClientWidth() / 2, 1);
+  // Restyled before showing: font, white background, blue text, a fifth wider.
+  d->Font()->SetName("MS Sans Serif");
+  d->Font()->SetSize(8);
+  d->SetColor(clWhite);
+  d->Font()->SetColor(clBlue);
+  int width = d->Width();
+  d->SetWidth(width * 12 / 10);
+  EXPECT_EQ(d->Width(), width * 12 / 10);
+  EXPECT_EQ(message->Font()->Color(), clBlue);  // the label follows the form's font
+  EXPECT_EQ(message->Color(), clWhite);
+  std::uint32_t background = 0;
+  bool blueText = false;
+  Script script({[&] {
+    background = PixelOf(d.get(), d->ClientWidth() - 3, 3);
+    for (int x = 0; x < message->Width(); ++x)
+      for (int y = 0; y < message->Height(); ++y) {
+        std::uint32_t px = PixelOf(message, x, y);
+        if ((px & 0xFF) > 0xB0 && (px >> 16) < 0x60) blueText = true;
+      }
+    Press(VK_TAB, U'\t');
+  }, [&] { Press(VK_RETURN, U'\r'); }});
+  EXPECT_EQ(d->ShowModal(), mrNo);
+  EXPECT_EQ(background, 0xFFFFFFu);
+  EXPECT_TRUE(blueText);
+  EXPECT_FALSE(d->Visible());
+}
+
+TEST_F(Dialogs, MessageDialogAnswersByKey) {
+  struct Case {
+    TMsgDlgButtons buttons;
+    std::vector<std::pair<unsigned, char32_t>> keys;
+    TModalResult expected;
+  } cases[] = {
+      {mbYesNo, {{VK_RETURN, U'\r'}}, mrYes},
+      {mbYesNo, {{VK_ESCAPE, 27}}, mrNo},
+      {mbYesNo, {{VK_RIGHT, 0}, {VK_SPACE, U' '}}, mrNo},
+      {MsgDlgButton(mbOK), {{VK_ESCAPE, 27}}, mrOk},
+      {mbOKCancel, {{VK_ESCAPE, 27}}, mrCancel},
+      {mbYesNoCancel, {{VK_TAB, U'\t'}, {VK_TAB, U'\t'}, {VK_RETURN, U'\r'}}, mrCancel},
+  };
+  for (const auto& c : cases) {
+    std::deque<std::function<void()>> steps;
+    for (auto [vk, ch] : c.keys) steps.push_back([this, vk, ch] { Press(vk, ch); });
+    Script script(std::move(steps));
+    EXPECT_EQ(MessageDlg("Going on?", mtConfirmation, c.buttons), c.expected);
+    EXPECT_TRUE(script.Done());
+  }
+}
+
+TEST_F(Dialogs, ShowMessageIsAnOkBoxTitledWithTheApplication) {
+  std::string caption, text;
+  Script script({[&] {
+    auto* m = dynamic_cast<TMessageForm*>(Active());
+    ASSERT_NE(m, nullptr);
+    caption = m->Caption();
+    text = m->Message();
+    EXPECT_EQ(m->FindComponent("Yes"), nullptr);
+    EXPECT_NE(m->FindComponent("OK"), nullptr);
+    Press(VK_RETURN, U'\r');
+  }});
+  ShowMessage("3 imagefiles out of 7 files\rare matching to the pattern and were copied to ...\r/tmp/x/");
+  EXPECT_EQ(caption, "Velmora");
+  EXPECT_EQ(text, "3 imagefiles out of 7 files\rare matching to the pattern and were copied to ...\r/tmp/x/");
+}
+
+TEST_F(Dialogs, WithoutAnyoneToAnswerModalFormsDoNotWait) {
+  Application->SetNonInteractive(true);
+  testing::internal::CaptureStderr();
+  ShowMessage("Process ended ...");
+  TModalResult r = MessageDlg("Going on?", mtConfirmation, mbYesNo);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(r, mrNo);  // the cancel button's answer
+  EXPECT_NE(err.find("Process ended ..."), std::string::npos);
+  EXPECT_NE(err.find("Going on?"), std::string::npos);
+}
+
+class OpenDialogs : public Dialogs {
+ protected:
+  void SetUp() override {
+    Dialogs::SetUp();
+    for (const char* f : {"b.JPG", "a.jpg", "c.png", "Z.jpg", "notes.txt", ".hidden.jpg"})
+      testsupport::WriteFile(dir.File(f), "x");
+    CreateDir(Utf8ToWide(dir.File("sub")));
+    CreateDir(Utf8ToWide(dir.File("Alpha")));
+    testsupport::WriteFile(dir.File("sub/inner.jpg"), "x");
+    dlg = CreateComponent<TOpenDialog>(Application);
+    dlg->SetFilter("JPG-files|*.JPG|PNG-files|*.PNG|All|*.JPG;*.PNG");
+    dlg->SetOptions(OpenOption(ofPathMustExist) | OpenOption(ofFileMustExist) | OpenOption(ofEnableSizing));
+    dlg->SetInitialDir(dir.path());
+  }
+  TOpenDialogForm* Form() { return dlg->DialogForm(); }
+  std::vector<std::string> Shown() { return Form() ? Form()->Shown() : std::vector<std::string>{}; }
+
+  testsupport::TempDir dir;
+  TOpenDialog* dlg = nullptr;
+};
+
+TEST_F(OpenDialogs, ListsFoldersThenMatchingFilesSortedAndChoosesATypedName) {
+  std::vector<std::string> first;
+  Script script({[&] {
+    first = Shown();
+    EXPECT_TRUE(Form()->FileNameEdit->Focused());
+    EXPECT_EQ(Form()->Caption(), "Open");
+    Text("b.JPG");
+    Press(VK_RETURN, U'\r');
+  }});
+  ASSERT_TRUE(dlg->Execute());
+  EXPECT_THAT(first, ElementsAre("../", "Alpha/", "sub/", "a.jpg", "b.JPG", "Z.jpg"));
+  EXPECT_EQ(dlg->FileName(), dir.File("b.JPG"));
+  ASSERT_EQ(dlg->Files()->Count(), 1);
+  EXPECT_EQ((*dlg->Files())[0], dir.File("b.JPG"));
+}
+
+TEST_F(OpenDialogs, FilterListTypedPatternsAndCancel) {
+  std::vector<std::string> png, all, typed;
+  Script script({
+      [&] {
+        // The filter list is third in tab order: file name, Open, file types.
+        Press(VK_TAB, U'\t');
+        Press(VK_TAB, U'\t');
+        Press(VK_DOWN);
+      },
+      [&] {
+        EXPECT_EQ(Active()->ActiveControl(), Form()->TypeList);
+        png = Shown();
+        Press(VK_DOWN);
+      },
+      [&] {
+        all = Shown();
+        for (int i = 0; i < 4; ++i) Press(VK_TAB, U'\t');  // Cancel, list, path, round to the file name
+        Text("*.txt");
+        Press(VK_RETURN, U'\r');
+      },
+      [&] {
+        EXPECT_EQ(Active()->ActiveControl(), Form()->FileNameEdit);
+        typed = Shown();
+        Press(VK_ESCAPE, 27);
+      },
+  });
+  EXPECT_FALSE(dlg->Execute());
+  EXPECT_THAT(png, ElementsAre("../", "Alpha/", "sub/", "c.png"));
+  EXPECT_THAT(all, ElementsAre("../", "Alpha/", "sub/", "a.jpg", "b.JPG", "c.png", "Z.jpg"));
+  EXPECT_THAT(typed, ElementsAre("../", "Alpha/", "sub/", "notes.txt"));
+  EXPECT_EQ(dlg->FileName(), "");
+}
+
+TEST_F(OpenDialogs, FoldersAreEnteredFromTheListAndMissingFilesRefused) {
+  std::string folder, warned;
+  std::vector<std::string> inner;
+  Application->OnModalBegin = [&](TObject* f) {
+    // The warning about a missing file, answered with Enter.
+    if (auto* m = dynamic_cast<TMessageForm*>(f)) {
+      warned = m->Message();
+      screen->TypeKey(VK_RETURN, U'\r');
+    }
+  };
+  Script script({
+      [&] {
+        Text("missing.jpg");
+        Press(VK_RETURN, U'\r');
+      },
+      [&] {
+        EXPECT_NE(Form(), nullptr);  // still open
+        // Into the list: Shift+Tab from the file name goes to the path, once more to the list.
+        Form()->FileList->SetFocus();
+        Press(VK_DOWN);  // ../
+        Press(VK_DOWN);  // Alpha/
+        Press(VK_DOWN);  // sub/
+        Press(VK_RETURN, U'\r');
+      },
+      [&] {
+        folder = Form()->Folder();
+        inner = Shown();
+        Press(VK_DOWN);  // inner.jpg (after ../ which is selected)
+      },
+      [&] {
+        EXPECT_EQ(Form()->FileNameEdit->Text(), "inner.jpg");
+        Press(VK_RETURN, U'\r');
+      },
+  });
+  ASSERT_TRUE(dlg->Execute());
+  EXPECT_NE(warned.find("File not found."), std::string::npos);
+  EXPECT_EQ(folder, dir.File("sub/"));
+  EXPECT_THAT(inner, ElementsAre("../", "inner.jpg"));
+  EXPECT_EQ(dlg->FileName(), dir.File("sub/inner.jpg"));
+}
+
+TEST_F(OpenDialogs, BackspaceGoesUpAndAFolderNameIsEntered) {
+  std::string up, typedFolder;
+  Script script({
+      [&] {
+        Form()->FileList->SetFocus();
+        Press(VK_BACK, 8);
+      },
+      [&] {
+        up = Form()->Folder();
+        Form()->FileNameEdit->SetFocus();
+        Form()->FileNameEdit->SetText(dir.File("sub"));
+        Press(VK_RETURN, U'\r');
+      },
+      [&] {
+        typedFolder = Form()->Folder();
+        Press(VK_ESCAPE, 27);
+      },
+  });
+  EXPECT_FALSE(dlg->Execute());
+  EXPECT_EQ(up, WideToUtf8(ExtractFilePath(Utf8ToWide(dir.path()))));
+  EXPECT_EQ(typedFolder, dir.File("sub/"));
+}
+
+class FolderDialogs : public Dialogs {
+ protected:
+  void SetUp() override {
+    Dialogs::SetUp();
+    CreateDir(Utf8ToWide(dir.File("photos")));
+    CreateDir(Utf8ToWide(dir.File("photos/2020")));
+    CreateDir(Utf8ToWide(dir.File("zeta")));
+    testsupport::WriteFile(dir.File("file.jpg"), "x");
+    dlg = CreateComponent<TBrowseFolderDialog>(Application);
+    dlg->SetTitle("Which directory shall be used for comparing images?");
+    dlg->SetFolder(dir.path());
+  }
+  TBrowseFolderForm* Form() { return dlg->DialogForm(); }
+  testsupport::TempDir dir;
+  TBrowseFolderDialog* dlg = nullptr;
+};
+
+TEST_F(FolderDialogs, OkReturnsTheStartingFolderOrTheSelectedSubfolder) {
+  std::vector<std::string> shown;
+  std::string caption, title;
+  Script script({[&] {
+    shown = Form()->Shown();
+    caption = Form()->Caption();
+    title = Form()->TitleLabel->Caption();
+    Press(VK_RETURN, U'\r');
+  }});
+  ASSERT_TRUE(dlg->Execute());
+  EXPECT_EQ(dlg->Folder(), dir.path());
+  EXPECT_THAT(shown, ElementsAre("../", "photos/", "zeta/"));  // folders only
+  EXPECT_EQ(caption, "Browse For Folder");
+  EXPECT_EQ(title, "Which directory shall be used for comparing images?");
+
+  Script again({[&] {
+    Press(VK_DOWN);  // ../
+    Press(VK_DOWN);  // photos/
+    Press(VK_RETURN, U'\r');
+  }});
+  ASSERT_TRUE(dlg->Execute());
+  EXPECT_EQ(dlg->Folder(), dir.File("photos"));
+}
+
+TEST_F(FolderDialogs, ArrowsEnterAndLeaveFoldersAndCancelKeepsTheFolder) {
+  std::string inside, back;
+  Script script({
+      [&] {
+        Press(VK_DOWN);
+        Press(VK_DOWN);   // photos/
+        Press(VK_RIGHT);  // into it
+      },
+      [&] {
+        inside = Form()->Folder();
+        Press(VK_LEFT);  // back up, photos/ selected again
+      },
+      [&] {
+        back = Form()->Folder();
+        EXPECT_EQ(Form()->FolderList->ItemIndex(), 1);
+        Press(VK_ESCAPE, 27);
+      },
+  });
+  EXPECT_FALSE(dlg->Execute());
+  EXPECT_EQ(inside, dir.File("photos/"));
+  EXPECT_EQ(back, dir.path() + "/");
+  EXPECT_EQ(dlg->Folder(), dir.path());
+}
+
+TEST_F(FolderDialogs, FilesEditBoxNewFolderAndRoot) {
+  dlg->SetIncludeFiles(true);
+  dlg->SetShowEditBox(true);
+  dlg->SetRoot(dir.path());
+  std::vector<std::string> shown;
+  Script script({
+      [&] {
+        shown = Form()->Shown();
+        ASSERT_NE(Form()->NewFolderButton, nullptr);
+        Form()->NewFolderButton->Click();
+        Form()->NewFolderButton->Click();
+      },
+      [&] {
+        EXPECT_TRUE(DirectoryExists(Utf8ToWide(dir.File("New Folder"))));
+        EXPECT_TRUE(DirectoryExists(Utf8ToWide(dir.File("New Folder (2)"))));
+        Form()->PathEdit->SetFocus();
+        Form()->PathEdit->SetText("photos/2020");
+        Press(VK_RETURN, U'\r');
+      },
+  });
+  ASSERT_TRUE(dlg->Execute());
+  EXPECT_THAT(shown, ElementsAre("photos/", "zeta/", "file.jpg"));  // at the root: no ../
+  EXPECT_EQ(dlg->Folder(), dir.File("photos/2020"));
+}
+
+TEST_F(FolderDialogs, AMissingStartFolderStartsAtTheRoot) {
+  dlg->SetFolder(dir.File("nowhere"));
+  dlg->SetRoot(dir.File("photos"));
+  dlg->SetAllowNewFolder(false);
+  std::string start;
+  Script script({[&] {
+    start = Form()->Folder();
+    EXPECT_EQ(Form()->NewFolderButton, nullptr);
+    Press(VK_ESCAPE, 27);
+  }});
+  EXPECT_FALSE(dlg->Execute());
+  EXPECT_EQ(start, dir.File("photos/"));
+}
+
+}  // namespace
+}  // namespace formstest
