@@ -1,0 +1,504 @@
+#include "platform/forms/controls.h"
+
+#include <algorithm>
+
+#include "platform/forms/application.h"
+#include "platform/forms/form.h"
+#include "platform/forms/screen.h"
+#include "platform/forms/win/std_controls.h"
+#include "platform/gdi/colors.h"
+#include "platform/gdi/dc.h"
+#include "platform/rtl/numbers.h"
+#include "platform/rtl/strings.h"
+#include "platform/user/default_proc.h"
+#include "platform/user/input.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/object_instance.h"
+#include "platform/user/painting.h"
+#include "platform/user/window.h"
+
+// ---- TWinControl ----
+
+const TClassInfo& TWinControl::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassBuilder<TWinControl>("TWinControl", &TControl::StaticClassInfo())
+          .Prop("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop)
+          .Prop("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder, {.Default = -1})
+          .Event("OnEnter", &TWinControl::OnEnter)
+          .Event("OnExit", &TWinControl::OnExit)
+          .Event("OnKeyDown", &TWinControl::OnKeyDown)
+          .Event("OnKeyPress", &TWinControl::OnKeyPress)
+          .Event("OnKeyUp", &TWinControl::OnKeyUp)
+          .Build();
+  return info;
+}
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
+
+TWinControl::~TWinControl() {
+  // Only the class's own handling is left once the derived parts are gone.
+  WindowProc = nullptr;
+  DestroyHandle();
+  while (!controls_.empty()) {
+    TControl* c = controls_.back();
+    RemoveControl(c);
+    c->Free();
+  }
+}
+
+void TWinControl::BeforeDestruction() {
+  TControl::BeforeDestruction();
+  if (TCustomForm* form = ParentForm(); form && form != this) form->ControlRemoved(this);
+  DestroyHandle();
+}
+
+HWND TWinControl::Handle() {
+  if (!handle_) CreateWnd();
+  return handle_;
+}
+
+void TWinControl::CreateParams(TCreateParams& p) {
+  p.Caption = text_;
+  p.Style = WS_CHILD | WS_CLIPSIBLINGS;
+  if (visible_) p.Style |= WS_VISIBLE;
+  if (!enabled_) p.Style |= WS_DISABLED;
+  if (tabStop_) p.Style |= WS_TABSTOP;
+  p.X = left_;
+  p.Y = top_;
+  p.Width = width_;
+  p.Height = height_;
+  p.WndParent = parent_ ? parent_->Handle() : nullptr;
+}
+
+void TWinControl::CreateWnd() {
+  if (handle_ || inCreate_) return;
+  if (IsDestroying()) throw EInvalidOperation("Control '" + Name() + "' is being destroyed");
+  TCreateParams p;
+  CreateParams(p);
+  if ((p.Style & WS_CHILD) && !p.WndParent)
+    throw EInvalidOperation("Control '" + Name() + "' has no parent window");
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  std::u16string cls = p.WinClassName.empty() ? Utf8ToWide(ClassName()) : p.WinClassName;
+  if (p.SystemClass) {
+    RegisterStandardControls();
+  } else {
+    WNDCLASSEXW existing{};
+    if (!GetClassInfoExW(instance, cls.c_str(), &existing)) {
+      WNDCLASSEXW wc{};
+      wc.cbSize = sizeof wc;
+      wc.style = CS_DBLCLKS | p.ClassStyle;
+      wc.lpfnWndProc = DefWindowProcW;
+      wc.hInstance = instance;
+      wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+      wc.lpszClassName = cls.c_str();
+      RegisterClassExW(&wc);
+    }
+  }
+  static int nextId = 100;
+  HMENU id = (p.Style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<std::intptr_t>(nextId++ & 0x7FFF)) : nullptr;
+  inCreate_ = true;
+  HWND h = CreateWindowExW(p.ExStyle, cls.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width, p.Height,
+                           p.WndParent, id, instance, nullptr);
+  inCreate_ = false;
+  if (!h) throw EInvalidOperation("Error creating window of '" + Name() + "'");
+  WNDPROC inst = MakeObjectInstance([this](HWND hw, UINT msg, WPARAM w, LPARAM l) { return MainWndProc(hw, msg, w, l); });
+  if (!inst) {
+    DestroyWindow(h);
+    throw EInvalidOperation("Error creating window of '" + Name() + "': no window procedure left");
+  }
+  handle_ = h;
+  instance_ = inst;
+  SetPropW(h, MAKEINTRESOURCE(ControlAtom()), this);
+  defWndProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(inst)));
+  SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
+  UpdateBoundsFromWindow();
+  InitializeWnd();
+  for (TControl* c : std::vector<TControl*>(controls_))
+    if (auto* w = dynamic_cast<TWinControl*>(c)) w->HandleNeeded();
+}
+
+void TWinControl::DestroyHandle() {
+  if (!handle_ || destroyingHandle_) return;
+  destroyingHandle_ = true;
+  // The children's windows go with ours; let them keep their state first.
+  std::vector<TWinControl*> all;
+  GetTabOrderList(all);
+  for (TWinControl* w : all)
+    if (w->handle_) w->SaveWndState();
+  SaveWndState();
+  DestroyWindow(handle_);
+  destroyingHandle_ = false;
+}
+
+LRESULT TWinControl::MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  TMessage m{msg, wParam, lParam, 0};
+  try {
+    if (WindowProc) {
+      WindowProc(m);
+    } else {
+      WndProc(m);
+    }
+  } catch (const std::exception& e) {
+    if (Application) {
+      Application->HandleException(this, e);
+    } else {
+      throw;
+    }
+  }
+  return m.Result;
+}
+
+void TWinControl::DefaultHandler(TMessage& m) {
+  if (!handle_) return;
+  m.Result = defWndProc_ ? CallWindowProcW(defWndProc_, handle_, m.Msg, m.WParam, m.LParam)
+                         : DefWindowProcW(handle_, m.Msg, m.WParam, m.LParam);
+}
+
+bool TWinControl::ReflectToChild(TMessage& m, HWND child, UINT reflected) {
+  TWinControl* c = FindControl(child);
+  if (!c || c == this) return false;
+  m.Result = c->Perform(reflected, m.WParam, m.LParam);
+  return true;
+}
+
+HBRUSH TWinControl::ControlColorBrush(HDC dc) {
+  ::SetTextColor(dc, ColorToRGB(font_.Color()));
+  ::SetBkColor(dc, ColorToRGB(color_));
+  if (brush_.Color() != color_) brush_.SetColor(color_);
+  return brush_.Handle();
+}
+
+void TWinControl::HandleCnKeyDown(TMessage& m) {
+  WORD key = static_cast<WORD>(m.WParam);
+  TShiftState shift = KeyboardShiftState();
+  if (DoKeyDown(key, shift)) {
+    m.Result = 1;
+    return;
+  }
+  m.WParam = key;
+  LRESULT mask = 0;
+  switch (key) {
+    case VK_TAB: mask = 0x0002; break;                                       // DLGC_WANTTAB
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: mask = 0x0001; break;  // DLGC_WANTARROWS
+    case VK_RETURN: case VK_ESCAPE: case VK_CANCEL: mask = 0x0004; break;     // DLGC_WANTALLKEYS
+    default: break;
+  }
+  if (mask && !(Perform(WM_GETDLGCODE) & mask)) {
+    if (TCustomForm* form = ParentForm(); form && form->Perform(CM_DIALOGKEY, key, m.LParam)) {
+      m.Result = 1;
+      return;
+    }
+  }
+  m.Result = 0;
+}
+
+bool TWinControl::DoKeyDown(WORD& key, TShiftState shift) {
+  if (OnKeyDown) OnKeyDown(this, key, shift);
+  return key == 0;
+}
+
+bool TWinControl::DoKeyPress(char16_t& key) {
+  if (OnKeyPress) OnKeyPress(this, key);
+  return key == 0;
+}
+
+bool TWinControl::DoKeyUp(WORD& key, TShiftState shift) {
+  if (OnKeyUp) OnKeyUp(this, key, shift);
+  return key == 0;
+}
+
+void TWinControl::DoEnter() {
+  if (OnEnter) OnEnter(this);
+}
+
+void TWinControl::DoExit() {
+  if (OnExit) OnExit(this);
+}
+
+void TWinControl::WndProc(TMessage& m) {
+  switch (m.Msg) {
+    case WM_SETFOCUS:
+      DefaultHandler(m);
+      if (TCustomForm* form = ParentForm(); form && form != this) form->SetFocusedControl(this);
+      return;
+    case WM_COMMAND:
+      if (m.LParam && ReflectToChild(m, reinterpret_cast<HWND>(m.LParam), CN_COMMAND)) return;
+      DefaultHandler(m);
+      return;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+      if (ReflectToChild(m, reinterpret_cast<HWND>(m.LParam), CN_BASE + m.Msg)) return;
+      DefaultHandler(m);
+      return;
+    case CN_CTLCOLORMSGBOX:
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORLISTBOX:
+    case CN_CTLCOLORBTN:
+    case CN_CTLCOLORDLG:
+    case CN_CTLCOLORSTATIC:
+      m.Result = reinterpret_cast<LRESULT>(ControlColorBrush(reinterpret_cast<HDC>(m.WParam)));
+      return;
+    case CN_KEYDOWN:
+    case CN_SYSKEYDOWN:
+      HandleCnKeyDown(m);
+      return;
+    case CN_KEYUP: {
+      WORD key = static_cast<WORD>(m.WParam);
+      m.Result = DoKeyUp(key, KeyboardShiftState()) ? 1 : 0;
+      m.WParam = key;
+      return;
+    }
+    case CN_CHAR:
+    case CN_SYSCHAR: {
+      auto key = static_cast<char16_t>(m.WParam);
+      m.Result = DoKeyPress(key) ? 1 : 0;
+      m.WParam = key;
+      return;
+    }
+    case CM_DIALOGKEY:
+    case CM_FOCUSCHANGED:
+      Broadcast(m);
+      return;
+    case CM_ENTER:
+      DoEnter();
+      return;
+    case CM_EXIT:
+      DoExit();
+      return;
+    case WM_WINDOWPOSCHANGED:
+      DefaultHandler(m);
+      UpdateBoundsFromWindow();
+      return;
+    case WM_SETCURSOR: {
+      TCursor screenCursor = Screen ? Screen->Cursor() : crDefault;
+      if (screenCursor != crDefault) {
+        ::SetCursor(Screen->CursorHandle(screenCursor));
+        m.Result = 1;
+        return;
+      }
+      if (cursor_ != crDefault && LOWORD(static_cast<std::uintptr_t>(m.LParam)) == HTCLIENT &&
+          reinterpret_cast<HWND>(m.WParam) == handle_) {
+        ::SetCursor(Screen ? Screen->CursorHandle(cursor_) : LoadCursorW(nullptr, IDC_ARROW));
+        m.Result = 1;
+        return;
+      }
+      // Asked on behalf of a child: the child's own cursor is shown.
+      if (reinterpret_cast<HWND>(m.WParam) != handle_) {
+        m.Result = 0;
+        return;
+      }
+      DefaultHandler(m);
+      return;
+    }
+    case WM_DESTROY:
+      DefaultHandler(m);
+      return;
+    case WM_NCDESTROY: {
+      HWND h = handle_;
+      DefaultHandler(m);
+      if (h) RemovePropW(h, MAKEINTRESOURCE(ControlAtom()));
+      handle_ = nullptr;
+      defWndProc_ = nullptr;
+      if (instance_) {
+        FreeObjectInstance(instance_);
+        instance_ = nullptr;
+      }
+      return;
+    }
+    default:
+      TControl::WndProc(m);
+  }
+}
+
+std::u16string TWinControl::GetTextW() const { return handle_ ? GetWindowTextString(handle_) : text_; }
+
+void TWinControl::SetTextW(const std::u16string& text) {
+  text_ = text;
+  if (handle_) SetWindowTextW(handle_, text.c_str());
+}
+
+void TWinControl::FontChanged() {
+  if (!fromParent_) parentFont_ = false;
+  if (handle_) SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), TRUE);
+  Perform(CM_FONTCHANGED);
+  for (TControl* c : std::vector<TControl*>(controls_)) c->ParentFontChanged();
+}
+
+void TWinControl::ColorChanged() {
+  brush_.SetColor(color_);
+  TControl::ColorChanged();
+  for (TControl* c : std::vector<TControl*>(controls_)) c->ParentColorChanged();
+}
+
+void TWinControl::VisibleChanged() {
+  if (handle_) ShowWindow(handle_, visible_ ? SW_SHOWNOACTIVATE : SW_HIDE);
+}
+
+bool TWinControl::Showing() const { return handle_ && IsWindowVisible(handle_); }
+
+void TWinControl::Invalidate() {
+  if (handle_) InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void TWinControl::Update() {
+  if (handle_) UpdateWindow(handle_);
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height) {
+  width = std::max(0, width);
+  height = std::max(0, height);
+  if (left == left_ && top == top_ && width == width_ && height == height_) return;
+  left_ = left;
+  top_ = top;
+  width_ = width;
+  height_ = height;
+  if (handle_) SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  BoundsChanged();
+}
+
+void TWinControl::UpdateBoundsFromWindow() {
+  if (!handle_) return;
+  RECT r;
+  GetWindowRect(handle_, &r);
+  if (GetWindowLongPtrW(handle_, GWL_STYLE) & WS_CHILD) {
+    if (HWND p = GetParent(handle_)) MapWindowPoints(nullptr, p, reinterpret_cast<POINT*>(&r), 2);
+  }
+  left_ = r.left;
+  top_ = r.top;
+  width_ = r.Width();
+  height_ = r.Height();
+}
+
+TRect TWinControl::ClientRect() const {
+  if (handle_) {
+    RECT r;
+    GetClientRect(handle_, &r);
+    return r;
+  }
+  return TControl::ClientRect();
+}
+
+void TWinControl::SetEnabled(bool v) {
+  if (v == enabled_) return;
+  enabled_ = v;
+  if (handle_) EnableWindow(handle_, v ? TRUE : FALSE);
+  Perform(CM_ENABLEDCHANGED);
+}
+
+TControl* TWinControl::Controls(int index) const {
+  if (index < 0 || index >= ControlCount()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+  return controls_[static_cast<size_t>(index)];
+}
+
+void TWinControl::InsertControl(TControl* c) {
+  controls_.push_back(c);
+  c->parent_ = this;
+  auto* w = dynamic_cast<TWinControl*>(c);
+  if (w) tabList_.push_back(w);
+  c->ParentFontChanged();
+  c->ParentColorChanged();
+  c->ParentShowHintChanged();
+  if (w && handle_) w->HandleNeeded();
+}
+
+void TWinControl::RemoveControl(TControl* c) {
+  auto it = std::find(controls_.begin(), controls_.end(), c);
+  if (it == controls_.end()) return;
+  if (TCustomForm* form = ParentForm()) form->ControlRemoved(c);
+  controls_.erase(it);
+  if (auto* w = dynamic_cast<TWinControl*>(c)) {
+    tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), w), tabList_.end());
+    w->DestroyHandle();
+  }
+  c->parent_ = nullptr;
+}
+
+void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) {
+  for (TWinControl* w : tabList_) {
+    list.push_back(w);
+    w->GetTabOrderList(list);
+  }
+}
+
+void TWinControl::SetTabStop(bool v) {
+  if (v == tabStop_) return;
+  tabStop_ = v;
+  if (handle_) {
+    LONG_PTR style = GetWindowLongPtrW(handle_, GWL_STYLE);
+    SetWindowLongPtrW(handle_, GWL_STYLE, v ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP)));
+  }
+  Perform(CM_TABSTOPCHANGED);
+}
+
+int TWinControl::TabOrder() const {
+  if (!parent_) return -1;
+  auto& list = parent_->tabList_;
+  auto it = std::find(list.begin(), list.end(), this);
+  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+void TWinControl::SetTabOrder(int order) {
+  if (!parent_) return;
+  auto& list = parent_->tabList_;
+  auto it = std::find(list.begin(), list.end(), this);
+  if (it == list.end()) return;
+  list.erase(it);
+  order = std::clamp(order, 0, static_cast<int>(list.size()));
+  list.insert(list.begin() + order, this);
+}
+
+bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
+
+bool TWinControl::CanFocus() const {
+  for (const TControl* c = this; c; c = c->Parent())
+    if (!c->Visible() || !c->Enabled()) return false;
+  return true;
+}
+
+void TWinControl::SetFocus() {
+  if (!CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  TCustomForm* form = ParentForm();
+  if (form && form != this) {
+    form->FocusControl(this);
+  } else {
+    ::SetFocus(Handle());
+  }
+}
+
+TWinControl* TWinControl::FindNextControl(TWinControl* current, bool goForward, bool checkTabStop, bool checkParent) {
+  std::vector<TWinControl*> list;
+  GetTabOrderList(list);
+  if (list.empty()) return nullptr;
+  auto n = static_cast<int>(list.size());
+  int start = -1;
+  for (int i = 0; i < n; ++i)
+    if (list[static_cast<size_t>(i)] == current) start = i;
+  if (start < 0) start = goForward ? n - 1 : 0;
+  int i = start;
+  for (int k = 0; k < n; ++k) {
+    i = goForward ? (i + 1) % n : (i - 1 + n) % n;
+    TWinControl* c = list[static_cast<size_t>(i)];
+    if (c == current && k < n - 1) continue;
+    if (checkTabStop && !c->TabStop()) continue;
+    if (checkParent && current && c->Parent() != current->Parent()) continue;
+    if (c->ControlCount() > 0 && !c->TabStop()) continue;  // plain containers are passed through
+    if (c->CanFocus()) return c;
+  }
+  return nullptr;
+}
+
+void TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTabStop) {
+  if (TWinControl* c = FindNextControl(current, goForward, checkTabStop, !checkTabStop)) c->SetFocus();
+}
+
+void TWinControl::Broadcast(TMessage& m) {
+  for (TControl* c : std::vector<TControl*>(controls_)) {
+    m.Result = c->Perform(m.Msg, m.WParam, m.LParam);
+    if (m.Result != 0) return;
+  }
+}
