@@ -1,12 +1,13 @@
 // Fuzz entry point: an image XObject whose dictionary is chosen by the first bytes (size,
 // depth, colour space, filter chain, Decode, masks and decoder flags) and whose data are the
 // rest, decoded and drawn on a GDI canvas; the results are read as the renderer reads them.
+#include "pdf/codecs/image_decoder/image_decoder.h"
+
 #include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
-#include "pdf/codecs/image_decoder/image_decoder.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/render/canvas/daubrix.h"
 #include "platform/gdi/bitmap.h"

@@ -85,6 +85,8 @@ void TPDFImageDecoder::DecodeDCT() {
     drawn = canvas.DrawImageStream(source, 1, 0, 0, Width, Height, true);
   }
   if (!drawn) return Fail();
+  // The picture is in the bitmap now; the JPEG bytes are not needed any more.
+  std::string().swap(Data);
 
   if (ColorSpace == "Lab") {
     if (!LabSpace) return Fail();
@@ -169,9 +171,15 @@ void TPDFImageDecoder::DecodeCCITT() {
     const RGBQUAD colors[2] = {{GetBValue(e0), GetGValue(e0), GetRValue(e0), 0},
                                {GetBValue(e1), GetGValue(e1), GetRValue(e1), 0}};
     Bitmap->Dib().SetColors(colors);
+    // Rows the data do not reach stay white (0), as the fax decoder leaves them.
     const int64_t available = rowBytes > 0 ? int64_t(rows.size()) / rowBytes : 0;
-    for (int32_t y = 0; y < Height && y < available; ++y)
-      std::memcpy(Bitmap->ScanLine(y), rows.data() + y * rowBytes, size_t(rowBytes));
+    for (int32_t y = 0; y < Height; ++y) {
+      uint8_t* line = Bitmap->ScanLine(y);
+      if (y < available)
+        std::memcpy(line, rows.data() + y * rowBytes, size_t(rowBytes));
+      else
+        std::memset(line, 0, size_t(rowBytes));
+    }
     // The fax rows are Columns wide; the image is Width wide.
     Bitmap->SetSize(Width, Height);
 

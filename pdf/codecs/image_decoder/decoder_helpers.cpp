@@ -33,10 +33,14 @@ int64_t RowBytesFor(int64_t width, int components, int bitsPerComponent) {
   switch (bitsPerComponent) {
     case 1:
     case 2:
-    case 4: return (width * components * bitsPerComponent + 7) / 8;
-    case 8: return width * components;
-    case 16: return width * components * 2;
-    default: return width;
+    case 4:
+      return (width * components * bitsPerComponent + 7) / 8;
+    case 8:
+      return width * components;
+    case 16:
+      return width * components * 2;
+    default:
+      return width;
   }
 }
 

@@ -42,11 +42,16 @@ bool IsIdentity(const TByteTable& table);
 // 8 bits itself, 16 bits its high byte.
 inline uint8_t ScaleSample(uint32_t sample, int bitsPerComponent) {
   switch (bitsPerComponent) {
-    case 1: return sample ? 255 : 0;
-    case 2: return uint8_t(sample * 255 / 3);
-    case 4: return uint8_t(sample * 255 / 15);
-    case 16: return uint8_t(sample >> 8);
-    default: return uint8_t(sample);
+    case 1:
+      return sample ? 255 : 0;
+    case 2:
+      return uint8_t(sample * 255 / 3);
+    case 4:
+      return uint8_t(sample * 255 / 15);
+    case 16:
+      return uint8_t(sample >> 8);
+    default:
+      return uint8_t(sample);
   }
 }
 

@@ -12,7 +12,9 @@ using namespace imgdec;
 
 void TPDFImageDecoder::DrawImage(TPDFDaubrix& canvas, const std::array<double, 6>& m, COLORREF fillColor) {
   if (!Decoded || Failed) return;
-  auto transform = [&](double x, double y) { return std::pair{m[0] * x + m[2] * y + m[4], m[1] * x + m[3] * y + m[5]}; };
+  auto transform = [&](double x, double y) {
+    return std::pair{m[0] * x + m[2] * y + m[4], m[1] * x + m[3] * y + m[5]};
+  };
   const auto [x1, y1] = transform(0, 1);  // upper left
   const auto [x2, y2] = transform(1, 1);  // upper right
   const auto [x3, y3] = transform(0, 0);  // lower left
@@ -81,7 +83,10 @@ void TPDFImageDecoder::MakeDrawData() {
 
 bool TPDFImageDecoder::ColorKeyRange(uint32_t& low, uint32_t& high) {
   low = high = 0;
-  const int components = ColorSpace == "DeviceGray" ? 1 : ColorSpace == "DeviceRGB" ? 3 : ColorSpace == "DeviceCMYK" ? 4 : 0;
+  const int components = ColorSpace == "DeviceGray"   ? 1
+                         : ColorSpace == "DeviceRGB"  ? 3
+                         : ColorSpace == "DeviceCMYK" ? 4
+                                                      : 0;
   if (components == 0 || int(ColorKey.size()) != 2 * components) return false;
   // Key values are samples of the image's depth; the Decode array maps them as it maps the
   // samples.

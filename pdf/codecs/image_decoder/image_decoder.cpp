@@ -142,7 +142,8 @@ void TPDFImageDecoder::ReadImageDictionary() {
       } else if (const auto* keys = PDFCast<TPDFArray>(mask)) {
         ColorKey.assign(size_t(keys->Count()), 0.0);
         for (int i = 0; i < keys->Count(); ++i)
-          if (const auto* n = PDFCast<TPDFNumeric>(ResolveReference(keys->GetItem(i)))) ColorKey[size_t(i)] = n->AsDouble();
+          if (const auto* n = PDFCast<TPDFNumeric>(ResolveReference(keys->GetItem(i))))
+            ColorKey[size_t(i)] = n->AsDouble();
         MaskKind = kMaskColorKey;
       }
     }
@@ -211,10 +212,14 @@ std::string TPDFImageDecoder::ResolveColorSpaceAt(TPDFObject* object, int depth)
         return alternate->Name();
       const auto* n = PDFCast<TPDFNumeric>(ResolveReference(pd->GetValue("N")));
       switch (n ? n->AsInteger() : 0) {
-        case 1: return "DeviceGray";
-        case 3: return "DeviceRGB";
-        case 4: return "DeviceCMYK";
-        default: return {};
+        case 1:
+          return "DeviceGray";
+        case 3:
+          return "DeviceRGB";
+        case 4:
+          return "DeviceCMYK";
+        default:
+          return {};
       }
     }
     return {};

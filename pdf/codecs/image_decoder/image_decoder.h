@@ -60,10 +60,10 @@ bool ParseInlineImage(std::string_view Content, int32_t& Position, TPDFInlineIma
 // Masks the decoder knows.
 enum : uint8_t {
   kMaskNone = 0,
-  kMaskStencil = 1,    // the image is a stencil mask (/ImageMask true), painted in the fill colour
-  kMaskBitmap = 2,     // MaskBitmap from a /Mask stream or from a colour key
-  kMaskSoft = 3,       // MaskBitmap from /SMask
-  kMaskColorKey = 4,   // a /Mask array of ranges in ColorKey
+  kMaskStencil = 1,   // the image is a stencil mask (/ImageMask true), painted in the fill colour
+  kMaskBitmap = 2,    // MaskBitmap from a /Mask stream or from a colour key
+  kMaskSoft = 3,      // MaskBitmap from /SMask
+  kMaskColorKey = 4,  // a /Mask array of ranges in ColorKey
 };
 
 // What DataStream holds.

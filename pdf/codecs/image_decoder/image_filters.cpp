@@ -72,9 +72,9 @@ void TPDFImageDecoder::ApplyFilters() {
     const bool hasCodec = std::any_of(names.begin(), names.end(), [](auto& f) { return f.stage == Stage::Codec; });
     const int components = MaskKind == kMaskStencil ? 1 : ComponentsOf(ColorSpace, DeviceNComponents());
     const int64_t expected = RowBytesFor(Width, components, std::max(BitsPerComponent, 1)) * Height;
-    const int64_t ceiling =
-        hasCodec || expected <= 0 ? kDefaultFilterOutputLimit
-                                  : std::min(kDefaultFilterOutputLimit, 2 * expected + (int64_t{1} << 20));
+    const int64_t ceiling = hasCodec || expected <= 0
+                                ? kDefaultFilterOutputLimit
+                                : std::min(kDefaultFilterOutputLimit, 2 * expected + (int64_t{1} << 20));
     for (int i = 0; i < int(names.size()); ++i) {
       const FilterName& f = names[size_t(i)];
       TPDFObject* entry = parms ? parms->GetItem(i) : nullptr;
@@ -108,7 +108,8 @@ void TPDFImageDecoder::ApplyFilters() {
             if (dict && PDFCast<TPDFIndRef>(dict->GetValue("JBIG2Globals"))) globals = dict->GetValue("JBIG2Globals");
           }
           break;
-        case Stage::None: break;
+        case Stage::None:
+          break;
       }
     }
     // The codec's parameters as name=value pairs, values as PDF text.

@@ -128,7 +128,8 @@ void TPDFImageDecoder::UnpackStencil(const std::vector<double>& decode) {
     Bitmap = std::make_unique<TBitmap>();
     Bitmap->SetPixelFormat(pf1bit);
     Bitmap->SetSize(Width, Height);
-    for (int32_t y = 0; y < Height; ++y) std::memcpy(Bitmap->ScanLine(y), bits.data() + int64_t(y) * outRow, size_t(outRow));
+    for (int32_t y = 0; y < Height; ++y)
+      std::memcpy(Bitmap->ScanLine(y), bits.data() + int64_t(y) * outRow, size_t(outRow));
   } else {
     Bitmap.reset();
   }

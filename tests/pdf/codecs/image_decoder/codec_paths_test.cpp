@@ -93,10 +93,10 @@ TEST(DCTPath, PassThroughKeepsTheJpegBytes) {
   REQUIRE_IMAGE_TOOLS();
   const Jpeg rgb = MakeJpeg("RGB", 8, 8), grey = MakeJpeg("L", 8, 8);
   TestStore t;
-  auto rgbImage = t.Image("<< /Width 8 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /DCTDecode >>",
-                          rgb.bytes);
-  auto greyImage = t.Image("<< /Width 8 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceGray /Filter /DCTDecode >>",
-                           grey.bytes);
+  auto rgbImage =
+      t.Image("<< /Width 8 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /DCTDecode >>", rgb.bytes);
+  auto greyImage =
+      t.Image("<< /Width 8 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceGray /Filter /DCTDecode >>", grey.bytes);
   for (bool rgbOnly : {false, true}) {
     auto d = std::make_unique<TPDFImageDecoder>();
     d->PassThrough = true;
@@ -154,10 +154,8 @@ TEST(CCITTPath, FaxDataFromLibtiff) {
   struct {
     std::string extra;
     bool inverted;
-  } polarities[] = {{"", false},
-                    {" /BlackIs1 true", true},
-                    {" /Decode [ 1 0 ]", true},
-                    {" /BlackIs1 true /Decode [ 1 0 ]", false}};
+  } polarities[] = {
+      {"", false}, {" /BlackIs1 true", true}, {" /Decode [ 1 0 ]", true}, {" /BlackIs1 true /Decode [ 1 0 ]", false}};
   for (const auto& coding : codings) {
     const Fax f = MakeFax(coding.options, 37, 11);
     ASSERT_FALSE(f.data.empty());
@@ -166,11 +164,11 @@ TEST(CCITTPath, FaxDataFromLibtiff) {
       const bool blackIs1 = pol.extra.find("BlackIs1") != std::string::npos;
       const std::string decode = pol.extra.find("Decode") != std::string::npos ? " /Decode [ 1 0 ]" : "";
       TestStore t;
-      auto d = Decode(t.Image("<< /Width 37 /Height 11 /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter /CCF "
-                              "/DecodeParms << " +
-                                  coding.params + " /Columns 37" + (blackIs1 ? " /BlackIs1 true" : "") + " >>" + decode +
-                                  " >>",
-                              f.data));
+      auto d = Decode(
+          t.Image("<< /Width 37 /Height 11 /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter /CCF "
+                  "/DecodeParms << " +
+                      coding.params + " /Columns 37" + (blackIs1 ? " /BlackIs1 true" : "") + " >>" + decode + " >>",
+                  f.data));
       ASSERT_FALSE(d->Failed);
       ASSERT_NE(d->Bitmap, nullptr);
       const Pixels p = BitmapPixels(*d->Bitmap);
@@ -188,9 +186,10 @@ TEST(CCITTPath, ColumnsWiderThanTheImageAreCut) {
   REQUIRE_TOOL("tiffcp");
   const Fax f = MakeFax("-c g4", 40, 6);
   TestStore t;
-  auto d = Decode(t.Image("<< /Width 30 /Height 6 /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter /CCITTFaxDecode "
-                          "/DecodeParms << /K -1 /Columns 40 >> >>",
-                          f.data));
+  auto d =
+      Decode(t.Image("<< /Width 30 /Height 6 /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter /CCITTFaxDecode "
+                     "/DecodeParms << /K -1 /Columns 40 >> >>",
+                     f.data));
   ASSERT_FALSE(d->Failed);
   const Pixels p = BitmapPixels(*d->Bitmap);
   ASSERT_EQ(p.width, 30);
@@ -202,9 +201,10 @@ TEST(CCITTPath, StencilEndsAsPNGWithItsPaletteExchanged) {
   REQUIRE_TOOL("tiffcp");
   const Fax f = MakeFax("-c g4", 16, 4);
   TestStore t;
-  auto d = Decode(t.Image("<< /Width 16 /Height 4 /ImageMask true /Filter /CCITTFaxDecode /DecodeParms << /K -1 "
-                          "/Columns 16 >> >>",
-                          f.data));
+  auto d =
+      Decode(t.Image("<< /Width 16 /Height 4 /ImageMask true /Filter /CCITTFaxDecode /DecodeParms << /K -1 "
+                     "/Columns 16 >> >>",
+                     f.data));
   ASSERT_FALSE(d->Failed);
   EXPECT_EQ(d->DataFormat, kDataPNG);
   EXPECT_EQ(d->Bitmap, nullptr);
@@ -220,10 +220,11 @@ TEST(CCITTPath, DamagedFaxDataFailQuietly) {
   for (const std::string params : {"/K 1", "/K 4"}) {
     SCOPED_TRACE(params);
     TestStore t;
-    auto d = Decode(t.Image("<< /Width 16 /Height 4 /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter /CCF "
-                            "/DecodeParms << " +
-                                params + " /Columns 16 >> >>",
-                            std::string("\x00\x01\x00\x00\x00\x00\x00\x00", 8)));
+    auto d =
+        Decode(t.Image("<< /Width 16 /Height 4 /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter /CCF "
+                       "/DecodeParms << " +
+                           params + " /Columns 16 >> >>",
+                       std::string("\x00\x01\x00\x00\x00\x00\x00\x00", 8)));
     EXPECT_TRUE(d->Failed);
     EXPECT_FALSE(d->Decoded);
   }
@@ -232,8 +233,8 @@ TEST(CCITTPath, DamagedFaxDataFailQuietly) {
 TEST(OtherCodecs, JBIG2AndJPEG2000AreNotDecodedYet) {
   for (const std::string filter : {"/JBIG2Decode", "/JPXDecode"}) {
     TestStore t;
-    auto d = Decode(t.Image("<< /Width 4 /Height 4 /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter " + filter + " >>",
-                            "data"));
+    auto d = Decode(
+        t.Image("<< /Width 4 /Height 4 /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter " + filter + " >>", "data"));
     EXPECT_TRUE(d->Failed) << filter;
   }
 }
@@ -307,4 +308,18 @@ TEST(PNGPalette, SwapSetTransAndReset) {
   TMemoryStream rgb(d->DataStream->DataString().substr(0, 8));
   d->PatchPNGPalette(rgb, "Swap", 0);
   EXPECT_EQ(rgb.Size(), 8);
+}
+
+TEST(CCITTPath, RowsTheDataDoNotReachStayWhite) {
+  REQUIRE_TOOL("tiffcp");
+  const Fax f = MakeFax("-c g4", 16, 4);
+  TestStore t;
+  auto d =
+      Decode(t.Image("<< /Width 16 /Height 9 /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter /CCITTFaxDecode "
+                     "/DecodeParms << /K -1 /Columns 16 >> >>",
+                     f.data));
+  if (d->Failed) GTEST_SKIP() << "the fax decoder counts the missing rows as a failure";
+  const Pixels p = BitmapPixels(*d->Bitmap);
+  for (int y = 0; y < 9; ++y)
+    for (int x = 0; x < 16; ++x) ASSERT_EQ(p.Rgb(x, y), y < 4 && f.bitmap.Get(x, y) ? 0u : 0xFFFFFFu) << x << "," << y;
 }

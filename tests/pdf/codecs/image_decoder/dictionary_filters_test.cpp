@@ -4,6 +4,7 @@
 
 #include "pdf/core/filters/ascii85.h"
 #include "pdf/core/filters/flate.h"
+#include "tests/pdf/codecs/ccitt/ccitt_test_util.h"
 #include "tests/pdf/codecs/image_decoder/image_test_util.h"
 
 using namespace imgtest;
@@ -77,16 +78,16 @@ TEST(ImageFilters, ChainsAndAbbreviations) {
       {"none", "", raw},
       {"Flate", "/Filter /FlateDecode", FlateCompressString(raw)},
       {"Fl in an array", "/Filter [ /Fl ]", FlateCompressString(raw)},
-      {"Flate with the Up predictor",
-       "/Filter /FlateDecode /DecodeParms << /Predictor 12 /Colors 3 /Columns 4 >>", UpPredicted(raw, 12)},
+      {"Flate with the Up predictor", "/Filter /FlateDecode /DecodeParms << /Predictor 12 /Colors 3 /Columns 4 >>",
+       UpPredicted(raw, 12)},
       {"predictor parameters in an array",
        "/Filter [ /FlateDecode ] /DecodeParms [ << /Predictor 12 /Colors 3 /Columns 4 >> ]", UpPredicted(raw, 12)},
       {"RunLength", "/Filter /RunLengthDecode", RunLength(raw)},
       {"RL", "/Filter /RL", RunLength(raw)},
       {"ASCIIHex then Flate", "/Filter [ /AHx /Fl ]", Hex(FlateCompressString(raw))},
       {"ASCII85 then RunLength", "/Filter [ /A85 /RunLengthDecode ]", ASCII85EncodeString(RunLength(raw))},
-      {"parameters shorter than the filters",
-       "/Filter [ /ASCIIHexDecode /FlateDecode ] /DecodeParms [ null ]", Hex(FlateCompressString(raw))},
+      {"parameters shorter than the filters", "/Filter [ /ASCIIHexDecode /FlateDecode ] /DecodeParms [ null ]",
+       Hex(FlateCompressString(raw))},
       {"an unknown filter is skipped", "/Filter [ /NoSuchDecode /FlateDecode ]", FlateCompressString(raw)},
   };
   for (const auto& c : cases) {
@@ -102,17 +103,19 @@ TEST(ImageFilters, FilterAndParametersThroughReferences) {
   t.Register(3, t.Parse("/FlateDecode"));
   t.Register(4, t.Parse("<< /Predictor 12 /Colors 3 /Columns 4 >>"));
   t.Register(5, t.Parse("4"));
-  auto d = Decode(t.Image("<< /Width 5 0 R /Height 3 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter 3 0 R "
-                          "/DecodeParms 4 0 R >>",
-                          UpPredicted(RgbSamples(), 12)));
+  auto d =
+      Decode(t.Image("<< /Width 5 0 R /Height 3 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter 3 0 R "
+                     "/DecodeParms 4 0 R >>",
+                     UpPredicted(RgbSamples(), 12)));
   EXPECT_EQ(d->Width, 4);
   ExpectRgbSamples(*d);
 }
 
 TEST(ImageFilters, DictionaryTextsAsTheObjectWriterWritesThem) {
   TestStore t;
-  auto d = Decode(t.Image("<< " + kRgbDict + " /Decode [ 1 0.5 1 0 1 0 ] /Filter /FlateDecode "
-                          "/DecodeParms << /Columns 4 >> >>",
+  auto d = Decode(t.Image("<< " + kRgbDict +
+                              " /Decode [ 1 0.5 1 0 1 0 ] /Filter /FlateDecode "
+                              "/DecodeParms << /Columns 4 >> >>",
                           FlateCompressString(RgbSamples())),
                   true);
   EXPECT_EQ(d->Filter, "/FlateDecode");
@@ -157,7 +160,8 @@ TEST(ImageMasks, MaskStreamIsAStencilOfTheImage) {
   TestStore t;
   for (const std::string decode : {"", " /Decode [ 1 0 ]"}) {
     SCOPED_TRACE(decode);
-    TPDFStream* mask = t.Image("<< /Width 4 /Height 3 /ImageMask true" + decode + " >>", std::string("\x50\xA0\xF0", 3));
+    TPDFStream* mask =
+        t.Image("<< /Width 4 /Height 3 /ImageMask true" + decode + " >>", std::string("\x50\xA0\xF0", 3));
     auto d = Decode(t.Image("<< " + kRgbDict + " /Mask " + mask->ToString().substr(0, 0) + "[ ] >>", RgbSamples()));
     // Direct stream value.
     TPDFStream* image = t.Image("<< " + kRgbDict + " >>", RgbSamples());
@@ -185,18 +189,36 @@ TEST(ImageMasks, ColourKeyArraysBecomeMaskBitmaps) {
     std::string dict, data, key;
     std::vector<bool> masked;
   } cases[] = {
-      {"indexed", "/Width 8 /Height 1 /BitsPerComponent 8 /ColorSpace [ /Indexed /DeviceGray 7 <0010203040506070> ]",
-       std::string("\0\1\2\3\4\5\6\7", 8), "[ 2 5 ]", {0, 0, 1, 1, 1, 1, 0, 0}},
-      {"rgb", "/Width 3 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB",
-       std::string("\x05\x05\x05\x05\x0B\x05\xFF\xFF\xFF", 9), "[ 0 10 0 10 0 10 ]", {1, 0, 0}},
-      {"grey 4 bits, key in sample units", "/Width 4 /Height 1 /BitsPerComponent 4 /ColorSpace /DeviceGray",
-       "\x0F\xE1", "[ 14 15 ]", {0, 1, 1, 0}},
-      {"grey 16 bits compares whole samples", "/Width 2 /Height 1 /BitsPerComponent 16 /ColorSpace /DeviceGray",
-       std::string("\x01\x00\x01\x01", 4), "[ 257 300 ]", {0, 1}},
-      {"cmyk", "/Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceCMYK",
-       std::string("\0\0\0\0\0\0\0\xFF", 8), "[ 0 0 0 0 0 0 0 0 ]", {1, 0}},
-      {"decode does not move the key", "/Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray /Decode [ 1 0 ]",
-       std::string("\x00\xFF", 2), "[ 0 0 ]", {1, 0}},
+      {"indexed",
+       "/Width 8 /Height 1 /BitsPerComponent 8 /ColorSpace [ /Indexed /DeviceGray 7 <0010203040506070> ]",
+       std::string("\0\1\2\3\4\5\6\7", 8),
+       "[ 2 5 ]",
+       {0, 0, 1, 1, 1, 1, 0, 0}},
+      {"rgb",
+       "/Width 3 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB",
+       std::string("\x05\x05\x05\x05\x0B\x05\xFF\xFF\xFF", 9),
+       "[ 0 10 0 10 0 10 ]",
+       {1, 0, 0}},
+      {"grey 4 bits, key in sample units",
+       "/Width 4 /Height 1 /BitsPerComponent 4 /ColorSpace /DeviceGray",
+       "\x0F\xE1",
+       "[ 14 15 ]",
+       {0, 1, 1, 0}},
+      {"grey 16 bits compares whole samples",
+       "/Width 2 /Height 1 /BitsPerComponent 16 /ColorSpace /DeviceGray",
+       std::string("\x01\x00\x01\x01", 4),
+       "[ 257 300 ]",
+       {0, 1}},
+      {"cmyk",
+       "/Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceCMYK",
+       std::string("\0\0\0\0\0\0\0\xFF", 8),
+       "[ 0 0 0 0 0 0 0 0 ]",
+       {1, 0}},
+      {"decode does not move the key",
+       "/Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray /Decode [ 1 0 ]",
+       std::string("\x00\xFF", 2),
+       "[ 0 0 ]",
+       {1, 0}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -236,4 +258,34 @@ TEST(ImageMasks, ImageMaskIsAStencil) {
   const Pixels q = DecodedPixels(*d);
   EXPECT_EQ(q.Rgb(0, 0), 0x000000u);
   EXPECT_EQ(q.Rgb(1, 0), 0xFFFFFFu);
+}
+
+TEST(ImageFilters, LZWDataWrittenByLibtiff) {
+  REQUIRE_TOOL("convert");
+  REQUIRE_TOOL("tiffcp");
+  testsupport::TempDir dir;
+  // A grey picture as PGM, LZW-coded into a one-strip TIFF by ImageMagick (libtiff).
+  std::string pgm = "P5\n13 7\n255\n";
+  for (int i = 0; i < 13 * 7; ++i) pgm += char((i * 37) % 251);
+  testsupport::WriteFile(dir.File("in.pgm"), pgm);
+  ASSERT_EQ(testsupport::Run("convert " + dir.File("in.pgm") + " -compress none " + dir.File("plain.tif")), 0);
+  for (const std::string predictor : {"", ":2"}) {
+    SCOPED_TRACE(predictor);
+    ASSERT_EQ(
+        testsupport::Run("tiffcp -c lzw" + predictor + " -r 64 " + dir.File("plain.tif") + " " + dir.File("out.tif")),
+        0);
+    ccitt_test::TTiffStrip strip;
+    ASSERT_TRUE(ccitt_test::ReadTiffStrip(testsupport::ReadFile(dir.File("out.tif")), strip));
+    TestStore t;
+    const std::string parms = predictor.empty() ? "" : " /DecodeParms << /Predictor 2 /Columns 13 >>";
+    auto d = Decode(
+        t.Image("<< /Width 13 /Height 7 /BitsPerComponent 8 /ColorSpace /DeviceGray /Filter /LZWDecode" + parms + " >>",
+                strip.Data));
+    ASSERT_FALSE(d->Failed);
+    const Pixels p = DecodedPixels(*d);
+    for (int i = 0; i < 13 * 7; ++i) {
+      const uint32_t v = uint32_t((i * 37) % 251);
+      ASSERT_EQ(p.Rgb(i % 13, i / 13), Rgb(v, v, v)) << i;
+    }
+  }
 }

@@ -44,8 +44,8 @@ TEST_P(DrawOnBothBackEnds, ImagePlacedUprightByTheMatrix) {
 
 TEST_P(DrawOnBothBackEnds, SoftMaskIsAlpha) {
   TestStore t;
-  TPDFStream* smask = t.Image("<< /Width 3 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray >>",
-                              std::string("\x00\xFF\x80", 3));
+  TPDFStream* smask =
+      t.Image("<< /Width 3 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray >>", std::string("\x00\xFF\x80", 3));
   TPDFStream* image = t.Image("<< /Width 3 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB >>",
                               std::string("\0\0\0\0\0\0\0\0\0", 9));
   image->Dictionary()->SetValue("SMask", smask);
@@ -83,8 +83,9 @@ TEST_P(DrawOnBothBackEnds, OnePixelImageWithALargerSoftMask) {
 
 TEST_P(DrawOnBothBackEnds, ColourKeyLeavesKeyedPixelsOut) {
   TestStore t;
-  auto d = Decode(t.Image("<< /Width 3 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Mask [ 0 10 0 10 0 10 ] >>",
-                          std::string("\x05\x05\x05\x80\x05\x05\x0A\x00\x0A", 9)));
+  auto d =
+      Decode(t.Image("<< /Width 3 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Mask [ 0 10 0 10 0 10 ] >>",
+                     std::string("\x05\x05\x05\x80\x05\x05\x0A\x00\x0A", 9)));
   auto bitmap = WhiteBitmap(3, 1);
   auto canvas = CanvasOn(*bitmap, GetParam());
   d->DrawImage(*canvas, Place(0, 0, 3, 1), 0);
@@ -113,8 +114,8 @@ TEST_P(DrawOnBothBackEnds, StencilIsPaintedInEachFillColour) {
 TEST_P(DrawOnBothBackEnds, MaskStreamHidesItsSetSamples) {
   TestStore t;
   TPDFStream* mask = t.Image("<< /Width 4 /Height 1 /ImageMask true >>", "\xA0");  // 1 0 1 0
-  TPDFStream* image = t.Image("<< /Width 4 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray >>",
-                              std::string(4, '\0'));
+  TPDFStream* image =
+      t.Image("<< /Width 4 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray >>", std::string(4, '\0'));
   image->Dictionary()->SetValue("Mask", mask);
   auto d = Decode(image);
   auto bitmap = WhiteBitmap(4, 1);

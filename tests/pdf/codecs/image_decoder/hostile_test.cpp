@@ -10,10 +10,9 @@
 using namespace imgtest;
 
 TEST(ImageHostile, SizesThatCannotBeDecoded) {
-  const char* sizes[] = {"/Width 0 /Height 4",          "/Width 4 /Height 0",
-                         "/Width -4 /Height 4",         "/Width 2147483648 /Height 1",
-                         "/Width 65536 /Height 65536",  "/Width 16385 /Height 16385",
-                         "/Height 4",                   "/Width (4) /Height 4"};
+  const char* sizes[] = {
+      "/Width 0 /Height 4",         "/Width 4 /Height 0",         "/Width -4 /Height 4", "/Width 2147483648 /Height 1",
+      "/Width 65536 /Height 65536", "/Width 16385 /Height 16385", "/Height 4",           "/Width (4) /Height 4"};
   for (const char* size : sizes) {
     SCOPED_TRACE(size);
     TestStore t;
@@ -32,14 +31,15 @@ TEST(ImageHostile, DepthsThatAreNotSampleDepths) {
   for (const char* bits : {"3", "0", "5", "32", "-8", "6.5"}) {
     SCOPED_TRACE(bits);
     TestStore t;
-    auto d = Decode(t.Image(std::string("<< /Width 4 /Height 4 /BitsPerComponent ") + bits + " /ColorSpace /DeviceGray >>",
-                            std::string(64, '\x55')));
+    auto d =
+        Decode(t.Image(std::string("<< /Width 4 /Height 4 /BitsPerComponent ") + bits + " /ColorSpace /DeviceGray >>",
+                       std::string(64, '\x55')));
     EXPECT_TRUE(d->Failed);
   }
   // Indexed samples are at most 8 bits.
   TestStore t;
-  auto d = Decode(t.Image("<< /Width 1 /Height 1 /BitsPerComponent 16 /ColorSpace [ /Indexed /DeviceRGB 0 <000000> ] >>",
-                          "\0\0"));
+  auto d = Decode(
+      t.Image("<< /Width 1 /Height 1 /BitsPerComponent 16 /ColorSpace [ /Indexed /DeviceRGB 0 <000000> ] >>", "\0\0"));
   EXPECT_TRUE(d->Failed);
 }
 
@@ -50,9 +50,9 @@ TEST(ImageHostile, DecodeArraysOfTheWrongLengthAreIgnored) {
   const Pixels want = DecodedPixels(*plain);
   for (const char* decode : {"[ ]", "[ 1 0 ]", "[ 1 0 1 0 ]", "[ 1 0 1 0 1 ]", "[ /a /b /c /d /e /f ]", "5"}) {
     SCOPED_TRACE(decode);
-    auto d = Decode(t.Image(std::string("<< /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Decode ") +
-                                decode + " >>",
-                            raw));
+    auto d = Decode(t.Image(
+        std::string("<< /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Decode ") + decode + " >>",
+        raw));
     ASSERT_FALSE(d->Failed);
     EXPECT_EQ(DecodedPixels(*d).argb, want.argb);
   }
@@ -63,11 +63,11 @@ TEST(ImageHostile, IndexedLookupsAndHiVal) {
     const char* space;
     bool fails;
   } cases[] = {
-      {"[ /Indexed /DeviceRGB 255 <FF> ]", false},       // lookup far shorter than HiVal
-      {"[ /Indexed /DeviceRGB -5 <FFFFFF> ]", false},    // every entry black
+      {"[ /Indexed /DeviceRGB 255 <FF> ]", false},     // lookup far shorter than HiVal
+      {"[ /Indexed /DeviceRGB -5 <FFFFFF> ]", false},  // every entry black
       {"[ /Indexed /DeviceRGB 100000 <FFFFFF> ]", false},
       {"[ /Indexed /DeviceRGB /x <FFFFFF> ]", false},
-      {"[ /Indexed /DeviceRGB 1 ]", false},               // no lookup at all
+      {"[ /Indexed /DeviceRGB 1 ]", false},              // no lookup at all
       {"[ /Indexed /Pattern 1 <FFFFFF000000> ]", true},  // a base nothing can show
       {"[ /Indexed ]", true},
       {"[ /Indexed [ /Indexed [ /Indexed /DeviceRGB 0 <> ] 0 <> ] 0 <> ]", true},
@@ -91,7 +91,8 @@ TEST(ImageHostile, ReferenceCyclesEnd) {
   EXPECT_TRUE(d->Failed);
   d = Decode(t.Image("<< /Width 6 0 R /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray >>", "\1"));
   EXPECT_TRUE(d->Failed);
-  TPDFStream* self = t.Image("<< /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray /SMask 7 0 R >>", "\x80");
+  TPDFStream* self =
+      t.Image("<< /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray /SMask 7 0 R >>", "\x80");
   t.Register(7, self);
   d = Decode(self);
   EXPECT_FALSE(d->Failed);
@@ -105,8 +106,9 @@ TEST(ImageHostile, TruncatedAndDamagedData) {
   for (size_t cut : {size_t(0), size_t(1), size_t(2), flate.size() / 3, flate.size() - 1}) {
     SCOPED_TRACE(cut);
     TestStore t;
-    auto d = Decode(t.Image("<< /Width 64 /Height 64 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /FlateDecode >>",
-                            flate.substr(0, cut)));
+    auto d =
+        Decode(t.Image("<< /Width 64 /Height 64 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /FlateDecode >>",
+                       flate.substr(0, cut)));
     // Nothing at all is a failure; part of the picture is still a picture.
     if (cut <= 2) {
       EXPECT_TRUE(d->Failed);
@@ -118,9 +120,9 @@ TEST(ImageHostile, TruncatedAndDamagedData) {
                              "/DCTDecode", "/CCITTFaxDecode", "[ /FlateDecode /DCTDecode ]"}) {
     SCOPED_TRACE(filter);
     TestStore t;
-    auto d = Decode(t.Image(std::string("<< /Width 8 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceGray /Filter ") +
-                                filter + " >>",
-                            std::string("\x81\x00\xFF\xD8garbage\x00\x01~>", 14)));
+    auto d = Decode(t.Image(
+        std::string("<< /Width 8 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceGray /Filter ") + filter + " >>",
+        std::string("\x81\x00\xFF\xD8garbage\x00\x01~>", 14)));
     (void)d;  // no exception, no crash; the answer depends on the filter
   }
 }
@@ -129,8 +131,8 @@ TEST(ImageHostile, FlateBombIsCutAtTheImageSize) {
   const std::string bomb = FlateCompressString(std::string(size_t(64) << 20, '\0'));
   TestStore t;
   const auto start = std::chrono::steady_clock::now();
-  auto d = Decode(t.Image("<< /Width 16 /Height 16 /BitsPerComponent 8 /ColorSpace /DeviceGray /Filter /FlateDecode >>",
-                          bomb));
+  auto d = Decode(
+      t.Image("<< /Width 16 /Height 16 /BitsPerComponent 8 /ColorSpace /DeviceGray /Filter /FlateDecode >>", bomb));
   const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_FALSE(d->Failed);
   EXPECT_LT(seconds, 5.0);
@@ -166,7 +168,8 @@ TEST(ImageHostile, StencilsAndMasksOfOddShapes) {
   // A colour key of thousands of numbers, a key with names.
   std::string key = "[";
   for (int i = 0; i < 5000; ++i) key += " 1";
-  d = Decode(t.Image("<< /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray /Mask " + key + " ] >>", "\1\2"));
+  d = Decode(
+      t.Image("<< /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray /Mask " + key + " ] >>", "\1\2"));
   EXPECT_FALSE(d->Failed);
   d = Decode(t.Image("<< /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray /Mask [ /a /b ] >>", "\1\2"));
   EXPECT_FALSE(d->Failed);

@@ -6,8 +6,8 @@
 #include <functional>
 
 #include "pdf/core/document/pdf_document.h"
-#include "pdf/core/pagetree/page_tree.h"
 #include "pdf/core/filters/flate.h"
+#include "pdf/core/pagetree/page_tree.h"
 #include "pdf/render/canvas/daubrix.h"
 #include "tests/pdf/codecs/image_decoder/image_test_util.h"
 #include "tests/pdf/end_to_end/raster_compare.h"
@@ -102,7 +102,8 @@ std::string BlockSamples(int w, int h, int components, int bits, uint32_t seed) 
   for (int y = 0; y < h; ++y) {
     s.clear();
     for (int x = 0; x < w; ++x)
-      for (int c = 0; c < components; ++c) s.push_back(blocks[size_t(((y / 4) * (w / 4 + 1) + x / 4) * components + c)]);
+      for (int c = 0; c < components; ++c)
+        s.push_back(blocks[size_t(((y / 4) * (w / 4 + 1) + x / 4) * components + c)]);
     out += PackSamples(s, w * components, bits);
   }
   return out;
@@ -135,7 +136,8 @@ std::vector<OracleCase> Cases() {
                    return d.Stream(Dict(24, 16, bits, "/DeviceGray"), BlockSamples(24, 16, 1, bits, 3));
                  }});
     v.push_back({"gray_decode", 24, 16, [bits](OracleDocument& d) {
-                   return d.Stream(Dict(24, 16, bits, "/DeviceGray", "/Decode [ 1 0 ]"), BlockSamples(24, 16, 1, bits, 4));
+                   return d.Stream(Dict(24, 16, bits, "/DeviceGray", "/Decode [ 1 0 ]"),
+                                   BlockSamples(24, 16, 1, bits, 4));
                  }});
     v.push_back({"rgb", 20, 12, [bits](OracleDocument& d) {
                    return d.Stream(Dict(20, 12, bits, "/DeviceRGB", "/Decode [ 0 1 1 0 0 1 ]"),
@@ -144,12 +146,14 @@ std::vector<OracleCase> Cases() {
   }
   for (int bits : {1, 2, 4, 8})
     v.push_back({"indexed", 16, 16, [bits](OracleDocument& d) {
-                   return d.Stream(Dict(16, 16, bits, "[ /Indexed /DeviceRGB 5 <FF000000FF000000FFFFFF0000FFFF808080> ]"),
-                                   BlockSamples(16, 16, 1, bits, 6));
+                   return d.Stream(
+                       Dict(16, 16, bits, "[ /Indexed /DeviceRGB 5 <FF000000FF000000FFFFFF0000FFFF808080> ]"),
+                       BlockSamples(16, 16, 1, bits, 6));
                  }});
   v.push_back({"indexed_gray_stream_lookup", 16, 8, [](OracleDocument& d) {
                  const std::string lut = d.Stream("<< >>", "\x00\x40\x80\xC0");
-                 return d.Stream(Dict(16, 8, 2, "[ /Indexed /DeviceGray 3 " + lut + " ]"), BlockSamples(16, 8, 1, 2, 7));
+                 return d.Stream(Dict(16, 8, 2, "[ /Indexed /DeviceGray 3 " + lut + " ]"),
+                                 BlockSamples(16, 8, 1, 2, 7));
                }});
   v.push_back({"separation", 16, 8, [](OracleDocument& d) {
                  return d.Stream(Dict(16, 8, 8,
@@ -157,12 +161,11 @@ std::vector<OracleCase> Cases() {
                                       "/C1 [ 0 0.5 1 ] /N 1 >> ]"),
                                  BlockSamples(16, 8, 1, 8, 8));
                }});
-  v.push_back({"devicen_rgb", 16, 8, [](OracleDocument& d) {
-                 const std::string fn =
-                     d.Stream("<< /FunctionType 4 /Domain [ 0 1 0 1 ] /Range [ 0 1 0 1 0 1 ] >>", "{ 0.5 }");
-                 return d.Stream(Dict(16, 8, 8, "[ /DeviceN [ /A /B ] /DeviceRGB " + fn + " ]"),
-                                 BlockSamples(16, 8, 2, 8, 9));
-               }});
+  v.push_back(
+      {"devicen_rgb", 16, 8, [](OracleDocument& d) {
+         const std::string fn = d.Stream("<< /FunctionType 4 /Domain [ 0 1 0 1 ] /Range [ 0 1 0 1 0 1 ] >>", "{ 0.5 }");
+         return d.Stream(Dict(16, 8, 8, "[ /DeviceN [ /A /B ] /DeviceRGB " + fn + " ]"), BlockSamples(16, 8, 2, 8, 9));
+       }});
   v.push_back({"icc_rgb", 16, 8, [](OracleDocument& d) {
                  const std::string icc = d.Stream("<< /N 3 /Alternate /DeviceRGB >>", "no profile");
                  return d.Stream(Dict(16, 8, 8, "[ /ICCBased " + icc + " ]"), BlockSamples(16, 8, 3, 8, 10));
@@ -186,8 +189,9 @@ std::vector<OracleCase> Cases() {
                  return d.Stream(Dict(16, 8, 8, "/DeviceRGB", "/SMask " + smask), BlockSamples(16, 8, 3, 8, 14));
                }});
   v.push_back({"mask_stream", 16, 8, [](OracleDocument& d) {
-                 const std::string mask = d.Stream("<< /Type /XObject /Subtype /Image /Width 16 /Height 8 /ImageMask true >>",
-                                                   BlockSamples(16, 8, 1, 1, 15));
+                 const std::string mask =
+                     d.Stream("<< /Type /XObject /Subtype /Image /Width 16 /Height 8 /ImageMask true >>",
+                              BlockSamples(16, 8, 1, 1, 15));
                  return d.Stream(Dict(16, 8, 8, "/DeviceRGB", "/Mask " + mask), BlockSamples(16, 8, 3, 8, 16));
                }});
   v.push_back({"colour_key_2", 16, 8,
@@ -196,7 +200,8 @@ std::vector<OracleCase> Cases() {
                },
                2, "0 0 0", 0, false});
   v.push_back({"colour_key_8", 16, 8, [](OracleDocument& d) {
-                 return d.Stream(Dict(16, 8, 8, "/DeviceRGB", "/Mask [ 0 128 0 255 64 192 ]"), BlockSamples(16, 8, 3, 8, 17));
+                 return d.Stream(Dict(16, 8, 8, "/DeviceRGB", "/Mask [ 0 128 0 255 64 192 ]"),
+                                 BlockSamples(16, 8, 3, 8, 17));
                }});
   v.push_back({"dct_rgb", 32, 16, [](OracleDocument& d) {
                  return d.Stream(Dict(32, 16, 8, "/DeviceRGB", "/Filter /DCTDecode"), JpegBytes("RGB", 32, 16));
@@ -233,7 +238,8 @@ int SplashInteriorDifference(const Raster& splash, const Raster& expected) {
         for (int dx = -1; dx <= 1 && flat; ++dx)
           for (int c = 0; c < 3; ++c) flat = flat && expected.At(x + dx, y + dy)[c] == expected.At(x, y)[c];
       if (!flat) continue;
-      for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(int(splash.At(x, y)[c]) - int(expected.At(x, y)[c])));
+      for (int c = 0; c < 3; ++c)
+        worst = std::max(worst, std::abs(int(splash.At(x, y)[c]) - int(expected.At(x, y)[c])));
     }
   return worst;
 }
@@ -252,7 +258,8 @@ TEST(ImagePopplerOracle, DecodedImagesMatchPoppler) {
     const std::string pdf = dir.File("image.pdf");
     doc.Write(ref, pdf, c.fill);
     // The image as the decoder draws it, from the very objects of the document.
-    TPDFStream* image = PDFCast<TPDFStream>(doc.store().ParseObject(ref) ? PDFCast<TPDFIndRef>(doc.store().ParseObject(ref))->Resolve() : nullptr);
+    TPDFStream* image = PDFCast<TPDFStream>(
+        doc.store().ParseObject(ref) ? PDFCast<TPDFIndRef>(doc.store().ParseObject(ref))->Resolve() : nullptr);
     ASSERT_NE(image, nullptr);
     const Raster ours = DrawnByDecoder(image, c.w, c.h, c.fillColour);
     ASSERT_EQ(ours.Width, c.w);

@@ -1,10 +1,10 @@
 // RunLengthDecode against vectors written from the PackBits / RunLengthDecode definition, and
 // against a straightforward encoder of the same definition over random data.
+#include "pdf/codecs/runlength/run_length.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
-
-#include "pdf/codecs/runlength/run_length.h"
 
 namespace {
 
@@ -35,7 +35,8 @@ std::string Encode(const std::string& data) {
       continue;
     }
     size_t lit = 1;
-    while (i + lit < data.size() && lit < 128 && !(i + lit + 1 < data.size() && data[i + lit] == data[i + lit + 1])) ++lit;
+    while (i + lit < data.size() && lit < 128 && !(i + lit + 1 < data.size() && data[i + lit] == data[i + lit + 1]))
+      ++lit;
     out += char(lit - 1);
     out.append(data, i, lit);
     i += lit;

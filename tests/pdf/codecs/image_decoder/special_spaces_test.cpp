@@ -41,9 +41,10 @@ TEST(SpecialSpaces, LabSamplesThroughTheSpaceRanges) {
   std::string data;
   const uint8_t samples[4][3] = {{255, 128, 128}, {0, 0, 255}, {100, 200, 30}, {50, 90, 170}};
   for (const auto& s : samples) data.append(reinterpret_cast<const char*>(s), 3);
-  auto d = Decode(t.Image("<< /Width 2 /Height 2 /BitsPerComponent 8 /ColorSpace [ /Lab << /WhitePoint [ 0.9642 1 "
-                          "0.8249 ] /Range [ -50 60 -70 80 ] >> ] >>",
-                          data));
+  auto d =
+      Decode(t.Image("<< /Width 2 /Height 2 /BitsPerComponent 8 /ColorSpace [ /Lab << /WhitePoint [ 0.9642 1 "
+                     "0.8249 ] /Range [ -50 60 -70 80 ] >> ] >>",
+                     data));
   ASSERT_FALSE(d->Failed);
   EXPECT_EQ(d->ColorSpace, "Lab");
   const Pixels p = DecodedPixels(*d);
@@ -76,7 +77,8 @@ TEST(SpecialSpaces, SeparationTintsThroughTheTransform) {
     }
   }
   TestStore t;
-  auto d = Decode(t.Image("<< /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace " + kBlackTint + " >>", std::string("\x00\x80", 2)));
+  auto d = Decode(t.Image("<< /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace " + kBlackTint + " >>",
+                          std::string("\x00\x80", 2)));
   ASSERT_FALSE(d->Failed);
   const Pixels p = DecodedPixels(*d);
   EXPECT_EQ(p.Rgb(0, 0), CmykColour(0, 0, 0, 0));
@@ -88,14 +90,13 @@ TEST(SpecialSpaces, DeviceNTintsThroughTheTransform) {
   // { 0 0 } leaves cyan and magenta and adds yellow and black 0.
   TPDFStream* fn = t.Stream("<< /FunctionType 4 /Domain [ 0 1 0 1 ] /Range [ 0 1 0 1 0 1 0 1 ] >>", "{ 0 0 }");
   t.Register(6, fn);
-  const std::string space =
-      "[ /DeviceN [ /Cyan /Magenta ] /DeviceCMYK 6 0 R ]";
+  const std::string space = "[ /DeviceN [ /Cyan /Magenta ] /DeviceCMYK 6 0 R ]";
   for (int bits : {2, 8, 16}) {
     SCOPED_TRACE(bits);
     const auto samples = RandomSamples(8, bits, 11);
-    auto d = Decode(t.Image("<< /Width 2 /Height 2 /BitsPerComponent " + std::to_string(bits) + " /ColorSpace " +
-                                space + " >>",
-                            PackSamples(samples, 4, bits)));
+    auto d = Decode(
+        t.Image("<< /Width 2 /Height 2 /BitsPerComponent " + std::to_string(bits) + " /ColorSpace " + space + " >>",
+                PackSamples(samples, 4, bits)));
     ASSERT_FALSE(d->Failed);
     EXPECT_EQ(d->ColorSpace, "DeviceN");
     const Pixels p = DecodedPixels(*d);
@@ -108,9 +109,9 @@ TEST(SpecialSpaces, DeviceNTintsThroughTheTransform) {
 
 TEST(SpecialSpaces, IndexedOverSpecialBases) {
   TestStore t;
-  auto d = Decode(t.Image("<< /Width 3 /Height 1 /BitsPerComponent 8 /ColorSpace [ /Indexed " + kRedTint +
-                              " 2 <00 80 FF> ] >>",
-                          std::string("\0\1\2", 3)));
+  auto d = Decode(
+      t.Image("<< /Width 3 /Height 1 /BitsPerComponent 8 /ColorSpace [ /Indexed " + kRedTint + " 2 <00 80 FF> ] >>",
+              std::string("\0\1\2", 3)));
   ASSERT_FALSE(d->Failed);
   Pixels p = DecodedPixels(*d);
   EXPECT_EQ(p.Rgb(0, 0), 0xFFFFFFu);
@@ -119,7 +120,8 @@ TEST(SpecialSpaces, IndexedOverSpecialBases) {
 
   const double white[3] = {0.9505, 1.0, 1.089};
   const double range[4] = {-100, 100, -100, 100};
-  d = Decode(t.Image("<< /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace [ /Indexed [ /Lab << /WhitePoint [ 0.9505 "
+  d =
+      Decode(t.Image("<< /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace [ /Indexed [ /Lab << /WhitePoint [ 0.9505 "
                      "1 1.089 ] >> ] 0 <C04080> ] >>",
                      std::string("\0", 1)));
   ASSERT_FALSE(d->Failed);
@@ -129,7 +131,8 @@ TEST(SpecialSpaces, IndexedOverSpecialBases) {
 
   TPDFStream* fn = t.Stream("<< /FunctionType 4 /Domain [ 0 1 0 1 ] /Range [ 0 1 0 1 0 1 0 1 ] >>", "{ 0 0 }");
   t.Register(7, fn);
-  d = Decode(t.Image("<< /Width 2 /Height 1 /BitsPerComponent 1 /ColorSpace [ /Indexed [ /DeviceN [ /Cyan /Magenta ] "
+  d =
+      Decode(t.Image("<< /Width 2 /Height 1 /BitsPerComponent 1 /ColorSpace [ /Indexed [ /DeviceN [ /Cyan /Magenta ] "
                      "/DeviceCMYK 7 0 R ] 1 <FF00 0080> ] >>",
                      "\x40"));
   ASSERT_FALSE(d->Failed);

@@ -15,11 +15,16 @@ constexpr int kW = 7, kH = 5;
 double Scaled(uint32_t s, int bits) {
   // The 8-bit value a sample stands for (16 bits keep their high byte).
   switch (bits) {
-    case 1: return s ? 255 : 0;
-    case 2: return double(s * 255 / 3);
-    case 4: return double(s * 255 / 15);
-    case 16: return double(s >> 8);
-    default: return double(s);
+    case 1:
+      return s ? 255 : 0;
+    case 2:
+      return double(s * 255 / 3);
+    case 4:
+      return double(s * 255 / 15);
+    case 16:
+      return double(s >> 8);
+    default:
+      return double(s);
   }
 }
 
@@ -48,7 +53,7 @@ std::string Name(const Case& c) {
 uint32_t Expected(const Case& c, const uint32_t* s) {
   auto pair = [&](int k) {
     return c.decode.size() >= size_t(2 * c.components) ? std::pair{c.decode[2 * k], c.decode[2 * k + 1]}
-                                                        : std::pair{0.0, 1.0};
+                                                       : std::pair{0.0, 1.0};
   };
   if (c.components == 1) {
     const auto [d0, d1] = pair(0);
@@ -88,10 +93,10 @@ TEST(ImageUnpacking, DeviceSpacesAtEveryDepthWithDecodeArrays) {
     SCOPED_TRACE(Name(c));
     TestStore t;
     const auto samples = RandomSamples(size_t(kW * kH * c.components), c.bits, uint32_t(c.bits * 31 + c.components));
-    TPDFStream* image = t.Image("<< /Width " + std::to_string(kW) + " /Height " + std::to_string(kH) +
-                                    " /BitsPerComponent " + std::to_string(c.bits) + " /ColorSpace " + c.space +
-                                    DecodeText(c.decode) + " >>",
-                                PackSamples(samples, kW * c.components, c.bits));
+    TPDFStream* image =
+        t.Image("<< /Width " + std::to_string(kW) + " /Height " + std::to_string(kH) + " /BitsPerComponent " +
+                    std::to_string(c.bits) + " /ColorSpace " + c.space + DecodeText(c.decode) + " >>",
+                PackSamples(samples, kW * c.components, c.bits));
     auto d = Decode(image);
     ASSERT_FALSE(d->Failed);
     ASSERT_TRUE(d->Decoded);
@@ -106,7 +111,8 @@ TEST(ImageUnpacking, DeviceSpacesAtEveryDepthWithDecodeArrays) {
 
 TEST(ImageUnpacking, ResultsAreHandedOnAsPNG) {
   TestStore t;
-  TPDFStream* image = t.Image("<< /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB >>", std::string("\xFF\0\0\0\xFF\0", 6));
+  TPDFStream* image = t.Image("<< /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB >>",
+                              std::string("\xFF\0\0\0\xFF\0", 6));
   auto d = Decode(image);
   EXPECT_EQ(d->DataFormat, kDataPNG);
   EXPECT_EQ(d->Bitmap, nullptr);
@@ -138,7 +144,8 @@ TEST(ImageUnpacking, OneBitGreyStaysOneBit) {
   struct {
     std::string decode;
     uint32_t zero, one;
-  } cases[] = {{"", 0x000000, 0xFFFFFF}, {" /Decode [ 1 0 ]", 0xFFFFFF, 0x000000}, {" /Decode [ 0.2 0.6 ]", 0x333333, 0x999999}};
+  } cases[] = {
+      {"", 0x000000, 0xFFFFFF}, {" /Decode [ 1 0 ]", 0xFFFFFF, 0x000000}, {" /Decode [ 0.2 0.6 ]", 0x333333, 0x999999}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.decode);
     TestStore t;
@@ -177,7 +184,9 @@ TEST(ImageUnpacking, IndexedOverEveryBase) {
   const Base bases[] = {
       {"/DeviceRGB", "<FF0000 00FF00 0000FF 808080>", {0xFF0000, 0x00FF00, 0x0000FF}},
       {"/DeviceGray", "<10 80 F0 FF>", {0x101010, 0x808080, 0xF0F0F0}},
-      {"/DeviceCMYK", "<FF000000 00FF0000 0000FF00 000000FF>", {cmyk(255, 0, 0, 0), cmyk(0, 255, 0, 0), cmyk(0, 0, 255, 0)}},
+      {"/DeviceCMYK",
+       "<FF000000 00FF0000 0000FF00 000000FF>",
+       {cmyk(255, 0, 0, 0), cmyk(0, 255, 0, 0), cmyk(0, 0, 255, 0)}},
       {"[ /ICCBased 9 0 R ]", "<FF0000 00FF00 0000FF 808080>", {0xFF0000, 0x00FF00, 0x0000FF}},
   };
   for (const Base& base : bases)
@@ -204,9 +213,10 @@ TEST(ImageUnpacking, IndexedOverEveryBase) {
 TEST(ImageUnpacking, IndexedDecodeAndShortLookups) {
   TestStore t;
   // Decode [3 0] reverses the indices of a 2-bit image.
-  auto d = Decode(t.Image("<< /Width 4 /Height 1 /BitsPerComponent 2 /Decode [ 3 0 ] "
-                          "/ColorSpace [ /Indexed /DeviceGray 3 <00 55 AA FF> ] >>",
-                          "\x1B"));  // 0 1 2 3
+  auto d =
+      Decode(t.Image("<< /Width 4 /Height 1 /BitsPerComponent 2 /Decode [ 3 0 ] "
+                     "/ColorSpace [ /Indexed /DeviceGray 3 <00 55 AA FF> ] >>",
+                     "\x1B"));  // 0 1 2 3
   Pixels p = DecodedPixels(*d);
   EXPECT_EQ(p.Rgb(0, 0), 0xFFFFFFu);
   EXPECT_EQ(p.Rgb(1, 0), 0xAAAAAAu);
