@@ -55,7 +55,8 @@ const char* const kFilters[] = {
     "/Filter [ /LZW /Fl ] /DecodeParms [ << /EarlyChange 0 >> << /Predictor 2 /Colors 1 /Columns 4 >> ]",
 };
 
-int Side(uint8_t b) { return b == 255 ? 100000 : b % 48 + 1; }
+// 255 is a side no image may have, 254 a long one, anything else up to 48.
+int Side(uint8_t b) { return b == 255 ? 2147483647 : b == 254 ? 4096 : b % 48 + 1; }
 
 }  // namespace
 

@@ -122,7 +122,7 @@ TEST(DCTPath, PassThroughKeepsTheJpegBytes) {
 TEST(DCTPath, DataThatAreNoJpegFail) {
   TestStore t;
   auto d = Decode(t.Image("<< /Width 8 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /DCTDecode >>",
-                          std::string("\xFF\xD8\xFF\xE0 not really a jpeg", 24)));
+                          std::string("\xFF\xD8\xFF\xE0 not really a jpeg", 22)));
   EXPECT_TRUE(d->Failed);
   EXPECT_FALSE(d->Decoded);
 }

@@ -89,10 +89,6 @@ struct OracleCase {
   bool cairoExact = true;
 };
 
-std::string Samples(int count, int bits, uint32_t seed) {
-  return PackSamples(RandomSamples(size_t(count), bits, seed), count, bits);
-}
-
 // Samples in blocks of 4 x 4 pixels, so that Splash's interpolation leaves block interiors
 // alone.
 std::string BlockSamples(int w, int h, int components, int bits, uint32_t seed) {
@@ -264,7 +260,9 @@ TEST(ImagePopplerOracle, DecodedImagesMatchPoppler) {
     const Raster ours = DrawnByDecoder(image, c.w, c.h, c.fillColour);
     ASSERT_EQ(ours.Width, c.w);
     const Raster cairo = testraster::RenderWithPopplerCairo(pdf, dir.File("cairo"));
-    if (c.cairoExact) EXPECT_LE(testraster::MaxDifference(cairo, ours), c.tolerance);
+    if (c.cairoExact) {
+      EXPECT_LE(testraster::MaxDifference(cairo, ours), c.tolerance);
+    }
     const Raster splash = testraster::RenderWithPoppler(pdf, dir.File("splash"));
     EXPECT_LE(SplashInteriorDifference(splash, ours), c.tolerance);
   }

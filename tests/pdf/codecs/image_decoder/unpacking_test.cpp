@@ -258,9 +258,15 @@ TEST(ImageUnpacking, ICCBasedTakesItsAlternateOrComponentCount) {
     auto d = Decode(image);
     EXPECT_EQ(d->ColorSpace, c.expectSpace);
     EXPECT_EQ(d->Failed, c.expectSpace.empty());
-    if (c.expectSpace == "DeviceRGB") EXPECT_EQ(DecodedPixels(*d).Rgb(0, 0), 0x4080C0u);
-    if (c.expectSpace == "DeviceGray") EXPECT_EQ(DecodedPixels(*d).Rgb(0, 0), 0x404040u);
-    if (!c.expectSpace.empty()) EXPECT_TRUE(d->ICCProfile.empty()) << "the profile was applied";
+    if (c.expectSpace == "DeviceRGB") {
+      EXPECT_EQ(DecodedPixels(*d).Rgb(0, 0), 0x4080C0u);
+    }
+    if (c.expectSpace == "DeviceGray") {
+      EXPECT_EQ(DecodedPixels(*d).Rgb(0, 0), 0x404040u);
+    }
+    if (!c.expectSpace.empty()) {
+      EXPECT_TRUE(d->ICCProfile.empty()) << "the profile was applied";
+    }
   }
 }
 
