@@ -1,0 +1,153 @@
+#include "pdf/codecs/gif/gif_decoder.h"
+
+#include <algorithm>
+
+// ---- Primitive reads: past the end of the data they give 0, short strings or the trailer ----
+
+uint8_t TPDFGIFDecoder::ReadByte() { return pos_ < data_.size() ? uint8_t(data_[pos_++]) : 0; }
+
+uint16_t TPDFGIFDecoder::ReadWord() {
+  if (data_.size() - pos_ < 2) {
+    pos_ = data_.size();
+    return 0;
+  }
+  const uint16_t v = uint16_t(uint8_t(data_[pos_]) | uint8_t(data_[pos_ + 1]) << 8);
+  pos_ += 2;
+  return v;
+}
+
+std::string TPDFGIFDecoder::ReadBytes(size_t Count) {
+  const size_t n = std::min(Count, data_.size() - pos_);
+  std::string s = data_.substr(pos_, n);
+  pos_ += n;
+  return s;
+}
+
+uint8_t TPDFGIFDecoder::ReadBlockIntroducer() { return pos_ < data_.size() ? uint8_t(data_[pos_++]) : ';'; }
+
+// ---- Reading ----
+
+void TPDFGIFDecoder::LoadFromStream(TStream& Source) {
+  Stream = &Source;
+  data_ = Source.ReadToEnd();
+  pos_ = 0;
+  Frames.clear();
+  GlobalColorTable.clear();
+  Stop = false;
+  ReadHeader();
+  if (!Valid) return;
+  ReadScreenDescriptor();
+  if (HasGlobalColorTable) ReadGlobalColorTable();
+  ClearGraphicControl();
+  for (;;) {
+    const uint8_t b = ReadBlockIntroducer();
+    if (b == ';') break;
+    if (b == 0x21)
+      ReadExtension();
+    else if (b == 0x2C)
+      ReadImage();
+    if (Stop) break;
+  }
+  // The whole file is in the frames now.
+  std::string().swap(data_);
+}
+
+void TPDFGIFDecoder::ReadHeader() {
+  const std::string h = ReadBytes(6);
+  Version = h.size() == 6 && h.compare(0, 3, "GIF") == 0 ? h.substr(3) : std::string();
+  Valid = Version == "87a" || Version == "89a";
+}
+
+void TPDFGIFDecoder::ReadScreenDescriptor() {
+  ScreenWidth = ReadWord();
+  ScreenHeight = ReadWord();
+  const uint8_t packed = ReadByte();
+  HasGlobalColorTable = (packed & 0x80) != 0;
+  ColorResolution = uint16_t(1u << (((packed >> 4) & 7) + 1));
+  SortFlag = (packed & 0x08) != 0;
+  GlobalColorTableSize = uint16_t(1u << ((packed & 7) + 1));
+  BackgroundIndex = ReadByte();
+  const uint8_t aspect = ReadByte();
+  AspectRatio = aspect != 0 ? (aspect + 15) / 64.0 : 1.0;
+}
+
+void TPDFGIFDecoder::ReadGlobalColorTable() {
+  const std::string t = ReadBytes(size_t(GlobalColorTableSize) * 3);
+  GlobalColorTable.assign(t.begin(), t.end());
+}
+
+void TPDFGIFDecoder::ReadSubBlocks(std::string* Target) {
+  for (;;) {
+    if (pos_ >= data_.size()) return;
+    const uint8_t size = ReadByte();
+    if (size == 0) return;
+    const size_t n = std::min<size_t>(size, data_.size() - pos_);
+    if (Target) Target->append(data_, pos_, n);
+    pos_ += n;
+  }
+}
+
+void TPDFGIFDecoder::ReadExtension() {
+  switch (ReadByte()) {
+    case 0xF9: ReadGraphicControlExtension(); break;
+    case 0x01: ReadPlainTextExtension(); break;
+    case 0xFE: ReadCommentExtension(); break;
+    case 0xFF: ReadApplicationExtension(); break;
+    default: ReadSubBlocks(nullptr); break;
+  }
+}
+
+void TPDFGIFDecoder::ReadGraphicControlExtension() {
+  if (ReadByte() != 4) {
+    Stop = true;
+    return;
+  }
+  const uint8_t packed = ReadByte();
+  DisposalMethod = (packed >> 2) & 7;
+  UserInput = (packed & 2) != 0;
+  HasTransparency = (packed & 1) != 0;
+  DelayTime = ReadWord();
+  TransparentIndex = ReadByte();
+  HasGraphicControl = true;
+  if (ReadByte() != 0) Stop = true;
+}
+
+void TPDFGIFDecoder::ReadCommentExtension() { ReadSubBlocks(nullptr); }
+void TPDFGIFDecoder::ReadApplicationExtension() { ReadSubBlocks(nullptr); }
+void TPDFGIFDecoder::ReadPlainTextExtension() { ReadSubBlocks(nullptr); }
+
+void TPDFGIFDecoder::ClearGraphicControl() {
+  HasGraphicControl = false;
+  DisposalMethod = 0;
+  UserInput = false;
+  HasTransparency = false;
+  DelayTime = 0;
+  TransparentIndex = 0;
+}
+
+void TPDFGIFDecoder::ReadImage() {
+  TPDFGIFFrame f;
+  f.Left = ReadWord();
+  f.Top = ReadWord();
+  f.Width = ReadWord();
+  f.Height = ReadWord();
+  const uint8_t packed = ReadByte();
+  f.HasLocalColorTable = (packed & 0x80) != 0;
+  f.Interlaced = (packed & 0x40) != 0;
+  f.Sorted = (packed & 0x20) != 0;
+  f.LocalColorTableSize = uint16_t(1u << ((packed & 7) + 1));
+  if (f.HasLocalColorTable) {
+    const std::string t = ReadBytes(size_t(f.LocalColorTableSize) * 3);
+    f.LocalColorTable.assign(t.begin(), t.end());
+  }
+  f.LZWMinimumCodeSize = ReadByte();
+  ReadSubBlocks(&f.ImageData);
+  f.HasGraphicControl = HasGraphicControl;
+  f.DisposalMethod = DisposalMethod;
+  f.UserInput = UserInput;
+  f.HasTransparency = HasTransparency;
+  f.DelayTime = DelayTime;
+  f.TransparentIndex = TransparentIndex;
+  ClearGraphicControl();
+  Frames.push_back(std::move(f));
+}

@@ -1,0 +1,95 @@
+// TPDFGIFDecoder: reads a GIF file (87a or 89a) into a list of frames and paints all frames, in
+// file order, into one 24-bit bitmap of the logical screen's size. Extensions are skipped,
+// except the graphic control extension, whose values are kept per frame but not applied.
+// Nothing is raised; a malformed file ends the reading early.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/bitmap.h"
+#include "platform/rtl/streams.h"
+
+struct TPDFGIFFrame {
+  uint16_t Left = 0, Top = 0, Width = 0, Height = 0;
+  bool HasLocalColorTable = false;
+  bool Interlaced = false;
+  bool Sorted = false;
+  uint16_t LocalColorTableSize = 0;
+  std::vector<uint8_t> LocalColorTable;  // 3 bytes (red, green, blue) per entry
+  uint8_t LZWMinimumCodeSize = 0;
+  std::string ImageData;  // the data sub-blocks joined
+  bool HasGraphicControl = false;
+  uint32_t DisposalMethod = 0;
+  bool UserInput = false;
+  bool HasTransparency = false;
+  uint16_t DelayTime = 0;
+  uint8_t TransparentIndex = 0;
+};
+
+class TPDFGIFDecoder {
+ public:
+  // Reads the file from the stream's position.
+  void LoadFromStream(TStream& Stream);
+  // Paints every frame into Bitmap (24 bit, the screen's size). False, with Bitmap emptied to
+  // 0 by 0, when there is nothing to show: an invalid file, a screen of 0 by 0, or no frame
+  // that can be painted.
+  bool GetFrameBitmap(TBitmap& Bitmap);
+
+  // The colour indexes of one frame, Width x Height bytes in file order (interlaced frames
+  // still interlaced); shorter when the data end early. Empty for a frame that is skipped.
+  std::string DecodeLZW(const TPDFGIFFrame& Frame) const;
+  // Whether a frame is painted at all: a size above 0 by 0, a minimum code size of 2 to 8 and
+  // no more pixels than a bitmap may hold.
+  static bool FrameUsable(const TPDFGIFFrame& Frame);
+  // The bitmap row of the k-th row of a frame's data.
+  static uint32_t TargetRow(const TPDFGIFFrame& Frame, uint32_t k);
+
+  TStream* Stream = nullptr;
+  std::string Version;
+  bool Valid = false;
+  uint16_t ScreenWidth = 0, ScreenHeight = 0;
+  bool HasGlobalColorTable = false;
+  uint16_t ColorResolution = 0;
+  bool SortFlag = false;
+  uint16_t GlobalColorTableSize = 0;
+  uint8_t BackgroundIndex = 0;
+  double AspectRatio = 1.0;
+  std::vector<uint8_t> GlobalColorTable;
+  std::vector<TPDFGIFFrame> Frames;
+  bool Stop = false;
+  // The pending graphic control values, copied into the next frame.
+  bool HasGraphicControl = false;
+  uint32_t DisposalMethod = 0;
+  bool UserInput = false;
+  bool HasTransparency = false;
+  uint16_t DelayTime = 0;
+  uint8_t TransparentIndex = 0;
+
+  // All frames together decode at most this many pixels; later frames are not painted.
+  static constexpr int64_t MaxDecodedPixels = int64_t(1) << 30;
+
+ private:
+  void ReadHeader();
+  void ReadScreenDescriptor();
+  void ReadGlobalColorTable();
+  void ReadExtension();
+  void ReadGraphicControlExtension();
+  void ReadCommentExtension();
+  void ReadApplicationExtension();
+  void ReadPlainTextExtension();
+  void ReadImage();
+  // Reads data sub-blocks up to a size byte 0; appends them to Target when given.
+  void ReadSubBlocks(std::string* Target);
+  void ClearGraphicControl();
+  void PaintFrame(const TPDFGIFFrame& Frame, TBitmap& Bitmap, int64_t& Budget) const;
+
+  uint8_t ReadByte();
+  uint16_t ReadWord();
+  std::string ReadBytes(size_t Count);
+  uint8_t ReadBlockIntroducer();
+
+  std::string data_;
+  size_t pos_ = 0;
+};

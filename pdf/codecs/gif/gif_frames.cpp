@@ -1,0 +1,87 @@
+// Decoding frames and painting them into the screen bitmap. Each frame's colour indexes are
+// painted straight into the screen's scan lines, clipped to the screen; only the pixels the
+// data actually reach are touched, so the work follows the data, not the sizes a file claims.
+#include <algorithm>
+#include <array>
+
+#include "pdf/codecs/gif/gif_decoder.h"
+#include "pdf/core/filters/lzw.h"
+
+bool TPDFGIFDecoder::FrameUsable(const TPDFGIFFrame& Frame) {
+  return Frame.Width > 0 && Frame.Height > 0 && Frame.LZWMinimumCodeSize >= 2 && Frame.LZWMinimumCodeSize <= 8 &&
+         int64_t(Frame.Width) * Frame.Height <= kMaxBitmapPixels;
+}
+
+uint32_t TPDFGIFDecoder::TargetRow(const TPDFGIFFrame& Frame, uint32_t k) {
+  if (!Frame.Interlaced) return k;
+  // Four passes: rows 0, 8, 16, ...; 4, 12, ...; 2, 6, ...; 1, 3, 5, ...
+  static constexpr uint32_t kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
+  const uint32_t h = Frame.Height;
+  for (int pass = 0; pass < 4; ++pass) {
+    const uint32_t rows = h > kStart[pass] ? (h - kStart[pass] + kStep[pass] - 1) / kStep[pass] : 0;
+    if (k < rows) return kStart[pass] + k * kStep[pass];
+    k -= rows;
+  }
+  return h;  // beyond the frame
+}
+
+std::string TPDFGIFDecoder::DecodeLZW(const TPDFGIFFrame& Frame) const {
+  if (!FrameUsable(Frame)) return {};
+  TPDFLZWDecompressor lzw;
+  lzw.MSBFirst = false;
+  lzw.EarlyChange = false;
+  lzw.InitialCodeWidth = Frame.LZWMinimumCodeSize + 1;
+  lzw.MaxOutput = int64_t(Frame.Width) * Frame.Height;
+  return lzw.DecodeDefault(Frame.ImageData);
+}
+
+void TPDFGIFDecoder::PaintFrame(const TPDFGIFFrame& Frame, TBitmap& Bitmap, int64_t& Budget) const {
+  if (!FrameUsable(Frame) || int64_t(Frame.Width) * Frame.Height > Budget) return;
+  const std::string indexes = DecodeLZW(Frame);
+  Budget -= int64_t(indexes.size());
+
+  // The colour of every index: the frame's table, else the screen's; an index beyond the table
+  // in use is black, and without any table the index is a grey level.
+  const std::vector<uint8_t>& table = Frame.HasLocalColorTable ? Frame.LocalColorTable : GlobalColorTable;
+  const bool anyTable = Frame.HasLocalColorTable || HasGlobalColorTable;
+  std::array<std::array<uint8_t, 3>, 256> bgr{};
+  for (size_t i = 0; i < 256; ++i) {
+    if (!anyTable)
+      bgr[i] = {uint8_t(i), uint8_t(i), uint8_t(i)};
+    else if (i * 3 + 2 < table.size())
+      bgr[i] = {table[i * 3 + 2], table[i * 3 + 1], table[i * 3]};
+  }
+
+  const int64_t screenW = Bitmap.Width(), screenH = Bitmap.Height();
+  const int64_t left = Frame.Left, top = Frame.Top;
+  const int64_t x0 = std::max<int64_t>(0, -left), x1 = std::min<int64_t>(Frame.Width, screenW - left);
+  if (x1 <= x0) return;
+  const auto* src = reinterpret_cast<const uint8_t*>(indexes.data());
+  const uint32_t rows = uint32_t(indexes.size() / Frame.Width);
+  const uint32_t partial = uint32_t(indexes.size() % Frame.Width);
+  for (uint32_t k = 0; k <= rows && k < Frame.Height; ++k) {
+    const int64_t y = top + TargetRow(Frame, k);
+    if (y >= screenH) continue;
+    const int64_t end = std::min<int64_t>(x1, k < rows ? Frame.Width : partial);
+    uint8_t* dst = Bitmap.ScanLine(int(y)) + (left + x0) * 3;
+    const uint8_t* s = src + int64_t(k) * Frame.Width + x0;
+    for (int64_t x = x0; x < end; ++x, dst += 3) {
+      const auto& c = bgr[*s++];
+      dst[0] = c[0], dst[1] = c[1], dst[2] = c[2];
+    }
+  }
+}
+
+bool TPDFGIFDecoder::GetFrameBitmap(TBitmap& Bitmap) {
+  Bitmap.SetPixelFormat(pf24bit);
+  const bool any = std::any_of(Frames.begin(), Frames.end(), [](const TPDFGIFFrame& f) { return FrameUsable(f); });
+  if (!Valid || ScreenWidth == 0 || ScreenHeight == 0 || !any ||
+      int64_t(ScreenWidth) * ScreenHeight > kMaxBitmapPixels) {
+    Bitmap.SetSize(0, 0);
+    return false;
+  }
+  Bitmap.SetSize(ScreenWidth, ScreenHeight);
+  int64_t budget = MaxDecodedPixels;
+  for (const TPDFGIFFrame& f : Frames) PaintFrame(f, Bitmap, budget);
+  return true;
+}

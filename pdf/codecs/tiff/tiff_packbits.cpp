@@ -1,0 +1,70 @@
+#include "pdf/codecs/tiff/tiff_packbits.h"
+
+#include <algorithm>
+
+namespace {
+
+// Walks the runs of Input, calling Literal(pointer, length) and Repeat(byte, length) until
+// Budget decoded bytes have been produced or the input ends. Returns the bytes produced.
+template <typename LiteralFn, typename RepeatFn>
+int64_t WalkRuns(std::string_view in, int64_t budget, LiteralFn literal, RepeatFn repeat) {
+  int64_t produced = 0;
+  size_t i = 0;
+  while (i < in.size() && produced < budget) {
+    const uint8_t n = uint8_t(in[i++]);
+    if (n == 128) continue;
+    if (n < 128) {
+      const int64_t len = std::min<int64_t>({int64_t(n) + 1, int64_t(in.size() - i), budget - produced});
+      if (len <= 0) break;
+      literal(in.data() + i, len);
+      i += size_t(n) + 1;
+      produced += len;
+    } else {
+      if (i >= in.size()) break;
+      const int64_t len = std::min<int64_t>(257 - n, budget - produced);
+      repeat(in[i++], len);
+      produced += len;
+    }
+  }
+  return produced;
+}
+
+}  // namespace
+
+void PackBitsDecode(std::string_view Input, std::string& Output, int64_t MaxOutput) {
+  Output.clear();
+  WalkRuns(
+      Input, MaxOutput, [&](const char* p, int64_t n) { Output.append(p, size_t(n)); },
+      [&](char b, int64_t n) { Output.append(size_t(n), b); });
+}
+
+std::string PackBitsToRunLength(std::string_view Input, int64_t Expected) {
+  std::string out;
+  out.reserve(Input.size() + 2);
+  const int64_t produced = WalkRuns(
+      Input, Expected,
+      [&](const char* p, int64_t n) {
+        out.push_back(char(n - 1));
+        out.append(p, size_t(n));
+      },
+      [&](char b, int64_t n) {
+        // A cut repeat of one byte is written as a literal of one.
+        if (n == 1) {
+          out.push_back(0);
+        } else {
+          out.push_back(char(257 - n));
+        }
+        out.push_back(b);
+      });
+  for (int64_t left = Expected - produced; left > 0;) {
+    const int64_t n = std::min<int64_t>(left, 128);
+    if (n == 1) {
+      out.push_back(0);
+    } else {
+      out.push_back(char(257 - n));
+    }
+    out.push_back('\xFF');
+    left -= n;
+  }
+  return out;
+}

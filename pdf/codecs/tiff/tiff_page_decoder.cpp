@@ -1,0 +1,161 @@
+// Decoding a page into the reader's bitmap: each strip (or tile) is decompressed to exactly the
+// bytes its rows need (missing data reads as bytes 255), the horizontal predictor is undone row
+// by row and the rows are converted straight into the bitmap's scan lines.
+#include <algorithm>
+#include <cstring>
+
+#include "pdf/codecs/tiff/tiff_bits.h"
+#include "pdf/codecs/tiff/tiff_packbits.h"
+#include "pdf/codecs/tiff/tiff_pixels.h"
+#include "pdf/codecs/tiff/tiff_reader.h"
+#include "pdf/core/filters/flate.h"
+#include "pdf/core/filters/lzw.h"
+
+namespace {
+
+// One piece (strip or tile) of decoded samples is at most this large.
+constexpr int64_t kMaxPieceBytes = int64_t(1) << 30;
+// More pieces than this are not decoded (each costs a decompressor set-up).
+constexpr uint64_t kMaxPieces = uint64_t(1) << 21;
+
+// Decompresses a piece into exactly Expected bytes.
+bool Decompress(uint8_t compression, std::string_view in, int64_t expected, std::string& out) {
+  switch (compression) {
+    case kTIFFNone:
+      out.assign(in.substr(0, size_t(std::min<int64_t>(expected, int64_t(in.size())))));
+      break;
+    case kTIFFLZW: {
+      TPDFLZWDecompressor lzw;
+      lzw.MSBFirst = true;
+      lzw.EarlyChange = true;
+      lzw.InitialCodeWidth = 9;
+      lzw.MaxOutput = expected;
+      out = lzw.DecodeDefault(in);
+      break;
+    }
+    case kTIFFDeflate:
+      out = in.empty() ? std::string() : FlateDecompressString(in, expected);
+      break;
+    case kTIFFPackBits:
+      PackBitsDecode(in, out, expected);
+      break;
+    default:
+      return false;
+  }
+  if (int64_t(out.size()) < expected) out.resize(size_t(expected), '\xFF');
+  return true;
+}
+
+class TPageDecoder {
+ public:
+  TPageDecoder(const TPDFTIFFPage& page, TBitmap& bitmap) : p_(page), bmp_(bitmap) {}
+  bool Run();
+
+ private:
+  // Decodes piece Index (rows x RowBytes bytes) and converts its rows; Width pixels of each
+  // row land at pixel X of bitmap rows Y onward.
+  void Piece(size_t index, uint32_t rows, int64_t rowBytes, uint32_t x, uint32_t y, uint32_t width, uint32_t height);
+
+  const TPDFTIFFPage& p_;
+  TBitmap& bmp_;
+  TTIFFPixelConverter conv_;
+  int32_t pixelBits_ = 0;
+  std::string buffer_;
+  std::string reversed_;
+};
+
+bool TPageDecoder::Run() {
+  const TPDFTIFFPage& p = p_;
+  if (p.Width == 0 || p.Height == 0 || uint64_t(p.Width) * p.Height > uint64_t(kMaxBitmapPixels)) return false;
+  if (p.PlanarSeparate && p.SamplesPerPixel > 1) return false;
+  if (p.SamplesPerPixel > 32) return false;
+  switch (p.Compression) {
+    case kTIFFNone: case kTIFFLZW: case kTIFFDeflate: case kTIFFPackBits: break;
+    default: return false;
+  }
+  const uint32_t predictor = p.Predictor == 0 ? 1 : p.Predictor;
+  if (predictor != 1 && !(predictor == 2 && p.BitsPerSample % 8 == 0)) return false;
+  if (!conv_.Init(p)) return false;
+  pixelBits_ = int32_t(p.BitsPerSample * p.SamplesPerPixel);
+
+  bmp_.SetPixelFormat(conv_.Format());
+  bmp_.SetSize(int(p.Width), int(p.Height));
+  if (!conv_.Colors().empty()) bmp_.Dib().SetColors(conv_.Colors());
+
+  if (p.Tiled) {
+    if (p.TileWidth == 0 || p.TileLength == 0) return false;
+    const uint64_t across = (uint64_t(p.Width) + p.TileWidth - 1) / p.TileWidth;
+    const uint64_t down = (uint64_t(p.Height) + p.TileLength - 1) / p.TileLength;
+    const int64_t rowBytes = (int64_t(p.TileWidth) * pixelBits_ + 7) / 8;
+    if (across * down > kMaxPieces || rowBytes * int64_t(p.TileLength) > kMaxPieceBytes) return false;
+    // Tiles are multiples of 16 pixels wide in any sound file; a tile width that would not
+    // start its columns on a byte (or, for 1-bit targets, a whole bitmap byte) is refused.
+    if ((uint64_t(p.TileWidth) * pixelBits_) % 8 != 0 || (conv_.Format() == pf1bit && p.TileWidth % 8 != 0))
+      return false;
+    for (uint64_t ty = 0; ty < down; ++ty)
+      for (uint64_t tx = 0; tx < across; ++tx) {
+        const uint32_t x = uint32_t(tx * p.TileWidth), y = uint32_t(ty * p.TileLength);
+        Piece(size_t(ty * across + tx), p.TileLength, rowBytes, x, y, std::min(p.TileWidth, p.Width - x),
+              std::min(p.TileLength, p.Height - y));
+      }
+    return true;
+  }
+  const uint32_t rps = p.RowsPerStrip == 0 || p.RowsPerStrip > p.Height ? p.Height : p.RowsPerStrip;
+  const int64_t rowBytes = (int64_t(p.Width) * pixelBits_ + 7) / 8;
+  const uint64_t strips = (uint64_t(p.Height) + rps - 1) / rps;
+  if (strips > kMaxPieces || rowBytes * int64_t(rps) > kMaxPieceBytes) return false;
+  for (uint64_t i = 0; i < strips; ++i) {
+    const uint32_t y = uint32_t(i * rps);
+    const uint32_t rows = std::min(rps, p.Height - y);
+    Piece(size_t(i), rows, rowBytes, 0, y, p.Width, rows);
+  }
+  return true;
+}
+
+void TPageDecoder::Piece(size_t index, uint32_t rows, int64_t rowBytes, uint32_t x, uint32_t y, uint32_t width,
+                         uint32_t height) {
+  std::string_view in = index < p_.Strips.size() ? std::string_view(p_.Strips[index]) : std::string_view();
+  if (p_.FillOrder == 2) {
+    reversed_.assign(in);
+    ReverseBitOrder(reversed_);
+    in = reversed_;
+  }
+  Decompress(p_.Compression, in, rowBytes * rows, buffer_);
+  auto* data = reinterpret_cast<uint8_t*>(buffer_.data());
+  const bool predict = p_.Predictor == 2;
+  const uint32_t rowPixels = uint32_t(rowBytes * 8 / pixelBits_);
+  const int32_t targetBits = PixelFormatBits(conv_.Format());
+  for (uint32_t r = 0; r < height; ++r) {
+    uint8_t* row = data + int64_t(r) * rowBytes;
+    if (predict) UndoHorizontalPredictor(row, rowPixels, p_.SamplesPerPixel, p_.BitsPerSample, p_.BigEndian);
+    uint8_t* target = bmp_.ScanLine(int(y + r)) + int64_t(x) * targetBits / 8;
+    conv_.Convert(row, width, target);
+  }
+}
+
+}  // namespace
+
+bool TPDFTIFF::DecodePage(int32_t Index) {
+  const TPDFTIFFPage* page = Page(Index);
+  Bitmap = std::make_unique<TBitmap>();
+  if (page == nullptr) return false;
+  try {
+    if (TPageDecoder(*page, *Bitmap).Run()) return true;
+  } catch (const std::exception&) {
+    // A bitmap the platform will not allocate: the page is not decoded.
+  }
+  Bitmap = std::make_unique<TBitmap>();
+  return false;
+}
+
+bool TPDFTIFF::ReadUncompressedPage(int32_t Index) {
+  const TPDFTIFFPage* page = Page(Index);
+  if (page == nullptr || page->Compression != kTIFFNone) return false;
+  return DecodePage(Index);
+}
+
+bool TPDFTIFF::ReadCompressedPage(int32_t Index) {
+  const TPDFTIFFPage* page = Page(Index);
+  if (page == nullptr || page->Compression != kTIFFLZW) return false;
+  return DecodePage(Index);
+}

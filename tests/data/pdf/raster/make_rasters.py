@@ -1,0 +1,280 @@
+#!/usr/bin/python3
+# Writes the TIFF and GIF files the reader, decoder and import tests read, each with what an
+# independent decoder makes of it. Usage: make_rasters.py {tiff|gif} OUTDIR
+#
+# TIFF files are made by Pillow, ImageMagick and netpbm and recompressed by libtiff's tiffcp;
+# the expected pixels come from tifftopnm (libtiff), or from Pillow for JPEG-compressed pages.
+# GIF files are made by Pillow and ImageMagick; the expected pixels come from giftopnm, each
+# frame painted at its place on a white screen (no transparency, no disposal).
+#
+# For every case: NAME.tif or NAME.gif, NAME.rgb (8-bit RGB, rows top-down, all pages one
+# after the other) and a line in OUTDIR/manifest.txt:  NAME key=value ...
+import io
+import os
+import random
+import subprocess
+import sys
+
+from PIL import Image
+
+kind, out = sys.argv[1], sys.argv[2]
+manifest = open(os.path.join(out, "manifest.txt"), "w")
+
+
+def emit(name, **kv):
+    manifest.write(name + " " + " ".join("%s=%s" % (k, v) for k, v in kv.items()) + "\n")
+
+
+def path(name):
+    return os.path.join(out, name)
+
+
+def write(name, data):
+    with open(path(name), "wb") as f:
+        f.write(data)
+
+
+def run(args, **kw):
+    return subprocess.run(args, check=True, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, **kw).stdout
+
+
+def picture(w, h, seed):
+    """An RGB picture with gradients, hard edges and noise."""
+    rnd = random.Random(seed)
+    im = Image.new("RGB", (w, h))
+    px = im.load()
+    for y in range(h):
+        for x in range(w):
+            if (x // 5 + y // 4) % 3 == 0:
+                px[x, y] = (rnd.randrange(256), rnd.randrange(256), rnd.randrange(256))
+            else:
+                px[x, y] = ((x * 255) // max(1, w - 1), (y * 255) // max(1, h - 1), ((x + y) * 7) % 256)
+    return im
+
+
+def bilevel(w, h):
+    """Text-like black marks on white, with long runs and rows that change often."""
+    im = Image.new("1", (w, h), 1)
+    px = im.load()
+    rnd = random.Random(7)
+    for y in range(h):
+        for x in range(w):
+            if (x // 9 + y // 7) % 5 == 0 or ((x * x + y * 3) % 17 == 0 and y > h // 3) or (y % 23 == 0 and x > w // 2):
+                px[x, y] = 0
+            if y > 2 * h // 3 and rnd.random() < 0.08:
+                px[x, y] = 0
+    return im
+
+
+def pnm_pages(data):
+    """8-bit RGB bytes of every image in a PNM stream (P1-P6, any maxval)."""
+    pages, pos = [], 0
+
+    def token():
+        nonlocal pos
+        while True:
+            while data[pos:pos + 1].isspace():
+                pos += 1
+            if data[pos:pos + 1] == b"#":
+                while data[pos:pos + 1] not in (b"\n", b""):
+                    pos += 1
+                continue
+            break
+        start = pos
+        while not data[pos:pos + 1].isspace():
+            pos += 1
+        return data[start:pos]
+
+    while pos < len(data):
+        while pos < len(data) and data[pos:pos + 1].isspace():
+            pos += 1
+        if pos >= len(data):
+            break
+        magic = token()
+        w, h = int(token()), int(token())
+        maxval = 1 if magic == b"P4" else int(token())
+        pos += 1
+        rgb = bytearray()
+        if magic == b"P4":
+            row = (w + 7) // 8
+            for y in range(h):
+                bits = data[pos + y * row: pos + (y + 1) * row]
+                for x in range(w):
+                    v = 0 if (bits[x // 8] >> (7 - x % 8)) & 1 else 255
+                    rgb += bytes((v, v, v))
+            pos += row * h
+        else:
+            channels = 3 if magic == b"P6" else 1
+            size = 2 if maxval > 255 else 1
+            n = w * h * channels
+            raw = data[pos:pos + n * size]
+            pos += n * size
+            vals = [raw[i * size] if size == 1 else (raw[i * 2] << 8 | raw[i * 2 + 1]) for i in range(n)]
+            if size == 2:
+                vals = [v >> 8 for v in vals] if maxval == 65535 else [v * 255 // maxval for v in vals]
+            elif maxval != 255:
+                vals = [(v * 255 + maxval // 2) // maxval for v in vals]
+            if channels == 1:
+                for v in vals:
+                    rgb += bytes((v, v, v))
+            else:
+                rgb += bytes(vals)
+        pages.append((w, h, bytes(rgb)))
+    return pages
+
+
+# ---------------------------------------------------------------- TIFF
+
+def tiff_sources():
+    """Uncompressed TIFF files of every layout, made by Pillow, ImageMagick and netpbm."""
+    src = picture(61, 37, 1)
+    src.save(path("src_rgb.tif"))
+    src.convert("L").save(path("src_grey.tif"))
+    src.convert("RGBA").save(path("src_rgba.tif"))
+    src.convert("LA").save(path("src_greyalpha.tif"))
+    src.quantize(200).save(path("src_pal8.tif"))
+    src.convert("CMYK").save(path("src_cmyk.tif"))
+    grey16 = Image.new("I;16", (61, 37))
+    grey16.frombytes(bytes(b for i in range(61 * 37) for b in ((i * 97) & 0xFF, (i * 13) & 0xFF)))
+    grey16.save(path("src_grey16.tif"))
+    src.save(path("src.png"))
+    run(["convert", path("src.png"), "-depth", "16", path("src_rgb16.tif")])
+    run(["convert", path("src.png"), "-colors", "16", "-type", "Palette", "-depth", "4", path("src_pal4.tif")])
+    run(["convert", path("src.png"), "-colorspace", "Gray", "-depth", "4", path("src_grey4.tif")])
+    bw = bilevel(203, 97)
+    bw.save(path("src_bw.tif"))  # min-is-black
+    bw.save(path("src_bw.pbm"))
+    with open(path("src_bwwhite.tif"), "wb") as f:  # min-is-white
+        f.write(run(["pnmtotiff", "-miniswhite", path("src_bw.pbm")]))
+
+
+def tiff_case(name, source, options, path_kind, oracle="tifftopnm"):
+    target = path(name + ".tif")
+    run(["tiffcp"] + options + [path(source), target])
+    if oracle == "pillow16":
+        # 16-bit grey as Pillow reads it, each sample's high byte (tifftopnm's tile path reduces
+        # the samples its own way).
+        im = Image.open(target)
+        pages = [(im.width, im.height, bytes(b for v in im.getdata() for b in (v >> 8,) * 3))]
+    elif oracle == "pillow":
+        im = Image.open(target)
+        pages = []
+        try:
+            while True:
+                rgb = im.convert("RGB")
+                pages.append((rgb.width, rgb.height, rgb.tobytes()))
+                im.seek(im.tell() + 1)
+        except EOFError:
+            pass
+    else:
+        pages = pnm_pages(run(["tifftopnm", target]))
+    write(name + ".rgb", b"".join(p[2] for p in pages))
+    if source == "src_cmyk.tif":
+        write(name + ".cmyk", Image.open(target).tobytes())  # the ink samples as Pillow reads them
+    emit(name, file=name + ".tif", width=pages[0][0], height=pages[0][1], pages=len(pages), path=path_kind)
+
+
+def tiff_cases():
+    tiff_sources()
+    colour = ["rgb", "grey", "pal8", "pal4", "grey4", "rgba", "greyalpha", "grey16", "rgb16", "cmyk"]
+    for s in colour:
+        for tag, opts in [("none", ["-c", "none"]), ("lzw", ["-c", "lzw"]), ("lzw2", ["-c", "lzw:2"]),
+                          ("zip", ["-c", "zip"]), ("zip2", ["-c", "zip:2"]), ("packbits", ["-c", "packbits"]),
+                          ("lzw_r1", ["-c", "lzw", "-r", "1"]), ("none_r7", ["-c", "none", "-r", "7"]),
+                          ("packbits_r5", ["-c", "packbits", "-r", "5"]),
+                          ("lzw_tiles", ["-c", "lzw", "-t", "-w", "16", "-l", "16"]),
+                          ("none_tiles", ["-c", "none", "-t", "-w", "32", "-l", "16"]),
+                          ("packbits_tiles", ["-c", "packbits", "-t", "-w", "16", "-l", "32"]),
+                          ("zip_be", ["-c", "zip", "-B"]), ("none_be", ["-c", "none", "-B"]),
+                          ("lzw2_be", ["-c", "lzw:2", "-B"])]:
+            if s in ("pal4", "grey4") and tag in ("lzw2", "zip2", "lzw2_be"):
+                continue  # no predictor below 8 bits
+            tiff_case(s + "_" + tag, "src_" + s + ".tif", opts, "decode",
+                      oracle={"greyalpha": "pillow", "grey16": "pillow16"}.get(s, "tifftopnm"))
+    for s in ("rgb", "grey"):
+        tiff_case(s + "_jpeg", "src_" + s + ".tif", ["-c", "jpeg"], "jpeg", oracle="pillow")
+        tiff_case(s + "_jpeg_r16", "src_" + s + ".tif", ["-c", "jpeg", "-r", "16"], "jpeg", oracle="pillow")
+    tiff_case("rgb_jpegrgb", "src_rgb.tif", ["-c", "jpeg:r"], "jpeg", oracle="pillow")
+    tiff_case("rgb_jpeg_tiles", "src_rgb.tif", ["-c", "jpeg", "-t", "-w", "16", "-l", "16"], "jpeg", oracle="pillow")
+    for s in ("bw", "bwwhite"):
+        for tag, opts in [("none", ["-c", "none"]), ("lzw", ["-c", "lzw"]), ("packbits", ["-c", "packbits"]),
+                          ("zip", ["-c", "zip"]), ("none_lsb", ["-c", "none", "-f", "lsb2msb"]),
+                          ("none_r9", ["-c", "none", "-r", "9"]), ("lzw_tiles", ["-c", "lzw", "-t", "-w", "32", "-l", "16"])]:
+            tiff_case(s + "_" + tag, "src_" + s + ".tif", opts, "decode")
+        for tag, opts in [("g3", ["-c", "g3"]), ("g3_2d", ["-c", "g3:2d"]), ("g3_fill", ["-c", "g3:fill"]),
+                          ("g3_2d_fill", ["-c", "g3:2d:fill"]), ("g4", ["-c", "g4"]),
+                          ("g4_lsb", ["-c", "g4", "-f", "lsb2msb"]), ("g3_lsb", ["-c", "g3", "-f", "lsb2msb"]),
+                          ("g4_r1", ["-c", "g4", "-r", "1"]), ("g4_r10", ["-c", "g4", "-r", "10"]),
+                          ("g3_r10", ["-c", "g3", "-r", "10"]), ("g3_2d_r1", ["-c", "g3:2d", "-r", "1"]),
+                          ("g4_be", ["-c", "g4", "-B"])]:
+            tiff_case(s + "_" + tag, "src_" + s + ".tif", opts, "ccitt")
+    # netpbm's own Group 3 coder, wrapped by libtiff's fax2tiff.
+    with open(path("bw_pbmtog3.g3"), "wb") as f:
+        f.write(run(["pbmtog3", path("src_bw.pbm")]))
+    run(["fax2tiff", "-M", "-1", "-o", path("src_fax.tif"), path("bw_pbmtog3.g3")])
+    tiff_case("bw_pbmtog3", "src_fax.tif", ["-c", "g3"], "ccitt")
+    # Several pages, little- and big-endian.
+    run(["tiffcp", "-c", "lzw", path("src_rgb.tif"), path("src_grey.tif"), path("src_bw.tif"), path("src_pages.tif")])
+    tiff_case("pages", "src_pages.tif", [], "decode")
+    tiff_case("pages_be", "src_pages.tif", ["-B"], "decode")
+
+
+# ---------------------------------------------------------------- GIF
+
+def gif_frames(data):
+    """Every image of a GIF as giftopnm decodes it, at its own size."""
+    return pnm_pages(run(["giftopnm", "-image=all", "-"], input=data))
+
+
+def compose(width, height, frames, places):
+    screen = bytearray(b"\xff" * (width * height * 3))
+    for (w, h, rgb), (left, top) in zip(frames, places):
+        for y in range(h):
+            if top + y >= height:
+                continue
+            for x in range(w):
+                if left + x >= width:
+                    continue
+                i = ((top + y) * width + left + x) * 3
+                screen[i:i + 3] = rgb[(y * w + x) * 3:(y * w + x) * 3 + 3]
+    return bytes(screen)
+
+
+def gif_case(name, data, places, width, height, oracle_data=None):
+    write(name + ".gif", data)
+    frames = gif_frames(oracle_data or data)
+    write(name + ".rgb", compose(width, height, frames, places))
+    emit(name, file=name + ".gif", width=width, height=height, frames=len(frames))
+
+
+def gif_cases():
+    src = picture(83, 51, 3)
+    b = io.BytesIO(); src.quantize(256).save(b, "GIF"); gif_case("global256", b.getvalue(), [(0, 0)], 83, 51)
+    b = io.BytesIO(); src.quantize(4).save(b, "GIF"); gif_case("global4", b.getvalue(), [(0, 0)], 83, 51)
+    b = io.BytesIO(); src.convert("1").save(b, "GIF"); gif_case("bilevel", b.getvalue(), [(0, 0)], 83, 51)
+    b = io.BytesIO(); src.convert("L").save(b, "GIF"); gif_case("grey", b.getvalue(), [(0, 0)], 83, 51)
+    b = io.BytesIO(); src.quantize(64).save(b, "GIF", interlace=True)
+    gif_case("interlaced", b.getvalue(), [(0, 0)], 83, 51)
+    src.save(path("gif_src.png"))
+    gif_case("im_interlaced", run(["convert", path("gif_src.png"), "-colors", "100", "-interlace", "GIF", "gif:-"]),
+             [(0, 0)], 83, 51)
+    # Frames of their own size and place, each with its own (local) colour table.
+    a = picture(40, 30, 4); a.save(path("fa.png"))
+    c = picture(17, 11, 5); c.save(path("fb.png"))
+    d = picture(25, 9, 6); d.save(path("fc.png"))
+    data = run(["convert", "-dispose", "none", "-page", "40x30+0+0", path("fa.png"), "-page", "+20+15", path("fb.png"),
+                "-page", "+3+18", path("fc.png"), "-colors", "60", "gif:-"])
+    gif_case("im_frames", data, [(0, 0), (20, 15), (3, 18)], 40, 30)
+    # A frame that reaches past the screen's edge is clipped.
+    # giftopnm refuses such a frame: it decodes the same frames on a screen large enough.
+    def clipped(screen):
+        return run(["convert", "-dispose", "none", "-page", screen + "+0+0", path("fa.png"), "-page", "+30+25",
+                    path("fb.png"), "-colors", "60", "gif:-"])
+    gif_case("im_clipped", clipped("40x30"), [(0, 0), (30, 25)], 40, 30, oracle_data=clipped("60x50"))
+
+
+if kind == "tiff":
+    tiff_cases()
+elif kind == "gif":
+    gif_cases()
+manifest.close()

@@ -1,0 +1,217 @@
+// The reader against files written by libtiff's tiffcp (every compression, strip and tile
+// layout, byte order and fill order), Pillow, ImageMagick and netpbm, and the pixels libtiff's
+// tifftopnm (or Pillow) decodes from the same files.
+#include <gtest/gtest.h>
+
+#include "pdf/codecs/ccitt/ccitt_decoder.h"
+#include "pdf/codecs/tiff/tiff_bits.h"
+#include "pdf/codecs/tiff/tiff_reader.h"
+#include "tests/pdf/image_support/raster_sets.h"
+#include "tests/pdf/image_support/tiff_build.h"
+
+using rastertest::RasterSet;
+
+namespace {
+
+TPDFTIFF Load(const std::string& bytes, int32_t page = -1) {
+  TPDFTIFF t;
+  TMemoryStream s(bytes);
+  t.LoadFromStream(s, page);
+  return t;
+}
+
+// The bilevel picture the fax strips of a page code, as RGB: each strip decoded by the fax
+// decoder the way a PDF CCITTFaxDecode filter with the writer's parameters would decode it.
+std::string FaxPageRGB(const TPDFTIFFPage& p) {
+  std::string rgb;
+  const uint32_t rps = p.RowsPerStrip;
+  for (size_t i = 0; i < p.Strips.size(); ++i) {
+    const uint32_t rows = std::min(rps, p.Height - uint32_t(i) * rps);
+    std::string data = p.Strips[i];
+    if (p.FillOrder == 2) ReverseBitOrder(data);
+    TZRXCCITTDecoder d(int32_t(p.Width), 1, false, p.T4ByteAligned, 1, int32_t(rows));
+    std::vector<uint8_t> out;
+    bool ok = true;
+    if (p.Compression == kTIFFGroup4)
+      ok = d.DecodeGroup4(out, data);
+    else if (p.Compression == kTIFFGroup3OneD)
+      ok = d.DecodeGroup3OneD(out, data);
+    else
+      d.DecodeGroup3TwoD(out, data);
+    EXPECT_TRUE(ok) << "strip " << i;
+    const size_t rowBytes = (p.Width + 7) / 8;
+    for (uint32_t y = 0; y < rows; ++y)
+      for (uint32_t x = 0; x < p.Width; ++x) {
+        const size_t at = y * rowBytes + x / 8;
+        const bool bit = at < out.size() && ((out[at] >> (7 - x % 8)) & 1);
+        // A coded black run is a 1 bit; under min-is-black a 1 bit is white.
+        const bool black = bit != p.MinIsBlack;
+        rgb.append(3, black ? '\0' : '\xFF');
+      }
+  }
+  return rgb;
+}
+
+}  // namespace
+
+// Every page the reader decodes itself comes out as tifftopnm (or Pillow) decodes it.
+TEST(TIFFReaderOracle, DecodedPagesEqualLibtiff) {
+  REQUIRE_RASTER_TOOLS();
+  const RasterSet& set = RasterSet::Get("tiff");
+  ASSERT_TRUE(set.ok()) << set.error();
+  int checked = 0;
+  for (const auto& c : set.Cases()) {
+    if (c.Get("path") != "decode") continue;
+    SCOPED_TRACE(c.name);
+    TPDFTIFF t = Load(set.Read(c.Get("file")));
+    ASSERT_TRUE(t.Valid);
+    ASSERT_FALSE(t.Unsupported);
+    ASSERT_EQ(t.PageCount, c.Int("pages"));
+    std::string rgb;
+    for (int i = 1; i <= t.PageCount; ++i) {
+      ASSERT_TRUE(t.DecodePage(i)) << "page " << i;
+      rgb += tifftest::BitmapRGB(*t.Bitmap);
+      if (c.name.find("cmyk") != std::string::npos) {
+        // The ink samples, C, M, Y, K stored last to first.
+        std::string cmyk;
+        for (int y = 0; y < t.Bitmap->Height(); ++y)
+          for (int x = 0; x < t.Bitmap->Width(); ++x) {
+            const uint8_t* px = t.Bitmap->ScanLine(y) + x * 4;
+            cmyk += {char(px[3]), char(px[2]), char(px[1]), char(px[0])};
+          }
+        EXPECT_EQ(tifftest::FirstDifference(cmyk, set.Read(c.name + ".cmyk"), c.Int("width") * 4 / 3), "");
+      }
+    }
+    if (c.name.find("cmyk") == std::string::npos) {
+      EXPECT_EQ(tifftest::FirstDifference(rgb, set.Read(c.name + ".rgb"), c.Int("width")), "");
+    }
+    ++checked;
+  }
+  EXPECT_GT(checked, 100);
+}
+
+// The strips of fax pages (Group 3 and 4, every fill order, strip size and byte order) decode
+// to libtiff's picture.
+TEST(TIFFReaderOracle, FaxStripsDecodeToLibtiffsPicture) {
+  REQUIRE_RASTER_TOOLS();
+  const RasterSet& set = RasterSet::Get("tiff");
+  ASSERT_TRUE(set.ok()) << set.error();
+  int checked = 0;
+  for (const auto& c : set.Cases()) {
+    if (c.Get("path") != "ccitt") continue;
+    SCOPED_TRACE(c.name);
+    TPDFTIFF t = Load(set.Read(c.Get("file")));
+    ASSERT_TRUE(t.Valid);
+    ASSERT_EQ(t.PageCount, 1);
+    const TPDFTIFFPage& p = t.Pages[0];
+    EXPECT_EQ(p.BitsPerSample, 1u);
+    EXPECT_FALSE(t.DecodePage(1));  // fax data go to the PDF filter, not to this decoder
+    EXPECT_EQ(tifftest::FirstDifference(FaxPageRGB(p), set.Read(c.name + ".rgb"), c.Int("width")), "");
+    ++checked;
+  }
+  EXPECT_GT(checked, 20);
+}
+
+// The reader's view of the tags libtiff wrote.
+TEST(TIFFReaderOracle, TagsOfLibtiffFiles) {
+  REQUIRE_RASTER_TOOLS();
+  const RasterSet& set = RasterSet::Get("tiff");
+  ASSERT_TRUE(set.ok()) << set.error();
+  struct Expect {
+    const char* name;
+    uint8_t compression;
+    uint8_t photometric;
+    uint32_t bits, samples, predictor;
+    bool tiled;
+  };
+  const Expect cases[] = {
+      {"rgb_none", kTIFFNone, 2, 8, 3, 1, false},      {"rgb_lzw2", kTIFFLZW, 2, 8, 3, 2, false},
+      {"grey_zip", kTIFFDeflate, 1, 8, 1, 1, false},   {"pal4_packbits", kTIFFPackBits, 3, 4, 1, 1, false},
+      {"rgba_lzw", kTIFFLZW, 2, 8, 4, 1, false},        {"cmyk_none", kTIFFNone, 5, 8, 4, 1, false},
+      {"grey16_none_be", kTIFFNone, 1, 16, 1, 1, false}, {"rgb_lzw_tiles", kTIFFLZW, 2, 8, 3, 1, true},
+      {"bw_g4", kTIFFGroup4, 1, 1, 1, 1, false},        {"bwwhite_g3", kTIFFGroup3OneD, 0, 1, 1, 1, false},
+      {"bw_g3_2d", kTIFFGroup3TwoD, 1, 1, 1, 1, false}, {"rgb_jpeg", kTIFFJPEG, 6, 8, 3, 1, false},
+  };
+  for (const Expect& e : cases) {
+    SCOPED_TRACE(e.name);
+    const imagetest::ImageCase& c = set.Case(e.name);
+    TPDFTIFF t = Load(set.Read(c.Get("file")));
+    ASSERT_EQ(t.PageCount, 1);
+    const TPDFTIFFPage& p = t.Pages[0];
+    EXPECT_EQ(p.Width, uint32_t(c.Int("width")));
+    EXPECT_EQ(p.Height, uint32_t(c.Int("height")));
+    EXPECT_EQ(p.Compression, e.compression);
+    EXPECT_EQ(p.Photometric, e.photometric);
+    EXPECT_EQ(p.MinIsBlack, e.photometric == 1);
+    EXPECT_EQ(p.BitsPerSample, e.bits);
+    EXPECT_EQ(p.SamplesPerPixel, e.samples);
+    EXPECT_EQ(p.Predictor, e.predictor);
+    EXPECT_EQ(p.Tiled, e.tiled);
+    EXPECT_FALSE(p.Strips.empty());
+  }
+  // Strip layouts.
+  EXPECT_EQ(Load(set.Read("rgb_lzw_r1.tif")).Pages[0].Strips.size(), 37u);
+  EXPECT_EQ(Load(set.Read("rgb_lzw_r1.tif")).Pages[0].RowsPerStrip, 1u);
+  EXPECT_EQ(Load(set.Read("rgb_none_r7.tif")).Pages[0].Strips.size(), 6u);
+  EXPECT_EQ(Load(set.Read("rgb_lzw_tiles.tif")).Pages[0].Strips.size(), 4u * 3u);
+  EXPECT_TRUE(Load(set.Read("bw_g3_fill.tif")).Pages[0].T4ByteAligned);
+  EXPECT_EQ(Load(set.Read("bw_g4_lsb.tif")).Pages[0].FillOrder, 2u);
+  EXPECT_TRUE(Load(set.Read("grey16_none_be.tif")).Pages[0].BigEndian);
+  EXPECT_EQ(Load(set.Read("rgba_none.tif")).Pages[0].ExtraSampleCount, 1u);
+  EXPECT_EQ(Load(set.Read("rgba_none.tif")).Pages[0].ExtraSamples, 2u);  // unassociated alpha
+  EXPECT_EQ(Load(set.Read("pal8_none.tif")).Pages[0].ColorMap.size(), 3u * 256u);
+}
+
+// A JPEG page's strips are whole JPEG files: the tables after the start marker, then the
+// strip without its own start marker.
+TEST(TIFFReaderOracle, JPEGStripsCarryTheTables) {
+  REQUIRE_RASTER_TOOLS();
+  const RasterSet& set = RasterSet::Get("tiff");
+  ASSERT_TRUE(set.ok()) << set.error();
+  for (const char* name : {"rgb_jpeg", "grey_jpeg_r16", "rgb_jpegrgb", "rgb_jpeg_tiles"}) {
+    SCOPED_TRACE(name);
+    TPDFTIFF t = Load(set.Read(std::string(name) + ".tif"));
+    ASSERT_EQ(t.PageCount, 1);
+    EXPECT_FALSE(t.Unsupported);
+    for (const std::string& s : t.Pages[0].Strips) {
+      ASSERT_GT(s.size(), 4u);
+      EXPECT_EQ(s.substr(0, 2), "\xFF\xD8");
+      EXPECT_EQ(s.find("\xFF\xD8", 2), std::string::npos);  // one start marker only
+      EXPECT_NE(s.find("\xFF\xC4"), std::string::npos);     // Huffman tables from the page's tables
+      EXPECT_EQ(s.substr(s.size() - 2), "\xFF\xD9");
+    }
+  }
+  // An RGB (not YCbCr) JPEG page says so to the JPEG decoder with an Adobe marker.
+  TPDFTIFF rgb = Load(set.Read("rgb_jpegrgb.tif"));
+  EXPECT_NE(rgb.Pages[0].Strips[0].find(std::string("\xFF\xEE\x00\x0E" "Adobe\x00\x64\x80\x00\x00\x00\x00", 16)),
+            std::string::npos);
+  TPDFTIFF ycc = Load(set.Read("rgb_jpeg.tif"));
+  EXPECT_EQ(ycc.Pages[0].Strips[0].find("Adobe"), std::string::npos);
+}
+
+// Several pages: all of them with page index -1, one of them with its index, the first when
+// the index lies beyond the chain.
+TEST(TIFFReaderOracle, PagesOfAMultiPageFile) {
+  REQUIRE_RASTER_TOOLS();
+  const RasterSet& set = RasterSet::Get("tiff");
+  ASSERT_TRUE(set.ok()) << set.error();
+  for (const char* file : {"pages.tif", "pages_be.tif"}) {
+    SCOPED_TRACE(file);
+    const std::string bytes = set.Read(file);
+    TPDFTIFF all = Load(bytes);
+    ASSERT_EQ(all.PageCount, 3);
+    EXPECT_EQ(all.Pages[0].Photometric, 2);
+    EXPECT_EQ(all.Pages[1].Photometric, 1);
+    EXPECT_EQ(all.Pages[2].Width, 203u);
+    EXPECT_EQ(all.IFDOffsetFields.size(), 4u);
+    TPDFTIFF second = Load(bytes, 1);
+    ASSERT_EQ(second.PageCount, 1);
+    EXPECT_EQ(second.Pages[0].Photometric, 1);
+    EXPECT_EQ(second.Pages[0].Width, 61u);
+    TPDFTIFF beyond = Load(bytes, 5);
+    ASSERT_EQ(beyond.PageCount, 1);
+    EXPECT_EQ(beyond.Pages[0].Photometric, 2);
+    EXPECT_TRUE(beyond.ReadCompressedPage(1));
+    EXPECT_FALSE(beyond.ReadUncompressedPage(1));  // an LZW page is not an uncompressed one
+  }
+}
