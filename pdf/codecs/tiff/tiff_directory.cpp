@@ -253,6 +253,8 @@ void TDirectoryWalker::ReadValues(TTIFFEntry& e, uint64_t where) {
 bool TDirectoryWalker::ParsePage(uint64_t offset) {
   TPDFTIFFPage page;
   page.BigEndian = big_;
+  // Without the tag the data are uncompressed, as the standard has it.
+  page.Compression = kTIFFNone;
   offsets_.clear();
   counts_.clear();
   jpegTables_.clear();

@@ -20,6 +20,10 @@ constexpr uint64_t kMaxPieces = uint64_t(1) << 21;
 
 // Decompresses a piece into exactly Expected bytes.
 bool Decompress(uint8_t compression, std::string_view in, int64_t expected, std::string& out) {
+  if (in.empty()) {
+    out.assign(size_t(expected), '\xFF');
+    return true;
+  }
   switch (compression) {
     case kTIFFNone:
       out.assign(in.substr(0, size_t(std::min<int64_t>(expected, int64_t(in.size())))));

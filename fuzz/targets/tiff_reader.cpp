@@ -1,0 +1,31 @@
+// TIFF reader entry point: the directory walk over every page, then each page decoded (the
+// pages the decoder takes on), and the walk to one page by index.
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "pdf/codecs/tiff/tiff_reader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  TPDFTIFF all;
+  all.ParseDirectory(bytes, -1);
+  if (all.PageCount != all.Pages.size() || all.PageCount > TPDFTIFF::MaxPages) std::abort();
+  uint64_t held = 0;
+  for (const TPDFTIFFPage& p : all.Pages)
+    for (const std::string& s : p.Strips) held += s.size();
+  // Strips are cut out of the data (JPEG strips carry the tables besides).
+  if (held > 2 * uint64_t(size) + (uint64_t(64) << 20)) std::abort();
+  for (int32_t i = 1; i <= all.PageCount && i <= 4; ++i) {
+    if (all.DecodePage(i)) {
+      const TPDFTIFFPage& p = all.Pages[size_t(i - 1)];
+      if (all.Bitmap->Width() != int(p.Width) || all.Bitmap->Height() != int(p.Height)) std::abort();
+    } else if (all.Bitmap->Width() != 0) {
+      std::abort();
+    }
+  }
+  TPDFTIFF one;
+  one.ParseDirectory(bytes, size > 8 ? data[size - 1] % 4 : 0);
+  if (one.PageCount > 1) std::abort();
+  return 0;
+}

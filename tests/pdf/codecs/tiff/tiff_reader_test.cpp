@@ -1,0 +1,352 @@
+// The reader on hand-made files: tag rules, strip layouts and hostile structures.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+
+#include "pdf/codecs/tiff/tiff_reader.h"
+#include "tests/pdf/image_support/tiff_build.h"
+
+using tifftest::Builder;
+using tifftest::Entry;
+
+namespace {
+
+TPDFTIFF Parse(const std::string& bytes, int32_t page = -1) {
+  TPDFTIFF t;
+  t.ParseDirectory(bytes, page);
+  return t;
+}
+
+// A grey 8-bit page of w x h whose strips are given; rows per strip when rps is not 0.
+std::vector<Entry> GreyPage(uint32_t w, uint32_t h, const std::vector<uint32_t>& offsets,
+                            const std::vector<uint32_t>& counts, uint32_t rps = 0, uint32_t compression = 1) {
+  std::vector<Entry> e = {Builder::Long(256, {w}),           Builder::Long(257, {h}),
+                          Builder::Short(258, {8}),          Builder::Short(259, {compression}),
+                          Builder::Short(262, {1}),          Builder::Long(273, offsets),
+                          Builder::Short(277, {1})};
+  if (rps) e.push_back(Builder::Long(278, {rps}));
+  e.push_back(Builder::Long(279, counts));
+  return e;
+}
+
+Entry Rational(uint16_t tag, uint32_t num, uint32_t den, bool big) {
+  Entry e;
+  e.tag = tag;
+  e.type = 5;
+  auto put = [&](uint32_t v) {
+    for (int i = 0; i < 4; ++i) e.bytes += char(v >> (big ? 8 * (3 - i) : 8 * i));
+  };
+  put(num);
+  put(den);
+  e.count = 1;
+  return e;
+}
+
+}  // namespace
+
+TEST(TIFFReader, HeaderChecks) {
+  for (const char* bad : {"", "I", "II", "II*", "MM*\0\0\0\0\x08", "IM*\0\x08\0\0\0", "II+\0\x08\0\0\0"}) {
+    const TPDFTIFF t = Parse(std::string(bad, strlen(bad) + (bad[0] == 'M' ? 6 : 0)));
+    EXPECT_FALSE(t.Valid) << bad;
+    EXPECT_EQ(t.PageCount, 0);
+  }
+  // A correct header without a directory is valid and holds no pages.
+  const TPDFTIFF empty = Parse(std::string("II*\0\0\0\0\0", 8));
+  EXPECT_TRUE(empty.Valid);
+  EXPECT_EQ(empty.PageCount, 0);
+  EXPECT_EQ(empty.IFDOffsetFields.size(), 1u);
+}
+
+// Three big-endian pages: all with -1, one record for an index beyond the chain.
+TEST(TIFFReader, BigEndianPagesAndPageIndex) {
+  Builder b(true);
+  const uint32_t data = b.Data("abcdefghij");
+  const uint32_t d3 = b.Directory(GreyPage(3, 1, {data}, {3}));
+  const uint32_t d2 = b.Directory(GreyPage(2, 1, {data}, {2}), d3);
+  const uint32_t d1 = b.Directory(GreyPage(1, 1, {data}, {1}), d2);
+  b.SetFirst(d1);
+  const TPDFTIFF all = Parse(b.bytes());
+  ASSERT_TRUE(all.Valid);
+  ASSERT_EQ(all.PageCount, 3);
+  for (uint32_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(all.Pages[i].Width, i + 1);
+    EXPECT_EQ(all.Pages[i].Strips.at(0), std::string("abc").substr(0, i + 1));
+    EXPECT_TRUE(all.Pages[i].BigEndian);
+  }
+  EXPECT_EQ(all.IFDOffsetFields.size(), 4u);
+  EXPECT_EQ(all.IFDOffsetFields[0], b.bytes().substr(4, 4));
+  EXPECT_EQ(Parse(b.bytes(), 2).Pages.at(0).Width, 3u);
+  const TPDFTIFF beyond = Parse(b.bytes(), 5);
+  EXPECT_EQ(beyond.PageCount, 1);
+  EXPECT_EQ(beyond.Pages.at(0).Width, 1u);
+  TPDFTIFFPage copy;
+  all.GetTag(2, copy);
+  EXPECT_EQ(copy.Width, 2u);
+  copy = TPDFTIFFPage{};
+  all.GetTag(0, copy);
+  all.GetTag(4, copy);
+  EXPECT_EQ(copy.Width, 0u);
+}
+
+// Rows per strip: absent, 1 or 0 with one strip, 2^32 - 1 or beyond the height mean one strip
+// of the whole image; 1 with many strips is a page of one-row strips.
+TEST(TIFFReader, RowsPerStrip) {
+  struct Case {
+    uint32_t rps;
+    size_t strips;
+    uint32_t expected;
+  };
+  for (const Case c : {Case{0, 1, 5}, Case{1, 1, 5}, Case{4294967295u, 1, 5}, Case{9, 1, 5}, Case{1, 5, 1},
+                       Case{2, 3, 2}, Case{5, 1, 5}}) {
+    Builder b;
+    const uint32_t data = b.Data(std::string(10, 'x'));
+    std::vector<uint32_t> offs(c.strips, data), counts(c.strips, 2);
+    b.SetFirst(b.Directory(GreyPage(2, 5, offs, counts, c.rps)));
+    const TPDFTIFF t = Parse(b.bytes());
+    ASSERT_EQ(t.PageCount, 1);
+    EXPECT_EQ(t.Pages[0].RowsPerStrip, c.expected) << c.rps << " " << c.strips;
+    EXPECT_EQ(t.Pages[0].Strips.size(), c.strips);
+  }
+}
+
+// A multi-strip page with one row per strip decodes every strip into its own row.
+TEST(TIFFReader, OneRowStripsDecodeRowByRow) {
+  Builder b;
+  std::vector<uint32_t> offs, counts;
+  for (int r = 0; r < 4; ++r) {
+    offs.push_back(b.Data(std::string(3, char('0' + r))));
+    counts.push_back(3);
+  }
+  b.SetFirst(b.Directory(GreyPage(3, 4, offs, counts, 1)));
+  TPDFTIFF t = Parse(b.bytes());
+  ASSERT_TRUE(t.DecodePage(1));
+  ASSERT_EQ(t.Bitmap->PixelFormat(), pf8bit);
+  for (int r = 0; r < 4; ++r) EXPECT_EQ(t.Bitmap->ScanLine(r)[2], '0' + r);
+}
+
+// Resolution: inches as written, centimetres converted; T4Options; the JPEG tables.
+TEST(TIFFReader, ResolutionT4OptionsAndJPEGTables) {
+  for (bool big : {false, true}) {
+    Builder b(big);
+    const uint32_t data = b.Data("\xFF\xD8" "STRIP");
+    std::vector<Entry> e = {Builder::Long(256, {4}), Builder::Long(257, {4}), Builder::Short(259, {7}),
+                            Builder::Short(262, {2}), Builder::Long(273, {data}), Builder::Short(277, {3}),
+                            Builder::Long(279, {7}), Rational(282, 11811, 100, big), Rational(283, 300, 1, big),
+                            Builder::Short(296, {3}),
+                            Builder::Undefined(347, "\xFF\xD8TABLES\xFF\xD9")};
+    b.SetFirst(b.Directory(e));
+    const TPDFTIFF t = Parse(b.bytes());
+    ASSERT_EQ(t.PageCount, 1);
+    const TPDFTIFFPage& p = t.Pages[0];
+    EXPECT_EQ(p.ResolutionX, 300u);
+    EXPECT_EQ(p.ResolutionY, 762u);
+    EXPECT_EQ(p.BitsPerSample, 1u);  // absent: the standard's one bit
+    ASSERT_EQ(p.Strips.size(), 1u);
+    EXPECT_EQ(p.Strips[0], std::string("\xFF\xD8TABLES\xFF\xEE\x00\x0E" "Adobe\x00\x64\x80\x00\x00\x00\x00STRIP", 29));
+  }
+  Builder b;
+  const uint32_t data = b.Data("fax");
+  b.SetFirst(b.Directory({Builder::Long(256, {8}), Builder::Long(257, {1}), Builder::Short(259, {3}),
+                          Builder::Long(273, {data}), Builder::Long(279, {3}), Builder::Long(292, {5})}));
+  const TPDFTIFF g3 = Parse(b.bytes());
+  EXPECT_EQ(g3.Pages.at(0).Compression, kTIFFGroup3TwoD);
+  EXPECT_TRUE(g3.Pages[0].T4ByteAligned);
+  EXPECT_EQ(g3.Pages[0].BitsPerSample, 1u);
+  EXPECT_EQ(g3.Pages[0].ResolutionX, 0u);
+}
+
+// JPEG variants the PDF side cannot honour are marked, and the rest of the file still read.
+TEST(TIFFReader, UnsupportedJPEGVariants) {
+  auto flagged = [](const Entry& extra) {
+    Builder b;
+    const uint32_t data = b.Data("x");
+    std::vector<Entry> e = {Builder::Long(256, {1}), Builder::Long(257, {1}), Builder::Short(259, {7}),
+                            Builder::Long(273, {data}), Builder::Long(279, {1}), extra};
+    std::sort(e.begin(), e.end(), [](const Entry& a, const Entry& c) { return a.tag < c.tag; });
+    b.SetFirst(b.Directory(e));
+    const TPDFTIFF t = Parse(b.bytes());
+    EXPECT_TRUE(t.Valid);
+    EXPECT_EQ(t.PageCount, 1);
+    return t.Unsupported;
+  };
+  EXPECT_TRUE(flagged(Builder::Undefined(347, "ab")));
+  EXPECT_TRUE(flagged(Builder::Long(519, {0})));
+  EXPECT_TRUE(flagged(Builder::Long(521, {0})));
+  EXPECT_TRUE(flagged(Builder::Short(530, {4, 2})));
+  EXPECT_TRUE(flagged(Builder::Short(530, {2})));
+  EXPECT_FALSE(flagged(Builder::Short(530, {2, 1})));
+  EXPECT_FALSE(flagged(Builder::Undefined(347, "abc")));
+}
+
+// Strip tags on a tiled page, or tile tags after strip tags, make the file unusable.
+TEST(TIFFReader, StripAndTileTagsConflict) {
+  Builder b;
+  const uint32_t data = b.Data("x");
+  b.SetFirst(b.Directory({Builder::Long(256, {1}), Builder::Long(273, {data}), Builder::Long(324, {data})}));
+  EXPECT_FALSE(Parse(b.bytes()).Valid);
+  Builder c;
+  c.SetFirst(c.Directory({Builder::Long(256, {1}), Builder::Long(278, {1}), Builder::Long(324, {8}),
+                          Builder::Long(325, {1})}));
+  const TPDFTIFF tiles = Parse(c.bytes());
+  EXPECT_TRUE(tiles.Valid);
+  EXPECT_TRUE(tiles.Pages.at(0).Tiled);
+  Builder d;
+  const uint32_t next = d.Directory(GreyPage(1, 1, {8}, {1}));
+  // The second page of the chain clears Valid; its successor is not read.
+  std::vector<Entry> bad = {Builder::Long(256, {1}), Builder::Long(324, {8}), Builder::Long(325, {1}),
+                            Builder::Long(278, {1})};
+  d.SetFirst(d.Directory(GreyPage(1, 1, {8}, {1}), d.Directory(bad, next)));
+  const TPDFTIFF chain = Parse(d.bytes());
+  EXPECT_FALSE(chain.Valid);
+  EXPECT_EQ(chain.PageCount, 2);
+}
+
+// Chains that loop or leave the file end; the number of pages is capped.
+TEST(TIFFReader, HostileChains) {
+  Builder self;
+  const uint32_t at = self.Directory(GreyPage(1, 1, {8}, {1}));
+  self.Patch(at + 2 + 12 * 8, at);  // next -> itself
+  self.SetFirst(at);
+  EXPECT_EQ(Parse(self.bytes()).PageCount, 1);
+
+  Builder two;
+  const uint32_t a = two.Directory(GreyPage(1, 1, {8}, {1}));
+  const uint32_t bdir = two.Directory(GreyPage(2, 1, {8}, {1}), a);
+  two.Patch(a + 2 + 12 * 8, bdir);  // a -> b -> a
+  two.SetFirst(a);
+  EXPECT_EQ(Parse(two.bytes()).PageCount, 2);
+  EXPECT_EQ(Parse(two.bytes(), 7).Pages.at(0).Width, 1u);
+
+  Builder past;
+  past.SetFirst(past.Directory(GreyPage(1, 1, {8}, {1}), 0x7FFFFFF0));
+  EXPECT_EQ(Parse(past.bytes()).PageCount, 1);
+  Builder first;
+  first.SetFirst(0xFFFFFFFF);
+  EXPECT_EQ(Parse(first.bytes()).PageCount, 0);
+
+  // A directory whose entries run past the end keeps the ones inside.
+  Builder cut;
+  const uint32_t d = cut.Directory(GreyPage(5, 1, {8}, {1}));
+  cut.SetFirst(d);
+  const TPDFTIFF t = Parse(cut.bytes().substr(0, d + 2 + 12 * 2));
+  ASSERT_EQ(t.PageCount, 1);
+  EXPECT_EQ(t.Pages[0].Width, 5u);
+  EXPECT_EQ(t.Pages[0].Height, 1u);
+  EXPECT_TRUE(t.Pages[0].Strips.empty());
+
+  // 70,000 chained one-entry directories: the walk stops at the cap, quickly.
+  std::string bytes("II*\0\x08\0\0\0", 8);
+  for (uint32_t i = 0; i < 70000; ++i) {
+    const uint32_t next = 8 + 18 * (i + 1);
+    bytes += std::string("\x01\x00\x00\x01\x03\x00\x01\x00\x00\x00\x01\x00\x00\x00", 14);
+    for (int k = 0; k < 4; ++k) bytes += char(next >> (8 * k));
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const TPDFTIFF many = Parse(bytes);
+  EXPECT_EQ(many.PageCount, TPDFTIFF::MaxPages);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+// Counts and offsets from the file are checked against the data in 64 bits.
+TEST(TIFFReader, HostileCountsAndOffsets) {
+  // Millions of strip offsets claimed, values outside the file: no strips, no huge allocation.
+  Builder b;
+  Entry offsets = Builder::Long(273, {});
+  offsets.raw = true;
+  offsets.count = 0x10000000;
+  offsets.offset = 8;
+  Entry counts = Builder::Long(279, {});
+  counts.raw = true;
+  counts.count = 0xFFFFFFFF;
+  counts.offset = 0xFFFFFFF0;
+  b.SetFirst(b.Directory({Builder::Long(256, {4}), Builder::Long(257, {4}), Builder::Short(258, {8}),
+                          Builder::Short(262, {1}), offsets, counts}));
+  TPDFTIFF t = Parse(b.bytes());
+  ASSERT_EQ(t.PageCount, 1);
+  EXPECT_TRUE(t.Pages[0].Strips.empty());
+  // With no strips at all the page decodes as missing data: bytes 255.
+  ASSERT_TRUE(t.DecodePage(1));
+  EXPECT_EQ(t.Bitmap->ScanLine(3)[3], 255);
+
+  // A strip that starts past the end is empty, one that runs past it is cut.
+  Builder s;
+  const uint32_t data = s.Data("ABCD");
+  s.SetFirst(s.Directory(GreyPage(4, 3, {0x7FFFFFFF, data, data + 2}, {4, 4, 1000}, 1)));
+  TPDFTIFF cut = Parse(s.bytes());
+  ASSERT_EQ(cut.Pages.at(0).Strips.size(), 3u);
+  EXPECT_EQ(cut.Pages[0].Strips[0], "");
+  EXPECT_EQ(cut.Pages[0].Strips[1], "ABCD");
+  EXPECT_EQ(cut.Pages[0].Strips[2].substr(0, 2), "CD");
+  ASSERT_TRUE(cut.DecodePage(1));
+  EXPECT_EQ(cut.Bitmap->ScanLine(0)[0], 255);  // missing
+  EXPECT_EQ(cut.Bitmap->ScanLine(1)[0], 'A');
+
+  // Zero-sized and oversized pages are not decoded.
+  for (auto [w, h] : {std::pair<uint32_t, uint32_t>{0, 5}, {5, 0}, {1u << 20, 1u << 20}, {0xFFFFFFFF, 0xFFFFFFFF}}) {
+    Builder z;
+    z.SetFirst(z.Directory(GreyPage(w, h, {8}, {1})));
+    TPDFTIFF p = Parse(z.bytes());
+    EXPECT_FALSE(p.DecodePage(1)) << w << "x" << h;
+    EXPECT_EQ(p.Bitmap->Width(), 0);
+  }
+  // Absurd tiles: zero-sized, or more than the decoder takes on.
+  for (auto [tw, tl] : {std::pair<uint32_t, uint32_t>{0, 0}, {1, 1}}) {
+    Builder z;
+    z.SetFirst(z.Directory({Builder::Long(256, {60000}), Builder::Long(257, {4000}), Builder::Short(258, {8}),
+                            Builder::Short(262, {1}), Builder::Long(322, {tw}), Builder::Long(323, {tl}),
+                            Builder::Long(324, {8, 8}), Builder::Long(325, {1, 1})}));
+    TPDFTIFF p = Parse(z.bytes());
+    ASSERT_EQ(p.PageCount, 1);
+    EXPECT_FALSE(p.DecodePage(1));
+  }
+}
+
+// Pages the decoder does not take on answer false: planar data, unknown photometric values,
+// floating-point predictors or samples, JPEG and fax pages.
+TEST(TIFFReader, PagesTheDecoderRefuses) {
+  auto decodes = [](std::vector<Entry> extra, uint32_t compression = 1) {
+    Builder b;
+    const uint32_t data = b.Data(std::string(64, 'x'));
+    std::vector<Entry> e = {Builder::Long(256, {4}), Builder::Long(257, {2}), Builder::Short(258, {8}),
+                            Builder::Short(259, {compression}), Builder::Long(273, {data}),
+                            Builder::Long(279, {64})};
+    for (Entry& x : extra) e.push_back(std::move(x));
+    std::stable_sort(e.begin(), e.end(), [](const Entry& a, const Entry& c) { return a.tag < c.tag; });
+    b.SetFirst(b.Directory(e));
+    TPDFTIFF t = Parse(b.bytes());
+    return t.DecodePage(1);
+  };
+  EXPECT_TRUE(decodes({Builder::Short(262, {2}), Builder::Short(277, {3})}));
+  EXPECT_FALSE(decodes({Builder::Short(262, {2}), Builder::Short(277, {3}), Builder::Short(284, {2})}));
+  EXPECT_FALSE(decodes({Builder::Short(262, {2}), Builder::Short(277, {2})}));  // too few samples
+  EXPECT_FALSE(decodes({Builder::Short(262, {6}), Builder::Short(277, {3})}));  // YCbCr
+  EXPECT_FALSE(decodes({Builder::Short(262, {1}), Builder::Short(317, {3})}));
+  EXPECT_FALSE(decodes({Builder::Short(262, {1}), Builder::Short(339, {3})}));
+  EXPECT_FALSE(decodes({Builder::Short(262, {1})}, 7));
+  EXPECT_FALSE(decodes({Builder::Short(262, {1})}, 4));
+  EXPECT_FALSE(decodes({Builder::Short(262, {1})}, 2));  // Modified Huffman: not supported
+  EXPECT_TRUE(decodes({Builder::Short(262, {1}), Builder::Short(277, {300})}) == false);
+}
+
+// Random damage to a small real layout never crashes, hangs or allocates beyond the caps.
+TEST(TIFFReader, RandomDamage) {
+  Builder b;
+  std::vector<uint32_t> offs, counts;
+  for (int r = 0; r < 3; ++r) {
+    offs.push_back(b.Data(std::string("\x80\x02\x01\xFE\x07", 5)));
+    counts.push_back(5);
+  }
+  std::vector<Entry> e = GreyPage(7, 6, offs, counts, 2, 32773);
+  b.SetFirst(b.Directory(e, b.Directory(GreyPage(3, 3, offs, counts, 1, 5))));
+  const std::string base = b.bytes();
+  std::mt19937 rng(11);
+  for (int round = 0; round < 1500; ++round) {
+    std::string s = base;
+    const int edits = 1 + int(rng() % 6);
+    for (int k = 0; k < edits; ++k) s[rng() % s.size()] = char(rng());
+    if (rng() % 5 == 0) s.resize(rng() % s.size());
+    TPDFTIFF t = Parse(s);
+    for (int p = 1; p <= t.PageCount; ++p) t.DecodePage(p);
+  }
+}
