@@ -15,7 +15,9 @@ bool TPDFImage::LoadFromStream(TStream& stream, int32_t options) {
     case kImageFileJPEG: return LoadJPEG(stream);
     case kImageFileBMP: return LoadBMP(stream, options);
     case kImageFilePNG: return LoadPNG(stream, options);
-    // TIFF, GIF and metafiles are recognised but not loaded yet: their readers come later.
+    case kImageFileTIFF: return LoadTIFF(stream, options);
+    case kImageFileGIF: return LoadGIF(stream);
+    // Metafiles are recognised but not loaded yet: their converter comes later.
     default: return false;
   }
 }

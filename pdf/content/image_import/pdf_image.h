@@ -22,6 +22,8 @@ class TPDFDictionary;
 class TPDFStream;
 class TPDFFont;
 class TPNGReader;
+class TPDFTIFF;
+struct TPDFTIFFPage;
 
 // What the bitmap writer needs of a TIFF page that a bitmap was decoded from.
 struct TPDFImagePageInfo {
@@ -48,6 +50,15 @@ class TPDFImage {
   // Writes the PNG image data, alpha and profile of a reader that has read the file; the
   // reader's data is taken over (moved into the streams).
   void WritePNG(TPNGReader& reader, int mode);
+  // One page (1-based) of a parsed TIFF file: its strips as they are where a PDF filter can
+  // read them, else the page decoded into a bitmap. False when the page cannot be written.
+  bool AddTIFFPage(TPDFTIFF& reader, int32_t page);
+  // Fax, LZW, Deflate and uncompressed strips: one image, or a form of strip images.
+  bool AddTIFFStrips(TPDFTIFF& reader, int32_t page);
+  // PackBits pages, re-packed for RunLengthDecode.
+  bool AddTIFFPackBits(const TPDFTIFFPage& page);
+  // JPEG pages: each strip a JPEG file of its own.
+  bool AddTIFFJPEG(const TPDFTIFFPage& page);
   // Sets /Mask to a colour-key range (components 0..1).
   void SetColorKeyMask(double r1, double g1, double b1, double r2, double g2, double b2);
   // Kind 1 sets /Mask, kind 2 /SMask to a reference; true when set.
@@ -99,6 +110,8 @@ class TPDFImage {
   bool WriteRasterised(TBitmap& bitmap);
   bool LoadPNG(TStream& stream, int32_t options);
   bool LoadJPEG(TStream& stream);
+  bool LoadTIFF(TStream& stream, int32_t options);
+  bool LoadGIF(TStream& stream);
   void WriteJPEGData(std::string data, int32_t skipResolution, const TJPEGHeaderInfo& header);
   // Makes obj indirect in the owner and records Dict and Ref.
   bool Finish(TPDFStream* stream);

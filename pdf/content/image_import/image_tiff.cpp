@@ -1,0 +1,54 @@
+// TIFF files: one page chosen by the options, written through the PDF filters where its
+// strips can go as they are, else decoded by the reader and written as a bitmap.
+#include "pdf/codecs/tiff/tiff_reader.h"
+#include "pdf/content/image_import/pdf_image.h"
+#include "pdf/content/image_import/tiff_page_layout.h"
+
+bool TPDFImage::LoadTIFF(TStream& stream, int32_t options) {
+  TPDFTIFF reader;
+  if (options <= -1) {
+    // Drawing a TIFF frame through the canvas comes with the canvas's image support.
+    return false;
+  }
+  const int32_t page = options < 1 ? 1 : options;
+  reader.LoadFromStream(stream, page - 1);
+  const bool usable = reader.Valid && reader.PageCount > 0 && !reader.Unsupported;
+  if (!usable) return false;
+  const TPDFTIFFPage& p = reader.Pages[0];
+  ResolutionX = int32_t(p.ResolutionX);
+  ResolutionY = int32_t(p.ResolutionY);
+  ResolutionUnit = 2;
+  if (p.PlanarSeparate && p.SamplesPerPixel != 1) return false;
+  return AddTIFFPage(reader, 1);
+}
+
+bool TPDFImage::AddTIFFPage(TPDFTIFF& reader, int32_t page) {
+  const TPDFTIFFPage* rec = reader.Page(page);
+  if (rec == nullptr || !tiffpage::PageAcceptable(*rec)) return false;
+  const TPDFTIFFPage& p = *rec;
+  switch (p.Compression) {
+    case kTIFFGroup4:
+    case kTIFFGroup3OneD:
+    case kTIFFGroup3TwoD:
+      if (p.BitsPerSample != 1 || p.SamplesPerPixel != 1 || (p.Photometric != 0 && p.Photometric != 1)) return false;
+      return AddTIFFStrips(reader, page);
+    case kTIFFNone:
+    case kTIFFLZW:
+    case kTIFFDeflate:
+      if (tiffpage::SamplesExpressible(p)) return AddTIFFStrips(reader, page);
+      break;
+    case kTIFFPackBits:
+      if (tiffpage::PackBitsExpressible(p)) return AddTIFFPackBits(p);
+      break;
+    case kTIFFJPEG:
+      return AddTIFFJPEG(p);
+    default:
+      return false;
+  }
+  // Extra samples, 16-bit little-endian samples, predictors PDF cannot undo on these samples,
+  // CMYK PackBits: the reader decodes the page and the bitmap is written instead.
+  if (!reader.DecodePage(page)) return false;
+  const TPDFImagePageInfo info{p.Photometric, p.MinIsBlack};
+  const bool gray = reader.Bitmap->PixelFormat() == pf8bit;
+  return WriteBitmap(*reader.Bitmap, &info, gray, false);
+}

@@ -1,0 +1,153 @@
+// PackBits pages (re-packed for RunLengthDecode under Flate) and JPEG pages (each strip a
+// self-contained JPEG file).
+#include <algorithm>
+
+#include "pdf/codecs/tiff/tiff_bits.h"
+#include "pdf/codecs/tiff/tiff_packbits.h"
+#include "pdf/content/image_import/pdf_image.h"
+#include "pdf/content/image_import/tiff_page_layout.h"
+#include "pdf/core/filters/flate.h"
+#include "pdf/core/objects/pdf_objects.h"
+#include "pdf/core/pdf_helpers.h"
+
+using tiffpage::TStripWalk;
+
+namespace {
+
+// Makes obj indirect and enters it into the form's resources under a new name.
+std::string EnterXObject(TPDFStructure& owner, TPDFObject* obj, TPDFDictionary& xobjects, TPDFIndRef*& ref) {
+  int num = 0, gen = 0;
+  if (!owner.MakeIndirect(obj, num, gen)) return {};
+  ref = owner.NewIndRef(num, gen);
+  const std::string name = "TalvoPDFIm" + NewUniqueTag();
+  xobjects.SetValue(name, ref);
+  return name;
+}
+
+TPDFStream* NewForm(TPDFStructure& owner, bool withResources, TPDFDictionary*& xobjects) {
+  TPDFStream* form = owner.NewStream({}, false);
+  form->Dictionary()->SetValue("Subtype", owner.NewName("Form"));
+  form->Dictionary()->SetValue("BBox", owner.NewIntegerArray({0, 0, 1, 1}));
+  xobjects = nullptr;
+  if (withResources) {
+    TPDFDictionary* resources = owner.NewDictionary();
+    xobjects = owner.NewDictionary();
+    resources->SetValue("XObject", xobjects);
+    form->Dictionary()->SetValue("Resources", resources);
+  }
+  return form;
+}
+
+}  // namespace
+
+bool TPDFImage::AddTIFFPackBits(const TPDFTIFFPage& p) {
+  const uint64_t columns = p.Tiled ? (uint64_t(p.Width) + p.TileWidth - 1) / std::max<uint32_t>(p.TileWidth, 1) : 1;
+  const uint64_t rows = p.Tiled ? (uint64_t(p.Height) + p.TileLength - 1) / std::max<uint32_t>(p.TileLength, 1)
+                                : p.Strips.size();
+  Kind = 3;
+  Width = int32_t(p.Width);
+  Height = int32_t(p.Height);
+  ResolutionX = int32_t(p.ResolutionX);
+  ResolutionY = int32_t(p.ResolutionY);
+  ResolutionUnit = 2;
+  if (columns == 0 || rows == 0 || (p.Tiled && (p.TileWidth == 0 || p.TileLength == 0))) return false;
+
+  const bool inlineImages = columns > 4;
+  TPDFDictionary* xobjects = nullptr;
+  TPDFStream* form = columns > 1 ? NewForm(*Owner, !inlineImages, xobjects) : nullptr;
+  const std::string decode = tiffpage::DecodeText(p);
+  const uint32_t pieceWidth = p.Tiled ? p.TileWidth : p.Width;
+  const int64_t rowBytes = (int64_t(pieceWidth) * p.BitsPerSample * p.SamplesPerPixel + 7) / 8;
+  const uint32_t imageW = pieceWidth;
+  const uint64_t imageH = p.Tiled ? uint64_t(p.TileLength) * rows : p.Height;
+  const uint32_t stripRows = p.RowsPerStrip ? p.RowsPerStrip : p.Height;
+
+  std::string content;
+  for (uint64_t c = 0; c < columns; ++c) {
+    // The column's pieces joined. Each piece is re-packed to exactly the bytes its rows hold,
+    // without PackBits' no-op bytes, which RunLengthDecode would read as the end of the data.
+    std::string data;
+    int64_t rowsLeft = p.Height;
+    for (uint64_t r = 0; r < rows; ++r) {
+      const size_t index = size_t(r * columns + c);
+      std::string piece = index < p.Strips.size() ? p.Strips[index] : std::string();
+      if (p.FillOrder == 2) ReverseBitOrder(piece);
+      int64_t pieceRows = p.Tiled ? p.TileLength : std::min<int64_t>(stripRows, rowsLeft);
+      rowsLeft -= pieceRows;
+      if (pieceRows <= 0) break;
+      data += PackBitsToRunLength(piece, pieceRows * rowBytes);
+    }
+    data += '\x80';
+    if (!inlineImages || columns == 1) {
+      TPDFStream* image = Owner->NewStream({}, false);
+      image->TakeData(FlateCompressString(data));
+      TPDFDictionary* d = image->Dictionary();
+      d->SetValue("Type", Owner->NewName("XObject"));
+      d->SetValue("Subtype", Owner->NewName("Image"));
+      d->SetValue("Width", Owner->NewNumeric(imageW));
+      d->SetValue("Height", Owner->NewNumeric(double(imageH)));
+      d->SetValue("ColorSpace", Owner->ParseObject(tiffpage::ColorSpaceText(p, false)));
+      if (!decode.empty()) d->SetValue("Decode", Owner->ParseObject(decode));
+      d->SetValue("BitsPerComponent", Owner->NewNumeric(p.BitsPerSample));
+      d->SetValue("Filter", Owner->ParseObject("[ /FlateDecode /RunLengthDecode ]"));
+      if (columns == 1) return Finish(image);
+      const std::string name = EnterXObject(*Owner, image, *xobjects, Ref);
+      if (name.empty()) return false;
+      content += tiffpage::Placement(double(p.TileWidth) / p.Width, double(imageH) / p.Height,
+                                     double(p.TileWidth * c) / p.Width, 1 - double(imageH) / p.Height) +
+                 " /" + name + " Do Q\n";
+    } else {
+      std::string dict = "/W " + std::to_string(imageW) + " /H " + std::to_string(imageH) + " /CS " +
+                         tiffpage::ColorSpaceText(p, true) + " /BPC " + std::to_string(p.BitsPerSample);
+      if (!decode.empty()) dict += " /D " + decode;
+      dict += " /F [ /Fl /RL ]";
+      content += tiffpage::Placement(double(p.TileWidth) / p.Width, double(imageH) / p.Height,
+                                     double(p.TileWidth * c) / p.Width, 1 - double(imageH) / p.Height) +
+                 "\nBI\n" + dict + "\nID\n" + FlateCompressString(data) + "\nEI\nQ\n";
+    }
+  }
+  form->TakeData(std::move(content));
+  return Finish(form);
+}
+
+bool TPDFImage::AddTIFFJPEG(const TPDFTIFFPage& p) {
+  TStripWalk walk(p);
+  if (walk.Count() == 0) return false;
+  const bool inlineImages =
+      walk.Count() >= 5 && (uint64_t(walk.StripWidth()) * walk.StripHeight() <= 4096 || InlineStrips);
+  if (walk.Count() == 1 && !inlineImages) {
+    TMemoryStream strip(p.Strips[0]);
+    WriteJPEG(strip, 1);
+    return Dict != nullptr;
+  }
+  TPDFDictionary* xobjects = nullptr;
+  TPDFStream* form = NewForm(*Owner, !inlineImages, xobjects);
+  std::string content;
+  while (walk.Next()) {
+    const std::string& strip = p.Strips[walk.Index()];
+    content += tiffpage::Placement(double(walk.W()) / p.Width, double(walk.H()) / p.Height, walk.X(), walk.Y());
+    TMemoryStream stream(strip);
+    if (inlineImages) {
+      TJPEGHeaderInfo header;
+      ReadJPEGHeader(stream, header);
+      const char* space = header.Components == 1   ? " /CS /G"
+                          : header.Components == 4 ? " /CS /CMYK /D [ 1 0 1 0 1 0 1 0 ]"
+                                                   : " /CS /RGB";
+      content += "\nBI\n/W " + std::to_string(header.Width) + " /H " + std::to_string(header.Height) + space +
+                 " /BPC 8 /F /DCT\nID\n";
+      content += strip;
+      content += "\nEI\nQ\n";
+    } else {
+      WriteJPEG(stream, 1);
+      if (Dict == nullptr) return false;
+      const std::string name = "TalvoPDFIm" + NewUniqueTag();
+      xobjects->SetValue(name, Ref);
+      content += " /" + name + " Do Q\n";
+    }
+  }
+  Kind = 3;
+  Width = int32_t(p.Width);
+  Height = int32_t(p.Height);
+  form->TakeData(std::move(content));
+  return Finish(form);
+}

@@ -1,0 +1,109 @@
+#include "pdf/content/image_import/tiff_page_layout.h"
+
+#include <algorithm>
+
+#include "pdf/core/pdf_helpers.h"
+#include "platform/gdi/dib.h"
+
+namespace tiffpage {
+
+namespace {
+
+bool ColourKnown(const TPDFTIFFPage& p) {
+  switch (p.Photometric) {
+    case 0: case 1: case 2: case 3: case 5: return true;
+    default: return false;
+  }
+}
+
+const char kHex[] = "0123456789ABCDEF";
+
+}  // namespace
+
+bool PageAcceptable(const TPDFTIFFPage& p) {
+  return p.Width > 0 && p.Height > 0 && uint64_t(p.Width) * p.Height <= uint64_t(kMaxBitmapPixels);
+}
+
+bool SamplesExpressible(const TPDFTIFFPage& p) {
+  if (!ColourKnown(p) || p.SampleFormat != 1 || p.SamplesPerPixel != p.ColorChannels()) return false;
+  const uint32_t b = p.BitsPerSample;
+  if (!(b == 1 || b == 2 || b == 4 || b == 8 || (b == 16 && p.BigEndian))) return false;
+  if (p.Photometric == 3 && (b > 8 || p.ColorMap.size() < (size_t(3) << b))) return false;
+  if (p.Predictor >= 2 && (p.Predictor != 2 || b != 8)) return false;
+  return true;
+}
+
+bool PackBitsExpressible(const TPDFTIFFPage& p) {
+  return SamplesExpressible(p) && p.Photometric != 5;
+}
+
+std::string ColorSpaceText(const TPDFTIFFPage& p, bool inlineForm) {
+  switch (p.Photometric) {
+    case 0:
+    case 1: return inlineForm ? "/G" : "/DeviceGray";
+    case 2: return inlineForm ? "/RGB" : "/DeviceRGB";
+    case 5: return inlineForm ? "/CMYK" : "/DeviceCMYK";
+    case 3: {
+      const uint32_t bits = std::min<uint32_t>(p.BitsPerSample, 8);
+      const size_t entries = size_t(1) << bits;
+      const size_t n = p.ColorMap.size() / 3;
+      std::string hex;
+      hex.reserve(entries * 6);
+      for (size_t i = 0; i < n && hex.size() < entries * 6; ++i)
+        for (size_t c = 0; c < 3; ++c) {
+          const uint32_t v = (p.ColorMap[c * n + i] >> 8) & 0xFF;
+          hex += kHex[v >> 4];
+          hex += kHex[v & 15];
+        }
+      hex.resize(entries * 6, '0');
+      return std::string(inlineForm ? "[ /Indexed /RGB " : "[ /Indexed /DeviceRGB ") + std::to_string(entries - 1) +
+             " <" + hex + "> ]";
+    }
+    default: return {};
+  }
+}
+
+std::string DecodeText(const TPDFTIFFPage& p) { return p.Photometric == 0 ? "[ 1 0 ]" : std::string(); }
+
+TStripWalk::TStripWalk(const TPDFTIFFPage& p) : p_(p), count_(p.Strips.size()) {
+  if (p.Tiled) {
+    stripWidth_ = p.TileWidth;
+    stripHeight_ = p.TileLength;
+    across_ = p.TileWidth ? (uint64_t(p.Width) + p.TileWidth - 1) / p.TileWidth : 0;
+    const uint64_t down = p.TileLength ? (uint64_t(p.Height) + p.TileLength - 1) / p.TileLength : 0;
+    count_ = size_t(std::min<uint64_t>(count_, across_ * down));
+  } else {
+    stripWidth_ = p.Width;
+    // The reader made absent (or too large) rows per strip the whole image.
+    stripHeight_ = p.RowsPerStrip ? p.RowsPerStrip : p.Height;
+    rowsLeft_ = p.Height;
+  }
+}
+
+bool TStripWalk::Next() {
+  if (index_ >= count_) return false;
+  const TPDFTIFFPage& p = p_;
+  if (p.Tiled) {
+    const uint64_t column = index_ % across_;
+    if (column == 0) y_ -= double(p.TileLength) / p.Height;
+    x_ = double(column * p.TileWidth) / p.Width;
+    w_ = p.TileWidth;
+    h_ = p.TileLength;
+  } else {
+    if (rowsLeft_ <= 0) return false;
+    x_ = 0;
+    h_ = uint32_t(std::min<int64_t>(stripHeight_, rowsLeft_));
+    rowsLeft_ -= stripHeight_;
+    y_ -= double(h_) / p.Height;
+    w_ = stripWidth_;
+  }
+  ++index_;
+  return true;
+}
+
+std::string Placement(double a, double d, double x, double y) {
+  return "q " + FormatPDFNumber(a, 6) + " 0 0 " + FormatPDFNumber(d, 6) + " " + FormatPDFNumber(x, 6) + " " +
+         FormatPDFNumber(y, 6) + " cm";
+}
+
+}  // namespace tiffpage

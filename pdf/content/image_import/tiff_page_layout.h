@@ -1,0 +1,61 @@
+// What the TIFF page writers share: which pages the PDF filters can carry unchanged, the colour
+// space of a page in XObject and inline spelling, and the walk over a page's strips or tiles in
+// the unit square of the page's form.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "pdf/codecs/tiff/tiff_reader.h"
+
+namespace tiffpage {
+
+// A page the import does not take: no pixels, more than a bitmap may hold, or a photometric
+// interpretation the writers do not know.
+bool PageAcceptable(const TPDFTIFFPage& p);
+// The samples of an uncompressed, LZW or Deflate page can be handed to PDF as they are: no
+// extra samples, unsigned integers of 1, 2, 4 or 8 bits (16 in big-endian order), at most
+// 8 bits for a palette, and a horizontal predictor only on 8-bit samples.
+bool SamplesExpressible(const TPDFTIFFPage& p);
+// A PackBits page the run-length writer can carry: the same, and grey, RGB or palette colour.
+bool PackBitsExpressible(const TPDFTIFFPage& p);
+
+// The colour space by photometric value: "/DeviceGray", "/DeviceRGB", "/DeviceCMYK" or an
+// indexed space (inline: "/G", "/RGB", "/CMYK", "[ /Indexed /RGB ..."); empty for others.
+std::string ColorSpaceText(const TPDFTIFFPage& p, bool inlineForm);
+// "[ 1 0 ]" for a min-is-white page, else empty.
+std::string DecodeText(const TPDFTIFFPage& p);
+
+// Strip size, count and the place of each strip (or tile) in the unit square.
+class TStripWalk {
+ public:
+  explicit TStripWalk(const TPDFTIFFPage& p);
+
+  // Moves to the next strip; false when the page has no more rows (strips beyond the image,
+  // and tiles beyond its rows and columns, are not placed).
+  bool Next();
+  size_t Index() const { return index_ - 1; }
+  uint32_t W() const { return w_; }
+  uint32_t H() const { return h_; }
+  double X() const { return x_; }
+  double Y() const { return y_; }
+
+  uint32_t StripWidth() const { return stripWidth_; }
+  uint32_t StripHeight() const { return stripHeight_; }
+  size_t Count() const { return count_; }
+
+ private:
+  const TPDFTIFFPage& p_;
+  uint32_t stripWidth_ = 0, stripHeight_ = 0;
+  size_t count_ = 0;
+  size_t index_ = 0;
+  int64_t rowsLeft_ = 0;
+  uint64_t across_ = 1;
+  uint32_t w_ = 0, h_ = 0;
+  double x_ = 0, y_ = 1;
+};
+
+// "q a 0 0 d x y cm" with six decimals.
+std::string Placement(double a, double d, double x, double y);
+
+}  // namespace tiffpage

@@ -1,0 +1,380 @@
+// TIFF and GIF files imported as XObjects: the objects the page writers make (checked on
+// hand-made files), and every generated fixture drawn by poppler equal to libtiff's (or
+// giftopnm's) decode.
+#include <gtest/gtest.h>
+
+#include "pdf/codecs/tiff/tiff_packbits.h"
+#include "pdf/content/image_import/pdf_image.h"
+#include "pdf/core/api/talvo_pdf.h"
+#include "pdf/core/document/pdf_document.h"
+#include "pdf/core/filters/flate.h"
+#include "pdf/core/pdf_helpers.h"
+#include "tests/pdf/end_to_end/raster_compare.h"
+#include "tests/pdf/image_support/import_store.h"
+#include "tests/pdf/image_support/raster_sets.h"
+#include "tests/pdf/image_support/tiff_build.h"
+#include "tests/pdf/support/pdf_test_writer.h"
+
+using imagetest::IndirectStore;
+using rastertest::RasterSet;
+using tifftest::Builder;
+using tifftest::Entry;
+
+namespace {
+
+struct Imported {
+  std::unique_ptr<IndirectStore> store = std::make_unique<IndirectStore>();
+  std::unique_ptr<TPDFImage> image;
+  bool ok = false;
+
+  TPDFStream* Main() const { return image->Ref ? PDFCast<TPDFStream>(store->Resolve(image->Ref)) : nullptr; }
+  // The value as PDF text.
+  std::string Text(const std::string& key) const { return image->Dict ? Value(image->Dict, key) : ""; }
+  static std::string Value(const TPDFDictionary* d, const std::string& key) {
+    std::string s, flat;
+    if (const TPDFObject* o = d->GetValue(key, true)) o->WriteToString(s);
+    for (char ch : s) {
+      const bool space = ch == ' ' || ch == '\n' || ch == '\r';
+      if (!space)
+        flat += ch;
+      else if (!flat.empty() && flat.back() != ' ')
+        flat += ' ';
+    }
+    while (!flat.empty() && flat.back() == ' ') flat.pop_back();
+    return flat;
+  }
+  // The form's content text.
+  std::string Content() const {
+    std::string s;
+    if (Main()) Main()->Decode(s);
+    return s;
+  }
+  // The image XObject named in the form's resources.
+  TPDFStream* XObject(const std::string& name) const {
+    const auto* res = PDFCast<TPDFDictionary>(image->Dict->GetValue("Resources", true));
+    const auto* xo = res ? PDFCast<TPDFDictionary>(res->GetValue("XObject", true)) : nullptr;
+    return xo ? PDFCast<TPDFStream>(store->Resolve(xo->GetValue(name))) : nullptr;
+  }
+};
+
+Imported Import(const std::string& bytes, int options = 1) {
+  Imported l;
+  l.image = std::make_unique<TPDFImage>(&l.store->store, "TalvoPDFImTEST0001");
+  TMemoryStream s(bytes);
+  l.ok = l.image->LoadFromStream(s, options);
+  return l;
+}
+
+std::vector<Entry> Page(uint32_t w, uint32_t h, uint32_t bits, uint32_t samples, uint32_t photometric,
+                        uint32_t compression, const std::vector<uint32_t>& offsets,
+                        const std::vector<uint32_t>& counts, uint32_t rps, std::vector<Entry> extra = {}) {
+  std::vector<Entry> e = {Builder::Long(256, {w}),
+                          Builder::Long(257, {h}),
+                          Builder::Short(258, std::vector<uint32_t>(samples, bits)),
+                          Builder::Short(259, {compression}),
+                          Builder::Short(262, {photometric}),
+                          Builder::Long(273, offsets),
+                          Builder::Short(277, {samples}),
+                          Builder::Long(278, {rps}),
+                          Builder::Long(279, counts)};
+  for (Entry& x : extra) e.push_back(std::move(x));
+  std::stable_sort(e.begin(), e.end(), [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
+  return e;
+}
+
+// A file of n strips, each the given bytes.
+std::string StripFile(uint32_t w, uint32_t h, uint32_t bits, uint32_t samples, uint32_t photometric,
+                      uint32_t compression, uint32_t rps, const std::vector<std::string>& strips,
+                      std::vector<Entry> extra = {}, bool big = false) {
+  Builder b(big);
+  std::vector<uint32_t> offs, counts;
+  for (const std::string& s : strips) {
+    offs.push_back(b.Data(s));
+    counts.push_back(uint32_t(s.size()));
+  }
+  b.SetFirst(b.Directory(Page(w, h, bits, samples, photometric, compression, offs, counts, rps, std::move(extra))));
+  return b.bytes();
+}
+
+size_t Count(const std::string& s, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1)) ++n;
+  return n;
+}
+
+}  // namespace
+
+// A one-strip Group 4 page is one image whose data are the file's strip bytes.
+TEST(TIFFImport, SingleFaxStripIsOneImage) {
+  const std::string fax = "G4-CODED-BYTES";
+  const Imported l = Import(StripFile(1728, 2200, 1, 1, 0, 4, 2200, {fax}));
+  ASSERT_TRUE(l.ok);
+  EXPECT_EQ(l.image->Kind, 3);
+  EXPECT_EQ(l.image->Width, 1728);
+  EXPECT_EQ(l.Text("Subtype"), "/Image");
+  EXPECT_EQ(l.Text("Filter"), "/CCITTFaxDecode");
+  EXPECT_EQ(l.Text("DecodeParms"), "<< /K -1 /Columns 1728 /Rows 2200 /BlackIs1 true /EndOfBlock false >>");
+  EXPECT_EQ(l.Text("Decode"), "[ 1 0 ]");
+  EXPECT_EQ(l.Text("ColorSpace"), "/DeviceGray");
+  EXPECT_EQ(l.Main()->Data(), fax);
+  // Byte-aligned two-dimensional Group 3 says so to the filter.
+  const Imported g3 = Import(StripFile(100, 10, 1, 1, 1, 3, 10, {"x"}, {Builder::Long(292, {5})}));
+  ASSERT_TRUE(g3.ok);
+  EXPECT_EQ(g3.Text("DecodeParms"), "<< /K 1 /Columns 100 /Rows 10 /BlackIs1 true /EncodedByteAlign true /EndOfLine true /EndOfBlock false >>");
+  EXPECT_EQ(g3.Text("Decode"), "");
+}
+
+// LZW with predictor 2 in 8 strips of 4 rows of 100 RGB pixels: inline images (1,200 bytes a
+// strip), each declaring its filters and predictor.
+TEST(TIFFImport, SmallLZWStripsAreInline) {
+  const std::vector<std::string> strips(8, "LZWDATA");
+  const Imported l = Import(StripFile(100, 32, 8, 3, 2, 5, 4, strips, {Builder::Short(317, {2})}));
+  ASSERT_TRUE(l.ok);
+  EXPECT_EQ(l.Text("Subtype"), "/Form");
+  EXPECT_EQ(l.Text("BBox"), "[ 0 0 1 1 ]");
+  EXPECT_EQ(l.Text("Resources"), "");
+  const std::string c = l.Content();
+  EXPECT_EQ(Count(c, "\nBI\n"), 8u);
+  EXPECT_EQ(Count(c, " /F [ /Fl /LZW ]"), 8u);
+  EXPECT_EQ(Count(c, " /DP [ null << /Predictor 2 /Colors 3 /Columns 100 >> ]"), 8u);
+  EXPECT_NE(c.find("q 1 0 0 0.125 0 0.875 cm\nBI\n/W 100 /H 4 /CS /RGB /BPC 8 /F"), std::string::npos) << c;
+  // The data are a stored zlib stream of the strip.
+  EXPECT_NE(c.find("\nID\n" + FlateStoreString("LZWDATA") + "\nEI\nQ\n"), std::string::npos);
+}
+
+// The same page in 4 strips: a form of 4 image XObjects, the first at y = 0.75.
+TEST(TIFFImport, LargerStripsAreNamedImages) {
+  const std::vector<std::string> strips = {"S0", "S1", "S2", "S3"};
+  const Imported l = Import(StripFile(100, 16, 8, 3, 2, 5, 4, strips, {Builder::Short(317, {2})}));
+  ASSERT_TRUE(l.ok);
+  const std::string c = l.Content();
+  EXPECT_EQ(Count(c, " Do Q\n"), 4u);
+  ASSERT_EQ(c.substr(0, 26), "q 1 0 0 0.25 0 0.75 cm /Ta");
+  const std::string name = c.substr(24, c.find(' ', 24) - 24);
+  EXPECT_EQ(name.substr(0, 10), "TalvoPDFIm");
+  EXPECT_EQ(name.size(), 18u);
+  const TPDFStream* first = l.XObject(name);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->Data(), "S0");
+  const TPDFDictionary* d = first->Dictionary();
+  EXPECT_EQ(Imported::Value(d, "Filter"), "/LZWDecode");
+  EXPECT_EQ(Imported::Value(d, "DecodeParms"), "<< /Predictor 2 /Colors 3 /Columns 100 >>");
+  EXPECT_EQ(d->GetInteger("Height", 0), 4);
+  EXPECT_NE(c.find("q 1 0 0 0.25 0 0 cm"), std::string::npos);
+}
+
+// Rows per strip 1 with many strips is a page of one-row strips, not one strip of the image;
+// a last strip is as high as the rows left; strips beyond the image are not placed.
+TEST(TIFFImport, StripHeightsFollowTheRows) {
+  const Imported one = Import(StripFile(10, 3, 8, 1, 1, 1, 1, {"aaaaaaaaaa", "bbbbbbbbbb", "cccccccccc"}));
+  ASSERT_TRUE(one.ok);
+  EXPECT_EQ(Count(one.Content(), " Do Q\n"), 3u);
+  const Imported last = Import(StripFile(10, 5, 8, 1, 1, 1, 2, {"a", "b", "c", "d", "e"}));
+  ASSERT_TRUE(last.ok);
+  const std::string c = last.Content();
+  EXPECT_EQ(Count(c, " Do Q\n"), 3u);
+  EXPECT_NE(c.find("q 1 0 0 0.2 0 0 cm"), std::string::npos) << c;
+}
+
+// A palette page of 4 bits: an indexed space of 16 entries, 96 hexadecimal digits.
+TEST(TIFFImport, PaletteColourSpace) {
+  std::vector<uint32_t> map(48);
+  for (uint32_t i = 0; i < 16; ++i) map[i] = i * 0x1100, map[16 + i] = 0xAB00, map[32 + i] = 0x00FF;
+  const Imported l = Import(StripFile(4, 1, 4, 1, 3, 1, 1, {"\x01\x23"}, {Builder::Short(320, map)}));
+  ASSERT_TRUE(l.ok);
+  const std::string cs = l.Text("ColorSpace");
+  ASSERT_EQ(cs.substr(0, 26), "[ /Indexed /DeviceRGB 15 <") << cs;
+  const std::string hex = cs.substr(26, cs.find('>') - 26);
+  EXPECT_EQ(hex.size(), 96u);
+  EXPECT_EQ(hex.substr(0, 12), "00AB0011AB00");
+  EXPECT_EQ(l.Text("BitsPerComponent"), "4");
+}
+
+// FillOrder 2: every byte's bits reversed.
+TEST(TIFFImport, FillOrderTwoReversesBits) {
+  const Imported l = Import(StripFile(8, 1, 1, 1, 1, 1, 1, {"\x01"}, {Builder::Short(266, {2})}));
+  ASSERT_TRUE(l.ok);
+  EXPECT_EQ(l.Main()->Data(), "\x80");
+}
+
+// Tiles of 256 in a page 512 wide: two per row, the third starts the second row.
+TEST(TIFFImport, TilesFillRowsLeftToRight) {
+  Builder b;
+  std::vector<uint32_t> offs, counts;
+  for (int i = 0; i < 4; ++i) {
+    offs.push_back(b.Data("T" + std::to_string(i)));
+    counts.push_back(2);
+  }
+  b.SetFirst(b.Directory({Builder::Long(256, {512}), Builder::Long(257, {300}), Builder::Short(258, {8}),
+                          Builder::Short(259, {1}), Builder::Short(262, {1}), Builder::Long(322, {256}),
+                          Builder::Long(323, {256}), Builder::Long(324, offs), Builder::Long(325, counts)}));
+  const Imported l = Import(b.bytes());
+  ASSERT_TRUE(l.ok);
+  const std::string c = l.Content();
+  const double h = 256.0 / 300;
+  EXPECT_NE(c.find("q 0.5 0 0 " + FormatPDFNumber(h, 6) + " 0 " + FormatPDFNumber(1 - h, 6) + " cm"), std::string::npos)
+      << c;
+  EXPECT_NE(c.find("q 0.5 0 0 " + FormatPDFNumber(h, 6) + " 0.5 " + FormatPDFNumber(1 - h, 6) + " cm"),
+            std::string::npos);
+  EXPECT_NE(c.find("q 0.5 0 0 " + FormatPDFNumber(h, 6) + " 0 " + FormatPDFNumber(1 - 2 * h, 6) + " cm"),
+            std::string::npos);
+}
+
+// PackBits data reach RunLengthDecode without their no-op bytes, each strip made exactly as
+// long as its rows, the whole ended once.
+TEST(TIFFImport, PackBitsAreRepackedForRunLengthDecode) {
+  // Strip 1: no-op, "AB" literal, no-op, 2 x 'C' -> 4 bytes (2 rows of 2). Strip 2: short.
+  const std::string s1("\x80\x01" "AB\x80\xFF" "C", 7);
+  const std::string s2("\x00" "D", 2);
+  const Imported l = Import(StripFile(2, 4, 8, 1, 1, 32773, 2, {s1, s2}));
+  ASSERT_TRUE(l.ok);
+  EXPECT_EQ(l.Text("Filter"), "[ /FlateDecode /RunLengthDecode ]");
+  const std::string rl = FlateDecompressString(l.Main()->Data());
+  // Read as RunLengthDecode would: the only 128 is the last byte.
+  EXPECT_EQ(rl.find('\x80'), rl.size() - 1);
+  std::string samples;
+  PackBitsDecode(rl, samples, 1 << 20);
+  EXPECT_EQ(samples, std::string("ABCCD\xFF\xFF\xFF", 8));
+  EXPECT_EQ(rl.back(), '\x80');
+}
+
+// Pages the PDF filters cannot carry as they are go through the reader's decoder: extra
+// samples, 16-bit little-endian samples, CMYK PackBits, predictors on 16-bit samples.
+TEST(TIFFImport, OtherLayoutsAreDecodedToBitmaps) {
+  // RGBA: the alpha dropped.
+  const Imported rgba = Import(StripFile(2, 1, 8, 4, 2, 1, 1, {std::string("\x01\x02\x03\xFF\x04\x05\x06\x00", 8)},
+                                         {Builder::Short(338, {2})}));
+  ASSERT_TRUE(rgba.ok);
+  EXPECT_EQ(rgba.Text("ColorSpace"), "/DeviceRGB");
+  EXPECT_EQ(imagetest::ImageRGB(*rgba.Main()), "\x01\x02\x03\x04\x05\x06");
+  // 16-bit little-endian grey: the high bytes.
+  const Imported g16 = Import(StripFile(2, 1, 16, 1, 1, 1, 1, {std::string("\x34\x12\xCD\xAB", 4)}));
+  ASSERT_TRUE(g16.ok);
+  EXPECT_EQ(imagetest::ImageRGB(*g16.Main()), "\x12\x12\x12\xAB\xAB\xAB");
+  // The same big-endian goes as it is, 16 bits a sample.
+  const Imported be = Import(StripFile(2, 1, 16, 1, 1, 1, 1, {std::string("\x12\x34\xAB\xCD", 4)}, {}, true));
+  ASSERT_TRUE(be.ok);
+  EXPECT_EQ(be.Text("BitsPerComponent"), "16");
+  // CMYK PackBits: DeviceCMYK samples.
+  const Imported cmyk = Import(StripFile(1, 1, 8, 4, 5, 32773, 1, {std::string("\x03\x10\x20\x30\x40", 5)}));
+  ASSERT_TRUE(cmyk.ok);
+  EXPECT_EQ(cmyk.Text("ColorSpace"), "/DeviceCMYK");
+  std::string data;
+  ASSERT_TRUE(cmyk.Main()->Decode(data));
+  EXPECT_EQ(data, "\x10\x20\x30\x40");
+  // Min-is-white grey with an alpha sample: inverted grey.
+  const Imported wa = Import(StripFile(1, 1, 8, 2, 0, 1, 1, {std::string("\x10\x99", 2)}, {Builder::Short(338, {1})}));
+  ASSERT_TRUE(wa.ok);
+  EXPECT_EQ(imagetest::ImageRGB(*wa.Main()), "\xEF\xEF\xEF");
+}
+
+// Files the import does not take.
+TEST(TIFFImport, UnusableFilesAreNotLoaded) {
+  EXPECT_FALSE(Import(StripFile(0, 5, 8, 1, 1, 1, 1, {"x"})).ok);
+  EXPECT_FALSE(Import(StripFile(5, 0, 8, 1, 1, 1, 1, {"x"})).ok);
+  EXPECT_FALSE(Import(StripFile(70000, 70000, 8, 1, 1, 1, 1, {"x"})).ok);
+  EXPECT_FALSE(Import(StripFile(5, 5, 8, 1, 1, 2, 5, {"x"})).ok);                             // Modified Huffman
+  EXPECT_FALSE(Import(StripFile(5, 5, 8, 3, 2, 1, 5, {"x"}, {Builder::Short(284, {2})})).ok);  // planar
+  EXPECT_FALSE(Import(StripFile(5, 5, 8, 3, 6, 1, 5, {"x"})).ok);                             // YCbCr samples
+  EXPECT_FALSE(Import(StripFile(5, 5, 8, 1, 1, 7, 5, {"x"}, {Builder::Long(519, {0})})).ok);   // old JPEG
+  EXPECT_FALSE(Import(std::string("II*\0\x08\0\0\0", 8)).ok);
+  EXPECT_FALSE(Import("MM").ok);
+  EXPECT_TRUE(Import(StripFile(5, 5, 8, 1, 1, 1, 5, {"x"})).ok);  // short data read as white
+}
+
+// The file through the API, placed at (1, 1) on a page of its size, drawn by poppler.
+testraster::Raster DrawThroughAPI(const std::string& file, int options, const testsupport::TempDir& dir) {
+  TOrvanePDFLibrary0915 api;
+  api.SetCoordinateOrigin(1);
+  api.SetUnits(0);
+  const int32_t handle = api.LoadImageFile(FileNameToWide(file), options);
+  if (handle == 0) return {};
+  api.SetCurrentImage(handle);
+  const int w = api.CurrentImageWidth(), h = api.CurrentImageHeight();
+  api.SetPageSize(w, h);
+  api.PlaceImage(1, 1, w, h);
+  const std::string pdf = dir.File("drawn.pdf");
+  testpdf::WriteDocument(*api.CurrentDocument(), pdf);
+  return testraster::RenderWithPopplerCairo(pdf, dir.File("page"));
+}
+
+// Every fixture through the API: the picture libtiff (or Pillow for JPEG pages) decodes,
+// shifted one pixel on white. CMYK pages are drawn like the plain CMYK samples Pillow reads
+// (the two decoders turn ink into colour differently).
+TEST(TIFFImport, FixturesDrawLikeLibtiff) {
+  REQUIRE_RASTER_TOOLS();
+  REQUIRE_TOOL("pdftocairo");
+  const RasterSet& set = RasterSet::Get("tiff");
+  ASSERT_TRUE(set.ok()) << set.error();
+  testsupport::TempDir dir;
+  int checked = 0;
+  for (const auto& c : set.Cases()) {
+    SCOPED_TRACE(c.name);
+    const std::string expectedAll = set.Read(c.name + ".rgb");
+    size_t offset = 0;
+    for (int page = 1; page <= c.Int("pages"); ++page) {
+      const testraster::Raster drawn = DrawThroughAPI(set.Path(c.Get("file")), page, dir);
+      ASSERT_GT(drawn.Width, 0) << "page " << page;
+      testraster::Raster expected;
+      expected.Width = drawn.Width;
+      expected.Height = drawn.Height;
+      const size_t bytes = size_t(drawn.Width) * drawn.Height * 3;
+      ASSERT_LE(offset + bytes, expectedAll.size());
+      expected.RGB.assign(expectedAll.begin() + long(offset), expectedAll.begin() + long(offset + bytes));
+      expected = testraster::ShiftedOnWhite(expected);
+      offset += bytes;
+      if (c.name.find("cmyk") != std::string::npos) {
+        const std::string plain = dir.File("plain.tif");
+        testsupport::WriteFile(plain, StripFile(uint32_t(drawn.Width), uint32_t(drawn.Height), 8, 4, 5, 1,
+                                                uint32_t(drawn.Height), {set.Read(c.name + ".cmyk")}));
+        expected = DrawThroughAPI(plain, 1, dir);
+      }
+      const int tolerance = c.Get("path") == "jpeg" ? 2 : 0;
+      EXPECT_LE(testraster::MaxDifference(drawn, expected), tolerance) << "page " << page;
+    }
+    ++checked;
+  }
+  EXPECT_GT(checked, 150);
+}
+
+// GIF files through the API: giftopnm's frames painted on white, shifted one pixel.
+TEST(GIFImport, FixturesDrawLikeGiftopnm) {
+  REQUIRE_RASTER_TOOLS();
+  REQUIRE_TOOL("pdftocairo");
+  const RasterSet& set = RasterSet::Get("gif");
+  ASSERT_TRUE(set.ok()) << set.error();
+  testsupport::TempDir dir;
+  for (const auto& c : set.Cases()) {
+    SCOPED_TRACE(c.name);
+    const Imported l = Import(set.Read(c.Get("file")), 0);
+    ASSERT_TRUE(l.ok);
+    EXPECT_EQ(l.image->Kind, 2);
+    EXPECT_EQ(l.Text("Filter"), "/FlateDecode");
+    EXPECT_EQ(imagetest::ImageRGB(*l.Main()), set.Read(c.name + ".rgb"));
+    TOrvanePDFLibrary0915 api;
+    api.SetCoordinateOrigin(1);
+    api.SetUnits(0);
+    const int32_t handle = api.LoadImageFile(FileNameToWide(set.Path(c.Get("file"))), 0);
+    ASSERT_NE(handle, 0);
+    api.SetCurrentImage(handle);
+    const int w = api.CurrentImageWidth(), h = api.CurrentImageHeight();
+    ASSERT_EQ(w, c.Int("width"));
+    api.SetPageSize(w, h);
+    api.PlaceImage(1, 1, w, h);
+    const std::string pdf = dir.File(c.name + ".pdf");
+    testpdf::WriteDocument(*api.CurrentDocument(), pdf);
+    testraster::Raster expected;
+    expected.Width = w;
+    expected.Height = h;
+    const std::string rgb = set.Read(c.name + ".rgb");
+    expected.RGB.assign(rgb.begin(), rgb.end());
+    EXPECT_EQ(testraster::MaxDifference(testraster::RenderWithPopplerCairo(pdf, dir.File("page")),
+                                        testraster::ShiftedOnWhite(expected)),
+              0);
+  }
+}
+
+TEST(GIFImport, NothingToShowIsNotLoaded) {
+  EXPECT_FALSE(Import("GIF89a\0\0\0\0\0\0\0;").ok);
+  EXPECT_FALSE(Import(std::string("GIF89a\x05\0\x05\0\0\0\0;", 14)).ok);
+}
