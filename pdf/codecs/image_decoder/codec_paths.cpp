@@ -129,11 +129,11 @@ void TPDFImageDecoder::DecodeCCITT() {
       ok = true;
     }
   } catch (const std::exception&) {
-    ok = false;
+    return Fail();
   }
-  // Data that do not decode would be handed to the canvas wrapped as TIFF; that road is not
-  // built yet, so such an image is not decoded.
-  if (!ok || PassThrough) return Fail();
+  // Data our decoder could not read, or that the caller wants undecoded, go on as TIFF; byte
+  // aligned Group 4 data have no TIFF form and always stay with our decoder.
+  if (!ok || (PassThrough && !(k < 0 && byteAlign))) return DecodeCCITTThroughTIFF(k, byteAlign);
 
   const int64_t rowBytes = decoder.RowBytes();
   try {

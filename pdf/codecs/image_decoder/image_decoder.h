@@ -183,6 +183,9 @@ class TPDFImageDecoder {
 
   void DecodeDCT();
   void DecodeCCITT();
+  // Fax data that DecodeCCITT hands on as a one-strip TIFF file: passed through (DataFormat
+  // kDataTIFF), else converted by the canvas into PNG data.
+  void DecodeCCITTThroughTIFF(int32_t K, bool ByteAlign);
   void DecodeJBIG2(TPDFObject* Globals);
   void DecodeJPX();
   // Works on a PNG with a two-entry palette held in the stream: "Swap" exchanges the entries,

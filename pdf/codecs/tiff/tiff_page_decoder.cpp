@@ -17,6 +17,19 @@ namespace {
 constexpr int64_t kMaxPieceBytes = int64_t(1) << 30;
 // More pieces than this are not decoded (each costs a decompressor set-up).
 constexpr uint64_t kMaxPieces = uint64_t(1) << 21;
+// Missing data read as bytes 255, but a page may not claim more decoded bytes than its data
+// could expand to (at the compression's largest ratio) plus this much: a few bytes that claim
+// a picture of 2^28 pixels do not make the decoder fill it.
+constexpr uint64_t kMissingDataAllowance = uint64_t(64) << 20;
+
+uint64_t LargestExpansion(uint8_t compression) {
+  switch (compression) {
+    case kTIFFLZW: return 4096;      // one 9- to 12-bit code can stand for 4,096 bytes
+    case kTIFFDeflate: return 1032;  // zlib's largest ratio
+    case kTIFFPackBits: return 64;   // two bytes for a run of 128
+    default: return 1;
+  }
+}
 
 // Decompresses a piece into exactly Expected bytes.
 bool Decompress(uint8_t compression, std::string_view in, int64_t expected, std::string& out) {
@@ -81,6 +94,10 @@ bool TPageDecoder::Run() {
   if (predictor != 1 && !(predictor == 2 && p.BitsPerSample % 8 == 0)) return false;
   if (!conv_.Init(p)) return false;
   pixelBits_ = int32_t(p.BitsPerSample * p.SamplesPerPixel);
+  uint64_t held = 0;
+  for (const std::string& strip : p.Strips) held += strip.size();
+  const uint64_t claimed = (uint64_t(p.Width) * uint64_t(pixelBits_) + 7) / 8 * p.Height;
+  if (claimed > held * LargestExpansion(p.Compression) + kMissingDataAllowance) return false;
 
   bmp_.SetPixelFormat(conv_.Format());
   bmp_.SetSize(int(p.Width), int(p.Height));

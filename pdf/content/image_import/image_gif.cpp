@@ -10,10 +10,5 @@ bool TPDFImage::LoadGIF(TStream& stream) {
     gif.LoadFromStream(stream);
     if (!gif.GetFrameBitmap(bitmap)) return false;
   }
-  // Decoded pictures are stored compressed.
-  const int32_t saved = Compression;
-  if (Compression == 0) Compression = 1;
-  const bool written = WriteBitmap(bitmap, nullptr, false, false);
-  Compression = saved;
-  return written;
+  return WriteRasterised(bitmap);
 }

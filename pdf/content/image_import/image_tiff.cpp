@@ -1,5 +1,7 @@
 // TIFF files: one page chosen by the options, written through the PDF filters where its
 // strips can go as they are, else decoded by the reader and written as a bitmap.
+#include <exception>
+
 #include "pdf/codecs/tiff/tiff_reader.h"
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/content/image_import/tiff_page_layout.h"
@@ -7,8 +9,19 @@
 bool TPDFImage::LoadTIFF(TStream& stream, int32_t options) {
   TPDFTIFF reader;
   if (options <= -1) {
-    // Drawing a TIFF frame through the canvas comes with the canvas's image support.
-    return false;
+    // Page -options drawn by the canvas's own TIFF decoder into a bitmap of its size.
+    reader.LoadFromStream(stream, -1);
+    const TPDFTIFFPage* p = reader.Page(-options);
+    if (p == nullptr || !tiffpage::PageAcceptable(*p)) return false;
+    try {
+      TBitmap bitmap;
+      bitmap.SetPixelFormat(pf24bit);
+      bitmap.SetSize(int(p->Width), int(p->Height));
+      if (!Rasterise(bitmap, stream, -options)) return false;
+      return WriteRasterised(bitmap);
+    } catch (const std::exception&) {
+      return false;
+    }
   }
   const int32_t page = options < 1 ? 1 : options;
   reader.LoadFromStream(stream, page - 1);

@@ -282,6 +282,17 @@ TEST(TIFFReader, HostileCountsAndOffsets) {
   EXPECT_EQ(cut.Bitmap->ScanLine(0)[0], 255);  // missing
   EXPECT_EQ(cut.Bitmap->ScanLine(1)[0], 'A');
 
+  // A few bytes do not make the decoder fill a picture of 2^27 pixels with missing data.
+  for (uint32_t compression : {1u, 5u, 8u, 32773u}) {
+    Builder big;
+    const uint32_t d = big.Data("xxxx");
+    big.SetFirst(big.Directory(GreyPage(1u << 14, 1u << 13, {d}, {4}, 0, compression)));
+    TPDFTIFF p = Parse(big.bytes());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(p.DecodePage(1)) << compression;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  }
+
   // Zero-sized and oversized pages are not decoded.
   for (auto [w, h] : {std::pair<uint32_t, uint32_t>{0, 5}, {5, 0}, {1u << 20, 1u << 20}, {0xFFFFFFFF, 0xFFFFFFFF}}) {
     Builder z;

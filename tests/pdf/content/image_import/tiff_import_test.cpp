@@ -13,6 +13,7 @@
 #include "tests/pdf/image_support/import_store.h"
 #include "tests/pdf/image_support/raster_sets.h"
 #include "tests/pdf/image_support/tiff_build.h"
+#include "tests/pdf/render/canvas/canvas_test_support.h"
 #include "tests/pdf/support/pdf_test_writer.h"
 
 using imagetest::IndirectStore;
@@ -377,4 +378,32 @@ TEST(GIFImport, FixturesDrawLikeGiftopnm) {
 TEST(GIFImport, NothingToShowIsNotLoaded) {
   EXPECT_FALSE(Import("GIF89a\0\0\0\0\0\0\0;").ok);
   EXPECT_FALSE(Import(std::string("GIF89a\x05\0\x05\0\0\0\0;", 14)).ok);
+}
+
+// Negative options draw page -options through the canvas's TIFF decoder into a 24-bit bitmap.
+TEST(TIFFImport, NegativeOptionsDrawThePageThroughTheCanvas) {
+  REQUIRE_RASTER_TOOLS();
+  const RasterSet& set = RasterSet::Get("tiff");
+  ASSERT_TRUE(set.ok()) << set.error();
+  const std::string all = set.Read("pages.rgb");
+  const size_t first = 61 * 37 * 3;
+  for (int page : {1, 2}) {
+    SCOPED_TRACE(page);
+    Imported l;
+    l.image = std::make_unique<TPDFImage>(&l.store->store, "n");
+    l.image->GDIPlusSettings = canvastest::SettingsFor(canvastest::ProviderPath());
+    TMemoryStream s(set.Read("pages.tif"));
+    ASSERT_TRUE(l.image->LoadFromStream(s, -page));
+    EXPECT_EQ(l.image->Kind, 2);
+    EXPECT_EQ(l.image->Compression, 0);
+    EXPECT_EQ(l.image->Width, 61);
+    EXPECT_EQ(l.Text("Filter"), "/FlateDecode");
+    EXPECT_EQ(imagetest::ImageRGB(*l.Main()), all.substr(size_t(page - 1) * first, first));
+  }
+  // A page beyond the file, or the canvas without its provider, draws nothing.
+  Imported beyond;
+  beyond.image = std::make_unique<TPDFImage>(&beyond.store->store, "n");
+  beyond.image->GDIPlusSettings = canvastest::SettingsFor(canvastest::ProviderPath());
+  TMemoryStream s(set.Read("pages.tif"));
+  EXPECT_FALSE(beyond.image->LoadFromStream(s, -4));
 }
