@@ -154,6 +154,8 @@ class TPDFRenderer {
   uint8_t UseSavedState = 0;                   // ... when this is set
   uint8_t InsideAnnotation = 0;
   uint8_t KnockOut = 0;  // the knockout flag of the current transparency group
+  // Runs of nested content in progress; a renderer made for a pattern cell starts at its
+  // parent's depth, so the one limit holds across renderers.
   int32_t NestingDepth = 0;
   // The budget of the whole render; a renderer made for a pattern cell shares its parent's.
   TPDFRenderBudget* Budget = &ownBudget_;
