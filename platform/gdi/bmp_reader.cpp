@@ -222,11 +222,12 @@ void CopyRows(const Bytes& b, int64_t pos, const Header& h, GdiBitmap& out) {
 
 }  // namespace
 
-DibImage ReadDib(std::span<const uint8_t> dib, int64_t bitsOffset, bool iconImage) {
-  const Bytes b(dib);
-  Header h = ParseHeader(b, iconImage);
-  std::vector<RGBQUAD> table = ReadColorTable(b, h);
+namespace {
 
+// The pixels of a parsed header: `b` holds them from `pos` on (for icons followed by the
+// AND mask).
+DibImage DecodeBits(const Header& h, const std::vector<RGBQUAD>& table, const Bytes& b, int64_t pos,
+                    bool iconImage) {
   int outBpp = h.bpp;
   bool rgb565 = false;
   if (h.bpp == 16 && (h.compression == BI_BITFIELDS || h.compression == BI_ALPHABITFIELDS)) {
@@ -235,8 +236,6 @@ DibImage ReadDib(std::span<const uint8_t> dib, int64_t bitsOffset, bool iconImag
     else if (!(h.masks[0] == 0x7C00 && h.masks[1] == 0x03E0 && h.masks[2] == 0x1F))
       outBpp = 32;
   }
-  int64_t pos = h.tableOffset;
-  if (bitsOffset >= h.tableOffset && bitsOffset < int64_t(b.size())) pos = bitsOffset;
   const bool rle = h.compression == BI_RLE8 || h.compression == BI_RLE4;
   // Allocate only what the data can back: uncompressed rows must all be there, and run-length
   // data cannot expand beyond what its codes could describe.
@@ -267,6 +266,24 @@ DibImage ReadDib(std::span<const uint8_t> dib, int64_t bitsOffset, bool iconImag
     }
   }
   return result;
+}
+
+}  // namespace
+
+DibImage ReadDib(std::span<const uint8_t> dib, int64_t bitsOffset, bool iconImage) {
+  const Bytes b(dib);
+  Header h = ParseHeader(b, iconImage);
+  std::vector<RGBQUAD> table = ReadColorTable(b, h);
+  int64_t pos = h.tableOffset;
+  if (bitsOffset >= h.tableOffset && bitsOffset < int64_t(b.size())) pos = bitsOffset;
+  return DecodeBits(h, table, b, pos, iconImage);
+}
+
+DibImage ReadDib(std::span<const uint8_t> info, std::span<const uint8_t> bits) {
+  const Bytes b(info);
+  Header h = ParseHeader(b, false);
+  std::vector<RGBQUAD> table = ReadColorTable(b, h);
+  return DecodeBits(h, table, Bytes(bits), 0, false);
 }
 
 std::shared_ptr<GdiBitmap> ReadBmpFile(std::span<const uint8_t> data) {

@@ -22,3 +22,6 @@ struct DibImage {
 // or -1 when they follow the colour table. With `iconImage` the header's height covers the
 // image and its AND mask stacked, as in icon resources.
 DibImage ReadDib(std::span<const uint8_t> dib, int64_t bitsOffset, bool iconImage);
+// A DIB whose header and colour table lie apart from its bits (as metafile records carry
+// them): `info` holds the header and table, `bits` the pixels from their first byte.
+DibImage ReadDib(std::span<const uint8_t> info, std::span<const uint8_t> bits);
