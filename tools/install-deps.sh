@@ -10,7 +10,7 @@ PKGS="build-essential cmake ninja-build pkg-config git
   poppler-data fonts-urw-base35 fonts-liberation2 fonts-dejavu-core
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb x11-apps xclip xdotool desktop-file-utils python3 python3-pil imagemagick libtiff-tools netpbm qpdf poppler-utils
-  clang libclang-rt-14-dev"
+  clang libclang-rt-14-dev libuemf-dev"
 missing=""
 for p in $PKGS; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

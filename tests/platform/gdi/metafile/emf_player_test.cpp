@@ -1,0 +1,291 @@
+// Playback of EMF records onto a DC: shapes, lines and bitmaps at known places, coordinate
+// mapping, clipping, saved states, and hostile values that must neither crash nor hang.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+
+#include "platform/gdi/bitmap.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/graphics_errors.h"
+#include "platform/gdi/metafile.h"
+#include "platform/gdi/metafile/enh_metafile.h"
+#include "platform/gdi/pen_brush.h"
+#include "tests/platform/gdi/metafile/metafile_test_util.h"
+
+using namespace mftest;
+
+namespace {
+
+#define REQUIRE_GENERATOR()                                              \
+  do {                                                                   \
+    if (Generator().empty()) GTEST_SKIP() << "needs libuemf (uemf_gen)"; \
+  } while (0)
+
+constexpr COLORREF kWhite = RGB(255, 255, 255), kBlack = 0, kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0),
+                   kBlue = RGB(0, 0, 255);
+
+std::vector<uint8_t> Brush(uint32_t index, COLORREF c) {
+  return Rec(EMR_CREATEBRUSHINDIRECT, Bytes().U32(index).U32(BS_SOLID).U32(c).U32(0));
+}
+std::vector<uint8_t> Select(uint32_t index) { return Rec(EMR_SELECTOBJECT, Bytes().U32(index)); }
+std::vector<uint8_t> Rect(DWORD type, int l, int t, int r, int b) {
+  return Rec(type, Bytes().I32(l).I32(t).I32(r).I32(b));
+}
+std::vector<uint8_t> Two(DWORD type, int32_t a, int32_t b) { return Rec(type, Bytes().I32(a).I32(b)); }
+std::vector<uint8_t> One(DWORD type, uint32_t a) { return Rec(type, Bytes().U32(a)); }
+std::vector<uint8_t> Xform(DWORD type, XFORM x, int mode = -1) {
+  Bytes b;
+  for (float f : {x.eM11, x.eM12, x.eM21, x.eM22, x.eDx, x.eDy}) {
+    uint32_t u;
+    std::memcpy(&u, &f, 4);
+    b.U32(u);
+  }
+  if (mode >= 0) b.U32(uint32_t(mode));
+  return Rec(type, b);
+}
+
+// A red filled rectangle without outline, in the given logical box, after `setup`.
+std::vector<uint8_t> RedBox(std::vector<std::vector<uint8_t>> setup, int l, int t, int r, int b) {
+  setup.push_back(Brush(1, kRed));
+  setup.push_back(Select(1));
+  setup.push_back(Select(0x80000000u | NULL_PEN));
+  setup.push_back(Rect(EMR_RECTANGLE, l, t, r, b));
+  return Emf(setup);
+}
+
+// The bounding box of the pixels that are not white ((0,0,0,0) for none).
+RECT Painted(const GdiBitmap& b) {
+  RECT r{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x)
+      if (b.GetColor(x, y) != kWhite) {
+        r.left = std::min(r.left, x);
+        r.top = std::min(r.top, y);
+        r.right = std::max(r.right, x + 1);
+        r.bottom = std::max(r.bottom, y + 1);
+      }
+  return r.left == INT32_MAX ? RECT{} : r;
+}
+
+}  // namespace
+
+TEST(EmfPlayer, ShapesAndLinesOfLibUemfAtTheirPlaces) {
+  REQUIRE_GENERATOR();
+  auto b = Render(Generate("emf_shapes").bytes);
+  // The rectangle without a pen fills [10, 49) x [10, 29) (right and bottom left out).
+  EXPECT_EQ(b->GetColor(10, 10), kRed);
+  EXPECT_EQ(b->GetColor(48, 28), kRed);
+  EXPECT_EQ(b->GetColor(50, 30), kWhite);
+  EXPECT_EQ(b->GetColor(9, 9), kWhite);
+  EXPECT_EQ(b->GetColor(75, 25), kBlue);  // ellipse centre
+  EXPECT_EQ(b->GetColor(61, 11), kWhite);  // ellipse corner stays out
+  EXPECT_EQ(b->GetColor(15, 45), kGreen);  // brush made in the freed slot
+  for (int x = 10; x < 90; ++x) {
+    EXPECT_EQ(b->GetColor(x, 60), kBlack) << x;
+    EXPECT_EQ(b->GetColor(x, 66), kBlack) << x;
+  }
+  EXPECT_EQ(b->GetColor(90, 60), kWhite);  // the last point of a line is not drawn
+  EXPECT_EQ(b->GetColor(50, 61), kWhite);
+}
+
+TEST(EmfPlayer, BitmapsAreExact) {
+  REQUIRE_GENERATOR();
+  auto b = Render(Generate("emf_bitmaps").bytes);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x) {
+      const COLORREF c = RGB(40 * x + 10, 60 * y + 5, 200 - 30 * x);
+      EXPECT_EQ(b->GetColor(10 + x, 10 + y), c) << x << "," << y;
+      for (int j = 0; j < 2; ++j)
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(b->GetColor(20 + 2 * x + i, 20 + 2 * y + j), c) << x << "," << y;
+    }
+  EXPECT_EQ(b->GetColor(14, 10), kWhite);
+  EXPECT_EQ(b->GetColor(28, 20), kWhite);
+  const COLORREF top[3] = {kRed, kGreen, kBlue}, bottom[3] = {RGB(255, 255, 0), kBlue, kGreen};
+  for (int x = 0; x < 3; ++x) {
+    EXPECT_EQ(b->GetColor(40 + x, 10), top[x]) << x;
+    EXPECT_EQ(b->GetColor(40 + x, 11), bottom[x]) << x;
+  }
+}
+
+TEST(EmfPlayer, EveryRecordOfLibUemfPlays) {
+  REQUIRE_GENERATOR();
+  auto b = Render(Generate("emf_all").bytes);
+  EXPECT_NE(Painted(*b), RECT{});
+}
+
+TEST(EmfPlayer, MappingModesAndTransforms) {
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> file;
+    RECT painted;
+  } cases[] = {
+      {"text mode", RedBox({}, 10, 10, 20, 20), RECT{10, 10, 19, 19}},
+      {"window origin", RedBox({Two(EMR_SETWINDOWORGEX, 5, 5)}, 10, 10, 20, 20), RECT{5, 5, 14, 14}},
+      {"anisotropic doubles",
+       RedBox({One(EMR_SETMAPMODE, MM_ANISOTROPIC), Two(EMR_SETWINDOWEXTEX, 10, 10), Two(EMR_SETVIEWPORTEXTEX, 20, 20)},
+              5, 5, 10, 10),
+       RECT{10, 10, 19, 19}},
+      {"isotropic keeps the aspect",
+       RedBox({One(EMR_SETMAPMODE, MM_ISOTROPIC), Two(EMR_SETWINDOWEXTEX, 10, 10), Two(EMR_SETVIEWPORTEXTEX, 20, 40)},
+              5, 5, 10, 10),
+       RECT{10, 10, 19, 19}},
+      {"extents ignored in text mode", RedBox({Two(EMR_SETWINDOWEXTEX, 10, 10), Two(EMR_SETVIEWPORTEXTEX, 20, 20)}, 5, 5, 10, 10),
+       RECT{5, 5, 9, 9}},
+      {"world scale", RedBox({Xform(EMR_SETWORLDTRANSFORM, XFORM{2, 0, 0, 2, 1, 1})}, 5, 5, 10, 10), RECT{11, 11, 20, 20}},
+      {"world identity again",
+       RedBox({Xform(EMR_SETWORLDTRANSFORM, XFORM{2, 0, 0, 2, 1, 1}), Xform(EMR_MODIFYWORLDTRANSFORM, XFORM{}, MWT_IDENTITY)},
+              5, 5, 10, 10),
+       RECT{5, 5, 9, 9}},
+      {"saved and restored",
+       RedBox({Rec(EMR_SAVEDC, Bytes()), Xform(EMR_SETWORLDTRANSFORM, XFORM{3, 0, 0, 3, 0, 0}),
+               One(EMR_RESTOREDC, uint32_t(-1))},
+              5, 5, 10, 10),
+       RECT{5, 5, 9, 9}},
+      {"scaled window extent",
+       RedBox({One(EMR_SETMAPMODE, MM_ANISOTROPIC), Two(EMR_SETWINDOWEXTEX, 10, 10), Two(EMR_SETVIEWPORTEXTEX, 10, 10),
+               Rec(EMR_SCALEVIEWPORTEXTEX, Bytes().I32(2).I32(1).I32(2).I32(1))},
+              5, 5, 10, 10),
+       RECT{10, 10, 19, 19}},
+      {"intersect clip", RedBox({Rect(EMR_INTERSECTCLIPRECT, 12, 12, 15, 15)}, 10, 10, 20, 20), RECT{12, 12, 15, 15}},
+      {"exclude clip", RedBox({Rect(EMR_EXCLUDECLIPRECT, 0, 0, 15, 96)}, 10, 10, 20, 20), RECT{15, 10, 19, 19}},
+  };
+  for (const Case& c : cases) {
+    auto b = Render(c.file);
+    EXPECT_EQ(Painted(*b), c.painted) << c.name;
+  }
+  // Rotated by a quarter turn about the origin, then moved into view: a wide box turns tall.
+  auto rotated = Render(RedBox({Xform(EMR_SETWORLDTRANSFORM, XFORM{0, 1, -1, 0, 40, 0})}, 10, 5, 30, 10));
+  const RECT r = Painted(*rotated);
+  EXPECT_NEAR(r.right - r.left, 5, 1);
+  EXPECT_NEAR(r.bottom - r.top, 20, 1);
+  EXPECT_EQ(rotated->GetColor(32, 20), kRed);
+}
+
+TEST(EmfPlayer, PlaysIntoAnyRectangle) {
+  // The 96 x 72 frame onto a rectangle twice as large and moved.
+  const std::vector<uint8_t> file = RedBox({}, 10, 10, 20, 20);
+  auto bmp = std::make_shared<GdiBitmap>(300, 200, 24);
+  bmp->Fill(kWhite);
+  HBITMAP hb = static_cast<HBITMAP>(RegisterGdiObject(bmp));
+  HDC dc = CreateCompatibleDC(nullptr);
+  SelectObject(dc, hb);
+  HENHMETAFILE h = SetEnhMetaFileBits(UINT(file.size()), file.data());
+  const RECT dest{100, 50, 292, 194};
+  ASSERT_TRUE(PlayEnhMetaFile(dc, h, &dest));
+  EXPECT_EQ(Painted(*bmp), (RECT{120, 70, 139, 89}));
+  // The DC's own state is as it was.
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), GetStockObject(WHITE_BRUSH));
+  DeleteEnhMetaFile(h);
+  DeleteDC(dc);
+  DeleteObject(hb);
+}
+
+TEST(EmfPlayer, ObjectsAreFreedAfterPlayback) {
+  REQUIRE_GENERATOR();
+  const Generated g = Generate("emf_all");
+  Render(g.bytes);  // first use may create stock objects
+  const size_t before = GdiHandleCount();
+  Render(g.bytes);
+  EXPECT_EQ(GdiHandleCount(), before);
+}
+
+TEST(EmfPlayer, HostileValuesNeitherCrashNorHang) {
+  const int32_t big = INT32_MAX, small = INT32_MIN;
+  struct Case {
+    const char* name;
+    std::vector<std::vector<uint8_t>> records;
+  } cases[] = {
+      {"huge rectangle", {Brush(1, kRed), Select(1), Rect(EMR_RECTANGLE, small, small, big, big)}},
+      {"huge ellipse", {Rect(EMR_ELLIPSE, small, small, big, big)}},
+      {"huge round rect", {Rec(EMR_ROUNDRECT, Bytes().I32(small).I32(small).I32(big).I32(big).I32(big).I32(big))}},
+      {"huge arc", {Rec(EMR_PIE, Bytes().I32(small).I32(small).I32(big).I32(big).I32(0).I32(0).I32(1).I32(1))}},
+      {"huge angle arc", {Rec(EMR_ANGLEARC, Bytes().I32(0).I32(0).U32(0xFFFFFFFF).U32(0).U32(0x43b40000))}},
+      {"huge line", {Two(EMR_MOVETOEX, small, small), Two(EMR_LINETO, big, big)}},
+      {"huge world scale", {Xform(EMR_SETWORLDTRANSFORM, XFORM{1e30f, 0, 0, 1e30f, 0, 0}), Rect(EMR_ELLIPSE, 0, 0, 5, 5)}},
+      {"NaN world transform",
+       {Xform(EMR_SETWORLDTRANSFORM, XFORM{NAN, 0, 0, 1, 0, 0}), Rect(EMR_RECTANGLE, 0, 0, 5, 5)}},
+      {"singular world transform",
+       {Xform(EMR_MODIFYWORLDTRANSFORM, XFORM{0, 0, 0, 0, 0, 0}, MWT_LEFTMULTIPLY), Rect(EMR_RECTANGLE, 0, 0, 5, 5)}},
+      {"zero extents",
+       {One(EMR_SETMAPMODE, MM_ANISOTROPIC), Two(EMR_SETWINDOWEXTEX, 0, 0), Two(EMR_SETVIEWPORTEXTEX, 0, 5),
+        Rect(EMR_RECTANGLE, 0, 0, 5, 5)}},
+      {"zero denominators",
+       {One(EMR_SETMAPMODE, MM_ANISOTROPIC), Rec(EMR_SCALEWINDOWEXTEX, Bytes().I32(1).I32(0).I32(1).I32(0)),
+        Rec(EMR_SCALEVIEWPORTEXTEX, Bytes().I32(0).I32(1).I32(0).I32(1)), Rect(EMR_RECTANGLE, 0, 0, 5, 5)}},
+      {"huge extents ratio",
+       {One(EMR_SETMAPMODE, MM_ANISOTROPIC), Two(EMR_SETWINDOWEXTEX, 1, 1), Two(EMR_SETVIEWPORTEXTEX, big, big),
+        Rect(EMR_ELLIPSE, 0, 0, 5, 5), Two(EMR_LINETO, 100, 100)}},
+      {"font of height 0 and text",
+       {Rec(EMR_EXTCREATEFONTINDIRECTW, Bytes().U32(2).Raw(std::vector<uint8_t>(92, 0))), Select(2),
+        Rec(EMR_SMALLTEXTOUT, Bytes().I32(1).I32(1).U32(2).U32(0x300).U32(1).U32(0).U32(0).U32(0x4141))}},
+      {"huge pen", {Rec(EMR_CREATEPEN, Bytes().U32(3).U32(0).I32(big).I32(0).U32(0)), Select(3), Two(EMR_LINETO, 50, 50)}},
+      {"restore beyond saved", {One(EMR_RESTOREDC, uint32_t(-5)), One(EMR_RESTOREDC, 3), Rect(EMR_RECTANGLE, 0, 0, 5, 5)}},
+      {"objects out of the table",
+       {Brush(5000, kRed), Select(5000), Select(0), Select(0x8000FFFF), One(EMR_DELETEOBJECT, 77), Select(15)}},
+      {"deleted while selected", {Brush(1, kRed), Select(1), One(EMR_DELETEOBJECT, 1), Rect(EMR_RECTANGLE, 0, 0, 5, 5)}},
+      {"many saves", std::vector<std::vector<uint8_t>>(6000, Rec(EMR_SAVEDC, Bytes()))},
+      {"gradient over everything",
+       {Rec(EMR_GRADIENTFILL, Bytes().I32(0).I32(0).I32(0).I32(0).U32(2).U32(1).U32(0).I32(small).I32(small).U32(0).U32(0)
+                                  .I32(big).I32(big).U32(0xFF00).U32(0).U32(0).U32(1))}},
+      {"clip region far away",
+       {Rec(EMR_EXTSELECTCLIPRGN, Bytes().U32(48).U32(5).U32(32).U32(1).U32(1).U32(16).I32(0).I32(0).I32(1).I32(1)
+                                      .I32(small).I32(small).I32(big).I32(big)),
+        Rect(EMR_RECTANGLE, 0, 0, 5, 5), Rec(EMR_OFFSETCLIPRGN, Bytes().I32(big).I32(big))}},
+  };
+  for (const Case& c : cases) {
+    const auto start = std::chrono::steady_clock::now();
+    Render(Emf(c.records));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 20.0) << c.name;
+  }
+}
+
+TEST(TMetafile, LoadsEmfAndReportsItsSize) {
+  REQUIRE_GENERATOR();
+  const Generated g = Generate("emf_shapes");
+  TMemoryStream s(std::string(g.bytes.begin(), g.bytes.end()));
+  TMetafile m;
+  m.LoadFromStream(s);
+  EXPECT_TRUE(m.Enhanced());
+  EXPECT_EQ(m.MMWidth(), 2540);
+  EXPECT_EQ(m.MMHeight(), 1905);
+  EXPECT_EQ(m.Width(), 96);
+  EXPECT_EQ(m.Height(), 72);
+  EXPECT_EQ(m.Inch(), 0);
+  ASSERT_NE(m.Handle(), nullptr);
+  EXPECT_EQ(GetObjectType(m.Handle()), OBJ_ENHMETAFILE);
+  TMemoryStream out;
+  m.SaveToStream(out);
+  EXPECT_EQ(out.DataString(), std::string(g.bytes.begin(), g.bytes.end()));
+
+  // Drawn stretched into a bitmap canvas of twice the size.
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(pf24bit);
+  bitmap.SetSize(192, 144);
+  bitmap.Canvas().Draw(0, 0, m);  // natural size first
+  EXPECT_EQ(bitmap.Dib().GetColor(12, 12), kRed);
+  bitmap.Dib().Fill(kWhite);
+  m.Draw(bitmap.Canvas(), TRect{0, 0, 192, 144});
+  EXPECT_EQ(bitmap.Dib().GetColor(20, 20), kRed);
+  EXPECT_EQ(bitmap.Dib().GetColor(97, 57), kRed);
+  EXPECT_EQ(bitmap.Dib().GetColor(150, 50), kBlue);
+
+  TMetafile copy;
+  copy.Assign(m);
+  EXPECT_EQ(copy.Width(), 96);
+  EXPECT_NE(copy.Handle(), m.Handle());
+  copy.Clear();
+  EXPECT_TRUE(copy.Empty());
+  EXPECT_EQ(copy.Handle(), nullptr);
+}
+
+TEST(TMetafile, RefusesOtherFiles) {
+  for (const std::string& bytes : {std::string("BM not a metafile at all, not even close......."), std::string(),
+                                   std::string(200, '\0')}) {
+    TMemoryStream s(bytes);
+    TMetafile m;
+    EXPECT_THROW(m.LoadFromStream(s), EInvalidGraphic);
+  }
+}
