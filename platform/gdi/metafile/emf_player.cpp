@@ -40,8 +40,10 @@ EmfPlayer::EmfPlayer(HDC dc, const EmfDocument& doc, const RECT& dest, HANDLETAB
   const ENHMETAHEADER& h = doc.Header();
   // The reference device's pixels per millimetre; a header without a usable device is
   // taken as the logical resolution.
-  if (h.szlDevice.cx > 0 && h.szlMillimeters.cx > 0) devicePxPerMM_x_ = double(h.szlDevice.cx) / h.szlMillimeters.cx;
-  if (h.szlDevice.cy > 0 && h.szlMillimeters.cy > 0) devicePxPerMM_y_ = double(h.szlDevice.cy) / h.szlMillimeters.cy;
+  if (h.szlDevice.cx > 0 && h.szlMillimeters.cx > 0)
+    devicePxPerMM_x_ = std::clamp(double(h.szlDevice.cx) / h.szlMillimeters.cx, 1e-3, 1e4);
+  if (h.szlDevice.cy > 0 && h.szlMillimeters.cy > 0)
+    devicePxPerMM_y_ = std::clamp(double(h.szlDevice.cy) / h.szlMillimeters.cy, 1e-3, 1e4);
   // The frame in reference pixels lands on the destination rectangle. A frame without area
   // falls back on the bounds, and those on one pixel.
   double fl = h.rclFrame.left * devicePxPerMM_x_ / 100, ft = h.rclFrame.top * devicePxPerMM_y_ / 100;

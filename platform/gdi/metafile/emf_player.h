@@ -12,6 +12,13 @@
 #include "platform/gdi/metafile/emf_reader.h"
 #include "platform/gdi/metafile/emf_types.h"
 
+// A double as an int inside [lo, hi] (NaN gives lo): hostile transforms produce any value.
+inline int ClampToInt(double v, int lo, int hi) {
+  if (!(v >= lo)) return lo;
+  if (v >= hi) return hi;
+  return int(v);
+}
+
 class EmfPlayer {
  public:
   EmfPlayer(HDC dc, const EmfDocument& doc, const RECT& dest, HANDLETABLE& table);

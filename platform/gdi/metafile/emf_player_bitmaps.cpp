@@ -58,10 +58,12 @@ void ComposeInto(GdiDC& d, const Compose& c, PointF p0, PointF p1, PointF p2) {
       const double u = (px * vy - py * vx) / det, v = (ux * py - uy * px) / det;
       if (u < 0 || u >= 1 || v < 0 || v >= 1) continue;
       if (!d.CanDraw(x, y)) continue;
-      const int64_t sxp = int64_t(std::floor(c.sx + u * c.sw)), syp = int64_t(std::floor(c.sy + v * c.sh));
-      if (sxp < 0 || syp < 0 || sxp >= c.src->Width() || syp >= c.src->Height()) continue;
+      const double fx = std::floor(c.sx + u * c.sw), fy = std::floor(c.sy + v * c.sh);
+      if (!(fx >= 0 && fy >= 0 && fx < c.src->Width() && fy < c.src->Height())) continue;
+      const int64_t sxp = int64_t(fx), syp = int64_t(fy);
       if (c.mask) {
-        const int64_t mx = c.maskX + (sxp - int64_t(c.sx)), my = c.maskY + (syp - int64_t(c.sy));
+        const int64_t mx = int64_t(c.maskX) + sxp - ClampToInt(c.sx, INT32_MIN, INT32_MAX);
+        const int64_t my = int64_t(c.maskY) + syp - ClampToInt(c.sy, INT32_MIN, INT32_MAX);
         if (mx < 0 || my < 0 || mx >= c.mask->Width() || my >= c.mask->Height()) continue;
         if (c.mask->GetRaw(int32_t(mx), int32_t(my)) == 0) continue;
       }

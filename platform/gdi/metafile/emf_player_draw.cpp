@@ -130,7 +130,7 @@ void EmfPlayer::ArcPoints(const RECT& box, POINTL start, POINTL end, std::vector
   double sweep = ccw ? a1 - a0 : a0 - a1;
   while (sweep <= 0) sweep += 2 * kPi;  // equal angles: the whole ellipse
   const double perimeter = (rx * ScaleX() + ry * ScaleY()) * sweep;
-  const int n = std::isfinite(perimeter) ? std::clamp(int(perimeter / 2), 8, 720) : 8;
+  const int n = ClampToInt(perimeter / 2, 8, 720);
   for (int i = 0; i <= n; ++i) {
     const double a = a0 + (ccw ? sweep : -sweep) * i / n;
     out.push_back(PointF{cx + rx * std::cos(a), cy - ry * std::sin(a)});
@@ -193,7 +193,7 @@ bool EmfPlayer::PlayShape(const ENHMETARECORD& r) {
       // At most one turn counts; the rest would draw over the same pixels.
       const double s = std::clamp(sweep, -360.0, 360.0) * kPi / 180, a0 = start * kPi / 180;
       const double perimeter = radius * (ScaleX() + ScaleY()) / 2 * std::abs(s);
-      const int n = std::isfinite(perimeter) ? std::clamp(int(perimeter / 2), 4, 720) : 4;
+      const int n = ClampToInt(perimeter / 2, 4, 720);
       std::vector<POINT> pts;
       for (int i = 0; i <= n; ++i) {
         const double a = a0 + s * i / n;
@@ -316,7 +316,7 @@ bool EmfPlayer::PlayRegion(const ENHMETARECORD& r) {
   if (r.iType == EMR_FRAMERGN) {
     // The frame is the region less the region moved in by the stroke size on every side.
     const double sw = std::abs(r.I32(32) * ScaleX()), sh = std::abs(r.I32(36) * ScaleY());
-    const int32_t w = int32_t(std::clamp(std::lround(sw), 1L, 1L << 20)), h = int32_t(std::clamp(std::lround(sh), 1L, 1L << 20));
+    const int32_t w = ClampToInt(std::round(sw), 1, 1 << 20), h = ClampToInt(std::round(sh), 1, 1 << 20);
     Region inner = *area;
     for (const POINT off : {POINT{w, 0}, POINT{-w, 0}, POINT{0, h}, POINT{0, -h}}) {
       Region moved = *area;

@@ -62,7 +62,11 @@ EmfWriter::EmfWriter(const RECTL& bounds, const RECTL& frame, SIZEL devicePixels
 }
 
 void EmfWriter::Add(EmfRecordBuilder& record) {
-  std::vector<uint8_t> b = record.Finish();
+  const std::vector<uint8_t> b = record.Finish();
+  AddBytes(b);
+}
+
+void EmfWriter::AddBytes(std::span<const uint8_t> b) {
   if (b.size() >= 4 && b[0] == EMR_EOF && b[1] == 0 && b[2] == 0 && b[3] == 0) eof_ = true;
   bytes_.insert(bytes_.end(), b.begin(), b.end());
   ++records_;

@@ -36,6 +36,8 @@ class EmfWriter {
   // The header's frame (0.01 mm), bounds (device pixels) and reference device.
   EmfWriter(const RECTL& bounds, const RECTL& frame, SIZEL devicePixels, SIZEL deviceMillimetres);
   void Add(EmfRecordBuilder& record);
+  // A finished record (type, size and parameters, padded).
+  void AddBytes(std::span<const uint8_t> record);
   void Add(DWORD type, std::initializer_list<uint32_t> params);
   // Writes EOF (when not yet written) and completes the header's counts.
   std::vector<uint8_t> Finish(uint16_t handles);

@@ -5,6 +5,7 @@
 
 #include "platform/gdi/dib.h"
 #include "platform/gdi/font.h"
+#include "platform/gdi/metafile/emf_reader.h"
 #include "platform/gdi/pen_brush.h"
 #include "platform/gdi/region.h"
 #include "platform/gdi/text.h"
@@ -120,13 +121,22 @@ char16_t Cp1252(uint8_t c) {
 WmfTranslation::WmfTranslation(EmfWriter& out, uint16_t objectCount) : out_(out), table_(objectCount) {}
 
 void WmfTranslation::Emit(EmfRecordBuilder& b) {
-  outputSize_ += b.Offset();
-  out_.Add(b);
+  const std::vector<uint8_t> bytes = b.Finish();
+  // What the reader would skip is not written: a WMF record whose contents lie (a bitmap
+  // header that its bits cannot back, say) disappears here rather than in every reader.
+  ENHMETARECORD view;
+  view.bytes = bytes;
+  view.iType = view.U32(0);
+  view.nSize = view.U32(4);
+  if (!CheckEmfRecord(view)) return;
+  outputSize_ += bytes.size();
+  out_.AddBytes(bytes);
 }
 
 void WmfTranslation::Emit(DWORD type, std::initializer_list<uint32_t> params) {
-  outputSize_ += 8 + 4 * params.size();
-  out_.Add(type, params);
+  EmfRecordBuilder b(type);
+  for (uint32_t p : params) b.U32(p);
+  Emit(b);
 }
 
 void WmfTranslation::Begin(const RECT& window, SIZE viewport) {
