@@ -42,47 +42,63 @@ void ApplyDecodeToBitmap(TBitmap& bitmap, const std::vector<double>& decode, int
 void TPDFImageDecoder::DecodeDCT() {
   Decoded = true;
   sourceDecode_ = ParseNumberArray(Decode);
-  try {
-    Bitmap = std::make_unique<TBitmap>();
-    Bitmap->SetPixelFormat(pf24bit);
-    Bitmap->SetSize(Width, Height);
-  } catch (const std::exception&) {
-    BitmapFailed = true;
-    return Fail();
-  }
+  if (!ImageSizeAccepted(Width, Height)) return Fail();
   if (Data.size() >= 3 && Data[0] == '\n' && uint8_t(Data[1]) == 0xFF && uint8_t(Data[2]) == 0xD8) Data.erase(0, 1);
   if (PassThroughRGBOnly && ColorSpace != "DeviceRGB") PassThrough = false;
+  auto sizeBitmap = [&] {
+    try {
+      Bitmap = std::make_unique<TBitmap>();
+      Bitmap->SetPixelFormat(pf24bit);
+      Bitmap->SetSize(Width, Height);
+      return true;
+    } catch (const std::exception&) {
+      BitmapFailed = true;
+      return false;
+    }
+  };
   if (PassThrough) {
+    if (!sizeBitmap()) return Fail();
     DataFormat = kDataJPEG;
     DataStream = std::make_unique<TMemoryStream>(Data);
     std::string().swap(Data);
     return;
   }
 
-  const bool plainCMYK = ColorSpace == "DeviceCMYK" && (Decode.empty() || Decode == "[ 0 1 0 1 0 1 0 1 ]");
+  // The JPEG class decodes grey, RGB and plain CMYK pictures; its bitmap becomes ours without
+  // a copy when it has the image's size. A CMYK picture with another Decode array (inverted,
+  // as Adobe's files store it) is left to the canvas, which reads the file's own marker.
+  const bool cmyk = ColorSpace == "DeviceCMYK";
+  const bool plainCMYK = cmyk && (Decode.empty() || Decode == "[ 0 1 0 1 0 1 0 1 ]");
   bool drawn = false;
-  TPDFDaubrix canvas;
-  canvas.Setup(&Bitmap->Canvas(), GetCanvasSettings());
-  if (plainCMYK) {
+  std::unique_ptr<TPDFDaubrix> canvas;
+  auto canvasOnBitmap = [&]() -> TPDFDaubrix& {
+    canvas = std::make_unique<TPDFDaubrix>();
+    canvas->Setup(&Bitmap->Canvas(), GetCanvasSettings());
+    return *canvas;
+  };
+  std::unique_ptr<TBitmap> decoded;
+  if (!cmyk || plainCMYK) {
     TPDFJPEGImage jpeg;
     jpeg.SetColorManager(ColorManager);
     TMemoryStream source(Data);
     jpeg.LoadFromStream(source);
-    jpeg.DecodeRawCMYK();
-    TBitmap* decoded = jpeg.Bitmap.get();
-    if (decoded && !decoded->Empty()) {
-      if (decoded->Width() == Width && decoded->Height() == Height) {
-        // Already the picture at its size: take it over instead of drawing a copy of it.
-        decoded->SetPixelFormat(pf24bit);
-        Bitmap->Dib().TakeFrom(decoded->Dib());
-        drawn = true;
-      } else {
-        drawn = canvas.DrawBitmap(*decoded, 0, 0, Width, Height);
-      }
-    }
+    if (plainCMYK)
+      jpeg.DecodeRawCMYK();
+    else
+      jpeg.Decode();
+    decoded = std::move(jpeg.Bitmap);
+  }
+  if (decoded && !decoded->Empty() && decoded->Width() == Width && decoded->Height() == Height) {
+    decoded->SetPixelFormat(pf24bit);
+    Bitmap = std::move(decoded);
+    drawn = true;
+  } else if (!sizeBitmap()) {
+    return Fail();
+  } else if (decoded && !decoded->Empty()) {
+    drawn = canvasOnBitmap().DrawBitmap(*decoded, 0, 0, Width, Height);
   } else {
     TMemoryStream source(Data);
-    drawn = canvas.DrawImageStream(source, 1, 0, 0, Width, Height, true);
+    drawn = canvasOnBitmap().DrawImageStream(source, 1, 0, 0, Width, Height, true);
   }
   if (!drawn) return Fail();
   // The picture is in the bitmap now; the JPEG bytes are not needed any more.

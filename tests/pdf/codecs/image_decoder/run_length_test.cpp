@@ -62,6 +62,9 @@ TEST(RunLength, DefinitionVectors) {
       {"literal cut short copies what remains", Bytes({0x05, 'a', 'b'}), "ab"},
       {"repeat length as last byte writes nothing", Bytes({0x00, 'a', 0xF0}), "a"},
       {"bytes after the end marker are ignored", Bytes({0x01, 'h', 'i', 0x80, 0x00, 'X'}), "hi"},
+      // PackBits skips 128 as a no-op; in PDF data it is the end.
+      {"128 is no no-op here", Bytes({0x80, 0x00, 'X', 0xFE, 'y'}), ""},
+      {"128 between runs", Bytes({0xFE, 'y', 0x80, 0xFE, 'z'}), "yyy"},
       {"128 inside a run is data", Bytes({0xFE, 0x80, 0x80}), std::string(3, char(0x80))},
       {"no end marker is no error", Bytes({0x01, 'o', 'k'}), "ok"},
   };
