@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/gdi/bitmap.h"
+#include "platform/gdi/blit.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/graphics_errors.h"
 #include "platform/gdi/metafile.h"
@@ -287,5 +288,182 @@ TEST(TMetafile, RefusesOtherFiles) {
     TMemoryStream s(bytes);
     TMetafile m;
     EXPECT_THROW(m.LoadFromStream(s), EInvalidGraphic);
+  }
+}
+
+namespace {
+
+// A 2 x 2 24-bit DIB: red, green on top; blue, white below.
+std::vector<uint8_t> Dib2x2() {
+  Bytes b;
+  b.U32(40).I32(2).I32(2).U16(1).U16(24).U32(BI_RGB).U32(16).U32(0).U32(0).U32(0).U32(0);
+  for (uint8_t v : {0xFF, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0xFF, 0, 0xFF, 0, 0, 0}) b.b.push_back(v);
+  return b.b;
+}
+// A 2 x 2 monochrome mask: 1 at the top-left and bottom-right.
+std::vector<uint8_t> Mask2x2() {
+  Bytes b;
+  b.U32(40).I32(2).I32(2).U16(1).U16(1).U32(BI_RGB).U32(8).U32(0).U32(0).U32(2).U32(0);
+  b.U32(0).U32(0xFFFFFF);
+  for (uint8_t v : {0x40, 0, 0, 0, 0x80, 0, 0, 0}) b.b.push_back(v);
+  return b.b;
+}
+void Identity(Bytes& b) {
+  for (float f : {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f}) {
+    uint32_t u;
+    std::memcpy(&u, &f, 4);
+    b.U32(u);
+  }
+}
+// A blit record of `type` (BITBLT, STRETCHBLT, ALPHABLEND, TRANSPARENTBLT) of the 2 x 2 DIB to
+// (x, y) at size (w, h); `op` is the raster operation, blend function or key colour.
+std::vector<uint8_t> Blit(DWORD type, int x, int y, int w, int h, uint32_t op) {
+  const bool stretched = type != EMR_BITBLT;
+  const uint32_t fixed = stretched ? 108 : 100;
+  const std::vector<uint8_t> dib = Dib2x2();
+  Bytes b;
+  b.I32(x).I32(y).I32(x + w).I32(y + h).I32(x).I32(y).I32(w).I32(h).U32(op).I32(0).I32(0);
+  Identity(b);
+  b.U32(0).U32(DIB_RGB_COLORS).U32(fixed).U32(40).U32(fixed + 40).U32(16);
+  if (stretched) b.I32(2).I32(2);
+  b.Raw(dib);
+  return Rec(type, b);
+}
+
+}  // namespace
+
+TEST(EmfPlayer, BitmapRecordFamilies) {
+  const COLORREF top[2] = {kRed, kGreen}, bottom[2] = {kBlue, kWhite};
+  {
+    auto b = Render(Emf({Blit(EMR_BITBLT, 5, 5, 2, 2, SRCCOPY), Blit(EMR_STRETCHBLT, 10, 10, 4, 4, SRCCOPY)}));
+    for (int x = 0; x < 2; ++x) {
+      EXPECT_EQ(b->GetColor(5 + x, 5), top[x]);
+      EXPECT_EQ(b->GetColor(5 + x, 6), bottom[x]);
+      EXPECT_EQ(b->GetColor(10 + 2 * x + 1, 11), top[x]);
+      EXPECT_EQ(b->GetColor(10 + 2 * x, 12), bottom[x]);
+    }
+  }
+  {
+    // Half the source over white; the key colour green left out.
+    auto b = Render(Emf({Blit(EMR_ALPHABLEND, 5, 5, 2, 2, 128u << 16), Blit(EMR_TRANSPARENTBLT, 10, 10, 2, 2, kGreen)}));
+    EXPECT_NEAR(GetGValue(b->GetColor(5, 5)), 127, 1);
+    EXPECT_NEAR(GetRValue(b->GetColor(5, 5)), 255, 1);
+    EXPECT_NEAR(GetRValue(b->GetColor(5, 6)), 127, 1);
+    EXPECT_EQ(b->GetColor(10, 10), kRed);
+    EXPECT_EQ(b->GetColor(11, 10), kWhite);
+    EXPECT_EQ(b->GetColor(10, 11), kBlue);
+  }
+  {
+    // A pattern fill without a bitmap, with the selected brush.
+    Bytes p;
+    p.I32(0).I32(0).I32(4).I32(4).I32(20).I32(20).I32(4).I32(4).U32(PATCOPY).I32(0).I32(0);
+    Identity(p);
+    p.U32(0).U32(0).U32(0).U32(0).U32(0).U32(0);
+    auto b = Render(Emf({Brush(1, kBlue), Select(1), Rec(EMR_BITBLT, p)}));
+    EXPECT_EQ(b->GetColor(20, 20), kBlue);
+    EXPECT_EQ(b->GetColor(23, 23), kBlue);
+    EXPECT_EQ(b->GetColor(24, 24), kWhite);
+  }
+  {
+    // MASKBLT: the source shows where the mask has 1.
+    const std::vector<uint8_t> dib = Dib2x2(), mask = Mask2x2();
+    Bytes p;
+    p.I32(5).I32(5).I32(7).I32(7).I32(5).I32(5).I32(2).I32(2).U32(MAKEROP4(SRCCOPY, 0x00AA0029)).I32(0).I32(0);
+    Identity(p);
+    p.U32(0).U32(0).U32(128).U32(40).U32(168).U32(16).I32(0).I32(0).U32(0).U32(184).U32(48).U32(232).U32(8);
+    p.Raw(dib).Raw(mask);
+    auto b = Render(Emf({Rec(EMR_MASKBLT, p)}));
+    EXPECT_EQ(b->GetColor(5, 5), kRed);
+    EXPECT_EQ(b->GetColor(6, 5), kWhite);
+    EXPECT_EQ(b->GetColor(5, 6), kWhite);
+  }
+  {
+    // PLGBLT onto a parallelogram that is a plain rectangle twice the size.
+    const std::vector<uint8_t> dib = Dib2x2();
+    Bytes p;
+    p.I32(0).I32(0).I32(0).I32(0).I32(30).I32(30).I32(34).I32(30).I32(30).I32(34).I32(0).I32(0).I32(2).I32(2);
+    Identity(p);
+    p.U32(0).U32(0).U32(140).U32(40).U32(180).U32(16).I32(0).I32(0).U32(0).U32(0).U32(0).U32(0).U32(0);
+    p.Raw(dib);
+    auto b = Render(Emf({Rec(EMR_PLGBLT, p)}));
+    EXPECT_EQ(b->GetColor(30, 30), kRed);
+    EXPECT_EQ(b->GetColor(33, 31), kGreen);
+    EXPECT_EQ(b->GetColor(31, 33), kBlue);
+    EXPECT_EQ(b->GetColor(34, 34), kWhite);
+  }
+  {
+    // SETDIBITSTODEVICE and STRETCHDIBITS: source rectangles count from the lower-left.
+    const std::vector<uint8_t> dib = Dib2x2();
+    Bytes s;
+    s.I32(0).I32(0).I32(0).I32(0).I32(40).I32(40).I32(0).I32(0).I32(2).I32(2).U32(76).U32(40).U32(116).U32(16);
+    s.U32(0).U32(0).U32(2).Raw(dib);
+    Bytes t;
+    t.I32(0).I32(0).I32(0).I32(0).I32(50).I32(50).I32(1).I32(1).I32(1).I32(1).U32(80).U32(40).U32(120).U32(16);
+    t.U32(0).U32(SRCCOPY).I32(1).I32(1).Raw(dib);
+    auto b = Render(Emf({Rec(EMR_SETDIBITSTODEVICE, s), Rec(EMR_STRETCHDIBITS, t)}));
+    EXPECT_EQ(b->GetColor(40, 40), kRed);
+    EXPECT_EQ(b->GetColor(41, 41), kWhite);
+    EXPECT_EQ(b->GetColor(50, 50), kGreen);  // source (1, 1) from the bottom: the top-right pixel
+  }
+}
+
+TEST(EmfPlayer, GradientsRegionsPolyDrawAndText) {
+  {
+    Bytes g;
+    g.I32(0).I32(0).I32(0).I32(0).U32(2).U32(1).U32(GRADIENT_FILL_RECT_H);
+    g.I32(0).I32(0).U32(0).U32(0);             // black at (0, 0)
+    g.I32(10).I32(4).U32(0xFF00FF00).U32(0xFF00);  // white at (10, 4)
+    g.U32(0).U32(1);
+    auto b = Render(Emf({Rec(EMR_GRADIENTFILL, g)}));
+    EXPECT_LT(GetRValue(b->GetColor(0, 0)), 20);
+    EXPECT_GT(GetRValue(b->GetColor(9, 3)), 230);
+    EXPECT_NEAR(GetRValue(b->GetColor(5, 2)), 140, 10);
+    EXPECT_EQ(b->GetColor(10, 0), kWhite);
+  }
+  {
+    Bytes rgn;
+    rgn.I32(0).I32(0).I32(0).I32(0).U32(48).U32(1).U32(32).U32(1).U32(1).U32(16).I32(0).I32(0).I32(9).I32(9)
+        .I32(20).I32(20).I32(25).I32(30);
+    Bytes clip;
+    clip.U32(48).U32(RGN_COPY).U32(32).U32(1).U32(1).U32(16).I32(0).I32(0).I32(9).I32(9).I32(60).I32(0).I32(70).I32(72);
+    auto b = Render(Emf({Brush(1, kGreen), Rec(EMR_FILLRGN, rgn), Rec(EMR_EXTSELECTCLIPRGN, clip), Brush(2, kRed),
+                         Select(2), Rect(EMR_RECTANGLE, 50, 10, 80, 20)}));
+    EXPECT_EQ(Painted(*b), (RECT{20, 10, 70, 30}));
+    EXPECT_EQ(b->GetColor(22, 25), kGreen);
+    EXPECT_EQ(b->GetColor(65, 15), kRed);
+    EXPECT_EQ(b->GetColor(55, 15), kWhite);
+  }
+  {
+    // POLYDRAW: a move, two lines and a closing line.
+    Bytes p;
+    p.I32(0).I32(0).I32(0).I32(0).U32(4).I32(10).I32(10).I32(30).I32(10).I32(30).I32(20).I32(10).I32(20);
+    for (uint8_t t : {PT_MOVETO, PT_LINETO, PT_LINETO, uint8_t(PT_LINETO | PT_CLOSEFIGURE)}) p.b.push_back(t);
+    auto b = Render(Emf({Rec(EMR_POLYDRAW, p)}));
+    EXPECT_EQ(b->GetColor(20, 10), kBlack);
+    EXPECT_EQ(b->GetColor(30, 15), kBlack);
+    EXPECT_EQ(b->GetColor(10, 15), kBlack);  // the figure closed back to its start
+    EXPECT_EQ(b->GetColor(20, 15), kWhite);
+  }
+  {
+    // Text in a font 20 pixels high lands near its reference point, in the text colour.
+    Bytes font;
+    font.U32(1).I32(-20).I32(0).I32(0).I32(0).I32(700).U32(0);
+    for (int i = 0; i < 8; ++i) font.U32(0);
+    const std::u16string face = u"DejaVu Sans";
+    for (size_t i = 0; i < 32; ++i) font.U16(i < face.size() ? face[i] : 0);
+    Bytes text;
+    text.I32(0).I32(0).I32(0).I32(0).U32(1).U32(0).U32(0).I32(10).I32(10).U32(2).U32(76).U32(0).I32(0).I32(0).I32(-1)
+        .I32(-1).U32(0).U16('H').U16('H');
+    auto b = Render(Emf({Rec(EMR_EXTCREATEFONTINDIRECTW, font), Select(1), One(EMR_SETTEXTCOLOR, kBlue),
+                         One(EMR_SETBKMODE, TRANSPARENT), Rec(EMR_EXTTEXTOUTW, text)}));
+    const RECT r = Painted(*b);
+    EXPECT_GE(r.left, 10);
+    EXPECT_GE(r.top, 10);
+    EXPECT_LE(r.bottom, 32);
+    EXPECT_GT(r.right - r.left, 15);
+    int blue = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) blue += b->GetColor(x, y) == kBlue;
+    EXPECT_GT(blue, 20);
   }
 }
