@@ -62,18 +62,6 @@ void TPDFImageDecoder::SetImage(TPDFStream* stream) {
   if (!Decoded || BitmapFailed) Fail();
 }
 
-void TPDFImageDecoder::SetInlineImage(const TPDFInlineImage&, TPDFStructure* owner) {
-  // Inline images are not decoded yet.
-  Owner = owner;
-  Fail();
-}
-
-bool ParseInlineImage(std::string_view, int32_t&, TPDFInlineImage& image, TPDFDictionary*,
-                      const TPDFImageResolveEvent&) {
-  image = TPDFInlineImage{};
-  return false;
-}
-
 TPDFObject* TPDFImageDecoder::ResolveReference(TPDFObject* object) {
   // A chain of references resolves a few steps at most; a cycle gives nothing.
   for (int i = 0; i < kMaxColorSpaceDepth; ++i) {

@@ -105,6 +105,18 @@ class Builder {
   std::string out_;
 };
 
+// A one-strip uncompressed little-endian TIFF of the given samples.
+inline std::string PlainTIFF(uint32_t w, uint32_t h, uint32_t bits, uint32_t samples, uint32_t photometric,
+                             const std::string& data) {
+  Builder b;
+  const uint32_t at = b.Data(data);
+  b.SetFirst(b.Directory({Builder::Long(256, {w}), Builder::Long(257, {h}),
+                          Builder::Short(258, std::vector<uint32_t>(samples, bits)), Builder::Short(259, {1}),
+                          Builder::Short(262, {photometric}), Builder::Long(273, {at}), Builder::Short(277, {samples}),
+                          Builder::Long(278, {h}), Builder::Long(279, {uint32_t(data.size())})}));
+  return b.bytes();
+}
+
 // The bitmap's pixels as RGB bytes, rows top-down (any depth; through its colour table).
 inline std::string BitmapRGB(TBitmap& bitmap) {
   std::string rgb;
