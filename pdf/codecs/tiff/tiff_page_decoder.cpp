@@ -20,7 +20,7 @@ constexpr uint64_t kMaxPieces = uint64_t(1) << 21;
 // Missing data read as bytes 255, but a page may not claim more decoded bytes than its data
 // could expand to (at the compression's largest ratio) plus this much: a few bytes that claim
 // a picture of 2^28 pixels do not make the decoder fill it.
-constexpr uint64_t kMissingDataAllowance = uint64_t(64) << 20;
+constexpr uint64_t kMissingDataAllowance = uint64_t(16) << 20;
 
 uint64_t LargestExpansion(uint8_t compression) {
   switch (compression) {
@@ -142,6 +142,7 @@ void TPageDecoder::Piece(size_t index, uint32_t rows, int64_t rowBytes, uint32_t
     in = reversed_;
   }
   Decompress(p_.Compression, in, rowBytes * rows, buffer_);
+  buffer_.append(kSampleReadSlack, '\0');
   auto* data = reinterpret_cast<uint8_t*>(buffer_.data());
   const bool predict = p_.Predictor == 2;
   const uint32_t rowPixels = uint32_t(rowBytes * 8 / pixelBits_);

@@ -66,13 +66,12 @@ uint32_t TTIFFPixelConverter::RawSample(const uint8_t* row, uint64_t index) cons
     for (uint32_t i = 0; i < n; ++i) v = v << 8 | p[bigEndian_ ? i : n - 1 - i];
     return v;
   }
+  // Five bytes hold any sample of up to 32 bits wherever it starts; the caller's row has room
+  // for them (kSampleReadSlack bytes beyond its end).
   const uint64_t bit = index * bits_;
-  uint32_t v = 0;
-  for (uint32_t i = 0; i < bits_; ++i) {
-    const uint64_t b = bit + i;
-    v = v << 1 | ((row[b >> 3] >> (7 - (b & 7))) & 1);
-  }
-  return v;
+  const uint8_t* p = row + (bit >> 3);
+  const uint64_t window = uint64_t(p[0]) << 32 | uint64_t(p[1]) << 24 | uint64_t(p[2]) << 16 | uint64_t(p[3]) << 8 | p[4];
+  return uint32_t((window >> (40 - (bit & 7) - bits_)) & ((uint64_t(1) << bits_) - 1));
 }
 
 uint8_t TTIFFPixelConverter::Sample8(const uint8_t* row, uint64_t index) const {

@@ -6,6 +6,9 @@
 
 #include "pdf/codecs/tiff/tiff_reader.h"
 
+// Bytes a row of samples must have readable beyond its end.
+inline constexpr size_t kSampleReadSlack = 8;
+
 // Reads one row of samples (the file's layout: SamplesPerPixel samples of BitsPerSample bits
 // per pixel, packed, most significant bit first) and writes bitmap pixels.
 class TTIFFPixelConverter {
