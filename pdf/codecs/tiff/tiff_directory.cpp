@@ -299,6 +299,7 @@ void TDirectoryWalker::ApplyTag(const TTIFFEntry& e, TPDFTIFFPage& page) {
       break;
     case 259: page.Compression = CompressionCode(e.Int()); break;
     case 262:
+      page.PhotometricTag = e.Int();
       if (!e.Values.empty() && e.Int() <= 7) {
         page.Photometric = uint8_t(e.Int());
         page.MinIsBlack = page.Photometric == 1;

@@ -7,7 +7,7 @@ bool TTIFFPixelConverter::Init(const TPDFTIFFPage& page) {
   bits_ = page.BitsPerSample;
   samples_ = page.SamplesPerPixel;
   bigEndian_ = page.BigEndian;
-  if (bits_ < 1 || bits_ > 32 || samples_ < 1 || page.SampleFormat != 1) return false;
+  if (bits_ < 1 || bits_ > 32 || samples_ < 1 || page.SampleFormat != 1 || page.PhotometricTag > 7) return false;
   if (samples_ < page.ColorChannels() || page.ColorChannels() == 0) return false;
   colors_.clear();
   switch (photometric_) {

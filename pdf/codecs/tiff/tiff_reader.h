@@ -55,6 +55,8 @@ struct TPDFTIFFPage {
   bool BigEndian = false;           // the file's byte order ("MM"), for 16-bit samples
   uint32_t ExtraSampleCount = 0;    // the number of values of tag 338
   uint32_t SampleFormat = 1;        // tag 339: 1 unsigned integers
+  // Tag 262 as written, also values beyond those Photometric takes (CIELab and others).
+  uint32_t PhotometricTag = 0;
 
   // Colour channels the photometric interpretation implies (0 when it names none we know).
   uint32_t ColorChannels() const;

@@ -21,7 +21,9 @@ const char kHex[] = "0123456789ABCDEF";
 }  // namespace
 
 bool PageAcceptable(const TPDFTIFFPage& p) {
-  return p.Width > 0 && p.Height > 0 && uint64_t(p.Width) * p.Height <= uint64_t(kMaxBitmapPixels);
+  // A colour model beyond those the record holds (CIELab, LogLuv, ...) would be read as grey.
+  return p.Width > 0 && p.Height > 0 && uint64_t(p.Width) * p.Height <= uint64_t(kMaxBitmapPixels) &&
+         p.PhotometricTag <= 7;
 }
 
 bool SamplesExpressible(const TPDFTIFFPage& p) {

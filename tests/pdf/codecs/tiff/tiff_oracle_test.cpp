@@ -215,3 +215,30 @@ TEST(TIFFReaderOracle, PagesOfAMultiPageFile) {
     EXPECT_FALSE(beyond.ReadUncompressedPage(1));  // an LZW page is not an uncompressed one
   }
 }
+
+// A cut LZW strip of RGBA samples: the rows its data reach are the picture, the rest reads as
+// bytes 255 (white), four samples a pixel.
+TEST(TIFFReaderOracle, CutLZWStripOfFourSamples) {
+  REQUIRE_RASTER_TOOLS();
+  const RasterSet& set = RasterSet::Get("tiff");
+  ASSERT_TRUE(set.ok()) << set.error();
+  TPDFTIFF source = Load(set.Read("rgba_lzw.tif"));
+  const TPDFTIFFPage& p = source.Pages.at(0);
+  ASSERT_EQ(p.Strips.size(), 2u);
+  tifftest::Builder b;
+  const std::string cut = p.Strips[1].substr(0, p.Strips[1].size() / 2);
+  const uint32_t first = b.Data(p.Strips[0]);
+  const uint32_t at = b.Data(cut);
+  b.SetFirst(b.Directory({tifftest::Builder::Long(256, {p.Width}), tifftest::Builder::Long(257, {p.Height}),
+                          tifftest::Builder::Short(258, {8, 8, 8, 8}), tifftest::Builder::Short(259, {5}),
+                          tifftest::Builder::Short(262, {2}), tifftest::Builder::Long(273, {first, at}),
+                          tifftest::Builder::Short(277, {4}), tifftest::Builder::Long(278, {p.RowsPerStrip}),
+                          tifftest::Builder::Long(279, {uint32_t(p.Strips[0].size()), uint32_t(cut.size())}),
+                          tifftest::Builder::Short(338, {2})}));
+  TPDFTIFF t = Load(b.bytes());
+  ASSERT_TRUE(t.DecodePage(1));
+  const std::string rgb = tifftest::BitmapRGB(*t.Bitmap), expected = set.Read("rgba_lzw.rgb");
+  const size_t row = size_t(p.Width) * 3;
+  EXPECT_EQ(rgb.substr(0, row * p.RowsPerStrip), expected.substr(0, row * p.RowsPerStrip));
+  EXPECT_EQ(rgb.substr(rgb.size() - row), std::string(row, '\xFF'));
+}

@@ -277,6 +277,7 @@ TEST(TIFFImport, UnusableFilesAreNotLoaded) {
   EXPECT_FALSE(Import(StripFile(5, 5, 8, 1, 1, 2, 5, {"x"})).ok);                             // Modified Huffman
   EXPECT_FALSE(Import(StripFile(5, 5, 8, 3, 2, 1, 5, {"x"}, {Builder::Short(284, {2})})).ok);  // planar
   EXPECT_FALSE(Import(StripFile(5, 5, 8, 3, 6, 1, 5, {"x"})).ok);                             // YCbCr samples
+  EXPECT_FALSE(Import(StripFile(5, 5, 8, 3, 8, 1, 5, {"x"})).ok);                             // CIELab
   EXPECT_FALSE(Import(StripFile(5, 5, 8, 1, 1, 7, 5, {"x"}, {Builder::Long(519, {0})})).ok);   // old JPEG
   EXPECT_FALSE(Import(std::string("II*\0\x08\0\0\0", 8)).ok);
   EXPECT_FALSE(Import("MM").ok);
