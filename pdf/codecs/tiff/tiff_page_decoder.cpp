@@ -17,19 +17,35 @@ namespace {
 constexpr int64_t kMaxPieceBytes = int64_t(1) << 30;
 // More pieces than this are not decoded (each costs a decompressor set-up).
 constexpr uint64_t kMaxPieces = uint64_t(1) << 21;
-// Missing data read as bytes 255, but a page may not claim more decoded bytes than its data
-// could expand to (at the compression's largest ratio) plus this much: a few bytes that claim
-// a picture of 2^28 pixels do not make the decoder fill it.
-constexpr uint64_t kMissingDataAllowance = uint64_t(16) << 20;
+// Missing data read as bytes 255, but a page may not claim many more pixels than its data can
+// decode to: a few bytes that claim a picture of 2^28 pixels do not make the decoder fill it.
+// Beyond this many pixels, at most three quarters of a page may be missing.
+constexpr uint64_t kMissingPixelsAllowance = uint64_t(4) << 20;
 
-uint64_t LargestExpansion(uint8_t compression) {
+// The most bytes Size bytes of data can decode to.
+uint64_t LargestDecodedSize(uint8_t compression, uint64_t size) {
   switch (compression) {
-    case kTIFFLZW: return 4096;      // one 9- to 12-bit code can stand for 4,096 bytes
-    case kTIFFDeflate: return 1032;  // zlib's largest ratio
-    case kTIFFPackBits: return 64;   // two bytes for a run of 128
-    default: return 1;
+    case kTIFFLZW: {
+      // A code stands for at most one byte more than the code before it, and for at most
+      // 4,096 bytes; codes are at least 9 bits wide.
+      const uint64_t codes = size * 8 / 9;
+      if (codes <= 4096) return codes * (codes + 1) / 2;
+      return 4096 * 4097 / 2 + (codes - 4096) * 4096;
+    }
+    case kTIFFDeflate: return size * 1032;  // zlib's largest ratio
+    case kTIFFPackBits: return size * 64;   // two bytes for a run of 128
+    default: return size;
   }
 }
+
+bool PlausibleSize(const TPDFTIFFPage& p, int32_t pixelBits) {
+  uint64_t decodable = 0;
+  for (const std::string& strip : p.Strips) decodable += LargestDecodedSize(p.Compression, strip.size());
+  const uint64_t backed = decodable / uint64_t(pixelBits) * 8;
+  const uint64_t claimed = uint64_t(p.Width) * p.Height;
+  return claimed <= kMissingPixelsAllowance || claimed / 4 <= backed;
+}
+
 
 // Decompresses a piece into exactly Expected bytes.
 bool Decompress(uint8_t compression, std::string_view in, int64_t expected, std::string& out) {
@@ -94,10 +110,7 @@ bool TPageDecoder::Run() {
   if (predictor != 1 && !(predictor == 2 && p.BitsPerSample % 8 == 0)) return false;
   if (!conv_.Init(p)) return false;
   pixelBits_ = int32_t(p.BitsPerSample * p.SamplesPerPixel);
-  uint64_t held = 0;
-  for (const std::string& strip : p.Strips) held += strip.size();
-  const uint64_t claimed = (uint64_t(p.Width) * uint64_t(pixelBits_) + 7) / 8 * p.Height;
-  if (claimed > held * LargestExpansion(p.Compression) + kMissingDataAllowance) return false;
+  if (!PlausibleSize(p, pixelBits_)) return false;
 
   bmp_.SetPixelFormat(conv_.Format());
   bmp_.SetSize(int(p.Width), int(p.Height));
