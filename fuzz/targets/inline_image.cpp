@@ -1,5 +1,6 @@
 // Inline-image entry point: the content text is parsed image after image from its start (each
 // "BI" found), and images of a modest size are decoded.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -22,7 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ParseInlineImage(text, position, image, resources, nullptr)) {
       // The end lies after the dictionary and within the text.
       if (position <= int32_t(bi + 2) || size_t(position) > size + 1) std::abort();
-      if (image.Data.size() > size) std::abort();
+      // The data are cut out of the text, or (a table-expanded image) at most six bytes for
+      // each byte or sample there.
+      const uint64_t samples = uint64_t(std::max(image.Width, 0)) * uint64_t(std::max(image.Height, 0));
+      if (image.Data.size() > 6 * (size + std::min<uint64_t>(samples, uint64_t(1) << 32) + 4)) std::abort();
       if (int64_t(image.Width) * image.Height <= 1 << 16) {
         TPDFImageDecoder decoder;
         decoder.SetInlineImage(image, &store);

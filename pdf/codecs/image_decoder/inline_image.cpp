@@ -373,7 +373,8 @@ bool ParseInlineImage(std::string_view Content, int32_t& Position, TPDFInlineIma
     Image.ColorSpace = "[ /Indexed /" + cs.Base + " " + std::to_string(cs.HiVal) + " " + HexString(cs.Lookup) + " ]";
   } else if (Image.ColorSpace == "Indexed1") {
     Image.ColorSpace = cs.Base;
-    if (Image.Filter == "/FlateDecode") Image.Data = FlateDecompressString(Image.Data);
+    // Inflated no further than the samples reach.
+    if (Image.Filter == "/FlateDecode") Image.Data = FlateDecompressString(Image.Data, expected + 4);
     Image.Filter.clear();
     ExpandThroughLookup(Image, cs);
   }
