@@ -2,8 +2,10 @@
 
 #include <cmath>
 
+#include "pdf/codecs/gif/gif_writer.h"
 #include "pdf/codecs/jpeg/pdf_jpeg_image.h"
 #include "pdf/codecs/png/png_writer.h"
+#include "pdf/codecs/tiff/tiff_output.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/rtl/numbers.h"
 #include "platform/rtl/streams.h"
@@ -46,13 +48,29 @@ bool WriteBMP(TBitmap& bitmap, double dpi, TStream& stream, std::string& message
 
 int32_t RoundDPI(double dpi) { return ClampToInt32(RoundHalfEven(dpi)); }
 
+bool WriteGIF(TBitmap& bitmap, TStream& stream, std::string& message) {
+  TPDFGIFWriter gif;
+  if (!gif.SetBitmap(bitmap) || !gif.SaveToStream(stream)) {
+    message = "GIF output failed: the bitmap could not be written as GIF";
+    return false;
+  }
+  return true;
+}
+
+bool WriteTIFF(TBitmap& bitmap, int format, double dpi, const TGDIPlusSettings& settings, TStream& stream,
+               std::string& message) {
+  const bool written = format == 10 ? SaveBitmapAsMonochromeTIFF(bitmap, stream, settings, dpi)
+                                    : SaveBitmapAsTIFF(bitmap, stream, settings, dpi);
+  if (!written) message = "TIFF output failed: no TIFF encoder could write the bitmap";
+  return written;
+}
+
 }  // namespace
 
 int32_t PixelsPerMetre(double dpi) { return ClampToInt32(TruncSaturate(dpi * 1000 / 25.4)); }
 
 bool WritePageBitmap(TBitmap& bitmap, int format, double dpi, int jpegQuality, const TGDIPlusSettings& settings,
                      TStream& stream, std::string& message) {
-  (void)settings;
   switch (format) {
     case 0: return WriteBMP(bitmap, dpi, stream, message);
     case 1: {
@@ -69,6 +87,9 @@ bool WritePageBitmap(TBitmap& bitmap, int format, double dpi, int jpegQuality, c
       png.SaveToStream(stream);
       return true;
     }
+    case 6: return WriteGIF(bitmap, stream, message);
+    case 7:
+    case 10: return WriteTIFF(bitmap, format, dpi, settings, stream, message);
     default: return true;
   }
 }

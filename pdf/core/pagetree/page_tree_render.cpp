@@ -67,7 +67,10 @@ bool TPDFPageTree::RenderPage(int page, int format, double dpi, int jpegQuality,
   switch (format) {
     case ofBMP:
     case ofJPEG:
-    case ofPNG: {
+    case ofPNG:
+    case ofGIF:
+    case ofTIFF:
+    case ofMonochromeTIFF: {
       std::string writeMessage;
       if (!WritePageBitmap(renderer.Bitmap(), format, dpi, jpegQuality, settings, stream, writeMessage)) {
         if (message.empty()) message = writeMessage;
@@ -78,9 +81,6 @@ bool TPDFPageTree::RenderPage(int page, int format, double dpi, int jpegQuality,
     case ofWMF:
     case ofEMF: renderer.Metafile().SaveToStream(stream); break;
     case ofEPS:
-    case ofGIF:
-    case ofTIFF:
-    case ofMonochromeTIFF:
       // No writer of this output is part of the library yet: nothing was written.
       if (message.empty()) message = "Output format " + std::to_string(format) + " is not available";
       ok = false;
