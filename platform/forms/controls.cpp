@@ -19,6 +19,9 @@
 
 // ---- Helpers ----
 
+int ClampCoordinate(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -kMaxCoordinate, kMaxCoordinate)); }
+int ClampSize(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, 0, kMaxCoordinate)); }
+
 TShiftState KeysToShiftState(WPARAM keys) {
   TShiftState s = 0;
   if (keys & MK_SHIFT) s |= ssShift;
@@ -131,8 +134,10 @@ void TControl::SetParentComponent(TComponent* parent) {
 TComponent* TControl::GetParentComponent() const { return parent_; }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
-  width = std::max(0, width);
-  height = std::max(0, height);
+  left = ClampCoordinate(left);
+  top = ClampCoordinate(top);
+  width = ClampSize(width);
+  height = ClampSize(height);
   if (left == left_ && top == top_ && width == width_ && height == height_) return;
   left_ = left;
   top_ = top;
@@ -143,8 +148,8 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 
 TRect TControl::ClientRect() const { return TRect{0, 0, width_, height_}; }
 
-void TControl::SetClientWidth(int v) { SetWidth(width_ + v - ClientWidth()); }
-void TControl::SetClientHeight(int v) { SetHeight(height_ + v - ClientHeight()); }
+void TControl::SetClientWidth(int v) { SetWidth(ClampSize(int64_t(width_) + v - ClientWidth())); }
+void TControl::SetClientHeight(int v) { SetHeight(ClampSize(int64_t(height_) + v - ClientHeight())); }
 
 TPoint TControl::ClientToScreen(TPoint p) const {
   if (auto* w = dynamic_cast<const TWinControl*>(this); w && w->HandleAllocated()) {

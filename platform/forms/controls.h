@@ -70,6 +70,12 @@ using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, i
 using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char16_t& Key)>;
 
+// Positions and sizes are kept within this range (a hostile description cannot overflow the
+// arithmetic on them).
+inline constexpr int kMaxCoordinate = 1 << 20;
+int ClampCoordinate(int64_t v);
+int ClampSize(int64_t v);
+
 // The shift state of mouse message key flags, and of the keyboard now.
 TShiftState KeysToShiftState(WPARAM keys);
 TShiftState KeyboardShiftState();

@@ -128,9 +128,10 @@ void TCustomForm::BeforeDestruction() {
 void TCustomForm::Loaded() {
   TWinControl::Loaded();
   SIZE frame = FrameSize();
-  if (pendingClientWidth_ >= 0) SetWidth(pendingClientWidth_ + frame.cx);
-  if (pendingClientHeight_ >= 0) SetHeight(pendingClientHeight_ + frame.cy);
+  if (pendingClientWidth_ >= 0) SetWidth(ClampSize(int64_t(pendingClientWidth_) + frame.cx));
+  if (pendingClientHeight_ >= 0) SetHeight(ClampSize(int64_t(pendingClientHeight_) + frame.cy));
   pendingClientWidth_ = pendingClientHeight_ = -1;
+  if (visible_) VisibleChanged();
 }
 
 DWORD TCustomForm::WindowStyle() const {
@@ -175,13 +176,13 @@ TRect TCustomForm::ClientRect() const {
 }
 
 void TCustomForm::SetClientWidth(int v) {
-  if (IsLoading()) pendingClientWidth_ = v;
-  SetWidth(width_ + v - ClientWidth());
+  if (IsLoading()) pendingClientWidth_ = ClampSize(v);
+  SetWidth(ClampSize(int64_t(width_) + v - ClientWidth()));
 }
 
 void TCustomForm::SetClientHeight(int v) {
-  if (IsLoading()) pendingClientHeight_ = v;
-  SetHeight(height_ + v - ClientHeight());
+  if (IsLoading()) pendingClientHeight_ = ClampSize(v);
+  SetHeight(ClampSize(int64_t(height_) + v - ClientHeight()));
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle s) {
@@ -240,8 +241,8 @@ void TCustomForm::PlaceForShowing() {
   int sw = Screen ? Screen->Width() : 1280, sh = Screen ? Screen->Height() : 1024;
   int x = left_, y = top_;
   auto centreOn = [&](const TRect& r) {
-    x = r.left + (r.Width() - width_) / 2;
-    y = r.top + (r.Height() - height_) / 2;
+    x = ClampCoordinate(r.left + (int64_t(r.Width()) - width_) / 2);
+    y = ClampCoordinate(r.top + (int64_t(r.Height()) - height_) / 2);
   };
   switch (position_) {
     case poScreenCenter:
@@ -270,6 +271,8 @@ void TCustomForm::PlaceForShowing() {
 }
 
 void TCustomForm::VisibleChanged() {
+  // A form described as visible shows once its controls have been read (Loaded).
+  if (IsLoading()) return;
   if (visible_) {
     HWND h = Handle();
     if (!placed_) PlaceForShowing();

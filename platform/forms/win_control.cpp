@@ -350,8 +350,10 @@ void TWinControl::Update() {
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
-  width = std::max(0, width);
-  height = std::max(0, height);
+  left = ClampCoordinate(left);
+  top = ClampCoordinate(top);
+  width = ClampSize(width);
+  height = ClampSize(height);
   if (left == left_ && top == top_ && width == width_ && height == height_) return;
   left_ = left;
   top_ = top;
