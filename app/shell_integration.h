@@ -13,4 +13,17 @@ std::string LongPath(const std::string& path);
 // file cannot be found.
 std::string DisplayName(const std::string& path);
 
+// Lets the user choose a folder, opening on `folder` when it names one (else `folder` is
+// emptied first). True with `folder` set to the choice; false when cancelled.
+bool BrowseForFolder(const std::string& caption, const std::u16string& root, std::string& folder, bool showEditBox,
+                     bool includeFiles, bool allowNewFolder);
+
+// Opens a file or folder with the desktop's default program.
+void OpenInShell(const std::string& path);
+
+// The "send to" counterpart: a desktop entry that starts the program with a chosen image;
+// each reports what it did in a black message.
+void AddSendToLink();
+void RemoveSendToLink();
+
 }  // namespace Tarnwick1

@@ -1,0 +1,41 @@
+// The program's start: the command line, the application object titled "Velmora", the main
+// window and the message loop.
+#include <string>
+#include <vector>
+
+#include "app/console.h"
+#include "app/program_exit.h"
+#include "app/tarnwick1.h"
+#include "platform/forms/application.h"
+#include "platform/forms/standard_classes.h"
+#include "platform/user/user_display.h"
+
+namespace Tarnwick1 {
+
+int RunProgram(int argc, char** argv) {
+  SetCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+  ExitStatus = 0;
+  // Batch mode needs no screen: it runs on the headless back end even where X is available,
+  // so that nothing appears and nothing waits for a person.
+  if (ConsoleMode()) UseHeadlessDisplay();
+  Application->Initialize();
+  Application->SetTitle("Velmora");
+  if (!ConsoleMode() && CurrentDisplay().IsHeadless()) {
+    WriteConsoleError("Velmora needs an X display for its window (DISPLAY is not set or cannot be opened).\r"
+                      "\"velmora X\" runs the saved comparison without one.");
+    return kExitNoDisplay;
+  }
+  RegisterStandardClasses();
+  RegisterClass(TForm1::StaticClassInfo());
+  TForm1* form = nullptr;
+  try {
+    Application->CreateForm(form);
+    Application->Run();
+  } catch (const std::exception& e) {
+    FailBatch(e.what(), kExitRunError);
+  }
+  DoneApplication();
+  return ExitStatus;
+}
+
+}  // namespace Tarnwick1
