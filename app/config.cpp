@@ -56,7 +56,7 @@ std::string ConfigLocationFor(const std::string& programFolder) {
 }
 
 void InitConfigLocation() {
-  ProgramFolder = WideToFileName(GetExecutableDir());
+  if (ProgramFolder.empty()) ProgramFolder = WideToFileName(GetExecutableDir());
   ConfigFileName = ConfigLocationFor(ProgramFolder);
 }
 

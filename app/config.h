@@ -20,7 +20,8 @@ extern std::string ProgramFolder;
 extern std::string ConfigFileName;
 extern std::unique_ptr<TStringList> ConfigList;
 
-// Fixes ProgramFolder and ConfigFileName for this run.
+// Fixes ProgramFolder (the executable's folder, unless one was set before) and ConfigFileName
+// for this run.
 void InitConfigLocation();
 // Where the file goes for a program folder: beside the executable when that folder is
 // writable, else in the user's configuration folder (XDG_CONFIG_HOME, else HOME/.config).

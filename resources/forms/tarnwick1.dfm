@@ -41,6 +41,7 @@ object Form1: TForm1
     Top = 16
     Width = 149
     Height = 13
+    AutoSize = False
     Caption = 'The selected image-file ...'
     Font.Charset = DEFAULT_CHARSET
     Font.Color = clWindowText
@@ -70,6 +71,7 @@ object Form1: TForm1
     Top = 169
     Width = 63
     Height = 13
+    AutoSize = False
     Caption = 'value-level'
     Font.Charset = DEFAULT_CHARSET
     Font.Color = clWindowText
@@ -96,6 +98,7 @@ object Form1: TForm1
     Top = 188
     Width = 102
     Height = 13
+    AutoSize = False
     Caption = 'precision of result'
     Font.Charset = DEFAULT_CHARSET
     Font.Color = clWindowText
@@ -205,6 +208,7 @@ object Form1: TForm1
     Top = 64
     Width = 151
     Height = 13
+    AutoSize = False
     Caption = 'The compared directory ...'
     Font.Charset = DEFAULT_CHARSET
     Font.Color = clWindowText
@@ -262,6 +266,7 @@ object Form1: TForm1
     Top = 169
     Width = 75
     Height = 13
+    AutoSize = False
     Caption = 'pixels square'
     Font.Charset = DEFAULT_CHARSET
     Font.Color = clWindowText
@@ -275,6 +280,7 @@ object Form1: TForm1
     Top = 185
     Width = 44
     Height = 13
+    AutoSize = False
     Caption = 'percent'
     Font.Charset = DEFAULT_CHARSET
     Font.Color = clWindowText
@@ -492,6 +498,7 @@ object Form1: TForm1
     Top = 110
     Width = 231
     Height = 13
+    AutoSize = False
     Caption = 'The directory for the matching images ...'
     Font.Charset = DEFAULT_CHARSET
     Font.Color = clWindowText

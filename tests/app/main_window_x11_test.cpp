@@ -1,0 +1,344 @@
+// The main window on an X server of the test's own: every control at its place with its
+// caption, hint and font; "E n d" saving the configuration and ending the program; the file
+// and folder dialogs filling the edits; "Compare images" asking, running, moving the progress
+// bar and showing the summary. Input comes from xdotool, as a person's would.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <functional>
+
+#include "app/compare_run.h"
+#include "app/config.h"
+#include "app/console.h"
+#include "app/tarnwick1.h"
+#include "platform/display/display.h"
+#include "platform/forms/application.h"
+#include "platform/forms/button.h"
+#include "platform/forms/check_box.h"
+#include "platform/forms/edit.h"
+#include "platform/forms/label.h"
+#include "platform/forms/message_dialog.h"
+#include "platform/forms/open_dialog.h"
+#include "platform/forms/progress_bar.h"
+#include "platform/forms/screen.h"
+#include "platform/forms/standard_classes.h"
+#include "platform/forms/win/std_controls.h"
+#include "platform/user/user_display.h"
+#include "platform/user/window.h"
+#include "tests/support/screen_test_support.h"
+#include "tests/support/test_support.h"
+
+using namespace Tarnwick1;
+using displaytest::RunWhileServing;
+using displaytest::ScreenshotPixel;
+using displaytest::ServeFor;
+
+namespace {
+
+void Pump() {
+  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+}
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!server.available()) GTEST_SKIP() << "needs Xvfb";
+    if (!testsupport::HaveTool("xdotool")) GTEST_SKIP() << "needs xdotool";
+    RecreateApplication();
+    auto x11 = display::OpenX11Display();
+    if (!x11) GTEST_SKIP() << "needs an X display";
+    ASSERT_TRUE(UseDisplay(std::move(x11)));
+    Application->Initialize();
+    Application->SetTitle("Velmora");
+    RegisterStandardClasses();
+    RegisterClass(TForm1::StaticClassInfo());
+    SetCommandLine({});
+    ProgramFolder = dir.path() + "/";
+    images = dir.File("images/");
+    ::mkdir(images.c_str(), 0755);
+  }
+
+  void TearDown() override {
+    if (form) form->Free();
+    form = nullptr;
+    Pump();
+    UseHeadlessDisplay();  // the X connection goes before the server does
+    RecreateApplication();
+    ProgramFolder.clear();
+  }
+
+  void Open(const std::string& config = {}) {
+    if (!config.empty()) testsupport::WriteFile(dir.File("Velmora.cfg"), config);
+    Application->CreateForm(form);
+    ASSERT_NE(form, nullptr);
+    form->Show();
+    ServeFor(400, Pump);
+  }
+
+  // A click on a control, from xdotool, while the program keeps handling its messages; `then`
+  // goes on in the same shell (dialogs the click opens are answered there).
+  void Click(TControl* c, const std::string& then = {}) {
+    const TPoint p = c->ClientToScreen(TPoint{c->Width() / 2, c->Height() / 2});
+    const std::string cmd = "xdotool mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) + " click 1" + then;
+    ASSERT_TRUE(RunWhileServing(cmd, Pump, 20000).has_value()) << cmd;
+    ServeFor(200, Pump);
+  }
+
+  void MakePictures(const std::string& spec) {
+    testsupport::WriteFile(dir.File("make.py"), "from PIL import Image\nfor name, w, h, c in [" + spec +
+                                                    "]:\n  Image.new('RGB', (w, h), c).save('" + images + "' + name)\n");
+    ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py")), 0);
+  }
+
+  displaytest::PrivateXServer server;
+  testsupport::TempDir dir;
+  std::string images;
+  TForm1* form = nullptr;
+};
+
+// Shell text that waits until a window of that title is on the screen (and has had a moment to
+// take the keyboard), for the keys that follow.
+std::string Await(const std::string& title) {
+  return "; xdotool search --sync --onlyvisible --name '^" + title + "$' >/dev/null; sleep 0.3; ";
+}
+
+struct Expected {
+  const char* name;
+  int left, top, width, height;
+  const char* caption;  // nullptr: not checked (edits)
+  const char* hint;
+  bool bold;
+};
+
+const Expected kControls[] = {
+    {"Label2", 28, 16, 149, 13, "The selected image-file ...", "", true},
+    {"Edit1", 24, 35, 559, 21, nullptr, "", false},
+    {"Button1", 589, 34, 60, 21, "load ...", "select the image master for comparing", true},
+    {"Label3", 28, 64, 151, 13, "The compared directory ...", "", true},
+    {"CheckBox10", 232, 64, 191, 17, "... and Subdirectories", "", true},
+    {"Edit2", 24, 83, 559, 21, nullptr, "", false},
+    {"Button5", 589, 83, 60, 21, "select ...", "select the directory for the comparison run", true},
+    {"Label7", 28, 110, 231, 13, "The directory for the matching images ...", "", true},
+    {"Edit4", 24, 129, 559, 21, nullptr, "", false},
+    {"Button6", 589, 128, 60, 21, "select ...", "select the directory where the matching images will be copied to ...",
+     true},
+    {"Button7", 288, 160, 295, 17, "put it into explorer context ... send to",
+     "put an Velmora-link in the section \"send to\" of the explorer context menu ...", true},
+    {"Button8", 288, 176, 295, 17, "remove from explorer context ... send to",
+     "remove the Velmora from the  \"send to\" in the explorer context menu ...", true},
+    {"Label5", 24, 169, 63, 13, "value-level", "", true},
+    {"edit_pix", 148, 166, 41, 21, nullptr, "", false},
+    {"Label4", 200, 169, 75, 13, "pixels square", "", true},
+    {"Label1", 24, 188, 102, 13, "precision of result", "", true},
+    {"edit_prec", 148, 185, 41, 21, nullptr, "", false},
+    {"Label6", 200, 185, 44, 13, "percent", "", true},
+    {"imgprop", 24, 207, 625, 21, nullptr, "", true},
+    {"Edit3", 24, 228, 625, 21, nullptr, "", true},
+    {"imgcomp", 24, 248, 625, 21, nullptr, "", true},
+    {"ProgressBar1", 24, 266, 625, 15, nullptr, "", false},
+    {"CheckBox11", 24, 294, 273, 17, "Put the result into clipboard", "", true},
+    {"imgreset", 24, 321, 149, 25, "Reset image properties", "reset the generated property string", true},
+    {"CheckBox9", 208, 325, 153, 17, "A l l    o p t i o n s", "toggle on/off for all checkboxes...", true},
+    {"CheckBox1", 208, 342, 153, 17, "Width", "The width of the scanned images will be checked...", true},
+    {"CheckBox2", 208, 359, 153, 17, "Height", "the height of the scanned images will be checked ...", true},
+    {"CheckBox3", 208, 376, 153, 17, "Aspect ratio", "the relationship between width and height will be checked ...",
+     true},
+    {"CheckBox4", 208, 393, 153, 17, "Landscape/portrait",
+     "the formats square, landscape and portrait will be checked ...", true},
+    {"CheckBox5", 376, 342, 161, 17, "Number of pixels", "width * height in pixels will be compared ...", true},
+    {"CheckBox6", 376, 359, 161, 17, "Imagetype", "the file-extensions (for example jpg) will be checked ...", true},
+    {"CheckBox7", 376, 376, 161, 17, "Colour distribution",
+     "the colour distribution on the image surface will be compared ...", true},
+    {"CheckBox8", 376, 393, 161, 17, "Colour/grey/bw",
+     "if it is a coloured, grey scaled or b/w-image will be checked ...", true},
+    {"Button2", 24, 352, 149, 25, "Get image properties", "generate the property string from the image master", true},
+    {"Button4", 24, 383, 149, 25, "Compare images", "start with comparison run", true},
+    {"Button3", 576, 383, 73, 25, "E n d", "close the program immediately", true},
+};
+
+}  // namespace
+
+TEST_F(MainWindow, EveryControlAtItsPlace) {
+  Open();
+  EXPECT_EQ(form->Caption(), "Velmora 1.0");
+  EXPECT_EQ(form->ClientWidth(), 676);
+  EXPECT_EQ(form->ClientHeight(), 429);
+  EXPECT_EQ(form->Font()->Name(), "MS Sans Serif");
+  EXPECT_EQ(form->Font()->Height(), -11);
+  EXPECT_EQ(Application->Title(), "Velmora");
+  POINT origin{0, 0};
+  ClientToScreen(form->Handle(), &origin);
+  for (const auto& e : kControls) {
+    auto* c = dynamic_cast<TWinControl*>(form->FindComponent(e.name));
+    ASSERT_NE(c, nullptr) << e.name;
+    EXPECT_EQ(c->BoundsRect(), (TRect{e.left, e.top, e.left + e.width, e.top + e.height})) << e.name;
+    // The window itself, on the screen.
+    RECT r;
+    ASSERT_TRUE(GetWindowRect(c->Handle(), &r));
+    EXPECT_EQ(r.left - origin.x, e.left) << e.name;
+    EXPECT_EQ(r.top - origin.y, e.top) << e.name;
+    EXPECT_EQ(r.right - r.left, e.width) << e.name;
+    EXPECT_TRUE(IsWindowVisible(c->Handle())) << e.name;
+    if (e.caption) {
+      EXPECT_EQ(c->Caption(), e.caption) << e.name;
+    }
+    EXPECT_EQ(c->Hint(), e.hint) << e.name;
+    EXPECT_EQ(c->ShowHint(), *e.hint != 0) << e.name;
+    EXPECT_EQ((c->Font()->Style() & fsBold) != 0, e.bold) << e.name;
+    EXPECT_EQ(c->Font()->Name(), "MS Sans Serif") << e.name;
+  }
+  EXPECT_EQ(form->imgprop->Font()->Color(), clRed);
+  EXPECT_EQ(form->Edit3->Font()->Color(), clBlack);
+  EXPECT_EQ(form->imgcomp->Font()->Color(), clNavy);
+  EXPECT_TRUE(form->ProgressBar1->Smooth());
+  EXPECT_EQ(form->OpenDialog1->Filter(),
+            "JPG-files|*.JPG|BMP-files|*.BMP|PNG-files|*.PNG|TIF-files|*.TIF|GIF-files|*.GIF|ICO-files|*.ICO|"
+            "WMF-files|*.WMF|EMF-files|*.EMF|TIFF-files|*.TIFF|JPEG-files|*.JPEG");
+  // Defaults without a configuration file.
+  EXPECT_EQ(form->edit_pix->Text(), "4");
+  EXPECT_EQ(form->edit_prec->Text(), "75");
+  // The window is on the screen: the face colour between the controls, the red of nothing
+  // yet, and a check box's box drawn where it belongs.
+  if (testsupport::HaveTool("import")) {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const std::uint32_t facePixel = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+    EXPECT_EQ(ScreenshotPixel(origin.x + 660, origin.y + 300).value_or(0), facePixel);
+    EXPECT_EQ(ScreenshotPixel(origin.x + 600, origin.y + 60).value_or(0), facePixel);
+    EXPECT_NE(ScreenshotPixel(origin.x + 30, origin.y + 45).value_or(facePixel), facePixel);  // Edit1's field
+  }
+}
+
+TEST_F(MainWindow, AllOptionsSwitchesTheEightTests) {
+  Open();
+  Click(form->CheckBox9);
+  for (TCheckBox* b : {form->CheckBox1, form->CheckBox2, form->CheckBox3, form->CheckBox4, form->CheckBox5,
+                       form->CheckBox6, form->CheckBox7, form->CheckBox8})
+    EXPECT_TRUE(b->Checked()) << b->Name();
+  EXPECT_FALSE(form->CheckBox10->Checked());
+  EXPECT_FALSE(form->CheckBox11->Checked());
+  Click(form->CheckBox9);
+  EXPECT_FALSE(form->CheckBox4->Checked());
+}
+
+TEST_F(MainWindow, EndSavesTheConfigurationAndEndsTheProgram) {
+  Open("/m/x.png\r\n/pics/\r\n\r\nX\r\nX-X\r\n-\r\n50\r\n-\r\n");
+  EXPECT_EQ(form->Edit1->Text(), "/m/x.png");
+  EXPECT_TRUE(form->CheckBox10->Checked());
+  EXPECT_TRUE(form->CheckBox1->Checked());
+  EXPECT_FALSE(form->CheckBox2->Checked());  // loading sets each box on its own
+  EXPECT_TRUE(form->CheckBox9->Checked());
+  EXPECT_EQ(form->edit_pix->Text(), "4");
+  EXPECT_EQ(form->edit_prec->Text(), "50");
+  form->edit_pix->SetText("");
+  Click(form->Button3);
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_EQ(testsupport::ReadFile(dir.File("Velmora.cfg")),
+            "/m/x.png\r\n/pics/\r\n\r\nX\r\nX-XXXXXXX\r\n-\r\n50\r\n-\r\n");
+}
+
+TEST_F(MainWindow, OpenDialogFillsTheEdits) {
+  REQUIRE_TOOL("/usr/bin/python3");
+  MakePictures("('master.png', 40, 30, (1, 2, 3))");
+  Open(images + "old.png\r\n");
+  EXPECT_EQ(form->Edit4->Text(), "");
+  Click(form->Button1, Await("Open") + "xdotool type --delay 30 master.png; sleep 0.5; xdotool key Return");
+  EXPECT_EQ(form->Edit1->Text(), images + "master.png");
+  EXPECT_EQ(form->Edit2->Text(), images);
+  EXPECT_EQ(form->Edit4->Text(), images + "compared/");
+  // A target already chosen stays.
+  form->Edit4->SetText("/elsewhere/");
+  Click(form->Button1, Await("Open") + "xdotool key Escape");
+  EXPECT_EQ(form->Edit1->Text(), images + "master.png");
+  EXPECT_EQ(form->Edit4->Text(), "/elsewhere/");
+}
+
+TEST_F(MainWindow, FolderDialogsFillTheEdits) {
+  ::mkdir((images + "sub").c_str(), 0755);
+  Open();
+  // Accepted: the folder it opened on, with the separator added.
+  form->Edit2->SetText(images + "sub/x");
+  Click(form->Button5, Await("Browse For Folder") + "xdotool key Return");
+  EXPECT_EQ(form->Edit2->Text(), images + "sub/");
+  // Cancelled on a folder that does not exist: the edit is emptied.
+  form->Edit2->SetText(dir.File("missing/folder/"));
+  Click(form->Button5, Await("Browse For Folder") + "xdotool key Escape");
+  EXPECT_EQ(form->Edit2->Text(), "");
+  // The target: set from the choice, the run's target folder too.
+  form->Edit4->SetText(images);
+  Click(form->Button6, Await("Browse For Folder") + "xdotool key Return");
+  EXPECT_EQ(form->Edit4->Text(), images);
+  EXPECT_EQ(TargetFolder + "/", images);
+  // Cancelled with nothing to start from: the edit keeps its text.
+  form->Edit4->SetText("ab");
+  Click(form->Button6, Await("Browse For Folder") + "xdotool key Escape");
+  EXPECT_EQ(form->Edit4->Text(), "ab");
+}
+
+TEST_F(MainWindow, CompareAsksRunsAndReports) {
+  REQUIRE_TOOL("/usr/bin/python3");
+  MakePictures("('a.png', 40, 30, (200, 30, 30)), ('b.png', 40, 30, (20, 30, 220)), ('c.bmp', 20, 15, (200, 30, 30))");
+  Open(images + "a.png\r\n" + images + "\r\n\r\n-\r\n------X--\r\n");
+  // The master first.
+  Click(form->Button2);
+  ASSERT_EQ(form->imgprop->Text().substr(0, 27), "40 - 30 - 1.330 - L - 1200 ");
+
+  std::vector<std::string> dialogs;
+  Application->OnModalBegin = [&](TObject*) {
+    for (int i = 0; i < Screen->FormCount(); ++i)
+      if (auto* m = dynamic_cast<TMessageForm*>(Screen->Forms(i))) dialogs.push_back(m->Message());
+    // While the run is on its way nothing else may start.
+    if (dialogs.size() == 2) {
+      EXPECT_FALSE(form->Button4->Enabled());
+      EXPECT_FALSE(form->Button2->Enabled());
+      EXPECT_FALSE(form->imgreset->Enabled());
+    }
+  };
+  std::vector<int> positions;
+  TWndMethod original = form->ProgressBar1->WindowProc;
+  form->ProgressBar1->WindowProc = [&](TMessage& m) {
+    if (m.Msg == PBM_SETPOS) positions.push_back(static_cast<int>(m.WParam));
+    original(m);
+  };
+  // "Yes" is the default button of the question; the summary is closed with Return too.
+  Click(form->Button4, Await("Information") + "xdotool key Return" + Await("Velmora") + "xdotool key Return");
+  ServeFor(300, Pump);
+  form->ProgressBar1->WindowProc = original;
+  Application->OnModalBegin = nullptr;
+  ASSERT_EQ(dialogs.size(), 2u);
+  EXPECT_EQ(dialogs[0], "3 images in " + images + "\rshall be scanned\rand the matching ones will be copied. Going on?");
+  EXPECT_EQ(dialogs[1], "2 imagefiles out of 3 files\rare matching to the pattern and were copied to ...\r" + images +
+                            "compared/");
+  EXPECT_EQ(positions, (std::vector<int>{0, 1, 2, 0}));
+  EXPECT_EQ(form->ProgressBar1->Max(), 0);
+  EXPECT_EQ(form->imgcomp->Text(), "Process ended ...");
+  EXPECT_EQ(form->Edit4->Text(), images + "compared/");
+  EXPECT_TRUE(form->Button4->Enabled());
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+  std::string listing;
+  testsupport::Run("ls " + images + "compared", &listing);
+  EXPECT_EQ(listing, "a.png\nc.bmp\n");
+
+  // Answering No changes nothing.
+  form->imgcomp->SetText("");
+  Click(form->Button4, Await("Information") + "xdotool key Escape");
+  EXPECT_EQ(form->imgcomp->Text(), "");
+  EXPECT_TRUE(form->Button4->Enabled());
+}
+
+// A run that fails leaves the window usable: the error is shown and the buttons come back.
+TEST_F(MainWindow, FailedRunGivesTheButtonsBack) {
+  Open(images + "a.png\r\n" + images + "\r\n" + dir.File("no/such/") + "\r\n");
+  std::vector<std::string> dialogs;
+  Application->OnModalBegin = [&](TObject*) {
+    for (int i = 0; i < Screen->FormCount(); ++i)
+      if (auto* m = dynamic_cast<TMessageForm*>(Screen->Forms(i))) dialogs.push_back(m->Message());
+  };
+  Click(form->Button4, Await("Information") + "xdotool key Return" + Await("Velmora") + "xdotool key Return");
+  Application->OnModalBegin = nullptr;
+  ASSERT_EQ(dialogs.size(), 2u);
+  EXPECT_EQ(dialogs[1], "Error while creating directory " + dir.File("no/such/") + ".");
+  EXPECT_TRUE(form->Button4->Enabled());
+  EXPECT_TRUE(form->Button2->Enabled());
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+}
