@@ -6,8 +6,8 @@
 
 namespace Tarnwick1 {
 
-// The long form of an existing path (paths here have no short forms: the path itself); empty
-// when the path does not exist.
+// The long form of an existing path (its canonical form, links resolved, a final "/" kept);
+// empty when the path does not exist.
 std::string LongPath(const std::string& path);
 // The name the desktop shows for a file (its name without folder); the path itself when the
 // file cannot be found.
@@ -21,8 +21,9 @@ bool BrowseForFolder(const std::string& caption, const std::u16string& root, std
 // Opens a file or folder with the desktop's default program.
 void OpenInShell(const std::string& path);
 
-// The "send to" counterpart: a desktop entry that starts the program with a chosen image;
-// each reports what it did in a black message.
+// The "send to" counterpart: a desktop entry named after the application's title that starts
+// the program with a chosen image. Each reports what it did in a black message; an entry that
+// cannot be written (or removed) raises EInOutError instead.
 void AddSendToLink();
 void RemoveSendToLink();
 

@@ -1,0 +1,343 @@
+// Batch mode end to end: the built program, in a scratch program folder of its own with a
+// Velmora.cfg written by the test, run as "velmora X" on generated folders.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <map>
+#include <vector>
+
+#include "tests/support/screen_test_support.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+// Pictures of 4 x 4 solid cells in every format the program reads. Raster types by Pillow;
+// the metafiles are written record by record (sixteen filled rectangles).
+const char* kMakeCells = R"PY(
+import struct, sys
+from PIL import Image
+cells = [(255,0,0),(0,255,0),(0,0,255),(255,255,255),(0,0,0),(128,128,128),(200,100,0),(10,10,235),
+         (255,255,0),(0,255,255),(255,0,255),(60,120,180),(90,30,30),(30,90,30),(30,30,90),(240,240,240)]
+def cellimg(w, h):
+    im = Image.new('RGB', (w, h)); px = im.load()
+    for y in range(h):
+        for x in range(w):
+            px[x, y] = cells[(y * 4 // h) * 4 + x * 4 // w]
+    return im
+def rects(w, h):
+    return [((i % 4) * w // 4, (i // 4) * h // 4, (i % 4 + 1) * w // 4, (i // 4 + 1) * h // 4, c) for i, c in enumerate(cells)]
+def cref(c): return c[0] | (c[1] << 8) | (c[2] << 16)
+def emf(path, w, h):
+    recs = [struct.pack('<III', 37, 12, 0x80000008)]
+    for l, t, r, b, c in rects(w, h):
+        recs += [struct.pack('<IIIIII', 39, 24, 1, 0, cref(c), 0), struct.pack('<III', 37, 12, 1),
+                 struct.pack('<IIiiii', 43, 24, l, t, r + 1, b + 1), struct.pack('<III', 37, 12, 0x80000000),
+                 struct.pack('<III', 40, 12, 1)]
+    recs.append(struct.pack('<IIIII', 14, 20, 0, 16, 20))
+    body = b''.join(recs)
+    hdr = struct.pack('<II4i4iIIIIHHIIIiiii', 1, 88, 0, 0, w - 1, h - 1, 0, 0, w * 2540 // 96, h * 2540 // 96,
+                      0x464D4520, 0x10000, 88 + len(body), len(recs) + 1, 2, 0, 0, 0, 0, 1024, 768, 271, 203)
+    open(path, 'wb').write(hdr + body)
+def wmf(path, w, h):
+    def rec(f, *a): return struct.pack('<IH', 3 + len(a), f) + struct.pack('<%dh' % len(a), *a)
+    recs = [rec(0x020B, 0, 0), rec(0x020C, h, w), struct.pack('<IHHhhI', 8, 0x02FA, 5, 0, 0, 0), rec(0x012D, 0)]
+    for l, t, r, b, c in rects(w, h):
+        recs += [struct.pack('<IHHIH', 7, 0x02FC, 0, cref(c), 0), rec(0x012D, 1), rec(0x041B, b + 1, r + 1, t, l),
+                 rec(0x01F0, 1)]
+    recs.append(struct.pack('<IH', 3, 0))
+    body = b''.join(recs)
+    mh = struct.pack('<HHHIHIH', 1, 9, 0x300, 9 + len(body) // 2, 2, max(struct.unpack('<I', r[:4])[0] for r in recs), 0)
+    ph = struct.pack('<IHhhhhHI', 0x9AC6CDD7, 0, 0, 0, w, h, 96, 0)
+    x = 0
+    for v in struct.unpack('<10H', ph): x ^= v
+    open(path, 'wb').write(ph + struct.pack('<H', x) + mh + body)
+o = sys.argv[1]
+cellimg(64, 48).save(o + '/cells.png')
+cellimg(128, 96).save(o + '/big.bmp')
+cellimg(32, 24).save(o + '/small.jpg', quality=98, subsampling=0)
+cellimg(64, 48).save(o + '/cells.gif')
+cellimg(64, 48).save(o + '/cells.tif')
+cellimg(64, 64).save(o + '/cells.ico', sizes=[(64, 64)])
+emf(o + '/cells.emf', 64, 48)
+wmf(o + '/cells.wmf', 64, 48)
+Image.new('RGB', (64, 48), (20, 200, 40)).save(o + '/green.png')
+)PY";
+
+// The grid of those cells with 4 pixels square: one sample at each cell's centre.
+const char* kCellGrid = "-100-0-0-0-100-0-0-0-100-33-33-33-33-33-33-33-33-33-67-33-0-24-24-53-50-50-0-0-50-50-50-0-50-"
+                        "11-33-56-60-20-20-20-60-20-20-20-60-33-33-33 - CO";
+
+struct Result {
+  int status = -1;
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+class BatchMode : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!testsupport::HaveTool("/usr/bin/python3")) GTEST_SKIP() << "needs python3 with Pillow";
+    prog = dir.File("prog/");
+    images = dir.File("images/");
+    ::mkdir(prog.c_str(), 0755);
+    ::mkdir(images.c_str(), 0755);
+    // The program finds its configuration beside itself: a linked copy in a folder of its own.
+    for (const char* f : {"velmora", "libvelmora-gdiplus.so"}) {
+      const std::string from = testsupport::BinaryDir() + "/" + f;
+      ASSERT_EQ(testsupport::Run("ln '" + from + "' '" + prog + f + "' 2>/dev/null || cp '" + from + "' '" + prog + f + "'"),
+                0);
+    }
+  }
+
+  void Config(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& l : lines) text += l + "\r\n";
+    testsupport::WriteFile(prog + "Velmora.cfg", text);
+  }
+
+  void MakeCells() {
+    testsupport::WriteFile(dir.File("cells.py"), kMakeCells);
+    ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("cells.py") + " " + images), 0);
+  }
+
+  Result RunBatch(const std::string& argument = "X") {
+    Result r;
+    const std::string err = dir.File("stderr.txt");
+    r.status = testsupport::Run("cd / && env -u DISPLAY '" + prog + "velmora' '" + argument + "' 2>'" + err + "'", &r.out);
+    r.err = testsupport::ReadFile(err);
+    return r;
+  }
+
+  static std::vector<std::string> Lines(const std::string& out) {
+    std::vector<std::string> lines;
+    for (size_t p = 0; p < out.size();) {
+      size_t e = out.find("\r\n", p);
+      if (e == std::string::npos) {
+        lines.push_back("<no CR LF>" + out.substr(p));
+        break;
+      }
+      lines.push_back(out.substr(p, e - p));
+      p = e + 2;
+    }
+    return lines;
+  }
+
+  // File name -> property string of every match.
+  std::map<std::string, std::string> Matches(const std::string& out) {
+    const auto lines = Lines(out);
+    std::map<std::string, std::string> m;
+    for (size_t i = 4; i + 2 < lines.size(); i += 2) m[lines[i + 1]] = lines[i];
+    return m;
+  }
+
+  std::string Listing(const std::string& folder) {
+    std::string s;
+    testsupport::Run("ls -A '" + folder + "'", &s);
+    return s;
+  }
+
+  testsupport::TempDir dir;
+  std::string prog, images;
+};
+
+}  // namespace
+
+TEST_F(BatchMode, FootprintsOfSolidCellsInEveryFormat) {
+  MakeCells();
+  const std::string target = dir.File("out/");
+  Config({images + "cells.png", images, target, "-", "------X--", "4", "100", "-"});
+  const Result r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const auto lines = Lines(r.out);
+  ASSERT_GE(lines.size(), 6u) << r.out;
+  EXPECT_EQ(lines[0], "Masterfootprint:");
+  EXPECT_EQ(lines[1], std::string("64 - 48 - 1.330 - L - 3072 - .PNG") + kCellGrid);
+  EXPECT_EQ(lines[2], images + "cells.png");
+  EXPECT_EQ(lines[3], "Matching footprints:...");
+  EXPECT_EQ(lines[lines.size() - 1], "Process ended ...");
+  const auto m = Matches(r.out);
+  // With precision 100 only the exact grid matches. Every raster type the library reads today
+  // must; the metafiles join when their import does, and then with the same grid.
+  const std::map<std::string, std::string> required = {
+      {"cells.png", "64 - 48 - 1.330 - L - 3072 - .PNG"}, {"big.bmp", "128 - 96 - 1.330 - L - 12288 - .BMP"},
+      {"small.jpg", "32 - 24 - 1.330 - L - 768 - .JPG"},  {"cells.gif", "64 - 48 - 1.330 - L - 3072 - .GIF"},
+      {"cells.tif", "64 - 48 - 1.330 - L - 3072 - .TIF"}, {"cells.ico", "64 - 64 - 1.000 - Q - 4096 - .ICO"},
+  };
+  for (const auto& [name, head] : required) {
+    ASSERT_EQ(m.count(images + name), 1u) << name << "\n" << r.out;
+    EXPECT_EQ(m.at(images + name), head + kCellGrid) << name;
+  }
+  for (const char* meta : {"cells.emf", "cells.wmf"}) {
+    if (m.count(images + meta)) {
+      EXPECT_NE(m.at(images + meta).find(kCellGrid), std::string::npos) << meta;
+    }
+  }
+  EXPECT_EQ(m.count(images + "green.png"), 0u);
+  EXPECT_EQ(lines[lines.size() - 2], std::to_string(m.size()) + " matching imagefiles out of 9 files were copied to " + target);
+  for (const auto& [file, props] : m) {
+    const std::string name = file.substr(images.size());
+    EXPECT_EQ(testsupport::ReadFile(target + name), testsupport::ReadFile(file)) << name;
+  }
+  // The configuration is saved on the way out, with the target the run used.
+  EXPECT_EQ(testsupport::ReadFile(prog + "Velmora.cfg"),
+            images + "cells.png\r\n" + images + "\r\n" + target + "\r\n-\r\n------X--\r\n4\r\n100\r\n-\r\n");
+}
+
+// A smaller copy of the master matches by its colours; a different picture does not.
+TEST_F(BatchMode, ResizedCopyMatchesAndDifferentImageDoesNot) {
+  testsupport::WriteFile(dir.File("make.py"),
+                         "from PIL import Image, ImageDraw\n"
+                         "def pic(w, h, sky, ground):\n"
+                         "  im = Image.new('RGB', (w, h), sky); d = ImageDraw.Draw(im)\n"
+                         "  d.rectangle([0, h * 6 // 10, w, h], fill=ground)\n"
+                         "  d.ellipse([w // 2, h // 5, w * 3 // 4, h // 2], fill=(250, 220, 90))\n"
+                         "  return im\n"
+                         "pic(400, 300, (240, 130, 70), (50, 40, 90)).save('" + images + "master.jpg', quality=92)\n"
+                         "pic(200, 150, (240, 130, 70), (50, 40, 90)).save('" + images + "half.png')\n"
+                         "pic(400, 300, (90, 160, 230), (40, 130, 60)).save('" + images + "other.jpg', quality=92)\n");
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py")), 0);
+  Config({images + "master.jpg", images, "", "-", "------X--", "8", "75", "-"});
+  const Result r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto m = Matches(r.out);
+  EXPECT_EQ(m.count(images + "master.jpg"), 1u);
+  EXPECT_EQ(m.count(images + "half.png"), 1u) << r.out;
+  EXPECT_EQ(m.count(images + "other.jpg"), 0u) << r.out;
+  // An empty target becomes the folder's "compared/".
+  EXPECT_EQ(Listing(images + "compared"), "half.png\nmaster.jpg\n");
+}
+
+TEST_F(BatchMode, ExistingFilesAreNeverOverwritten) {
+  MakeCells();
+  const std::string target = dir.File("out/");
+  ::mkdir(target.c_str(), 0755);
+  testsupport::WriteFile(target + "big.bmp", "someone's file");
+  testsupport::WriteFile(target + "cells.png", "");
+  Config({images + "cells.png", images, target, "-", "---------", "4", "75", "-"});  // no test: all match
+  const Result r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(testsupport::ReadFile(target + "big.bmp"), "someone's file");
+  EXPECT_EQ(testsupport::ReadFile(target + "cells.png"), "");
+  EXPECT_EQ(testsupport::ReadFile(target + "small.jpg"), testsupport::ReadFile(images + "small.jpg"));
+  // No test selected: every file the library reads matches (the metafiles once their import
+  // is there).
+  EXPECT_NE(r.out.find(" matching imagefiles out of 9 files"), std::string::npos) << r.out;
+  std::string names;
+  for (const auto& [file, props] : Matches(r.out)) names += file.substr(images.size()) + "\n";
+  EXPECT_EQ(Listing(target), names);  // the two files that were there are among the matches
+  // Nothing half-written is left beside them.
+  EXPECT_EQ(Listing(target).find(".velmora"), std::string::npos);
+}
+
+// Files that cannot be read never match and never stop the run, even with no test selected;
+// a cut file that the library reads in part is measured by what it shows.
+TEST_F(BatchMode, BrokenFilesNeverMatchAndNeverStopTheRun) {
+  MakeCells();
+  testsupport::WriteFile(images + "text.jpg", "this is not a JPEG");
+  testsupport::WriteFile(images + "empty.gif", "");
+  testsupport::WriteFile(images + "noise.tif", std::string("II*\0\x08\0\0\0\xff\xff", 10) + std::string(300, '\x7f'));
+  testsupport::WriteFile(images + "noise.ico", std::string("\0\0\1\0\xff\xff", 6) + std::string(100, '\x01'));
+  testsupport::WriteFile(images + "noise.emf", std::string("\1\0\0\0\x58\0\0\0", 8) + std::string(100, '\x02'));
+  testsupport::WriteFile(images + "noise.wmf", std::string("\xd7\xcd\xc6\x9a", 4) + std::string(60, '\x03'));
+  testsupport::WriteFile(images + "noise.png", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(200, '\x04'));
+  ::mkdir((images + "folder.png").c_str(), 0755);
+  ASSERT_EQ(::mkfifo((images + "pipe.bmp").c_str(), 0600), 0);
+  Config({images + "cells.png", images, dir.File("out/"), "-", "---------", "4", "75", "-"});  // no test selected
+  Result r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto m = Matches(r.out);
+  for (const char* bad : {"text.jpg", "empty.gif", "noise.tif", "noise.ico", "noise.emf", "noise.wmf", "noise.png"})
+    EXPECT_EQ(m.count(images + bad), 0u) << bad;
+  EXPECT_EQ(m.count(images + "cells.png"), 1u);
+  // The pipe and the folder are not image files; the broken ones count as files found.
+  EXPECT_NE(r.out.find(" matching imagefiles out of 16 files were copied to "), std::string::npos) << r.out;
+
+  // Cut files: with the colour test they never pass for the whole picture.
+  for (const char* name : {"cells.png", "small.jpg", "cells.gif", "cells.tif"}) {
+    const std::string whole = testsupport::ReadFile(images + name);
+    testsupport::WriteFile(images + "cut-" + name, whole.substr(0, whole.size() / 2));
+  }
+  Config({images + "cells.png", images, dir.File("out2/"), "-", "------X--", "4", "100", "-"});
+  r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  m = Matches(r.out);
+  for (const char* name : {"cut-cells.png", "cut-small.jpg", "cut-cells.gif", "cut-cells.tif"})
+    EXPECT_EQ(m.count(images + name), 0u) << name;
+  EXPECT_EQ(m.count(images + "cells.png"), 1u);
+}
+
+TEST_F(BatchMode, MasterProblemsAndRunErrorsEndWithAFailure) {
+  MakeCells();
+  // The master's folder does not exist: its message on standard error, no run.
+  Config({dir.File("nowhere/m.png"), images, dir.File("out/")});
+  Result r = RunBatch();
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "Unknown path for imagefile.\nIt does not exist or is faulty.\nProcess was stopped!\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(testsupport::Run("test -e '" + dir.File("out") + "'"), 0);
+  // A type the program does not take.
+  testsupport::WriteFile(images + "m.jpeg", "x");
+  Config({images + "m.jpeg", images, dir.File("out/")});
+  r = RunBatch();
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err.substr(0, 32), "This imagetype is not allowed.\nt");
+  // The target cannot be made: the error, and a failure status.
+  Config({images + "cells.png", images, dir.File("no/such/out/")});
+  r = RunBatch();
+  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(r.err, "Error while creating directory " + dir.File("no/such/out/") + "\n");
+  // A precision that is not a number.
+  Config({images + "cells.png", images, dir.File("out/"), "-", "---------", "4", "lots", "-"});
+  r = RunBatch();
+  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(r.err, "'lots' is not a valid integer value\n");
+}
+
+// Without a configuration file the defaults hold: nothing to compare, nothing copied, and the
+// run still ends in good order; the file is written on the way out.
+TEST_F(BatchMode, NoConfigurationFile) {
+  const Result r = RunBatch();
+  EXPECT_EQ(r.status, 2);  // an empty master path fails the first check
+  EXPECT_EQ(testsupport::ReadFile(prog + "Velmora.cfg"), "\r\n\r\n\r\n-\r\n---------\r\n4\r\n75\r\n-\r\n");
+}
+
+// Only an upper-case X is batch mode; anything else is a file for the window, which needs a
+// display.
+TEST_F(BatchMode, OtherArgumentsWantTheWindow) {
+  const Result r = RunBatch("x");
+  EXPECT_EQ(r.status, 4);
+  EXPECT_NE(r.err.find("needs an X display"), std::string::npos) << r.err;
+  Config({"/m.png"});
+  EXPECT_EQ(RunBatch(" X ").status, 2);  // blanks around X are batch mode (and /m.png fails)
+}
+
+// The real program on a real X server: the window comes up, "E n d" saves and ends it.
+TEST(ProgramWindow, EndSavesAndEndsTheProgram) {
+  REQUIRE_TOOL("xdotool");
+  displaytest::PrivateXServer server;
+  if (!server.available()) GTEST_SKIP() << "needs Xvfb";
+  testsupport::TempDir dir;
+  const std::string prog = dir.File("prog/");
+  ::mkdir(prog.c_str(), 0755);
+  ASSERT_EQ(testsupport::Run("ln '" + testsupport::BinaryDir() + "/velmora' '" + prog + "velmora' 2>/dev/null || cp '" +
+                             testsupport::BinaryDir() + "/velmora' '" + prog + "velmora'"),
+            0);
+  testsupport::WriteFile(prog + "Velmora.cfg", "/pictures/m.png\r\n\r\n\r\nX\r\n");
+  // Start it, find its window, press "E n d" (at 576 + 36, 383 + 12 in the client area; the
+  // client area starts below the caption), and wait for it to end.
+  const std::string script =
+      "'" + prog + "velmora' >/dev/null 2>&1 & pid=$!; "
+      "w=$(xdotool search --sync --onlyvisible --name '^Velmora 1.0$' | head -1); sleep 0.5; "
+      "eval $(xdotool getwindowgeometry --shell $w); "
+      "xdotool mousemove $((X + WIDTH - 676 - 4 + 612)) $((Y + HEIGHT - 429 - 4 + 395)) click 1; "
+      "for i in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "
+      "if kill -0 $pid 2>/dev/null; then kill $pid; echo running; fi; wait $pid; echo status=$?";
+  testsupport::WriteFile(dir.File("end.sh"), script);
+  std::string out;
+  testsupport::Run("timeout 60 sh '" + dir.File("end.sh") + "'", &out);
+  EXPECT_NE(out.find("status=0"), std::string::npos) << out;
+  EXPECT_EQ(out.find("running"), std::string::npos) << out;
+  EXPECT_EQ(testsupport::ReadFile(prog + "Velmora.cfg"), "/pictures/m.png\r\n\r\n\r\nX\r\n---------\r\n4\r\n75\r\n-\r\n");
+}
