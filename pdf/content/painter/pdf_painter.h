@@ -102,6 +102,8 @@ class TPDFPainter {
   void Clear();
   void SetContent(std::string_view text);
   std::string GetContent() const;
+  // Bytes of content written so far.
+  size_t ContentSize() const { return content_.View().size(); }
 
   // --- Public state (the metafile converter and the font writer work with it) ---
   TPDFPainterChangeEvent OnChange;

@@ -1,0 +1,144 @@
+// Painting a path with the selected pen and brush: solid and pattern fills through the painter,
+// hatched fills as a background (opaque mode) and hatch lines clipped to the path.
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "pdf/content/metafile/pdf_metafile.h"
+#include "pdf/content/painter/pdf_painter.h"
+
+namespace {
+
+// Hatch lines a fill may draw along one direction; wider fills space them out.
+constexpr double kMaxHatchLines = 2000;
+
+double half0(double x0, double y0, double x1, double y1) { return std::hypot(x1 - x0, y1 - y0); }
+
+}  // namespace
+
+void TPDFMetafile::ApplyFill(TMetafileColor color) {
+  const std::string text = ColorText(color, "rg");
+  if (painter_->FillText != text) painter_->SetFillText(text);
+}
+
+void TPDFMetafile::ApplyStroke(const TPen& pen, TMetafileColor color) {
+  TPDFPainter& p = *painter_;
+  const std::string text = ColorText(color, "RG");
+  if (p.StrokeText != text) p.SetStrokeText(text);
+  if (p.LineWidth != pen.Width || p.LineCap != pen.Cap || p.LineJoin != pen.Join || p.MiterLimit != MiterLimit) {
+    p.LineCap = pen.Cap;
+    p.LineJoin = pen.Join;
+    p.MiterLimit = MiterLimit;
+    p.SetLineWidth(pen.Width);
+  }
+  std::string dash;
+  for (double d : pen.Dash) dash += p.Number(d);
+  const std::string dashText = dash.empty() ? std::string("[] 0 d") : "[ " + dash + "] 0 d";
+  if (p.DashText != dashText) p.SetDashArray(dash);
+}
+
+void TPDFMetafile::FillWithColor(const TMetafilePath& path, TMetafileColor color, bool evenOdd) {
+  if (path.Empty()) return;
+  ApplyFill(color);
+  path.Emit(*painter_);
+  if (evenOdd)
+    painter_->FillStrokeEvenOdd(true, false);
+  else
+    painter_->FillStroke(true, false);
+}
+
+void TPDFMetafile::PaintPath(const TMetafilePath& path, bool fill, bool stroke, bool evenOdd) {
+  if (path.Empty() || (!fill && !stroke)) return;
+  if (stroke) ApplyStroke(Pen, Pen.Color);
+  if (fill && Brush.Style == TBrush::Hatched) {
+    if (BkMode == 2) FillWithColor(path, BkColor, evenOdd);
+    HatchPath(path, evenOdd);
+    fill = false;
+    if (!stroke) return;
+    ApplyStroke(Pen, Pen.Color);
+  }
+  if (fill) {
+    if (Brush.Style == TBrush::Patterned && !Brush.PatternName.empty()) {
+      if (painter_->FillText != "/Pattern cs /" + Brush.PatternName + " scn")
+        painter_->SetFillPattern(Brush.PatternName);
+    } else {
+      ApplyFill(Brush.Color);
+    }
+  }
+  path.Emit(*painter_);
+  if (evenOdd)
+    painter_->FillStrokeEvenOdd(fill, stroke);
+  else
+    painter_->FillStroke(fill, stroke);
+}
+
+void TPDFMetafile::PaintWidened(const TMetafilePath& path) {
+  if (path.Empty() || Pen.Null || Brush.Style == TBrush::None) return;
+  ApplyStroke(Pen, Brush.Color);
+  path.Emit(*painter_);
+  painter_->FillStroke(false, true);
+}
+
+void TPDFMetafile::HatchPath(const TMetafilePath& path, bool evenOdd) {
+  double x0, y0, x1, y1;
+  if (!path.Bounds(x0, y0, x1, y1)) return;
+  // Lines eight device pixels apart, aligned on the device's origin as the player's brush is.
+  const double pixel = DevicePixel();
+  const TMetafilePoint origin = MapDevice(0, 0);
+  struct TDir {
+    double dx, dy;  // direction in content units (y up)
+  };
+  std::vector<TDir> dirs;
+  const double s = std::numbers::sqrt2 / 2;
+  switch (Brush.Hatch) {
+    case 0: dirs = {{1, 0}}; break;            // horizontal
+    case 1: dirs = {{0, 1}}; break;            // vertical
+    case 2: dirs = {{s, -s}}; break;           // falling left to right on the device
+    case 3: dirs = {{s, s}}; break;            // rising left to right on the device
+    case 4: dirs = {{1, 0}, {0, 1}}; break;    // cross
+    default: dirs = {{s, -s}, {s, s}}; break;  // diagonal cross
+  }
+  if (!(pixel > 0) || !std::isfinite(half0(x0, y0, x1, y1))) return;
+  painter_->SaveGraphicsState();
+  painter_->WriteText(path.Text(*painter_) + (evenOdd ? "W* n\n" : "W n\n"));
+  TPen line;
+  line.Width = pixel;
+  ApplyStroke(line, Brush.Color);
+  const double cx = (x0 + x1) / 2, cy = (y0 + y1) / 2, half = std::hypot(x1 - x0, y1 - y0) / 2 + pixel;
+  bool first = true;
+  for (const TDir& d : dirs) {
+    const double nx = -d.dy, ny = d.dx;  // the lines' normal
+    double spacing = 8 * pixel * (d.dx != 0 && d.dy != 0 ? s : 1.0);
+    const double centre = (cx - origin.X) * nx + (cy - origin.Y) * ny;
+    if (2 * half / spacing > kMaxHatchLines) spacing = 2 * half / kMaxHatchLines;
+    const double k0 = std::floor((centre - half) / spacing), k1 = std::ceil((centre + half) / spacing);
+    for (double k = k0; k <= k1; ++k) {
+      // The line's foot nearest the box's centre, then half a diagonal either way.
+      const double off = k * spacing - centre;
+      const double px = cx + nx * off, py = cy + ny * off;
+      if (first)
+        painter_->NewPath(px - d.dx * half, py - d.dy * half);
+      else
+        painter_->MoveTo(px - d.dx * half, py - d.dy * half);
+      first = false;
+      painter_->LineTo(px + d.dx * half, py + d.dy * half);
+    }
+  }
+  painter_->FillStroke(false, true);
+  WriteQ();
+}
+
+void TPDFMetafile::FrameRegion(const std::vector<std::array<double, 4>>& rects, int32_t w, int32_t h) {
+  if (Brush.Style == TBrush::None) return;
+  const TPDFMatrix& m = Transform;
+  const double fw = std::max(std::abs(double(w)) * std::hypot(m[0], m[1]), DevicePixel());
+  const double fh = std::max(std::abs(double(h)) * std::hypot(m[2], m[3]), DevicePixel());
+  std::vector<std::array<double, 4>> strips;
+  for (const auto& q : rects) {
+    strips.push_back({q[0], q[1], q[2], std::min(q[1] + fh, q[3])});
+    strips.push_back({q[0], std::max(q[3] - fh, q[1]), q[2], q[3]});
+    strips.push_back({q[0], q[1], std::min(q[0] + fw, q[2]), q[3]});
+    strips.push_back({std::max(q[2] - fw, q[0]), q[1], q[2], q[3]});
+  }
+  PaintPath(RectsPath(strips), true, false, false);
+}

@@ -1,0 +1,144 @@
+// From logical units to content units: the header's frame, mapping modes, window and viewport,
+// and the world transform.
+#include <algorithm>
+#include <cmath>
+
+#include "pdf/content/metafile/pdf_metafile.h"
+#include "platform/rtl/numbers.h"
+
+namespace {
+
+bool Usable(double v) { return std::isfinite(v) && v > 0; }
+
+int32_t RoundExtent(double v) {
+  if (!std::isfinite(v)) return 1;
+  const int64_t n = RoundHalfEven(std::clamp(v, -2e9, 2e9));
+  return n == 0 ? 1 : int32_t(n);
+}
+
+TPDFMatrix Multiply(const TPDFMatrix& a, const TPDFMatrix& b) {
+  TPDFMatrix r;
+  MatrixMultiply(r, a, b);
+  return r;
+}
+
+}  // namespace
+
+void TPDFMetafile::ReadHeader(const TMetafileRecord& r) {
+  // The reference device: pixels and millimetres (micrometres when the header has them).
+  double px = r.I32(72), py = r.I32(76), mx = r.I32(80), my = r.I32(84);
+  if (r.Size() >= 108 && r.I32(100) > 0 && r.I32(104) > 0) {
+    mx = r.I32(100) / 1000.0;
+    my = r.I32(104) / 1000.0;
+  }
+  if (!Usable(px) || !Usable(mx)) px = 96, mx = 25.4;
+  if (!Usable(py) || !Usable(my)) py = 96, my = 25.4;
+  DevicePixelsX = px, DevicePixelsY = py, DeviceMillimetresX = mx, DeviceMillimetresY = my;
+  const double ppmX = px / mx, ppmY = py / my;  // device pixels a millimetre
+
+  // The frame (hundredths of a millimetre) is the picture; without one the bounds (device
+  // pixels) are, and without those the device.
+  double left = r.I32(24), top = r.I32(28);
+  double fw = double(r.I32(32)) - left, fh = double(r.I32(36)) - top;  // hundredths of a millimetre
+  if (!(fw > 0 && fh > 0)) {
+    left = r.I32(8) / ppmX * 100, top = r.I32(12) / ppmY * 100;
+    fw = (double(r.I32(16)) - r.I32(8)) / ppmX * 100, fh = (double(r.I32(20)) - r.I32(12)) / ppmY * 100;
+  }
+  if (!(fw > 0 && fh > 0)) left = top = 0, fw = mx * 100, fh = my * 100;
+  // Device pixels to frame units: the frame's width spans two units, both axes alike.
+  const double sx = 200.0 / (fw * ppmX), sy = 200.0 / (fw * ppmY);
+  FrameTransform = {sx, 0, 0, sy, -left * 2 / fw, -top * 2 / fw};
+  RecomputeTransforms();
+}
+
+void TPDFMetafile::SetMapMode(int32_t mode) {
+  if (mode < 1 || mode > 8) return;
+  MapMode = mode;
+  if (mode != 8) {
+    // Logical units per millimetre of the fixed modes (the isotropic mode starts as 0.1 mm).
+    static constexpr double kUnitsPerMM[8] = {0, 10, 100, 100 / 25.4, 1000 / 25.4, 1440 / 25.4, 10, 0};
+    if (mode == 1) {
+      WindowExtX = WindowExtY = ViewportExtX = ViewportExtY = 1;
+    } else {
+      WindowExtX = RoundExtent(DeviceMillimetresX * kUnitsPerMM[mode - 1]);
+      WindowExtY = RoundExtent(DeviceMillimetresY * kUnitsPerMM[mode - 1]);
+      ViewportExtX = RoundExtent(DevicePixelsX);
+      ViewportExtY = -RoundExtent(DevicePixelsY);
+    }
+  }
+  RecomputeTransforms();
+}
+
+void TPDFMetafile::SetExtent(bool window, int32_t x, int32_t y) {
+  // The fixed modes keep their extents, and an extent of 0 is refused.
+  if ((MapMode != 7 && MapMode != 8) || x == 0 || y == 0) return;
+  if (window)
+    WindowExtX = x, WindowExtY = y;
+  else
+    ViewportExtX = x, ViewportExtY = y;
+  RecomputeTransforms();
+}
+
+void TPDFMetafile::ScaleExtent(bool window, const TMetafileRecord& r) {
+  const int64_t xNum = r.I32(8), xDenom = r.I32(12), yNum = r.I32(16), yDenom = r.I32(20);
+  if ((MapMode != 7 && MapMode != 8) || xDenom == 0 || yDenom == 0) return;
+  int32_t& ex = window ? WindowExtX : ViewportExtX;
+  int32_t& ey = window ? WindowExtY : ViewportExtY;
+  const double nx = double(ex) * double(xNum) / double(xDenom), ny = double(ey) * double(yNum) / double(yDenom);
+  const int64_t rx = RoundHalfEven(std::clamp(nx, -2e9, 2e9)), ry = RoundHalfEven(std::clamp(ny, -2e9, 2e9));
+  if (rx == 0 || ry == 0) return;
+  ex = int32_t(rx), ey = int32_t(ry);
+  RecomputeTransforms();
+}
+
+void TPDFMetafile::ModifyWorld(const TPDFMatrix& x, uint32_t mode) {
+  switch (mode) {
+    case 1: WorldTransform = kIdentityMatrix; break;
+    case 2: WorldTransform = Multiply(x, WorldTransform); break;
+    case 3: WorldTransform = Multiply(WorldTransform, x); break;
+    case 4: WorldTransform = x; break;
+    default: return;
+  }
+  RecomputeTransforms();
+}
+
+void TPDFMetafile::PageScale(double& sx, double& sy) const {
+  sx = double(ViewportExtX) / WindowExtX;
+  sy = double(ViewportExtY) / WindowExtY;
+  if (MapMode == 7) {
+    // Isotropic: both axes take the smaller scale, each keeping its direction.
+    const double m = std::min(std::abs(sx), std::abs(sy));
+    sx = std::copysign(m, sx), sy = std::copysign(m, sy);
+  }
+}
+
+void TPDFMetafile::RecomputeTransforms() {
+  double sx = 1, sy = 1;
+  PageScale(sx, sy);
+  const TPDFMatrix page = {sx, 0, 0, sy, ViewportOrgX - WindowOrgX * sx, ViewportOrgY - WindowOrgY * sy};
+  DeviceTransform = Multiply(FrameTransform, BaseTransform);
+  Transform = Multiply(Multiply(WorldTransform, page), DeviceTransform);
+}
+
+TMetafilePoint TPDFMetafile::Map(double x, double y) const {
+  const TPDFMatrix& m = Transform;
+  return {x * m[0] + y * m[2] + m[4], x * m[1] + y * m[3] + m[5]};
+}
+
+TMetafilePoint TPDFMetafile::MapDevice(double x, double y) const {
+  const TPDFMatrix& m = DeviceTransform;
+  return {x * m[0] + y * m[2] + m[4], x * m[1] + y * m[3] + m[5]};
+}
+
+double TPDFMetafile::LineScale() const {
+  // The mean of the two axes' scales, so that rotated and mirrored drawings keep their widths.
+  const TPDFMatrix& m = Transform;
+  return std::sqrt(std::abs(m[0] * m[3] - m[1] * m[2]));
+}
+
+double TPDFMetafile::DevicePixel() const { return std::abs(DeviceTransform[0]); }
+
+bool TPDFMetafile::Flipped() const {
+  const TPDFMatrix& m = Transform;
+  return m[0] * m[3] - m[1] * m[2] < 0;
+}

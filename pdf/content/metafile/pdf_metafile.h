@@ -1,0 +1,229 @@
+// TPDFMetafile turns an enhanced metafile (a WMF is translated into one by the platform's
+// metafile object) into the text of a PDF content stream. It walks the records in order and
+// keeps a model of the player's device context: mapping mode, window and viewport, world
+// transform, selected pens and brushes, colours and modes, current position, path, clip and a
+// save/restore stack. Each drawing record becomes content operators through the converter's
+// own painter; bitmaps, patterns and graphics states become resources appended to the lists of
+// the calling image.
+//
+// Content units: the picture's shorter side spans 1000 units with y pointing up; Play writes a
+// 0.001 scale first, so that the shorter side spans one unit of the form.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pdf/content/metafile/metafile_path.h"
+#include "pdf/content/metafile/metafile_record.h"
+#include "pdf/core/matrix.h"
+
+class TPDFStructure;
+class TPDFStream;
+class TPDFFont;
+class TPDFImage;
+class TPDFPainter;
+class TPDFPattern;
+class TEMFGraphicState;
+class TMetafile;
+class TBitmap;
+class GdiBitmap;
+
+// Colours are COLORREF values: red in the low byte, then green, then blue.
+using TMetafileColor = uint32_t;
+
+class TPDFMetafile {
+ public:
+  // The lists belong to the calling image; the converter appends to them.
+  TPDFMetafile(TPDFStructure* owner, std::vector<TPDFFont*>* fontList,
+               std::vector<std::unique_ptr<TPDFImage>>* imageList,
+               std::vector<std::unique_ptr<TEMFGraphicState>>* gstateList,
+               std::vector<std::unique_ptr<TPDFPattern>>* patternList);
+  ~TPDFMetafile();
+  TPDFMetafile(const TPDFMetafile&) = delete;
+  TPDFMetafile& operator=(const TPDFMetafile&) = delete;
+
+  // Converts the whole metafile and stores the content, Flate-compressed, in the stream.
+  void Play(TMetafile& graphic, TPDFStream* target);
+  // The same for a record list the caller walks itself: Begin resets the model for a picture of
+  // width x height (pixels), HandleRecord takes one record, Finish closes what the records left
+  // open and answers the content text.
+  void Begin(int32_t width, int32_t height);
+  void HandleRecord(const TMetafileRecord& record);
+  std::string Finish();
+
+  // Set by the caller after creation.
+  bool AdvanceFlag = true;  // text records use their advance arrays (EMF input)
+  bool EmbedTrueType = false;
+  uint8_t FontOption = 0;
+  std::string NoEmbedFonts;
+
+  // Content written beyond this many bytes is not made: the rest of the picture is dropped.
+  static constexpr size_t kMaxContentBytes = size_t(48) << 20;
+  // Saved states and clip levels beyond these depths are refused.
+  static constexpr size_t kMaxSaveDepth = 1024;
+  static constexpr size_t kMaxClipLevels = 256;
+
+  // --- The device-context model (read by tests; the handlers keep it).
+  TPDFStructure* Owner;
+  std::vector<TPDFFont*>* FontList;
+  std::vector<std::unique_ptr<TPDFImage>>* ImageList;
+  std::vector<std::unique_ptr<TEMFGraphicState>>* GStateList;
+  std::vector<std::unique_ptr<TPDFPattern>>* PatternList;
+
+  struct TBrush {
+    enum TStyle : uint8_t { None, Plain, Hatched, Patterned } Style = Plain;
+    TMetafileColor Color = 0xFFFFFF;
+    uint32_t Hatch = 0;
+    std::string PatternName;  // a written pattern resource ("" when it could not be made)
+  };
+  struct TPen {
+    bool Null = false;
+    TMetafileColor Color = 0;
+    double Width = 0;          // content units; 0 is the thinnest line the output draws
+    std::vector<double> Dash;  // content units; empty for solid
+    int32_t Cap = 0, Join = 0;
+  };
+  // Objects the records create, by their index.
+  std::map<uint32_t, TPen> PenObjects;
+  std::map<uint32_t, TBrush> BrushObjects;
+  std::map<uint32_t, std::string> FontObjects;  // what the font records described
+
+  int32_t PolyFillMode = 1;  // 1 alternate (even-odd), 2 winding
+  TBrush Brush;              // the selected brush
+  TPen Pen;                  // the selected pen
+  bool InPath = false;
+  TMetafilePath Path;                       // the path bracket's figures
+  double CurrentLogX = 0, CurrentLogY = 0;  // current position, logical units
+  int32_t ArcDirection = 1;                 // 1 counter-clockwise, 2 clockwise
+  int32_t BkMode = 1;                       // 1 transparent, 2 opaque
+  TMetafileColor BkColor = 0xFFFFFF;
+  TMetafileColor TextColor = 0;
+  int32_t TextAlign = 0;
+  int32_t ICMMode = 2;
+  double MiterLimit = 10.0;
+
+  // Reference device and transforms.
+  double DevicePixelsX = 0, DevicePixelsY = 0, DeviceMillimetresX = 0, DeviceMillimetresY = 0;
+  int32_t MapMode = 1;
+  TPDFMatrix FrameTransform = kIdentityMatrix;  // reference-device units to frame units
+  TPDFMatrix WorldTransform = kIdentityMatrix;
+  TPDFMatrix BaseTransform = kIdentityMatrix;  // frame units to content units
+  int32_t WindowOrgX = 0, WindowOrgY = 0, WindowExtX = 1, WindowExtY = 1;
+  int32_t ViewportOrgX = 0, ViewportOrgY = 0, ViewportExtX = 1, ViewportExtY = 1;
+  TPDFMatrix Transform = kIdentityMatrix;        // logical units to content units
+  TPDFMatrix DeviceTransform = kIdentityMatrix;  // reference-device units to content units
+  int32_t Width = 0, Height = 0;                 // the picture in pixels
+  bool Stopped = false;                          // the content budget ran out
+
+  TPDFPainter& Painter() { return *painter_; }
+
+  // A vertex of a gradient: position in logical units, colour channels 0..255.
+  struct TGradientVertex {
+    double X = 0, Y = 0;
+    std::array<double, 3> C{};
+  };
+
+ private:
+  // --- Frame: dispatch, simple state, transforms (metafile_frame.cpp, metafile_transform.cpp)
+  void Reset();
+  void Dispatch(const TMetafileRecord& r);
+  bool HandleStateRecord(const TMetafileRecord& r);
+  void ReadHeader(const TMetafileRecord& r);
+  void SetMapMode(int32_t mode);
+  void RecomputeTransforms();
+  void PageScale(double& sx, double& sy) const;
+  void SetExtent(bool window, int32_t x, int32_t y);
+  void ScaleExtent(bool window, const TMetafileRecord& r);
+  void ModifyWorld(const TPDFMatrix& x, uint32_t mode);
+  TMetafilePoint Map(double x, double y) const;        // logical units to content units
+  TMetafilePoint MapDevice(double x, double y) const;  // reference-device units to content units
+  double LineScale() const;                            // content length of one logical unit, both axes averaged
+  double DevicePixel() const;                          // content length of one reference-device pixel
+  bool Flipped() const;                                // the logical to content transform mirrors
+  static TMetafileColor ResolveColorRef(uint32_t c);
+  std::string ColorText(TMetafileColor c, const char* op) const;
+  bool OverBudget() const;
+
+  // --- Save and restore, the clip as nested levels (metafile_state.cpp, metafile_clip.cpp)
+  struct TClipLevel {
+    std::string Text;                          // the clip's path lines and its W operator
+    std::vector<std::array<double, 4>> Rects;  // region rectangles (content units), when made of them
+    bool EvenOdd = false;
+  };
+  using TClipStack = std::vector<std::shared_ptr<const TClipLevel>>;
+  struct TSavedState;
+  void SaveDC();
+  void RestoreDC(int32_t relative);
+  void WriteQ();
+  void SetClipStack(const TClipStack& target);
+  void PushClip(std::shared_ptr<const TClipLevel> level);
+  void CombineClip(const TMetafilePath& shape, bool evenOdd, uint32_t mode,
+                   const std::vector<std::array<double, 4>>* rects);
+  void HandleClipRecord(const TMetafileRecord& r);
+  bool ReadRegion(const TMetafileRecord& r, uint64_t offset, uint64_t size, std::vector<std::array<double, 4>>& rects);
+  TMetafilePath PictureBox() const;
+  TMetafilePath RectsPath(const std::vector<std::array<double, 4>>& rects) const;
+
+  // --- Lines, polygons, curves and the path bracket (metafile_poly.cpp)
+  void HandlePoly(const TMetafileRecord& r);
+  void HandlePolyPoly(const TMetafileRecord& r);
+  void HandlePolyDraw(const TMetafileRecord& r);
+  void MoveTo(int32_t x, int32_t y);
+  void LineTo(int32_t x, int32_t y);
+  void HandlePathRecord(const TMetafileRecord& r);
+  // Inside a path bracket the figures join the path (continuing its open figure when asked);
+  // outside they are painted at once.
+  void Draw(TMetafilePath& figures, bool fill, bool stroke, bool continueFigure);
+  TMetafilePoint StartPoint() const;
+  void SetCurrent(double lx, double ly);
+
+  // --- Shapes (metafile_shapes.cpp)
+  void HandleShape(const TMetafileRecord& r);
+  // t0 and sweep in degrees of the ellipse's parameter, in logical units.
+  void AddEllipseArc(TMetafilePath& path, double cx, double cy, double rx, double ry, double t0, double sweep,
+                     bool startFigure);
+  void AddRectangle(TMetafilePath& path, double l, double t, double r, double b);
+  void HandleArc(const TMetafileRecord& r);
+  void HandleAngleArc(const TMetafileRecord& r);
+
+  // --- Pens, brushes and painting (metafile_objects.cpp, metafile_fill.cpp)
+  void HandleObjectRecord(const TMetafileRecord& r);
+  void CreatePen(uint32_t index, uint32_t style, double width, uint32_t color, bool geometric,
+                 const std::vector<double>& userDash);
+  void CreateBrush(uint32_t index, uint32_t style, uint32_t color, uint32_t hatch);
+  void CreatePatternBrush(const TMetafileRecord& r, bool mono);
+  bool StockObject(uint32_t stock, TBrush* brush, TPen* pen) const;
+  bool SelectBrushObject(uint32_t index);
+  void SelectObject(uint32_t index);
+  void ForgetObject(uint32_t index);
+  void ApplyFill(TMetafileColor color);
+  void ApplyStroke(const TPen& pen, TMetafileColor color);
+  void PaintPath(const TMetafilePath& path, bool fill, bool stroke, bool evenOdd);
+  void PaintWidened(const TMetafilePath& path);
+  void FillWithColor(const TMetafilePath& path, TMetafileColor color, bool evenOdd);
+  void HatchPath(const TMetafilePath& path, bool evenOdd);
+  void FrameRegion(const std::vector<std::array<double, 4>>& rects, int32_t w, int32_t h);
+
+  // --- Gradients (metafile_gradient.cpp)
+  void HandleGradientFill(const TMetafileRecord& r);
+  void GradientRect(const TGradientVertex& a, const TGradientVertex& b, bool vertical);
+  void GradientTriangle(const TGradientVertex& a, const TGradientVertex& b, const TGradientVertex& c, double maxPieces);
+
+  // --- Bitmaps and alpha blending (metafile_bitmaps.cpp, metafile_alpha.cpp)
+  void HandleBitmapRecord(const TMetafileRecord& r);
+  void HandleAlphaBlend(const TMetafileRecord& r);
+
+  // --- Text (metafile_text.cpp)
+  void HandleTextRecord(const TMetafileRecord& r);
+  void OpaqueRectangle(const TMetafileRecord& r, uint64_t rectAt);
+
+  std::unique_ptr<TPDFPainter> painter_;
+  TClipStack clip_;
+  std::vector<TSavedState> saved_;
+  uint64_t refusedSaves_ = 0;
+  bool widened_ = false;  // WIDENPATH made the path the pen's outline
+};

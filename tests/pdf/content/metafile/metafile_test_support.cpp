@@ -1,0 +1,121 @@
+#include "tests/pdf/content/metafile/metafile_test_support.h"
+
+#include <bit>
+#include <cmath>
+
+#include "pdf/content/font/pdf_font.h"
+#include "pdf/content/image_import/pdf_image.h"
+#include "pdf/content/metafile/emf_graphic_state.h"
+#include "pdf/content/metafile/pdf_metafile.h"
+#include "pdf/core/objects/pdf_objects.h"
+#include "pdf/render/patterns/pdf_pattern.h"
+#include "tests/pdf/render/support/render_test_pdf.h"
+
+namespace mftest {
+
+Bytes& Bytes::F32(float v) { return U32(std::bit_cast<uint32_t>(v)); }
+
+Record Rec(uint32_t type, const Bytes& params, int64_t sizeOverride) {
+  Bytes r;
+  r.U32(type).U32(sizeOverride >= 0 ? uint32_t(sizeOverride) : uint32_t(8 + params.b.size())).Raw(params.b);
+  return r.b;
+}
+
+Record Header(int w, int h) {
+  Bytes p;
+  p.Rect(0, 0, w - 1, h - 1)                                 // bounds, device pixels
+      .Rect(0, 0, w * 2540 / 96, h * 2540 / 96)              // frame, hundredths of a millimetre
+      .U32(0x464D4520)                                       // " EMF"
+      .U32(0x10000)                                          // version
+      .U32(0)                                                // bytes
+      .U32(0)                                                // records
+      .U16(16).U16(0)                                        // handles, reserved
+      .U32(0).U32(0).U32(0)                                  // description, palette
+      .Pt(960, 960)                                          // device pixels
+      .Pt(254, 254)                                          // device millimetres: 96 dpi
+      .U32(0).U32(0).U32(0)                                  // pixel format, OpenGL
+      .Pt(254000, 254000);                                   // micrometres
+  return Rec(1, p);
+}
+
+Record SolidBrush(uint32_t index, uint32_t colorref) { return Rec(39, Bytes().U32(index).U32(0).U32(colorref).U32(0)); }
+Record Pen(uint32_t index, uint32_t style, int32_t width, uint32_t colorref) {
+  return Rec(38, Bytes().U32(index).U32(style).I32(width).I32(0).U32(colorref));
+}
+Record Select(uint32_t index) { return Rec(37, Bytes().U32(index)); }
+Record Rectangle(int l, int t, int r, int b) { return Rec(43, Bytes().Rect(l, t, r, b)); }
+Record Poly(uint32_t type, const std::vector<std::pair<int, int>>& points) {
+  Bytes p;
+  p.Rect(0, 0, 0, 0).U32(uint32_t(points.size()));
+  for (auto [x, y] : points) p.Pt(x, y);
+  return Rec(type, p);
+}
+
+struct Converter::Lists {
+  std::vector<TPDFFont*> fonts;
+  std::vector<std::unique_ptr<TPDFImage>> images;
+  std::vector<std::unique_ptr<TEMFGraphicState>> states;
+  std::vector<std::unique_ptr<TPDFPattern>> patterns;
+};
+
+Converter::Converter() : store(std::make_unique<TPDFStructure>()), lists(std::make_unique<Lists>()) {
+  store->OnMakeIndirect = [this](TPDFObject*, int& num, int& gen) {
+    num = nextObject++;
+    gen = 0;
+  };
+  converter = std::make_unique<TPDFMetafile>(store.get(), &lists->fonts, &lists->images, &lists->states,
+                                             &lists->patterns);
+}
+
+Converter::~Converter() = default;
+
+std::string Converter::Convert(const std::vector<Record>& records, int w, int h, bool withHeader) {
+  converter->Begin(w, h);
+  if (withHeader) {
+    const Record header = Header(w, h);
+    converter->HandleRecord({1, header});
+  }
+  for (const Record& r : records) {
+    const uint32_t type = r.size() >= 4 ? uint32_t(r[0] | r[1] << 8 | r[2] << 16 | uint32_t(r[3]) << 24) : 0;
+    converter->HandleRecord({type, r});
+  }
+  return converter->Finish();
+}
+
+testraster::Raster RenderContent(const std::string& content, int w, int h, std::string* error) {
+  rendertest::TestPdf pdf;
+  const double pw = w * 0.75, ph = h * 0.75, s = std::min(pw, ph);
+  const std::string box = "[0 0 " + std::to_string(pw) + " " + std::to_string(ph) + "]";
+  const int page = pdf.AddPage("q " + std::to_string(s) + " 0 0 " + std::to_string(s) + " 0 0 cm\n" + content + "Q\n",
+                               "<< >>", box);
+  return rendertest::RenderOurs(pdf, page, error, 96);
+}
+
+testraster::Raster Draw(const std::vector<Record>& records, int w, int h, std::string* content) {
+  Converter c;
+  const std::string text = c.Convert(records, w, h);
+  if (content) *content = text;
+  return RenderContent(text, w, h);
+}
+
+uint32_t Pixel(const testraster::Raster& r, int x, int y) {
+  if (x < 0 || y < 0 || x >= r.Width || y >= r.Height) return 0xFFFFFFFF;
+  const uint8_t* p = r.At(x, y);
+  return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+}
+
+int CountColor(const testraster::Raster& r, int x0, int y0, int x1, int y1, uint32_t rgb, int tolerance) {
+  int n = 0;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      const uint32_t p = Pixel(r, x, y);
+      if (p == 0xFFFFFFFF) continue;
+      bool near = true;
+      for (int s = 0; s < 24; s += 8) near = near && std::abs(int((p >> s) & 0xFF) - int((rgb >> s) & 0xFF)) <= tolerance;
+      n += near;
+    }
+  }
+  return n;
+}
+
+}  // namespace mftest

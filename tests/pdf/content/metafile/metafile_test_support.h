@@ -1,0 +1,75 @@
+// Helpers of the metafile converter tests: records made by hand, conversion of a record list
+// and rendering of the content it gives.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/pdf/end_to_end/raster_compare.h"
+
+class TPDFMetafile;
+class TPDFStructure;
+
+namespace mftest {
+
+// Little-endian parameter bytes of a record.
+struct Bytes {
+  std::vector<uint8_t> b;
+  Bytes& U32(uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
+    return *this;
+  }
+  Bytes& I32(int32_t v) { return U32(uint32_t(v)); }
+  Bytes& U16(uint16_t v) {
+    b.push_back(uint8_t(v));
+    b.push_back(uint8_t(v >> 8));
+    return *this;
+  }
+  Bytes& I16(int16_t v) { return U16(uint16_t(v)); }
+  Bytes& F32(float v);
+  Bytes& Raw(const std::vector<uint8_t>& v) {
+    b.insert(b.end(), v.begin(), v.end());
+    return *this;
+  }
+  Bytes& Rect(int32_t l, int32_t t, int32_t r, int32_t bo) { return I32(l).I32(t).I32(r).I32(bo); }
+  Bytes& Pt(int32_t x, int32_t y) { return I32(x).I32(y); }
+};
+
+using Record = std::vector<uint8_t>;
+// One record: type, size (the real size unless sizeOverride is given), parameters.
+Record Rec(uint32_t type, const Bytes& params = {}, int64_t sizeOverride = -1);
+// A header for a picture of w x h pixels of a 96-dpi reference device.
+Record Header(int w, int h);
+// Common records.
+Record SolidBrush(uint32_t index, uint32_t colorref);
+Record Pen(uint32_t index, uint32_t style, int32_t width, uint32_t colorref);
+Record Select(uint32_t index);
+Record Rectangle(int l, int t, int r, int b);
+Record Poly(uint32_t type, const std::vector<std::pair<int, int>>& points);  // 32-bit point forms
+
+// A converter over a store that makes objects indirect, with the image's lists.
+struct Converter {
+  Converter();
+  ~Converter();
+  // Header (w x h) then the records through Begin, HandleRecord, Finish: the content text.
+  std::string Convert(const std::vector<Record>& records, int w, int h, bool withHeader = true);
+  std::unique_ptr<TPDFStructure> store;
+  std::unique_ptr<TPDFMetafile> converter;
+  struct Lists;
+  std::unique_ptr<Lists> lists;
+  int nextObject = 1;
+};
+
+// The content of a w x h picture rendered at 96 dpi onto a page of the picture's size (so a
+// logical unit of a text-mode picture is one pixel), through our renderer.
+testraster::Raster RenderContent(const std::string& content, int w, int h, std::string* error = nullptr);
+// Converted and rendered at once.
+testraster::Raster Draw(const std::vector<Record>& records, int w, int h, std::string* content = nullptr);
+// 0xRRGGBB at (x, y).
+uint32_t Pixel(const testraster::Raster& r, int x, int y);
+// Pixels of the rectangle [x0, x1) x [y0, y1) whose colour is within tolerance of rgb.
+int CountColor(const testraster::Raster& r, int x0, int y0, int x1, int y1, uint32_t rgb, int tolerance = 24);
+
+}  // namespace mftest
