@@ -21,18 +21,22 @@ void TPDFMetafile::ApplyFill(TMetafileColor color) {
   if (painter_->FillText != text) painter_->SetFillText(text);
 }
 
-void TPDFMetafile::ApplyStroke(const TPen& pen, TMetafileColor color) {
+void TPDFMetafile::ApplyStroke(const TStroke& stroke, TMetafileColor color) {
+  // The painter's texts, not its fields, say what the content holds (a restored painter state
+  // brings back texts only).
   TPDFPainter& p = *painter_;
   const std::string text = ColorText(color, "RG");
   if (p.StrokeText != text) p.SetStrokeText(text);
-  if (p.LineWidth != pen.Width || p.LineCap != pen.Cap || p.LineJoin != pen.Join || p.MiterLimit != MiterLimit) {
-    p.LineCap = pen.Cap;
-    p.LineJoin = pen.Join;
+  const std::string style = p.Number(MiterLimit) + "M " + p.Number(stroke.Width) + "w " + std::to_string(stroke.Cap) +
+                            " J " + std::to_string(stroke.Join) + " j";
+  if (p.LineStyleText != style) {
+    p.LineCap = stroke.Cap;
+    p.LineJoin = stroke.Join;
     p.MiterLimit = MiterLimit;
-    p.SetLineWidth(pen.Width);
+    p.SetLineWidth(stroke.Width);
   }
   std::string dash;
-  for (double d : pen.Dash) dash += p.Number(d);
+  for (double d : stroke.Dash) dash += p.Number(d);
   const std::string dashText = dash.empty() ? std::string("[] 0 d") : "[ " + dash + "] 0 d";
   if (p.DashText != dashText) p.SetDashArray(dash);
 }
@@ -47,15 +51,27 @@ void TPDFMetafile::FillWithColor(const TMetafilePath& path, TMetafileColor color
     painter_->FillStroke(true, false);
 }
 
-void TPDFMetafile::PaintPath(const TMetafilePath& path, bool fill, bool stroke, bool evenOdd) {
-  if (path.Empty() || (!fill && !stroke)) return;
-  if (stroke) ApplyStroke(Pen, Pen.Color);
+TMetafilePath TPDFMetafile::OnPixelCentres(const TMetafilePath& path, double width) const {
+  // The player's pens cover whole device pixels: a line of odd width runs through the centres
+  // of the pixels its points name, one of even width along their edges. Fills cover whole
+  // pixels from the points on.
+  const double pixels = width / DevicePixel();
+  if (!(pixels < 1e6) || std::llround(pixels) % 2 == 0) return path;
+  const TPDFMatrix& m = DeviceTransform;
+  return path.Translated(0.5 * (m[0] + m[2]), 0.5 * (m[1] + m[3]));
+}
+
+void TPDFMetafile::PaintPath(const TMetafilePath& given, bool fill, bool stroke, bool evenOdd) {
+  if (given.Empty() || (!fill && !stroke)) return;
+  const TStroke pen = ResolvePen(Pen);
+  const TMetafilePath path = stroke ? OnPixelCentres(given, pen.Width) : given;
+  if (stroke) ApplyStroke(pen, Pen.Color);
   if (fill && Brush.Style == TBrush::Hatched) {
     if (BkMode == 2) FillWithColor(path, BkColor, evenOdd);
     HatchPath(path, evenOdd);
     fill = false;
     if (!stroke) return;
-    ApplyStroke(Pen, Pen.Color);
+    ApplyStroke(pen, Pen.Color);
   }
   if (fill) {
     if (Brush.Style == TBrush::Patterned && !Brush.PatternName.empty()) {
@@ -74,8 +90,9 @@ void TPDFMetafile::PaintPath(const TMetafilePath& path, bool fill, bool stroke, 
 
 void TPDFMetafile::PaintWidened(const TMetafilePath& path) {
   if (path.Empty() || Pen.Null || Brush.Style == TBrush::None) return;
-  ApplyStroke(Pen, Brush.Color);
-  path.Emit(*painter_);
+  const TStroke pen = ResolvePen(Pen);
+  ApplyStroke(pen, Brush.Color);
+  OnPixelCentres(path, pen.Width).Emit(*painter_);
   painter_->FillStroke(false, true);
 }
 
@@ -101,7 +118,7 @@ void TPDFMetafile::HatchPath(const TMetafilePath& path, bool evenOdd) {
   if (!(pixel > 0) || !std::isfinite(half0(x0, y0, x1, y1))) return;
   painter_->SaveGraphicsState();
   painter_->WriteText(path.Text(*painter_) + (evenOdd ? "W* n\n" : "W n\n"));
-  TPen line;
+  TStroke line;
   line.Width = pixel;
   ApplyStroke(line, Brush.Color);
   const double cx = (x0 + x1) / 2, cy = (y0 + y1) / 2, half = std::hypot(x1 - x0, y1 - y0) / 2 + pixel;

@@ -102,7 +102,7 @@ void TPDFMetafile::GradientTriangle(const TGradientVertex& a, const TGradientVer
     p = {pa.X * w + pb.X * u + pc.X * v, pa.Y * w + pb.Y * u + pc.Y * v};
     for (size_t k = 0; k < 3; ++k) col[k] = a.C[k] * w + b.C[k] * u + c.C[k] * v;
   };
-  TPen edge;
+  TStroke edge;
   edge.Width = DevicePixel() / 2;  // covers the seams between pieces
   auto piece = [&](double i0, double j0, double i1, double j1, double i2, double j2) {
     TMetafilePoint p[3];

@@ -37,37 +37,44 @@ void TPDFMetafile::CreatePen(uint32_t index, uint32_t style, double width, uint3
                              const std::vector<double>& userDash) {
   ForgetObject(index);  // an index made again replaces what it held
   TPen pen;
-  const uint32_t kind = style & 0xFF;
-  pen.Null = kind == kPsNull;
+  pen.Style = style & 0xFF;
+  pen.Null = pen.Style == kPsNull;
   pen.Color = ResolveColorRef(color);
-  const double pixel = DevicePixel();
-  // Thinner than a device pixel draws a device pixel, as the player does.
-  const double w = std::max(std::abs(width) * LineScale(), pixel);
-  const bool cosmetic = !geometric && std::abs(width) * LineScale() <= pixel * 1.5;
-  pen.Width = w;
+  pen.Width = std::abs(width);
+  pen.Geometric = geometric;
+  pen.UserDash = userDash;
   if (geometric) {
     const uint32_t cap = style & kPsEndCapMask, join = style & kPsJoinMask;
     pen.Cap = cap == 0x100 ? 2 : (cap == 0x200 ? 0 : 1);
     pen.Join = join == 0x1000 ? 2 : (join == 0x2000 ? 0 : 1);
-  } else {
-    // Plain pens draw round ends and joins once they are wider than a pixel.
-    pen.Cap = pen.Join = cosmetic ? 0 : 1;
   }
-  // Dashes: device pixels for thin pens, multiples of the width for wide ones. Plain pens
+  PenObjects[index] = std::move(pen);
+}
+
+TPDFMetafile::TStroke TPDFMetafile::ResolvePen(const TPen& pen) const {
+  TStroke s;
+  const double pixel = DevicePixel();
+  const double scaled = pen.Width * LineScale();
+  // Thinner than a device pixel draws a device pixel, as the player does.
+  s.Width = std::max(scaled, pixel);
+  const bool thin = !pen.Geometric && scaled <= pixel * 1.5;
+  s.Cap = thin ? 0 : pen.Cap;
+  s.Join = thin ? 0 : pen.Join;
+  // Dashes: device pixels for thin pens, multiples of the width for geometric ones; plain pens
   // wider than a pixel draw solid.
   static const std::vector<double> kThin[5] = {{}, {18, 6}, {3, 3}, {9, 6, 3, 6}, {9, 3, 3, 3, 3, 3}};
   static const std::vector<double> kWide[5] = {{}, {3, 1}, {1, 1}, {3, 1, 1, 1}, {3, 1, 1, 1, 1, 1}};
-  if (kind >= kPsDash && kind <= kPsDashDotDot && (geometric || cosmetic)) {
-    for (double d : cosmetic ? kThin[kind] : kWide[kind]) pen.Dash.push_back(d * (cosmetic ? pixel : w));
-  } else if (kind == kPsAlternate) {
-    pen.Dash = {pixel, pixel};
-  } else if (kind == kPsUserStyle && !userDash.empty()) {
-    const double unit = geometric ? LineScale() : pixel;
-    for (double d : userDash) pen.Dash.push_back(std::max(d * unit, pixel / 8));
-    if (pen.Dash.size() % 2 == 1) pen.Dash.push_back(pen.Dash.back());
+  if (pen.Style >= kPsDash && pen.Style <= kPsDashDotDot && (pen.Geometric || thin)) {
+    for (double d : thin ? kThin[pen.Style] : kWide[pen.Style]) s.Dash.push_back(d * (thin ? pixel : s.Width));
+  } else if (pen.Style == kPsAlternate) {
+    s.Dash = {pixel, pixel};
+  } else if (pen.Style == kPsUserStyle && !pen.UserDash.empty()) {
+    const double unit = pen.Geometric ? LineScale() : pixel;
+    for (double d : pen.UserDash) s.Dash.push_back(std::max(d * unit, pixel / 8));
+    if (s.Dash.size() % 2 == 1) s.Dash.push_back(s.Dash.back());
   }
-  if (!pen.Dash.empty() && pen.Cap == 1 && !geometric) pen.Cap = 0;
-  PenObjects[index] = std::move(pen);
+  if (!s.Dash.empty() && s.Cap == 1 && !pen.Geometric) s.Cap = 0;
+  return s;
 }
 
 void TPDFMetafile::CreateBrush(uint32_t index, uint32_t style, uint32_t color, uint32_t hatch) {
@@ -97,7 +104,6 @@ bool TPDFMetafile::StockObject(uint32_t stock, TBrush* brush, TPen* pen) const {
   if ((stock >= 6 && stock <= 8) || stock == 19) {
     if (!pen) return false;
     *pen = TPen{};
-    pen->Width = DevicePixel();
     pen->Null = stock == 8;
     pen->Color = stock == 6 ? 0xFFFFFF : 0;
     return true;

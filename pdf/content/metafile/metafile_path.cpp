@@ -58,6 +58,14 @@ void TMetafilePath::CloseAll() {
   segments_ = std::move(out);
 }
 
+TMetafilePath TMetafilePath::Translated(double dx, double dy) const {
+  TMetafilePath out = *this;
+  for (TSegment& s : out.segments_)
+    for (TMetafilePoint& p : s.P) p.X += dx, p.Y += dy;
+  out.last_.X += dx, out.last_.Y += dy;
+  return out;
+}
+
 bool TMetafilePath::Bounds(double& minX, double& minY, double& maxX, double& maxY) const {
   bool any = false;
   for (const TSegment& s : segments_) {

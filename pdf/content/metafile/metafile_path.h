@@ -34,6 +34,8 @@ class TMetafilePath {
   void Append(const TMetafilePath& other);
   // Closes every open figure (the player does so before it strokes and fills a path).
   void CloseAll();
+  // The same path moved by (dx, dy).
+  TMetafilePath Translated(double dx, double dy) const;
   // A figure is open: its last operation is not a close.
   bool FigureOpen() const { return !segments_.empty() && segments_.back().Op != TOp::Close; }
   TMetafilePoint LastPoint() const { return last_; }

@@ -3,8 +3,8 @@
 // Curved shapes are built in logical units and every point goes through the full transform, so
 // they keep their place and shape under any mapping mode or world transform. Arc angles are
 // the parametric angles of the radial points (atan2 of the point's offsets over the radii);
-// the sweep runs in the arc direction as the player sees it on the device, in pieces of at most
-// 90 degrees either way.
+// the sweep runs in the arc direction in logical space (the player's advanced graphics mode:
+// a mirroring transform mirrors the arc too), in pieces of at most 90 degrees either way.
 #include <cmath>
 #include <numbers>
 
@@ -100,11 +100,8 @@ void TPDFMetafile::HandleArc(const TMetafileRecord& r) {
   if (rx <= 0 || ry <= 0) return;  // a box without width or height has no arc
   const double t0 = std::atan2((sy - cy) / ry, (sx - cx) / rx) / kDeg;
   const double t1 = std::atan2((ey - cy) / ry, (ex - cx) / rx) / kDeg;
-  // Counter-clockwise on the device is a falling angle in logical units unless the logical
-  // axes are mirrored against the device's.
-  const bool counterClockwise = ArcDirection == 1;
-  const bool positive = counterClockwise != Flipped();
-  const double sweep = Sweep(t0, t1, positive);
+  // Counter-clockwise as seen with y pointing down: a falling parametric angle.
+  const double sweep = Sweep(t0, t1, ArcDirection == 2);
   TMetafilePath figure;
   switch (r.Type) {
     case emr::Arc: AddEllipseArc(figure, cx, cy, rx, ry, t0, sweep, true); break;
@@ -133,8 +130,8 @@ void TPDFMetafile::HandleArc(const TMetafileRecord& r) {
 void TPDFMetafile::HandleAngleArc(const TMetafileRecord& r) {
   const double cx = r.I32(8), cy = r.I32(12), radius = r.U32(16);
   const double start = r.F32(20), sweepDeg = std::clamp(r.F32(24), -360.0, 360.0);
-  // Angles count counter-clockwise on the device: against the logical angle unless mirrored.
-  const double sign = Flipped() ? -1 : 1;
+  // Angles count counter-clockwise with y pointing down, whatever the arc direction.
+  const double sign = -1;
   TMetafilePath figure;
   figure.MoveTo(StartPoint());
   AddEllipseArc(figure, cx, cy, radius, radius, start * sign, sweepDeg * sign, false);

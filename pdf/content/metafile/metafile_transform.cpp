@@ -137,8 +137,3 @@ double TPDFMetafile::LineScale() const {
 }
 
 double TPDFMetafile::DevicePixel() const { return std::abs(DeviceTransform[0]); }
-
-bool TPDFMetafile::Flipped() const {
-  const TPDFMatrix& m = Transform;
-  return m[0] * m[3] - m[1] * m[2] < 0;
-}

@@ -80,11 +80,21 @@ class TPDFMetafile {
     uint32_t Hatch = 0;
     std::string PatternName;  // a written pattern resource ("" when it could not be made)
   };
+  // A pen as the records describe it; its widths and dashes in logical units are resolved
+  // against the transform in force when it draws, as the player does.
   struct TPen {
     bool Null = false;
     TMetafileColor Color = 0;
-    double Width = 0;          // content units; 0 is the thinnest line the output draws
-    std::vector<double> Dash;  // content units; empty for solid
+    double Width = 0;              // logical units; 0 draws one device pixel wide
+    bool Geometric = false;        // an extended geometric pen: any width dashes, caps and joins as given
+    uint32_t Style = 0;            // solid, dash, dot, dash-dot, dash-dot-dot, ..., user, alternate
+    std::vector<double> UserDash;  // user-style entries: logical units (geometric), else device pixels
+    int32_t Cap = 1, Join = 1;     // round, as plain pens draw once wider than a pixel
+  };
+  // What a pen draws with in content units.
+  struct TStroke {
+    double Width = 0;
+    std::vector<double> Dash;  // empty for solid
     int32_t Cap = 0, Join = 0;
   };
   // Objects the records create, by their index.
@@ -143,7 +153,6 @@ class TPDFMetafile {
   TMetafilePoint MapDevice(double x, double y) const;  // reference-device units to content units
   double LineScale() const;                            // content length of one logical unit, both axes averaged
   double DevicePixel() const;                          // content length of one reference-device pixel
-  bool Flipped() const;                                // the logical to content transform mirrors
   static TMetafileColor ResolveColorRef(uint32_t c);
   std::string ColorText(TMetafileColor c, const char* op) const;
   bool OverBudget() const;
@@ -194,6 +203,7 @@ class TPDFMetafile {
   void HandleObjectRecord(const TMetafileRecord& r);
   void CreatePen(uint32_t index, uint32_t style, double width, uint32_t color, bool geometric,
                  const std::vector<double>& userDash);
+  TStroke ResolvePen(const TPen& pen) const;
   void CreateBrush(uint32_t index, uint32_t style, uint32_t color, uint32_t hatch);
   void CreatePatternBrush(const TMetafileRecord& r, bool mono);
   bool StockObject(uint32_t stock, TBrush* brush, TPen* pen) const;
@@ -201,8 +211,9 @@ class TPDFMetafile {
   void SelectObject(uint32_t index);
   void ForgetObject(uint32_t index);
   void ApplyFill(TMetafileColor color);
-  void ApplyStroke(const TPen& pen, TMetafileColor color);
+  void ApplyStroke(const TStroke& stroke, TMetafileColor color);
   void PaintPath(const TMetafilePath& path, bool fill, bool stroke, bool evenOdd);
+  TMetafilePath OnPixelCentres(const TMetafilePath& path, double width) const;
   void PaintWidened(const TMetafilePath& path);
   void FillWithColor(const TMetafilePath& path, TMetafileColor color, bool evenOdd);
   void HatchPath(const TMetafilePath& path, bool evenOdd);

@@ -53,8 +53,8 @@ TEST(MetafileShapes, PolygonsAreFilledAndEveryPolyPolygonFigureIsClosed) {
 
 TEST(MetafileShapes, ToRecordsStartAtTheCurrentPositionAndMoveIt) {
   // MOVETOEX (10, 10); POLYLINETO (10, 60) (40, 60); LINETO (40, 10): an open "U" turned over.
-  const auto r = Draw({Pen(1, 0, 4, kBlue), Select(1), Rec(27, Bytes().Pt(10, 10)),
-                       Poly(6, {{10, 60}, {40, 60}}), Rec(54, Bytes().Pt(40, 10))},
+  const auto r = Draw({Pen(1, 0, 4, kBlue), Select(1), Rec(27, Bytes().Pt(10, 10)), Poly(6, {{10, 60}, {40, 60}}),
+                       Rec(54, Bytes().Pt(40, 10))},
                       96, 72);
   EXPECT_GT(CountColor(r, 8, 15, 13, 55, kBlueRGB, 60), 60) << "first leg from the current position";
   EXPECT_GT(CountColor(r, 37, 15, 43, 55, kBlueRGB, 60), 60) << "LINETO from where POLYLINETO ended";
@@ -68,9 +68,9 @@ TEST(MetafileShapes, ToRecordsStartAtTheCurrentPositionAndMoveIt) {
 struct ArcCase {
   const char* name;
   uint32_t type;
-  int direction;        // 1 counter-clockwise, 2 clockwise
-  int qx, qy;           // a point inside the quarter that must be painted (pie, chord) or near the arc
-  int ox, oy;           // a point of the opposite side that must stay white
+  int direction;  // 1 counter-clockwise, 2 clockwise
+  int qx, qy;     // a point inside the quarter that must be painted (pie, chord) or near the arc
+  int ox, oy;     // a point of the opposite side that must stay white
 };
 
 TEST(MetafileShapes, ArcsChordsAndPiesLandWhereThePlayerDrawsThem) {
@@ -116,9 +116,9 @@ TEST(MetafileShapes, EllipseAndRoundRectangleFillTheirBoxes) {
                        Rec(44, Bytes().Rect(55, 10, 90, 60).Pt(10, 10))},
                       96, 72);
   EXPECT_EQ(Pixel(r, 30, 30), kRedRGB);
-  EXPECT_EQ(Pixel(r, 12, 12), kWhite);   // outside the circle, inside its box
+  EXPECT_EQ(Pixel(r, 12, 12), kWhite);  // outside the circle, inside its box
   EXPECT_EQ(Pixel(r, 47, 30), kRedRGB);
-  EXPECT_EQ(Pixel(r, 55, 10), kWhite);   // the rounded corner
+  EXPECT_EQ(Pixel(r, 55, 10), kWhite);  // the rounded corner
   EXPECT_EQ(Pixel(r, 60, 30), kRedRGB);
 }
 

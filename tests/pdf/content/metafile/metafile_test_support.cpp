@@ -23,18 +23,23 @@ Record Rec(uint32_t type, const Bytes& params, int64_t sizeOverride) {
 
 Record Header(int w, int h) {
   Bytes p;
-  p.Rect(0, 0, w - 1, h - 1)                                 // bounds, device pixels
-      .Rect(0, 0, w * 2540 / 96, h * 2540 / 96)              // frame, hundredths of a millimetre
-      .U32(0x464D4520)                                       // " EMF"
-      .U32(0x10000)                                          // version
-      .U32(0)                                                // bytes
-      .U32(0)                                                // records
-      .U16(16).U16(0)                                        // handles, reserved
-      .U32(0).U32(0).U32(0)                                  // description, palette
-      .Pt(960, 960)                                          // device pixels
-      .Pt(254, 254)                                          // device millimetres: 96 dpi
-      .U32(0).U32(0).U32(0)                                  // pixel format, OpenGL
-      .Pt(254000, 254000);                                   // micrometres
+  p.Rect(0, 0, w - 1, h - 1)                     // bounds, device pixels
+      .Rect(0, 0, w * 2540 / 96, h * 2540 / 96)  // frame, hundredths of a millimetre
+      .U32(0x464D4520)                           // " EMF"
+      .U32(0x10000)                              // version
+      .U32(0)                                    // bytes
+      .U32(0)                                    // records
+      .U16(16)
+      .U16(0)  // handles, reserved
+      .U32(0)
+      .U32(0)
+      .U32(0)        // description, palette
+      .Pt(960, 960)  // device pixels
+      .Pt(254, 254)  // device millimetres: 96 dpi
+      .U32(0)
+      .U32(0)
+      .U32(0)               // pixel format, OpenGL
+      .Pt(254000, 254000);  // micrometres
   return Rec(1, p);
 }
 
@@ -63,8 +68,8 @@ Converter::Converter() : store(std::make_unique<TPDFStructure>()), lists(std::ma
     num = nextObject++;
     gen = 0;
   };
-  converter = std::make_unique<TPDFMetafile>(store.get(), &lists->fonts, &lists->images, &lists->states,
-                                             &lists->patterns);
+  converter =
+      std::make_unique<TPDFMetafile>(store.get(), &lists->fonts, &lists->images, &lists->states, &lists->patterns);
 }
 
 Converter::~Converter() = default;
@@ -86,8 +91,8 @@ testraster::Raster RenderContent(const std::string& content, int w, int h, std::
   rendertest::TestPdf pdf;
   const double pw = w * 0.75, ph = h * 0.75, s = std::min(pw, ph);
   const std::string box = "[0 0 " + std::to_string(pw) + " " + std::to_string(ph) + "]";
-  const int page = pdf.AddPage("q " + std::to_string(s) + " 0 0 " + std::to_string(s) + " 0 0 cm\n" + content + "Q\n",
-                               "<< >>", box);
+  const int page =
+      pdf.AddPage("q " + std::to_string(s) + " 0 0 " + std::to_string(s) + " 0 0 cm\n" + content + "Q\n", "<< >>", box);
   return rendertest::RenderOurs(pdf, page, error, 96);
 }
 
@@ -111,7 +116,8 @@ int CountColor(const testraster::Raster& r, int x0, int y0, int x1, int y1, uint
       const uint32_t p = Pixel(r, x, y);
       if (p == 0xFFFFFFFF) continue;
       bool near = true;
-      for (int s = 0; s < 24; s += 8) near = near && std::abs(int((p >> s) & 0xFF) - int((rgb >> s) & 0xFF)) <= tolerance;
+      for (int s = 0; s < 24; s += 8)
+        near = near && std::abs(int((p >> s) & 0xFF) - int((rgb >> s) & 0xFF)) <= tolerance;
       n += near;
     }
   }
