@@ -4,8 +4,12 @@
 #include <cmath>
 #include <numbers>
 
+#include "pdf/content/image_import/pdf_image.h"
 #include "pdf/content/metafile/pdf_metafile.h"
 #include "pdf/content/painter/pdf_painter.h"
+#include "pdf/core/filters/flate.h"
+#include "pdf/core/objects/pdf_objects.h"
+#include "pdf/core/pdf_helpers.h"
 
 namespace {
 
@@ -96,7 +100,87 @@ void TPDFMetafile::PaintWidened(const TMetafilePath& path) {
   painter_->FillStroke(false, true);
 }
 
+namespace {
+
+// The player's hatch brushes are 8 x 8 pixel cells aligned on the device's origin.
+bool HatchBit(uint32_t hatch, int64_t x, int64_t y) {
+  const int64_t i = ((x % 8) + 8) % 8, j = ((y % 8) + 8) % 8;
+  switch (hatch) {
+    case 0: return j == 0;            // horizontal
+    case 1: return i == 0;            // vertical
+    case 2: return i == j;            // falling from left to right
+    case 3: return i + j == 7;        // rising from left to right
+    case 4: return i == 0 || j == 0;  // cross
+    default: return i == j || i + j == 7;
+  }
+}
+
+// A stencil of more device pixels than this is not made: the hatch is drawn as lines.
+constexpr int64_t kMaxStencilPixels = int64_t(1) << 22;
+
+}  // namespace
+
+TPDFImage* TPDFMetafile::MakeStencil(const std::string& rows, int32_t width, int32_t height) {
+  const std::string packed = FlateCompressString(rows);
+  if (packed.empty() || Owner == nullptr || !Owner->OnMakeIndirect) return nullptr;
+  TPDFStream* stream = Owner->NewStream(packed, false);
+  TPDFDictionary* dict = stream->Dictionary();
+  dict->SetValue("Type", Owner->NewName("XObject"));
+  dict->SetValue("Subtype", Owner->NewName("Image"));
+  dict->SetValue("Width", Owner->NewNumeric(width));
+  dict->SetValue("Height", Owner->NewNumeric(height));
+  dict->SetValue("ImageMask", Owner->NewBoolean(true));
+  dict->SetValue("BitsPerComponent", Owner->NewNumeric(1));
+  dict->SetValue("Decode", Owner->NewIntegerArray({1, 0}));  // set bits paint
+  dict->SetValue("Filter", Owner->NewName("FlateDecode"));
+  int objNum = 0, gen = 0;
+  if (!Owner->MakeIndirect(stream, objNum, gen)) return nullptr;
+  auto image = std::make_unique<TPDFImage>(Owner, "TalvoPDFI" + NewUniqueTag());
+  image->Dict = dict;
+  image->Ref = Owner->NewIndRef(objNum, gen);
+  image->Width = width;
+  image->Height = height;
+  image->Kind = 2;
+  ImageList->push_back(std::move(image));
+  return ImageList->back().get();
+}
+
 void TPDFMetafile::HatchPath(const TMetafilePath& path, bool evenOdd) {
+  double x0, y0, x1, y1;
+  if (!path.Bounds(x0, y0, x1, y1)) return;
+  // The path's box in device pixels (the device transform only scales and moves).
+  const TPDFMatrix& m = DeviceTransform;
+  if (m[0] == 0 || m[3] == 0) return;
+  const double dx0 = (x0 - m[4]) / m[0], dx1 = (x1 - m[4]) / m[0];
+  const double dy0 = (y0 - m[5]) / m[3], dy1 = (y1 - m[5]) / m[3];
+  const double left = std::floor(std::min(dx0, dx1)), right = std::ceil(std::max(dx0, dx1));
+  const double top = std::floor(std::min(dy0, dy1)), bottom = std::ceil(std::max(dy0, dy1));
+  if (!(right > left && bottom > top) || (right - left) * (bottom - top) > double(kMaxStencilPixels)) {
+    HatchLines(path, evenOdd);
+    return;
+  }
+  const int32_t w = int32_t(right - left), h = int32_t(bottom - top);
+  const size_t stride = (size_t(w) + 7) / 8;
+  std::string rows(stride * size_t(h), '\0');
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x)
+      if (HatchBit(Brush.Hatch, int64_t(left) + x, int64_t(top) + y))
+        rows[size_t(y) * stride + size_t(x) / 8] |= char(0x80 >> (x % 8));
+  TPDFImage* stencil = MakeStencil(rows, w, h);
+  if (stencil == nullptr) {
+    HatchLines(path, evenOdd);
+    return;
+  }
+  // The stencil paints in the brush's colour inside the path.
+  painter_->SaveGraphicsState();
+  painter_->WriteText(path.Text(*painter_) + (evenOdd ? "W* n\n" : "W n\n"));
+  painter_->SetFillText(ColorText(Brush.Color, "rg"));
+  const TMetafilePoint corner = MapDevice(left, top);
+  painter_->DrawXObject(*stencil, corner.X, corner.Y, w * std::abs(m[0]), h * std::abs(m[3]));
+  WriteQ();
+}
+
+void TPDFMetafile::HatchLines(const TMetafilePath& path, bool evenOdd) {
   double x0, y0, x1, y1;
   if (!path.Bounds(x0, y0, x1, y1)) return;
   // Lines eight device pixels apart, aligned on the device's origin as the player's brush is.

@@ -217,6 +217,9 @@ class TPDFMetafile {
   void PaintWidened(const TMetafilePath& path);
   void FillWithColor(const TMetafilePath& path, TMetafileColor color, bool evenOdd);
   void HatchPath(const TMetafilePath& path, bool evenOdd);
+  void HatchLines(const TMetafilePath& path, bool evenOdd);
+  // An image mask of 1-bit rows (set bits paint), added to the image list; null when not made.
+  TPDFImage* MakeStencil(const std::string& rows, int32_t width, int32_t height);
   void FrameRegion(const std::vector<std::array<double, 4>>& rects, int32_t w, int32_t h);
 
   // --- Gradients (metafile_gradient.cpp)

@@ -125,7 +125,7 @@ TEST_P(MetafileFixture, ConvertedContentLooksLikeTheExpectedPicture) {
   }
   std::string error;
   const std::string content = c.converter->Finish();
-  const Raster ours = RenderContent(content, expected.Width, expected.Height, &error);
+  const Raster ours = RenderContent(content, expected.Width, expected.Height, &error, &c);
   EXPECT_EQ(error, "");
   if (const char* dir = std::getenv("VELMORA_METAFILE_DUMP")) {
     Dump(ours, std::string(dir) + "/" + name + ".ppm");

@@ -2,6 +2,8 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdlib>
+#include <map>
 
 #include "pdf/content/font/pdf_font.h"
 #include "pdf/content/image_import/pdf_image.h"
@@ -64,9 +66,10 @@ struct Converter::Lists {
 };
 
 Converter::Converter() : store(std::make_unique<TPDFStructure>()), lists(std::make_unique<Lists>()) {
-  store->OnMakeIndirect = [this](TPDFObject*, int& num, int& gen) {
+  store->OnMakeIndirect = [this](TPDFObject* obj, int& num, int& gen) {
     num = nextObject++;
     gen = 0;
+    indirect[num] = obj;
   };
   converter =
       std::make_unique<TPDFMetafile>(store.get(), &lists->fonts, &lists->images, &lists->states, &lists->patterns);
@@ -87,20 +90,87 @@ std::string Converter::Convert(const std::vector<Record>& records, int w, int h,
   return converter->Finish();
 }
 
-testraster::Raster RenderContent(const std::string& content, int w, int h, std::string* error) {
+namespace {
+
+// A stream of the converter's store as a test-document object: its dictionary without its
+// length (with some values replaced), and its bytes.
+int CopyStream(rendertest::TestPdf& pdf, TPDFDictionary* dict, const std::string& data,
+               const std::map<std::string, std::string>& replace = {}) {
+  std::string text = "<<";
+  for (int i = 0; i < dict->Count(); ++i) {
+    const auto pair = dict->GetPair(i);
+    const std::string key = pair.first->Name();
+    if (key == "Length") continue;
+    text += " /" + key + " ";
+    std::string value;
+    if (auto it = replace.find(key); it != replace.end())
+      value = it->second;
+    else
+      pair.second->WriteToString(value);
+    text += value;
+  }
+  return pdf.AddStream(text + " >>", data);
+}
+
+int RefNumber(TPDFIndRef* ref) {
+  std::string text;
+  ref->WriteToString(text);
+  return std::atoi(text.c_str());
+}
+
+}  // namespace
+
+testraster::Raster RenderContent(const std::string& content, int w, int h, std::string* error,
+                                 const Converter* resources) {
   rendertest::TestPdf pdf;
+  std::string xobjects, patterns, states;
+  if (resources) {
+    // Each resource's object, found by the number the converter's store gave it.
+    auto objectOf = [&](TPDFIndRef* ref) -> TPDFObject* {
+      if (ref == nullptr) return nullptr;
+      const auto it = resources->indirect.find(RefNumber(ref));
+      return it == resources->indirect.end() ? nullptr : it->second;
+    };
+    for (const auto& image : resources->lists->images) {
+      auto* stream = PDFCast<TPDFStream>(objectOf(image->Ref));
+      if (!stream) continue;
+      std::map<std::string, std::string> replace;
+      // A soft mask is another stream of the store.
+      if (auto* smask = PDFCast<TPDFIndRef>(stream->Dictionary()->GetValue("SMask"))) {
+        if (auto* mask = PDFCast<TPDFStream>(objectOf(smask)))
+          replace["SMask"] = std::to_string(CopyStream(pdf, mask->Dictionary(), mask->Data())) + " 0 R";
+      }
+      const int n = CopyStream(pdf, stream->Dictionary(), stream->Data(), replace);
+      xobjects += "/" + image->Name + " " + std::to_string(n) + " 0 R ";
+    }
+    for (const auto& pattern : resources->lists->patterns) {
+      auto* stream = PDFCast<TPDFStream>(objectOf(pattern->Ref));
+      if (!stream) continue;
+      const int n = CopyStream(pdf, stream->Dictionary(), stream->Data());
+      patterns += "/" + pattern->Name + " " + std::to_string(n) + " 0 R ";
+    }
+    for (const auto& state : resources->lists->states) {
+      TPDFObject* dict = objectOf(state->Reference);
+      if (!dict) continue;
+      std::string text;
+      dict->WriteToString(text);
+      states += "/" + state->Name + " " + std::to_string(pdf.Add(text)) + " 0 R ";
+    }
+  }
   const double pw = w * 0.75, ph = h * 0.75, s = std::min(pw, ph);
   const std::string box = "[0 0 " + std::to_string(pw) + " " + std::to_string(ph) + "]";
-  const int page =
-      pdf.AddPage("q " + std::to_string(s) + " 0 0 " + std::to_string(s) + " 0 0 cm\n" + content + "Q\n", "<< >>", box);
-  return rendertest::RenderOurs(pdf, page, error, 96);
+  const std::string page = "q " + std::to_string(s) + " 0 0 " + std::to_string(s) + " 0 0 cm\n" + content + "Q\n";
+  const int n = pdf.AddPage(
+      page, "<< /XObject << " + xobjects + ">> /Pattern << " + patterns + ">> /ExtGState << " + states + ">> >>", box);
+  if (const char* path = std::getenv("VELMORA_METAFILE_PDF")) pdf.WriteFile(path);
+  return rendertest::RenderOurs(pdf, n, error, 96);
 }
 
 testraster::Raster Draw(const std::vector<Record>& records, int w, int h, std::string* content) {
   Converter c;
   const std::string text = c.Convert(records, w, h);
   if (content) *content = text;
-  return RenderContent(text, w, h);
+  return RenderContent(text, w, h, nullptr, &c);
 }
 
 uint32_t Pixel(const testraster::Raster& r, int x, int y) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 
 class TPDFMetafile;
 class TPDFStructure;
+class TPDFObject;
 
 namespace mftest {
 
@@ -60,11 +62,14 @@ struct Converter {
   struct Lists;
   std::unique_ptr<Lists> lists;
   int nextObject = 1;
+  std::map<int, TPDFObject*> indirect;  // what the store made indirect, by number
 };
 
 // The content of a w x h picture rendered at 96 dpi onto a page of the picture's size (so a
 // logical unit of a text-mode picture is one pixel), through our renderer.
-testraster::Raster RenderContent(const std::string& content, int w, int h, std::string* error = nullptr);
+// The converter's images, patterns and graphics states (when given) become the page's resources.
+testraster::Raster RenderContent(const std::string& content, int w, int h, std::string* error = nullptr,
+                                 const Converter* resources = nullptr);
 // Converted and rendered at once.
 testraster::Raster Draw(const std::vector<Record>& records, int w, int h, std::string* content = nullptr);
 // 0xRRGGBB at (x, y).
