@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "pdf/content/metafile/emf_graphic_state.h"
 #include "pdf/core/objects/pdf_objects.h"
+#include "pdf/render/patterns/pdf_pattern.h"
 #include "platform/rtl/numbers.h"
 
 TPDFImage::TPDFImage(TPDFStructure* owner, std::string_view name) : Owner(owner), Name(name) {}
@@ -17,7 +19,8 @@ bool TPDFImage::LoadFromStream(TStream& stream, int32_t options) {
     case kImageFilePNG: return LoadPNG(stream, options);
     case kImageFileTIFF: return LoadTIFF(stream, options);
     case kImageFileGIF: return LoadGIF(stream);
-    // Metafiles are recognised but not loaded yet: their converter comes later.
+    case kImageFileWMF:
+    case kImageFileEMF: return LoadMetafile(stream, options);
     default: return false;
   }
 }

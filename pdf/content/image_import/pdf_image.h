@@ -22,6 +22,8 @@ class TPDFDictionary;
 class TPDFStream;
 class TPDFFont;
 class TPNGReader;
+class TEMFGraphicState;
+class TPDFPattern;
 class TPDFTIFF;
 struct TPDFTIFFPage;
 
@@ -50,6 +52,8 @@ class TPDFImage {
   // Writes the PNG image data, alpha and profile of a reader that has read the file; the
   // reader's data is taken over (moved into the streams).
   void WritePNG(TPNGReader& reader, int mode);
+  // Writes a Form XObject (its shorter side one unit) and plays the metafile into it.
+  void WriteMetafile(TMetafile& metafile, int32_t options);
   // One page (1-based) of a parsed TIFF file: its strips as they are where a PDF filter can
   // read them, else the page decoded into a bitmap. False when the page cannot be written.
   bool AddTIFFPage(TPDFTIFF& reader, int32_t page);
@@ -92,6 +96,9 @@ class TPDFImage {
   std::vector<TPDFFont*> Fonts;
   // Images made by the metafile converter (owned).
   std::vector<std::unique_ptr<TPDFImage>> Images;
+  // Graphics states and patterns made by the metafile converter (owned).
+  std::vector<std::unique_ptr<TEMFGraphicState>> GraphicStates;
+  std::vector<std::unique_ptr<TPDFPattern>> Patterns;
   // A PNG was written with 16-bit samples (the document then needs version 1.5).
   bool SixteenBit = false;
   // Colour space name of a JPEG XObject.
@@ -112,6 +119,7 @@ class TPDFImage {
   bool LoadJPEG(TStream& stream);
   bool LoadTIFF(TStream& stream, int32_t options);
   bool LoadGIF(TStream& stream);
+  bool LoadMetafile(TStream& stream, int32_t options);
   void WriteJPEGData(std::string data, int32_t skipResolution, const TJPEGHeaderInfo& header);
   // Makes obj indirect in the owner and records Dict and Ref.
   bool Finish(TPDFStream* stream);

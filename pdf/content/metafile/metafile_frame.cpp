@@ -11,6 +11,8 @@
 #include "pdf/content/painter/pdf_painter.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/render/patterns/pdf_pattern.h"
+#include "platform/gdi/metafile.h"
+#include "platform/gdi/metafile/enh_metafile.h"
 
 TPDFMetafile::TPDFMetafile(TPDFStructure* owner, std::vector<TPDFFont*>* fontList,
                            std::vector<std::unique_ptr<TPDFImage>>* imageList,
@@ -86,6 +88,24 @@ std::string TPDFMetafile::Finish() {
   }
   saved_.clear();
   return painter_->GetContent();
+}
+
+namespace {
+
+// The platform's enumeration hands every record that passed its checks to the converter.
+int EnumerateRecord(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, void* data) {
+  if (data == nullptr || record == nullptr) return 0;
+  static_cast<TPDFMetafile*>(data)->HandleRecord({record->iType, record->bytes});
+  return 1;
+}
+
+}  // namespace
+
+void TPDFMetafile::Play(TMetafile& graphic, TPDFStream* target) {
+  Begin(graphic.Width(), graphic.Height());
+  if (HENHMETAFILE handle = graphic.Handle()) EnumEnhMetaFile(nullptr, handle, &EnumerateRecord, this, nullptr);
+  const std::string content = Finish();
+  if (target != nullptr) target->Compress(content, true);
 }
 
 void TPDFMetafile::HandleRecord(const TMetafileRecord& record) {

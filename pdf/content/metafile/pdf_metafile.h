@@ -31,6 +31,7 @@ class TEMFGraphicState;
 class TMetafile;
 class TBitmap;
 class GdiBitmap;
+class TRopEvaluator;
 
 // Colours are COLORREF values: red in the low byte, then green, then blue.
 using TMetafileColor = uint32_t;
@@ -227,9 +228,44 @@ class TPDFMetafile {
   void GradientRect(const TGradientVertex& a, const TGradientVertex& b, bool vertical);
   void GradientTriangle(const TGradientVertex& a, const TGradientVertex& b, const TGradientVertex& c, double maxPieces);
 
-  // --- Bitmaps and alpha blending (metafile_bitmaps.cpp, metafile_alpha.cpp)
+  // --- Bitmaps, alpha blending and pattern brushes (metafile_bitmaps.cpp)
+  struct TDibSource {
+    uint32_t OffBmi = 0, CbBmi = 0, OffBits = 0, CbBits = 0, Usage = 0;
+  };
+  struct TCorners {
+    TMetafilePoint UL, UR, LL;  // where the image's corners land, in content units
+  };
+  struct TSourceRect {
+    int32_t X = 0, Y = 0, W = 0, H = 0;  // rows from the top
+  };
+  struct TPixels {
+    int32_t W = 0, H = 0;
+    std::vector<uint32_t> Color;  // COLORREF, rows from the top
+    std::vector<uint8_t> Alpha;   // empty when every pixel is opaque
+  };
+  struct TPixelRule {
+    int64_t Rows = -1;                // scan lines the record holds (-1: all)
+    int64_t KeyColor = -1;            // a COLORREF that is transparent
+    double ConstantAlpha = 1.0;       // opacity of the whole image
+    bool PerPixelAlpha = false;       // a 32-bit source's fourth byte is its opacity
+    const GdiBitmap* Mask = nullptr;  // where clear, MaskRop applies instead
+    const TRopEvaluator* MaskRop = nullptr;
+    int32_t MaskX = 0, MaskY = 0;
+  };
   void HandleBitmapRecord(const TMetafileRecord& r);
   void HandleAlphaBlend(const TMetafileRecord& r);
+  std::shared_ptr<GdiBitmap> ReadDib(const TMetafileRecord& r, const TDibSource& dib, int64_t rows = -1);
+  bool DibBottomUp(const TMetafileRecord& r, const TDibSource& dib) const;
+  bool CropSource(const GdiBitmap& bitmap, double sx, double sy, double sw, double sh, TCorners& dest,
+                  TSourceRect& out) const;
+  bool Pixels(const GdiBitmap& bitmap, const TSourceRect& src, const TRopEvaluator& rop, const TPixelRule& rule,
+              TPixels& out) const;
+  TPDFImage* WriteImage(const TPixels& pixels, bool lossless);
+  void PlaceImage(TPDFImage& image, const TCorners& corners);
+  void DrawDib(const TMetafileRecord& r, const TDibSource& dib, TCorners dest, double sx, double sy, double sw,
+               double sh, bool dibOrigin, int ropIndex, const TPixelRule& rule);
+  TCorners DestRect(double x, double y, double cx, double cy) const;
+  void BrushBlit(const TCorners& dest, int ropIndex);
 
   // --- Text (metafile_text.cpp)
   void HandleTextRecord(const TMetafileRecord& r);

@@ -3,10 +3,12 @@
 
 #include "pdf/content/font/pdf_font.h"
 #include "pdf/content/image_import/pdf_image.h"
+#include "pdf/content/metafile/emf_graphic_state.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/core/pagetree/page_output.h"
 #include "pdf/core/pagetree/page_tree.h"
 #include "pdf/fonts/font_collection.h"
+#include "pdf/render/patterns/pdf_pattern.h"
 #include "pdf/render/renderer/renderer.h"
 #include "platform/gdi/metafile.h"
 
@@ -18,6 +20,10 @@ void TPDFPageTree::AddXObjectResourceAt(TPDFImage& image, int depth) {
     if (font != nullptr) AddFontResource(*font);
   for (const auto& nested : image.Images)
     if (nested) AddXObjectResourceAt(*nested, depth + 1);
+  for (const auto& state : image.GraphicStates)
+    if (state) AddExtGStateResource(state->Name, state->Reference);
+  for (const auto& pattern : image.Patterns)
+    if (pattern) AddPatternResource(pattern->Name, pattern->Ref);
   AddResource("XObject", image.Name, image.Ref);
 }
 

@@ -9,14 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "pdf/content/metafile/pdf_metafile.h"
-#include "tests/pdf/content/metafile/metafile_test_support.h"
+#include "pdf/core/api/talvo_pdf.h"
+#include "pdf/core/document/pdf_document.h"
+#include "platform/rtl/streams.h"
+#include "platform/rtl/strings.h"
 #include "tests/pdf/end_to_end/raster_compare.h"
+#include "tests/pdf/support/pdf_test_writer.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
-using namespace mftest;
 using testraster::Raster;
 
 std::vector<std::string> FixtureNames(const std::string& prefix) {
@@ -92,50 +94,80 @@ void Dump(const Raster& r, const std::string& path) {
   testsupport::WriteFile(path, ppm);
 }
 
-// The records of an EMF file, walked by their sizes (the converter's own checks are tested
-// elsewhere; these files are well formed).
-std::vector<Record> Records(const std::string& bytes) {
-  std::vector<Record> out;
-  size_t at = 0;
-  while (at + 8 <= bytes.size()) {
-    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data() + at);
-    const uint32_t size = p[4] | p[5] << 8 | p[6] << 16 | uint32_t(p[7]) << 24;
-    if (size < 8 || at + size > bytes.size()) break;
-    out.emplace_back(p, p + size);
-    at += size;
-  }
-  return out;
+// The page the application's road makes of the file: loaded through the API, the page sized to
+// the picture, the picture placed one device pixel right and down, rendered as a BMP.
+Raster RenderThroughApi(const std::string& file, int dpi, double offset, std::string* message,
+                        const std::string& pdf = "") {
+  TOrvanePDFLibrary0915 api;
+  // The GDI+ provider lies beside the program, as the application's does.
+  api.GDIPlusSettings.LibraryPath = Utf8ToWide(testsupport::BinaryDir() + "/libvelmora-gdiplus.so");
+  api.SetCoordinateOrigin(1);
+  api.SetUnits(0);
+  const int32_t handle = api.LoadImageFile(FileNameToWide(file), 0);
+  if (handle == 0 || api.SetCurrentImage(handle) != 1) return {};
+  const int w = api.CurrentImageWidth(), h = api.CurrentImageHeight();
+  if (api.SetPageSize(w, h) != 1 || api.PlaceImage(offset, offset, w, h) != 1 || api.SetCurrentPage(1) != 1) return {};
+  if (!pdf.empty()) testpdf::WriteDocument(*api.CurrentDocument(), pdf);
+  TMemoryStream bmp;
+  if (api.RenderPage(dpi, 1, 0, bmp) != 1) return {};
+  if (message) *message = api.RenderMessage();
+  return testraster::ReadBmp(bmp.DataString());
+}
+
+std::string FixtureFile(const std::string& name) {
+  const std::string emf = testsupport::DataPath("metafile/" + name + ".emf");
+  return std::ifstream(emf).good() ? emf : testsupport::DataPath("metafile/" + name + ".wmf");
 }
 
 class MetafileFixture : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(MetafileFixture, ConvertedContentLooksLikeTheExpectedPicture) {
+// At 96 dpi a pixel of the 96-dpi reference device is a pixel of the page: the page is the
+// expected picture one pixel right and down on white.
+TEST_P(MetafileFixture, RenderedPageIsTheExpectedPicture) {
   if (testraster::PythonWithPIL().empty()) GTEST_SKIP() << "needs python3 with Pillow";
   const std::string name = GetParam();
-  const Raster expected = testraster::DecodeWithPillow(testsupport::DataPath("metafile/" + name + ".png"));
+  const Raster expected =
+      testraster::ShiftedOnWhite(testraster::DecodeWithPillow(testsupport::DataPath("metafile/" + name + ".png")));
   ASSERT_GT(expected.Width, 0);
-  const std::vector<Record> records =
-      Records(testsupport::ReadFile(testsupport::DataPath("metafile/" + name + ".emf")));
-  ASSERT_FALSE(records.empty());
-  Converter c;
-  c.converter->Begin(expected.Width, expected.Height);
-  for (const Record& r : records) {
-    const uint32_t type = r[0] | r[1] << 8 | r[2] << 16 | uint32_t(r[3]) << 24;
-    c.converter->HandleRecord({type, r});
-  }
-  std::string error;
-  const std::string content = c.converter->Finish();
-  const Raster ours = RenderContent(content, expected.Width, expected.Height, &error, &c);
-  EXPECT_EQ(error, "");
-  if (const char* dir = std::getenv("VELMORA_METAFILE_DUMP")) {
-    Dump(ours, std::string(dir) + "/" + name + ".ppm");
-    testsupport::WriteFile(std::string(dir) + "/" + name + ".txt", content);
-  }
+  std::string message;
+  const Raster ours = RenderThroughApi(FixtureFile(name), 96, 0.75, &message);
+  ASSERT_EQ(ours.Width, expected.Width) << name;
+  ASSERT_EQ(ours.Height, expected.Height) << name;
+  EXPECT_EQ(message, "");
+  if (const char* dir = std::getenv("VELMORA_METAFILE_DUMP")) Dump(ours, std::string(dir) + "/" + name + ".ppm");
   EXPECT_GE(Agreement(ours, expected, 24), 0.97) << name;
   EXPECT_LE(Misplaced(ours, expected, 24), expected.Width * expected.Height / 100) << name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Emf, MetafileFixture, ::testing::ValuesIn(FixtureNames("emf_")),
+// The application's own road at 72 dpi: the page has the picture's size in points and shows
+// the picture (compared with the expected picture reduced to that size).
+TEST_P(MetafileFixture, MainRoadAt72DotsAnInch) {
+  if (testraster::PythonWithPIL().empty()) GTEST_SKIP() << "needs python3 with Pillow";
+  const std::string name = GetParam();
+  std::string message;
+  const Raster ours = RenderThroughApi(FixtureFile(name), 72, 1, &message);
+  EXPECT_EQ(ours.Width, 300) << name;
+  EXPECT_EQ(ours.Height, 228) << name;
+  EXPECT_EQ(message, "");
+  // Something of the picture is drawn: not the white page alone.
+  int drawn = 0;
+  for (size_t i = 0; i < ours.RGB.size(); ++i) drawn += ours.RGB[i] < 200;
+  EXPECT_GT(drawn, 100) << name;
+}
+
+// poppler draws the same document as we do (it reads our content, patterns and images).
+TEST_P(MetafileFixture, PopplerAgreesWithOurRendering) {
+  REQUIRE_TOOL("pdftocairo");
+  const std::string name = GetParam();
+  testsupport::TempDir dir;
+  std::string message;
+  const Raster ours = RenderThroughApi(FixtureFile(name), 72, 1, &message, dir.File("doc.pdf"));
+  const Raster poppler = testraster::RenderWithPopplerCairo(dir.File("doc.pdf"), dir.File("cairo"));
+  ASSERT_EQ(poppler.Width, ours.Width);
+  EXPECT_LE(Misplaced(ours, poppler, 48), ours.Width * ours.Height / 50) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, MetafileFixture, ::testing::ValuesIn(FixtureNames("")),
                          [](const auto& info) { return info.param; });
 
 }  // namespace
