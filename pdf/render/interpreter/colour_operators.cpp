@@ -1,6 +1,5 @@
 // Colour spaces selected by content, and the colour operators that set the fill and stroke
-// colours in them. Patterns are looked up by name; until patterns are read a pattern colour
-// leaves the plain colour in force.
+// colours in them. Patterns are looked up by name (pattern_lookup.cpp).
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -159,12 +158,6 @@ void TPDFRenderer::OpStrokeColorN(TPDFContentRun& run) {
   SetStrokeColor(run);
 }
 
-void TPDFRenderer::OpShading(TPDFContentRun& run) {
-  // The shading fills the clip once patterns are read; until then only the space changes.
-  run.State.FillColorSpace = "Pattern:" + std::string(run.PopString());
-}
-
-TZRXPattern* TPDFRenderer::PatternForName(TPDFContentRun&, std::string_view) { return nullptr; }
 
 void TPDFRenderer::SetFillColor(TPDFContentRun& run) {
   if (run.ColorLocked || run.State.FillColorLocked != 0) return;

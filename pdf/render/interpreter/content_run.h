@@ -43,6 +43,9 @@ struct TPDFContentRun {
   bool ColorLocked = false;  // set by d1
   std::vector<bool> MarkedContent;  // visibility in force before each open BDC/BMC
   TPDFDictionary* Resources = nullptr;
+  // The current matrix when the run began: the default space of its content (where its
+  // patterns' spaces are placed).
+  TPDFMatrix BaseMatrix = kIdentityMatrix;
 
   void Push(std::string_view token);
   // The top operand as a number (0 when the stack is empty).

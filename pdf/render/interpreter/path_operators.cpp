@@ -1,5 +1,5 @@
-// Path construction, painting and clipping, and the hand-over of the graphics state to the
-// canvas before each paint.
+// Path construction, painting and clipping (the hand-over of the graphics state to the canvas
+// before each paint is in state_handover.cpp).
 #include <algorithm>
 #include <cmath>
 
@@ -14,8 +14,6 @@ TPDFPoint Finite(TPDFPoint p) {
   if (!std::isfinite(p.Y)) p.Y = 0;
   return p;
 }
-
-double Unit(double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); }
 
 }  // namespace
 
@@ -145,49 +143,3 @@ void TPDFRenderer::OpCloseFillStrokeEvenOdd(TPDFContentRun& run) {
 void TPDFRenderer::OpClip(TPDFContentRun& run) { run.Canvas->SetClip(kFillRuleWinding); }
 void TPDFRenderer::OpClipEvenOdd(TPDFContentRun& run) { run.Canvas->SetClip(kFillRuleEvenOdd); }
 
-void TPDFRenderer::ApplyFillState(TPDFContentRun& run, uint8_t rule) {
-  TPDFDaubrix& canvas = *run.Canvas;
-  // An alpha beyond 1 (an ExtGState "CA" in percent) would overflow the colour's alpha byte.
-  canvas.SetFillAlpha(Unit(run.State.FillAlpha));
-  canvas.SetFillRule(rule);
-  if (run.State.FillPattern == nullptr) {
-    canvas.SetFillColor(run.State.FillColor);
-  } else {
-    canvas.SetMatrix(CurrentMatrix);
-    canvas.SetFillPattern(run.State.FillPattern);
-  }
-}
-
-void TPDFRenderer::ApplyStrokeState(TPDFContentRun& run) {
-  TPDFDaubrix& canvas = *run.Canvas;
-  const TPDFGraphicsState& state = run.State;
-  canvas.SetStrokeAlpha(Unit(state.StrokeAlpha));
-  if (state.StrokePattern != nullptr) {
-    canvas.SetMatrix(CurrentMatrix);
-    canvas.SetStrokePattern(state.StrokePattern);
-  } else {
-    canvas.SetStrokeColor(state.StrokeColor);
-  }
-  const double w = state.LineWidth;
-  const TPDFPoint origin = TransformPoint(0, 0), tip = TransformPoint(0, w);
-  double width = std::hypot(tip.X - origin.X, tip.Y - origin.Y);
-  if (!std::isfinite(width)) width = 0;
-  canvas.SetLineWidth(width);
-  TGPDashArray dashes;
-  double phase = 0;
-  if (!state.DashArray.empty()) {
-    dashes.reserve(state.DashArray.size());
-    for (size_t i = 0; i < state.DashArray.size(); ++i) {
-      const double d = state.DashArray[i];
-      // Multiples of the line width, with the pen's square ends taken out of the dashes.
-      const double entry = w > 0 ? (i % 2 == 0 ? (d + 0.99 * w) / w : (d - 0.99 * w) / w) : d;
-      dashes.push_back(static_cast<float>(std::isfinite(entry) ? std::clamp(entry, -1e30, 1e30) : 0.0));
-    }
-    phase = w > 0 ? state.DashPhase / w : state.DashPhase;
-    if (!std::isfinite(phase)) phase = 0;
-  }
-  canvas.SetDash(dashes, phase);
-  canvas.SetLineJoin(state.LineJoin);
-  canvas.SetLineCap(state.LineCap);
-  canvas.SetMiterLimit(state.MiterLimit);
-}

@@ -58,6 +58,7 @@ void TPDFRenderer::RunContent(TPDFContentRun& run, TPDFObject* reference, std::s
   run.State.TextMatrix = kIdentityMatrix;
   run.State.TextLineMatrix = kIdentityMatrix;
   run.State.Matrix = CurrentMatrix;
+  run.BaseMatrix = CurrentMatrix;
 
   if (!(Options.FormFieldsOnly != 0 && InsideAnnotation == 0)) RunLoop(run);
   // The annotations drawn over a page come with the annotation pass.

@@ -24,10 +24,29 @@ bool TPDFPattern::WriteBitmapPattern(TBitmap& bitmap, const std::array<double, 6
   if (packed.empty()) return false;
   const int decimals = Owner->Decimals;
   auto num = [decimals](double v) { return FormatPDFNumber(v, decimals); };
-  std::string content = "q \r\n" + num(w) + " 0 0 " + num(h) + " 0 0 cm\r\nBI\r\n/BPC 8\r\n/H " + num(h) + "\r\n/W " +
-                        num(w) + "\r\n/CS /RGB\r\n/F /Fl\r\nID\r";
-  content += packed;
-  content += "\r\nEI\r\nQ\r\n";
+  // The cell paints the bitmap once. As an image XObject of the pattern's own resources every
+  // renderer reads it; where the store makes no indirect objects it goes inline.
+  std::string content = "q \r\n" + num(w) + " 0 0 " + num(h) + " 0 0 cm\r\n";
+  std::string resources = "<< /ProcSet [ /PDF /Text /ImageB /ImageC /ImageI ]";
+  TPDFStream* image = Owner->NewStream(packed, false);
+  TPDFDictionary* imageDict = image->Dictionary();
+  imageDict->SetValue("Type", Owner->NewName("XObject"));
+  imageDict->SetValue("Subtype", Owner->NewName("Image"));
+  imageDict->SetValue("Width", Owner->NewNumeric(w));
+  imageDict->SetValue("Height", Owner->NewNumeric(h));
+  imageDict->SetValue("ColorSpace", Owner->NewName("DeviceRGB"));
+  imageDict->SetValue("BitsPerComponent", Owner->NewNumeric(8));
+  imageDict->SetValue("Filter", Owner->NewName("FlateDecode"));
+  int objNum = 0, gen = 0;
+  if (Owner->MakeIndirect(image, objNum, gen)) {
+    content += "/Im0 Do\r\nQ\r\n";
+    resources += " /XObject << /Im0 " + std::to_string(objNum) + " " + std::to_string(gen) + " R >>";
+  } else {
+    content += "BI\r\n/BPC 8\r\n/H " + num(h) + "\r\n/W " + num(w) + "\r\n/CS /RGB\r\n/F /Fl\r\nID\r";
+    content += packed;
+    content += "\r\nEI\r\nQ\r\n";
+  }
+  resources += " >>";
 
   TPDFStream* stream = Owner->NewStream(content, false);
   TPDFDictionary* dict = stream->Dictionary();
@@ -39,8 +58,7 @@ bool TPDFPattern::WriteBitmapPattern(TBitmap& bitmap, const std::array<double, 6
   dict->SetValue("XStep", Owner->NewNumeric(w));
   dict->SetValue("YStep", Owner->NewNumeric(h));
   dict->SetValue("Matrix", Owner->NewDoubleArray({matrix[0], matrix[1], matrix[2], matrix[3], matrix[4], matrix[5]}));
-  dict->SetValue("Resources", Owner->ParseObject("<< /ProcSet [ /PDF /Text /ImageB /ImageC /ImageI ] >>"));
-  int objNum = 0, gen = 0;
+  dict->SetValue("Resources", Owner->ParseObject(resources));
   if (Owner->MakeIndirect(stream, objNum, gen)) Ref = Owner->NewIndRef(objNum, gen);
   return true;
 }

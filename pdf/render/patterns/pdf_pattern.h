@@ -1,5 +1,5 @@
 // TPDFPattern writes a tiling pattern for a bitmap brush of a converted metafile: a pattern
-// stream whose content paints the bitmap once as an inline image.
+// stream whose content paints the bitmap once (an image XObject of the pattern's resources).
 #pragma once
 
 #include <array>

@@ -8,10 +8,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "pdf/render/functions/pdf_resolve.h"
 #include "platform/rtl/streams.h"
 
 class TPDFColorManager;
+class TPDFDictionary;
 class TPDFObject;
+class TPDFStream;
 
 class TZRXPattern {
  public:
@@ -21,6 +24,12 @@ class TZRXPattern {
   virtual ~TZRXPattern() = default;
   TZRXPattern(const TZRXPattern&) = delete;
   TZRXPattern& operator=(const TZRXPattern&) = delete;
+
+  // Reads a pattern dictionary (or a tiling pattern's stream), or a shading dictionary as the
+  // sh operator names it; Kind then says what it became. Nothing raises.
+  void Load(TPDFObject* pattern);
+  void LoadShading(TPDFDictionary* shading);
+  void LoadTiling(TPDFDictionary* dict);
 
   // Each getter answers 0 (false; 1.0 for the steps) for an index out of range.
   double GetMatrix(int32_t i) const { return i >= 0 && i < 6 ? Matrix[size_t(i)] : 0.0; }
@@ -36,6 +45,10 @@ class TZRXPattern {
   }
 
   TPDFObject* PatternObject = nullptr;
+  TPDFResolveMethod Resolver;  // empty: references resolve through their own store
+  // Where the pattern's space lands on the device when the renderer made it (patterns are
+  // kept per place they are used from).
+  std::array<double, 6> Base = {1, 0, 0, 1, 0, 0};
   uint8_t Kind = kUnusable;
   std::array<double, 6> Matrix = {1, 0, 0, 1, 0, 0};
   TPDFColorManager* ColorManager = nullptr;

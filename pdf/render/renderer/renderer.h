@@ -231,6 +231,14 @@ class TPDFRenderer {
   void SetStrokeColor(TPDFContentRun& run);
   void ApplyExtGState(TPDFContentRun& run, std::string_view name);
   TZRXPattern* PatternForName(TPDFContentRun& run, std::string_view name);
+  // A pattern or shading of the content's resources placed by base (its space to the output).
+  TZRXPattern* PatternPlaced(TPDFContentRun& run, std::string_view name, const TPDFMatrix& base);
+  // Renders one tiling cell into the pattern's cell image, for the output scale of base.
+  bool RenderTilingPattern(TPDFStream* stream, TZRXPattern& pattern, const TPDFMatrix& base);
+  // Renders the cell (x0, y0, width, height of pattern space) into this renderer's bitmap of
+  // pixelWidth x pixelHeight.
+  void RenderPatternCell(TPDFStream* stream, int32_t pixelWidth, int32_t pixelHeight, double x0, double y0,
+                         double width, double height);
   template <class T>
   T* SpaceFromName(const std::vector<std::unique_ptr<T>>& list, std::string_view name, std::string_view prefix);
 

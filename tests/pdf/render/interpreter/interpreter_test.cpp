@@ -74,11 +74,17 @@ TEST(Interpreter, LineWidthAndDashesReachTheCanvasInOutputUnits) {
     const char* stroke;
   } cases[] = {
       {"2 0 0 2 0 0 cm 3 w", "width=6 dash="},
-      {"[3] 0 d", "width=1 dash=3.99,2.01"},
-      {"[2 1] 0 d", "width=1 dash=2.99,0.01"},
-      {"2 w [3 2] 0 d", "width=2 dash=2.49,0.01"},
+      // Butt and round caps: multiples of the width (round caps are drawn on each dash).
+      {"[3] 0 d", "width=1 dash=3,3"},
+      {"[2 1] 0 d", "width=1 dash=2,1"},
+      {"2 w [3 2] 0 d", "width=2 dash=1.5,1"},
+      {"1 J 2 w [3 2] 0 d", "width=2 dash=1.5,1"},
+      // Square caps: their length moves from the gaps to the dashes.
+      {"2 J [3] 0 d", "width=1 dash=3.99,2.01"},
+      {"2 J [2 1] 0 d", "width=1 dash=2.99,0.01"},
+      {"2 J 2 w [3 2] 0 d", "width=2 dash=2.49,0.01"},
       // Three entries are repeated once to make six.
-      {"[1 2 3] 0 d", "width=1 dash=1.99,1.01,3.99,0.01,2.99,2.01"},
+      {"2 J [1 2 3] 0 d", "width=1 dash=1.99,1.01,3.99,0.01,2.99,2.01"},
       {"[] 0 d", "width=1 dash="},
   };
   for (const auto& c : cases) {
@@ -226,7 +232,7 @@ TEST(Interpreter, TextStateOperatorsKeepTheStackInStep) {
                     "7 8 m 9 10 l S"),
             "newpath\nm 7 8\nl 9 10\nS color=000000 width=1 dash=\n");
   EXPECT_EQ(run.Run("[(a) 12 (b)] TJ [1 2] 0 d 0 0 m 1 0 l S"),
-            "newpath\nm 0 0\nl 1 0\nS color=000000 width=1 dash=1.99,1.01\n");
+            "newpath\nm 0 0\nl 1 0\nS color=000000 width=1 dash=1,2\n");
 }
 
 TEST(Interpreter, HugeOperandFloodsStayBounded) {

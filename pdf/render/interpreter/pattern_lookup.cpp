@@ -1,0 +1,136 @@
+// Patterns and shadings by resource name, the tiling cells the GDI+ back end fills with, and
+// the sh operator.
+#include <algorithm>
+#include <cmath>
+
+#include "pdf/core/matrix.h"
+#include "pdf/core/objects/pdf_objects.h"
+#include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/colour/color_manager.h"
+#include "pdf/render/patterns/zrx_pattern.h"
+#include "pdf/render/renderer/renderer.h"
+#include "platform/gdi/bitmap.h"
+#include "platform/gdi/canvas.h"
+
+namespace {
+
+// A cell's image is kept within this many pixels a side and in all.
+constexpr double kMaxCellSide = 3000;
+constexpr double kMaxCellPixels = 4.0e6;
+
+bool SameMatrix(const std::array<double, 6>& a, const TPDFMatrix& b) {
+  for (size_t i = 0; i < 6; ++i)
+    if (std::abs(a[i] - b[i]) > 1e-9 * std::max(1.0, std::abs(b[i]))) return false;
+  return true;
+}
+
+}  // namespace
+
+TZRXPattern* TPDFRenderer::PatternForName(TPDFContentRun& run, std::string_view name) {
+  return PatternPlaced(run, name, run.BaseMatrix);
+}
+
+TZRXPattern* TPDFRenderer::PatternPlaced(TPDFContentRun& run, std::string_view name, const TPDFMatrix& base) {
+  if (run.Resources == nullptr || name.size() < 2) return nullptr;
+  const std::string key(name.substr(1));
+  TPDFObject* value = nullptr;
+  for (const char* category : {"Pattern", "Shading"}) {
+    if (auto* dict = PDFCast<TPDFDictionary>(ResolveReference(run.Resources->GetValue(category))))
+      value = ResolveReference(dict->GetValue(key));
+    if (value != nullptr) break;
+  }
+  auto* stream = PDFCast<TPDFStream>(value);
+  TPDFObject* dict = stream != nullptr ? stream->Dictionary() : PDFCast<TPDFDictionary>(value);
+  if (dict == nullptr) return nullptr;
+  // One pattern per dictionary and place of use.
+  for (const auto& pattern : Patterns)
+    if (pattern->PatternObject == dict && SameMatrix(pattern->Base, base)) return pattern.get();
+  auto pattern = std::make_unique<TZRXPattern>(colorManager_.get());
+  pattern->Resolver = Resolver;
+  pattern->Load(dict);
+  std::copy(base.begin(), base.end(), pattern->Base.begin());
+  if (pattern->Kind == TZRXPattern::kTiling) {
+    // The back ends fill with an image of one cell; a cell that cannot be drawn is no pattern.
+    if (stream == nullptr || run.Canvas->BackEnd() != kBackEndGDIPlus || !RenderTilingPattern(stream, *pattern, base))
+      pattern->Kind = TZRXPattern::kUnusable;
+  }
+  Patterns.push_back(std::move(pattern));
+  return Patterns.back().get();
+}
+
+bool TPDFRenderer::RenderTilingPattern(TPDFStream* stream, TZRXPattern& pattern, const TPDFMatrix& base) {
+  // The cell: the step (or the box where it is smaller) from the box's corner.
+  const double x0 = pattern.GetBBox(0), y0 = pattern.GetBBox(1);
+  const double cw = std::min(std::abs(pattern.GetStep(0)), pattern.GetBBox(2) - x0);
+  const double ch = std::min(std::abs(pattern.GetStep(1)), pattern.GetBBox(3) - y0);
+  if (!(cw > 0 && ch > 0)) return false;
+  // Pattern space to the output; the cell is drawn at the output's own scale.
+  TPDFMatrix m;
+  const TPDFMatrix pm = {pattern.Matrix[0], pattern.Matrix[1], pattern.Matrix[2],
+                         pattern.Matrix[3], pattern.Matrix[4], pattern.Matrix[5]};
+  MatrixMultiply(m, pm, base);
+  const double sx = std::hypot(m[0], m[1]), sy = std::hypot(m[2], m[3]);
+  // A cell a whole number of pixels wide (within rounding) keeps its pixels whole.
+  double w = std::ceil(cw * sx - 1e-3), h = std::ceil(ch * sy - 1e-3);
+  if (!std::isfinite(w) || !std::isfinite(h)) return false;
+  w = std::clamp(w, 1.0, kMaxCellSide), h = std::clamp(h, 1.0, kMaxCellSide);
+  if (w * h > kMaxCellPixels) {
+    const double f = std::sqrt(kMaxCellPixels / (w * h));
+    w = std::max(1.0, std::floor(w * f)), h = std::max(1.0, std::floor(h * f));
+  }
+  if (NestingDepth >= kRenderNestingLimit) return false;
+  TPDFRenderer cell(fonts_);
+  cell.Options = Options;
+  cell.Resolver = Resolver;
+  cell.Budget = Budget;
+  cell.NestingDepth = NestingDepth;
+  cell.OptionalContentStates = OptionalContentStates;
+  cell.RenderPatternCell(stream, int32_t(w), int32_t(h), x0, y0, cw, ch);
+  if (cell.Bitmap().Empty()) return false;
+  pattern.CellImage.Clear();
+  cell.Bitmap().SaveToStream(pattern.CellImage);
+  // The texture's pixels to the output: back to pattern space (rows from the cell's top),
+  // then as the pattern lies.
+  TPDFMatrix texture;
+  MatrixMultiply(texture, {cw / w, 0, 0, -ch / h, x0, y0 + ch}, m);
+  std::copy(texture.begin(), texture.end(), pattern.Matrix.begin());
+  pattern.Scale = 1.0;
+  return true;
+}
+
+void TPDFRenderer::RenderPatternCell(TPDFStream* stream, int32_t pixelWidth, int32_t pixelHeight, double x0, double y0,
+                                     double width, double height) {
+  try {
+    bitmap_->SetPixelFormat(pf24bit);
+    bitmap_->SetSize(pixelWidth, pixelHeight);
+  } catch (const std::exception&) {
+    bitmap_->SetSize(0, 0);
+    return;
+  }
+  RasterWidth = pixelWidth, RasterHeight = pixelHeight;
+  TPDFDaubrix canvas;
+  canvas.Setup(&bitmap_->Canvas(), Options);
+  // A cell point moves by the box's corner, scales onto the pixels and turns y downwards.
+  CurrentMatrix = {pixelWidth / width,
+                   0,
+                   0,
+                   -pixelHeight / height,
+                   -x0 * pixelWidth / width,
+                   pixelHeight + y0 * pixelHeight / height};
+  DeviceMatrix = CurrentMatrix;
+  RunContentStream(&canvas, stream, nullptr);
+}
+
+void TPDFRenderer::OpShading(TPDFContentRun& run) {
+  // The shading fills the clip, its coordinates in the current user space.
+  const std::string name(run.PopString());
+  if (!run.Visible) return;
+  TZRXPattern* shading = PatternPlaced(run, name, CurrentMatrix);
+  if (shading == nullptr || shading->Kind != TZRXPattern::kAxial) return;
+  TPDFDaubrix& canvas = *run.Canvas;
+  canvas.SetFillAlpha(std::clamp(run.State.FillAlpha, 0.0, 1.0));
+  canvas.SetMatrix(shading->Base);
+  canvas.SetFillPattern(shading);
+  canvas.FillClipBounds();
+  canvas.SetFillPattern(nullptr);
+}

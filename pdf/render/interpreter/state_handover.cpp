@@ -1,0 +1,67 @@
+// The hand-over of the graphics state to the canvas before each paint: colours or patterns,
+// alphas, fill rule, line width, dashes, caps, joins and miter limit.
+#include <algorithm>
+#include <cmath>
+
+#include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/patterns/zrx_pattern.h"
+#include "pdf/render/renderer/renderer.h"
+
+namespace {
+
+double Unit(double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); }
+
+}  // namespace
+
+void TPDFRenderer::ApplyFillState(TPDFContentRun& run, uint8_t rule) {
+  TPDFDaubrix& canvas = *run.Canvas;
+  // An alpha beyond 1 (an ExtGState "CA" in percent) would overflow the colour's alpha byte.
+  canvas.SetFillAlpha(Unit(run.State.FillAlpha));
+  canvas.SetFillRule(rule);
+  if (run.State.FillPattern == nullptr) {
+    canvas.SetFillColor(run.State.FillColor);
+  } else {
+    // A pattern's space is placed on the default space of the content that names it, not on
+    // the current matrix.
+    canvas.SetMatrix(run.State.FillPattern->Base);
+    canvas.SetFillPattern(run.State.FillPattern);
+  }
+}
+
+void TPDFRenderer::ApplyStrokeState(TPDFContentRun& run) {
+  TPDFDaubrix& canvas = *run.Canvas;
+  const TPDFGraphicsState& state = run.State;
+  canvas.SetStrokeAlpha(Unit(state.StrokeAlpha));
+  if (state.StrokePattern != nullptr) {
+    canvas.SetMatrix(state.StrokePattern->Base);
+    canvas.SetStrokePattern(state.StrokePattern);
+  } else {
+    canvas.SetStrokeColor(state.StrokeColor);
+  }
+  const double w = state.LineWidth;
+  const TPDFPoint origin = TransformPoint(0, 0), tip = TransformPoint(0, w);
+  double width = std::hypot(tip.X - origin.X, tip.Y - origin.Y);
+  if (!std::isfinite(width)) width = 0;
+  canvas.SetLineWidth(width);
+  TGPDashArray dashes;
+  double phase = 0;
+  if (!state.DashArray.empty()) {
+    dashes.reserve(state.DashArray.size());
+    // Multiples of the line width. Square caps belong to every dash: the back end draws
+    // dashes with flat ends, so the caps' length moves from the gaps to the dashes. Round caps
+    // it draws on each dash itself, and butt caps add nothing.
+    const bool squareCaps = state.LineCap == 2;
+    for (size_t i = 0; i < state.DashArray.size(); ++i) {
+      const double d = state.DashArray[i];
+      double entry = d;
+      if (w > 0) entry = squareCaps ? (i % 2 == 0 ? (d + 0.99 * w) / w : (d - 0.99 * w) / w) : d / w;
+      dashes.push_back(static_cast<float>(std::isfinite(entry) ? std::clamp(entry, -1e30, 1e30) : 0.0));
+    }
+    phase = w > 0 ? state.DashPhase / w : state.DashPhase;
+    if (!std::isfinite(phase)) phase = 0;
+  }
+  canvas.SetDash(dashes, phase);
+  canvas.SetLineJoin(state.LineJoin);
+  canvas.SetLineCap(state.LineCap);
+  canvas.SetMiterLimit(state.MiterLimit);
+}
