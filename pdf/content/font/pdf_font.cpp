@@ -1,6 +1,8 @@
 #include "pdf/content/font/pdf_font.h"
 
+#include "pdf/core/encodings/font_encodings.h"
 #include "pdf/core/objects/pdf_objects.h"
+#include "platform/rtl/numbers.h"
 
 namespace {
 
@@ -14,6 +16,28 @@ constexpr int kStandardFontMetrics[14][6] = {
     {-169, -217, 1010, 883, 683, -205},  {-200, -218, 996, 921, 699, -205},
     {-180, -293, 1090, 1010, 699, -205}, {-180, -293, 1090, 1010, 699, -205},
 };
+
+// Widths of codes 0..255 of standard font n (1..14) for measuring: fonts 1..12 through the
+// WinAnsi code of each glyph (160, the no-break space, measured as the space), 13 and 14 through
+// their own code tables; codes without a glyph are 0.
+std::array<int, 256> StandardCodeWidths(int n) {
+  TGlyphNames names;
+  if (n >= 1 && n <= 12) {
+    for (const auto& g : StandardGlyphTable)
+      if (g.WinAnsiCode >= 0) names[static_cast<size_t>(g.WinAnsiCode)] = g.Name;
+    names[160] = names[32];
+  } else if (n == 13) {
+    GetStandardEncoding(kSymbolBuiltInEncoding, names);
+  }
+  TEncodingWidths widths{};
+  GetStandardFontWidths(n, names, widths);
+  std::array<int, 256> result{};
+  for (size_t code = 0; code < 256; ++code) {
+    const bool hasGlyph = n == 14 ? code >= 32 && code <= 254 : !names[code].empty();
+    result[code] = hasGlyph ? static_cast<int>(RoundHalfEven(widths[code])) : 0;
+  }
+  return result;
+}
 
 }  // namespace
 
@@ -32,7 +56,9 @@ bool TPDFFont::WriteStandardFont(std::string_view baseFont, int fontNumber) {
   if (!symbolic) dict->SetValue("Encoding", owner_->GetKeyName("WinAnsiEncoding"));
   FirstChar = symbolic ? 32 : 24;
   LastChar = symbolic ? 254 : 255;
-  Widths.assign(static_cast<size_t>(LastChar - FirstChar + 1), 0);
+  const int widthFont = baseFont_ == "Symbol" ? 13 : baseFont_ == "ZapfDingbats" ? 14 : fontNumber;
+  const auto codeWidths = StandardCodeWidths(widthFont);
+  Widths.assign(codeWidths.begin() + FirstChar, codeWidths.begin() + LastChar + 1);
   const int* m = kStandardFontMetrics[fontNumber - 1];
   FontBBox = {m[0], m[3], m[2], m[1]};
   Ascent = m[4];
