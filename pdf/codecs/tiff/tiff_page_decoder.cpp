@@ -46,7 +46,6 @@ bool PlausibleSize(const TPDFTIFFPage& p, int32_t pixelBits) {
   return claimed <= kMissingPixelsAllowance || claimed / 4 <= backed;
 }
 
-
 // Decompresses a piece into exactly Expected bytes.
 bool Decompress(uint8_t compression, std::string_view in, int64_t expected, std::string& out) {
   if (in.empty()) {
@@ -67,7 +66,7 @@ bool Decompress(uint8_t compression, std::string_view in, int64_t expected, std:
       break;
     }
     case kTIFFDeflate:
-      out = in.empty() ? std::string() : FlateDecompressString(in, expected);
+      out = FlateDecompressString(in, expected);
       break;
     case kTIFFPackBits:
       PackBitsDecode(in, out, expected);
