@@ -123,7 +123,11 @@ TEST_F(Dialogs, MessageDialogAnswersByKey) {
   };
   for (const auto& c : cases) {
     std::deque<std::function<void()>> steps;
-    for (auto [vk, ch] : c.keys) steps.push_back([this, vk, ch] { Press(vk, ch); });
+    for (const auto& key : c.keys) {
+      auto vk = key.first;
+      auto ch = key.second;
+      steps.push_back([this, vk, ch] { Press(vk, ch); });
+    }
     Script script(std::move(steps));
     EXPECT_EQ(MessageDlg("Going on?", mtConfirmation, c.buttons), c.expected);
     EXPECT_TRUE(script.Done());
