@@ -11,15 +11,7 @@
 #include <vector>
 
 #include "pdf/core/string_list.h"
-
-class TPDFObject;
-class TPDFIndRef;
-class TPDFStream;
-
-// Resolves an indirect-reference object into the object it names.
-using TPDFFontResolveEvent = std::function<TPDFObject*(TPDFObject* reference)>;
-// Called with a stream and the reference that named it, before and after it is decoded.
-using TPDFStreamReadEvent = std::function<void(TPDFStream* stream, TPDFIndRef* reference)>;
+#include "pdf/fonts/font_rasterizer.h"
 
 class TPDFFontCollectionData;
 
