@@ -1,0 +1,68 @@
+// The glyph rasterizer of TrueType font data: an embedded FontFile2, a font file outside the
+// document, or the data of an installed font read back through GetFontData. Outlines are read
+// from the font's own tables, recorded once per glyph key in units of 1/1000 em and replayed
+// under each caller's matrix.
+//
+// Keys: "U+" + four hexadecimal digits, "PS:" + glyph name, "GID:" + glyph index, a glyph name
+// (through the Unicode cmap, the Macintosh cmap and the post names), "uni" + four hexadecimal
+// digits; symbolic fonts also match the number after the key's first four characters against
+// the low byte of their symbol, Macintosh and Unicode cmap codes. Glyph 0 is never drawn.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "pdf/core/encodings/font_encodings.h"
+#include "pdf/fonts/font_rasterizer.h"
+#include "pdf/fonts/formats/truetype/truetype_parser.h"
+
+class TBitmap;
+class TFont;
+
+class TPDFTrueTypeRasterizer2 : public TPDFFontRasterizer {
+ public:
+  // Installed fonts larger than this are replaced by "Arial".
+  static constexpr int64_t kMaxSystemFontSize = 104857600;
+
+  TPDFTrueTypeRasterizer2();
+  ~TPDFTrueTypeRasterizer2() override;
+
+  // Outlines in 1/1000 em offset by (x, y), mapped through matrix onto the canvas. True when the
+  // key names a glyph other than glyph 0 of the font (the same answer on every call); a font
+  // without glyphs answers false and records nothing.
+  bool DrawGlyph(double& x, double& y, uint8_t flag, const std::string& key, const TPDFMatrix& matrix,
+                 TPDFGenericCanvas* canvas) override;
+  double GetFontMatrixScale() override { return 1.0; }
+
+  // The font descriptor's flags: symbolic when the value 4 is set.
+  void SetSymbolic(int32_t flags) { IsSymbolic = (flags & 4) == 4; }
+  // The installed face to read back: the collection sets its name and style before
+  // LoadSystemFontData.
+  TFont& GetFont();
+  // Fills Parser from the data of the face GetFont names (a face of a collection file is read
+  // with its offsets rebased); a face larger than kMaxSystemFontSize is replaced by "Arial".
+  // Data that cannot be fetched leaves Parser empty.
+  void LoadSystemFontData();
+  // Each code whose name the font's post table knows gets that glyph's advance width; other
+  // codes keep theirs.
+  void SetEncodingWidths(const TGlyphNames& names, TEncodingWidths& widths) const;
+
+  // The glyph index a key names; 0 when none.
+  int FindGlyph(std::string_view key) const;
+
+  bool IsSymbolic = false;
+  TPDFTrueTypeParser Parser;
+  TPDFGlyphShapeCache ShapeCache;
+  // A 10 x 10 24-bit bitmap whose canvas holds the installed face; its device context answers
+  // GetFontData.
+  std::unique_ptr<TBitmap> WorkBitmap;
+  // The loaded installed font has a "CFF " table: its data stays in FontData for a CFF reader.
+  bool HasCFF = false;
+  std::string FontData;
+
+ private:
+  int FindSymbolGlyph(std::string_view key) const;
+  int FindUnicodeGlyph(uint32_t u) const;
+  int FindNamedGlyph(std::string_view name) const;
+};
