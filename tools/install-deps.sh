@@ -9,7 +9,7 @@ PKGS="build-essential cmake ninja-build pkg-config git
   libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxtst-dev libxml2-dev
   poppler-data fonts-urw-base35 fonts-liberation2 fonts-dejavu-core
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb x11-apps xclip xdotool desktop-file-utils python3 python3-pil imagemagick libtiff-tools netpbm qpdf poppler-utils
+  xvfb x11-apps xclip xdotool desktop-file-utils python3 python3-pil python3-fonttools imagemagick libtiff-tools netpbm qpdf poppler-utils
   clang libclang-rt-14-dev libuemf-dev"
 missing=""
 for p in $PKGS; do

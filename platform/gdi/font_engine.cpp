@@ -178,21 +178,50 @@ const FontInstance::Glyph& FontInstance::Render(char32_t ch) {
   return glyphs_.emplace(ch, std::move(g)).first->second;
 }
 
+namespace {
+
+// The whole font file, up to 1 GiB.
+bool ReadFontFile(const std::string& path, std::string& out) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  std::string data;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0 && data.size() < (size_t(1) << 30)) data.append(buf, n);
+  std::fclose(f);
+  out = std::move(data);
+  return true;
+}
+
+bool IsCollection(const std::string& file) { return file.size() >= 12 && file.compare(0, 4, "ttcf") == 0; }
+
+}  // namespace
+
 bool FontInstance::ReadData(uint32_t tag, std::string& out) {
   std::lock_guard guard(FreeTypeLock());
   if (!face_ || !FT_IS_SFNT(face_)) return false;
-  if (tag == 0x66637474 /* 'ttcf' */) {
-    if (face_->num_faces <= 1) return false;
-    tag = 0;
-    // The whole collection file.
-    FILE* f = std::fopen(resolved_.file.c_str(), "rb");
-    if (!f) return false;
-    std::string data;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0 && data.size() < (size_t(1) << 30)) data.append(buf, n);
-    std::fclose(f);
-    out = std::move(data);
+  if (tag == 0x66637474 /* 'ttcf' */ || tag == 0) {
+    std::string file;
+    if (!ReadFontFile(resolved_.file, file)) return false;
+    const bool collection = IsCollection(file);
+    if (tag != 0) {
+      // The whole collection file; a font that is not in one has no such data.
+      if (!collection) return false;
+      out = std::move(file);
+      return true;
+    }
+    if (collection) {
+      // A face of a collection reads from its own table directory to the end of the file, while
+      // its table offsets keep counting from the collection's start.
+      const size_t entry = 12 + 4 * size_t(std::max(resolved_.index, 0));
+      if (entry + 4 > file.size()) return false;
+      const uint32_t offset = uint32_t(uint8_t(file[entry])) << 24 | uint32_t(uint8_t(file[entry + 1])) << 16 |
+                              uint32_t(uint8_t(file[entry + 2])) << 8 | uint32_t(uint8_t(file[entry + 3]));
+      if (offset >= file.size()) return false;
+      out = file.substr(offset);
+      return true;
+    }
+    out = std::move(file);
     return true;
   }
   // FreeType's table tags are read big-endian from the character order; the platform's

@@ -303,3 +303,39 @@ TEST(Canvas, TextMovesThePenAndMeasures) {
   EXPECT_EQ(c.PenPos(), (POINT{5 + w, 5}));
   EXPECT_GT(c.TextHeight("Velmora"), 12);
 }
+
+TEST(FontData, CollectionFaceReadsFromItsDirectory) {
+  const std::string regular = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
+  const std::string mono = "/usr/share/fonts/truetype/liberation2/LiberationMono-Regular.ttf";
+  if (testsupport::Run("/usr/bin/python3 -c 'import fontTools' 2>/dev/null") != 0) GTEST_SKIP() << "needs fontTools";
+  testsupport::TempDir dir;
+  const std::string ttc = dir.File("pair.ttc");
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 '" + testsupport::SourceDir() +
+                             "/tests/support/make_font_collection.py' '" + ttc + "' 'Velmora Pair One=" + regular +
+                             "' 'Velmora Pair Two=" + mono + "'"),
+            0);
+  const std::string file = testsupport::ReadFile(ttc);
+  ASSERT_EQ(file.substr(0, 4), "ttcf");
+  const std::u16string wide(ttc.begin(), ttc.end());
+  ASSERT_GT(AddFontResourceW(wide.c_str()), 0);
+  {
+    TextSurface s(10, 10, "Velmora Pair Two", -13);
+    const DWORD whole = GetFontData(s.dc, 0x66637474, 0, nullptr, 0);
+    EXPECT_EQ(int64_t(whole), int64_t(file.size()));
+    // The second face's directory offset, from the collection header.
+    const auto be32 = [&file](size_t at) {
+      return uint32_t(uint8_t(file[at])) << 24 | uint32_t(uint8_t(file[at + 1])) << 16 |
+             uint32_t(uint8_t(file[at + 2])) << 8 | uint32_t(uint8_t(file[at + 3]));
+    };
+    const uint32_t offset = be32(16);
+    const DWORD size = GetFontData(s.dc, 0, 0, nullptr, 0);
+    EXPECT_EQ(int64_t(size), int64_t(file.size() - offset));
+    std::string data(size, '\0');
+    ASSERT_EQ(GetFontData(s.dc, 0, 0, data.data(), size), size);
+    EXPECT_EQ(data, file.substr(offset));
+    EXPECT_EQ(data.substr(0, 4), std::string("\x00\x01\x00\x00", 4));
+    // Tables still answer by tag as their own bytes.
+    EXPECT_EQ(GetFontData(s.dc, 0x64616568, 0, nullptr, 0), 54u);
+  }
+  EXPECT_TRUE(RemoveFontResourceW(wide.c_str()));
+}

@@ -1,0 +1,233 @@
+// The TrueType rasterizer on small fonts made byte by byte: glyph keys of every form, symbolic
+// fonts, outline recording (implied points, composites, nesting), the shape cache and widths.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "pdf/fonts/formats/truetype/truetype_outline.h"
+#include "pdf/fonts/formats/truetype/truetype_rasterizer.h"
+#include "tests/pdf/fonts/sfnt_builder.h"
+#include "tests/pdf/render/canvas/canvas_test_support.h"
+
+using namespace sfnttest;
+using canvastest::RecordingCanvas;
+
+namespace {
+
+// Glyph n is a square of side 10 * n at the origin, so the drawing tells which glyph it was.
+std::string NumberedSquare(int n) {
+  const int s = 10 * n;
+  return SimpleGlyph({{{0, 0}, {s, 0}, {s, s}, {0, s}}});
+}
+
+std::vector<std::string> Squares(int count) {
+  std::vector<std::string> glyphs{""};
+  for (int n = 1; n < count; ++n) glyphs.push_back(NumberedSquare(n));
+  return glyphs;
+}
+
+// The side of the square drawn (its second point's x), 0 when nothing was drawn.
+int Drawn(TPDFTrueTypeRasterizer2& r, const std::string& key, bool* result = nullptr) {
+  RecordingCanvas canvas;
+  double x = 0, y = 0;
+  const bool found = r.DrawGlyph(x, y, 0, key, kIdentityMatrix, &canvas);
+  if (result != nullptr) *result = found;
+  if (canvas.calls.size() < 2) return 0;
+  double px = 0, py = 0;
+  std::sscanf(canvas.calls[1].c_str(), "L %lf %lf", &px, &py);
+  return int(px / 10);
+}
+
+std::vector<std::string> Calls(TPDFTrueTypeRasterizer2& r, const std::string& key,
+                               const TPDFMatrix& m = kIdentityMatrix, double x = 0, double y = 0) {
+  RecordingCanvas canvas;
+  r.DrawGlyph(x, y, 0, key, m, &canvas);
+  return canvas.calls;
+}
+
+Component Part(int glyph, int dx, int dy, uint16_t flags = 3, std::vector<double> scale = {}) {
+  Component c;
+  c.glyph = glyph;
+  c.dx = dx;
+  c.dy = dy;
+  c.flags = flags;
+  c.scale = std::move(scale);
+  return c;
+}
+
+}  // namespace
+
+TEST(TrueTypeRasterizer, KeysThroughUnicodeCmapAndNames) {
+  // Glyph 3 is "A" (U+0041), 4 is "B", 5 "uni0416", 6 "foo"; (1,0) maps Mac code 0x41 to 7.
+  std::vector<uint8_t> mac(256, 0);
+  mac[0x41] = 7;
+  mac[0xC0] = 8;  // questiondown in MacRoman
+  const std::string cmap = Cmap({{1, 0, CmapFormat0(mac)}, {3, 1, CmapFormat4({{0x41, 0x42, 3 - 0x41}, {0x416, 0x416, 5 - 0x416}})}});
+  const std::string post = Post20({".notdef", "x1", "x2", "A", "B", "uni0416", "foo", "x7", "x8"});
+  TPDFTrueTypeRasterizer2 r;
+  r.Parser.LoadFromString(Font(Squares(9), cmap, post));
+  const struct {
+    const char* key;
+    int glyph;
+  } cases[] = {{"U+0041", 3}, {"U+0042", 4}, {"U+0416", 5}, {"U+0043", 0}, {"PS:foo", 6}, {"PS:x7", 7},
+               {"GID:3", 3},  {"GID:8", 8},  {"GID:0", 0},  {"A", 3},      {"B", 4},
+               {"foo", 6},    {"uni0416", 5}, {"questiondown", 8}, {"Zcaron", 0}, {"", 0}, {"GID:-2", 0}};
+  for (const auto& c : cases) {
+    bool found = true;
+    EXPECT_EQ(Drawn(r, c.key, &found), c.glyph) << c.key;
+    EXPECT_EQ(found, c.glyph != 0) << c.key;
+    EXPECT_EQ(r.FindGlyph(c.key), c.glyph) << c.key;
+  }
+  // An index beyond the font is named but has nothing to draw.
+  EXPECT_EQ(r.FindGlyph("GID:9"), 9);
+  bool found = true;
+  EXPECT_EQ(Drawn(r, "GID:9", &found), 0);
+  EXPECT_FALSE(found);
+}
+
+TEST(TrueTypeRasterizer, UnicodeKeyFallsBackToPostNames) {
+  // No (3,1) subtable: U+0041 goes through the glyph list's name for it.
+  TPDFTrueTypeRasterizer2 r;
+  r.Parser.LoadFromString(Font(Squares(4), "", Post20({".notdef", "B", "A", "uni0041"})));
+  EXPECT_EQ(r.FindGlyph("U+0041"), 2);
+  EXPECT_EQ(r.FindGlyph("U+0042"), 1);
+  EXPECT_EQ(r.FindGlyph("uni0042"), 1);
+  EXPECT_EQ(r.FindGlyph("U+2603"), 0);
+}
+
+TEST(TrueTypeRasterizer, SymbolicFontsMatchLowBytes) {
+  const std::string cmap = Cmap({{3, 0, CmapFormat4({{0xF000, 0xF000, 2 - 0xF000}, {0xF041, 0xF042, 4 - 0xF041}})}});
+  TPDFTrueTypeRasterizer2 r;
+  r.Parser.LoadFromString(Font(Squares(6), cmap, ""));
+  EXPECT_EQ(r.FindGlyph("CID:65"), 0);
+  EXPECT_EQ(r.FindGlyph("GID:0"), 0);
+  r.SetSymbolic(32);
+  EXPECT_FALSE(r.IsSymbolic);
+  r.SetSymbolic(4 | 32);
+  EXPECT_TRUE(r.IsSymbolic);
+  EXPECT_EQ(r.FindGlyph("CID:65"), 4);
+  EXPECT_EQ(r.FindGlyph("CID:66"), 5);
+  EXPECT_EQ(r.FindGlyph("GID:0"), 2);  // the first (3,0) code whose low byte is 0
+  EXPECT_EQ(r.FindGlyph("GID:3"), 3);  // a glyph index wins
+  EXPECT_EQ(r.FindGlyph("CID:x"), 2);  // not a number: 0
+  // The Macintosh and Unicode subtables follow the symbol one.
+  const std::string more = Cmap({{1, 0, CmapFormat6(0x30, {1, 3})}, {3, 1, CmapFormat6(0x133, {5})}});
+  TPDFTrueTypeRasterizer2 s;
+  s.Parser.LoadFromString(Font(Squares(6), more, ""));
+  s.SetSymbolic(4);
+  EXPECT_EQ(s.FindGlyph("CID:49"), 3);
+  EXPECT_EQ(s.FindGlyph("CID:51"), 5);  // 0x133 has 0x33 as its low byte
+}
+
+TEST(TrueTypeRasterizer, FontWithoutGlyphsDrawsNothing) {
+  TPDFTrueTypeRasterizer2 r;
+  EXPECT_EQ(Drawn(r, "GID:1"), 0);
+  bool found = true;
+  Drawn(r, "GID:1", &found);
+  EXPECT_FALSE(found);
+  EXPECT_EQ(r.ShapeCache.Count(), 0);
+  EXPECT_EQ(r.GetFontMatrixScale(), 1.0);
+}
+
+TEST(TrueTypeRasterizer, OutlinesInThousandthsUnderTheMatrix) {
+  TPDFTrueTypeRasterizer2 r;
+  r.Parser.LoadFromString(Font(Squares(3), "", "", 2000));
+  // Square 2 is 20 units: 10 thousandths at 2000 units per em; offset by (5, 0) then scaled.
+  EXPECT_EQ(Calls(r, "GID:2", {2, 0, 0, -2, 100, 200}, 5, 0),
+            (std::vector<std::string>{"M 110 200", "L 130 200", "L 130 180", "L 110 180", "Z"}));
+  EXPECT_EQ(r.ShapeCache.Count(), 1);
+  // The cached shape under another matrix.
+  EXPECT_EQ(Calls(r, "GID:2"), (std::vector<std::string>{"M 0 0", "L 10 0", "L 10 10", "L 0 10", "Z"}));
+  EXPECT_EQ(r.ShapeCache.Count(), 1);
+  // A key without a glyph is cached empty and answers false every time.
+  bool found = true;
+  Drawn(r, "nothing", &found);
+  EXPECT_FALSE(found);
+  Drawn(r, "nothing", &found);
+  EXPECT_FALSE(found);
+  EXPECT_EQ(r.ShapeCache.Count(), 2);
+}
+
+TEST(TrueTypeRasterizer, ImpliedOnCurvePoints) {
+  const struct {
+    const char* name;
+    Contour contour;
+    std::vector<std::string> calls;
+  } cases[] = {
+      {"two off-curve points between on-curve ones",
+       {{0, 0}, {100, 0, false}, {100, 100, false}, {0, 100}},
+       {"M 0 0", "Q 100 0 100 50", "Q 100 100 0 100", "Z"}},
+      {"off-curve point before the close",
+       {{0, 0}, {100, 0}, {100, 100, false}},
+       {"M 0 0", "L 100 0", "Q 100 100 0 0", "Z"}},
+      {"contour starting off the curve starts at its last point",
+       {{50, 0, false}, {100, 50}, {0, 50}},
+       {"M 0 50", "Q 50 0 100 50", "Z"}},
+      {"only off-curve points: curves through the midpoints",
+       {{0, 0, false}, {100, 0, false}, {100, 100, false}, {0, 100, false}},
+       {"M 0 50", "Q 0 0 50 0", "Q 100 0 100 50", "Q 100 100 50 100", "Q 0 100 0 50", "Z"}},
+      {"single point", {{7, 8}}, {"M 7 8", "Z"}},
+  };
+  for (const auto& c : cases) {
+    TPDFTrueTypeRasterizer2 r;
+    r.Parser.LoadFromString(Font({"", SimpleGlyph({c.contour})}, "", ""));
+    EXPECT_EQ(Calls(r, "GID:1"), c.calls) << c.name;
+  }
+}
+
+TEST(TrueTypeRasterizer, CompositeGlyphs) {
+  const std::string base = SimpleGlyph({{{0, 0}, {10, 0}, {10, 10}}});
+  const std::vector<std::string> glyphs = {
+      "",
+      base,
+      CompositeGlyph({Part(1, 0, 0), Part(1, 100, 50)}),          // 2: base and a shifted copy
+      CompositeGlyph({Part(1, 5, 5, 3, {2.0})}),                  // 3: one scale for both axes
+      CompositeGlyph({Part(1, 0, 0, 3, {1.0, -1.0})}),            // 4: x and y scales
+      CompositeGlyph({Part(1, 0, 0, 3, {0.0, 1.0, -1.0, 0.0})}),  // 5: two by two (a turn)
+      CompositeGlyph({Part(2, 1000, 0)}),                         // 6: a composite of a composite
+      CompositeGlyph({Part(7, 0, 0), Part(1, 0, 0)}),             // 7: refers to itself
+      CompositeGlyph({Part(1, 0, 0, 1)}),                         // 8: placed by points: no offset
+  };
+  TPDFTrueTypeRasterizer2 r;
+  r.Parser.LoadFromString(Font(glyphs, "", ""));
+  EXPECT_EQ(Calls(r, "GID:2"), (std::vector<std::string>{"M 0 0", "L 10 0", "L 10 10", "Z", "M 100 50", "L 110 50",
+                                                          "L 110 60", "Z"}));
+  EXPECT_EQ(Calls(r, "GID:3"), (std::vector<std::string>{"M 5 5", "L 24.9994 5", "L 24.9994 24.9994", "Z"}));
+  EXPECT_EQ(Calls(r, "GID:4"), (std::vector<std::string>{"M 0 0", "L 10 0", "L 10 -10", "Z"}));
+  EXPECT_EQ(Calls(r, "GID:5"), (std::vector<std::string>{"M 0 0", "L 0 10", "L -10 10", "Z"}));
+  const std::vector<std::string> nested = Calls(r, "GID:6");
+  ASSERT_EQ(nested.size(), 8u);
+  EXPECT_EQ(nested[0], "M 1000 0");
+  EXPECT_EQ(nested[4], "M 1100 50");
+  // The self-reference stops at the depth limit: the base once per level, no hang.
+  const std::vector<std::string> loop = Calls(r, "GID:7");
+  EXPECT_EQ(loop.size(), size_t(4 * kMaxCompositeDepth));
+  EXPECT_EQ(Calls(r, "GID:8"), (std::vector<std::string>{"M 0 0", "L 10 0", "L 10 10", "Z"}));
+}
+
+TEST(TrueTypeRasterizer, EncodingWidthsFromPostNames) {
+  std::string glyf, loca;
+  GlyfAndLoca({"", "", ""}, 1, glyf, loca);
+  Builder b;
+  b.Add("head", Head(2048, 1));
+  b.Add("maxp", Maxp(3));
+  b.Add("hhea", Hhea(800, -200, 3));
+  b.Add("hmtx", Hmtx({1024, 2048, 512}));
+  b.Add("loca", loca);
+  b.Add("glyf", glyf);
+  b.Add("post", Post20({".notdef", "A", "space"}));
+  TPDFTrueTypeRasterizer2 r;
+  r.Parser.LoadFromString(b.Build());
+  TGlyphNames names;
+  names[65] = "A";
+  names[32] = "space";
+  names[66] = "B";
+  TEncodingWidths widths;
+  widths.fill(-1);
+  r.SetEncodingWidths(names, widths);
+  EXPECT_EQ(widths[65], 1000);
+  EXPECT_EQ(widths[32], 250);
+  EXPECT_EQ(widths[66], -1);
+  EXPECT_EQ(widths[0], -1);  // an empty name is no name
+}
