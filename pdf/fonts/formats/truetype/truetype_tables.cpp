@@ -69,6 +69,92 @@ void ReadFormat6(TFontByteReader& r, TTrueTypeCmap& t) {
   }
 }
 
+// One axis of a simple glyph's points, stored as running sums: a byte whose sign the same-bit
+// gives when the short bit is set, else the previous value (same-bit set) or a signed word.
+// 65536 points of at most 32768 each stay within 32 bits.
+void ReadCoordinates(TFontByteReader& r, const std::vector<uint8_t>& flags, uint8_t shortBit, uint8_t sameBit,
+                     std::vector<TTrueTypePoint>& points, int32_t TTrueTypePoint::*axis) {
+  int32_t v = 0;
+  for (size_t i = 0; i < flags.size(); ++i) {
+    const uint8_t f = flags[i];
+    if (f & shortBit) {
+      v += (f & sameBit) ? r.U8() : -int32_t(r.U8());
+    } else if (!(f & sameBit)) {
+      v += r.S16();
+    }
+    points[i].*axis = v;
+  }
+}
+
+// The outline of a simple glyph: end points (which must rise), flags with their repeat runs
+// expanded, and the coordinates. A glyph whose data runs out is marked invalid.
+void ReadSimpleGlyph(TFontByteReader& r, int16_t contours, TTrueTypeGlyph& g) {
+  g.NumberOfContours = contours;
+  g.EndPoints.resize(size_t(contours));
+  int prev = -1;
+  for (auto& e : g.EndPoints) {
+    e = r.U16();
+    if (int(e) <= prev) g.Valid = false;
+    prev = e;
+  }
+  r.Skip(r.U16());  // instructions
+  const size_t count = size_t(g.EndPoints.back()) + 1;
+  if (!g.Valid || r.Short()) {
+    g.Valid = false;
+    return;
+  }
+  g.Flags.reserve(count);
+  while (g.Flags.size() < count && !r.Short()) {
+    const uint8_t flag = r.U8();
+    g.Flags.push_back(flag);
+    if (flag & 8) {
+      for (int n = r.U8(); n > 0 && g.Flags.size() < count; --n) g.Flags.push_back(flag);
+    }
+  }
+  g.Points.resize(g.Flags.size());
+  ReadCoordinates(r, g.Flags, 2, 16, g.Points, &TTrueTypePoint::X);
+  ReadCoordinates(r, g.Flags, 4, 32, g.Points, &TTrueTypePoint::Y);
+  if (r.Short() || g.Flags.size() < count) g.Valid = false;
+}
+
+// The parts of a composite glyph, while each asks for more.
+void ReadComponents(TFontByteReader& r, TTrueTypeGlyph& g) {
+  int32_t flags = 0;
+  do {
+    if (g.Components.size() >= kMaxComponents) {
+      g.Valid = false;
+      break;
+    }
+    TTrueTypeComponent c;
+    flags = r.U16();
+    c.Flags = flags;
+    c.GlyphIndex = r.U16();
+    if (flags & kTTArgsAreWords) {
+      c.Argument1 = r.S16();
+      c.Argument2 = r.S16();
+    } else {
+      c.Argument1 = r.S8();
+      c.Argument2 = r.S8();
+    }
+    if (flags & kTTHaveScale) {
+      c.XScale = c.YScale = F2Dot14(r.S16());
+    } else if (flags & kTTHaveXYScale) {
+      c.XScale = F2Dot14(r.S16());
+      c.YScale = F2Dot14(r.S16());
+    } else if (flags & kTTHaveTwoByTwo) {
+      c.XScale = F2Dot14(r.S16());
+      c.Scale01 = F2Dot14(r.S16());
+      c.Scale10 = F2Dot14(r.S16());
+      c.YScale = F2Dot14(r.S16());
+    }
+    if (r.Short()) {
+      g.Valid = false;
+      break;
+    }
+    g.Components.push_back(c);
+  } while (flags & kTTMoreComponents);
+}
+
 }  // namespace
 
 void TPDFTrueTypeParser::ReadCmap() {
@@ -147,86 +233,9 @@ TTrueTypeGlyph TPDFTrueTypeParser::GetGlyph(int index) const {
   if (start + length <= r.Position()) return g;
 
   if (contours > 0) {
-    g.NumberOfContours = contours;
-    g.EndPoints.resize(size_t(contours));
-    int prev = -1;
-    for (auto& e : g.EndPoints) {
-      e = r.U16();
-      if (int(e) <= prev) g.Valid = false;
-      prev = e;
-    }
-    r.Skip(r.U16());  // instructions
-    const size_t count = size_t(g.EndPoints.back()) + 1;
-    if (!g.Valid || r.Short()) {
-      g.Valid = false;
-      return g;
-    }
-    g.Flags.reserve(count);
-    while (g.Flags.size() < count && !r.Short()) {
-      const uint8_t flag = r.U8();
-      g.Flags.push_back(flag);
-      if (flag & 8) {
-        for (int n = r.U8(); n > 0 && g.Flags.size() < count; --n) g.Flags.push_back(flag);
-      }
-    }
-    g.Points.resize(g.Flags.size());
-    int32_t x = 0;
-    for (size_t i = 0; i < g.Flags.size(); ++i) {
-      const uint8_t f = g.Flags[i];
-      if (f & 2) {
-        x += (f & 16) ? r.U8() : -int32_t(r.U8());
-      } else if (!(f & 16)) {
-        x += r.S16();
-      }
-      g.Points[i].X = x;
-    }
-    int32_t y = 0;
-    for (size_t i = 0; i < g.Flags.size(); ++i) {
-      const uint8_t f = g.Flags[i];
-      if (f & 4) {
-        y += (f & 32) ? r.U8() : -int32_t(r.U8());
-      } else if (!(f & 32)) {
-        y += r.S16();
-      }
-      g.Points[i].Y = y;
-    }
-    if (r.Short() || g.Flags.size() < count) g.Valid = false;
-    return g;
+    ReadSimpleGlyph(r, contours, g);
+  } else {
+    ReadComponents(r, g);
   }
-
-  int32_t flags = 0;
-  do {
-    if (g.Components.size() >= kMaxComponents) {
-      g.Valid = false;
-      break;
-    }
-    TTrueTypeComponent c;
-    flags = r.U16();
-    c.Flags = flags;
-    c.GlyphIndex = r.U16();
-    if (flags & kTTArgsAreWords) {
-      c.Argument1 = r.S16();
-      c.Argument2 = r.S16();
-    } else {
-      c.Argument1 = r.S8();
-      c.Argument2 = r.S8();
-    }
-    if (flags & kTTHaveScale) {
-      c.XScale = c.YScale = F2Dot14(r.S16());
-    } else if (flags & kTTHaveXYScale) {
-      c.XScale = F2Dot14(r.S16());
-      c.YScale = F2Dot14(r.S16());
-    } else if (flags & kTTHaveTwoByTwo) {
-      c.XScale = F2Dot14(r.S16());
-      c.Scale01 = F2Dot14(r.S16());
-      c.Scale10 = F2Dot14(r.S16());
-      c.YScale = F2Dot14(r.S16());
-    }
-    if (r.Short()) {
-      g.Valid = false;
-      break;
-    }
-    g.Components.push_back(c);
-  } while (flags & kTTMoreComponents);
   return g;
 }
