@@ -208,7 +208,9 @@ const TClassInfo& TCollectionItem::StaticClassInfo() {
   return info;
 }
 
-TCollectionItem::TCollectionItem(TCollection* collection) : collection_(collection) {}
+TCollectionItem::TCollectionItem(TCollection* collection) : collection_(collection) {
+  if (collection_) id_ = collection_->nextId_++;
+}
 
 TCollectionItem::~TCollectionItem() = default;
 
@@ -236,6 +238,12 @@ const TClassInfo& TCollection::StaticClassInfo() {
 }
 
 TCollection::TCollection(TItemFactory factory) : factory_(std::move(factory)) {}
+
+const TClassInfo& TOwnedCollection::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassBuilder<TOwnedCollection>("TOwnedCollection", &TCollection::StaticClassInfo()).Build();
+  return info;
+}
 
 TCollection::~TCollection() = default;
 

@@ -177,10 +177,14 @@ class TCollectionItem : public TPersistent {
   TCollection* Collection() const { return collection_; }
   int Index() const;
   void SetIndex(int index);
+  // A number unique in the collection, given when the item is made (0 for the first item a
+  // collection ever makes; emptying the collection does not start over).
+  int ID() const { return id_; }
 
  private:
   friend class TCollection;
   TCollection* collection_ = nullptr;
+  int id_ = 0;
 };
 
 // Items of one class, owned by the collection; the form reader fills collection properties
@@ -209,6 +213,19 @@ class TCollection : public TPersistent {
   TItemFactory factory_;
   std::vector<std::unique_ptr<TCollectionItem>> items_;
   int updateCount_ = 0;
+  int nextId_ = 0;
+};
+
+// A collection that knows the object it belongs to.
+class TOwnedCollection : public TCollection {
+ public:
+  TOwnedCollection(TPersistent* owner, TItemFactory factory) : TCollection(std::move(factory)), owner_(owner) {}
+  static const TClassInfo& StaticClassInfo();
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+  TPersistent* Owner() const { return owner_; }
+
+ private:
+  TPersistent* owner_ = nullptr;
 };
 
 template <class T>

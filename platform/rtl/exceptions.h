@@ -17,6 +17,8 @@ class EInvalidPointer : public Exception { using Exception::Exception; };
 class EOutOfMemory : public Exception { using Exception::Exception; };
 class EResNotFound : public Exception { using Exception::Exception; };
 class EListError : public Exception { using Exception::Exception; };
+// A failed assertion: the message, then " (<unit>, line <n>)" as the class library writes it.
+class EAssertionFailed : public Exception { using Exception::Exception; };
 
 // Streams.
 class EStreamError : public Exception { using Exception::Exception; };

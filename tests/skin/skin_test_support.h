@@ -1,0 +1,42 @@
+// Helpers of the skin tests: packed skins written by the skin packer (an independent Python
+// program), archives built byte by byte, and the shipped skin's sources.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/test_support.h"
+
+// The packer and the skin generator run on Debian's Python.
+#define REQUIRE_PACKER() REQUIRE_TOOL("/usr/bin/python3")
+
+namespace skintest {
+
+inline const char* const kPython = "/usr/bin/python3";
+
+// Entries as the packer takes them: file name and bytes.
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+// A packed skin of the entries, written by tools/skin/pack_skin.py.
+std::string PackEntries(const Entries& entries, uint32_t version = 50000);
+// LZHUF-packs any bytes with the packer, stating `statedSize` (default: the real size).
+std::string PackRaw(const std::string& bytes, std::optional<uint32_t> statedSize = std::nullopt);
+// An archive laid out by hand: header, version block, names as given, sizes as given, data.
+std::string RawArchive(uint32_t version, const std::string& names, const std::vector<uint32_t>& sizes,
+                       const std::string& data, std::optional<uint32_t> nameListSize = std::nullopt);
+// Generates the shipped skin's sources (tools/skin/make_skin.py) into `dir`; returns the
+// entry files in pack order.
+std::vector<std::string> MakeSkinSources(const std::string& dir);
+// The shipped packed skin (resources/skin/velmora.skin).
+std::string ShippedSkin();
+// A packed skin made of the shipped skin's sources with the INI replaced.
+std::string ShippedSkinWithIni(const std::string& ini);
+std::string ShippedIni();
+
+uint32_t U32(const std::string& s, size_t at);
+std::string LE32(uint32_t v);
+
+}  // namespace skintest
