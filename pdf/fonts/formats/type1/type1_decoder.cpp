@@ -1,0 +1,109 @@
+#include "pdf/fonts/formats/type1/type1_decoder.h"
+
+#include "pdf/core/objects/pdf_dictionary.h"
+#include "pdf/core/objects/pdf_structure.h"
+
+namespace {
+constexpr uint16_t kCharstringKey = 4330;
+}
+
+TPDFType1Decoder::TPDFType1Decoder() : ObjectStore(std::make_unique<TPDFStructure>()) {
+  FontDict = ObjectStore->NewDictionary();
+}
+
+TPDFType1Decoder::~TPDFType1Decoder() = default;
+
+void TPDFType1Decoder::ReleaseFontDict() {
+  if (FontDict != nullptr) ObjectStore->ReleaseObject(FontDict);
+  FontDict = nullptr;
+  FontBBox = nullptr;
+}
+
+void TPDFType1Decoder::ClearCharStrings() {
+  CharStringNames.clear();
+  CharStrings.clear();
+  nameIndex_.clear();
+}
+
+void TPDFType1Decoder::AddCharString(std::string name, std::string charstring) {
+  nameIndex_.emplace(name, int32_t(CharStringNames.size()));
+  CharStringNames.push_back(std::move(name));
+  CharStrings.push_back(std::move(charstring));
+}
+
+std::string TPDFType1Decoder::FindCharString(std::string_view key) {
+  CurrentFD = -1;
+  const int index = FindCharStringIndex(
+      key,
+      [this](std::string_view name) {
+        const auto it = nameIndex_.find(std::string(name));
+        return it != nameIndex_.end() ? int(it->second) : -1;
+      },
+      CharStrings.size());
+  if (index < 0) return {};
+  if (size_t(index) < FDSelect.size()) CurrentFD = FDSelect[size_t(index)];
+  return CharStrings[size_t(index)];
+}
+
+std::string TPDFType1Decoder::DecryptCharstring(std::string_view data) const {
+  if (LenIV < 0) return std::string(data);
+  std::string out;
+  DecryptEexec(kCharstringKey, LenIV, out, data);
+  return out;
+}
+
+std::string TPDFType1Decoder::GetSubr(int64_t number) const {
+  if (subrsIndexed_ > Subrs.size()) {
+    subrIndex_.clear();
+    subrsIndexed_ = 0;
+  }
+  for (; subrsIndexed_ < Subrs.size(); ++subrsIndexed_) {
+    const size_t i = subrsIndexed_;
+    subrIndex_.emplace(i < SubrNumbers.size() ? SubrNumbers[i] : int32_t(i), i);
+  }
+  if (number < INT32_MIN || number > INT32_MAX) return {};
+  const auto it = subrIndex_.find(int32_t(number));
+  if (it == subrIndex_.end() || it->second >= Subrs.size()) return {};
+  return DecryptCharstring(Subrs[it->second]);
+}
+
+int64_t TPDFType1Decoder::LocalSubrCount() const {
+  if (CurrentFD >= 0) {
+    return size_t(CurrentFD) < LocalSubrsByFD.size() ? int64_t(LocalSubrsByFD[size_t(CurrentFD)].size()) : 0;
+  }
+  return int64_t(Subrs.size());
+}
+
+std::string_view TPDFType1Decoder::GetLocalSubr(int64_t number) const {
+  const std::vector<std::string>* list = &Subrs;
+  if (CurrentFD >= 0) {
+    if (size_t(CurrentFD) >= LocalSubrsByFD.size()) return {};
+    list = &LocalSubrsByFD[size_t(CurrentFD)];
+  }
+  if (number < 0 || number >= int64_t(list->size())) return {};
+  return (*list)[size_t(number)];
+}
+
+std::string_view TPDFType1Decoder::GetGlobalSubr(int64_t number) const {
+  if (number < 0 || number >= int64_t(GlobalSubrs.size())) return {};
+  return GlobalSubrs[size_t(number)];
+}
+
+bool TPDFType1Decoder::GetGlyphCommands(const std::string& key) {
+  if (CommandCache.Find(key, GlyphCommands)) return true;
+  const bool found = FontKind != kType2Charstrings ? ConvertType1Glyph(key) : ConvertType2Glyph(key);
+  CommandCache.Store(key, GlyphCommands);
+  return found;
+}
+
+bool TPDFType1Decoder::DrawGlyph(double& x, double& y, uint8_t flag, const std::string& key,
+                                 const TPDFMatrix& matrix, TPDFGenericCanvas* canvas) {
+  return DrawCommandGlyph(
+      x, y, key, matrix, Scale, ShapeCache,
+      [this](const std::string& glyphKey, TGlyphCommandList& commands) {
+        const bool found = GetGlyphCommands(glyphKey);
+        commands = GlyphCommands;
+        return found;
+      },
+      canvas);
+}
