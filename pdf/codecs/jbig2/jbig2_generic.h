@@ -1,0 +1,46 @@
+// The generic region and generic refinement region decoding procedures, which every region
+// and dictionary segment builds on.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "pdf/codecs/jbig2/jbig2_arithmetic.h"
+#include "pdf/codecs/jbig2/jbig2_bitmap.h"
+
+namespace jbig2 {
+
+struct TGenericRegionParams {
+  int Template = 0;
+  bool TPGDON = false;
+  // Adaptive pixels: four for template 0, the first one for the others.
+  std::array<int8_t, 4> AdaptiveX{};
+  std::array<int8_t, 4> AdaptiveY{};
+  // Pixels set here are not decoded and stay 0.
+  const TJBIG2Bitmap* Skip = nullptr;
+};
+
+// Arithmetic-coded generic region into bitmap (all 0 on entry), with the decoder's generic
+// statistics. Rows after the coded data ran out stay 0.
+void ReadGenericRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder, const TGenericRegionParams& params);
+
+struct TRefinementRegionParams {
+  int Template = 0;
+  bool TPGRON = false;
+  std::array<int8_t, 2> AdaptiveX{};
+  std::array<int8_t, 2> AdaptiveY{};
+  const TJBIG2Bitmap* Reference = nullptr;
+  int64_t ReferenceDX = 0;
+  int64_t ReferenceDY = 0;
+};
+
+// Arithmetic-coded refinement of params.Reference into bitmap (all 0 on entry), with the
+// decoder's refinement statistics.
+void ReadGenericRefinementRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder,
+                                 const TRefinementRegionParams& params);
+
+// The contexts of the typical-prediction decisions in this decoder's context numbering.
+inline constexpr uint32_t kGenericSLTPContext[4] = {0x3953, 0x079A, 0x0E3, 0x18B};
+inline constexpr uint32_t kRefinementSLTPContext[2] = {0x0040, 0x0004};
+
+}  // namespace jbig2
