@@ -35,13 +35,13 @@ void Resize(TArithmeticDecoderStats& stats, size_t count, const TArithmeticDecod
 const TQeRow& QeRow(int index) { return kQe[index < 0 || index > 46 ? 0 : index]; }
 
 TArithmeticDecoder::TArithmeticDecoder(TStreamReader& reader)
-    : reader_(reader), int_(kIntStatCount, TArithmeticDecoderStats(512)) {}
+    : reader_(&reader), int_(kIntStatCount, TArithmeticDecoderStats(512)) {}
 
 uint8_t TArithmeticDecoder::NextByte() {
   // Past the end of the data the coder sees 0xFF bytes, which read as a marker: the same as
   // the end marker that closes every coded segment.
-  if (reader_.AtEnd()) return 0xFF;
-  return reader_.ReadByte();
+  if (reader_->AtEnd()) return 0xFF;
+  return reader_->ReadByte();
 }
 
 void TArithmeticDecoder::Start() {

@@ -58,15 +58,16 @@ class TArithmeticDecoder {
   // True once decoding has gone well past the end of the coded data (or its end marker):
   // what follows is no longer coded by anyone, and loops driven by the data stop.
   bool Exhausted() const { return pastEnd_ > kPastEndAllowance; }
-  // Bytes taken from the reader since Start (for segments that continue after coded data).
-  size_t Position() const { return reader_.Position(); }
+  // Decodes from another reader from the next Start on (coded pieces inside Huffman data);
+  // the statistics stay.
+  void SetReader(TStreamReader& reader) { reader_ = &reader; }
 
  private:
   static constexpr int kPastEndAllowance = 32;
   void ByteIn();
   uint8_t NextByte();
 
-  TStreamReader& reader_;
+  TStreamReader* reader_;
   uint32_t b_ = 0, b1_ = 0;
   uint32_t c_ = 0;
   uint32_t a_ = 0x8000;
