@@ -1,5 +1,6 @@
 // The image codecs named in a filter chain: JPEG through the canvas (CMYK through the JPEG
-// class), CCITT fax through the fax decoder. JBIG2 and JPEG 2000 images are not decoded yet.
+// class), CCITT fax through the fax decoder. JPEG 2000 images are not decoded yet; JBIG2
+// images have a file of their own.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -166,22 +167,8 @@ void TPDFImageDecoder::DecodeCCITT() {
     if (ColorSpace == "DeviceGray" || MaskKind == kMaskStencil) {
       std::swap(e0, e1);
     } else if (ColorSpace == "Indexed" && HiVal >= 1) {
-      const auto* lut = reinterpret_cast<const uint8_t*>(Lookup.data());
-      const size_t size = Lookup.size();
-      auto entry = [&](int j) -> COLORREF {
-        if (IndexedBase == "DeviceGray") return size > size_t(j) ? RGB(lut[j], lut[j], lut[j]) : RGB(0, 0, 0);
-        if (IndexedBase == "DeviceRGB")
-          return size >= size_t(3 * j + 3) ? RGB(lut[3 * j], lut[3 * j + 1], lut[3 * j + 2]) : RGB(0, 0, 0);
-        if (IndexedBase == "DeviceCMYK" && size >= size_t(4 * j + 4)) {
-          double r, g, b;
-          ColorManager->CMYKToRGB(lut[4 * j] / 255.0, lut[4 * j + 1] / 255.0, lut[4 * j + 2] / 255.0,
-                                  lut[4 * j + 3] / 255.0, r, g, b);
-          return RGB(ComponentByte(r), ComponentByte(g), ComponentByte(b));
-        }
-        return RGB(0, 0, 0);
-      };
-      e0 = entry(1);
-      e1 = entry(0);
+      e0 = IndexedEntryColor(1);
+      e1 = IndexedEntryColor(0);
     }
     if (blackIs1) std::swap(e0, e1);
     const RGBQUAD colors[2] = {{GetBValue(e0), GetGValue(e0), GetRValue(e0), 0},
@@ -227,11 +214,6 @@ void TPDFImageDecoder::DecodeCCITT() {
     }
   }
   std::string().swap(Data);
-}
-
-void TPDFImageDecoder::DecodeJBIG2(TPDFObject*) {
-  // JBIG2 images are not decoded yet.
-  Fail();
 }
 
 void TPDFImageDecoder::DecodeJPX() {

@@ -187,6 +187,9 @@ class TPDFImageDecoder {
   // kDataTIFF), else converted by the canvas into PNG data.
   void DecodeCCITTThroughTIFF(int32_t K, bool ByteAlign);
   void DecodeJBIG2(TPDFObject* Globals);
+  // The colour of entry j of an Indexed space over DeviceGray, DeviceRGB or DeviceCMYK
+  // (black when the lookup is short or the base is another space).
+  COLORREF IndexedEntryColor(int j);
   void DecodeJPX();
   // Works on a PNG with a two-entry palette held in the stream: "Swap" exchanges the entries,
   // "SetTrans" saves them, puts Color into the non-black one and makes the other
