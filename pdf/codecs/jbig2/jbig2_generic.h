@@ -13,9 +13,10 @@ namespace jbig2 {
 struct TGenericRegionParams {
   int Template = 0;
   bool TPGDON = false;
-  // Adaptive pixels: four for template 0, the first one for the others.
-  std::array<int8_t, 4> AdaptiveX{};
-  std::array<int8_t, 4> AdaptiveY{};
+  // Adaptive pixels: four for template 0, the first one for the others (pattern
+  // dictionaries place the first one a pattern's width to the left, beyond a signed byte).
+  std::array<int32_t, 4> AdaptiveX{};
+  std::array<int32_t, 4> AdaptiveY{};
   // Pixels set here are not decoded and stay 0.
   const TJBIG2Bitmap* Skip = nullptr;
 };

@@ -98,8 +98,8 @@ void TSymbolDictionarySegment::ReadSegment() {
 
   TGenericRegionParams generic;
   generic.Template = genericTemplate;
-  generic.AdaptiveX = AdaptiveX;
-  generic.AdaptiveY = AdaptiveY;
+  std::copy(AdaptiveX.begin(), AdaptiveX.end(), generic.AdaptiveX.begin());
+  std::copy(AdaptiveY.begin(), AdaptiveY.end(), generic.AdaptiveY.begin());
 
   symbols.reserve(inputCount + std::min<size_t>(NumberOfNewSymbols, 1u << 16));
   int64_t classHeight = 0;

@@ -181,7 +181,8 @@ bool RowEqualsAbove(const Bitmap& b, int y) {
 
 }  // namespace
 
-void EncodeGenericPixels(MQEncoder& e, std::vector<uint8_t>& stats, const Bitmap& b, const GenericOptions& o) {
+void EncodeGenericPixels(MQEncoder& e, std::vector<uint8_t>& stats, const Bitmap& b, const GenericOptions& o,
+                         const std::vector<bool>* skip) {
   int ltp = 0;
   for (int y = 0; y < b.Height; ++y) {
     if (o.TPGDON) {
@@ -190,7 +191,9 @@ void EncodeGenericPixels(MQEncoder& e, std::vector<uint8_t>& stats, const Bitmap
       ltp = typical;
       if (ltp) continue;
     }
-    for (int x = 0; x < b.Width; ++x) e.Encode(stats, GenericContext(b, o.Template, x, y, o.AT), Pix(b, x, y));
+    for (int x = 0; x < b.Width; ++x)
+      if (!skip || !(*skip)[size_t(y) * size_t(b.Width) + size_t(x)])
+        e.Encode(stats, GenericContext(b, o.Template, x, y, o.AT), Pix(b, x, y));
   }
 }
 

@@ -49,7 +49,9 @@ struct GenericOptions {
 };
 // The standard's nominal adaptive pixels for a template.
 GenericOptions NominalGeneric(int t, bool tpgdon);
-void EncodeGenericPixels(MQEncoder& e, std::vector<uint8_t>& stats, const Bitmap& b, const GenericOptions& o);
+// Pixels whose entry in skip (row by row) is set are left out.
+void EncodeGenericPixels(MQEncoder& e, std::vector<uint8_t>& stats, const Bitmap& b, const GenericOptions& o,
+                         const std::vector<bool>* skip = nullptr);
 std::string EncodeGeneric(const Bitmap& b, const GenericOptions& o);
 
 struct RefinementOptions {
