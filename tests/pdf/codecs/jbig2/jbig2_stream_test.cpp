@@ -1,0 +1,170 @@
+// How segments are framed and pages grow: data parts bounded by their lengths, arithmetic
+// data without its end marker, JBIG2 files in both organisations, striped pages of unknown
+// height with end-of-stripe segments, and generic regions of unknown data length.
+#include <gtest/gtest.h>
+
+#include "tests/pdf/codecs/jbig2/jbig2_text_encoder.h"
+
+using namespace jbig2_test;
+
+namespace {
+
+void ExpectSame(const std::string& page, const Bitmap* expected = nullptr) {
+  Bitmap theirs, ours;
+  std::string log;
+  ASSERT_TRUE(Jbig2dec(page, "", theirs, &log)) << log;
+  if (expected) ASSERT_EQ(ccitt_test::Difference(*expected, theirs), "") << "jbig2dec disagrees with the source\n" << log;
+  ASSERT_TRUE(Ours(page, "", ours));
+  EXPECT_EQ(ccitt_test::Difference(theirs, ours), "");
+}
+
+Bitmap Placed(int w, int h, const std::vector<std::tuple<const Bitmap*, int, int>>& parts) {
+  Bitmap out{w, h};
+  for (const auto& [b, x0, y0] : parts)
+    for (int y = 0; y < b->Height; ++y)
+      for (int x = 0; x < b->Width; ++x)
+        if (b->Get(x, y) && x + x0 < w && y + y0 < h) out.Set(x + x0, y + y0, true);
+  return out;
+}
+
+}  // namespace
+
+TEST(JBIG2Stream, EachDataPartEndsWhereItsLengthSays) {
+  REQUIRE_TOOL("jbig2dec");
+  // The first region's data part carries bytes its coding never reads; the next header
+  // follows them.
+  const Bitmap a = TextLike(30, 20, 1), b = TextLike(25, 15, 2);
+  StreamBuilder s;
+  s.Add(48, PageInfo(60, 40));
+  s.Add(38, GenericRegionData(a, 0, 0, 0, NominalGeneric(0, false)) + std::string("\x12\x34\x56\x78\x9A", 5));
+  s.Add(62, std::string("\x80\x00\x00\x00extension", 13));
+  s.Add(38, GenericRegionData(b, 30, 20, 0, NominalGeneric(2, true)));
+  s.Add(49, "");
+  const Bitmap expected = Placed(60, 40, {{&a, 0, 0}, {&b, 30, 20}});
+  ExpectSame(s.Bytes, &expected);
+}
+
+TEST(JBIG2Stream, ArithmeticDataWithoutItsEndMarker) {
+  REQUIRE_TOOL("jbig2dec");
+  // Producers may leave out the closing FF AC: past the data the coder sees a marker anyway.
+  for (int t = 0; t < 4; ++t) {
+    const Bitmap a = TextLike(41, 23, uint32_t(t + 5));
+    std::string data = GenericRegionData(a, 0, 0, 0, NominalGeneric(t, t % 2 == 0));
+    ASSERT_EQ(data.substr(data.size() - 2), "\xFF\xAC");
+    data.resize(data.size() - 2);
+    StreamBuilder s;
+    s.Add(48, PageInfo(41, 23));
+    s.Add(38, data);
+    s.Add(49, "");
+    ExpectSame(s.Bytes, &a);
+  }
+}
+
+TEST(JBIG2Stream, FileFormInBothOrganisations) {
+  REQUIRE_TOOL("jbig2dec");
+  const Bitmap a = TextLike(33, 21, 8);
+  for (bool sequential : {true, false}) {
+    const std::string header = std::string("\x97JB2\r\n\x1A\n", 8) + char(sequential ? 1 : 0) + U32(1);
+    std::string file = header;
+    const std::string page = PageInfo(33, 21), region = GenericRegionData(a, 0, 0, 0, NominalGeneric(1, false));
+    if (sequential) {
+      file += Segment(0, 48, {}, 1, page) + Segment(1, 38, {}, 1, region) + Segment(2, 49, {}, 1, "") +
+              Segment(3, 51, {}, 0, "");
+    } else {
+      // All headers first, then the data parts in the same order.
+      auto head = [](const std::string& seg, size_t dataSize) { return seg.substr(0, seg.size() - dataSize); };
+      file += head(Segment(0, 48, {}, 1, page), page.size()) + head(Segment(1, 38, {}, 1, region), region.size()) +
+              Segment(2, 49, {}, 1, "") + Segment(3, 51, {}, 0, "") + page + region;
+    }
+    Bitmap theirs, ours;
+    ASSERT_TRUE(Jbig2decFile(file, theirs));
+    ASSERT_EQ(ccitt_test::Difference(a, theirs), "");
+    ASSERT_TRUE(Ours(file, "", ours)) << sequential;
+    EXPECT_EQ(ccitt_test::Difference(a, ours), "") << sequential;
+  }
+}
+
+TEST(JBIG2Stream, StripedPageOfUnknownHeightEndsWithItsLastStripe) {
+  REQUIRE_TOOL("jbig2dec");
+  // Three stripes of at most 32 rows: a generic region, a text region and a generic region
+  // coded without a known data length. The page is as tall as the last stripe's end.
+  const Bitmap first = TextLike(50, 20, 3), third = TextLike(50, 12, 4);
+  std::vector<Bitmap> symbols = {TextLike(6, 9, 5), TextLike(8, 9, 6)};
+  std::vector<TextInstance> instances;
+  for (int i = 0; i < 6; ++i) {
+    TextInstance in;
+    in.Id = uint32_t(i % 2);
+    in.X = 8 * i;
+    in.Y = 20 + (i % 3) * 3;
+    instances.push_back(in);
+  }
+  StreamBuilder s;
+  s.Add(48, PageInfo(50, 0xFFFFFFFF, 0, uint16_t(0x8000 | 32)));
+  s.Add(38, GenericRegionData(first, 0, 0, 0, NominalGeneric(0, true)));
+  s.Add(50, U32(19));
+  const uint32_t dict = s.Add(0, SymbolDictionaryData({}, symbols, DictionaryOptions{}), {}, 1);
+  s.Add(6, TextRegionData(50, 20, 0, 20, 0, symbols, instances, TextOptions{}) , {dict});
+  s.Add(50, U32(39));
+  // Unknown length: the coded data end with FF AC and the count of rows.
+  s.Add(38, GenericRegionData(third, 0, 40, 0, NominalGeneric(1, false)) + U32(12), {}, 1, true);
+  s.Add(50, U32(51));
+  s.Add(49, "");
+  Bitmap expected{50, 52};
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 50; ++x) expected.Set(x, y, first.Get(x, y));
+  const Bitmap text = DrawInstances(50, 20, symbols, instances, TextOptions{});
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 50; ++x) expected.Set(x, 20 + y, text.Get(x, y - 0));
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 50; ++x) expected.Set(x, 40 + y, third.Get(x, y));
+  // Rebase the text picture: DrawInstances placed the instances at their page rows.
+  Bitmap textOnPage = DrawInstances(50, 52, symbols, instances, TextOptions{});
+  for (int y = 20; y < 40; ++y)
+    for (int x = 0; x < 50; ++x) expected.Set(x, y, textOnPage.Get(x, y - 20 + 20) && false);
+  Bitmap shifted{50, 20};
+  std::vector<TextInstance> local = instances;
+  for (auto& in : local) in.Y -= 20;
+  const Bitmap localText = DrawInstances(50, 20, symbols, local, TextOptions{});
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 50; ++x) expected.Set(x, 20 + y, localText.Get(x, y));
+  Bitmap theirs, ours;
+  std::string log;
+  ASSERT_TRUE(Jbig2dec(s.Bytes, "", theirs, &log)) << log;
+  EXPECT_EQ(theirs.Height, 52);
+  ASSERT_TRUE(Ours(s.Bytes, "", ours));
+  EXPECT_EQ(ccitt_test::Difference(expected, ours), "");
+  EXPECT_EQ(ccitt_test::Difference(theirs, ours), "");
+}
+
+TEST(JBIG2Stream, UnknownLengthRegionTakesItsRowCount) {
+  REQUIRE_TOOL("jbig2dec");
+  // The region says 100 rows; the data code 17, and the row count after the end sequence
+  // says so. What follows the count is the next segment.
+  const Bitmap a = TextLike(40, 17, 9), b = TextLike(20, 10, 10);
+  for (bool mmr : {false, true}) {
+    SCOPED_TRACE(mmr ? "MMR" : "arithmetic");
+    std::string data;
+    if (mmr) {
+      const std::string coded = EncodeMMR(a);
+      ASSERT_FALSE(coded.empty());
+      data = RegionInfo(40, 100, 0, 0, 0) + '\x01' + coded + std::string("\x00\x00", 2) + U32(17);
+    } else {
+      data = RegionInfo(40, 100, 0, 0, 0) + char(0) + std::string("\x03\xFF\xFD\xFF\x02\xFE\xFE\xFE", 8) +
+             EncodeGeneric(a, NominalGeneric(0, false)) + U32(17);
+    }
+    StreamBuilder s;
+    s.Add(48, PageInfo(40, 0xFFFFFFFF, 0, uint16_t(0x8000 | 64)));
+    s.Add(38, data, {}, 1, true);
+    s.Add(38, GenericRegionData(b, 5, 17, 0, NominalGeneric(3, false)));
+    s.Add(50, U32(26));
+    s.Add(49, "");
+    const Bitmap expected = Placed(40, 27, {{&a, 0, 0}, {&b, 5, 17}});
+    Bitmap ours;
+    ASSERT_TRUE(Ours(s.Bytes, "", ours));
+    EXPECT_EQ(ccitt_test::Difference(expected, ours), "");
+    Bitmap theirs;
+    std::string log;
+    ASSERT_TRUE(Jbig2dec(s.Bytes, "", theirs, &log)) << log;
+    EXPECT_EQ(ccitt_test::Difference(theirs, ours), "");
+  }
+}
