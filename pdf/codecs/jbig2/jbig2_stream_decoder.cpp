@@ -105,7 +105,9 @@ bool TJBIG2StreamDecoder::ReadSegmentHeader(TStreamReader& r, TSegmentHeader& h)
   h.ReferredToSegments.resize(count);
   for (uint32_t& n : h.ReferredToSegments) n = size == 1 ? r.ReadByte() : size == 2 ? r.ReadUInt16() : r.ReadUInt32();
   h.PageAssociation = h.PageAssociationSizeFlag ? r.ReadUInt32() : r.ReadByte();
-  if (h.SegmentType != kEndOfFile) h.DataLength = r.ReadUInt32();
+  // Every header ends with its data length, the end-of-file segment's too: in a file whose
+  // data parts follow all headers they start after it.
+  h.DataLength = r.ReadUInt32();
   return !r.EndFlag();
 }
 

