@@ -57,6 +57,9 @@ void THalftoneRegionSegment::ReadSegment() {
   const bool mmr = Flags.GetValue("H_MMR") != 0;
   const int combination = Flags.GetValue("H_COMB_OP");
 
+  // A grid with many more cells than its region has pixels draws nothing a smaller one
+  // could not; it is refused before its gray values take memory.
+  if (gridWidth * gridHeight > 4 * int64_t{RegionWidth} * RegionHeight + (1 << 16)) return;
   TJBIG2Bitmap* region = Factory().Create(RegionWidth, RegionHeight);
   if (!region) return;
   region->Fill(Flags.GetValue("H_DEF_PIXEL"));
