@@ -62,7 +62,7 @@ void TGenericRegionSegment::ReadSegment() {
     arith.Start();
     ReadGenericRegion(*bitmap, arith, params);
   }
-  Deliver(bitmap, true);
+  Deliver(bitmap);
 }
 
 void TRefinementRegionSegment::ReadSegment() {
@@ -98,7 +98,7 @@ void TRefinementRegionSegment::ReadSegment() {
   Arith().Start();
   ReadGenericRefinementRegion(*bitmap, Arith(), params);
   if (referred.empty()) Factory().Release(reference);
-  Deliver(bitmap, true);
+  Deliver(bitmap);
 }
 
 }  // namespace jbig2

@@ -118,7 +118,7 @@ void THalftoneRegionSegment::ReadSegment() {
       work += patternHeight * (patternWidth / 8 + 2);
     }
   if (skip) Factory().Release(skip);
-  Deliver(region, false);
+  Deliver(region);
 }
 
 }  // namespace jbig2

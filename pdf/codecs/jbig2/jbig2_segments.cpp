@@ -28,7 +28,7 @@ void TRegionSegment::ReadRegionInformation() {
   RegionFlags.SetValue(r.ReadByte());
 }
 
-void TRegionSegment::Deliver(TJBIG2Bitmap* bitmap, bool mayExtendPage) {
+void TRegionSegment::Deliver(TJBIG2Bitmap* bitmap) {
   if (!bitmap) return;
   if (!immediate_) {
     bitmap->SetBitmapNumber(header_->SegmentNumber);
@@ -39,7 +39,6 @@ void TRegionSegment::Deliver(TJBIG2Bitmap* bitmap, bool mayExtendPage) {
   if (page && page->PageBitmap) {
     // On a page of unknown height every region makes room for itself: regions of a later
     // stripe lie below the rows known so far.
-    (void)mayExtendPage;
     page->ReachRow(int64_t{RegionY} + bitmap->Height());
     page->PageBitmap->Combine(*bitmap, RegionX, RegionY, RegionFlags.GetValue("EXTERNAL_COMBINATION_OPERATOR"));
   }

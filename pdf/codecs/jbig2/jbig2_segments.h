@@ -97,7 +97,7 @@ class TRegionSegment : public TSegment {
  protected:
   void ReadRegionInformation();
   // Hands the region's bitmap to its page (immediate) or to the bitmap list (intermediate).
-  void Deliver(TJBIG2Bitmap* bitmap, bool mayExtendPage);
+  void Deliver(TJBIG2Bitmap* bitmap);
   bool immediate_;
 };
 

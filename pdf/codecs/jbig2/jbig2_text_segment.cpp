@@ -125,7 +125,7 @@ void TTextRegionSegment::ReadSegment() {
   TJBIG2Bitmap* bitmap = Factory().Create(RegionWidth, RegionHeight);
   if (!bitmap) return;
   ReadTextRegion(*bitmap, decoder_, p);
-  Deliver(bitmap, false);
+  Deliver(bitmap);
 }
 
 }  // namespace jbig2
