@@ -70,9 +70,11 @@ class TOutlineRecorder {
   TOutlineRecorder(const TPDFTrueTypeParser& parser, TPDFGenericShape& shape) : parser_(parser), shape_(shape) {}
 
   void Glyph(int index, const TPDFMatrix& matrix, int depth) {
-    if (depth > kMaxCompositeDepth) return;
+    if (depth > kMaxCompositeDepth || work_ > kMaxRecordedWork) return;
     const TTrueTypeGlyph g = parser_.GetGlyph(index);
-    if (!g.Valid) return;
+    // What reading the glyph took, also when its points could not be read.
+    work_ += int64_t(g.EndPoints.size()) + int64_t(g.Flags.size()) + int64_t(g.Components.size()) + 1;
+    if (!g.Valid || work_ > kMaxRecordedWork) return;
     if (g.NumberOfContours > 0) {
       Simple(g, matrix);
       return;
@@ -97,8 +99,6 @@ class TOutlineRecorder {
   }
 
   void Simple(const TTrueTypeGlyph& g, const TPDFMatrix& matrix) {
-    points_ += int64_t(g.Points.size());
-    if (points_ > kMaxRecordedPoints) return;
     std::vector<TPDFPoint> mapped(g.Points.size());
     for (size_t i = 0; i < g.Points.size(); ++i) mapped[i] = Map(matrix, g.Points[i]);
     size_t first = 0;
@@ -114,7 +114,7 @@ class TOutlineRecorder {
   const TPDFTrueTypeParser& parser_;
   TPDFGenericShape& shape_;
   int parts_ = 0;
-  int64_t points_ = 0;
+  int64_t work_ = 0;
   bool recorded_ = false;
 };
 

@@ -75,7 +75,7 @@ void ReadFormat6(TFontByteReader& r, TTrueTypeCmap& t) {
 void ReadCoordinates(TFontByteReader& r, const std::vector<uint8_t>& flags, uint8_t shortBit, uint8_t sameBit,
                      std::vector<TTrueTypePoint>& points, int32_t TTrueTypePoint::*axis) {
   int32_t v = 0;
-  for (size_t i = 0; i < flags.size(); ++i) {
+  for (size_t i = 0; i < flags.size() && !r.Short(); ++i) {
     const uint8_t f = flags[i];
     if (f & shortBit) {
       v += (f & sameBit) ? r.U8() : -int32_t(r.U8());
@@ -90,6 +90,10 @@ void ReadCoordinates(TFontByteReader& r, const std::vector<uint8_t>& flags, uint
 // expanded, and the coordinates. A glyph whose data runs out is marked invalid.
 void ReadSimpleGlyph(TFontByteReader& r, int16_t contours, TTrueTypeGlyph& g) {
   g.NumberOfContours = contours;
+  if (int64_t(contours) * 2 > r.Remaining()) {
+    g.Valid = false;
+    return;
+  }
   g.EndPoints.resize(size_t(contours));
   int prev = -1;
   for (auto& e : g.EndPoints) {
@@ -111,10 +115,15 @@ void ReadSimpleGlyph(TFontByteReader& r, int16_t contours, TTrueTypeGlyph& g) {
       for (int n = r.U8(); n > 0 && g.Flags.size() < count; --n) g.Flags.push_back(flag);
     }
   }
+  // Flags that run out leave a glyph that cannot be drawn: its coordinates are not read.
+  if (r.Short() || g.Flags.size() < count) {
+    g.Valid = false;
+    return;
+  }
   g.Points.resize(g.Flags.size());
   ReadCoordinates(r, g.Flags, 2, 16, g.Points, &TTrueTypePoint::X);
   ReadCoordinates(r, g.Flags, 4, 32, g.Points, &TTrueTypePoint::Y);
-  if (r.Short() || g.Flags.size() < count) g.Valid = false;
+  if (r.Short()) g.Valid = false;
 }
 
 // The parts of a composite glyph, while each asks for more.
