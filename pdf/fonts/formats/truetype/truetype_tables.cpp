@@ -115,12 +115,13 @@ void ReadSimpleGlyph(TFontByteReader& r, int16_t contours, TTrueTypeGlyph& g) {
       for (int n = r.U8(); n > 0 && g.Flags.size() < count; --n) g.Flags.push_back(flag);
     }
   }
-  // Flags that run out leave a glyph that cannot be drawn: its coordinates are not read.
+  // Flags that run out leave a glyph that cannot be drawn: its coordinates are not read (the
+  // record keeps one point per flag all the same).
+  g.Points.resize(g.Flags.size());
   if (r.Short() || g.Flags.size() < count) {
     g.Valid = false;
     return;
   }
-  g.Points.resize(g.Flags.size());
   ReadCoordinates(r, g.Flags, 2, 16, g.Points, &TTrueTypePoint::X);
   ReadCoordinates(r, g.Flags, 4, 32, g.Points, &TTrueTypePoint::Y);
   if (r.Short()) g.Valid = false;
