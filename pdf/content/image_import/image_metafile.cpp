@@ -9,7 +9,6 @@
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/render/patterns/pdf_pattern.h"
 #include "platform/gdi/bitmap.h"
-#include "platform/gdi/canvas.h"
 #include "platform/gdi/metafile.h"
 #include "platform/rtl/numbers.h"
 
@@ -33,9 +32,8 @@ bool TPDFImage::LoadMetafile(TStream& stream, int32_t options) {
         ResolutionX = int32_t(RoundHalfEven(metafile.Width() / (metafile.MMWidth() / 2540.0)));
         ResolutionY = int32_t(RoundHalfEven(metafile.Height() / (metafile.MMHeight() / 2540.0)));
       }
-      // The canvas draws what its image decoders read; a metafile they cannot read is played
-      // by the platform's own player.
-      if (!Rasterise(bitmap, stream, 1)) metafile.Draw(bitmap.Canvas(), TRect{0, 0, bitmap.Width(), bitmap.Height()});
+      // The canvas plays the file (frame 1) into the bitmap.
+      if (!Rasterise(bitmap, stream, 1)) return false;
       Kind = 2;
       return WriteRasterised(bitmap);
     }

@@ -110,7 +110,8 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   // kImageDrawError in LastError. DrawBitmap, DrawImageData, DrawImageDataColorKey and slot 9
   // work with GDI too (decoded here, placed by an affine nearest-neighbour blit).
   bool DrawBitmap(TBitmap& bitmap, double x, double y, double width, double height);
-  // frame is 1-based; icm asks for colour management of an embedded profile.
+  // frame is 1-based; icm asks for colour management of an embedded profile. Metafiles (EMF,
+  // placeable WMF) are played by the platform's player on either back end.
   bool DrawImageStream(TStream& stream, int32_t frame, double x, double y, double width, double height, bool icm);
   // The encoded image's upper-left, upper-right and lower-left corners land on the points.
   bool DrawImageData(TStream& stream, double x1, double y1, double x2, double y2, double x3, double y3);
@@ -168,6 +169,7 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   void GdiCurveTo(double x1, double y1, double x2, double y2, double x3, double y3);
   void GdiClosePath();
   void GdiPaint(bool fill, bool stroke);
+  bool DrawMetafileStream(TStream& stream, int32_t frame, double x, double y, double width, double height);
   bool GdiDrawImage(TStream* stream, TGraphic* graphic, int32_t sourceWidth, int32_t sourceHeight, const double* pts,
                     bool key, uint32_t lowKey, uint32_t highKey);
   HDC TargetDC() const;

@@ -10,6 +10,7 @@
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/canvas.h"
 #include "platform/gdi/dc.h"
+#include "platform/gdi/metafile.h"
 #include "platform/rtl/numbers.h"
 
 using namespace gdiplus;
@@ -23,7 +24,42 @@ struct TwoEncoderParameters {
 };
 static_assert(offsetof(TwoEncoderParameters, Parameter) == offsetof(EncoderParameters, Parameter));
 
+// An enhanced metafile or a placeable WMF starts at the stream's position.
+bool StartsWithMetafile(TStream& stream) {
+  const int64_t at = stream.Position();
+  const std::string head = stream.ReadString(44);
+  stream.SetPosition(at);
+  auto dword = [&](size_t off) {
+    return head.size() < off + 4 ? 0u
+                                 : uint32_t(uint8_t(head[off])) | uint32_t(uint8_t(head[off + 1])) << 8 |
+                                       uint32_t(uint8_t(head[off + 2])) << 16 | uint32_t(uint8_t(head[off + 3])) << 24;
+  };
+  return dword(0) == 0x9AC6CDD7u || (dword(0) == 1 && dword(40) == 0x464D4520u);
+}
+
 }  // namespace
+
+bool TPDFDaubrix::DrawMetafileStream(TStream& stream, int32_t frame, double x, double y, double width,
+                                     double height) {
+  // Neither back end's image readers take a metafile: the platform's player plays it onto the
+  // target's device context, in its own vectors at the rectangle's size. The GDI+ back end
+  // shares 24- and 32-bit targets with GDI, so what the player draws stays.
+  HDC dc = TargetDC();
+  std::shared_ptr<GdiBitmap> surface = dc ? GetDCBitmap(dc) : nullptr;
+  if (frame > 1 || !surface || (backEnd_ == kBackEndGDIPlus && surface->BitsPerPixel() < 24)) return ImageFailed();
+  const double right = x + width, bottom = y + height;
+  if (!(std::abs(x) < 1e9 && std::abs(y) < 1e9 && std::abs(right) < 1e9 && std::abs(bottom) < 1e9))
+    return ImageFailed();
+  try {
+    TMetafile metafile;
+    metafile.LoadFromStream(stream);
+    metafile.Draw(*target_, TRect{int32_t(RoundHalfEven(x)), int32_t(RoundHalfEven(y)), int32_t(RoundHalfEven(right)),
+                                  int32_t(RoundHalfEven(bottom))});
+  } catch (const std::exception&) {
+    return ImageFailed();
+  }
+  return true;
+}
 
 GpImage* TPDFDaubrix::LoadImage(TStream& stream, bool icm) {
   TImageBytesStreamAdapter adapter(stream);
@@ -137,6 +173,8 @@ bool TPDFDaubrix::DrawBitmap(TBitmap& bitmap, double x, double y, double width, 
 
 bool TPDFDaubrix::DrawImageStream(TStream& stream, int32_t frame, double x, double y, double width, double height,
                                   bool icm) {
+  if ((backEnd_ == kBackEndGDI || backEnd_ == kBackEndGDIPlus) && StartsWithMetafile(stream))
+    return DrawMetafileStream(stream, frame, x, y, width, height);
   if (backEnd_ == kBackEndGDI) {
     // Frame 1 of what this back end reads, into the rectangle.
     if (!target_) return false;
