@@ -1,9 +1,39 @@
 #include "pdf/render/patterns/pdf_pattern.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "pdf/core/filters/flate.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/core/pdf_helpers.h"
 #include "platform/gdi/bitmap.h"
+
+namespace {
+
+// Pattern numbers are written with the store's decimals, and a bitmap brush's pixel is a
+// small length (in a form whose shorter side is one unit, a thousandth or less): written as it
+// is, its scale would lose most of its digits. A matrix that only scales is written as a power
+// of ten whose digits survive; the rest of its scale goes into the cell, whose numbers grow.
+struct TPatternSpace {
+  std::array<double, 6> Matrix;
+  double CellX = 1, CellY = 1;  // pattern units of one bitmap pixel
+};
+
+TPatternSpace ChoosePatternSpace(const std::array<double, 6>& m, int decimals) {
+  TPatternSpace s{m};
+  if (m[1] != 0 || m[2] != 0 || !(std::abs(m[0]) > 0) || !(std::abs(m[3]) > 0) || !std::isfinite(m[0]) ||
+      !std::isfinite(m[3]))
+    return s;
+  const double smallest = std::min(std::abs(m[0]), std::abs(m[3]));
+  const double q = std::max(std::pow(10.0, std::floor(std::log10(smallest))), std::pow(10.0, -std::max(decimals, 0)));
+  s.Matrix[0] = std::copysign(q, m[0]);
+  s.Matrix[3] = std::copysign(q, m[3]);
+  s.CellX = std::abs(m[0]) / q;
+  s.CellY = std::abs(m[3]) / q;
+  return s;
+}
+
+}  // namespace
 
 bool TPDFPattern::WriteBitmapPattern(TBitmap& bitmap, const std::array<double, 6>& matrix) {
   if (Owner == nullptr || bitmap.Empty()) return false;
@@ -24,9 +54,11 @@ bool TPDFPattern::WriteBitmapPattern(TBitmap& bitmap, const std::array<double, 6
   if (packed.empty()) return false;
   const int decimals = Owner->Decimals;
   auto num = [decimals](double v) { return FormatPDFNumber(v, decimals); };
+  const TPatternSpace space = ChoosePatternSpace(matrix, decimals);
+  const double cellW = w * space.CellX, cellH = h * space.CellY;
   // The cell paints the bitmap once. As an image XObject of the pattern's own resources every
   // renderer reads it; where the store makes no indirect objects it goes inline.
-  std::string content = "q \r\n" + num(w) + " 0 0 " + num(h) + " 0 0 cm\r\n";
+  std::string content = "q \r\n" + num(cellW) + " 0 0 " + num(cellH) + " 0 0 cm\r\n";
   std::string resources = "<< /ProcSet [ /PDF /Text /ImageB /ImageC /ImageI ]";
   TPDFStream* image = Owner->NewStream(packed, false);
   TPDFDictionary* imageDict = image->Dictionary();
@@ -54,10 +86,11 @@ bool TPDFPattern::WriteBitmapPattern(TBitmap& bitmap, const std::array<double, 6
   dict->SetValue("PatternType", Owner->NewNumeric(1));
   dict->SetValue("PaintType", Owner->NewNumeric(1));
   dict->SetValue("TilingType", Owner->NewNumeric(1));
-  dict->SetValue("BBox", Owner->NewIntegerArray({0, 0, w, h}));
-  dict->SetValue("XStep", Owner->NewNumeric(w));
-  dict->SetValue("YStep", Owner->NewNumeric(h));
-  dict->SetValue("Matrix", Owner->NewDoubleArray({matrix[0], matrix[1], matrix[2], matrix[3], matrix[4], matrix[5]}));
+  dict->SetValue("BBox", Owner->NewDoubleArray({0, 0, cellW, cellH}));
+  dict->SetValue("XStep", Owner->NewNumeric(cellW));
+  dict->SetValue("YStep", Owner->NewNumeric(cellH));
+  const std::array<double, 6>& m = space.Matrix;
+  dict->SetValue("Matrix", Owner->NewDoubleArray({m[0], m[1], m[2], m[3], m[4], m[5]}));
   dict->SetValue("Resources", Owner->ParseObject(resources));
   if (Owner->MakeIndirect(stream, objNum, gen)) Ref = Owner->NewIndRef(objNum, gen);
   return true;

@@ -21,7 +21,8 @@ class TPDFPattern {
   // written. The bitmap is converted to 24 bits. A bitmap without pixels writes nothing.
   bool WriteBitmapPattern(TBitmap& bitmap) { return WriteBitmapPattern(bitmap, kDefaultMatrix); }
   // The same under the given pattern matrix (pattern space to the default space of the
-  // content that paints with it).
+  // content that paints with it). A matrix that only scales is written as a power of ten with
+  // the cell scaled to match, so that the store's decimals keep the cell's size.
   bool WriteBitmapPattern(TBitmap& bitmap, const std::array<double, 6>& matrix);
 
   std::string Name;

@@ -1,0 +1,215 @@
+// Reading patterns and shadings for the back ends (axial samples, tiling cells, what stays
+// unusable) and writing a bitmap brush as a tiling pattern.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <map>
+#include <string>
+
+#include "pdf/core/filters/flate.h"
+#include "pdf/core/pdf_helpers.h"
+#include "pdf/core/objects/pdf_objects.h"
+#include "pdf/render/colour/color_manager.h"
+#include "pdf/render/patterns/pdf_pattern.h"
+#include "pdf/render/patterns/zrx_pattern.h"
+#include "platform/gdi/bitmap.h"
+#include "tests/pdf/render/support/render_test_pdf.h"
+
+namespace {
+
+using rendertest::TestPdf;
+
+struct Loaded {
+  TestPdf pdf;
+  TPDFSimpleColorManager manager;
+  TZRXPattern pattern{&manager};
+  // Loads object n (the first object added unless said otherwise).
+  TZRXPattern& Load(int n = 1) {
+    pattern.Load(pdf.Object(n));
+    return pattern;
+  }
+};
+
+std::string Samples(const TZRXPattern& p) {
+  std::string s;
+  for (int i = 0; i < p.ColorCount(); ++i) {
+    for (int c = 0; c < 3; ++c) s += std::to_string(int(p.GetColor(i, c) * 255 + 0.5)) + (c < 2 ? "," : "");
+    s += " ";
+  }
+  return s;
+}
+
+TEST(PatternLoad, AxialShadingsBecomeSamplesAlongTheAxis) {
+  struct Case {
+    const char* name;
+    std::string shading;  // the dictionary under /Shading
+    std::string samples;
+  } cases[] = {
+      {"exponential red to blue",
+       "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 100 0] "
+       "/Function << /FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >> >>",
+       "255,0,0 0,0,255 "},
+      {"stitching of two",
+       "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 100 0] /Function << /FunctionType 3 /Domain [0 1] "
+       "/Functions [<< /FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 1 0] /N 1 >> "
+       "<< /FunctionType 2 /Domain [0 1] /C0 [0 1 0] /C1 [0 0 1] /N 1 >>] /Bounds [0.5] /Encode [0 1 0 1] >> >>",
+       "255,0,0 153,102,0 51,204,0 0,204,51 0,102,153 0,0,255 "},
+      {"CMYK through the colour manager",
+       "<< /ShadingType 2 /ColorSpace /DeviceCMYK /Coords [0 0 1 0] "
+       "/Function << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0 0 1] /N 1 >> >>",
+       "255,255,255 35,31,32 "},
+      {"grey",
+       "<< /ShadingType 2 /ColorSpace /DeviceGray /Coords [0 0 1 0] "
+       "/Function << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >> >>",
+       "0,0,0 255,255,255 "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Loaded l;
+    l.pdf.Add("<< /PatternType 2 /Shading " + c.shading + " /Matrix [2 0 0 2 5 5] >>");
+    TZRXPattern& p = l.Load();
+    ASSERT_EQ(p.Kind, TZRXPattern::kAxial);
+    EXPECT_EQ(Samples(p), c.samples);
+    EXPECT_EQ(p.GetMatrix(0), 2);
+    EXPECT_EQ(p.GetMatrix(4), 5);
+    EXPECT_EQ(p.GetMatrix(6), 0);
+  }
+  // The shading of the sh operator is a shading dictionary of its own.
+  Loaded l;
+  l.pdf.Add("<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [1 2 3 4] /Extend [true false] /Domain [0 1] "
+            "/Function << /FunctionType 2 /Domain [0 1] /C0 [0 0 0] /C1 [1 1 1] /N 1 >> >>");
+  TZRXPattern& p = l.Load();
+  ASSERT_EQ(p.Kind, TZRXPattern::kAxial);
+  EXPECT_EQ(p.GetCoords(3), 4);
+  EXPECT_TRUE(p.GetExtend(0));
+  EXPECT_FALSE(p.GetExtend(1));
+  EXPECT_FALSE(p.GetExtend(2));
+}
+
+TEST(PatternLoad, WhatCannotBeDrawnStaysUnusable) {
+  const char* fn = "/Function << /FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >>";
+  const std::string cases[] = {
+      // A radial shading, malformed axes and functions, an unknown space.
+      std::string("<< /PatternType 2 /Shading << /ShadingType 3 /ColorSpace /DeviceRGB /Coords [0 0 0 1 1 1] ") + fn +
+          " >> >>",
+      std::string("<< /PatternType 2 /Shading << /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 1] ") + fn +
+          " >> >>",
+      "<< /PatternType 2 /Shading << /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 1 0] /Function 5 >> >>",
+      std::string("<< /PatternType 2 /Shading << /ShadingType 2 /ColorSpace /Lab /Coords [0 0 1 0] ") + fn + " >> >>",
+      "<< /PatternType 7 >>",
+      // Tiling cells of no size, or a box that is no box.
+      "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 0 10] /XStep 5 /YStep 5 >>",
+      "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10 10] /XStep 0 /YStep 5 >>",
+      "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10 10] /XStep 5 /YStep 0 >>",
+      "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10] >>",
+      "<< /PatternType 1 /PaintType 1 /TilingType 4 /BBox [0 0 10 10] >>",
+  };
+  for (const std::string& text : cases) {
+    SCOPED_TRACE(text);
+    Loaded l;
+    l.pdf.Add(text);
+    EXPECT_EQ(l.Load().Kind, TZRXPattern::kUnusable);
+  }
+}
+
+TEST(PatternLoad, TilingCellsAreNormalised) {
+  Loaded l;
+  l.pdf.AddStream("<< /PatternType 1 /PaintType 1 /TilingType 2 /BBox [10 20 0 0] /Matrix [1 2 3] >>", "");
+  TZRXPattern& p = l.Load();
+  ASSERT_EQ(p.Kind, TZRXPattern::kTiling);
+  EXPECT_EQ(p.GetBBox(0), 0);
+  EXPECT_EQ(p.GetBBox(1), 0);
+  EXPECT_EQ(p.GetBBox(2), 10);
+  EXPECT_EQ(p.GetBBox(3), 20);
+  EXPECT_EQ(p.GetStep(0), 10);
+  EXPECT_EQ(p.GetStep(1), 20);
+  EXPECT_EQ(p.GetStep(2), 1.0);
+  EXPECT_EQ(p.GetMatrix(0), 1);  // a matrix of three numbers is not taken
+  EXPECT_EQ(p.GetMatrix(3), 1);
+  // Negative steps are steps.
+  Loaded n;
+  n.pdf.AddStream("<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 4 4] /XStep -4 /YStep 6 >>", "");
+  EXPECT_EQ(n.Load().Kind, TZRXPattern::kTiling);
+  EXPECT_EQ(n.pattern.GetStep(0), -4);
+}
+
+// The number of a dictionary entry (or of an array item) as the written text gives it.
+double WrittenNumber(TPDFDictionary* dict, const char* key, int item = -1) {
+  TPDFObject* value = dict->GetValue(key);
+  if (auto* array = PDFCast<TPDFArray>(value)) value = array->GetItem(item);
+  std::string text;
+  value->WriteToString(text);
+  return std::stod(text);
+}
+
+// A bitmap brush of 2 x 1 pixels (red, blue) as a tiling pattern.
+TEST(BitmapPattern, WritesOneCellOfTheBitmap) {
+  struct Case {
+    const char* name;
+    std::array<double, 6> matrix;
+    double pixel;  // the written pattern's length of one bitmap pixel in the default space
+  } cases[] = {
+      {"fixed scale", TPDFPattern::kDefaultMatrix, 0.00072},
+      {"a device pixel of a 304-pixel picture", {1 / 304.0, 0, 0, 1 / 304.0, 0.25, 1}, 1 / 304.0},
+      {"of a 5000-pixel picture", {1 / 5000.0, 0, 0, 1 / 5000.0, 0, 0}, 1 / 5000.0},
+      {"whole units", {2, 0, 0, 2, 0, 0}, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TPDFStructure store;
+    int next = 1;
+    std::map<int, TPDFObject*> made;
+    store.OnMakeIndirect = [&](TPDFObject* obj, int& num, int& gen) {
+      num = next++;
+      gen = 0;
+      made[num] = obj;
+    };
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf24bit);
+    bitmap.SetSize(2, 1);
+    bitmap.ScanLine(0)[0] = 0, bitmap.ScanLine(0)[1] = 0, bitmap.ScanLine(0)[2] = 255;
+    bitmap.ScanLine(0)[3] = 255, bitmap.ScanLine(0)[4] = 0, bitmap.ScanLine(0)[5] = 0;
+    TPDFPattern pattern(&store, "ZRXP00000001");
+    ASSERT_TRUE(pattern.WriteBitmapPattern(bitmap, c.matrix));
+    ASSERT_NE(pattern.Ref, nullptr);
+    auto* stream = PDFCast<TPDFStream>(made.at(pattern.Ref->TargetNumber()));
+    ASSERT_NE(stream, nullptr);
+    TPDFDictionary* dict = stream->Dictionary();
+    std::string text;
+    dict->WriteToString(text);
+    for (const char* key : {"/Type /Pattern", "/PatternType 1", "/PaintType 1", "/TilingType 1", "/ProcSet"})
+      EXPECT_NE(text.find(key), std::string::npos) << key << " in " << text;
+    // What the written numbers give: the cell is the bitmap, a pixel the asked length.
+    const double xStep = WrittenNumber(dict, "XStep"), yStep = WrittenNumber(dict, "YStep");
+    EXPECT_EQ(WrittenNumber(dict, "BBox", 2), xStep);
+    EXPECT_EQ(WrittenNumber(dict, "BBox", 3), yStep);
+    EXPECT_NEAR(xStep * WrittenNumber(dict, "Matrix", 0) / 2, c.pixel, c.pixel * 1e-4);
+    EXPECT_NEAR(yStep * WrittenNumber(dict, "Matrix", 3), c.pixel, c.pixel * 1e-4);
+    EXPECT_EQ(WrittenNumber(dict, "Matrix", 4), c.matrix[4]);
+    EXPECT_EQ(WrittenNumber(dict, "Matrix", 5), c.matrix[5]);
+    // The content paints the image over the cell.
+    const std::string cell = FormatPDFNumber(xStep, 4) + " 0 0 " + FormatPDFNumber(yStep, 4) + " 0 0 cm";
+    EXPECT_EQ(stream->Data().substr(0, 4 + cell.size() + 6), "q \r\n" + cell + "\r\n/Im0") << stream->Data();
+    // The cell's image: 6 bytes of red and blue.
+    auto* image = PDFCast<TPDFStream>(made.at(1));
+    ASSERT_NE(image, nullptr);
+    std::string pixels;
+    FlateDecompressBuffer(image->Data(), pixels);
+    EXPECT_EQ(pixels, std::string("\xFF\x00\x00\x00\x00\xFF", 6));
+  }
+  // Without indirect objects the cell holds an inline image, and there is no reference.
+  TPDFStructure inlineStore;
+  TBitmap one;
+  one.SetPixelFormat(pf24bit);
+  one.SetSize(2, 1);
+  TPDFPattern inlined(&inlineStore, "ZRXP00000002");
+  EXPECT_TRUE(inlined.WriteBitmapPattern(one));
+  EXPECT_EQ(inlined.Ref, nullptr);
+  // A bitmap without pixels makes no pattern.
+  TPDFStructure store;
+  TBitmap empty;
+  TPDFPattern none(&store, "ZRXP00000003");
+  EXPECT_FALSE(none.WriteBitmapPattern(empty));
+}
+
+}  // namespace
