@@ -207,7 +207,9 @@ void TPDFRenderer::SetFillColor(TPDFContentRun& run) {
       state.FillColor = lab->ToColor(l, a, b, manager);
     }
   } else if (space.starts_with("Pattern:")) {
+    // A pattern the resources do not hold fills white.
     state.FillPattern = PatternForName(run, std::string_view(space).substr(8));
+    if (state.FillPattern == nullptr) state.FillColor = 0xFFFFFF;
   }
 }
 

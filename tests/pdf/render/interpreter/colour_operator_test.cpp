@@ -75,7 +75,8 @@ TEST_F(Colours, ResourceSpacesTakeTheirComponentCounts) {
       {"/Sep cs 1 sc", "FF0000"},             {"/Sep cs 0 sc", "FFFFFF"},
       {"/Sep2 cs 7 sc", "FFFFFF"},            // the tint is clamped to 1
       {"/LabA cs 100 0 0 sc", "FFFFFF"},      {"/DevN cs 0.2 0.4 scn", "336600"},  // the calculator leaves 0.2 0.4 0
-      {"1 0 0 rg /Pat cs /P0 scn", "FF0000"},  // a pattern leaves the plain colour until patterns are read
+      {"1 0 0 rg /Pat cs /P0 scn", "FFFFFF"},  // a pattern the resources do not hold fills white
+      {"1 0 0 rg /Pattern cs 0 0 1 sc", "FF0000"},  // no pattern named: nothing changes
   };
   for (const auto& c : cases) EXPECT_EQ(Fill(c.content), c.rgb) << c.content;
 }
@@ -95,6 +96,10 @@ TEST_F(Colours, StrokeColoursFollowTheSameRules) {
   const std::string text = canvas_.Text();
   EXPECT_NE(text.find("S color=FF0000"), std::string::npos) << text;
   EXPECT_NE(text.find("S color=808080"), std::string::npos) << text;
+  // A stroke pattern the resources do not hold leaves the stroke colour as it was.
+  canvas_.Calls.clear();
+  renderer_.RunContentStream(&canvas_, pdf_.Dict(page_), nullptr, "0 0 1 RG /Pattern CS /P9 SCN 0 0 m 1 0 l S");
+  EXPECT_NE(canvas_.Text().find("S color=0000FF"), std::string::npos) << canvas_.Text();
 }
 
 TEST_F(Colours, GlyphMetricsLockTheColourForTheRest) {
