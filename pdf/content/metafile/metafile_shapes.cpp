@@ -77,13 +77,17 @@ void TPDFMetafile::HandleShape(const TMetafileRecord& r) {
       break;
     }
     case emr::SetPixelV: {
-      // One pixel of the reference device, in the pixel's colour.
+      // The reference device's pixel that the point falls on (its coordinates rounded, as
+      // the player maps points), in the pixel's colour.
       const TMetafilePoint c = Map(r.I32(8), r.I32(12));
-      const double h = DevicePixel() / 2;
-      figure.MoveTo({c.X - h, c.Y - h});
-      figure.LineTo({c.X + h, c.Y - h});
-      figure.LineTo({c.X + h, c.Y + h});
-      figure.LineTo({c.X - h, c.Y + h});
+      const TPDFMatrix& m = DeviceTransform;
+      if (m[0] == 0 || m[3] == 0) return;
+      const double dx = std::nearbyint((c.X - m[4]) / m[0]), dy = std::nearbyint((c.Y - m[5]) / m[3]);
+      if (!(std::abs(dx) < 1e9 && std::abs(dy) < 1e9)) return;
+      figure.MoveTo(MapDevice(dx, dy));
+      figure.LineTo(MapDevice(dx + 1, dy));
+      figure.LineTo(MapDevice(dx + 1, dy + 1));
+      figure.LineTo(MapDevice(dx, dy + 1));
       figure.Close();
       FillWithColor(figure, ResolveColorRef(r.U32(16)), false);
       return;
