@@ -158,21 +158,17 @@ TEST_F(BatchMode, FootprintsOfSolidCellsInEveryFormat) {
   EXPECT_EQ(lines[3], "Matching footprints:...");
   EXPECT_EQ(lines[lines.size() - 1], "Process ended ...");
   const auto m = Matches(r.out);
-  // With precision 100 only the exact grid matches. Every raster type the library reads today
-  // must; the metafiles join when their import does, and then with the same grid.
+  // With precision 100 only the exact grid matches, and every type matches. A metafile's size
+  // is in points (64 x 48 pixels at 96 dpi are 48 x 36 points).
   const std::map<std::string, std::string> required = {
       {"cells.png", "64 - 48 - 1.330 - L - 3072 - .PNG"}, {"big.bmp", "128 - 96 - 1.330 - L - 12288 - .BMP"},
       {"small.jpg", "32 - 24 - 1.330 - L - 768 - .JPG"},  {"cells.gif", "64 - 48 - 1.330 - L - 3072 - .GIF"},
       {"cells.tif", "64 - 48 - 1.330 - L - 3072 - .TIF"}, {"cells.ico", "64 - 64 - 1.000 - Q - 4096 - .ICO"},
+      {"cells.emf", "48 - 36 - 1.330 - L - 1728 - .EMF"}, {"cells.wmf", "48 - 36 - 1.330 - L - 1728 - .WMF"},
   };
   for (const auto& [name, head] : required) {
     ASSERT_EQ(m.count(images + name), 1u) << name << "\n" << r.out;
     EXPECT_EQ(m.at(images + name), head + kCellGrid) << name;
-  }
-  for (const char* meta : {"cells.emf", "cells.wmf"}) {
-    if (m.count(images + meta)) {
-      EXPECT_NE(m.at(images + meta).find(kCellGrid), std::string::npos) << meta;
-    }
   }
   EXPECT_EQ(m.count(images + "green.png"), 0u);
   EXPECT_EQ(lines[lines.size() - 2], std::to_string(m.size()) + " matching imagefiles out of 9 files were copied to " + target);
@@ -221,9 +217,8 @@ TEST_F(BatchMode, ExistingFilesAreNeverOverwritten) {
   EXPECT_EQ(testsupport::ReadFile(target + "big.bmp"), "someone's file");
   EXPECT_EQ(testsupport::ReadFile(target + "cells.png"), "");
   EXPECT_EQ(testsupport::ReadFile(target + "small.jpg"), testsupport::ReadFile(images + "small.jpg"));
-  // No test selected: every file the library reads matches (the metafiles once their import
-  // is there).
-  EXPECT_NE(r.out.find(" matching imagefiles out of 9 files"), std::string::npos) << r.out;
+  // No test selected: every file the library reads matches.
+  EXPECT_NE(r.out.find("9 matching imagefiles out of 9 files"), std::string::npos) << r.out;
   std::string names;
   for (const auto& [file, props] : Matches(r.out)) names += file.substr(images.size()) + "\n";
   EXPECT_EQ(Listing(target), names);  // the two files that were there are among the matches
@@ -266,6 +261,40 @@ TEST_F(BatchMode, BrokenFilesNeverMatchAndNeverStopTheRun) {
   for (const char* name : {"cut-cells.png", "cut-small.jpg", "cut-cells.gif", "cut-cells.tif"})
     EXPECT_EQ(m.count(images + name), 0u) << name;
   EXPECT_EQ(m.count(images + "cells.png"), 1u);
+}
+
+// The metafile fixtures (EMF and placeable WMF written by libUEMF) in a folder of their own:
+// each one is footprinted as a picture of its size in points, and a copy of one matches it
+// exactly while the others, drawn differently, do not.
+TEST_F(BatchMode, FootprintsEveryMetafileFixture) {
+  const std::string fixtures = testsupport::DataPath("metafile");
+  std::string listing;
+  ASSERT_EQ(testsupport::Run("cd '" + fixtures + "' && ls *.emf *.wmf", &listing), 0);
+  std::vector<std::string> names;
+  for (size_t p = 0, e; (e = listing.find('\n', p)) != std::string::npos; p = e + 1)
+    names.push_back(listing.substr(p, e - p));
+  ASSERT_GE(names.size(), 20u);
+  for (const std::string& name : names)
+    testsupport::WriteFile(images + name, testsupport::ReadFile(fixtures + "/" + name));
+  testsupport::WriteFile(dir.File("master.emf"), testsupport::ReadFile(fixtures + "/emf_shapes.emf"));
+  Config({dir.File("master.emf"), images, dir.File("out/"), "-", "---------", "4", "75", "-"});  // no test selected
+  Result r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto m = Matches(r.out);
+  EXPECT_EQ(m.size(), names.size()) << r.out;
+  for (const std::string& name : names) {
+    ASSERT_EQ(m.count(images + name), 1u) << name << "\n" << r.out;
+    const std::string type = name.substr(name.size() - 3) == "emf" ? ".EMF" : ".WMF";
+    const std::string head = "300 - 228 - 1.320 - L - 68400 - " + type + "-";
+    EXPECT_EQ(m.at(images + name).substr(0, head.size()), head) << name;
+  }
+  // With the colour test at full precision only the same picture matches.
+  Config({dir.File("master.emf"), images, dir.File("out2/"), "-", "------X--", "4", "100", "-"});
+  r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  m = Matches(r.out);
+  EXPECT_EQ(m.count(images + "emf_shapes.emf"), 1u) << r.out;
+  EXPECT_EQ(m.size(), 1u) << r.out;
 }
 
 TEST_F(BatchMode, MasterProblemsAndRunErrorsEndWithAFailure) {
