@@ -58,12 +58,8 @@ Record Poly(uint32_t type, const std::vector<std::pair<int, int>>& points) {
   return Rec(type, p);
 }
 
-struct Converter::Lists {
-  std::vector<TPDFFont*> fonts;
-  std::vector<std::unique_ptr<TPDFImage>> images;
-  std::vector<std::unique_ptr<TEMFGraphicState>> states;
-  std::vector<std::unique_ptr<TPDFPattern>> patterns;
-};
+Converter::Lists::Lists() = default;
+Converter::Lists::~Lists() = default;
 
 Converter::Converter() : store(std::make_unique<TPDFStructure>()), lists(std::make_unique<Lists>()) {
   store->OnMakeIndirect = [this](TPDFObject* obj, int& num, int& gen) {

@@ -13,6 +13,10 @@
 class TPDFMetafile;
 class TPDFStructure;
 class TPDFObject;
+class TPDFFont;
+class TPDFImage;
+class TEMFGraphicState;
+class TPDFPattern;
 
 namespace mftest {
 
@@ -59,7 +63,15 @@ struct Converter {
   std::string Convert(const std::vector<Record>& records, int w, int h, bool withHeader = true);
   std::unique_ptr<TPDFStructure> store;
   std::unique_ptr<TPDFMetafile> converter;
-  struct Lists;
+  // The calling image's lists the converter appends to.
+  struct Lists {
+    Lists();
+    ~Lists();
+    std::vector<TPDFFont*> fonts;
+    std::vector<std::unique_ptr<TPDFImage>> images;
+    std::vector<std::unique_ptr<TEMFGraphicState>> states;
+    std::vector<std::unique_ptr<TPDFPattern>> patterns;
+  };
   std::unique_ptr<Lists> lists;
   int nextObject = 1;
   std::map<int, TPDFObject*> indirect;  // what the store made indirect, by number
