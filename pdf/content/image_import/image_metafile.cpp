@@ -12,13 +12,6 @@
 #include "platform/gdi/metafile.h"
 #include "platform/rtl/numbers.h"
 
-namespace {
-
-// Hundredths of a millimetre to points, rounded.
-int32_t ToPoints(int32_t mm) { return int32_t(RoundHalfEven(double(mm) * 72.0 / 2540.0)); }
-
-}  // namespace
-
 bool TPDFImage::LoadMetafile(TStream& stream, int32_t options) {
   try {
     TMetafile metafile;
@@ -38,7 +31,7 @@ bool TPDFImage::LoadMetafile(TStream& stream, int32_t options) {
       return WriteRasterised(bitmap);
     }
     // A picture without a size in points has no form to fill.
-    if (ToPoints(metafile.MMWidth()) <= 0 || ToPoints(metafile.MMHeight()) <= 0) return false;
+    if (TPDFMetafile::Points(metafile.MMWidth()) <= 0 || TPDFMetafile::Points(metafile.MMHeight()) <= 0) return false;
     Kind = 6;
     WriteMetafile(metafile, options);
     return Ref != nullptr;
@@ -53,8 +46,8 @@ void TPDFImage::WriteMetafile(TMetafile& metafile, int32_t options) {
   dict->SetValue("Type", Owner->NewName("XObject"));
   dict->SetValue("Subtype", Owner->NewName("Form"));
   dict->SetValue("FormType", Owner->NewNumeric(1));
-  Width = ToPoints(metafile.MMWidth());
-  Height = ToPoints(metafile.MMHeight());
+  Width = TPDFMetafile::Points(metafile.MMWidth());
+  Height = TPDFMetafile::Points(metafile.MMHeight());
   // The shorter side is one unit.
   const double w = Width > 0 ? Width : 1, h = Height > 0 ? Height : 1;
   if (h > w)

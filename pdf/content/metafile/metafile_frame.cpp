@@ -13,6 +13,7 @@
 #include "pdf/render/patterns/pdf_pattern.h"
 #include "platform/gdi/metafile.h"
 #include "platform/gdi/metafile/enh_metafile.h"
+#include "platform/rtl/numbers.h"
 
 TPDFMetafile::TPDFMetafile(TPDFStructure* owner, std::vector<TPDFFont*>* fontList,
                            std::vector<std::unique_ptr<TPDFImage>>* imageList,
@@ -101,8 +102,18 @@ int EnumerateRecord(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, void* d
 
 }  // namespace
 
+int32_t TPDFMetafile::Points(int32_t hundredthsOfMillimetre) {
+  return int32_t(RoundHalfEven(double(hundredthsOfMillimetre) * 72.0 / 2540.0));
+}
+
 void TPDFMetafile::Play(TMetafile& graphic, TPDFStream* target) {
-  Begin(graphic.Width(), graphic.Height());
+  // The box the frame fills is the form's: its aspect comes from the sizes in points, not from
+  // the pixel sizes, whose rounding would stretch the picture and cut its edge.
+  const int32_t w = Points(graphic.MMWidth()), h = Points(graphic.MMHeight());
+  if (w > 0 && h > 0)
+    Begin(w, h);
+  else
+    Begin(graphic.Width(), graphic.Height());
   if (HENHMETAFILE handle = graphic.Handle()) EnumEnhMetaFile(nullptr, handle, &EnumerateRecord, this, nullptr);
   const std::string content = Finish();
   if (target != nullptr) target->Compress(content, true);

@@ -25,12 +25,9 @@ TPDFMatrix Multiply(const TPDFMatrix& a, const TPDFMatrix& b) {
 }  // namespace
 
 void TPDFMetafile::ReadHeader(const TMetafileRecord& r) {
-  // The reference device: pixels and millimetres (micrometres when the header has them).
+  // The reference device: pixels and whole millimetres, as the player reads them (the
+  // micrometres some writers add are not what a frame is measured against in playback).
   double px = r.I32(72), py = r.I32(76), mx = r.I32(80), my = r.I32(84);
-  if (r.Size() >= 108 && r.I32(100) > 0 && r.I32(104) > 0) {
-    mx = r.I32(100) / 1000.0;
-    my = r.I32(104) / 1000.0;
-  }
   if (!Usable(px) || !Usable(mx)) px = 96, mx = 25.4;
   if (!Usable(py) || !Usable(my)) py = 96, my = 25.4;
   DevicePixelsX = px, DevicePixelsY = py, DeviceMillimetresX = mx, DeviceMillimetresY = my;
@@ -44,10 +41,17 @@ void TPDFMetafile::ReadHeader(const TMetafileRecord& r) {
     left = r.I32(8) / ppmX * 100, top = r.I32(12) / ppmY * 100;
     fw = (double(r.I32(16)) - r.I32(8)) / ppmX * 100, fh = (double(r.I32(20)) - r.I32(12)) / ppmY * 100;
   }
-  if (!(fw > 0 && fh > 0)) left = top = 0, fw = mx * 100, fh = my * 100;
-  // Device pixels to frame units: the frame's width spans two units, both axes alike.
-  const double sx = 200.0 / (fw * ppmX), sy = 200.0 / (fw * ppmY);
-  FrameTransform = {sx, 0, 0, sy, -left * 2 / fw, -top * 2 / fw};
+  // Device pixels to frame units: the frame's width spans two units and its height as many as
+  // the picture box's aspect gives, so that the frame fills the box exactly (as the player
+  // stretches a frame onto its rectangle); the box's aspect is the frame's within rounding.
+  double boxAspect = double(Height) / double(Width);
+  if (!(fw > 0 && fh > 0)) {
+    // No picture at all: the reference device, its pixels square.
+    left = top = 0, fw = mx * 100, fh = my * 100;
+    boxAspect = fh / fw;
+  }
+  const double sx = 200.0 / (fw * ppmX), sy = 200.0 * boxAspect / (fh * ppmY);
+  FrameTransform = {sx, 0, 0, sy, -left * 2 / fw, -top * 2 * boxAspect / fh};
   RecomputeTransforms();
 }
 

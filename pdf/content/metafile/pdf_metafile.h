@@ -47,12 +47,17 @@ class TPDFMetafile {
   TPDFMetafile(const TPDFMetafile&) = delete;
   TPDFMetafile& operator=(const TPDFMetafile&) = delete;
 
-  // Converts the whole metafile and stores the content, Flate-compressed, in the stream.
+  // Converts the whole metafile and stores the content, Flate-compressed, in the stream. The
+  // picture's frame fills the box of the form the image writes (its size in points).
   void Play(TMetafile& graphic, TPDFStream* target);
-  // The same for a record list the caller walks itself: Begin resets the model for a picture of
-  // width x height (pixels), HandleRecord takes one record, Finish closes what the records left
-  // open and answers the content text.
+  // The same for a record list the caller walks itself: Begin resets the model for a picture
+  // box of width x height (its aspect is the form's; records before a header take the units
+  // as reference-device pixels), HandleRecord takes one record, Finish closes what the records
+  // left open and answers the content text.
   void Begin(int32_t width, int32_t height);
+
+  // A size in hundredths of a millimetre in points, rounded as the form's box is.
+  static int32_t Points(int32_t hundredthsOfMillimetre);
   void HandleRecord(const TMetafileRecord& record);
   std::string Finish();
 
