@@ -141,6 +141,10 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   uint32_t FillColor() const { return fillColor_; }
   uint32_t StrokeColor() const { return strokeColor_; }
   double LineWidth() const { return lineWidth_; }
+  int32_t LineCap() const { return lineCap_; }
+  int32_t LineJoin() const { return lineJoin_; }
+  double MiterLimit() const { return miterLimit_; }
+  uint8_t BlendMode() const { return blendMode_; }
   uint8_t FillRule() const { return fillRule_; }
   const TGPDashArray& Dash() const { return dash_; }
   double DashPhase() const { return dashPhase_; }
@@ -173,6 +177,8 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   bool GdiDrawImage(TStream* stream, TGraphic* graphic, int32_t sourceWidth, int32_t sourceHeight, const double* pts,
                     bool key, uint32_t lowKey, uint32_t highKey);
   HDC TargetDC() const;
+  // The diagonal of the target in pixels (a large page's when unknown).
+  double TargetDiagonal() const;
 
   // GDI+ back end.
   bool GdiplusStart(TCanvas* canvas);

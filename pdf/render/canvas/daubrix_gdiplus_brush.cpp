@@ -1,5 +1,6 @@
-// Pens and brushes of the GDI+ back end: solid fills, axial gradients and tiling textures
-// from a pattern, and the stroke pen with its dash, caps, joins and miter limit.
+// Pens and brushes of the GDI+ back end: solid fills, axial gradients (ending or extending as
+// the shading says) and tiling textures from a pattern, and the stroke pen with its dash,
+// caps, joins and miter limit.
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "pdf/render/canvas/daubrix.h"
 #include "pdf/render/canvas/image_bytes_adapter.h"
 #include "pdf/render/patterns/zrx_pattern.h"
+#include "platform/gdi/dc.h"
 #include "platform/rtl/numbers.h"
 
 using namespace gdiplus;
@@ -24,6 +26,14 @@ ARGB Opaque(const TZRXPattern& p, int32_t i) {
 }
 
 }  // namespace
+
+double TPDFDaubrix::TargetDiagonal() const {
+  // Where the target's size is not known, a large page at a high resolution.
+  HDC dc = TargetDC();
+  std::shared_ptr<GdiBitmap> surface = dc ? GetDCBitmap(dc) : nullptr;
+  if (!surface || surface->Empty()) return 20000;
+  return std::hypot(double(surface->Width()), double(surface->Height()));
+}
 
 GpBrush* TPDFDaubrix::CreateFillBrush() {
   if (fillPattern_ && fillPattern_->Kind != TZRXPattern::kUnusable) {
@@ -48,20 +58,38 @@ GpBrush* TPDFDaubrix::FillWithPattern(TZRXPattern& pattern) {
     TPDFPoint a, b;
     MatrixTransformPoint(m, {pattern.GetCoords(0), pattern.GetCoords(1)}, a);
     MatrixTransformPoint(m, {pattern.GetCoords(2), pattern.GetCoords(3)}, b);
-    const GpPointF p1{REAL(a.X), REAL(a.Y)}, p2{REAL(b.X), REAL(b.Y)};
+    // A line brush repeats beyond its line, where a shading ends: the line is drawn out past
+    // the target on both sides, holding the end colour where the shading extends and
+    // transparent where it does not.
+    const double length = std::hypot(b.X - a.X, b.Y - a.Y);
+    if (!(length > 0) || !std::isfinite(length) || !gp.GdipSetLinePresetBlend) return nullptr;
+    const double reach = std::ceil(TargetDiagonal() / length) + 1;
+    if (!(reach < 1e5)) return nullptr;
+    const double dx = (b.X - a.X) * reach, dy = (b.Y - a.Y) * reach;
+    const GpPointF p1{REAL(a.X - dx), REAL(a.Y - dy)}, p2{REAL(b.X + dx), REAL(b.Y + dy)};
     GpLineGradient* brush = nullptr;
     if (gp.GdipCreateLineBrush(&p1, &p2, Opaque(pattern, 0), Opaque(pattern, samples - 1), WrapModeTile, &brush) !=
         Ok)
       return nullptr;
-    if (samples > 2 && gp.GdipSetLinePresetBlend) {
-      std::vector<ARGB> colors(static_cast<size_t>(samples));
-      std::vector<REAL> positions(static_cast<size_t>(samples));
-      for (int32_t i = 0; i < samples; ++i) {
-        colors[size_t(i)] = Opaque(pattern, i);
-        positions[size_t(i)] = REAL(double(i) / double(samples - 1));
-      }
-      gp.GdipSetLinePresetBlend(brush, colors.data(), positions.data(), samples);
-    }
+    constexpr ARGB kClear = 0;
+    const ARGB first = Opaque(pattern, 0), last = Opaque(pattern, samples - 1);
+    std::vector<ARGB> colors;
+    std::vector<REAL> positions;
+    auto stop = [&](double at, ARGB c) {
+      colors.push_back(c);
+      positions.push_back(REAL(at));
+    };
+    const double whole = 2 * reach + 1;
+    stop(0, pattern.GetExtend(0) ? first : kClear);
+    if (!pattern.GetExtend(0)) stop(reach / whole, kClear);
+    for (int32_t i = 0; i < samples; ++i)
+      stop((reach + (samples > 1 ? double(i) / double(samples - 1) : 0.0)) / whole, Opaque(pattern, i));
+    if (!pattern.GetExtend(1)) stop((reach + 1) / whole, kClear);
+    stop(1, pattern.GetExtend(1) ? last : kClear);
+    // The provider asks for positions that never fall back, from exactly 0 to exactly 1.
+    for (size_t i = 1; i < positions.size(); ++i) positions[i] = std::max(positions[i], positions[i - 1]);
+    positions.front() = 0, positions.back() = 1;
+    gp.GdipSetLinePresetBlend(brush, colors.data(), positions.data(), int32_t(colors.size()));
     return reinterpret_cast<GpBrush*>(brush);
   }
   if (pattern.Kind == TZRXPattern::kTiling) {

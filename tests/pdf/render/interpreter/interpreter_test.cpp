@@ -195,6 +195,36 @@ TEST(Interpreter, ExtGStateSetsLineStyleAndAlphas) {
   EXPECT_EQ(run.Run("/Missing gs 0 0 m 1 0 l S"), "newpath\nm 0 0\nl 1 0\nS color=000000 width=1 dash=\n");
 }
 
+// Every entry an ExtGState hands over, each only as a number (references resolved); a blend
+// mode by name, other names leaving it as it was.
+TEST(Interpreter, ExtGStateEntries) {
+  TestPdf pdf;
+  const int page = pdf.AddPage(
+      "", "<< /ExtGState << /S 5 0 R /N 6 0 R /Odd 7 0 R /F 8 0 R >> /Font << >> >>");
+  pdf.Add("<< /LC 2 /LJ 1 /ML 3.5 /BM /Multiply /LW 9 0 R >>");
+  pdf.Add("<< /BM /Screen /LC /Round /ML (x) >>");
+  pdf.Add("<< /BM /NoSuchMode /LJ 2 >>");
+  pdf.Add("<< /Font [ 8 0 R 14 ] >>");
+  pdf.Add("4");  // object 9: the line width, by reference
+  Interpreter run(pdf, page);
+  run.Run("/S gs 0 0 1 rg 0 0 m 1 0 l S");
+  EXPECT_EQ(run.canvas.LineCap(), 2);
+  EXPECT_EQ(run.canvas.LineJoin(), 1);
+  EXPECT_EQ(run.canvas.MiterLimit(), 3.5);
+  EXPECT_EQ(run.canvas.LineWidth(), 4);
+  EXPECT_EQ(run.canvas.BlendMode(), 1);  // handed over by the next fill colour
+  // A cap that is a name, a limit that is a string: not taken.
+  run.Run("/S gs /N gs 0 0 1 rg 0 0 m 1 0 l S");
+  EXPECT_EQ(run.canvas.LineCap(), 2);
+  EXPECT_EQ(run.canvas.MiterLimit(), 3.5);
+  EXPECT_EQ(run.canvas.BlendMode(), 2);
+  run.Run("/S gs /Odd gs 0 0 1 rg 0 0 m 1 0 l S");
+  EXPECT_EQ(run.canvas.BlendMode(), 1);
+  EXPECT_EQ(run.canvas.LineJoin(), 2);
+  // A font entry (a reference and a size) is taken without upsetting the text operators.
+  EXPECT_NE(run.Run("/F gs BT (a) Tj ET 0 0 m 1 0 l S").find("S color="), std::string::npos);
+}
+
 TEST(Interpreter, AnExceptionEndsTheRunWithItsTokenPosition) {
   TestPdf pdf;
   const int page = pdf.AddPage("", "<< /ColorSpace << /CS0 [/Separation /S /DeviceGray 5 0 R] >> >>");

@@ -44,4 +44,32 @@ TEST(PatternRender, TilingPatternFillsLikePoppler) {
   EXPECT_NE(rendertest::PixelAt(ours, 50, 50), 0xFFFFFFu);
 }
 
+// Axial shadings: as a pattern fill and through sh (filling the clip), with an extended and a
+// clipped end, against poppler.
+TEST(PatternRender, AxialShadingsFillLikePoppler) {
+  REQUIRE_TOOL("pdftoppm");
+  TestPdf pdf;
+  const std::string shading =
+      "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [10 0 90 0] /Extend [true false] "
+      "/Function << /FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >> >>";
+  const int sh = pdf.Add(shading);
+  const int pattern = pdf.Add("<< /Type /Pattern /PatternType 2 /Shading " + std::to_string(sh) + " 0 R >>");
+  const int page = pdf.AddPage(
+      "/Pattern cs /P0 scn 0 55 100 40 re f q 0 5 100 40 re W n /Sh0 sh Q",
+      "<< /Pattern << /P0 " + std::to_string(pattern) + " 0 R >> /Shading << /Sh0 " + std::to_string(sh) +
+          " 0 R >> >>");
+  std::string error;
+  const auto ours = rendertest::RenderOurs(pdf, page, &error);
+  EXPECT_EQ(error, "");
+  const auto poppler = rendertest::RenderPoppler(pdf);
+  ASSERT_EQ(ours.Width, poppler.Width);
+  EXPECT_LE(rendertest::CountOutsideNeighbourhood(ours, poppler, 24), 100);
+  // Red before the axis (extended), blue at its end; nothing beyond it on the right.
+  EXPECT_EQ(rendertest::PixelAt(ours, 3, 25), 0xFF0000u);
+  EXPECT_EQ(rendertest::PixelAt(ours, 3, 75), 0xFF0000u);
+  EXPECT_EQ(rendertest::PixelAt(ours, 95, 25), 0xFFFFFFu);
+  EXPECT_EQ(rendertest::PixelAt(ours, 95, 75), 0xFFFFFFu);
+  EXPECT_EQ(rendertest::PixelAt(ours, 50, 98), 0xFFFFFFu);
+}
+
 }  // namespace
