@@ -12,14 +12,14 @@
 #include "pdf/core/objects/pdf_structure.h"
 #include "pdf/fonts/formats/cff/cff_dict.h"
 #include "pdf/fonts/formats/cff/cff_strings.h"
+#include "pdf/fonts/formats/truetype/truetype_parser.h"
 #include "pdf/fonts/formats/type1/standard_encoding.h"
 #include "pdf/fonts/formats/type1/type1_decoder.h"
 #include "platform/rtl/streams.h"
 
 namespace {
 
-// Larger fonts are not read (the TrueType parser keeps the same ceiling).
-constexpr int64_t kMaxFontSize = 104857600;
+constexpr int64_t kMaxFontSize = TPDFTrueTypeParser::kMaxFontSize;
 
 // A number entry of a dictionary, or false when it is absent or no number.
 bool Number(TPDFDictionary* dict, std::string_view key, double& value) {
@@ -34,23 +34,14 @@ int64_t Offset(double v) { return v >= 0 && v < 4294967296.0 ? int64_t(v) : -1; 
 
 // The offset and length of the "CFF " table of an OpenType font; false when it has none.
 bool FindOpenTypeCFF(std::string_view font, int64_t& offset, int64_t& length) {
-  TFontByteReader r(font);
-  if (r.U32() != 0x4F54544F) return false;  // "OTTO"
-  const int tables = r.U16();
-  r.Skip(6);
-  for (int i = 0; i < tables && !r.Short(); ++i) {
-    const uint32_t tag = r.U32();
-    r.Skip(4);  // checksum
-    const int64_t tableOffset = r.U32();
-    const int64_t tableLength = r.U32();
-    if (r.Short()) break;
-    if (tag == 0x43464620 && tableOffset > 0 && tableOffset < r.Size()) {  // "CFF "
-      offset = tableOffset;
-      length = std::min(tableLength, r.Size() - tableOffset);
-      return true;
-    }
-  }
-  return false;
+  TPDFTrueTypeParser parser;
+  parser.HeaderOnly = true;
+  parser.LoadFromString(font);
+  const TTrueTypeTableRecord* table = parser.FindTable("CFF ");
+  if (table == nullptr || table->Offset == 0 || table->Offset >= font.size()) return false;
+  offset = table->Offset;
+  length = std::min<int64_t>(table->Length, int64_t(font.size()) - offset);
+  return true;
 }
 
 }  // namespace

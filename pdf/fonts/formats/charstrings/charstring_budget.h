@@ -12,11 +12,12 @@
 // Bytes interpreted for one glyph, subroutines and accents included (and the bytes of every
 // nested charstring fetched). Subroutines that call other subroutines many times over could
 // otherwise take exponential time.
-inline constexpr int64_t kMaxCharstringSteps = int64_t(1) << 20;
+// Real glyphs, even large ornaments, stay far below.
+inline constexpr int64_t kMaxCharstringSteps = int64_t(1) << 18;
 // Entries of one glyph's command list (the Type 1 operand stack lives in it too), and the bytes
 // of all its entries together.
-inline constexpr size_t kMaxGlyphCommands = size_t(1) << 17;
-inline constexpr size_t kMaxGlyphCommandBytes = size_t(8) << 20;
+inline constexpr size_t kMaxGlyphCommands = size_t(1) << 16;
+inline constexpr size_t kMaxGlyphCommandBytes = size_t(2) << 20;
 // Operands on the Type 2 stack; the format allows 48.
 inline constexpr size_t kMaxType2Operands = 1024;
 // Nested Type 1 charstrings: the glyph itself is the first of 19 levels.

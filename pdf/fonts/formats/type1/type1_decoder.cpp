@@ -2,6 +2,7 @@
 
 #include "pdf/core/objects/pdf_dictionary.h"
 #include "pdf/core/objects/pdf_structure.h"
+#include "pdf/render/canvas/generic_canvas.h"
 
 namespace {
 constexpr uint16_t kCharstringKey = 4330;
@@ -92,13 +93,25 @@ std::string_view TPDFType1Decoder::GetGlobalSubr(int64_t number) const {
 bool TPDFType1Decoder::GetGlyphCommands(const std::string& key) {
   if (CommandCache.Find(key, GlyphCommands)) return true;
   const bool found = FontKind != kType2Charstrings ? ConvertType1Glyph(key) : ConvertType2Glyph(key);
+  size_t bytes = key.size();
+  for (const std::string& entry : GlyphCommands) bytes += entry.size() + sizeof(std::string);
+  if (cachedCommandBytes_ + bytes > kMaxCachedCommandBytes) {
+    CommandCache.Clear();
+    cachedCommandBytes_ = 0;
+  }
+  cachedCommandBytes_ += bytes;
   CommandCache.Store(key, GlyphCommands);
   return found;
 }
 
 bool TPDFType1Decoder::DrawGlyph(double& x, double& y, uint8_t flag, const std::string& key,
                                  const TPDFMatrix& matrix, TPDFGenericCanvas* canvas) {
-  return DrawCommandGlyph(
+  const bool cached = ShapeCache.Find(key) != nullptr;
+  if (!cached && cachedShapeItems_ > kMaxCachedShapeItems) {
+    ShapeCache.Clear();
+    cachedShapeItems_ = 0;
+  }
+  const bool drawn = DrawCommandGlyph(
       x, y, key, matrix, Scale, ShapeCache,
       [this](const std::string& glyphKey, TGlyphCommandList& commands) {
         const bool found = GetGlyphCommands(glyphKey);
@@ -106,4 +119,9 @@ bool TPDFType1Decoder::DrawGlyph(double& x, double& y, uint8_t flag, const std::
         return found;
       },
       canvas);
+  if (!cached) {
+    const TPDFCachedGlyph* glyph = ShapeCache.Find(key);
+    if (glyph != nullptr && glyph->Shape != nullptr) cachedShapeItems_ += glyph->Shape->Capacity() + 1;
+  }
+  return drawn;
 }

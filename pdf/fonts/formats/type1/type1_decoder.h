@@ -142,6 +142,11 @@ class TPDFType1Decoder : public TPDFFontRasterizer {
   // The String INDEX of a CFF font (SID 391 on).
   std::vector<std::string> CFFStrings;
 
+  // Glyph key -> command list, and glyph key -> recorded outline. Subroutines let a short
+  // charstring expand into a long list, so both caches are emptied whenever they grow past
+  // these sizes (a glyph dropped from them is made again when it is asked for).
+  static constexpr size_t kMaxCachedCommandBytes = size_t(16) << 20;
+  static constexpr int64_t kMaxCachedShapeItems = int64_t(1) << 19;
   TPDFGlyphCommandCache CommandCache;
   TPDFGlyphShapeCache ShapeCache;
 
@@ -151,6 +156,8 @@ class TPDFType1Decoder : public TPDFFontRasterizer {
   void ReleaseFontDict();
   void ReadEncodingEntry(TPDFObject* encoding);
 
+  size_t cachedCommandBytes_ = 0;
+  int64_t cachedShapeItems_ = 0;
   // Index of the first charstring with each name.
   std::unordered_map<std::string, int32_t> nameIndex_;
   // Index in Subrs of the first entry with each number, made on first use and extended when

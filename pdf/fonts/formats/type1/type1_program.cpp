@@ -56,19 +56,30 @@ int64_t LengthEntry(const TPDFType1Decoder& d, TPDFDictionary* dict, std::string
   return n != nullptr ? n->AsInteger() : 0;
 }
 
-// The rewrite of the cleartext's tokens into PDF dictionary syntax.
+// For every position, the first position at or after it whose token satisfies pred (the count
+// of tokens when there is none).
+template <class Pred>
+std::vector<size_t> NextIndexes(const std::vector<std::string>& t, Pred pred) {
+  std::vector<size_t> next(t.size() + 1, t.size());
+  for (size_t k = t.size(); k-- > 0;) next[k] = pred(t[k]) ? k : next[k + 1];
+  return next;
+}
+
+// The rewrite of the cleartext's tokens into PDF dictionary syntax, in one pass. The searches
+// ahead use tables of the original tokens: what the pass changes ahead of itself is only the
+// "begin" and "def" tokens it converts, and the next search starts past the last converted one.
 void RewriteCleartext(std::vector<std::string>& t) {
   const size_t n = t.size();
-  auto findFrom = [&](size_t from, auto pred) {
-    for (size_t k = from; k < n; ++k) {
-      if (pred(t[k])) return k;
-    }
-    return n;
-  };
+  const std::vector<size_t> nextDict = NextIndexes(t, [](const std::string& s) { return s == "/ps:dict"; });
+  const std::vector<size_t> nextBegin = NextIndexes(t, [](const std::string& s) { return s == "/ps:begin"; });
+  const std::vector<size_t> nextDup = NextIndexes(t, [](const std::string& s) { return s == "/ps:dup"; });
+  const std::vector<size_t> nextDefinition =
+      NextIndexes(t, [](const std::string& s) { return s == "/ps:def" || s == "/ps:readonly"; });
+  size_t lastBegin = 0, lastClose = 0;
+  bool convertedBegin = false, convertedClose = false;
   for (size_t i = 0; i < n; ++i) {
     if (t[i] == "/ps:FontDirectory") {
-      const size_t end = findFrom(i, [](const std::string& s) { return s == "/ps:dict"; });
-      for (size_t k = i; k < end; ++k) t[k].clear();
+      for (size_t k = i; k < nextDict[i]; ++k) t[k].clear();
     }
     const std::string& s = t[i];
     if (s == "/ps:readonly" || s == "/ps:def" || s == "/ps:currentdict" || s == "/ps:currentfile" || s == "/ps:dup" ||
@@ -81,21 +92,30 @@ void RewriteCleartext(std::vector<std::string>& t) {
     if (t[i] == "/ps:dict") {
       t[i].clear();
       if (i > 0) t[i - 1].clear();
-      const size_t begin = findFrom(i + 1, [](const std::string& s) { return s == "/ps:begin"; });
-      if (begin < n) t[begin] = "<<";
+      size_t from = i + 1;
+      if (convertedBegin && lastBegin >= from) from = lastBegin + 1;
+      const size_t begin = nextBegin[std::min(from, n)];
+      if (begin < n) {
+        t[begin] = "<<";
+        lastBegin = begin;
+        convertedBegin = true;
+      }
     }
     if (t[i] == "/Encoding" && i + 2 < n) {
       if (t[i + 1] == "/ps:StandardEncoding") {
         t[i + 1] = "/StandardEncoding";
       } else if (t[i + 2] == "/ps:array") {
         t[i + 1] = "[";
-        const size_t dup = findFrom(i + 2, [](const std::string& s) { return s == "/ps:dup"; });
+        const size_t dup = nextDup[i + 2];
         for (size_t k = i + 2; k < dup; ++k) t[k].clear();
-        for (size_t k = dup; k + 1 < n; ++k) {
-          if (t[k] == "/ps:def" || t[k] == "/ps:readonly") {
-            t[k] = "]";
-            break;
-          }
+        size_t from = dup;
+        if (convertedClose && lastClose >= from) from = lastClose + 1;
+        const size_t close = nextDefinition[std::min(from, n)];
+        // The search stops before the last token.
+        if (close + 1 < n) {
+          t[close] = "]";
+          lastClose = close;
+          convertedClose = true;
         }
       }
     }

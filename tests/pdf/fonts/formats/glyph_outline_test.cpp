@@ -7,7 +7,9 @@
 
 #include "pdf/fonts/formats/type1/type1_decoder.h"
 #include "tests/pdf/fonts/formats/font_oracle.h"
+#include "tests/pdf/fonts/formats/cff_builder.h"
 #include "tests/pdf/fonts/formats/glyph_raster.h"
+#include "tests/pdf/fonts/formats/type1_builder.h"
 #include "tests/support/test_support.h"
 
 using namespace glyphtest;
@@ -135,4 +137,69 @@ TEST(CFFOutlines, RenderingMatchesFreeType) {
       ExpectSameRendering(*d, "GID:" + std::to_string(i), path, "#" + std::to_string(i));
     }
   }
+}
+
+namespace {
+
+// The two numbers of a "hsbw(a,b)" entry.
+std::pair<int, int> SideBearing(TPDFType1Decoder& d, const std::string& glyph) {
+  d.GetGlyphCommands(glyph);
+  const std::string& hsbw = d.GlyphCommands.at(0);
+  const size_t comma = hsbw.find(',');
+  return {std::stoi(hsbw.substr(5, comma - 5)), std::stoi(hsbw.substr(comma + 1))};
+}
+
+}  // namespace
+
+TEST(Type1Outlines, AccentedGlyphMatchesFreeType) {
+  // A font whose "Aacute" is made by seac from the URW "A" and "acute".
+  const std::string path = URWType1Path("NimbusSans-Regular");
+  if (path.empty()) GTEST_SKIP() << "needs fonts-urw-base35";
+  auto urw = LoadType1(path);
+  ASSERT_NE(urw, nullptr);
+  TType1Builder b;
+  for (size_t i = 0; i < urw->Subrs.size(); ++i) b.Subrs.push_back(urw->GetSubr(int64_t(i)));
+  const auto [sbxA, widthA] = SideBearing(*urw, "A");
+  const int asb = SideBearing(*urw, "acute").first;
+  b.Glyphs = {{".notdef", TCharstring().N(0).N(250).O(13).O(14).Bytes()},
+              {"A", urw->DecryptCharstring(urw->FindCharString("A"))},
+              {"acute", urw->DecryptCharstring(urw->FindCharString("acute"))},
+              {"Aacute", TCharstring().N(sbxA).N(widthA).O(13).N(asb).N(150).N(180).N(65).N(194).E(6).Bytes()}};
+  testsupport::TempDir dir;
+  const std::string pfb = dir.File("seac.pfb");
+  testsupport::WriteFile(pfb, b.PFB());
+  auto d = LoadType1(pfb);
+  ASSERT_NE(d, nullptr);
+  ExpectSameRendering(*d, "Aacute", pfb, "Aacute");
+  // The accent is really there: the composite has more ink than the base.
+  TGrayBitmap a, aacute;
+  ASSERT_TRUE(RenderFreeTypeGlyph(pfb, "A", 64, 48, 48, 160, 160, a));
+  ASSERT_TRUE(RenderFreeTypeGlyph(pfb, "Aacute", 64, 48, 48, 160, 160, aacute));
+  EXPECT_GT(CompareBitmaps(aacute, a).Total, 5000);
+}
+
+TEST(CFFOutlines, AccentedGlyphMatchesFreeType) {
+  // A CFF font whose "Aacute" is made by endchar from the URW "A" and "acute", with the URW
+  // font's subroutines.
+  const std::string path = URWOpenTypePath("NimbusSans-Regular");
+  if (path.empty()) GTEST_SKIP() << "needs fonts-urw-base35";
+  auto urw = LoadOpenType(path);
+  ASSERT_NE(urw, nullptr);
+  TCFFBuilder b;
+  b.GlobalSubrs = urw->GlobalSubrs;
+  b.LocalSubrs = urw->Subrs;
+  b.CharStrings = {TType2().O(14), urw->FindCharString("A"), urw->FindCharString("acute"),
+                   TType2().N(150).N(180).N(65).N(194).O(14)};
+  b.Charset = std::string("\x00\x00\x22\x00\x7d\x00\xab", 7);  // SIDs 34 A, 125 acute, 171 Aacute
+  testsupport::TempDir dir;
+  const std::string cff = dir.File("seac.cff");
+  testsupport::WriteFile(cff, b.Build());
+  auto d = std::make_unique<TPDFType1Decoder>();
+  ASSERT_TRUE(d->LoadCFFData(testsupport::ReadFile(cff)));
+  ASSERT_EQ(d->CharStringNames[3], "Aacute");
+  ExpectSameRendering(*d, "Aacute", cff, "#3");
+  TGrayBitmap a, aacute;
+  ASSERT_TRUE(RenderFreeTypeGlyph(cff, "#1", 64, 48, 48, 160, 160, a));
+  ASSERT_TRUE(RenderFreeTypeGlyph(cff, "#3", 64, 48, 48, 160, 160, aacute));
+  EXPECT_GT(CompareBitmaps(aacute, a).Total, 5000);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "pdf/core/md5.h"
 #include "pdf/core/objects/pdf_array.h"
@@ -394,4 +395,46 @@ TEST(Type1Fonts, URWFontsReadAsFontToolsReadsThem) {
     SCOPED_TRACE(name);
     CompareWithFontTools(name);
   }
+}
+
+TEST(Type1Hostile, LongCleartextsRewriteInLinearTime) {
+  // Each "dict" looks ahead for a "begin", each encoding array for its "def": one pass with
+  // tables, not a search per token.
+  std::string text = "10 dict begin /FontBBox {0 0 1 1} def ";
+  for (int i = 0; i < 200000; ++i) text += "1 dict ";
+  for (int i = 0; i < 100000; ++i) text += "/Encoding 2 array dup ";
+  for (int i = 0; i < 100000; ++i) text += "FontDirectory x ";
+  text += "end";
+  TPDFType1Decoder d;
+  d.ClearText = text;
+  const auto start = std::chrono::steady_clock::now();
+  d.ConvertFontProgram();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+TEST(Type1Hostile, TruncatedAndGarbledPrivateParts) {
+  TType1Builder b;
+  b.Subrs = {TCharstring().O(11).Bytes()};
+  b.Glyphs = {{"A", TCharstring().N(0).N(500).O(13).O(14).Bytes()}, {"B", TCharstring().N(0).N(5).O(13).Bytes()}};
+  const std::string binary = b.BinaryPart();
+  // Every cut of the encrypted part parses without harm; once the CharStrings are in, their
+  // glyphs are found.
+  for (size_t cut = 0; cut <= binary.size(); cut += 7) {
+    TPDFType1Decoder d;
+    d.BinaryPart = binary.substr(0, cut);
+    d.ParsePrivate();
+    for (const std::string& name : d.CharStringNames) d.GetGlyphCommands(name);
+  }
+  // Lengths in RD entries far past the end, and negative.
+  TPDFType1Decoder far;
+  far.BinaryPart = EexecEncrypt(55665, "abcd/Subrs 2 array dup 0 99999999 RD x NP /CharStrings 1 dict /A 1 RD z ND");
+  EXPECT_FALSE(far.ParsePrivate());  // the subroutine took the rest, CharStrings included
+  ASSERT_EQ(far.Subrs.size(), 1u);
+  EXPECT_EQ(far.Subrs[0], "x NP /CharStrings 1 dict /A 1 RD z ND");
+  TPDFType1Decoder negative;
+  negative.BinaryPart = EexecEncrypt(55665, "abcd/Subrs 1 array dup 0 -5 RD y NP ND "
+                                            "/CharStrings 2 dict dup begin /A -3 RD z ND /B 2147483647 RD w ND end");
+  EXPECT_TRUE(negative.ParsePrivate());
+  EXPECT_EQ(negative.CharStringNames, (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(negative.CharStrings[1], "w ND end");
 }

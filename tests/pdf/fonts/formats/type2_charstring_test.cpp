@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "pdf/fonts/formats/type1/type1_decoder.h"
+#include "pdf/render/canvas/generic_canvas.h"
 #include "tests/pdf/fonts/formats/cff_builder.h"
 
 using namespace glyphtest;
@@ -267,4 +268,41 @@ TEST(Type2Hostile, RecursionOverflowAndBlowUp) {
   // Arithmetic on an empty stack, index and roll out of range, get of an empty slot.
   EXPECT_EQ(f.Commands(TType2().O(1210).O(1218).O(1229).O(1230).O(1228).O(1227).N(5).O(1221).N(-2).O(1221).O(5)),
             L({"rlineto(,)", "rlineto(,)"}));
+}
+
+TEST(Type2Hostile, GlyphCachesStayBounded) {
+  // Every glyph expands, through a subroutine called over and over, into some 20000 commands:
+  // cached for each of many glyphs they would take gigabytes.
+  TPDFType1Decoder d;
+  d.FontKind = TPDFType1Decoder::kType2Charstrings;
+  TType2 body;
+  for (int i = 0; i < 4000; ++i) body.N(1).N(1).O(5);
+  d.GlobalSubrs = {body.O(11)};
+  TType2 glyph;
+  glyph.N(0).N(0).O(21);
+  for (int i = 0; i < 5; ++i) glyph.N(-107).O(29);
+  glyph.O(14);
+  for (int i = 0; i < 30; ++i) d.AddCharString("g" + std::to_string(i), glyph);
+  struct TNullCanvas : TPDFGenericCanvas {
+    void NewPath() override {}
+    void MoveTo(double, double) override {}
+    void LineTo(double, double) override { ++lines; }
+    void CurveTo(double, double, double, double, double, double) override {}
+    void QuadCurveTo(double, double, double, double) override {}
+    void ClosePath() override {}
+    void Stroke() override {}
+    void Fill() override {}
+    void FillAndStroke() override {}
+    void DrawImage(TGraphic&, double, double, double, double, double, double) override {}
+    int64_t lines = 0;
+  } canvas;
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 30; ++i) {
+      double x = 0, y = 0;
+      EXPECT_TRUE(d.DrawGlyph(x, y, 0, "g" + std::to_string(i), kIdentityMatrix, &canvas));
+    }
+  }
+  EXPECT_EQ(canvas.lines, 60 * 20000);
+  EXPECT_LT(d.CommandCache.Count(), 30);
+  EXPECT_LT(d.ShapeCache.Count(), 30);
 }
