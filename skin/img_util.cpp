@@ -140,7 +140,12 @@ int GetGradient(int count, TColor a, TColor b) {
   }
   const int64_t steps = count - 1;
   for (int64_t i = 0; i < count; ++i) {
-    auto at = [&](int x, int y) { return static_cast<int>(x + ((int64_t(y) - x) * i + steps / 2) / steps); };
+    // Rounded to the nearest step both ways, so that the table ends at b also when a channel
+    // falls.
+    auto at = [&](int x, int y) {
+      const int64_t d = (int64_t(y) - x) * i;
+      return static_cast<int>(x + (d + (d < 0 ? -steps / 2 : steps / 2)) / steps);
+    };
     t[static_cast<size_t>(i)] = FromChannels(at(ca.r, cb.r), at(ca.g, cb.g), at(ca.b, cb.b));
   }
   return slot;

@@ -207,10 +207,15 @@ bool TSkinData::LoadSkin() {
   skinNotReady_ = true;
   if (IsDesigning()) return false;
   TSkinReader reader;
-  TMemoryStream scratch;
-  TQuickIni ini;
   packedSkin_.SetPosition(0);
   if (!reader.LoadFromStream(packedSkin_)) return false;
+  return LoadSkinFrom(reader);
+}
+
+bool TSkinData::LoadSkinFrom(TSkinReader& reader) {
+  skinNotReady_ = true;
+  TMemoryStream scratch;
+  TQuickIni ini;
   std::string iniName;
   reader.FindFile(".ini", scratch, iniName);
   scratch.SetPosition(0);
@@ -233,7 +238,8 @@ bool TSkinData::LoadSkin() {
 }
 
 void TSkinData::LoadSkinBitmap(TBitmap& bitmap, const std::string& name) {
-  const size_t sep = name.find_last_of("\\:");
+  // The part after the last folder separator; the extension only when it follows that part.
+  const size_t sep = name.find_last_of('/');
   const std::string file = sep == std::string::npos ? name : name.substr(sep + 1);
   const size_t dot = name.find_last_of('.');
   const bool dotAfterSep = dot != std::string::npos && (sep == std::string::npos || dot > sep);

@@ -111,6 +111,8 @@ class TSkinData : public TComponent {
   // Reads the held packed skin into the model; false when the skin could not be read (the
   // model stays as it was and the component stays not ready).
   bool LoadSkin();
+  // The same from an archive already read.
+  bool LoadSkinFrom(TSkinReader& reader);
   // Fills the model from the skin INI of the skin being loaded.
   void ReadSkinIni();
   // Fills a bitmap from the archive entry an INI value names (empty when there is none).

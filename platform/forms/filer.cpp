@@ -393,7 +393,8 @@ void TWriter::WriteProperties(const TObjectRef& obj, const std::string& prefix, 
                               int depth) {
   if (depth > 8) return;
   for (const TPropInfo* p : obj.Class->AllProps()) {
-    if (!p->Stored || SameTextAscii(p->Name, "Name")) continue;
+    // A component's name is written in its object line; other objects' names are properties.
+    if (!p->Stored || (SameTextAscii(p->Name, "Name") && dynamic_cast<TComponent*>(obj.AsTObject()))) continue;
     TFormProperty fp;
     fp.name = prefix + p->Name;
     TFormValue& v = fp.value;

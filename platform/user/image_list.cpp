@@ -145,7 +145,7 @@ BOOL ImageList_Draw(HIMAGELIST list, int index, HDC dc, int x, int y, UINT style
   const auto& msk = l->masks[static_cast<size_t>(index)];
   if (style & ILD_MASK) {
     // The mask as black (opaque) and white (transparent) pixels.
-    WithDC(msk, [&](HDC mem, HBITMAP) { BitBlt(dc, x, y, l->cx, l->cy, mem, 0, 0, NOTSRCCOPY); });
+    WithDC(msk, [&](HDC mem, HBITMAP) { BitBlt(dc, x, y, l->cx, l->cy, mem, 0, 0, SRCCOPY); });
     return TRUE;
   }
   const bool transparent = l->masked && ((style & ILD_TRANSPARENT) || l->bk == CLR_NONE);

@@ -5,6 +5,11 @@
 #include <filesystem>
 #include <sstream>
 
+#include "platform/forms/application.h"
+#include "platform/forms/standard_classes.h"
+#include "platform/user/user_display.h"
+#include "platform/user/window.h"
+#include "skin/skin_manager_link.h"
 #include "tests/support/test_support.h"
 
 namespace skintest {
@@ -34,6 +39,38 @@ const std::vector<std::string>& SharedSources(std::string& dir) {
 }
 
 }  // namespace
+
+void SkinFixture::SetUp() {
+  RecreateApplication();
+  screen = UseHeadlessDisplay();
+  ASSERT_NE(screen, nullptr) << "windows of an earlier test are still open";
+  Application->SetTitle("Velmora");
+  RegisterStandardClasses();
+  RegisterSkinClasses();
+}
+
+void SkinFixture::TearDown() {
+  FreeSkinManager();
+  SetSkinManagerFactory(nullptr);
+  RecreateApplication();
+  std::vector<HWND> tops;
+  EnumWindows(
+      [](HWND h, LPARAM p) {
+        reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&tops));
+  for (HWND h : tops) DestroyWindow(h);
+}
+
+SkinDataPtr LoadedSkinData(const std::string& packed) {
+  SkinDataPtr sd(CreateComponent<TSkinData>(nullptr));
+  sd->PackedSkin().WriteString(packed);
+  sd->LoadSkin();
+  return sd;
+}
+
+TColor PixelOf(const TBitmap& b, int x, int y) { return static_cast<TColor>(b.Dib().GetColor(x, y) & 0xFFFFFF); }
 
 uint32_t U32(const std::string& s, size_t at) {
   return uint32_t(uint8_t(s[at])) | (uint32_t(uint8_t(s[at + 1])) << 8) | (uint32_t(uint8_t(s[at + 2])) << 16) |

@@ -8,6 +8,13 @@
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/forms/classes.h"
+#include "platform/display/headless_display.h"
+#include "skin/skin_data.h"
 #include "tests/support/test_support.h"
 
 // The packer and the skin generator run on Debian's Python.
@@ -35,6 +42,24 @@ std::string ShippedSkin();
 // A packed skin made of the shipped skin's sources with the INI replaced.
 std::string ShippedSkinWithIni(const std::string& ini);
 std::string ShippedIni();
+
+// A fresh application on a headless display, the skin classes registered; the skin manager and
+// its factory are cleared afterwards.
+class SkinFixture : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  display::HeadlessDisplay* screen = nullptr;
+};
+
+using SkinDataPtr = TComponentPtr<TSkinData>;
+// A component (owned by nobody) that has read the packed skin; Ready() tells whether it could.
+SkinDataPtr LoadedSkinData(const std::string& packed);
+
+// 0x00BBGGRR of red, green and blue.
+constexpr TColor Rgb(int r, int g, int b) { return TColor(r | (g << 8) | (b << 16)); }
+// The colour of a bitmap's pixel (0x00BBGGRR).
+TColor PixelOf(const TBitmap& b, int x, int y);
 
 uint32_t U32(const std::string& s, size_t at);
 std::string LE32(uint32_t v);

@@ -330,6 +330,23 @@ TEST_F(Filer, WrittenDescriptionReadsBackTheSame) {
   EXPECT_NE(text.find("Blob = {\n"), std::string::npos);
   EXPECT_NE(text.find("Color = clWindowText"), std::string::npos);
   EXPECT_EQ(text.find("Count = 0"), std::string::npos);  // defaults are left out
+  // Names of objects that are not components are properties like the others.
+  EXPECT_NE(text.find("Font.Name = 'MS Sans Serif'"), std::string::npos);
+  EXPECT_EQ(text.find("Name = 'Widget1'"), std::string::npos);
+}
+
+TEST_F(Filer, CollectionItemsAreNumberedOnceEach) {
+  TCollection items([](TCollection* c) { return std::make_unique<TTestItem>(c); });
+  EXPECT_EQ(items.Add()->ID(), 0);
+  EXPECT_EQ(items.Add()->ID(), 1);
+  items.Delete(0);
+  EXPECT_EQ(items.Items(0)->ID(), 1);
+  items.Clear();
+  EXPECT_EQ(items.Add()->ID(), 2);
+  TTestRoot owner(nullptr);
+  TOwnedCollection owned(&owner, nullptr);
+  EXPECT_EQ(owned.Owner(), &owner);
+  EXPECT_EQ(owned.Add()->ID(), 0);
 }
 
 TEST_F(Filer, MalformedDescriptionsRaiseWithTheirLine) {

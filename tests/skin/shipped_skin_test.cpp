@@ -1,0 +1,73 @@
+// The program's own skin: the committed packed skin and bitmap resources are what the skin
+// generator makes today, and every entry decodes to the generator's file byte for byte.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/rtl/resources.h"
+#include "skin/skin_reader.h"
+#include "tests/skin/skin_test_support.h"
+
+namespace {
+
+using namespace skintest;
+using testsupport::ReadFile;
+using testsupport::SourceDir;
+
+std::string Resource(const char* name) {
+  auto data = FindResourceData(name);
+  return std::string(reinterpret_cast<const char*>(data.data()), data.size());
+}
+
+TEST(ShippedSkinFiles, TheCommittedFilesAreWhatTheGeneratorMakes) {
+  REQUIRE_PACKER();
+  testsupport::TempDir dir;
+  std::string out;
+  ASSERT_EQ(testsupport::Run(std::string(kPython) + " " + SourceDir() + "/tools/skin/make_skin.py --pack " +
+                                 dir.File("velmora.skin") + " --resources " + dir.path() + " 2>&1",
+                             &out),
+            0)
+      << out;
+  EXPECT_EQ(ReadFile(dir.File("velmora.skin")), ShippedSkin());
+  for (const char* f : {"track.bmp", "trackvert.bmp", "lumbrelmenu.bmp"})
+    EXPECT_EQ(ReadFile(dir.File(f)), ReadFile(SourceDir() + "/resources/skin/" + f)) << f;
+  // And they are compiled into the program.
+  EXPECT_EQ(Resource("VelmoraSkin"), ShippedSkin());
+  EXPECT_EQ(Resource("TRACK"), ReadFile(SourceDir() + "/resources/skin/track.bmp"));
+  EXPECT_EQ(Resource("LUMBRELMENU"), ReadFile(SourceDir() + "/resources/skin/lumbrelmenu.bmp"));
+}
+
+TEST(ShippedSkinFiles, EveryEntryDecodesToTheGeneratorsFile) {
+  REQUIRE_PACKER();
+  testsupport::TempDir dir;
+  const std::vector<std::string> files = MakeSkinSources(dir.path());
+  ASSERT_GT(files.size(), 30u);
+  TSkinReader reader;
+  reader.OnMessage = [](const std::string& m) { ADD_FAILURE() << m; };
+  TMemoryStream packed(ShippedSkin());
+  ASSERT_TRUE(reader.LoadFromStream(packed));
+  EXPECT_EQ(reader.Header.Version, 50000u);
+  ASSERT_EQ(reader.Count, static_cast<int>(files.size()));
+  uint64_t total = 0;
+  for (size_t i = 0; i < files.size(); ++i) {
+    const std::string name = std::filesystem::path(files[i]).filename().string();
+    EXPECT_EQ(reader.Names.Get(static_cast<int>(i)), name);
+    TMemoryStream entry;
+    reader.GetFile(name, entry);
+    const std::string expected = ReadFile(files[i]);
+    EXPECT_EQ(entry.DataString(), expected) << name;
+    total += expected.size();
+    if (name.size() > 4 && name.substr(name.size() - 4) == ".bmp") EXPECT_EQ(expected.substr(0, 2), "BM") << name;
+  }
+  // The archive is the header, the 48-byte block, the names, the size table and the data.
+  uint64_t names = 0;
+  for (const std::string& f : files) names += std::filesystem::path(f).filename().string().size() + 2;
+  EXPECT_EQ(reader.Header.NameListSize, names);
+  EXPECT_EQ(static_cast<uint64_t>(reader.Data.Size()), total);
+  std::string found;
+  TMemoryStream ini;
+  reader.FindFile(".ini", ini, found);
+  EXPECT_EQ(found, "velmora.ini");
+}
+
+}  // namespace
