@@ -9,6 +9,7 @@
 #include "platform/forms/application.h"
 #include "platform/forms/standard_classes.h"
 #include "platform/user/user_display.h"
+#include "skin/skin_data.h"
 
 namespace Tarnwick1 {
 
@@ -26,6 +27,7 @@ int RunProgram(int argc, char** argv) {
     return kExitNoDisplay;
   }
   RegisterStandardClasses();
+  RegisterSkinClasses();
   RegisterClass(TForm1::StaticClassInfo());
   TForm1* form = nullptr;
   try {

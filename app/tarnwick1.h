@@ -37,8 +37,7 @@ class TForm1 : public TForm, public Tarnwick1::TSorterView {
   TEdit* Edit2 = nullptr;
   TLabel* Label3 = nullptr;
   TButton* Button5 = nullptr;
-  // The skin component and the skin store join the description with the skinning engine;
-  // until then the window has the plain look.
+  // The skin component (the window's packed skin) and the skin store; no code here calls them.
   TComponent* SkinData1 = nullptr;
   TComponent* SkinStore1 = nullptr;
   TEdit* imgcomp = nullptr;

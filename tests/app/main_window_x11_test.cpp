@@ -26,6 +26,7 @@
 #include "platform/forms/win/std_controls.h"
 #include "platform/user/user_display.h"
 #include "platform/user/window.h"
+#include "skin/skin_data.h"
 #include "tests/support/screen_test_support.h"
 #include "tests/support/test_support.h"
 
@@ -52,6 +53,7 @@ class MainWindow : public ::testing::Test {
     Application->Initialize();
     Application->SetTitle("Velmora");
     RegisterStandardClasses();
+    RegisterSkinClasses();
     RegisterClass(TForm1::StaticClassInfo());
     SetCommandLine({});
     ProgramFolder = dir.path() + "/";

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "platform/forms/form_text.h"
 #include "platform/rtl/resources.h"
 #include "skin/skin_reader.h"
 #include "tests/skin/skin_test_support.h"
@@ -29,6 +30,13 @@ TEST(ShippedSkinFiles, TheCommittedFilesAreWhatTheGeneratorMakes) {
             0)
       << out;
   EXPECT_EQ(ReadFile(dir.File("velmora.skin")), ShippedSkin());
+  // The main window's description, written again, comes out as committed.
+  const std::string form = ReadFile(SourceDir() + "/resources/forms/tarnwick1.dfm");
+  testsupport::WriteFile(dir.File("form.dfm"), form);
+  ASSERT_EQ(testsupport::Run(std::string(kPython) + " " + SourceDir() + "/tools/skin/make_skin.py --form " +
+                             dir.File("form.dfm")),
+            0);
+  EXPECT_EQ(ReadFile(dir.File("form.dfm")), form);
   for (const char* f : {"track.bmp", "trackvert.bmp", "lumbrelmenu.bmp"})
     EXPECT_EQ(ReadFile(dir.File(f)), ReadFile(SourceDir() + "/resources/skin/" + f)) << f;
   // And they are compiled into the program.
@@ -68,6 +76,30 @@ TEST(ShippedSkinFiles, EveryEntryDecodesToTheGeneratorsFile) {
   TMemoryStream ini;
   reader.FindFile(".ini", ini, found);
   EXPECT_EQ(found, "velmora.ini");
+}
+
+TEST(ShippedSkinFiles, TheMainWindowCarriesTheSkin) {
+  // The skin component and the store of the main window's description hold the same packed skin.
+  auto bytes = FindResourceData("TForm1");
+  TFormObject form = ParseFormDescription(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  const std::string packed = Resource("VelmoraSkin");
+  int found = 0;
+  for (const TFormObject& c : form.children) {
+    if (c.className == "TSkinData") {
+      EXPECT_EQ(c.name, "SkinData1");
+      for (const TFormProperty& p : c.props)
+        if (p.name == "SkinStream") EXPECT_EQ(p.value.text, LE32(static_cast<uint32_t>(packed.size())) + packed);
+      ++found;
+    }
+    if (c.className == "TSkinStore") {
+      EXPECT_EQ(c.name, "SkinStore1");
+      ASSERT_EQ(c.props.at(0).value.collection.size(), 1u);
+      for (const TFormProperty& p : c.props[0].value.collection[0].props)
+        if (p.name == "DataStream") EXPECT_EQ(p.value.text, packed);
+      ++found;
+    }
+  }
+  EXPECT_EQ(found, 2);
 }
 
 }  // namespace

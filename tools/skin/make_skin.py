@@ -6,7 +6,10 @@
   make_skin.py --resources DIR   writes the engine's bitmap resources: track.bmp (16 x 4),
                                  trackvert.bmp (4 x 16) and lumbrelmenu.bmp (64 x 16, one bit:
                                  restore, maximise, minimise and close glyphs)
-  make_skin.py --pack FILE       generates the skin in a scratch folder and packs it into FILE
+  make_skin.py --pack FILE       generates the skin and packs it into FILE
+  make_skin.py --form DFM        writes the skin component (its packed skin as binary data) and
+                                 the skin store into the main window's form description,
+                                 replacing those already there (after Button5)
 
 Everything is drawn here from flat colours; magenta (255, 0, 255) marks what is transparent.
 """
@@ -815,11 +818,89 @@ def write(folder, files):
     return paths
 
 
+SKIN_CONTROLS = ["xcMainMenu", "xcPopupMenu", "xcMenuItem", "xcToolbar", "xcControlbar", "xcCombo", "xcCheckBox",
+                 "xcRadioButton", "xcProgress", "xcScrollbar", "xcEdit", "xcButton", "xcBitBtn", "xcSpeedButton",
+                 "xcSpin", "xcPanel", "xcGroupBox", "xcStatusBar", "xcTab", "xcTrackBar", "xcSystemMenu"]
+SKIN_OPTIONS = ["xoMDIScrollbar", "xoMenuMerge", "xoTransparent", "xoPreview", "xoParentBackGround",
+                "xoNoFocusRect", "xoToolbarBK", "xoToolbarButton", "xoMDIChildBorder", "xoMenuBG", "xoFormScrollbar"]
+
+
+def hex_lines(data, indent):
+    """Binary data of a form description: 32 bytes to a line."""
+    text = data.hex().upper()
+    lines = [text[i:i + 64] for i in range(0, len(text), 64)] or [""]
+    return "{\n" + "\n".join(indent + line for line in lines) + "}"
+
+
+def wrapped_set(name, items, indent):
+    lines, line = [], indent + name + " = ["
+    for i, item in enumerate(items):
+        piece = item + (", " if i + 1 < len(items) else "]")
+        if len(line) + len(piece) > 100:
+            lines.append(line.rstrip())
+            line = indent + "  "
+        line += piece
+    lines.append(line)
+    return "\n".join(lines)
+
+
+def form_components(packed):
+    """The skin component and the skin store as the main window describes them."""
+    stream = struct.pack("<I", len(packed)) + packed
+    parts = [
+        "  object SkinData1: TSkinData",
+        "    Active = True",
+        "    DisableTag = 99",
+        wrapped_set("SkinControls", SKIN_CONTROLS, "    "),
+        wrapped_set("Options", SKIN_OPTIONS, "    "),
+        "    SkinStore = '(Good)'",
+        "    SkinFormtype = sfMainform",
+        "    Version = '4.83.05.18'",
+        "    MenuUpdate = True",
+        "    MenuMerge = True",
+        "    SkinStream = " + hex_lines(stream, "      "),
+        "    Left = 8",
+        "    Top = 392",
+        "  end",
+        "  object SkinStore1: TSkinStore",
+        "    Store = <",
+        "      item",
+        "        Name = 'SkinItem1'",
+        "        DataStream = " + hex_lines(packed, "          "),
+        "      end>",
+        "    Left = 40",
+        "    Top = 392",
+        "  end",
+    ]
+    return "\n".join(parts) + "\n"
+
+
+def write_form(path, packed):
+    with open(path, "r", encoding="utf-8", newline="") as f:
+        lines = f.read().split("\n")
+    # Drop the components written before, then put them after Button5.
+    out, skip = [], False
+    for line in lines:
+        if line in ("  object SkinData1: TSkinData", "  object SkinStore1: TSkinStore"):
+            skip = True
+            continue
+        if skip:
+            skip = line != "  end"
+            continue
+        out.append(line)
+    at = out.index("  object Button5: TButton")
+    end = out.index("  end", at)
+    out[end + 1:end + 1] = form_components(packed).rstrip("\n").split("\n")
+    with open(path, "w", encoding="utf-8", newline="") as f:
+        f.write("\n".join(out))
+
+
 def main(argv):
     ap = argparse.ArgumentParser(description="Generates Velmora's skin.")
     ap.add_argument("--skin", help="folder for the skin INI and bitmaps")
     ap.add_argument("--resources", help="folder for the engine's bitmap resources")
     ap.add_argument("--pack", help="packed skin to write")
+    ap.add_argument("--form", help="form description to write the skin components into")
     args = ap.parse_args(argv)
     if args.skin:
         for p in write(args.skin, skin_files()):
@@ -827,10 +908,13 @@ def main(argv):
     if args.resources:
         write(args.resources, [("track.bmp", bmp24(track(False))), ("trackvert.bmp", bmp24(track(True))),
                                ("lumbrelmenu.bmp", bmp1(menu_glyphs()))])
-    if args.pack:
-        entries = skin_files()
-        with open(args.pack, "wb") as f:
-            f.write(pack_skin.packed(pack_skin.archive(entries, 50000)))
+    if args.pack or args.form:
+        packed = pack_skin.packed(pack_skin.archive(skin_files(), 50000))
+        if args.pack:
+            with open(args.pack, "wb") as f:
+                f.write(packed)
+        if args.form:
+            write_form(args.form, packed)
     return 0
 
 
