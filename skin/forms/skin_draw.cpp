@@ -265,12 +265,13 @@ void PaintParentBackground(TControl* control, HDC dc) {
 }
 
 TBitmap& SkinScratchBitmap() {
-  static TBitmap bitmap;
-  static const bool prepared = [] {
-    bitmap.SetPixelFormat(pf24bit);
-    SetStretchBltMode(bitmap.Canvas().Handle(), kSkinStretchMode);
-    return true;
+  // Kept to the end of the program and never destroyed: its device context lives in tables that
+  // may be gone by the time static objects are destroyed.
+  static TBitmap* const bitmap = [] {
+    auto* b = new TBitmap;
+    b->SetPixelFormat(pf24bit);
+    SetStretchBltMode(b->Canvas().Handle(), kSkinStretchMode);
+    return b;
   }();
-  (void)prepared;
-  return bitmap;
+  return *bitmap;
 }

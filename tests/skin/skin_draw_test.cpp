@@ -185,6 +185,13 @@ TEST(SkinDraw, LargeRegionsAreMadeInBatches) {
   DeleteObject(r);
 }
 
+TEST(SkinDraw, OneScratchBitmapForAll) {
+  TBitmap& a = SkinScratchBitmap();
+  EXPECT_EQ(&a, &SkinScratchBitmap());
+  EXPECT_EQ(a.PixelFormat(), pf24bit);
+  EXPECT_EQ(GetStretchBltMode(a.Canvas().Handle()), kSkinStretchMode);
+}
+
 class SkinDrawForms : public skintest::SkinFixture {};
 
 TEST_F(SkinDrawForms, ParentBackgroundUnderAControl) {

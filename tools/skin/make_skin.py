@@ -229,13 +229,17 @@ def push_button():
     return side_by_side(frames)
 
 
-def check_boxes():
-    """Unchecked, checked, unchecked disabled, checked disabled: 13 x 13 each."""
-    frames = []
+def box_states():
+    """Unchecked, checked, unchecked disabled, checked disabled: with their border and fill."""
     for checked, enabled in ((False, True), (True, True), (False, False), (True, False)):
+        yield checked, enabled, LINE_DARK if enabled else DISABLED, WINDOW if enabled else DISABLED_FACE
+
+
+def check_boxes():
+    """13 x 13 each."""
+    frames = []
+    for checked, enabled, border, fill in box_states():
         f = Image(13, 13)
-        border = LINE_DARK if enabled else DISABLED
-        fill = WINDOW if enabled else DISABLED_FACE
         if checked:
             fill = ACCENT if enabled else DISABLED
             border = fill
@@ -250,10 +254,8 @@ def check_boxes():
 
 def radio_buttons():
     frames = []
-    for checked, enabled in ((False, True), (True, True), (False, False), (True, False)):
+    for checked, enabled, border, fill in box_states():
         f = Image(13, 13)
-        border = LINE_DARK if enabled else DISABLED
-        fill = WINDOW if enabled else DISABLED_FACE
         c = 6.0
         for y in range(13):
             for x in range(13):
