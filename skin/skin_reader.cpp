@@ -1,6 +1,7 @@
 #include "skin/skin_reader.h"
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/forms/message_dialog.h"
@@ -56,8 +57,8 @@ bool TSkinReader::Unpack(TStream& source, TStream& dest) {
   size_t pos = 0, end = static_cast<size_t>(got > 0 ? got : 0);
   std::vector<uint8_t> out;
   out.reserve(size + TLZH::F);
-  TLZH lzh;
-  lzh.Decode(
+  auto lzh = std::make_unique<TLZH>();
+  lzh->Decode(
       size, [&out](uint8_t b) { out.push_back(b); },
       [&](uint8_t& b) {
         if (pos >= end) return 0;
