@@ -181,6 +181,67 @@ TEST_F(BatchMode, FootprintsOfSolidCellsInEveryFormat) {
             images + "cells.png\r\n" + images + "\r\n" + target + "\r\n-\r\n------X--\r\n4\r\n100\r\n-\r\n");
 }
 
+// The TIFF and GIF layouts the library reads, written by libtiff's tiffcp, ImageMagick and
+// Pillow from the same cells: each gives the master's footprint. Fax pages (black and white
+// cells) load at their size and are black-and-white.
+TEST_F(BatchMode, EveryTIFFAndGIFLayoutFootprintsLikeTheOthers) {
+  REQUIRE_TOOL("tiffcp");
+  REQUIRE_TOOL("convert");
+  MakeCells();
+  const std::string src = dir.File("src/");
+  ::mkdir(src.c_str(), 0755);
+  testsupport::WriteFile(dir.File("variants.py"), R"PY(
+import subprocess, sys
+from PIL import Image
+src, out = sys.argv[1], sys.argv[2]
+cells = Image.open(out + 'cells.png').convert('RGB')
+cells.save(src + 'rgb.tif')
+cells.convert('RGBA').save(out + 'cells-rgba.tif')
+cells.quantize(16).save(out + 'cells-palette.tif')
+cells.save(out + 'cells-interlaced.gif', interlace=True)
+bw = Image.new('1', (64, 48), 1)
+bw.paste(0, (0, 0, 32, 24)); bw.paste(0, (32, 24, 64, 48))
+bw.save(src + 'bw.tif')
+def run(*a): subprocess.run(a, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+for name, opts in [('lzw.tif', ['-c', 'lzw']), ('lzw2.tif', ['-c', 'lzw:2']), ('zip.tiff', ['-c', 'zip']),
+                   ('packbits.tif', ['-c', 'packbits']), ('jpeg.tif', ['-c', 'jpeg:r', '-r', '16']),
+                   ('strips.tif', ['-c', 'lzw', '-r', '5']), ('tiles.tif', ['-c', 'zip', '-t', '-w', '16', '-l', '16']),
+                   ('be.tif', ['-c', 'none', '-B'])]:
+    run('tiffcp', *opts, src + 'rgb.tif', out + 'cells-' + name)
+for name, opts in [('g4.tif', ['-c', 'g4']), ('g3.tif', ['-c', 'g3']), ('g3-2d.tiff', ['-c', 'g3:2d'])]:
+    run('tiffcp', *opts, src + 'bw.tif', out + 'bw-' + name)
+run('convert', out + 'cells.png', '-depth', '16', out + 'cells-16bit.tif')
+run('convert', out + 'cells.png', out + 'cells-im.gif')
+)PY");
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("variants.py") + " " + src + " " + images), 0);
+  // No test selected: every file the library reads is listed with its footprint.
+  Config({images + "cells.png", images, dir.File("out/"), "-", "---------", "4", "100", "-"});
+  const Result r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto m = Matches(r.out);
+  const std::string head = "64 - 48 - 1.330 - L - 3072 - ";
+  for (const char* name : {"cells-lzw.tif", "cells-lzw2.tif", "cells-packbits.tif", "cells-jpeg.tif",
+                           "cells-strips.tif", "cells-tiles.tif", "cells-be.tif", "cells-rgba.tif",
+                           "cells-palette.tif", "cells-16bit.tif"}) {
+    ASSERT_EQ(m.count(images + name), 1u) << name << "\n" << r.out;
+    EXPECT_EQ(m.at(images + name), head + ".TIF" + kCellGrid) << name;
+  }
+  ASSERT_EQ(m.count(images + "cells-zip.tiff"), 1u) << r.out;
+  EXPECT_EQ(m.at(images + "cells-zip.tiff"), head + ".TIFF" + kCellGrid);
+  for (const char* name : {"cells-interlaced.gif", "cells-im.gif"}) {
+    ASSERT_EQ(m.count(images + name), 1u) << name << "\n" << r.out;
+    EXPECT_EQ(m.at(images + name), head + ".GIF" + kCellGrid) << name;
+  }
+  std::string grey;
+  for (int i = 0; i < 48; ++i) grey += "-33";
+  for (const char* name : {"bw-g4.tif", "bw-g3.tif"}) {
+    ASSERT_EQ(m.count(images + name), 1u) << name << "\n" << r.out;
+    EXPECT_EQ(m.at(images + name), head + ".TIF" + grey + " - BW") << name;
+  }
+  ASSERT_EQ(m.count(images + "bw-g3-2d.tiff"), 1u) << r.out;
+  EXPECT_EQ(m.at(images + "bw-g3-2d.tiff"), head + ".TIFF" + grey + " - BW");
+}
+
 // A smaller copy of the master matches by its colours; a different picture does not.
 TEST_F(BatchMode, ResizedCopyMatchesAndDifferentImageDoesNot) {
   testsupport::WriteFile(dir.File("make.py"),
@@ -203,6 +264,60 @@ TEST_F(BatchMode, ResizedCopyMatchesAndDifferentImageDoesNot) {
   EXPECT_EQ(m.count(images + "other.jpg"), 0u) << r.out;
   // An empty target becomes the folder's "compared/".
   EXPECT_EQ(Listing(images + "compared"), "half.png\nmaster.jpg\n");
+}
+
+// The rules for what the analysis cannot measure hold alike for the master and for the same
+// file met again as a candidate: black pixels are neutral, cells without pixels hold zeros, a
+// file the library cannot read has the empty footprint (as the master: bounds of 0; as a
+// candidate: never a match), and precision 0 leaves every maximum open.
+TEST_F(BatchMode, UnmeasurableCasesAreTheSameForMasterAndCandidate) {
+  testsupport::WriteFile(dir.File("make.py"),
+                         "from PIL import Image\n"
+                         "Image.new('RGB', (40, 30), (0, 0, 0)).save('" + images + "black.png')\n"
+                         "Image.new('RGB', (40, 30), (0, 0, 0)).save('" + images + "black.bmp')\n"
+                         "Image.new('RGB', (300, 20), (10, 200, 30)).save('" + images + "wide.png')\n");
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py")), 0);
+  testsupport::WriteFile(images + "bad.png", std::string("\x89PNG\r\n\x1a\n", 8) + "not really");
+  auto grid = [](const char* v) {
+    std::string s;
+    for (int i = 0; i < 48; ++i) s += std::string("-") + v;
+    return s;
+  };
+  auto names = [&](const Result& r) {
+    std::string s;
+    for (const auto& [file, props] : Matches(r.out)) s += file.substr(images.size()) + " ";
+    return s;
+  };
+  // Black: 3, 3, 3 per pixel, every cell 33, black-and-white. All tests but the type.
+  Config({images + "black.png", images, dir.File("out1/"), "-", "XXXXX-XX-", "4", "100", "-"});
+  Result r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out)[1], "40 - 30 - 1.330 - L - 1200 - .PNG" + grid("33") + " - BW");
+  EXPECT_EQ(names(r), "black.bmp black.png ");
+  // Two pixels square: cells of no pixels hold 0, 0, 0.
+  Config({images + "black.png", images, dir.File("out2/"), "-", "XXXXX-XX-", "2", "100", "-"});
+  r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out)[1], "40 - 30 - 1.330 - L - 1200 - .PNG" + grid("0") + " - BW");
+  EXPECT_EQ(names(r), "black.bmp black.png ");
+  // Precision 0: every range passes and the colour share needs nothing.
+  Config({images + "black.png", images, dir.File("out3/"), "-", "XXX-X-X--", "4", "0", "-"});
+  r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(names(r), "black.bmp black.png wide.png ");
+  // A master the library cannot read: its empty footprint, bounds of 0 (only a width of 0
+  // would pass), and the run goes on as usual.
+  Config({images + "bad.png", images, dir.File("out4/"), "-", "X--------", "4", "75", "-"});
+  r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out)[1], "0 - 0 - 0.000 -  - 0 - .PNG" + grid("0") + " - ");
+  EXPECT_EQ(names(r), "");
+  // The unreadable file as a candidate: never a match, even with nothing selected.
+  Config({images + "black.png", images, dir.File("out5/"), "-", "---------", "4", "75", "-"});
+  r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(names(r), "black.bmp black.png wide.png ");
+  EXPECT_NE(r.out.find("3 matching imagefiles out of 4 files"), std::string::npos) << r.out;
 }
 
 TEST_F(BatchMode, ExistingFilesAreNeverOverwritten) {

@@ -10,6 +10,7 @@
 
 #include "app/compare_run.h"
 #include "app/config.h"
+#include "app/footprint.h"
 #include "app/console.h"
 #include "app/tarnwick1.h"
 #include "platform/display/display.h"
@@ -343,4 +344,41 @@ TEST_F(MainWindow, FailedRunGivesTheButtonsBack) {
   EXPECT_TRUE(form->Button4->Enabled());
   EXPECT_TRUE(form->Button2->Enabled());
   EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+// Leaving a folder edit adds the separator (when its text is long enough and does not end in
+// one yet); moving the mouse over a path shows the whole path as the hint; "Reset image
+// properties" empties the three result texts and keeps the master's bounds.
+TEST_F(MainWindow, FolderEditsHintsAndReset) {
+  Open();
+  struct Case {
+    const char* typed;
+    const char* left;
+  } cases[] = {{"/pics/sub", "/pics/sub/"}, {"ab", "ab"}, {"/pics/ ", "/pics/ "}, {"/pics/", "/pics/"}};
+  for (const auto& c : cases) {
+    form->Edit2->SetText(c.typed);
+    form->Edit4->SetText(c.typed);
+    Click(form->Edit2);
+    Click(form->Edit4);  // Edit2 loses the focus
+    EXPECT_EQ(form->Edit2->Text(), c.left) << c.typed;
+    EXPECT_EQ(form->Edit4->Text(), c.typed) << c.typed;
+    Click(form->edit_pix);  // and Edit4
+    EXPECT_EQ(form->Edit4->Text(), c.left) << c.typed;
+  }
+
+  form->Edit1->SetText("/a/rather/long/path/to/the/master.png");
+  Click(form->Edit1);
+  EXPECT_EQ(form->Edit1->Hint(), "/a/rather/long/path/to/the/master.png");
+  EXPECT_TRUE(form->Edit1->ShowHint());
+
+  form->imgprop->SetText("master");
+  form->Edit3->SetText("candidate");
+  form->imgcomp->SetText("Process ended ...");
+  MasterBounds.Width = TIntBounds{12, 34};
+  Click(form->imgreset);
+  EXPECT_EQ(form->imgprop->Text(), "");
+  EXPECT_EQ(form->Edit3->Text(), "");
+  EXPECT_EQ(form->imgcomp->Text(), "");
+  EXPECT_EQ(MasterBounds.Width.Min, 12);
+  EXPECT_EQ(MasterBounds.Width.Max, 34);
 }

@@ -240,6 +240,35 @@ def compose(width, height, frames, places):
     return bytes(screen)
 
 
+def gif_layout(data):
+    """Each image's (left, top) and whether it has a local colour table and is interlaced."""
+    pos, frames = 13, []
+    if data[10] & 0x80:
+        pos += 3 * (2 << (data[10] & 7))
+    while pos < len(data):
+        block = data[pos]
+        pos += 1
+        if block == 0x21:
+            pos += 1
+            while data[pos]:
+                pos += data[pos] + 1
+            pos += 1
+        elif block == 0x2C:
+            left, top = data[pos] | data[pos + 1] << 8, data[pos + 2] | data[pos + 3] << 8
+            packed = data[pos + 8]
+            pos += 9
+            if packed & 0x80:
+                pos += 3 * (2 << (packed & 7))
+            pos += 1
+            while data[pos]:
+                pos += data[pos] + 1
+            pos += 1
+            frames.append(((left, top), bool(packed & 0x80), bool(packed & 0x40)))
+        else:
+            break
+    return frames
+
+
 def gif_case(name, data, places, width, height, oracle_data=None):
     write(name + ".gif", data)
     frames = gif_frames(oracle_data or data)
@@ -271,6 +300,24 @@ def gif_cases():
         return run(["convert", "-dispose", "none", "-page", screen + "+0+0", path("fa.png"), "-page", "+30+25",
                     path("fb.png"), "-colors", "60", "gif:-"])
     gif_case("im_clipped", clipped("40x30"), [(0, 0), (30, 25)], 40, 30, oracle_data=clipped("60x50"))
+    assert any(local for _, local, _ in gif_layout(data)), "ImageMagick wrote no local colour table"
+    # Pillow: several frames, the later ones with palettes of their own (local tables).
+    second = picture(40, 30, 7).transpose(Image.FLIP_LEFT_RIGHT)
+    second.paste((10, 20, 30), (0, 0, 40, 10))
+    third = Image.new("RGB", (40, 30), (250, 0, 0))
+    third.paste(picture(20, 10, 8), (10, 12))
+    b = io.BytesIO()
+    a.quantize(64).save(b, "GIF", save_all=True, append_images=[second.quantize(32), third.quantize(16)],
+                        disposal=1, optimize=False)
+    layout = gif_layout(b.getvalue())
+    assert len(layout) == 3 and layout[1][1] and layout[2][1], "Pillow wrote no local colour tables"
+    gif_case("pil_frames", b.getvalue(), [place for place, _, _ in layout], 40, 30)
+    # ImageMagick: interlaced frames of their own size and place.
+    data = run(["convert", "-dispose", "none", "-page", "40x30+0+0", path("fa.png"), "-page", "+20+15", path("fb.png"),
+                "-page", "+3+18", path("fc.png"), "-colors", "60", "-interlace", "GIF", "gif:-"])
+    layout = gif_layout(data)
+    assert len(layout) == 3 and all(lace for _, _, lace in layout), "ImageMagick wrote frames not interlaced"
+    gif_case("im_frames_interlaced", data, [place for place, _, _ in layout], 40, 30)
 
 
 if kind == "tiff":
