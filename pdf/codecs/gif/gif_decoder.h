@@ -33,8 +33,8 @@ class TPDFGIFDecoder {
   // Reads the file from the stream's position.
   void LoadFromStream(TStream& Stream);
   // Paints every frame into Bitmap (24 bit, the screen's size). False, with Bitmap emptied to
-  // 0 by 0, when there is nothing to show: an invalid file, a screen of 0 by 0, or no frame
-  // that can be painted.
+  // 0 by 0, when there is nothing to show: an invalid file, a screen of 0 by 0, no frame that
+  // can be painted, or a large screen the frames' data cannot back (ScreenBackedByFrames).
   bool GetFrameBitmap(TBitmap& Bitmap);
 
   // The colour indexes of one frame, Width x Height bytes in file order (interlaced frames
@@ -69,6 +69,10 @@ class TPDFGIFDecoder {
 
   // All frames together decode at most this many pixels; later frames are not painted.
   static constexpr int64_t MaxDecodedPixels = int64_t(1) << 30;
+  // A screen larger than this must have at least a quarter of its pixels within what its
+  // frames' data can paint: a few bytes do not make a picture of millions of pixels.
+  static constexpr uint64_t UnbackedScreenAllowance = uint64_t(4) << 20;
+  bool ScreenBackedByFrames() const;
 
  private:
   void ReadHeader();

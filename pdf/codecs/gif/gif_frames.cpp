@@ -72,11 +72,24 @@ void TPDFGIFDecoder::PaintFrame(const TPDFGIFFrame& Frame, TBitmap& Bitmap, int6
   }
 }
 
+bool TPDFGIFDecoder::ScreenBackedByFrames() const {
+  const uint64_t screen = uint64_t(ScreenWidth) * ScreenHeight;
+  if (screen <= UnbackedScreenAllowance) return true;
+  uint64_t backed = 0;
+  for (const TPDFGIFFrame& f : Frames) {
+    if (!FrameUsable(f)) continue;
+    const uint64_t w = f.Left < ScreenWidth ? std::min<uint64_t>(f.Width, ScreenWidth - f.Left) : 0;
+    const uint64_t h = f.Top < ScreenHeight ? std::min<uint64_t>(f.Height, ScreenHeight - f.Top) : 0;
+    backed += std::min(w * h, LZWLargestDecodedSize(f.ImageData.size(), f.LZWMinimumCodeSize + 1));
+  }
+  return screen / 4 <= backed;
+}
+
 bool TPDFGIFDecoder::GetFrameBitmap(TBitmap& Bitmap) {
   Bitmap.SetPixelFormat(pf24bit);
   const bool any = std::any_of(Frames.begin(), Frames.end(), [](const TPDFGIFFrame& f) { return FrameUsable(f); });
   if (!Valid || ScreenWidth == 0 || ScreenHeight == 0 || !any ||
-      int64_t(ScreenWidth) * ScreenHeight > kMaxBitmapPixels) {
+      int64_t(ScreenWidth) * ScreenHeight > kMaxBitmapPixels || !ScreenBackedByFrames()) {
     Bitmap.SetSize(0, 0);
     return false;
   }

@@ -19,7 +19,8 @@ void TPDFImageDecoder::DecodeCCITTThroughTIFF(int32_t K, bool ByteAlign) {
   maker.Height = uint32_t(Height);
   maker.Width = uint32_t(GetIntParam("Columns", 1728));
   maker.Data = std::move(Data);
-  maker.MinIsBlack = (GetParam("BlackIs1") == "true") != imgdec::DecodeStartsInverted(Decode) != (MaskKind == kMaskStencil);
+  maker.MinIsBlack =
+      ((GetParam("BlackIs1") == "true") != imgdec::DecodeStartsInverted(Decode)) != (MaskKind == kMaskStencil);
   maker.ResolutionX = 0;
   maker.ResolutionY = 0;
   std::string().swap(Data);

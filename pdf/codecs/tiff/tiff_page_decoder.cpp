@@ -25,25 +25,11 @@ constexpr uint64_t kMissingPixelsAllowance = uint64_t(4) << 20;
 // The most bytes Size bytes of data can decode to.
 uint64_t LargestDecodedSize(uint8_t compression, uint64_t size) {
   switch (compression) {
-    case kTIFFLZW: {
-      // A code stands for at most one byte more than the code before it, and for at most
-      // 4,096 bytes; codes are at least 9 bits wide.
-      const uint64_t codes = size * 8 / 9;
-      if (codes <= 4096) return codes * (codes + 1) / 2;
-      return 4096 * 4097 / 2 + (codes - 4096) * 4096;
-    }
+    case kTIFFLZW: return LZWLargestDecodedSize(size, 9);
     case kTIFFDeflate: return size * 1032;  // zlib's largest ratio
     case kTIFFPackBits: return size * 64;   // two bytes for a run of 128
     default: return size;
   }
-}
-
-bool PlausibleSize(const TPDFTIFFPage& p, int32_t pixelBits) {
-  uint64_t decodable = 0;
-  for (const std::string& strip : p.Strips) decodable += LargestDecodedSize(p.Compression, strip.size());
-  const uint64_t backed = decodable / uint64_t(pixelBits) * 8;
-  const uint64_t claimed = uint64_t(p.Width) * p.Height;
-  return claimed <= kMissingPixelsAllowance || claimed / 4 <= backed;
 }
 
 // Decompresses a piece into exactly Expected bytes.
@@ -109,7 +95,7 @@ bool TPageDecoder::Run() {
   if (predictor != 1 && !(predictor == 2 && p.BitsPerSample % 8 == 0)) return false;
   if (!conv_.Init(p)) return false;
   pixelBits_ = int32_t(p.BitsPerSample * p.SamplesPerPixel);
-  if (!PlausibleSize(p, pixelBits_)) return false;
+  if (!p.SizeBackedByData()) return false;
 
   bmp_.SetPixelFormat(conv_.Format());
   bmp_.SetSize(int(p.Width), int(p.Height));
@@ -168,6 +154,28 @@ void TPageDecoder::Piece(size_t index, uint32_t rows, int64_t rowBytes, uint32_t
 }
 
 }  // namespace
+
+bool TPDFTIFFPage::SizeBackedByData() const {
+  const uint64_t claimed = uint64_t(Width) * Height;
+  if (claimed <= kMissingPixelsAllowance) return true;
+  uint64_t backed = 0;
+  switch (Compression) {
+    case kTIFFJPEG:
+      return true;
+    case kTIFFGroup4:
+    case kTIFFGroup3OneD:
+    case kTIFFGroup3TwoD:
+      // A fax row can be coded in a single bit (a row like the one above it).
+      for (const std::string& strip : Strips) backed += uint64_t(strip.size()) * 8 * Width;
+      break;
+    default: {
+      const uint64_t pixelBits = std::max<uint64_t>(uint64_t(BitsPerSample) * SamplesPerPixel, 1);
+      for (const std::string& strip : Strips) backed += LargestDecodedSize(Compression, strip.size()) * 8 / pixelBits;
+      break;
+    }
+  }
+  return claimed / 4 <= backed;
+}
 
 bool TPDFTIFF::DecodePage(int32_t Index) {
   const TPDFTIFFPage* page = Page(Index);

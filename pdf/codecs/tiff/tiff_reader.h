@@ -60,6 +60,11 @@ struct TPDFTIFFPage {
 
   // Colour channels the photometric interpretation implies (0 when it names none we know).
   uint32_t ColorChannels() const;
+  // Whether the strips can back the size the page claims: missing data read as white, but a
+  // few bytes may not claim a picture of millions of pixels. Beyond a small allowance, at
+  // least a quarter of the claimed pixels must be within what the strips can decode to.
+  // (JPEG data are not bounded here.)
+  bool SizeBackedByData() const;
 };
 
 class TPDFTIFF {

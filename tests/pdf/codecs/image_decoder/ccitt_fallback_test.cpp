@@ -133,6 +133,8 @@ TEST(CCITTFallback, DamagedDataEndCleanly) {
     SCOPED_TRACE(params);
     TestStore t;
     auto d = FaxImage(t, std::string(params) + " /Columns 8", junk, false);
-    if (!d->Failed) EXPECT_TRUE(d->Bitmap != nullptr || d->DataStream != nullptr);
+    if (!d->Failed) {
+      EXPECT_TRUE(d->Bitmap != nullptr || d->DataStream != nullptr);
+    }
   }
 }

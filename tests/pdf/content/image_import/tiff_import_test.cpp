@@ -3,6 +3,8 @@
 // giftopnm's) decode.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "pdf/codecs/tiff/tiff_packbits.h"
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/core/api/talvo_pdf.h"
@@ -282,6 +284,58 @@ TEST(TIFFImport, UnusableFilesAreNotLoaded) {
   EXPECT_FALSE(Import(std::string("II*\0\x08\0\0\0", 8)).ok);
   EXPECT_FALSE(Import("MM").ok);
   EXPECT_TRUE(Import(StripFile(5, 5, 8, 1, 1, 1, 5, {"x"})).ok);  // short data read as white
+}
+
+// A few bytes that claim a picture of millions of pixels are not loaded, on any path (strips
+// handed on as they are, the run-length writer, pages decoded to bitmaps, fax strips), nor is
+// a GIF whose frames cannot paint its screen; sparse pictures whose data do back their size
+// load. Nothing here may take time or memory in proportion to the claimed size.
+TEST(TIFFImport, SizesTheDataCannotBackAreNotLoaded) {
+  const auto start = std::chrono::steady_clock::now();
+  const std::string four("\x80\0\0\0", 4);
+  struct Case {
+    const char* what;
+    uint32_t bits, samples, photometric, compression;
+    std::vector<Entry> extra;
+  } cases[] = {
+      {"uncompressed grey", 8, 1, 1, 1, {}},
+      {"uncompressed RGB", 8, 3, 2, 1, {}},
+      {"LZW grey", 8, 1, 1, 5, {}},
+      {"LZW RGBA (decoded)", 8, 4, 2, 5, {Builder::Short(338, {2})}},
+      {"Deflate grey", 8, 1, 1, 8, {}},
+      {"PackBits RGB", 8, 3, 2, 32773, {}},
+      {"PackBits CMYK (decoded)", 8, 4, 5, 32773, {}},
+      {"Group 4", 1, 1, 0, 4, {}},
+      {"Group 3", 1, 1, 0, 3, {}},
+      {"Group 3 two-dimensional", 1, 1, 0, 3, {Builder::Long(292, {1})}},
+  };
+  for (const auto& c : cases) {
+    for (auto [w, h] : {std::pair<uint32_t, uint32_t>{16000, 16000}, {60000, 4000}, {4000, 60000}}) {
+      EXPECT_FALSE(Import(StripFile(w, h, c.bits, c.samples, c.photometric, c.compression, h, {four}, c.extra)).ok)
+          << c.what << " " << w << "x" << h;
+      EXPECT_FALSE(Import(StripFile(w, h, c.bits, c.samples, c.photometric, c.compression, h, {four}, c.extra), -1).ok)
+          << c.what << " " << w << "x" << h << " drawn by the canvas";
+    }
+    // Small pictures may miss their data (read as white).
+    EXPECT_TRUE(Import(StripFile(2000, 2000, c.bits, c.samples, c.photometric, c.compression, 2000, {four}, c.extra)).ok)
+        << c.what;
+  }
+  // A fax page of 16000 white rows of 8000 pixels, one bit a row, is backed by its data.
+  std::string white((16000 + 7) / 8, '\xFF');  // V0 for every row: a row like the one above
+  EXPECT_TRUE(Import(StripFile(8000, 16000, 1, 1, 0, 4, 16000, {white})).ok);
+  EXPECT_FALSE(Import(StripFile(8000, 16000, 1, 1, 0, 4, 16000, {white.substr(0, 100)})).ok);
+
+  // GIF: a 16000 x 16000 screen with a frame of one pixel; the same frame on a small screen.
+  auto gif = [](uint16_t w, uint16_t h) {
+    std::string g = "GIF89a";
+    g += char(w & 0xFF), g += char(w >> 8), g += char(h & 0xFF), g += char(h >> 8);
+    g += std::string("\x80\0\0" "\0\0\0\xFF\xFF\xFF" ",\0\0\0\0\x01\0\x01\0\0" "\x02\x02\x44\x01\0;", 24);
+    return g;
+  };
+  EXPECT_FALSE(Import(gif(16000, 16000), 0).ok);
+  EXPECT_FALSE(Import(gif(65535, 100), 0).ok);
+  EXPECT_TRUE(Import(gif(2000, 2000), 0).ok);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 
 // The file through the API, placed at (1, 1) on a page of its size, drawn by poppler.
