@@ -283,41 +283,41 @@ TEST_F(BatchMode, UnmeasurableCasesAreTheSameForMasterAndCandidate) {
     for (int i = 0; i < 48; ++i) s += std::string("-") + v;
     return s;
   };
-  auto names = [&](const Result& r) {
-    std::string s;
-    for (const auto& [file, props] : Matches(r.out)) s += file.substr(images.size()) + " ";
-    return s;
+  const std::string black = "40 - 30 - 1.330 - L - 1200 - .PNG";
+  const struct {
+    const char* what;
+    const char* master;
+    const char* tests;  // the nine option flags
+    const char* pix;
+    const char* prec;
+    std::string masterLine;  // empty: not checked
+    const char* matches;
+  } cases[] = {
+      // Black pixels: 3, 3, 3 each, every cell 33, black-and-white. All tests but the type.
+      {"black", "black.png", "XXXXX-XX-", "4", "100", black + grid("33") + " - BW", "black.bmp black.png "},
+      // Two pixels square: cells of no pixels hold 0, 0, 0.
+      {"empty cells", "black.png", "XXXXX-XX-", "2", "100", black + grid("0") + " - BW", "black.bmp black.png "},
+      // Precision 0: every range passes and the colour share needs nothing.
+      {"precision 0", "black.png", "XXX-X-X--", "4", "0", "", "black.bmp black.png wide.png "},
+      // A master the library cannot read: its empty footprint, bounds of 0 (only a width of 0
+      // would pass), and the run goes on as usual.
+      {"unreadable master", "bad.png", "X--------", "4", "75", "0 - 0 - 0.000 -  - 0 - .PNG" + grid("0") + " - ", ""},
+      // The unreadable file as a candidate: never a match, even with nothing selected.
+      {"unreadable candidate", "black.png", "---------", "4", "75", "", "black.bmp black.png wide.png "},
   };
-  // Black: 3, 3, 3 per pixel, every cell 33, black-and-white. All tests but the type.
-  Config({images + "black.png", images, dir.File("out1/"), "-", "XXXXX-XX-", "4", "100", "-"});
-  Result r = RunBatch();
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(Lines(r.out)[1], "40 - 30 - 1.330 - L - 1200 - .PNG" + grid("33") + " - BW");
-  EXPECT_EQ(names(r), "black.bmp black.png ");
-  // Two pixels square: cells of no pixels hold 0, 0, 0.
-  Config({images + "black.png", images, dir.File("out2/"), "-", "XXXXX-XX-", "2", "100", "-"});
-  r = RunBatch();
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(Lines(r.out)[1], "40 - 30 - 1.330 - L - 1200 - .PNG" + grid("0") + " - BW");
-  EXPECT_EQ(names(r), "black.bmp black.png ");
-  // Precision 0: every range passes and the colour share needs nothing.
-  Config({images + "black.png", images, dir.File("out3/"), "-", "XXX-X-X--", "4", "0", "-"});
-  r = RunBatch();
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(names(r), "black.bmp black.png wide.png ");
-  // A master the library cannot read: its empty footprint, bounds of 0 (only a width of 0
-  // would pass), and the run goes on as usual.
-  Config({images + "bad.png", images, dir.File("out4/"), "-", "X--------", "4", "75", "-"});
-  r = RunBatch();
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(Lines(r.out)[1], "0 - 0 - 0.000 -  - 0 - .PNG" + grid("0") + " - ");
-  EXPECT_EQ(names(r), "");
-  // The unreadable file as a candidate: never a match, even with nothing selected.
-  Config({images + "black.png", images, dir.File("out5/"), "-", "---------", "4", "75", "-"});
-  r = RunBatch();
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(names(r), "black.bmp black.png wide.png ");
-  EXPECT_NE(r.out.find("3 matching imagefiles out of 4 files"), std::string::npos) << r.out;
+  int run = 0;
+  for (const auto& c : cases) {
+    Config({images + c.master, images, dir.File("out" + std::to_string(++run) + "/"), "-", c.tests, c.pix, c.prec, "-"});
+    const Result r = RunBatch();
+    ASSERT_EQ(r.status, 0) << c.what << ": " << r.err;
+    if (!c.masterLine.empty()) {
+      EXPECT_EQ(Lines(r.out)[1], c.masterLine) << c.what;
+    }
+    std::string names;
+    for (const auto& [file, props] : Matches(r.out)) names += file.substr(images.size()) + " ";
+    EXPECT_EQ(names, c.matches) << c.what;
+    EXPECT_NE(r.out.find(" matching imagefiles out of 4 files"), std::string::npos) << r.out;
+  }
 }
 
 TEST_F(BatchMode, ExistingFilesAreNeverOverwritten) {
