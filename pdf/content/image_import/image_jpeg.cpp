@@ -2,23 +2,12 @@
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/core/objects/pdf_objects.h"
 
-namespace {
-
-// What a DCTDecode image can be: 8-bit samples of 1, 3 or 4 components, of a real size, in a
-// DCT-based (not lossless) frame.
-bool Embeddable(const TJPEGHeaderInfo& h) {
-  return h.Width > 0 && h.Height > 0 && h.Precision == 8 && h.Frame != 0xC3 &&
-         (h.Components == 1 || h.Components == 3 || h.Components == 4);
-}
-
-}  // namespace
-
 bool TPDFImage::LoadJPEG(TStream& stream) {
   stream.SetPosition(0);
   std::string data = stream.ReadToEnd();
   TJPEGHeaderInfo header;
   ParseJPEGHeader(data, header);
-  if (!Embeddable(header)) return false;
+  if (!JPEGEmbeddable(header)) return false;
   WriteJPEGData(std::move(data), 0, header);
   return Ref != nullptr;
 }

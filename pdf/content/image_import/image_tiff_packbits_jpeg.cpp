@@ -113,6 +113,13 @@ bool TPDFImage::AddTIFFPackBits(const TPDFTIFFPage& p) {
 bool TPDFImage::AddTIFFJPEG(const TPDFTIFFPage& p) {
   TStripWalk walk(p);
   if (walk.Count() == 0) return false;
+  // Every strip is a JPEG picture of its own: one that names no picture a DCTDecode image can
+  // be (a missing strip, a frame without a size) would be an image of nothing in the page.
+  for (TStripWalk placed(p); placed.Next();) {
+    TJPEGHeaderInfo header;
+    ParseJPEGHeader(p.Strips[placed.Index()], header);
+    if (!JPEGEmbeddable(header)) return false;
+  }
   const bool inlineImages =
       walk.Count() >= 5 && (uint64_t(walk.StripWidth()) * walk.StripHeight() <= 4096 || InlineStrips);
   if (walk.Count() == 1 && !inlineImages) {

@@ -149,3 +149,8 @@ void ReadJPEGHeader(TStream& stream, TJPEGHeaderInfo& info) {
   stream.SetPosition(0);
   ParseJPEGHeader(stream.ReadToEnd(), info);
 }
+
+bool JPEGEmbeddable(const TJPEGHeaderInfo& info) {
+  return info.Width > 0 && info.Height > 0 && info.Precision == 8 && info.Frame != 0xC3 &&
+         (info.Components == 1 || info.Components == 3 || info.Components == 4);
+}

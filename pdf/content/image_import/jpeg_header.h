@@ -22,3 +22,7 @@ struct TJPEGHeaderInfo {
 void ParseJPEGHeader(std::string_view data, TJPEGHeaderInfo& info);
 // The same over the whole stream (read from position 0).
 void ReadJPEGHeader(TStream& stream, TJPEGHeaderInfo& info);
+
+// What a DCTDecode image can be: 8-bit samples of 1, 3 or 4 components, of a real size, in a
+// DCT-based (not lossless) frame.
+bool JPEGEmbeddable(const TJPEGHeaderInfo& info);

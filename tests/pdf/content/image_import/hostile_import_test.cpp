@@ -50,7 +50,9 @@ TEST(HostileImport, TruncatedFiles) {
     const size_t header = std::max(t.header, sof + 9);
     for (size_t cut = 0; cut < file.size(); cut += (cut < 200 ? 1 : 13)) {
       const bool loaded = Loads(file.substr(0, cut));
-      if (cut < header) EXPECT_FALSE(loaded) << t.file << " cut at " << cut;
+      if (cut < header) {
+        EXPECT_FALSE(loaded) << t.file << " cut at " << cut;
+      }
     }
   }
 }

@@ -145,7 +145,9 @@ TEST(ImageImport, JPEGPassesThroughByteForByte) {
     const bool cmyk = std::string(t.space) == "DeviceCMYK";
     EXPECT_EQ(Keys(l.image->Dict), std::string("Length Type Subtype Width Height ColorSpace ") +
                                        (cmyk ? "Decode " : "") + "BitsPerComponent Filter");
-    if (cmyk) EXPECT_EQ(l.Text("Decode"), "[ 1 0 1 0 1 0 1 0 ]");
+    if (cmyk) {
+      EXPECT_EQ(l.Text("Decode"), "[ 1 0 1 0 1 0 1 0 ]");
+    }
     EXPECT_EQ(l.image->Width, 45);
     EXPECT_EQ(l.image->Height, 31);
     EXPECT_EQ(l.image->ResolutionUnit, t.unit);
@@ -211,7 +213,9 @@ TEST(ImageImport, PNGModes) {
     EXPECT_EQ(l.image->ResolutionUnit, 2);
     EXPECT_EQ(l.image->SixteenBit, t.sixteen);
     EXPECT_EQ(l.image->Dict->GetValue("SMask") != nullptr, t.smask);
-    if (*t.space) EXPECT_EQ(l.Text("ColorSpace"), t.space);
+    if (*t.space) {
+      EXPECT_EQ(l.Text("ColorSpace"), t.space);
+    }
     EXPECT_EQ(l.Text("Filter"), "FlateDecode");
     // The samples decode (with the predictor where the data passed through) to the oracle's.
     std::string samples;
@@ -376,7 +380,7 @@ TEST(ImageImport, RasterisedBitmapsMatchPillow) {
   REQUIRE_IMAGE_TOOLS();
   const ImageSet& set = ImageSet::Get("bmp");
   ASSERT_TRUE(set.ok()) << set.error();
-  for (const std::string provider : {canvastest::ProviderPath(), std::string("/nonexistent/provider.so")}) {
+  for (const std::string& provider : {canvastest::ProviderPath(), std::string("/nonexistent/provider.so")}) {
     for (const char* name : {"rgb24", "rgb24_topdown", "pal8", "pal4", "mono_colour", "grey8", "rle8", "rgb32"}) {
       SCOPED_TRACE(provider + " " + name);
       Loaded l;

@@ -284,6 +284,17 @@ TEST(TIFFImport, UnusableFilesAreNotLoaded) {
   EXPECT_FALSE(Import(std::string("II*\0\x08\0\0\0", 8)).ok);
   EXPECT_FALSE(Import("MM").ok);
   EXPECT_TRUE(Import(StripFile(5, 5, 8, 1, 1, 1, 5, {"x"})).ok);  // short data read as white
+  // JPEG strips that name no picture: no frame header, a frame of no size, a missing strip.
+  const std::string sof0 = std::string("\xFF\xD8\xFF\xC0\x00\x11\x08", 7);
+  const std::string frame5 = sof0 + std::string("\x00\x05\x00\x05\x03\x01\x11\x00\x02\x11\x01\x03\x11\x01", 14);
+  const std::string frame0 = sof0 + std::string("\x00\x00\x00\x05\x03\x01\x11\x00\x02\x11\x01\x03\x11\x01", 14);
+  EXPECT_TRUE(Import(StripFile(5, 5, 8, 3, 2, 7, 5, {frame5})).ok);
+  EXPECT_FALSE(Import(StripFile(5, 5, 8, 3, 2, 7, 5, {frame0})).ok);
+  EXPECT_FALSE(Import(StripFile(5, 5, 8, 3, 2, 7, 5, {"\xFF\xD8\xFF\xD9"})).ok);
+  EXPECT_TRUE(Import(StripFile(5, 10, 8, 3, 2, 7, 5, {frame5, frame5})).ok);
+  EXPECT_FALSE(Import(StripFile(5, 10, 8, 3, 2, 7, 5, {frame5, ""})).ok);
+  // A strip beyond the page's rows is never placed and does not matter.
+  EXPECT_TRUE(Import(StripFile(5, 5, 8, 3, 2, 7, 5, {frame5, ""})).ok);
 }
 
 // A few bytes that claim a picture of millions of pixels are not loaded, on any path (strips
