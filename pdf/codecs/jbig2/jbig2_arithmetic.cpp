@@ -46,6 +46,7 @@ uint8_t TArithmeticDecoder::NextByte() {
 
 void TArithmeticDecoder::Start() {
   pastEnd_ = 0;
+  afterMarker_ = 0;
   b_ = NextByte();
   b1_ = NextByte();
   c_ = (b_ ^ 0xFF) << 16;
@@ -77,6 +78,7 @@ void TArithmeticDecoder::ByteIn() {
 
 int TArithmeticDecoder::DecodeBit(TArithmeticDecoderStats& stats, uint32_t context) {
   if (context >= stats.Count()) context = 0;
+  if (pastEnd_) ++afterMarker_;
   uint8_t& cx = stats[context];
   int index = cx >> 1;
   int mps = cx & 1;

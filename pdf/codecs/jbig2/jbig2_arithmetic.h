@@ -57,13 +57,16 @@ class TArithmeticDecoder {
 
   // True once decoding has gone well past the end of the coded data (or its end marker):
   // what follows is no longer coded by anyone, and loops driven by the data stop.
-  bool Exhausted() const { return pastEnd_ > kPastEndAllowance; }
+  // Past the marker only the bits still in the coder's register remain, which can settle at
+  // most about 2^20 decisions even in the cheapest state.
+  bool Exhausted() const { return pastEnd_ > kPastEndAllowance || afterMarker_ > kAfterMarkerAllowance; }
   // Decodes from another reader from the next Start on (coded pieces inside Huffman data);
   // the statistics stay.
   void SetReader(TStreamReader& reader) { reader_ = &reader; }
 
  private:
   static constexpr int kPastEndAllowance = 32;
+  static constexpr int64_t kAfterMarkerAllowance = int64_t{1} << 22;
   void ByteIn();
   uint8_t NextByte();
 
@@ -73,6 +76,7 @@ class TArithmeticDecoder {
   uint32_t a_ = 0x8000;
   int ct_ = 0;
   int pastEnd_ = 0;
+  int64_t afterMarker_ = 0;  // decisions since the first marker byte-in
   TArithmeticDecoderStats generic_;
   TArithmeticDecoderStats refinement_;
   std::vector<TArithmeticDecoderStats> int_;

@@ -75,7 +75,7 @@ void TJBIG2Bitmap::Combine(const TJBIG2Bitmap& source, int64_t x, int64_t y, int
 }
 
 void TJBIG2Bitmap::DuplicateRow(int32_t to, int32_t from) {
-  if (to < 0 || to >= height_ || from < 0 || from >= height_ || to == from) return;
+  if (to < 0 || to >= height_ || from < 0 || from >= height_ || to == from || stride_ == 0) return;
   std::memcpy(Row(to), Row(from), static_cast<size_t>(stride_));
 }
 

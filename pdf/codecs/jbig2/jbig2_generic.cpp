@@ -51,6 +51,7 @@ void ReadGenericRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder, const 
     for (int p = 0; p < shape.Ahead2; ++p) w2 = (w2 << 1) | BitAt(row2, p, width);
     for (int p = 0; p < shape.Ahead1; ++p) w1 = (w1 << 1) | BitAt(row1, p, width);
     for (int32_t x = 0; x < width; ++x) {
+      if ((x & 4095) == 4095 && decoder.Exhausted()) return;
       w2 = (w2 << 1) | BitAt(row2, int64_t{x} + shape.Ahead2, width);
       w1 = (w1 << 1) | BitAt(row1, int64_t{x} + shape.Ahead1, width);
       uint32_t pixel = 0;
@@ -114,6 +115,7 @@ void ReadGenericRefinementRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decod
     if (params.TPGRON) ltp ^= decoder.DecodeBit(stats, kRefinementSLTPContext[t]);
     const int64_t ry = int64_t{y} - params.ReferenceDY;
     for (int32_t x = 0; x < bitmap.Width(); ++x) {
+      if ((x & 4095) == 4095 && decoder.Exhausted()) return;
       const int64_t rx = int64_t{x} - params.ReferenceDX;
       int pixel = ltp ? TypicalValue(reference, rx, ry) : -1;
       if (pixel < 0) pixel = decoder.DecodeBit(stats, RefinementContext(bitmap, reference, t, x, y, rx, ry, params));
