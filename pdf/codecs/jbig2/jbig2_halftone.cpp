@@ -59,7 +59,10 @@ void THalftoneRegionSegment::ReadSegment() {
 
   // A grid with many more cells than its region has pixels draws nothing a smaller one
   // could not; it is refused before its gray values take memory.
-  if (gridWidth * gridHeight > 4 * int64_t{RegionWidth} * RegionHeight + (1 << 16)) return;
+  if (!TJBIG2BitmapFactory::SizeAccepted(RegionWidth, RegionHeight) ||
+      !TJBIG2BitmapFactory::SizeAccepted(gridWidth, gridHeight) ||
+      gridWidth * gridHeight > 4 * int64_t{RegionWidth} * RegionHeight + (1 << 16))
+    return;
   TJBIG2Bitmap* region = Factory().Create(RegionWidth, RegionHeight);
   if (!region) return;
   region->Fill(Flags.GetValue("H_DEF_PIXEL"));
@@ -80,9 +83,7 @@ void THalftoneRegionSegment::ReadSegment() {
   }
 
   // The gray values, bit plane by bit plane from the most significant, Gray-coded.
-  std::vector<uint32_t> gray;
-  if (!TJBIG2BitmapFactory::SizeAccepted(gridWidth, gridHeight)) return Factory().Release(region);
-  gray.assign(size_t(gridWidth * gridHeight), 0);
+  std::vector<uint32_t> gray(size_t(gridWidth * gridHeight), 0);
   TGenericRegionParams p;
   p.Template = Flags.GetValue("H_TEMPLATE");
   p.AdaptiveX = {p.Template <= 1 ? 3 : 2, -3, 2, -2};
