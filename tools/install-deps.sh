@@ -10,6 +10,7 @@ PKGS="build-essential cmake ninja-build pkg-config git
   poppler-data fonts-urw-base35 fonts-liberation2 fonts-dejavu-core
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb x11-apps xclip xdotool desktop-file-utils python3 python3-pil python3-fonttools imagemagick libtiff-tools netpbm qpdf poppler-utils
+  jbig2dec
   clang libclang-rt-14-dev libuemf-dev"
 missing=""
 for p in $PKGS; do
