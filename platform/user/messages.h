@@ -99,6 +99,20 @@ inline constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 inline constexpr UINT WM_MOUSEWHEEL = 0x020A;
 inline constexpr UINT WM_MOUSELAST = 0x020A;
 inline constexpr UINT WM_PARENTNOTIFY = 0x0210;
+// Messages of MDI frames and their client window. This layer creates no MDI windows; code
+// that handles them for windows of other origins names them.
+inline constexpr UINT WM_MDICREATE = 0x0220;
+inline constexpr UINT WM_MDIDESTROY = 0x0221;
+inline constexpr UINT WM_MDIACTIVATE = 0x0222;
+inline constexpr UINT WM_MDIRESTORE = 0x0223;
+inline constexpr UINT WM_MDINEXT = 0x0224;
+inline constexpr UINT WM_MDIMAXIMIZE = 0x0225;
+inline constexpr UINT WM_MDITILE = 0x0226;
+inline constexpr UINT WM_MDICASCADE = 0x0227;
+inline constexpr UINT WM_MDIICONARRANGE = 0x0228;
+inline constexpr UINT WM_MDIGETACTIVE = 0x0229;
+inline constexpr UINT WM_MDISETMENU = 0x0230;
+inline constexpr UINT WM_MDIREFRESHMENU = 0x0234;
 inline constexpr UINT WM_ENTERMENULOOP = 0x0211;
 inline constexpr UINT WM_EXITMENULOOP = 0x0212;
 inline constexpr UINT WM_CAPTURECHANGED = 0x0215;

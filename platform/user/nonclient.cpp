@@ -136,8 +136,12 @@ LRESULT DefaultNcHitTest(Window* w, POINT screen) {
   int x = screen.x - wr.left, y = screen.y - wr.top;
   int width = wr.right - wr.left, height = wr.bottom - wr.top;
   if (w->style & WS_MINIMIZE) return HTCAPTION;
+  // The client area is the one WM_NCCALCSIZE gave the window; where a procedure of its own
+  // made the frame larger than the style's, the rest of the style's client area is nowhere.
+  RECT client = OffsetRectBy(w->client, -w->window.left, -w->window.top);
+  if (PointInRect(client, x, y)) return HTCLIENT;
   FrameLayout f = LayoutOf(w);
-  if (PointInRect(f.client, x, y)) return HTCLIENT;
+  if (PointInRect(f.client, x, y)) return HTNOWHERE;
   int b = f.border;
   bool inBorder = x < b || y < b || x >= width - b || y >= height - b;
   if (inBorder) {

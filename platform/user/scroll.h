@@ -9,6 +9,12 @@ inline constexpr int SB_VERT = 1;
 inline constexpr int SB_CTL = 2;
 inline constexpr int SB_BOTH = 3;
 
+// Styles of scroll bar windows (class "ScrollBar"). This layer registers no such class; a
+// creation hook tests the styles of windows made elsewhere against them.
+inline constexpr DWORD SBS_HORZ = 0x0000;
+inline constexpr DWORD SBS_VERT = 0x0001;
+inline constexpr DWORD SBS_SIZEGRIP = 0x0010;
+
 // WM_HSCROLL / WM_VSCROLL requests
 inline constexpr int SB_LINEUP = 0;
 inline constexpr int SB_LINELEFT = 0;
