@@ -7,6 +7,7 @@
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/blit.h"
 #include "platform/gdi/canvas.h"
+#include "platform/gdi/colors.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/path.h"
 #include "platform/gdi/shapes.h"
@@ -274,4 +275,46 @@ TEST(Canvas, HatchedBrushLeavesItsGaps) {
   cv.FillRect(TRect{0, 0, 16, 16});
   EXPECT_EQ(c.Count(RGB(0, 128, 0)), 2 * 16);  // one line in every eight rows
   EXPECT_EQ(c.Count(kWhite), 14 * 16);
+}
+
+// Each edge kind as the system colours draw it: the outer border's top-left and
+// bottom-right, then the inner border's, and what BF_ADJUST and BF_MIDDLE do.
+TEST(Shapes, DrawEdgeColoursAndAdjust) {
+  struct Case {
+    UINT edge;
+    int outerTopLeft, outerBottomRight, innerTopLeft, innerBottomRight;
+  };
+  const Case cases[] = {
+      {EDGE_RAISED, COLOR_3DLIGHT, COLOR_3DDKSHADOW, COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW},
+      {EDGE_SUNKEN, COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW, COLOR_3DLIGHT},
+  };
+  for (const Case& k : cases) {
+    Canvas24 c(20, 12);
+    RECT r{2, 1, 18, 11};
+    ASSERT_TRUE(DrawEdge(c.dc(), &r, k.edge, BF_RECT | BF_ADJUST | BF_MIDDLE));
+    EXPECT_EQ(r.left, 4) << k.edge;
+    EXPECT_EQ(r.top, 3) << k.edge;
+    EXPECT_EQ(r.right, 16) << k.edge;
+    EXPECT_EQ(r.bottom, 9) << k.edge;
+    EXPECT_EQ(c.At(5, 1), GetSysColor(k.outerTopLeft)) << k.edge;
+    EXPECT_EQ(c.At(2, 5), GetSysColor(k.outerTopLeft)) << k.edge;
+    EXPECT_EQ(c.At(5, 10), GetSysColor(k.outerBottomRight)) << k.edge;
+    EXPECT_EQ(c.At(17, 5), GetSysColor(k.outerBottomRight)) << k.edge;
+    EXPECT_EQ(c.At(5, 2), GetSysColor(k.innerTopLeft)) << k.edge;
+    EXPECT_EQ(c.At(3, 5), GetSysColor(k.innerTopLeft)) << k.edge;
+    EXPECT_EQ(c.At(5, 9), GetSysColor(k.innerBottomRight)) << k.edge;
+    EXPECT_EQ(c.At(16, 5), GetSysColor(k.innerBottomRight)) << k.edge;
+    EXPECT_EQ(c.At(8, 5), GetSysColor(COLOR_BTNFACE)) << k.edge;  // BF_MIDDLE
+    EXPECT_EQ(c.At(0, 0), kWhite) << k.edge;
+    EXPECT_EQ(c.At(18, 11), kWhite) << k.edge;
+  }
+  // Only the sides asked for: a bottom edge alone leaves the rest.
+  Canvas24 c(10, 10);
+  RECT r{0, 0, 10, 10};
+  DrawEdge(c.dc(), &r, BDR_SUNKENOUTER, BF_BOTTOM | BF_ADJUST);
+  EXPECT_EQ(r.bottom, 9);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(c.At(5, 9), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(c.At(5, 0), kWhite);
+  EXPECT_EQ(c.At(0, 5), kWhite);
 }

@@ -201,6 +201,36 @@ TEST(DrawText, VerticalCentreAndBottom) {
   EXPECT_EQ(DrawTextA(s.dc, "Low", -1, &r, DT_SINGLELINE | DT_BOTTOM), 60);
 }
 
+TEST(DrawText, HorizontalAlignmentAndClipping) {
+  struct Case {
+    UINT align;
+    const char* name;
+  };
+  for (const Case& c : {Case{DT_LEFT, "left"}, Case{DT_CENTER, "centre"}, Case{DT_RIGHT, "right"}}) {
+    TextSurface s(200, 30, "Arial", -13);
+    SetBkMode(s.dc, TRANSPARENT);
+    const int width = s.Width("Width");
+    RECT r{20, 5, 180, 25};
+    DrawTextA(s.dc, "Width", -1, &r, c.align | DT_SINGLELINE | DT_VCENTER);
+    const RECT ink = s.Ink();
+    // The glyphs' ink lies within the advance of the text, a pixel or two inside it.
+    const int start = c.align == DT_LEFT ? 20 : c.align == DT_CENTER ? 20 + (160 - width) / 2 : 180 - width;
+    EXPECT_GE(ink.left, start) << c.name;
+    EXPECT_LE(ink.left, start + 2) << c.name;
+    EXPECT_LE(ink.right, start + width) << c.name;
+    EXPECT_GE(ink.right, start + width - 3) << c.name;
+  }
+  // Too narrow a rectangle clips the text, unless DT_NOCLIP.
+  const char* text = "A caption wider than its box";
+  TextSurface clipped(200, 30, "Arial", -13);
+  RECT r{10, 5, 40, 25};
+  DrawTextA(clipped.dc, text, -1, &r, DT_SINGLELINE | DT_NOPREFIX);
+  EXPECT_LE(clipped.Ink().right, 40);
+  TextSurface unclipped(200, 30, "Arial", -13);
+  DrawTextA(unclipped.dc, text, -1, &r, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+  EXPECT_GT(unclipped.Ink().right, 100);
+}
+
 TEST(FontData, WholeFileAndTables) {
   TextSurface s(10, 10, "Arial", -13);
   const DWORD size = GetFontData(s.dc, 0, 0, nullptr, 0);
