@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -19,26 +20,48 @@ namespace displaytest {
 
 namespace {
 
-// A P6 PPM of a single pixel: header fields, then three bytes.
-std::optional<std::uint32_t> ParsePpmPixel(const std::string& data) {
-  size_t pos = 0;
-  int fields = 0;
-  std::string token;
+// A binary (P6) PPM of 8-bit samples: header fields, one whitespace, then the samples.
+std::optional<Screenshot> ParsePpm(const std::string& data) {
   if (data.rfind("P6", 0) != 0) return std::nullopt;
-  pos = 2;
-  while (fields < 3 && pos < data.size()) {
-    while (pos < data.size() && std::isspace(static_cast<unsigned char>(data[pos]))) ++pos;
-    if (pos < data.size() && data[pos] == '#') {
-      while (pos < data.size() && data[pos] != '\n') ++pos;
-      continue;
+  size_t pos = 2;
+  long fields[3] = {0, 0, 0};
+  for (long& field : fields) {
+    while (pos < data.size() && (std::isspace(static_cast<unsigned char>(data[pos])) || data[pos] == '#')) {
+      if (data[pos] == '#') {
+        while (pos < data.size() && data[pos] != '\n') ++pos;
+      } else {
+        ++pos;
+      }
     }
-    while (pos < data.size() && !std::isspace(static_cast<unsigned char>(data[pos]))) ++pos;
-    ++fields;
+    size_t digits = pos;
+    while (pos < data.size() && std::isdigit(static_cast<unsigned char>(data[pos])) && pos - digits < 6)
+      field = field * 10 + (data[pos++] - '0');
+    if (pos == digits) return std::nullopt;
   }
   ++pos;  // the single whitespace before the samples
-  if (pos + 3 > data.size()) return std::nullopt;
+  if (fields[2] != 255 || fields[0] <= 0 || fields[1] <= 0) return std::nullopt;
+  Screenshot shot;
+  shot.width = static_cast<int>(fields[0]);
+  shot.height = static_cast<int>(fields[1]);
+  size_t count = static_cast<size_t>(shot.width) * static_cast<size_t>(shot.height);
+  if (pos + count * 3 > data.size()) return std::nullopt;
+  shot.pixels.resize(count);
   auto b = [&](size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(data[pos + i])); };
-  return (b(0) << 16) | (b(1) << 8) | b(2);
+  for (size_t i = 0; i < count; ++i) shot.pixels[i] = (b(3 * i) << 16) | (b(3 * i + 1) << 8) | b(3 * i + 2);
+  return shot;
+}
+
+// The root window, or a part of it, through ImageMagick's import.
+std::optional<Screenshot> Import(const std::string& crop) {
+  testsupport::TempDir dir;
+  std::string file = dir.File("shot.ppm");
+  std::string cmd = "import -silent -window root " + crop + " -depth 8 ppm:" + file + " 2>/dev/null";
+  // A busy X server now and then refuses a new connection; try again.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    if (testsupport::Run(cmd) == 0) return ParsePpm(testsupport::ReadFile(file));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -100,16 +123,21 @@ PrivateXServer::~PrivateXServer() {
 }
 
 std::optional<std::uint32_t> ScreenshotPixel(int x, int y) {
-  testsupport::TempDir dir;
-  std::string file = dir.File("shot.ppm");
-  std::string cmd = "import -silent -window root -crop 1x1+" + std::to_string(x) + "+" + std::to_string(y) +
-                    " -depth 8 ppm:" + file + " 2>/dev/null";
-  // A busy X server now and then refuses a new connection; try again.
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    if (testsupport::Run(cmd) == 0) return ParsePpmPixel(testsupport::ReadFile(file));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  auto shot = Import("-crop 1x1+" + std::to_string(x) + "+" + std::to_string(y));
+  if (!shot) return std::nullopt;
+  return shot->At(0, 0);
+}
+
+std::optional<Screenshot> TakeScreenshot() { return Import(""); }
+
+void Screenshot::SavePpm(const std::string& file) const {
+  std::string data = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+  for (std::uint32_t p : pixels) {
+    data.push_back(static_cast<char>(p >> 16));
+    data.push_back(static_cast<char>(p >> 8));
+    data.push_back(static_cast<char>(p));
   }
-  return std::nullopt;
+  testsupport::WriteFile(file, data);
 }
 
 std::optional<std::string> RunWhileServing(const std::string& command, const std::function<void()>& serve,

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace displaytest {
 
@@ -29,9 +30,22 @@ class PrivateXServer {
   bool hadPrevious_ = false;
 };
 
+// Pixels of the screen as 0x00RRGGBB, rows top-down.
+struct Screenshot {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;
+  std::uint32_t At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return 0xFF000000u;  // no colour
+    return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+  }
+  void SavePpm(const std::string& file) const;
+};
+
 // The colour (0x00RRGGBB) of one screen pixel, read by ImageMagick's import from the root
 // window; nothing when the screenshot fails.
 std::optional<std::uint32_t> ScreenshotPixel(int x, int y);
+// The whole screen at once.
+std::optional<Screenshot> TakeScreenshot();
 
 // Runs a shell command in the background and calls `serve` until it has finished (at most
 // `timeoutMs`); returns its standard output, or nothing on timeout.
