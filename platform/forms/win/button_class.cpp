@@ -146,19 +146,8 @@ void Paint(HWND h, HDC dc, ButtonState* s) {
   }
 }
 
-LRESULT CALLBACK_ButtonProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* s = StateOf<ButtonState>(h);
-  if (msg == WM_NCCREATE) {
-    SetStateSlot(h, std::make_unique<ButtonState>().release());
-    return DefWindowProcW(h, msg, wParam, lParam);
-  }
-  if (!s) return DefWindowProcW(h, msg, wParam, lParam);
+LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ButtonState* s) {
   switch (msg) {
-    case WM_NCDESTROY: {
-      std::unique_ptr<ButtonState> owned(s);
-      SetStateSlot(h, nullptr);
-      return DefWindowProcW(h, msg, wParam, lParam);
-    }
     case WM_GETDLGCODE: {
       DWORD type = Type(h);
       if (type == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
@@ -170,8 +159,6 @@ LRESULT CALLBACK_ButtonProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       s->font = reinterpret_cast<HFONT>(wParam);
       if (LOWORD(static_cast<std::uintptr_t>(lParam))) Redraw(h);
       return 0;
-    case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(s->font);
     case WM_SETTEXT: {
       LRESULT r = DefWindowProcW(h, msg, wParam, lParam);
       Redraw(h);
@@ -277,18 +264,6 @@ LRESULT CALLBACK_ButtonProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       Redraw(h);
       return 0;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(h, &ps);
-      Paint(h, dc, s);
-      if (!wParam) EndPaint(h, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(h, reinterpret_cast<HDC>(wParam), s);
-      return 0;
     default:
       return DefWindowProcW(h, msg, wParam, lParam);
   }
@@ -297,5 +272,5 @@ LRESULT CALLBACK_ButtonProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 namespace stdctl {
-void RegisterButtonClass() { RegisterControlClass(WC_BUTTON, CALLBACK_ButtonProc, IDC_ARROW); }
+void RegisterButtonClass() { RegisterControlClass(WC_BUTTON, ControlProc<ButtonState, Paint, Handle>, IDC_ARROW); }
 }  // namespace stdctl

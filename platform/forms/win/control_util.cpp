@@ -31,6 +31,16 @@ void NotifyParent(HWND hwnd, WORD code) {
 
 HFONT FontOr(HFONT font) { return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
+TEXTMETRICW MeasureFont(HWND hwnd, HFONT font) {
+  HDC dc = GetDC(hwnd);
+  HGDIOBJ old = SelectObject(dc, FontOr(font));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd, dc);
+  return tm;
+}
+
 void DrawControlText(HDC dc, const std::u16string& text, RECT rect, UINT format, bool enabled) {
   int oldMode = SetBkMode(dc, TRANSPARENT);
   if (enabled) {

@@ -1,9 +1,14 @@
 // Helpers shared by the standard control window classes.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/gdi/gdi_types.h"
+#include "platform/gdi/text.h"
+#include "platform/user/default_proc.h"
+#include "platform/user/messages.h"
+#include "platform/user/painting.h"
 #include "platform/user/wintypes.h"
 
 namespace stdctl {
@@ -15,6 +20,48 @@ template <class S>
 S* StateOf(HWND hwnd) {
   return reinterpret_cast<S*>(GetStateSlot(hwnd));
 }
+
+// The window procedure of a control of the family: the parts every control handles alike,
+// the rest passed to `Handle`. The state object S lives in the first window-extra slot from
+// WM_NCCREATE to WM_NCDESTROY; a state with a `font` answers WM_GETFONT with it; the control
+// erases nothing and paints itself whole with `Paint`, into BeginPaint's DC or into the DC
+// that WM_PAINT or WM_PRINTCLIENT pass in wParam.
+template <class S, void (*Paint)(HWND, HDC, S*), LRESULT (*Handle)(HWND, UINT, WPARAM, LPARAM, S*)>
+LRESULT ControlProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    SetStateSlot(h, std::make_unique<S>().release());
+    return DefWindowProcW(h, msg, wParam, lParam);
+  }
+  S* s = StateOf<S>(h);
+  if (!s) return DefWindowProcW(h, msg, wParam, lParam);
+  switch (msg) {
+    case WM_NCDESTROY: {
+      std::unique_ptr<S> owned(s);
+      SetStateSlot(h, nullptr);
+      return DefWindowProcW(h, msg, wParam, lParam);
+    }
+    case WM_GETFONT:
+      if constexpr (requires { s->font; }) return reinterpret_cast<LRESULT>(s->font);
+      return DefWindowProcW(h, msg, wParam, lParam);
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(h, &ps);
+      Paint(h, dc, s);
+      if (!wParam) EndPaint(h, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(h, reinterpret_cast<HDC>(wParam), s);
+      return 0;
+    default:
+      return Handle(h, msg, wParam, lParam, s);
+  }
+}
+
+// The metrics of a font (nullptr: the GUI font) as the control's DC measures them.
+TEXTMETRICW MeasureFont(HWND hwnd, HFONT font);
 
 // Asks the parent for the colours of the control (WM_CTLCOLOR...); the DC gets the text and
 // background colours the parent chose. Falls back to the default procedure's answer.

@@ -81,12 +81,7 @@ std::vector<int> Offsets(HWND h, const EditState* s, const std::u16string& shown
 }
 
 int LineHeight(HWND h, const EditState* s) {
-  HDC dc = GetDC(h);
-  HGDIOBJ old = SelectObject(dc, FontOr(s->font));
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(h, dc);
+  TEXTMETRICW tm = MeasureFont(h, s->font);
   return tm.tmHeight > 0 ? tm.tmHeight : 13;
 }
 
@@ -373,19 +368,8 @@ void GetSel(EditState* s, WPARAM wParam, LPARAM lParam) {
   if (lParam) *reinterpret_cast<DWORD*>(lParam) = static_cast<DWORD>(SelEnd(s));
 }
 
-LRESULT CALLBACK_EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* s = StateOf<EditState>(h);
-  if (msg == WM_NCCREATE) {
-    SetStateSlot(h, std::make_unique<EditState>().release());
-    return DefWindowProcW(h, msg, wParam, lParam);
-  }
-  if (!s) return DefWindowProcW(h, msg, wParam, lParam);
+LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, EditState* s) {
   switch (msg) {
-    case WM_NCDESTROY: {
-      std::unique_ptr<EditState> owned(s);
-      SetStateSlot(h, nullptr);
-      return DefWindowProcW(h, msg, wParam, lParam);
-    }
     case WM_CREATE: {
       auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
       if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) s->text = FirstLine(cs->lpszName);
@@ -420,8 +404,6 @@ LRESULT CALLBACK_EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       s->font = reinterpret_cast<HFONT>(wParam);
       if (LOWORD(static_cast<std::uintptr_t>(lParam))) Redraw(h);
       return 0;
-    case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(s->font);
     case EM_GETSEL: {
       GetSel(s, wParam, lParam);
       auto lo = std::min<size_t>(SelStart(s), 0xFFFF), hi = std::min<size_t>(SelEnd(s), 0xFFFF);
@@ -577,18 +559,6 @@ LRESULT CALLBACK_EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ENABLE:
       Redraw(h);
       return 0;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(h, &ps);
-      Paint(h, dc, s);
-      if (!wParam) EndPaint(h, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(h, reinterpret_cast<HDC>(wParam), s);
-      return 0;
     default:
       return DefWindowProcW(h, msg, wParam, lParam);
   }
@@ -597,5 +567,5 @@ LRESULT CALLBACK_EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 namespace stdctl {
-void RegisterEditClass() { RegisterControlClass(WC_EDIT, CALLBACK_EditProc, IDC_IBEAM); }
+void RegisterEditClass() { RegisterControlClass(WC_EDIT, ControlProc<EditState, Paint, Handle>, IDC_IBEAM); }
 }  // namespace stdctl

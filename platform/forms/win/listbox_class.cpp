@@ -43,15 +43,7 @@ struct ListState {
 
 DWORD Style(HWND h) { return static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE)); }
 
-int ItemHeight(HWND h, const ListState* s) {
-  HDC dc = GetDC(h);
-  HGDIOBJ old = SelectObject(dc, FontOr(s->font));
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(h, dc);
-  return std::max<int>(tm.tmHeight, 8);
-}
+int ItemHeight(HWND h, const ListState* s) { return std::max<int>(MeasureFont(h, s->font).tmHeight, 8); }
 
 int VisibleRows(HWND h, const ListState* s) {
   RECT r;
@@ -190,21 +182,10 @@ void KeyDown(HWND h, ListState* s, WPARAM key) {
   Select(h, s, std::clamp(next, 0, n - 1), true);
 }
 
-LRESULT CALLBACK_ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* s = StateOf<ListState>(h);
-  if (msg == WM_NCCREATE) {
-    SetStateSlot(h, std::make_unique<ListState>().release());
-    return DefWindowProcW(h, msg, wParam, lParam);
-  }
-  if (!s) return DefWindowProcW(h, msg, wParam, lParam);
+LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ListState* s) {
   auto index = static_cast<int>(static_cast<std::intptr_t>(wParam));
   bool valid = index >= 0 && index < Count(s);
   switch (msg) {
-    case WM_NCDESTROY: {
-      std::unique_ptr<ListState> owned(s);
-      SetStateSlot(h, nullptr);
-      return DefWindowProcW(h, msg, wParam, lParam);
-    }
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFONT:
@@ -212,8 +193,6 @@ LRESULT CALLBACK_ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       UpdateScrollBar(h, s);
       if (LOWORD(static_cast<std::uintptr_t>(lParam))) InvalidateRect(h, nullptr, FALSE);
       return 0;
-    case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(s->font);
     case LB_ADDSTRING:
       return Add(h, s, reinterpret_cast<const char16_t*>(lParam));
     case LB_INSERTSTRING:
@@ -337,18 +316,6 @@ LRESULT CALLBACK_ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ENABLE:
       InvalidateRect(h, nullptr, FALSE);
       return 0;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(h, &ps);
-      Paint(h, dc, s);
-      if (!wParam) EndPaint(h, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(h, reinterpret_cast<HDC>(wParam), s);
-      return 0;
     default:
       return DefWindowProcW(h, msg, wParam, lParam);
   }
@@ -357,5 +324,5 @@ LRESULT CALLBACK_ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 namespace stdctl {
-void RegisterListBoxClass() { RegisterControlClass(WC_LISTBOX, CALLBACK_ListBoxProc, IDC_ARROW); }
+void RegisterListBoxClass() { RegisterControlClass(WC_LISTBOX, ControlProc<ListState, Paint, Handle>, IDC_ARROW); }
 }  // namespace stdctl

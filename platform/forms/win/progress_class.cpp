@@ -76,19 +76,8 @@ LRESULT SetPos(HWND h, ProgressState* s, int pos) {
   return old;
 }
 
-LRESULT CALLBACK_ProgressProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* s = StateOf<ProgressState>(h);
-  if (msg == WM_NCCREATE) {
-    SetStateSlot(h, std::make_unique<ProgressState>().release());
-    return DefWindowProcW(h, msg, wParam, lParam);
-  }
-  if (!s) return DefWindowProcW(h, msg, wParam, lParam);
+LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ProgressState* s) {
   switch (msg) {
-    case WM_NCDESTROY: {
-      std::unique_ptr<ProgressState> owned(s);
-      SetStateSlot(h, nullptr);
-      return DefWindowProcW(h, msg, wParam, lParam);
-    }
     case PBM_SETRANGE: {
       LRESULT old = MAKELRESULT(s->low, s->high);
       s->low = LOWORD(static_cast<std::uintptr_t>(lParam));
@@ -145,18 +134,6 @@ LRESULT CALLBACK_ProgressProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NCHITTEST:
       return HTCLIENT;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(h, &ps);
-      Paint(h, dc, s);
-      if (!wParam) EndPaint(h, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(h, reinterpret_cast<HDC>(wParam), s);
-      return 0;
     default:
       return DefWindowProcW(h, msg, wParam, lParam);
   }
@@ -165,5 +142,5 @@ LRESULT CALLBACK_ProgressProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 namespace stdctl {
-void RegisterProgressClass() { RegisterControlClass(PROGRESS_CLASS, CALLBACK_ProgressProc, IDC_ARROW); }
+void RegisterProgressClass() { RegisterControlClass(PROGRESS_CLASS, ControlProc<ProgressState, Paint, Handle>, IDC_ARROW); }
 }  // namespace stdctl

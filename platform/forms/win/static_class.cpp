@@ -44,20 +44,9 @@ void Paint(HWND h, HDC dc, StaticState* s) {
   SelectObject(dc, old);
 }
 
-LRESULT CALLBACK_StaticProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* s = StateOf<StaticState>(h);
-  if (msg == WM_NCCREATE) {
-    SetStateSlot(h, std::make_unique<StaticState>().release());
-    return DefWindowProcW(h, msg, wParam, lParam);
-  }
-  if (!s) return DefWindowProcW(h, msg, wParam, lParam);
+LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, StaticState* s) {
   DWORD style = static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE));
   switch (msg) {
-    case WM_NCDESTROY: {
-      std::unique_ptr<StaticState> owned(s);
-      SetStateSlot(h, nullptr);
-      return DefWindowProcW(h, msg, wParam, lParam);
-    }
     case WM_NCHITTEST:
       return (style & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
     case WM_GETDLGCODE:
@@ -66,8 +55,6 @@ LRESULT CALLBACK_StaticProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       s->font = reinterpret_cast<HFONT>(wParam);
       if (LOWORD(static_cast<std::uintptr_t>(lParam))) InvalidateRect(h, nullptr, TRUE);
       return 0;
-    case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(s->font);
     case WM_SETTEXT: {
       LRESULT r = DefWindowProcW(h, msg, wParam, lParam);
       InvalidateRect(h, nullptr, TRUE);
@@ -82,18 +69,6 @@ LRESULT CALLBACK_StaticProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDBLCLK:
       if (style & SS_NOTIFY) NotifyParent(h, STN_DBLCLK);
       return 0;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(h, &ps);
-      Paint(h, dc, s);
-      if (!wParam) EndPaint(h, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(h, reinterpret_cast<HDC>(wParam), s);
-      return 0;
     default:
       return DefWindowProcW(h, msg, wParam, lParam);
   }
@@ -102,5 +77,5 @@ LRESULT CALLBACK_StaticProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 namespace stdctl {
-void RegisterStaticClass() { RegisterControlClass(WC_STATIC, CALLBACK_StaticProc, IDC_ARROW); }
+void RegisterStaticClass() { RegisterControlClass(WC_STATIC, ControlProc<StaticState, Paint, Handle>, IDC_ARROW); }
 }  // namespace stdctl
