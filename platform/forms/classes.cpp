@@ -182,13 +182,17 @@ void TComponent::DefineProperties(TFiler& filer) {
 TComponent* CreateComponentOf(const TClassInfo& info, TComponent* owner) {
   if (!info.Create) throw EClassNotFound("Class " + info.Name + " cannot be created");
   TComponent* c = info.Create(owner);
+  CompleteConstruction(c);
+  return c;
+}
+
+void CompleteConstruction(TComponent* component) {
   try {
-    c->AfterConstruction();
+    component->AfterConstruction();
   } catch (...) {
-    c->Free();
+    component->Free();
     throw;
   }
-  return c;
 }
 
 bool IsValidIdent(std::string_view name) {

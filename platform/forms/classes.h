@@ -136,17 +136,14 @@ class TComponent : public TPersistent {
   bool beforeDestructionDone_ = false;
 };
 
-// Creates a component and completes it (AfterConstruction); if that raises, the component is
-// destroyed and the error passes on.
+// Completes a new component (AfterConstruction); if that raises, the component is destroyed
+// and the error passes on.
+void CompleteConstruction(TComponent* component);
+// Creates a component and completes it.
 template <class T>
 T* CreateComponent(TComponent* owner) {
   T* c = new T(owner);
-  try {
-    c->AfterConstruction();
-  } catch (...) {
-    c->Free();
-    throw;
-  }
+  CompleteConstruction(c);
   return c;
 }
 // Creates a component by class information (the form reader's way).

@@ -133,17 +133,21 @@ void TControl::SetParentComponent(TComponent* parent) {
 
 TComponent* TControl::GetParentComponent() const { return parent_; }
 
-void TControl::SetBounds(int left, int top, int width, int height) {
+bool TControl::StoreBounds(int left, int top, int width, int height) {
   left = ClampCoordinate(left);
   top = ClampCoordinate(top);
   width = ClampSize(width);
   height = ClampSize(height);
-  if (left == left_ && top == top_ && width == width_ && height == height_) return;
+  if (left == left_ && top == top_ && width == width_ && height == height_) return false;
   left_ = left;
   top_ = top;
   width_ = width;
   height_ = height;
-  BoundsChanged();
+  return true;
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+  if (StoreBounds(left, top, width, height)) BoundsChanged();
 }
 
 TRect TControl::ClientRect() const { return TRect{0, 0, width_, height_}; }

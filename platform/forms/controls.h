@@ -188,6 +188,8 @@ class TControl : public TComponent {
   virtual void FontChanged();
   virtual void ColorChanged();
   virtual void BoundsChanged() {}
+  // Takes the bounds, held to the coordinate range; false when nothing changed.
+  bool StoreBounds(int left, int top, int width, int height);
   virtual void VisibleChanged() {}
   void ParentFontChanged();
   void ParentColorChanged();
@@ -321,3 +323,14 @@ TWinControl* FindVCLWindow(HWND hwnd);
 // module handle's and the thread's numbers, eight upper-case hexadecimal digits each.
 const std::string& ControlAtomName();
 ATOM ControlAtom();
+
+// Creates a control owned and parented by `parent`, named and placed at once (how a form of
+// our own builds its controls in code).
+template <class T>
+T* AddControl(TWinControl* parent, const char* name, int left, int top, int width, int height) {
+  T* c = CreateComponent<T>(parent);
+  c->SetName(name);
+  c->SetParent(parent);
+  c->SetBounds(left, top, width, height);
+  return c;
+}

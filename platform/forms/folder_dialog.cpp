@@ -52,15 +52,6 @@ TBrowseFolderForm::TBrowseFolderForm(TComponent* owner, TBrowseFolderDialog& dia
 
 namespace {
 
-template <class T>
-T* Add(TForm* form, const char* name, int x, int y, int w, int h) {
-  T* c = CreateComponent<T>(form);
-  c->SetName(name);
-  c->SetParent(form);
-  c->SetBounds(x, y, w, h);
-  return c;
-}
-
 // A chosen path as the platform's folder call gives it: no trailing "/" except the root's.
 std::string WithoutTrailingSlash(std::string s) {
   while (s.size() > 1 && s.back() == '/') s.pop_back();
@@ -76,25 +67,25 @@ void TBrowseFolderForm::Build() {
   SetClientWidth(360);
   SetClientHeight(330);
 
-  TitleLabel = Add<TLabel>(this, "TitleLabel", 8, 8, 344, 28);
+  TitleLabel = AddControl<TLabel>(this, "TitleLabel", 8, 8, 344, 28);
   TitleLabel->SetAutoSize(false);
   TitleLabel->SetWordWrap(true);
   TitleLabel->SetShowAccelChar(false);
   TitleLabel->SetCaption(dialog_.Title());
-  PathEdit = Add<TEdit>(this, "PathEdit", 8, 40, 344, 21);
+  PathEdit = AddControl<TEdit>(this, "PathEdit", 8, 40, 344, 21);
   PathEdit->SetReadOnly(!dialog_.ShowEditBox());
   PathEdit->SetTabStop(dialog_.ShowEditBox());
-  FolderList = Add<TListBox>(this, "FolderList", 8, 68, 344, 220);
+  FolderList = AddControl<TListBox>(this, "FolderList", 8, 68, 344, 220);
   if (dialog_.AllowNewFolder()) {
-    NewFolderButton = Add<TButton>(this, "NewFolderButton", 8, 298, 110, 23);
+    NewFolderButton = AddControl<TButton>(this, "NewFolderButton", 8, 298, 110, 23);
     NewFolderButton->SetCaption("&Make New Folder");
     NewFolderButton->OnClick = [this](TObject*) { MakeNewFolder(); };
   }
-  OKButton = Add<TButton>(this, "OKButton", 196, 298, 75, 23);
+  OKButton = AddControl<TButton>(this, "OKButton", 196, 298, 75, 23);
   OKButton->SetCaption("OK");
   OKButton->SetDefault(true);
   OKButton->OnClick = [this](TObject*) { Accept(); };
-  CancelButton = Add<TButton>(this, "CancelButton", 277, 298, 75, 23);
+  CancelButton = AddControl<TButton>(this, "CancelButton", 277, 298, 75, 23);
   CancelButton->SetCaption("Cancel");
   CancelButton->SetCancel(true);
   CancelButton->SetModalResult(mrCancel);
@@ -141,31 +132,12 @@ void TBrowseFolderForm::Refresh() {
   TFolderListingOptions options;
   options.includeFiles = dialog_.IncludeFiles();
   options.masks = {"*"};
-  std::vector<TFolderEntry> entries;
-  ListFolder(folder_, options, entries);
-  shown_.clear();
-  names_.clear();
-  isDir_.clear();
-  if (folder_ != "/" && folder_ != root_) {
-    shown_.push_back("../");
-    names_.push_back("");
-    isDir_.push_back(true);
-  }
-  for (const TFolderEntry& e : entries) {
-    shown_.push_back(WideToUtf8(FileNameToWide(e.name)) + (e.isDirectory ? "/" : ""));
-    names_.push_back(e.name);
-    isDir_.push_back(e.isDirectory);
-  }
-  TStrings* items = FolderList->Items();
-  items->BeginUpdate();
-  items->Clear();
-  for (const std::string& s : shown_) items->Add(s);
-  items->EndUpdate();
+  view_.Load(folder_, folder_ != "/" && folder_ != root_, options, FolderList->Items());
 }
 
 void TBrowseFolderForm::Enter(int index) {
-  if (index < 0 || index >= static_cast<int>(names_.size()) || !isDir_[static_cast<size_t>(index)]) return;
-  const std::string& name = names_[static_cast<size_t>(index)];
+  if (!view_.IsFolder(index)) return;
+  const std::string& name = *view_.Name(index);
   if (name.empty()) {
     Up();
     return;
@@ -178,9 +150,8 @@ void TBrowseFolderForm::Up() {
   std::string from = WithoutTrailingSlash(folder_);
   Navigate(ParentFolder(folder_));
   // Keep the folder we came from selected.
-  std::string name = from.substr(from.rfind('/') + 1);
-  for (size_t i = 0; i < names_.size(); ++i)
-    if (names_[i] == name) FolderList->SetItemIndex(static_cast<int>(i));
+  int i = view_.Find(from.substr(from.rfind('/') + 1));
+  if (i >= 0) FolderList->SetItemIndex(i);
 }
 
 void TBrowseFolderForm::MakeNewFolder() {
@@ -192,8 +163,8 @@ void TBrowseFolderForm::MakeNewFolder() {
     return;
   }
   Refresh();
-  for (size_t i = 0; i < names_.size(); ++i)
-    if (names_[i] == name) FolderList->SetItemIndex(static_cast<int>(i));
+  int i = view_.Find(name);
+  if (i >= 0) FolderList->SetItemIndex(i);
 }
 
 void TBrowseFolderForm::Accept() {
@@ -208,9 +179,9 @@ void TBrowseFolderForm::Accept() {
     }
     chosen = WideToFileName(ExpandFileName(FileNameToWide(full)));
   } else {
-    int i = FolderList->ItemIndex();
-    if (i >= 0 && i < static_cast<int>(names_.size()) && !names_[static_cast<size_t>(i)].empty()) {
-      chosen = folder_ + names_[static_cast<size_t>(i)];
+    const std::string* name = view_.Name(FolderList->ItemIndex());
+    if (name && !name->empty()) {
+      chosen = folder_ + *name;
     } else {
       chosen = folder_;
     }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/forms/folder_listing.h"
 #include "platform/forms/form.h"
 
 class TEdit;
@@ -62,7 +63,7 @@ class TBrowseFolderForm : public TForm {
 
   const std::string& Folder() const { return folder_; }
   void Navigate(const std::string& folder);
-  const std::vector<std::string>& Shown() const { return shown_; }
+  const std::vector<std::string>& Shown() const { return view_.Shown(); }
   const std::string& Result() const { return result_; }
   // Creates "New Folder" (numbered when taken) in the current folder and selects it.
   void MakeNewFolder();
@@ -85,8 +86,6 @@ class TBrowseFolderForm : public TForm {
   TBrowseFolderDialog& dialog_;
   std::string root_;
   std::string folder_;
-  std::vector<std::string> shown_;
-  std::vector<std::string> names_;  // "" for the parent entry
-  std::vector<bool> isDir_;
+  TFolderView view_;
   std::string result_;
 };

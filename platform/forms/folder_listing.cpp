@@ -91,3 +91,39 @@ std::string HomeFolder() {
   if (home && *home && DirectoryExists(FileNameToWide(home))) return NormalizeFolder(home);
   return "/";
 }
+
+void TFolderView::Load(std::string_view folder, bool withParent, const TFolderListingOptions& options,
+                       TStrings* items) {
+  std::vector<TFolderEntry> entries;
+  ListFolder(folder, options, entries);
+  shown_.clear();
+  names_.clear();
+  isDir_.clear();
+  if (withParent) {
+    shown_.push_back("../");
+    names_.push_back("");
+    isDir_.push_back(true);
+  }
+  for (const TFolderEntry& e : entries) {
+    shown_.push_back(WideToUtf8(FileNameToWide(e.name)) + (e.isDirectory ? "/" : ""));
+    names_.push_back(e.name);
+    isDir_.push_back(e.isDirectory);
+  }
+  items->BeginUpdate();
+  items->Clear();
+  for (const std::string& line : shown_) items->Add(line);
+  items->EndUpdate();
+}
+
+const std::string* TFolderView::Name(int index) const {
+  if (index < 0 || index >= static_cast<int>(names_.size())) return nullptr;
+  return &names_[static_cast<size_t>(index)];
+}
+
+bool TFolderView::IsFolder(int index) const { return Name(index) && isDir_[static_cast<size_t>(index)]; }
+
+int TFolderView::Find(const std::string& name) const {
+  for (size_t i = 0; i < names_.size(); ++i)
+    if (names_[i] == name) return static_cast<int>(i);
+  return -1;
+}

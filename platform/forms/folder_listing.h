@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/rtl/string_list.h"
+
 struct TFolderEntry {
   std::string name;  // without the folder
   bool isDirectory = false;
@@ -30,3 +32,23 @@ std::string NormalizeFolder(std::string_view folder);
 // The folder above ("/" for "/").
 std::string ParentFolder(std::string_view folder);
 std::string HomeFolder();
+
+// What a dialog's list shows of one folder: a "../" entry first unless the folder is the
+// topmost one the dialog reaches, then the folder's entries as ListFolder orders them, folders
+// with a trailing "/", names shown through FileNameToWide.
+class TFolderView {
+ public:
+  // Lists `folder` and puts what it shows into `items`.
+  void Load(std::string_view folder, bool withParent, const TFolderListingOptions& options, TStrings* items);
+  const std::vector<std::string>& Shown() const { return shown_; }
+  // The entry's name as file-name bytes ("" for the parent entry); nullptr out of range.
+  const std::string* Name(int index) const;
+  bool IsFolder(int index) const;
+  // The index of the entry of that name, -1 when there is none.
+  int Find(const std::string& name) const;
+
+ private:
+  std::vector<std::string> shown_;
+  std::vector<std::string> names_;
+  std::vector<bool> isDir_;
+};

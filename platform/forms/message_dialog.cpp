@@ -161,12 +161,9 @@ TMessageForm* CreateMessageDialog(const std::string& message, TMsgDlgType type, 
     int x = (form->ClientWidth() - groupWidth) / 2;
     int y = iconTextHeight + vertMargin + vertSpacing;
     for (TMsgDlgBtn b : list) {
-      auto* button = CreateComponent<TButton>(form);
-      button->SetName(kButtonNames[b]);
-      button->SetParent(form);
+      auto* button = AddControl<TButton>(form, kButtonNames[b], x, y, buttonWidth, buttonHeight);
       button->SetCaption(kButtonCaptions[b]);
       button->SetModalResult(kButtonResults[b]);
-      button->SetBounds(x, y, buttonWidth, buttonHeight);
       if (b == defaultButton) {
         button->SetDefault(true);
         form->SetActiveControl(button);

@@ -85,15 +85,6 @@ TOpenDialogForm::TOpenDialogForm(TComponent* owner, TOpenDialog& dialog) : TForm
 
 namespace {
 
-template <class T>
-T* Add(TForm* form, const char* name, int x, int y, int w, int h) {
-  T* c = CreateComponent<T>(form);
-  c->SetName(name);
-  c->SetParent(form);
-  c->SetBounds(x, y, w, h);
-  return c;
-}
-
 bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
 
 }  // namespace
@@ -105,17 +96,17 @@ void TOpenDialogForm::Build() {
   SetClientWidth(420);
   SetClientHeight(286);
 
-  Add<TLabel>(this, "LookInLabel", 8, 12, 60, 13)->SetCaption("Look &in:");
-  PathEdit = Add<TEdit>(this, "PathEdit", 72, 8, 340, 21);
-  FileList = Add<TListBox>(this, "FileList", 8, 36, 404, 148);
-  Add<TLabel>(this, "FileNameLabel", 8, 196, 76, 13)->SetCaption("File &name:");
-  FileNameEdit = Add<TEdit>(this, "FileNameEdit", 88, 192, 236, 21);
-  OpenButton = Add<TButton>(this, "OpenButton", 332, 191, 80, 23);
+  AddControl<TLabel>(this, "LookInLabel", 8, 12, 60, 13)->SetCaption("Look &in:");
+  PathEdit = AddControl<TEdit>(this, "PathEdit", 72, 8, 340, 21);
+  FileList = AddControl<TListBox>(this, "FileList", 8, 36, 404, 148);
+  AddControl<TLabel>(this, "FileNameLabel", 8, 196, 76, 13)->SetCaption("File &name:");
+  FileNameEdit = AddControl<TEdit>(this, "FileNameEdit", 88, 192, 236, 21);
+  OpenButton = AddControl<TButton>(this, "OpenButton", 332, 191, 80, 23);
   OpenButton->SetCaption("&Open");
   OpenButton->SetDefault(true);
-  Add<TLabel>(this, "TypeLabel", 8, 224, 76, 13)->SetCaption("Files of &type:");
-  TypeList = Add<TListBox>(this, "TypeList", 88, 220, 236, 58);
-  CancelButton = Add<TButton>(this, "CancelButton", 332, 220, 80, 23);
+  AddControl<TLabel>(this, "TypeLabel", 8, 224, 76, 13)->SetCaption("Files of &type:");
+  TypeList = AddControl<TListBox>(this, "TypeList", 88, 220, 236, 58);
+  CancelButton = AddControl<TButton>(this, "CancelButton", 332, 220, 80, 23);
   CancelButton->SetCaption("Cancel");
   CancelButton->SetCancel(true);
   CancelButton->SetModalResult(mrCancel);
@@ -174,42 +165,23 @@ void TOpenDialogForm::Refresh() {
   TFolderListingOptions options;
   options.masks = CurrentMasks();
   options.showHidden = (dialog_.Options() & OpenOption(ofForceShowHidden)) != 0;
-  std::vector<TFolderEntry> entries;
-  ListFolder(folder_, options, entries);
-  shown_.clear();
-  names_.clear();
-  isDir_.clear();
-  if (folder_ != "/") {
-    shown_.push_back("../");
-    names_.push_back("");
-    isDir_.push_back(true);
-  }
-  for (const TFolderEntry& e : entries) {
-    shown_.push_back(WideToUtf8(FileNameToWide(e.name)) + (e.isDirectory ? "/" : ""));
-    names_.push_back(e.name);
-    isDir_.push_back(e.isDirectory);
-  }
-  TStrings* items = FileList->Items();
-  items->BeginUpdate();
-  items->Clear();
-  for (const std::string& s : shown_) items->Add(s);
-  items->EndUpdate();
+  view_.Load(folder_, folder_ != "/", options, FileList->Items());
 }
 
 void TOpenDialogForm::ListSelected(TObject*) {
   int i = FileList->ItemIndex();
-  if (i < 0 || i >= static_cast<int>(names_.size())) return;
-  if (!isDir_[static_cast<size_t>(i)]) FileNameEdit->SetWideText(FileNameToWide(names_[static_cast<size_t>(i)]));
+  if (view_.Name(i) && !view_.IsFolder(i)) FileNameEdit->SetWideText(FileNameToWide(*view_.Name(i)));
 }
 
 void TOpenDialogForm::EnterEntry(int index) {
-  if (index < 0 || index >= static_cast<int>(names_.size())) return;
-  if (!isDir_[static_cast<size_t>(index)]) {
-    FileNameEdit->SetWideText(FileNameToWide(names_[static_cast<size_t>(index)]));
+  const std::string* entry = view_.Name(index);
+  if (!entry) return;
+  if (!view_.IsFolder(index)) {
+    FileNameEdit->SetWideText(FileNameToWide(*entry));
     Accept();
     return;
   }
-  const std::string& name = names_[static_cast<size_t>(index)];
+  const std::string& name = *entry;
   Navigate(name.empty() ? ParentFolder(folder_) : folder_ + name);
   if (FileList->Items()->Count() > 0) FileList->SetItemIndex(0);
 }
@@ -225,7 +197,7 @@ void TOpenDialogForm::ListKeyDown(TObject*, WORD& key, TShiftState) {
 void TOpenDialogForm::Accept() {
   if (ActiveControl() == FileList) {
     int i = FileList->ItemIndex();
-    if (i >= 0 && i < static_cast<int>(isDir_.size()) && isDir_[static_cast<size_t>(i)]) {
+    if (view_.IsFolder(i)) {
       EnterEntry(i);
       return;
     }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/forms/folder_listing.h"
 #include "platform/forms/form.h"
 #include "platform/rtl/string_list.h"
 
@@ -91,7 +92,7 @@ class TOpenDialogForm : public TForm {
   const std::string& Folder() const { return folder_; }
   void Navigate(const std::string& folder);
   // The entries shown, in the list's order (a "../" entry first below the root).
-  const std::vector<std::string>& Shown() const { return shown_; }
+  const std::vector<std::string>& Shown() const { return view_.Shown(); }
   const std::string& Result() const { return result_; }
 
   TEdit* PathEdit = nullptr;
@@ -113,9 +114,7 @@ class TOpenDialogForm : public TForm {
   TOpenDialog& dialog_;
   std::string folder_;
   std::string customMask_;
-  std::vector<std::string> shown_;     // display names
-  std::vector<std::string> names_;     // file-name bytes, "" for the parent entry
-  std::vector<bool> isDir_;
+  TFolderView view_;
   std::vector<std::pair<std::string, std::string>> filters_;
   std::string result_;
 };

@@ -350,16 +350,8 @@ void TWinControl::Update() {
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
-  left = ClampCoordinate(left);
-  top = ClampCoordinate(top);
-  width = ClampSize(width);
-  height = ClampSize(height);
-  if (left == left_ && top == top_ && width == width_ && height == height_) return;
-  left_ = left;
-  top_ = top;
-  width_ = width;
-  height_ = height;
-  if (handle_) SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!StoreBounds(left, top, width, height)) return;
+  if (handle_) SetWindowPos(handle_, nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
   BoundsChanged();
 }
 
