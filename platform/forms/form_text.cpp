@@ -107,6 +107,34 @@ class Parser {
     if (depth > limits_.maxDepth) Fail("Nesting too deep");
   }
 
+  // An index in brackets after an object's or an item's name, when there is one.
+  bool OptionalIndex(int64_t& index) {
+    SkipBlanks();
+    if (Peek() != '[') return false;
+    ++pos_;
+    index = IntegerToken();
+    Expect(']');
+    return true;
+  }
+
+  // True, past it, at the character that closes a bracketed run of values.
+  bool Closes(char close, const char* missing) {
+    SkipBlanks();
+    if (AtEnd()) Fail(missing);
+    if (Peek() != close) return false;
+    ++pos_;
+    return true;
+  }
+
+  // True, past it, at the "end" that closes an object or an item.
+  bool EndsBlock() {
+    SkipBlanks();
+    if (AtEnd()) Fail("'end' expected");
+    if (!KeywordIs("end")) return false;
+    Ident();
+    return true;
+  }
+
   TFormObject ParseObject(int depth) {
     CheckDepth(depth);
     TFormObject obj;
@@ -130,20 +158,8 @@ class Parser {
     } else {
       obj.className = first;
     }
-    SkipBlanks();
-    if (Peek() == '[') {
-      ++pos_;
-      obj.hasIndex = true;
-      obj.index = IntegerToken();
-      Expect(']');
-    }
-    for (;;) {
-      SkipBlanks();
-      if (AtEnd()) Fail("'end' expected");
-      if (KeywordIs("end")) {
-        Ident();
-        break;
-      }
+    obj.hasIndex = OptionalIndex(obj.index);
+    while (!EndsBlock()) {
       if (KeywordIs("object") || KeywordIs("inherited") || KeywordIs("inline")) {
         obj.children.push_back(ParseObject(depth + 1));
         continue;
@@ -199,25 +215,11 @@ class Parser {
     } else if (c == '(') {
       ++pos_;
       v.kind = TFormValue::Kind::List;
-      for (;;) {
-        SkipBlanks();
-        if (AtEnd()) Fail("')' expected");
-        if (Peek() == ')') {
-          ++pos_;
-          break;
-        }
-        v.list.push_back(ParseValue(depth + 1));
-      }
+      while (!Closes(')', "')' expected")) v.list.push_back(ParseValue(depth + 1));
     } else if (c == '{') {
       ++pos_;
       v.kind = TFormValue::Kind::Binary;
-      for (;;) {
-        SkipBlanks();
-        if (AtEnd()) Fail("'}' expected");
-        if (Peek() == '}') {
-          ++pos_;
-          break;
-        }
+      while (!Closes('}', "'}' expected")) {
         int hi = HexValue(s_[pos_]);
         if (hi < 0) Fail("Invalid binary value");
         ++pos_;
@@ -230,32 +232,12 @@ class Parser {
     } else if (c == '<') {
       ++pos_;
       v.kind = TFormValue::Kind::Collection;
-      for (;;) {
-        SkipBlanks();
-        if (AtEnd()) Fail("'>' expected");
-        if (Peek() == '>') {
-          ++pos_;
-          break;
-        }
+      while (!Closes('>', "'>' expected")) {
         if (!KeywordIs("item")) Fail("'item' expected");
         Ident();
         TFormValue::Item item;
-        SkipBlanks();
-        if (Peek() == '[') {
-          ++pos_;
-          item.hasIndex = true;
-          item.index = IntegerToken();
-          Expect(']');
-        }
-        for (;;) {
-          SkipBlanks();
-          if (AtEnd()) Fail("'end' expected");
-          if (KeywordIs("end")) {
-            Ident();
-            break;
-          }
-          item.props.push_back(ParseProperty(depth + 1));
-        }
+        item.hasIndex = OptionalIndex(item.index);
+        while (!EndsBlock()) item.props.push_back(ParseProperty(depth + 1));
         v.collection.push_back(std::move(item));
       }
     } else if (IsIdentStart(c)) {
