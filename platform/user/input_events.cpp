@@ -49,23 +49,12 @@ void QueueInput(MSG m) {
   q.push_back(m);
 }
 
-MSG MakeInput(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
-  MSG m;
-  m.hwnd = hwnd;
-  m.message = message;
-  m.wParam = w;
-  m.lParam = l;
-  m.time = GetTickCount();
-  m.pt = State().cursorPos;
-  return m;
-}
-
 void PostLeave(HWND left) {
   UserState& s = State();
   if (!left || s.track.hwnd != left || !(s.track.flags & TME_LEAVE)) return;
   UINT msg = (s.track.flags & TME_NONCLIENT) ? WM_NCMOUSELEAVE : WM_MOUSELEAVE;
   s.track = MouseTrack{};
-  QueueInput(MakeInput(left, msg, 0, 0));
+  QueueInput(MakeMessage(left, msg, 0, 0));
 }
 
 UINT ButtonMessage(display::MouseButton b, bool down, bool client) {
@@ -118,7 +107,7 @@ void MouseEvent(const display::Event& e) {
   if (e.kind == display::EventKind::Wheel) {
     HWND target = s.focus ? s.focus : s.active;
     if (!target) return;
-    QueueInput(MakeInput(target, WM_MOUSEWHEEL,
+    QueueInput(MakeMessage(target, WM_MOUSEWHEEL,
                          MAKEWPARAM(static_cast<int>(MouseKeyFlags()), e.wheel), MAKELPARAM(pt.x, pt.y)));
     return;
   }
@@ -180,9 +169,9 @@ void MouseEvent(const display::Event& e) {
   if (client) {
     POINT c = pt;
     ScreenToClient(hwnd, &c);
-    QueueInput(MakeInput(hwnd, message, MouseKeyFlags(), MAKELPARAM(c.x, c.y)));
+    QueueInput(MakeMessage(hwnd, message, MouseKeyFlags(), MAKELPARAM(c.x, c.y)));
   } else {
-    QueueInput(MakeInput(hwnd, message, static_cast<WPARAM>(hit), MAKELPARAM(pt.x, pt.y)));
+    QueueInput(MakeMessage(hwnd, message, static_cast<WPARAM>(hit), MAKELPARAM(pt.x, pt.y)));
   }
   if (!down && !up && s.track.hwnd == hwnd && (s.track.flags & TME_HOVER)) {
     int hx = 2, hy = 2;
@@ -220,7 +209,7 @@ void KeyEvent(const display::Event& e) {
   LPARAM l = 1 | ((e.scanCode & 0xff) << 16) | (e.extendedKey ? (1 << 24) : 0) |
              ((alt && !ctrl) ? (1 << 29) : 0) | ((down ? wasDown : true) ? (1 << 30) : 0);
   if (!down) l |= static_cast<LPARAM>(static_cast<std::uint32_t>(1u << 31));
-  MSG m = MakeInput(target, message, reported, static_cast<LPARAM>(static_cast<std::int32_t>(l)));
+  MSG m = MakeMessage(target, message, reported, static_cast<LPARAM>(static_cast<std::int32_t>(l)));
   // Characters typed with Ctrl are control characters; Alt+key characters become WM_SYSCHAR.
   char32_t ch = e.character;
   if (down && ctrl && !alt && reported >= 'A' && reported <= 'Z') ch = reported - 'A' + 1;
@@ -350,7 +339,7 @@ void CheckMouseHover() {
   POINT c = s.cursorPos;
   UINT msg = (t.flags & TME_NONCLIENT) ? WM_NCMOUSEHOVER : WM_MOUSEHOVER;
   if (msg == WM_MOUSEHOVER) ScreenToClient(t.hwnd, &c);
-  QueueInput(MakeInput(t.hwnd, msg, MouseKeyFlags(), MAKELPARAM(c.x, c.y)));
+  QueueInput(MakeMessage(t.hwnd, msg, MouseKeyFlags(), MAKELPARAM(c.x, c.y)));
 }
 
 void SetCursorFromShape(HCURSOR cursor) {

@@ -35,23 +35,12 @@ bool TakeFrom(std::deque<MSG>& q, MSG* out, HWND filter, UINT lo, UINT hi, bool 
   return false;
 }
 
-MSG MakeMsg(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-  MSG m;
-  m.hwnd = hwnd;
-  m.message = msg;
-  m.wParam = w;
-  m.lParam = l;
-  m.time = GetTickCount();
-  m.pt = State().cursorPos;
-  return m;
-}
-
 bool TakeTimer(MSG* out, HWND filter, bool remove) {
   UserState& s = State();
   std::uint64_t now = s.Now();
   for (Timer& t : s.timers) {
     if (t.due > now || !MatchesWindow(t.hwnd, filter)) continue;
-    *out = MakeMsg(t.hwnd, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc));
+    *out = MakeMessage(t.hwnd, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc));
     if (remove) t.due = now + t.elapse;
     return true;
   }
@@ -71,6 +60,17 @@ int NextTimerWait() {
 }  // namespace
 
 namespace user_internal {
+
+MSG MakeMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  MSG m;
+  m.hwnd = hwnd;
+  m.message = msg;
+  m.wParam = wParam;
+  m.lParam = lParam;
+  m.time = GetTickCount();
+  m.pt = State().cursorPos;
+  return m;
+}
 
 void KillWindowTimers(HWND hwnd) {
   std::erase_if(State().timers, [hwnd](const Timer& t) { return t.hwnd == hwnd; });
@@ -95,7 +95,7 @@ BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   if (hwnd && !s.Find(hwnd)) return FALSE;
   if (s.posted.size() >= kMaxPostedMessages) return FALSE;
-  s.posted.push_back(MakeMsg(hwnd, msg, wParam, lParam));
+  s.posted.push_back(MakeMessage(hwnd, msg, wParam, lParam));
   return TRUE;
 }
 
@@ -136,7 +136,7 @@ BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT lo, UINT hi, UINT removeFlags) {
     ProcessDisplayEvent(e);
   }
   if (s.quitPending && !hwnd && MatchesRange(WM_QUIT, lo, hi)) {
-    *msg = MakeMsg(nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0);
+    *msg = MakeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0);
     if (remove) s.quitPending = false;
     return TRUE;
   }
@@ -144,7 +144,7 @@ BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT lo, UINT hi, UINT removeFlags) {
     while (SendPendingNcPaint()) {
     }
     if (HWND h = FindWindowToPaint(hwnd)) {
-      *msg = MakeMsg(h, WM_PAINT, 0, 0);
+      *msg = MakeMessage(h, WM_PAINT, 0, 0);
       if (remove)
         if (Window* w = s.Find(h)) w->internalPaint = false;
       s.lastMessage = *msg;
@@ -191,7 +191,7 @@ BOOL TranslateMessage(const MSG* msg) {
     UserState& s = State();
     // The characters come before anything else waiting, as the key produced them now.
     auto post = [&](char16_t unit, size_t at) {
-      MSG cm = MakeMsg(msg->hwnd, charMsg, unit, msg->lParam);
+      MSG cm = MakeMessage(msg->hwnd, charMsg, unit, msg->lParam);
       s.posted.insert(s.posted.begin() + static_cast<std::ptrdiff_t>(at), cm);
     };
     if (c > 0xffff) {

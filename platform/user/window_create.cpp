@@ -98,14 +98,18 @@ void FreeWindowTree(HWND hwnd) {
 
 namespace user_internal {
 
+// The z-ordered list a window stands in: its parent's children, or the top-level windows.
+std::vector<HWND>* SiblingList(Window* w) {
+  UserState& s = State();
+  if (!w->parent) return &s.topLevels;
+  Window* p = s.FindAny(w->parent);
+  return p ? &p->children : nullptr;
+}
+
 void LinkWindow(Window* w, HWND insertAfter) {
   UserState& s = State();
-  std::vector<HWND>* list = &s.topLevels;
-  if (w->parent) {
-    Window* p = s.FindAny(w->parent);
-    if (!p) return;
-    list = &p->children;
-  }
+  std::vector<HWND>* list = SiblingList(w);
+  if (!list) return;
   list->erase(std::remove(list->begin(), list->end(), w->handle), list->end());
   if (insertAfter == HWND_BOTTOM) {
     list->push_back(w->handle);
@@ -132,14 +136,8 @@ void LinkWindow(Window* w, HWND insertAfter) {
 }
 
 void UnlinkWindow(Window* w) {
-  UserState& s = State();
-  std::vector<HWND>* list = &s.topLevels;
-  if (w->parent) {
-    Window* p = s.FindAny(w->parent);
-    if (!p) return;
-    list = &p->children;
-  }
-  list->erase(std::remove(list->begin(), list->end(), w->handle), list->end());
+  if (std::vector<HWND>* list = SiblingList(w))
+    list->erase(std::remove(list->begin(), list->end(), w->handle), list->end());
 }
 
 }  // namespace user_internal

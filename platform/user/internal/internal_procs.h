@@ -13,6 +13,9 @@ std::shared_ptr<WindowClass> FindClass(const char16_t* name);
 // The window procedure of popup menu windows (class "#32768").
 LRESULT PopupMenuWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+// A message stamped with the time and the cursor position, as retrieval reports them.
+MSG MakeMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
 // Tree maintenance.
 void LinkWindow(Window* w, HWND insertAfter);
 void UnlinkWindow(Window* w);
