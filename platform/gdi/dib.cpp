@@ -253,11 +253,7 @@ void GdiBitmap::Convert(int bpp, bool rgb565) {
   SetBottomUp(wasBottomUp);
 }
 
-void GdiBitmap::CopyFrom(const GdiBitmap& o) {
-  if (this == &o) return;
-  pixels_ = o.pixels_;
-  colors_ = o.colors_;
-  nearestCache_.clear();
+void GdiBitmap::CopyLayout(const GdiBitmap& o) {
   width_ = o.width_;
   height_ = o.height_;
   bpp_ = o.bpp_;
@@ -268,18 +264,19 @@ void GdiBitmap::CopyFrom(const GdiBitmap& o) {
   yPelsPerMeter = o.yPelsPerMeter;
 }
 
+void GdiBitmap::CopyFrom(const GdiBitmap& o) {
+  if (this == &o) return;
+  pixels_ = o.pixels_;
+  colors_ = o.colors_;
+  nearestCache_.clear();
+  CopyLayout(o);
+}
+
 void GdiBitmap::TakeFrom(GdiBitmap& o) {
   if (this == &o) return;
   pixels_ = std::move(o.pixels_);
   colors_ = std::move(o.colors_);
   nearestCache_.clear();
-  width_ = o.width_;
-  height_ = o.height_;
-  bpp_ = o.bpp_;
-  rgb565_ = o.rgb565_;
-  stride_ = o.stride_;
-  bottomUp_ = o.bottomUp_;
-  xPelsPerMeter = o.xPelsPerMeter;
-  yPelsPerMeter = o.yPelsPerMeter;
+  CopyLayout(o);
   o.Reset(0, 0, o.bpp_);
 }

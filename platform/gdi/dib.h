@@ -83,6 +83,8 @@ class GdiBitmap : public GdiObject {
   int32_t xPelsPerMeter = 0, yPelsPerMeter = 0;
 
  private:
+  // Size, depth, layout and resolution of another bitmap (not its pixels or colours).
+  void CopyLayout(const GdiBitmap& other);
   int32_t width_ = 0, height_ = 0;
   int bpp_ = 32;
   bool rgb565_ = false;

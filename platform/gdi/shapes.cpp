@@ -17,6 +17,17 @@ RECT DevRect(const GdiDC& d, const RECT& r) {
 
 bool InPath(GdiDC& d) { return d.state.path.stage == GdiPath::Stage::Open; }
 
+// An open run of points (device space, the first one where the pen stands): lines of the
+// path being recorded, or a stroke with the pen.
+bool LineOrStroke(GdiDC& d, const std::vector<PointF>& p) {
+  if (InPath(d)) {
+    for (size_t i = 1; i < p.size(); ++i) d.state.path.LineTo(p[i]);
+    return true;
+  }
+  StrokeOutline(d, p, false);
+  return true;
+}
+
 RECT Normal(int l, int t, int r, int b) { return RECT{std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b)}; }
 
 // Fills the polygons with the brush, then outlines each with the pen (Polygon, Rectangle...).
@@ -55,12 +66,7 @@ bool PolylineTo(HDC dc, const POINT* pts, DWORD count) {
   std::vector<PointF> p{Dev(*d, d->state.position.x, d->state.position.y)};
   for (DWORD i = 0; i < count; ++i) p.push_back(Dev(*d, pts[i].x, pts[i].y));
   if (count) d->state.position = pts[count - 1];
-  if (InPath(*d)) {
-    for (size_t i = 1; i < p.size(); ++i) d->state.path.LineTo(p[i]);
-    return true;
-  }
-  StrokeOutline(*d, p, false);
-  return true;
+  return LineOrStroke(*d, p);
 }
 
 bool Polyline(HDC dc, const POINT* pts, int count) {
@@ -68,13 +74,8 @@ bool Polyline(HDC dc, const POINT* pts, int count) {
   if (!d || !pts || count < 2) return false;
   std::vector<PointF> p;
   for (int i = 0; i < count; ++i) p.push_back(Dev(*d, pts[i].x, pts[i].y));
-  if (InPath(*d)) {
-    d->state.path.Start(p[0]);
-    for (size_t i = 1; i < p.size(); ++i) d->state.path.LineTo(p[i]);
-    return true;
-  }
-  StrokeOutline(*d, p, false);
-  return true;
+  if (InPath(*d)) d->state.path.Start(p[0]);
+  return LineOrStroke(*d, p);
 }
 
 bool Polygon(HDC dc, const POINT* pts, int count) {
@@ -109,12 +110,7 @@ bool PolyBezierTo(HDC dc, const POINT* pts, DWORD count) {
     cur = e;
   }
   if (count) d->state.position = pts[count - 1];
-  if (InPath(*d)) {
-    for (size_t i = 1; i < flat.size(); ++i) d->state.path.LineTo(flat[i]);
-    return true;
-  }
-  StrokeOutline(*d, flat, false);
-  return true;
+  return LineOrStroke(*d, flat);
 }
 
 bool PolyBezier(HDC dc, const POINT* pts, DWORD count) {
