@@ -75,13 +75,14 @@ SIZE LayoutPopup(Menu* m, HWND owner) {
   std::vector<int> heights;
   for (MenuItem& it : m->items) {
     int w = 0, h = itemH;
-    if (it.type & MFT_SEPARATOR) {
-      h = kSeparatorHeight;
-    } else if (it.type & MFT_OWNERDRAW) {
+    if (it.type & MFT_OWNERDRAW) {
+      // Owner-drawn separators too: the owner draws them, so it says how high they are.
       MEASUREITEMSTRUCT mis{ODT_MENU, 0, it.id, 0, 0, it.data};
       if (owner) Send(owner, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis));
       w = static_cast<int>(std::min<UINT>(mis.itemWidth, 4000)) + GetSystemMetrics(SM_CXMENUCHECK) - 1;
       h = static_cast<int>(std::min<UINT>(mis.itemHeight, 1000));
+    } else if (it.type & MFT_SEPARATOR) {
+      h = kSeparatorHeight;
     } else {
       size_t tab = it.text.find(u'\t');
       w = kCheckColumn + MeasureTextLine(Label(it.text)).cx + kArrowColumn;

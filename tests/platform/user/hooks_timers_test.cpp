@@ -164,8 +164,11 @@ TEST_F(Timers, WindowTimerFiresRepeatedlyUntilKilled) {
   auto timers = Filtered(hwnd, {WM_TIMER});
   EXPECT_GE(timers.size(), 3u);
   EXPECT_LE(timers.size(), 8u);
-  for (const Entry& e : Log())
-    if (e.msg == WM_TIMER) EXPECT_EQ(e.wParam, 5u);
+  for (const Entry& e : Log()) {
+    if (e.msg == WM_TIMER) {
+      EXPECT_EQ(e.wParam, 5u);
+    }
+  }
   EXPECT_TRUE(KillTimer(hwnd, 5));
   EXPECT_FALSE(KillTimer(hwnd, 5));
   Log().clear();

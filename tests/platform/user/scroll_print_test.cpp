@@ -34,7 +34,8 @@ TEST_F(ScrollBars, RangePositionAndPartsOfAFrameScrollBar) {
   EXPECT_EQ(sbi.rgstate[0], 0u);
   ASSERT_TRUE(GetScrollBarInfo(hwnd, OBJID_HSCROLL, &sbi));
   EXPECT_EQ(sbi.rgstate[0], STATE_SYSTEM_INVISIBLE);  // the window has no horizontal bar
-  COMBOBOXINFO cbi{sizeof cbi};
+  COMBOBOXINFO cbi{};
+  cbi.cbSize = sizeof cbi;
   EXPECT_FALSE(GetComboBoxInfo(hwnd, &cbi));
   // Presses on the bar's parts scroll by lines and pages.
   Pump();

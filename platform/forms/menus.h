@@ -1,0 +1,126 @@
+// Menus of the class library: TMenuItem trees, TMenu with owner drawing,
+// and TPopupMenu shown at a screen point. Items reach the screen as items of menus of the
+// window layer; with OwnerDraw each item is measured and drawn through its OnMeasureItem and
+// OnDrawItem events, or by its own default look when it has none.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/forms/classes.h"
+#include "platform/forms/controls.h"
+
+class TMenu;
+
+// A key with its modifiers: the virtual key in the low byte, scShift, scCtrl, scAlt above.
+using TShortCut = std::uint16_t;
+inline constexpr TShortCut scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000;
+// "Ctrl+S", "Shift+Del", "Alt+F4"; empty for 0 or a key without a name.
+std::string ShortCutToText(TShortCut shortCut);
+
+using TMenuDrawItemEvent = std::function<void(TObject* Sender, TCanvas* ACanvas, TRect ARect, bool Selected)>;
+using TMenuMeasureItemEvent = std::function<void(TObject* Sender, TCanvas* ACanvas, int& Width, int& Height)>;
+
+class TMenuItem : public TComponent {
+ public:
+  explicit TMenuItem(TComponent* owner);
+  ~TMenuItem() override;
+  static const TClassInfo& StaticClassInfo();
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+  // "-" makes a separator.
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& v) { caption_ = v; }
+  bool IsLine() const { return caption_ == "-"; }
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool v) { enabled_ = v; }
+  bool Checked() const { return checked_; }
+  void SetChecked(bool v) { checked_ = v; }
+  bool Default() const { return default_; }
+  void SetDefault(bool v) { default_ = v; }
+  bool Visible() const { return visible_; }
+  void SetVisible(bool v) { visible_ = v; }
+  int ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(int v) { imageIndex_ = v; }
+  TShortCut ShortCut() const { return shortCut_; }
+  void SetShortCut(TShortCut v) { shortCut_ = v; }
+
+  // The tree: an item owns the items added to it (freeing it frees them).
+  int Count() const { return static_cast<int>(items_.size()); }
+  TMenuItem* Items(int index) const;
+  TMenuItem* Parent() const { return parent_; }
+  void Add(TMenuItem* item);
+  void Insert(int index, TMenuItem* item);
+  void Remove(TMenuItem* item);  // takes it out without freeing it
+  void Delete(int index);        // frees it
+  void Clear();
+  int IndexOf(const TMenuItem* item) const;
+  // The menu the tree belongs to, or nullptr.
+  TMenu* GetParentMenu() const;
+  // The number the item has on the screen (WM_COMMAND), unique in the program.
+  UINT Command() const { return command_; }
+  // This item or one below it with that number.
+  TMenuItem* Find(UINT command);
+
+  virtual void Click();
+  // Owner drawing: the events, or the item's own look when an event is not set.
+  virtual void MeasureItem(TCanvas& canvas, int& width, int& height);
+  virtual void DrawItem(TCanvas& canvas, const TRect& rect, bool selected);
+
+  TNotifyEvent OnClick;
+  TMenuDrawItemEvent OnDrawItem;
+  TMenuMeasureItemEvent OnMeasureItem;
+
+ private:
+  friend class TMenu;
+  std::string caption_;
+  bool enabled_ = true;
+  bool checked_ = false;
+  bool default_ = false;
+  bool visible_ = true;
+  int imageIndex_ = -1;
+  TShortCut shortCut_ = 0;
+  std::vector<TMenuItem*> items_;
+  TMenuItem* parent_ = nullptr;
+  TMenu* menu_ = nullptr;  // set on the root item only
+  UINT command_ = 0;
+};
+
+class TMenu : public TComponent {
+ public:
+  explicit TMenu(TComponent* owner);
+  ~TMenu() override;
+  static const TClassInfo& StaticClassInfo();
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+  TMenuItem* Items() const { return items_; }
+  bool OwnerDraw() const { return ownerDraw_; }
+  void SetOwnerDraw(bool v) { ownerDraw_ = v; }
+  TMenuItem* FindItem(UINT command) const { return items_->Find(command); }
+
+  // A menu of the window layer holding the visible items below `root` (separators, states,
+  // owner drawing, submenus); the caller destroys it.
+  HMENU BuildHandle(TMenuItem* root) const;
+
+ private:
+  TMenuItem* items_;
+  bool ownerDraw_ = false;
+};
+
+class TPopupMenu : public TMenu {
+ public:
+  explicit TPopupMenu(TComponent* owner);
+  static const TClassInfo& StaticClassInfo();
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+  // Shows the menu with its top-left corner at the screen point and tracks it; the chosen
+  // item's OnClick runs after the menu has closed.
+  virtual void Popup(int x, int y);
+  TComponent* PopupComponent() const { return popupComponent_; }
+  void SetPopupComponent(TComponent* v) { popupComponent_ = v; }
+  TNotifyEvent OnPopup;
+
+ private:
+  TComponent* popupComponent_ = nullptr;
+};
