@@ -20,10 +20,6 @@ constexpr COLORREF kFrameColor = RGB(200, 0, 200);
 WNDPROC previous = nullptr;
 int framePaints = 0;
 
-std::uint32_t Pixel(COLORREF c) {
-  return (std::uint32_t(GetRValue(c)) << 16) | (std::uint32_t(GetGValue(c)) << 8) | GetBValue(c);
-}
-
 void PaintSkinFrame(HWND h) {
   RECT wr;
   GetWindowRect(h, &wr);
@@ -79,8 +75,6 @@ TEST_F(FrameTakeover, SkinnedFrameSizesHitsPaintsAndComesOff) {
   HWND h = CreateWindowExW(0, RecordingClass(), u"Skinned", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200,
                            nullptr, nullptr, nullptr, nullptr);
   Pump();
-  RECT plain;
-  GetClientRect(h, &plain);
 
   previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&CALLBACK_Skin)));
   ASSERT_NE(previous, nullptr);

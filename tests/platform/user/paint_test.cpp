@@ -10,10 +10,6 @@ namespace {
 
 class Painting : public UserTest {};
 
-std::uint32_t Pixel(COLORREF c) {
-  return (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-}
-
 const char16_t* GreyClass() {
   static bool done = false;
   if (!done) {

@@ -37,6 +37,11 @@ const std::map<UINT, const char*>& KnownNames() {
 
 }  // namespace
 
+std::uint32_t Pixel(COLORREF c) {
+  return (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (static_cast<std::uint32_t>(GetGValue(c)) << 8) |
+         GetBValue(c);
+}
+
 std::vector<Entry>& Log() {
   static std::vector<Entry> log;
   return log;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -43,6 +44,9 @@ void SetHandler(Handler h);
 // Window class "RecordingWindow": logs, consults the handler, then DefWindowProc.
 const char16_t* RecordingClass();
 LRESULT CALLBACK_Record(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// A colour as the headless screen reports its pixels (0x00RRGGBB).
+std::uint32_t Pixel(COLORREF c);
 
 // Processes every pending message (PeekMessage/Translate/Dispatch until none is left).
 void Pump(int maxMessages = 10000);
