@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <vector>
 
@@ -69,6 +70,11 @@ X11Selection::X11Selection(::Display* dpy) : dpy_(dpy) {
   incr_ = XInternAtom(dpy_, "INCR", False);
   manager_ = XInternAtom(dpy_, "CLIPBOARD_MANAGER", False);
   saveTargets_ = XInternAtom(dpy_, "SAVE_TARGETS", False);
+  // One reply is one request; a server without big requests takes far less than our limit.
+  long units = XExtendedMaxRequestSize(dpy_);
+  if (units <= 0) units = XMaxRequestSize(dpy_);
+  size_t serverLimit = units > 256 ? static_cast<size_t>(units) * 4 - 1024 : 0;
+  maxReply_ = std::min(kMaxReplyBytes, serverLimit);
 }
 
 X11Selection::~X11Selection() { XDestroyWindow(dpy_, window_); }
@@ -118,7 +124,7 @@ void X11Selection::Serve(const XSelectionRequestEvent& r) {
   reply.property = None;
   reply.time = r.time;
   Atom prop = r.property != None ? r.property : r.target;
-  if (r.selection == clipboard_ && owned_ && text_.size() <= kMaxReplyBytes) {
+  if (r.selection == clipboard_ && owned_ && text_.size() <= maxReply_) {
     bool lossless = true;
     std::string latin1;
     if (r.target == targets_) {

@@ -35,6 +35,7 @@ class X11Selection {
   Window window_;
   Atom clipboard_, targets_, utf8_, textAtom_, timestamp_, property_, incr_, manager_, saveTargets_;
   std::string text_;
+  size_t maxReply_ = 0;  // the largest text one reply can carry
   bool owned_ = false;
   bool notified_ = false;
   Atom notifiedSelection_ = None;
