@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/forms/image_list.h"
+
 #include "platform/gdi/colors.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/gdi_object.h"
@@ -29,8 +31,9 @@ UINT NextCommand() {
 
 // Bounds what a hostile tree could make of a menu of the window layer.
 constexpr int kMaxMenuDepth = 16;
-// The column left of the caption that holds the check mark.
-constexpr int kGlyph = 16;
+// The column left of the caption that holds the glyph or the check mark: 16 pixels, or the
+// image list's width.
+int GlyphSize(const TCustomImageList* images) { return images ? std::max(images->Width(), 16) : 16; }
 
 const char* KeyName(unsigned key) {
   static const std::pair<unsigned, const char*> names[] = {
@@ -198,6 +201,13 @@ TMenu* TMenuItem::GetParentMenu() const {
   return root->menu_;
 }
 
+TCustomImageList* TMenuItem::GetImageList() const {
+  for (const TMenuItem* p = parent_; p; p = p->parent_)
+    if (p->subMenuImages_) return p->subMenuImages_;
+  TMenu* menu = GetParentMenu();
+  return menu ? menu->Images() : nullptr;
+}
+
 TMenuItem* TMenuItem::Find(UINT command) {
   if (command == command_) return this;
   for (TMenuItem* item : items_)
@@ -218,6 +228,8 @@ void TMenuItem::MeasureItem(TCanvas& canvas, int& width, int& height) {
     handler(this, &canvas, width, height);
     return;
   }
+  TCustomImageList* images = GetImageList();
+  int glyph = GlyphSize(images);
   if (IsLine()) {
     width = 0;
     height = GetSystemMetrics(SM_CYMENU) / 2;
@@ -226,10 +238,10 @@ void TMenuItem::MeasureItem(TCanvas& canvas, int& width, int& height) {
   RECT r{0, 0, 0, 0};
   std::u16string text = Wide(caption_);
   DrawTextW(canvas.Handle(), text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
-  width = kGlyph + 3 + (r.right - r.left) + 8;
+  width = glyph + 3 + (r.right - r.left) + 8;
   std::string keys = ShortCutToText(shortCut_);
   if (!keys.empty()) width += canvas.TextWidth(keys) + 16;
-  height = std::max<int>(r.bottom - r.top + 4, kGlyph + 2);
+  height = std::max<int>(r.bottom - r.top + 4, (images ? images->Height() : 16) + 2);
 }
 
 void TMenuItem::DrawItem(TCanvas& canvas, const TRect& rect, bool selected) {
@@ -246,11 +258,16 @@ void TMenuItem::DrawItem(TCanvas& canvas, const TRect& rect, bool selected) {
     DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
     return;
   }
-  RECT box{r.left + 1, r.top + 1, r.left + 1 + kGlyph, r.top + 1 + kGlyph};
-  if (checked_) {
+  TCustomImageList* images = GetImageList();
+  int glyph = GlyphSize(images);
+  RECT box{r.left + 1, r.top + 1, r.left + 1 + glyph, r.top + 1 + glyph};
+  if (images && imageIndex_ >= 0 && imageIndex_ < images->Count()) {
+    images->Draw(canvas, box.left + (glyph - images->Width()) / 2, r.top + (r.bottom - r.top - images->Height()) / 2,
+                 imageIndex_, enabled_);
+  } else if (checked_) {
     // A check mark of two strokes in the text colour.
     COLORREF ink = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
-    int cx = box.left + kGlyph / 2 - 3, cy = r.top + (r.bottom - r.top) / 2 - 1;
+    int cx = box.left + glyph / 2 - 3, cy = r.top + (r.bottom - r.top) / 2 - 1;
     for (int i = 0; i < 7; ++i) {
       int top = cy + (i < 3 ? i : 4 - i);
       for (int k = 0; k < 3; ++k) SetPixelV(dc, cx + i, top + k, ink);
@@ -283,6 +300,18 @@ TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(this))
 TMenu::~TMenu() {
   // The items go with the menu; the root is one of the menu's components and goes with them.
   items_->Clear();
+}
+
+void TMenu::SetImages(TCustomImageList* v) {
+  if (images_ == v) return;
+  if (images_) images_->RemoveFreeNotification(this);
+  images_ = v;
+  if (images_) images_->FreeNotification(this);
+}
+
+void TMenu::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == opRemove && component == images_) images_ = nullptr;
 }
 
 HMENU TMenu::BuildHandle(TMenuItem* root) const {

@@ -1,4 +1,4 @@
-// Menus of the class library: TMenuItem trees, TMenu with owner drawing,
+// Menus of the class library: TMenuItem trees, TMenu with its image list and owner drawing,
 // and TPopupMenu shown at a screen point. Items reach the screen as items of menus of the
 // window layer; with OwnerDraw each item is measured and drawn through its OnMeasureItem and
 // OnDrawItem events, or by its own default look when it has none.
@@ -11,6 +11,7 @@
 #include "platform/forms/classes.h"
 #include "platform/forms/controls.h"
 
+class TCustomImageList;
 class TMenu;
 
 // A key with its modifiers: the virtual key in the low byte, scShift, scCtrl, scAlt above.
@@ -45,6 +46,11 @@ class TMenuItem : public TComponent {
   void SetImageIndex(int v) { imageIndex_ = v; }
   TShortCut ShortCut() const { return shortCut_; }
   void SetShortCut(TShortCut v) { shortCut_ = v; }
+  // The images of the items below this one; GetImageList gives the nearest list up the tree,
+  // else the menu's.
+  TCustomImageList* SubMenuImages() const { return subMenuImages_; }
+  void SetSubMenuImages(TCustomImageList* v) { subMenuImages_ = v; }
+  TCustomImageList* GetImageList() const;
 
   // The tree: an item owns the items added to it (freeing it frees them).
   int Count() const { return static_cast<int>(items_.size()); }
@@ -81,6 +87,7 @@ class TMenuItem : public TComponent {
   bool visible_ = true;
   int imageIndex_ = -1;
   TShortCut shortCut_ = 0;
+  TCustomImageList* subMenuImages_ = nullptr;
   std::vector<TMenuItem*> items_;
   TMenuItem* parent_ = nullptr;
   TMenu* menu_ = nullptr;  // set on the root item only
@@ -95,9 +102,13 @@ class TMenu : public TComponent {
   const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
   TMenuItem* Items() const { return items_; }
+  // The items' glyphs (ImageIndex); the menu forgets a list that is freed.
+  TCustomImageList* Images() const { return images_; }
+  void SetImages(TCustomImageList* v);
   bool OwnerDraw() const { return ownerDraw_; }
   void SetOwnerDraw(bool v) { ownerDraw_ = v; }
   TMenuItem* FindItem(UINT command) const { return items_->Find(command); }
+  void Notification(TComponent* component, TOperation operation) override;
 
   // A menu of the window layer holding the visible items below `root` (separators, states,
   // owner drawing, submenus); the caller destroys it.
@@ -105,6 +116,7 @@ class TMenu : public TComponent {
 
  private:
   TMenuItem* items_;
+  TCustomImageList* images_ = nullptr;
   bool ownerDraw_ = false;
 };
 

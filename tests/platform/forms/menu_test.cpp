@@ -3,6 +3,7 @@
 // look; short-cut texts.
 #include <gmock/gmock.h>
 
+#include "platform/forms/image_list.h"
 #include "platform/forms/menus.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/colors.h"
@@ -13,6 +14,20 @@
 
 namespace formstest {
 namespace {
+
+// Four 16 x 16 glyphs side by side, each a square of its own colour inside a white margin of
+// four pixels (white is the mask colour).
+constexpr COLORREF kGlyphColours[4] = {RGB(200, 0, 0), RGB(0, 160, 0), RGB(0, 0, 190), RGB(120, 60, 0)};
+void FillStrip(TBitmap& strip) {
+  strip.SetPixelFormat(pf24bit);
+  strip.SetSize(64, 16);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 64; ++x) {
+      int gx = x % 16;
+      bool inside = gx >= 4 && gx < 12 && y >= 4 && y < 12;
+      strip.Dib().SetColor(x, y, inside ? kGlyphColours[x / 16] : RGB(255, 255, 255));
+    }
+}
 
 TEST(MenuTexts, ShortCutsAsTheMenusShowThem) {
   struct Case {
@@ -91,6 +106,22 @@ TEST_F(FormsTest, ItemsDrawTheirOwnLookWhenNoEventDrawsThem) {
   line->MeasureItem(target.Canvas(), width, height);
   EXPECT_GT(height, 0);
   EXPECT_LT(height, 16);
+
+  // With the menu's images the item's glyph takes the check mark's place; a freed list is
+  // forgotten.
+  TComponentPtr<TImageList> images(new TImageList(nullptr));
+  TBitmap strip;
+  FillStrip(strip);
+  images->AddMasked(strip, clWhite);
+  menu->SetImages(images.get());
+  item->SetImageIndex(2);
+  EXPECT_EQ(item->GetImageList(), images.get());
+  item->DrawItem(target.Canvas(), TRect{0, 0, 160, 20}, false);
+  EXPECT_EQ(target.Dib().GetColor(1 + 8, 2 + 8), kGlyphColours[2]);
+  EXPECT_EQ(target.Dib().GetColor(1 + 1, 2 + 1), GetSysColor(COLOR_MENU));
+  images.reset();
+  EXPECT_EQ(menu->Images(), nullptr);
+  EXPECT_EQ(item->GetImageList(), nullptr);
 }
 
 // The system menu of a window rebuilt as an owner-drawn popup menu, as a skin shows it:
