@@ -259,26 +259,6 @@ UINT GetOutlineTextMetricsA(HDC dc, UINT size, OUTLINETEXTMETRICA* out) {
 
 namespace {
 
-std::string LanguageOf(uint8_t charset) {
-  switch (charset) {
-    case SHIFTJIS_CHARSET: return "ja";
-    case HANGEUL_CHARSET:
-    case 130: return "ko";
-    case GB2312_CHARSET: return "zh-cn";
-    case CHINESEBIG5_CHARSET: return "zh-tw";
-    case 238: return "pl";
-    case 204: return "ru";
-    case 161: return "el";
-    case 162: return "tr";
-    case 177: return "he";
-    case 178: return "ar";
-    case 186: return "lt";
-    case 163: return "vi";
-    case 222: return "th";
-    default: return "";
-  }
-}
-
 int Report(const InstalledFamily& fam, uint8_t charset, FONTENUMPROCA proc, intptr_t lParam) {
   ENUMLOGFONTEXA elf;
   LOGFONTA& lf = elf.elfLogFont;
@@ -317,10 +297,25 @@ int EnumFontFamiliesExA(HDC dc, const LOGFONTA* logFont, FONTENUMPROCA proc, int
   std::string face(logFont->lfFaceName, strnlen(logFont->lfFaceName, LF_FACESIZE));
   const std::string lang = charset == DEFAULT_CHARSET || charset == ANSI_CHARSET || charset == SYMBOL_CHARSET
                                ? ""
-                               : LanguageOf(charset);
+                               : CharSetLanguage(charset);
   if (charset != DEFAULT_CHARSET && charset != ANSI_CHARSET && charset != SYMBOL_CHARSET && lang.empty()) return 1;
   int result = 1;
-  for (const InstalledFamily& fam : InstalledFamilies(lang)) {
+  std::vector<InstalledFamily> families = InstalledFamilies(lang);
+  // The platform's usual face names are installed wherever the faces that answer them are.
+  const size_t installed = families.size();
+  for (const FaceAlias& alias : FaceAliases()) {
+    for (size_t i = 0; i < installed; ++i) {
+      if (!SameTextAscii(families[i].family, alias.family)) continue;
+      InstalledFamily named = families[i];
+      named.family = alias.face;
+      families.push_back(named);
+      break;
+    }
+  }
+  std::sort(families.begin(), families.end(), [](const InstalledFamily& a, const InstalledFamily& b) {
+    return LowerCaseAscii(a.family) < LowerCaseAscii(b.family);
+  });
+  for (const InstalledFamily& fam : families) {
     if (!face.empty() && !SameTextAscii(face, fam.family)) continue;
     if (charset == SYMBOL_CHARSET && !fam.symbol) continue;
     if (charset == ANSI_CHARSET && fam.symbol) continue;
@@ -345,4 +340,16 @@ int AddFontResourceW(const char16_t* fileName) {
 
 bool RemoveFontResourceW(const char16_t* fileName) {
   return fileName && RemovePrivateFontFile(WideToFileName(fileName));
+}
+
+// Every font file added here is private to the process already, so FR_PRIVATE and FR_NOT_ENUM
+// change nothing: the flags only have to be ones the platform knows.
+int AddFontResourceExW(const char16_t* fileName, DWORD flags, void* reserved) {
+  if (reserved != nullptr || (flags & ~(FR_PRIVATE | FR_NOT_ENUM)) != 0) return 0;
+  return AddFontResourceW(fileName);
+}
+
+bool RemoveFontResourceExW(const char16_t* fileName, DWORD flags, void* reserved) {
+  if (reserved != nullptr || (flags & ~(FR_PRIVATE | FR_NOT_ENUM)) != 0) return false;
+  return RemoveFontResourceW(fileName);
 }

@@ -101,5 +101,10 @@ int EnumFontFamiliesExA(HDC dc, const LOGFONTA* logFont, FONTENUMPROCA proc, int
 int EnumFontsA(HDC dc, const char* face, FONTENUMPROCA proc, intptr_t lParam);
 
 // Makes a font file usable by name for this process, and takes it away again.
+// Fonts added here are seen by this process only and are gone when it ends.
 int AddFontResourceW(const char16_t* fileName);
 bool RemoveFontResourceW(const char16_t* fileName);
+inline constexpr DWORD FR_PRIVATE = 0x10, FR_NOT_ENUM = 0x20;
+// The same with the platform's flags; unknown flags or a non-null reserved pointer fail.
+int AddFontResourceExW(const char16_t* fileName, DWORD flags, void* reserved);
+bool RemoveFontResourceExW(const char16_t* fileName, DWORD flags, void* reserved);

@@ -47,7 +47,7 @@ FontInstance::FontInstance(const LOGFONTW& lf) {
   const std::string face = WideToUtf8(face16);
   const bool wantFixed = (lf.lfPitchAndFamily & 3) == FIXED_PITCH || (lf.lfPitchAndFamily & 0xF0) == FF_MODERN;
   const int weight = lf.lfWeight == 0 ? FW_NORMAL : lf.lfWeight;
-  resolved_ = ResolveFace(face, weight, lf.lfItalic != 0, wantFixed && face.empty());
+  resolved_ = ResolveFace(face, weight, lf.lfItalic != 0, wantFixed && face.empty(), lf.lfCharSet);
   mono_ = lf.lfQuality == NONANTIALIASED_QUALITY || lf.lfQuality == DRAFT_QUALITY;
   std::lock_guard guard(FreeTypeLock());
   if (!Library() || resolved_.file.empty()) return;

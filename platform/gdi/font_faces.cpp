@@ -46,25 +46,85 @@ std::string GetString(FcPattern* p, const char* object) {
 
 }  // namespace
 
-std::string SubstituteFamily(const std::string& faceName) {
-  static const std::map<std::string, std::string> table = {
-      {"ms sans serif", "Liberation Sans"},     {"microsoft sans serif", "Liberation Sans"},
-      {"arial", "Liberation Sans"},             {"helvetica", "Liberation Sans"},
-      {"tahoma", "DejaVu Sans"},                {"verdana", "DejaVu Sans"},
-      {"segoe ui", "DejaVu Sans"},              {"system", "Liberation Sans"},
-      {"ms shell dlg", "Liberation Sans"},      {"ms shell dlg 2", "Liberation Sans"},
-      {"times new roman", "Liberation Serif"},  {"times", "Liberation Serif"},
-      {"ms serif", "Liberation Serif"},         {"courier new", "Liberation Mono"},
-      {"courier", "Liberation Mono"},           {"fixedsys", "Liberation Mono"},
-      {"terminal", "Liberation Mono"},          {"lucida console", "DejaVu Sans Mono"},
-      {"symbol", "Standard Symbols PS"},        {"arial black", "DejaVu Sans"},
+const std::vector<FaceAlias>& FaceAliases() {
+  static const std::vector<FaceAlias> aliases = {
+      {"MS Sans Serif", "Liberation Sans"},     {"Microsoft Sans Serif", "Liberation Sans"},
+      {"Arial", "Liberation Sans"},             {"Helvetica", "Liberation Sans"},
+      {"Tahoma", "DejaVu Sans"},                {"Verdana", "DejaVu Sans"},
+      {"Segoe UI", "DejaVu Sans"},              {"System", "Liberation Sans"},
+      {"MS Shell Dlg", "Liberation Sans"},      {"MS Shell Dlg 2", "Liberation Sans"},
+      {"Times New Roman", "Liberation Serif"},  {"Times", "Liberation Serif"},
+      {"MS Serif", "Liberation Serif"},         {"Courier New", "Liberation Mono"},
+      {"Courier", "Liberation Mono"},           {"Fixedsys", "Liberation Mono"},
+      {"Terminal", "Liberation Mono"},          {"Lucida Console", "DejaVu Sans Mono"},
+      {"Symbol", "Standard Symbols PS"},        {"Arial Black", "DejaVu Sans"},
+      {"MS Mincho", "IPAMincho"},               {"MS PMincho", "IPAPMincho"},
+      {"MS Gothic", "IPAGothic"},               {"MS PGothic", "IPAPGothic"},
+      {"SimSun", "AR PL UMing CN"},             {"NSimSun", "AR PL UMing CN"},
+      {"MingLiU", "AR PL UMing TW"},            {"PMingLiU", "AR PL UMing TW"},
+      {"DFKai-SB", "AR PL UKai TW"},            {"Dotum", "NanumGothic"},
+      {"DotumChe", "NanumGothicCoding"},        {"Batang", "NanumMyeongjo"},
+      {"Gulim", "NanumGothic"},                 {"Meiryo", "IPAPGothic"},
+      // The native names of the CJK faces (UTF-8).
+      {"\xef\xbc\xad\xef\xbc\xb3 \xe6\x98\x8e\xe6\x9c\x9d", "IPAMincho"},
+      {"\xef\xbc\xad\xef\xbc\xb3 \xef\xbc\xb0\xe6\x98\x8e\xe6\x9c\x9d", "IPAPMincho"},
+      {"\xef\xbc\xad\xef\xbc\xb3 \xe3\x82\xb4\xe3\x82\xb7\xe3\x83\x83\xe3\x82\xaf", "IPAGothic"},
+      {"\xef\xbc\xad\xef\xbc\xb3 \xef\xbc\xb0\xe3\x82\xb4\xe3\x82\xb7\xe3\x83\x83\xe3\x82\xaf", "IPAPGothic"},
+      {"\xe7\xb4\xb0\xe6\x98\x8e\xe9\xab\x94", "AR PL UMing TW"},
+      {"\xe6\x96\xb0\xe7\xb4\xb0\xe6\x98\x8e\xe9\xab\x94", "AR PL UMing TW"},
+      {"\xe6\xa8\x99\xe6\xa5\xb7\xe9\xab\x94", "AR PL UKai TW"},
+      {"\xe5\xae\x8b\xe9\xab\x94", "AR PL UMing CN"},
+      {"\xe6\x96\xb0\xe5\xae\x8b\xe9\xab\x94", "AR PL UMing CN"},
   };
-  auto it = table.find(LowerCaseAscii(Trim(faceName)));
+  return aliases;
+}
+
+namespace {
+
+// Lower case without blanks, so "MS PGothic", "ms pgothic" and "MSPGothic" agree.
+std::string AliasKey(const std::string& name) {
+  std::string key;
+  for (char c : LowerCaseAscii(Trim(name)))
+    if (c != ' ') key.push_back(c);
+  return key;
+}
+
+}  // namespace
+
+std::string SubstituteFamily(const std::string& faceName) {
+  static const std::map<std::string, std::string> table = [] {
+    std::map<std::string, std::string> t;
+    for (const FaceAlias& a : FaceAliases()) t.emplace(AliasKey(a.face), a.family);
+    return t;
+  }();
+  auto it = table.find(AliasKey(faceName));
   return it == table.end() ? Trim(faceName) : it->second;
 }
 
-ResolvedFace ResolveFace(const std::string& faceName, int weight, bool italic, bool fixedPitch) {
-  const auto key = std::make_tuple(LowerCaseAscii(faceName), weight >= 600 ? 700 : 400, italic, fixedPitch);
+std::string CharSetLanguage(uint8_t charSet) {
+  switch (charSet) {
+    case 128: return "ja";
+    case 129:
+    case 130: return "ko";
+    case 134: return "zh-cn";
+    case 136: return "zh-tw";
+    case 238: return "pl";
+    case 204: return "ru";
+    case 161: return "el";
+    case 162: return "tr";
+    case 177: return "he";
+    case 178: return "ar";
+    case 186: return "lt";
+    case 163: return "vi";
+    case 222: return "th";
+    default: return "";
+  }
+}
+
+ResolvedFace ResolveFace(const std::string& faceName, int weight, bool italic, bool fixedPitch, uint8_t charSet) {
+  const std::string language = CharSetLanguage(charSet);
+  const auto key = std::make_tuple(LowerCaseAscii(faceName) + "\n" + language, weight >= 600 ? 700 : 400, italic,
+                                   fixedPitch);
   std::lock_guard guard(Lock());
   if (auto it = Cache().find(key); it != Cache().end()) return it->second;
   ResolvedFace out;
@@ -78,6 +138,7 @@ ResolvedFace ResolveFace(const std::string& faceName, int weight, bool italic, b
   FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
   if (fixedPitch) FcPatternAddInteger(pat, FC_SPACING, FC_MONO);
+  if (!language.empty()) FcPatternAddString(pat, FC_LANG, reinterpret_cast<const FcChar8*>(language.c_str()));
   FcConfigSubstitute(Config(), pat, FcMatchPattern);
   FcDefaultSubstitute(pat);
   FcResult result = FcResultNoMatch;

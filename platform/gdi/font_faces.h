@@ -4,6 +4,7 @@
 // that exists nowhere, gets the closest installed face, as the platform always gives a font.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,26 @@ struct ResolvedFace {
   bool symbol = false;
 };
 
-// `weight` is LOGFONT's (400 normal, 700 bold); `fixedPitch` prefers monospaced faces.
-ResolvedFace ResolveFace(const std::string& faceName, int weight, bool italic, bool fixedPitch);
+// `weight` is LOGFONT's (400 normal, 700 bold); `fixedPitch` prefers monospaced faces; a
+// character set other than ANSI, DEFAULT and SYMBOL prefers faces that cover its language.
+ResolvedFace ResolveFace(const std::string& faceName, int weight, bool italic, bool fixedPitch,
+                         uint8_t charSet = 1);
 
-// The substitute family searched for a platform face name (the name itself when it has none).
+// The substitute family searched for a platform face name (the name itself when it has none):
+// the alias table of the platform's usual Western, symbol and CJK faces, matched without regard
+// to case, blanks or the native spellings of the CJK names.
 std::string SubstituteFamily(const std::string& faceName);
+
+// The platform face names answered by an installed family of another name.
+struct FaceAlias {
+  std::string face;    // as the platform spells it
+  std::string family;  // the installed family that answers it
+};
+const std::vector<FaceAlias>& FaceAliases();
+
+// fontconfig's language code for a LOGFONT character set ("ja" for SHIFTJIS_CHARSET ...);
+// empty for sets that name no language (ANSI, DEFAULT, SYMBOL, OEM).
+std::string CharSetLanguage(uint8_t charSet);
 
 struct InstalledFamily {
   std::string family;

@@ -12,7 +12,20 @@
 #include <sstream>
 #include <stdexcept>
 
+namespace {
+
+// Font resolution sees only the faces the project's fontconfig configuration lists, so text
+// tests give the same answers on every machine (and poppler, started from the tests, sees the
+// same faces). fontconfig reads the variable when it first loads, after this has run.
+const bool kFontsPinned = [] {
+  return setenv("FONTCONFIG_FILE", VELMORA_SOURCE_DIR "/tests/data/fonts/fonts.conf", 0) == 0;
+}();
+
+}  // namespace
+
 namespace testsupport {
+
+bool FontsPinned() { return kFontsPinned; }
 
 std::string SourceDir() { return VELMORA_SOURCE_DIR; }
 std::string BinaryDir() { return VELMORA_BINARY_DIR; }

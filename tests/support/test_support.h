@@ -6,6 +6,9 @@
 
 namespace testsupport {
 
+// Whether the process pinned fontconfig to the project configuration (tests/data/fonts).
+bool FontsPinned();
+
 // The project's source folder and build folder (absolute, no trailing "/").
 std::string SourceDir();
 std::string BinaryDir();
