@@ -24,6 +24,7 @@ class TOrvanePDFLibraryCMapSection {
 
 struct TCMapCodespaceRange {
   uint32_t Low, High;
+  int Bytes = 0;  // code length in bytes as the range was written (0: unknown)
 };
 
 struct TCMapCidRange {
@@ -67,7 +68,7 @@ class TOrvanePDFLibraryCMap {
   // in an int.
   int MapCode(uint32_t code) const;
 
-  void AddCodespaceRange(uint32_t low, uint32_t high) { codespaceRanges_.push_back({low, high}); }
+  void AddCodespaceRange(uint32_t low, uint32_t high, int bytes = 0) { codespaceRanges_.push_back({low, high, bytes}); }
   void AddCidRange(uint32_t low, uint32_t high, uint16_t cid);
   // Keeps at most four units.
   void AddBfRange(uint32_t low, uint32_t high, std::u16string_view units);

@@ -225,7 +225,9 @@ bool TOrvanePDFLibraryCMapParser::ReadRange(std::string_view low, std::string_vi
 
 void TOrvanePDFLibraryCMapParser::AddCodespaceEntry(std::string_view low, std::string_view high) {
   uint32_t lo, hi;
-  if (ReadRange(low, high, lo, hi, false)) cmap_->AddCodespaceRange(lo, hi);
+  // "<8140>" spells a two-byte code: its digit count, not its value, gives the length.
+  const int bytes = IsHexToken(low) ? static_cast<int>((low.size() - 1) / 2) : 0;
+  if (ReadRange(low, high, lo, hi, false)) cmap_->AddCodespaceRange(lo, hi, bytes);
 }
 
 void TOrvanePDFLibraryCMapParser::AddBfEntry(std::string_view low, std::string_view high, std::string_view dst) {

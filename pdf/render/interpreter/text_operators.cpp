@@ -1,5 +1,4 @@
-// The text state operators, arrays, and the showing operators. Glyphs are drawn once the
-// font collection loads fonts; until then a string shows nothing.
+// The text state operators, arrays, and the showing operators (text_showing.cpp draws).
 #include "pdf/render/renderer/renderer.h"
 #include "platform/rtl/numbers.h"
 
@@ -11,14 +10,6 @@ void Translate(TPDFGraphicsState& state, double tx, double ty) {
 }
 
 }  // namespace
-
-void TPDFRenderer::SelectFont(TPDFContentRun&) {
-  // The collection selects fonts by resource name once it loads them.
-}
-
-void TPDFRenderer::ShowText(TPDFContentRun&) {
-  // No current font: nothing is shown and the operands stay where they are.
-}
 
 void TPDFRenderer::OpBeginText(TPDFContentRun& run) {
   run.State.TextMatrix = kIdentityMatrix;

@@ -42,6 +42,7 @@ class TPDFLabColorSpace;
 class TPDFDeviceNColorSpace;
 class TZRXPattern;
 class TPDFImageDecoder;
+class TPDFType3Rasterizer;
 
 // Output modes.
 enum : uint8_t {
@@ -251,6 +252,7 @@ class TPDFRenderer {
   TPDFObject* InlineImageColorSpace(TPDFContentRun& run, std::string_view name);
   void SkipInlineImage(TPDFContentRun& run);
   void ShowText(TPDFContentRun& run);
+  void RunType3Glyph(TPDFContentRun& run, TPDFType3Rasterizer& font, const std::string& name, double x, double y);
   void BeginOptionalContent(TPDFContentRun& run, std::string_view tag, std::string_view property);
 
   // Operator handlers.
@@ -338,4 +340,6 @@ class TPDFRenderer {
 
   // The forms being run, so that a form drawing itself stops at once.
   std::vector<const TPDFStream*> activeForms_;
+  // The Type 3 glyphs being run (font, glyph name), so that a glyph showing itself stops.
+  std::vector<std::pair<const void*, std::string>> activeGlyphs_;
 };

@@ -102,6 +102,7 @@ WideString ProviderPath() { return Utf8ToWide(testsupport::BinaryDir() + "/libve
 testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error, double dpi, bool gdiplus,
                               bool polynomialCMYK) {
   TPDFFontCollection fonts;
+  fonts.SetFontPrograms(true);
   TPDFRenderer renderer(&fonts);
   renderer.Options.UseGDIPlus = gdiplus ? 1 : 0;
   renderer.Options.LibraryPath = ProviderPath();
