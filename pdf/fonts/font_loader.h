@@ -1,0 +1,55 @@
+// Loading one font dictionary into a new entry of the collection: encoding, widths, the font
+// program or a substitute face, CID metrics, CMaps and ToUnicode. One loader per load; a Type0
+// font loads its descendant with a loader of its own.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "pdf/fonts/font_collection.h"
+#include "pdf/fonts/font_substitutes.h"
+
+class TPDFArray;
+class TPDFDictionary;
+class TPDFStream;
+
+class TPDFFontLoader {
+ public:
+  // How deep Type0 fonts may nest their descendants (one level is all PDF allows).
+  static constexpr int kMaxDepth = 2;
+
+  TPDFFontLoader(TPDFFontCollection& fonts, TPDFDictionary* font, TPDFDictionary* parent);
+  // Appends the entry (nothing for a font that cannot be loaded).
+  void Run();
+
+ private:
+  void ReadEncoding();
+  void ReadCIDSystem();
+  void LoadType0();
+  void Type1Road();
+  void TrueTypeRoad();
+  void InstalledFace();
+  void CJKSubstitute(TCJKRoad road);
+  void ReadSimpleWidths();
+  void ReadCIDMetrics();
+  void ApplyPendingDifferences();
+  void FinishEntry();
+  void ReadToUnicode(TPDFFontCollectionData& entry, TPDFDictionary* font) const;
+  bool LoadType1Program(TPDFStream* stream);
+  bool LoadCFFProgram(std::string_view data);
+  double Number(TPDFDictionary* dict, std::string_view key, double def) const;
+  TPDFObject* Get(TPDFDictionary* dict, std::string_view key) const;
+
+  TPDFFontCollection& fonts_;
+  TPDFDictionary* font_;
+  TPDFDictionary* parent_;
+  TPDFDictionary* descriptor_ = nullptr;
+  std::unique_ptr<TPDFFontCollectionData> entry_;
+  TPDFArray* pendingDifferences_ = nullptr;
+  bool hasEncoding_ = false;
+  bool cidKeys_ = false;  // embedded symbolic TrueType: the code itself names the glyph
+  int standardPattern_ = 0;
+  std::string cidSystemInfo_;
+  std::string panose_;
+  uint8_t charSet_ = 0;
+};
