@@ -1,0 +1,280 @@
+// Text of every font kind rendered at 150 dpi by us and by poppler (pdftocairo -r 150) from the
+// same file: each text run lies in a band of its own, and its ink must have the same bounding
+// box (within 2 pixels) and cover the same pixels (90 % of each side's ink lies within a pixel
+// of the other's). Font programs come from the Debian font packages; widths and glyph indexes
+// are read with FreeType, independently of our font engines.
+#include <gtest/gtest.h>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/pdf/render/support/render_test_pdf.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using rendertest::TestPdf;
+
+constexpr double kDpi = 150;
+constexpr int kPageHeight = 360;  // points
+constexpr int kBand = 30;         // points per text run
+
+const std::string kFonts = "/usr/share/fonts/";
+const std::string kSerif = kFonts + "truetype/liberation2/LiberationSerif-Regular.ttf";
+const std::string kSans = kFonts + "truetype/liberation2/LiberationSans-Regular.ttf";
+const std::string kType1 = kFonts + "type1/urw-base35/NimbusSans-Regular.t1";
+const std::string kOpenType = kFonts + "opentype/urw-base35/NimbusRoman-Regular.otf";
+
+struct FaceMetrics {
+  std::vector<int> widths;  // 1/1000 em per character 0..255
+  std::vector<int> glyphs;  // glyph index per character 0..255
+};
+
+// Advances and glyph indexes read with FreeType.
+FaceMetrics Measure(const std::string& file) {
+  FaceMetrics m;
+  FT_Library lib = nullptr;
+  FT_Face face = nullptr;
+  if (FT_Init_FreeType(&lib) != 0) return m;
+  if (FT_New_Face(lib, file.c_str(), 0, &face) == 0) {
+    for (int c = 0; c < 256; ++c) {
+      const FT_UInt g = FT_Get_Char_Index(face, FT_ULong(c));
+      int w = 0;
+      if (FT_Load_Glyph(face, g, FT_LOAD_NO_SCALE) == 0)
+        w = int(face->glyph->metrics.horiAdvance * 1000 / face->units_per_EM);
+      m.widths.push_back(w);
+      m.glyphs.push_back(int(g));
+    }
+    FT_Done_Face(face);
+  }
+  FT_Done_FreeType(lib);
+  return m;
+}
+
+std::string WidthArray(const FaceMetrics& m, int first, int last) {
+  std::string s = "[";
+  for (int c = first; c <= last; ++c) s += std::to_string(m.widths[size_t(c)]) + " ";
+  return s + "]";
+}
+
+uint32_t Big32(const std::string& d, size_t at) {
+  return uint32_t(uint8_t(d[at])) << 24 | uint32_t(uint8_t(d[at + 1])) << 16 | uint32_t(uint8_t(d[at + 2])) << 8 |
+         uint8_t(d[at + 3]);
+}
+
+// The "CFF " table of an OpenType font.
+std::string CFFTable(const std::string& otf) {
+  const size_t tables = size_t(uint8_t(otf[4]) << 8 | uint8_t(otf[5]));
+  for (size_t i = 0; i < tables; ++i) {
+    const size_t entry = 12 + 16 * i;
+    if (otf.compare(entry, 4, "CFF ") == 0) return otf.substr(Big32(otf, entry + 8), Big32(otf, entry + 12));
+  }
+  return {};
+}
+
+struct TextLine {
+  std::string font;     // resource name
+  std::string text;     // the operand of Tj, as written
+  int size = 20;
+  int tolerance = 2;    // pixels per box edge
+  double overlap = 0.9;
+};
+
+struct Box {
+  int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;
+  int ink = 0;
+  bool Empty() const { return x1 < 0; }
+};
+
+bool Ink(const testraster::Raster& r, int x, int y) {
+  const uint8_t* p = r.At(x, y);
+  return std::min({p[0], p[1], p[2]}) < 128;
+}
+
+Box InkBox(const testraster::Raster& r, int top, int bottom) {
+  Box b;
+  for (int y = std::max(top, 0); y < std::min(bottom, r.Height); ++y)
+    for (int x = 0; x < r.Width; ++x)
+      if (Ink(r, x, y)) {
+        b.x0 = std::min(b.x0, x), b.x1 = std::max(b.x1, x);
+        b.y0 = std::min(b.y0, y), b.y1 = std::max(b.y1, y);
+        ++b.ink;
+      }
+  return b;
+}
+
+// The share of a's ink in the band that has ink of b within one pixel.
+double Covered(const testraster::Raster& a, const testraster::Raster& b, int top, int bottom) {
+  int ink = 0, near = 0;
+  for (int y = std::max(top, 1); y < std::min(bottom, a.Height - 1); ++y)
+    for (int x = 1; x < a.Width - 1; ++x) {
+      if (!Ink(a, x, y)) continue;
+      ++ink;
+      bool found = false;
+      for (int dy = -1; dy <= 1 && !found; ++dy)
+        for (int dx = -1; dx <= 1 && !found; ++dx) found = Ink(b, x + dx, y + dy);
+      near += found;
+    }
+  return ink == 0 ? 1.0 : double(near) / ink;
+}
+
+void CompareRuns(TestPdf& pdf, int page, const std::vector<TextLine>& runs, const std::string& name) {
+  std::string error;
+  const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error, kDpi);
+  const testraster::Raster theirs = rendertest::RenderPopplerCairo(pdf, kDpi);
+  if (theirs.Width == 0) GTEST_SKIP() << "pdftocairo or Pillow missing";
+  EXPECT_EQ(error, "");
+  ASSERT_EQ(ours.Width, theirs.Width);
+  ASSERT_EQ(ours.Height, theirs.Height);
+  const double px = kDpi / 72;
+  bool failed = false;
+  for (size_t i = 0; i < runs.size(); ++i) {
+    const int top = int(i * kBand * px), bottom = int((i + 1) * kBand * px);
+    const Box a = InkBox(ours, top, bottom), b = InkBox(theirs, top, bottom);
+    const std::string what = name + " run " + std::to_string(i) + " (" + runs[i].font + ")";
+    ASSERT_FALSE(b.Empty()) << what << ": poppler drew nothing";
+    ASSERT_FALSE(a.Empty()) << what << ": we drew nothing";
+    const int t = runs[i].tolerance;
+    EXPECT_NEAR(a.x0, b.x0, t) << what;
+    EXPECT_NEAR(a.x1, b.x1, t) << what;
+    EXPECT_NEAR(a.y0, b.y0, t) << what;
+    EXPECT_NEAR(a.y1, b.y1, t) << what;
+    EXPECT_GE(Covered(ours, theirs, top, bottom), runs[i].overlap) << what;
+    EXPECT_GE(Covered(theirs, ours, top, bottom), runs[i].overlap) << what;
+    failed = failed || ::testing::Test::HasFailure();
+  }
+  // VELMORA_RENDER_DUMP=folder keeps both pictures of a failing page there (as PPM).
+  if (failed && std::getenv("VELMORA_RENDER_DUMP") != nullptr) {
+    for (const auto& [picture, suffix] : {std::pair{&ours, "ours"}, std::pair{&theirs, "poppler"}}) {
+      std::string ppm = "P6 " + std::to_string(picture->Width) + " " + std::to_string(picture->Height) + " 255\n";
+      ppm.append(picture->RGB.begin(), picture->RGB.end());
+      testsupport::WriteFile(std::string(std::getenv("VELMORA_RENDER_DUMP")) + "/" + name + "_" + suffix + ".ppm", ppm);
+    }
+  }
+}
+
+// A page with one run per band, top down; fonts maps resource names to object numbers.
+int AddTextPage(TestPdf& pdf, const std::vector<TextLine>& runs, const std::string& fonts) {
+  std::string content;
+  for (size_t i = 0; i < runs.size(); ++i) {
+    const int baseline = kPageHeight - int(i + 1) * kBand + 8;
+    content += "BT /" + runs[i].font + " " + std::to_string(runs[i].size) + " Tf 12 " + std::to_string(baseline) +
+               " Td " + runs[i].text + " Tj ET\n";
+  }
+  return pdf.AddPage(content, "<< /Font << " + fonts + " >> >>", "[0 0 300 " + std::to_string(kPageHeight) + "]");
+}
+
+std::string Ref(int n) { return std::to_string(n) + " 0 R"; }
+
+}  // namespace
+
+TEST(TextOracle, SimpleFontsOfEveryKind) {
+  REQUIRE_TOOL("pdftocairo");
+  for (const std::string& f : {kSerif, kType1, kOpenType})
+    if (testsupport::ReadFile(f).empty()) GTEST_SKIP() << f << " missing";
+  TestPdf pdf;
+  const int helvetica = pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
+  const int times = pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Times-Bold /Encoding /WinAnsiEncoding >>");
+  const int courier = pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Courier-Oblique >>");
+  // Embedded TrueType.
+  const FaceMetrics serif = Measure(kSerif);
+  const int serifFile = pdf.AddStream("<< >>", testsupport::ReadFile(kSerif));
+  const int serifDescriptor = pdf.Add("<< /Type /FontDescriptor /FontName /ABCDEF+LiberationSerif /Flags 34 "
+                                      "/FontBBox [-600 -300 2000 1000] /ItalicAngle 0 /Ascent 891 /Descent -216 "
+                                      "/CapHeight 662 /StemV 80 /FontFile2 " + Ref(serifFile) + " >>");
+  const int serifFont = pdf.Add("<< /Type /Font /Subtype /TrueType /BaseFont /ABCDEF+LiberationSerif /FirstChar 32 "
+                                "/LastChar 126 /Widths " + WidthArray(serif, 32, 126) +
+                                " /Encoding /WinAnsiEncoding /FontDescriptor " + Ref(serifDescriptor) + " >>");
+  // An installed TrueType face by name.
+  const FaceMetrics sans = Measure(kSans);
+  const int arial = pdf.Add("<< /Type /Font /Subtype /TrueType /BaseFont /Arial,Bold /FirstChar 32 /LastChar 126 "
+                            "/Widths " + WidthArray(Measure(kFonts + "truetype/liberation2/LiberationSans-Bold.ttf"), 32, 126) +
+                            " /Encoding /WinAnsiEncoding >>");
+  // Embedded Type 1 (binary eexec section between the clear text and the zeros).
+  const std::string t1 = testsupport::ReadFile(kType1);
+  const size_t clear = t1.find("eexec") + 6;
+  const size_t zeros = t1.find("0000000000000000000000000000000000000000");
+  const int t1File = pdf.AddStream("<< /Length1 " + std::to_string(clear) + " /Length2 " +
+                                       std::to_string(zeros - clear) + " /Length3 " + std::to_string(t1.size() - zeros) +
+                                       " >>",
+                                   t1);
+  const int t1Descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /NimbusSans-Regular /Flags 32 "
+                                   "/FontBBox [-200 -300 1000 1000] /ItalicAngle 0 /Ascent 718 /Descent -207 "
+                                   "/CapHeight 718 /StemV 80 /FontFile " + Ref(t1File) + " >>");
+  const int t1Font = pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /NimbusSans-Regular /FirstChar 32 "
+                             "/LastChar 126 /Widths " + WidthArray(Measure(kType1), 32, 126) +
+                             " /FontDescriptor " + Ref(t1Descriptor) + " >>");
+  // Embedded CFF (FontFile3 /Type1C).
+  const int cffFile = pdf.AddStream("<< /Subtype /Type1C >>", CFFTable(testsupport::ReadFile(kOpenType)));
+  const int cffDescriptor = pdf.Add("<< /Type /FontDescriptor /FontName /NimbusRoman-Regular /Flags 34 "
+                                    "/FontBBox [-200 -300 1000 1000] /ItalicAngle 0 /Ascent 683 /Descent -217 "
+                                    "/CapHeight 662 /StemV 80 /FontFile3 " + Ref(cffFile) + " >>");
+  const int cffFont = pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /NimbusRoman-Regular /FirstChar 32 "
+                              "/LastChar 126 /Widths " + WidthArray(Measure(kOpenType), 32, 126) +
+                              " /Encoding /WinAnsiEncoding /FontDescriptor " + Ref(cffDescriptor) + " >>");
+  (void)sans;
+  const std::vector<TextLine> runs = {
+      {"F1", "(Hamburgefonstiv 0123)"}, {"F2", "(Quixotic Jabberwock!)"}, {"F3", "(Courier -> {x})"},
+      {"F4", "(Liberation Serif gy)"},  {"F5", "(Arial Bold W&M)"},       {"F6", "(Type 1 program AVA)"},
+      {"F7", "(CFF program fij)"},
+  };
+  const std::string fonts = "/F1 " + Ref(helvetica) + " /F2 " + Ref(times) + " /F3 " + Ref(courier) + " /F4 " +
+                            Ref(serifFont) + " /F5 " + Ref(arial) + " /F6 " + Ref(t1Font) + " /F7 " + Ref(cffFont);
+  const int page = AddTextPage(pdf, runs, fonts);
+  CompareRuns(pdf, page, runs, "simple");
+}
+
+TEST(TextOracle, CompositeAndType3Fonts) {
+  REQUIRE_TOOL("pdftocairo");
+  if (testsupport::ReadFile(kSans).empty()) GTEST_SKIP() << kSans << " missing";
+  TestPdf pdf;
+  // Type0 over an embedded CIDFontType2, Identity-H with CID = GID.
+  const FaceMetrics sans = Measure(kSans);
+  const int sansFile = pdf.AddStream("<< >>", testsupport::ReadFile(kSans));
+  const int sansDescriptor = pdf.Add("<< /Type /FontDescriptor /FontName /LiberationSans /Flags 32 "
+                                     "/FontBBox [-600 -300 2000 1000] /ItalicAngle 0 /Ascent 905 /Descent -212 "
+                                     "/CapHeight 716 /StemV 80 /FontFile2 " + Ref(sansFile) + " >>");
+  std::string w = "[", hex = "<";
+  const std::string text = "Identity-H glyphs";
+  char buf[8];
+  for (unsigned char c : text) {
+    const int g = sans.glyphs[c];
+    w += std::to_string(g) + " [" + std::to_string(sans.widths[c]) + "] ";
+    std::snprintf(buf, sizeof buf, "%04X", g);
+    hex += buf;
+  }
+  w += "]", hex += ">";
+  const int cidFont = pdf.Add("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /LiberationSans /CIDSystemInfo "
+                              "<< /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor " +
+                              Ref(sansDescriptor) + " /DW 1000 /W " + w + " /CIDToGIDMap /Identity >>");
+  const int type0 = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /LiberationSans /Encoding /Identity-H "
+                            "/DescendantFonts [" + Ref(cidFont) + "] >>");
+  // Type0 with a predefined CJK CMap over a substituted face: 日本語 あア in Shift-JIS.
+  const int jaDescriptor = pdf.Add("<< /Type /FontDescriptor /FontName /MS-Mincho /Flags 6 /FontBBox [0 -141 1000 859] "
+                                   "/ItalicAngle 0 /Ascent 859 /Descent -141 /CapHeight 700 /StemV 80 >>");
+  const int jaCID = pdf.Add("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /MS-Mincho /CIDSystemInfo << /Registry "
+                            "(Adobe) /Ordering (Japan1) /Supplement 2 >> /FontDescriptor " + Ref(jaDescriptor) +
+                            " /DW 1000 >>");
+  const int ja = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /MS-Mincho /Encoding /90ms-RKSJ-H "
+                         "/DescendantFonts [" + Ref(jaCID) + "] >>");
+  // Type 3: a square, a triangle and a glyph that shows the square through a form of its own.
+  const int square = pdf.AddStream("<< >>", "1000 0 0 0 1000 1000 d1 100 0 m 900 0 l 900 800 l 100 800 l h f");
+  const int triangle = pdf.AddStream("<< >>", "800 0 0 0 800 800 d1 0 0 m 800 0 l 400 700 l h f");
+  const int type3 = pdf.Add("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0] "
+                            "/CharProcs << /square " + Ref(square) + " /triangle " + Ref(triangle) +
+                            " >> /Encoding << /Type /Encoding /Differences [97 /square /triangle] >> /FirstChar 97 "
+                            "/LastChar 98 /Widths [1000 800] /Resources << >> >>");
+  const std::vector<TextLine> runs = {
+      {"F1", hex},
+      {"F2", "<93FA967B8CEA2082A08341>", 20, 3, 0.8},
+      {"F3", "(abba ab)"},
+  };
+  const std::string fonts = "/F1 " + Ref(type0) + " /F2 " + Ref(ja) + " /F3 " + Ref(type3);
+  const int page = AddTextPage(pdf, runs, fonts);
+  CompareRuns(pdf, page, runs, "composite");
+}
