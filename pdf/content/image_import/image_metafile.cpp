@@ -33,14 +33,13 @@ bool TPDFImage::LoadMetafile(TStream& stream, int32_t options) {
     // A picture without a size in points has no form to fill.
     if (TPDFMetafile::Points(metafile.MMWidth()) <= 0 || TPDFMetafile::Points(metafile.MMHeight()) <= 0) return false;
     Kind = 6;
-    WriteMetafile(metafile, options);
-    return Ref != nullptr;
+    return WriteMetafile(metafile, options) && Ref != nullptr;
   } catch (const std::exception&) {
     return false;
   }
 }
 
-void TPDFImage::WriteMetafile(TMetafile& metafile, int32_t options) {
+bool TPDFImage::WriteMetafile(TMetafile& metafile, int32_t options) {
   TPDFStream* form = Owner->NewStream("", false);
   TPDFDictionary* dict = form->Dictionary();
   dict->SetValue("Type", Owner->NewName("XObject"));
@@ -62,5 +61,8 @@ void TPDFImage::WriteMetafile(TMetafile& metafile, int32_t options) {
   converter.FontOption = MetafileFontFlag ? 1 : 0;
   converter.NoEmbedFonts = NoEmbedFonts;
   converter.Play(metafile, form);
+  // A picture cut short by the converter's budgets would pass for the whole one.
+  if (converter.Stopped) return false;
   Finish(form);
+  return true;
 }

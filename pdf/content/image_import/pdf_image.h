@@ -53,7 +53,7 @@ class TPDFImage {
   // reader's data is taken over (moved into the streams).
   void WritePNG(TPNGReader& reader, int mode);
   // Writes a Form XObject (its shorter side one unit) and plays the metafile into it.
-  void WriteMetafile(TMetafile& metafile, int32_t options);
+  bool WriteMetafile(TMetafile& metafile, int32_t options);  // false when the picture could not be converted whole
   // One page (1-based) of a parsed TIFF file: its strips as they are where a PDF filter can
   // read them, else the page decoded into a bitmap. False when the page cannot be written.
   bool AddTIFFPage(TPDFTIFF& reader, int32_t page);

@@ -40,12 +40,16 @@ constexpr int32_t kLosslessSide = 64;
 }  // namespace
 
 std::shared_ptr<GdiBitmap> TPDFMetafile::ReadDib(const TMetafileRecord& r, const TDibSource& dib, int64_t rows) {
-  if (dib.OffBmi == 0 || dib.CbBmi == 0 || dib.OffBits == 0) return nullptr;
+  if (Stopped || dib.OffBmi == 0 || dib.CbBmi == 0 || dib.OffBits == 0) return nullptr;
+  std::shared_ptr<GdiBitmap> bitmap;
   try {
-    return DecodeRecordDib(AsEmfRecord(r), dib.OffBmi, dib.CbBmi, dib.OffBits, dib.CbBits, dib.Usage, {}, rows);
+    bitmap = DecodeRecordDib(AsEmfRecord(r), dib.OffBmi, dib.CbBmi, dib.OffBits, dib.CbBits, dib.Usage, {}, rows);
   } catch (const std::exception&) {
     return nullptr;  // a bitmap that cannot be read draws nothing
   }
+  // Run-length bitmaps make many pixels of few bytes; every later step works on them all.
+  if (bitmap && !Spend(int64_t(bitmap->Width()) * bitmap->Height())) return nullptr;
+  return bitmap;
 }
 
 bool TPDFMetafile::CropSource(const GdiBitmap& bitmap, double sx, double sy, double sw, double sh, TCorners& dest,

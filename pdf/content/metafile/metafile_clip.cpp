@@ -26,6 +26,7 @@ bool TPDFMetafile::ReadRegion(const TMetafileRecord& r, uint64_t offset, uint64_
   const uint64_t first = offset + headerSize;
   if (first > end) return false;
   const uint64_t count = std::min<uint64_t>({r.U32(offset + 8), (end - first) / 16, kMaxRegionRects});
+  if (!Spend(int64_t(count))) return false;
   for (uint64_t i = 0; i < count; ++i) {
     const uint64_t at = first + 16 * i;
     const double l = r.I32(at), t = r.I32(at + 4), rt = r.I32(at + 8), b = r.I32(at + 12);
@@ -36,18 +37,30 @@ bool TPDFMetafile::ReadRegion(const TMetafileRecord& r, uint64_t offset, uint64_
   return true;
 }
 
-TMetafilePath TPDFMetafile::PictureBox() const {
+std::array<double, 4> TPDFMetafile::PictureMargins() const {
   // Well around the picture (whose shorter side is 1000 units), yet small enough that the
   // output keeps it as a clip.
   const double w = Height <= Width ? 1000.0 * Width / Height : 1000.0;
   const double h = Height <= Width ? 1000.0 : 1000.0 * Height / Width;
+  return {-w / 2, -h / 2, w * 1.5, h * 1.5};
+}
+
+TMetafilePath TPDFMetafile::PictureBox() const {
+  const auto [l, b, r, t] = PictureMargins();
   TMetafilePath box;
-  box.MoveTo({-w / 2, -h / 2});
-  box.LineTo({w * 1.5, -h / 2});
-  box.LineTo({w * 1.5, h * 1.5});
-  box.LineTo({-w / 2, h * 1.5});
+  box.MoveTo({l, b});
+  box.LineTo({r, b});
+  box.LineTo({r, t});
+  box.LineTo({l, t});
   box.Close();
   return box;
+}
+
+bool TPDFMetafile::VisibleBounds(double& x0, double& y0, double& x1, double& y1) const {
+  // The form's box hides the rest: work spent beyond it (hatch lines, stencils) is lost.
+  const auto [l, b, r, t] = PictureMargins();
+  x0 = std::max(x0, l), y0 = std::max(y0, b), x1 = std::min(x1, r), y1 = std::min(y1, t);
+  return x0 <= x1 && y0 <= y1;
 }
 
 TMetafilePath TPDFMetafile::RectsPath(const std::vector<std::array<double, 4>>& rects) const {

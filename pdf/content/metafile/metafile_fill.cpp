@@ -147,7 +147,7 @@ TPDFImage* TPDFMetafile::MakeStencil(const std::string& rows, int32_t width, int
 
 void TPDFMetafile::HatchPath(const TMetafilePath& path, bool evenOdd) {
   double x0, y0, x1, y1;
-  if (!path.Bounds(x0, y0, x1, y1)) return;
+  if (!path.Bounds(x0, y0, x1, y1) || !VisibleBounds(x0, y0, x1, y1)) return;
   // The path's box in device pixels (the device transform only scales and moves).
   const TPDFMatrix& m = DeviceTransform;
   if (m[0] == 0 || m[3] == 0) return;
@@ -160,6 +160,7 @@ void TPDFMetafile::HatchPath(const TMetafilePath& path, bool evenOdd) {
     return;
   }
   const int32_t w = int32_t(right - left), h = int32_t(bottom - top);
+  if (!Spend(int64_t(w) * h)) return;
   const size_t stride = (size_t(w) + 7) / 8;
   std::string rows(stride * size_t(h), '\0');
   for (int32_t y = 0; y < h; ++y)
@@ -182,7 +183,7 @@ void TPDFMetafile::HatchPath(const TMetafilePath& path, bool evenOdd) {
 
 void TPDFMetafile::HatchLines(const TMetafilePath& path, bool evenOdd) {
   double x0, y0, x1, y1;
-  if (!path.Bounds(x0, y0, x1, y1)) return;
+  if (!path.Bounds(x0, y0, x1, y1) || !VisibleBounds(x0, y0, x1, y1)) return;
   // Lines eight device pixels apart, aligned on the device's origin as the player's brush is.
   const double pixel = DevicePixel();
   const TMetafilePoint origin = MapDevice(0, 0);
@@ -212,10 +213,13 @@ void TPDFMetafile::HatchLines(const TMetafilePath& path, bool evenOdd) {
     double spacing = 8 * pixel * (d.dx != 0 && d.dy != 0 ? s : 1.0);
     const double centre = (cx - origin.X) * nx + (cy - origin.Y) * ny;
     if (2 * half / spacing > kMaxHatchLines) spacing = 2 * half / kMaxHatchLines;
-    const double k0 = std::floor((centre - half) / spacing), k1 = std::ceil((centre + half) / spacing);
-    for (double k = k0; k <= k1; ++k) {
+    // Lines lie at whole spacings from the origin: offsets m * spacing - phase from the box's
+    // centre. Counted from the box's edge, since a far origin makes m too large to step by one.
+    const double phase = std::fmod(centre, spacing), m0 = std::floor((phase - half) / spacing);
+    const int64_t lines = int64_t(std::min(std::ceil(2 * half / spacing) + 2, kMaxHatchLines + 2));
+    for (int64_t k = 0; k < lines; ++k) {
       // The line's foot nearest the box's centre, then half a diagonal either way.
-      const double off = k * spacing - centre;
+      const double off = (m0 + double(k)) * spacing - phase;
       const double px = cx + nx * off, py = cy + ny * off;
       if (first)
         painter_->NewPath(px - d.dx * half, py - d.dy * half);

@@ -50,6 +50,7 @@ void TPDFMetafile::Reset() {
   clip_.clear();
   saved_.clear();
   Stopped = false;
+  work_ = 0;
   MapMode = 1;
   WindowOrgX = WindowOrgY = ViewportOrgX = ViewportOrgY = 0;
   WindowExtX = WindowExtY = ViewportExtX = ViewportExtY = 1;
@@ -125,7 +126,13 @@ void TPDFMetafile::HandleRecord(const TMetafileRecord& record) {
   if (OverBudget()) Stopped = true;
 }
 
-bool TPDFMetafile::OverBudget() const { return painter_->ContentSize() > kMaxContentBytes; }
+bool TPDFMetafile::OverBudget() const { return painter_->ContentSize() > kMaxContentBytes || work_ > kMaxWork; }
+
+bool TPDFMetafile::Spend(int64_t units) {
+  work_ += std::max<int64_t>(units, 0);
+  if (OverBudget()) Stopped = true;
+  return !Stopped;
+}
 
 void TPDFMetafile::Dispatch(const TMetafileRecord& r) {
   switch (r.Type) {

@@ -67,8 +67,11 @@ class TPDFMetafile {
   uint8_t FontOption = 0;
   std::string NoEmbedFonts;
 
-  // Content written beyond this many bytes is not made: the rest of the picture is dropped.
+  // Content written beyond this many bytes is not made: the conversion stops and fails.
   static constexpr size_t kMaxContentBytes = size_t(48) << 20;
+  // Work beyond the content (bitmap and pattern pixels, stencil pixels, region rectangles)
+  // that a conversion may do in all before it stops and fails.
+  static constexpr int64_t kMaxWork = int64_t(1) << 27;
   // Saved states and clip levels beyond these depths are refused.
   static constexpr size_t kMaxSaveDepth = 1024;
   static constexpr size_t kMaxClipLevels = 256;
@@ -133,7 +136,7 @@ class TPDFMetafile {
   TPDFMatrix Transform = kIdentityMatrix;        // logical units to content units
   TPDFMatrix DeviceTransform = kIdentityMatrix;  // reference-device units to content units
   int32_t Width = 0, Height = 0;                 // the picture in pixels
-  bool Stopped = false;                          // the content budget ran out
+  bool Stopped = false;                          // a budget ran out: the picture is incomplete
 
   TPDFPainter& Painter() { return *painter_; }
 
@@ -162,6 +165,8 @@ class TPDFMetafile {
   static TMetafileColor ResolveColorRef(uint32_t c);
   std::string ColorText(TMetafileColor c, const char* op) const;
   bool OverBudget() const;
+  // Charges work to the budget; false (and the conversion stopped) when it ran out.
+  bool Spend(int64_t units);
 
   // --- Save and restore, the clip as nested levels (metafile_state.cpp, metafile_clip.cpp)
   struct TClipLevel {
@@ -180,7 +185,10 @@ class TPDFMetafile {
                    const std::vector<std::array<double, 4>>* rects);
   void HandleClipRecord(const TMetafileRecord& r);
   bool ReadRegion(const TMetafileRecord& r, uint64_t offset, uint64_t size, std::vector<std::array<double, 4>>& rects);
+  std::array<double, 4> PictureMargins() const;  // left, bottom, right, top around the picture
   TMetafilePath PictureBox() const;
+  // A box cut down to what can show of the picture; false when nothing does.
+  bool VisibleBounds(double& x0, double& y0, double& x1, double& y1) const;
   TMetafilePath RectsPath(const std::vector<std::array<double, 4>>& rects) const;
 
   // --- Lines, polygons, curves and the path bracket (metafile_poly.cpp)
@@ -280,5 +288,6 @@ class TPDFMetafile {
   TClipStack clip_;
   std::vector<TSavedState> saved_;
   uint64_t refusedSaves_ = 0;
+  int64_t work_ = 0;  // charged by Spend
   bool widened_ = false;  // WIDENPATH made the path the pen's outline
 };
