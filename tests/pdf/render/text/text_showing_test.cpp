@@ -1,0 +1,103 @@
+// Text showing through the page render: advances, horizontal scaling, rendering modes, hidden
+// content and Type 3 glyph procedures, judged by where the ink lands. A Type 3 font whose glyph
+// "a" is a filled square 1000 units wide makes every advance visible at whole pixels.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "tests/pdf/render/support/render_test_pdf.h"
+
+namespace {
+
+using rendertest::TestPdf;
+
+struct Ink {
+  int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1, count = 0;
+};
+
+Ink InkOf(const testraster::Raster& r) {
+  Ink k;
+  for (int y = 0; y < r.Height; ++y)
+    for (int x = 0; x < r.Width; ++x) {
+      const uint8_t* p = r.At(x, y);
+      if (std::min({p[0], p[1], p[2]}) >= 128) continue;
+      k.x0 = std::min(k.x0, x), k.x1 = std::max(k.x1, x);
+      k.y0 = std::min(k.y0, y), k.y1 = std::max(k.y1, y);
+      ++k.count;
+    }
+  return k;
+}
+
+// A page whose /F1 is the square font; extra is glyph "b"'s procedure.
+testraster::Raster Render(const std::string& content, std::string* error = nullptr,
+                          const std::string& glyphB = "1000 0 0 0 1000 1000 d1", bool gdiplus = false) {
+  TestPdf pdf;
+  const int a = pdf.AddStream("<< >>", "1000 0 0 0 1000 1000 d1 0 0 m 1000 0 l 1000 1000 l 0 1000 l h f");
+  const int b = pdf.AddStream("<< >>", glyphB);
+  const int font = pdf.Add("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 "
+                           "0] /CharProcs << /a " + std::to_string(a) + " 0 R /b " + std::to_string(b) +
+                           " 0 R >> /Encoding << /Differences [97 /a /b] >> /FirstChar 97 /LastChar 98 "
+                           "/Widths [1000 1000] /Resources << /Font << /F1 " + std::to_string(a + 2) +
+                           " 0 R >> >> >>");
+  EXPECT_EQ(font, a + 2);
+  const int page = pdf.AddPage(content, "<< /Font << /F1 " + std::to_string(font) + " 0 R /F2 << /Type /Font "
+                                       "/Subtype /Type1 /BaseFont /Helvetica >> >> >>",
+                               "[0 0 200 100]");
+  return rendertest::RenderOurs(pdf, page, error, 72, gdiplus);
+}
+
+}  // namespace
+
+TEST(TextShowing, AdvancesAndScaling) {
+  struct {
+    const char* name;
+    std::string content;
+    int x0, x1, count;  // ink columns and pixel count (-1: not checked)
+  } cases[] = {
+      {"one glyph", "BT /F1 20 Tf 10 10 Td (a) Tj ET", 10, 29, 400},
+      {"advance", "BT /F1 20 Tf 10 10 Td (aa) Tj ET", 10, 49, 800},
+      {"TJ moves back by n / 1000 of the size", "BT /F1 20 Tf 10 10 Td [(a) 500 (a)] TJ ET", 10, 39, -1},
+      // 50 % scaling: each square is 10 wide and the next starts 10 further: applied once.
+      {"horizontal scaling", "BT /F1 20 Tf 50 Tz 10 10 Td (aa) Tj ET", 10, 29, 400},
+      {"character spacing", "BT /F1 20 Tf 5 Tc 10 10 Td (aa) Tj ET", 10, 54, 800},
+      {"size zero shows nothing and does not move", "BT /F1 0 Tf 10 10 Td (a) Tj /F1 20 Tf (a) Tj ET", 10, 29, 400},
+      // Helvetica's "H" is 722 / 1000 em wide: the visible one starts 14.44 points on.
+      {"mode 3 advances without ink", "BT /F2 20 Tf 10 10 Td 3 Tr (H) Tj 0 Tr (H) Tj ET", 26, 36, -1},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    const Ink ink = InkOf(Render(c.content, &error));
+    EXPECT_EQ(error, "") << c.name;
+    EXPECT_EQ(ink.x0, c.x0) << c.name;
+    EXPECT_EQ(ink.x1, c.x1) << c.name;
+    if (c.count >= 0) EXPECT_EQ(ink.count, c.count) << c.name;
+  }
+}
+
+TEST(TextShowing, Type3GlyphsDoNotRunThemselves) {
+  // Glyph "b" shows "b" and "a" of its own font: the inner "b" is not run again (it only
+  // advances), the "a" is drawn one em to the right.
+  std::string error;
+  const Ink ink = InkOf(Render("BT /F1 20 Tf 10 10 Td (b) Tj ET", &error,
+                               "1000 0 0 0 1000 1000 d1 BT /F1 1000 Tf (ba) Tj ET"));
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(ink.x0, 30);
+  EXPECT_EQ(ink.x1, 49);
+  EXPECT_EQ(ink.count, 400);
+}
+
+TEST(TextShowing, ClipModeClipsToTheGlyphs) {
+  // The GDI+ canvas clips (plain GDI does not).
+  std::string error;
+  const std::string none = "1000 0 0 0 1000 1000 d1";
+  const Ink text = InkOf(Render("BT /F2 40 Tf 10 30 Td (HI) Tj ET", &error, none, true));
+  const Ink clipped = InkOf(Render("BT /F2 40 Tf 10 30 Td 7 Tr (HI) Tj ET 0 0 200 100 re f", &error, none, true));
+  EXPECT_EQ(error, "");
+  ASSERT_GT(text.count, 0);
+  EXPECT_NEAR(clipped.x0, text.x0, 1);
+  EXPECT_NEAR(clipped.x1, text.x1, 1);
+  EXPECT_NEAR(clipped.y0, text.y0, 1);
+  EXPECT_NEAR(clipped.y1, text.y1, 1);
+  EXPECT_NEAR(clipped.count, text.count, text.count / 10);
+}
