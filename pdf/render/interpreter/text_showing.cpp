@@ -153,7 +153,9 @@ void TPDFRenderer::ShowText(TPDFContentRun& run) {
   const double spacing = st.CharSpacing * t.SpaceUnits / t.Size / kd;
   const double wordSpacing = st.WordSpacing * t.SpaceUnits / t.Size / kd;
   const double rise = st.TextRise * t.Units / t.Size;
-  const bool draw = run.Visible && rasterizer != nullptr;
+  // A text-extraction render moves through the same codes and advances without drawing; the
+  // words go to the text funnel from here once it takes them.
+  const bool draw = run.Visible && rasterizer != nullptr && Mode != kRenderTextExtraction;
   std::string bytes;
   std::vector<uint32_t> codes;
   for (const std::string_view item : items) {
