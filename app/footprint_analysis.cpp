@@ -5,6 +5,7 @@
 #include "app/footprint_pixels.h"
 #include "pdf/core/api/talvo_pdf.h"
 #include "platform/gdi/bitmap.h"
+#include "platform/gdi/bmp_reader.h"
 #include "platform/gdi/icon.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/strings.h"
@@ -29,7 +30,7 @@ int32_t LoadIcon(TOrvanePDFLibrary0915& pdf, const std::string& fileName, int32_
   return pdf.LoadImageStream(stream, 0);
 }
 
-bool RenderUnguarded(const std::string& fileName, TBitmap& page, int32_t& width, int32_t& height) {
+bool RenderUnguarded(const std::string& fileName, TMemoryStream& bmp, int32_t& width, int32_t& height) {
   TOrvanePDFLibrary0915 pdf;
   pdf.SetCoordinateOrigin(1);
   pdf.SetUnits(0);
@@ -50,10 +51,27 @@ bool RenderUnguarded(const std::string& fileName, TBitmap& page, int32_t& width,
   pdf.SetPageSize(width, height);
   pdf.PlaceImage(1.0, 1.0, width, height);
   pdf.SetCurrentPage(1);
-  TMemoryStream stream;
-  if (pdf.RenderPage(72, 1, 0, stream) == 0) return false;
-  stream.SetPosition(0);
-  page.LoadFromStream(stream);
+  return pdf.RenderPage(72, 1, 0, bmp) != 0;
+}
+
+// Runs `step`; a file that cannot be decoded (corrupt, truncated, too large) is simply not an
+// image for the analysis: it must not end a run over a whole folder.
+template <class Step>
+bool Guarded(Step step) {
+  try {
+    return step();
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+// The rendered page's BMP: its rows where they lie when they are 24-bit (the analysis samples
+// a few pixels of them), else decoded into `page`. False without pixels.
+bool ReadPage(TMemoryStream& bmp, BmpRows24& rows, TBitmap& page) {
+  rows = ViewBmpRows24(bmp.Bytes());
+  if (!rows.Empty()) return true;
+  bmp.SetPosition(0);
+  page.LoadFromStream(bmp);
   return !page.Empty();
 }
 
@@ -65,25 +83,31 @@ void ClearFootprint(TFootprint& print) {
 
 bool RenderImageFile(const std::string& fileName, TBitmap& page, int32_t& width, int32_t& height) {
   width = height = 0;
-  try {
-    if (RenderUnguarded(fileName, page, width, height)) return true;
-  } catch (const std::exception&) {
-    // A file that cannot be decoded (corrupt, truncated, too large) is simply not an image
-    // for the analysis; it must not end a run over a whole folder.
-  }
-  width = height = 0;
-  return false;
+  TMemoryStream bmp;
+  const bool rendered = Guarded([&] {
+    if (!RenderUnguarded(fileName, bmp, width, height)) return false;
+    bmp.SetPosition(0);
+    page.LoadFromStream(bmp);
+    return !page.Empty();
+  });
+  if (!rendered) width = height = 0;
+  return rendered;
 }
 
 void AnalyseFootprint(const std::string& fileName, TFootprint& print) {
   ClearFootprint(print);
   print.ImageType = ImageTypeOf(fileName);
+  TMemoryStream bmp;
+  BmpRows24 rows;
   TBitmap page;
   int32_t width = 0, height = 0;
-  if (!RenderImageFile(fileName, page, width, height)) return;
+  if (!Guarded([&] { return RenderUnguarded(fileName, bmp, width, height) && ReadPage(bmp, rows, page); })) return;
   SetFootprintSize(print, width, height);
   TBitmap square;
-  ReduceToSquare(page.Dib(), PixelsSquare, square);
+  if (rows.Empty())
+    ReduceToSquare(page.Dib(), PixelsSquare, square);
+  else
+    ReduceToSquare(rows, PixelsSquare, square);
   print.ColourDistribution = MeasureCells(square, CellSize);
   print.ColourClass = ClassifyColours(square);
   print.Loaded = true;

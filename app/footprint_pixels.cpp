@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/gdi/bitmap.h"
+#include "platform/gdi/bmp_reader.h"
 #include "platform/gdi/dib.h"
 
 namespace Tarnwick1 {
@@ -31,38 +32,51 @@ int32_t LeadingDigit(int32_t share) {
   return d;
 }
 
-void ReduceToSquare(const GdiBitmap& page, int32_t side, TBitmap& square) {
+namespace {
+
+// The square's pixel (x, y) is the page's pixel sample(sx, sy, out) at the centre of its span:
+// (2x + 1) * w / (2n), in integers; white without a page.
+template <class Sample>
+void Reduce(int64_t w, int64_t h, int32_t side, TBitmap& square, Sample sample) {
   square.SetPixelFormat(pf24bit);
   const int32_t n = std::max(side, 0);
   square.SetSize(n, n);
   if (n == 0) return;
-  const int64_t w = page.Width(), h = page.Height();
   if (w <= 0 || h <= 0) {
     for (int32_t y = 0; y < n; ++y) std::fill_n(square.ScanLine(y), 3 * size_t(n), uint8_t(255));
     return;
   }
-  // Centre of each sample's span: (2x + 1) * w / (2n), in integers.
   std::vector<int32_t> columns(static_cast<size_t>(n));
   for (int32_t x = 0; x < n; ++x) columns[size_t(x)] = static_cast<int32_t>((2 * int64_t(x) + 1) * w / (2 * int64_t(n)));
-  const bool direct24 = page.BitsPerPixel() == 24;
   for (int32_t y = 0; y < n; ++y) {
     const int32_t sy = static_cast<int32_t>((2 * int64_t(y) + 1) * h / (2 * int64_t(n)));
     uint8_t* out = square.ScanLine(y);
-    const uint8_t* src = page.Row(sy);
-    for (int32_t x = 0; x < n; ++x) {
-      const int32_t sx = columns[size_t(x)];
-      if (direct24) {
-        out[3 * x] = src[3 * sx];
-        out[3 * x + 1] = src[3 * sx + 1];
-        out[3 * x + 2] = src[3 * sx + 2];
-      } else {
-        const COLORREF c = page.GetColor(sx, sy);
-        out[3 * x] = static_cast<uint8_t>(c >> 16);
-        out[3 * x + 1] = static_cast<uint8_t>(c >> 8);
-        out[3 * x + 2] = static_cast<uint8_t>(c);
-      }
-    }
+    for (int32_t x = 0; x < n; ++x) sample(columns[size_t(x)], sy, out + 3 * x);
   }
+}
+
+void CopyPixel(const uint8_t* row, int32_t sx, uint8_t* out) {
+  out[0] = row[3 * sx];
+  out[1] = row[3 * sx + 1];
+  out[2] = row[3 * sx + 2];
+}
+
+}  // namespace
+
+void ReduceToSquare(const GdiBitmap& page, int32_t side, TBitmap& square) {
+  const bool direct24 = page.BitsPerPixel() == 24;
+  Reduce(page.Width(), page.Height(), side, square, [&](int32_t sx, int32_t sy, uint8_t* out) {
+    if (direct24) return CopyPixel(page.Row(sy), sx, out);
+    const COLORREF c = page.GetColor(sx, sy);
+    out[0] = static_cast<uint8_t>(c >> 16);
+    out[1] = static_cast<uint8_t>(c >> 8);
+    out[2] = static_cast<uint8_t>(c);
+  });
+}
+
+void ReduceToSquare(const BmpRows24& page, int32_t side, TBitmap& square) {
+  Reduce(page.Empty() ? 0 : page.width, page.height, side, square,
+         [&](int32_t sx, int32_t sy, uint8_t* out) { CopyPixel(page.Row(sy), sx, out); });
 }
 
 std::array<int32_t, kGridValues> MeasureCells(TBitmap& square, int32_t cellSize) {

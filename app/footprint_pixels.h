@@ -8,6 +8,7 @@
 
 #include "app/footprint.h"
 
+struct BmpRows24;
 class GdiBitmap;
 class TBitmap;
 
@@ -22,6 +23,8 @@ int32_t LeadingDigit(int32_t share);
 // square pixel x takes page column floor((x + 0.5) * width / side), rows alike. Colours are
 // never averaged.
 void ReduceToSquare(const GdiBitmap& page, int32_t side, TBitmap& square);
+// The same from the rows of a 24-bit BMP file read in place.
+void ReduceToSquare(const BmpRows24& page, int32_t side, TBitmap& square);
 
 // The 48 grid values of a 24-bit square: cell (c, r) covers the square's pixels from
 // (c * cellSize, r * cellSize) to ((c + 1) * cellSize, (r + 1) * cellSize) exclusive, reading the

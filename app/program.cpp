@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/console.h"
+#include "app/heap_settings.h"
 #include "app/program_exit.h"
 #include "app/tarnwick1.h"
 #include "platform/forms/application.h"
@@ -14,6 +15,7 @@
 namespace Tarnwick1 {
 
 int RunProgram(int argc, char** argv) {
+  KeepLargeBuffersInHeap();
   SetCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
   ExitStatus = 0;
   // Batch mode needs no screen: it runs on the headless back end even where X is available,

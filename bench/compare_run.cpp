@@ -23,12 +23,20 @@
 #include <jpeglib.h>
 #include <png.h>
 
+#include "bench/photo_files.h"
+#include "bench/plain_decoders.h"
+
 #include "app/candidate_match.h"
 #include "app/compare_run.h"
 #include "app/master_footprint.h"
 #include "app/sorter_view.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/string_list.h"
+
+using benchphoto::Size;
+using benchphoto::WriteJpeg;
+using benchphoto::WritePng;
+using benchplain::PlainPng;
 
 namespace {
 
@@ -55,10 +63,6 @@ long PeakMiB() {
 
 // ---- the generator ----
 
-struct Size {
-  int w, h;
-};
-
 // 2 to 12 megapixels, landscape and portrait, 4:3 and 3:2.
 Size SizeOf(int i) {
   const double mp = 2.0 + 10.0 * ((i * 37) % 100) / 99.0;
@@ -66,70 +70,6 @@ Size SizeOf(int i) {
   int w = int(std::sqrt(mp * 1e6 * ratio)), h = int(mp * 1e6 / w);
   if (i % 4 == 3) std::swap(w, h);
   return {w, h};
-}
-
-// One row of a photograph-like picture: a sky-to-ground gradient, a few soft shapes and grain.
-void Row(int i, int y, const Size& s, std::mt19937& rng, std::vector<uint8_t>& rgb) {
-  const double fy = double(y) / s.h;
-  for (int x = 0; x < s.w; ++x) {
-    const double fx = double(x) / s.w;
-    const double sun = std::exp(-((fx - 0.3 - 0.01 * i) * (fx - 0.3) + (fy - 0.3) * (fy - 0.3)) * 20);
-    const int grain = int(rng() % 9) - 4;
-    const double r = 60 + 120 * fy + 70 * sun, g = 90 + 60 * std::sin(fx * 3 + i) * (1 - fy) + 50 * sun,
-                 b = 200 - 150 * fy + 20 * std::cos(fx * 7);
-    rgb[3 * size_t(x)] = uint8_t(std::clamp(int(r) + grain, 0, 255));
-    rgb[3 * size_t(x) + 1] = uint8_t(std::clamp(int(g) + grain, 0, 255));
-    rgb[3 * size_t(x) + 2] = uint8_t(std::clamp(int(b) + grain, 0, 255));
-  }
-}
-
-void WriteJpeg(const std::string& name, int i, const Size& s) {
-  FILE* f = std::fopen(name.c_str(), "wb");
-  if (!f) std::exit(2);
-  jpeg_compress_struct c;
-  jpeg_error_mgr e;
-  c.err = jpeg_std_error(&e);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, f);
-  c.image_width = JDIMENSION(s.w);
-  c.image_height = JDIMENSION(s.h);
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 88, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  std::mt19937 rng{unsigned(i)};
-  std::vector<uint8_t> row(3 * size_t(s.w));
-  for (int y = 0; y < s.h; ++y) {
-    Row(i, y, s, rng, row);
-    JSAMPROW p = row.data();
-    jpeg_write_scanlines(&c, &p, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::fclose(f);
-}
-
-void WritePng(const std::string& name, int i, const Size& s) {
-  FILE* f = std::fopen(name.c_str(), "wb");
-  if (!f) std::exit(2);
-  png_structp p = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(p);
-  if (setjmp(png_jmpbuf(p))) std::exit(2);
-  png_init_io(p, f);
-  png_set_compression_level(p, 3);
-  png_set_IHDR(p, info, png_uint_32(s.w), png_uint_32(s.h), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(p, info);
-  std::mt19937 rng{unsigned(i)};
-  std::vector<uint8_t> row(3 * size_t(s.w));
-  for (int y = 0; y < s.h; ++y) {
-    Row(i, y, s, rng, row);
-    png_write_row(p, row.data());
-  }
-  png_write_end(p, info);
-  png_destroy_write_struct(&p, &info);
-  std::fclose(f);
 }
 
 std::string FileName(const std::string& folder, int i) {
@@ -164,23 +104,6 @@ void PlainJpeg(const std::string& name) {
   while (c.output_scanline < c.output_height) jpeg_read_scanlines(&c, &p, 1);
   jpeg_finish_decompress(&c);
   jpeg_destroy_decompress(&c);
-  std::fclose(f);
-}
-
-void PlainPng(const std::string& name) {
-  FILE* f = std::fopen(name.c_str(), "rb");
-  if (!f) return;
-  png_structp p = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(p);
-  if (setjmp(png_jmpbuf(p))) std::exit(2);
-  png_init_io(p, f);
-  png_read_info(p, info);
-  png_set_bgr(p);
-  png_read_update_info(p, info);
-  std::vector<uint8_t> row(png_get_rowbytes(p, info));
-  for (png_uint_32 y = 0; y < png_get_image_height(p, info); ++y) png_read_row(p, row.data(), nullptr);
-  png_read_end(p, nullptr);
-  png_destroy_read_struct(&p, &info, nullptr);
   std::fclose(f);
 }
 

@@ -18,6 +18,7 @@
 #include <gif_lib.h>
 #include <tiffio.h>
 
+#include "bench/plain_decoders.h"
 #include "pdf/core/api/talvo_pdf.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/streams.h"
@@ -162,30 +163,6 @@ void PlainTIFF(const std::string& path) {
   TIFFClose(t);
 }
 
-// libtiff's decode of the strips as they are (bilevel rows for the fax page).
-void PlainTIFFStrips(const std::string& path) {
-  TIFF* t = TIFFOpen(path.c_str(), "r");
-  std::vector<uint8_t> buffer(size_t(TIFFStripSize(t)));
-  for (tstrip_t s = 0; s < TIFFNumberOfStrips(t); ++s) TIFFReadEncodedStrip(t, s, buffer.data(), -1);
-  TIFFClose(t);
-}
-
-// giflib's decode, each index mapped to its colour.
-void PlainGIF(const std::string& path) {
-  int error = 0;
-  GifFileType* g = DGifOpenFileName(path.c_str(), &error);
-  DGifSlurp(g);
-  const SavedImage& im = g->SavedImages[0];
-  const ColorMapObject* map = im.ImageDesc.ColorMap ? im.ImageDesc.ColorMap : g->SColorMap;
-  const size_t n = size_t(im.ImageDesc.Width) * im.ImageDesc.Height;
-  std::vector<uint8_t> rgb(n * 3);
-  for (size_t i = 0; i < n; ++i) {
-    const GifColorType& c = map->Colors[im.RasterBits[i]];
-    rgb[i * 3] = c.Red, rgb[i * 3 + 1] = c.Green, rgb[i * 3 + 2] = c.Blue;
-  }
-  DGifCloseFile(g, &error);
-}
-
 void Report(const char* what, const std::string& path, int32_t options, const std::function<void()>& plain) {
   const int64_t bmp = Road(path, options);
   const double road = Time([&] { Road(path, options); });
@@ -212,8 +189,8 @@ int main(int argc, char** argv) {
   // A second argument names one road to run alone (for a profiler): lzw, fax or gif.
   const std::string only = argc > 2 ? argv[2] : "";
   if (only.empty() || only == "lzw") Report("12 MP LZW TIFF (libtiff)", lzw, 1, [&] { PlainTIFF(lzw); });
-  if (only.empty() || only == "fax") Report("Group 4 fax page (libtiff)", fax, 1, [&] { PlainTIFFStrips(fax); });
-  if (only.empty() || only == "gif") Report("4 MP GIF (giflib)", gif, 0, [&] { PlainGIF(gif); });
+  if (only.empty() || only == "fax") Report("Group 4 fax page (libtiff)", fax, 1, [&] { benchplain::PlainTiffStrips(fax); });
+  if (only.empty() || only == "gif") Report("4 MP GIF (giflib)", gif, 0, [&] { benchplain::PlainGif(gif); });
   std::printf("peak memory %ld MiB\n", PeakMiB());
   for (const std::string& f : {lzw, fax, gif}) std::remove(f.c_str());
   std::remove(dir.c_str());

@@ -183,10 +183,21 @@ void DecodeRle(const Bytes& b, int64_t pos, GdiBitmap& out, int bpp) {
 
 int64_t RowBytes(int64_t width, int bpp) { return (width * bpp + 7) / 8; }
 
-void CopyRows(const Bytes& b, int64_t pos, const Header& h, GdiBitmap& out) {
+// The bytes between rows of uncompressed bits from `pos` on, once they are known to be there.
+int64_t RequireRows(const Bytes& b, int64_t pos, const Header& h) {
   const int64_t stride = DibStride(h.width, h.bpp);
   // The last row may lack its padding; anything shorter is truncated data.
   if (!b.Has(pos, stride * (h.height - 1) + RowBytes(h.width, h.bpp))) Invalid();
+  return stride;
+}
+
+// Where the bits start: at the offset the file gives when it lies past the colour table.
+int64_t BitsStart(const Bytes& b, const Header& h, int64_t bitsOffset) {
+  return bitsOffset >= h.tableOffset && bitsOffset < int64_t(b.size()) ? bitsOffset : h.tableOffset;
+}
+
+void CopyRows(const Bytes& b, int64_t pos, const Header& h, GdiBitmap& out) {
+  const int64_t stride = RequireRows(b, pos, h);
   const bool standard16 =
       h.bpp == 16 && (h.compression == BI_RGB || (h.masks[0] == 0x7C00 && h.masks[1] == 0x03E0 && h.masks[2] == 0x1F) ||
                       (h.masks[0] == 0xF800 && h.masks[1] == 0x07E0 && h.masks[2] == 0x1F));
@@ -274,9 +285,7 @@ DibImage ReadDib(std::span<const uint8_t> dib, int64_t bitsOffset, bool iconImag
   const Bytes b(dib);
   Header h = ParseHeader(b, iconImage);
   std::vector<RGBQUAD> table = ReadColorTable(b, h);
-  int64_t pos = h.tableOffset;
-  if (bitsOffset >= h.tableOffset && bitsOffset < int64_t(b.size())) pos = bitsOffset;
-  return DecodeBits(h, table, b, pos, iconImage);
+  return DecodeBits(h, table, b, BitsStart(b, h, bitsOffset), iconImage);
 }
 
 DibImage ReadDib(std::span<const uint8_t> info, std::span<const uint8_t> bits) {
@@ -286,9 +295,37 @@ DibImage ReadDib(std::span<const uint8_t> info, std::span<const uint8_t> bits) {
   return DecodeBits(h, table, Bytes(bits), 0, false);
 }
 
-std::shared_ptr<GdiBitmap> ReadBmpFile(std::span<const uint8_t> data) {
+namespace {
+
+// The DIB of a BMP file and where its bits start in it.
+std::span<const uint8_t> FileDib(std::span<const uint8_t> data, int64_t& bitsOffset) {
   const Bytes b(data);
   if (data.size() < 18 || b.U8(0) != 'B' || b.U8(1) != 'M') Invalid();
-  const int64_t offBits = int64_t(b.U32(10)) - 14;
-  return ReadDib(data.subspan(14), offBits, false).image;
+  bitsOffset = int64_t(b.U32(10)) - 14;
+  return data.subspan(14);
+}
+
+}  // namespace
+
+std::shared_ptr<GdiBitmap> ReadBmpFile(std::span<const uint8_t> data) {
+  int64_t offBits = 0;
+  const std::span<const uint8_t> dib = FileDib(data, offBits);
+  return ReadDib(dib, offBits, false).image;
+}
+
+BmpRows24 ViewBmpRows24(std::span<const uint8_t> data) {
+  int64_t offBits = 0;
+  const std::span<const uint8_t> dib = FileDib(data, offBits);
+  const Bytes b(dib);
+  Header h = ParseHeader(b, false);
+  ReadColorTable(b, h);
+  if (h.bpp != 24 || h.compression != BI_RGB) return {};
+  const int64_t pos = BitsStart(b, h, offBits);
+  const int64_t stride = RequireRows(b, pos, h);
+  BmpRows24 rows;
+  rows.width = int32_t(h.width);
+  rows.height = int32_t(h.height);
+  rows.first = b.At(pos + (h.topDown ? 0 : stride * (h.height - 1)));
+  rows.step = h.topDown ? stride : -stride;
+  return rows;
 }

@@ -25,3 +25,17 @@ DibImage ReadDib(std::span<const uint8_t> dib, int64_t bitsOffset, bool iconImag
 // A DIB whose header and colour table lie apart from its bits (as metafile records carry
 // them): `info` holds the header and table, `bits` the pixels from their first byte.
 DibImage ReadDib(std::span<const uint8_t> info, std::span<const uint8_t> bits);
+
+// The 24-bit pixels of a BMP file where they lie in its bytes: row y (0 = top) starts at
+// first + y * step. For a caller that samples a few pixels of a large picture; the rows are
+// those ReadBmpFile would copy.
+struct BmpRows24 {
+  int32_t width = 0, height = 0;
+  const uint8_t* first = nullptr;
+  int64_t step = 0;  // negative for files kept bottom-up
+  bool Empty() const { return first == nullptr; }
+  const uint8_t* Row(int32_t y) const { return first + step * y; }
+};
+// Empty for a well-formed file of another depth or compression (ReadBmpFile reads those);
+// raises as ReadBmpFile does for malformed ones.
+BmpRows24 ViewBmpRows24(std::span<const uint8_t> data);

@@ -48,6 +48,8 @@ void WriteBmp(const GdiBitmap& bmp, TStream& stream) {
     s.push_back(char(q.rgbRed));
     s.push_back(0);
   }
+  if (auto* memory = dynamic_cast<TMemoryStream*>(&stream))
+    memory->Reserve(memory->Position() + int64_t(s.size()) + int64_t(imageSize));
   stream.WriteString(s);
   // Rows go straight from the bitmap to the stream: no second full-size copy.
   for (int32_t y = bmp.Height() - 1; y >= 0; --y) stream.WriteBuffer(bmp.Row(y), bmp.Stride());

@@ -1,6 +1,9 @@
 // Drawing images onto a Graphics, with image attributes (colour keys, colour matrices).
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <functional>
+#include <utility>
 
 #include "platform/gdiplus/gp_internal.h"
 
@@ -85,6 +88,46 @@ SurfacePtr AdjustedSurface(const Plane& plane, int32_t x, int32_t y, int32_t w, 
 
 bool IsInteger(double v) { return std::floor(v) == v; }
 
+std::pair<const uint8_t*, const uint8_t*> Span(const Plane& p) {
+  const uint8_t* a = p.Row(0);
+  const uint8_t* b = p.Row(p.height() - 1);
+  if (a > b) std::swap(a, b);
+  return {a, b + std::abs(p.stride())};
+}
+
+bool Overlap(const Plane& a, const Plane& b) {
+  const auto [a0, a1] = Span(a);
+  const auto [b0, b1] = Span(b);
+  return std::less<const uint8_t*>()(a0, b1) && std::less<const uint8_t*>()(b0, a1);
+}
+
+// An opaque 24-bit picture placed pixel for pixel on a 24-bit target without a clip: what the
+// working surface would give back is the picture itself, so its rows are copied straight onto
+// the target (no premultiplied copies of picture and target). False when that does not hold.
+bool CopyPixelExact(GpGraphics& g, const Plane& source, const Affine& toDevice, double ux0, double uy0, double ux1,
+                    double uy1) {
+  Plane& target = g.target->plane();
+  if (source.format() != PixelFormat24bppRGB || target.format() != PixelFormat24bppRGB) return false;
+  if (g.state.clip->kind != RegionNode::Infinite) return false;
+  if (!IsInteger(ux0) || !IsInteger(uy0) || !IsInteger(ux1) || !IsInteger(uy1)) return false;
+  // A picture drawn onto its own pixels goes the general way.
+  if (Overlap(source, target)) return false;
+  const double dx = toDevice.m[4], dy = toDevice.m[5];
+  if (!(std::fabs(dx) < 1e9 && std::fabs(dy) < 1e9)) return false;
+  const int64_t x0 = std::max<int64_t>(int64_t(ux0) + int64_t(dx), 0);
+  const int64_t x1 = std::min<int64_t>(int64_t(ux1) + int64_t(dx), target.width());
+  const int64_t y0 = std::max<int64_t>(int64_t(uy0) + int64_t(dy), 0);
+  const int64_t y1 = std::min<int64_t>(int64_t(uy1) + int64_t(dy), target.height());
+  if (x0 >= x1 || y0 >= y1) return true;
+  const size_t bytes = size_t(x1 - x0) * 3;
+  for (int64_t y = y0; y < y1; ++y) {
+    const uint8_t* from = source.Row(int32_t(y - int64_t(dy))) + 3 * (x0 - int64_t(dx));
+    std::memcpy(target.Row(int32_t(y)) + 3 * x0, from, bytes);
+  }
+  g.target->Modified();
+  return true;
+}
+
 // Draws the source rectangle (sx, sy, sw, sh) of the image, in pixels, onto the parallelogram
 // whose upper-left, upper-right and lower-left corners are p[0], p[1], p[2] (world units).
 GpStatus DrawImageCore(GpGraphics& g, GpImage& image, const GpPointF p[3], double sx, double sy, double sw, double sh,
@@ -124,10 +167,13 @@ GpStatus DrawImageCore(GpGraphics& g, GpImage& image, const GpPointF p[3], doubl
   if (!(ux1 > ux0) || !(uy1 > uy0)) return Ok;
 
   const GpImageAttributes::Adjust* adjust = attributes ? &attributes->ForBitmaps() : nullptr;
+  const bool adjusting = adjust && Adjusting(*adjust);
+  if (exact && !adjusting && CopyPixelExact(g, plane, toDevice, ux0, uy0, ux1, uy1))
+    return Ok;
   SurfacePtr adjusted;
   cairo_surface_t* source = nullptr;
   int32_t originX = 0, originY = 0;
-  if (adjust && Adjusting(*adjust)) {
+  if (adjusting) {
     originX = int32_t(std::floor(ux0));
     originY = int32_t(std::floor(uy0));
     const int32_t w = int32_t(std::ceil(ux1)) - originX, h = int32_t(std::ceil(uy1)) - originY;

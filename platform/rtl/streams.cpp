@@ -89,6 +89,10 @@ void TMemoryStream::SetSize(int64_t size) {
   if (pos_ > size) pos_ = size;
 }
 
+void TMemoryStream::Reserve(int64_t size) {
+  if (size > 0) data_.reserve(static_cast<size_t>(size));
+}
+
 void TMemoryStream::Clear() {
   data_.clear();
   data_.shrink_to_fit();

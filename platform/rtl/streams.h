@@ -55,6 +55,8 @@ class TMemoryStream : public TStream {
   void SetSize(int64_t size) override;
 
   void Clear();
+  // Room for `size` bytes in all, so that a writer that knows its size grows the memory once.
+  void Reserve(int64_t size);
   uint8_t* Memory() { return data_.data(); }
   const uint8_t* Memory() const { return data_.data(); }
   std::span<const uint8_t> Bytes() const { return data_; }

@@ -1,12 +1,15 @@
 // The pixel side of the footprint: shares and digits, cells, the reduction and the colour class.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <tuple>
 
 #include "app/footprint_pixels.h"
 #include "platform/gdi/bitmap.h"
+#include "platform/gdi/bmp_reader.h"
 #include "platform/gdi/dib.h"
+#include "platform/rtl/streams.h"
 
 using namespace Tarnwick1;
 
@@ -180,4 +183,23 @@ TEST(Reduce, PointSamplesFromSpanCentres) {
   }
   ReduceToSquare(page.Dib(), 0, square);
   EXPECT_TRUE(square.Empty());
+}
+
+// The page's BMP read in place gives the square its decoded bitmap gives, for squares smaller
+// and larger than the page.
+TEST(Reduce, RowsInPlaceSampleLikeTheBitmap) {
+  TBitmap page;
+  Paint(page, 13, 7, [](int x, int y) { return Rgb{x * 19, y * 33, (x * y * 5) % 256}; });
+  TMemoryStream bmp;
+  page.SaveToStream(bmp);
+  const BmpRows24 rows = ViewBmpRows24(bmp.Bytes());
+  ASSERT_FALSE(rows.Empty());
+  for (int side : {0, 1, 4, 9, 20}) {
+    TBitmap fromBitmap, fromRows;
+    ReduceToSquare(page.Dib(), side, fromBitmap);
+    ReduceToSquare(rows, side, fromRows);
+    ASSERT_EQ(fromRows.Width(), side);
+    for (int y = 0; y < side; ++y)
+      EXPECT_EQ(std::memcmp(fromBitmap.ScanLine(y), fromRows.ScanLine(y), size_t(side) * 3), 0) << side << " " << y;
+  }
 }

@@ -65,6 +65,8 @@ bool TPDFPageTree::RenderPage(int page, int format, double dpi, int jpegQuality,
   if (format == ofGDIPlusEMF) renderer.SetMetafileStream(&stream);
   if (format == ofHTML5) renderer.SetHTML5Stream(&stream);
   renderer.RenderPage();
+  // This renderer draws no other page: its decoded images need not stay beside the output.
+  renderer.ImageCache().Clear();
   message = renderer.ErrorText;
   // A page the renderer could not draw whole is written as far as it got, but not reported
   // as rendered.

@@ -18,6 +18,7 @@
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/rtl/streams.h"
 
+class GdiBitmap;
 class TBitmap;
 class TCanvas;
 class TGraphic;
@@ -115,6 +116,10 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   bool DrawImageStream(TStream& stream, int32_t frame, double x, double y, double width, double height, bool icm);
   // The encoded image's upper-left, upper-right and lower-left corners land on the points.
   bool DrawImageData(TStream& stream, double x1, double y1, double x2, double y2, double x3, double y3);
+  // As DrawImageData with the BMP form of a 24-bit bitmap, drawn from its own pixels without
+  // that encoding. False, with nothing drawn and no error, when this back end cannot take it
+  // so (the caller encodes it then).
+  bool DrawDibPoints(GdiBitmap& dib, double x1, double y1, double x2, double y2, double x3, double y3);
   // As DrawImageData, drawing the source rectangle (0, 0, sourceWidth, sourceHeight) and
   // leaving out every pixel whose red, green and blue each lie between those of lowKey and
   // highKey (0xAARRGGBB; alpha is not compared).

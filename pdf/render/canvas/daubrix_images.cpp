@@ -3,6 +3,7 @@
 // the GDI+ re-encodings (black-and-white TIFF, another format).
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 
 #include "pdf/render/canvas/daubrix.h"
 #include "pdf/render/canvas/gdi_image_blit.h"
@@ -10,6 +11,7 @@
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/canvas.h"
 #include "platform/gdi/dc.h"
+#include "platform/gdi/dib.h"
 #include "platform/gdi/metafile.h"
 #include "platform/rtl/numbers.h"
 
@@ -202,6 +204,21 @@ bool TPDFDaubrix::DrawImageData(TStream& stream, double x1, double y1, double x2
   }
   if (backEnd_ != kBackEndGDIPlus) return false;
   return GpDrawLoaded(LoadImage(stream, false), pts, 0, 0, false, 0, 0) || ImageFailed();
+}
+
+bool TPDFDaubrix::DrawDibPoints(GdiBitmap& dib, double x1, double y1, double x2, double y2, double x3, double y3) {
+  if (backEnd_ != kBackEndGDIPlus || !gdiplus_->GdipCreateBitmapFromScan0 || dib.BitsPerPixel() != 24 || dib.Empty())
+    return false;
+  // The provider borrows the rows: the top row first, bottom-up storage by a negative stride.
+  const int64_t stride = dib.BottomUp() ? -dib.Stride() : dib.Stride();
+  if (stride > INT32_MAX || stride < -INT32_MAX) return false;
+  GpBitmap* image = nullptr;
+  if (gdiplus_->GdipCreateBitmapFromScan0(dib.Width(), dib.Height(), int32_t(stride), PixelFormat24bppRGB, dib.Row(0),
+                                          &image) != Ok)
+    return false;
+  const double pts[6] = {x1, y1, x2, y2, x3, y3};
+  // The flat API hands bitmaps on as images.
+  return GpDrawLoaded(reinterpret_cast<GpImage*>(image), pts, 0, 0, false, 0, 0) || ImageFailed();
 }
 
 bool TPDFDaubrix::DrawImageDataColorKey(TStream& stream, int32_t sourceWidth, int32_t sourceHeight, double x1,

@@ -59,6 +59,7 @@
   X(GdipLoadImageFromStreamICM, false)           \
   X(GdipSaveImageToStream, false)                \
   X(GdipDisposeImage, true)                      \
+  X(GdipCreateBitmapFromScan0, false)            \
   X(GdipDrawImageRect, true)                     \
   X(GdipDrawImagePoints, true)                   \
   X(GdipDrawImagePointsRect, false)              \

@@ -93,6 +93,34 @@ TEST_P(ImageMagickBmp, DecodesLikePillow) {
   ExpectSamePixels(out, c.tolerance, c.alpha, c.bpp);
 }
 
+namespace {
+
+// The rows read in place hold exactly the decoded picture's pixels, or are empty for every
+// other depth and compression.
+void ExpectRowsInPlace(const std::string& bytes) {
+  const std::shared_ptr<GdiBitmap> decoded = ReadBmpFile(AsBytes(bytes));
+  const BmpRows24 rows = ViewBmpRows24(AsBytes(bytes));
+  ASSERT_EQ(rows.Empty(), decoded->BitsPerPixel() != 24);
+  if (rows.Empty()) return;
+  ASSERT_EQ(rows.width, decoded->Width());
+  ASSERT_EQ(rows.height, decoded->Height());
+  for (int32_t y = 0; y < rows.height; ++y)
+    ASSERT_EQ(std::memcmp(rows.Row(y), decoded->Row(y), size_t(rows.width) * 3), 0) << "row " << y;
+}
+
+}  // namespace
+
+TEST_P(ImageMagickBmp, RowsInPlaceAreTheDecodedRows) {
+  REQUIRE_IM();
+  testsupport::TempDir tmp;
+  const std::string src = MakeSource(tmp);
+  const ImCase& c = GetParam();
+  const std::string prefix = std::strncmp(c.name, "core", 4) == 0 ? "bmp2:" : "";
+  const std::string out = tmp.File(std::string(c.name) + ".bmp");
+  ASSERT_EQ(testsupport::Run(ImageMagick() + " " + src + " " + c.args + " " + prefix + out), 0);
+  ExpectRowsInPlace(testsupport::ReadFile(out));
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, ImageMagickBmp, ::testing::ValuesIn(kImCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -135,7 +163,35 @@ TEST(BmpReader, TopDownEqualsBottomUp) {
   EXPECT_EQ(a->GetColor(28, 0), RGB(255, 255, 255));
 }
 
+// Rows in place of a top-down file, of one whose pixels lie past a gap the header names, and of
+// cut-off files (which raise as the reader does).
+TEST(BmpReader, RowsInPlaceOfTopDownGappedAndCutFiles) {
+  REQUIRE_IM();
+  testsupport::TempDir tmp;
+  const std::string src = MakeSource(tmp);
+  const std::string out = tmp.File("b.bmp");
+  ASSERT_EQ(testsupport::Run(ImageMagick() + " " + src + " -define bmp:format=bmp3 -type truecolor " + out), 0);
+  const std::string bottomUp = testsupport::ReadFile(out);
+  const uint32_t off = uint8_t(bottomUp[10]);
+  const int h = 7, stride = int(DibStride(29, 24));
+  std::string topDown = bottomUp.substr(0, off);
+  const int32_t negH = -h;
+  std::memcpy(&topDown[22], &negH, 4);
+  for (int row = h - 1; row >= 0; --row) topDown += bottomUp.substr(off + size_t(row) * stride, size_t(stride));
+  ExpectRowsInPlace(topDown);
+  std::string gapped = bottomUp.substr(0, off) + std::string(10, '\x7F') + bottomUp.substr(off);
+  gapped[10] = char(off + 10);
+  ExpectRowsInPlace(gapped);
+  // The last row may lack its padding; one byte less is a cut-off file.
+  const std::string unpadded = bottomUp.substr(0, bottomUp.size() - (stride - 29 * 3));
+  ExpectRowsInPlace(unpadded);
+  EXPECT_THROW(ViewBmpRows24(AsBytes(unpadded.substr(0, unpadded.size() - 1))), EInvalidGraphic);
+  EXPECT_THROW(ViewBmpRows24(AsBytes(bottomUp.substr(0, 30))), EInvalidGraphic);
+}
+
 namespace {
+
+// A hand-made 4-bit RLE filenamespace {
 
 // A hand-made 4-bit RLE file: 6 x 3, with an encoded run, an absolute run, a delta and an
 // early end of bitmap.

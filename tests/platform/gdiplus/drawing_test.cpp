@@ -1,5 +1,6 @@
 // Drawing on a device context of plain pixels: paths against their expected coverage, pens,
 // brushes, clipping, and images copied pixel for pixel at identity scale.
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -334,6 +335,66 @@ TEST(GdiplusImages, IdentityDrawingCopiesPixelsExactly) {
     }
   }
   GP(GdipDisposeImage)(image);
+}
+
+// Pixel-for-pixel placements reaching past the target's edges, with and without a clip, on
+// bottom-up and top-down 24-bit targets: exactly the picture's pixels where it lies inside the
+// target and the clip, the target's own everywhere else.
+TEST(GdiplusImages, PixelExactPlacementsStopAtEdgesAndClip) {
+  std::vector<uint8_t> bgr;
+  GpBitmap* bitmap = RandomBitmap(37, 23, bgr);
+  auto* image = reinterpret_cast<GpImage*>(bitmap);
+  const int32_t stride = ((37 * 3 + 3) / 4) * 4;
+  struct Case {
+    int ox, oy;
+    bool clip;  // clipped to (10, 10)-(30, 20)
+  };
+  const Case cases[] = {{-5, -4, false}, {20, 25, false}, {60, 0, false}, {0, -30, false},
+                        {5, 7, true},    {-5, -4, true},  {20, 25, true}};
+  for (const Case& c : cases) {
+    for (bool topDown : {false, true}) {
+      FakeDC dc(50, 40, 24, topDown);
+      dc.Fill(0x123456);
+      {
+        DcGraphics g(dc);
+        if (c.clip) ASSERT_EQ(GP(GdipSetClipRect)(g.get(), 10, 10, 20, 10, CombineModeReplace), Ok);
+        const GpPointF corners[3] = {{REAL(c.ox), REAL(c.oy)}, {REAL(c.ox + 37), REAL(c.oy)}, {REAL(c.ox), REAL(c.oy + 23)}};
+        ASSERT_EQ(GP(GdipDrawImagePoints)(g.get(), image, corners, 3), Ok);
+      }
+      for (int y = 0; y < dc.height; ++y)
+        for (int x = 0; x < dc.width; ++x) {
+          uint32_t expected = 0x123456;
+          const bool onImage = x >= c.ox && x < c.ox + 37 && y >= c.oy && y < c.oy + 23;
+          const bool inClip = !c.clip || (x >= 10 && x < 30 && y >= 10 && y < 20);
+          if (onImage && inClip) {
+            const uint8_t* p = bgr.data() + size_t(y - c.oy) * size_t(stride) + size_t(x - c.ox) * 3;
+            expected = uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+          }
+          ASSERT_EQ(dc.Pixel(x, y), expected) << "at " << x << "," << y << " placed at " << c.ox << "," << c.oy
+                                              << (c.clip ? " clipped" : "") << (topDown ? " top-down" : "");
+        }
+    }
+  }
+  GP(GdipDisposeImage)(image);
+}
+
+// A picture drawn onto its own pixels, one row down, reads each source row before it is
+// overwritten: the rows come out as they were before the drawing.
+TEST(GdiplusImages, PictureDrawnOntoItselfKeepsItsRows) {
+  std::vector<uint8_t> bgr;
+  GpBitmap* bitmap = RandomBitmap(8, 6, bgr);
+  const std::vector<uint8_t> before = bgr;
+  GpGraphics* g = nullptr;
+  ASSERT_EQ(GP(GdipGetImageGraphicsContext)(reinterpret_cast<GpImage*>(bitmap), &g), Ok);
+  const GpPointF corners[3] = {{0, 1}, {8, 1}, {0, 7}};
+  ASSERT_EQ(GP(GdipDrawImagePoints)(g, reinterpret_cast<GpImage*>(bitmap), corners, 3), Ok);
+  GP(GdipDeleteGraphics)(g);
+  const size_t stride = ((8 * 3 + 3) / 4) * 4;
+  for (size_t y = 1; y < 6; ++y)
+    EXPECT_TRUE(std::equal(before.begin() + (y - 1) * stride, before.begin() + (y - 1) * stride + 24,
+                           bgr.begin() + y * stride))
+        << "row " << y;
+  GP(GdipDisposeImage)(reinterpret_cast<GpImage*>(bitmap));
 }
 
 TEST(GdiplusImages, ScaledNearestNeighbourRepeatsPixels) {

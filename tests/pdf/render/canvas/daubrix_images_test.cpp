@@ -191,6 +191,40 @@ TEST_P(ImagesOnBothBackEnds, EmptyBitmapDrawsNothingAndIsNoError) {
   EXPECT_TRUE(canvas->LastError().empty());
 }
 
+// A 24-bit bitmap drawn from its own pixels lands as its BMP does, whatever its row order and
+// placement (pixel for pixel at an offset, scaled, mirrored, turned); a back end that cannot take
+// it so says no and reports nothing.
+TEST_P(ImagesOnBothBackEnds, DibDrawnFromItsPixelsLikeItsBmp) {
+  const Picture p = TestPicture(7, 5);
+  TMemoryStream bmp(EncodeBmp(p));
+  TBitmap picture;
+  picture.LoadFromStream(bmp);
+  picture.SetPixelFormat(pf24bit);
+  const double placements[][6] = {
+      {3, 2, 10, 2, 3, 7}, {-2, -1, 5, -1, -2, 4}, {1, 1, 15, 1, 1, 11}, {10, 1, 3, 1, 10, 6}, {2, 9, 2, 2, 7, 9}};
+  for (bool bottomUp : {false, true}) {
+    picture.Dib().SetBottomUp(bottomUp);
+    for (const auto& q : placements) {
+      auto direct = WhiteBitmap(16, 12), encoded = WhiteBitmap(16, 12);
+      bool drawn = false;
+      {
+        auto canvas = CanvasOn(*direct, GetParam());
+        drawn = canvas->DrawDibPoints(picture.Dib(), q[0], q[1], q[2], q[3], q[4], q[5]);
+        EXPECT_TRUE(canvas->LastError().empty());
+      }
+      EXPECT_EQ(drawn, GetParam() == kBackEndGDIPlus);
+      if (!drawn) continue;
+      {
+        auto canvas = CanvasOn(*encoded, GetParam());
+        ASSERT_TRUE(DrawData(*canvas, EncodeBmp(p), q[0], q[1], q[2], q[3], q[4], q[5]));
+      }
+      for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 16; ++x)
+          ASSERT_EQ(Pixel(*direct, x, y), Pixel(*encoded, x, y)) << x << "," << y << " at " << q[0] << "," << q[1];
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Canvas, ImagesOnBothBackEnds, testing::Values(kBackEndGDI, kBackEndGDIPlus), BackEndName);
 
 TEST(DaubrixImages, CanvasWithoutBackEndDrawsNothingAndReportsNothing) {

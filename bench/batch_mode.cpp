@@ -1,0 +1,242 @@
+// Batch mode as a user runs it: the real program ("velmora X", in a program folder of its own
+// with a Velmora.cfg) over a generated folder, next to plain decodes of the same files in the
+// same run. Every measured thing runs in child processes; their processor time (user + system)
+// and peak memory come from wait4. Each figure is the best of several runs.
+// Folders: JPEG photographs (12 of 3000 x 2000 and the master), PNG photographs (the same), and
+// a mixed folder of every type the program reads (photographs as JPEG, PNG, LZW TIFF, GIF and
+// BMP, and an icon, an EMF and a WMF).
+// Plain decodes: libjpeg-turbo's djpeg for JPEG, libpng, libtiff's strips and giflib each in a
+// child of its own; bmptopnm for BMP; the small icon and metafiles are only read.
+// Usage: bench_batch_mode [runs [jpeg|png|mixed]]   (default 3 runs of every folder)
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gif_lib.h>
+#include <tiffio.h>
+
+#include "bench/metafile_files.h"
+#include "bench/photo_files.h"
+#include "bench/plain_decoders.h"
+
+namespace {
+
+struct Usage {
+  double cpu = 0;       // seconds, user + system
+  long peakKiB = 0;     // largest resident set of the children
+  bool failed = false;  // a child did not exit with 0
+  void Add(const Usage& u) {
+    cpu += u.cpu;
+    peakKiB = std::max(peakKiB, u.peakKiB);
+    failed = failed || u.failed;
+  }
+};
+
+Usage Waited(pid_t child) {
+  int status = 0;
+  rusage r{};
+  Usage u;
+  if (wait4(child, &status, 0, &r) != child) return Usage{0, 0, true};
+  u.cpu = double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) + 1e-6 * double(r.ru_utime.tv_usec + r.ru_stime.tv_usec);
+  u.peakKiB = r.ru_maxrss;
+  u.failed = !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+  return u;
+}
+
+// A program with its output to /dev/null, from the folder `cwd`, without DISPLAY.
+Usage RunProgram(const std::vector<std::string>& argv, const std::string& cwd) {
+  const pid_t child = fork();
+  if (child == 0) {
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    dup2(null, 2);
+    if (chdir(cwd.c_str()) != 0) _exit(126);
+    unsetenv("DISPLAY");
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  return Waited(child);
+}
+
+// `work` in a child process of its own.
+Usage RunChild(const std::function<void()>& work) {
+  const pid_t child = fork();
+  if (child == 0) {
+    work();
+    std::_Exit(0);
+  }
+  return Waited(child);
+}
+
+void PlainRead(const std::string& name) {
+  FILE* f = std::fopen(name.c_str(), "rb");
+  if (!f) std::_Exit(2);
+  std::vector<char> buffer(1 << 16);
+  while (std::fread(buffer.data(), 1, buffer.size(), f) == buffer.size()) {
+  }
+  std::fclose(f);
+}
+
+std::string Extension(const std::string& name) { return name.substr(name.rfind('.') + 1); }
+
+// The plain decode of one file by the library or tool of its type.
+Usage PlainDecode(const std::string& name) {
+  const std::string ext = Extension(name);
+  if (ext == "jpg") return RunProgram({"djpeg", "-outfile", "/dev/null", name}, "/");
+  if (ext == "bmp") return RunProgram({"bmptopnm", name}, "/");
+  if (ext == "png") return RunChild([&] { benchplain::PlainPng(name); });
+  if (ext == "tif") return RunChild([&] { benchplain::PlainTiffStrips(name); });
+  if (ext == "gif") return RunChild([&] { benchplain::PlainGif(name); });
+  return RunChild([&] { PlainRead(name); });
+}
+
+bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+struct Folder {
+  std::string name, path;
+  std::vector<std::string> files;
+  double largestMiB = 0;  // one decoded 24-bit image of the largest picture
+};
+
+constexpr benchphoto::Size kPhoto{3000, 2000};
+
+// Twelve photographs and the master (photo00) of one type; made once, found after that.
+Folder PhotoFolder(const std::string& root, const std::string& name, const std::string& ext) {
+  Folder f{name, root + name + "/", {}, kPhoto.w * kPhoto.h * 3 / 1048576.0};
+  mkdir(f.path.c_str(), 0755);
+  for (int i = 0; i < 13; ++i) {
+    char file[32];
+    std::snprintf(file, sizeof file, "photo%02d.%s", i, ext.c_str());
+    f.files.push_back(f.path + file);
+    if (access(f.files.back().c_str(), R_OK) == 0) continue;
+    if (ext == "jpg")
+      benchphoto::WriteJpeg(f.files.back(), i, kPhoto);
+    else
+      benchphoto::WritePng(f.files.back(), i, kPhoto);
+  }
+  return f;
+}
+
+// Photographs in every raster type (ImageMagick converts the PNG ones), an icon and two
+// metafiles.
+Folder MixedFolder(const std::string& root, const Folder& png) {
+  Folder f{"mixed", root + "mixed/", {}, png.largestMiB};
+  mkdir(f.path.c_str(), 0755);
+  const std::vector<std::pair<std::string, std::string>> made = {
+      {"photo00.jpg", ""},
+      {"photo01.png", ""},
+      {"photo02.tif", "-compress lzw"},
+      {"photo03.gif", ""},
+      {"photo04.bmp", "-type truecolor"},
+      {"photo05.jpg", ""},
+      {"icon.ico", "-resize 48x32"},
+  };
+  for (const auto& [file, options] : made) {
+    const std::string to = f.path + file;
+    f.files.push_back(to);
+    if (access(to.c_str(), R_OK) == 0) continue;
+    const std::string ext = Extension(file);
+    const int i = std::atoi(file.c_str() + 5);
+    if (ext == "jpg")
+      benchphoto::WriteJpeg(to, i, kPhoto);
+    else if (ext == "png")
+      benchphoto::WritePng(to, i, kPhoto);
+    else if (!Shell("convert '" + png.files[size_t(i)] + "' " + options + " " +
+                    (ext == "bmp" ? "BMP3:" : "") + "'" + to + "'"))
+      std::exit(2);
+  }
+  f.files.push_back(f.path + "cells.emf");
+  benchmeta::WriteEmf(f.files.back(), 640, 480);
+  f.files.push_back(f.path + "cells.wmf");
+  benchmeta::WriteWmf(f.files.back(), 640, 480);
+  return f;
+}
+
+// The program in a folder of its own (it finds its configuration beside itself).
+std::string ProgramFolder(const std::string& root) {
+  const std::string prog = root + "prog/";
+  mkdir(prog.c_str(), 0755);
+  for (const char* file : {"velmora", "libvelmora-gdiplus.so"})
+    if (!Shell(std::string("cp -f '") + VELMORA_BUILD_DIR + "/" + file + "' '" + prog + file + "'")) std::exit(2);
+  return prog;
+}
+
+Usage RunBatch(const std::string& prog, const Folder& f, const std::string& target) {
+  Shell("rm -rf '" + target + "'");
+  const std::string cfg = f.files[0] + "\r\n" + f.path + "\r\n" + target + "\r\n-\r\n------X--\r\n4\r\n75\r\n-\r\n";
+  FILE* out = std::fopen((prog + "Velmora.cfg").c_str(), "wb");
+  if (!out) std::exit(2);
+  std::fwrite(cfg.data(), 1, cfg.size(), out);
+  std::fclose(out);
+  return RunProgram({prog + "velmora", "X"}, "/");
+}
+
+template <class F>
+Usage Best(int runs, F run) {
+  Usage best;
+  for (int r = 0; r < runs; ++r) {
+    const Usage u = run();
+    if (r == 0 || u.cpu < best.cpu) best = u;
+  }
+  return best;
+}
+
+void Report(const Folder& f, const Usage& program, const Usage& plain) {
+  const double peak = program.peakKiB / 1024.0;
+  std::printf("%-6s %5zu %11.3f %11.3f %7.2f %10.1f %12.1f %8.2f%s\n", f.name.c_str(), f.files.size(), program.cpu,
+              plain.cpu, program.cpu / plain.cpu, peak, f.largestMiB, peak / f.largestMiB,
+              program.failed || plain.failed ? "  [a run failed]" : "");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+  const std::string only = argc > 2 ? argv[2] : "";
+  TIFFSetWarningHandler(nullptr);
+  const char* tmp = std::getenv("TMPDIR");
+  const std::string root = std::string(tmp && *tmp ? tmp : "/tmp") + "/velmora-bench-batch/";
+  mkdir(root.c_str(), 0755);
+
+  std::vector<Folder> folders;
+  if (RunChild([&] {
+        const Folder png = PhotoFolder(root, "png", "png");
+        PhotoFolder(root, "jpeg", "jpg");
+        MixedFolder(root, png);
+      }).failed)
+    return 2;
+  const Folder png = PhotoFolder(root, "png", "png");
+  if (only.empty() || only == "jpeg") folders.push_back(PhotoFolder(root, "jpeg", "jpg"));
+  if (only.empty() || only == "png") folders.push_back(png);
+  if (only.empty() || only == "mixed") folders.push_back(MixedFolder(root, png));
+
+  const std::string prog = ProgramFolder(root);
+  std::printf("velmora X over generated folders in %s, best of %d runs (processor time, user + system)\n",
+              root.c_str(), runs);
+  std::printf("%-6s %5s %11s %11s %7s %10s %12s %8s\n", "folder", "files", "velmora s", "plain s", "ratio",
+              "peak MiB", "image MiB", "peak/img");
+  for (const Folder& f : folders) {
+    const Usage program = Best(runs, [&] { return RunBatch(prog, f, root + "out/"); });
+    const Usage plain = Best(runs, [&] {
+      Usage all;
+      for (const std::string& file : f.files) all.Add(PlainDecode(file));
+      return all;
+    });
+    Report(f, program, plain);
+  }
+  Shell("rm -rf '" + root + "out/'");
+  return 0;
+}
