@@ -51,10 +51,15 @@ GdiBitmap::GdiBitmap(int32_t width, int32_t height, int bpp, bool rgb565) {
 }
 
 void GdiBitmap::Reset(int32_t width, int32_t height, int bpp, bool rgb565) {
+  Allocate(width, height, bpp, rgb565);
+  std::fill(pixels_.begin(), pixels_.end(), uint8_t{0});
+}
+
+void GdiBitmap::Allocate(int32_t width, int32_t height, int bpp, bool rgb565) {
   if (!ValidDepth(bpp)) throw EInvalidOperation("Invalid pixel format");
   CheckBitmapSize(width, height);
   const int64_t stride = DibStride(width, bpp);
-  std::vector<uint8_t> pixels(size_t(stride * height), 0);
+  PixelBytes pixels(size_t(stride * height));
   pixels_ = std::move(pixels);
   width_ = width;
   height_ = height;
@@ -189,13 +194,16 @@ uint32_t GdiBitmap::NearestIndex(COLORREF c) const {
 void GdiBitmap::Fill(COLORREF color) {
   const uint32_t raw = ColorToRaw(color);
   if (Empty()) return;
+  // Row 0 is written whole (its padding 0) and then copied to every other row.
+  std::fill_n(Row(0), size_t(stride_), uint8_t{0});
   for (int32_t x = 0; x < width_; ++x) SetRaw(x, 0, raw);
   for (int32_t y = 1; y < height_; ++y) std::memcpy(Row(y), Row(0), size_t(stride_));
 }
 
 void GdiBitmap::Resize(int32_t width, int32_t height, COLORREF fill) {
   if (width == width_ && height == height_) return;
-  GdiBitmap next(width, height, bpp_, rgb565_);
+  GdiBitmap next;
+  next.Allocate(width, height, bpp_, rgb565_);
   next.colors_ = colors_;
   next.xPelsPerMeter = xPelsPerMeter;
   next.yPelsPerMeter = yPelsPerMeter;

@@ -4,12 +4,36 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/gdi/gdi_object.h"
 #include "platform/gdi/gdi_types.h"
+
+// Pixel memory whose bytes are left as they come until written: every writer of a bitmap's
+// pixels (a clear, a fill, a decoder) sets them all, so a value written first is not wasted.
+template <class T>
+struct UninitialisedAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UninitialisedAllocator<U>;
+  };
+  UninitialisedAllocator() = default;
+  template <class U>
+  UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+using PixelBytes = std::vector<uint8_t, UninitialisedAllocator<uint8_t>>;
 
 // An allocation of more pixels than this is refused.
 inline constexpr int64_t kMaxBitmapPixels = int64_t(1) << 28;
@@ -85,12 +109,14 @@ class GdiBitmap : public GdiObject {
  private:
   // Size, depth, layout and resolution of another bitmap (not its pixels or colours).
   void CopyLayout(const GdiBitmap& other);
+  // As Reset, leaving the pixels for the caller to write every one of them.
+  void Allocate(int32_t width, int32_t height, int bitsPerPixel, bool rgb565);
   int32_t width_ = 0, height_ = 0;
   int bpp_ = 32;
   bool rgb565_ = false;
   bool bottomUp_ = false;
   int64_t stride_ = 0;
-  std::vector<uint8_t> pixels_;
+  PixelBytes pixels_;
   std::vector<RGBQUAD> colors_;
   mutable std::unordered_map<uint32_t, uint8_t> nearestCache_;
 };

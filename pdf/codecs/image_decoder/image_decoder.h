@@ -106,6 +106,9 @@ class TPDFImageDecoder {
   bool PassThroughRGBOnly = false;
   // Keep Bitmap after the PNG data stream is made.
   bool KeepBitmap = false;
+  // The image is only drawn (the caller renders a bitmap and never takes the data): unpacked
+  // samples stay in Bitmap rather than being handed on as PNG data.
+  bool DrawOnly = false;
   // The placed size in inches, the EPS-output flag and the fill colour, as the renderer knows
   // them when it creates the decoder.
   double TargetWidth = 0, TargetHeight = 0;

@@ -75,6 +75,10 @@ void TPDFImageDecoder::ApplyFilters() {
     const int64_t ceiling = hasCodec || expected <= 0
                                 ? kDefaultFilterOutputLimit
                                 : std::min(kDefaultFilterOutputLimit, 2 * expected + (int64_t{1} << 20));
+    // The last stage before the samples expects their size (with PNG predictors, a tag a row).
+    int lastStage = -1;
+    for (int i = 0; i < int(names.size()); ++i)
+      if (names[size_t(i)].stage == Stage::General || names[size_t(i)].stage == Stage::RunLength) lastStage = i;
     for (int i = 0; i < int(names.size()); ++i) {
       const FilterName& f = names[size_t(i)];
       TPDFObject* entry = parms ? parms->GetItem(i) : nullptr;
@@ -90,6 +94,8 @@ void TPDFImageDecoder::ApplyFilters() {
             p.Columns = dict->GetInteger("Columns", 1);
             p.EarlyChange = dict->GetInteger("EarlyChange", 1);
           }
+          if (i == lastStage && !hasCodec && expected > 0)
+            p.ExpectedOutput = expected + (p.Predictor >= 10 ? int64_t(Height) : 0);
           ApplyStreamFilter(f.name, Data, p, ceiling);
           break;
         }

@@ -83,7 +83,7 @@ void TPDFImageDecoder::UnpackSamples() {
   if (BitmapFailed) return Fail();
   // The samples are not needed any more.
   std::string().swap(Data);
-  if (MaskKind == kMaskNone && !IsMaskDecoder && !PassThrough) HandOverAsPNG();
+  if (MaskKind == kMaskNone && !IsMaskDecoder && !PassThrough && !DrawOnly) HandOverAsPNG();
 }
 
 void TPDFImageDecoder::HandOverAsPNG() {

@@ -1,5 +1,6 @@
 #include "pdf/core/filters/filter_chain.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "pdf/core/filters/ascii85.h"
@@ -18,18 +19,27 @@ FlatePredictorParams PredictorOf(const StreamFilterParams& p) {
   return FlatePredictorParams{p.Predictor, p.Colors, p.BitsPerComponent, p.Columns};
 }
 
+// Deflate cannot expand data by more than this.
+constexpr int64_t kMaxDeflateRatio = 1032;
+// Room past the expected output, so that the stream's end is read without another allocation.
+constexpr int64_t kExpectedOutputSlack = 1024;
+
 bool FlateStage(std::string& data, const StreamFilterParams& params, int64_t maxOutput) {
   std::string out;
   bool ok = true;
+  const int64_t estimate =
+      params.ExpectedOutput > 0
+          ? std::min(params.ExpectedOutput, static_cast<int64_t>(data.size()) * kMaxDeflateRatio) + kExpectedOutputSlack
+          : 0;
   try {
-    ok = FlateDecompressBuffer(data, out, 0, maxOutput) != FlateEnd::OutputLimit;
+    ok = FlateDecompressBuffer(data, out, estimate, maxOutput) != FlateEnd::OutputLimit;
   } catch (...) {
     out.clear();
   }
   if (params.Present && params.Predictor >= 2) {
     const FlatePredictorParams predictor = PredictorOf(params);
     ok = ok && PredictorParamsUsable(predictor);
-    out = UndoPredictor(out, predictor, maxOutput);
+    UndoPredictorInPlace(out, predictor, maxOutput);
   }
   const bool gotSomething = !out.empty() || data.empty();
   data = std::move(out);

@@ -18,6 +18,9 @@ struct StreamFilterParams {
   int BitsPerComponent = 8;
   int Columns = 1;
   int EarlyChange = 1;
+  // The output size the caller expects (0 when unknown): a hint for the first allocation,
+  // never taken beyond what the input could decompress to.
+  int64_t ExpectedOutput = 0;
 };
 
 // Applies one filter to data in place: FlateDecode (Fl), LZWDecode, ASCII85Decode (A85) and

@@ -192,5 +192,7 @@ std::string FlateStoreString(std::string_view data) {
 
 std::string FlatePredictorDecode(std::string_view data, const FlatePredictorParams& params,
                                  int64_t maxOutput) {
-  return UndoPredictor(FlateDecompressString(data, maxOutput), params, maxOutput);
+  std::string out = FlateDecompressString(data, maxOutput);
+  UndoPredictorInPlace(out, params, maxOutput);
+  return out;
 }

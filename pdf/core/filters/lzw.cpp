@@ -127,5 +127,6 @@ std::string TPDFLZWDecompressor::Decode(std::string_view data, const FlatePredic
   input_ = {};
   std::string out = std::move(output_);
   output_.clear();
-  return UndoPredictor(out, params, MaxOutput);
+  UndoPredictorInPlace(out, params, MaxOutput);
+  return out;
 }

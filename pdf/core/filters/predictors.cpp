@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -112,31 +113,28 @@ bool PredictorParamsUsable(const FlatePredictorParams& p) {
   return bpcOk && p.Colors >= 1 && p.Colors <= 32 && p.Columns >= 1;
 }
 
-std::string UndoPredictor(std::string_view data, const FlatePredictorParams& p, int64_t maxOutput) {
-  if (p.Predictor < kTiffPredictor) return std::string(data);
-  if (!PredictorParamsUsable(p)) return {};
-  const RowGeometry g = Geometry(static_cast<int64_t>(data.size()), p, maxOutput);
+void UndoPredictorInPlace(std::string& data, const FlatePredictorParams& p, int64_t maxOutput) {
+  if (p.Predictor < kTiffPredictor) return;
+  const RowGeometry g = PredictorParamsUsable(p) ? Geometry(static_cast<int64_t>(data.size()), p, maxOutput)
+                                                 : RowGeometry{};
   // Only now is a row known to fit under the ceiling; nothing row-sized is allocated before.
-  if (g.rows == 0) return {};
+  if (g.rows == 0) return data.clear();
   const bool png = p.Predictor >= kFirstPngPredictor;
-  std::string out(static_cast<size_t>(g.rows * g.rowBytes), '\0');
+  const int64_t size = static_cast<int64_t>(data.size());
+  // Decoded rows are never longer than encoded ones: row r moves down to r * rowBytes, over
+  // bytes already read; only a short last row can need room past the data.
+  data.resize(static_cast<size_t>(std::max(size, g.rows * g.rowBytes)));
   const std::vector<uint8_t> zeroRow(png ? static_cast<size_t>(g.rowBytes) : 0, 0);
   const uint8_t* above = zeroRow.data();
-  auto* base = reinterpret_cast<uint8_t*>(out.data());
-  const int64_t size = static_cast<int64_t>(data.size());
+  auto* base = reinterpret_cast<uint8_t*>(data.data());
   for (int64_t r = 0; r < g.rows; ++r) {
     const int64_t start = r * g.stride;
-    const int64_t avail = std::min(g.stride, size - start);
+    const int64_t skip = png ? 1 : 0;
+    const int64_t stored = std::min(g.stride, size - start) - skip;
+    const uint8_t tag = png ? base[start] : p.Predictor == kTiffPredictor ? kTiffRowTag : 0;
     uint8_t* row = base + r * g.rowBytes;
-    uint8_t tag = 0;
-    int64_t skip = 0;
-    if (png) {
-      tag = static_cast<uint8_t>(data[static_cast<size_t>(start)]);
-      skip = 1;
-    } else if (p.Predictor == kTiffPredictor) {
-      tag = kTiffRowTag;
-    }
-    std::copy_n(data.data() + start + skip, avail - skip, reinterpret_cast<char*>(row));
+    std::memmove(row, base + start + skip, static_cast<size_t>(stored));
+    std::fill(row + stored, row + g.rowBytes, uint8_t{0});
     if (png) {
       UndoPngRow(tag, row, above, g.rowBytes, g.bytesPerPixel);
       above = row;
@@ -144,5 +142,11 @@ std::string UndoPredictor(std::string_view data, const FlatePredictorParams& p, 
       UndoTiffRow(row, g.rowBytes, p);
     }
   }
+  data.resize(static_cast<size_t>(g.rows * g.rowBytes));
+}
+
+std::string UndoPredictor(std::string_view data, const FlatePredictorParams& p, int64_t maxOutput) {
+  std::string out(data);
+  UndoPredictorInPlace(out, p, maxOutput);
   return out;
 }

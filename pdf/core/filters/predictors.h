@@ -30,3 +30,6 @@ bool PredictorParamsUsable(const FlatePredictorParams& params);
 // string. The result is at most maxOutput bytes (whole rows).
 std::string UndoPredictor(std::string_view data, const FlatePredictorParams& params,
                           int64_t maxOutput = kDefaultFilterOutputLimit);
+// The same on the data's own memory: decoded rows take the place of the encoded ones.
+void UndoPredictorInPlace(std::string& data, const FlatePredictorParams& params,
+                          int64_t maxOutput = kDefaultFilterOutputLimit);

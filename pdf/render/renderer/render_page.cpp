@@ -126,6 +126,8 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
   TPDFDaubrix canvas;
   canvas.PageHeight = h;
   if (Mode == kRenderBitmap) {
+    // A bitmap sized from nothing comes out white: it needs no clearing.
+    const bool white = bitmap_->Empty();
     try {
       bitmap_->SetPixelFormat(pf24bit);
       bitmap_->SetSize(RasterWidth, RasterHeight);
@@ -136,7 +138,7 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
     TCanvas& target = bitmap_->Canvas();
     target.Brush().SetStyle(bsSolid);
     target.Brush().SetColor(TColor(0xFFFFFF));
-    target.FillRect(TRect{0, 0, RasterWidth, RasterHeight});
+    if (!white) target.FillRect(TRect{0, 0, RasterWidth, RasterHeight});
     if (Options.UseGDIPlus != 0)
       canvas.Setup(&target, Options);
     else

@@ -30,6 +30,7 @@ void TPDFRenderer::PrepareDecoder(TPDFImageDecoder& decoder, const TPDFContentRu
   decoder.OnImageEvent = hand(OnImageEvent);
   decoder.EPSOutput = Mode == kRenderEPS;
   decoder.FillColor = run.State.FillColor;
+  decoder.DrawOnly = Mode == kRenderBitmap;
   if (Mode == kRenderImageCollection) {
     decoder.PassThrough = true;
     decoder.PassThroughRGBOnly = true;

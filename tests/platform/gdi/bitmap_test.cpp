@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/graphics_errors.h"
@@ -58,6 +59,32 @@ TEST(TBitmap, ResizeKeepsTheOverlap) {
     for (int y = 0; y < 5; ++y)
       for (int x = 0; x < 6; ++x) ASSERT_EQ(b.Dib().GetRaw(x, y), uint32_t(x * 7 + y * 3) & b.Dib().RawMask()) << pf;
     EXPECT_EQ(b.Dib().GetColor(0, 6), RGB(255, 255, 255)) << pf;
+  }
+}
+
+// Pixel memory is not cleared on allocation: a bitmap sized from nothing, and a cleared one,
+// still hold exactly white pixels with zero padding (or zeros) in memory that held other bytes.
+TEST(TBitmap, NewPixelsAreWhiteWithZeroPaddingInReusedMemory) {
+  for (TPixelFormat format : {pf1bit, pf4bit, pf8bit, pf24bit, pf32bit}) {
+    for (int width : {1, 3, 13}) {
+      {
+        // Freed just before the bitmap takes memory of the same size.
+        std::vector<uint8_t> dirty(size_t(DibStride(width, PixelFormatBits(format)) * 5), 0xAB);
+        ASSERT_EQ(dirty.back(), 0xAB);
+      }
+      TBitmap b;
+      b.SetPixelFormat(format);
+      b.SetSize(width, 5);
+      const GdiBitmap& d = b.Dib();
+      const int64_t used = (int64_t(width) * d.BitsPerPixel() + 7) / 8;
+      for (int y = 0; y < 5; ++y) {
+        for (int x = 0; x < width; ++x) ASSERT_EQ(d.GetColor(x, y), RGB(255, 255, 255)) << format << " " << x;
+        for (int64_t i = used; i < d.Stride(); ++i) ASSERT_EQ(d.Row(y)[i], 0) << format << " padding " << i;
+      }
+      GdiBitmap cleared;
+      cleared.Reset(width, 5, d.BitsPerPixel());
+      for (uint8_t byte : cleared.Bits()) ASSERT_EQ(byte, 0);
+    }
   }
 }
 

@@ -3,8 +3,13 @@
 // samples by the PDF definition of each space; the decoded PNG is read back with libpng.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <utility>
+
+#include "pdf/render/canvas/daubrix.h"
 #include "pdf/render/colour/color_manager.h"
 #include "tests/pdf/codecs/image_decoder/image_test_util.h"
+#include "tests/pdf/render/canvas/canvas_test_support.h"
 
 using namespace imgtest;
 
@@ -138,6 +143,40 @@ TEST(ImageUnpacking, ResultsAreHandedOnAsPNG) {
   EXPECT_EQ(p.Rgb(1, 0), 0x00FF00u);
   kept->GetBitmapBytes(bmp);
   EXPECT_EQ(bmp.substr(0, 2), "BM");
+}
+
+// A decoder whose image is only drawn keeps the unpacked samples in its bitmap (no PNG form),
+// with the pixels the PNG form holds, and draws them as that form draws.
+TEST(ImageUnpacking, DrawOnlyKeepsTheBitmapInsteadOfPNG) {
+  TestStore t;
+  const std::vector<uint32_t> samples = RandomSamples(7 * 5 * 3, 8, 11);
+  TPDFStream* image =
+      t.Image("<< /Width 7 /Height 5 /BitsPerComponent 8 /ColorSpace /DeviceRGB >>", PackSamples(samples, 21, 8));
+  auto png = Decode(image);
+  auto drawn = std::make_unique<TPDFImageDecoder>();
+  drawn->Settings = png->Settings;
+  drawn->DrawOnly = true;
+  drawn->SetImage(image);
+  ASSERT_FALSE(drawn->Failed);
+  EXPECT_EQ(drawn->DataStream, nullptr);
+  EXPECT_EQ(drawn->DataFormat, kDataNone);
+  ASSERT_NE(drawn->Bitmap, nullptr);
+  const Pixels a = DecodedPixels(*png), b = BitmapPixels(*drawn->Bitmap);
+  ASSERT_EQ(b.width, 7);
+  ASSERT_EQ(b.height, 5);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 7; ++x) EXPECT_EQ(b.Rgb(x, y), a.Rgb(x, y)) << x << "," << y;
+  for (uint8_t backEnd : {kBackEndGDI, kBackEndGDIPlus}) {
+    auto fromPng = canvastest::WhiteBitmap(9, 7), fromBitmap = canvastest::WhiteBitmap(9, 7);
+    for (auto [decoder, page] : {std::pair{png.get(), fromPng.get()}, std::pair{drawn.get(), fromBitmap.get()}}) {
+      auto canvas = canvastest::CanvasOn(*page, backEnd);
+      decoder->DrawImage(*canvas, {7, 0, 0, -5, 1, 6}, 0);
+      EXPECT_FALSE(decoder->DrawFailed);
+    }
+    for (int y = 0; y < 7; ++y)
+      for (int x = 0; x < 9; ++x)
+        ASSERT_EQ(canvastest::Pixel(*fromBitmap, x, y), canvastest::Pixel(*fromPng, x, y)) << x << "," << y;
+  }
 }
 
 TEST(ImageUnpacking, OneBitGreyStaysOneBit) {
