@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/footprint_pixels.h"
+#include "app/page_samples.h"
 #include "pdf/core/api/talvo_pdf.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/bmp_reader.h"
@@ -30,7 +31,7 @@ int32_t LoadIcon(TOrvanePDFLibrary0915& pdf, const std::string& fileName, int32_
   return pdf.LoadImageStream(stream, 0);
 }
 
-bool RenderUnguarded(const std::string& fileName, TMemoryStream& bmp, int32_t& width, int32_t& height) {
+bool RenderUnguarded(const std::string& fileName, TStream& bmp, int32_t& width, int32_t& height) {
   TOrvanePDFLibrary0915 pdf;
   pdf.SetCoordinateOrigin(1);
   pdf.SetUnits(0);
@@ -97,15 +98,23 @@ bool RenderImageFile(const std::string& fileName, TBitmap& page, int32_t& width,
 void AnalyseFootprint(const std::string& fileName, TFootprint& print) {
   ClearFootprint(print);
   print.ImageType = ImageTypeOf(fileName);
-  TMemoryStream bmp;
+  // The page's BMP keeps only the sampled pixels; a BMP of another layout is read whole.
+  TPageSamples page(PixelsSquare);
   BmpRows24 rows;
-  TBitmap page;
+  TBitmap bitmap;
   int32_t width = 0, height = 0;
-  if (!Guarded([&] { return RenderUnguarded(fileName, bmp, width, height) && ReadPage(bmp, rows, page); })) return;
+  const bool read = Guarded([&] {
+    if (!RenderUnguarded(fileName, page, width, height)) return false;
+    return page.Sampling() ? page.Complete() : ReadPage(page.Whole(), rows, bitmap);
+  });
+  if (!read) return;
   SetFootprintSize(print, width, height);
   TBitmap square;
-  if (rows.Empty())
-    ReduceToSquare(page.Dib(), PixelsSquare, square);
+  if (page.Sampling())
+    ReduceToSquare(page.Width(), page.Height(), PixelsSquare,
+                   [&](int32_t x, int32_t y, uint8_t* bgr) { page.Pixel(x, y, bgr); }, square);
+  else if (rows.Empty())
+    ReduceToSquare(bitmap.Dib(), PixelsSquare, square);
   else
     ReduceToSquare(rows, PixelsSquare, square);
   print.ColourDistribution = MeasureCells(square, CellSize);

@@ -26,6 +26,12 @@ int32_t ColourShare(int32_t part, int32_t total) {
   return static_cast<int32_t>(DivRoundHalfEven(100 * int64_t(part), total));
 }
 
+std::vector<int32_t> SamplePositions(int64_t length, int32_t side) {
+  std::vector<int32_t> at(static_cast<size_t>(std::max(side, 0)));
+  for (int32_t i = 0; i < side; ++i) at[size_t(i)] = static_cast<int32_t>((2 * int64_t(i) + 1) * length / (2 * int64_t(side)));
+  return at;
+}
+
 int32_t LeadingDigit(int32_t share) {
   int32_t d = share < 0 ? -share : share;
   while (d >= 10) d /= 10;
@@ -34,8 +40,8 @@ int32_t LeadingDigit(int32_t share) {
 
 namespace {
 
-// The square's pixel (x, y) is the page's pixel sample(sx, sy, out) at the centre of its span:
-// (2x + 1) * w / (2n), in integers; white without a page.
+// The square's pixel (x, y) is the page's pixel sample(sx, sy, out) at the centre of its span;
+// white without a page.
 template <class Sample>
 void Reduce(int64_t w, int64_t h, int32_t side, TBitmap& square, Sample sample) {
   square.SetPixelFormat(pf24bit);
@@ -46,12 +52,10 @@ void Reduce(int64_t w, int64_t h, int32_t side, TBitmap& square, Sample sample) 
     for (int32_t y = 0; y < n; ++y) std::fill_n(square.ScanLine(y), 3 * size_t(n), uint8_t(255));
     return;
   }
-  std::vector<int32_t> columns(static_cast<size_t>(n));
-  for (int32_t x = 0; x < n; ++x) columns[size_t(x)] = static_cast<int32_t>((2 * int64_t(x) + 1) * w / (2 * int64_t(n)));
+  const std::vector<int32_t> columns = SamplePositions(w, n), rows = SamplePositions(h, n);
   for (int32_t y = 0; y < n; ++y) {
-    const int32_t sy = static_cast<int32_t>((2 * int64_t(y) + 1) * h / (2 * int64_t(n)));
     uint8_t* out = square.ScanLine(y);
-    for (int32_t x = 0; x < n; ++x) sample(columns[size_t(x)], sy, out + 3 * x);
+    for (int32_t x = 0; x < n; ++x) sample(columns[size_t(x)], rows[size_t(y)], out + 3 * x);
   }
 }
 
@@ -72,6 +76,10 @@ void ReduceToSquare(const GdiBitmap& page, int32_t side, TBitmap& square) {
     out[1] = static_cast<uint8_t>(c >> 8);
     out[2] = static_cast<uint8_t>(c);
   });
+}
+
+void ReduceToSquare(int32_t width, int32_t height, int32_t side, const TPagePixel& pixel, TBitmap& square) {
+  Reduce(width, height, side, square, pixel);
 }
 
 void ReduceToSquare(const BmpRows24& page, int32_t side, TBitmap& square) {

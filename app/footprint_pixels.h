@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/footprint.h"
 
@@ -19,12 +21,18 @@ int32_t ColourShare(int32_t part, int32_t total);
 // The first digit of a share's decimal text: 7 -> 7, 45 -> 4, 100 -> 1.
 int32_t LeadingDigit(int32_t share);
 
+// Where the side samples of a page's length lie: sample i at floor((i + 0.5) * length / side).
+std::vector<int32_t> SamplePositions(int64_t length, int32_t side);
+
 // Point-samples the page into a 24-bit square of side `side` (nothing for a side below 1):
 // square pixel x takes page column floor((x + 0.5) * width / side), rows alike. Colours are
 // never averaged.
 void ReduceToSquare(const GdiBitmap& page, int32_t side, TBitmap& square);
 // The same from the rows of a 24-bit BMP file read in place.
 void ReduceToSquare(const BmpRows24& page, int32_t side, TBitmap& square);
+// The same from a page of width x height that gives its pixel (x, y) as blue, green, red.
+using TPagePixel = std::function<void(int32_t x, int32_t y, uint8_t* bgr)>;
+void ReduceToSquare(int32_t width, int32_t height, int32_t side, const TPagePixel& pixel, TBitmap& square);
 
 // The 48 grid values of a 24-bit square: cell (c, r) covers the square's pixels from
 // (c * cellSize, r * cellSize) to ((c + 1) * cellSize, (r + 1) * cellSize) exclusive, reading the

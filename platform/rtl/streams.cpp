@@ -68,8 +68,14 @@ int64_t TMemoryStream::Read(void* buffer, int64_t count) {
 int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
   if (count <= 0 || pos_ < 0) return 0;
   const int64_t end = pos_ + count;
-  if (end > Size()) data_.resize(static_cast<size_t>(end));
-  std::memcpy(data_.data() + pos_, buffer, static_cast<size_t>(count));
+  const auto* bytes = static_cast<const uint8_t*>(buffer);
+  if (pos_ == Size()) {
+    // Appended bytes are written once, not cleared first.
+    data_.insert(data_.end(), bytes, bytes + count);
+  } else {
+    if (end > Size()) data_.resize(static_cast<size_t>(end));
+    std::memcpy(data_.data() + pos_, bytes, static_cast<size_t>(count));
+  }
   pos_ = end;
   return count;
 }

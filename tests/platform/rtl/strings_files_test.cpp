@@ -118,6 +118,29 @@ TEST(Streams, MemoryAndFileStreams) {
   }
 }
 
+// Writes at the end, over the middle, past a reserved size and past the end (the gap reads as
+// zeros) leave exactly the bytes written.
+TEST(Streams, MemoryStreamWritesAnywhere) {
+  TMemoryStream m;
+  m.Reserve(64);
+  EXPECT_EQ(m.Size(), 0);
+  m.WriteString("abcdef");
+  m.SetPosition(2);
+  m.WriteString("XY");
+  EXPECT_EQ(m.Position(), 4);
+  m.WriteString("1234");  // over the end: two bytes over, two appended
+  EXPECT_EQ(m.DataString(), "abXY1234");
+  m.SetPosition(10);
+  m.WriteString("z");
+  EXPECT_EQ(m.DataString(), std::string("abXY1234\0\0z", 11));
+  m.Reserve(4);  // less than it holds: nothing changes
+  EXPECT_EQ(m.Size(), 11);
+  m.SetPosition(m.Size());
+  m.WriteString(std::string(100, 'q'));
+  EXPECT_EQ(m.Size(), 111);
+  EXPECT_EQ(m.DataString().substr(8), std::string("\0\0z", 3) + std::string(100, 'q'));
+}
+
 TEST(DateTime, EncodeDecodeAndFormat) {
   TDateTimeParts p;
   p.Year = 2013; p.Month = 10; p.Day = 13; p.Hour = 14; p.Minute = 30; p.Second = 5;
