@@ -3,6 +3,7 @@
 // by row and the rows are converted straight into the bitmap's scan lines.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "pdf/codecs/tiff/tiff_bits.h"
 #include "pdf/codecs/tiff/tiff_packbits.h"
@@ -32,36 +33,33 @@ uint64_t LargestDecodedSize(uint8_t compression, uint64_t size) {
   }
 }
 
-// Decompresses a piece into exactly Expected bytes.
-bool Decompress(uint8_t compression, std::string_view in, int64_t expected, std::string& out) {
-  if (in.empty()) {
-    out.assign(size_t(expected), '\xFF');
-    return true;
-  }
+// Decompresses a piece, at most Limit bytes of it: fewer when its data end sooner. Missing
+// bytes are not made up here, so the buffer never holds more than the data produced.
+std::string_view Decompress(uint8_t compression, std::string_view in, int64_t limit, std::string& buffer) {
+  buffer.clear();
+  if (in.empty()) return {};
   switch (compression) {
     case kTIFFNone:
-      out.assign(in.substr(0, size_t(std::min<int64_t>(expected, int64_t(in.size())))));
-      break;
+      return in.substr(0, size_t(std::min<int64_t>(limit, int64_t(in.size()))));
     case kTIFFLZW: {
       TPDFLZWDecompressor lzw;
       lzw.MSBFirst = true;
       lzw.EarlyChange = true;
       lzw.InitialCodeWidth = 9;
-      lzw.MaxOutput = expected;
-      out = lzw.DecodeDefault(in);
+      lzw.MaxOutput = limit;
+      buffer = lzw.DecodeDefault(in);
       break;
     }
     case kTIFFDeflate:
-      out = FlateDecompressString(in, expected);
+      buffer = FlateDecompressString(in, limit);
       break;
     case kTIFFPackBits:
-      PackBitsDecode(in, out, expected);
+      PackBitsDecode(in, buffer, limit);
       break;
     default:
-      return false;
+      break;
   }
-  if (int64_t(out.size()) < expected) out.resize(size_t(expected), '\xFF');
-  return true;
+  return std::string_view(buffer).substr(0, size_t(std::min<int64_t>(limit, int64_t(buffer.size()))));
 }
 
 class TPageDecoder {
@@ -70,9 +68,9 @@ class TPageDecoder {
   bool Run();
 
  private:
-  // Decodes piece Index (rows x RowBytes bytes) and converts its rows; Width pixels of each
-  // row land at pixel X of bitmap rows Y onward.
-  void Piece(size_t index, uint32_t rows, int64_t rowBytes, uint32_t x, uint32_t y, uint32_t width, uint32_t height);
+  // Decodes piece Index (rows of RowBytes bytes) as far as the bitmap needs it and converts its
+  // rows: Width pixels of each of its first Height rows land at pixel X of bitmap rows Y onward.
+  void Piece(size_t index, int64_t rowBytes, uint32_t x, uint32_t y, uint32_t width, uint32_t height);
 
   const TPDFTIFFPage& p_;
   TBitmap& bmp_;
@@ -80,6 +78,7 @@ class TPageDecoder {
   int32_t pixelBits_ = 0;
   std::string buffer_;
   std::string reversed_;
+  std::vector<uint8_t> row_;  // the row being converted, with read slack
 };
 
 bool TPageDecoder::Run() {
@@ -106,7 +105,8 @@ bool TPageDecoder::Run() {
     const uint64_t across = (uint64_t(p.Width) + p.TileWidth - 1) / p.TileWidth;
     const uint64_t down = (uint64_t(p.Height) + p.TileLength - 1) / p.TileLength;
     const int64_t rowBytes = (int64_t(p.TileWidth) * pixelBits_ + 7) / 8;
-    if (across * down > kMaxPieces || rowBytes * int64_t(p.TileLength) > kMaxPieceBytes) return false;
+    if (across * down > kMaxPieces || rowBytes * int64_t(std::min(p.TileLength, p.Height)) > kMaxPieceBytes)
+      return false;
     // Tiles are multiples of 16 pixels wide in any sound file; a tile width that would not
     // start its columns on a byte (or, for 1-bit targets, a whole bitmap byte) is refused.
     if ((uint64_t(p.TileWidth) * pixelBits_) % 8 != 0 || (conv_.Format() == pf1bit && p.TileWidth % 8 != 0))
@@ -114,7 +114,7 @@ bool TPageDecoder::Run() {
     for (uint64_t ty = 0; ty < down; ++ty)
       for (uint64_t tx = 0; tx < across; ++tx) {
         const uint32_t x = uint32_t(tx * p.TileWidth), y = uint32_t(ty * p.TileLength);
-        Piece(size_t(ty * across + tx), p.TileLength, rowBytes, x, y, std::min(p.TileWidth, p.Width - x),
+        Piece(size_t(ty * across + tx), rowBytes, x, y, std::min(p.TileWidth, p.Width - x),
               std::min(p.TileLength, p.Height - y));
       }
     return true;
@@ -126,37 +126,50 @@ bool TPageDecoder::Run() {
   for (uint64_t i = 0; i < strips; ++i) {
     const uint32_t y = uint32_t(i * rps);
     const uint32_t rows = std::min(rps, p.Height - y);
-    Piece(size_t(i), rows, rowBytes, 0, y, p.Width, rows);
+    Piece(size_t(i), rowBytes, 0, y, p.Width, rows);
   }
   return true;
 }
 
-void TPageDecoder::Piece(size_t index, uint32_t rows, int64_t rowBytes, uint32_t x, uint32_t y, uint32_t width,
-                         uint32_t height) {
+void TPageDecoder::Piece(size_t index, int64_t rowBytes, uint32_t x, uint32_t y, uint32_t width, uint32_t height) {
   std::string_view in = index < p_.Strips.size() ? std::string_view(p_.Strips[index]) : std::string_view();
   if (p_.FillOrder == 2) {
     reversed_.assign(in);
     ReverseBitOrder(reversed_);
     in = reversed_;
   }
-  Decompress(p_.Compression, in, rowBytes * rows, buffer_);
-  buffer_.append(kSampleReadSlack, '\0');
-  auto* data = reinterpret_cast<uint8_t*>(buffer_.data());
-  const bool predict = p_.Predictor == 2;
-  const uint32_t rowPixels = uint32_t(rowBytes * 8 / pixelBits_);
+  // Rows below the page, and the columns of the last row beyond it, are never decoded.
+  const int64_t usedBytes = (int64_t(width) * pixelBits_ + 7) / 8;
+  const std::string_view decoded = Decompress(p_.Compression, in, rowBytes * (height - 1) + usedBytes, buffer_);
+  row_.assign(size_t(usedBytes) + kSampleReadSlack, 0);
   const int32_t targetBits = PixelFormatBits(conv_.Format());
   for (uint32_t r = 0; r < height; ++r) {
-    uint8_t* row = data + int64_t(r) * rowBytes;
-    if (predict) UndoHorizontalPredictor(row, rowPixels, p_.SamplesPerPixel, p_.BitsPerSample, p_.BigEndian);
+    // Bytes the data did not produce read as 255.
+    const uint64_t at = uint64_t(r) * uint64_t(rowBytes);
+    const size_t have = at < decoded.size() ? size_t(std::min<uint64_t>(usedBytes, decoded.size() - at)) : 0;
+    if (have) std::memcpy(row_.data(), decoded.data() + at, have);
+    std::memset(row_.data() + have, 0xFF, size_t(usedBytes) - have);
+    if (p_.Predictor == 2) UndoHorizontalPredictor(row_.data(), width, p_.SamplesPerPixel, p_.BitsPerSample, p_.BigEndian);
     uint8_t* target = bmp_.ScanLine(int(y + r)) + int64_t(x) * targetBits / 8;
-    conv_.Convert(row, width, target);
+    conv_.Convert(row_.data(), width, target);
   }
 }
 
 }  // namespace
 
+uint64_t TPDFTIFFPage::CoveredPixels() const {
+  if (!Tiled || TileWidth == 0 || TileLength == 0) return uint64_t(Width) * Height;
+  const uint64_t across = (uint64_t(Width) + TileWidth - 1) / TileWidth;
+  const uint64_t down = (uint64_t(Height) + TileLength - 1) / TileLength;
+  return across * TileWidth * (down * TileLength);
+}
+
 bool TPDFTIFFPage::SizeBackedByData() const {
-  const uint64_t claimed = uint64_t(Width) * Height;
+  const uint64_t page = uint64_t(Width) * Height;
+  const uint64_t claimed = CoveredPixels();
+  // Tiles reach past the page's right and bottom edges by less than a tile: a grid of tiles
+  // much larger than the page (tiles of 65,500 columns on a page of 13) is no honest layout.
+  if (claimed > 4 * page + kMissingPixelsAllowance) return false;
   if (claimed <= kMissingPixelsAllowance) return true;
   uint64_t backed = 0;
   switch (Compression) {
@@ -164,10 +177,12 @@ bool TPDFTIFFPage::SizeBackedByData() const {
       return true;
     case kTIFFGroup4:
     case kTIFFGroup3OneD:
-    case kTIFFGroup3TwoD:
+    case kTIFFGroup3TwoD: {
       // A fax row can be coded in a single bit (a row like the one above it).
-      for (const std::string& strip : Strips) backed += uint64_t(strip.size()) * 8 * Width;
+      const uint64_t rowPixels = Tiled ? TileWidth : Width;
+      for (const std::string& strip : Strips) backed += uint64_t(strip.size()) * 8 * rowPixels;
       break;
+    }
     default: {
       const uint64_t pixelBits = std::max<uint64_t>(uint64_t(BitsPerSample) * SamplesPerPixel, 1);
       for (const std::string& strip : Strips) backed += LargestDecodedSize(Compression, strip.size()) * 8 / pixelBits;

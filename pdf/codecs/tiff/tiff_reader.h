@@ -60,10 +60,12 @@ struct TPDFTIFFPage {
 
   // Colour channels the photometric interpretation implies (0 when it names none we know).
   uint32_t ColorChannels() const;
+  // The pixels the strips or tiles cover: the page, or for tiles the whole grid of tiles.
+  uint64_t CoveredPixels() const;
   // Whether the strips can back the size the page claims: missing data read as white, but a
   // few bytes may not claim a picture of millions of pixels. Beyond a small allowance, at
-  // least a quarter of the claimed pixels must be within what the strips can decode to.
-  // (JPEG data are not bounded here.)
+  // least a quarter of the covered pixels must be within what the strips can decode to, and
+  // the tiles may cover at most four times the page. (JPEG data are not bounded here.)
   bool SizeBackedByData() const;
 };
 

@@ -1,5 +1,6 @@
 // The reader on hand-made files: tag rules, strip layouts and hostile structures.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <random>
@@ -311,6 +312,90 @@ TEST(TIFFReader, HostileCountsAndOffsets) {
     ASSERT_EQ(p.PageCount, 1);
     EXPECT_FALSE(p.DecodePage(1));
   }
+}
+
+namespace {
+
+// A grey page of w x h in tiles of tw x tl, every tile the given data (compression as tag 259).
+std::string TiledGreyFile(uint32_t w, uint32_t h, uint32_t tw, uint32_t tl, const std::string& tile,
+                          uint32_t compression = 1) {
+  Builder b;
+  const uint32_t at = b.Data(tile);
+  const uint64_t tiles = ((uint64_t(w) + tw - 1) / tw) * ((uint64_t(h) + tl - 1) / tl);
+  b.SetFirst(b.Directory({Builder::Long(256, {w}), Builder::Long(257, {h}), Builder::Short(258, {8}),
+                          Builder::Short(259, {compression}), Builder::Short(262, {1}), Builder::Long(322, {tw}),
+                          Builder::Long(323, {tl}), Builder::Long(324, std::vector<uint32_t>(tiles, at)),
+                          Builder::Long(325, std::vector<uint32_t>(tiles, uint32_t(tile.size())))}));
+  return b.bytes();
+}
+
+long MaxRSSKiB() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss;
+}
+
+}  // namespace
+
+// Tiles reach past the page by less than a tile in a sound file; a few bytes of tiles 65,500
+// columns wide on a page of 13 are refused before anything is decoded, while a small page in
+// one large tile, or in tiles of 16, decodes.
+TEST(TIFFReader, TilesOutOfProportionToThePage) {
+  std::string ramp(256 * 256, '\0');
+  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = char(i % 256 + i / 256);
+  const std::string packed("\xFE\x40\x80", 3);  // PackBits: three bytes 0x40, then a no-op
+  struct Case {
+    const char* what;
+    uint32_t w, h, tw, tl;
+    std::string tile;
+    uint32_t compression;
+    bool decodes;
+  } cases[] = {
+      {"13 x 13 in one tile of 256", 13, 13, 256, 256, ramp, 1, true},
+      {"300 x 200 in tiles of 16", 300, 200, 16, 16, ramp.substr(0, 256), 1, true},
+      {"1000 x 1 in a tile of 1024 x 4096", 1000, 1, 1024, 4096, ramp, 1, true},
+      {"13 x 9734 in a tile of 65500 columns", 13, 9734, 65500, 9734, packed, 32773, false},
+      {"13 x 9734 in a tile of 65500 x 16", 13, 9734, 65500, 16, packed, 32773, false},
+      {"4000 x 4000 in a tile of 16 x 60000", 4000, 4000, 16, 60000, ramp, 1, false},
+  };
+  for (const Case& c : cases) {
+    TPDFTIFF t = Parse(TiledGreyFile(c.w, c.h, c.tw, c.tl, c.tile, c.compression));
+    ASSERT_EQ(t.PageCount, 1) << c.what;
+    EXPECT_EQ(t.Pages[0].SizeBackedByData(), c.decodes) << c.what;
+    ASSERT_EQ(t.DecodePage(1), c.decodes) << c.what;
+    if (!c.decodes) continue;
+    // Pixel (x, y) of the page is pixel (x mod tw, y mod tl) of its tile; beyond the tile's
+    // data it is missing (255).
+    for (uint32_t y = 0; y < c.h; y += 7)
+      for (uint32_t x = 0; x < c.w; x += 5) {
+        const uint64_t i = uint64_t(y % c.tl) * c.tw + x % c.tw;
+        const uint8_t expected = i < c.tile.size() ? uint8_t(c.tile[i]) : 255;
+        ASSERT_EQ(t.Bitmap->ScanLine(int(y))[x], expected) << c.what << " at " << x << "," << y;
+      }
+  }
+}
+
+// Missing data read as white without being made up in memory: a page of four million pixels
+// of 32 samples of 32 bits claims 512 MiB of samples in one strip, but four bytes of data
+// decode to a bitmap of 4 MiB and little more.
+TEST(TIFFReader, MissingDataIsNotMadeUpInMemory) {
+  const long before = MaxRSSKiB();
+  for (uint32_t compression : {1u, 5u, 8u, 32773u}) {
+    Builder b;
+    const uint32_t at = b.Data(std::string("\x01\x02\x03\x04", 4));
+    b.SetFirst(b.Directory({Builder::Long(256, {2048}), Builder::Long(257, {2048}),
+                            Builder::Short(258, std::vector<uint32_t>(32, 32)), Builder::Short(259, {compression}),
+                            Builder::Short(262, {1}), Builder::Long(273, {at}), Builder::Short(277, {32}),
+                            Builder::Long(278, {2048}), Builder::Long(279, {4})}));
+    TPDFTIFF t = Parse(b.bytes());
+    ASSERT_TRUE(t.DecodePage(1)) << compression;
+    EXPECT_EQ(t.Bitmap->ScanLine(2047)[2047], 255) << compression;
+  }
+  // A tile far taller than its page decodes only the page's rows.
+  TPDFTIFF tall = Parse(TiledGreyFile(1000, 1, 1024, 4096, std::string(1024 * 4096, 'x')));
+  ASSERT_TRUE(tall.DecodePage(1));
+  EXPECT_EQ(tall.Bitmap->ScanLine(0)[999], 'x');
+  EXPECT_LT(MaxRSSKiB() - before, 128 * 1024);
 }
 
 // Pages the decoder does not take on answer false: planar data, unknown photometric values,

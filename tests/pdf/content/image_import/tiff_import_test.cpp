@@ -349,6 +349,35 @@ TEST(TIFFImport, SizesTheDataCannotBackAreNotLoaded) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 
+// Tiles far larger than their page (65,500 columns on a page 13 wide) are not loaded on any
+// path, whatever the compression; a small page in one tile of 256 is.
+TEST(TIFFImport, TilesOutOfProportionAreNotLoaded) {
+  auto tiled = [](uint32_t w, uint32_t h, uint32_t tw, uint32_t tl, uint32_t bits, uint32_t photometric,
+                  uint32_t compression, const std::string& tile) {
+    Builder b;
+    const uint32_t at = b.Data(tile);
+    b.SetFirst(b.Directory({Builder::Long(256, {w}), Builder::Long(257, {h}), Builder::Short(258, {bits}),
+                            Builder::Short(259, {compression}), Builder::Short(262, {photometric}),
+                            Builder::Long(322, {tw}), Builder::Long(323, {tl}), Builder::Long(324, {at}),
+                            Builder::Long(325, {uint32_t(tile.size())})}));
+    return b.bytes();
+  };
+  const std::string few("\xFE\x40\x80\0", 4);
+  struct Case {
+    const char* what;
+    uint32_t bits, photometric, compression;
+  } cases[] = {{"uncompressed", 8, 1, 1}, {"LZW", 8, 1, 5},  {"Deflate", 8, 1, 8},
+               {"PackBits", 8, 1, 32773}, {"Group 4", 1, 0, 4}, {"palette without its map (decoded)", 8, 3, 32773}};
+  for (const Case& c : cases) {
+    const std::string wide = tiled(13, 9734, 65500, 9734, c.bits, c.photometric, c.compression, few);
+    for (int options : {0, 1, -1}) EXPECT_FALSE(Import(wide, options).ok) << c.what << " options " << options;
+    EXPECT_FALSE(Import(tiled(13, 9734, 65500, 16, c.bits, c.photometric, c.compression, few)).ok) << c.what;
+  }
+  const Imported small = Import(tiled(13, 13, 256, 256, 8, 1, 1, std::string(256 * 256, 'x')));
+  ASSERT_TRUE(small.ok);
+  EXPECT_EQ(small.image->Width, 13);
+}
+
 // The file through the API, placed at (1, 1) on a page of its size, drawn by poppler.
 testraster::Raster DrawThroughAPI(const std::string& file, int options, const testsupport::TempDir& dir) {
   TOrvanePDFLibrary0915 api;
