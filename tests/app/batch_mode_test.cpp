@@ -7,6 +7,7 @@
 #include <map>
 #include <vector>
 
+#include "tests/app/support/batch_program.h"
 #include "tests/support/screen_test_support.h"
 #include "tests/support/test_support.h"
 
@@ -68,68 +69,29 @@ Image.new('RGB', (64, 48), (20, 200, 40)).save(o + '/green.png')
 const char* kCellGrid = "-100-0-0-0-100-0-0-0-100-33-33-33-33-33-33-33-33-33-67-33-0-24-24-53-50-50-0-0-50-50-50-0-50-"
                         "11-33-56-60-20-20-20-60-20-20-20-60-33-33-33 - CO";
 
-struct Result {
-  int status = -1;
-  std::string out;  // standard output
-  std::string err;  // standard error
-};
+using Result = apptest::BatchResult;
 
 class BatchMode : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!testsupport::HaveTool("/usr/bin/python3")) GTEST_SKIP() << "needs python3 with Pillow";
-    prog = dir.File("prog/");
+    prog = program.folder();
     images = dir.File("images/");
-    ::mkdir(prog.c_str(), 0755);
     ::mkdir(images.c_str(), 0755);
-    // The program finds its configuration beside itself: a linked copy in a folder of its own.
-    for (const char* f : {"velmora", "libvelmora-gdiplus.so"}) {
-      const std::string from = testsupport::BinaryDir() + "/" + f;
-      ASSERT_EQ(testsupport::Run("ln '" + from + "' '" + prog + f + "' 2>/dev/null || cp '" + from + "' '" + prog + f + "'"),
-                0);
-    }
+    ASSERT_TRUE(program.ready());
   }
 
-  void Config(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& l : lines) text += l + "\r\n";
-    testsupport::WriteFile(prog + "Velmora.cfg", text);
-  }
+  void Config(const std::vector<std::string>& lines) { program.Config(lines); }
 
   void MakeCells() {
     testsupport::WriteFile(dir.File("cells.py"), kMakeCells);
     ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("cells.py") + " " + images), 0);
   }
 
-  Result RunBatch(const std::string& argument = "X") {
-    Result r;
-    const std::string err = dir.File("stderr.txt");
-    r.status = testsupport::Run("cd / && env -u DISPLAY '" + prog + "velmora' '" + argument + "' 2>'" + err + "'", &r.out);
-    r.err = testsupport::ReadFile(err);
-    return r;
-  }
+  Result RunBatch(const std::string& argument = "X") { return program.Run(argument); }
 
-  static std::vector<std::string> Lines(const std::string& out) {
-    std::vector<std::string> lines;
-    for (size_t p = 0; p < out.size();) {
-      size_t e = out.find("\r\n", p);
-      if (e == std::string::npos) {
-        lines.push_back("<no CR LF>" + out.substr(p));
-        break;
-      }
-      lines.push_back(out.substr(p, e - p));
-      p = e + 2;
-    }
-    return lines;
-  }
-
-  // File name -> property string of every match.
-  std::map<std::string, std::string> Matches(const std::string& out) {
-    const auto lines = Lines(out);
-    std::map<std::string, std::string> m;
-    for (size_t i = 4; i + 2 < lines.size(); i += 2) m[lines[i + 1]] = lines[i];
-    return m;
-  }
+  static std::vector<std::string> Lines(const std::string& out) { return apptest::OutputLines(out); }
+  static std::map<std::string, std::string> Matches(const std::string& out) { return apptest::OutputMatches(out); }
 
   std::string Listing(const std::string& folder) {
     std::string s;
@@ -138,6 +100,7 @@ class BatchMode : public ::testing::Test {
   }
 
   testsupport::TempDir dir;
+  apptest::BatchProgram program{dir};
   std::string prog, images;
 };
 

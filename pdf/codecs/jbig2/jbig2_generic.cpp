@@ -33,6 +33,9 @@ void ReadGenericRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder, const 
   TArithmeticDecoderStats& stats = decoder.GenericStats();
   const uint32_t mask2 = (1u << shape.Bits2) - 1, mask1 = (1u << shape.Bits1) - 1, mask0 = (1u << shape.Bits0) - 1;
   const int shift0 = shape.Adaptive, shift1 = shift0 + shape.Bits0, shift2 = shift1 + shape.Bits1;
+  // Rows without pixels take no decisions unless each row says whether it repeats the last:
+  // walking up to 2^28 of them would be work that no data pays for.
+  if (width == 0 && !params.TPGDON) return;
   int ltp = 0;
   for (int32_t y = 0; y < height; ++y) {
     if (decoder.Exhausted()) return;
@@ -109,6 +112,7 @@ void ReadGenericRefinementRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decod
   const TJBIG2Bitmap& reference = params.Reference ? *params.Reference : kEmpty;
   const int t = params.Template & 1;
   TArithmeticDecoderStats& stats = decoder.RefinementStats();
+  if (bitmap.Width() == 0 && !params.TPGRON) return;
   int ltp = 0;
   for (int32_t y = 0; y < bitmap.Height(); ++y) {
     if (decoder.Exhausted()) return;

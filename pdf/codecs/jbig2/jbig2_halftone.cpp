@@ -66,6 +66,8 @@ void THalftoneRegionSegment::ReadSegment() {
   TJBIG2Bitmap* region = Factory().Create(RegionWidth, RegionHeight);
   if (!region) return;
   region->Fill(Flags.GetValue("H_DEF_PIXEL"));
+  // A grid without cells draws nothing; its rows are not walked.
+  if (gridWidth == 0 || gridHeight == 0) return Deliver(region);
   auto cellX = [&](int64_t mg, int64_t ng) { return gridX + mg * stepY + ng * stepX; };
   auto cellY = [&](int64_t mg, int64_t ng) { return gridY + mg * stepX - ng * stepY; };
 

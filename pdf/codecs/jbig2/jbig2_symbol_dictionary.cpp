@@ -15,7 +15,7 @@ namespace {
 // A collective bitmap stored without compression: rows of whole bytes.
 TJBIG2Bitmap* ReadUncompressed(TStreamReader& r, TJBIG2BitmapFactory& factory, int64_t width, int64_t height) {
   TJBIG2Bitmap* b = factory.Create(width, height);
-  if (!b) return nullptr;
+  if (!b || b->LineBytes() == 0) return b;
   for (int32_t y = 0; y < b->Height(); ++y) r.ReadBytes({b->Row(y), size_t(b->LineBytes())});
   // Bits past the width in each row's last byte are not pixels.
   if (width % 8)

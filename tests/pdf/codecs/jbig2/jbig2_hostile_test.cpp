@@ -99,6 +99,24 @@ TEST(JBIG2Hostile, SizesPastThePixelLimitAreRefused) {
   EXPECT_NE(factory.Create(2500, 2500), nullptr);
 }
 
+// Regions of no columns and 2^27 rows: nothing to draw, and with typical prediction a decision
+// a row that the arithmetic decoder stops once past its data. The page keeps its pixels.
+TEST(JBIG2Hostile, RegionsWithoutColumnsLeaveThePageAsItWas) {
+  const std::string adaptive("\x03\xFF\xFD\xFF\x02\xFE\xFE\xFE", 8);
+  for (const char flags : {'\x00', '\x08'}) {  // template 0, without and with typical prediction
+    const std::string region = RegionInfo(0, 1u << 27, 2, 1, 0) + flags + adaptive + std::string(8, '\x55');
+    TZRXJBIG2Decoder d;
+    ASSERT_TRUE(d.DecodeWithoutGlobals(Span(GenericPage(9, 4, region)))) << int(flags);
+    ASSERT_EQ(d.Width(), 9);
+    ASSERT_EQ(d.Height(), 4);
+    std::vector<uint8_t> row;
+    for (int32_t y = 0; y < 4; ++y) {
+      ASSERT_TRUE(d.GetRow(y, row));
+      EXPECT_EQ(row, std::vector<uint8_t>(9, 0)) << int(flags) << " row " << y;
+    }
+  }
+}
+
 TEST(JBIG2Hostile, ArithmeticDecodingFarPastTheDataStops) {
   // Half of a region's coded data: the rows the data hold come out, and decoding stops soon
   // after the data ran out, leaving the remaining rows white instead of inventing them.

@@ -1,0 +1,118 @@
+// Hostile input through the whole program: batch mode on files that once ran away with memory
+// or time, and on a few hundred damaged copies of the sample images of every format, in a child
+// process under a 1 GiB address-space ceiling and an alarm. Every run must end normally.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <set>
+
+#include "tests/app/support/batch_program.h"
+#include "tests/app/support/mutations.h"
+
+namespace {
+
+// Files the program reads; anything else in the fixture folders is not an image.
+bool IsImageName(const std::string& name) {
+  static const std::set<std::string> kTypes = {".tif", ".tiff", ".png", ".jpg", ".gif", ".bmp", ".ico", ".wmf", ".emf"};
+  const auto dot = name.rfind('.');
+  return dot != std::string::npos && kTypes.count(name.substr(dot));
+}
+
+std::vector<std::string> ImageNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) {
+    if (IsImageName(e.path().filename())) names.push_back(e.path().filename());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The folder is compared with a sample master and no property selected, so that every file
+// the library reads matches and every file it refuses does not.
+class HostileRun {
+ public:
+  HostileRun() : images_(dir_.File("images/")) { ::mkdir(images_.c_str(), 0755); }
+
+  bool ready() const { return program_.ready(); }
+  const std::string& images() const { return images_; }
+
+  apptest::BatchResult Run(unsigned seconds) const {
+    program_.Config({testsupport::SourceDir() + "/samples/sea.png", images_, dir_.File("out/"), "-", "---------",
+                     "4", "75", "-"});
+    return program_.Run("X", {.seconds = seconds});
+  }
+
+ private:
+  testsupport::TempDir dir_;
+  apptest::BatchProgram program_{dir_};
+  std::string images_;
+};
+
+std::string Summary(size_t matches, size_t files) {
+  return std::to_string(matches) + " matching imagefiles out of " + std::to_string(files) + " files";
+}
+
+class HostileFile : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(HostileFile, EndsTheRunNormallyAndNeverMatches) {
+  const std::string name = GetParam();
+  HostileRun run;
+  ASSERT_TRUE(run.ready());
+  testsupport::WriteFile(run.images() + name, testsupport::ReadFile(testsupport::DataPath("hostile/" + name)));
+  const apptest::BatchResult r = run.Run(120);
+  ASSERT_TRUE(r.end.Normal()) << testsupport::Describe(r.end) << "\n" << r.err;
+  EXPECT_NE(r.out.find(Summary(0, 1)), std::string::npos) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Regressions, HostileFile, ::testing::ValuesIn(ImageNames(testsupport::DataPath("hostile"))),
+                         [](const auto& info) {
+                           std::string n = info.param;
+                           std::replace_if(n.begin(), n.end(), [](char c) { return !isalnum(c); }, '_');
+                           return n;
+                         });
+
+std::vector<apptest::ImageFile> SampleImages() {
+  std::vector<apptest::ImageFile> files;
+  for (const std::string folder : {testsupport::SourceDir() + "/samples", testsupport::DataPath("metafile")}) {
+    for (const auto& name : ImageNames(folder)) files.push_back({name, testsupport::ReadFile(folder + "/" + name)});
+  }
+  return files;
+}
+
+// The damaged files that fail a run alone, each in a folder of its own (at most a few).
+std::vector<std::string> Culprits(const std::vector<apptest::ImageFile>& files) {
+  std::vector<std::string> culprits;
+  for (const auto& f : files) {
+    HostileRun run;
+    testsupport::WriteFile(run.images() + f.name, f.bytes);
+    const apptest::BatchResult r = run.Run(60);
+    if (!r.end.Normal()) culprits.push_back(f.name + ": " + testsupport::Describe(r.end));
+    if (culprits.size() == 5) break;
+  }
+  return culprits;
+}
+
+TEST(HostileFiles, DamagedSamplesOfEveryFormatEndTheRunNormally) {
+  const auto sources = SampleImages();
+  std::set<std::string> types;
+  for (const auto& s : sources) types.insert(s.name.substr(s.name.rfind('.')));
+  ASSERT_EQ(types.size(), 8u);  // TIFF, PNG, JPEG, GIF, BMP, ICO, WMF and EMF
+  const auto files = apptest::MutateImages(sources, 20240607, 40);
+  ASSERT_GE(files.size(), 300u);
+  HostileRun run;
+  ASSERT_TRUE(run.ready());
+  for (const auto& f : files) testsupport::WriteFile(run.images() + f.name, f.bytes);
+  const apptest::BatchResult r = run.Run(600);
+  if (!r.end.Normal()) {
+    std::string list;
+    for (const auto& c : Culprits(files)) list += c + "\n";
+    FAIL() << "batch mode: " << testsupport::Describe(r.end) << "\n" << r.err << "\nfiles that fail alone:\n" << list;
+  }
+  EXPECT_NE(r.out.find(" out of " + std::to_string(files.size()) + " files"), std::string::npos) << r.out;
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+// The built program in a scratch program folder of its own, run as "velmora X" in a child
+// process under an address-space ceiling and an alarm, with a Velmora.cfg written by the test.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/support/limited_child.h"
+#include "tests/support/test_support.h"
+
+namespace apptest {
+
+struct BatchResult {
+  testsupport::ChildEnd end;
+  int status = -1;  // the exit status, -1 when the program did not exit by itself
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+class BatchProgram {
+ public:
+  // Makes <dir>/prog/ holding links to (or copies of) the program and its GDI+ provider.
+  explicit BatchProgram(const testsupport::TempDir& dir);
+
+  bool ready() const { return ready_; }
+  const std::string& folder() const { return prog_; }
+  // Writes Velmora.cfg beside the program, CR LF after each line.
+  void Config(const std::vector<std::string>& lines) const;
+  BatchResult Run(const std::string& argument = "X", const testsupport::ChildLimits& limits = {.seconds = 300}) const;
+
+ private:
+  const testsupport::TempDir& dir_;
+  std::string prog_;
+  bool ready_ = false;
+};
+
+// The CR LF lines of batch output; a last line without CR LF is marked "<no CR LF>".
+std::vector<std::string> OutputLines(const std::string& out);
+// File name -> property string of every match in batch output.
+std::map<std::string, std::string> OutputMatches(const std::string& out);
+
+}  // namespace apptest

@@ -1,0 +1,153 @@
+#include "tests/support/limited_child.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+
+namespace testsupport {
+namespace {
+
+// An address-space ceiling would stop a sanitizer runtime before main.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// In the child, before the work: the ceilings, and no core file for the crash a test expects.
+void ApplyLimits(const ChildLimits& limits) {
+  const rlimit no_core{0, 0};
+  setrlimit(RLIMIT_CORE, &no_core);
+  if (!kSanitized) {
+    const rlimit as{limits.address_space, limits.address_space};
+    setrlimit(RLIMIT_AS, &as);
+  }
+  signal(SIGALRM, SIG_DFL);
+  alarm(limits.seconds);
+}
+
+bool Redirect(const std::string& path, int fd) {
+  if (path.empty()) return true;
+  const int f = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (f < 0) return false;
+  const bool ok = dup2(f, fd) == fd;
+  close(f);
+  return ok;
+}
+
+// The parent's environment without the named variables.
+std::vector<char*> Environment(const std::vector<std::string>& unset) {
+  std::vector<char*> env;
+  for (char** e = environ; *e; ++e) {
+    bool keep = true;
+    for (const auto& name : unset) {
+      if (strncmp(*e, name.c_str(), name.size()) == 0 && (*e)[name.size()] == '=') keep = false;
+    }
+    if (keep) env.push_back(*e);
+  }
+  env.push_back(nullptr);
+  return env;
+}
+
+unsigned long long ResidentBytes(pid_t pid) {
+  std::ifstream statm("/proc/" + std::to_string(pid) + "/statm");
+  unsigned long long size = 0, resident = 0;
+  statm >> size >> resident;
+  return resident * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE));
+}
+
+// Waits for the child; in sanitizer builds its resident memory is looked at every 10 ms meanwhile.
+ChildEnd Wait(pid_t pid, const ChildLimits& limits) {
+  ChildEnd end;
+  if (pid < 0) return end;
+  int status = 0;
+  for (;;) {
+    const pid_t got = waitpid(pid, &status, kSanitized ? WNOHANG : 0);
+    if (got == pid) break;
+    if (got < 0 && errno != EINTR) return end;
+    if (got == 0 && ResidentBytes(pid) > limits.address_space) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      end.how = ChildEnd::How::kPastMemoryCeiling;
+      return end;
+    }
+    if (got == 0) usleep(10000);
+  }
+  if (WIFEXITED(status)) {
+    end.how = ChildEnd::How::kExited;
+    end.code = WEXITSTATUS(status);
+  } else if (WIFSIGNALED(status)) {
+    end.code = WTERMSIG(status);
+    end.how = end.code == SIGALRM ? ChildEnd::How::kTimedOut : ChildEnd::How::kSignalled;
+  }
+  return end;
+}
+
+}  // namespace
+
+std::string Describe(const ChildEnd& end) {
+  switch (end.how) {
+    case ChildEnd::How::kExited:
+      return "exit " + std::to_string(end.code);
+    case ChildEnd::How::kSignalled:
+      return "signal " + std::to_string(end.code) + " (" + strsignal(end.code) + ")";
+    case ChildEnd::How::kTimedOut:
+      return "timed out";
+    case ChildEnd::How::kPastMemoryCeiling:
+      return "past the memory ceiling";
+    case ChildEnd::How::kNotStarted:
+      break;
+  }
+  return "not started";
+}
+
+bool LimitsAddressSpace() { return !kSanitized; }
+
+ChildEnd RunLimited(const std::function<int()>& body, const ChildLimits& limits) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    ApplyLimits(limits);
+    int code = 125;
+    try {
+      code = body();
+    } catch (...) {
+    }
+    _exit(code);
+  }
+  return Wait(pid, limits);
+}
+
+ChildEnd ExecLimited(const std::vector<std::string>& argv, const ExecOptions& options,
+                     const ChildLimits& limits) {
+  if (argv.empty()) return {};
+  // Everything the child needs is prepared before fork: only async-signal-safe calls follow.
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  std::vector<char*> env = Environment(options.unset_env);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if ((!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) || !Redirect(options.stdout_path, 1) ||
+        !Redirect(options.stderr_path, 2))
+      _exit(127);
+    ApplyLimits(limits);
+    execve(args[0], args.data(), env.data());
+    _exit(127);
+  }
+  return Wait(pid, limits);
+}
+
+}  // namespace testsupport

@@ -1,0 +1,47 @@
+// Runs work in a child process under an address-space ceiling and an alarm, so that a test can
+// see a crash, a runaway allocation or an endless loop as an outcome instead of suffering it.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// Sanitizer runtimes reserve terabytes of address space up front, so in those builds the parent
+// watches the child's resident memory instead and kills it past the same ceiling.
+struct ChildLimits {
+  unsigned long long address_space = 1ull << 30;  // bytes
+  unsigned seconds = 30;                          // wall-clock alarm
+};
+
+struct ChildEnd {
+  enum class How { kExited, kSignalled, kTimedOut, kPastMemoryCeiling, kNotStarted };
+  How how = How::kNotStarted;
+  int code = 0;  // exit status, or the signal that ended the child
+
+  bool Normal() const { return how == How::kExited && code == 0; }
+};
+
+// How the child ended, for assertion messages: "exit 0", "signal 11 (Segmentation fault)",
+// "timed out", "past the memory ceiling".
+std::string Describe(const ChildEnd& end);
+
+// Where an executed program starts and where its output goes ("" leaves it as the parent's).
+struct ExecOptions {
+  std::string cwd;
+  std::string stdout_path;
+  std::string stderr_path;
+  std::vector<std::string> unset_env;
+};
+
+// False in sanitizer builds, where the ceiling is on resident memory.
+bool LimitsAddressSpace();
+
+// Runs body in a forked child; its return value is the exit status (an exception ends it with 125).
+ChildEnd RunLimited(const std::function<int()>& body, const ChildLimits& limits = {});
+// Executes argv[0] with argv in a child under the limits (status 127 when it cannot be started).
+ChildEnd ExecLimited(const std::vector<std::string>& argv, const ExecOptions& options = {},
+                     const ChildLimits& limits = {});
+
+}  // namespace testsupport
