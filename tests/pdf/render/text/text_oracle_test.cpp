@@ -79,10 +79,12 @@ std::string CFFTable(const std::string& otf) {
 
 struct TextLine {
   std::string font;     // resource name
-  std::string text;     // the operand of Tj, as written
+  std::string text;     // the operand of Tj (or TJ's array), as written
   int size = 20;
   int tolerance = 2;    // pixels per box edge
   double overlap = 0.9;
+  std::string state = "";  // text state operators before the text
+  std::string show = "Tj";
 };
 
 struct Box {
@@ -164,7 +166,7 @@ int AddTextPage(TestPdf& pdf, const std::vector<TextLine>& runs, const std::stri
   for (size_t i = 0; i < runs.size(); ++i) {
     const int baseline = kPageHeight - int(i + 1) * kBand + 8;
     content += "BT /" + runs[i].font + " " + std::to_string(runs[i].size) + " Tf 12 " + std::to_string(baseline) +
-               " Td " + runs[i].text + " Tj ET\n";
+               " Td " + runs[i].state + " " + runs[i].text + " " + runs[i].show + " ET\n";
   }
   return pdf.AddPage(content, "<< /Font << " + fonts + " >> >>", "[0 0 300 " + std::to_string(kPageHeight) + "]");
 }
@@ -277,4 +279,69 @@ TEST(TextOracle, CompositeAndType3Fonts) {
   const std::string fonts = "/F1 " + Ref(type0) + " /F2 " + Ref(ja) + " /F3 " + Ref(type3);
   const int page = AddTextPage(pdf, runs, fonts);
   CompareRuns(pdf, page, runs, "composite");
+}
+
+TEST(TextOracle, TextState) {
+  REQUIRE_TOOL("pdftocairo");
+  TestPdf pdf;
+  const int helvetica = pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
+  std::vector<TextLine> runs = {
+      {"F1", "(spaced out words)"}, {"F1", "(wide and narrow)"}, {"F1", "(risen text)"},
+      {"F1", "[(A) 120 (V) -200 (A) 1000 (W)]"}, {"F1", "(outlined)"}, {"F1", "(filled again)"},
+      {"F1", "(turned a little)"},
+  };
+  runs[0].state = "3 Tc 8 Tw";
+  runs[1].state = "0 Tc 0 Tw 150 Tz";
+  runs[2].state = "100 Tz 4 Ts";
+  runs[3].state = "0 Ts";
+  runs[3].show = "TJ";
+  runs[4].state = "1 Tr 0.5 w";
+  runs[4].overlap = 0.8;
+  runs[5].state = "0 Tr";  // the mode lasts beyond the text object
+  runs[6].state = "0.98 0.17 -0.17 0.98 12 158 Tm";
+  runs[6].tolerance = 3;
+  const int page = AddTextPage(pdf, runs, "/F1 " + Ref(helvetica));
+  CompareRuns(pdf, page, runs, "state");
+}
+
+TEST(TextOracle, VerticalIdentityFont) {
+  REQUIRE_TOOL("pdftocairo");
+  if (testsupport::ReadFile(kSans).empty()) GTEST_SKIP() << kSans << " missing";
+  TestPdf pdf;
+  const FaceMetrics sans = Measure(kSans);
+  const int sansFile = pdf.AddStream("<< >>", testsupport::ReadFile(kSans));
+  const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /LiberationSans /Flags 32 /FontBBox [-600 -300 "
+                                 "2000 1000] /ItalicAngle 0 /Ascent 905 /Descent -212 /CapHeight 716 /StemV 80 "
+                                 "/FontFile2 " + Ref(sansFile) + " >>");
+  std::string hex = "<";
+  char buf[8];
+  for (unsigned char c : std::string("VERT")) {
+    std::snprintf(buf, sizeof buf, "%04X", sans.glyphs[c]);
+    hex += buf;
+  }
+  hex += ">";
+  const int cid = pdf.Add("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /LiberationSans /CIDSystemInfo << "
+                          "/Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor " + Ref(descriptor) +
+                          " /DW 700 /DW2 [880 -1100] /W2 [" + std::to_string(sans.glyphs['E']) +
+                          " [-1500 350 880]] /CIDToGIDMap /Identity >>");
+  const int type0 = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /LiberationSans /Encoding /Identity-V "
+                            "/DescendantFonts [" + Ref(cid) + "] >>");
+  // One run down the page, W2 giving one glyph an advance of its own.
+  const int page = pdf.AddPage("BT /F1 24 Tf 60 " + std::to_string(kPageHeight - 20) + " Td " + hex + " Tj ET",
+                               "<< /Font << /F1 " + Ref(type0) + " >> >>",
+                               "[0 0 300 " + std::to_string(kPageHeight) + "]");
+  std::string error;
+  const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error, kDpi);
+  const testraster::Raster theirs = rendertest::RenderPopplerCairo(pdf, kDpi);
+  if (theirs.Width == 0) GTEST_SKIP() << "pdftocairo or Pillow missing";
+  EXPECT_EQ(error, "");
+  ASSERT_EQ(ours.Height, theirs.Height);
+  const Box a = InkBox(ours, 0, ours.Height), b = InkBox(theirs, 0, theirs.Height);
+  ASSERT_FALSE(b.Empty());
+  EXPECT_NEAR(a.x0, b.x0, 2);
+  EXPECT_NEAR(a.x1, b.x1, 2);
+  EXPECT_NEAR(a.y0, b.y0, 2);
+  EXPECT_NEAR(a.y1, b.y1, 2);
+  EXPECT_GE(Covered(ours, theirs, 0, ours.Height), 0.9);
+  EXPECT_GE(Covered(theirs, ours, 0, ours.Height), 0.9);
 }

@@ -101,3 +101,19 @@ TEST(TextShowing, ClipModeClipsToTheGlyphs) {
   EXPECT_NEAR(clipped.y1, text.y1, 1);
   EXPECT_NEAR(clipped.count, text.count, text.count / 10);
 }
+
+TEST(TextShowing, SymbolAndDingbatsDrawTheirOwnGlyphs) {
+  // Symbol through the installed symbol face, ZapfDingbats through the built-in face: each
+  // draws one glyph per code (the two faces have no Latin letters to fall back on).
+  for (const char* base : {"Symbol", "ZapfDingbats"}) {
+    TestPdf pdf;
+    const int font = pdf.Add(std::string("<< /Type /Font /Subtype /Type1 /BaseFont /") + base + " >>");
+    const int page = pdf.AddPage("BT /F1 40 Tf 10 30 Td (abg3) Tj ET", "<< /Font << /F1 " + std::to_string(font) +
+                                 " 0 R >> >>", "[0 0 200 100]");
+    std::string error;
+    const Ink ink = InkOf(rendertest::RenderOurs(pdf, page, &error, 72, false));
+    EXPECT_EQ(error, "") << base;
+    EXPECT_GT(ink.count, 300) << base;
+    EXPECT_GT(ink.x1 - ink.x0, 60) << base;
+  }
+}
