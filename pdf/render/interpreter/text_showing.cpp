@@ -74,14 +74,19 @@ std::string CompositeKey(const TPDFFontCollectionData& font, int64_t cid) {
 
 void TPDFRenderer::SelectFont(TPDFContentRun& run) {
   const std::string& name = run.State.FontName;
+  fonts_->OnBeforeRead = OnBeforeStream;
+  fonts_->OnAfterRead = OnAfterStream;
+  if (Resolver) fonts_->OnResolve = Resolver;
+  // A font named by its reference ("12 0 R") rather than by a resource name.
+  if (name.ends_with(" R") && Store != nullptr) {
+    if (auto* ref = PDFCast<TPDFIndRef>(Store->ParseObject(name))) fonts_->SelectFont(ref);
+    return;
+  }
   if (run.Resources == nullptr || !name.starts_with("/")) return;
   auto* fonts = PDFCast<TPDFDictionary>(ResolveReference(run.Resources->GetValue("Font")));
   if (fonts == nullptr) return;
   TPDFObject* value = fonts->GetValue(std::string_view(name).substr(1));
   if (value == nullptr) return;
-  fonts_->OnBeforeRead = OnBeforeStream;
-  fonts_->OnAfterRead = OnAfterStream;
-  if (Resolver) fonts_->OnResolve = Resolver;
   if (PDFCast<TPDFIndRef>(value) != nullptr) {
     fonts_->SelectFont(value);
   } else if (auto* dict = PDFCast<TPDFDictionary>(value)) {
