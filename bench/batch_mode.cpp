@@ -7,7 +7,8 @@
 // BMP, and an icon, an EMF and a WMF).
 // Plain decodes: libjpeg-turbo's djpeg for JPEG, libpng, libtiff's strips and giflib each in a
 // child of its own; bmptopnm for BMP; the small icon and metafiles are only read.
-// Usage: bench_batch_mode [runs [jpeg|png|mixed]]   (default 3 runs of every folder)
+// Usage: bench_batch_mode [runs [jpeg|png|mixed]]   (default 3 runs of every folder);
+// BENCH_VELMORA_DIR=<folder with velmora and libvelmora-gdiplus.so> measures another build.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -165,12 +166,15 @@ Folder MixedFolder(const std::string& root, const Folder& png) {
   return f;
 }
 
-// The program in a folder of its own (it finds its configuration beside itself).
+// The program in a folder of its own (it finds its configuration beside itself), copied from
+// this build or from the folder BENCH_VELMORA_DIR names (another build, for before and after).
 std::string ProgramFolder(const std::string& root) {
   const std::string prog = root + "prog/";
+  const char* other = std::getenv("BENCH_VELMORA_DIR");
+  const std::string from = other && *other ? other : VELMORA_BUILD_DIR;
   mkdir(prog.c_str(), 0755);
   for (const char* file : {"velmora", "libvelmora-gdiplus.so"})
-    if (!Shell(std::string("cp -f '") + VELMORA_BUILD_DIR + "/" + file + "' '" + prog + file + "'")) std::exit(2);
+    if (!Shell("cp -f '" + from + "/" + file + "' '" + prog + file + "'")) std::exit(2);
   return prog;
 }
 

@@ -28,6 +28,7 @@
 
 #include "app/candidate_match.h"
 #include "app/compare_run.h"
+#include "app/heap_settings.h"
 #include "app/master_footprint.h"
 #include "app/sorter_view.h"
 #include "platform/rtl/files.h"
@@ -133,6 +134,8 @@ class BenchView : public Tarnwick1::TSorterView {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // As the program itself does at its start.
+  Tarnwick1::KeepLargeBuffersInHeap();
   const int count = argc > 1 ? std::max(2, std::atoi(argv[1])) : 200;
   std::string folder = argc > 2 ? argv[2] : WideToFileName(GetTempDir()) + "velmora-bench-photos";
   if (folder.back() != '/') folder += '/';

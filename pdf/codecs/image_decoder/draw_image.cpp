@@ -21,7 +21,7 @@ void TPDFImageDecoder::DrawImage(TPDFDaubrix& canvas, const std::array<double, 6
   try {
     // An unmasked bitmap goes to the canvas as it is where the canvas can take it so.
     const bool plain = MaskKind != kMaskColorKey && MaskKind != kMaskStencil && !(MaskBitmap && !MaskBitmap->Empty());
-    if (!DataStream && plain && Bitmap && !Bitmap->Empty() && canvas.DrawDibPoints(Bitmap->Dib(), x1, y1, x2, y2, x3, y3))
+    if (!DataStream && plain && Bitmap && !Bitmap->Empty() && canvas.DrawDibPoints(Bitmap->SharedDib(), x1, y1, x2, y2, x3, y3))
       return;
     if (!DataStream) MakeDrawData();
     if (!DataStream) return;

@@ -19,6 +19,7 @@
 #include "platform/rtl/streams.h"
 
 class GdiBitmap;
+struct TDecodedImage;
 class TBitmap;
 class TCanvas;
 class TGraphic;
@@ -117,9 +118,10 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   // The encoded image's upper-left, upper-right and lower-left corners land on the points.
   bool DrawImageData(TStream& stream, double x1, double y1, double x2, double y2, double x3, double y3);
   // As DrawImageData with the BMP form of a 24-bit bitmap, drawn from its own pixels without
-  // that encoding. False, with nothing drawn and no error, when this back end cannot take it
-  // so (the caller encodes it then).
-  bool DrawDibPoints(GdiBitmap& dib, double x1, double y1, double x2, double y2, double x3, double y3);
+  // that encoding. False, with nothing drawn and no error, when this canvas cannot take it so
+  // (the caller encodes it then).
+  bool DrawDibPoints(const std::shared_ptr<GdiBitmap>& picture, double x1, double y1, double x2, double y2, double x3,
+                     double y3);
   // As DrawImageData, drawing the source rectangle (0, 0, sourceWidth, sourceHeight) and
   // leaving out every pixel whose red, green and blue each lie between those of lowKey and
   // highKey (0xAARRGGBB; alpha is not compared).
@@ -179,6 +181,8 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   void GdiClosePath();
   void GdiPaint(bool fill, bool stroke);
   bool DrawMetafileStream(TStream& stream, int32_t frame, double x, double y, double width, double height);
+  bool GdiBlit(const TDecodedImage& image, int32_t sourceWidth, int32_t sourceHeight, const double* pts, bool key,
+               uint32_t lowKey, uint32_t highKey);
   bool GdiDrawImage(TStream* stream, TGraphic* graphic, int32_t sourceWidth, int32_t sourceHeight, const double* pts,
                     bool key, uint32_t lowKey, uint32_t highKey);
   HDC TargetDC() const;

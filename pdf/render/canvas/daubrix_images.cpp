@@ -109,13 +109,17 @@ bool TPDFDaubrix::GpDrawLoaded(GpImage* image, const double* pts, int32_t source
 
 bool TPDFDaubrix::GdiDrawImage(TStream* stream, TGraphic* graphic, int32_t sourceWidth, int32_t sourceHeight,
                                const double* pts, bool key, uint32_t lowKey, uint32_t highKey) {
-  HDC dc = TargetDC();
-  std::shared_ptr<GdiBitmap> surface = dc ? GetDCBitmap(dc) : nullptr;
-  if (!surface) return false;
   TDecodedImage image;
   std::string reason;
   const bool decoded = stream ? DecodeImageStream(*stream, image, reason) : GraphicToImage(*graphic, image, reason);
-  if (!decoded) return false;
+  return decoded && GdiBlit(image, sourceWidth, sourceHeight, pts, key, lowKey, highKey);
+}
+
+bool TPDFDaubrix::GdiBlit(const TDecodedImage& image, int32_t sourceWidth, int32_t sourceHeight, const double* pts,
+                          bool key, uint32_t lowKey, uint32_t highKey) {
+  HDC dc = TargetDC();
+  std::shared_ptr<GdiBitmap> surface = dc ? GetDCBitmap(dc) : nullptr;
+  if (!surface) return false;
   // The points are logical coordinates of the device context.
   POINT origin{0, 0};
   LPtoDP(dc, &origin, 1);
@@ -206,9 +210,19 @@ bool TPDFDaubrix::DrawImageData(TStream& stream, double x1, double y1, double x2
   return GpDrawLoaded(LoadImage(stream, false), pts, 0, 0, false, 0, 0) || ImageFailed();
 }
 
-bool TPDFDaubrix::DrawDibPoints(GdiBitmap& dib, double x1, double y1, double x2, double y2, double x3, double y3) {
-  if (backEnd_ != kBackEndGDIPlus || !gdiplus_->GdipCreateBitmapFromScan0 || dib.BitsPerPixel() != 24 || dib.Empty())
-    return false;
+bool TPDFDaubrix::DrawDibPoints(const std::shared_ptr<GdiBitmap>& picture, double x1, double y1, double x2, double y2,
+                                double x3, double y3) {
+  if (!picture || picture->BitsPerPixel() != 24 || picture->Empty()) return false;
+  const double pts[6] = {x1, y1, x2, y2, x3, y3};
+  if (backEnd_ == kBackEndGDI) {
+    // The blit reads the picture's own pixel store, as it reads a decoded BMP's.
+    if (!target_) return false;
+    TDecodedImage image;
+    image.Bitmap = picture;
+    return GdiBlit(image, 0, 0, pts, false, 0, 0) || ImageFailed();
+  }
+  GdiBitmap& dib = *picture;
+  if (backEnd_ != kBackEndGDIPlus || !gdiplus_->GdipCreateBitmapFromScan0) return false;
   // The provider borrows the rows: the top row first, bottom-up storage by a negative stride.
   const int64_t stride = dib.BottomUp() ? -dib.Stride() : dib.Stride();
   if (stride > INT32_MAX || stride < -INT32_MAX) return false;
@@ -216,7 +230,6 @@ bool TPDFDaubrix::DrawDibPoints(GdiBitmap& dib, double x1, double y1, double x2,
   if (gdiplus_->GdipCreateBitmapFromScan0(dib.Width(), dib.Height(), int32_t(stride), PixelFormat24bppRGB, dib.Row(0),
                                           &image) != Ok)
     return false;
-  const double pts[6] = {x1, y1, x2, y2, x3, y3};
   // The flat API hands bitmaps on as images.
   return GpDrawLoaded(reinterpret_cast<GpImage*>(image), pts, 0, 0, false, 0, 0) || ImageFailed();
 }
