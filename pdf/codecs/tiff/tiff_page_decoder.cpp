@@ -79,6 +79,9 @@ class TPageDecoder {
   std::string buffer_;
   std::string reversed_;
   std::vector<uint8_t> row_;  // the row being converted, with read slack
+  // A row with no data converted once (missing rows are all alike), and its width in pixels.
+  std::vector<uint8_t> missingRow_;
+  uint32_t missingWidth_ = 0;
 };
 
 bool TPageDecoder::Run() {
@@ -143,15 +146,24 @@ void TPageDecoder::Piece(size_t index, int64_t rowBytes, uint32_t x, uint32_t y,
   const std::string_view decoded = Decompress(p_.Compression, in, rowBytes * (height - 1) + usedBytes, buffer_);
   row_.assign(size_t(usedBytes) + kSampleReadSlack, 0);
   const int32_t targetBits = PixelFormatBits(conv_.Format());
+  const size_t targetBytes = (size_t(width) * targetBits + 7) / 8;
   for (uint32_t r = 0; r < height; ++r) {
+    uint8_t* target = bmp_.ScanLine(int(y + r)) + int64_t(x) * targetBits / 8;
     // Bytes the data did not produce read as 255.
     const uint64_t at = uint64_t(r) * uint64_t(rowBytes);
     const size_t have = at < decoded.size() ? size_t(std::min<uint64_t>(usedBytes, decoded.size() - at)) : 0;
+    if (have == 0 && missingWidth_ == width) {
+      std::memcpy(target, missingRow_.data(), targetBytes);
+      continue;
+    }
     if (have) std::memcpy(row_.data(), decoded.data() + at, have);
     std::memset(row_.data() + have, 0xFF, size_t(usedBytes) - have);
     if (p_.Predictor == 2) UndoHorizontalPredictor(row_.data(), width, p_.SamplesPerPixel, p_.BitsPerSample, p_.BigEndian);
-    uint8_t* target = bmp_.ScanLine(int(y + r)) + int64_t(x) * targetBits / 8;
     conv_.Convert(row_.data(), width, target);
+    if (have == 0) {
+      missingRow_.assign(target, target + targetBytes);
+      missingWidth_ = width;
+    }
   }
 }
 

@@ -391,6 +391,17 @@ TEST(TIFFReader, MissingDataIsNotMadeUpInMemory) {
     ASSERT_TRUE(t.DecodePage(1)) << compression;
     EXPECT_EQ(t.Bitmap->ScanLine(2047)[2047], 255) << compression;
   }
+  // Missing rows under a horizontal predictor: bytes 255 differenced, 255 - x for every row.
+  Builder pred;
+  const uint32_t row = pred.Data(std::string(300, '\x01'));
+  std::vector<Entry> e = GreyPage(300, 4, {row}, {300}, 4);
+  e.push_back(Builder::Short(317, {2}));
+  pred.SetFirst(pred.Directory(e));
+  TPDFTIFF p = Parse(pred.bytes());
+  ASSERT_TRUE(p.DecodePage(1));
+  for (int y = 1; y < 4; ++y)
+    for (int x = 0; x < 300; ++x) ASSERT_EQ(p.Bitmap->ScanLine(y)[x], uint8_t(255 - x)) << x << "," << y;
+  EXPECT_EQ(p.Bitmap->ScanLine(0)[299], 300 % 256);
   // A tile far taller than its page decodes only the page's rows.
   TPDFTIFF tall = Parse(TiledGreyFile(1000, 1, 1024, 4096, std::string(1024 * 4096, 'x')));
   ASSERT_TRUE(tall.DecodePage(1));
