@@ -11,6 +11,7 @@
 #include "platform/forms/standard_classes.h"
 #include "platform/user/user_display.h"
 #include "skin/skin_data.h"
+#include "skin/skin_manage.h"
 
 namespace Tarnwick1 {
 
@@ -30,6 +31,7 @@ int RunProgram(int argc, char** argv) {
   }
   RegisterStandardClasses();
   RegisterSkinClasses();
+  UseSkinManage();
   RegisterClass(TForm1::StaticClassInfo());
   TForm1* form = nullptr;
   try {
@@ -38,6 +40,8 @@ int RunProgram(int argc, char** argv) {
   } catch (const std::exception& e) {
     FailBatch(e.what(), kExitRunError);
   }
+  // The windows get their own procedures back before they go.
+  FreeSkinManager();
   DoneApplication();
   return ExitStatus;
 }

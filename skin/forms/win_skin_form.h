@@ -1,0 +1,150 @@
+// TWinSkinForm: the skinner of one top-level window (a form, a dialog, the message form or an
+// MDI child). Once attached it owns the window's non-client area: it replaces the window
+// procedure, tells the window how large the skinned frame is, answers hit tests, paints the
+// borders, caption and caption buttons from the skin's bitmaps, gives the window a region cut
+// from the border bitmaps and drives the caption buttons. Detaching restores what it replaced.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/forms/controls.h"
+#include "platform/forms/timer.h"
+#include "platform/gdi/bitmap.h"
+#include "platform/gdi/font.h"
+#include "skin/forms/nc_objects.h"
+
+class TSkinData;
+class TSkinManage;
+class TCustomForm;
+class TDataSkinBorder;
+
+class TWinSkinForm {
+ public:
+  explicit TWinSkinForm(TSkinManage* manager);
+  ~TWinSkinForm();
+  TWinSkinForm(const TWinSkinForm&) = delete;
+  TWinSkinForm& operator=(const TWinSkinForm&) = delete;
+
+  // ---- Attaching and detaching ----
+  void AttachForm(TSkinData* skinData, TCustomForm* form);
+  void Attach(TSkinData* skinData);
+  // Skin switched off for a living window: the window gets back its own look and size.
+  void Restore();
+  void DetachOnDestroy();
+  void DetachPlain();
+  void ApplyColors();
+  void UpdateRegion();
+  void DeleteRegion();
+  // The skin model changed: caption buttons and border sizes are made again.
+  void ReloadSkin();
+  void Repaint();
+
+  // ---- Geometry ----
+  void ComputeBorders();
+  void FitFrame(bool useClient);
+  void MeasureSystemBorders();
+  void ReadPlacement();
+  POINT ToWindowPoint(POINT screen) const;
+  TWinSysButton* FindButton(POINT windowPoint) const;
+
+  // ---- Painting ----
+  void PaintFrame(HDC dc = nullptr);
+  void PaintBorderPart(int part, const RECT& r, HDC dc);
+  void PaintCaption(HDC dc);
+  void PaintCaptionText(TCanvas& canvas, const RECT& r);
+  void LayoutButtons();
+  void PaintButtons(TCanvas& canvas);
+  bool ButtonVisible(size_t index);
+  void PaintSysButton(TWinSysButton& button, int state);
+  void DrawIcon(HDC dc, const RECT& r);
+
+  // ---- Messages ----
+  LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void FormWindowProc(TMessage& message);
+  void ButtonAction(TWinSysButton& button, POINT mouse);
+  void ShowSystemMenu(POINT screen);
+  void HoverTimer();
+  void SetSysMenuStyle(bool remove);
+  // The hot element changes; the hover timer runs only while there is one.
+  void SetHotElement(TNCObject* element);
+
+  // ---- State ----
+  TSkinManage* Manager;
+  HWND Window = nullptr;
+  TCustomForm* Form = nullptr;
+  TSkinData* SkinData = nullptr;
+  HINSTANCE ModuleHandle = nullptr;
+  std::string ClassName;
+  std::string RecordedName;
+  int SkinPhase = 0;  // 0 attached, 1 normal, 3 colours, 4 detaching, 5 fitting, 6 destroyed
+  int FormKind = 0;   // 0 plain, 1 MDI frame, 2 MDI child
+  int BorderKind = 0; // 0 sizeable, 1 single, 2 none, 3 dialog
+  int BorderIcons = 0;
+  int WindowState = 0;  // 0 normal, 1 maximised, 2 minimised
+  bool Active = true;
+  bool Applied = false;
+  bool FrameSkinned = false;
+  bool RightToLeft = false, ThickFrame = false, DialogClass = false, ChildWindow = false;
+  int LeftWidth = 0, CaptionHeight = 0, RightWidth = 0, BottomHeight = 0, MenuBarHeight = 0;
+  RECT SystemNC{0, 0, 0, 0};
+  RECT ClientRectLast{0, 0, 0, 0};
+  RECT WindowRectLast{0, 0, 0, 0};
+  RECT CaptionTextRect{0, 0, 0, 0};
+  int WindowWidth = 0, WindowHeight = 0;
+  int ButtonReserve = 0;
+  HMENU SystemMenu = nullptr;
+  HWND OwnerWindow = nullptr;
+  HWND MDIClient = nullptr;
+  DWORD LastSysMenuTime = 0;
+  UINT DoubleClickTime = 0;
+  bool MenuTracking = false;
+  bool HasRegion = false;
+  SIZE RegionSize{0, 0};
+  TNCObject* HotElement = nullptr;
+  std::vector<std::unique_ptr<TWinSysButton>> CaptionButtons;
+  TFont CaptionFont;
+  TBitmap CaptionBuffer;
+  TBitmap IconBitmap;
+  TComponentPtr<TTimer> Hover;
+  // Calls of the window procedure under way: a wrapper is never freed inside one.
+  int Depth = 0;
+
+ private:
+  LRESULT Previous(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  bool Stage1(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  bool Stage2(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  LRESULT Stage3(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void HandleApply();
+  LRESULT NcCalcSize(HWND hwnd, WPARAM wParam, LPARAM lParam);
+  LRESULT NcHitTest(HWND hwnd, WPARAM wParam, LPARAM lParam);
+  LRESULT NcActivate(HWND hwnd, WPARAM wParam, LPARAM lParam);
+  LRESULT NcMouseMove(HWND hwnd, WPARAM wParam, LPARAM lParam);
+  LRESULT NcButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
+  LRESULT NcButtonUp(HWND hwnd, WPARAM wParam, LPARAM lParam);
+  LRESULT NcDoubleClick(HWND hwnd, WPARAM wParam, LPARAM lParam);
+  void TrackSysCommand(WPARAM wParam);
+  void RestoreProcedures();
+  HBITMAP RenderIcon();
+  const TDataSkinBorder* Border(int part) const;
+  std::u16string CaptionText() const;
+
+  // What the window procedure instance calls: this wrapper while it is attached, else the
+  // previous procedure.
+  struct Link {
+    TWinSkinForm* self = nullptr;
+    WNDPROC previous = nullptr;
+  };
+  std::shared_ptr<Link> link_;
+  bool chained_ = false;
+  WNDPROC previousProc_ = nullptr;
+  WNDPROC instance_ = nullptr;
+  TWndMethod savedWindowProc_;
+  bool formHooked_ = false;
+  TColor savedColor_ = clBtnFace;
+  bool hoverWanted_ = false;
+};
+
+// Frame parts of PaintBorderPart.
+inline constexpr int kPartLeft = 1, kPartRight = 2, kPartTop = 3, kPartBottom = 4;

@@ -1,0 +1,116 @@
+// TSkinManage: the one skin manager of the program. A window-creation (CBT) hook of the
+// user-interface thread sees every window being created, activated and destroyed; the manager
+// decides which top-level windows get a form wrapper, keeps the wrappers and the registered
+// skin components, and carries out switching skinning on, off and to a new skin through a
+// timer, so that a switch never runs inside the message that asked for it.
+//
+// Lifetimes are explicit: the manager owns its wrappers; a wrapper whose window is gone (or
+// that is not inside one of its own window procedures any more) is freed by the sweep.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/forms/timer.h"
+#include "skin/skin_manager_link.h"
+
+class TWinSkinForm;
+class TSkinData;
+
+// Private window messages of the engine.
+inline constexpr UINT CM_SKINAPPLY = 0x3503;
+inline constexpr UINT CM_SKINSWITCH = 0x3506;
+inline constexpr UINT CM_SKINAPPLIED = 0x3507;
+inline constexpr UINT CM_SKINPAINTFRAME = 0x3514;
+inline constexpr UINT CM_SKINREPAINT = 0x3515;
+inline constexpr UINT CM_SKINMDIREDRAW = 0x3516;
+inline constexpr UINT CM_SKINRESCROLL = 0x3517;
+inline constexpr UINT CM_SKINMENUHIT = 0x3518;
+inline constexpr UINT CM_SKINPROBE = 0x3519;
+inline constexpr UINT CM_SKINBUTTONVISIBLE = 0x3520;
+inline constexpr UINT CM_SKINBUTTONCLICK = 0x3521;
+inline constexpr UINT CM_SKINQUERY = 0x3523;
+inline constexpr UINT CM_SKINCOLORS = 0x3401;
+inline constexpr LPARAM kSkinMagic = 0x41A2;
+
+class TSkinManage : public TSkinManagerLink {
+ public:
+  TSkinManage();
+  ~TSkinManage() override;
+  TSkinManage(const TSkinManage&) = delete;
+  TSkinManage& operator=(const TSkinManage&) = delete;
+
+  // ---- TSkinManagerLink ----
+  void AddSkinData(TSkinData* skinData) override;
+  void RemoveSkinData(TSkinData* skinData) override;
+  void InstallHook() override;
+  void SwitchSkin(int mode, int interval) override;
+  bool SkinWindow(HWND window) override;
+  void SetPendingSkinData(TSkinData* skinData) override { PendingSkinData = skinData; }
+  void SetEnabled(bool enabled) override { Enabled = enabled; }
+  void MarkStarted() override {
+    if (State == 0) State = 1;
+  }
+  bool Started() const override { return State != 0; }
+  void ReloadSkinData(TSkinData* skinData) override;
+
+  // Popup menus are skinned by the menu skinner; until there is one they stay plain.
+  bool SkinPopupMenu(HWND window);
+  void UnskinPopupMenu(HWND window);
+  // Carries out the pending switch (the timer's handler).
+  void TimerTick();
+  TWinSkinForm* FindForm(HWND window) const;
+  // Drops the wrapper of a window from the list, freeing it (ignored while the manager ends).
+  void RemoveForm(HWND window);
+  // Frees wrappers whose window is gone; never one whose window procedure is running.
+  void Sweep();
+  // Re-skins one window at the next tick (mode 7).
+  void ReskinWindow(HWND window, int interval);
+
+  static LRESULT CBTHookProc(int code, WPARAM wParam, LPARAM lParam);
+
+  // The form filter and the choice of component, for one candidate window.
+  bool FormFilter(HWND window, const std::string& className) const;
+  TSkinData* ChooseSkinData(HWND window, const std::string& className) const;
+
+  const std::vector<std::unique_ptr<TWinSkinForm>>& Forms() const { return FormList; }
+  const std::vector<TSkinData*>& SkinDatas() const { return skinDatas_; }
+  bool TimerEnabled() const { return Timer && Timer->Enabled(); }
+  HHOOK Hook() const { return HookHandle; }
+
+  // Fields read and set by the form wrappers.
+  bool Enabled = false;
+  bool Scanning = false;
+  int State = 0;  // 0 not started, 1 started, 4 ending
+  int MenuKind = 0;
+  bool MenuFromBar = false;
+  bool MDIMaximized = false;
+  bool FormAttached = false;
+  bool ClipChildrenOff = false;
+  bool WasHidden = false;
+  int PendingMode = 0;
+  TSkinData* PendingSkinData = nullptr;
+  TSkinData* MainSkinData = nullptr;
+  HINSTANCE ModuleHandle = nullptr;
+  HWND MDIClient = nullptr;
+  HWND ReskinTarget = nullptr;
+  void SetMDIMaximized(bool value);
+
+ private:
+  void SwitchOn(TSkinData* sd);
+  void SwitchOff(TSkinData* sd);
+  void Refresh(TSkinData* sd);
+  void FreeReleased();
+  void DetachAndFree(size_t index);
+
+  TComponentPtr<TTimer> Timer;
+  HHOOK HookHandle = nullptr;
+  std::vector<std::unique_ptr<TWinSkinForm>> FormList;
+  std::vector<TSkinData*> skinDatas_;
+};
+
+// The manager of the program, when it is a TSkinManage.
+TSkinManage* SkinManage();
+// Makes EnsureSkinManager create a TSkinManage (the program does this at start).
+void UseSkinManage();

@@ -1,0 +1,109 @@
+#include "tests/skin/flat_skin.h"
+
+#include <functional>
+#include <map>
+
+namespace flatskin {
+
+namespace {
+
+using skintest::LE32;
+
+struct Rgb3 {
+  int r, g, b;
+};
+Rgb3 Split(TColor c) { return {int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)}; }
+const TColor kMagenta = skintest::Rgb(255, 0, 255);
+
+// A 24-bit BMP, rows bottom-up, written here by hand.
+std::string Bmp(int w, int h, const std::function<TColor(int, int)>& at) {
+  const int stride = (w * 3 + 3) & ~3;
+  const uint32_t size = 54 + uint32_t(stride * h);
+  std::string b = "BM" + LE32(size) + LE32(0) + LE32(54) + LE32(40) + LE32(uint32_t(w)) + LE32(uint32_t(h));
+  b += std::string("\x01\x00\x18\x00", 4) + LE32(0) + LE32(uint32_t(stride * h)) + LE32(2835) + LE32(2835) + LE32(0) +
+       LE32(0);
+  for (int y = h - 1; y >= 0; --y) {
+    std::string row;
+    for (int x = 0; x < w; ++x) {
+      const Rgb3 c = Split(at(x, y));
+      row += char(c.b);
+      row += char(c.g);
+      row += char(c.r);
+    }
+    row.resize(size_t(stride), '\0');
+    b += row;
+  }
+  return b;
+}
+
+// Frames of flat colours side by side.
+std::string Strip(int w, int h, const std::vector<TColor>& colours) {
+  return Bmp(w * int(colours.size()), h, [&](int x, int) { return colours[size_t(x / w)]; });
+}
+
+// Two frames side by side of a vertical border whose outer corners are cut.
+std::string SideBorder(const TColor (&c)[2], bool left) {
+  const int w = kBorder, h = 20;
+  return Bmp(2 * w, h, [&](int x, int y) {
+    const int fx = x % w;
+    const int outer = left ? fx : w - 1 - fx;  // 0 at the window's edge
+    const int edgeY = std::min(y, h - 1 - y);
+    if (outer + edgeY < 2) return kMagenta;
+    return c[x / w];
+  });
+}
+
+std::string Ini() {
+  auto colour = [](TColor c) {
+    const Rgb3 v = Split(c);
+    return std::to_string(v.r) + " " + std::to_string(v.g) + " " + std::to_string(v.b);
+  };
+  std::string s =
+      "[TitlebarSkin]\r\nSkinName=Flat\r\n"
+      "[Personality]\r\n"
+      "Top=top.bmp\r\nTopFrame=2\r\nTopStretch=1\r\nTopTrans=0\r\n"
+      "Left=left.bmp\r\nLeftFrame=2\r\nLeftStretch=1\r\nLeftTrans=1\r\nLeftTopHeight=4\r\nLeftBotHeight=4\r\n"
+      "Right=right.bmp\r\nRightFrame=2\r\nRightStretch=1\r\nRightTrans=1\r\nRightTopHeight=4\r\nRightBotHeight=4\r\n"
+      "Bottom=bottom.bmp\r\nBottomFrame=2\r\nBottomStretch=1\r\nBottomTrans=0\r\n"
+      "TextShift=8\r\nTextShiftVert=0\r\nTextRightClip=70\r\nTextAlignment=0\r\n"
+      "[Colours]\r\nButtonFace=" + colour(kFace) + "\r\nTitleTextActive=" + colour(kTitleText[0]) +
+      "\r\nTitleTextNoActive=" + colour(kTitleText[1]) + "\r\n";
+  auto button = [&](int n, int action, int x, int visibility, const char* image) {
+    s += "[Button" + std::to_string(n) + "]\r\nAction=" + std::to_string(action) + "\r\nAlign=1\r\nXcoord=" +
+         std::to_string(x) + "\r\nYcoord=" + std::to_string(kButtonTop) + "\r\nVisibility=" +
+         std::to_string(visibility) + "\r\nframe=4\r\nButtonImage=" + image + "\r\n";
+  };
+  button(0, 0, kCloseX, 0, "close.bmp");
+  button(1, 1, kMaxX, 2, "max.bmp");
+  button(2, 1, kMaxX, 1, "restore.bmp");
+  button(3, 2, kMinX, 0, "min.bmp");
+  return s;
+}
+
+}  // namespace
+
+TColor Shifted(TColor c, int shift) { return TColor((c & 0xFFFF00) | ((c & 0xFF) + TColor(shift))); }
+
+std::string FlatSkin(int shift) {
+  static std::map<int, std::string> cache;
+  auto found = cache.find(shift);
+  if (found != cache.end()) return found->second;
+  auto sh = [shift](const TColor (&c)[2]) { return std::vector<TColor>{Shifted(c[0], shift), Shifted(c[1], shift)}; };
+  const TColor left[2] = {Shifted(kLeft[0], shift), Shifted(kLeft[1], shift)};
+  const TColor right[2] = {Shifted(kRight[0], shift), Shifted(kRight[1], shift)};
+  const auto top = sh(kTop), bottom = sh(kBottom);
+  skintest::Entries e = {
+      {"flat.ini", Ini()},
+      {"top.bmp", Bmp(30, 2 * kCaption, [&](int, int y) { return top[size_t(y / kCaption)]; })},
+      {"bottom.bmp", Bmp(30, 2 * kBorder, [&](int, int y) { return bottom[size_t(y / kBorder)]; })},
+      {"left.bmp", SideBorder(left, true)},
+      {"right.bmp", SideBorder(right, false)},
+      {"close.bmp", Strip(kButtonW, kButtonH, {kClose[0], kClose[1], kClose[2], kClose[3]})},
+      {"max.bmp", Strip(kButtonW, kButtonH, {kMax[0], kMax[1], kMax[2], kMax[3]})},
+      {"restore.bmp", Strip(kButtonW, kButtonH, {kRestore[0], kRestore[1], kRestore[2], kRestore[3]})},
+      {"min.bmp", Strip(kButtonW, kButtonH, {kMin[0], kMin[1], kMin[2], kMin[3]})},
+  };
+  return cache[shift] = skintest::PackEntries(e);
+}
+
+}  // namespace flatskin

@@ -1,0 +1,40 @@
+// The flat test skin: every element a flat colour of its own, so that a pixel of a skinned
+// window tells which element (and which frame of it) was drawn there. Its left and right
+// borders cut the four window corners with magenta.
+#pragma once
+
+#include <string>
+
+#include "tests/skin/skin_test_support.h"
+
+namespace flatskin {
+
+// Colours 0x00BBGGRR as a TColor; the active frame of a border, then its inactive frame.
+inline constexpr TColor kLeft[2] = {skintest::Rgb(0x11, 0x22, 0x33), skintest::Rgb(0x12, 0x23, 0x34)};
+inline constexpr TColor kRight[2] = {skintest::Rgb(0x21, 0x32, 0x43), skintest::Rgb(0x22, 0x33, 0x44)};
+inline constexpr TColor kTop[2] = {skintest::Rgb(0x31, 0x42, 0x53), skintest::Rgb(0x32, 0x43, 0x54)};
+inline constexpr TColor kBottom[2] = {skintest::Rgb(0x41, 0x52, 0x63), skintest::Rgb(0x42, 0x53, 0x64)};
+// Caption buttons' frames: normal, pressed, hot, disabled.
+inline constexpr TColor kClose[4] = {skintest::Rgb(0x51, 0x01, 0x01), skintest::Rgb(0x52, 0x02, 0x02),
+                                     skintest::Rgb(0x53, 0x03, 0x03), skintest::Rgb(0x54, 0x04, 0x04)};
+inline constexpr TColor kMax[4] = {skintest::Rgb(0x61, 0x01, 0x01), skintest::Rgb(0x62, 0x02, 0x02),
+                                   skintest::Rgb(0x63, 0x03, 0x03), skintest::Rgb(0x64, 0x04, 0x04)};
+inline constexpr TColor kRestore[4] = {skintest::Rgb(0x71, 0x01, 0x01), skintest::Rgb(0x72, 0x02, 0x02),
+                                       skintest::Rgb(0x73, 0x03, 0x03), skintest::Rgb(0x74, 0x04, 0x04)};
+inline constexpr TColor kMin[4] = {skintest::Rgb(0x81, 0x01, 0x01), skintest::Rgb(0x82, 0x02, 0x02),
+                                   skintest::Rgb(0x83, 0x03, 0x03), skintest::Rgb(0x84, 0x04, 0x04)};
+inline constexpr TColor kTitleText[2] = {skintest::Rgb(0xF1, 0xF2, 0x03), skintest::Rgb(0xF4, 0xF5, 0x06)};
+inline constexpr TColor kFace = skintest::Rgb(0xA1, 0xB2, 0xC3);
+
+// Geometry: borders 4 wide, caption 24 high, buttons 20 x 16 at 4 from the top, their left
+// edges 24 (close), 46 (maximise / restore) and 68 (minimise) from the window's right edge.
+inline constexpr int kBorder = 4, kCaption = 24, kButtonW = 20, kButtonH = 16, kButtonTop = 4;
+inline constexpr int kCloseX = 24, kMaxX = 46, kMinX = 68;
+
+// The packed flat skin; `shift` adds to every red value of the borders (a second skin that
+// looks otherwise the same).
+std::string FlatSkin(int shift = 0);
+// The border colour of a flat skin made with `shift`.
+TColor Shifted(TColor c, int shift);
+
+}  // namespace flatskin

@@ -1,0 +1,377 @@
+// Skinned top-level windows on the headless screen, drawn with the flat test skin: attaching,
+// applying and detaching, the frame's sizes, region and hit testing, the caption buttons with
+// the mouse, and switching skins through the manager's timer.
+#include <gtest/gtest.h>
+
+#include "platform/forms/application.h"
+#include "platform/forms/form.h"
+#include "platform/forms/message_dialog.h"
+#include "platform/gdi/region.h"
+#include "platform/gdi/system_metrics.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/painting.h"
+#include "platform/user/window.h"
+#include "skin/forms/win_skin_form.h"
+#include "skin/skin_manage.h"
+#include "tests/skin/flat_skin.h"
+
+using namespace flatskin;
+using display::MouseButton;
+using skintest::SkinDataPtr;
+
+namespace {
+
+const char* const kFormText =
+    "object SkinForm: TForm\n"
+    "  Left = 100\n  Top = 80\n  Caption = 'Skinned'\n  ClientHeight = 200\n  ClientWidth = 300\n"
+    "  BorderStyle = %s\nend\n";
+
+class SkinnedWindow : public skintest::SkinFixture {
+ protected:
+  void SetUp() override {
+    REQUIRE_PACKER();
+    SkinFixture::SetUp();
+    UseSkinManage();
+    sd = skintest::LoadedSkinData(FlatSkin());
+    ASSERT_TRUE(sd->Ready());
+    sd->SetActive(true);
+    sd->Loaded();
+  }
+  void TearDown() override {
+    if (form) form->Free();
+    form = nullptr;
+    sd.reset();
+    SkinFixture::TearDown();
+  }
+
+  TForm* Show(const char* borderStyle = "bsSizeable") {
+    char text[512];
+    snprintf(text, sizeof text, kFormText, borderStyle);
+    form = new TForm(Application);
+    form->SetDescription(text);
+    form->AfterConstruction();
+    form->Show();
+    Pump();
+    return form;
+  }
+  void Pump() {
+    for (int i = 0; i < 6; ++i) Application->ProcessMessages();
+  }
+  TWinSkinForm* Wrapper() { return SkinManage()->FindForm(form->Handle()); }
+  RECT WindowRect() {
+    RECT r{};
+    GetWindowRect(form->Handle(), &r);
+    return r;
+  }
+  // A pixel of the screen at a point of the window.
+  TColor At(int x, int y) {
+    const RECT r = WindowRect();
+    const uint32_t p = screen->ScreenPixel(r.left + x, r.top + y);
+    return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+  }
+  int Width() { return WindowRect().right - WindowRect().left; }
+  int Height() { return WindowRect().bottom - WindowRect().top; }
+  POINT ButtonCentre(int fromRight) {
+    const RECT r = WindowRect();
+    return POINT{r.right - fromRight + kButtonW / 2, r.top + kButtonTop + kButtonH / 2};
+  }
+  void MoveTo(POINT p) {
+    screen->MoveMouse(p.x, p.y);
+    Pump();
+  }
+
+  SkinDataPtr sd;
+  TForm* form = nullptr;
+};
+
+TEST_F(SkinnedWindow, AttachAppliesTheFrameAndDetachGivesTheWindowBack) {
+  std::vector<std::string> log;
+  sd->OnBeforeSkinForm = [&](TObject*, HWND, const std::string&) { log.push_back("before"); };
+  sd->OnAfterSkinForm = [&](TObject*, HWND, const std::string&) { log.push_back("after"); };
+  form = new TForm(Application);
+  char text[512];
+  snprintf(text, sizeof text, kFormText, "bsSizeable");
+  form->SetDescription(text);
+  form->AfterConstruction();
+  TWndMethod own = form->WindowProc;
+  form->WindowProc = [&](TMessage& m) {
+    if (!log.empty() && (m.Msg == WM_NCCALCSIZE || m.Msg == CM_SKINAPPLIED)) log.push_back(std::to_string(m.Msg));
+    own(m);
+  };
+  const LONG_PTR plainProc = GetWindowLongPtrW(form->Handle(), GWL_WNDPROC);
+  form->Show();
+  RECT plain = WindowRect();
+  Pump();
+  // The wrapper is attached on activation; the frame is fitted when CM_SKINAPPLY arrives.
+  EXPECT_EQ(log, (std::vector<std::string>{"before", std::to_string(WM_NCCALCSIZE), std::to_string(CM_SKINAPPLIED),
+                                           "after"}));
+  ASSERT_NE(Wrapper(), nullptr);
+  EXPECT_EQ(Wrapper()->SkinPhase, 1);
+  EXPECT_EQ(SendMessageW(form->Handle(), CM_SKINQUERY, 0, 0), 1);
+  EXPECT_EQ(Width(), 300 + 2 * kBorder);
+  EXPECT_EQ(Height(), 200 + kCaption + kBorder);
+  EXPECT_EQ(form->ClientWidth(), 300);
+  EXPECT_EQ(form->ClientHeight(), 200);
+  EXPECT_NE(GetWindowLongPtrW(form->Handle(), GWL_WNDPROC), plainProc);
+
+  int changed = 0;
+  sd->OnSkinChanged = [&](TObject*) { ++changed; };
+  sd->SetActive(false);
+  EXPECT_TRUE(SkinManage()->TimerEnabled());
+  SkinManage()->TimerTick();
+  EXPECT_FALSE(SkinManage()->TimerEnabled());
+  EXPECT_EQ(changed, 1);
+  EXPECT_EQ(SkinManage()->FindForm(form->Handle()), nullptr);
+  EXPECT_EQ(GetWindowLongPtrW(form->Handle(), GWL_WNDPROC), plainProc);
+  EXPECT_EQ(Width(), plain.right - plain.left);
+  EXPECT_EQ(Height(), plain.bottom - plain.top);
+  EXPECT_EQ(form->ClientWidth(), 300);
+  HRGN r = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowRgn(form->Handle(), r), 0);
+  DeleteObject(r);
+  form->WindowProc = own;
+}
+
+TEST_F(SkinnedWindow, BorderKindsGiveTheirFrames) {
+  struct Case {
+    const char* style;
+    int kind, width, height;
+  };
+  const Case cases[] = {{"bsSizeable", 0, 308, 228}, {"bsSingle", 1, 308, 228}, {"bsDialog", 3, 308, 228},
+                        {"bsNone", 2, 300, 200}};
+  for (const Case& c : cases) {
+    Show(c.style);
+    ASSERT_NE(Wrapper(), nullptr) << c.style;
+    EXPECT_EQ(Wrapper()->BorderKind, c.kind) << c.style;
+    EXPECT_EQ(Width(), c.width) << c.style;
+    EXPECT_EQ(Height(), c.height) << c.style;
+    form->Free();
+    form = nullptr;
+    Pump();
+  }
+}
+
+TEST_F(SkinnedWindow, TheRegionCutsTheCornersAndTheFrameIsDrawnFromTheSkin) {
+  Show();
+  HRGN r = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(form->Handle(), r), 0);
+  const int w = Width(), h = Height();
+  for (POINT out : {POINT{0, 0}, POINT{1, 0}, POINT{0, 1}, POINT{w - 1, 0}, POINT{0, h - 1}, POINT{w - 1, h - 1}})
+    EXPECT_FALSE(PtInRegion(r, out.x, out.y)) << out.x << "," << out.y;
+  for (POINT in : {POINT{1, 1}, POINT{2, 0}, POINT{w / 2, 0}, POINT{w - 2, h - 2}, POINT{w / 2, h / 2}})
+    EXPECT_TRUE(PtInRegion(r, in.x, in.y)) << in.x << "," << in.y;
+  DeleteObject(r);
+
+  EXPECT_EQ(At(1, h / 2), kLeft[0]);
+  EXPECT_EQ(At(w - 2, h / 2), kRight[0]);
+  EXPECT_EQ(At(w / 2, h - 2), kBottom[0]);
+  EXPECT_EQ(At(w - 80, 2), kTop[0]);
+  EXPECT_EQ(At(w - kCloseX + 5, kButtonTop + 5), kClose[0]);
+  EXPECT_EQ(At(w - kMaxX + 5, kButtonTop + 5), kMax[0]);
+  EXPECT_EQ(At(w - kMinX + 5, kButtonTop + 5), kMin[0]);
+  bool text = false;
+  for (int x = 8; x < 80 && !text; ++x)
+    for (int y = 0; y < kCaption && !text; ++y) text = At(x, y) == kTitleText[0];
+  EXPECT_TRUE(text) << "caption text in its colour";
+
+  // An inactive frame: the second frame of each border, the caption buttons' fourth.
+  SendMessageW(form->Handle(), WM_NCACTIVATE, FALSE, 0);
+  FlushWindowPixels(form->Handle());
+  EXPECT_EQ(At(1, h / 2), kLeft[1]);
+  EXPECT_EQ(At(w / 2, h - 2), kBottom[1]);
+  EXPECT_EQ(At(w - 80, 2), kTop[1]);
+  EXPECT_EQ(At(w - kCloseX + 5, kButtonTop + 5), kClose[3]);
+}
+
+TEST_F(SkinnedWindow, HitTestingFollowsTheSkinnedFrame) {
+  Show();
+  const RECT r = WindowRect();
+  const int w = Width(), h = Height();
+  struct Case {
+    int x, y;
+    LRESULT hit;
+  };
+  const Case cases[] = {
+      {w / 2, 12, HTCAPTION},              {w / 2, 22, HTCAPTION},  // below the default caption
+      {w - kCloseX + 5, 8, HTCAPTION},     {w - 6, 6, HTCAPTION},    // buttons are the skin's own
+      {w / 2, 1, HTTOP},                   {1, h / 2, HTLEFT},
+      {w - 1, h - 1, HTBOTTOMRIGHT},       {w / 2, h / 2, HTCLIENT},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(SendMessageW(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(r.left + c.x, r.top + c.y)), c.hit)
+        << c.x << "," << c.y;
+}
+
+TEST_F(SkinnedWindow, CaptionButtonHoverPressAndDragOff) {
+  Show();
+  TWinSkinForm* wrapper = Wrapper();
+  ASSERT_NE(wrapper, nullptr);
+  const int w = Width();
+  const POINT close = ButtonCentre(kCloseX);
+  MoveTo(close);
+  EXPECT_EQ(At(w - kCloseX + 5, kButtonTop + 5), kClose[2]);
+  ASSERT_NE(wrapper->HotElement, nullptr);
+  EXPECT_EQ(wrapper->HotElement->State, 3);
+  EXPECT_TRUE(wrapper->Hover->Enabled());
+  screen->PressButton(MouseButton::Left);
+  Pump();
+  EXPECT_EQ(wrapper->HotElement->State, 2);
+  EXPECT_EQ(At(w - kCloseX + 5, kButtonTop + 5), kClose[1]);
+  // Dragged off onto the caption and let go there: nothing is clicked.
+  MoveTo(POINT{WindowRect().left + w / 2, close.y});
+  EXPECT_EQ(wrapper->HotElement, nullptr);
+  EXPECT_FALSE(wrapper->Hover->Enabled());
+  EXPECT_EQ(At(w - kCloseX + 5, kButtonTop + 5), kClose[0]);
+  screen->ReleaseButton(MouseButton::Left);
+  Pump();
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  // Straight from one button onto the next: the first leaves before the second is hot.
+  MoveTo(ButtonCentre(kMinX));
+  EXPECT_EQ(At(w - kMinX + 5, kButtonTop + 5), kMin[2]);
+  MoveTo(ButtonCentre(kMaxX));
+  EXPECT_EQ(At(w - kMinX + 5, kButtonTop + 5), kMin[0]);
+  EXPECT_EQ(At(w - kMaxX + 5, kButtonTop + 5), kMax[2]);
+  // Pressed and released on the close button, soon after the press above (a double click):
+  // the window closes.
+  MoveTo(close);
+  screen->PressButton(MouseButton::Left);
+  screen->ReleaseButton(MouseButton::Left);
+  Pump();
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+}
+
+TEST_F(SkinnedWindow, MaximiseRestoreAndMinimiseThroughTheCaption) {
+  Show();
+  const RECT normal = WindowRect();
+  screen->Click(ButtonCentre(kMaxX).x, ButtonCentre(kMaxX).y);
+  Pump();
+  EXPECT_TRUE(IsZoomed(form->Handle()));
+  EXPECT_EQ(Wrapper()->WindowState, 1);
+  const int w = Width();
+  EXPECT_EQ(At(w - kMaxX + 5, kButtonTop + 5), kRestore[0]) << "the restore button where maximise was";
+  screen->Click(ButtonCentre(kMaxX).x, ButtonCentre(kMaxX).y);
+  Pump();
+  EXPECT_FALSE(IsZoomed(form->Handle()));
+  EXPECT_EQ(WindowRect().right - WindowRect().left, normal.right - normal.left);
+  EXPECT_EQ(WindowRect().bottom - WindowRect().top, normal.bottom - normal.top);
+  screen->Click(ButtonCentre(kMinX).x, ButtonCentre(kMinX).y);
+  Pump();
+  EXPECT_TRUE(IsIconic(form->Handle()));
+}
+
+TEST_F(SkinnedWindow, MovesByTheCaptionAndSizesByTheBorders) {
+  Show();
+  RECT r = WindowRect();
+  screen->MoveMouse(r.left + 150, r.top + 20);  // in the skin's caption, below the default one
+  screen->PressButton(MouseButton::Left);
+  screen->MoveMouse(r.left + 180, r.top + 60);
+  screen->ReleaseButton(MouseButton::Left);
+  Pump();
+  RECT moved = WindowRect();
+  EXPECT_EQ(moved.left, r.left + 30);
+  EXPECT_EQ(moved.top, r.top + 40);
+  screen->MoveMouse(moved.right - 2, moved.bottom - 2);  // the very corner is cut away
+  screen->PressButton(MouseButton::Left);
+  screen->MoveMouse(moved.right + 48, moved.bottom + 18);
+  screen->ReleaseButton(MouseButton::Left);
+  Pump();
+  EXPECT_EQ(Width(), 308 + 50);
+  EXPECT_EQ(Height(), 228 + 20);
+  EXPECT_EQ(form->ClientWidth(), 350);
+  const int w = Width(), h = Height();
+  EXPECT_EQ(At(w - 2, h / 2), kRight[0]) << "the frame follows the new size";
+  HRGN rg = CreateRectRgn(0, 0, 0, 0);
+  GetWindowRgn(form->Handle(), rg);
+  EXPECT_FALSE(PtInRegion(rg, w - 1, h - 1));
+  EXPECT_TRUE(PtInRegion(rg, w - 2, h - 2));
+  DeleteObject(rg);
+}
+
+TEST_F(SkinnedWindow, MessageDialogsWearTheSkin) {
+  Show();
+  bool checked = false;
+  Application->OnModalBegin = [&](TObject* f) {
+    auto* m = dynamic_cast<TMessageForm*>(f);
+    if (!m) return;
+    Pump();
+    TWinSkinForm* w = SkinManage()->FindForm(m->Handle());
+    checked = w != nullptr;
+    if (w) {
+      EXPECT_TRUE(w->DialogClass);
+      EXPECT_EQ(w->BorderKind, 3);
+      EXPECT_EQ(m->ClientWidth() + 2 * kBorder, [&] {
+        RECT r{};
+        GetWindowRect(m->Handle(), &r);
+        return int(r.right - r.left);
+      }());
+    }
+    m->SetModalResult(mrOk);
+  };
+  MessageDlg("A message", mtInformation, MsgDlgButton(mbOK));
+  EXPECT_TRUE(checked);
+}
+
+TEST_F(SkinnedWindow, SwitchingBetweenSkinsAndBackThroughTheTimer) {
+  Show();
+  const int h = Height();
+  EXPECT_EQ(At(1, h / 2), kLeft[0]);
+  const std::string second = FlatSkin(7);
+  sd->PackedSkin().Clear();
+  sd->PackedSkin().WriteString(second);
+  ASSERT_TRUE(sd->LoadSkin());
+  sd->ApplySkin();
+  EXPECT_TRUE(SkinManage()->TimerEnabled());
+  SkinManage()->TimerTick();
+  Pump();
+  EXPECT_EQ(At(1, h / 2), Shifted(kLeft[0], 7));
+  sd->PackedSkin().Clear();
+  sd->PackedSkin().WriteString(FlatSkin());
+  ASSERT_TRUE(sd->LoadSkin());
+  sd->ApplySkin();
+  SkinManage()->TimerTick();
+  Pump();
+  EXPECT_EQ(At(1, h / 2), kLeft[0]);
+  EXPECT_FALSE(SkinManage()->TimerEnabled());
+}
+
+TEST_F(SkinnedWindow, SwitchingBeforeTheFirstActivationOnlySetsTheFlag) {
+  TSkinManage* m = SkinManage();
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->State, 0);
+  m->SwitchSkin(2, 250);
+  EXPECT_FALSE(m->Enabled);
+  m->SwitchSkin(1, 250);
+  EXPECT_TRUE(m->Enabled);
+  EXPECT_FALSE(m->TimerEnabled());
+  Show();
+  EXPECT_EQ(m->State, 1);
+  EXPECT_NE(Wrapper(), nullptr);
+}
+
+TEST_F(SkinnedWindow, FormsTheFilterRefusesStayPlain) {
+  form = new TForm(Application);
+  char text[512];
+  snprintf(text, sizeof text, kFormText, "bsSizeable");
+  form->SetDescription(text);
+  form->AfterConstruction();
+  form->SetTag(99);
+  form->Show();
+  Pump();
+  EXPECT_EQ(Wrapper(), nullptr);
+  form->Free();
+  form = nullptr;
+  sd->OnFormSkin = [](TObject*, const std::string&, bool& doSkin) { doSkin = false; };
+  Show();
+  EXPECT_EQ(Wrapper(), nullptr);
+}
+
+TEST_F(SkinnedWindow, AWindowOfAnUnreadableSkinStaysPlain) {
+  sd->PackedSkin().Clear();
+  sd->PackedSkin().WriteString("not a skin");
+  EXPECT_FALSE(sd->LoadSkin());
+  Show();
+  EXPECT_EQ(Wrapper(), nullptr);
+  EXPECT_EQ(Width(), 300 + 2 * GetSystemMetrics(SM_CXFRAME));
+}
+
+}  // namespace
