@@ -78,7 +78,9 @@ TEST(ShippedSkinFiles, EveryEntryDecodesToTheGeneratorsFile) {
   EXPECT_EQ(found, "velmora.ini");
 }
 
-TEST(ShippedSkinFiles, TheMainWindowCarriesTheSkin) {
+using ShippedSkinForm = SkinFixture;
+
+TEST_F(ShippedSkinForm, TheMainWindowCarriesTheSkinAndFourStoredSkins) {
   // The skin component and the store of the main window's description hold the same packed skin.
   auto bytes = FindResourceData("TForm1");
   TFormObject form = ParseFormDescription(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
@@ -93,9 +95,42 @@ TEST(ShippedSkinFiles, TheMainWindowCarriesTheSkin) {
     }
     if (c.className == "TSkinStore") {
       EXPECT_EQ(c.name, "SkinStore1");
-      ASSERT_EQ(c.props.at(0).value.collection.size(), 1u);
-      for (const TFormProperty& p : c.props[0].value.collection[0].props)
-        if (p.name == "DataStream") EXPECT_EQ(p.value.text, packed);
+      // One design in four colour schemes, the program's own first.
+      const auto& items = c.props.at(0).value.collection;
+      ASSERT_EQ(items.size(), 4u);
+      std::vector<std::string> names;
+      std::vector<TColor> accents;
+      for (size_t i = 0; i < items.size(); ++i) {
+        std::string data, name;
+        for (const TFormProperty& p : items[i].props) {
+          if (p.name == "DataStream") data = p.value.text;
+          if (p.name == "Name") name = p.value.text;
+        }
+        if (i == 0) EXPECT_EQ(data, packed);
+        SkinDataPtr sd = LoadedSkinData(data);
+        ASSERT_TRUE(sd->Ready()) << name;
+        EXPECT_EQ(sd->SkinName, name);
+        names.push_back(name);
+        accents.push_back(sd->Colors.Hilight);
+        // The same geometry in every scheme: caption, borders with two frames and cut corners,
+        // caption buttons in four states.
+        EXPECT_EQ(sd->Top->Bitmap.Height() / sd->Top->Frame, 28) << name;
+        EXPECT_EQ(sd->Left->Frame, 2) << name;
+        EXPECT_EQ(sd->Left->Trans, 1) << name;
+        EXPECT_EQ(PixelOf(sd->Left->Bitmap, 0, 0), Rgb(255, 0, 255)) << name;
+        EXPECT_FALSE(sd->Buttons->CheckBitmap.Empty()) << name;
+        EXPECT_FALSE(sd->Buttons->RadioBitmap.Empty()) << name;
+        EXPECT_NE(sd->Progress, nullptr) << name;
+        EXPECT_NE(sd->MenuItem, nullptr) << name;
+        EXPECT_NE(sd->MenuBackground, nullptr) << name;
+        int withFourFrames = 0;
+        for (const auto& b : sd->SysButtons)
+          if (b->Align == 1 && !b->Bitmap.Empty() && b->Frame == 4) ++withFourFrames;
+        EXPECT_EQ(withFourFrames, 4) << name;
+      }
+      EXPECT_EQ(names, (std::vector<std::string>{"Velmora", "Velmora Sage", "Velmora Plum", "Velmora Amber"}));
+      for (size_t i = 0; i < accents.size(); ++i)
+        for (size_t j = i + 1; j < accents.size(); ++j) EXPECT_NE(accents[i], accents[j]);
       ++found;
     }
   }

@@ -37,16 +37,21 @@ TEST_F(ShippedSkin, ColoursAndBorders) {
   EXPECT_EQ(top.Bitmap.Width(), 60);
   EXPECT_EQ(top.Bitmap.Height(), 56);
   EXPECT_EQ(top.Frame, 2);
-  EXPECT_EQ(top.LeftWidth, 8);
-  EXPECT_EQ(top.RightWidth, 8);
+  EXPECT_EQ(top.LeftWidth, 0);
+  EXPECT_EQ(top.RightWidth, 0);
   EXPECT_EQ(top.TopHeight, 0);
-  EXPECT_EQ(top.Tile, 1);
-  EXPECT_EQ(top.Trans, 1);
-  EXPECT_EQ(PixelOf(top.Bitmap, 0, 0), kMagenta);
+  EXPECT_EQ(top.Tile, 0);
+  EXPECT_EQ(top.Trans, 0);
   EXPECT_EQ(PixelOf(top.Bitmap, 10, 2), kAccent);
+  // The sides carry the caption's ends and cut the corners.
   EXPECT_EQ(sd->Left->Bitmap.Width(), 8);
   EXPECT_EQ(sd->Left->Frame, 2);
-  EXPECT_EQ(sd->Left->Trans, 0);
+  EXPECT_EQ(sd->Left->Trans, 1);
+  EXPECT_EQ(sd->Left->TopHeight, 28);
+  EXPECT_EQ(sd->Left->BottomHeight, 4);
+  EXPECT_EQ(PixelOf(sd->Left->Bitmap, 0, 0), kMagenta);
+  EXPECT_EQ(PixelOf(sd->Left->Bitmap, 2, 2), kAccent);
+  EXPECT_EQ(PixelOf(sd->Right->Bitmap, 3, 0), kMagenta);
   EXPECT_EQ(sd->Bottom->Bitmap.Height(), 8);
   // The face colour is the caption's pixel a third of the way in.
   EXPECT_EQ(sd->FaceColor, kFace);
@@ -139,9 +144,9 @@ TEST_F(ShippedSkin, CaptionButtons) {
   EXPECT_EQ(close.Frame, 4);
   EXPECT_EQ(close.CombineOp, -1);
   EXPECT_EQ(close.Bitmap.Width(), 88);
-  // Restore takes the place of maximise.
+  // Restore takes the place of maximise while the window is maximised.
   const auto& restore = *sd->SysButtons[2];
-  EXPECT_EQ(restore.Action, 4);
+  EXPECT_EQ(restore.Action, 1);
   EXPECT_EQ(restore.Xcoord, 52);
   EXPECT_EQ(restore.Ycoord, 6);
   EXPECT_EQ(restore.Visibility, 1);

@@ -27,7 +27,7 @@ import skin_form  # noqa: E402
 MAGENTA = (255, 0, 255)
 WHITE = (255, 255, 255)
 
-# The palette.
+# The palette of the scheme in use (see SCHEMES and use_scheme).
 FACE = (236, 239, 242)
 FACE_DARK = (222, 227, 232)
 LINE = (171, 181, 191)
@@ -42,6 +42,35 @@ DISABLED = (190, 196, 202)
 DISABLED_FACE = (243, 244, 246)
 CLOSE_HOT = (214, 69, 65)
 WINDOW = (255, 255, 255)
+
+# One design in four colour schemes: the accent and its tints change, and the face and lines
+# lean slightly towards the accent. The first is the program's own skin.
+SCHEMES = {
+    "Velmora": {},
+    "Velmora Sage": {
+        "FACE": (236, 241, 237), "FACE_DARK": (221, 230, 223), "LINE": (170, 186, 175),
+        "LINE_DARK": (112, 136, 120), "TEXT": (31, 51, 38), "TEXT_SOFT": (118, 134, 123),
+        "ACCENT": (67, 140, 94), "ACCENT_LIGHT": (218, 238, 225), "ACCENT_DARK": (44, 100, 65),
+        "INACTIVE": (171, 186, 176), "CLOSE_HOT": (205, 72, 60)},
+    "Velmora Plum": {
+        "FACE": (240, 237, 242), "FACE_DARK": (229, 223, 233), "LINE": (184, 174, 191),
+        "LINE_DARK": (136, 120, 149), "TEXT": (52, 36, 61), "TEXT_SOFT": (132, 121, 139),
+        "ACCENT": (126, 78, 150), "ACCENT_LIGHT": (236, 224, 243), "ACCENT_DARK": (90, 52, 110),
+        "INACTIVE": (186, 176, 192), "CLOSE_HOT": (200, 62, 92)},
+    "Velmora Amber": {
+        "FACE": (242, 239, 234), "FACE_DARK": (233, 227, 218), "LINE": (192, 181, 165),
+        "LINE_DARK": (150, 132, 108), "TEXT": (61, 45, 26), "TEXT_SOFT": (139, 128, 114),
+        "ACCENT": (196, 122, 28), "ACCENT_LIGHT": (248, 232, 206), "ACCENT_DARK": (142, 86, 16),
+        "INACTIVE": (194, 184, 170), "CLOSE_HOT": (208, 66, 52)},
+}
+_BASE = {name: globals()[name] for name in ("FACE", "FACE_DARK", "LINE", "LINE_DARK", "TEXT", "TEXT_SOFT", "ACCENT",
+                                             "ACCENT_LIGHT", "ACCENT_DARK", "INACTIVE", "CLOSE_HOT")}
+
+
+def use_scheme(name):
+    """Makes the palette that of the named scheme."""
+    globals().update(_BASE)
+    globals().update(SCHEMES[name])
 
 
 class Image:
@@ -186,34 +215,55 @@ def caption_button(glyph, close=False):
     return side_by_side(frames)
 
 
+CAPTION = 28  # the title bar's height
+
+
 def top_border():
-    """Active over inactive, 60 x 28 each: an accent strip, the face, a line at the bottom."""
+    """Active over inactive, 60 x 28 each: an outer line, the accent strip, the face and the
+    line under the caption; the same in every column, so that it tiles."""
     frames = []
     for strip, line in ((ACCENT, LINE_DARK), (INACTIVE, LINE)):
-        f = Image(60, 28, FACE)
+        f = Image(60, CAPTION, FACE)
         f.fill(0, 0, 60, 1, line)
         f.fill(0, 1, 60, 3, strip)
-        f.fill(0, 0, 1, 28, line)
-        f.fill(59, 0, 60, 28, line)
-        f.fill(0, 27, 60, 28, LINE)
-        for x, y in ((0, 0), (1, 0), (0, 1), (59, 0), (58, 0), (59, 1)):
-            f.set(x, y, MAGENTA)
+        f.fill(0, CAPTION - 1, 60, CAPTION, LINE)
         frames.append(f)
     return stacked(frames)
 
 
-def side_border(vertical):
-    """Active and inactive: a dark outer line and the face (4 pixels across)."""
+# The rounded top-left and bottom-left corners of the frame (a radius of two pixels): M cut
+# away, L the outer line, S the accent strip, F the face.
+CORNER_TOP = ["MMLL", "MLSS", "LSSS"]
+CORNER_BOTTOM = ["LFFF", "MLFF", "MMLL"]
+
+
+def left_border():
+    """Active and inactive, 4 x 40 each: the caption's left end (28 rows, kept), the frame
+    (stretched) and the bottom corner (4 rows, kept)."""
     frames = []
-    for line in (LINE_DARK, LINE):
-        if vertical:
-            f = Image(4, 30, FACE)
-            f.fill(0, 0, 1, 30, line)
-        else:
-            f = Image(60, 4, FACE)
-            f.fill(0, 3, 60, 4, line)
+    for strip, line in ((ACCENT, LINE_DARK), (INACTIVE, LINE)):
+        f = Image(4, 40, FACE)
+        f.fill(0, 0, 1, 40, line)
+        f.fill(1, CAPTION - 1, 4, CAPTION, LINE)
+        looks = {"M": MAGENTA, "L": line, "S": strip, "F": FACE}
+        for y, row in enumerate(CORNER_TOP):
+            for x, ch in enumerate(row):
+                f.set(x, y, looks[ch])
+        for y, row in enumerate(CORNER_BOTTOM):
+            for x, ch in enumerate(row):
+                f.set(x, 40 - len(CORNER_BOTTOM) + y, looks[ch])
         frames.append(f)
     return frames
+
+
+def bottom_border():
+    """Active over inactive, 60 x 4 each: the face and the outer line."""
+    frames = []
+    for line in (LINE_DARK, LINE):
+        f = Image(60, 4, FACE)
+        f.fill(0, 3, 60, 4, line)
+        frames.append(f)
+    return stacked(frames)
 
 
 def push_button():
@@ -473,25 +523,27 @@ def c(rgb):
     return "%d %d %d" % rgb
 
 
-INI = """; Velmora's own skin: a light, flat look with a steel-blue accent.
+INI = """; %(name)s: Velmora's light, flat look.
 [TitlebarSkin]
-SkinName=Velmora
+SkinName=%(name)s
 
 [Personality]
 Top=top.bmp
 TopFrame=2
-TopStretch=1
-TopTrans=1
-TopTopHeight=8
-TopBotHeight=8
+TopStretch=0
+TopTrans=0
 Left=left.bmp
 LeftFrame=2
 LeftStretch=1
-LeftTrans=0
+LeftTrans=1
+LeftTopHeight=28
+LeftBotHeight=4
 Right=right.bmp
 RightFrame=2
 RightStretch=1
-RightTrans=0
+RightTrans=1
+RightTopHeight=28
+RightBotHeight=4
 Bottom=bottom.bmp
 BottomFrame=2
 BottomStretch=1
@@ -559,9 +611,11 @@ frame=4
 ButtonImage=maximize.bmp
 
 [Button2]
-; restore, where maximise was
-Action=4
+; restore, where maximise was, while the window is maximised
+Action=1
 Align=1
+Xcoord=52
+Ycoord=6
 Visibility=1
 frame=4
 ButtonImage=restore.bmp
@@ -742,10 +796,10 @@ Image=mdicontrols.bmp
 """
 
 
-def skin_files():
-    """(name, bytes) of every entry, the INI first."""
-    left_frames = side_border(True)
-    bottom_frames = side_border(False)
+def skin_files(scheme="Velmora"):
+    """(name, bytes) of every entry of a scheme's skin, the INI first."""
+    use_scheme(scheme)
+    left_frames = left_border()
     menubar = stacked([Image(20, 20, FACE), Image(20, 20, FACE)])
     menubar.fill(0, 19, 20, 20, LINE)
     menubar.fill(0, 39, 20, 40, LINE)
@@ -757,7 +811,7 @@ def skin_files():
         ("top.bmp", top_border()),
         ("left.bmp", side_by_side(left_frames)),
         ("right.bmp", side_by_side([mirror(f) for f in left_frames])),
-        ("bottom.bmp", stacked(bottom_frames)),
+        ("bottom.bmp", bottom_border()),
         ("menubar.bmp", menubar),
         ("close.bmp", caption_button(GLYPH_CLOSE, close=True)),
         ("maximize.bmp", caption_button(GLYPH_MAX)),
@@ -798,9 +852,13 @@ def skin_files():
     values = {"tr": TEXT[0], "tg": TEXT[1], "tb": TEXT[2], "ir": TEXT_SOFT[0], "ig": TEXT_SOFT[1],
               "ib": TEXT_SOFT[2], "text": c(TEXT), "face": c(FACE), "face_dark": c(FACE_DARK), "accent": c(ACCENT),
               "accent_light": c(ACCENT_LIGHT), "line": c(LINE), "line_dark": c(LINE_DARK),
-              "text_soft": c(TEXT_SOFT)}
+              "text_soft": c(TEXT_SOFT), "name": scheme}
     ini = (INI % values).replace("\n", "\r\n").encode("ascii")
     return [("velmora.ini", ini)] + [(name, bmp24(img)) for name, img in bitmaps]
+
+
+def packed_skin(scheme):
+    return pack_skin.packed(pack_skin.archive(skin_files(scheme), 50000))
 
 
 def mirror(img):
@@ -827,20 +885,21 @@ def main(argv):
     ap.add_argument("--resources", help="folder for the engine's bitmap resources")
     ap.add_argument("--pack", help="packed skin to write")
     ap.add_argument("--form", help="form description to write the skin components into")
+    ap.add_argument("--scheme", default="Velmora", choices=list(SCHEMES),
+                    help="colour scheme of --skin and --pack (the form holds all of them)")
     args = ap.parse_args(argv)
     if args.skin:
-        for p in write(args.skin, skin_files()):
+        for p in write(args.skin, skin_files(args.scheme)):
             print(p)
     if args.resources:
         write(args.resources, [("track.bmp", bmp24(track(False))), ("trackvert.bmp", bmp24(track(True))),
                                ("lumbrelmenu.bmp", bmp1(menu_glyphs()))])
-    if args.pack or args.form:
-        packed = pack_skin.packed(pack_skin.archive(skin_files(), 50000))
-        if args.pack:
-            with open(args.pack, "wb") as f:
-                f.write(packed)
-        if args.form:
-            skin_form.write_form(args.form, packed)
+    if args.pack:
+        with open(args.pack, "wb") as f:
+            f.write(packed_skin(args.scheme))
+    if args.form:
+        store = [(name, packed_skin(name)) for name in SCHEMES]
+        skin_form.write_form(args.form, store[0][1], store)
     return 0
 
 

@@ -28,8 +28,9 @@ def wrapped_set(name, items, indent):
     return "\n".join(lines)
 
 
-def form_components(packed):
-    """The skin component and the skin store as the main window describes them."""
+def form_components(packed, store):
+    """The skin component (holding `packed`) and the skin store (the (name, packed skin) pairs
+    of `store`) as the main window describes them."""
     stream = struct.pack("<I", len(packed)) + packed
     parts = [
         "  object SkinData1: TSkinData",
@@ -48,10 +49,15 @@ def form_components(packed):
         "  end",
         "  object SkinStore1: TSkinStore",
         "    Store = <",
-        "      item",
-        "        Name = 'SkinItem1'",
-        "        DataStream = " + hex_lines(packed, "          "),
-        "      end>",
+    ]
+    for i, (name, data) in enumerate(store):
+        parts += [
+            "      item",
+            "        Name = '" + name + "'",
+            "        DataStream = " + hex_lines(data, "          "),
+            "      end" + (">" if i + 1 == len(store) else ""),
+        ]
+    parts += [
         "    Left = 40",
         "    Top = 392",
         "  end",
@@ -59,7 +65,7 @@ def form_components(packed):
     return "\n".join(parts) + "\n"
 
 
-def write_form(path, packed):
+def write_form(path, packed, store):
     with open(path, "r", encoding="utf-8", newline="") as f:
         lines = f.read().split("\n")
     # Drop the components written before, then put them after Button5.
@@ -74,6 +80,6 @@ def write_form(path, packed):
         out.append(line)
     at = out.index("  object Button5: TButton")
     end = out.index("  end", at)
-    out[end + 1:end + 1] = form_components(packed).rstrip("\n").split("\n")
+    out[end + 1:end + 1] = form_components(packed, store).rstrip("\n").split("\n")
     with open(path, "w", encoding="utf-8", newline="") as f:
         f.write("\n".join(out))
