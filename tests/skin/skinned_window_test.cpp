@@ -8,6 +8,7 @@
 #include "platform/forms/message_dialog.h"
 #include "platform/gdi/region.h"
 #include "platform/gdi/system_metrics.h"
+#include "platform/user/default_proc.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/painting.h"
 #include "platform/user/window.h"
@@ -372,6 +373,57 @@ TEST_F(SkinnedWindow, AWindowOfAnUnreadableSkinStaysPlain) {
   Show();
   EXPECT_EQ(Wrapper(), nullptr);
   EXPECT_EQ(Width(), 300 + 2 * GetSystemMetrics(SM_CXFRAME));
+}
+
+void RegisterPlainClass(const char16_t* name) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = name;
+  RegisterClassExW(&wc);
+}
+
+TEST_F(SkinnedWindow, AnMdiFrameAndItsChildren) {
+  RegisterPlainClass(u"MDIClient");
+  RegisterPlainClass(u"SkinTestMdiChild");
+  form = new TForm(Application);
+  char text[512];
+  snprintf(text, sizeof text, kFormText, "bsSizeable");
+  form->SetDescription(text);
+  form->AfterConstruction();
+  HWND client = CreateWindowExW(0, u"MDIClient", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 300, 200, form->Handle(),
+                                nullptr, nullptr, nullptr);
+  form->Show();
+  Pump();
+  ASSERT_NE(Wrapper(), nullptr);
+  EXPECT_EQ(Wrapper()->FormKind, 1);
+  EXPECT_EQ(SkinManage()->MDIClient, client);
+  // An MDI child is skinned when it is created, not when it is activated.
+  HWND child = CreateWindowExW(WS_EX_MDICHILD, u"SkinTestMdiChild", u"Child",
+                               WS_CHILD | WS_VISIBLE | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, 10, 10, 150, 100, client,
+                               nullptr, nullptr, nullptr);
+  TWinSkinForm* w = SkinManage()->FindForm(child);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->FormKind, 2);
+  RECT before{};
+  GetClientRect(child, &before);
+  Pump();
+  EXPECT_EQ(w->SkinPhase, 1);
+  RECT after{}, outer{};
+  GetClientRect(child, &after);
+  GetWindowRect(child, &outer);
+  EXPECT_EQ(after.right, before.right);
+  EXPECT_EQ(outer.right - outer.left, before.right + 2 * kBorder);
+  // Its caption is at least as high as the system's caption and frame: the rest is a bar.
+  EXPECT_EQ(w->MenuBarHeight, std::max(0, GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME) - kCaption));
+  // A child window that is not an MDI child is never skinned by the hook.
+  HWND plain = CreateWindowExW(0, u"SkinTestMdiChild", u"Plain", WS_CHILD | WS_VISIBLE | WS_CAPTION, 0, 0, 50, 50,
+                               form->Handle(), nullptr, nullptr, nullptr);
+  EXPECT_FALSE(SkinManage()->SkinWindow(plain));
+  DestroyWindow(child);
+  Pump();
+  SkinManage()->Sweep();
+  EXPECT_EQ(SkinManage()->FindForm(child), nullptr);
 }
 
 }  // namespace
