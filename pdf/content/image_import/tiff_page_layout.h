@@ -10,8 +10,8 @@
 
 namespace tiffpage {
 
-// A page the import does not take: no pixels, more than a bitmap may hold, a size its strips
-// cannot back, or a photometric interpretation the writers do not know.
+// A page the import does not take: no pixels, no samples, more than a bitmap may hold, a size
+// its strips cannot back, or a photometric interpretation the writers do not know.
 bool PageAcceptable(const TPDFTIFFPage& p);
 // The samples of an uncompressed, LZW or Deflate page can be handed to PDF as they are: no
 // extra samples, unsigned integers of 1, 2, 4 or 8 bits (16 in big-endian order), at most

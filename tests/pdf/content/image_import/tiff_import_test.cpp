@@ -283,6 +283,10 @@ TEST(TIFFImport, UnusableFilesAreNotLoaded) {
   EXPECT_FALSE(Import(StripFile(5, 5, 8, 1, 1, 7, 5, {"x"}, {Builder::Long(519, {0})})).ok);   // old JPEG
   EXPECT_FALSE(Import(std::string("II*\0\x08\0\0\0", 8)).ok);
   EXPECT_FALSE(Import("MM").ok);
+  // No samples per pixel: no picture, also when drawn by the canvas (which would otherwise
+  // draw this fax page of 2^28 pixels that its data back at one bit a row).
+  const std::string white(4000, '\xFF');
+  for (int options : {1, -1}) EXPECT_FALSE(Import(StripFile(16384, 16384, 1, 0, 0, 4, 16384, {white}), options).ok);
   EXPECT_TRUE(Import(StripFile(5, 5, 8, 1, 1, 1, 5, {"x"})).ok);  // short data read as white
   // JPEG strips that name no picture: no frame header, a frame of no size, a missing strip.
   const std::string sof0 = std::string("\xFF\xD8\xFF\xC0\x00\x11\x08", 7);
