@@ -5,6 +5,8 @@
 
 #include "platform/forms/application.h"
 #include "platform/forms/form.h"
+#include "platform/forms/form_text.h"
+#include "platform/rtl/resources.h"
 #include "platform/forms/message_dialog.h"
 #include "platform/gdi/region.h"
 #include "platform/gdi/system_metrics.h"
@@ -332,6 +334,41 @@ TEST_F(SkinnedWindow, SwitchingBetweenSkinsAndBackThroughTheTimer) {
   SkinManage()->TimerTick();
   Pump();
   EXPECT_EQ(At(1, h / 2), kLeft[0]);
+  EXPECT_FALSE(SkinManage()->TimerEnabled());
+}
+
+// The packed skins the main window's skin store holds.
+std::vector<std::string> StoredSkins() {
+  auto bytes = FindResourceData("TForm1");
+  TFormObject root = ParseFormDescription(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  std::vector<std::string> skins;
+  for (const TFormObject& c : root.children)
+    if (c.className == "TSkinStore")
+      for (const auto& item : c.props.at(0).value.collection)
+        for (const TFormProperty& p : item.props)
+          if (p.name == "DataStream") skins.push_back(p.value.text);
+  return skins;
+}
+
+TEST_F(SkinnedWindow, SwitchesBetweenTheStoredSkinsAndBack) {
+  std::vector<std::string> skins = StoredSkins();
+  ASSERT_EQ(skins.size(), 4u);
+  skins.push_back(skins.front());
+  Show();
+  for (size_t i = 0; i < skins.size(); ++i) {
+    sd->PackedSkin().Clear();
+    sd->PackedSkin().WriteString(skins[i]);
+    ASSERT_TRUE(sd->LoadSkin());
+    sd->ApplySkin();
+    EXPECT_TRUE(SkinManage()->TimerEnabled());
+    SkinManage()->TimerTick();
+    Pump();
+    // The stored design: a 28-pixel caption, 4-pixel borders, the outer line of its scheme.
+    EXPECT_EQ(Width(), 300 + 8) << i;
+    EXPECT_EQ(Height(), 200 + 28 + 4) << i;
+    EXPECT_EQ(At(0, Height() / 2), skintest::PixelOf(sd->Left->Bitmap, 0, 30)) << i;
+    EXPECT_NE(At(0, 0), skintest::PixelOf(sd->Left->Bitmap, 0, 30)) << i << ": the corner is cut";
+  }
   EXPECT_FALSE(SkinManage()->TimerEnabled());
 }
 
