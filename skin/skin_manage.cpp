@@ -4,7 +4,6 @@
 
 #include "platform/forms/form.h"
 #include "platform/forms/screen.h"
-#include "platform/rtl/strings.h"
 #include "platform/user/hooks.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/window.h"
@@ -182,6 +181,7 @@ bool TSkinManage::SkinWindow(HWND window) {
   wrapper->Window = window;
   wrapper->ModuleHandle = ModuleHandle;
   wrapper->ClassName = className;
+  wrapper->RecordedName = className;
   TWinSkinForm* w = wrapper.get();
   FormList.push_back(std::move(wrapper));
   if (auto* form = dynamic_cast<TCustomForm*>(control)) {

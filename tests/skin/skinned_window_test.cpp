@@ -135,6 +135,31 @@ TEST_F(SkinnedWindow, AttachAppliesTheFrameAndDetachGivesTheWindowBack) {
   form->WindowProc = own;
 }
 
+WNDPROC g_below = nullptr;
+int g_seen = 0;
+LRESULT OnTop(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  ++g_seen;
+  return CallWindowProcW(g_below, w, m, wp, lp);
+}
+
+TEST_F(SkinnedWindow, AProcedureSubclassedOnTopOutlivesTheWrapper) {
+  Show();
+  HWND h = form->Handle();
+  const int plainWidth = 300 + 2 * GetSystemMetrics(SM_CXFRAME);
+  g_below = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&OnTop)));
+  sd->SetActive(false);
+  SkinManage()->TimerTick();
+  Pump();
+  // The wrapper is gone; what it left in the chain only passes messages on.
+  EXPECT_EQ(SkinManage()->FindForm(h), nullptr);
+  EXPECT_EQ(SendMessageW(h, CM_SKINQUERY, 0, 0), 0);
+  EXPECT_EQ(Width(), plainWidth);
+  SetWindowPos(h, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  EXPECT_EQ(form->ClientWidth(), 400 - 2 * GetSystemMetrics(SM_CXFRAME));
+  EXPECT_GT(g_seen, 0);
+  SetWindowLongPtrW(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(g_below));
+}
+
 TEST_F(SkinnedWindow, BorderKindsGiveTheirFrames) {
   struct Case {
     const char* style;
