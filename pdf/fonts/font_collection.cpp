@@ -103,23 +103,15 @@ int TPDFFontCollection::IndexOfFont(int32_t objectNumber) const {
 }
 
 void TPDFFontCollection::SortIndex() {
-  // Direct fonts have no object number and are never found by one.
-  for (size_t i = indexNumbers_.size(); i < entries_.size(); ++i) {
-    if (entries_[i]->ObjectNumber == 0) continue;
-    if (std::find(indexPositions_.begin(), indexPositions_.end(), int32_t(i)) != indexPositions_.end()) continue;
-    indexNumbers_.push_back(entries_[i]->ObjectNumber);
-    indexPositions_.push_back(int32_t(i));
+  // Each entry is looked at once; direct fonts have no object number and are never found by one.
+  for (; indexedEntries_ < entries_.size(); ++indexedEntries_) {
+    const int32_t number = entries_[indexedEntries_]->ObjectNumber;
+    if (number == 0) continue;
+    const auto at = std::upper_bound(indexNumbers_.begin(), indexNumbers_.end(), number);
+    const auto offset = at - indexNumbers_.begin();
+    indexNumbers_.insert(at, number);
+    indexPositions_.insert(indexPositions_.begin() + offset, int32_t(indexedEntries_));
   }
-  std::vector<size_t> order(indexNumbers_.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return indexNumbers_[a] < indexNumbers_[b]; });
-  std::vector<int32_t> numbers, positions;
-  for (size_t i : order) {
-    numbers.push_back(indexNumbers_[i]);
-    positions.push_back(indexPositions_[i]);
-  }
-  indexNumbers_ = std::move(numbers);
-  indexPositions_ = std::move(positions);
 }
 
 std::string TPDFFontCollection::GetCIDSystemInfo(TPDFObject* info) const {

@@ -120,6 +120,7 @@ class TPDFFontCollection {
   friend class TPDFFontLoader;
   std::vector<int32_t> indexNumbers_;
   std::vector<int32_t> indexPositions_;
+  size_t indexedEntries_ = 0;  // entries SortIndex has looked at
   std::vector<std::unique_ptr<TPDFFontCollectionData>> entries_;
   TPDFFontCollectionData* current_ = nullptr;
   uint8_t fontPrograms_ = 0;
