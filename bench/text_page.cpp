@@ -1,7 +1,9 @@
 // A page of 2,000 glyphs in four fonts (two standard fonts drawn with installed faces, an
 // embedded TrueType font and a Type 3 font) rendered at 150 dpi by our renderer, next to
 // poppler's pdftocairo -r 150 of the same file in the same run. Prints the best of N runs of
-// each, their ratio and the peak memory of each side. Usage: bench_text_page [runs].
+// each (ours on the GDI and on the GDI+ canvas), their ratio and the peak memory of each side;
+// poppler's time includes its start and the PNG it writes. Usage: bench_text_page [runs
+// [provider]]; the GDI+ provider is looked for one folder above the program by default.
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -19,6 +21,7 @@
 #include "pdf/fonts/font_collection.h"
 #include "pdf/render/renderer/renderer.h"
 #include "platform/gdi/bitmap.h"
+#include "platform/rtl/strings.h"
 
 namespace {
 
@@ -85,6 +88,8 @@ std::string Ref(int n) { return std::to_string(n) + " 0 R"; }
 
 int main(int argc, char** argv) {
   if (argc > 1) gRuns = std::max(1, std::atoi(argv[1]));
+  std::string provider = argc > 2 ? argv[2] : std::string(argv[0]);
+  if (argc <= 2) provider = provider.substr(0, provider.rfind('/') + 1) + "../libvelmora-gdiplus.so";
   const std::string serifPath = "/usr/share/fonts/truetype/liberation2/LiberationSerif-Regular.ttf";
   const std::string serif = ReadAll(serifPath);
   if (serif.empty()) {
@@ -141,10 +146,12 @@ int main(int argc, char** argv) {
   auto* pageDict = PDFCast<TPDFDictionary>(objects[page]);
   std::string error;
   int64_t ink = 0;
-  const double ours = Time([&] {
+  auto render = [&](bool gdiplus) {
     TPDFFontCollection fonts;
     fonts.SetFontPrograms(true);
     TPDFRenderer renderer(&fonts);
+    renderer.Options.UseGDIPlus = gdiplus ? 1 : 0;
+    renderer.Options.LibraryPath = FileNameToWide(provider);
     renderer.Resolution = 150;
     renderer.Page = pageDict;
     renderer.RenderPage();
@@ -156,7 +163,10 @@ int main(int argc, char** argv) {
       const uint8_t* row = bitmap.ScanLine(y);
       for (int x = 0; x < bitmap.Width() * 3; x += 3) ink += row[x] < 128;
     }
-  });
+  };
+  const double oursGdi = Time([&] { render(false); });
+  const int64_t inkGdi = ink;
+  const double ours = Time([&] { render(true); });
   rusage self{};
   getrusage(RUSAGE_SELF, &self);
   const std::string command = "pdftocairo -png -r 150 -singlefile '" + path + "' /tmp/velmora_bench_text_page";
@@ -165,10 +175,11 @@ int main(int argc, char** argv) {
   rusage children{};
   getrusage(RUSAGE_CHILDREN, &children);
   std::printf("text page, 2000 glyphs in 4 fonts, 150 dpi (best of %d)\n", gRuns);
-  std::printf("  ours        %8.1f ms  peak %ld MiB%s%s\n", ours, self.ru_maxrss / 1024, error.empty() ? "" : "  error: ",
+  std::printf("  ours, GDI   %8.1f ms  (dark pixels %lld)\n", oursGdi, static_cast<long long>(inkGdi));
+  std::printf("  ours, GDI+  %8.1f ms  peak %ld MiB%s%s\n", ours, self.ru_maxrss / 1024, error.empty() ? "" : "  error: ",
               error.c_str());
   std::printf("  pdftocairo  %8.1f ms  peak %ld MiB%s\n", poppler, children.ru_maxrss / 1024,
               status == 0 ? "" : "  (failed)");
-  std::printf("  ratio       %8.2f   (our dark pixels: %lld)\n", ours / poppler, static_cast<long long>(ink));
+  std::printf("  ratio       %8.2f   (GDI+; dark pixels %lld)\n", ours / poppler, static_cast<long long>(ink));
   return 0;
 }
