@@ -1,5 +1,6 @@
 // Fuzz entry point: BMP files through the reader and, when they decode, back out through the
-// writer and in again (the round trip must hold).
+// writer and in again (the round trip must hold); the rows read in place must be the decoded
+// rows wherever they are given.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   } catch (const EOutOfMemory&) {
     return 0;
+  }
+  const BmpRows24 rows = ViewBmpRows24(std::span<const uint8_t>(data, size));
+  if (!rows.Empty()) {
+    if (rows.width != image->Width() || rows.height != image->Height() || image->BitsPerPixel() != 24) std::abort();
+    for (int32_t y = 0; y < rows.height; ++y)
+      if (std::memcmp(rows.Row(y), image->Row(y), size_t(rows.width) * 3) != 0) std::abort();
+  } else if (image->BitsPerPixel() == 24) {
+    std::abort();
   }
   const std::string again = EncodeBmp(*image);
   auto back = ReadBmpFile({reinterpret_cast<const uint8_t*>(again.data()), again.size()});
