@@ -77,6 +77,8 @@ class GdiBitmap : public GdiObject {
 
   // Reallocates without keeping pixels: all bytes 0, default colour table for the depth.
   void Reset(int32_t width, int32_t height, int bitsPerPixel, bool rgb565 = false);
+  // As Reset, leaving the pixels for the caller to write every one of them (padding too).
+  void Allocate(int32_t width, int32_t height, int bitsPerPixel, bool rgb565 = false);
   // New size keeping what overlaps; the new area is filled with `fill`.
   void Resize(int32_t width, int32_t height, COLORREF fill);
   // New depth converting every pixel (indexed targets map to the nearest table entry).
@@ -109,8 +111,6 @@ class GdiBitmap : public GdiObject {
  private:
   // Size, depth, layout and resolution of another bitmap (not its pixels or colours).
   void CopyLayout(const GdiBitmap& other);
-  // As Reset, leaving the pixels for the caller to write every one of them.
-  void Allocate(int32_t width, int32_t height, int bitsPerPixel, bool rgb565);
   int32_t width_ = 0, height_ = 0;
   int bpp_ = 32;
   bool rgb565_ = false;

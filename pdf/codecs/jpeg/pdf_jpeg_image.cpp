@@ -83,7 +83,21 @@ class DecodeSink : public ProgressRelay {
     }
   }
   static unsigned char* Row(void* user, unsigned y) noexcept {
-    return static_cast<DecodeSink*>(user)->bitmap_.Dib().Row(int32_t(y));
+    auto* self = static_cast<DecodeSink*>(user);
+    GdiBitmap& dib = self->bitmap_.Dib();
+    // A colour row is made white just before libjpeg writes it, while it is in the cache
+    // anyway: rows that a fatal error leaves undecoded stay white, as in a bitmap filled first.
+    if (self->whiteOnDemand_) {
+      WhiteRow(dib, int32_t(y));
+      self->handedOut_ = std::max(self->handedOut_, int32_t(y) + 1);
+    }
+    return dib.Row(int32_t(y));
+  }
+
+  // Rows the decode never reached become white.
+  void FinishRows() {
+    if (!whiteOnDemand_) return;
+    for (int32_t y = handedOut_; y < bitmap_.Height(); ++y) WhiteRow(bitmap_.Dib(), y);
   }
 
  private:
@@ -96,7 +110,13 @@ class DecodeSink : public ProgressRelay {
     else return false;
     cmyk = format == pf32bit;
     bitmap_.SetPixelFormat(format);
-    bitmap_.SetSize(int(width), int(height));
+    whiteOnDemand_ = format == pf24bit;
+    if (whiteOnDemand_) {
+      bitmap_.Dib().Allocate(int32_t(width), int32_t(height), 24, false);
+      bitmap_.Modified = true;
+    } else {
+      bitmap_.SetSize(int(width), int(height));
+    }
     if (cmyk) {
       // Rows a fatal error leaves undecoded come out white after the conversion.
       const auto bits = bitmap_.Dib().Bits();
@@ -122,7 +142,16 @@ class DecodeSink : public ProgressRelay {
     return true;
   }
 
+  static void WhiteRow(GdiBitmap& dib, int32_t y) {
+    uint8_t* row = dib.Row(y);
+    const size_t used = size_t(dib.Width()) * 3;
+    std::memset(row, 0xFF, used);
+    std::memset(row + used, 0, size_t(dib.Stride()) - used);
+  }
+
   TBitmap& bitmap_;
+  bool whiteOnDemand_ = false;
+  int32_t handedOut_ = 0;
 };
 
 struct CompressSource : ProgressRelay {
@@ -303,6 +332,7 @@ TBitmap* TPDFJPEGImage::Decode() {
   vj_decode_sink callbacks{&sink, &DecodeSink::Begin, &DecodeSink::Row, &ProgressRelay::Callback};
   sink.Raise(0);
   vj_decompress(Image->Data->Memory(), size, &options, &callbacks);
+  sink.FinishRows();
   // A fatal libjpeg error leaves the rows decoded so far; CMYK rows still become RGB.
   if (sink.cmyk) ConvertCMYKToRGB();
   sink.RethrowIfFailed();
