@@ -38,6 +38,13 @@ TPDFStream* NewForm(TPDFStructure& owner, bool withResources, TPDFDictionary*& x
   return form;
 }
 
+// A frame as large as the strip or tile it fills, its sides at most rounded up to whole
+// blocks of 16.
+bool FrameFitsPiece(const TJPEGHeaderInfo& header, uint32_t width, uint32_t height) {
+  auto fits = [](int32_t frame, uint32_t piece) { return uint64_t(frame) <= (uint64_t(piece) + 15) / 16 * 16; };
+  return fits(header.Width, width) && fits(header.Height, height);
+}
+
 }  // namespace
 
 bool TPDFImage::AddTIFFPackBits(const TPDFTIFFPage& p) {
@@ -114,11 +121,13 @@ bool TPDFImage::AddTIFFJPEG(const TPDFTIFFPage& p) {
   TStripWalk walk(p);
   if (walk.Count() == 0) return false;
   // Every strip is a JPEG picture of its own: one that names no picture a DCTDecode image can
-  // be (a missing strip, a frame without a size) would be an image of nothing in the page.
+  // be (a missing strip, a frame without a size) would be an image of nothing in the page, and
+  // one larger than its strip or tile (a frame of 16000 x 16000 in a page of 16) would make
+  // whoever draws the page decode far more than it shows.
   for (TStripWalk placed(p); placed.Next();) {
     TJPEGHeaderInfo header;
     ParseJPEGHeader(p.Strips[placed.Index()], header);
-    if (!JPEGEmbeddable(header)) return false;
+    if (!JPEGEmbeddable(header) || !FrameFitsPiece(header, placed.StripWidth(), placed.StripHeight())) return false;
   }
   const bool inlineImages =
       walk.Count() >= 5 && (uint64_t(walk.StripWidth()) * walk.StripHeight() <= 4096 || InlineStrips);

@@ -297,6 +297,15 @@ TEST(TIFFImport, UnusableFilesAreNotLoaded) {
   EXPECT_FALSE(Import(StripFile(5, 5, 8, 3, 2, 7, 5, {"\xFF\xD8\xFF\xD9"})).ok);
   EXPECT_TRUE(Import(StripFile(5, 10, 8, 3, 2, 7, 5, {frame5, frame5})).ok);
   EXPECT_FALSE(Import(StripFile(5, 10, 8, 3, 2, 7, 5, {frame5, ""})).ok);
+  // A frame larger than its strip (beyond whole blocks of 16) is not drawn into it.
+  auto frame = [&](uint16_t w, uint16_t h) {
+    const char size[4] = {char(h >> 8), char(h & 0xFF), char(w >> 8), char(w & 0xFF)};
+    return sof0 + std::string(size, 4) + frame5.substr(11);
+  };
+  EXPECT_TRUE(Import(StripFile(5, 5, 8, 3, 2, 7, 5, {frame(16, 16)})).ok);
+  EXPECT_FALSE(Import(StripFile(5, 5, 8, 3, 2, 7, 5, {frame(17, 5)})).ok);
+  EXPECT_FALSE(Import(StripFile(5, 5, 8, 3, 2, 7, 5, {frame(16000, 16000)})).ok);
+  EXPECT_FALSE(Import(StripFile(5, 10, 8, 3, 2, 7, 5, {frame5, frame(5, 40)})).ok);
   // A strip beyond the page's rows is never placed and does not matter.
   EXPECT_TRUE(Import(StripFile(5, 5, 8, 3, 2, 7, 5, {frame5, ""})).ok);
 }
