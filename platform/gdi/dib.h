@@ -3,8 +3,10 @@
 // colour table for the indexed depths. GDI bitmaps (HBITMAP) and TBitmap share this object.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <span>
 #include <unordered_map>
 #include <utility>
@@ -12,6 +14,11 @@
 
 #include "platform/gdi/gdi_object.h"
 #include "platform/gdi/gdi_types.h"
+
+// Memory for pixels: blocks too large for the heap are asked for in huge pages, so that the
+// kernel maps a fresh picture in a few hundred faults rather than in thousands.
+void* AllocatePixelMemory(size_t bytes);
+void FreePixelMemory(void* memory, size_t bytes) noexcept;
 
 // Pixel memory whose bytes are left as they come until written: every writer of a bitmap's
 // pixels (a clear, a fill, a decoder) sets them all, so a value written first is not wasted.
@@ -24,6 +31,11 @@ struct UninitialisedAllocator : std::allocator<T> {
   UninitialisedAllocator() = default;
   template <class U>
   UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+  T* allocate(size_t n) {
+    if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+    return static_cast<T*>(AllocatePixelMemory(n * sizeof(T)));
+  }
+  void deallocate(T* p, size_t n) noexcept { FreePixelMemory(p, n * sizeof(T)); }
   template <class U>
   void construct(U* p) noexcept {
     ::new (static_cast<void*>(p)) U;

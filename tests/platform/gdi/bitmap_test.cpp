@@ -2,6 +2,7 @@
 // we write read back by Pillow.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -86,6 +87,23 @@ TEST(TBitmap, NewPixelsAreWhiteWithZeroPaddingInReusedMemory) {
       for (uint8_t byte : cleared.Bits()) ASSERT_EQ(byte, 0);
     }
   }
+}
+
+// Pictures too large for the heap get memory on huge-page boundaries, and hold their pixels
+// like any other; small ones come from the heap.
+TEST(TBitmap, LargePicturesLieOnHugePageBoundaries) {
+  TBitmap large;
+  large.SetPixelFormat(pf32bit);
+  large.SetSize(3000, 3000);  // 36 MB
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(large.Dib().Bits().data()) % (uintptr_t(2) << 20), 0u);
+  EXPECT_EQ(large.Dib().GetColor(2999, 2999), RGB(255, 255, 255));
+  large.Dib().SetColor(1234, 2345, RGB(1, 2, 3));
+  EXPECT_EQ(large.Dib().GetColor(1234, 2345), RGB(1, 2, 3));
+  large.SetSize(10, 10);
+  EXPECT_EQ(large.Dib().GetColor(9, 9), RGB(255, 255, 255));
+  void* small = AllocatePixelMemory(100);
+  ASSERT_NE(small, nullptr);
+  FreePixelMemory(small, 100);
 }
 
 TEST(TBitmap, FormatChangesConvertPixels) {
