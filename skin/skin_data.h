@@ -43,10 +43,11 @@ const TEnumInfo& SkinOptionEnumInfo();
 const TEnumInfo& SkinFormTypeEnumInfo();
 
 class TSkinData;
+class TSkinControl;
 using TOnFormSkin = std::function<void(TObject* Sender, const std::string& aName, bool& DoSkin)>;
 using TOnSkinForm = std::function<void(TObject* Sender, HWND ahwnd, const std::string& aName)>;
 using TOnSkinControl = std::function<void(TComponent* Sender, TSkinData* SkinData, TControl* Form, TControl* Control,
-                                          const std::string& ControlClass, TComponent*& SkinnedControl)>;
+                                          const std::string& ControlClass, TSkinControl*& SkinnedControl)>;
 
 // The colours of the skin's [Colours] section (defaults: the system colours).
 struct TSkinColors {

@@ -14,6 +14,7 @@
 #include "platform/user/object_instance.h"
 #include "platform/user/painting.h"
 #include "platform/user/window.h"
+#include "skin/controls/skin_control.h"
 #include "skin/forms/skin_draw.h"
 #include "skin/skin_data.h"
 #include "skin/skin_manage.h"
@@ -229,6 +230,7 @@ void TWinSkinForm::HandleApply() {
       }
     }
   }
+  SkinFormChildren();
   SendMessageW(Window, CM_SKINAPPLIED, 0, kSkinMagic);
   if (SkinData->OnAfterSkinForm) SkinData->OnAfterSkinForm(Form, Window, RecordedName);
   SkinPhase = 1;
@@ -348,6 +350,7 @@ void TWinSkinForm::DeleteRegion() {
 // ---- Detaching ----
 
 void TWinSkinForm::RestoreProcedures() {
+  ControlSkins.clear();
   if (Hover) Hover->SetEnabled(false);
   if (formHooked_ && Form) {
     Form->WindowProc = savedWindowProc_;

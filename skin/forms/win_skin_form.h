@@ -19,6 +19,7 @@ class TSkinData;
 class TSkinManage;
 class TCustomForm;
 class TDataSkinBorder;
+class TSkinControl;
 
 class TWinSkinForm {
  public:
@@ -70,6 +71,17 @@ class TWinSkinForm {
   // The hot element changes; the hover timer runs only while there is one.
   void SetHotElement(TNCObject* element);
 
+  // ---- Child controls ----
+  // Walks the form's controls (or, without a form, its raw child windows) and skins them.
+  void SkinFormChildren();
+  void SkinChildren(TControl* control, TControl* container);
+  bool MapSkin3rd(const std::string& className, TControl* control);
+  void SkinWin32Children(HWND window);
+  TSkinControl* FindSkinner(const TControl* control) const;
+  TSkinControl* FindSkinner(HWND window) const;
+  // Frees the control wrappers whose windows are gone.
+  void PurgeSkinners();
+
   // ---- State ----
   TSkinManage* Manager;
   HWND Window = nullptr;
@@ -104,6 +116,7 @@ class TWinSkinForm {
   SIZE RegionSize{0, 0};
   TNCObject* HotElement = nullptr;
   std::vector<std::unique_ptr<TWinSysButton>> CaptionButtons;
+  std::vector<std::unique_ptr<TSkinControl>> ControlSkins;
   TFont CaptionFont;
   TBitmap CaptionBuffer;
   TBitmap IconBitmap;
@@ -126,6 +139,10 @@ class TWinSkinForm {
   LRESULT NcDoubleClick(HWND hwnd, WPARAM wParam, LPARAM lParam);
   void TrackSysCommand(WPARAM wParam);
   void RestoreProcedures();
+  TSkinControl* Adopt(std::unique_ptr<TSkinControl> skinner, TControl* control, bool container);
+  void ApplyDecision(TControl* control, const struct TSkinDecision& d);
+  void WalkChildren(TControl* control, TControl* container);
+  void WalkWindows(HWND parent);
   HBITMAP RenderIcon();
   const TDataSkinBorder* Border(int part) const;
   std::u16string CaptionText() const;

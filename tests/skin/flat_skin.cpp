@@ -67,7 +67,10 @@ std::string Ini() {
       "Bottom=bottom.bmp\r\nBottomFrame=2\r\nBottomStretch=1\r\nBottomTrans=0\r\n"
       "TextShift=8\r\nTextShiftVert=0\r\nTextRightClip=70\r\nTextAlignment=0\r\n"
       "[Colours]\r\nButtonFace=" + colour(kFace) + "\r\nTitleTextActive=" + colour(kTitleText[0]) +
-      "\r\nTitleTextNoActive=" + colour(kTitleText[1]) + "\r\n";
+      "\r\nTitleTextNoActive=" + colour(kTitleText[1]) + "\r\nButtonShadow=" + colour(kShadow) + "\r\n"
+      "[Buttons]\r\nBitmap=button.bmp\r\nCheckButton=check.bmp\r\nCheckButtonFrame=4\r\n"
+      "RadioButton=radio.bmp\r\nRadioButtonFrame=4\r\nTrans=0\r\n"
+      "[Progress]\r\nBitmap=progress.bmp\r\nStyle=0\r\n";
   auto button = [&](int n, int action, int x, int visibility, const char* image) {
     s += "[Button" + std::to_string(n) + "]\r\nAction=" + std::to_string(action) + "\r\nAlign=1\r\nXcoord=" +
          std::to_string(x) + "\r\nYcoord=" + std::to_string(kButtonTop) + "\r\nVisibility=" +
@@ -102,6 +105,10 @@ std::string FlatSkin(int shift) {
       {"max.bmp", Strip(kButtonW, kButtonH, {kMax[0], kMax[1], kMax[2], kMax[3]})},
       {"restore.bmp", Strip(kButtonW, kButtonH, {kRestore[0], kRestore[1], kRestore[2], kRestore[3]})},
       {"min.bmp", Strip(kButtonW, kButtonH, {kMin[0], kMin[1], kMin[2], kMin[3]})},
+      {"button.bmp", Strip(kPushW, kPushH, {kPush[0], kPush[1], kPush[2], kPush[3], kPush[4]})},
+      {"check.bmp", Strip(kBox, kBox, {kCheck[0], kCheck[1], kCheck[2], kCheck[3]})},
+      {"radio.bmp", Strip(kBox, kBox, {kRadio[0], kRadio[1], kRadio[2], kRadio[3]})},
+      {"progress.bmp", Strip(kProgressW, kProgressH, {kProgress[0], kProgress[1]})},
   };
   return cache[shift] = skintest::PackEntries(e);
 }

@@ -25,6 +25,19 @@ inline constexpr TColor kMin[4] = {skintest::Rgb(0x81, 0x01, 0x01), skintest::Rg
                                    skintest::Rgb(0x83, 0x03, 0x03), skintest::Rgb(0x84, 0x04, 0x04)};
 inline constexpr TColor kTitleText[2] = {skintest::Rgb(0xF1, 0xF2, 0x03), skintest::Rgb(0xF4, 0xF5, 0x06)};
 inline constexpr TColor kFace = skintest::Rgb(0xA1, 0xB2, 0xC3);
+inline constexpr TColor kShadow = skintest::Rgb(0x10, 0x20, 0x30);  // "ButtonShadow"
+// Push buttons' frames: normal, pressed, disabled, hot, focused.
+inline constexpr TColor kPush[5] = {skintest::Rgb(0x90, 0x11, 0x01), skintest::Rgb(0x90, 0x12, 0x02),
+                                    skintest::Rgb(0x90, 0x13, 0x03), skintest::Rgb(0x90, 0x14, 0x04),
+                                    skintest::Rgb(0x90, 0x15, 0x05)};
+// Check-box and radio frames: unchecked, checked, unchecked disabled, checked disabled.
+inline constexpr TColor kCheck[4] = {skintest::Rgb(0x91, 0x21, 0x01), skintest::Rgb(0x91, 0x22, 0x02),
+                                     skintest::Rgb(0x91, 0x23, 0x03), skintest::Rgb(0x91, 0x24, 0x04)};
+inline constexpr TColor kRadio[4] = {skintest::Rgb(0x92, 0x31, 0x01), skintest::Rgb(0x92, 0x32, 0x02),
+                                     skintest::Rgb(0x92, 0x33, 0x03), skintest::Rgb(0x92, 0x34, 0x04)};
+// The progress bar's empty and filled frames.
+inline constexpr TColor kProgress[2] = {skintest::Rgb(0x93, 0x41, 0x01), skintest::Rgb(0x93, 0x42, 0x02)};
+inline constexpr int kPushW = 24, kPushH = 16, kBox = 13, kProgressW = 20, kProgressH = 10;
 
 // Geometry: borders 4 wide, caption 24 high, buttons 20 x 16 at 4 from the top, their left
 // edges 24 (close), 46 (maximise / restore) and 68 (minimise) from the window's right edge.

@@ -1,0 +1,37 @@
+// Push buttons drawn from the skin's button element: a strip of five frames (1 normal,
+// 2 pressed, 3 disabled, 4 hot, 5 focused or default) scaled in nine parts, with the caption
+// centred over it. The native button keeps its click, keyboard and default-button behaviour;
+// the wrapper tracks hover and press itself.
+#pragma once
+
+#include "skin/controls/skin_control.h"
+
+class TDataSkinButton;
+
+inline constexpr int kButtonNormal = 1, kButtonPressed = 2, kButtonDisabled = 3, kButtonHot = 4, kButtonFocused = 5;
+
+// The frame of a button: 1; 5 when focused or default; then 2 when pressed, else 4 when hot;
+// finally 3 when disabled.
+int ButtonState(bool focused, bool isDefault, uint8_t mouse, bool enabled);
+
+class TSkinButton : public TSkinControl {
+ public:
+  const char* KindName() const override { return "TSkinButton"; }
+  void AttachControl(TControl* control, TWinSkinForm* formSkin, TSkinData* skinData, bool setColor,
+                     int attachData) override;
+  bool BeforeMessage(TMessage& message) override;
+  void AfterMessage(TMessage& message) override;
+  void PaintControl(HDC dc, const RECT& rect) override;
+
+  TBitmap Buffer;
+  bool ParentBackground = false;
+
+ protected:
+  // The element to draw with, or nullptr when the skin leaves the native look.
+  const TDataSkinButton* Element() const;
+  // Background and element frame into Buffer; the buffer's DC.
+  HDC PaintFace(const RECT& rect, int state);
+  // The buffer's font and text colour for a state.
+  void PrepareText(int state);
+  void Click();
+};

@@ -1,0 +1,306 @@
+#include "skin/controls/skin_control.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/forms/rtti.h"
+#include "platform/gdi/pen_brush.h"
+#include "platform/gdi/shapes.h"
+#include "platform/gdi/text.h"
+#include "platform/user/input.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/object_instance.h"
+#include "platform/user/painting.h"
+#include "platform/user/window.h"
+#include "platform/rtl/strings.h"
+#include "skin/skin_data.h"
+#include "skin/skin_manage.h"
+
+int SkinMulDiv(int a, int b, int c) {
+  if (c == 0) return -1;
+  const int64_t p = int64_t(a) * b;
+  const int64_t q = (std::llabs(p) + std::llabs(int64_t(c)) / 2) / std::llabs(int64_t(c));
+  const int64_t r = ((p < 0) != (c < 0)) ? -q : q;
+  return (r > INT32_MAX || r < INT32_MIN) ? -1 : int(r);
+}
+
+TSkinControl::TSkinControl() : link_(std::make_shared<Link>()) { link_->self = this; }
+
+TSkinControl::~TSkinControl() {
+  link_->self = nullptr;
+  Detach();
+}
+
+// Gives the control back what was replaced, unless its window is gone; an instance another
+// procedure was subclassed over stays in the chain (it forwards to the old procedure).
+void TSkinControl::Detach() {
+  if (AttachState == kAttachDestroyed) return;
+  if (Control && oldWindowProc_) {
+    Control->WindowProc = oldWindowProc_;
+    oldWindowProc_ = nullptr;
+    RestoreColor();
+  }
+  if (instance_ && IsWindow(Handle) && GetWindowLongPtrW(Handle, GWL_WNDPROC) == reinterpret_cast<LONG_PTR>(instance_)) {
+    SetWindowLongPtrW(Handle, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(oldWndProc_));
+    FreeObjectInstance(instance_);
+    instance_ = nullptr;
+    InvalidateRect(Handle, nullptr, TRUE);
+  }
+}
+
+void TSkinControl::AttachControl(TControl* control, TWinSkinForm* formSkin, TSkinData* skinData, bool setColor,
+                                 int attachData) {
+  if (Attached || !control) return;
+  auto* win = dynamic_cast<TWinControl*>(control);
+  SetColor = setColor;
+  SkinData = skinData;
+  FormSkin = formSkin;
+  AttachData = attachData;
+  Control = control;
+  Handle = win ? win->Handle() : nullptr;
+  IsUnicode = Handle && IsWindowUnicode(Handle);
+  oldWindowProc_ = control->WindowProc;
+  control->WindowProc = [link = link_, old = oldWindowProc_](TMessage& m) {
+    if (link->self)
+      link->self->WndProc(m);
+    else if (old)
+      old(m);
+  };
+  if (setColor) {
+    SavedColor = control->Color();
+    control->SetColor(skinData->Colors.ButtonFace);
+  }
+  control->Invalidate();
+  Attached = true;
+  AttachState = kAttached;
+}
+
+void TSkinControl::AttachWindow(HWND handle, TSkinData* skinData, TWinSkinForm* formSkin, int attachData) {
+  if (Attached || !handle) return;
+  SkinData = skinData;
+  AttachData = attachData;
+  FormSkin = formSkin;
+  Handle = handle;
+  IsEnabled = true;
+  NoMouseForward = 0;
+  IsUnicode = IsWindowUnicode(handle);
+  Caption = ReadCaption();
+  auto link = link_;
+  oldWndProc_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(handle, GWL_WNDPROC));
+  const WNDPROC old = oldWndProc_;
+  instance_ = MakeObjectInstance([link, old](HWND h, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+    if (!link->self) return CallWindowProcW(old, h, msg, w, l);
+    TMessage m{msg, w, l, 0};
+    link->self->WndProc(m);
+    return m.Result;
+  });
+  if (!instance_) return;
+  SetWindowLongPtrW(handle, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(instance_));
+  InvalidateRect(handle, nullptr, TRUE);
+  Attached = true;
+  AttachState = kAttached;
+}
+
+void TSkinControl::RestoreColor() {
+  if (SetColor && Control && AttachState != kAttachDestroyed) Control->SetColor(SavedColor);
+}
+
+void TSkinControl::ApplyColor() {
+  if (SetColor && Control) Control->SetColor(SkinData->Colors.ButtonFace);
+  Repaint();
+}
+
+void TSkinControl::WndProc(TMessage& message) {
+  if (message.Msg == CM_SKINSWITCH) {
+    Active = message.WParam > 0;
+    if (Active) Repaint();
+    return;
+  }
+  if (!Active) {
+    CallOldProc(message);
+    return;
+  }
+  if (BeforeMessage(message)) {
+    CallOldProc(message);
+    AfterMessage(message);
+  }
+}
+
+bool TSkinControl::BeforeMessage(TMessage& message) {
+  switch (message.Msg) {
+    case WM_NCDESTROY:
+      CallOldProc(message);
+      RestoreColor();
+      Active = false;
+      AttachState = kAttachDestroyed;
+      return false;
+    case CM_SKINQUERY:
+      message.Result = 1;
+      return false;
+    default:
+      return true;
+  }
+}
+
+void TSkinControl::AfterMessage(TMessage& message) {
+  switch (message.Msg) {
+    case WM_PAINT: PaintWindow(HDC(message.WParam)); break;
+    case WM_SETFOCUS: case WM_KILLFOCUS: case WM_ENABLE: case WM_SETTEXT: case CM_ENABLEDCHANGED: Repaint(); break;
+    default: break;
+  }
+}
+
+void TSkinControl::Repaint() {
+  if (!Handle || AttachState == kAttachDestroyed) return;
+  InvalidateRect(Handle, nullptr, TRUE);
+  UpdateWindow(Handle);
+}
+
+void TSkinControl::CallOldProc(TMessage& message) {
+  if (oldWindowProc_) {
+    oldWindowProc_(message);
+  } else if (oldWndProc_) {
+    message.Result = CallWindowProcW(oldWndProc_, Handle, message.Msg, message.WParam, message.LParam);
+  }
+}
+
+void TSkinControl::SendMouseLeave() {
+  if (Handle) SendMessageW(Handle, CM_MOUSELEAVE, 0, 0);
+}
+
+void TSkinControl::PaintWindow(HDC dc) {
+  RECT r{};
+  if (!Handle || !GetWindowRect(Handle, &r)) return;
+  WindowRect = r;
+  const RECT local{0, 0, r.right - r.left, r.bottom - r.top};
+  if (dc) {
+    PaintControl(dc, local);
+    return;
+  }
+  HDC own = GetWindowDC(Handle);
+  if (!own) return;
+  PaintControl(own, local);
+  ReleaseDC(Handle, own);
+}
+
+void TSkinControl::PaintMessage(TMessage& message) {
+  HDC dc = HDC(message.WParam);
+  PAINTSTRUCT ps{};
+  const bool began = dc == nullptr;
+  if (began) dc = BeginPaint(Handle, &ps);
+  RECT r{};
+  if (dc && GetWindowRect(Handle, &r)) {
+    WindowRect = r;
+    PaintControl(dc, RECT{0, 0, r.right - r.left, r.bottom - r.top});
+  }
+  if (began) EndPaint(Handle, &ps);
+  message.Result = 0;
+}
+
+void TSkinControl::EraseBackground(TMessage& message) {
+  HDC dc = HDC(message.WParam);
+  RECT r{};
+  GetClientRect(Handle, &r);
+  if (Control)
+    PaintParentBackground(Control, dc);
+  else
+    FillControlColor(dc, r);
+  message.Result = 1;
+}
+
+void TSkinControl::FillColor(HDC dc, const RECT& r, TColor color) {
+  HBRUSH b = CreateSolidBrush(ColorToRGB(color));
+  FillRect(dc, &r, b);
+  DeleteObject(b);
+}
+
+void TSkinControl::FillFace(HDC dc, const RECT& r) { FillColor(dc, r, SkinData->Colors.ButtonFace); }
+
+void TSkinControl::FillControlColor(HDC dc, const RECT& r) {
+  const TTypeKind kind = PropType(TObjectRef(Control), "Color");
+  if (Control && (kind == TTypeKind::tkInteger || kind == TTypeKind::tkEnumeration))
+    FillColor(dc, r, TColor(OrdProp("Color")));
+  else
+    FillFace(dc, r);
+}
+
+UINT TSkinControl::TextFlags(UINT flags) const {
+  if (Control && Control->BiDiMode() != bdLeftToRight) flags |= DT_RTLREADING;
+  return flags;
+}
+
+LONG_PTR TSkinControl::Style() const { return Handle ? GetWindowLongPtrW(Handle, GWL_STYLE) : 0; }
+
+void TSkinControl::ForwardMouseDown(const TMessage& message) {
+  if (!Control) return;
+  int x = short(LOWORD(message.LParam)), y = short(HIWORD(message.LParam));
+  // 16-bit coordinates cannot hold a point of a control this large.
+  if (Control->Width() > 32768 || Control->Height() > 32768) {
+    POINT p{};
+    GetCursorPos(&p);
+    ScreenToClient(Handle, &p);
+    x = p.x;
+    y = p.y;
+  }
+  Control->MouseDown(mbLeft, KeysToShiftState(message.WParam), x, y);
+}
+
+std::string TSkinControl::ReadCaption() const {
+  if (Control) return StrProp("Caption");
+  if (!Handle) return {};
+  const int n = GetWindowTextLengthW(Handle);
+  if (n <= 0) return {};
+  std::u16string text(size_t(n) + 1, u'\0');
+  const int got = GetWindowTextW(Handle, text.data(), n + 1);
+  text.resize(size_t(std::max(got, 0)));
+  return WideToUtf8(text);
+}
+
+void TSkinControl::DrawFocusRectFor(HDC dc, const std::u16string& text, const RECT& rect, UINT flags) {
+  RECT r = rect;
+  DrawTextW(dc, text.data(), int(text.size()), &r, flags | DT_CALCRECT | DT_NOCLIP);
+  const int rw = r.right - r.left, rh = r.bottom - r.top;
+  const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+  if (flags & DT_CENTER) {
+    OffsetRect(r, (w - rw) / 2, (h - rh) / 2 - 1);
+  } else if (flags & DT_RIGHT) {
+    OffsetRect(r, w - rw, 0);
+  }
+  InflateRect(r, 2, 1);
+  r.left = std::max(r.left, rect.left);
+  r.top = std::max(r.top, rect.top);
+  r.right = std::min(r.right, rect.right);
+  r.bottom = std::min(r.bottom, rect.bottom);
+  DrawFocusRect(dc, &r);
+}
+
+int64_t TSkinControl::OrdProp(const char* name) const { return Control ? GetOrdProp(TObjectRef(Control), name) : -1; }
+
+std::string TSkinControl::StrProp(const char* name) const {
+  return Control ? GetPropValue(TObjectRef(Control), name) : std::string();
+}
+
+bool TSkinControl::HasProp(const char* name) const { return Control && IsPublishedProp(TObjectRef(Control), name); }
+
+std::string TSkinControl::ClassNameOf() const {
+  if (Control) return Control->ClassName();
+  char name[101] = {};
+  if (Handle) GetClassNameA(Handle, name, 100);
+  return name;
+}
+
+void TSkinBox::AttachControl(TControl* control, TWinSkinForm* formSkin, TSkinData* skinData, bool setColor,
+                             int attachData) {
+  if (Attached || !control) return;
+  Control = control;
+  SkinData = skinData;
+  FormSkin = formSkin;
+  AttachData = attachData;
+  SetColor = setColor;
+  if (setColor) {
+    SavedColor = control->Color();
+    control->SetColor(skinData->Colors.ButtonFace);
+  }
+  Attached = true;
+  AttachState = kAttached;
+}

@@ -1,0 +1,116 @@
+// TSkinControl: the base of the per-control skinners. A form wrapper gives each child control
+// it skins one descendant, attached either to a class-library control (its WindowProc is
+// replaced) or to a raw window (its window procedure is subclassed). Every message then passes
+// BeforeMessage, the control's own procedure and AfterMessage; the descendants draw the
+// control in PaintControl, off screen, and copy it in one blit.
+//
+// The form wrapper owns its control wrappers. A wrapper never outlives the window it skins in
+// a harmful way: once the window is destroyed (WM_NCDESTROY) the wrapper turns inactive and
+// never touches the control again; the procedure it installed keeps forwarding to the old one.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/forms/controls.h"
+#include "platform/gdi/bitmap.h"
+
+class TSkinData;
+class TWinSkinForm;
+
+// Attach states.
+inline constexpr int kAttachNone = 0, kAttached = 1, kAttachDestroyed = 6;
+// The two bits of MouseState.
+inline constexpr uint8_t kMouseHot = 1, kMousePressed = 2;
+// The form wrapper's paint-into-DC request and its answer.
+inline constexpr UINT CM_SKINPAINTDC = 48202;
+inline constexpr LPARAM kPaintDCMagic = 16802;
+
+class TSkinControl {
+ public:
+  TSkinControl();
+  virtual ~TSkinControl();
+  TSkinControl(const TSkinControl&) = delete;
+  TSkinControl& operator=(const TSkinControl&) = delete;
+
+  // The skinner's class name (the name discovery chose it by).
+  virtual const char* KindName() const { return "TSkinControl"; }
+  // A container's skinner (panels, group boxes) is attached with the container flag.
+  virtual bool IsContainer() const { return false; }
+
+  virtual void AttachControl(TControl* control, TWinSkinForm* formSkin, TSkinData* skinData, bool setColor,
+                             int attachData);
+  virtual void AttachWindow(HWND handle, TSkinData* skinData, TWinSkinForm* formSkin, int attachData);
+  virtual void RestoreColor();
+  // True passes the message on to the old procedure and AfterMessage.
+  virtual bool BeforeMessage(TMessage& message);
+  virtual void AfterMessage(TMessage& message);
+  virtual void PaintWindow(HDC dc);
+  virtual void PaintControl(HDC dc, const RECT& rect) {}
+  virtual void ApplyColor();
+
+  // ---- Helpers of the descendants ----
+  void WndProc(TMessage& message);
+  void Repaint();
+  void CallOldProc(TMessage& message);
+  void SendMouseLeave();
+  void PaintMessage(TMessage& message);
+  void EraseBackground(TMessage& message);
+  void FillColor(HDC dc, const RECT& r, TColor color);
+  void FillFace(HDC dc, const RECT& r);
+  void FillControlColor(HDC dc, const RECT& r);
+  UINT TextFlags(UINT flags) const;
+  LONG_PTR Style() const;
+  void ForwardMouseDown(const TMessage& message);
+  // The caption: the control's "Caption" property, or the window text of a raw window.
+  std::string ReadCaption() const;
+  void DrawFocusRectFor(HDC dc, const std::u16string& text, const RECT& rect, UINT flags);
+  // Published properties of the control, by name (defaults when missing).
+  int64_t OrdProp(const char* name) const;
+  std::string StrProp(const char* name) const;
+  bool HasProp(const char* name) const;
+  std::string ClassNameOf() const;
+
+  // ---- State ----
+  uint8_t MouseState = 0;
+  int AttachData = 0;
+  bool IsEnabled = true;
+  bool IsFocused = false;
+  std::string Caption;
+  HWND Handle = nullptr;
+  bool Active = true;
+  bool IsUnicode = false;
+  TSkinData* SkinData = nullptr;
+  TControl* Control = nullptr;
+  RECT WindowRect{0, 0, 0, 0};
+  bool SetColor = false;
+  TColor SavedColor = clBtnFace;
+  bool Attached = false;
+  int AttachState = kAttachNone;
+  TWinSkinForm* FormSkin = nullptr;
+  int NoMouseForward = 0;
+
+ private:
+  // What the installed procedure calls: this wrapper while it lives, else the old procedure.
+  struct Link {
+    TSkinControl* self = nullptr;
+  };
+  void Detach();
+  std::shared_ptr<Link> link_;
+  TWndMethod oldWindowProc_;
+  WNDPROC instance_ = nullptr;
+  WNDPROC oldWndProc_ = nullptr;
+};
+
+// A wrapper that only recolours a container (panels): the skin's face colour while attached.
+class TSkinBox : public TSkinControl {
+ public:
+  const char* KindName() const override { return "TSkinBox"; }
+  bool IsContainer() const override { return true; }
+  void AttachControl(TControl* control, TWinSkinForm* formSkin, TSkinData* skinData, bool setColor,
+                     int attachData) override;
+};
+
+// Integer a * b / c rounded, as MulDiv on Windows: -1 when c is 0 (never a size).
+int SkinMulDiv(int a, int b, int c);

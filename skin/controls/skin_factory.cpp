@@ -1,0 +1,27 @@
+#include "skin/controls/skin_factory.h"
+
+#include <cstring>
+#include <functional>
+
+#include "skin/controls/skin_button.h"
+#include "skin/controls/skin_check_box.h"
+#include "skin/controls/skin_progress.h"
+
+std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int) {
+  struct Entry {
+    const char* name;
+    std::function<std::unique_ptr<TSkinControl>()> make;
+  };
+  static const Entry kEntries[] = {
+      {"TSkinButton", [] { return std::make_unique<TSkinButton>(); }},
+      {"TSkinCheckBox", [] { return std::make_unique<TSkinCheckBox>(); }},
+      {"TSkinRadioButton", [] { return std::make_unique<TSkinRadioButton>(); }},
+      {"TSkinProgress", [] { return std::make_unique<TSkinProgress>(); }},
+      {"TSkinEdit", [] { return std::make_unique<TSkinEdit>(); }},
+      {"TSkinBox", [] { return std::make_unique<TSkinBox>(); }},
+  };
+  if (!className) return nullptr;
+  for (const Entry& e : kEntries)
+    if (std::strcmp(e.name, className) == 0) return e.make();
+  return nullptr;
+}

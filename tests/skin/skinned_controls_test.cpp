@@ -1,0 +1,289 @@
+// Controls of a skinned form on the headless screen, drawn with the flat test skin: which
+// wrapper each control gets, each wrapper's frame for every state probed pixel by pixel, the
+// mouse and keyboard driving them, switching a control's skinning off and on, and controls
+// that die before their wrappers.
+#include <gtest/gtest.h>
+
+#include "platform/forms/application.h"
+#include "platform/forms/button.h"
+#include "platform/forms/check_box.h"
+#include "platform/forms/edit.h"
+#include "platform/forms/form.h"
+#include "platform/forms/progress_bar.h"
+#include "platform/forms/win/std_controls.h"
+#include "platform/user/input.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/window.h"
+#include "skin/controls/skin_check_box.h"
+#include "skin/controls/skin_control.h"
+#include "skin/forms/win_skin_form.h"
+#include "skin/skin_manage.h"
+#include "tests/skin/flat_skin.h"
+
+using namespace flatskin;
+using display::MouseButton;
+using skintest::SkinDataPtr;
+
+namespace {
+
+const char* const kForm =
+    "object SkinForm: TForm\n"
+    "  Left = 100\n  Top = 80\n  Caption = 'Controls'\n  ClientHeight = 240\n  ClientWidth = 320\n"
+    "  object Push: TButton\n    Left = 10\n    Top = 10\n    Width = 80\n    Height = 26\n"
+    "    Caption = 'Go'\n    TabOrder = 0\n  end\n"
+    "  object Other: TButton\n    Left = 100\n    Top = 10\n    Width = 80\n    Height = 26\n"
+    "    Caption = 'Other'\n    TabOrder = 1\n  end\n"
+    "  object Box: TCheckBox\n    Left = 10\n    Top = 50\n    Width = 120\n    Height = 20\n"
+    "    Caption = 'Tick'\n    TabOrder = 2\n  end\n"
+    "  object Field: TEdit\n    Left = 10\n    Top = 80\n    Width = 120\n    Height = 22\n    TabOrder = 3\n  end\n"
+    "  object Bar: TProgressBar\n    Left = 10\n    Top = 120\n    Width = 200\n    Height = 16\n  end\n"
+    "  object Plain: TButton\n    Left = 10\n    Top = 150\n    Width = 80\n    Height = 26\n"
+    "    Caption = 'Plain'\n    Tag = 99\n    TabOrder = 4\n  end\n"
+    "end\n";
+
+class SkinnedControls : public skintest::SkinFixture {
+ protected:
+  void SetUp() override {
+    REQUIRE_PACKER();
+    SkinFixture::SetUp();
+    UseSkinManage();
+    sd = skintest::LoadedSkinData(FlatSkin());
+    ASSERT_TRUE(sd->Ready());
+  }
+  void TearDown() override {
+    if (form) form->Free();
+    form = nullptr;
+    sd.reset();
+    SkinFixture::TearDown();
+  }
+  void Show() {
+    sd->SetActive(true);
+    sd->Loaded();
+    form = new TForm(Application);
+    form->SetDescription(kForm);
+    form->AfterConstruction();
+    form->Show();
+    Pump();
+  }
+  void Pump() {
+    for (int i = 0; i < 6; ++i) Application->ProcessMessages();
+  }
+  TWinSkinForm* Wrapper() { return SkinManage()->FindForm(form->Handle()); }
+  template <class T>
+  T* Find(const char* name) {
+    return dynamic_cast<T*>(form->FindComponent(name));
+  }
+  // A pixel of the screen at a point of a control's window.
+  TColor At(TWinControl* c, int x, int y) {
+    RECT r{};
+    GetWindowRect(c->Handle(), &r);
+    const uint32_t p = screen->ScreenPixel(r.left + x, r.top + y);
+    return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+  }
+  POINT Centre(TWinControl* c) {
+    RECT r{};
+    GetWindowRect(c->Handle(), &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  }
+  void MoveTo(POINT p) {
+    screen->MoveMouse(p.x, p.y);
+    Pump();
+  }
+  std::string KindOf(const char* name) {
+    TSkinControl* s = Wrapper()->FindSkinner(Find<TControl>(name));
+    return s ? s->KindName() : "-";
+  }
+
+  SkinDataPtr sd;
+  TForm* form = nullptr;
+};
+
+TEST_F(SkinnedControls, EachControlGetsTheWrapperOfItsKind) {
+  Show();
+  ASSERT_NE(Wrapper(), nullptr);
+  const std::pair<const char*, const char*> expected[] = {
+      {"Push", "TSkinButton"}, {"Other", "TSkinButton"},    {"Box", "TSkinCheckBox"},
+      {"Field", "TSkinEdit"},  {"Bar", "TSkinProgress"},    {"Plain", "-"},
+  };
+  for (const auto& [name, kind] : expected) EXPECT_EQ(KindOf(name), kind) << name;
+  EXPECT_EQ(SendMessageW(Find<TWinControl>("Push")->Handle(), CM_SKINQUERY, 0, 0), 1);
+  EXPECT_NE(SendMessageW(Find<TWinControl>("Plain")->Handle(), CM_SKINQUERY, 0, 0), 1);
+  // Walking again skins nothing twice.
+  const size_t count = Wrapper()->ControlSkins.size();
+  Wrapper()->SkinFormChildren();
+  EXPECT_EQ(Wrapper()->ControlSkins.size(), count);
+}
+
+TEST_F(SkinnedControls, TheControlSetAndSkin3rdKeepControlsPlain) {
+  sd->SetSkinControls(sd->SkinControls() & ~SkinBit(xcProgress));
+  sd->Skin3rd()->Add("TCheckBox=nil");
+  sd->Skin3rd()->Add("tedit=button");
+  Show();
+  EXPECT_EQ(KindOf("Bar"), "-");
+  EXPECT_EQ(KindOf("Box"), "-");
+  EXPECT_EQ(KindOf("Field"), "TSkinButton");
+  EXPECT_EQ(KindOf("Push"), "TSkinButton");
+}
+
+TEST_F(SkinnedControls, TheUserEventChoosesFirst) {
+  std::vector<std::string> asked;
+  sd->OnSkinControl = [&](TComponent*, TSkinData*, TControl*, TControl* control, const std::string& cls,
+                          TSkinControl*& skinned) {
+    asked.push_back(cls);
+    if (control->Name() == "Push") skinned = new TSkinRadioButton();
+  };
+  Show();
+  EXPECT_EQ(KindOf("Push"), "TSkinRadioButton");
+  EXPECT_EQ(KindOf("Other"), "TSkinButton");
+  EXPECT_NE(std::find(asked.begin(), asked.end(), "TPROGRESSBAR"), asked.end());
+}
+
+TEST_F(SkinnedControls, PushButtonFramesFollowMouseFocusAndState) {
+  Show();
+  auto* push = Find<TButton>("Push");
+  auto* other = Find<TButton>("Other");
+  other->SetFocus();
+  Pump();
+  EXPECT_EQ(At(push, 2, 2), kPush[0]) << "normal";
+  EXPECT_EQ(At(other, 2, 2), kPush[4]) << "focused";
+  MoveTo(Centre(push));
+  EXPECT_EQ(At(push, 2, 2), kPush[3]) << "hot";
+  int clicks = 0;
+  push->OnClick = [&](TObject*) { ++clicks; };
+  screen->PressButton(MouseButton::Left);
+  Pump();
+  EXPECT_EQ(At(push, 2, 2), kPush[1]) << "pressed";
+  screen->ReleaseButton(MouseButton::Left);
+  Pump();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(GetFocus(), push->Handle());
+  EXPECT_EQ(At(push, 2, 2), kPush[3]) << "hot and focused";
+  MoveTo(POINT{Centre(push).x, Centre(push).y + 150});
+  SendMessageW(push->Handle(), WM_MOUSELEAVE, 0, 0);
+  Pump();
+  EXPECT_EQ(At(push, 2, 2), kPush[4]) << "focused after the mouse left";
+  // The space key presses the focused button; the native button clicks it.
+  screen->PressKey(VK_SPACE, U' ');
+  Pump();
+  EXPECT_EQ(At(push, 2, 2), kPush[1]) << "pressed by the space key";
+  screen->ReleaseKey(VK_SPACE);
+  Pump();
+  EXPECT_EQ(At(push, 2, 2), kPush[4]);
+  EXPECT_EQ(clicks, 2);
+  other->SetDefault(true);
+  push->SetEnabled(false);
+  other->SetEnabled(false);
+  Pump();
+  EXPECT_EQ(At(push, 2, 2), kPush[2]) << "disabled";
+  EXPECT_EQ(At(other, 2, 2), kPush[2]) << "a disabled default button";
+  // The plain button keeps its own look.
+  EXPECT_NE(At(Find<TButton>("Plain"), 2, 2), kPush[0]);
+}
+
+TEST_F(SkinnedControls, CheckBoxFramesForEveryState) {
+  Show();
+  auto* box = Find<TCheckBox>("Box");
+  const int mid = (20 - kBox) / 2 + kBox / 2;
+  EXPECT_EQ(At(box, kBox / 2, mid), kCheck[0]) << "unchecked";
+  EXPECT_EQ(At(box, kBox + 40, 1), kFace) << "the face colour beside the box";
+  MoveTo(Centre(box));
+  screen->PressButton(MouseButton::Left);
+  screen->ReleaseButton(MouseButton::Left);
+  Pump();
+  EXPECT_TRUE(box->Checked());
+  EXPECT_EQ(At(box, kBox / 2, mid), kCheck[1]) << "checked";
+  box->SetEnabled(false);
+  Pump();
+  EXPECT_EQ(At(box, kBox / 2, mid), kCheck[3]) << "checked, disabled";
+  box->SetChecked(false);
+  Pump();
+  EXPECT_EQ(At(box, kBox / 2, mid), kCheck[2]) << "unchecked, disabled";
+  box->SetEnabled(true);
+  box->SetAllowGrayed(true);
+  box->SetState(cbGrayed);
+  Pump();
+  EXPECT_EQ(At(box, kBox / 2, mid), kCheck[3]) << "grayed";
+}
+
+TEST_F(SkinnedControls, ProgressFillFollowsThePositionWithinTheRange) {
+  Show();
+  auto* bar = Find<TProgressBar>("Bar");
+  auto probe = [&](int x) { return At(bar, x, 8); };
+  EXPECT_EQ(probe(1), kProgress[0]);
+  EXPECT_EQ(probe(198), kProgress[0]);
+  bar->SetPosition(50);
+  Pump();
+  EXPECT_EQ(probe(1), kProgress[1]);
+  EXPECT_EQ(probe(98), kProgress[1]);
+  EXPECT_EQ(probe(102), kProgress[0]);
+  bar->SetMin(40);
+  bar->SetMax(60);
+  bar->SetPosition(50);
+  Pump();
+  EXPECT_EQ(probe(98), kProgress[1]) << "half of 40..60";
+  EXPECT_EQ(probe(102), kProgress[0]);
+  bar->SetPosition(60);
+  Pump();
+  EXPECT_EQ(probe(198), kProgress[1]) << "full";
+}
+
+TEST_F(SkinnedControls, EditsGetTheSkinnedBorder) {
+  Show();
+  auto* field = Find<TEdit>("Field");
+  EXPECT_EQ(At(field, 0, 0), kShadow);
+  EXPECT_EQ(At(field, 119, 10), kShadow);
+  EXPECT_EQ(At(field, 1, 10), skintest::Rgb(255, 255, 255));
+  EXPECT_EQ(At(field, 2, 10), skintest::Rgb(255, 255, 255));
+  // Typing goes to the native edit.
+  field->SetFocus();
+  screen->TypeKey('A', U'a');
+  screen->TypeKey('B', U'b');
+  Pump();
+  EXPECT_EQ(field->Text(), "ab");
+  EXPECT_EQ(At(field, 0, 0), kShadow);
+}
+
+TEST_F(SkinnedControls, SwitchedOffAControlLooksNativeUntilSwitchedOn) {
+  Show();
+  auto* push = Find<TButton>("Push");
+  Find<TButton>("Other")->SetFocus();
+  SendMessageW(push->Handle(), CM_SKINSWITCH, 0, 0);
+  push->Invalidate();
+  Pump();
+  EXPECT_NE(At(push, 2, 2), kPush[0]);
+  EXPECT_NE(SendMessageW(push->Handle(), CM_SKINQUERY, 0, 0), 1) << "the old procedure answers";
+  SendMessageW(push->Handle(), CM_SKINSWITCH, 1, 0);
+  Pump();
+  EXPECT_EQ(At(push, 2, 2), kPush[0]);
+}
+
+TEST_F(SkinnedControls, AControlDestroyedFirstDetachesItsWrapper) {
+  Show();
+  TWinSkinForm* wrapper = Wrapper();
+  auto* push = Find<TButton>("Push");
+  TSkinControl* skinner = wrapper->FindSkinner(push);
+  ASSERT_NE(skinner, nullptr);
+  push->Free();
+  EXPECT_EQ(skinner->AttachState, kAttachDestroyed);
+  const size_t before = wrapper->ControlSkins.size();
+  wrapper->PurgeSkinners();
+  EXPECT_EQ(wrapper->ControlSkins.size(), before - 1);
+  // A wrapper freed first gives the control its procedure back.
+  auto* other = Find<TButton>("Other");
+  std::erase_if(wrapper->ControlSkins, [&](const auto& s) { return s->Control == other; });
+  other->Invalidate();
+  Pump();
+  EXPECT_NE(At(other, 2, 2), kPush[0]);
+  EXPECT_NE(SendMessageW(other->Handle(), CM_SKINQUERY, 0, 0), 1);
+}
+
+TEST_F(SkinnedControls, TheFormsWrapperGoesBeforeItsControls) {
+  Show();
+  auto* push = Find<TButton>("Push");
+  SkinManage()->RemoveForm(form->Handle());
+  push->Invalidate();
+  Pump();
+  EXPECT_NE(SendMessageW(push->Handle(), CM_SKINQUERY, 0, 0), 1);
+}
+
+}  // namespace
