@@ -4,6 +4,7 @@
 
 #include "platform/forms/win/std_controls.h"
 #include "platform/gdi/blit.h"
+#include "platform/gdi/pen_brush.h"
 #include "platform/gdi/shapes.h"
 #include "platform/gdi/text.h"
 #include "platform/rtl/strings.h"
@@ -193,6 +194,41 @@ void TSkinButton::PaintControl(HDC dc, const RECT& rect) {
     InflateRect(focus, 2, 2);
     DrawFocusRect(buffer, &focus);
   }
+  SelectObject(buffer, oldFont);
+  BitBlt(dc, rect.left, rect.top, w, h, buffer, 0, 0, SRCCOPY);
+}
+
+void TSkinMenuButton::PaintControl(HDC dc, const RECT& rect) {
+  if (!Element() || rect.right <= rect.left || rect.bottom <= rect.top) return;
+  IsFocused = GetFocus() == Handle;
+  IsEnabled = !(Style() & WS_DISABLED);
+  Caption = ReadCaption();
+  int state = ButtonState(false, false, MouseState, IsEnabled);
+  if (IsFocused && state == kButtonNormal) state = kButtonHot;
+  HDC buffer = PaintFace(rect, state);
+  PrepareText(state);
+  TCanvas& canvas = Buffer.Canvas();
+  const HGDIOBJ oldFont = SelectObject(buffer, canvas.Font().Handle());
+  SetBkMode(buffer, TRANSPARENT);
+  SetTextColor(buffer, ColorToRGB(canvas.Font().Color()));
+  const std::u16string text = WithLineBreaks(Caption);
+  const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+  RECT measured{0, 0, std::max(w - 17, 0), h};
+  const UINT flags = TextFlags(DT_CENTER | DT_WORDBREAK | DT_EXPANDTABS);
+  DrawTextW(buffer, text.data(), int(text.size()), &measured, flags | DT_CALCRECT | DT_NOCLIP);
+  const int th = measured.bottom - measured.top;
+  RECT placed{2, (h - th + 1) / 2, std::max(w - 17, 0) + 2, (h - th + 1) / 2 + th};
+  DrawTextW(buffer, text.data(), int(text.size()), &placed, flags);
+  const COLORREF arrow = ColorToRGB(IsEnabled ? clWindowText : clBtnShadow);
+  HBRUSH brush = CreateSolidBrush(arrow);
+  HPEN pen = CreatePen(PS_SOLID, 1, arrow);
+  const HGDIOBJ oldBrush = SelectObject(buffer, brush), oldPen = SelectObject(buffer, pen);
+  const POINT points[3] = {{w - 12, h / 2 + 2}, {w - 15, h / 2 - 1}, {w - 9, h / 2 - 1}};
+  Polygon(buffer, points, 3);
+  SelectObject(buffer, oldBrush);
+  SelectObject(buffer, oldPen);
+  DeleteObject(brush);
+  DeleteObject(pen);
   SelectObject(buffer, oldFont);
   BitBlt(dc, rect.left, rect.top, w, h, buffer, 0, 0, SRCCOPY);
 }

@@ -35,3 +35,11 @@ class TSkinButton : public TSkinControl {
   void PrepareText(int state);
   void Click();
 };
+
+// A push button with a drop-down arrow: focus shows the hot frame, the caption stands left of
+// the arrow.
+class TSkinMenuButton : public TSkinButton {
+ public:
+  const char* KindName() const override { return "TSkinMenuButton"; }
+  void PaintControl(HDC dc, const RECT& rect) override;
+};

@@ -288,19 +288,3 @@ std::string TSkinControl::ClassNameOf() const {
   if (Handle) GetClassNameA(Handle, name, 100);
   return name;
 }
-
-void TSkinBox::AttachControl(TControl* control, TWinSkinForm* formSkin, TSkinData* skinData, bool setColor,
-                             int attachData) {
-  if (Attached || !control) return;
-  Control = control;
-  SkinData = skinData;
-  FormSkin = formSkin;
-  AttachData = attachData;
-  SetColor = setColor;
-  if (setColor) {
-    SavedColor = control->Color();
-    control->SetColor(skinData->Colors.ButtonFace);
-  }
-  Attached = true;
-  AttachState = kAttached;
-}

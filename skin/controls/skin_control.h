@@ -103,14 +103,5 @@ class TSkinControl {
   WNDPROC oldWndProc_ = nullptr;
 };
 
-// A wrapper that only recolours a container (panels): the skin's face colour while attached.
-class TSkinBox : public TSkinControl {
- public:
-  const char* KindName() const override { return "TSkinBox"; }
-  bool IsContainer() const override { return true; }
-  void AttachControl(TControl* control, TWinSkinForm* formSkin, TSkinData* skinData, bool setColor,
-                     int attachData) override;
-};
-
 // Integer a * b / c rounded, as MulDiv on Windows: -1 when c is 0 (never a size).
 int SkinMulDiv(int a, int b, int c);

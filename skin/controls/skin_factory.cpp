@@ -3,8 +3,10 @@
 #include <cstring>
 #include <functional>
 
+#include "skin/controls/skin_boxes.h"
 #include "skin/controls/skin_button.h"
 #include "skin/controls/skin_check_box.h"
+#include "skin/controls/skin_edit.h"
 #include "skin/controls/skin_progress.h"
 
 std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int) {
@@ -19,6 +21,10 @@ std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int) {
       {"TSkinProgress", [] { return std::make_unique<TSkinProgress>(); }},
       {"TSkinEdit", [] { return std::make_unique<TSkinEdit>(); }},
       {"TSkinBox", [] { return std::make_unique<TSkinBox>(); }},
+      {"TSkinBoxH", [] { return std::make_unique<TSkinBoxH>(); }},
+      {"TSkinSizer", [] { return std::make_unique<TSkinSizer>(); }},
+      {"TSkinGroupBox", [] { return std::make_unique<TSkinGroupBox>(); }},
+      {"TSkinMenuButton", [] { return std::make_unique<TSkinMenuButton>(); }},
   };
   if (!className) return nullptr;
   for (const Entry& e : kEntries)

@@ -19,14 +19,3 @@ class TSkinProgress : public TSkinControl {
   void PaintBar(TBitmap& bar, int fill);
   TBitmap buffer_;
 };
-
-// Edits get a skinned border: the "ButtonShadow" colour outside, two white rings inside.
-class TSkinEdit : public TSkinControl {
- public:
-  const char* KindName() const override { return "TSkinEdit"; }
-  void AfterMessage(TMessage& message) override;
-  void PaintControl(HDC dc, const RECT& rect) override;
-
- private:
-  void PrintBorder(HDC dc, const RECT& rect);
-};

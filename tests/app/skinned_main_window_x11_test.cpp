@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "app/config.h"
 #include "app/console.h"
@@ -17,6 +18,16 @@
 #include "platform/user/message_loop.h"
 #include "platform/user/user_display.h"
 #include "platform/user/window.h"
+#include "platform/forms/button.h"
+#include "platform/forms/check_box.h"
+#include "platform/forms/edit.h"
+#include "platform/forms/progress_bar.h"
+#include "platform/forms/win/std_controls.h"
+#include "platform/gdi/shapes.h"
+#include "platform/user/input.h"
+#include "platform/user/painting.h"
+#include "skin/controls/skin_control.h"
+#include "skin/forms/win_skin_form.h"
 #include "skin/skin_data.h"
 #include "skin/skin_manage.h"
 #include "tests/skin/flat_skin.h"
@@ -70,7 +81,8 @@ class SkinnedMainWindow : public ::testing::Test {
   }
 
   // The main window, wearing the flat skin instead of its own.
-  void Open() {
+  void Open(const std::string& config = {}) {
+    if (!config.empty()) testsupport::WriteFile(dir.File("Velmora.cfg"), config);
     Application->CreateForm(form);
     ASSERT_NE(form, nullptr);
     auto* sd = dynamic_cast<TSkinData*>(form->SkinData1);
@@ -125,6 +137,19 @@ class SkinnedMainWindow : public ::testing::Test {
     // The cut corners show what lies below the window.
     EXPECT_NE(px(0, 0), Rrggbb(kLeft[0])) << what;
     EXPECT_NE(px(w - 1, ht - 1), Rrggbb(kRight[0])) << what;
+  }
+
+  std::string Kind(TControl* c) {
+    TSkinControl* s = SkinManage()->FindForm(form->Handle())->FindSkinner(c);
+    return s ? s->KindName() : "-";
+  }
+  std::string Centre(TControl* c) { return At(static_cast<TWinControl*>(c)->Handle(), c->Width() / 2, c->Height() / 2); }
+  // What the wrapper last drew at a point of a control's window.
+  TColor Drawn(TWinControl* c, int x, int y) {
+    HDC dc = GetWindowDC(c->Handle());
+    const COLORREF p = GetPixel(dc, x, y);
+    ReleaseDC(c->Handle(), dc);
+    return TColor(p);
   }
 
   displaytest::PrivateXServer server;
@@ -210,6 +235,107 @@ TEST_F(SkinnedMainWindow, DialogsAndMessageBoxesWearTheSkin) {
   form->OpenDialog1->Execute();
   Application->OnModalBegin = nullptr;
   EXPECT_EQ(seen, 2);
+}
+
+TEST_F(SkinnedMainWindow, EveryControlOfTheMainWindowWearsTheSkin) {
+  Open();
+  for (TButton* b : {form->Button1, form->Button2, form->Button3, form->Button4, form->Button5, form->Button6,
+                     form->Button7, form->Button8, form->imgreset})
+    EXPECT_EQ(Kind(b), "TSkinButton") << b->Name();
+  for (int i = 1; i <= 11; ++i) {
+    auto* box = dynamic_cast<TControl*>(form->FindComponent("CheckBox" + std::to_string(i)));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Kind(box), "TSkinCheckBox") << box->Name();
+  }
+  for (TEdit* e : {form->Edit1, form->Edit2, form->Edit4, form->edit_pix, form->edit_prec})
+    EXPECT_EQ(Kind(e), "TSkinEdit") << e->Name();
+  EXPECT_EQ(Kind(form->ProgressBar1), "TSkinProgress");
+  auto shot = displaytest::TakeScreenshot();
+  ASSERT_TRUE(shot.has_value());
+  auto px = [&](TWinControl* c, int x, int y) {
+    RECT r = Rect(c->Handle());
+    return shot->At(r.left + x, r.top + y);
+  };
+  const uint32_t normal = Rrggbb(kPush[0]), focused = Rrggbb(kPush[4]);
+  const uint32_t b3 = px(form->Button3, 2, 2);
+  EXPECT_TRUE(b3 == normal || b3 == focused) << std::hex << b3;
+  EXPECT_EQ(px(form->Edit2, 0, 0), Rrggbb(kShadow));
+  EXPECT_EQ(px(form->Edit2, 1, 5), 0xFFFFFFu);
+  EXPECT_EQ(px(form->ProgressBar1, 2, form->ProgressBar1->Height() / 2), Rrggbb(kProgress[0]));
+  const int mid = (form->CheckBox10->Height() - kBox) / 2 + kBox / 2;
+  const uint32_t box = px(form->CheckBox10, kBox / 2, mid);
+  EXPECT_TRUE(box == Rrggbb(kCheck[0]) || box == Rrggbb(kCheck[1])) << std::hex << box;
+}
+
+TEST_F(SkinnedMainWindow, ControlsAreDrivenWithTheMouseAndTheKeyboard) {
+  Open();
+  TButton* button = form->Button7;  // "send to": a click only changes a file of the user's
+  button->SetEnabled(true);
+  Xdo("mousemove " + Centre(button));
+  EXPECT_EQ(Pixel(button->Handle(), 2, 2), Rrggbb(kPush[3])) << "hot";
+  int clicks = 0;
+  button->OnClick = [&](TObject*) { ++clicks; };
+  Xdo("mousedown 1");
+  EXPECT_EQ(Pixel(button->Handle(), 2, 2), Rrggbb(kPush[1])) << "pressed";
+  Xdo("mouseup 1");
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(GetFocus(), button->Handle());
+  Xdo("mousemove " + At(form->Handle(), 5, Height() - 10));
+  ServeFor(400, Pump);  // the hover timer or the leave notification
+  EXPECT_EQ(Pixel(button->Handle(), 2, 2), Rrggbb(kPush[4])) << "focused";
+  Xdo("keydown space");
+  EXPECT_EQ(Pixel(button->Handle(), 2, 2), Rrggbb(kPush[1])) << "pressed by the space key";
+  Xdo("keyup space");
+  EXPECT_EQ(clicks, 2);
+
+  TCheckBox* box = form->CheckBox10;
+  const bool was = box->Checked();
+  const int mid = (box->Height() - kBox) / 2 + kBox / 2;
+  Xdo("mousemove " + At(box->Handle(), kBox / 2, mid) + " click 1");
+  EXPECT_NE(box->Checked(), was);
+  EXPECT_EQ(Pixel(box->Handle(), kBox / 2, mid), Rrggbb(kCheck[box->Checked() ? 1 : 0]));
+  Xdo("key space");
+  EXPECT_EQ(box->Checked(), was);
+  EXPECT_EQ(Pixel(box->Handle(), kBox / 2, mid), Rrggbb(kCheck[was ? 1 : 0]));
+
+  form->Edit2->SetText("");
+  Xdo("mousemove " + Centre(form->Edit2) + " click 1");
+  Xdo("type --delay 30 skinned");
+  EXPECT_EQ(form->Edit2->Text(), "skinned");
+  EXPECT_EQ(Pixel(form->Edit2->Handle(), 0, 0), Rrggbb(kShadow));
+}
+
+TEST_F(SkinnedMainWindow, AComparisonRunMovesTheSkinnedBarToFull) {
+  const std::string images = dir.File("images/");
+  std::filesystem::create_directory(images);
+  testsupport::WriteFile(dir.File("make.py"),
+                         "from PIL import Image\nfor name, c in [('a.png', (200, 30, 30)), ('b.png', (20, 30, 220)), "
+                         "('c.png', (200, 30, 31))]:\n  Image.new('RGB', (40, 30), c).save('" +
+                             images + "' + name)\n");
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py")), 0);
+  Open(images + "a.png\r\n" + images + "\r\n\r\n-\r\n------X--\r\n");
+  Xdo("mousemove " + Centre(form->Button2) + " click 1");
+  ASSERT_FALSE(form->imgprop->Text().empty());
+  TProgressBar* bar = form->ProgressBar1;
+  const int w = bar->Width(), h = bar->Height();
+  // The bar's left and right ends as drawn at each position of the run.
+  std::map<int, std::pair<TColor, TColor>> ends;
+  TWndMethod skinned = bar->WindowProc;
+  bar->WindowProc = [&](TMessage& m) {
+    skinned(m);
+    if (m.Msg == PBM_SETPOS && bar->Max() == 2)
+      ends[int(m.WParam)] = {Drawn(bar, 1, h / 2), Drawn(bar, w - 2, h / 2)};
+  };
+  const std::string answer = "; xdotool search --sync --onlyvisible --name '^Information$' >/dev/null; sleep 0.3; "
+                             "xdotool key Return; xdotool search --sync --onlyvisible --name '^Velmora$' >/dev/null; "
+                             "sleep 0.3; xdotool key Return";
+  ASSERT_TRUE(RunWhileServing("xdotool mousemove " + Centre(form->Button4) + " click 1" + answer, Pump, 20000));
+  ServeFor(300, Pump);
+  bar->WindowProc = skinned;
+  ASSERT_EQ(ends.size(), 3u);
+  EXPECT_EQ(ends[0], std::make_pair(kProgress[0], kProgress[0])) << "empty at the first file";
+  EXPECT_EQ(ends[1], std::make_pair(kProgress[1], kProgress[0])) << "half way";
+  EXPECT_EQ(ends[2], std::make_pair(kProgress[1], kProgress[1])) << "full at the last file";
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/window.h"
+#include "skin/controls/skin_boxes.h"
+#include "skin/controls/skin_button.h"
 #include "skin/controls/skin_check_box.h"
 #include "skin/controls/skin_control.h"
 #include "skin/forms/win_skin_form.h"
@@ -284,6 +286,100 @@ TEST_F(SkinnedControls, TheFormsWrapperGoesBeforeItsControls) {
   push->Invalidate();
   Pump();
   EXPECT_NE(SendMessageW(push->Handle(), CM_SKINQUERY, 0, 0), 1);
+}
+
+// Raw windows of the standard classes, as inside standard dialogs.
+class SkinnedRawWindows : public SkinnedControls {
+ protected:
+  HWND Make(const char16_t* cls, DWORD style, int x, int y, int w, int h, int id, const char16_t* text = u"Raw") {
+    HWND hwnd = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, form->Handle(),
+                                reinterpret_cast<HMENU>(intptr_t(id)), nullptr, nullptr);
+    EXPECT_NE(hwnd, nullptr);
+    return hwnd;
+  }
+  TColor AtWindow(HWND h, int x, int y) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    const uint32_t p = screen->ScreenPixel(r.left + x, r.top + y);
+    return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+  }
+};
+
+TEST_F(SkinnedRawWindows, StandardWindowsAreSkinnedByClassAndStyle) {
+  Show();
+  TWinSkinForm* wrapper = Wrapper();
+  HWND push = Make(u"Button", BS_PUSHBUTTON, 200, 50, 60, 24, 41);
+  HWND box = Make(u"Button", BS_AUTOCHECKBOX, 200, 80, 100, 20, 42);
+  HWND group = Make(u"Button", BS_GROUPBOX, 200, 110, 100, 40, 43);
+  HWND edit = Make(u"Edit", WS_BORDER, 200, 160, 100, 22, 44, u"");
+  for (HWND h : {push, box, group, edit}) wrapper->SkinWin32Children(h);
+  Pump();
+  auto kind = [&](HWND h) {
+    TSkinControl* s = wrapper->FindSkinner(h);
+    return std::string(s ? s->KindName() : "-");
+  };
+  EXPECT_EQ(kind(push), "TSkinButton");
+  EXPECT_EQ(kind(box), "TSkinCheckBox");
+  EXPECT_EQ(kind(group), "-") << "group boxes keep their own look";
+  EXPECT_EQ(kind(edit), "TSkinEdit");
+  EXPECT_EQ(AtWindow(push, 2, 2), kPush[0]);
+  EXPECT_EQ(AtWindow(box, kBox / 2, 10), kCheck[0]);
+  EXPECT_EQ(AtWindow(edit, 0, 0), kShadow);
+  // A click on the raw push button reaches its parent as a command with its identifier.
+  WPARAM command = 0;
+  TWndMethod formProc = form->WindowProc;
+  form->WindowProc = [&](TMessage& m) {
+    if (m.Msg == WM_COMMAND && HWND(m.LParam) == push) command = m.WParam;
+    formProc(m);
+  };
+  RECT r{};
+  GetWindowRect(push, &r);
+  MoveTo(POINT{r.left + 30, r.top + 12});
+  EXPECT_EQ(AtWindow(push, 2, 2), kPush[3]);
+  screen->PressButton(MouseButton::Left);
+  Pump();
+  EXPECT_EQ(AtWindow(push, 2, 2), kPush[1]);
+  screen->ReleaseButton(MouseButton::Left);
+  Pump();
+  form->WindowProc = formProc;
+  EXPECT_EQ(command, WPARAM(41));
+  // The check box keeps its native behaviour.
+  GetWindowRect(box, &r);
+  screen->Click(r.left + kBox / 2, r.top + 10);
+  Pump();
+  EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), 1);
+  EXPECT_EQ(AtWindow(box, kBox / 2, 10), kCheck[1]);
+  // A raw window destroyed first leaves a wrapper that never touches it again.
+  DestroyWindow(box);
+  const size_t before = wrapper->ControlSkins.size();
+  wrapper->PurgeSkinners();
+  EXPECT_EQ(wrapper->ControlSkins.size(), before - 1);
+}
+
+TEST_F(SkinnedRawWindows, GroupBoxesMenuButtonsAndPlainAreas) {
+  Show();
+  TWinSkinForm* wrapper = Wrapper();
+  HWND group = Make(u"Button", BS_GROUPBOX, 200, 50, 100, 60, 51, u"Group");
+  HWND menu = Make(u"Button", BS_PUSHBUTTON, 200, 120, 80, 24, 52, u"");
+  HWND area = Make(u"Button", BS_PUSHBUTTON, 200, 150, 40, 24, 53, u"");
+  auto attach = [&](std::unique_ptr<TSkinControl> s, HWND h) {
+    TSkinControl* raw = s.get();
+    wrapper->ControlSkins.push_back(std::move(s));
+    raw->AttachWindow(h, sd.get(), wrapper, 0);
+  };
+  attach(std::make_unique<TSkinGroupBox>(), group);
+  attach(std::make_unique<TSkinMenuButton>(), menu);
+  attach(std::make_unique<TSkinSizer>(), area);
+  Pump();
+  EXPECT_EQ(AtWindow(group, 1, 40), kShadow) << "the frame's left edge";
+  EXPECT_EQ(AtWindow(group, 98, 40), kShadow) << "the frame's right edge";
+  EXPECT_EQ(AtWindow(group, 50, 58), kShadow) << "the frame's bottom edge";
+  EXPECT_EQ(AtWindow(menu, 2, 2), kPush[0]);
+  EXPECT_EQ(AtWindow(menu, 80 - 12, 12), skintest::Rgb(0, 0, 0)) << "the drop-down arrow";
+  SetFocus(menu);
+  Pump();
+  EXPECT_EQ(AtWindow(menu, 2, 2), kPush[3]) << "a focused menu button shows the hot frame";
+  EXPECT_EQ(AtWindow(area, 20, 12), kFace);
 }
 
 }  // namespace
