@@ -72,13 +72,7 @@ bool TSkinGroupBox::BeforeMessage(TMessage& message) {
 }
 
 void TSkinGroupBox::PaintControl(HDC dc, const RECT& rect) {
-  std::string caption;
-  if (Handle) {
-    const int n = GetWindowTextLengthW(Handle);
-    std::u16string text(size_t(std::max(n, 0)) + 1, u'\0');
-    text.resize(size_t(std::max(GetWindowTextW(Handle, text.data(), n + 1), 0)));
-    caption = WideToUtf8(text);
-  }
+  std::string caption = WindowText();
   if (caption.empty()) caption = StrProp("Caption");
   if (libraryGroup_) {
     FillFace(dc, rect);

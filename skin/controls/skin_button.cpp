@@ -17,11 +17,6 @@
 
 namespace {
 
-std::string LowerAscii(std::string s) {
-  for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 std::u16string WithLineBreaks(const std::string& caption) {
   std::string s = caption;
   for (size_t at = s.find("||"); at != std::string::npos; at = s.find("||", at + 2)) s.replace(at, 2, "\r\n");
@@ -44,7 +39,7 @@ int ButtonState(bool focused, bool isDefault, uint8_t mouse, bool enabled) {
 void TSkinButton::AttachControl(TControl* control, TWinSkinForm* formSkin, TSkinData* skinData, bool setColor,
                                 int attachData) {
   TSkinControl::AttachControl(control, formSkin, skinData, setColor, attachData);
-  const std::string lower = LowerAscii(control ? control->ClassName() : "");
+  const std::string lower = LowerCaseAscii(control ? control->ClassName() : "");
   NoMouseForward = lower.rfind("trz", 0) == 0 || lower.rfind("tel", 0) == 0;
   ParentBackground = (control && control->Tag() == 5555) || InSkinOptions(skinData->Options(), xoTransparent);
 }
@@ -125,7 +120,7 @@ void TSkinButton::Click() {
   }
   char name[101] = {};
   GetClassNameA(Handle, name, 100);
-  const WPARAM id = LowerAscii(name) == "tbutton" ? 0 : WPARAM(GetDlgCtrlID(Handle));
+  const WPARAM id = LowerCaseAscii(name) == "tbutton" ? 0 : WPARAM(GetDlgCtrlID(Handle));
   PostMessageW(GetParent(Handle), WM_COMMAND, id, LPARAM(Handle));
 }
 
@@ -163,20 +158,23 @@ void TSkinButton::PrepareText(int state) {
   canvas.Font().SetColor(colour);
 }
 
+HGDIOBJ TSkinButton::SelectText(HDC buffer) {
+  TCanvas& canvas = Buffer.Canvas();
+  SetBkMode(buffer, TRANSPARENT);
+  SetTextColor(buffer, ColorToRGB(canvas.Font().Color()));
+  return SelectObject(buffer, canvas.Font().Handle());
+}
+
 void TSkinButton::PaintControl(HDC dc, const RECT& rect) {
   if (!Element() || rect.right <= rect.left || rect.bottom <= rect.top) return;
   IsFocused = GetFocus() == Handle;
   IsEnabled = !(Style() & WS_DISABLED);
-  const bool isDefault = LowerAscii(StrProp("Default")) == "true";
+  const bool isDefault = LowerCaseAscii(StrProp("Default")) == "true";
   Caption = ReadCaption();
   const int state = ButtonState(IsFocused, isDefault, MouseState, IsEnabled);
   HDC buffer = PaintFace(rect, state);
   PrepareText(state);
-  TCanvas& canvas = Buffer.Canvas();
-  canvas.Brush().SetStyle(bsClear);
-  const HGDIOBJ oldFont = SelectObject(buffer, canvas.Font().Handle());
-  SetBkMode(buffer, TRANSPARENT);
-  SetTextColor(buffer, ColorToRGB(canvas.Font().Color()));
+  const HGDIOBJ oldFont = SelectText(buffer);
   const std::u16string text = WithLineBreaks(Caption);
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
   RECT textRect{2, 2, w - 2, h - 2};
@@ -207,10 +205,7 @@ void TSkinMenuButton::PaintControl(HDC dc, const RECT& rect) {
   if (IsFocused && state == kButtonNormal) state = kButtonHot;
   HDC buffer = PaintFace(rect, state);
   PrepareText(state);
-  TCanvas& canvas = Buffer.Canvas();
-  const HGDIOBJ oldFont = SelectObject(buffer, canvas.Font().Handle());
-  SetBkMode(buffer, TRANSPARENT);
-  SetTextColor(buffer, ColorToRGB(canvas.Font().Color()));
+  const HGDIOBJ oldFont = SelectText(buffer);
   const std::u16string text = WithLineBreaks(Caption);
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
   RECT measured{0, 0, std::max(w - 17, 0), h};

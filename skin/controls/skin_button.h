@@ -33,6 +33,8 @@ class TSkinButton : public TSkinControl {
   HDC PaintFace(const RECT& rect, int state);
   // The buffer's font and text colour for a state.
   void PrepareText(int state);
+  // The buffer's font and colour selected for a transparent caption; the old font.
+  HGDIOBJ SelectText(HDC buffer);
   void Click();
 };
 

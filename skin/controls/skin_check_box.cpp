@@ -15,11 +15,6 @@
 
 namespace {
 
-std::string LowerAscii(std::string s) {
-  for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 bool Contains(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
 
 // Class-library notifications that change what a box shows.
@@ -113,12 +108,12 @@ int TSkinCheckBox::FrameNow() {
   const auto state = SendMessageW(Handle, BM_GETSTATE, 0, 0);
   if (state & 1) s = 2;
   if (HasProp("State")) {
-    const std::string v = LowerAscii(StrProp("State"));
+    const std::string v = LowerCaseAscii(StrProp("State"));
     if (Contains(v, "uncheck")) s = 1;
     else if (Contains(v, "check")) s = 2;
     else if (Contains(v, "gray")) s = 4;
   } else if (HasProp("Checked")) {
-    s = LowerAscii(StrProp("Checked")) == "true" ? 2 : 1;
+    s = LowerCaseAscii(StrProp("Checked")) == "true" ? 2 : 1;
   }
   if (HasProp("DataField") && CheckState == 3) s = 4;
   if (HasProp("DataBinding")) s = 1;
@@ -129,7 +124,7 @@ int TSkinCheckBox::FrameNow() {
 
 int TSkinRadioButton::FrameNow() {
   int s = (SendMessageW(Handle, BM_GETCHECK, 0, 0) & 1) ? 2 : 1;
-  if (HasProp("Checked")) s = LowerAscii(StrProp("Checked")) == "true" ? 2 : 1;
+  if (HasProp("Checked")) s = LowerCaseAscii(StrProp("Checked")) == "true" ? 2 : 1;
   return RadioButtonFrame(Frames(), s, (Style() & WS_DISABLED) != 0);
 }
 

@@ -245,8 +245,9 @@ void TSkinControl::ForwardMouseDown(const TMessage& message) {
   Control->MouseDown(mbLeft, KeysToShiftState(message.WParam), x, y);
 }
 
-std::string TSkinControl::ReadCaption() const {
-  if (Control) return StrProp("Caption");
+std::string TSkinControl::ReadCaption() const { return Control ? StrProp("Caption") : WindowText(); }
+
+std::string TSkinControl::WindowText() const {
   if (!Handle) return {};
   const int n = GetWindowTextLengthW(Handle);
   if (n <= 0) return {};

@@ -65,6 +65,7 @@ class TSkinControl {
   void ForwardMouseDown(const TMessage& message);
   // The caption: the control's "Caption" property, or the window text of a raw window.
   std::string ReadCaption() const;
+  std::string WindowText() const;
   void DrawFocusRectFor(HDC dc, const std::u16string& text, const RECT& rect, UINT flags);
   // Published properties of the control, by name (defaults when missing).
   int64_t OrdProp(const char* name) const;

@@ -1,16 +1,13 @@
 #include "skin/controls/skin_discovery.h"
 
 #include <algorithm>
+
+#include "platform/rtl/strings.h"
 #include <cctype>
 
 #include "platform/user/styles.h"
 
 namespace {
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 bool On(TSkinControlTypes gates, TSkinControlType t) { return InSkinControls(gates, t); }
 
@@ -144,9 +141,9 @@ TSkinDecision DecideSkin3rd(const std::string& kind, TSkinControlTypes gates, bo
 }
 
 std::string FindSkin3rdKind(const TStrings& lines, const std::string& className) {
-  const std::string key = Lower(className) + "=";
+  const std::string key = LowerCaseAscii(className) + "=";
   for (int i = 0; i < lines.Count(); ++i) {
-    const std::string line = Lower(lines.Get(i));
+    const std::string line = LowerCaseAscii(lines.Get(i));
     if (line.compare(0, key.size(), key) != 0) continue;
     return line.substr(key.size(), 50);
   }

@@ -1,6 +1,8 @@
 // The form wrapper's child control discovery: which control gets which skinner, the walks over
 // a form's controls and over a dialog's raw child windows.
 #include <algorithm>
+
+#include "platform/rtl/strings.h"
 #include <cctype>
 #include <exception>
 
@@ -18,14 +20,6 @@
 
 namespace {
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-std::string Lower(std::string s) {
-  for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 bool Inherits(const TControl* c, const char* name) { return c->ClassInfo().InheritsFrom(std::string_view(name)); }
 
 bool Bordered(HWND w) {
@@ -37,7 +31,7 @@ bool Bordered(HWND w) {
 
 TControlFacts FactsOf(TControl* c) {
   TControlFacts f;
-  f.UpperClass = Upper(c->ClassName());
+  f.UpperClass = UpperCaseAscii(c->ClassName());
   f.CustomCheckBox = Inherits(c, "TCustomCheckBox");
   f.ProgressBar = Inherits(c, "TProgressBar");
   f.CustomPanel = Inherits(c, "TCustomPanel");
@@ -112,14 +106,14 @@ void TWinSkinForm::SkinChildren(TControl* control, TControl* container) {
   if (!control || !SkinData) return;
   auto* win = dynamic_cast<TWinControl*>(control);
   if (control->Tag() == SkinData->DisableTag()) {
-    const std::string lower = Lower(control->ClassName());
+    const std::string lower = LowerCaseAscii(control->ClassName());
     if (win && (lower.find("radiogroup") != std::string::npos || lower.find("checkgroup") != std::string::npos))
       for (int i = 0; i < win->ControlCount(); ++i) win->Controls(i)->SetTag(SkinData->DisableTag());
     return;
   }
   if (!control->Parent() || FindSkinner(control)) return;
   if (win && win->HandleAllocated() && SendMessageW(win->HandleIfAllocated(), CM_SKINQUERY, 0, 0) == 1) return;
-  const std::string upper = Upper(control->ClassName());
+  const std::string upper = UpperCaseAscii(control->ClassName());
   if (win && !win->HandleAllocated()) {
     try {
       win->HandleNeeded();
@@ -186,8 +180,8 @@ bool TWinSkinForm::MapSkin3rd(const std::string& className, TControl* control) {
   auto* win = dynamic_cast<TWinControl*>(control);
   const bool bordered = win && Bordered(win->Handle());
   const bool cxDropDown =
-      Lower(className) == "tcxbutton" && GetPropValue(ref, "Kind") == "cxbkDropDownButton";
-  bool childIsTrz = Upper(className).find("TRZ") != std::string::npos;
+      LowerCaseAscii(className) == "tcxbutton" && GetPropValue(ref, "Kind") == "cxbkDropDownButton";
+  bool childIsTrz = UpperCaseAscii(className).find("TRZ") != std::string::npos;
   ApplyDecision(control, DecideSkin3rd(kind, SkinData->SkinControls(), SkinData->Tabs != nullptr, bordered,
                                        cxDropDown, childIsTrz));
   return true;
@@ -198,7 +192,7 @@ void TWinSkinForm::SkinWin32Children(HWND window) {
   char name[101] = {};
   GetClassNameA(window, name, 100);
   const auto style = uint32_t(GetWindowLongPtrW(window, GWL_STYLE));
-  const TSkinDecision d = DecideWin32(Lower(name), style, SkinData->SkinControls());
+  const TSkinDecision d = DecideWin32(LowerCaseAscii(name), style, SkinData->SkinControls());
   if (d.Children == 1) WalkWindows(window);
   if (d.FaceColor)
     if (TWinControl* c = FindControl(window)) c->SetColor(SkinData->Colors.ButtonFace);
