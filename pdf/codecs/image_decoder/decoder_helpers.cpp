@@ -123,6 +123,15 @@ std::string TwoColourPNG(int32_t width, int32_t height, const uint8_t* rows, int
   return out.DataString();
 }
 
+std::pair<int32_t, int32_t> MaskMeetingSize(int32_t imageWidth, int32_t imageHeight, int32_t maskWidth,
+                                            int32_t maskHeight) {
+  const int64_t imageArea = int64_t{imageWidth} * imageHeight, maskArea = int64_t{maskWidth} * maskHeight;
+  const int32_t w = std::max(imageWidth, maskWidth), h = std::max(imageHeight, maskHeight);
+  // Memory follows the pixels the two hold, not the product of sides taken from each.
+  if (int64_t{w} * h <= 4 * std::max(imageArea, maskArea)) return {w, h};
+  return imageArea >= maskArea ? std::pair{imageWidth, imageHeight} : std::pair{maskWidth, maskHeight};
+}
+
 void ResampleBitmap(TBitmap& bitmap, int32_t width, int32_t height) {
   bitmap.SetPixelFormat(pf24bit);
   const int32_t sw = bitmap.Width(), sh = bitmap.Height();

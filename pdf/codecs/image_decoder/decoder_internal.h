@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/gdi/gdi_types.h"
@@ -66,5 +67,10 @@ std::string TwoColourPNG(int32_t width, int32_t height, const uint8_t* rows, int
 // A copy of the bitmap at another size, each target pixel taking the source pixel under its
 // centre (24 bits).
 void ResampleBitmap(TBitmap& bitmap, int32_t width, int32_t height);
+// The size at which an image and its mask are put together: the larger width and the larger
+// height, unless that holds far more pixels than the larger of the two (a wide image over a
+// tall mask), when the larger one's size serves.
+std::pair<int32_t, int32_t> MaskMeetingSize(int32_t imageWidth, int32_t imageHeight, int32_t maskWidth,
+                                            int32_t maskHeight);
 
 }  // namespace imgdec

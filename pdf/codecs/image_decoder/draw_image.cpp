@@ -53,9 +53,7 @@ void TPDFImageDecoder::MakeDrawData() {
   if (!Bitmap || Bitmap->Empty()) return;
   auto stream = std::make_unique<TMemoryStream>();
   if (MaskBitmap && !MaskBitmap->Empty()) {
-    // Image and mask meet at the larger width and the larger height.
-    const int32_t w = std::max(Bitmap->Width(), MaskBitmap->Width());
-    const int32_t h = std::max(Bitmap->Height(), MaskBitmap->Height());
+    const auto [w, h] = MaskMeetingSize(Bitmap->Width(), Bitmap->Height(), MaskBitmap->Width(), MaskBitmap->Height());
     if (!ImageSizeAccepted(w, h)) {
       DrawFailed = true;
     } else {

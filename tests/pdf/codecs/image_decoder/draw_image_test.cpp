@@ -81,6 +81,26 @@ TEST_P(DrawOnBothBackEnds, OnePixelImageWithALargerSoftMask) {
     for (int x = 0; x < 8; ++x) ASSERT_EQ(Pixel(*bitmap, x, y), x < 4 ? 0x204060u : 0xFFFFFFu) << x << "," << y;
 }
 
+// A wide image over a tall mask of the same pixel count: meeting at the larger width and the
+// larger height would hold their product (4096 x 4096 from two pictures of 4,096 pixels each);
+// they meet at the image's size instead, the mask squeezed onto it.
+TEST_P(DrawOnBothBackEnds, WideImageOverATallMaskMeetsAtTheImageSize) {
+  TestStore t;
+  TPDFStream* smask = t.Image("<< /Width 1 /Height 4096 /BitsPerComponent 8 /ColorSpace /DeviceGray >>",
+                              std::string(4096, '\xFF'));
+  TPDFStream* image = t.Image("<< /Width 4096 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB >>",
+                              std::string(3 * 4096, '\x40'));
+  image->Dictionary()->SetValue("SMask", smask);
+  auto d = Decode(image);
+  auto bitmap = WhiteBitmap(8, 8);
+  auto canvas = CanvasOn(*bitmap, GetParam());
+  d->DrawImage(*canvas, Place(0, 0, 8, 8), 0);
+  canvas.reset();
+  EXPECT_EQ(d->Bitmap->Width(), 4096);
+  EXPECT_EQ(d->Bitmap->Height(), 1);
+  EXPECT_EQ(Pixel(*bitmap, 4, 4), 0x404040u);  // the opaque mask lets the image show
+}
+
 TEST_P(DrawOnBothBackEnds, ColourKeyLeavesKeyedPixelsOut) {
   TestStore t;
   auto d =
