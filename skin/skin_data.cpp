@@ -15,6 +15,7 @@
 #include "skin/quick_ini.h"
 #include "skin/skin_manager_link.h"
 #include "skin/skin_reader.h"
+#include "skin/skin_services.h"
 #include "skin/skin_store.h"
 
 namespace {
@@ -265,6 +266,8 @@ void TSkinData::LoadSkinBitmap(TBitmap& bitmap, const std::string& name) {
 void TSkinData::Loaded() {
   TComponent::Loaded();
   if (IsDesigning()) return;
+  // Scroll bars are drawn only where the system tells their parts.
+  if (!SkinHasScrollBarInfo()) skinControls_ &= ~SkinBit(xcScrollbar);
   TSkinManagerLink* m = EnsureSkinManager();
   if (m) m->AddSkinData(this);
   MakeCaptionFont();

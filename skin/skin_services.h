@@ -16,5 +16,7 @@ std::u16string CopyWideText(const std::u16string& text, int n);
 // The class-library control of a window of this program (nullptr for none).
 TWinControl* FindControlOfWindow(HWND window);
 BOOL SkinGetScrollBarInfo(HWND window, LONG objectId, SCROLLBARINFO* info);
+// Whether the system tells a scroll bar's parts (the window layer here always does).
+inline bool SkinHasScrollBarInfo() { return true; }
 // Asks for WM_MOUSELEAVE when the mouse leaves the window.
 void TrackMouseLeave(HWND window);

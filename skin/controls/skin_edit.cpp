@@ -20,6 +20,14 @@ void TSkinEdit::AfterMessage(TMessage& message) {
       if (!message.WParam) ReleaseDC(Handle, dc);
       break;
     }
+    case CM_SKINPAINTDC:
+      if (message.LParam != kPaintDCMagic) break;
+      {
+        TMessage paint{WM_PAINT, message.WParam, 0, 0};
+        CallOldProc(paint);
+      }
+      message.Result = kPaintDCMagic;
+      break;
     default:
       TSkinControl::AfterMessage(message);
       break;

@@ -161,6 +161,7 @@ TEST_F(SkinComponent, StreamedInLoadsTheSkinAndStartsTheEngine) {
   // With the main menu skinned, menu items are left to the menu bar.
   EXPECT_FALSE(InSkinControls(sd->SkinControls(), xcMenuItem));
   EXPECT_TRUE(InSkinControls(sd->SkinControls(), xcSystemMenu));
+  EXPECT_TRUE(InSkinControls(sd->SkinControls(), xcScrollbar)) << "the window layer tells scroll bars' parts";
   EXPECT_EQ(log, (std::vector<std::string>{"add SkinData1", "hook", "switch 1 250"}));
   EXPECT_TRUE(messages.empty());
   EXPECT_EQ(SkinManager() != nullptr, true);

@@ -243,6 +243,14 @@ TEST_F(SkinnedControls, EditsGetTheSkinnedBorder) {
   Pump();
   EXPECT_EQ(field->Text(), "ab");
   EXPECT_EQ(At(field, 0, 0), kShadow);
+  // The form wrapper can have the edit paint itself into a DC of its own.
+  TBitmap copy;
+  copy.SetPixelFormat(pf24bit);
+  copy.SetSize(120, 22);
+  copy.Dib().Fill(0x00FF00);
+  EXPECT_EQ(SendMessageW(field->Handle(), CM_SKINPAINTDC, WPARAM(copy.Canvas().Handle()), kPaintDCMagic),
+            kPaintDCMagic);
+  EXPECT_NE(skintest::PixelOf(copy, 10, 10), skintest::Rgb(0, 0xFF, 0)) << "the edit painted its text area";
 }
 
 TEST_F(SkinnedControls, SwitchedOffAControlLooksNativeUntilSwitchedOn) {
