@@ -49,6 +49,9 @@ TWinControl::~TWinControl() {
 void TWinControl::BeforeDestruction() {
   TControl::BeforeDestruction();
   if (TCustomForm* form = ParentForm(); form && form != this) form->ControlRemoved(this);
+  // Once only its TControl part is left the parent cannot tell the control was windowed, so
+  // its tab order lets go of it here.
+  if (parent_) std::erase(parent_->tabList_, this);
   DestroyHandle();
 }
 

@@ -221,6 +221,21 @@ TEST_F(FormsTest, TabMovesThroughTheTabOrderAndArrowsBetweenButtons) {
   EXPECT_EQ(f->ActiveControl(), f->Button3);
 }
 
+TEST_F(FormsTest, AFreedControlLeavesTheTabOrder) {
+  TComponentPtr<TTestForm> f(MakeTestForm(nullptr));
+  f->Show();
+  Pump();
+  f->Button1->Free();
+  f->Button1 = nullptr;
+  std::vector<TWinControl*> list;
+  f->GetTabOrderList(list);
+  std::vector<std::string> names;
+  for (TWinControl* c : list) names.push_back(c->Name());
+  EXPECT_EQ(std::count(names.begin(), names.end(), "Button1"), 0);
+  Key(VK_TAB, U'\t');
+  EXPECT_EQ(f->ActiveControl(), f->Edit2) << "tabbing passes the freed button";
+}
+
 TEST_F(FormsTest, EditTypingSelectionClipboardKeysAndEvents) {
   std::vector<std::string> log;
   TComponentPtr<TTestForm> f(MakeTestForm(&log));
