@@ -59,6 +59,35 @@ struct StrokeSetup {
   double miterLimit = 10;
 };
 
+// Dashes one stroke may cut its path into. cairo steps through every dash of the path, on the
+// surface or not; finer dashing over a longer path draws solid (its dashes would be far below
+// a pixel, or far beyond the surface).
+constexpr double kMaxDashes = 1 << 20;
+
+// The device length of the path's lines and control polygons (no shorter than its curves).
+double DeviceLength(const GpPath& path, const Affine& toDevice) {
+  double length = 0, px = 0, py = 0;
+  const size_t n = std::min(path.points.size(), path.types.size());
+  for (size_t i = 0; i < n; ++i) {
+    double x = path.points[i].X, y = path.points[i].Y;
+    toDevice.ApplyD(x, y);
+    if ((path.types[i] & PathPointTypePathTypeMask) != PathPointTypeStart) length += std::hypot(x - px, y - py);
+    px = x, py = y;
+  }
+  return length;
+}
+
+// Dashes of the stroke along the path, by the shortest length a dash period can take on the
+// device.
+bool TooManyDashes(const StrokeSetup& s, double deviceLength) {
+  double period = 0;
+  for (double d : s.dashes) period += std::fabs(d);
+  const cairo_matrix_t& m = s.penToDevice;
+  const double frobenius = std::sqrt(m.xx * m.xx + m.yx * m.yx + m.xy * m.xy + m.yy * m.yy);
+  const double shortest = frobenius > 0 ? std::fabs(m.xx * m.yy - m.xy * m.yx) / frobenius : 0;
+  return !(deviceLength <= kMaxDashes * period * shortest);
+}
+
 bool MakeStroke(const GpGraphics& g, const GpPen& pen, StrokeSetup& s) {
   Affine linear = g.WorldToDevice();
   linear.m[4] = linear.m[5] = 0;
@@ -132,11 +161,15 @@ GpStatus GdipDrawPath(GpGraphics* g, GpPen* pen, GpPath* path) {
     StrokeSetup s;
     if (!MakeStroke(*g, *pen, s)) return Ok;  // a pen squeezed flat draws nothing
     const Affine toDevice = DevicePathMap(*g);
-    // The stroke's extent, measured on a scratch context.
+    if (!s.dashes.empty() && TooManyDashes(s, DeviceLength(*path, toDevice))) s.dashes.clear();
+    // The stroke's extent, measured on a scratch context without the dashes (which only take
+    // ink away, and would be cut all along the path where no clip bounds them).
     SurfacePtr scratch(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1));
     CairoPtr measure(cairo_create(scratch.get()));
     AppendPath(measure.get(), path->points, path->types, toDevice);
-    ApplyStroke(measure.get(), s);
+    StrokeSetup solid = s;
+    solid.dashes.clear();
+    ApplyStroke(measure.get(), solid);
     double x0, y0, x1, y1;
     cairo_stroke_extents(measure.get(), &x0, &y0, &x1, &y1);
     Box b{1, 1, 0, 0};

@@ -32,8 +32,11 @@ void TPDFContentRun::AddPathPoint(double x, double y) {
   if (PathMinX > PathMaxX) {
     PathMinX = PathMaxX = x;
     PathMinY = PathMaxY = y;
+    LastPathX = x, LastPathY = y;
     return;
   }
+  PathLength += std::hypot(x - LastPathX, y - LastPathY);
+  LastPathX = x, LastPathY = y;
   PathMinX = std::min(PathMinX, x), PathMaxX = std::max(PathMaxX, x);
   PathMinY = std::min(PathMinY, y), PathMaxY = std::max(PathMaxY, y);
 }

@@ -35,10 +35,13 @@ struct TPDFContentRun {
   int32_t OverflowSaves = 0;  // q beyond kSaveLimit not yet matched by Q
 
   bool PathOpen = false;
-  // The device bounding box of the path being built (empty: min above max).
+  // The device bounding box of the path being built (empty: min above max), and the device
+  // length of its lines and control polygons (moves included).
   double PathMinX = 1, PathMinY = 1, PathMaxX = 0, PathMaxY = 0;
+  double PathLength = 0;
+  double LastPathX = 0, LastPathY = 0;
   void AddPathPoint(double x, double y);
-  void ResetPathBox() { PathMinX = PathMinY = 1, PathMaxX = PathMaxY = 0; }
+  void ResetPathBox() { PathMinX = PathMinY = 1, PathMaxX = PathMaxY = 0, PathLength = 0; }
   bool Visible = true;  // optional content
   bool ColorLocked = false;  // set by d1
   std::vector<bool> MarkedContent;  // visibility in force before each open BDC/BMC

@@ -114,6 +114,7 @@ void TPDFRenderer::Paint(TPDFContentRun& run, bool fill, bool stroke, uint8_t ru
     const double grow = stroke ? run.Canvas->LineWidth() / 2 + 1 : 0;
     const double minX = run.PathMinX - grow, minY = run.PathMinY - grow;
     const double maxX = run.PathMaxX + grow, maxY = run.PathMaxY + grow;
+    if (stroke) ChargeDashes(run);
     run.ResetPathBox();
     ChargePaint(minX, minY, maxX, maxY);
   }

@@ -1,6 +1,7 @@
 // One run of the content interpreter: the content text, the resources, the starting state,
 // the loop over tokens, and the clean-up that leaves the canvas as the run found it.
 #include <algorithm>
+#include <cmath>
 #include <exception>
 
 #include "pdf/core/objects/pdf_objects.h"
@@ -91,6 +92,26 @@ void TPDFRenderer::ChargePaint(double minX, double minY, double maxX, double max
   }
   // A line or a point still costs its pixels.
   Budget->PaintedPixels -= (maxX - minX + 1) * (maxY - minY + 1);
+  if (!(Budget->PaintedPixels >= 0)) throw Exception(kBudgetErrorText);
+}
+
+void TPDFRenderer::ChargeDashes(const TPDFContentRun& run) {
+  const TPDFGraphicsState& state = run.State;
+  if (state.DashArray.empty() || !(run.PathLength > 0)) return;
+  // The shortest a length can become on the device: the matrix's least stretch.
+  const TPDFPoint o = TransformPoint(0, 0), ex = TransformPoint(1, 0), ey = TransformPoint(0, 1);
+  const double a = ex.X - o.X, b = ex.Y - o.Y, c = ey.X - o.X, d = ey.Y - o.Y;
+  const double frobenius = std::sqrt(a * a + b * b + c * c + d * d);
+  const double stretch = frobenius > 0 ? std::fabs(a * d - b * c) / frobenius : 0;
+  // The canvas hands dashes over as multiples of the line width (no less than its smallest
+  // entry), and the back ends draw no line thinner than a pixel.
+  const double w = state.LineWidth > 0 ? state.LineWidth : 1;
+  double period = 0;
+  for (double entry : state.DashArray) period += std::max(std::fabs(entry) / w, double(TPDFDaubrix::kMinDashEntry));
+  if (state.LineWidth > 0) period *= std::max(state.LineWidth * stretch, 1.0);
+  double dashes = run.PathLength / period;
+  if (!(dashes <= kRenderDashesPerStroke)) dashes = kRenderDashesPerStroke;
+  Budget->PaintedPixels -= kRenderDashCost * dashes;
   if (!(Budget->PaintedPixels >= 0)) throw Exception(kBudgetErrorText);
 }
 

@@ -72,6 +72,10 @@ inline constexpr int32_t kRenderRunBudget = 20000;                   // content 
 // this many, or the raster fifty times over.
 inline constexpr double kRenderPaintBudget = 5e8;
 inline constexpr double kRenderPaintBudgetPages = 50;
+// Dashes of a stroke count against that budget too, each as this many pixels, up to the dashes
+// a back end cuts one stroke into (finer dashing over a longer path it draws solid).
+inline constexpr double kRenderDashCost = 8;
+inline constexpr double kRenderDashesPerStroke = 1 << 20;
 
 // Error texts of the renderer (the image text is the canvas's, shared with the decoder).
 inline constexpr const char* kRenderExceptionText = "Rendering exception: ";
@@ -220,6 +224,7 @@ class TPDFRenderer {
   void ChargeBudget(int64_t bytes);
   // Charges the area of a box of device points (clipped to the raster when there is one).
   void ChargePaint(double minX, double minY, double maxX, double maxY);
+  void ChargeDashes(const TPDFContentRun& run);
 
   // Painting and the hand-over of the state to the canvas.
   void ApplyFillState(TPDFContentRun& run, uint8_t rule);

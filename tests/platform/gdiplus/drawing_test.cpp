@@ -136,6 +136,24 @@ struct StrokeCase {
   std::vector<int> gaps;        // columns inside the extent left white
 };
 
+// A black line two pixels wide along row 5, with its caps and dashes, on a white surface.
+void DrawRow(FakeDC& dc, GpLineCap cap, const std::vector<REAL>& dashes, REAL from, REAL to) {
+  dc.Fill(kWhite);
+  DcGraphics g(dc);
+  GP(GdipSetPixelOffsetMode)(g.get(), PixelOffsetModeHalf);
+  GpPen* pen = nullptr;
+  ASSERT_EQ(GP(GdipCreatePen1)(0xff000000, 2, UnitPixel, &pen), Ok);
+  GP(GdipSetPenStartCap)(pen, cap);
+  GP(GdipSetPenEndCap)(pen, cap);
+  if (!dashes.empty()) {
+    ASSERT_EQ(GP(GdipSetPenDashArray)(pen, dashes.data(), int32_t(dashes.size())), Ok);
+  }
+  PathHolder path;
+  GP(GdipAddPathLine)(path.p, from, 5, to, 5);
+  EXPECT_EQ(GP(GdipDrawPath)(g.get(), pen, path.p), Ok);
+  GP(GdipDeletePen)(pen);
+}
+
 TEST(GdiplusPens, WidthCapsAndDashes) {
   const StrokeCase cases[] = {
       {"flat", LineCapFlat, {}, 2, 19, {}},
@@ -144,22 +162,7 @@ TEST(GdiplusPens, WidthCapsAndDashes) {
   };
   for (const StrokeCase& c : cases) {
     FakeDC dc(24, 10);
-    dc.Fill(kWhite);
-    {
-      DcGraphics g(dc);
-      GP(GdipSetPixelOffsetMode)(g.get(), PixelOffsetModeHalf);
-      GpPen* pen = nullptr;
-      ASSERT_EQ(GP(GdipCreatePen1)(0xff000000, 2, UnitPixel, &pen), Ok);
-      GP(GdipSetPenStartCap)(pen, c.cap);
-      GP(GdipSetPenEndCap)(pen, c.cap);
-      if (!c.dashes.empty()) {
-        ASSERT_EQ(GP(GdipSetPenDashArray)(pen, c.dashes.data(), int32_t(c.dashes.size())), Ok);
-      }
-      PathHolder path;
-      GP(GdipAddPathLine)(path.p, 2, 5, 20, 5);
-      EXPECT_EQ(GP(GdipDrawPath)(g.get(), pen, path.p), Ok);
-      GP(GdipDeletePen)(pen);
-    }
+    DrawRow(dc, c.cap, c.dashes, 2, 20);
     for (int y : {4, 5}) {
       for (int x = 0; x < dc.width; ++x) {
         const bool gap = std::find(c.gaps.begin(), c.gaps.end(), x) != c.gaps.end();
@@ -169,6 +172,22 @@ TEST(GdiplusPens, WidthCapsAndDashes) {
     }
     EXPECT_EQ(dc.Pixel(10, 3), kWhite) << c.what;
     EXPECT_EQ(dc.Pixel(10, 6), kWhite) << c.what;
+  }
+}
+
+TEST(GdiplusPens, DashesFinerThanThePathCanHoldDrawSolid) {
+  // Millions of dashes a pixel apart would be stepped through one by one, on the surface or
+  // not: the line is drawn solid. A short line keeps its dashes.
+  struct Case {
+    double from, to;
+    bool solid;
+  };
+  for (const Case& c : {Case{-4e6, 4e6, true}, Case{2, 20, false}}) {
+    FakeDC dc(24, 10);
+    DrawRow(dc, LineCapFlat, {1, 1}, REAL(c.from), REAL(c.to));
+    int inked = 0;
+    for (int x = 2; x < 20; ++x) inked += dc.Pixel(x, 5) == 0u;
+    EXPECT_EQ(inked == 18, c.solid) << c.from << " " << inked;
   }
 }
 
