@@ -64,8 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   };
   TPDFImage image(&store, "TalvoPDFIm0");
   TMemoryStream stream(file);
-  if (!image.LoadFromStream(stream, 0)) return 0;
-  if (image.Kind != 6 || image.Dict == nullptr || image.Ref == nullptr || image.Width <= 0 || image.Height <= 0)
+  // Mutations that turn the file into another image type are the image import's to fuzz.
+  if (!image.LoadFromStream(stream, 0) || image.Kind != 6) return 0;
+  if (image.Dict == nullptr || image.Ref == nullptr || image.Width <= 0 || image.Height <= 0)
     std::abort();
   auto* form = PDFCast<TPDFStream>(image.Ref->Resolve());
   if (form == nullptr) std::abort();

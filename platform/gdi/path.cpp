@@ -110,18 +110,28 @@ bool FlattenPath(HDC dc) {
   return d && d->state.path.stage == GdiPath::Stage::Closed;  // curves are flattened as recorded
 }
 
-HRGN PathToRegion(HDC dc) {
+namespace {
+
+// The path as a region in the DC's device units, without the window layer's origin; a clip
+// needs only the rows of the surface.
+HRGN PathRegion(HDC dc, bool surfaceRows) {
   std::shared_ptr<GdiDC> d;
   std::vector<GdiPath::Figure> figures;
   if (!TakePath(dc, d, figures)) return nullptr;
-  Region r = Region::FromSpans(FillPolygonSpans(Polygons(figures), d->state.polyFillMode == WINDING));
-  // Regions come back in the DC's device units without the window layer's origin.
+  const GdiBitmap* surface = surfaceRows ? d->Surface() : nullptr;
+  const int32_t top = surface ? -1 : INT32_MIN / 2;
+  const int32_t bottom = surface ? surface->Height() + 1 : INT32_MAX / 2;
+  Region r = Region::FromSpans(FillPolygonSpans(Polygons(figures), d->state.polyFillMode == WINDING, top, bottom));
   r.Offset(-d->deviceOrigin.x, -d->deviceOrigin.y);
   return CreateRegionHandle(std::move(r));
 }
 
+}  // namespace
+
+HRGN PathToRegion(HDC dc) { return PathRegion(dc, false); }
+
 bool SelectClipPath(HDC dc, int mode) {
-  HRGN rgn = PathToRegion(dc);
+  HRGN rgn = PathRegion(dc, true);
   if (!rgn) return false;
   const int result = ExtSelectClipRgn(dc, rgn, mode);
   DeleteObject(rgn);

@@ -192,6 +192,36 @@ TEST(Paths, FillStrokeAndRegion) {
   DeleteObject(pen);
 }
 
+TEST(Paths, ClipPathsReachingFarClipTheSurfaceAlike) {
+  // A triangle 2 * reach rows tall, five pixels wide across the surface's rows.
+  auto tallTriangle = [](HDC dc, int32_t reach) {
+    BeginPath(dc);
+    MoveToEx(dc, 0, -reach, nullptr);
+    LineTo(dc, 10, reach);
+    LineTo(dc, 0, reach);
+    CloseFigure(dc);
+    EndPath(dc);
+  };
+  // As a clip only the surface's rows are worked out, however far the path reaches.
+  Canvas24 c(20, 20);
+  HDC dc = c.dc();
+  tallTriangle(dc, 1000000000);
+  ASSERT_TRUE(SelectClipPath(dc, RGN_COPY));
+  SelectObject(dc, GetStockObject(BLACK_BRUSH));
+  SelectObject(dc, GetStockObject(NULL_PEN));
+  Rectangle(dc, 0, 0, 21, 21);
+  EXPECT_EQ(c.At(2, 10), kBlack);
+  EXPECT_EQ(c.At(12, 10), kWhite);
+  EXPECT_EQ(c.Count(kBlack), 5 * 20);
+  // As a region it keeps its rows beyond the surface.
+  tallTriangle(dc, 500000);
+  HRGN r = PathToRegion(dc);
+  ASSERT_NE(r, nullptr);
+  EXPECT_TRUE(PtInRegion(r, 9, 499000));
+  EXPECT_FALSE(PtInRegion(r, 9, -499000));
+  DeleteObject(r);
+}
+
 TEST(Canvas, StretchDrawPointSamplesAndPixels) {
   TBitmap page;
   page.SetPixelFormat(pf24bit);

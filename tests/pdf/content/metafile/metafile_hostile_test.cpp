@@ -16,6 +16,7 @@
 #include "pdf/core/objects/pdf_objects.h"
 #include "platform/rtl/strings.h"
 #include "tests/pdf/content/metafile/metafile_test_support.h"
+#include "tests/support/limited_child.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -226,6 +227,26 @@ TEST(MetafileHostile, HugeFramesDoNotMakeHugePages) {
   EXPECT_TRUE(imported.Loaded);
   EXPECT_FALSE(RenderPage(file));
   EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 30.0);
+}
+
+// Files that once ran away: a far world offset under a hatched brush (past 20 GB and five
+// minutes in batch mode), and a finely dashed line reaching far off the picture. Imported and
+// rendered through the API in a child under a 1 GiB address-space ceiling and an alarm, each
+// ends normally.
+TEST(MetafileHostile, RunawayFilesEndNormallyWithinLimits) {
+  for (const char* name : {"regress-emf-runaway.emf", "regress-dashed-far-line.emf"}) {
+    SCOPED_TRACE(name);
+    const std::string file =
+        testsupport::ReadFile(testsupport::SourceDir() + "/fuzz/corpus/metafile_converter/" + name);
+    ASSERT_FALSE(file.empty());
+    const testsupport::ChildEnd end = testsupport::RunLimited(
+        [&file] {
+          RenderPage(file);
+          return 0;
+        },
+        {1ull << 30, 30});
+    EXPECT_TRUE(end.Normal()) << testsupport::Describe(end);
+  }
 }
 
 }  // namespace
