@@ -62,19 +62,31 @@ TEST_P(DrawOnBothBackEnds, SoftMaskIsAlpha) {
   EXPECT_NE(d->DataStream, nullptr);
 }
 
+namespace {
+
+// Draws an image with a soft mask onto a white 8 x 8 bitmap filling it.
+std::unique_ptr<TPDFImageDecoder> DrawWithSoftMask(TestStore& t, const std::string& maskDict, const std::string& mask,
+                                                   const std::string& imageDict, const std::string& samples,
+                                                   TBitmap& bitmap, uint8_t backEnd) {
+  TPDFStream* image = t.Image(imageDict, samples);
+  image->Dictionary()->SetValue("SMask", t.Image(maskDict, mask));
+  auto d = Decode(image);
+  auto canvas = CanvasOn(bitmap, backEnd);
+  d->DrawImage(*canvas, Place(0, 0, 8, 8), 0);
+  return d;
+}
+
+}  // namespace
+
 TEST_P(DrawOnBothBackEnds, OnePixelImageWithALargerSoftMask) {
   TestStore t;
   // 4 x 4 mask: left half opaque.
   std::string mask;
   for (int i = 0; i < 16; ++i) mask += char(i % 4 < 2 ? 0xFF : 0);
-  TPDFStream* smask = t.Image("<< /Width 4 /Height 4 /BitsPerComponent 8 /ColorSpace /DeviceGray >>", mask);
-  TPDFStream* image = t.Image("<< /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB >>", "\x20\x40\x60");
-  image->Dictionary()->SetValue("SMask", smask);
-  auto d = Decode(image);
   auto bitmap = WhiteBitmap(8, 8);
-  auto canvas = CanvasOn(*bitmap, GetParam());
-  d->DrawImage(*canvas, Place(0, 0, 8, 8), 0);
-  canvas.reset();
+  auto d = DrawWithSoftMask(t, "<< /Width 4 /Height 4 /BitsPerComponent 8 /ColorSpace /DeviceGray >>", mask,
+                            "<< /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB >>", "\x20\x40\x60",
+                            *bitmap, GetParam());
   EXPECT_EQ(d->Bitmap->Width(), 4);
   EXPECT_EQ(d->Bitmap->Height(), 4);
   for (int y = 0; y < 8; ++y)
@@ -86,16 +98,11 @@ TEST_P(DrawOnBothBackEnds, OnePixelImageWithALargerSoftMask) {
 // they meet at the image's size instead, the mask squeezed onto it.
 TEST_P(DrawOnBothBackEnds, WideImageOverATallMaskMeetsAtTheImageSize) {
   TestStore t;
-  TPDFStream* smask = t.Image("<< /Width 1 /Height 4096 /BitsPerComponent 8 /ColorSpace /DeviceGray >>",
-                              std::string(4096, '\xFF'));
-  TPDFStream* image = t.Image("<< /Width 4096 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB >>",
-                              std::string(3 * 4096, '\x40'));
-  image->Dictionary()->SetValue("SMask", smask);
-  auto d = Decode(image);
   auto bitmap = WhiteBitmap(8, 8);
-  auto canvas = CanvasOn(*bitmap, GetParam());
-  d->DrawImage(*canvas, Place(0, 0, 8, 8), 0);
-  canvas.reset();
+  auto d = DrawWithSoftMask(t, "<< /Width 1 /Height 4096 /BitsPerComponent 8 /ColorSpace /DeviceGray >>",
+                            std::string(4096, '\xFF'),
+                            "<< /Width 4096 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB >>",
+                            std::string(3 * 4096, '\x40'), *bitmap, GetParam());
   EXPECT_EQ(d->Bitmap->Width(), 4096);
   EXPECT_EQ(d->Bitmap->Height(), 1);
   EXPECT_EQ(Pixel(*bitmap, 4, 4), 0x404040u);  // the opaque mask lets the image show
