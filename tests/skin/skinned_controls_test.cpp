@@ -41,6 +41,7 @@ const char* const kForm =
     "  object Bar: TProgressBar\n    Left = 10\n    Top = 120\n    Width = 200\n    Height = 16\n  end\n"
     "  object Plain: TButton\n    Left = 10\n    Top = 150\n    Width = 80\n    Height = 26\n"
     "    Caption = 'Plain'\n    Tag = 99\n    TabOrder = 4\n  end\n"
+    "  object Note: TLabel\n    Left = 220\n    Top = 50\n    Width = 80\n    Height = 16\n    Caption = 'x'\n  end\n"
     "end\n";
 
 class SkinnedControls : public skintest::SkinFixture {
@@ -114,6 +115,33 @@ TEST_F(SkinnedControls, EachControlGetsTheWrapperOfItsKind) {
   const size_t count = Wrapper()->ControlSkins.size();
   Wrapper()->SkinFormChildren();
   EXPECT_EQ(Wrapper()->ControlSkins.size(), count);
+}
+
+TEST_F(SkinnedControls, LabelsStandOnTheSkinsFace) {
+  Show();
+  EXPECT_EQ(At(Find<TWinControl>("Note"), 70, 8), kFace);
+}
+
+TEST_F(SkinnedControls, SkinSwitchedOffAndOnAgainThroughTheTimer) {
+  Show();
+  auto* push = Find<TButton>("Push");
+  auto* bar = Find<TProgressBar>("Bar");
+  Find<TButton>("Other")->SetFocus();
+  Pump();
+  EXPECT_EQ(At(push, 2, 2), kPush[0]);
+  sd->SetActive(false);
+  SkinManage()->TimerTick();
+  Pump();
+  EXPECT_NE(At(push, 2, 2), kPush[0]);
+  EXPECT_NE(At(bar, 1, 8), kProgress[0]);
+  EXPECT_NE(SendMessageW(push->Handle(), CM_SKINQUERY, 0, 0), 1);
+  sd->SetActive(true);
+  SkinManage()->TimerTick();
+  Pump();
+  ASSERT_NE(Wrapper(), nullptr);
+  EXPECT_EQ(KindOf("Push"), "TSkinButton");
+  EXPECT_EQ(At(push, 2, 2), kPush[0]);
+  EXPECT_EQ(At(bar, 1, 8), kProgress[0]);
 }
 
 TEST_F(SkinnedControls, TheControlSetAndSkin3rdKeepControlsPlain) {
