@@ -3,7 +3,9 @@
 #include "platform/gdi/dc.h"
 #include "platform/gdi/pen_brush.h"
 #include "platform/gdi/shapes.h"
+#include "platform/rtl/strings.h"
 #include "platform/user/painting.h"
+#include "platform/user/styles.h"
 #include "platform/user/window.h"
 #include "skin/skin_data.h"
 
@@ -44,7 +46,24 @@ void Frame(HDC dc, const RECT& r, COLORREF colour) {
 
 }  // namespace
 
+void TSkinEdit::SkinUpDownChild() {
+  if (upDown_ || !InSkinControls(SkinData->SkinControls(), xcSpin)) return;
+  for (HWND child = GetTopWindow(Handle); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char name[101] = {};
+    GetClassNameA(child, name, 100);
+    const std::string lower = LowerCaseAscii(name);
+    if (lower != "msctls_updown32" && lower.find("spin") == std::string::npos &&
+        lower.find("updown") == std::string::npos)
+      continue;
+    upDown_ = std::make_unique<TSkinUpDown>();
+    upDown_->Embedded = true;
+    upDown_->AttachWindow(child, SkinData, FormSkin, AttachData);
+    return;
+  }
+}
+
 void TSkinEdit::PaintControl(HDC dc, const RECT& rect) {
+  SkinUpDownChild();
   RECT client{};
   GetClientRect(Handle, &client);
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;

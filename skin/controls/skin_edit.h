@@ -2,7 +2,10 @@
 // the text area stays native.
 #pragma once
 
+#include <memory>
+
 #include "skin/controls/skin_control.h"
+#include "skin/controls/skin_up_down.h"
 
 class TSkinEdit : public TSkinControl {
  public:
@@ -12,4 +15,7 @@ class TSkinEdit : public TSkinControl {
 
  private:
   void PrintBorder(HDC dc, const RECT& rect);
+  // An up-down child gets its own wrapper the first time the edit is painted.
+  void SkinUpDownChild();
+  std::unique_ptr<TSkinUpDown> upDown_;
 };

@@ -8,6 +8,7 @@
 #include "skin/controls/skin_check_box.h"
 #include "skin/controls/skin_edit.h"
 #include "skin/controls/skin_progress.h"
+#include "skin/controls/skin_up_down.h"
 
 std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int) {
   struct Entry {
@@ -25,6 +26,7 @@ std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int) {
       {"TSkinSizer", [] { return std::make_unique<TSkinSizer>(); }},
       {"TSkinGroupBox", [] { return std::make_unique<TSkinGroupBox>(); }},
       {"TSkinMenuButton", [] { return std::make_unique<TSkinMenuButton>(); }},
+      {"TSkinUpDown", [] { return std::make_unique<TSkinUpDown>(); }},
   };
   if (!className) return nullptr;
   for (const Entry& e : kEntries)

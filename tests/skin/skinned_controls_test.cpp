@@ -13,10 +13,13 @@
 #include "platform/forms/win/std_controls.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
+#include "platform/user/default_proc.h"
+#include "platform/user/painting.h"
 #include "platform/user/window.h"
 #include "skin/controls/skin_boxes.h"
 #include "skin/controls/skin_button.h"
 #include "skin/controls/skin_check_box.h"
+#include "skin/controls/skin_up_down.h"
 #include "skin/controls/skin_control.h"
 #include "skin/forms/win_skin_form.h"
 #include "skin/skin_manage.h"
@@ -416,6 +419,63 @@ TEST_F(SkinnedRawWindows, GroupBoxesMenuButtonsAndPlainAreas) {
   Pump();
   EXPECT_EQ(AtWindow(menu, 2, 2), kPush[3]) << "a focused menu button shows the hot frame";
   EXPECT_EQ(AtWindow(area, 20, 12), kFace);
+}
+
+TEST_F(SkinnedRawWindows, UpDownHalvesHaveTheirOwnStates) {
+  Show();
+  TWinSkinForm* wrapper = Wrapper();
+  const DWORD kNotify = 0x100;  // a static window that takes the mouse
+  HWND vertical = Make(u"Static", kNotify, 200, 50, 20, 40, 61, u"");
+  HWND horizontal = Make(u"Static", kNotify | 0x40, 240, 50, 40, 20, 62, u"");
+  for (HWND h : {vertical, horizontal}) {
+    auto s = std::make_unique<TSkinUpDown>();
+    TSkinUpDown* raw = s.get();
+    wrapper->ControlSkins.push_back(std::move(s));
+    raw->AttachWindow(h, sd.get(), wrapper, 0);
+  }
+  Pump();
+  // Without an up-down element each half is a framed rectangle: the face colour at rest.
+  EXPECT_EQ(AtWindow(vertical, 3, 3), kFace);
+  EXPECT_EQ(AtWindow(vertical, 3, 36), kFace);
+  RECT r{};
+  GetWindowRect(vertical, &r);
+  MoveTo(POINT{r.left + 10, r.top + 30});
+  screen->PressButton(MouseButton::Left);
+  Pump();
+  EXPECT_EQ(AtWindow(vertical, 3, 36), kShadow) << "the lower half pressed";
+  EXPECT_EQ(AtWindow(vertical, 3, 3), kFace) << "the upper half normal";
+  screen->ReleaseButton(MouseButton::Left);
+  Pump();
+  GetWindowRect(horizontal, &r);
+  MoveTo(POINT{r.left + 5, r.top + 10});
+  EXPECT_EQ(AtWindow(horizontal, 3, 3), kShadow) << "the left half hot";
+  EXPECT_EQ(AtWindow(horizontal, 36, 3), kFace);
+  EnableWindow(horizontal, FALSE);
+  InvalidateRect(horizontal, nullptr, TRUE);
+  Pump();
+  EXPECT_EQ(AtWindow(horizontal, 3, 3), kFace) << "disabled";
+  // An edit's spin child gets an up-down wrapper of its own, flush with the edit's edge.
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"TestSpinner";
+  RegisterClassExW(&wc);
+  auto* field = Find<TEdit>("Field");
+  HWND spin = CreateWindowExW(0, u"TestSpinner", u"", WS_CHILD | WS_VISIBLE, 100, 0, 16, 18, field->Handle(), nullptr,
+                              nullptr, nullptr);
+  ASSERT_NE(spin, nullptr);
+  field->Invalidate();
+  Pump();
+  EXPECT_EQ(SendMessageW(spin, CM_SKINQUERY, 0, 0), 1);
+  EXPECT_EQ(AtWindow(spin, 3, 3), kFace);
+  const struct {
+    bool under;
+    uint8_t mouse;
+    bool enabled;
+    int state;
+  } cases[] = {{false, kMousePressed, true, 1}, {true, 0, true, 1},           {true, kMouseHot, true, 4},
+               {true, kMousePressed, true, 2},  {true, kMousePressed | kMouseHot, true, 2}, {true, kMouseHot, false, 3}};
+  for (const auto& c : cases) EXPECT_EQ(UpDownHalfState(c.under, c.mouse, c.enabled), c.state);
 }
 
 }  // namespace
