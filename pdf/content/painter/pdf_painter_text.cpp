@@ -64,8 +64,9 @@ double TPDFPainter::GetTextWidth(std::string_view text) const {
   if (Font->Kind() == 10) {
     for (size_t i = 0; i + 1 < text.size(); i += 2) {
       const int code = (static_cast<uint8_t>(text[i]) << 8) | static_cast<uint8_t>(text[i + 1]);
-      sum += Font->GetCodeWidth(code);
+      sum += Font->GetCharWidth(static_cast<uint16_t>(code));
       ++codes;
+      if (code == 32 || code == 160) ++spaces;
     }
   } else {
     // Word spacing applies to the single-byte code 32, as a viewer applies it.

@@ -9,16 +9,15 @@
 
 namespace testpdf {
 
-std::string SerializeDocument(TPDFDocument& document) {
-  std::string out = "%PDF-" + document.Version() + "\n%\xE2\xE3\xCF\xD3\n";
+std::string SerializeObjects(const IndirectObjects& objects, const TPDFObject& trailer, const std::string& version) {
+  std::string out = "%PDF-" + version + "\n%\xE2\xE3\xCF\xD3\n";
   std::map<int, size_t> offsets;
   int highest = 0;
-  for (int i = 0; i < document.SlotCount(); ++i) {
-    const TPDFIndObj* slot = document.Slot(i);
-    offsets[slot->ObjectNumber()] = out.size();
-    highest = std::max(highest, slot->ObjectNumber());
-    out += std::to_string(slot->ObjectNumber()) + " " + std::to_string(slot->Generation()) + " obj\n";
-    if (slot->GetObject() != nullptr) slot->GetObject()->AppendToString(out);
+  for (const auto& [number, generation, object] : objects) {
+    offsets[number] = out.size();
+    highest = std::max(highest, number);
+    out += std::to_string(number) + " " + std::to_string(generation) + " obj\n";
+    if (object != nullptr) object->AppendToString(out);
     else out += "null";
     out += "\nendobj\n";
   }
@@ -33,9 +32,18 @@ std::string SerializeDocument(TPDFDocument& document) {
     out += line;
   }
   out += "trailer\n";
-  document.Trailer()->AppendToString(out);
+  trailer.AppendToString(out);
   out += "\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
   return out;
+}
+
+std::string SerializeDocument(TPDFDocument& document) {
+  IndirectObjects objects;
+  for (int i = 0; i < document.SlotCount(); ++i) {
+    const TPDFIndObj* slot = document.Slot(i);
+    objects.push_back({slot->ObjectNumber(), slot->Generation(), slot->GetObject()});
+  }
+  return SerializeObjects(objects, *document.Trailer(), document.Version());
 }
 
 void WriteDocument(TPDFDocument& document, const std::string& path) {

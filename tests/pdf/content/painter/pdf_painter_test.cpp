@@ -361,4 +361,30 @@ TEST_F(PainterFixture, TextWidthAndMetrics) {
   EXPECT_EQ(painter.GetFontMetric(5), 0);
 }
 
+// Two-byte fonts: widths come from the width blocks, and the 16-bit codes 32 and 160 both take
+// the word spacing (a one-byte font's code 160 does not).
+TEST_F(PainterFixture, TwoByteTextWidthCountsBothSpaces) {
+  TPDFFont font(&store, "F");
+  std::string block(513, '\0');
+  block[0] = 0;
+  auto put = [&](int code, int width) {
+    block[size_t(1 + 2 * code)] = char(width >> 8);
+    block[size_t(2 + 2 * code)] = char(width & 0xFF);
+  };
+  put(32, 250);
+  put(160, 250);
+  put(65, 700);
+  font.SetWidthBlocks(block);
+  painter.SetFont(&font, 10);
+  const std::string text("\0A\0 \0\xA0\x01\x00", 8);  // A, space, no-break space, U+0100
+  EXPECT_DOUBLE_EQ(painter.GetTextWidth(text), (700 + 250 + 250 + 1000) * 10 / 1000.0);
+  painter.WordSpacing = 3;
+  EXPECT_DOUBLE_EQ(painter.GetTextWidth(text), 22 + 2 * 3);
+
+  TPDFFont latin(&store, "G");
+  ASSERT_TRUE(latin.WriteStandardFont("Helvetica", 5));
+  painter.SetFont(&latin, 10);
+  EXPECT_DOUBLE_EQ(painter.GetTextWidth("A \xA0"), (667 + 278 + 278) * 10 / 1000.0 + 3);
+}
+
 }  // namespace
