@@ -27,7 +27,7 @@ TEST(LimitedChild, TellsEachEndingApart) {
       {"killed", [] { return raise(SIGKILL); }, ChildEnd::How::kSignalled, SIGKILL},
       {"abort", [] { return raise(SIGABRT); }, ChildEnd::How::kSignalled, SIGABRT},
       {"endless", [] {
-         for (volatile int i = 0;; i = i + 1) {
+         for (volatile unsigned i = 0;; i = i + 1) {
          }
          return 0;
        },
@@ -44,7 +44,7 @@ TEST(LimitedChild, TellsEachEndingApart) {
 TEST(LimitedChild, MemoryPastTheCeilingIsRefusedOrStopped) {
   const ChildEnd end = testsupport::RunLimited([] {
     try {
-      std::vector<char> big(size_t{3} << 29, 1);  // 1.5 GiB, every page touched
+      std::vector<char> big(size_t{5} << 29, 1);  // 2.5 GiB, every page touched
       return big.back() == 1 ? 0 : 1;
     } catch (const std::bad_alloc&) {
       return 9;

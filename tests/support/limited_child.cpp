@@ -78,7 +78,8 @@ ChildEnd Wait(pid_t pid, const ChildLimits& limits) {
     const pid_t got = waitpid(pid, &status, kSanitized ? WNOHANG : 0);
     if (got == pid) break;
     if (got < 0 && errno != EINTR) return end;
-    if (got == 0 && ResidentBytes(pid) > limits.address_space) {
+    // The runtime's quarantine of freed blocks and its shadow memory are resident too.
+    if (got == 0 && ResidentBytes(pid) > 2 * limits.address_space) {
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
       end.how = ChildEnd::How::kPastMemoryCeiling;

@@ -9,7 +9,8 @@
 namespace testsupport {
 
 // Sanitizer runtimes reserve terabytes of address space up front, so in those builds the parent
-// watches the child's resident memory instead and kills it past the same ceiling.
+// watches the child's resident memory instead and kills it past twice the ceiling (the runtime's
+// own bookkeeping is resident too).
 struct ChildLimits {
   unsigned long long address_space = 1ull << 30;  // bytes
   unsigned seconds = 30;                          // wall-clock alarm
