@@ -13,6 +13,7 @@
 #include "platform/user/painting.h"
 #include "platform/user/window.h"
 #include "platform/rtl/strings.h"
+#include "skin/forms/win_skin_form.h"
 #include "skin/skin_data.h"
 #include "skin/skin_manage.h"
 
@@ -133,6 +134,9 @@ bool TSkinControl::BeforeMessage(TMessage& message) {
       RestoreColor();
       Active = false;
       AttachState = kAttachDestroyed;
+      // The form wrapper lets go of this wrapper later, and skins the control again should it
+      // get a new window.
+      if (FormSkin && IsWindow(FormSkin->Window)) PostMessageW(FormSkin->Window, CM_SKINRESCROLL, 0, kSkinMagic);
       return false;
     case CM_SKINQUERY:
       message.Result = 1;

@@ -102,6 +102,7 @@ bool TWinSkinForm::Stage1(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRE
       result = 0;
       return true;
     case CM_SKINRESCROLL:
+      if (Applied) SkinFormChildren();
       result = 0;
       return true;
     case CM_SKINQUERY:

@@ -304,11 +304,11 @@ TEST_F(SkinnedControls, AControlDestroyedFirstDetachesItsWrapper) {
   auto* push = Find<TButton>("Push");
   TSkinControl* skinner = wrapper->FindSkinner(push);
   ASSERT_NE(skinner, nullptr);
+  const size_t before = wrapper->ControlSkins.size();
   push->Free();
   EXPECT_EQ(skinner->AttachState, kAttachDestroyed);
-  const size_t before = wrapper->ControlSkins.size();
-  wrapper->PurgeSkinners();
-  EXPECT_EQ(wrapper->ControlSkins.size(), before - 1);
+  Pump();
+  EXPECT_EQ(wrapper->ControlSkins.size(), before - 1) << "the form wrapper let go of the dead wrapper";
   // A wrapper freed first gives the control its procedure back.
   auto* other = Find<TButton>("Other");
   std::erase_if(wrapper->ControlSkins, [&](const auto& s) { return s->Control == other; });
@@ -316,6 +316,20 @@ TEST_F(SkinnedControls, AControlDestroyedFirstDetachesItsWrapper) {
   Pump();
   EXPECT_NE(At(other, 2, 2), kPush[0]);
   EXPECT_NE(SendMessageW(other->Handle(), CM_SKINQUERY, 0, 0), 1);
+}
+
+TEST_F(SkinnedControls, AControlGivenANewWindowIsSkinnedAgain) {
+  Show();
+  TWinSkinForm* wrapper = Wrapper();
+  auto* push = Find<TButton>("Push");
+  Find<TButton>("Other")->SetFocus();
+  const size_t count = wrapper->ControlSkins.size();
+  push->DestroyHandle();
+  push->HandleNeeded();
+  Pump();
+  EXPECT_EQ(wrapper->ControlSkins.size(), count) << "the dead wrapper went, a new one came";
+  EXPECT_EQ(KindOf("Push"), "TSkinButton");
+  EXPECT_EQ(At(push, 2, 2), kPush[0]);
 }
 
 TEST_F(SkinnedControls, TheFormsWrapperGoesBeforeItsControls) {
