@@ -402,6 +402,18 @@ TEST_F(SkinnedRawWindows, StandardWindowsAreSkinnedByClassAndStyle) {
   Pump();
   EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), 1);
   EXPECT_EQ(AtWindow(box, kBox / 2, 10), kCheck[1]);
+  // A radio button shows the radio picture; checking it by message picks the checked frame.
+  HWND radio = Make(u"Button", BS_RADIOBUTTON, 200, 190, 100, 20, 45);
+  wrapper->SkinWin32Children(radio);
+  Pump();
+  EXPECT_EQ(kind(radio), "TSkinRadioButton");
+  EXPECT_EQ(AtWindow(radio, kBox / 2, 10), kRadio[0]);
+  SendMessageW(radio, BM_SETCHECK, 1, 0);
+  Pump();
+  EXPECT_EQ(AtWindow(radio, kBox / 2, 10), kRadio[1]);
+  EnableWindow(radio, FALSE);
+  Pump();
+  EXPECT_EQ(AtWindow(radio, kBox / 2, 10), kRadio[3]) << "checked, disabled";
   // A raw window destroyed first leaves a wrapper that never touches it again.
   DestroyWindow(box);
   const size_t before = wrapper->ControlSkins.size();

@@ -33,6 +33,8 @@ DWORD Type(HWND h) { return static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE)) 
 bool IsCheckBox(DWORD type) {
   return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE;
 }
+// Radio buttons keep a check state too (set and read by message).
+bool HasCheck(DWORD type) { return IsCheckBox(type) || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON; }
 
 void Redraw(HWND h) { InvalidateRect(h, nullptr, FALSE); }
 
@@ -168,10 +170,10 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ButtonState* s) {
       Redraw(h);
       return 0;
     case BM_GETCHECK:
-      return IsCheckBox(Type(h)) ? s->check : 0;
+      return HasCheck(Type(h)) ? s->check : 0;
     case BM_SETCHECK: {
       DWORD type = Type(h);
-      if (!IsCheckBox(type)) return 0;
+      if (!HasCheck(type)) return 0;
       int check = static_cast<int>(wParam);
       if (check == BST_INDETERMINATE && type != BS_3STATE && type != BS_AUTO3STATE) check = BST_CHECKED;
       if (check != BST_UNCHECKED && check != BST_CHECKED && check != BST_INDETERMINATE) check = BST_CHECKED;
@@ -182,7 +184,7 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ButtonState* s) {
       return 0;
     }
     case BM_GETSTATE:
-      return (IsCheckBox(Type(h)) ? s->check : 0) | (s->pushed ? BST_PUSHED : 0) | (s->focused ? BST_FOCUS : 0);
+      return (HasCheck(Type(h)) ? s->check : 0) | (s->pushed ? BST_PUSHED : 0) | (s->focused ? BST_FOCUS : 0);
     case BM_SETSTATE:
       if (s->pushed != (wParam != 0)) {
         s->pushed = wParam != 0;
