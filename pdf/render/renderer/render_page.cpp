@@ -42,12 +42,6 @@ int64_t CeilRound(double points, double resolution) {
   return n;
 }
 
-int64_t PlainRound(double points, double resolution) {
-  const double exact = points * resolution / 72;
-  if (!std::isfinite(exact) || std::fabs(exact) > 1e12) return exact < 0 ? -1 : int64_t(1) << 40;
-  return RoundHalfEven(exact);
-}
-
 void Prepend(TPDFMatrix& current, const TPDFMatrix& t) { MatrixMultiply(current, t, current); }
 
 }  // namespace
