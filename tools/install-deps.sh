@@ -11,7 +11,7 @@ PKGS="build-essential cmake ninja-build pkg-config git
   fonts-ipafont fonts-arphic-uming fonts-arphic-ukai fonts-nanum
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb x11-apps xclip xdotool desktop-file-utils python3 python3-pil python3-fonttools imagemagick libtiff-tools netpbm qpdf poppler-utils
-  jbig2dec
+  jbig2dec libjpeg-turbo-progs
   clang libclang-rt-14-dev libuemf-dev"
 missing=""
 for p in $PKGS; do
