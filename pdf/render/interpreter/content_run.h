@@ -42,6 +42,8 @@ struct TPDFContentRun {
   double LastPathX = 0, LastPathY = 0;
   void AddPathPoint(double x, double y);
   void ResetPathBox() { PathMinX = PathMinY = 1, PathMaxX = PathMaxY = 0, PathLength = 0; }
+  // Paints the pending path as asked (or drops it when unseen or neither is asked) and closes it.
+  void FinishPath(bool fill, bool stroke);
   bool Visible = true;  // optional content
   bool ColorLocked = false;  // set by d1
   std::vector<bool> MarkedContent;  // visibility in force before each open BDC/BMC

@@ -119,15 +119,19 @@ void TPDFRenderer::Paint(TPDFContentRun& run, bool fill, bool stroke, uint8_t ru
     ChargePaint(minX, minY, maxX, maxY);
   }
   run.ResetPathBox();
-  if (!run.Visible)
-    run.Canvas->EndPath();
+  run.FinishPath(fill, stroke);
+}
+
+void TPDFContentRun::FinishPath(bool fill, bool stroke) {
+  if (!Visible || (!fill && !stroke))
+    Canvas->EndPath();
   else if (fill && stroke)
-    run.Canvas->FillAndStroke();
+    Canvas->FillAndStroke();
   else if (fill)
-    run.Canvas->Fill();
+    Canvas->Fill();
   else
-    run.Canvas->Stroke();
-  run.PathOpen = false;
+    Canvas->Stroke();
+  PathOpen = false;
 }
 
 void TPDFRenderer::OpFill(TPDFContentRun& run) { Paint(run, true, false, kFillRuleWinding, false); }

@@ -236,13 +236,5 @@ void TPDFRenderer::ShowText(TPDFContentRun& run) {
   if (stroke) ApplyStrokeState(run);
   if (fill) ApplyFillState(run, kFillRuleWinding);
   if (mode >= 4) run.Canvas->SetClip(kFillRuleWinding);
-  if (!run.Visible || (!fill && !stroke))
-    run.Canvas->EndPath();
-  else if (fill && stroke)
-    run.Canvas->FillAndStroke();
-  else if (fill)
-    run.Canvas->Fill();
-  else
-    run.Canvas->Stroke();
-  run.PathOpen = false;
+  run.FinishPath(fill, stroke);
 }
