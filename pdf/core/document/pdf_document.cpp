@@ -55,6 +55,7 @@ void TPDFDocument::Clear() {
   structure_->Clear();
   trailer_ = structure_->NewDictionary();
   nextObjectNumber_ = 1;
+  security_ = TPDFSecurityState{};
   pageTree_ = std::make_unique<TPDFPageTree>(nullptr);
 }
 

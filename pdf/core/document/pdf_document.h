@@ -12,6 +12,7 @@
 
 #include "pdf/core/document/optional_content.h"
 #include "pdf/core/objects/pdf_objects.h"
+#include "pdf/core/security/security_state.h"
 #include "pdf/render/canvas/gdiplus_settings.h"
 #include "platform/rtl/strings.h"
 
@@ -104,6 +105,18 @@ class TPDFDocument {
   // 1..count of the first page with the reference's number and generation, else 0.
   int PageNumberOf(const TPDFIndRef* pageRef);
 
+  // The standard security handler. Reading happens once, on first need.
+  void ReadEncryptDictionary();
+  // 0 not encrypted, 1 encrypted with a supported handler, 2 with an unsupported one.
+  int EncryptionState();
+  bool NeedsDecryption();
+  // The key of one object: empty for the /Encrypt dictionary itself.
+  std::string ObjectKey(int objectNumber, int generation);
+  // Decrypts the strings and stream data inside object, once the password was accepted; a
+  // string or stream that does not decrypt is emptied and counted in DecryptionErrors.
+  void DecryptObject(std::string_view key, TPDFObject* object);
+  TPDFSecurityState& Security() { return security_; }
+
   TPDFStructure& Structure() { return *structure_; }
   TPDFPageTree& PageTree() { return *pageTree_; }
   TOrvanePDFLibraryXMP* XMP() const { return xmp_.get(); }
@@ -123,9 +136,14 @@ class TPDFDocument {
   void InitStructure();
   void RebuildNumberIndex();
   void DropSlotsFrom(size_t slots);
+  void ReadStandardFilter(const TPDFDictionary& encrypt, int v, int r);
+  bool ReadCryptFilter(const TPDFDictionary& encrypt, std::string_view method, int defaultBits);
+  void DecryptValue(std::string_view key, TPDFObject* object, int depth);
+  std::string DecryptBytes(std::string_view key, std::string_view data);
   TPDFDictionary* TrailerDictionary(std::string_view key);
 
   std::unique_ptr<TOrvanePDFLibraryXMP> xmp_;
+  TPDFSecurityState security_;
   bool versionSet_ = false;
   std::string version_;
   std::unique_ptr<TPDFStructure> structure_;
