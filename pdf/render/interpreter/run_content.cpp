@@ -48,6 +48,8 @@ void TPDFRenderer::RunContent(TPDFContentRun& run, TPDFObject* reference, std::s
   run.SaveStack.reserve(100);
   run.Resources = ContentResources(content, directText);
   Store = content->Owner();
+  const bool page = PDFCast<TPDFDictionary>(content) != nullptr && directText.empty();
+  if (page) DrawAnnotations(run, true);
   run.Text = GetContentText(content, reference, directText);
   run.Position = 0;
   ChargeBudget(int64_t(run.Text.size()));
@@ -62,7 +64,7 @@ void TPDFRenderer::RunContent(TPDFContentRun& run, TPDFObject* reference, std::s
   run.BaseMatrix = CurrentMatrix;
 
   if (!(Options.FormFieldsOnly != 0 && InsideAnnotation == 0)) RunLoop(run);
-  // The annotations drawn over a page come with the annotation pass.
+  if (page && ErrorText.empty()) DrawAnnotations(run, false);
 }
 
 void TPDFRenderer::RunLoop(TPDFContentRun& run) {

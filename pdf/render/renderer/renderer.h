@@ -260,6 +260,16 @@ class TPDFRenderer {
   void RunType3Glyph(TPDFContentRun& run, TPDFType3Rasterizer& font, const std::string& name, double x, double y);
   void BeginOptionalContent(TPDFContentRun& run, std::string_view tag, std::string_view property);
 
+  // Annotations of the page being run: highlights before its content, the others after.
+  void DrawAnnotations(TPDFContentRun& run, bool before);
+  void DrawAnnotation(TPDFContentRun& run, TPDFDictionary* annot);
+  TPDFObject* AppearanceReference(TPDFDictionary* annot);
+  void ClipToBox(TPDFContentRun& run, double left, double bottom, double right, double top);
+  void DrawWithoutAppearance(TPDFContentRun& run, TPDFDictionary* annot);
+  void DrawLinkBorder(TPDFContentRun& run, TPDFDictionary* annot, const double* rect);
+  bool LinkBorderColour(TPDFContentRun& run, TPDFDictionary* annot);
+  void DrawStamp(TPDFContentRun& run, TPDFDictionary* annot, const double* rect);
+
   // Operator handlers.
   void OpMoveTo(TPDFContentRun& run);
   void OpLineTo(TPDFContentRun& run);
