@@ -9,6 +9,7 @@
 #include "platform/forms/list_box.h"
 #include "platform/forms/open_dialog.h"
 #include "platform/forms/progress_bar.h"
+#include "platform/forms/scroll_bar.h"
 #include "platform/forms/timer.h"
 
 void RegisterStandardClasses() {
@@ -16,7 +17,7 @@ void RegisterStandardClasses() {
     for (const TClassInfo* c :
          {&TForm::StaticClassInfo(), &TButton::StaticClassInfo(), &TCheckBox::StaticClassInfo(),
           &TEdit::StaticClassInfo(), &TLabel::StaticClassInfo(), &TListBox::StaticClassInfo(),
-          &TProgressBar::StaticClassInfo(), &TTimer::StaticClassInfo(), &TOpenDialog::StaticClassInfo(),
+          &TProgressBar::StaticClassInfo(), &TScrollBar::StaticClassInfo(), &TTimer::StaticClassInfo(), &TOpenDialog::StaticClassInfo(),
           &TBrowseFolderDialog::StaticClassInfo()})
       RegisterClass(*c);
     return true;

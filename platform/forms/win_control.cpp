@@ -228,6 +228,12 @@ void TWinControl::WndProc(TMessage& m) {
       if (m.LParam && ReflectToChild(m, reinterpret_cast<HWND>(m.LParam), CN_COMMAND)) return;
       DefaultHandler(m);
       return;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      // A scroll bar control's requests go back to it; the window's own bars stay here.
+      if (m.LParam && ReflectToChild(m, reinterpret_cast<HWND>(m.LParam), CN_BASE + m.Msg)) return;
+      DefaultHandler(m);
+      return;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:

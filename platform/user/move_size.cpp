@@ -7,6 +7,8 @@
 #include "platform/user/menus.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/metrics.h"
+#include "platform/user/painting.h"
+#include "platform/user/scroll_track.h"
 #include "platform/user/window.h"
 
 using namespace user_internal;
@@ -56,25 +58,37 @@ RECT Moved(const RECT& orig, WPARAM edge, int dx, int dy) {
   return r;
 }
 
-// A press on a frame scroll bar: one line for an arrow, one page beside the thumb, then
-// SB_ENDSCROLL. Dragging the thumb is left to the window (it sees the press as usual).
+// A press on a frame scroll bar, tracked until release; the thumb is drawn where it is dragged.
 void ScrollBarPress(HWND hwnd, bool vertical, POINT screen) {
-  Window* w = State().Find(hwnd);
-  if (!w) return;
-  FrameLayout f = LayoutOf(w);
-  RECT bar = vertical ? f.vScroll : f.hScroll;
-  ScrollBarParts parts = ScrollBarLayout(w, bar, vertical);
-  RECT wr = WindowRectOnScreen(w);
-  int x = screen.x - wr.left, y = screen.y - wr.top;
-  int request = -1;
-  if (PointInRect(parts.arrow1, x, y)) request = 0;        // SB_LINEUP
-  else if (PointInRect(parts.arrow2, x, y)) request = 1;   // SB_LINEDOWN
-  else if (!IsRectEmptyValue(parts.thumb) && !PointInRect(parts.thumb, x, y))
-    request = (vertical ? y < parts.thumb.top : x < parts.thumb.left) ? 2 : 3;  // SB_PAGEUP / DOWN
-  if (request < 0) return;
-  UINT msg = vertical ? WM_VSCROLL : WM_HSCROLL;
-  Send(hwnd, msg, static_cast<WPARAM>(request), 0);
-  Send(hwnd, msg, 8, 0);  // SB_ENDSCROLL
+  if (!State().Find(hwnd)) return;
+  const int which = vertical ? SB_VERT : SB_HORZ;
+  ScrollTracker t;
+  t.capture = hwnd;
+  t.vertical = vertical;
+  t.bar = [hwnd, vertical] {
+    Window* w = State().Find(hwnd);
+    if (!w) return RECT{};
+    FrameLayout f = LayoutOf(w);
+    RECT wr = WindowRectOnScreen(w);
+    return OffsetRectBy(vertical ? f.vScroll : f.hScroll, wr.left, wr.top);
+  };
+  t.info = [hwnd, which] {
+    SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(hwnd, which, &si);
+    return si;
+  };
+  const UINT msg = vertical ? WM_VSCROLL : WM_HSCROLL;
+  t.notify = [hwnd, msg](int code, int pos) {
+    Send(hwnd, msg, MAKEWPARAM(static_cast<WORD>(code), static_cast<WORD>(pos)), 0);
+  };
+  t.show = [hwnd, which](int part, int pos) {
+    Window* w = State().Find(hwnd);
+    if (!w) return;
+    w->scroll[which].tracking = part == kScrollThumb;
+    w->scroll[which].trackPos = pos;
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
+  };
+  TrackScrollBar(t, screen);
 }
 
 }  // namespace

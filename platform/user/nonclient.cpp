@@ -8,6 +8,7 @@
 #include "platform/user/internal/back_buffer.h"
 #include "platform/user/internal/internal_procs.h"
 #include "platform/user/metrics.h"
+#include "platform/user/scroll_track.h"
 #include "platform/user/painting.h"
 #include "platform/user/window.h"
 
@@ -206,12 +207,9 @@ void PaintCaptionButton(HDC dc, const RECT& r, int glyph, bool enabled) {
 }
 
 void PaintScrollBar(Window* w, HDC dc, const RECT& bar, bool vertical) {
-  if (IsRectEmptyValue(bar)) return;
-  FillSolid(dc, bar, GetSysColor(COLOR_SCROLLBAR));
-  ScrollBarParts parts = ScrollBarLayout(w, bar, vertical);
-  PaintCaptionButton(dc, parts.arrow1, -1, true);
-  PaintCaptionButton(dc, parts.arrow2, -1, true);
-  if (!IsRectEmptyValue(parts.thumb)) PaintCaptionButton(dc, parts.thumb, -1, true);
+  const Window::ScrollState& s = w->scroll[vertical ? SB_VERT : SB_HORZ];
+  SCROLLINFO si{sizeof si, SIF_ALL, s.min, s.max, static_cast<UINT>(s.page), s.tracking ? s.trackPos : s.pos, 0};
+  DrawScrollBar(dc, bar, vertical, si, kScrollNoPart, !(w->style & WS_DISABLED));
 }
 
 }  // namespace

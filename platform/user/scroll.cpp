@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/user/internal/internal_procs.h"
+#include "platform/user/message_loop.h"
 #include "platform/user/metrics.h"
 #include "platform/user/painting.h"
 #include "platform/user/styles.h"
@@ -29,31 +30,49 @@ void Redraw(HWND hwnd) {
 
 }  // namespace
 
-namespace user_internal {
+namespace {
 
-ScrollBarParts ScrollBarLayout(const Window* w, const RECT& bar, bool vertical) {
+struct Track {
+  int arrow, length, thickness, track;
+};
+
+Track TrackOf(const RECT& bar, bool vertical) {
+  Track t{};
+  t.length = vertical ? bar.bottom - bar.top : bar.right - bar.left;
+  t.thickness = vertical ? bar.right - bar.left : bar.bottom - bar.top;
+  t.arrow = std::max(0, std::min(t.thickness, t.length / 2));
+  t.track = t.length - 2 * t.arrow;
+  return t;
+}
+
+// The thumb's length and the positions it can stand at (0 when it cannot move).
+bool ThumbOf(const Track& t, const SCROLLINFO& si, std::int64_t& size, std::int64_t& span) {
+  std::int64_t range = static_cast<std::int64_t>(si.nMax) - si.nMin + 1;
+  if (t.track < 8 || range <= 1 || (si.nPage > 0 && si.nPage >= range)) return false;
+  size = si.nPage > 0 ? std::max<std::int64_t>(8, t.track * static_cast<std::int64_t>(si.nPage) / range)
+                      : t.thickness;
+  size = std::min<std::int64_t>(size, t.track);
+  span = range - std::max<std::int64_t>(si.nPage, 1);
+  return true;
+}
+
+}  // namespace
+
+ScrollBarParts ScrollBarLayout(const RECT& bar, bool vertical, const SCROLLINFO& si) {
   ScrollBarParts p{};
-  int length = vertical ? bar.bottom - bar.top : bar.right - bar.left;
-  int thickness = vertical ? bar.right - bar.left : bar.bottom - bar.top;
-  int arrow = std::min(thickness, length / 2);
+  const Track t = TrackOf(bar, vertical);
   if (vertical) {
-    p.arrow1 = RECT{bar.left, bar.top, bar.right, bar.top + arrow};
-    p.arrow2 = RECT{bar.left, bar.bottom - arrow, bar.right, bar.bottom};
+    p.arrow1 = RECT{bar.left, bar.top, bar.right, bar.top + t.arrow};
+    p.arrow2 = RECT{bar.left, bar.bottom - t.arrow, bar.right, bar.bottom};
   } else {
-    p.arrow1 = RECT{bar.left, bar.top, bar.left + arrow, bar.bottom};
-    p.arrow2 = RECT{bar.right - arrow, bar.top, bar.right, bar.bottom};
+    p.arrow1 = RECT{bar.left, bar.top, bar.left + t.arrow, bar.bottom};
+    p.arrow2 = RECT{bar.right - t.arrow, bar.top, bar.right, bar.bottom};
   }
-  const Window::ScrollState& s = w->scroll[vertical ? SB_VERT : SB_HORZ];
-  int track = length - 2 * arrow;
-  std::int64_t range = static_cast<std::int64_t>(s.max) - s.min + 1;
-  if (track < 8 || range <= 1 || (s.page > 0 && s.page >= range)) return p;
-  std::int64_t size = s.page > 0 ? std::max<std::int64_t>(8, track * static_cast<std::int64_t>(s.page) / range)
-                                 : thickness;
-  size = std::min<std::int64_t>(size, track);
-  std::int64_t span = range - std::max<std::int64_t>(s.page, 1);
-  std::int64_t offset = span > 0 ? (track - size) * (static_cast<std::int64_t>(s.pos) - s.min) / span : 0;
-  offset = std::clamp<std::int64_t>(offset, 0, track - size);
-  int start = arrow + static_cast<int>(offset);
+  std::int64_t size = 0, span = 0;
+  if (!ThumbOf(t, si, size, span)) return p;
+  std::int64_t offset = span > 0 ? (t.track - size) * (static_cast<std::int64_t>(si.nPos) - si.nMin) / span : 0;
+  offset = std::clamp<std::int64_t>(offset, 0, t.track - size);
+  int start = t.arrow + static_cast<int>(offset);
   if (vertical) {
     p.thumb = RECT{bar.left, bar.top + start, bar.right, bar.top + start + static_cast<int>(size)};
   } else {
@@ -62,9 +81,28 @@ ScrollBarParts ScrollBarLayout(const Window* w, const RECT& bar, bool vertical) 
   return p;
 }
 
+int ScrollPosFromThumb(const RECT& bar, bool vertical, const SCROLLINFO& si, int offset) {
+  const Track t = TrackOf(bar, vertical);
+  std::int64_t size = 0, span = 0;
+  if (!ThumbOf(t, si, size, span) || t.track <= size) return si.nMin;
+  std::int64_t room = t.track - size;
+  std::int64_t o = std::clamp<std::int64_t>(offset, 0, room);
+  return static_cast<int>(si.nMin + (o * span + room / 2) / room);
+}
+
+namespace user_internal {
+
+ScrollBarParts ScrollBarLayout(const Window* w, const RECT& bar, bool vertical) {
+  const Window::ScrollState& s = w->scroll[vertical ? SB_VERT : SB_HORZ];
+  SCROLLINFO si{sizeof si, SIF_ALL, s.min, s.max, static_cast<UINT>(s.page), s.tracking ? s.trackPos : s.pos, 0};
+  return ::ScrollBarLayout(bar, vertical, si);
+}
+
 }  // namespace user_internal
 
 int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
+  if (bar == SB_CTL)
+    return info ? static_cast<int>(SendMessageW(hwnd, SBM_SETSCROLLINFO, redraw, reinterpret_cast<LPARAM>(info))) : 0;
   Window::ScrollState* s = StateOf(hwnd, bar);
   if (!s || !info) return 0;
   if (info->fMask & SIF_RANGE) {
@@ -83,6 +121,8 @@ int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
 }
 
 BOOL GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info) {
+  if (bar == SB_CTL)
+    return info && SendMessageW(hwnd, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(info)) ? TRUE : FALSE;
   Window::ScrollState* s = StateOf(hwnd, bar);
   if (!s || !info) return FALSE;
   if (info->fMask & SIF_RANGE) {
@@ -96,6 +136,7 @@ BOOL GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info) {
 }
 
 int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw) {
+  if (bar == SB_CTL) return static_cast<int>(SendMessageW(hwnd, SBM_SETPOS, static_cast<WPARAM>(pos), redraw));
   Window::ScrollState* s = StateOf(hwnd, bar);
   if (!s) return 0;
   int old = s->pos;
@@ -105,18 +146,30 @@ int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw) {
 }
 
 int GetScrollPos(HWND hwnd, int bar) {
+  if (bar == SB_CTL) return static_cast<int>(SendMessageW(hwnd, SBM_GETPOS, 0, 0));
   Window::ScrollState* s = StateOf(hwnd, bar);
   return s ? s->pos : 0;
 }
 
 BOOL SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BOOL redraw) {
   SCROLLINFO si{sizeof si, SIF_RANGE, minPos, maxPos, 0, 0, 0};
+  if (bar == SB_CTL) {
+    SetScrollInfo(hwnd, bar, &si, redraw);
+    return IsWindow(hwnd);
+  }
   if (!StateOf(hwnd, bar)) return FALSE;
   SetScrollInfo(hwnd, bar, &si, redraw);
   return TRUE;
 }
 
 BOOL GetScrollRange(HWND hwnd, int bar, int* minPos, int* maxPos) {
+  if (bar == SB_CTL) {
+    SCROLLINFO si{sizeof si, SIF_RANGE, 0, 0, 0, 0, 0};
+    if (!minPos || !maxPos || !GetScrollInfo(hwnd, bar, &si)) return FALSE;
+    *minPos = si.nMin;
+    *maxPos = si.nMax;
+    return TRUE;
+  }
   Window::ScrollState* s = StateOf(hwnd, bar);
   if (!s || !minPos || !maxPos) return FALSE;
   *minPos = s->min;
@@ -138,6 +191,8 @@ BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show) {
 BOOL GetScrollBarInfo(HWND hwnd, LONG objectId, SCROLLBARINFO* info) {
   Window* w = State().Find(hwnd);
   if (!w || !info || info->cbSize != sizeof(SCROLLBARINFO)) return FALSE;
+  if (objectId == OBJID_CLIENT)
+    return SendMessageW(hwnd, SBM_GETSCROLLBARINFO, 0, reinterpret_cast<LPARAM>(info)) ? TRUE : FALSE;
   if (objectId != OBJID_HSCROLL && objectId != OBJID_VSCROLL) return FALSE;
   bool vertical = objectId == OBJID_VSCROLL;
   FrameLayout f = LayoutOf(w);
@@ -163,4 +218,7 @@ BOOL GetScrollBarInfo(HWND hwnd, LONG objectId, SCROLLBARINFO* info) {
   return TRUE;
 }
 
-BOOL GetComboBoxInfo(HWND, COMBOBOXINFO*) { return FALSE; }
+BOOL GetComboBoxInfo(HWND hwnd, COMBOBOXINFO* info) {
+  if (!info || info->cbSize != sizeof(COMBOBOXINFO) || !IsWindow(hwnd)) return FALSE;
+  return SendMessageW(hwnd, CB_GETCOMBOBOXINFO, 0, reinterpret_cast<LPARAM>(info)) ? TRUE : FALSE;
+}

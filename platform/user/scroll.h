@@ -9,11 +9,18 @@ inline constexpr int SB_VERT = 1;
 inline constexpr int SB_CTL = 2;
 inline constexpr int SB_BOTH = 3;
 
-// Styles of scroll bar windows (class "ScrollBar"). This layer registers no such class; a
-// creation hook tests the styles of windows made elsewhere against them.
+// Styles of scroll bar windows (class "ScrollBar", registered by the class library's standard
+// controls).
 inline constexpr DWORD SBS_HORZ = 0x0000;
 inline constexpr DWORD SBS_VERT = 0x0001;
 inline constexpr DWORD SBS_SIZEGRIP = 0x0010;
+
+// Messages of scroll bar windows; SetScrollInfo and its kin with SB_CTL send them.
+inline constexpr UINT SBM_SETPOS = 0x00E0, SBM_GETPOS = 0x00E1, SBM_SETRANGE = 0x00E2, SBM_GETRANGE = 0x00E3,
+                      SBM_ENABLE_ARROWS = 0x00E4, SBM_SETRANGEREDRAW = 0x00E6, SBM_SETSCROLLINFO = 0x00E9,
+                      SBM_GETSCROLLINFO = 0x00EA, SBM_GETSCROLLBARINFO = 0x00EB;
+// The combo box's answer to GetComboBoxInfo.
+inline constexpr UINT CB_GETCOMBOBOXINFO = 0x0164;
 
 // WM_HSCROLL / WM_VSCROLL requests
 inline constexpr int SB_LINEUP = 0;
@@ -65,7 +72,8 @@ struct SCROLLBARINFO {
   DWORD rgstate[6];   // the bar, up arrow, page up, thumb, page down, down arrow
 };
 
-// Only SB_HORZ and SB_VERT: this layer has no scroll bar controls.
+// SB_HORZ and SB_VERT: the window's frame bars; SB_CTL: the window is a scroll bar control,
+// asked with its SBM_ messages.
 int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw);  // the new position
 BOOL GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info);
 int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw);  // the old position
@@ -73,7 +81,8 @@ int GetScrollPos(HWND hwnd, int bar);
 BOOL SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BOOL redraw);
 BOOL GetScrollRange(HWND hwnd, int bar, int* minPos, int* maxPos);
 BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show);
-// objectId OBJID_HSCROLL or OBJID_VSCROLL; a bar the window lacks is reported invisible.
+// objectId OBJID_HSCROLL or OBJID_VSCROLL (a bar the window lacks is reported invisible), or
+// OBJID_CLIENT for a scroll bar control (SBM_GETSCROLLBARINFO).
 BOOL GetScrollBarInfo(HWND hwnd, LONG objectId, SCROLLBARINFO* info);
 
 struct COMBOBOXINFO {
@@ -85,5 +94,17 @@ struct COMBOBOXINFO {
   HWND hwndItem;
   HWND hwndList;
 };
-// FALSE: no window of this layer is a combo box.
+// Asks the window with CB_GETCOMBOBOXINFO; FALSE for a window that is no combo box.
 BOOL GetComboBoxInfo(HWND hwnd, COMBOBOXINFO* info);
+
+// The parts of a scroll bar lying in `bar` (any coordinates): the arrows at its two ends and the
+// thumb between them, placed by the position within the range; the thumb is empty when the bar
+// cannot scroll or has no room for one (under 8 pixels of track). A page gives the thumb the
+// page's share of the track, at least 8 pixels; without one the thumb is square.
+struct ScrollBarParts {
+  RECT arrow1, arrow2, thumb;
+};
+ScrollBarParts ScrollBarLayout(const RECT& bar, bool vertical, const SCROLLINFO& info);
+// The position whose thumb starts `offset` pixels after the first arrow (the inverse of the
+// layout, rounded to the nearest position, kept within the range).
+int ScrollPosFromThumb(const RECT& bar, bool vertical, const SCROLLINFO& info, int offset);

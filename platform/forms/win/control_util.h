@@ -81,5 +81,6 @@ void RegisterEditClass();
 void RegisterStaticClass();
 void RegisterProgressClass();
 void RegisterListBoxClass();
+void RegisterScrollBarClass();
 
 }  // namespace stdctl

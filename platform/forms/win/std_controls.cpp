@@ -8,4 +8,5 @@ void RegisterStandardControls() {
   stdctl::RegisterStaticClass();
   stdctl::RegisterProgressClass();
   stdctl::RegisterListBoxClass();
+  stdctl::RegisterScrollBarClass();
 }

@@ -1,11 +1,13 @@
 // The standard control window classes and their messages, with the meaning the Windows API
 // documentation gives them: "Button" (push buttons and check boxes), "Edit" (single-line
-// edits), "Static" (text labels), "ListBox" (single-selection lists) and "msctls_progress32"
-// (progress bars). They paint themselves in the classic look through the graphics layer and
-// notify their parent with WM_COMMAND. RegisterStandardControls registers them once.
+// edits), "Static" (text labels), "ListBox" (single-selection lists), "msctls_progress32"
+// (progress bars) and "ScrollBar" (scroll bar controls). They paint themselves in the classic
+// look through the graphics layer and notify their parent with WM_COMMAND (scroll bars with
+// WM_HSCROLL / WM_VSCROLL). RegisterStandardControls registers them once.
 #pragma once
 
 #include "platform/user/messages.h"
+#include "platform/user/scroll.h"
 #include "platform/user/wintypes.h"
 
 // Registers the classes (idempotent). Called by the class library before it creates controls.
@@ -15,6 +17,7 @@ inline constexpr const char16_t* WC_BUTTON = u"Button";
 inline constexpr const char16_t* WC_EDIT = u"Edit";
 inline constexpr const char16_t* WC_STATIC = u"Static";
 inline constexpr const char16_t* WC_LISTBOX = u"ListBox";
+inline constexpr const char16_t* WC_SCROLLBAR = u"ScrollBar";
 inline constexpr const char16_t* PROGRESS_CLASS = u"msctls_progress32";
 
 // WM_GETDLGCODE results.

@@ -5,6 +5,7 @@
 
 #include "platform/user/default_proc.h"
 #include "platform/user/internal/user_state.h"
+#include "platform/user/scroll.h"
 
 namespace user_internal {
 
@@ -62,10 +63,8 @@ void PaintMenuBar(Window* w, HDC dc, const RECT& bar);  // menus.cpp
 LRESULT DefaultNcHitTest(Window* w, POINT screen);
 void DefaultNcPaint(Window* w);
 void PaintFrameInto(Window* w, HDC dc);  // the non-client area into any DC (window coordinates)
-// Parts of a window scroll bar (window coordinates): the two arrow buttons and the thumb.
-struct ScrollBarParts {
-  RECT arrow1, arrow2, thumb;
-};
+// Parts of a window scroll bar (window coordinates): the two arrow buttons and the thumb, which
+// stands at the tracked position while it is dragged.
 ScrollBarParts ScrollBarLayout(const Window* w, const RECT& bar, bool vertical);
 LRESULT DefaultNcCalcSize(Window* w, WPARAM calcValid, LPARAM lParam);
 void DefaultNcMouseDown(HWND hwnd, LRESULT hit, POINT screen);

@@ -79,6 +79,7 @@ struct Window {
 
   struct ScrollState {
     int min = 0, max = 100, page = 0, pos = 0, trackPos = 0;
+    bool tracking = false;  // the thumb is being dragged (drawn at trackPos)
   };
   ScrollState scroll[2];  // SB_HORZ, SB_VERT
 

@@ -1,0 +1,231 @@
+// Scroll bar controls ("ScrollBar" and TScrollBar) and frame scroll bars on the headless screen:
+// the SBM_ messages by table, the thumb's geometry worked out by hand, and presses, drags,
+// held buttons and keys as the user gives them, seen in the requests the owner receives.
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "platform/forms/form.h"
+#include "platform/forms/list_box.h"
+#include "platform/forms/scroll_bar.h"
+#include "platform/forms/win/std_controls.h"
+#include "platform/user/input.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/scroll_track.h"
+#include "platform/user/window.h"
+#include "tests/platform/forms/forms_test_support.h"
+
+namespace {
+
+using formstest::FormsTest;
+using Requests = std::vector<std::pair<int, int>>;  // scroll code, 16-bit position
+
+class ScrollBarTest : public FormsTest {
+ protected:
+  void TearDown() override {
+    form.reset();
+    FormsTest::TearDown();
+  }
+  void Make(TScrollBarKind kind, int width, int height) {
+    form.reset(CreateComponent<TForm>(nullptr));
+    form->SetBounds(50, 50, 400, 300);
+    bar = AddControl<TScrollBar>(form.get(), "Bar", 20, 20, width, height);
+    bar->SetKind(kind);
+    bar->SetBounds(20, 20, width, height);
+    form->Show();
+    Pump();
+    const TWndMethod old = bar->WindowProc;
+    bar->WindowProc = [this, old](TMessage& m) {
+      if (m.Msg == CN_HSCROLL || m.Msg == CN_VSCROLL)
+        seen.emplace_back(LOWORD(m.WParam), static_cast<int16_t>(HIWORD(m.WParam)));
+      old(m);
+    };
+  }
+  POINT On(int x, int y) {
+    TPoint p = bar->ClientToScreen(TPoint{x, y});
+    return POINT{p.x, p.y};
+  }
+  // A press at one point, moves through the others, and the release at the last.
+  void Drag(std::initializer_list<POINT> path) {
+    const POINT first = *path.begin();
+    screen->MoveMouse(first.x, first.y);
+    screen->PressButton(display::MouseButton::Left);
+    for (const POINT& p : path) screen->MoveMouse(p.x, p.y);
+    screen->ReleaseButton(display::MouseButton::Left);
+    Pump();
+  }
+  TComponentPtr<TForm> form;
+  TScrollBar* bar = nullptr;
+  Requests seen;
+};
+
+TEST_F(ScrollBarTest, MessagesKeepRangePageAndPosition) {
+  Make(sbVertical, 17, 200);
+  HWND h = bar->Handle();
+  char16_t cls[32] = {};
+  GetClassNameW(h, cls, 32);
+  EXPECT_EQ(std::u16string(cls), u"ScrollBar");
+  EXPECT_TRUE(GetWindowLongPtrW(h, GWL_STYLE) & SBS_VERT);
+  struct Case {
+    int min, max, page, pos, wantPos;
+  } cases[] = {
+      {0, 99, 10, 45, 45}, {0, 99, 10, 95, 90},   // the last page is out of reach
+      {0, 99, 0, 150, 99}, {10, 20, 0, -5, 10},   // held within the range
+      {5, 2, 0, 3, 5},                             // a maximum under the minimum is raised to it
+      {0, 9, 50, 4, 0},                            // a page over the range is the range
+  };
+  for (const Case& c : cases) {
+    SCROLLINFO in{sizeof in, SIF_ALL, c.min, c.max, UINT(c.page), c.pos, 0};
+    EXPECT_EQ(SetScrollInfo(h, SB_CTL, &in, TRUE), c.wantPos) << c.min << ".." << c.max << " at " << c.pos;
+    SCROLLINFO out{sizeof out, SIF_ALL, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(GetScrollInfo(h, SB_CTL, &out));
+    EXPECT_EQ(out.nPos, c.wantPos);
+    EXPECT_EQ(GetScrollPos(h, SB_CTL), c.wantPos);
+  }
+  SCROLLINFO in{sizeof in, SIF_RANGE | SIF_PAGE, 0, 50, 0, 0, 0};
+  SetScrollInfo(h, SB_CTL, &in, FALSE);
+  EXPECT_EQ(SendMessageW(h, SBM_SETPOS, 30, FALSE), 0);  // the old position
+  EXPECT_EQ(SendMessageW(h, SBM_GETPOS, 0, 0), 30);
+  int lo = -1, hi = -1;
+  SendMessageW(h, SBM_GETRANGE, reinterpret_cast<WPARAM>(&lo), reinterpret_cast<LPARAM>(&hi));
+  EXPECT_EQ(std::make_pair(lo, hi), std::make_pair(0, 50));
+  EXPECT_TRUE(SetScrollRange(h, SB_CTL, 0, 20, FALSE));
+  ASSERT_TRUE(GetScrollRange(h, SB_CTL, &lo, &hi));
+  EXPECT_EQ(std::make_pair(lo, hi), std::make_pair(0, 20));
+  EXPECT_EQ(GetScrollPos(h, SB_CTL), 20);
+}
+
+TEST_F(ScrollBarTest, BarInfoPlacesTheThumbByRangeAndPage) {
+  Make(sbVertical, 17, 200);
+  HWND h = bar->Handle();
+  // Arrows 17 high leave 166 of track. Page 10 of 100: 16 long; position 45 of 90 reachable
+  // stands 150 * 45 / 90 = 75 into the track. Without a page the thumb is square (17).
+  struct Case {
+    UINT page;
+    int pos, top, bottom;
+  } cases[] = {{10, 45, 17 + 75, 17 + 75 + 16}, {10, 0, 17, 33}, {10, 90, 183 - 16, 183},
+               {0, 99, 183 - 17, 183},         {1, 0, 17, 25}};  // never under 8
+  for (const Case& c : cases) {
+    SCROLLINFO in{sizeof in, SIF_ALL, 0, 99, c.page, c.pos, 0};
+    SetScrollInfo(h, SB_CTL, &in, FALSE);
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetScrollBarInfo(h, OBJID_CLIENT, &info));
+    EXPECT_EQ(info.dxyLineButton, 17);
+    EXPECT_EQ(info.xyThumbTop, c.top) << "page " << c.page << " pos " << c.pos;
+    EXPECT_EQ(info.xyThumbBottom, c.bottom) << "page " << c.page << " pos " << c.pos;
+    RECT wr{};
+    GetWindowRect(h, &wr);
+    EXPECT_EQ(info.rcScrollBar.top, wr.top);
+    EXPECT_EQ(info.rgstate[0], 0u);
+  }
+  bar->SetEnabled(false);
+  SCROLLBARINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetScrollBarInfo(h, OBJID_CLIENT, &info));
+  EXPECT_EQ(info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE, STATE_SYSTEM_UNAVAILABLE);
+}
+
+TEST_F(ScrollBarTest, PressesOnArrowsAndTrackSendOneRequestAndEnd) {
+  Make(sbHorizontal, 200, 17);
+  bar->SetParams(50, 0, 100);
+  bar->SetLargeChange(10);
+  bar->SetPageSize(0);
+  struct Case {
+    int x;
+    int code, after;
+  } cases[] = {{5, SB_LINELEFT, 49}, {195, SB_LINERIGHT, 50}, {40, SB_PAGELEFT, 40}, {180, SB_PAGERIGHT, 50}};
+  for (const Case& c : cases) {
+    seen.clear();
+    const POINT p = On(c.x, 8);
+    Drag({p});
+    EXPECT_EQ(seen, (Requests{{c.code, 0}, {SB_ENDSCROLL, 0}})) << "at " << c.x;
+    EXPECT_EQ(bar->Position(), c.after) << "at " << c.x;
+  }
+  // Nothing was left holding the mouse.
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(ScrollBarTest, DraggingTheThumbTracksThenLands) {
+  Make(sbHorizontal, 200, 17);
+  bar->SetParams(0, 0, 99);
+  bar->SetPageSize(10);
+  // 166 of track, a thumb of 16, 150 pixels for 90 positions: 5 pixels make 3 positions.
+  SCROLLBARINFO info{};
+  info.cbSize = sizeof info;
+  GetScrollBarInfo(bar->Handle(), OBJID_CLIENT, &info);
+  const int grip = (info.xyThumbTop + info.xyThumbBottom) / 2;
+  Drag({On(grip, 8), On(grip + 5, 8), On(grip + 50, 8), On(grip + 500, 8)});
+  EXPECT_EQ(seen, (Requests{{SB_THUMBTRACK, 3}, {SB_THUMBTRACK, 30}, {SB_THUMBTRACK, 90},
+                            {SB_THUMBPOSITION, 90}, {SB_ENDSCROLL, 0}}));
+  EXPECT_EQ(bar->Position(), 90);
+}
+
+TEST_F(ScrollBarTest, AHeldArrowRepeatsUntilReleased) {
+  Make(sbVertical, 17, 200);
+  bar->SetParams(0, 0, 1000);
+  const POINT p = On(8, 195);
+  screen->MoveMouse(p.x, p.y);
+  screen->PressButton(display::MouseButton::Left);
+  // The release comes from a timer while the press is held.
+  display::HeadlessDisplay* s = screen;
+  static display::HeadlessDisplay* releaser = nullptr;
+  releaser = s;
+  SetTimer(nullptr, 0, 600, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    releaser->ReleaseButton(display::MouseButton::Left);
+  });
+  PumpFor(900);
+  ASSERT_GE(seen.size(), 4u);
+  for (size_t i = 0; i + 1 < seen.size(); ++i) EXPECT_EQ(seen[i].first, SB_LINEDOWN);
+  EXPECT_EQ(seen.back().first, SB_ENDSCROLL);
+  EXPECT_EQ(bar->Position(), int(seen.size()) - 1);
+}
+
+TEST_F(ScrollBarTest, KeysScrollWhileFocused) {
+  Make(sbVertical, 17, 200);
+  bar->SetParams(10, 0, 100);
+  bar->SetFocus();
+  Pump();
+  const std::pair<unsigned, int> keys[] = {{VK_DOWN, SB_LINEDOWN}, {VK_UP, SB_LINEUP}, {VK_NEXT, SB_PAGEDOWN},
+                                           {VK_PRIOR, SB_PAGEUP},  {VK_END, SB_BOTTOM}, {VK_HOME, SB_TOP}};
+  for (const auto& [vk, code] : keys) {
+    seen.clear();
+    Key(vk);
+    EXPECT_EQ(seen, (Requests{{code, 0}, {SB_ENDSCROLL, 0}})) << vk;
+  }
+  EXPECT_EQ(bar->Position(), 0);
+}
+
+TEST_F(ScrollBarTest, AFrameBarsThumbDragScrollsAList) {
+  form.reset(CreateComponent<TForm>(nullptr));
+  form->SetBounds(50, 50, 400, 300);
+  auto* list = AddControl<TListBox>(form.get(), "List", 10, 10, 150, 200);
+  for (int i = 0; i < 200; ++i) list->Items()->Add("item " + std::to_string(i));
+  form->Show();
+  Pump();
+  HWND h = list->Handle();
+  SCROLLBARINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetScrollBarInfo(h, OBJID_VSCROLL, &info));
+  const int x = (info.rcScrollBar.left + info.rcScrollBar.right) / 2;
+  const int y = info.rcScrollBar.top + (info.xyThumbTop + info.xyThumbBottom) / 2;
+  screen->MoveMouse(x, y);
+  screen->PressButton(display::MouseButton::Left);
+  screen->MoveMouse(x, info.rcScrollBar.bottom + 50);  // far past the end
+  screen->ReleaseButton(display::MouseButton::Left);
+  Pump();
+  SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+  ASSERT_TRUE(GetScrollInfo(h, SB_VERT, &si));
+  const int lastTop = si.nMax - int(si.nPage) + 1;
+  EXPECT_EQ(list->TopIndex(), lastTop);
+  EXPECT_EQ(si.nPos, lastTop);
+  // A press in the track above the thumb goes up one page.
+  ASSERT_TRUE(GetScrollBarInfo(h, OBJID_VSCROLL, &info));
+  screen->Click(x, info.rcScrollBar.top + info.xyThumbTop - 3);
+  Pump();
+  EXPECT_EQ(list->TopIndex(), lastTop - int(si.nPage));
+}
+
+}  // namespace
