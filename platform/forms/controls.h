@@ -304,6 +304,7 @@ class TWinControl : public TControl {
   friend class TControl;
   LRESULT MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   bool ReflectToChild(TMessage& message, HWND child, UINT reflected);
+  void ReleaseWindow();
   void HandleCnKeyDown(TMessage& message);
 
   HWND handle_ = nullptr;

@@ -39,6 +39,7 @@ TWinControl::~TWinControl() {
   // Only the class's own handling is left once the derived parts are gone.
   WindowProc = nullptr;
   DestroyHandle();
+  ReleaseWindow();
   while (!controls_.empty()) {
     TControl* c = controls_.back();
     RemoveControl(c);
@@ -118,6 +119,21 @@ void TWinControl::CreateWnd() {
   InitializeWnd();
   for (TControl* c : std::vector<TControl*>(controls_))
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->HandleNeeded();
+}
+
+// A window already being destroyed with its parent outlives the control: it must no longer call
+// into it.
+void TWinControl::ReleaseWindow() {
+  if (!handle_) return;
+  if (IsWindow(handle_)) {
+    SetWindowLongPtrW(handle_, GWL_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(defWndProc_ ? defWndProc_ : WNDPROC(DefWindowProcW)));
+    RemovePropW(handle_, MAKEINTRESOURCE(ControlAtom()));
+  }
+  if (instance_) FreeObjectInstance(instance_);
+  instance_ = nullptr;
+  handle_ = nullptr;
+  defWndProc_ = nullptr;
 }
 
 void TWinControl::DestroyHandle() {

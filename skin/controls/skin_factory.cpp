@@ -8,9 +8,10 @@
 #include "skin/controls/skin_check_box.h"
 #include "skin/controls/skin_edit.h"
 #include "skin/controls/skin_progress.h"
+#include "skin/controls/skin_scroll_bar.h"
 #include "skin/controls/skin_up_down.h"
 
-std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int) {
+std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int mode) {
   struct Entry {
     const char* name;
     std::function<std::unique_ptr<TSkinControl>()> make;
@@ -27,9 +28,18 @@ std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int) {
       {"TSkinGroupBox", [] { return std::make_unique<TSkinGroupBox>(); }},
       {"TSkinMenuButton", [] { return std::make_unique<TSkinMenuButton>(); }},
       {"TSkinUpDown", [] { return std::make_unique<TSkinUpDown>(); }},
+      {"TSkinScrollbar", [] { return std::make_unique<TSkinScrollbar>(); }},
+      {"TSkinListView", [] { return std::make_unique<TSkinListView>(); }},
+      {"TSkinScrollbarH", [] { return std::make_unique<TSkinScrollbarH>(); }},
+      {"TSkinScControl", [] { return std::make_unique<TSkinScControl>(); }},
   };
   if (!className) return nullptr;
-  for (const Entry& e : kEntries)
-    if (std::strcmp(e.name, className) == 0) return e.make();
+  for (const Entry& e : kEntries) {
+    if (std::strcmp(e.name, className) != 0) continue;
+    auto made = e.make();
+    // A single scroll bar draws no border of its own.
+    if (mode == 1 && std::strcmp(className, "TSkinScrollbar") == 0) made->NoMouseForward = 1;
+    return made;
+  }
   return nullptr;
 }

@@ -41,6 +41,13 @@ std::string Strip(int w, int h, const std::vector<TColor>& colours) {
   return Bmp(w * int(colours.size()), h, [&](int x, int) { return colours[size_t(x / w)]; });
 }
 
+// Frames 1..n of flat colours side by side.
+std::string Frames(int w, int h, int n, TColor (*colour)(int)) {
+  std::vector<TColor> c;
+  for (int i = 1; i <= n; ++i) c.push_back(colour(i));
+  return Strip(w, h, c);
+}
+
 // Two frames side by side of a vertical border whose outer corners are cut.
 std::string SideBorder(const TColor (&c)[2], bool left) {
   const int w = kBorder, h = 20;
@@ -70,7 +77,9 @@ std::string Ini() {
       "\r\nTitleTextNoActive=" + colour(kTitleText[1]) + "\r\nButtonShadow=" + colour(kShadow) + "\r\n"
       "[Buttons]\r\nBitmap=button.bmp\r\nCheckButton=check.bmp\r\nCheckButtonFrame=4\r\n"
       "RadioButton=radio.bmp\r\nRadioButtonFrame=4\r\nTrans=0\r\n"
-      "[Progress]\r\nBitmap=progress.bmp\r\nStyle=0\r\n";
+      "[Progress]\r\nBitmap=progress.bmp\r\nStyle=0\r\n"
+      "[Scrollbar]\r\nImage=scrollbar.bmp\r\n[HorzScroll]\r\nImage=hscroll.bmp\r\n[VertScroll]\r\nImage=vscroll.bmp\r\n"
+      "[HorzScrollThumb]\r\nImage=hthumb.bmp\r\n[VertScrollThumb]\r\nImage=vthumb.bmp\r\n";
   auto button = [&](int n, int action, int x, int visibility, const char* image) {
     s += "[Button" + std::to_string(n) + "]\r\nAction=" + std::to_string(action) + "\r\nAlign=1\r\nXcoord=" +
          std::to_string(x) + "\r\nYcoord=" + std::to_string(kButtonTop) + "\r\nVisibility=" +
@@ -109,6 +118,11 @@ std::string FlatSkin(int shift) {
       {"check.bmp", Strip(kBox, kBox, {kCheck[0], kCheck[1], kCheck[2], kCheck[3]})},
       {"radio.bmp", Strip(kBox, kBox, {kRadio[0], kRadio[1], kRadio[2], kRadio[3]})},
       {"progress.bmp", Strip(kProgressW, kProgressH, {kProgress[0], kProgress[1]})},
+      {"scrollbar.bmp", Frames(kStrip, kStrip, 23, ScrollFrame)},
+      {"hscroll.bmp", Frames(kTrackLen, kStrip, 4, HorzTrack)},
+      {"vscroll.bmp", Frames(kStrip, kTrackLen, 4, VertTrack)},
+      {"hthumb.bmp", Frames(kTrackLen, kStrip, 3, HorzThumb)},
+      {"vthumb.bmp", Frames(kStrip, kTrackLen, 3, VertThumb)},
   };
   return cache[shift] = skintest::PackEntries(e);
 }

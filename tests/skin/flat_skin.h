@@ -37,6 +37,14 @@ inline constexpr TColor kRadio[4] = {skintest::Rgb(0x92, 0x31, 0x01), skintest::
                                      skintest::Rgb(0x92, 0x33, 0x03), skintest::Rgb(0x92, 0x34, 0x04)};
 // The progress bar's empty and filled frames.
 inline constexpr TColor kProgress[2] = {skintest::Rgb(0x93, 0x41, 0x01), skintest::Rgb(0x93, 0x42, 0x02)};
+// Scroll bars: the 23 frames of the "Scrollbar" strip (arrows from frames 1, 5, 9 and 13, grips
+// at 17 and 20), the tracks' 4 frames and the thumbs' 3.
+inline constexpr int kStrip = 16, kTrackLen = 20;
+constexpr TColor ScrollFrame(int frame) { return skintest::Rgb(0x94, 0x40 + frame, frame); }
+constexpr TColor HorzTrack(int frame) { return skintest::Rgb(0x95, 0x50 + frame, frame); }
+constexpr TColor VertTrack(int frame) { return skintest::Rgb(0x96, 0x60 + frame, frame); }
+constexpr TColor HorzThumb(int frame) { return skintest::Rgb(0x97, 0x70 + frame, frame); }
+constexpr TColor VertThumb(int frame) { return skintest::Rgb(0x98, 0x80 + frame, frame); }
 inline constexpr int kPushW = 24, kPushH = 16, kBox = 13, kProgressW = 20, kProgressH = 10;
 
 // Geometry: borders 4 wide, caption 24 high, buttons 20 x 16 at 4 from the top, their left

@@ -1,0 +1,249 @@
+// Scroll bars under the skin on the headless screen, drawn with the flat test skin: the bar
+// windows laid over a list box's bar and over a scroll bar control, each part's frame probed
+// pixel by pixel for its state, presses on the bar windows scrolling the control underneath,
+// the corner between two bars, and switching the skin off.
+#include <gtest/gtest.h>
+
+#include "platform/forms/application.h"
+#include "platform/forms/form.h"
+#include "platform/forms/list_box.h"
+#include "platform/forms/scroll_bar.h"
+#include "platform/forms/win/std_controls.h"
+#include "platform/user/input.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/painting.h"
+#include "platform/user/window.h"
+#include "skin/controls/skin_scroll_bar.h"
+#include "skin/forms/win_skin_form.h"
+#include "skin/skin_manage.h"
+#include "tests/skin/flat_skin.h"
+
+using namespace flatskin;
+using skintest::SkinDataPtr;
+
+namespace {
+
+const char* const kForm =
+    "object ScrollForm: TForm\n"
+    "  Left = 100\n  Top = 80\n  Caption = 'Scroll'\n  ClientHeight = 300\n  ClientWidth = 400\n"
+    "  object List: TListBox\n    Left = 10\n    Top = 10\n    Width = 150\n    Height = 200\n  end\n"
+    "  object Slider: TScrollBar\n    Left = 180\n    Top = 10\n    Width = 200\n    Height = 17\n"
+    "    Max = 100\n    Position = 50\n    TabOrder = 1\n  end\n"
+    "end\n";
+
+class SkinnedScrollBars : public skintest::SkinFixture {
+ protected:
+  void SetUp() override {
+    REQUIRE_PACKER();
+    SkinFixture::SetUp();
+    UseSkinManage();
+    sd = skintest::LoadedSkinData(FlatSkin());
+    ASSERT_TRUE(sd->Ready());
+    sd->SetActive(true);
+    sd->Loaded();
+    form = new TForm(Application);
+    form->SetDescription(kForm);
+    form->AfterConstruction();
+    form->Show();
+    Pump();
+    list = dynamic_cast<TListBox*>(form->FindComponent("List"));
+    slider = dynamic_cast<TScrollBar*>(form->FindComponent("Slider"));
+  }
+  void TearDown() override {
+    if (form) form->Free();
+    form = nullptr;
+    sd.reset();
+    SkinFixture::TearDown();
+  }
+  void Pump() {
+    for (int i = 0; i < 6; ++i) Application->ProcessMessages();
+  }
+  TWinSkinForm* Wrapper() { return SkinManage()->FindForm(form->Handle()); }
+  TColor Screen(int x, int y) {
+    const uint32_t p = screen->ScreenPixel(x, y);
+    return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+  }
+  SCROLLBARINFO VertInfo() {
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    GetScrollBarInfo(list->Handle(), OBJID_VSCROLL, &info);
+    return info;
+  }
+  void Fill(int n) {
+    for (int i = 0; i < n; ++i) list->Items()->Add("row " + std::to_string(i));
+    Pump();
+  }
+  TSkinScrollbar* ListSkin() { return dynamic_cast<TSkinScrollbar*>(Wrapper()->FindSkinner(list)); }
+
+  SkinDataPtr sd;
+  TForm* form = nullptr;
+  TListBox* list = nullptr;
+  TScrollBar* slider = nullptr;
+};
+
+TEST(ScrollBarParts, HitTestAndControlThumb) {
+  // Arrows of 16 on a bar of 200 with the thumb at 50..70.
+  const std::pair<int, int> hits[] = {{0, kPartArrow1}, {15, kPartArrow1}, {16, kPartTrack1}, {50, kPartThumb},
+                                      {69, kPartThumb}, {70, kPartTrack2}, {183, kPartTrack2}, {184, kPartArrow2}};
+  for (const auto& [p, part] : hits) EXPECT_EQ(BarPartAt(p, 16, 50, 70, 200), part) << p;
+  struct Case {
+    int min, max, page, pos, start, end;
+  } cases[] = {
+      {0, 100, 0, 50, 17 + 75, 17 + 75 + 17},  // no page: an arrow long, 149 * 50 / 100 in
+      {0, 0, 0, 0, 17, 34},                      // a zero range stays at the first arrow
+      {5, 5, 10, 5, 17, 25},                     // ... and with a page too, at least 8 long
+      {0, 99, 10, 45, 17 + 75, 17 + 75 + 15},    // 166 * 9 / 99 long, 166 * 45 / 99 in
+      {0, 1000, 2, 500, 17 + 79, 17 + 79 + 8},   // raised to 8: (166 - 8) * 500 / 1000 in
+  };
+  for (const Case& c : cases) {
+    const POINT t = ControlThumb(200, 17, c.min, c.max, c.page, c.pos);
+    EXPECT_EQ(t.x, c.start) << c.min << ".." << c.max << " page " << c.page;
+    EXPECT_EQ(t.y, c.end) << c.min << ".." << c.max << " page " << c.page;
+  }
+}
+
+TEST_F(SkinnedScrollBars, AListsBarIsCoveredAndDrawnFromTheSkin) {
+  ASSERT_NE(Wrapper(), nullptr);
+  TSkinScrollbar* skin = ListSkin();
+  ASSERT_NE(skin, nullptr);
+  EXPECT_STREQ(skin->KindName(), "TSkinScrollbar");
+  Fill(30);
+  const SCROLLBARINFO info = VertInfo();
+  const RECT& r = info.rcScrollBar;
+  ASSERT_TRUE(skin->VertBar->BarVisible);
+  EXPECT_FALSE(skin->HorzBar->BarVisible);  // the list has no horizontal bar
+  RECT bar{};
+  GetWindowRect(skin->VertBar->Handle(), &bar);
+  EXPECT_EQ(bar, r);
+  const int x = (r.left + r.right) / 2;
+  const int top = r.top + info.xyThumbTop, bottom = r.top + info.xyThumbBottom;
+  ASSERT_GT(bottom - top, kStrip + 4);  // room for the grip and the thumb beside it
+  const int mid = (top + bottom) / 2, gripStart = top + (bottom - top - kStrip) / 2;
+  struct Probe {
+    int y;
+    TColor colour;
+    const char* what;
+  } probes[] = {
+      {r.top + 2, ScrollFrame(9), "up arrow"},       {r.bottom - 3, ScrollFrame(13), "down arrow"},
+      {bottom + 4, VertTrack(1), "track"},           {mid, ScrollFrame(20), "grip"},
+      {gripStart - 1, VertThumb(1), "thumb"},        {gripStart + kStrip, VertThumb(1), "thumb below the grip"},
+  };
+  for (const Probe& p : probes) EXPECT_EQ(Screen(x, p.y), p.colour) << p.what;
+  // Its border: the skin's shadow outside, the face colour inside it.
+  RECT lw{};
+  GetWindowRect(list->Handle(), &lw);
+  EXPECT_EQ(Screen(lw.left, lw.top + 40), kShadow);
+  EXPECT_EQ(Screen(lw.left + 1, lw.top + 40), kFace);
+}
+
+TEST_F(SkinnedScrollBars, HoverShowsTheHotFrameOfThePartUnderTheMouse) {
+  Fill(30);
+  const SCROLLBARINFO info = VertInfo();
+  const RECT& r = info.rcScrollBar;
+  const int x = (r.left + r.right) / 2, mid = r.top + (info.xyThumbTop + info.xyThumbBottom) / 2;
+  screen->MoveMouse(x, r.bottom - 3);
+  Pump();
+  EXPECT_EQ(Screen(x, r.bottom - 3), ScrollFrame(16));  // the down arrow's hot frame
+  EXPECT_EQ(Screen(x, r.top + 2), ScrollFrame(9));
+  screen->MoveMouse(x, mid);
+  Pump();
+  EXPECT_EQ(Screen(x, mid), ScrollFrame(22));  // the hot grip
+  EXPECT_EQ(Screen(x, r.top + info.xyThumbTop + 1), VertThumb(3));
+  EXPECT_EQ(Screen(x, r.bottom - 3), ScrollFrame(13));
+}
+
+TEST_F(SkinnedScrollBars, PressesOnTheBarWindowScrollTheList) {
+  Fill(200);
+  SCROLLBARINFO info = VertInfo();
+  const int x = (info.rcScrollBar.left + info.rcScrollBar.right) / 2;
+  SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+  GetScrollInfo(list->Handle(), SB_VERT, &si);
+  // The track below the thumb: one page down; the thumb follows on the skinned bar.
+  screen->Click(x, info.rcScrollBar.top + info.xyThumbBottom + 10);
+  Pump();
+  EXPECT_EQ(list->TopIndex(), int(si.nPage));
+  info = VertInfo();
+  EXPECT_EQ(Screen(x, info.rcScrollBar.top + (info.xyThumbTop + info.xyThumbBottom) / 2), VertThumb(1));
+  // The down arrow: one row.
+  screen->Click(x, info.rcScrollBar.bottom - 3);
+  Pump();
+  EXPECT_EQ(list->TopIndex(), int(si.nPage) + 1);
+  // Dragging the thumb far down reaches the end through the list's own scrolling.
+  const int y = info.rcScrollBar.top + (info.xyThumbTop + info.xyThumbBottom) / 2;
+  screen->MoveMouse(x, y);
+  screen->PressButton(display::MouseButton::Left);
+  screen->MoveMouse(x, y + 400);
+  screen->ReleaseButton(display::MouseButton::Left);
+  Pump();
+  EXPECT_EQ(list->TopIndex(), si.nMax - int(si.nPage) + 1);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(SkinnedScrollBars, AListThatFitsShowsNoThumb) {
+  Fill(3);
+  const SCROLLBARINFO info = VertInfo();
+  const RECT& r = info.rcScrollBar;
+  const int x = (r.left + r.right) / 2;
+  for (int y = r.top + kStrip; y < r.bottom - kStrip; y += 7) EXPECT_EQ(Screen(x, y), VertTrack(1)) << y - r.top;
+}
+
+TEST_F(SkinnedScrollBars, AScrollBarControlGetsOneBarOverItself) {
+  auto owned = std::make_unique<TSkinScControl>();
+  TSkinScControl* skin = owned.get();
+  Wrapper()->ControlSkins.push_back(std::move(owned));
+  skin->AttachControl(slider, Wrapper(), sd.get(), false, 0);
+  Pump();
+  ASSERT_TRUE(skin->Bar && skin->Bar->BarVisible);
+  EXPECT_FALSE(skin->Bar->Vertical);
+  RECT r{};
+  GetWindowRect(slider->Handle(), &r);
+  const int y = (r.top + r.bottom) / 2;
+  // Position 50 of 0..100 without a page: the thumb (17 long) at 92, its grip from 92 to 108.
+  EXPECT_EQ(Screen(r.left + 3, y), ScrollFrame(1));
+  EXPECT_EQ(Screen(r.right - 3, y), ScrollFrame(5));
+  EXPECT_EQ(Screen(r.left + 100, y), ScrollFrame(17));
+  EXPECT_EQ(Screen(r.left + 108, y), HorzThumb(1));
+  EXPECT_EQ(Screen(r.left + 60, y), HorzTrack(1));
+  // A press on the right arrow of the bar window moves the control underneath.
+  screen->Click(r.right - 3, y);
+  Pump();
+  EXPECT_EQ(slider->Position(), 51);
+  // A zero range keeps the thumb at the first arrow.
+  slider->SetParams(0, 0, 0);
+  Pump();
+  EXPECT_EQ(Screen(r.left + 25, y), ScrollFrame(17));
+  // Switched off, the bar goes and the control draws itself.
+  skin->RestoreColor();
+  EXPECT_EQ(skin->Bar, nullptr);
+}
+
+TEST_F(SkinnedScrollBars, ARawWindowsTwoBarsAndTheirCorner) {
+  HWND host = CreateWindowExW(0, WC_STATIC, u"", WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 180, 60, 160, 120,
+                              form->Handle(), nullptr, nullptr, nullptr);
+  ASSERT_NE(host, nullptr);
+  for (int bar : {SB_HORZ, SB_VERT}) {
+    SCROLLINFO si{sizeof si, SIF_ALL, 0, 50, 10, 0, 0};
+    SetScrollInfo(host, bar, &si, TRUE);
+  }
+  auto owned = std::make_unique<TSkinScrollbarH>();
+  TSkinScrollbarH* skin = owned.get();
+  Wrapper()->ControlSkins.push_back(std::move(owned));
+  skin->AttachWindow(host, sd.get(), Wrapper(), 0);
+  InvalidateRect(host, nullptr, TRUE);
+  Pump();
+  ASSERT_TRUE(skin->HorzBar->BarVisible && skin->VertBar->BarVisible);
+  RECT w{};
+  GetWindowRect(host, &w);
+  const RECT h = skin->HorzBar->BarRect, v = skin->VertBar->BarRect;
+  POINT origin{0, 0};
+  ClientToScreen(form->Handle(), &origin);
+  EXPECT_EQ(Screen(origin.x + h.left + 3, origin.y + h.top + 8), ScrollFrame(1));
+  EXPECT_EQ(Screen(origin.x + h.right - 3, origin.y + h.top + 8), ScrollFrame(5));
+  // The square between the bars wears the face colour.
+  EXPECT_EQ(Screen(origin.x + v.left + 5, origin.y + h.top + 5), kFace);
+  EXPECT_EQ(Screen(w.right - 2, w.bottom - 2), kFace);
+  DestroyWindow(host);
+  Pump();
+}
+
+}  // namespace
