@@ -2,6 +2,7 @@
 
 #include "platform/forms/button.h"
 #include "platform/forms/check_box.h"
+#include "platform/forms/combo_box.h"
 #include "platform/forms/edit.h"
 #include "platform/forms/folder_dialog.h"
 #include "platform/forms/form.h"
@@ -17,7 +18,8 @@ void RegisterStandardClasses() {
     for (const TClassInfo* c :
          {&TForm::StaticClassInfo(), &TButton::StaticClassInfo(), &TCheckBox::StaticClassInfo(),
           &TEdit::StaticClassInfo(), &TLabel::StaticClassInfo(), &TListBox::StaticClassInfo(),
-          &TProgressBar::StaticClassInfo(), &TScrollBar::StaticClassInfo(), &TTimer::StaticClassInfo(), &TOpenDialog::StaticClassInfo(),
+          &TProgressBar::StaticClassInfo(), &TScrollBar::StaticClassInfo(), &TComboBox::StaticClassInfo(),
+          &TTimer::StaticClassInfo(), &TOpenDialog::StaticClassInfo(),
           &TBrowseFolderDialog::StaticClassInfo()})
       RegisterClass(*c);
     return true;

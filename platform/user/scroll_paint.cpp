@@ -34,16 +34,18 @@ void Glyph(HDC dc, const RECT& r, int direction, COLORREF ink, int shift) {
 
 }  // namespace
 
+void DrawScrollArrowButton(HDC dc, const RECT& r, int direction, bool pressed, bool enabled) {
+  if (r.IsEmpty()) return;
+  Button(dc, r, pressed);
+  Glyph(dc, r, direction, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT), pressed ? 1 : 0);
+}
+
 void DrawScrollBar(HDC dc, const RECT& bar, bool vertical, const SCROLLINFO& info, int held, bool enabled) {
   if (bar.IsEmpty()) return;
   const ScrollBarParts p = ScrollBarLayout(bar, vertical, info);
   FillSolid(dc, bar, GetSysColor(COLOR_SCROLLBAR));
-  const COLORREF ink = GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT);
-  const bool down1 = enabled && held == kScrollArrow1, down2 = enabled && held == kScrollArrow2;
-  Button(dc, p.arrow1, down1);
-  Button(dc, p.arrow2, down2);
-  Glyph(dc, p.arrow1, vertical ? 0 : 2, ink, down1 ? 1 : 0);
-  Glyph(dc, p.arrow2, vertical ? 1 : 3, ink, down2 ? 1 : 0);
+  DrawScrollArrowButton(dc, p.arrow1, vertical ? 0 : 2, enabled && held == kScrollArrow1, enabled);
+  DrawScrollArrowButton(dc, p.arrow2, vertical ? 1 : 3, enabled && held == kScrollArrow2, enabled);
   if (!enabled || p.thumb.IsEmpty()) return;
   if (held == kScrollPageBefore || held == kScrollPageAfter) {
     RECT page = bar;

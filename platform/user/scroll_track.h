@@ -32,3 +32,6 @@ void TrackScrollBar(const ScrollTracker& tracker, POINT press);
 // while held), the track, and a raised thumb. `held` is the part held down, kScrollNoPart for
 // none; a disabled bar shows grey arrows and no thumb.
 void DrawScrollBar(HDC dc, const RECT& bar, bool vertical, const SCROLLINFO& info, int held, bool enabled);
+// One arrow button of that look (direction 0 up, 1 down, 2 left, 3 right), sunken when pressed;
+// the combo box's drop-down button is one.
+void DrawScrollArrowButton(HDC dc, const RECT& r, int direction, bool pressed, bool enabled);

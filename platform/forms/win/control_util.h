@@ -82,5 +82,9 @@ void RegisterStaticClass();
 void RegisterProgressClass();
 void RegisterListBoxClass();
 void RegisterScrollBarClass();
+void RegisterComboBoxClasses();
+void RegisterComboListClass();
+// The list box procedure, which the combo box's list builds on.
+LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 }  // namespace stdctl

@@ -324,5 +324,8 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ListState* s) {
 }  // namespace
 
 namespace stdctl {
-void RegisterListBoxClass() { RegisterControlClass(WC_LISTBOX, ControlProc<ListState, Paint, Handle>, IDC_ARROW); }
+LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return ControlProc<ListState, Paint, Handle>(h, msg, wParam, lParam);
+}
+void RegisterListBoxClass() { RegisterControlClass(WC_LISTBOX, ListBoxProc, IDC_ARROW); }
 }  // namespace stdctl

@@ -9,4 +9,5 @@ void RegisterStandardControls() {
   stdctl::RegisterProgressClass();
   stdctl::RegisterListBoxClass();
   stdctl::RegisterScrollBarClass();
+  stdctl::RegisterComboBoxClasses();
 }

@@ -71,6 +71,27 @@ inline constexpr LRESULT LB_OKAY = 0, LB_ERR = -1, LB_ERRSPACE = -2;
 inline constexpr WORD LBN_ERRSPACE = 0xFFFE, LBN_SELCHANGE = 1, LBN_DBLCLK = 2, LBN_SELCANCEL = 3,
                       LBN_SETFOCUS = 4, LBN_KILLFOCUS = 5;
 
+// ---- Combo boxes ("ComboBox", with its list "ComboLBox") ----
+inline constexpr const char16_t* WC_COMBOBOX = u"ComboBox";
+inline constexpr const char16_t* WC_COMBOLBOX = u"ComboLBox";
+inline constexpr DWORD CBS_SIMPLE = 0x1, CBS_DROPDOWN = 0x2, CBS_DROPDOWNLIST = 0x3, CBS_TYPEMASK = 0x3,
+                       CBS_AUTOHSCROLL = 0x40, CBS_SORT = 0x100, CBS_HASSTRINGS = 0x200;
+inline constexpr UINT CB_GETEDITSEL = 0x0140, CB_LIMITTEXT = 0x0141, CB_SETEDITSEL = 0x0142, CB_ADDSTRING = 0x0143,
+                      CB_DELETESTRING = 0x0144, CB_GETCOUNT = 0x0146, CB_GETCURSEL = 0x0147, CB_GETLBTEXT = 0x0148,
+                      CB_GETLBTEXTLEN = 0x0149, CB_INSERTSTRING = 0x014A, CB_RESETCONTENT = 0x014B,
+                      CB_FINDSTRING = 0x014C, CB_SELECTSTRING = 0x014D, CB_SETCURSEL = 0x014E,
+                      CB_SHOWDROPDOWN = 0x014F, CB_GETITEMDATA = 0x0150, CB_SETITEMDATA = 0x0151,
+                      CB_GETDROPPEDCONTROLRECT = 0x0152, CB_GETITEMHEIGHT = 0x0154, CB_GETDROPPEDSTATE = 0x0157,
+                      CB_FINDSTRINGEXACT = 0x0158;
+inline constexpr LRESULT CB_OKAY = 0, CB_ERR = -1, CB_ERRSPACE = -2;
+inline constexpr WORD CBN_ERRSPACE = 0xFFFF, CBN_SELCHANGE = 1, CBN_DBLCLK = 2, CBN_SETFOCUS = 3, CBN_KILLFOCUS = 4,
+                      CBN_EDITCHANGE = 5, CBN_EDITUPDATE = 6, CBN_DROPDOWN = 7, CBN_CLOSEUP = 8, CBN_SELENDOK = 9,
+                      CBN_SELENDCANCEL = 10;
+// The list's private request that ends a drop-down: wParam 1 keeps the highlighted item.
+inline constexpr UINT CBM_CLOSELIST = WM_USER + 0x7C1;
+// The identifiers of a combo box's edit and list.
+inline constexpr int kComboEditId = 1001, kComboListId = 1000;
+
 // ---- Progress bars ----
 inline constexpr DWORD PBS_SMOOTH = 0x01, PBS_VERTICAL = 0x04;
 inline constexpr UINT PBM_SETRANGE = WM_USER + 1, PBM_SETPOS = WM_USER + 2, PBM_DELTAPOS = WM_USER + 3,
