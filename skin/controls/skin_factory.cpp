@@ -6,6 +6,7 @@
 #include "skin/controls/skin_boxes.h"
 #include "skin/controls/skin_button.h"
 #include "skin/controls/skin_check_box.h"
+#include "skin/controls/skin_combo_box.h"
 #include "skin/controls/skin_edit.h"
 #include "skin/controls/skin_progress.h"
 #include "skin/controls/skin_scroll_bar.h"
@@ -32,6 +33,7 @@ std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int mode) {
       {"TSkinListView", [] { return std::make_unique<TSkinListView>(); }},
       {"TSkinScrollbarH", [] { return std::make_unique<TSkinScrollbarH>(); }},
       {"TSkinScControl", [] { return std::make_unique<TSkinScControl>(); }},
+      {"TSkinComBox", [] { return std::make_unique<TSkinComBox>(); }},
   };
   if (!className) return nullptr;
   for (const Entry& e : kEntries) {

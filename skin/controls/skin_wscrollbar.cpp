@@ -6,6 +6,8 @@
 #include "platform/forms/rtti.h"
 #include "platform/gdi/blit.h"
 #include "platform/gdi/dc.h"
+#include "platform/gdi/pen_brush.h"
+#include "platform/gdi/shapes.h"
 #include "platform/rtl/strings.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
@@ -166,59 +168,79 @@ void TWScrollbar::Place() {
   MoveWindow(self, BarRect.left, BarRect.top, w, h, TRUE);
 }
 
+void DrawSkinScrollBar(HDC dc, const RECT& bar, TSkinData* sd, const TSkinBarLook& look, TBitmap& buffer) {
+  const int w = bar.right - bar.left, h = bar.bottom - bar.top;
+  if (!sd || !HasImage(sd->Scrollbar.get()) || w <= 0 || h <= 0) return;
+  TBitmap& strip = sd->Scrollbar->Bitmap;
+  const bool vertical = look.vertical;
+  const int arrow = std::abs(strip.Height() - look.arrowSize) > 2 ? look.arrowSize : strip.Height();
+  const int length = vertical ? h : w;
+  buffer.SetPixelFormat(pf24bit);
+  buffer.SetSize(w, h);
+  HDC b = buffer.Canvas().Handle();
+  SetStretchBltMode(b, kSkinStretchMode);
+  HBRUSH face = CreateSolidBrush(ColorToRGB(sd->Colors.ButtonFace));
+  const RECT all{0, 0, w, h};
+  FillRect(b, &all, face);
+  DeleteObject(face);
+  auto along = [&](int from, int to) { return vertical ? TRect{0, from, w, to} : TRect{from, 0, to, h}; };
+  if (TDataSkinObject* track = vertical ? sd->VertScroll.get() : sd->HorzScroll.get(); HasImage(track))
+    DrawSkinElement(b, along(arrow, length - arrow), track->Bitmap, false, track->Tile != 0, false, 4,
+                    look.disabled ? 3 : 1, track->Margins());
+  for (int a = 0; a < 2; ++a) {
+    const bool mine = look.hotPart == a;
+    const TRect r = a == 0 ? along(0, arrow) : along(length - arrow, length);
+    DrawSkinFrame(b, r, strip, true, kStripFrames,
+                  ArrowFrame(vertical, a, mine && look.pressed, mine && !look.pressed));
+  }
+  const int start = look.thumbStart, end = look.thumbEnd, size = end - start;
+  const bool onThumb = look.hotPart == kPartThumb;
+  if (!look.disabled && size > 0 && start >= 0 && end <= length) {
+    if (TDataSkinObject* thumb = vertical ? sd->VertScrollThumb.get() : sd->HorzScrollThumb.get(); HasImage(thumb))
+      DrawSkinElement(b, along(start, end), thumb->Bitmap, false, thumb->Tile != 0, true, std::max(thumb->Frame, 1),
+                      ThumbFrame(look.pressed && onThumb, onThumb && !look.pressed), thumb->Margins());
+    const int grip = strip.Height();
+    if (grip < size + 2) {
+      const int at = start + (size - grip) / 2;
+      DrawSkinFrame(b, along(at, at + grip), strip, true, kStripFrames,
+                    GripFrame(vertical, look.pressed && onThumb, onThumb && !look.pressed));
+    }
+  }
+  BitBlt(dc, bar.left, bar.top, w, h, b, 0, 0, SRCCOPY);
+}
+
 void TWScrollbar::PaintBar(HDC dc) {
   TSkinData* sd = Skin ? Skin->SkinData : nullptr;
   Geometry g;
   if (!sd || !HasImage(sd->Scrollbar.get()) || !ReadGeometry(g) || !g.visible) return;
   RECT client{};
   GetClientRect(HandleIfAllocated(), &client);
-  const int w = client.right, h = client.bottom;
-  if (w <= 0 || h <= 0) return;
+  TSkinBarLook look;
+  look.vertical = Vertical;
+  look.disabled = g.disabled;
+  look.pressed = Pressed;
+  look.arrowSize = ArrowSize;
+  look.hotPart = HotPart;
+  look.thumbStart = g.thumbStart;
+  look.thumbEnd = g.thumbEnd;
   if (!Pressed) {
     // The hit test follows the thumb as last drawn.
     ThumbStart = g.thumbStart;
     ThumbEnd = g.thumbEnd;
-    Length = Vertical ? h : w;
+    Length = Vertical ? client.bottom : client.right;
   }
-  TBitmap& strip = sd->Scrollbar->Bitmap;
-  const int arrow = std::abs(strip.Height() - ArrowSize) > 2 ? ArrowSize : strip.Height();
-  const int length = Vertical ? h : w;
-  buffer_.SetPixelFormat(pf24bit);
-  buffer_.SetSize(w, h);
-  HDC b = buffer_.Canvas().Handle();
-  SetStretchBltMode(b, kSkinStretchMode);
-  Skin->FillFace(b, RECT{0, 0, w, h});
-  auto along = [&](int from, int to) { return Vertical ? TRect{0, from, w, to} : TRect{from, 0, to, h}; };
-  if (TDataSkinObject* track = Vertical ? sd->VertScroll.get() : sd->HorzScroll.get(); HasImage(track))
-    DrawSkinElement(b, along(arrow, length - arrow), track->Bitmap, false, track->Tile != 0, false, 4,
-                    g.disabled ? 3 : 1, track->Margins());
-  for (int a = 0; a < 2; ++a) {
-    const bool mine = HotPart == a;
-    const TRect r = a == 0 ? along(0, arrow) : along(length - arrow, length);
-    DrawSkinFrame(b, r, strip, true, kStripFrames, ArrowFrame(Vertical, a, mine && Pressed, mine && !Pressed));
-  }
-  int start = g.thumbStart, end = g.thumbEnd;
-  const int size = end - start;
-  const bool onThumb = HotPart == kPartThumb;
-  if (Pressed && onThumb) {
+  if (Pressed && HotPart == kPartThumb) {
+    // The thumb follows the cursor, held between the arrows.
+    const int arrow = std::abs(sd->Scrollbar->Bitmap.Height() - ArrowSize) > 2 ? ArrowSize
+                                                                              : sd->Scrollbar->Bitmap.Height();
+    const int size = g.thumbEnd - g.thumbStart, length = Vertical ? client.bottom : client.right;
     POINT cursor{};
     GetCursorPos(&cursor);
-    const int moved = AlongOf(cursor) - AlongOf(DownPos);
-    start = std::clamp(DragThumbStart + moved, arrow, std::max(arrow, length - arrow - size));
-    end = start + size;
+    look.thumbStart = std::clamp(DragThumbStart + AlongOf(cursor) - AlongOf(DownPos), arrow,
+                                 std::max(arrow, length - arrow - size));
+    look.thumbEnd = look.thumbStart + size;
   }
-  if (!g.disabled && size > 0 && start >= 0 && end <= length) {
-    if (TDataSkinObject* thumb = Vertical ? sd->VertScrollThumb.get() : sd->HorzScrollThumb.get(); HasImage(thumb))
-      DrawSkinElement(b, along(start, end), thumb->Bitmap, false, thumb->Tile != 0, true, std::max(thumb->Frame, 1),
-                      ThumbFrame(Pressed && onThumb, onThumb && !Pressed), thumb->Margins());
-    const int grip = strip.Height();
-    if (grip < size + 2) {
-      const int at = start + (size - grip) / 2;
-      DrawSkinFrame(b, along(at, at + grip), strip, true, kStripFrames,
-                    GripFrame(Vertical, Pressed && onThumb, onThumb && !Pressed));
-    }
-  }
-  BitBlt(dc, 0, 0, w, h, b, 0, 0, SRCCOPY);
+  DrawSkinScrollBar(dc, client, sd, look, buffer_);
 }
 
 void TWScrollbar::Press(TMessage& m) {

@@ -28,6 +28,17 @@ int ArrowFrame(bool vertical, int arrow, bool pressed, bool hot);
 int ThumbFrame(bool pressed, bool hot);
 int GripFrame(bool vertical, bool pressed, bool hot);
 
+// A bar drawn from the skin's scroll-bar images into a DC at `bar`: face colour, the track
+// element between the arrows (its disabled frame when disabled), the arrows (the hot part's
+// pressed or hot frame), and, when enabled and inside the bar, the thumb with its grip centred
+// on it. The arrows are the strip's height long, or `arrowSize` when the two differ by more
+// than 2. Nothing without the strip.
+struct TSkinBarLook {
+  bool vertical = false, disabled = false, pressed = false;
+  int arrowSize = 0, thumbStart = 0, thumbEnd = 0, hotPart = kPartNone;
+};
+void DrawSkinScrollBar(HDC dc, const RECT& bar, TSkinData* skin, const TSkinBarLook& look, TBitmap& buffer);
+
 class TWScrollbar : public TWinControl {
  public:
   explicit TWScrollbar(TSkinControl* wrapper);

@@ -79,7 +79,8 @@ std::string Ini() {
       "RadioButton=radio.bmp\r\nRadioButtonFrame=4\r\nTrans=0\r\n"
       "[Progress]\r\nBitmap=progress.bmp\r\nStyle=0\r\n"
       "[Scrollbar]\r\nImage=scrollbar.bmp\r\n[HorzScroll]\r\nImage=hscroll.bmp\r\n[VertScroll]\r\nImage=vscroll.bmp\r\n"
-      "[HorzScrollThumb]\r\nImage=hthumb.bmp\r\n[VertScrollThumb]\r\nImage=vthumb.bmp\r\n";
+      "[HorzScrollThumb]\r\nImage=hthumb.bmp\r\n[VertScrollThumb]\r\nImage=vthumb.bmp\r\n"
+      "[ComboButton]\r\nImage=combo.bmp\r\n[SunkEdge]\r\nImage=sunk.bmp\r\n[ExtraImages]\r\nImage=extra.bmp\r\n";
   auto button = [&](int n, int action, int x, int visibility, const char* image) {
     s += "[Button" + std::to_string(n) + "]\r\nAction=" + std::to_string(action) + "\r\nAlign=1\r\nXcoord=" +
          std::to_string(x) + "\r\nYcoord=" + std::to_string(kButtonTop) + "\r\nVisibility=" +
@@ -123,6 +124,12 @@ std::string FlatSkin(int shift) {
       {"vscroll.bmp", Frames(kStrip, kTrackLen, 4, VertTrack)},
       {"hthumb.bmp", Frames(kTrackLen, kStrip, 3, HorzThumb)},
       {"vthumb.bmp", Frames(kStrip, kTrackLen, 3, VertThumb)},
+      {"combo.bmp", Bmp(4 * kComboButtonW, kComboH,
+                        [](int x, int) {
+                          return x % kComboButtonW < kComboMarkW ? kComboMark : ComboButtonFrame(x / kComboButtonW + 1);
+                        })},
+      {"sunk.bmp", Frames(20, 20, 4, SunkFrame)},
+      {"extra.bmp", Frames(kExtraW, kExtraH, 5, ExtraFrame)},
   };
   return cache[shift] = skintest::PackEntries(e);
 }

@@ -45,6 +45,13 @@ constexpr TColor HorzTrack(int frame) { return skintest::Rgb(0x95, 0x50 + frame,
 constexpr TColor VertTrack(int frame) { return skintest::Rgb(0x96, 0x60 + frame, frame); }
 constexpr TColor HorzThumb(int frame) { return skintest::Rgb(0x97, 0x70 + frame, frame); }
 constexpr TColor VertThumb(int frame) { return skintest::Rgb(0x98, 0x80 + frame, frame); }
+// Combo boxes: the button's 4 frames (their leftmost 3 columns in kComboMark, so that a
+// mirrored button shows the mark at its right), the sunken edge's 4 and the glyph's 5.
+inline constexpr int kComboButtonW = 19, kComboH = 21, kComboMarkW = 3, kExtraW = 7, kExtraH = 5;
+inline constexpr TColor kComboMark = skintest::Rgb(0x99, 0x01, 0x99);
+constexpr TColor ComboButtonFrame(int frame) { return skintest::Rgb(0x9A, 0x10 + frame, frame); }
+constexpr TColor SunkFrame(int frame) { return skintest::Rgb(0x9B, 0x20 + frame, frame); }
+constexpr TColor ExtraFrame(int frame) { return skintest::Rgb(0x9C, 0x30 + frame, frame); }
 inline constexpr int kPushW = 24, kPushH = 16, kBox = 13, kProgressW = 20, kProgressH = 10;
 
 // Geometry: borders 4 wide, caption 24 high, buttons 20 x 16 at 4 from the top, their left

@@ -32,6 +32,7 @@ struct ComboState {
   HWND edit = nullptr, list = nullptr;
   HFONT font = nullptr;
   bool dropped = false, focused = false, settingText = false;
+  bool holding = false;  // the button that dropped the list is still held
   int committed = -1;  // the selection when the list dropped
 };
 
@@ -152,7 +153,8 @@ void Drop(HWND h, ComboState* s) {
 void Close(HWND h, ComboState* s, bool take) {
   if (!s->dropped) return;
   s->dropped = false;
-  if (GetCapture() == s->list) ReleaseCapture();
+  s->holding = false;
+  if (GetCapture() == s->list || GetCapture() == h) ReleaseCapture();
   ShowWindow(s->list, SW_HIDE);
   const int sel = Selected(s);
   const bool changed = take && sel != s->committed;
@@ -163,6 +165,29 @@ void Close(HWND h, ComboState* s, bool take) {
   NotifyParent(h, take ? CBN_SELENDOK : CBN_SELENDCANCEL);
   NotifyParent(h, CBN_CLOSEUP);
   if (changed) NotifyParent(h, CBN_SELCHANGE);
+}
+
+// The mouse while the button that dropped the list is held: over the list it highlights a
+// row, a release there takes it; released elsewhere, the list keeps the mouse.
+void Hold(HWND h, ComboState* s, UINT msg, LPARAM lParam) {
+  POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  ClientToScreen(h, &p);
+  ScreenToClient(s->list, &p);
+  RECT c{};
+  GetClientRect(s->list, &c);
+  const bool over = s->dropped && p.x >= c.left && p.x < c.right && p.y >= c.top && p.y < c.bottom;
+  if (msg == WM_MOUSEMOVE) {
+    if (over) SendMessageW(s->list, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+    return;
+  }
+  s->holding = false;
+  if (over) {
+    SendMessageW(s->list, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  } else if (s->dropped) {
+    SetCapture(s->list);
+  } else if (GetCapture() == h) {
+    ReleaseCapture();
+  }
 }
 
 // A new selection by the keyboard: shown at once, and told unless the list is open.
@@ -444,9 +469,23 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ComboState* s) {
       const Layout l = LayoutOf(h, s);
       const POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
       const bool onButton = p.x >= l.button.left && p.x < l.button.right && p.y >= l.button.top && p.y < l.button.bottom;
-      if (TypeOf(h) == CBS_DROPDOWNLIST || onButton) s->dropped ? Close(h, s, false) : Drop(h, s);
+      if (TypeOf(h) != CBS_DROPDOWNLIST && !onButton) return 0;
+      if (s->dropped) {
+        Close(h, s, false);
+        return 0;
+      }
+      Drop(h, s);
+      if (s->dropped) {
+        // Held, the mouse may drag into the list and be released on a row.
+        s->holding = true;
+        SetCapture(h);
+      }
       return 0;
     }
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+      if (s->holding) Hold(h, s, msg, lParam);
+      return 0;
     case WM_KEYDOWN:
       Key(h, s, wParam, false);
       return 0;

@@ -31,11 +31,12 @@ void Close(HWND h, bool take) {
   if (combo) SendMessageW(combo, CBM_CLOSELIST, take ? 1 : 0, 0);
 }
 
-// A press on the list's own scroll bar while it holds the mouse: scroll, then hold it again.
+// A press on the list's own scroll bar while it holds the mouse: scroll (sent, so that a
+// procedure subclassing the list sees it), then hold the mouse again.
 void PressScrollBar(HWND h, POINT screen) {
   const LRESULT hit = SendMessageW(h, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y));
   if (hit != HTVSCROLL && hit != HTHSCROLL) return;
-  DefWindowProcW(h, WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), MAKELPARAM(screen.x, screen.y));
+  SendMessageW(h, WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), MAKELPARAM(screen.x, screen.y));
   if (IsWindowVisible(h)) SetCapture(h);
 }
 

@@ -161,6 +161,27 @@ TEST_F(ComboBoxTest, AClickDropsTheListAndAClickOnARowTakesIt) {
   EXPECT_FALSE(combo->DroppedDown());
 }
 
+TEST_F(ComboBoxTest, PressDragAndReleaseOnARowTakesIt) {
+  Make(csDropDownList);
+  const TPoint c = combo->ClientToScreen(TPoint{75, 10});
+  screen->MoveMouse(c.x, c.y);
+  screen->PressButton(display::MouseButton::Left);
+  Pump();
+  HWND list = Info().hwndList;
+  ASSERT_TRUE(IsWindowVisible(list));
+  const auto ih = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+  POINT p{10, 3 * ih + ih / 2};
+  ClientToScreen(list, &p);
+  screen->MoveMouse(p.x, p.y);
+  Pump();
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 3);  // highlighted while held
+  screen->ReleaseButton(display::MouseButton::Left);
+  Pump();
+  EXPECT_EQ(combo->ItemIndex(), 3);
+  EXPECT_FALSE(combo->DroppedDown());
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
 TEST_F(ComboBoxTest, KeysMoveTheSelectionAndOpenAndCloseTheList) {
   Make(csDropDownList);
   combo->SetFocus();

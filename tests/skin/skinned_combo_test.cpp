@@ -1,0 +1,250 @@
+// Combo boxes under the skin on the headless screen, drawn with the flat test skin: the wrapper
+// each style gets with the wrappers of its list, the frame, button and glyph frames for every
+// state probed pixel by pixel, the button at the left mirrored, hover over the button, and the
+// drop-down list's skinned scroll bar with its own thumb drag.
+#include <gtest/gtest.h>
+
+#include "platform/forms/application.h"
+#include "platform/forms/combo_box.h"
+#include "platform/forms/form.h"
+#include "platform/forms/win/std_controls.h"
+#include "platform/gdi/pen_brush.h"
+#include "platform/gdi/shapes.h"
+#include "platform/user/input.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/metrics.h"
+#include "platform/user/painting.h"
+#include "platform/user/styles.h"
+#include "platform/user/window.h"
+#include "skin/controls/skin_combo_box.h"
+#include "skin/controls/skin_scroll_bar.h"
+#include "skin/forms/win_skin_form.h"
+#include "skin/skin_data.h"
+#include "skin/skin_manage.h"
+#include "tests/skin/flat_skin.h"
+
+using namespace flatskin;
+using skintest::SkinDataPtr;
+
+namespace {
+
+const char* const kForm =
+    "object ComboForm: TForm\n"
+    "  Left = 100\n  Top = 80\n  Caption = 'Combos'\n  ClientHeight = 300\n  ClientWidth = 400\n"
+    "  object Push: TButton\n    Left = 250\n    Top = 10\n    Width = 80\n    Height = 26\n    TabOrder = 0\n  end\n"
+    "  object Pick: TComboBox\n    Left = 10\n    Top = 10\n    Width = 150\n    Height = 21\n"
+    "    Style = csDropDownList\n    TabOrder = 1\n  end\n"
+    "  object Typed: TComboBox\n    Left = 10\n    Top = 50\n    Width = 150\n    Height = 21\n    TabOrder = 2\n  end\n"
+    "  object Both: TComboBox\n    Left = 10\n    Top = 90\n    Width = 150\n    Height = 120\n"
+    "    Style = csSimple\n    TabOrder = 3\n  end\n"
+    "end\n";
+
+class SkinnedCombos : public skintest::SkinFixture {
+ protected:
+  void SetUp() override {
+    REQUIRE_PACKER();
+    SkinFixture::SetUp();
+    UseSkinManage();
+    sd = skintest::LoadedSkinData(FlatSkin());
+    ASSERT_TRUE(sd->Ready());
+    // The class library's combo box is skinned by a line of the list of other classes.
+    sd->Skin3rd()->Add("TComboBox=combobox");
+    sd->SetActive(true);
+    sd->Loaded();
+    form = new TForm(Application);
+    form->SetDescription(kForm);
+    form->AfterConstruction();
+    for (const char* name : {"Pick", "Typed", "Both"})
+      for (int i = 0; i < 30; ++i) Combo(name)->Items()->Add("item " + std::to_string(i));
+    form->Show();
+    Pump();
+  }
+  void TearDown() override {
+    if (form) form->Free();
+    form = nullptr;
+    sd.reset();
+    SkinFixture::TearDown();
+  }
+  void Pump() {
+    for (int i = 0; i < 6; ++i) Application->ProcessMessages();
+  }
+  TComboBox* Combo(const char* name) { return dynamic_cast<TComboBox*>(form->FindComponent(name)); }
+  TWinSkinForm* Wrapper() { return SkinManage()->FindForm(form->Handle()); }
+  TSkinComBox* SkinOf(const char* name) { return dynamic_cast<TSkinComBox*>(Wrapper()->FindSkinner(Combo(name))); }
+  TColor At(HWND h, int x, int y) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    const uint32_t p = screen->ScreenPixel(r.left + x, r.top + y);
+    return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+  }
+
+  SkinDataPtr sd;
+  TForm* form = nullptr;
+};
+
+TEST_F(SkinnedCombos, EachStyleGetsTheWrapperAndItsListsWrappers) {
+  ASSERT_NE(Wrapper(), nullptr);
+  for (const char* name : {"Pick", "Typed", "Both"}) {
+    TSkinComBox* s = SkinOf(name);
+    ASSERT_NE(s, nullptr) << name;
+    EXPECT_STREQ(s->KindName(), "TSkinComBox");
+    const bool simple = std::string(name) == "Both";
+    EXPECT_EQ(s->ListSkin != nullptr, simple) << name;
+    EXPECT_EQ(s->ListScrollSkin != nullptr, !simple) << name;
+  }
+  EXPECT_STREQ(SkinOf("Both")->ListSkin->KindName(), "TSkinScrollbarH");
+  EXPECT_EQ(SkinOf("Typed")->EditHandle, GetWindow(Combo("Typed")->Handle(), GW_CHILD));
+  // A skinned combo answers the query; switched off, its list wrappers go.
+  EXPECT_EQ(SendMessageW(Combo("Pick")->Handle(), CM_SKINQUERY, 0, 0), 1);
+  SkinOf("Pick")->RestoreColor();
+  EXPECT_EQ(SkinOf("Pick")->ListScrollSkin, nullptr);
+}
+
+// The skin's frame, button and glyph composed into one image (the usual case): its inner area
+// lets the field show through.
+TEST_F(SkinnedCombos, EveryStateDrawsItsFrames) {
+  TSkinComBox* s = SkinOf("Pick");
+  HWND h = Combo("Pick")->Handle();
+  const int w = 150, b = GetSystemMetrics(SM_CXHSCROLL) + 2;
+  ASSERT_EQ(sd->ComboButton->Style, 2);
+  struct Case {
+    uint8_t mouse;
+    bool enabled;
+    int frame;
+    const char* what;
+  } cases[] = {{0, true, 1, "normal"},
+               {kMouseHot, true, 4, "hot"},
+               {kMousePressed, true, 2, "pressed"},
+               {kMousePressed | kMouseHot, true, 2, "pressed wins"},
+               {0, false, 3, "disabled"}};
+  for (const Case& c : cases) {
+    EnableWindow(h, c.enabled);
+    s->MouseState = c.mouse;
+    s->Repaint();
+    Pump();
+    EXPECT_EQ(At(h, 0, 0), SunkFrame(c.frame)) << c.what;
+    EXPECT_EQ(At(h, w - 1, 20), ComboButtonFrame(c.frame)) << c.what;
+    EXPECT_EQ(At(h, w - b, 1), kComboMark) << c.what;  // the button's left columns
+    EXPECT_EQ(At(h, w - b + 9, 10), ExtraFrame(c.frame)) << c.what;  // the glyph, centred
+    EXPECT_NE(At(h, 60, 10), skintest::Rgb(255, 0, 255)) << c.what;
+  }
+  EnableWindow(h, TRUE);
+  s->MouseState = 0;
+  // Focused without the mouse: the hot look.
+  Combo("Pick")->SetFocus();
+  Pump();
+  EXPECT_EQ(At(h, w - 1, 20), ComboButtonFrame(4));
+  EXPECT_EQ(s->ButtonRect, (RECT{w - b, 0, w, 21}));
+}
+
+TEST_F(SkinnedCombos, AButtonAtTheLeftIsMirrored) {
+  HWND h = Combo("Pick")->Handle();
+  dynamic_cast<TWinControl*>(form->FindComponent("Push"))->SetFocus();
+  SkinOf("Pick")->MouseState = 0;
+  SetWindowLongPtrW(h, GWL_EXSTYLE, GetWindowLongPtrW(h, GWL_EXSTYLE) | WS_EX_LEFTSCROLLBAR);
+  SkinOf("Pick")->Repaint();
+  Pump();
+  const int b = GetSystemMetrics(SM_CXHSCROLL) + 2;
+  EXPECT_EQ(At(h, 0, 20), ComboButtonFrame(1));
+  EXPECT_EQ(At(h, b - 2, 1), kComboMark);  // the mark now at the button's right
+  EXPECT_EQ(At(h, 149, 0), SunkFrame(1));
+  EXPECT_EQ(SkinOf("Pick")->ButtonRect, (RECT{0, 0, b, 21}));
+  // The mirrored image's frames follow the state as the plain one's do.
+  SkinOf("Pick")->MouseState = kMousePressed;
+  SkinOf("Pick")->Repaint();
+  Pump();
+  EXPECT_EQ(At(h, 0, 20), ComboButtonFrame(2));
+  EXPECT_EQ(At(h, 149, 0), SunkFrame(2));
+}
+
+// A skin whose combo button stands alone (no sunken edge to compose with): framed and flat.
+TEST_F(SkinnedCombos, AButtonOfItsOwnFramedOrFlat) {
+  TDataSkinBorder* cb = sd->ComboButton.get();
+  cb->Bitmap.SetPixelFormat(pf24bit);
+  cb->Bitmap.SetSize(4 * kComboButtonW, kComboH);
+  for (int f = 0; f < 4; ++f) {
+    HBRUSH brush = CreateSolidBrush(ColorToRGB(ComboButtonFrame(f + 1)));
+    const RECT r{f * kComboButtonW, 0, (f + 1) * kComboButtonW, kComboH};
+    FillRect(cb->Bitmap.Canvas().Handle(), &r, brush);
+    DeleteObject(brush);
+  }
+  cb->LeftWidth = cb->RightWidth = cb->TopHeight = cb->BottomHeight = 0;
+  sd->SunkEdge.reset();
+  TSkinComBox* s = SkinOf("Pick");
+  HWND h = Combo("Pick")->Handle();
+  const int w = 150, b = GetSystemMetrics(SM_CXHSCROLL);
+  cb->Style = 0;
+  s->MouseState = kMouseHot;
+  s->Repaint();
+  Pump();
+  EXPECT_EQ(At(h, w - 1, 0), ComboButtonFrame(4));
+  EXPECT_EQ(At(h, w - b - 2, 20), ComboButtonFrame(4));
+  EXPECT_EQ(At(h, w - b / 2 - 2, 10), ExtraFrame(4));
+  EXPECT_EQ(s->ButtonRect, (RECT{w - b - 2, 0, w, 21}));
+  // Flat: the shadow colour round the control, the button one frame wide at the right.
+  cb->Style = 1;
+  s->MouseState = kMousePressed;
+  s->Repaint();
+  Pump();
+  EXPECT_EQ(At(h, 0, 10), kShadow);
+  EXPECT_EQ(At(h, w - 3, 10), ComboButtonFrame(2));
+  EXPECT_EQ(s->ButtonRect.right, w - 2);
+  EXPECT_EQ(s->ButtonRect.right - s->ButtonRect.left, kComboButtonW);
+}
+
+TEST_F(SkinnedCombos, HoverLightsTheButtonOnly) {
+  HWND h = Combo("Typed")->Handle();
+  RECT r{};
+  GetWindowRect(h, &r);
+  screen->MoveMouse(r.right - 5, r.top + 10);
+  Pump();
+  EXPECT_EQ(At(h, 149, 20), ComboButtonFrame(4));
+  EXPECT_EQ(At(h, 0, 0), SunkFrame(4));  // one image: the frame lights with the button
+  screen->MoveMouse(r.left + 40, r.top + 10);
+  Pump();
+  EXPECT_EQ(At(h, 149, 20), ComboButtonFrame(1));
+}
+
+TEST_F(SkinnedCombos, TheDroppedListWearsTheSkinnedBarAndDragsItsThumb) {
+  TComboBox* pick = Combo("Pick");
+  pick->SetDroppedDown(true);
+  Pump();
+  EXPECT_TRUE(SkinOf("Pick")->DroppedDown);
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  GetComboBoxInfo(pick->Handle(), &info);
+  HWND list = info.hwndList;
+  SCROLLBARINFO sb{};
+  sb.cbSize = sizeof sb;
+  ASSERT_TRUE(GetScrollBarInfo(list, OBJID_VSCROLL, &sb));
+  const int x = (sb.rcScrollBar.left + sb.rcScrollBar.right) / 2;
+  auto screenAt = [&](int y) {
+    const uint32_t p = screen->ScreenPixel(x, y);
+    return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+  };
+  EXPECT_EQ(screenAt(sb.rcScrollBar.top + 2), ScrollFrame(9));
+  EXPECT_EQ(screenAt(sb.rcScrollBar.bottom - 3), ScrollFrame(13));
+  EXPECT_EQ(screenAt(sb.rcScrollBar.top + (sb.xyThumbTop + sb.xyThumbBottom) / 2), ScrollFrame(20));  // grip
+  // Dragging the thumb to the bottom reaches the last rows: thumb-track positions, one
+  // thumb-position and an end.
+  const int y = sb.rcScrollBar.top + (sb.xyThumbTop + sb.xyThumbBottom) / 2;
+  screen->MoveMouse(x, y);
+  screen->PressButton(display::MouseButton::Left);
+  screen->MoveMouse(x, y + 20);
+  screen->MoveMouse(x, y + 400);
+  screen->ReleaseButton(display::MouseButton::Left);
+  Pump();
+  SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+  GetScrollInfo(list, SB_VERT, &si);
+  EXPECT_EQ(si.nPos, si.nMax - int(si.nPage) + 1);
+  EXPECT_EQ(SendMessageW(list, LB_GETTOPINDEX, 0, 0), si.nPos);
+  EXPECT_TRUE(pick->DroppedDown());  // still open after the drag
+  ASSERT_TRUE(GetScrollBarInfo(list, OBJID_VSCROLL, &sb));
+  EXPECT_EQ(screenAt(sb.rcScrollBar.top + (sb.xyThumbTop + sb.xyThumbBottom) / 2), ScrollFrame(20));
+  EXPECT_EQ(screenAt(sb.rcScrollBar.top + sb.xyThumbTop - 2), VertTrack(1));
+  pick->SetDroppedDown(false);
+  Pump();
+  EXPECT_FALSE(SkinOf("Pick")->DroppedDown);
+}
+
+}  // namespace
