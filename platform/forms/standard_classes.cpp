@@ -8,6 +8,7 @@
 #include "platform/forms/form.h"
 #include "platform/forms/label.h"
 #include "platform/forms/list_box.h"
+#include "platform/forms/list_view.h"
 #include "platform/forms/open_dialog.h"
 #include "platform/forms/progress_bar.h"
 #include "platform/forms/scroll_bar.h"
@@ -18,7 +19,7 @@ void RegisterStandardClasses() {
     for (const TClassInfo* c :
          {&TForm::StaticClassInfo(), &TButton::StaticClassInfo(), &TCheckBox::StaticClassInfo(),
           &TEdit::StaticClassInfo(), &TLabel::StaticClassInfo(), &TListBox::StaticClassInfo(),
-          &TProgressBar::StaticClassInfo(), &TScrollBar::StaticClassInfo(), &TComboBox::StaticClassInfo(),
+          &TProgressBar::StaticClassInfo(), &TScrollBar::StaticClassInfo(), &TComboBox::StaticClassInfo(), &TListView::StaticClassInfo(),
           &TTimer::StaticClassInfo(), &TOpenDialog::StaticClassInfo(),
           &TBrowseFolderDialog::StaticClassInfo()})
       RegisterClass(*c);

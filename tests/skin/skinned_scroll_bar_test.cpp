@@ -7,8 +7,10 @@
 #include "platform/forms/application.h"
 #include "platform/forms/form.h"
 #include "platform/forms/list_box.h"
+#include "platform/forms/list_view.h"
 #include "platform/forms/scroll_bar.h"
 #include "platform/forms/win/std_controls.h"
+#include "platform/user/scroll.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/painting.h"
@@ -29,6 +31,9 @@ const char* const kForm =
     "  object List: TListBox\n    Left = 10\n    Top = 10\n    Width = 150\n    Height = 200\n  end\n"
     "  object Slider: TScrollBar\n    Left = 180\n    Top = 10\n    Width = 200\n    Height = 17\n"
     "    Max = 100\n    Position = 50\n    TabOrder = 1\n  end\n"
+    "  object Grid: TListView\n    Left = 180\n    Top = 40\n    Width = 200\n    Height = 150\n"
+    "    ViewStyle = vsReport\n"
+    "    Columns = <\n      item\n        Caption = 'Name'\n        Width = 120\n      end>\n  end\n"
     "end\n";
 
 class SkinnedScrollBars : public skintest::SkinFixture {
@@ -39,6 +44,11 @@ class SkinnedScrollBars : public skintest::SkinFixture {
     UseSkinManage();
     sd = skintest::LoadedSkinData(FlatSkin());
     ASSERT_TRUE(sd->Ready());
+    // The program's own choice: list views get the list view wrapper.
+    sd->OnSkinControl = [](TComponent*, TSkinData*, TControl*, TControl*, const std::string& cls,
+                           TSkinControl*& chosen) {
+      if (cls == "TLISTVIEW") chosen = new TSkinListView();
+    };
     sd->SetActive(true);
     sd->Loaded();
     form = new TForm(Application);
@@ -217,8 +227,29 @@ TEST_F(SkinnedScrollBars, AScrollBarControlGetsOneBarOverItself) {
   EXPECT_EQ(skin->Bar, nullptr);
 }
 
+TEST_F(SkinnedScrollBars, AListViewsWrapperCoversItsBarOnceItScrolls) {
+  auto* grid = dynamic_cast<TListView*>(form->FindComponent("Grid"));
+  auto* skin = dynamic_cast<TSkinListView*>(Wrapper()->FindSkinner(grid));
+  ASSERT_NE(skin, nullptr);
+  EXPECT_STREQ(skin->KindName(), "TSkinListView");
+  // Its header gets a wrapper when the view has one.
+  EXPECT_EQ(skin->HeaderSkin != nullptr, SendMessageW(grid->Handle(), LVM_GETHEADER, 0, 0) != 0);
+  EXPECT_FALSE(skin->VertBar->BarVisible);
+  for (int i = 0; i < 80; ++i) grid->AddItem("row " + std::to_string(i));
+  Pump();
+  ASSERT_TRUE(skin->VertBar->BarVisible);
+  SCROLLBARINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetScrollBarInfo(grid->Handle(), OBJID_VSCROLL, &info));
+  const int x = (info.rcScrollBar.left + info.rcScrollBar.right) / 2;
+  EXPECT_EQ(Screen(x, info.rcScrollBar.bottom - 3), ScrollFrame(13));
+  screen->Click(x, info.rcScrollBar.bottom - 3);
+  Pump();
+  EXPECT_EQ(grid->TopIndex(), 1);
+}
+
 TEST_F(SkinnedScrollBars, ARawWindowsTwoBarsAndTheirCorner) {
-  HWND host = CreateWindowExW(0, WC_STATIC, u"", WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 180, 60, 160, 120,
+  HWND host = CreateWindowExW(0, WC_STATIC, u"", WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 180, 200, 160, 90,
                               form->Handle(), nullptr, nullptr, nullptr);
   ASSERT_NE(host, nullptr);
   for (int bar : {SB_HORZ, SB_VERT}) {

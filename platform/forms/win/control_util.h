@@ -84,6 +84,7 @@ void RegisterListBoxClass();
 void RegisterScrollBarClass();
 void RegisterComboBoxClasses();
 void RegisterComboListClass();
+void RegisterListViewClass();
 // The list box procedure, which the combo box's list builds on.
 LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 

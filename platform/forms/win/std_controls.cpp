@@ -10,4 +10,5 @@ void RegisterStandardControls() {
   stdctl::RegisterListBoxClass();
   stdctl::RegisterScrollBarClass();
   stdctl::RegisterComboBoxClasses();
+  stdctl::RegisterListViewClass();
 }

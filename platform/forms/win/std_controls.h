@@ -92,6 +92,47 @@ inline constexpr UINT CBM_CLOSELIST = WM_USER + 0x7C1;
 // The identifiers of a combo box's edit and list.
 inline constexpr int kComboEditId = 1001, kComboListId = 1000;
 
+// ---- List views ("SysListView32": report and list views of items with sub-items) ----
+inline constexpr const char16_t* WC_LISTVIEW = u"SysListView32";
+inline constexpr DWORD LVS_ICON = 0x0, LVS_REPORT = 0x1, LVS_SMALLICON = 0x2, LVS_LIST = 0x3, LVS_TYPEMASK = 0x3,
+                       LVS_SINGLESEL = 0x4, LVS_SHOWSELALWAYS = 0x8, LVS_NOCOLUMNHEADER = 0x4000;
+inline constexpr UINT LVM_FIRST = 0x1000;
+inline constexpr UINT LVM_GETITEMCOUNT = LVM_FIRST + 4, LVM_DELETEITEM = LVM_FIRST + 8,
+                      LVM_DELETEALLITEMS = LVM_FIRST + 9, LVM_GETNEXTITEM = LVM_FIRST + 12,
+                      LVM_GETITEMRECT = LVM_FIRST + 14, LVM_ENSUREVISIBLE = LVM_FIRST + 19,
+                      LVM_DELETECOLUMN = LVM_FIRST + 28, LVM_GETCOLUMNWIDTH = LVM_FIRST + 29,
+                      LVM_SETCOLUMNWIDTH = LVM_FIRST + 30, LVM_GETHEADER = LVM_FIRST + 31,
+                      LVM_GETTOPINDEX = LVM_FIRST + 39, LVM_GETCOUNTPERPAGE = LVM_FIRST + 40,
+                      LVM_SETITEMSTATE = LVM_FIRST + 43, LVM_GETITEMSTATE = LVM_FIRST + 44,
+                      LVM_GETSELECTEDCOUNT = LVM_FIRST + 50, LVM_SETITEMW = LVM_FIRST + 76,
+                      LVM_INSERTITEMW = LVM_FIRST + 77, LVM_INSERTCOLUMNW = LVM_FIRST + 97,
+                      LVM_GETITEMTEXTW = LVM_FIRST + 115, LVM_SETITEMTEXTW = LVM_FIRST + 116;
+inline constexpr UINT LVIF_TEXT = 0x1, LVIF_IMAGE = 0x2, LVIF_PARAM = 0x4, LVIF_STATE = 0x8;
+inline constexpr UINT LVIS_FOCUSED = 0x1, LVIS_SELECTED = 0x2;
+inline constexpr UINT LVCF_FMT = 0x1, LVCF_WIDTH = 0x2, LVCF_TEXT = 0x4, LVCF_SUBITEM = 0x8;
+inline constexpr int LVCFMT_LEFT = 0x0, LVCFMT_RIGHT = 0x1, LVCFMT_CENTER = 0x2;
+inline constexpr LPARAM LVNI_ALL = 0x0, LVNI_FOCUSED = 0x1, LVNI_SELECTED = 0x2;
+inline constexpr int LVIR_BOUNDS = 0, LVIR_LABEL = 2;
+struct LVITEMW {
+  UINT mask = 0;
+  int iItem = 0;
+  int iSubItem = 0;
+  UINT state = 0;
+  UINT stateMask = 0;
+  char16_t* pszText = nullptr;
+  int cchTextMax = 0;
+  int iImage = 0;
+  LPARAM lParam = 0;
+};
+struct LVCOLUMNW {
+  UINT mask = 0;
+  int fmt = 0;
+  int cx = 0;
+  char16_t* pszText = nullptr;
+  int cchTextMax = 0;
+  int iSubItem = 0;
+};
+
 // ---- Progress bars ----
 inline constexpr DWORD PBS_SMOOTH = 0x01, PBS_VERTICAL = 0x04;
 inline constexpr UINT PBM_SETRANGE = WM_USER + 1, PBM_SETPOS = WM_USER + 2, PBM_DELTAPOS = WM_USER + 3,
