@@ -1,12 +1,10 @@
 // Text showing: the shown strings' codes become glyph outlines on the canvas through the
 // current font's rasterizer, and the text matrix advances by the font's metrics. Type 3 glyphs
 // are content streams run through the interpreter.
-//
-// Advances are kept in glyph units: U per text-space unit at size 1 (1000 for outline fonts,
-// 1 / FontMatrix[0] for Type 3 fonts), divided by the rasterizer's scale k. Horizontal scaling
-// is applied once, when the text matrix moves.
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <span>
 
 #include "pdf/core/object_parser.h"
 #include "pdf/core/objects/pdf_objects.h"
@@ -14,34 +12,12 @@
 #include "pdf/fonts/formats/truetype/simple_truetype_rasterizer.h"
 #include "pdf/fonts/type3_rasterizer.h"
 #include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/interpreter/text_walk.h"
 #include "pdf/render/renderer/renderer.h"
 
 namespace {
 
-struct TextRun {
-  TPDFFontCollectionData* Font = nullptr;
-  TPDFType3Rasterizer* Type3 = nullptr;
-  double Size = 0, Scale = 1, Units = 1000, SpaceUnits = 1000, Hz = 1;
-  bool Vertical = false;
-  double Tx = 0, Ty = 0;
-  // The device box the glyphs may cover, for the paint budget.
-  double MinX = 1, MinY = 1, MaxX = 0, MaxY = 0;
-};
-
-// A shown operand as bytes: literal and hexadecimal strings decoded; empty for a number.
-bool OperandBytes(std::string_view token, std::string& bytes) {
-  if (token.starts_with("(")) {
-    bytes = DecodeLiteralString(token);
-    return true;
-  }
-  if (token.starts_with("<")) {
-    bytes = DecodeHexString(token);
-    return true;
-  }
-  return false;
-}
-
-void AddBox(TextRun& t, const TPDFMatrix& m, double x, double y, double w) {
+void AddBox(TTextRun& t, const TPDFMatrix& m, double x, double y, double w) {
   // The em box of the glyph at (x, y) in glyph units, generously.
   for (const double gx : {x - t.Units, x + std::max(w, 0.0) + t.Units}) {
     for (const double gy : {y - t.Units, y + 2 * t.Units}) {
@@ -71,6 +47,18 @@ std::string CompositeKey(const TPDFFontCollectionData& font, int64_t cid) {
 }
 
 }  // namespace
+
+bool ShownOperandBytes(std::string_view token, std::string& bytes) {
+  if (token.starts_with("(")) {
+    bytes = DecodeLiteralString(token);
+    return true;
+  }
+  if (token.starts_with("<")) {
+    bytes = DecodeHexString(token);
+    return true;
+  }
+  return false;
+}
 
 void TPDFRenderer::SelectFont(TPDFContentRun& run) {
   const std::string& name = run.State.FontName;
@@ -119,26 +107,20 @@ void TPDFRenderer::RunType3Glyph(TPDFContentRun& run, TPDFType3Rasterizer& font,
   fonts_->SelectEntry(current);
 }
 
-void TPDFRenderer::ShowText(TPDFContentRun& run) {
+bool TPDFRenderer::BeginText(TPDFContentRun& run, TTextRun& t) {
   TPDFFontCollectionData* font = fonts_->Current();
-  const int32_t count = std::clamp<int32_t>(run.ItemCount, 0, int32_t(run.Operands.size()));
-  const size_t first = run.Operands.size() - size_t(count);
-  if (font == nullptr || run.State.FontSize == 0) return;
-  const std::vector<std::string_view> items(run.Operands.begin() + std::ptrdiff_t(first), run.Operands.end());
-  TPDFGraphicsState& st = run.State;
-  TextRun t;
+  const TPDFGraphicsState& st = run.State;
+  if (font == nullptr || st.FontSize == 0) return false;
   t.Font = font;
-  t.Size = st.FontSize;
+  t.Size = t.AbsoluteSize ? std::fabs(st.FontSize) : st.FontSize;
   t.Hz = st.HorizontalScaling / 100;
   t.Vertical = font->Composite && font->IsVertical();
   t.Type3 = dynamic_cast<TPDFType3Rasterizer*>(font->Rasterizer.get());
-  TPDFFontRasterizer* rasterizer = font->Rasterizer.get();
-  if (rasterizer != nullptr) {
+  if (TPDFFontRasterizer* rasterizer = font->Rasterizer.get()) {
     rasterizer->Context = st.TextRenderMode;
     t.Scale = rasterizer->GetFontMatrixScale();
   }
-  const double k = t.Scale;
-  const TPDFMatrix saved = CurrentMatrix;
+  t.Saved = CurrentMatrix;
   MatrixMultiply(CurrentMatrix, st.TextMatrix, CurrentMatrix);
   if (t.Type3 != nullptr) {
     t.Units = 1;
@@ -148,23 +130,26 @@ void TPDFRenderer::ShowText(TPDFContentRun& run) {
   } else {
     t.SpaceUnits = t.Units;
   }
-  MatrixMultiply(CurrentMatrix, TPDFMatrix{t.Size * t.Hz / t.Units, 0, 0, t.Size / t.Units, 0, 0}, CurrentMatrix);
-  run.Canvas->NewPath();
-  if (st.TextRenderMode != 3 && st.TextRenderMode != 7) {
-    ApplyFillState(run, kFillRuleWinding);
-    ApplyStrokeState(run);
-  }
-  const double kd = k != 0 ? k : 1;
+  MatrixMultiply(CurrentMatrix, TPDFMatrix{st.FontSize * t.Hz / t.Units, 0, 0, st.FontSize / t.Units, 0, 0},
+                 CurrentMatrix);
+  t.Rise = st.TextRise * t.Units / t.Size;
+  return true;
+}
+
+void TPDFRenderer::WalkText(TPDFContentRun& run, TTextRun& t, std::span<const std::string_view> items,
+                            const std::function<void(const TShownGlyph&)>& onGlyph,
+                            const std::function<void()>& onNumber) {
+  TPDFFontCollectionData* font = t.Font;
+  const TPDFGraphicsState& st = run.State;
+  const double k = t.Scale, kd = k != 0 ? k : 1;
   const double spacing = st.CharSpacing * t.SpaceUnits / t.Size / kd;
   const double wordSpacing = st.WordSpacing * t.SpaceUnits / t.Size / kd;
-  const double rise = st.TextRise * t.Units / t.Size;
-  // A text-extraction render moves through the same codes and advances without drawing; the
-  // words go to the text funnel from here once it takes them.
-  const bool draw = run.Visible && rasterizer != nullptr && Mode != kRenderTextExtraction;
   std::string bytes;
   std::vector<uint32_t> codes;
+  TShownGlyph g;
   for (const std::string_view item : items) {
-    if (!OperandBytes(item, bytes)) {
+    if (!ShownOperandBytes(item, bytes)) {
+      if (onNumber) onNumber();
       if (k == 0) continue;
       const double d = ParsePDFNumber(item) * t.SpaceUnits / 1000 / kd;
       (t.Vertical ? t.Ty : t.Tx) -= d;
@@ -173,18 +158,11 @@ void TPDFRenderer::ShowText(TPDFContentRun& run) {
     if (!font->Composite) {
       for (const unsigned char c : bytes) {
         double w = font->Widths[c];
-        if (rasterizer != nullptr && k != 0 && k != 1) w /= k;
-        w += spacing + (c == 32 ? wordSpacing : 0);
-        if (draw) {
-          double x = t.Tx, y = rise;
-          if (t.Type3 != nullptr) {
-            RunType3Glyph(run, *t.Type3, font->GlyphNames[c], x, y);
-          } else {
-            rasterizer->DrawGlyph(x, y, 0, font->GlyphNames[c], CurrentMatrix, run.Canvas);
-          }
-          AddBox(t, CurrentMatrix, t.Tx, rise, w);
-        }
-        t.Tx += w;
+        if (font->Rasterizer != nullptr && k != 0 && k != 1) w /= k;
+        g.Code = c, g.Cid = c, g.Key = font->GlyphNames[c];
+        g.X = t.Tx, g.Y = t.Rise, g.Advance = w + spacing + (c == 32 ? wordSpacing : 0);
+        onGlyph(g);
+        t.Tx += g.Advance;
       }
       continue;
     }
@@ -195,36 +173,69 @@ void TPDFRenderer::ShowText(TPDFContentRun& run) {
         const int mapped = fonts_->LookupCMap(font->CMapIndex, code);
         cid = mapped >= 0 ? mapped : 0;
       }
-      const std::string key = CompositeKey(*font, cid);
       double w = font->CIDWidths.Find(cid).value_or(font->CIDWidths.Default);
       if (k != 0 && k != 1) w /= k;
       w += spacing + (font->WordSpaceCode && code == 32 ? wordSpacing : 0);
-      double x = t.Tx, y = rise;
+      g.Code = code, g.Cid = cid, g.Key = CompositeKey(*font, cid);
+      g.X = t.Tx, g.Y = t.Rise, g.Advance = w;
       int32_t w1y = 0, vy = 0;
       if (t.Vertical) {
         font->Vertical.Find(cid, w1y, vy);
-        x = t.Tx - w / 2;
-        y = t.Ty - vy;
+        g.X = t.Tx - w / 2;
+        g.Y = t.Ty - vy;
       }
-      if (draw) {
-        if (t.Type3 != nullptr)
-          RunType3Glyph(run, *t.Type3, key, x, y);
-        else
-          rasterizer->DrawGlyph(x, y, 0, key, CurrentMatrix, run.Canvas);
-        AddBox(t, CurrentMatrix, x, y, w);
-      }
+      onGlyph(g);
       if (t.Vertical)
         t.Ty += w1y + spacing;
       else
         t.Tx += w;
     }
   }
-  CurrentMatrix = saved;
+}
+
+void TPDFRenderer::EndText(TPDFContentRun& run, const TTextRun& t, bool alongLineOnly) {
+  CurrentMatrix = t.Saved;
   // The advance in text space: glyph units back to text units at this size, scaled once.
+  const double kd = t.Scale != 0 ? t.Scale : 1;
   const double factor = t.Size * kd / t.SpaceUnits;
-  MatrixMultiply(st.TextMatrix, TPDFMatrix{1, 0, 0, 1, t.Tx * factor * t.Hz, t.Ty * factor}, st.TextMatrix);
-  run.Operands.resize(first);
+  MatrixMultiply(run.State.TextMatrix,
+                 TPDFMatrix{1, 0, 0, 1, t.Tx * factor * t.Hz, alongLineOnly ? 0 : t.Ty * factor},
+                 run.State.TextMatrix);
+  run.Operands.resize(run.Operands.size() - ShownItemCount(run));
   run.ItemCount = 0;
+}
+
+size_t TPDFRenderer::ShownItemCount(const TPDFContentRun& run) {
+  return size_t(std::clamp<int32_t>(run.ItemCount, 0, int32_t(run.Operands.size())));
+}
+
+void TPDFRenderer::ShowText(TPDFContentRun& run) {
+  if (Mode == kRenderTextExtraction) {
+    ExtractText(run);
+    return;
+  }
+  TTextRun t;
+  if (!BeginText(run, t)) return;
+  const size_t count = ShownItemCount(run);
+  const std::vector<std::string_view> items(run.Operands.end() - std::ptrdiff_t(count), run.Operands.end());
+  TPDFGraphicsState& st = run.State;
+  TPDFFontRasterizer* rasterizer = t.Font->Rasterizer.get();
+  run.Canvas->NewPath();
+  if (st.TextRenderMode != 3 && st.TextRenderMode != 7) {
+    ApplyFillState(run, kFillRuleWinding);
+    ApplyStrokeState(run);
+  }
+  const bool draw = run.Visible && rasterizer != nullptr;
+  WalkText(run, t, items, [&](const TShownGlyph& g) {
+    if (!draw) return;
+    double x = g.X, y = g.Y;
+    if (t.Type3 != nullptr)
+      RunType3Glyph(run, *t.Type3, g.Key, x, y);
+    else
+      rasterizer->DrawGlyph(x, y, 0, g.Key, CurrentMatrix, run.Canvas);
+    AddBox(t, CurrentMatrix, g.X, g.Y, g.Advance);
+  }, {});
+  EndText(run, t, false);
   if (t.MinX <= t.MaxX) ChargePaint(t.MinX, t.MinY, t.MaxX, t.MaxY);
   const int32_t mode = st.TextRenderMode;
   if (t.Type3 != nullptr) {

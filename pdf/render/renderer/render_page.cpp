@@ -6,6 +6,7 @@
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/render/canvas/daubrix.h"
 #include "pdf/render/colour/color_manager.h"
+#include "pdf/render/funnel/text_funnel.h"
 #include "pdf/render/renderer/renderer.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/blit.h"
@@ -55,7 +56,10 @@ void TPDFRenderer::RenderPage() {
   if (fonts_ != nullptr) fonts_->SetTextOnly(Mode == kRenderTextExtraction);
   colorManager_->PolynomialCMYK = Options.PolynomialCMYK;
   if (Resolution == 0) Resolution = 1.0;
-  if (Mode == kRenderTextExtraction) Resolution = 72;
+  if (Mode == kRenderTextExtraction) {
+    funnel_->Clear();
+    Resolution = 72;
+  }
 
   // The chosen box, clipped to the media box.
   double x1 = 0, y1 = 0, x2 = 612, y2 = 792;
@@ -98,11 +102,13 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
   CurrentMatrix = kIdentityMatrix;
   RasterWidth = RasterHeight = 10;
   const bool drawsRaster = Mode == kRenderBitmap || Mode == kRenderGDIPlusEMF || Mode == kRenderDeviceContext;
-  if (!drawsRaster && Mode != kRenderImageCollection) {
+  // Text extraction and image collection draw nothing: device space is the page's own.
+  const bool noPicture = Mode == kRenderImageCollection || Mode == kRenderTextExtraction;
+  if (!drawsRaster && !noPicture) {
     ErrorText = kModeUnavailableText + IntToStr(Mode);
     return;
   }
-  if (Mode == kRenderImageCollection) {
+  if (noPicture) {
     // No picture: the raster is the box's far corner, the matrix stays the identity.
     RasterWidth = ClampToInt32(RoundHalfEven(FarCorner.X) + 1);
     RasterHeight = ClampToInt32(RoundHalfEven(FarCorner.Y) + 1);
@@ -154,7 +160,7 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
     canvas.Setup(&bitmap_->Canvas(), Options);
   }
 
-  if (Mode != kRenderImageCollection) {
+  if (!noPicture) {
     // The page's lower edge on the raster's bottom row, y turned downwards.
     Prepend(CurrentMatrix, {Resolution / 72, 0, 0, -Resolution / 72, 0, double(RasterHeight)});
     switch (rotation) {

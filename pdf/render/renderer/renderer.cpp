@@ -9,6 +9,7 @@
 #include "pdf/render/colour/devicen_color_space.h"
 #include "pdf/render/colour/lab_color_space.h"
 #include "pdf/render/colour/separation_color_space.h"
+#include "pdf/render/funnel/text_funnel.h"
 #include "pdf/render/patterns/zrx_pattern.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/metafile.h"
@@ -17,7 +18,8 @@ TPDFRenderer::TPDFRenderer(TPDFFontCollection* fonts)
     : fonts_(fonts),
       bitmap_(std::make_unique<TBitmap>()),
       metafile_(std::make_unique<TMetafile>()),
-      colorManager_(std::make_unique<TPDFSimpleColorManager>()) {
+      colorManager_(std::make_unique<TPDFSimpleColorManager>()),
+      funnel_(std::make_unique<TPDFTextFunnel>()) {
   bitmap_->SetPixelFormat(pf24bit);
   InitDaubrixOptions(Options);
 }

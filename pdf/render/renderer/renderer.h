@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,6 +44,9 @@ class TPDFDeviceNColorSpace;
 class TZRXPattern;
 class TPDFImageDecoder;
 class TPDFType3Rasterizer;
+class TPDFTextFunnel;
+struct TTextRun;
+struct TShownGlyph;
 
 // Output modes.
 enum : uint8_t {
@@ -147,6 +151,8 @@ class TPDFRenderer {
   int32_t RasterWidth = 0, RasterHeight = 0;
   // Empty when the last render succeeded.
   std::string ErrorText;
+  // The words of a text-extraction render (mode 5).
+  TPDFTextFunnel& TextFunnel() { return *funnel_; }
   // Images found by an image-collection render.
   std::vector<TPDFImageRecord> ImageRecords;
 
@@ -257,6 +263,13 @@ class TPDFRenderer {
   TPDFObject* InlineImageColorSpace(TPDFContentRun& run, std::string_view name);
   void SkipInlineImage(TPDFContentRun& run);
   void ShowText(TPDFContentRun& run);
+  void ExtractText(TPDFContentRun& run);
+  // Shared by both: the run's set-up, the walk over its strings, and the text matrix's advance.
+  bool BeginText(TPDFContentRun& run, TTextRun& t);
+  void WalkText(TPDFContentRun& run, TTextRun& t, std::span<const std::string_view> items,
+                const std::function<void(const TShownGlyph&)>& onGlyph, const std::function<void()>& onNumber);
+  void EndText(TPDFContentRun& run, const TTextRun& t, bool alongLineOnly);
+  static size_t ShownItemCount(const TPDFContentRun& run);
   void RunType3Glyph(TPDFContentRun& run, TPDFType3Rasterizer& font, const std::string& name, double x, double y);
   void BeginOptionalContent(TPDFContentRun& run, std::string_view tag, std::string_view property);
 
@@ -339,6 +352,7 @@ class TPDFRenderer {
   std::unique_ptr<TBitmap> bitmap_;
   std::unique_ptr<TMetafile> metafile_;
   std::unique_ptr<TPDFSimpleColorManager> colorManager_;
+  std::unique_ptr<TPDFTextFunnel> funnel_;
   TPDFImageCache imageCache_;
   std::vector<void*> registry_;  // not owning
   TPDFRenderBudget ownBudget_;

@@ -120,23 +120,25 @@ TEST(RenderPage, RefusesRastersBeyondTheBitmapCap) {
 
 TEST(RenderPage, OutputsThatAreNotAvailableSayWhichAndDrawNothing) {
   // Modes 7 and 8 without their stream or device context as well.
-  for (int mode : {1, 2, 3, 4, 5, 9, 10, 11, 12, 7, 8}) {
+  for (int mode : {1, 2, 3, 4, 9, 10, 11, 12, 7, 8}) {
     TestPdf pdf;
     const int page = pdf.AddPage("0 0 10 10 re f");
     EXPECT_EQ(Render(pdf, page, 72, 2, uint8_t(mode)).error, std::string(kModeUnavailableText) + std::to_string(mode));
   }
 }
 
-TEST(RenderPage, ImageCollectionSizesByTheFarCornerWithoutAPicture) {
-  TestPdf pdf;
-  const int page = pdf.AddPage("0 0 10 10 re f", "<< >>", "[10 20 300.4 400.6]", "/Rotate 90");
-  const Rendered r = Render(pdf, page, 72, 2, kRenderImageCollection);
-  EXPECT_EQ(r.error, "");
-  EXPECT_EQ(r.width, 301);
-  EXPECT_EQ(r.height, 402);
-  const TPDFPoint p = Map(r.device, 5, 7);
-  EXPECT_EQ(p.X, 5);
-  EXPECT_EQ(p.Y, 7);
+TEST(RenderPage, ImageCollectionAndTextSizeByTheFarCornerWithoutAPicture) {
+  for (const uint8_t mode : {kRenderImageCollection, kRenderTextExtraction}) {
+    TestPdf pdf;
+    const int page = pdf.AddPage("0 0 10 10 re f", "<< >>", "[10 20 300.4 400.6]", "/Rotate 90");
+    const Rendered r = Render(pdf, page, 144, 2, mode);
+    EXPECT_EQ(r.error, "") << int(mode);
+    EXPECT_EQ(r.width, 301) << int(mode);
+    EXPECT_EQ(r.height, 402) << int(mode);
+    const TPDFPoint p = Map(r.device, 5, 7);
+    EXPECT_EQ(p.X, 5) << int(mode);
+    EXPECT_EQ(p.Y, 7) << int(mode);
+  }
 }
 
 TEST(RenderPage, BackgroundIsWhiteAndTheBitmapIs24Bit) {
