@@ -246,38 +246,16 @@ TPDFOptionalContentStates TPDFDocument::OptionalContentStates() {
     auto* list = config != nullptr ? PDFCast<TPDFArray>(config->GetValue(key, true)) : nullptr;
     return list != nullptr && list->ContainsText(text);
   };
-  TPDFArray* usage = nullptr;
-  if (config != nullptr) {
-    usage = PDFCast<TPDFArray>(config->GetValue("AS", true));
-    if (config->GetValue("AS") == nullptr) {
-      usage = structure_->NewArray();
-      config->SetValue("AS", usage);
-    }
-  }
+  // An empty usage list is stored where there is none, as writers of the document expect.
+  if (config != nullptr && config->GetValue("AS") == nullptr) config->SetValue("AS", structure_->NewArray());
   const bool baseOn = config == nullptr || config->GetValueText("BaseState") != "OFF";
   for (TPDFObject* item : groups->Items()) {
     TPDFOptionalContentState state;
     state.Reference = PDFCast<TPDFIndRef>(item);
-    if (config != nullptr) {
-      const std::string text = item != nullptr ? item->ToString() : std::string();
-      state.Visible = baseOn ? !listed("OFF", text) : listed("ON", text);
-      auto* group = PDFCast<TPDFDictionary>(state.Reference != nullptr ? state.Reference->Resolve() : item);
-      const std::string name = group != nullptr ? group->GetValueText("Name") : std::string();
-      for (TPDFObject* entry : usage != nullptr ? usage->Items() : std::vector<TPDFObject*>{}) {
-        auto* app = PDFCast<TPDFDictionary>(entry);
-        if (auto* ref = PDFCast<TPDFIndRef>(entry)) app = PDFCast<TPDFDictionary>(ref->Resolve());
-        if (app == nullptr || app->GetValueText("Event") != "View") continue;
-        auto* ocgs = PDFCast<TPDFArray>(app->GetValue("OCGs", true));
-        if (ocgs == nullptr || ocgs->Count() == 0) continue;
-        bool named = false;
-        for (TPDFObject* g : ocgs->Items()) {
-          auto* gd = PDFCast<TPDFDictionary>(g);
-          if (auto* gr = PDFCast<TPDFIndRef>(g)) gd = PDFCast<TPDFDictionary>(gr->Resolve());
-          if (gd != nullptr && gd->GetValueText("Name") == name) named = true;
-        }
-        if (!named) state.Visible = false;
-      }
-    }
+    // Without a default configuration the base is on and nothing is listed: every group is
+    // on. Usage applications name the groups they set; a group they do not name keeps its state.
+    const std::string text = item != nullptr ? item->ToString() : std::string();
+    state.Visible = baseOn ? !listed("OFF", text) : listed("ON", text);
     states.push_back(state);
   }
   return states;

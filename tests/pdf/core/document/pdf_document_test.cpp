@@ -169,11 +169,13 @@ TEST(Document, OptionalContentStates) {
     for (const auto& e : s) v += e.Visible ? '1' : '0';
     return v;
   };
-  EXPECT_EQ(visible(StatesFor("")), "000");
+  EXPECT_EQ(visible(StatesFor("")), "111") << "no default configuration: all on";
   EXPECT_EQ(visible(StatesFor("<< >>")), "111");
   EXPECT_EQ(visible(StatesFor("<< /OFF [ @1 ] >>")), "101");
   EXPECT_EQ(visible(StatesFor("<< /BaseState /OFF /ON [ @2 ] >>")), "001");
-  EXPECT_EQ(visible(StatesFor("<< /AS [ << /Event /View /OCGs [ @0 ] >> ] >>")), "100");
+  EXPECT_EQ(visible(StatesFor("<< /AS [ << /Event /View /OCGs [ @0 ] >> ] >>")), "111")
+      << "groups a usage application does not name keep their state";
+  EXPECT_EQ(visible(StatesFor("<< /OFF [ @1 ] /AS [ << /Event /View /OCGs [ @0 ] >> ] >>")), "101");
   EXPECT_EQ(visible(StatesFor("<< /AS [ << /Event /Print /OCGs [ @0 ] >> ] >>")), "111");
   const auto states = StatesFor("<< >>");
   ASSERT_EQ(states.size(), 3u);
