@@ -8,6 +8,7 @@
 #include "platform/user/message_loop.h"
 #include "platform/user/window.h"
 #include "skin/forms/win_skin_form.h"
+#include "skin/menus/win_skin_pop_menu.h"
 #include "skin/skin_data.h"
 
 namespace {
@@ -62,6 +63,7 @@ TSkinManage::~TSkinManage() {
     FormList.pop_back();
     if (f->SkinPhase != 6 && IsWindow(f->Window)) f->Restore();
   }
+  PopupMenus.clear();
   skinDatas_.clear();
   if (HookHandle) UnhookWindowsHookEx(HookHandle);
   HookHandle = nullptr;
@@ -79,6 +81,7 @@ void TSkinManage::RemoveSkinData(TSkinData* skinData) {
   // Windows that wear this component's skin get their own look back first.
   for (size_t i = FormList.size(); i-- > 0;)
     if (FormList[i]->SkinData == skinData) DetachAndFree(i);
+  DropPopupMenus(skinData);
   std::erase(skinDatas_, skinData);
   if (PendingSkinData == skinData) PendingSkinData = nullptr;
   if (MainSkinData == skinData) {
@@ -191,13 +194,6 @@ bool TSkinManage::SkinWindow(HWND window) {
   }
   PostMessageA(window, CM_SKINAPPLY, 0, 1000);
   return true;
-}
-
-bool TSkinManage::SkinPopupMenu(HWND) { return false; }
-
-void TSkinManage::UnskinPopupMenu(HWND) {
-  MenuKind = 0;
-  MenuFromBar = false;
 }
 
 TWinSkinForm* TSkinManage::FindForm(HWND window) const {

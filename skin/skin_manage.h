@@ -13,9 +13,11 @@
 #include <vector>
 
 #include "platform/forms/timer.h"
+#include "skin/menus/menu_text_cache.h"
 #include "skin/skin_manager_link.h"
 
 class TWinSkinForm;
+class TWinSkinPopMenu;
 class TSkinData;
 
 // Private window messages of the engine.
@@ -55,9 +57,20 @@ class TSkinManage : public TSkinManagerLink {
   bool Started() const override { return State != 0; }
   void ReloadSkinData(TSkinData* skinData) override;
 
-  // Popup menus are skinned by the menu skinner; until there is one they stay plain.
+  // Attach and detach the skinner of a popup menu window ("#32768").
   bool SkinPopupMenu(HWND window);
   void UnskinPopupMenu(HWND window);
+  TWinSkinPopMenu* FindPopupMenu(HWND window) const;
+  // Frees the popup skinners that have detached or whose window is gone.
+  void SweepPopupMenus();
+  // Popup bookkeeping of the menu bar and the item drawing.
+  void MarkPopupsFromBar();
+  void SetPopupOwnerKey(ULONG_PTR key);
+  TWinSkinPopMenu* FindPopupByOwnerKey(ULONG_PTR key) const;
+  void RepaintPopups();
+  // Detaches the popup skinners that use a component (all of them for nullptr).
+  void DropPopupMenus(TSkinData* skinData);
+  const std::vector<std::unique_ptr<TWinSkinPopMenu>>& Popups() const { return PopupMenus; }
   // Carries out the pending switch (the timer's handler).
   void TimerTick();
   TWinSkinForm* FindForm(HWND window) const;
@@ -95,6 +108,8 @@ class TSkinManage : public TSkinManagerLink {
   HINSTANCE ModuleHandle = nullptr;
   HWND MDIClient = nullptr;
   HWND ReskinTarget = nullptr;
+  // The menu font and the extents of menu texts, for the skinned menus.
+  TMenuTextCache MenuTexts;
   void SetMDIMaximized(bool value);
 
  private:
@@ -107,6 +122,7 @@ class TSkinManage : public TSkinManagerLink {
   TComponentPtr<TTimer> Timer;
   HHOOK HookHandle = nullptr;
   std::vector<std::unique_ptr<TWinSkinForm>> FormList;
+  std::vector<std::unique_ptr<TWinSkinPopMenu>> PopupMenus;
   std::vector<TSkinData*> skinDatas_;
 };
 

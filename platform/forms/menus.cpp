@@ -14,6 +14,7 @@
 #include "platform/rtl/strings.h"
 #include "platform/user/default_proc.h"
 #include "platform/user/input.h"
+#include "platform/user/menu_marks.h"
 #include "platform/user/menus.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/painting.h"
@@ -140,6 +141,8 @@ const TClassInfo& TMenuItem::StaticClassInfo() {
                                      .Prop("Checked", &TMenuItem::Checked, &TMenuItem::SetChecked, {.Default = 0})
                                      .Prop("Default", &TMenuItem::Default, &TMenuItem::SetDefault, {.Default = 0})
                                      .Prop("Enabled", &TMenuItem::Enabled, &TMenuItem::SetEnabled, {.Default = 1})
+                                     .Prop("RadioItem", &TMenuItem::RadioItem, &TMenuItem::SetRadioItem,
+                                           {.Default = 0})
                                      .Prop("ImageIndex", &TMenuItem::ImageIndex, &TMenuItem::SetImageIndex,
                                            {.Default = -1})
                                      .Prop("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible, {.Default = 1})
@@ -222,12 +225,15 @@ void TMenuItem::Click() {
 }
 
 void TMenuItem::MeasureItem(TCanvas& canvas, int& width, int& height) {
+  DefaultMeasure(canvas, width, height);
   if (OnMeasureItem) {
     // A copy runs, so that a handler may replace or clear the event while it runs.
     TMenuMeasureItemEvent handler = OnMeasureItem;
     handler(this, &canvas, width, height);
-    return;
   }
+}
+
+void TMenuItem::DefaultMeasure(TCanvas& canvas, int& width, int& height) const {
   TCustomImageList* images = GetImageList();
   int glyph = GlyphSize(images);
   if (IsLine()) {
@@ -264,14 +270,12 @@ void TMenuItem::DrawItem(TCanvas& canvas, const TRect& rect, bool selected) {
   if (images && imageIndex_ >= 0 && imageIndex_ < images->Count()) {
     images->Draw(canvas, box.left + (glyph - images->Width()) / 2, r.top + (r.bottom - r.top - images->Height()) / 2,
                  imageIndex_, enabled_);
-  } else if (checked_) {
-    // A check mark of two strokes in the text colour.
+  } else if (checked_ && radioItem_) {
     COLORREF ink = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
-    int cx = box.left + glyph / 2 - 3, cy = r.top + (r.bottom - r.top) / 2 - 1;
-    for (int i = 0; i < 7; ++i) {
-      int top = cy + (i < 3 ? i : 4 - i);
-      for (int k = 0; k < 3; ++k) SetPixelV(dc, cx + i, top + k, ink);
-    }
+    DrawMenuBullet(dc, RECT{box.left, r.top, box.right, r.bottom}, ink);
+  } else if (checked_) {
+    COLORREF ink = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
+    DrawMenuCheck(dc, RECT{box.left, r.top, box.right, r.bottom}, ink);
   }
   RECT textRect{box.right + 3, r.top, r.right - 1, r.bottom};
   int colour = !enabled_ ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT;
@@ -319,6 +323,7 @@ HMENU TMenu::BuildHandle(TMenuItem* root) const {
     bool ownerDraw;
     HMENU Build(const TMenuItem* parent, int depth) const {
       HMENU menu = CreatePopupMenu();
+      parent->handle_ = menu;
       for (int i = 0; i < parent->Count(); ++i) {
         const TMenuItem* item = parent->Items(i);
         if (!item->Visible()) continue;
@@ -326,7 +331,8 @@ HMENU TMenu::BuildHandle(TMenuItem* root) const {
         MENUITEMINFOW mii{};
         mii.cbSize = sizeof mii;
         mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_DATA | MIIM_STRING;
-        mii.fType = (item->IsLine() ? MFT_SEPARATOR : MFT_STRING) | (ownerDraw ? MFT_OWNERDRAW : 0);
+        mii.fType = (item->IsLine() ? MFT_SEPARATOR : MFT_STRING) | (ownerDraw ? MFT_OWNERDRAW : 0) |
+                    (item->RadioItem() ? MFT_RADIOCHECK : 0);
         mii.fState = (item->Enabled() ? 0 : MFS_GRAYED) | (item->Checked() ? MFS_CHECKED : 0) |
                      (item->Default() ? MFS_DEFAULT : 0);
         mii.wID = item->Command();
@@ -357,17 +363,28 @@ const TClassInfo& TPopupMenu::StaticClassInfo() {
 
 TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner) {}
 
+TPopupMenu::~TPopupMenu() {
+  if (!freedWhileOpen_) return;
+  *freedWhileOpen_ = true;
+  if (trackedMenu == this) trackedMenu = nullptr;
+  EndMenu();
+}
+
 void TPopupMenu::Popup(int x, int y) {
   if (OnPopup) OnPopup(this);
   if (trackedMenu) return;  // the window layer shows one menu at a time
   HMENU menu = BuildHandle(nullptr);
   HWND owner = CreatePopupOwner();
   trackedMenu = this;
+  bool freed = false;
+  freedWhileOpen_ = &freed;
   UINT command = static_cast<UINT>(
       TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, x, y, 0, owner, nullptr));
-  trackedMenu = nullptr;
   DestroyWindow(owner);
   DestroyMenu(menu);
+  if (freed) return;
+  freedWhileOpen_ = nullptr;
+  trackedMenu = nullptr;
   if (command)
     if (TMenuItem* item = FindItem(command)) item->Click();
 }

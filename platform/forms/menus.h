@@ -40,6 +40,9 @@ class TMenuItem : public TComponent {
   void SetChecked(bool v) { checked_ = v; }
   bool Default() const { return default_; }
   void SetDefault(bool v) { default_ = v; }
+  // A checked radio item shows a bullet instead of a check mark.
+  bool RadioItem() const { return radioItem_; }
+  void SetRadioItem(bool v) { radioItem_ = v; }
   bool Visible() const { return visible_; }
   void SetVisible(bool v) { visible_ = v; }
   int ImageIndex() const { return imageIndex_; }
@@ -66,12 +69,18 @@ class TMenuItem : public TComponent {
   TMenu* GetParentMenu() const;
   // The number the item has on the screen (WM_COMMAND), unique in the program.
   UINT Command() const { return command_; }
+  // The window layer's menu that holds this item's sub-items (for the root: the menu itself),
+  // as last built; nullptr before.
+  HMENU Handle() const { return handle_; }
   // This item or one below it with that number.
   TMenuItem* Find(UINT command);
 
   virtual void Click();
-  // Owner drawing: the events, or the item's own look when an event is not set.
+  // Owner drawing: the events, or the item's own look when an event is not set. The measure
+  // event starts from the item's own size.
   virtual void MeasureItem(TCanvas& canvas, int& width, int& height);
+  // The item's own size, whatever its events.
+  void DefaultMeasure(TCanvas& canvas, int& width, int& height) const;
   virtual void DrawItem(TCanvas& canvas, const TRect& rect, bool selected);
 
   TNotifyEvent OnClick;
@@ -84,6 +93,7 @@ class TMenuItem : public TComponent {
   bool enabled_ = true;
   bool checked_ = false;
   bool default_ = false;
+  bool radioItem_ = false;
   bool visible_ = true;
   int imageIndex_ = -1;
   TShortCut shortCut_ = 0;
@@ -92,6 +102,7 @@ class TMenuItem : public TComponent {
   TMenuItem* parent_ = nullptr;
   TMenu* menu_ = nullptr;  // set on the root item only
   UINT command_ = 0;
+  mutable HMENU handle_ = nullptr;
 };
 
 class TMenu : public TComponent {
@@ -123,6 +134,7 @@ class TMenu : public TComponent {
 class TPopupMenu : public TMenu {
  public:
   explicit TPopupMenu(TComponent* owner);
+  ~TPopupMenu() override;
   static const TClassInfo& StaticClassInfo();
   const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
@@ -135,4 +147,6 @@ class TPopupMenu : public TMenu {
 
  private:
   TComponent* popupComponent_ = nullptr;
+  // Set while the menu is on the screen: freeing the menu then closes it and tells Popup.
+  bool* freedWhileOpen_ = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "platform/user/internal/back_buffer.h"
 #include "platform/user/internal/internal_procs.h"
 #include "platform/user/internal/menu_model.h"
+#include "platform/user/menu_marks.h"
 #include "platform/user/menus.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/metrics.h"
@@ -77,7 +78,8 @@ SIZE LayoutPopup(Menu* m, HWND owner) {
     int w = 0, h = itemH;
     if (it.type & MFT_OWNERDRAW) {
       // Owner-drawn separators too: the owner draws them, so it says how high they are.
-      MEASUREITEMSTRUCT mis{ODT_MENU, 0, it.id, 0, 0, it.data};
+      // The owner starts from the height of an item of text.
+      MEASUREITEMSTRUCT mis{ODT_MENU, 0, it.id, 0, static_cast<UINT>(itemH), it.data};
       if (owner) Send(owner, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis));
       w = static_cast<int>(std::min<UINT>(mis.itemWidth, 4000)) + GetSystemMetrics(SM_CXMENUCHECK) - 1;
       h = static_cast<int>(std::min<UINT>(mis.itemHeight, 1000));
@@ -459,6 +461,12 @@ void DrawItem(HDC dc, HWND owner, HMENU menu, const MenuItem& it, bool selected)
     if (it.state & MFS_DISABLED) dis.itemState |= ODS_DISABLED;
     if (it.state & MFS_CHECKED) dis.itemState |= ODS_CHECKED;
     if (owner) Send(owner, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+    // The arrow of a submenu is the system's, drawn over what the owner drew.
+    if (it.submenu) {
+      const RECT& r = it.rect;
+      COLORREF ink = GetSysColor(!Enabled(it) ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
+      DrawMenuArrow(dc, RECT{r.right - 12, r.top, r.right - 4, r.bottom}, ink);
+    }
     return;
   }
   const RECT& r = it.rect;
@@ -478,15 +486,12 @@ void DrawItem(HDC dc, HWND owner, HMENU menu, const MenuItem& it, bool selected)
     int aw = MeasureTextLine(accel).cx;
     DrawTextLine(dc, RECT{r.right - kArrowColumn - aw, r.top, r.right - kArrowColumn, r.bottom}, accel, ink, DT_NOPREFIX);
   }
-  int cy = (r.top + r.bottom) / 2;
   if (it.state & MFS_CHECKED) {
-    for (int i = 0; i < 3; ++i) FillSolid(dc, RECT{r.left + 4 + i, cy - 1 + i, r.left + 5 + i, cy + 2 + i}, ink);
-    for (int i = 0; i < 4; ++i) FillSolid(dc, RECT{r.left + 7 + i, cy + 1 - i, r.left + 8 + i, cy + 4 - i}, ink);
+    const RECT box{r.left, r.top, r.left + kCheckColumn - 3, r.bottom};
+    if (it.type & MFT_RADIOCHECK) DrawMenuBullet(dc, box, ink);
+    else DrawMenuCheck(dc, box, ink);
   }
-  if (it.submenu) {
-    for (int i = 0; i < 4; ++i)
-      FillSolid(dc, RECT{r.right - 10 + i, cy - 3 + i, r.right - 9 + i, cy + 4 - i}, ink);
-  }
+  if (it.submenu) DrawMenuArrow(dc, RECT{r.right - 12, r.top, r.right - 4, r.bottom}, ink);
 }
 
 void DrawItems(HWND hwnd, HDC dc) {

@@ -231,6 +231,7 @@ void TWinSkinForm::HandleApply() {
     }
   }
   SkinFormChildren();
+  SetMenusOwnerDraw(true);
   SendMessageW(Window, CM_SKINAPPLIED, 0, kSkinMagic);
   if (SkinData->OnAfterSkinForm) SkinData->OnAfterSkinForm(Form, Window, RecordedName);
   SkinPhase = 1;
@@ -241,6 +242,7 @@ void TWinSkinForm::ApplyColors() {
   if (Form) Form->SetColor(SkinData->Colors.ButtonFace);
   const int saved = SkinPhase;
   SkinPhase = 3;
+  if (FrameSkinned) SetMenusOwnerDraw(true);
   if (FrameSkinned && !ChildWindow && WindowState == 0) FitFrame(true);
   SendMessageW(Window, CM_SKINAPPLIED, 0, kSkinMagic);
   SkinPhase = saved == 3 ? 1 : saved;
@@ -350,6 +352,8 @@ void TWinSkinForm::DeleteRegion() {
 // ---- Detaching ----
 
 void TWinSkinForm::RestoreProcedures() {
+  CloseMenus();
+  SetMenusOwnerDraw(false);
   ControlSkins.clear();
   if (Hover) Hover->SetEnabled(false);
   if (formHooked_ && Form) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/forms/controls.h"
+#include "platform/forms/menus.h"
 #include "platform/forms/timer.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/font.h"
@@ -66,6 +67,12 @@ class TWinSkinForm {
   void FormWindowProc(TMessage& message);
   void ButtonAction(TWinSysButton& button, POINT mouse);
   void ShowSystemMenu(POINT screen);
+  // The skinned system menu, made afresh from the window's system menu.
+  void BuildSystemMenu();
+  // The form's menus drawn by the skin, or by themselves again.
+  void SetMenusOwnerDraw(bool on);
+  // Closes a menu the window has open and leaves no skin drawing in its menus.
+  void CloseMenus();
   void HoverTimer();
   void SetSysMenuStyle(bool remove);
   // The hot element changes; the hover timer runs only while there is one.
@@ -107,6 +114,7 @@ class TWinSkinForm {
   int WindowWidth = 0, WindowHeight = 0;
   int ButtonReserve = 0;
   HMENU SystemMenu = nullptr;
+  TComponentPtr<TPopupMenu> SystemPopup;
   HWND OwnerWindow = nullptr;
   HWND MDIClient = nullptr;
   DWORD LastSysMenuTime = 0;

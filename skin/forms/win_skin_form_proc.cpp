@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/forms/form.h"
+#include "platform/forms/menus.h"
 #include "platform/gdi/shapes.h"
 #include "platform/user/default_proc.h"
 #include "platform/user/input.h"
@@ -403,14 +404,15 @@ void TWinSkinForm::ButtonAction(TWinSysButton& button, POINT mouse) {
 }
 
 void TWinSkinForm::ShowSystemMenu(POINT screen) {
-  if (Manager->ModuleHandle) return;
+  // One menu at a time: the open one is never rebuilt under its own loop.
+  if (Manager->ModuleHandle || MenuTracking) return;
   const DWORD now = GetTickCount();
   if (LastSysMenuTime == 0 || now - LastSysMenuTime > DoubleClickTime) {
     Manager->MenuKind = 2;
     LastSysMenuTime = now;
-    // The skinned system menu comes with the menu skinner; until then the window's own opens.
+    BuildSystemMenu();
     MenuTracking = true;
-    ShowSystemMenuAt(Window, screen);
+    SystemPopup->Popup(screen.x, screen.y);
     MenuTracking = false;
   } else if (HotElement) {
     SetHotElement(nullptr);

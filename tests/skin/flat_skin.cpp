@@ -1,5 +1,6 @@
 #include "tests/skin/flat_skin.h"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -60,6 +61,25 @@ std::string SideBorder(const TColor (&c)[2], bool left) {
   });
 }
 
+// Normal (magenta), separator, unused, selected, unused.
+std::string MenuItems() {
+  const int f = kItemFrame;
+  return Bmp(5 * f, f, [f](int x, int y) {
+    const int frame = x / f, fx = x % f;
+    switch (frame) {
+      case 1:
+        if (y != kSeparatorRow && y != kSeparatorRow + 1) return kMagenta;
+        return fx < kItemMargin || fx >= f - kItemMargin ? kSeparatorEnd : kSeparator;
+      case 3:
+        return kItemSelected;
+      case 0:
+        return kMagenta;
+      default:
+        return skintest::Rgb(0x99, 0x99, 0x99);
+    }
+  });
+}
+
 std::string Ini() {
   auto colour = [](TColor c) {
     const Rgb3 v = Split(c);
@@ -73,14 +93,20 @@ std::string Ini() {
       "Right=right.bmp\r\nRightFrame=2\r\nRightStretch=1\r\nRightTrans=1\r\nRightTopHeight=4\r\nRightBotHeight=4\r\n"
       "Bottom=bottom.bmp\r\nBottomFrame=2\r\nBottomStretch=1\r\nBottomTrans=0\r\n"
       "TextShift=8\r\nTextShiftVert=0\r\nTextRightClip=70\r\nTextAlignment=0\r\n"
+      "menuBar=menubar.bmp\r\nTileMenu=1\r\nTileLeftMenu=2\r\nTileRightMenu=2\r\n"
       "[Colours]\r\nButtonFace=" + colour(kFace) + "\r\nTitleTextActive=" + colour(kTitleText[0]) +
-      "\r\nTitleTextNoActive=" + colour(kTitleText[1]) + "\r\nButtonShadow=" + colour(kShadow) + "\r\n"
+      "\r\nTitleTextNoActive=" + colour(kTitleText[1]) + "\r\nButtonShadow=" + colour(kShadow) + "\r\nMenu=" + colour(kMenuColour) +
+      "\r\nMenuText=" + colour(kMenuText) + "\r\nHilight=" + colour(kHilight) + "\r\nHilightText=" +
+      colour(kHilightText) + "\r\nMenuBarText=" + colour(kMenuBarText) + "\r\n"
       "[Buttons]\r\nBitmap=button.bmp\r\nCheckButton=check.bmp\r\nCheckButtonFrame=4\r\n"
       "RadioButton=radio.bmp\r\nRadioButtonFrame=4\r\nTrans=0\r\n"
       "[Progress]\r\nBitmap=progress.bmp\r\nStyle=0\r\n"
       "[Scrollbar]\r\nImage=scrollbar.bmp\r\n[HorzScroll]\r\nImage=hscroll.bmp\r\n[VertScroll]\r\nImage=vscroll.bmp\r\n"
       "[HorzScrollThumb]\r\nImage=hthumb.bmp\r\n[VertScrollThumb]\r\nImage=vthumb.bmp\r\n"
-      "[ComboButton]\r\nImage=combo.bmp\r\n[SunkEdge]\r\nImage=sunk.bmp\r\n[ExtraImages]\r\nImage=extra.bmp\r\n";
+      "[ComboButton]\r\nImage=combo.bmp\r\n[SunkEdge]\r\nImage=sunk.bmp\r\n[ExtraImages]\r\nImage=extra.bmp\r\n"
+      "[MenuItem]\r\nImage=menuitem.bmp\r\nLeftWidth=2\r\nRightWidth=2\r\nTopHeight=2\r\nBottomHeight=2\r\n"
+      "Trans=1\r\nTile=0\r\n"
+      "[MenuBackground]\r\nImage=menubg.bmp\r\nLeftWidth=3\r\nRightWidth=3\r\nTopHeight=3\r\nBottomHeight=3\r\n";
   auto button = [&](int n, int action, int x, int visibility, const char* image) {
     s += "[Button" + std::to_string(n) + "]\r\nAction=" + std::to_string(action) + "\r\nAlign=1\r\nXcoord=" +
          std::to_string(x) + "\r\nYcoord=" + std::to_string(kButtonTop) + "\r\nVisibility=" +
@@ -130,6 +156,11 @@ std::string FlatSkin(int shift) {
                         })},
       {"sunk.bmp", Frames(20, 20, 4, SunkFrame)},
       {"extra.bmp", Frames(kExtraW, kExtraH, 5, ExtraFrame)},
+      {"menuitem.bmp", MenuItems()},
+      {"menubg.bmp", Bmp(20, 20, [](int x, int y) {
+         return std::min({x, y, 19 - x, 19 - y}) < 3 ? kMenuEdge : kMenuInside;
+       })},
+      {"menubar.bmp", Bmp(20, 40, [](int, int y) { return kMenuBar[y / 20]; })},
   };
   return cache[shift] = skintest::PackEntries(e);
 }

@@ -52,6 +52,19 @@ inline constexpr TColor kComboMark = skintest::Rgb(0x99, 0x01, 0x99);
 constexpr TColor ComboButtonFrame(int frame) { return skintest::Rgb(0x9A, 0x10 + frame, frame); }
 constexpr TColor SunkFrame(int frame) { return skintest::Rgb(0x9B, 0x20 + frame, frame); }
 constexpr TColor ExtraFrame(int frame) { return skintest::Rgb(0x9C, 0x30 + frame, frame); }
+// Menus: the popup background (its 3-pixel frame and inside), the items' frames (normal is all
+// magenta, so the background shows through; the separator's line of 2 rows near its bottom,
+// with ends of their own; selected), the menu bar's active and inactive frames, and the
+// skin's menu colours.
+inline constexpr TColor kMenuEdge = skintest::Rgb(0xC1, 0x01, 0x11), kMenuInside = skintest::Rgb(0xC2, 0x02, 0x12);
+inline constexpr TColor kItemSelected = skintest::Rgb(0xC3, 0x03, 0x13);
+inline constexpr TColor kSeparator = skintest::Rgb(0xC4, 0x04, 0x14), kSeparatorEnd = skintest::Rgb(0xC5, 0x05, 0x15);
+inline constexpr TColor kMenuBar[2] = {skintest::Rgb(0xC6, 0x06, 0x16), skintest::Rgb(0xC7, 0x07, 0x17)};
+inline constexpr TColor kMenuColour = skintest::Rgb(0xD1, 0xD2, 0x21), kMenuText = skintest::Rgb(0x01, 0x02, 0x61);
+inline constexpr TColor kHilight = skintest::Rgb(0xD3, 0x04, 0x23), kHilightText = skintest::Rgb(0xF1, 0xF1, 0x62);
+inline constexpr TColor kMenuBarText = skintest::Rgb(0x05, 0x06, 0x63);
+// The item frames are 20 x 20 with margins of 2; the separator's line is on rows 14 and 15.
+inline constexpr int kItemFrame = 20, kItemMargin = 2, kSeparatorRow = 14;
 inline constexpr int kPushW = 24, kPushH = 16, kBox = 13, kProgressW = 20, kProgressH = 10;
 
 // Geometry: borders 4 wide, caption 24 high, buttons 20 x 16 at 4 from the top, their left
