@@ -1,0 +1,327 @@
+// Popup menus of a skinned form on the headless screen: the popup skinner attached to every
+// menu window and detached when it closes, the frame and background it paints, the items drawn
+// over that background, submenus tied to their item, the skinned system menu with its paths
+// (right click on the caption, Alt+Space) and commands, and no skinner left behind when a menu
+// closes inside a handler or its window goes while it is open.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "platform/forms/application.h"
+#include "platform/forms/form.h"
+#include "platform/forms/menus.h"
+#include "platform/forms/timer.h"
+#include "platform/user/input.h"
+#include "platform/user/menus.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/painting.h"
+#include "platform/user/window.h"
+#include "skin/forms/win_skin_form.h"
+#include "skin/menus/win_skin_pop_menu.h"
+#include "skin/skin_manage.h"
+#include "tests/skin/flat_skin.h"
+
+using namespace flatskin;
+using display::MouseButton;
+
+namespace {
+
+const char* const kFormText =
+    "object MenuForm: TForm\n  Left = 100\n  Top = 80\n  Caption = 'Menus'\n  ClientHeight = 200\n"
+    "  ClientWidth = 300\nend\n";
+
+class SkinnedPopupMenus : public skintest::SkinFixture {
+ protected:
+  void SetUp() override {
+    REQUIRE_PACKER();
+    SkinFixture::SetUp();
+    UseSkinManage();
+    sd = skintest::LoadedSkinData(FlatSkin());
+    ASSERT_TRUE(sd->Ready());
+    sd->SetActive(true);
+    sd->Loaded();
+    form = new TForm(Application);
+    form->SetDescription(kFormText);
+    form->AfterConstruction();
+    popup = CreateComponent<TPopupMenu>(form);
+    one = Add(popup->Items(), "&One");
+    Add(popup->Items(), "-");
+    two = Add(popup->Items(), "&Two");
+    three = Add(two, "T&hree");
+    form->Show();
+    Pump();
+    ASSERT_NE(SkinManage()->FindForm(form->Handle()), nullptr);
+  }
+  void TearDown() override {
+    timer.reset();
+    if (form) form->Free();
+    form = nullptr;
+    sd.reset();
+    SkinFixture::TearDown();
+  }
+
+  TMenuItem* Add(TMenuItem* parent, const char* caption) {
+    auto* item = new TMenuItem(popup);
+    item->SetCaption(caption);
+    parent->Add(item);
+    return item;
+  }
+  void Pump() {
+    for (int i = 0; i < 6; ++i) Application->ProcessMessages();
+  }
+  // Runs the steps one per timer tick; the menu loop delivers the ticks while a menu is open.
+  void Schedule(std::vector<std::function<void()>> steps) {
+    steps_ = std::move(steps);
+    next_ = 0;
+    timer.reset(CreateComponent<TTimer>(nullptr));
+    timer->SetInterval(30);
+    timer->SetOnTimer([this](TObject*) {
+      if (next_ < steps_.size()) steps_[next_++]();
+      if (next_ >= steps_.size()) timer->SetEnabled(false);
+    });
+    timer->SetEnabled(true);
+  }
+  bool AllStepsRan() const { return next_ == steps_.size(); }
+  // A screen pixel as a TColor.
+  TColor ScreenAt(int x, int y) {
+    const uint32_t p = screen->ScreenPixel(x, y);
+    return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+  }
+  // A pixel of a window's client area on the screen.
+  TColor ClientAt(HWND h, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(h, &p);
+    return ScreenAt(p.x, p.y);
+  }
+  TColor WindowAt(HWND h, int x, int y) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    return ScreenAt(r.left + x, r.top + y);
+  }
+  HWND OpenPopup(size_t index = 0) {
+    const auto& popups = SkinManage()->Popups();
+    return index < popups.size() ? popups[index]->Window : nullptr;
+  }
+  int ClientWidth(HWND h) {
+    RECT r{};
+    GetClientRect(h, &r);
+    return r.right;
+  }
+  POINT CaptionPoint() {
+    RECT r{};
+    GetWindowRect(form->Handle(), &r);
+    return POINT{r.left + 60, r.top + kCaption / 2};
+  }
+
+  skintest::SkinDataPtr sd;
+  TForm* form = nullptr;
+  TPopupMenu* popup = nullptr;
+  TMenuItem *one = nullptr, *two = nullptr, *three = nullptr;
+  TComponentPtr<TTimer> timer;
+  std::vector<std::function<void()>> steps_;
+  size_t next_ = 0;
+};
+
+TEST_F(SkinnedPopupMenus, ThePopupWearsTheSkinAndItsSkinnerGoesWithIt) {
+  HWND menuWindow = nullptr, subWindow = nullptr;
+  TColor edge = 0, inside = 0, selected = 0, unselected = 0;
+  Schedule({
+      [&] {
+        ASSERT_EQ(SkinManage()->Popups().size(), 1u);
+        menuWindow = OpenPopup();
+        EXPECT_EQ(SendMessageW(menuWindow, CM_SKINQUERY, 0, 0), 1);
+        edge = WindowAt(menuWindow, 1, 1);
+        // The first item's normal frame is transparent: the popup's background shows.
+        inside = ClientAt(menuWindow, ClientWidth(menuWindow) - 6, 3);
+        screen->TypeKey(VK_DOWN);
+      },
+      [&] {
+        selected = ClientAt(menuWindow, ClientWidth(menuWindow) - 6, 3);
+        screen->TypeKey(VK_DOWN);  // over the separator to "Two"
+      },
+      [&] {
+        unselected = ClientAt(menuWindow, ClientWidth(menuWindow) - 6, 3);
+        screen->TypeKey(VK_RIGHT);  // opens "Two"'s submenu
+      },
+      [&] {
+        ASSERT_EQ(SkinManage()->Popups().size(), 2u);
+        subWindow = OpenPopup(1);
+        // The submenu's items tied it to "Two": its background is found by that key.
+        TWinSkinPopMenu* owner = SkinManage()->FindPopupByOwnerKey(reinterpret_cast<ULONG_PTR>(two->Handle()));
+        ASSERT_NE(owner, nullptr);
+        EXPECT_EQ(owner->Window, subWindow);
+        EXPECT_EQ(WindowAt(subWindow, 1, 1), kMenuEdge);
+        screen->TypeKey(VK_ESCAPE);
+      },
+      [&] {
+        EXPECT_EQ(SkinManage()->Popups().size(), 1u);
+        EXPECT_FALSE(IsWindow(subWindow));
+        screen->TypeKey(VK_ESCAPE);
+      },
+  });
+  popup->Popup(400, 300);
+  EXPECT_TRUE(AllStepsRan());
+  EXPECT_EQ(edge, kMenuEdge);
+  EXPECT_EQ(inside, kMenuInside);
+  EXPECT_EQ(selected, kItemSelected);
+  EXPECT_EQ(unselected, kMenuInside);
+  EXPECT_TRUE(SkinManage()->Popups().empty());
+  EXPECT_FALSE(IsWindow(menuWindow));
+  EXPECT_EQ(SkinManage()->MenuKind, 0);
+  EXPECT_TRUE(popup->OwnerDraw());
+}
+
+TEST_F(SkinnedPopupMenus, PrintingPutsTheBackgroundUnderTheItems) {
+  TBitmap printed;
+  printed.SetPixelFormat(pf24bit);
+  Schedule({[&] {
+    HWND w = OpenPopup();
+    RECT r{};
+    GetWindowRect(w, &r);
+    printed.SetSize(r.right - r.left, r.bottom - r.top);
+    printed.Dib().Fill(RGB(255, 255, 255));
+    SendMessageW(w, WM_PRINT, reinterpret_cast<WPARAM>(printed.Canvas().Handle()), PRF_CLIENT | PRF_NONCLIENT);
+    screen->TypeKey(VK_ESCAPE);
+  }});
+  popup->Popup(400, 300);
+  ASSERT_TRUE(AllStepsRan());
+  EXPECT_EQ(skintest::PixelOf(printed, 1, 1), kMenuEdge);
+  EXPECT_EQ(skintest::PixelOf(printed, printed.Width() - 2, printed.Height() - 2), kMenuEdge);
+  EXPECT_EQ(skintest::PixelOf(printed, printed.Width() / 2, printed.Height() - 5), kMenuInside);
+}
+
+TEST_F(SkinnedPopupMenus, ASkinWithoutMenuBackgroundLeavesTheSystemsLook) {
+  sd->MenuBackground.reset();
+  TColor edge = 0;
+  LRESULT query = 0;
+  Schedule({[&] {
+    query = SendMessageW(OpenPopup(), CM_SKINQUERY, 0, 0);
+    edge = WindowAt(OpenPopup(), 1, 1);
+    screen->TypeKey(VK_ESCAPE);
+  }});
+  popup->Popup(400, 300);
+  ASSERT_TRUE(AllStepsRan());
+  EXPECT_EQ(query, 1);
+  EXPECT_NE(edge, kMenuEdge);
+}
+
+TEST_F(SkinnedPopupMenus, AMenuClosedInsideItsOwnPaintingLeavesNoSkinner) {
+  // The item's drawing (inside the skinned menu window's own procedure) destroys the window.
+  TMenuDrawItemEvent skinDraw = one->OnDrawItem;
+  ASSERT_TRUE(skinDraw);
+  bool destroyed = false;
+  one->OnDrawItem = [&](TObject* s, TCanvas* c, TRect r, bool selected) {
+    skinDraw(s, c, r, selected);
+    if (destroyed) return;
+    destroyed = true;
+    EndMenu();
+    DestroyWindow(WindowFromDC(c->Handle()));
+  };
+  popup->Popup(400, 300);
+  EXPECT_TRUE(destroyed);
+  Pump();
+  EXPECT_TRUE(SkinManage()->Popups().empty());
+  EXPECT_EQ(SkinManage()->MenuKind, 0);
+}
+
+TEST_F(SkinnedPopupMenus, AFormFreedWithItsPopupOpenLeavesNoSkinner) {
+  Schedule({[&] {
+    ASSERT_EQ(SkinManage()->Popups().size(), 1u);
+    form->Free();  // frees the popup menu component too
+    form = nullptr;
+  }});
+  popup->Popup(400, 300);
+  EXPECT_TRUE(AllStepsRan());
+  Pump();
+  EXPECT_TRUE(SkinManage()->Popups().empty());
+}
+
+TEST_F(SkinnedPopupMenus, ARightClickOnTheCaptionOpensTheSkinnedSystemMenu) {
+  int kind = -1;
+  TColor edge = 0;
+  POINT origin{};
+  std::vector<std::string> captions;
+  Schedule({[&] {
+    kind = SkinManage()->MenuKind;
+    HWND w = OpenPopup();
+    ASSERT_NE(w, nullptr);
+    edge = WindowAt(w, 1, 1);
+    RECT r{};
+    GetWindowRect(w, &r);
+    origin = POINT{r.left, r.top};
+    TWinSkinForm* wrapper = SkinManage()->FindForm(form->Handle());
+    for (int i = 0; i < wrapper->SystemPopup->Items()->Count(); ++i) {
+      TMenuItem* item = wrapper->SystemPopup->Items()->Items(i);
+      captions.push_back(item->Caption() + (item->Enabled() ? "" : " (off)") + " " +
+                         std::to_string(item->ImageIndex()));
+    }
+    screen->TypeKey('N', U'n');  // Mi&nimize
+  }});
+  const POINT at = CaptionPoint();
+  screen->Click(at.x, at.y, MouseButton::Right);
+  Pump();
+  ASSERT_TRUE(AllStepsRan());
+  EXPECT_EQ(kind, 2);
+  EXPECT_EQ(edge, kMenuEdge);
+  EXPECT_EQ(origin.x, at.x);
+  EXPECT_EQ(origin.y, at.y);
+  EXPECT_EQ(captions, (std::vector<std::string>{"&Restore (off) 0", "&Move -1", "&Size -1", "Mi&nimize 2",
+                                                "Ma&ximize 1", "- -1", "&Close\tAlt+F4 3"}));
+  Pump();
+  EXPECT_TRUE(IsIconic(form->Handle()));
+  EXPECT_TRUE(SkinManage()->Popups().empty());
+
+  // Restore from the skinned system menu of the minimised window, with the mouse.
+  Schedule({[&] {
+    POINT item{8, 4};
+    ClientToScreen(OpenPopup(), &item);
+    screen->Click(item.x, item.y);
+  }});
+  SkinManage()->FindForm(form->Handle())->LastSysMenuTime = 0;
+  SkinManage()->FindForm(form->Handle())->ShowSystemMenu(POINT{10, 10});
+  Pump();
+  EXPECT_FALSE(IsIconic(form->Handle()));
+}
+
+TEST_F(SkinnedPopupMenus, AltSpaceOpensTheSystemMenuAtTheClientOriginAndCloseCloses) {
+  POINT origin{};
+  Schedule({[&] {
+    RECT r{};
+    GetWindowRect(OpenPopup(), &r);
+    origin = POINT{r.left, r.top};
+    screen->TypeKey('C', U'c');  // &Close
+  }});
+  bool closed = false;
+  form->OnClose = [&](TObject*, TCloseAction&) { closed = true; };
+  SetFocus(form->Handle());
+  screen->PressKey(VK_MENU);
+  screen->TypeKey(VK_SPACE, U' ');
+  screen->ReleaseKey(VK_MENU);
+  Pump();
+  ASSERT_TRUE(AllStepsRan());
+  POINT client{0, 0};
+  ClientToScreen(form->Handle(), &client);
+  EXPECT_EQ(origin.x, client.x);
+  EXPECT_EQ(origin.y, client.y);
+  Pump();
+  EXPECT_TRUE(closed);
+}
+
+TEST_F(SkinnedPopupMenus, AWindowDestroyedWithItsSystemMenuOpenTakesTheMenuAlong) {
+  HWND menuWindow = nullptr;
+  Schedule({[&] {
+    menuWindow = OpenPopup();
+    DestroyWindow(form->Handle());
+  }});
+  const POINT at = CaptionPoint();
+  screen->Click(at.x, at.y, MouseButton::Right);
+  Pump();
+  ASSERT_TRUE(AllStepsRan());
+  EXPECT_NE(menuWindow, nullptr);
+  EXPECT_FALSE(IsWindow(menuWindow));
+  EXPECT_TRUE(SkinManage()->Popups().empty());
+  EXPECT_EQ(SkinManage()->MenuKind, 0);
+}
+
+}  // namespace
