@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pdf/content/font/pdf_font.h"
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/core/filters/flate.h"
 #include "pdf/core/objects/pdf_objects.h"
@@ -63,6 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return number >= 1 && size_t(number) < objects.size() ? objects[size_t(number)] : nullptr;
   };
   TPDFImage image(&store, "TalvoPDFIm0");
+  // The fonts the converter makes are the image's until a document takes them.
+  struct FontOwner {
+    std::vector<TPDFFont*>& fonts;
+    ~FontOwner() {
+      for (TPDFFont* font : fonts) delete font;
+    }
+  } fontOwner{image.Fonts};
   TMemoryStream stream(file);
   // Mutations that turn the file into another image type are the image import's to fuzz.
   if (!image.LoadFromStream(stream, 0) || image.Kind != 6) return 0;
@@ -82,8 +90,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string patterns;
   for (const auto& pattern : image.Patterns)
     if (pattern && pattern->Ref) patterns += "/" + pattern->Name + " " + pattern->Ref->ToString() + " ";
-  TPDFObject* resources =
-      store.ParseObject("<< /XObject << " + xobjects + ">> /Pattern << " + patterns + ">> >>");
+  std::string fonts;
+  for (const TPDFFont* font : image.Fonts)
+    if (font && font->Ref()) fonts += "/" + font->Name() + " " + font->Ref()->ToString() + " ";
+  TPDFObject* resources = store.ParseObject("<< /XObject << " + xobjects + ">> /Pattern << " + patterns +
+                                            ">> /Font << " + fonts + ">> >>");
   TPDFStream* pageContent = store.NewStream("q 48 0 0 48 4 0 cm /" + image.Name + " Do Q", false);
   int num = 0, gen = 0;
   store.OnMakeIndirect(pageContent, num, gen);

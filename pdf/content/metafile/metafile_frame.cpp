@@ -9,6 +9,7 @@
 #include "pdf/content/metafile/metafile_types.h"
 #include "pdf/content/metafile/pdf_metafile.h"
 #include "pdf/content/painter/pdf_painter.h"
+#include "pdf/core/encodings/glyph_tables.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/render/patterns/pdf_pattern.h"
 #include "platform/gdi/metafile.h"
@@ -26,6 +27,10 @@ TPDFMetafile::TPDFMetafile(TPDFStructure* owner, std::vector<TPDFFont*>* fontLis
       PatternList(patternList),
       painter_(std::make_unique<TPDFPainter>(owner)) {
   painter_->Decimals = 4;
+  for (int i = 0; i < kStandardGlyphCount; ++i) {
+    const TStandardGlyph& g = StandardGlyphTable[i];
+    if (g.WinAnsiCode >= 0 && g.WinAnsiCode < 256) CharMap[size_t(g.WinAnsiCode)] = char16_t(g.Unicode);
+  }
 }
 
 TPDFMetafile::~TPDFMetafile() = default;
@@ -47,6 +52,9 @@ void TPDFMetafile::Reset() {
   PenObjects.clear();
   BrushObjects.clear();
   FontObjects.clear();
+  CurrentFont = nullptr;
+  TextState = TTextState{};
+  renderMode_ = 0;
   clip_.clear();
   saved_.clear();
   Stopped = false;

@@ -121,12 +121,15 @@ bool TPDFMetafile::SelectBrushObject(uint32_t index) {
 
 void TPDFMetafile::SelectObject(uint32_t index) {
   if (index & 0x80000000u) {
-    // Stock fonts come with the text records.
-    StockObject(index & 0x7FFFFFFF, &Brush, &Pen);
+    if (!SelectStockFont(index & 0x7FFFFFFF)) StockObject(index & 0x7FFFFFFF, &Brush, &Pen);
     return;
   }
   if (SelectBrushObject(index)) return;
-  if (const auto it = PenObjects.find(index); it != PenObjects.end()) Pen = it->second;
+  if (const auto it = PenObjects.find(index); it != PenObjects.end()) {
+    Pen = it->second;
+    return;
+  }
+  SelectFontObject(index);
 }
 
 void TPDFMetafile::HandleObjectRecord(const TMetafileRecord& r) {

@@ -31,6 +31,8 @@ void TPDFMetafile::SaveDC() {
   s.BkColor = BkColor;
   s.TextColor = TextColor;
   s.TextAlign = TextAlign;
+  s.CurrentFont = CurrentFont;
+  s.TextState = TextState;
   s.ICMMode = ICMMode;
   s.MiterLimit = MiterLimit;
   s.Clip = clip_;
@@ -64,6 +66,8 @@ void TPDFMetafile::RestoreDC(int32_t relative) {
   BkColor = s.BkColor;
   TextColor = s.TextColor;
   TextAlign = s.TextAlign;
+  CurrentFont = s.CurrentFont;
+  TextState = std::move(s.TextState);
   ICMMode = s.ICMMode;
   MiterLimit = s.MiterLimit;
   SetClipStack(s.Clip);

@@ -18,6 +18,8 @@ struct TPDFMetafile::TSavedState {
   TMetafileColor BkColor = 0xFFFFFF;
   TMetafileColor TextColor = 0;
   int32_t TextAlign = 0;
+  TPDFFont* CurrentFont = nullptr;
+  TTextState TextState;
   int32_t ICMMode = 2;
   double MiterLimit = 10.0;
   TClipStack Clip;

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,21 @@ class TPDFMetafile {
   TPDFMatrix DeviceTransform = kIdentityMatrix;  // reference-device units to content units
   int32_t Width = 0, Height = 0;                 // the picture in pixels
   bool Stopped = false;                          // a budget ran out: the picture is incomplete
+
+  // The font text records use (nil until a font is selected) and what the selection said.
+  TPDFFont* CurrentFont = nullptr;
+  struct TTextState {
+    std::string Key;           // face and style suffix
+    double Height = 0;         // logical height: negative the em, positive the cell
+    double DevicePixels = 0;   // when not 0, the em in reference-device pixels instead
+    bool Underline = false;
+    int32_t Charset = 1;
+    int32_t Escapement = 0;    // tenths of a degree
+    double WidthScale = 100;   // percent
+  };
+  TTextState TextState;
+  std::vector<std::string> ScreenFonts;  // read when the first font is made
+  std::array<char16_t, 256> CharMap{};   // WinAnsiEncoding: byte code to Unicode
 
   TPDFPainter& Painter() { return *painter_; }
 
@@ -280,9 +296,28 @@ class TPDFMetafile {
   TCorners DestRect(double x, double y, double cx, double cy) const;
   void BrushBlit(const TCorners& dest, int ropIndex);
 
+  // --- Fonts (metafile_fonts.cpp)
+  void CreateFont(const TMetafileRecord& r);
+  bool IsScreenFont(const std::string& face);
+  // The font written for a key (face and style suffix), made when new; nil when it cannot be.
+  TPDFFont* FontForKey(const std::string& key, bool standardFonts);
+  bool SelectFontObject(uint32_t index);
+  bool SelectStockFont(uint32_t stock);
+  void SelectFontByName(const std::string& name, double points);
+  // The em of the selected font in content units.
+  double TextFontSize() const;
+  // Glyph indices of the selected font back to characters; indices without one are dropped.
+  std::u16string GlyphsToText(std::span<const uint16_t> glyphs, std::vector<double>& advances);
+
   // --- Text (metafile_text.cpp)
+  struct TTextRun;
   void HandleTextRecord(const TMetafileRecord& r);
   void OpaqueRectangle(const TMetafileRecord& r, uint64_t rectAt);
+  // One text of a record (the EMRTEXT at `at`); false when its counts or offsets do not fit.
+  bool ReadTextRun(const TMetafileRecord& r, uint64_t at, bool wide, TTextRun& run) const;
+  void DrawTextRun(TTextRun& run);
+  void DrawWideText(TTextRun& run, const std::u16string& text);
+  void PlaceText(const TTextRun& run, const std::string& codes, const std::vector<double>& advances);
 
   std::unique_ptr<TPDFPainter> painter_;
   TClipStack clip_;
@@ -290,4 +325,9 @@ class TPDFMetafile {
   uint64_t refusedSaves_ = 0;
   int64_t work_ = 0;  // charged by Spend
   bool widened_ = false;  // WIDENPATH made the path the pen's outline
+  std::map<std::string, TPDFFont*> fontsByKey_;  // the fonts this conversion wrote, by key
+  // Glyph index to character of each font that showed glyph-index text.
+  std::map<const TPDFFont*, std::map<uint16_t, char16_t>> glyphMaps_;
+  bool screenFontsRead_ = false;
+  int32_t renderMode_ = 0;  // the text rendering mode last handed to the painter
 };

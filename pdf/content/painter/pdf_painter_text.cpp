@@ -121,14 +121,31 @@ void TPDFPainter::DrawText(std::string_view text, double x, double y, double ang
     y -= w * sinT;
   }
 
+  // Boxes and lines of rotated text are drawn in the text's own system, set up by cm inside a
+  // q level of their own (cm is not allowed inside a text object, and the text itself is
+  // rotated by its text matrix).
+  const bool rotated = angle != 0;
+  const std::string rotation = Number(cosT) + Number(sinT) + Number(-sinT) + Number(cosT);
+  const double ox = rotated ? 0 : x, oy = rotated ? 0 : y;
+  auto enterRotated = [&] {
+    if (!rotated) return;
+    WriteLine("q");
+    WriteLine(rotation + Number(x) + Number(y) + "cm");
+  };
+  auto leaveRotated = [&] {
+    if (rotated) WriteLine("Q");
+  };
+
   if (BackgroundMode == 1 || BackgroundMode == 2) {
     const std::string savedFill = FillText;
     FillText = BackgroundText;
     SetPending(TPDFPending::Fill, true);
-    const double boxTop = y + GetFontMetric(2) + TextRise;
+    const double boxTop = oy + GetFontMetric(2) + TextRise;
     const double boxHeight = GetTextHeight();
-    if (BackgroundMode == 1) Rectangle(true, false, x - 0.5, boxTop, w + 1, boxHeight);
-    else RoundRect(true, false, x - 0.5, boxTop, w + 1, boxHeight, boxHeight / 4);
+    enterRotated();
+    if (BackgroundMode == 1) Rectangle(true, false, ox - 0.5, boxTop, w + 1, boxHeight);
+    else RoundRect(true, false, ox - 0.5, boxTop, w + 1, boxHeight, boxHeight / 4);
+    leaveRotated();
     FillText = savedFill;
     SetPending(TPDFPending::Fill, true);
     SetPending(TPDFPending::TextFill, true);
@@ -155,12 +172,7 @@ void TPDFPainter::DrawText(std::string_view text, double x, double y, double ang
   if (Pending(TPDFPending::Spacing)) WriteLine(SpacingText);
 
   BeginText();
-  if (angle == 0) {
-    WriteLine("1 0 0 1 " + Number(x) + Number(y) + "Tm");
-  } else {
-    WriteLine("1 0 0 1 " + Number(x) + Number(y) + "cm");
-    WriteLine(Number(cosT) + Number(sinT) + Number(-sinT) + Number(cosT) + " 0 0 cm");
-  }
+  WriteLine((rotated ? rotation : std::string("1 0 0 1 ")) + Number(x) + Number(y) + "Tm");
   if (!advances.empty() && !text.empty()) {
     for (size_t i = 0; i < text.size(); ++i) {
       const double a = i == 0 || i - 1 >= advances.size() ? 0 : advances[i - 1];
@@ -181,13 +193,9 @@ void TPDFPainter::DrawText(std::string_view text, double x, double y, double ang
 
   if (TextDecoration != 0) {
     // Inside a rotated system the text starts at its origin, so the lines do too.
-    const double lx = angle == 0 ? x : 0, ly = angle == 0 ? y : 0;
-    DrawDecoration(lx, ly, w);
-  }
-  if (angle != 0) {
-    const double c = std::cos(-theta), s = std::sin(-theta);
-    WriteLine(Number(c) + Number(s) + Number(-s) + Number(c) + " " + Number(0) + Number(0) + "cm");
-    WriteLine("1 0 0 1 " + Number(-x) + Number(-y) + "cm");
+    enterRotated();
+    DrawDecoration(ox, oy, w);
+    leaveRotated();
   }
   Changed();
 }

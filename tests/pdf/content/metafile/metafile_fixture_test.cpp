@@ -14,12 +14,14 @@
 #include "pdf/core/document/pdf_document.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/strings.h"
+#include "tests/pdf/content/metafile/metafile_test_support.h"
 #include "tests/pdf/end_to_end/raster_compare.h"
 #include "tests/pdf/support/pdf_test_writer.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
+using mftest::RenderThroughApi;
 using testraster::Raster;
 
 std::vector<std::string> FixtureNames(const std::string& prefix) {
@@ -93,28 +95,6 @@ void Dump(const Raster& r, const std::string& path) {
   std::string ppm = "P6\n" + std::to_string(r.Width) + " " + std::to_string(r.Height) + "\n255\n";
   ppm.append(reinterpret_cast<const char*>(r.RGB.data()), r.RGB.size());
   testsupport::WriteFile(path, ppm);
-}
-
-// The page the application's road makes of the file: loaded through the API, the page sized to
-// the picture, the picture placed one device pixel right and down, rendered as a BMP.
-// Options -1 draw the file into a bitmap first; `provider` names the GDI+ provider (by
-// default the one beside the program, as the application's).
-Raster RenderThroughApi(const std::string& file, int dpi, double offset, std::string* message,
-                        const std::string& pdf = "", int32_t options = 0, const std::string& provider = "") {
-  TOrvanePDFLibrary0915 api;
-  api.GDIPlusSettings.LibraryPath =
-      Utf8ToWide(provider.empty() ? testsupport::BinaryDir() + "/libvelmora-gdiplus.so" : provider);
-  api.SetCoordinateOrigin(1);
-  api.SetUnits(0);
-  const int32_t handle = api.LoadImageFile(FileNameToWide(file), options);
-  if (handle == 0 || api.SetCurrentImage(handle) != 1) return {};
-  const int w = api.CurrentImageWidth(), h = api.CurrentImageHeight();
-  if (api.SetPageSize(w, h) != 1 || api.PlaceImage(offset, offset, w, h) != 1 || api.SetCurrentPage(1) != 1) return {};
-  if (!pdf.empty()) testpdf::WriteDocument(*api.CurrentDocument(), pdf);
-  TMemoryStream bmp;
-  if (api.RenderPage(dpi, 1, 0, bmp) != 1) return {};
-  if (message) *message = api.RenderMessage();
-  return testraster::ReadBmp(bmp.DataString());
 }
 
 std::string FixtureFile(const std::string& name) {

@@ -109,7 +109,7 @@ TEST(MetafileImport, OptionsMinusOneDrawTheBitmapWithItsResolution) {
   EXPECT_EQ(form.image->Kind, 6);
 }
 
-TEST(MetafileImport, TextRecordsArePassedOverButTheirOpaqueBoxesArePainted) {
+TEST(MetafileImport, TextRecordsPaintTheirOpaqueBoxesAndTheirText) {
   const uint32_t opaque = 2;
   // EXTTEXTOUTW of "Ab" at (10, 10), opaque over (5, 5) - (40, 25).
   const Record ext = Rec(84, Bytes().Rect(0, 0, 0, 0).U32(1).F32(1).F32(1).Pt(10, 10).U32(2).U32(76).U32(opaque)
@@ -128,10 +128,13 @@ TEST(MetafileImport, TextRecordsArePassedOverButTheirOpaqueBoxesArePainted) {
   const auto r = Draw({Rec(25, Bytes().U32(0x00FF00)), Rec(24, Bytes().U32(0xFF0000)), font, Select(3), ext, small,
                        poly, SolidBrush(1, 0x0000FF), Select(1), Select(0x80000008), Rectangle(60, 40, 90, 70)},
                       96, 72, &content);
-  EXPECT_EQ(content.find("BT"), std::string::npos) << content;
-  EXPECT_EQ(CountColor(r, 6, 6, 39, 24, 0x00FF00), 33 * 18);
-  EXPECT_EQ(CountColor(r, 51, 6, 79, 24, 0x00FF00), 28 * 18);
-  EXPECT_EQ(CountColor(r, 11, 41, 39, 59, 0x00FF00), 28 * 18);
+  // Each text is drawn in the text colour (blue) over its box, which fills the rest.
+  for (const std::string text : {"(Ab)Tj", "(x)Tj", "(a)Tj", "(b)Tj"}) EXPECT_NE(content.find(text), std::string::npos) << text;
+  EXPECT_GT(CountColor(r, 6, 6, 39, 24, 0x0000FF, 100), 10);
+  EXPECT_GT(CountColor(r, 51, 6, 79, 24, 0x0000FF, 100), 5);
+  EXPECT_GT(CountColor(r, 6, 6, 39, 24, 0x00FF00), 33 * 18 * 3 / 4);
+  EXPECT_GT(CountColor(r, 51, 6, 79, 24, 0x00FF00), 28 * 18 * 3 / 4);
+  EXPECT_GT(CountColor(r, 11, 41, 39, 59, 0x00FF00), 28 * 18 * 3 / 4);
   EXPECT_EQ(Pixel(r, 20, 32), 0xFFFFFFu);  // the first string is not opaque
   // The state goes on: the rectangle after them in the selected brush.
   EXPECT_EQ(Pixel(r, 75, 55), 0xFF0000u);

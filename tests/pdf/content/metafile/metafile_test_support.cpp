@@ -6,6 +6,12 @@
 #include <map>
 
 #include "pdf/content/font/pdf_font.h"
+#include "pdf/core/api/talvo_pdf.h"
+#include "pdf/core/document/pdf_document.h"
+#include "platform/rtl/streams.h"
+#include "platform/rtl/strings.h"
+#include "tests/pdf/support/pdf_test_writer.h"
+#include "tests/support/test_support.h"
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/content/metafile/emf_graphic_state.h"
 #include "pdf/content/metafile/pdf_metafile.h"
@@ -59,7 +65,10 @@ Record Poly(uint32_t type, const std::vector<std::pair<int, int>>& points) {
 }
 
 Converter::Lists::Lists() = default;
-Converter::Lists::~Lists() = default;
+Converter::Lists::~Lists() {
+  // The converter's fonts are the calling image's, which hands them to its document.
+  for (TPDFFont* font : fonts) delete font;
+}
 
 Converter::Converter() : store(std::make_unique<TPDFStructure>()), lists(std::make_unique<Lists>()) {
   store->OnMakeIndirect = [this](TPDFObject* obj, int& num, int& gen) {
@@ -119,8 +128,14 @@ int RefNumber(TPDFIndRef* ref) {
 testraster::Raster RenderContent(const std::string& content, int w, int h, std::string* error,
                                  const Converter* resources) {
   rendertest::TestPdf pdf;
-  std::string xobjects, patterns, states;
+  std::string xobjects, patterns, states, fonts;
   if (resources) {
+    // Fonts by their names alone: the renderer finds the installed faces (Type 3 fonts, whose
+    // glyphs are streams of the store, are left out).
+    for (const TPDFFont* font : resources->lists->fonts)
+      if (font->Kind() != 6)
+        fonts += "/" + font->Name() + " << /Type /Font /Subtype /" + (font->Kind() == 1 ? "Type1" : "TrueType") +
+                 " /BaseFont /" + font->BaseFont() + " /Encoding /WinAnsiEncoding >> ";
     // Each resource's object, found by the number the converter's store gave it.
     auto objectOf = [&](TPDFIndRef* ref) -> TPDFObject* {
       if (ref == nullptr) return nullptr;
@@ -157,7 +172,9 @@ testraster::Raster RenderContent(const std::string& content, int w, int h, std::
   const std::string box = "[0 0 " + std::to_string(pw) + " " + std::to_string(ph) + "]";
   const std::string page = "q " + std::to_string(s) + " 0 0 " + std::to_string(s) + " 0 0 cm\n" + content + "Q\n";
   const int n = pdf.AddPage(
-      page, "<< /XObject << " + xobjects + ">> /Pattern << " + patterns + ">> /ExtGState << " + states + ">> >>", box);
+      page, "<< /XObject << " + xobjects + ">> /Pattern << " + patterns + ">> /ExtGState << " + states + ">> /Font << " +
+                fonts + ">> >>",
+      box);
   if (const char* path = std::getenv("VELMORA_METAFILE_PDF")) pdf.WriteFile(path);
   return rendertest::RenderOurs(pdf, n, error, 96);
 }
@@ -167,6 +184,24 @@ testraster::Raster Draw(const std::vector<Record>& records, int w, int h, std::s
   const std::string text = c.Convert(records, w, h);
   if (content) *content = text;
   return RenderContent(text, w, h, nullptr, &c);
+}
+
+testraster::Raster RenderThroughApi(const std::string& file, int dpi, double offset, std::string* message,
+                                    const std::string& pdf, int32_t options, const std::string& provider) {
+  TOrvanePDFLibrary0915 api;
+  api.GDIPlusSettings.LibraryPath =
+      Utf8ToWide(provider.empty() ? testsupport::BinaryDir() + "/libvelmora-gdiplus.so" : provider);
+  api.SetCoordinateOrigin(1);
+  api.SetUnits(0);
+  const int32_t handle = api.LoadImageFile(FileNameToWide(file), options);
+  if (handle == 0 || api.SetCurrentImage(handle) != 1) return {};
+  const int w = api.CurrentImageWidth(), h = api.CurrentImageHeight();
+  if (api.SetPageSize(w, h) != 1 || api.PlaceImage(offset, offset, w, h) != 1 || api.SetCurrentPage(1) != 1) return {};
+  if (!pdf.empty()) testpdf::WriteDocument(*api.CurrentDocument(), pdf);
+  TMemoryStream bmp;
+  if (api.RenderPage(dpi, 1, 0, bmp) != 1) return {};
+  if (message) *message = api.RenderMessage();
+  return testraster::ReadBmp(bmp.DataString());
 }
 
 uint32_t Pixel(const testraster::Raster& r, int x, int y) {

@@ -84,6 +84,13 @@ testraster::Raster RenderContent(const std::string& content, int w, int h, std::
                                  const Converter* resources = nullptr);
 // Converted and rendered at once.
 testraster::Raster Draw(const std::vector<Record>& records, int w, int h, std::string* content = nullptr);
+// The page the application's road makes of the file: loaded through the API, the page sized to
+// the picture, the picture placed `offset` points right and down, rendered as a BMP. Options
+// -1 draw the file into a bitmap first; `provider` names the GDI+ provider (by default the one
+// beside the program, as the application's); `pdf`, when given, receives the document.
+testraster::Raster RenderThroughApi(const std::string& file, int dpi, double offset, std::string* message,
+                                    const std::string& pdf = "", int32_t options = 0,
+                                    const std::string& provider = "");
 // 0xRRGGBB at (x, y).
 uint32_t Pixel(const testraster::Raster& r, int x, int y);
 // Pixels of the rectangle [x0, x1) x [y0, y1) whose colour is within tolerance of rgb.

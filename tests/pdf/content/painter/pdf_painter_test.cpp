@@ -147,11 +147,12 @@ TEST_F(PainterFixture, PerCharacterAdvances) {
   EXPECT_EQ(painter.TextEndX, 12);
 }
 
-TEST_F(PainterFixture, RotatedTextIsUndoneAfterwards) {
+// cm is not allowed inside a text object: the rotation goes into the text matrix, and nothing
+// is left to undo afterwards.
+TEST_F(PainterFixture, RotatedTextIsPlacedByItsTextMatrix) {
   for (int i = 0; i < static_cast<int>(TPDFPending::Count); ++i) painter.SetPending(static_cast<TPDFPending>(i), false);
   painter.DrawText("x", 10, 20, 900);
-  EXPECT_EQ(painter.GetContent(),
-            "BT\n1 0 0 1 10 20 cm\n0 1 -1 0  0 0 cm\n(x)Tj\nET\n0 -1 1 0  0 0 cm\n1 0 0 1 -10 -20 cm\n");
+  EXPECT_EQ(painter.GetContent(), "BT\n0 1 -1 0 10 20 Tm\n(x)Tj\nET\n");
 }
 
 // A text sets the nonstroking colour to the text colour, so a later fill must set its own.
@@ -296,7 +297,10 @@ TEST_F(PainterFixture, UnderlineOfRotatedTextStartsAtItsOrigin) {
   const std::vector<double> advances = {8};
   painter.DrawText("x", 100, 200, 900, advances);
   const std::string c = painter.GetContent();
-  EXPECT_NE(c.find("0 0 0 RG\n10 M 1.5 w 0 J 0 j\n[] 0 d\n0 0 m 8 0 l S\n"), std::string::npos) << c;
+  EXPECT_NE(c.find("q\n0 1 -1 0 100 200 cm\n0 0 0 RG\n10 M 1.5 w 0 J 0 j\n[] 0 d\n0 0 m 8 0 l S\nQ\n"),
+            std::string::npos)
+      << c;
+  EXPECT_EQ(c.find("cm\n(x)"), std::string::npos) << c;
   painter.SetContent("");
   painter.DrawText("x", 100, 200, 0, advances);
   EXPECT_NE(painter.GetContent().find("100 200 m 108 200 l S\n"), std::string::npos) << painter.GetContent();

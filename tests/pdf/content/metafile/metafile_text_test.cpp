@@ -1,0 +1,247 @@
+// Text records and logical fonts of the converter: font matching and selection, stock fonts,
+// the WinAnsi check and the Type 3 fallback, glyph-index text, placement, and records whose
+// counts, offsets or advance arrays do not fit.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <climits>
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "pdf/content/font/pdf_font.h"
+#include "pdf/content/metafile/pdf_metafile.h"
+#include "tests/pdf/content/metafile/metafile_test_support.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using mftest::Bytes;
+using mftest::Converter;
+using mftest::Rec;
+using mftest::Record;
+using mftest::Select;
+
+// EXTCREATEFONTINDIRECTW: height, width, escapement, weight, italic, underline, face.
+Record Font(uint32_t index, int32_t height, const std::u16string& face, int32_t weight = 400, bool italic = false,
+            int32_t width = 0, int32_t escapement = 0, bool underline = false) {
+  Bytes b;
+  b.U32(index).I32(height).I32(width).I32(escapement).I32(escapement).I32(weight);
+  b.b.push_back(italic ? 1 : 0);
+  b.b.push_back(underline ? 1 : 0);
+  b.b.push_back(0);  // strike-out
+  b.b.push_back(1);  // character set
+  b.U32(0);          // precisions, quality, pitch
+  for (size_t i = 0; i < 32; ++i) b.U16(i < face.size() ? face[i] : 0);
+  return Rec(82, b);
+}
+
+// EXTTEXTOUTW of text at (x, y); advances (logical units) when given; the advance offset and
+// count may be overridden to lie.
+Record TextW(int32_t x, int32_t y, const std::u16string& text, uint32_t options = 0,
+             const std::vector<int32_t>& dx = {}, int64_t count = -1, int64_t dxOffset = -1,
+             std::array<int32_t, 4> rect = {0, 0, 0, 0}) {
+  const uint32_t textAt = 76, dxAt = uint32_t(textAt + (text.size() * 2 + 3) / 4 * 4);
+  Bytes b;
+  b.Rect(0, 0, 0, 0).U32(1).F32(1).F32(1).Pt(x, y);
+  b.U32(count >= 0 ? uint32_t(count) : uint32_t(text.size())).U32(textAt).U32(options);
+  b.Rect(rect[0], rect[1], rect[2], rect[3]);
+  b.U32(dxOffset >= 0 ? uint32_t(dxOffset) : (dx.empty() ? 0 : dxAt));
+  for (char16_t c : text) b.U16(c);
+  while (b.b.size() + 8 < dxAt) b.b.push_back(0);
+  for (int32_t d : dx) b.I32(d);
+  return Rec(84, b);
+}
+
+Record Align(uint32_t a) { return Rec(22, Bytes().U32(a)); }
+
+struct Converted {
+  std::string content;
+  std::vector<TPDFFont*> fonts;
+  Converter c;
+  explicit Converted(const std::vector<Record>& records) {
+    content = c.Convert(records, 200, 100);
+    fonts = c.lists->fonts;
+  }
+  int Count(uint8_t kind) const {
+    int n = 0;
+    for (TPDFFont* f : fonts) n += f->Kind() == kind;
+    return n;
+  }
+};
+
+size_t Occurrences(const std::string& s, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(MetafileText, FacesResolveToScreenFontsOrArial) {
+  struct Case {
+    std::u16string face;
+    int32_t weight;
+    bool italic;
+    std::string key, baseFont;
+  };
+  const std::vector<Case> cases = {
+      {u"Modern", 400, false, "Arial", "Arial"},
+      {u"NoSuchFaceAnywhere", 700, false, "Arial [Bold]", "Arial,Bold"},
+      {u"Times New Roman", 400, true, "Times New Roman [Italic]", "TimesNewRoman,Italic"},
+      {u"Courier New", 700, true, "Courier New [BoldItalic]", "CourierNew,BoldItalic"},
+  };
+  for (const Case& k : cases) {
+    Converted c({Font(1, -20, k.face, k.weight, k.italic)});
+    const std::string& desc = c.c.converter->FontObjects.at(1);
+    EXPECT_EQ(desc.substr(0, desc.find('|')), k.key);
+    EXPECT_EQ(desc.substr(desc.find('|')), "|F|-20|1|0|100");
+    ASSERT_EQ(c.fonts.size(), 1u);
+    EXPECT_EQ(c.fonts[0]->BaseFont(), k.baseFont);
+  }
+}
+
+TEST(MetafileText, StockFontElevenIsStandardHelvetica) {
+  Converted c({Select(0x8000000B), TextW(10, 10, u"Hi")});
+  ASSERT_EQ(c.fonts.size(), 1u);
+  EXPECT_EQ(c.fonts[0]->Kind(), 1);
+  EXPECT_EQ(c.fonts[0]->BaseFont(), "Helvetica");
+  EXPECT_NE(c.content.find("/" + c.fonts[0]->Name() + " "), std::string::npos) << c.content;
+  EXPECT_NE(c.content.find("(Hi)Tj"), std::string::npos) << c.content;
+}
+
+TEST(MetafileText, TextWithoutAFontTakesTheDefaultFont) {
+  Converted c({TextW(10, 10, u"x")});
+  ASSERT_EQ(c.fonts.size(), 1u);
+  EXPECT_EQ(c.c.converter->TextState.Key, "MS Sans Serif");
+  EXPECT_NE(c.content.find("(x)Tj"), std::string::npos);
+}
+
+TEST(MetafileText, NoBreakSpaceIsWrittenAsASpace) {
+  Converted c({Font(1, -20, u"Arial"), Select(1), TextW(10, 10, u"abc\u00A0def")});
+  EXPECT_NE(c.content.find("(abc def)Tj"), std::string::npos) << c.content;
+  EXPECT_EQ(c.Count(6), 0);
+}
+
+TEST(MetafileText, TextOutsideWinAnsiMakesOneType3FontPerRecord) {
+  Converted c({Font(1, -20, u"Arial"), Select(1), TextW(10, 10, u"Жук"), TextW(10, 40, u"Жук €")});
+  EXPECT_EQ(c.Count(6), 2);
+  // The Type 3 fonts carry the characters; the selected font is back for the next text.
+  for (TPDFFont* f : c.fonts) {
+    if (f->Kind() != 6) continue;
+    std::u16string chars;
+    for (int code = 0; code < 256; ++code)
+      if (f->CodeToUnicode(code) != 0) chars += char16_t(f->CodeToUnicode(code));
+    EXPECT_NE(chars.find(u'Ж'), std::u16string::npos);
+  }
+  EXPECT_EQ(c.c.converter->CurrentFont, c.fonts[0]);
+}
+
+TEST(MetafileText, HeightZeroGetsTheDefaultSizeAndWidthsAScale) {
+  Converted zero({Font(1, 0, u"Arial", 400, false, 10), Select(1), TextW(10, 10, u"a")});
+  EXPECT_EQ(zero.content.find("nan"), std::string::npos);
+  EXPECT_EQ(zero.content.find(" 1 Tf"), std::string::npos) << zero.content;
+  EXPECT_NE(zero.content.find("(a)Tj"), std::string::npos);
+  // Characters asked twice as wide as the face's average are scaled horizontally.
+  Converted wide({Font(1, -20, u"Arial", 400, false, 0), Select(1), TextW(10, 10, u"a")});
+  const double average = wide.fonts[0]->AverageWidth * 20 / 1000.0;
+  Converted scaled({Font(1, -20, u"Arial", 400, false, int32_t(std::lround(2 * average))), Select(1), TextW(10, 10, u"a")});
+  const std::string& d = scaled.c.converter->FontObjects.at(1);
+  const double scale = std::stod(d.substr(d.rfind('|') + 1));
+  EXPECT_NEAR(scale, 200, 200 * 0.5 / average + 1);
+  EXPECT_NE(scaled.content.find(" Tz"), std::string::npos);
+}
+
+TEST(MetafileText, EscapementTurnsTheTextMatrixNotTheSpace) {
+  Converted c({Font(1, -20, u"Arial", 400, false, 0, 900), Select(1), Align(24), TextW(50, 50, u"up")});
+  const size_t bt = c.content.find("BT\n"), et = c.content.find("ET\n");
+  ASSERT_NE(bt, std::string::npos);
+  const std::string object = c.content.substr(bt, et - bt);
+  EXPECT_EQ(object.find(" cm"), std::string::npos) << object;
+  EXPECT_NE(object.find("0 1 -1 0 "), std::string::npos) << object;
+}
+
+TEST(MetafileText, ClippedTextIsInItsOwnLevel) {
+  Converted c({Font(1, -20, u"Arial"), Select(1), TextW(10, 30, u"cut", 4, {}, -1, -1, {10, 10, 30, 40})});
+  const size_t q = c.content.find("q\n"), clip = c.content.find("W n"), text = c.content.find("(cut)Tj"),
+               end = c.content.rfind("Q\n");
+  ASSERT_NE(q, std::string::npos);
+  EXPECT_LT(q, clip);
+  EXPECT_LT(clip, text);
+  EXPECT_LT(text, end);
+}
+
+TEST(MetafileText, UpdatingTheCurrentPositionPlacesTheNextTextAfterTheFirst) {
+  Converted c({Font(1, -20, u"Arial"), Select(1), Align(1 | 24), Rec(27, Bytes().Pt(10, 50)),
+               TextW(0, 0, u"ab", 0, {20, 20}), TextW(0, 0, u"cd", 0, {20, 20})});
+  EXPECT_EQ(c.c.converter->CurrentLogX, 90);
+  EXPECT_EQ(c.c.converter->CurrentLogY, 50);
+}
+
+TEST(MetafileText, RestoringTheStateBringsBackTheFont) {
+  Converted c({Font(1, -20, u"Arial"), Font(2, -20, u"Courier New"), Select(1), Rec(33), Select(2),
+               Rec(34, Bytes().I32(-1))});
+  ASSERT_EQ(c.fonts.size(), 2u);
+  EXPECT_EQ(c.c.converter->CurrentFont, c.fonts[0]);
+  EXPECT_EQ(c.c.converter->TextState.Key, "Arial");
+}
+
+// A record whose text, count or advance array does not fit is refused alone.
+TEST(MetafileText, RecordsThatDoNotFitAreRefusedAlone) {
+  struct Case {
+    const char* what;
+    Record bad;
+  };
+  const std::vector<Case> cases = {
+      {"count past the record", TextW(10, 10, u"bad", 0, {}, 1000)},
+      {"huge count", TextW(10, 10, u"bad", 0, {}, 0xFFFFFFFF)},
+      {"advance offset outside", TextW(10, 10, u"bad", 0, {5, 5, 5}, -1, 100000)},
+      {"advances shorter than the text", TextW(10, 10, u"bad", 0, {5, 5}, 5)},
+      {"vertical advances missing", TextW(10, 10, u"bad", 0x2000, {5, 5, 5})},
+  };
+  for (const Case& k : cases) {
+    Converted c({Font(1, -20, u"Arial"), Select(1), k.bad, TextW(10, 40, u"good")});
+    EXPECT_EQ(c.content.find("bad"), std::string::npos) << k.what;
+    EXPECT_EQ(c.content.find("(b)Tj"), std::string::npos) << k.what;
+    EXPECT_NE(c.content.find("(good)Tj"), std::string::npos) << k.what;
+  }
+}
+
+// Sizes, escapements and advances from the far ends of their ranges draw finite text.
+TEST(MetafileText, ExtremeNumbersStayFinite) {
+  Converted c({Font(1, INT_MIN, u"Arial", INT_MAX, true, INT_MIN, INT_MIN), Select(1), Align(0xFFFFFFFF),
+               TextW(INT_MAX, INT_MIN, u"xy", 0x10006, {INT_MIN, INT_MAX}, -1, -1, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}),
+               Font(2, INT_MAX, u"Arial", 0, false, INT_MAX, INT_MAX), Select(2), TextW(0, 0, u"Жz", 0, {INT_MAX, 1})});
+  EXPECT_EQ(c.content.find("nan"), std::string::npos) << c.content;
+  EXPECT_EQ(c.content.find("inf"), std::string::npos) << c.content;
+  EXPECT_EQ(Occurrences(c.content, "q\n"), Occurrences(c.content, "Q\n"));
+}
+
+// Glyph indices are characters of the face's own map: the glyphs of "Жук" (all above 255, as
+// fontTools reads them from the installed face) come back as those characters.
+TEST(MetafileText, GlyphIndicesComeBackThroughTheFacesCharacterMap) {
+  if (testsupport::Run("/usr/bin/python3 -c 'import fontTools' 2>/dev/null") != 0) GTEST_SKIP() << "needs fontTools";
+  std::string out;
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + testsupport::SourceDir() +
+                                 "/tests/pdf/content/metafile/fixtures/text_metrics.py Arial Regular 'Жук'",
+                             &out),
+            0);
+  std::istringstream in(out);
+  double ascent = 0, descent = 0, advance = 0;
+  int glyph = 0;
+  in >> ascent >> descent;
+  std::u16string glyphs;
+  while (in >> advance >> glyph) glyphs += char16_t(glyph);
+  ASSERT_EQ(glyphs.size(), 3u);
+  for (char16_t g : glyphs) EXPECT_GT(int(g), 255);
+  Converted c({Font(1, -20, u"Arial"), Select(1), TextW(10, 10, glyphs, 0x10, {12, 12, 12})});
+  ASSERT_EQ(c.Count(6), 1);
+  for (TPDFFont* f : c.fonts) {
+    if (f->Kind() != 6) continue;
+    std::u16string chars;
+    for (int code = 0; code < 256; ++code)
+      if (f->CodeToUnicode(code) != 0) chars += char16_t(f->CodeToUnicode(code));
+    for (char16_t want : std::u16string(u"Жук")) EXPECT_NE(chars.find(want), std::u16string::npos);
+  }
+}
+
+}  // namespace
