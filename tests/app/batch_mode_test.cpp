@@ -379,6 +379,44 @@ TEST_F(BatchMode, FootprintsEveryMetafileFixture) {
   EXPECT_EQ(m.size(), 1u) << r.out;
 }
 
+// Pictures that are mostly coloured text (three words in red, green and blue), written by
+// libUEMF as an EMF and as a placeable WMF: each matches, under the colour test, the picture of
+// the same EMF that emf2svg and rsvg-convert draw; the same words in other colours do not.
+TEST_F(BatchMode, MetafilesOfColouredTextMatchAnotherRenderersPicture) {
+  const std::string uemf = testsupport::BinaryDir() + "/test-fixtures/uemf_text";
+  if (!testsupport::HaveTool(uemf)) GTEST_SKIP() << "needs libuemf (uemf_text)";
+  REQUIRE_TOOL("emf2svg-conv");
+  REQUIRE_TOOL("rsvg-convert");
+  for (const char* scene : {"emf_banner", "wmf_banner"})
+    ASSERT_EQ(testsupport::Run(uemf + " " + scene + " " + images + "banner." + (scene[0] == 'e' ? "emf" : "wmf")), 0);
+  // The master: 288 x 216 points, the metafiles' size, drawn by the other renderer.
+  const std::string svg = dir.File("banner.svg");
+  ASSERT_EQ(testsupport::Run("emf2svg-conv -i " + images + "banner.emf -o " + svg), 0);
+  ASSERT_EQ(testsupport::Run("rsvg-convert -b white -w 288 -h 216 " + svg + " -o " + dir.File("master.png")), 0);
+  // The same words with their colours turned round.
+  std::string text = testsupport::ReadFile(svg);
+  auto replaceAll = [&text](const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) text.replace(at, from.size(), to);
+  };
+  replaceAll("#DC0000", "@1");
+  replaceAll("#00AA00", "@2");
+  replaceAll("#0000E6", "@3");
+  replaceAll("@1", "#00AA00");
+  replaceAll("@2", "#0000E6");
+  replaceAll("@3", "#DC0000");
+  testsupport::WriteFile(dir.File("other.svg"), text);
+  ASSERT_EQ(testsupport::Run("rsvg-convert -b white -w 288 -h 216 " + dir.File("other.svg") + " -o " + images + "other.png"), 0);
+  Config({dir.File("master.png"), images, dir.File("out/"), "-", "------X--", "100", "85", "-"});
+  const Result r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto m = Matches(r.out);
+  for (const char* name : {"banner.emf", "banner.wmf"}) {
+    ASSERT_EQ(m.count(images + name), 1u) << name << "\n" << r.out;
+    EXPECT_EQ(m.at(images + name).substr(0, 30), std::string("288 - 216 - 1.330 - L - 62208 ")) << name;
+  }
+  EXPECT_EQ(m.count(images + "other.png"), 0u) << r.out;
+}
+
 TEST_F(BatchMode, MasterProblemsAndRunErrorsEndWithAFailure) {
   MakeCells();
   // The master's folder does not exist: its message on standard error, no run.
