@@ -90,11 +90,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string patterns;
   for (const auto& pattern : image.Patterns)
     if (pattern && pattern->Ref) patterns += "/" + pattern->Name + " " + pattern->Ref->ToString() + " ";
-  std::string fonts;
+  std::string fontResources;
   for (const TPDFFont* font : image.Fonts)
-    if (font && font->Ref()) fonts += "/" + font->Name() + " " + font->Ref()->ToString() + " ";
+    if (font && font->Ref()) fontResources += "/" + font->Name() + " " + font->Ref()->ToString() + " ";
   TPDFObject* resources = store.ParseObject("<< /XObject << " + xobjects + ">> /Pattern << " + patterns +
-                                            ">> /Font << " + fonts + ">> >>");
+                                            ">> /Font << " + fontResources + ">> >>");
   TPDFStream* pageContent = store.NewStream("q 48 0 0 48 4 0 cm /" + image.Name + " Do Q", false);
   int num = 0, gen = 0;
   store.OnMakeIndirect(pageContent, num, gen);

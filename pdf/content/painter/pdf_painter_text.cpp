@@ -133,7 +133,12 @@ void TPDFPainter::DrawText(std::string_view text, double x, double y, double ang
     WriteLine(rotation + Number(x) + Number(y) + "cm");
   };
   auto leaveRotated = [&] {
-    if (rotated) WriteLine("Q");
+    if (!rotated) return;
+    WriteLine("Q");
+    // What the box or lines wrote inside the level is gone with it.
+    for (TPDFPending flag : {TPDFPending::Fill, TPDFPending::Stroke, TPDFPending::LineStyle, TPDFPending::Dash,
+                             TPDFPending::TextFill})
+      SetPending(flag, true);
   };
 
   if (BackgroundMode == 1 || BackgroundMode == 2) {

@@ -65,6 +65,10 @@ FaceMetrics Measure(const Line& l) {
   return m;
 }
 
+// The em of a line's font: a positive height is the character cell, of which the em is the part
+// the face's ascent and descent leave it.
+double EmSize(const Line& l, const FaceMetrics& m) { return l.height > 0 ? l.height / (m.ascent + m.descent) : -l.height; }
+
 // Whole-unit advances whose running sums stay within half a unit of the face's own.
 std::vector<int> Advances(const Line& l, const FaceMetrics& m) {
   std::vector<int> dx;
@@ -75,7 +79,7 @@ std::vector<int> Advances(const Line& l, const FaceMetrics& m) {
       dx.push_back(l.pitch);
       continue;
     }
-    sum += a * std::abs(l.height);
+    sum += a * EmSize(l, m);
     dx.push_back(int(std::lround(sum) - placed));
     placed = std::lround(sum);
   }
@@ -116,7 +120,8 @@ std::string HandSvg(const std::vector<Line>& lines, const std::vector<FaceMetric
   for (size_t i = 0; i < lines.size(); ++i) {
     const Line& l = lines[i];
     const FaceMetrics& m = metrics[i];
-    const double size = std::abs(l.height), theta = l.escapement / 10.0 * M_PI / 180;
+    const double size = EmSize(l, m);
+    const double theta = l.escapement / 10.0 * M_PI / 180;
     // Screen directions (y down) along the baseline and down the characters.
     const double bx = std::cos(theta), by = -std::sin(theta), dx = std::sin(theta), dy = std::cos(theta);
     double down = 0;
@@ -150,14 +155,15 @@ struct Box {
   bool Empty() const { return right < 0; }
 };
 
-// Pixels whose channels all lie within 70 of the colour.
-Box InkBox(const Raster& r, uint32_t rgb) {
+// Pixels whose channels all lie within `tolerance` of the colour: the strings' colours are
+// chosen so that no edge of one, blended with what lies under it, comes that near another's.
+Box InkBox(const Raster& r, uint32_t rgb, int tolerance = 40) {
   Box b;
   for (int y = 0; y < r.Height; ++y)
     for (int x = 0; x < r.Width; ++x) {
       const uint32_t p = mftest::Pixel(r, x, y);
       bool near = true;
-      for (int s = 0; s < 24; s += 8) near = near && std::abs(int((p >> s) & 0xFF) - int((rgb >> s) & 0xFF)) <= 70;
+      for (int s = 0; s < 24; s += 8) near = near && std::abs(int((p >> s) & 0xFF) - int((rgb >> s) & 0xFF)) <= tolerance;
       if (!near) continue;
       b.left = std::min(b.left, x), b.top = std::min(b.top, y);
       b.right = std::max(b.right, x), b.bottom = std::max(b.bottom, y);
@@ -245,28 +251,44 @@ TEST_F(MetafileTextOracle, HandDrawnSceneAgrees) {
       {"Arial", "Regular", -18, 0, kTop, kGreen, 10, 20, "W_I_D_E", 24},
       {"Times New Roman", "Regular", -26, 0, kBottom | kCentre, kMagenta, 200, 120, "Bottom", 0},
       {"Courier New", "Bold", -20, 1800, kBaseline, kBlue, 370, 160, "turned", 0},
+      {"Arial", "Regular", 30, 0, kTop, 0xFF8C00, 200, 20, "Cell", 0},
   };
-  // An opaque box in yellow under black text.
-  const Line boxed = {"Arial", "Regular", -20, 0, kTop, kBlack, 150, 190, "Boxed", 0};
+  // Opaque boxes: yellow under black text, and blue under green text whose box starts at its
+  // reference point (the text's top is still that point).
+  const std::vector<Line> boxed = {{"Arial", "Regular", -20, 0, kTop, kBlack, 150, 190, "Boxed", 0},
+                                   {"Arial", "Regular", -20, 0, kTop, 0x005A00, 20, 150, "Flush", 0}};
+  const char* boxes[] = {"bkcolour 255 230 0\ncolour 0 0 0\ntext 150 190 2 140 180 240 230 Boxed",
+                         "bkcolour 150 150 255\ncolour 0 90 0\ntext 20 150 2 20 150 110 180 Flush"};
   std::vector<FaceMetrics> metrics;
-  const FaceMetrics boxedMetrics = Measure(boxed);
-  ASSERT_TRUE(boxedMetrics.ok);
-  std::string extra = "bkcolour 255 230 0\nfont Arial -20 0 400 0 0\ncolour 0 0 0\nalign 0\ntext 150 190 2 140 180 240 230 Boxed";
-  for (int d : Advances(boxed, boxedMetrics)) extra += " " + std::to_string(d);
-  const Raster ours = Ours(lines, metrics, extra + "\n");
+  std::string extra = "font Arial -20 0 400 0 0\nalign 0\n";
+  for (size_t i = 0; i < boxed.size(); ++i) {
+    const FaceMetrics m = Measure(boxed[i]);
+    ASSERT_TRUE(m.ok);
+    extra += boxes[i];
+    for (int d : Advances(boxed[i], m)) extra += " " + std::to_string(d);
+    extra += "\n";
+  }
+  const Raster ours = Ours(lines, metrics, extra);
   ASSERT_EQ(ours.Width, 384);
   std::vector<Line> all = lines;
-  all.push_back(boxed);
-  metrics.push_back(boxedMetrics);
+  for (const Line& l : boxed) {
+    all.push_back(l);
+    metrics.push_back(Measure(l));
+  }
   const std::string svg = dir.File("hand.svg");
-  testsupport::WriteFile(svg, HandSvg(all, metrics, 384, 288, "<rect x='0' y='0' width='384' height='288' fill='white'/>"
-                                                              "<rect x='140' y='180' width='100' height='50' fill='#FFE600'/>"));
+  testsupport::WriteFile(svg, HandSvg(all, metrics, 384, 288,
+                                      "<rect x='0' y='0' width='384' height='288' fill='white'/>"
+                                      "<rect x='140' y='180' width='100' height='50' fill='#FFE600'/>"
+                                      "<rect x='20' y='150' width='90' height='30' fill='#9696FF'/>"));
   const Raster theirs = Svg(svg);
   ExpectSameBoxes(ours, theirs, all);
-  const Box a = InkBox(ours, 0xFFE600), b = InkBox(theirs, 0xFFE600);
-  EXPECT_LE(std::abs(a.left - b.left) + std::abs(a.top - b.top) + std::abs(a.right - b.right) +
-                std::abs(a.bottom - b.bottom),
-            2);
+  for (uint32_t box : {0xFFE600u, 0x9696FFu}) {
+    // The boxes are flat fills of their colour in both pictures.
+    const Box a = InkBox(ours, box, 8), b = InkBox(theirs, box, 8);
+    EXPECT_LE(std::abs(a.left - b.left) + std::abs(a.top - b.top) + std::abs(a.right - b.right) +
+                  std::abs(a.bottom - b.bottom),
+              2);
+  }
 }
 
 // The written document's fonts pass poppler's tools: the selected TrueType face and the Type 3

@@ -307,6 +307,26 @@ TEST_F(PainterFixture, UnderlineOfRotatedTextStartsAtItsOrigin) {
   EXPECT_EQ(painter.LineWidth, 1.0);
 }
 
+// The box behind rotated text is drawn in a q level of its own with the text's rotation; the
+// paint state it wrote there is gone after its Q, so the next stroke writes its own again.
+TEST_F(PainterFixture, BoxBehindRotatedTextLeavesNoStateBehind) {
+  TPDFFont font(&store, "F");
+  ASSERT_TRUE(font.WriteStandardFont("Helvetica", 5));
+  painter.SetFont(&font, 10);
+  painter.BackgroundMode = 1;
+  painter.SetBackgroundColor(1, 1, 0);
+  painter.DrawText("x", 50, 60, 900);
+  const std::string c = painter.GetContent();
+  const size_t q = c.find("q\n0 1 -1 0 50 60 cm\n"), box = c.find(" re\nf\nQ\n"), bt = c.find("BT\n");
+  ASSERT_NE(q, std::string::npos) << c;
+  EXPECT_LT(q, box);
+  EXPECT_LT(box, bt);
+  EXPECT_NE(c.find("0 1 -1 0 50 60 Tm"), std::string::npos) << c;
+  painter.SetContent("");
+  painter.DrawLine(0, 0, 1, 1);
+  EXPECT_EQ(painter.GetContent().rfind("0 0 0 RG\n", 0), 0u) << painter.GetContent();
+}
+
 TEST_F(PainterFixture, SavedStateComesBack) {
   TPDFFont font(&store, "F1");
   ASSERT_TRUE(font.WriteStandardFont("Courier", 1));
