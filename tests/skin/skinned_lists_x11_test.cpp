@@ -1,0 +1,156 @@
+// Scroll bars and combo boxes wearing the flat test skin on an X server of the test's own,
+// driven with XTest (xdotool) as a person would: hovering and dragging a list box's skinned
+// thumb, pressing its arrow, dropping a skinned combo's list and picking from it with the mouse
+// and the keyboard; screenshots probed pixel by pixel.
+#include <gtest/gtest.h>
+
+#include "platform/display/display.h"
+#include "platform/forms/application.h"
+#include "platform/forms/combo_box.h"
+#include "platform/forms/form.h"
+#include "platform/forms/list_box.h"
+#include "platform/forms/standard_classes.h"
+#include "platform/forms/win/std_controls.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/scroll.h"
+#include "platform/user/user_display.h"
+#include "platform/user/window.h"
+#include "skin/controls/skin_combo_box.h"
+#include "skin/controls/skin_scroll_bar.h"
+#include "skin/forms/win_skin_form.h"
+#include "skin/skin_data.h"
+#include "skin/skin_manage.h"
+#include "tests/skin/flat_skin.h"
+#include "tests/support/screen_test_support.h"
+#include "tests/support/test_support.h"
+
+using namespace flatskin;
+using displaytest::RunWhileServing;
+using displaytest::ServeFor;
+
+namespace {
+
+const char* const kForm =
+    "object ListsForm: TForm\n"
+    "  Left = 60\n  Top = 60\n  Caption = 'Lists'\n  ClientHeight = 260\n  ClientWidth = 360\n"
+    "  object List: TListBox\n    Left = 10\n    Top = 10\n    Width = 150\n    Height = 200\n    TabOrder = 0\n  end\n"
+    "  object Pick: TComboBox\n    Left = 180\n    Top = 10\n    Width = 150\n    Height = 21\n"
+    "    Style = csDropDownList\n    TabOrder = 1\n  end\n"
+    "end\n";
+
+void Pump() {
+  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+}
+
+uint32_t Rrggbb(TColor c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
+
+class SkinnedListsX11 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!server.available()) GTEST_SKIP() << "needs Xvfb";
+    if (!testsupport::HaveTool("xdotool")) GTEST_SKIP() << "needs xdotool";
+    if (!testsupport::HaveTool("/usr/bin/python3")) GTEST_SKIP() << "needs python3 for the skin packer";
+    RecreateApplication();
+    auto x11 = display::OpenX11Display();
+    if (!x11) GTEST_SKIP() << "needs an X display";
+    ASSERT_TRUE(UseDisplay(std::move(x11)));
+    Application->Initialize();
+    Application->SetTitle("Velmora");
+    RegisterStandardClasses();
+    RegisterSkinClasses();
+    UseSkinManage();
+    sd = skintest::LoadedSkinData(FlatSkin());
+    ASSERT_TRUE(sd->Ready());
+    sd->Skin3rd()->Add("TComboBox=combobox");
+    sd->SetActive(true);
+    sd->Loaded();
+    form = new TForm(Application);
+    form->SetDescription(kForm);
+    form->AfterConstruction();
+    list = dynamic_cast<TListBox*>(form->FindComponent("List"));
+    pick = dynamic_cast<TComboBox*>(form->FindComponent("Pick"));
+    for (int i = 0; i < 100; ++i) list->Items()->Add("line " + std::to_string(i));
+    for (int i = 0; i < 6; ++i) pick->Items()->Add("choice " + std::to_string(i));
+    form->Show();
+    ServeFor(600, Pump);
+    ASSERT_NE(SkinManage()->FindForm(form->Handle()), nullptr);
+  }
+  void TearDown() override {
+    if (form) form->Free();
+    form = nullptr;
+    Pump();
+    sd.reset();
+    FreeSkinManager();
+    SetSkinManagerFactory(nullptr);
+    UseHeadlessDisplay();
+    RecreateApplication();
+  }
+  void Xdo(const std::string& args) {
+    EXPECT_TRUE(RunWhileServing("xdotool " + args, Pump, 20000).has_value()) << args;
+    ServeFor(300, Pump);
+  }
+  static std::string Point(int x, int y) { return std::to_string(x) + " " + std::to_string(y); }
+  SCROLLBARINFO Bar() {
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    GetScrollBarInfo(list->Handle(), OBJID_VSCROLL, &info);
+    return info;
+  }
+  uint32_t Shot(int x, int y) { return displaytest::ScreenshotPixel(x, y).value_or(0xFF000000u); }
+
+  displaytest::PrivateXServer server;
+  skintest::SkinDataPtr sd;
+  TForm* form = nullptr;
+  TListBox* list = nullptr;
+  TComboBox* pick = nullptr;
+};
+
+TEST_F(SkinnedListsX11, AListsSkinnedBarLightsScrollsAndDrags) {
+  SCROLLBARINFO bar = Bar();
+  const int x = (bar.rcScrollBar.left + bar.rcScrollBar.right) / 2;
+  const int down = bar.rcScrollBar.bottom - 4;
+  EXPECT_EQ(Shot(x, bar.rcScrollBar.top + 3), Rrggbb(ScrollFrame(9)));
+  Xdo("mousemove " + Point(x, down));
+  EXPECT_EQ(Shot(x, down), Rrggbb(ScrollFrame(16))) << "the hot down arrow";
+  Xdo("click 1");
+  EXPECT_EQ(list->TopIndex(), 1);
+  // The thumb dragged to the end through the list's own scrolling.
+  bar = Bar();
+  const int grip = bar.rcScrollBar.top + (bar.xyThumbTop + bar.xyThumbBottom) / 2;
+  Xdo("mousemove " + Point(x, grip) + " mousedown 1 mousemove " + Point(x, grip + 30) + " mousemove " +
+      Point(x, grip + 600) + " mouseup 1");
+  SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+  GetScrollInfo(list->Handle(), SB_VERT, &si);
+  EXPECT_EQ(list->TopIndex(), si.nMax - int(si.nPage) + 1);
+  bar = Bar();
+  EXPECT_EQ(Shot(x, bar.rcScrollBar.top + bar.xyThumbTop - 3), Rrggbb(VertTrack(1)));
+}
+
+TEST_F(SkinnedListsX11, ASkinnedCombosListDropsAndTakesAPick) {
+  RECT r{};
+  GetWindowRect(pick->Handle(), &r);
+  const int bx = r.right - 5, by = (r.top + r.bottom) / 2;
+  Xdo("mousemove " + Point(bx, by));
+  EXPECT_EQ(Shot(r.right - 1, r.bottom - 1), Rrggbb(ComboButtonFrame(4))) << "the hot button";
+  Xdo("click 1");
+  ASSERT_TRUE(pick->DroppedDown());
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  GetComboBoxInfo(pick->Handle(), &info);
+  RECT lr{};
+  GetWindowRect(info.hwndList, &lr);
+  EXPECT_EQ(lr.top, r.bottom);
+  const auto ih = static_cast<int>(SendMessageW(info.hwndList, LB_GETITEMHEIGHT, 0, 0));
+  Xdo("mousemove " + Point(lr.left + 20, lr.top + 1 + 3 * ih + ih / 2) + " click 1");
+  EXPECT_FALSE(pick->DroppedDown());
+  EXPECT_EQ(pick->ItemIndex(), 3);
+  EXPECT_EQ(pick->Text(), "choice 3");
+  // The keyboard: the next item, then the list opened, moved in and taken.
+  Xdo("key Down");
+  EXPECT_EQ(pick->ItemIndex(), 4);
+  Xdo("key F4 key Down key Return");
+  EXPECT_EQ(pick->ItemIndex(), 5);
+  EXPECT_FALSE(pick->DroppedDown());
+}
+
+}  // namespace
