@@ -34,7 +34,9 @@ inline constexpr int SB_PAGERIGHT = 3;
 inline constexpr int SB_THUMBPOSITION = 4;
 inline constexpr int SB_THUMBTRACK = 5;
 inline constexpr int SB_TOP = 6;
+inline constexpr int SB_LEFT = 6;
 inline constexpr int SB_BOTTOM = 7;
+inline constexpr int SB_RIGHT = 7;
 inline constexpr int SB_ENDSCROLL = 8;
 
 inline constexpr UINT SIF_RANGE = 0x0001;

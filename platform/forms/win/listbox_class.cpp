@@ -1,5 +1,6 @@
 // "ListBox": a single-selection list of strings with item data, optionally sorted (LBS_SORT),
-// with a vertical scroll bar (WS_VSCROLL), keyboard selection (arrows, page keys, Home, End,
+// with a vertical scroll bar (WS_VSCROLL) and, with WS_HSCROLL, a horizontal one over the
+// extent LB_SETHORIZONTALEXTENT gives, keyboard selection (arrows, page keys, Home, End,
 // first letters) and LBN_SELCHANGE / LBN_DBLCLK notifications (LBS_NOTIFY).
 #include <algorithm>
 #include <cstring>
@@ -39,6 +40,10 @@ struct ListState {
   int top = 0;
   HFONT font = nullptr;
   bool focused = false;
+  // The horizontal bar: wanted by the style at creation, shown while the extent set by
+  // LB_SETHORIZONTALEXTENT is wider than the list; `left` pixels scrolled.
+  bool wantsHorz = false;
+  int extent = 0, left = 0;
 };
 
 DWORD Style(HWND h) { return static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE)); }
@@ -63,6 +68,45 @@ void UpdateScrollBar(HWND h, ListState* s) {
   si.nPage = static_cast<UINT>(VisibleRows(h, s));
   si.nPos = s->top;
   SetScrollInfo(h, SB_VERT, &si, TRUE);
+}
+
+void UpdateHorzBar(HWND h, ListState* s) {
+  if (!s->wantsHorz) return;
+  RECT r;
+  GetClientRect(h, &r);
+  const bool show = s->extent > r.Width();
+  ShowScrollBar(h, SB_HORZ, show);
+  GetClientRect(h, &r);
+  s->left = show ? std::clamp(s->left, 0, std::max(0, s->extent - r.Width())) : 0;
+  SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(0, s->extent - 1), static_cast<UINT>(r.Width()),
+                s->left, 0};
+  if (show) SetScrollInfo(h, SB_HORZ, &si, TRUE);
+}
+
+void HorzScroll(HWND h, ListState* s, WORD code) {
+  RECT r;
+  GetClientRect(h, &r);
+  const int last = std::max(0, s->extent - r.Width());
+  int left = s->left;
+  switch (code) {
+    case SB_LINELEFT: left -= 8; break;
+    case SB_LINERIGHT: left += 8; break;
+    case SB_PAGELEFT: left -= r.Width(); break;
+    case SB_PAGERIGHT: left += r.Width(); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+      GetScrollInfo(h, SB_HORZ, &si);
+      left = si.nTrackPos;
+      break;
+    }
+    case SB_LEFT: left = 0; break;
+    case SB_RIGHT: left = last; break;
+    default: return;
+  }
+  s->left = std::clamp(left, 0, last);
+  UpdateHorzBar(h, s);
+  InvalidateRect(h, nullptr, FALSE);
 }
 
 void SetTop(HWND h, ListState* s, int top) {
@@ -156,7 +200,7 @@ void Paint(HWND h, HDC dc, ListState* s) {
     if (sel) FillRect(dc, &row, GetSysColorBrush(COLOR_HIGHLIGHT));
     SetTextColor(dc, sel ? GetSysColor(COLOR_HIGHLIGHTTEXT) : textColor);
     RECT textRect = row;
-    textRect.left += 2;
+    textRect.left += 2 - s->left;
     const std::u16string& t = s->items[static_cast<size_t>(i)].text;
     DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     if (sel && s->focused) DrawFocusRect(dc, &row);
@@ -301,7 +345,22 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ListState* s) {
       return 0;
     }
     case WM_SIZE:
+      UpdateHorzBar(h, s);
       SetTop(h, s, s->top);
+      return 0;
+    case WM_CREATE:
+      s->wantsHorz = (Style(h) & WS_HSCROLL) != 0;
+      UpdateHorzBar(h, s);
+      return 0;
+    case LB_SETHORIZONTALEXTENT:
+      s->extent = std::max(0, static_cast<int>(wParam));
+      UpdateHorzBar(h, s);
+      InvalidateRect(h, nullptr, FALSE);
+      return 0;
+    case LB_GETHORIZONTALEXTENT:
+      return s->extent;
+    case WM_HSCROLL:
+      HorzScroll(h, s, LOWORD(wParam));
       return 0;
     case WM_SETFOCUS:
       s->focused = true;

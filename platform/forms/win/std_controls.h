@@ -1,6 +1,6 @@
 // The standard control window classes and their messages, with the meaning the Windows API
 // documentation gives them: "Button" (push buttons and check boxes), "Edit" (single-line
-// edits), "Static" (text labels), "ListBox" (single-selection lists), "msctls_progress32"
+// edits), "Static" (text labels), "ListBox" (single-selection lists with scroll bars), "msctls_progress32"
 // (progress bars) and "ScrollBar" (scroll bar controls). They paint themselves in the classic
 // look through the graphics layer and notify their parent with WM_COMMAND (scroll bars with
 // WM_HSCROLL / WM_VSCROLL). RegisterStandardControls registers them once.
@@ -66,7 +66,8 @@ inline constexpr UINT LB_ADDSTRING = 0x0180, LB_INSERTSTRING = 0x0181, LB_DELETE
                       LB_GETTEXT = 0x0189, LB_GETTEXTLEN = 0x018A, LB_GETCOUNT = 0x018B, LB_SETTOPINDEX = 0x0197,
                       LB_GETTOPINDEX = 0x018E, LB_FINDSTRING = 0x018F, LB_GETITEMRECT = 0x0198,
                       LB_GETITEMDATA = 0x0199, LB_SETITEMDATA = 0x019A, LB_GETITEMHEIGHT = 0x01A1,
-                      LB_FINDSTRINGEXACT = 0x01A2;
+                      LB_FINDSTRINGEXACT = 0x01A2, LB_GETHORIZONTALEXTENT = 0x0193,
+                      LB_SETHORIZONTALEXTENT = 0x0194;
 inline constexpr LRESULT LB_OKAY = 0, LB_ERR = -1, LB_ERRSPACE = -2;
 inline constexpr WORD LBN_ERRSPACE = 0xFFFE, LBN_SELCHANGE = 1, LBN_DBLCLK = 2, LBN_SELCANCEL = 3,
                       LBN_SETFOCUS = 4, LBN_KILLFOCUS = 5;

@@ -228,4 +228,34 @@ TEST_F(ScrollBarTest, AFrameBarsThumbDragScrollsAList) {
   EXPECT_EQ(list->TopIndex(), lastTop - int(si.nPage));
 }
 
+TEST_F(ScrollBarTest, AListBoxShowsItsHorizontalBarOnlyForAWideExtent) {
+  form.reset(CreateComponent<TForm>(nullptr));
+  form->SetBounds(50, 50, 400, 300);
+  form->Show();
+  Pump();
+  HWND h = CreateWindowExW(0, WC_LISTBOX, u"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 10, 10, 120, 100,
+                           form->Handle(), nullptr, nullptr, nullptr);
+  ASSERT_NE(h, nullptr);
+  auto horz = [h] { return (GetWindowLongPtrW(h, GWL_STYLE) & WS_HSCROLL) != 0; };
+  EXPECT_FALSE(horz());  // nothing to scroll yet
+  SendMessageW(h, LB_SETHORIZONTALEXTENT, 500, 0);
+  EXPECT_TRUE(horz());
+  EXPECT_EQ(SendMessageW(h, LB_GETHORIZONTALEXTENT, 0, 0), 500);
+  RECT client{};
+  GetClientRect(h, &client);
+  SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+  ASSERT_TRUE(GetScrollInfo(h, SB_HORZ, &si));
+  EXPECT_EQ(si.nMax, 499);
+  EXPECT_EQ(int(si.nPage), client.right);
+  const std::pair<int, int> steps[] = {{SB_LINERIGHT, 8}, {SB_PAGERIGHT, 8 + client.right}, {SB_RIGHT, 500 - client.right},
+                                       {SB_LINERIGHT, 500 - client.right}, {SB_LEFT, 0}, {SB_LINELEFT, 0}};
+  for (const auto& [code, want] : steps) {
+    SendMessageW(h, WM_HSCROLL, static_cast<WPARAM>(code), 0);
+    EXPECT_EQ(GetScrollPos(h, SB_HORZ), want) << code;
+  }
+  SendMessageW(h, LB_SETHORIZONTALEXTENT, 50, 0);
+  EXPECT_FALSE(horz());
+  DestroyWindow(h);
+}
+
 }  // namespace
