@@ -6,10 +6,14 @@
 #include <sstream>
 
 #include "platform/forms/application.h"
+#include "platform/forms/form.h"
 #include "platform/forms/standard_classes.h"
 #include "platform/user/user_display.h"
 #include "platform/user/window.h"
+#include "skin/forms/win_skin_form.h"
+#include "skin/skin_manage.h"
 #include "skin/skin_manager_link.h"
+#include "tests/skin/flat_skin.h"
 #include "tests/support/test_support.h"
 
 namespace skintest {
@@ -149,6 +153,43 @@ std::string ShippedSkinWithIni(const std::string& ini) {
     entries.emplace_back(name, isIni ? ini : ReadFile(f));
   }
   return PackEntries(entries);
+}
+
+void SkinnedFormFixture::SetUp() {
+  REQUIRE_PACKER();
+  SkinFixture::SetUp();
+  UseSkinManage();
+  sd = LoadedSkinData(flatskin::FlatSkin());
+  ASSERT_TRUE(sd->Ready());
+}
+
+void SkinnedFormFixture::TearDown() {
+  if (form) form->Free();
+  form = nullptr;
+  sd.reset();
+  SkinFixture::TearDown();
+}
+
+void SkinnedFormFixture::ShowForm(const char* description, const std::function<void(TForm*)>& fill) {
+  sd->SetActive(true);
+  sd->Loaded();
+  form = new TForm(Application);
+  form->SetDescription(description);
+  form->AfterConstruction();
+  if (fill) fill(form);
+  form->Show();
+  Pump();
+}
+
+void SkinnedFormFixture::Pump() {
+  for (int i = 0; i < 6; ++i) Application->ProcessMessages();
+}
+
+TWinSkinForm* SkinnedFormFixture::Wrapper() { return form ? SkinManage()->FindForm(form->Handle()) : nullptr; }
+
+TColor SkinnedFormFixture::ScreenColor(int x, int y) const {
+  const uint32_t p = screen->ScreenPixel(x, y);
+  return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
 }
 
 }  // namespace skintest

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,6 +17,9 @@
 #include "platform/display/headless_display.h"
 #include "skin/skin_data.h"
 #include "tests/support/test_support.h"
+
+class TForm;
+class TWinSkinForm;
 
 // The packer and the skin generator run on Debian's Python.
 #define REQUIRE_PACKER() REQUIRE_TOOL("/usr/bin/python3")
@@ -63,5 +67,22 @@ TColor PixelOf(const TBitmap& b, int x, int y);
 
 uint32_t U32(const std::string& s, size_t at);
 std::string LE32(uint32_t v);
+
+// A form read from its description on the headless screen, wearing the skin component `sd`
+// (the skin manager in use; the flat test skin unless the test loads another).
+class SkinnedFormFixture : public SkinFixture {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // Switches the skin on and shows the form (its controls filled by `fill` first).
+  void ShowForm(const char* description, const std::function<void(TForm*)>& fill = {});
+  void Pump();
+  TWinSkinForm* Wrapper();
+  // The colour of a screen pixel (0x00BBGGRR).
+  TColor ScreenColor(int x, int y) const;
+
+  SkinDataPtr sd;
+  TForm* form = nullptr;
+};
 
 }  // namespace skintest

@@ -24,7 +24,6 @@
 #include "tests/skin/flat_skin.h"
 
 using namespace flatskin;
-using skintest::SkinDataPtr;
 
 namespace {
 
@@ -39,47 +38,26 @@ const char* const kForm =
     "    Style = csSimple\n    TabOrder = 3\n  end\n"
     "end\n";
 
-class SkinnedCombos : public skintest::SkinFixture {
+class SkinnedCombos : public skintest::SkinnedFormFixture {
  protected:
   void SetUp() override {
-    REQUIRE_PACKER();
-    SkinFixture::SetUp();
-    UseSkinManage();
-    sd = skintest::LoadedSkinData(FlatSkin());
-    ASSERT_TRUE(sd->Ready());
+    SkinnedFormFixture::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     // The class library's combo box is skinned by a line of the list of other classes.
     sd->Skin3rd()->Add("TComboBox=combobox");
-    sd->SetActive(true);
-    sd->Loaded();
-    form = new TForm(Application);
-    form->SetDescription(kForm);
-    form->AfterConstruction();
-    for (const char* name : {"Pick", "Typed", "Both"})
-      for (int i = 0; i < 30; ++i) Combo(name)->Items()->Add("item " + std::to_string(i));
-    form->Show();
-    Pump();
-  }
-  void TearDown() override {
-    if (form) form->Free();
-    form = nullptr;
-    sd.reset();
-    SkinFixture::TearDown();
-  }
-  void Pump() {
-    for (int i = 0; i < 6; ++i) Application->ProcessMessages();
+    ShowForm(kForm, [](TForm* f) {
+      for (const char* name : {"Pick", "Typed", "Both"})
+        for (int i = 0; i < 30; ++i)
+          dynamic_cast<TComboBox*>(f->FindComponent(name))->Items()->Add("item " + std::to_string(i));
+    });
   }
   TComboBox* Combo(const char* name) { return dynamic_cast<TComboBox*>(form->FindComponent(name)); }
-  TWinSkinForm* Wrapper() { return SkinManage()->FindForm(form->Handle()); }
   TSkinComBox* SkinOf(const char* name) { return dynamic_cast<TSkinComBox*>(Wrapper()->FindSkinner(Combo(name))); }
   TColor At(HWND h, int x, int y) {
     RECT r{};
     GetWindowRect(h, &r);
-    const uint32_t p = screen->ScreenPixel(r.left + x, r.top + y);
-    return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+    return ScreenColor(r.left + x, r.top + y);
   }
-
-  SkinDataPtr sd;
-  TForm* form = nullptr;
 };
 
 TEST_F(SkinnedCombos, EachStyleGetsTheWrapperAndItsListsWrappers) {
@@ -218,10 +196,7 @@ TEST_F(SkinnedCombos, TheDroppedListWearsTheSkinnedBarAndDragsItsThumb) {
   sb.cbSize = sizeof sb;
   ASSERT_TRUE(GetScrollBarInfo(list, OBJID_VSCROLL, &sb));
   const int x = (sb.rcScrollBar.left + sb.rcScrollBar.right) / 2;
-  auto screenAt = [&](int y) {
-    const uint32_t p = screen->ScreenPixel(x, y);
-    return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
-  };
+  auto screenAt = [&](int y) { return ScreenColor(x, y); };
   EXPECT_EQ(screenAt(sb.rcScrollBar.top + 2), ScrollFrame(9));
   EXPECT_EQ(screenAt(sb.rcScrollBar.bottom - 3), ScrollFrame(13));
   EXPECT_EQ(screenAt(sb.rcScrollBar.top + (sb.xyThumbTop + sb.xyThumbBottom) / 2), ScrollFrame(20));  // grip

@@ -21,7 +21,6 @@
 #include "tests/skin/flat_skin.h"
 
 using namespace flatskin;
-using skintest::SkinDataPtr;
 
 namespace {
 
@@ -36,43 +35,21 @@ const char* const kForm =
     "    Columns = <\n      item\n        Caption = 'Name'\n        Width = 120\n      end>\n  end\n"
     "end\n";
 
-class SkinnedScrollBars : public skintest::SkinFixture {
+class SkinnedScrollBars : public skintest::SkinnedFormFixture {
  protected:
   void SetUp() override {
-    REQUIRE_PACKER();
-    SkinFixture::SetUp();
-    UseSkinManage();
-    sd = skintest::LoadedSkinData(FlatSkin());
-    ASSERT_TRUE(sd->Ready());
+    SkinnedFormFixture::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     // The program's own choice: list views get the list view wrapper.
     sd->OnSkinControl = [](TComponent*, TSkinData*, TControl*, TControl*, const std::string& cls,
                            TSkinControl*& chosen) {
       if (cls == "TLISTVIEW") chosen = new TSkinListView();
     };
-    sd->SetActive(true);
-    sd->Loaded();
-    form = new TForm(Application);
-    form->SetDescription(kForm);
-    form->AfterConstruction();
-    form->Show();
-    Pump();
+    ShowForm(kForm);
     list = dynamic_cast<TListBox*>(form->FindComponent("List"));
     slider = dynamic_cast<TScrollBar*>(form->FindComponent("Slider"));
   }
-  void TearDown() override {
-    if (form) form->Free();
-    form = nullptr;
-    sd.reset();
-    SkinFixture::TearDown();
-  }
-  void Pump() {
-    for (int i = 0; i < 6; ++i) Application->ProcessMessages();
-  }
-  TWinSkinForm* Wrapper() { return SkinManage()->FindForm(form->Handle()); }
-  TColor Screen(int x, int y) {
-    const uint32_t p = screen->ScreenPixel(x, y);
-    return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
-  }
+  TColor Screen(int x, int y) { return ScreenColor(x, y); }
   SCROLLBARINFO VertInfo() {
     SCROLLBARINFO info{};
     info.cbSize = sizeof info;
@@ -85,8 +62,6 @@ class SkinnedScrollBars : public skintest::SkinFixture {
   }
   TSkinScrollbar* ListSkin() { return dynamic_cast<TSkinScrollbar*>(Wrapper()->FindSkinner(list)); }
 
-  SkinDataPtr sd;
-  TForm* form = nullptr;
   TListBox* list = nullptr;
   TScrollBar* slider = nullptr;
 };
