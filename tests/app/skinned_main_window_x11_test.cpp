@@ -15,6 +15,7 @@
 #include "platform/forms/message_dialog.h"
 #include "platform/forms/open_dialog.h"
 #include "platform/forms/standard_classes.h"
+#include "platform/forms/timer.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/user_display.h"
 #include "platform/user/window.h"
@@ -28,6 +29,7 @@
 #include "platform/user/painting.h"
 #include "skin/controls/skin_control.h"
 #include "skin/forms/win_skin_form.h"
+#include "skin/menus/win_skin_pop_menu.h"
 #include "skin/skin_data.h"
 #include "skin/skin_manage.h"
 #include "tests/skin/flat_skin.h"
@@ -152,9 +154,29 @@ class SkinnedMainWindow : public ::testing::Test {
     return TColor(p);
   }
 
+  // Arms a timer that fires inside the menu loop of the next menu: it takes a screenshot with
+  // the menu open and hands it to `probe` with the menu window; xdotool then does what the
+  // probe answers (keys, or a click into the menu).
+  void WhileMenuOpen(std::function<std::string(HWND, const displaytest::Screenshot&)> probe) {
+    menuTimer.reset(CreateComponent<TTimer>(nullptr));
+    menuTimer->SetInterval(700);
+    menuTimer->SetOnTimer([this, probe](TObject*) {
+      menuTimer->SetEnabled(false);
+      const auto& popups = SkinManage()->Popups();
+      auto shot = displaytest::TakeScreenshot();
+      std::string action = "key Escape";
+      if (!popups.empty() && shot) action = probe(popups.front()->Window, *shot);
+      // What xdotool does reaches the menu loop that is running here.
+      RunWhileServing("xdotool " + action, [] {}, 20000);
+    });
+    menuTimer->SetEnabled(true);
+  }
+  POINT CaptionPoint() { return POINT{80, kCaption / 2}; }
+
   displaytest::PrivateXServer server;
   testsupport::TempDir dir;
   TForm1* form = nullptr;
+  TComponentPtr<TTimer> menuTimer;
 };
 
 TEST_F(SkinnedMainWindow, TheMainWindowWearsTheSkinWithItsCornersCut) {
@@ -199,6 +221,52 @@ TEST_F(SkinnedMainWindow, MaximiseRestoreAndMinimiseThroughTheCaption) {
   const POINT min = Button(kMinX);
   Xdo("mousemove " + At(form->Handle(), min.x, min.y) + " click 1");
   EXPECT_TRUE(IsIconic(form->Handle()));
+}
+
+TEST_F(SkinnedMainWindow, ARightClickOnTheCaptionOpensTheSkinnedSystemMenu) {
+  Open();
+  // The menu shows the skin's frame and background; Minimise minimises.
+  int kind = -1;
+  uint32_t edge = 0, inside = 0;
+  WhileMenuOpen(
+      [&](HWND menu, const displaytest::Screenshot& shot) {
+        kind = SkinManage()->MenuKind;
+        RECT r = Rect(menu), client{};
+        GetClientRect(menu, &client);
+        edge = shot.At(r.left + 1, r.top + 1);
+        POINT item{client.right - 6, client.bottom / 2};
+        ClientToScreen(menu, &item);
+        inside = shot.At(item.x, item.y);
+        return "key n";
+      });
+  const POINT caption = CaptionPoint();
+  Xdo("mousemove " + At(form->Handle(), caption.x, caption.y) + " click 3");
+  ServeFor(500, Pump);
+  EXPECT_EQ(kind, 2);
+  EXPECT_EQ(edge, Rrggbb(kMenuEdge));
+  EXPECT_EQ(inside, Rrggbb(kMenuInside));
+  EXPECT_TRUE(IsIconic(form->Handle()));
+  EXPECT_TRUE(SkinManage()->Popups().empty());
+
+  // Restore from the skinned system menu of the minimised window: a click on its first item.
+  WhileMenuOpen([](HWND menu, const displaytest::Screenshot&) {
+    POINT item{10, 4};
+    ClientToScreen(menu, &item);
+    return "mousemove " + std::to_string(item.x) + " " + std::to_string(item.y) + " click 1";
+  });
+  TWinSkinForm* wrapper = SkinManage()->FindForm(form->Handle());
+  ASSERT_NE(wrapper, nullptr);
+  wrapper->ShowSystemMenu(POINT{200, 200});
+  ServeFor(500, Pump);
+  EXPECT_FALSE(IsIconic(form->Handle()));
+  ExpectSkinnedFrame(form->Handle(), "restored");
+
+  // Close ends the program with its settings saved.
+  WhileMenuOpen([](HWND, const displaytest::Screenshot&) { return std::string("key c"); });
+  Xdo("mousemove " + At(form->Handle(), caption.x, caption.y) + " click 3");
+  ServeFor(500, Pump);
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_TRUE(std::filesystem::exists(dir.File("Velmora.cfg")));
 }
 
 TEST_F(SkinnedMainWindow, MovesByItsCaptionAndSizesByItsBorders) {
