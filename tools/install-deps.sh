@@ -5,12 +5,12 @@ set -e
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO="sudo"
 PKGS="build-essential cmake ninja-build pkg-config git
-  zlib1g-dev libssl-dev libjpeg62-turbo-dev libopenjp2-7-dev libcairo2-dev libpng-dev libtiff-dev libgif-dev
+  zlib1g-dev libssl-dev libjpeg62-turbo-dev libopenjp2-7-dev liblcms2-dev libcairo2-dev libpng-dev libtiff-dev libgif-dev
   libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxtst-dev libxml2-dev
   poppler-data fonts-urw-base35 fonts-liberation2 fonts-dejavu-core
   fonts-ipafont fonts-arphic-uming fonts-arphic-ukai fonts-nanum
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb x11-apps xclip xdotool desktop-file-utils python3 python3-pil python3-fonttools python3-cryptography imagemagick libtiff-tools netpbm qpdf poppler-utils
+  xvfb x11-apps xclip xdotool desktop-file-utils python3 python3-pil python3-fonttools python3-cryptography imagemagick libtiff-tools liblcms2-utils netpbm qpdf poppler-utils
   jbig2dec libjpeg-turbo-progs emf2svg librsvg2-bin
   clang libclang-rt-14-dev libuemf-dev"
 missing=""

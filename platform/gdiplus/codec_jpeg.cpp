@@ -4,6 +4,7 @@
 #include <jpeglib.h>
 
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/gdiplus/codecs.h"
@@ -52,7 +53,14 @@ inline uint8_t InkToChannel(uint32_t c, uint32_t k) { return uint8_t((c * k + 12
 GpStatus Decode(State& s, std::span<const uint8_t> bytes, ImageData& out) {
   jpeg_decompress_struct& ci = s.cinfo;
   jpeg_mem_src(&ci, bytes.data(), static_cast<unsigned long>(bytes.size()));
+  jpeg_save_markers(&ci, JPEG_APP0 + 2, 0xFFFF);  // where an ICC profile travels
   if (jpeg_read_header(&ci, TRUE) != JPEG_HEADER_OK) return InvalidParameter;
+  JOCTET* icc = nullptr;
+  unsigned int iccLength = 0;
+  if (jpeg_read_icc_profile(&ci, &icc, &iccLength) && icc != nullptr) {
+    out.iccProfile.assign(icc, icc + iccLength);
+    std::free(icc);
+  }
   if (!SizeAllowed(ci.image_width, ci.image_height, bytes.size())) return InvalidParameter;
   PixelFormat format;
   switch (ci.jpeg_color_space) {

@@ -39,6 +39,7 @@ struct ReadState {
   bool expandTwoBit = false;
   size_t rowBytes = 0;
   float dpiX = 96, dpiY = 96;
+  std::vector<uint8_t> icc;
   ~ReadState() { png_destroy_read_struct(&png, &info, nullptr); }
 };
 
@@ -68,6 +69,12 @@ GpStatus ReadPicture(ReadState& s) {
   png_set_user_limits(png, 1u << 30, 1u << 30);
   png_set_chunk_malloc_max(png, 64u << 20);
   png_read_info(png, info);
+  png_charp iccName = nullptr;
+  png_bytep iccData = nullptr;
+  png_uint_32 iccLength = 0;
+  int iccCompression = 0;
+  if (png_get_iCCP(png, info, &iccName, &iccCompression, &iccData, &iccLength) != 0 && iccData != nullptr)
+    s.icc.assign(iccData, iccData + iccLength);
   int depth = 0, colorType = 0, interlace = 0;
   png_get_IHDR(png, info, &s.w, &s.h, &depth, &colorType, &interlace, nullptr, nullptr);
   if (!SizeAllowed(s.w, s.h, s.reader.data.size())) return InvalidParameter;
@@ -140,6 +147,7 @@ GpStatus BuildPlane(const ReadState& s, ImageData& out) {
   }
   out.plane = std::move(plane);
   out.dpiX = s.dpiX;
+  out.iccProfile = s.icc;
   out.dpiY = s.dpiY;
   return Ok;
 }

@@ -167,6 +167,11 @@ class TiffSource : public FrameSource {
     uint16_t bits = 1, samples = 1, photometric = PHOTOMETRIC_MINISWHITE, planar = PLANARCONFIG_CONTIG;
     if (!TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(t, TIFFTAG_IMAGELENGTH, &h)) return InvalidParameter;
     if (!SizeAllowed(w, h, file_.data.size())) return InvalidParameter;
+    uint32_t iccLength = 0;
+    void* icc = nullptr;
+    out.iccProfile.clear();
+    if (TIFFGetField(t, TIFFTAG_ICCPROFILE, &iccLength, &icc) && icc != nullptr && iccLength <= file_.data.size())
+      out.iccProfile.assign(static_cast<uint8_t*>(icc), static_cast<uint8_t*>(icc) + iccLength);
     TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bits);
     TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &samples);
     TIFFGetFieldDefaulted(t, TIFFTAG_PLANARCONFIG, &planar);

@@ -108,6 +108,7 @@ SurfacePtr PlaneToSurface(const Plane& plane, int32_t x, int32_t y, int32_t w, i
 // One decoded picture.
 struct ImageData {
   Plane plane;
+  std::vector<uint8_t> iccProfile;  // embedded in the file; applied only when asked
   float dpiX = 96, dpiY = 96;
   uint64_t generation = 0;  // changes whenever the pixels may have changed
   SurfacePtr cached;        // premultiplied copy of the whole plane for drawing
@@ -149,6 +150,7 @@ struct GpImage {
   std::shared_ptr<ImageData> data = std::make_shared<ImageData>();
   std::unique_ptr<FrameSource> frames;
   uint32_t activeFrame = 0;
+  bool colourManaged = false;  // every frame decoded goes through its embedded profile
   std::vector<PropertyRecord> properties;
   LockState lock;
 };
@@ -315,7 +317,9 @@ cairo_filter_t FilterFor(InterpolationMode mode);
 
 // Image helpers shared by the codecs.
 GpImage* NewBitmapImage(ImageData&& data, const GUID& rawFormat);
-GpStatus ImageFromBytes(std::vector<uint8_t>&& bytes, GpImage** image);
+// A picture from file bytes; with colour management its frames go through their embedded
+// profiles into sRGB.
+GpStatus ImageFromBytes(std::vector<uint8_t>&& bytes, GpImage** image, bool colourManaged = false);
 GpStatus ReadWholeStream(IStream* stream, std::vector<uint8_t>& out);
 GpStatus WriteWholeStream(IStream* stream, std::span<const uint8_t> bytes);
 

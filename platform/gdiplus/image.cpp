@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/gdiplus/codecs.h"
+#include "platform/gdiplus/colour_management.h"
 #include "platform/gdiplus/gp_internal.h"
 
 namespace gdiplus {
@@ -123,6 +124,7 @@ GpStatus GdipImageSelectActiveFrame(GpImage* image, const GUID* dimension, uint3
     ImageData frame;
     const GpStatus st = image->frames->Decode(index, frame);
     if (st != Ok) return st;
+    if (image->colourManaged) ApplyEmbeddedProfile(frame);
     ImageData& d = *image->data;
     d.plane = std::move(frame.plane);
     if (image->frames->Dimension() == FrameDimensionPage) {

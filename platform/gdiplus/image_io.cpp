@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/gdiplus/codecs.h"
+#include "platform/gdiplus/colour_management.h"
 #include "platform/gdiplus/gp_internal.h"
 #include "platform/rtl/strings.h"
 
@@ -70,8 +71,8 @@ bool ReadThroughImageBytes(IStream* stream, std::vector<uint8_t>& out) {
   return ok;
 }
 
-GpStatus LoadFromBytes(std::vector<uint8_t>&& bytes, GpImage** image) {
-  return ImageFromBytes(std::move(bytes), image);
+GpStatus LoadFromBytes(std::vector<uint8_t>&& bytes, GpImage** image, bool colourManaged = false) {
+  return ImageFromBytes(std::move(bytes), image, colourManaged);
 }
 
 bool ParamLong(const EncoderParameter& p, uint32_t& value) {
@@ -130,7 +131,7 @@ FileKind SniffFileKind(std::span<const uint8_t> b) {
   return FileKind::Unknown;
 }
 
-GpStatus ImageFromBytes(std::vector<uint8_t>&& bytes, GpImage** image) {
+GpStatus ImageFromBytes(std::vector<uint8_t>&& bytes, GpImage** image, bool colourManaged) {
   const FileKind kind = SniffFileKind(bytes);
   ImageData data;
   GpStatus st = Ok;
@@ -168,8 +169,10 @@ GpStatus ImageFromBytes(std::vector<uint8_t>&& bytes, GpImage** image) {
     st = frames->Decode(0, data);
     if (st != Ok) return st;
   }
+  if (colourManaged) ApplyEmbeddedProfile(data);
   GpImage* result = NewBitmapImage(std::move(data), format);
   result->frames = std::move(frames);
+  result->colourManaged = colourManaged;
   *image = result;
   return Ok;
 }
@@ -195,6 +198,17 @@ GpStatus ReadWholeStream(IStream* stream, std::vector<uint8_t>& out) {
   }
 }
 
+GpStatus LoadStream(IStream* stream, GpImage** image, bool colourManaged) {
+  if (!stream || !image) return InvalidParameter;
+  if (!Started()) return GdiplusNotInitialized;
+  return Guarded([&] {
+    std::vector<uint8_t> bytes;
+    const GpStatus st = ReadWholeStream(stream, bytes);
+    if (st != Ok) return st;
+    return LoadFromBytes(std::move(bytes), image, colourManaged);
+  });
+}
+
 GpStatus WriteWholeStream(IStream* stream, std::span<const uint8_t> bytes) {
   while (!bytes.empty()) {
     const uint32_t n = uint32_t(std::min<size_t>(bytes.size(), kChunk));
@@ -208,18 +222,10 @@ GpStatus WriteWholeStream(IStream* stream, std::span<const uint8_t> bytes) {
 extern "C" {
 
 GpStatus GdipLoadImageFromStream(IStream* stream, GpImage** image) {
-  if (!stream || !image) return InvalidParameter;
-  if (!Started()) return GdiplusNotInitialized;
-  return Guarded([&] {
-    std::vector<uint8_t> bytes;
-    const GpStatus st = ReadWholeStream(stream, bytes);
-    if (st != Ok) return st;
-    return LoadFromBytes(std::move(bytes), image);
-  });
+  return LoadStream(stream, image, false);
 }
 
-// Colour management is not applied: pictures keep the colours their files store.
-GpStatus GdipLoadImageFromStreamICM(IStream* stream, GpImage** image) { return GdipLoadImageFromStream(stream, image); }
+GpStatus GdipLoadImageFromStreamICM(IStream* stream, GpImage** image) { return LoadStream(stream, image, true); }
 
 GpStatus GdipLoadImageFromFile(const WCHAR* fileName, GpImage** image) {
   if (!fileName || !image) return InvalidParameter;

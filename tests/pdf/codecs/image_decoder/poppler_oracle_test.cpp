@@ -166,6 +166,12 @@ std::vector<OracleCase> Cases() {
                  const std::string icc = d.Stream("<< /N 3 /Alternate /DeviceRGB >>", "no profile");
                  return d.Stream(Dict(16, 8, 8, "[ /ICCBased " + icc + " ]"), BlockSamples(16, 8, 3, 8, 10));
                }});
+  // A real profile, far from sRGB: the colours go through colour management as poppler's do.
+  v.push_back({"icc_rgb_profile", 16, 8, [](OracleDocument& d) {
+                 const std::string icc =
+                     d.Stream("<< /N 3 >>", testsupport::ReadFile(testsupport::DataPath("icc/wide-gamut-gamma18.icc")));
+                 return d.Stream(Dict(16, 8, 8, "[ /ICCBased " + icc + " ]"), BlockSamples(16, 8, 3, 8, 12));
+               }});
   v.push_back({"flate_png_predictor", 20, 8, [](OracleDocument& d) {
                  const std::string raw = BlockSamples(20, 8, 3, 8, 11);
                  std::string predicted;
