@@ -12,6 +12,7 @@ PKGS="build-essential cmake ninja-build pkg-config git
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb x11-apps xclip xdotool desktop-file-utils python3 python3-pil python3-fonttools python3-cryptography imagemagick libtiff-tools liblcms2-utils netpbm qpdf poppler-utils
   jbig2dec libjpeg-turbo-progs emf2svg librsvg2-bin
+  libopenjp2-tools
   clang libclang-rt-14-dev libuemf-dev"
 missing=""
 for p in $PKGS; do

@@ -1,6 +1,6 @@
 // The image codecs named in a filter chain: JPEG through the canvas (CMYK through the JPEG
-// class), CCITT fax through the fax decoder. JPEG 2000 images are not decoded yet; JBIG2
-// images have a file of their own.
+// class), CCITT fax through the fax decoder. JBIG2 and JPEG 2000 images have files of their
+// own.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -214,9 +214,4 @@ void TPDFImageDecoder::DecodeCCITT() {
     }
   }
   std::string().swap(Data);
-}
-
-void TPDFImageDecoder::DecodeJPX() {
-  // JPEG 2000 images are not decoded yet.
-  Fail();
 }
