@@ -51,6 +51,10 @@ class TBitmap : public TGraphic {
   void SetTransparentMode(TTransparentMode mode) { transparentMode_ = mode; }
 
   void Assign(const TGraphic& source) override;
+  // CF_BITMAP only: a copy of the bitmap behind the handle, the palette's colours for the
+  // indexed depths. Saving gives a new bitmap handle and, for the indexed depths, a palette.
+  void LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette) override;
+  void SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette) override;
   void LoadFromStream(TStream& stream) override;  // a BMP file from the stream's position
   void SaveToStream(TStream& stream) override;
   const char* ClassName() const override { return "TBitmap"; }

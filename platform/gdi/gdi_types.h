@@ -103,6 +103,11 @@ using HBRUSH = GdiHandleBrush_*;
 using HFONT = GdiHandleFont_*;
 using HRGN = GdiHandleRgn_*;
 using HPALETTE = GdiHandlePalette_*;
+using HANDLE = void*;
+
+// The clipboard format of a bitmap handle, in which the graphic classes hand their pictures
+// over (the clipboard itself belongs to the window layer).
+inline constexpr UINT CF_BITMAP = 2;
 
 // Object kinds that GetObjectType reports.
 inline constexpr uint32_t OBJ_PEN = 1, OBJ_BRUSH = 2, OBJ_DC = 3, OBJ_PAL = 5, OBJ_FONT = 6,

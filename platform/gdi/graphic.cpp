@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/gdi/graphics_errors.h"
 #include "platform/rtl/exceptions.h"
 
 void TGraphic::LoadFromFile(const WideString& fileName) {
@@ -16,4 +17,12 @@ void TGraphic::SaveToFile(const WideString& fileName) {
 
 void TGraphic::Assign(const TGraphic& source) {
   throw EConvertError(std::string("Cannot assign a ") + source.ClassName() + " to a " + ClassName());
+}
+
+void TGraphic::LoadFromClipboardFormat(UINT, HANDLE, HPALETTE) { throw EInvalidGraphic(SUnknownClipboardFormat); }
+
+void TGraphic::SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette) {
+  format = 0;
+  data = nullptr;
+  palette = nullptr;
 }

@@ -33,6 +33,13 @@ class TGraphic {
   virtual void LoadFromFile(const WideString& fileName);
   virtual void SaveToFile(const WideString& fileName);
 
+  // The picture in a clipboard format: a bitmap handle (CF_BITMAP) and its palette. Loading
+  // copies what the handles hold; saving makes new handles that the caller owns. The base
+  // class takes no format (EInvalidGraphic "Unsupported clipboard format") and offers none
+  // (format 0, null handles).
+  virtual void LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette);
+  virtual void SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette);
+
   // Copies another graphic's picture; the default raises EConvertError "Cannot assign a
   // <source class> to a <target class>".
   virtual void Assign(const TGraphic& source);

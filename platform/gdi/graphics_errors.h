@@ -11,3 +11,4 @@ inline constexpr const char* SInvalidBitmap = "Bitmap image is not valid";
 inline constexpr const char* SInvalidIcon = "Icon image is not valid";
 inline constexpr const char* SScanLine = "Scan line index out of range";
 inline constexpr const char* SInvalidPixelFormat = "Invalid pixel format";
+inline constexpr const char* SUnknownClipboardFormat = "Unsupported clipboard format";

@@ -7,8 +7,8 @@
 
 #include "platform/user/wintypes.h"
 
+// CF_BITMAP (2) comes with the graphics types.
 inline constexpr UINT CF_TEXT = 1;
-inline constexpr UINT CF_BITMAP = 2;
 inline constexpr UINT CF_OEMTEXT = 7;
 inline constexpr UINT CF_DIB = 8;
 inline constexpr UINT CF_UNICODETEXT = 13;

@@ -8,10 +8,25 @@
 
 #include "pdf/codecs/jpeg/jpeg_glue.h"
 #include "pdf/render/colour/color_manager.h"
+#include "platform/gdi/dc.h"
 #include "platform/gdi/palette.h"
 #include "platform/rtl/numbers.h"
 
-TJPEGDefaults JPEGDefaults;
+namespace {
+
+// Quantised 8-bit pictures for screens of 256 colours or fewer, 24 bits otherwise.
+TJPEGDefaults ScreenDefaults() {
+  TJPEGDefaults defaults;
+  HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  const int bits = screen ? GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) : 32;
+  if (screen) DeleteDC(screen);
+  defaults.PixelFormat = bits > 8 ? jf24Bit : jf8Bit;
+  return defaults;
+}
+
+}  // namespace
+
+TJPEGDefaults JPEGDefaults = ScreenDefaults();
 
 namespace {
 
@@ -293,6 +308,16 @@ void TPDFJPEGImage::Assign(const TGraphic& source) {
     return;
   }
   TGraphic::Assign(source);
+}
+
+void TPDFJPEGImage::LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette) {
+  TBitmap bitmap;
+  bitmap.LoadFromClipboardFormat(format, data, palette);
+  Assign(bitmap);
+}
+
+void TPDFJPEGImage::SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette) {
+  Decode()->SaveToClipboardFormat(format, data, palette);
 }
 
 void TPDFJPEGImage::AssignTo(TGraphic& dest) {

@@ -28,7 +28,7 @@ class TJPEGData {
 enum TJPEGPixelFormat : uint8_t { jf24Bit = 0, jf8Bit = 1 };
 enum TJPEGPerformance : uint8_t { jpBestQuality = 0, jpBestSpeed = 1 };
 
-// The defaults every new image takes.
+// The defaults every new image takes; the pixel format follows the screen's depth.
 struct TJPEGDefaults {
   uint8_t CompressionQuality = 90;
   int32_t Resolution = 96;
@@ -63,6 +63,10 @@ class TPDFJPEGImage : public TGraphic {
   std::unique_ptr<TGraphic> NewInstance() const override { return std::make_unique<TPDFJPEGImage>(); }
   // Stretch-draws the decoded bitmap into the rectangle.
   void Draw(TCanvas& canvas, const TRect& rect) override;
+  // Through a bitmap: loading takes the bitmap the clipboard data make (compressed on
+  // demand); saving decodes and hands the decoded bitmap over.
+  void LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette) override;
+  void SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette) override;
 
   // Into a TBitmap: a copy of the decoded image; anything else as the base class does.
   void AssignTo(TGraphic& dest);

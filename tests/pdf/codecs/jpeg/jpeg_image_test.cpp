@@ -8,6 +8,8 @@
 #include <stdexcept>
 
 #include "pdf/render/colour/color_manager.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/graphics_errors.h"
 #include "tests/pdf/image_support/image_cases.h"
 
 using imagetest::ImageSet;
@@ -255,6 +257,50 @@ TEST(JPEGImage, HostileData) {
   EXPECT_EQ(image->Width(), 60000);
   EXPECT_TRUE(image->Decode()->Empty());
   EXPECT_TRUE(Load("not a jpeg at all")->Decode()->Empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(JPEGImage, ClipboardFormatGoesThroughABitmap) {
+  auto bitmap = Gradient(40, 30);
+  TPDFJPEGImage source;
+  AssignGraphic(source, *bitmap);
+  TMemoryStream jpeg;
+  source.SaveToStream(jpeg);
+  auto loaded = Load(jpeg.DataString());
+
+  // Saving decodes: the handle holds the decoded picture.
+  UINT format = 0;
+  HANDLE data = nullptr;
+  HPALETTE palette = nullptr;
+  loaded->SaveToClipboardFormat(format, data, palette);
+  EXPECT_EQ(format, CF_BITMAP);
+  EXPECT_EQ(palette, nullptr);
+  TBitmap fromClipboard;
+  fromClipboard.LoadFromClipboardFormat(format, data, palette);
+  EXPECT_EQ(RGBOf(fromClipboard), RGBOf(*loaded->Decode()));
+
+  // Loading takes the bitmap and compresses it when asked for JPEG bytes.
+  TPDFJPEGImage target;
+  target.LoadFromClipboardFormat(format, data, palette);
+  EXPECT_EQ(target.Width(), 40);
+  TMemoryStream again;
+  target.SaveToStream(again);
+  ASSERT_GT(again.Size(), 2);
+  EXPECT_EQ(uint8_t(again.DataString()[0]), 0xFF);
+  EXPECT_LT(MeanDifference(RGBOf(*Load(again.DataString())->Decode()), RGBOf(*bitmap)), 3.0);
+  EXPECT_TRUE(DeleteObject(data));
+  EXPECT_THROW(target.LoadFromClipboardFormat(8, nullptr, nullptr), EInvalidGraphic);
+}
+
+TEST(JPEGImage, DefaultPixelFormatFollowsTheScreen) {
+  HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  const int bits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
+  DeleteDC(screen);
+  EXPECT_EQ(JPEGDefaults.PixelFormat, bits > 8 ? jf24Bit : jf8Bit);
+  EXPECT_EQ(TPDFJPEGImage().PixelFormat, JPEGDefaults.PixelFormat);
 }
 
 }  // namespace
