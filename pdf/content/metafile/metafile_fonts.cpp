@@ -148,7 +148,7 @@ void TPDFMetafile::CreateFont(const TMetafileRecord& r) {
   }
   ForgetObject(index);
   FontObjects[index] = key + "|" + BoolToTF(underline) + "|" + FloatToStrA(height) + "|" +
-                       std::to_string(r.U8(35)) + "|" + FloatToStrA(std::abs(double(r.I32(20)))) + "|" +
+                       std::to_string(r.U8(35)) + "|" + FloatToStrA(double(r.I32(20))) + "|" +
                        FloatToStrA(scale);
 }
 

@@ -14,6 +14,7 @@
 #include "pdf/content/painter/pdf_painter.h"
 #include "pdf/core/pdf_helpers.h"
 #include "platform/rtl/numbers.h"
+#include "platform/rtl/strings.h"
 
 namespace {
 
@@ -29,6 +30,8 @@ enum : uint32_t {
 enum : int32_t { kTaUpdateCP = 1, kTaRight = 2, kTaCentre = 6, kTaBottom = 8, kTaBaseline = 24 };
 // An advance is not taken further than this many picture sides.
 constexpr double kMaxAdvance = 1e7;
+// Work charged for a Type 3 font and for each of its glyphs.
+constexpr int64_t kType3FontWork = 4096, kType3GlyphWork = 256;
 
 }  // namespace
 
@@ -171,15 +174,28 @@ void TPDFMetafile::DrawWideText(TTextRun& run, const std::u16string& text) {
     PlaceText(run, codes, run.Advances);
     return;
   }
-  // A Type 3 font of this text's characters, drawn from the selected face.
+  // A Type 3 font of this text's characters, drawn from the selected face; text of the same
+  // characters in the same face shares it.
   std::string face = TextState.Key;
   for (const auto& [key, font] : fontsByKey_)
     if (font == CurrentFont) face = key;
-  auto type3 = std::make_unique<TPDFFont>(Owner, "TalvoPDFF" + NewUniqueTag());
-  type3->CompressFontFile = FontOption != 0;
-  if (!Spend(int64_t(text.size()) * 256) || !type3->WriteType3Font(face, TextState.Charset, true, text)) return;
-  TPDFFont* made = type3.release();
-  FontList->push_back(made);
+  std::u16string chars = text;
+  std::sort(chars.begin(), chars.end());
+  chars.erase(std::unique(chars.begin(), chars.end()), chars.end());
+  const std::string setKey = face + "|" + std::to_string(TextState.Charset) + "|" + WideToUtf8(chars);
+  TPDFFont*& made = type3Fonts_[setKey];
+  if (made == nullptr) {
+    auto type3 = std::make_unique<TPDFFont>(Owner, "TalvoPDFF" + NewUniqueTag());
+    type3->CompressFontFile = FontOption != 0;
+    // Each font costs a face lookup and its outlines: charged to the conversion's work.
+    if (!Spend(kType3FontWork + int64_t(chars.size()) * kType3GlyphWork) ||
+        !type3->WriteType3Font(face, TextState.Charset, true, text)) {
+      type3Fonts_.erase(setKey);
+      return;
+    }
+    made = type3.release();
+    FontList->push_back(made);
+  }
   // A character the font has no code for leaves its room to the one before it.
   std::vector<double> advances;
   codes.clear();

@@ -328,6 +328,8 @@ class TPDFMetafile {
   std::map<std::string, TPDFFont*> fontsByKey_;  // the fonts this conversion wrote, by key
   // Glyph index to character of each font that showed glyph-index text.
   std::map<const TPDFFont*, std::map<uint16_t, char16_t>> glyphMaps_;
+  // Type 3 fonts made for text, by face, character set and characters.
+  std::map<std::string, TPDFFont*> type3Fonts_;
   bool screenFontsRead_ = false;
   int32_t renderMode_ = 0;  // the text rendering mode last handed to the painter
 };

@@ -122,9 +122,13 @@ TEST(MetafileText, NoBreakSpaceIsWrittenAsASpace) {
   EXPECT_EQ(c.Count(6), 0);
 }
 
-TEST(MetafileText, TextOutsideWinAnsiMakesOneType3FontPerRecord) {
-  Converted c({Font(1, -20, u"Arial"), Select(1), TextW(10, 10, u"Жук"), TextW(10, 40, u"Жук €")});
+// A record of other characters gets a Type 3 font of its own; one of the same characters in
+// the same face shares the font already made.
+TEST(MetafileText, TextOutsideWinAnsiMakesAType3FontPerSetOfCharacters) {
+  Converted c({Font(1, -20, u"Arial"), Select(1), TextW(10, 10, u"Жук"), TextW(10, 40, u"Жук €"),
+               TextW(10, 70, u"кЖуЖ")});
   EXPECT_EQ(c.Count(6), 2);
+  EXPECT_EQ(Occurrences(c.content, " Tf\n"), 3u) << c.content;
   // The Type 3 fonts carry the characters; the selected font is back for the next text.
   for (TPDFFont* f : c.fonts) {
     if (f->Kind() != 6) continue;
@@ -158,6 +162,12 @@ TEST(MetafileText, EscapementTurnsTheTextMatrixNotTheSpace) {
   const std::string object = c.content.substr(bt, et - bt);
   EXPECT_EQ(object.find(" cm"), std::string::npos) << object;
   EXPECT_NE(object.find("0 1 -1 0 "), std::string::npos) << object;
+}
+
+// A negative escapement turns the baseline clockwise.
+TEST(MetafileText, NegativeEscapementTurnsClockwise) {
+  Converted c({Font(1, -20, u"Arial", 400, false, 0, -900), Select(1), Align(24), TextW(50, 50, u"down")});
+  EXPECT_NE(c.content.find("0 -1 1 0 "), std::string::npos) << c.content;
 }
 
 TEST(MetafileText, ClippedTextIsInItsOwnLevel) {
