@@ -138,11 +138,18 @@ uint32_t FontInstance::GlyphIndex(char32_t ch) {
 }
 
 int FontInstance::Advance(char32_t ch) {
-  {
-    std::lock_guard guard(FreeTypeLock());
-    if (auto it = advances_.find(ch); it != advances_.end()) return it->second;
+  // Measuring loads the outline only: a glyph is rendered when it is drawn.
+  std::lock_guard guard(FreeTypeLock());
+  if (auto it = advances_.find(ch); it != advances_.end()) return it->second;
+  int advance = 0;
+  if (face_ && FT_Load_Glyph(face_, GlyphIndex(ch), FT_Int32(LoadFlags())) == 0) {
+    FT_GlyphSlot slot = face_->glyph;
+    if (synthBold_) FT_GlyphSlot_Embolden(slot);
+    if (synthItalic_) FT_GlyphSlot_Oblique(slot);
+    advance = Px(slot->advance.x);
   }
-  return Render(ch).advance;
+  advances_[ch] = advance;
+  return advance;
 }
 
 const FontInstance::Glyph& FontInstance::Render(char32_t ch) {
