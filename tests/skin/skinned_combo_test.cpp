@@ -4,6 +4,8 @@
 // drop-down list's skinned scroll bar with its own thumb drag.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/forms/application.h"
 #include "platform/forms/combo_box.h"
 #include "platform/forms/form.h"
@@ -220,6 +222,61 @@ TEST_F(SkinnedCombos, TheDroppedListWearsTheSkinnedBarAndDragsItsThumb) {
   pick->SetDroppedDown(false);
   Pump();
   EXPECT_FALSE(SkinOf("Pick")->DroppedDown);
+}
+
+TEST_F(SkinnedCombos, TheListsOwnThumbDragEndsWithOnePositionAndAnEnd) {
+  TComboBox* pick = Combo("Pick");
+  pick->SetDroppedDown(true);
+  Pump();
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  GetComboBoxInfo(pick->Handle(), &info);
+  HWND list = info.hwndList;
+  // What the list hears, seen over the wrapper's procedure.
+  static std::vector<int> codes;
+  static WNDPROC below = nullptr;
+  codes.clear();
+  below = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      list, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_VSCROLL) codes.push_back(LOWORD(wp));
+        return CallWindowProcW(below, w, m, wp, lp);
+      })));
+  SCROLLBARINFO sb{};
+  sb.cbSize = sizeof sb;
+  ASSERT_TRUE(GetScrollBarInfo(list, OBJID_VSCROLL, &sb));
+  const int x = (sb.rcScrollBar.left + sb.rcScrollBar.right) / 2;
+  const int y = sb.rcScrollBar.top + (sb.xyThumbTop + sb.xyThumbBottom) / 2;
+  screen->MoveMouse(x, y);
+  screen->PressButton(display::MouseButton::Left);
+  screen->MoveMouse(x, y + 10);
+  screen->MoveMouse(x, y + 20);
+  screen->ReleaseButton(display::MouseButton::Left);
+  Pump();
+  SetWindowLongPtrW(list, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(below));
+  ASSERT_GE(codes.size(), 3u);
+  for (size_t i = 0; i + 2 < codes.size(); ++i) EXPECT_EQ(codes[i], SB_THUMBTRACK) << i;
+  EXPECT_EQ(codes[codes.size() - 2], SB_THUMBPOSITION);
+  EXPECT_EQ(codes.back(), SB_ENDSCROLL);
+  EXPECT_GT(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 0);
+}
+
+// A raw combo window (no class-library control): its frame is drawn, its list left alone.
+TEST_F(SkinnedCombos, ARawComboWindowIsFramedWithoutListWrappers) {
+  HWND raw = CreateWindowExW(0, WC_COMBOBOX, u"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, 180, 60, 150, 21,
+                             form->Handle(), nullptr, nullptr, nullptr);
+  ASSERT_NE(raw, nullptr);
+  auto owned = std::make_unique<TSkinComBox>();
+  TSkinComBox* s = owned.get();
+  Wrapper()->ControlSkins.push_back(std::move(owned));
+  s->AttachWindow(raw, sd.get(), Wrapper(), 0);
+  InvalidateRect(raw, nullptr, TRUE);
+  Pump();
+  EXPECT_EQ(s->ListScrollSkin, nullptr);
+  EXPECT_EQ(s->ListSkin, nullptr);
+  EXPECT_EQ(At(raw, 0, 0), SunkFrame(1));
+  EXPECT_EQ(At(raw, 149, 20), ComboButtonFrame(1));
+  DestroyWindow(raw);
+  Pump();
 }
 
 }  // namespace
