@@ -113,7 +113,11 @@ bool TComboxScrollBar::DragThumb(POINT press) {
   const int last = page > 0 ? si.nMax - page + 1 : si.nMax;
   int pos = si.nPos;
   MSG msg;
-  while (IsWindow(h) && GetMessageW(&msg, nullptr, 0, 0)) {
+  while (IsWindow(h)) {
+    if (!GetMessageW(&msg, nullptr, 0, 0)) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // the loop outside ends too
+      break;
+    }
     if (msg.message == WM_LBUTTONUP || msg.message == WM_NCLBUTTONUP) {
       SendMessageW(h, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, WORD(pos)), 0);
       PostMessageW(h, WM_VSCROLL, SB_ENDSCROLL, 0);
