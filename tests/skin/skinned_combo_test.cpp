@@ -262,6 +262,7 @@ TEST_F(SkinnedCombos, TheListsOwnThumbDragEndsWithOnePositionAndAnEnd) {
 
 // A raw combo window (no class-library control): its frame is drawn, its list left alone.
 TEST_F(SkinnedCombos, ARawComboWindowIsFramedWithoutListWrappers) {
+  RegisterStandardControls();
   HWND raw = CreateWindowExW(0, WC_COMBOBOX, u"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, 180, 60, 150, 21,
                              form->Handle(), nullptr, nullptr, nullptr);
   ASSERT_NE(raw, nullptr);

@@ -224,6 +224,7 @@ TEST_F(SkinnedScrollBars, AListViewsWrapperCoversItsBarOnceItScrolls) {
 }
 
 TEST_F(SkinnedScrollBars, ARawWindowsTwoBarsAndTheirCorner) {
+  RegisterStandardControls();
   HWND host = CreateWindowExW(0, WC_STATIC, u"", WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 180, 200, 160, 90,
                               form->Handle(), nullptr, nullptr, nullptr);
   ASSERT_NE(host, nullptr);

@@ -233,6 +233,7 @@ TEST_F(ScrollBarTest, AListBoxShowsItsHorizontalBarOnlyForAWideExtent) {
   form->SetBounds(50, 50, 400, 300);
   form->Show();
   Pump();
+  RegisterStandardControls();
   HWND h = CreateWindowExW(0, WC_LISTBOX, u"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 10, 10, 120, 100,
                            form->Handle(), nullptr, nullptr, nullptr);
   ASSERT_NE(h, nullptr);
