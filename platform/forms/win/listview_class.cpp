@@ -25,6 +25,24 @@ namespace {
 
 using namespace stdctl;
 
+// The column header of a report is a "SysHeader32" child when that class is registered; its
+// item record and messages as the Windows API documentation lays them out.
+constexpr const char16_t* kHeaderClass = u"SysHeader32";
+constexpr UINT kHdmDeleteItem = 0x1202, kHdmInsertItemW = 0x120A;
+constexpr UINT kHdiWidth = 0x1, kHdiText = 0x2, kHdiFormat = 0x4;
+constexpr int kHdfString = 0x4000;
+struct HeaderItemW {
+  UINT mask = 0;
+  int cxy = 0;
+  char16_t* pszText = nullptr;
+  HBITMAP hbm = nullptr;
+  int cchTextMax = 0;
+  int fmt = 0;
+  LPARAM lParam = 0;
+  int iImage = -1;
+  int iOrder = 0;
+};
+
 // Bounds what the messages can make the control hold.
 constexpr size_t kMaxItems = 1 << 20, kMaxColumns = 256;
 constexpr int kLineStep = 8;  // pixels of a report's horizontal line step
@@ -130,6 +148,32 @@ void UpdateBars(HWND h, ListViewState* s) {
   if (s->header) MoveWindow(s->header, -s->hpos, 0, std::max<int>(TotalWidth(s), c.right) + s->hpos,
                             HeaderHeight(h, s), TRUE);
   s->updating = false;
+}
+
+void MakeHeader(HWND h, ListViewState* s) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (!Report(h) || (Style(h) & LVS_NOCOLUMNHEADER) || !GetClassInfoExW(GetModuleHandleW(nullptr), kHeaderClass, &wc))
+    return;
+  s->header = CreateWindowExW(0, kHeaderClass, u"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, h, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+}
+
+// The header's items follow the columns.
+void SyncHeader(ListViewState* s) {
+  if (!s->header) return;
+  while (SendMessageW(s->header, kHdmDeleteItem, 0, 0)) {
+  }
+  for (size_t i = 0; i < s->columns.size(); ++i) {
+    Column& c = s->columns[i];
+    HeaderItemW item;
+    item.mask = kHdiWidth | kHdiText | kHdiFormat;
+    item.cxy = c.width;
+    item.pszText = c.text.data();
+    item.cchTextMax = static_cast<int>(c.text.size());
+    item.fmt = c.fmt | kHdfString;
+    SendMessageW(s->header, kHdmInsertItemW, i, reinterpret_cast<LPARAM>(&item));
+  }
 }
 
 void Changed(HWND h, ListViewState* s) {
@@ -358,12 +402,14 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ListViewState* s)
       if (in->mask & LVCF_FMT) c.fmt = in->fmt;
       const int at = std::clamp(index, 0, static_cast<int>(s->columns.size()));
       s->columns.insert(s->columns.begin() + at, std::move(c));
+      SyncHeader(s);
       Changed(h, s);
       return at;
     }
     case LVM_DELETECOLUMN:
       if (index < 0 || size_t(index) >= s->columns.size()) return FALSE;
       s->columns.erase(s->columns.begin() + index);
+      SyncHeader(s);
       Changed(h, s);
       return TRUE;
     case LVM_GETCOLUMNWIDTH:
@@ -374,6 +420,7 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ListViewState* s)
         s->listWidth = std::max(0, static_cast<int>(static_cast<int16_t>(LOWORD(lParam))));
       } else if (index >= 0 && size_t(index) < s->columns.size()) {
         s->columns[size_t(index)].width = std::max(0, static_cast<int>(static_cast<int16_t>(LOWORD(lParam))));
+        SyncHeader(s);
       } else {
         return FALSE;
       }
@@ -430,8 +477,12 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ListViewState* s)
       if (part == LVIR_LABEL && Report(h) && !s->columns.empty()) r->right = r->left + s->columns[0].width;
       return TRUE;
     }
+    case WM_CREATE:
+      MakeHeader(h, s);
+      return 0;
     case WM_SETFONT:
       s->font = reinterpret_cast<HFONT>(wParam);
+      if (s->header) SendMessageW(s->header, WM_SETFONT, wParam, lParam);
       Changed(h, s);
       return 0;
     case WM_SIZE:
