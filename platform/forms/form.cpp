@@ -4,6 +4,7 @@
 
 #include "platform/forms/application.h"
 #include "platform/forms/filer.h"
+#include "platform/forms/menus.h"
 #include "platform/forms/screen.h"
 #include "platform/forms/standard_classes.h"
 #include "platform/gdi/gdi_object.h"
@@ -12,6 +13,7 @@
 #include "platform/rtl/resources.h"
 #include "platform/user/default_proc.h"
 #include "platform/user/input.h"
+#include "platform/user/menus.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/painting.h"
 #include "platform/user/window.h"
@@ -165,8 +167,68 @@ DWORD TCustomForm::WindowExStyle() const {
 
 SIZE TCustomForm::FrameSize() const {
   RECT r{0, 0, 0, 0};
-  AdjustWindowRectEx(&r, WindowStyle(), FALSE, WindowExStyle());
+  AdjustWindowRectEx(&r, WindowStyle(), menu_ != nullptr, WindowExStyle());
   return SIZE{r.Width(), r.Height()};
+}
+
+// ---- The menu bar ----
+
+TComponent* TCustomForm::Menu() const { return menu_; }
+
+void TCustomForm::SetMenu(TComponent* menu) {
+  auto* main = dynamic_cast<TMainMenu*>(menu);
+  if (main == menu_) return;
+  if (menu_) {
+    menu_->RemoveFreeNotification(this);
+    if (menu_->WindowHandle() == HandleIfAllocated()) menu_->SetWindowHandle(nullptr);
+  }
+  menu_ = main;
+  if (menu_) menu_->FreeNotification(this);
+  if (HandleAllocated()) ApplyMenu();
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+  TWinControl::Notification(component, operation);
+  if (operation == opRemove && component == menu_) {
+    menu_ = nullptr;
+    if (HandleAllocated()) ::SetMenu(HandleIfAllocated(), nullptr);
+  }
+}
+
+void TCustomForm::ApplyMenu() {
+  HWND h = HandleIfAllocated();
+  if (!h) return;
+  if (menu_) menu_->SetWindowHandle(h);
+  ::SetMenu(h, menu_ ? menu_->Handle() : nullptr);
+}
+
+// The menu bar's commands and its owner-drawn items.
+bool TCustomForm::MenuMessage(TMessage& m) {
+  if (!menu_) return false;
+  switch (m.Msg) {
+    case WM_COMMAND:
+      if (HIWORD(m.WParam) != 0 || m.LParam != 0) return false;
+      if (TMenuItem* item = menu_->FindItem(LOWORD(m.WParam))) {
+        item->Click();
+        m.Result = 0;
+        return true;
+      }
+      return false;
+    case WM_MEASUREITEM:
+      if (!MeasureMenuItemMessage(*menu_, HandleIfAllocated(), reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam)))
+        return false;
+      m.Result = TRUE;
+      return true;
+    case WM_DRAWITEM:
+      if (!DrawMenuItemMessage(*menu_, reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam))) return false;
+      m.Result = TRUE;
+      return true;
+    case CM_MENUCHANGED:
+      ApplyMenu();
+      return true;
+    default:
+      return false;
+  }
 }
 
 TRect TCustomForm::ClientRect() const {
@@ -230,6 +292,7 @@ void TCustomForm::CreateParams(TCreateParams& p) {
 }
 
 void TCustomForm::InitializeWnd() {
+  ApplyMenu();
   if (windowState_ == wsMaximized) SetWindowLongPtrW(HandleIfAllocated(), GWL_STYLE,
                                                      GetWindowLongPtrW(HandleIfAllocated(), GWL_STYLE) | WS_MAXIMIZE);
 }
@@ -444,6 +507,7 @@ void TCustomForm::ControlRemoved(TControl* control) {
 }
 
 void TCustomForm::WndProc(TMessage& m) {
+  if (MenuMessage(m)) return;
   switch (m.Msg) {
     case WM_ACTIVATE:
       DefaultHandler(m);

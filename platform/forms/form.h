@@ -39,6 +39,8 @@ const TEnumInfo& WindowStateEnumInfo();
 const TEnumInfo& FormStyleEnumInfo();
 const TIdentMap& ModalResultIdents();
 
+class TMainMenu;
+
 class TCustomForm : public TWinControl {
  public:
   explicit TCustomForm(TComponent* owner);
@@ -85,9 +87,11 @@ class TCustomForm : public TWinControl {
   void SetAutoScroll(bool v) { autoScroll_ = v; }
   bool KeyPreview() const { return keyPreview_; }
   void SetKeyPreview(bool v) { keyPreview_ = v; }
-  // There are no menus: always nullptr (published for code that asks).
-  TComponent* Menu() const { return nullptr; }
-  void SetMenu(TComponent*) {}
+  // The form's menu bar (a TMainMenu; anything else is taken as none).
+  TComponent* Menu() const;
+  void SetMenu(TComponent* menu);
+  TMainMenu* MainMenu() const { return menu_; }
+  void Notification(TComponent* component, TOperation operation) override;
 
   // Shows the form modally and returns its ModalResult (mrCancel when it is closed otherwise).
   // Raises EInvalidOperation "Cannot make a visible window modal" for a visible form.
@@ -142,7 +146,12 @@ class TCustomForm : public TWinControl {
   DWORD WindowStyle() const;
   DWORD WindowExStyle() const;
 
+  // Puts the menu's bar on the window (or takes it away).
+  void ApplyMenu();
+  bool MenuMessage(TMessage& m);
+
   std::optional<std::string> description_;
+  TMainMenu* menu_ = nullptr;
   bool createNew_ = false;
   TPosition position_ = poDesigned;
   TFormBorderStyle borderStyle_ = bsSizeable;

@@ -60,41 +60,11 @@ HFONT CreateMenuFont() {
 TPopupMenu* trackedMenu = nullptr;
 
 LRESULT CALLBACK_PopupOwner(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (trackedMenu && msg == WM_MEASUREITEM) {
-    auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-    TMenuItem* item = mis && mis->CtlType == ODT_MENU ? trackedMenu->FindItem(mis->itemID) : nullptr;
-    if (item) {
-      HDC dc = GetDC(h);
-      HFONT font = CreateMenuFont();
-      HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
-      int width = 0, height = 0;
-      {
-        TCanvas canvas(dc);
-        if (font) canvas.Font().SetHandle(font);
-        item->MeasureItem(canvas, width, height);
-      }
-      if (old) SelectObject(dc, old);
-      if (font) DeleteObject(font);
-      ReleaseDC(h, dc);
-      mis->itemWidth = static_cast<UINT>(std::max(width, 0));
-      mis->itemHeight = static_cast<UINT>(std::max(height, 0));
-      return TRUE;
-    }
-  }
-  if (trackedMenu && msg == WM_DRAWITEM) {
-    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-    TMenuItem* item = dis && dis->CtlType == ODT_MENU ? trackedMenu->FindItem(dis->itemID) : nullptr;
-    if (item && dis->hDC) {
-      int saved = SaveDC(dis->hDC);
-      {
-        TCanvas canvas(dis->hDC);
-        const RECT& r = dis->rcItem;
-        item->DrawItem(canvas, TRect{r.left, r.top, r.right, r.bottom}, (dis->itemState & ODS_SELECTED) != 0);
-      }
-      RestoreDC(dis->hDC, saved);
-      return TRUE;
-    }
-  }
+  if (trackedMenu && msg == WM_MEASUREITEM &&
+      MeasureMenuItemMessage(*trackedMenu, h, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
+    return TRUE;
+  if (trackedMenu && msg == WM_DRAWITEM && DrawMenuItemMessage(*trackedMenu, reinterpret_cast<DRAWITEMSTRUCT*>(lParam)))
+    return TRUE;
   return DefWindowProcW(h, msg, wParam, lParam);
 }
 
@@ -113,6 +83,39 @@ HWND CreatePopupOwner() {
 }
 
 }  // namespace
+
+bool MeasureMenuItemMessage(TMenu& menu, HWND window, MEASUREITEMSTRUCT* mis) {
+  TMenuItem* item = mis && mis->CtlType == ODT_MENU ? menu.FindItem(mis->itemID) : nullptr;
+  if (!item) return false;
+  HDC dc = GetDC(window);
+  HFONT font = CreateMenuFont();
+  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  int width = 0, height = 0;
+  {
+    TCanvas canvas(dc);
+    if (font) canvas.Font().SetHandle(font);
+    item->MeasureItem(canvas, width, height);
+  }
+  if (old) SelectObject(dc, old);
+  if (font) DeleteObject(font);
+  ReleaseDC(window, dc);
+  mis->itemWidth = static_cast<UINT>(std::max(width, 0));
+  mis->itemHeight = static_cast<UINT>(std::max(height, 0));
+  return true;
+}
+
+bool DrawMenuItemMessage(TMenu& menu, DRAWITEMSTRUCT* dis) {
+  TMenuItem* item = dis && dis->CtlType == ODT_MENU ? menu.FindItem(dis->itemID) : nullptr;
+  if (!item || !dis->hDC) return false;
+  int saved = SaveDC(dis->hDC);
+  {
+    TCanvas canvas(dis->hDC);
+    const RECT& r = dis->rcItem;
+    item->DrawItem(canvas, TRect{r.left, r.top, r.right, r.bottom}, (dis->itemState & ODS_SELECTED) != 0);
+  }
+  RestoreDC(dis->hDC, saved);
+  return true;
+}
 
 std::string ShortCutToText(TShortCut shortCut) {
   unsigned key = shortCut & 0xFF;
@@ -146,6 +149,8 @@ const TClassInfo& TMenuItem::StaticClassInfo() {
                                      .Prop("ImageIndex", &TMenuItem::ImageIndex, &TMenuItem::SetImageIndex,
                                            {.Default = -1})
                                      .Prop("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible, {.Default = 1})
+                                     .Prop("ShortCut", &TMenuItem::ShortCutValue, &TMenuItem::SetShortCutValue,
+                                           {.Default = 0})
                                      .Event("OnClick", &TMenuItem::OnClick)
                                      .Creator([](TComponent* o) { return new TMenuItem(o); })
                                      .Build();
@@ -157,6 +162,23 @@ TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), command_(NextComman
 TMenuItem::~TMenuItem() {
   if (parent_) parent_->Remove(this);
   Clear();
+}
+
+void TMenuItem::SetParentComponent(TComponent* parent) {
+  if (auto* menu = dynamic_cast<TMenu*>(parent)) {
+    menu->Items()->Add(this);
+  } else if (auto* item = dynamic_cast<TMenuItem*>(parent)) {
+    item->Add(this);
+  }
+}
+
+TComponent* TMenuItem::GetParentComponent() const {
+  if (parent_ && parent_->menu_) return parent_->menu_;
+  return parent_;
+}
+
+void TMenuItem::MenuChanged() {
+  if (TMenu* menu = GetParentMenu()) menu->Changed();
 }
 
 TMenuItem* TMenuItem::Items(int index) const {
@@ -173,6 +195,7 @@ void TMenuItem::Insert(int index, TMenuItem* item) {
   index = std::clamp(index, 0, Count());
   items_.insert(items_.begin() + index, item);
   item->parent_ = this;
+  MenuChanged();
 }
 
 void TMenuItem::Remove(TMenuItem* item) {
@@ -180,6 +203,7 @@ void TMenuItem::Remove(TMenuItem* item) {
   if (it == items_.end()) return;
   items_.erase(it);
   item->parent_ = nullptr;
+  MenuChanged();
 }
 
 void TMenuItem::Delete(int index) {
@@ -349,6 +373,59 @@ HMENU TMenu::BuildHandle(TMenuItem* root) const {
     }
   };
   return Builder{ownerDraw_}.Build(root ? root : items_, 0);
+}
+
+// ---- TMainMenu ----
+
+const TClassInfo& TMainMenu::StaticClassInfo() {
+  static const TClassInfo info = TClassBuilder<TMainMenu>("TMainMenu", &TMenu::StaticClassInfo())
+                                     .Creator([](TComponent* o) { return new TMainMenu(o); })
+                                     .Build();
+  return info;
+}
+
+TMainMenu::TMainMenu(TComponent* owner) : TMenu(owner) {}
+
+TMainMenu::~TMainMenu() {
+  window_ = nullptr;
+  if (handle_) DestroyMenu(handle_);
+}
+
+HMENU TMainMenu::Handle() {
+  if (handle_ && IsMenu(handle_)) return handle_;
+  handle_ = CreateMenu();
+  Items()->handle_ = handle_;
+  for (int i = 0; i < Items()->Count(); ++i) {
+    TMenuItem* item = Items()->Items(i);
+    if (!item->Visible()) continue;
+    std::u16string text = Utf8ToWide(item->Caption());
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof mii;
+    mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_DATA | MIIM_STRING;
+    mii.fType = item->IsLine() ? MFT_SEPARATOR : MFT_STRING;
+    mii.fState = item->Enabled() ? 0 : MFS_GRAYED;
+    mii.wID = item->Command();
+    mii.dwItemData = reinterpret_cast<ULONG_PTR>(item);
+    mii.dwTypeData = text.data();
+    mii.cch = static_cast<UINT>(text.size());
+    if (item->Count() > 0) {
+      mii.fMask |= MIIM_SUBMENU;
+      mii.hSubMenu = BuildHandle(item);
+    }
+    InsertMenuItemW(handle_, static_cast<UINT>(GetMenuItemCount(handle_)), TRUE, &mii);
+  }
+  return handle_;
+}
+
+void TMainMenu::Changed() {
+  if (!handle_ || (ComponentState() & csLoading)) return;
+  // The old menu goes once the window has taken the new one.
+  HMENU old = handle_;
+  handle_ = nullptr;
+  if (window_ && IsWindow(window_)) {
+    SendMessageW(window_, CM_MENUCHANGED, 0, 0);
+  }
+  if (IsMenu(old)) DestroyMenu(old);
 }
 
 // ---- TPopupMenu ----

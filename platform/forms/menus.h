@@ -32,28 +32,35 @@ class TMenuItem : public TComponent {
 
   // "-" makes a separator.
   const std::string& Caption() const { return caption_; }
-  void SetCaption(const std::string& v) { caption_ = v; }
+  void SetCaption(const std::string& v) { Change(caption_, v); }
   bool IsLine() const { return caption_ == "-"; }
   bool Enabled() const { return enabled_; }
-  void SetEnabled(bool v) { enabled_ = v; }
+  void SetEnabled(bool v) { Change(enabled_, v); }
   bool Checked() const { return checked_; }
-  void SetChecked(bool v) { checked_ = v; }
+  void SetChecked(bool v) { Change(checked_, v); }
   bool Default() const { return default_; }
-  void SetDefault(bool v) { default_ = v; }
+  void SetDefault(bool v) { Change(default_, v); }
   // A checked radio item shows a bullet instead of a check mark.
   bool RadioItem() const { return radioItem_; }
-  void SetRadioItem(bool v) { radioItem_ = v; }
+  void SetRadioItem(bool v) { Change(radioItem_, v); }
   bool Visible() const { return visible_; }
-  void SetVisible(bool v) { visible_ = v; }
+  void SetVisible(bool v) { Change(visible_, v); }
   int ImageIndex() const { return imageIndex_; }
-  void SetImageIndex(int v) { imageIndex_ = v; }
+  void SetImageIndex(int v) { Change(imageIndex_, v); }
   TShortCut ShortCut() const { return shortCut_; }
-  void SetShortCut(TShortCut v) { shortCut_ = v; }
+  void SetShortCut(TShortCut v) { Change(shortCut_, v); }
+  int ShortCutValue() const { return shortCut_; }
+  void SetShortCutValue(int v) { SetShortCut(static_cast<TShortCut>(v)); }
   // The images of the items below this one; GetImageList gives the nearest list up the tree,
   // else the menu's.
   TCustomImageList* SubMenuImages() const { return subMenuImages_; }
   void SetSubMenuImages(TCustomImageList* v) { subMenuImages_ = v; }
   TCustomImageList* GetImageList() const;
+
+  // In a form description an item's parent is its menu or the item above it.
+  void SetParentComponent(TComponent* parent) override;
+  TComponent* GetParentComponent() const override;
+  bool HasParent() const override { return true; }
 
   // The tree: an item owns the items added to it (freeing it frees them).
   int Count() const { return static_cast<int>(items_.size()); }
@@ -89,6 +96,15 @@ class TMenuItem : public TComponent {
 
  private:
   friend class TMenu;
+  friend class TMainMenu;
+  // A change of what the item shows is told to its menu.
+  template <typename T>
+  void Change(T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    MenuChanged();
+  }
+  void MenuChanged();
   std::string caption_;
   bool enabled_ = true;
   bool checked_ = false;
@@ -117,7 +133,13 @@ class TMenu : public TComponent {
   TCustomImageList* Images() const { return images_; }
   void SetImages(TCustomImageList* v);
   bool OwnerDraw() const { return ownerDraw_; }
-  void SetOwnerDraw(bool v) { ownerDraw_ = v; }
+  void SetOwnerDraw(bool v) {
+    if (ownerDraw_ == v) return;
+    ownerDraw_ = v;
+    Changed();
+  }
+  // Something the menu shows has changed.
+  virtual void Changed() {}
   TMenuItem* FindItem(UINT command) const { return items_->Find(command); }
   void Notification(TComponent* component, TOperation operation) override;
 
@@ -130,6 +152,35 @@ class TMenu : public TComponent {
   TCustomImageList* images_ = nullptr;
   bool ownerDraw_ = false;
 };
+
+// The class library's message to a form whose main menu has changed.
+inline constexpr UINT CM_MENUCHANGED = CM_BASE + 21;
+
+// A form's menu bar. Its window-layer menu holds the top-level items, those with sub-items
+// opening submenus built as BuildHandle builds them; a change builds it again and tells the
+// window that shows it (CM_MENUCHANGED), which takes the new menu.
+class TMainMenu : public TMenu {
+ public:
+  explicit TMainMenu(TComponent* owner);
+  ~TMainMenu() override;
+  static const TClassInfo& StaticClassInfo();
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+  HMENU Handle();
+  void SetWindowHandle(HWND window) { window_ = window; }
+  HWND WindowHandle() const { return window_; }
+  void Changed() override;
+
+ private:
+  HMENU handle_ = nullptr;
+  HWND window_ = nullptr;
+};
+
+// Owner-drawn items of a menu, as the window that owns the menu gets them: measured with the
+// menu font on the window's DC, drawn on the DC of the message. False when the item is not
+// one of the menu's.
+bool MeasureMenuItemMessage(TMenu& menu, HWND window, MEASUREITEMSTRUCT* mis);
+bool DrawMenuItemMessage(TMenu& menu, DRAWITEMSTRUCT* dis);
 
 class TPopupMenu : public TMenu {
  public:

@@ -9,6 +9,7 @@
 #include "platform/forms/label.h"
 #include "platform/forms/list_box.h"
 #include "platform/forms/list_view.h"
+#include "platform/forms/menus.h"
 #include "platform/forms/open_dialog.h"
 #include "platform/forms/progress_bar.h"
 #include "platform/forms/scroll_bar.h"
@@ -20,7 +21,8 @@ void RegisterStandardClasses() {
          {&TForm::StaticClassInfo(), &TButton::StaticClassInfo(), &TCheckBox::StaticClassInfo(),
           &TEdit::StaticClassInfo(), &TLabel::StaticClassInfo(), &TListBox::StaticClassInfo(),
           &TProgressBar::StaticClassInfo(), &TScrollBar::StaticClassInfo(), &TComboBox::StaticClassInfo(), &TListView::StaticClassInfo(),
-          &TTimer::StaticClassInfo(), &TOpenDialog::StaticClassInfo(),
+          &TTimer::StaticClassInfo(), &TMainMenu::StaticClassInfo(), &TPopupMenu::StaticClassInfo(),
+          &TMenuItem::StaticClassInfo(), &TOpenDialog::StaticClassInfo(),
           &TBrowseFolderDialog::StaticClassInfo()})
       RegisterClass(*c);
     return true;
