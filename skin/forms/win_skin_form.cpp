@@ -16,6 +16,7 @@
 #include "platform/user/window.h"
 #include "skin/controls/skin_control.h"
 #include "skin/forms/skin_draw.h"
+#include "skin/menus/win_skin_menu.h"
 #include "skin/skin_data.h"
 #include "skin/skin_manage.h"
 
@@ -39,6 +40,7 @@ TWinSkinForm::~TWinSkinForm() {
   // A wrapper freed while still attached (the manager ends) gives the window back first.
   if (instance_ && SkinPhase != 6 && IsWindow(Window)) RestoreProcedures();
   HotElement = nullptr;
+  MenuBar.reset();
   CaptionButtons.clear();
   Hover.reset();
   if (link_) link_->self = nullptr;
@@ -118,6 +120,7 @@ void TWinSkinForm::Attach(TSkinData* skinData) {
       reinterpret_cast<WNDPROC>(SetWindowLongPtrW(Window, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(instance_)));
   link_->previous = previousProc_;
   if (FrameSkinned) {
+    AttachMenuBar();
     ComputeBorders();
   } else {
     SkinPhase = 1;
@@ -395,13 +398,18 @@ void TWinSkinForm::Restore() {
   RestoreProcedures();
   if (Form && SkinPhase != 4) Form->SetColor(savedColor_);
   SetSysMenuStyle(false);
+  // The window's own menu bar comes back and takes its height from the client area.
+  const bool hadBar = MenuBar != nullptr;
+  DetachMenuBar();
+  const int barHeight = hadBar && GetMenu(Window) ? GetSystemMetrics(SM_CYMENU) : 0;
   if (SkinPhase != 4 && (FormKind == 2 || !ChildWindow) && IsWindow(Window)) {
     RECT wr{};
     GetWindowRect(Window, &wr);
     POINT at{wr.left, wr.top};
     if (FormKind == 2) ScreenToClient(GetParent(Window), &at);
     const int width = (wr.right - wr.left) - (LeftWidth + RightWidth - SystemNC.right);
-    const int height = (wr.bottom - wr.top) - (CaptionHeight + BottomHeight + MenuBarHeight - SystemNC.bottom);
+    const int height =
+        (wr.bottom - wr.top) - (CaptionHeight + BottomHeight + MenuBarHeight - SystemNC.bottom - barHeight);
     if (WindowState == 0)
       SetWindowPos(Window, nullptr, at.x, at.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     else

@@ -21,6 +21,8 @@ class TSkinManage;
 class TCustomForm;
 class TDataSkinBorder;
 class TSkinControl;
+class TWinSkinMenu;
+class TMenuBtn;
 
 class TWinSkinForm {
  public:
@@ -73,6 +75,16 @@ class TWinSkinForm {
   void SetMenusOwnerDraw(bool on);
   // Closes a menu the window has open and leaves no skin drawing in its menus.
   void CloseMenus();
+  // The skinned menu bar: made when the window has a menu, given back on detach.
+  void AttachMenuBar();
+  void DetachMenuBar();
+  // Opens a menu-bar button's menu below it.
+  void TrackButtonMenu(TMenuBtn* button);
+  // The menu bar under a window point, or nothing.
+  TMenuBtn* FindMenuButton(POINT windowPoint) const;
+  // The messages of the menu bar and of owner-drawn window menu items.
+  bool MenuBarMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  bool OwnerDrawMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void HoverTimer();
   void SetSysMenuStyle(bool remove);
   // The hot element changes; the hover timer runs only while there is one.
@@ -115,6 +127,7 @@ class TWinSkinForm {
   int ButtonReserve = 0;
   HMENU SystemMenu = nullptr;
   TComponentPtr<TPopupMenu> SystemPopup;
+  TComponentPtr<TWinSkinMenu> MenuBar;
   HWND OwnerWindow = nullptr;
   HWND MDIClient = nullptr;
   DWORD LastSysMenuTime = 0;

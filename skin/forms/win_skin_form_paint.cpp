@@ -12,6 +12,7 @@
 #include "platform/user/window.h"
 #include "skin/forms/skin_draw.h"
 #include "skin/forms/win_skin_form.h"
+#include "skin/menus/win_skin_menu.h"
 #include "skin/skin_data.h"
 #include "skin/skin_manage.h"
 
@@ -43,7 +44,8 @@ void TWinSkinForm::PaintFrame(HDC given) {
     PaintCaption(dc);
     if (MenuBarHeight > 0) {
       RECT bar{LeftWidth, CaptionHeight, w - RightWidth, CaptionHeight + MenuBarHeight};
-      if (SkinData->FaceBrush) FillRect(dc, &bar, SkinData->FaceBrush);
+      if (MenuBar) MenuBar->Paint(dc, bar);
+      else if (SkinData->FaceBrush) FillRect(dc, &bar, SkinData->FaceBrush);
     }
   } else {
     PaintCaption(dc);

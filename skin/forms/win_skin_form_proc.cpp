@@ -13,6 +13,7 @@
 #include "platform/user/painting.h"
 #include "platform/user/window.h"
 #include "skin/forms/win_skin_form.h"
+#include "skin/menus/win_skin_menu.h"
 #include "skin/skin_data.h"
 #include "skin/skin_manage.h"
 
@@ -120,6 +121,7 @@ bool TWinSkinForm::Stage2(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRE
     result = Previous(hwnd, msg, wParam, lParam);
     return true;
   }
+  if (MenuBarMessage(hwnd, msg, wParam, lParam, result)) return true;
   switch (msg) {
     case WM_COMMAND: {
       const WPARAM id = LOWORD(wParam);
@@ -164,9 +166,6 @@ bool TWinSkinForm::Stage2(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRE
       }
       TrackSysCommand(wParam);
       result = Previous(hwnd, msg, wParam, lParam);
-      return true;
-    case CM_SKINMENUHIT:
-      result = 0;
       return true;
     default:
       return false;
@@ -259,7 +258,12 @@ LRESULT TWinSkinForm::NcActivate(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 
 LRESULT TWinSkinForm::NcMouseMove(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (!Active) return 0;
-  if (TWinSysButton* b = FindButton(ToWindowPoint(PointOf(lParam)))) {
+  const POINT p = ToWindowPoint(PointOf(lParam));
+  if (TWinSysButton* b = FindButton(p)) {
+    b->MouseEnter();
+    return 0;
+  }
+  if (TMenuBtn* b = FindMenuButton(p)) {
     b->MouseEnter();
     return 0;
   }
@@ -272,6 +276,14 @@ LRESULT TWinSkinForm::NcButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (TWinSysButton* b = FindButton(ToWindowPoint(PointOf(lParam)))) {
     if (!Active) SetForegroundWindow(hwnd);
     b->MouseDown();
+    return 0;
+  }
+  if (TMenuBtn* b = FindMenuButton(ToWindowPoint(PointOf(lParam)))) {
+    if (!Active) SetForegroundWindow(hwnd);
+    b->MouseDown();
+    TrackButtonMenu(b);
+    // The button may be gone with a bar built again while its menu was open.
+    if (TMenuBtn* again = FindMenuButton(ToWindowPoint(PointOf(lParam)))) again->MouseLeave();
     return 0;
   }
   if (WindowState == 1 && Active && wParam == WPARAM(HTCAPTION)) wParam = HTMENU;
@@ -287,7 +299,7 @@ LRESULT TWinSkinForm::NcButtonUp(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     ButtonAction(*b, p);
     return 0;
   }
-  if (b) return 0;
+  if (b || FindMenuButton(ToWindowPoint(p))) return 0;
   return Previous(hwnd, WM_NCLBUTTONUP, wParam, lParam);
 }
 
@@ -301,6 +313,7 @@ LRESULT TWinSkinForm::NcDoubleClick(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     // A second quick click on a button presses it again, so that its release acts.
     return NcButtonDown(hwnd, wParam, lParam);
   }
+  if (FindMenuButton(ToWindowPoint(PointOf(lParam)))) return 0;
   if (wParam == WPARAM(HTCAPTION)) {
     if (WindowState != 0) {
       PostMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);

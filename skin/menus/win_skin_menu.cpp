@@ -1,0 +1,190 @@
+#include "skin/menus/win_skin_menu.h"
+
+#include <algorithm>
+
+#include "platform/gdi/blit.h"
+#include "platform/gdi/colors.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/pen_brush.h"
+#include "platform/gdi/shapes.h"
+#include "platform/gdi/text.h"
+#include "platform/rtl/strings.h"
+#include "platform/user/menus.h"
+#include "platform/user/painting.h"
+#include "platform/user/window.h"
+#include "skin/forms/skin_draw.h"
+#include "skin/forms/win_skin_form.h"
+#include "skin/skin_data.h"
+#include "skin/skin_manage.h"
+
+namespace {
+
+char16_t UpperKey(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
+
+// Where the first button starts: after the bar element's left end, or 6 without the element.
+int FirstButtonX(const TSkinData& sd, int barWidth) {
+  if (!sd.MenuBar || sd.MenuBar->Bitmap.Empty()) return 6;
+  const int x = sd.MenuBar->LeftWidth + 4;
+  return x > barWidth ? 12 : x;
+}
+
+}  // namespace
+
+bool IsAccel(char16_t key, const std::u16string& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != u'&') continue;
+    if (caption[i + 1] == u'&') {
+      ++i;
+      continue;
+    }
+    return UpperKey(caption[i + 1]) == UpperKey(key);
+  }
+  return false;
+}
+
+TWinSkinMenu::TWinSkinMenu(TWinSkinForm* wrapper, TSkinData* skinData)
+    : TComponent(nullptr), SkinData(skinData), Wrapper(wrapper) {
+  Background.SetPixelFormat(pf24bit);
+}
+
+TWinSkinMenu::~TWinSkinMenu() {
+  DropButtons();
+  SetMainMenu(nullptr);
+}
+
+void TWinSkinMenu::SetMainMenu(TMainMenu* menu) {
+  if (MainMenu == menu) return;
+  if (MainMenu) MainMenu->RemoveFreeNotification(this);
+  MainMenu = menu;
+  if (MainMenu) MainMenu->FreeNotification(this);
+}
+
+void TWinSkinMenu::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation != opRemove || component != MainMenu) return;
+  // The items go with their menu: the buttons forget them.
+  MainMenu = nullptr;
+  for (auto& b : Buttons) b->Item = nullptr;
+}
+
+void TWinSkinMenu::DropButtons() {
+  for (auto& b : Buttons)
+    if (Wrapper->HotElement == b.get()) Wrapper->HotElement = nullptr;
+  Buttons.clear();
+}
+
+void TWinSkinMenu::BuildMenuBar() {
+  HWND window = Wrapper->Window;
+  if (HMENU current = GetMenu(window)) WindowMenu = current;
+  if (!WindowMenu || !IsMenu(WindowMenu)) return;
+  if (Wrapper->Form && !MainMenu) return;
+  DropButtons();
+  TMenuTextCache& texts = Wrapper->Manager->MenuTexts;
+  const int count = GetMenuItemCount(WindowMenu);
+  for (int pos = 0; pos < count; ++pos) {
+    char text[81] = {};
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_TYPE;
+    info.dwTypeData = text;
+    info.cch = 80;
+    if (!GetMenuItemInfoA(WindowMenu, UINT(pos), TRUE, &info)) continue;
+    auto b = std::make_unique<TMenuBtn>(Wrapper, this);
+    b->Index = int(Buttons.size());
+    b->SubMenu = info.hSubMenu;
+    b->Enabled = (info.fState & (MFS_GRAYED | MFS_DISABLED)) == 0;
+    b->Visible = true;
+    b->Command = info.wID;
+    b->Caption = Utf8ToWide(text);
+    if (TMenuItem* item = MainMenu ? MainMenu->FindItem(info.wID) : nullptr) {
+      b->Caption = Utf8ToWide(item->Caption());
+      b->Enabled = item->Enabled();
+      b->Item = item;
+      b->SubMenu = item->Count() > 0 ? item->Handle() : nullptr;
+    }
+    // Measured here, once per change of the bar, and not on every paint.
+    const int w = b->Caption.empty() ? 0 : texts.Extent(b->Caption, false).cx;
+    b->TextWidth = w ? w + 10 : 0;
+    Buttons.push_back(std::move(b));
+  }
+  SetMenu(window, nullptr);
+}
+
+void TWinSkinMenu::DrawCaption(HDC dc, const TMenuBtn& button, const RECT& r) {
+  HGDIOBJ old = SelectObject(dc, Wrapper->Manager->MenuTexts.Font(false));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, button.Enabled ? ColorToRGB(SkinData->Colors.MenuBarText) : GetSysColor(COLOR_BTNSHADOW));
+  RECT box = r;
+  DrawTextW(dc, button.Caption.c_str(), int(button.Caption.size()), &box,
+            DT_SINGLELINE | DT_EXPANDTABS | DT_CENTER | DT_VCENTER);
+  SelectObject(dc, old);
+}
+
+void TWinSkinMenu::Paint(HDC dc, const RECT& bar) {
+  const int w = bar.right - bar.left, h = bar.bottom - bar.top;
+  if (w <= 0 || h <= 0) return;
+  Painting = true;
+  TBitmap& scratch = SkinScratchBitmap();
+  scratch.SetPixelFormat(pf24bit);
+  scratch.SetSize(w, h);
+  HDC sdc = scratch.Canvas().Handle();
+  const TDataSkinObject* e = SkinData->MenuBar && !SkinData->MenuBar->Bitmap.Empty() ? SkinData->MenuBar.get() : nullptr;
+  if (e) {
+    TBitmap& picture = SkinData->MenuBar->Bitmap;
+    const int frame = Wrapper->Active ? 1 : 2;
+    if (e->Tile) {
+      DrawSkinElement(sdc, TRect{0, 0, w, h}, picture, true, false, false, 2, frame, e->Margins());
+    } else {
+      DrawHorzBar(scratch.Canvas(), TRect{0, 0, w, h}, picture, true, false, 2, frame, e->Margins());
+    }
+  } else {
+    scratch.Dib().Fill(ColorToRGB(SkinData->Colors.Menubar));
+  }
+  BarRect = bar;
+  Background.Assign(scratch);
+  int x = FirstButtonX(*SkinData, w);
+  for (auto& b : Buttons) {
+    if (!b->Visible) {
+      b->Rect = RECT{0, 0, 0, 0};
+      continue;
+    }
+    const RECT local{x, 0, x + b->TextWidth, h - 1};
+    b->Rect = RECT{bar.left + local.left, bar.top, bar.left + local.right, bar.top + h - 1};
+    DrawCaption(sdc, *b, local);
+    x += b->TextWidth;
+  }
+  BitBlt(dc, bar.left, bar.top, w, h, sdc, 0, 0, SRCCOPY);
+  Painting = false;
+}
+
+TMenuBtn* TWinSkinMenu::FindButton(POINT p) const {
+  for (const auto& b : Buttons)
+    if (!b->Caption.empty() && p.x >= b->Rect.left && p.x < b->Rect.right && p.y >= b->Rect.top &&
+        p.y < b->Rect.bottom)
+      return b.get();
+  return nullptr;
+}
+
+TMenuBtn* TWinSkinMenu::FindAccelButton(char16_t key) const {
+  for (const auto& b : Buttons)
+    if (b->Visible && b->Enabled && IsAccel(key, b->Caption)) return b.get();
+  return nullptr;
+}
+
+void TMenuBtn::Paint() {
+  HWND window = Owner->Window;
+  if (Bar->Background.Empty() || Rect.right <= Rect.left) return;
+  HDC dc = GetWindowDC(window);
+  if (!dc) return;
+  const RECT& bar = Bar->BarRect;
+  // The button's column of the bar comes back from the bar's picture first.
+  BitBlt(dc, Rect.left, bar.top, Rect.right - Rect.left, bar.bottom - bar.top, Bar->Background.Canvas().Handle(),
+         Rect.left - bar.left, 0, SRCCOPY);
+  if (State == 2 || State == 3) {
+    HBRUSH frame = CreateSolidBrush(ColorToRGB(Bar->SkinData->Colors.ButtonHilight));
+    FrameRect(dc, &Rect, frame);
+    DeleteObject(frame);
+  }
+  Bar->DrawCaption(dc, *this, Rect);
+  ReleaseDC(window, dc);
+}

@@ -1,0 +1,282 @@
+// A form with a menu bar wearing the flat test skin on the headless screen: the bar drawn by
+// the wrapper in place of the window's, its buttons opening their menus with the mouse and by
+// key, the menus' items drawn by the skin, moving between bar menus with the arrow keys, a
+// changed menu building the bar again, the window's menu given back when the skin goes, and
+// nothing left behind when the window dies with a bar menu open.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "platform/forms/application.h"
+#include "platform/forms/form.h"
+#include "platform/forms/menus.h"
+#include "platform/forms/timer.h"
+#include "platform/gdi/system_metrics.h"
+#include "platform/user/hooks.h"
+#include "platform/user/input.h"
+#include "platform/user/menus.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/window.h"
+#include "skin/forms/win_skin_form.h"
+#include "skin/menus/win_skin_menu.h"
+#include "skin/menus/win_skin_pop_menu.h"
+#include "skin/skin_manage.h"
+#include "tests/skin/flat_skin.h"
+
+using namespace flatskin;
+using display::MouseButton;
+
+namespace {
+
+const char* const kForm = R"(object BarForm: TForm
+  Left = 60
+  Top = 50
+  Caption = 'Bar'
+  ClientHeight = 150
+  ClientWidth = 320
+  Menu = MainMenu1
+  object MainMenu1: TMainMenu
+    object File1: TMenuItem
+      Caption = '&File'
+      object Open1: TMenuItem
+        Caption = '&Open'
+      end
+      object N1: TMenuItem
+        Caption = '-'
+      end
+      object Exit1: TMenuItem
+        Caption = 'E&xit'
+      end
+    end
+    object Now1: TMenuItem
+      Caption = '&Now'
+    end
+    object Help1: TMenuItem
+      Caption = '&Help'
+      object About1: TMenuItem
+        Caption = '&About'
+      end
+    end
+  end
+end
+)";
+
+class SkinnedMenuBar : public skintest::SkinFixture {
+ protected:
+  void SetUp() override {
+    REQUIRE_PACKER();
+    SkinFixture::SetUp();
+    UseSkinManage();
+    sd = skintest::LoadedSkinData(FlatSkin());
+    ASSERT_TRUE(sd->Ready());
+    sd->SetActive(true);
+    sd->Loaded();
+    form = new TForm(Application);
+    form->SetDescription(kForm);
+    form->AfterConstruction();
+    menu = dynamic_cast<TMainMenu*>(form->FindComponent("MainMenu1"));
+    ASSERT_NE(menu, nullptr);
+    for (const char* name : {"Open1", "Exit1", "Now1", "About1"})
+      Item(name)->OnClick = [this, name](TObject*) { clicks.push_back(name); };
+    form->Show();
+    Pump();
+    wrapper = SkinManage()->FindForm(form->Handle());
+    ASSERT_NE(wrapper, nullptr);
+    ASSERT_NE(wrapper->MenuBar, nullptr);
+  }
+  void TearDown() override {
+    timer.reset();
+    if (form) form->Free();
+    form = nullptr;
+    sd.reset();
+    SkinFixture::TearDown();
+  }
+
+  TMenuItem* Item(const char* name) { return dynamic_cast<TMenuItem*>(form->FindComponent(name)); }
+  void Pump() {
+    for (int i = 0; i < 6; ++i) Application->ProcessMessages();
+  }
+  void Schedule(std::vector<std::function<void()>> steps) {
+    steps_ = std::move(steps);
+    next_ = 0;
+    timer.reset(CreateComponent<TTimer>(nullptr));
+    timer->SetInterval(30);
+    timer->SetOnTimer([this](TObject*) {
+      if (next_ < steps_.size()) steps_[next_++]();
+      if (next_ >= steps_.size()) timer->SetEnabled(false);
+    });
+    timer->SetEnabled(true);
+  }
+  bool AllStepsRan() const { return next_ == steps_.size(); }
+  TColor ScreenAt(int x, int y) {
+    const uint32_t p = screen->ScreenPixel(x, y);
+    return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+  }
+  RECT WindowRect() {
+    RECT r{};
+    GetWindowRect(form->Handle(), &r);
+    return r;
+  }
+  TColor At(int x, int y) { return ScreenAt(WindowRect().left + x, WindowRect().top + y); }
+  TMenuBtn* Button(int i) { return wrapper->MenuBar->Buttons[size_t(i)].get(); }
+  POINT ButtonCentre(int i) {
+    const RECT& b = Button(i)->Rect;
+    return POINT{WindowRect().left + (b.left + b.right) / 2, WindowRect().top + (b.top + b.bottom) / 2};
+  }
+  // The open bar menu's window (the newest popup), or nothing.
+  HWND OpenMenu() {
+    const auto& popups = SkinManage()->Popups();
+    return popups.empty() ? nullptr : popups.back()->Window;
+  }
+  TColor ClientAt(HWND h, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(h, &p);
+    return ScreenAt(p.x, p.y);
+  }
+  int InkedIn(const RECT& r, TColor ink) {
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) {
+        const TColor c = At(x, y);
+        int d = 0;
+        for (int s : {0, 8, 16}) d += std::abs(int((c >> s) & 0xFF) - int((ink >> s) & 0xFF));
+        n += d < 120;
+      }
+    return n;
+  }
+
+  skintest::SkinDataPtr sd;
+  TForm* form = nullptr;
+  TMainMenu* menu = nullptr;
+  TWinSkinForm* wrapper = nullptr;
+  std::vector<std::string> clicks;
+  TComponentPtr<TTimer> timer;
+  std::vector<std::function<void()>> steps_;
+  size_t next_ = 0;
+};
+
+TEST_F(SkinnedMenuBar, TheBarIsDrawnFromTheSkinInsteadOfTheWindows) {
+  EXPECT_EQ(GetMenu(form->Handle()), nullptr);
+  const int bar = GetSystemMetrics(SM_CYMENU);
+  EXPECT_EQ(wrapper->MenuBarHeight, bar);
+  EXPECT_EQ(form->ClientHeight(), 150);
+  RECT wr = WindowRect();
+  EXPECT_EQ(wr.bottom - wr.top, 150 + kCaption + bar + kBorder);
+  ASSERT_EQ(wrapper->MenuBar->Buttons.size(), 3u);
+  EXPECT_EQ(Button(0)->Caption, u"&File");
+  EXPECT_EQ(Button(0)->SubMenu, Item("File1")->Handle());
+  EXPECT_EQ(Button(1)->SubMenu, nullptr);
+  // The bar's active frame, with the captions in MenuBarText from the element's left end + 4.
+  EXPECT_EQ(At(kBorder + 1, kCaption + bar / 2), kMenuBar[0]);
+  EXPECT_EQ(At(WindowRect().right - WindowRect().left - kBorder - 2, kCaption + 1), kMenuBar[0]);
+  EXPECT_EQ(Button(0)->Rect.left, kBorder + 2 + 4);
+  EXPECT_EQ(Button(1)->Rect.left, Button(0)->Rect.right);
+  EXPECT_GT(InkedIn(Button(0)->Rect, kMenuBarText), 10);
+  EXPECT_GT(InkedIn(Button(2)->Rect, kMenuBarText), 10);
+  // The captions were measured when the bar was built, not on every paint.
+  const int measured = SkinManage()->MenuTexts.Measures();
+  for (int i = 0; i < 3; ++i) wrapper->PaintFrame();
+  EXPECT_EQ(SkinManage()->MenuTexts.Measures(), measured);
+  // A hit on the bar is a hit on the menu.
+  const POINT file = ButtonCentre(0);
+  EXPECT_EQ(SendMessageW(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(file.x, file.y)), HTMENU);
+}
+
+TEST_F(SkinnedMenuBar, AClickOpensTheMenuSkinnedAndTheArrowsMoveAlongTheBar) {
+  HWND fileMenu = nullptr, helpMenu = nullptr;
+  int kind = -1;
+  bool fromBar = false;
+  TColor selected = 0, exitItem = 0;
+  Schedule({
+      [&] {
+        fileMenu = OpenMenu();
+        ASSERT_NE(fileMenu, nullptr);
+        kind = SkinManage()->MenuKind;
+        fromBar = SkinManage()->Popups().back()->FromBar;
+      },
+      [&] {
+        // The first item is selected as the menu opens; the rest wear the background.
+        RECT c{};
+        GetClientRect(fileMenu, &c);
+        selected = ClientAt(fileMenu, c.right - 8, 4);
+        exitItem = ClientAt(fileMenu, c.right - 8, c.bottom - 5);
+        screen->TypeKey(VK_RIGHT);  // over "Now" (a command) to "Help"
+      },
+      [] {},
+      [&] {
+        helpMenu = OpenMenu();
+        screen->TypeKey(VK_LEFT);  // back to "File", wrapping over nothing
+      },
+      [] {},
+      [&] { screen->TypeKey(VK_ESCAPE); },
+  });
+  const POINT file = ButtonCentre(0);
+  screen->Click(file.x, file.y);
+  for (int i = 0; i < 5 && !AllStepsRan(); ++i) Pump();
+  ASSERT_TRUE(AllStepsRan());
+  EXPECT_EQ(kind, 1);
+  EXPECT_TRUE(fromBar);
+  EXPECT_EQ(selected, kItemSelected);
+  EXPECT_EQ(exitItem, kMenuInside);
+  EXPECT_NE(helpMenu, nullptr);
+  EXPECT_NE(helpMenu, fileMenu);
+  EXPECT_FALSE(IsWindow(helpMenu));
+  EXPECT_TRUE(clicks.empty()) << "moving along the bar runs no command";
+  EXPECT_TRUE(SkinManage()->Popups().empty());
+  EXPECT_FALSE(wrapper->MenuTracking);
+}
+
+TEST_F(SkinnedMenuBar, AltAndTheAccessKeyOpenAMenuWhoseItemIsChosen) {
+  Schedule({[&] { screen->TypeKey(VK_RETURN); }});  // the first item, selected on opening
+  SetFocus(form->Handle());
+  screen->PressKey(VK_MENU);
+  screen->TypeKey('F', U'f');
+  screen->ReleaseKey(VK_MENU);
+  for (int i = 0; i < 5 && !AllStepsRan(); ++i) Pump();
+  Pump();
+  EXPECT_EQ(clicks, (std::vector<std::string>{"Open1"}));
+  // A button without a menu runs its command.
+  SendMessageW(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 'n');
+  Pump();
+  EXPECT_EQ(clicks, (std::vector<std::string>{"Open1", "Now1"}));
+}
+
+TEST_F(SkinnedMenuBar, AChangedMenuBuildsTheBarAgainAndTheWindowGetsItBackWithoutTheSkin) {
+  Item("Now1")->SetCaption("&Later");
+  Pump();
+  ASSERT_EQ(wrapper->MenuBar->Buttons.size(), 3u);
+  EXPECT_EQ(Button(1)->Caption, u"&Later");
+  EXPECT_EQ(GetMenu(form->Handle()), nullptr);
+  Item("Help1")->SetVisible(false);
+  Pump();
+  EXPECT_EQ(wrapper->MenuBar->Buttons.size(), 2u);
+  // Skinning switched off: the window's own bar is back above the same client area.
+  sd->SetActive(false);
+  SkinManage()->TimerTick();
+  Pump();
+  ASSERT_EQ(SkinManage()->FindForm(form->Handle()), nullptr);
+  EXPECT_EQ(GetMenu(form->Handle()), menu->Handle());
+  EXPECT_EQ(form->ClientHeight(), 150);
+}
+
+TEST_F(SkinnedMenuBar, AWindowDestroyedWithItsBarMenuOpenLeavesNothingBehind) {
+  HWND open = nullptr;
+  Schedule({[&] {
+    open = OpenMenu();
+    DestroyWindow(form->Handle());
+  }});
+  const POINT file = ButtonCentre(0);
+  screen->Click(file.x, file.y);
+  for (int i = 0; i < 5 && !AllStepsRan(); ++i) Pump();
+  ASSERT_TRUE(AllStepsRan());
+  EXPECT_NE(open, nullptr);
+  EXPECT_FALSE(IsWindow(open));
+  EXPECT_TRUE(SkinManage()->Popups().empty());
+  EXPECT_EQ(SkinManage()->MenuKind, 0);
+  // No filter of the bar is left: a message offered to the filters reaches nobody.
+  MSG m{};
+  EXPECT_FALSE(CallMsgFilterW(&m, MSGF_MENU));
+}
+
+}  // namespace
