@@ -117,7 +117,8 @@ void TPDFImageDecoder::ReadImageDictionary() {
 
   TPDFObject* filter = value("Filter");
   Filter = filter ? TextOf(filter) : std::string();
-  Data = Stream->Data();
+  // Samples still waiting for their deflate are taken where they lie (ApplyFilters).
+  if (!Stream->PendingDeflate()) Data = Stream->Data();
 
   if (!IsMaskDecoder && MaskKind == kMaskNone) {
     TPDFObject* smask = d.GetValue("SMask");

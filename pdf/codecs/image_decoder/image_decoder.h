@@ -232,7 +232,15 @@ class TPDFImageDecoder {
   // Builds DataStream for DrawImage when no path made one.
   void MakeDrawData();
 
+  // The samples of UnpackColor: borrowed_ when it holds them all, else Data made up to size.
+  std::string_view SamplesOfRows(int64_t Size);
+  // Moves borrowed samples into Data, for the paths that work on Data.
+  void TakeBorrowedSamples();
+
   std::unique_ptr<TPDFColorManager> ownManager_;
+  // Samples read where the stream holds them (still waiting for their deflate), instead of a
+  // copy in Data; valid while the decoder unpacks.
+  std::string_view borrowed_;
   // The image dictionary's Decode numbers, before a path rewrote the Decode text.
   std::vector<double> sourceDecode_;
 };

@@ -52,6 +52,8 @@ void TPDFImageDecoder::ApplyFilters() {
   // Nothing the size does not allow is decoded at all.
   if (!ImageSizeAccepted(Width, Height)) return Fail();
 
+  const std::string* pending = Stream && Data.empty() ? Stream->PendingDeflate() : nullptr;
+  borrowed_ = {};
   std::string filterText = Filter.find('[') == std::string::npos ? "[ " + Filter + " ]" : Filter;
   TPDFStructure scratch;
   if (Owner) scratch.OnResolve = Owner->OnResolve;
@@ -79,7 +81,12 @@ void TPDFImageDecoder::ApplyFilters() {
     int lastStage = -1;
     for (int i = 0; i < int(names.size()); ++i)
       if (names[size_t(i)].stage == Stage::General || names[size_t(i)].stage == Stage::RunLength) lastStage = i;
-    for (int i = 0; i < int(names.size()); ++i) {
+    // Inflating samples whose deflate is still pending gives them back as they are.
+    const bool borrow = pending && names.size() == 1 && names[0].name == "FlateDecode" && DecodeParms.empty() &&
+                        int64_t(pending->size()) < ceiling;
+    if (borrow) borrowed_ = *pending;
+    else if (pending) Data = Stream->Data();
+    for (int i = borrow ? 1 : 0; i < int(names.size()); ++i) {
       const FilterName& f = names[size_t(i)];
       TPDFObject* entry = parms ? parms->GetItem(i) : nullptr;
       auto* dict = PDFCast<TPDFDictionary>(ResolveReference(entry));
@@ -129,6 +136,8 @@ void TPDFImageDecoder::ApplyFilters() {
       }
     }
   }
+
+  if (pending && !filters) Data = Stream->Data();
 
   if (codec.empty())
     UnpackSamples();

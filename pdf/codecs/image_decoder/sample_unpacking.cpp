@@ -68,13 +68,19 @@ std::vector<RGBQUAD> GreyRamp() {
 void TPDFImageDecoder::UnpackSamples() {
   Decoded = true;
   const int bpc = BitsPerComponent;
-  if (!ImageSizeAccepted(Width, Height) || !UnpackableDepth(bpc) || Data.empty()) return Fail();
+  if (!ImageSizeAccepted(Width, Height) || !UnpackableDepth(bpc) || (Data.empty() && borrowed_.empty())) {
+    borrowed_ = {};
+    return Fail();
+  }
   const std::vector<double> decode = ParseNumberArray(Decode);
   sourceDecode_ = decode;
+  if (MaskKind == kMaskStencil || (ColorSpace == "DeviceGray" && bpc == 1 && MaskKind != kMaskColorKey))
+    TakeBorrowedSamples();
   if (MaskKind == kMaskStencil) return UnpackStencil(decode);
   if (ColorSpace == "DeviceGray" && bpc == 1 && MaskKind != kMaskColorKey) return UnpackOneBitGrey(decode);
   const int components = ComponentsOf(ColorSpace, DeviceNComponents());
   UnpackColor(decode, components);
+  borrowed_ = {};
   if (!Decoded) return;
 
   if (!ICCProfile.empty()) ApplyICCProfile();
@@ -84,6 +90,20 @@ void TPDFImageDecoder::UnpackSamples() {
   // The samples are not needed any more.
   std::string().swap(Data);
   if (MaskKind == kMaskNone && !IsMaskDecoder && !PassThrough && !DrawOnly) HandOverAsPNG();
+}
+
+void TPDFImageDecoder::TakeBorrowedSamples() {
+  if (borrowed_.empty()) return;
+  Data.assign(borrowed_);
+  borrowed_ = {};
+}
+
+std::string_view TPDFImageDecoder::SamplesOfRows(int64_t size) {
+  if (int64_t(borrowed_.size()) >= size) return borrowed_.substr(0, size_t(size));
+  TakeBorrowedSamples();
+  // Missing data read as all ones, as other readers do.
+  Data.resize(size_t(size), '\xFF');
+  return Data;
 }
 
 void TPDFImageDecoder::HandOverAsPNG() {
@@ -246,8 +266,7 @@ void TPDFImageDecoder::UnpackColor(const std::vector<double>& decode, int compon
     return Fail();
   }
   const int64_t rowBytes = RowBytesFor(Width, components, bpc);
-  // Missing data read as all ones, as other readers do.
-  Data.resize(size_t(rowBytes * Height), '\xFF');
+  const std::string_view rows = SamplesOfRows(rowBytes * Height);
 
   // A colour key compares raw samples against the ranges; it needs a range for every
   // component and becomes a mask bitmap.
@@ -268,7 +287,7 @@ void TPDFImageDecoder::UnpackColor(const std::vector<double>& decode, int compon
   bool haveLastTints = false;
   COLORREF lastColor = 0;
   for (int32_t y = 0; y < Height; ++y) {
-    const auto* src = reinterpret_cast<const uint8_t*>(Data.data()) + int64_t(y) * rowBytes;
+    const auto* src = reinterpret_cast<const uint8_t*>(rows.data()) + int64_t(y) * rowBytes;
     uint8_t* dst = Bitmap->ScanLine(y);
     if (fastRGB && !keyed) {
       for (int32_t x = 0; x < Width; ++x, src += 3, dst += 3) {

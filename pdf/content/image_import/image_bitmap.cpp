@@ -5,7 +5,6 @@
 #include <exception>
 
 #include "pdf/content/image_import/pdf_image.h"
-#include "pdf/core/filters/flate.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/render/canvas/daubrix.h"
 #include "platform/rtl/numbers.h"
@@ -246,13 +245,12 @@ bool TPDFImage::WriteBitmap(TBitmap& bitmap, const TPDFImagePageInfo* page, bool
   }
 
   const bool compressed = Compression == 1;
-  if (compressed) {
-    std::string packed = FlateCompressString(s.data);
-    if (packed.empty() && !s.data.empty()) return false;
-    s.data = std::move(packed);
-  }
   TPDFStream* stream = Owner->NewStream({}, false);
-  stream->TakeData(std::move(s.data));
+  // The deflate waits until the document is written: a render draws the samples as they are.
+  if (compressed)
+    stream->TakeDataToDeflate(std::move(s.data));
+  else
+    stream->TakeData(std::move(s.data));
   TPDFDictionary* d = stream->Dictionary();
   d->SetValue("Type", Owner->NewName("XObject"));
   d->SetValue("Subtype", Owner->NewName("Image"));

@@ -1,5 +1,7 @@
 #include "pdf/core/objects/pdf_stream.h"
 
+#include <new>
+
 #include "pdf/core/objects/pdf_dictionary.h"
 #include "pdf/core/objects/pdf_scalars.h"
 #include "pdf/core/objects/pdf_structure.h"
@@ -7,13 +9,41 @@
 
 TPDFStream::TPDFStream(TPDFStructure* owner) : TPDFObject(owner, kKind), dictionary_(owner->NewDictionary()) {}
 
+namespace {
+
+void SetLength(TPDFDictionary& dictionary, TPDFStructure& owner, size_t size) {
+  const auto length = static_cast<double>(size);
+  if (auto* number = PDFCast<TPDFNumeric>(dictionary.GetValue("Length"))) number->SetValue(length);
+  else dictionary.SetValue("Length", owner.NewNumeric(length));
+}
+
+}  // namespace
+
+const std::string& TPDFStream::Data() const {
+  if (deflatePending_) FinishDeflate();
+  return data_;
+}
+
 void TPDFStream::SetData(std::string_view data) { TakeData(std::string(data)); }
 
 void TPDFStream::TakeData(std::string&& data) {
   data_ = std::move(data);
-  const auto length = static_cast<double>(data_.size());
-  if (auto* number = PDFCast<TPDFNumeric>(dictionary_->GetValue("Length"))) number->SetValue(length);
-  else dictionary_->SetValue("Length", Owner()->NewNumeric(length));
+  deflatePending_ = false;
+  SetLength(*dictionary_, *Owner(), data_.size());
+}
+
+void TPDFStream::TakeDataToDeflate(std::string&& samples) {
+  TakeData(std::move(samples));
+  deflatePending_ = !data_.empty();
+}
+
+void TPDFStream::FinishDeflate() const {
+  std::string packed = CompressStreamData(data_);
+  // Deflating into memory fails only when memory runs out.
+  if (packed.empty()) throw std::bad_alloc();
+  data_ = std::move(packed);
+  deflatePending_ = false;
+  SetLength(*dictionary_, *Owner(), data_.size());
 }
 
 void TPDFStream::Compress(std::string_view data, bool doCompress) {
@@ -46,6 +76,8 @@ bool TPDFStream::References(const TPDFObject* obj) const {
 }
 
 void TPDFStream::Write(std::string& out, int depth) const {
+  // The final length belongs in the dictionary, which comes first.
+  if (deflatePending_) FinishDeflate();
   WriteChild(dictionary_, out, depth);
   out += "stream\n";
   out += data_;

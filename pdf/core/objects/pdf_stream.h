@@ -14,12 +14,19 @@ class TPDFStream : public TPDFObject {
   static constexpr char kKind = kPDFKindStream;
 
   TPDFDictionary* Dictionary() const { return dictionary_; }
-  const std::string& Data() const { return data_; }
+  // The stored bytes; samples left to deflate (TakeDataToDeflate) are deflated first.
+  const std::string& Data() const;
   // Stores data as is and sets "Length" to its byte count (a numeric Length is updated in
   // place, anything else is replaced by a new number).
   void SetData(std::string_view data);
   // The same, taking the bytes over without copying them (large image samples).
   void TakeData(std::string&& data);
+  // Takes samples to be stored deflated (the caller names /FlateDecode in the dictionary):
+  // "Length" is set now and updated when the deflate, left until the stored bytes are first
+  // asked for, has run. A render that only draws the samples then never deflates them.
+  void TakeDataToDeflate(std::string&& samples);
+  // The samples still waiting for their deflate, or nullptr once the stored bytes are final.
+  const std::string* PendingDeflate() const { return deflatePending_ ? &data_ : nullptr; }
   // With doCompress the data is deflated and "Filter" becomes /FlateDecode; otherwise the data
   // is stored as given and "Filter" is removed.
   void Compress(std::string_view data, bool doCompress);
@@ -45,7 +52,13 @@ class TPDFStream : public TPDFObject {
   friend class TPDFStructure;
   explicit TPDFStream(TPDFStructure* owner);
 
+  // Replaces the pending samples by their deflated bytes and "Length" by their count.
+  void FinishDeflate() const;
+
   TPDFDictionary* dictionary_;
-  std::string data_;
+  // Deflating changes what is stored, not what the stream stands for: both may happen on a
+  // const stream.
+  mutable std::string data_;
+  mutable bool deflatePending_ = false;
   int tag_ = 0;
 };

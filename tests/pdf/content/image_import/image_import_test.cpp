@@ -390,6 +390,8 @@ TEST(ImageImport, RasterisedBitmapsMatchPillow) {
       ASSERT_TRUE(l.image->LoadFromStream(s, -1));
       EXPECT_EQ(l.image->Compression, 0);  // forced to 1 only while writing
       EXPECT_EQ(l.Text("Filter"), "FlateDecode");
+      // Deflated only when the stored bytes are asked for (ImageRGB below).
+      EXPECT_NE(l.Stream()->PendingDeflate(), nullptr);
       EXPECT_EQ(l.Text("ColorSpace"), "DeviceRGB");
       EXPECT_EQ(l.image->GDIPlusSettings.HighQualityImages, 1);
       EXPECT_EQ(imagetest::MaxDifference(imagetest::ImageRGB(*l.Stream()), set.Read(name + std::string(".rgb"))), 0);
