@@ -6,12 +6,23 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "app/file_stamp.h"
 
 namespace Tarnwick1 {
 
 inline constexpr int kGridCells = 16;
 inline constexpr int kGridValues = 48;  // red, green and blue of every cell
+
+// Where a footprint was made from, kept when the file provably did not change while it was
+// read: the same name, the same square side and the same stamp later give the same footprint.
+struct TFootprintSource {
+  std::string FileName;
+  int32_t Square = 0;
+  TFileStamp Stamp;
+};
 
 struct TFootprint {
   int32_t Width = 0;
@@ -25,6 +36,7 @@ struct TFootprint {
   // False when the library could not load or render the file: such a footprint is all zeros
   // and a candidate with it never matches.
   bool Loaded = false;
+  std::optional<TFootprintSource> Source;
 };
 
 // An integer range whose maximum may be unbounded (a tolerance of 0).

@@ -98,6 +98,9 @@ bool RenderImageFile(const std::string& fileName, TBitmap& page, int32_t& width,
 void AnalyseFootprint(const std::string& fileName, TFootprint& print) {
   ClearFootprint(print);
   print.ImageType = ImageTypeOf(fileName);
+  const timespec start = WallClockNow();
+  TFileStamp stamp;
+  const bool stamped = ReadFileStamp(fileName, stamp);
   // The page's BMP keeps only the sampled pixels; a BMP of another layout is read whole.
   TPageSamples page(PixelsSquare);
   BmpRows24 rows;
@@ -120,6 +123,20 @@ void AnalyseFootprint(const std::string& fileName, TFootprint& print) {
   print.ColourDistribution = MeasureCells(square, CellSize);
   print.ColourClass = ClassifyColours(square);
   print.Loaded = true;
+  // A file that settled before the analysis began and has the same stamp after it was read
+  // whole as it is now.
+  TFileStamp after;
+  if (stamped && SettledBefore(stamp, start) && ReadFileStamp(fileName, after) && after == stamp)
+    print.Source = TFootprintSource{fileName, PixelsSquare, stamp};
+}
+
+bool ReuseFootprint(const std::string& fileName, const TFootprint& from, TFootprint& to) {
+  if (!from.Loaded || !from.Source || from.Source->FileName != fileName || from.Source->Square != PixelsSquare)
+    return false;
+  TFileStamp now;
+  if (!ReadFileStamp(fileName, now) || !(now == from.Source->Stamp)) return false;
+  to = from;
+  return true;
 }
 
 }  // namespace Tarnwick1

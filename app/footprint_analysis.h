@@ -17,6 +17,11 @@ namespace Tarnwick1 {
 // are raised.
 void AnalyseFootprint(const std::string& fileName, TFootprint& print);
 
+// Copies `from` into `to` when `from` is a loaded footprint of the same file name under the
+// current PixelsSquare and the file is provably unchanged since: its analysis need not run
+// again (the master lying in the searched folder). False when the file must be analysed.
+bool ReuseFootprint(const std::string& fileName, const TFootprint& from, TFootprint& to);
+
 // The import-and-render road alone: the page bitmap of the file and the image's size. False
 // when the library could not load or render it.
 bool RenderImageFile(const std::string& fileName, TBitmap& page, int32_t& width, int32_t& height);
