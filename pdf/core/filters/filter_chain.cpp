@@ -52,6 +52,7 @@ bool LzwStage(std::string& data, const StreamFilterParams& params, int64_t maxOu
   lzw.InitialCodeWidth = 9;
   lzw.EarlyChange = params.EarlyChange == 1;
   lzw.MaxOutput = maxOutput;
+  lzw.ExpectedOutput = params.ExpectedOutput;
   FlatePredictorParams predictor;  // no predictor without a parameter dictionary
   if (params.Present) predictor = PredictorOf(params);
   std::string out = lzw.Decode(data, predictor);

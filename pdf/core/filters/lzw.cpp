@@ -1,6 +1,7 @@
 #include "pdf/core/filters/lzw.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 constexpr int kMinCodeWidth = 2;
@@ -20,8 +21,10 @@ void TPDFLZWDecompressor::SetWidth(int width) {
 
 void TPDFLZWDecompressor::Reset() {
   output_.clear();
+  size_ = 0;
   full_ = false;
   bitPos_ = 0;
+  previousAt_ = kNotWritten;
   SetWidth(InitialCodeWidth);
   clearCode_ = 1 << (InitialCodeWidth - 1);
   endCode_ = clearCode_ + 1;
@@ -29,8 +32,14 @@ void TPDFLZWDecompressor::Reset() {
   table_.fill(Entry{});
   for (int code = 0; code <= endCode_; ++code) {
     const auto byte = static_cast<uint8_t>(code);
-    table_[static_cast<size_t>(code)] = Entry{0, byte, byte, 1};
+    table_[static_cast<size_t>(code)] = Entry{kNotWritten, 0, 1, byte, byte};
   }
+}
+
+void TPDFLZWDecompressor::Grow(int64_t need) {
+  // Doubling keeps the zero-filling of new room to a few passes over the output in all.
+  const int64_t grown = std::max<int64_t>(need, 2 * static_cast<int64_t>(output_.size()));
+  output_.resize(static_cast<size_t>(std::min(grown, std::max(MaxOutput + kCopySlack, need))));
 }
 
 // A code is read only when all its bits lie inside the data; a stream that stops without its
@@ -55,36 +64,62 @@ int TPDFLZWDecompressor::ReadCode() {
 }
 
 void TPDFLZWDecompressor::Append(int code) {
-  if (code < 0) return;
+  if (code < 0 || full_) return;
   const Entry& e = table_[static_cast<size_t>(code)];
-  if (e.length == 0 || full_) return;
-  const int64_t start = static_cast<int64_t>(output_.size());
-  const int64_t room = std::max<int64_t>(MaxOutput - start, 0);
-  const int64_t n = std::min(e.length, room);
-  // The entry's bytes come out last to first while walking its prefix chain; when only its
-  // head still fits, the tail is walked past first.
-  int c = code;
-  for (int64_t skip = e.length - n; skip > 0; --skip) c = table_[static_cast<size_t>(c)].prefix;
-  output_.resize(static_cast<size_t>(start + n));
-  for (int64_t i = start + n; i > start; --i) {
-    const Entry& link = table_[static_cast<size_t>(c)];
-    output_[static_cast<size_t>(i - 1)] = static_cast<char>(link.last);
-    c = link.prefix;
+  if (e.length == 0) {
+    previousAt_ = kNotWritten;
+    return;
   }
-  if (start + n >= MaxOutput) full_ = true;
+  const int64_t start = size_;
+  const int64_t room = std::max<int64_t>(MaxOutput - start, 0);
+  const int64_t n = std::min<int64_t>(e.length, room);
+  if (start + n + kCopySlack > static_cast<int64_t>(output_.size())) Grow(start + n + kCopySlack);
+  auto* out = reinterpret_cast<uint8_t*>(output_.data()) + start;
+  if (e.length == 1) {
+    if (n == 1) out[0] = e.last;
+  } else if (e.at != kNotWritten) {
+    // The entry's head lies earlier in the output; it may run into the bytes being written
+    // (a code defined by its own use), so the copy goes forward byte by byte there.
+    const uint8_t* from = reinterpret_cast<const uint8_t*>(output_.data()) + e.at;
+    if (int64_t(e.at) + n <= start) {
+      // Whole blocks: the bytes copied past the string's end lie in the room behind it and are
+      // written over by what comes next.
+      for (int64_t i = 0; i < n; i += kCopySlack) std::memmove(out + i, from + i, kCopySlack);
+    } else {
+      for (int64_t i = 0; i < n; ++i) out[i] = from[i];
+    }
+  } else {
+    // The entry's bytes come out last to first while walking its prefix chain; when only its
+    // head still fits, the tail is walked past first.
+    int c = code;
+    for (int64_t skip = e.length - n; skip > 0; --skip) c = table_[static_cast<size_t>(c)].prefix;
+    for (int64_t i = n; i > 0; --i) {
+      const Entry& link = table_[static_cast<size_t>(c)];
+      out[i - 1] = link.last;
+      c = link.prefix;
+    }
+  }
+  size_ = start + n;
+  previousAt_ = start < int64_t(kNotWritten) && n == e.length ? uint32_t(start) : kNotWritten;
+  if (size_ >= MaxOutput) full_ = true;
 }
 
 // Defines the entry at the next free code as the prefix's string plus one byte, then widens
 // the codes when the table reaches the current width's threshold. Once all 4,096 codes are
-// defined the table stays as it is until the next clear code.
-void TPDFLZWDecompressor::AddEntry(int prefixCode, uint8_t last) {
+// defined the table stays as it is until the next clear code. prefixAt: where the prefix's
+// string was written last, when nothing but the following code's string came after it and
+// that string began with its entry's first byte; the new string then lies in the output from
+// there. (In damaged data a prefix chain can come to hold other bytes than its entry's first
+// and length say: such entries and all made from them are walked.)
+void TPDFLZWDecompressor::AddEntry(int prefixCode, uint8_t last, uint32_t prefixAt) {
   if (nextCode_ >= kTableSize) return;
   const Entry& prefix = table_[static_cast<size_t>(prefixCode)];
   Entry& e = table_[static_cast<size_t>(nextCode_)];
   if (prefix.length == 0) {
-    e = Entry{0, last, last, 1};
+    e = Entry{kNotWritten, 0, 1, last, last};
   } else {
-    e = Entry{static_cast<uint16_t>(prefixCode), last, prefix.first, prefix.length + 1};
+    e = Entry{Copied(prefix) ? prefixAt : kNotWritten, static_cast<uint16_t>(prefixCode), static_cast<uint16_t>(prefix.length + 1), last,
+              prefix.first};
   }
   if (nextCode_ >= threshold_ && width_ < kMaxCodeWidth) SetWidth(width_ + 1);
   ++nextCode_;
@@ -94,6 +129,11 @@ std::string TPDFLZWDecompressor::Decode(std::string_view data, const FlatePredic
   if (InitialCodeWidth < kMinCodeWidth || InitialCodeWidth > kMaxCodeWidth) return {};
   input_ = data;
   Reset();
+  // The first room follows the data's size (the expected size where the data could plausibly
+  // make it): a size a file merely states allocates nothing.
+  const int64_t inputBytes = static_cast<int64_t>(data.size());
+  const int64_t initial = ExpectedOutput > 0 ? std::min(ExpectedOutput, 16 * inputBytes + 4096) : 3 * inputBytes + 4096;
+  output_.resize(static_cast<size_t>(std::clamp<int64_t>(initial, 0, std::max<int64_t>(MaxOutput, 0))));
   int code = ReadCode();
   if (code == clearCode_) code = ReadCode();
   Append(code == endCode_ ? -1 : code);
@@ -110,21 +150,25 @@ std::string TPDFLZWDecompressor::Decode(std::string_view data, const FlatePredic
     }
     if (code < nextCode_) {
       const Entry& e = table_[static_cast<size_t>(code)];
+      const uint32_t previousAt = Copied(e) ? previousAt_ : kNotWritten;
       Append(code);
-      if (e.length != 0) AddEntry(previous, e.first);
+      if (e.length != 0) AddEntry(previous, e.first, previousAt);
     } else {
       // The code being defined right now (or, in damaged data, one beyond it): the previous
       // string followed by its own first byte.
       const Entry& prev = table_[static_cast<size_t>(previous)];
       const int slot = nextCode_;
       if (prev.length != 0 && slot < kTableSize) {
-        AddEntry(previous, prev.first);
+        AddEntry(previous, prev.first, previousAt_);
         Append(slot);
       }
+      // What was written (if anything) is the slot's string, not the code's.
+      if (code != slot) previousAt_ = kNotWritten;
     }
     previous = code;
   }
   input_ = {};
+  output_.resize(static_cast<size_t>(size_));
   std::string out = std::move(output_);
   output_.clear();
   UndoPredictorInPlace(out, params, MaxOutput);

@@ -19,6 +19,9 @@ class TPDFLZWDecompressor {
   bool EarlyChange = false;   // widen codes one entry early, as PDF and TIFF writers do
   int InitialCodeWidth = 9;   // 2 to 12; the clear code is 2^(width - 1)
   int64_t MaxOutput = kDefaultFilterOutputLimit;
+  // The output's likely size, for its first allocation (bounded by the input's size); the
+  // output grows past it. 0: unknown.
+  int64_t ExpectedOutput = 0;
 
   // Empties the output and the string table and rewinds to the start of the input.
   void Reset();
@@ -30,19 +33,32 @@ class TPDFLZWDecompressor {
  private:
   static constexpr int kMaxCodeWidth = 12;
   static constexpr int kTableSize = 1 << kMaxCodeWidth;
+  static constexpr uint32_t kNotWritten = UINT32_MAX;
+  // Strings are copied in blocks of this size; the buffer keeps as much room past the output.
+  static constexpr int64_t kCopySlack = 16;
 
-  // A table entry is the string of its prefix entry followed by one byte.
+  // A table entry is the string of its prefix entry followed by one byte. An entry made right
+  // after its prefix was written whole also lies in the output, from `at` on: it is copied
+  // from there instead of walking its prefix chain.
   struct Entry {
+    uint32_t at = kNotWritten;
     uint16_t prefix = 0;
+    uint16_t length = 0;  // 0: not defined yet; at most 4,096
     uint8_t last = 0;
     uint8_t first = 0;
-    int64_t length = 0;  // 0: not defined yet
   };
+
+  // True for entries whose bytes are what their fields say: single bytes, and entries copied
+  // from the output.
+  static bool Copied(const Entry& e) { return e.length == 1 || e.at != kNotWritten; }
 
   int ReadCode();
   void SetWidth(int width);
+  // Writes the code's string, as much of it as MaxOutput leaves room for.
   void Append(int code);
-  void AddEntry(int prefixCode, uint8_t last);
+  void AddEntry(int prefixCode, uint8_t last, uint32_t prefixAt);
+  // Makes the output buffer at least `need` bytes long.
+  void Grow(int64_t need);
 
   std::string_view input_;
   int64_t bitPos_ = 0;
@@ -53,7 +69,11 @@ class TPDFLZWDecompressor {
   int endCode_ = 257;
   int nextCode_ = 258;
   bool full_ = false;  // output reached MaxOutput
-  std::string output_;
+  std::string output_;  // its first size_ bytes are the output
+  int64_t size_ = 0;
+  // Where the string of the code read last began in the output, when it was written whole and
+  // is the last thing written there (kNotWritten otherwise).
+  uint32_t previousAt_ = kNotWritten;
   std::array<Entry, kTableSize> table_{};
 };
 

@@ -57,6 +57,21 @@ void UndoPngRow(uint8_t tag, uint8_t* row, const uint8_t* above, int64_t n, int6
   }
 }
 
+// Horizontal differencing of 8-bit RGB: the running sums stay in registers instead of being
+// read back from the bytes just stored.
+void UndoTiffRow3(uint8_t* row, int64_t n) {
+  if (n < 3) return;
+  uint8_t r = row[0], g = row[1], b = row[2];
+  int64_t i = 3;
+  for (; i + 3 <= n; i += 3) {
+    row[i] = r = static_cast<uint8_t>(r + row[i]);
+    row[i + 1] = g = static_cast<uint8_t>(g + row[i + 1]);
+    row[i + 2] = b = static_cast<uint8_t>(b + row[i + 2]);
+  }
+  if (i < n) row[i] = r = static_cast<uint8_t>(r + row[i]);
+  if (i + 1 < n) row[i + 1] = static_cast<uint8_t>(g + row[i + 1]);
+}
+
 // Horizontal differencing: each sample was stored as the difference to the previous sample of
 // the same colour component in the row.
 void UndoTiffRow(uint8_t* row, int64_t n, const FlatePredictorParams& p) {
@@ -64,6 +79,7 @@ void UndoTiffRow(uint8_t* row, int64_t n, const FlatePredictorParams& p) {
   const int64_t samples = int64_t{p.Columns} * colors;
   switch (p.BitsPerComponent) {
     case 8:
+      if (colors == 3) return UndoTiffRow3(row, n);
       for (int64_t i = colors; i < n; ++i) row[i] = static_cast<uint8_t>(row[i] + row[i - colors]);
       return;
     case 16:
@@ -133,7 +149,7 @@ void UndoPredictorInPlace(std::string& data, const FlatePredictorParams& p, int6
     const int64_t stored = std::min(g.stride, size - start) - skip;
     const uint8_t tag = png ? base[start] : p.Predictor == kTiffPredictor ? kTiffRowTag : 0;
     uint8_t* row = base + r * g.rowBytes;
-    std::memmove(row, base + start + skip, static_cast<size_t>(stored));
+    if (row != base + start + skip) std::memmove(row, base + start + skip, static_cast<size_t>(stored));
     std::fill(row + stored, row + g.rowBytes, uint8_t{0});
     if (png) {
       UndoPngRow(tag, row, above, g.rowBytes, g.bytesPerPixel);

@@ -32,6 +32,9 @@ TEST(Predictors, TiffPredictorOnSamplesSmallerThanAByte) {
       {{2, 1, 1, 10}, "98 FF", "EF 40"},          // padding bits come out 0
       {{2, 1, 4, 5}, "12 34 50 FF FF F0", "13 6A F0 FE DC B0"},  // each row starts again at 0
       {{2, 3, 8, 2}, "0A 14 1E 01 02 03", "0A 14 1E 0B 16 21"},
+      // RGB sums wrap; each row starts again; a short last row is filled with zeros
+      {{2, 3, 8, 3}, "FF 80 01 02 90 FF 03 01 02 10 20 30 01 01 01 05 05 05 07",
+       "FF 80 01 01 10 00 04 11 02 10 20 30 11 21 31 16 26 36 07 00 00 07 00 00 07 00 00"},
       {{2, 1, 16, 3}, "00 01 FF FF 00 02", "00 01 00 00 00 02"},  // carries across the byte
       {{2, 2, 16, 2}, "12 34 00 10 00 01 FF FF", "12 34 00 10 12 35 00 0F"},
   };
