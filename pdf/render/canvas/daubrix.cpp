@@ -4,13 +4,17 @@
 #include <algorithm>
 #include <cmath>
 
+#include "pdf/render/canvas/cairo_binding.h"
 #include "pdf/render/canvas/image_bytes_adapter.h"
 #include "platform/gdi/canvas.h"
 #include "platform/rtl/numbers.h"
 
 TPDFDaubrix::TPDFDaubrix() { savedClips_.reserve(100); }
 
-TPDFDaubrix::~TPDFDaubrix() { ReleaseGdiplus(); }
+TPDFDaubrix::~TPDFDaubrix() {
+  ReleaseGdiplus();
+  ReleaseCairo();
+}
 
 void TPDFDaubrix::SetTarget(TCanvas* canvas) {
   ReleaseGdiplus();
@@ -23,6 +27,7 @@ void TPDFDaubrix::SetTarget(TCanvas* canvas) {
 void TPDFDaubrix::NewPath() {
   if (backEnd_ == kBackEndGDI) GdiNewPath();
   else if (backEnd_ == kBackEndGDIPlus) GpNewPath();
+  else if (backEnd_ == kBackEndCairo) CairoNewPath();
 }
 
 void TPDFDaubrix::MoveTo(double x, double y) {
@@ -30,11 +35,13 @@ void TPDFDaubrix::MoveTo(double x, double y) {
   y_ = y;
   if (backEnd_ == kBackEndGDI) GdiMoveTo(x, y);
   else if (backEnd_ == kBackEndGDIPlus) GpMoveTo(x, y);
+  else if (backEnd_ == kBackEndCairo) CairoMoveTo(x, y);
 }
 
 void TPDFDaubrix::LineTo(double x, double y) {
   if (backEnd_ == kBackEndGDI) GdiLineTo(x, y);
   else if (backEnd_ == kBackEndGDIPlus) GpLineTo(x, y);
+  else if (backEnd_ == kBackEndCairo) CairoLineTo(x, y);
   x_ = x;
   y_ = y;
 }
@@ -42,6 +49,7 @@ void TPDFDaubrix::LineTo(double x, double y) {
 void TPDFDaubrix::CurveTo(double x1, double y1, double x2, double y2, double x3, double y3) {
   if (backEnd_ == kBackEndGDI) GdiCurveTo(x1, y1, x2, y2, x3, y3);
   else if (backEnd_ == kBackEndGDIPlus) GpCurveTo(x1, y1, x2, y2, x3, y3);
+  else if (backEnd_ == kBackEndCairo) CairoCurveTo(x1, y1, x2, y2, x3, y3);
   x_ = x3;
   y_ = y3;
 }
@@ -56,21 +64,25 @@ void TPDFDaubrix::QuadCurveTo(double x1, double y1, double x2, double y2) {
 void TPDFDaubrix::ClosePath() {
   if (backEnd_ == kBackEndGDI) GdiClosePath();
   else if (backEnd_ == kBackEndGDIPlus) GpClosePath();
+  else if (backEnd_ == kBackEndCairo) CairoClosePath();
 }
 
 void TPDFDaubrix::Stroke() {
   if (backEnd_ == kBackEndGDI) GdiPaint(false, true);
   else if (backEnd_ == kBackEndGDIPlus) GpPaint(false, true);
+  else if (backEnd_ == kBackEndCairo) CairoPaint(false, true);
 }
 
 void TPDFDaubrix::Fill() {
   if (backEnd_ == kBackEndGDI) GdiPaint(true, false);
   else if (backEnd_ == kBackEndGDIPlus) GpPaint(true, false);
+  else if (backEnd_ == kBackEndCairo) CairoPaint(true, false);
 }
 
 void TPDFDaubrix::FillAndStroke() {
   if (backEnd_ == kBackEndGDI) GdiPaint(true, true);
   else if (backEnd_ == kBackEndGDIPlus) GpPaint(true, true);
+  else if (backEnd_ == kBackEndCairo) CairoPaint(true, true);
 }
 
 void TPDFDaubrix::DrawImage(TGraphic& graphic, double x1, double y1, double x2, double y2, double x3, double y3) {
@@ -108,6 +120,7 @@ void TPDFDaubrix::SetFillRule(uint8_t rule) {
   fillRule_ = rule;
   if (backEnd_ == kBackEndGDIPlus && path_)
     gdiplus_->GdipSetPathFillMode(path_, rule == kFillRuleWinding ? gdiplus::FillModeWinding : gdiplus::FillModeAlternate);
+  if (backEnd_ == kBackEndCairo) CairoSetFillRule(rule);
 }
 
 void TPDFDaubrix::SetClip(uint8_t rule) {
@@ -117,6 +130,7 @@ void TPDFDaubrix::SetClip(uint8_t rule) {
     clipPending_ = true;
     clipChanged_ = true;
   }
+  if (backEnd_ == kBackEndCairo) clipPending_ = true;
 }
 
 void TPDFDaubrix::SetMatrix(double a, double b, double c, double d, double e, double f) {
@@ -125,13 +139,19 @@ void TPDFDaubrix::SetMatrix(double a, double b, double c, double d, double e, do
 
 // Only the cairo back end keeps a state of its own; the depth keeps saves and restores paired
 // so that a restore without its save never reaches a back end.
-void TPDFDaubrix::SaveState() { ++saveDepth_; }
+void TPDFDaubrix::SaveState() {
+  ++saveDepth_;
+  if (backEnd_ == kBackEndCairo) cairo_->cairo_save(cairoContext_);
+}
 
 void TPDFDaubrix::RestoreState() {
-  if (saveDepth_ > 0) --saveDepth_;
+  if (saveDepth_ == 0) return;
+  --saveDepth_;
+  if (backEnd_ == kBackEndCairo) cairo_->cairo_restore(cairoContext_);
 }
 
 void TPDFDaubrix::FillClipBounds() {
+  if (backEnd_ == kBackEndCairo) CairoFillClipBounds();
   if (backEnd_ == kBackEndGDIPlus) {
     gdiplus::GpRectF r{};
     if (gdiplus_->GdipGetVisibleClipBounds(graphics_, &r) != gdiplus::Ok) return;

@@ -25,6 +25,9 @@ class TCanvas;
 class TGraphic;
 class TZRXPattern;
 class TImageBytesStreamAdapter;
+class TCairoDLL;
+typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
 
 using TGPDashArray = std::vector<float>;
 // A saved clip of the GDI+ back end, as SaveClip hands it out (null: none).
@@ -62,6 +65,10 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   void SetTargetDC(int32_t width, int32_t height, HDC dc);
   void SetMetafileStream(int32_t width, int32_t height, TStream* stream);
   bool RecordMetafile(HDC dc);
+  // Draws with the cairo library loaded from the path onto the device context (its bitmap's
+  // pixels take what is drawn when the canvas goes); paints it white first when asked. False,
+  // with the back end as it was, when the library does not load.
+  bool SetupCairo(HDC dc, const WideString& libraryPath, bool paintWhite);
   uint8_t BackEnd() const { return backEnd_; }
 
   // The canvas operations (device coordinates).
@@ -131,6 +138,19 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   // the given encoder (no parameters).
   bool SaveImageStreamAsTIFF(TStream& source, TStream& target);
   bool ConvertImageStream(TStream& source, TStream& target, const gdiplus::CLSID& encoder);
+
+  // Soft-mask groups of the cairo back end: a group surface the size of the target, made
+  // current; the drawing through a mask between BeginMaskedDrawing and EndMaskedDrawing.
+  void BeginGroup(bool alphaOnly, cairo_surface_t*& previousSurface, cairo_t*& previousContext,
+                  cairo_surface_t*& surface, cairo_t*& context);
+  void SetCurrentSurface(cairo_surface_t* surface, cairo_t* context);
+  void BeginMaskedDrawing(bool paintWhite, cairo_t* groupContext, cairo_t* maskContext, cairo_surface_t* maskSurface,
+                          cairo_surface_t* groupSurface);
+  void PaintThroughMask(cairo_surface_t* surface, cairo_surface_t* mask);
+  void EndMaskedDrawing(cairo_surface_t* surface, cairo_t* context);
+  void FreeGroup(cairo_t* context, cairo_surface_t* surface);
+  TCairoDLL* Cairo() const { return cairo_.get(); }
+  cairo_t* CairoContext() const { return cairoContext_; }
 
   // ARGB of the fill and stroke colours with round(alpha x 255) (halves to even) on top.
   uint32_t FillARGB() const;
@@ -212,6 +232,26 @@ class TPDFDaubrix : public TPDFGenericCanvas {
                     uint32_t lowKey, uint32_t highKey);
   void DeleteSavedClips();
 
+  // cairo back end.
+  bool DecodesHere() const { return backEnd_ == kBackEndGDI || backEnd_ == kBackEndCairo; }
+  void ReleaseCairo();
+  template <class F>
+  void CairoEach(F&& segment);
+  void CairoNewPath();
+  void CairoMoveTo(double x, double y);
+  void CairoLineTo(double x, double y);
+  void CairoCurveTo(double x1, double y1, double x2, double y2, double x3, double y3);
+  void CairoClosePath();
+  void CairoSetFillRule(uint8_t rule);
+  void CairoSource(bool fill);
+  bool CairoFillWithPattern(const TZRXPattern& pattern);
+  void CairoStrokeStyle();
+  void CairoPaint(bool fill, bool stroke);
+  void CairoEndPath();
+  void CairoFillClipBounds();
+  bool CairoDrawImage(const TDecodedImage& image, int32_t sourceWidth, int32_t sourceHeight, const double* pts,
+                      bool keyed, uint32_t lowKey, uint32_t highKey);
+
   bool ImageFailed();
   void RecordError(const std::string& text);
 
@@ -263,4 +303,16 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   gdiplus::ULONG_PTR notificationToken_ = 0;
   bool notificationHooked_ = false;
   std::unique_ptr<TWZRXGDIPlus> gdiplus_;
+
+  // cairo.
+  std::unique_ptr<TCairoDLL> cairo_;
+  cairo_surface_t* cairoSurface_ = nullptr;  // current: the target's or a group's
+  cairo_t* cairoContext_ = nullptr;
+  cairo_surface_t* cairoDeviceSurface_ = nullptr;  // over the target, flushed to it at the end
+  cairo_t* cairoDeviceContext_ = nullptr;
+  bool groupActive_ = false;
+  cairo_surface_t* groupSurface_ = nullptr;
+  cairo_t* groupContext_ = nullptr;
+  cairo_surface_t* maskSurface_ = nullptr;
+  cairo_t* maskContext_ = nullptr;
 };

@@ -283,6 +283,7 @@ void TPDFDaubrix::GpPaint(bool fill, bool stroke) {
 }
 
 void TPDFDaubrix::EndPath() {
+  if (backEnd_ == kBackEndCairo) CairoEndPath();
   if (backEnd_ != kBackEndGDIPlus) return;
   if (path_) {
     PreparePath();

@@ -112,7 +112,9 @@ bool TPDFDaubrix::GdiDrawImage(TStream* stream, TGraphic* graphic, int32_t sourc
   TDecodedImage image;
   std::string reason;
   const bool decoded = stream ? DecodeImageStream(*stream, image, reason) : GraphicToImage(*graphic, image, reason);
-  return decoded && GdiBlit(image, sourceWidth, sourceHeight, pts, key, lowKey, highKey);
+  if (!decoded) return false;
+  if (backEnd_ == kBackEndCairo) return CairoDrawImage(image, sourceWidth, sourceHeight, pts, key, lowKey, highKey);
+  return GdiBlit(image, sourceWidth, sourceHeight, pts, key, lowKey, highKey);
 }
 
 bool TPDFDaubrix::GdiBlit(const TDecodedImage& image, int32_t sourceWidth, int32_t sourceHeight, const double* pts,
@@ -139,8 +141,8 @@ bool TPDFDaubrix::GdiBlit(const TDecodedImage& image, int32_t sourceWidth, int32
 bool TPDFDaubrix::DrawGraphicPoints(TGraphic& graphic, double x1, double y1, double x2, double y2, double x3,
                                     double y3) {
   const double pts[6] = {x1, y1, x2, y2, x3, y3};
-  if (backEnd_ == kBackEndGDI) {
-    if (!target_) return false;
+  if (DecodesHere()) {
+    if (backEnd_ == kBackEndGDI && !target_) return false;
     return GdiDrawImage(nullptr, &graphic, 0, 0, pts, false, 0, 0) || ImageFailed();
   }
   if (backEnd_ != kBackEndGDIPlus) return false;
@@ -155,6 +157,11 @@ bool TPDFDaubrix::DrawGraphicPoints(TGraphic& graphic, double x1, double y1, dou
 }
 
 bool TPDFDaubrix::DrawBitmap(TBitmap& bitmap, double x, double y, double width, double height) {
+  if (backEnd_ == kBackEndCairo) {
+    if (bitmap.Empty()) return false;
+    const double pts[6] = {x, y, x + width, y, x, y + height};
+    return GdiDrawImage(nullptr, &bitmap, 0, 0, pts, false, 0, 0) || ImageFailed();
+  }
   if (backEnd_ == kBackEndGDI) {
     if (!target_ || bitmap.Empty()) return false;
     const TRect dest{int(RoundHalfEven(x)), int(RoundHalfEven(y)), int(RoundHalfEven(x + width)),
@@ -181,9 +188,9 @@ bool TPDFDaubrix::DrawImageStream(TStream& stream, int32_t frame, double x, doub
                                   bool icm) {
   if ((backEnd_ == kBackEndGDI || backEnd_ == kBackEndGDIPlus) && StartsWithMetafile(stream))
     return DrawMetafileStream(stream, frame, x, y, width, height);
-  if (backEnd_ == kBackEndGDI) {
+  if (DecodesHere()) {
     // Frame 1 of what this back end reads, into the rectangle.
-    if (!target_) return false;
+    if (backEnd_ == kBackEndGDI && !target_) return false;
     if (frame > 1) return ImageFailed();
     const double pts[6] = {x, y, x + width, y, x, y + height};
     return GdiDrawImage(&stream, nullptr, 0, 0, pts, false, 0, 0) || ImageFailed();
@@ -202,8 +209,8 @@ bool TPDFDaubrix::DrawImageStream(TStream& stream, int32_t frame, double x, doub
 
 bool TPDFDaubrix::DrawImageData(TStream& stream, double x1, double y1, double x2, double y2, double x3, double y3) {
   const double pts[6] = {x1, y1, x2, y2, x3, y3};
-  if (backEnd_ == kBackEndGDI) {
-    if (!target_) return false;
+  if (DecodesHere()) {
+    if (backEnd_ == kBackEndGDI && !target_) return false;
     return GdiDrawImage(&stream, nullptr, 0, 0, pts, false, 0, 0) || ImageFailed();
   }
   if (backEnd_ != kBackEndGDIPlus) return false;
@@ -214,11 +221,12 @@ bool TPDFDaubrix::DrawDibPoints(const std::shared_ptr<GdiBitmap>& picture, doubl
                                 double x3, double y3) {
   if (!picture || picture->BitsPerPixel() != 24 || picture->Empty()) return false;
   const double pts[6] = {x1, y1, x2, y2, x3, y3};
-  if (backEnd_ == kBackEndGDI) {
+  if (DecodesHere()) {
     // The blit reads the picture's own pixel store, as it reads a decoded BMP's.
-    if (!target_) return false;
+    if (backEnd_ == kBackEndGDI && !target_) return false;
     TDecodedImage image;
     image.Bitmap = picture;
+    if (backEnd_ == kBackEndCairo) return CairoDrawImage(image, 0, 0, pts, false, 0, 0) || ImageFailed();
     return GdiBlit(image, 0, 0, pts, false, 0, 0) || ImageFailed();
   }
   GdiBitmap& dib = *picture;
@@ -238,8 +246,8 @@ bool TPDFDaubrix::DrawImageDataColorKey(TStream& stream, int32_t sourceWidth, in
                                         double y1, double x2, double y2, double x3, double y3, uint32_t lowKey,
                                         uint32_t highKey) {
   const double pts[6] = {x1, y1, x2, y2, x3, y3};
-  if (backEnd_ == kBackEndGDI) {
-    if (!target_) return false;
+  if (DecodesHere()) {
+    if (backEnd_ == kBackEndGDI && !target_) return false;
     return GdiDrawImage(&stream, nullptr, sourceWidth, sourceHeight, pts, true, lowKey, highKey) || ImageFailed();
   }
   if (backEnd_ != kBackEndGDIPlus) return false;

@@ -101,7 +101,8 @@ bool TPDFRenderer::SizeRaster(int64_t width, int64_t height) {
 void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int32_t rotation) {
   CurrentMatrix = kIdentityMatrix;
   RasterWidth = RasterHeight = 10;
-  const bool drawsRaster = Mode == kRenderBitmap || Mode == kRenderGDIPlusEMF || Mode == kRenderDeviceContext;
+  const bool drawsRaster = Mode == kRenderBitmap || Mode == kRenderGDIPlusEMF || Mode == kRenderDeviceContext ||
+                           Mode == kRenderCairoDC || Mode == kRenderCairoBitmap;
   // Text extraction and image collection draw nothing: device space is the page's own.
   const bool noPicture = Mode == kRenderImageCollection || Mode == kRenderTextExtraction;
   if (!drawsRaster && !noPicture) {
@@ -113,19 +114,20 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
     RasterWidth = ClampToInt32(RoundHalfEven(FarCorner.X) + 1);
     RasterHeight = ClampToInt32(RoundHalfEven(FarCorner.Y) + 1);
   } else {
-    if ((Mode == kRenderGDIPlusEMF && metafileStream_ == nullptr) || (Mode == kRenderDeviceContext && !targetDC_)) {
+    if ((Mode == kRenderGDIPlusEMF && metafileStream_ == nullptr) || (Mode == kRenderDeviceContext && !targetDC_) ||
+        (Mode == kRenderCairoDC && !cairoDC_)) {
       ErrorText = kModeUnavailableText + IntToStr(Mode);
       return;
     }
     if (!SizeRaster(CeilRound(w, Resolution), CeilRound(h, Resolution))) {
-      if (Mode == kRenderBitmap) bitmap_->SetSize(0, 0);
+      if (Mode == kRenderBitmap || Mode == kRenderCairoBitmap) bitmap_->SetSize(0, 0);
       return;
     }
   }
 
   TPDFDaubrix canvas;
   canvas.PageHeight = h;
-  if (Mode == kRenderBitmap) {
+  if (Mode == kRenderBitmap || Mode == kRenderCairoBitmap) {
     // A bitmap sized from nothing comes out white: it needs no clearing.
     const bool white = bitmap_->Empty();
     try {
@@ -139,10 +141,16 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
     target.Brush().SetStyle(bsSolid);
     target.Brush().SetColor(TColor(0xFFFFFF));
     if (!white) target.FillRect(TRect{0, 0, RasterWidth, RasterHeight});
-    if (Options.UseGDIPlus != 0)
+    if (Mode == kRenderCairoBitmap) {
+      if (!canvas.SetupCairo(target.Handle(), cairoPath_, cairoFlag_ != 0)) {
+        ErrorText = kModeUnavailableText + IntToStr(Mode);
+        return;
+      }
+    } else if (Options.UseGDIPlus != 0) {
       canvas.Setup(&target, Options);
-    else
+    } else {
       canvas.SetTarget(&target);
+    }
   } else if (Mode == kRenderGDIPlusEMF) {
     canvas.SetMetafileStream(RasterWidth, RasterHeight, metafileStream_);
     canvas.Setup(&bitmap_->Canvas(), Options);
@@ -158,6 +166,11 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
     }
     canvas.SetTargetDC(RasterWidth, RasterHeight, targetDC_);
     canvas.Setup(&bitmap_->Canvas(), Options);
+  } else if (Mode == kRenderCairoDC) {
+    if (!canvas.SetupCairo(cairoDC_, cairoPath_, cairoFlag_ != 0)) {
+      ErrorText = kModeUnavailableText + IntToStr(Mode);
+      return;
+    }
   }
 
   if (!noPicture) {

@@ -1,0 +1,169 @@
+// The cairo back end with the system's libcairo: pages rendered in modes 10 and 11 against the
+// bitmap output (mode 0, GDI+) of the same page, and the binding's failure paths.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "pdf/fonts/font_collection.h"
+#include "pdf/render/canvas/cairo_binding.h"
+#include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/renderer/renderer.h"
+#include "platform/gdi/bitmap.h"
+#include "platform/gdi/dc.h"
+#include "tests/pdf/render/support/render_test_pdf.h"
+
+namespace {
+
+using rendertest::TestPdf;
+
+const WideString kCairo = u"libcairo.so.2";
+
+testraster::Raster FromBitmap(TBitmap& bitmap) {
+  testraster::Raster r;
+  if (bitmap.Empty()) return r;
+  r.Width = bitmap.Width();
+  r.Height = bitmap.Height();
+  for (int y = 0; y < r.Height; ++y) {
+    const uint8_t* row = bitmap.ScanLine(y);
+    for (int x = 0; x < r.Width; ++x) r.RGB.insert(r.RGB.end(), {row[x * 3 + 2], row[x * 3 + 1], row[x * 3]});
+  }
+  return r;
+}
+
+testraster::Raster RenderCairo(TestPdf& pdf, int page, const WideString& library, std::string* error) {
+  TPDFFontCollection fonts;
+  fonts.SetFontPrograms(true);
+  TPDFRenderer renderer(&fonts);
+  renderer.Mode = kRenderCairoBitmap;
+  renderer.SetCairoTarget(library, nullptr, 1, 0, 0);
+  renderer.Page = pdf.Dict(page);
+  renderer.RenderPage();
+  *error = renderer.ErrorText;
+  return FromBitmap(renderer.Bitmap());
+}
+
+struct PageCase {
+  const char* name;
+  std::string content;
+  std::string resources = "<< >>";
+  std::vector<std::string> objects;
+  int allowed = 0;
+  bool gdi = false;  // compared with the GDI bitmap output (pictures drawn sample by sample)
+};
+
+class CairoPages : public testing::TestWithParam<PageCase> {};
+
+TEST_P(CairoPages, DrawLikeTheBitmapOutput) {
+  const PageCase& c = GetParam();
+  TestPdf pdf;
+  const int page = pdf.AddPage(c.content, c.resources);
+  for (const std::string& o : c.objects) {
+    const size_t bar = o.find('|');
+    if (o.rfind("stream:", 0) == 0) pdf.AddStream(o.substr(7, bar - 7), o.substr(bar + 1));
+    else pdf.Add(o);
+  }
+  std::string error;
+  const testraster::Raster cairo = RenderCairo(pdf, page, kCairo, &error);
+  if (error.find("not available") != std::string::npos) GTEST_SKIP() << "libcairo.so.2 not loadable";
+  EXPECT_EQ(error, "");
+  const testraster::Raster bitmap = rendertest::RenderOurs(pdf, page, nullptr, 72, !c.gdi);
+  ASSERT_EQ(cairo.Width, bitmap.Width);
+  ASSERT_EQ(cairo.Height, bitmap.Height);
+  EXPECT_LE(rendertest::CountOutsideNeighbourhood(cairo, bitmap, 24), c.allowed) << c.name;
+  int inked = 0;
+  for (uint8_t v : cairo.RGB) inked += v != 255;
+  EXPECT_GT(inked, 30) << c.name << ": something was drawn";
+}
+
+const std::string kStar = "50 90 m 26 17 l 88 62 l 12 62 l 74 17 l h";
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, CairoPages,
+    testing::Values(
+        PageCase{"fill_rules", "1 0 0 rg " + kStar + " f 0 0 1 rg 0.5 0 0 0.5 50 0 cm " + kStar + " f*"},
+        PageCase{"strokes_caps_joins", "0 0 1 RG 6 w 15 85 m 85 85 l S 1 J 15 70 m 85 70 l S 2 J 15 55 m 85 55 l S "
+                                       "0 J 1 j 15 10 m 30 40 l 45 10 l S 2 j 55 10 m 70 40 l 85 10 l S",
+                 "<< >>", {}, 8},
+        PageCase{"dashes", "1 0 0 RG 2 w [6 4] 0 d 10 80 m 90 80 l S [2] 1 d 10 60 m 90 60 l S", "<< >>", {}, 8},
+        PageCase{"clips", "q 20 20 60 60 re W n 1 0 0 rg 0 0 100 100 re f Q 0 0 1 rg 0 0 100 10 re f "
+                          "q 40 40 20 20 re W* n 0 1 0 rg 0 0 100 100 re f Q"},
+        PageCase{"transparency", "1 0 0 rg 10 10 60 60 re f /Half gs 0 0 1 rg 30 30 60 60 re f",
+                 "<< /ExtGState << /Half << /ca 0.5 >> >> >>"},
+        PageCase{"image_with_mask", "q 80 0 0 80 10 10 cm /Im Do Q", "<< /XObject << /Im 5 0 R >> >>",
+                 {"stream:<< /Type /XObject /Subtype /Image /Width 2 /Height 2 /BitsPerComponent 8 "
+                  "/ColorSpace /DeviceRGB /SMask 6 0 R /Filter /ASCIIHexDecode >>|ff0000 00ff00 0000ff ffff00>",
+                  "stream:<< /Type /XObject /Subtype /Image /Width 2 /Height 2 /BitsPerComponent 8 "
+                  "/ColorSpace /DeviceGray /Filter /ASCIIHexDecode >>|ff80ff00>"},
+                 4, true},
+        PageCase{"axial_shading", "q 10 10 80 80 re W n /Sh sh Q",
+                 "<< /Shading << /Sh << /ShadingType 2 /ColorSpace /DeviceRGB /Coords [10 0 90 0] "
+                 "/Function << /FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >> /Extend [true true] >> >> >>",
+                 {}, 40},
+        PageCase{"text", "BT /F1 24 Tf 10 40 Td (Cairo) Tj ET",
+                 "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>", {}, 12}),
+    [](const testing::TestParamInfo<PageCase>& info) { return std::string(info.param.name); });
+
+TEST(CairoBackEnd, LibraryThatDoesNotLoadLeavesTheCanvasAndSaysSo) {
+  TCairoDLL dll;
+  EXPECT_FALSE(dll.Load(u""));
+  TCairoDLL missing;
+  EXPECT_FALSE(missing.Load(u"/no/such/libcairo.so"));
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(pf24bit);
+  bitmap.SetSize(4, 4);
+  TPDFDaubrix canvas;
+  canvas.SetTarget(&bitmap.Canvas());
+  EXPECT_FALSE(canvas.SetupCairo(bitmap.Canvas().Handle(), u"", true));
+  EXPECT_EQ(canvas.BackEnd(), kBackEndGDI);
+
+  TestPdf pdf;
+  const int page = pdf.AddPage("0 0 1 rg 0 0 100 100 re f");
+  std::string error;
+  RenderCairo(pdf, page, u"/no/such/libcairo.so", &error);
+  EXPECT_EQ(error, std::string(kModeUnavailableText) + "11");
+}
+
+// Only this back end honours blend modes: red multiplied over yellow gives red, over cyan black.
+TEST(CairoBackEnd, BlendModesReachThePage) {
+  TestPdf pdf;
+  const int page = pdf.AddPage("1 1 0 rg 0 0 50 100 re f 0 1 1 rg 50 0 50 100 re f /M gs 1 0 0 rg 0 0 100 100 re f",
+                               "<< /ExtGState << /M << /BM /Multiply >> >> >>");
+  std::string error;
+  const testraster::Raster r = RenderCairo(pdf, page, kCairo, &error);
+  if (!error.empty()) GTEST_SKIP() << error;
+  EXPECT_EQ(rendertest::PixelAt(r, 25, 50), 0xFF0000u);
+  EXPECT_EQ(rendertest::PixelAt(r, 75, 50), 0x000000u);
+}
+
+TEST(CairoBackEnd, BlendModesMapToOperators) {
+  EXPECT_EQ(TCairoDLL::BlendModeToOperator(0), CAIRO_OPERATOR_OVER);
+  EXPECT_EQ(TCairoDLL::BlendModeToOperator(1), CAIRO_OPERATOR_MULTIPLY);
+  EXPECT_EQ(TCairoDLL::BlendModeToOperator(2), CAIRO_OPERATOR_SCREEN);
+  EXPECT_EQ(TCairoDLL::BlendModeToOperator(15), CAIRO_OPERATOR_HSL_LUMINOSITY);
+  EXPECT_EQ(TCairoDLL::BlendModeToOperator(16), CAIRO_OPERATOR_OVER);
+}
+
+// Mode 10 draws onto a device context of the caller: a memory context with a bitmap of its own
+// gets the same pixels as mode 11's bitmap.
+TEST(CairoBackEnd, DeviceContextOutputMatchesTheBitmapOutput) {
+  TestPdf pdf;
+  const int page = pdf.AddPage("1 0 0 rg 10 10 50 30 re f 0 0 1 RG 3 w 20 80 m 90 20 l S");
+  std::string error;
+  const testraster::Raster viaBitmap = RenderCairo(pdf, page, kCairo, &error);
+  if (!error.empty()) GTEST_SKIP() << error;
+  TBitmap target;
+  target.SetPixelFormat(pf24bit);
+  target.SetSize(100, 100);
+  target.Canvas().Brush().SetColor(TColor(0x00FF00));
+  target.Canvas().FillRect(TRect{0, 0, 100, 100});
+  TPDFFontCollection fonts;
+  TPDFRenderer renderer(&fonts);
+  renderer.Mode = kRenderCairoDC;
+  renderer.SetCairoTarget(kCairo, target.Canvas().Handle(), 1, 0, 0);
+  renderer.Page = pdf.Dict(page);
+  renderer.RenderPage();
+  EXPECT_EQ(renderer.ErrorText, "");
+  EXPECT_EQ(FromBitmap(target).RGB, viaBitmap.RGB) << "painted white first, then the page";
+}
+
+}  // namespace
