@@ -55,3 +55,14 @@ const TClassInfo& TClassInfoOf<TStrings>::Get() {
           .Build();
   return info;
 }
+
+const TClassInfo& TClassInfoOf<TBitmap>::Get() {
+  static const TClassInfo info =
+      TClassBuilder<TBitmap>("TBitmap", &TPersistent::StaticClassInfo())
+          .PropFn<int>("Height", [](TBitmap& b) { return b.Height(); }, [](TBitmap& b, int v) { b.SetHeight(v); })
+          .PropFn<int>("TransparentColor", [](TBitmap& b) { return static_cast<int>(b.TransparentColor()); },
+                       [](TBitmap& b, int v) { b.SetTransparentColor(v); }, {.Idents = &ColorIdents()})
+          .PropFn<int>("Width", [](TBitmap& b) { return b.Width(); }, [](TBitmap& b, int v) { b.SetWidth(v); })
+          .Build();
+  return info;
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/forms/rtti.h"
+#include "platform/gdi/bitmap.h"
 #include "platform/gdi/canvas.h"
 #include "platform/rtl/string_list.h"
 
@@ -22,3 +23,9 @@ inline const TEnumInfo& FontStyleEnumInfo() {
   static const TEnumInfo info{"TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"}};
   return info;
 }
+
+template <>
+struct TClassInfoOf<TBitmap> {
+  // Height, TransparentColor, Width.
+  static const TClassInfo& Get();
+};

@@ -11,6 +11,7 @@
 #include "platform/forms/list_view.h"
 #include "platform/forms/menus.h"
 #include "platform/forms/open_dialog.h"
+#include "platform/forms/page_control.h"
 #include "platform/forms/progress_bar.h"
 #include "platform/forms/scroll_bar.h"
 #include "platform/forms/timer.h"
@@ -23,7 +24,7 @@ void RegisterStandardClasses() {
           &TProgressBar::StaticClassInfo(), &TScrollBar::StaticClassInfo(), &TComboBox::StaticClassInfo(), &TListView::StaticClassInfo(),
           &TTimer::StaticClassInfo(), &TMainMenu::StaticClassInfo(), &TPopupMenu::StaticClassInfo(),
           &TMenuItem::StaticClassInfo(), &TOpenDialog::StaticClassInfo(),
-          &TBrowseFolderDialog::StaticClassInfo()})
+          &TBrowseFolderDialog::StaticClassInfo(), &TTabControl::StaticClassInfo(), &TPageControl::StaticClassInfo(), &TTabSheet::StaticClassInfo()})
       RegisterClass(*c);
     return true;
   }();

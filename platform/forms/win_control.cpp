@@ -13,6 +13,7 @@
 #include "platform/user/default_proc.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
+#include "platform/user/notify.h"
 #include "platform/user/object_instance.h"
 #include "platform/user/painting.h"
 #include "platform/user/window.h"
@@ -248,6 +249,10 @@ void TWinControl::WndProc(TMessage& m) {
     case WM_VSCROLL:
       // A scroll bar control's requests go back to it; the window's own bars stay here.
       if (m.LParam && ReflectToChild(m, reinterpret_cast<HWND>(m.LParam), CN_BASE + m.Msg)) return;
+      DefaultHandler(m);
+      return;
+    case WM_NOTIFY:
+      if (m.LParam && ReflectToChild(m, reinterpret_cast<const NMHDR*>(m.LParam)->hwndFrom, CN_NOTIFY)) return;
       DefaultHandler(m);
       return;
     case WM_CTLCOLORMSGBOX:

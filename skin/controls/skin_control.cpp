@@ -25,6 +25,8 @@ int SkinMulDiv(int a, int b, int c) {
   return (r > INT32_MAX || r < INT32_MIN) ? -1 : int(r);
 }
 
+void CopyBitmap(const TBitmap& source, TBitmap& dest) { dest.Assign(source); }
+
 TSkinControl::TSkinControl() : link_(std::make_shared<Link>()) { link_->self = this; }
 
 TSkinControl::~TSkinControl() {

@@ -104,5 +104,8 @@ class TSkinControl {
   WNDPROC oldWndProc_ = nullptr;
 };
 
+// Dest takes Source's size and pixel format and Source drawn into it.
+void CopyBitmap(const TBitmap& source, TBitmap& dest);
+
 // Integer a * b / c rounded, as MulDiv on Windows: -1 when c is 0 (never a size).
 int SkinMulDiv(int a, int b, int c);

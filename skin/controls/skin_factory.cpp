@@ -10,6 +10,7 @@
 #include "skin/controls/skin_edit.h"
 #include "skin/controls/skin_progress.h"
 #include "skin/controls/skin_scroll_bar.h"
+#include "skin/controls/skin_tab.h"
 #include "skin/controls/skin_up_down.h"
 
 std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int mode) {
@@ -34,8 +35,15 @@ std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int mode) {
       {"TSkinScrollbarH", [] { return std::make_unique<TSkinScrollbarH>(); }},
       {"TSkinScControl", [] { return std::make_unique<TSkinScControl>(); }},
       {"TSkinComBox", [] { return std::make_unique<TSkinComBox>(); }},
+      {"TSkinTab", [] { return std::make_unique<TSkinTab>(); }},
+      {"TSkinTab31", [] { return std::make_unique<TSkinTab31>(); }},
   };
   if (!className) return nullptr;
+  if (std::strcmp(className, "TSkinAdvPage") == 0) {
+    auto page = std::make_unique<TSkinAdvPage>();
+    page->Mode = mode;
+    return page;
+  }
   for (const Entry& e : kEntries) {
     if (std::strcmp(e.name, className) != 0) continue;
     auto made = e.make();

@@ -106,7 +106,9 @@ std::string Ini() {
       "[ComboButton]\r\nImage=combo.bmp\r\n[SunkEdge]\r\nImage=sunk.bmp\r\n[ExtraImages]\r\nImage=extra.bmp\r\n"
       "[MenuItem]\r\nImage=menuitem.bmp\r\nLeftWidth=2\r\nRightWidth=2\r\nTopHeight=2\r\nBottomHeight=2\r\n"
       "Trans=1\r\nTile=0\r\n"
-      "[MenuBackground]\r\nImage=menubg.bmp\r\nLeftWidth=3\r\nRightWidth=3\r\nTopHeight=3\r\nBottomHeight=3\r\n";
+      "[MenuBackground]\r\nImage=menubg.bmp\r\nLeftWidth=3\r\nRightWidth=3\r\nTopHeight=3\r\nBottomHeight=3\r\n"
+      "[Tabs]\r\nImage=tabs.bmp\r\nBorder=pane.bmp\r\nStyle=0\r\nNormalColour2=" + colour(kTabText[0]) +
+      "\r\nPressedColour2=" + colour(kTabText[1]) + "\r\n";
   auto button = [&](int n, int action, int x, int visibility, const char* image) {
     s += "[Button" + std::to_string(n) + "]\r\nAction=" + std::to_string(action) + "\r\nAlign=1\r\nXcoord=" +
          std::to_string(x) + "\r\nYcoord=" + std::to_string(kButtonTop) + "\r\nVisibility=" +
@@ -161,6 +163,8 @@ std::string FlatSkin(int shift) {
          return std::min({x, y, 19 - x, 19 - y}) < 3 ? kMenuEdge : kMenuInside;
        })},
       {"menubar.bmp", Bmp(20, 40, [](int, int y) { return kMenuBar[y / 20]; })},
+      {"tabs.bmp", Strip(12, 12, {kTab[0], kTab[1], kTab[2], kTab[3], kTab[4]})},
+      {"pane.bmp", Strip(12, 12, {kPane})},
   };
   return cache[shift] = skintest::PackEntries(e);
 }

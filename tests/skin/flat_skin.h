@@ -65,6 +65,13 @@ inline constexpr TColor kHilight = skintest::Rgb(0xD3, 0x04, 0x23), kHilightText
 inline constexpr TColor kMenuBarText = skintest::Rgb(0x05, 0x06, 0x63);
 // The item frames are 20 x 20 with margins of 2; the separator's line is on rows 14 and 15.
 inline constexpr int kItemFrame = 20, kItemMargin = 2, kSeparatorRow = 14;
+// Tabs' frames (frame 1 every tab, frame 2 the current one; 3 to 5 unused), the pane, and the
+// tab texts' colours for frames 1 and 2.
+inline constexpr TColor kTab[5] = {skintest::Rgb(0x94, 0x51, 0x01), skintest::Rgb(0x94, 0x52, 0x02),
+                                   skintest::Rgb(0x94, 0x53, 0x03), skintest::Rgb(0x94, 0x54, 0x04),
+                                   skintest::Rgb(0x94, 0x55, 0x05)};
+inline constexpr TColor kPane = skintest::Rgb(0x95, 0x61, 0x01);
+inline constexpr TColor kTabText[2] = {skintest::Rgb(0x01, 0x02, 0xE3), skintest::Rgb(0x04, 0xE5, 0x06)};
 inline constexpr int kPushW = 24, kPushH = 16, kBox = 13, kProgressW = 20, kProgressH = 10;
 
 // Geometry: borders 4 wide, caption 24 high, buttons 20 x 16 at 4 from the top, their left

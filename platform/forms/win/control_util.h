@@ -87,5 +87,6 @@ void RegisterComboListClass();
 void RegisterListViewClass();
 // The list box procedure, which the combo box's list builds on.
 LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void RegisterTabClass();
 
 }  // namespace stdctl

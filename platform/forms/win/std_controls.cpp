@@ -11,4 +11,5 @@ void RegisterStandardControls() {
   stdctl::RegisterScrollBarClass();
   stdctl::RegisterComboBoxClasses();
   stdctl::RegisterListViewClass();
+  stdctl::RegisterTabClass();
 }

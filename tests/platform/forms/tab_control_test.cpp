@@ -1,0 +1,256 @@
+// The tab control window class by its messages, and the page and tab controls of the class
+// library over it, driven by the mouse and the keyboard on the headless screen.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/forms/form.h"
+#include "platform/forms/page_control.h"
+#include "platform/forms/win/common_controls.h"
+#include "platform/forms/win/tab_layout.h"
+#include "platform/user/input.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/window.h"
+#include "tests/platform/forms/forms_test_support.h"
+
+using namespace formstest;
+
+namespace {
+
+class TabControlTest : public FormsTest {
+ protected:
+  void SetUp() override {
+    FormsTest::SetUp();
+    RegisterStandardControls();
+    form = CreateComponent<TForm>(Application);
+    form->SetBounds(50, 50, 400, 300);
+    form->Show();
+    // The form's window procedure logs the notifications of its tab controls.
+    oldProc = form->WindowProc;
+    form->WindowProc = [this](TMessage& m) {
+      if (m.Msg == WM_NOTIFY) {
+        const auto* h = reinterpret_cast<const NMHDR*>(m.LParam);
+        codes.push_back(h->code);
+        if (h->code == TCN_SELCHANGING && veto) {
+          m.Result = 1;
+          return;
+        }
+      }
+      oldProc(m);
+    };
+  }
+  void TearDown() override {
+    form->WindowProc = oldProc;
+    form->Free();
+    FormsTest::TearDown();
+  }
+  HWND MakeTabs(DWORD style, const std::vector<std::u16string>& texts) {
+    HWND h = CreateWindowExW(0, WC_TABCONTROL, u"", WS_CHILD | WS_VISIBLE | style, 10, 10, 300, 150, form->Handle(),
+                             nullptr, nullptr, nullptr);
+    for (size_t i = 0; i < texts.size(); ++i) {
+      std::u16string t = texts[i];
+      TCITEMW item;
+      item.mask = TCIF_TEXT | TCIF_PARAM;
+      item.pszText = t.data();
+      item.lParam = LPARAM(100 + i);
+      EXPECT_EQ(SendMessageW(h, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item)), LRESULT(i));
+    }
+    return h;
+  }
+  RECT ItemRect(HWND h, int i) {
+    RECT r{};
+    SendMessageW(h, TCM_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&r));
+    return r;
+  }
+  void ClickWindow(HWND h, int x, int y) {
+    RECT w{};
+    GetWindowRect(h, &w);
+    screen->Click(w.left + x, w.top + y);
+    Pump();
+  }
+
+  TForm* form = nullptr;
+  TWndMethod oldProc;
+  std::vector<UINT> codes;
+  bool veto = false;
+};
+
+TEST_F(TabControlTest, ItemsAreKeptAndReadInBothCharacterSets) {
+  HWND h = MakeTabs(0, {u"One", u"Two", u"Three"});
+  EXPECT_EQ(SendMessageW(h, TCM_GETITEMCOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageW(h, TCM_GETCURSEL, 0, 0), 0) << "the first tab inserted becomes current";
+  char16_t wide[4] = {};
+  TCITEMW w;
+  w.mask = TCIF_TEXT | TCIF_PARAM;
+  w.pszText = wide;
+  w.cchTextMax = 4;
+  ASSERT_TRUE(SendMessageW(h, TCM_GETITEMW, 2, reinterpret_cast<LPARAM>(&w)));
+  EXPECT_EQ(std::u16string(wide), u"Thr") << "cut to the buffer, terminated";
+  EXPECT_EQ(w.lParam, 102);
+  char narrow[16] = {};
+  TCITEMA a;
+  a.mask = TCIF_TEXT;
+  a.pszText = narrow;
+  a.cchTextMax = 16;
+  ASSERT_TRUE(SendMessageW(h, TCM_GETITEMA, 1, reinterpret_cast<LPARAM>(&a)));
+  EXPECT_STREQ(narrow, "Two");
+  EXPECT_FALSE(SendMessageW(h, TCM_GETITEMW, 3, reinterpret_cast<LPARAM>(&w))) << "past the end";
+  // Inserting before the current tab keeps the same tab current; deleting it leaves none.
+  SendMessageW(h, TCM_SETCURSEL, 1, 0);
+  TCITEMA front;
+  front.mask = TCIF_TEXT;
+  char zero[] = "Zero";
+  front.pszText = zero;
+  EXPECT_EQ(SendMessageW(h, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&front)), 0);
+  EXPECT_EQ(SendMessageW(h, TCM_GETCURSEL, 0, 0), 2);
+  EXPECT_TRUE(SendMessageW(h, TCM_DELETEITEM, 0, 0));
+  EXPECT_EQ(SendMessageW(h, TCM_GETCURSEL, 0, 0), 1);
+  EXPECT_TRUE(SendMessageW(h, TCM_DELETEITEM, 1, 0));
+  EXPECT_EQ(SendMessageW(h, TCM_GETCURSEL, 0, 0), -1);
+  EXPECT_EQ(SendMessageW(h, TCM_SETCURSEL, 7, 0), -1) << "no such tab";
+  EXPECT_TRUE(codes.empty()) << "changes by message notify nobody";
+  DestroyWindow(h);
+}
+
+TEST_F(TabControlTest, TabsLieAlongTheSideTheStyleNames) {
+  struct Case {
+    DWORD style;
+    TabSide side;
+  } cases[] = {{0, TabSide::Top}, {TCS_BOTTOM, TabSide::Bottom}, {TCS_VERTICAL, TabSide::Left},
+               {TCS_VERTICAL | TCS_RIGHT, TabSide::Right}};
+  for (const Case& c : cases) {
+    HWND h = MakeTabs(c.style, {u"Alpha", u"Be"});
+    RECT client{};
+    GetClientRect(h, &client);
+    const RECT a = ItemRect(h, 0), b = ItemRect(h, 1);
+    RECT display = client;
+    SendMessageW(h, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    RECT back = display;
+    SendMessageW(h, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&back));
+    EXPECT_EQ(back.left, client.left);
+    EXPECT_EQ(back.top, client.top);
+    EXPECT_EQ(back.right, client.right);
+    EXPECT_EQ(back.bottom, client.bottom);
+    const bool vertical = c.side == TabSide::Left || c.side == TabSide::Right;
+    // The longer caption makes the longer tab; the second tab follows the first.
+    EXPECT_GT(vertical ? a.bottom - a.top : a.right - a.left, vertical ? b.bottom - b.top : b.right - b.left);
+    EXPECT_EQ(vertical ? b.top : b.left, vertical ? a.bottom : a.right);
+    switch (c.side) {
+      case TabSide::Top: EXPECT_LE(a.bottom, display.top); break;
+      case TabSide::Bottom: EXPECT_GE(a.top, display.bottom); break;
+      case TabSide::Left: EXPECT_LE(a.right, display.left); break;
+      case TabSide::Right: EXPECT_GE(a.left, display.right); break;
+    }
+    // Hit testing agrees with the rectangles.
+    TCHITTESTINFO hit;
+    hit.pt = POINT{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+    EXPECT_EQ(SendMessageW(h, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), 1);
+    EXPECT_EQ(hit.flags, TCHT_ONITEM);
+    hit.pt = POINT{(display.left + display.right) / 2, (display.top + display.bottom) / 2};
+    EXPECT_EQ(SendMessageW(h, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), -1);
+    EXPECT_EQ(hit.flags, TCHT_NOWHERE);
+    DestroyWindow(h);
+  }
+}
+
+TEST_F(TabControlTest, AClickAsksTheParentAndThenTellsIt) {
+  HWND h = MakeTabs(0, {u"One", u"Two", u"Three"});
+  const RECT r = ItemRect(h, 2);
+  veto = true;
+  ClickWindow(h, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  EXPECT_EQ(codes, std::vector<UINT>{TCN_SELCHANGING});
+  EXPECT_EQ(SendMessageW(h, TCM_GETCURSEL, 0, 0), 0) << "refused";
+  veto = false;
+  codes.clear();
+  ClickWindow(h, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  EXPECT_EQ(codes, (std::vector<UINT>{TCN_SELCHANGING, TCN_SELCHANGE}));
+  EXPECT_EQ(SendMessageW(h, TCM_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(GetFocus(), h);
+  codes.clear();
+  ClickWindow(h, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  EXPECT_TRUE(codes.empty()) << "the current tab again changes nothing";
+  // Arrow keys move between tabs the same way, and stop at the ends.
+  Key(VK_LEFT);
+  EXPECT_EQ(SendMessageW(h, TCM_GETCURSEL, 0, 0), 1);
+  Key(VK_RIGHT);
+  Key(VK_RIGHT);
+  EXPECT_EQ(SendMessageW(h, TCM_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(codes.size(), 4u);
+  DestroyWindow(h);
+}
+
+TEST_F(TabControlTest, PlainLookShowsTheCurrentTabJoinedToItsPane) {
+  HWND h = MakeTabs(0, {u"One", u"Two"});
+  Pump();
+  const RECT second = ItemRect(h, 1);
+  RECT w{};
+  GetWindowRect(h, &w);
+  // Above the second (not current) tab lies the strip's background; the current tab rises 2
+  // pixels higher than the others.
+  const std::uint32_t face = ScreenColor(clBtnFace), light = ScreenColor(clBtnHighlight);
+  EXPECT_EQ(screen->ScreenPixel(w.left + second.left + 8, w.top + second.top - 1), face);
+  const RECT first = ItemRect(h, 0);
+  EXPECT_EQ(screen->ScreenPixel(w.left + first.left + 8, w.top + first.top - 2), light);
+  DestroyWindow(h);
+}
+
+TEST_F(TabControlTest, PageControlShowsTheSheetOfTheChosenTab) {
+  auto* pages = AddControl<TPageControl>(form, "Pages", 10, 10, 300, 200);
+  auto* first = CreateComponent<TTabSheet>(form);
+  first->SetCaption("First");
+  first->SetParent(pages);
+  auto* second = CreateComponent<TTabSheet>(form);
+  second->SetCaption("Second");
+  second->SetParent(pages);
+  Pump();
+  EXPECT_EQ(pages->PageCount(), 2);
+  EXPECT_EQ(pages->ActivePage(), first);
+  EXPECT_TRUE(first->Visible());
+  EXPECT_FALSE(second->Visible());
+  const TRect area = pages->DisplayRect();
+  EXPECT_EQ(first->BoundsRect().left, area.left);
+  EXPECT_EQ(first->BoundsRect().bottom, area.bottom);
+  std::vector<std::string> log;
+  pages->OnChanging = [&](TObject*, bool& allow) {
+    log.push_back("changing");
+    allow = log.size() > 1;
+  };
+  pages->OnChange = [&](TObject*) { log.push_back("change"); };
+  RECT r{};
+  SendMessageW(pages->Handle(), TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r));
+  ClickAt(pages, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  EXPECT_EQ(pages->ActivePage(), first) << "OnChanging refused";
+  ClickAt(pages, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  EXPECT_EQ(pages->ActivePage(), second);
+  EXPECT_TRUE(second->Visible());
+  EXPECT_FALSE(first->Visible());
+  EXPECT_EQ(log, (std::vector<std::string>{"changing", "changing", "change"}));
+  // In code: no events. A sheet freed leaves its control.
+  pages->SetActivePageIndex(0);
+  EXPECT_EQ(log.size(), 3u);
+  EXPECT_EQ(SendMessageW(pages->Handle(), TCM_GETCURSEL, 0, 0), 0);
+  first->Free();
+  EXPECT_EQ(pages->PageCount(), 1);
+  EXPECT_EQ(pages->ActivePage(), second);
+  EXPECT_EQ(SendMessageW(pages->Handle(), TCM_GETITEMCOUNT, 0, 0), 1);
+}
+
+TEST_F(TabControlTest, TabControlFollowsItsTabList) {
+  auto* tabs = AddControl<TTabControl>(form, "Tabs", 10, 10, 300, 120);
+  tabs->Tabs()->Add("Red");
+  tabs->Tabs()->Add("Green");
+  Pump();
+  EXPECT_EQ(tabs->TabIndex(), 0);
+  EXPECT_EQ(SendMessageW(tabs->Handle(), TCM_GETITEMCOUNT, 0, 0), 2);
+  tabs->SetTabIndex(1);
+  EXPECT_EQ(tabs->TabIndex(), 1);
+  tabs->SetTabIndex(5);
+  EXPECT_EQ(tabs->TabIndex(), 1) << "out of range is ignored";
+  tabs->Tabs()->Delete(1);
+  EXPECT_EQ(tabs->TabIndex(), 0);
+  tabs->SetTabPosition(tpBottom);
+  EXPECT_TRUE(GetWindowLongPtrW(tabs->Handle(), GWL_STYLE) & TCS_BOTTOM);
+}
+
+}  // namespace

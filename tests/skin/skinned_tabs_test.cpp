@@ -1,0 +1,237 @@
+// Tab controls worn with the flat test skin: the current tab's frame and every other tab's, on
+// every side the tabs can stand, lined up with the control's own tab rectangles; the pane, the
+// texts' colours, a click changing the frames, the scroll arrows left unpainted over, and the
+// tab pictures handed to a foreign page control.
+#include <gtest/gtest.h>
+
+#include "platform/forms/foreign_classes.h"
+#include "platform/forms/rtti.h"
+#include "platform/forms/win/common_controls.h"
+#include "platform/user/default_proc.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/painting.h"
+#include "platform/user/window.h"
+#include "skin/controls/skin_tab.h"
+#include "skin/controls/skin_up_down.h"
+#include "tests/skin/skinned_form_fixture.h"
+
+using namespace flatskin;
+
+namespace {
+
+class SkinnedTabs : public skintest::SkinnedForm {
+ protected:
+  HWND MakeTabs(DWORD style, int count, int id = 70) {
+    HWND h = Make(WC_TABCONTROL, style, 20, 20, 300, 160, id);
+    const char16_t* texts[] = {u"One", u"Second", u"Third"};
+    for (int i = 0; i < count; ++i) {
+      std::u16string t = texts[i % 3];
+      TCITEMW item;
+      item.mask = TCIF_TEXT;
+      item.pszText = t.data();
+      SendMessageW(h, TCM_INSERTITEMW, WPARAM(i), reinterpret_cast<LPARAM>(&item));
+    }
+    return h;
+  }
+  RECT ItemRect(HWND h, int i) {
+    RECT r{};
+    SendMessageW(h, TCM_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&r));
+    return r;
+  }
+  RECT Display(HWND h) {
+    RECT r{};
+    GetClientRect(h, &r);
+    SendMessageW(h, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+    return r;
+  }
+  // The frame seen near each corner of a tab's own rectangle (2 pixels in).
+  void ExpectTabFrame(HWND h, int i, TColor c, const char* what) {
+    const RECT r = ItemRect(h, i);
+    EXPECT_EQ(AtWindow(h, r.left + 2, r.top + 2), c) << what << " tab " << i << " top left";
+    EXPECT_EQ(AtWindow(h, r.right - 3, r.bottom - 3), c) << what << " tab " << i << " bottom right";
+  }
+};
+
+TEST_F(SkinnedTabs, RawTabControlsGetTheTabWrapper) {
+  Show();
+  HWND plain = MakeTabs(0, 2);
+  HWND owner = MakeTabs(TCS_OWNERDRAWFIXED, 2, 71);
+  Wrapper()->SkinWin32Children(plain);
+  Wrapper()->SkinWin32Children(owner);
+  TSkinControl* s = Wrapper()->FindSkinner(plain);
+  ASSERT_NE(s, nullptr);
+  EXPECT_STREQ(s->KindName(), "TSkinTab");
+  EXPECT_EQ(Wrapper()->FindSkinner(owner), nullptr) << "owner-drawn tabs stay plain";
+}
+
+TEST_F(SkinnedTabs, EverySideShowsTheCurrentTabsFrameOverItsOwnRectangle) {
+  Show();
+  const struct {
+    DWORD style;
+    uint8_t position;
+    const char* side;
+  } sides[] = {{0, 0, "top"},
+               {TCS_BOTTOM, 1, "bottom"},
+               {TCS_VERTICAL, 2, "left"},
+               {TCS_VERTICAL | TCS_RIGHT, 3, "right"}};
+  for (const auto& side : sides) {
+    HWND h = MakeTabs(side.style, 3);
+    SendMessageW(h, TCM_SETCURSEL, 1, 0);
+    auto* skin = Attach<TSkinTab>(h);
+    Pump();
+    EXPECT_EQ(skin->TabPosition, side.position) << side.side;
+    ExpectTabFrame(h, 0, kTab[0], side.side);
+    ExpectTabFrame(h, 1, kTab[1], side.side);
+    ExpectTabFrame(h, 2, kTab[0], side.side);
+    // The pane covers the display area; the strip beyond the last tab shows the face.
+    const RECT d = Display(h);
+    EXPECT_EQ(AtWindow(h, (d.left + d.right) / 2, (d.top + d.bottom) / 2), kPane) << side.side;
+    const RECT last = ItemRect(h, 2);
+    const bool vertical = side.position >= 2;
+    EXPECT_EQ(AtWindow(h, vertical ? (last.left + last.right) / 2 : last.right + 4,
+                       vertical ? last.bottom + 4 : (last.top + last.bottom) / 2),
+              kFace)
+        << side.side;
+    DestroyWindow(h);
+    Wrapper()->PurgeSkinners();
+  }
+}
+
+TEST_F(SkinnedTabs, TextsTakeTheColoursOfTheirFrames) {
+  Show();
+  HWND h = MakeTabs(0, 2);
+  Attach<TSkinTab>(h);
+  Pump();
+  const RECT current = ItemRect(h, 0), other = ItemRect(h, 1);
+  // The texts are smoothed: count the pixels near each text colour (one strong in blue, the
+  // other in green; the tab frames are weak in both).
+  auto near = [&](const RECT& r, int shift) {
+    int n = 0;
+    for (int y = r.top + 2; y < r.bottom - 2; ++y)
+      for (int x = r.left + 2; x < r.right - 2; ++x) n += ((AtWindow(h, x, y) >> shift) & 0xFF) > 0xB0;
+    return n;
+  };
+  const int green = 8, blue = 16;
+  EXPECT_GT(near(current, green), 3);
+  EXPECT_EQ(near(current, blue), 0);
+  EXPECT_GT(near(other, blue), 3);
+  EXPECT_EQ(near(other, green), 0);
+}
+
+TEST_F(SkinnedTabs, AClickMovesTheCurrentFrame) {
+  Show();
+  HWND h = MakeTabs(0, 3);
+  Attach<TSkinTab>(h);
+  Pump();
+  const RECT r = ItemRect(h, 2);
+  ClickWindow(h, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  EXPECT_EQ(SendMessageW(h, TCM_GETCURSEL, 0, 0), 2) << "the control keeps its behaviour";
+  ExpectTabFrame(h, 0, kTab[0], "after the click");
+  ExpectTabFrame(h, 2, kTab[1], "after the click");
+}
+
+TEST_F(SkinnedTabs, AnEmptyTabControlShowsOnlyItsStripAndPane) {
+  Show();
+  HWND h = MakeTabs(0, 0);
+  Attach<TSkinTab>(h);
+  Pump();
+  const RECT d = Display(h);
+  EXPECT_EQ(AtWindow(h, 10, 5), kFace);
+  EXPECT_EQ(AtWindow(h, 150, d.top + 20), kPane);
+  EXPECT_EQ(CountColour(h, RECT{0, 0, 300, d.top - 4}, kTab[0]), 0);
+}
+
+TEST_F(SkinnedTabs, ScrollArrowsAreSkinnedAndNeverPaintedOver) {
+  Show();
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"msctls_updown32";
+  RegisterClassExW(&wc);  // fails harmlessly where the class exists
+  HWND h = MakeTabs(0, 3);
+  const RECT first = ItemRect(h, 0);
+  HWND arrows = CreateWindowExW(0, u"msctls_updown32", u"", WS_CHILD | WS_VISIBLE, first.left, first.top, 16,
+                                first.bottom - first.top, h, nullptr, nullptr, nullptr);
+  ASSERT_NE(arrows, nullptr);
+  auto* skin = Attach<TSkinTab>(h);
+  ASSERT_NE(skin->UpDownSkin, nullptr);
+  EXPECT_EQ(skin->UpDownSkin->Handle, arrows);
+  InvalidateRect(h, nullptr, TRUE);
+  Pump();
+  EXPECT_EQ(SendMessageW(arrows, CM_SKINQUERY, 0, 0), 1);
+  EXPECT_NE(AtWindow(arrows, 4, 4), kTab[1]) << "the strip is not copied over the arrows";
+  EXPECT_EQ(AtWindow(h, first.left + 20, first.top + 2), kTab[1]) << "beside them it is";
+}
+
+TEST_F(SkinnedTabs, StripRectanglesTurnIntoTheHorizontalBuffer) {
+  // Left tabs: the buffer is as wide as the control is high and turned counter-clockwise
+  // afterwards; right tabs: turned clockwise.
+  const struct {
+    RECT in;
+    uint8_t position;
+    RECT out;
+  } cases[] = {{{2, 2, 40, 20}, 0, {2, 3, 40, 21}},
+               {{2, 140, 40, 158}, 1, {2, -2, 40, 16}},
+               {{2, 10, 20, 50}, 2, {110, 2, 150, 20}},
+               {{280, 10, 298, 50}, 3, {10, 2, 50, 20}}};
+  for (const auto& c : cases) {
+    const RECT r = TabInStrip(c.in, c.position, 141, 160, 300);
+    EXPECT_EQ(r.left, c.out.left) << int(c.position);
+    EXPECT_EQ(r.top, c.out.top) << int(c.position);
+    EXPECT_EQ(r.right, c.out.right) << int(c.position);
+    EXPECT_EQ(r.bottom, c.out.bottom) << int(c.position);
+  }
+  EXPECT_EQ(TabPositionOfStyle(TCS_BOTTOM | TCS_VERTICAL), 3);
+  EXPECT_EQ(TabPositionOfStyle(TCS_BUTTONS), 0);
+}
+
+// A foreign page control that draws its tabs from two published pictures.
+class TAdvPageControl : public TWinControl {
+ public:
+  explicit TAdvPageControl(TComponent* owner) : TWinControl(owner) {}
+  static const TClassInfo& StaticClassInfo() {
+    static const TClassInfo info =
+        TClassBuilder<TAdvPageControl>("TAdvPageControl", &TWinControl::StaticClassInfo())
+            .Prop("TabBackGround", &TAdvPageControl::TabBackGround, &TAdvPageControl::SetTabBackGround)
+            .Prop("TabBackGroundActive", &TAdvPageControl::TabBackGroundActive,
+                  &TAdvPageControl::SetTabBackGroundActive)
+            .Creator([](TComponent* o) { return new TAdvPageControl(o); })
+            .Build();
+    return info;
+  }
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+  TBitmap* TabBackGround() const { return &normal_; }
+  void SetTabBackGround(TBitmap* b) {
+    if (b) normal_.Assign(*b);
+  }
+  TBitmap* TabBackGroundActive() const { return &active_; }
+  void SetTabBackGroundActive(TBitmap* b) {
+    if (b) active_.Assign(*b);
+  }
+
+ private:
+  mutable TBitmap normal_, active_;
+};
+
+TEST_F(SkinnedTabs, AForeignPageControlReceivesTheTabPictures) {
+  RegisterClass(TAdvPageControl::StaticClassInfo());
+  sd->Skin3rd()->Add("TAdvPageControl=advpagecontrol");
+  Show(
+      "object SkinForm: TForm\n  Left = 100\n  Top = 80\n  ClientHeight = 300\n  ClientWidth = 400\n"
+      "  object Pages: TAdvPageControl\n    Left = 10\n    Top = 10\n    Width = 200\n    Height = 100\n  end\n"
+      "end\n");
+  auto* pages = Find<TAdvPageControl>("Pages");
+  ASSERT_NE(pages, nullptr);
+  TSkinControl* s = Wrapper()->FindSkinner(pages);
+  ASSERT_NE(s, nullptr);
+  EXPECT_STREQ(s->KindName(), "TSkinAdvPage");
+  ASSERT_EQ(pages->TabBackGround()->Width(), 100);
+  ASSERT_EQ(pages->TabBackGround()->Height(), 21);
+  EXPECT_EQ(skintest::PixelOf(*pages->TabBackGround(), 50, 10), kTab[0]);
+  EXPECT_EQ(skintest::PixelOf(*pages->TabBackGroundActive(), 50, 10), kTab[1]);
+  s->RestoreColor();
+  EXPECT_TRUE(pages->TabBackGround()->Empty());
+  EXPECT_TRUE(pages->TabBackGroundActive()->Empty());
+}
+
+}  // namespace
