@@ -15,6 +15,7 @@
 #include "platform/forms/progress_bar.h"
 #include "platform/forms/scroll_bar.h"
 #include "platform/forms/timer.h"
+#include "platform/forms/track_bar.h"
 
 void RegisterStandardClasses() {
   static const bool done = [] {
@@ -24,7 +25,7 @@ void RegisterStandardClasses() {
           &TProgressBar::StaticClassInfo(), &TScrollBar::StaticClassInfo(), &TComboBox::StaticClassInfo(), &TListView::StaticClassInfo(),
           &TTimer::StaticClassInfo(), &TMainMenu::StaticClassInfo(), &TPopupMenu::StaticClassInfo(),
           &TMenuItem::StaticClassInfo(), &TOpenDialog::StaticClassInfo(),
-          &TBrowseFolderDialog::StaticClassInfo(), &TTabControl::StaticClassInfo(), &TPageControl::StaticClassInfo(), &TTabSheet::StaticClassInfo()})
+          &TBrowseFolderDialog::StaticClassInfo(), &TTabControl::StaticClassInfo(), &TPageControl::StaticClassInfo(), &TTabSheet::StaticClassInfo(), &TTrackBar::StaticClassInfo()})
       RegisterClass(*c);
     return true;
   }();

@@ -8,9 +8,12 @@
 #include "skin/controls/skin_check_box.h"
 #include "skin/controls/skin_combo_box.h"
 #include "skin/controls/skin_edit.h"
+#include "skin/controls/skin_header.h"
 #include "skin/controls/skin_progress.h"
 #include "skin/controls/skin_scroll_bar.h"
+#include "skin/controls/skin_status_bar.h"
 #include "skin/controls/skin_tab.h"
+#include "skin/controls/skin_track_bar.h"
 #include "skin/controls/skin_up_down.h"
 
 std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int mode) {
@@ -37,6 +40,9 @@ std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int mode) {
       {"TSkinComBox", [] { return std::make_unique<TSkinComBox>(); }},
       {"TSkinTab", [] { return std::make_unique<TSkinTab>(); }},
       {"TSkinTab31", [] { return std::make_unique<TSkinTab31>(); }},
+      {"TSkinTrackBar", [] { return std::make_unique<TSkinTrackBar>(); }},
+      {"TSkinStatusBar", [] { return std::make_unique<TSkinStatusBar>(); }},
+      {"TSkinHeader", [] { return std::make_unique<TSkinHeader>(); }},
   };
   if (!className) return nullptr;
   if (std::strcmp(className, "TSkinAdvPage") == 0) {

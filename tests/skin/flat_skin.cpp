@@ -37,10 +37,6 @@ std::string Bmp(int w, int h, const std::function<TColor(int, int)>& at) {
   return b;
 }
 
-// Frames of flat colours side by side.
-std::string Strip(int w, int h, const std::vector<TColor>& colours) {
-  return Bmp(w * int(colours.size()), h, [&](int x, int) { return colours[size_t(x / w)]; });
-}
 
 // Frames 1..n of flat colours side by side.
 std::string Frames(int w, int h, int n, TColor (*colour)(int)) {
@@ -80,6 +76,14 @@ std::string MenuItems() {
   });
 }
 
+}  // namespace
+
+std::string Strip(int w, int h, const std::vector<TColor>& colours) {
+  return Bmp(w * int(colours.size()), h, [&](int x, int) { return colours[size_t(x / w)]; });
+}
+
+namespace {
+
 std::string Ini() {
   auto colour = [](TColor c) {
     const Rgb3 v = Split(c);
@@ -108,7 +112,12 @@ std::string Ini() {
       "Trans=1\r\nTile=0\r\n"
       "[MenuBackground]\r\nImage=menubg.bmp\r\nLeftWidth=3\r\nRightWidth=3\r\nTopHeight=3\r\nBottomHeight=3\r\n"
       "[Tabs]\r\nImage=tabs.bmp\r\nBorder=pane.bmp\r\nStyle=0\r\nNormalColour2=" + colour(kTabText[0]) +
-      "\r\nPressedColour2=" + colour(kTabText[1]) + "\r\n";
+      "\r\nPressedColour2=" + colour(kTabText[1]) + "\r\n"
+      "[Track]\r\nImage=track.bmp\r\nLeftWidth=2\r\nRightWidth=2\r\n"
+      "[TRACKVERT]\r\nImage=trackvert.bmp\r\nTopHeight=2\r\nBottomHeight=2\r\n"
+      "[Trackbar.ThumbHorz]\r\nImage=thumb.bmp\r\n"
+      "[StatusBarEdges]\r\nImage=edges.bmp\r\nLeftWidth=2\r\nRightWidth=2\r\nTopHeight=2\r\nBottomHeight=2\r\n"
+      "[Headerbar]\r\nImage=header.bmp\r\n";
   auto button = [&](int n, int action, int x, int visibility, const char* image) {
     s += "[Button" + std::to_string(n) + "]\r\nAction=" + std::to_string(action) + "\r\nAlign=1\r\nXcoord=" +
          std::to_string(x) + "\r\nYcoord=" + std::to_string(kButtonTop) + "\r\nVisibility=" +
@@ -125,10 +134,9 @@ std::string Ini() {
 
 TColor Shifted(TColor c, int shift) { return TColor((c & 0xFFFF00) | ((c & 0xFF) + TColor(shift))); }
 
-std::string FlatSkin(int shift) {
-  static std::map<int, std::string> cache;
-  auto found = cache.find(shift);
-  if (found != cache.end()) return found->second;
+namespace {
+
+skintest::Entries FlatEntries(int shift) {
   auto sh = [shift](const TColor (&c)[2]) { return std::vector<TColor>{Shifted(c[0], shift), Shifted(c[1], shift)}; };
   const TColor left[2] = {Shifted(kLeft[0], shift), Shifted(kLeft[1], shift)};
   const TColor right[2] = {Shifted(kRight[0], shift), Shifted(kRight[1], shift)};
@@ -165,8 +173,29 @@ std::string FlatSkin(int shift) {
       {"menubar.bmp", Bmp(20, 40, [](int, int y) { return kMenuBar[y / 20]; })},
       {"tabs.bmp", Strip(12, 12, {kTab[0], kTab[1], kTab[2], kTab[3], kTab[4]})},
       {"pane.bmp", Strip(12, 12, {kPane})},
+      {"track.bmp", Strip(12, 4, {kTrack[0]})},
+      {"trackvert.bmp", Strip(4, 12, {kTrack[1]})},
+      {"thumb.bmp", Strip(11, 20, {kThumb[0], kThumb[1], kThumb[2], kThumb[3], kThumb[4]})},
+      {"edges.bmp", Strip(12, 12, {kEdge[0], kEdge[1], kEdge[2]})},
+      {"header.bmp", Strip(12, 12, {kHeader[0], kHeader[1], kHeader[2], kHeader[3], kHeader[4]})},
   };
-  return cache[shift] = skintest::PackEntries(e);
+  return e;
+}
+
+}  // namespace
+
+std::string FlatSkin(int shift) {
+  static std::map<int, std::string> cache;
+  auto found = cache.find(shift);
+  if (found != cache.end()) return found->second;
+  return cache[shift] = skintest::PackEntries(FlatEntries(shift));
+}
+
+std::string FlatSkinWith(const std::string& ini, const skintest::Entries& entries) {
+  skintest::Entries e = FlatEntries(0);
+  e.front().second += ini;
+  e.insert(e.end(), entries.begin(), entries.end());
+  return skintest::PackEntries(e);
 }
 
 }  // namespace flatskin

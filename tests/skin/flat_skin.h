@@ -72,6 +72,17 @@ inline constexpr TColor kTab[5] = {skintest::Rgb(0x94, 0x51, 0x01), skintest::Rg
                                    skintest::Rgb(0x94, 0x55, 0x05)};
 inline constexpr TColor kPane = skintest::Rgb(0x95, 0x61, 0x01);
 inline constexpr TColor kTabText[2] = {skintest::Rgb(0x01, 0x02, 0xE3), skintest::Rgb(0x04, 0xE5, 0x06)};
+// The track bar's channel pictures (horizontal, vertical) and the thumb's five frames.
+inline constexpr TColor kTrack[2] = {skintest::Rgb(0x96, 0x71, 0x01), skintest::Rgb(0x96, 0x72, 0x02)};
+inline constexpr TColor kThumb[5] = {skintest::Rgb(0x97, 0x81, 0x01), skintest::Rgb(0x97, 0x82, 0x02),
+                                     skintest::Rgb(0x97, 0x83, 0x03), skintest::Rgb(0x97, 0x84, 0x04),
+                                     skintest::Rgb(0x97, 0x85, 0x05)};
+// Status-bar bevels (lowered, raised, none) and header frames (normal, hot, 3 to 5 unused).
+inline constexpr TColor kEdge[3] = {skintest::Rgb(0x98, 0x91, 0x01), skintest::Rgb(0x98, 0x92, 0x02),
+                                    skintest::Rgb(0x98, 0x93, 0x03)};
+inline constexpr TColor kHeader[5] = {skintest::Rgb(0x99, 0xA1, 0x01), skintest::Rgb(0x99, 0xA2, 0x02),
+                                      skintest::Rgb(0x99, 0xA3, 0x03), skintest::Rgb(0x99, 0xA4, 0x04),
+                                      skintest::Rgb(0x99, 0xA5, 0x05)};
 inline constexpr int kPushW = 24, kPushH = 16, kBox = 13, kProgressW = 20, kProgressH = 10;
 
 // Geometry: borders 4 wide, caption 24 high, buttons 20 x 16 at 4 from the top, their left
@@ -82,6 +93,10 @@ inline constexpr int kCloseX = 24, kMaxX = 46, kMinX = 68;
 // The packed flat skin; `shift` adds to every red value of the borders (a second skin that
 // looks otherwise the same).
 std::string FlatSkin(int shift = 0);
+// The flat skin with more INI text and entries (not cached).
+std::string FlatSkinWith(const std::string& ini, const skintest::Entries& entries);
+// Frames of flat colours side by side, as a BMP file.
+std::string Strip(int w, int h, const std::vector<TColor>& colours);
 // The border colour of a flat skin made with `shift`.
 TColor Shifted(TColor c, int shift);
 

@@ -5,6 +5,8 @@
 // paints itself plainly in the system colours; RegisterStandardControls registers them.
 #pragma once
 
+#include <string>
+
 #include "platform/forms/win/std_controls.h"
 #include "platform/user/image_list.h"
 #include "platform/user/notify.h"
@@ -53,4 +55,82 @@ struct TCITEMA {
 struct TCHITTESTINFO {
   POINT pt{};
   UINT flags = 0;
+};
+
+// ---- Track bars ----
+inline constexpr DWORD TBS_AUTOTICKS = 0x1, TBS_VERT = 0x2, TBS_HORZ = 0x0, TBS_TOP = 0x4, TBS_BOTTOM = 0x0,
+                       TBS_LEFT = 0x4, TBS_RIGHT = 0x0, TBS_BOTH = 0x8, TBS_NOTICKS = 0x10, TBS_NOTHUMB = 0x80;
+inline constexpr UINT TBM_GETPOS = WM_USER, TBM_GETRANGEMIN = WM_USER + 1, TBM_GETRANGEMAX = WM_USER + 2,
+                      TBM_SETPOS = WM_USER + 5, TBM_SETRANGE = WM_USER + 6, TBM_SETRANGEMIN = WM_USER + 7,
+                      TBM_SETRANGEMAX = WM_USER + 8, TBM_GETNUMTICS = WM_USER + 16, TBM_SETTICFREQ = WM_USER + 20,
+                      TBM_SETPAGESIZE = WM_USER + 21, TBM_GETPAGESIZE = WM_USER + 22, TBM_SETLINESIZE = WM_USER + 23,
+                      TBM_GETLINESIZE = WM_USER + 24, TBM_GETTHUMBRECT = WM_USER + 25,
+                      TBM_GETCHANNELRECT = WM_USER + 26;
+// LOWORD of WM_HSCROLL / WM_VSCROLL from a track bar.
+inline constexpr WORD TB_LINEUP = 0, TB_LINEDOWN = 1, TB_PAGEUP = 2, TB_PAGEDOWN = 3, TB_THUMBPOSITION = 4,
+                      TB_THUMBTRACK = 5, TB_TOP = 6, TB_BOTTOM = 7, TB_ENDTRACK = 8;
+// The parts a track bar's custom draw names in dwItemSpec.
+inline constexpr UINT_PTR TBCD_TICS = 1, TBCD_THUMB = 2, TBCD_CHANNEL = 3;
+
+// ---- Status bars ----
+inline constexpr DWORD SBARS_SIZEGRIP = 0x100, CCS_TOP = 0x1, CCS_NORESIZE = 0x4, CCS_NOPARENTALIGN = 0x8,
+                       CCS_BOTTOM = 0x3;
+inline constexpr UINT SB_SETTEXTA = WM_USER + 1, SB_GETTEXTA = WM_USER + 2, SB_GETTEXTLENGTHA = WM_USER + 3,
+                      SB_SETPARTS = WM_USER + 4, SB_GETPARTS = WM_USER + 6, SB_SIMPLE = WM_USER + 9,
+                      SB_GETRECT = WM_USER + 10, SB_SETTEXTW = WM_USER + 11, SB_GETTEXTLENGTHW = WM_USER + 12,
+                      SB_GETTEXTW = WM_USER + 13, SB_ISSIMPLE = WM_USER + 14;
+inline constexpr WPARAM SB_SIMPLEID = 0xFF;
+// Drawing types, in the high byte of the part number.
+inline constexpr WPARAM SBT_OWNERDRAW = 0x1000, SBT_NOBORDERS = 0x100, SBT_POPOUT = 0x200, SBT_RTLREADING = 0x400;
+inline constexpr int kStatusMaxParts = 256;
+// A status part's text with its leading tabs taken off, and the alignment they give: none
+// left (0), one centred (2), two right (1), in the order of TAlignment.
+int StatusTextAlignment(std::u16string& text);
+
+// ---- Header bars ----
+inline constexpr DWORD HDS_BUTTONS = 0x2, HDS_HOTTRACK = 0x4;
+inline constexpr UINT HDM_FIRST = 0x1200;
+inline constexpr UINT HDM_GETITEMCOUNT = HDM_FIRST + 0, HDM_INSERTITEMA = HDM_FIRST + 1,
+                      HDM_DELETEITEM = HDM_FIRST + 2, HDM_GETITEMA = HDM_FIRST + 3, HDM_SETITEMA = HDM_FIRST + 4,
+                      HDM_HITTEST = HDM_FIRST + 6, HDM_GETITEMRECT = HDM_FIRST + 7,
+                      HDM_SETIMAGELIST = HDM_FIRST + 8, HDM_GETIMAGELIST = HDM_FIRST + 9,
+                      HDM_INSERTITEMW = HDM_FIRST + 10, HDM_GETITEMW = HDM_FIRST + 11, HDM_SETITEMW = HDM_FIRST + 12;
+inline constexpr UINT HDI_WIDTH = 0x1, HDI_TEXT = 0x2, HDI_FORMAT = 0x4, HDI_LPARAM = 0x8, HDI_IMAGE = 0x20;
+inline constexpr int HDF_LEFT = 0x0, HDF_RIGHT = 0x1, HDF_CENTER = 0x2, HDF_JUSTIFYMASK = 0x3, HDF_RTLREADING = 0x4,
+                     HDF_IMAGE = 0x800, HDF_STRING = 0x4000;
+inline constexpr UINT HHT_NOWHERE = 0x1, HHT_ONHEADER = 0x2;
+inline constexpr UINT HDN_ITEMCLICKW = UINT(-322);
+
+struct HDITEMW {
+  UINT mask = 0;
+  int cxy = 0;
+  char16_t* pszText = nullptr;
+  HBITMAP hbm = nullptr;
+  int cchTextMax = 0;
+  int fmt = 0;
+  LPARAM lParam = 0;
+  int iImage = -1;
+  int iOrder = 0;
+};
+struct HDITEMA {
+  UINT mask = 0;
+  int cxy = 0;
+  char* pszText = nullptr;  // UTF-8
+  HBITMAP hbm = nullptr;
+  int cchTextMax = 0;
+  int fmt = 0;
+  LPARAM lParam = 0;
+  int iImage = -1;
+  int iOrder = 0;
+};
+struct HDHITTESTINFO {
+  POINT pt{};
+  UINT flags = 0;
+  int iItem = -1;
+};
+struct NMHEADERW {
+  NMHDR hdr;
+  int iItem = -1;
+  int iButton = 0;
+  HDITEMW* pitem = nullptr;
 };

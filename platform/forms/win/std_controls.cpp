@@ -12,4 +12,7 @@ void RegisterStandardControls() {
   stdctl::RegisterComboBoxClasses();
   stdctl::RegisterListViewClass();
   stdctl::RegisterTabClass();
+  stdctl::RegisterTrackBarClass();
+  stdctl::RegisterStatusBarClass();
+  stdctl::RegisterHeaderClass();
 }
