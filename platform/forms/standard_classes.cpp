@@ -1,5 +1,6 @@
 #include "platform/forms/standard_classes.h"
 
+#include "platform/forms/bit_btn.h"
 #include "platform/forms/button.h"
 #include "platform/forms/check_box.h"
 #include "platform/forms/combo_box.h"
@@ -25,7 +26,7 @@ void RegisterStandardClasses() {
           &TProgressBar::StaticClassInfo(), &TScrollBar::StaticClassInfo(), &TComboBox::StaticClassInfo(), &TListView::StaticClassInfo(),
           &TTimer::StaticClassInfo(), &TMainMenu::StaticClassInfo(), &TPopupMenu::StaticClassInfo(),
           &TMenuItem::StaticClassInfo(), &TOpenDialog::StaticClassInfo(),
-          &TBrowseFolderDialog::StaticClassInfo(), &TTabControl::StaticClassInfo(), &TPageControl::StaticClassInfo(), &TTabSheet::StaticClassInfo(), &TTrackBar::StaticClassInfo()})
+          &TBrowseFolderDialog::StaticClassInfo(), &TTabControl::StaticClassInfo(), &TPageControl::StaticClassInfo(), &TTabSheet::StaticClassInfo(), &TTrackBar::StaticClassInfo(), &TBitBtn::StaticClassInfo(), &TSpeedButton::StaticClassInfo()})
       RegisterClass(*c);
     return true;
   }();

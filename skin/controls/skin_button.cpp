@@ -15,15 +15,11 @@
 #include "skin/forms/skin_draw.h"
 #include "skin/skin_data.h"
 
-namespace {
-
-std::u16string WithLineBreaks(const std::string& caption) {
+std::u16string ButtonCaptionText(const std::string& caption) {
   std::string s = caption;
   for (size_t at = s.find("||"); at != std::string::npos; at = s.find("||", at + 2)) s.replace(at, 2, "\r\n");
   return Utf8ToWide(s);
 }
-
-}  // namespace
 
 int ButtonState(bool focused, bool isDefault, uint8_t mouse, bool enabled) {
   int state = kButtonNormal;
@@ -124,7 +120,7 @@ void TSkinButton::Click() {
   PostMessageW(GetParent(Handle), WM_COMMAND, id, LPARAM(Handle));
 }
 
-HDC TSkinButton::PaintFace(const RECT& rect, int state) {
+HDC TSkinButton::PaintFace(const RECT& rect, int state, bool element) {
   const TDataSkinButton& e = *Element();
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
   Buffer.SetPixelFormat(pf24bit);
@@ -135,6 +131,7 @@ HDC TSkinButton::PaintFace(const RECT& rect, int state) {
     PaintParentBackground(Control, dc);
   else
     FillFace(dc, local);
+  if (!element) return dc;
   const int frames = std::max(e.Frame, 1);
   DrawSkinElement(dc, TRect(local), const_cast<TBitmap&>(e.Bitmap), false, e.Tile == 1, e.Trans == 1, frames,
                   std::min(state, frames), e.Margins());
@@ -175,7 +172,7 @@ void TSkinButton::PaintControl(HDC dc, const RECT& rect) {
   HDC buffer = PaintFace(rect, state);
   PrepareText(state);
   const HGDIOBJ oldFont = SelectText(buffer);
-  const std::u16string text = WithLineBreaks(Caption);
+  const std::u16string text = ButtonCaptionText(Caption);
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
   RECT textRect{2, 2, w - 2, h - 2};
   const UINT flags = TextFlags(DT_CENTER | DT_WORDBREAK | DT_EXPANDTABS);
@@ -206,7 +203,7 @@ void TSkinMenuButton::PaintControl(HDC dc, const RECT& rect) {
   HDC buffer = PaintFace(rect, state);
   PrepareText(state);
   const HGDIOBJ oldFont = SelectText(buffer);
-  const std::u16string text = WithLineBreaks(Caption);
+  const std::u16string text = ButtonCaptionText(Caption);
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
   RECT measured{0, 0, std::max(w - 17, 0), h};
   const UINT flags = TextFlags(DT_CENTER | DT_WORDBREAK | DT_EXPANDTABS);

@@ -10,6 +10,9 @@ class TDataSkinButton;
 
 inline constexpr int kButtonNormal = 1, kButtonPressed = 2, kButtonDisabled = 3, kButtonHot = 4, kButtonFocused = 5;
 
+// A caption with every "||" made a line break.
+std::u16string ButtonCaptionText(const std::string& caption);
+
 // The frame of a button: 1; 5 when focused or default; then 2 when pressed, else 4 when hot;
 // finally 3 when disabled.
 int ButtonState(bool focused, bool isDefault, uint8_t mouse, bool enabled);
@@ -29,8 +32,8 @@ class TSkinButton : public TSkinControl {
  protected:
   // The element to draw with, or nullptr when the skin leaves the native look.
   const TDataSkinButton* Element() const;
-  // Background and element frame into Buffer; the buffer's DC.
-  HDC PaintFace(const RECT& rect, int state);
+  // Background and (unless not `element`) element frame into Buffer; the buffer's DC.
+  HDC PaintFace(const RECT& rect, int state, bool element = true);
   // The buffer's font and text colour for a state.
   void PrepareText(int state);
   // The buffer's font and colour selected for a transparent caption; the old font.

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <functional>
 
+#include "skin/controls/skin_bit_button.h"
 #include "skin/controls/skin_boxes.h"
 #include "skin/controls/skin_button.h"
 #include "skin/controls/skin_check_box.h"
@@ -43,8 +44,14 @@ std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int mode) {
       {"TSkinTrackBar", [] { return std::make_unique<TSkinTrackBar>(); }},
       {"TSkinStatusBar", [] { return std::make_unique<TSkinStatusBar>(); }},
       {"TSkinHeader", [] { return std::make_unique<TSkinHeader>(); }},
+      {"TSkinSpeedButton", [] { return std::make_unique<TSkinSpeedButton>(); }},
   };
   if (!className) return nullptr;
+  if (std::strcmp(className, "TSkinBitButton") == 0) {
+    auto button = std::make_unique<TSkinBitButton>();
+    if (mode == 1) button->GlyphProperty = "PngImage";
+    return button;
+  }
   if (std::strcmp(className, "TSkinAdvPage") == 0) {
     auto page = std::make_unique<TSkinAdvPage>();
     page->Mode = mode;
