@@ -37,6 +37,10 @@ std::string Bmp(int w, int h, const std::function<TColor(int, int)>& at) {
   return b;
 }
 
+// Frames of flat colours side by side.
+std::string Strip(int w, int h, const std::vector<TColor>& colours) {
+  return Bmp(w * int(colours.size()), h, [&](int x, int) { return colours[size_t(x / w)]; });
+}
 
 // Frames 1..n of flat colours side by side.
 std::string Frames(int w, int h, int n, TColor (*colour)(int)) {
@@ -134,9 +138,10 @@ std::string Ini() {
 
 TColor Shifted(TColor c, int shift) { return TColor((c & 0xFFFF00) | ((c & 0xFF) + TColor(shift))); }
 
-namespace {
-
-skintest::Entries FlatEntries(int shift) {
+std::string FlatSkin(int shift) {
+  static std::map<int, std::string> cache;
+  auto found = cache.find(shift);
+  if (found != cache.end()) return found->second;
   auto sh = [shift](const TColor (&c)[2]) { return std::vector<TColor>{Shifted(c[0], shift), Shifted(c[1], shift)}; };
   const TColor left[2] = {Shifted(kLeft[0], shift), Shifted(kLeft[1], shift)};
   const TColor right[2] = {Shifted(kRight[0], shift), Shifted(kRight[1], shift)};
@@ -179,23 +184,7 @@ skintest::Entries FlatEntries(int shift) {
       {"edges.bmp", Strip(12, 12, {kEdge[0], kEdge[1], kEdge[2]})},
       {"header.bmp", Strip(12, 12, {kHeader[0], kHeader[1], kHeader[2], kHeader[3], kHeader[4]})},
   };
-  return e;
-}
-
-}  // namespace
-
-std::string FlatSkin(int shift) {
-  static std::map<int, std::string> cache;
-  auto found = cache.find(shift);
-  if (found != cache.end()) return found->second;
-  return cache[shift] = skintest::PackEntries(FlatEntries(shift));
-}
-
-std::string FlatSkinWith(const std::string& ini, const skintest::Entries& entries) {
-  skintest::Entries e = FlatEntries(0);
-  e.front().second += ini;
-  e.insert(e.end(), entries.begin(), entries.end());
-  return skintest::PackEntries(e);
+  return cache[shift] = skintest::PackEntries(e);
 }
 
 }  // namespace flatskin

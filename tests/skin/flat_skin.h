@@ -93,10 +93,6 @@ inline constexpr int kCloseX = 24, kMaxX = 46, kMinX = 68;
 // The packed flat skin; `shift` adds to every red value of the borders (a second skin that
 // looks otherwise the same).
 std::string FlatSkin(int shift = 0);
-// The flat skin with more INI text and entries (not cached).
-std::string FlatSkinWith(const std::string& ini, const skintest::Entries& entries);
-// Frames of flat colours side by side, as a BMP file.
-std::string Strip(int w, int h, const std::vector<TColor>& colours);
 // The border colour of a flat skin made with `shift`.
 TColor Shifted(TColor c, int shift);
 

@@ -106,18 +106,15 @@ TEST_F(SkinnedBars, StatusPartsShowTheirBevelFrames) {
 }
 
 TEST_F(SkinnedBars, TheSizeGripComesFromTheExtraImages) {
-  sd = skintest::LoadedSkinData(
-      FlatSkinWith("[ExtraImages]\r\nImage=extra.bmp\r\n",
-                   {{"extra.bmp", Strip(10, 10,
-                                        {skintest::Rgb(1, 1, 1), skintest::Rgb(2, 2, 2), skintest::Rgb(3, 3, 3),
-                                         skintest::Rgb(4, 4, 4), skintest::Rgb(0xFA, 0x05, 0x05)})}}));
-  ASSERT_TRUE(sd->Ready());
   Show();
   HWND h = Make(STATUSCLASSNAME, CCS_NORESIZE | CCS_NOPARENTALIGN | SBARS_SIZEGRIP, 10, 200, 300, 24, 81);
+  HWND plain = Make(STATUSCLASSNAME, CCS_NORESIZE | CCS_NOPARENTALIGN, 10, 230, 300, 24, 82);
   Attach<TSkinStatusBar>(h);
+  Attach<TSkinStatusBar>(plain);
   Pump();
-  EXPECT_EQ(AtWindow(h, 295, 19), skintest::Rgb(0xFA, 0x05, 0x05)) << "frame 5 in the corner";
-  EXPECT_NE(AtWindow(h, 285, 19), skintest::Rgb(0xFA, 0x05, 0x05));
+  EXPECT_EQ(AtWindow(h, 300 - kExtraW / 2 - 1, 24 - kExtraH / 2 - 1), ExtraFrame(5)) << "frame 5 in the corner";
+  EXPECT_NE(AtWindow(h, 300 - kExtraW - 2, 24 - kExtraH / 2 - 1), ExtraFrame(5));
+  EXPECT_NE(AtWindow(plain, 300 - kExtraW / 2 - 1, 24 - kExtraH / 2 - 1), ExtraFrame(5)) << "no grip style";
 }
 
 TEST_F(SkinnedBars, TheHeadingUnderTheMouseIsHot) {
