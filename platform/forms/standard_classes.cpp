@@ -3,6 +3,7 @@
 #include "platform/forms/bit_btn.h"
 #include "platform/forms/button.h"
 #include "platform/forms/check_box.h"
+#include "platform/forms/date_time_picker.h"
 #include "platform/forms/combo_box.h"
 #include "platform/forms/edit.h"
 #include "platform/forms/folder_dialog.h"
@@ -26,7 +27,7 @@ void RegisterStandardClasses() {
           &TProgressBar::StaticClassInfo(), &TScrollBar::StaticClassInfo(), &TComboBox::StaticClassInfo(), &TListView::StaticClassInfo(),
           &TTimer::StaticClassInfo(), &TMainMenu::StaticClassInfo(), &TPopupMenu::StaticClassInfo(),
           &TMenuItem::StaticClassInfo(), &TOpenDialog::StaticClassInfo(),
-          &TBrowseFolderDialog::StaticClassInfo(), &TTabControl::StaticClassInfo(), &TPageControl::StaticClassInfo(), &TTabSheet::StaticClassInfo(), &TTrackBar::StaticClassInfo(), &TBitBtn::StaticClassInfo(), &TSpeedButton::StaticClassInfo()})
+          &TBrowseFolderDialog::StaticClassInfo(), &TTabControl::StaticClassInfo(), &TPageControl::StaticClassInfo(), &TTabSheet::StaticClassInfo(), &TTrackBar::StaticClassInfo(), &TBitBtn::StaticClassInfo(), &TSpeedButton::StaticClassInfo(), &TDateTimePicker::StaticClassInfo()})
       RegisterClass(*c);
     return true;
   }();

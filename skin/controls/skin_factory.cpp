@@ -8,6 +8,7 @@
 #include "skin/controls/skin_button.h"
 #include "skin/controls/skin_check_box.h"
 #include "skin/controls/skin_combo_box.h"
+#include "skin/controls/skin_date_time.h"
 #include "skin/controls/skin_edit.h"
 #include "skin/controls/skin_header.h"
 #include "skin/controls/skin_progress.h"
@@ -45,6 +46,7 @@ std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int mode) {
       {"TSkinStatusBar", [] { return std::make_unique<TSkinStatusBar>(); }},
       {"TSkinHeader", [] { return std::make_unique<TSkinHeader>(); }},
       {"TSkinSpeedButton", [] { return std::make_unique<TSkinSpeedButton>(); }},
+      {"TSkinDateTime", [] { return std::make_unique<TSkinDateTime>(); }},
   };
   if (!className) return nullptr;
   if (std::strcmp(className, "TSkinBitButton") == 0) {

@@ -134,3 +134,22 @@ struct NMHEADERW {
   int iButton = 0;
   HDITEMW* pitem = nullptr;
 };
+
+// ---- Date-time pickers ----
+inline constexpr DWORD DTS_UPDOWN = 0x1, DTS_SHOWNONE = 0x2, DTS_LONGDATEFORMAT = 0x4, DTS_RIGHTALIGN = 0x20;
+inline constexpr UINT DTM_GETSYSTEMTIME = 0x1001, DTM_SETSYSTEMTIME = 0x1002;
+inline constexpr LRESULT GDT_ERROR = -1, GDT_VALID = 0, GDT_NONE = 1;
+inline constexpr UINT DTN_DATETIMECHANGE = UINT(-759), DTN_DROPDOWN = UINT(-754), DTN_CLOSEUP = UINT(-753);
+
+struct SYSTEMTIME {
+  WORD wYear = 1899, wMonth = 12, wDayOfWeek = 6, wDay = 30, wHour = 0, wMinute = 0, wSecond = 0,
+       wMilliseconds = 0;
+};
+struct NMDATETIMECHANGE {
+  NMHDR nmhdr;
+  DWORD dwFlags = GDT_VALID;
+  SYSTEMTIME st;
+};
+// The picker's drop-down button: the right end of the client area (DTS_RIGHTALIGN aside), as
+// wide as a vertical scroll bar.
+RECT DateTimeDropRect(HWND picker);

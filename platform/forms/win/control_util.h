@@ -91,5 +91,6 @@ void RegisterTabClass();
 void RegisterTrackBarClass();
 void RegisterStatusBarClass();
 void RegisterHeaderClass();
+void RegisterDateTimeClass();
 
 }  // namespace stdctl

@@ -15,4 +15,5 @@ void RegisterStandardControls() {
   stdctl::RegisterTrackBarClass();
   stdctl::RegisterStatusBarClass();
   stdctl::RegisterHeaderClass();
+  stdctl::RegisterDateTimeClass();
 }

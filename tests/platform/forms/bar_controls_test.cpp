@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/forms/date_time_picker.h"
 #include "platform/forms/form.h"
 #include "platform/forms/track_bar.h"
 #include "platform/forms/win/common_controls.h"
@@ -41,6 +42,8 @@ class BarControls : public FormsTest {
           return;
         }
         if (h->code == HDN_ITEMCLICKW) clicked.push_back(reinterpret_cast<NMHEADERW*>(m.LParam)->iItem);
+        if (h->code == DTN_DATETIMECHANGE || h->code == DTN_DROPDOWN || h->code == DTN_CLOSEUP)
+          dateCodes.push_back(h->code);
       }
       oldProc(m);
     };
@@ -68,6 +71,7 @@ class BarControls : public FormsTest {
   std::vector<std::pair<UINT, WPARAM>> scrolls;
   std::vector<std::pair<DWORD, UINT_PTR>> stages;
   std::vector<int> clicked;
+  std::vector<UINT> dateCodes;
 };
 
 TEST_F(BarControls, TrackBarRangeAndPositionStayInBounds) {
@@ -282,6 +286,46 @@ TEST_F(BarControls, HeaderItemsLieSideBySideAndReportClicks) {
   EXPECT_EQ(clicked, std::vector<int>{2});
   EXPECT_TRUE(SendMessageW(h, HDM_DELETEITEM, 0, 0));
   EXPECT_EQ(SendMessageW(h, HDM_GETITEMCOUNT, 0, 0), 2);
+}
+
+TEST_F(BarControls, DatePickerKeepsValidDatesAndReportsChanges) {
+  HWND h = Make(DATETIMEPICK_CLASS, 0, 10, 10, 160, 22);
+  SYSTEMTIME st;
+  st.wYear = 2024;
+  st.wMonth = 2;
+  st.wDay = 29;
+  EXPECT_TRUE(SendMessageW(h, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st)));
+  SYSTEMTIME bad = st;
+  bad.wMonth = 13;
+  EXPECT_FALSE(SendMessageW(h, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&bad)));
+  EXPECT_FALSE(SendMessageW(h, DTM_SETSYSTEMTIME, GDT_NONE, reinterpret_cast<LPARAM>(&st)));
+  SYSTEMTIME got;
+  EXPECT_EQ(SendMessageW(h, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&got)), GDT_VALID);
+  EXPECT_EQ(got.wYear, 2024);
+  EXPECT_EQ(got.wDay, 29);
+  EXPECT_EQ(got.wDayOfWeek, 4) << "a Thursday";
+  SetFocus(h);
+  Key(VK_UP);
+  SendMessageW(h, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&got));
+  EXPECT_EQ(got.wMonth, 3);
+  EXPECT_EQ(got.wDay, 1);
+  EXPECT_EQ(got.wDayOfWeek, 5);
+  const RECT drop = DateTimeDropRect(h);
+  ClickWindow(h, 2 + (drop.left + drop.right) / 2, 2 + (drop.top + drop.bottom) / 2);
+  ClickWindow(h, 20, 10);  // the text, not the button
+  ClickWindow(h, 2 + (drop.left + drop.right) / 2, 2 + (drop.top + drop.bottom) / 2);
+  EXPECT_EQ(dateCodes, (std::vector<UINT>{DTN_DATETIMECHANGE, DTN_DROPDOWN, DTN_CLOSEUP}));
+  // The class library's picker keeps whole days and runs OnChange for the user's changes.
+  auto* picker = AddControl<TDateTimePicker>(form, "Picker", 10, 60, 160, 22);
+  int changes = 0;
+  picker->OnChange = [&](TObject*) { ++changes; };
+  picker->SetDate(45000.75);
+  EXPECT_EQ(picker->Date(), 45000.0);
+  EXPECT_EQ(changes, 0);
+  picker->SetFocus();
+  Key(VK_DOWN);
+  EXPECT_EQ(picker->Date(), 44999.0);
+  EXPECT_EQ(changes, 1);
 }
 
 }  // namespace
