@@ -15,6 +15,7 @@
 #include "platform/forms/open_dialog.h"
 #include "platform/forms/page_control.h"
 #include "platform/forms/progress_bar.h"
+#include "platform/forms/tab_set.h"
 #include "platform/forms/scroll_bar.h"
 #include "platform/forms/timer.h"
 #include "platform/forms/track_bar.h"
@@ -27,7 +28,7 @@ void RegisterStandardClasses() {
           &TProgressBar::StaticClassInfo(), &TScrollBar::StaticClassInfo(), &TComboBox::StaticClassInfo(), &TListView::StaticClassInfo(),
           &TTimer::StaticClassInfo(), &TMainMenu::StaticClassInfo(), &TPopupMenu::StaticClassInfo(),
           &TMenuItem::StaticClassInfo(), &TOpenDialog::StaticClassInfo(),
-          &TBrowseFolderDialog::StaticClassInfo(), &TTabControl::StaticClassInfo(), &TPageControl::StaticClassInfo(), &TTabSheet::StaticClassInfo(), &TTrackBar::StaticClassInfo(), &TBitBtn::StaticClassInfo(), &TSpeedButton::StaticClassInfo(), &TDateTimePicker::StaticClassInfo()})
+          &TBrowseFolderDialog::StaticClassInfo(), &TTabControl::StaticClassInfo(), &TPageControl::StaticClassInfo(), &TTabSheet::StaticClassInfo(), &TTrackBar::StaticClassInfo(), &TBitBtn::StaticClassInfo(), &TSpeedButton::StaticClassInfo(), &TDateTimePicker::StaticClassInfo(), &TTabSet::StaticClassInfo(), &TMediaPlayer::StaticClassInfo()})
       RegisterClass(*c);
     return true;
   }();

@@ -8,31 +8,12 @@
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/metrics.h"
-#include "platform/user/object_instance.h"
 #include "platform/user/painting.h"
 #include "platform/user/styles.h"
 #include "platform/user/window.h"
 #include "skin/forms/skin_draw.h"
 #include "skin/skin_data.h"
 
-namespace {
-
-constexpr const char16_t* kArrowClass = u"TArrowButton";
-
-void RegisterArrowClass() {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW existing{};
-  if (GetClassInfoExW(instance, kArrowClass, &existing)) return;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kArrowClass;
-  RegisterClassExW(&wc);
-}
-
-}  // namespace
 
 RECT TArrowButton::Place(int hostWidth, DWORD hostExStyle) {
   const int w = GetSystemMetrics(SM_CXHSCROLL);
@@ -42,21 +23,11 @@ RECT TArrowButton::Place(int hostWidth, DWORD hostExStyle) {
 
 TArrowButton::TArrowButton(TSkinControl* skin, TControl* hostControl, HWND host)
     : Skin(skin), HostControl(hostControl), HostHandle(host), ButtonSize(GetSystemMetrics(SM_CXHSCROLL)) {
-  RegisterArrowClass();
   SetWindowLongPtrW(host, GWL_STYLE, GetWindowLongPtrW(host, GWL_STYLE) | WS_CLIPCHILDREN);
   RECT w{};
   GetWindowRect(host, &w);
   const RECT r = Place(w.right - w.left, DWORD(GetWindowLongPtrW(host, GWL_EXSTYLE)));
-  Handle = CreateWindowExW(0, kArrowClass, u"", WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
-                           r.bottom - r.top, host, nullptr, nullptr, nullptr);
-  if (!Handle) return;
-  instance_ = MakeObjectInstance([this](HWND, UINT msg, WPARAM w, LPARAM l) { return WndProc(msg, w, l); });
-  if (instance_) SetWindowLongPtrW(Handle, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(instance_));
-}
-
-TArrowButton::~TArrowButton() {
-  if (Handle && IsWindow(Handle)) DestroyWindow(Handle);
-  if (instance_) FreeObjectInstance(instance_);
+  CreateOwnWindow(u"TArrowButton", host, r);
 }
 
 void TArrowButton::Reposition() {
@@ -110,10 +81,7 @@ LRESULT TArrowButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_LBUTTONUP: SetFocus(HostHandle); return 0;
-    case WM_NCDESTROY:
-      Handle = nullptr;
-      return DefWindowProcW(self, msg, wParam, lParam);
-    default: return DefWindowProcW(self, msg, wParam, lParam);
+    default: return DefaultProc(msg, wParam, lParam);
   }
 }
 

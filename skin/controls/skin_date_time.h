@@ -7,17 +7,15 @@
 #include <memory>
 
 #include "skin/controls/skin_control.h"
+#include "skin/controls/skin_own_window.h"
 
 class TSkinDateTime;
 
 // A child window of the host (no tab stop) as wide as a horizontal scroll bar's arrow, at the
 // host's right end (left end for WS_EX_LEFTSCROLLBAR hosts).
-class TArrowButton {
+class TArrowButton : public TSkinOwnWindow {
  public:
   TArrowButton(TSkinControl* skin, TControl* hostControl, HWND host);
-  ~TArrowButton();
-  TArrowButton(const TArrowButton&) = delete;
-  TArrowButton& operator=(const TArrowButton&) = delete;
 
   // Where the button stands in a host of this width and extended style.
   static RECT Place(int hostWidth, DWORD hostExStyle);
@@ -27,14 +25,14 @@ class TArrowButton {
   TSkinControl* Skin;
   TControl* HostControl;
   HWND HostHandle;
-  HWND Handle = nullptr;
   int ButtonSize;
   uint8_t MouseState = 0;  // bit 0 hot
 
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
  private:
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
   void Paint();
-  WNDPROC instance_ = nullptr;
 };
 
 class TSkinDateTime : public TSkinControl {

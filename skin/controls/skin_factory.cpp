@@ -11,6 +11,8 @@
 #include "skin/controls/skin_date_time.h"
 #include "skin/controls/skin_edit.h"
 #include "skin/controls/skin_header.h"
+#include "skin/controls/skin_media_player.h"
+#include "skin/controls/skin_obj_image.h"
 #include "skin/controls/skin_progress.h"
 #include "skin/controls/skin_scroll_bar.h"
 #include "skin/controls/skin_status_bar.h"
@@ -47,12 +49,18 @@ std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int mode) {
       {"TSkinHeader", [] { return std::make_unique<TSkinHeader>(); }},
       {"TSkinSpeedButton", [] { return std::make_unique<TSkinSpeedButton>(); }},
       {"TSkinDateTime", [] { return std::make_unique<TSkinDateTime>(); }},
+      {"TSkinMP", [] { return std::make_unique<TSkinMP>(); }},
   };
   if (!className) return nullptr;
   if (std::strcmp(className, "TSkinBitButton") == 0) {
     auto button = std::make_unique<TSkinBitButton>();
     if (mode == 1) button->GlyphProperty = "PngImage";
     return button;
+  }
+  if (std::strcmp(className, "TSkinObjImage") == 0) {
+    auto image = std::make_unique<TSkinObjImage>();
+    image->Mode = mode;
+    return image;
   }
   if (std::strcmp(className, "TSkinAdvPage") == 0) {
     auto page = std::make_unique<TSkinAdvPage>();

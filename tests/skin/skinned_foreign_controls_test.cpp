@@ -1,0 +1,231 @@
+// Controls that draw themselves from what the skin hands them, and the engine's own media
+// player panel: foreign check boxes and radio buttons receiving glyph strips cut from the
+// skin's pictures, the class library's tab set drawn whole, and a media player's buttons drawn
+// with the button element and passing presses to the player.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/forms/foreign_classes.h"
+#include "platform/forms/media_player.h"
+#include "platform/forms/rtti.h"
+#include "platform/forms/tab_set.h"
+#include "platform/user/input.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/window.h"
+#include "skin/controls/skin_media_player.h"
+#include "skin/controls/skin_obj_image.h"
+#include "skin/controls/skin_tab.h"
+#include "tests/skin/skinned_form_fixture.h"
+
+using namespace flatskin;
+using display::MouseButton;
+
+namespace {
+
+// A foreign check box (or radio button) that draws itself from custom glyphs.
+class TRzCheckBox : public TWinControl {
+ public:
+  explicit TRzCheckBox(TComponent* owner) : TWinControl(owner) {}
+  static const TClassInfo& StaticClassInfo() {
+    static const TClassInfo info = TClassBuilder<TRzCheckBox>("TRzCheckBox", &TWinControl::StaticClassInfo())
+                                       .Prop("CustomGlyphs", &TRzCheckBox::CustomGlyphs, &TRzCheckBox::SetCustomGlyphs)
+                                       .Prop("UseCustomGlyphs", &TRzCheckBox::UseCustomGlyphs,
+                                             &TRzCheckBox::SetUseCustomGlyphs)
+                                       .Creator([](TComponent* o) { return new TRzCheckBox(o); })
+                                       .Build();
+    return info;
+  }
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+  TBitmap* CustomGlyphs() const { return &glyphs_; }
+  void SetCustomGlyphs(TBitmap* b) {
+    if (b) glyphs_.Assign(*b);
+  }
+  bool UseCustomGlyphs() const { return use_; }
+  void SetUseCustomGlyphs(bool v) {
+    use_ = v;
+    switches.push_back(v);
+  }
+  std::vector<bool> switches;
+
+ private:
+  mutable TBitmap glyphs_;
+  bool use_ = false;
+};
+
+class TRzRadioButton : public TRzCheckBox {
+ public:
+  using TRzCheckBox::TRzCheckBox;
+  static const TClassInfo& StaticClassInfo() {
+    static const TClassInfo info = TClassBuilder<TRzRadioButton>("TRzRadioButton", &TRzCheckBox::StaticClassInfo())
+                                       .Creator([](TComponent* o) { return new TRzRadioButton(o); })
+                                       .Build();
+    return info;
+  }
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+};
+
+// A foreign check box whose glyph lives in a properties object.
+class TcxCheckBoxProperties : public TPersistent {
+ public:
+  static const TClassInfo& StaticClassInfo() {
+    static const TClassInfo info =
+        TClassBuilder<TcxCheckBoxProperties>("TcxCheckBoxProperties", &TPersistent::StaticClassInfo())
+            .Prop("Glyph", &TcxCheckBoxProperties::Glyph, &TcxCheckBoxProperties::SetGlyph)
+            .Build();
+    return info;
+  }
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+  TBitmap* Glyph() const { return &glyph_; }
+  void SetGlyph(TBitmap* b) {
+    if (b) glyph_.Assign(*b);
+  }
+
+ private:
+  mutable TBitmap glyph_;
+};
+
+class TcxCheckBox : public TWinControl {
+ public:
+  explicit TcxCheckBox(TComponent* owner) : TWinControl(owner) {}
+  static const TClassInfo& StaticClassInfo() {
+    static const TClassInfo info = TClassBuilder<TcxCheckBox>("TcxCheckBox", &TWinControl::StaticClassInfo())
+                                       .Prop("Properties", &TcxCheckBox::Properties, &TcxCheckBox::SetProperties)
+                                       .Creator([](TComponent* o) { return new TcxCheckBox(o); })
+                                       .Build();
+    return info;
+  }
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+  TcxCheckBoxProperties* Properties() const { return &properties_; }
+  void SetProperties(TcxCheckBoxProperties*) {}
+
+ private:
+  mutable TcxCheckBoxProperties properties_;
+};
+
+const char* const kForeignForm =
+    "object SkinForm: TForm\n  Left = 100\n  Top = 80\n  ClientHeight = 300\n  ClientWidth = 400\n"
+    "  object Check: TRzCheckBox\n    Left = 10\n    Top = 10\n    Width = 100\n    Height = 20\n  end\n"
+    "  object Radio: TRzRadioButton\n    Left = 10\n    Top = 40\n    Width = 100\n    Height = 20\n  end\n"
+    "  object Cx: TcxCheckBox\n    Left = 10\n    Top = 70\n    Width = 100\n    Height = 20\n  end\n"
+    "  object Set1: TTabSet\n    Left = 10\n    Top = 100\n    Width = 300\n    Height = 22\n"
+    "    Tabs.Strings = (\n      'One'\n      'Two')\n    TabIndex = 1\n  end\n"
+    "  object Player: TMediaPlayer\n    Left = 10\n    Top = 140\n    Width = 150\n    Height = 30\n"
+    "    VisibleButtons = [btPlay, btStop, btEject]\n    EnabledButtons = [btPlay, btEject]\n  end\n"
+    "end\n";
+
+class SkinnedForeign : public skintest::SkinnedForm {
+ protected:
+  void SetUp() override {
+    SkinnedForm::SetUp();
+    for (const TClassInfo* c : {&TRzCheckBox::StaticClassInfo(), &TRzRadioButton::StaticClassInfo(),
+                                &TcxCheckBox::StaticClassInfo()})
+      RegisterClass(*c);
+  }
+  // The colour in the middle of slot k (from 1) of a 9-slot strip.
+  TColor Slot(const TBitmap& strip, int k) {
+    const int w = strip.Width() / kObjImageSlots;
+    return skintest::PixelOf(strip, (k - 1) * w + w / 2, strip.Height() / 2);
+  }
+};
+
+TEST_F(SkinnedForeign, CheckBoxesAndRadioButtonsReceiveGlyphStrips) {
+  Show(kForeignForm);
+  auto* check = Find<TRzCheckBox>("Check");
+  auto* radio = Find<TRzRadioButton>("Radio");
+  auto* cx = Find<TcxCheckBox>("Cx");
+  ASSERT_TRUE(check && radio && cx);
+  const TBitmap& strip = *check->CustomGlyphs();
+  ASSERT_EQ(strip.Width(), kObjImageSlots * kBox);
+  const TColor magenta = skintest::Rgb(255, 0, 255);
+  const TColor expected[kObjImageSlots] = {kCheck[0], kCheck[1], magenta,   kCheck[0], kCheck[1],
+                                           magenta,   kCheck[2], kCheck[3], magenta};
+  for (int k = 1; k <= kObjImageSlots; ++k) EXPECT_EQ(Slot(strip, k), expected[k - 1]) << k;
+  EXPECT_EQ(strip.TransparentColor(), magenta);
+  EXPECT_EQ(check->switches, (std::vector<bool>{false, true})) << "switched off and on to reload";
+  EXPECT_EQ(Slot(*radio->CustomGlyphs(), 2), kRadio[1]);
+  EXPECT_EQ(Slot(*radio->CustomGlyphs(), 8), kRadio[3]);
+  EXPECT_EQ(Slot(*cx->Properties()->Glyph(), 7), kCheck[2]);
+  // Given back: the custom glyphs switched off, the properties' glyph cleared.
+  Wrapper()->FindSkinner(check)->RestoreColor();
+  EXPECT_FALSE(check->UseCustomGlyphs());
+  Wrapper()->FindSkinner(cx)->RestoreColor();
+  EXPECT_TRUE(cx->Properties()->Glyph()->Empty());
+  const struct {
+    int slot, frames, frame;
+  } slots[] = {{1, 4, 1}, {3, 4, 0}, {3, 5, 5}, {6, 5, 5}, {7, 4, 3}, {8, 4, 4}, {9, 5, 5}, {0, 5, 0}, {10, 5, 0}};
+  for (const auto& s : slots) EXPECT_EQ(ObjImageSlotFrame(s.slot, s.frames), s.frame) << s.slot;
+}
+
+TEST_F(SkinnedForeign, TabSetsAreDrawnWholeFromTheTabPictures) {
+  Show(kForeignForm);
+  auto* tabs = Find<TTabSet>("Set1");
+  ASSERT_NE(tabs, nullptr);
+  TSkinControl* s = Wrapper()->FindSkinner(tabs);
+  ASSERT_NE(s, nullptr);
+  EXPECT_STREQ(s->KindName(), "TSkinTab31");
+  HWND h = tabs->Handle();
+  TRect one = tabs->TabRect(0), two = tabs->TabRect(1);
+  EXPECT_EQ(AtWindow(h, one.left + 2, 2), kTab[0]);
+  EXPECT_EQ(AtWindow(h, two.left + 2, 2), kTab[1]) << "the current tab";
+  EXPECT_EQ(AtWindow(h, two.right + 10, 2), kFace);
+  ClickWindow(h, one.left + 4, 10);
+  EXPECT_EQ(tabs->TabIndex(), 0);
+  EXPECT_EQ(AtWindow(h, one.left + 2, 2), kTab[1]);
+  EXPECT_EQ(AtWindow(h, two.left + 2, 2), kTab[0]);
+}
+
+TEST_F(SkinnedForeign, MediaPlayerButtonsPassTheirPressesOn) {
+  Show(kForeignForm);
+  auto* player = Find<TMediaPlayer>("Player");
+  ASSERT_NE(player, nullptr);
+  auto* s = dynamic_cast<TSkinMP*>(Wrapper()->FindSkinner(player));
+  ASSERT_NE(s, nullptr);
+  ASSERT_NE(s->Panel, nullptr);
+  HWND panel = s->Panel->Handle;
+  RECT pr{}, hr{};
+  GetWindowRect(panel, &pr);
+  GetWindowRect(player->Handle(), &hr);
+  EXPECT_EQ(pr.left, hr.left);
+  EXPECT_EQ(pr.right, hr.right);
+  // Three visible buttons of 50 pixels: play, stop (disabled), eject.
+  EXPECT_EQ(AtWindow(panel, 25, 15), kPush[0]);
+  EXPECT_EQ(AtWindow(panel, 75, 15), kPush[2]);
+  EXPECT_EQ(AtWindow(panel, 125, 15), kPush[0]);
+  std::vector<TMPBtnType> clicks;
+  player->OnButtonClick = [&](TObject*, TMPBtnType b, bool&) { clicks.push_back(b); };
+  MoveTo(panel, 25, 15);
+  screen->PressButton(MouseButton::Left);
+  Pump();
+  EXPECT_EQ(AtWindow(panel, 25, 15), kPush[1]) << "pressed";
+  screen->ReleaseButton(MouseButton::Left);
+  Pump();
+  EXPECT_EQ(clicks, std::vector<TMPBtnType>{btPlay});
+  EXPECT_EQ(AtWindow(panel, 25, 15), kPush[0]);
+  // Released over another button: no click.
+  screen->PressButton(MouseButton::Left);
+  Pump();
+  MoveTo(panel, 125, 15);
+  screen->ReleaseButton(MouseButton::Left);
+  Pump();
+  EXPECT_EQ(clicks.size(), 1u);
+  // The panel follows the player's bounds and visibility.
+  player->SetBounds(20, 200, 90, 30);
+  Pump();
+  GetWindowRect(panel, &pr);
+  GetWindowRect(player->Handle(), &hr);
+  EXPECT_EQ(pr.left, hr.left);
+  EXPECT_EQ(pr.top, hr.top);
+  EXPECT_EQ(pr.right - pr.left, 90);
+  player->Hide();
+  Pump();
+  EXPECT_FALSE(IsWindowVisible(panel));
+  EXPECT_EQ(TWMediaPlayer::ResourceName(0, 0), "EN_MPPLAY");
+  EXPECT_EQ(TWMediaPlayer::ResourceName(8, 2), "CL_MPEJECT");
+  // Given back, the panel goes.
+  s->RestoreColor();
+  EXPECT_EQ(s->Panel, nullptr);
+  EXPECT_FALSE(IsWindow(panel));
+}
+
+}  // namespace
