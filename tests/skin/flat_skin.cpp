@@ -80,14 +80,6 @@ std::string MenuItems() {
   });
 }
 
-}  // namespace
-
-std::string Strip(int w, int h, const std::vector<TColor>& colours) {
-  return Bmp(w * int(colours.size()), h, [&](int x, int) { return colours[size_t(x / w)]; });
-}
-
-namespace {
-
 std::string Ini() {
   auto colour = [](TColor c) {
     const Rgb3 v = Split(c);
