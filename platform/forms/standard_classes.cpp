@@ -25,10 +25,13 @@ void RegisterStandardClasses() {
     for (const TClassInfo* c :
          {&TForm::StaticClassInfo(), &TButton::StaticClassInfo(), &TCheckBox::StaticClassInfo(),
           &TEdit::StaticClassInfo(), &TLabel::StaticClassInfo(), &TListBox::StaticClassInfo(),
-          &TProgressBar::StaticClassInfo(), &TScrollBar::StaticClassInfo(), &TComboBox::StaticClassInfo(), &TListView::StaticClassInfo(),
-          &TTimer::StaticClassInfo(), &TMainMenu::StaticClassInfo(), &TPopupMenu::StaticClassInfo(),
-          &TMenuItem::StaticClassInfo(), &TOpenDialog::StaticClassInfo(),
-          &TBrowseFolderDialog::StaticClassInfo(), &TTabControl::StaticClassInfo(), &TPageControl::StaticClassInfo(), &TTabSheet::StaticClassInfo(), &TTrackBar::StaticClassInfo(), &TBitBtn::StaticClassInfo(), &TSpeedButton::StaticClassInfo(), &TDateTimePicker::StaticClassInfo(), &TTabSet::StaticClassInfo(), &TMediaPlayer::StaticClassInfo()})
+          &TProgressBar::StaticClassInfo(), &TScrollBar::StaticClassInfo(), &TComboBox::StaticClassInfo(),
+          &TListView::StaticClassInfo(), &TTimer::StaticClassInfo(), &TMainMenu::StaticClassInfo(),
+          &TPopupMenu::StaticClassInfo(), &TMenuItem::StaticClassInfo(), &TOpenDialog::StaticClassInfo(),
+          &TBrowseFolderDialog::StaticClassInfo(), &TTabControl::StaticClassInfo(), &TPageControl::StaticClassInfo(),
+          &TTabSheet::StaticClassInfo(), &TTrackBar::StaticClassInfo(), &TBitBtn::StaticClassInfo(),
+          &TSpeedButton::StaticClassInfo(), &TDateTimePicker::StaticClassInfo(), &TTabSet::StaticClassInfo(),
+          &TMediaPlayer::StaticClassInfo()})
       RegisterClass(*c);
     return true;
   }();
