@@ -155,19 +155,17 @@ TEST(MetafileText, HeightZeroGetsTheDefaultSizeAndWidthsAScale) {
   EXPECT_NE(scaled.content.find(" Tz"), std::string::npos);
 }
 
-TEST(MetafileText, EscapementTurnsTheTextMatrixNotTheSpace) {
-  Converted c({Font(1, -20, u"Arial", 400, false, 0, 900), Select(1), Align(24), TextW(50, 50, u"up")});
-  const size_t bt = c.content.find("BT\n"), et = c.content.find("ET\n");
-  ASSERT_NE(bt, std::string::npos);
-  const std::string object = c.content.substr(bt, et - bt);
-  EXPECT_EQ(object.find(" cm"), std::string::npos) << object;
-  EXPECT_NE(object.find("0 1 -1 0 "), std::string::npos) << object;
-}
-
-// A negative escapement turns the baseline clockwise.
-TEST(MetafileText, NegativeEscapementTurnsClockwise) {
-  Converted c({Font(1, -20, u"Arial", 400, false, 0, -900), Select(1), Align(24), TextW(50, 50, u"down")});
-  EXPECT_NE(c.content.find("0 -1 1 0 "), std::string::npos) << c.content;
+// The escapement turns the text matrix (a negative one clockwise), never the space inside the
+// text object.
+TEST(MetafileText, EscapementTurnsTheTextMatrix) {
+  for (auto [escapement, matrix] : {std::pair<int32_t, const char*>{900, "0 1 -1 0 "}, {-900, "0 -1 1 0 "}}) {
+    Converted c({Font(1, -20, u"Arial", 400, false, 0, escapement), Select(1), Align(24), TextW(50, 50, u"up")});
+    const size_t bt = c.content.find("BT\n"), et = c.content.find("ET\n");
+    ASSERT_NE(bt, std::string::npos);
+    const std::string object = c.content.substr(bt, et - bt);
+    EXPECT_EQ(object.find(" cm"), std::string::npos) << object;
+    EXPECT_NE(object.find(matrix), std::string::npos) << object;
+  }
 }
 
 TEST(MetafileText, ClippedTextIsInItsOwnLevel) {
