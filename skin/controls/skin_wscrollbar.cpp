@@ -146,7 +146,8 @@ void TWScrollbar::Place() {
   Geometry g;
   HWND self = HandleIfAllocated();
   if (!self) return;
-  const bool ok = ReadGeometry(g);
+  // Without the skin's strip the system's own bar stays in sight.
+  const bool ok = Skin && Skin->SkinData && HasImage(Skin->SkinData->Scrollbar.get()) && ReadGeometry(g);
   if (!ok || !(GetWindowLongPtrW(HostHandle, GWL_STYLE) & WS_VISIBLE) || !g.visible || g.screen.IsEmpty()) {
     HideBar();
     return;

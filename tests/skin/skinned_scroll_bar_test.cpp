@@ -164,6 +164,16 @@ TEST_F(SkinnedScrollBars, PressesOnTheBarWindowScrollTheList) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(SkinnedScrollBars, WithoutTheSkinsStripTheSystemsBarShows) {
+  Fill(30);
+  TSkinScrollbar* skin = ListSkin();
+  ASSERT_TRUE(skin->VertBar->BarVisible);
+  sd->Scrollbar.reset();
+  skin->VertBar->Place();
+  EXPECT_FALSE(skin->VertBar->BarVisible);
+  EXPECT_FALSE(IsWindowVisible(skin->VertBar->Handle()));
+}
+
 TEST_F(SkinnedScrollBars, AListThatFitsShowsNoThumb) {
   Fill(3);
   const SCROLLBARINFO info = VertInfo();
