@@ -174,6 +174,32 @@ TEST_F(SkinnedScrollBars, WithoutTheSkinsStripTheSystemsBarShows) {
   EXPECT_FALSE(IsWindowVisible(skin->VertBar->Handle()));
 }
 
+TEST_F(SkinnedScrollBars, SwitchingTheSkinOffTakesTheBarWindowsAway) {
+  Fill(30);
+  auto shown = [this] {
+    int n = 0;
+    for (HWND c = GetWindow(form->Handle(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      char16_t cls[32] = {};
+      GetClassNameW(c, cls, 32);
+      if (std::u16string(cls) == u"TWScrollbar" && IsWindowVisible(c)) ++n;
+    }
+    return n;
+  };
+  EXPECT_EQ(shown(), 1);
+  const SCROLLBARINFO info = VertInfo();
+  const int x = (info.rcScrollBar.left + info.rcScrollBar.right) / 2;
+  sd->SetActive(false);
+  SkinManage()->TimerTick();
+  Pump();
+  EXPECT_EQ(shown(), 0);
+  EXPECT_NE(Screen(x, info.rcScrollBar.bottom - 3), ScrollFrame(13));  // the list's own arrow
+  sd->SetActive(true);
+  SkinManage()->TimerTick();
+  Pump();
+  EXPECT_EQ(shown(), 1);
+  EXPECT_EQ(Screen(x, info.rcScrollBar.bottom - 3), ScrollFrame(13));
+}
+
 TEST_F(SkinnedScrollBars, AListThatFitsShowsNoThumb) {
   Fill(3);
   const SCROLLBARINFO info = VertInfo();
