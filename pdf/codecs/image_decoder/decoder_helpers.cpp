@@ -73,6 +73,18 @@ uint8_t ComponentByte(double x) {
   return uint8_t(RoundHalfEven(x * 255));
 }
 
+void SamplesToBGR(const uint8_t* samples, uint8_t* pixels, int64_t width, bool grey) {
+  if (grey) {
+    for (int64_t x = 0; x < width; ++x, pixels += 3) pixels[0] = pixels[1] = pixels[2] = samples[x];
+    return;
+  }
+  for (int64_t x = 0; x < width; ++x, samples += 3, pixels += 3) {
+    pixels[0] = samples[2];
+    pixels[1] = samples[1];
+    pixels[2] = samples[0];
+  }
+}
+
 TByteTable DecodeTable(double low, double high) {
   TByteTable t{};
   for (int v = 0; v < 256; ++v) t[size_t(v)] = ComponentByte(low + (high - low) * v / 255.0);

@@ -56,6 +56,10 @@ inline uint8_t ScaleSample(uint32_t sample, int bitsPerComponent) {
   }
 }
 
+// One row of 8-bit RGB samples (or grey samples, each made the three components) as the
+// blue-green-red pixels of a 24-bit bitmap.
+void SamplesToBGR(const uint8_t* samples, uint8_t* pixels, int64_t width, bool grey);
+
 // round(x * 255) of a colour component 0..1, halves to even, clamped.
 uint8_t ComponentByte(double x);
 

@@ -19,6 +19,11 @@ void TPDFImageDecoder::DrawImage(TPDFDaubrix& canvas, const std::array<double, 6
   const auto [x2, y2] = transform(1, 1);  // upper right
   const auto [x3, y3] = transform(0, 0);  // lower left
   try {
+    if (deferredRows_) {
+      if (DrawRows(canvas, x1, y1, x2, y2, x3, y3)) return;
+      DecodeDeferredRows();
+      if (!Decoded || Failed) return;
+    }
     // An unmasked bitmap goes to the canvas as it is where the canvas can take it so.
     const bool plain = MaskKind != kMaskColorKey && MaskKind != kMaskStencil && !(MaskBitmap && !MaskBitmap->Empty());
     if (!DataStream && plain && Bitmap && !Bitmap->Empty() && canvas.DrawDibPoints(Bitmap->SharedDib(), x1, y1, x2, y2, x3, y3))

@@ -117,8 +117,7 @@ void TPDFImageDecoder::ReadImageDictionary() {
 
   TPDFObject* filter = value("Filter");
   Filter = filter ? TextOf(filter) : std::string();
-  // Samples still waiting for their deflate are taken where they lie (ApplyFilters).
-  if (!Stream->PendingDeflate()) Data = Stream->Data();
+  // The stream's bytes are read where the stream holds them (ApplyFilters).
 
   if (!IsMaskDecoder && MaskKind == kMaskNone) {
     TPDFObject* smask = d.GetValue("SMask");
@@ -229,6 +228,7 @@ int64_t TPDFImageDecoder::GetDataSize() const {
 
 void TPDFImageDecoder::GetData(std::string& bytes) {
   bytes.clear();
+  DecodeDeferredRows();
   if (DataStream) {
     bytes.assign(DataStream->View());
     return;
@@ -240,6 +240,7 @@ void TPDFImageDecoder::GetBitmapBytes(std::string& bytes) { SaveBitmapToString(b
 
 void TPDFImageDecoder::SaveBitmapToString(std::string& bytes) {
   bytes.clear();
+  DecodeDeferredRows();
   if (!Bitmap || Bitmap->Empty()) return;
   TMemoryStream s;
   Bitmap->SaveToStream(s);

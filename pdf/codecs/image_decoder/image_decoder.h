@@ -9,11 +9,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "pdf/core/filters/predictors.h"
 #include "pdf/render/canvas/gdiplus_settings.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/gdi_types.h"
@@ -30,6 +32,7 @@ class TPDFObject;
 class TPDFSeparationColorSpace;
 class TPDFStream;
 class TPDFStructure;
+struct StreamFilterParams;
 
 // The answer to an indirect reference (nullptr when it cannot be resolved).
 using TPDFImageResolveEvent = std::function<TPDFObject*(TPDFIndRef& reference)>;
@@ -109,6 +112,10 @@ class TPDFImageDecoder {
   // The image is only drawn (the caller renders a bitmap and never takes the data): unpacked
   // samples stay in Bitmap rather than being handed on as PNG data.
   bool DrawOnly = false;
+  // With DrawOnly: an 8-bit RGB or grey image without a mask keeps no picture of its own;
+  // where it is placed pixel for pixel its rows are decoded a band at a time onto the canvas
+  // (Bitmap stays empty), elsewhere it is decoded whole when drawn.
+  bool DecodeWhileDrawing = false;
   // The placed size in inches, the EPS-output flag and the fill colour, as the renderer knows
   // them when it creates the decoder.
   double TargetWidth = 0, TargetHeight = 0;
@@ -232,6 +239,32 @@ class TPDFImageDecoder {
   // Builds DataStream for DrawImage when no path made one.
   void MakeDrawData();
 
+  // ---- Images only drawn: rows decoded a band at a time onto the page ----
+  // How the samples are read when the image is drawn: the stream's bytes as stored, or
+  // inflated with a predictor; the stream's samples may still wait for their deflate.
+  struct TDeferredRows {
+    bool Inflate = false;
+    FlatePredictorParams Predictor;
+    bool PendingSamples = false;
+  };
+  // True for an image whose decode can wait for its drawing (set by ApplyFilters when the
+  // filters allow it): drawn only, 8-bit RGB or grey without a mask, profile or Decode change.
+  bool RowsCanWait() const;
+  // Defers the rows of samples still waiting for their deflate, of stored samples, or of one
+  // inflate with the parameters p (whose rows must fit under the decode's ceiling).
+  bool DeferRowsFor(bool PendingSamples, bool Stored, bool Inflated, const StreamFilterParams& P,
+                    int64_t Ceiling);
+  // Records the deferred rows when they give samples at all; false when they do not (the
+  // whole decode then fails as it would).
+  bool DeferRows(const TDeferredRows& Rows);
+  // The stream's bytes and how to read them for the deferred rows.
+  TDeferredRows DeferredSource(std::string_view& Bytes) const;
+  // Draws the deferred rows band by band where the placement is pixel for pixel; false when
+  // nothing was drawn and the image must be decoded whole.
+  bool DrawRows(TPDFDaubrix& Canvas, double X1, double Y1, double X2, double Y2, double X3, double Y3);
+  // The whole decode of deferred rows into Bitmap.
+  void DecodeDeferredRows();
+
   // The samples of UnpackColor: borrowed_ when it holds them all, else Data made up to size.
   std::string_view SamplesOfRows(int64_t Size);
   // Moves borrowed samples into Data, for the paths that work on Data.
@@ -241,6 +274,9 @@ class TPDFImageDecoder {
   // Samples read where the stream holds them (still waiting for their deflate), instead of a
   // copy in Data; valid while the decoder unpacks.
   std::string_view borrowed_;
+  std::optional<TDeferredRows> deferredRows_;
+  // Set while deferred rows are decoded whole: ApplyFilters then does not defer again.
+  bool decodeWhole_ = false;
   // The image dictionary's Decode numbers, before a path rewrote the Decode text.
   std::vector<double> sourceDecode_;
 };

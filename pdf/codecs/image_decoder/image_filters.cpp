@@ -4,6 +4,7 @@
 
 #include "pdf/codecs/image_decoder/decoder_internal.h"
 #include "pdf/codecs/image_decoder/image_decoder.h"
+#include "pdf/codecs/image_decoder/sample_rows.h"
 #include "pdf/codecs/runlength/run_length.h"
 #include "pdf/core/filters/filter_chain.h"
 #include "pdf/core/objects/pdf_objects.h"
@@ -45,14 +46,43 @@ bool ParseInteger(std::string_view text, int32_t& value) {
   return true;
 }
 
+StreamFilterParams ParamsOf(const TPDFDictionary* dict) {
+  StreamFilterParams p;
+  if (!dict) return p;
+  p.Present = true;
+  p.Predictor = dict->GetInteger("Predictor", 1);
+  p.Colors = dict->GetInteger("Colors", 1);
+  p.BitsPerComponent = dict->GetInteger("BitsPerComponent", 8);
+  p.Columns = dict->GetInteger("Columns", 1);
+  p.EarlyChange = dict->GetInteger("EarlyChange", 1);
+  return p;
+}
+
 }  // namespace
+
+bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool inflated, const StreamFilterParams& p,
+                                    int64_t ceiling) {
+  using namespace imgdec;
+  if (pendingSamples) return DeferRows(TDeferredRows{false, {}, true});
+  if (stored) return DeferRows(TDeferredRows{});
+  if (!inflated) return false;
+  // The predictor applies only with a parameter dictionary, as in the whole decode; rows past
+  // the decode's ceiling would be cut there.
+  const FlatePredictorParams predictor =
+      p.Present ? FlatePredictorParams{p.Predictor, p.Colors, p.BitsPerComponent, p.Columns} : FlatePredictorParams{};
+  const int64_t rowBytes = RowBytesFor(Width, ColorSpace == "DeviceGray" ? 1 : 3, 8);
+  const int64_t stride = rowBytes + (predictor.Predictor >= 10 ? 1 : 0);
+  if (stride * Height > ceiling || !TSampleRows::Supported(true, predictor, rowBytes)) return false;
+  return DeferRows(TDeferredRows{true, predictor, false});
+}
 
 void TPDFImageDecoder::ApplyFilters() {
   using namespace imgdec;
   // Nothing the size does not allow is decoded at all.
   if (!ImageSizeAccepted(Width, Height)) return Fail();
 
-  const std::string* pending = Stream && Data.empty() ? Stream->PendingDeflate() : nullptr;
+  const bool fromStream = Stream && Data.empty();
+  const std::string* pending = fromStream ? Stream->PendingDeflate() : nullptr;
   borrowed_ = {};
   std::string filterText = Filter.find('[') == std::string::npos ? "[ " + Filter + " ]" : Filter;
   TPDFStructure scratch;
@@ -82,25 +112,27 @@ void TPDFImageDecoder::ApplyFilters() {
     for (int i = 0; i < int(names.size()); ++i)
       if (names[size_t(i)].stage == Stage::General || names[size_t(i)].stage == Stage::RunLength) lastStage = i;
     // Inflating samples whose deflate is still pending gives them back as they are.
-    const bool borrow = pending && names.size() == 1 && names[0].name == "FlateDecode" && DecodeParms.empty() &&
-                        int64_t(pending->size()) < ceiling;
-    if (borrow) borrowed_ = *pending;
-    else if (pending) Data = Stream->Data();
+    const bool onlyFlate = names.size() == 1 && names[0].name == "FlateDecode";
+    const bool borrow = pending && onlyFlate && DecodeParms.empty() && int64_t(pending->size()) < ceiling;
+    if (fromStream && RowsCanWait()) {
+      const StreamFilterParams first = ParamsOf(PDFCast<TPDFDictionary>(ResolveReference(parms ? parms->GetItem(0) : nullptr)));
+      if (DeferRowsFor(borrow, !pending && names.empty(), !pending && onlyFlate, first, ceiling)) return;
+    }
+    if (borrow) {
+      borrowed_ = *pending;
+    } else if (fromStream) {
+      // Bytes that go straight to the samples need no copy.
+      const bool staged = std::any_of(names.begin(), names.end(), [](auto& f) { return f.stage != Stage::None; });
+      if (staged) Data = Stream->Data();
+      else borrowed_ = Stream->Data();
+    }
     for (int i = borrow ? 1 : 0; i < int(names.size()); ++i) {
       const FilterName& f = names[size_t(i)];
       TPDFObject* entry = parms ? parms->GetItem(i) : nullptr;
       auto* dict = PDFCast<TPDFDictionary>(ResolveReference(entry));
       switch (f.stage) {
         case Stage::General: {
-          StreamFilterParams p;
-          if (dict) {
-            p.Present = true;
-            p.Predictor = dict->GetInteger("Predictor", 1);
-            p.Colors = dict->GetInteger("Colors", 1);
-            p.BitsPerComponent = dict->GetInteger("BitsPerComponent", 8);
-            p.Columns = dict->GetInteger("Columns", 1);
-            p.EarlyChange = dict->GetInteger("EarlyChange", 1);
-          }
+          StreamFilterParams p = ParamsOf(dict);
           if (i == lastStage && !hasCodec && expected > 0)
             p.ExpectedOutput = expected + (p.Predictor >= 10 ? int64_t(Height) : 0);
           ApplyStreamFilter(f.name, Data, p, ceiling);
@@ -137,7 +169,7 @@ void TPDFImageDecoder::ApplyFilters() {
     }
   }
 
-  if (pending && !filters) Data = Stream->Data();
+  if (fromStream && !filters) borrowed_ = Stream->Data();
 
   if (codec.empty())
     UnpackSamples();

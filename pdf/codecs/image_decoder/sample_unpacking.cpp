@@ -290,11 +290,7 @@ void TPDFImageDecoder::UnpackColor(const std::vector<double>& decode, int compon
     const auto* src = reinterpret_cast<const uint8_t*>(rows.data()) + int64_t(y) * rowBytes;
     uint8_t* dst = Bitmap->ScanLine(y);
     if (fastRGB && !keyed) {
-      for (int32_t x = 0; x < Width; ++x, src += 3, dst += 3) {
-        dst[0] = src[2];
-        dst[1] = src[1];
-        dst[2] = src[0];
-      }
+      SamplesToBGR(src, dst, Width, false);
       continue;
     }
     ReadRowSamples(src, count, bpc, samples.data());

@@ -9,13 +9,10 @@ namespace {
 
 constexpr int kTiffPredictor = 2;
 constexpr int kFirstPngPredictor = 10;
-// Row tag that selects the TIFF predictor in the per-row dispatch below; PNG tags are 0 to 4.
-constexpr uint8_t kTiffRowTag = 202;
 
 struct RowGeometry {
   int64_t rowBytes = 0;       // decoded bytes per row
   int64_t stride = 0;         // encoded bytes per row (PNG rows carry a tag byte)
-  int64_t bytesPerPixel = 1;  // distance of the PNG "left" neighbour
   int64_t rows = 0;
 };
 
@@ -24,7 +21,6 @@ RowGeometry Geometry(int64_t dataSize, const FlatePredictorParams& p, int64_t ma
   const int64_t bitsPerPixel = int64_t{p.BitsPerComponent} * p.Colors;
   g.rowBytes = (bitsPerPixel * p.Columns + 7) / 8;
   g.stride = g.rowBytes + (p.Predictor >= kFirstPngPredictor ? 1 : 0);
-  g.bytesPerPixel = std::max<int64_t>(1, (bitsPerPixel + 7) / 8);
   g.rows = (dataSize + g.stride - 1) / g.stride;
   if (maxOutput < 0) maxOutput = 0;
   g.rows = std::min(g.rows, maxOutput / g.rowBytes);
@@ -147,18 +143,24 @@ void UndoPredictorInPlace(std::string& data, const FlatePredictorParams& p, int6
     const int64_t start = r * g.stride;
     const int64_t skip = png ? 1 : 0;
     const int64_t stored = std::min(g.stride, size - start) - skip;
-    const uint8_t tag = png ? base[start] : p.Predictor == kTiffPredictor ? kTiffRowTag : 0;
+    const uint8_t tag = png ? base[start] : 0;
     uint8_t* row = base + r * g.rowBytes;
     if (row != base + start + skip) std::memmove(row, base + start + skip, static_cast<size_t>(stored));
     std::fill(row + stored, row + g.rowBytes, uint8_t{0});
-    if (png) {
-      UndoPngRow(tag, row, above, g.rowBytes, g.bytesPerPixel);
-      above = row;
-    } else if (tag == kTiffRowTag) {
-      UndoTiffRow(row, g.rowBytes, p);
-    }
+    UndoPredictorRow(p, tag, row, above, g.rowBytes);
+    if (png) above = row;
   }
   data.resize(static_cast<size_t>(g.rows * g.rowBytes));
+}
+
+void UndoPredictorRow(const FlatePredictorParams& p, uint8_t pngTag, uint8_t* row, const uint8_t* above,
+                      int64_t rowBytes) {
+  if (p.Predictor >= kFirstPngPredictor) {
+    const int64_t bitsPerPixel = int64_t{p.BitsPerComponent} * p.Colors;
+    UndoPngRow(pngTag, row, above, rowBytes, std::max<int64_t>(1, (bitsPerPixel + 7) / 8));
+  } else if (p.Predictor == kTiffPredictor) {
+    UndoTiffRow(row, rowBytes, p);
+  }
 }
 
 std::string UndoPredictor(std::string_view data, const FlatePredictorParams& p, int64_t maxOutput) {

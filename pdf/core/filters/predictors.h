@@ -33,3 +33,8 @@ std::string UndoPredictor(std::string_view data, const FlatePredictorParams& par
 // The same on the data's own memory: decoded rows take the place of the encoded ones.
 void UndoPredictorInPlace(std::string& data, const FlatePredictorParams& params,
                           int64_t maxOutput = kDefaultFilterOutputLimit);
+
+// One row of UndoPredictorInPlace: row holds rowBytes decoded bytes (without the PNG tag, which
+// comes as pngTag), above the row before it (zeros for the first row). Usable parameters only.
+void UndoPredictorRow(const FlatePredictorParams& params, uint8_t pngTag, uint8_t* row, const uint8_t* above,
+                      int64_t rowBytes);

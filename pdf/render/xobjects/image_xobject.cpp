@@ -31,6 +31,7 @@ void TPDFRenderer::PrepareDecoder(TPDFImageDecoder& decoder, const TPDFContentRu
   decoder.EPSOutput = Mode == kRenderEPS;
   decoder.FillColor = run.State.FillColor;
   decoder.DrawOnly = Mode == kRenderBitmap;
+  decoder.DecodeWhileDrawing = Mode == kRenderBitmap;
   if (Mode == kRenderImageCollection) {
     decoder.PassThrough = true;
     decoder.PassThroughRGBOnly = true;

@@ -1,0 +1,103 @@
+// Images that are only drawn, pixel for pixel, never hold their whole picture: their rows are
+// decoded a band at a time and each band goes onto the page as the picture's rows would.
+#include <algorithm>
+#include <cmath>
+
+#include "pdf/codecs/image_decoder/decoder_internal.h"
+#include "pdf/codecs/image_decoder/image_decoder.h"
+#include "pdf/codecs/image_decoder/sample_rows.h"
+#include "pdf/core/objects/pdf_stream.h"
+#include "pdf/render/canvas/daubrix.h"
+
+using namespace imgdec;
+
+namespace {
+
+// Bytes of pixels drawn at a time.
+constexpr int64_t kBandBytes = 512 * 1024;
+
+bool WholePixel(double v) { return std::fabs(v) < double(1 << 24) && v == std::floor(v); }
+
+}  // namespace
+
+bool TPDFImageDecoder::RowsCanWait() const {
+  if (!DrawOnly || !DecodeWhileDrawing || KeepBitmap || PassThrough || IsMaskDecoder || decodeWhole_ || !Stream) return false;
+  // Decryption hooks change the stream's bytes around the decode only.
+  if (OnBeforeDecode || OnAfterDecode) return false;
+  if (MaskKind != kMaskNone || !ICCProfile.empty() || BitsPerComponent != 8) return false;
+  const bool grey = ColorSpace == "DeviceGray";
+  if (!grey && ColorSpace != "DeviceRGB") return false;
+  const int components = grey ? 1 : 3;
+  const std::vector<double> decode = ParseNumberArray(Decode);
+  if (int(decode.size()) < 2 * components) return true;  // the default for every component
+  for (int c = 0; c < components; ++c)
+    if (!IsIdentity(DecodeTable(decode[size_t(2 * c)], decode[size_t(2 * c + 1)]))) return false;
+  return true;
+}
+
+TPDFImageDecoder::TDeferredRows TPDFImageDecoder::DeferredSource(std::string_view& bytes) const {
+  TDeferredRows rows = *deferredRows_;
+  if (rows.PendingSamples) {
+    if (const std::string* pending = Stream->PendingDeflate()) {
+      bytes = *pending;
+      return rows;
+    }
+    // Deflated since: inflating gives the samples back.
+    rows = TDeferredRows{true, FlatePredictorParams{}, false};
+  }
+  bytes = Stream->Data();
+  return rows;
+}
+
+bool TPDFImageDecoder::DeferRows(const TDeferredRows& rows) {
+  deferredRows_ = rows;
+  std::string_view bytes;
+  const TDeferredRows source = DeferredSource(bytes);
+  const int64_t rowBytes = RowBytesFor(Width, ColorSpace == "DeviceGray" ? 1 : 3, 8);
+  TSampleRows probe(bytes, source.Inflate, source.Predictor, rowBytes);
+  if (probe.Empty()) {
+    deferredRows_.reset();
+    return false;
+  }
+  // What the whole decode would leave for the caller to see.
+  Decoded = true;
+  sourceDecode_ = ParseNumberArray(Decode);
+  Decode = ColorSpace == "DeviceGray" ? "[ 0 1 ]" : "[ 0 1 0 1 0 1 ]";
+  return true;
+}
+
+bool TPDFImageDecoder::DrawRows(TPDFDaubrix& canvas, double x1, double y1, double x2, double y2, double x3,
+                                double y3) {
+  // Only upright, unscaled and on whole pixels do bands land exactly where the picture's rows
+  // would.
+  if (x2 - x1 != Width || y2 != y1 || x3 != x1 || y3 - y1 != Height || !WholePixel(x1) || !WholePixel(y1) ||
+      !WholePixel(y3))
+    return false;
+  std::string_view bytes;
+  const TDeferredRows source = DeferredSource(bytes);
+  const bool grey = ColorSpace == "DeviceGray";
+  TSampleRows rows(bytes, source.Inflate, source.Predictor, RowBytesFor(Width, grey ? 1 : 3, 8));
+  const int32_t band = int32_t(std::clamp<int64_t>(kBandBytes / (3 * int64_t(Width)), 1, Height));
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(pf24bit);
+  for (int32_t top = 0; top < Height; top += band) {
+    const int32_t n = std::min(band, Height - top);
+    if (bitmap.Height() != n) bitmap.SetSize(Width, n);
+    for (int32_t r = 0; r < n; ++r) SamplesToBGR(rows.Next(), bitmap.ScanLine(r), Width, grey);
+    if (!canvas.DrawDibPoints(bitmap.SharedDib(), x1, y1 + top, x2, y1 + top, x1, y1 + top + n)) {
+      if (top == 0) return false;
+      DrawFailed = true;
+      return true;
+    }
+  }
+  return true;
+}
+
+void TPDFImageDecoder::DecodeDeferredRows() {
+  if (!deferredRows_) return;
+  deferredRows_.reset();
+  decodeWhole_ = true;
+  Decoded = false;
+  ApplyFilters();
+  decodeWhole_ = false;
+}

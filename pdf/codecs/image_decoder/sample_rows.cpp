@@ -1,0 +1,119 @@
+#include "pdf/codecs/image_decoder/sample_rows.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+constexpr int kTiffPredictor = 2;
+constexpr int kFirstPngPredictor = 10;
+// Inflated a piece of about this size at a time.
+constexpr int64_t kInflatePiece = 256 * 1024;
+
+}  // namespace
+
+// A zlib stream over the data, ended as the whole inflate ends: at the stream's end, at
+// damaged data or a preset dictionary (what came before counts), or when zlib can make no
+// progress with the data there are.
+struct TSampleRows::Inflater {
+  z_stream zs{};
+  bool open = false;
+  bool ended = false;
+  Inflater() { open = inflateInit(&zs) == Z_OK; ended = !open; }
+  ~Inflater() {
+    if (open) inflateEnd(&zs);
+  }
+};
+
+TSampleRows::TSampleRows(std::string_view bytes, bool inflate, const FlatePredictorParams& predictor,
+                         int64_t rowBytes)
+    : bytes_(bytes),
+      inflate_(inflate),
+      predictor_(predictor),
+      png_(inflate && predictor.Predictor >= kFirstPngPredictor),
+      tiff_(inflate && predictor.Predictor == kTiffPredictor),
+      rowBytes_(rowBytes),
+      stride_(rowBytes + (png_ ? 1 : 0)),
+      row_(size_t(rowBytes)),
+      above_(size_t(rowBytes), 0) {
+  if (inflate_) inflater_ = std::make_unique<Inflater>();
+}
+
+TSampleRows::~TSampleRows() = default;
+
+bool TSampleRows::Supported(bool inflate, const FlatePredictorParams& p, int64_t rowBytes) {
+  if (rowBytes <= 0) return false;
+  if (!inflate || p.Predictor < kTiffPredictor) return true;
+  if (p.Predictor != kTiffPredictor && p.Predictor < kFirstPngPredictor) return false;
+  if (!PredictorParamsUsable(p) || (p.Predictor == kTiffPredictor && p.BitsPerComponent != 8)) return false;
+  return (int64_t{p.BitsPerComponent} * p.Colors * p.Columns + 7) / 8 == rowBytes;
+}
+
+int64_t TSampleRows::Fill(int64_t want) {
+  if (!inflate_) return std::min<int64_t>(want, int64_t(bytes_.size()) - consumed_);
+  // Used bytes are dropped before the buffer grows, so it holds about a piece.
+  if (head_ > 0 && decoded_.size() - head_ < size_t(want)) {
+    decoded_.erase(decoded_.begin(), decoded_.begin() + std::ptrdiff_t(head_));
+    head_ = 0;
+  }
+  Inflater& in = *inflater_;
+  while (int64_t(decoded_.size() - head_) < want && !in.ended) {
+    const size_t before = decoded_.size();
+    decoded_.resize(before + size_t(std::max(want, kInflatePiece)));
+    if (in.zs.avail_in == 0 && consumed_ < int64_t(bytes_.size())) {
+      const int64_t slice = std::min<int64_t>(int64_t(bytes_.size()) - consumed_, UINT_MAX);
+      in.zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes_.data() + consumed_));
+      in.zs.avail_in = uInt(slice);
+      consumed_ += slice;
+    }
+    in.zs.next_out = decoded_.data() + before;
+    in.zs.avail_out = uInt(decoded_.size() - before);
+    const uInt inBefore = in.zs.avail_in, room = in.zs.avail_out;
+    const int rc = inflate(&in.zs, Z_NO_FLUSH);
+    decoded_.resize(before + (room - in.zs.avail_out));
+    const bool progress = in.zs.avail_in != inBefore || in.zs.avail_out != room;
+    if (rc == Z_STREAM_END || rc == Z_NEED_DICT || (rc < 0 && rc != Z_BUF_ERROR) || !progress) in.ended = true;
+  }
+  return std::min<int64_t>(want, int64_t(decoded_.size() - head_));
+}
+
+bool TSampleRows::Empty() { return !done_ && Fill(1) == 0; }
+
+const uint8_t* TSampleRows::Next() {
+  if (done_) {
+    std::fill(row_.begin(), row_.end(), uint8_t{0xFF});
+    return row_.data();
+  }
+  const int64_t have = Fill(stride_);
+  if (have < stride_) done_ = true;
+  if (!inflate_) {
+    const auto* from = reinterpret_cast<const uint8_t*>(bytes_.data()) + consumed_;
+    consumed_ += have;
+    if (have == rowBytes_) return from;
+    std::memcpy(row_.data(), from, size_t(have));
+    std::fill(row_.begin() + have, row_.end(), uint8_t{0xFF});
+    return row_.data();
+  }
+  const uint8_t* from = decoded_.data() + head_;
+  head_ += size_t(have);
+  if (have == 0) {
+    std::fill(row_.begin(), row_.end(), uint8_t{0xFF});
+    return row_.data();
+  }
+  if (!png_ && !tiff_) {
+    std::memcpy(row_.data(), from, size_t(have));
+    std::fill(row_.begin() + have, row_.end(), uint8_t{0xFF});
+    return row_.data();
+  }
+  // Under a predictor a short row is completed with zeros before it is undone.
+  const int64_t skip = png_ ? 1 : 0;
+  const int64_t stored = have - skip;
+  std::memcpy(row_.data(), from + skip, size_t(stored));
+  std::fill(row_.begin() + stored, row_.end(), uint8_t{0});
+  UndoPredictorRow(predictor_, png_ ? from[0] : 0, row_.data(), above_.data(), rowBytes_);
+  if (png_) std::copy(row_.begin(), row_.end(), above_.begin());
+  return row_.data();
+}

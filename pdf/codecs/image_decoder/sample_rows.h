@@ -1,0 +1,49 @@
+// The samples of an image one row after another, as the whole decode would leave them: the
+// stored bytes as they are, or inflated a piece at a time with a PNG or TIFF predictor undone
+// row by row. A partly decoded last row ends in zeros under a predictor and in ones without;
+// rows past the data read as all ones. No more than a few rows are held at any time.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "pdf/core/filters/predictors.h"
+
+class TSampleRows {
+ public:
+  // bytes: the stream's data (held by the caller while rows are read); inflate: bytes are a
+  // zlib stream; predictor: undone when inflating (Predictor below 2: none); rowBytes: bytes of
+  // one row of samples, which a predictor's rows must match.
+  TSampleRows(std::string_view bytes, bool inflate, const FlatePredictorParams& predictor, int64_t rowBytes);
+  ~TSampleRows();
+  TSampleRows(const TSampleRows&) = delete;
+  TSampleRows& operator=(const TSampleRows&) = delete;
+
+  // True when the rows can be made here: a predictor that is none, TIFF over 8-bit samples or
+  // PNG, with rows of rowBytes.
+  static bool Supported(bool inflate, const FlatePredictorParams& predictor, int64_t rowBytes);
+  // True when the data give no sample byte at all (the whole decode fails on such data).
+  bool Empty();
+  // The next row (rowBytes bytes, valid until the next call).
+  const uint8_t* Next();
+
+ private:
+  // Makes at least `want` decoded bytes available from head_ on, fewer where the data end;
+  // returns how many are.
+  int64_t Fill(int64_t want);
+
+  std::string_view bytes_;
+  bool inflate_;
+  FlatePredictorParams predictor_;
+  bool png_, tiff_;
+  int64_t rowBytes_, stride_;
+  struct Inflater;
+  std::unique_ptr<Inflater> inflater_;
+  int64_t consumed_ = 0;        // stored bytes handed out (stored data)
+  std::vector<uint8_t> decoded_;  // inflated bytes; [head_, decoded_.size()) not yet used
+  size_t head_ = 0;
+  bool done_ = false;  // the data have ended: every further row reads as ones
+  std::vector<uint8_t> row_, above_;
+};

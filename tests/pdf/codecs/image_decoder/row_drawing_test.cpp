@@ -1,0 +1,169 @@
+// Images that are only drawn are decoded a band of rows at a time onto the page where they
+// are placed pixel for pixel. On both back ends the page must come out as when the image is
+// decoded whole first: stored, inflated and predicted samples, damaged and cut data, bands
+// that do not divide the height, and placements that are not pixel for pixel.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "pdf/core/filters/flate.h"
+#include "pdf/render/canvas/daubrix.h"
+#include "tests/pdf/codecs/image_decoder/image_test_util.h"
+#include "tests/pdf/render/canvas/canvas_test_support.h"
+
+using namespace imgtest;
+using canvastest::CanvasOn;
+using canvastest::Pixel;
+using canvastest::WhiteBitmap;
+
+namespace {
+
+std::string Noise(size_t n, uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::string s(n, '\0');
+  for (char& c : s) c = char(rng());
+  return s;
+}
+
+// Rows of samples each behind a PNG filter tag; tags beyond 4 leave their row as stored.
+std::string Tagged(const std::string& samples, size_t rowBytes, uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::string out;
+  for (size_t at = 0; at < samples.size(); at += rowBytes) {
+    out += char(rng() % 6);
+    out += samples.substr(at, rowBytes);
+  }
+  return out;
+}
+
+struct Case {
+  const char* name;
+  int width, height;
+  bool grey;
+  int bits;
+  std::string extra;  // more of the dictionary
+  std::string data;
+  bool streamed;  // drawn from its rows
+};
+
+std::string Dictionary(const Case& c) {
+  return "<< /Width " + std::to_string(c.width) + " /Height " + std::to_string(c.height) +
+         " /BitsPerComponent " + std::to_string(c.bits) + " /ColorSpace " + (c.grey ? "/DeviceGray " : "/DeviceRGB ") + c.extra + " >>";
+}
+
+std::unique_ptr<TPDFImageDecoder> Decoder(TPDFStream* image, bool drawOnly) {
+  auto d = std::make_unique<TPDFImageDecoder>();
+  d->Settings = canvastest::SettingsFor(canvastest::ProviderPath());
+  d->DrawOnly = drawOnly;
+  d->DecodeWhileDrawing = drawOnly;
+  d->SetImage(image);
+  return d;
+}
+
+// The image drawn onto a white page a little larger than its placement.
+std::unique_ptr<TBitmap> Drawn(TPDFImageDecoder& d, uint8_t backEnd, const std::array<double, 6>& m, int w, int h) {
+  auto page = WhiteBitmap(w + 4, h + 4);
+  auto canvas = CanvasOn(*page, backEnd);
+  d.DrawImage(*canvas, m, 0);
+  return page;
+}
+
+void ExpectSamePage(TBitmap& a, TBitmap& b) {
+  ASSERT_EQ(a.Width(), b.Width());
+  ASSERT_EQ(a.Height(), b.Height());
+  int differing = 0;
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      if (Pixel(a, x, y) != Pixel(b, x, y) && ++differing < 4) ADD_FAILURE() << "pixel " << x << "," << y;
+  EXPECT_EQ(differing, 0);
+}
+
+class RowDrawing : public testing::TestWithParam<uint8_t> {};
+
+}  // namespace
+
+TEST_P(RowDrawing, PagesAsWhenDecodedWhole) {
+  // 4000 pixels wide: a band holds 43 rows, so 100 rows take three bands, the last short.
+  const int W = 4000, H = 100, w = 37, h = 23;
+  const std::string rgb = Noise(size_t(W) * 3 * H, 1), grey = Noise(size_t(w) * h, 2);
+  const std::string small = Noise(size_t(w) * 3 * h, 3);
+  const std::string png = FlateCompressString(Tagged(rgb, size_t(W) * 3, 4));
+  const std::string pngParms = "/Filter /FlateDecode /DecodeParms << /Predictor 15 /Colors 3 /Columns 4000 >>";
+  const Case cases[] = {
+      {"stored RGB in bands", W, H, false, 8, "", rgb, true},
+      {"stored grey", w, h, true, 8, "", grey, true},
+      {"stored, rows missing", w, h, false, 8, "", small.substr(0, small.size() / 2 + 7), true},
+      {"stored, bytes past the end", w, h, false, 8, "", small + "tail", true},
+      {"inflated", w, h, false, 8, "/Filter /FlateDecode", FlateCompressString(small), true},
+      {"inflated, cut short", w, h, false, 8, "/Filter /Fl", FlateCompressString(small).substr(0, 900), true},
+      {"inflated, damaged", w, h, false, 8, "/Filter /FlateDecode",
+       FlateCompressString(small).replace(600, 40, std::string(40, '\x5A')), true},
+      {"PNG rows in bands", W, H, false, 8, pngParms, png, true},
+      {"PNG rows, cut inside a row", W, H, false, 8, pngParms, png.substr(0, png.size() * 2 / 3), true},
+      {"PNG rows, one tag and nothing after it", w, 2, true, 8,
+       "/Filter /FlateDecode /DecodeParms << /Predictor 10 /Columns 37 >>",
+       FlateCompressString(Tagged(grey.substr(0, 37), 37, 5) + "\x02"), true},
+      {"TIFF predictor", w, h, false, 8,
+       "/Filter /FlateDecode /DecodeParms << /Predictor 2 /Colors 3 /Columns 37 >>", FlateCompressString(small), true},
+      {"grey with its default Decode", w, h, true, 8, "/Decode [ 0 1 ]", grey, true},
+      {"inverted Decode: decoded whole", w, h, true, 8, "/Decode [ 1 0 ]", grey, false},
+      {"predictor rows of another width: decoded whole", w, h, false, 8,
+       "/Filter /FlateDecode /DecodeParms << /Predictor 12 /Colors 3 /Columns 20 >>",
+       FlateCompressString(Tagged(small, 60, 6)), false},
+      {"16-bit: decoded whole", w, h, false, 16, "", small, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestStore t;
+    TPDFStream* image = t.Image(Dictionary(c), c.data);
+    auto whole = Decoder(image, false);
+    auto rows = Decoder(image, true);
+    ASSERT_FALSE(whole->Failed);
+    ASSERT_FALSE(rows->Failed);
+    // Pixel for pixel at (2, 1), then scaled, then half a pixel off.
+    const std::array<double, 6> places[] = {{double(c.width), 0, 0, -double(c.height), 2, 1.0 + c.height},
+                                           {c.width / 2.0, 0, 0, -c.height * 1.5, 1, 1.5 * c.height},
+                                           {double(c.width), 0, 0, -double(c.height), 2.5, 1.0 + c.height}};
+    for (const auto& m : places) {
+      auto expected = Drawn(*whole, GetParam(), m, c.width, int(c.height * 1.5));
+      auto got = Drawn(*rows, GetParam(), m, c.width, int(c.height * 1.5));
+      ExpectSamePage(*got, *expected);
+      // The first placement draws from the rows without a whole picture; any other decodes it.
+      if (&m == &places[0]) EXPECT_EQ(rows->Bitmap->Empty(), c.streamed);
+      EXPECT_FALSE(rows->DrawFailed);
+    }
+  }
+}
+
+TEST_P(RowDrawing, PendingSamplesAreDrawnWithoutTheirDeflate) {
+  TestStore t;
+  const std::string samples = Noise(64 * 3 * 40, 7);
+  TPDFStream* image = t.Image("<< /Width 64 /Height 40 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /FlateDecode >>", "");
+  image->TakeDataToDeflate(std::string(samples));
+  auto d = Decoder(image, true);
+  auto page = Drawn(*d, GetParam(), {64, 0, 0, -40, 0, 40}, 64, 40);
+  EXPECT_NE(image->PendingDeflate(), nullptr);
+  EXPECT_TRUE(d->Bitmap->Empty());
+  for (int i : {0, 63, 64 * 39 + 5}) {
+    const auto* s = reinterpret_cast<const uint8_t*>(samples.data()) + 3 * i;
+    EXPECT_EQ(Pixel(*page, i % 64, i / 64), Rgb(s[0], s[1], s[2])) << i;
+  }
+  // Deflated in between (the document written): drawn again from the deflated bytes.
+  ASSERT_FALSE(image->Data().empty());
+  auto again = Drawn(*d, GetParam(), {64, 0, 0, -40, 0, 40}, 64, 40);
+  ExpectSamePage(*again, *page);
+}
+
+TEST_P(RowDrawing, DataWithoutSamplesFailsAsTheWholeDecode) {
+  for (const std::string& data : {std::string(), std::string("\x78\x9C", 2), std::string("\x78\x9C\x03", 3)}) {
+    TestStore t;
+    TPDFStream* image = t.Image("<< /Width 4 /Height 4 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /FlateDecode >>", data);
+    EXPECT_TRUE(Decoder(image, true)->Failed);
+    EXPECT_TRUE(Decoder(image, false)->Failed);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(BackEnds, RowDrawing, testing::Values(uint8_t(kBackEndGDI), uint8_t(kBackEndGDIPlus)),
+                         [](const testing::TestParamInfo<uint8_t>& info) {
+                           return info.param == kBackEndGDI ? std::string("GDI") : std::string("GDIPlus");
+                         });
