@@ -46,18 +46,6 @@ bool ParseInteger(std::string_view text, int32_t& value) {
   return true;
 }
 
-StreamFilterParams ParamsOf(const TPDFDictionary* dict) {
-  StreamFilterParams p;
-  if (!dict) return p;
-  p.Present = true;
-  p.Predictor = dict->GetInteger("Predictor", 1);
-  p.Colors = dict->GetInteger("Colors", 1);
-  p.BitsPerComponent = dict->GetInteger("BitsPerComponent", 8);
-  p.Columns = dict->GetInteger("Columns", 1);
-  p.EarlyChange = dict->GetInteger("EarlyChange", 1);
-  return p;
-}
-
 }  // namespace
 
 bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool inflated, const StreamFilterParams& p,
@@ -115,7 +103,8 @@ void TPDFImageDecoder::ApplyFilters() {
     const bool onlyFlate = names.size() == 1 && names[0].name == "FlateDecode";
     const bool borrow = pending && onlyFlate && DecodeParms.empty() && int64_t(pending->size()) < ceiling;
     if (fromStream && RowsCanWait()) {
-      const StreamFilterParams first = ParamsOf(PDFCast<TPDFDictionary>(ResolveReference(parms ? parms->GetItem(0) : nullptr)));
+      TPDFObject* firstParms = ResolveReference(parms ? parms->GetItem(0) : nullptr);
+      const StreamFilterParams first = ReadStreamFilterParams(PDFCast<TPDFDictionary>(firstParms));
       if (DeferRowsFor(borrow, !pending && names.empty(), !pending && onlyFlate, first, ceiling)) return;
     }
     if (borrow) {
@@ -132,7 +121,7 @@ void TPDFImageDecoder::ApplyFilters() {
       auto* dict = PDFCast<TPDFDictionary>(ResolveReference(entry));
       switch (f.stage) {
         case Stage::General: {
-          StreamFilterParams p = ParamsOf(dict);
+          StreamFilterParams p = ReadStreamFilterParams(dict);
           if (i == lastStage && !hasCodec && expected > 0)
             p.ExpectedOutput = expected + (p.Predictor >= 10 ? int64_t(Height) : 0);
           ApplyStreamFilter(f.name, Data, p, ceiling);

@@ -21,7 +21,8 @@ bool WholePixel(double v) { return std::fabs(v) < double(1 << 24) && v == std::f
 }  // namespace
 
 bool TPDFImageDecoder::RowsCanWait() const {
-  if (!DrawOnly || !DecodeWhileDrawing || KeepBitmap || PassThrough || IsMaskDecoder || decodeWhole_ || !Stream) return false;
+  if (!DrawOnly || !DecodeWhileDrawing || KeepBitmap || PassThrough || IsMaskDecoder || decodeWhole_ || !Stream)
+    return false;
   // Decryption hooks change the stream's bytes around the decode only.
   if (OnBeforeDecode || OnAfterDecode) return false;
   if (MaskKind != kMaskNone || !ICCProfile.empty() || BitsPerComponent != 8) return false;

@@ -73,18 +73,6 @@ bool Bounded(std::string& data, std::string out, bool hadData, int64_t maxOutput
   return ok;
 }
 
-StreamFilterParams ReadParams(const TPDFDictionary* d) {
-  StreamFilterParams p;
-  if (d == nullptr) return p;
-  p.Present = true;
-  p.Predictor = d->GetInteger("Predictor", 1);
-  p.Colors = d->GetInteger("Colors", 1);
-  p.BitsPerComponent = d->GetInteger("BitsPerComponent", 8);
-  p.Columns = d->GetInteger("Columns", 1);
-  p.EarlyChange = d->GetInteger("EarlyChange", 1);
-  return p;
-}
-
 TPDFObject* Resolved(TPDFObject* o) {
   if (auto* ref = PDFCast<TPDFIndRef>(o)) return ref->Resolve();
   return o;
@@ -108,10 +96,10 @@ std::vector<StreamFilterParams> FilterParams(const TPDFDictionary& dict, size_t 
   TPDFObject* parms = dict.IndexOfKey("DecodeParms") >= 0 ? dict.GetValue("DecodeParms", true)
                                                            : dict.GetValue("DP", true);
   if (const auto* one = PDFCast<TPDFDictionary>(parms)) {
-    if (count > 0) params[0] = ReadParams(one);
+    if (count > 0) params[0] = ReadStreamFilterParams(one);
   } else if (const auto* array = PDFCast<TPDFArray>(parms)) {
     for (size_t i = 0; i < count && static_cast<int>(i) < array->Count(); ++i)
-      params[i] = ReadParams(PDFCast<TPDFDictionary>(Resolved(array->GetItem(static_cast<int>(i)))));
+      params[i] = ReadStreamFilterParams(PDFCast<TPDFDictionary>(Resolved(array->GetItem(static_cast<int>(i)))));
   }
   return params;
 }
@@ -130,6 +118,18 @@ bool ApplyStreamFilter(std::string_view name, std::string& data, const StreamFil
     return Bounded(data, DecodeHexString(token), !data.empty(), maxOutput);
   }
   return true;
+}
+
+StreamFilterParams ReadStreamFilterParams(const TPDFDictionary* d) {
+  StreamFilterParams p;
+  if (d == nullptr) return p;
+  p.Present = true;
+  p.Predictor = d->GetInteger("Predictor", 1);
+  p.Colors = d->GetInteger("Colors", 1);
+  p.BitsPerComponent = d->GetInteger("BitsPerComponent", 8);
+  p.Columns = d->GetInteger("Columns", 1);
+  p.EarlyChange = d->GetInteger("EarlyChange", 1);
+  return p;
 }
 
 bool DecodeStreamData(const TPDFStream& stream, std::string& out, int64_t maxOutput) {

@@ -11,6 +11,8 @@
 class TPDFStream;
 
 // What one filter of a chain reads from its decode parameters; absent keys keep these defaults.
+class TPDFDictionary;
+
 struct StreamFilterParams {
   bool Present = false;  // the filter has a parameter dictionary
   int Predictor = 1;
@@ -22,6 +24,9 @@ struct StreamFilterParams {
   // never taken beyond what the input could decompress to.
   int64_t ExpectedOutput = 0;
 };
+
+// The parameters of one filter from its parameter dictionary (nullptr: the defaults, not Present).
+StreamFilterParams ReadStreamFilterParams(const TPDFDictionary* dict);
 
 // Applies one filter to data in place: FlateDecode (Fl), LZWDecode, ASCII85Decode (A85) and
 // ASCIIHexDecode with their predictors. Any other name (the image codecs: DCTDecode,

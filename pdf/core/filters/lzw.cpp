@@ -118,8 +118,8 @@ void TPDFLZWDecompressor::AddEntry(int prefixCode, uint8_t last, uint32_t prefix
   if (prefix.length == 0) {
     e = Entry{kNotWritten, 0, 1, last, last};
   } else {
-    e = Entry{Copied(prefix) ? prefixAt : kNotWritten, static_cast<uint16_t>(prefixCode), static_cast<uint16_t>(prefix.length + 1), last,
-              prefix.first};
+    const uint32_t at = Copied(prefix) ? prefixAt : kNotWritten;
+    e = Entry{at, static_cast<uint16_t>(prefixCode), static_cast<uint16_t>(prefix.length + 1), last, prefix.first};
   }
   if (nextCode_ >= threshold_ && width_ < kMaxCodeWidth) SetWidth(width_ + 1);
   ++nextCode_;

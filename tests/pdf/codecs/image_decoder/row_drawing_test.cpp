@@ -48,7 +48,8 @@ struct Case {
 
 std::string Dictionary(const Case& c) {
   return "<< /Width " + std::to_string(c.width) + " /Height " + std::to_string(c.height) +
-         " /BitsPerComponent " + std::to_string(c.bits) + " /ColorSpace " + (c.grey ? "/DeviceGray " : "/DeviceRGB ") + c.extra + " >>";
+         " /BitsPerComponent " + std::to_string(c.bits) + " /ColorSpace " + (c.grey ? "/DeviceGray " : "/DeviceRGB ") +
+         c.extra + " >>";
 }
 
 std::unique_ptr<TPDFImageDecoder> Decoder(TPDFStream* image, bool drawOnly) {
@@ -138,7 +139,8 @@ TEST_P(RowDrawing, PagesAsWhenDecodedWhole) {
 TEST_P(RowDrawing, PendingSamplesAreDrawnWithoutTheirDeflate) {
   TestStore t;
   const std::string samples = Noise(64 * 3 * 40, 7);
-  TPDFStream* image = t.Image("<< /Width 64 /Height 40 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /FlateDecode >>", "");
+  TPDFStream* image =
+      t.Image("<< /Width 64 /Height 40 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /FlateDecode >>", "");
   image->TakeDataToDeflate(std::string(samples));
   auto d = Decoder(image, true);
   auto page = Drawn(*d, GetParam(), {64, 0, 0, -40, 0, 40}, 64, 40);
@@ -157,7 +159,8 @@ TEST_P(RowDrawing, PendingSamplesAreDrawnWithoutTheirDeflate) {
 TEST_P(RowDrawing, DataWithoutSamplesFailsAsTheWholeDecode) {
   for (const std::string& data : {std::string(), std::string("\x78\x9C", 2), std::string("\x78\x9C\x03", 3)}) {
     TestStore t;
-    TPDFStream* image = t.Image("<< /Width 4 /Height 4 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /FlateDecode >>", data);
+    TPDFStream* image =
+        t.Image("<< /Width 4 /Height 4 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /FlateDecode >>", data);
     EXPECT_TRUE(Decoder(image, true)->Failed);
     EXPECT_TRUE(Decoder(image, false)->Failed);
   }
