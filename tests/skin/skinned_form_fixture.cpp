@@ -14,37 +14,11 @@ const char* const kPlainForm =
 
 }  // namespace
 
-void SkinnedForm::SetUp() {
-  REQUIRE_PACKER();
-  SkinFixture::SetUp();
-  UseSkinManage();
-  sd = LoadedSkinData(flatskin::FlatSkin());
-  ASSERT_TRUE(sd->Ready());
-}
-
-void SkinnedForm::TearDown() {
-  if (form) form->Free();
-  form = nullptr;
-  sd.reset();
-  SkinFixture::TearDown();
-}
-
 void SkinnedForm::Show(const char* description) {
+  // Raw windows of the common controls are made before any control of the class library.
   RegisterStandardControls();
-  sd->SetActive(true);
-  sd->Loaded();
-  form = new TForm(Application);
-  form->SetDescription(description ? description : kPlainForm);
-  form->AfterConstruction();
-  form->Show();
-  Pump();
+  ShowForm(description ? description : kPlainForm);
 }
-
-void SkinnedForm::Pump() {
-  for (int i = 0; i < 6; ++i) Application->ProcessMessages();
-}
-
-TWinSkinForm* SkinnedForm::Wrapper() { return SkinManage()->FindForm(form->Handle()); }
 
 HWND SkinnedForm::Make(const char16_t* cls, DWORD style, int x, int y, int w, int h, int id, const char16_t* text) {
   HWND hwnd = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, form->Handle(),
@@ -56,8 +30,7 @@ HWND SkinnedForm::Make(const char16_t* cls, DWORD style, int x, int y, int w, in
 TColor SkinnedForm::AtWindow(HWND h, int x, int y) {
   RECT r{};
   GetWindowRect(h, &r);
-  const uint32_t p = screen->ScreenPixel(r.left + x, r.top + y);
-  return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+  return ScreenColor(r.left + x, r.top + y);
 }
 
 int SkinnedForm::CountColour(HWND h, const RECT& r, TColor c) {

@@ -1,29 +1,24 @@
-// A skinned form on the headless screen, worn with the flat test skin, for the tests of one
-// control family each: raw windows made on it and wrappers attached to them, and pixels read
-// back at points of a window.
+// The shared skinned form fixture with what the tests of one control family each add: raw
+// windows made on the form and wrappers attached to them, and pixels read back at points of a
+// window.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "platform/forms/application.h"
 #include "platform/forms/form.h"
 #include "platform/user/window.h"
 #include "skin/controls/skin_control.h"
 #include "skin/forms/win_skin_form.h"
-#include "skin/skin_manage.h"
 #include "tests/skin/flat_skin.h"
+#include "tests/skin/skin_test_support.h"
 
 namespace skintest {
 
-class SkinnedForm : public SkinFixture {
+class SkinnedForm : public SkinnedFormFixture {
  protected:
-  void SetUp() override;
-  void TearDown() override;
   // Shows a form of the given description (a plain 400 x 300 form by default), skinned.
   void Show(const char* description = nullptr);
-  void Pump();
-  TWinSkinForm* Wrapper();
   HWND Make(const char16_t* cls, DWORD style, int x, int y, int w, int h, int id, const char16_t* text = u"");
   // A wrapper of type T attached to a raw window, held by the form wrapper.
   template <class T>
@@ -44,9 +39,6 @@ class SkinnedForm : public SkinFixture {
   T* Find(const char* name) {
     return dynamic_cast<T*>(form->FindComponent(name));
   }
-
-  SkinDataPtr sd;
-  TForm* form = nullptr;
 };
 
 }  // namespace skintest

@@ -13,6 +13,7 @@
 #include "platform/user/window.h"
 #include "skin/controls/skin_tab.h"
 #include "skin/controls/skin_up_down.h"
+#include "skin/skin_manage.h"
 #include "tests/skin/skinned_form_fixture.h"
 
 using namespace flatskin;
