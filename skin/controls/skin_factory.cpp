@@ -44,6 +44,8 @@ std::unique_ptr<TSkinControl> CreateSkinner(const char* className, int mode) {
       {"TSkinComBox", [] { return std::make_unique<TSkinComBox>(); }},
       {"TSkinTab", [] { return std::make_unique<TSkinTab>(); }},
       {"TSkinTab31", [] { return std::make_unique<TSkinTab31>(); }},
+      {"TSkinTabBtn", [] { return std::make_unique<TSkinTabBtn>(); }},
+      {"TSkinTabSheet", [] { return std::make_unique<TSkinTabSheet>(); }},
       {"TSkinTrackBar", [] { return std::make_unique<TSkinTrackBar>(); }},
       {"TSkinStatusBar", [] { return std::make_unique<TSkinStatusBar>(); }},
       {"TSkinHeader", [] { return std::make_unique<TSkinHeader>(); }},

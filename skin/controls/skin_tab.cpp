@@ -6,7 +6,9 @@
 #include "platform/forms/win/common_controls.h"
 #include "platform/gdi/blit.h"
 #include "platform/gdi/dc.h"
+#include "platform/gdi/pen_brush.h"
 #include "platform/gdi/region.h"
+#include "platform/gdi/shapes.h"
 #include "platform/gdi/text.h"
 #include "platform/rtl/strings.h"
 #include "platform/user/input.h"
@@ -206,6 +208,85 @@ void TSkinTab::DrawPane(HDC dc, const RECT& display) {
   const bool tile = fromPane ? SkinData->TabPane->Tile == 1 : tabs.Tile == 1;
   DrawSkinElement(dc, display, PaneImage, false, tile, false, 1, 1, margins);
 }
+
+// ---- TSkinTabBtn ----
+
+bool TSkinTabBtn::Skinned() const { return SkinData && SkinData->Buttons && !SkinData->Buttons->Bitmap.Empty(); }
+
+bool TSkinTabBtn::BeforeMessage(TMessage& message) {
+  if (message.Msg == WM_PAINT && Skinned()) {
+    PaintMessage(message);
+    return false;
+  }
+  return TSkinControl::BeforeMessage(message);
+}
+
+void TSkinTabBtn::PaintControl(HDC dc, const RECT& rect) {
+  if (!Skinned()) return;
+  const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+  if (w <= 0 || h <= 0) return;
+  const TDataSkinButton& e = *SkinData->Buttons;
+  IsEnabled = !(Style() & WS_DISABLED);
+  RECT display{};
+  GetClientRect(Handle, &display);
+  SendMessageW(Handle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  buffer_.SetPixelFormat(pf24bit);
+  buffer_.SetSize(w, h);
+  HDC b = buffer_.Canvas().Handle();
+  FillFace(b, RECT{0, 0, w, h});
+  const HGDIOBJ oldFont = SelectWindowFont(b, Handle, Control);
+  const int current = int(SendMessageW(Handle, TCM_GETCURFOCUS, 0, 0));
+  const auto images = HIMAGELIST(SendMessageW(Handle, TCM_GETIMAGELIST, 0, 0));
+  const int count = int(SendMessageW(Handle, TCM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    RECT r{};
+    if (!SendMessageW(Handle, TCM_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&r)) || r.right <= r.left) continue;
+    char16_t text[kTabTextMax + 1] = {};
+    TCITEMW item;
+    item.mask = TCIF_TEXT | TCIF_IMAGE;
+    item.pszText = text;
+    item.cchTextMax = kTabTextMax;
+    SendMessageW(Handle, TCM_GETITEMW, WPARAM(i), reinterpret_cast<LPARAM>(&item));
+    const int frame = i == current ? 2 : 1;
+    DrawSkinElement(b, r, const_cast<TBitmap&>(e.Bitmap), false, e.Tile == 1, e.Trans == 1, std::max(e.Frame, 1),
+                    frame, e.Margins());
+    TColor colour = SkinData->Colors.ButtonText;
+    if (frame == 1 && e.HasNormalColour2) colour = e.NormalColour2;
+    if (frame == 2 && e.HasPressedColour2) colour = e.PressedColour2;
+    SetTextColor(b, ColorToRGB(colour));
+    DrawIconAndText(b, r, text, images, item.iImage, taCenter, IsEnabled, TextFlags(0));
+  }
+  if (oldFont) SelectObject(b, oldFont);
+  // The display area keeps what the pages show.
+  SaveDC(dc);
+  ExcludeClipRect(dc, display.left, display.top, display.right, display.bottom);
+  BitBlt(dc, rect.left, rect.top, w, h, b, 0, 0, SRCCOPY);
+  RestoreDC(dc, -1);
+}
+
+// ---- TSkinTabSheet ----
+
+bool TSkinTabSheet::BeforeMessage(TMessage& message) {
+  if (!TSkinControl::BeforeMessage(message)) return false;
+  if (NoMouseForward) return true;
+  switch (message.Msg) {
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      PaintMessage(message);
+      return false;
+    case WM_ERASEBKGND: {
+      RECT r{};
+      GetClientRect(Handle, &r);
+      FillRect(HDC(message.WParam), &r, SkinData->FaceBrush ? SkinData->FaceBrush : GetSysColorBrush(COLOR_BTNFACE));
+      message.Result = 1;
+      return false;
+    }
+    default: return true;
+  }
+}
+
+// Pages hold no windowless controls here, so the face is all there is to paint.
+void TSkinTabSheet::PaintControl(HDC dc, const RECT& rect) { FillFace(dc, rect); }
 
 // ---- TSkinTab31 ----
 

@@ -46,6 +46,27 @@ class TSkinTab : public TSkinControl {
   void DrawPane(HDC dc, const RECT& display);
 };
 
+// Tab controls in button style: every tab drawn with the skin's button element (frame 2 the
+// current tab, 1 the others) over the strip in the face colour.
+class TSkinTabBtn : public TSkinControl {
+ public:
+  const char* KindName() const override { return "TSkinTabBtn"; }
+  bool BeforeMessage(TMessage& message) override;
+  void PaintControl(HDC dc, const RECT& rect) override;
+
+ private:
+  bool Skinned() const;
+  TBitmap buffer_;
+};
+
+// A page of a page control: its background in the skin's face colour.
+class TSkinTabSheet : public TSkinControl {
+ public:
+  const char* KindName() const override { return "TSkinTabSheet"; }
+  bool BeforeMessage(TMessage& message) override;
+  void PaintControl(HDC dc, const RECT& rect) override;
+};
+
 class TSkinTab31 : public TSkinControl {
  public:
   const char* KindName() const override { return "TSkinTab31"; }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/forms/foreign_classes.h"
+#include "platform/forms/page_control.h"
 #include "platform/forms/rtti.h"
 #include "platform/forms/win/common_controls.h"
 #include "platform/user/default_proc.h"
@@ -162,6 +163,46 @@ TEST_F(SkinnedTabs, ScrollArrowsAreSkinnedAndNeverPaintedOver) {
   EXPECT_EQ(SendMessageW(arrows, CM_SKINQUERY, 0, 0), 1);
   EXPECT_NE(AtWindow(arrows, 4, 4), kTab[1]) << "the strip is not copied over the arrows";
   EXPECT_EQ(AtWindow(h, first.left + 20, first.top + 2), kTab[1]) << "beside them it is";
+}
+
+TEST_F(SkinnedTabs, ButtonStyleTabsWearTheButtonElement) {
+  Show();
+  HWND h = MakeTabs(TCS_BUTTONS, 3);
+  SendMessageW(h, TCM_SETCURSEL, 2, 0);
+  Attach<TSkinTabBtn>(h);
+  Pump();
+  ExpectTabFrame(h, 0, kPush[0], "buttons");
+  ExpectTabFrame(h, 1, kPush[0], "buttons");
+  ExpectTabFrame(h, 2, kPush[1], "buttons");
+  const RECT last = ItemRect(h, 2);
+  EXPECT_EQ(AtWindow(h, last.right + 5, (last.top + last.bottom) / 2), kFace) << "the strip's face";
+}
+
+TEST_F(SkinnedTabs, TabSheetsStandOnTheFace) {
+  Show();
+  auto* pages = AddControl<TPageControl>(form, "Pages", 20, 20, 300, 160);
+  auto* sheet = CreateComponent<TTabSheet>(form);
+  sheet->SetCaption("Sheet");
+  sheet->SetParent(pages);
+  Pump();
+  HWND h = sheet->Handle();
+  auto* skin = Attach<TSkinTabSheet>(h);
+  TBitmap out;
+  out.SetPixelFormat(pf24bit);
+  out.SetSize(20, 20);
+  TMessage erase{WM_ERASEBKGND, WPARAM(out.Canvas().Handle()), 0, 0};
+  EXPECT_FALSE(skin->BeforeMessage(erase));
+  EXPECT_EQ(erase.Result, 1);
+  EXPECT_EQ(skintest::PixelOf(out, 5, 5), kFace);
+  out.Canvas().Brush().SetColor(clWhite);
+  out.Canvas().FillRect(RECT{0, 0, 20, 20});
+  TMessage print{WM_PRINTCLIENT, WPARAM(out.Canvas().Handle()), 0, 0};
+  EXPECT_FALSE(skin->BeforeMessage(print));
+  EXPECT_EQ(skintest::PixelOf(out, 5, 5), kFace);
+  // The flag the wrapper shares with other families leaves the page's own painting.
+  skin->NoMouseForward = 1;
+  TMessage again{WM_ERASEBKGND, WPARAM(out.Canvas().Handle()), 0, 0};
+  EXPECT_TRUE(skin->BeforeMessage(again));
 }
 
 TEST_F(SkinnedTabs, StripRectanglesTurnIntoTheHorizontalBuffer) {
