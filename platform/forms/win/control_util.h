@@ -1,11 +1,14 @@
 // Helpers shared by the standard control window classes.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "platform/gdi/gdi_types.h"
 #include "platform/gdi/text.h"
+#include "platform/rtl/strings.h"
 #include "platform/user/default_proc.h"
 #include "platform/user/messages.h"
 #include "platform/user/painting.h"
@@ -74,6 +77,28 @@ HFONT FontOr(HFONT font);
 void DrawControlText(HDC dc, const std::u16string& text, RECT rect, UINT format, bool enabled);
 // Registers one class of the family (CS_DBLCLKS, one pointer of window extra).
 void RegisterControlClass(const char16_t* name, WNDPROC proc, const char16_t* cursor);
+
+// An item's text as a message hands it in, UTF-16 or UTF-8 (the "A" messages here).
+template <class Char>
+std::u16string ItemTextIn(const Char* text) {
+  if constexpr (std::is_same_v<Char, char16_t>)
+    return text;
+  else
+    return Utf8ToWide(text);
+}
+// An item's text copied out into a message's buffer of `max` characters, cut and terminated.
+template <class Char>
+void ItemTextOut(const std::u16string& text, Char* out, int max) {
+  if (!out || max <= 0) return;
+  std::basic_string<Char> converted;
+  if constexpr (std::is_same_v<Char, char16_t>)
+    converted = text;
+  else
+    converted = WideToUtf8(text);
+  const size_t n = std::min(converted.size(), size_t(max - 1));
+  std::copy_n(converted.data(), n, out);
+  out[n] = Char(0);
+}
 
 // The classes of the family, registered by RegisterStandardControls.
 void RegisterButtonClass();

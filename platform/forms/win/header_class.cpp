@@ -80,12 +80,7 @@ void Paint(HWND h, HDC dc, HeaderState* s) {
 
 template <class Item, class Char>
 HeaderItem FromItem(const Item& in, HeaderItem out) {
-  if ((in.mask & HDI_TEXT) && in.pszText) {
-    if constexpr (std::is_same_v<Char, char16_t>)
-      out.text = in.pszText;
-    else
-      out.text = Utf8ToWide(in.pszText);
-  }
+  if ((in.mask & HDI_TEXT) && in.pszText) out.text = ItemTextIn(in.pszText);
   if (in.mask & HDI_WIDTH) out.width = in.cxy;
   if (in.mask & HDI_FORMAT) out.format = in.fmt;
   if (in.mask & HDI_IMAGE) out.image = in.iImage;
@@ -98,16 +93,7 @@ LRESULT GetItem(const HeaderState* s, WPARAM index, LPARAM lParam) {
   auto* out = reinterpret_cast<Item*>(lParam);
   if (!out || index >= s->items.size()) return FALSE;
   const HeaderItem& item = s->items[index];
-  if ((out->mask & HDI_TEXT) && out->pszText && out->cchTextMax > 0) {
-    std::basic_string<Char> text;
-    if constexpr (std::is_same_v<Char, char16_t>)
-      text = item.text;
-    else
-      text = WideToUtf8(item.text);
-    const size_t n = std::min(text.size(), size_t(out->cchTextMax - 1));
-    std::copy_n(text.data(), n, out->pszText);
-    out->pszText[n] = Char(0);
-  }
+  if (out->mask & HDI_TEXT) ItemTextOut(item.text, out->pszText, out->cchTextMax);
   if (out->mask & HDI_WIDTH) out->cxy = item.width;
   if (out->mask & HDI_FORMAT) out->fmt = item.format;
   if (out->mask & HDI_IMAGE) out->iImage = item.image;

@@ -149,12 +149,7 @@ LRESULT Insert(HWND h, TabState* s, WPARAM at, const TabItem& item) {
 template <class Item, class Char>
 TabItem FromItem(const Item& in, const TabItem& base) {
   TabItem out = base;
-  if ((in.mask & TCIF_TEXT) && in.pszText) {
-    if constexpr (std::is_same_v<Char, char16_t>)
-      out.text = in.pszText;
-    else
-      out.text = Utf8ToWide(in.pszText);
-  }
+  if ((in.mask & TCIF_TEXT) && in.pszText) out.text = ItemTextIn(in.pszText);
   if (in.mask & TCIF_IMAGE) out.image = in.iImage;
   if (in.mask & TCIF_PARAM) out.param = in.lParam;
   if (in.mask & TCIF_STATE) out.state = (out.state & ~in.dwStateMask) | (in.dwState & in.dwStateMask);
@@ -166,16 +161,7 @@ LRESULT GetItem(const TabState* s, WPARAM index, LPARAM lParam) {
   auto* out = reinterpret_cast<Item*>(lParam);
   if (!out || index >= s->items.size()) return FALSE;
   const TabItem& item = s->items[index];
-  if ((out->mask & TCIF_TEXT) && out->pszText && out->cchTextMax > 0) {
-    std::basic_string<Char> text;
-    if constexpr (std::is_same_v<Char, char16_t>)
-      text = item.text;
-    else
-      text = WideToUtf8(item.text);
-    const size_t n = std::min(text.size(), size_t(out->cchTextMax - 1));
-    std::copy_n(text.data(), n, out->pszText);
-    out->pszText[n] = Char(0);
-  }
+  if (out->mask & TCIF_TEXT) ItemTextOut(item.text, out->pszText, out->cchTextMax);
   if (out->mask & TCIF_IMAGE) out->iImage = item.image;
   if (out->mask & TCIF_PARAM) out->lParam = item.param;
   if (out->mask & TCIF_STATE) out->dwState = item.state & out->dwStateMask;

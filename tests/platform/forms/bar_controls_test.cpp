@@ -15,59 +15,31 @@
 #include "platform/user/message_loop.h"
 #include "platform/user/painting.h"
 #include "platform/user/window.h"
-#include "tests/platform/forms/forms_test_support.h"
+#include "tests/platform/forms/common_controls_fixture.h"
 
 using namespace formstest;
 
 namespace {
 
-class BarControls : public FormsTest {
+class BarControls : public CommonControlsTest {
  protected:
-  void SetUp() override {
-    FormsTest::SetUp();
-    RegisterStandardControls();
-    form = CreateComponent<TForm>(Application);
-    form->SetBounds(50, 50, 420, 300);
-    form->Show();
-    oldProc = form->WindowProc;
-    form->WindowProc = [this](TMessage& m) {
-      if (m.Msg == WM_HSCROLL || m.Msg == WM_VSCROLL)
-        scrolls.push_back({m.Msg, m.WParam});
-      if (m.Msg == WM_NOTIFY) {
-        auto* h = reinterpret_cast<NMHDR*>(m.LParam);
-        if (h->code == NM_CUSTOMDRAW) {
-          const auto* cd = reinterpret_cast<NMCUSTOMDRAW*>(m.LParam);
-          stages.push_back({cd->dwDrawStage, cd->dwItemSpec});
-          m.Result = cd->dwDrawStage == CDDS_PREPAINT ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
-          return;
-        }
-        if (h->code == HDN_ITEMCLICKW) clicked.push_back(reinterpret_cast<NMHEADERW*>(m.LParam)->iItem);
-        if (h->code == DTN_DATETIMECHANGE || h->code == DTN_DROPDOWN || h->code == DTN_CLOSEUP)
-          dateCodes.push_back(h->code);
-      }
-      oldProc(m);
-    };
-  }
-  void TearDown() override {
-    form->WindowProc = oldProc;
-    form->Free();
-    FormsTest::TearDown();
-  }
-  HWND Make(const char16_t* cls, DWORD style, int x, int y, int w, int h) {
-    HWND hwnd = CreateWindowExW(0, cls, u"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, form->Handle(), nullptr,
-                                nullptr, nullptr);
-    EXPECT_NE(hwnd, nullptr);
-    return hwnd;
-  }
-  void ClickWindow(HWND h, int x, int y) {
-    RECT w{};
-    GetWindowRect(h, &w);
-    screen->Click(w.left + x, w.top + y);
-    Pump();
+  // The form logs the bars' reports and notifications and asks for every part's custom draw.
+  bool ParentMessage(TMessage& m) override {
+    if (m.Msg == WM_HSCROLL || m.Msg == WM_VSCROLL) scrolls.push_back({m.Msg, m.WParam});
+    if (m.Msg != WM_NOTIFY) return false;
+    auto* h = reinterpret_cast<NMHDR*>(m.LParam);
+    if (h->code == NM_CUSTOMDRAW) {
+      const auto* cd = reinterpret_cast<NMCUSTOMDRAW*>(m.LParam);
+      stages.push_back({cd->dwDrawStage, cd->dwItemSpec});
+      m.Result = cd->dwDrawStage == CDDS_PREPAINT ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+      return true;
+    }
+    if (h->code == HDN_ITEMCLICKW) clicked.push_back(reinterpret_cast<NMHEADERW*>(m.LParam)->iItem);
+    if (h->code == DTN_DATETIMECHANGE || h->code == DTN_DROPDOWN || h->code == DTN_CLOSEUP)
+      dateCodes.push_back(h->code);
+    return false;
   }
 
-  TForm* form = nullptr;
-  TWndMethod oldProc;
   std::vector<std::pair<UINT, WPARAM>> scrolls;
   std::vector<std::pair<DWORD, UINT_PTR>> stages;
   std::vector<int> clicked;

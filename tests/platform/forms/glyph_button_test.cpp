@@ -7,7 +7,7 @@
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/window.h"
-#include "tests/platform/forms/forms_test_support.h"
+#include "tests/platform/forms/common_controls_fixture.h"
 
 using namespace formstest;
 
@@ -58,18 +58,8 @@ TEST(GlyphPlacement, AFrameTheStripLacksGivesTheFirst) {
   }
 }
 
-class GlyphButtons : public FormsTest {
+class GlyphButtons : public CommonControlsTest {
  protected:
-  void SetUp() override {
-    FormsTest::SetUp();
-    form = CreateComponent<TForm>(Application);
-    form->SetBounds(50, 50, 400, 300);
-    form->Show();
-  }
-  void TearDown() override {
-    form->Free();
-    FormsTest::TearDown();
-  }
   // Three frames: red, green, blue, on a white key.
   void SetStrip(TGlyphHolder* b, int frames) {
     TBitmap strip;
@@ -85,7 +75,6 @@ class GlyphButtons : public FormsTest {
     b->SetGlyph(&strip);
     b->SetNumGlyphs(frames);
   }
-  TForm* form = nullptr;
 };
 
 TEST_F(GlyphButtons, BitButtonShowsTheFrameOfItsState) {

@@ -12,42 +12,25 @@
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/window.h"
-#include "tests/platform/forms/forms_test_support.h"
+#include "tests/platform/forms/common_controls_fixture.h"
 
 using namespace formstest;
 
 namespace {
 
-class TabControlTest : public FormsTest {
+class TabControlTest : public CommonControlsTest {
  protected:
-  void SetUp() override {
-    FormsTest::SetUp();
-    RegisterStandardControls();
-    form = CreateComponent<TForm>(Application);
-    form->SetBounds(50, 50, 400, 300);
-    form->Show();
-    // The form's window procedure logs the notifications of its tab controls.
-    oldProc = form->WindowProc;
-    form->WindowProc = [this](TMessage& m) {
-      if (m.Msg == WM_NOTIFY) {
-        const auto* h = reinterpret_cast<const NMHDR*>(m.LParam);
-        codes.push_back(h->code);
-        if (h->code == TCN_SELCHANGING && veto) {
-          m.Result = 1;
-          return;
-        }
-      }
-      oldProc(m);
-    };
-  }
-  void TearDown() override {
-    form->WindowProc = oldProc;
-    form->Free();
-    FormsTest::TearDown();
+  // The form logs the notifications of its tab controls and may refuse a change.
+  bool ParentMessage(TMessage& m) override {
+    if (m.Msg != WM_NOTIFY) return false;
+    const auto* h = reinterpret_cast<const NMHDR*>(m.LParam);
+    codes.push_back(h->code);
+    if (h->code != TCN_SELCHANGING || !veto) return false;
+    m.Result = 1;
+    return true;
   }
   HWND MakeTabs(DWORD style, const std::vector<std::u16string>& texts) {
-    HWND h = CreateWindowExW(0, WC_TABCONTROL, u"", WS_CHILD | WS_VISIBLE | style, 10, 10, 300, 150, form->Handle(),
-                             nullptr, nullptr, nullptr);
+    HWND h = Make(WC_TABCONTROL, style, 10, 10, 300, 150);
     for (size_t i = 0; i < texts.size(); ++i) {
       std::u16string t = texts[i];
       TCITEMW item;
@@ -63,15 +46,6 @@ class TabControlTest : public FormsTest {
     SendMessageW(h, TCM_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&r));
     return r;
   }
-  void ClickWindow(HWND h, int x, int y) {
-    RECT w{};
-    GetWindowRect(h, &w);
-    screen->Click(w.left + x, w.top + y);
-    Pump();
-  }
-
-  TForm* form = nullptr;
-  TWndMethod oldProc;
   std::vector<UINT> codes;
   bool veto = false;
 };
