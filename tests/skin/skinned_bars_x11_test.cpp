@@ -7,34 +7,26 @@
 
 #include <vector>
 
-#include "platform/display/display.h"
-#include "platform/forms/application.h"
 #include "platform/forms/bit_btn.h"
 #include "platform/forms/date_time_picker.h"
 #include "platform/forms/form.h"
 #include "platform/forms/media_player.h"
 #include "platform/forms/page_control.h"
-#include "platform/forms/standard_classes.h"
 #include "platform/forms/track_bar.h"
 #include "platform/forms/win/common_controls.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/metrics.h"
-#include "platform/user/user_display.h"
 #include "platform/user/window.h"
 #include "skin/controls/skin_date_time.h"
 #include "skin/controls/skin_media_player.h"
 #include "skin/forms/win_skin_form.h"
-#include "skin/skin_data.h"
 #include "skin/skin_manage.h"
 #include "tests/skin/flat_skin.h"
-#include "tests/skin/skin_test_support.h"
-#include "tests/support/screen_test_support.h"
-#include "tests/support/test_support.h"
+#include "tests/skin/skinned_x11_fixture.h"
 
 using namespace flatskin;
-using displaytest::RunWhileServing;
-using displaytest::ServeFor;
+using skintest::Rrggbb;
 
 namespace {
 
@@ -51,80 +43,27 @@ const char* const kForm =
     "    VisibleButtons = [btPlay, btStop, btEject]\n  end\n"
     "end\n";
 
-void Pump() {
-  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
-}
-
-uint32_t Rrggbb(TColor c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
-
-class SkinnedBarsX11 : public ::testing::Test {
+class SkinnedBarsX11 : public skintest::SkinnedX11Form {
  protected:
   void SetUp() override {
-    if (!server.available()) GTEST_SKIP() << "needs Xvfb";
-    if (!testsupport::HaveTool("xdotool")) GTEST_SKIP() << "needs xdotool";
-    if (!testsupport::HaveTool("/usr/bin/python3")) GTEST_SKIP() << "needs python3 for the skin packer";
-    RecreateApplication();
-    auto x11 = display::OpenX11Display();
-    if (!x11) GTEST_SKIP() << "needs an X display";
-    ASSERT_TRUE(UseDisplay(std::move(x11)));
-    Application->Initialize();
-    Application->SetTitle("Velmora");
-    RegisterStandardClasses();
-    RegisterSkinClasses();
-    UseSkinManage();
-    sd = skintest::LoadedSkinData(FlatSkin());
-    ASSERT_TRUE(sd->Ready());
-    for (const char* line : {"TPageControl=tab", "TTrackBar=trackbar", "TBitBtn=bitbtn", "TSpeedButton=speedbutton",
-                             "TDateTimePicker=datetimepicker"})
-      sd->Skin3rd()->Add(line);
-    sd->SetActive(true);
-    sd->Loaded();
-    form = new TForm(Application);
-    form->SetDescription(kForm);
-    form->AfterConstruction();
-    auto* pages = Find<TPageControl>("Pages");
-    for (const char* caption : {"First", "Second"}) {
-      auto* sheet = CreateComponent<TTabSheet>(form);
-      sheet->SetCaption(caption);
-      sheet->SetParent(pages);
-    }
-    form->Show();
-    ServeFor(600, Pump);
-    ASSERT_NE(SkinManage()->FindForm(form->Handle()), nullptr);
-  }
-  void TearDown() override {
-    if (form) form->Free();
-    form = nullptr;
-    Pump();
-    sd.reset();
-    FreeSkinManager();
-    SetSkinManagerFactory(nullptr);
-    UseHeadlessDisplay();
-    RecreateApplication();
-  }
-  template <class T>
-  T* Find(const char* name) {
-    return dynamic_cast<T*>(form->FindComponent(name));
-  }
-  void Xdo(const std::string& args) {
-    EXPECT_TRUE(RunWhileServing("xdotool " + args, Pump, 20000).has_value()) << args;
-    ServeFor(300, Pump);
+    ShowOnX(kForm,
+            {"TPageControl=tab", "TTrackBar=trackbar", "TBitBtn=bitbtn", "TSpeedButton=speedbutton",
+             "TDateTimePicker=datetimepicker"},
+            [](TForm* form) {
+              auto* pages = dynamic_cast<TPageControl*>(form->FindComponent("Pages"));
+              for (const char* caption : {"First", "Second"}) {
+                auto* sheet = CreateComponent<TTabSheet>(form);
+                sheet->SetCaption(caption);
+                sheet->SetParent(pages);
+              }
+            });
   }
   // A point of a window, in screen coordinates, as xdotool takes it.
   static std::string At(HWND h, int x, int y) {
     RECT r{};
     GetWindowRect(h, &r);
-    return std::to_string(r.left + x) + " " + std::to_string(r.top + y);
+    return Point(r.left + x, r.top + y);
   }
-  uint32_t Shot(HWND h, int x, int y) {
-    RECT r{};
-    GetWindowRect(h, &r);
-    return displaytest::ScreenshotPixel(r.left + x, r.top + y).value_or(0xFF000000u);
-  }
-
-  displaytest::PrivateXServer server;
-  skintest::SkinDataPtr sd;
-  TForm* form = nullptr;
 };
 
 TEST_F(SkinnedBarsX11, AClickedTabTakesTheCurrentFrameAndShowsItsSheet) {

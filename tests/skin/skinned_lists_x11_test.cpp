@@ -21,12 +21,12 @@
 #include "skin/skin_data.h"
 #include "skin/skin_manage.h"
 #include "tests/skin/flat_skin.h"
+#include "tests/skin/skinned_x11_fixture.h"
 #include "tests/support/screen_test_support.h"
 #include "tests/support/test_support.h"
 
 using namespace flatskin;
-using displaytest::RunWhileServing;
-using displaytest::ServeFor;
+using skintest::Rrggbb;
 
 namespace {
 
@@ -38,69 +38,22 @@ const char* const kForm =
     "    Style = csDropDownList\n    TabOrder = 1\n  end\n"
     "end\n";
 
-void Pump() {
-  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
-}
-
-uint32_t Rrggbb(TColor c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
-
-class SkinnedListsX11 : public ::testing::Test {
+class SkinnedListsX11 : public skintest::SkinnedX11Form {
  protected:
   void SetUp() override {
-    if (!server.available()) GTEST_SKIP() << "needs Xvfb";
-    if (!testsupport::HaveTool("xdotool")) GTEST_SKIP() << "needs xdotool";
-    if (!testsupport::HaveTool("/usr/bin/python3")) GTEST_SKIP() << "needs python3 for the skin packer";
-    RecreateApplication();
-    auto x11 = display::OpenX11Display();
-    if (!x11) GTEST_SKIP() << "needs an X display";
-    ASSERT_TRUE(UseDisplay(std::move(x11)));
-    Application->Initialize();
-    Application->SetTitle("Velmora");
-    RegisterStandardClasses();
-    RegisterSkinClasses();
-    UseSkinManage();
-    sd = skintest::LoadedSkinData(FlatSkin());
-    ASSERT_TRUE(sd->Ready());
-    sd->Skin3rd()->Add("TComboBox=combobox");
-    sd->SetActive(true);
-    sd->Loaded();
-    form = new TForm(Application);
-    form->SetDescription(kForm);
-    form->AfterConstruction();
-    list = dynamic_cast<TListBox*>(form->FindComponent("List"));
-    pick = dynamic_cast<TComboBox*>(form->FindComponent("Pick"));
-    for (int i = 0; i < 100; ++i) list->Items()->Add("line " + std::to_string(i));
-    for (int i = 0; i < 6; ++i) pick->Items()->Add("choice " + std::to_string(i));
-    form->Show();
-    ServeFor(600, Pump);
-    ASSERT_NE(SkinManage()->FindForm(form->Handle()), nullptr);
+    ShowOnX(kForm, {"TComboBox=combobox"}, [this](TForm* f) {
+      list = dynamic_cast<TListBox*>(f->FindComponent("List"));
+      pick = dynamic_cast<TComboBox*>(f->FindComponent("Pick"));
+      for (int i = 0; i < 100; ++i) list->Items()->Add("line " + std::to_string(i));
+      for (int i = 0; i < 6; ++i) pick->Items()->Add("choice " + std::to_string(i));
+    });
   }
-  void TearDown() override {
-    if (form) form->Free();
-    form = nullptr;
-    Pump();
-    sd.reset();
-    FreeSkinManager();
-    SetSkinManagerFactory(nullptr);
-    UseHeadlessDisplay();
-    RecreateApplication();
-  }
-  void Xdo(const std::string& args) {
-    EXPECT_TRUE(RunWhileServing("xdotool " + args, Pump, 20000).has_value()) << args;
-    ServeFor(300, Pump);
-  }
-  static std::string Point(int x, int y) { return std::to_string(x) + " " + std::to_string(y); }
   SCROLLBARINFO Bar() {
     SCROLLBARINFO info{};
     info.cbSize = sizeof info;
     GetScrollBarInfo(list->Handle(), OBJID_VSCROLL, &info);
     return info;
   }
-  uint32_t Shot(int x, int y) { return displaytest::ScreenshotPixel(x, y).value_or(0xFF000000u); }
-
-  displaytest::PrivateXServer server;
-  skintest::SkinDataPtr sd;
-  TForm* form = nullptr;
   TListBox* list = nullptr;
   TComboBox* pick = nullptr;
 };

@@ -1,0 +1,71 @@
+#include "tests/skin/skinned_x11_fixture.h"
+
+#include "platform/display/display.h"
+#include "platform/forms/application.h"
+#include "platform/forms/standard_classes.h"
+#include "platform/user/user_display.h"
+#include "platform/user/window.h"
+#include "skin/skin_data.h"
+#include "skin/skin_manage.h"
+#include "tests/skin/flat_skin.h"
+#include "tests/support/test_support.h"
+
+namespace skintest {
+
+void SkinnedX11Form::ShowOnX(const char* description, std::initializer_list<const char*> skin3rd,
+                             const std::function<void(TForm*)>& fill) {
+  if (!server.available()) GTEST_SKIP() << "needs Xvfb";
+  if (!testsupport::HaveTool("xdotool")) GTEST_SKIP() << "needs xdotool";
+  if (!testsupport::HaveTool("/usr/bin/python3")) GTEST_SKIP() << "needs python3 for the skin packer";
+  RecreateApplication();
+  auto x11 = display::OpenX11Display();
+  if (!x11) GTEST_SKIP() << "needs an X display";
+  ASSERT_TRUE(UseDisplay(std::move(x11)));
+  Application->Initialize();
+  Application->SetTitle("Velmora");
+  RegisterStandardClasses();
+  RegisterSkinClasses();
+  UseSkinManage();
+  sd = LoadedSkinData(flatskin::FlatSkin());
+  ASSERT_TRUE(sd->Ready());
+  for (const char* line : skin3rd) sd->Skin3rd()->Add(line);
+  sd->SetActive(true);
+  sd->Loaded();
+  form = new TForm(Application);
+  form->SetDescription(description);
+  form->AfterConstruction();
+  if (fill) fill(form);
+  form->Show();
+  displaytest::ServeFor(600, Pump);
+  ASSERT_NE(SkinManage()->FindForm(form->Handle()), nullptr);
+}
+
+void SkinnedX11Form::TearDown() {
+  if (form) form->Free();
+  form = nullptr;
+  Pump();
+  sd.reset();
+  FreeSkinManager();
+  SetSkinManagerFactory(nullptr);
+  UseHeadlessDisplay();
+  RecreateApplication();
+}
+
+void SkinnedX11Form::Pump() {
+  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+}
+
+void SkinnedX11Form::Xdo(const std::string& args) {
+  EXPECT_TRUE(displaytest::RunWhileServing("xdotool " + args, Pump, 20000).has_value()) << args;
+  displaytest::ServeFor(300, Pump);
+}
+
+uint32_t SkinnedX11Form::Shot(int x, int y) { return displaytest::ScreenshotPixel(x, y).value_or(0xFF000000u); }
+
+uint32_t SkinnedX11Form::Shot(HWND h, int x, int y) {
+  RECT r{};
+  GetWindowRect(h, &r);
+  return Shot(r.left + x, r.top + y);
+}
+
+}  // namespace skintest

@@ -1,0 +1,44 @@
+// A form wearing the flat test skin on an X server of the test's own, for tests that drive
+// skinned controls with XTest (xdotool) as a person would and probe screenshots.
+#pragma once
+
+#include <functional>
+#include <initializer_list>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/forms/form.h"
+#include "tests/skin/skin_test_support.h"
+#include "tests/support/screen_test_support.h"
+
+namespace skintest {
+
+class SkinnedX11Form : public ::testing::Test {
+ protected:
+  void TearDown() override;
+  // Shows the form of the description, skinned, with the Skin3rd lines added first and the form
+  // filled by `fill` before it shows. Skips the test without Xvfb, xdotool or python3.
+  void ShowOnX(const char* description, std::initializer_list<const char*> skin3rd,
+               const std::function<void(TForm*)>& fill = {});
+  static void Pump();
+  // Runs xdotool with the arguments while the program serves its messages.
+  void Xdo(const std::string& args);
+  static std::string Point(int x, int y) { return std::to_string(x) + " " + std::to_string(y); }
+  // A screenshot's pixel (0x00RRGGBB) at a screen point, or at a point of a window.
+  uint32_t Shot(int x, int y);
+  uint32_t Shot(HWND h, int x, int y);
+  template <class T>
+  T* Find(const char* name) {
+    return dynamic_cast<T*>(form->FindComponent(name));
+  }
+
+  displaytest::PrivateXServer server;
+  SkinDataPtr sd;
+  TForm* form = nullptr;
+};
+
+// 0x00RRGGBB of a colour, as screenshots give them.
+inline uint32_t Rrggbb(TColor c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
+
+}  // namespace skintest
