@@ -206,6 +206,50 @@ TEST_F(SkinnedPopupMenus, ASkinWithoutMenuBackgroundLeavesTheSystemsLook) {
   EXPECT_NE(edge, kMenuEdge);
 }
 
+TEST_F(SkinnedPopupMenus, ErasingFollowsTheMenuBackgroundOptionAndSkinningOffPassesAllOn) {
+  struct Case {
+    const char* name;
+    bool menuBG;
+    bool enabled;
+    bool erased;     // the class brush filled the client area
+    bool skinned;    // WM_PRINT put the skin's frame under the items
+  };
+  const Case cases[] = {{"plain", false, true, true, true},
+                        {"xoMenuBG", true, true, false, true},
+                        {"skinning off", false, false, true, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sd->SetOptions(c.menuBG ? TSkinOptions(sd->Options() | SkinBit(xoMenuBG))
+                            : TSkinOptions(sd->Options() & ~SkinBit(xoMenuBG)));
+    TBitmap target;
+    target.SetPixelFormat(pf24bit);
+    target.SetSize(8, 8);
+    LRESULT erase = 0, query = 0;
+    TBitmap printed;
+    printed.SetPixelFormat(pf24bit);
+    Schedule({[&] {
+      HWND w = OpenPopup();
+      SkinManage()->Enabled = c.enabled;
+      target.Dib().Fill(RGB(1, 2, 3));
+      erase = SendMessageW(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(target.Canvas().Handle()), 0);
+      query = SendMessageW(w, CM_SKINQUERY, 0, 0);
+      RECT r{};
+      GetWindowRect(w, &r);
+      printed.SetSize(r.right - r.left, r.bottom - r.top);
+      printed.Dib().Fill(RGB(255, 255, 255));
+      SendMessageW(w, WM_PRINT, reinterpret_cast<WPARAM>(printed.Canvas().Handle()), PRF_CLIENT | PRF_NONCLIENT);
+      SkinManage()->Enabled = true;
+      screen->TypeKey(VK_ESCAPE);
+    }});
+    popup->Popup(400, 300);
+    ASSERT_TRUE(AllStepsRan());
+    EXPECT_EQ(erase, 1);
+    EXPECT_EQ(query, 1);
+    EXPECT_EQ(skintest::PixelOf(target, 4, 4) != skintest::Rgb(1, 2, 3), c.erased);
+    EXPECT_EQ(skintest::PixelOf(printed, 1, 1) == kMenuEdge, c.skinned);
+  }
+}
+
 TEST_F(SkinnedPopupMenus, AMenuClosedInsideItsOwnPaintingLeavesNoSkinner) {
   // The item's drawing (inside the skinned menu window's own procedure) destroys the window.
   TMenuDrawItemEvent skinDraw = one->OnDrawItem;
