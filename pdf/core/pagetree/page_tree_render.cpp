@@ -8,6 +8,7 @@
 #include "pdf/core/pagetree/page_output.h"
 #include "pdf/core/pagetree/page_tree.h"
 #include "pdf/fonts/font_collection.h"
+#include "pdf/render/canvas/eps_export.h"
 #include "pdf/render/patterns/pdf_pattern.h"
 #include "pdf/render/renderer/renderer.h"
 #include "platform/gdi/metafile.h"
@@ -89,9 +90,10 @@ bool TPDFPageTree::RenderPage(int page, int format, double dpi, int jpegQuality,
     case ofWMF:
     case ofEMF: renderer.Metafile().SaveToStream(stream); break;
     case ofEPS:
-      // No writer of this output is part of the library yet: nothing was written.
-      if (message.empty()) message = "Output format " + std::to_string(format) + " is not available";
-      ok = false;
+      if (!renderer.EPS().SaveToStream(stream)) {
+        if (message.empty()) message = kStreamWriteErrorText;
+        ok = false;
+      }
       break;
     case ofGDIPlusEMF:
     case ofHTML5:

@@ -28,6 +28,7 @@ void TPDFDaubrix::NewPath() {
   if (backEnd_ == kBackEndGDI) GdiNewPath();
   else if (backEnd_ == kBackEndGDIPlus) GpNewPath();
   else if (backEnd_ == kBackEndCairo) CairoNewPath();
+  else if (backEnd_ == kBackEndHTML5) AddScriptLine("ctx.beginPath();");
 }
 
 void TPDFDaubrix::MoveTo(double x, double y) {
@@ -36,12 +37,14 @@ void TPDFDaubrix::MoveTo(double x, double y) {
   if (backEnd_ == kBackEndGDI) GdiMoveTo(x, y);
   else if (backEnd_ == kBackEndGDIPlus) GpMoveTo(x, y);
   else if (backEnd_ == kBackEndCairo) CairoMoveTo(x, y);
+  else if (backEnd_ == kBackEndHTML5) AddScriptLine("ctx.moveTo(" + FormatNumber(x) + "," + FormatNumber(y) + ");");
 }
 
 void TPDFDaubrix::LineTo(double x, double y) {
   if (backEnd_ == kBackEndGDI) GdiLineTo(x, y);
   else if (backEnd_ == kBackEndGDIPlus) GpLineTo(x, y);
   else if (backEnd_ == kBackEndCairo) CairoLineTo(x, y);
+  else if (backEnd_ == kBackEndHTML5) AddScriptLine("ctx.lineTo(" + FormatNumber(x) + "," + FormatNumber(y) + ");");
   x_ = x;
   y_ = y;
 }
@@ -50,12 +53,23 @@ void TPDFDaubrix::CurveTo(double x1, double y1, double x2, double y2, double x3,
   if (backEnd_ == kBackEndGDI) GdiCurveTo(x1, y1, x2, y2, x3, y3);
   else if (backEnd_ == kBackEndGDIPlus) GpCurveTo(x1, y1, x2, y2, x3, y3);
   else if (backEnd_ == kBackEndCairo) CairoCurveTo(x1, y1, x2, y2, x3, y3);
+  else if (backEnd_ == kBackEndHTML5)
+    AddScriptLine("ctx.bezierCurveTo(" + FormatNumber(x1) + "," + FormatNumber(y1) + "," + FormatNumber(x2) + "," +
+                  FormatNumber(y2) + "," + FormatNumber(x3) + "," + FormatNumber(y3) + ");");
   x_ = x3;
   y_ = y3;
 }
 
 // Raised to the cubic with the same curve: C1 = P0 + 2/3 (Q - P0), C2 = Q + 1/3 (P - Q).
 void TPDFDaubrix::QuadCurveTo(double x1, double y1, double x2, double y2) {
+  if (backEnd_ == kBackEndHTML5) {
+    // The script's canvas draws quadratic segments itself.
+    AddScriptLine("ctx.quadraticCurveTo(" + FormatNumber(x1) + "," + FormatNumber(y1) + "," + FormatNumber(x2) + "," +
+                  FormatNumber(y2) + ");");
+    x_ = x2;
+    y_ = y2;
+    return;
+  }
   const double c1x = x_ + 2.0 / 3.0 * (x1 - x_), c1y = y_ + 2.0 / 3.0 * (y1 - y_);
   const double c2x = x1 + 1.0 / 3.0 * (x2 - x1), c2y = y1 + 1.0 / 3.0 * (y2 - y1);
   CurveTo(c1x, c1y, c2x, c2y, x2, y2);
@@ -65,24 +79,28 @@ void TPDFDaubrix::ClosePath() {
   if (backEnd_ == kBackEndGDI) GdiClosePath();
   else if (backEnd_ == kBackEndGDIPlus) GpClosePath();
   else if (backEnd_ == kBackEndCairo) CairoClosePath();
+  else if (backEnd_ == kBackEndHTML5) AddScriptLine("ctx.closePath();");
 }
 
 void TPDFDaubrix::Stroke() {
   if (backEnd_ == kBackEndGDI) GdiPaint(false, true);
   else if (backEnd_ == kBackEndGDIPlus) GpPaint(false, true);
   else if (backEnd_ == kBackEndCairo) CairoPaint(false, true);
+  else if (backEnd_ == kBackEndHTML5) Html5Paint(false, true);
 }
 
 void TPDFDaubrix::Fill() {
   if (backEnd_ == kBackEndGDI) GdiPaint(true, false);
   else if (backEnd_ == kBackEndGDIPlus) GpPaint(true, false);
   else if (backEnd_ == kBackEndCairo) CairoPaint(true, false);
+  else if (backEnd_ == kBackEndHTML5) Html5Paint(true, false);
 }
 
 void TPDFDaubrix::FillAndStroke() {
   if (backEnd_ == kBackEndGDI) GdiPaint(true, true);
   else if (backEnd_ == kBackEndGDIPlus) GpPaint(true, true);
   else if (backEnd_ == kBackEndCairo) CairoPaint(true, true);
+  else if (backEnd_ == kBackEndHTML5) Html5Paint(true, true);
 }
 
 void TPDFDaubrix::DrawImage(TGraphic& graphic, double x1, double y1, double x2, double y2, double x3, double y3) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "pdf/core/matrix.h"
@@ -70,6 +71,17 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   // with the back end as it was, when the library does not load.
   bool SetupCairo(HDC dc, const WideString& libraryPath, bool paintWhite);
   uint8_t BackEnd() const { return backEnd_; }
+
+  // HTML5 canvas page: the head of the page on the stream (not owned), the drawing as script
+  // statements written at once, and the tail with the canvas element of the given size.
+  // AddScriptLine writes a text as it stands. Once the stream refuses bytes nothing more is
+  // written and HTML5WriteFailed tells so.
+  void BeginHTML5Canvas(TStream* stream);
+  void EndHTML5Canvas(int32_t width, int32_t height);
+  void AddScriptLine(std::string_view text);
+  bool HTML5WriteFailed() const { return html5Failed_; }
+  // Three decimals at most, no trailing zeros, "0" for what rounds to zero.
+  static std::string FormatNumber(double value);
 
   // The canvas operations (device coordinates).
   void NewPath() override;
@@ -209,6 +221,9 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   // The diagonal of the target in pixels (a large page's when unknown).
   double TargetDiagonal() const;
 
+  // HTML5 back end.
+  void Html5Paint(bool fill, bool stroke);
+
   // GDI+ back end.
   bool GdiplusStart(TCanvas* canvas);
   bool CreateGraphics(TCanvas* canvas);
@@ -292,6 +307,10 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   HDC targetDC_ = nullptr;
   // The GDI fallback of device-context output draws through a canvas of its own.
   std::unique_ptr<TCanvas> ownCanvas_;
+
+  // HTML5.
+  TStream* html5Stream_ = nullptr;
+  bool html5Failed_ = false;
 
   // GDI+.
   bool pathWithinLimits_ = true;

@@ -4,6 +4,13 @@
 #include <cmath>
 
 #include "pdf/core/object_parser.h"
+#include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/canvas/eps_export.h"
+
+TPDFGenericCanvas& TPDFContentRun::PathTarget() const {
+  if (EPS != nullptr) return *EPS;
+  return *Canvas;
+}
 
 void TPDFContentRun::Push(std::string_view token) {
   if (token.empty()) return;

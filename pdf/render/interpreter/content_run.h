@@ -12,6 +12,8 @@
 
 class TPDFDaubrix;
 class TPDFDictionary;
+class TPDFEPSExport;
+class TPDFGenericCanvas;
 class TPDFObject;
 
 struct TPDFContentRun {
@@ -21,6 +23,11 @@ struct TPDFContentRun {
   static constexpr size_t kSaveLimit = 1024;
 
   TPDFDaubrix* Canvas = nullptr;
+  // EPS output: paths, painting and the state operators go to this writer in the content's
+  // own coordinates, and Canvas stays idle.
+  TPDFEPSExport* EPS = nullptr;
+  // Where path segments go: the EPS writer when there is one, else the canvas.
+  TPDFGenericCanvas& PathTarget() const;
   TPDFObject* Content = nullptr;
   std::string Text;
   size_t Position = 0;  // 0-based here; reported 1-based

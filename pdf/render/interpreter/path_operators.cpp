@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/canvas/eps_export.h"
 #include "pdf/render/renderer/renderer.h"
 
 namespace {
@@ -17,29 +18,34 @@ TPDFPoint Finite(TPDFPoint p) {
 
 }  // namespace
 
+// EPS output keeps the content's coordinates: its matrices are written as they come.
+TPDFPoint TPDFRenderer::PathPoint(const TPDFContentRun& run, double x, double y) const {
+  return Finite(run.EPS != nullptr ? TPDFPoint{x, y} : TransformPoint(x, y));
+}
+
 void TPDFRenderer::OpMoveTo(TPDFContentRun& run) {
   const double y = run.PopNumber(), x = run.PopNumber();
   if (!run.PathOpen) {
     run.PathOpen = true;
-    run.Canvas->NewPath();
+    run.PathTarget().NewPath();
   }
-  const TPDFPoint p = Finite(TransformPoint(x, y));
+  const TPDFPoint p = PathPoint(run, x, y);
   run.AddPathPoint(p.X, p.Y);
-  run.Canvas->MoveTo(p.X, p.Y);
+  run.PathTarget().MoveTo(p.X, p.Y);
   run.State.CurrentX = p.X;
   run.State.CurrentY = p.Y;
 }
 
 void TPDFRenderer::OpLineTo(TPDFContentRun& run) {
   const double y = run.PopNumber(), x = run.PopNumber();
-  const TPDFPoint p = Finite(TransformPoint(x, y));
+  const TPDFPoint p = PathPoint(run, x, y);
   run.AddPathPoint(p.X, p.Y);
   if (p.X == run.State.CurrentX && p.Y == run.State.CurrentY) {
     // A line back to its start still leaves a dot.
     const double d = 0.01 * run.State.LineWidth;
-    run.Canvas->LineTo(p.X - d, p.Y - d);
+    run.PathTarget().LineTo(p.X - d, p.Y - d);
   } else {
-    run.Canvas->LineTo(p.X, p.Y);
+    run.PathTarget().LineTo(p.X, p.Y);
   }
   run.State.CurrentX = p.X;
   run.State.CurrentY = p.Y;
@@ -49,10 +55,9 @@ void TPDFRenderer::OpCurveTo(TPDFContentRun& run) {
   const double y3 = run.PopNumber(), x3 = run.PopNumber();
   const double y2 = run.PopNumber(), x2 = run.PopNumber();
   const double y1 = run.PopNumber(), x1 = run.PopNumber();
-  const TPDFPoint p1 = Finite(TransformPoint(x1, y1)), p2 = Finite(TransformPoint(x2, y2)),
-                  p3 = Finite(TransformPoint(x3, y3));
+  const TPDFPoint p1 = PathPoint(run, x1, y1), p2 = PathPoint(run, x2, y2), p3 = PathPoint(run, x3, y3);
   for (const TPDFPoint& p : {p1, p2, p3}) run.AddPathPoint(p.X, p.Y);
-  run.Canvas->CurveTo(p1.X, p1.Y, p2.X, p2.Y, p3.X, p3.Y);
+  run.PathTarget().CurveTo(p1.X, p1.Y, p2.X, p2.Y, p3.X, p3.Y);
   run.State.CurrentX = p3.X;
   run.State.CurrentY = p3.Y;
 }
@@ -60,9 +65,12 @@ void TPDFRenderer::OpCurveTo(TPDFContentRun& run) {
 void TPDFRenderer::OpCurveToV(TPDFContentRun& run) {
   const double y3 = run.PopNumber(), x3 = run.PopNumber();
   const double y2 = run.PopNumber(), x2 = run.PopNumber();
-  const TPDFPoint p2 = Finite(TransformPoint(x2, y2)), p3 = Finite(TransformPoint(x3, y3));
+  const TPDFPoint p2 = PathPoint(run, x2, y2), p3 = PathPoint(run, x3, y3);
   for (const TPDFPoint& p : {p2, p3}) run.AddPathPoint(p.X, p.Y);
-  run.Canvas->CurveTo(run.State.CurrentX, run.State.CurrentY, p2.X, p2.Y, p3.X, p3.Y);
+  if (run.EPS != nullptr)
+    run.EPS->CurveToV(p2.X, p2.Y, p3.X, p3.Y);
+  else
+    run.Canvas->CurveTo(run.State.CurrentX, run.State.CurrentY, p2.X, p2.Y, p3.X, p3.Y);
   run.State.CurrentX = p3.X;
   run.State.CurrentY = p3.Y;
 }
@@ -70,9 +78,9 @@ void TPDFRenderer::OpCurveToV(TPDFContentRun& run) {
 void TPDFRenderer::OpCurveToY(TPDFContentRun& run) {
   const double y3 = run.PopNumber(), x3 = run.PopNumber();
   const double y1 = run.PopNumber(), x1 = run.PopNumber();
-  const TPDFPoint p1 = Finite(TransformPoint(x1, y1)), p3 = Finite(TransformPoint(x3, y3));
+  const TPDFPoint p1 = PathPoint(run, x1, y1), p3 = PathPoint(run, x3, y3);
   for (const TPDFPoint& p : {p1, p3}) run.AddPathPoint(p.X, p.Y);
-  run.Canvas->CurveTo(p1.X, p1.Y, p3.X, p3.Y, p3.X, p3.Y);
+  run.PathTarget().CurveTo(p1.X, p1.Y, p3.X, p3.Y, p3.X, p3.Y);
   run.State.CurrentX = p3.X;
   run.State.CurrentY = p3.Y;
 }
@@ -80,24 +88,26 @@ void TPDFRenderer::OpCurveToY(TPDFContentRun& run) {
 void TPDFRenderer::OpRectangle(TPDFContentRun& run) {
   const double h = run.PopNumber(), w = run.PopNumber();
   const double y = run.PopNumber(), x = run.PopNumber();
+  TPDFGenericCanvas& target = run.PathTarget();
   if (!run.PathOpen) {
     run.PathOpen = true;
-    run.Canvas->NewPath();
+    target.NewPath();
   }
-  const TPDFPoint p0 = Finite(TransformPoint(x, y));
+  const TPDFPoint p0 = PathPoint(run, x, y);
   run.AddPathPoint(p0.X, p0.Y);
-  run.Canvas->MoveTo(p0.X, p0.Y);
+  target.MoveTo(p0.X, p0.Y);
   run.State.CurrentX = p0.X;
   run.State.CurrentY = p0.Y;
   for (const TPDFPoint& corner : {TPDFPoint{x + w, y}, TPDFPoint{x + w, y + h}, TPDFPoint{x, y + h}}) {
-    const TPDFPoint p = Finite(TransformPoint(corner));
+    const TPDFPoint p = PathPoint(run, corner.X, corner.Y);
     run.AddPathPoint(p.X, p.Y);
-    run.Canvas->LineTo(p.X, p.Y);
+    target.LineTo(p.X, p.Y);
   }
-  run.Canvas->ClosePath();
+  target.ClosePath();
 }
 
-void TPDFRenderer::OpClosePath(TPDFContentRun& run) { run.Canvas->ClosePath(); }
+// EPS output closes the subpath too: a closed outline stroked open would lose its last side.
+void TPDFRenderer::OpClosePath(TPDFContentRun& run) { run.PathTarget().ClosePath(); }
 
 void TPDFRenderer::OpEndPath(TPDFContentRun& run) {
   run.Canvas->EndPath();
@@ -106,6 +116,7 @@ void TPDFRenderer::OpEndPath(TPDFContentRun& run) {
 }
 
 void TPDFRenderer::Paint(TPDFContentRun& run, bool fill, bool stroke, uint8_t rule, bool close) {
+  if (run.EPS != nullptr) return PaintEPS(run, fill, stroke, rule, close);
   if (stroke) ApplyStrokeState(run);
   if (fill) ApplyFillState(run, rule);
   if (close) run.Canvas->ClosePath();
@@ -145,6 +156,31 @@ void TPDFRenderer::OpCloseFillStrokeEvenOdd(TPDFContentRun& run) {
   Paint(run, true, true, kFillRuleEvenOdd, true);
 }
 
-void TPDFRenderer::OpClip(TPDFContentRun& run) { run.Canvas->SetClip(kFillRuleWinding); }
-void TPDFRenderer::OpClipEvenOdd(TPDFContentRun& run) { run.Canvas->SetClip(kFillRuleEvenOdd); }
+// The colours go as the state's colour texts; the writer fills on a copy of the state when it
+// strokes too.
+void TPDFRenderer::PaintEPS(TPDFContentRun& run, bool fill, bool stroke, uint8_t rule, bool close) {
+  TPDFEPSExport& eps = *run.EPS;
+  if (close) {
+    if (!fill) eps.SetColor(run.State.StrokeColorText);
+    eps.ClosePath();
+  }
+  if (run.Visible) {
+    const double minX = run.PathMinX, minY = run.PathMinY, maxX = run.PathMaxX, maxY = run.PathMaxY;
+    run.ResetPathBox();
+    ChargePaint(minX, minY, maxX, maxY);
+    eps.Paint(run.State.FillColorText, run.State.StrokeColorText, fill, stroke, rule == kFillRuleEvenOdd);
+  }
+  run.ResetPathBox();
+  run.PathOpen = false;
+}
+
+void TPDFRenderer::OpClip(TPDFContentRun& run) {
+  if (run.EPS != nullptr) return run.EPS->Clip(false);
+  run.Canvas->SetClip(kFillRuleWinding);
+}
+
+void TPDFRenderer::OpClipEvenOdd(TPDFContentRun& run) {
+  if (run.EPS != nullptr) return run.EPS->Clip(true);
+  run.Canvas->SetClip(kFillRuleEvenOdd);
+}
 

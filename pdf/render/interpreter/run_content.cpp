@@ -6,6 +6,7 @@
 
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/canvas/eps_export.h"
 #include "pdf/render/renderer/renderer.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/numbers.h"
@@ -26,6 +27,7 @@ void TPDFRenderer::RunContentStream(TPDFDaubrix* canvas, TPDFObject* content, TP
   TPDFDaubrix idle;  // content drawn nowhere still runs (its state, its images collected)
   TPDFContentRun run;
   run.Canvas = canvas != nullptr ? canvas : &idle;
+  if (Mode == kRenderEPS) run.EPS = eps_.get();
   run.Content = content;
   ++NestingDepth;
   try {
@@ -122,7 +124,9 @@ void TPDFRenderer::ChargeDashes(const TPDFContentRun& run) {
 void TPDFRenderer::UnwindSaves(TPDFContentRun& run) {
   while (!run.SaveStack.empty()) {
     const TPDFGraphicsState& saved = run.SaveStack.back();
-    if (Mode == kRenderCairoDC || Mode == kRenderCairoBitmap)
+    if (run.EPS != nullptr)
+      run.EPS->RestoreState();
+    else if (Mode == kRenderCairoDC || Mode == kRenderCairoBitmap)
       run.Canvas->RestoreState();
     else
       run.Canvas->RestoreClip(saved.ClipHandle);

@@ -4,6 +4,7 @@
 
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/canvas/eps_export.h"
 #include "pdf/render/renderer/renderer.h"
 #include "platform/rtl/numbers.h"
 
@@ -23,7 +24,9 @@ void TPDFRenderer::SaveState(TPDFContentRun& run) {
     ++run.OverflowSaves;
     return;
   }
-  if (Mode == kRenderCairoDC || Mode == kRenderCairoBitmap)
+  if (run.EPS != nullptr)
+    run.EPS->SaveState();
+  else if (Mode == kRenderCairoDC || Mode == kRenderCairoBitmap)
     run.Canvas->SaveState();
   else
     run.State.ClipHandle = run.Canvas->SaveClip();
@@ -40,7 +43,9 @@ void TPDFRenderer::RestoreState(TPDFContentRun& run, bool reselectFont) {
   if (!run.SaveStack.empty()) {
     run.State = std::move(run.SaveStack.back());
     run.SaveStack.pop_back();
-    if (Mode == kRenderCairoDC || Mode == kRenderCairoBitmap)
+    if (run.EPS != nullptr)
+      run.EPS->RestoreState();
+    else if (Mode == kRenderCairoDC || Mode == kRenderCairoBitmap)
       run.Canvas->RestoreState();
     else
       run.Canvas->RestoreClip(run.State.ClipHandle);
@@ -57,17 +62,30 @@ void TPDFRenderer::OpConcat(TPDFContentRun& run) {
   for (int i = 5; i >= 0; --i) m[size_t(i)] = run.PopNumber();
   MatrixMultiply(CurrentMatrix, m, CurrentMatrix);
   run.State.Matrix = CurrentMatrix;
+  if (run.EPS != nullptr) run.EPS->ConcatMatrix(m);
 }
 
 void TPDFRenderer::OpLineWidth(TPDFContentRun& run) {
   const double width = run.PopNumber();
+  if (run.EPS != nullptr) run.EPS->SetLineWidth(width);
   // A zero width is one output pixel at unit scale.
   run.State.LineWidth = width == 0 ? 72.0 / Resolution : width;
 }
 
-void TPDFRenderer::OpLineCap(TPDFContentRun& run) { run.State.LineCap = ToInt(run.PopNumber()); }
-void TPDFRenderer::OpLineJoin(TPDFContentRun& run) { run.State.LineJoin = ToInt(run.PopNumber()); }
-void TPDFRenderer::OpMiterLimit(TPDFContentRun& run) { run.State.MiterLimit = run.PopNumber(); }
+void TPDFRenderer::OpLineCap(TPDFContentRun& run) {
+  run.State.LineCap = ToInt(run.PopNumber());
+  if (run.EPS != nullptr) run.EPS->SetLineCap(run.State.LineCap);
+}
+
+void TPDFRenderer::OpLineJoin(TPDFContentRun& run) {
+  run.State.LineJoin = ToInt(run.PopNumber());
+  if (run.EPS != nullptr) run.EPS->SetLineJoin(run.State.LineJoin);
+}
+
+void TPDFRenderer::OpMiterLimit(TPDFContentRun& run) {
+  run.State.MiterLimit = run.PopNumber();
+  if (run.EPS != nullptr) run.EPS->SetMiterLimit(run.State.MiterLimit);
+}
 
 void TPDFRenderer::OpDash(TPDFContentRun& run) {
   run.State.DashPhase = run.PopNumber();

@@ -12,6 +12,7 @@
 #include "pdf/fonts/formats/truetype/simple_truetype_rasterizer.h"
 #include "pdf/fonts/type3_rasterizer.h"
 #include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/canvas/eps_export.h"
 #include "pdf/render/interpreter/text_walk.h"
 #include "pdf/render/renderer/renderer.h"
 
@@ -95,6 +96,11 @@ void TPDFRenderer::RunType3Glyph(TPDFContentRun& run, TPDFType3Rasterizer& font,
   SaveState(run);
   DefaultResources = run.Resources;
   MatrixMultiply(CurrentMatrix, TPDFMatrix{1, 0, 0, 1, x, y}, CurrentMatrix);
+  if (run.EPS != nullptr) {
+    // EPS output runs the procedure in the glyph's own space, set inside the save.
+    run.EPS->ConcatMatrix(CurrentMatrix);
+    CurrentMatrix = kIdentityMatrix;
+  }
   UseSavedState = 1;
   SavedState = run.State;
   activeGlyphs_.push_back(active);
@@ -121,6 +127,8 @@ bool TPDFRenderer::BeginText(TPDFContentRun& run, TTextRun& t) {
     t.Scale = rasterizer->GetFontMatrixScale();
   }
   t.Saved = CurrentMatrix;
+  // EPS output has the content's matrix already: glyphs go there in text space.
+  if (run.EPS != nullptr) CurrentMatrix = kIdentityMatrix;
   MatrixMultiply(CurrentMatrix, st.TextMatrix, CurrentMatrix);
   if (t.Type3 != nullptr) {
     t.Units = 1;
@@ -220,8 +228,9 @@ void TPDFRenderer::ShowText(TPDFContentRun& run) {
   const std::vector<std::string_view> items(run.Operands.end() - std::ptrdiff_t(count), run.Operands.end());
   TPDFGraphicsState& st = run.State;
   TPDFFontRasterizer* rasterizer = t.Font->Rasterizer.get();
-  run.Canvas->NewPath();
-  if (st.TextRenderMode != 3 && st.TextRenderMode != 7) {
+  TPDFGenericCanvas* const target = run.EPS != nullptr ? static_cast<TPDFGenericCanvas*>(run.EPS) : run.Canvas;
+  target->NewPath();
+  if (run.EPS == nullptr && st.TextRenderMode != 3 && st.TextRenderMode != 7) {
     ApplyFillState(run, kFillRuleWinding);
     ApplyStrokeState(run);
   }
@@ -232,18 +241,23 @@ void TPDFRenderer::ShowText(TPDFContentRun& run) {
     if (t.Type3 != nullptr)
       RunType3Glyph(run, *t.Type3, g.Key, x, y);
     else
-      rasterizer->DrawGlyph(x, y, 0, g.Key, CurrentMatrix, run.Canvas);
+      rasterizer->DrawGlyph(x, y, 0, g.Key, CurrentMatrix, target);
     AddBox(t, CurrentMatrix, g.X, g.Y, g.Advance);
   }, {});
   EndText(run, t, false);
   if (t.MinX <= t.MaxX) ChargePaint(t.MinX, t.MinY, t.MaxX, t.MaxY);
   const int32_t mode = st.TextRenderMode;
   if (t.Type3 != nullptr) {
-    run.Canvas->EndPath();
+    if (run.EPS == nullptr) run.Canvas->EndPath();
     return;
   }
   const bool stroke = mode == 1 || mode == 2 || mode == 5 || mode == 6;
   const bool fill = mode == 0 || mode == 2 || mode == 4 || mode == 6;
+  if (run.EPS != nullptr) {
+    if (draw) run.EPS->Paint(st.FillColorText, st.StrokeColorText, fill, stroke, false);
+    run.PathOpen = false;
+    return;
+  }
   if (stroke) ApplyStrokeState(run);
   if (fill) ApplyFillState(run, kFillRuleWinding);
   if (mode >= 4) run.Canvas->SetClip(kFillRuleWinding);

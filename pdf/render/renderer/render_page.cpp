@@ -5,6 +5,7 @@
 
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/canvas/eps_export.h"
 #include "pdf/render/colour/color_manager.h"
 #include "pdf/render/funnel/text_funnel.h"
 #include "pdf/render/renderer/renderer.h"
@@ -102,9 +103,10 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
   CurrentMatrix = kIdentityMatrix;
   RasterWidth = RasterHeight = 10;
   const bool drawsRaster = Mode == kRenderBitmap || Mode == kRenderGDIPlusEMF || Mode == kRenderDeviceContext ||
-                           Mode == kRenderCairoDC || Mode == kRenderCairoBitmap;
-  // Text extraction and image collection draw nothing: device space is the page's own.
-  const bool noPicture = Mode == kRenderImageCollection || Mode == kRenderTextExtraction;
+                           Mode == kRenderCairoDC || Mode == kRenderCairoBitmap || Mode == kRenderHTML5;
+  // Text extraction, image collection and EPS draw no picture of their own: device space is
+  // the page's own.
+  const bool noPicture = Mode == kRenderImageCollection || Mode == kRenderTextExtraction || Mode == kRenderEPS;
   if (!drawsRaster && !noPicture) {
     ErrorText = kModeUnavailableText + IntToStr(Mode);
     return;
@@ -115,7 +117,7 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
     RasterHeight = ClampToInt32(RoundHalfEven(FarCorner.Y) + 1);
   } else {
     if ((Mode == kRenderGDIPlusEMF && metafileStream_ == nullptr) || (Mode == kRenderDeviceContext && !targetDC_) ||
-        (Mode == kRenderCairoDC && !cairoDC_)) {
+        (Mode == kRenderCairoDC && !cairoDC_) || (Mode == kRenderHTML5 && html5Stream_ == nullptr)) {
       ErrorText = kModeUnavailableText + IntToStr(Mode);
       return;
     }
@@ -171,6 +173,10 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
       ErrorText = kModeUnavailableText + IntToStr(Mode);
       return;
     }
+  } else if (Mode == kRenderHTML5) {
+    canvas.BeginHTML5Canvas(html5Stream_);
+  } else if (Mode == kRenderEPS) {
+    eps_->WriteHeader(x1, y1, FarCorner.X, FarCorner.Y);
   }
 
   if (!noPicture) {
@@ -189,6 +195,13 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
     ownBudget_.PaintedPixels =
         std::max(kRenderPaintBudget, kRenderPaintBudgetPages * double(RasterWidth) * double(RasterHeight));
   RunContentStream(&canvas, Page, nullptr);
+  if (Mode == kRenderHTML5) {
+    canvas.EndHTML5Canvas(RasterWidth, RasterHeight);
+    // A page cut short on its stream must not pass for a page.
+    if (canvas.HTML5WriteFailed()) ErrorText = kStreamWriteErrorText;
+  } else if (Mode == kRenderEPS) {
+    eps_->WriteTrailer();
+  }
 }
 
 void TPDFRenderer::RenderToOutputStream(double w, double h, double x1, double y1, int32_t rotation) {

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "pdf/core/objects/pdf_objects.h"
+#include "pdf/render/canvas/eps_export.h"
 #include "pdf/render/colour/color_manager.h"
 #include "pdf/render/colour/devicen_color_space.h"
 #include "pdf/render/colour/lab_color_space.h"
@@ -18,6 +19,7 @@ TPDFRenderer::TPDFRenderer(TPDFFontCollection* fonts)
     : fonts_(fonts),
       bitmap_(std::make_unique<TBitmap>()),
       metafile_(std::make_unique<TMetafile>()),
+      eps_(std::make_unique<TPDFEPSExport>()),
       colorManager_(std::make_unique<TPDFSimpleColorManager>()),
       funnel_(std::make_unique<TPDFTextFunnel>()) {
   bitmap_->SetPixelFormat(pf24bit);

@@ -1,6 +1,6 @@
 // TPDFRenderer turns one page of a document into one output: a 24-bit bitmap (the road every
-// other output starts from), a GDI+ recorded EMF, a caller's device context, or no picture at
-// all (image collection). The page render creates one renderer per render, sets its inputs,
+// other output starts from), a GDI+ recorded EMF, a caller's device context, EPS text, an HTML
+// page whose script draws on a canvas element, or no picture at all (image collection). The page render creates one renderer per render, sets its inputs,
 // calls RenderPage, reads the bitmap or the other output and the error text, and frees it.
 //
 // The renderer interprets content (pages, forms, appearances, pattern cells, glyph
@@ -32,6 +32,7 @@ class TBitmap;
 class TMetafile;
 class TStream;
 class TPDFDaubrix;
+class TPDFEPSExport;
 class TPDFDictionary;
 class TPDFIndRef;
 class TPDFObject;
@@ -88,6 +89,7 @@ inline constexpr const char* kNestingErrorText = "Content nested too deeply";
 inline constexpr const char* kBudgetErrorText = "Content too complex to render";
 inline constexpr const char* kRasterTooLargeText = "Page too large to render";
 inline constexpr const char* kModeUnavailableText = "Render output not available: mode ";
+inline constexpr const char* kStreamWriteErrorText = "Stream write error";
 
 // Called with a stream and the reference that named it, before and after it is decoded.
 using TPDFRenderStreamEvent = TPDFStreamReadEvent;
@@ -148,6 +150,8 @@ class TPDFRenderer {
   // --- Outputs.
   TBitmap& Bitmap() { return *bitmap_; }
   TMetafile& Metafile() { return *metafile_; }
+  // The lines of an EPS render, saved by the caller.
+  TPDFEPSExport& EPS() { return *eps_; }
   int32_t RasterWidth = 0, RasterHeight = 0;
   // Empty when the last render succeeded.
   std::string ErrorText;
@@ -236,6 +240,10 @@ class TPDFRenderer {
   void ApplyFillState(TPDFContentRun& run, uint8_t rule);
   void ApplyStrokeState(TPDFContentRun& run);
   void Paint(TPDFContentRun& run, bool fill, bool stroke, uint8_t rule, bool close);
+  void PaintEPS(TPDFContentRun& run, bool fill, bool stroke, uint8_t rule, bool close);
+  // A point of a path as its target takes it: through the current matrix, or as it stands
+  // for EPS output.
+  TPDFPoint PathPoint(const TPDFContentRun& run, double x, double y) const;
 
   // Colour.
   std::string SelectColorSpace(TPDFContentRun& run, std::string_view operand);
@@ -260,6 +268,8 @@ class TPDFRenderer {
   void DrawImageXObject(TPDFContentRun& run, TPDFStream* image, TPDFObject* reference);
   void PrepareDecoder(TPDFImageDecoder& decoder, const TPDFContentRun& run);
   void DrawDecodedImage(TPDFContentRun& run, TPDFImageDecoder& decoder);
+  // Writes a decoded image to the EPS output under the given identity.
+  void WriteEPSImage(TPDFContentRun& run, TPDFImageDecoder& decoder, const std::string& id, bool reusable);
   TPDFObject* InlineImageColorSpace(TPDFContentRun& run, std::string_view name);
   void SkipInlineImage(TPDFContentRun& run);
   void ShowText(TPDFContentRun& run);
@@ -351,6 +361,7 @@ class TPDFRenderer {
   TPDFFontCollection* fonts_;
   std::unique_ptr<TBitmap> bitmap_;
   std::unique_ptr<TMetafile> metafile_;
+  std::unique_ptr<TPDFEPSExport> eps_;
   std::unique_ptr<TPDFSimpleColorManager> colorManager_;
   std::unique_ptr<TPDFTextFunnel> funnel_;
   TPDFImageCache imageCache_;

@@ -4,6 +4,7 @@
 
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/canvas/eps_export.h"
 #include "pdf/render/renderer/renderer.h"
 
 namespace {
@@ -89,16 +90,27 @@ void TPDFRenderer::RunForm(TPDFContentRun& run, TPDFStream* form, TPDFObject* re
   const bool hasBox = ReadNumbers(ResolveReference(dict->GetValue("BBox")), 4, box);
   double m[6];
   const TPDFMatrix before = CurrentMatrix;
-  if (ReadNumbers(ResolveReference(dict->GetValue("Matrix")), 6, m))
-    MatrixMultiply(CurrentMatrix, TPDFMatrix{m[0], m[1], m[2], m[3], m[4], m[5]}, CurrentMatrix);
+  const bool hasMatrix = ReadNumbers(ResolveReference(dict->GetValue("Matrix")), 6, m);
+  if (hasMatrix) MatrixMultiply(CurrentMatrix, TPDFMatrix{m[0], m[1], m[2], m[3], m[4], m[5]}, CurrentMatrix);
   TPDFDictionary* const defaultsBefore = DefaultResources;
   TPDFStructure* const storeBefore = Store;
   DefaultResources = run.Resources;
 
   SaveState(run);
+  // EPS output draws the form in its own space: its matrix goes inside the save.
+  if (run.EPS != nullptr && hasMatrix) run.EPS->ConcatMatrix(TPDFMatrix{m[0], m[1], m[2], m[3], m[4], m[5]});
   UseSavedState = 1;
   SavedState = run.State;
-  if (hasBox) {
+  if (hasBox && run.EPS != nullptr) {
+    if (!run.PathOpen) run.EPS->NewPath();
+    run.EPS->MoveTo(box[0], box[1]);
+    run.EPS->LineTo(box[0], box[3]);
+    run.EPS->LineTo(box[2], box[3]);
+    run.EPS->LineTo(box[2], box[1]);
+    run.EPS->ClosePath();
+    run.EPS->Clip(false);
+    run.PathOpen = false;
+  } else if (hasBox) {
     if (!run.PathOpen) {
       run.PathOpen = true;
       run.Canvas->NewPath();

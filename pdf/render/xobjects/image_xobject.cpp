@@ -7,6 +7,7 @@
 #include "pdf/codecs/image_decoder/image_decoder.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/canvas/eps_export.h"
 #include "pdf/render/colour/color_manager.h"
 #include "pdf/render/renderer/renderer.h"
 
@@ -108,6 +109,13 @@ void TPDFRenderer::DrawImageXObject(TPDFContentRun& run, TPDFStream* image, TPDF
     ImageRecords.push_back(std::move(record));
     return;
   }
+  if (run.EPS != nullptr) {
+    // The identity names the image's data in the file: "5 0 R" becomes "5.0.R".
+    std::string id = ref != nullptr ? ref->ToString() : std::string();
+    std::replace(id.begin(), id.end(), ' ', '.');
+    WriteEPSImage(run, *decoder, id, ref != nullptr);
+    return;
+  }
   DrawDecodedImage(run, *decoder);
 }
 
@@ -140,6 +148,11 @@ void TPDFRenderer::OpInlineImage(TPDFContentRun& run) {
     return;
   }
   if (Mode == kRenderImageCollection) return;
+  if (run.EPS != nullptr) {
+    // Another stream may hold another inline image at the same position: never reused.
+    WriteEPSImage(run, *decoder, "Inline" + std::to_string(run.TokenPosition()), false);
+    return;
+  }
   run.Canvas->SetMatrix(CurrentMatrix);
   DrawDecodedImage(run, *decoder);
 }

@@ -119,8 +119,8 @@ TEST(RenderPage, RefusesRastersBeyondTheBitmapCap) {
 }
 
 TEST(RenderPage, OutputsThatAreNotAvailableSayWhichAndDrawNothing) {
-  // Modes 7 and 8 without their stream or device context as well.
-  for (int mode : {1, 2, 3, 4, 9, 10, 11, 12, 7, 8}) {
+  // Modes 7, 8 and 9 without their stream or device context as well.
+  for (int mode : {1, 2, 4, 10, 11, 12, 7, 8, 9}) {
     TestPdf pdf;
     const int page = pdf.AddPage("0 0 10 10 re f");
     EXPECT_EQ(Render(pdf, page, 72, 2, uint8_t(mode)).error, std::string(kModeUnavailableText) + std::to_string(mode));

@@ -1,0 +1,94 @@
+// Images of EPS output. The decoder draws its image (masks, colour keys, stencils in the fill
+// colour and all) once onto white and once onto black at the image's own size; where the two
+// agree the image is opaque, and how far they differ gives its coverage. The writer gets the
+// colours and, when anything is transparent, that coverage as its mask.
+#include <algorithm>
+#include <cmath>
+
+#include "pdf/codecs/image_decoder/image_decoder.h"
+#include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/canvas/eps_export.h"
+#include "pdf/render/renderer/renderer.h"
+#include "platform/gdi/bitmap.h"
+#include "platform/gdi/canvas.h"
+
+namespace {
+
+// Pixels of one image in EPS output at most; larger images are written at a reduced size.
+constexpr double kEPSImagePixels = double(1 << 24);
+
+bool DrawOnto(TPDFImageDecoder& decoder, TBitmap& bitmap, int32_t width, int32_t height, uint32_t background,
+              COLORREF fill) {
+  bitmap.SetPixelFormat(pf24bit);
+  bitmap.SetSize(width, height);
+  TCanvas& target = bitmap.Canvas();
+  target.Brush().SetStyle(bsSolid);
+  target.Brush().SetColor(TColor(background));
+  target.FillRect(TRect{0, 0, width, height});
+  TPDFDaubrix canvas;
+  canvas.SetTarget(&target);
+  decoder.DrawFailed = false;
+  decoder.DrawImage(canvas, {double(width), 0, 0, -double(height), 0, double(height)}, fill);
+  return !decoder.DrawFailed && canvas.LastError().empty();
+}
+
+// Splits the two drawings into straight colours (into onBlack) and coverage (into mask);
+// true when some pixel is not fully covered.
+bool SplitCoverage(TBitmap& onWhite, TBitmap& onBlack, TBitmap& mask) {
+  const int32_t w = onBlack.Width(), h = onBlack.Height();
+  mask.SetPixelFormat(pf24bit);
+  mask.SetSize(w, h);
+  bool transparent = false;
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t* white = onWhite.ScanLine(y);
+    uint8_t* colour = onBlack.ScanLine(y);
+    uint8_t* cover = mask.ScanLine(y);
+    for (int32_t x = 0; x < 3 * w; x += 3) {
+      int spread = 0;
+      for (int c = 0; c < 3; ++c) spread = std::max(spread, int(white[x + c]) - int(colour[x + c]));
+      const int alpha = 255 - std::clamp(spread, 0, 255);
+      transparent = transparent || alpha < 255;
+      for (int c = 0; c < 3; ++c) {
+        cover[x + c] = uint8_t(alpha);
+        colour[x + c] = alpha == 0 ? 255 : uint8_t(std::min(255, (colour[x + c] * 255 + alpha / 2) / alpha));
+      }
+    }
+  }
+  return transparent;
+}
+
+}  // namespace
+
+void TPDFRenderer::WriteEPSImage(TPDFContentRun& run, TPDFImageDecoder& decoder, const std::string& id,
+                                 bool reusable) {
+  // The finer of the image and its mask, so that neither loses detail.
+  int64_t w = decoder.Width, h = decoder.Height;
+  if (decoder.Bitmap && !decoder.Bitmap->Empty()) w = decoder.Bitmap->Width(), h = decoder.Bitmap->Height();
+  if (decoder.MaskBitmap && !decoder.MaskBitmap->Empty())
+    w = std::max<int64_t>(w, decoder.MaskBitmap->Width()), h = std::max<int64_t>(h, decoder.MaskBitmap->Height());
+  if (w <= 0 || h <= 0) {
+    ErrorText = kImageDrawError;
+    return;
+  }
+  if (double(w) * double(h) > kEPSImagePixels) {
+    const double scale = std::sqrt(kEPSImagePixels / (double(w) * double(h)));
+    w = std::max<int64_t>(1, int64_t(double(w) * scale));
+    h = std::max<int64_t>(1, int64_t(double(h) * scale));
+  }
+  ChargePaint(0, 0, double(w), double(h));
+  TBitmap onWhite, onBlack, mask;
+  try {
+    if (!DrawOnto(decoder, onWhite, int32_t(w), int32_t(h), 0xFFFFFF, run.State.FillColor) ||
+        !DrawOnto(decoder, onBlack, int32_t(w), int32_t(h), 0x000000, run.State.FillColor)) {
+      ErrorText = kImageDrawError;
+      return;
+    }
+  } catch (const std::exception&) {
+    ErrorText = kImageDrawError;
+    return;
+  }
+  const bool masked = SplitCoverage(onWhite, onBlack, mask);
+  // A stencil takes the fill colour of each showing: its picture is not the same twice.
+  const bool stencil = decoder.ImageMask == 1;
+  run.EPS->WriteImage(onBlack, masked ? &mask : nullptr, stencil, id, reusable && !stencil);
+}

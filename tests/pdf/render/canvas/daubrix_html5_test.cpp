@@ -1,0 +1,128 @@
+// The HTML5 canvas back end: the page's head and tail, the statements of each operation as
+// they reach the stream, colours red first, and a stream that stops taking bytes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "pdf/render/canvas/daubrix.h"
+#include "platform/rtl/streams.h"
+
+namespace {
+
+const std::string kHead =
+    "<!DOCTYPE html><html><head><script type=\"text/javascript\">\r\n"
+    "function OrvanePDFLibraryDraw() {\r\n"
+    "  var canvas = document.getElementById(\"ZRXCanvas\");\r\n"
+    "  if (canvas.getContext) {\r\n"
+    "    var ctx = canvas.getContext(\"2d\");\r\n";
+
+std::string Text(TMemoryStream& stream) {
+  stream.SetPosition(0);
+  return stream.ReadToEnd();
+}
+
+// Takes the first `room` bytes, then nothing.
+class FullStream : public TStream {
+ public:
+  explicit FullStream(int64_t room) : room_(room) {}
+  int64_t Read(void*, int64_t) override { return 0; }
+  int64_t Write(const void*, int64_t count) override {
+    const int64_t n = std::min(count, room_);
+    room_ -= n;
+    return n;
+  }
+  int64_t Seek(int64_t, TSeekOrigin) override { return 0; }
+  void SetSize(int64_t) override {}
+
+ private:
+  int64_t room_;
+};
+
+TEST(DaubrixHTML5, AnEmptyPageIsTheHeadAndTheTailWithTheCanvasSize) {
+  TMemoryStream stream;
+  TPDFDaubrix canvas;
+  canvas.BeginHTML5Canvas(&stream);
+  EXPECT_EQ(canvas.BackEnd(), kBackEndHTML5);
+  canvas.EndHTML5Canvas(612, 792);
+  EXPECT_EQ(Text(stream), kHead +
+                              "  }\r\n}\r\n</script>\r\n</head><body onload=\"OrvanePDFLibraryDraw()\">\r\n"
+                              "<canvas id=\"ZRXCanvas\" width=\"612\" height=\"792\"></canvas>\r\n</body></html>");
+}
+
+TEST(DaubrixHTML5, OperationsWriteTheirStatementsBackToBack) {
+  struct Case {
+    const char* name;
+    void (*draw)(TPDFDaubrix&);
+    std::string script;
+  };
+  const Case cases[] = {
+      {"move and line",
+       [](TPDFDaubrix& c) {
+         c.NewPath();
+         c.MoveTo(10, 20.5);
+         c.LineTo(0.0004, -3.25);
+       },
+       "ctx.beginPath();ctx.moveTo(10,20.5);ctx.lineTo(0,-3.25);"},
+      {"negative rounding to zero", [](TPDFDaubrix& c) { c.MoveTo(-0.0004, 1.23456); }, "ctx.moveTo(0,1.235);"},
+      {"curves and close",
+       [](TPDFDaubrix& c) {
+         c.MoveTo(0, 0);
+         c.CurveTo(1, 2, 3, 4, 5, 6);
+         c.QuadCurveTo(3, 3, 6, 0);  // as given, not raised to a cubic
+         c.ClosePath();
+       },
+       "ctx.moveTo(0,0);ctx.bezierCurveTo(1,2,3,4,5,6);ctx.quadraticCurveTo(3,3,6,0);ctx.closePath();"},
+      {"stroke in blue",
+       [](TPDFDaubrix& c) {
+         c.SetStrokeColor(0xFF0000);  // blue in the third byte
+         c.Stroke();
+       },
+       "ctx.strokeStyle = \"#0000FF\";ctx.stroke();"},
+      {"fill in a mixed colour",
+       [](TPDFDaubrix& c) {
+         c.SetFillColor(0x3020A0);
+         c.Fill();
+       },
+       "ctx.fillStyle = \"#A02030\";ctx.fill();"},
+      // The stroke is not lost to the fill.
+      {"fill and stroke",
+       [](TPDFDaubrix& c) {
+         c.SetFillColor(0x0000FF);
+         c.SetStrokeColor(0x00FF00);
+         c.FillAndStroke();
+       },
+       "ctx.fillStyle = \"#FF0000\";ctx.fill();ctx.strokeStyle = \"#00FF00\";ctx.stroke();"},
+      {"script line as it stands", [](TPDFDaubrix& c) { c.AddScriptLine("ctx.save();"); }, "ctx.save();"},
+  };
+  for (const Case& c : cases) {
+    TMemoryStream stream;
+    TPDFDaubrix canvas;
+    canvas.BeginHTML5Canvas(&stream);
+    c.draw(canvas);
+    EXPECT_EQ(Text(stream), kHead + c.script) << c.name;
+  }
+}
+
+TEST(DaubrixHTML5, WithoutAStreamNothingIsWritten) {
+  TPDFDaubrix canvas;
+  canvas.NewPath();
+  canvas.MoveTo(1, 2);
+  canvas.Fill();
+  canvas.AddScriptLine("x");
+  canvas.EndHTML5Canvas(1, 1);
+  EXPECT_FALSE(canvas.HTML5WriteFailed());
+  EXPECT_EQ(canvas.BackEnd(), kBackEndNone);
+}
+
+TEST(DaubrixHTML5, AStreamThatStopsTakingBytesIsReportedAndNotWrittenFurther) {
+  FullStream stream(int64_t(kHead.size()) + 3);
+  TPDFDaubrix canvas;
+  canvas.BeginHTML5Canvas(&stream);
+  EXPECT_FALSE(canvas.HTML5WriteFailed());
+  canvas.MoveTo(1, 2);
+  EXPECT_TRUE(canvas.HTML5WriteFailed());
+  canvas.EndHTML5Canvas(10, 10);
+  EXPECT_TRUE(canvas.HTML5WriteFailed());
+}
+
+}  // namespace

@@ -1,0 +1,246 @@
+// EPS and HTML5 canvas output checked by independent readers against our BMP output of the
+// same page: the EPS file rendered by Ghostscript (gs -sDEVICE=ppmraw -r72 -dEPSCrop), the HTML
+// page opened by headless Chromium and screenshotted. Pixels are compared by the neighbourhood
+// measure of the poppler oracle (anti-aliased edges of two rasterizers agree by it, misplaced or
+// miscoloured shapes do not). A reader that is not installed skips its half of the test.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "pdf/fonts/font_collection.h"
+#include "pdf/render/canvas/eps_export.h"
+#include "pdf/render/renderer/renderer.h"
+#include "platform/rtl/streams.h"
+#include "tests/pdf/render/support/render_test_pdf.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using rendertest::TestPdf;
+
+struct OutputCase {
+  const char* name;
+  std::string content;
+  std::string resources = "<< >>";
+  std::vector<std::string> objects;  // objects 5, 6, ...: "stream:<dict>|<data>" for streams
+  bool eps = true, html5 = true;     // which outputs can show the page
+  int allowed = 0;                   // pixels outside the reader's neighbourhood range
+};
+
+void PrintTo(const OutputCase& c, std::ostream* os) { *os << c.name; }
+
+// The page's output in a mode without a picture of our own: the EPS lines or the HTML page.
+std::string RenderOutput(TestPdf& pdf, int page, uint8_t mode, std::string& error) {
+  TPDFFontCollection fonts;
+  fonts.SetFontPrograms(true);
+  TPDFRenderer renderer(&fonts);
+  renderer.Options.LibraryPath = rendertest::ProviderPath();
+  renderer.Mode = mode;
+  renderer.Page = pdf.Dict(page);
+  TMemoryStream stream;
+  renderer.SetHTML5Stream(&stream);
+  renderer.RenderPage();
+  error = renderer.ErrorText;
+  if (mode == kRenderEPS) renderer.EPS().SaveToStream(stream);
+  stream.SetPosition(0);
+  return stream.ReadToEnd();
+}
+
+testraster::Raster Ghostscript(const std::string& eps) {
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir.File("page.eps"), eps);
+  const std::string command = "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r72 -dEPSCrop -sOutputFile='" +
+                              dir.File("page.ppm") + "' '" + dir.File("page.eps") + "'";
+  if (testsupport::Run(command) != 0) return {};
+  return testraster::DecodeWithPillow(dir.File("page.ppm"));
+}
+
+// The canvas sits at the body's margin of 8 pixels; a fresh profile's window shows less than
+// its size, so the window is made well larger than the page.
+testraster::Raster Chromium(const std::string& html, int width, int height) {
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir.File("page.html"), html);
+  const std::string command =
+      "chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --force-device-scale-factor=1 "
+      "--user-data-dir='" +
+      dir.File("profile") + "' --window-size=" + std::to_string(width + 100) + "," + std::to_string(height + 200) +
+      " --screenshot='" + dir.File("shot.png") + "' 'file://" + dir.File("page.html") + "' >/dev/null 2>&1";
+  if (testsupport::Run(command) != 0) return {};
+  const testraster::Raster shot = testraster::DecodeWithPillow(dir.File("shot.png"));
+  if (shot.Width < width + 8 || shot.Height < height + 8) return {};
+  return testraster::Crop(shot, 8, 8, width, height);
+}
+
+// VELMORA_RENDER_DUMP=folder keeps both pictures of a failing case there (as PPM).
+void Dump(const char* name, const testraster::Raster& ours, const testraster::Raster& theirs, const char* reader) {
+  if (std::getenv("VELMORA_RENDER_DUMP") == nullptr) return;
+  const std::string folder = std::getenv("VELMORA_RENDER_DUMP");
+  for (const auto& [picture, suffix] : {std::pair{&ours, "ours"}, std::pair{&theirs, reader}}) {
+    std::string ppm = "P6 " + std::to_string(picture->Width) + " " + std::to_string(picture->Height) + " 255\n";
+    ppm.append(picture->RGB.begin(), picture->RGB.end());
+    testsupport::WriteFile(folder + "/" + name + "_" + suffix + ".ppm", ppm);
+  }
+}
+
+class OutputOracle : public ::testing::TestWithParam<OutputCase> {
+ protected:
+  int Page(TestPdf& pdf) {
+    const OutputCase& c = GetParam();
+    const int page = pdf.AddPage(c.content, c.resources);
+    for (const std::string& object : c.objects) {
+      if (object.rfind("stream:", 0) == 0) {
+        const size_t bar = object.find('|');
+        pdf.AddStream(object.substr(7, bar - 7), object.substr(bar + 1));
+      } else {
+        pdf.Add(object);
+      }
+    }
+    return page;
+  }
+};
+
+TEST_P(OutputOracle, EPSThroughGhostscriptMatchesTheBitmap) {
+  const OutputCase& c = GetParam();
+  if (!c.eps) GTEST_SKIP() << "not shown by EPS output";
+  REQUIRE_TOOL("gs");
+  TestPdf pdf;
+  const int page = Page(pdf);
+  std::string error;
+  const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error);
+  ASSERT_EQ(error, "");
+  const std::string eps = RenderOutput(pdf, page, kRenderEPS, error);
+  EXPECT_EQ(error, "");
+  const testraster::Raster theirs = Ghostscript(eps);
+  ASSERT_EQ(theirs.Width, ours.Width) << eps;
+  ASSERT_EQ(theirs.Height, ours.Height);
+  const int different = rendertest::CountOutsideNeighbourhood(ours, theirs, 8);
+  EXPECT_LE(different, c.allowed) << c.name << "\n" << eps;
+  if (different > c.allowed) Dump(c.name, ours, theirs, "gs");
+}
+
+TEST_P(OutputOracle, HTML5ThroughChromiumMatchesTheBitmap) {
+  const OutputCase& c = GetParam();
+  if (!c.html5) GTEST_SKIP() << "not shown by HTML5 output";
+  REQUIRE_TOOL("chromium");
+  TestPdf pdf;
+  const int page = Page(pdf);
+  std::string error;
+  const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error);
+  ASSERT_EQ(error, "");
+  const std::string html = RenderOutput(pdf, page, kRenderHTML5, error);
+  EXPECT_EQ(error, "");
+  const testraster::Raster theirs = Chromium(html, ours.Width, ours.Height);
+  ASSERT_EQ(theirs.Width, ours.Width) << html;
+  const int different = rendertest::CountOutsideNeighbourhood(ours, theirs, 8);
+  EXPECT_LE(different, c.allowed) << c.name << "\n" << html;
+  if (different > c.allowed) Dump(c.name, ours, theirs, "chromium");
+}
+
+const std::string kStar = "50 90 m 26 17 l 88 62 l 12 62 l 74 17 l h";
+const std::string kCircle = "50 80 m 66.57 80 80 66.57 80 50 c 80 33.43 66.57 20 50 20 c 33.43 20 20 33.43 20 50 c "
+                            "20 66.57 33.43 80 50 80 c h";
+
+// A 4 x 4 RGB picture: red, green, blue and white quarters.
+std::string Quarters() {
+  std::string data;
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) {
+      const int q = (y / 2) * 2 + x / 2;
+      const char px[4][3] = {{'\xFF', 0, 0}, {0, '\xFF', 0}, {0, 0, '\xFF'}, {'\xFF', '\xFF', '\xFF'}};
+      data.append(px[q], 3);
+    }
+  return data;
+}
+
+// An 8 x 8 one-bit ring: rows of bits, 1 set where the mask shows (the default Decode).
+const std::string kRing("\xFF\x81\xBD\xA5\xA5\xBD\x81\xFF", 8);
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, OutputOracle,
+    ::testing::Values(
+        OutputCase{.name = "rectangles",
+                   .content = "1 0 0 rg 10 10 30 20 re f 0 0.5 0 rg 50 50 40 40 re f 0 0 1 rg 0 80 100 20 re f"},
+        OutputCase{.name = "device_colours",
+                   .content = "0.5 g 40 10 20 20 re f 0.2 0.4 0.6 rg 70 10 20 20 re f 1 0 1 RG 0.25 G "
+                              "/DeviceRGB cs 1 1 0 sc 40 40 20 20 re f"},
+        OutputCase{.name = "curves", .content = "0 0.6 0 rg " + kCircle + " f", .allowed = 4},
+        OutputCase{.name = "transforms",
+                   .content = "q 0.7071 0.7071 -0.7071 0.7071 50 10 cm 1 0 1 rg 0 0 40 40 re f Q "
+                              "q 2 0 0 0.5 5 80 cm 0 0 0 rg 0 0 10 20 re f Q 0 0 1 rg 70 10 20 20 re f",
+                   .allowed = 6},
+        OutputCase{.name = "hairline_strokes", .content = "1 0 0 RG 10 50.5 m 90 50.5 l S", .allowed = 4},
+        // The canvas of the HTML page draws neither the even-odd rule, nor line widths, nor clips.
+        OutputCase{.name = "nonzero_and_even_odd",
+                   .content = "1 0 0 rg " + kStar + " f 0 0 1 rg 0.5 0 0 0.5 50 0 cm " + kStar + " f*",
+                   .html5 = false,
+                   .allowed = 10},
+        OutputCase{.name = "strokes_caps_joins",
+                   .content = "0 0 1 RG 6 w 15 85 m 85 85 l S 1 J 15 70 m 85 70 l S 2 J 15 55 m 85 55 l S "
+                              "0 J 1 j 15 10 m 30 40 l 45 10 l S 2 j 55 10 m 70 40 l 85 10 l S",
+                   .html5 = false,
+                   .allowed = 16},
+        // Filled and stroked: the stroke survives the fill; a closed outline keeps its last side.
+        OutputCase{.name = "fill_and_stroke",
+                   .content = "4 w 1 1 0 rg 0 0 1 RG 20 20 m 80 20 l 80 80 l 20 80 l h B "
+                              "0 1 0 RG 30 40 m 70 40 l 50 60 l h S",
+                   .html5 = false,
+                   .allowed = 16},
+        OutputCase{.name = "clips",
+                   .content = "q 20 20 60 60 re W n 1 0 0 rg 0 0 100 100 re f Q 0 0 1 rg 0 0 100 10 re f "
+                              "q 40 40 20 20 re W* n 0 1 0 rg 0 0 100 100 re f Q 0 0 0 rg 0 90 100 10 re f",
+                   .html5 = false},
+        OutputCase{.name = "forms_with_matrix_and_box",
+                   .content = "q 1 0 0 1 10 10 cm /Outer Do Q 0 0 1 rg 80 80 10 10 re f",
+                   .resources = "<< /XObject << /Outer 5 0 R >> >>",
+                   .objects = {"stream:<< /Subtype /Form /BBox [0 0 60 60] /Resources << /XObject << /In 6 0 R >> "
+                               ">> >>|1 0 0 rg 0 0 60 60 re f q 1 0 0 1 10 10 cm /In Do Q",
+                               "stream:<< /Subtype /Form /BBox [0 0 20 20] /Matrix [2 0 0 2 0 0] >>|"
+                               "0 1 0 rg -10 -10 100 100 re f"},
+                   .html5 = false},
+        OutputCase{.name = "image",
+                   .content = "q 80 0 0 80 10 10 cm /Im Do Q",
+                   .resources = "<< /XObject << /Im 5 0 R >> >>",
+                   .objects = {"stream:<< /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceRGB "
+                               "/BitsPerComponent 8 >>|" +
+                               Quarters()},
+                   .html5 = false,
+                   .allowed = 8},
+        OutputCase{.name = "image_twice_and_inline",
+                   .content = "q 40 0 0 40 5 5 cm /Im Do Q q 40 0 0 40 55 55 cm /Im Do Q "
+                              "q 40 0 0 40 55 5 cm BI /W 2 /H 1 /CS /G /BPC 8 ID \x40\xC0 EI Q",
+                   .resources = "<< /XObject << /Im 5 0 R >> >>",
+                   .objects = {"stream:<< /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceRGB "
+                               "/BitsPerComponent 8 >>|" +
+                               Quarters()},
+                   .html5 = false,
+                   .allowed = 8},
+        OutputCase{.name = "stencil_mask_in_the_fill_colour",
+                   .content = "0 0 1 rg 0 0 100 30 re f 1 0 0 rg q 80 0 0 80 10 10 cm /Im Do Q "
+                              "0 1 0 rg q 30 0 0 30 60 60 cm /Im Do Q",
+                   .resources = "<< /XObject << /Im 5 0 R >> >>",
+                   .objects = {"stream:<< /Subtype /Image /Width 8 /Height 8 /ImageMask true /Decode [1 0] >>|" +
+                               kRing},
+                   .html5 = false,
+                   .allowed = 8},
+        OutputCase{.name = "image_with_mask_stream",
+                   .content = "0 0 1 rg 0 0 100 50 re f q 80 0 0 80 10 10 cm /Im Do Q",
+                   .resources = "<< /XObject << /Im 5 0 R >> >>",
+                   .objects = {"stream:<< /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceRGB "
+                               "/BitsPerComponent 8 /Mask 6 0 R >>|" +
+                                   Quarters(),
+                               "stream:<< /Subtype /Image /Width 8 /Height 8 /ImageMask true >>|" + kRing},
+                   .html5 = false,
+                   .allowed = 8},
+        OutputCase{.name = "image_with_colour_key",
+                   .content = "0 0 1 rg 0 0 100 50 re f q 80 0 0 80 10 10 cm /Im Do Q",
+                   .resources = "<< /XObject << /Im 5 0 R >> >>",
+                   .objects = {"stream:<< /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceRGB "
+                               "/BitsPerComponent 8 /Mask [250 255 250 255 250 255] >>|" +
+                               Quarters()},
+                   .html5 = false,
+                   .allowed = 8}));
+
+}  // namespace
