@@ -144,7 +144,7 @@ void TPDFDaubrix::SetFillRule(uint8_t rule) {
 void TPDFDaubrix::SetClip(uint8_t rule) {
   // The clip's rule reaches the path that is about to become the clip.
   SetFillRule(rule);
-  if (backEnd_ == kBackEndGDIPlus) {
+  if (backEnd_ == kBackEndGDIPlus || backEnd_ == kBackEndHTML5) {
     clipPending_ = true;
     clipChanged_ = true;
   }
@@ -169,6 +169,9 @@ void TPDFDaubrix::RestoreState() {
 }
 
 void TPDFDaubrix::FillClipBounds() {
+  // The script knows no shadings and no path of the clip's bounds: filling its last path
+  // again would paint a shape that the page does not have.
+  if (backEnd_ == kBackEndHTML5) return;
   if (backEnd_ == kBackEndCairo) CairoFillClipBounds();
   if (backEnd_ == kBackEndGDIPlus) {
     gdiplus::GpRectF r{};

@@ -223,6 +223,10 @@ class TPDFDaubrix : public TPDFGenericCanvas {
 
   // HTML5 back end.
   void Html5Paint(bool fill, bool stroke);
+  void Html5EndPath();
+  void Html5Save();
+  void Html5Restore();
+  void Html5LineStyle();
 
   // GDI+ back end.
   bool GdiplusStart(TCanvas* canvas);
@@ -308,9 +312,15 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   // The GDI fallback of device-context output draws through a canvas of its own.
   std::unique_ptr<TCanvas> ownCanvas_;
 
-  // HTML5.
+  // HTML5. The line style last written, and the ones saved by ctx.save() (restored with it).
+  struct THtml5LineStyle {
+    double Width = 1, MiterLimit = 10;
+    int32_t Cap = 0, Join = 0;
+  };
   TStream* html5Stream_ = nullptr;
   bool html5Failed_ = false;
+  THtml5LineStyle html5Style_;
+  std::vector<THtml5LineStyle> html5Saved_;
 
   // GDI+.
   bool pathWithinLimits_ = true;

@@ -283,6 +283,7 @@ void TPDFDaubrix::GpPaint(bool fill, bool stroke) {
 }
 
 void TPDFDaubrix::EndPath() {
+  if (backEnd_ == kBackEndHTML5) return Html5EndPath();
   if (backEnd_ == kBackEndCairo) CairoEndPath();
   if (backEnd_ != kBackEndGDIPlus) return;
   if (path_) {
@@ -298,6 +299,7 @@ void TPDFDaubrix::EndPath() {
 }
 
 TDaubrixClip TPDFDaubrix::SaveClip() {
+  if (backEnd_ == kBackEndHTML5) Html5Save();
   if (backEnd_ != kBackEndGDIPlus) return nullptr;
   if (clipChanged_) {
     GpRegion* region = nullptr;
@@ -315,6 +317,7 @@ TDaubrixClip TPDFDaubrix::SaveClip() {
 }
 
 void TPDFDaubrix::RestoreClip(TDaubrixClip region) {
+  if (backEnd_ == kBackEndHTML5) return Html5Restore();
   if (backEnd_ != kBackEndGDIPlus || !region || region == currentClip_) return;
   // Only a region this canvas saved: a handle from elsewhere (or a state that was never
   // saved) restores nothing.

@@ -1,5 +1,6 @@
 // The HTML5 canvas back end: an HTML page whose script draws the page's paths on a canvas
 // element. Every operation writes its statement to the stream at once.
+#include <cmath>
 #include <cstdio>
 
 #include "pdf/core/pdf_helpers.h"
@@ -36,6 +37,8 @@ void TPDFDaubrix::BeginHTML5Canvas(TStream* stream) {
   ReleaseGdiplus();
   html5Stream_ = stream;
   html5Failed_ = false;
+  html5Style_ = THtml5LineStyle{};
+  html5Saved_.clear();
   backEnd_ = kBackEndHTML5;
   AddScriptLine(kHead);
 }
@@ -46,8 +49,56 @@ void TPDFDaubrix::EndHTML5Canvas(int32_t width, int32_t height) {
                 std::to_string(width) + "\" height=\"" + std::to_string(height) + "\"></canvas>\r\n</body></html>");
 }
 
-// A fill-and-stroke strokes too: the canvas keeps its path after filling.
+// A fill-and-stroke strokes too: the canvas keeps its path after filling. The even-odd rule,
+// the line style and a pending clip are written as well, each only where it differs from the
+// canvas element's own default, so that the page shows what the other outputs show.
 void TPDFDaubrix::Html5Paint(bool fill, bool stroke) {
-  if (fill) AddScriptLine("ctx.fillStyle = \"#" + HexColor(fillColor_) + "\";ctx.fill();");
-  if (stroke) AddScriptLine("ctx.strokeStyle = \"#" + HexColor(strokeColor_) + "\";ctx.stroke();");
+  const std::string rule = fillRule_ == kFillRuleEvenOdd ? "\"evenodd\"" : "";
+  if (fill) AddScriptLine("ctx.fillStyle = \"#" + HexColor(fillColor_) + "\";ctx.fill(" + rule + ");");
+  if (stroke) {
+    Html5LineStyle();
+    AddScriptLine("ctx.strokeStyle = \"#" + HexColor(strokeColor_) + "\";ctx.stroke();");
+  }
+  Html5EndPath();
+}
+
+void TPDFDaubrix::Html5EndPath() {
+  if (!clipPending_) return;
+  clipPending_ = false;
+  AddScriptLine(fillRule_ == kFillRuleEvenOdd ? "ctx.clip(\"evenodd\");" : "ctx.clip();");
+}
+
+void TPDFDaubrix::Html5LineStyle() {
+  static constexpr const char* kCaps[] = {"butt", "round", "square"};
+  static constexpr const char* kJoins[] = {"miter", "round", "bevel"};
+  THtml5LineStyle& written = html5Style_;
+  if (lineWidth_ != written.Width && std::isfinite(lineWidth_) && lineWidth_ > 0) {
+    written.Width = lineWidth_;
+    AddScriptLine("ctx.lineWidth = " + FormatNumber(lineWidth_) + ";");
+  }
+  if (lineCap_ != written.Cap && lineCap_ >= 0 && lineCap_ <= 2) {
+    written.Cap = lineCap_;
+    AddScriptLine(std::string("ctx.lineCap = \"") + kCaps[lineCap_] + "\";");
+  }
+  if (lineJoin_ != written.Join && lineJoin_ >= 0 && lineJoin_ <= 2) {
+    written.Join = lineJoin_;
+    AddScriptLine(std::string("ctx.lineJoin = \"") + kJoins[lineJoin_] + "\";");
+  }
+  if (miterLimit_ != written.MiterLimit && std::isfinite(miterLimit_) && miterLimit_ > 0) {
+    written.MiterLimit = miterLimit_;
+    AddScriptLine("ctx.miterLimit = " + FormatNumber(miterLimit_) + ";");
+  }
+}
+
+// The canvas element keeps its clip and line style on its own stack.
+void TPDFDaubrix::Html5Save() {
+  html5Saved_.push_back(html5Style_);
+  AddScriptLine("ctx.save();");
+}
+
+void TPDFDaubrix::Html5Restore() {
+  if (html5Saved_.empty()) return;
+  html5Style_ = html5Saved_.back();
+  html5Saved_.pop_back();
+  AddScriptLine("ctx.restore();");
 }

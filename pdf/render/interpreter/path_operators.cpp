@@ -168,7 +168,13 @@ void TPDFRenderer::PaintEPS(TPDFContentRun& run, bool fill, bool stroke, uint8_t
     const double minX = run.PathMinX, minY = run.PathMinY, maxX = run.PathMaxX, maxY = run.PathMaxY;
     run.ResetPathBox();
     ChargePaint(minX, minY, maxX, maxY);
-    eps.Paint(run.State.FillColorText, run.State.StrokeColorText, fill, stroke, rule == kFillRuleEvenOdd);
+    const bool evenOdd = rule == kFillRuleEvenOdd;
+    if (fill && PaintsAsEPSPicture(run.State.FillPattern)) {
+      // The pattern's picture inside a save: the stroke still has the path.
+      PaintEPSPattern(run, *run.State.FillPattern, true, evenOdd);
+      fill = false;
+    }
+    eps.Paint(run.State.FillColorText, run.State.StrokeColorText, fill, stroke, evenOdd);
   }
   run.ResetPathBox();
   run.PathOpen = false;

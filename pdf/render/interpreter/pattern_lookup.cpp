@@ -51,7 +51,11 @@ TZRXPattern* TPDFRenderer::PatternPlaced(TPDFContentRun& run, std::string_view n
   std::copy(base.begin(), base.end(), pattern->Base.begin());
   if (pattern->Kind == TZRXPattern::kTiling) {
     // The back ends fill with an image of one cell; a cell that cannot be drawn is no pattern.
-    if (stream == nullptr || run.Canvas->BackEnd() != kBackEndGDIPlus || !RenderTilingPattern(stream, *pattern, base))
+    // EPS output paints its patterns as pictures of the page: the cell at their scale.
+    TPDFMatrix cellBase = base;
+    if (run.EPS != nullptr) MatrixMultiply(cellBase, base, epsDevice_);
+    const bool drawn = run.EPS != nullptr || run.Canvas->BackEnd() == kBackEndGDIPlus;
+    if (stream == nullptr || !drawn || !RenderTilingPattern(stream, *pattern, cellBase))
       pattern->Kind = TZRXPattern::kUnusable;
   }
   Patterns.push_back(std::move(pattern));
@@ -127,6 +131,7 @@ void TPDFRenderer::OpShading(TPDFContentRun& run) {
   if (!run.Visible) return;
   TZRXPattern* shading = PatternPlaced(run, name, CurrentMatrix);
   if (shading == nullptr || shading->Kind != TZRXPattern::kAxial) return;
+  if (run.EPS != nullptr) return PaintEPSPattern(run, *shading, false, false);
   TPDFDaubrix& canvas = *run.Canvas;
   canvas.SetFillAlpha(std::clamp(run.State.FillAlpha, 0.0, 1.0));
   canvas.SetMatrix(shading->Base);

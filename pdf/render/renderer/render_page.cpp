@@ -177,6 +177,7 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
     canvas.BeginHTML5Canvas(html5Stream_);
   } else if (Mode == kRenderEPS) {
     eps_->WriteHeader(x1, y1, FarCorner.X, FarCorner.Y);
+    SetEPSBox(x1, y1, FarCorner.X, FarCorner.Y);
   }
 
   if (!noPicture) {

@@ -270,6 +270,18 @@ class TPDFRenderer {
   void DrawDecodedImage(TPDFContentRun& run, TPDFImageDecoder& decoder);
   // Writes a decoded image to the EPS output under the given identity.
   void WriteEPSImage(TPDFContentRun& run, TPDFImageDecoder& decoder, const std::string& id, bool reusable);
+  // EPS pictures: a picture of width x height pixels painted by paint (on GDI+ when asked,
+  // else GDI) into the unit square of the EPS output's current matrix; false when it could not
+  // be painted. Sizes are reduced to what one picture may have.
+  using TEPSPainter = std::function<bool(TPDFDaubrix&)>;
+  bool WriteEPSPicture(TPDFContentRun& run, int32_t width, int32_t height, bool gdiplus, const TEPSPainter& paint,
+                       const std::string& id, bool reusable, bool imageMask);
+  static void FitEPSPicture(int64_t& width, int64_t& height);
+  // Pattern and shading fills of EPS output, as pictures of the page box cut to the path (or to
+  // the clip alone).
+  void SetEPSBox(double x1, double y1, double x2, double y2);
+  static bool PaintsAsEPSPicture(const TZRXPattern* pattern);
+  void PaintEPSPattern(TPDFContentRun& run, TZRXPattern& pattern, bool clipToPath, bool evenOdd);
   TPDFObject* InlineImageColorSpace(TPDFContentRun& run, std::string_view name);
   void SkipInlineImage(TPDFContentRun& run);
   void ShowText(TPDFContentRun& run);
@@ -362,6 +374,10 @@ class TPDFRenderer {
   std::unique_ptr<TBitmap> bitmap_;
   std::unique_ptr<TMetafile> metafile_;
   std::unique_ptr<TPDFEPSExport> eps_;
+  std::array<double, 4> epsBox_{};
+  TPDFMatrix epsDevice_ = kIdentityMatrix;  // the page's default space onto a pattern picture
+  int32_t epsPictureWidth_ = 1, epsPictureHeight_ = 1;
+  int32_t epsPictures_ = 0;
   std::unique_ptr<TPDFSimpleColorManager> colorManager_;
   std::unique_ptr<TPDFTextFunnel> funnel_;
   TPDFImageCache imageCache_;

@@ -1,6 +1,6 @@
-// Images of EPS output. The decoder draws its image (masks, colour keys, stencils in the fill
-// colour and all) once onto white and once onto black at the image's own size; where the two
-// agree the image is opaque, and how far they differ gives its coverage. The writer gets the
+// Pictures of EPS output: images, and the pattern and shading fills that PostScript gets as
+// images. A picture is drawn twice at its own size, once onto white and once onto black; where
+// the two agree it is opaque, and how far they differ gives its coverage. The writer gets the
 // colours and, when anything is transparent, that coverage as its mask.
 #include <algorithm>
 #include <cmath>
@@ -14,23 +14,8 @@
 
 namespace {
 
-// Pixels of one image in EPS output at most; larger images are written at a reduced size.
-constexpr double kEPSImagePixels = double(1 << 24);
-
-bool DrawOnto(TPDFImageDecoder& decoder, TBitmap& bitmap, int32_t width, int32_t height, uint32_t background,
-              COLORREF fill) {
-  bitmap.SetPixelFormat(pf24bit);
-  bitmap.SetSize(width, height);
-  TCanvas& target = bitmap.Canvas();
-  target.Brush().SetStyle(bsSolid);
-  target.Brush().SetColor(TColor(background));
-  target.FillRect(TRect{0, 0, width, height});
-  TPDFDaubrix canvas;
-  canvas.SetTarget(&target);
-  decoder.DrawFailed = false;
-  decoder.DrawImage(canvas, {double(width), 0, 0, -double(height), 0, double(height)}, fill);
-  return !decoder.DrawFailed && canvas.LastError().empty();
-}
+// Pixels of one picture in EPS output at most; larger ones are written at a reduced size.
+constexpr double kEPSPicturePixels = double(1 << 24);
 
 // Splits the two drawings into straight colours (into onBlack) and coverage (into mask);
 // true when some pixel is not fully covered.
@@ -59,6 +44,41 @@ bool SplitCoverage(TBitmap& onWhite, TBitmap& onBlack, TBitmap& mask) {
 
 }  // namespace
 
+void TPDFRenderer::FitEPSPicture(int64_t& width, int64_t& height) {
+  width = std::max<int64_t>(1, width), height = std::max<int64_t>(1, height);
+  if (double(width) * double(height) <= kEPSPicturePixels) return;
+  const double scale = std::sqrt(kEPSPicturePixels / (double(width) * double(height)));
+  width = std::max<int64_t>(1, int64_t(double(width) * scale));
+  height = std::max<int64_t>(1, int64_t(double(height) * scale));
+}
+
+bool TPDFRenderer::WriteEPSPicture(TPDFContentRun& run, int32_t width, int32_t height, bool gdiplus,
+                                   const TEPSPainter& paint, const std::string& id, bool reusable, bool imageMask) {
+  ChargePaint(0, 0, double(width), double(height));
+  TBitmap onWhite, onBlack, mask;
+  try {
+    for (auto [bitmap, background] : {std::pair{&onWhite, 0xFFFFFFu}, std::pair{&onBlack, 0u}}) {
+      bitmap->SetPixelFormat(pf24bit);
+      bitmap->SetSize(width, height);
+      TCanvas& target = bitmap->Canvas();
+      target.Brush().SetStyle(bsSolid);
+      target.Brush().SetColor(TColor(background));
+      target.FillRect(TRect{0, 0, width, height});
+      TPDFDaubrix canvas;
+      if (gdiplus)
+        canvas.Setup(&target, Options);
+      else
+        canvas.SetTarget(&target);
+      if (!paint(canvas)) return false;
+    }
+  } catch (const std::exception&) {
+    return false;
+  }
+  const bool masked = SplitCoverage(onWhite, onBlack, mask);
+  run.EPS->WriteImage(onBlack, masked ? &mask : nullptr, imageMask, id, reusable);
+  return true;
+}
+
 void TPDFRenderer::WriteEPSImage(TPDFContentRun& run, TPDFImageDecoder& decoder, const std::string& id,
                                  bool reusable) {
   // The finer of the image and its mask, so that neither loses detail.
@@ -70,25 +90,15 @@ void TPDFRenderer::WriteEPSImage(TPDFContentRun& run, TPDFImageDecoder& decoder,
     ErrorText = kImageDrawError;
     return;
   }
-  if (double(w) * double(h) > kEPSImagePixels) {
-    const double scale = std::sqrt(kEPSImagePixels / (double(w) * double(h)));
-    w = std::max<int64_t>(1, int64_t(double(w) * scale));
-    h = std::max<int64_t>(1, int64_t(double(h) * scale));
-  }
-  ChargePaint(0, 0, double(w), double(h));
-  TBitmap onWhite, onBlack, mask;
-  try {
-    if (!DrawOnto(decoder, onWhite, int32_t(w), int32_t(h), 0xFFFFFF, run.State.FillColor) ||
-        !DrawOnto(decoder, onBlack, int32_t(w), int32_t(h), 0x000000, run.State.FillColor)) {
-      ErrorText = kImageDrawError;
-      return;
-    }
-  } catch (const std::exception&) {
-    ErrorText = kImageDrawError;
-    return;
-  }
-  const bool masked = SplitCoverage(onWhite, onBlack, mask);
+  FitEPSPicture(w, h);
+  const COLORREF fill = run.State.FillColor;
+  const TEPSPainter paint = [&](TPDFDaubrix& canvas) {
+    decoder.DrawFailed = false;
+    decoder.DrawImage(canvas, {double(w), 0, 0, -double(h), 0, double(h)}, fill);
+    return !decoder.DrawFailed && canvas.LastError().empty();
+  };
   // A stencil takes the fill colour of each showing: its picture is not the same twice.
   const bool stencil = decoder.ImageMask == 1;
-  run.EPS->WriteImage(onBlack, masked ? &mask : nullptr, stencil, id, reusable && !stencil);
+  if (!WriteEPSPicture(run, int32_t(w), int32_t(h), false, paint, id, reusable && !stencil, stencil))
+    ErrorText = kImageDrawError;
 }

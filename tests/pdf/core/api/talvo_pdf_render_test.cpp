@@ -40,7 +40,7 @@ TEST(TalvoPDFRender, NegativeResolutionIsRefused) {
 // Formats whose writer is not part of the library report failure instead of an empty success.
 TEST(TalvoPDFRender, UnavailableFormatsFail) {
   TTalvoPDF api;
-  for (int format : {2, 3, 4, 8, 9}) {
+  for (int format : {2, 3, 8}) {  // EPS (4) and HTML5 (9) are written
     TMemoryStream out;
     EXPECT_EQ(api.RenderPage(72, 1, format, out), 0) << format;
     EXPECT_FALSE(api.RenderMessage().empty());

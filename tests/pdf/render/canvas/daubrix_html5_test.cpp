@@ -93,6 +93,40 @@ TEST(DaubrixHTML5, OperationsWriteTheirStatementsBackToBack) {
        },
        "ctx.fillStyle = \"#FF0000\";ctx.fill();ctx.strokeStyle = \"#00FF00\";ctx.stroke();"},
       {"script line as it stands", [](TPDFDaubrix& c) { c.AddScriptLine("ctx.save();"); }, "ctx.save();"},
+      {"even-odd fill", [](TPDFDaubrix& c) { c.SetFillRule(kFillRuleEvenOdd), c.Fill(); },
+       "ctx.fillStyle = \"#000000\";ctx.fill(\"evenodd\");"},
+      // The line style is written where it leaves the element's default, and only once.
+      {"line style once",
+       [](TPDFDaubrix& c) {
+         c.SetLineWidth(2.5);
+         c.SetLineCap(1);
+         c.SetLineJoin(2);
+         c.Stroke();
+         c.Stroke();
+       },
+       "ctx.lineWidth = 2.5;ctx.lineCap = \"round\";ctx.lineJoin = \"bevel\";ctx.strokeStyle = \"#000000\";"
+       "ctx.stroke();ctx.strokeStyle = \"#000000\";ctx.stroke();"},
+      // A restore brings the saved style back: the next stroke writes its width again.
+      {"style across save and restore",
+       [](TPDFDaubrix& c) {
+         c.SaveClip();
+         c.SetLineWidth(3);
+         c.Stroke();
+         c.RestoreClip(nullptr);
+         c.RestoreClip(nullptr);  // without a save: nothing
+         c.Stroke();
+       },
+       "ctx.save();ctx.lineWidth = 3;ctx.strokeStyle = \"#000000\";ctx.stroke();ctx.restore();ctx.lineWidth = 3;"
+       "ctx.strokeStyle = \"#000000\";ctx.stroke();"},
+      {"clip at the end of the path",
+       [](TPDFDaubrix& c) {
+         c.SetClip(kFillRuleEvenOdd);
+         c.EndPath();
+         c.EndPath();
+       },
+       "ctx.clip(\"evenodd\");"},
+      {"clip after a fill", [](TPDFDaubrix& c) { c.SetClip(kFillRuleWinding), c.Fill(); },
+       "ctx.fillStyle = \"#000000\";ctx.fill();ctx.clip();"},
   };
   for (const Case& c : cases) {
     TMemoryStream stream;

@@ -26,7 +26,7 @@ struct OutputCase {
   std::string content;
   std::string resources = "<< >>";
   std::vector<std::string> objects;  // objects 5, 6, ...: "stream:<dict>|<data>" for streams
-  bool eps = true, html5 = true;     // which outputs can show the page
+  bool eps = true, html5 = true;     // which outputs can show the page (HTML5: no images)
   int allowed = 0;                   // pixels outside the reader's neighbourhood range
 };
 
@@ -172,34 +172,46 @@ INSTANTIATE_TEST_SUITE_P(
                               "q 2 0 0 0.5 5 80 cm 0 0 0 rg 0 0 10 20 re f Q 0 0 1 rg 70 10 20 20 re f",
                    .allowed = 6},
         OutputCase{.name = "hairline_strokes", .content = "1 0 0 RG 10 50.5 m 90 50.5 l S", .allowed = 4},
-        // The canvas of the HTML page draws neither the even-odd rule, nor line widths, nor clips.
         OutputCase{.name = "nonzero_and_even_odd",
                    .content = "1 0 0 rg " + kStar + " f 0 0 1 rg 0.5 0 0 0.5 50 0 cm " + kStar + " f*",
-                   .html5 = false,
                    .allowed = 10},
         OutputCase{.name = "strokes_caps_joins",
                    .content = "0 0 1 RG 6 w 15 85 m 85 85 l S 1 J 15 70 m 85 70 l S 2 J 15 55 m 85 55 l S "
                               "0 J 1 j 15 10 m 30 40 l 45 10 l S 2 j 55 10 m 70 40 l 85 10 l S",
-                   .html5 = false,
                    .allowed = 16},
         // Filled and stroked: the stroke survives the fill; a closed outline keeps its last side.
         OutputCase{.name = "fill_and_stroke",
                    .content = "4 w 1 1 0 rg 0 0 1 RG 20 20 m 80 20 l 80 80 l 20 80 l h B "
                               "0 1 0 RG 30 40 m 70 40 l 50 60 l h S",
-                   .html5 = false,
                    .allowed = 16},
         OutputCase{.name = "clips",
                    .content = "q 20 20 60 60 re W n 1 0 0 rg 0 0 100 100 re f Q 0 0 1 rg 0 0 100 10 re f "
-                              "q 40 40 20 20 re W* n 0 1 0 rg 0 0 100 100 re f Q 0 0 0 rg 0 90 100 10 re f",
-                   .html5 = false},
+                              "q 40 40 20 20 re W* n 0 1 0 rg 0 0 100 100 re f Q 0 0 0 rg 0 90 100 10 re f"},
         OutputCase{.name = "forms_with_matrix_and_box",
                    .content = "q 1 0 0 1 10 10 cm /Outer Do Q 0 0 1 rg 80 80 10 10 re f",
                    .resources = "<< /XObject << /Outer 5 0 R >> >>",
                    .objects = {"stream:<< /Subtype /Form /BBox [0 0 60 60] /Resources << /XObject << /In 6 0 R >> "
                                ">> >>|1 0 0 rg 0 0 60 60 re f q 1 0 0 1 10 10 cm /In Do Q",
                                "stream:<< /Subtype /Form /BBox [0 0 20 20] /Matrix [2 0 0 2 0 0] >>|"
-                               "0 1 0 rg -10 -10 100 100 re f"},
-                   .html5 = false},
+                               "0 1 0 rg -10 -10 100 100 re f"}},
+        // Shadings and patterns reach EPS output as pictures cut to the path or the clip.
+        OutputCase{.name = "axial_shading_fill_and_sh",
+                   .content = "/Pattern cs /P0 scn 0 55 100 40 re f q 0 5 100 40 re W n /Sh0 sh Q "
+                              "q 1 0 0 1 20 0 cm 0 0 1 RG 3 w 0 50 60 5 re B Q",
+                   .resources = "<< /Pattern << /P0 6 0 R >> /Shading << /Sh0 5 0 R >> >>",
+                   .objects = {"<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [10 0 90 0] /Extend [true false] "
+                               "/Function << /FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >> >>",
+                               "<< /Type /Pattern /PatternType 2 /Shading 5 0 R >>"},
+                   .html5 = false,
+                   .allowed = 40},
+        OutputCase{.name = "tiling_pattern_under_a_matrix",
+                   .content = "q 1 0 0 1 10 0 cm /Pattern cs /P0 scn 0 10 70 80 re f Q",
+                   .resources = "<< /Pattern << /P0 5 0 R >> >>",
+                   .objects = {"stream:<< /Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 2 2] "
+                               "/XStep 2 /YStep 2 /Matrix [5 0 0 5 0 0] >>|"
+                               "1 0 0 rg 0 0 1 1 re f 0 0 1 rg 1 1 1 1 re f"},
+                   .html5 = false,
+                   .allowed = 40},
         OutputCase{.name = "image",
                    .content = "q 80 0 0 80 10 10 cm /Im Do Q",
                    .resources = "<< /XObject << /Im 5 0 R >> >>",
