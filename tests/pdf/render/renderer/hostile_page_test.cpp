@@ -37,14 +37,7 @@ TEST_P(HostilePage, EndsQuicklyWithItsErrorText) {
   const HostileCase& c = GetParam();
   TestPdf pdf;
   const int page = pdf.AddPage(c.content, c.resources, c.mediaBox);
-  for (const std::string& object : c.objects) {
-    if (object.rfind("stream:", 0) == 0) {
-      const size_t bar = object.find('|');
-      pdf.AddStream(object.substr(7, bar - 7), object.substr(bar + 1));
-    } else {
-      pdf.Add(object);
-    }
-  }
+  pdf.AddObjects(c.objects);
   const auto start = std::chrono::steady_clock::now();
   std::string error;
   rendertest::RenderOurs(pdf, page, &error);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -87,56 +88,38 @@ void Dump(const char* name, const testraster::Raster& ours, const testraster::Ra
 
 class OutputOracle : public ::testing::TestWithParam<OutputCase> {
  protected:
-  int Page(TestPdf& pdf) {
+  // Renders the page as BMP and in the mode, has the reader draw the mode's output, and
+  // compares the two pictures.
+  void Check(uint8_t mode, const char* readerName,
+             const std::function<testraster::Raster(const std::string&, int, int)>& reader) {
     const OutputCase& c = GetParam();
+    TestPdf pdf;
     const int page = pdf.AddPage(c.content, c.resources);
-    for (const std::string& object : c.objects) {
-      if (object.rfind("stream:", 0) == 0) {
-        const size_t bar = object.find('|');
-        pdf.AddStream(object.substr(7, bar - 7), object.substr(bar + 1));
-      } else {
-        pdf.Add(object);
-      }
-    }
-    return page;
+    pdf.AddObjects(c.objects);
+    std::string error;
+    const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error);
+    ASSERT_EQ(error, "");
+    const std::string output = RenderOutput(pdf, page, mode, error);
+    EXPECT_EQ(error, "");
+    const testraster::Raster theirs = reader(output, ours.Width, ours.Height);
+    ASSERT_EQ(theirs.Width, ours.Width) << output;
+    ASSERT_EQ(theirs.Height, ours.Height);
+    const int different = rendertest::CountOutsideNeighbourhood(ours, theirs, 8);
+    EXPECT_LE(different, c.allowed) << c.name << "\n" << output;
+    if (different > c.allowed) Dump(c.name, ours, theirs, readerName);
   }
 };
 
 TEST_P(OutputOracle, EPSThroughGhostscriptMatchesTheBitmap) {
-  const OutputCase& c = GetParam();
-  if (!c.eps) GTEST_SKIP() << "not shown by EPS output";
+  if (!GetParam().eps) GTEST_SKIP() << "not shown by EPS output";
   REQUIRE_TOOL("gs");
-  TestPdf pdf;
-  const int page = Page(pdf);
-  std::string error;
-  const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error);
-  ASSERT_EQ(error, "");
-  const std::string eps = RenderOutput(pdf, page, kRenderEPS, error);
-  EXPECT_EQ(error, "");
-  const testraster::Raster theirs = Ghostscript(eps);
-  ASSERT_EQ(theirs.Width, ours.Width) << eps;
-  ASSERT_EQ(theirs.Height, ours.Height);
-  const int different = rendertest::CountOutsideNeighbourhood(ours, theirs, 8);
-  EXPECT_LE(different, c.allowed) << c.name << "\n" << eps;
-  if (different > c.allowed) Dump(c.name, ours, theirs, "gs");
+  Check(kRenderEPS, "gs", [](const std::string& eps, int, int) { return Ghostscript(eps); });
 }
 
 TEST_P(OutputOracle, HTML5ThroughChromiumMatchesTheBitmap) {
-  const OutputCase& c = GetParam();
-  if (!c.html5) GTEST_SKIP() << "not shown by HTML5 output";
+  if (!GetParam().html5) GTEST_SKIP() << "not shown by HTML5 output";
   REQUIRE_TOOL("chromium");
-  TestPdf pdf;
-  const int page = Page(pdf);
-  std::string error;
-  const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error);
-  ASSERT_EQ(error, "");
-  const std::string html = RenderOutput(pdf, page, kRenderHTML5, error);
-  EXPECT_EQ(error, "");
-  const testraster::Raster theirs = Chromium(html, ours.Width, ours.Height);
-  ASSERT_EQ(theirs.Width, ours.Width) << html;
-  const int different = rendertest::CountOutsideNeighbourhood(ours, theirs, 8);
-  EXPECT_LE(different, c.allowed) << c.name << "\n" << html;
-  if (different > c.allowed) Dump(c.name, ours, theirs, "chromium");
+  Check(kRenderHTML5, "chromium", Chromium);
 }
 
 const std::string kStar = "50 90 m 26 17 l 88 62 l 12 62 l 74 17 l h";
@@ -153,6 +136,11 @@ std::string Quarters() {
       data.append(px[q], 3);
     }
   return data;
+}
+
+std::string QuartersImage(const std::string& extra = "") {
+  return "stream:<< /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceRGB /BitsPerComponent 8 " + extra + ">>|" +
+         Quarters();
 }
 
 // An 8 x 8 one-bit ring: rows of bits, 1 set where the mask shows (the default Decode).
@@ -215,18 +203,14 @@ INSTANTIATE_TEST_SUITE_P(
         OutputCase{.name = "image",
                    .content = "q 80 0 0 80 10 10 cm /Im Do Q",
                    .resources = "<< /XObject << /Im 5 0 R >> >>",
-                   .objects = {"stream:<< /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceRGB "
-                               "/BitsPerComponent 8 >>|" +
-                               Quarters()},
+                   .objects = {QuartersImage()},
                    .html5 = false,
                    .allowed = 8},
         OutputCase{.name = "image_twice_and_inline",
                    .content = "q 40 0 0 40 5 5 cm /Im Do Q q 40 0 0 40 55 55 cm /Im Do Q "
                               "q 40 0 0 40 55 5 cm BI /W 2 /H 1 /CS /G /BPC 8 ID \x40\xC0 EI Q",
                    .resources = "<< /XObject << /Im 5 0 R >> >>",
-                   .objects = {"stream:<< /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceRGB "
-                               "/BitsPerComponent 8 >>|" +
-                               Quarters()},
+                   .objects = {QuartersImage()},
                    .html5 = false,
                    .allowed = 8},
         OutputCase{.name = "stencil_mask_in_the_fill_colour",
@@ -240,18 +224,14 @@ INSTANTIATE_TEST_SUITE_P(
         OutputCase{.name = "image_with_mask_stream",
                    .content = "0 0 1 rg 0 0 100 50 re f q 80 0 0 80 10 10 cm /Im Do Q",
                    .resources = "<< /XObject << /Im 5 0 R >> >>",
-                   .objects = {"stream:<< /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceRGB "
-                               "/BitsPerComponent 8 /Mask 6 0 R >>|" +
-                                   Quarters(),
+                   .objects = {QuartersImage("/Mask 6 0 R "),
                                "stream:<< /Subtype /Image /Width 8 /Height 8 /ImageMask true >>|" + kRing},
                    .html5 = false,
                    .allowed = 8},
         OutputCase{.name = "image_with_colour_key",
                    .content = "0 0 1 rg 0 0 100 50 re f q 80 0 0 80 10 10 cm /Im Do Q",
                    .resources = "<< /XObject << /Im 5 0 R >> >>",
-                   .objects = {"stream:<< /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceRGB "
-                               "/BitsPerComponent 8 /Mask [250 255 250 255 250 255] >>|" +
-                               Quarters()},
+                   .objects = {QuartersImage("/Mask [250 255 250 255 250 255] ")},
                    .html5 = false,
                    .allowed = 8}));
 

@@ -39,14 +39,7 @@ TEST_P(PopplerOracle, MatchesPoppler) {
   const OracleCase& c = GetParam();
   TestPdf pdf;
   const int page = pdf.AddPage(c.content, c.resources, c.mediaBox, c.pageExtra);
-  for (const std::string& object : c.objects) {
-    if (object.rfind("stream:", 0) == 0) {
-      const size_t bar = object.find('|');
-      pdf.AddStream(object.substr(7, bar - 7), object.substr(bar + 1));
-    } else {
-      pdf.Add(object);
-    }
-  }
+  pdf.AddObjects(c.objects);
   std::string error;
   const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error, 72, true, false);
   const testraster::Raster theirs = rendertest::RenderPoppler(pdf);

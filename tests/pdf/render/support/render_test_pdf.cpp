@@ -27,6 +27,17 @@ int TestPdf::AddStream(const std::string& dictionary, const std::string& data) {
   return int(entries_.size());
 }
 
+void TestPdf::AddObjects(const std::vector<std::string>& objects) {
+  for (const std::string& object : objects) {
+    if (object.rfind("stream:", 0) == 0) {
+      const size_t bar = object.find('|');
+      AddStream(object.substr(7, bar - 7), object.substr(bar + 1));
+    } else {
+      Add(object);
+    }
+  }
+}
+
 int TestPdf::AddPage(const std::string& content, const std::string& resources, const std::string& mediaBox,
                      const std::string& extra) {
   const int first = int(entries_.size()) + 1;

@@ -22,6 +22,8 @@ class TestPdf {
   // (without /Length) and data. Returns the number.
   int Add(const std::string& text);
   int AddStream(const std::string& dictionary, const std::string& data);
+  // Objects in order, each an object's syntax or "stream:<dictionary>|<data>" for a stream.
+  void AddObjects(const std::vector<std::string>& objects);
   // A catalog and page tree around one page; the page dictionary gets the media box, the
   // resources text and the extra entries. Returns the page's object number.
   int AddPage(const std::string& content, const std::string& resources = "<< >>",

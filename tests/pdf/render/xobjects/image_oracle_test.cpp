@@ -72,14 +72,7 @@ TEST_P(ImageOracle, MatchesPoppler) {
   pdf.AddStream("<< /Type /XObject /Subtype /Image /Width " + std::to_string(kW) + " /Height " + std::to_string(kH) +
                     " " + c.imageDict + " >>",
                 Samples(kW, kH, c.components, c.bits));
-  for (const std::string& object : c.objects) {
-    if (object.rfind("stream:", 0) == 0) {
-      const size_t bar = object.find('|');
-      pdf.AddStream(object.substr(7, bar - 7), object.substr(bar + 1));
-    } else {
-      pdf.Add(object);
-    }
-  }
+  pdf.AddObjects(c.objects);
   std::string error;
   const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error);
   const testraster::Raster theirs = rendertest::RenderPopplerCairo(pdf);
