@@ -80,6 +80,10 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   void EndHTML5Canvas(int32_t width, int32_t height);
   void AddScriptLine(std::string_view text);
   bool HTML5WriteFailed() const { return html5Failed_; }
+  // A picture (24-bit colours, and a 24-bit grey coverage where not every pixel is opaque)
+  // as pixels in the script, its upper-left, upper-right and lower-left corners on the points.
+  void DrawHTML5Picture(TBitmap& colours, TBitmap* coverage, double x1, double y1, double x2, double y2, double x3,
+                        double y3);
   // Three decimals at most, no trailing zeros, "0" for what rounds to zero.
   static std::string FormatNumber(double value);
 

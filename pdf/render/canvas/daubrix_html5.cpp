@@ -1,7 +1,10 @@
 // The HTML5 canvas back end: an HTML page whose script draws the page's paths on a canvas
 // element. Every operation writes its statement to the stream at once.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+
+#include "platform/gdi/bitmap.h"
 
 #include "pdf/core/pdf_helpers.h"
 #include "pdf/render/canvas/daubrix.h"
@@ -21,6 +24,20 @@ std::string HexColor(uint32_t color) {
   char text[8];
   std::snprintf(text, sizeof text, "%02X%02X%02X", color & 0xff, (color >> 8) & 0xff, (color >> 16) & 0xff);
   return text;
+}
+
+std::string Base64(std::string_view bytes) {
+  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const size_t n = std::min<size_t>(3, bytes.size() - i);
+    uint32_t v = uint32_t(uint8_t(bytes[i])) << 16;
+    if (n > 1) v |= uint32_t(uint8_t(bytes[i + 1])) << 8;
+    if (n > 2) v |= uint8_t(bytes[i + 2]);
+    for (size_t k = 0; k < 4; ++k) out += k <= n ? kDigits[(v >> (18 - 6 * k)) & 63] : '=';
+  }
+  return out;
 }
 
 }  // namespace
@@ -88,6 +105,32 @@ void TPDFDaubrix::Html5LineStyle() {
     written.MiterLimit = miterLimit_;
     AddScriptLine("ctx.miterLimit = " + FormatNumber(miterLimit_) + ";");
   }
+}
+
+// The pixels go through a canvas of their own, which the page's canvas draws from at once (an
+// image element would load too late for the drawing function). Nearest pixels, as the bitmap.
+void TPDFDaubrix::DrawHTML5Picture(TBitmap& colours, TBitmap* coverage, double x1, double y1, double x2, double y2,
+                                   double x3, double y3) {
+  if (backEnd_ != kBackEndHTML5 || colours.Empty()) return;
+  const int32_t w = colours.Width(), h = colours.Height();
+  std::string rgba(size_t(w) * size_t(h) * 4, '\xFF');
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t* in = colours.ScanLine(y);
+    const uint8_t* cover = coverage != nullptr ? coverage->ScanLine(y) : nullptr;
+    char* out = rgba.data() + size_t(y) * size_t(w) * 4;
+    for (int32_t x = 0; x < w; ++x) {
+      out[4 * x] = char(in[3 * x + 2]), out[4 * x + 1] = char(in[3 * x + 1]), out[4 * x + 2] = char(in[3 * x]);
+      if (cover != nullptr) out[4 * x + 3] = char(cover[3 * x]);
+    }
+  }
+  const std::string size = std::to_string(w) + "," + std::to_string(h);
+  AddScriptLine("ctx.save();ctx.setTransform(" + FormatNumber(x2 - x1) + "," + FormatNumber(y2 - y1) + "," +
+                FormatNumber(x3 - x1) + "," + FormatNumber(y3 - y1) + "," + FormatNumber(x1) + "," + FormatNumber(y1) +
+                ");ctx.imageSmoothingEnabled = false;(function(){var c = document.createElement(\"canvas\");c.width = " +
+                std::to_string(w) + ";c.height = " + std::to_string(h) +
+                ";var p = c.getContext(\"2d\").createImageData(" + size + ");var s = atob(\"" + Base64(rgba) +
+                "\");for (var i = 0; i < s.length; i++) p.data[i] = s.charCodeAt(i);c.getContext(\"2d\").putImageData(p,0,0);"
+                "ctx.drawImage(c,0,0,1,1);})();ctx.restore();");
 }
 
 // The canvas element keeps its clip and line style on its own stack.

@@ -276,7 +276,15 @@ class TPDFRenderer {
   using TEPSPainter = std::function<bool(TPDFDaubrix&)>;
   bool WriteEPSPicture(TPDFContentRun& run, int32_t width, int32_t height, bool gdiplus, const TEPSPainter& paint,
                        const std::string& id, bool reusable, bool imageMask);
-  static void FitEPSPicture(int64_t& width, int64_t& height);
+  static void FitEPSPicture(int64_t& width, int64_t& height, bool html5 = false);
+  // Paints a picture twice (onto white and onto black) and splits the two into straight
+  // colours and coverage; masked tells whether any pixel is not fully covered.
+  bool PaintPicture(int32_t width, int32_t height, bool gdiplus, const TEPSPainter& paint, TBitmap& colours,
+                    TBitmap& coverage, bool& masked);
+  static void PictureSize(TPDFImageDecoder& decoder, int64_t& w, int64_t& h, bool html5 = false);
+  static TEPSPainter DecoderPainter(TPDFImageDecoder& decoder, int64_t w, int64_t h, COLORREF fill);
+  // Images of the HTML5 page: their pixels in the script, drawn onto the placed corners.
+  void DrawHTML5Image(TPDFContentRun& run, TPDFImageDecoder& decoder);
   // Pattern and shading fills of EPS output, as pictures of the page box cut to the path (or to
   // the clip alone).
   void SetEPSBox(double x1, double y1, double x2, double y2);

@@ -14,8 +14,10 @@
 
 namespace {
 
-// Pixels of one picture in EPS output at most; larger ones are written at a reduced size.
+// Pixels of one picture in EPS output at most, and in the HTML5 page (whose script carries four
+// bytes a pixel, in base 64); larger ones are written at a reduced size.
 constexpr double kEPSPicturePixels = double(1 << 24);
+constexpr double kHTML5PicturePixels = double(1 << 22);
 
 // Splits the two drawings into straight colours (into onBlack) and coverage (into mask);
 // true when some pixel is not fully covered.
@@ -44,20 +46,21 @@ bool SplitCoverage(TBitmap& onWhite, TBitmap& onBlack, TBitmap& mask) {
 
 }  // namespace
 
-void TPDFRenderer::FitEPSPicture(int64_t& width, int64_t& height) {
+void TPDFRenderer::FitEPSPicture(int64_t& width, int64_t& height, bool html5) {
+  const double most = html5 ? kHTML5PicturePixels : kEPSPicturePixels;
   width = std::max<int64_t>(1, width), height = std::max<int64_t>(1, height);
-  if (double(width) * double(height) <= kEPSPicturePixels) return;
-  const double scale = std::sqrt(kEPSPicturePixels / (double(width) * double(height)));
+  if (double(width) * double(height) <= most) return;
+  const double scale = std::sqrt(most / (double(width) * double(height)));
   width = std::max<int64_t>(1, int64_t(double(width) * scale));
   height = std::max<int64_t>(1, int64_t(double(height) * scale));
 }
 
-bool TPDFRenderer::WriteEPSPicture(TPDFContentRun& run, int32_t width, int32_t height, bool gdiplus,
-                                   const TEPSPainter& paint, const std::string& id, bool reusable, bool imageMask) {
+bool TPDFRenderer::PaintPicture(int32_t width, int32_t height, bool gdiplus, const TEPSPainter& paint,
+                                TBitmap& colours, TBitmap& coverage, bool& masked) {
   ChargePaint(0, 0, double(width), double(height));
-  TBitmap onWhite, onBlack, mask;
+  TBitmap onWhite;
   try {
-    for (auto [bitmap, background] : {std::pair{&onWhite, 0xFFFFFFu}, std::pair{&onBlack, 0u}}) {
+    for (auto [bitmap, background] : {std::pair{&onWhite, 0xFFFFFFu}, std::pair{&colours, 0u}}) {
       bitmap->SetPixelFormat(pf24bit);
       bitmap->SetSize(width, height);
       TCanvas& target = bitmap->Canvas();
@@ -71,34 +74,64 @@ bool TPDFRenderer::WriteEPSPicture(TPDFContentRun& run, int32_t width, int32_t h
         canvas.SetTarget(&target);
       if (!paint(canvas)) return false;
     }
+    masked = SplitCoverage(onWhite, colours, coverage);
   } catch (const std::exception&) {
     return false;
   }
-  const bool masked = SplitCoverage(onWhite, onBlack, mask);
-  run.EPS->WriteImage(onBlack, masked ? &mask : nullptr, imageMask, id, reusable);
   return true;
 }
 
-void TPDFRenderer::WriteEPSImage(TPDFContentRun& run, TPDFImageDecoder& decoder, const std::string& id,
-                                 bool reusable) {
-  // The finer of the image and its mask, so that neither loses detail.
-  int64_t w = decoder.Width, h = decoder.Height;
+bool TPDFRenderer::WriteEPSPicture(TPDFContentRun& run, int32_t width, int32_t height, bool gdiplus,
+                                   const TEPSPainter& paint, const std::string& id, bool reusable, bool imageMask) {
+  TBitmap colours, coverage;
+  bool masked = false;
+  if (!PaintPicture(width, height, gdiplus, paint, colours, coverage, masked)) return false;
+  run.EPS->WriteImage(colours, masked ? &coverage : nullptr, imageMask, id, reusable);
+  return true;
+}
+
+// The decoder's image at its own size (the finer of the image and its mask, so that neither
+// loses detail), reduced to what one picture may have.
+void TPDFRenderer::PictureSize(TPDFImageDecoder& decoder, int64_t& w, int64_t& h, bool html5) {
+  w = decoder.Width, h = decoder.Height;
   if (decoder.Bitmap && !decoder.Bitmap->Empty()) w = decoder.Bitmap->Width(), h = decoder.Bitmap->Height();
   if (decoder.MaskBitmap && !decoder.MaskBitmap->Empty())
     w = std::max<int64_t>(w, decoder.MaskBitmap->Width()), h = std::max<int64_t>(h, decoder.MaskBitmap->Height());
-  if (w <= 0 || h <= 0) {
-    ErrorText = kImageDrawError;
-    return;
-  }
-  FitEPSPicture(w, h);
-  const COLORREF fill = run.State.FillColor;
-  const TEPSPainter paint = [&](TPDFDaubrix& canvas) {
+  if (w > 0 && h > 0) FitEPSPicture(w, h, html5);
+}
+
+TPDFRenderer::TEPSPainter TPDFRenderer::DecoderPainter(TPDFImageDecoder& decoder, int64_t w, int64_t h,
+                                                       COLORREF fill) {
+  return [&decoder, w, h, fill](TPDFDaubrix& canvas) {
     decoder.DrawFailed = false;
     decoder.DrawImage(canvas, {double(w), 0, 0, -double(h), 0, double(h)}, fill);
     return !decoder.DrawFailed && canvas.LastError().empty();
   };
+}
+
+void TPDFRenderer::DrawHTML5Image(TPDFContentRun& run, TPDFImageDecoder& decoder) {
+  int64_t w = 0, h = 0;
+  PictureSize(decoder, w, h, true);
+  TBitmap colours, coverage;
+  bool masked = false;
+  if (w <= 0 || h <= 0 ||
+      !PaintPicture(int32_t(w), int32_t(h), false, DecoderPainter(decoder, w, h, run.State.FillColor), colours, coverage,
+                    masked)) {
+    ErrorText = kImageDrawError;
+    return;
+  }
+  const TPDFPoint ul = TransformPoint(0, 1), ur = TransformPoint(1, 1), ll = TransformPoint(0, 0);
+  run.Canvas->DrawHTML5Picture(colours, masked ? &coverage : nullptr, ul.X, ul.Y, ur.X, ur.Y, ll.X, ll.Y);
+}
+
+void TPDFRenderer::WriteEPSImage(TPDFContentRun& run, TPDFImageDecoder& decoder, const std::string& id,
+                                 bool reusable) {
+  int64_t w = 0, h = 0;
+  PictureSize(decoder, w, h);
   // A stencil takes the fill colour of each showing: its picture is not the same twice.
   const bool stencil = decoder.ImageMask == 1;
-  if (!WriteEPSPicture(run, int32_t(w), int32_t(h), false, paint, id, reusable && !stencil, stencil))
+  if (w <= 0 || h <= 0 ||
+      !WriteEPSPicture(run, int32_t(w), int32_t(h), false, DecoderPainter(decoder, w, h, run.State.FillColor), id,
+                       reusable && !stencil, stencil))
     ErrorText = kImageDrawError;
 }

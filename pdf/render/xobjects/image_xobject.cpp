@@ -50,6 +50,7 @@ void TPDFRenderer::DrawDecodedImage(TPDFContentRun& run, TPDFImageDecoder& decod
   }
   ChargePaint(minX, minY, maxX, maxY);
   TPDFDaubrix& canvas = *run.Canvas;
+  if (canvas.BackEnd() == kBackEndHTML5) return DrawHTML5Image(run, decoder);
   canvas.ClearError();
   decoder.DrawFailed = false;
   decoder.DrawImage(canvas, CurrentMatrix, run.State.FillColor);

@@ -2,9 +2,11 @@
 // they reach the stream, colours red first, and a stream that stops taking bytes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "pdf/render/canvas/daubrix.h"
+#include "platform/gdi/bitmap.h"
 #include "platform/rtl/streams.h"
 
 namespace {
@@ -135,6 +137,30 @@ TEST(DaubrixHTML5, OperationsWriteTheirStatementsBackToBack) {
     c.draw(canvas);
     EXPECT_EQ(Text(stream), kHead + c.script) << c.name;
   }
+}
+
+TEST(DaubrixHTML5, APictureCarriesItsPixelsRedFirstWithCoverageAsAlpha) {
+  TBitmap colours, coverage;
+  for (TBitmap* b : {&colours, &coverage}) {
+    b->SetPixelFormat(pf24bit);
+    b->SetSize(2, 1);
+  }
+  uint8_t* row = colours.ScanLine(0);
+  const uint8_t pixels[6] = {3, 2, 1, 6, 5, 4};  // blue, green, red
+  std::copy(pixels, pixels + 6, row);
+  uint8_t* cover = coverage.ScanLine(0);
+  std::fill(cover, cover + 3, 255);
+  std::fill(cover + 3, cover + 6, 128);
+  TMemoryStream stream;
+  TPDFDaubrix canvas;
+  canvas.BeginHTML5Canvas(&stream);
+  canvas.DrawHTML5Picture(colours, &coverage, 10, 20, 50, 20, 10, 60);
+  const std::string script = Text(stream).substr(kHead.size());
+  EXPECT_EQ(script.rfind("ctx.save();ctx.setTransform(40,0,0,40,10,20);ctx.imageSmoothingEnabled = false;", 0), 0u)
+      << script;
+  EXPECT_NE(script.find("createImageData(2,1)"), std::string::npos);
+  EXPECT_NE(script.find("atob(\"AQID/wQFBoA=\")"), std::string::npos) << script;
+  EXPECT_EQ(script.substr(script.size() - 44), "ctx.drawImage(c,0,0,1,1);})();ctx.restore();");
 }
 
 TEST(DaubrixHTML5, WithoutAStreamNothingIsWritten) {

@@ -27,7 +27,7 @@ struct OutputCase {
   std::string content;
   std::string resources = "<< >>";
   std::vector<std::string> objects;  // objects 5, 6, ...: "stream:<dict>|<data>" for streams
-  bool eps = true, html5 = true;     // which outputs can show the page (HTML5: no images)
+  bool eps = true, html5 = true;     // which outputs can show the page (HTML5: no shadings)
   int allowed = 0;                   // pixels outside the reader's neighbourhood range
 };
 
@@ -204,14 +204,12 @@ INSTANTIATE_TEST_SUITE_P(
                    .content = "q 80 0 0 80 10 10 cm /Im Do Q",
                    .resources = "<< /XObject << /Im 5 0 R >> >>",
                    .objects = {QuartersImage()},
-                   .html5 = false,
                    .allowed = 8},
         OutputCase{.name = "image_twice_and_inline",
                    .content = "q 40 0 0 40 5 5 cm /Im Do Q q 40 0 0 40 55 55 cm /Im Do Q "
                               "q 40 0 0 40 55 5 cm BI /W 2 /H 1 /CS /G /BPC 8 ID \x40\xC0 EI Q",
                    .resources = "<< /XObject << /Im 5 0 R >> >>",
                    .objects = {QuartersImage()},
-                   .html5 = false,
                    .allowed = 8},
         OutputCase{.name = "stencil_mask_in_the_fill_colour",
                    .content = "0 0 1 rg 0 0 100 30 re f 1 0 0 rg q 80 0 0 80 10 10 cm /Im Do Q "
@@ -219,20 +217,17 @@ INSTANTIATE_TEST_SUITE_P(
                    .resources = "<< /XObject << /Im 5 0 R >> >>",
                    .objects = {"stream:<< /Subtype /Image /Width 8 /Height 8 /ImageMask true /Decode [1 0] >>|" +
                                kRing},
-                   .html5 = false,
                    .allowed = 8},
         OutputCase{.name = "image_with_mask_stream",
                    .content = "0 0 1 rg 0 0 100 50 re f q 80 0 0 80 10 10 cm /Im Do Q",
                    .resources = "<< /XObject << /Im 5 0 R >> >>",
                    .objects = {QuartersImage("/Mask 6 0 R "),
                                "stream:<< /Subtype /Image /Width 8 /Height 8 /ImageMask true >>|" + kRing},
-                   .html5 = false,
                    .allowed = 8},
         OutputCase{.name = "image_with_colour_key",
                    .content = "0 0 1 rg 0 0 100 50 re f q 80 0 0 80 10 10 cm /Im Do Q",
                    .resources = "<< /XObject << /Im 5 0 R >> >>",
                    .objects = {QuartersImage("/Mask [250 255 250 255 250 255] ")},
-                   .html5 = false,
                    .allowed = 8}));
 
 }  // namespace
