@@ -45,8 +45,11 @@ void TPDFImageDecoder::DecodeJPX() {
   std::string().swap(Data);
   if (format == pf32bit && ColorSpace == "DeviceCMYK" && ColorManager) ConvertCMYKPixels(*Bitmap, *ColorManager);
   Decoded = true;
-  if (ColorSpace == "Indexed")
+  if (ColorSpace == "Indexed") {
+    // A JPEG 2000 image's depth is the picture's own; the dictionary's may be absent.
+    if (Bitmap->PixelFormat() == pf8bit) BitsPerComponent = 8;
     ExpandIndexedBitmap();
+  }
   else if (ColorSpace == "Separation")
     ConvertSeparation();
 }

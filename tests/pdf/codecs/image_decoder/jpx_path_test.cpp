@@ -16,9 +16,9 @@ namespace {
 
 const ComponentSpec kU8{8, false};
 
-std::string ImageDict(int w, int h, const std::string& space, const std::string& extra = "") {
+std::string ImageDict(int w, int h, const std::string& space, const std::string& extra = "/BitsPerComponent 8") {
   return "<< /Type /XObject /Subtype /Image /Width " + std::to_string(w) + " /Height " + std::to_string(h) +
-         " /ColorSpace " + space + " /BitsPerComponent 8 /Filter /JPXDecode " + extra + " >>";
+         " /ColorSpace " + space + " /Filter /JPXDecode " + extra + " >>";
 }
 
 // An opj_compress file of the pattern planes.
@@ -109,15 +109,19 @@ TEST(JpxPath, IndexedPicturesTakeTheirColoursFromTheLookup) {
     hex += digits[ch >> 4];
     hex += digits[ch & 15];
   }
-  TestStore store;
-  auto d = Decode(store.Image(ImageDict(w, h, "[ /Indexed /DeviceRGB 255 <" + hex + "> ]"), data));
-  ASSERT_TRUE(d->Decoded);
-  const Pixels p = DecodedPixels(*d);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const uint32_t v = uint32_t(planes[0].At(x, y));
-      ASSERT_EQ(p.Rgb(x, y), Rgb(v, 255 - v, v / 2)) << x << "," << y;
-    }
+  // The depth a JPEG 2000 image states is not needed: the picture has its own.
+  for (const char* depth : {"/BitsPerComponent 8", "", "/BitsPerComponent 4"}) {
+    SCOPED_TRACE(depth);
+    TestStore store;
+    auto d = Decode(store.Image(ImageDict(w, h, "[ /Indexed /DeviceRGB 255 <" + hex + "> ]", depth), data));
+    ASSERT_TRUE(d->Decoded);
+    const Pixels p = DecodedPixels(*d);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const uint32_t v = uint32_t(planes[0].At(x, y));
+        ASSERT_EQ(p.Rgb(x, y), Rgb(v, 255 - v, v / 2)) << x << "," << y;
+      }
+  }
 }
 
 TEST(JpxPath, DamagedDataLeaveTheImageUndecoded) {
