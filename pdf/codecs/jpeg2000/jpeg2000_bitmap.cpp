@@ -33,7 +33,8 @@ bool ImageAccepted(const opj_image_t& image) {
   int64_t samples = 0;
   for (OPJ_UINT32 i = 0; i < image.numcomps; ++i) {
     const opj_image_comp_t& c = image.comps[i];
-    if (c.prec < 1 || c.prec > 31 || c.dx == 0 || c.dy == 0) return false;
+    if (c.prec < 1 || c.prec > 31 || c.dx == 0 || c.dy == 0 || c.w > kMaxBitmapPixels || c.h > kMaxBitmapPixels)
+      return false;
     samples += int64_t(c.w) * c.h;
   }
   return SizeAccepted(int64_t(image.x1) - image.x0, int64_t(image.y1) - image.y0, samples, 0);

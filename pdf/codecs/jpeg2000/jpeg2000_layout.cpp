@@ -20,6 +20,10 @@ uint64_t Be64(std::span<const uint8_t> d, int64_t at) { return uint64_t(Be32(d, 
 
 int64_t CeilDiv(int64_t a, int64_t b) { return (a + b - 1) / b; }
 
+// Products of stated sizes, held far below overflow: anything this large is refused anyway.
+constexpr int64_t kHuge = int64_t{1} << 40;
+int64_t CappedProduct(int64_t a, int64_t b) { return a > 0 && b > kHuge / a ? kHuge : a * b; }
+
 // One box of a JP2 file: its type, where its content starts and where the box ends. A box
 // whose length runs past the data ends with the data; Open is set when the length was 0
 // ("to the end") or too long, so that the end was not stated.
@@ -63,12 +67,12 @@ TJpeg2000Header ReadSIZ(std::span<const uint8_t> d, int64_t at, int64_t limit) {
     const int64_t dx = d[size_t(body + kSIZFixedBytes + 3 * c + 1)];
     const int64_t dy = d[size_t(body + kSIZFixedBytes + 3 * c + 2)];
     if (dx == 0 || dy == 0) return h;
-    samples += (CeilDiv(xsiz, dx) - CeilDiv(x0, dx)) * (CeilDiv(ysiz, dy) - CeilDiv(y0, dy));
+    samples += CappedProduct(CeilDiv(xsiz, dx) - CeilDiv(x0, dx), CeilDiv(ysiz, dy) - CeilDiv(y0, dy));
   }
   h.Width = xsiz - x0;
   h.Height = ysiz - y0;
   h.Components = components;
-  h.Tiles = CeilDiv(xsiz - tx0, tw) * CeilDiv(ysiz - ty0, th);
+  h.Tiles = CappedProduct(CeilDiv(xsiz - tx0, tw), CeilDiv(ysiz - ty0, th));
   h.Samples = samples;
   h.Valid = true;
   return h;

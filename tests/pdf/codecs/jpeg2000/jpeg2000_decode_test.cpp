@@ -190,6 +190,7 @@ TEST(Jpeg2000Bitmap, FailsCleanlyAndKeepsThePicture) {
       {"past_pixel_limit", Restated(j2k, 40000, 40000, 40000, 40000), "JPEG 2000 image decoding failed"},
       {"past_sample_limit", Restated(j2k, 8192, 8192, 8192, 8192), "JPEG 2000 image decoding failed"},
       {"tiny_tiles", Restated(j2k, 4096, 4096, 4, 4), "JPEG 2000 image decoding failed"},
+      {"largest_stated", Restated(j2k, 0xFFFFFFFF, 0xFFFFFFFF, 1, 1), "JPEG 2000 image decoding failed"},
   };
   for (const Failure& f : failures) {
     SCOPED_TRACE(f.name);
