@@ -11,7 +11,8 @@ constexpr uint32_t kBoxHeader = 0x6A703268;     // "jp2h"
 constexpr uint32_t kBoxCodestream = 0x6A703263;  // "jp2c"
 constexpr uint32_t kBoxChannels = 0x63646566;    // "cdef"
 constexpr uint16_t kSOC = 0xFF4F, kSIZ = 0xFF51, kSOT = 0xFF90, kEOC = 0xFFD9;
-constexpr int kSIZFixedBytes = 38;
+// Rsiz, eight sizes and offsets, Csiz: the fields before the components.
+constexpr int kSIZFixedBytes = 36;
 
 // Big-endian reads of a span; the caller has checked the range.
 uint32_t Be16(std::span<const uint8_t> d, int64_t at) { return uint32_t(d[size_t(at)]) << 8 | d[size_t(at) + 1]; }

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "pdf/codecs/jpeg2000/jpeg2000_bitmap.h"
+#include "pdf/codecs/jpeg2000/jpeg2000_layout.h"
 #include "platform/gdi/picture.h"
 #include "tests/pdf/codecs/jpeg2000/jpeg2000_fixtures.h"
 #include "tests/support/limited_child.h"
@@ -238,6 +239,25 @@ TEST(Jpeg2000Bitmap, DecodesAHandMadeCodestream) {
   // Code-blocks that say nothing leave every sample in the middle of its range.
   EXPECT_EQ(ByteAt(bitmap, 0, 0, 0), 128);
   EXPECT_EQ(ByteAt(bitmap, 69, 32, 0), 128);
+}
+
+TEST(Jpeg2000Layout, CountsTheSamplesOfEveryComponent) {
+  const std::string bytes = EmptyCodestream(70, 33);
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  const TJpeg2000Layout layout = ReadJpeg2000Layout({data, bytes.size()});
+  ASSERT_TRUE(layout.Header.Valid);
+  EXPECT_EQ(layout.Header.Samples, 70 * 33);
+  EXPECT_EQ(layout.Header.Tiles, 1);
+  EXPECT_EQ(layout.CodestreamEnd, int64_t(bytes.size()));
+  REQUIRE_OPENJPEG_TOOLS();
+  testsupport::TempDir dir;
+  const std::string sub = jp2test::CompressPlanes(
+      dir, jp2test::PatternPlanes(23, 15, {kU8, {8, false, 2, 2}, {8, false, 3, 1}}), 23, 15, "s.j2k", "-n 2 -t 8,8");
+  ASSERT_FALSE(sub.empty());
+  const TJpeg2000Layout s = ReadJpeg2000Layout({reinterpret_cast<const uint8_t*>(sub.data()), sub.size()});
+  EXPECT_EQ(s.Header.Samples, 23 * 15 + 12 * 8 + 8 * 15);
+  EXPECT_EQ(s.Header.Tiles, 3 * 2);
+  EXPECT_EQ(s.Header.Components, 3);
 }
 
 TEST(Jpeg2000Bitmap, TheLargestPictureDecodesWithinAGigabyte) {
