@@ -7,7 +7,9 @@
 
 #include "pdf/core/annots/stamp_appearances.h"
 #include "pdf/core/objects/pdf_objects.h"
+#include "pdf/core/pdf_helpers.h"
 #include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/canvas/eps_export.h"
 #include "pdf/render/colour/color_manager.h"
 #include "pdf/render/renderer/renderer.h"
 
@@ -99,6 +101,8 @@ void TPDFRenderer::DrawAnnotation(TPDFContentRun& run, TPDFDictionary* annot) {
   const TPDFMatrix before = CurrentMatrix;
   TPDFDictionary* const savedDefaults = DefaultResources;
   MatrixMultiply(CurrentMatrix, placed, CurrentMatrix);
+  // EPS output writes the content's own coordinates under its matrices.
+  if (run.EPS != nullptr) run.EPS->ConcatMatrix(placed);
   DefaultResources = run.Resources;
   InsideAnnotation = 1;
   RunContentStream(run.Canvas, appearance, reference);
@@ -126,6 +130,19 @@ TPDFObject* TPDFRenderer::AppearanceReference(TPDFDictionary* annot) {
 }
 
 void TPDFRenderer::ClipToBox(TPDFContentRun& run, double left, double bottom, double right, double top) {
+  if (run.EPS != nullptr) {
+    TPDFEPSExport& eps = *run.EPS;
+    eps.NewPath();
+    eps.MoveTo(left, bottom);
+    eps.LineTo(left, top);
+    eps.LineTo(right, top);
+    eps.LineTo(right, bottom);
+    eps.ClosePath();
+    eps.Clip(true);
+    eps.NewPath();
+    run.PathOpen = false;
+    return;
+  }
   if (!run.PathOpen) run.Canvas->NewPath();
   const TPDFPoint corners[] = {TransformPoint(left, bottom), TransformPoint(left, top), TransformPoint(right, top),
                                TransformPoint(right, bottom)};
@@ -172,6 +189,27 @@ void TPDFRenderer::DrawLinkBorder(TPDFContentRun& run, TPDFDictionary* annot, co
   const double deviceWidth = std::isfinite(std::hypot(tip.X - o.X, tip.Y - o.Y)) ? std::hypot(tip.X - o.X, tip.Y - o.Y) : 0;
   TGPDashArray dashes;
   for (double d : dash) dashes.push_back(static_cast<float>(width > 0 ? std::clamp(d / width, -1e6, 1e6) : d));
+  if (run.EPS != nullptr) {
+    // The border is stroked on EPS output too, as on every other output.
+    TPDFEPSExport& eps = *run.EPS;
+    const uint32_t c = run.State.StrokeColor;
+    eps.SetColor(FormatPDFNumber((c & 0xFF) / 255.0, 3) + " " + FormatPDFNumber(((c >> 8) & 0xFF) / 255.0, 3) + " " +
+                 FormatPDFNumber(((c >> 16) & 0xFF) / 255.0, 3) + " setrgbcolor");
+    eps.SetLineWidth(width);
+    eps.NewPath();
+    eps.MoveTo(r[0], r[1]);
+    eps.LineTo(r[0], r[3]);
+    eps.LineTo(r[2], r[3]);
+    eps.LineTo(r[2], r[1]);
+    eps.ClosePath();
+    // The other outputs clip only after the stroke (the clip takes effect at the paint), and
+    // the clip ends with the state right after: the border is simply stroked.
+    if (width > 0) eps.Stroke();
+    else eps.NewPath();
+    run.PathOpen = false;
+    RestoreState(run, true);
+    return;
+  }
   run.Canvas->SetLineWidth(deviceWidth);
   run.Canvas->SetDash(dashes, 0);
   run.Canvas->SetStrokeColor(run.State.StrokeColor);
@@ -216,6 +254,7 @@ void TPDFRenderer::DrawStamp(TPDFContentRun& run, TPDFDictionary* annot, const d
   const TPDFMatrix place = {s, 0, 0, s, left + (w - kStampWidth * s) / 2, bottom + (h - kStampHeight * s) / 2};
   MatrixMultiply(CurrentMatrix, place, CurrentMatrix);
   run.State.Matrix = CurrentMatrix;
+  if (run.EPS != nullptr) run.EPS->ConcatMatrix(place);
   TPDFString* text = Store->NewString(StampAppearanceStream(name != nullptr ? name->Name() : "Draft"), false);
   RunContentStream(run.Canvas, text, nullptr);
   text->Release();

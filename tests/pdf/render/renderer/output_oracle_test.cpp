@@ -29,6 +29,7 @@ struct OutputCase {
   std::vector<std::string> objects;  // objects 5, 6, ...: "stream:<dict>|<data>" for streams
   bool eps = true, html5 = true;     // which outputs can show the page (HTML5: no shadings)
   int allowed = 0;                   // pixels outside the reader's neighbourhood range
+  std::string pageExtra = "";        // further entries of the page dictionary
 };
 
 void PrintTo(const OutputCase& c, std::ostream* os) { *os << c.name; }
@@ -94,7 +95,7 @@ class OutputOracle : public ::testing::TestWithParam<OutputCase> {
              const std::function<testraster::Raster(const std::string&, int, int)>& reader) {
     const OutputCase& c = GetParam();
     TestPdf pdf;
-    const int page = pdf.AddPage(c.content, c.resources);
+    const int page = pdf.AddPage(c.content, c.resources, "[0 0 100 100]", c.pageExtra);
     pdf.AddObjects(c.objects);
     std::string error;
     const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error);
@@ -149,6 +150,20 @@ const std::string kRing("\xFF\x81\xBD\xA5\xA5\xBD\x81\xFF", 8);
 INSTANTIATE_TEST_SUITE_P(
     Pages, OutputOracle,
     ::testing::Values(
+        // An appearance fitted into its Rect and a link border.
+        OutputCase{.name = "annotations",
+                   .content = "0 1 0 rg 0 0 100 5 re f",
+                   .objects = {"<< /Subtype /Square /Rect [10 10 50 40] /AP << /N 6 0 R >> >>",
+                               "stream:<< /BBox [0 0 10 10] >>|1 0 0 rg 0 0 10 10 re f 0 0 1 rg 0 0 5 5 re f",
+                               "<< /Subtype /Link /Rect [56 56 94 94] /C [0 0 1] /Border [0 0 4] >>"},
+                   .allowed = 8,
+                   .pageExtra = "/Annots [5 0 R 7 0 R]"},
+        // A stamp without appearance: Ghostscript paints without anti-aliasing, so the small
+        // lettering comes out a pixel bolder along its edges; placement and colours still tell.
+        OutputCase{.name = "stamp_annotation",
+                   .objects = {"<< /Subtype /Stamp /Name /Approved /Rect [5 30 95 54] >>"},
+                   .allowed = 400,
+                   .pageExtra = "/Annots [5 0 R]"},
         OutputCase{.name = "rectangles",
                    .content = "1 0 0 rg 10 10 30 20 re f 0 0.5 0 rg 50 50 40 40 re f 0 0 1 rg 0 80 100 20 re f"},
         OutputCase{.name = "device_colours",
