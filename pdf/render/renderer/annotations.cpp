@@ -186,7 +186,8 @@ void TPDFRenderer::DrawLinkBorder(TPDFContentRun& run, TPDFDictionary* annot, co
   }
   // The canvas takes the width in device units and the dashes in multiples of the width.
   const TPDFPoint o = TransformPoint(0, 0), tip = TransformPoint(0, width);
-  const double deviceWidth = std::isfinite(std::hypot(tip.X - o.X, tip.Y - o.Y)) ? std::hypot(tip.X - o.X, tip.Y - o.Y) : 0;
+  double deviceWidth = std::hypot(tip.X - o.X, tip.Y - o.Y);
+  if (!std::isfinite(deviceWidth)) deviceWidth = 0;
   TGPDashArray dashes;
   for (double d : dash) dashes.push_back(static_cast<float>(width > 0 ? std::clamp(d / width, -1e6, 1e6) : d));
   if (run.EPS != nullptr) {

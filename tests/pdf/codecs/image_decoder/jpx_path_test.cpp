@@ -10,11 +10,11 @@
 #include "tests/pdf/render/support/render_test_pdf.h"
 
 using namespace imgtest;
-using jp2test::ComponentSpec;
+using jp2test::ComponentFormat;
 
 namespace {
 
-const ComponentSpec kU8{8, false};
+const ComponentFormat kU8{8, false};
 
 std::string ImageDict(int w, int h, const std::string& space, const std::string& extra = "/BitsPerComponent 8") {
   return "<< /Type /XObject /Subtype /Image /Width " + std::to_string(w) + " /Height " + std::to_string(h) +
@@ -22,7 +22,7 @@ std::string ImageDict(int w, int h, const std::string& space, const std::string&
 }
 
 // An opj_compress file of the pattern planes.
-std::string JpxOf(const testsupport::TempDir& dir, int w, int h, const std::vector<ComponentSpec>& components,
+std::string JpxOf(const testsupport::TempDir& dir, int w, int h, const std::vector<ComponentFormat>& components,
                   const std::string& name) {
   return jp2test::CompressPlanes(dir, jp2test::PatternPlanes(w, h, components), w, h, name, "-n 3");
 }
@@ -141,7 +141,7 @@ TEST(JpxPath, PagesRenderLikePoppler) {
   if (testraster::PythonWithPIL().empty()) GTEST_SKIP() << "needs python3 with Pillow";
   struct Case {
     const char* name;
-    std::vector<ComponentSpec> components;
+    std::vector<ComponentFormat> components;
     const char* file;
     const char* space;
     int tolerance = 2;

@@ -11,7 +11,7 @@
 #include "tests/pdf/codecs/jpeg2000/jpeg2000_fixtures.h"
 #include "tests/support/limited_child.h"
 
-using jp2test::ComponentSpec;
+using jp2test::ComponentFormat;
 using jp2test::Plane;
 
 namespace {
@@ -38,7 +38,7 @@ int ExpectedByte(const Plane& p, int x, int y, int width, int height) {
 struct DecodeCase {
   const char* name;
   int width, height;
-  std::vector<ComponentSpec> components;  // raw input; empty for a PNG of pngChannels
+  std::vector<ComponentFormat> components;  // raw input; empty for a PNG of pngChannels
   int pngChannels;
   const char* output;
   TPixelFormat format;
@@ -46,7 +46,7 @@ struct DecodeCase {
   std::vector<int> positions;
 };
 
-const ComponentSpec kU8{8, false}, kS8{8, true}, kU12{12, false}, kS12{12, true}, kU16{16, false};
+const ComponentFormat kU8{8, false}, kS8{8, true}, kU12{12, false}, kS12{12, true}, kU16{16, false};
 
 std::vector<DecodeCase> DecodeCases() {
   return {

@@ -31,17 +31,17 @@ bool RunTool(const std::string& command) { return testsupport::Run(command + " >
 
 }  // namespace
 
-std::vector<Plane> PatternPlanes(int width, int height, const std::vector<ComponentSpec>& components) {
+std::vector<Plane> PatternPlanes(int width, int height, const std::vector<ComponentFormat>& components) {
   std::vector<Plane> planes;
   for (size_t c = 0; c < components.size(); ++c) {
-    const ComponentSpec& spec = components[c];
+    const ComponentFormat& format = components[c];
     Plane p;
-    p.Width = (width + spec.Dx - 1) / spec.Dx;
-    p.Height = (height + spec.Dy - 1) / spec.Dy;
-    p.Precision = spec.Precision;
-    p.Signed = spec.Signed;
-    const int64_t range = int64_t{1} << spec.Precision;
-    const int64_t low = spec.Signed ? -range / 2 : 0;
+    p.Width = (width + format.Dx - 1) / format.Dx;
+    p.Height = (height + format.Dy - 1) / format.Dy;
+    p.Precision = format.Precision;
+    p.Signed = format.Signed;
+    const int64_t range = int64_t{1} << format.Precision;
+    const int64_t low = format.Signed ? -range / 2 : 0;
     for (int y = 0; y < p.Height; ++y)
       for (int x = 0; x < p.Width; ++x)
         p.Samples.push_back(int32_t(low + (x * 37 + y * 101 + int64_t(c) * 59 + x * y * 7) % range));

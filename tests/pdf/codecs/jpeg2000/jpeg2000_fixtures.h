@@ -20,7 +20,7 @@ struct Plane {
 };
 
 // How one component is stored: precision, signedness, subsampling.
-struct ComponentSpec {
+struct ComponentFormat {
   int Precision = 8;
   bool Signed = false;
   int Dx = 1, Dy = 1;
@@ -28,7 +28,7 @@ struct ComponentSpec {
 
 // Samples covering each component's whole range, in a pattern that changes with the
 // component and the position.
-std::vector<Plane> PatternPlanes(int width, int height, const std::vector<ComponentSpec>& components);
+std::vector<Plane> PatternPlanes(int width, int height, const std::vector<ComponentFormat>& components);
 
 // Runs opj_compress over the planes (raw input, big-endian) and returns the file's bytes;
 // `output` names the file in dir (its extension picks JP2 or J2K). Empty on failure.
