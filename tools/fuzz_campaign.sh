@@ -47,5 +47,7 @@ stop
 wait "$pg" 2>/dev/null || true
 secs=$((ticks / hz))
 runs=$(grep -ao '^#[0-9]*' "$run/log" | tail -1 | tr -d '#')
-findings=$(find "$artifacts" -maxdepth 1 -newer "$run/started" -type f | wc -l)
+# Only libFuzzer's artifacts are findings; seeds committed into the folder meanwhile are not.
+findings=$(find "$artifacts" -maxdepth 1 -newer "$run/started" -type f \
+  \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' -o -name 'slow-unit-*' \) | wc -l)
 echo "$target $secs ${runs:-0} $findings" >> "$ledger"
