@@ -171,18 +171,35 @@ Spans WideStrokeSpans(const std::vector<PointF>& pts, bool closed, double width,
   // Joins at inner vertices (all of them for a closed figure).
   for (size_t i = closed ? 0 : 1; i < (closed ? p.size() : p.size() - 1); ++i) {
     const PointF prev = p[(i + p.size() - 1) % p.size()], v = p[i], next = p[(i + 1) % p.size()];
-    if (join == LineJoin::Round) {
-      circle(v);
-      continue;
-    }
     const double l1 = std::hypot(v.x - prev.x, v.y - prev.y), l2 = std::hypot(next.x - v.x, next.y - v.y);
     const PointF d1{(v.x - prev.x) / l1, (v.y - prev.y) / l1}, d2{(next.x - v.x) / l2, (next.y - v.y) / l2};
     const double crossz = d1.x * d2.y - d1.y * d2.x;
+    const double dot = d1.x * d2.x + d1.y * d2.y;
+    if (join == LineJoin::Round && std::abs(crossz) < 1e-12) {
+      if (dot < 0) circle(v);  // the outline turns back on itself
+      continue;
+    }
     if (std::abs(crossz) < 1e-12) continue;
     // The outer side of the turn.
     const double s = crossz > 0 ? -1 : 1;
     const PointF o1{v.x - d1.y * hw * s, v.y + d1.x * hw * s}, o2{v.x - d2.y * hw * s, v.y + d2.x * hw * s};
-    const double cosTheta = std::clamp(-(d1.x * d2.x + d1.y * d2.y), -1.0, 1.0);
+    if (join == LineJoin::Round) {
+      // Only the outer sector between the two segments' edges is left uncovered by them (the
+      // rest of the disc lies in the segments' bands or in a neighbouring vertex's disc), so a
+      // finely sampled curve under a wide pen costs a few edges per vertex, not a whole circle.
+      const double turn = std::acos(std::clamp(dot, -1.0, 1.0));
+      const int full = std::clamp(int(width * 2), 12, 360);
+      const int steps = std::max(1, int(std::ceil(turn / (2 * kPi) * full)));
+      const double a0 = std::atan2(o1.y - v.y, o1.x - v.x), sweep = (crossz > 0 ? turn : -turn);
+      std::vector<PointF> sector{v};
+      for (int k = 0; k <= steps; ++k) {
+        const double t = a0 + sweep * k / steps;
+        sector.push_back(PointF{v.x + hw * std::cos(t), v.y + hw * std::sin(t)});
+      }
+      pieces.push_back(std::move(sector));
+      continue;
+    }
+    const double cosTheta = std::clamp(-dot, -1.0, 1.0);
     const double miterRatio = 1 / std::sin(std::acos(cosTheta) / 2);
     if (join == LineJoin::Miter && miterRatio <= miterLimit) {
       const PointF bis{(o1.x + o2.x) / 2 - v.x, (o1.y + o2.y) / 2 - v.y};
@@ -199,6 +216,12 @@ Spans WideStrokeSpans(const std::vector<PointF>& pts, bool closed, double width,
     circle(p.front());
     circle(p.back());
   }
+  // Pieces wholly above or below the rows asked for add nothing to them.
+  std::erase_if(pieces, [&](const std::vector<PointF>& piece) {
+    double lo = piece.front().y, hi = lo;
+    for (const PointF& q : piece) lo = std::min(lo, q.y), hi = std::max(hi, q.y);
+    return hi < double(clipTop) - 1 || lo > double(clipBottom) + 1;
+  });
   // The union of the pieces under the winding rule needs them all turning the same way.
   for (auto& piece : pieces) {
     double area = 0;

@@ -36,27 +36,33 @@ std::shared_ptr<FontInstance> FontOf(const GdiDC& d) {
   return d.state.font ? InstanceOf(*d.state.font) : nullptr;
 }
 
-void DrawGlyph(GdiBitmap& s, const Region& area, int64_t ox, int64_t oy, const FontInstance::Glyph& g, COLORREF color) {
-  for (int gy = 0; gy < g.height; ++gy) {
-    const int64_t y = oy - g.top + gy;
-    if (y < INT32_MIN || y > INT32_MAX) continue;
-    for (int gx = 0; gx < g.width; ++gx) {
-      const unsigned a = g.coverage[size_t(gy) * g.width + gx];
+void DrawGlyph(GdiBitmap& s, const Region& area, const RECT& bounds, int64_t ox, int64_t oy,
+               const FontInstance::Glyph& g, COLORREF color) {
+  // Only the part of the glyph inside the drawable bounds is walked: a glyph far larger than
+  // the surface costs no more than the surface.
+  const int64_t gx0 = std::max<int64_t>(0, bounds.left - (ox + g.left));
+  const int64_t gx1 = std::min<int64_t>(g.width, bounds.right - (ox + g.left));
+  const int64_t gy0 = std::max<int64_t>(0, bounds.top - (oy - g.top));
+  const int64_t gy1 = std::min<int64_t>(g.height, bounds.bottom - (oy - g.top));
+  for (int64_t gy = gy0; gy < gy1; ++gy) {
+    const int32_t y = int32_t(oy - g.top + gy);
+    for (int64_t gx = gx0; gx < gx1; ++gx) {
+      const unsigned a = g.coverage[size_t(gy) * g.width + size_t(gx)];
       if (!a) continue;
-      const int64_t x = ox + g.left + gx;
-      if (x < INT32_MIN || x > INT32_MAX || !area.Contains(int32_t(x), int32_t(y))) continue;
+      const int32_t x = int32_t(ox + g.left + gx);
+      if (!area.Contains(x, y)) continue;
       COLORREF c = color;
       if (a < 255) {
         if (s.BitsPerPixel() == 1) {
           if (a < 128) continue;
         } else {
-          const COLORREF under = s.GetColor(int32_t(x), int32_t(y));
+          const COLORREF under = s.GetColor(x, y);
           auto mix = [a](unsigned f, unsigned b) { return uint8_t((f * a + b * (255 - a) + 127) / 255); };
           c = RGB(mix(GetRValue(color), GetRValue(under)), mix(GetGValue(color), GetGValue(under)),
                   mix(GetBValue(color), GetBValue(under)));
         }
       }
-      s.SetColor(int32_t(x), int32_t(y), c);
+      s.SetColor(x, y, c);
     }
   }
 }
@@ -189,9 +195,10 @@ bool ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, const cha
   for (size_t i = 0; i < cps.size(); ++i) {
     // Glyphs wholly outside what can be drawn are not rendered at all.
     if (pen + 2 * tm.tmMaxCharWidth + 8 >= bounds.left && pen - 2 * tm.tmMaxCharWidth - 8 < bounds.right &&
-        !area.Empty()) {
+        devBase + tm.tmDescent + tm.tmHeight + 8 >= bounds.top &&
+        devBase - tm.tmAscent - tm.tmHeight - 8 < bounds.bottom && !area.Empty()) {
       const char32_t ch = (options & ETO_GLYPH_INDEX) ? cps[i] : cps[i];
-      DrawGlyph(s, area, pen, devBase, f->Render(ch), d->state.textColor);
+      DrawGlyph(s, area, bounds, pen, devBase, f->Render(ch), d->state.textColor);
     }
     pen += adv[i];
   }

@@ -266,7 +266,10 @@ bool EmfPlayer::PlayClip(const ENHMETARECORD& r) {
         const POINT m = Map(p.x, p.y);
         corners.push_back(PointF{d_->DevXf(m.x), d_->DevYf(m.y)});
       }
-      const Region area = Region::FromSpans(FillPolygonSpans({corners}, false, -(1 << 29), 1 << 29));
+      // Intersecting or excluding changes nothing outside the current clip, so only its rows
+      // are scanned: a rectangle millions of rows tall costs no more than the clip.
+      const RECT rows = current.Bounds();
+      const Region area = Region::FromSpans(FillPolygonSpans({corners}, false, rows.top, rows.bottom));
       SetClip(Region::Combine(current, area, r.iType == EMR_INTERSECTCLIPRECT ? Region::And : Region::Diff));
       return true;
     }
