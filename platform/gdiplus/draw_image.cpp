@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/gdiplus/gp_internal.h"
+#include "platform/gdiplus/metafile_recorder.h"
 
 namespace gdiplus {
 namespace {
@@ -60,6 +61,20 @@ bool InKeyRange(ARGB c, ARGB low, ARGB high) {
   return true;
 }
 
+// One row of straight ARGB pixels with the attributes applied.
+void AdjustRow(ARGB* row, int32_t w, const GpImageAttributes::Adjust& a) {
+  for (int32_t i = 0; i < w; ++i) {
+    ARGB c = row[i];
+    if (a.keyEnabled && InKeyRange(c, a.keyLow, a.keyHigh)) {
+      row[i] = 0;
+      continue;
+    }
+    const bool grey = ((c >> 16) & 0xff) == ((c >> 8) & 0xff) && ((c >> 8) & 0xff) == (c & 0xff);
+    if (a.matrixEnabled && !(grey && a.flags == ColorMatrixFlagsSkipGrays)) c = ApplyMatrix(a.matrix, c);
+    row[i] = c;
+  }
+}
+
 // A premultiplied copy of part of the image with the attributes applied.
 SurfacePtr AdjustedSurface(const Plane& plane, int32_t x, int32_t y, int32_t w, int32_t h,
                            const GpImageAttributes::Adjust& a) {
@@ -71,19 +86,29 @@ SurfacePtr AdjustedSurface(const Plane& plane, int32_t x, int32_t y, int32_t w, 
   for (int32_t r = 0; r < h; ++r) {
     uint32_t* row = reinterpret_cast<uint32_t*>(data + size_t(r) * size_t(stride));
     plane.ReadARGB(y + r, x, w, row);
-    for (int32_t i = 0; i < w; ++i) {
-      ARGB c = row[i];
-      if (a.keyEnabled && InKeyRange(c, a.keyLow, a.keyHigh)) {
-        row[i] = 0;
-        continue;
-      }
-      const bool grey = ((c >> 16) & 0xff) == ((c >> 8) & 0xff) && ((c >> 8) & 0xff) == (c & 0xff);
-      if (a.matrixEnabled && !(grey && a.flags == ColorMatrixFlagsSkipGrays)) c = ApplyMatrix(a.matrix, c);
-      row[i] = Premultiply(c);
-    }
+    AdjustRow(row, w, a);
+    for (int32_t i = 0; i < w; ++i) row[i] = Premultiply(row[i]);
   }
   cairo_surface_mark_dirty(s.get());
   return s;
+}
+
+// A recording keeps the part of the picture that is drawn, with the attributes applied (the
+// recorded image carries no colour keys or matrices of its own).
+GpStatus RecordImage(GpGraphics& g, const Plane& plane, const GpPointF p[3], double sx, double sy, double sw,
+                     double sh, double ux0, double uy0, double ux1, double uy1,
+                     const GpImageAttributes::Adjust* adjust) {
+  const int32_t x = int32_t(std::floor(ux0)), y = int32_t(std::floor(uy0));
+  const int32_t w = int32_t(std::ceil(ux1)) - x, h = int32_t(std::ceil(uy1)) - y;
+  std::vector<ARGB> pixels(size_t(w) * size_t(h));
+  for (int32_t r = 0; r < h; ++r) {
+    ARGB* row = pixels.data() + size_t(r) * size_t(w);
+    plane.ReadARGB(y + r, x, w, row);
+    if (adjust) AdjustRow(row, w, *adjust);
+  }
+  const GpRectF source{REAL(sx - x), REAL(sy - y), REAL(sw), REAL(sh)};
+  g.recorder->DrawImagePoints(w, h, pixels, source, p);
+  return Ok;
 }
 
 bool IsInteger(double v) { return std::floor(v) == v; }
@@ -168,6 +193,7 @@ GpStatus DrawImageCore(GpGraphics& g, GpImage& image, const GpPointF p[3], doubl
 
   const GpImageAttributes::Adjust* adjust = attributes ? &attributes->ForBitmaps() : nullptr;
   const bool adjusting = adjust && Adjusting(*adjust);
+  if (g.recorder) return RecordImage(g, plane, p, sx, sy, sw, sh, ux0, uy0, ux1, uy1, adjusting ? adjust : nullptr);
   if (exact && !adjusting && CopyPixelExact(g, plane, toDevice, ux0, uy0, ux1, uy1))
     return Ok;
   SurfacePtr adjusted;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/gdiplus/gp_internal.h"
+#include "platform/gdiplus/metafile_recorder.h"
 
 namespace gdiplus {
 namespace {
@@ -134,6 +135,10 @@ GpStatus GdipFillPath(GpGraphics* g, GpBrush* brush, GpPath* path) {
   if (!g || !brush || !path) return InvalidParameter;
   if (path->points.empty()) return Ok;
   return Guarded([&] {
+    if (g->recorder) {
+      g->recorder->FillPath(*brush, *path);
+      return Ok;
+    }
     const Affine toDevice = DevicePathMap(*g);
     Box b = PathDeviceBounds(path->points, toDevice);
     b = Box{b.x0 - 1, b.y0 - 1, b.x1 + 1, b.y1 + 1};
@@ -158,6 +163,10 @@ GpStatus GdipDrawPath(GpGraphics* g, GpPen* pen, GpPath* path) {
   if (!g || !pen || !path) return InvalidParameter;
   if (path->points.empty()) return Ok;
   return Guarded([&] {
+    if (g->recorder) {
+      g->recorder->DrawPath(*pen, *path);
+      return Ok;
+    }
     StrokeSetup s;
     if (!MakeStroke(*g, *pen, s)) return Ok;  // a pen squeezed flat draws nothing
     const Affine toDevice = DevicePathMap(*g);

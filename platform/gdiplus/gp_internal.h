@@ -141,8 +141,10 @@ struct LockState {
   int32_t stride = 0;
 };
 
-// Images. Every image the provider makes is a bitmap; the metafile type exists for the
-// recording calls, which refuse.
+class MetafileRecorder;
+
+// Images: bitmaps, and the metafiles that recording makes (they hold the recording until
+// they are disposed of, which ends it).
 struct GpImage {
   virtual ~GpImage() = default;
   ImageType type = ImageTypeBitmap;
@@ -155,7 +157,9 @@ struct GpImage {
   LockState lock;
 };
 struct GpBitmap : GpImage {};
-struct GpMetafile : GpImage {};
+struct GpMetafile : GpImage {
+  std::shared_ptr<MetafileRecorder> recorder;
+};
 
 // Paths.
 struct GpPath {
@@ -279,6 +283,8 @@ struct GpGraphics {
   };
   std::vector<Saved> saved;
   GraphicsState nextToken = 1;
+  // Set on the Graphics of a recording metafile: calls are recorded, nothing is painted.
+  std::shared_ptr<MetafileRecorder> recorder;
 
   // World to device: the world transform, then the page unit's scale.
   Affine WorldToDevice() const;
@@ -286,6 +292,11 @@ struct GpGraphics {
   // The half-pixel shift of the pixel-offset modes that put pixel centres on integers.
   double PixelShift() const;
 };
+
+// Recording metafiles: the one Graphics a recording hands out, and the end of the recording
+// (its status is the status of writing the stream).
+GpStatus NewRecordingGraphics(GpMetafile& metafile, GpGraphics** graphics);
+GpStatus EndRecording(GpMetafile& metafile);
 
 // Run `body`, turning exceptions into statuses.
 template <typename F>

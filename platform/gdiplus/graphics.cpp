@@ -5,6 +5,7 @@
 
 #include "platform/gdiplus/gp_internal.h"
 #include "platform/gdiplus/gp_region_clip.h"
+#include "platform/gdiplus/metafile_recorder.h"
 
 namespace gdiplus {
 namespace {
@@ -118,6 +119,7 @@ double GpGraphics::PixelShift() const {
 
 GpStatus PaintDevice(GpGraphics& g, const Box& bounds, const std::function<void(cairo_t*)>& draw) {
   Plane& plane = g.target->plane();
+  if (plane.empty()) return Ok;  // a recording: nothing to paint on
   Box clipBox = RegionBounds(g.state.clip);
   clipBox = Box{clipBox.x0 - 1, clipBox.y0 - 1, clipBox.x1 + 1, clipBox.y1 + 1};
   const Box b = bounds.Intersect(Box{0, 0, double(plane.width()), double(plane.height())}).Intersect(clipBox);
@@ -171,6 +173,8 @@ GpStatus GdipCreateFromHDC(GpHDC hdc, GpGraphics** graphics) {
 
 GpStatus GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics) {
   if (!image || !graphics) return InvalidParameter;
+  if (image->type == ImageTypeMetafile)
+    return Guarded([&] { return NewRecordingGraphics(static_cast<GpMetafile&>(*image), graphics); });
   if (image->type != ImageTypeBitmap) return NotImplemented;
   if (image->data->plane.indexed() || image->data->plane.empty()) return InvalidParameter;
   if (image->lock.locked) return ObjectBusy;
@@ -179,6 +183,8 @@ GpStatus GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics) {
 
 GpStatus GdipDeleteGraphics(GpGraphics* graphics) {
   if (!graphics) return InvalidParameter;
+  // The end of a recording's Graphics ends the recording.
+  if (graphics->recorder) graphics->recorder->End();
   delete graphics;
   return Ok;
 }
@@ -186,48 +192,56 @@ GpStatus GdipDeleteGraphics(GpGraphics* graphics) {
 GpStatus GdipSetSmoothingMode(GpGraphics* g, SmoothingMode mode) {
   if (!g || !ValidSmoothing(mode)) return InvalidParameter;
   g->state.smoothing = mode;
+  if (g->recorder) g->recorder->SetAntiAliasMode(mode, g->Antialias());
   return Ok;
 }
 
 GpStatus GdipSetPixelOffsetMode(GpGraphics* g, PixelOffsetMode mode) {
   if (!g || mode < PixelOffsetModeDefault || mode > PixelOffsetModeHalf) return InvalidParameter;
   g->state.pixelOffset = mode;
+  if (g->recorder) g->recorder->SetPixelOffsetMode(mode);
   return Ok;
 }
 
 GpStatus GdipSetInterpolationMode(GpGraphics* g, InterpolationMode mode) {
   if (!g || mode < InterpolationModeDefault || mode > InterpolationModeHighQualityBicubic) return InvalidParameter;
   g->state.interpolation = mode;
+  if (g->recorder) g->recorder->SetInterpolationMode(mode);
   return Ok;
 }
 
 GpStatus GdipSetCompositingMode(GpGraphics* g, CompositingMode mode) {
   if (!g || (mode != CompositingModeSourceOver && mode != CompositingModeSourceCopy)) return InvalidParameter;
   g->state.compositing = mode;
+  if (g->recorder) g->recorder->SetCompositingMode(mode);
   return Ok;
 }
 
 GpStatus GdipSetCompositingQuality(GpGraphics* g, CompositingQuality quality) {
   if (!g || quality < CompositingQualityDefault || quality > CompositingQualityAssumeLinear) return InvalidParameter;
   g->state.compositingQuality = quality;
+  if (g->recorder) g->recorder->SetCompositingQuality(quality);
   return Ok;
 }
 
 GpStatus GdipSetPageUnit(GpGraphics* g, GpUnit unit) {
   if (!g || unit <= UnitWorld || unit > UnitMillimeter) return InvalidParameter;
   g->state.pageUnit = unit;
+  if (g->recorder) g->recorder->SetPageTransform(unit, 1.0f);
   return Ok;
 }
 
 GpStatus GdipSetWorldTransform(GpGraphics* g, GpMatrix* matrix) {
   if (!g || !matrix || !matrix->a.IsInvertible()) return InvalidParameter;
   g->state.world = matrix->a;
+  if (g->recorder) g->recorder->SetWorldTransform(matrix->a);
   return Ok;
 }
 
 GpStatus GdipResetWorldTransform(GpGraphics* g) {
   if (!g) return InvalidParameter;
   g->state.world = Affine{};
+  if (g->recorder) g->recorder->ResetWorldTransform();
   return Ok;
 }
 
@@ -241,6 +255,7 @@ GpStatus GdipSaveGraphics(GpGraphics* g, GraphicsState* state) {
   if (!g || !state) return InvalidParameter;
   return Guarded([&] {
     g->saved.push_back({g->nextToken, g->state});
+    if (g->recorder) g->recorder->Save(g->nextToken);
     *state = g->nextToken++;
     return Ok;
   });
@@ -252,6 +267,7 @@ GpStatus GdipRestoreGraphics(GpGraphics* g, GraphicsState state) {
     if (g->saved[i].token == state) {
       g->state = g->saved[i].state;
       g->saved.resize(i);
+      if (g->recorder) g->recorder->Restore(state);
       return Ok;
     }
   }
@@ -261,6 +277,10 @@ GpStatus GdipRestoreGraphics(GpGraphics* g, GraphicsState state) {
 GpStatus GdipGraphicsClear(GpGraphics* g, ARGB color) {
   if (!g) return InvalidParameter;
   return Guarded([&] {
+    if (g->recorder) {
+      g->recorder->Clear(color);
+      return Ok;
+    }
     const Plane& p = g->target->plane();
     return PaintDevice(*g, Box{0, 0, double(p.width()), double(p.height())}, [&](cairo_t* cr) {
       cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -284,6 +304,7 @@ GpStatus GdipSetClipRegion(GpGraphics* g, GpRegion* region, CombineMode mode) {
   if (!g || !region || mode < CombineModeReplace || mode > CombineModeComplement) return InvalidParameter;
   return Guarded([&] {
     g->state.clip = CombineRegions(g->state.clip, TransformRegion(region->root, g->WorldToDevice()), mode);
+    if (g->recorder) g->recorder->SetClipRegion(region->root, mode);
     return Ok;
   });
 }
@@ -292,6 +313,7 @@ GpStatus GdipSetClipPath(GpGraphics* g, GpPath* path, CombineMode mode) {
   if (!g || !path || mode < CombineModeReplace || mode > CombineModeComplement) return InvalidParameter;
   return Guarded([&] {
     g->state.clip = CombineRegions(g->state.clip, TransformRegion(MakeShapeRegion(*path), g->WorldToDevice()), mode);
+    if (g->recorder) g->recorder->SetClipPath(*path, mode);
     return Ok;
   });
 }
@@ -301,6 +323,7 @@ GpStatus GdipSetClipRect(GpGraphics* g, REAL x, REAL y, REAL width, REAL height,
   return Guarded([&] {
     RegionPtr r = MakeRectRegion(x, y, width, height);
     g->state.clip = CombineRegions(g->state.clip, TransformRegion(r, g->WorldToDevice()), mode);
+    if (g->recorder) g->recorder->SetClipRegion(r, mode);
     return Ok;
   });
 }
@@ -308,6 +331,7 @@ GpStatus GdipSetClipRect(GpGraphics* g, REAL x, REAL y, REAL width, REAL height,
 GpStatus GdipResetClip(GpGraphics* g) {
   if (!g) return InvalidParameter;
   g->state.clip = MakeInfiniteRegion();
+  if (g->recorder) g->recorder->ResetClip();
   return Ok;
 }
 

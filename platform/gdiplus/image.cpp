@@ -54,8 +54,9 @@ extern "C" {
 
 GpStatus GdipDisposeImage(GpImage* image) {
   if (!image) return InvalidParameter;
+  const GpStatus st = image->type == ImageTypeMetafile ? EndRecording(static_cast<GpMetafile&>(*image)) : Ok;
   delete image;
-  return Ok;
+  return st;
 }
 
 GpStatus GdipGetImageDimension(GpImage* image, REAL* width, REAL* height) {

@@ -377,11 +377,5 @@ GpStatus GdipRecordMetafileFileName(const WCHAR*, GpHDC, EmfType, const GpRectF*
   return NotImplemented;
 }
 
-GpStatus GdipRecordMetafileStream(IStream*, GpHDC, EmfType, const GpRectF*, MetafileFrameUnit, const WCHAR*,
-                                  GpMetafile** metafile) {
-  if (metafile) *metafile = nullptr;
-  return NotImplemented;
-}
-
 }  // extern "C"
 }  // namespace gdiplus

@@ -66,6 +66,9 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   void SetTargetDC(int32_t width, int32_t height, HDC dc);
   void SetMetafileStream(int32_t width, int32_t height, TStream* stream);
   bool RecordMetafile(HDC dc);
+  // Completes the recording (the metafile is disposed of, which writes it to the stream);
+  // false when the stream would not take it. Destruction does the same, unasked.
+  bool EndMetafile();
   // Draws with the cairo library loaded from the path onto the device context (its bitmap's
   // pixels take what is drawn when the canvas goes); paints it white first when asked. False,
   // with the back end as it was, when the library does not load.

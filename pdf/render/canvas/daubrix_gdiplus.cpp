@@ -60,6 +60,13 @@ bool TPDFDaubrix::RecordMetafile(HDC dc) {
   return true;
 }
 
+bool TPDFDaubrix::EndMetafile() {
+  if (!metafile_ || !gdiplus_) return true;
+  const GpStatus st = gdiplus_->GdipDisposeImage(reinterpret_cast<GpImage*>(metafile_));
+  metafile_ = nullptr;
+  return st == Ok;
+}
+
 void TPDFDaubrix::Setup(TCanvas* canvas, const TGDIPlusSettings& settings) {
   ReleaseGdiplus();
   settings_ = settings;

@@ -200,6 +200,9 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
     canvas.EndHTML5Canvas(RasterWidth, RasterHeight);
     // A page cut short on its stream must not pass for a page.
     if (canvas.HTML5WriteFailed()) ErrorText = kStreamWriteErrorText;
+  } else if (Mode == kRenderGDIPlusEMF && canvas.BackEnd() == kBackEndGDIPlus) {
+    // A recording the stream would not take whole is no page.
+    if (!canvas.EndMetafile()) ErrorText = kStreamWriteErrorText;
   } else if (Mode == kRenderEPS) {
     eps_->WriteTrailer();
   }
