@@ -16,6 +16,9 @@ constexpr SIZEL kDeviceMillimetres{508, 286};
 // The mark that tells an EMF comment holds EMF+ records.
 constexpr uint32_t kEmfPlusComment = 0x2B464D45;  // "EMF+"
 
+// Room left below 4 GiB for the header and the closing records.
+constexpr uint64_t kMaxFileBytes = 0xFFFFFFFFull - 4096;
+
 int32_t HundredthsOfMillimetre(int32_t pixels) {
   return int32_t(std::lround(pixels * 2540.0 / kReferenceDpi));
 }
@@ -42,7 +45,14 @@ MetafileRecorder::~MetafileRecorder() {
 }
 
 void MetafileRecorder::Add(std::vector<uint8_t> record) {
-  if (ended_) return;
+  if (ended_ || tooLarge_) return;
+  // The header counts the file's bytes in 32 bits: a recording that would outgrow them is
+  // dropped whole rather than written with a count that lies.
+  bytes_ += record.size() + 16;
+  if (bytes_ > kMaxFileBytes) {
+    tooLarge_ = true;
+    return;
+  }
   EmfRecordBuilder comment(EMR_GDICOMMENT);
   comment.U32(uint32_t(record.size() + 4)).U32(kEmfPlusComment).Bytes(record);
   emf_.Add(comment);
@@ -180,6 +190,7 @@ GpStatus MetafileRecorder::End() {
   if (ended_) return endStatus_;
   AddFlagOnly(emfplus::kEndOfFile, 0);
   ended_ = true;
+  if (tooLarge_) return endStatus_ = OutOfMemory;
   const std::vector<uint8_t> bytes = emf_.Finish(1);
   endStatus_ = stream_ ? WriteWholeStream(stream_, bytes) : Win32Error;
   return endStatus_;

@@ -64,6 +64,8 @@ class MetafileRecorder {
   int32_t width_, height_;
   EmfWriter emf_;
   uint32_t nextSlot_ = 0;
+  uint64_t bytes_ = 0;  // of the records added so far
+  bool tooLarge_ = false;
   bool ended_ = false;
   GpStatus endStatus_ = Ok;
 };

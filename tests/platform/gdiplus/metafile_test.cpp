@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "tests/platform/gdiplus/provider.h"
+#include "tests/support/emf2svg_records.h"
 
 namespace gptest {
 namespace {
@@ -250,8 +251,11 @@ TEST(GdiplusRecording, FillsAndStrokesCarryTheirPathsBrushesAndPens) {
   const std::vector<uint8_t>& bd = w.plus[7].data;
   ASSERT_EQ(bd.size(), sizeof(brush_fields));
   for (size_t k = 0; k < std::size(brush_fields); ++k) {
-    if (k == 14) EXPECT_EQ(F32(bd, 4 * k), 0.0f);  // -dy: either zero
-    else EXPECT_EQ(U32(bd, 4 * k), brush_fields[k]) << "brush field " << k;
+    if (k == 14) {
+      EXPECT_EQ(F32(bd, 4 * k), 0.0f);  // -dy: either zero
+    } else {
+      EXPECT_EQ(U32(bd, 4 * k), brush_fields[k]) << "brush field " << k;
+    }
   }
   EXPECT_EQ(w.plus[8].type, 0x4014);
   EXPECT_EQ(w.plus[8].flags, 3);
@@ -336,41 +340,7 @@ TEST(GdiplusRecording, ObjectSlotsGoRoundTheTable) {
   for (int i = 0; i < 70; ++i) EXPECT_EQ(w.plus[1 + 2 * i].flags & 0xff, i % 64) << i;
 }
 
-// emf2svg does not draw EMF+ records, but with -p -v it reads each one and prints its
-// fields: an independent reader of the layouts. What it prints of a recording must be what
-// was drawn, record by record.
-std::vector<std::string> Emf2svgFields(const std::string& emf) {
-  testsupport::TempDir dir;
-  testsupport::WriteFile(dir.File("in.emf"), emf);
-  std::string out;
-  EXPECT_EQ(testsupport::Run("emf2svg-conv -p -v -i " + dir.File("in.emf") + " -o " + dir.File("out.svg") + " 2>&1",
-                             &out),
-            0);
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i <= out.size(); ++i) {
-    if (i == out.size() || out[i] == '\n') {
-      // Without its colour escapes and leading blanks; only the EMF+ lines.
-      std::string plain;
-      for (size_t k = 0; k < line.size(); ++k) {
-        if (line[k] == '\x1b') {
-          while (k < line.size() && line[k] != 'm') ++k;
-          continue;
-        }
-        plain += line[k];
-      }
-      const size_t start = plain.find_first_not_of(' ');
-      plain = start == std::string::npos ? "" : plain.substr(start, plain.find_last_not_of(' ') + 1 - start);
-      if (plain.rfind("U_PMR_", 0) == 0) plain = plain.substr(0, plain.find(' '));
-      if (plain.rfind("U_PMR_", 0) == 0 || plain.rfind("+ ", 0) == 0) lines.push_back(plain);
-      line.clear();
-    } else {
-      line += out[i];
-    }
-  }
-  return lines;
-}
-
+// What emf2svg reads of a recording must be what was drawn, record by record.
 TEST(GdiplusRecording, Emf2svgReadsEveryRecordAsDrawn) {
   REQUIRE_TOOL("emf2svg-conv");
   Recording rec;
@@ -425,11 +395,7 @@ TEST(GdiplusRecording, Emf2svgReadsEveryRecordAsDrawn) {
       "+  ImgID:5 ctype:0 etype:0 ImgAttrID:0 SrcUnit:2 Elements:3 SrcRect:{UL{0.000000,0.000000},WH{2.000000,1.000000}}",
       "+  Points: 0:{4.000000,5.000000} 1:{24.000000,5.000000} 2:{4.000000,15.000000}",
       "U_PMR_EndOfFile"};
-  std::vector<std::string> got = Emf2svgFields(rec.stream.str());
-  // Lines of emf2svg's own about what it leaves undrawn are not the record's fields.
-  for (std::string& l : got)
-    if (const size_t at = l.find("Status:"); at != std::string::npos) l = l.substr(0, l.find_last_not_of(' ', at - 1) + 1);
-  std::erase_if(got, [](const std::string& l) { return l == "+" || l.find("PxFmtEnum") != std::string::npos; });
+  const std::vector<std::string> got = testsupport::Emf2svgPlusRecords(rec.stream.str());
   for (size_t i = 0; i < std::max(got.size(), expected.size()); ++i)
     EXPECT_EQ(i < got.size() ? got[i] : "(none)", i < expected.size() ? expected[i] : "(none)") << "line " << i;
 }
