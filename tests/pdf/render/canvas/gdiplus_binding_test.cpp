@@ -260,7 +260,7 @@ TEST(DaubrixSetup, MissingProviderIsRetriedInTheProgramFolder) {
 TEST(DaubrixSetup, MetafileRecordingThatTheProviderCannotDoIsReportedNotCrashed) {
   TMemoryStream emf;
   TPDFDaubrix canvas;
-  canvas.SetMetafileStream(100, 50, &emf);
+  canvas.SetMetafileStream(0, 50, &emf);  // the provider records no picture without a width
   canvas.Setup(nullptr, SettingsFor(ProviderPath()));
   EXPECT_EQ(canvas.BackEnd(), kBackEndGDI);
   EXPECT_NE(canvas.LastError().find("metafile"), std::string::npos) << canvas.LastError();
@@ -270,6 +270,25 @@ TEST(DaubrixSetup, MetafileRecordingThatTheProviderCannotDoIsReportedNotCrashed)
   canvas.LineTo(5, 5);
   canvas.Stroke();
   EXPECT_EQ(emf.Size(), 0);
+}
+
+TEST(DaubrixSetup, MetafileRecordingReachesTheStreamWhenTheCanvasGoes) {
+  TMemoryStream emf;
+  {
+    TPDFDaubrix canvas;
+    canvas.SetMetafileStream(100, 50, &emf);
+    canvas.Setup(nullptr, SettingsFor(ProviderPath()));
+    EXPECT_EQ(canvas.BackEnd(), kBackEndGDIPlus);
+    canvas.NewPath();
+    canvas.MoveTo(1, 1);
+    canvas.LineTo(5, 5);
+    canvas.Stroke();
+    EXPECT_EQ(emf.Size(), 0);
+  }
+  emf.SetPosition(0);
+  const std::string bytes = emf.ReadToEnd();
+  ASSERT_GT(bytes.size(), 108u);
+  EXPECT_EQ(bytes.substr(40, 4), " EMF");
 }
 
 TEST(DaubrixSetup, DeviceContextOutputFallsBackToGdiOnThatDeviceContext) {

@@ -107,10 +107,11 @@ TEST(EPSRender, AnImageIsWrittenOnceUnderItsReference) {
   EXPECT_EQ(std::count(body.begin(), body.end(), "ImageDataDictionaryfor5.0.R image"), 2);
 }
 
-TEST(PageOutputs, EPSAndHTML5AreWrittenAndAStreamThatRefusesAnswersZero) {
+TEST(PageOutputs, EPSEMFAndHTML5AreWrittenAndAStreamThatRefusesAnswersZero) {
   TTalvoPDF api;
+  api.GDIPlusSettings.LibraryPath = rendertest::ProviderPath();  // format 8 records through GDI+
   ASSERT_EQ(api.SetPageSize(50, 40), 1);
-  for (const int format : {4, 9}) {
+  for (const int format : {4, 8, 9}) {
     TMemoryStream stream;
     EXPECT_EQ(api.RenderPage(72, 1, format, stream), 1) << format << " " << api.RenderMessage();
     stream.SetPosition(0);
@@ -119,6 +120,12 @@ TEST(PageOutputs, EPSAndHTML5AreWrittenAndAStreamThatRefusesAnswersZero) {
       EXPECT_EQ(text.rfind("%!PS-Adobe-3.0 EPSF-3.0\r\n", 0), 0u);
       EXPECT_NE(text.find("%%BoundingBox: 0 0 50 40\r\n"), std::string::npos);
       EXPECT_EQ(text.substr(text.size() - 7), "%%EOF\r\n");
+    } else if (format == 8) {
+      // An EMF whose header counts all its bytes and bounds the 50 x 40 raster.
+      ASSERT_GE(text.size(), 108u);
+      EXPECT_EQ(text.substr(40, 4), " EMF");
+      EXPECT_EQ(uint8_t(text[48]) | uint8_t(text[49]) << 8 | uint8_t(text[50]) << 16, int(text.size()));
+      EXPECT_EQ(text.substr(16, 8), std::string("\x31\0\0\0\x27\0\0\0", 8));
     } else {
       EXPECT_EQ(text.rfind("<!DOCTYPE html>", 0), 0u);
       EXPECT_NE(text.find("width=\"50\" height=\"40\""), std::string::npos);
