@@ -13,7 +13,8 @@ PKGS="build-essential cmake ninja-build pkg-config git
   xvfb x11-apps xclip xdotool desktop-file-utils python3 python3-pil python3-fonttools python3-cryptography imagemagick libtiff-tools liblcms2-utils netpbm qpdf poppler-utils
   jbig2dec libjpeg-turbo-progs emf2svg librsvg2-bin ghostscript chromium
   libopenjp2-tools
-  clang libclang-rt-14-dev libuemf-dev"
+  clang libclang-rt-14-dev libuemf-dev
+  libcups2-dev cups cups-client"
 missing=""
 for p in $PKGS; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

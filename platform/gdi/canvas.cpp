@@ -223,6 +223,7 @@ void TCanvas::SetHandle(HDC dc) {
 
 HDC TCanvas::Handle() {
   if (!dc_) CreateHandle();
+  if (dc_) Changing();
   RequireState();
   return dc_;
 }

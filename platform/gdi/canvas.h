@@ -188,9 +188,12 @@ class TCanvas {
  protected:
   // Called before a DC is needed and none is set; bitmap canvases make one here.
   virtual void CreateHandle() {}
+  // Called whenever the DC is asked for, before the canvas's objects are selected into it.
   virtual void Changing() {}
   virtual void Changed() {}
   void RequireState();
+  // The DC as it stands, without creating one or selecting anything.
+  HDC RawHandle() const { return dc_; }
 
  private:
   HDC dc_ = nullptr;

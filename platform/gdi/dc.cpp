@@ -1,4 +1,5 @@
 #include "platform/gdi/dc_internal.h"
+#include "platform/gdi/printer/printer_dc.h"
 
 #include <algorithm>
 #include <cstring>
@@ -64,18 +65,31 @@ HDC CreateDCOverBitmap(std::shared_ptr<GdiBitmap> target) {
   return NewDC(std::move(target));
 }
 
-HDC CreateDCA(const char* driver, const char* device, const char*, const void*) {
-  const char* name = driver ? driver : device;
-  if (name && (std::strcmp(name, "DISPLAY") == 0 || std::strcmp(name, "display") == 0)) {
+static bool IsDisplay(const char* name) {
+  return name && (std::strcmp(name, "DISPLAY") == 0 || std::strcmp(name, "display") == 0);
+}
+
+static HDC CreateDeviceContext(const char* driver, const char* device, bool informationOnly) {
+  if (IsDisplay(driver ? driver : device)) {
     HDC dc = NewDC(nullptr);
     LookupDC(dc)->state.bitmap = std::make_shared<GdiBitmap>(1, 1, 32);
     return dc;
   }
-  return nullptr;  // there are no printers or other devices
+  return device ? CreatePrinterDC(device, informationOnly) : nullptr;
 }
 
-HDC CreateICA(const char* driver, const char* device, const char* output, const void* init) {
-  return CreateDCA(driver, device, output, init);
+HDC CreateDCA(const char* driver, const char* device, const char*, const void*) {
+  return CreateDeviceContext(driver, device, false);
+}
+
+HDC CreateICA(const char* driver, const char* device, const char*, const void*) {
+  return CreateDeviceContext(driver, device, true);
+}
+
+HDC CreateDeviceDC(std::shared_ptr<GdiBitmap> surface, const DeviceCaps& caps) {
+  HDC dc = CreateDCOverBitmap(std::move(surface));
+  if (auto d = LookupDC(dc)) d->device = caps;
+  return dc;
 }
 
 void SetDCDeviceOrigin(HDC dc, int32_t x, int32_t y) {
@@ -368,6 +382,7 @@ bool PtVisible(HDC dc, int x, int y) {
 int GetDeviceCaps(HDC dc, int index) {
   auto d = LookupDC(dc);
   if (!d) return 0;
+  if (d->device) return DeviceCapsValue(*d->device, index);
   const GdiBitmap* s = d->Surface();
   const bool screenLike = !s || (d->memory && s->Width() <= 1 && s->Height() <= 1);
   const int w = screenLike ? kScreenWidth : s->Width();

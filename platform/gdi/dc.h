@@ -25,7 +25,9 @@ void SetDCVisibleRegion(HDC dc, const Region* region);
 void SetDCTarget(HDC dc, std::shared_ptr<GdiBitmap> target);
 // The bitmap a DC draws into (null for a bad handle).
 std::shared_ptr<GdiBitmap> GetDCBitmap(HDC dc);
-// CreateDC / CreateIC: "DISPLAY" gives a screen-like memory DC; printers do not exist here.
+// CreateDC / CreateIC: "DISPLAY" gives a screen-like memory DC; the name of a printer (the
+// device, with any driver such as "WINSPOOL") gives that printer's DC: a page at the printer's
+// resolution, or for CreateIC an information context that only answers questions.
 HDC CreateDCA(const char* driver, const char* device, const char* output, const void* initData);
 HDC CreateICA(const char* driver, const char* device, const char* output, const void* initData);
 bool DeleteDC(HDC dc);
@@ -94,13 +96,24 @@ int GetClipRgn(HDC dc, HRGN rgn);
 bool RectVisible(HDC dc, const RECT* r);
 bool PtVisible(HDC dc, int x, int y);
 
+// What GetDeviceCaps answers for a device other than the screen (a printer): sizes in device
+// pixels and millimetres, resolution in dots per inch.
+struct DeviceCaps {
+  int32_t technology = 0;
+  int32_t horzRes = 0, vertRes = 0, logPixelsX = 0, logPixelsY = 0;
+  int32_t physicalWidth = 0, physicalHeight = 0, physicalOffsetX = 0, physicalOffsetY = 0;
+  int32_t horzSizeMm = 0, vertSizeMm = 0;
+};
+// A DC that draws into surface (which the caller may keep) and reports caps.
+HDC CreateDeviceDC(std::shared_ptr<GdiBitmap> surface, const DeviceCaps& caps);
+
 // Device capabilities: 96 dpi, the bitmap's size and depth (the screen's for DCs without one).
 inline constexpr int DRIVERVERSION = 0, TECHNOLOGY = 2, HORZSIZE = 4, VERTSIZE = 6, HORZRES = 8, VERTRES = 10,
                      BITSPIXEL = 12, PLANES = 14, NUMBRUSHES = 16, NUMPENS = 18, NUMFONTS = 22, NUMCOLORS = 24,
                      RASTERCAPS = 38, LOGPIXELSX = 88, LOGPIXELSY = 90, SIZEPALETTE = 104,
                      PHYSICALWIDTH = 110, PHYSICALHEIGHT = 111, PHYSICALOFFSETX = 112, PHYSICALOFFSETY = 113,
                      VREFRESH = 116, DESKTOPVERTRES = 117, DESKTOPHORZRES = 118, SHADEBLENDCAPS = 120;
-inline constexpr int DT_RASDISPLAY = 1, RC_BITBLT = 1, RC_BITMAP64 = 8, RC_DI_BITMAP = 0x80,
+inline constexpr int DT_RASDISPLAY = 1, DT_RASPRINTER = 2, RC_BITBLT = 1, RC_BITMAP64 = 8, RC_DI_BITMAP = 0x80,
                      RC_DIBTODEV = 0x200, RC_STRETCHBLT = 0x800, RC_STRETCHDIB = 0x2000;
 int GetDeviceCaps(HDC dc, int index);
 // The screen the DCs without a bitmap stand for.

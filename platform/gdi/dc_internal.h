@@ -57,6 +57,7 @@ class GdiDC : public GdiObject {
   std::shared_ptr<GdiBitmap> target;  // set for DCs over someone else's bitmap
   POINT deviceOrigin;
   std::optional<Region> visible;      // device coordinates
+  std::optional<DeviceCaps> device;   // a printer's, when the DC stands for one
   DCState state;
   std::vector<DCState> saved;
 };

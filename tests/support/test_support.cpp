@@ -72,4 +72,25 @@ void WriteFile(const std::string& path, std::string_view bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+PpmImage RasterizeWithPdftoppm(const std::string& pdf, double dpi, int page, const std::string& options) {
+  TempDir dir;
+  const std::string prefix = dir.File("p");
+  const std::string pageText = std::to_string(page);
+  if (Run("pdftoppm " + options + " -r " + std::to_string(dpi) + " -f " + pageText + " -l " + pageText +
+          " -singlefile '" + pdf + "' '" + prefix + "' 2>/dev/null") != 0)
+    return {};
+  const std::string ppm = ReadFile(prefix + ".ppm");
+  // P6, width, height, 255, one white-space byte, then the pixels.
+  int w = 0, h = 0, max = 0, consumed = 0;
+  if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &w, &h, &max, &consumed) != 3 || max != 255 || w <= 0 || h <= 0)
+    return {};
+  const size_t start = size_t(consumed) + 1;
+  if (ppm.size() < start + size_t(w) * size_t(h) * 3) return {};
+  PpmImage image;
+  image.Width = w;
+  image.Height = h;
+  image.RGB.assign(ppm.begin() + ptrdiff_t(start), ppm.begin() + ptrdiff_t(start + size_t(w) * size_t(h) * 3));
+  return image;
+}
+
 }  // namespace testsupport

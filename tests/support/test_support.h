@@ -3,6 +3,8 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+#include <cstdint>
 
 namespace testsupport {
 
@@ -35,6 +37,13 @@ bool HaveTool(std::string_view name);
 int Run(const std::string& command, std::string* out = nullptr);
 
 std::string ReadFile(const std::string& path);
+// One page (from 1) of a PDF file as pdftoppm draws it at dpi, as top-down RGB rows; empty when
+// pdftoppm failed. options go on its command line (e.g. "-cropbox").
+struct PpmImage {
+  int Width = 0, Height = 0;
+  std::vector<uint8_t> RGB;
+};
+PpmImage RasterizeWithPdftoppm(const std::string& pdf, double dpi, int page = 1, const std::string& options = "");
 void WriteFile(const std::string& path, std::string_view bytes);
 
 }  // namespace testsupport

@@ -107,7 +107,7 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
   // Text extraction, image collection and EPS draw no picture of their own: device space is
   // the page's own.
   const bool noPicture = Mode == kRenderImageCollection || Mode == kRenderTextExtraction || Mode == kRenderEPS;
-  if (!drawsRaster && !noPicture) {
+  if (!drawsRaster && !noPicture && Mode != kRenderPrinter) {
     ErrorText = kModeUnavailableText + IntToStr(Mode);
     return;
   }
@@ -115,7 +115,7 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
     // No picture: the raster is the box's far corner, the matrix stays the identity.
     RasterWidth = ClampToInt32(RoundHalfEven(FarCorner.X) + 1);
     RasterHeight = ClampToInt32(RoundHalfEven(FarCorner.Y) + 1);
-  } else {
+  } else if (Mode != kRenderPrinter) {
     if ((Mode == kRenderGDIPlusEMF && metafileStream_ == nullptr) || (Mode == kRenderDeviceContext && !targetDC_) ||
         (Mode == kRenderCairoDC && !cairoDC_) || (Mode == kRenderHTML5 && html5Stream_ == nullptr)) {
       ErrorText = kModeUnavailableText + IntToStr(Mode);
@@ -129,7 +129,9 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
 
   TPDFDaubrix canvas;
   canvas.PageHeight = h;
-  if (Mode == kRenderBitmap || Mode == kRenderCairoBitmap) {
+  if (Mode == kRenderPrinter) {
+    if (!PreparePrinter(canvas)) return;
+  } else if (Mode == kRenderBitmap || Mode == kRenderCairoBitmap) {
     // A bitmap sized from nothing comes out white: it needs no clearing.
     const bool white = bitmap_->Empty();
     try {
@@ -182,7 +184,10 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
 
   if (!noPicture) {
     // The page's lower edge on the raster's bottom row, y turned downwards.
-    Prepend(CurrentMatrix, {Resolution / 72, 0, 0, -Resolution / 72, 0, double(RasterHeight)});
+    if (Mode == kRenderPrinter)
+      PrinterDeviceMatrix(w, h, rotation);
+    else
+      Prepend(CurrentMatrix, {Resolution / 72, 0, 0, -Resolution / 72, 0, double(RasterHeight)});
     switch (rotation) {
       case 90: Prepend(CurrentMatrix, {0, -1, 1, 0, 0, h}); break;
       case 180: Prepend(CurrentMatrix, {-1, 0, 0, -1, w, h}); break;

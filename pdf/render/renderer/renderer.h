@@ -22,6 +22,7 @@
 #include "pdf/core/matrix.h"
 #include "pdf/fonts/font_collection.h"
 #include "pdf/render/canvas/gdiplus_settings.h"
+#include "pdf/render/canvas/printer_canvas.h"
 #include "pdf/render/functions/pdf_resolve.h"
 #include "pdf/render/interpreter/content_run.h"
 #include "pdf/render/interpreter/graphics_state.h"
@@ -137,6 +138,8 @@ class TPDFRenderer {
   // Printer fitting (mode 4): 0 whole physical page, 1 fit, 2 shrink only.
   uint8_t PrinterFitMode = 0;
   uint8_t PrinterRotateAndCentre = 0;
+  // The printer that mode 4 draws on; the caller begins and ends the document.
+  TPDFPrinterTarget Printer;
 
   void SetMetafileStream(TStream* stream) { metafileStream_ = stream; }
   void SetHTML5Stream(TStream* stream) { html5Stream_ = stream; }
@@ -219,6 +222,12 @@ class TPDFRenderer {
   bool SizeRaster(int64_t width, int64_t height);
   TPDFPoint FarCorner;  // the clipped box's upper-right corner
   void PrepareCanvas(TPDFDaubrix& canvas);
+  // Mode 4: the raster is the printer's physical page, the target its canvas; false (with the
+  // error text) without a printer.
+  bool PreparePrinter(TPDFDaubrix& canvas);
+  // Mode 4's device matrix: the page placed on the paper by the fit mode, turned a quarter when
+  // asked to match the paper; the rotation and the box's sides change with that turn.
+  void PrinterDeviceMatrix(double& w, double& h, int32_t& rotation);
 
   // Interpreter.
   void RunContent(TPDFContentRun& run, TPDFObject* reference, std::string_view directText);

@@ -88,8 +88,9 @@ Raster RenderWithPoppler(const std::string& pdf, const std::string& prefix) {
   return ReadPPM(testsupport::ReadFile(prefix + ".ppm"));
 }
 
-Raster RenderWithPopplerCairo(const std::string& pdf, const std::string& prefix) {
-  if (testsupport::Run("pdftocairo -png -r 72 -singlefile '" + pdf + "' '" + prefix + "'") != 0) return {};
+Raster RenderWithPopplerCairo(const std::string& pdf, const std::string& prefix, double dpi) {
+  if (testsupport::Run("pdftocairo -png -r " + std::to_string(dpi) + " -singlefile '" + pdf + "' '" + prefix + "'") != 0)
+    return {};
   return DecodeWithPillow(prefix + ".png");
 }
 

@@ -28,9 +28,9 @@ Raster DecodeWithPillow(const std::string& path);
 // device pixel to the right and down and interpolates, so it is an oracle for placement, not
 // for exact pixels).
 Raster RenderWithPoppler(const std::string& pdf, const std::string& prefix);
-// pdftocairo -r 72 of page 1 (poppler's cairo back end: an image at whole pixels is copied
+// pdftocairo -r dpi of page 1 (poppler's cairo back end: an image at whole pixels is copied
 // exactly).
-Raster RenderWithPopplerCairo(const std::string& pdf, const std::string& prefix);
+Raster RenderWithPopplerCairo(const std::string& pdf, const std::string& prefix, double dpi = 72);
 // A BMP (24-bit, bottom-up or top-down) from memory; empty on anything else.
 Raster ReadBmp(std::string_view bytes);
 // The picture moved one pixel right and down on a white page of the same size.

@@ -111,13 +111,14 @@ void TestPdf::WriteFile(const std::string& path) const { testsupport::WriteFile(
 WideString ProviderPath() { return Utf8ToWide(testsupport::BinaryDir() + "/libvelmora-gdiplus.so"); }
 
 testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error, double dpi, bool gdiplus,
-                              bool polynomialCMYK) {
+                              bool polynomialCMYK, bool highQualityPaths) {
   TPDFFontCollection fonts;
   fonts.SetFontPrograms(true);
   TPDFRenderer renderer(&fonts);
   renderer.Options.UseGDIPlus = gdiplus ? 1 : 0;
   renderer.Options.LibraryPath = ProviderPath();
   renderer.Options.PolynomialCMYK = polynomialCMYK ? 1 : 0;
+  renderer.Options.HighQualityPaths = highQualityPaths ? 1 : 0;
   renderer.Resolution = dpi;
   renderer.Page = pdf.Dict(page);
   renderer.RenderPage();
@@ -143,21 +144,8 @@ testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error, double
 testraster::Raster RenderPoppler(const TestPdf& pdf, double dpi) {
   testsupport::TempDir dir;
   pdf.WriteFile(dir.File("t.pdf"));
-  const std::string prefix = dir.File("p");
-  if (testsupport::Run("pdftoppm -cropbox -r " + std::to_string(dpi) + " -singlefile '" + dir.File("t.pdf") + "' '" + prefix +
-                       "' 2>/dev/null") != 0)
-    return {};
-  const std::string ppm = testsupport::ReadFile(prefix + ".ppm");
-  testraster::Raster r;
-  // P6, width, height, 255, one white-space byte, then the pixels.
-  int w = 0, h = 0, max = 0, consumed = 0;
-  if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &w, &h, &max, &consumed) != 3 || max != 255) return {};
-  const size_t start = size_t(consumed) + 1;
-  if (ppm.size() < start + size_t(w) * h * 3) return {};
-  r.Width = w;
-  r.Height = h;
-  r.RGB.assign(ppm.begin() + ptrdiff_t(start), ppm.begin() + ptrdiff_t(start + size_t(w) * h * 3));
-  return r;
+  testsupport::PpmImage image = testsupport::RasterizeWithPdftoppm(dir.File("t.pdf"), dpi, 1, "-cropbox");
+  return testraster::Raster{image.Width, image.Height, std::move(image.RGB)};
 }
 
 testraster::Raster RenderPopplerCairo(const TestPdf& pdf, double dpi) {

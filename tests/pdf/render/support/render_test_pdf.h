@@ -56,8 +56,9 @@ class TestPdf {
 WideString ProviderPath();
 // Our rendering of page n at 72 dpi as top-down RGB rows (empty when the render drew no
 // bitmap); error gets the renderer's error text.
+// highQualityPaths asks GDI+ for its best path quality, as printer output does.
 testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error = nullptr, double dpi = 72,
-                              bool gdiplus = true, bool polynomialCMYK = true);
+                              bool gdiplus = true, bool polynomialCMYK = true, bool highQualityPaths = false);
 // poppler's rendering (pdftoppm -cropbox -r dpi) of the first page of the document.
 testraster::Raster RenderPoppler(const TestPdf& pdf, double dpi = 72);
 // poppler's cairo back end (pdftocairo -png -cropbox -r dpi): it copies an image at whole

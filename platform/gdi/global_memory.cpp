@@ -1,4 +1,4 @@
-#include "platform/user/global_memory.h"
+#include "platform/gdi/global_memory.h"
 
 #include <map>
 #include <memory>
@@ -50,8 +50,8 @@ void* GlobalLock(HGLOBAL h) {
 
 BOOL GlobalUnlock(HGLOBAL h) {
   Block* b = Find(h);
-  if (!b || b->locks == 0) return FALSE;
-  return --b->locks > 0 ? TRUE : FALSE;
+  if (!b || b->locks == 0) return 0;
+  return --b->locks > 0 ? 1 : 0;
 }
 
 std::size_t GlobalSize(HGLOBAL h) {
