@@ -358,6 +358,14 @@ TEST(GdiplusRecording, Emf2svgReadsEveryRecordAsDrawn) {
   GP(GdipCreateBitmapFromScan0)(2, 1, 8, PixelFormat32bppARGB, reinterpret_cast<uint8_t*>(px), &bitmap);
   const GpPointF corners[3] = {{4, 5}, {24, 5}, {4, 15}};
   GP(GdipDrawImagePoints)(rec.g, reinterpret_cast<GpImage*>(bitmap), corners, 3);
+  GpTexture* texture = nullptr;
+  GP(GdipCreateTexture2)(reinterpret_cast<GpImage*>(bitmap), WrapModeTileFlipXY, 0, 0, 2, 1, &texture);
+  GpMatrix* m = nullptr;
+  GP(GdipCreateMatrix2)(3, 0, 0, 3, 1, 2, &m);
+  GP(GdipSetTextureTransform)(texture, m);
+  GP(GdipDeleteMatrix)(m);
+  GP(GdipFillPath)(rec.g, reinterpret_cast<GpBrush*>(texture), path);
+  GP(GdipDeleteBrush)(reinterpret_cast<GpBrush*>(texture));
   GP(GdipDisposeImage)(reinterpret_cast<GpImage*>(bitmap));
   GP(GdipDeletePath)(path);
   rec.Finish();
@@ -391,10 +399,22 @@ TEST(GdiplusRecording, Emf2svgReadsEveryRecordAsDrawn) {
       "U_PMR_DrawImagePoints",
       "+  ImgID:5 ctype:0 etype:0 ImgAttrID:0 SrcUnit:2 Elements:3 SrcRect:{UL{0.000000,0.000000},WH{2.000000,1.000000}}",
       "+  Points: 0:{4.000000,5.000000} 1:{24.000000,5.000000} 2:{4.000000,15.000000}",
+      "U_PMR_Object", "+  ObjID:6 ObjType:3(Path) ntype:0 ContinueD:N ContinueB:N",
+      "+  Path: Version:DBC01002 Count:3 Flags:2000", points, types,
+      "U_PMR_Object", "+  ObjID:7 ObjType:1(Brush) ntype:0 ContinueD:N ContinueB:N",
+      "+  Brush: MetaFileSig:DBC01 GraphicsVersion:2 Type:2(TextureFill)", "+  TBdata: Flags:2 WrapMode:3",
+      "U_PMR_FillPath", "+  PathID:6 btype:0 BrushID:7",
       "U_PMR_EndOfFile"};
   const std::vector<std::string> got = testsupport::Emf2svgPlusRecords(rec.stream.str());
   for (size_t i = 0; i < std::max(got.size(), expected.size()); ++i)
     EXPECT_EQ(i < got.size() ? got[i] : "(none)", i < expected.size() ? expected[i] : "(none)") << "line " << i;
+
+  // What emf2svg does not print of the texture: its matrix and its picture (straight ARGB).
+  const Walk w = WalkEmf(rec.stream.bytes());
+  ASSERT_GE(w.plus.size(), 3u);
+  const uint32_t texture_fields[] = {0xDBC01002, 2, 2, 3, Bits(3), 0, 0, Bits(3), Bits(1), Bits(2),
+                                     0xDBC01002, 1, 2, 1, 8, 0x0026200A, 0, 0xff0000ff, 0x80ff0000};
+  ExpectWords(w.plus[w.plus.size() - 3].data, texture_fields, "texture");
 }
 
 // A stream that takes the first n bytes and refuses the rest.
