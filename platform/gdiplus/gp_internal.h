@@ -293,6 +293,9 @@ struct GpGraphics {
   double PixelShift() const;
 };
 
+// A Graphics in its initial state on a target.
+std::unique_ptr<GpGraphics> NewGraphics(std::unique_ptr<PixelTarget> target);
+
 // Recording metafiles: the one Graphics a recording hands out, and the end of the recording
 // (its status is the status of writing the stream).
 GpStatus NewRecordingGraphics(GpMetafile& metafile, GpGraphics** graphics);

@@ -66,17 +66,6 @@ double UnitScale(GpUnit unit, double dpi) {
   }
 }
 
-GpStatus NewGraphics(std::unique_ptr<PixelTarget> target, GpGraphics** graphics) {
-  auto g = std::make_unique<GpGraphics>();
-  g->target = std::move(target);
-  g->state.clip = MakeInfiniteRegion();
-  g->state.smoothing = SmoothingModeDefault;
-  g->state.pixelOffset = PixelOffsetModeDefault;
-  g->state.interpolation = InterpolationModeDefault;
-  *graphics = g.release();
-  return Ok;
-}
-
 void StoreBack(cairo_surface_t* work, Plane& plane, const ClipArea& a) {
   cairo_surface_flush(work);
   const uint8_t* data = cairo_image_surface_get_data(work);
@@ -102,6 +91,16 @@ void StoreBack(cairo_surface_t* work, Plane& plane, const ClipArea& a) {
 bool ValidSmoothing(SmoothingMode m) { return m >= SmoothingModeDefault && m <= SmoothingModeAntiAlias8x8; }
 
 }  // namespace
+
+std::unique_ptr<GpGraphics> NewGraphics(std::unique_ptr<PixelTarget> target) {
+  auto g = std::make_unique<GpGraphics>();
+  g->target = std::move(target);
+  g->state.clip = MakeInfiniteRegion();
+  g->state.smoothing = SmoothingModeDefault;
+  g->state.pixelOffset = PixelOffsetModeDefault;
+  g->state.interpolation = InterpolationModeDefault;
+  return g;
+}
 
 Affine GpGraphics::WorldToDevice() const {
   const double sx = UnitScale(state.pageUnit, target->dpiX()), sy = UnitScale(state.pageUnit, target->dpiY());
@@ -168,7 +167,10 @@ GpStatus GdipCreateFromHDC(GpHDC hdc, GpGraphics** graphics) {
     if (surface.release) surface.release(surface.context, 0);
     return Win32Error;
   }
-  return Guarded([&] { return NewGraphics(std::make_unique<DeviceTarget>(surface), graphics); });
+  return Guarded([&] {
+    *graphics = NewGraphics(std::make_unique<DeviceTarget>(surface)).release();
+    return Ok;
+  });
 }
 
 GpStatus GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics) {
@@ -178,7 +180,10 @@ GpStatus GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics) {
   if (image->type != ImageTypeBitmap) return NotImplemented;
   if (image->data->plane.indexed() || image->data->plane.empty()) return InvalidParameter;
   if (image->lock.locked) return ObjectBusy;
-  return Guarded([&] { return NewGraphics(std::make_unique<ImageTarget>(image->data), graphics); });
+  return Guarded([&] {
+    *graphics = NewGraphics(std::make_unique<ImageTarget>(image->data)).release();
+    return Ok;
+  });
 }
 
 GpStatus GdipDeleteGraphics(GpGraphics* graphics) {

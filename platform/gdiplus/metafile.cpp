@@ -36,12 +36,7 @@ class RecordingTarget : public PixelTarget {
 GpStatus NewRecordingGraphics(GpMetafile& metafile, GpGraphics** graphics) {
   MetafileRecorder* recorder = metafile.recorder.get();
   if (!recorder || recorder->ended() || recorder->graphicsTaken) return InvalidParameter;
-  auto g = std::make_unique<GpGraphics>();
-  g->target = std::make_unique<RecordingTarget>(recorder->width(), recorder->height());
-  g->state.clip = MakeInfiniteRegion();
-  g->state.smoothing = SmoothingModeDefault;
-  g->state.pixelOffset = PixelOffsetModeDefault;
-  g->state.interpolation = InterpolationModeDefault;
+  auto g = NewGraphics(std::make_unique<RecordingTarget>(recorder->width(), recorder->height()));
   g->recorder = metafile.recorder;
   recorder->graphicsTaken = true;
   *graphics = g.release();
