@@ -1,12 +1,14 @@
-// EPS and HTML5 canvas output checked by independent readers against our BMP output of the
-// same page: the EPS file rendered by Ghostscript (gs -sDEVICE=ppmraw -r72 -dEPSCrop), the HTML
-// page opened by headless Chromium and screenshotted. Pixels are compared by the neighbourhood
+// EPS, HTML5 canvas and GDI+ EMF output checked by independent readers against our BMP output
+// of the same page: the EPS file rendered by Ghostscript (gs -sDEVICE=ppmraw -r72 -dEPSCrop), the
+// HTML page opened by headless Chromium and screenshotted, the EMF+ records as emf2svg reads
+// them. Pixels are compared by the neighbourhood
 // measure of the poppler oracle (anti-aliased edges of two rasterizers agree by it, misplaced or
 // miscoloured shapes do not). A reader that is not installed skips its half of the test.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,7 +17,9 @@
 #include "pdf/render/canvas/eps_export.h"
 #include "pdf/render/renderer/renderer.h"
 #include "platform/rtl/streams.h"
+#include "tests/pdf/render/support/emfplus_fills.h"
 #include "tests/pdf/render/support/render_test_pdf.h"
+#include "tests/support/emf2svg_records.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -44,6 +48,7 @@ std::string RenderOutput(TestPdf& pdf, int page, uint8_t mode, std::string& erro
   renderer.Page = pdf.Dict(page);
   TMemoryStream stream;
   renderer.SetHTML5Stream(&stream);
+  renderer.SetMetafileStream(&stream);
   renderer.RenderPage();
   error = renderer.ErrorText;
   if (mode == kRenderEPS) renderer.EPS().SaveToStream(stream);
@@ -121,6 +126,24 @@ TEST_P(OutputOracle, HTML5ThroughChromiumMatchesTheBitmap) {
   if (!GetParam().html5) GTEST_SKIP() << "not shown by HTML5 output";
   REQUIRE_TOOL("chromium");
   Check(kRenderHTML5, "chromium", Chromium);
+}
+
+// emf2svg prints EMF+ records without drawing them; the fills and clips it reads are drawn
+// by the test (see emfplus_fills.h).
+TEST_P(OutputOracle, GdiplusEmfThroughEmf2svgMatchesTheBitmap) {
+  // The pages made of fills and clips only (emf2svg does not print all of a stroke, an image
+  // or a brush other than a colour).
+  static const std::set<std::string> fillsOnly = {"rectangles", "device_colours",      "curves", "transforms",
+                                                  "clips",      "nonzero_and_even_odd", "forms_with_matrix_and_box"};
+  if (!fillsOnly.count(GetParam().name)) GTEST_SKIP() << "not made of fills and clips only";
+  REQUIRE_TOOL("emf2svg-conv");
+  Check(kRenderGDIPlusEMF, "emf2svg", [](const std::string& emf, int width, int height) {
+    std::string why;
+    const testraster::Raster drawn =
+        rendertest::DrawEmfPlusFills(testsupport::Emf2svgPlusRecords(emf), width, height, &why);
+    EXPECT_EQ(why, "");
+    return drawn;
+  });
 }
 
 const std::string kStar = "50 90 m 26 17 l 88 62 l 12 62 l 74 17 l h";
