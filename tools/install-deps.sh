@@ -14,7 +14,7 @@ PKGS="build-essential cmake ninja-build pkg-config git
   jbig2dec libjpeg-turbo-progs emf2svg librsvg2-bin ghostscript chromium
   libopenjp2-tools
   clang libclang-rt-14-dev libuemf-dev
-  libcups2-dev cups cups-client"
+  libcups2-dev cups"
 missing=""
 for p in $PKGS; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
