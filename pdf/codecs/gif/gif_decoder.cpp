@@ -1,6 +1,7 @@
 #include "pdf/codecs/gif/gif_decoder.h"
 
 #include <algorithm>
+#include <cstring>
 
 // ---- Primitive reads: past the end of the data they give 0, short strings or the trailer ----
 
@@ -48,8 +49,6 @@ void TPDFGIFDecoder::LoadFromStream(TStream& Source) {
       ReadImage();
     if (Stop) break;
   }
-  // The whole file is in the frames now.
-  std::string().swap(data_);
 }
 
 void TPDFGIFDecoder::ReadHeader() {
@@ -76,15 +75,27 @@ void TPDFGIFDecoder::ReadGlobalColorTable() {
   GlobalColorTable.assign(t.begin(), t.end());
 }
 
-void TPDFGIFDecoder::ReadSubBlocks(std::string* Target) {
+void TPDFGIFDecoder::ReadSubBlocks(TPDFGIFFrame* Frame) {
+  size_t joined = std::min(pos_ + 1, data_.size());
+  if (Frame) Frame->DataOffset = joined;
   for (;;) {
-    if (pos_ >= data_.size()) return;
+    if (pos_ >= data_.size()) break;
     const uint8_t size = ReadByte();
-    if (size == 0) return;
+    if (size == 0) break;
     const size_t n = std::min<size_t>(size, data_.size() - pos_);
-    if (Target) Target->append(data_, pos_, n);
+    if (Frame) {
+      // The bytes already read are not read again, so the file's copy can hold the joined data.
+      std::memmove(data_.data() + joined, data_.data() + pos_, n);
+      joined += n;
+    }
     pos_ += n;
   }
+  if (Frame) Frame->DataSize = joined - Frame->DataOffset;
+}
+
+std::string_view TPDFGIFDecoder::ImageData(const TPDFGIFFrame& Frame) const {
+  if (Frame.DataOffset > data_.size()) return {};
+  return std::string_view(data_).substr(Frame.DataOffset, Frame.DataSize);
 }
 
 void TPDFGIFDecoder::ReadExtension() {
@@ -141,7 +152,7 @@ void TPDFGIFDecoder::ReadImage() {
     f.LocalColorTable.assign(t.begin(), t.end());
   }
   f.LZWMinimumCodeSize = ReadByte();
-  ReadSubBlocks(&f.ImageData);
+  ReadSubBlocks(&f);
   f.HasGraphicControl = HasGraphicControl;
   f.DisposalMethod = DisposalMethod;
   f.UserInput = UserInput;

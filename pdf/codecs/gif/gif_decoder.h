@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/gdi/bitmap.h"
@@ -19,7 +21,9 @@ struct TPDFGIFFrame {
   uint16_t LocalColorTableSize = 0;
   std::vector<uint8_t> LocalColorTable;  // 3 bytes (red, green, blue) per entry
   uint8_t LZWMinimumCodeSize = 0;
-  std::string ImageData;  // the data sub-blocks joined
+  // The data sub-blocks joined, where they lie in the decoder's copy of the file
+  // (TPDFGIFDecoder::ImageData).
+  size_t DataOffset = 0, DataSize = 0;
   bool HasGraphicControl = false;
   uint32_t DisposalMethod = 0;
   bool UserInput = false;
@@ -36,10 +40,15 @@ class TPDFGIFDecoder {
   // 0 by 0, when there is nothing to show: an invalid file, a screen of 0 by 0, no frame that
   // can be painted, or a large screen the frames' data cannot back (ScreenBackedByFrames).
   bool GetFrameBitmap(TBitmap& Bitmap);
+  // The same picture as RGB samples, three bytes a pixel, rows top to bottom without padding;
+  // false, with Samples empty, where GetFrameBitmap gives none.
+  bool GetFrameSamples(std::string& Samples) const;
 
   // The colour indexes of one frame, Width x Height bytes in file order (interlaced frames
   // still interlaced); shorter when the data end early. Empty for a frame that is skipped.
   std::string DecodeLZW(const TPDFGIFFrame& Frame) const;
+  // A frame's LZW data (valid while the decoder lives and reads nothing else).
+  std::string_view ImageData(const TPDFGIFFrame& Frame) const;
   // Whether a frame is painted at all: a size above 0 by 0, a minimum code size of 2 to 8 and
   // no more pixels than a bitmap may hold.
   static bool FrameUsable(const TPDFGIFFrame& Frame);
@@ -84,10 +93,19 @@ class TPDFGIFDecoder {
   void ReadApplicationExtension();
   void ReadPlainTextExtension();
   void ReadImage();
-  // Reads data sub-blocks up to a size byte 0; appends them to Target when given.
-  void ReadSubBlocks(std::string* Target);
+  // Reads data sub-blocks up to a size byte 0. With Frame, their bytes are joined where they
+  // lie (each moves down over the size bytes before it) and the frame told where they are.
+  void ReadSubBlocks(TPDFGIFFrame* Frame);
   void ClearGraphicControl();
-  void PaintFrame(const TPDFGIFFrame& Frame, TBitmap& Bitmap, int64_t& Budget) const;
+  // Where frames are painted: three bytes a pixel, blue first unless RGB.
+  struct TScreen {
+    std::function<uint8_t*(int64_t)> Row;
+    int64_t Width = 0, Height = 0;
+    bool RGB = false;
+  };
+  bool Paintable() const;
+  void PaintFrames(const TScreen& Screen) const;
+  void PaintFrame(const TPDFGIFFrame& Frame, const TScreen& Screen, int64_t& Budget) const;
 
   uint8_t ReadByte();
   uint16_t ReadWord();

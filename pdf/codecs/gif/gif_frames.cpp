@@ -32,10 +32,12 @@ std::string TPDFGIFDecoder::DecodeLZW(const TPDFGIFFrame& Frame) const {
   lzw.EarlyChange = false;
   lzw.InitialCodeWidth = Frame.LZWMinimumCodeSize + 1;
   lzw.MaxOutput = int64_t(Frame.Width) * Frame.Height;
-  return lzw.DecodeDefault(Frame.ImageData);
+  // The frame's indexes are allocated once (the data's size bounds what this may reserve).
+  lzw.ExpectedOutput = lzw.MaxOutput;
+  return lzw.DecodeDefault(ImageData(Frame));
 }
 
-void TPDFGIFDecoder::PaintFrame(const TPDFGIFFrame& Frame, TBitmap& Bitmap, int64_t& Budget) const {
+void TPDFGIFDecoder::PaintFrame(const TPDFGIFFrame& Frame, const TScreen& Screen, int64_t& Budget) const {
   if (!FrameUsable(Frame) || int64_t(Frame.Width) * Frame.Height > Budget) return;
   const std::string indexes = DecodeLZW(Frame);
   Budget -= int64_t(indexes.size());
@@ -44,15 +46,16 @@ void TPDFGIFDecoder::PaintFrame(const TPDFGIFFrame& Frame, TBitmap& Bitmap, int6
   // in use is black, and without any table the index is a grey level.
   const std::vector<uint8_t>& table = Frame.HasLocalColorTable ? Frame.LocalColorTable : GlobalColorTable;
   const bool anyTable = Frame.HasLocalColorTable || HasGlobalColorTable;
-  std::array<std::array<uint8_t, 3>, 256> bgr{};
+  const size_t first = Screen.RGB ? 0 : 2, last = 2 - first;
+  std::array<std::array<uint8_t, 3>, 256> colours{};
   for (size_t i = 0; i < 256; ++i) {
     if (!anyTable)
-      bgr[i] = {uint8_t(i), uint8_t(i), uint8_t(i)};
+      colours[i] = {uint8_t(i), uint8_t(i), uint8_t(i)};
     else if (i * 3 + 2 < table.size())
-      bgr[i] = {table[i * 3 + 2], table[i * 3 + 1], table[i * 3]};
+      colours[i] = {table[i * 3 + first], table[i * 3 + 1], table[i * 3 + last]};
   }
 
-  const int64_t screenW = Bitmap.Width(), screenH = Bitmap.Height();
+  const int64_t screenW = Screen.Width, screenH = Screen.Height;
   const int64_t left = Frame.Left, top = Frame.Top;
   const int64_t x0 = std::max<int64_t>(0, -left), x1 = std::min<int64_t>(Frame.Width, screenW - left);
   if (x1 <= x0) return;
@@ -63,10 +66,10 @@ void TPDFGIFDecoder::PaintFrame(const TPDFGIFFrame& Frame, TBitmap& Bitmap, int6
     const int64_t y = top + TargetRow(Frame, k);
     if (y >= screenH) continue;
     const int64_t end = std::min<int64_t>(x1, k < rows ? Frame.Width : partial);
-    uint8_t* dst = Bitmap.ScanLine(int(y)) + (left + x0) * 3;
+    uint8_t* dst = Screen.Row(y) + (left + x0) * 3;
     const uint8_t* s = src + int64_t(k) * Frame.Width + x0;
     for (int64_t x = x0; x < end; ++x, dst += 3) {
-      const auto& c = bgr[*s++];
+      const auto& c = colours[*s++];
       dst[0] = c[0], dst[1] = c[1], dst[2] = c[2];
     }
   }
@@ -80,21 +83,40 @@ bool TPDFGIFDecoder::ScreenBackedByFrames() const {
     if (!FrameUsable(f)) continue;
     const uint64_t w = f.Left < ScreenWidth ? std::min<uint64_t>(f.Width, ScreenWidth - f.Left) : 0;
     const uint64_t h = f.Top < ScreenHeight ? std::min<uint64_t>(f.Height, ScreenHeight - f.Top) : 0;
-    backed += std::min(w * h, LZWLargestDecodedSize(f.ImageData.size(), f.LZWMinimumCodeSize + 1));
+    backed += std::min(w * h, LZWLargestDecodedSize(f.DataSize, f.LZWMinimumCodeSize + 1));
   }
   return screen / 4 <= backed;
 }
 
+bool TPDFGIFDecoder::Paintable() const {
+  const bool any = std::any_of(Frames.begin(), Frames.end(), [](const TPDFGIFFrame& f) { return FrameUsable(f); });
+  return Valid && ScreenWidth != 0 && ScreenHeight != 0 && any &&
+         int64_t(ScreenWidth) * ScreenHeight <= kMaxBitmapPixels && ScreenBackedByFrames();
+}
+
+void TPDFGIFDecoder::PaintFrames(const TScreen& Screen) const {
+  int64_t budget = MaxDecodedPixels;
+  for (const TPDFGIFFrame& f : Frames) PaintFrame(f, Screen, budget);
+}
+
 bool TPDFGIFDecoder::GetFrameBitmap(TBitmap& Bitmap) {
   Bitmap.SetPixelFormat(pf24bit);
-  const bool any = std::any_of(Frames.begin(), Frames.end(), [](const TPDFGIFFrame& f) { return FrameUsable(f); });
-  if (!Valid || ScreenWidth == 0 || ScreenHeight == 0 || !any ||
-      int64_t(ScreenWidth) * ScreenHeight > kMaxBitmapPixels || !ScreenBackedByFrames()) {
+  if (!Paintable()) {
     Bitmap.SetSize(0, 0);
     return false;
   }
   Bitmap.SetSize(ScreenWidth, ScreenHeight);
-  int64_t budget = MaxDecodedPixels;
-  for (const TPDFGIFFrame& f : Frames) PaintFrame(f, Bitmap, budget);
+  PaintFrames(TScreen{[&Bitmap](int64_t y) { return Bitmap.ScanLine(int(y)); }, ScreenWidth, ScreenHeight, false});
+  return true;
+}
+
+bool TPDFGIFDecoder::GetFrameSamples(std::string& Samples) const {
+  Samples.clear();
+  if (!Paintable()) return false;
+  const int64_t rowBytes = int64_t(ScreenWidth) * 3;
+  // White where no frame paints, as a new bitmap is.
+  Samples.assign(size_t(rowBytes * ScreenHeight), '\xFF');
+  auto* base = reinterpret_cast<uint8_t*>(Samples.data());
+  PaintFrames(TScreen{[base, rowBytes](int64_t y) { return base + y * rowBytes; }, ScreenWidth, ScreenHeight, true});
   return true;
 }

@@ -161,6 +161,15 @@ bool TPDFImage::WriteRasterised(TBitmap& bitmap) {
   return written;
 }
 
+bool TPDFImage::WriteRasterisedSamples(std::string rgb, int32_t w, int32_t h) {
+  if (w <= 0 || h <= 0) return false;
+  Kind = 2;
+  Width = w;
+  Height = h;
+  // As WriteRasterised: compressed unless the caller chose another setting than 0 or 1.
+  return WriteSamples(std::move(rgb), w, h, "DeviceRGB", 8, {}, Compression == 0 || Compression == 1);
+}
+
 bool TPDFImage::LoadBMP(TStream& stream, int32_t options) {
   stream.SetPosition(0);
   const std::string head = stream.ReadString(14 + 40);
@@ -244,21 +253,25 @@ bool TPDFImage::WriteBitmap(TBitmap& bitmap, const TPDFImagePageInfo* page, bool
     s.data = RGBRows(bitmap, flip);
   }
 
-  const bool compressed = Compression == 1;
+  return WriteSamples(std::move(s.data), w, h, s.colorSpace, s.bits, s.decode, Compression == 1);
+}
+
+bool TPDFImage::WriteSamples(std::string data, int32_t w, int32_t h, const std::string& colorSpace, int bits,
+                             const std::vector<int>& decode, bool compressed) {
   TPDFStream* stream = Owner->NewStream({}, false);
   // The deflate waits until the document is written: a render draws the samples as they are.
   if (compressed)
-    stream->TakeDataToDeflate(std::move(s.data));
+    stream->TakeDataToDeflate(std::move(data));
   else
-    stream->TakeData(std::move(s.data));
+    stream->TakeData(std::move(data));
   TPDFDictionary* d = stream->Dictionary();
   d->SetValue("Type", Owner->NewName("XObject"));
   d->SetValue("Subtype", Owner->NewName("Image"));
   d->SetValue("Width", Owner->NewNumeric(w));
   d->SetValue("Height", Owner->NewNumeric(h));
-  d->SetValue("ColorSpace", Owner->NewName(s.colorSpace));
-  d->SetValue("BitsPerComponent", Owner->NewNumeric(s.bits));
+  d->SetValue("ColorSpace", Owner->NewName(colorSpace));
+  d->SetValue("BitsPerComponent", Owner->NewNumeric(bits));
   if (compressed) d->SetValue("Filter", Owner->NewName("FlateDecode"));
-  if (!s.decode.empty()) d->SetValue("Decode", Owner->NewIntegerArray(s.decode));
+  if (!decode.empty()) d->SetValue("Decode", Owner->NewIntegerArray(decode));
   return Finish(stream);
 }

@@ -133,7 +133,9 @@ std::string TPDFLZWDecompressor::Decode(std::string_view data, const FlatePredic
   // make it): a size a file merely states allocates nothing.
   const int64_t inputBytes = static_cast<int64_t>(data.size());
   const int64_t initial = ExpectedOutput > 0 ? std::min(ExpectedOutput, 16 * inputBytes + 4096) : 3 * inputBytes + 4096;
-  output_.resize(static_cast<size_t>(std::clamp<int64_t>(initial, 0, std::max<int64_t>(MaxOutput, 0))));
+  // The copy slack is part of the first room: growing a string by a few bytes reallocates it at
+  // twice its size.
+  output_.resize(static_cast<size_t>(std::clamp<int64_t>(initial, 0, std::max<int64_t>(MaxOutput, 0)) + kCopySlack));
   int code = ReadCode();
   if (code == clearCode_) code = ReadCode();
   Append(code == endCode_ ? -1 : code);

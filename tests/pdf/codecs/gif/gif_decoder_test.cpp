@@ -123,6 +123,20 @@ TEST(GIFDecoderOracle, FilesPaintLikeGiftopnm) {
   EXPECT_TRUE(frames.Frames[1].HasLocalColorTable);
 }
 
+// The samples made without a bitmap are giftopnm's pixels too, row for row.
+TEST(GIFDecoderOracle, SamplesPaintLikeGiftopnm) {
+  REQUIRE_RASTER_TOOLS();
+  const RasterSet& set = RasterSet::Get("gif");
+  ASSERT_TRUE(set.ok()) << set.error();
+  for (const auto& c : set.Cases()) {
+    SCOPED_TRACE(c.name);
+    const TPDFGIFDecoder d = Read(set.Read(c.Get("file")));
+    std::string samples;
+    ASSERT_TRUE(d.GetFrameSamples(samples));
+    EXPECT_EQ(tifftest::FirstDifference(samples, set.Read(c.name + ".rgb"), c.Int("width")), "");
+  }
+}
+
 TEST(GIFDecoder, ScreenDescriptorFields) {
   struct Case {
     uint8_t aspect;
@@ -297,4 +311,35 @@ TEST(GIFDecoder, RandomDamage) {
     TBitmap bmp;
     d.GetFrameBitmap(bmp);
   }
+}
+
+// Damaged files (short data, frames past the edges, bad code sizes, lost tables) give the same
+// picture, or the same refusal, as samples and as a bitmap.
+TEST(GIFDecoder, SamplesAndBitmapAgreeOnDamagedFiles) {
+  GifBuilder g(11, 6, 2, kRGBW);
+  std::vector<uint8_t> px(54);
+  for (size_t i = 0; i < px.size(); ++i) px[i] = uint8_t(i * 5 % 4);
+  g.Image(0, 0, 9, 6, Uncompressed(px), 2, true);
+  g.Image(4, 3, 9, 6, Uncompressed(px), 2, false, kRGBW.substr(3, 6), 1);
+  const std::string base = g.out + ";";
+  std::mt19937 rng(11);
+  int painted = 0;
+  for (int round = 0; round < 2000; ++round) {
+    std::string s = base;
+    const int edits = int(rng() % 4);
+    for (int e = 0; e < edits; ++e) s[rng() % s.size()] = char(rng());
+    if (rng() % 4 == 0) s.resize(rng() % s.size());
+    TPDFGIFDecoder d = Read(s);
+    std::string samples = "stale";
+    const bool bySamples = d.GetFrameSamples(samples);
+    TBitmap bmp;
+    ASSERT_EQ(bySamples, d.GetFrameBitmap(bmp)) << round;
+    if (!bySamples) {
+      EXPECT_TRUE(samples.empty()) << round;
+      continue;
+    }
+    ++painted;
+    ASSERT_EQ(samples, tifftest::BitmapRGB(bmp)) << round;
+  }
+  EXPECT_GT(painted, 500);
 }
