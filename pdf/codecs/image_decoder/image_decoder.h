@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "pdf/core/filters/filter_chain.h"
 #include "pdf/core/filters/predictors.h"
 #include "pdf/render/canvas/gdiplus_settings.h"
 #include "platform/gdi/bitmap.h"
@@ -32,7 +33,6 @@ class TPDFObject;
 class TPDFSeparationColorSpace;
 class TPDFStream;
 class TPDFStructure;
-struct StreamFilterParams;
 
 // The answer to an indirect reference (nullptr when it cannot be resolved).
 using TPDFImageResolveEvent = std::function<TPDFObject*(TPDFIndRef& reference)>;
@@ -246,13 +246,19 @@ class TPDFImageDecoder {
     bool Inflate = false;
     FlatePredictorParams Predictor;
     bool PendingSamples = false;
+    // The bytes are one LZW stage with these parameters, decoded whole (under the decode's
+    // ceiling) each time the rows are drawn.
+    bool LZW = false;
+    StreamFilterParams LZWParams;
+    int64_t Ceiling = 0;
   };
   // True for an image whose decode can wait for its drawing (set by ApplyFilters when the
   // filters allow it): drawn only, 8-bit RGB or grey without a mask, profile or Decode change.
   bool RowsCanWait() const;
-  // Defers the rows of samples still waiting for their deflate, of stored samples, or of one
-  // inflate with the parameters p (whose rows must fit under the decode's ceiling).
-  bool DeferRowsFor(bool PendingSamples, bool Stored, bool Inflated, const StreamFilterParams& P,
+  // Defers the rows of samples still waiting for their deflate, of stored samples, of one
+  // inflate with the parameters p (whose rows must fit under the decode's ceiling) or of one
+  // LZW stage with them.
+  bool DeferRowsFor(bool PendingSamples, bool Stored, bool Inflated, bool LZW, const StreamFilterParams& P,
                     int64_t Ceiling);
   // Records the deferred rows when they give samples at all; false when they do not (the
   // whole decode then fails as it would).

@@ -48,17 +48,26 @@ bool ParseInteger(std::string_view text, int32_t& value) {
 
 }  // namespace
 
-bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool inflated, const StreamFilterParams& p,
-                                    int64_t ceiling) {
+bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool inflated, bool lzw,
+                                    const StreamFilterParams& p, int64_t ceiling) {
   using namespace imgdec;
   if (pendingSamples) return DeferRows(TDeferredRows{false, {}, true});
   if (stored) return DeferRows(TDeferredRows{});
-  if (!inflated) return false;
+  if (!inflated && !lzw) return false;
   // The predictor applies only with a parameter dictionary, as in the whole decode; rows past
   // the decode's ceiling would be cut there.
   const FlatePredictorParams predictor =
       p.Present ? FlatePredictorParams{p.Predictor, p.Colors, p.BitsPerComponent, p.Columns} : FlatePredictorParams{};
   const int64_t rowBytes = RowBytesFor(Width, ColorSpace == "DeviceGray" ? 1 : 3, 8);
+  if (lzw) {
+    TDeferredRows rows;
+    rows.LZW = true;
+    rows.LZWParams = p;
+    // As the whole decode expects of its last stage.
+    rows.LZWParams.ExpectedOutput = rowBytes * Height + (p.Predictor >= 10 ? int64_t(Height) : 0);
+    rows.Ceiling = ceiling;
+    return DeferRows(rows);
+  }
   const int64_t stride = rowBytes + (predictor.Predictor >= 10 ? 1 : 0);
   if (stride * Height > ceiling || !TSampleRows::Supported(true, predictor, rowBytes)) return false;
   return DeferRows(TDeferredRows{true, predictor, false});
@@ -105,7 +114,9 @@ void TPDFImageDecoder::ApplyFilters() {
     if (fromStream && RowsCanWait()) {
       TPDFObject* firstParms = ResolveReference(parms ? parms->GetItem(0) : nullptr);
       const StreamFilterParams first = ReadStreamFilterParams(PDFCast<TPDFDictionary>(firstParms));
-      if (DeferRowsFor(borrow, !pending && names.empty(), !pending && onlyFlate, first, ceiling)) return;
+      const bool onlyLZW = names.size() == 1 && names[0].name == "LZWDecode";
+      if (DeferRowsFor(borrow, !pending && names.empty(), !pending && onlyFlate, !pending && onlyLZW, first, ceiling))
+        return;
     }
     if (borrow) {
       borrowed_ = *pending;

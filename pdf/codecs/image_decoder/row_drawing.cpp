@@ -6,6 +6,7 @@
 #include "pdf/codecs/image_decoder/decoder_internal.h"
 #include "pdf/codecs/image_decoder/image_decoder.h"
 #include "pdf/codecs/image_decoder/sample_rows.h"
+#include "pdf/core/filters/filter_chain.h"
 #include "pdf/core/objects/pdf_stream.h"
 #include "pdf/render/canvas/daubrix.h"
 
@@ -17,6 +18,16 @@ namespace {
 constexpr int64_t kBandBytes = 512 * 1024;
 
 bool WholePixel(double v) { return std::fabs(v) < double(1 << 24) && v == std::floor(v); }
+
+// Whether an LZW stage gives any samples at all: its first byte, and a predictor it can undo
+// (the whole decode gives nothing otherwise).
+bool LZWGivesSamples(std::string_view bytes, const StreamFilterParams& p) {
+  StreamFilterParams bare = p;
+  bare.Present = false;
+  bare.ExpectedOutput = 0;
+  const FlatePredictorParams predictor{p.Predictor, p.Colors, p.BitsPerComponent, p.Columns};
+  return !LZWDecodeStage(bytes, bare, 1).empty() && (!p.Present || PredictorParamsUsable(predictor));
+}
 
 }  // namespace
 
@@ -56,7 +67,7 @@ bool TPDFImageDecoder::DeferRows(const TDeferredRows& rows) {
   const TDeferredRows source = DeferredSource(bytes);
   const int64_t rowBytes = RowBytesFor(Width, ColorSpace == "DeviceGray" ? 1 : 3, 8);
   TSampleRows probe(bytes, source.Inflate, source.Predictor, rowBytes);
-  if (probe.Empty()) {
+  if (source.LZW ? !LZWGivesSamples(bytes, source.LZWParams) : probe.Empty()) {
     deferredRows_.reset();
     return false;
   }
@@ -76,6 +87,12 @@ bool TPDFImageDecoder::DrawRows(TPDFDaubrix& canvas, double x1, double y1, doubl
     return false;
   std::string_view bytes;
   const TDeferredRows source = DeferredSource(bytes);
+  // LZW has no piecewise decoder here: its samples live while they are drawn, then go.
+  std::string lzwSamples;
+  if (source.LZW) {
+    lzwSamples = LZWDecodeStage(bytes, source.LZWParams, source.Ceiling);
+    bytes = lzwSamples;
+  }
   const bool grey = ColorSpace == "DeviceGray";
   TSampleRows rows(bytes, source.Inflate, source.Predictor, RowBytesFor(Width, grey ? 1 : 3, 8));
   const int32_t band = int32_t(std::clamp<int64_t>(kBandBytes / (3 * int64_t(Width)), 1, Height));

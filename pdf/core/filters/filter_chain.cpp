@@ -47,15 +47,9 @@ bool FlateStage(std::string& data, const StreamFilterParams& params, int64_t max
 }
 
 bool LzwStage(std::string& data, const StreamFilterParams& params, int64_t maxOutput) {
-  TPDFLZWDecompressor lzw;
-  lzw.MSBFirst = true;
-  lzw.InitialCodeWidth = 9;
-  lzw.EarlyChange = params.EarlyChange == 1;
-  lzw.MaxOutput = maxOutput;
-  lzw.ExpectedOutput = params.ExpectedOutput;
-  FlatePredictorParams predictor;  // no predictor without a parameter dictionary
+  std::string out = LZWDecodeStage(data, params, maxOutput);
+  FlatePredictorParams predictor;
   if (params.Present) predictor = PredictorOf(params);
-  std::string out = lzw.Decode(data, predictor);
   const bool ok = PredictorParamsUsable(predictor) && static_cast<int64_t>(out.size()) < maxOutput &&
                   (!out.empty() || data.empty());
   data = std::move(out);
@@ -105,6 +99,18 @@ std::vector<StreamFilterParams> FilterParams(const TPDFDictionary& dict, size_t 
 }
 
 }  // namespace
+
+std::string LZWDecodeStage(std::string_view data, const StreamFilterParams& params, int64_t maxOutput) {
+  TPDFLZWDecompressor lzw;
+  lzw.MSBFirst = true;
+  lzw.InitialCodeWidth = 9;
+  lzw.EarlyChange = params.EarlyChange == 1;
+  lzw.MaxOutput = maxOutput;
+  lzw.ExpectedOutput = params.ExpectedOutput;
+  FlatePredictorParams predictor;  // no predictor without a parameter dictionary
+  if (params.Present) predictor = PredictorOf(params);
+  return lzw.Decode(data, predictor);
+}
 
 bool ApplyStreamFilter(std::string_view name, std::string& data, const StreamFilterParams& params,
                        int64_t maxOutput) {

@@ -37,6 +37,11 @@ StreamFilterParams ReadStreamFilterParams(const TPDFDictionary* dict);
 bool ApplyStreamFilter(std::string_view name, std::string& data, const StreamFilterParams& params,
                        int64_t maxOutput = kDefaultFilterOutputLimit);
 
+// The output of the LZWDecode stage of ApplyStreamFilter (its predictor undone) without a copy
+// of the input.
+std::string LZWDecodeStage(std::string_view data, const StreamFilterParams& params,
+                           int64_t maxOutput = kDefaultFilterOutputLimit);
+
 // The stream's data through the chain named by its dictionary's "Filter" (one name or an array
 // of names) with the parameters of "DecodeParms" (or "DP"): a dictionary for the first filter or
 // an array with one entry per filter. The stream is not changed. The result is false when a

@@ -36,6 +36,27 @@ std::string Tagged(const std::string& samples, size_t rowBytes, uint32_t seed) {
   return out;
 }
 
+// LZW data (9-bit codes, most significant bit first) that give the bytes back: every byte a
+// literal code, with a clear code often enough that the codes never widen.
+std::string LZWLiterals(const std::string& bytes) {
+  std::string out;
+  uint32_t bitsHeld = 0;
+  int count = 0;
+  auto put = [&](int code) {
+    bitsHeld = ((bitsHeld << 9) | uint32_t(code)) & 0xFFFFFFu;
+    count += 9;
+    for (; count >= 8; count -= 8) out += char((bitsHeld >> (count - 8)) & 0xFF);
+  };
+  put(256);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (i > 0 && i % 200 == 0) put(256);
+    put(uint8_t(bytes[i]));
+  }
+  put(257);
+  if (count > 0) out += char((bitsHeld << (8 - count)) & 0xFF);
+  return out;
+}
+
 struct Case {
   const char* name;
   int width, height;
@@ -106,6 +127,19 @@ TEST_P(RowDrawing, PagesAsWhenDecodedWhole) {
        FlateCompressString(Tagged(grey.substr(0, 37), 37, 5) + "\x02"), true},
       {"TIFF predictor", w, h, false, 8,
        "/Filter /FlateDecode /DecodeParms << /Predictor 2 /Colors 3 /Columns 37 >>", FlateCompressString(small), true},
+      {"LZW rows in bands", W, H, false, 8, "/Filter /LZWDecode", LZWLiterals(rgb), true},
+      {"LZW, cut short", w, h, false, 8, "/Filter /LZW", LZWLiterals(small).substr(0, 1000), true},
+      {"LZW with a TIFF predictor", w, h, false, 8,
+       "/Filter /LZWDecode /DecodeParms << /Predictor 2 /Colors 3 /Columns 37 /EarlyChange 0 >>",
+       LZWLiterals(small), true},
+      {"LZW with PNG rows", W, H, false, 8,
+       "/Filter /LZWDecode /DecodeParms << /Predictor 15 /Colors 3 /Columns 4000 >>",
+       LZWLiterals(Tagged(rgb, size_t(W) * 3, 8)), true},
+      {"LZW, predictor rows of another width", w, h, false, 8,
+       "/Filter /LZWDecode /DecodeParms << /Predictor 12 /Colors 3 /Columns 20 >>",
+       LZWLiterals(Tagged(small, 60, 9)), true},
+      {"LZW then Flate: decoded whole", w, h, false, 8, "/Filter [ /LZWDecode /FlateDecode ]",
+       LZWLiterals(FlateCompressString(small)), false},
       {"grey with its default Decode", w, h, true, 8, "/Decode [ 0 1 ]", grey, true},
       {"inverted Decode: decoded whole", w, h, true, 8, "/Decode [ 1 0 ]", grey, false},
       {"predictor rows of another width: decoded whole", w, h, false, 8,
@@ -170,3 +204,35 @@ INSTANTIATE_TEST_SUITE_P(BackEnds, RowDrawing, testing::Values(uint8_t(kBackEndG
                          [](const testing::TestParamInfo<uint8_t>& info) {
                            return info.param == kBackEndGDI ? std::string("GDI") : std::string("GDIPlus");
                          });
+
+// LZW data without a sample, or under a predictor that cannot be undone, fail as the whole
+// decode does; the first sample alone is an image.
+TEST_P(RowDrawing, LZWWithoutSamplesFailsAsTheWholeDecode) {
+  const std::string lzw = "<< /Width 4 /Height 4 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /LZWDecode";
+  const struct {
+    std::string dictionary, data;
+    bool fails;
+  } cases[] = {
+      {lzw + " >>", "", true},
+      {lzw + " >>", LZWLiterals(""), true},
+      {lzw + " /DecodeParms << /Predictor 2 /Colors 3 /Columns 4 /BitsPerComponent 3 >> >>", LZWLiterals("abcdef"),
+       true},
+      {lzw + " /DecodeParms << /Predictor 11 /Colors 40 /Columns 4 >> >>", LZWLiterals("abcdef"), true},
+      {lzw + " >>", LZWLiterals("a"), false},
+      {lzw + " /DecodeParms << /Predictor 12 /Colors 3 /Columns 4 >> >>", LZWLiterals("\x02"), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dictionary);
+    TestStore t;
+    TPDFStream* image = t.Image(c.dictionary, c.data);
+    auto whole = Decoder(image, false);
+    auto rows = Decoder(image, true);
+    EXPECT_EQ(whole->Failed, c.fails);
+    EXPECT_EQ(rows->Failed, c.fails);
+    if (c.fails) continue;
+    auto expected = Drawn(*whole, GetParam(), {4, 0, 0, -4, 0, 4}, 4, 4);
+    auto got = Drawn(*rows, GetParam(), {4, 0, 0, -4, 0, 4}, 4, 4);
+    EXPECT_TRUE(rows->Bitmap->Empty());
+    ExpectSamePage(*got, *expected);
+  }
+}
