@@ -175,9 +175,15 @@ void TPNGReader::ReadChunks(TStream& stream) {
         stop = int64_t(length) > left;
         stream.Seek(std::min<int64_t>(length, left), TSeekOrigin::soCurrent);
       } else {
-        const std::string d = ReadAvailable(stream, length);
-        stop = d.size() < length;
-        IDATData += d;
+        // All image data lie in what is left of the stream: room for them is made once, and
+        // each chunk is read straight into it.
+        if (IDATData.empty()) IDATData.reserve(size_t(left));
+        const size_t at = IDATData.size();
+        const int64_t want = std::min<int64_t>(length, left);
+        IDATData.resize(at + size_t(want));
+        const int64_t got = std::max<int64_t>(0, stream.Read(IDATData.data() + at, want));
+        IDATData.resize(at + size_t(got));
+        stop = uint64_t(got) < length;
       }
     } else if (type == "pHYs") {
       const std::string d = ReadAvailable(stream, length);

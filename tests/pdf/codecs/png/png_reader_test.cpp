@@ -221,6 +221,36 @@ TEST(PNGReader, ChunkLengthsAreCheckedAgainstTheData) {
   EXPECT_EQ(twice.Width, 4u);
 }
 
+// Image data split over many chunks (empty ones, others between them, the last one cut) are
+// joined in order, in room no larger than the file.
+TEST(PNGReader, ImageDataOfManyChunksAreJoined) {
+  std::string samples;
+  for (int y = 0; y < 40; ++y) samples += '\0' + std::string(size_t(30), char(y * 5));
+  const std::string z = FlateCompressString(samples);
+  ASSERT_GT(z.size(), 20u);
+  std::vector<std::string> chunks = {Chunk("IHDR", IHDR(10, 40, 8, 2))};
+  size_t at = 0;
+  for (size_t n : {size_t(0), size_t(1), size_t(7), size_t(0)}) {
+    chunks.push_back(Chunk("IDAT", z.substr(at, n)));
+    at += n;
+    chunks.push_back(Chunk("tEXt", "k\0v"));
+  }
+  chunks.push_back(Chunk("IDAT", z.substr(at)));
+  chunks.push_back(Chunk("IEND", ""));
+  std::string file = MakePNG({});
+  for (const std::string& c : chunks) file += c;
+  const TPNGReader whole = Read(file);
+  EXPECT_TRUE(whole.ImageData == z);
+  EXPECT_LE(whole.ImageData.capacity(), file.size());
+  std::string rows;
+  for (int y = 0; y < 40; ++y) rows += std::string(size_t(30), char(y * 5));
+  EXPECT_TRUE(Samples(whole) == rows);
+  // Cut inside the last chunk: what is there, then the reading stops.
+  const size_t lastData = file.size() - 12 - 4 - (z.size() - at);
+  const TPNGReader cut = Read(file.substr(0, lastData + 5));
+  EXPECT_TRUE(cut.IDATData == z.substr(0, at + 5) || cut.ImageData == z.substr(0, at + 5));
+}
+
 TEST(PNGReader, DataThatCannotFillTheImageIsNotInflatedIntoAHugeBuffer) {
   // 16384 x 16384 RGBA at 16 bits (2 GiB of samples) from a few bytes of deflate data.
   const std::string png = MakePNG({Chunk("IHDR", IHDR(16384, 16384, 16, 6)),
