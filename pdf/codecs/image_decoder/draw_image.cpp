@@ -22,7 +22,11 @@ void TPDFImageDecoder::DrawImage(TPDFDaubrix& canvas, const std::array<double, 6
     if (deferredRows_) {
       if (DrawRows(canvas, x1, y1, x2, y2, x3, y3)) return;
       DecodeDeferredRows();
-      if (!Decoded || Failed) return;
+      if (!Decoded || Failed) {
+        // What was taken for an image when it was set turned out not to be one.
+        DrawFailed = true;
+        return;
+      }
     }
     // An unmasked bitmap goes to the canvas as it is where the canvas can take it so.
     const bool plain = MaskKind != kMaskColorKey && MaskKind != kMaskStencil && !(MaskBitmap && !MaskBitmap->Empty());

@@ -251,6 +251,8 @@ class TPDFImageDecoder {
     bool LZW = false;
     StreamFilterParams LZWParams;
     int64_t Ceiling = 0;
+    // The bytes are a colour JPEG picture of the image's size, decoded a band at a time.
+    bool JPEG = false;
   };
   // True for an image whose decode can wait for its drawing (set by ApplyFilters when the
   // filters allow it): drawn only, 8-bit RGB or grey without a mask, profile or Decode change.
@@ -258,8 +260,8 @@ class TPDFImageDecoder {
   // Defers the rows of samples still waiting for their deflate, of stored samples, of one
   // inflate with the parameters p (whose rows must fit under the decode's ceiling) or of one
   // LZW stage with them.
-  bool DeferRowsFor(bool PendingSamples, bool Stored, bool Inflated, bool LZW, const StreamFilterParams& P,
-                    int64_t Ceiling);
+  bool DeferRowsFor(bool PendingSamples, bool Stored, bool Inflated, bool LZW, bool JPEG,
+                    const StreamFilterParams& P, int64_t Ceiling);
   // Records the deferred rows when they give samples at all; false when they do not (the
   // whole decode then fails as it would).
   bool DeferRows(const TDeferredRows& Rows);
@@ -268,6 +270,8 @@ class TPDFImageDecoder {
   // Draws the deferred rows band by band where the placement is pixel for pixel; false when
   // nothing was drawn and the image must be decoded whole.
   bool DrawRows(TPDFDaubrix& Canvas, double X1, double Y1, double X2, double Y2, double X3, double Y3);
+  // DrawRows for a JPEG picture: libjpeg's rows go onto the canvas a band at a time.
+  bool DrawJPEGRows(TPDFDaubrix& Canvas, std::string_view Bytes, double X1, double Y1, double X2);
   // The whole decode of deferred rows into Bitmap.
   void DecodeDeferredRows();
 

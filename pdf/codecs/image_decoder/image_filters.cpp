@@ -48,11 +48,18 @@ bool ParseInteger(std::string_view text, int32_t& value) {
 
 }  // namespace
 
-bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool inflated, bool lzw,
+bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool inflated, bool lzw, bool jpeg,
                                     const StreamFilterParams& p, int64_t ceiling) {
   using namespace imgdec;
   if (pendingSamples) return DeferRows(TDeferredRows{false, {}, true});
   if (stored) return DeferRows(TDeferredRows{});
+  if (jpeg) {
+    // Grey pictures, whose whole decode draws through a palette, are left to it.
+    if (ColorSpace != "DeviceRGB") return false;
+    TDeferredRows rows;
+    rows.JPEG = true;
+    return DeferRows(rows);
+  }
   if (!inflated && !lzw) return false;
   // The predictor applies only with a parameter dictionary, as in the whole decode; rows past
   // the decode's ceiling would be cut there.
@@ -115,7 +122,9 @@ void TPDFImageDecoder::ApplyFilters() {
       TPDFObject* firstParms = ResolveReference(parms ? parms->GetItem(0) : nullptr);
       const StreamFilterParams first = ReadStreamFilterParams(PDFCast<TPDFDictionary>(firstParms));
       const bool onlyLZW = names.size() == 1 && names[0].name == "LZWDecode";
-      if (DeferRowsFor(borrow, !pending && names.empty(), !pending && onlyFlate, !pending && onlyLZW, first, ceiling))
+      const bool onlyDCT = names.size() == 1 && names[0].name == "DCTDecode";
+      if (DeferRowsFor(borrow, !pending && names.empty(), !pending && onlyFlate, !pending && onlyLZW,
+                       !pending && onlyDCT, first, ceiling))
         return;
     }
     if (borrow) {

@@ -1,11 +1,13 @@
 // Images that are only drawn, pixel for pixel, never hold their whole picture: their rows are
-// decoded a band at a time and each band goes onto the page as the picture's rows would.
+// decoded a band at a time (samples, LZW samples, libjpeg's rows) and each band goes onto the
+// page as the picture's rows would.
 #include <algorithm>
 #include <cmath>
 
 #include "pdf/codecs/image_decoder/decoder_internal.h"
 #include "pdf/codecs/image_decoder/image_decoder.h"
 #include "pdf/codecs/image_decoder/sample_rows.h"
+#include "pdf/codecs/jpeg/pdf_jpeg_image.h"
 #include "pdf/core/filters/filter_chain.h"
 #include "pdf/core/objects/pdf_stream.h"
 #include "pdf/render/canvas/daubrix.h"
@@ -18,6 +20,13 @@ namespace {
 constexpr int64_t kBandBytes = 512 * 1024;
 
 bool WholePixel(double v) { return std::fabs(v) < double(1 << 24) && v == std::floor(v); }
+
+// JPEG data as the whole decode reads them: without a line feed written before the first marker.
+std::string_view JPEGBytes(std::string_view bytes) {
+  if (bytes.size() >= 3 && bytes[0] == '\n' && uint8_t(bytes[1]) == 0xFF && uint8_t(bytes[2]) == 0xD8)
+    bytes.remove_prefix(1);
+  return bytes;
+}
 
 // Whether an LZW stage gives any samples at all: its first byte, and a predictor it can undo
 // (the whole decode gives nothing otherwise).
@@ -65,6 +74,16 @@ bool TPDFImageDecoder::DeferRows(const TDeferredRows& rows) {
   deferredRows_ = rows;
   std::string_view bytes;
   const TDeferredRows source = DeferredSource(bytes);
+  if (source.JPEG) {
+    if (!TPDFJPEGImage::ColourPicture(JPEGBytes(bytes), Width, Height)) {
+      deferredRows_.reset();
+      return false;
+    }
+    // The whole decode leaves Decode as it is.
+    Decoded = true;
+    sourceDecode_ = ParseNumberArray(Decode);
+    return true;
+  }
   const int64_t rowBytes = RowBytesFor(Width, ColorSpace == "DeviceGray" ? 1 : 3, 8);
   TSampleRows probe(bytes, source.Inflate, source.Predictor, rowBytes);
   if (source.LZW ? !LZWGivesSamples(bytes, source.LZWParams) : probe.Empty()) {
@@ -87,6 +106,7 @@ bool TPDFImageDecoder::DrawRows(TPDFDaubrix& canvas, double x1, double y1, doubl
     return false;
   std::string_view bytes;
   const TDeferredRows source = DeferredSource(bytes);
+  if (source.JPEG) return DrawJPEGRows(canvas, bytes, x1, y1, x2);
   // LZW has no piecewise decoder here: its samples live while they are drawn, then go.
   std::string lzwSamples;
   if (source.LZW) {
@@ -108,6 +128,23 @@ bool TPDFImageDecoder::DrawRows(TPDFDaubrix& canvas, double x1, double y1, doubl
       return true;
     }
   }
+  return true;
+}
+
+bool TPDFImageDecoder::DrawJPEGRows(TPDFDaubrix& canvas, std::string_view bytes, double x1, double y1, double x2) {
+  // Bands of a whole number of libjpeg's row groups (1, 2, 3, 4, 8 or 16 rows).
+  constexpr int32_t kGroupMultiple = 48;
+  const int64_t fit = kBandBytes / (3 * int64_t(Width)) / kGroupMultiple * kGroupMultiple;
+  const int32_t band = int32_t(std::clamp<int64_t>(fit, kGroupMultiple, 16 * kGroupMultiple));
+  TPDFJPEGImage jpeg;
+  jpeg.SetColorManager(ColorManager);
+  TMemoryStream source(JPEGBytes(bytes));
+  jpeg.LoadFromStream(source);
+  const int32_t drawn = jpeg.DecodeBands(band, Width, Height, [&](TBitmap& rows, int32_t top, int32_t n) {
+    return canvas.DrawDibPoints(rows.SharedDib(), x1, y1 + top, x2, y1 + top, x1, y1 + top + n);
+  });
+  if (drawn == 0) return false;
+  if (drawn < Height) DrawFailed = true;
   return true;
 }
 

@@ -177,6 +177,10 @@ static int vj_decompress_in(vj_decode_context* c, const unsigned char* data, siz
     if (n > (unsigned)cinfo->rec_outbuf_height) n = (unsigned)cinfo->rec_outbuf_height;
     if (n > 16) n = 16;
     if (n == 0) n = 1;
+    if (sink->ready != NULL && sink->ready(sink->user, cinfo->output_scanline, n)) {
+      jpeg_destroy_decompress(cinfo);
+      return VJ_ABORTED;
+    }
     for (i = 0; i < n; ++i) rows[i] = sink->row(sink->user, cinfo->output_scanline + i);
     if (jpeg_read_scanlines(cinfo, rows, n) == 0) {
       /* No progress (cannot happen with a memory source): stop rather than spin. */

@@ -51,6 +51,9 @@ typedef struct vj_decode_sink {
                const unsigned char* const* colormap, int colormap_components, int colors);
   unsigned char* (*row)(void* user, unsigned y);
   vj_progress_fn progress;
+  /* Optional: called before the rows of each group are asked for, with the rows complete so
+   * far and how many the group asks for; a non-zero answer stops the decode. */
+  int (*ready)(void* user, unsigned done, unsigned count);
 } vj_decode_sink;
 
 /* Reads the header (and the output size at 1/scale_denom). */

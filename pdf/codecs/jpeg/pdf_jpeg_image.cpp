@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 #include <exception>
+#include <vector>
 
 #include "pdf/codecs/jpeg/jpeg_glue.h"
 #include "pdf/render/colour/color_manager.h"
@@ -43,6 +44,28 @@ constexpr int kMaxScans = 1000;
 
 uint64_t PixelAllowance(size_t dataSize) {
   return std::min(kMaxPixels, std::max(kMinPixelAllowance, uint64_t(dataSize) * kPixelsPerDataByte));
+}
+
+// A 24-bit row made white (its padding zero) before libjpeg writes it: rows a fatal error
+// leaves undecoded stay white, as in a bitmap filled first.
+void WhiteRow(GdiBitmap& dib, int32_t y) {
+  uint8_t* row = dib.Row(y);
+  const size_t used = size_t(dib.Width()) * 3;
+  std::memset(row, 0xFF, used);
+  std::memset(row + used, 0, size_t(dib.Stride()) - used);
+}
+
+vj_decode_options DecodeOptionsOf(const TPDFJPEGImage& image, size_t size) {
+  vj_decode_options options{};
+  options.scale_denom = 1u << std::min<int>(image.Scale, 3);
+  options.smoothing = image.Smoothing;
+  options.grayscale = image.Grayscale;
+  options.quantize_8bit = image.PixelFormat == jf8Bit;
+  options.fast = image.Performance == jpBestSpeed;
+  options.max_pixels = PixelAllowance(size);
+  options.max_memory = kMaxLibjpegMemory;
+  options.max_scans = kMaxScans;
+  return options;
 }
 
 // Raises the image's progress event at most every 500 ms, and keeps an exception it throws
@@ -157,16 +180,98 @@ class DecodeSink : public ProgressRelay {
     return true;
   }
 
-  static void WhiteRow(GdiBitmap& dib, int32_t y) {
-    uint8_t* row = dib.Row(y);
-    const size_t used = size_t(dib.Width()) * 3;
-    std::memset(row, 0xFF, used);
-    std::memset(row + used, 0, size_t(dib.Stride()) - used);
-  }
-
   TBitmap& bitmap_;
   bool whiteOnDemand_ = false;
   int32_t handedOut_ = 0;
+};
+
+// Receives 24-bit rows into a band of the picture's width and hands each full band on; the
+// decode is stopped before a group of rows would run past the band.
+class BandSink : public ProgressRelay {
+ public:
+  using Draw = std::function<bool(TBitmap& band, int32_t top, int32_t rows)>;
+  BandSink(TPDFJPEGImage& image, int32_t bandRows, int32_t width, int32_t height, const Draw& draw)
+      : ProgressRelay(image), rows_(bandRows), width_(width), height_(height), draw_(draw) {}
+
+  static int Begin(void* user, unsigned width, unsigned height, int components, int colorSpace,
+                   const unsigned char* const*, int, int) noexcept {
+    auto* self = static_cast<BandSink*>(user);
+    if (components != 3 || colorSpace == VJ_CS_CMYK || int64_t(width) != self->width_ ||
+        int64_t(height) != self->height_)
+      return 1;
+    try {
+      self->band_.SetPixelFormat(pf24bit);
+      self->band_.Dib().Allocate(self->width_, self->rows_, 24, false);
+    } catch (const std::exception&) {
+      return 1;
+    }
+    self->started_ = true;
+    return 0;
+  }
+  static unsigned char* Row(void* user, unsigned y) noexcept {
+    auto* self = static_cast<BandSink*>(user);
+    const int64_t r = int64_t(y) - self->top_;
+    GdiBitmap& dib = self->band_.Dib();
+    if (r < 0 || r >= self->rows_) {
+      // Never asked for while groups fit the band; written, it would be lost.
+      self->stopped_ = true;
+      self->spare_.resize(size_t(dib.Stride()));
+      return self->spare_.data();
+    }
+    WhiteRow(dib, int32_t(r));
+    self->handedOut_ = std::max(self->handedOut_, int32_t(y) + 1);
+    return dib.Row(int32_t(r));
+  }
+  static int Ready(void* user, unsigned done, unsigned count) noexcept {
+    auto* self = static_cast<BandSink*>(user);
+    if (int64_t(done) - self->top_ + count > self->rows_) self->Flush(int32_t(done));
+    return self->stopped_ ? 1 : 0;
+  }
+
+  // The rows handed out go on, then white rows down to the picture's bottom.
+  void Finish() {
+    if (!started_) return;
+    Flush(std::max(top_, handedOut_));
+    while (top_ < height_ && !stopped_) {
+      const int32_t end = std::min(height_, top_ + rows_);
+      for (int32_t y = top_; y < end; ++y) WhiteRow(band_.Dib(), y - top_);
+      Flush(end);
+    }
+  }
+  int32_t Drawn() const { return drawn_; }
+
+ private:
+  // Hands rows top_ to end - 1 on: the band itself when it is full, else a bitmap of their own.
+  void Flush(int32_t end) {
+    const int32_t n = end - top_;
+    if (n <= 0 || stopped_) return;
+    try {
+      bool ok;
+      if (n == rows_) {
+        ok = draw_(band_, top_, n);
+      } else {
+        TBitmap part;
+        part.SetPixelFormat(pf24bit);
+        part.Dib().Allocate(width_, n, 24, false);
+        const size_t bytes = size_t(band_.Dib().Stride());
+        for (int32_t r = 0; r < n; ++r) std::memcpy(part.Dib().Row(r), band_.Dib().Row(r), bytes);
+        ok = draw_(part, top_, n);
+      }
+      if (ok) drawn_ += n;
+      stopped_ = !ok;
+    } catch (...) {
+      failure_ = std::current_exception();
+      stopped_ = true;
+    }
+    top_ = end;
+  }
+
+  const int32_t rows_, width_, height_;
+  const Draw& draw_;
+  TBitmap band_;
+  std::vector<uint8_t> spare_;
+  bool started_ = false, stopped_ = false;
+  int32_t top_ = 0, handedOut_ = 0, drawn_ = 0;
 };
 
 struct CompressSource : ProgressRelay {
@@ -344,15 +449,7 @@ TBitmap* TPDFJPEGImage::Decode() {
   Bitmap = std::make_unique<TBitmap>();
   if (!Image->Data || Image->Data->Size() == 0) return Bitmap.get();
   const size_t size = size_t(Image->Data->Size());
-  vj_decode_options options{};
-  options.scale_denom = 1u << std::min<int>(Scale, 3);
-  options.smoothing = Smoothing;
-  options.grayscale = Grayscale;
-  options.quantize_8bit = PixelFormat == jf8Bit;
-  options.fast = Performance == jpBestSpeed;
-  options.max_pixels = PixelAllowance(size);
-  options.max_memory = kMaxLibjpegMemory;
-  options.max_scans = kMaxScans;
+  const vj_decode_options options = DecodeOptionsOf(*this, size);
   DecodeSink sink(*this, *Bitmap);
   vj_decode_sink callbacks{&sink, &DecodeSink::Begin, &DecodeSink::Row, &ProgressRelay::Callback};
   sink.Raise(0);
@@ -364,6 +461,31 @@ TBitmap* TPDFJPEGImage::Decode() {
   sink.Raise(100);
   sink.RethrowIfFailed();
   return Bitmap.get();
+}
+
+int32_t TPDFJPEGImage::DecodeBands(int32_t bandRows, int32_t width, int32_t height,
+                                   const std::function<bool(TBitmap&, int32_t, int32_t)>& draw) {
+  if (!Image->Data || Image->Data->Size() == 0 || bandRows < 16 || width <= 0 || height <= 0) return 0;
+  const size_t size = size_t(Image->Data->Size());
+  const vj_decode_options options = DecodeOptionsOf(*this, size);
+  BandSink sink(*this, bandRows, width, height, draw);
+  vj_decode_sink callbacks{&sink, &BandSink::Begin, &BandSink::Row, &ProgressRelay::Callback, &BandSink::Ready};
+  sink.Raise(0);
+  vj_decompress(Image->Data->Memory(), size, &options, &callbacks);
+  sink.Finish();
+  sink.RethrowIfFailed();
+  sink.Raise(100);
+  sink.RethrowIfFailed();
+  return sink.Drawn();
+}
+
+bool TPDFJPEGImage::ColourPicture(std::string_view data, int32_t width, int32_t height) {
+  vj_header h{};
+  if (data.empty() ||
+      vj_read_header(reinterpret_cast<const unsigned char*>(data.data()), data.size(), 1, &h) != VJ_OK)
+    return false;
+  return h.components == 3 && (h.color_space == VJ_CS_YCBCR || h.color_space == VJ_CS_RGB) &&
+         int64_t(h.width) == width && int64_t(h.height) == height;
 }
 
 void TPDFJPEGImage::DecodeRawCMYK() {

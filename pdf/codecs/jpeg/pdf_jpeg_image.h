@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/graphic.h"
@@ -77,6 +78,16 @@ class TPDFJPEGImage : public TGraphic {
 
   // The decoded bitmap, decoding first when there is none.
   TBitmap* Decode();
+  // Decodes a colour picture of width x height a band of bandRows rows (16 at least) at a time,
+  // never holding the whole: draw gets the band and the picture's rows it holds (its first
+  // rows; fewer than bandRows at the bottom), and answers false to stop. Rows the data do not
+  // reach come out white, as in Decode. Returns the rows drawn; 0 when nothing was drawn: a
+  // picture of another size or not of three colour components (grey, quantised, CMYK), a
+  // decode that ended before its first row, or a first band that could not be drawn.
+  int32_t DecodeBands(int32_t bandRows, int32_t width, int32_t height,
+                      const std::function<bool(TBitmap& band, int32_t top, int32_t rows)>& draw);
+  // Whether JPEG data describe a colour picture (three components) of width x height.
+  static bool ColourPicture(std::string_view data, int32_t width, int32_t height);
   // Decodes again taking 4-component data as plain (not inverted) CMYK.
   void DecodeRawCMYK();
   // Saves the decoded image as a BMP file.

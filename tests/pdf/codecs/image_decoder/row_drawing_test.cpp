@@ -6,9 +6,11 @@
 
 #include <random>
 
+#include "pdf/codecs/jpeg/pdf_jpeg_image.h"
 #include "pdf/core/filters/flate.h"
 #include "pdf/render/canvas/daubrix.h"
 #include "tests/pdf/codecs/image_decoder/image_test_util.h"
+#include "tests/pdf/image_support/image_cases.h"
 #include "tests/pdf/render/canvas/canvas_test_support.h"
 
 using namespace imgtest;
@@ -198,6 +200,116 @@ TEST_P(RowDrawing, DataWithoutSamplesFailsAsTheWholeDecode) {
     EXPECT_TRUE(Decoder(image, true)->Failed);
     EXPECT_TRUE(Decoder(image, false)->Failed);
   }
+}
+
+namespace {
+
+// A smooth colour picture with grain, compressed by libjpeg with its defaults (4:2:0), grey
+// when asked.
+std::string JpegOf(int w, int h, bool grey = false) {
+  TBitmap picture;
+  picture.SetPixelFormat(pf24bit);
+  picture.SetSize(w, h);
+  std::mt19937 rng(uint32_t(w * 31 + h));
+  for (int y = 0; y < h; ++y) {
+    uint8_t* p = picture.ScanLine(y);
+    for (int x = 0; x < w; ++x, p += 3) {
+      p[0] = uint8_t(x * 255 / std::max(1, w - 1) + rng() % 16);
+      p[1] = uint8_t(y * 255 / std::max(1, h - 1));
+      p[2] = uint8_t((x + y) * 3 + rng() % 32);
+    }
+  }
+  TPDFJPEGImage jpeg;
+  jpeg.Assign(picture);
+  jpeg.Grayscale = grey;
+  jpeg.Quality = 85;
+  TMemoryStream out;
+  jpeg.SaveToStream(out);
+  return std::string(out.View());
+}
+
+// The same file written progressively by Pillow (libjpeg), or empty without the tools.
+std::string ProgressiveOf(const std::string& jpeg) {
+  if (!imagetest::HaveImageTools()) return {};
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir.File("in.jpg"), jpeg);
+  imagetest::RunPython("Image.open(sys.argv[1]).save(sys.argv[2], quality=90, progressive=True)",
+                       {dir.File("in.jpg"), dir.File("out.jpg")});
+  return testsupport::ReadFile(dir.File("out.jpg"));
+}
+
+}  // namespace
+
+// JPEG pictures drawn pixel for pixel go onto the page a band of libjpeg's rows at a time; the
+// page is the one the whole decode draws. Pictures that are not plain colour of the image's
+// size, or placed otherwise, are decoded whole.
+TEST_P(RowDrawing, JpegPagesAsWhenDecodedWhole) {
+  const std::string wide = JpegOf(4000, 100), small = JpegOf(37, 23);
+  const std::string progressive = ProgressiveOf(JpegOf(300, 130));
+  struct JpegCase {
+    const char* name;
+    int width, height;
+    std::string space, data;
+    bool streamed;
+  };
+  std::vector<JpegCase> cases = {
+      {"4000 wide: bands of 48 rows, the last short", 4000, 100, "/DeviceRGB", wide, true},
+      {"small", 37, 23, "/DeviceRGB", small, true},
+      {"written after a line feed", 37, 23, "/DeviceRGB", "\n" + small, true},
+      {"cut short: the missing rows white", 4000, 100, "/DeviceRGB", wide.substr(0, wide.size() / 2), true},
+      {"another size than the image's: decoded whole", 40, 23, "/DeviceRGB", small, false},
+      {"a grey picture: decoded whole", 37, 23, "/DeviceRGB", JpegOf(37, 23, true), false},
+      {"a grey image: decoded whole", 37, 23, "/DeviceGray", small, false},
+  };
+  if (!progressive.empty()) cases.push_back({"progressive", 300, 130, "/DeviceRGB", progressive, true});
+  for (const JpegCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestStore t;
+    TPDFStream* image = t.Image("<< /Width " + std::to_string(c.width) + " /Height " + std::to_string(c.height) +
+                                    " /BitsPerComponent 8 /ColorSpace " + c.space + " /Filter /DCTDecode >>",
+                                c.data);
+    auto whole = Decoder(image, false);
+    auto rows = Decoder(image, true);
+    ASSERT_FALSE(whole->Failed);
+    ASSERT_FALSE(rows->Failed);
+    EXPECT_EQ(rows->Bitmap == nullptr || rows->Bitmap->Empty(), c.streamed);
+    const std::array<double, 6> places[] = {{double(c.width), 0, 0, -double(c.height), 2, 1.0 + c.height},
+                                           {c.width / 2.0, 0, 0, -c.height * 1.5, 1, 1.5 * c.height}};
+    for (const auto& m : places) {
+      auto expected = Drawn(*whole, GetParam(), m, c.width, int(c.height * 1.5));
+      auto got = Drawn(*rows, GetParam(), m, c.width, int(c.height * 1.5));
+      ExpectSamePage(*got, *expected);
+      if (&m == &places[0]) EXPECT_EQ(rows->Bitmap == nullptr || rows->Bitmap->Empty(), c.streamed);
+      EXPECT_FALSE(rows->DrawFailed);
+    }
+  }
+}
+
+// A JPEG whose tables end without a scan is no image either way; one whose scan has no data
+// is drawn from what libjpeg makes of it, the same either way.
+TEST_P(RowDrawing, JpegWithoutScanDataAsTheWholeDecode) {
+  const std::string jpeg = JpegOf(37, 23);
+  const size_t scan = jpeg.find("\xFF\xDA");
+  ASSERT_NE(scan, std::string::npos);
+  const std::string dictionary =
+      "<< /Width 37 /Height 23 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /DCTDecode >>";
+  {
+    TestStore t;
+    TPDFStream* image = t.Image(dictionary, jpeg.substr(0, scan) + "\xFF\xD9");
+    EXPECT_TRUE(Decoder(image, false)->Failed);
+    EXPECT_TRUE(Decoder(image, true)->Failed);
+  }
+  TestStore t;
+  const size_t scanHeader = 2 + (uint8_t(jpeg[scan + 2]) << 8 | uint8_t(jpeg[scan + 3]));
+  TPDFStream* image = t.Image(dictionary, jpeg.substr(0, scan + scanHeader) + "\xFF\xD9");
+  auto whole = Decoder(image, false);
+  auto rows = Decoder(image, true);
+  ASSERT_FALSE(whole->Failed);
+  ASSERT_FALSE(rows->Failed);
+  auto expected = Drawn(*whole, GetParam(), {37, 0, 0, -23, 2, 24}, 37, 23);
+  auto got = Drawn(*rows, GetParam(), {37, 0, 0, -23, 2, 24}, 37, 23);
+  EXPECT_TRUE(rows->Bitmap == nullptr || rows->Bitmap->Empty());
+  ExpectSamePage(*got, *expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(BackEnds, RowDrawing, testing::Values(uint8_t(kBackEndGDI), uint8_t(kBackEndGDIPlus)),

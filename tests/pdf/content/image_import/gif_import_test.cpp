@@ -57,13 +57,4 @@ TEST(GIFImport, SamplesAreGiftopnmsPixelsEitherWay) {
   }
 }
 
-TEST(GIFImport, NothingToShowIsNotImported) {
-  for (const bool keep : {false, true}) {
-    const Imported i = Import("GIF89a\x05\x00\x05\x00\x00\x00\x00;", keep, 0);
-    EXPECT_FALSE(i.ok);
-    EXPECT_EQ(i.image->Ref, nullptr);
-    EXPECT_EQ(i.image->Width, 0);
-  }
-}
-
 }  // namespace
