@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/gdi/metafile/emf_recorder.h"
+
 namespace {
 
 // Every new memory DC starts with the same stock 1 x 1 monochrome bitmap, as on the platform.
@@ -26,6 +28,11 @@ T Swap(T& slot, T value) {
 }  // namespace
 
 std::shared_ptr<GdiDC> LookupDC(HDC dc) { return LookupGdi<GdiDC>(dc); }
+
+POINT DevicePoint(const GdiDC& d, int64_t x, int64_t y) {
+  auto clamp = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  return POINT{clamp(d.DevX(x)), clamp(d.DevY(y))};
+}
 
 Region GdiDC::Drawable() const {
   const GdiBitmap* s = Surface();
@@ -112,6 +119,7 @@ void SetDCTarget(HDC dc, std::shared_ptr<GdiBitmap> target) {
 
 std::shared_ptr<GdiBitmap> GetDCBitmap(HDC dc) {
   auto d = LookupDC(dc);
+  if (d && d->recorder) return d->recorder->Layer();
   return d ? d->SurfaceShared() : nullptr;
 }
 
@@ -268,6 +276,7 @@ bool MoveToEx(HDC dc, int x, int y, POINT* old) {
   if (!d) return false;
   if (old) *old = d->state.position;
   d->state.position = POINT{x, y};
+  if (d->recorder) d->recorder->MoveTo(DevicePoint(*d, x, y));
   if (d->state.path.stage == GdiPath::Stage::Open) d->state.path.Start(PointF{d->DevXf(x), d->DevYf(y)});
   return true;
 }

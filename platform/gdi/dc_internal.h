@@ -11,6 +11,8 @@
 #include "platform/gdi/path.h"
 #include "platform/gdi/pen_brush.h"
 
+class EmfRecorder;
+
 struct DCState {
   std::shared_ptr<GdiPen> pen;
   std::shared_ptr<GdiBrush> brush;
@@ -60,6 +62,10 @@ class GdiDC : public GdiObject {
   std::optional<DeviceCaps> device;   // a printer's, when the DC stands for one
   DCState state;
   std::vector<DCState> saved;
+  // Set for metafile DCs: drawing calls become records instead of pixels.
+  std::shared_ptr<EmfRecorder> recorder;
 };
 
 std::shared_ptr<GdiDC> LookupDC(HDC dc);
+// A logical point in device units, kept inside the int range (what metafile records hold).
+POINT DevicePoint(const GdiDC& d, int64_t x, int64_t y);

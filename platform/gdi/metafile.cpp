@@ -6,6 +6,7 @@
 #include "platform/gdi/canvas.h"
 #include "platform/gdi/graphics_errors.h"
 #include "platform/gdi/metafile/emf_reader.h"
+#include "platform/gdi/metafile/emf_to_wmf.h"
 #include "platform/gdi/metafile/enh_metafile.h"
 #include "platform/gdi/metafile/wmf_translator.h"
 
@@ -31,6 +32,20 @@ HENHMETAFILE TMetafile::Handle() {
     handle_ = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
   }
   return handle_;
+}
+
+void TMetafile::SetHandle(HENHMETAFILE handle) {
+  auto doc = EnhMetaFileDocument(handle);
+  if (handle == handle_) return;
+  const bool enhanced = enhanced_;
+  Clear();
+  enhanced_ = enhanced;
+  if (!doc) {
+    if (handle) DeleteEnhMetaFile(handle);
+    return;
+  }
+  SetFromEmf(std::move(doc));
+  handle_ = handle;
 }
 
 void TMetafile::SetSize(int width, int height) {
@@ -103,9 +118,12 @@ void TMetafile::SaveToStream(TStream& stream) {
   }
   PlaceableWmfHeader h;
   const std::span<const uint8_t> loaded(reinterpret_cast<const uint8_t*>(data_.data()), data_.size());
-  if (!ReadPlaceableWmfHeader(loaded, h))
-    throw EInvalidGraphicOperation("An enhanced metafile cannot be saved as a Windows metafile");
-  stream.WriteString(data_);
+  if (ReadPlaceableWmfHeader(loaded, h)) {
+    stream.WriteString(data_);
+    return;
+  }
+  const std::vector<uint8_t> wmf = PlaceableWmfFromEmf(*document_, width_, height_, 96);
+  stream.WriteBuffer(wmf.data(), int64_t(wmf.size()));
 }
 
 void TMetafile::Clear() {

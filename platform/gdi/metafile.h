@@ -26,7 +26,7 @@ class TMetafile : public TGraphic {
   // "Metafile is not valid" for anything else (a WMF with a wrong checksum, broken headers).
   void LoadFromStream(TStream& stream) override;
   // The EMF when Enhanced, otherwise a placeable WMF: the loaded file's bytes when it was one,
-  // else nothing can be written and EInvalidGraphicOperation is raised.
+  // else the EMF converted at 96 units per inch.
   void SaveToStream(TStream& stream) override;
   void Assign(const TGraphic& source) override;
   const char* ClassName() const override { return "TMetafile"; }
@@ -49,6 +49,9 @@ class TMetafile : public TGraphic {
 
   // The EMF handle (a WMF's translation), owned by the metafile; null when empty.
   HENHMETAFILE Handle();
+  // Takes over a metafile handle (a closed recording); the size comes from its frame and the
+  // Enhanced setting stays as it is.
+  void SetHandle(HENHMETAFILE handle);
   // The EMF's records, checked (null when empty).
   std::shared_ptr<const EmfDocument> Document() const { return document_; }
   // The bytes of the file as loaded (EMF or placeable WMF).

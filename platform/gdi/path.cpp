@@ -1,5 +1,6 @@
 #include "platform/gdi/path.h"
 
+#include "platform/gdi/metafile/emf_recorder.h"
 #include "platform/gdi/paint_engine.h"
 #include "platform/gdi/stroke.h"
 
@@ -51,6 +52,7 @@ void Stroke(GdiDC& d, const std::vector<GdiPath::Figure>& figures) {
 bool BeginPath(HDC dc) {
   auto d = LookupDC(dc);
   if (!d) return false;
+  if (d->recorder) d->recorder->Simple(EMR_BEGINPATH);
   d->state.path.Clear();
   d->state.path.stage = GdiPath::Stage::Open;
   d->state.path.Start(PointF{d->DevXf(d->state.position.x), d->DevYf(d->state.position.y)});
@@ -60,6 +62,7 @@ bool BeginPath(HDC dc) {
 bool EndPath(HDC dc) {
   auto d = LookupDC(dc);
   if (!d || d->state.path.stage != GdiPath::Stage::Open) return false;
+  if (d->recorder) d->recorder->EndPath(*d);
   auto& figs = d->state.path.figures;
   std::erase_if(figs, [](const GdiPath::Figure& f) { return f.points.size() < 2; });
   d->state.path.stage = GdiPath::Stage::Closed;
@@ -69,6 +72,7 @@ bool EndPath(HDC dc) {
 bool AbortPath(HDC dc) {
   auto d = LookupDC(dc);
   if (!d) return false;
+  if (d->recorder) d->recorder->Simple(EMR_ABORTPATH);
   d->state.path.Clear();
   return true;
 }
@@ -76,6 +80,7 @@ bool AbortPath(HDC dc) {
 bool CloseFigure(HDC dc) {
   auto d = LookupDC(dc);
   if (!d || d->state.path.stage != GdiPath::Stage::Open) return false;
+  if (d->recorder) d->recorder->Simple(EMR_CLOSEFIGURE);
   d->state.path.Close();
   return true;
 }
@@ -84,7 +89,8 @@ bool StrokePath(HDC dc) {
   std::shared_ptr<GdiDC> d;
   std::vector<GdiPath::Figure> figures;
   if (!TakePath(dc, d, figures)) return false;
-  Stroke(*d, figures);
+  if (d->recorder) d->recorder->PaintPath(*d, EMR_STROKEPATH);
+  else Stroke(*d, figures);
   return true;
 }
 
@@ -92,7 +98,8 @@ bool FillPath(HDC dc) {
   std::shared_ptr<GdiDC> d;
   std::vector<GdiPath::Figure> figures;
   if (!TakePath(dc, d, figures)) return false;
-  FillOutlines(*d, Polygons(figures), d->state.polyFillMode);
+  if (d->recorder) d->recorder->PaintPath(*d, EMR_FILLPATH);
+  else FillOutlines(*d, Polygons(figures), d->state.polyFillMode);
   return true;
 }
 
@@ -100,6 +107,10 @@ bool StrokeAndFillPath(HDC dc) {
   std::shared_ptr<GdiDC> d;
   std::vector<GdiPath::Figure> figures;
   if (!TakePath(dc, d, figures)) return false;
+  if (d->recorder) {
+    d->recorder->PaintPath(*d, EMR_STROKEANDFILLPATH);
+    return true;
+  }
   FillOutlines(*d, Polygons(figures), d->state.polyFillMode);
   Stroke(*d, figures);
   return true;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/gdi/colors.h"
+#include "platform/gdi/metafile/emf_recorder.h"
 #include "platform/gdi/paint_engine.h"
 #include "platform/gdi/stroke.h"
 
@@ -16,6 +17,15 @@ RECT DevRect(const GdiDC& d, const RECT& r) {
 }
 
 bool InPath(GdiDC& d) { return d.state.path.stage == GdiPath::Stage::Open; }
+
+// Records a run of points on a metafile DC; false when the DC paints.
+bool Recorded(GdiDC& d, DWORD type, const POINT* pts, size_t count) {
+  if (!d.recorder) return false;
+  std::vector<POINT> device(count);
+  for (size_t i = 0; i < count; ++i) device[i] = DevicePoint(d, pts[i].x, pts[i].y);
+  d.recorder->Points(d, type, device, !InPath(d));
+  return true;
+}
 
 // An open run of points (device space, the first one where the pen stands): lines of the
 // path being recorded, or a stroke with the pen.
@@ -52,6 +62,8 @@ bool LineTo(HDC dc, int x, int y) {
   if (!d) return false;
   const POINT from = d->state.position;
   d->state.position = POINT{x, y};
+  const POINT to{x, y};
+  if (Recorded(*d, EMR_LINETO, &to, 1) && !InPath(*d)) return true;
   if (InPath(*d)) {
     d->state.path.LineTo(Dev(*d, x, y));
     return true;
@@ -63,6 +75,10 @@ bool LineTo(HDC dc, int x, int y) {
 bool PolylineTo(HDC dc, const POINT* pts, DWORD count) {
   auto d = LookupDC(dc);
   if (!d || (!pts && count)) return false;
+  if (Recorded(*d, EMR_POLYLINETO, pts, count) && !InPath(*d)) {
+    if (count) d->state.position = pts[count - 1];
+    return true;
+  }
   std::vector<PointF> p{Dev(*d, d->state.position.x, d->state.position.y)};
   for (DWORD i = 0; i < count; ++i) p.push_back(Dev(*d, pts[i].x, pts[i].y));
   if (count) d->state.position = pts[count - 1];
@@ -72,6 +88,7 @@ bool PolylineTo(HDC dc, const POINT* pts, DWORD count) {
 bool Polyline(HDC dc, const POINT* pts, int count) {
   auto d = LookupDC(dc);
   if (!d || !pts || count < 2) return false;
+  if (Recorded(*d, EMR_POLYLINE, pts, size_t(count)) && !InPath(*d)) return true;
   std::vector<PointF> p;
   for (int i = 0; i < count; ++i) p.push_back(Dev(*d, pts[i].x, pts[i].y));
   if (InPath(*d)) d->state.path.Start(p[0]);
@@ -94,6 +111,13 @@ bool PolyPolygon(HDC dc, const POINT* pts, const int* counts, int polygons) {
     for (int j = 0; j < counts[i]; ++j, ++k) p.push_back(Dev(*d, pts[k].x, pts[k].y));
     polys.push_back(std::move(p));
   }
+  if (d->recorder) {
+    std::vector<POINT> device(k);
+    for (size_t i = 0; i < k; ++i) device[i] = DevicePoint(*d, pts[i].x, pts[i].y);
+    if (polygons == 1) d->recorder->Points(*d, EMR_POLYGON, device, !InPath(*d));
+    else d->recorder->PolyPolygon(*d, device, std::span<const int>(counts, size_t(polygons)), !InPath(*d));
+    if (!InPath(*d)) return true;
+  }
   FillAndStroke(*d, polys);
   return true;
 }
@@ -101,6 +125,10 @@ bool PolyPolygon(HDC dc, const POINT* pts, const int* counts, int polygons) {
 bool PolyBezierTo(HDC dc, const POINT* pts, DWORD count) {
   auto d = LookupDC(dc);
   if (!d || !pts || count % 3 != 0) return false;
+  if (Recorded(*d, EMR_POLYBEZIERTO, pts, count) && !InPath(*d)) {
+    if (count) d->state.position = pts[count - 1];
+    return true;
+  }
   PointF cur = Dev(*d, d->state.position.x, d->state.position.y);
   std::vector<PointF> flat{cur};
   for (DWORD i = 0; i + 2 < count; i += 3) {
@@ -116,10 +144,15 @@ bool PolyBezierTo(HDC dc, const POINT* pts, DWORD count) {
 bool PolyBezier(HDC dc, const POINT* pts, DWORD count) {
   auto d = LookupDC(dc);
   if (!d || !pts || count < 1 || (count - 1) % 3 != 0) return false;
+  // The curve is one record; the figure it adds to a path is kept without a second one.
+  std::shared_ptr<EmfRecorder> recorder = d->recorder;
+  if (Recorded(*d, EMR_POLYBEZIER, pts, count) && !InPath(*d)) return true;
+  d->recorder.reset();
   const POINT saved = d->state.position;
   d->state.position = pts[0];
   if (InPath(*d)) d->state.path.Start(Dev(*d, pts[0].x, pts[0].y));
   const bool ok = PolyBezierTo(dc, pts + 1, count - 1);
+  d->recorder = std::move(recorder);
   d->state.position = saved;  // PolyBezier leaves the position alone
   return ok;
 }
@@ -128,6 +161,11 @@ bool Rectangle(HDC dc, int l, int t, int r, int b) {
   auto d = LookupDC(dc);
   if (!d) return false;
   const RECT n = Normal(l, t, r, b);
+  if (d->recorder) {
+    const POINT a = DevicePoint(*d, n.left, n.top), z = DevicePoint(*d, n.right, n.bottom);
+    d->recorder->Box(*d, EMR_RECTANGLE, RECT{a.x, a.y, z.x, z.y}, !InPath(*d));
+    if (!InPath(*d)) return true;
+  }
   // The outline runs through the last column and row inside; without a pen the fill ends one
   // pixel short of the right and bottom edges, as on the platform.
   const double x0 = n.left, y0 = n.top, x1 = n.right - 1, y1 = n.bottom - 1;
@@ -148,6 +186,11 @@ bool Ellipse(HDC dc, int l, int t, int r, int b) {
   auto d = LookupDC(dc);
   if (!d) return false;
   const RECT n = Normal(l, t, r, b);
+  if (d->recorder) {
+    const POINT a = DevicePoint(*d, n.left, n.top), z = DevicePoint(*d, n.right, n.bottom);
+    d->recorder->Box(*d, EMR_ELLIPSE, RECT{a.x, a.y, z.x, z.y}, !InPath(*d));
+    if (!InPath(*d)) return true;
+  }
   std::vector<PointF> poly = EllipsePolygon(RECT{n.left, n.top, n.right - 1, n.bottom - 1});
   for (PointF& p : poly) p = Dev(*d, p.x, p.y);
   FillAndStroke(*d, {poly});
@@ -168,6 +211,11 @@ int FillRect(HDC dc, const RECT* r, HBRUSH brush) {
   auto d = LookupDC(dc);
   auto b = ResolveBrush(brush);
   if (!d || !r || !b) return 0;
+  if (d->recorder) {
+    const POINT a = DevicePoint(*d, r->left, r->top), z = DevicePoint(*d, r->right, r->bottom);
+    d->recorder->FillRect(*d, RECT{a.x, a.y, z.x, z.y}, *b);
+    return 1;
+  }
   const PatternSource p = PatternSource::FromBrush(*d, b);
   RasterOp(*d, Region::FromRect(DevRect(*d, *r)), &p, nullptr, 0xF0);
   return 1;

@@ -1,4 +1,5 @@
 // Image resources and page rendering.
+#include <exception>
 #include <string>
 
 #include "pdf/content/font/pdf_font.h"
@@ -88,7 +89,19 @@ bool TPDFPageTree::RenderPage(int page, int format, double dpi, int jpegQuality,
       break;
     }
     case ofWMF:
-    case ofEMF: renderer.Metafile().SaveToStream(stream); break;
+    case ofEMF:
+      // A stream that refuses the bytes leaves no picture behind a reported success.
+      try {
+        renderer.Metafile().SaveToStream(stream);
+      } catch (const std::exception&) {
+        if (message.empty()) message = kStreamWriteErrorText;
+        ok = false;
+      }
+      if (ok && renderer.Metafile().Document() == nullptr) {
+        message = "Output format " + std::to_string(format) + " wrote nothing";
+        ok = false;
+      }
+      break;
     case ofEPS:
       if (!renderer.EPS().SaveToStream(stream)) {
         if (message.empty()) message = kStreamWriteErrorText;

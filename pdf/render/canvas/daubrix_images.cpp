@@ -13,6 +13,7 @@
 #include "platform/gdi/dc.h"
 #include "platform/gdi/dib.h"
 #include "platform/gdi/metafile.h"
+#include "platform/gdi/metafile/metafile_dc.h"
 #include "platform/rtl/numbers.h"
 
 using namespace gdiplus;
@@ -134,6 +135,7 @@ bool TPDFDaubrix::GdiBlit(const TDecodedImage& image, int32_t sourceWidth, int32
   p.Keyed = key;
   p.LowKey = lowKey;
   p.HighKey = highKey;
+  p.TargetAlpha = IsMetafileDC(dc);
   AffineBlit(*surface, image, p);
   return true;
 }

@@ -113,10 +113,26 @@ bool InKeyRange(uint32_t c, uint32_t low, uint32_t high) {
 
 uint8_t Blend(uint32_t src, uint32_t dst, uint32_t a) { return uint8_t((src * a + dst * (255 - a) + 127) / 255); }
 
+// Source over a straight-alpha pixel.
+void PutOverAlpha(uint8_t* p, uint32_t argb) {
+  const uint32_t a = argb >> 24, da = p[3];
+  const uint32_t outA = a + (da * (255 - a) + 127) / 255;
+  if (outA == 0) return;
+  for (int c = 0; c < 3; ++c) {
+    const uint32_t s = (argb >> (8 * c)) & 0xFF;
+    p[c] = uint8_t((s * a * 255 + p[c] * da * (255 - a) + outA * 255 / 2) / (outA * 255));
+  }
+  p[3] = uint8_t(outA);
+}
+
 // Writes one source pixel over target pixel (x, y).
-void Put(GdiBitmap& target, int32_t x, int32_t y, uint32_t argb) {
+void Put(GdiBitmap& target, int32_t x, int32_t y, uint32_t argb, bool targetAlpha) {
   const uint32_t a = argb >> 24;
   if (a == 0) return;
+  if (targetAlpha && target.BitsPerPixel() == 32) {
+    PutOverAlpha(target.Row(y) + size_t(x) * 4, argb);
+    return;
+  }
   const uint32_t r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
   const int bpp = target.BitsPerPixel();
   if (bpp == 24 || bpp == 32) {
@@ -177,7 +193,7 @@ void AffineBlit(GdiBitmap& target, const TDecodedImage& source, const TBlitPlace
       if (sx >= image.Width() || sy >= image.Height()) continue;
       const uint32_t c = image.At(int32_t(sx), int32_t(sy));
       if (p.Keyed && InKeyRange(c, p.LowKey, p.HighKey)) continue;
-      Put(target, x, y, c);
+      Put(target, x, y, c, p.TargetAlpha);
     }
   }
 }

@@ -39,6 +39,9 @@ struct TBlitPlacement {
   // Pixels whose red, green and blue each lie between the keys' (0x..RRGGBB) are left out.
   bool Keyed = false;
   uint32_t LowKey = 0, HighKey = 0;
+  // A 32-bit target whose fourth byte is straight alpha (a metafile's layer): pixels are
+  // composed over it with their alpha kept.
+  bool TargetAlpha = false;
 };
 
 // Each target pixel whose centre falls inside the parallelogram takes the source pixel its

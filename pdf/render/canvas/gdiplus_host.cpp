@@ -6,6 +6,7 @@
 #include "pdf/render/canvas/gdiplus_binding.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/gdi_object.h"
+#include "platform/gdi/metafile/metafile_dc.h"
 
 using namespace gdiplus;
 
@@ -71,7 +72,10 @@ GpStatus Describe(std::shared_ptr<GdiBitmap> bitmap, bool allowIndexed, GpRawSur
 }
 
 GpStatus LockDC(GpHDC hdc, GpRawSurface* surface) {
-  return Describe(GetDCBitmap(static_cast<HDC>(hdc)), false, surface);
+  const GpStatus st = Describe(GetDCBitmap(static_cast<HDC>(hdc)), false, surface);
+  // A metafile DC lends a transparent layer: what is drawn there is recorded with its alpha.
+  if (st == Ok && IsMetafileDC(static_cast<HDC>(hdc))) surface->hasAlpha = 1;
+  return st;
 }
 
 GpStatus LockBitmap(GpHBITMAP hbitmap, GpRawSurface* surface) {

@@ -12,6 +12,8 @@
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/blit.h"
 #include "platform/gdi/dib.h"
+#include "platform/gdi/metafile.h"
+#include "platform/gdi/metafile_canvas.h"
 #include "platform/rtl/numbers.h"
 #include "platform/rtl/streams.h"
 
@@ -42,6 +44,13 @@ int64_t CeilRound(double points, double resolution) {
   int64_t n = RoundHalfEven(exact);
   if (double(n) * 72 < points * resolution) ++n;
   return n;
+}
+
+// Round to nearest, halves to even; a picture has at least one pixel.
+int64_t RoundedSize(double points, double resolution) {
+  const double exact = points * resolution / 72;
+  if (!std::isfinite(exact) || std::fabs(exact) > 1e12) return exact < 0 ? -1 : int64_t(1) << 40;
+  return exact > 0 ? std::max<int64_t>(1, RoundHalfEven(exact)) : RoundHalfEven(exact);
 }
 
 void Prepend(TPDFMatrix& current, const TPDFMatrix& t) { MatrixMultiply(current, t, current); }
@@ -102,7 +111,8 @@ bool TPDFRenderer::SizeRaster(int64_t width, int64_t height) {
 void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int32_t rotation) {
   CurrentMatrix = kIdentityMatrix;
   RasterWidth = RasterHeight = 10;
-  const bool drawsRaster = Mode == kRenderBitmap || Mode == kRenderGDIPlusEMF || Mode == kRenderDeviceContext ||
+  const bool metafile = Mode == kRenderWMF || Mode == kRenderEMF;
+  const bool drawsRaster = metafile || Mode == kRenderBitmap || Mode == kRenderGDIPlusEMF || Mode == kRenderDeviceContext ||
                            Mode == kRenderCairoDC || Mode == kRenderCairoBitmap || Mode == kRenderHTML5;
   // Text extraction, image collection and EPS draw no picture of their own: device space is
   // the page's own.
@@ -121,12 +131,17 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
       ErrorText = kModeUnavailableText + IntToStr(Mode);
       return;
     }
-    if (!SizeRaster(CeilRound(w, Resolution), CeilRound(h, Resolution))) {
+    // A metafile is sized by plain rounding.
+    const bool sized = metafile ? SizeRaster(RoundedSize(w, Resolution), RoundedSize(h, Resolution))
+                                : SizeRaster(CeilRound(w, Resolution), CeilRound(h, Resolution));
+    if (!sized) {
       if (Mode == kRenderBitmap || Mode == kRenderCairoBitmap) bitmap_->SetSize(0, 0);
       return;
     }
   }
 
+  // The recording closes when its canvas goes, after the page's canvas has let go of it.
+  std::unique_ptr<TMetafileCanvas> recording;
   TPDFDaubrix canvas;
   canvas.PageHeight = h;
   if (Mode == kRenderPrinter) {
@@ -155,6 +170,11 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
     } else {
       canvas.SetTarget(&target);
     }
+  } else if (metafile) {
+    recording = BeginMetafile();
+    if (!recording) return;
+    if (Options.UseGDIPlus != 0) canvas.Setup(recording.get(), Options);
+    else canvas.SetTarget(recording.get());
   } else if (Mode == kRenderGDIPlusEMF) {
     canvas.SetMetafileStream(RasterWidth, RasterHeight, metafileStream_);
     canvas.Setup(&bitmap_->Canvas(), Options);
@@ -211,6 +231,23 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
   } else if (Mode == kRenderEPS) {
     eps_->WriteTrailer();
   }
+}
+
+std::unique_ptr<TMetafileCanvas> TPDFRenderer::BeginMetafile() {
+  metafile_->Clear();
+  metafile_->SetEnhanced(Mode == kRenderEMF);
+  metafile_->SetSize(RasterWidth, RasterHeight);
+  std::unique_ptr<TMetafileCanvas> recording;
+  try {
+    recording = std::make_unique<TMetafileCanvas>(*metafile_, bitmap_->Canvas().Handle());
+  } catch (const std::exception&) {
+    ErrorText = kModeUnavailableText + IntToStr(Mode);
+    return nullptr;
+  }
+  recording->Brush().SetStyle(bsSolid);
+  recording->Brush().SetColor(TColor(0xFFFFFF));
+  recording->FillRect(TRect{0, 0, RasterWidth, RasterHeight});
+  return recording;
 }
 
 void TPDFRenderer::RenderToOutputStream(double w, double h, double x1, double y1, int32_t rotation) {

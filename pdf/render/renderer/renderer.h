@@ -31,6 +31,7 @@
 
 class TBitmap;
 class TMetafile;
+class TMetafileCanvas;
 class TStream;
 class TPDFDaubrix;
 class TPDFEPSExport;
@@ -219,6 +220,9 @@ class TPDFRenderer {
   // Page set-up.
   void RenderToOutput(double w, double h, double x1, double y1, int32_t rotation);
   void RenderToOutputStream(double w, double h, double x1, double y1, int32_t rotation);
+  // Modes 1 and 2: the metafile cleared and sized to the raster, and a canvas recording into
+  // it with a white background (null, with the error text, when none can be made).
+  std::unique_ptr<TMetafileCanvas> BeginMetafile();
   bool SizeRaster(int64_t width, int64_t height);
   TPDFPoint FarCorner;  // the clipped box's upper-right corner
   void PrepareCanvas(TPDFDaubrix& canvas);
