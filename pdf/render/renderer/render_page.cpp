@@ -136,6 +136,7 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
                                 : SizeRaster(CeilRound(w, Resolution), CeilRound(h, Resolution));
     if (!sized) {
       if (Mode == kRenderBitmap || Mode == kRenderCairoBitmap) bitmap_->SetSize(0, 0);
+      if (metafile) metafile_->Clear();
       return;
     }
   }

@@ -12,6 +12,8 @@
 #include "platform/gdi/metafile/wmf_translator.h"
 #include "platform/gdi/pen_brush.h"
 #include "platform/gdi/raster.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/blit.h"
 
 namespace {
 
@@ -45,12 +47,41 @@ struct Figure {
   bool closed = false;
 };
 
+// Columns [x0, x1) of a bitmap that show from row y0 on.
+struct AlphaBlock {
+  int32_t x0, x1, y0;
+};
+
+// Runs of pixels of row y whose alpha is at least one half.
+std::vector<AlphaBlock> ShowingRuns(const GdiBitmap& b, int32_t y) {
+  std::vector<AlphaBlock> runs;
+  for (int32_t x = 0; x < b.Width();) {
+    if ((b.GetRaw(x, y) >> 24) < 128) {
+      ++x;
+      continue;
+    }
+    const int32_t start = x;
+    while (x < b.Width() && (b.GetRaw(x, y) >> 24) >= 128) ++x;
+    runs.push_back(AlphaBlock{start, x, y});
+  }
+  return runs;
+}
+
+// A premultiplied pixel's colour.
+COLORREF Unpremultiplied(uint32_t raw) {
+  const uint32_t a = std::max<uint32_t>(raw >> 24, 1);
+  auto un = [&](uint32_t c) { return uint8_t(std::min<uint32_t>(255, (c * 255 + a / 2) / a)); };
+  return RGB(un((raw >> 16) & 0xFF), un((raw >> 8) & 0xFF), un(raw & 0xFF));
+}
+
 class WmfConverter {
  public:
   WmfConverter(double scale) : scale_(scale) {}
   void Header(int32_t width, int32_t height);
-  void Record(const ENHMETARECORD& r);
+  // `picture`: what the EMF shows once this record is played (null when not kept).
+  void Record(const ENHMETARECORD& r, const GdiBitmap* picture);
   std::vector<uint8_t> Finish();
+  void AlphaBlocks(const GdiBitmap& bitmap, const RECT& dest);
 
  private:
   void Add(const WmfRecordBuilder& b);
@@ -74,6 +105,7 @@ class WmfConverter {
   void LineTo(POINT p);
 
   double scale_;
+  const GdiBitmap* picture_ = nullptr;
   std::vector<uint8_t> out_;
   uint32_t words_ = 0, maxRecord_ = 0;
   std::vector<bool> used_;
@@ -355,33 +387,57 @@ void WmfConverter::Bitmap(const ENHMETARECORD& r) {
     StretchDib(*bitmap, dest, r.iType == EMR_STRETCHDIBITS ? r.U32(68) : kSrcCopy);
     return;
   }
+  // WMF has no alpha: what the blend left on the picture goes out as an opaque copy.
+  if (picture_ && w > 0 && h > 0) {
+    const int64_t left = std::max<int64_t>(x, 0), top = std::max<int64_t>(y, 0);
+    const int64_t right = std::min<int64_t>(x + w, picture_->Width()), bottom = std::min<int64_t>(y + h, picture_->Height());
+    if (right <= left || bottom <= top) return;
+    GdiBitmap part(int32_t(right - left), int32_t(bottom - top), 24);
+    for (int64_t yy = top; yy < bottom; ++yy)
+      for (int64_t xx = left; xx < right; ++xx)
+        part.SetColor(int32_t(xx - left), int32_t(yy - top), picture_->GetColor(int32_t(xx), int32_t(yy)));
+    const POINT a2 = Map(POINTL{int32_t(left), int32_t(top)}), z2 = Map(POINTL{int32_t(right), int32_t(bottom)});
+    StretchDib(part, RECT{a2.x, a2.y, z2.x, z2.y}, kSrcCopy);
+    return;
+  }
+  AlphaBlocks(*bitmap, dest);
+}
+
+void WmfConverter::AlphaBlocks(const GdiBitmap& alphaBitmap, const RECT& dest) {
+  const GdiBitmap* bitmap = &alphaBitmap;
   // WMF has no alpha, and readers do not all honour raster operations on bitmaps: the pixels
-  // that show (alpha at least one half) go out as one-row pictures of each run of them.
+  // that show (alpha at least one half) go out as opaque pictures, one for each block of rows
+  // whose runs of such pixels span the same columns.
   const int32_t bw = bitmap->Width(), bh = bitmap->Height();
   const double sx = double(dest.right - dest.left) / bw, sy = double(dest.bottom - dest.top) / bh;
-  for (int32_t yy = 0; yy < bh; ++yy) {
-    for (int32_t xx = 0; xx < bw;) {
-      if ((bitmap->GetRaw(xx, yy) >> 24) < 128) {
-        ++xx;
-        continue;
+  auto emit = [&](const AlphaBlock& b, int32_t yEnd) {
+    GdiBitmap part(b.x1 - b.x0, yEnd - b.y0, 24);
+    for (int32_t y = b.y0; y < yEnd; ++y)
+      for (int32_t x = b.x0; x < b.x1; ++x) part.SetColor(x - b.x0, y - b.y0, Unpremultiplied(bitmap->GetRaw(x, y)));
+    const RECT at{dest.left + int32_t(std::lround(b.x0 * sx)), dest.top + int32_t(std::lround(b.y0 * sy)),
+                  dest.left + int32_t(std::lround(b.x1 * sx)), dest.top + int32_t(std::lround(yEnd * sy))};
+    StretchDib(part, at, kSrcCopy);
+  };
+  std::vector<AlphaBlock> open;
+  for (int32_t y = 0; y <= bh; ++y) {
+    std::vector<AlphaBlock> runs = y < bh ? ShowingRuns(*bitmap, y) : std::vector<AlphaBlock>{};
+    std::vector<AlphaBlock> next;
+    for (const AlphaBlock& b : open) {
+      auto same = std::find_if(runs.begin(), runs.end(), [&](const AlphaBlock& r) { return r.x0 == b.x0 && r.x1 == b.x1; });
+      if (same == runs.end()) {
+        emit(b, y);
+      } else {
+        next.push_back(b);
+        runs.erase(same);
       }
-      int32_t end = xx;
-      while (end < bw && (bitmap->GetRaw(end, yy) >> 24) >= 128) ++end;
-      GdiBitmap run(end - xx, 1, 24);
-      for (int32_t k = xx; k < end; ++k) {
-        const uint32_t raw = bitmap->GetRaw(k, yy), a = raw >> 24;
-        auto un = [&](uint32_t c) { return uint8_t(std::min<uint32_t>(255, (c * 255 + a / 2) / a)); };
-        run.SetColor(k - xx, 0, RGB(un((raw >> 16) & 0xFF), un((raw >> 8) & 0xFF), un(raw & 0xFF)));
-      }
-      const RECT part{dest.left + int32_t(std::lround(xx * sx)), dest.top + int32_t(std::lround(yy * sy)),
-                      dest.left + int32_t(std::lround(end * sx)), dest.top + int32_t(std::lround((yy + 1) * sy))};
-      StretchDib(run, part, kSrcCopy);
-      xx = end;
     }
+    next.insert(next.end(), runs.begin(), runs.end());
+    open = std::move(next);
   }
 }
 
-void WmfConverter::Record(const ENHMETARECORD& r) {
+void WmfConverter::Record(const ENHMETARECORD& r, const GdiBitmap* picture) {
+  picture_ = picture;
   switch (r.iType) {
     case EMR_CREATEPEN: case EMR_EXTCREATEPEN: case EMR_CREATEBRUSHINDIRECT: case EMR_SELECTOBJECT:
     case EMR_DELETEOBJECT:
@@ -445,6 +501,40 @@ std::vector<uint8_t> WmfConverter::Finish() {
   return file;
 }
 
+struct Playback {
+  WmfConverter* converter;
+  std::shared_ptr<GdiBitmap> picture;
+};
+
+int PlayAndConvert(HDC dc, HANDLETABLE* table, const ENHMETARECORD* r, int handles, void* data) {
+  auto* p = static_cast<Playback*>(data);
+  PlayEnhMetaFileRecord(dc, table, r, UINT(handles));
+  p->converter->Record(*r, p->picture.get());
+  return 1;
+}
+
+// Converts every record, playing the EMF alongside onto a white picture of its size so that
+// alpha blends can be written as what they leave (a picture too large to keep goes without).
+void PlayAlong(const EmfDocument& emf, int32_t width, int32_t height, WmfConverter& converter) {
+  const auto bytes = emf.Bytes();
+  HENHMETAFILE handle = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+  Playback p{&converter, nullptr};
+  if (handle && int64_t(width) * height <= kMaxBitmapPixels / 4) {
+    p.picture = std::make_shared<GdiBitmap>(width, height, 24);
+    p.picture->Fill(RGB(255, 255, 255));
+    HBITMAP hb = static_cast<HBITMAP>(RegisterGdiObject(p.picture));
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, hb);
+    const RECT all{0, 0, width, height};
+    EnumEnhMetaFile(dc, handle, PlayAndConvert, &p, &all);
+    DeleteDC(dc);
+    DeleteObject(hb);
+  } else {
+    for (size_t i = 0; i < emf.Records().size(); ++i) converter.Record(emf.Record(i), nullptr);
+  }
+  if (handle) DeleteEnhMetaFile(handle);
+}
+
 }  // namespace
 
 WmfPicture ConvertEmfToWmf(const EmfDocument& emf, int32_t width, int32_t height, int dpi) {
@@ -456,7 +546,7 @@ WmfPicture ConvertEmfToWmf(const EmfDocument& emf, int32_t width, int32_t height
   picture.height = std::max(1, int32_t(std::lround(height * scale)));
   picture.inch = uint16_t(std::clamp<long>(std::lround(dpi * scale), 1, 65535));
   converter.Header(picture.width, picture.height);
-  for (size_t i = 0; i < emf.Records().size(); ++i) converter.Record(emf.Record(i));
+  PlayAlong(emf, width, height, converter);
   picture.bytes = converter.Finish();
   return picture;
 }

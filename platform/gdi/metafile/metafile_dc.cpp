@@ -25,8 +25,11 @@ HDC CreateEnhMetaFileA(HDC reference, const char* fileName, const RECT* frame, c
   HDC screen = reference ? nullptr : CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
   HDC ref = reference ? reference : screen;
   const int dpiX = std::max(1, GetDeviceCaps(ref, LOGPIXELSX)), dpiY = std::max(1, GetDeviceCaps(ref, LOGPIXELSY));
-  const SIZEL device{std::max(1, GetDeviceCaps(ref, HORZRES)), std::max(1, GetDeviceCaps(ref, VERTRES))};
-  const SIZEL millimetres{std::max(1, GetDeviceCaps(ref, HORZSIZE)), std::max(1, GetDeviceCaps(ref, VERTSIZE))};
+  // Readers size the picture by the reference device's pixels per millimetre: a device of
+  // 15 inches at the reference's resolution gives that ratio exactly (a memory DC's own bitmap
+  // may be a single pixel).
+  const SIZEL device{15 * dpiX, 15 * dpiY};
+  const SIZEL millimetres{381, 381};
   if (screen) DeleteDC(screen);
   const SIZEL size{std::max(1, Pixels(mmW, dpiX)), std::max(1, Pixels(mmH, dpiY))};
   // The header's frame is inclusive.

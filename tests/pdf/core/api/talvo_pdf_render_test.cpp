@@ -3,6 +3,7 @@
 #include "pdf/core/api/talvo_pdf.h"
 #include "pdf/core/document/pdf_document.h"
 #include "pdf/core/pagetree/page_tree.h"
+#include "platform/gdi/metafile.h"
 #include "platform/rtl/streams.h"
 
 namespace {
@@ -40,7 +41,7 @@ TEST(TalvoPDFRender, NegativeResolutionIsRefused) {
 // Formats whose writer is not part of the library report failure instead of an empty success.
 TEST(TalvoPDFRender, UnavailableFormatsFail) {
   TTalvoPDF api;
-  for (int format : {2, 3, 8}) {  // EPS (4) and HTML5 (9) are written
+  for (int format : {8}) {  // metafiles (2, 3), EPS (4) and HTML5 (9) are written
     TMemoryStream out;
     EXPECT_EQ(api.RenderPage(72, 1, format, out), 0) << format;
     EXPECT_FALSE(api.RenderMessage().empty());
@@ -48,6 +49,34 @@ TEST(TalvoPDFRender, UnavailableFormatsFail) {
   TMemoryStream out;
   EXPECT_EQ(api.RenderPage(72, 1, kNoOutputFormat, out), 1);
   EXPECT_TRUE(api.RenderMessage().empty());  // each render clears the message first
+}
+
+class RefusingStream : public TStream {
+ public:
+  int64_t Read(void*, int64_t) override { return 0; }
+  int64_t Write(const void*, int64_t) override { return 0; }
+  int64_t Seek(int64_t, TSeekOrigin) override { return 0; }
+  void SetSize(int64_t) override {}
+};
+
+// Formats 2 and 3: the page as a placeable WMF and as an EMF, each read back at the page's
+// size in pixels; a stream that takes nothing fails the call.
+TEST(TalvoPDFRender, MetafileFormatsWriteThePage) {
+  for (const auto& [format, enhanced] : {std::pair{2, false}, std::pair{3, true}}) {
+    TTalvoPDF api;
+    TMemoryStream out;
+    ASSERT_EQ(api.RenderPage(72, 1, format, out), 1) << format << ": " << api.RenderMessage();
+    out.SetPosition(0);
+    TMetafile metafile;
+    metafile.LoadFromStream(out);
+    EXPECT_EQ(metafile.Enhanced(), enhanced);
+    EXPECT_EQ(metafile.Width(), 612);
+    EXPECT_EQ(metafile.Height(), 792);
+
+    RefusingStream refusing;
+    EXPECT_EQ(api.RenderPage(72, 1, format, refusing), 0) << format;
+    EXPECT_EQ(api.RenderMessage(), "Stream write error");
+  }
 }
 
 uint32_t LE32(const std::string& b, size_t at) {

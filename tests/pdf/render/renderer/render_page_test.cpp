@@ -9,6 +9,7 @@
 #include "pdf/render/renderer/renderer.h"
 #include "pdf/render/renderer/render_helpers.h"
 #include "platform/gdi/bitmap.h"
+#include "platform/gdi/metafile.h"
 #include "platform/rtl/streams.h"
 #include "tests/pdf/render/support/render_test_pdf.h"
 
@@ -120,10 +121,42 @@ TEST(RenderPage, RefusesRastersBeyondTheBitmapCap) {
 
 TEST(RenderPage, OutputsThatAreNotAvailableSayWhichAndDrawNothing) {
   // Modes 7, 8 and 9 without their stream or device context as well.
-  for (int mode : {1, 2, 4, 10, 11, 12, 7, 8, 9}) {
+  for (int mode : {4, 10, 11, 12, 7, 8, 9}) {
     TestPdf pdf;
     const int page = pdf.AddPage("0 0 10 10 re f");
     EXPECT_EQ(Render(pdf, page, 72, 2, uint8_t(mode)).error, std::string(kModeUnavailableText) + std::to_string(mode));
+  }
+}
+
+// Metafiles are sized by plain rounding where the bitmap takes one pixel more, and take the
+// bitmap's device matrix; the metafile holds the raster's size.
+TEST(RenderPage, MetafilesAreSizedByPlainRounding) {
+  struct Case {
+    const char* box;
+    double dpi;
+    int width, height;
+  };
+  for (const Case& c : {Case{"[0 0 100.2 50]", 72, 100, 50}, Case{"[0 0 100.6 50.4]", 72, 101, 50},
+                        Case{"[0 0 612 792]", 150, 1275, 1650}, Case{"[0 0 0.2 0.2]", 72, 1, 1}}) {
+    for (const uint8_t mode : {kRenderWMF, kRenderEMF}) {
+      TestPdf pdf;
+      const int page = pdf.AddPage("0 0 1 rg 0 0 10 10 re f", "<< >>", c.box);
+      TPDFFontCollection fonts;
+      TPDFRenderer renderer(&fonts);
+      renderer.Options.LibraryPath = rendertest::ProviderPath();
+      renderer.Resolution = c.dpi;
+      renderer.Mode = mode;
+      renderer.Page = pdf.Dict(page);
+      renderer.RenderPage();
+      EXPECT_EQ(renderer.ErrorText, "") << c.box;
+      EXPECT_EQ(renderer.RasterWidth, c.width) << c.box;
+      EXPECT_EQ(renderer.RasterHeight, c.height) << c.box;
+      EXPECT_EQ(renderer.Metafile().Width(), c.width) << c.box;
+      EXPECT_EQ(renderer.Metafile().Height(), c.height) << c.box;
+      EXPECT_EQ(renderer.Metafile().Enhanced(), mode == kRenderEMF);
+      const TPDFPoint p = Map(renderer.DeviceMatrix, 0, 0);
+      EXPECT_NEAR(p.Y, c.height, 1e-9) << c.box;
+    }
   }
 }
 
