@@ -60,9 +60,11 @@ struct Imported {
   }
 };
 
-Imported Import(const std::string& bytes, int options = 1) {
+Imported Import(const std::string& bytes, int options = 1, bool keepSource = false, int32_t compression = 0) {
   Imported l;
   l.image = std::make_unique<TPDFImage>(&l.store->store, "TalvoPDFImTEST0001");
+  l.image->KeepSource = keepSource;
+  l.image->Compression = compression;
   TMemoryStream s(bytes);
   l.ok = l.image->LoadFromStream(s, options);
   return l;
@@ -480,6 +482,33 @@ TEST(GIFImport, FixturesDrawLikeGiftopnm) {
     EXPECT_EQ(testraster::MaxDifference(testraster::RenderWithPopplerCairo(pdf, dir.File("page")),
                                         testraster::ShiftedOnWhite(expected)),
               0);
+  }
+}
+
+// The picture goes straight into the samples, or through a bitmap when the source copy (a BMP
+// of it) is kept: giftopnm's pixels either way, in any compression setting.
+TEST(GIFImport, SamplesAreGiftopnmsPixelsEitherWay) {
+  REQUIRE_RASTER_TOOLS();
+  const RasterSet& set = RasterSet::Get("gif");
+  ASSERT_TRUE(set.ok()) << set.error();
+  for (const auto& c : set.Cases()) {
+    for (const bool keep : {false, true}) {
+      // 0 and 1 compress; any other setting stores the samples as they are.
+      for (const int32_t compression : {0, 1, 2}) {
+        SCOPED_TRACE(c.name + (keep ? " kept" : " not kept") + " compression " + std::to_string(compression));
+        const Imported l = Import(set.Read(c.Get("file")), 0, keep, compression);
+        ASSERT_TRUE(l.ok);
+        EXPECT_EQ(l.image->Kind, 2);
+        EXPECT_EQ(l.image->Compression, compression);
+        EXPECT_EQ(l.image->Width, c.Int("width"));
+        EXPECT_EQ(l.image->Height, c.Int("height"));
+        EXPECT_EQ(l.image->SourceData.substr(0, 2), keep ? "BM" : "");
+        EXPECT_EQ(l.Text("ColorSpace"), "/DeviceRGB");
+        EXPECT_EQ(l.Text("Filter"), compression == 2 ? "" : "/FlateDecode");
+        EXPECT_EQ(l.Main()->PendingDeflate() != nullptr, compression != 2);
+        EXPECT_EQ(imagetest::ImageRGB(*l.Main()), set.Read(c.name + ".rgb"));
+      }
+    }
   }
 }
 
