@@ -259,4 +259,7 @@ void TPDFRenderer::RenderToOutputStream(double w, double h, double x1, double y1
   if (Mode == kRenderGDIPlusEMF && metafileStream_ != nullptr && metafileStream_->Size() == before &&
       ErrorText.empty())
     ErrorText = kModeUnavailableText + IntToStr(Mode);
+  // A recording past what a metafile may hold closes into nothing.
+  if ((Mode == kRenderWMF || Mode == kRenderEMF) && metafile_->Document() == nullptr && ErrorText.empty())
+    ErrorText = kModeUnavailableText + IntToStr(Mode);
 }

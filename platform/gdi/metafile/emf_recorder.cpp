@@ -151,8 +151,10 @@ void EmfRecorder::SelectBrush(const GdiBrush& brush) {
 
 void EmfRecorder::Select(std::optional<ObjectKey>& current, const ObjectKey& key, uint32_t stock) {
   if (current == key) return;
+  // The object still selected keeps its slot while the new one is made.
+  const uint32_t index = stock ? stock : Create(key);
   current = key;
-  writer_.Add(EMR_SELECTOBJECT, {stock ? stock : Create(key)});
+  writer_.Add(EMR_SELECTOBJECT, {index});
 }
 
 uint32_t EmfRecorder::Create(const ObjectKey& key) {

@@ -20,6 +20,7 @@ namespace {
 constexpr uint32_t kStock = 0x80000000u;
 constexpr uint32_t kSrcCopy = 0x00CC0020u;
 constexpr int32_t kMaxCoordinate = 32767;
+constexpr size_t kMaxWmfPoints = 32767;
 
 // One WMF record: size in 16-bit words, function, parameter words.
 class WmfRecordBuilder {
@@ -282,19 +283,24 @@ void WmfConverter::Lines(const ENHMETARECORD& r) {
 }
 
 void WmfConverter::Poly(uint16_t function, const std::vector<POINT>& pts) {
-  if (pts.size() < 2 || pts.size() > 8000) return;
-  WmfRecordBuilder b(function);
-  b.W(int32_t(pts.size()));
-  for (const POINT& p : pts) b.W(p.x).W(p.y);
-  Add(b);
+  if (pts.size() < 2) return;
+  // A point count is a 16-bit word: a longer polyline goes out in pieces that share their
+  // ends; a polygon that long cannot be written.
+  if (pts.size() > kMaxWmfPoints && function == META_POLYGON) return;
+  for (size_t start = 0; start + 1 < pts.size(); start += kMaxWmfPoints - 1) {
+    const size_t count = std::min(pts.size() - start, kMaxWmfPoints);
+    WmfRecordBuilder b(function);
+    b.W(int32_t(count));
+    for (size_t i = start; i < start + count; ++i) b.W(pts[i].x).W(pts[i].y);
+    Add(b);
+  }
 }
 
 void WmfConverter::PolyPolygon(const std::vector<Figure>& figures) {
   WmfRecordBuilder b(META_POLYPOLYGON);
   std::vector<const Figure*> kept;
-  size_t total = 0;
   for (const Figure& f : figures)
-    if (f.points.size() >= 2 && total + f.points.size() < 60000) kept.push_back(&f), total += f.points.size();
+    if (f.points.size() >= 2 && f.points.size() <= kMaxWmfPoints && kept.size() < kMaxWmfPoints) kept.push_back(&f);
   if (kept.empty()) return;
   b.W(int32_t(kept.size()));
   for (const Figure* f : kept) b.W(int32_t(f->points.size()));

@@ -125,6 +125,13 @@ const SceneCase kScenes[] = {
        DeleteObject(blue);
      },
      0},
+    {"a polyline longer than a WMF point count reaches",
+     [](HDC dc) {
+       std::vector<POINT> zigzag;
+       for (int i = 0; i < 40000; ++i) zigzag.push_back(POINT{5 + (i % 2) * 80, 5 + (i * 60) / 40000});
+       Polyline(dc, zigzag.data(), int(zigzag.size()));
+     },
+     0},
     {"stroked open path",
      [](HDC dc) {
        WithObjects(dc, CreatePen(PS_SOLID, 1, RGB(0, 0, 0)), CreateSolidBrush(RGB(255, 0, 0)), [&] {
@@ -138,6 +145,8 @@ const SceneCase kScenes[] = {
      },
      0},
 };
+
+void PrintTo(const SceneCase& c, std::ostream* os) { *os << c.name; }
 
 class MetafileDCScenes : public ::testing::TestWithParam<SceneCase> {};
 
