@@ -28,7 +28,8 @@
   /* What the surfaces over device contexts and decoded pictures need. */                                      \
   X(cairo_image_surface_create) X(cairo_image_surface_create_for_data) X(cairo_image_surface_get_data)          \
   X(cairo_image_surface_get_stride) X(cairo_surface_flush) X(cairo_surface_mark_dirty)                          \
-  X(cairo_pattern_destroy) X(cairo_get_source) X(cairo_pattern_set_filter)
+  X(cairo_pattern_destroy) X(cairo_get_source) X(cairo_pattern_set_filter) X(cairo_pattern_add_color_stop_rgba)    \
+  X(cairo_pattern_create_for_surface)
 
 class TCairoDLL {
  public:

@@ -87,6 +87,10 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   // as pixels in the script, its upper-left, upper-right and lower-left corners on the points.
   void DrawHTML5Picture(TBitmap& colours, TBitmap* coverage, double x1, double y1, double x2, double y2, double x3,
                         double y3);
+  // A picture upright on the box (left, top) to (right, bottom), cut to the path written so far
+  // by the fill rule when toPath is set (the path stays for a stroke), else only to the clip.
+  void FillHTML5Picture(TBitmap& colours, TBitmap* coverage, double left, double top, double right, double bottom,
+                        bool toPath);
   // Three decimals at most, no trailing zeros, "0" for what rounds to zero.
   static std::string FormatNumber(double value);
 
@@ -271,6 +275,7 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   void CairoSetFillRule(uint8_t rule);
   void CairoSource(bool fill);
   bool CairoFillWithPattern(const TZRXPattern& pattern);
+  bool CairoFillWithTiling(TZRXPattern& pattern);
   void CairoStrokeStyle();
   void CairoPaint(bool fill, bool stroke);
   void CairoEndPath();

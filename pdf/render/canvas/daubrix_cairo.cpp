@@ -9,6 +9,7 @@
 #include "pdf/render/canvas/daubrix.h"
 #include "pdf/render/canvas/gdi_image_blit.h"
 #include "pdf/render/patterns/zrx_pattern.h"
+#include "platform/gdi/bitmap.h"
 
 bool TPDFDaubrix::SetupCairo(HDC dc, const WideString& libraryPath, bool paintWhite) {
   auto binding = std::make_unique<TCairoDLL>();
@@ -85,26 +86,82 @@ double Alpha(double a) { return std::isfinite(a) ? std::clamp(a, 0.0, 1.0) : 1.0
 void TPDFDaubrix::CairoSource(bool fill) {
   TZRXPattern* pattern = fill ? fillPattern_ : strokePattern_;
   if (pattern != nullptr && pattern->Kind == TZRXPattern::kAxial && CairoFillWithPattern(*pattern)) return;
+  if (pattern != nullptr && pattern->Kind == TZRXPattern::kTiling && CairoFillWithTiling(*pattern)) return;
   const uint32_t color = fill ? fillColor_ : strokeColor_;
   cairo_->cairo_set_source_rgba(cairoContext_, Channel(color, 0), Channel(color, 8), Channel(color, 16),
                                 Alpha(fill ? fillAlpha_ : strokeAlpha_));
 }
 
+// Cairo pads or cuts both ends alike, where a shading says it for each end: an end that does
+// not extend gets a clear stop at the very same place, which the padding then carries on.
 bool TPDFDaubrix::CairoFillWithPattern(const TZRXPattern& pattern) {
   if (!cairo_->cairo_pattern_create_linear || !cairo_->cairo_pattern_destroy || pattern.Colors.empty()) return false;
   cairo_pattern_t* p =
       cairo_->cairo_pattern_create_linear(pattern.Coords[0], pattern.Coords[1], pattern.Coords[2], pattern.Coords[3]);
+  const bool perEnd = cairo_->cairo_pattern_add_color_stop_rgba != nullptr;
+  if (perEnd && !pattern.Extend[0]) cairo_->cairo_pattern_add_color_stop_rgba(p, 0, 0, 0, 0, 0);
   const size_t n = pattern.Colors.size();
   for (size_t i = 0; i < n; ++i) {
     const auto& c = pattern.Colors[i];
     cairo_->cairo_pattern_add_color_stop_rgb(p, n > 1 ? double(i) / double(n - 1) : 0, c[0], c[1], c[2]);
   }
-  // The pattern lives in the space the canvas's matrix maps onto the device.
-  cairo_matrix_t m = {matrix_[0], matrix_[1], matrix_[2], matrix_[3], matrix_[4], matrix_[5]};
+  if (perEnd && !pattern.Extend[1]) cairo_->cairo_pattern_add_color_stop_rgba(p, 1, 0, 0, 0, 0);
+  // The shading's space lies in the pattern's, which the canvas's matrix maps onto the device.
+  TPDFMatrix toDevice;
+  const TPDFMatrix pm = {pattern.Matrix[0], pattern.Matrix[1], pattern.Matrix[2],
+                         pattern.Matrix[3], pattern.Matrix[4], pattern.Matrix[5]};
+  MatrixMultiply(toDevice, pm, matrix_);
+  cairo_matrix_t m = {toDevice[0], toDevice[1], toDevice[2], toDevice[3], toDevice[4], toDevice[5]};
   if (cairo_->cairo_matrix_invert(&m) == CAIRO_STATUS_SUCCESS) cairo_->cairo_pattern_set_matrix(p, &m);
-  cairo_->cairo_pattern_set_extend(p, pattern.Extend[0] ? CAIRO_EXTEND_PAD : CAIRO_EXTEND_NONE);
+  cairo_->cairo_pattern_set_extend(p, perEnd || pattern.Extend[0] ? CAIRO_EXTEND_PAD : CAIRO_EXTEND_NONE);
   cairo_->cairo_set_source(cairoContext_, p);
   cairo_->cairo_pattern_destroy(p);
+  return true;
+}
+
+// The cell's image repeated; its matrix takes the image's pixels onto the device. Pixels stay
+// sharp, as the GDI+ texture draws them.
+bool TPDFDaubrix::CairoFillWithTiling(TZRXPattern& pattern) {
+  TCairoDLL& cairo = *cairo_;
+  if (!cairo.cairo_pattern_create_for_surface || !cairo.cairo_pattern_destroy) return false;
+  TBitmap cell;
+  try {
+    pattern.CellImage.SetPosition(0);
+    cell.LoadFromStream(pattern.CellImage);
+    cell.SetPixelFormat(pf24bit);
+  } catch (const std::exception&) {
+    return false;
+  }
+  if (cell.Empty()) return false;
+  const int w = cell.Width(), h = cell.Height();
+  cairo_surface_t* surface = cairo.cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+  if (cairo.cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo.cairo_surface_destroy(surface);
+    return false;
+  }
+  cairo.cairo_surface_flush(surface);
+  uint8_t* data = cairo.cairo_image_surface_get_data(surface);
+  const int stride = cairo.cairo_image_surface_get_stride(surface);
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* in = cell.ScanLine(y);
+    auto* row = reinterpret_cast<uint32_t*>(data + ptrdiff_t(y) * stride);
+    for (int x = 0; x < w; ++x)
+      row[x] = 0xFF000000u | uint32_t(in[3 * x + 2]) << 16 | uint32_t(in[3 * x + 1]) << 8 | in[3 * x];
+  }
+  cairo.cairo_surface_mark_dirty(surface);
+  cairo_pattern_t* p = cairo.cairo_pattern_create_for_surface(surface);
+  cairo.cairo_surface_destroy(surface);
+  cairo_matrix_t m = {pattern.Matrix[0], pattern.Matrix[1], pattern.Matrix[2],
+                      pattern.Matrix[3], pattern.Matrix[4], pattern.Matrix[5]};
+  if (cairo.cairo_matrix_invert(&m) != CAIRO_STATUS_SUCCESS) {
+    cairo.cairo_pattern_destroy(p);
+    return false;
+  }
+  cairo.cairo_pattern_set_matrix(p, &m);
+  cairo.cairo_pattern_set_extend(p, CAIRO_EXTEND_REPEAT);
+  if (cairo.cairo_pattern_set_filter) cairo.cairo_pattern_set_filter(p, CAIRO_FILTER_NEAREST);
+  cairo.cairo_set_source(cairoContext_, p);
+  cairo.cairo_pattern_destroy(p);
   return true;
 }
 

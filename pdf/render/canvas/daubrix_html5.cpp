@@ -133,6 +133,17 @@ void TPDFDaubrix::DrawHTML5Picture(TBitmap& colours, TBitmap* coverage, double x
                 "ctx.drawImage(c,0,0,1,1);})();ctx.restore();");
 }
 
+// The clip lives inside a save of its own: the canvas keeps the path itself, which is not
+// part of the saved state.
+void TPDFDaubrix::FillHTML5Picture(TBitmap& colours, TBitmap* coverage, double left, double top, double right,
+                                   double bottom, bool toPath) {
+  if (backEnd_ != kBackEndHTML5 || colours.Empty()) return;
+  if (toPath)
+    AddScriptLine(fillRule_ == kFillRuleEvenOdd ? "ctx.save();ctx.clip(\"evenodd\");" : "ctx.save();ctx.clip();");
+  DrawHTML5Picture(colours, coverage, left, top, right, top, left, bottom);
+  if (toPath) AddScriptLine("ctx.restore();");
+}
+
 // The canvas element keeps its clip and line style on its own stack.
 void TPDFDaubrix::Html5Save() {
   html5Saved_.push_back(html5Style_);

@@ -120,17 +120,17 @@ void TPDFRenderer::Paint(TPDFContentRun& run, bool fill, bool stroke, uint8_t ru
   if (stroke) ApplyStrokeState(run);
   if (fill) ApplyFillState(run, rule);
   if (close) run.Canvas->ClosePath();
+  // A stroke reaches half its width beyond the path.
+  const double grow = stroke ? run.Canvas->LineWidth() / 2 + 1 : 0;
+  const std::array<double, 4> reach = {run.PathMinX - grow, run.PathMinY - grow, run.PathMaxX + grow,
+                                       run.PathMaxY + grow};
   if (run.Visible) {
-    // A stroke reaches half its width beyond the path.
-    const double grow = stroke ? run.Canvas->LineWidth() / 2 + 1 : 0;
-    const double minX = run.PathMinX - grow, minY = run.PathMinY - grow;
-    const double maxX = run.PathMaxX + grow, maxY = run.PathMaxY + grow;
     if (stroke) ChargeDashes(run);
     run.ResetPathBox();
-    ChargePaint(minX, minY, maxX, maxY);
+    ChargePaint(reach[0], reach[1], reach[2], reach[3]);
   }
   run.ResetPathBox();
-  run.FinishPath(fill, stroke);
+  FinishPaint(run, fill, stroke, reach);
 }
 
 void TPDFContentRun::FinishPath(bool fill, bool stroke) {
@@ -169,7 +169,7 @@ void TPDFRenderer::PaintEPS(TPDFContentRun& run, bool fill, bool stroke, uint8_t
     run.ResetPathBox();
     ChargePaint(minX, minY, maxX, maxY);
     const bool evenOdd = rule == kFillRuleEvenOdd;
-    if (fill && PaintsAsEPSPicture(run.State.FillPattern)) {
+    if (fill && PaintsAsPicture(run.State.FillPattern)) {
       // The pattern's picture inside a save: the stroke still has the path.
       PaintEPSPattern(run, *run.State.FillPattern, true, evenOdd);
       fill = false;

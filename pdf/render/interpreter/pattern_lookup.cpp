@@ -51,10 +51,13 @@ TZRXPattern* TPDFRenderer::PatternPlaced(TPDFContentRun& run, std::string_view n
   std::copy(base.begin(), base.end(), pattern->Base.begin());
   if (pattern->Kind == TZRXPattern::kTiling) {
     // The back ends fill with an image of one cell; a cell that cannot be drawn is no pattern.
-    // EPS output paints its patterns as pictures of the page: the cell at their scale.
+    // EPS output paints its patterns as pictures of the page: the cell at their scale. The
+    // plain GDI back end has no pattern fill, and outputs without a picture need none.
     TPDFMatrix cellBase = base;
     if (run.EPS != nullptr) MatrixMultiply(cellBase, base, epsDevice_);
-    const bool drawn = run.EPS != nullptr || run.Canvas->BackEnd() == kBackEndGDIPlus;
+    const uint8_t backEnd = run.Canvas != nullptr ? run.Canvas->BackEnd() : kBackEndNone;
+    const bool drawn = run.EPS != nullptr || backEnd == kBackEndGDIPlus || backEnd == kBackEndHTML5 ||
+                       backEnd == kBackEndCairo;
     if (stream == nullptr || !drawn || !RenderTilingPattern(stream, *pattern, cellBase))
       pattern->Kind = TZRXPattern::kUnusable;
   }
@@ -133,6 +136,8 @@ void TPDFRenderer::OpShading(TPDFContentRun& run) {
   if (shading == nullptr || shading->Kind != TZRXPattern::kAxial) return;
   if (run.EPS != nullptr) return PaintEPSPattern(run, *shading, false, false);
   TPDFDaubrix& canvas = *run.Canvas;
+  if (canvas.BackEnd() == kBackEndHTML5)
+    return PaintHTML5Pattern(run, *shading, false, {0, 0, double(RasterWidth), double(RasterHeight)});
   canvas.SetFillAlpha(std::clamp(run.State.FillAlpha, 0.0, 1.0));
   canvas.SetMatrix(shading->Base);
   canvas.SetFillPattern(shading);

@@ -254,12 +254,30 @@ void TPDFRenderer::ShowText(TPDFContentRun& run) {
   const bool stroke = mode == 1 || mode == 2 || mode == 5 || mode == 6;
   const bool fill = mode == 0 || mode == 2 || mode == 4 || mode == 6;
   if (run.EPS != nullptr) {
-    if (draw) run.EPS->Paint(st.FillColorText, st.StrokeColorText, fill, stroke, false);
+    if (draw) PaintEPSText(run, fill, stroke, mode >= 4);
     run.PathOpen = false;
     return;
   }
   if (stroke) ApplyStrokeState(run);
   if (fill) ApplyFillState(run, kFillRuleWinding);
   if (mode >= 4) run.Canvas->SetClip(kFillRuleWinding);
-  run.FinishPath(fill, stroke);
+  FinishPaint(run, fill, stroke, {t.MinX, t.MinY, t.MaxX, t.MaxY});
+}
+
+// The glyphs' path painted as the mode asks; a pattern fill goes as its picture. A clipping
+// mode paints inside a save, so that the path is still there to become the clip.
+void TPDFRenderer::PaintEPSText(TPDFContentRun& run, bool fill, bool stroke, bool clip) {
+  TPDFEPSExport& eps = *run.EPS;
+  const TPDFGraphicsState& st = run.State;
+  const bool saved = clip && (fill || stroke);
+  if (saved) eps.SaveState();
+  if (fill && PaintsAsPicture(st.FillPattern)) {
+    PaintEPSPattern(run, *st.FillPattern, true, false);
+    fill = false;
+  }
+  eps.Paint(st.FillColorText, st.StrokeColorText, fill, stroke, false);
+  if (!clip) return;
+  if (saved) eps.RestoreState();
+  eps.Clip(false);
+  eps.NewPath();
 }

@@ -298,14 +298,21 @@ class TPDFRenderer {
   static TEPSPainter DecoderPainter(TPDFImageDecoder& decoder, int64_t w, int64_t h, COLORREF fill);
   // Images of the HTML5 page: their pixels in the script, drawn onto the placed corners.
   void DrawHTML5Image(TPDFContentRun& run, TPDFImageDecoder& decoder);
-  // Pattern and shading fills of EPS output, as pictures of the page box cut to the path (or to
-  // the clip alone).
+  // Pattern and shading fills of EPS and HTML5 output, as pictures cut to the path (or to the
+  // clip alone): of the page box for EPS, of the device box reach (left, top, right, bottom) can
+  // paint for HTML5.
   void SetEPSBox(double x1, double y1, double x2, double y2);
-  static bool PaintsAsEPSPicture(const TZRXPattern* pattern);
+  static bool PaintsAsPicture(const TZRXPattern* pattern);
+  TEPSPainter PatternPainter(TPDFContentRun& run, TZRXPattern& pattern, const TPDFMatrix& toPicture);
   void PaintEPSPattern(TPDFContentRun& run, TZRXPattern& pattern, bool clipToPath, bool evenOdd);
+  void PaintHTML5Pattern(TPDFContentRun& run, TZRXPattern& pattern, bool clipToPath,
+                         const std::array<double, 4>& reach);
+  // The canvas's paint of the pending path, the HTML5 page's pattern fills as pictures.
+  void FinishPaint(TPDFContentRun& run, bool fill, bool stroke, const std::array<double, 4>& reach);
   TPDFObject* InlineImageColorSpace(TPDFContentRun& run, std::string_view name);
   void SkipInlineImage(TPDFContentRun& run);
   void ShowText(TPDFContentRun& run);
+  void PaintEPSText(TPDFContentRun& run, bool fill, bool stroke, bool clip);
   void ExtractText(TPDFContentRun& run);
   // Shared by both: the run's set-up, the walk over its strings, and the text matrix's advance.
   bool BeginText(TPDFContentRun& run, TTextRun& t);

@@ -135,6 +135,38 @@ TEST(CairoBackEnd, BlendModesReachThePage) {
   EXPECT_EQ(rendertest::PixelAt(r, 75, 50), 0x000000u);
 }
 
+// Each end of an axial shading extends or stops as its own flag says, and the pattern's matrix
+// places the shading: stretched twice as wide from x = 10, it runs from 10 to 70.
+TEST(CairoBackEnd, AxialShadingsExtendEachEndAsTheirFlagsSay) {
+  struct Case {
+    const char* extend;
+    uint32_t before, after;  // at x = 5 and x = 95
+  };
+  const Case cases[] = {
+      {"[false false]", 0xFFFFFF, 0xFFFFFF},
+      {"[true false]", 0xFF0000, 0xFFFFFF},
+      {"[false true]", 0xFFFFFF, 0x0000FF},
+      {"[true true]", 0xFF0000, 0x0000FF},
+  };
+  for (const Case& c : cases) {
+    TestPdf pdf;
+    const int page = pdf.AddPage(
+        "/Pattern cs /P scn 0 0 100 100 re f",
+        std::string("<< /Pattern << /P << /PatternType 2 /Matrix [2 0 0 1 10 0] /Shading << /ShadingType 2 "
+                    "/ColorSpace /DeviceRGB /Coords [0 0 30 0] /Extend ") + c.extend +
+            " /Function << /FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >> >> >> >> >>");
+    std::string error;
+    const testraster::Raster r = RenderCairo(pdf, page, kCairo, &error);
+    if (!error.empty()) GTEST_SKIP() << error;
+    EXPECT_EQ(rendertest::PixelAt(r, 5, 50), c.before) << c.extend;
+    EXPECT_EQ(rendertest::PixelAt(r, 95, 50), c.after) << c.extend;
+    EXPECT_EQ(rendertest::PixelAt(r, 75, 50), c.after) << c.extend << ": the matrix ends it at 70";
+    const uint32_t middle = rendertest::PixelAt(r, 40, 50);
+    EXPECT_NEAR(int(middle >> 16), 128, 8) << c.extend;
+    EXPECT_NEAR(int(middle & 0xFF), 128, 8) << c.extend;
+  }
+}
+
 TEST(CairoBackEnd, BlendModesMapToOperators) {
   EXPECT_EQ(TCairoDLL::BlendModeToOperator(0), CAIRO_OPERATOR_OVER);
   EXPECT_EQ(TCairoDLL::BlendModeToOperator(1), CAIRO_OPERATOR_MULTIPLY);

@@ -163,6 +163,36 @@ TEST(DaubrixHTML5, APictureCarriesItsPixelsRedFirstWithCoverageAsAlpha) {
   EXPECT_EQ(script.substr(script.size() - 44), "ctx.drawImage(c,0,0,1,1);})();ctx.restore();");
 }
 
+// A pattern's picture cut to the path: the clip by the fill rule inside a save of its own, so
+// that the path (not part of the saved state) stays for a stroke; without the path, the clip in
+// force alone cuts it.
+TEST(DaubrixHTML5, APictureCutToThePathClipsInsideASaveByTheFillRule) {
+  struct Case {
+    bool toPath;
+    uint8_t rule;
+    std::string before, after;
+  };
+  const Case cases[] = {
+      {true, kFillRuleWinding, "ctx.save();ctx.clip();", "ctx.restore();"},
+      {true, kFillRuleEvenOdd, "ctx.save();ctx.clip(\"evenodd\");", "ctx.restore();"},
+      {false, kFillRuleEvenOdd, "", ""},
+  };
+  TBitmap colours;
+  colours.SetPixelFormat(pf24bit);
+  colours.SetSize(3, 2);
+  for (const Case& c : cases) {
+    TMemoryStream stream;
+    TPDFDaubrix canvas;
+    canvas.BeginHTML5Canvas(&stream);
+    canvas.SetFillRule(c.rule);
+    canvas.FillHTML5Picture(colours, nullptr, 4, 5, 7, 7, c.toPath);
+    const std::string script = Text(stream).substr(kHead.size());
+    const std::string picture = "ctx.save();ctx.setTransform(3,0,0,2,4,5);";
+    EXPECT_EQ(script.substr(0, c.before.size() + picture.size()), c.before + picture) << script;
+    EXPECT_EQ(script.substr(script.size() - c.after.size() - 14), "ctx.restore();" + c.after) << script;
+  }
+}
+
 TEST(DaubrixHTML5, WithoutAStreamNothingIsWritten) {
   TPDFDaubrix canvas;
   canvas.NewPath();

@@ -107,6 +107,67 @@ TEST(EPSRender, AnImageIsWrittenOnceUnderItsReference) {
   EXPECT_EQ(std::count(body.begin(), body.end(), "ImageDataDictionaryfor5.0.R image"), 2);
 }
 
+// Text render modes in EPS output, the glyphs' path segments left out: a clipping mode paints
+// inside a save so that the path survives to become the clip.
+TEST(EPSRender, TextRenderModesPaintAndClip) {
+  struct Case {
+    int mode;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {0, {"0 setgray", "f"}},
+      {1, {"0 setgray", "s"}},
+      {2, {"0 setgray", "q", "f", "Q", "s"}},
+      {3, {}},
+      {4, {"q", "0 setgray", "f", "Q", "W"}},
+      {5, {"q", "0 setgray", "s", "Q", "W"}},
+      {6, {"q", "0 setgray", "q", "f", "Q", "s", "Q", "W"}},
+      {7, {"W"}},
+  };
+  for (const Case& c : cases) {
+    TestPdf pdf;
+    const int page = pdf.AddPage("BT /F1 20 Tf 10 10 Td " + std::to_string(c.mode) + " Tr (I) Tj ET",
+                                 "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
+    std::vector<std::string> painted;
+    bool segments = false;
+    for (const std::string& line : EPSBody(pdf, page)) {
+      const bool segment = line.ends_with(" m") || line.ends_with(" l") || line.ends_with(" c") || line == "h";
+      segments = segments || segment;
+      if (!segment && line != "n") painted.push_back(line);
+    }
+    EXPECT_TRUE(segments || c.mode == 3) << c.mode << ": the glyph's outline is written";
+    EXPECT_EQ(painted, c.lines) << "mode " << c.mode;
+  }
+}
+
+// The HTML5 page has no pattern brush: a pattern fill or a shading goes as a picture (cut to the
+// path, or to the clip in force), never as a fill in a plain colour.
+TEST(HTML5Render, PatternsAndShadingsArePicturesCutToThePathOrTheClip) {
+  const std::string shading = "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 100 0] /Function << "
+                              "/FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >> >>";
+  const std::string resources = "<< /Shading << /Sh " + shading + " >> /Pattern << /P << /PatternType 2 /Shading " +
+                                shading + " >> >> >>";
+  struct Case {
+    const char* name;
+    std::string content;
+    std::string cut;
+  };
+  const Case cases[] = {
+      {"pattern fill", "/Pattern cs /P scn 10 10 50 50 re f*", "ctx.closePath();ctx.save();ctx.clip(\"evenodd\");"},
+      {"shading in a clip", "10 10 50 50 re W n /Sh sh", "ctx.closePath();ctx.clip();ctx.save();ctx.setTransform("},
+  };
+  for (const Case& c : cases) {
+    TestPdf pdf;
+    const int page = pdf.AddPage(c.content, resources);
+    std::string error;
+    const std::string html = rendertest::RenderOutput(pdf, page, kRenderHTML5, error);
+    EXPECT_EQ(error, "") << c.name;
+    EXPECT_NE(html.find(c.cut), std::string::npos) << c.name << "\n" << html.substr(0, 600);
+    EXPECT_NE(html.find("ctx.drawImage(c,0,0,1,1);"), std::string::npos) << c.name;
+    EXPECT_EQ(html.find("ctx.fill("), std::string::npos) << c.name;
+  }
+}
+
 TEST(PageOutputs, EPSEMFAndHTML5AreWrittenAndAStreamThatRefusesAnswersZero) {
   TTalvoPDF api;
   api.GDIPlusSettings.LibraryPath = rendertest::ProviderPath();  // format 8 records through GDI+

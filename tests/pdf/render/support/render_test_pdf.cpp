@@ -4,8 +4,11 @@
 #include <cstdlib>
 
 #include "pdf/fonts/font_collection.h"
+#include "pdf/render/canvas/eps_export.h"
 #include "pdf/render/renderer/renderer.h"
 #include "platform/gdi/bitmap.h"
+#include "platform/gdi/metafile.h"
+#include "platform/rtl/streams.h"
 #include "tests/support/test_support.h"
 
 namespace rendertest {
@@ -139,6 +142,25 @@ testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error, double
     }
   }
   return r;
+}
+
+std::string RenderOutput(TestPdf& pdf, int page, uint8_t mode, std::string& error, bool gdiplus) {
+  TPDFFontCollection fonts;
+  fonts.SetFontPrograms(true);
+  TPDFRenderer renderer(&fonts);
+  renderer.Options.LibraryPath = ProviderPath();
+  renderer.Options.UseGDIPlus = gdiplus ? 1 : 0;
+  renderer.Mode = mode;
+  renderer.Page = pdf.Dict(page);
+  TMemoryStream stream;
+  renderer.SetHTML5Stream(&stream);
+  renderer.SetMetafileStream(&stream);
+  renderer.RenderPage();
+  error = renderer.ErrorText;
+  if (mode == kRenderEPS) renderer.EPS().SaveToStream(stream);
+  if (mode == kRenderWMF || mode == kRenderEMF) renderer.Metafile().SaveToStream(stream);
+  stream.SetPosition(0);
+  return stream.ReadToEnd();
 }
 
 testraster::Raster RenderPoppler(const TestPdf& pdf, double dpi) {

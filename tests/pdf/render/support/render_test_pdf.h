@@ -59,6 +59,9 @@ WideString ProviderPath();
 // highQualityPaths asks GDI+ for its best path quality, as printer output does.
 testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error = nullptr, double dpi = 72,
                               bool gdiplus = true, bool polynomialCMYK = true, bool highQualityPaths = false);
+// The page's output in a mode without a picture of our own (EPS, metafiles or HTML5) as bytes,
+// drawn through GDI+ or GDI; error gets the renderer's error text.
+std::string RenderOutput(TestPdf& pdf, int page, uint8_t mode, std::string& error, bool gdiplus = true);
 // poppler's rendering (pdftoppm -cropbox -r dpi) of the first page of the document.
 testraster::Raster RenderPoppler(const TestPdf& pdf, double dpi = 72);
 // poppler's cairo back end (pdftocairo -png -cropbox -r dpi): it copies an image at whole

@@ -5,20 +5,21 @@
 // are read with FreeType, independently of our font engines.
 #include <gtest/gtest.h>
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
-
 #include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "tests/pdf/render/support/face_metrics.h"
 #include "tests/pdf/render/support/render_test_pdf.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
+using rendertest::FaceMetrics;
+using rendertest::Measure;
 using rendertest::TestPdf;
+using rendertest::WidthArray;
 
 constexpr double kDpi = 150;
 constexpr int kPageHeight = 360;  // points
@@ -29,38 +30,6 @@ const std::string kSerif = kFonts + "truetype/liberation2/LiberationSerif-Regula
 const std::string kSans = kFonts + "truetype/liberation2/LiberationSans-Regular.ttf";
 const std::string kType1 = kFonts + "type1/urw-base35/NimbusSans-Regular.t1";
 const std::string kOpenType = kFonts + "opentype/urw-base35/NimbusRoman-Regular.otf";
-
-struct FaceMetrics {
-  std::vector<int> widths;  // 1/1000 em per character 0..255
-  std::vector<int> glyphs;  // glyph index per character 0..255
-};
-
-// Advances and glyph indexes read with FreeType.
-FaceMetrics Measure(const std::string& file) {
-  FaceMetrics m;
-  FT_Library lib = nullptr;
-  FT_Face face = nullptr;
-  if (FT_Init_FreeType(&lib) != 0) return m;
-  if (FT_New_Face(lib, file.c_str(), 0, &face) == 0) {
-    for (int c = 0; c < 256; ++c) {
-      const FT_UInt g = FT_Get_Char_Index(face, FT_ULong(c));
-      int w = 0;
-      if (FT_Load_Glyph(face, g, FT_LOAD_NO_SCALE) == 0)
-        w = int(face->glyph->metrics.horiAdvance * 1000 / face->units_per_EM);
-      m.widths.push_back(w);
-      m.glyphs.push_back(int(g));
-    }
-    FT_Done_Face(face);
-  }
-  FT_Done_FreeType(lib);
-  return m;
-}
-
-std::string WidthArray(const FaceMetrics& m, int first, int last) {
-  std::string s = "[";
-  for (int c = first; c <= last; ++c) s += std::to_string(m.widths[size_t(c)]) + " ";
-  return s + "]";
-}
 
 uint32_t Big32(const std::string& d, size_t at) {
   return uint32_t(uint8_t(d[at])) << 24 | uint32_t(uint8_t(d[at + 1])) << 16 | uint32_t(uint8_t(d[at + 2])) << 8 |
