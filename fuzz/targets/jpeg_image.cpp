@@ -1,7 +1,8 @@
 // Fuzz entry point: JPEG data through the JPEG class: decoding (colour, grey, CMYK both ways,
-// quantised and scaled) and compressing the result again.
+// quantised and scaled, colour a band at a time) and compressing the result again.
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "pdf/codecs/jpeg/pdf_jpeg_image.h"
@@ -17,6 +18,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TBitmap* b = image.Decode();
     if (b == nullptr) std::abort();
     if (!b->Empty() && b->PixelFormat() != pf24bit && b->PixelFormat() != pf8bit) std::abort();
+    // A colour picture decoded a band at a time gives the whole decode's rows, in order.
+    if (!b->Empty() && b->PixelFormat() == pf24bit) {
+      const int w = b->Width(), h = b->Height();
+      int next = 0;
+      const int drawn = image.DecodeBands(48, w, h, [&](TBitmap& band, int32_t top, int32_t rows) {
+        if (top != next || rows < 1 || rows > 48 || band.Width() != w) std::abort();
+        for (int r = 0; r < rows; ++r)
+          if (std::memcmp(band.ScanLine(r), b->ScanLine(top + r), size_t(w) * 3) != 0) std::abort();
+        next = top + rows;
+        return true;
+      });
+      if (drawn != 0 && drawn != h) std::abort();
+    }
     // Decoding again replaces the bitmap.
     image.DecodeRawCMYK();
     b = image.Decode();
