@@ -1,6 +1,7 @@
 // Fuzz entry point: an image XObject whose dictionary is chosen by the first bytes (size,
 // depth, colour space, filter chain, Decode, masks and decoder flags) and whose data are the
-// rest, decoded and drawn on a GDI canvas; the results are read as the renderer reads them.
+// rest, decoded and drawn on a GDI canvas (drawn only and pixel for pixel too, where rows may
+// wait for the drawing); the results are read as the renderer reads them.
 #include "pdf/codecs/image_decoder/image_decoder.h"
 
 #include <array>
@@ -106,8 +107,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   decoder.Settings.LibraryPath = u"fuzz-no-such-provider.so";
   decoder.KeepBitmap = (flags & 16) != 0;
   decoder.PassThrough = (flags & 32) != 0;
+  // Drawn only, as the renderer's bitmap pages draw: rows may wait for the drawing.
+  const bool drawOnly = (data[4] & 16) != 0;
+  decoder.DrawOnly = drawOnly;
+  decoder.DecodeWhileDrawing = drawOnly;
   decoder.SetImage(image);
   if (decoder.Failed && decoder.Decoded) std::abort();
+  const int w = Side(data[0]), h = Side(data[1]);
+  if (drawOnly && !decoder.Failed && int64_t(w) * h <= 65536) {
+    // Pixel for pixel, where waiting rows go onto the page a band at a time.
+    TBitmap page;
+    page.SetPixelFormat(pf24bit);
+    page.SetSize(w + 2, h + 2);
+    TPDFDaubrix canvas;
+    canvas.SetTarget(&page.Canvas());
+    decoder.DrawImage(canvas, {double(w), 0, 0, -double(h), 1, double(h) + 1}, RGB(10, 200, 30));
+  }
 
   std::string bytes;
   decoder.GetData(bytes);
