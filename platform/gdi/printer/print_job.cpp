@@ -80,14 +80,16 @@ int SubmitPDFJob(const std::string& printer, const std::string& title, const std
   const std::string queue = QueueName(printer);
   const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.c_str(), title.c_str(), 0, nullptr);
   if (job <= 0) return 0;
-  bool sent = cupsStartDocument(CUPS_HTTP_DEFAULT, queue.c_str(), job, title.c_str(), CUPS_FORMAT_PDF, 1) ==
-              HTTP_STATUS_CONTINUE;
+  const bool started = cupsStartDocument(CUPS_HTTP_DEFAULT, queue.c_str(), job, title.c_str(), CUPS_FORMAT_PDF, 1) ==
+                       HTTP_STATUS_CONTINUE;
+  bool sent = started;
   for (size_t at = 0; sent && at < pdf.size();) {
     const size_t chunk = std::min<size_t>(pdf.size() - at, 65536);
     sent = cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.data() + at, chunk) == HTTP_STATUS_CONTINUE;
     at += chunk;
   }
-  const bool finished = cupsFinishDocument(CUPS_HTTP_DEFAULT, queue.c_str()) == IPP_STATUS_OK;
+  // A document that never started has no answer to read.
+  const bool finished = started && cupsFinishDocument(CUPS_HTTP_DEFAULT, queue.c_str()) == IPP_STATUS_OK;
   if (sent && finished) return job;
   cupsCancelJob2(CUPS_HTTP_DEFAULT, queue.c_str(), job, 0);
   return 0;
