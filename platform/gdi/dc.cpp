@@ -119,7 +119,7 @@ void SetDCTarget(HDC dc, std::shared_ptr<GdiBitmap> target) {
 
 std::shared_ptr<GdiBitmap> GetDCBitmap(HDC dc) {
   auto d = LookupDC(dc);
-  if (d && d->recorder) return d->recorder->Layer();
+  if (d && d->recorder) return d->recorder->Layer().Lend();
   return d ? d->SurfaceShared() : nullptr;
 }
 

@@ -48,8 +48,12 @@ bool TPDFDaubrix::DrawMetafileStream(TStream& stream, int32_t frame, double x, d
   // target's device context, in its own vectors at the rectangle's size. The GDI+ back end
   // shares 24- and 32-bit targets with GDI, so what the player draws stays.
   HDC dc = TargetDC();
-  std::shared_ptr<GdiBitmap> surface = dc ? GetDCBitmap(dc) : nullptr;
-  if (frame > 1 || !surface || (backEnd_ == kBackEndGDIPlus && surface->BitsPerPixel() < 24)) return ImageFailed();
+  // A metafile DC records what the player draws; GDI+ may have painted its layer before, which
+  // must go out first (handing it out says so).
+  const bool recording = dc && IsMetafileDC(dc);
+  std::shared_ptr<GdiBitmap> surface = dc && (!recording || backEnd_ == kBackEndGDIPlus) ? GetDCBitmap(dc) : nullptr;
+  if (frame > 1 || (!surface && !recording) || (surface && backEnd_ == kBackEndGDIPlus && surface->BitsPerPixel() < 24))
+    return ImageFailed();
   const double right = x + width, bottom = y + height;
   if (!(std::abs(x) < 1e9 && std::abs(y) < 1e9 && std::abs(right) < 1e9 && std::abs(bottom) < 1e9))
     return ImageFailed();
@@ -121,8 +125,7 @@ bool TPDFDaubrix::GdiDrawImage(TStream* stream, TGraphic* graphic, int32_t sourc
 bool TPDFDaubrix::GdiBlit(const TDecodedImage& image, int32_t sourceWidth, int32_t sourceHeight, const double* pts,
                           bool key, uint32_t lowKey, uint32_t highKey) {
   HDC dc = TargetDC();
-  std::shared_ptr<GdiBitmap> surface = dc ? GetDCBitmap(dc) : nullptr;
-  if (!surface) return false;
+  if (!dc) return false;
   // The points are logical coordinates of the device context.
   POINT origin{0, 0};
   LPtoDP(dc, &origin, 1);
@@ -130,12 +133,15 @@ bool TPDFDaubrix::GdiBlit(const TDecodedImage& image, int32_t sourceWidth, int32
   p.X1 = pts[0] + origin.x, p.Y1 = pts[1] + origin.y;
   p.X2 = pts[2] + origin.x, p.Y2 = pts[3] + origin.y;
   p.X3 = pts[4] + origin.x, p.Y3 = pts[5] + origin.y;
+  p.TargetAlpha = IsMetafileDC(dc);
+  // A metafile DC is told where the picture lands, so that only that much is looked at.
+  std::shared_ptr<GdiBitmap> surface = p.TargetAlpha ? GetMetafileLayer(dc, PlacementBounds(p)) : GetDCBitmap(dc);
+  if (!surface) return false;
   p.SourceWidth = sourceWidth;
   p.SourceHeight = sourceHeight;
   p.Keyed = key;
   p.LowKey = lowKey;
   p.HighKey = highKey;
-  p.TargetAlpha = IsMetafileDC(dc);
   AffineBlit(*surface, image, p);
   return true;
 }

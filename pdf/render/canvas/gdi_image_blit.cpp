@@ -154,6 +154,15 @@ void Put(GdiBitmap& target, int32_t x, int32_t y, uint32_t argb, bool targetAlph
 
 }  // namespace
 
+RECT PlacementBounds(const TBlitPlacement& p) {
+  const double x4 = p.X2 + p.X3 - p.X1, y4 = p.Y2 + p.Y3 - p.Y1;
+  for (double v : {p.X1, p.Y1, p.X2, p.Y2, p.X3, p.Y3, x4, y4})
+    if (!std::isfinite(v)) return RECT{0, 0, 0, 0};
+  auto whole = [](double v) { return int32_t(std::clamp(v, -1e9, 1e9)); };
+  return RECT{whole(std::floor(std::min({p.X1, p.X2, p.X3, x4}))), whole(std::floor(std::min({p.Y1, p.Y2, p.Y3, y4}))),
+              whole(std::ceil(std::max({p.X1, p.X2, p.X3, x4}))), whole(std::ceil(std::max({p.Y1, p.Y2, p.Y3, y4})))};
+}
+
 void AffineBlit(GdiBitmap& target, const TDecodedImage& source, const TBlitPlacement& p) {
   // A bitmap drawn onto itself is read from a copy.
   TDecodedImage image = source;

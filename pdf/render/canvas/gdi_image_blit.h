@@ -44,6 +44,9 @@ struct TBlitPlacement {
   bool TargetAlpha = false;
 };
 
+// The whole pixels the parallelogram touches (empty for corners that are not finite).
+RECT PlacementBounds(const TBlitPlacement& placement);
+
 // Each target pixel whose centre falls inside the parallelogram takes the source pixel its
 // centre maps to (alpha blended over the target). An identity placement onto whole pixels is
 // a plain copy.

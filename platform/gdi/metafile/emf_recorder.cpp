@@ -13,28 +13,18 @@ constexpr uint32_t kStock = 0x80000000u;
 constexpr uint32_t kNullBrush = kStock | 5, kNullPen = kStock | 8;
 // Pens and brushes kept alive in the playing DC's handle table at once.
 constexpr size_t kMaxSlots = 64;
-constexpr uint32_t kSourceOverWithAlpha = 0x01FF0000u;  // AC_SRC_OVER, constant 255, AC_SRC_ALPHA
 
 }  // namespace
 
 EmfRecorder::EmfRecorder(SIZEL size, const RECTL& frame, SIZEL devicePixels, SIZEL deviceMillimetres)
     : writer_(RECTL{0, 0, std::max(size.cx, 1) - 1, std::max(size.cy, 1) - 1}, frame, devicePixels,
               deviceMillimetres),
-      size_(size) {}
+      size_(size),
+      layer_(size) {}
 
 EmfRecorder::~EmfRecorder() = default;
 
 RECTL EmfRecorder::Bounds() const { return RECTL{0, 0, std::max(size_.cx, 1) - 1, std::max(size_.cy, 1) - 1}; }
-
-std::shared_ptr<GdiBitmap> EmfRecorder::Layer() {
-  if (!layer_) {
-    layer_ = std::make_shared<GdiBitmap>(std::max(size_.cx, 1), std::max(size_.cy, 1), 32);
-    layer_->SetBottomUp(false);
-    std::fill(layer_->Bits().begin(), layer_->Bits().end(), uint8_t(0));
-  }
-  layerTouched_ = true;
-  return layer_;
-}
 
 void EmfRecorder::Simple(DWORD type) {
   // Pixels painted before a path starts belong under whatever the path paints.
@@ -194,52 +184,14 @@ uint32_t EmfRecorder::Create(const ObjectKey& key) {
   return index;
 }
 
-void EmfRecorder::FlushLayer() {
-  if (!layer_ || !layerTouched_) return;
-  layerTouched_ = false;
-  GdiBitmap& b = *layer_;
-  const int32_t w = b.Width(), h = b.Height();
-  int32_t top = h, bottom = -1, left = w, right = -1;
-  for (int32_t y = 0; y < h; ++y) {
-    const uint8_t* row = b.Row(y);
-    for (int32_t x = 0; x < w; ++x)
-      if (row[size_t(x) * 4 + 3] != 0) {
-        top = std::min(top, y), bottom = y;
-        left = std::min(left, x), right = std::max(right, x);
-      }
-  }
-  if (bottom < 0) return;
-  const int32_t cw = right - left + 1, ch = bottom - top + 1;
-  // Bottom-up premultiplied rows, as an alpha blend takes them.
-  std::vector<uint8_t> bits(size_t(cw) * size_t(ch) * 4);
-  for (int32_t y = 0; y < ch; ++y) {
-    uint8_t* row = b.Row(top + y) + size_t(left) * 4;
-    uint8_t* out = bits.data() + size_t(ch - 1 - y) * size_t(cw) * 4;
-    for (int32_t x = 0; x < cw; ++x, row += 4, out += 4) {
-      const uint32_t a = row[3];
-      for (int c = 0; c < 3; ++c) out[c] = uint8_t((row[c] * a + 127) / 255);
-      out[3] = uint8_t(a);
-      std::memset(row, 0, 4);
-    }
-  }
-  EmfRecordBuilder r(EMR_ALPHABLEND);
-  r.Rect(RECTL{left, top, right, bottom});
-  r.I32(left).I32(top).I32(cw).I32(ch);
-  r.U32(kSourceOverWithAlpha);
-  r.I32(0).I32(0);
-  r.F32(1).F32(0).F32(0).F32(1).F32(0).F32(0);
-  r.U32(0).U32(0);                      // background colour, DIB_RGB_COLORS
-  r.U32(108).U32(40).U32(148).U32(uint32_t(bits.size()));
-  r.I32(cw).I32(ch);
-  r.U32(40).I32(cw).I32(ch).U16(1).U16(32).U32(0).U32(uint32_t(bits.size())).U32(0).U32(0).U32(0).U32(0);
-  r.Bytes(bits);
-  writer_.Add(r);
+void EmfRecorder::FlushLayer(bool last) {
+  const std::vector<uint8_t> record = layer_.Take(last);
+  if (!record.empty()) writer_.AddBytes(record);
 }
 
 std::vector<uint8_t> EmfRecorder::Close() {
-  // Whoever borrowed the layer may have painted after the last look at it.
   CloseBracket();
-  layerTouched_ = layer_ != nullptr;
-  FlushLayer();
+  // Whoever borrowed the layer may have painted after the last look at it.
+  FlushLayer(true);
   return writer_.Finish(uint16_t(slots_.size() + 1));
 }

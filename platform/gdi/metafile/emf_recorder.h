@@ -11,6 +11,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/gdi/metafile/emf_layer.h"
 #include "platform/gdi/metafile/emf_types.h"
 #include "platform/gdi/metafile/emf_writer.h"
 
@@ -26,9 +27,8 @@ class EmfRecorder {
   EmfRecorder(SIZEL size, const RECTL& frame, SIZEL devicePixels, SIZEL deviceMillimetres);
   ~EmfRecorder();
 
-  // The straight-alpha 32-bit layer (made on first use, the picture's size); handing it out
-  // marks it as possibly painted.
-  std::shared_ptr<GdiBitmap> Layer();
+  // The transparent layer for pixels painted straight into the DC's bitmap.
+  EmfLayer& Layer() { return layer_; }
 
   // Path bracket and current position (no pen or brush involved).
   void Simple(DWORD type);
@@ -73,7 +73,7 @@ class EmfRecorder {
   void Select(std::optional<ObjectKey>& current, const ObjectKey& key, uint32_t stock);
   uint32_t Create(const ObjectKey& key);
   void SetMode(uint32_t& recorded, DWORD type, uint32_t value);
-  void FlushLayer();
+  void FlushLayer(bool last = false);
   void CloseBracket();
   RECTL Bounds() const;
 
@@ -84,7 +84,6 @@ class EmfRecorder {
   // What the playing DC holds: unknown at first, so that the first drawing selects both.
   std::optional<ObjectKey> pen_, brush_;
   uint32_t polyFill_ = 1, rop2_ = 13, bkMode_ = 2, bkColor_ = 0xFFFFFF;
-  std::shared_ptr<GdiBitmap> layer_;
-  bool layerTouched_ = false;
+  EmfLayer layer_;
   bool inPath_ = false;  // a path bracket is open
 };

@@ -51,6 +51,11 @@ HENHMETAFILE CloseEnhMetaFile(HDC dc) {
   return SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
 }
 
+std::shared_ptr<GdiBitmap> GetMetafileLayer(HDC dc, const RECT& area) {
+  auto d = LookupDC(dc);
+  return d && d->recorder ? d->recorder->Layer().Lend(area) : nullptr;
+}
+
 bool IsMetafileDC(HDC dc) {
   auto d = LookupDC(dc);
   return d && d->recorder;

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "platform/gdi/dc.h"
+#include "platform/gdi/metafile/emf_layer.h"
 #include "platform/gdi/metafile/emf_reader.h"
 #include "platform/gdi/metafile/emf_to_wmf.h"
 #include "platform/gdi/metafile/enh_metafile.h"
@@ -238,6 +239,46 @@ TEST(MetafileDC, PixelsPaintedIntoItsBitmapBecomeAnAlphaBlendInOrder) {
   EXPECT_EQ(wmf->GetColor(kW - 1, kH - 1), RGB(0, 255, 0));
   EXPECT_EQ(wmf->GetColor(kW / 2 + 5, 12), RGB(255, 0, 0));
   EXPECT_EQ(wmf->GetColor(5, 15), RGB(0, 0, 0));
+}
+
+// Each look at a layer handed out without an area reads all of it: after a bounded number of
+// such looks the rest of the painting comes out once, at the end, still all there.
+TEST(MetafileDC, LooksAtTheWholeLayerAreBounded) {
+  constexpr int kRounds = 300;
+  const std::vector<uint8_t> emf = Recorded([](HDC dc) {
+    HBRUSH grey = CreateSolidBrush(RGB(128, 128, 128));
+    for (int i = 0; i < kRounds; ++i) {
+      std::shared_ptr<GdiBitmap> layer = GetDCBitmap(dc);
+      uint8_t* p = layer->Row(i % kH) + (i / kH) * 4;
+      p[0] = 255, p[1] = 0, p[2] = 0, p[3] = 255;
+      const RECT dot{kW - 1, 0, kW, 1};
+      FillRect(dc, &dot, grey);
+    }
+    DeleteObject(grey);
+  });
+  const std::vector<uint32_t> types = Enumerate(emf);
+  EXPECT_LE(std::count(types.begin(), types.end(), EMR_ALPHABLEND), EmfLayer::kUnnamedLooks + 1);
+  const auto out = Render(emf, kW, kH);
+  for (int i = 0; i < kRounds; ++i) EXPECT_EQ(out->GetColor(i / kH, i % kH), RGB(0, 0, 255)) << i;
+}
+
+// A layer handed out for an area is looked at there only.
+TEST(MetafileDC, ANamedAreaIsWhatIsLookedAt) {
+  const std::vector<uint8_t> emf = Recorded([](HDC dc) {
+    for (int i = 0; i < 3; ++i) {
+      std::shared_ptr<GdiBitmap> layer = GetMetafileLayer(dc, RECT{10 * i, 10, 10 * i + 5, 15});
+      uint8_t* p = layer->Row(12) + (10 * i + 2) * 4;
+      p[0] = 0, p[1] = 0, p[2] = 255, p[3] = 255;
+      HBRUSH black = CreateSolidBrush(0);
+      const RECT dot{kW - 1, kH - 1, kW, kH};
+      FillRect(dc, &dot, black);
+      DeleteObject(black);
+    }
+  });
+  const std::vector<uint32_t> types = Enumerate(emf);
+  EXPECT_EQ(std::count(types.begin(), types.end(), EMR_ALPHABLEND), 3);
+  const auto out = Render(emf, kW, kH);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(out->GetColor(10 * i + 2, 12), RGB(255, 0, 0)) << i;
 }
 
 TEST(MetafileDC, ManyPensReuseAFewTableSlots) {
