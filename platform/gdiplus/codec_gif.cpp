@@ -12,6 +12,13 @@ namespace {
 
 constexpr size_t kMaxFrames = 10000;
 
+// LZW with 12-bit codes gives at most 4096 pixels for every code of a byte and a half, so no
+// honest GIF holds more pixels than this; the constant leaves room for a screen larger than
+// its frames. A few hundred bytes must not claim a picture of tens of millions of pixels.
+uint64_t GifPixelBudget(size_t dataSize) {
+  return std::min<uint64_t>(MaxPixelsForData(dataSize), (uint64_t(1) << 22) + uint64_t(dataSize) * 4096);
+}
+
 struct Reader {
   std::span<const uint8_t> data;
   size_t pos = 0;
@@ -61,7 +68,7 @@ class GifSource : public FrameSource {
     const std::vector<ARGB> global = Palette(gif->SColorMap);
     int disposal = 0, transparent = -1;
     uint64_t pixels = 0;
-    const uint64_t budget = MaxPixelsForData(bytes.size());
+    const uint64_t budget = GifPixelBudget(bytes.size());
     for (;;) {
       GifRecordType type;
       if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR) break;
@@ -120,7 +127,9 @@ class GifSource : public FrameSource {
       width_ = std::max<int64_t>(width_, int64_t(f.left) + f.width);
       height_ = std::max<int64_t>(height_, int64_t(f.top) + f.height);
     }
-    if (!SizeAllowed(uint64_t(width_), uint64_t(height_), bytes.size())) return InvalidParameter;
+    if (!SizeAllowed(uint64_t(width_), uint64_t(height_), bytes.size()) ||
+        uint64_t(width_) * uint64_t(height_) > budget)
+      return InvalidParameter;
     return Ok;
   }
 
