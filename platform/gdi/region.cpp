@@ -191,11 +191,20 @@ bool Region::Intersects(const RECT& r) const {
 }
 
 void Region::Offset(int32_t dx, int32_t dy) {
+  // Coordinates saturate at the 32-bit range instead of wrapping round; pieces pushed onto the
+  // limit collapse, so the region is rebuilt from its rectangles when that happens.
+  bool saturated = false;
+  auto move = [&saturated](int32_t v, int32_t d) {
+    const int64_t r = int64_t(v) + d;
+    if (r > INT32_MAX || r < INT32_MIN) saturated = true;
+    return int32_t(std::clamp<int64_t>(r, INT32_MIN, INT32_MAX));
+  };
   for (Band& b : bands_) {
-    b.top += dy;
-    b.bottom += dy;
-    for (int32_t& x : b.xs) x += dx;
+    b.top = move(b.top, dy);
+    b.bottom = move(b.bottom, dy);
+    for (int32_t& x : b.xs) x = move(x, dx);
   }
+  if (saturated) *this = FromRects(Rects());
 }
 
 std::vector<RECT> Region::Rects() const {

@@ -52,6 +52,24 @@ void ExpectCanonical(const Region& r) {
   }
 }
 
+TEST(RegionTest, OffsetsSaturateAtTheCoordinateRange) {
+  Region r = Region::Combine(Region::FromRect({0, 0, 10, 10}), Region::FromRect({20, 0, 30, 10}), Region::Or);
+  r.Offset(INT32_MAX - 25, 0);
+  // The first rectangle stays whole, the second is cut at the limit.
+  ASSERT_EQ(r.Rects().size(), 2u);
+  EXPECT_EQ(r.Rects()[0].left, INT32_MAX - 25);
+  EXPECT_EQ(r.Rects()[0].right, INT32_MAX - 15);
+  EXPECT_EQ(r.Rects()[1].left, INT32_MAX - 5);
+  EXPECT_EQ(r.Rects()[1].right, INT32_MAX);
+  // Pushed wholly past the limit, nothing is left rather than coordinates wrapping round.
+  Region far = Region::FromRect({100, 100, 200, 200});
+  far.Offset(0, INT32_MAX);
+  EXPECT_TRUE(far.Empty());
+  Region back = Region::FromRect({-200, -200, -100, -100});
+  back.Offset(INT32_MIN + 10, INT32_MIN + 10);
+  EXPECT_TRUE(back.Empty());
+}
+
 }  // namespace
 
 TEST(Region, UnionOfRandomRectanglesMatchesPixels) {
