@@ -2,7 +2,7 @@
 
 #include <cairo-pdf.h>
 #include <cairo.h>
-#include <cups/cups.h>
+#include "platform/gdi/printer/cups_library.h"
 
 #include <algorithm>
 
@@ -77,20 +77,22 @@ int PrintJob::Submit() {
 }
 
 int SubmitPDFJob(const std::string& printer, const std::string& title, const std::string& pdf) {
+  const CupsLibrary* cups = Cups();
+  if (!cups) return 0;
   const std::string queue = QueueName(printer);
-  const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.c_str(), title.c_str(), 0, nullptr);
+  const int job = cups->createJob(CUPS_HTTP_DEFAULT, queue.c_str(), title.c_str(), 0, nullptr);
   if (job <= 0) return 0;
-  const bool started = cupsStartDocument(CUPS_HTTP_DEFAULT, queue.c_str(), job, title.c_str(), CUPS_FORMAT_PDF, 1) ==
+  const bool started = cups->startDocument(CUPS_HTTP_DEFAULT, queue.c_str(), job, title.c_str(), CUPS_FORMAT_PDF, 1) ==
                        HTTP_STATUS_CONTINUE;
   bool sent = started;
   for (size_t at = 0; sent && at < pdf.size();) {
     const size_t chunk = std::min<size_t>(pdf.size() - at, 65536);
-    sent = cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.data() + at, chunk) == HTTP_STATUS_CONTINUE;
+    sent = cups->writeRequestData(CUPS_HTTP_DEFAULT, pdf.data() + at, chunk) == HTTP_STATUS_CONTINUE;
     at += chunk;
   }
   // A document that never started has no answer to read.
-  const bool finished = started && cupsFinishDocument(CUPS_HTTP_DEFAULT, queue.c_str()) == IPP_STATUS_OK;
+  const bool finished = started && cups->finishDocument(CUPS_HTTP_DEFAULT, queue.c_str()) == IPP_STATUS_OK;
   if (sent && finished) return job;
-  cupsCancelJob2(CUPS_HTTP_DEFAULT, queue.c_str(), job, 0);
+  cups->cancelJob2(CUPS_HTTP_DEFAULT, queue.c_str(), job, 0);
   return 0;
 }
