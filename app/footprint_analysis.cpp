@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/footprint_pixels.h"
+#include "app/heap_settings.h"
 #include "app/page_samples.h"
 #include "pdf/core/api/talvo_pdf.h"
 #include "platform/gdi/bitmap.h"
@@ -96,6 +97,7 @@ bool RenderImageFile(const std::string& fileName, TBitmap& page, int32_t& width,
 }
 
 void AnalyseFootprint(const std::string& fileName, TFootprint& print) {
+  ReturnFreeHeapPages();
   ClearFootprint(print);
   print.ImageType = ImageTypeOf(fileName);
   const timespec start = WallClockNow();

@@ -4,9 +4,14 @@
 namespace Tarnwick1 {
 
 // Every image of a run allocates buffers of the same few sizes (the decoded picture, the page,
-// its BMP). Left to the C library, each buffer of more than a few megabytes is a fresh mapping
-// that the kernel faults in page by page and unmaps again on release; kept in the heap, the
-// next image reuses the same memory. Called once at the program's start.
+// its BMP). The program's own large blocks are large blocks (platform/rtl/large_blocks.h: this
+// file replaces the C++ allocation functions for them); the libraries' large buffers stay in
+// the C library's heap, reused from image to image instead of mapped and faulted in afresh.
+// Called once at the program's start.
 void KeepLargeBuffersInHeap();
+
+// Gives the pages that earlier files left free inside the heap back to the system, so that the
+// next file's buffers do not stand beside memory no file uses. Called before each file.
+void ReturnFreeHeapPages();
 
 }  // namespace Tarnwick1

@@ -1,12 +1,11 @@
 #include "platform/gdi/dib.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/large_blocks.h"
 
 namespace {
 
@@ -49,29 +48,15 @@ std::vector<RGBQUAD> DefaultColorTable(int bpp) {
   return t;
 }
 
-namespace {
-
-// Blocks from this size on are mapped afresh by the C library for every picture (the heap
-// keeps smaller ones for reuse); they go in 2 MiB pages.
-constexpr size_t kHugePixelBlock = size_t(32) << 20;
-constexpr size_t kHugePage = size_t(2) << 20;
-
-}  // namespace
-
 void* AllocatePixelMemory(size_t bytes) {
-  if (bytes < kHugePixelBlock) return ::operator new(bytes);
-  void* memory = nullptr;
-  if (posix_memalign(&memory, kHugePage, bytes) != 0) throw std::bad_alloc();
-  // Only a hint: without huge pages the memory is used as it is.
-  madvise(memory, bytes, MADV_HUGEPAGE);
-  return memory;
+  if (VELMORA_LARGE_BLOCKS && bytes >= LargeBlocks::kMinimum)
+    if (void* block = LargeBlocks::Allocate(bytes)) return block;
+  return ::operator new(bytes);
 }
 
 void FreePixelMemory(void* memory, size_t bytes) noexcept {
-  if (bytes < kHugePixelBlock)
-    ::operator delete(memory);
-  else
-    std::free(memory);
+  if (VELMORA_LARGE_BLOCKS && bytes >= LargeBlocks::kMinimum && LargeBlocks::FreeIfOwned(memory)) return;
+  ::operator delete(memory);
 }
 
 GdiBitmap::GdiBitmap(int32_t width, int32_t height, int bpp, bool rgb565) {

@@ -15,8 +15,9 @@
 #include "platform/gdi/gdi_object.h"
 #include "platform/gdi/gdi_types.h"
 
-// Memory for pixels: blocks too large for the heap are asked for in huge pages, so that the
-// kernel maps a fresh picture in a few hundred faults rather than in thousands.
+
+// Memory for pixels: pages and pictures of a megabyte and more are large blocks (see
+// platform/rtl/large_blocks.h), smaller ones come from the heap.
 void* AllocatePixelMemory(size_t bytes);
 void FreePixelMemory(void* memory, size_t bytes) noexcept;
 

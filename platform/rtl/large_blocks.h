@@ -1,0 +1,36 @@
+// Blocks of a megabyte and more (pictures, pages, decoded samples, file copies), each a mapping
+// of its own on a huge-page boundary.
+//
+// Kept in the heap, a freed picture leaves a hole that the next file's smaller blocks split,
+// and the heap grows by another picture; mapped afresh each time, every picture is faulted in
+// page by page. Here the largest released block keeps its pages and the next large request
+// takes it, cut or grown to its size: a run over pictures of one size faults its pages in
+// once, and little memory that no picture uses is held beside the next one's buffers.
+#pragma once
+
+#include <cstddef>
+
+// Not under AddressSanitizer, which must see every block to check its bounds: callers then
+// leave large requests to the heap.
+#if defined(__SANITIZE_ADDRESS__)
+#define VELMORA_LARGE_BLOCKS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELMORA_LARGE_BLOCKS 0
+#endif
+#endif
+#ifndef VELMORA_LARGE_BLOCKS
+#define VELMORA_LARGE_BLOCKS 1
+#endif
+
+namespace LargeBlocks {
+
+// Requests below this size belong to the heap.
+inline constexpr size_t kMinimum = size_t(1) << 20;
+
+// Nothing when no memory can be mapped (or too many blocks are alive to be told apart).
+void* Allocate(size_t bytes) noexcept;
+// Frees the block when Allocate made it; false, doing nothing, for any other address.
+bool FreeIfOwned(void* block) noexcept;
+
+}  // namespace LargeBlocks
