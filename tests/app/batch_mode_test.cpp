@@ -388,7 +388,10 @@ TEST_F(BatchMode, MetafilesOfColouredTextMatchAnotherRenderersPicture) {
   REQUIRE_TOOL("emf2svg-conv");
   REQUIRE_TOOL("rsvg-convert");
   for (const char* scene : {"emf_banner", "wmf_banner"})
-    ASSERT_EQ(testsupport::Run(uemf + " " + scene + " " + images + "banner." + (scene[0] == 'e' ? "emf" : "wmf")), 0);
+    // libUEMF's own leak is not ours to report when the generator is built with the sanitizers.
+    ASSERT_EQ(testsupport::Run("ASAN_OPTIONS=detect_leaks=0 " + uemf + " " + scene + " " + images + "banner." +
+                               (scene[0] == 'e' ? "emf" : "wmf")),
+              0);
   // The master: 288 x 216 points, the metafiles' size, drawn by the other renderer.
   const std::string svg = dir.File("banner.svg");
   ASSERT_EQ(testsupport::Run("emf2svg-conv -i " + images + "banner.emf -o " + svg), 0);
