@@ -5,6 +5,7 @@
 #include "app/candidate_match.h"
 #include "app/console.h"
 #include "app/file_search.h"
+#include "app/heap_settings.h"
 #include "app/info_dialog.h"
 #include "app/shell_integration.h"
 #include "app/sorter_view.h"
@@ -117,6 +118,8 @@ std::string CompareRun(const std::string& directory) {
     ++MatchCount;
   }
 
+  // The window may stay open long after the run: the next run's page need not wait in memory.
+  ReturnIdleMemory();
   const bool toClipboard = view.Checked(11);
   if (toClipboard) PutTextOnClipboard(ClipboardText);
 

@@ -26,6 +26,11 @@ void KeepLargeBuffersInHeap() {
 
 void ReturnFreeHeapPages() { malloc_trim(0); }
 
+void ReturnIdleMemory() {
+  LargeBlocks::ReleaseKept();
+  ReturnFreeHeapPages();
+}
+
 }  // namespace Tarnwick1
 
 // The program's large C++ blocks are large blocks.

@@ -14,4 +14,7 @@ void KeepLargeBuffersInHeap();
 // next file's buffers do not stand beside memory no file uses. Called before each file.
 void ReturnFreeHeapPages();
 
+// Gives back, after a run, what the heap and the large blocks keep for the next file.
+void ReturnIdleMemory();
+
 }  // namespace Tarnwick1

@@ -44,26 +44,31 @@ char* MapAligned(size_t bytes) {
   return at;
 }
 
-// A kept block made `bytes` long: cut in place, grown in place, or its pages moved onto a fresh
-// aligned range. Nothing when no range can be had (the block is released then).
-char* Resize(Block block, size_t bytes) {
-  if (bytes <= block.bytes) {
-    if (bytes < block.bytes) munmap(block.at + bytes, block.bytes - bytes);
-    return block.at;
-  }
+// The kept block fitted to a request of `bytes` (at least half of it): handed over whole when
+// smaller, as pictures of a run differ in size and pages cut off now would be faulted in again
+// for the next larger one; else grown in place, or its pages moved onto a fresh aligned range.
+// Nothing when no range can be had (the block is released then).
+Block Resize(Block block, size_t bytes) {
+  if (bytes <= block.bytes) return block;
   void* grown = mremap(block.at, block.bytes, bytes, 0);
-  if (grown != MAP_FAILED) return static_cast<char*>(grown);
+  if (grown != MAP_FAILED) return {static_cast<char*>(grown), bytes};
   char* target = MapAligned(bytes);
   if (target && mremap(block.at, block.bytes, bytes, MREMAP_MAYMOVE | MREMAP_FIXED, target) != MAP_FAILED)
-    return target;
+    return {target, bytes};
   munmap(block.at, block.bytes);
-  return target;
+  return {target, target ? bytes : 0};
 }
 
 class Pool {
  public:
-  // The kept block, if any, handed over.
-  Block Take() {
+  // The kept block, handed over for a request that needs at least half of it: a file's copy
+  // or a small buffer does not take the page the next picture is drawn on.
+  Block Take(size_t bytes) {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (bytes < kept_.bytes / 2) return {};
+    return std::exchange(kept_, Block{});
+  }
+  Block TakeAny() {
     std::lock_guard<std::mutex> hold(lock_);
     return std::exchange(kept_, Block{});
   }
@@ -118,15 +123,15 @@ void Release(Block block) {
 
 void* Allocate(size_t bytes) noexcept {
   const size_t mapped = PageBytes(std::max(bytes, kMinimum));
-  char* memory = nullptr;
-  if (const Block kept = ThePool().Take(); kept.at) memory = Resize(kept, mapped);
-  if (!memory) memory = MapAligned(mapped);
-  if (!memory) return nullptr;
-  if (!ThePool().Track({memory, mapped})) {
-    munmap(memory, mapped);
+  Block block;
+  if (const Block kept = ThePool().Take(mapped); kept.at) block = Resize(kept, mapped);
+  if (!block.at) block = {MapAligned(mapped), mapped};
+  if (!block.at) return nullptr;
+  if (!ThePool().Track(block)) {
+    munmap(block.at, block.bytes);
     return nullptr;
   }
-  return memory;
+  return block.at;
 }
 
 bool FreeIfOwned(void* block) noexcept {
@@ -135,6 +140,11 @@ bool FreeIfOwned(void* block) noexcept {
   if (!found.at) return false;
   Release(found);
   return true;
+}
+
+void ReleaseKept() noexcept {
+  const Block kept = ThePool().TakeAny();
+  if (kept.at) munmap(kept.at, kept.bytes);
 }
 
 }  // namespace LargeBlocks

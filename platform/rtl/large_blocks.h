@@ -32,5 +32,7 @@ inline constexpr size_t kMinimum = size_t(1) << 20;
 void* Allocate(size_t bytes) noexcept;
 // Frees the block when Allocate made it; false, doing nothing, for any other address.
 bool FreeIfOwned(void* block) noexcept;
+// Gives the pages of the released block kept for the next request back to the system.
+void ReleaseKept() noexcept;
 
 }  // namespace LargeBlocks

@@ -34,34 +34,44 @@ TEST(LargeBlocks, BlocksAreWholeAlignedAndFreedOnlyOnce) {
   std::free(fromHeap);
 }
 
-// The released block keeps its pages for the next request: cut when that is smaller, grown
-// (its pages moved, not copied afresh) when larger.
-TEST(LargeBlocks, TheNextRequestTakesTheReleasedBlockWithItsPages) {
+// The released block keeps its pages for the next request that needs at least half of it
+// (handed over whole when smaller, grown with its pages moved, not faulted in afresh, when
+// larger); a smaller request gets a block of its own and leaves the kept one alone.
+TEST(LargeBlocks, TheNextLargeRequestTakesTheReleasedBlockWithItsPages) {
+  LargeBlocks::ReleaseKept();
   auto* first = static_cast<uint8_t*>(LargeBlocks::Allocate(8 * kMiB));
   ASSERT_NE(first, nullptr);
   for (size_t i = 0; i < 8 * kMiB; i += 4096) first[i] = uint8_t(i >> 12);
   ASSERT_TRUE(LargeBlocks::FreeIfOwned(first));
 
-  auto* same = static_cast<uint8_t*>(LargeBlocks::Allocate(8 * kMiB));
+  auto* same = static_cast<uint8_t*>(LargeBlocks::Allocate(5 * kMiB));
   EXPECT_EQ(same, first);
+  EXPECT_EQ(same[8 * kMiB - 4096], uint8_t((8 * kMiB - 4096) >> 12)) << "handed over whole";
   ASSERT_TRUE(LargeBlocks::FreeIfOwned(same));
 
-  auto* smaller = static_cast<uint8_t*>(LargeBlocks::Allocate(2 * kMiB));
-  EXPECT_EQ(smaller, first);
-  EXPECT_EQ(smaller[2 * kMiB - 4096], uint8_t((2 * kMiB - 4096) >> 12));
-  ASSERT_TRUE(LargeBlocks::FreeIfOwned(smaller));
+  auto* small = static_cast<uint8_t*>(LargeBlocks::Allocate(2 * kMiB));
+  ASSERT_NE(small, nullptr);
+  EXPECT_NE(small, first);
+  ASSERT_TRUE(LargeBlocks::FreeIfOwned(small));
 
   auto* larger = static_cast<uint8_t*>(LargeBlocks::Allocate(20 * kMiB));
   ASSERT_NE(larger, nullptr);
   EXPECT_TRUE(OnHugePage(larger));
-  for (size_t i = 0; i < 2 * kMiB; i += 4096) ASSERT_EQ(larger[i], uint8_t(i >> 12)) << i;
+  for (size_t i = 0; i < 8 * kMiB; i += 4096) ASSERT_EQ(larger[i], uint8_t(i >> 12)) << i;
   std::memset(larger, 0, 20 * kMiB);
   ASSERT_TRUE(LargeBlocks::FreeIfOwned(larger));
+
+  LargeBlocks::ReleaseKept();
+  auto* fresh = static_cast<uint8_t*>(LargeBlocks::Allocate(20 * kMiB));
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_EQ(fresh[4096], 0) << "a fresh mapping, not the released pages";
+  ASSERT_TRUE(LargeBlocks::FreeIfOwned(fresh));
 }
 
 // Past the blocks that can be told apart requests are refused (the caller goes to the heap),
 // and every block made is still freed.
 TEST(LargeBlocks, ManyLiveBlocksAreRefusedBeyondTheTable) {
+  LargeBlocks::ReleaseKept();
   std::vector<void*> blocks;
   for (int i = 0; i < 1100; ++i) blocks.push_back(LargeBlocks::Allocate(kMiB));
   size_t made = 0;
