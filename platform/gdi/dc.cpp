@@ -44,6 +44,11 @@ Region GdiDC::Drawable() const {
 
 RECT GdiDC::DrawableBounds() const { return Drawable().Bounds(); }
 
+GdiDC::Rows GdiDC::ClipRows() const {
+  const GdiBitmap* s = Surface();
+  return s ? Rows{-1, s->Height() + 1} : Rows{INT32_MIN / 2, INT32_MAX / 2};
+}
+
 bool GdiDC::CanDraw(int64_t x, int64_t y) const {
   const GdiBitmap* s = Surface();
   if (!s || x < 0 || y < 0 || x >= s->Width() || y >= s->Height()) return false;

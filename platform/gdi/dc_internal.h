@@ -52,6 +52,13 @@ class GdiDC : public GdiObject {
   // and the clip.
   Region Drawable() const;
   RECT DrawableBounds() const;
+  // The rows a clip made from a shape needs: the surface's and one more on either side (no
+  // other row is ever drawn, and a file's far-off coordinates must not cost a scan of them);
+  // every row without a surface.
+  struct Rows {
+    int32_t top, bottom;
+  };
+  Rows ClipRows() const;
   // Whether one device pixel may be drawn (cheap when there is no clip or visible region).
   bool CanDraw(int64_t x, int64_t y) const;
 

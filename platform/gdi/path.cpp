@@ -129,9 +129,7 @@ HRGN PathRegion(HDC dc, bool surfaceRows) {
   std::shared_ptr<GdiDC> d;
   std::vector<GdiPath::Figure> figures;
   if (!TakePath(dc, d, figures)) return nullptr;
-  const GdiBitmap* surface = surfaceRows ? d->Surface() : nullptr;
-  const int32_t top = surface ? -1 : INT32_MIN / 2;
-  const int32_t bottom = surface ? surface->Height() + 1 : INT32_MAX / 2;
+  const auto [top, bottom] = surfaceRows ? d->ClipRows() : GdiDC::Rows{INT32_MIN / 2, INT32_MAX / 2};
   Region r = Region::FromSpans(FillPolygonSpans(Polygons(figures), d->state.polyFillMode == WINDING, top, bottom));
   r.Offset(-d->deviceOrigin.x, -d->deviceOrigin.y);
   return CreateRegionHandle(std::move(r));

@@ -66,6 +66,20 @@ Spans FillPolygonSpans(const std::vector<std::vector<PointF>>& polygons, bool wi
   return spans;
 }
 
+std::optional<RECT> AxisAlignedPixels(std::span<const PointF> c) {
+  if (c.size() != 4) return std::nullopt;
+  for (const PointF& p : c)
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) return std::nullopt;
+  // Sides alternate horizontal and vertical, starting with either.
+  const bool across = c[0].y == c[1].y && c[1].x == c[2].x && c[2].y == c[3].y && c[3].x == c[0].x;
+  const bool down = c[0].x == c[1].x && c[1].y == c[2].y && c[2].x == c[3].x && c[3].y == c[0].y;
+  if (!across && !down) return std::nullopt;
+  // A pixel is in when its centre is, as in the scan.
+  auto pixel = [](double v) { return int32_t(std::clamp(std::ceil(v - 0.5), -1e9, 1e9)); };
+  return RECT{pixel(std::min(c[0].x, c[2].x)), pixel(std::min(c[0].y, c[2].y)), pixel(std::max(c[0].x, c[2].x)),
+              pixel(std::max(c[0].y, c[2].y))};
+}
+
 std::vector<PointF> EllipsePolygon(const RECT& r) {
   const double cx = (double(r.left) + r.right) / 2.0, cy = (double(r.top) + r.bottom) / 2.0;
   const double rx = std::abs(double(r.right) - r.left) / 2.0, ry = std::abs(double(r.bottom) - r.top) / 2.0;

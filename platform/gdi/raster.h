@@ -4,6 +4,8 @@
 // and top edges and leaving out the right and bottom ones.
 #pragma once
 
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "platform/gdi/region.h"
@@ -18,6 +20,9 @@ using Spans = std::vector<Region::Span>;
 // bounds the work by what can be seen.
 Spans FillPolygonSpans(const std::vector<std::vector<PointF>>& polygons, bool winding,
                        int32_t clipTop = INT32_MIN / 2, int32_t clipBottom = INT32_MAX / 2);
+// The pixels FillPolygonSpans gives a four-corner polygon whose sides run along the axes, as
+// one rectangle made at no cost per row (however tall); nullopt for any other polygon.
+std::optional<RECT> AxisAlignedPixels(std::span<const PointF> corners);
 // The ellipse inscribed in [left, right) x [top, bottom).
 Spans EllipseSpans(const RECT& r);
 Spans RoundRectSpans(const RECT& r, int32_t ellipseWidth, int32_t ellipseHeight);

@@ -89,6 +89,8 @@ class EmfPlayer {
                uint64_t offDx, bool pdy);
   // Region data (reference device units) as a region of DC device pixels.
   std::optional<Region> RegionData(const ENHMETARECORD& r, uint64_t at, uint64_t size) const;
+  // The pixels of a clip rectangle's device corners that can matter to the current clip.
+  Region ClipRectArea(const std::vector<PointF>& corners, const Region& current) const;
   // The clip combined with the one the DC had before playback (which nothing may widen).
   void SetClip(std::optional<Region> clip);
   HGDIOBJ SelectedBrushHandle() const;

@@ -248,6 +248,17 @@ std::optional<Region> EmfPlayer::RegionData(const ENHMETARECORD& r, uint64_t at,
   return Region::FromRects(rects);
 }
 
+Region EmfPlayer::ClipRectArea(const std::vector<PointF>& corners, const Region& current) const {
+  // A rectangle along the axes is exact at any size without a scan.
+  if (const std::optional<RECT> box = AxisAlignedPixels(corners)) return Region::FromRect(*box);
+  // A turned one changes nothing outside the current clip, and only the surface's rows are
+  // ever drawn: a clip region stated millions of rows tall costs no more than the surface.
+  const RECT clip = current.Bounds();
+  const GdiDC::Rows seen = d_->ClipRows();
+  return Region::FromSpans(
+      FillPolygonSpans({corners}, false, std::max(clip.top, seen.top), std::min(clip.bottom, seen.bottom)));
+}
+
 bool EmfPlayer::PlayClip(const ENHMETARECORD& r) {
   const Region whole = Region::FromRect(RECT{0, 0, d_->Surface()->Width(), d_->Surface()->Height()});
   const Region current = d_->state.clip ? *d_->state.clip : whole;
@@ -266,10 +277,7 @@ bool EmfPlayer::PlayClip(const ENHMETARECORD& r) {
         const POINT m = Map(p.x, p.y);
         corners.push_back(PointF{d_->DevXf(m.x), d_->DevYf(m.y)});
       }
-      // Intersecting or excluding changes nothing outside the current clip, so only its rows
-      // are scanned: a rectangle millions of rows tall costs no more than the clip.
-      const RECT rows = current.Bounds();
-      const Region area = Region::FromSpans(FillPolygonSpans({corners}, false, rows.top, rows.bottom));
+      const Region area = ClipRectArea(corners, current);
       SetClip(Region::Combine(current, area, r.iType == EMR_INTERSECTCLIPRECT ? Region::And : Region::Diff));
       return true;
     }

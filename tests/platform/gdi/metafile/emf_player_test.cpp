@@ -12,6 +12,7 @@
 #include "platform/gdi/metafile.h"
 #include "platform/gdi/metafile/enh_metafile.h"
 #include "platform/gdi/pen_brush.h"
+#include "platform/gdi/region.h"
 #include "tests/platform/gdi/metafile/metafile_test_util.h"
 
 using namespace mftest;
@@ -462,4 +463,71 @@ TEST(EmfPlayer, GradientsRegionsPolyDrawAndText) {
       for (int x = r.left; x < r.right; ++x) blue += b->GetColor(x, y) == kBlue;
     EXPECT_GT(blue, 20);
   }
+}
+
+namespace {
+
+// The DC's clip (device pixels) after the last record but EOF has played onto a 96 x 72
+// surface; playback restores the DC's own clip when it ends.
+Region ClipAfter(const std::vector<std::vector<uint8_t>>& records) {
+  const std::vector<uint8_t> file = Emf(records);
+  auto bmp = std::make_shared<GdiBitmap>(96, 72, 24);
+  HBITMAP hb = static_cast<HBITMAP>(RegisterGdiObject(bmp));
+  HDC dc = CreateCompatibleDC(nullptr);
+  SelectObject(dc, hb);
+  HENHMETAFILE h = SetEnhMetaFileBits(UINT(file.size()), file.data());
+  HRGN clip = CreateRectRgn(0, 0, 0, 0);
+  const RECT dest{0, 0, 96, 72};
+  auto keep = [](HDC d, HANDLETABLE* t, const ENHMETARECORD* r, int n, void* rgn) {
+    PlayEnhMetaFileRecord(d, t, r, UINT(n));
+    if (r->iType != EMR_EOF) GetClipRgn(d, static_cast<HRGN>(rgn));
+    return 1;
+  };
+  EnumEnhMetaFile(dc, h, keep, clip, &dest);
+  Region out = *RegionOf(clip);
+  DeleteObject(clip);
+  DeleteEnhMetaFile(h);
+  DeleteDC(dc);
+  DeleteObject(hb);
+  return out;
+}
+
+// A clip region of one rectangle, copied in.
+std::vector<uint8_t> ClipRegion(int32_t l, int32_t t, int32_t r, int32_t b) {
+  return Rec(EMR_EXTSELECTCLIPRGN,
+             Bytes().U32(48).U32(RGN_COPY).U32(32).U32(1).U32(1).U32(16).I32(l).I32(t).I32(r).I32(b).I32(l).I32(t).I32(r).I32(b));
+}
+
+}  // namespace
+
+TEST(EmfPlayer, ClipRectanglesCostWhatTheSurfaceShows) {
+  constexpr int32_t kFar = 1 << 29;  // where the player's coordinates stop
+  // A clip region stated half a billion rows tall, then cut by a rectangle: along the axes the
+  // result is exact however far it reaches; turned, only the surface's rows are scanned, so
+  // the region holds a band for each of them and no more.
+  const std::vector<uint8_t> tall = ClipRegion(0, 0, 40, kFar), wide = ClipRegion(-kFar, 0, kFar, kFar);
+  const struct Case {
+    const char* name;
+    std::vector<std::vector<uint8_t>> records;
+    RECT bounds;
+    size_t bands;
+  } cases[] = {
+      {"intersected along the axes", {tall, Rect(EMR_INTERSECTCLIPRECT, 10, 0, INT32_MAX, INT32_MAX)},
+       RECT{10, 0, 40, kFar}, 1},
+      {"excluded along the axes", {tall, Rect(EMR_EXCLUDECLIPRECT, 0, 100, INT32_MAX, INT32_MAX)}, RECT{0, 0, 40, 100}, 1},
+      {"intersected turned",
+       {wide, Xform(EMR_SETWORLDTRANSFORM, XFORM{1, 0, 1, 1, 0, 0}), Rect(EMR_INTERSECTCLIPRECT, 0, 0, 1 << 28, 1 << 28)},
+       RECT{0, 0, (1 << 28) + 72, 73}, 73},
+  };
+  for (const Case& c : cases) {
+    const Region clip = ClipAfter(c.records);
+    EXPECT_EQ(clip.Bounds(), c.bounds) << c.name;
+    EXPECT_EQ(clip.Bands().size(), c.bands) << c.name;
+  }
+  // The turned rectangle still clips the rows that show: its left side runs at 45 degrees.
+  const Region turned = ClipAfter(cases[2].records);
+  EXPECT_TRUE(turned.Contains(10, 10));
+  EXPECT_FALSE(turned.Contains(9, 10));
+  EXPECT_TRUE(turned.Contains(70, 70));
+  EXPECT_FALSE(turned.Contains(69, 70));
 }
