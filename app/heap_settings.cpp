@@ -16,6 +16,8 @@ namespace {
 constexpr int kHeapBlockLimit = 32 << 20;
 // Freed memory at the heap's top is returned only beyond a few such pages.
 constexpr int kKeptFreeMemory = 4 * kHeapBlockLimit;
+// Free memory in the heap, between files, from which it is given back.
+constexpr size_t kTrimmedFreeMemory = size_t(2) << 20;
 
 }  // namespace
 
@@ -24,7 +26,10 @@ void KeepLargeBuffersInHeap() {
   mallopt(M_TRIM_THRESHOLD, kKeptFreeMemory);
 }
 
-void ReturnFreeHeapPages() { malloc_trim(0); }
+void ReturnFreeHeapPages() {
+  // Below a few megabytes the pages are worth more to the next file than to the system.
+  if (mallinfo2().fordblks >= kTrimmedFreeMemory) malloc_trim(0);
+}
 
 void ReturnIdleMemory() {
   LargeBlocks::ReleaseKept();

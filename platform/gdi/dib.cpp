@@ -50,7 +50,7 @@ std::vector<RGBQUAD> DefaultColorTable(int bpp) {
 
 void* AllocatePixelMemory(size_t bytes) {
   if (VELMORA_LARGE_BLOCKS && bytes >= LargeBlocks::kMinimum)
-    if (void* block = LargeBlocks::Allocate(bytes)) return block;
+    if (void* block = LargeBlocks::Allocate(bytes, LargeBlocks::Use::Pixels)) return block;
   return ::operator new(bytes);
 }
 

@@ -44,9 +44,9 @@ char* MapAligned(size_t bytes) {
   return at;
 }
 
-// The kept block fitted to a request of `bytes` (at least half of it): handed over whole when
-// smaller, as pictures of a run differ in size and pages cut off now would be faulted in again
-// for the next larger one; else grown in place, or its pages moved onto a fresh aligned range.
+// The kept block fitted to a request of `bytes`: handed over whole when smaller (its pages cut
+// off now would be faulted in again for the next larger picture); else grown in place, or its
+// pages moved onto a fresh aligned range.
 // Nothing when no range can be had (the block is released then).
 Block Resize(Block block, size_t bytes) {
   if (bytes <= block.bytes) return block;
@@ -61,11 +61,9 @@ Block Resize(Block block, size_t bytes) {
 
 class Pool {
  public:
-  // The kept block, handed over for a request that needs at least half of it: a file's copy
-  // or a small buffer does not take the page the next picture is drawn on.
-  Block Take(size_t bytes) {
+  Block Take(size_t bytes, Use use) {
     std::lock_guard<std::mutex> hold(lock_);
-    if (bytes < kept_.bytes / 2) return {};
+    if (use == Use::Buffer && bytes < kept_.bytes / 2) return {};
     return std::exchange(kept_, Block{});
   }
   Block TakeAny() {
@@ -121,10 +119,10 @@ void Release(Block block) {
 
 }  // namespace
 
-void* Allocate(size_t bytes) noexcept {
+void* Allocate(size_t bytes, Use use) noexcept {
   const size_t mapped = PageBytes(std::max(bytes, kMinimum));
   Block block;
-  if (const Block kept = ThePool().Take(mapped); kept.at) block = Resize(kept, mapped);
+  if (const Block kept = ThePool().Take(mapped, use); kept.at) block = Resize(kept, mapped);
   if (!block.at) block = {MapAligned(mapped), mapped};
   if (!block.at) return nullptr;
   if (!ThePool().Track(block)) {

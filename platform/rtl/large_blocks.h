@@ -28,8 +28,14 @@ namespace LargeBlocks {
 // Requests below this size belong to the heap.
 inline constexpr size_t kMinimum = size_t(1) << 20;
 
+// How a request uses the kept block: any request needing half of it or more takes it; a page
+// of pixels takes it whatever its size (pictures of a run differ in size, and the next page
+// would otherwise map and fault in its pages afresh), other small requests leave it alone
+// (a file's copy does not take the page the picture is drawn on next).
+enum class Use { Buffer, Pixels };
+
 // Nothing when no memory can be mapped (or too many blocks are alive to be told apart).
-void* Allocate(size_t bytes) noexcept;
+void* Allocate(size_t bytes, Use use = Use::Buffer) noexcept;
 // Frees the block when Allocate made it; false, doing nothing, for any other address.
 bool FreeIfOwned(void* block) noexcept;
 // Gives the pages of the released block kept for the next request back to the system.

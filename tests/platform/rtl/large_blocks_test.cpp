@@ -34,9 +34,9 @@ TEST(LargeBlocks, BlocksAreWholeAlignedAndFreedOnlyOnce) {
   std::free(fromHeap);
 }
 
-// The released block keeps its pages for the next request that needs at least half of it
-// (handed over whole when smaller, grown with its pages moved, not faulted in afresh, when
-// larger); a smaller request gets a block of its own and leaves the kept one alone.
+// The released block keeps its pages for the next request that needs at least half of it, or
+// for the next page of pixels (handed over whole when smaller, grown with its pages moved, not
+// faulted in afresh, when larger); a smaller buffer gets a block of its own and leaves it alone.
 TEST(LargeBlocks, TheNextLargeRequestTakesTheReleasedBlockWithItsPages) {
   LargeBlocks::ReleaseKept();
   auto* first = static_cast<uint8_t*>(LargeBlocks::Allocate(8 * kMiB));
@@ -53,6 +53,11 @@ TEST(LargeBlocks, TheNextLargeRequestTakesTheReleasedBlockWithItsPages) {
   ASSERT_NE(small, nullptr);
   EXPECT_NE(small, first);
   ASSERT_TRUE(LargeBlocks::FreeIfOwned(small));
+
+  // A small page of pixels takes it all the same: the next page may be large again.
+  auto* page = static_cast<uint8_t*>(LargeBlocks::Allocate(2 * kMiB, LargeBlocks::Use::Pixels));
+  EXPECT_EQ(page, first);
+  ASSERT_TRUE(LargeBlocks::FreeIfOwned(page));
 
   auto* larger = static_cast<uint8_t*>(LargeBlocks::Allocate(20 * kMiB));
   ASSERT_NE(larger, nullptr);
