@@ -1,5 +1,6 @@
 #include "pdf/codecs/jbig2/jbig2_generic.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace jbig2 {
@@ -26,7 +27,7 @@ inline uint32_t BitAt(const uint8_t* row, int64_t x, int64_t width) {
 
 }  // namespace
 
-void ReadGenericRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder, const TGenericRegionParams& params) {
+int64_t ReadGenericRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder, const TGenericRegionParams& params) {
   const int t = params.Template & 3;
   const TTemplateShape& shape = kShapes[t];
   const int32_t width = bitmap.Width(), height = bitmap.Height();
@@ -35,10 +36,11 @@ void ReadGenericRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder, const 
   const int shift0 = shape.Adaptive, shift1 = shift0 + shape.Bits0, shift2 = shift1 + shape.Bits1;
   // Rows without pixels take no decisions unless each row says whether it repeats the last:
   // walking up to 2^28 of them would be work that no data pays for.
-  if (width == 0 && !params.TPGDON) return;
+  if (width == 0 && !params.TPGDON) return 0;
+  int64_t decoded = 0;
   int ltp = 0;
   for (int32_t y = 0; y < height; ++y) {
-    if (decoder.Exhausted()) return;
+    if (decoder.Exhausted()) return decoded;
     if (params.TPGDON) {
       ltp ^= decoder.DecodeBit(stats, kGenericSLTPContext[t]);
       if (ltp) {
@@ -47,29 +49,36 @@ void ReadGenericRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder, const 
         continue;
       }
     }
+    TIndexRange columns{0, width};
+    if (params.CodedColumns) {
+      columns = params.CodedColumns(y);
+      columns.Begin = std::clamp<int64_t>(columns.Begin, 0, width);
+      columns.End = std::clamp<int64_t>(columns.End, columns.Begin, width);
+      if (columns.Begin == columns.End) continue;
+    }
     const uint8_t* row2 = shape.Bits2 && y >= 2 ? bitmap.Row(y - 2) : nullptr;
     const uint8_t* row1 = y >= 1 ? bitmap.Row(y - 1) : nullptr;
     uint8_t* row0 = bitmap.Row(y);
+    // The windows over the rows above start a few pixels left of the first coded column (the
+    // masks keep what each template uses); pixels of this row before it are 0.
     uint32_t w2 = 0, w1 = 0, w0 = 0;
-    for (int p = 0; p < shape.Ahead2; ++p) w2 = (w2 << 1) | BitAt(row2, p, width);
-    for (int p = 0; p < shape.Ahead1; ++p) w1 = (w1 << 1) | BitAt(row1, p, width);
-    for (int32_t x = 0; x < width; ++x) {
-      if ((x & 4095) == 4095 && decoder.Exhausted()) return;
-      w2 = (w2 << 1) | BitAt(row2, int64_t{x} + shape.Ahead2, width);
-      w1 = (w1 << 1) | BitAt(row1, int64_t{x} + shape.Ahead1, width);
-      uint32_t pixel = 0;
-      if (!params.Skip || !params.Skip->GetPixel(x, y)) {
-        uint32_t context = ((w2 & mask2) << shift2) | ((w1 & mask1) << shift1) | ((w0 & mask0) << shift0);
-        for (int i = 0; i < shape.Adaptive; ++i)
-          context |= uint32_t(bitmap.GetPixel(int64_t{x} + params.AdaptiveX[size_t(i)],
-                                              int64_t{y} + params.AdaptiveY[size_t(i)]))
-                     << (shape.Adaptive - 1 - i);
-        pixel = uint32_t(decoder.DecodeBit(stats, context));
-        if (pixel) row0[x >> 3] |= static_cast<uint8_t>(0x80u >> (x & 7));
-      }
+    for (int64_t p = columns.Begin - 8; p < columns.Begin + shape.Ahead2; ++p) w2 = (w2 << 1) | BitAt(row2, p, width);
+    for (int64_t p = columns.Begin - 8; p < columns.Begin + shape.Ahead1; ++p) w1 = (w1 << 1) | BitAt(row1, p, width);
+    for (int64_t x = columns.Begin; x < columns.End; ++x) {
+      if ((x & 4095) == 4095 && decoder.Exhausted()) return decoded + (x - columns.Begin);
+      w2 = (w2 << 1) | BitAt(row2, x + shape.Ahead2, width);
+      w1 = (w1 << 1) | BitAt(row1, x + shape.Ahead1, width);
+      uint32_t context = ((w2 & mask2) << shift2) | ((w1 & mask1) << shift1) | ((w0 & mask0) << shift0);
+      for (int i = 0; i < shape.Adaptive; ++i)
+        context |= uint32_t(bitmap.GetPixel(x + params.AdaptiveX[size_t(i)], int64_t{y} + params.AdaptiveY[size_t(i)]))
+                   << (shape.Adaptive - 1 - i);
+      const uint32_t pixel = uint32_t(decoder.DecodeBit(stats, context));
+      if (pixel) row0[x >> 3] |= static_cast<uint8_t>(0x80u >> (x & 7));
       w0 = (w0 << 1) | pixel;
     }
+    decoded += columns.End - columns.Begin;
   }
+  return decoded;
 }
 
 namespace {

@@ -4,11 +4,17 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "pdf/codecs/jbig2/jbig2_arithmetic.h"
 #include "pdf/codecs/jbig2/jbig2_bitmap.h"
 
 namespace jbig2 {
+
+// Columns or rows [Begin, End).
+struct TIndexRange {
+  int64_t Begin = 0, End = 0;
+};
 
 struct TGenericRegionParams {
   int Template = 0;
@@ -17,13 +23,14 @@ struct TGenericRegionParams {
   // dictionaries place the first one a pattern's width to the left, beyond a signed byte).
   std::array<int32_t, 4> AdaptiveX{};
   std::array<int32_t, 4> AdaptiveY{};
-  // Pixels set here are not decoded and stay 0.
-  const TJBIG2Bitmap* Skip = nullptr;
+  // When set, the columns of row y that are coded; the others are not decoded and stay 0, and
+  // are not visited either (a row of a halftone grid may hold millions of skipped cells).
+  std::function<TIndexRange(int32_t y)> CodedColumns;
 };
 
 // Arithmetic-coded generic region into bitmap (all 0 on entry), with the decoder's generic
-// statistics. Rows after the coded data ran out stay 0.
-void ReadGenericRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder, const TGenericRegionParams& params);
+// statistics. Rows after the coded data ran out stay 0. Answers the pixels decoded.
+int64_t ReadGenericRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder, const TGenericRegionParams& params);
 
 struct TRefinementRegionParams {
   int Template = 0;

@@ -3,12 +3,28 @@
 #include <algorithm>
 
 #include "pdf/codecs/jbig2/jbig2_generic.h"
+#include "pdf/codecs/jbig2/jbig2_halftone_grid.h"
 #include "pdf/codecs/jbig2/jbig2_mmr.h"
 #include "pdf/codecs/jbig2/jbig2_segments.h"
 #include "pdf/codecs/jbig2/jbig2_stream_decoder.h"
 #include "pdf/codecs/jbig2/jbig2_text.h"
 
 namespace jbig2 {
+
+namespace {
+
+// The gray value of cell (ng, mg) from its bit planes (most significant first, Gray-coded); a
+// missing plane holds zeros.
+uint32_t GrayValue(const std::vector<TJBIG2Bitmap*>& planes, int64_t ng, int64_t mg) {
+  uint32_t gray = 0;
+  for (const TJBIG2Bitmap* plane : planes) {
+    const uint32_t bit = plane ? uint32_t(plane->GetPixel(ng, mg)) : 0;
+    gray = (gray << 1) | (bit ^ (gray & 1));
+  }
+  return gray;
+}
+
+}  // namespace
 
 void TPatternDictionarySegment::ReadSegment() {
   TStreamReader& r = Reader();
@@ -68,59 +84,58 @@ void THalftoneRegionSegment::ReadSegment() {
   region->Fill(Flags.GetValue("H_DEF_PIXEL"));
   // A grid without cells draws nothing; its rows are not walked.
   if (gridWidth == 0 || gridHeight == 0) return Deliver(region);
-  auto cellX = [&](int64_t mg, int64_t ng) { return gridX + mg * stepY + ng * stepX; };
-  auto cellY = [&](int64_t mg, int64_t ng) { return gridY + mg * stepX - ng * stepY; };
+  const THalftoneGrid grid{gridWidth, gridHeight, gridX, gridY, stepX, stepY};
+  auto reaching = [&](int64_t mg) {
+    return grid.ReachingCells(mg, patternWidth, patternHeight, RegionWidth, RegionHeight);
+  };
+  const TIndexRange rows = grid.ReachingRows(patternWidth, patternHeight, RegionWidth, RegionHeight);
 
-  // Cells whose pattern would fall wholly outside the region are not coded.
-  TJBIG2Bitmap* skip = nullptr;
-  if (Flags.GetValue("H_ENABLE_SKIP")) {
-    skip = Factory().Create(gridWidth, gridHeight);
-    if (!skip) return Factory().Release(region);
-    for (int64_t mg = 0; mg < gridHeight; ++mg)
-      for (int64_t ng = 0; ng < gridWidth; ++ng) {
-        const int64_t x = cellX(mg, ng) >> 8, y = cellY(mg, ng) >> 8;
-        if (x + patternWidth <= 0 || x >= RegionWidth || y + patternHeight <= 0 || y >= RegionHeight)
-          skip->SetPixel(ng, mg, 1);
-      }
-  }
-
-  // The gray values, bit plane by bit plane from the most significant, Gray-coded.
-  std::vector<uint32_t> gray(size_t(gridWidth * gridHeight), 0);
+  // The gray values' bit planes, from the most significant. Cells whose pattern would fall
+  // wholly outside the region may be left out of the coding: then the planes hold only the
+  // rows that can reach it (rows above them would be all 0 and take no decisions).
   TGenericRegionParams p;
   p.Template = Flags.GetValue("H_TEMPLATE");
   p.AdaptiveX = {p.Template <= 1 ? 3 : 2, -3, 2, -2};
   p.AdaptiveY = {-1, -1, -2, -2};
-  p.Skip = skip;
+  const bool skip = Flags.GetValue("H_ENABLE_SKIP") != 0 && !mmr;
+  const int64_t planeTop = skip ? rows.Begin : 0, planeHeight = skip ? rows.End - rows.Begin : gridHeight;
+  if (skip) p.CodedColumns = [&](int32_t y) { return reaching(planeTop + y); };
   if (!mmr) {
     Arith().ResetGenericStats(p.Template, nullptr);
     Arith().Start();
   }
+  std::vector<TJBIG2Bitmap*> planes;
   for (int plane = bitsPerPixel - 1; plane >= 0; --plane) {
-    TJBIG2Bitmap* bits = Factory().Create(gridWidth, gridHeight);
+    // Once the data has run out the planes left are all 0: they are neither made nor walked.
+    if (mmr ? r.AtEnd() : Arith().Exhausted()) {
+      planes.push_back(nullptr);
+      continue;
+    }
+    TJBIG2Bitmap* bits = Factory().Create(gridWidth, planeHeight);
     if (!bits) break;
-    if (mmr)
+    planes.push_back(bits);
+    if (mmr) {
       r.Skip(int64_t(TMMRDecoder::ReadRegion(*bits, r.Rest(), true)));
-    else
-      ReadGenericRegion(*bits, Arith(), p);
-    size_t i = 0;
-    for (int32_t y = 0; y < bits->Height(); ++y)
-      for (int32_t x = 0; x < bits->Width(); ++x, ++i)
-        gray[i] = (gray[i] << 1) | (uint32_t(bits->GetPixel(x, y)) ^ (gray[i] & 1));
-    Factory().Release(bits);
+      CellsDecoded += int64_t{bits->Width()} * bits->Height();
+    } else {
+      CellsDecoded += ReadGenericRegion(*bits, Arith(), p);
+    }
   }
 
+  // Only the cells reaching the region have their gray value assembled and drawn.
   int64_t work = 0;
-  for (int64_t mg = 0; mg < gridHeight && work <= TJBIG2StreamDecoder::MaxCombineWork; ++mg)
-    for (int64_t ng = 0; ng < gridWidth; ++ng) {
-      if (skip && skip->GetPixel(ng, mg)) continue;
-      const int64_t x = cellX(mg, ng) >> 8, y = cellY(mg, ng) >> 8;
-      if (x + patternWidth <= 0 || x >= RegionWidth || y + patternHeight <= 0 || y >= RegionHeight) continue;
+  for (int64_t mg = rows.Begin; mg < rows.End && work <= TJBIG2StreamDecoder::MaxCombineWork; ++mg) {
+    const TIndexRange cells = reaching(mg);
+    for (int64_t ng = cells.Begin; ng < cells.End; ++ng) {
       // A value past the last pattern draws the last one.
-      const size_t value = std::min<size_t>(gray[size_t(mg * gridWidth + ng)], patterns.size() - 1);
-      region->Combine(*patterns[value], x, y, combination);
+      const size_t value = std::min<size_t>(GrayValue(planes, ng, mg - planeTop), patterns.size() - 1);
+      region->Combine(*patterns[value], grid.CellX(mg, ng), grid.CellY(mg, ng), combination);
       work += patternHeight * (patternWidth / 8 + 2);
     }
-  if (skip) Factory().Release(skip);
+    CellsDrawn += cells.End - cells.Begin;
+  }
+  for (TJBIG2Bitmap* plane : planes)
+    if (plane) Factory().Release(plane);
   Deliver(region);
 }
 

@@ -156,6 +156,9 @@ class THalftoneRegionSegment final : public TRegionSegment {
   using TRegionSegment::TRegionSegment;
   void ReadSegment() override;
   THalftoneRegionFlags Flags;
+  // Gray-plane cells read from the data (summed over the planes; an MMR plane counts whole)
+  // and cells drawn into the region.
+  int64_t CellsDecoded = 0, CellsDrawn = 0;
 };
 
 class TPageInformationSegment final : public TSegment {

@@ -8,6 +8,7 @@
 
 #include "pdf/codecs/jbig2/jbig2_bitmap.h"
 #include "pdf/codecs/jbig2/jbig2_decoder.h"
+#include "pdf/codecs/jbig2/jbig2_segments.h"
 #include "pdf/codecs/jbig2/jbig2_stream_decoder.h"
 #include "tests/pdf/codecs/jbig2/jbig2_halftone_encoder.h"
 #include "tests/pdf/codecs/jbig2/jbig2_text_encoder.h"
@@ -233,6 +234,47 @@ TEST(JBIG2Hostile, HalftonesWithHugeGridsAndPatternCounts) {
                 std::string(40, '\x00'),
         {dict});
   EXPECT_TRUE(DecodeBounded(s.Bytes));
+}
+
+namespace {
+
+// Decodes a page whose segment 1 is a dictionary of count 4 x 4 patterns and segment 2 the
+// halftone region whose data part is given; answers that region's segment.
+const jbig2::THalftoneRegionSegment* DecodeHalftone(jbig2::TJBIG2StreamDecoder& d, int count,
+                                                    const std::string& region) {
+  StreamBuilder s;
+  s.Add(48, PageInfo(300, 300));
+  const uint32_t dict = s.Add(16, std::string("\x00\x04\x04", 3) + U32(uint32_t(count - 1)) + std::string(30, '\x5A'));
+  s.Add(22, region, {dict});
+  d.Decode(Span(s.Bytes));
+  return dynamic_cast<const jbig2::THalftoneRegionSegment*>(d.FindSegment(2));
+}
+
+}  // namespace
+
+TEST(JBIG2Hostile, HalftoneCellsOutsideTheRegionAreNotWalked) {
+  // 6 x 2883589 cells with skipping on, each row of the grid stepping 154 pixels right: only
+  // the first 294 cells of column 0 reach the 45152-pixel-wide region; the millions of
+  // others are neither decoded nor drawn.
+  jbig2::TJBIG2StreamDecoder d;
+  const auto* h = DecodeHalftone(d, 4, RegionInfo(45152, 148, 0, 0, 0) + '\x08' + U32(6) + U32(2883589) + U32(0) +
+                                           U32(0) + U16(4) + U16(0x99F0) + std::string(12, '\x3C'));
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(h->CellsDrawn, 294);
+  EXPECT_LE(h->CellsDecoded, 2 * 294);
+}
+
+TEST(JBIG2Hostile, HalftonePlanesAfterTheDataRanOutAreNotRead) {
+  // 59 patterns take 6 gray planes of 1000 x 16000 cells, coded with MMR in 3 bytes: the first
+  // plane uses them up (24 rows alike), the 5 others are not made. Of the grid only the
+  // 500 cells of column 0 between x = 0 and 2000 reach the region.
+  jbig2::TJBIG2StreamDecoder d;
+  const auto* h = DecodeHalftone(d, 59, RegionInfo(2000, 2000, 0, 0, 0) + '\x01' + U32(1000) + U32(16000) +
+                                            U32(uint32_t(-65536)) + U32(0) + U16(0) + U16(1024) +
+                                            std::string(3, '\x80'));
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(h->CellsDecoded, 1000 * 16000);
+  EXPECT_EQ(h->CellsDrawn, 500);
 }
 
 TEST(JBIG2Hostile, MutatedStreamsNeverCrash) {
