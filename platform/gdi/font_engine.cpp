@@ -152,37 +152,38 @@ int FontInstance::Advance(char32_t ch) {
   return advance;
 }
 
-const FontInstance::Glyph& FontInstance::Render(char32_t ch) {
+std::shared_ptr<const FontInstance::Glyph> FontInstance::Render(char32_t ch, const PixelBox& visible) {
   std::lock_guard guard(FreeTypeLock());
-  if (auto it = glyphs_.find(ch); it != glyphs_.end()) return it->second;
-  Glyph g;
+  if (auto it = glyphs_.find(ch); it != glyphs_.end()) {
+    if (it->second.whole) return it->second.whole;
+    if (it->second.ink.Intersect(visible).Empty()) {
+      auto none = std::make_shared<Glyph>();  // nothing of it shows: no need to load it again
+      none->advance = it->second.advance;
+      return none;
+    }
+  }
+  CachedGlyph cached;
+  auto glyph = std::make_shared<Glyph>();
   if (face_ && FT_Load_Glyph(face_, GlyphIndex(ch), FT_Int32(LoadFlags())) == 0) {
     FT_GlyphSlot slot = face_->glyph;
     if (synthBold_) FT_GlyphSlot_Embolden(slot);
     if (synthItalic_) FT_GlyphSlot_Oblique(slot);
-    g.advance = Px(slot->advance.x);
-    if (FT_Render_Glyph(slot, mono_ ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) == 0) {
-      const FT_Bitmap& bm = slot->bitmap;
-      g.left = slot->bitmap_left;
-      g.top = slot->bitmap_top;
-      g.width = int(bm.width);
-      g.height = int(bm.rows);
-      g.coverage.resize(size_t(g.width) * g.height);
-      for (int y = 0; y < g.height; ++y) {
-        const uint8_t* row = bm.buffer + int64_t(y) * bm.pitch;
-        for (int x = 0; x < g.width; ++x) {
-          uint8_t v;
-          if (bm.pixel_mode == FT_PIXEL_MODE_MONO)
-            v = ((row[x >> 3] >> (7 - (x & 7))) & 1) ? 255 : 0;
-          else
-            v = row[x];
-          g.coverage[size_t(y) * g.width + x] = v;
-        }
-      }
+    cached.advance = glyph->advance = Px(slot->advance.x);
+    cached.ink = InkBox(*slot);
+    const bool whole = slot->format != FT_GLYPH_FORMAT_OUTLINE ||
+                       cached.ink.Area() <= std::max(visible.Area(), kWholeGlyphPixels);
+    if (whole) {
+      RenderWholeGlyph(*slot, mono_, *glyph);
+      cached.whole = glyph;
+    } else {
+      RenderGlyphWindow(Library(), *slot, mono_, visible, *glyph);
     }
+  } else {
+    cached.whole = glyph;
   }
-  advances_[ch] = g.advance;
-  return glyphs_.emplace(ch, std::move(g)).first->second;
+  advances_[ch] = cached.advance;
+  glyphs_.insert_or_assign(ch, cached);
+  return glyph;
 }
 
 namespace {

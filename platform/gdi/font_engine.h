@@ -11,18 +11,16 @@
 
 #include "platform/gdi/font.h"
 #include "platform/gdi/font_faces.h"
+#include "platform/gdi/glyph_raster.h"
 #include "platform/gdi/text.h"
 
 struct FT_FaceRec_;
 
 class FontInstance {
  public:
-  struct Glyph {
-    int left = 0, top = 0;  // bitmap origin from the pen position; top is above the baseline
-    int width = 0, height = 0;
-    int advance = 0;        // pixels
-    std::vector<uint8_t> coverage;  // width x height, 0..255
-  };
+  using Glyph = GlyphBitmap;
+  // Glyphs of at most this many pixels are rendered whole and kept, whatever part is shown.
+  static constexpr int64_t kWholeGlyphPixels = 256 * 256;
 
   explicit FontInstance(const LOGFONTW& lf);
   ~FontInstance();
@@ -33,7 +31,10 @@ class FontInstance {
   const TEXTMETRICW& Metrics() const { return metrics_; }
   const ResolvedFace& Face() const { return resolved_; }
   int Advance(char32_t ch);
-  const Glyph& Render(char32_t ch);
+  // The glyph's coverage over at least the part of it inside visible (pixels from the pen
+  // position, y down). A glyph no larger than the visible box or kWholeGlyphPixels is rendered
+  // whole and kept; a larger one only over the part that can show, which is not kept.
+  std::shared_ptr<const Glyph> Render(char32_t ch, const PixelBox& visible);
   int UnderlinePosition() const { return underlinePos_; }  // pixels below the baseline
   int UnderlineThickness() const { return underlineThickness_; }
   int EmPixels() const { return ppem_; }
@@ -70,7 +71,12 @@ class FontInstance {
   bool mono_ = false, bold_ = false, italic_ = false, fixed_ = false;
   bool synthBold_ = false, synthItalic_ = false;
   int underlinePos_ = 1, underlineThickness_ = 1;
-  std::unordered_map<char32_t, Glyph> glyphs_;
+  struct CachedGlyph {
+    PixelBox ink;
+    int advance = 0;
+    std::shared_ptr<const Glyph> whole;  // null for a glyph too large to keep
+  };
+  std::unordered_map<char32_t, CachedGlyph> glyphs_;
   std::unordered_map<char32_t, int> advances_;
 };
 

@@ -198,7 +198,8 @@ bool ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, const cha
         devBase + tm.tmDescent + tm.tmHeight + 8 >= bounds.top &&
         devBase - tm.tmAscent - tm.tmHeight - 8 < bounds.bottom && !area.Empty()) {
       const char32_t ch = (options & ETO_GLYPH_INDEX) ? cps[i] : cps[i];
-      DrawGlyph(s, area, bounds, pen, devBase, f->Render(ch), d->state.textColor);
+      const PixelBox visible{bounds.left - pen, bounds.top - devBase, bounds.right - pen, bounds.bottom - devBase};
+      DrawGlyph(s, area, bounds, pen, devBase, *f->Render(ch, visible), d->state.textColor);
     }
     pen += adv[i];
   }
