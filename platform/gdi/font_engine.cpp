@@ -172,11 +172,14 @@ std::shared_ptr<const FontInstance::Glyph> FontInstance::Render(char32_t ch, con
     cached.ink = InkBox(*slot);
     const bool whole = slot->format != FT_GLYPH_FORMAT_OUTLINE ||
                        cached.ink.Area() <= std::max(visible.Area(), kWholeGlyphPixels);
-    if (whole) {
+    if (whole)
       RenderWholeGlyph(*slot, mono_, *glyph);
-      cached.whole = glyph;
-    } else {
+    else
       RenderGlyphWindow(Library(), *slot, mono_, visible, *glyph);
+    const auto size = int64_t(glyph->coverage.size());
+    if (whole && cached.ink.Area() <= kWholeGlyphPixels && keptPixels_ + size <= kKeptPixels) {
+      cached.whole = glyph;
+      keptPixels_ += size;
     }
   } else {
     cached.whole = glyph;

@@ -19,8 +19,10 @@ struct FT_FaceRec_;
 class FontInstance {
  public:
   using Glyph = GlyphBitmap;
-  // Glyphs of at most this many pixels are rendered whole and kept, whatever part is shown.
+  // Glyphs of at most this many pixels are rendered whole, whatever part is shown, and kept
+  // while all kept glyphs of the font together stay within kKeptPixels.
   static constexpr int64_t kWholeGlyphPixels = 256 * 256;
+  static constexpr int64_t kKeptPixels = int64_t(1) << 24;
 
   explicit FontInstance(const LOGFONTW& lf);
   ~FontInstance();
@@ -33,8 +35,9 @@ class FontInstance {
   int Advance(char32_t ch);
   // The glyph's coverage over at least the part of it inside visible (pixels from the pen
   // position, y down). A glyph no larger than the visible box or kWholeGlyphPixels is rendered
-  // whole and kept; a larger one only over the part that can show, which is not kept.
+  // whole; a larger one only over the part that can show.
   std::shared_ptr<const Glyph> Render(char32_t ch, const PixelBox& visible);
+  int64_t KeptPixels() const { return keptPixels_; }
   int UnderlinePosition() const { return underlinePos_; }  // pixels below the baseline
   int UnderlineThickness() const { return underlineThickness_; }
   int EmPixels() const { return ppem_; }
@@ -74,9 +77,10 @@ class FontInstance {
   struct CachedGlyph {
     PixelBox ink;
     int advance = 0;
-    std::shared_ptr<const Glyph> whole;  // null for a glyph too large to keep
+    std::shared_ptr<const Glyph> whole;  // null for a glyph not kept
   };
   std::unordered_map<char32_t, CachedGlyph> glyphs_;
+  int64_t keptPixels_ = 0;
   std::unordered_map<char32_t, int> advances_;
 };
 

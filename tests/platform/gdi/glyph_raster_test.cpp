@@ -94,6 +94,21 @@ TEST(GlyphRaster, AFontStatedMillionsOfPixelsHighRendersNoMoreThanTheSurface) {
   EXPECT_EQ(font.Render(U'l', middle)->coverage, inside->coverage);
 }
 
+TEST(GlyphRaster, KeptGlyphsOfAFontStayWithinTheirBudget) {
+  // A thousand glyphs of some 20 000 pixels each: more than the font keeps.
+  FontInstance font(Logical(-240)), fresh(Logical(-240));
+  ASSERT_TRUE(font.Valid());
+  const PixelBox page{-1000, -1000, 1000, 1000};
+  int64_t drawn = 0;
+  for (char32_t ch = 0x21; ch < 0x500; ++ch)
+    if (font.GlyphIndex(ch)) drawn += int64_t(font.Render(ch, page)->coverage.size());
+  ASSERT_GT(drawn, FontInstance::kKeptPixels);
+  EXPECT_LE(font.KeptPixels(), FontInstance::kKeptPixels);
+  EXPECT_GT(font.KeptPixels(), FontInstance::kKeptPixels / 2);
+  // Glyphs not kept are rendered again, the same as before.
+  for (char32_t ch : {U'\u0416', U'\u042F', U'\u04D8'}) EXPECT_EQ(font.Render(ch, page)->coverage, fresh.Render(ch, page)->coverage);
+}
+
 TEST(GlyphRaster, TheVisiblePartOfAHugeGlyphIsTheWholeGlyphCropped) {
   struct Case {
     char32_t ch;
