@@ -124,15 +124,16 @@ void THalftoneRegionSegment::ReadSegment() {
 
   // Only the cells reaching the region have their gray value assembled and drawn.
   int64_t work = 0;
-  for (int64_t mg = rows.Begin; mg < rows.End && work <= TJBIG2StreamDecoder::MaxCombineWork; ++mg) {
+  const int64_t budget = TJBIG2StreamDecoder::CombineBudget(RegionWidth, RegionHeight);
+  for (int64_t mg = rows.Begin; mg < rows.End && work <= budget; ++mg) {
     const TIndexRange cells = reaching(mg);
-    for (int64_t ng = cells.Begin; ng < cells.End; ++ng) {
+    for (int64_t ng = cells.Begin; ng < cells.End && work <= budget; ++ng) {
       // A value past the last pattern draws the last one.
       const size_t value = std::min<size_t>(GrayValue(planes, ng, mg - planeTop), patterns.size() - 1);
       region->Combine(*patterns[value], grid.CellX(mg, ng), grid.CellY(mg, ng), combination);
       work += patternHeight * (patternWidth / 8 + 2);
+      ++CellsDrawn;
     }
-    CellsDrawn += cells.End - cells.Begin;
   }
   for (TJBIG2Bitmap* plane : planes)
     if (plane) Factory().Release(plane);

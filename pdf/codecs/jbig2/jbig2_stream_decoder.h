@@ -2,6 +2,7 @@
 // file with its header) and composes their regions onto page bitmaps.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -36,6 +37,13 @@ class TJBIG2StreamDecoder {
   // Limits on symbols and instances that the data themselves cannot bound.
   static constexpr int64_t MaxSymbols = int64_t{1} << 22;
   static constexpr int64_t MaxCombineWork = int64_t{1} << 28;
+  // Bytes of symbols or patterns combined into a region, at most: eight times the region's own
+  // bytes (honest halftones and text cover their region about once, which counts up to four
+  // times its bytes with the smallest patterns) and never more than MaxCombineWork, so
+  // overlapping cells a few bytes state cost what the region holds.
+  static int64_t CombineBudget(int64_t width, int64_t height) {
+    return std::min(MaxCombineWork, 8 * height * (width / 8 + 2) + (int64_t{1} << 20));
+  }
 
  private:
   void ReadSegments(std::span<const uint8_t> data);

@@ -90,6 +90,7 @@ void ReadTextRegion(TJBIG2Bitmap& region, TJBIG2StreamDecoder& d, const TTextReg
   TInstanceReader in(d, p);
   const int64_t strips = int64_t{1} << p.LogStrips;
   int64_t work = 0;
+  const int64_t budget = TJBIG2StreamDecoder::CombineBudget(region.Width(), region.Height());
   auto stripT = in.Value(p.DT, IADT);
   if (!stripT) return;
   int64_t stripT0 = -*stripT * strips;
@@ -145,7 +146,7 @@ void ReadTextRegion(TJBIG2Bitmap& region, TJBIG2StreamDecoder& d, const TTextReg
         if (p.Transposed && (p.RefCorner == kCornerTopLeft || p.RefCorner == kCornerTopRight)) curS += h - 1;
       }
       if (refined) d.Factory().Release(refined);
-      if (work > TJBIG2StreamDecoder::MaxCombineWork) return;
+      if (work > budget) return;
       if (instances >= p.NumInstances) {
         // The strip's out-of-band end still follows: a dictionary's coding goes on after it.
         in.Value(p.DS, IADS);

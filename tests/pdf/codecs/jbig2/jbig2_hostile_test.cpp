@@ -277,6 +277,22 @@ TEST(JBIG2Hostile, HalftonePlanesAfterTheDataRanOutAreNotRead) {
   EXPECT_EQ(h->CellsDrawn, 500);
 }
 
+TEST(JBIG2Hostile, OverlappingHalftoneCellsCostWhatTheRegionHolds) {
+  // 200 x 200 cells of one 255 x 255 pattern, all stepping 0, drawn again and again onto the
+  // same corner of a 100 x 100 region: what is combined is bounded by the region's size
+  // (eight times its bytes and a megabyte: 126 cells here), not by the grid a few bytes state
+  // (the fixed ceiling alone let 31 900 cells through).
+  StreamBuilder s;
+  s.Add(48, PageInfo(100, 100));
+  const uint32_t dict = s.Add(16, std::string("\x00\xFF\xFF", 3) + U32(0) + std::string(30, '\x5A'));
+  s.Add(22, RegionInfo(100, 100, 0, 0, 0) + '\x00' + U32(200) + U32(200) + U32(0) + U32(0) + U16(0) + U16(0), {dict});
+  jbig2::TJBIG2StreamDecoder d;
+  d.Decode(Span(s.Bytes));
+  const auto* h = dynamic_cast<const jbig2::THalftoneRegionSegment*>(d.FindSegment(2));
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(h->CellsDrawn, 126);
+}
+
 TEST(JBIG2Hostile, MutatedStreamsNeverCrash) {
   // Valid streams of every kind with bytes changed at random.
   std::vector<std::pair<std::string, std::string>> streams;
