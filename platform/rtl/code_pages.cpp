@@ -92,9 +92,11 @@ WideString MultiByteToWideChar(uint32_t codePage, std::string_view bytes) {
   std::string out;
   const char* in = bytes.data();
   size_t left = bytes.size();
-  // Every failed step consumes one byte, so the loop ends.
+  // Every failed step consumes one byte, so the loop ends. Some converters take the bytes of
+  // the sequence they refuse up to the end of the input: then nothing is left to skip.
   while (!cv.Run(in, left, out)) {
     out += "\xFD\xFF";
+    if (left == 0) break;
     ++in;
     --left;
   }

@@ -30,6 +30,17 @@ TEST(CodePages, BytesToUtf16) {
   for (const auto& c : cases) EXPECT_EQ(MultiByteToWideChar(c.cp, c.bytes), c.wide) << c.cp << " " << c.bytes;
 }
 
+// The C library's Korean converter refuses the last sequences having taken every byte up to the
+// end: the conversion stops there instead of skipping a byte past the end and reading on.
+TEST(CodePages, ARefusalThatTookTheLastBytesEndsTheConversion) {
+  const std::string bytes("\xE4\xFE\xA2\xE8\x13\xA2\xE8");
+  const WideString wide = MultiByteToWideChar(949, bytes);
+  ASSERT_FALSE(wide.empty());
+  EXPECT_LE(wide.size(), bytes.size());
+  EXPECT_EQ(wide.front(), u'\u984D');
+  EXPECT_EQ(wide.back(), u'\uFFFD');
+}
+
 TEST(CodePages, Utf16ToBytesWithTheDefaultCharacter) {
   bool usedDefault = true;
   EXPECT_EQ(WideCharToMultiByte(1252, u"A\u20AC\u00E9", '?', &usedDefault), "A\x80\xE9");
