@@ -36,7 +36,8 @@ class TJBIG2StreamDecoder {
 
   // Limits on symbols and instances that the data themselves cannot bound.
   static constexpr int64_t MaxSymbols = int64_t{1} << 22;
-  static constexpr int64_t MaxCombineWork = int64_t{1} << 28;
+  // A page of more than 130 million pixels covered more than four times over, at most.
+  static constexpr int64_t MaxCombineWork = int64_t{1} << 27;
   // Bytes of symbols or patterns combined into a region, at most: eight times the region's own
   // bytes (honest halftones and text cover their region about once, which counts up to four
   // times its bytes with the smallest patterns) and never more than MaxCombineWork, so

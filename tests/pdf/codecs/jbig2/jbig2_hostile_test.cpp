@@ -281,7 +281,7 @@ TEST(JBIG2Hostile, OverlappingHalftoneCellsCostWhatTheRegionHolds) {
   // 200 x 200 cells of one 255 x 255 pattern, all stepping 0, drawn again and again onto the
   // same corner of a 100 x 100 region: what is combined is bounded by the region's size
   // (eight times its bytes and a megabyte: 126 cells here), not by the grid a few bytes state
-  // (the fixed ceiling alone let 31 900 cells through).
+  // (the fixed ceiling alone lets 15 950 cells through).
   StreamBuilder s;
   s.Add(48, PageInfo(100, 100));
   const uint32_t dict = s.Add(16, std::string("\x00\xFF\xFF", 3) + U32(0) + std::string(30, '\x5A'));
