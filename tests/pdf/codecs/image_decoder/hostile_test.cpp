@@ -139,6 +139,18 @@ TEST(ImageHostile, FlateBombIsCutAtTheImageSize) {
   EXPECT_EQ(DecodedPixels(*d).Rgb(15, 15), 0u);
 }
 
+// Each run-length stage turns "81 81" into 64 times as many such bytes (2 GiB after six):
+// stages before a codec are cut at what an image of this size can need, not at the 512 MB
+// every stage could produce.
+TEST(ImageHostile, StagesBeforeACodecAreCutAtWhatTheImageCanNeed) {
+  TestStore t;
+  auto d = Decode(t.Image("<< /Width 4 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray "
+                          "/Filter [ /RL /RL /RL /RL /RL /RL /DCT ] >>",
+                          std::string("\x81\x81\x80", 3)));
+  EXPECT_TRUE(d->Failed);
+  EXPECT_LE(d->Data.size(), size_t(16) << 20 | 64);
+}
+
 TEST(ImageHostile, CCITTParametersOutOfRange) {
   for (const char* parms : {"/K -1 /Columns 0", "/K -1 /Columns -3", "/K -1 /Columns 1048577", "/K -1 /Columns 70000",
                             "/K (x) /Columns 8"}) {
