@@ -46,7 +46,7 @@ RECT GdiDC::DrawableBounds() const { return Drawable().Bounds(); }
 
 GdiDC::Rows GdiDC::ClipRows() const {
   const GdiBitmap* s = Surface();
-  return s ? Rows{-1, s->Height() + 1} : Rows{INT32_MIN / 2, INT32_MAX / 2};
+  return s ? Rows{-1, s->Height() + 1} : kAllRows;
 }
 
 bool GdiDC::CanDraw(int64_t x, int64_t y) const {

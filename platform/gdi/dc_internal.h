@@ -58,6 +58,7 @@ class GdiDC : public GdiObject {
   struct Rows {
     int32_t top, bottom;
   };
+  static constexpr Rows kAllRows{INT32_MIN / 2, INT32_MAX / 2};
   Rows ClipRows() const;
   // Whether one device pixel may be drawn (cheap when there is no clip or visible region).
   bool CanDraw(int64_t x, int64_t y) const;

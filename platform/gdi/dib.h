@@ -15,7 +15,6 @@
 #include "platform/gdi/gdi_object.h"
 #include "platform/gdi/gdi_types.h"
 
-
 // Memory for pixels: pages and pictures of a megabyte and more are large blocks (see
 // platform/rtl/large_blocks.h), smaller ones come from the heap.
 void* AllocatePixelMemory(size_t bytes);

@@ -106,19 +106,26 @@ bool RenderGlyphWindow(FT_LibraryRec_* library, FT_GlyphSlotRec_& slot, bool mon
   // FreeType's spans and bitmaps count columns in 16 bits; it renders no larger glyph whole either.
   if (ink.right - ink.left > 0x7FFF || ink.bottom - ink.top > 0x7FFF) return false;
   const auto width = int(shown.right - shown.left), rows = int(shown.bottom - shown.top);
-  const int pitch = mono ? (width + 7) / 8 : width;
-  std::vector<uint8_t> buffer(size_t(pitch) * size_t(rows));
-  if (!(mono ? RenderBitsWindow(library, slot.outline, shown, buffer)
-             : RenderCoverageWindow(library, slot.outline, ink, shown, buffer)))
+  out.left = int(shown.left);
+  out.top = int(-shown.top);
+  if (!mono) {
+    // Coverage spans land in the window's bitmap as they are.
+    out.width = width;
+    out.height = rows;
+    out.coverage.assign(size_t(width) * size_t(rows), 0);
+    if (RenderCoverageWindow(library, slot.outline, ink, shown, out.coverage)) return true;
+    out.width = out.height = 0;
+    out.coverage.clear();
     return false;
+  }
+  std::vector<uint8_t> bits(size_t((width + 7) / 8) * size_t(rows));
+  if (!RenderBitsWindow(library, slot.outline, shown, bits)) return false;
   FT_Bitmap made{};
   made.width = unsigned(width);
   made.rows = unsigned(rows);
-  made.pitch = pitch;
-  made.buffer = buffer.data();
-  made.pixel_mode = mono ? FT_PIXEL_MODE_MONO : FT_PIXEL_MODE_GRAY;
-  out.left = int(shown.left);
-  out.top = int(-shown.top);
+  made.pitch = (width + 7) / 8;
+  made.buffer = bits.data();
+  made.pixel_mode = FT_PIXEL_MODE_MONO;
   CopyCoverage(made, out);
   return true;
 }

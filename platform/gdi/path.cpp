@@ -129,7 +129,7 @@ HRGN PathRegion(HDC dc, bool surfaceRows) {
   std::shared_ptr<GdiDC> d;
   std::vector<GdiPath::Figure> figures;
   if (!TakePath(dc, d, figures)) return nullptr;
-  const auto [top, bottom] = surfaceRows ? d->ClipRows() : GdiDC::Rows{INT32_MIN / 2, INT32_MAX / 2};
+  const auto [top, bottom] = surfaceRows ? d->ClipRows() : GdiDC::kAllRows;
   Region r = Region::FromSpans(FillPolygonSpans(Polygons(figures), d->state.polyFillMode == WINDING, top, bottom));
   r.Offset(-d->deviceOrigin.x, -d->deviceOrigin.y);
   return CreateRegionHandle(std::move(r));

@@ -44,10 +44,10 @@ char* MapAligned(size_t bytes) {
   return at;
 }
 
-// The kept block fitted to a request of `bytes`: handed over whole when smaller (its pages cut
-// off now would be faulted in again for the next larger picture); else grown in place, or its
-// pages moved onto a fresh aligned range.
-// Nothing when no range can be had (the block is released then).
+// The kept block fitted to a request of `bytes`: handed over whole when the request is smaller
+// (pages cut off now would be faulted in again for the next larger picture), else grown in
+// place or its pages moved onto a fresh aligned range. Nothing when no range can be had (the
+// block is released then).
 Block Resize(Block block, size_t bytes) {
   if (bytes <= block.bytes) return block;
   void* grown = mremap(block.at, block.bytes, bytes, 0);
@@ -66,10 +66,6 @@ class Pool {
     if (use == Use::Buffer && bytes < kept_.bytes / 2) return {};
     return std::exchange(kept_, Block{});
   }
-  Block TakeAny() {
-    std::lock_guard<std::mutex> hold(lock_);
-    return std::exchange(kept_, Block{});
-  }
   // Keeps the larger of the kept block and this one; answers the other, to be released.
   // One is enough: the page of one file becomes the page of the next, and a second block
   // would sit idle beside the next file's buffers.
@@ -81,17 +77,17 @@ class Pool {
     std::lock_guard<std::mutex> hold(lock_);
     if (liveCount_ == kTracked) return false;
     live_[liveCount_++] = block;
-    live_any_.store(true, std::memory_order_relaxed);
+    liveAny_.store(true, std::memory_order_relaxed);
     return true;
   }
   // The live block starting at `at`, no longer tracked; nothing when there is none.
   Block Untrack(const void* at) {
-    if (!live_any_.load(std::memory_order_relaxed)) return {};
+    if (!liveAny_.load(std::memory_order_relaxed)) return {};
     std::lock_guard<std::mutex> hold(lock_);
     for (size_t i = 0; i < liveCount_; ++i) {
       if (live_[i].at != at) continue;
       const Block found = std::exchange(live_[i], live_[--liveCount_]);
-      live_any_.store(liveCount_ > 0, std::memory_order_relaxed);
+      liveAny_.store(liveCount_ > 0, std::memory_order_relaxed);
       return found;
     }
     return {};
@@ -102,7 +98,7 @@ class Pool {
   Block kept_;
   std::array<Block, kTracked> live_{};
   size_t liveCount_ = 0;
-  std::atomic<bool> live_any_{false};
+  std::atomic<bool> liveAny_{false};
 };
 
 // The process's, like the heap beside it; never destroyed, as blocks may be freed by the
@@ -141,7 +137,7 @@ bool FreeIfOwned(void* block) noexcept {
 }
 
 void ReleaseKept() noexcept {
-  const Block kept = ThePool().TakeAny();
+  const Block kept = ThePool().Take(0, Use::Pixels);
   if (kept.at) munmap(kept.at, kept.bytes);
 }
 

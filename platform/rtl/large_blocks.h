@@ -4,7 +4,7 @@
 // Kept in the heap, a freed picture leaves a hole that the next file's smaller blocks split,
 // and the heap grows by another picture; mapped afresh each time, every picture is faulted in
 // page by page. Here the largest released block keeps its pages and the next large request
-// takes it, cut or grown to its size: a run over pictures of one size faults its pages in
+// takes it, whole or grown to its size: a run over pictures of one size faults its pages in
 // once, and little memory that no picture uses is held beside the next one's buffers.
 #pragma once
 
