@@ -137,12 +137,16 @@ uint32_t FontInstance::GlyphIndex(char32_t ch) {
   return g;
 }
 
+uint32_t FontInstance::IndexOfKey(char32_t key) {
+  return (key & kGlyphKeyFlag) ? uint32_t(key & ~kGlyphKeyFlag) : GlyphIndex(key);
+}
+
 int FontInstance::Advance(char32_t ch) {
   // Measuring loads the outline only: a glyph is rendered when it is drawn.
   std::lock_guard guard(FreeTypeLock());
   if (auto it = advances_.find(ch); it != advances_.end()) return it->second;
   int advance = 0;
-  if (face_ && FT_Load_Glyph(face_, GlyphIndex(ch), FT_Int32(LoadFlags())) == 0) {
+  if (face_ && FT_Load_Glyph(face_, IndexOfKey(ch), FT_Int32(LoadFlags())) == 0) {
     FT_GlyphSlot slot = face_->glyph;
     if (synthBold_) FT_GlyphSlot_Embolden(slot);
     if (synthItalic_) FT_GlyphSlot_Oblique(slot);
@@ -164,7 +168,7 @@ std::shared_ptr<const FontInstance::Glyph> FontInstance::Render(char32_t ch, con
   }
   CachedGlyph cached;
   auto glyph = std::make_shared<Glyph>();
-  if (face_ && FT_Load_Glyph(face_, GlyphIndex(ch), FT_Int32(LoadFlags())) == 0) {
+  if (face_ && FT_Load_Glyph(face_, IndexOfKey(ch), FT_Int32(LoadFlags())) == 0) {
     FT_GlyphSlot slot = face_->glyph;
     if (synthBold_) FT_GlyphSlot_Embolden(slot);
     if (synthItalic_) FT_GlyphSlot_Oblique(slot);
@@ -251,12 +255,7 @@ bool FontInstance::ReadData(uint32_t tag, std::string& out) {
 bool FontInstance::LoadOutline(char32_t ch, bool isGlyphIndex, Outline& out) {
   std::lock_guard guard(FreeTypeLock());
   if (!face_) return false;
-  const FT_UInt index = isGlyphIndex ? FT_UInt(ch) : [&] {
-    FT_UInt g = FT_Get_Char_Index(face_, ch);
-    if (!g && ch < 0x100 && face_->charmap && face_->charmap->encoding == FT_ENCODING_MS_SYMBOL)
-      g = FT_Get_Char_Index(face_, 0xF000 + ch);
-    return g;
-  }();
+  const FT_UInt index = isGlyphIndex ? FT_UInt(ch) : GlyphIndex(ch);
   if (FT_Load_Glyph(face_, index, FT_LOAD_NO_BITMAP) != 0) return false;
   FT_GlyphSlot slot = face_->glyph;
   if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return false;

@@ -32,6 +32,9 @@ class FontInstance {
   bool Valid() const { return face_ != nullptr; }
   const TEXTMETRICW& Metrics() const { return metrics_; }
   const ResolvedFace& Face() const { return resolved_; }
+  // Text drawn by glyph index (ETO_GLYPH_INDEX) names glyphs by these keys, outside Unicode's
+  // range; every other key is a character of the font's character map.
+  static constexpr char32_t GlyphKey(uint16_t index) { return kGlyphKeyFlag | index; }
   int Advance(char32_t ch);
   // The glyph's coverage over at least the part of it inside visible (pixels from the pen
   // position, y down). A glyph no larger than the visible box or kWholeGlyphPixels is rendered
@@ -64,6 +67,8 @@ class FontInstance {
   static std::mutex& FreeTypeLock();
 
  private:
+  static constexpr char32_t kGlyphKeyFlag = 0x80000000;
+  uint32_t IndexOfKey(char32_t key);
   void ComputeMetrics(const LOGFONTW& lf);
   uint32_t LoadFlags() const;
 

@@ -26,6 +26,12 @@ std::u32string CodePoints(const char16_t* text, size_t length) {
   return out;
 }
 
+std::u32string GlyphKeys(const char16_t* text, size_t length) {
+  std::u32string out(length, 0);
+  for (size_t i = 0; i < length; ++i) out[i] = FontInstance::GlyphKey(text[i]);
+  return out;
+}
+
 std::u16string FromUtf8(const char* text, int length) {
   if (!text) return {};
   const size_t n = length < 0 ? std::strlen(text) : size_t(length);
@@ -149,7 +155,8 @@ bool ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, const cha
   if (!d || !d->Surface() || (!text && length > 0)) return false;
   auto f = FontOf(*d);
   if (!f) return false;
-  const std::u32string cps = CodePoints(text, length);
+  // Glyph indices are 16-bit units each; characters may pair into code points.
+  const std::u32string cps = (options & ETO_GLYPH_INDEX) ? GlyphKeys(text, length) : CodePoints(text, length);
   // Advances per code point: dx is given per UTF-16 unit, which is the same for the BMP.
   std::vector<int> adv(cps.size());
   for (size_t i = 0; i < cps.size(); ++i)
@@ -197,9 +204,8 @@ bool ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, const cha
     if (pen + 2 * tm.tmMaxCharWidth + 8 >= bounds.left && pen - 2 * tm.tmMaxCharWidth - 8 < bounds.right &&
         devBase + tm.tmDescent + tm.tmHeight + 8 >= bounds.top &&
         devBase - tm.tmAscent - tm.tmHeight - 8 < bounds.bottom && !area.Empty()) {
-      const char32_t ch = (options & ETO_GLYPH_INDEX) ? cps[i] : cps[i];
       const PixelBox visible{bounds.left - pen, bounds.top - devBase, bounds.right - pen, bounds.bottom - devBase};
-      DrawGlyph(s, area, bounds, pen, devBase, *f->Render(ch, visible), d->state.textColor);
+      DrawGlyph(s, area, bounds, pen, devBase, *f->Render(cps[i], visible), d->state.textColor);
     }
     pen += adv[i];
   }
@@ -226,6 +232,12 @@ bool ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, const cha
 }
 
 bool ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, const char* text, UINT length, const int* dx) {
+  if ((options & ETO_GLYPH_INDEX) && text) {
+    // Each byte is a glyph index of its own, not part of a character.
+    const std::u16string units(reinterpret_cast<const unsigned char*>(text),
+                               reinterpret_cast<const unsigned char*>(text) + length);
+    return ExtTextOutW(dc, x, y, options, rect, units.data(), length, dx);
+  }
   const std::u16string w = FromUtf8(text, int(length));
   // Advances given per byte apply to the characters those bytes make.
   std::vector<int> wdx;

@@ -130,6 +130,59 @@ TEST(Text, TextOutDrawsInTheTextColourInsideItsBox) {
   EXPECT_EQ(o.bmp.Dib().GetColor(0, tm.tmHeight + 1), RGB(255, 255, 255));
 }
 
+TEST(Text, GlyphIndicesDrawTheGlyphsTheirCharactersMapTo) {
+  if (testsupport::Run("/usr/bin/python3 -c 'import fontTools' 2>/dev/null") != 0) GTEST_SKIP() << "needs fontTools";
+  TextSurface byChar(120, 40, "Arial", -24), byIndex(120, 40, "Arial", -24);
+  // The glyph numbers come from the font file itself, read by another program.
+  const DWORD size = GetFontData(byChar.dc, 0, 0, nullptr, 0);
+  ASSERT_NE(size, GDI_ERROR);
+  std::string data(size, '\0');
+  ASSERT_EQ(GetFontData(byChar.dc, 0, 0, data.data(), size), size);
+  testsupport::TempDir dir;
+  const std::string font = dir.File("face.ttf");
+  testsupport::WriteFile(font, data);
+  std::string ids;
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 -c \"import sys; from fontTools.ttLib import TTFont; f = TTFont(sys.argv[1]); "
+                             "m = f.getBestCmap(); print(' '.join(str(f.getGlyphID(m[ord(c)])) for c in 'Wag'))\" '" +
+                                 font + "'",
+                             &ids),
+            0);
+  std::u16string glyphs;
+  for (size_t at = 0; at < ids.size();) {
+    size_t used = 0;
+    glyphs.push_back(char16_t(std::stoi(ids.substr(at), &used)));
+    at += used + 1;
+  }
+  ASSERT_EQ(glyphs.size(), 3u);
+  ASSERT_NE(glyphs, u"Wag");
+  const int dx[3] = {30, 25, 20};
+  ASSERT_TRUE(ExtTextOutW(byChar.dc, 5, 5, 0, nullptr, u"Wag", 3, dx));
+  ASSERT_TRUE(ExtTextOutW(byIndex.dc, 5, 5, ETO_GLYPH_INDEX, nullptr, glyphs.data(), 3, dx));
+  int differing = 0, inked = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 120; ++x) {
+      differing += byChar.bmp.Dib().GetColor(x, y) != byIndex.bmp.Dib().GetColor(x, y);
+      inked += byChar.bmp.Dib().GetColor(x, y) != RGB(255, 255, 255);
+    }
+  EXPECT_GT(inked, 100);
+  EXPECT_EQ(differing, 0);
+  // Without advances the glyphs' own widths place them, as for the characters.
+  TextSurface a(120, 40, "Arial", -24), b(120, 40, "Arial", -24);
+  ExtTextOutW(a.dc, 5, 5, 0, nullptr, u"Wag", 3, nullptr);
+  ExtTextOutW(b.dc, 5, 5, ETO_GLYPH_INDEX, nullptr, glyphs.data(), 3, nullptr);
+  EXPECT_EQ(a.Ink().right, b.Ink().right);
+  // The single-byte form takes each byte as a glyph index.
+  if (glyphs[0] < 256 && glyphs[1] < 256) {
+    TextSurface c(120, 40, "Arial", -24);
+    const char bytes[2] = {char(glyphs[0]), char(glyphs[1])};
+    ExtTextOutA(c.dc, 5, 5, ETO_GLYPH_INDEX, nullptr, bytes, 2, dx);
+    TextSurface d(120, 40, "Arial", -24);
+    ExtTextOutW(d.dc, 5, 5, 0, nullptr, u"Wa", 2, dx);
+    EXPECT_EQ(c.Ink().right, d.Ink().right);
+    EXPECT_EQ(c.Ink().bottom, d.Ink().bottom);
+  }
+}
+
 TEST(DrawText, CalcRectMatchesTheExtent) {
   TextSurface s(10, 10, "Arial", -13);
   RECT r{5, 7, 5, 7};
