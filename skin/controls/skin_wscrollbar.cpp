@@ -210,12 +210,24 @@ void DrawSkinScrollBar(HDC dc, const RECT& bar, TSkinData* sd, const TSkinBarLoo
   BitBlt(dc, bar.left, bar.top, w, h, b, 0, 0, SRCCOPY);
 }
 
+int TWScrollbar::StripArrowSize(TSkinData& sd) const {
+  const int strip = sd.Scrollbar->Bitmap.Height();
+  return std::abs(strip - ArrowSize) > 2 ? ArrowSize : strip;
+}
+
 void TWScrollbar::PaintBar(HDC dc) {
   TSkinData* sd = Skin ? Skin->SkinData : nullptr;
   Geometry g;
   if (!sd || !HasImage(sd->Scrollbar.get()) || !ReadGeometry(g) || !g.visible) return;
   RECT client{};
   GetClientRect(HandleIfAllocated(), &client);
+  const int arrow = StripArrowSize(*sd);
+  if (Kind == kBarControl && arrow > 0 && (Vertical ? client.right : client.bottom) != arrow) {
+    // A scroll-bar control's bar is as thick as the skin's arrows; the control keeps its size.
+    SetWindowPos(HandleIfAllocated(), nullptr, 0, 0, Vertical ? arrow : client.right, Vertical ? client.bottom : arrow,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetClientRect(HandleIfAllocated(), &client);
+  }
   TSkinBarLook look;
   look.vertical = Vertical;
   look.disabled = g.disabled;
@@ -232,8 +244,6 @@ void TWScrollbar::PaintBar(HDC dc) {
   }
   if (Pressed && HotPart == kPartThumb) {
     // The thumb follows the cursor, held between the arrows.
-    const int arrow = std::abs(sd->Scrollbar->Bitmap.Height() - ArrowSize) > 2 ? ArrowSize
-                                                                              : sd->Scrollbar->Bitmap.Height();
     const int size = g.thumbEnd - g.thumbStart, length = Vertical ? client.bottom : client.right;
     POINT cursor{};
     GetCursorPos(&cursor);

@@ -225,6 +225,19 @@ TEST_F(SkinnedScrollBars, AScrollBarControlGetsOneBarOverItself) {
   EXPECT_EQ(Screen(r.left + 100, y), ScrollFrame(17));
   EXPECT_EQ(Screen(r.left + 108, y), HorzThumb(1));
   EXPECT_EQ(Screen(r.left + 60, y), HorzTrack(1));
+  // The bar is as thick as the skin's arrows (16, near the system's 17), whatever the control's height.
+  RECT bar{};
+  GetWindowRect(skin->Bar->Handle(), &bar);
+  EXPECT_EQ(bar.bottom - bar.top, kStrip);
+  EXPECT_EQ(bar.right - bar.left, r.right - r.left);
+  slider->SetHeight(30);
+  Pump();
+  GetWindowRect(skin->Bar->Handle(), &bar);
+  EXPECT_EQ(bar.top, r.top);
+  EXPECT_EQ(bar.bottom - bar.top, kStrip);
+  EXPECT_EQ(Screen(r.left + 3, r.top + kStrip / 2), ScrollFrame(1));
+  slider->SetHeight(17);
+  Pump();
   // A press on the right arrow of the bar window moves the control underneath.
   screen->Click(r.right - 3, y);
   Pump();
