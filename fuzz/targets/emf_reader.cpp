@@ -3,10 +3,9 @@
 #include <cstdint>
 #include <span>
 
+#include "fuzz/support/emf_fuzz.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/metafile/emf_dib.h"
-#include "platform/gdi/metafile/emf_reader.h"
-#include "platform/gdi/metafile/enh_metafile.h"
 
 namespace {
 
@@ -20,12 +19,8 @@ void TryDib(const ENHMETARECORD& r, uint32_t at) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::shared_ptr<const EmfDocument> doc;
-  try {
-    doc = EmfDocument::Parse(std::span<const uint8_t>(data, size));
-  } catch (const std::exception&) {
-    return 0;
-  }
+  const auto doc = ParseFuzzEmf(data, size);
+  if (!doc) return 0;
   for (size_t i = 0; i < doc->Records().size(); ++i) {
     const ENHMETARECORD r = doc->Record(i);
     if (r.iType == EMR_BITBLT || r.iType == EMR_STRETCHBLT || r.iType == EMR_ALPHABLEND ||
@@ -37,11 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   HBITMAP hb = static_cast<HBITMAP>(RegisterGdiObject(bmp));
   HDC dc = CreateCompatibleDC(nullptr);
   SelectObject(dc, hb);
-  const auto bytes = doc->Bytes();
-  HENHMETAFILE h = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
-  const RECT dest{0, 0, 64, 48};
-  PlayEnhMetaFile(dc, h, &dest);
-  DeleteEnhMetaFile(h);
+  PlayFuzzEmf(dc, *doc);
   DeleteDC(dc);
   DeleteObject(hb);
   return 0;

@@ -4,19 +4,14 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/gdi/metafile/emf_reader.h"
+#include "fuzz/support/emf_fuzz.h"
 #include "platform/gdi/metafile/emf_to_wmf.h"
-#include "platform/gdi/metafile/enh_metafile.h"
 #include "platform/gdi/metafile/metafile_dc.h"
 #include "platform/gdi/metafile/wmf_translator.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::shared_ptr<const EmfDocument> doc;
-  try {
-    doc = EmfDocument::Parse(std::span<const uint8_t>(data, size));
-  } catch (const std::exception&) {
-    return 0;
-  }
+  const auto doc = ParseFuzzEmf(data, size);
+  if (!doc) return 0;
   const std::vector<uint8_t> wmf = PlaceableWmfFromEmf(*doc, 64, 48, 96);
   try {
     TranslatePlaceableWmf(wmf);
@@ -25,11 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const RECT frame{0, 0, 1693, 1270};
   HDC dc = CreateEnhMetaFileA(nullptr, nullptr, &frame, nullptr);
-  const auto bytes = doc->Bytes();
-  HENHMETAFILE h = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
-  const RECT dest{0, 0, 64, 48};
-  PlayEnhMetaFile(dc, h, &dest);
-  DeleteEnhMetaFile(h);
+  PlayFuzzEmf(dc, *doc);
   HENHMETAFILE recorded = CloseEnhMetaFile(dc);
   if (!recorded) __builtin_trap();  // a recording always closes into a metafile
   DeleteEnhMetaFile(recorded);

@@ -6,6 +6,7 @@
 #include "pdf/core/pagetree/page_tree.h"
 #include "platform/gdi/metafile.h"
 #include "platform/rtl/streams.h"
+#include "tests/support/full_stream.h"
 
 namespace {
 
@@ -56,14 +57,6 @@ TEST(TalvoPDFRender, UnavailableFormatsFail) {
   EXPECT_TRUE(api.RenderMessage().empty());  // each render clears the message first
 }
 
-class RefusingStream : public TStream {
- public:
-  int64_t Read(void*, int64_t) override { return 0; }
-  int64_t Write(const void*, int64_t) override { return 0; }
-  int64_t Seek(int64_t, TSeekOrigin) override { return 0; }
-  void SetSize(int64_t) override {}
-};
-
 // Formats 2 and 3: the page as a placeable WMF and as an EMF, each read back at the page's
 // size in pixels; a stream that takes nothing fails the call.
 TEST(TalvoPDFRender, MetafileFormatsWriteThePage) {
@@ -78,7 +71,7 @@ TEST(TalvoPDFRender, MetafileFormatsWriteThePage) {
     EXPECT_EQ(metafile.Width(), 612);
     EXPECT_EQ(metafile.Height(), 792);
 
-    RefusingStream refusing;
+    testsupport::FullStream refusing;
     EXPECT_EQ(api.RenderPage(72, 1, format, refusing), 0) << format;
     EXPECT_EQ(api.RenderMessage(), "Stream write error");
   }

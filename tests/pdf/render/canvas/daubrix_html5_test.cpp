@@ -8,6 +8,7 @@
 #include "pdf/render/canvas/daubrix.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/rtl/streams.h"
+#include "tests/support/full_stream.h"
 
 namespace {
 
@@ -22,23 +23,6 @@ std::string Text(TMemoryStream& stream) {
   stream.SetPosition(0);
   return stream.ReadToEnd();
 }
-
-// Takes the first `room` bytes, then nothing.
-class FullStream : public TStream {
- public:
-  explicit FullStream(int64_t room) : room_(room) {}
-  int64_t Read(void*, int64_t) override { return 0; }
-  int64_t Write(const void*, int64_t count) override {
-    const int64_t n = std::min(count, room_);
-    room_ -= n;
-    return n;
-  }
-  int64_t Seek(int64_t, TSeekOrigin) override { return 0; }
-  void SetSize(int64_t) override {}
-
- private:
-  int64_t room_;
-};
 
 TEST(DaubrixHTML5, AnEmptyPageIsTheHeadAndTheTailWithTheCanvasSize) {
   TMemoryStream stream;
@@ -205,7 +189,7 @@ TEST(DaubrixHTML5, WithoutAStreamNothingIsWritten) {
 }
 
 TEST(DaubrixHTML5, AStreamThatStopsTakingBytesIsReportedAndNotWrittenFurther) {
-  FullStream stream(int64_t(kHead.size()) + 3);
+  testsupport::FullStream stream(int64_t(kHead.size()) + 3);
   TPDFDaubrix canvas;
   canvas.BeginHTML5Canvas(&stream);
   EXPECT_FALSE(canvas.HTML5WriteFailed());

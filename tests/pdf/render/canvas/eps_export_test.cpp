@@ -12,6 +12,7 @@
 #include "pdf/render/canvas/eps_export.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/rtl/streams.h"
+#include "tests/support/full_stream.h"
 
 namespace {
 
@@ -25,14 +26,6 @@ size_t HeaderSize() {
   eps.WriteHeader(0, 0, 10, 10);
   return eps.Lines().size();
 }
-
-class RefusingStream : public TStream {
- public:
-  int64_t Read(void*, int64_t) override { return 0; }
-  int64_t Write(const void*, int64_t count) override { return count > 4 ? 4 : count; }
-  int64_t Seek(int64_t, TSeekOrigin) override { return 0; }
-  void SetSize(int64_t) override {}
-};
 
 TEST(EPSExport, HeaderNamesTheRoundedBoxAndDefinesTheProlog) {
   TPDFEPSExport eps;
@@ -235,7 +228,7 @@ TEST(EPSExport, SavesEveryLineWithCRLFAndReportsAStreamThatRefuses) {
   const std::string text = stream.ReadToEnd();
   EXPECT_EQ(text.rfind("%!PS-Adobe-3.0 EPSF-3.0\r\n%%BoundingBox: 0 0 10 10\r\n", 0), 0u);
   EXPECT_EQ(text.substr(text.size() - 7), "%%EOF\r\n");
-  RefusingStream refusing;
+  testsupport::FullStream refusing(4);
   EXPECT_FALSE(eps.SaveToStream(refusing));
 }
 

@@ -13,6 +13,7 @@
 #include "pdf/render/renderer/renderer.h"
 #include "platform/rtl/streams.h"
 #include "tests/pdf/render/support/render_test_pdf.h"
+#include "tests/support/full_stream.h"
 
 namespace {
 
@@ -31,14 +32,6 @@ std::vector<std::string> EPSBody(TestPdf& pdf, int page) {
   if (start == lines.end() || lines.back() != "%%EOF") return {};
   return {start + 1, lines.end() - 1};
 }
-
-class RefusingStream : public TStream {
- public:
-  int64_t Read(void*, int64_t) override { return 0; }
-  int64_t Write(const void*, int64_t) override { return 0; }
-  int64_t Seek(int64_t, TSeekOrigin) override { return 0; }
-  void SetSize(int64_t) override {}
-};
 
 TEST(EPSRender, OperatorsReachTheWriterInTheContentsOwnSpace) {
   struct Case {
@@ -191,7 +184,7 @@ TEST(PageOutputs, EPSEMFAndHTML5AreWrittenAndAStreamThatRefusesAnswersZero) {
       EXPECT_EQ(text.rfind("<!DOCTYPE html>", 0), 0u);
       EXPECT_NE(text.find("width=\"50\" height=\"40\""), std::string::npos);
     }
-    RefusingStream refusing;
+    testsupport::FullStream refusing;
     EXPECT_EQ(api.RenderPage(72, 1, format, refusing), 0) << format;
     EXPECT_EQ(api.RenderMessage(), kStreamWriteErrorText) << format;
   }
