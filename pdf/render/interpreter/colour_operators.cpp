@@ -28,6 +28,11 @@ struct TSide {
   TZRXPattern*& Pattern;
 };
 
+// In a pattern space scn and SCN name the pattern last.
+void TakePatternName(TPDFContentRun& run, std::string& space) {
+  if (space == "Pattern" || space.starts_with("Pattern:")) space = "Pattern:" + std::string(run.PopString());
+}
+
 }  // namespace
 
 template <class T>
@@ -41,6 +46,26 @@ T* TPDFRenderer::SpaceFromName(const std::vector<std::unique_ptr<T>>& list, std:
   for (const auto& space : list)
     if (space.get() == obj) return space.get();
   return nullptr;
+}
+
+// Spaces are made once per colour-space array: content that selects one space again and
+// again must not make a new object each time.
+template <class T, class... Made>
+std::string TPDFRenderer::KeptSpace(std::vector<std::unique_ptr<T>>& list, std::string_view prefix,
+                                    TPDFArray* array, std::string_view operand, Made... made) {
+  auto kept = std::find_if(list.begin(), list.end(), [&](const auto& space) { return space->Source == array; });
+  if (kept == list.end()) {
+    auto space = std::make_unique<T>(made...);
+    space->Resolver = Resolver;
+    space->Source = array;
+    // Lab has no colorants to name, so it loads from the array alone.
+    if constexpr (requires { space->Load(array, operand); })
+      space->Load(array, operand);
+    else
+      space->Load(array);
+    kept = list.insert(list.end(), std::move(space));
+  }
+  return std::string(prefix) + IntToStr(RegisterObject(kept->get()));
 }
 
 std::string TPDFRenderer::SelectColorSpace(TPDFContentRun& run, std::string_view operand) {
@@ -74,38 +99,9 @@ std::string TPDFRenderer::SelectColorSpace(TPDFContentRun& run, std::string_view
     }
     return "DeviceRGB";
   }
-  // Spaces are made once per colour-space array: content that selects one space again and
-  // again must not make a new object each time.
-  if (kind == "Separation") {
-    for (const auto& space : SeparationSpaces)
-      if (space->Source == array) return "Separation" + IntToStr(RegisterObject(space.get()));
-    auto space = std::make_unique<TPDFSeparationColorSpace>(colorManager_.get());
-    space->Resolver = Resolver;
-    space->Source = array;
-    space->Load(array, operand);
-    SeparationSpaces.push_back(std::move(space));
-    return "Separation" + IntToStr(RegisterObject(SeparationSpaces.back().get()));
-  }
-  if (kind == "Lab") {
-    for (const auto& space : LabSpaces)
-      if (space->Source == array) return "Lab" + IntToStr(RegisterObject(space.get()));
-    auto space = std::make_unique<TPDFLabColorSpace>();
-    space->Resolver = Resolver;
-    space->Source = array;
-    space->Load(array);
-    LabSpaces.push_back(std::move(space));
-    return "Lab" + IntToStr(RegisterObject(LabSpaces.back().get()));
-  }
-  if (kind == "DeviceN") {
-    for (const auto& space : DeviceNSpaces)
-      if (space->Source == array) return "DeviceN" + IntToStr(RegisterObject(space.get()));
-    auto space = std::make_unique<TPDFDeviceNColorSpace>(colorManager_.get());
-    space->Resolver = Resolver;
-    space->Source = array;
-    space->Load(array, operand);
-    DeviceNSpaces.push_back(std::move(space));
-    return "DeviceN" + IntToStr(RegisterObject(DeviceNSpaces.back().get()));
-  }
+  if (kind == "Separation") return KeptSpace(SeparationSpaces, "Separation", array, operand, colorManager_.get());
+  if (kind == "Lab") return KeptSpace(LabSpaces, "Lab", array, operand);
+  if (kind == "DeviceN") return KeptSpace(DeviceNSpaces, "DeviceN", array, operand, colorManager_.get());
   if (kind == "CalGray") return "DeviceGray";
   if (kind == "Pattern") return "Pattern";
   return "DeviceRGB";
@@ -147,98 +143,63 @@ void TPDFRenderer::OpFillColor(TPDFContentRun& run) { SetFillColor(run); }
 void TPDFRenderer::OpStrokeColor(TPDFContentRun& run) { SetStrokeColor(run); }
 
 void TPDFRenderer::OpFillColorN(TPDFContentRun& run) {
-  std::string& space = run.State.FillColorSpace;
-  if (space == "Pattern" || space.starts_with("Pattern:")) space = "Pattern:" + std::string(run.PopString());
+  TakePatternName(run, run.State.FillColorSpace);
   SetFillColor(run);
 }
 
 void TPDFRenderer::OpStrokeColorN(TPDFContentRun& run) {
-  std::string& space = run.State.StrokeColorSpace;
-  if (space == "Pattern" || space.starts_with("Pattern:")) space = "Pattern:" + std::string(run.PopString());
+  TakePatternName(run, run.State.StrokeColorSpace);
   SetStrokeColor(run);
 }
 
 
 void TPDFRenderer::SetFillColor(TPDFContentRun& run) {
   if (run.ColorLocked || run.State.FillColorLocked != 0) return;
-  TPDFGraphicsState& state = run.State;
-  run.Canvas->SetBlendMode(state.BlendMode);
-  state.FillPattern = nullptr;
-  state.FillAlternateSpace.clear();
-  const std::string& space = state.FillColorSpace;
-  TPDFSimpleColorManager& manager = *colorManager_;
-  if (space == "DeviceRGB") {
-    double b = run.PopNumber(), g = run.PopNumber(), r = run.PopNumber();
-    state.FillColor = manager.RGBToColor(r, g, b);
-    state.FillColorText = NumberText(r) + NumberText(g) + NumberText(b) + "setrgbcolor";
-  } else if (space == "DeviceCMYK") {
-    const double k = Unit(run.PopNumber()), y = Unit(run.PopNumber()), m = Unit(run.PopNumber()),
-                 c = Unit(run.PopNumber());
-    double r = 0, g = 0, b = 0;
-    manager.CMYKToRGB(c, m, y, k, r, g, b);
-    state.FillColor = manager.RGBToColor(r, g, b);
-    state.FillColorText = NumberText(c) + NumberText(m) + NumberText(y) + NumberText(k) + "setcmykcolor";
-    state.FillCMYK = {c, m, y, k};
-  } else if (space == "DeviceGray") {
-    // Clamped first: 1.5 would spill into the neighbouring colour bytes.
-    const double g = Unit(run.PopNumber());
-    state.FillColor = uint32_t(RoundHalfEven(g * 255)) * 0x010101u;
-    state.FillColorText = NumberText(g) + "setgray";
-  } else if (space.starts_with("Separation")) {
-    if (auto* sep = SpaceFromName(SeparationSpaces, space, "Separation")) {
-      sep->SetTint(run.PopNumber(), false);
-      state.FillColor = sep->Color;
-      state.FillColorText = sep->ColorText;
-      state.FillAlternateSpace = sep->AlternateName;
-      if (sep->AlternateName == "DeviceCMYK") state.FillCMYK = sep->CMYK;
-    }
-  } else if (space.starts_with("DeviceN")) {
-    if (auto* devn = SpaceFromName(DeviceNSpaces, space, "DeviceN")) {
-      const size_t count = std::min<size_t>(size_t(std::max(0, devn->ComponentCount)), kMaxComponents);
-      std::vector<double> values(count);
-      for (size_t i = count; i-- > 0;) values[i] = run.PopNumber();
-      devn->SetTints(values, false);
-      state.FillColor = devn->Color;
-      state.FillColorText = devn->ColorText;
-    }
-  } else if (space.starts_with("Lab")) {
-    if (auto* lab = SpaceFromName(LabSpaces, space, "Lab")) {
-      const double b = run.PopNumber(), a = run.PopNumber(), l = run.PopNumber();
-      state.FillColor = lab->ToColor(l, a, b, manager);
-    }
-  } else if (space.starts_with("Pattern:")) {
-    // A pattern the resources do not hold fills white.
-    state.FillPattern = PatternForName(run, std::string_view(space).substr(8));
-    if (state.FillPattern == nullptr) state.FillColor = 0xFFFFFF;
-  }
+  run.Canvas->SetBlendMode(run.State.BlendMode);
+  run.State.FillAlternateSpace.clear();
+  SetColor(run, true);
 }
 
 void TPDFRenderer::SetStrokeColor(TPDFContentRun& run) {
   if (run.ColorLocked) return;
+  SetColor(run, false);
+}
+
+// Only the fill keeps what a CMYK colour was made of and a Separation's alternate space (for
+// overprint and output that wants them back), and only a fill turns white on a missing pattern.
+void TPDFRenderer::SetColor(TPDFContentRun& run, bool fill) {
   TPDFGraphicsState& state = run.State;
-  state.StrokePattern = nullptr;
-  const std::string& space = state.StrokeColorSpace;
+  TSide side{fill ? state.FillColor : state.StrokeColor, fill ? state.FillColorText : state.StrokeColorText,
+             fill ? state.FillPattern : state.StrokePattern};
+  side.Pattern = nullptr;
+  const std::string& space = fill ? state.FillColorSpace : state.StrokeColorSpace;
   TPDFSimpleColorManager& manager = *colorManager_;
   if (space == "DeviceRGB") {
     double b = run.PopNumber(), g = run.PopNumber(), r = run.PopNumber();
-    state.StrokeColor = manager.RGBToColor(r, g, b);
-    state.StrokeColorText = NumberText(r) + NumberText(g) + NumberText(b) + "setrgbcolor";
+    side.Color = manager.RGBToColor(r, g, b);
+    side.Text = NumberText(r) + NumberText(g) + NumberText(b) + "setrgbcolor";
   } else if (space == "DeviceCMYK") {
     const double k = Unit(run.PopNumber()), y = Unit(run.PopNumber()), m = Unit(run.PopNumber()),
                  c = Unit(run.PopNumber());
     double r = 0, g = 0, b = 0;
     manager.CMYKToRGB(c, m, y, k, r, g, b);
-    state.StrokeColor = manager.RGBToColor(r, g, b);
-    state.StrokeColorText = NumberText(c) + NumberText(m) + NumberText(y) + NumberText(k) + "setcmykcolor";
+    side.Color = manager.RGBToColor(r, g, b);
+    side.Text = NumberText(c) + NumberText(m) + NumberText(y) + NumberText(k) + "setcmykcolor";
+    if (fill) state.FillCMYK = {c, m, y, k};
   } else if (space == "DeviceGray") {
+    // Clamped first: 1.5 would spill into the neighbouring colour bytes.
     const double g = Unit(run.PopNumber());
-    state.StrokeColor = uint32_t(RoundHalfEven(g * 255)) * 0x010101u;
-    state.StrokeColorText = NumberText(g) + "setgray";
+    side.Color = uint32_t(RoundHalfEven(g * 255)) * 0x010101u;
+    side.Text = NumberText(g) + "setgray";
   } else if (space.starts_with("Separation")) {
     if (auto* sep = SpaceFromName(SeparationSpaces, space, "Separation")) {
       sep->SetTint(run.PopNumber(), false);
-      state.StrokeColor = sep->Color;
-      state.StrokeColorText = sep->ColorText;
+      side.Color = sep->Color;
+      side.Text = sep->ColorText;
+      if (fill) {
+        state.FillAlternateSpace = sep->AlternateName;
+        if (sep->AlternateName == "DeviceCMYK") state.FillCMYK = sep->CMYK;
+      }
     }
   } else if (space.starts_with("DeviceN")) {
     if (auto* devn = SpaceFromName(DeviceNSpaces, space, "DeviceN")) {
@@ -246,15 +207,17 @@ void TPDFRenderer::SetStrokeColor(TPDFContentRun& run) {
       std::vector<double> values(count);
       for (size_t i = count; i-- > 0;) values[i] = run.PopNumber();
       devn->SetTints(values, false);
-      state.StrokeColor = devn->Color;
-      state.StrokeColorText = devn->ColorText;
+      side.Color = devn->Color;
+      side.Text = devn->ColorText;
     }
   } else if (space.starts_with("Lab")) {
     if (auto* lab = SpaceFromName(LabSpaces, space, "Lab")) {
       const double b = run.PopNumber(), a = run.PopNumber(), l = run.PopNumber();
-      state.StrokeColor = lab->ToColor(l, a, b, manager);
+      side.Color = lab->ToColor(l, a, b, manager);
     }
   } else if (space.starts_with("Pattern:")) {
-    state.StrokePattern = PatternForName(run, std::string_view(space).substr(8));
+    side.Pattern = PatternForName(run, std::string_view(space).substr(8));
+    // A pattern the resources do not hold fills white.
+    if (fill && side.Pattern == nullptr) side.Color = 0xFFFFFF;
   }
 }

@@ -35,6 +35,7 @@ class TMetafileCanvas;
 class TStream;
 class TPDFDaubrix;
 class TPDFEPSExport;
+class TPDFArray;
 class TPDFDictionary;
 class TPDFIndRef;
 class TPDFObject;
@@ -262,6 +263,7 @@ class TPDFRenderer {
   std::string SelectColorSpace(TPDFContentRun& run, std::string_view operand);
   void SetFillColor(TPDFContentRun& run);
   void SetStrokeColor(TPDFContentRun& run);
+  void SetColor(TPDFContentRun& run, bool fill);
   void ApplyExtGState(TPDFContentRun& run, std::string_view name);
   TZRXPattern* PatternForName(TPDFContentRun& run, std::string_view name);
   // A pattern or shading of the content's resources placed by base (its space to the output).
@@ -274,6 +276,10 @@ class TPDFRenderer {
                          double width, double height);
   template <class T>
   T* SpaceFromName(const std::vector<std::unique_ptr<T>>& list, std::string_view name, std::string_view prefix);
+  // The name of the space list keeps for array, made (from made...) the first time.
+  template <class T, class... Made>
+  std::string KeptSpace(std::vector<std::unique_ptr<T>>& list, std::string_view prefix, TPDFArray* array,
+                        std::string_view operand, Made... made);
 
   // XObjects, inline images, text and marked content.
   void DoXObject(TPDFContentRun& run, std::string_view name);
