@@ -57,6 +57,26 @@ void DrawControlText(HDC dc, const std::u16string& text, RECT rect, UINT format,
   SetBkMode(dc, oldMode);
 }
 
+int DrawItemImage(HDC dc, HIMAGELIST images, int image, int x, const RECT& r) {
+  int iw = 0, ih = 0;
+  ImageList_GetIconSize(images, &iw, &ih);
+  ImageList_Draw(images, image, dc, x, r.top + (r.bottom - r.top - ih) / 2, ILD_TRANSPARENT);
+  return iw + 3;
+}
+
+LRESULT SwapImageList(HWND hwnd, HIMAGELIST& images, LPARAM lParam) {
+  HIMAGELIST old = images;
+  images = reinterpret_cast<HIMAGELIST>(lParam);
+  InvalidateRect(hwnd, nullptr, FALSE);
+  return reinterpret_cast<LRESULT>(old);
+}
+
+LRESULT SetFontAndRedraw(HWND hwnd, HFONT& font, WPARAM wParam, LPARAM lParam) {
+  font = reinterpret_cast<HFONT>(wParam);
+  if (lParam) InvalidateRect(hwnd, nullptr, FALSE);
+  return 0;
+}
+
 void RegisterControlClass(const char16_t* name, WNDPROC proc, const char16_t* cursor) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW existing{};

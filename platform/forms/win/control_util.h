@@ -10,6 +10,7 @@
 #include "platform/gdi/text.h"
 #include "platform/rtl/strings.h"
 #include "platform/user/default_proc.h"
+#include "platform/user/image_list.h"
 #include "platform/user/messages.h"
 #include "platform/user/painting.h"
 #include "platform/user/wintypes.h"
@@ -75,6 +76,13 @@ void NotifyParent(HWND hwnd, WORD code);
 HFONT FontOr(HFONT font);
 // Text with embossed grey for disabled controls.
 void DrawControlText(HDC dc, const std::u16string& text, RECT rect, UINT format, bool enabled);
+// An item's image drawn at x and centred on r's height; answers the room it takes with the
+// gap before the text.
+int DrawItemImage(HDC dc, HIMAGELIST images, int image, int x, const RECT& r);
+// The *_SETIMAGELIST messages: the new list in place, the old one answered, all repainted.
+LRESULT SwapImageList(HWND hwnd, HIMAGELIST& images, LPARAM lParam);
+// WM_SETFONT of the controls that repaint whenever lParam asks, at any value.
+LRESULT SetFontAndRedraw(HWND hwnd, HFONT& font, WPARAM wParam, LPARAM lParam);
 // Registers one class of the family (CS_DBLCLKS, one pointer of window extra).
 void RegisterControlClass(const char16_t* name, WNDPROC proc, const char16_t* cursor);
 

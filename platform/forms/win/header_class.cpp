@@ -55,12 +55,8 @@ void DrawItem(HDC dc, const HeaderState* s, const HeaderItem& item, RECT r, bool
   RECT edge = r;
   DrawEdge(dc, &edge, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_SOFT);
   InflateRect(r, -6, 0);
-  if (s->images && (item.format & HDF_IMAGE) && item.image >= 0) {
-    int iw = 0, ih = 0;
-    ImageList_GetIconSize(s->images, &iw, &ih);
-    ImageList_Draw(s->images, item.image, dc, r.left, r.top + (r.bottom - r.top - ih) / 2, ILD_TRANSPARENT);
-    r.left += iw + 3;
-  }
+  if (s->images && (item.format & HDF_IMAGE) && item.image >= 0)
+    r.left += DrawItemImage(dc, s->images, item.image, r.left, r);
   const int just = item.format & HDF_JUSTIFYMASK;
   const UINT format = just == HDF_CENTER ? DT_CENTER : just == HDF_RIGHT ? DT_RIGHT : DT_LEFT;
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
@@ -159,16 +155,8 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, HeaderState* s) {
       return info->iItem;
     }
     case HDM_GETIMAGELIST: return reinterpret_cast<LRESULT>(s->images);
-    case HDM_SETIMAGELIST: {
-      HIMAGELIST old = s->images;
-      s->images = reinterpret_cast<HIMAGELIST>(lParam);
-      InvalidateRect(h, nullptr, FALSE);
-      return reinterpret_cast<LRESULT>(old);
-    }
-    case WM_SETFONT:
-      s->font = reinterpret_cast<HFONT>(wParam);
-      if (lParam) InvalidateRect(h, nullptr, FALSE);
-      return 0;
+    case HDM_SETIMAGELIST: return SwapImageList(h, s->images, lParam);
+    case WM_SETFONT: return SetFontAndRedraw(h, s->font, wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       if (!(GetWindowLongPtrW(h, GWL_STYLE) & HDS_BUTTONS)) return 0;

@@ -175,10 +175,7 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, StatusState* s) {
       *r = PartRect(h, s, wParam);
       return TRUE;
     }
-    case WM_SETFONT:
-      s->font = reinterpret_cast<HFONT>(wParam);
-      if (lParam) InvalidateRect(h, nullptr, FALSE);
-      return 0;
+    case WM_SETFONT: return SetFontAndRedraw(h, s->font, wParam, lParam);
     case WM_CREATE: Place(h, s); return 0;
     case WM_SIZE: Place(h, s); InvalidateRect(h, nullptr, FALSE); return 0;
     case WM_NCHITTEST: {

@@ -77,12 +77,7 @@ void DrawTab(HDC dc, const TabState* s, const TabItem& item, RECT r, bool select
     DrawEdge(dc, &edge, EDGE_RAISED, BF_LEFT | BF_TOP | BF_RIGHT | BF_SOFT);
   }
   int x = r.left + kTabPadding;
-  if (s->images && item.image >= 0) {
-    int iw = 0, ih = 0;
-    ImageList_GetIconSize(s->images, &iw, &ih);
-    ImageList_Draw(s->images, item.image, dc, x, r.top + (r.bottom - r.top - ih) / 2, ILD_TRANSPARENT);
-    x += iw + 3;
-  }
+  if (s->images && item.image >= 0) x += DrawItemImage(dc, s->images, item.image, x, r);
   RECT text{x, r.top, r.right - kTabPadding + 2, r.bottom};
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   DrawControlText(dc, item.text, text, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX, true);
@@ -241,16 +236,8 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, TabState* s) {
     }
     case TCM_GETROWCOUNT: return 1;
     case TCM_GETIMAGELIST: return reinterpret_cast<LRESULT>(s->images);
-    case TCM_SETIMAGELIST: {
-      HIMAGELIST old = s->images;
-      s->images = reinterpret_cast<HIMAGELIST>(lParam);
-      InvalidateRect(h, nullptr, FALSE);
-      return reinterpret_cast<LRESULT>(old);
-    }
-    case WM_SETFONT:
-      s->font = reinterpret_cast<HFONT>(wParam);
-      if (lParam) InvalidateRect(h, nullptr, FALSE);
-      return 0;
+    case TCM_SETIMAGELIST: return SwapImageList(h, s->images, lParam);
+    case WM_SETFONT: return SetFontAndRedraw(h, s->font, wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       const int hit = HitTest(h, s, POINT{short(LOWORD(lParam)), short(HIWORD(lParam))});
