@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/forms/win/common_controls.h"
 #include "platform/forms/win/control_util.h"
 #include "platform/forms/win/std_controls.h"
 #include "platform/gdi/colors.h"
@@ -24,24 +25,6 @@
 namespace {
 
 using namespace stdctl;
-
-// The column header of a report is a "SysHeader32" child when that class is registered; its
-// item record and messages as the Windows API documentation lays them out.
-constexpr const char16_t* kHeaderClass = u"SysHeader32";
-constexpr UINT kHdmDeleteItem = 0x1202, kHdmInsertItemW = 0x120A;
-constexpr UINT kHdiWidth = 0x1, kHdiText = 0x2, kHdiFormat = 0x4;
-constexpr int kHdfString = 0x4000;
-struct HeaderItemW {
-  UINT mask = 0;
-  int cxy = 0;
-  char16_t* pszText = nullptr;
-  HBITMAP hbm = nullptr;
-  int cchTextMax = 0;
-  int fmt = 0;
-  LPARAM lParam = 0;
-  int iImage = -1;
-  int iOrder = 0;
-};
 
 // Bounds what the messages can make the control hold.
 constexpr size_t kMaxItems = 1 << 20, kMaxColumns = 256;
@@ -153,26 +136,26 @@ void UpdateBars(HWND h, ListViewState* s) {
 void MakeHeader(HWND h, ListViewState* s) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  if (!Report(h) || (Style(h) & LVS_NOCOLUMNHEADER) || !GetClassInfoExW(GetModuleHandleW(nullptr), kHeaderClass, &wc))
+  if (!Report(h) || (Style(h) & LVS_NOCOLUMNHEADER) || !GetClassInfoExW(GetModuleHandleW(nullptr), WC_HEADER, &wc))
     return;
-  s->header = CreateWindowExW(0, kHeaderClass, u"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, h, nullptr,
+  s->header = CreateWindowExW(0, WC_HEADER, u"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, h, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
 }
 
 // The header's items follow the columns.
 void SyncHeader(ListViewState* s) {
   if (!s->header) return;
-  while (SendMessageW(s->header, kHdmDeleteItem, 0, 0)) {
+  while (SendMessageW(s->header, HDM_DELETEITEM, 0, 0)) {
   }
   for (size_t i = 0; i < s->columns.size(); ++i) {
     Column& c = s->columns[i];
-    HeaderItemW item;
-    item.mask = kHdiWidth | kHdiText | kHdiFormat;
+    HDITEMW item;
+    item.mask = HDI_WIDTH | HDI_TEXT | HDI_FORMAT;
     item.cxy = c.width;
     item.pszText = c.text.data();
     item.cchTextMax = static_cast<int>(c.text.size());
-    item.fmt = c.fmt | kHdfString;
-    SendMessageW(s->header, kHdmInsertItemW, i, reinterpret_cast<LPARAM>(&item));
+    item.fmt = c.fmt | HDF_STRING;
+    SendMessageW(s->header, HDM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
 }
 
