@@ -8,21 +8,6 @@
 namespace gdiplus {
 namespace {
 
-double PenUnitScale(GpUnit unit, double dpi) {
-  switch (unit) {
-    case UnitPoint:
-      return dpi / 72.0;
-    case UnitInch:
-      return dpi;
-    case UnitDocument:
-      return dpi / 300.0;
-    case UnitMillimeter:
-      return dpi / 25.4;
-    default:
-      return 1.0;
-  }
-}
-
 cairo_line_cap_t CapFor(GpLineCap cap) {
   switch (cap) {
     case LineCapSquare:
@@ -100,7 +85,7 @@ bool MakeStroke(const GpGraphics& g, const GpPen& pen, StrokeSetup& s) {
   if (pen.unit != UnitWorld) {
     // A width in a physical unit: to device pixels, then back to world units.
     const double pageScale = std::sqrt(std::fabs(g.WorldToDevice().Determinant()) / std::fabs(g.state.world.Determinant()));
-    width = pen.width * PenUnitScale(pen.unit, g.target->dpiX()) / (pageScale > 0 ? pageScale : 1);
+    width = pen.width * UnitScale(pen.unit, g.target->dpiX()) / (pageScale > 0 ? pageScale : 1);
   }
   // A stroke is never thinner than one device pixel.
   const double minWidth = 1.0 / std::sqrt(det);

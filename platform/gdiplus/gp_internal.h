@@ -83,6 +83,10 @@ class Plane {
   std::vector<ARGB> palette_;
 };
 
+// The format of a DIB's pixels of bpp bits with no colour masks (1, 4, 8: indexed; 24; 32:
+// RGB with the fourth byte unused); PixelFormatUndefined for other depths.
+PixelFormat DibPixelFormat(int bpp);
+
 // Size limits for everything an image decoder allocates.
 inline constexpr uint64_t kMaxPixels = uint64_t(1) << 28;
 // A decoder also refuses a picture far larger than its data could plausibly describe.
@@ -292,6 +296,10 @@ struct GpGraphics {
   // The half-pixel shift of the pixel-offset modes that put pixel centres on integers.
   double PixelShift() const;
 };
+
+// Device pixels per page or pen unit at dpi; the pixel-like units (pixel, display, world) are
+// taken as one pixel.
+double UnitScale(GpUnit unit, double dpi);
 
 // A Graphics in its initial state on a target.
 std::unique_ptr<GpGraphics> NewGraphics(std::unique_ptr<PixelTarget> target);

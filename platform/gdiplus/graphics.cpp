@@ -51,21 +51,6 @@ bool ValidSurface(const GpRawSurface& s) {
   return std::llabs(int64_t(s.stride)) >= rowBytes && uint64_t(s.width) * uint64_t(s.height) <= kMaxPixels;
 }
 
-double UnitScale(GpUnit unit, double dpi) {
-  switch (unit) {
-    case UnitPoint:
-      return dpi / 72.0;
-    case UnitInch:
-      return dpi;
-    case UnitDocument:
-      return dpi / 300.0;
-    case UnitMillimeter:
-      return dpi / 25.4;
-    default:
-      return 1.0;
-  }
-}
-
 void StoreBack(cairo_surface_t* work, Plane& plane, const ClipArea& a) {
   cairo_surface_flush(work);
   const uint8_t* data = cairo_image_surface_get_data(work);
@@ -91,6 +76,21 @@ void StoreBack(cairo_surface_t* work, Plane& plane, const ClipArea& a) {
 bool ValidSmoothing(SmoothingMode m) { return m >= SmoothingModeDefault && m <= SmoothingModeAntiAlias8x8; }
 
 }  // namespace
+
+double UnitScale(GpUnit unit, double dpi) {
+  switch (unit) {
+    case UnitPoint:
+      return dpi / 72.0;
+    case UnitInch:
+      return dpi;
+    case UnitDocument:
+      return dpi / 300.0;
+    case UnitMillimeter:
+      return dpi / 25.4;
+    default:
+      return 1.0;
+  }
+}
 
 std::unique_ptr<GpGraphics> NewGraphics(std::unique_ptr<PixelTarget> target) {
   auto g = std::make_unique<GpGraphics>();
