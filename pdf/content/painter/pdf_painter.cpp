@@ -162,11 +162,11 @@ void TPDFPainter::ClearPending() {
   SetPending(TPDFPending::Dash, false);
 }
 
-void TPDFPainter::FillStroke(bool fill, bool stroke) {
+void TPDFPainter::PaintPath(bool fill, bool stroke, bool evenOdd) {
   if (PathOpen) {
     WritePendingPaintState(true, true, true, true);
     FlushPath();
-    WritePaintOperator(fill, stroke, false);
+    WritePaintOperator(fill, stroke, evenOdd);
     Changed();
     PathOpen = false;
   }
@@ -174,35 +174,23 @@ void TPDFPainter::FillStroke(bool fill, bool stroke) {
   SetPending(TPDFPending::TextFill, true);
 }
 
-void TPDFPainter::FillStrokeEvenOdd(bool fill, bool stroke) {
-  if (PathOpen) {
-    WritePendingPaintState(true, true, true, true);
-    FlushPath();
-    WritePaintOperator(fill, stroke, true);
-    Changed();
-    PathOpen = false;
-  }
-  ClearPending();
-  SetPending(TPDFPending::TextFill, true);
-}
+void TPDFPainter::FillStroke(bool fill, bool stroke) { PaintPath(fill, stroke, false); }
+
+void TPDFPainter::FillStrokeEvenOdd(bool fill, bool stroke) { PaintPath(fill, stroke, true); }
 
 // The clip consumes the path, so a paint that follows without a new path has nothing to paint
 // and must not write a bare painting operator.
-void TPDFPainter::Clip() {
+void TPDFPainter::ClipPath(std::string_view op) {
   if (!PathOpen) return;
   FlushPath();
-  WriteLine("W n");
+  WriteLine(op);
   PathOpen = false;
   Changed();
 }
 
-void TPDFPainter::ClipEvenOdd() {
-  if (!PathOpen) return;
-  FlushPath();
-  WriteLine("W* n");
-  PathOpen = false;
-  Changed();
-}
+void TPDFPainter::Clip() { ClipPath("W n"); }
+
+void TPDFPainter::ClipEvenOdd() { ClipPath("W* n"); }
 
 void TPDFPainter::Rectangle(bool fill, bool stroke, double left, double top, double width, double height) {
   WritePendingPaintState(true, true, true, true);

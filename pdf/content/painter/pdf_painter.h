@@ -155,6 +155,8 @@ class TPDFPainter {
   void ResetState();
   void WritePendingPaintState(bool stroke, bool fill, bool lineStyle, bool dash);
   void WritePaintOperator(bool fill, bool stroke, bool evenOdd);
+  void PaintPath(bool fill, bool stroke, bool evenOdd);
+  void ClipPath(std::string_view op);
   void FlushPath();
   std::string ColorText(double r, double g, double b, std::string_view op) const;
   void UpdateLineStyleText();
