@@ -31,25 +31,26 @@ RECTL PointBounds(std::span<const POINT> pts) {
   return b;
 }
 
+// A little-endian 32-bit value at o, or 0 past the end.
+uint32_t Le32(std::span<const uint8_t> d, size_t o) {
+  return o + 4 <= d.size() ? uint32_t(d[o] | (d[o + 1] << 8) | (d[o + 2] << 16) | (uint32_t(d[o + 3]) << 24)) : 0u;
+}
+
 struct Dib {
   std::vector<uint8_t> info, bits;
 };
 
 // A packed DIB (header, table, bits) split in two, or nothing when the header cannot be read.
 std::optional<Dib> SplitPackedDib(std::span<const uint8_t> dib, uint32_t usage) {
-  auto u32 = [&](size_t o) {
-    return o + 4 <= dib.size() ? uint32_t(dib[o] | (dib[o + 1] << 8) | (dib[o + 2] << 16) | (uint32_t(dib[o + 3]) << 24))
-                               : 0u;
-  };
-  const uint64_t headerSize = u32(0);
+  const uint64_t headerSize = Le32(dib, 0);
   if (headerSize < 12 || headerSize > dib.size() || (headerSize != 12 && headerSize < 16)) return std::nullopt;
   uint64_t bpp, compression = BI_RGB, clrUsed = 0;
   if (headerSize == 12) {
     bpp = uint64_t(dib[10] | (dib[11] << 8));
   } else {
     bpp = uint64_t(dib[14] | (dib[15] << 8));
-    if (headerSize >= 20) compression = u32(16);
-    if (headerSize >= 36) clrUsed = u32(32);
+    if (headerSize >= 20) compression = Le32(dib, 16);
+    if (headerSize >= 36) clrUsed = Le32(dib, 32);
   }
   uint64_t table = 0;
   const uint64_t entry = usage == DIB_PAL_COLORS ? 2 : (headerSize == 12 ? 3 : 4);
@@ -92,6 +93,14 @@ std::optional<Dib> Bitmap16ToDib(const WmfRecord& r, size_t at, size_t bitsAt) {
     std::copy(src.begin(), src.end(), d.bits.begin() + (height - 1 - y) * stride);
   }
   return d;
+}
+
+// Room in a record's fixed part for the four offset and size fields that AppendDib fills in;
+// answers where they start.
+uint32_t DibFields(EmfRecordBuilder& b) {
+  const uint32_t at = b.Offset();
+  b.U32(0).U32(0).U32(0).U32(0);
+  return at;
 }
 
 // Places a DIB after a record's fixed part and fills in its four offset and size fields.
@@ -403,8 +412,7 @@ void WmfTranslation::CreateObject(const WmfRecord& r) {
       EmfRecordBuilder b(mono && r.function == META_CREATEPATTERNBRUSH ? EMR_CREATEMONOBRUSH
                                                                        : EMR_CREATEDIBPATTERNBRUSHPT);
       b.U32(uint32_t(slot + 1)).U32(usage);
-      const uint32_t fields = b.Offset();
-      b.U32(0).U32(0).U32(0).U32(0);
+      const uint32_t fields = DibFields(b);
       AppendDib(b, fields, *dib);
       return Emit(b);
     }
@@ -493,13 +501,15 @@ void WmfTranslation::ObjectUse(const WmfRecord& r) {
 
 std::vector<uint8_t> WmfTranslation::RegionData(const std::vector<RECT>& rects) const {
   // Logical to device under the anisotropic mapping in force.
+  auto axis = [](int64_t v, int64_t windowOrg, int64_t windowExt, int64_t viewportOrg, int64_t viewportExt) {
+    return int32_t(std::clamp<int64_t>((v - windowOrg) * viewportExt / windowExt + viewportOrg, INT32_MIN / 2,
+                                       INT32_MAX / 2));
+  };
   auto dx = [&](int64_t x) {
-    return int32_t(std::clamp<int64_t>((x - map_.windowOrg.x) * map_.viewportExt.cx / map_.windowExt.cx +
-                                           map_.viewportOrg.x, INT32_MIN / 2, INT32_MAX / 2));
+    return axis(x, map_.windowOrg.x, map_.windowExt.cx, map_.viewportOrg.x, map_.viewportExt.cx);
   };
   auto dy = [&](int64_t y) {
-    return int32_t(std::clamp<int64_t>((y - map_.windowOrg.y) * map_.viewportExt.cy / map_.windowExt.cy +
-                                           map_.viewportOrg.y, INT32_MIN / 2, INT32_MAX / 2));
+    return axis(y, map_.windowOrg.y, map_.windowExt.cy, map_.viewportOrg.y, map_.viewportExt.cy);
   };
   std::vector<RECT> device;
   for (const RECT& r : rects) {
@@ -527,10 +537,8 @@ void WmfTranslation::EmitRegionRecord(DWORD type, const std::vector<RECT>& rects
     b.U32(uint32_t(data.size())).U32(RGN_COPY);
   } else {
     RECTL bound{0, 0, -1, -1};
-    if (data.size() >= 32) bound = RECTL{int32_t(data[16] | data[17] << 8 | data[18] << 16 | uint32_t(data[19]) << 24),
-                                         int32_t(data[20] | data[21] << 8 | data[22] << 16 | uint32_t(data[23]) << 24),
-                                         int32_t(data[24] | data[25] << 8 | data[26] << 16 | uint32_t(data[27]) << 24),
-                                         int32_t(data[28] | data[29] << 8 | data[30] << 16 | uint32_t(data[31]) << 24)};
+    if (data.size() >= 32)
+      bound = RECTL{int32_t(Le32(data, 16)), int32_t(Le32(data, 20)), int32_t(Le32(data, 24)), int32_t(Le32(data, 28))};
     b.Rect(bound).U32(uint32_t(data.size()));
     if (brush) b.U32(*brush);
     if (type == EMR_FRAMERGN) b.I32(stroke.cx).I32(stroke.cy);
@@ -594,8 +602,8 @@ void WmfTranslation::Blits(const WmfRecord& r) {
                     dx = r.W(10);
       EmfRecordBuilder b(EMR_STRETCHDIBITS);
       b.Rect(RECTL{dx, dy, dx + dw - 1, dy + dh - 1}).I32(dx).I32(dy).I32(sx).I32(sy).I32(sw).I32(sh);
-      const uint32_t fields = b.Offset();
-      b.U32(0).U32(0).U32(0).U32(0).U32(usage).U32(r.U32(0)).I32(dw).I32(dh);
+      const uint32_t fields = DibFields(b);
+      b.U32(usage).U32(r.U32(0)).I32(dw).I32(dh);
       AppendDib(b, fields, *dib);
       return Emit(b);
     }
@@ -608,8 +616,8 @@ void WmfTranslation::Blits(const WmfRecord& r) {
                     x = r.W(8);
       EmfRecordBuilder b(EMR_SETDIBITSTODEVICE);
       b.Rect(RECTL{x, y, x + w - 1, y + h - 1}).I32(x).I32(y).I32(sx).I32(sy).I32(w).I32(h);
-      const uint32_t fields = b.Offset();
-      b.U32(0).U32(0).U32(0).U32(0).U32(usage).U32(uint32_t(start)).U32(uint32_t(scans));
+      const uint32_t fields = DibFields(b);
+      b.U32(usage).U32(uint32_t(start)).U32(uint32_t(scans));
       AppendDib(b, fields, *dib);
       return Emit(b);
     }
@@ -643,8 +651,7 @@ void WmfTranslation::BlitRecord(const WmfRecord& r, bool stretch, bool dib, bool
   b.Rect(RECTL{x, y, x + width - 1, y + h - 1}).I32(x).I32(y).I32(width).I32(h).U32(r.U32(0)).I32(sx).I32(sy);
   b.F32(1).F32(0).F32(0).F32(1).F32(0).F32(0);
   b.U32(0).U32(DIB_RGB_COLORS);
-  const uint32_t fields = b.Offset();
-  b.U32(0).U32(0).U32(0).U32(0);
+  const uint32_t fields = DibFields(b);
   if (stretch) b.I32(sw).I32(sh);
   if (bitmap) AppendDib(b, fields, *bitmap);
   Emit(b);
