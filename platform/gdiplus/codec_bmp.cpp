@@ -117,29 +117,13 @@ GpStatus DecodeBmp(std::span<const uint8_t> d, ImageData& out) {
   if (!rle && h.compression != kRgb && !h.haveMasks) return InvalidParameter;
   if (h.haveMasks && h.bpp != 16 && h.bpp != 32) return InvalidParameter;
 
-  PixelFormat format;
-  switch (h.bpp) {
-    case 1:
-      format = PixelFormat1bppIndexed;
-      break;
-    case 4:
-      format = PixelFormat4bppIndexed;
-      break;
-    case 8:
-      format = PixelFormat8bppIndexed;
-      break;
-    case 16:
-      format = h.haveMasks ? (h.masks[3] ? PixelFormat32bppARGB : PixelFormat24bppRGB) : PixelFormat16bppRGB555;
-      break;
-    case 24:
-      format = PixelFormat24bppRGB;
-      break;
-    case 32:
-      format = h.haveMasks ? (h.masks[3] ? PixelFormat32bppARGB : PixelFormat32bppRGB) : PixelFormat32bppRGB;
-      break;
-    default:
-      return InvalidParameter;
-  }
+  PixelFormat format = DibPixelFormat(int(h.bpp));
+  // Masks come only with 16 and 32 bits; an alpha mask keeps its alpha.
+  if (h.haveMasks)
+    format = h.masks[3] ? PixelFormat32bppARGB : h.bpp == 16 ? PixelFormat24bppRGB : PixelFormat32bppRGB;
+  else if (h.bpp == 16)
+    format = PixelFormat16bppRGB555;
+  if (format == PixelFormatUndefined) return InvalidParameter;
   Plane plane;
   if (!plane.Allocate(int32_t(h.width), int32_t(h.height), format)) return OutOfMemory;
 

@@ -270,26 +270,8 @@ GpStatus GdipCreateBitmapFromHBITMAP(GpHBITMAP hbitmap, GpHPALETTE, GpBitmap** b
   GpStatus st = host->LockBitmap(hbitmap, &s);
   if (st != Ok) return st;
   st = Guarded([&] {
-    PixelFormat format;
-    switch (s.bitsPerPixel) {
-      case 1:
-        format = PixelFormat1bppIndexed;
-        break;
-      case 4:
-        format = PixelFormat4bppIndexed;
-        break;
-      case 8:
-        format = PixelFormat8bppIndexed;
-        break;
-      case 24:
-        format = PixelFormat24bppRGB;
-        break;
-      case 32:
-        format = PixelFormat32bppRGB;
-        break;
-      default:
-        return InvalidParameter;
-    }
+    const PixelFormat format = DibPixelFormat(int(s.bitsPerPixel));
+    if (format == PixelFormatUndefined) return InvalidParameter;
     if (!s.scan0 || s.width <= 0 || s.height <= 0) return InvalidParameter;
     const int64_t rowBytes = (int64_t(s.width) * s.bitsPerPixel + 7) / 8;
     if (std::llabs(int64_t(s.stride)) < rowBytes) return InvalidParameter;

@@ -87,6 +87,17 @@ bool SizeAllowed(uint64_t width, uint64_t height, uint64_t dataSize) {
   return width * height <= MaxPixelsForData(dataSize);
 }
 
+PixelFormat DibPixelFormat(int bpp) {
+  switch (bpp) {
+    case 1: return PixelFormat1bppIndexed;
+    case 4: return PixelFormat4bppIndexed;
+    case 8: return PixelFormat8bppIndexed;
+    case 24: return PixelFormat24bppRGB;
+    case 32: return PixelFormat32bppRGB;
+    default: return PixelFormatUndefined;
+  }
+}
+
 bool Plane::Supported(PixelFormat f) {
   switch (f) {
     case PixelFormat1bppIndexed:
