@@ -13,7 +13,6 @@
 #include "app/footprint.h"
 #include "app/console.h"
 #include "app/tarnwick1.h"
-#include "platform/display/display.h"
 #include "platform/forms/application.h"
 #include "platform/forms/button.h"
 #include "platform/forms/check_box.h"
@@ -23,11 +22,10 @@
 #include "platform/forms/open_dialog.h"
 #include "platform/forms/progress_bar.h"
 #include "platform/forms/screen.h"
-#include "platform/forms/standard_classes.h"
 #include "platform/forms/win/std_controls.h"
-#include "platform/user/user_display.h"
 #include "platform/user/window.h"
 #include "skin/skin_data.h"
+#include "tests/skin/skinned_x11_fixture.h"
 #include "tests/support/screen_test_support.h"
 #include "tests/support/test_support.h"
 
@@ -38,23 +36,11 @@ using displaytest::ServeFor;
 
 namespace {
 
-void Pump() {
-  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
-}
-
-class MainWindow : public ::testing::Test {
+class MainWindow : public skintest::X11Application {
  protected:
   void SetUp() override {
-    if (!server.available()) GTEST_SKIP() << "needs Xvfb";
-    if (!testsupport::HaveTool("xdotool")) GTEST_SKIP() << "needs xdotool";
-    RecreateApplication();
-    auto x11 = display::OpenX11Display();
-    if (!x11) GTEST_SKIP() << "needs an X display";
-    ASSERT_TRUE(UseDisplay(std::move(x11)));
-    Application->Initialize();
-    Application->SetTitle("Velmora");
-    RegisterStandardClasses();
-    RegisterSkinClasses();
+    StartOnX(false);
+    if (IsSkipped() || HasFatalFailure()) return;
     RegisterClass(TForm1::StaticClassInfo());
     SetCommandLine({});
     ProgramFolder = dir.path() + "/";
@@ -66,8 +52,7 @@ class MainWindow : public ::testing::Test {
     if (form) form->Free();
     form = nullptr;
     Pump();
-    UseHeadlessDisplay();  // the X connection goes before the server does
-    RecreateApplication();
+    X11Application::TearDown();
     ProgramFolder.clear();
   }
 
@@ -94,7 +79,6 @@ class MainWindow : public ::testing::Test {
     ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py")), 0);
   }
 
-  displaytest::PrivateXServer server;
   testsupport::TempDir dir;
   std::string images;
   TForm1* form = nullptr;

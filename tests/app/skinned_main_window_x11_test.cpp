@@ -10,14 +10,11 @@
 #include "app/config.h"
 #include "app/console.h"
 #include "app/tarnwick1.h"
-#include "platform/display/display.h"
 #include "platform/forms/application.h"
 #include "platform/forms/message_dialog.h"
 #include "platform/forms/open_dialog.h"
-#include "platform/forms/standard_classes.h"
 #include "platform/forms/timer.h"
 #include "platform/user/message_loop.h"
-#include "platform/user/user_display.h"
 #include "platform/user/window.h"
 #include "platform/forms/button.h"
 #include "platform/forms/check_box.h"
@@ -33,37 +30,23 @@
 #include "skin/skin_data.h"
 #include "skin/skin_manage.h"
 #include "tests/skin/flat_skin.h"
+#include "tests/skin/skinned_x11_fixture.h"
 #include "tests/support/screen_test_support.h"
 #include "tests/support/test_support.h"
 
 using namespace Tarnwick1;
 using namespace flatskin;
+using skintest::Rrggbb;
 using displaytest::RunWhileServing;
 using displaytest::ServeFor;
 
 namespace {
 
-void Pump() {
-  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
-}
-
-// 0x00RRGGBB of a colour, as screenshots give them.
-uint32_t Rrggbb(TColor c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
-
-class SkinnedMainWindow : public ::testing::Test {
+class SkinnedMainWindow : public skintest::X11Application {
  protected:
   void SetUp() override {
-    if (!server.available()) GTEST_SKIP() << "needs Xvfb";
-    if (!testsupport::HaveTool("xdotool")) GTEST_SKIP() << "needs xdotool";
-    if (!testsupport::HaveTool("/usr/bin/python3")) GTEST_SKIP() << "needs python3 for the skin packer";
-    RecreateApplication();
-    auto x11 = display::OpenX11Display();
-    if (!x11) GTEST_SKIP() << "needs an X display";
-    ASSERT_TRUE(UseDisplay(std::move(x11)));
-    Application->Initialize();
-    Application->SetTitle("Velmora");
-    RegisterStandardClasses();
-    RegisterSkinClasses();
+    StartOnX();
+    if (IsSkipped() || HasFatalFailure()) return;
     UseSkinManage();
     RegisterClass(TForm1::StaticClassInfo());
     SetCommandLine({});
@@ -75,10 +58,7 @@ class SkinnedMainWindow : public ::testing::Test {
     if (form) form->Free();
     form = nullptr;
     Pump();
-    FreeSkinManager();
-    SetSkinManagerFactory(nullptr);
-    UseHeadlessDisplay();
-    RecreateApplication();
+    X11Application::TearDown();
     ProgramFolder.clear();
   }
 
@@ -101,20 +81,9 @@ class SkinnedMainWindow : public ::testing::Test {
     GetWindowRect(h, &r);
     return r;
   }
-  // A screen pixel at a point of a window, from a fresh screenshot.
-  uint32_t Pixel(HWND h, int x, int y) {
-    const RECT r = Rect(h);
-    return displaytest::ScreenshotPixel(r.left + x, r.top + y).value_or(0xFF000000u);
-  }
-  std::string Xdo(const std::string& args) {
-    auto out = RunWhileServing("xdotool " + args, Pump, 20000);
-    EXPECT_TRUE(out.has_value()) << args;
-    ServeFor(300, Pump);
-    return out.value_or("");
-  }
   std::string At(HWND h, int x, int y) {
     const RECT r = Rect(h);
-    return std::to_string(r.left + x) + " " + std::to_string(r.top + y);
+    return Point(r.left + x, r.top + y);
   }
   POINT Button(int fromRight) { return POINT{Width() - fromRight + kButtonW / 2, kButtonTop + kButtonH / 2}; }
   int Width() { return Rect(form->Handle()).right - Rect(form->Handle()).left; }
@@ -173,7 +142,6 @@ class SkinnedMainWindow : public ::testing::Test {
   }
   POINT CaptionPoint() { return POINT{80, kCaption / 2}; }
 
-  displaytest::PrivateXServer server;
   testsupport::TempDir dir;
   TForm1* form = nullptr;
   TComponentPtr<TTimer> menuTimer;
@@ -198,9 +166,9 @@ TEST_F(SkinnedMainWindow, TheCloseButtonShowsItsFramesAndEndsTheProgram) {
   Open();
   const POINT close = Button(kCloseX);
   Xdo("mousemove " + At(form->Handle(), close.x, close.y));
-  EXPECT_EQ(Pixel(form->Handle(), close.x, close.y), Rrggbb(kClose[2])) << "hot";
+  EXPECT_EQ(Shot(form->Handle(), close.x, close.y), Rrggbb(kClose[2])) << "hot";
   Xdo("mousedown 1");
-  EXPECT_EQ(Pixel(form->Handle(), close.x, close.y), Rrggbb(kClose[1])) << "pressed";
+  EXPECT_EQ(Shot(form->Handle(), close.x, close.y), Rrggbb(kClose[1])) << "pressed";
   Xdo("mouseup 1");
   EXPECT_TRUE(Application->Terminated());
   EXPECT_TRUE(std::filesystem::exists(dir.File("Velmora.cfg")));
@@ -213,7 +181,7 @@ TEST_F(SkinnedMainWindow, MaximiseRestoreAndMinimiseThroughTheCaption) {
   Xdo("mousemove " + At(form->Handle(), max.x, max.y) + " click 1");
   EXPECT_TRUE(IsZoomed(form->Handle()));
   max = Button(kMaxX);
-  EXPECT_EQ(Pixel(form->Handle(), max.x + 6, max.y), Rrggbb(kRestore[0]))
+  EXPECT_EQ(Shot(form->Handle(), max.x + 6, max.y), Rrggbb(kRestore[0]))
       << "the restore button where maximise was (the pointer is gone)";
   Xdo("mousemove " + At(form->Handle(), max.x, max.y) + " click 1");
   EXPECT_FALSE(IsZoomed(form->Handle()));
@@ -340,19 +308,19 @@ TEST_F(SkinnedMainWindow, ControlsAreDrivenWithTheMouseAndTheKeyboard) {
   TButton* button = form->Button7;  // "send to": a click only changes a file of the user's
   button->SetEnabled(true);
   Xdo("mousemove " + Centre(button));
-  EXPECT_EQ(Pixel(button->Handle(), 2, 2), Rrggbb(kPush[3])) << "hot";
+  EXPECT_EQ(Shot(button->Handle(), 2, 2), Rrggbb(kPush[3])) << "hot";
   int clicks = 0;
   button->OnClick = [&](TObject*) { ++clicks; };
   Xdo("mousedown 1");
-  EXPECT_EQ(Pixel(button->Handle(), 2, 2), Rrggbb(kPush[1])) << "pressed";
+  EXPECT_EQ(Shot(button->Handle(), 2, 2), Rrggbb(kPush[1])) << "pressed";
   Xdo("mouseup 1");
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(GetFocus(), button->Handle());
   Xdo("mousemove " + At(form->Handle(), 5, Height() - 10));
   ServeFor(400, Pump);  // the hover timer or the leave notification
-  EXPECT_EQ(Pixel(button->Handle(), 2, 2), Rrggbb(kPush[4])) << "focused";
+  EXPECT_EQ(Shot(button->Handle(), 2, 2), Rrggbb(kPush[4])) << "focused";
   Xdo("keydown space");
-  EXPECT_EQ(Pixel(button->Handle(), 2, 2), Rrggbb(kPush[1])) << "pressed by the space key";
+  EXPECT_EQ(Shot(button->Handle(), 2, 2), Rrggbb(kPush[1])) << "pressed by the space key";
   Xdo("keyup space");
   EXPECT_EQ(clicks, 2);
 
@@ -361,16 +329,16 @@ TEST_F(SkinnedMainWindow, ControlsAreDrivenWithTheMouseAndTheKeyboard) {
   const int mid = (box->Height() - kBox) / 2 + kBox / 2;
   Xdo("mousemove " + At(box->Handle(), kBox / 2, mid) + " click 1");
   EXPECT_NE(box->Checked(), was);
-  EXPECT_EQ(Pixel(box->Handle(), kBox / 2, mid), Rrggbb(kCheck[box->Checked() ? 1 : 0]));
+  EXPECT_EQ(Shot(box->Handle(), kBox / 2, mid), Rrggbb(kCheck[box->Checked() ? 1 : 0]));
   Xdo("key space");
   EXPECT_EQ(box->Checked(), was);
-  EXPECT_EQ(Pixel(box->Handle(), kBox / 2, mid), Rrggbb(kCheck[was ? 1 : 0]));
+  EXPECT_EQ(Shot(box->Handle(), kBox / 2, mid), Rrggbb(kCheck[was ? 1 : 0]));
 
   form->Edit2->SetText("");
   Xdo("mousemove " + Centre(form->Edit2) + " click 1");
   Xdo("type --delay 30 skinned");
   EXPECT_EQ(form->Edit2->Text(), "skinned");
-  EXPECT_EQ(Pixel(form->Edit2->Handle(), 0, 0), Rrggbb(kShadow));
+  EXPECT_EQ(Shot(form->Edit2->Handle(), 0, 0), Rrggbb(kShadow));
 }
 
 TEST_F(SkinnedMainWindow, AComparisonRunMovesTheSkinnedBarToFull) {

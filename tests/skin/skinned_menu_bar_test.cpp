@@ -11,7 +11,6 @@
 #include "platform/forms/application.h"
 #include "platform/forms/form.h"
 #include "platform/forms/menus.h"
-#include "platform/forms/timer.h"
 #include "platform/gdi/system_metrics.h"
 #include "platform/user/hooks.h"
 #include "platform/user/input.h"
@@ -23,6 +22,7 @@
 #include "skin/menus/win_skin_pop_menu.h"
 #include "skin/skin_manage.h"
 #include "tests/skin/flat_skin.h"
+#include "tests/skin/skinned_menu_fixture.h"
 
 using namespace flatskin;
 using display::MouseButton;
@@ -62,77 +62,33 @@ const char* const kForm = R"(object BarForm: TForm
 end
 )";
 
-class SkinnedMenuBar : public skintest::SkinFixture {
+class SkinnedMenuBar : public skintest::SkinnedMenuForm {
  protected:
   void SetUp() override {
-    REQUIRE_PACKER();
-    SkinFixture::SetUp();
-    UseSkinManage();
-    sd = skintest::LoadedSkinData(FlatSkin());
-    ASSERT_TRUE(sd->Ready());
-    sd->SetActive(true);
-    sd->Loaded();
-    form = new TForm(Application);
-    form->SetDescription(kForm);
-    form->AfterConstruction();
+    SkinnedMenuForm::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    ShowForm(kForm, [this](TForm*) {
+      for (const char* name : {"Open1", "Exit1", "Now1", "About1"})
+        Item(name)->OnClick = [this, name](TObject*) { clicks.push_back(name); };
+    });
     menu = dynamic_cast<TMainMenu*>(form->FindComponent("MainMenu1"));
     ASSERT_NE(menu, nullptr);
-    for (const char* name : {"Open1", "Exit1", "Now1", "About1"})
-      Item(name)->OnClick = [this, name](TObject*) { clicks.push_back(name); };
-    form->Show();
-    Pump();
     wrapper = SkinManage()->FindForm(form->Handle());
     ASSERT_NE(wrapper, nullptr);
     ASSERT_NE(wrapper->MenuBar, nullptr);
   }
-  void TearDown() override {
-    timer.reset();
-    if (form) form->Free();
-    form = nullptr;
-    sd.reset();
-    SkinFixture::TearDown();
-  }
 
   TMenuItem* Item(const char* name) { return dynamic_cast<TMenuItem*>(form->FindComponent(name)); }
-  void Pump() {
-    for (int i = 0; i < 6; ++i) Application->ProcessMessages();
-  }
-  void Schedule(std::vector<std::function<void()>> steps) {
-    steps_ = std::move(steps);
-    next_ = 0;
-    timer.reset(CreateComponent<TTimer>(nullptr));
-    timer->SetInterval(30);
-    timer->SetOnTimer([this](TObject*) {
-      if (next_ < steps_.size()) steps_[next_++]();
-      if (next_ >= steps_.size()) timer->SetEnabled(false);
-    });
-    timer->SetEnabled(true);
-  }
-  bool AllStepsRan() const { return next_ == steps_.size(); }
-  TColor ScreenAt(int x, int y) {
-    const uint32_t p = screen->ScreenPixel(x, y);
-    return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
-  }
   RECT WindowRect() {
     RECT r{};
     GetWindowRect(form->Handle(), &r);
     return r;
   }
-  TColor At(int x, int y) { return ScreenAt(WindowRect().left + x, WindowRect().top + y); }
+  TColor At(int x, int y) { return WindowAt(form->Handle(), x, y); }
   TMenuBtn* Button(int i) { return wrapper->MenuBar->Buttons[size_t(i)].get(); }
   POINT ButtonCentre(int i) {
     const RECT& b = Button(i)->Rect;
     return POINT{WindowRect().left + (b.left + b.right) / 2, WindowRect().top + (b.top + b.bottom) / 2};
-  }
-  // The open bar menu's window (the newest popup), or nothing.
-  HWND OpenMenu() {
-    const auto& popups = SkinManage()->Popups();
-    return popups.empty() ? nullptr : popups.back()->Window;
-  }
-  TColor ClientAt(HWND h, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(h, &p);
-    return ScreenAt(p.x, p.y);
   }
   int InkedIn(const RECT& r, TColor ink) {
     int n = 0;
@@ -146,14 +102,9 @@ class SkinnedMenuBar : public skintest::SkinFixture {
     return n;
   }
 
-  skintest::SkinDataPtr sd;
-  TForm* form = nullptr;
   TMainMenu* menu = nullptr;
   TWinSkinForm* wrapper = nullptr;
   std::vector<std::string> clicks;
-  TComponentPtr<TTimer> timer;
-  std::vector<std::function<void()>> steps_;
-  size_t next_ = 0;
 };
 
 TEST_F(SkinnedMenuBar, TheBarIsDrawnFromTheSkinInsteadOfTheWindows) {
@@ -190,7 +141,7 @@ TEST_F(SkinnedMenuBar, AClickOpensTheMenuSkinnedAndTheArrowsMoveAlongTheBar) {
   TColor selected = 0, exitItem = 0;
   Schedule({
       [&] {
-        fileMenu = OpenMenu();
+        fileMenu = skintest::NewestPopup();
         ASSERT_NE(fileMenu, nullptr);
         kind = SkinManage()->MenuKind;
         fromBar = SkinManage()->Popups().back()->FromBar;
@@ -205,7 +156,7 @@ TEST_F(SkinnedMenuBar, AClickOpensTheMenuSkinnedAndTheArrowsMoveAlongTheBar) {
       },
       [] {},
       [&] {
-        helpMenu = OpenMenu();
+        helpMenu = skintest::NewestPopup();
         screen->TypeKey(VK_LEFT);  // back to "File", wrapping over nothing
       },
       [] {},
@@ -263,7 +214,7 @@ TEST_F(SkinnedMenuBar, AChangedMenuBuildsTheBarAgainAndTheWindowGetsItBackWithou
 TEST_F(SkinnedMenuBar, AWindowDestroyedWithItsBarMenuOpenLeavesNothingBehind) {
   HWND open = nullptr;
   Schedule({[&] {
-    open = OpenMenu();
+    open = skintest::NewestPopup();
     DestroyWindow(form->Handle());
   }});
   const POINT file = ButtonCentre(0);

@@ -7,14 +7,11 @@
 #include <functional>
 #include <vector>
 
-#include "platform/display/display.h"
 #include "platform/forms/application.h"
 #include "platform/forms/form.h"
 #include "platform/forms/menus.h"
-#include "platform/forms/standard_classes.h"
 #include "platform/forms/timer.h"
 #include "platform/user/message_loop.h"
-#include "platform/user/user_display.h"
 #include "platform/user/window.h"
 #include "skin/forms/win_skin_form.h"
 #include "skin/menus/win_skin_menu.h"
@@ -22,10 +19,12 @@
 #include "skin/skin_data.h"
 #include "skin/skin_manage.h"
 #include "tests/skin/flat_skin.h"
+#include "tests/skin/skinned_menu_fixture.h"
+#include "tests/skin/skinned_x11_fixture.h"
 #include "tests/support/screen_test_support.h"
-#include "tests/support/test_support.h"
 
 using namespace flatskin;
+using skintest::Rrggbb;
 using displaytest::RunWhileServing;
 using displaytest::ServeFor;
 
@@ -61,54 +60,23 @@ const char* const kForm = R"(object BarForm: TForm
 end
 )";
 
-void Pump() {
-  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
-}
-
-uint32_t Rrggbb(TColor c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
-
-class SkinnedMenuBarX11 : public ::testing::Test {
+class SkinnedMenuBarX11 : public skintest::SkinnedX11Form {
  protected:
   void SetUp() override {
-    if (!server.available()) GTEST_SKIP() << "needs Xvfb";
-    if (!testsupport::HaveTool("xdotool")) GTEST_SKIP() << "needs xdotool";
-    if (!testsupport::HaveTool("/usr/bin/python3")) GTEST_SKIP() << "needs python3 for the skin packer";
-    RecreateApplication();
-    auto x11 = display::OpenX11Display();
-    if (!x11) GTEST_SKIP() << "needs an X display";
-    ASSERT_TRUE(UseDisplay(std::move(x11)));
-    Application->Initialize();
-    Application->SetTitle("Velmora");
-    RegisterStandardClasses();
-    RegisterSkinClasses();
-    UseSkinManage();
-    sd = skintest::LoadedSkinData(FlatSkin());
-    ASSERT_TRUE(sd->Ready());
-    sd->SetActive(true);
-    sd->Loaded();
-    form = new TForm(Application);
-    form->SetDescription(kForm);
-    form->AfterConstruction();
-    for (const char* name : {"Open1", "Exit1", "About1"})
-      dynamic_cast<TMenuItem*>(form->FindComponent(name))->OnClick = [this, name](TObject*) {
-        clicks.push_back(name);
-      };
-    form->Show();
-    ServeFor(600, Pump);
+    ShowOnX(kForm, {}, [this](TForm* f) {
+      for (const char* name : {"Open1", "Exit1", "About1"})
+        dynamic_cast<TMenuItem*>(f->FindComponent(name))->OnClick = [this, name](TObject*) {
+          clicks.push_back(name);
+        };
+    });
+    if (IsSkipped() || HasFatalFailure()) return;
     wrapper = SkinManage()->FindForm(form->Handle());
     ASSERT_NE(wrapper, nullptr);
     ASSERT_NE(wrapper->MenuBar, nullptr);
   }
   void TearDown() override {
     timer.reset();
-    if (form) form->Free();
-    form = nullptr;
-    Pump();
-    sd.reset();
-    FreeSkinManager();
-    SetSkinManagerFactory(nullptr);
-    UseHeadlessDisplay();
-    RecreateApplication();
+    SkinnedX11Form::TearDown();
   }
   // Steps run by a timer inside the menu loop, each with a screenshot of the open menu; what a
   // step answers, xdotool does.
@@ -131,10 +99,6 @@ class SkinnedMenuBarX11 : public ::testing::Test {
     });
     timer->SetEnabled(true);
   }
-  HWND OpenMenu() {
-    const auto& popups = SkinManage()->Popups();
-    return popups.empty() ? nullptr : popups.back()->Window;
-  }
   POINT OnScreen(HWND h, int x, int y, bool client) {
     POINT p{x, y};
     if (client) {
@@ -147,9 +111,6 @@ class SkinnedMenuBarX11 : public ::testing::Test {
     return p;
   }
 
-  displaytest::PrivateXServer server;
-  skintest::SkinDataPtr sd;
-  TForm* form = nullptr;
   TWinSkinForm* wrapper = nullptr;
   std::vector<std::string> clicks;
   TComponentPtr<TTimer> timer;
@@ -175,7 +136,7 @@ TEST_F(SkinnedMenuBarX11, TheBarIsSkinnedAndOpensItsMenusSkinned) {
   uint32_t edge = 0, selected = 0, inside = 0, helpSelected = 0;
   WhileMenusOpen({
       [&](const displaytest::Screenshot& s) {
-        fileMenu = OpenMenu();
+        fileMenu = skintest::NewestPopup();
         if (!fileMenu) return std::string("key Escape");
         RECT c{};
         GetClientRect(fileMenu, &c);
@@ -188,7 +149,7 @@ TEST_F(SkinnedMenuBarX11, TheBarIsSkinnedAndOpensItsMenusSkinned) {
         return std::string("key Right");
       },
       [&](const displaytest::Screenshot& s) {
-        helpMenu = OpenMenu();
+        helpMenu = skintest::NewestPopup();
         if (!helpMenu) return std::string("key Escape");
         RECT c{};
         GetClientRect(helpMenu, &c);

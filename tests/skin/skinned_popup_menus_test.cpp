@@ -11,7 +11,6 @@
 #include "platform/forms/application.h"
 #include "platform/forms/form.h"
 #include "platform/forms/menus.h"
-#include "platform/forms/timer.h"
 #include "platform/user/input.h"
 #include "platform/user/menus.h"
 #include "platform/user/message_loop.h"
@@ -21,9 +20,11 @@
 #include "skin/menus/win_skin_pop_menu.h"
 #include "skin/skin_manage.h"
 #include "tests/skin/flat_skin.h"
+#include "tests/skin/skinned_menu_fixture.h"
 
 using namespace flatskin;
 using display::MouseButton;
+using skintest::OpenPopup;
 
 namespace {
 
@@ -31,34 +32,19 @@ const char* const kFormText =
     "object MenuForm: TForm\n  Left = 100\n  Top = 80\n  Caption = 'Menus'\n  ClientHeight = 200\n"
     "  ClientWidth = 300\nend\n";
 
-class SkinnedPopupMenus : public skintest::SkinFixture {
+class SkinnedPopupMenus : public skintest::SkinnedMenuForm {
  protected:
   void SetUp() override {
-    REQUIRE_PACKER();
-    SkinFixture::SetUp();
-    UseSkinManage();
-    sd = skintest::LoadedSkinData(FlatSkin());
-    ASSERT_TRUE(sd->Ready());
-    sd->SetActive(true);
-    sd->Loaded();
-    form = new TForm(Application);
-    form->SetDescription(kFormText);
-    form->AfterConstruction();
-    popup = CreateComponent<TPopupMenu>(form);
-    one = Add(popup->Items(), "&One");
-    Add(popup->Items(), "-");
-    two = Add(popup->Items(), "&Two");
-    three = Add(two, "T&hree");
-    form->Show();
-    Pump();
+    SkinnedMenuForm::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    ShowForm(kFormText, [this](TForm* f) {
+      popup = CreateComponent<TPopupMenu>(f);
+      one = Add(popup->Items(), "&One");
+      Add(popup->Items(), "-");
+      two = Add(popup->Items(), "&Two");
+      three = Add(two, "T&hree");
+    });
     ASSERT_NE(SkinManage()->FindForm(form->Handle()), nullptr);
-  }
-  void TearDown() override {
-    timer.reset();
-    if (form) form->Free();
-    form = nullptr;
-    sd.reset();
-    SkinFixture::TearDown();
   }
 
   TMenuItem* Add(TMenuItem* parent, const char* caption) {
@@ -66,42 +52,6 @@ class SkinnedPopupMenus : public skintest::SkinFixture {
     item->SetCaption(caption);
     parent->Add(item);
     return item;
-  }
-  void Pump() {
-    for (int i = 0; i < 6; ++i) Application->ProcessMessages();
-  }
-  // Runs the steps one per timer tick; the menu loop delivers the ticks while a menu is open.
-  void Schedule(std::vector<std::function<void()>> steps) {
-    steps_ = std::move(steps);
-    next_ = 0;
-    timer.reset(CreateComponent<TTimer>(nullptr));
-    timer->SetInterval(30);
-    timer->SetOnTimer([this](TObject*) {
-      if (next_ < steps_.size()) steps_[next_++]();
-      if (next_ >= steps_.size()) timer->SetEnabled(false);
-    });
-    timer->SetEnabled(true);
-  }
-  bool AllStepsRan() const { return next_ == steps_.size(); }
-  // A screen pixel as a TColor.
-  TColor ScreenAt(int x, int y) {
-    const uint32_t p = screen->ScreenPixel(x, y);
-    return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
-  }
-  // A pixel of a window's client area on the screen.
-  TColor ClientAt(HWND h, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(h, &p);
-    return ScreenAt(p.x, p.y);
-  }
-  TColor WindowAt(HWND h, int x, int y) {
-    RECT r{};
-    GetWindowRect(h, &r);
-    return ScreenAt(r.left + x, r.top + y);
-  }
-  HWND OpenPopup(size_t index = 0) {
-    const auto& popups = SkinManage()->Popups();
-    return index < popups.size() ? popups[index]->Window : nullptr;
   }
   int ClientWidth(HWND h) {
     RECT r{};
@@ -114,13 +64,8 @@ class SkinnedPopupMenus : public skintest::SkinFixture {
     return POINT{r.left + 60, r.top + kCaption / 2};
   }
 
-  skintest::SkinDataPtr sd;
-  TForm* form = nullptr;
   TPopupMenu* popup = nullptr;
   TMenuItem *one = nullptr, *two = nullptr, *three = nullptr;
-  TComponentPtr<TTimer> timer;
-  std::vector<std::function<void()>> steps_;
-  size_t next_ = 0;
 };
 
 TEST_F(SkinnedPopupMenus, ThePopupWearsTheSkinAndItsSkinnerGoesWithIt) {

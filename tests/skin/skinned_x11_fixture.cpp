@@ -12,11 +12,10 @@
 
 namespace skintest {
 
-void SkinnedX11Form::ShowOnX(const char* description, std::initializer_list<const char*> skin3rd,
-                             const std::function<void(TForm*)>& fill) {
+void X11Application::StartOnX(bool packsSkins) {
   if (!server.available()) GTEST_SKIP() << "needs Xvfb";
   if (!testsupport::HaveTool("xdotool")) GTEST_SKIP() << "needs xdotool";
-  if (!testsupport::HaveTool("/usr/bin/python3")) GTEST_SKIP() << "needs python3 for the skin packer";
+  if (packsSkins && !testsupport::HaveTool("/usr/bin/python3")) GTEST_SKIP() << "needs python3 for the skin packer";
   RecreateApplication();
   auto x11 = display::OpenX11Display();
   if (!x11) GTEST_SKIP() << "needs an X display";
@@ -25,6 +24,40 @@ void SkinnedX11Form::ShowOnX(const char* description, std::initializer_list<cons
   Application->SetTitle("Velmora");
   RegisterStandardClasses();
   RegisterSkinClasses();
+}
+
+void X11Application::TearDown() {
+  FreeSkinManager();
+  SetSkinManagerFactory(nullptr);
+  UseHeadlessDisplay();  // the X connection goes before the server does
+  RecreateApplication();
+}
+
+void X11Application::Pump() {
+  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+}
+
+std::string X11Application::Xdo(const std::string& args) {
+  auto out = displaytest::RunWhileServing("xdotool " + args, Pump, 20000);
+  EXPECT_TRUE(out.has_value()) << args;
+  displaytest::ServeFor(300, Pump);
+  return out.value_or("");
+}
+
+uint32_t X11Application::Shot(int x, int y) {
+  return displaytest::ScreenshotPixel(x, y).value_or(0xFF000000u);
+}
+
+uint32_t X11Application::Shot(HWND h, int x, int y) {
+  RECT r{};
+  GetWindowRect(h, &r);
+  return Shot(r.left + x, r.top + y);
+}
+
+void SkinnedX11Form::ShowOnX(const char* description, std::initializer_list<const char*> skin3rd,
+                             const std::function<void(TForm*)>& fill) {
+  StartOnX();
+  if (IsSkipped() || HasFatalFailure()) return;
   UseSkinManage();
   sd = LoadedSkinData(flatskin::FlatSkin());
   ASSERT_TRUE(sd->Ready());
@@ -45,27 +78,7 @@ void SkinnedX11Form::TearDown() {
   form = nullptr;
   Pump();
   sd.reset();
-  FreeSkinManager();
-  SetSkinManagerFactory(nullptr);
-  UseHeadlessDisplay();
-  RecreateApplication();
-}
-
-void SkinnedX11Form::Pump() {
-  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
-}
-
-void SkinnedX11Form::Xdo(const std::string& args) {
-  EXPECT_TRUE(displaytest::RunWhileServing("xdotool " + args, Pump, 20000).has_value()) << args;
-  displaytest::ServeFor(300, Pump);
-}
-
-uint32_t SkinnedX11Form::Shot(int x, int y) { return displaytest::ScreenshotPixel(x, y).value_or(0xFF000000u); }
-
-uint32_t SkinnedX11Form::Shot(HWND h, int x, int y) {
-  RECT r{};
-  GetWindowRect(h, &r);
-  return Shot(r.left + x, r.top + y);
+  X11Application::TearDown();
 }
 
 }  // namespace skintest

@@ -1,5 +1,5 @@
-// A form wearing the flat test skin on an X server of the test's own, for tests that drive
-// skinned controls with XTest (xdotool) as a person would and probe screenshots.
+// Windows on an X server of the test's own, for tests that drive them with XTest (xdotool) as a
+// person would and probe screenshots; among them a form wearing the flat test skin.
 #pragma once
 
 #include <functional>
@@ -14,26 +14,36 @@
 
 namespace skintest {
 
-class SkinnedX11Form : public ::testing::Test {
+// An application on an X server of the test's own, the standard and the skin classes registered;
+// the headless display and a fresh application come back afterwards.
+class X11Application : public ::testing::Test {
+ protected:
+  // Skips the test without Xvfb or xdotool, or without python3 when the test packs skins.
+  void StartOnX(bool packsSkins = true);
+  void TearDown() override;
+  static void Pump();
+  // Runs xdotool with the arguments while the program serves its messages; what it printed.
+  std::string Xdo(const std::string& args);
+  static std::string Point(int x, int y) { return std::to_string(x) + " " + std::to_string(y); }
+  // A screenshot's pixel (0x00RRGGBB) at a screen point, or at a point of a window.
+  uint32_t Shot(int x, int y);
+  uint32_t Shot(HWND h, int x, int y);
+
+  displaytest::PrivateXServer server;
+};
+
+class SkinnedX11Form : public X11Application {
  protected:
   void TearDown() override;
   // Shows the form of the description, skinned, with the Skin3rd lines added first and the form
   // filled by `fill` before it shows. Skips the test without Xvfb, xdotool or python3.
   void ShowOnX(const char* description, std::initializer_list<const char*> skin3rd,
                const std::function<void(TForm*)>& fill = {});
-  static void Pump();
-  // Runs xdotool with the arguments while the program serves its messages.
-  void Xdo(const std::string& args);
-  static std::string Point(int x, int y) { return std::to_string(x) + " " + std::to_string(y); }
-  // A screenshot's pixel (0x00RRGGBB) at a screen point, or at a point of a window.
-  uint32_t Shot(int x, int y);
-  uint32_t Shot(HWND h, int x, int y);
   template <class T>
   T* Find(const char* name) {
     return dynamic_cast<T*>(form->FindComponent(name));
   }
 
-  displaytest::PrivateXServer server;
   SkinDataPtr sd;
   TForm* form = nullptr;
 };
