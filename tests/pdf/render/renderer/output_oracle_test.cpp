@@ -27,12 +27,14 @@
 #include "platform/rtl/streams.h"
 #include "tests/pdf/render/support/emfplus_fills.h"
 #include "tests/pdf/render/support/face_metrics.h"
+#include "tests/pdf/render/support/oracle_pages.h"
 #include "tests/pdf/render/support/render_test_pdf.h"
 #include "tests/support/emf2svg_records.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
+using rendertest::OnSharedPage;
 using rendertest::TestPdf;
 
 struct OutputCase {
@@ -342,10 +344,6 @@ TEST_P(OutputOracle, WMFThroughLibwmfMatchesTheBitmap) {
     Check(kRenderWMF, "wmf2svg_gdi", Wmf2svg, false);
 }
 
-const std::string kStar = "50 90 m 26 17 l 88 62 l 12 62 l 74 17 l h";
-const std::string kCircle = "50 80 m 66.57 80 80 66.57 80 50 c 80 33.43 66.57 20 50 20 c 33.43 20 20 33.43 20 50 c "
-                            "20 66.57 33.43 80 50 80 c h";
-
 // A 4 x 4 RGB picture: red, green, blue and white quarters.
 std::string Quarters() {
   std::string data;
@@ -418,39 +416,26 @@ INSTANTIATE_TEST_SUITE_P(
                    .objects = {"<< /Subtype /Stamp /Name /Approved /Rect [5 30 95 54] >>"},
                    .allowed = 120,
                    .pageExtra = "/Annots [5 0 R]", .gdiMetafile = false},
-        OutputCase{.name = "rectangles",
-                   .content = "1 0 0 rg 10 10 30 20 re f 0 0.5 0 rg 50 50 40 40 re f 0 0 1 rg 0 80 100 20 re f"},
+        OnSharedPage("rectangles", OutputCase{.name = "rectangles"}),
         OutputCase{.name = "device_colours",
                    .content = "0.5 g 40 10 20 20 re f 0.2 0.4 0.6 rg 70 10 20 20 re f 1 0 1 RG 0.25 G "
                               "/DeviceRGB cs 1 1 0 sc 40 40 20 20 re f"},
-        OutputCase{.name = "curves", .content = "0 0.6 0 rg " + kCircle + " f", .allowed = 4, .gdiMetafile = false},
+        OnSharedPage("curves", OutputCase{.name = "curves", .allowed = 4, .gdiMetafile = false}),
         OutputCase{.name = "transforms",
                    .content = "q 0.7071 0.7071 -0.7071 0.7071 50 10 cm 1 0 1 rg 0 0 40 40 re f Q "
                               "q 2 0 0 0.5 5 80 cm 0 0 0 rg 0 0 10 20 re f Q 0 0 1 rg 70 10 20 20 re f",
                    .allowed = 6, .gdiMetafile = false},
         OutputCase{.name = "hairline_strokes", .content = "1 0 0 RG 10 50.5 m 90 50.5 l S", .allowed = 4, .gdiMetafile = false},
-        OutputCase{.name = "nonzero_and_even_odd",
-                   .content = "1 0 0 rg " + kStar + " f 0 0 1 rg 0.5 0 0 0.5 50 0 cm " + kStar + " f*",
-                   .allowed = 10, .gdiMetafile = false},
-        OutputCase{.name = "strokes_caps_joins",
-                   .content = "0 0 1 RG 6 w 15 85 m 85 85 l S 1 J 15 70 m 85 70 l S 2 J 15 55 m 85 55 l S "
-                              "0 J 1 j 15 10 m 30 40 l 45 10 l S 2 j 55 10 m 70 40 l 85 10 l S",
-                   .allowed = 16, .gdiMetafile = false},
+        OnSharedPage("nonzero_and_even_odd",
+                     OutputCase{.name = "nonzero_and_even_odd", .allowed = 10, .gdiMetafile = false}),
+        OnSharedPage("strokes_caps_joins", OutputCase{.name = "strokes_caps_joins", .allowed = 16, .gdiMetafile = false}),
         // Filled and stroked: the stroke survives the fill; a closed outline keeps its last side.
         OutputCase{.name = "fill_and_stroke",
                    .content = "4 w 1 1 0 rg 0 0 1 RG 20 20 m 80 20 l 80 80 l 20 80 l h B "
                               "0 1 0 RG 30 40 m 70 40 l 50 60 l h S",
                    .allowed = 16, .gdiMetafile = false},
-        OutputCase{.name = "clips",
-                   .content = "q 20 20 60 60 re W n 1 0 0 rg 0 0 100 100 re f Q 0 0 1 rg 0 0 100 10 re f "
-                              "q 40 40 20 20 re W* n 0 1 0 rg 0 0 100 100 re f Q 0 0 0 rg 0 90 100 10 re f"},
-        OutputCase{.name = "forms_with_matrix_and_box",
-                   .content = "q 1 0 0 1 10 10 cm /Outer Do Q 0 0 1 rg 80 80 10 10 re f",
-                   .resources = "<< /XObject << /Outer 5 0 R >> >>",
-                   .objects = {"stream:<< /Subtype /Form /BBox [0 0 60 60] /Resources << /XObject << /In 6 0 R >> "
-                               ">> >>|1 0 0 rg 0 0 60 60 re f q 1 0 0 1 10 10 cm /In Do Q",
-                               "stream:<< /Subtype /Form /BBox [0 0 20 20] /Matrix [2 0 0 2 0 0] >>|"
-                               "0 1 0 rg -10 -10 100 100 re f"}},
+        OnSharedPage("clips_restored", OutputCase{.name = "clips"}),
+        OnSharedPage("nested_forms", OutputCase{.name = "forms_with_matrix_and_box"}),
         // Shadings and patterns reach EPS and HTML5 output as pictures cut to the path or the clip.
         OutputCase{.name = "axial_shading_fill_and_sh",
                    .content = "/Pattern cs /P0 scn 0 55 100 40 re f q 0 5 100 40 re W n /Sh0 sh Q "

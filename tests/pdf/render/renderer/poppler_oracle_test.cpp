@@ -8,11 +8,13 @@
 #include <utility>
 #include <vector>
 
+#include "tests/pdf/render/support/oracle_pages.h"
 #include "tests/pdf/render/support/render_test_pdf.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
+using rendertest::OnSharedPage;
 using rendertest::TestPdf;
 
 struct OracleCase {
@@ -66,16 +68,10 @@ TEST_P(PopplerOracle, MatchesPoppler) {
   }
 }
 
-const std::string kStar = "50 90 m 26 17 l 88 62 l 12 62 l 74 17 l h";
-const std::string kCircle = "50 80 m 66.57 80 80 66.57 80 50 c 80 33.43 66.57 20 50 20 c 33.43 20 20 33.43 20 50 c "
-                            "20 66.57 33.43 80 50 80 c h";
-
 INSTANTIATE_TEST_SUITE_P(
     Pages, PopplerOracle,
     ::testing::Values(
-        OracleCase{.name = "rectangles",
-                   .content = "1 0 0 rg 10 10 30 20 re f 0 0.5 0 rg 50 50 40 40 re f 0 0 1 rg 0 80 100 20 re f",
-                   .exact = true},
+        OnSharedPage("rectangles", OracleCase{.name = "rectangles", .exact = true}),
         OracleCase{.name = "device_colours",
                    .content = "0.5 g 40 10 20 20 re f 0.2 0.4 0.6 rg 70 10 20 20 re f 1 0 0 RG 0.25 G "
                               "/DeviceRGB cs 1 1 0 sc 40 40 20 20 re f",
@@ -87,14 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
                    .objects = {"<< /FunctionType 2 /Domain [0 1] /C0 [1 1 1] /C1 [0 0.5 1] /N 1 >>",
                                "stream:<< /N 3 /Alternate /DeviceRGB >>|"},
                    .exact = true},
-        OracleCase{.name = "nonzero_and_even_odd",
-                   .content = "1 0 0 rg " + kStar + " f 0 0 1 rg 0.5 0 0 0.5 50 0 cm " + kStar + " f*",
-                   .allowed = 6},
-        OracleCase{.name = "curves", .content = "0 0.6 0 rg " + kCircle + " f", .allowed = 4},
-        OracleCase{.name = "strokes_caps_joins",
-                   .content = "0 0 1 RG 6 w 15 85 m 85 85 l S 1 J 15 70 m 85 70 l S 2 J 15 55 m 85 55 l S "
-                              "0 J 1 j 15 10 m 30 40 l 45 10 l S 2 j 55 10 m 70 40 l 85 10 l S",
-                   .allowed = 16},
+        OnSharedPage("nonzero_and_even_odd", OracleCase{.name = "nonzero_and_even_odd", .allowed = 6}),
+        OnSharedPage("curves", OracleCase{.name = "curves", .allowed = 4}),
+        OnSharedPage("strokes_caps_joins", OracleCase{.name = "strokes_caps_joins", .allowed = 16}),
         OracleCase{.name = "dashes",
                    .content = "1 0 0 RG 2 w [6 4] 0 d 10 80 m 90 80 l S [2] 1 d 10 60 m 90 60 l S",
                    .allowed = 16},
@@ -102,16 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
                    .content = "q 0.7071 0.7071 -0.7071 0.7071 50 10 cm 1 0 1 rg 0 0 40 40 re f Q "
                               "q 2 0 0 0.5 5 80 cm 0 0 0 rg 0 0 10 20 re f Q",
                    .allowed = 6},
-        OracleCase{.name = "clip_does_not_survive_restore",
-                   .content = "q 20 20 60 60 re W n 1 0 0 rg 0 0 100 100 re f Q 0 0 1 rg 0 0 100 10 re f "
-                              "q 40 40 20 20 re W* n 0 1 0 rg 0 0 100 100 re f Q 0 0 0 rg 0 90 100 10 re f"},
-        OracleCase{.name = "nested_forms",
-                   .content = "q 1 0 0 1 10 10 cm /Outer Do Q 0 0 1 rg 80 80 10 10 re f",
-                   .resources = "<< /XObject << /Outer 5 0 R >> >>",
-                   .objects = {"stream:<< /Subtype /Form /BBox [0 0 60 60] /Resources << /XObject << /In 6 0 R >> "
-                               ">> >>|1 0 0 rg 0 0 60 60 re f q 1 0 0 1 10 10 cm /In Do Q",
-                               "stream:<< /Subtype /Form /BBox [0 0 20 20] /Matrix [2 0 0 2 0 0] >>|"
-                               "0 1 0 rg -10 -10 100 100 re f"}},
+        OnSharedPage("clips_restored", OracleCase{.name = "clip_does_not_survive_restore"}),
+        OnSharedPage("nested_forms", OracleCase{.name = "nested_forms"}),
         OracleCase{.name = "form_left_open_is_unwound",
                    .content = "/Fm Do 0 0 1 rg 0 0 100 100 re f",
                    .resources = "<< /XObject << /Fm 5 0 R >> >>",
