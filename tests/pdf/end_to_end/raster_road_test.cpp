@@ -43,7 +43,7 @@ Raster Expected(const std::string& rgb, size_t offset, int w, int h) {
 // order, sample depth and colour model), as the page bitmap.
 TEST(RasterRoad, EveryTIFFFixtureRendersAsThePicture) {
   REQUIRE_RASTER_TOOLS();
-  const RasterSet& set = RasterSet::Get("tiff");
+  const auto& set = RasterSet::Get("tiff");
   ASSERT_TRUE(set.ok()) << set.error();
   testsupport::TempDir dir;
   int pages = 0;
@@ -75,7 +75,7 @@ TEST(RasterRoad, EveryTIFFFixtureRendersAsThePicture) {
 // Every GIF fixture (global and local tables, interlacing, frames of their own size and place).
 TEST(RasterRoad, EveryGIFFixtureRendersAsThePicture) {
   REQUIRE_RASTER_TOOLS();
-  const RasterSet& set = RasterSet::Get("gif");
+  const auto& set = RasterSet::Get("gif");
   ASSERT_TRUE(set.ok()) << set.error();
   for (const auto& c : set.Cases()) {
     SCOPED_TRACE(c.name);

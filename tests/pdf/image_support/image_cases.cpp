@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <utility>
 
 namespace imagetest {
 
@@ -24,15 +25,16 @@ std::string ImageCase::Get(const std::string& key) const {
 
 int ImageCase::Int(const std::string& key) const { return std::stoi(Get(key)); }
 
-const ImageSet& ImageSet::Get(const std::string& kind) {
-  static std::map<std::string, std::unique_ptr<ImageSet>> sets;
-  auto& set = sets[kind];
+const ImageSet& ImageSet::Made(const std::string& script, const std::string& kind) {
+  static std::map<std::pair<std::string, std::string>, std::unique_ptr<ImageSet>> sets;
+  auto& set = sets[{script, kind}];
   if (set) return *set;
   set.reset(new ImageSet);
+  set->script_ = script;
   set->dir_ = std::make_unique<testsupport::TempDir>();
   std::string out;
-  const int rc = testsupport::Run(PilPython() + " " + testsupport::DataPath("pdf/image_import/make_images.py") +
-                                      " " + kind + " '" + set->dir_->path() + "' 2>&1",
+  const int rc = testsupport::Run(PilPython() + " " + testsupport::DataPath(script) + " " + kind + " '" +
+                                      set->dir_->path() + "' 2>&1",
                                   &out);
   if (rc != 0) {
     set->error_ = out;
@@ -59,7 +61,7 @@ const ImageCase& ImageSet::Case(const std::string& name) const {
   for (const auto& c : cases_)
     if (c.name == name) return c;
   static const ImageCase none;
-  ADD_FAILURE() << "no image case " << name;
+  ADD_FAILURE() << "no case " << name << " made by " << script_;
   return none;
 }
 

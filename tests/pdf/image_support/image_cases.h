@@ -22,10 +22,14 @@ struct ImageCase {
   int Int(const std::string& key) const;
 };
 
-// One generated set: kind "bmp", "png" or "jpeg". Made once per test program.
+// One set of files that a generator script under tests/data makes into a folder of its own,
+// with a manifest line for each case ("name key=value ..."). Made once per test program for
+// each script and kind.
 class ImageSet {
  public:
-  static const ImageSet& Get(const std::string& kind);
+  // Kind "bmp", "png" or "jpeg" of make_images.py.
+  static const ImageSet& Get(const std::string& kind) { return Made("pdf/image_import/make_images.py", kind); }
+  static const ImageSet& Made(const std::string& script, const std::string& kind);
   const std::vector<ImageCase>& Cases() const { return cases_; }
   const ImageCase& Case(const std::string& name) const;
   std::string Path(const std::string& file) const { return dir_->File(file); }
@@ -34,6 +38,7 @@ class ImageSet {
   const std::string& error() const { return error_; }
 
  private:
+  std::string script_;
   std::unique_ptr<testsupport::TempDir> dir_;
   std::vector<ImageCase> cases_;
   bool ok_ = false;

@@ -103,7 +103,7 @@ const std::string kRGBW = std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF\xFF\
 // as a bitmap and as samples.
 TEST(GIFDecoderOracle, FilesPaintLikeGiftopnm) {
   REQUIRE_RASTER_TOOLS();
-  const RasterSet& set = RasterSet::Get("gif");
+  const auto& set = RasterSet::Get("gif");
   ASSERT_TRUE(set.ok()) << set.error();
   for (const auto& c : set.Cases()) {
     SCOPED_TRACE(c.name);

@@ -65,7 +65,7 @@ TEST(CCITTFallback, ByteAlignedGroup4DecodesWithOurDecoder) {
 // file's picture.
 TEST(CCITTFallback, PassThroughHandsOnATIFFFile) {
   REQUIRE_RASTER_TOOLS();
-  const rastertest::RasterSet& set = rastertest::RasterSet::Get("tiff");
+  const auto& set = rastertest::RasterSet::Get("tiff");
   ASSERT_TRUE(set.ok()) << set.error();
   testsupport::TempDir dir;
   struct Case {

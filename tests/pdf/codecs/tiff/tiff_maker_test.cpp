@@ -104,7 +104,7 @@ TEST(TIFFMaker, OptionalTags) {
 // libtiff reads the files the maker writes around fax strips that libtiff wrote.
 TEST(TIFFMaker, LibtiffReadsTheWrappedStrips) {
   REQUIRE_RASTER_TOOLS();
-  const rastertest::RasterSet& set = rastertest::RasterSet::Get("tiff");
+  const auto& set = rastertest::RasterSet::Get("tiff");
   ASSERT_TRUE(set.ok()) << set.error();
   testsupport::TempDir dir;
   for (const char* name : {"bwwhite_g4", "bwwhite_g3", "bwwhite_g3_2d", "bwwhite_g3_fill", "bw_g4"}) {

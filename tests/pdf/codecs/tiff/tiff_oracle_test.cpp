@@ -57,7 +57,7 @@ std::string FaxPageRGB(const TPDFTIFFPage& p) {
 // Every page the reader decodes itself comes out as tifftopnm (or Pillow) decodes it.
 TEST(TIFFReaderOracle, DecodedPagesEqualLibtiff) {
   REQUIRE_RASTER_TOOLS();
-  const RasterSet& set = RasterSet::Get("tiff");
+  const auto& set = RasterSet::Get("tiff");
   ASSERT_TRUE(set.ok()) << set.error();
   int checked = 0;
   for (const auto& c : set.Cases()) {
@@ -94,7 +94,7 @@ TEST(TIFFReaderOracle, DecodedPagesEqualLibtiff) {
 // to libtiff's picture.
 TEST(TIFFReaderOracle, FaxStripsDecodeToLibtiffsPicture) {
   REQUIRE_RASTER_TOOLS();
-  const RasterSet& set = RasterSet::Get("tiff");
+  const auto& set = RasterSet::Get("tiff");
   ASSERT_TRUE(set.ok()) << set.error();
   int checked = 0;
   for (const auto& c : set.Cases()) {
@@ -115,7 +115,7 @@ TEST(TIFFReaderOracle, FaxStripsDecodeToLibtiffsPicture) {
 // The reader's view of the tags libtiff wrote.
 TEST(TIFFReaderOracle, TagsOfLibtiffFiles) {
   REQUIRE_RASTER_TOOLS();
-  const RasterSet& set = RasterSet::Get("tiff");
+  const auto& set = RasterSet::Get("tiff");
   ASSERT_TRUE(set.ok()) << set.error();
   struct Expect {
     const char* name;
@@ -166,7 +166,7 @@ TEST(TIFFReaderOracle, TagsOfLibtiffFiles) {
 // strip without its own start marker.
 TEST(TIFFReaderOracle, JPEGStripsCarryTheTables) {
   REQUIRE_RASTER_TOOLS();
-  const RasterSet& set = RasterSet::Get("tiff");
+  const auto& set = RasterSet::Get("tiff");
   ASSERT_TRUE(set.ok()) << set.error();
   for (const char* name : {"rgb_jpeg", "grey_jpeg_r16", "rgb_jpegrgb", "rgb_jpeg_tiles"}) {
     SCOPED_TRACE(name);
@@ -193,7 +193,7 @@ TEST(TIFFReaderOracle, JPEGStripsCarryTheTables) {
 // the index lies beyond the chain.
 TEST(TIFFReaderOracle, PagesOfAMultiPageFile) {
   REQUIRE_RASTER_TOOLS();
-  const RasterSet& set = RasterSet::Get("tiff");
+  const auto& set = RasterSet::Get("tiff");
   ASSERT_TRUE(set.ok()) << set.error();
   for (const char* file : {"pages.tif", "pages_be.tif"}) {
     SCOPED_TRACE(file);
@@ -220,7 +220,7 @@ TEST(TIFFReaderOracle, PagesOfAMultiPageFile) {
 // bytes 255 (white), four samples a pixel.
 TEST(TIFFReaderOracle, CutLZWStripOfFourSamples) {
   REQUIRE_RASTER_TOOLS();
-  const RasterSet& set = RasterSet::Get("tiff");
+  const auto& set = RasterSet::Get("tiff");
   ASSERT_TRUE(set.ok()) << set.error();
   TPDFTIFF source = Load(set.Read("rgba_lzw.tif"));
   const TPDFTIFFPage& p = source.Pages.at(0);

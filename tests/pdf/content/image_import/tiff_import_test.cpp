@@ -415,7 +415,7 @@ testraster::Raster DrawThroughAPI(const std::string& file, int options, const te
 TEST(TIFFImport, FixturesDrawLikeLibtiff) {
   REQUIRE_RASTER_TOOLS();
   REQUIRE_TOOL("pdftocairo");
-  const RasterSet& set = RasterSet::Get("tiff");
+  const auto& set = RasterSet::Get("tiff");
   ASSERT_TRUE(set.ok()) << set.error();
   testsupport::TempDir dir;
   int checked = 0;
@@ -452,7 +452,7 @@ TEST(TIFFImport, FixturesDrawLikeLibtiff) {
 TEST(GIFImport, FixturesDrawLikeGiftopnm) {
   REQUIRE_RASTER_TOOLS();
   REQUIRE_TOOL("pdftocairo");
-  const RasterSet& set = RasterSet::Get("gif");
+  const auto& set = RasterSet::Get("gif");
   ASSERT_TRUE(set.ok()) << set.error();
   testsupport::TempDir dir;
   for (const auto& c : set.Cases()) {
@@ -489,7 +489,7 @@ TEST(GIFImport, FixturesDrawLikeGiftopnm) {
 // of it) is kept: giftopnm's pixels either way, in any compression setting.
 TEST(GIFImport, SamplesAreGiftopnmsPixelsEitherWay) {
   REQUIRE_RASTER_TOOLS();
-  const RasterSet& set = RasterSet::Get("gif");
+  const auto& set = RasterSet::Get("gif");
   ASSERT_TRUE(set.ok()) << set.error();
   for (const auto& c : set.Cases()) {
     for (const bool keep : {false, true}) {
@@ -520,7 +520,7 @@ TEST(GIFImport, NothingToShowIsNotLoaded) {
 // Negative options draw page -options through the canvas's TIFF decoder into a 24-bit bitmap.
 TEST(TIFFImport, NegativeOptionsDrawThePageThroughTheCanvas) {
   REQUIRE_RASTER_TOOLS();
-  const RasterSet& set = RasterSet::Get("tiff");
+  const auto& set = RasterSet::Get("tiff");
   ASSERT_TRUE(set.ok()) << set.error();
   const std::string all = set.Read("pages.rgb");
   const size_t first = 61 * 37 * 3;
