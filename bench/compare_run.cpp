@@ -5,7 +5,6 @@
 // whole folder goes through the program's comparison run (master analysis, search, one
 // footprint per file, copies of the matches).
 // Usage: bench_compare_run [files [folder]]     (default 200 files in a temporary folder)
-#include <sys/resource.h>
 #include <time.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,6 +22,7 @@
 #include <jpeglib.h>
 #include <png.h>
 
+#include "bench/measure.h"
 #include "bench/photo_files.h"
 #include "bench/plain_decoders.h"
 
@@ -37,6 +37,7 @@
 using benchphoto::Size;
 using benchphoto::WriteJpeg;
 using benchphoto::WritePng;
+using benchplain::PlainJpeg;
 using benchplain::PlainPng;
 
 namespace {
@@ -56,11 +57,7 @@ double Seconds(double t0) { return Clock::now() - t0; }
 
 double WallNow() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
-long PeakMiB() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss / 1024;
-}
+using benchmeasure::PeakMiB;
 
 // ---- the generator ----
 
@@ -85,27 +82,6 @@ void Generate(const std::string& folder, int count) {
     if (FileExists(FileNameToWide(name))) continue;
     if (i % 2) WritePng(name, i, SizeOf(i)); else WriteJpeg(name, i, SizeOf(i));
   }
-}
-
-// ---- plain decodes ----
-
-void PlainJpeg(const std::string& name) {
-  FILE* f = std::fopen(name.c_str(), "rb");
-  if (!f) return;
-  jpeg_decompress_struct c;
-  jpeg_error_mgr e;
-  c.err = jpeg_std_error(&e);
-  jpeg_create_decompress(&c);
-  jpeg_stdio_src(&c, f);
-  jpeg_read_header(&c, TRUE);
-  c.out_color_space = JCS_EXT_BGR;
-  jpeg_start_decompress(&c);
-  std::vector<uint8_t> row(size_t(c.output_width) * 3);
-  JSAMPROW p = row.data();
-  while (c.output_scanline < c.output_height) jpeg_read_scanlines(&c, &p, 1);
-  jpeg_finish_decompress(&c);
-  jpeg_destroy_decompress(&c);
-  std::fclose(f);
 }
 
 // ---- the window the run reports to ----

@@ -5,16 +5,16 @@
 #include "pdf/codecs/image_decoder/image_decoder.h"
 
 #include <jpeglib.h>
-#include <sys/resource.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <random>
 #include <string>
 
+#include "bench/measure.h"
+#include "bench/plain_decoders.h"
 #include "pdf/codecs/jpeg/pdf_jpeg_image.h"
 #include "pdf/core/filters/flate.h"
 #include "pdf/core/objects/pdf_objects.h"
@@ -22,21 +22,8 @@
 
 namespace {
 
-double Time(const std::function<void()>& f, int runs = 3) {
-  double best = 1e9;
-  for (int i = 0; i < runs; ++i) {
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-  }
-  return best * 1000;
-}
-
-long PeakMiB() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss / 1024;
-}
+using benchmeasure::BestMs;
+using benchmeasure::PeakMiB;
 
 std::string Samples(int w, int h) {
   std::string s(size_t(w) * size_t(h) * 3, '\0');
@@ -71,22 +58,6 @@ std::string Jpeg(const std::string& rgb, int w, int h) {
   return out.DataString();
 }
 
-void PlainJpegDecode(const std::string& bytes) {
-  jpeg_decompress_struct ci{};
-  jpeg_error_mgr err{};
-  ci.err = jpeg_std_error(&err);
-  jpeg_create_decompress(&ci);
-  jpeg_mem_src(&ci, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-  jpeg_read_header(&ci, TRUE);
-  jpeg_start_decompress(&ci);
-  std::string row(size_t(ci.output_width) * ci.output_components, '\0');
-  while (ci.output_scanline < ci.output_height) {
-    JSAMPROW r = reinterpret_cast<JSAMPROW>(row.data());
-    jpeg_read_scanlines(&ci, &r, 1);
-  }
-  jpeg_finish_decompress(&ci);
-  jpeg_destroy_decompress(&ci);
-}
 
 }  // namespace
 
@@ -147,21 +118,21 @@ int main(int argc, char** argv) {
     d.SetImage(s);
   };
 
-  std::printf("plain inflate                 %8.1f ms\n", Time([&] { FlateDecompressString(flate); }));
-  std::printf("decode Flate RGB (PNG made)   %8.1f ms\n", Time([&] { decodeOnly(flateImage); }));
-  std::printf("  and draw, GDI+              %8.1f ms\n", Time([&] { road(flateImage, kBackEndGDIPlus); }));
-  std::printf("  and draw, GDI               %8.1f ms\n", Time([&] { road(flateImage, kBackEndGDI); }));
-  std::printf("decode with soft mask         %8.1f ms\n", Time([&] { decodeOnly(masked); }));
-  std::printf("  and draw, GDI+              %8.1f ms\n", Time([&] { road(masked, kBackEndGDIPlus); }));
-  std::printf("plain libjpeg-turbo decode    %8.1f ms\n", Time([&] { PlainJpegDecode(jpeg); }));
-  std::printf("JPEG class decode               %8.1f ms\n", Time([&] {
+  std::printf("plain inflate                 %8.1f ms\n", BestMs([&] { FlateDecompressString(flate); }));
+  std::printf("decode Flate RGB (PNG made)   %8.1f ms\n", BestMs([&] { decodeOnly(flateImage); }));
+  std::printf("  and draw, GDI+              %8.1f ms\n", BestMs([&] { road(flateImage, kBackEndGDIPlus); }));
+  std::printf("  and draw, GDI               %8.1f ms\n", BestMs([&] { road(flateImage, kBackEndGDI); }));
+  std::printf("decode with soft mask         %8.1f ms\n", BestMs([&] { decodeOnly(masked); }));
+  std::printf("  and draw, GDI+              %8.1f ms\n", BestMs([&] { road(masked, kBackEndGDIPlus); }));
+  std::printf("plain libjpeg-turbo decode    %8.1f ms\n", BestMs([&] { benchplain::PlainJpegBytes(jpeg, JCS_RGB); }));
+  std::printf("JPEG class decode               %8.1f ms\n", BestMs([&] {
                 TPDFJPEGImage j;
                 TMemoryStream in(jpeg);
                 j.LoadFromStream(in);
                 j.Decode();
               }));
-  std::printf("decode JPEG (through canvas)  %8.1f ms\n", Time([&] { decodeOnly(jpegImage); }));
-  std::printf("  and draw, GDI+              %8.1f ms\n", Time([&] { road(jpegImage, kBackEndGDIPlus); }));
+  std::printf("decode JPEG (through canvas)  %8.1f ms\n", BestMs([&] { decodeOnly(jpegImage); }));
+  std::printf("  and draw, GDI+              %8.1f ms\n", BestMs([&] { road(jpegImage, kBackEndGDIPlus); }));
   std::printf("peak memory                   %8ld MiB\n", PeakMiB());
   return 0;
 }

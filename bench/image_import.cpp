@@ -2,10 +2,8 @@
 // and with alpha, which is decoded) and JPEG (passed through) into a document, decoding the
 // JPEG with the JPEG class next to a plain libjpeg-turbo decode, and the transient PNG in its
 // stored and compressed forms. Usage: bench_image_import [width height]
-#include <sys/resource.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -14,6 +12,8 @@
 
 #include <jpeglib.h>
 
+#include "bench/measure.h"
+#include "bench/plain_decoders.h"
 #include "pdf/codecs/jpeg/pdf_jpeg_image.h"
 #include "pdf/codecs/png/png_writer.h"
 #include "pdf/content/image_import/pdf_image.h"
@@ -21,21 +21,8 @@
 
 namespace {
 
-double Time(const std::function<void()>& f, int runs = 3) {
-  double best = 1e9;
-  for (int i = 0; i < runs; ++i) {
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-  }
-  return best * 1000;
-}
-
-long PeakMiB() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss / 1024;
-}
+using benchmeasure::BestMs;
+using benchmeasure::PeakMiB;
 
 std::unique_ptr<TBitmap> Picture(int w, int h) {
   auto b = std::make_unique<TBitmap>();
@@ -66,21 +53,6 @@ bool Import(const std::string& bytes, int options) {
   return image.LoadFromStream(s, options);
 }
 
-void PlainDecode(const std::string& jpeg) {
-  jpeg_decompress_struct c;
-  jpeg_error_mgr e;
-  c.err = jpeg_std_error(&e);
-  jpeg_create_decompress(&c);
-  jpeg_mem_src(&c, reinterpret_cast<const unsigned char*>(jpeg.data()), jpeg.size());
-  jpeg_read_header(&c, TRUE);
-  c.out_color_space = JCS_EXT_BGR;
-  jpeg_start_decompress(&c);
-  std::string row(size_t(c.output_width) * 3, '\0');
-  JSAMPROW p = reinterpret_cast<JSAMPROW>(row.data());
-  while (c.output_scanline < c.output_height) jpeg_read_scanlines(&c, &p, 1);
-  jpeg_finish_decompress(&c);
-  jpeg_destroy_decompress(&c);
-}
 
 }  // namespace
 
@@ -103,19 +75,19 @@ int main(int argc, char** argv) {
   std::printf("%d x %d: BMP %lld, PNG %lld, PNG+alpha %lld, JPEG %lld bytes\n", w, h, (long long)bmp.Size(),
               (long long)png.Size(), (long long)pngAlpha.Size(), (long long)jpeg.Size());
 
-  std::printf("import BMP                %8.1f ms\n", Time([&] { Import(bmp.DataString(), 0); }));
-  std::printf("import PNG (pass-through) %8.1f ms\n", Time([&] { Import(png.DataString(), 0); }));
-  std::printf("import PNG with alpha     %8.1f ms\n", Time([&] { Import(pngAlpha.DataString(), 2); }));
-  std::printf("import JPEG (pass-through)%8.1f ms\n", Time([&] { Import(jpeg.DataString(), 0); }));
-  std::printf("JPEG class decode         %8.1f ms\n", Time([&] {
+  std::printf("import BMP                %8.1f ms\n", BestMs([&] { Import(bmp.DataString(), 0); }));
+  std::printf("import PNG (pass-through) %8.1f ms\n", BestMs([&] { Import(png.DataString(), 0); }));
+  std::printf("import PNG with alpha     %8.1f ms\n", BestMs([&] { Import(pngAlpha.DataString(), 2); }));
+  std::printf("import JPEG (pass-through)%8.1f ms\n", BestMs([&] { Import(jpeg.DataString(), 0); }));
+  std::printf("JPEG class decode         %8.1f ms\n", BestMs([&] {
                 TMemoryStream s(jpeg.DataString());
                 TPDFJPEGImage image;
                 image.LoadFromStream(s);
                 image.Decode();
               }));
-  std::printf("libjpeg-turbo plain decode%8.1f ms\n", Time([&] { PlainDecode(jpeg.DataString()); }));
+  std::printf("libjpeg-turbo plain decode%8.1f ms\n", BestMs([&] { benchplain::PlainJpegBytes(jpeg.DataString(), JCS_EXT_BGR); }));
   for (bool store : {true, false}) {
-    std::printf("PNG writer, %s    %8.1f ms\n", store ? "stored    " : "compressed", Time([&] {
+    std::printf("PNG writer, %s    %8.1f ms\n", store ? "stored    " : "compressed", BestMs([&] {
                   TPNGWriter writer(*bitmap);
                   writer.StoreOnly = store;
                   TMemoryStream out;

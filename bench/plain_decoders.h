@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <gif_lib.h>
+#include <jpeglib.h>
 #include <png.h>
 #include <tiffio.h>
 
@@ -29,6 +30,42 @@ inline void PlainPng(const std::string& name) {
   png_read_end(p, nullptr);
   png_destroy_read_struct(&p, &info, nullptr);
   std::fclose(f);
+}
+
+// libjpeg-turbo's decode of a source set on `c`, row by row, into the colour space.
+inline void PlainJpegRows(jpeg_decompress_struct& c, J_COLOR_SPACE space) {
+  jpeg_read_header(&c, TRUE);
+  c.out_color_space = space;
+  jpeg_start_decompress(&c);
+  std::vector<uint8_t> row(size_t(c.output_width) * size_t(c.output_components));
+  JSAMPROW p = row.data();
+  while (c.output_scanline < c.output_height) jpeg_read_scanlines(&c, &p, 1);
+  jpeg_finish_decompress(&c);
+}
+
+// libjpeg-turbo's decode of a file, in the bitmap's byte order.
+inline void PlainJpeg(const std::string& name) {
+  FILE* f = std::fopen(name.c_str(), "rb");
+  if (!f) return;
+  jpeg_decompress_struct c;
+  jpeg_error_mgr e;
+  c.err = jpeg_std_error(&e);
+  jpeg_create_decompress(&c);
+  jpeg_stdio_src(&c, f);
+  PlainJpegRows(c, JCS_EXT_BGR);
+  jpeg_destroy_decompress(&c);
+  std::fclose(f);
+}
+
+// libjpeg-turbo's decode of bytes in memory into the colour space.
+inline void PlainJpegBytes(const std::string& bytes, J_COLOR_SPACE space) {
+  jpeg_decompress_struct c;
+  jpeg_error_mgr e;
+  c.err = jpeg_std_error(&e);
+  jpeg_create_decompress(&c);
+  jpeg_mem_src(&c, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  PlainJpegRows(c, space);
+  jpeg_destroy_decompress(&c);
 }
 
 // libtiff's decode of the strips as they are (bilevel rows for the fax page).

@@ -3,11 +3,9 @@
 // or giflib in the same run. Inputs are generated: a 12-megapixel LZW TIFF, a Group 4 fax page
 // (A4 at 200 dpi) and a 4-megapixel GIF. Usage: bench_raster_road [runs [lzw|fax|gif]]; the
 // environment variable BENCH_RPS sets the LZW file's rows per strip (libtiff's default else).
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -18,6 +16,7 @@
 #include <gif_lib.h>
 #include <tiffio.h>
 
+#include "bench/measure.h"
 #include "bench/plain_decoders.h"
 #include "pdf/core/api/talvo_pdf.h"
 #include "platform/rtl/files.h"
@@ -25,23 +24,10 @@
 
 namespace {
 
+using benchmeasure::BestMs;
+using benchmeasure::PeakMiB;
+
 int gRuns = 3;
-
-double Time(const std::function<void()>& f) {
-  double best = 1e9;
-  for (int i = 0; i < gRuns; ++i) {
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-  }
-  return best * 1000;
-}
-
-long PeakMiB() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss / 1024;
-}
 
 // A photo-like picture: smooth gradients with a little noise.
 std::vector<uint8_t> Picture(int w, int h) {
@@ -165,9 +151,9 @@ void PlainTIFF(const std::string& path) {
 
 void Report(const char* what, const std::string& path, int32_t options, const std::function<void()>& plain) {
   const int64_t bmp = Road(path, options);
-  const double road = Time([&] { Road(path, options); });
-  const double import = Time([&] { Import(path, options); });
-  const double reference = Time(plain);
+  const double road = BestMs([&] { Road(path, options); }, gRuns);
+  const double import = BestMs([&] { Import(path, options); }, gRuns);
+  const double reference = BestMs(plain, gRuns);
   std::printf("%-28s road %8.1f ms (import %7.1f ms), plain decode %7.1f ms, ratio %5.2f%s\n", what, road, import,
               reference, road / reference, bmp > 0 ? "" : "  [render failed]");
 }

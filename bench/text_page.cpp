@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/measure.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/fonts/font_collection.h"
 #include "pdf/render/renderer/renderer.h"
@@ -25,17 +26,9 @@
 
 namespace {
 
-int gRuns = 5;
+using benchmeasure::BestMs;
 
-double Time(const std::function<void()>& f) {
-  double best = 1e9;
-  for (int i = 0; i < gRuns; ++i) {
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-  }
-  return best * 1000;
-}
+int gRuns = 5;
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -164,14 +157,14 @@ int main(int argc, char** argv) {
       for (int x = 0; x < bitmap.Width() * 3; x += 3) ink += row[x] < 128;
     }
   };
-  const double oursGdi = Time([&] { render(false); });
+  const double oursGdi = BestMs([&] { render(false); }, gRuns);
   const int64_t inkGdi = ink;
-  const double ours = Time([&] { render(true); });
+  const double ours = BestMs([&] { render(true); }, gRuns);
   rusage self{};
   getrusage(RUSAGE_SELF, &self);
   const std::string command = "pdftocairo -png -r 150 -singlefile '" + path + "' /tmp/velmora_bench_text_page";
   int status = 0;
-  const double poppler = Time([&] { status = std::system(command.c_str()); });
+  const double poppler = BestMs([&] { status = std::system(command.c_str()); }, gRuns);
   rusage children{};
   getrusage(RUSAGE_CHILDREN, &children);
   std::printf("text page, 2000 glyphs in 4 fonts, 150 dpi (best of %d)\n", gRuns);
