@@ -1,7 +1,9 @@
 // Shared pieces of the font fuzz entry points: a canvas that only checks the points it is given,
-// and the splitting of an input into charstrings.
+// the splitting of an input into charstrings, and the choice between a whole font and bare
+// charstrings.
 #pragma once
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -47,4 +49,18 @@ inline std::vector<std::string> SplitCharstrings(std::string_view data) {
     pos = end + 2;
   }
   return pieces;
+}
+
+// The first byte chooses what the rest is: a whole font program when even, bare charstrings
+// when odd.
+template <class FontReading, class CharstringReading>
+int ReadFontOrCharstrings(const uint8_t* data, size_t size, FontReading font, CharstringReading charstrings) {
+  if (size == 0) return 0;
+  const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
+  if (data[0] % 2 == 0) {
+    font(input);
+  } else {
+    charstrings(input);
+  }
+  return 0;
 }

@@ -55,12 +55,5 @@ void Charstrings(std::string_view data) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size == 0) return 0;
-  const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
-  if (data[0] % 2 == 0) {
-    Font(input);
-  } else {
-    Charstrings(input);
-  }
-  return 0;
+  return ReadFontOrCharstrings(data, size, Font, Charstrings);
 }
