@@ -144,6 +144,23 @@ Fax MakeFax(const std::string& options, int w, int h) {
   return f;
 }
 
+// The first pixel of a decoded picture that is not as the fax page gives it: black where the
+// page is black (where it is white when `inverted`), white elsewhere and in the rows below the
+// page. Empty when every pixel is.
+std::string FaxMismatch(const Pixels& p, const Fax& f, int w, int h, bool inverted = false) {
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const bool black = y < f.bitmap.Height && f.bitmap.Get(x, y) != inverted;
+      const uint32_t want = black ? 0u : 0xFFFFFFu;
+      if (p.Rgb(x, y) != want) {
+        std::ostringstream where;
+        where << x << "," << y << ": " << std::hex << p.Rgb(x, y) << " instead of " << want;
+        return where.str();
+      }
+    }
+  return {};
+}
+
 }  // namespace
 
 TEST(CCITTPath, FaxDataFromLibtiff) {
@@ -173,11 +190,7 @@ TEST(CCITTPath, FaxDataFromLibtiff) {
       ASSERT_NE(d->Bitmap, nullptr);
       const Pixels p = BitmapPixels(*d->Bitmap);
       ASSERT_EQ(p.width, 37);
-      for (int y = 0; y < 11; ++y)
-        for (int x = 0; x < 37; ++x) {
-          const bool black = f.bitmap.Get(x, y) != pol.inverted;
-          ASSERT_EQ(p.Rgb(x, y), black ? 0u : 0xFFFFFFu) << x << "," << y;
-        }
+      ASSERT_EQ(FaxMismatch(p, f, 37, 11, pol.inverted), "");
     }
   }
 }
@@ -193,8 +206,7 @@ TEST(CCITTPath, ColumnsWiderThanTheImageAreCut) {
   ASSERT_FALSE(d->Failed);
   const Pixels p = BitmapPixels(*d->Bitmap);
   ASSERT_EQ(p.width, 30);
-  for (int y = 0; y < 6; ++y)
-    for (int x = 0; x < 30; ++x) ASSERT_EQ(p.Rgb(x, y), f.bitmap.Get(x, y) ? 0u : 0xFFFFFFu);
+  ASSERT_EQ(FaxMismatch(p, f, 30, 6), "");
 }
 
 TEST(CCITTPath, StencilEndsAsPNGWithItsPaletteExchanged) {
@@ -211,8 +223,7 @@ TEST(CCITTPath, StencilEndsAsPNGWithItsPaletteExchanged) {
   // Fax black (painted under the default Decode) is the PNG's index 1, white after the
   // exchange.
   const Pixels p = DecodedPixels(*d);
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 16; ++x) ASSERT_EQ(p.Rgb(x, y), f.bitmap.Get(x, y) ? 0xFFFFFFu : 0u);
+  ASSERT_EQ(FaxMismatch(p, f, 16, 4, true), "");
 }
 
 TEST(CCITTPath, DamagedFaxDataFailQuietly) {
@@ -241,20 +252,16 @@ TEST(OtherCodecs, JPEG2000IsNotDecodedYet) {
 
 namespace {
 
-std::string PaletteOf(TMemoryStream& s) {
-  TPNGReader r;
-  r.HeaderOnly = true;
-  s.SetPosition(0);
-  r.ReadChunks(s);
-  return r.Palette;
-}
+struct PaletteChunks {
+  std::string palette, transparency;
+};
 
-std::string TransparencyOf(TMemoryStream& s) {
+PaletteChunks ChunksOf(TMemoryStream& s) {
   TPNGReader r;
   r.HeaderOnly = true;
   s.SetPosition(0);
   r.ReadChunks(s);
-  return r.Transparency;
+  return {r.Palette, r.Transparency};
 }
 
 // libpng accepts the PNG (its checksums hold) and reads these colours with alpha.
@@ -272,17 +279,17 @@ TEST(PNGPalette, SwapSetTransAndReset) {
   auto d = Decode(t.Image("<< /Width 2 /Height 1 /ImageMask true >>", "\x40"));  // painted, not painted
   ASSERT_NE(d->DataStream, nullptr);
   TMemoryStream& s = *d->DataStream;
-  EXPECT_EQ(PaletteOf(s), std::string("\0\0\0\xFF\xFF\xFF", 6));
+  EXPECT_EQ(ChunksOf(s).palette, std::string("\0\0\0\xFF\xFF\xFF", 6));
 
   d->PatchPNGPalette(s, "Swap", 0);
-  EXPECT_EQ(PaletteOf(s), std::string("\xFF\xFF\xFF\0\0\0", 6));
+  EXPECT_EQ(ChunksOf(s).palette, std::string("\xFF\xFF\xFF\0\0\0", 6));
   EXPECT_EQ(ReadBack(s), (std::vector<uint32_t>{0xFF000000u, 0xFFFFFFFFu}));
   d->PatchPNGPalette(s, "Swap", 0);
 
   // Entry 0 black: entry 1 takes the colour, entry 0 becomes transparent.
   d->PatchPNGPalette(s, "SetTrans", RGB(0x12, 0x34, 0x56));
-  EXPECT_EQ(PaletteOf(s), std::string("\0\0\0\x12\x34\x56", 6));
-  EXPECT_EQ(TransparencyOf(s), std::string("\0\xFF", 2));
+  EXPECT_EQ(ChunksOf(s).palette, std::string("\0\0\0\x12\x34\x56", 6));
+  EXPECT_EQ(ChunksOf(s).transparency, std::string("\0\xFF", 2));
   EXPECT_EQ(ReadBack(s), (std::vector<uint32_t>{0xFF123456u, 0x00000000u}));
   // A second SetTrans writes over the chunk instead of adding one.
   const int64_t size = s.Size();
@@ -291,14 +298,14 @@ TEST(PNGPalette, SwapSetTransAndReset) {
   EXPECT_EQ(s.Size(), size);
   // Reset restores the palette and leaves the transparency chunk.
   d->PatchPNGPalette(s, "Reset", 0);
-  EXPECT_EQ(PaletteOf(s), std::string("\0\0\0\xFF\xFF\xFF", 6));
-  EXPECT_EQ(TransparencyOf(s), std::string("\0\xFF", 2));
+  EXPECT_EQ(ChunksOf(s).palette, std::string("\0\0\0\xFF\xFF\xFF", 6));
+  EXPECT_EQ(ChunksOf(s).transparency, std::string("\0\xFF", 2));
 
   // Entry 0 not black: it takes the colour and entry 1 becomes transparent.
   d->PatchPNGPalette(s, "Swap", 0);
   d->PatchPNGPalette(s, "SetTrans", RGB(0, 0x80, 0));
-  EXPECT_EQ(PaletteOf(s), std::string("\0\x80\0\0\0\0", 6));
-  EXPECT_EQ(TransparencyOf(s), std::string("\xFF\0", 2));
+  EXPECT_EQ(ChunksOf(s).palette, std::string("\0\x80\0\0\0\0", 6));
+  EXPECT_EQ(ChunksOf(s).transparency, std::string("\xFF\0", 2));
   EXPECT_EQ(ReadBack(s), (std::vector<uint32_t>{0x00000000u, 0xFF008000u}));
 
   // Anything else, and PNGs without a two-entry palette, are left alone.
@@ -320,6 +327,5 @@ TEST(CCITTPath, RowsTheDataDoNotReachStayWhite) {
                      f.data));
   if (d->Failed) GTEST_SKIP() << "the fax decoder counts the missing rows as a failure";
   const Pixels p = BitmapPixels(*d->Bitmap);
-  for (int y = 0; y < 9; ++y)
-    for (int x = 0; x < 16; ++x) ASSERT_EQ(p.Rgb(x, y), y < 4 && f.bitmap.Get(x, y) ? 0u : 0xFFFFFFu) << x << "," << y;
+  ASSERT_EQ(FaxMismatch(p, f, 16, 9), "");
 }
