@@ -1,7 +1,10 @@
 // Drawing on a device context of plain pixels: paths against their expected coverage, pens,
 // brushes, clipping, and images copied pixel for pixel at identity scale.
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <initializer_list>
+#include <optional>
 #include <random>
 
 #include "tests/platform/gdiplus/provider.h"
@@ -31,6 +34,25 @@ void FillSolid(GpGraphics* g, GpPath* path, ARGB color) {
   GP(GdipDeleteBrush)(reinterpret_cast<GpBrush*>(brush));
 }
 
+// Settings of the graphics a test draws with; the graphics' own defaults where not given.
+struct Modes {
+  std::optional<SmoothingMode> smoothing = std::nullopt;
+  std::optional<PixelOffsetMode> offset = std::nullopt;
+};
+
+// Rectangles (left, top, right, bottom), as the figures of one path, filled in a solid colour
+// on a white surface.
+void FillRects(FakeDC& dc, std::initializer_list<std::array<REAL, 4>> rects, ARGB colour, const Modes& modes = {},
+               GpFillMode fillMode = FillModeAlternate) {
+  dc.Fill(kWhite);
+  DcGraphics g(dc);
+  if (modes.smoothing) GP(GdipSetSmoothingMode)(g.get(), *modes.smoothing);
+  if (modes.offset) GP(GdipSetPixelOffsetMode)(g.get(), *modes.offset);
+  PathHolder path(fillMode);
+  for (const auto& r : rects) path.Rect(r[0], r[1], r[2], r[3]);
+  FillSolid(g.get(), path.p, colour);
+}
+
 int CountColor(FakeDC& dc, uint32_t rgb) {
   int n = 0;
   for (int y = 0; y < dc.height; ++y)
@@ -41,15 +63,7 @@ int CountColor(FakeDC& dc, uint32_t rgb) {
 TEST(GdiplusPaths, AliasedRectangleCoversExactlyItsPixelCentres) {
   for (PixelOffsetMode offset : {PixelOffsetModeHalf, PixelOffsetModeNone}) {
     FakeDC dc(20, 14);
-    dc.Fill(kWhite);
-    {
-      DcGraphics g(dc);
-      GP(GdipSetSmoothingMode)(g.get(), SmoothingModeNone);
-      GP(GdipSetPixelOffsetMode)(g.get(), offset);
-      PathHolder path;
-      path.Rect(2, 3, 12, 9);
-      FillSolid(g.get(), path.p, 0xffff0000);
-    }
+    FillRects(dc, {{2, 3, 12, 9}}, 0xffff0000, {.smoothing = SmoothingModeNone, .offset = offset});
     for (int y = 0; y < dc.height; ++y)
       for (int x = 0; x < dc.width; ++x) {
         const bool inside = x >= 2 && x < 12 && y >= 3 && y < 9;
@@ -62,15 +76,8 @@ TEST(GdiplusPaths, AliasedRectangleCoversExactlyItsPixelCentres) {
 
 TEST(GdiplusPaths, AntialiasedEdgesFollowCoverage) {
   FakeDC dc(16, 8);
-  dc.Fill(kWhite);
-  {
-    DcGraphics g(dc);
-    GP(GdipSetSmoothingMode)(g.get(), SmoothingModeAntiAlias);
-    GP(GdipSetPixelOffsetMode)(g.get(), PixelOffsetModeHalf);
-    PathHolder path;
-    path.Rect(2.25f, 1, 6, 5);  // column 2 is three quarters covered
-    FillSolid(g.get(), path.p, 0xff000000);
-  }
+  // Column 2 is three quarters covered.
+  FillRects(dc, {{2.25f, 1, 6, 5}}, 0xff000000, {.smoothing = SmoothingModeAntiAlias, .offset = PixelOffsetModeHalf});
   EXPECT_EQ(dc.Pixel(3, 2), 0u);
   EXPECT_EQ(dc.Pixel(6, 2), kWhite);
   const int grey = int(dc.Pixel(2, 2) & 0xff);
@@ -79,15 +86,7 @@ TEST(GdiplusPaths, AntialiasedEdgesFollowCoverage) {
   // Without the half-pixel offset pixel centres sit on integers: whole-number edges cut
   // their pixels in half.
   FakeDC dc2(16, 8);
-  dc2.Fill(kWhite);
-  {
-    DcGraphics g(dc2);
-    GP(GdipSetSmoothingMode)(g.get(), SmoothingModeAntiAlias);
-    GP(GdipSetPixelOffsetMode)(g.get(), PixelOffsetModeNone);
-    PathHolder path;
-    path.Rect(2, 1, 6, 5);
-    FillSolid(g.get(), path.p, 0xff000000);
-  }
+  FillRects(dc2, {{2, 1, 6, 5}}, 0xff000000, {.smoothing = SmoothingModeAntiAlias, .offset = PixelOffsetModeNone});
   EXPECT_NEAR(int(dc2.Pixel(2, 3) & 0xff), 128, 3);
   EXPECT_NEAR(int(dc2.Pixel(6, 3) & 0xff), 128, 3);
   EXPECT_EQ(dc2.Pixel(4, 3), 0u);
@@ -96,15 +95,8 @@ TEST(GdiplusPaths, AntialiasedEdgesFollowCoverage) {
 TEST(GdiplusPaths, FillModesDecideOverlaps) {
   for (GpFillMode mode : {FillModeAlternate, FillModeWinding}) {
     FakeDC dc(20, 20);
-    dc.Fill(kWhite);
-    {
-      DcGraphics g(dc);
-      GP(GdipSetPixelOffsetMode)(g.get(), PixelOffsetModeHalf);
-      PathHolder path(mode);
-      path.Rect(2, 2, 12, 12);
-      path.Rect(6, 6, 16, 16);  // same direction: winding number 2 in the overlap
-      FillSolid(g.get(), path.p, 0xffff0000);
-    }
+    // Both in the same direction: winding number 2 in the overlap.
+    FillRects(dc, {{2, 2, 12, 12}, {6, 6, 16, 16}}, 0xffff0000, {.offset = PixelOffsetModeHalf}, mode);
     EXPECT_EQ(dc.Pixel(3, 3), kRed);
     EXPECT_EQ(dc.Pixel(14, 14), kRed);
     EXPECT_EQ(dc.Pixel(8, 8), mode == FillModeWinding ? kRed : kWhite) << mode;
@@ -193,13 +185,7 @@ TEST(GdiplusPens, DashesFinerThanThePathCanHoldDrawSolid) {
 
 TEST(GdiplusPens, TranslucentColoursBlend) {
   FakeDC dc(10, 10);
-  dc.Fill(kWhite);
-  {
-    DcGraphics g(dc);
-    PathHolder path;
-    path.Rect(0, 0, 10, 10);
-    FillSolid(g.get(), path.p, 0x80ff0000);  // alpha 128
-  }
+  FillRects(dc, {{0, 0, 10, 10}}, 0x80ff0000);  // alpha 128
   const uint32_t c = dc.Pixel(5, 5);
   EXPECT_EQ(c >> 16, 255u);
   EXPECT_NEAR(int((c >> 8) & 0xff), 127, 1);
@@ -305,11 +291,17 @@ GpBitmap* RandomBitmap(int32_t w, int32_t h, std::vector<uint8_t>& bgr) {
   return bitmap;
 }
 
+// The colour (0xRRGGBB) of a pixel of such a bitmap of width w.
+uint32_t RgbAt(const std::vector<uint8_t>& bgr, int32_t w, int x, int y) {
+  const size_t stride = size_t((w * 3 + 3) / 4) * 4;
+  const uint8_t* p = bgr.data() + size_t(y) * stride + size_t(x) * 3;
+  return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+}
+
 TEST(GdiplusImages, IdentityDrawingCopiesPixelsExactly) {
   std::vector<uint8_t> bgr;
   GpBitmap* bitmap = RandomBitmap(37, 23, bgr);
   auto* image = reinterpret_cast<GpImage*>(bitmap);
-  const int32_t stride = ((37 * 3 + 3) / 4) * 4;
   struct Mode {
     PixelOffsetMode offset;
     InterpolationMode interpolation;
@@ -343,10 +335,7 @@ TEST(GdiplusImages, IdentityDrawingCopiesPixelsExactly) {
         for (int y = 0; y < dc.height; ++y)
           for (int x = 0; x < dc.width; ++x) {
             uint32_t expected = 0x123456;
-            if (x >= 5 && x < 42 && y >= 7 && y < 30) {
-              const uint8_t* p = bgr.data() + size_t(y - 7) * size_t(stride) + size_t(x - 5) * 3;
-              expected = uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
-            }
+            if (x >= 5 && x < 42 && y >= 7 && y < 30) expected = RgbAt(bgr, 37, x - 5, y - 7);
             ASSERT_EQ(dc.Pixel(x, y), expected) << "at " << x << "," << y << " mode " << mode.offset << "/"
                                                 << mode.interpolation << " call " << how << " bpp " << bpp;
           }
@@ -363,7 +352,6 @@ TEST(GdiplusImages, PixelExactPlacementsStopAtEdgesAndClip) {
   std::vector<uint8_t> bgr;
   GpBitmap* bitmap = RandomBitmap(37, 23, bgr);
   auto* image = reinterpret_cast<GpImage*>(bitmap);
-  const int32_t stride = ((37 * 3 + 3) / 4) * 4;
   struct Case {
     int ox, oy;
     bool clip;  // clipped to (10, 10)-(30, 20)
@@ -385,10 +373,7 @@ TEST(GdiplusImages, PixelExactPlacementsStopAtEdgesAndClip) {
           uint32_t expected = 0x123456;
           const bool onImage = x >= c.ox && x < c.ox + 37 && y >= c.oy && y < c.oy + 23;
           const bool inClip = !c.clip || (x >= 10 && x < 30 && y >= 10 && y < 20);
-          if (onImage && inClip) {
-            const uint8_t* p = bgr.data() + size_t(y - c.oy) * size_t(stride) + size_t(x - c.ox) * 3;
-            expected = uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
-          }
+          if (onImage && inClip) expected = RgbAt(bgr, 37, x - c.ox, y - c.oy);
           ASSERT_EQ(dc.Pixel(x, y), expected) << "at " << x << "," << y << " placed at " << c.ox << "," << c.oy
                                               << (c.clip ? " clipped" : "") << (topDown ? " top-down" : "");
         }
