@@ -21,8 +21,6 @@
 
 namespace mftest {
 
-Bytes& Bytes::F32(float v) { return U32(std::bit_cast<uint32_t>(v)); }
-
 Record Rec(uint32_t type, const Bytes& params, int64_t sizeOverride) {
   Bytes r;
   r.U32(type).U32(sizeOverride >= 0 ? uint32_t(sizeOverride) : uint32_t(8 + params.b.size())).Raw(params.b);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/pdf/end_to_end/raster_compare.h"
+#include "tests/support/le_bytes.h"
 
 class TPDFMetafile;
 class TPDFStructure;
@@ -21,27 +22,7 @@ class TPDFPattern;
 namespace mftest {
 
 // Little-endian parameter bytes of a record.
-struct Bytes {
-  std::vector<uint8_t> b;
-  Bytes& U32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
-    return *this;
-  }
-  Bytes& I32(int32_t v) { return U32(uint32_t(v)); }
-  Bytes& U16(uint16_t v) {
-    b.push_back(uint8_t(v));
-    b.push_back(uint8_t(v >> 8));
-    return *this;
-  }
-  Bytes& I16(int16_t v) { return U16(uint16_t(v)); }
-  Bytes& F32(float v);
-  Bytes& Raw(const std::vector<uint8_t>& v) {
-    b.insert(b.end(), v.begin(), v.end());
-    return *this;
-  }
-  Bytes& Rect(int32_t l, int32_t t, int32_t r, int32_t bo) { return I32(l).I32(t).I32(r).I32(bo); }
-  Bytes& Pt(int32_t x, int32_t y) { return I32(x).I32(y); }
-};
+using Bytes = testsupport::LeBytes;
 
 using Record = std::vector<uint8_t>;
 // One record: type, size (the real size unless sizeOverride is given), parameters.

@@ -9,6 +9,7 @@
 
 #include "platform/gdi/dib.h"
 #include "platform/gdi/metafile/emf_types.h"
+#include "tests/support/le_bytes.h"
 
 namespace mftest {
 
@@ -21,24 +22,7 @@ struct Generated {
 Generated Generate(const std::string& scene);
 
 // Little-endian record bytes for hand-made files.
-struct Bytes {
-  std::vector<uint8_t> b;
-  Bytes& U32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
-    return *this;
-  }
-  Bytes& I32(int32_t v) { return U32(uint32_t(v)); }
-  Bytes& U16(uint16_t v) {
-    b.push_back(uint8_t(v));
-    b.push_back(uint8_t(v >> 8));
-    return *this;
-  }
-  Bytes& Raw(const std::vector<uint8_t>& v) {
-    b.insert(b.end(), v.begin(), v.end());
-    return *this;
-  }
-  size_t size() const { return b.size(); }
-};
+using Bytes = testsupport::LeBytes;
 
 // An EMF header (96 x 72 pixels at 96 dpi, 108 bytes) followed by `records`; the header's
 // nBytes and nRecords are filled in. `eof` appends an EOF record.
