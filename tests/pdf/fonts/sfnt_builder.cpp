@@ -174,19 +174,24 @@ uint32_t Builder::OffsetOf(const std::string& tag) const {
 }
 
 std::string Font(const std::vector<std::string>& glyphs, const std::string& cmap, const std::string& post,
-                 int unitsPerEm) {
+                 const FontMetrics& metrics) {
   std::string glyf, loca;
   GlyfAndLoca(glyphs, 1, glyf, loca);
   Builder b;
-  b.Add("head", Head(unitsPerEm, 1));
+  b.Add("head", Head(metrics.unitsPerEm, 1));
   b.Add("maxp", Maxp(int(glyphs.size())));
-  b.Add("hhea", Hhea(800, -200, int(glyphs.size())));
-  b.Add("hmtx", Hmtx(std::vector<int>(glyphs.size(), 500)));
+  b.Add("hhea", Hhea(metrics.ascender, metrics.descender, int(glyphs.size())));
+  b.Add("hmtx", Hmtx(metrics.advances.empty() ? std::vector<int>(glyphs.size(), 500) : metrics.advances));
   b.Add("loca", loca);
   b.Add("glyf", glyf);
   if (!cmap.empty()) b.Add("cmap", cmap);
   if (!post.empty()) b.Add("post", post);
   return b.Build();
+}
+
+std::string Font(const std::vector<std::string>& glyphs, const std::string& cmap, const std::string& post,
+                 int unitsPerEm) {
+  return Font(glyphs, cmap, post, FontMetrics{.unitsPerEm = unitsPerEm});
 }
 
 }  // namespace sfnttest

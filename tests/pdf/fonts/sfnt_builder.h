@@ -63,8 +63,18 @@ class Builder {
   std::vector<std::pair<std::string, std::string>> tables_;
 };
 
-// A font of the given glyphs with head, maxp, hhea, hmtx (all 500 wide), glyf, loca, cmap and
-// post as given (an empty string leaves a table out).
+// What a built font's head, hhea and hmtx say.
+struct FontMetrics {
+  int unitsPerEm = 1000;
+  int ascender = 800, descender = -200;
+  std::vector<int> advances;  // one for each glyph; all 500 wide when empty
+};
+
+// A font of the given glyphs with head, maxp, hhea, hmtx, glyf, loca, cmap and post as given
+// (an empty string leaves a table out).
+std::string Font(const std::vector<std::string>& glyphs, const std::string& cmap, const std::string& post,
+                 const FontMetrics& metrics);
+// The same with the glyphs all 500 wide.
 std::string Font(const std::vector<std::string>& glyphs, const std::string& cmap, const std::string& post,
                  int unitsPerEm = 1000);
 

@@ -227,17 +227,9 @@ TEST(TrueTypeParser, CmapFormat4RangeOffsets) {
 }
 
 TEST(TrueTypeParser, MetricsScaledToThousandths) {
-  std::string glyf, loca;
-  GlyfAndLoca({"", "", ""}, 1, glyf, loca);
-  Builder b;
-  b.Add("head", Head(2048, 1));
-  b.Add("maxp", Maxp(3));
-  b.Add("hhea", Hhea(1901, -483, 3));
-  b.Add("hmtx", Hmtx({1024, 2048, 1229}));
-  b.Add("loca", loca);
-  b.Add("glyf", glyf);
   TPDFTrueTypeParser p;
-  Load(p, b.Build());
+  Load(p, Font({"", "", ""}, "", "",
+               {.unitsPerEm = 2048, .ascender = 1901, .descender = -483, .advances = {1024, 2048, 1229}}));
   EXPECT_EQ(p.GetHhea().Ascender, 928);    // 1901000 / 2048
   EXPECT_EQ(p.GetHhea().Descender, -235);  // truncated toward zero
   EXPECT_EQ(p.GetHhea().LineGap, 43);

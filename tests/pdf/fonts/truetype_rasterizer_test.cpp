@@ -207,18 +207,9 @@ TEST(TrueTypeRasterizer, CompositeGlyphs) {
 }
 
 TEST(TrueTypeRasterizer, EncodingWidthsFromPostNames) {
-  std::string glyf, loca;
-  GlyfAndLoca({"", "", ""}, 1, glyf, loca);
-  Builder b;
-  b.Add("head", Head(2048, 1));
-  b.Add("maxp", Maxp(3));
-  b.Add("hhea", Hhea(800, -200, 3));
-  b.Add("hmtx", Hmtx({1024, 2048, 512}));
-  b.Add("loca", loca);
-  b.Add("glyf", glyf);
-  b.Add("post", Post20({".notdef", "A", "space"}));
   TPDFTrueTypeRasterizer2 r;
-  r.Parser.LoadFromString(b.Build());
+  r.Parser.LoadFromString(
+      Font({"", "", ""}, "", Post20({".notdef", "A", "space"}), {.unitsPerEm = 2048, .advances = {1024, 2048, 512}}));
   TGlyphNames names;
   names[65] = "A";
   names[32] = "space";
