@@ -8,16 +8,6 @@ using namespace jbig2_test;
 
 namespace {
 
-// Decodes with both and expects both to give `expected` (when given) and each other.
-void ExpectSame(const std::string& page, const std::string& globals, const Bitmap* expected = nullptr) {
-  Bitmap theirs, ours;
-  std::string log;
-  ASSERT_TRUE(Jbig2dec(page, globals, theirs, &log)) << log;
-  if (expected) ASSERT_EQ(ccitt_test::Difference(*expected, theirs), "") << "jbig2dec disagrees with the source\n" << log;
-  ASSERT_TRUE(Ours(page, globals, ours));
-  EXPECT_EQ(ccitt_test::Difference(theirs, ours), "");
-}
-
 std::string OnePage(const Bitmap& b, const std::string& regionData, uint8_t regionType = 38) {
   StreamBuilder s;
   s.Add(48, PageInfo(uint32_t(b.Width), uint32_t(b.Height)));

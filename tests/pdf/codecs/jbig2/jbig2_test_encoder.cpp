@@ -1,5 +1,7 @@
 #include "tests/pdf/codecs/jbig2/jbig2_test_encoder.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <random>
 
@@ -388,6 +390,15 @@ bool Ours(const std::string& page, const std::string& globals, Bitmap& out) {
   out = Bitmap(d.Width(), d.Height());
   out.Bits = d.PackedRows();
   return true;
+}
+
+void ExpectSame(const std::string& page, const std::string& globals, const Bitmap* expected) {
+  Bitmap theirs, ours;
+  std::string log;
+  ASSERT_TRUE(Jbig2dec(page, globals, theirs, &log)) << log;
+  if (expected) ASSERT_EQ(ccitt_test::Difference(*expected, theirs), "") << "jbig2dec disagrees with the source\n" << log;
+  ASSERT_TRUE(Ours(page, globals, ours));
+  EXPECT_EQ(ccitt_test::Difference(theirs, ours), "");
 }
 
 Bitmap TextLike(int w, int h, uint32_t seed) {

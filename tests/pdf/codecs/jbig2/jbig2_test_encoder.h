@@ -111,6 +111,8 @@ bool Jbig2dec(const std::string& page, const std::string& globals, Bitmap& out, 
 bool Jbig2decFile(const std::string& file, Bitmap& out);
 // Our decoder's picture; false when it answers false.
 bool Ours(const std::string& page, const std::string& globals, Bitmap& out);
+// Decodes with both and expects both to give `expected` (when given) and each other.
+void ExpectSame(const std::string& page, const std::string& globals, const Bitmap* expected = nullptr);
 
 // Pictures with structure: random blobs and strokes, some repeated rows.
 Bitmap TextLike(int w, int h, uint32_t seed);

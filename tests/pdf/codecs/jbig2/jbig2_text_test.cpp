@@ -10,16 +10,6 @@ using namespace jbig2_test;
 
 namespace {
 
-void ExpectSame(const std::string& page, const std::string& globals, const Bitmap* expected = nullptr) {
-  Bitmap theirs, ours;
-
-  std::string log;
-  ASSERT_TRUE(Jbig2dec(page, globals, theirs, &log)) << log;
-  if (expected) ASSERT_EQ(ccitt_test::Difference(*expected, theirs), "") << "jbig2dec disagrees with the source\n" << log;
-  ASSERT_TRUE(Ours(page, globals, ours));
-  EXPECT_EQ(ccitt_test::Difference(theirs, ours), "");
-}
-
 // Glyph-like symbols, heights rising in steps (several symbols per height), widths rising
 // within a height.
 std::vector<Bitmap> Glyphs(int count, uint32_t seed) {
