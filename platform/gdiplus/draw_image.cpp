@@ -78,19 +78,7 @@ void AdjustRow(ARGB* row, int32_t w, const GpImageAttributes::Adjust& a) {
 // A premultiplied copy of part of the image with the attributes applied.
 SurfacePtr AdjustedSurface(const Plane& plane, int32_t x, int32_t y, int32_t w, int32_t h,
                            const GpImageAttributes::Adjust& a) {
-  SurfacePtr s(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
-  if (cairo_surface_status(s.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
-  cairo_surface_flush(s.get());
-  uint8_t* data = cairo_image_surface_get_data(s.get());
-  const int stride = cairo_image_surface_get_stride(s.get());
-  for (int32_t r = 0; r < h; ++r) {
-    uint32_t* row = reinterpret_cast<uint32_t*>(data + size_t(r) * size_t(stride));
-    plane.ReadARGB(y + r, x, w, row);
-    AdjustRow(row, w, a);
-    for (int32_t i = 0; i < w; ++i) row[i] = Premultiply(row[i]);
-  }
-  cairo_surface_mark_dirty(s.get());
-  return s;
+  return PlaneToSurface(plane, x, y, w, h, [&a](ARGB* row, int32_t n) { AdjustRow(row, n, a); });
 }
 
 // A recording keeps the part of the picture that is drawn, with the attributes applied (the

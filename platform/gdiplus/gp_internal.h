@@ -106,8 +106,11 @@ struct CairoDeleter {
 using SurfacePtr = std::unique_ptr<cairo_surface_t, CairoSurfaceDeleter>;
 using CairoPtr = std::unique_ptr<cairo_t, CairoDeleter>;
 
-// A premultiplied cairo copy of the rectangle (x, y, w, h) of a plane; null on failure.
-SurfacePtr PlaneToSurface(const Plane& plane, int32_t x, int32_t y, int32_t w, int32_t h);
+// A premultiplied cairo copy of the rectangle (x, y, w, h) of a plane; null on failure. adjust,
+// when given, changes each row of w straight ARGB values before they are premultiplied.
+using RowAdjust = std::function<void(ARGB* row, int32_t w)>;
+SurfacePtr PlaneToSurface(const Plane& plane, int32_t x, int32_t y, int32_t w, int32_t h,
+                          const RowAdjust& adjust = {});
 
 // One decoded picture.
 struct ImageData {

@@ -289,7 +289,7 @@ void Plane::WriteARGB(int32_t y, int32_t x, int32_t n, const ARGB* in) {
   }
 }
 
-SurfacePtr PlaneToSurface(const Plane& plane, int32_t x, int32_t y, int32_t w, int32_t h) {
+SurfacePtr PlaneToSurface(const Plane& plane, int32_t x, int32_t y, int32_t w, int32_t h, const RowAdjust& adjust) {
   if (w <= 0 || h <= 0) return nullptr;
   SurfacePtr s(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
   if (cairo_surface_status(s.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
@@ -298,12 +298,13 @@ SurfacePtr PlaneToSurface(const Plane& plane, int32_t x, int32_t y, int32_t w, i
   const int stride = cairo_image_surface_get_stride(s.get());
   for (int32_t r = 0; r < h; ++r) {
     uint32_t* dst = reinterpret_cast<uint32_t*>(data + size_t(r) * size_t(stride));
-    if (plane.format() == PixelFormat24bppRGB) {
+    if (plane.format() == PixelFormat24bppRGB && !adjust) {
       const uint8_t* p = plane.Row(y + r) + size_t(x) * 3;
       for (int32_t i = 0; i < w; ++i, p += 3) dst[i] = 0xff000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
       continue;
     }
     plane.ReadARGB(y + r, x, w, dst);
+    if (adjust) adjust(dst, w);
     for (int32_t i = 0; i < w; ++i) dst[i] = Premultiply(dst[i]);
   }
   cairo_surface_mark_dirty(s.get());
