@@ -3,6 +3,7 @@
 #include "platform/gdi/colors.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/pen_brush.h"
+#include "platform/gdi/shapes.h"
 #include "platform/gdi/text.h"
 #include "platform/user/default_proc.h"
 #include "platform/user/input.h"
@@ -39,6 +40,12 @@ TEXTMETRICW MeasureFont(HWND hwnd, HFONT font) {
   SelectObject(dc, old);
   ReleaseDC(hwnd, dc);
   return tm;
+}
+
+void FillFace(HDC dc, const RECT& r) {
+  HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+  FillRect(dc, &r, face);
+  DeleteObject(face);
 }
 
 void DrawControlText(HDC dc, const std::u16string& text, RECT rect, UINT format, bool enabled) {

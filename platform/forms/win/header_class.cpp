@@ -66,9 +66,7 @@ void DrawItem(HDC dc, const HeaderState* s, const HeaderItem& item, RECT r, bool
 void Paint(HWND h, HDC dc, HeaderState* s) {
   RECT c{};
   GetClientRect(h, &c);
-  HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-  FillRect(dc, &c, face);
-  DeleteObject(face);
+  FillFace(dc, c);
   HGDIOBJ old = SelectObject(dc, FontOr(s->font));
   for (size_t i = 0; i < s->items.size(); ++i) DrawItem(dc, s, s->items[i], ItemRect(h, s, i), int(i) == s->pressed);
   SelectObject(dc, old);

@@ -81,9 +81,7 @@ void DrawGrip(HDC dc, const RECT& c) {
 void Paint(HWND h, HDC dc, StatusState* s) {
   RECT c{};
   GetClientRect(h, &c);
-  HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-  FillRect(dc, &c, face);
-  DeleteObject(face);
+  FillFace(dc, c);
   HGDIOBJ old = SelectObject(dc, FontOr(s->font));
   if (s->simple)
     DrawPart(dc, s->simplePart, PartRect(h, s, 0));

@@ -70,9 +70,7 @@ void DrawTab(HDC dc, const TabState* s, const TabItem& item, RECT r, bool select
     RECT edge = r;
     DrawEdge(dc, &edge, selected ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_MIDDLE);
   } else {
-    HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-    FillRect(dc, &r, face);
-    DeleteObject(face);
+    FillFace(dc, r);
     RECT edge = r;
     DrawEdge(dc, &edge, EDGE_RAISED, BF_LEFT | BF_TOP | BF_RIGHT | BF_SOFT);
   }
@@ -91,9 +89,7 @@ void DrawTab(HDC dc, const TabState* s, const TabItem& item, RECT r, bool select
 void Paint(HWND h, HDC dc, TabState* s) {
   RECT client{};
   GetClientRect(h, &client);
-  HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-  FillRect(dc, &client, face);
-  DeleteObject(face);
+  FillFace(dc, client);
   const DWORD style = StyleOf(h);
   const bool buttons = (style & TCS_BUTTONS) != 0;
   const TabGeometry g = Layout(h, s);
