@@ -417,27 +417,38 @@ TEST(GdiplusImages, ScaledNearestNeighbourRepeatsPixels) {
 }
 
 TEST(GdiplusImages, ColourKeyLeavesKeyedPixelsTransparent) {
-  // 3 x 1: near black, mid grey, white.
-  uint8_t pixels[12] = {5, 5, 5, 0xff, 128, 128, 128, 0xff, 255, 255, 255, 0xff};
-  GpBitmap* bitmap = nullptr;
-  ASSERT_EQ(GP(GdipCreateBitmapFromScan0)(3, 1, 12, PixelFormat32bppARGB, pixels, &bitmap), Ok);
-  GpImageAttributes* attributes = nullptr;
-  ASSERT_EQ(GP(GdipCreateImageAttributes)(&attributes), Ok);
-  ASSERT_EQ(GP(GdipSetImageAttributesColorKeys)(attributes, ColorAdjustTypeBitmap, 1, 0xff000000, 0xff0a0a0a), Ok);
-  FakeDC dc(3, 1);
-  dc.Fill(kRed);
-  {
-    DcGraphics g(dc);
-    const GpPointF corners[3] = {{0, 0}, {3, 0}, {0, 1}};
-    ASSERT_EQ(GP(GdipDrawImagePointsRect)(g.get(), reinterpret_cast<GpImage*>(bitmap), corners, 3, 0, 0, 3, 1,
-                                          UnitPixel, attributes, nullptr, nullptr),
-              Ok);
+  // 3 x 1: near black, mid grey, white; the 24-bit plane goes another way to the surface.
+  struct Case {
+    PixelFormat format;
+    std::vector<uint8_t> pixels;
+  };
+  const Case cases[] = {
+      {PixelFormat32bppARGB, {5, 5, 5, 0xff, 128, 128, 128, 0xff, 255, 255, 255, 0xff}},
+      {PixelFormat24bppRGB, {5, 5, 5, 128, 128, 128, 255, 255, 255, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.format);
+    std::vector<uint8_t> pixels = c.pixels;
+    GpBitmap* bitmap = nullptr;
+    ASSERT_EQ(GP(GdipCreateBitmapFromScan0)(3, 1, 12, c.format, pixels.data(), &bitmap), Ok);
+    GpImageAttributes* attributes = nullptr;
+    ASSERT_EQ(GP(GdipCreateImageAttributes)(&attributes), Ok);
+    ASSERT_EQ(GP(GdipSetImageAttributesColorKeys)(attributes, ColorAdjustTypeBitmap, 1, 0xff000000, 0xff0a0a0a), Ok);
+    FakeDC dc(3, 1);
+    dc.Fill(kRed);
+    {
+      DcGraphics g(dc);
+      const GpPointF corners[3] = {{0, 0}, {3, 0}, {0, 1}};
+      ASSERT_EQ(GP(GdipDrawImagePointsRect)(g.get(), reinterpret_cast<GpImage*>(bitmap), corners, 3, 0, 0, 3, 1,
+                                            UnitPixel, attributes, nullptr, nullptr),
+                Ok);
+    }
+    EXPECT_EQ(dc.Pixel(0, 0), kRed);
+    EXPECT_EQ(dc.Pixel(1, 0), 0x808080u);
+    EXPECT_EQ(dc.Pixel(2, 0), kWhite);
+    GP(GdipDisposeImageAttributes)(attributes);
+    GP(GdipDisposeImage)(reinterpret_cast<GpImage*>(bitmap));
   }
-  EXPECT_EQ(dc.Pixel(0, 0), kRed);
-  EXPECT_EQ(dc.Pixel(1, 0), 0x808080u);
-  EXPECT_EQ(dc.Pixel(2, 0), kWhite);
-  GP(GdipDisposeImageAttributes)(attributes);
-  GP(GdipDisposeImage)(reinterpret_cast<GpImage*>(bitmap));
 }
 
 TEST(GdiplusImages, GraphicsOnABitmapWritesTheCallersMemory) {
