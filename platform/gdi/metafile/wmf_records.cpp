@@ -501,15 +501,13 @@ void WmfTranslation::ObjectUse(const WmfRecord& r) {
 
 std::vector<uint8_t> WmfTranslation::RegionData(const std::vector<RECT>& rects) const {
   // Logical to device under the anisotropic mapping in force.
-  auto axis = [](int64_t v, int64_t windowOrg, int64_t windowExt, int64_t viewportOrg, int64_t viewportExt) {
-    return int32_t(std::clamp<int64_t>((v - windowOrg) * viewportExt / windowExt + viewportOrg, INT32_MIN / 2,
-                                       INT32_MAX / 2));
-  };
   auto dx = [&](int64_t x) {
-    return axis(x, map_.windowOrg.x, map_.windowExt.cx, map_.viewportOrg.x, map_.viewportExt.cx);
+    return int32_t(std::clamp<int64_t>((x - map_.windowOrg.x) * map_.viewportExt.cx / map_.windowExt.cx +
+                                           map_.viewportOrg.x, INT32_MIN / 2, INT32_MAX / 2));
   };
   auto dy = [&](int64_t y) {
-    return axis(y, map_.windowOrg.y, map_.windowExt.cy, map_.viewportOrg.y, map_.viewportExt.cy);
+    return int32_t(std::clamp<int64_t>((y - map_.windowOrg.y) * map_.viewportExt.cy / map_.windowExt.cy +
+                                           map_.viewportOrg.y, INT32_MIN / 2, INT32_MAX / 2));
   };
   std::vector<RECT> device;
   for (const RECT& r : rects) {
