@@ -114,12 +114,13 @@ void TPDFGIFDecoder::ReadGraphicControlExtension() {
     return;
   }
   const uint8_t packed = ReadByte();
-  DisposalMethod = (packed >> 2) & 7;
-  UserInput = (packed & 2) != 0;
-  HasTransparency = (packed & 1) != 0;
-  DelayTime = ReadWord();
-  TransparentIndex = ReadByte();
-  HasGraphicControl = true;
+  TPDFGIFGraphicControl& c = PendingControl;
+  c.DisposalMethod = (packed >> 2) & 7;
+  c.UserInput = (packed & 2) != 0;
+  c.HasTransparency = (packed & 1) != 0;
+  c.DelayTime = ReadWord();
+  c.TransparentIndex = ReadByte();
+  c.HasGraphicControl = true;
   if (ReadByte() != 0) Stop = true;
 }
 
@@ -127,14 +128,7 @@ void TPDFGIFDecoder::ReadCommentExtension() { ReadSubBlocks(nullptr); }
 void TPDFGIFDecoder::ReadApplicationExtension() { ReadSubBlocks(nullptr); }
 void TPDFGIFDecoder::ReadPlainTextExtension() { ReadSubBlocks(nullptr); }
 
-void TPDFGIFDecoder::ClearGraphicControl() {
-  HasGraphicControl = false;
-  DisposalMethod = 0;
-  UserInput = false;
-  HasTransparency = false;
-  DelayTime = 0;
-  TransparentIndex = 0;
-}
+void TPDFGIFDecoder::ClearGraphicControl() { PendingControl = {}; }
 
 void TPDFGIFDecoder::ReadImage() {
   TPDFGIFFrame f;
@@ -153,12 +147,7 @@ void TPDFGIFDecoder::ReadImage() {
   }
   f.LZWMinimumCodeSize = ReadByte();
   ReadSubBlocks(&f);
-  f.HasGraphicControl = HasGraphicControl;
-  f.DisposalMethod = DisposalMethod;
-  f.UserInput = UserInput;
-  f.HasTransparency = HasTransparency;
-  f.DelayTime = DelayTime;
-  f.TransparentIndex = TransparentIndex;
+  static_cast<TPDFGIFGraphicControl&>(f) = PendingControl;
   ClearGraphicControl();
   Frames.push_back(std::move(f));
 }

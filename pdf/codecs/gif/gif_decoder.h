@@ -13,7 +13,17 @@
 #include "platform/gdi/bitmap.h"
 #include "platform/rtl/streams.h"
 
-struct TPDFGIFFrame {
+// The values of a graphic control extension, which belong to the frame that follows it.
+struct TPDFGIFGraphicControl {
+  bool HasGraphicControl = false;
+  uint32_t DisposalMethod = 0;
+  bool UserInput = false;
+  bool HasTransparency = false;
+  uint16_t DelayTime = 0;
+  uint8_t TransparentIndex = 0;
+};
+
+struct TPDFGIFFrame : TPDFGIFGraphicControl {
   uint16_t Left = 0, Top = 0, Width = 0, Height = 0;
   bool HasLocalColorTable = false;
   bool Interlaced = false;
@@ -24,12 +34,6 @@ struct TPDFGIFFrame {
   // The data sub-blocks joined, where they lie in the decoder's copy of the file
   // (TPDFGIFDecoder::ImageData).
   size_t DataOffset = 0, DataSize = 0;
-  bool HasGraphicControl = false;
-  uint32_t DisposalMethod = 0;
-  bool UserInput = false;
-  bool HasTransparency = false;
-  uint16_t DelayTime = 0;
-  uint8_t TransparentIndex = 0;
 };
 
 class TPDFGIFDecoder {
@@ -69,12 +73,7 @@ class TPDFGIFDecoder {
   std::vector<TPDFGIFFrame> Frames;
   bool Stop = false;
   // The pending graphic control values, copied into the next frame.
-  bool HasGraphicControl = false;
-  uint32_t DisposalMethod = 0;
-  bool UserInput = false;
-  bool HasTransparency = false;
-  uint16_t DelayTime = 0;
-  uint8_t TransparentIndex = 0;
+  TPDFGIFGraphicControl PendingControl;
 
   // All frames together decode at most this many pixels; later frames are not painted.
   static constexpr int64_t MaxDecodedPixels = int64_t(1) << 30;
