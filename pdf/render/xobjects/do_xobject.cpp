@@ -111,18 +111,7 @@ void TPDFRenderer::RunForm(TPDFContentRun& run, TPDFStream* form, TPDFObject* re
     run.EPS->Clip(false);
     run.PathOpen = false;
   } else if (hasBox) {
-    if (!run.PathOpen) {
-      run.PathOpen = true;
-      run.Canvas->NewPath();
-    }
-    const TPDFPoint corners[4] = {TransformPoint(box[0], box[1]), TransformPoint(box[0], box[3]),
-                                  TransformPoint(box[2], box[3]), TransformPoint(box[2], box[1])};
-    run.Canvas->MoveTo(corners[0].X, corners[0].Y);
-    for (int i = 1; i < 4; ++i) run.Canvas->LineTo(corners[i].X, corners[i].Y);
-    run.Canvas->ClosePath();
-    run.Canvas->SetClip(kFillRuleEvenOdd);
-    run.Canvas->EndPath();
-    run.PathOpen = false;
+    ClipToBox(run, box[0], box[1], box[2], box[3]);
   }
   activeForms_.push_back(form);
   RunContentStream(run.Canvas, form, reference);
