@@ -1,6 +1,11 @@
 #include "platform/gdi/bmp_writer.h"
 
+#include "platform/rtl/numbers.h"
+
 namespace {
+
+// Where the 40-byte info header puts the horizontal and vertical pixels-per-metre fields.
+constexpr int64_t kXPelsOffset = 38, kYPelsOffset = 42;
 
 void Put16(std::string& s, uint32_t v) {
   s.push_back(char(v & 0xFF));
@@ -59,4 +64,15 @@ std::string EncodeBmp(const GdiBitmap& bitmap) {
   TMemoryStream m;
   WriteBmp(bitmap, m);
   return m.DataString();
+}
+
+int32_t PixelsPerMetre(double dpi) { return ClampToInt32(TruncSaturate(dpi * 1000 / 25.4)); }
+
+void PatchBmpResolution(TStream& stream, int64_t start, int32_t pixelsPerMetre) {
+  std::string field;
+  Put32(field, uint32_t(pixelsPerMetre));
+  for (const int64_t offset : {kXPelsOffset, kYPelsOffset}) {
+    stream.SetPosition(start + offset);
+    stream.WriteBuffer(field.data(), 4);
+  }
 }

@@ -10,3 +10,8 @@
 
 void WriteBmp(const GdiBitmap& bitmap, TStream& stream);
 std::string EncodeBmp(const GdiBitmap& bitmap);
+
+// Pixels per metre of a resolution in dots per inch (truncated, as the BMP header stores it).
+int32_t PixelsPerMetre(double dpi);
+// Sets both pixels-per-metre fields of the BMP written from `start` in the stream.
+void PatchBmpResolution(TStream& stream, int64_t start, int32_t pixelsPerMetre);

@@ -7,32 +7,18 @@
 #include "pdf/render/canvas/gdiplus_binding.h"
 #include "pdf/render/canvas/gdiplus_settings.h"
 #include "platform/gdi/bitmap.h"
-#include "platform/rtl/numbers.h"
+#include "platform/gdi/bmp_writer.h"
 #include "platform/rtl/streams.h"
 
 namespace {
 
-// The horizontal and vertical pixels-per-metre fields of the BMP's info header.
-constexpr int64_t kXPelsOffset = 38;
-constexpr int64_t kYPelsOffset = 42;
 constexpr int64_t kBmpHeadersSize = 54;
-
-void PatchLE32(TMemoryStream& stream, int64_t offset, int32_t value) {
-  const auto v = static_cast<uint32_t>(value);
-  const uint8_t bytes[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-  stream.SetPosition(offset);
-  stream.WriteBuffer(bytes, 4);
-}
 
 // The bitmap as a BMP with the resolution in its header; false when it could not be saved.
 bool SaveResolvedBMP(TBitmap& bitmap, double dpi, TMemoryStream& bmp) {
   bitmap.SaveToStream(bmp);
   if (bmp.Size() < kBmpHeadersSize) return false;
-  if (dpi > 0) {
-    const int32_t ppm = ClampToInt32(TruncSaturate(dpi * 1000 / 25.4));
-    PatchLE32(bmp, kXPelsOffset, ppm);
-    PatchLE32(bmp, kYPelsOffset, ppm);
-  }
+  if (dpi > 0) PatchBmpResolution(bmp, 0, PixelsPerMetre(dpi));
   bmp.SetPosition(0);
   return true;
 }

@@ -7,22 +7,13 @@
 #include "pdf/codecs/png/png_writer.h"
 #include "pdf/codecs/tiff/tiff_output.h"
 #include "platform/gdi/bitmap.h"
+#include "platform/gdi/bmp_writer.h"
 #include "platform/rtl/numbers.h"
 #include "platform/rtl/streams.h"
 
 namespace {
 
 constexpr int64_t kBmpResolutionPatchMin = 48;
-constexpr int64_t kBmpXPelsOffset = 38;
-constexpr int64_t kBmpYPelsOffset = 42;
-
-void WriteLE32(TStream& stream, int64_t position, int32_t value) {
-  const auto v = static_cast<uint32_t>(value);
-  const uint8_t bytes[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-                            static_cast<uint8_t>(v >> 24)};
-  stream.SetPosition(position);
-  stream.WriteBuffer(bytes, 4);
-}
 
 bool WriteBMP(TBitmap& bitmap, double dpi, TStream& stream, std::string& message) {
   const int64_t start = stream.Position();
@@ -33,9 +24,7 @@ bool WriteBMP(TBitmap& bitmap, double dpi, TStream& stream, std::string& message
       return false;
     }
     // The fields lie in the header of this BMP, wherever it starts in the stream.
-    const int32_t ppm = PixelsPerMetre(dpi);
-    WriteLE32(stream, start + kBmpXPelsOffset, ppm);
-    WriteLE32(stream, start + kBmpYPelsOffset, ppm);
+    PatchBmpResolution(stream, start, PixelsPerMetre(dpi));
     return true;
   } catch (const std::exception& e) {
     message = std::string("BMP output failed: ") + e.what();
@@ -66,8 +55,6 @@ bool WriteTIFF(TBitmap& bitmap, int format, double dpi, const TGDIPlusSettings& 
 }
 
 }  // namespace
-
-int32_t PixelsPerMetre(double dpi) { return ClampToInt32(TruncSaturate(dpi * 1000 / 25.4)); }
 
 bool WritePageBitmap(TBitmap& bitmap, int format, double dpi, int jpegQuality, const TGDIPlusSettings& settings,
                      TStream& stream, std::string& message) {

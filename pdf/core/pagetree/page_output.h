@@ -4,12 +4,11 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/gdi/bmp_writer.h"  // PixelsPerMetre
+
 class TBitmap;
 class TStream;
 struct TGDIPlusSettings;
-
-// Pixels per metre of a resolution in dots per inch (truncated, as the BMP header stores it).
-int32_t PixelsPerMetre(double dpi);
 
 // Writes the bitmap in the format (0 BMP, 1 JPEG, 5 PNG, 6 GIF, 7 colour TIFF, 10 black-and-white
 // TIFF; other formats are written by their own writers or not at all) at the stream's position.
