@@ -50,12 +50,6 @@ void Clicked(HWND h, ButtonState* s) {
   NotifyParent(h, BN_CLICKED);
 }
 
-void FillSolid(HDC dc, const RECT& r, COLORREF c) {
-  HBRUSH b = CreateSolidBrush(c);
-  FillRect(dc, &r, b);
-  DeleteObject(b);
-}
-
 void PaintPushButton(HWND h, HDC dc, ButtonState* s, const std::u16string& text) {
   RECT r;
   GetClientRect(h, &r);

@@ -42,10 +42,10 @@ TEXTMETRICW MeasureFont(HWND hwnd, HFONT font) {
   return tm;
 }
 
-void FillFace(HDC dc, const RECT& r) {
-  HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-  FillRect(dc, &r, face);
-  DeleteObject(face);
+void FillSolid(HDC dc, const RECT& r, COLORREF colour) {
+  HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
 }
 
 void DrawControlText(HDC dc, const std::u16string& text, RECT rect, UINT format, bool enabled) {

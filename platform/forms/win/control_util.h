@@ -74,8 +74,8 @@ HBRUSH ControlBrush(HWND hwnd, HDC dc, UINT message);
 void NotifyParent(HWND hwnd, WORD code);
 // The font given with WM_SETFONT, or the GUI font.
 HFONT FontOr(HFONT font);
-// The rectangle in the button face colour, the background of the bar-like controls.
-void FillFace(HDC dc, const RECT& r);
+// The rectangle in one colour.
+void FillSolid(HDC dc, const RECT& r, COLORREF colour);
 // Text with embossed grey for disabled controls.
 void DrawControlText(HDC dc, const std::u16string& text, RECT rect, UINT format, bool enabled);
 // An item's image drawn at x and centred on r's height; answers the room it takes with the

@@ -66,7 +66,7 @@ void DrawItem(HDC dc, const HeaderState* s, const HeaderItem& item, RECT r, bool
 void Paint(HWND h, HDC dc, HeaderState* s) {
   RECT c{};
   GetClientRect(h, &c);
-  FillFace(dc, c);
+  FillSolid(dc, c, GetSysColor(COLOR_BTNFACE));
   HGDIOBJ old = SelectObject(dc, FontOr(s->font));
   for (size_t i = 0; i < s->items.size(); ++i) DrawItem(dc, s, s->items[i], ItemRect(h, s, i), int(i) == s->pressed);
   SelectObject(dc, old);

@@ -43,9 +43,7 @@ void Paint(HWND h, HDC dc, ProgressState* s) {
   DWORD style = static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE));
   RECT inner = r;
   DrawEdge(dc, &inner, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
-  HBRUSH back = CreateSolidBrush(s->back != CLR_INVALID ? s->back : GetSysColor(COLOR_BTNFACE));
-  FillRect(dc, &inner, back);
-  DeleteObject(back);
+  FillSolid(dc, inner, s->back != CLR_INVALID ? s->back : GetSysColor(COLOR_BTNFACE));
   InflateRect(inner, -1, -1);
   if (inner.IsEmpty()) return;
   bool vertical = (style & PBS_VERTICAL) != 0;

@@ -81,7 +81,7 @@ void DrawGrip(HDC dc, const RECT& c) {
 void Paint(HWND h, HDC dc, StatusState* s) {
   RECT c{};
   GetClientRect(h, &c);
-  FillFace(dc, c);
+  FillSolid(dc, c, GetSysColor(COLOR_BTNFACE));
   HGDIOBJ old = SelectObject(dc, FontOr(s->font));
   if (s->simple)
     DrawPart(dc, s->simplePart, PartRect(h, s, 0));

@@ -70,7 +70,7 @@ void DrawTab(HDC dc, const TabState* s, const TabItem& item, RECT r, bool select
     RECT edge = r;
     DrawEdge(dc, &edge, selected ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_MIDDLE);
   } else {
-    FillFace(dc, r);
+    FillSolid(dc, r, GetSysColor(COLOR_BTNFACE));
     RECT edge = r;
     DrawEdge(dc, &edge, EDGE_RAISED, BF_LEFT | BF_TOP | BF_RIGHT | BF_SOFT);
   }
@@ -89,7 +89,7 @@ void DrawTab(HDC dc, const TabState* s, const TabItem& item, RECT r, bool select
 void Paint(HWND h, HDC dc, TabState* s) {
   RECT client{};
   GetClientRect(h, &client);
-  FillFace(dc, client);
+  FillSolid(dc, client, GetSysColor(COLOR_BTNFACE));
   const DWORD style = StyleOf(h);
   const bool buttons = (style & TCS_BUTTONS) != 0;
   const TabGeometry g = Layout(h, s);
