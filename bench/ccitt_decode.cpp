@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/fax_files.h"
 #include "pdf/codecs/ccitt/ccitt_decoder.h"
 
 namespace {
@@ -55,15 +56,8 @@ int main() {
   if (fd < 0) return 1;
   close(fd);
   std::vector<uint8_t> page = TextPage();
-  TIFF* out = TIFFOpen(path, "w");
+  TIFF* out = benchfax::CreateGroup4Tiff(path, kWidth, kHeight);
   if (out == nullptr) return 1;
-  TIFFSetField(out, TIFFTAG_IMAGEWIDTH, kWidth);
-  TIFFSetField(out, TIFFTAG_IMAGELENGTH, kHeight);
-  TIFFSetField(out, TIFFTAG_BITSPERSAMPLE, 1);
-  TIFFSetField(out, TIFFTAG_SAMPLESPERPIXEL, 1);
-  TIFFSetField(out, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
-  TIFFSetField(out, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-  TIFFSetField(out, TIFFTAG_ROWSPERSTRIP, kHeight);
   TIFFWriteEncodedStrip(out, 0, page.data(), static_cast<tmsize_t>(page.size()));
   TIFFClose(out);
 

@@ -16,6 +16,7 @@
 #include <gif_lib.h>
 #include <tiffio.h>
 
+#include "bench/fax_files.h"
 #include "bench/measure.h"
 #include "bench/plain_decoders.h"
 #include "pdf/core/api/talvo_pdf.h"
@@ -61,14 +62,8 @@ void WriteLZWTIFF(const std::string& path, int w, int h) {
 }
 
 void WriteFaxTIFF(const std::string& path, int w, int h) {
-  TIFF* t = TIFFOpen(path.c_str(), "w");
-  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, w);
-  TIFFSetField(t, TIFFTAG_IMAGELENGTH, h);
-  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
-  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-  TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
-  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, h);
+  TIFF* t = benchfax::CreateGroup4Tiff(path, w, h);
+  if (t == nullptr) return;
   std::vector<uint8_t> row(static_cast<size_t>(w + 7) / 8);
   std::mt19937 rng(2);
   for (int y = 0; y < h; ++y) {
