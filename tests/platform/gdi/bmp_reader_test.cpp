@@ -108,6 +108,23 @@ void ExpectRowsInPlace(const std::string& bytes) {
     ASSERT_EQ(std::memcmp(rows.Row(y), decoded->Row(y), size_t(rows.width) * 3), 0) << "row " << y;
 }
 
+// ImageMagick's bottom-up 24-bit file of the source picture (29 x 7).
+std::string BottomUpSource(const testsupport::TempDir& tmp) {
+  const std::string out = tmp.File("b.bmp");
+  EXPECT_EQ(testsupport::Run(ImageMagick() + " " + MakeSource(tmp) + " -define bmp:format=bmp3 -type truecolor " + out), 0);
+  return testsupport::ReadFile(out);
+}
+
+// The same file top-down: its rows reversed and its height negated.
+std::string TopDown(const std::string& bottomUp, int h, int stride) {
+  const uint32_t off = uint8_t(bottomUp[10]);
+  std::string topDown = bottomUp.substr(0, off);
+  const int32_t negH = -h;
+  std::memcpy(&topDown[22], &negH, 4);
+  for (int row = h - 1; row >= 0; --row) topDown += bottomUp.substr(off + size_t(row) * stride, size_t(stride));
+  return topDown;
+}
+
 }  // namespace
 
 TEST_P(ImageMagickBmp, RowsInPlaceAreTheDecodedRows) {
@@ -144,16 +161,10 @@ TEST(BmpReader, PillowWrittenModes) {
 TEST(BmpReader, TopDownEqualsBottomUp) {
   REQUIRE_IM();
   testsupport::TempDir tmp;
-  const std::string src = MakeSource(tmp);
-  const std::string out = tmp.File("b.bmp");
-  ASSERT_EQ(testsupport::Run(ImageMagick() + " " + src + " -define bmp:format=bmp3 -type truecolor " + out), 0);
-  const std::string bottomUp = testsupport::ReadFile(out);
-  const uint32_t off = uint8_t(bottomUp[10]);
-  const int w = 29, h = 7, stride = int(DibStride(w, 24));
-  std::string topDown = bottomUp.substr(0, off);
-  const int32_t negH = -h;
-  std::memcpy(&topDown[22], &negH, 4);
-  for (int row = h - 1; row >= 0; --row) topDown += bottomUp.substr(off + size_t(row) * stride, size_t(stride));
+  const std::string bottomUp = BottomUpSource(tmp);
+  ASSERT_FALSE(HasFailure());
+  const int w = 29, h = 7;
+  const std::string topDown = TopDown(bottomUp, h, int(DibStride(w, 24)));
   auto a = ReadBmpFile(AsBytes(bottomUp));
   auto b = ReadBmpFile(AsBytes(topDown));
   for (int y = 0; y < h; ++y)
@@ -168,17 +179,11 @@ TEST(BmpReader, TopDownEqualsBottomUp) {
 TEST(BmpReader, RowsInPlaceOfTopDownGappedAndCutFiles) {
   REQUIRE_IM();
   testsupport::TempDir tmp;
-  const std::string src = MakeSource(tmp);
-  const std::string out = tmp.File("b.bmp");
-  ASSERT_EQ(testsupport::Run(ImageMagick() + " " + src + " -define bmp:format=bmp3 -type truecolor " + out), 0);
-  const std::string bottomUp = testsupport::ReadFile(out);
+  const std::string bottomUp = BottomUpSource(tmp);
+  ASSERT_FALSE(HasFailure());
   const uint32_t off = uint8_t(bottomUp[10]);
-  const int h = 7, stride = int(DibStride(29, 24));
-  std::string topDown = bottomUp.substr(0, off);
-  const int32_t negH = -h;
-  std::memcpy(&topDown[22], &negH, 4);
-  for (int row = h - 1; row >= 0; --row) topDown += bottomUp.substr(off + size_t(row) * stride, size_t(stride));
-  ExpectRowsInPlace(topDown);
+  const int stride = int(DibStride(29, 24));
+  ExpectRowsInPlace(TopDown(bottomUp, 7, stride));
   std::string gapped = bottomUp.substr(0, off) + std::string(10, '\x7F') + bottomUp.substr(off);
   gapped[10] = char(off + 10);
   ExpectRowsInPlace(gapped);
