@@ -25,7 +25,7 @@
 #include "platform/forms/win/std_controls.h"
 #include "platform/user/window.h"
 #include "skin/skin_data.h"
-#include "tests/skin/skinned_x11_fixture.h"
+#include "tests/app/support/main_window_on_x.h"
 #include "tests/support/screen_test_support.h"
 #include "tests/support/test_support.h"
 
@@ -36,29 +36,17 @@ using displaytest::ServeFor;
 
 namespace {
 
-class MainWindow : public skintest::X11Application {
+class MainWindow : public apptest::MainWindowOnX {
  protected:
   void SetUp() override {
-    StartOnX(false);
+    StartMainWindow(false);
     if (IsSkipped() || HasFatalFailure()) return;
-    RegisterClass(TForm1::StaticClassInfo());
-    SetCommandLine({});
-    ProgramFolder = dir.path() + "/";
     images = dir.File("images/");
     ::mkdir(images.c_str(), 0755);
   }
 
-  void TearDown() override {
-    if (form) form->Free();
-    form = nullptr;
-    Pump();
-    X11Application::TearDown();
-    ProgramFolder.clear();
-  }
-
   void Open(const std::string& config = {}) {
-    if (!config.empty()) testsupport::WriteFile(dir.File("Velmora.cfg"), config);
-    Application->CreateForm(form);
+    Create(config);
     ASSERT_NE(form, nullptr);
     form->Show();
     ServeFor(400, Pump);
@@ -79,9 +67,7 @@ class MainWindow : public skintest::X11Application {
     ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py")), 0);
   }
 
-  testsupport::TempDir dir;
   std::string images;
-  TForm1* form = nullptr;
 };
 
 // Shell text that waits until a window of that title is on the screen (and has had a moment to

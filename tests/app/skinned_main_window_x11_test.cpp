@@ -30,6 +30,7 @@
 #include "skin/skin_data.h"
 #include "skin/skin_manage.h"
 #include "tests/skin/flat_skin.h"
+#include "tests/app/support/main_window_on_x.h"
 #include "tests/skin/skinned_x11_fixture.h"
 #include "tests/support/screen_test_support.h"
 #include "tests/support/test_support.h"
@@ -42,30 +43,18 @@ using displaytest::ServeFor;
 
 namespace {
 
-class SkinnedMainWindow : public skintest::X11Application {
+class SkinnedMainWindow : public apptest::MainWindowOnX {
  protected:
   void SetUp() override {
-    StartOnX();
+    StartMainWindow(true);
     if (IsSkipped() || HasFatalFailure()) return;
     UseSkinManage();
-    RegisterClass(TForm1::StaticClassInfo());
-    SetCommandLine({});
-    ProgramFolder = dir.path() + "/";
     testsupport::WriteFile(dir.File("flat.skin"), FlatSkin());
-  }
-
-  void TearDown() override {
-    if (form) form->Free();
-    form = nullptr;
-    Pump();
-    X11Application::TearDown();
-    ProgramFolder.clear();
   }
 
   // The main window, wearing the flat skin instead of its own.
   void Open(const std::string& config = {}) {
-    if (!config.empty()) testsupport::WriteFile(dir.File("Velmora.cfg"), config);
-    Application->CreateForm(form);
+    Create(config);
     ASSERT_NE(form, nullptr);
     auto* sd = dynamic_cast<TSkinData*>(form->SkinData1);
     ASSERT_NE(sd, nullptr);
@@ -142,8 +131,6 @@ class SkinnedMainWindow : public skintest::X11Application {
   }
   POINT CaptionPoint() { return POINT{80, kCaption / 2}; }
 
-  testsupport::TempDir dir;
-  TForm1* form = nullptr;
   TComponentPtr<TTimer> menuTimer;
 };
 
