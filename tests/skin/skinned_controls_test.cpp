@@ -27,7 +27,6 @@
 
 using namespace flatskin;
 using display::MouseButton;
-using skintest::SkinDataPtr;
 
 namespace {
 
@@ -47,34 +46,9 @@ const char* const kForm =
     "  object Note: TLabel\n    Left = 220\n    Top = 50\n    Width = 80\n    Height = 16\n    Caption = 'x'\n  end\n"
     "end\n";
 
-class SkinnedControls : public skintest::SkinFixture {
+class SkinnedControls : public skintest::SkinnedFormFixture {
  protected:
-  void SetUp() override {
-    REQUIRE_PACKER();
-    SkinFixture::SetUp();
-    UseSkinManage();
-    sd = skintest::LoadedSkinData(FlatSkin());
-    ASSERT_TRUE(sd->Ready());
-  }
-  void TearDown() override {
-    if (form) form->Free();
-    form = nullptr;
-    sd.reset();
-    SkinFixture::TearDown();
-  }
-  void Show() {
-    sd->SetActive(true);
-    sd->Loaded();
-    form = new TForm(Application);
-    form->SetDescription(kForm);
-    form->AfterConstruction();
-    form->Show();
-    Pump();
-  }
-  void Pump() {
-    for (int i = 0; i < 6; ++i) Application->ProcessMessages();
-  }
-  TWinSkinForm* Wrapper() { return SkinManage()->FindForm(form->Handle()); }
+  void Show() { ShowForm(kForm); }
   template <class T>
   T* Find(const char* name) {
     return dynamic_cast<T*>(form->FindComponent(name));
@@ -83,8 +57,7 @@ class SkinnedControls : public skintest::SkinFixture {
   TColor At(TWinControl* c, int x, int y) {
     RECT r{};
     GetWindowRect(c->Handle(), &r);
-    const uint32_t p = screen->ScreenPixel(r.left + x, r.top + y);
-    return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+    return ScreenColor(r.left + x, r.top + y);
   }
   POINT Centre(TWinControl* c) {
     RECT r{};
@@ -99,9 +72,6 @@ class SkinnedControls : public skintest::SkinFixture {
     TSkinControl* s = Wrapper()->FindSkinner(Find<TControl>(name));
     return s ? s->KindName() : "-";
   }
-
-  SkinDataPtr sd;
-  TForm* form = nullptr;
 };
 
 TEST_F(SkinnedControls, EachControlGetsTheWrapperOfItsKind) {

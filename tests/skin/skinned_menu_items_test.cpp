@@ -23,14 +23,11 @@ namespace {
 
 constexpr TColor kGlyph = skintest::Rgb(0x20, 0xA0, 0x40);
 
-class SkinnedMenuItems : public skintest::SkinFixture {
+class SkinnedMenuItems : public skintest::SkinnedFormFixture {
  protected:
   void SetUp() override {
-    REQUIRE_PACKER();
-    SkinFixture::SetUp();
-    UseSkinManage();
-    sd = skintest::LoadedSkinData(FlatSkin());
-    ASSERT_TRUE(sd->Ready());
+    SkinnedFormFixture::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     sd->SetActive(true);
     sd->Loaded();
     ASSERT_NE(SkinManage(), nullptr);
@@ -41,8 +38,7 @@ class SkinnedMenuItems : public skintest::SkinFixture {
   void TearDown() override {
     menu.reset();
     images.reset();
-    sd.reset();
-    SkinFixture::TearDown();
+    SkinnedFormFixture::TearDown();
   }
 
   // The item drawn into a bitmap of its own, first filled with white.
@@ -87,7 +83,6 @@ class SkinnedMenuItems : public skintest::SkinFixture {
     item->SetImageIndex(0);
   }
 
-  skintest::SkinDataPtr sd;
   TComponentPtr<TPopupMenu> menu;
   TComponentPtr<TImageList> images;
   TMenuItem* item = nullptr;

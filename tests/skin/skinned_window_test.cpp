@@ -20,7 +20,6 @@
 
 using namespace flatskin;
 using display::MouseButton;
-using skintest::SkinDataPtr;
 
 namespace {
 
@@ -29,22 +28,13 @@ const char* const kFormText =
     "  Left = 100\n  Top = 80\n  Caption = 'Skinned'\n  ClientHeight = 200\n  ClientWidth = 300\n"
     "  BorderStyle = %s\nend\n";
 
-class SkinnedWindow : public skintest::SkinFixture {
+class SkinnedWindow : public skintest::SkinnedFormFixture {
  protected:
   void SetUp() override {
-    REQUIRE_PACKER();
-    SkinFixture::SetUp();
-    UseSkinManage();
-    sd = skintest::LoadedSkinData(FlatSkin());
-    ASSERT_TRUE(sd->Ready());
+    SkinnedFormFixture::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     sd->SetActive(true);
     sd->Loaded();
-  }
-  void TearDown() override {
-    if (form) form->Free();
-    form = nullptr;
-    sd.reset();
-    SkinFixture::TearDown();
   }
 
   TForm* Show(const char* borderStyle = "bsSizeable") {
@@ -57,10 +47,6 @@ class SkinnedWindow : public skintest::SkinFixture {
     Pump();
     return form;
   }
-  void Pump() {
-    for (int i = 0; i < 6; ++i) Application->ProcessMessages();
-  }
-  TWinSkinForm* Wrapper() { return SkinManage()->FindForm(form->Handle()); }
   RECT WindowRect() {
     RECT r{};
     GetWindowRect(form->Handle(), &r);
@@ -69,8 +55,7 @@ class SkinnedWindow : public skintest::SkinFixture {
   // A pixel of the screen at a point of the window.
   TColor At(int x, int y) {
     const RECT r = WindowRect();
-    const uint32_t p = screen->ScreenPixel(r.left + x, r.top + y);
-    return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+    return ScreenColor(r.left + x, r.top + y);
   }
   int Width() { return WindowRect().right - WindowRect().left; }
   int Height() { return WindowRect().bottom - WindowRect().top; }
@@ -82,9 +67,6 @@ class SkinnedWindow : public skintest::SkinFixture {
     screen->MoveMouse(p.x, p.y);
     Pump();
   }
-
-  SkinDataPtr sd;
-  TForm* form = nullptr;
 };
 
 TEST_F(SkinnedWindow, AttachAppliesTheFrameAndDetachGivesTheWindowBack) {
