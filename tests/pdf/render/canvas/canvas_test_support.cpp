@@ -151,6 +151,14 @@ void RecordingCanvas::Fill() { calls.push_back("F"); }
 void RecordingCanvas::FillAndStroke() { calls.push_back("B"); }
 void RecordingCanvas::DrawImage(TGraphic&, double, double, double, double, double, double) { calls.push_back("I"); }
 
+void RectFigure(TPDFGenericCanvas& c, double x0, double y0, double x1, double y1) {
+  c.MoveTo(x0, y0);
+  c.LineTo(x1, y0);
+  c.LineTo(x1, y1);
+  c.LineTo(x0, y1);
+  c.ClosePath();
+}
+
 }  // namespace canvastest
 
 std::string BackEndName(const testing::TestParamInfo<uint8_t>& info) {

@@ -34,6 +34,9 @@ int CountNonWhite(TBitmap& bitmap, int x0, int y0, int x1, int y1);
 // with partly covered edge pixels counted by their coverage.
 double Coverage(TBitmap& bitmap);
 
+// A closed rectangle (x0, y0)-(x1, y1) added to the canvas's current path.
+void RectFigure(TPDFGenericCanvas& c, double x0, double y0, double x1, double y1);
+
 // A canvas of the given back end (1 GDI, 2 GDI+ from the real provider) on the bitmap; the
 // test fails when GDI+ is asked for and does not come up.
 std::unique_ptr<TPDFDaubrix> CanvasOn(TBitmap& bitmap, uint8_t backEnd);

@@ -9,11 +9,7 @@ namespace {
 
 void Rect(TPDFDaubrix& c, double x0, double y0, double x1, double y1) {
   c.NewPath();
-  c.MoveTo(x0, y0);
-  c.LineTo(x1, y0);
-  c.LineTo(x1, y1);
-  c.LineTo(x0, y1);
-  c.ClosePath();
+  RectFigure(c, x0, y0, x1, y1);
 }
 
 // "x0 y0 x1 y1 re W n"

@@ -10,14 +10,6 @@ using namespace canvastest;
 
 namespace {
 
-void Rect(TPDFDaubrix& c, double x0, double y0, double x1, double y1) {
-  c.MoveTo(x0, y0);
-  c.LineTo(x1, y0);
-  c.LineTo(x1, y1);
-  c.LineTo(x0, y1);
-  c.ClosePath();
-}
-
 // A circle of radius r around (cx, cy) from four cubic quarter arcs.
 void Circle(TPDFDaubrix& c, double cx, double cy, double r) {
   const double k = 0.5522847498 * r;
@@ -39,7 +31,7 @@ TEST_P(PathsOnBothBackEnds, WholePixelRectangleFillsExactlyItsPixels) {
   canvas->SetFillColor(RGB(255, 0, 0));  // pure red: the value 255
   canvas->SetFillRule(kFillRuleWinding);
   canvas->NewPath();
-  Rect(*canvas, 10, 5, 30, 25);
+  RectFigure(*canvas, 10, 5, 30, 25);
   canvas->Fill();
   canvas.reset();
   for (int y = 0; y < 30; ++y)
@@ -91,7 +83,7 @@ TEST_P(PathsOnBothBackEnds, FillAndStrokePaintsBothColours) {
   canvas->SetStrokeColor(RGB(0, 255, 0));
   canvas->SetLineWidth(2);
   canvas->NewPath();
-  Rect(*canvas, 10, 10, 30, 30);
+  RectFigure(*canvas, 10, 10, 30, 30);
   canvas->FillAndStroke();
   canvas.reset();
   EXPECT_EQ(Pixel(*bitmap, 20, 20), 0x0000FFu);
@@ -145,7 +137,7 @@ TEST(DaubrixPaths, GdiRoundsHalvesToEven) {
     canvas.SetTarget(&bitmap->Canvas());
     canvas.SetFillColor(0);
     canvas.NewPath();
-    Rect(canvas, c.x0, 0, c.x1, 4);
+    RectFigure(canvas, c.x0, 0, c.x1, 4);
     canvas.Fill();
     for (int x = 0; x < 12; ++x)
       EXPECT_EQ(Pixel(*bitmap, x, 1), x >= c.first && x < c.end ? 0u : 0xFFFFFFu) << c.x0 << " " << x;
@@ -158,8 +150,8 @@ TEST(DaubrixPaths, EvenOddLeavesTheHoleThatWindingFills) {
     auto canvas = CanvasOn(*bitmap, kBackEndGDIPlus);
     canvas->SetFillColor(0);
     canvas->NewPath();
-    Rect(*canvas, 5, 5, 35, 35);
-    Rect(*canvas, 15, 15, 25, 25);  // same direction
+    RectFigure(*canvas, 5, 5, 35, 35);
+    RectFigure(*canvas, 15, 15, 25, 25);  // same direction
     canvas->SetFillRule(rule);      // applied to the path already being built
     canvas->Fill();
     canvas.reset();
@@ -197,7 +189,7 @@ TEST(DaubrixPaths, AlphaBlendsOnGdiplusAndIsIgnoredByGdi) {
     canvas->SetFillColor(0);
     canvas->SetFillAlpha(0.5);
     canvas->NewPath();
-    Rect(*canvas, 0, 0, 10, 10);
+    RectFigure(*canvas, 0, 0, 10, 10);
     canvas->Fill();
     canvas.reset();
     const uint32_t p = Pixel(*bitmap, 5, 5);
