@@ -15,6 +15,7 @@
 #include "skin/skin_manager_link.h"
 #include "tests/skin/flat_skin.h"
 #include "tests/support/test_support.h"
+#include "tests/support/top_windows.h"
 
 namespace skintest {
 
@@ -57,14 +58,7 @@ void SkinFixture::TearDown() {
   FreeSkinManager();
   SetSkinManagerFactory(nullptr);
   RecreateApplication();
-  std::vector<HWND> tops;
-  EnumWindows(
-      [](HWND h, LPARAM p) {
-        reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&tops));
-  for (HWND h : tops) DestroyWindow(h);
+  testsupport::DestroyTopWindows();
 }
 
 SkinDataPtr LoadedSkinData(const std::string& packed) {

@@ -8,6 +8,7 @@
 #include "platform/gdi/colors.h"
 #include "platform/user/input.h"
 #include "platform/user/window.h"
+#include "tests/support/top_windows.h"
 
 namespace formstest {
 
@@ -26,14 +27,7 @@ void FormsTest::SetUp() {
 void FormsTest::TearDown() {
   RecreateApplication();
   // Windows left by a failed test must not block the next one.
-  std::vector<HWND> tops;
-  EnumWindows(
-      [](HWND h, LPARAM p) {
-        reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&tops));
-  for (HWND h : tops) DestroyWindow(h);
+  testsupport::DestroyTopWindows();
 }
 
 void FormsTest::Pump() {

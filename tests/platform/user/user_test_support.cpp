@@ -3,6 +3,7 @@
 #include <map>
 
 #include "platform/user/metrics.h"
+#include "tests/support/top_windows.h"
 
 namespace usertest {
 
@@ -122,18 +123,9 @@ void UserTest::SetUp() {
   SetHandler(nullptr);
 }
 
-void TearDown_DestroyAll() {
-  std::vector<HWND> tops;
-  EnumWindows([](HWND h, LPARAM p) {
-    reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&tops));
-  for (HWND h : tops) DestroyWindow(h);
-}
-
 void UserTest::TearDown() {
   SetHandler(nullptr);
-  TearDown_DestroyAll();
+  testsupport::DestroyTopWindows();
   MSG m;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
   }

@@ -10,6 +10,7 @@
 #include "tests/support/screen_test_support.h"
 #include "tests/platform/user/user_test_support.h"
 #include "tests/support/test_support.h"
+#include "tests/support/top_windows.h"
 
 using namespace usertest;
 using displaytest::RunWhileServing;
@@ -30,12 +31,7 @@ class X11Window : public ::testing::Test {
   }
   void TearDown() override {
     SetHandler(nullptr);
-    std::vector<HWND> tops;
-    EnumWindows([](HWND h, LPARAM p) {
-      reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
-      return TRUE;
-    }, reinterpret_cast<LPARAM>(&tops));
-    for (HWND h : tops) DestroyWindow(h);
+    testsupport::DestroyTopWindows();
     Pump();
     UseHeadlessDisplay();  // let the X connection go before the server does
   }
