@@ -20,18 +20,13 @@
 
 namespace {
 
-using formstest::FormsTest;
+using formstest::OwnFormTest;
 using Codes = std::vector<int>;
 
-class ComboBoxTest : public FormsTest {
+class ComboBoxTest : public OwnFormTest {
  protected:
-  void TearDown() override {
-    form.reset();
-    FormsTest::TearDown();
-  }
   void Make(TComboBoxStyle style, int height = 21, bool sorted = false) {
-    form.reset(CreateComponent<TForm>(nullptr));
-    form->SetBounds(50, 50, 400, 300);
+    NewPlainForm();
     combo = AddControl<TComboBox>(form.get(), "Combo", 20, 20, 150, height);
     combo->SetStyle(style);
     combo->SetSorted(sorted);
@@ -66,7 +61,6 @@ class ComboBoxTest : public FormsTest {
     screen->Click(p.x, p.y);
     Pump();
   }
-  TComponentPtr<TForm> form;
   TComboBox* combo = nullptr;
   Codes seen;
 };

@@ -30,6 +30,25 @@ void FormsTest::TearDown() {
   testsupport::DestroyTopWindows();
 }
 
+void OwnFormTest::TearDown() {
+  form.reset();
+  FormsTest::TearDown();
+}
+
+void OwnFormTest::ShowDescribed(const char* description, const std::function<void(TForm*)>& fill) {
+  form.reset(CreateComponent<TForm>(nullptr));
+  form->SetDescription(description);
+  form->AfterConstruction();
+  if (fill) fill(form.get());
+  form->Show();
+  Pump();
+}
+
+void OwnFormTest::NewPlainForm() {
+  form.reset(CreateComponent<TForm>(nullptr));
+  form->SetBounds(50, 50, 400, 300);
+}
+
 void FormsTest::Pump() {
   for (int i = 0; i < 5; ++i) Application->ProcessMessages();
 }

@@ -12,6 +12,7 @@
 #include "platform/forms/button.h"
 #include "platform/forms/check_box.h"
 #include "platform/forms/edit.h"
+#include "platform/forms/form.h"
 #include "platform/forms/label.h"
 #include "platform/forms/open_dialog.h"
 #include "platform/forms/progress_bar.h"
@@ -43,6 +44,18 @@ class FormsTest : public ::testing::Test {
   std::uint32_t PixelOf(TControl* c, int x, int y);
 
   display::HeadlessDisplay* screen = nullptr;
+};
+
+// A form of the test's own, freed after the test.
+class OwnFormTest : public FormsTest {
+ protected:
+  void TearDown() override;
+  // A form read from the description, filled by `fill` (when given) and shown.
+  void ShowDescribed(const char* description, const std::function<void(TForm*)>& fill = {});
+  // An empty form at (50, 50), 400 x 300, not shown yet.
+  void NewPlainForm();
+
+  TComponentPtr<TForm> form;
 };
 
 // 0x00RRGGBB of a colour value (system colours resolved).

@@ -17,7 +17,7 @@
 
 namespace {
 
-using formstest::FormsTest;
+using formstest::OwnFormTest;
 
 const char* const kForm =
     "object ViewForm: TForm\n"
@@ -28,19 +28,11 @@ const char* const kForm =
     "      item\n        Caption = 'Size'\n        Width = 60\n      end>\n  end\n"
     "end\n";
 
-class ListViewTest : public FormsTest {
+class ListViewTest : public OwnFormTest {
  protected:
-  void TearDown() override {
-    form.reset();
-    FormsTest::TearDown();
-  }
   void Make() {
-    form.reset(CreateComponent<TForm>(nullptr));
-    form->SetDescription(kForm);
-    form->AfterConstruction();
+    ShowDescribed(kForm);
     view = dynamic_cast<TListView*>(form->FindComponent("View"));
-    form->Show();
-    Pump();
   }
   void Fill(int n) {
     for (int i = 0; i < n; ++i) view->AddItem("file " + std::to_string(i), {std::to_string(i * 10)});
@@ -63,7 +55,6 @@ class ListViewTest : public FormsTest {
   }
   int FontHeight() { return stdctl::MeasureFont(H(), reinterpret_cast<HFONT>(SendMessageW(H(), WM_GETFONT, 0, 0))).tmHeight; }
   bool Has(DWORD bits) { return (GetWindowLongPtrW(H(), GWL_STYLE) & bits) == bits; }
-  TComponentPtr<TForm> form;
   TListView* view = nullptr;
 };
 

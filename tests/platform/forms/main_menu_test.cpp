@@ -50,24 +50,17 @@ const char* const kForm = R"(object BarForm: TForm
 end
 )";
 
-class MainMenuTest : public FormsTest {
+class MainMenuTest : public OwnFormTest {
  protected:
-  void TearDown() override {
-    form.reset();
-    FormsTest::TearDown();
-  }
   void Make() {
-    form.reset(CreateComponent<TForm>(nullptr));
-    form->SetDescription(kForm);
-    form->AfterConstruction();
+    ShowDescribed(kForm, [this](TForm* f) {
+      for (const char* name : {"Open1", "Exit1", "Now1", "About1", "File1"})
+        dynamic_cast<TMenuItem*>(f->FindComponent(name))->OnClick = [this, name](TObject*) {
+          clicks.push_back(name);
+        };
+    });
     menu = dynamic_cast<TMainMenu*>(form->FindComponent("MainMenu1"));
     ASSERT_NE(menu, nullptr);
-    for (const char* name : {"Open1", "Exit1", "Now1", "About1", "File1"})
-      dynamic_cast<TMenuItem*>(form->FindComponent(name))->OnClick = [this, name](TObject*) {
-        clicks.push_back(name);
-      };
-    form->Show();
-    Pump();
   }
   TMenuItem* Item(const char* name) { return dynamic_cast<TMenuItem*>(form->FindComponent(name)); }
   std::string Text(HMENU m, int pos) {
@@ -76,7 +69,6 @@ class MainMenuTest : public FormsTest {
     return WideToUtf8(buffer);
   }
 
-  TComponentPtr<TForm> form;
   TMainMenu* menu = nullptr;
   std::vector<std::string> clicks;
 };

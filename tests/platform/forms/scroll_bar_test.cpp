@@ -18,18 +18,13 @@
 
 namespace {
 
-using formstest::FormsTest;
+using formstest::OwnFormTest;
 using Requests = std::vector<std::pair<int, int>>;  // scroll code, 16-bit position
 
-class ScrollBarTest : public FormsTest {
+class ScrollBarTest : public OwnFormTest {
  protected:
-  void TearDown() override {
-    form.reset();
-    FormsTest::TearDown();
-  }
   void Make(TScrollBarKind kind, int width, int height) {
-    form.reset(CreateComponent<TForm>(nullptr));
-    form->SetBounds(50, 50, 400, 300);
+    NewPlainForm();
     bar = AddControl<TScrollBar>(form.get(), "Bar", 20, 20, width, height);
     bar->SetKind(kind);
     bar->SetBounds(20, 20, width, height);
@@ -55,7 +50,6 @@ class ScrollBarTest : public FormsTest {
     screen->ReleaseButton(display::MouseButton::Left);
     Pump();
   }
-  TComponentPtr<TForm> form;
   TScrollBar* bar = nullptr;
   Requests seen;
 };
@@ -199,8 +193,7 @@ TEST_F(ScrollBarTest, KeysScrollWhileFocused) {
 }
 
 TEST_F(ScrollBarTest, AFrameBarsThumbDragScrollsAList) {
-  form.reset(CreateComponent<TForm>(nullptr));
-  form->SetBounds(50, 50, 400, 300);
+  NewPlainForm();
   auto* list = AddControl<TListBox>(form.get(), "List", 10, 10, 150, 200);
   for (int i = 0; i < 200; ++i) list->Items()->Add("item " + std::to_string(i));
   form->Show();
@@ -229,8 +222,7 @@ TEST_F(ScrollBarTest, AFrameBarsThumbDragScrollsAList) {
 }
 
 TEST_F(ScrollBarTest, AListBoxShowsItsHorizontalBarOnlyForAWideExtent) {
-  form.reset(CreateComponent<TForm>(nullptr));
-  form->SetBounds(50, 50, 400, 300);
+  NewPlainForm();
   form->Show();
   Pump();
   RegisterStandardControls();
