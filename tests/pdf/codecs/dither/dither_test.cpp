@@ -12,6 +12,7 @@
 namespace {
 
 using outputtest::Fill24;
+using outputtest::Picture;
 using outputtest::RGB;
 
 // Stucki error diffusion written from the kernel's definition over whole-image error planes
@@ -46,12 +47,6 @@ for y in range(h):
     out.append(''.join(row))
 print('\n'.join(out))
 )PY";
-
-struct Picture {
-  const char* name;
-  int width, height;
-  std::function<RGB(int, int)> colour;
-};
 
 std::vector<Picture> Pictures() {
   auto noise = std::make_shared<std::vector<uint8_t>>();
@@ -89,7 +84,7 @@ TEST(Dither, MatchesTheStuckiReference) {
   testsupport::TempDir dir;
   for (const Picture& p : Pictures()) {
     TBitmap source;
-    Fill24(source, p.width, p.height, p.colour);
+    Fill24(source, p);
     std::string rgb;
     for (int y = 0; y < p.height; ++y)
       for (int x = 0; x < p.width; ++x) {

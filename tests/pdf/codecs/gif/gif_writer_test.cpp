@@ -20,6 +20,7 @@
 namespace {
 
 using outputtest::Fill24;
+using outputtest::Picture;
 using outputtest::RGB;
 using testraster::Raster;
 
@@ -31,12 +32,6 @@ im = Image.open(sys.argv[1])
 print(im.format, im.mode, im.size[0], im.size[1], len(im.getpalette()) // 3, getattr(im, 'n_frames', 1),
       im.info.get('version', b'').decode())
 )PY";
-
-struct Picture {
-  const char* name;
-  int width, height;
-  std::function<RGB(int, int)> colour;
-};
 
 std::vector<Picture> Pictures() {
   return {
@@ -121,7 +116,7 @@ TEST(GIFWriter, MatchesTheReferenceQuantiserThroughPillowAndGiftopnm) {
     while (!expected.empty() && expected.back() == '\n') expected.pop_back();
 
     TBitmap bitmap;
-    Fill24(bitmap, p.width, p.height, p.colour);
+    Fill24(bitmap, p);
     const std::string gif = WriteGif(bitmap);
     const std::string path = dir.File(std::string(p.name) + ".gif");
     testsupport::WriteFile(path, gif);
@@ -149,7 +144,7 @@ TEST(GIFWriter, MatchesTheReferenceQuantiserThroughPillowAndGiftopnm) {
 TEST(GIFWriter, ReadBackByTheLibraryDecoder) {
   for (const Picture& p : Pictures()) {
     TBitmap bitmap;
-    Fill24(bitmap, p.width, p.height, p.colour);
+    Fill24(bitmap, p);
     TPDFGIFWriter writer;
     ASSERT_TRUE(writer.SetBitmap(bitmap));
     const Raster quantised = outputtest::ToRaster(*writer.QuantizedBitmap);
@@ -171,7 +166,7 @@ TEST(GIFWriter, ReadBackByTheLibraryDecoder) {
 TEST(GIFWriter, FewColoursAreKeptExactly) {
   const Picture p = Pictures()[2];
   TBitmap bitmap;
-  Fill24(bitmap, p.width, p.height, p.colour);
+  Fill24(bitmap, p);
   const Raster source = outputtest::ToRaster(bitmap);
   TPDFGIFWriter writer;
   ASSERT_TRUE(writer.SetBitmap(bitmap));

@@ -17,6 +17,14 @@ struct RGB {
 
 // A 24-bit bitmap whose pixel (x, y) is colour(x, y).
 void Fill24(TBitmap& bitmap, int width, int height, const std::function<RGB(int x, int y)>& colour);
+
+// A named test picture: its size and the rule that colours its pixels.
+struct Picture {
+  const char* name;
+  int width, height;
+  std::function<RGB(int, int)> colour;
+};
+inline void Fill24(TBitmap& bitmap, const Picture& p) { Fill24(bitmap, p.width, p.height, p.colour); }
 // The bitmap's pixels (any depth) as an RGB raster, top row first.
 testraster::Raster ToRaster(const TBitmap& bitmap);
 // A deterministic stream of bytes (a linear congruential generator).
