@@ -88,22 +88,7 @@ Bitmap DrawHalftone(uint32_t width, uint32_t height, const std::vector<Bitmap>& 
     for (uint32_t ng = 0; ng < o.GridWidth; ++ng) {
       if (o.Skip && Outside(o, mg, ng, patterns[0].Width, patterns[0].Height, width, height)) continue;
       const Bitmap& pat = patterns[std::min<size_t>(values[mg * o.GridWidth + ng], patterns.size() - 1)];
-      const int64_t x0 = CellX(o, mg, ng) >> 8, y0 = CellY(o, mg, ng) >> 8;
-      for (int y = 0; y < pat.Height; ++y)
-        for (int x = 0; x < pat.Width; ++x) {
-          const int64_t px = x0 + x, py = y0 + y;
-          if (px < 0 || py < 0 || px >= int64_t(width) || py >= int64_t(height)) continue;
-          const bool d = out.Get(int(px), int(py)), v = pat.Get(x, y);
-          bool r;
-          switch (o.CombOp) {
-            case 0: r = d || v; break;
-            case 1: r = d && v; break;
-            case 2: r = d != v; break;
-            case 3: r = d == v; break;
-            default: r = v; break;
-          }
-          out.Set(int(px), int(py), r);
-        }
+      CombineAt(out, pat, CellX(o, mg, ng) >> 8, CellY(o, mg, ng) >> 8, o.CombOp);
     }
   return out;
 }

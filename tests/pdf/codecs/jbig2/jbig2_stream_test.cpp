@@ -11,10 +11,7 @@ namespace {
 
 Bitmap Placed(int w, int h, const std::vector<std::tuple<const Bitmap*, int, int>>& parts) {
   Bitmap out{w, h};
-  for (const auto& [b, x0, y0] : parts)
-    for (int y = 0; y < b->Height; ++y)
-      for (int x = 0; x < b->Width; ++x)
-        if (b->Get(x, y) && x + x0 < w && y + y0 < h) out.Set(x + x0, y + y0, true);
+  for (const auto& [b, x0, y0] : parts) CombineAt(out, *b, x0, y0, 0);
   return out;
 }
 

@@ -401,6 +401,24 @@ void ExpectSame(const std::string& page, const std::string& globals, const Bitma
   EXPECT_EQ(ccitt_test::Difference(theirs, ours), "");
 }
 
+void CombineAt(Bitmap& out, const Bitmap& part, int64_t x0, int64_t y0, int op) {
+  for (int y = 0; y < part.Height; ++y)
+    for (int x = 0; x < part.Width; ++x) {
+      const int64_t px = x0 + x, py = y0 + y;
+      if (px < 0 || py < 0 || px >= out.Width || py >= out.Height) continue;
+      const bool d = out.Get(int(px), int(py)), v = part.Get(x, y);
+      bool r;
+      switch (op) {
+        case 0: r = d || v; break;
+        case 1: r = d && v; break;
+        case 2: r = d != v; break;
+        case 3: r = d == v; break;
+        default: r = v; break;
+      }
+      out.Set(int(px), int(py), r);
+    }
+}
+
 Bitmap TextLike(int w, int h, uint32_t seed) {
   std::mt19937 rng(seed);
   Bitmap b(w, h);

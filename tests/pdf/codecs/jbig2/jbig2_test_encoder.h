@@ -114,6 +114,10 @@ bool Ours(const std::string& page, const std::string& globals, Bitmap& out);
 // Decodes with both and expects both to give `expected` (when given) and each other.
 void ExpectSame(const std::string& page, const std::string& globals, const Bitmap* expected = nullptr);
 
+// `part` combined into `out` with its top left corner at (x0, y0), by the region combination
+// operator (0 OR, 1 AND, 2 XOR, 3 XNOR, 4 REPLACE); what lies outside `out` is cut off.
+void CombineAt(Bitmap& out, const Bitmap& part, int64_t x0, int64_t y0, int op);
+
 // Pictures with structure: random blobs and strokes, some repeated rows.
 Bitmap TextLike(int w, int h, uint32_t seed);
 

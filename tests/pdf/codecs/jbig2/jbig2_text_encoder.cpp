@@ -155,22 +155,7 @@ Bitmap DrawInstances(uint32_t width, uint32_t height, const std::vector<Bitmap>&
   if (o.DefPixel)
     for (auto& b : out.Bits) b = 0xFF;
   for (const auto& in : instances) {
-    const Bitmap& s = in.Refine ? in.Target : symbols.at(in.Id);
-    for (int y = 0; y < s.Height; ++y)
-      for (int x = 0; x < s.Width; ++x) {
-        const int64_t px = in.X + x, py = in.Y + y;
-        if (px < 0 || py < 0 || px >= out.Width || py >= out.Height) continue;
-        const bool d = out.Get(int(px), int(py)), v = s.Get(x, y);
-        bool r = d;
-        switch (o.CombOp) {
-          case 0: r = d || v; break;
-          case 1: r = d && v; break;
-          case 2: r = d != v; break;
-          case 3: r = d == v; break;
-          default: r = v; break;
-        }
-        out.Set(int(px), int(py), r);
-      }
+    CombineAt(out, in.Refine ? in.Target : symbols.at(in.Id), in.X, in.Y, o.CombOp);
   }
   return out;
 }
