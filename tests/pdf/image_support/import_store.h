@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <string>
 
+#include "pdf/content/image_import/pdf_image.h"
 #include "pdf/core/objects/pdf_objects.h"
+#include "platform/rtl/streams.h"
 
 namespace imagetest {
 
@@ -75,6 +78,28 @@ inline int MaxDifference(const std::string& a, const std::string& b) {
   int worst = 0;
   for (size_t i = 0; i < a.size(); ++i) worst = std::max(worst, std::abs(int(uint8_t(a[i])) - int(uint8_t(b[i]))));
   return worst;
+}
+
+// An image imported into a store of its own; a test adds its own views of it.
+struct ImportedImage {
+  std::unique_ptr<IndirectStore> store = std::make_unique<IndirectStore>();
+  std::unique_ptr<TPDFImage> image;
+  bool ok = false;
+  // The stream the image became (its image XObject, or its form), or nothing.
+  TPDFStream* Main() const { return image->Ref ? PDFCast<TPDFStream>(store->Resolve(image->Ref)) : nullptr; }
+};
+
+// The file's bytes imported with the options, compression and source keeping given, as an
+// ImportedImage or a test's view derived from it.
+template <class Result = ImportedImage>
+Result ImportImage(const std::string& bytes, int options, int32_t compression, bool keepSource) {
+  Result r;
+  r.image = std::make_unique<TPDFImage>(&r.store->store, "TalvoPDFImTEST0001");
+  r.image->Compression = compression;
+  r.image->KeepSource = keepSource;
+  TMemoryStream s(bytes);
+  r.ok = r.image->LoadFromStream(s, options);
+  return r;
 }
 
 }  // namespace imagetest

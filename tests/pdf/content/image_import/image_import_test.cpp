@@ -10,31 +10,16 @@
 #include "tests/pdf/render/canvas/canvas_test_support.h"
 
 using imagetest::ImageSet;
-using imagetest::IndirectStore;
 
 namespace {
 
-struct Loaded {
-  std::unique_ptr<IndirectStore> store = std::make_unique<IndirectStore>();
-  std::unique_ptr<TPDFImage> image;
-  bool ok = false;
-
-  TPDFStream* Stream() const {
-    if (!image->Ref) return nullptr;
-    return PDFCast<TPDFStream>(store->Resolve(image->Ref));
-  }
+struct Loaded : imagetest::ImportedImage {
   std::string Text(const std::string& key) const { return image->Dict ? image->Dict->GetValueText(key) : ""; }
   int Int(const std::string& key) const { return image->Dict ? image->Dict->GetInteger(key, -1) : -1; }
 };
 
 Loaded Import(const std::string& bytes, int options = 0, int compression = 0, bool keep = false) {
-  Loaded l;
-  l.image = std::make_unique<TPDFImage>(&l.store->store, "TalvoPDFImTEST0001");
-  l.image->Compression = compression;
-  l.image->KeepSource = keep;
-  TMemoryStream s(bytes);
-  l.ok = l.image->LoadFromStream(s, options);
-  return l;
+  return imagetest::ImportImage<Loaded>(bytes, options, compression, keep);
 }
 
 // The keys of the image dictionary in order.
@@ -78,10 +63,10 @@ TEST(ImageImport, BitmapsMatchPillow) {
       EXPECT_EQ(kind, it != expected.end() ? it->second : "DeviceRGB 8");
       EXPECT_EQ(Keys(l.image->Dict), std::string("Length Type Subtype Width Height ColorSpace BitsPerComponent") +
                                          (compression ? " Filter" : "") + (l.Text("Decode").empty() ? "" : " Decode"));
-      ASSERT_NE(l.Stream(), nullptr);
+      ASSERT_NE(l.Main(), nullptr);
       // 5-bit channels widen by rounding in the bitmap layer and by bit replication in Pillow.
       const bool fiveBits = c.name == "rgb565" || c.name == "rgb555";
-      EXPECT_LE(imagetest::MaxDifference(imagetest::ImageRGB(*l.Stream()), set.Read(c.name + ".rgb")),
+      EXPECT_LE(imagetest::MaxDifference(imagetest::ImageRGB(*l.Main()), set.Read(c.name + ".rgb")),
                 fiveBits ? 1 : 0);
     }
   }
@@ -94,7 +79,7 @@ TEST(ImageImport, TopDownAndBottomUpGiveTheSameSamples) {
   const Loaded up = Import(set.Read("rgb24.bmp"));
   const Loaded down = Import(set.Read("rgb24_topdown.bmp"));
   ASSERT_TRUE(up.ok && down.ok);
-  EXPECT_TRUE(up.Stream()->Data() == down.Stream()->Data());
+  EXPECT_TRUE(up.Main()->Data() == down.Main()->Data());
 }
 
 TEST(ImageImport, BitmapResolutionAndSource) {
@@ -114,7 +99,7 @@ TEST(ImageImport, BitmapResolutionAndSource) {
   const Loaded c = Import(core);
   ASSERT_TRUE(c.ok);
   EXPECT_EQ(c.image->ResolutionX, 0);
-  EXPECT_EQ(c.Stream()->Data(), "\x30\x20\x10");
+  EXPECT_EQ(c.Main()->Data(), "\x30\x20\x10");
 }
 
 // JPEG data goes into the document as it is.
@@ -135,7 +120,7 @@ TEST(ImageImport, JPEGPassesThroughByteForByte) {
     const Loaded l = Import(file, 0, 1, true);
     ASSERT_TRUE(l.ok);
     EXPECT_EQ(l.image->Kind, 1);
-    EXPECT_TRUE(l.Stream()->Data() == file);
+    EXPECT_TRUE(l.Main()->Data() == file);
     EXPECT_TRUE(l.image->SourceData == file);
     EXPECT_EQ(l.image->ColorSpaceName, t.space);
     EXPECT_EQ(l.Text("ColorSpace"), t.space);
@@ -219,7 +204,7 @@ TEST(ImageImport, PNGModes) {
     EXPECT_EQ(l.Text("Filter"), "FlateDecode");
     // The samples decode (with the predictor where the data passed through) to the oracle's.
     std::string samples;
-    ASSERT_TRUE(l.Stream()->Decode(samples));
+    ASSERT_TRUE(l.Main()->Decode(samples));
     const bool alphaImage = t.mode == 1 || t.mode == 4;
     std::string expected = set.Read(c.name + (alphaImage ? ".alpha" : ".colour"));
     const bool reduce = c.Int("depth") == 16 && (alphaImage ? t.mode == 4 : (t.mode == 3 || t.mode == 5));
@@ -253,7 +238,7 @@ TEST(ImageImport, PNGPassThroughParametersAndIndexedSpace) {
   const std::string file = set.Read("rgb8.png");
   const Loaded l = Import(file);
   ASSERT_TRUE(l.ok);
-  EXPECT_TRUE(l.Stream()->Data() == pngtest::JoinedIDAT(file));
+  EXPECT_TRUE(l.Main()->Data() == pngtest::JoinedIDAT(file));
   EXPECT_EQ(l.Text("DecodeParms"), "");  // a dictionary: look inside
   auto* parms = PDFCast<TPDFDictionary>(l.image->Dict->GetValue("DecodeParms"));
   ASSERT_NE(parms, nullptr);
@@ -391,10 +376,10 @@ TEST(ImageImport, RasterisedBitmapsMatchPillow) {
       EXPECT_EQ(l.image->Compression, 0);  // forced to 1 only while writing
       EXPECT_EQ(l.Text("Filter"), "FlateDecode");
       // Deflated only when the stored bytes are asked for (ImageRGB below).
-      EXPECT_NE(l.Stream()->PendingDeflate(), nullptr);
+      EXPECT_NE(l.Main()->PendingDeflate(), nullptr);
       EXPECT_EQ(l.Text("ColorSpace"), "DeviceRGB");
       EXPECT_EQ(l.image->GDIPlusSettings.HighQualityImages, 1);
-      EXPECT_EQ(imagetest::MaxDifference(imagetest::ImageRGB(*l.Stream()), set.Read(name + std::string(".rgb"))), 0);
+      EXPECT_EQ(imagetest::MaxDifference(imagetest::ImageRGB(*l.Main()), set.Read(name + std::string(".rgb"))), 0);
       EXPECT_EQ(l.image->ResolutionX, 0);
     }
   }

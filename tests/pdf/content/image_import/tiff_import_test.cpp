@@ -18,19 +18,13 @@
 #include "tests/pdf/render/canvas/canvas_test_support.h"
 #include "tests/pdf/support/pdf_test_writer.h"
 
-using imagetest::IndirectStore;
 using rastertest::RasterSet;
 using tifftest::Builder;
 using tifftest::Entry;
 
 namespace {
 
-struct Imported {
-  std::unique_ptr<IndirectStore> store = std::make_unique<IndirectStore>();
-  std::unique_ptr<TPDFImage> image;
-  bool ok = false;
-
-  TPDFStream* Main() const { return image->Ref ? PDFCast<TPDFStream>(store->Resolve(image->Ref)) : nullptr; }
+struct Imported : imagetest::ImportedImage {
   // The value as PDF text.
   std::string Text(const std::string& key) const { return image->Dict ? Value(image->Dict, key) : ""; }
   static std::string Value(const TPDFDictionary* d, const std::string& key) {
@@ -61,13 +55,7 @@ struct Imported {
 };
 
 Imported Import(const std::string& bytes, int options = 1, bool keepSource = false, int32_t compression = 0) {
-  Imported l;
-  l.image = std::make_unique<TPDFImage>(&l.store->store, "TalvoPDFImTEST0001");
-  l.image->KeepSource = keepSource;
-  l.image->Compression = compression;
-  TMemoryStream s(bytes);
-  l.ok = l.image->LoadFromStream(s, options);
-  return l;
+  return imagetest::ImportImage<Imported>(bytes, options, compression, keepSource);
 }
 
 std::vector<Entry> Page(uint32_t w, uint32_t h, uint32_t bits, uint32_t samples, uint32_t photometric,
