@@ -16,6 +16,7 @@
 #include "pdf/core/objects/pdf_objects.h"
 #include "platform/rtl/strings.h"
 #include "tests/pdf/content/metafile/metafile_test_support.h"
+#include "tests/pdf/image_support/import_store.h"
 #include "tests/support/limited_child.h"
 #include "tests/support/test_support.h"
 
@@ -69,22 +70,11 @@ struct Imported {
 
 // The file through the import with options 0; the form's content, inflated.
 Imported Import(const std::string& file) {
-  TPDFStructure store;
-  std::vector<TPDFObject*> objects(1, nullptr);
-  store.OnMakeIndirect = [&objects](TPDFObject* obj, int& num, int& gen) {
-    num = int(objects.size());
-    gen = 0;
-    objects.push_back(obj);
-  };
-  store.OnResolve = [&objects](TPDFIndRef&, int number, int) -> TPDFObject* {
-    return number >= 1 && size_t(number) < objects.size() ? objects[size_t(number)] : nullptr;
-  };
-  TPDFImage image(&store, "TalvoPDFIm00000001");
-  TMemoryStream stream(file);
+  const imagetest::ImportedImage imported = imagetest::ImportImage(file, 0, 0, false);
   Imported out;
-  out.Loaded = image.LoadFromStream(stream, 0);
-  if (!out.Loaded || image.Ref == nullptr) return out;
-  if (auto* form = PDFCast<TPDFStream>(image.Ref->Resolve())) FlateDecompressBuffer(form->Data(), out.Content);
+  out.Loaded = imported.ok;
+  if (!out.Loaded) return out;
+  if (TPDFStream* form = imported.Main()) FlateDecompressBuffer(form->Data(), out.Content);
   return out;
 }
 

@@ -9,6 +9,7 @@
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "tests/pdf/content/metafile/metafile_test_support.h"
+#include "tests/pdf/image_support/import_store.h"
 
 namespace {
 
@@ -40,20 +41,9 @@ std::string Wmf(int16_t w, int16_t h, uint16_t inch) {
   return file;
 }
 
-struct Imported {
-  TPDFStructure store;
-  int next = 1;
-  std::unique_ptr<TPDFImage> image;
-  bool loaded = false;
-  Imported(const std::string& file, int32_t options) {
-    store.OnMakeIndirect = [this](TPDFObject*, int& num, int& gen) {
-      num = next++;
-      gen = 0;
-    };
-    image = std::make_unique<TPDFImage>(&store, "TalvoPDFIm00000001");
-    TMemoryStream stream(file);
-    loaded = image->LoadFromStream(stream, options);
-  }
+struct Imported : imagetest::ImportedImage {
+  Imported(const std::string& file, int32_t options)
+      : imagetest::ImportedImage(imagetest::ImportImage(file, options, 0, false)) {}
   std::string Text(const char* key) const {
     if (!image->Dict || !image->Dict->GetValue(key)) return "";
     std::string text;
@@ -78,7 +68,7 @@ TEST(MetafileImport, FormsAreSizedInPointsWithTheShorterSideOneUnit) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const Imported i(c.file, 0);
-    ASSERT_TRUE(i.loaded);
+    ASSERT_TRUE(i.ok);
     EXPECT_EQ(i.image->Kind, 6);
     EXPECT_EQ(i.image->Width, c.width);
     EXPECT_EQ(i.image->Height, c.height);
@@ -89,12 +79,12 @@ TEST(MetafileImport, FormsAreSizedInPointsWithTheShorterSideOneUnit) {
     EXPECT_NE(i.image->Ref, nullptr);
   }
   // A picture less than half a point across has no form.
-  EXPECT_FALSE(Imported(Emf(0, 48, {}), 0).loaded);
+  EXPECT_FALSE(Imported(Emf(0, 48, {}), 0).ok);
 }
 
 TEST(MetafileImport, OptionsMinusOneDrawTheBitmapWithItsResolution) {
   const Imported i(Emf(96, 48, {SolidBrush(1, 0x0000FF), Select(1), Rectangle(0, 0, 96, 48)}), -1);
-  ASSERT_TRUE(i.loaded);
+  ASSERT_TRUE(i.ok);
   EXPECT_EQ(i.image->Kind, 2);
   EXPECT_EQ(i.image->Width, 96);
   EXPECT_EQ(i.image->Height, 48);
@@ -105,7 +95,7 @@ TEST(MetafileImport, OptionsMinusOneDrawTheBitmapWithItsResolution) {
   EXPECT_EQ(i.image->Compression, 0);  // forced on only while writing
   // Only -1 rasterises a metafile: other values make the form.
   const Imported form(Emf(96, 48, {}), -2);
-  ASSERT_TRUE(form.loaded);
+  ASSERT_TRUE(form.ok);
   EXPECT_EQ(form.image->Kind, 6);
 }
 
