@@ -146,38 +146,37 @@ Decoded DecodeUtf16(std::u16string_view s, size_t i, uint8_t sourceFormat) {
   return {kBadSequence, 1};
 }
 
-}  // namespace
-
-bool UTF8ToUTF16(std::string_view src, WideString& dest, uint8_t sourceFormat, uint8_t errorMode,
-                 uint8_t bomMode, uint8_t outputFormat) {
+// Every code point decode finds in src, through one writer into dest; a source format the
+// caller cannot read leaves only what the writer starts with.
+template <class Source, class Decode>
+bool Convert(Source src, WideString& dest, bool sourceReadable, uint8_t errorMode, uint8_t bomMode,
+             uint8_t outputFormat, Decode decode) {
   if (outputFormat == kUnicodeOutNone) {
     dest.clear();
     return false;
   }
   UnicodeWriter writer(dest, errorMode, bomMode, outputFormat);
-  if (sourceFormat != 0) return false;
+  if (!sourceReadable) return false;
   for (size_t i = 0; i < src.size();) {
-    const Decoded d = DecodeUtf8(src, i);
+    const Decoded d = decode(src, i);
     i += d.consumed;
     if (!writer.Put(d.value)) return false;
   }
   return true;
 }
 
+}  // namespace
+
+bool UTF8ToUTF16(std::string_view src, WideString& dest, uint8_t sourceFormat, uint8_t errorMode,
+                 uint8_t bomMode, uint8_t outputFormat) {
+  return Convert(src, dest, sourceFormat == 0, errorMode, bomMode, outputFormat,
+                 [](std::string_view s, size_t i) { return DecodeUtf8(s, i); });
+}
+
 bool UTF16ToUTF16(std::u16string_view src, WideString& dest, uint8_t sourceFormat, uint8_t errorMode,
                   uint8_t bomMode, uint8_t outputFormat) {
-  if (outputFormat == kUnicodeOutNone) {
-    dest.clear();
-    return false;
-  }
-  UnicodeWriter writer(dest, errorMode, bomMode, outputFormat);
-  if (sourceFormat == 0) return false;
-  for (size_t i = 0; i < src.size();) {
-    const Decoded d = DecodeUtf16(src, i, sourceFormat);
-    i += d.consumed;
-    if (!writer.Put(d.value)) return false;
-  }
-  return true;
+  return Convert(src, dest, sourceFormat != 0, errorMode, bomMode, outputFormat,
+                 [sourceFormat](std::u16string_view s, size_t i) { return DecodeUtf16(s, i, sourceFormat); });
 }
 
 WideString UTF8ToWide(std::string_view s) {
