@@ -137,6 +137,7 @@ void TPDFImageDecoder::ApplyFilters() {
       if (staged) Data = Stream->Data();
       else borrowed_ = Stream->Data();
     }
+    FilterChainBudget budget(ceiling, int64_t(borrow ? borrowed_.size() : Data.size()));
     for (int i = borrow ? 1 : 0; i < int(names.size()); ++i) {
       const FilterName& f = names[size_t(i)];
       TPDFObject* entry = parms ? parms->GetItem(i) : nullptr;
@@ -146,13 +147,15 @@ void TPDFImageDecoder::ApplyFilters() {
           StreamFilterParams p = ReadStreamFilterParams(dict);
           if (i == lastStage && !hasCodec && expected > 0)
             p.ExpectedOutput = expected + (p.Predictor >= 10 ? int64_t(Height) : 0);
-          ApplyStreamFilter(f.name, Data, p, ceiling);
+          ApplyStreamFilter(f.name, Data, p, budget.NextStage());
+          budget.Spent(int64_t(Data.size()));
           break;
         }
         case Stage::RunLength: {
           std::string out;
-          RunLengthDecode(Data, out, ceiling);
+          RunLengthDecode(Data, out, budget.NextStage());
           Data = std::move(out);
+          budget.Spent(int64_t(Data.size()));
           break;
         }
         case Stage::Codec:

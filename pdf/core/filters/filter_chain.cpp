@@ -146,7 +146,11 @@ bool DecodeStreamData(const TPDFStream& stream, std::string& out, int64_t maxOut
   if (names.empty()) return true;
   const std::vector<StreamFilterParams> params = FilterParams(*dict, names.size());
   bool ok = true;
-  for (size_t i = 0; i < names.size(); ++i) ok = ApplyStreamFilter(names[i], out, params[i], maxOutput) && ok;
+  FilterChainBudget budget(maxOutput, int64_t(out.size()));
+  for (size_t i = 0; i < names.size(); ++i) {
+    ok = ApplyStreamFilter(names[i], out, params[i], budget.NextStage()) && ok;
+    budget.Spent(int64_t(out.size()));
+  }
   return ok;
 }
 

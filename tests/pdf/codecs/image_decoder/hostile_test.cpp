@@ -149,6 +149,15 @@ TEST(ImageHostile, StagesBeforeACodecAreCutAtWhatTheImageCanNeed) {
                           std::string("\x81\x81\x80", 3)));
   EXPECT_TRUE(d->Failed);
   EXPECT_LE(d->Data.size(), size_t(16) << 20 | 64);
+  // Every further stage named would decode another 16 MiB: all stages together produce at most
+  // twice one stage's ceiling, so a long chain ends with nothing left for the codec.
+  std::string chain;
+  for (int i = 0; i < 24; ++i) chain += "/RL ";
+  auto longChain = Decode(t.Image("<< /Width 4 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray "
+                                  "/Filter [ " + chain + "/DCT ] >>",
+                                  std::string("\x81\x81\x80", 3)));
+  EXPECT_TRUE(longChain->Failed);
+  EXPECT_TRUE(longChain->Data.empty());
 }
 
 TEST(ImageHostile, CCITTParametersOutOfRange) {
