@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <chrono>
 #include <random>
 
 #include "pdf/content/image_import/pdf_image.h"
@@ -76,7 +75,6 @@ TEST(HostileImport, CorruptedFiles) {
 // Sizes far beyond what a few bytes can describe are refused without allocating them.
 TEST(HostileImport, LyingSizes) {
   const long before = MaxRSSKiB();
-  const auto start = std::chrono::steady_clock::now();
   // PNG: 16384 x 16384 interlaced RGBA at 16 bits over a kilobyte of data.
   const std::string png = pngtest::MakePNG({pngtest::Chunk("IHDR", pngtest::IHDR(16384, 16384, 16, 6, 1)),
                                             pngtest::Chunk("IDAT", FlateCompressString(std::string(1000, '\0'))),
@@ -89,8 +87,6 @@ TEST(HostileImport, LyingSizes) {
   std::string bmp = std::string("BM\0\0\0\0\0\0\0\0\x36\0\0\0", 14);
   bmp += std::string("\x28\0\0\0", 4) + std::string("\x30\x75\0\0\x30\x75\0\0\x01\0\x18\0", 12) + std::string(24, '\0');
   EXPECT_FALSE(Loads(bmp));
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_LT(seconds, 5.0);
   EXPECT_LT(MaxRSSKiB() - before, 200 * 1024);  // far below the gigabytes these headers claim
 }
 

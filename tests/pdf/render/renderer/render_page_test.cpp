@@ -2,7 +2,6 @@
 // outputs that are not available, and boxes too large to render.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 
 #include "pdf/fonts/font_collection.h"
@@ -91,7 +90,6 @@ TEST(RenderPage, InheritsBoxesAndRotationThroughParentsAndSurvivesParentLoops) {
   pdf.Add("<< /Type /Page /Parent 2 0 R /Contents 5 0 R >>");
   pdf.Add("<< /Type /Pages /Parent 2 0 R >>");  // a loop above the page's parent
   pdf.AddStream("<< >>", "");
-  const auto start = std::chrono::steady_clock::now();
   const Rendered r = Render(pdf, 3);
   EXPECT_EQ(r.width, 200);
   EXPECT_EQ(r.height, 300);
@@ -99,13 +97,11 @@ TEST(RenderPage, InheritsBoxesAndRotationThroughParentsAndSurvivesParentLoops) {
   TPDFFontCollection fonts;
   TPDFRenderer renderer(&fonts);
   EXPECT_EQ(renderer.GetInheritedAttribute(pdf.Dict(3), "Foo"), nullptr);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 TEST(RenderPage, RefusesRastersBeyondTheBitmapCap) {
   TestPdf pdf;
   const int page = pdf.AddPage("0 0 m 100000 100000 l S", "<< >>", "[0 0 100000 100000]");
-  const auto start = std::chrono::steady_clock::now();
   const Rendered r = Render(pdf, page);
   EXPECT_EQ(r.error, kRasterTooLargeText);
   EXPECT_EQ(r.width, 0);
@@ -116,7 +112,6 @@ TEST(RenderPage, RefusesRastersBeyondTheBitmapCap) {
   TestPdf negative;
   const int negativePage = negative.AddPage("", "<< >>", "[0 0 100 100]");
   EXPECT_EQ(Render(negative, negativePage, -72).error, kRasterTooLargeText);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 TEST(RenderPage, OutputsThatAreNotAvailableSayWhichAndDrawNothing) {
