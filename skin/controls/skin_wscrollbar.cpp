@@ -26,6 +26,11 @@ constexpr int kStripFrames = 23;
 
 bool HasImage(const TDataSkinObject* o) { return o && !o->Bitmap.Empty(); }
 
+// The arrows' size: the skin strip's height unless it is far from the system's arrow size.
+int SkinArrowSize(const TBitmap& strip, int arrowSize) {
+  return std::abs(strip.Height() - arrowSize) > 2 ? arrowSize : strip.Height();
+}
+
 }  // namespace
 
 int BarPartAt(int p, int arrow, int thumbStart, int thumbEnd, int length) {
@@ -174,7 +179,7 @@ void DrawSkinScrollBar(HDC dc, const RECT& bar, TSkinData* sd, const TSkinBarLoo
   if (!sd || !HasImage(sd->Scrollbar.get()) || w <= 0 || h <= 0) return;
   TBitmap& strip = sd->Scrollbar->Bitmap;
   const bool vertical = look.vertical;
-  const int arrow = std::abs(strip.Height() - look.arrowSize) > 2 ? look.arrowSize : strip.Height();
+  const int arrow = SkinArrowSize(strip, look.arrowSize);
   const int length = vertical ? h : w;
   buffer.SetPixelFormat(pf24bit);
   buffer.SetSize(w, h);
@@ -210,18 +215,13 @@ void DrawSkinScrollBar(HDC dc, const RECT& bar, TSkinData* sd, const TSkinBarLoo
   BitBlt(dc, bar.left, bar.top, w, h, b, 0, 0, SRCCOPY);
 }
 
-int TWScrollbar::StripArrowSize(TSkinData& sd) const {
-  const int strip = sd.Scrollbar->Bitmap.Height();
-  return std::abs(strip - ArrowSize) > 2 ? ArrowSize : strip;
-}
-
 void TWScrollbar::PaintBar(HDC dc) {
   TSkinData* sd = Skin ? Skin->SkinData : nullptr;
   Geometry g;
   if (!sd || !HasImage(sd->Scrollbar.get()) || !ReadGeometry(g) || !g.visible) return;
   RECT client{};
   GetClientRect(HandleIfAllocated(), &client);
-  const int arrow = StripArrowSize(*sd);
+  const int arrow = SkinArrowSize(sd->Scrollbar->Bitmap, ArrowSize);
   if (Kind == kBarControl && arrow > 0 && (Vertical ? client.right : client.bottom) != arrow) {
     // A scroll-bar control's bar is as thick as the skin's arrows; the control keeps its size.
     SetWindowPos(HandleIfAllocated(), nullptr, 0, 0, Vertical ? arrow : client.right, Vertical ? client.bottom : arrow,

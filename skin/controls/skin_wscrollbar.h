@@ -81,8 +81,6 @@ class TWScrollbar : public TWinControl {
   };
   bool ReadGeometry(Geometry& g) const;
   void Start(HWND host, int kind);
-  // The arrows' size: the skin strip's height unless it is far from ArrowSize.
-  int StripArrowSize(TSkinData& sd) const;
   void PaintBar(HDC dc);
   void Press(TMessage& message);
   void Release(TMessage& message);

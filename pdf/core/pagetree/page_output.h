@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/gdi/bmp_writer.h"  // PixelsPerMetre
-
 class TBitmap;
 class TStream;
 struct TGDIPlusSettings;

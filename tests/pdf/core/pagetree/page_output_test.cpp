@@ -7,6 +7,7 @@
 
 #include "pdf/render/canvas/gdiplus_settings.h"
 #include "platform/gdi/bitmap.h"
+#include "platform/gdi/bmp_writer.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
 
