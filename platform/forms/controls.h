@@ -279,6 +279,11 @@ class TWinControl : public TControl {
   };
   virtual void CreateParams(TCreateParams& params);
   virtual void CreateWnd();
+  // Makes the window of the parameters (class name, child id); DestroyWindowHandle ends it.
+  virtual HWND CreateWindowHandle(const TCreateParams& params, const std::u16string& className, HMENU id);
+  virtual void DestroyWindowHandle();
+  // The window becomes the control's: its messages go through WindowProc from here on.
+  void TakeWindow(HWND h);
   // Called once the window exists and is subclassed: give it what the control holds.
   virtual void InitializeWnd() {}
   // Called before the window goes away: take from it what the control must keep.

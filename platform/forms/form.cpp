@@ -13,6 +13,7 @@
 #include "platform/rtl/resources.h"
 #include "platform/user/default_proc.h"
 #include "platform/user/input.h"
+#include "platform/user/mdi.h"
 #include "platform/user/menus.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/painting.h"
@@ -167,7 +168,7 @@ DWORD TCustomForm::WindowExStyle() const {
 
 SIZE TCustomForm::FrameSize() const {
   RECT r{0, 0, 0, 0};
-  AdjustWindowRectEx(&r, WindowStyle(), menu_ != nullptr, WindowExStyle());
+  AdjustWindowRectEx(&r, WindowStyle(), menu_ != nullptr && formStyle_ != fsMDIChild, WindowExStyle());
   return SIZE{r.Width(), r.Height()};
 }
 
@@ -199,6 +200,11 @@ void TCustomForm::ApplyMenu() {
   HWND h = HandleIfAllocated();
   if (!h) return;
   if (menu_) menu_->SetWindowHandle(h);
+  // An MDI frame's menu goes through its client, which keeps a maximised child's buttons on it.
+  if (clientHandle_ && menu_) {
+    SendMessageW(clientHandle_, WM_MDISETMENU, reinterpret_cast<WPARAM>(menu_->Handle()), 0);
+    return;
+  }
   ::SetMenu(h, menu_ ? menu_->Handle() : nullptr);
 }
 
@@ -289,9 +295,15 @@ void TCustomForm::CreateParams(TCreateParams& p) {
   if (modal_ && Screen && Screen->ActiveForm() != this) ownerForm = Screen->ActiveForm();
   if (!ownerForm && Application && Application->MainForm() != this) ownerForm = Application->MainForm();
   if (ownerForm && ownerForm->HandleAllocated()) p.WndParent = ownerForm->HandleIfAllocated();
+  if (formStyle_ == fsMDIChild) {
+    p.Style = (p.Style & ~WS_POPUP) | WS_CHILD | WS_CLIPSIBLINGS;
+    p.ExStyle |= WS_EX_MDICHILD;
+    p.WndParent = MdiParentWindow();
+  }
 }
 
 void TCustomForm::InitializeWnd() {
+  CreateClient();
   ApplyMenu();
   if (windowState_ == wsMaximized) SetWindowLongPtrW(HandleIfAllocated(), GWL_STYLE,
                                                      GetWindowLongPtrW(HandleIfAllocated(), GWL_STYLE) | WS_MAXIMIZE);
@@ -341,7 +353,9 @@ void TCustomForm::VisibleChanged() {
     if (!placed_) PlaceForShowing();
     DoShow();
     ShowWindow(h, windowState_ == wsMaximized ? SW_SHOWMAXIMIZED : windowState_ == wsMinimized ? SW_SHOWMINIMIZED : SW_SHOW);
-    if (windowState_ != wsMinimized) {
+    if (formStyle_ == fsMDIChild) {
+      SendMessageW(GetParent(h), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(h), 0);
+    } else if (windowState_ != wsMinimized) {
       SetForegroundWindow(h);
       SetActiveWindow(h);
     }
@@ -379,7 +393,8 @@ void TCustomForm::Close() {
     return;
   }
   if (!CloseQuery()) return;
-  TCloseAction action = caHide;
+  // An MDI child is minimised rather than closed, unless it has no minimise box.
+  TCloseAction action = formStyle_ != fsMDIChild ? caHide : (borderIcons_ & biMinimize) ? caMinimize : caNone;
   DoClose(action);
   if (action == caNone) return;
   if (Application && Application->MainForm() == this) {
@@ -472,7 +487,7 @@ TModalResult TCustomForm::ShowModal() {
 void TCustomForm::Activated(bool active) {
   active_ = active;
   if (active) {
-    if (Screen) Screen->SetActiveForm(this);
+    if (Screen && formStyle_ != fsMDIChild) Screen->SetActiveForm(this);
     TWinControl* target = activeControl_;
     if (!target || !target->CanFocus() || target->ParentForm() != this) target = FindNextControl(nullptr, true, true, false);
     if (target && target->HandleAllocated() && GetFocus() != target->HandleIfAllocated()) ::SetFocus(target->HandleIfAllocated());
@@ -516,6 +531,14 @@ void TCustomForm::WndProc(TMessage& m) {
     case WM_CLOSE:
       Close();
       m.Result = 0;
+      return;
+    case WM_MDIACTIVATE:
+      DefaultHandler(m);
+      if (formStyle_ == fsMDIChild) Activated(reinterpret_cast<HWND>(m.LParam) == HandleIfAllocated());
+      return;
+    case WM_NCDESTROY:
+      clientHandle_ = nullptr;
+      TWinControl::WndProc(m);
       return;
     case WM_ERASEBKGND: {
       RECT r;

@@ -62,8 +62,17 @@ class TCustomForm : public TWinControl {
   void SetBorderStyle(TFormBorderStyle s);
   int BorderIcons() const { return borderIcons_; }
   void SetBorderIcons(int icons);
+  // An MDI form (fsMDIForm) holds its MDI children (fsMDIChild) in a window of class
+  // "MDIClient" that fills its client area; a child is made inside the client of the main form
+  // (or of the first MDI form on the screen). The style is fixed once the window exists.
   TFormStyle FormStyle() const { return formStyle_; }
-  void SetFormStyle(TFormStyle s) { formStyle_ = s; }
+  void SetFormStyle(TFormStyle s) {
+    if (!HandleAllocated()) formStyle_ = s;
+  }
+  HWND ClientHandle() const { return clientHandle_; }
+  TCustomForm* ActiveMDIChild() const;
+  // Arranges the MDI children side by side.
+  void Tile();
   TWindowState WindowState() const { return windowState_; }
   void SetWindowState(TWindowState s);
   TWinControl* ActiveControl() const { return activeControl_; }
@@ -127,7 +136,10 @@ class TCustomForm : public TWinControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  HWND CreateWindowHandle(const TCreateParams& params, const std::u16string& className, HMENU id) override;
+  void DestroyWindowHandle() override;
   void InitializeWnd() override;
+  void DefaultHandler(TMessage& message) override;
   void WndProc(TMessage& message) override;
   void VisibleChanged() override;
   virtual void Paint();
@@ -148,10 +160,15 @@ class TCustomForm : public TWinControl {
 
   // Puts the menu's bar on the window (or takes it away).
   void ApplyMenu();
+  // An MDI form's client window, made with the form's window.
+  void CreateClient();
+  // The client window an MDI child is made in; raises when there is no MDI form.
+  HWND MdiParentWindow();
   bool MenuMessage(TMessage& m);
 
   std::optional<std::string> description_;
   TMainMenu* menu_ = nullptr;
+  HWND clientHandle_ = nullptr;
   bool createNew_ = false;
   TPosition position_ = poDesigned;
   TFormBorderStyle borderStyle_ = bsSizeable;

@@ -102,10 +102,24 @@ void TWinControl::CreateWnd() {
   static int nextId = 100;
   HMENU id = (p.Style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<std::intptr_t>(nextId++ & 0x7FFF)) : nullptr;
   inCreate_ = true;
-  HWND h = CreateWindowExW(p.ExStyle, cls.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width, p.Height,
-                           p.WndParent, id, instance, nullptr);
+  HWND h = nullptr;
+  try {
+    h = CreateWindowHandle(p, cls, id);
+  } catch (...) {
+    inCreate_ = false;
+    throw;
+  }
   inCreate_ = false;
   if (!h) throw EInvalidOperation("Error creating window of '" + Name() + "'");
+  if (handle_ != h) TakeWindow(h);
+  SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
+  UpdateBoundsFromWindow();
+  InitializeWnd();
+  for (TControl* c : std::vector<TControl*>(controls_))
+    if (auto* w = dynamic_cast<TWinControl*>(c)) w->HandleNeeded();
+}
+
+void TWinControl::TakeWindow(HWND h) {
   WNDPROC inst = MakeObjectInstance([this](HWND hw, UINT msg, WPARAM w, LPARAM l) { return MainWndProc(hw, msg, w, l); });
   if (!inst) {
     DestroyWindow(h);
@@ -115,12 +129,14 @@ void TWinControl::CreateWnd() {
   instance_ = inst;
   SetPropW(h, MAKEINTRESOURCE(ControlAtom()), this);
   defWndProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(inst)));
-  SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
-  UpdateBoundsFromWindow();
-  InitializeWnd();
-  for (TControl* c : std::vector<TControl*>(controls_))
-    if (auto* w = dynamic_cast<TWinControl*>(c)) w->HandleNeeded();
 }
+
+HWND TWinControl::CreateWindowHandle(const TCreateParams& p, const std::u16string& cls, HMENU id) {
+  return CreateWindowExW(p.ExStyle, cls.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width, p.Height, p.WndParent,
+                         id, GetModuleHandleW(nullptr), nullptr);
+}
+
+void TWinControl::DestroyWindowHandle() { DestroyWindow(handle_); }
 
 // A window already being destroyed with its parent outlives the control: it must no longer call
 // into it.
@@ -146,7 +162,7 @@ void TWinControl::DestroyHandle() {
   for (TWinControl* w : all)
     if (w->handle_) w->SaveWndState();
   SaveWndState();
-  DestroyWindow(handle_);
+  DestroyWindowHandle();
   destroyingHandle_ = false;
 }
 

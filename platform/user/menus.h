@@ -71,6 +71,13 @@ inline constexpr UINT TPM_BOTTOMALIGN = 0x0020;
 inline constexpr UINT TPM_NONOTIFY = 0x0080;
 inline constexpr UINT TPM_RETURNCMD = 0x0100;
 
+// Item bitmaps drawn by the system: the MDI child's system menu icon and its buttons on a frame's
+// menu bar.
+inline HBITMAP const HBMMENU_SYSTEM = reinterpret_cast<HBITMAP>(1);
+inline HBITMAP const HBMMENU_MBAR_RESTORE = reinterpret_cast<HBITMAP>(2);
+inline HBITMAP const HBMMENU_MBAR_MINIMIZE = reinterpret_cast<HBITMAP>(3);
+inline HBITMAP const HBMMENU_MBAR_CLOSE = reinterpret_cast<HBITMAP>(5);
+
 struct MENUITEMINFOW {
   UINT cbSize;
   UINT fMask;

@@ -173,7 +173,15 @@ LRESULT DefaultNcHitTest(Window* w, POINT screen) {
 
 namespace {
 
-void PaintCaptionButton(HDC dc, const RECT& r, int glyph, bool enabled) {
+void PaintScrollBar(Window* w, HDC dc, const RECT& bar, bool vertical) {
+  const Window::ScrollState& s = w->scroll[vertical ? SB_VERT : SB_HORZ];
+  SCROLLINFO si{sizeof si, SIF_ALL, s.min, s.max, static_cast<UINT>(s.page), s.tracking ? s.trackPos : s.pos, 0};
+  DrawScrollBar(dc, bar, vertical, si, kScrollNoPart, !(w->style & WS_DISABLED));
+}
+
+}  // namespace
+
+void PaintCaptionGlyph(HDC dc, const RECT& r, int glyph, bool enabled) {
   if (IsRectEmptyValue(r)) return;
   FillSolid(dc, r, GetSysColor(COLOR_BTNFACE));
   DrawEdgeRaised(dc, r, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_3DDKSHADOW));
@@ -205,14 +213,6 @@ void PaintCaptionButton(HDC dc, const RECT& r, int glyph, bool enabled) {
       break;
   }
 }
-
-void PaintScrollBar(Window* w, HDC dc, const RECT& bar, bool vertical) {
-  const Window::ScrollState& s = w->scroll[vertical ? SB_VERT : SB_HORZ];
-  SCROLLINFO si{sizeof si, SIF_ALL, s.min, s.max, static_cast<UINT>(s.page), s.tracking ? s.trackPos : s.pos, 0};
-  DrawScrollBar(dc, bar, vertical, si, kScrollNoPart, !(w->style & WS_DISABLED));
-}
-
-}  // namespace
 
 void DefaultNcPaint(Window* w) {
   HWND hwnd = w->handle;
@@ -255,9 +255,9 @@ void PaintFrameInto(Window* w, HDC dc) {
         DrawIconEx(dc, f.sysMenuBox.left, f.sysMenuBox.top, icon, f.sysMenuBox.right - f.sysMenuBox.left,
                    f.sysMenuBox.bottom - f.sysMenuBox.top, 0, nullptr, DI_NORMAL);
     }
-    PaintCaptionButton(dc, f.closeBox, 0, !(w->cls->style & CS_NOCLOSE));
-    PaintCaptionButton(dc, f.maxBox, (w->style & WS_MAXIMIZE) ? 2 : 1, (w->style & WS_MAXIMIZEBOX) != 0);
-    PaintCaptionButton(dc, f.minBox, (w->style & WS_MINIMIZE) ? 2 : 3, (w->style & WS_MINIMIZEBOX) != 0);
+    PaintCaptionGlyph(dc, f.closeBox, 0, !(w->cls->style & CS_NOCLOSE));
+    PaintCaptionGlyph(dc, f.maxBox, (w->style & WS_MAXIMIZE) ? 2 : 1, (w->style & WS_MAXIMIZEBOX) != 0);
+    PaintCaptionGlyph(dc, f.minBox, (w->style & WS_MINIMIZE) ? 2 : 3, (w->style & WS_MINIMIZEBOX) != 0);
   }
   if (!IsRectEmptyValue(f.menuBar)) {
     FillSolid(dc, f.menuBar, GetSysColor(COLOR_MENU));

@@ -4,6 +4,7 @@
 
 #include "platform/gdi/text.h"
 #include "platform/user/hooks.h"
+#include "platform/user/icons.h"
 #include "platform/user/input.h"
 #include "platform/user/internal/back_buffer.h"
 #include "platform/user/internal/internal_procs.h"
@@ -412,15 +413,64 @@ void FinishTracking(const Tracking& t, HWND owner, UINT flags, bool sendExit) {
   if (sendExit && !(flags & TPM_NONOTIFY) && IsWindow(owner)) Send(owner, WM_EXITMENULOOP, TRUE, 0);
 }
 
+bool SystemBitmap(const MenuItem& it) {
+  return (it.type & MFT_BITMAP) && (it.bitmap == HBMMENU_SYSTEM || it.bitmap == HBMMENU_MBAR_RESTORE ||
+                                    it.bitmap == HBMMENU_MBAR_MINIMIZE || it.bitmap == HBMMENU_MBAR_CLOSE);
+}
+
+// Items run from the bar's left edge; a right-justified item and those after it stand at the
+// right edge. A right-to-left bar (its first item in right order) runs from the right edge.
 void LayoutMenuBar(Window* w, const RECT& bar) {
   Menu* m = FindMenu(w->menu);
   if (!m) return;
-  int x = bar.left;
-  for (MenuItem& it : m->items) {
-    int width = (it.type & MFT_SEPARATOR) ? 0 : MeasureTextLine(Label(it.text)).cx + 16;
-    it.rect = RECT{x, bar.top, std::min<int>(x + width, bar.right), bar.bottom};
-    x += width;
+  const size_t n = m->items.size();
+  std::vector<int> widths(n);
+  size_t split = n;
+  for (size_t i = 0; i < n; ++i) {
+    const MenuItem& it = m->items[i];
+    widths[i] = (it.type & MFT_SEPARATOR) ? 0
+                : SystemBitmap(it)        ? bar.bottom - bar.top
+                                          : MeasureTextLine(Label(it.text)).cx + 16;
+    if ((it.type & MFT_RIGHTJUSTIFY) && split == n) split = i;
   }
+  auto place = [&](size_t i, int x) {
+    m->items[i].rect = RECT{std::max<int>(x, bar.left), bar.top, std::min<int>(x + widths[i], bar.right), bar.bottom};
+  };
+  if (n > 0 && (m->items[0].type & MFT_RIGHTORDER)) {
+    int x = bar.right;
+    for (size_t i = 0; i < n; ++i) place(i, x -= widths[i]);
+    return;
+  }
+  int x = bar.left;
+  for (size_t i = 0; i < split; ++i) {
+    place(i, x);
+    x += widths[i];
+  }
+  int right = bar.right;
+  for (size_t i = split; i < n; ++i) right -= widths[i];
+  right = std::max(right, x);
+  for (size_t i = split; i < n; ++i) {
+    place(i, right);
+    right += widths[i];
+  }
+}
+
+// The maximised MDI child's icon and buttons on its frame's bar.
+void DrawBarBitmap(HDC dc, const MenuItem& it) {
+  RECT r = it.rect;
+  if (it.bitmap == HBMMENU_SYSTEM) {
+    auto child = reinterpret_cast<HWND>(it.data);
+    HICON icon = IsWindow(child) ? reinterpret_cast<HICON>(SendMessageW(child, WM_GETICON, ICON_SMALL, 0)) : nullptr;
+    if (!icon && IsWindow(child)) icon = GetClassIcon(child, true);
+    const int size = GetSystemMetrics(SM_CXSMICON);
+    if (icon)
+      DrawIconEx(dc, r.left + (r.right - r.left - size) / 2, r.top + (r.bottom - r.top - size) / 2, icon, size, size, 0,
+                 nullptr, DI_NORMAL);
+    return;
+  }
+  InflateRect(r, -1, -2);
+  const int glyph = it.bitmap == HBMMENU_MBAR_CLOSE ? 0 : it.bitmap == HBMMENU_MBAR_RESTORE ? 2 : 3;
+  PaintCaptionGlyph(dc, r, glyph, Enabled(it));
 }
 
 void TrackBar(HWND hwnd, int index) {
@@ -536,6 +586,10 @@ void PaintMenuBar(Window* w, HDC dc, const RECT& bar) {
     if (it.type & MFT_OWNERDRAW) {
       DRAWITEMSTRUCT dis{ODT_MENU, 0, it.id, ODA_DRAWENTIRE, 0, reinterpret_cast<HWND>(w->menu), dc, it.rect, it.data};
       Send(w->handle, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+      continue;
+    }
+    if (SystemBitmap(it)) {
+      DrawBarBitmap(dc, it);
       continue;
     }
     COLORREF ink = Enabled(it) ? GetSysColor(COLOR_MENUTEXT) : GetSysColor(COLOR_GRAYTEXT);

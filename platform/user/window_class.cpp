@@ -47,6 +47,13 @@ void RegisterSystemClasses() {
   menu->atom = 32768;
   State().atomNames[32768] = menu->name;
   State().classes[menu->name] = menu;
+  auto mdi = std::make_shared<WindowClass>();
+  mdi->name = u"MDIClient";
+  mdi->proc = MDIClientWindowProc;
+  mdi->background = reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(12 + 1));  // COLOR_APPWORKSPACE
+  mdi->system = true;
+  mdi->atom = AddAtom(mdi->name);
+  State().classes[LowerAscii(mdi->name)] = mdi;
 }
 
 }  // namespace

@@ -13,6 +13,8 @@ std::shared_ptr<WindowClass> FindClass(const char16_t* name);
 
 // The window procedure of popup menu windows (class "#32768").
 LRESULT PopupMenuWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The window procedure of MDI client windows (class "MDIClient").
+LRESULT MDIClientWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // A message stamped with the time and the cursor position, as retrieval reports them.
 MSG MakeMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -62,7 +64,9 @@ FrameLayout LayoutOf(const Window* w);
 void PaintMenuBar(Window* w, HDC dc, const RECT& bar);  // menus.cpp
 LRESULT DefaultNcHitTest(Window* w, POINT screen);
 void DefaultNcPaint(Window* w);
-void PaintFrameInto(Window* w, HDC dc);  // the non-client area into any DC (window coordinates)
+void PaintFrameInto(Window* w, HDC dc);
+// A caption button of the classic frame: glyph 0 close, 1 maximise, 2 restore, 3 minimise.
+void PaintCaptionGlyph(HDC dc, const RECT& r, int glyph, bool enabled);  // the non-client area into any DC (window coordinates)
 // Parts of a window scroll bar (window coordinates): the two arrow buttons and the thumb, which
 // stands at the tracked position while it is dragged.
 ScrollBarParts ScrollBarLayout(const Window* w, const RECT& bar, bool vertical);

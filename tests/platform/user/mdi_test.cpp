@@ -1,0 +1,243 @@
+// MDI windows: a frame whose "MDIClient" makes, activates, maximises, restores, tiles and
+// destroys its children on request, the maximised child's buttons on the frame's menu bar
+// (drawn there and clicked), and the client's scroll bars while a child reaches beyond it.
+#include "platform/user/mdi.h"
+
+#include "platform/user/menus.h"
+#include "platform/user/metrics.h"
+#include "platform/user/scroll.h"
+#include "tests/platform/user/user_test_support.h"
+
+using namespace usertest;
+
+namespace {
+
+HWND frameClient = nullptr;
+
+LRESULT CALLBACK_Frame(HWND h, UINT msg, WPARAM w, LPARAM l) { return DefFrameProcW(h, frameClient, msg, w, l); }
+LRESULT CALLBACK_Child(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  Log().push_back(Entry{h, msg, w, l});
+  return DefMDIChildProcW(h, msg, w, l);
+}
+
+void Register(const char16_t* name, WNDPROC proc) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = proc;
+  wc.lpszClassName = name;
+  wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+  RegisterClassExW(&wc);
+}
+
+class Mdi : public UserTest {
+ protected:
+  void SetUp() override {
+    UserTest::SetUp();
+    Register(u"MdiTestFrame", CALLBACK_Frame);
+    Register(u"MdiTestChild", CALLBACK_Child);
+    menu = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, 10, u"&New");
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), u"&File");
+    frame = CreateWindowExW(0, u"MdiTestFrame", u"Frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 500, 400,
+                            nullptr, menu, nullptr, nullptr);
+    RECT r{};
+    GetClientRect(frame, &r);
+    CLIENTCREATESTRUCT ccs{nullptr, 0xFF00};
+    frameClient = client = CreateWindowExW(0, u"MDIClient", nullptr, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL,
+                                           0, 0, r.right, r.bottom, frame, nullptr, nullptr, &ccs);
+    ASSERT_NE(client, nullptr);
+  }
+  void TearDown() override {
+    DestroyWindow(frame);
+    frameClient = nullptr;
+    UserTest::TearDown();
+  }
+  HWND NewChild(const char16_t* title, int x, int y, DWORD style = WS_VISIBLE) {
+    MDICREATESTRUCTW cs{u"MdiTestChild", title, nullptr, x, y, 200, 150, style, 0};
+    return reinterpret_cast<HWND>(SendMessageW(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&cs)));
+  }
+  HWND Active(BOOL* maximised = nullptr) {
+    return reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(maximised)));
+  }
+  RECT ScreenClient(HWND h) {
+    RECT r{};
+    GetClientRect(h, &r);
+    MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  }
+  HBITMAP ItemBitmap(int position) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_BITMAP;
+    GetMenuItemInfoW(GetMenu(frame), UINT(position), TRUE, &info);
+    return info.hbmpItem;
+  }
+
+  HMENU menu = nullptr;
+  HWND frame = nullptr, client = nullptr;
+};
+
+TEST_F(Mdi, ChildrenAreMadeActivatedMaximisedAndDestroyed) {
+  HWND a = NewChild(u"A", 10, 10);
+  HWND b = NewChild(u"B", 40, 40);
+  ASSERT_TRUE(a && b);
+  EXPECT_TRUE(GetWindowLongPtrW(a, GWL_EXSTYLE) & WS_EX_MDICHILD);
+  // Every child gets a caption, a sizing frame and both boxes.
+  EXPECT_EQ(GetWindowLongPtrW(a, GWL_STYLE) & WS_OVERLAPPEDWINDOW, LONG_PTR(WS_OVERLAPPEDWINDOW));
+  BOOL maximised = TRUE;
+  EXPECT_EQ(Active(&maximised), b);
+  EXPECT_FALSE(maximised);
+  EXPECT_EQ(GetTopWindow(client), b);
+  // The one activated hears of it, and the other of losing it.
+  Log().clear();
+  SendMessageW(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(a), 0);
+  EXPECT_EQ(Active(), a);
+  EXPECT_EQ(GetTopWindow(client), a);
+  EXPECT_EQ(Filtered(b, {WM_NCACTIVATE, WM_MDIACTIVATE}), (std::vector<UINT>{WM_NCACTIVATE, WM_MDIACTIVATE}));
+  EXPECT_EQ(Filtered(a, {WM_NCACTIVATE, WM_MDIACTIVATE}), (std::vector<UINT>{WM_NCACTIVATE, WM_MDIACTIVATE}));
+  // A maximised child's client area is the client's.
+  SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(a), 0);
+  EXPECT_TRUE(IsZoomed(a));
+  EXPECT_EQ(ScreenClient(a), ScreenClient(client));
+  EXPECT_EQ(Active(&maximised), a);
+  EXPECT_TRUE(maximised);
+  // Activating another child carries the maximised state over.
+  SendMessageW(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(b), 0);
+  EXPECT_TRUE(IsZoomed(b));
+  EXPECT_FALSE(IsZoomed(a));
+  EXPECT_EQ(ScreenClient(b), ScreenClient(client));
+  // A child made while one is maximised is maximised too.
+  HWND c = NewChild(u"C", 5, 5);
+  EXPECT_TRUE(IsZoomed(c));
+  EXPECT_FALSE(IsZoomed(b));
+  SendMessageW(client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(c), 0);
+  EXPECT_FALSE(IsZoomed(c));
+  // Destroying the active child activates the next one.
+  SendMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(c), 0);
+  EXPECT_FALSE(IsWindow(c));
+  EXPECT_EQ(Active(), b);
+  // Closing a child destroys it through its client.
+  SendMessageW(b, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(IsWindow(b));
+  EXPECT_EQ(Active(), a);
+  DestroyWindow(a);
+  EXPECT_EQ(Active(), nullptr);
+}
+
+TEST_F(Mdi, TheMaximisedChildsButtonsStandOnTheFramesBarAndAct) {
+  HWND a = NewChild(u"A", 10, 10);
+  ASSERT_EQ(GetMenuItemCount(menu), 1);
+  SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(a), 0);
+  // The child's system menu first, its minimise, restore and close buttons at the end.
+  ASSERT_EQ(GetMenuItemCount(menu), 5);
+  EXPECT_EQ(ItemBitmap(0), HBMMENU_SYSTEM);
+  EXPECT_EQ(GetSubMenu(menu, 0), GetSystemMenu(a, FALSE));
+  EXPECT_EQ(GetMenuItemID(menu, 2), UINT(SC_MINIMIZE));
+  EXPECT_EQ(GetMenuItemID(menu, 3), UINT(SC_RESTORE));
+  EXPECT_EQ(GetMenuItemID(menu, 4), UINT(SC_CLOSE));
+  EXPECT_EQ(ItemBitmap(4), HBMMENU_MBAR_CLOSE);
+  Pump();
+  // Drawn at the bar's right end as caption buttons: the close button's face and its cross.
+  RECT close{};
+  ASSERT_TRUE(GetMenuItemRect(frame, menu, 4, &close));
+  RECT wr{};
+  GetWindowRect(frame, &wr);
+  const int border = GetSystemMetrics(SM_CXFRAME);
+  EXPECT_EQ(close.right, wr.right - border);
+  EXPECT_EQ(screen->ScreenPixel(close.left + 3, close.top + 4), Pixel(GetSysColor(COLOR_BTNFACE)));
+  const int cx = (close.left + close.right) / 2, cy = (close.top + close.bottom) / 2;
+  EXPECT_EQ(screen->ScreenPixel(cx, cy), Pixel(GetSysColor(COLOR_BTNTEXT)));
+  // The restore button restores the child, and its buttons leave the bar.
+  RECT restore{};
+  GetMenuItemRect(frame, menu, 3, &restore);
+  screen->Click((restore.left + restore.right) / 2, (restore.top + restore.bottom) / 2);
+  Pump();
+  EXPECT_FALSE(IsZoomed(a));
+  EXPECT_EQ(GetMenuItemCount(menu), 1);
+  // Maximised again, its close button closes it.
+  SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(a), 0);
+  Pump();
+  GetMenuItemRect(frame, menu, 4, &close);
+  screen->Click((close.left + close.right) / 2, (close.top + close.bottom) / 2);
+  Pump();
+  EXPECT_FALSE(IsWindow(a));
+  EXPECT_EQ(GetMenuItemCount(menu), 1);
+}
+
+TEST_F(Mdi, SetMenuGivesTheFrameAnotherMenuWithTheButtons) {
+  HWND a = NewChild(u"A", 10, 10);
+  SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(a), 0);
+  HMENU other = CreateMenu();
+  AppendMenuW(other, MF_STRING, 20, u"&Edit");
+  AppendMenuW(other, MF_STRING, 21, u"&View");
+  EXPECT_EQ(reinterpret_cast<HMENU>(SendMessageW(client, WM_MDISETMENU, reinterpret_cast<WPARAM>(other), 0)), menu);
+  EXPECT_EQ(GetMenu(frame), other);
+  // The old menu is left as it was; the buttons move to the new one.
+  EXPECT_EQ(GetMenuItemCount(menu), 1);
+  EXPECT_EQ(GetMenuItemCount(other), 6);
+  EXPECT_EQ(reinterpret_cast<HMENU>(SendMessageW(client, WM_MDIREFRESHMENU, 0, 0)), other);
+  // No frame menu keeps the one there is.
+  EXPECT_EQ(reinterpret_cast<HMENU>(SendMessageW(client, WM_MDISETMENU, 0, 0)), other);
+  EXPECT_EQ(GetMenu(frame), other);
+  DestroyMenu(menu);
+}
+
+TEST_F(Mdi, TileRestoresAndArrangesTheChildren) {
+  HWND a = NewChild(u"A", 10, 10);
+  HWND b = NewChild(u"B", 30, 30);
+  SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(b), 0);
+  EXPECT_TRUE(SendMessageW(client, WM_MDITILE, MDITILE_VERTICAL, 0));
+  EXPECT_FALSE(IsZoomed(b));
+  RECT area{};
+  GetClientRect(client, &area);
+  auto inClient = [&](HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  EXPECT_EQ(inClient(a), (RECT{0, 0, area.right / 2, area.bottom}));
+  EXPECT_EQ(inClient(b), (RECT{area.right / 2, 0, area.right / 2 * 2, area.bottom}));
+  SendMessageW(client, WM_MDITILE, MDITILE_HORIZONTAL, 0);
+  EXPECT_EQ(inClient(a), (RECT{0, 0, area.right, area.bottom / 2}));
+  EXPECT_EQ(inClient(b), (RECT{0, area.bottom / 2, area.right, area.bottom / 2 * 2}));
+}
+
+TEST_F(Mdi, ScrollBarsShowWhileAChildReachesBeyondTheClient) {
+  HWND a = NewChild(u"A", 10, 10);
+  EXPECT_EQ(GetWindowLongPtrW(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
+  RECT area{};
+  GetClientRect(client, &area);
+  SetWindowPos(a, nullptr, area.right - 50, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(GetWindowLongPtrW(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), LONG_PTR(WS_HSCROLL));
+  SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+  ASSERT_TRUE(GetScrollInfo(client, SB_HORZ, &si));
+  EXPECT_EQ(si.nMin, 0);
+  EXPECT_EQ(si.nMax, area.right - 50 + 200 - 1);
+  EXPECT_EQ(si.nPos, 0);
+  // Scrolling moves the children.
+  SendMessageW(client, WM_HSCROLL, SB_LINERIGHT, 0);
+  RECT r{};
+  GetWindowRect(a, &r);
+  MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&r), 2);
+  EXPECT_EQ(r.left, area.right - 58);
+  SetWindowPos(a, nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(GetWindowLongPtrW(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
+}
+
+TEST_F(Mdi, TheFrameKeepsItsClientFillingItsClientArea) {
+  SetWindowPos(frame, nullptr, 0, 0, 600, 450, SWP_NOMOVE | SWP_NOZORDER);
+  RECT f{}, c{};
+  GetClientRect(frame, &f);
+  GetClientRect(client, &c);
+  EXPECT_EQ(c.right, f.right);
+  EXPECT_EQ(c.bottom, f.bottom);
+  // A maximised child follows the client's size.
+  HWND a = NewChild(u"A", 10, 10);
+  SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(a), 0);
+  SetWindowPos(frame, nullptr, 0, 0, 520, 420, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(ScreenClient(a), ScreenClient(client));
+}
+
+}  // namespace
