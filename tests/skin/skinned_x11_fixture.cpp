@@ -29,8 +29,11 @@ void X11Application::StartOnX(bool packsSkins) {
 void X11Application::TearDown() {
   FreeSkinManager();
   SetSkinManagerFactory(nullptr);
-  UseHeadlessDisplay();  // the X connection goes before the server does
+  // The application's own window lives on the X display too: it goes first, so that the X
+  // connection can be let go before the server is. A display still in use would outlive its
+  // server, and closing it later ends the process inside Xlib.
   RecreateApplication();
+  EXPECT_NE(UseHeadlessDisplay(), nullptr) << "a window still lives on the X display";
 }
 
 void X11Application::Pump() {
