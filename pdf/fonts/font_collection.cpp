@@ -12,6 +12,7 @@
 #include "pdf/fonts/formats/truetype/simple_truetype_rasterizer.h"
 #include "platform/gdi/canvas.h"
 #include "platform/gdi/font_data.h"
+#include "platform/rtl/code_pages.h"
 #include "platform/rtl/strings.h"
 
 TPDFFontCollectionData::TPDFFontCollectionData() = default;
@@ -239,12 +240,20 @@ std::unique_ptr<TPDFFontRasterizer> TPDFFontCollection::CreateCJKSubstitute(uint
   font.SetName(std::string(face));
   font.SetStyle(style);
   TTalvoPDFStringList* families = GetFontFamilyList(charSet);
-  const bool installed = families != nullptr && families->IndexOf(face) >= 0;
-  if (!installed && families != nullptr && families->Count() > 0) {
-    // The platform knows the CJK faces by their Western names too; an unknown face falls back
-    // to the Western rules.
+  if (families != nullptr && families->IndexOf(face) >= 0) return rasterizer;
+  // A system may know the face only by its native name.
+  if (const std::string native = NativeFaceName(face); !native.empty() && FontFamilyInstalled(charSet, native)) {
+    font.SetName(native);
+    return rasterizer;
+  }
+  if (families != nullptr && families->Count() > 0) {
     NormalizeFontName(font, face, 0);
     font.SetStyle(font.Style() | style);
   }
   return rasterizer;
+}
+
+std::string TPDFFontCollection::NativeFaceName(std::string_view face) {
+  const std::string_view bytes = CJKNativeFaceName(face);
+  return bytes.empty() ? std::string() : WideToUtf8(MultiByteToWideChar(932, bytes));
 }

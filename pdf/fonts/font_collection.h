@@ -104,6 +104,9 @@ class TPDFFontCollection {
   // The CJK substitute rasterizer of an entry under construction.
   static std::unique_ptr<TPDFFontRasterizer> CreateCJKSubstitute(uint8_t charSet, std::string_view face,
                                                                  std::string_view baseFont);
+  // The native name of a CJK face ("MS Gothic" -> its name in Japanese) as the system spells
+  // face names; empty for other faces.
+  static std::string NativeFaceName(std::string_view face);
   // The character set of a CMap name and ordering; loads the CMap (cmapIndex) and the code-page
   // table (codePage, null when none).
   uint8_t GetPredefinedCMapName(std::string_view cmapName, std::string_view ordering, int& cmapIndex,

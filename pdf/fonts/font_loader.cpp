@@ -6,6 +6,7 @@
 #include "pdf/core/cmaps/cmap_parser.h"
 #include "pdf/core/encodings/dingbats_font.h"
 #include "pdf/core/objects/pdf_objects.h"
+#include "pdf/fonts/builtin_cid_widths.h"
 #include "pdf/fonts/formats/truetype/simple_truetype_rasterizer.h"
 #include "pdf/fonts/formats/truetype/truetype_rasterizer.h"
 #include "pdf/fonts/formats/type1/type1_decoder.h"
@@ -16,6 +17,8 @@
 namespace {
 
 constexpr size_t kMaxCIDToGID = 65536;
+// Font descriptor flag: the font uses characters outside the standard Latin set.
+constexpr int32_t kSymbolicFlag = 4;
 
 uint8_t EncodingKind(std::string_view name, bool& known) {
   known = true;
@@ -174,9 +177,24 @@ bool TPDFFontLoader::LoadType1Program(TPDFStream* stream) {
   if (fonts_.OnBeforeRead) fonts_.OnBeforeRead(stream, nullptr);
   decoder->LoadFontFile(stream);
   decoder->ConvertFontProgram();
-  decoder->ParsePrivate();
+  const bool parsed = decoder->ParsePrivate();
   if (fonts_.OnAfterRead) fonts_.OnAfterRead(stream, nullptr);
+  // A program without charstrings would draw nothing: the font takes an installed face instead.
+  if (!parsed) return false;
   if (!hasEncoding_) decoder->GetEncoding(entry_->GlyphNames);
+  entry_->Rasterizer = std::move(decoder);
+  return true;
+}
+
+bool TPDFFontLoader::LoadPFBProgram(std::string_view data) {
+  auto decoder = std::make_unique<TPDFType1Decoder>();
+  decoder->OnResolve = fonts_.OnResolve;
+  decoder->LoadFromPFB(data);
+  decoder->ConvertFontProgram();
+  if (!decoder->ParsePrivate()) return false;
+  // A symbolic font's codes name the glyphs of the program's own encoding, whatever the
+  // dictionary's encoding says.
+  if (!hasEncoding_ || (entry_->Flags & kSymbolicFlag) != 0) decoder->GetEncoding(entry_->GlyphNames);
   entry_->Rasterizer = std::move(decoder);
   return true;
 }
@@ -257,25 +275,16 @@ void TPDFFontLoader::TrueTypeRoad() {
   e.Descent = Number(descriptor_, "Descent", 0);
   auto* file = PDFCast<TPDFStream>(Get(descriptor_, "FontFile2"));
   if (file == nullptr || !fonts_.FontPrograms()) {
-    if (parent_ != nullptr) {
-      CJKSubstitute(TCJKRoad::CompositeTrueType);
-      return;
-    }
-    InstalledFace();
-    ApplyPendingDifferences();
-    if (standardPattern_ != 0) GetStandardFontWidths(StandardFontWidthNumber(standardPattern_), e.GlyphNames, e.Widths);
+    TrueTypeWithoutProgram();
     return;
   }
   const std::string data = fonts_.DecodeStream(file, descriptor_->GetValue("FontFile2"));
   if (std::string_view(data).substr(0, 100).find("!PS-AdobeFont") != std::string_view::npos) {
-    auto decoder = std::make_unique<TPDFType1Decoder>();
-    decoder->OnResolve = fonts_.OnResolve;
-    decoder->LoadFromPFB(data);
-    decoder->ConvertFontProgram();
-    decoder->ParsePrivate();
-    if (!hasEncoding_) decoder->GetEncoding(e.GlyphNames);
-    e.Rasterizer = std::move(decoder);
-    ApplyPendingDifferences();
+    if (LoadPFBProgram(data)) {
+      ApplyPendingDifferences();
+    } else {
+      TrueTypeWithoutProgram();
+    }
     return;
   }
   auto truetype = std::make_unique<TPDFTrueTypeRasterizer2>();
@@ -295,6 +304,17 @@ void TPDFFontLoader::TrueTypeRoad() {
     ApplyPendingDifferences();
   }
   e.Rasterizer = std::move(truetype);
+}
+
+void TPDFFontLoader::TrueTypeWithoutProgram() {
+  TPDFFontCollectionData& e = *entry_;
+  if (parent_ != nullptr) {
+    CJKSubstitute(TCJKRoad::CompositeTrueType);
+    return;
+  }
+  InstalledFace();
+  ApplyPendingDifferences();
+  if (standardPattern_ != 0) GetStandardFontWidths(StandardFontWidthNumber(standardPattern_), e.GlyphNames, e.Widths);
 }
 
 void TPDFFontLoader::CJKSubstitute(TCJKRoad road) {
@@ -328,7 +348,11 @@ void TPDFFontLoader::ReadCIDMetrics() {
   if (!IsCIDFont(e.Subtype)) return;
   auto resolve = [this](TPDFObject* o) { return fonts_.Resolve(o); };
   e.CIDWidths.Default = int32_t(std::clamp(Number(font_, "DW", 1000), -1e9, 1e9));
-  e.CIDWidths.Read(PDFCast<TPDFArray>(Get(font_, "W")), resolve);
+  if (HasBuiltInCIDWidths(e.Subtype, e.BaseFont)) {
+    LoadBuiltInCIDWidths(e.CIDWidths);
+  } else {
+    e.CIDWidths.Read(PDFCast<TPDFArray>(Get(font_, "W")), resolve);
+  }
   e.Vertical.ReadDW2(PDFCast<TPDFArray>(Get(font_, "DW2")));
   e.Vertical.ReadW2(PDFCast<TPDFArray>(Get(font_, "W2")), resolve);
   if (e.Subtype != "CIDFontType2") return;

@@ -28,6 +28,7 @@ class TPDFFontLoader {
   void LoadType0();
   void Type1Road();
   void TrueTypeRoad();
+  void TrueTypeWithoutProgram();
   void InstalledFace();
   void CJKSubstitute(TCJKRoad road);
   void ReadSimpleWidths();
@@ -35,7 +36,9 @@ class TPDFFontLoader {
   void ApplyPendingDifferences();
   void FinishEntry();
   void ReadToUnicode(TPDFFontCollectionData& entry, TPDFDictionary* font) const;
+  // False when the program gives no charstrings; the font then takes a substitute face.
   bool LoadType1Program(TPDFStream* stream);
+  bool LoadPFBProgram(std::string_view data);
   bool LoadCFFProgram(std::string_view data);
   double Number(TPDFDictionary* dict, std::string_view key, double def) const;
   TPDFObject* Get(TPDFDictionary* dict, std::string_view key) const;

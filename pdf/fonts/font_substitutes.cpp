@@ -175,6 +175,23 @@ std::string CJKSubstituteFace(TCJKRoad road, std::string_view base, int32_t flag
   return FlagsFace(road, base, flags);
 }
 
+std::string_view CJKNativeFaceName(std::string_view face) {
+  static constexpr std::array<Row, 9> kNative = {{
+      {"MS Mincho", kMincho},
+      {"MS PMincho", kPMincho},
+      {"MS Gothic", kGothic},
+      {"MS PGothic", kPGothic},
+      {"MingLiu", kMingLiu},
+      {"PMingLiu", kPMingLiu},
+      {"DFKai-SB", kDFKai},
+      {"SimSun", kSimSun},
+      {"NSimSun", kNSimSun},
+  }};
+  for (const Row& row : kNative)
+    if (face.starts_with(row.prefix)) return row.face;
+  return {};
+}
+
 std::string CIDCourierName(std::string_view base) {
   if (base.starts_with("CourierStd-BoldOblique")) return "Courier,BoldItalic";
   if (base.starts_with("CourierStd-Bold")) return "Courier,Bold";

@@ -21,5 +21,8 @@ enum class TCJKRoad { CIDType1, CompositeTrueType };
 // The face for a CJK font without a program; charSet may be changed by a table row.
 std::string CJKSubstituteFace(TCJKRoad road, std::string_view baseFont, int32_t flags, std::string_view panose,
                               uint8_t& charSet);
+// The native name, in code page 932 bytes, of the CJK face whose Western name the face name
+// starts with ("MS Gothic", "PMingLiu", "SimSun" ...); empty for any other face.
+std::string_view CJKNativeFaceName(std::string_view face);
 // CID-keyed Courier names as the installed Courier faces ("CourierStd-Bold" -> "Courier,Bold").
 std::string CIDCourierName(std::string_view baseFont);

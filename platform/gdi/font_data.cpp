@@ -315,13 +315,28 @@ int EnumFontFamiliesExA(HDC dc, const LOGFONTA* logFont, FONTENUMPROCA proc, int
   std::sort(families.begin(), families.end(), [](const InstalledFamily& a, const InstalledFamily& b) {
     return LowerCaseAscii(a.family) < LowerCaseAscii(b.family);
   });
+  auto fits = [&](const InstalledFamily& fam) {
+    return !(charset == SYMBOL_CHARSET && !fam.symbol) && !(charset == ANSI_CHARSET && fam.symbol);
+  };
+  auto report = [&](const InstalledFamily& fam) {
+    const uint8_t reported = charset == DEFAULT_CHARSET ? (fam.symbol ? SYMBOL_CHARSET : ANSI_CHARSET) : charset;
+    return Report(fam, reported, proc, lParam);
+  };
+  bool found = false;
   for (const InstalledFamily& fam : families) {
     if (!face.empty() && !SameTextAscii(face, fam.family)) continue;
-    if (charset == SYMBOL_CHARSET && !fam.symbol) continue;
-    if (charset == ANSI_CHARSET && fam.symbol) continue;
-    const uint8_t reported = charset == DEFAULT_CHARSET ? (fam.symbol ? SYMBOL_CHARSET : ANSI_CHARSET) : charset;
-    result = Report(fam, reported, proc, lParam);
-    if (result == 0) break;
+    if (!fits(fam)) continue;
+    found = true;
+    result = report(fam);
+    if (result == 0) return result;
+  }
+  if (found || face.empty()) return result;
+  // A face is known by every name it carries (the native names of CJK faces beside their
+  // Western ones), though the list above names each face once.
+  for (InstalledFamily fam : InstalledFamilies(lang, face)) {
+    if (!fits(fam)) continue;
+    fam.family = face;
+    return report(fam);
   }
   return result;
 }

@@ -159,10 +159,11 @@ ResolvedFace ResolveFace(const std::string& faceName, int weight, bool italic, b
   return out;
 }
 
-std::vector<InstalledFamily> InstalledFamilies(const std::string& language) {
+std::vector<InstalledFamily> InstalledFamilies(const std::string& language, const std::string& named) {
   std::lock_guard guard(Lock());
   std::vector<InstalledFamily> out;
   FcPattern* pat = FcPatternCreate();
+  if (!named.empty()) FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(named.c_str()));
   if (!language.empty()) {
     FcLangSet* langs = FcLangSetCreate();
     FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>(language.c_str()));

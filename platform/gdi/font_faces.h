@@ -43,9 +43,10 @@ struct InstalledFamily {
   bool scalable = true;
   bool symbol = false;
 };
-// Installed families, each once, sorted case-insensitively; with a language (fontconfig's
-// codes: "ja", "zh-cn", "ru"...) only those that cover it.
-std::vector<InstalledFamily> InstalledFamilies(const std::string& language = "");
+// Installed families, each once, sorted case-insensitively, each under the first name its face
+// gives; with a language (fontconfig's codes: "ja", "zh-cn", "ru"...) only those that cover it;
+// with a name only the faces that carry it among their names (a CJK face's native name too).
+std::vector<InstalledFamily> InstalledFamilies(const std::string& language = "", const std::string& named = "");
 
 // Makes a font file available to ResolveFace and the enumeration (AddFontResource), or takes
 // it away again.

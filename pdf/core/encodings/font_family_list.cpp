@@ -35,7 +35,26 @@ std::unique_ptr<TTalvoPDFStringList> EnumerateFamilies(int charSet) {
   return list;
 }
 
+int CountFamily(const LOGFONTA*, const TEXTMETRICA*, DWORD, intptr_t param) {
+  ++*reinterpret_cast<int*>(param);
+  return 0;
+}
+
 }  // namespace
+
+bool FontFamilyInstalled(int charSet, std::string_view face) {
+  if (face.empty() || face.size() >= LF_FACESIZE) return false;
+  int found = 0;
+  HDC dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  if (dc != nullptr) {
+    LOGFONTA lf{};
+    lf.lfCharSet = static_cast<BYTE>(charSet);
+    std::memcpy(lf.lfFaceName, face.data(), face.size());
+    EnumFontFamiliesExA(dc, &lf, CountFamily, reinterpret_cast<intptr_t>(&found), 0);
+    DeleteDC(dc);
+  }
+  return found > 0;
+}
 
 TTalvoPDFStringList* GetFontFamilyList(int charSet) {
   static std::mutex lock;

@@ -11,6 +11,7 @@
 #include "pdf/fonts/formats/truetype/simple_truetype_rasterizer.h"
 #include "pdf/fonts/type3_rasterizer.h"
 #include "platform/gdi/canvas.h"
+#include "tests/pdf/fonts/font_doc.h"
 #include "tests/pdf/render/canvas/canvas_test_support.h"
 #include "tests/support/test_support.h"
 
@@ -107,28 +108,6 @@ TEST(FontNames, CharacterSetsOfCMaps) {
     EXPECT_EQ(table != nullptr, c.table) << c.cmap;
   }
 }
-
-namespace {
-
-struct FontDoc {
-  TPDFStructure store;
-  std::map<int, TPDFObject*> objects;
-  FontDoc() {
-    store.OnResolve = [this](TPDFIndRef&, int number, int) -> TPDFObject* {
-      const auto it = objects.find(number);
-      return it == objects.end() ? nullptr : it->second;
-    };
-  }
-  TPDFObject* Add(int number, const std::string& text) { return Put(number, store.ParseObject(text)); }
-  TPDFObject* Put(int number, TPDFObject* o) {
-    o->SetObjectNumber(number, 0);
-    objects[number] = o;
-    return o;
-  }
-  TPDFObject* Ref(int number) { return store.ParseObject(std::to_string(number) + " 0 R"); }
-};
-
-}  // namespace
 
 TEST(FontCollection, SelectsEachIndirectFontOnce) {
   FontDoc doc;
