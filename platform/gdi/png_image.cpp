@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/gdi/graphics_errors.h"
+#include "platform/gdi/png_data_limits.h"
 
 bool IsPngSignature(std::span<const uint8_t> data) {
   static const uint8_t sig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -42,6 +43,7 @@ void OnWarning(png_structp, png_const_charp) {}
 bool ReadRows(PngRead& r) {
   if (setjmp(png_jmpbuf(r.png))) return false;
   png_set_read_fn(r.png, &r, ReadFromMemory);
+  pngdata::LimitToData(r.png, r.data.size());
   png_read_info(r.png, r.info);
   r.width = png_get_image_width(r.png, r.info);
   r.height = png_get_image_height(r.png, r.info);
@@ -70,7 +72,7 @@ bool ReadRows(PngRead& r) {
 
 std::shared_ptr<GdiBitmap> DecodePngToBgra(std::span<const uint8_t> data) {
   PngRead r;
-  r.data = data;
+  r.data = data.first(pngdata::ChunksHeld(data));
   r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
   if (!r.png) throw EOutOfMemory("Out of memory");
   r.info = png_create_info_struct(r.png);

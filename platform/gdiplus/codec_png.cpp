@@ -7,6 +7,7 @@
 #include <csetjmp>
 #include <cstring>
 
+#include "platform/gdi/png_data_limits.h"
 #include "platform/gdiplus/codecs.h"
 
 namespace gdiplus {
@@ -66,8 +67,7 @@ GpStatus ReadPicture(ReadState& s) {
   png_structp png = s.png;
   png_infop info = s.info;
   png_set_read_fn(png, &s.reader, ReadFn);
-  png_set_user_limits(png, 1u << 30, 1u << 30);
-  png_set_chunk_malloc_max(png, 64u << 20);
+  pngdata::LimitToData(png, s.reader.data.size());
   png_read_info(png, info);
   png_charp iccName = nullptr;
   png_bytep iccData = nullptr;
@@ -215,7 +215,7 @@ GpStatus WritePicture(WriteState& s, const ImageData& image) {
 
 GpStatus DecodePng(std::span<const uint8_t> bytes, ImageData& out) {
   auto state = std::make_unique<ReadState>();
-  state->reader.data = bytes;
+  state->reader.data = bytes.first(pngdata::ChunksHeld(bytes));
   state->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ErrorFn, WarningFn);
   if (!state->png) return OutOfMemory;
   state->info = png_create_info_struct(state->png);

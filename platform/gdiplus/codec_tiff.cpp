@@ -71,7 +71,11 @@ TiffPtr OpenMemory(MemoryFile& file, const char* mode) {
   if (!opts) return nullptr;
   TIFFOpenOptionsSetErrorHandlerExtR(opts, SilentHandler, nullptr);
   TIFFOpenOptionsSetWarningHandlerExtR(opts, SilentHandler, nullptr);
-  TIFFOpenOptionsSetMaxSingleMemAlloc(opts, tmsize_t(1) << 30);
+  // A reader's largest block is a strip or tile of the largest picture the data may describe
+  // (at most eight bytes a pixel), or the data's own size.
+  uint64_t largest = uint64_t(1) << 30;
+  if (mode[0] == 'r') largest = std::min(largest, 8 * MaxPixelsForData(file.data.size()) + file.data.size());
+  TIFFOpenOptionsSetMaxSingleMemAlloc(opts, tmsize_t(largest));
   TIFF* t = TIFFClientOpenExt("memory", mode, &file, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc, MapProc,
                               UnmapProc, opts);
   TIFFOpenOptionsFree(opts);

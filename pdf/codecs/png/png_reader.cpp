@@ -226,7 +226,21 @@ void TPNGReader::ReadChunks(TStream& stream) {
 void TPNGReader::DecodeImage() {
   if (!headerValid_) return;
   const uint32_t depth = BitDepth;
-  PassThrough = !(ColorType == 4 || ColorType == 6 || InterlaceMethod == 1 || (Reduce16BitImage && depth == 16));
+  const Layout lay = LayoutOf(ColorType, depth);
+  const bool interlaced = InterlaceMethod == 1;
+  const auto passes = interlaced ? std::span<const Pass>(kAdam7) : std::span<const Pass>(&kSinglePass, 1);
+
+  // The rows with their filter bytes, as the image data must inflate to.
+  int64_t expected = 0;
+  for (const Pass& p : passes) {
+    const uint32_t pw = PassExtent(Width, p.col0, p.colStep), ph = PassExtent(Height, p.row0, p.rowStep);
+    if (pw && ph) expected += int64_t(ph) * (RowBytes(pw, lay.channels, depth) + 1);
+  }
+  // A picture its data could never fill is not taken, whether decoded here or handed on: a few
+  // hundred bytes do not make millions of rows, missing or not.
+  if (expected > kMaxInflateRatio * int64_t(IDATData.size()) + kInflateSlack) return;
+
+  PassThrough = !(ColorType == 4 || ColorType == 6 || interlaced || (Reduce16BitImage && depth == 16));
   ImageBitsPerComponent = depth;
   AlphaBitsPerComponent = depth;
   if (PassThrough) {
@@ -235,16 +249,6 @@ void TPNGReader::DecodeImage() {
     IDATData.clear();
     return;
   }
-  const Layout lay = LayoutOf(ColorType, depth);
-  const bool interlaced = InterlaceMethod == 1;
-  const auto passes = interlaced ? std::span<const Pass>(kAdam7) : std::span<const Pass>(&kSinglePass, 1);
-
-  int64_t expected = 0;
-  for (const Pass& p : passes) {
-    const uint32_t pw = PassExtent(Width, p.col0, p.colStep), ph = PassExtent(Height, p.row0, p.rowStep);
-    if (pw && ph) expected += int64_t(ph) * (RowBytes(pw, lay.channels, depth) + 1);
-  }
-  if (expected > kMaxInflateRatio * int64_t(IDATData.size()) + kInflateSlack) return;
   IDATData = FlateDecompressString(IDATData, expected);
 
   const int64_t colourRow = RowBytes(Width, lay.colour, depth);

@@ -6,6 +6,7 @@
 #include "pdf/core/filters/flate.h"
 #include "tests/pdf/image_support/image_cases.h"
 #include "tests/pdf/image_support/png_build.h"
+#include "tests/support/test_support.h"
 
 using imagetest::ImageSet;
 
@@ -259,6 +260,44 @@ TEST(PNGReader, DataThatCannotFillTheImageIsNotInflatedIntoAHugeBuffer) {
   EXPECT_TRUE(r.HeaderValid());
   EXPECT_TRUE(r.ImageData.empty());
   EXPECT_TRUE(r.AlphaData.empty());
+}
+
+// A picture whose image data could never fill it is refused even where the data would be
+// handed on unchanged (a palette image passes through): a few hundred bytes of deflate data do
+// not make tens of megabytes of rows. Data that can fill it are taken, whole or cut short.
+TEST(PNGReader, APictureItsDataCannotFillIsRefusedAlsoWhenPassingThrough) {
+  const TPNGReader lying = Read(testsupport::ReadFile(testsupport::DataPath("hostile/png-wide-palette.png")));
+  EXPECT_TRUE(lying.HeaderValid());
+  EXPECT_EQ(uint64_t(lying.Width) * lying.Height, 32u * 8323104u);
+  EXPECT_EQ(lying.ColorType, 3);
+  EXPECT_TRUE(lying.ImageData.empty());
+
+  // 3,000,000 x 4 palette indexes (12 MB of rows, a block of 251 indexes over and over) deflate
+  // to about 150 KB: taken as they are, and so is the same stream cut to a third (the missing
+  // rows are the reader's to fill).
+  std::string rows;
+  uint32_t seed = 1;
+  for (int y = 0; y < 4; ++y) {
+    std::string block;
+    for (int i = 0; i < 251; ++i) block += char((seed = seed * 1103515245u + 12345u) >> 24);
+    rows += '\0';
+    while (rows.size() % 3000001 != 0) rows += block.substr(0, std::min<size_t>(251, 3000001 - rows.size() % 3000001));
+  }
+  ASSERT_EQ(rows.size(), 4u * 3000001u);
+  const std::string z = FlateCompressString(rows);
+  auto palettePNG = [](const std::string& idat) {
+    return MakePNG({Chunk("IHDR", IHDR(3000000, 4, 8, 3)), Chunk("PLTE", std::string(12, '\x40')),
+                    Chunk("IDAT", idat), Chunk("IEND", "")});
+  };
+  const TPNGReader honest = Read(palettePNG(z));
+  EXPECT_TRUE(honest.PassThrough);
+  EXPECT_TRUE(honest.ImageData == z);
+  EXPECT_FALSE(Read(palettePNG(z.substr(0, z.size() / 3))).ImageData.empty());
+  // The first hundred bytes of it can never make 12 MB: refused, passing through or decoded.
+  EXPECT_TRUE(Read(palettePNG(z.substr(0, 100))).ImageData.empty());
+  const std::string interlaced = MakePNG({Chunk("IHDR", IHDR(3000000, 4, 8, 3, 1)), Chunk("PLTE", std::string(12, '\x40')),
+                                          Chunk("IDAT", z.substr(0, 100)), Chunk("IEND", "")});
+  EXPECT_TRUE(Read(interlaced).ImageData.empty());
 }
 
 TEST(PNGReader, WrongSignatureReadsNothing) {
