@@ -174,11 +174,12 @@ void TPDFFontLoader::LoadType0() {
 bool TPDFFontLoader::LoadType1Program(TPDFStream* stream) {
   auto decoder = std::make_unique<TPDFType1Decoder>();
   decoder->OnResolve = fonts_.OnResolve;
-  if (fonts_.OnBeforeRead) fonts_.OnBeforeRead(stream, nullptr);
+  auto* reference = PDFCast<TPDFIndRef>(descriptor_->GetValue("FontFile"));
+  if (fonts_.OnBeforeRead) fonts_.OnBeforeRead(stream, reference);
   decoder->LoadFontFile(stream);
   decoder->ConvertFontProgram();
   const bool parsed = decoder->ParsePrivate();
-  if (fonts_.OnAfterRead) fonts_.OnAfterRead(stream, nullptr);
+  if (fonts_.OnAfterRead) fonts_.OnAfterRead(stream, reference);
   // A program without charstrings would draw nothing: the font takes an installed face instead.
   if (!parsed) return false;
   if (!hasEncoding_) decoder->GetEncoding(entry_->GlyphNames);
@@ -242,7 +243,9 @@ void TPDFFontLoader::InstalledFace() {
   if (name.ends_with("MT")) name.resize(name.size() - 2);
   if (const size_t mt = name.find("MT-"); mt != std::string::npos) name.erase(mt, 3);
   standardPattern_ = StandardFontPattern(name);
-  if (standardPattern_ == 13 && !hasEncoding_) GetSymbolUnicodeNames(kSymbolBuiltInEncoding, e.GlyphNames);
+  // The Symbol face has no Latin glyphs: its own code table is the base whatever the dictionary
+  // names, and only Differences change it.
+  if (standardPattern_ == 13) GetSymbolUnicodeNames(kSymbolBuiltInEncoding, e.GlyphNames);
   auto truetype = std::make_unique<TPDFTrueTypeRasterizer2>();
   if (standardPattern_ == 14) {
     std::string data;

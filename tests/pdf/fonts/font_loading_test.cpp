@@ -287,3 +287,20 @@ TEST(CJKNativeNames, InstalledFacesAnswerEveryNameTheyCarry) {
   EXPECT_FALSE(FontFamilyInstalled(128, "No Such Face Anywhere"));
   EXPECT_FALSE(FontFamilyInstalled(128, ""));
 }
+
+TEST(InstalledFaces, SymbolKeepsItsOwnCodesBelowTheDifferences) {
+  for (const std::string encoding : {"<< /Differences [97 /gamma] >>", "/WinAnsiEncoding", ""}) {
+    FontDoc doc;
+    doc.Add(5, "<< /Type /Font /Subtype /Type1 /BaseFont /Symbol" +
+                   (encoding.empty() ? std::string() : " /Encoding " + encoding) + " >>");
+    TPDFFontCollection fonts;
+    fonts.SelectFont(doc.Ref(5));
+    ASSERT_EQ(fonts.FontCount(), 1);
+    const TPDFFontCollectionData& f = *fonts.Current();
+    // Code 66 is Beta in the Symbol font's own table.
+    EXPECT_EQ(f.GlyphNames[66], "Beta") << encoding;
+    EXPECT_EQ(f.GlyphNames[97], encoding.starts_with("<<") ? "gamma" : "alpha") << encoding;
+    EXPECT_TRUE(Draws(f.Rasterizer.get(), f.GlyphNames[66])) << encoding;
+    EXPECT_EQ(f.Widths[66], 667) << encoding;
+  }
+}
