@@ -240,7 +240,9 @@ bool TSkinData::LoadSkinFrom(TSkinReader& reader) {
 
 void TSkinData::LoadSkinBitmap(TBitmap& bitmap, const std::string& name) {
   // The part after the last folder separator; the extension only when it follows that part.
-  const size_t sep = name.find_last_of('/');
+  // Skins name their pictures with the backslash (or a drive's colon) of the system they were
+  // made on; the slash is taken too.
+  const size_t sep = name.find_last_of("\\:/");
   const std::string file = sep == std::string::npos ? name : name.substr(sep + 1);
   const size_t dot = name.find_last_of('.');
   const bool dotAfterSep = dot != std::string::npos && (sep == std::string::npos || dot > sep);

@@ -135,8 +135,10 @@ TSkinDecision DecideSkin3rd(const std::string& kind, TSkinControlTypes gates, bo
     return d;
   }
   if (kind == "container") return Walk(2);
-  if (kind == "radiogroup") return Group(gates, childIsTrz, 2, "TSkinRadioButton");
-  if (kind == "checkgroup") return Group(gates, childIsTrz, 1, "TSkinCheckBox");
+  // A group's own gate decides for the group and its buttons alike.
+  if (kind == "radiogroup")
+    return On(gates, xcGroupBox) ? Group(gates, childIsTrz, 2, "TSkinRadioButton") : TSkinDecision{};
+  if (kind == "checkgroup") return On(gates, xcPanel) ? Group(gates, childIsTrz, 1, "TSkinCheckBox") : TSkinDecision{};
   return {};  // "nil" and kinds no rule names
 }
 

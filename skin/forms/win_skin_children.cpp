@@ -123,7 +123,7 @@ void TWinSkinForm::SkinChildren(TControl* control, TControl* container) {
   }
   if (SkinData->OnSkinControl) {
     TSkinControl* chosen = nullptr;
-    SkinData->OnSkinControl(nullptr, SkinData, container, control, upper, chosen);
+    SkinData->OnSkinControl(this, SkinData, container, control, upper, chosen);
     if (chosen) {
       const bool known = std::any_of(ControlSkins.begin(), ControlSkins.end(),
                                      [&](const auto& s) { return s.get() == chosen; });

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/forms/form.h"
+#include "platform/forms/rtti.h"
 #include "platform/gdi/blit.h"
 #include "platform/gdi/region.h"
 #include "platform/gdi/system_metrics.h"
@@ -31,7 +32,13 @@ LONG_PTR ExStyle(HWND w) { return GetWindowLongPtrW(w, GWL_EXSTYLE); }
 
 }  // namespace
 
-TWinSkinForm::TWinSkinForm(TSkinManage* manager) : Manager(manager), DoubleClickTime(GetDoubleClickTime()) {
+const TClassInfo& TWinSkinForm::StaticClassInfo() {
+  static const TClassInfo info = TClassBuilder<TWinSkinForm>("TWinSkinForm", &TComponent::StaticClassInfo()).Build();
+  return info;
+}
+
+TWinSkinForm::TWinSkinForm(TSkinManage* manager)
+    : TComponent(nullptr), Manager(manager), DoubleClickTime(GetDoubleClickTime()) {
   CaptionBuffer.SetPixelFormat(pf24bit);
   IconBitmap.SetPixelFormat(pf24bit);
 }
@@ -55,6 +62,7 @@ TWinSkinForm::~TWinSkinForm() {
 void TWinSkinForm::AttachForm(TSkinData* skinData, TCustomForm* form) {
   Form = form;
   if (skinData->OnBeforeSkinForm) skinData->OnBeforeSkinForm(form, Window, RecordedName);
+  if (InSkinControls(skinData->SkinControls(), xcMenuItem)) SetPropValue(TObjectRef(form), "AutoScroll", "False");
   Attach(skinData);
   if (FrameSkinned && !formHooked_) {
     savedWindowProc_ = form->WindowProc;
@@ -106,6 +114,7 @@ void TWinSkinForm::Attach(TSkinData* skinData) {
     BorderKind = 3;
     DialogClass = true;
   }
+  RemoveClipChildren();
   link_ = std::make_shared<Link>();
   link_->self = this;
   instance_ = MakeObjectInstance([link = link_](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
@@ -235,20 +244,55 @@ void TWinSkinForm::HandleApply() {
   }
   SkinFormChildren();
   SetMenusOwnerDraw(true);
-  SendMessageW(Window, CM_SKINAPPLIED, 0, kSkinMagic);
-  if (SkinData->OnAfterSkinForm) SkinData->OnAfterSkinForm(Form, Window, RecordedName);
+  NotifyApplied();
   SkinPhase = 1;
   // The hover timer starts with the first hot element.
 }
 
+void TWinSkinForm::NotifyApplied() {
+  SendMessageW(Window, CM_SKINAPPLIED, 0, kSkinMagic);
+  if (SkinData->OnAfterSkinForm) SkinData->OnAfterSkinForm(Form, Window, RecordedName);
+}
+
+void TWinSkinForm::RemoveClipChildren() {
+  if (!Manager->ClipChildrenOff || ChildWindow || !FrameSkinned || BorderKind == 2) return;
+  const LONG_PTR style = Style(Window);
+  if (style & WS_CLIPCHILDREN) SetWindowLongPtrW(Window, GWL_STYLE, style & ~LONG_PTR(WS_CLIPCHILDREN));
+}
+
 void TWinSkinForm::ApplyColors() {
-  if (Form) Form->SetColor(SkinData->Colors.ButtonFace);
+  if (!SkinData) return;
+  const TColor face = SkinData->Colors.ButtonFace;
+  if (Form) {
+    Form->SetColor(face);
+    // Forms embedded as components wear the face too.
+    for (int i = 0; i < Form->ComponentCount(); ++i)
+      if (auto* embedded = dynamic_cast<TCustomForm*>(Form->Components(i))) embedded->SetColor(face);
+  }
+  // A skinner may make or drop others while it takes the new skin: each is asked once, while
+  // it is still listed.
+  std::vector<TSkinControl*> skinners;
+  for (const auto& s : ControlSkins) skinners.push_back(s.get());
+  for (TSkinControl* s : skinners) {
+    const bool listed =
+        std::any_of(ControlSkins.begin(), ControlSkins.end(), [s](const auto& held) { return held.get() == s; });
+    if (listed && s->AttachState != kAttachDestroyed) s->ApplyColor();
+  }
   const int saved = SkinPhase;
   SkinPhase = 3;
-  if (FrameSkinned) SetMenusOwnerDraw(true);
-  if (FrameSkinned && !ChildWindow && WindowState == 0) FitFrame(true);
-  SendMessageW(Window, CM_SKINAPPLIED, 0, kSkinMagic);
-  SkinPhase = saved == 3 ? 1 : saved;
+  if (FrameSkinned) {
+    SetMenusOwnerDraw(true);
+    if (!ChildWindow && WindowState != 2) {
+      FitFrame(true);
+      // The class library lays the form's controls out again for the new client area.
+      if (Form) {
+        Form->SetHeight(Form->Height() + 1);
+        Form->SetHeight(Form->Height() - 1);
+      }
+    }
+  }
+  NotifyApplied();
+  SkinPhase = saved == 0 || saved == 6 ? saved : 1;
 }
 
 void TWinSkinForm::FitFrame(bool useClient) {

@@ -24,12 +24,14 @@ class TSkinControl;
 class TWinSkinMenu;
 class TMenuBtn;
 
-class TWinSkinForm {
+// A component, so that the class library's events can name it as their sender; its manager,
+// not an owner, keeps it.
+class TWinSkinForm : public TComponent {
  public:
   explicit TWinSkinForm(TSkinManage* manager);
-  ~TWinSkinForm();
-  TWinSkinForm(const TWinSkinForm&) = delete;
-  TWinSkinForm& operator=(const TWinSkinForm&) = delete;
+  ~TWinSkinForm() override;
+  static const TClassInfo& StaticClassInfo();
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
   // ---- Attaching and detaching ----
   void AttachForm(TSkinData* skinData, TCustomForm* form);
@@ -39,6 +41,10 @@ class TWinSkinForm {
   void DetachOnDestroy();
   void DetachPlain();
   void ApplyColors();
+  // CM_SKINAPPLIED to the window, then the component's OnAfterSkinForm.
+  void NotifyApplied();
+  // Without WS_CLIPCHILDREN while the manager asks for it (top-level skinned frames only).
+  void RemoveClipChildren();
   void UpdateRegion();
   void DeleteRegion();
   // The skin model changed: caption buttons and border sizes are made again.

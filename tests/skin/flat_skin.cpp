@@ -80,7 +80,7 @@ std::string MenuItems() {
   });
 }
 
-std::string Ini() {
+std::string Ini(TColor face) {
   auto colour = [](TColor c) {
     const Rgb3 v = Split(c);
     return std::to_string(v.r) + " " + std::to_string(v.g) + " " + std::to_string(v.b);
@@ -94,7 +94,7 @@ std::string Ini() {
       "Bottom=bottom.bmp\r\nBottomFrame=2\r\nBottomStretch=1\r\nBottomTrans=0\r\n"
       "TextShift=8\r\nTextShiftVert=0\r\nTextRightClip=70\r\nTextAlignment=0\r\n"
       "menuBar=menubar.bmp\r\nTileMenu=1\r\nTileLeftMenu=2\r\nTileRightMenu=2\r\n"
-      "[Colours]\r\nButtonFace=" + colour(kFace) + "\r\nTitleTextActive=" + colour(kTitleText[0]) +
+      "[Colours]\r\nButtonFace=" + colour(face) + "\r\nTitleTextActive=" + colour(kTitleText[0]) +
       "\r\nTitleTextNoActive=" + colour(kTitleText[1]) + "\r\nButtonShadow=" + colour(kShadow) + "\r\nMenu=" + colour(kMenuColour) +
       "\r\nMenuText=" + colour(kMenuText) + "\r\nHilight=" + colour(kHilight) + "\r\nHilightText=" +
       colour(kHilightText) + "\r\nMenuBarText=" + colour(kMenuBarText) + "\r\n"
@@ -130,16 +130,25 @@ std::string Ini() {
 
 TColor Shifted(TColor c, int shift) { return TColor((c & 0xFFFF00) | ((c & 0xFF) + TColor(shift))); }
 
-std::string FlatSkin(int shift) {
-  static std::map<int, std::string> cache;
-  auto found = cache.find(shift);
+std::string FlatSkin(int shift) { return FlatSkinOf(shift, 0); }
+
+std::string RecolouredFlatSkin(int shift) { return FlatSkinOf(0, shift); }
+
+std::string FlatSkinOf(int shift, int controlShift) {
+  static std::map<std::pair<int, int>, std::string> cache;
+  auto found = cache.find({shift, controlShift});
   if (found != cache.end()) return found->second;
+  auto cs = [controlShift](std::initializer_list<TColor> c) {
+    std::vector<TColor> out;
+    for (TColor x : c) out.push_back(Shifted(x, controlShift));
+    return out;
+  };
   auto sh = [shift](const TColor (&c)[2]) { return std::vector<TColor>{Shifted(c[0], shift), Shifted(c[1], shift)}; };
   const TColor left[2] = {Shifted(kLeft[0], shift), Shifted(kLeft[1], shift)};
   const TColor right[2] = {Shifted(kRight[0], shift), Shifted(kRight[1], shift)};
   const auto top = sh(kTop), bottom = sh(kBottom);
   skintest::Entries e = {
-      {"flat.ini", Ini()},
+      {"flat.ini", Ini(Shifted(kFace, controlShift))},
       {"top.bmp", Bmp(30, 2 * kCaption, [&](int, int y) { return top[size_t(y / kCaption)]; })},
       {"bottom.bmp", Bmp(30, 2 * kBorder, [&](int, int y) { return bottom[size_t(y / kBorder)]; })},
       {"left.bmp", SideBorder(left, true)},
@@ -149,8 +158,8 @@ std::string FlatSkin(int shift) {
       {"restore.bmp", Strip(kButtonW, kButtonH, {kRestore[0], kRestore[1], kRestore[2], kRestore[3]})},
       {"min.bmp", Strip(kButtonW, kButtonH, {kMin[0], kMin[1], kMin[2], kMin[3]})},
       {"button.bmp", Strip(kPushW, kPushH, {kPush[0], kPush[1], kPush[2], kPush[3], kPush[4]})},
-      {"check.bmp", Strip(kBox, kBox, {kCheck[0], kCheck[1], kCheck[2], kCheck[3]})},
-      {"radio.bmp", Strip(kBox, kBox, {kRadio[0], kRadio[1], kRadio[2], kRadio[3]})},
+      {"check.bmp", Strip(kBox, kBox, cs({kCheck[0], kCheck[1], kCheck[2], kCheck[3]}))},
+      {"radio.bmp", Strip(kBox, kBox, cs({kRadio[0], kRadio[1], kRadio[2], kRadio[3]}))},
       {"progress.bmp", Strip(kProgressW, kProgressH, {kProgress[0], kProgress[1]})},
       {"scrollbar.bmp", Frames(kStrip, kStrip, 23, ScrollFrame)},
       {"hscroll.bmp", Frames(kTrackLen, kStrip, 4, HorzTrack)},
@@ -168,15 +177,15 @@ std::string FlatSkin(int shift) {
          return std::min({x, y, 19 - x, 19 - y}) < 3 ? kMenuEdge : kMenuInside;
        })},
       {"menubar.bmp", Bmp(20, 40, [](int, int y) { return kMenuBar[y / 20]; })},
-      {"tabs.bmp", Strip(12, 12, {kTab[0], kTab[1], kTab[2], kTab[3], kTab[4]})},
-      {"pane.bmp", Strip(12, 12, {kPane})},
+      {"tabs.bmp", Strip(12, 12, cs({kTab[0], kTab[1], kTab[2], kTab[3], kTab[4]}))},
+      {"pane.bmp", Strip(12, 12, cs({kPane}))},
       {"track.bmp", Strip(12, 4, {kTrack[0]})},
       {"trackvert.bmp", Strip(4, 12, {kTrack[1]})},
       {"thumb.bmp", Strip(11, 20, {kThumb[0], kThumb[1], kThumb[2], kThumb[3], kThumb[4]})},
       {"edges.bmp", Strip(12, 12, {kEdge[0], kEdge[1], kEdge[2]})},
       {"header.bmp", Strip(12, 12, {kHeader[0], kHeader[1], kHeader[2], kHeader[3], kHeader[4]})},
   };
-  return cache[shift] = skintest::PackEntries(e);
+  return cache[{shift, controlShift}] = skintest::PackEntries(e);
 }
 
 }  // namespace flatskin

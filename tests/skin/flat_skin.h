@@ -93,6 +93,11 @@ inline constexpr int kCloseX = 24, kMaxX = 46, kMinX = 68;
 // The packed flat skin; `shift` adds to every red value of the borders (a second skin that
 // looks otherwise the same).
 std::string FlatSkin(int shift = 0);
+// The flat skin whose face colour and check-box, radio, tab and pane pictures have `shift` added
+// to their red values (a second skin whose controls look otherwise the same).
+std::string RecolouredFlatSkin(int shift);
+// Both: borders shifted by `shift`, controls by `controlShift`.
+std::string FlatSkinOf(int shift, int controlShift);
 // The border colour of a flat skin made with `shift`.
 TColor Shifted(TColor c, int shift);
 

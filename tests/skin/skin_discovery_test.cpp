@@ -132,6 +132,15 @@ TEST(ControlDiscovery, Skin3rdKindsAndTheirGates) {
   EXPECT_EQ(std::string(trz.ChildSkinner), "TSkinObjImage");
   EXPECT_EQ(trz.ChildMode, 1);
   EXPECT_EQ(DecideSkin3rd("radiogroup", Without(xcRadioButton), true, true, false, false).Children, 0);
+  // A group's gate keeps the group and its buttons plain, whatever the buttons' gate says.
+  const TSkinDecision ungated = DecideSkin3rd("radiogroup", Without(xcGroupBox), true, true, false, false);
+  EXPECT_EQ(Name(ungated), "-");
+  EXPECT_EQ(ungated.Children, 0);
+  const TSkinDecision noPanel = DecideSkin3rd("checkgroup", Without(xcPanel), true, true, false, false);
+  EXPECT_EQ(Name(noPanel), "-");
+  EXPECT_EQ(noPanel.Children, 0);
+  // A check group without the group-box gate still gives its buttons theirs.
+  EXPECT_EQ(DecideSkin3rd("checkgroup", Without(xcGroupBox), true, true, false, false).Children, 4);
   EXPECT_EQ(DecideSkin3rd("embedscrollbar", kAll, true, true, false, false).Children, 5);
 }
 

@@ -282,6 +282,20 @@ TEST_F(HostileSkin, MissingAndDamagedBitmapsAreEmpty) {
   EXPECT_EQ(PixelOf(sd->SunkEdge->Bitmap, 199, 10), kMagenta);
 }
 
+TEST_F(HostileSkin, PicturesNamedWithFoldersOrDrivesAreFoundByTheirFileNames) {
+  REQUIRE_PACKER();
+  // Skins name their pictures as the system they were made on writes paths.
+  SkinDataPtr sd = With(
+      "[Personality]\r\nTop=skins\\top.bmp\r\nLeft=c:left.bmp\r\nRight=c:\\skins\\sub\\right.bmp\r\n"
+      "Bottom=sub.d\\bottom\r\n[Buttons]\r\nBitmap=a.b\\c:\\\r\n");
+  ASSERT_TRUE(sd->Ready());
+  EXPECT_FALSE(sd->Top->Bitmap.Empty());
+  EXPECT_EQ(sd->Left->Bitmap.Width(), 8);
+  EXPECT_FALSE(sd->Right->Bitmap.Empty());
+  EXPECT_TRUE(sd->Bottom->Bitmap.Empty()) << "the full stop of a folder is no extension";
+  EXPECT_TRUE(sd->Buttons->Bitmap.Empty()) << "no file name after the last separator";
+}
+
 TEST_F(HostileSkin, DamagedPicturesAreEmptyAndTheRestReads) {
   REQUIRE_PACKER();
   SkinDataPtr sd = LoadedSkinData(PackEntries(

@@ -141,6 +141,22 @@ TEST_F(SkinnedControls, TheUserEventChoosesFirst) {
   EXPECT_NE(std::find(asked.begin(), asked.end(), "TPROGRESSBAR"), asked.end());
 }
 
+TEST_F(SkinnedControls, TheUserEventIsToldTheFormsWrapper) {
+  std::vector<TComponent*> senders;
+  std::vector<TControl*> forms;
+  sd->OnSkinControl = [&](TComponent* sender, TSkinData*, TControl* f, TControl*, const std::string&,
+                          TSkinControl*&) {
+    senders.push_back(sender);
+    forms.push_back(f);
+  };
+  Show();
+  ASSERT_FALSE(senders.empty());
+  for (TComponent* s : senders) EXPECT_EQ(static_cast<void*>(s), static_cast<void*>(Wrapper()));
+  for (TControl* f : forms) EXPECT_EQ(f, form);
+  ASSERT_NE(senders.front(), nullptr);
+  EXPECT_EQ(senders.front()->ClassName(), "TWinSkinForm");
+}
+
 TEST_F(SkinnedControls, PushButtonFramesFollowMouseFocusAndState) {
   Show();
   auto* push = Find<TButton>("Push");

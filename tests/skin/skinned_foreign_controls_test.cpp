@@ -10,6 +10,11 @@
 #include "platform/forms/media_player.h"
 #include "platform/forms/rtti.h"
 #include "platform/forms/tab_set.h"
+#include "platform/forms/win/common_controls.h"
+#include "platform/gdi/pen_brush.h"
+#include "platform/gdi/shapes.h"
+#include "platform/user/painting.h"
+#include "skin/skin_manage.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/window.h"
@@ -103,6 +108,61 @@ class TcxCheckBox : public TWinControl {
   mutable TcxCheckBoxProperties properties_;
 };
 
+// A foreign dock: a container that paints itself in its colour.
+class TTBDock : public TWinControl {
+ public:
+  explicit TTBDock(TComponent* owner) : TWinControl(owner) {}
+  static const TClassInfo& StaticClassInfo() {
+    static const TClassInfo info = TClassBuilder<TTBDock>("TTBDock", &TWinControl::StaticClassInfo())
+                                       .Creator([](TComponent* o) { return new TTBDock(o); })
+                                       .Build();
+    return info;
+  }
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+  void WndProc(TMessage& m) override {
+    if (m.Msg != WM_ERASEBKGND) return TWinControl::WndProc(m);
+    RECT r{};
+    GetClientRect(HandleIfAllocated(), &r);
+    HBRUSH b = CreateSolidBrush(ColorToRGB(Color()));
+    FillRect(reinterpret_cast<HDC>(m.WParam), &r, b);
+    DeleteObject(b);
+    m.Result = 1;
+  }
+};
+
+// A foreign radio group and the plain buttons it holds.
+class TcxRadioGroup : public TWinControl {
+ public:
+  explicit TcxRadioGroup(TComponent* owner) : TWinControl(owner) {}
+  static const TClassInfo& StaticClassInfo() {
+    static const TClassInfo info = TClassBuilder<TcxRadioGroup>("TcxRadioGroup", &TWinControl::StaticClassInfo())
+                                       .Creator([](TComponent* o) { return new TcxRadioGroup(o); })
+                                       .Build();
+    return info;
+  }
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+};
+
+class TGroupButton : public TWinControl {
+ public:
+  explicit TGroupButton(TComponent* owner) : TWinControl(owner) {}
+  static const TClassInfo& StaticClassInfo() {
+    static const TClassInfo info = TClassBuilder<TGroupButton>("TGroupButton", &TWinControl::StaticClassInfo())
+                                       .Creator([](TComponent* o) { return new TGroupButton(o); })
+                                       .Build();
+    return info;
+  }
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+};
+
+const char* const kGroupForm =
+    "object SkinForm: TForm\n  Left = 100\n  Top = 80\n  ClientHeight = 200\n  ClientWidth = 300\n"
+    "  object Group: TcxRadioGroup\n    Left = 10\n    Top = 10\n    Width = 150\n    Height = 80\n"
+    "    object First: TGroupButton\n      Left = 8\n      Top = 16\n      Width = 100\n      Height = 20\n    end\n"
+    "    object Second: TGroupButton\n      Left = 8\n      Top = 44\n      Width = 100\n      Height = 20\n    end\n"
+    "  end\n"
+    "end\n";
+
 const char* const kForeignForm =
     "object SkinForm: TForm\n  Left = 100\n  Top = 80\n  ClientHeight = 300\n  ClientWidth = 400\n"
     "  object Check: TRzCheckBox\n    Left = 10\n    Top = 10\n    Width = 100\n    Height = 20\n  end\n"
@@ -110,6 +170,7 @@ const char* const kForeignForm =
     "  object Cx: TcxCheckBox\n    Left = 10\n    Top = 70\n    Width = 100\n    Height = 20\n  end\n"
     "  object Set1: TTabSet\n    Left = 10\n    Top = 100\n    Width = 300\n    Height = 22\n"
     "    Tabs.Strings = (\n      'One'\n      'Two')\n    TabIndex = 1\n  end\n"
+    "  object Dock: TTBDock\n    Left = 200\n    Top = 10\n    Width = 100\n    Height = 40\n  end\n"
     "  object Player: TMediaPlayer\n    Left = 10\n    Top = 140\n    Width = 150\n    Height = 30\n"
     "    VisibleButtons = [btPlay, btStop, btEject]\n    EnabledButtons = [btPlay, btEject]\n  end\n"
     "end\n";
@@ -119,7 +180,8 @@ class SkinnedForeign : public skintest::SkinnedForm {
   void SetUp() override {
     SkinnedForm::SetUp();
     for (const TClassInfo* c : {&TRzCheckBox::StaticClassInfo(), &TRzRadioButton::StaticClassInfo(),
-                                &TcxCheckBox::StaticClassInfo()})
+                                &TcxCheckBox::StaticClassInfo(), &TTBDock::StaticClassInfo(),
+                                &TcxRadioGroup::StaticClassInfo(), &TGroupButton::StaticClassInfo()})
       RegisterClass(*c);
   }
   // The colour in the middle of slot k (from 1) of a 9-slot strip.
@@ -155,6 +217,61 @@ TEST_F(SkinnedForeign, CheckBoxesAndRadioButtonsReceiveGlyphStrips) {
     int slot, frames, frame;
   } slots[] = {{1, 4, 1}, {3, 4, 0}, {3, 5, 5}, {6, 5, 5}, {7, 4, 3}, {8, 4, 4}, {9, 5, 5}, {0, 5, 0}, {10, 5, 0}};
   for (const auto& s : slots) EXPECT_EQ(ObjImageSlotFrame(s.slot, s.frames), s.frame) << s.slot;
+}
+
+TEST_F(SkinnedForeign, ASkinSwitchRecoloursContainersTabsAndGlyphs) {
+  Show(kForeignForm);
+  auto* dock = Find<TTBDock>("Dock");
+  auto* check = Find<TRzCheckBox>("Check");
+  auto* tabs = Find<TTabSet>("Set1");
+  ASSERT_TRUE(dock && check && tabs);
+  HWND strip = Make(WC_TABCONTROL, 0, 10, 200, 200, 60, 90);
+  std::u16string one = u"One";
+  TCITEMW item;
+  item.mask = TCIF_TEXT;
+  item.pszText = one.data();
+  SendMessageW(strip, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  Wrapper()->SkinWin32Children(strip);
+  Pump();
+  RECT tab{};
+  SendMessageW(strip, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab));
+  const TRect set = tabs->TabRect(0);
+  EXPECT_EQ(AtWindow(dock->Handle(), 50, 20), kFace);
+  EXPECT_EQ(AtWindow(tabs->Handle(), set.left + 2, 2), kTab[0]);
+  EXPECT_EQ(AtWindow(strip, tab.left + 2, tab.top + 2), kTab[1]);
+  EXPECT_EQ(Slot(*check->CustomGlyphs(), 1), kCheck[0]);
+  // A skin whose face and control pictures differ: every control takes it with the frame.
+  sd->PackedSkin().Clear();
+  sd->PackedSkin().WriteString(RecolouredFlatSkin(9));
+  ASSERT_TRUE(sd->LoadSkin());
+  sd->ApplySkin();
+  SkinManage()->TimerTick();
+  Pump();
+  EXPECT_EQ(AtWindow(dock->Handle(), 50, 20), Shifted(kFace, 9)) << "the dock's face";
+  EXPECT_EQ(AtWindow(tabs->Handle(), set.left + 2, 2), Shifted(kTab[0], 9)) << "the tab set's pictures";
+  EXPECT_EQ(AtWindow(strip, tab.left + 2, tab.top + 2), Shifted(kTab[1], 9)) << "the tab control's pictures";
+  EXPECT_EQ(Slot(*check->CustomGlyphs(), 1), Shifted(kCheck[0], 9)) << "the glyph strip";
+  EXPECT_EQ(Slot(*check->CustomGlyphs(), 8), Shifted(kCheck[3], 9));
+  EXPECT_EQ(AtWindow(form->Handle(), kBorder + 370, kCaption + 290), Shifted(kFace, 9)) << "the form";
+}
+
+TEST_F(SkinnedForeign, ARadioGroupFollowsItsOwnGate) {
+  // The buttons' gate is on, the group's is off: neither the group nor its buttons are skinned.
+  sd->SetSkinControls(sd->SkinControls() & ~SkinBit(xcGroupBox));
+  Show(kGroupForm);
+  for (const char* name : {"Group", "First", "Second"})
+    EXPECT_EQ(Wrapper()->FindSkinner(Find<TControl>(name)), nullptr) << name;
+}
+
+TEST_F(SkinnedForeign, ARadioGroupWithItsGateSkinsItsButtons) {
+  Show(kGroupForm);
+  const std::pair<const char*, const char*> expected[] = {
+      {"Group", "TSkinGroupBox"}, {"First", "TSkinRadioButton"}, {"Second", "TSkinRadioButton"}};
+  for (const auto& [name, kind] : expected) {
+    TSkinControl* s = Wrapper()->FindSkinner(Find<TControl>(name));
+    ASSERT_NE(s, nullptr) << name;
+    EXPECT_STREQ(s->KindName(), kind);
+  }
 }
 
 TEST_F(SkinnedForeign, TabSetsAreDrawnWholeFromTheTabPictures) {

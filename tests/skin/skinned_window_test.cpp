@@ -410,6 +410,34 @@ TEST_F(SkinnedWindow, FormsTheFilterRefusesStayPlain) {
   EXPECT_EQ(Wrapper(), nullptr);
 }
 
+TEST_F(SkinnedWindow, ItemDrawingSkinsTurnTheFormsAutoScrollOff) {
+  Show();
+  EXPECT_TRUE(form->AutoScroll()) << "skins without item drawing leave it";
+  form->Free();
+  form = nullptr;
+  sd->SetSkinControls(sd->SkinControls() | SkinBit(xcMenuItem));
+  Show();
+  ASSERT_NE(Wrapper(), nullptr);
+  EXPECT_FALSE(form->AutoScroll());
+}
+
+TEST_F(SkinnedWindow, TheManagerCanAskForFramesWithoutClippedChildren) {
+  Show();
+  EXPECT_NE(GetWindowLongPtrW(form->Handle(), GWL_STYLE) & WS_CLIPCHILDREN, 0);
+  form->Free();
+  form = nullptr;
+  SkinManage()->ClipChildrenOff = true;
+  Show();
+  ASSERT_NE(Wrapper(), nullptr);
+  EXPECT_EQ(GetWindowLongPtrW(form->Handle(), GWL_STYLE) & WS_CLIPCHILDREN, 0);
+  // Not for a window without a frame.
+  form->Free();
+  form = nullptr;
+  Show("bsNone");
+  ASSERT_NE(Wrapper(), nullptr);
+  EXPECT_NE(GetWindowLongPtrW(form->Handle(), GWL_STYLE) & WS_CLIPCHILDREN, 0);
+}
+
 TEST_F(SkinnedWindow, AWindowOfAnUnreadableSkinStaysPlain) {
   sd->PackedSkin().Clear();
   sd->PackedSkin().WriteString("not a skin");
