@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "pdf/codecs/ccitt/ccitt_changing_elements.h"
 #include "pdf/codecs/ccitt/ccitt_messages.h"
 #include "pdf/codecs/ccitt/ccitt_tables.h"
 #include "platform/rtl/exceptions.h"
@@ -40,20 +41,22 @@ void TCCITTRowDecoder::FinishRow() {
   ref_count_ = count_;
 }
 
-void TCCITTRowDecoder::SetRun(int32_t start, int32_t end) {
-  start = std::max(start, 0);
-  end = std::min(end, columns_);
+void FillRun(uint8_t* row, int32_t start, int32_t end) {
   if (start >= end) return;
   const int32_t first = start >> 3, last = (end - 1) >> 3;
   const auto head = static_cast<uint8_t>(0xFFu >> (start & 7));
   const auto tail = static_cast<uint8_t>(0xFFu << (7 - ((end - 1) & 7)));
   if (first == last) {
-    row_[first] |= head & tail;
+    row[first] |= head & tail;
     return;
   }
-  row_[first] |= head;
-  std::memset(row_ + first + 1, 0xFF, static_cast<size_t>(last - first - 1));
-  row_[last] |= tail;
+  row[first] |= head;
+  std::memset(row + first + 1, 0xFF, static_cast<size_t>(last - first - 1));
+  row[last] |= tail;
+}
+
+void TCCITTRowDecoder::SetRun(int32_t start, int32_t end) {
+  FillRun(row_, std::max(start, 0), std::min(end, columns_));
 }
 
 TCCITTRowDecoder::TRun TCCITTRowDecoder::ReadRun(bool black) {

@@ -59,7 +59,6 @@ class TCCITTRowDecoder {
     }
     if (count_ < static_cast<int32_t>(cur_.size())) cur_[count_++] = position;
   }
-  int32_t Reference(int32_t index) const { return index < ref_count_ ? ref_[index] : columns_; }
   TRowEnd DecodeUncompressed(int32_t& a0, bool& black);
 
   TCCITTBitReader& reader_;

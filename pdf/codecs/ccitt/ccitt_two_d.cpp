@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "pdf/codecs/ccitt/ccitt_changing_elements.h"
 #include "pdf/codecs/ccitt/ccitt_messages.h"
 #include "pdf/codecs/ccitt/ccitt_rows.h"
 #include "pdf/codecs/ccitt/ccitt_tables.h"
@@ -11,15 +12,8 @@
 namespace ccitt {
 
 void TCCITTRowDecoder::FindChangingElement(int32_t a0, bool black, int32_t& b1, int32_t& b2) {
-  // a0 never moves left within a row, so the first reference element right of a0 only moves
-  // right too; b1 is that element or the next one, whichever changes to the other colour
-  // (even indexes change white to black, odd ones black to white).
-  int32_t i = search_index_;
-  while (i < ref_count_ && ref_[i] <= a0) ++i;
-  search_index_ = i;
-  if ((i & 1) != (black ? 1 : 0)) ++i;
-  b1 = Reference(i);
-  b2 = Reference(i + 1);
+  const std::span<const int32_t> reference(ref_.data(), size_t(ref_count_));
+  FindChangingElements(reference, columns_, a0, black, search_index_, b1, b2);
 }
 
 TRowEnd TCCITTRowDecoder::DecodeTwoDRow(bool group4) {

@@ -38,9 +38,9 @@ TArithmeticDecoder::TArithmeticDecoder(TStreamReader& reader)
     : reader_(&reader), int_(kIntStatCount, TArithmeticDecoderStats(512)) {}
 
 uint8_t TArithmeticDecoder::NextByte() {
-  // Past the end of the data the coder sees 0xFF bytes, which read as a marker: the same as
-  // the end marker that closes every coded segment.
-  if (reader_->AtEnd()) return 0xFF;
+  // Coded data end with the marker FF AC, after which no byte is read. Data cut before it
+  // go on as if zero bytes followed, each one counted towards the coder's exhaustion.
+  if (reader_->AtEnd() && pastEnd_ <= kPastEndAllowance) ++pastEnd_;
   return reader_->ReadByte();
 }
 
@@ -59,7 +59,7 @@ void TArithmeticDecoder::Start() {
 void TArithmeticDecoder::ByteIn() {
   if (b_ == 0xFF) {
     if (b1_ > 0x8F) {
-      // A marker (or the end of the data): one-bits are shifted in from now on.
+      // A marker: one-bits are shifted in from now on.
       ct_ = 8;
       if (pastEnd_ <= kPastEndAllowance) ++pastEnd_;
     } else {

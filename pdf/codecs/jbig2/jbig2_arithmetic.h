@@ -55,8 +55,8 @@ class TArithmeticDecoder {
   TArithmeticDecoderStats& GenericStats() { return generic_; }
   TArithmeticDecoderStats& RefinementStats() { return refinement_; }
 
-  // True once decoding has gone well past the end of the coded data (or its end marker):
-  // what follows is no longer coded by anyone, and loops driven by the data stop.
+  // True once decoding has gone well past the end of the coded data or its end marker: what
+  // follows is no longer coded by anyone, and loops driven by the data stop.
   // Past the marker only the bits still in the coder's register remain, which can settle at
   // most about 2^20 decisions even in the cheapest state.
   bool Exhausted() const { return pastEnd_ > kPastEndAllowance || afterMarker_ > kAfterMarkerAllowance; }
@@ -75,7 +75,7 @@ class TArithmeticDecoder {
   uint32_t c_ = 0;
   uint32_t a_ = 0x8000;
   int ct_ = 0;
-  int pastEnd_ = 0;
+  int pastEnd_ = 0;  // marker byte-ins and bytes read past the end of the data
   int64_t afterMarker_ = 0;  // decisions since the first marker byte-in
   TArithmeticDecoderStats generic_;
   TArithmeticDecoderStats refinement_;

@@ -11,6 +11,8 @@
 
 namespace jbig2 {
 
+class TMMRDecoder;
+
 // Columns or rows [Begin, End).
 struct TIndexRange {
   int64_t Begin = 0, End = 0;
@@ -31,6 +33,11 @@ struct TGenericRegionParams {
 // Arithmetic-coded generic region into bitmap (all 0 on entry), with the decoder's generic
 // statistics. Rows after the coded data ran out stay 0. Answers the pixels decoded.
 int64_t ReadGenericRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder, const TGenericRegionParams& params);
+
+// MMR-coded generic region into bitmap (all 0 on entry), read with mmr from a reset on.
+// Then the decoder passes over the rest of the mmrDataLength coded bytes, or, given a
+// negative length, only looks at the next 24 bits (where an end-of-block code stands).
+void ReadMMRGenericRegion(TJBIG2Bitmap& bitmap, TMMRDecoder& mmr, int64_t mmrDataLength);
 
 struct TRefinementRegionParams {
   int Template = 0;

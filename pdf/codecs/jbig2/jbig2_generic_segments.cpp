@@ -2,7 +2,6 @@
 #include <algorithm>
 
 #include "pdf/codecs/jbig2/jbig2_generic.h"
-#include "pdf/codecs/jbig2/jbig2_mmr.h"
 #include "pdf/codecs/jbig2/jbig2_segments.h"
 #include "pdf/codecs/jbig2/jbig2_stream_decoder.h"
 
@@ -36,6 +35,9 @@ void TGenericRegionSegment::ReadSegment() {
     }
   }
   std::span<const uint8_t> coded = r.Rest();
+  // What the MMR decoder passes over after the region: the rest of the data part, or with an
+  // unknown length the bytes before the end sequence.
+  int64_t mmrLength = int64_t{header_->DataLength} - int64_t(r.Position());
   int64_t rows = RegionHeight;
   UnknownLength = header_->DataLength == kUnknownLength;
   if (UnknownLength) {
@@ -50,11 +52,12 @@ void TGenericRegionSegment::ReadSegment() {
     } else {
       ConsumedLength = r.Position() + coded.size();
     }
+    mmrLength = int64_t(coded.size());
   }
   TJBIG2Bitmap* bitmap = Factory().Create(RegionWidth, rows);
   if (!bitmap) return;
   if (mmr) {
-    TMMRDecoder::ReadRegion(*bitmap, coded, false);
+    ReadMMRGenericRegion(*bitmap, Mmr(), mmrLength);
   } else {
     TStreamReader data(coded);
     TArithmeticDecoder arith(data);

@@ -4,7 +4,6 @@
 
 #include "pdf/codecs/jbig2/jbig2_generic.h"
 #include "pdf/codecs/jbig2/jbig2_halftone_grid.h"
-#include "pdf/codecs/jbig2/jbig2_mmr.h"
 #include "pdf/codecs/jbig2/jbig2_segments.h"
 #include "pdf/codecs/jbig2/jbig2_stream_decoder.h"
 #include "pdf/codecs/jbig2/jbig2_text.h"
@@ -37,7 +36,7 @@ void TPatternDictionarySegment::ReadSegment() {
   TJBIG2Bitmap* collective = Factory().Create(count * PatternWidth, PatternHeight);
   if (!collective) return;
   if (Flags.GetValue("HD_MMR")) {
-    TMMRDecoder::ReadRegion(*collective, r.Rest(), false);
+    ReadMMRGenericRegion(*collective, Mmr(), int64_t{header_->DataLength} - 7);
   } else {
     TGenericRegionParams p;
     p.Template = Flags.GetValue("HD_TEMPLATE");
@@ -115,7 +114,8 @@ void THalftoneRegionSegment::ReadSegment() {
     if (!bits) break;
     planes.push_back(bits);
     if (mmr) {
-      r.Skip(int64_t(TMMRDecoder::ReadRegion(*bits, r.Rest(), true)));
+      // Each plane ends with an end-of-block code, which the next plane's reset passes over.
+      ReadMMRGenericRegion(*bits, Mmr(), -1);
       CellsDecoded += int64_t{bits->Width()} * bits->Height();
     } else {
       CellsDecoded += ReadGenericRegion(*bits, Arith(), p);

@@ -10,6 +10,7 @@ namespace jbig2 {
 TStreamReader& TSegment::Reader() { return decoder_.Reader(); }
 TArithmeticDecoder& TSegment::Arith() { return decoder_.Arith(); }
 THuffmanDecoder& TSegment::Huffman() { return decoder_.Huffman(); }
+TMMRDecoder& TSegment::Mmr() { return decoder_.Mmr(); }
 TJBIG2BitmapFactory& TSegment::Factory() { return decoder_.Factory(); }
 
 std::vector<TSegment*> TSegment::ReferredSegments() {

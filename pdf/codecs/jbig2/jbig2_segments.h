@@ -15,6 +15,7 @@
 namespace jbig2 {
 
 class TJBIG2StreamDecoder;
+class TMMRDecoder;
 
 inline constexpr uint32_t kUnknownLength = 0xFFFFFFFF;
 
@@ -75,6 +76,7 @@ class TSegment {
   TStreamReader& Reader();
   TArithmeticDecoder& Arith();
   THuffmanDecoder& Huffman();
+  TMMRDecoder& Mmr();
   TJBIG2BitmapFactory& Factory();
   // The complete segments this one refers to, in the order of its referred-to numbers.
   std::vector<TSegment*> ReferredSegments();

@@ -152,9 +152,11 @@ size_t TJBIG2StreamDecoder::ReadSegmentData(TSegment& segment, std::span<const u
   TStreamReader reader(data);
   TArithmeticDecoder arith(reader);
   THuffmanDecoder huffman(reader);
+  TMMRDecoder mmr(reader);
   reader_ = &reader;
   arith_ = &arith;
   huffman_ = &huffman;
+  mmr_ = &mmr;
   try {
     segment.ReadSegment();
   } catch (const std::bad_alloc&) {
@@ -164,6 +166,7 @@ size_t TJBIG2StreamDecoder::ReadSegmentData(TSegment& segment, std::span<const u
   reader_ = nullptr;
   arith_ = nullptr;
   huffman_ = nullptr;
+  mmr_ = nullptr;
   segment.SetReady();
   if (segment.Header().DataLength == kUnknownLength)
     return static_cast<TGenericRegionSegment&>(segment).ConsumedLength;

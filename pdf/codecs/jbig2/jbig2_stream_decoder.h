@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "pdf/codecs/jbig2/jbig2_mmr.h"
 #include "pdf/codecs/jbig2/jbig2_segments.h"
 
 namespace jbig2 {
@@ -30,6 +31,7 @@ class TJBIG2StreamDecoder {
   TStreamReader& Reader() { return *reader_; }
   TArithmeticDecoder& Arith() { return *arith_; }
   THuffmanDecoder& Huffman() { return *huffman_; }
+  TMMRDecoder& Mmr() { return *mmr_; }
   TJBIG2BitmapFactory& Factory() { return factory_; }
   // The complete segment numbered before from that has this number, or nullptr.
   TSegment* FindReferredSegment(const TSegment& from, uint32_t number);
@@ -64,6 +66,7 @@ class TJBIG2StreamDecoder {
   TStreamReader* reader_ = nullptr;
   TArithmeticDecoder* arith_ = nullptr;
   THuffmanDecoder* huffman_ = nullptr;
+  TMMRDecoder* mmr_ = nullptr;
 };
 
 }  // namespace jbig2

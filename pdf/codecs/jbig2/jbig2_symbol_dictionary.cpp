@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "pdf/codecs/jbig2/jbig2_generic.h"
-#include "pdf/codecs/jbig2/jbig2_mmr.h"
 #include "pdf/codecs/jbig2/jbig2_segments.h"
 #include "pdf/codecs/jbig2/jbig2_stream_decoder.h"
 #include "pdf/codecs/jbig2/jbig2_text.h"
@@ -210,8 +209,7 @@ void TSymbolDictionarySegment::ReadSegment() {
       collective = ReadUncompressed(r, Factory(), totalWidth, classHeight);
     } else {
       collective = Factory().Create(totalWidth, classHeight);
-      if (collective) TMMRDecoder::ReadRegion(*collective, r.Rest().first(std::min<size_t>(size_t(size), r.Remaining())), false);
-      r.Skip(size);
+      if (collective) ReadMMRGenericRegion(*collective, Mmr(), size);
     }
     if (!collective) break;
     int64_t x = 0;

@@ -51,21 +51,45 @@ TEST(JBIG2Seeds, WriteCorpus) {
     write(huffman ? "text_huffman" : "text_arith", g.Bytes, p.Bytes);
   }
   {
+    // Halftones with arithmetic-coded skipped cells and with MMR everywhere (pattern
+    // dictionary, gray planes closed by end-of-block codes).
     std::vector<Bitmap> patterns;
     for (int i = 0; i < 4; ++i) {
       Bitmap b{4, 4};
       for (int k = 0; k < i * 4; ++k) b.Set(k % 4, k / 4, true);
       patterns.push_back(b);
     }
-    HalftoneOptions o;
-    o.GridWidth = 6, o.GridHeight = 5, o.StepX = 4 * 256, o.Skip = true;
-    std::vector<uint32_t> values(30);
-    for (size_t i = 0; i < 30; ++i) values[i] = uint32_t(i % 4);
-    StreamBuilder s;
-    s.Add(48, PageInfo(24, 20));
-    const uint32_t dict = s.Add(16, PatternDictionaryData(patterns, false, 0));
-    s.Add(22, HalftoneRegionData(24, 20, 0, 0, 0, patterns, values, o), {dict});
-    write("halftone", "", s.Bytes);
+    for (bool mmr : {false, true}) {
+      HalftoneOptions o;
+      o.MMR = mmr;
+      o.GridWidth = 6, o.GridHeight = 5, o.StepX = 4 * 256, o.Skip = !mmr;
+      std::vector<uint32_t> values(30);
+      for (size_t i = 0; i < 30; ++i) values[i] = uint32_t(mmr ? i * 3 % 4 : i % 4);
+      StreamBuilder s;
+      s.Add(48, PageInfo(24, 20));
+      const uint32_t dict = s.Add(16, PatternDictionaryData(patterns, mmr, 0));
+      s.Add(22, HalftoneRegionData(24, 20, 0, 0, 0, patterns, values, o), {dict});
+      write(mmr ? "halftone_mmr" : "halftone", "", s.Bytes);
+    }
+  }
+  {
+    // MMR collective bitmaps of a Huffman dictionary (without end-of-block codes), and a
+    // generic region of unknown length.
+    DictionaryOptions d;
+    d.Huffman = true;
+    d.MMR = true;
+    d.MMRWithoutEndOfBlock = true;
+    StreamBuilder t;
+    t.Add(48, PageInfo(40, 16));
+    const uint32_t symbolDict = t.Add(0, SymbolDictionaryData({}, symbols, d));
+    instances[2].Refine = false;
+    t.Add(6, TextRegionData(40, 16, 0, 0, 0, symbols, instances, TextOptions{}), {symbolDict});
+    write("text_mmr_dictionary", "", t.Bytes);
+    const Bitmap b = TextLike(26, 11, 8);
+    StreamBuilder g;
+    g.Add(48, PageInfo(26, 0xFFFFFFFF, 0, 0x8000 | 16));
+    g.Add(38, GenericMMRData(b, 0, 0, 0, EncodeMMR(b)) + std::string("\x00\x00", 2) + U32(11), {}, 1, true);
+    write("generic_mmr_unknown_length", "", g.Bytes);
   }
   {
     const Bitmap b = TextLike(20, 9, 4);

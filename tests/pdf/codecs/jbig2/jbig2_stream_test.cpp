@@ -34,8 +34,12 @@ TEST(JBIG2Stream, EachDataPartEndsWhereItsLengthSays) {
 
 TEST(JBIG2Stream, ArithmeticDataWithoutItsEndMarker) {
   REQUIRE_TOOL("jbig2dec");
-  // Producers may leave out the closing FF AC: past the data the coder sees a marker anyway.
+  // The coder closes its data with FF AC, past which it reads nothing. Data cut before the
+  // marker decode as if zero bytes followed, as jbig2dec reads them too: where the coder's
+  // last decisions needed the marker's one-bits (template 2 here) the last pixel comes out
+  // white; everything before it is the picture coded.
   for (int t = 0; t < 4; ++t) {
+    SCOPED_TRACE("template " + std::to_string(t));
     const Bitmap a = TextLike(41, 23, uint32_t(t + 5));
     std::string data = GenericRegionData(a, 0, 0, 0, NominalGeneric(t, t % 2 == 0));
     ASSERT_EQ(data.substr(data.size() - 2), "\xFF\xAC");
@@ -44,11 +48,12 @@ TEST(JBIG2Stream, ArithmeticDataWithoutItsEndMarker) {
     s.Add(48, PageInfo(41, 23));
     s.Add(38, data);
     s.Add(49, "");
-    // The coder's last decisions need the marker's one-bits, which the end of the data
-    // stands for (jbig2dec 0.19 gets the last pixel wrong here).
-    Bitmap ours;
-    ASSERT_TRUE(Ours(s.Bytes, "", ours));
-    EXPECT_EQ(ccitt_test::Difference(a, ours), "") << t;
+    Bitmap expected = a;
+    if (t == 2) {
+      ASSERT_TRUE(expected.Get(40, 22));
+      expected.Set(40, 22, false);
+    }
+    ExpectSame(s.Bytes, "", &expected);
   }
 }
 

@@ -358,6 +358,16 @@ std::string EncodeMMR(const Bitmap& b) {
   return ccitt_test::LibtiffGroup4(dir, b);
 }
 
+std::string WithoutEndOfBlock(const std::string& mmr) {
+  // The code is 000000000001 twice: its last bit is the last 1 of the data.
+  size_t last = mmr.size() * 8;
+  while (last > 0 && !((uint8_t(mmr[(last - 1) / 8]) >> (7 - (last - 1) % 8)) & 1)) --last;
+  if (last < 24) return {};
+  BitWriter w;
+  for (size_t i = 0; i + 24 < last; ++i) w.Put((uint8_t(mmr[i / 8]) >> (7 - i % 8)) & 1, 1);
+  return w.Bytes();
+}
+
 bool Jbig2dec(const std::string& page, const std::string& globals, Bitmap& out, std::string* log) {
   testsupport::TempDir dir;
   testsupport::WriteFile(dir.File("page.jb2"), page);

@@ -93,6 +93,8 @@ std::string GenericMMRData(const Bitmap& b, uint32_t x, uint32_t y, uint8_t op, 
 
 // T.6 data of a bitmap, made by Pillow through libtiff; empty when that fails.
 std::string EncodeMMR(const Bitmap& b);
+// The same data cut before the end-of-block code that closes them (and its padding).
+std::string WithoutEndOfBlock(const std::string& mmr);
 
 // Builds an embedded stream segment by segment with consecutive numbers.
 struct StreamBuilder {

@@ -310,7 +310,8 @@ std::string SymbolDictionaryData(const std::vector<Bitmap>& inputs, const std::v
           for (int xx = 0; xx < symbols[k].Width; ++xx) collective.Set(int(x + xx), yy, symbols[k].Get(xx, yy));
         x += symbols[k].Width;
       }
-      std::string data = o.MMR ? EncodeMMR(collective) : std::string(collective.Bits.begin(), collective.Bits.end());
+      std::string data = std::string(collective.Bits.begin(), collective.Bits.end());
+      if (o.MMR) data = o.MMRWithoutEndOfBlock ? WithoutEndOfBlock(EncodeMMR(collective)) : EncodeMMR(collective);
       PutHuffman(bits, 1, o.MMR ? int64_t(data.size()) : 0);
       bits.Align();
       for (char c : data) bits.Put(uint8_t(c), 8);

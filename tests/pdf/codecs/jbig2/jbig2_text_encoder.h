@@ -62,6 +62,8 @@ struct DictionaryOptions {
   bool Retained = false, Used = false;
   // Huffman: collective bitmaps MMR-coded instead of stored; tables B.5 / B.3 instead of B.4 / B.2.
   bool MMR = false;
+  // ... and without the end-of-block code after each.
+  bool MMRWithoutEndOfBlock = false;
   bool SignedDeltas = false;
   // Export runs (alternately skip, export), over inputs then new symbols; empty exports the
   // new symbols only.
