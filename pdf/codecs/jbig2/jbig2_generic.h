@@ -54,8 +54,10 @@ struct TRefinementRegionParams {
 void ReadGenericRefinementRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder,
                                  const TRefinementRegionParams& params);
 
-// The contexts of the typical-prediction decisions in this decoder's context numbering.
+// The contexts of the typical-prediction decisions in this decoder's context numbering: the
+// standard's pixel patterns (0x9B25, 0x0795, 0x00E5 and 0x0195 in its own numbering, the
+// adaptive pixels included), and for refinement the reference pixel at the current place.
 inline constexpr uint32_t kGenericSLTPContext[4] = {0x3953, 0x079A, 0x0E3, 0x18B};
-inline constexpr uint32_t kRefinementSLTPContext[2] = {0x0040, 0x0004};
+inline constexpr uint32_t kRefinementSLTPContext[2] = {0x0040, 0x0008};
 
 }  // namespace jbig2

@@ -3,6 +3,7 @@
 // height with end-of-stripe segments, and generic regions of unknown data length.
 #include <gtest/gtest.h>
 
+#include "tests/pdf/codecs/jbig2/jbig2_halftone_encoder.h"
 #include "tests/pdf/codecs/jbig2/jbig2_text_encoder.h"
 
 using namespace jbig2_test;
@@ -115,6 +116,48 @@ TEST(JBIG2Stream, StripedPageOfUnknownHeightEndsWithItsLastStripe) {
   ASSERT_TRUE(Ours(s.Bytes, "", ours));
   EXPECT_EQ(ccitt_test::Difference(expected, ours), "");
   EXPECT_EQ(ccitt_test::Difference(theirs, ours), "");
+}
+
+TEST(JBIG2Stream, EveryKindOfRegionInALaterStripeGrowsThePage) {
+  REQUIRE_TOOL("jbig2dec");
+  // Stripes of at most 16 rows: a generic region in the first, a text region in the second, a
+  // halftone region in the third. Each region lies below the rows the page holds when it
+  // comes; the page must grow for it, whatever its kind, or its picture is lost.
+  const Bitmap first = TextLike(48, 16, 21);
+  const std::vector<Bitmap> symbols = {TextLike(6, 9, 22), TextLike(7, 9, 23)};
+  std::vector<TextInstance> instances;
+  for (int i = 0; i < 6; ++i) {
+    TextInstance in;
+    in.Id = uint32_t(i % 2);
+    in.X = 8 * i;
+    in.Y = (i % 3) * 3;
+    instances.push_back(in);
+  }
+  std::vector<Bitmap> patterns;
+  for (int i = 0; i < 4; ++i) {
+    Bitmap p{4, 4};
+    for (int k = 0; k < i * 5; ++k) p.Set(k % 4, (k * 3) % 4, true);
+    patterns.push_back(p);
+  }
+  HalftoneOptions h;
+  h.GridWidth = 12, h.GridHeight = 4, h.StepX = 4 * 256;
+  std::vector<uint32_t> values(48);
+  for (size_t i = 0; i < values.size(); ++i) values[i] = uint32_t((i * 7) % 4);
+  StreamBuilder s;
+  s.Add(48, PageInfo(48, 0xFFFFFFFF, 0, uint16_t(0x8000 | 16)));
+  s.Add(38, GenericRegionData(first, 0, 0, 0, NominalGeneric(0, false)));
+  s.Add(50, U32(15));
+  const uint32_t dict = s.Add(0, SymbolDictionaryData({}, symbols, DictionaryOptions{}));
+  s.Add(6, TextRegionData(48, 16, 0, 16, 0, symbols, instances, TextOptions{}), {dict});
+  s.Add(50, U32(31));
+  const uint32_t screen = s.Add(16, PatternDictionaryData(patterns, false, 0));
+  s.Add(22, HalftoneRegionData(48, 16, 0, 32, 0, patterns, values, h), {screen});
+  s.Add(50, U32(47));
+  s.Add(49, "");
+  const Bitmap text = DrawInstances(48, 16, symbols, instances, TextOptions{});
+  const Bitmap halftone = DrawHalftone(48, 16, patterns, values, h);
+  const Bitmap expected = Placed(48, 48, {{&first, 0, 0}, {&text, 0, 16}, {&halftone, 0, 32}});
+  ExpectSame(s.Bytes, "", &expected);
 }
 
 TEST(JBIG2Stream, UnknownLengthRegionTakesItsRowCount) {

@@ -221,9 +221,10 @@ uint32_t RefinementContext(const Bitmap& b, const Bitmap& r, int t, int x, int y
 
 }  // namespace
 
-// The contexts of the refinement typical-prediction decisions, in the standard's numbering
-// above (the values jbig2dec reads).
-constexpr uint32_t kRefinementSLTP[2] = {0x0100, 0x0040};
+// The contexts of the refinement typical-prediction decisions in the numbering above: the
+// standard's pattern for both templates sets only the reference pixel at the current place.
+// (jbig2dec 0.19 reads template 1's at the reference pixel right of it, 0x0040.)
+constexpr uint32_t kRefinementSLTP[2] = {0x0100, 0x0080};
 
 void EncodeRefinementPixels(MQEncoder& e, std::vector<uint8_t>& stats, const Bitmap& b, const Bitmap& reference,
                             const RefinementOptions& o) {
