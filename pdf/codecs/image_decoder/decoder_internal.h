@@ -60,6 +60,29 @@ inline uint8_t ScaleSample(uint32_t sample, int bitsPerComponent) {
 // blue-green-red pixels of a 24-bit bitmap.
 void SamplesToBGR(const uint8_t* samples, uint8_t* pixels, int64_t width, bool grey);
 
+// How the raw samples of one row of a colour image become 24-bit pixels: per-component tables
+// that scale the samples and apply Decode, an Indexed image's palette, and the state of the
+// space's conversion (the last CMYK or DeviceN colour, asked for again only when it changes).
+// Prepared once per image (TPDFImageDecoder::PrepareColorRows), used row after row.
+struct TColorRows {
+  enum Space { kGray, kRGB, kCMYK, kDeviceN, kIndexed };
+  Space space = kGray;
+  int components = 1;
+  int bpc = 8;
+  std::vector<TByteTable> tables;
+  std::array<uint8_t, 256> indexOf{};
+  std::vector<COLORREF> palette;
+  // 8-bit RGB under the identity Decode: the samples are the pixels.
+  bool fastRGB = false;
+  // The row's raw samples are left in `samples` (for a colour key).
+  bool keepSamples = false;
+  std::vector<uint16_t> samples;
+  std::vector<double> tints;
+  bool haveLastTints = false;
+  uint32_t lastCMYK = 0xFFFFFFFF;
+  COLORREF lastColor = 0;
+};
+
 // round(x * 255) of a colour component 0..1, halves to even, clamped.
 uint8_t ComponentByte(double x);
 

@@ -33,6 +33,9 @@ class TPDFObject;
 class TPDFSeparationColorSpace;
 class TPDFStream;
 class TPDFStructure;
+namespace imgdec {
+struct TColorRows;
+}
 
 // The answer to an indirect reference (nullptr when it cannot be resolved).
 using TPDFImageResolveEvent = std::function<TPDFObject*(TPDFIndRef& reference)>;
@@ -112,7 +115,8 @@ class TPDFImageDecoder {
   // The image is only drawn (the caller renders a bitmap and never takes the data): unpacked
   // samples stay in Bitmap rather than being handed on as PNG data.
   bool DrawOnly = false;
-  // With DrawOnly: an 8-bit RGB or grey image without a mask keeps no picture of its own;
+  // With DrawOnly: an image without a mask whose rows become pixels each on its own (see
+  // RowsCanWait) keeps no picture of its own;
   // where it is placed pixel for pixel its rows are decoded a band at a time onto the canvas
   // (Bitmap stays empty), elsewhere it is decoded whole when drawn.
   bool DecodeWhileDrawing = false;
@@ -234,6 +238,11 @@ class TPDFImageDecoder {
   void UnpackStencil(const std::vector<double>& DecodeNumbers);
   void UnpackOneBitGrey(const std::vector<double>& DecodeNumbers);
   void UnpackColor(const std::vector<double>& DecodeNumbers, int Components);
+  // Prepares the conversion of raw sample rows of this image's colour space into 24-bit
+  // pixels; false for a space that cannot be shown.
+  bool PrepareColorRows(const std::vector<double>& DecodeNumbers, int Components, imgdec::TColorRows& Rows);
+  // One row of raw samples (Width pixels) into blue-green-red pixels.
+  void ConvertColorRow(imgdec::TColorRows& Rows, const uint8_t* Samples, uint8_t* Pixels);
   // Hands the bitmap on as PNG data in DataStream (stored deflate blocks).
   void HandOverAsPNG();
   // Builds DataStream for DrawImage when no path made one.
@@ -255,8 +264,13 @@ class TPDFImageDecoder {
     bool JPEG = false;
   };
   // True for an image whose decode can wait for its drawing (set by ApplyFilters when the
-  // filters allow it): drawn only, 8-bit RGB or grey without a mask, profile or Decode change.
+  // filters allow it): drawn only, without a mask or profile, in a space whose rows become
+  // pixels each on its own (grey above one bit, RGB, CMYK, Indexed over another base than Lab).
   bool RowsCanWait() const;
+  // 8-bit DeviceRGB samples under the identity Decode (what libjpeg's rows are drawn as).
+  bool PlainEightBitRGB() const;
+  // Bytes of one row of the image's samples.
+  int64_t SampleRowBytes() const;
   // Defers the rows of samples still waiting for their deflate, of stored samples, of one
   // inflate with the parameters p (whose rows must fit under the decode's ceiling) or of one
   // LZW stage with them.
@@ -287,6 +301,9 @@ class TPDFImageDecoder {
   std::optional<TDeferredRows> deferredRows_;
   // Set while deferred rows are decoded whole: ApplyFilters then does not defer again.
   bool decodeWhole_ = false;
+  // The Decode text of deferred rows as the image dictionary gave it (Decode itself shows what
+  // the whole decode leaves).
+  std::string deferredDecode_;
   // The image dictionary's Decode numbers, before a path rewrote the Decode text.
   std::vector<double> sourceDecode_;
 };

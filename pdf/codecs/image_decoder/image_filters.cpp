@@ -54,8 +54,9 @@ bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool infla
   if (pendingSamples) return DeferRows(TDeferredRows{false, {}, true});
   if (stored) return DeferRows(TDeferredRows{});
   if (jpeg) {
-    // Grey pictures, whose whole decode draws through a palette, are left to it.
-    if (ColorSpace != "DeviceRGB") return false;
+    // Colour pictures as libjpeg gives them; grey ones, whose whole decode draws through a
+    // palette, are left to it.
+    if (!PlainEightBitRGB()) return false;
     TDeferredRows rows;
     rows.JPEG = true;
     return DeferRows(rows);
@@ -65,7 +66,7 @@ bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool infla
   // the decode's ceiling would be cut there.
   const FlatePredictorParams predictor =
       p.Present ? FlatePredictorParams{p.Predictor, p.Colors, p.BitsPerComponent, p.Columns} : FlatePredictorParams{};
-  const int64_t rowBytes = RowBytesFor(Width, ColorSpace == "DeviceGray" ? 1 : 3, 8);
+  const int64_t rowBytes = SampleRowBytes();
   if (lzw) {
     TDeferredRows rows;
     rows.LZW = true;

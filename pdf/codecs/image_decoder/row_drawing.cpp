@@ -45,15 +45,25 @@ bool TPDFImageDecoder::RowsCanWait() const {
     return false;
   // Decryption hooks change the stream's bytes around the decode only.
   if (OnBeforeDecode || OnAfterDecode) return false;
-  if (MaskKind != kMaskNone || !ICCProfile.empty() || BitsPerComponent != 8) return false;
-  const bool grey = ColorSpace == "DeviceGray";
-  if (!grey && ColorSpace != "DeviceRGB") return false;
-  const int components = grey ? 1 : 3;
+  if (MaskKind != kMaskNone || !ICCProfile.empty() || !UnpackableDepth(BitsPerComponent)) return false;
+  // Spaces whose rows become pixels one row at a time, with no pass over the whole picture
+  // afterwards (one-bit grey keeps a one-bit bitmap; Lab and Separation are converted after).
+  if (ColorSpace == "DeviceGray") return BitsPerComponent != 1;
+  if (ColorSpace == "Indexed") return BitsPerComponent <= 8 && IndexedBase != "Lab";
+  return ColorSpace == "DeviceRGB" || ColorSpace == "DeviceCMYK";
+}
+
+bool TPDFImageDecoder::PlainEightBitRGB() const {
+  if (ColorSpace != "DeviceRGB" || BitsPerComponent != 8) return false;
   const std::vector<double> decode = ParseNumberArray(Decode);
-  if (int(decode.size()) < 2 * components) return true;  // the default for every component
-  for (int c = 0; c < components; ++c)
+  if (decode.size() < 6) return true;  // the default for every component
+  for (int c = 0; c < 3; ++c)
     if (!IsIdentity(DecodeTable(decode[size_t(2 * c)], decode[size_t(2 * c + 1)]))) return false;
   return true;
+}
+
+int64_t TPDFImageDecoder::SampleRowBytes() const {
+  return RowBytesFor(Width, ComponentsOf(ColorSpace, DeviceNComponents()), BitsPerComponent);
 }
 
 TPDFImageDecoder::TDeferredRows TPDFImageDecoder::DeferredSource(std::string_view& bytes) const {
@@ -84,16 +94,19 @@ bool TPDFImageDecoder::DeferRows(const TDeferredRows& rows) {
     sourceDecode_ = ParseNumberArray(Decode);
     return true;
   }
-  const int64_t rowBytes = RowBytesFor(Width, ColorSpace == "DeviceGray" ? 1 : 3, 8);
-  TSampleRows probe(bytes, source.Inflate, source.Predictor, rowBytes);
-  if (source.LZW ? !LZWGivesSamples(bytes, source.LZWParams) : probe.Empty()) {
+  TSampleRows probe(bytes, source.Inflate, source.Predictor, SampleRowBytes());
+  TColorRows conversion;
+  if ((source.LZW ? !LZWGivesSamples(bytes, source.LZWParams) : probe.Empty()) ||
+      !PrepareColorRows(ParseNumberArray(Decode), ComponentsOf(ColorSpace, DeviceNComponents()), conversion)) {
     deferredRows_.reset();
     return false;
   }
-  // What the whole decode would leave for the caller to see.
+  // What the whole decode would leave for the caller to see; it starts again from the text.
   Decoded = true;
   sourceDecode_ = ParseNumberArray(Decode);
-  Decode = ColorSpace == "DeviceGray" ? "[ 0 1 ]" : "[ 0 1 0 1 0 1 ]";
+  deferredDecode_ = Decode;
+  if (conversion.space == TColorRows::kGray) Decode = "[ 0 1 ]";
+  if (conversion.space == TColorRows::kRGB) Decode = "[ 0 1 0 1 0 1 ]";
   return true;
 }
 
@@ -113,15 +126,16 @@ bool TPDFImageDecoder::DrawRows(TPDFDaubrix& canvas, double x1, double y1, doubl
     lzwSamples = LZWDecodeStage(bytes, source.LZWParams, source.Ceiling);
     bytes = lzwSamples;
   }
-  const bool grey = ColorSpace == "DeviceGray";
-  TSampleRows rows(bytes, source.Inflate, source.Predictor, RowBytesFor(Width, grey ? 1 : 3, 8));
+  TColorRows conversion;
+  if (!PrepareColorRows(sourceDecode_, ComponentsOf(ColorSpace, DeviceNComponents()), conversion)) return false;
+  TSampleRows rows(bytes, source.Inflate, source.Predictor, SampleRowBytes());
   const int32_t band = int32_t(std::clamp<int64_t>(kBandBytes / (3 * int64_t(Width)), 1, Height));
   TBitmap bitmap;
   bitmap.SetPixelFormat(pf24bit);
   for (int32_t top = 0; top < Height; top += band) {
     const int32_t n = std::min(band, Height - top);
     if (bitmap.Height() != n) bitmap.SetSize(Width, n);
-    for (int32_t r = 0; r < n; ++r) SamplesToBGR(rows.Next(), bitmap.ScanLine(r), Width, grey);
+    for (int32_t r = 0; r < n; ++r) ConvertColorRow(conversion, rows.Next(), bitmap.ScanLine(r));
     if (!canvas.DrawDibPoints(bitmap.SharedDib(), x1, y1 + top, x2, y1 + top, x1, y1 + top + n)) {
       if (top == 0) return false;
       DrawFailed = true;
@@ -153,6 +167,7 @@ void TPDFImageDecoder::DecodeDeferredRows() {
   deferredRows_.reset();
   decodeWhole_ = true;
   Decoded = false;
+  Decode = deferredDecode_;
   ApplyFilters();
   decodeWhole_ = false;
 }

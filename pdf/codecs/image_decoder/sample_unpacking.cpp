@@ -189,7 +189,7 @@ void TPDFImageDecoder::UnpackOneBitGrey(const std::vector<double>& decode) {
   std::string().swap(Data);
 }
 
-void TPDFImageDecoder::UnpackColor(const std::vector<double>& decode, int components) {
+bool TPDFImageDecoder::PrepareColorRows(const std::vector<double>& decode, int components, TColorRows& rows) {
   const int bpc = BitsPerComponent;
   const bool gray = ColorSpace == "DeviceGray" || ColorSpace == "Separation";
   const bool rgb = ColorSpace == "DeviceRGB";
@@ -198,14 +198,18 @@ void TPDFImageDecoder::UnpackColor(const std::vector<double>& decode, int compon
   const bool deviceN = ColorSpace == "DeviceN";
   const bool indexed = ColorSpace == "Indexed";
   // What cannot be shown right is not shown at all.
-  if (!gray && !rgb && !lab && !cmyk && !deviceN && !indexed) return Fail();
-  if (indexed && bpc > 8) return Fail();
-  if (deviceN && DeviceNComponents() <= 0) return Fail();
-  if ((lab && !LabSpace) || (ColorSpace == "Separation" && !SeparationSpace)) return Fail();
+  if (!gray && !rgb && !lab && !cmyk && !deviceN && !indexed) return false;
+  if (indexed && bpc > 8) return false;
+  if (deviceN && DeviceNComponents() <= 0) return false;
+  if ((lab && !LabSpace) || (ColorSpace == "Separation" && !SeparationSpace)) return false;
+  rows.space = gray ? TColorRows::kGray : rgb || lab ? TColorRows::kRGB : cmyk ? TColorRows::kCMYK
+               : deviceN ? TColorRows::kDeviceN : TColorRows::kIndexed;
+  rows.components = components;
+  rows.bpc = bpc;
 
   // Palette of an Indexed image: 256 entries, indices above HiVal take HiVal's colour.
-  std::vector<COLORREF> palette;
   if (indexed) {
+    std::vector<COLORREF>& palette = rows.palette;
     palette.assign(256, RGB(0, 0, 0));
     const auto* lut = reinterpret_cast<const uint8_t*>(Lookup.data());
     const int64_t size = int64_t(Lookup.size());
@@ -213,7 +217,7 @@ void TPDFImageDecoder::UnpackColor(const std::vector<double>& decode, int compon
     const bool known = IndexedBase == "DeviceRGB" || IndexedBase == "Lab" || IndexedBase == "DeviceGray" ||
                        IndexedBase == "DeviceCMYK" || (IndexedBase == "DeviceN" && n > 0) ||
                        (IndexedBase == "Separation" && SeparationSpace);
-    if (!known || (IndexedBase == "Lab" && !LabSpace)) return Fail();
+    if (!known || (IndexedBase == "Lab" && !LabSpace)) return false;
     for (int i = 0; i < 256; ++i) {
       const int64_t j = std::min<int64_t>(i, HiVal);
       if (j < 0) continue;
@@ -241,22 +245,78 @@ void TPDFImageDecoder::UnpackColor(const std::vector<double>& decode, int compon
 
   // Per component: raw sample to final byte (scaling and Decode in one lookup). Lab samples
   // are taken as they are: their ranges are the space's.
-  std::vector<TByteTable> tables(static_cast<size_t>(components));
+  rows.tables.assign(static_cast<size_t>(components), TByteTable{});
   for (int c = 0; c < components; ++c) {
     const auto [low, high] = lab ? std::pair{0.0, 1.0} : DecodePair(decode, c, components);
-    tables[size_t(c)] = ValueTable(bpc, low, high);
+    rows.tables[size_t(c)] = ValueTable(bpc, low, high);
   }
   // An Indexed sample through its Decode pair (in index units) to an index.
-  std::array<uint8_t, 256> indexOf{};
   if (indexed) {
     const double top = double((1 << bpc) - 1);
     const auto [low, high] = decode.size() >= 2 ? std::pair{decode[0], decode[1]} : std::pair{0.0, top};
     for (int r = 0; r < (1 << bpc); ++r) {
       const double x = low + r * (high - low) / top;
-      indexOf[size_t(r)] = uint8_t(std::clamp(int64_t(x + 0.5), int64_t{0}, int64_t{255}));
+      rows.indexOf[size_t(r)] = uint8_t(std::clamp(int64_t(x + 0.5), int64_t{0}, int64_t{255}));
     }
   }
+  rows.samples.resize(size_t(int64_t(Width) * components));
+  rows.tints.resize(static_cast<size_t>(components));
+  rows.fastRGB = rgb && bpc == 8 && IsIdentity(rows.tables[0]) && IsIdentity(rows.tables[1]) && IsIdentity(rows.tables[2]);
+  return true;
+}
 
+void TPDFImageDecoder::ConvertColorRow(TColorRows& rows, const uint8_t* src, uint8_t* dst) {
+  if (rows.fastRGB && !rows.keepSamples) return SamplesToBGR(src, dst, Width, false);
+  const int components = rows.components, bpc = rows.bpc;
+  ReadRowSamples(src, int64_t(Width) * components, bpc, rows.samples.data());
+  const std::vector<TByteTable>& tables = rows.tables;
+  const uint16_t* s = rows.samples.data();
+  for (int32_t x = 0; x < Width; ++x, s += components, dst += 3) {
+    switch (rows.space) {
+      case TColorRows::kGray:
+        dst[0] = dst[1] = dst[2] = tables[0][TableIndex(s[0], bpc)];
+        break;
+      case TColorRows::kRGB:
+        dst[2] = tables[0][TableIndex(s[0], bpc)];
+        dst[1] = tables[1][TableIndex(s[1], bpc)];
+        dst[0] = tables[2][TableIndex(s[2], bpc)];
+        break;
+      case TColorRows::kCMYK: {
+        const uint8_t c = tables[0][TableIndex(s[0], bpc)], m = tables[1][TableIndex(s[1], bpc)],
+                      yy = tables[2][TableIndex(s[2], bpc)], k = tables[3][TableIndex(s[3], bpc)];
+        const uint32_t key = uint32_t(c) << 24 | uint32_t(m) << 16 | uint32_t(yy) << 8 | k;
+        if (key != rows.lastCMYK) {
+          double r, g, b;
+          ColorManager->CMYKToRGB(c / 255.0, m / 255.0, yy / 255.0, k / 255.0, r, g, b);
+          rows.lastColor = RGB(ComponentByte(r), ComponentByte(g), ComponentByte(b));
+          rows.lastCMYK = key;
+        }
+        PutColor(dst, rows.lastColor);
+        break;
+      }
+      case TColorRows::kDeviceN: {
+        // Runs of one colour ask the tint transform once.
+        bool same = rows.haveLastTints;
+        for (int c = 0; c < components; ++c) {
+          const double t = tables[size_t(c)][TableIndex(s[c], bpc)] / 255.0;
+          same = same && rows.tints[size_t(c)] == t;
+          rows.tints[size_t(c)] = t;
+        }
+        if (!same) rows.lastColor = DeviceNColor(rows.tints);
+        rows.haveLastTints = true;
+        PutColor(dst, rows.lastColor);
+        break;
+      }
+      case TColorRows::kIndexed:
+        PutColor(dst, rows.palette[rows.indexOf[s[0]]]);
+        break;
+    }
+  }
+}
+
+void TPDFImageDecoder::UnpackColor(const std::vector<double>& decode, int components) {
+  TColorRows conversion;
+  if (!PrepareColorRows(decode, components, conversion)) return Fail();
   try {
     Bitmap = std::make_unique<TBitmap>();
     Bitmap->SetPixelFormat(pf24bit);
@@ -265,7 +325,7 @@ void TPDFImageDecoder::UnpackColor(const std::vector<double>& decode, int compon
     BitmapFailed = true;
     return Fail();
   }
-  const int64_t rowBytes = RowBytesFor(Width, components, bpc);
+  const int64_t rowBytes = RowBytesFor(Width, components, BitsPerComponent);
   const std::string_view rows = SamplesOfRows(rowBytes * Height);
 
   // A colour key compares raw samples against the ranges; it needs a range for every
@@ -278,59 +338,13 @@ void TPDFImageDecoder::UnpackColor(const std::vector<double>& decode, int compon
     MaskBitmap->Dib().SetColors(GreyRamp());
     MaskBitmap->SetSize(Width, Height);
   }
-
-  const int64_t count = int64_t(Width) * components;
-  std::vector<uint16_t> samples(static_cast<size_t>(count));
-  std::vector<double> tints(static_cast<size_t>(components));
-  const bool fastRGB = rgb && bpc == 8 && IsIdentity(tables[0]) && IsIdentity(tables[1]) && IsIdentity(tables[2]);
-  uint32_t lastCMYK = 0xFFFFFFFF;
-  bool haveLastTints = false;
-  COLORREF lastColor = 0;
+  conversion.keepSamples = keyed;
   for (int32_t y = 0; y < Height; ++y) {
     const auto* src = reinterpret_cast<const uint8_t*>(rows.data()) + int64_t(y) * rowBytes;
-    uint8_t* dst = Bitmap->ScanLine(y);
-    if (fastRGB && !keyed) {
-      SamplesToBGR(src, dst, Width, false);
-      continue;
-    }
-    ReadRowSamples(src, count, bpc, samples.data());
-    const uint16_t* s = samples.data();
-    for (int32_t x = 0; x < Width; ++x, s += components, dst += 3) {
-      if (gray) {
-        dst[0] = dst[1] = dst[2] = tables[0][TableIndex(s[0], bpc)];
-      } else if (rgb || lab) {
-        dst[2] = tables[0][TableIndex(s[0], bpc)];
-        dst[1] = tables[1][TableIndex(s[1], bpc)];
-        dst[0] = tables[2][TableIndex(s[2], bpc)];
-      } else if (cmyk) {
-        const uint8_t c = tables[0][TableIndex(s[0], bpc)], m = tables[1][TableIndex(s[1], bpc)],
-                      yy = tables[2][TableIndex(s[2], bpc)], k = tables[3][TableIndex(s[3], bpc)];
-        const uint32_t key = uint32_t(c) << 24 | uint32_t(m) << 16 | uint32_t(yy) << 8 | k;
-        if (key != lastCMYK) {
-          double r, g, b;
-          ColorManager->CMYKToRGB(c / 255.0, m / 255.0, yy / 255.0, k / 255.0, r, g, b);
-          lastColor = RGB(ComponentByte(r), ComponentByte(g), ComponentByte(b));
-          lastCMYK = key;
-        }
-        PutColor(dst, lastColor);
-      } else if (deviceN) {
-        // Runs of one colour ask the tint transform once.
-        bool same = haveLastTints;
-        for (int c = 0; c < components; ++c) {
-          const double t = tables[size_t(c)][TableIndex(s[c], bpc)] / 255.0;
-          same = same && tints[size_t(c)] == t;
-          tints[size_t(c)] = t;
-        }
-        if (!same) lastColor = DeviceNColor(tints);
-        haveLastTints = true;
-        PutColor(dst, lastColor);
-      } else {  // Indexed
-        PutColor(dst, palette[indexOf[s[0]]]);
-      }
-    }
+    ConvertColorRow(conversion, src, Bitmap->ScanLine(y));
     if (keyed) {
       uint8_t* m = MaskBitmap->ScanLine(y);
-      const uint16_t* k = samples.data();
+      const uint16_t* k = conversion.samples.data();
       for (int32_t x = 0; x < Width; ++x, k += components) {
         bool inside = true;
         for (int c = 0; c < components && inside; ++c)
@@ -344,6 +358,6 @@ void TPDFImageDecoder::UnpackColor(const std::vector<double>& decode, int compon
     MaskKind = kMaskBitmap;
     MaskDecode.clear();
   }
-  if (gray) Decode = "[ 0 1 ]";
-  if (rgb || lab) Decode = "[ 0 1 0 1 0 1 ]";
+  if (conversion.space == TColorRows::kGray) Decode = "[ 0 1 ]";
+  if (conversion.space == TColorRows::kRGB) Decode = "[ 0 1 0 1 0 1 ]";
 }

@@ -27,6 +27,14 @@ std::string Noise(size_t n, uint32_t seed) {
   return s;
 }
 
+// A hexadecimal string of the bytes, as a palette is written.
+std::string Hex(const std::string& bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string out = "<";
+  for (const char c : bytes) out += {kDigits[uint8_t(c) >> 4], kDigits[uint8_t(c) & 15]};
+  return out + ">";
+}
+
 // Rows of samples each behind a PNG filter tag; tags beyond 4 leave their row as stored.
 std::string Tagged(const std::string& samples, size_t rowBytes, uint32_t seed) {
   std::mt19937 rng(seed);
@@ -59,10 +67,13 @@ std::string LZWLiterals(const std::string& bytes) {
   return out;
 }
 
+constexpr const char* kRGB = "/DeviceRGB";
+constexpr const char* kGrey = "/DeviceGray";
+
 struct Case {
   const char* name;
   int width, height;
-  bool grey;
+  std::string space;
   int bits;
   std::string extra;  // more of the dictionary
   std::string data;
@@ -71,8 +82,7 @@ struct Case {
 
 std::string Dictionary(const Case& c) {
   return "<< /Width " + std::to_string(c.width) + " /Height " + std::to_string(c.height) +
-         " /BitsPerComponent " + std::to_string(c.bits) + " /ColorSpace " + (c.grey ? "/DeviceGray " : "/DeviceRGB ") +
-         c.extra + " >>";
+         " /BitsPerComponent " + std::to_string(c.bits) + " /ColorSpace " + c.space + " " + c.extra + " >>";
 }
 
 std::unique_ptr<TPDFImageDecoder> Decoder(TPDFStream* image, bool drawOnly) {
@@ -113,41 +123,60 @@ TEST_P(RowDrawing, PagesAsWhenDecodedWhole) {
   const std::string small = Noise(size_t(w) * 3 * h, 3);
   const std::string png = FlateCompressString(Tagged(rgb, size_t(W) * 3, 4));
   const std::string pngParms = "/Filter /FlateDecode /DecodeParms << /Predictor 15 /Colors 3 /Columns 4000 >>";
+  const std::string png16 = FlateCompressString(Tagged(rgb.substr(0, size_t(W) * 3 * H), size_t(W) * 3, 13));
+  const std::string pngParms16 =
+      "/Filter /FlateDecode /DecodeParms << /Predictor 15 /Colors 3 /BitsPerComponent 16 /Columns 2000 >>";
+  // 200 entries: indexes 200 to 255 take the colour of entry 199.
+  const std::string palette = "[ /Indexed /DeviceRGB 199 " + Hex(Noise(600, 10)) + " ]";
   const Case cases[] = {
-      {"stored RGB in bands", W, H, false, 8, "", rgb, true},
-      {"stored grey", w, h, true, 8, "", grey, true},
-      {"stored, rows missing", w, h, false, 8, "", small.substr(0, small.size() / 2 + 7), true},
-      {"stored, bytes past the end", w, h, false, 8, "", small + "tail", true},
-      {"inflated", w, h, false, 8, "/Filter /FlateDecode", FlateCompressString(small), true},
-      {"inflated, cut short", w, h, false, 8, "/Filter /Fl", FlateCompressString(small).substr(0, 900), true},
-      {"inflated, damaged", w, h, false, 8, "/Filter /FlateDecode",
+      {"stored RGB in bands", W, H, kRGB, 8, "", rgb, true},
+      {"stored grey", w, h, kGrey, 8, "", grey, true},
+      {"stored, rows missing", w, h, kRGB, 8, "", small.substr(0, small.size() / 2 + 7), true},
+      {"stored, bytes past the end", w, h, kRGB, 8, "", small + "tail", true},
+      {"inflated", w, h, kRGB, 8, "/Filter /FlateDecode", FlateCompressString(small), true},
+      {"inflated, cut short", w, h, kRGB, 8, "/Filter /Fl", FlateCompressString(small).substr(0, 900), true},
+      {"inflated, damaged", w, h, kRGB, 8, "/Filter /FlateDecode",
        FlateCompressString(small).replace(600, 40, std::string(40, '\x5A')), true},
-      {"PNG rows in bands", W, H, false, 8, pngParms, png, true},
-      {"PNG rows, cut inside a row", W, H, false, 8, pngParms, png.substr(0, png.size() * 2 / 3), true},
-      {"PNG rows, one tag and nothing after it", w, 2, true, 8,
+      {"PNG rows in bands", W, H, kRGB, 8, pngParms, png, true},
+      {"PNG rows, cut inside a row", W, H, kRGB, 8, pngParms, png.substr(0, png.size() * 2 / 3), true},
+      {"PNG rows, one tag and nothing after it", w, 2, kGrey, 8,
        "/Filter /FlateDecode /DecodeParms << /Predictor 10 /Columns 37 >>",
        FlateCompressString(Tagged(grey.substr(0, 37), 37, 5) + "\x02"), true},
-      {"TIFF predictor", w, h, false, 8,
+      {"TIFF predictor", w, h, kRGB, 8,
        "/Filter /FlateDecode /DecodeParms << /Predictor 2 /Colors 3 /Columns 37 >>", FlateCompressString(small), true},
-      {"LZW rows in bands", W, H, false, 8, "/Filter /LZWDecode", LZWLiterals(rgb), true},
-      {"LZW, cut short", w, h, false, 8, "/Filter /LZW", LZWLiterals(small).substr(0, 1000), true},
-      {"LZW with a TIFF predictor", w, h, false, 8,
+      {"LZW rows in bands", W, H, kRGB, 8, "/Filter /LZWDecode", LZWLiterals(rgb), true},
+      {"LZW, cut short", w, h, kRGB, 8, "/Filter /LZW", LZWLiterals(small).substr(0, 1000), true},
+      {"LZW with a TIFF predictor", w, h, kRGB, 8,
        "/Filter /LZWDecode /DecodeParms << /Predictor 2 /Colors 3 /Columns 37 /EarlyChange 0 >>",
        LZWLiterals(small), true},
-      {"LZW with PNG rows", W, H, false, 8,
+      {"LZW with PNG rows", W, H, kRGB, 8,
        "/Filter /LZWDecode /DecodeParms << /Predictor 15 /Colors 3 /Columns 4000 >>",
        LZWLiterals(Tagged(rgb, size_t(W) * 3, 8)), true},
-      {"LZW, predictor rows of another width", w, h, false, 8,
+      {"LZW, predictor rows of another width", w, h, kRGB, 8,
        "/Filter /LZWDecode /DecodeParms << /Predictor 12 /Colors 3 /Columns 20 >>",
        LZWLiterals(Tagged(small, 60, 9)), true},
-      {"LZW then Flate: decoded whole", w, h, false, 8, "/Filter [ /LZWDecode /FlateDecode ]",
+      {"LZW then Flate: decoded whole", w, h, kRGB, 8, "/Filter [ /LZWDecode /FlateDecode ]",
        LZWLiterals(FlateCompressString(small)), false},
-      {"grey with its default Decode", w, h, true, 8, "/Decode [ 0 1 ]", grey, true},
-      {"inverted Decode: decoded whole", w, h, true, 8, "/Decode [ 1 0 ]", grey, false},
-      {"predictor rows of another width: decoded whole", w, h, false, 8,
+      {"grey with its default Decode", w, h, kGrey, 8, "/Decode [ 0 1 ]", grey, true},
+      {"inverted Decode", w, h, kGrey, 8, "/Decode [ 1 0 ]", grey, true},
+      {"predictor rows of another width: decoded whole", w, h, kRGB, 8,
        "/Filter /FlateDecode /DecodeParms << /Predictor 12 /Colors 3 /Columns 20 >>",
        FlateCompressString(Tagged(small, 60, 6)), false},
-      {"16-bit: decoded whole", w, h, false, 16, "", small, false},
+      {"16-bit, their high bytes", w, h / 2, kRGB, 16, "", small, true},
+      {"16-bit PNG rows in bands", W / 2, H, kRGB, 16, pngParms16, png16, true},
+      {"16-bit grey, cut short", w, h, kGrey, 16, "/Filter /FlateDecode", FlateCompressString(small).substr(0, 700), true},
+      {"Indexed, 8 bits", w, h, palette, 8, "", grey, true},
+      {"Indexed PNG rows in bands, indexes past HiVal", W, H, palette, 8,
+       "/Filter /FlateDecode /DecodeParms << /Predictor 15 /Columns 4000 >>",
+       FlateCompressString(Tagged(rgb.substr(0, size_t(W) * H), size_t(W), 10)), true},
+      {"Indexed, 4 bits under a Decode", w, h, palette, 4, "/Decode [ 15 0 ]", small, true},
+      {"Indexed, 2 bits, odd width", w, h, palette, 2, "", small, true},
+      {"Indexed, 1 bit", w, h, palette, 1, "", small, true},
+      {"Indexed over grey", w, h, "[ /Indexed /DeviceGray 255 " + Hex(Noise(256, 11)) + " ]", 8, "", grey, true},
+      {"Indexed over CMYK", w, h, "[ /Indexed /DeviceCMYK 3 " + Hex(Noise(16, 12)) + " ]", 2, "", small, true},
+      {"CMYK", w, h, "/DeviceCMYK", 8, "", small.substr(0, size_t(w) * 4 * (h / 2)), true},
+      {"RGB under a Decode", w, h, kRGB, 8, "/Decode [ 0 1 1 0 0.2 0.8 ]", small, true},
+      {"one-bit grey: decoded whole", w, h, kGrey, 1, "", small, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
