@@ -53,12 +53,16 @@ void Frame3D(HDC dc, const RECT& r, bool lowered) {
 
 }  // namespace
 
-void TSkinStatusBar::DrawPart(HDC dc, RECT r, int frame, std::u16string text, bool rtl) {
+void TSkinStatusBar::DrawBevel(HDC dc, const RECT& r, int frame) {
   TDataSkinObject* e = SkinData->StatusBarEdges.get();
   if (e && !e->Bitmap.Empty())
     DrawSkinElement(dc, r, e->Bitmap, false, e->Tile == 1, e->Trans == 1, std::max(e->Frame, 1), frame, e->Margins());
   else if (frame != 3)
     Frame3D(dc, r, frame == 1);
+}
+
+void TSkinStatusBar::DrawPart(HDC dc, RECT r, int frame, std::u16string text, bool rtl) {
+  DrawBevel(dc, r, frame);
   int align = StatusTextAlignment(text);
   if (rtl && align != 2) align = align == 0 ? 1 : 0;
   if (text.empty()) text = u" ";
@@ -81,24 +85,33 @@ void TSkinStatusBar::PaintControl(HDC dc, const RECT& rect) {
   TDataSkinObject* e = SkinData->StatusBarEdges.get();
   SetTextColor(b, ColorToRGB(e ? e->NormalColour2 : SkinData->Colors.ButtonText));
   SetBkMode(b, TRANSPARENT);
-  auto text = [&](WPARAM part, WPARAM& type) {
+  // The part's drawing type; an owner-drawn part's value comes back in place of its text.
+  auto text = [&](WPARAM part, WPARAM& type, LPARAM& data) {
     const LRESULT info = SendMessageW(Handle, SB_GETTEXTLENGTHW, part, 0);
+    type = WPARAM(HIWORD(info)) << 8;
     std::u16string t(LOWORD(info) + 1, u'\0');
-    type = WPARAM(HIWORD(SendMessageW(Handle, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(t.data())))) << 8;
-    t.resize(LOWORD(info));
+    data = SendMessageW(Handle, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(t.data()));
+    t.resize((type & SBT_OWNERDRAW) ? 0 : LOWORD(info));
     return t;
   };
   if (SendMessageW(Handle, SB_ISSIMPLE, 0, 0)) {
     WPARAM type = 0;
-    DrawPart(b, RECT{0, 0, w, h}, 1, text(SB_SIMPLEID, type), false);
+    LPARAM data = 0;
+    DrawPart(b, RECT{0, 0, w, h}, 1, text(SB_SIMPLEID, type, data), false);
   } else {
     const int count = int(SendMessageW(Handle, SB_GETPARTS, 0, 0));
     for (int i = 0; i < count; ++i) {
       RECT r{};
       if (!SendMessageW(Handle, SB_GETRECT, WPARAM(i), reinterpret_cast<LPARAM>(&r)) || r.right <= r.left) continue;
       WPARAM type = 0;
-      std::u16string t = text(WPARAM(i), type);
-      if (type & SBT_OWNERDRAW) continue;  // the bar's owner draws it
+      LPARAM data = 0;
+      std::u16string t = text(WPARAM(i), type, data);
+      if (type & SBT_OWNERDRAW) {
+        DrawBevel(b, r, StatusBevelFrame(type));
+        InflateRect(r, -2, -2);
+        DrawStatusOwnerPart(Handle, b, i, r, data);
+        continue;
+      }
       DrawPart(b, r, StatusBevelFrame(type), std::move(t), (type & SBT_RTLREADING) != 0);
     }
   }

@@ -1,7 +1,8 @@
 // Status bars: every part with its bevel from the skin's "StatusBarEdges" (frame 1 lowered, 2
 // raised, 3 none) or, without it, a 3-D frame in the button shadow and highlight colours; the
 // part's text in its alignment; simple mode as one lowered part; the size grip from frame 5 of
-// "ExtraImages".
+// "ExtraImages". Owner-drawn parts are handed to the bar's own drawing of such parts: the
+// parent is asked to draw inside the bevel.
 #pragma once
 
 #include "skin/controls/skin_control.h"
@@ -16,5 +17,6 @@ class TSkinStatusBar : public TSkinControl {
   void PaintControl(HDC dc, const RECT& rect) override;
 
  private:
+  void DrawBevel(HDC dc, const RECT& r, int frame);
   void DrawPart(HDC dc, RECT r, int frame, std::u16string text, bool rtl);
 };

@@ -3,8 +3,14 @@
 // simple mode and the size grip, and the header's hot heading following the mouse.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/forms/track_bar.h"
 #include "platform/forms/win/common_controls.h"
+#include "platform/gdi/pen_brush.h"
+#include "platform/gdi/shapes.h"
+#include "platform/user/default_proc.h"
+#include "platform/user/painting.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/window.h"
@@ -103,6 +109,58 @@ TEST_F(SkinnedBars, StatusPartsShowTheirBevelFrames) {
     int frame;
   } bevels[] = {{0, 1}, {SBT_POPOUT, 2}, {SBT_NOBORDERS, 3}, {SBT_NOBORDERS | SBT_POPOUT, 3}};
   for (const auto& b : bevels) EXPECT_EQ(StatusBevelFrame(b.type), b.frame);
+}
+
+// A window that draws the owner-drawn parts of its status bars in a colour of its own.
+struct TDrawnParts {
+  static inline std::vector<DRAWITEMSTRUCT> items;
+  static LRESULT Proc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    if (msg != WM_DRAWITEM) return DefWindowProcW(h, msg, w, l);
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+    items.push_back(*item);
+    HBRUSH b = CreateSolidBrush(ColorToRGB(kInk));
+    FillRect(item->hDC, &item->rcItem, b);
+    DeleteObject(b);
+    return TRUE;
+  }
+  static constexpr TColor kInk = skintest::Rgb(0x12, 0xE4, 0x56);
+};
+
+TEST_F(SkinnedBars, OwnerDrawnPartsAreDrawnByTheBarsOwnerInsideTheBevel) {
+  Show();
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = &TDrawnParts::Proc;
+  wc.lpszClassName = u"SkinTestPartOwner";
+  RegisterClassExW(&wc);
+  HWND owner = CreateWindowExW(0, u"SkinTestPartOwner", u"", WS_CHILD | WS_VISIBLE, 0, 150, 400, 60, form->Handle(),
+                               nullptr, nullptr, nullptr);
+  HWND h = CreateWindowExW(0, STATUSCLASSNAME, u"", WS_CHILD | WS_VISIBLE | CCS_NORESIZE | CCS_NOPARENTALIGN, 10, 10,
+                           360, 24, owner, reinterpret_cast<HMENU>(intptr_t(83)), nullptr, nullptr);
+  const int edges[] = {100, 250, -1};
+  SendMessageW(h, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+  SendMessageW(h, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(u"Text"));
+  SendMessageW(h, SB_SETTEXTW, 1 | SBT_OWNERDRAW, 0x77);
+  Attach<TSkinStatusBar>(h);
+  TDrawnParts::items.clear();
+  Pump();
+  ASSERT_FALSE(TDrawnParts::items.empty());
+  const DRAWITEMSTRUCT& item = TDrawnParts::items.back();
+  const RECT part = Part(h, SB_GETRECT, 1);
+  EXPECT_EQ(item.itemID, 1u);
+  EXPECT_EQ(item.CtlID, 83u);
+  EXPECT_EQ(item.itemData, 0x77u);
+  EXPECT_EQ(item.rcItem.left, part.left + 2);
+  EXPECT_EQ(item.rcItem.top, part.top + 2);
+  EXPECT_EQ(item.rcItem.right, part.right - 2);
+  EXPECT_EQ(item.rcItem.bottom, part.bottom - 2);
+  // The owner's drawing inside, the skin's lowered bevel around it.
+  EXPECT_EQ(AtWindow(h, part.left + 2, part.top + 2), TDrawnParts::kInk);
+  EXPECT_EQ(AtWindow(h, part.right - 3, part.bottom - 3), TDrawnParts::kInk);
+  EXPECT_EQ(AtWindow(h, part.left + 1, part.top + 1), kEdge[0]);
+  EXPECT_EQ(AtWindow(h, part.right - 2, part.bottom - 2), kEdge[0]);
+  for (const DRAWITEMSTRUCT& i : TDrawnParts::items) EXPECT_EQ(i.itemID, 1u) << "only the owner-drawn part";
+  DestroyWindow(owner);
 }
 
 TEST_F(SkinnedBars, TheSizeGripComesFromTheExtraImages) {

@@ -86,6 +86,9 @@ inline constexpr int kStatusMaxParts = 256;
 // A status part's text with its leading tabs taken off, and the alignment they give: none
 // left (0), one centred (2), two right (1), in the order of TAlignment.
 int StatusTextAlignment(std::u16string& text);
+// How a status bar draws an owner-drawn part: WM_DRAWITEM to its parent with the part's index,
+// its value (the lParam of SB_SETTEXT), the DC and the rectangle to draw in.
+void DrawStatusOwnerPart(HWND bar, HDC dc, int part, const RECT& r, LPARAM data);
 
 // ---- Header bars ----
 inline constexpr DWORD HDS_BUTTONS = 0x2, HDS_HOTTRACK = 0x4;

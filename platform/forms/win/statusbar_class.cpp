@@ -1,6 +1,8 @@
 // "msctls_statusbar32": a bar of parts along the parent's bottom edge (CCS_TOP: top edge), each
 // with a text and a bevel (lowered; SBT_POPOUT raised; SBT_NOBORDERS none), or in simple mode
-// one part over the whole width; SBARS_SIZEGRIP adds the size grip in the bottom-right corner.
+// one part over the whole width; an owner-drawn part (SBT_OWNERDRAW) keeps a value instead of
+// a text and is drawn by the parent (WM_DRAWITEM); SBARS_SIZEGRIP adds the size grip in the
+// bottom-right corner.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -25,7 +27,8 @@ using namespace stdctl;
 
 struct StatusPart {
   std::u16string text;
-  WPARAM type = 0;  // SBT_ flags
+  WPARAM type = 0;    // SBT_ flags
+  LPARAM data = 0;    // an owner-drawn part's value instead of a text
 };
 
 struct StatusState {
@@ -48,11 +51,14 @@ RECT PartRect(HWND h, const StatusState* s, size_t i) {
               c.bottom};
 }
 
-void DrawPart(HDC dc, const StatusPart& part, RECT r) {
-  if (part.type & SBT_OWNERDRAW) return;  // the parent's to draw
+void DrawPart(HWND h, HDC dc, const StatusPart& part, size_t index, RECT r) {
   if (!(part.type & SBT_NOBORDERS)) {
     RECT edge = r;
     DrawEdge(dc, &edge, (part.type & SBT_POPOUT) ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
+  }
+  if (part.type & SBT_OWNERDRAW) {
+    DrawStatusOwnerPart(h, dc, int(index), r, part.data);
+    return;
   }
   std::u16string text = part.text;
   const int align = StatusTextAlignment(text);
@@ -84,9 +90,9 @@ void Paint(HWND h, HDC dc, StatusState* s) {
   FillSolid(dc, c, GetSysColor(COLOR_BTNFACE));
   HGDIOBJ old = SelectObject(dc, FontOr(s->font));
   if (s->simple)
-    DrawPart(dc, s->simplePart, PartRect(h, s, 0));
+    DrawPart(h, dc, s->simplePart, SB_SIMPLEID, PartRect(h, s, 0));
   else
-    for (size_t i = 0; i < s->parts.size(); ++i) DrawPart(dc, s->parts[i], PartRect(h, s, i));
+    for (size_t i = 0; i < s->parts.size(); ++i) DrawPart(h, dc, s->parts[i], i, PartRect(h, s, i));
   SelectObject(dc, old);
   if (StyleOf(h) & SBARS_SIZEGRIP) DrawGrip(dc, c);
 }
@@ -121,6 +127,8 @@ template <class Char>
 LRESULT GetText(StatusState* s, WPARAM wParam, Char* out, bool copy) {
   const StatusPart* part = PartOf(s, wParam);
   if (!part) return 0;
+  // An owner-drawn part has no text: its value comes back in place of length and type.
+  if (part->type & SBT_OWNERDRAW) return copy ? part->data : MAKELRESULT(0, WORD(part->type >> 8));
   std::basic_string<Char> text;
   if constexpr (std::is_same_v<Char, char16_t>)
     text = part->text;
@@ -133,11 +141,20 @@ LRESULT GetText(StatusState* s, WPARAM wParam, Char* out, bool copy) {
   return MAKELRESULT(WORD(std::min<size_t>(text.size(), 0xFFFF)), WORD(part->type >> 8));
 }
 
-LRESULT SetText(HWND h, StatusState* s, WPARAM wParam, std::u16string text) {
+// lParam is the text, or for SBT_OWNERDRAW the part's value (never read as text).
+template <class Char>
+LRESULT SetText(HWND h, StatusState* s, WPARAM wParam, LPARAM lParam) {
   StatusPart* part = PartOf(s, wParam);
   if (!part) return FALSE;
-  part->text = std::move(text);
   part->type = wParam & 0xFF00;
+  part->data = (wParam & SBT_OWNERDRAW) ? lParam : 0;
+  part->text.clear();
+  if (!(wParam & SBT_OWNERDRAW) && lParam) {
+    if constexpr (std::is_same_v<Char, char16_t>)
+      part->text = reinterpret_cast<const char16_t*>(lParam);
+    else
+      part->text = Utf8ToWide(reinterpret_cast<const char*>(lParam));
+  }
   InvalidateRect(h, nullptr, FALSE);
   return TRUE;
 }
@@ -153,8 +170,8 @@ LRESULT SetParts(HWND h, StatusState* s, WPARAM count, LPARAM lParam) {
 
 LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, StatusState* s) {
   switch (msg) {
-    case SB_SETTEXTW: return SetText(h, s, wParam, lParam ? std::u16string(reinterpret_cast<const char16_t*>(lParam)) : u"");
-    case SB_SETTEXTA: return SetText(h, s, wParam, lParam ? Utf8ToWide(reinterpret_cast<const char*>(lParam)) : u"");
+    case SB_SETTEXTW: return SetText<char16_t>(h, s, wParam, lParam);
+    case SB_SETTEXTA: return SetText<char>(h, s, wParam, lParam);
     case SB_GETTEXTW: return GetText(s, wParam, reinterpret_cast<char16_t*>(lParam), true);
     case SB_GETTEXTA: return GetText(s, wParam, reinterpret_cast<char*>(lParam), true);
     case SB_GETTEXTLENGTHW: return GetText<char16_t>(s, wParam, nullptr, false);
@@ -189,6 +206,18 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, StatusState* s) {
 }
 
 }  // namespace
+
+void DrawStatusOwnerPart(HWND bar, HDC dc, int part, const RECT& r, LPARAM data) {
+  DRAWITEMSTRUCT item{};
+  item.CtlID = UINT(GetDlgCtrlID(bar));
+  item.itemID = UINT(part);
+  item.itemAction = ODA_DRAWENTIRE;
+  item.hwndItem = bar;
+  item.hDC = dc;
+  item.rcItem = r;
+  item.itemData = ULONG_PTR(data);
+  SendMessageW(GetParent(bar), WM_DRAWITEM, WPARAM(item.CtlID), reinterpret_cast<LPARAM>(&item));
+}
 
 int StatusTextAlignment(std::u16string& text) {
   size_t tabs = 0;

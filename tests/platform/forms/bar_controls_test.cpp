@@ -11,6 +11,8 @@
 #include "platform/forms/track_bar.h"
 #include "platform/forms/win/common_controls.h"
 #include "platform/forms/win/trackbar_layout.h"
+#include "platform/gdi/pen_brush.h"
+#include "platform/gdi/shapes.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/painting.h"
@@ -26,6 +28,16 @@ class BarControls : public CommonControlsTest {
   // The form logs the bars' reports and notifications and asks for every part's custom draw.
   bool ParentMessage(TMessage& m) override {
     if (m.Msg == WM_HSCROLL || m.Msg == WM_VSCROLL) scrolls.push_back({m.Msg, m.WParam});
+    if (m.Msg == WM_DRAWITEM) {
+      // Owner-drawn parts: logged and painted in a colour of their own.
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam);
+      drawn.push_back(*item);
+      HBRUSH b = CreateSolidBrush(RGB(0x12, 0xE4, 0x56));
+      FillRect(item->hDC, &item->rcItem, b);
+      DeleteObject(b);
+      m.Result = TRUE;
+      return true;
+    }
     if (m.Msg != WM_NOTIFY) return false;
     auto* h = reinterpret_cast<NMHDR*>(m.LParam);
     if (h->code == NM_CUSTOMDRAW) {
@@ -40,6 +52,7 @@ class BarControls : public CommonControlsTest {
     return false;
   }
 
+  std::vector<DRAWITEMSTRUCT> drawn;
   std::vector<std::pair<UINT, WPARAM>> scrolls;
   std::vector<std::pair<DWORD, UINT_PTR>> stages;
   std::vector<int> clicked;
@@ -206,6 +219,42 @@ TEST_F(BarControls, StatusBarPartsTextsAndBevels) {
   EXPECT_TRUE(SendMessageW(h, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&whole)));
   EXPECT_EQ(whole.right, parent.right);
   EXPECT_FALSE(SendMessageW(h, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&whole)));
+}
+
+TEST_F(BarControls, OwnerDrawnStatusPartsKeepAValueAndAreDrawnByTheParent) {
+  HWND h = Make(STATUSCLASSNAME, CCS_NORESIZE | CCS_NOPARENTALIGN, 10, 200, 300, 24);
+  const int edges[] = {100, 200, -1};
+  SendMessageW(h, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+  SendMessageW(h, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(u"Text"));
+  // The value is no text: it is never read as one.
+  EXPECT_TRUE(SendMessageW(h, SB_SETTEXTW, 1 | SBT_OWNERDRAW, 0x5A5A));
+  EXPECT_EQ(SendMessageW(h, SB_GETTEXTW, 1, 0), 0x5A5A);
+  EXPECT_EQ(WPARAM(HIWORD(SendMessageW(h, SB_GETTEXTLENGTHW, 1, 0))) << 8, SBT_OWNERDRAW);
+  EXPECT_EQ(LOWORD(SendMessageW(h, SB_GETTEXTLENGTHW, 1, 0)), 0);
+  drawn.clear();
+  InvalidateRect(h, nullptr, TRUE);
+  UpdateWindow(h);
+  ASSERT_EQ(drawn.size(), 1u);
+  RECT part{};
+  SendMessageW(h, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&part));
+  EXPECT_EQ(drawn[0].itemID, 1u);
+  EXPECT_EQ(drawn[0].itemData, 0x5A5Au);
+  EXPECT_EQ(drawn[0].hwndItem, h);
+  EXPECT_EQ(drawn[0].itemAction, ODA_DRAWENTIRE);
+  EXPECT_EQ(drawn[0].rcItem.left, part.left);
+  EXPECT_EQ(drawn[0].rcItem.right, part.right);
+  // What the parent drew is on the screen.
+  Pump();
+  RECT w{};
+  GetWindowRect(h, &w);
+  EXPECT_EQ(screen->ScreenPixel(w.left + (part.left + part.right) / 2, w.top + (part.top + part.bottom) / 2),
+            0x12E456u);
+  // A text again makes the part the bar's own.
+  SendMessageW(h, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(u"Back"));
+  drawn.clear();
+  InvalidateRect(h, nullptr, TRUE);
+  UpdateWindow(h);
+  EXPECT_TRUE(drawn.empty());
 }
 
 TEST_F(BarControls, HeaderItemsLieSideBySideAndReportClicks) {
