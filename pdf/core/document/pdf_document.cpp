@@ -1,6 +1,8 @@
 #include "pdf/core/document/pdf_document.h"
 
 #include <algorithm>
+#include <unordered_set>
+#include <vector>
 
 #include "pdf/content/font/pdf_font.h"
 #include "pdf/core/md5.h"
@@ -235,6 +237,36 @@ std::string TPDFDocument::ReadMetadataStream() {
   return data;
 }
 
+namespace {
+
+TPDFDictionary* ResolvedDictionary(TPDFObject* o) {
+  if (auto* ref = PDFCast<TPDFIndRef>(o)) return PDFCast<TPDFDictionary>(ref->Resolve());
+  return PDFCast<TPDFDictionary>(o);
+}
+
+std::string GroupName(TPDFObject* group) {
+  const TPDFDictionary* dict = ResolvedDictionary(group);
+  return dict != nullptr ? dict->GetValueText("Name") : std::string();
+}
+
+// The group names of each usage application for viewing that names any group.
+std::vector<std::unordered_set<std::string>> ViewApplications(TPDFArray* usage) {
+  std::vector<std::unordered_set<std::string>> apps;
+  if (usage == nullptr) return apps;
+  for (TPDFObject* entry : usage->Items()) {
+    const TPDFDictionary* app = ResolvedDictionary(entry);
+    if (app == nullptr || app->GetValueText("Event") != "View") continue;
+    auto* groups = PDFCast<TPDFArray>(app->GetValue("OCGs", true));
+    if (groups == nullptr || groups->Count() == 0) continue;
+    std::unordered_set<std::string> names;
+    for (TPDFObject* g : groups->Items()) names.insert(GroupName(g));
+    apps.push_back(std::move(names));
+  }
+  return apps;
+}
+
+}  // namespace
+
 TPDFOptionalContentStates TPDFDocument::OptionalContentStates() {
   TPDFOptionalContentStates states;
   auto* props = PDFCast<TPDFDictionary>(GetCatalog()->GetValue("OCProperties", true));
@@ -242,20 +274,29 @@ TPDFOptionalContentStates TPDFDocument::OptionalContentStates() {
   auto* groups = PDFCast<TPDFArray>(props->GetValue("OCGs", true));
   if (groups == nullptr) return states;
   auto* config = PDFCast<TPDFDictionary>(props->GetValue("D", true));
+  if (config == nullptr) {
+    // Without a default configuration no group is shown.
+    for (TPDFObject* item : groups->Items()) states.push_back({PDFCast<TPDFIndRef>(item), false});
+    return states;
+  }
   auto listed = [config](std::string_view key, const std::string& text) {
-    auto* list = config != nullptr ? PDFCast<TPDFArray>(config->GetValue(key, true)) : nullptr;
+    auto* list = PDFCast<TPDFArray>(config->GetValue(key, true));
     return list != nullptr && list->ContainsText(text);
   };
   // An empty usage list is stored where there is none, as writers of the document expect.
-  if (config != nullptr && config->GetValue("AS") == nullptr) config->SetValue("AS", structure_->NewArray());
-  const bool baseOn = config == nullptr || config->GetValueText("BaseState") != "OFF";
+  if (config->GetValue("AS") == nullptr) config->SetValue("AS", structure_->NewArray());
+  const std::vector<std::unordered_set<std::string>> viewApps =
+      ViewApplications(PDFCast<TPDFArray>(config->GetValue("AS", true)));
+  const bool baseOn = config->GetValueText("BaseState") != "OFF";
   for (TPDFObject* item : groups->Items()) {
     TPDFOptionalContentState state;
     state.Reference = PDFCast<TPDFIndRef>(item);
-    // Without a default configuration the base is on and nothing is listed: every group is
-    // on. Usage applications name the groups they set; a group they do not name keeps its state.
     const std::string text = item != nullptr ? item->ToString() : std::string();
     state.Visible = baseOn ? !listed("OFF", text) : listed("ON", text);
+    // A usage application for viewing shows only the groups it names.
+    const std::string name = GroupName(item);
+    for (const auto& names : viewApps)
+      if (!names.contains(name)) state.Visible = false;
     states.push_back(state);
   }
   return states;

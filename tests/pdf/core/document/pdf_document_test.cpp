@@ -169,14 +169,19 @@ TEST(Document, OptionalContentStates) {
     for (const auto& e : s) v += e.Visible ? '1' : '0';
     return v;
   };
-  EXPECT_EQ(visible(StatesFor("")), "111") << "no default configuration: all on";
+  EXPECT_EQ(visible(StatesFor("")), "000") << "no default configuration: nothing shown";
   EXPECT_EQ(visible(StatesFor("<< >>")), "111");
   EXPECT_EQ(visible(StatesFor("<< /OFF [ @1 ] >>")), "101");
   EXPECT_EQ(visible(StatesFor("<< /BaseState /OFF /ON [ @2 ] >>")), "001");
-  EXPECT_EQ(visible(StatesFor("<< /AS [ << /Event /View /OCGs [ @0 ] >> ] >>")), "111")
-      << "groups a usage application does not name keep their state";
-  EXPECT_EQ(visible(StatesFor("<< /OFF [ @1 ] /AS [ << /Event /View /OCGs [ @0 ] >> ] >>")), "101");
-  EXPECT_EQ(visible(StatesFor("<< /AS [ << /Event /Print /OCGs [ @0 ] >> ] >>")), "111");
+  // A usage application for viewing shows only the groups it names, by their /Name.
+  EXPECT_EQ(visible(StatesFor("<< /AS [ << /Event /View /OCGs [ @0 ] >> ] >>")), "100");
+  EXPECT_EQ(visible(StatesFor("<< /OFF [ @0 ] /AS [ << /Event /View /OCGs [ @0 @2 ] >> ] >>")), "001");
+  EXPECT_EQ(visible(StatesFor("<< /AS [ << /Event /View /OCGs [ @0 @1 ] >> << /Event /View /OCGs [ @1 ] >> ] >>")),
+            "010") << "every application must name the group";
+  EXPECT_EQ(visible(StatesFor("<< /AS [ << /Event /View /OCGs [ ] >> << /Event /Print /OCGs [ @0 ] >> ] >>")), "111")
+      << "empty group lists and other events change nothing";
+  // Named by an equal /Name, not by the same object.
+  EXPECT_EQ(visible(StatesFor("<< /AS [ << /Event /View /OCGs [ << /Name (G2) >> ] >> ] >>")), "001");
   const auto states = StatesFor("<< >>");
   ASSERT_EQ(states.size(), 3u);
   EXPECT_NE(states[0].Reference, nullptr);
