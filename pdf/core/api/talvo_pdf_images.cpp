@@ -41,7 +41,8 @@ int32_t TTalvoPDF::PlaceImage(double left, double top, double width, double heig
 }
 
 // Steps shared by both loads: the image joins the document, the version follows 16-bit PNG
-// samples, and the image becomes current. Import failures of any kind give 0.
+// samples, and the image becomes current. An image that cannot be read gives 0; exceptions
+// of the import pass on.
 int32_t TTalvoPDF::AddLoadedImage(TStream& stream, int32_t options) {
   TPDFImage* image = currentDocument_->AddImage(stream, options, currentDocument_->ImageSettings[0]);
   if (image == nullptr) return 0;
@@ -64,12 +65,5 @@ int32_t TTalvoPDF::LoadImageFile(const WideString& fileName, int32_t options) {
   return result;
 }
 
-int32_t TTalvoPDF::LoadImageStream(TStream& stream, int32_t options) {
-  int32_t result = 0;
-  try {
-    result = AddLoadedImage(stream, options);
-  } catch (...) {
-    // Like a file load: a failed import is an answer of 0, never an exception.
-  }
-  return result;
-}
+// The caller's stream, the caller's failures: exceptions of the import reach the caller.
+int32_t TTalvoPDF::LoadImageStream(TStream& stream, int32_t options) { return AddLoadedImage(stream, options); }

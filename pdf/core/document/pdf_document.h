@@ -88,7 +88,8 @@ class TPDFDocument {
   // A new image loaded from the stream, or nullptr. A failed import leaves nothing behind: no
   // image, no indirect objects. Fonts in the image's Fonts list that the document does not own
   // yet (fonts made by a metafile conversion, allocated with new) pass to the document; when
-  // the import fails they are freed.
+  // the import fails they are freed. An exception of the import is passed on, after the same
+  // clean-up.
   TPDFImage* AddImage(TStream& stream, int options, int imageSetting);
   // Standard font index 0..13; nullptr for any other index.
   TPDFFont* AddStandardFont(int index);
@@ -136,6 +137,8 @@ class TPDFDocument {
   void InitStructure();
   void RebuildNumberIndex();
   void DropSlotsFrom(size_t slots);
+  // Frees what a failed import made: its fonts (unless the document keeps them) and its objects.
+  void DiscardImage(TPDFImage& image, size_t slots);
   void ReadStandardFilter(const TPDFDictionary& encrypt, int v, int r);
   bool ReadCryptFilter(const TPDFDictionary& encrypt, std::string_view method, int defaultBits);
   void DecryptValue(std::string_view key, TPDFObject* object, int depth);

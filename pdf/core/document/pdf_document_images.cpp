@@ -22,6 +22,14 @@ void TPDFDocument::DropSlotsFrom(size_t slots) {
   if (auto* size = PDFCast<TPDFNumeric>(trailer_->GetValue("Size"))) size->SetValue(highest + 1);
 }
 
+void TPDFDocument::DiscardImage(TPDFImage& image, size_t slots) {
+  for (TPDFFont* font : image.Fonts)
+    if (!OwnsFont(font) && std::find(reusedFonts_.begin(), reusedFonts_.end(), font) == reusedFonts_.end())
+      delete font;
+  image.Fonts.clear();
+  DropSlotsFrom(slots);
+}
+
 TPDFImage* TPDFDocument::AddImage(TStream& stream, int options, int imageSetting) {
   const size_t slotMark = slots_.size();
   std::unique_ptr<TPDFImage, ImageDeleter> image(new TPDFImage(structure_.get(), "TalvoPDFIm" + NewUniqueTag()));
@@ -32,19 +40,18 @@ TPDFImage* TPDFDocument::AddImage(TStream& stream, int options, int imageSetting
   for (const std::string& name : NoEmbedFonts) image->NoEmbedFonts += "<ZRXNoEmbedFont>" + name + "</ZRXNoEmbedFont>";
   if (options == -1) image->GDIPlusSettings = GDIPlusSettings;
 
+  // A failed import, also one whose lower layers raise, leaves nothing behind; the exception
+  // goes on to the caller.
   bool loaded = false;
   try {
     loaded = image->LoadFromStream(stream, options);
   } catch (...) {
-    loaded = false;
+    DiscardImage(*image, slotMark);
+    throw;
   }
   // An image that wrote no object (no reference) is as unusable as one that failed.
   if (!loaded || image->Ref == nullptr) {
-    for (TPDFFont* font : image->Fonts)
-      if (!OwnsFont(font) && std::find(reusedFonts_.begin(), reusedFonts_.end(), font) == reusedFonts_.end())
-        delete font;
-    image->Fonts.clear();
-    DropSlotsFrom(slotMark);
+    DiscardImage(*image, slotMark);
     return nullptr;
   }
 

@@ -7,6 +7,7 @@
 #include "pdf/core/api/talvo_pdf.h"
 #include "pdf/core/document/pdf_document.h"
 #include "pdf/core/pagetree/page_tree.h"
+#include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
 #include "tests/pdf/end_to_end/raster_compare.h"
 #include "tests/support/test_support.h"
@@ -110,6 +111,42 @@ TEST_F(ApiImages, FailedImportsLeaveNothingBehind) {
   TMemoryStream s(good);
   EXPECT_EQ(api.LoadImageStream(s, 99), 0);
   EXPECT_EQ(doc.SlotCount(), slots);
+}
+
+// A stream that fails once reading passes `readable` bytes, as a file on a failing disk does.
+class FailingStream : public TMemoryStream {
+ public:
+  FailingStream(std::string_view bytes, int64_t readable) : TMemoryStream(bytes), readable_(readable) {}
+  int64_t Read(void* buffer, int64_t count) override {
+    if (Position() + count > readable_) throw EReadError("Stream read error");
+    return TMemoryStream::Read(buffer, count);
+  }
+
+ private:
+  int64_t readable_;
+};
+
+// What the layers below raise reaches the caller of a stream load (the application guards
+// every file); the document keeps nothing of the import and takes the next image. (BMP files
+// and metafiles answer their own failures with False.)
+TEST_F(ApiImages, StreamLoadsPassExceptionsOnAndLeaveNothingBehind) {
+  for (const char* name : {"g.png", "g.gif", "g.tif", "g.jpg"}) {
+    SCOPED_TRACE(name);
+    const std::string good = testsupport::ReadFile(MakePicture(dir, name, "RGB", 40, 30));
+    ASSERT_GT(good.size(), 60u);
+    TTalvoPDF api;
+    TPDFDocument& doc = *api.CurrentDocument();
+    const int slots = doc.SlotCount();
+    FailingStream failing(good, int64_t(good.size()) / 2);
+    EXPECT_THROW(api.LoadImageStream(failing, 0), EReadError);
+    EXPECT_EQ(doc.ImageCount(), 0);
+    EXPECT_EQ(doc.SlotCount(), slots);
+    EXPECT_EQ(doc.Trailer()->GetInteger("Size", 0), slots + 1);
+    EXPECT_EQ(api.CurrentImage(), nullptr);
+    TMemoryStream whole(good);
+    EXPECT_NE(api.LoadImageStream(whole, 0), 0);
+    EXPECT_EQ(doc.ImageCount(), 1);
+  }
 }
 
 // A page the renderer could not draw whole answers 0 with the renderer's message, although
