@@ -106,10 +106,17 @@ void MD5Stream(TStream& stream, std::string& digest) {
   TMD5Context context;
   MD5Init(context);
   std::vector<uint8_t> block(65536);
+  bool read = false;
   for (;;) {
     const int64_t n = stream.Read(block.data(), static_cast<int64_t>(block.size()));
     if (n <= 0) break;
     MD5Update(context, block.data(), static_cast<size_t>(n));
+    read = true;
+  }
+  // Nothing to digest: no digest (the empty message's digest comes from MD5String).
+  if (!read) {
+    digest.clear();
+    return;
   }
   TMD5Digest d;
   MD5Final(context, d);

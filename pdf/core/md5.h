@@ -22,10 +22,10 @@ void MD5Update(TMD5Context& context, const void* bytes, size_t count);
 void MD5Final(TMD5Context& context, TMD5Digest& digest);
 void MD5Buffer(std::string_view bytes, TMD5Digest& digest);
 
-// The digest of the bytes of s.
+// The digest of the bytes of s (also of none: the empty message's digest).
 void MD5String(std::string_view s, TMD5Digest& digest);
-// Rewinds the stream and digests it whole; digest receives the 16 bytes as a byte string
-// (an empty stream gives the empty message's digest).
+// Rewinds the stream and digests it whole; digest receives the 16 bytes as a byte string, or
+// nothing for an empty stream.
 void MD5Stream(TStream& stream, std::string& digest);
 
 // 32 lower-case hexadecimal digits, first byte first.

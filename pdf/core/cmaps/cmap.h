@@ -80,7 +80,7 @@ class TOrvanePDFLibraryCMap {
 
   std::string Name;              // set by whoever loads the CMap
   uint8_t Kind = kKindNone;
-  bool OneByteCodes = false;     // a range's low end was written with two hex digits
+  bool OneByteCodes = false;     // a bf or CID entry's low end was written with two hex digits
   int ParentIndex = -1;          // the font engines' cache index of the usecmap CMap
   std::string UseCMapName;
 

@@ -219,7 +219,6 @@ bool TOrvanePDFLibraryCMapParser::ReadRange(std::string_view low, std::string_vi
   if (!ParseCMapNumber(low, l) || !ParseCMapNumber(high, h) || l > kMaxCode || h > kMaxCode) return false;
   lo = static_cast<uint32_t>(l);
   hi = static_cast<uint32_t>(h);
-  if (IsOneByteToken(low)) cmap_->OneByteCodes = true;
   return true;
 }
 
@@ -247,14 +246,18 @@ void TOrvanePDFLibraryCMapParser::AddBfEntry(std::string_view low, std::string_v
     units.push_back(static_cast<char16_t>(unit));
   }
   uint32_t lo, hi;
-  if (ReadRange(low, high, lo, hi, true)) cmap_->AddBfRange(lo, hi, units);
+  if (!ReadRange(low, high, lo, hi, true)) return;
+  if (IsOneByteToken(low)) cmap_->OneByteCodes = true;
+  cmap_->AddBfRange(lo, hi, units);
 }
 
 void TOrvanePDFLibraryCMapParser::AddCidEntry(std::string_view low, std::string_view high, std::string_view cid) {
   uint64_t value = 0;
   if (!ParseCMapNumber(cid, value) || value > kMaxWord) return;
   uint32_t lo, hi;
-  if (ReadRange(low, high, lo, hi, true)) cmap_->AddCidRange(lo, hi, static_cast<uint16_t>(value));
+  if (!ReadRange(low, high, lo, hi, true)) return;
+  if (IsOneByteToken(low)) cmap_->OneByteCodes = true;
+  cmap_->AddCidRange(lo, hi, static_cast<uint16_t>(value));
 }
 
 std::unique_ptr<TOrvanePDFLibraryCMap> ParseCMapText(std::string_view text) {

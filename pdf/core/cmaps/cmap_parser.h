@@ -45,7 +45,7 @@ class TOrvanePDFLibraryCMapParser {
   void AddCodespaceEntry(std::string_view low, std::string_view high);
   void AddBfEntry(std::string_view low, std::string_view high, std::string_view dst);
   void AddCidEntry(std::string_view low, std::string_view high, std::string_view cid);
-  // Reads both ends as codes of equal spelling length; notes one-byte codes.
+  // Reads both ends as codes (of equal spelling length when sameLength).
   bool ReadRange(std::string_view low, std::string_view high, uint32_t& lo, uint32_t& hi, bool sameLength);
 
   std::string text_;

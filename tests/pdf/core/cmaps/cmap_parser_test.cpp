@@ -55,6 +55,19 @@ TEST(CMapParser, CidRangeCodespaceAndUseCMap) {
   EXPECT_EQ(cmap->MapCode(0x817F), -1);
 }
 
+// Only mapping entries say that codes are one byte long; a codespace range does not, nor does
+// an entry that is not read.
+TEST(CMapParser, OneByteCodesComeFromMappingEntriesOnly) {
+  EXPECT_FALSE(Parse("1 begincodespacerange <00> <FF> endcodespacerange\n"
+                     "1 beginbfchar <0041> <0041> endbfchar")
+                   ->OneByteCodes);
+  EXPECT_FALSE(Parse("1 beginbfchar <41> <zz> endbfchar")->OneByteCodes) << "no destination";
+  EXPECT_TRUE(Parse("2 beginbfchar <41> <zz> <20> <0020> endbfchar")->OneByteCodes);
+  EXPECT_FALSE(Parse("1 beginbfrange <20> <0021> <0041> endbfrange")->OneByteCodes) << "ends of unequal length";
+  EXPECT_TRUE(Parse("1 begincidrange <20> <7E> 1 endcidrange", "1")->OneByteCodes);
+  EXPECT_FALSE(Parse("1 begincidrange <20> <7E> x endcidrange", "1")->OneByteCodes) << "no CID";
+}
+
 TEST(CMapParser, CMapTypeSetsTheKind) {
   EXPECT_EQ(Parse("", "0")->Kind, TOrvanePDFLibraryCMap::kKindCID);
   EXPECT_EQ(Parse("", "1")->Kind, TOrvanePDFLibraryCMap::kKindCID);
