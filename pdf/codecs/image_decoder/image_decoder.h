@@ -59,7 +59,9 @@ struct TPDFInlineImage {
 };
 
 // Reads the pairs after "BI", the data after "ID" and moves Position (1-based, just after "BI"
-// on entry) past "EI". False when the image cannot be read.
+// on entry) past "EI" where the data's end was read from the data (JPEG markers, ASCII85's
+// "~>"), and to the "E" of "EI" where it was found by searching. False when the image cannot be
+// read.
 bool ParseInlineImage(std::string_view Content, int32_t& Position, TPDFInlineImage& Image, TPDFDictionary* Resources,
                       const TPDFImageResolveEvent& Resolver);
 

@@ -314,7 +314,9 @@ bool ParseInlineImage(std::string_view Content, int32_t& Position, TPDFInlineIma
   const int64_t expected = std::min<int64_t>((width * bits * components + 7) / 8 * height, int64_t(1) << 40);
 
   size_t dataEnd = std::string_view::npos;  // index one past the last data byte
-  size_t after = std::string_view::npos;    // index just after "EI"
+  // Where reading goes on: just after "EI" where the end was read as a token, at its "E" where
+  // the end was found by searching (the "EI" then reaches the caller's tokenizer).
+  size_t after = std::string_view::npos;
   const std::string& f = Image.Filter;
   const bool a85 = f == "/ASCII85Decode" || (f.size() >= 16 && f.compare(2, 14, "/ASCII85Decode") == 0);
   if (f == "/DCTDecode" && start + 1 < Content.size() && uint8_t(Content[start]) == 0xFF &&
@@ -344,7 +346,7 @@ bool ParseInlineImage(std::string_view Content, int32_t& Position, TPDFInlineIma
       }
       if (take) {
         dataEnd = at;
-        after = at + 2;
+        after = at;
         break;
       }
     }
@@ -353,14 +355,14 @@ bool ParseInlineImage(std::string_view Content, int32_t& Position, TPDFInlineIma
       const size_t at = Content.find("EI", start + size_t(expected));
       if (at != std::string_view::npos) {
         dataEnd = at;
-        after = at + 2;
+        after = at;
       }
     }
   } else {
     const size_t at = SearchEI(Content, start);
     if (at != std::string_view::npos) {
       dataEnd = at;
-      after = at + 2;
+      after = at;
     }
   }
   if (after == std::string_view::npos || dataEnd == std::string_view::npos || dataEnd < start) return false;

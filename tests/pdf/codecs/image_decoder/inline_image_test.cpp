@@ -51,7 +51,8 @@ TEST(InlineImage, UnfilteredSamplesAreCountedOut) {
   EXPECT_EQ(p.image.ColorSpace, "DeviceGray");
   EXPECT_EQ(p.image.Width, 2);
   EXPECT_EQ(p.image.DataStart, int32_t(text.find("ID") + 3));
-  EXPECT_EQ(text.substr(size_t(p.position - 1)), " Q");
+  // An end found by searching leaves the position at its "E".
+  EXPECT_EQ(text.substr(size_t(p.position - 1)), "EI Q");
   // "EI" inside the samples is passed over: they are exactly width x height bytes.
   const Parsed q = Parse("BI /W 6 /H 1 /CS /RGB /BPC 8 ID EI EI EI EI EI EI\nEI\n");
   ASSERT_TRUE(q.ok);
@@ -66,7 +67,7 @@ TEST(InlineImage, GeneralSearchLooksAtTheTextAround) {
   ASSERT_TRUE(p.ok);
   EXPECT_EQ(p.image.Data, binary + "\n");
   EXPECT_EQ(p.image.Filter, "/LZWDecode");
-  EXPECT_EQ(text.substr(size_t(p.position - 1), 3), "\nQ\n");
+  EXPECT_EQ(text.substr(size_t(p.position - 1), 5), "EI\nQ\n");
   EXPECT_TRUE(inlineimage::IsInlineImageEnd("EI Q", 2));
   EXPECT_FALSE(inlineimage::IsInlineImageEnd("EIQ", 2));
   EXPECT_FALSE(inlineimage::IsInlineImageEnd(std::string("EI \x01 and more text here", 23), 2));
@@ -83,7 +84,7 @@ TEST(InlineImage, JPEGDataEndAtTheirEndMarker) {
   ASSERT_TRUE(p.ok);
   EXPECT_EQ(p.image.Data, jpeg);
   EXPECT_EQ(p.image.Filter, "/DCTDecode");
-  EXPECT_EQ(text.substr(size_t(p.position - 1)), " Q");
+  EXPECT_EQ(text.substr(size_t(p.position - 1)), " Q") << "the end read as a token is passed";
 }
 
 // ASCII85 data end at "~>", even when "EI" stands inside them.
@@ -91,9 +92,11 @@ TEST(InlineImage, ASCII85DataEndAtTheirMarker) {
   const std::string a85 = "9jqo EI mnopqrstuvwxyz ^BlbD-~>";
   for (const std::string filter : {"/A85", "[ /A85 /Fl ]"}) {
     SCOPED_TRACE(filter);
-    const Parsed p = Parse("BI /W 1 /H 1 /CS /G /BPC 8 /F " + filter + " ID " + a85 + "\nEI Q");
+    const std::string text = "BI /W 1 /H 1 /CS /G /BPC 8 /F " + filter + " ID " + a85 + "\nEI Q";
+    const Parsed p = Parse(text);
     ASSERT_TRUE(p.ok);
     EXPECT_EQ(p.image.Data, a85);
+    EXPECT_EQ(text.substr(size_t(p.position - 1)), " Q");
   }
   EXPECT_FALSE(Parse("BI /W 1 /H 1 /F [ /A85 /Fl ] ID x").ok);  // no end
 }
@@ -110,7 +113,7 @@ TEST(InlineImage, FlateDataEndWhereTheyInflateToTheSamples) {
   const Parsed p = Parse(text);
   ASSERT_TRUE(p.ok);
   EXPECT_EQ(p.image.Data, flate + "\n");
-  EXPECT_EQ(text.substr(size_t(p.position - 1)), "\nQ\n");
+  EXPECT_EQ(text.substr(size_t(p.position - 1)), "EI\nQ\n");
   // Run-length data under Flate, the same way.
   const std::string rl = std::string("\x81" "A", 2) + std::string("\x80", 1);  // 128 x 'A', end
   const Parsed r = Parse("BI /W 128 /H 1 /CS /G /BPC 8 /F [ /Fl /RL ] ID " + FlateCompressString(rl) + "\nEI\n");
