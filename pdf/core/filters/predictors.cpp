@@ -16,13 +16,23 @@ struct RowGeometry {
   int64_t rows = 0;
 };
 
+// Rows have a size only with at least one colour, one bit and one column.
+bool RowsHaveSize(const FlatePredictorParams& p) { return p.Colors >= 1 && p.BitsPerComponent >= 1 && p.Columns >= 1; }
+
+// The depths whose samples the TIFF predictor adds up.
+bool TiffDepth(int bits) { return bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16; }
+
 RowGeometry Geometry(int64_t dataSize, const FlatePredictorParams& p, int64_t maxOutput) {
   RowGeometry g;
-  const int64_t bitsPerPixel = int64_t{p.BitsPerComponent} * p.Colors;
-  g.rowBytes = (bitsPerPixel * p.Columns + 7) / 8;
+  if (maxOutput < 0) maxOutput = 0;
+  // In 128 bits: a row the parameters merely state may be far beyond any output.
+  const unsigned __int128 bits =
+      static_cast<unsigned __int128>(p.BitsPerComponent) * static_cast<unsigned>(p.Colors) * static_cast<unsigned>(p.Columns);
+  const unsigned __int128 rowBytes = (bits + 7) / 8;
+  if (rowBytes > static_cast<unsigned __int128>(maxOutput)) return g;
+  g.rowBytes = static_cast<int64_t>(rowBytes);
   g.stride = g.rowBytes + (p.Predictor >= kFirstPngPredictor ? 1 : 0);
   g.rows = (dataSize + g.stride - 1) / g.stride;
-  if (maxOutput < 0) maxOutput = 0;
   g.rows = std::min(g.rows, maxOutput / g.rowBytes);
   return g;
 }
@@ -88,18 +98,17 @@ void UndoTiffRow(uint8_t* row, int64_t n, const FlatePredictorParams& p) {
       }
       return;
     default: {  // 1, 2 or 4 bits, most significant first; the row's padding bits come out 0
+      // The sample a colour's running sum continues from is the one decoded a pixel before.
       const int bits = p.BitsPerComponent;
       const unsigned mask = (1u << bits) - 1;
+      auto shiftOf = [bits](int64_t s) { return 8 - bits - static_cast<int>((s * bits) % 8); };
+      auto sampleAt = [&](const uint8_t* bytes, int64_t s) { return (bytes[s * bits / 8] >> shiftOf(s)) & mask; };
       std::vector<uint8_t> in(row, row + n);
       std::fill(row, row + n, 0);
-      std::vector<unsigned> running(static_cast<size_t>(colors), 0);
       for (int64_t s = 0; s < samples; ++s) {
-        const int64_t bit = s * bits;
-        const int shift = 8 - bits - static_cast<int>(bit % 8);
-        const unsigned v = (in[bit / 8] >> shift) & mask;
-        unsigned& run = running[static_cast<size_t>(s % colors)];
-        run = (run + v) & mask;
-        row[bit / 8] = static_cast<uint8_t>(row[bit / 8] | run << shift);
+        unsigned v = sampleAt(in.data(), s);
+        if (s >= colors) v = (v + sampleAt(row, s - colors)) & mask;
+        row[s * bits / 8] = static_cast<uint8_t>(row[s * bits / 8] | v << shiftOf(s));
       }
       return;
     }
@@ -120,13 +129,12 @@ int PaethPredictor(int a, int b, int c) {
 
 bool PredictorParamsUsable(const FlatePredictorParams& p) {
   if (p.Predictor < kTiffPredictor) return true;
-  const int bpc = p.BitsPerComponent;
-  const bool bpcOk = bpc == 1 || bpc == 2 || bpc == 4 || bpc == 8 || bpc == 16;
-  return bpcOk && p.Colors >= 1 && p.Colors <= 32 && p.Columns >= 1;
+  return RowsHaveSize(p) && (p.Predictor != kTiffPredictor || TiffDepth(p.BitsPerComponent));
 }
 
 void UndoPredictorInPlace(std::string& data, const FlatePredictorParams& p, int64_t maxOutput) {
   if (p.Predictor < kTiffPredictor) return;
+  // Rows the stage cannot undo give nothing rather than samples it made up.
   const RowGeometry g = PredictorParamsUsable(p) ? Geometry(static_cast<int64_t>(data.size()), p, maxOutput)
                                                  : RowGeometry{};
   // Only now is a row known to fit under the ceiling; nothing row-sized is allocated before.

@@ -19,15 +19,16 @@ struct FlatePredictorParams {
 // a + b - c, preferring a, then b.
 int PaethPredictor(int a, int b, int c);
 
-// True when the parameters describe rows the predictor stage can undo: Colors 1 to 32,
-// BitsPerComponent 1, 2, 4, 8 or 16 and at least one column. Predictor values below 2 need
-// no parameters and are always usable.
+// True when the parameters describe rows the predictor stage can undo: at least one colour,
+// one bit and one column, and for the TIFF predictor samples of 1, 2, 4, 8 or 16 bits.
+// Predictor values below 2 need no parameters and are always usable.
 bool PredictorParamsUsable(const FlatePredictorParams& params);
 
 // Undoes the predictor on already decompressed data. Predictor below 2 returns the data
 // unchanged; 2 is the TIFF predictor; 10 and above are the PNG predictors with a filter tag
-// per row; other values only cut the data into whole rows. Unusable parameters give the empty
-// string. The result is at most maxOutput bytes (whole rows).
+// per row, a pixel being its bits rounded up to whole bytes; other values only cut the data
+// into whole rows. Unusable parameters give the empty string. The result is at most maxOutput
+// bytes (whole rows).
 std::string UndoPredictor(std::string_view data, const FlatePredictorParams& params,
                           int64_t maxOutput = kDefaultFilterOutputLimit);
 // The same on the data's own memory: decoded rows take the place of the encoded ones.

@@ -358,7 +358,7 @@ TEST_P(RowDrawing, LZWWithoutSamplesFailsAsTheWholeDecode) {
       {lzw + " >>", LZWLiterals(""), true},
       {lzw + " /DecodeParms << /Predictor 2 /Colors 3 /Columns 4 /BitsPerComponent 3 >> >>", LZWLiterals("abcdef"),
        true},
-      {lzw + " /DecodeParms << /Predictor 11 /Colors 40 /Columns 4 >> >>", LZWLiterals("abcdef"), true},
+      {lzw + " /DecodeParms << /Predictor 11 /Colors 0 /Columns 4 >> >>", LZWLiterals("abcdef"), true},
       {lzw + " >>", LZWLiterals("a"), false},
       {lzw + " /DecodeParms << /Predictor 12 /Colors 3 /Columns 4 >> >>", LZWLiterals("\x02"), false},
   };

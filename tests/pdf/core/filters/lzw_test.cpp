@@ -72,6 +72,37 @@ TEST(Lzw, DecodesGifImageData) {
   }
 }
 
+// A GIF writer need not clear a full table (GIF89a, "deferred clear code"): codes then go on
+// naming the entries the table holds, 4095 among them, and no entry changes until the next
+// clear. 3,839 literals fill the table (entry 258 + i is literal i followed by literal i + 1);
+// then entry 4095, an earlier entry and entry 4095 again, then the end.
+TEST(Lzw, AFullTableKeepsItsEntriesUntilTheNextClear) {
+  CodeWriter w(false);
+  std::string expected;
+  auto literal = [](int i) { return static_cast<char>((i * 7 + i / 256) % 256); };
+  w.Put(256, 9);
+  int width = 9;
+  for (int i = 0; i < 3839; ++i) {
+    w.Put(static_cast<uint8_t>(literal(i)), width);
+    expected.push_back(literal(i));
+    // Literal i (from 1 on) makes entry 257 + i; without early change the width grows once
+    // entry 2^width - 1 exists, up to 12 bits.
+    if (width < 12 && i + 257 == (1 << width) - 1) ++width;
+  }
+  ASSERT_EQ(width, 12);
+  for (const int entry : {4095, 300, 4095}) {
+    w.Put(entry, 12);
+    const int i = entry - 258;
+    expected.push_back(literal(i));
+    expected.push_back(literal(i + 1));
+  }
+  w.Put(257, 12);
+  TPDFLZWDecompressor d;
+  d.MSBFirst = false;
+  d.InitialCodeWidth = 9;
+  EXPECT_TRUE(filtertest::SameBytes(d.DecodeDefault(w.Bytes()), expected));
+}
+
 TEST(Lzw, CodesWidenAtTheRightEntryAndStopAtTwelveBits) {
   for (const bool early : {true, false}) {
     for (const int n : {253, 254, 255, 256, 770, 1800, 3838, 3840, 5000}) {

@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
+#include <vector>
+
+#include "pdf/core/filters/flate.h"
+#include "tests/support/test_support.h"
 
 #include "tests/pdf/core/filters/filter_vectors.h"
 
@@ -69,11 +74,10 @@ TEST(Predictors, PngRowsAndTheirEdges) {
   EXPECT_EQ(UndoPredictor("", {12, 1, 8, 5}), "");
 }
 
-TEST(Predictors, UnusableParametersAreRefused) {
+TEST(Predictors, RowsWithoutASizeAreRefused) {
   const FlatePredictorParams bad[] = {
-      {2, 0, 8, 1},  {2, -1, 8, 1}, {2, 33, 8, 1}, {12, 0, 8, 1}, {12, 1, 0, 1},  {12, 1, 3, 1},
-      {2, 1, 5, 1},  {2, 1, 32, 1}, {2, 1, -8, 1}, {12, 1, 8, 0}, {12, 1, 8, -5}, {2, 1, 8, INT_MIN},
-      {15, INT_MAX, 8, 1}, {15, 1, INT_MAX, 1},
+      {2, 0, 8, 1},  {2, -1, 8, 1}, {12, 0, 8, 1},  {12, 1, 0, 1}, {2, 1, -8, 1},
+      {12, 1, 8, 0}, {12, 1, 8, -5}, {2, 1, 8, INT_MIN}, {5, 1, 0, 1},
   };
   for (const auto& p : bad) {
     EXPECT_FALSE(PredictorParamsUsable(p));
@@ -89,16 +93,96 @@ TEST(Predictors, UnusableParametersAreRefused) {
   EXPECT_TRUE(PredictorParamsUsable({15, 32, 16, 1}));
 }
 
+// The TIFF predictor adds up samples of 1, 2, 4, 8 and 16 bits. Rows of other depths are
+// refused: rows of zero bytes in their place would pass for the picture's samples.
+TEST(Predictors, TiffRowsOfOtherDepthsAreRefused) {
+  const std::string data = Hex("01 02 03 04 05 06");
+  for (const int bits : {3, 5, 12, 32}) {
+    const FlatePredictorParams p{2, 1, bits, 3};
+    EXPECT_FALSE(PredictorParamsUsable(p)) << bits;
+    EXPECT_EQ(UndoPredictor(data, p), "") << bits;
+  }
+}
+
+// Parameters a PDF file may give beyond the usual ones: more than 32 colours, and PNG rows of
+// samples of any depth, are undone like the others.
+TEST(Predictors, ManyColoursAndOtherDepthsBehindPngTags) {
+  std::string row(33 * 2, '\1');
+  std::string want;
+  for (int i = 0; i < 66; ++i) want.push_back(char(i < 33 ? 1 : 2));
+  EXPECT_TRUE(PredictorParamsUsable({2, 33, 8, 2}));
+  EXPECT_EQ(UndoPredictor(row, {2, 33, 8, 2}), want);
+  // Three-bit grey, four columns: 12 bits, two bytes a row, one byte a pixel.
+  EXPECT_TRUE(PredictorParamsUsable({11, 1, 3, 4}));
+  EXPECT_EQ(UndoPredictor(Hex("01 10 01"), {11, 1, 3, 4}), Hex("10 11"));
+}
+
 TEST(Predictors, HugeRowsCostNothingAndOutputIsCapped) {
   // 2^31 columns of 32 x 16-bit samples would be a 128 GiB row: refused by the cap, not allocated.
   EXPECT_EQ(UndoPredictor(Hex("02 01 02"), {12, 32, 16, INT_MAX}), "");
   EXPECT_EQ(UndoPredictor(Hex("01 02"), {2, 32, 16, INT_MAX}), "");
+  EXPECT_EQ(UndoPredictor(Hex("02 01 02"), {15, INT_MAX, 8, 1}), "");
+  EXPECT_EQ(UndoPredictor(Hex("02 01 02"), {15, 1, INT_MAX, INT_MAX}), "");
   // The cap keeps whole rows.
   const std::string rows = Hex("00 01 02 03 04 00 05 06 07 08 00 09 0A 0B 0C");
   EXPECT_EQ(UndoPredictor(rows, {10, 1, 8, 4}, 10), Hex("01 02 03 04 05 06 07 08"));
   EXPECT_EQ(UndoPredictor(rows, {10, 1, 8, 4}, 3), "");
   EXPECT_EQ(UndoPredictor(rows, {10, 1, 8, 4}, -1), "");
   EXPECT_EQ(UndoPredictor(rows, {10, 1, 8, 4}).size(), 12u);
+}
+
+namespace {
+
+// A one-stream PDF file: the stream holds data, Flate-compressed, under the predictor.
+std::string PdfWithPredictedStream(const std::string& data, const FlatePredictorParams& p) {
+  const std::string z = FlateCompressString(data);
+  const std::string objects[] = {
+      "<< /Type /Catalog /Pages 2 0 R >>",
+      "<< /Type /Pages /Kids [ ] /Count 0 >>",
+      "<< /Length " + std::to_string(z.size()) + " /Filter /FlateDecode /DecodeParms << /Predictor " +
+          std::to_string(p.Predictor) + " /Colors " + std::to_string(p.Colors) + " /BitsPerComponent " +
+          std::to_string(p.BitsPerComponent) + " /Columns " + std::to_string(p.Columns) + " >> >>\nstream\n" + z +
+          "\nendstream"};
+  std::string pdf = "%PDF-1.5\n";
+  std::vector<size_t> offsets;
+  for (size_t i = 0; i < 3; ++i) {
+    offsets.push_back(pdf.size());
+    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+  }
+  const size_t xref = pdf.size();
+  pdf += "xref\n0 4\n0000000000 65535 f \n";
+  for (const size_t o : offsets) {
+    const std::string n = std::to_string(o);
+    pdf += std::string(10 - n.size(), '0') + n + " 00000 n \n";
+  }
+  return pdf + "trailer\n<< /Size 4 /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+}
+
+}  // namespace
+
+// A PNG pixel is its bits rounded up to whole bytes (the PNG format's "bytes per complete
+// pixel, rounding up to one"), also where the bits are not a whole number of bytes: rows of
+// every tag agree with qpdf's reading of the same stream.
+TEST(Predictors, PngPixelsOfPartBytesAgreeWithQpdf) {
+  REQUIRE_TOOL("qpdf");
+  testsupport::TempDir dir;
+  std::mt19937 rng(31);
+  const FlatePredictorParams cases[] = {{11, 5, 4, 7}, {12, 5, 2, 9}, {13, 12, 1, 6}, {14, 7, 2, 5}, {15, 7, 4, 4},
+                                        {15, 3, 4, 9}, {10, 5, 16, 3}};
+  for (const FlatePredictorParams& p : cases) {
+    SCOPED_TRACE(std::to_string(p.Colors) + " x " + std::to_string(p.BitsPerComponent));
+    const size_t rowBytes = (size_t(p.Colors) * size_t(p.BitsPerComponent) * size_t(p.Columns) + 7) / 8;
+    std::string data;
+    for (int r = 0; r < 12; ++r) {
+      data.push_back(char(r % 5));
+      for (size_t i = 0; i < rowBytes; ++i) data.push_back(char(rng()));
+    }
+    const std::string path = dir.File("p.pdf");
+    testsupport::WriteFile(path, PdfWithPredictedStream(data, p));
+    std::string qpdf;
+    ASSERT_EQ(testsupport::Run("qpdf --show-object=3 --filtered-stream-data " + path, &qpdf), 0);
+    EXPECT_TRUE(filtertest::SameBytes(UndoPredictor(data, p), qpdf));
+  }
 }
 
 namespace {
