@@ -34,7 +34,7 @@ int RopIndex(uint32_t rop) { return int((rop >> 16) & 0xFF); }
 
 uint8_t ToByte(double v) { return uint8_t(std::clamp<long>(std::lround(v), 0, 255)); }
 
-// Images larger than this on a side are stored as JPEG when nothing of them is transparent.
+// Images larger than this on both sides are stored as JPEG when nothing of them is transparent.
 constexpr int32_t kLosslessSide = 64;
 
 }  // namespace
@@ -99,7 +99,7 @@ TPDFImage* TPDFMetafile::WriteImage(const TPixels& pixels, bool lossless) {
   image->Compression = 1;
   bool written = false;
   const bool masked = !pixels.Alpha.empty();
-  if (lossless || masked || (pixels.W <= kLosslessSide && pixels.H <= kLosslessSide)) {
+  if (lossless || masked || pixels.W <= kLosslessSide || pixels.H <= kLosslessSide) {
     written = image->WriteBitmap(bitmap, nullptr, false, false);
   } else {
     // Large opaque pictures go in as JPEG to keep the output small.

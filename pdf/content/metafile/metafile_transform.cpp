@@ -88,10 +88,9 @@ void TPDFMetafile::ScaleExtent(bool window, const TMetafileRecord& r) {
   if ((MapMode != 7 && MapMode != 8) || xDenom == 0 || yDenom == 0) return;
   int32_t& ex = window ? WindowExtX : ViewportExtX;
   int32_t& ey = window ? WindowExtY : ViewportExtY;
-  const double nx = double(ex) * double(xNum) / double(xDenom), ny = double(ey) * double(yNum) / double(yDenom);
-  const int64_t rx = RoundHalfEven(std::clamp(nx, -2e9, 2e9)), ry = RoundHalfEven(std::clamp(ny, -2e9, 2e9));
-  if (rx == 0 || ry == 0) return;
-  ex = int32_t(rx), ey = int32_t(ry);
+  // An extent that comes out 0 becomes 1.
+  ex = RoundExtent(double(ex) * double(xNum) / double(xDenom));
+  ey = RoundExtent(double(ey) * double(yNum) / double(yDenom));
   RecomputeTransforms();
 }
 

@@ -129,6 +129,9 @@ TEST(MetafileBitmaps, LargeOpaqueCopiesGoInAsJpegEverythingElseLossless) {
   } cases[] = {
       {"small copy", StretchDIBits(0, 0, 32, 32, Dib24(32, 32, kBlueSquare), 0xCC0020), "/FlateDecode", false},
       {"large copy", StretchDIBits(0, 0, 96, 72, Dib24(100, 100, kBlueSquare), 0xCC0020), "/DCTDecode", false},
+      {"wide strip", StretchDIBits(0, 0, 96, 72, Dib24(200, 64, kBlueSquare), 0xCC0020), "/FlateDecode", false},
+      {"tall strip", StretchDIBits(0, 0, 96, 72, Dib24(40, 300, kBlueSquare), 0xCC0020), "/FlateDecode", false},
+      {"65 by 65", StretchDIBits(0, 0, 96, 72, Dib24(65, 65, kBlueSquare), 0xCC0020), "/DCTDecode", false},
       {"large keyed", Blit(116, 0, 0, 96, 72, 0xFF0000, Dib24(100, 100, kBlueSquare), 100, 100), "/FlateDecode",
        true},
       {"large with a raster operation (SRCAND)", StretchDIBits(0, 0, 96, 72, Dib24(100, 100, kWhiteSquare), 0x8800C6),

@@ -212,6 +212,19 @@ TEST(MetafileRecords, IntersectedClipsNestAndRestoreLevelByLevel) {
   EXPECT_EQ(Pixel(r, 90, 68), kGreenRGB);
 }
 
+// SAVEDC keeps the selected objects, colours and modes with the rest of the device context,
+// and RESTOREDC brings them back (the player's rule): the rectangle after the restore has the
+// blue brush and the red pen of before the save.
+TEST(MetafileRecords, RestoringAStateBringsBackItsObjects) {
+  const auto r = Draw({SolidBrush(1, kBlue), Select(1), Pen(2, 0, 4, kRed), Select(2), Rec(33) /*SAVEDC*/,
+                       SolidBrush(3, kGreen), Select(3), Select(kNullPen), Box(43, 60, 10, 90, 30),
+                       One(34, uint32_t(-1)), Box(43, 10, 10, 50, 50)},
+                      96, 72);
+  EXPECT_EQ(Pixel(r, 75, 20), kGreenRGB);
+  EXPECT_EQ(Pixel(r, 30, 30), kBlueRGB);
+  EXPECT_GT(CountColor(r, 8, 8, 52, 12, kRedRGB, 60), 30) << "the red pen is back";
+}
+
 TEST(MetafileRecords, FillRgnFillsDeviceRectanglesOnlyAndKeepsTheSelection) {
   // The logical units are half pixels; region rectangles are device pixels whatever the
   // mapping.
@@ -355,9 +368,11 @@ TEST(MetafileRecords, ZeroExtentsDenominatorsFramesAndFontHeightsAreIgnored) {
       {"viewport extent 0", Join({Anisotropic(96, 72, 96, 72), {Two(11, 96, 0), Two(11, 0, 0)}})},
       {"zero denominators",
        Join({Anisotropic(96, 72, 96, 72),
-             {Rec(32, Bytes().I32(5).I32(0).I32(5).I32(0)), Rec(31, Bytes().I32(0).I32(0).I32(0).I32(0)),
-              Rec(31, Bytes().I32(0).I32(1).I32(0).I32(1))}})},
-      {"fixed mode extents", {One(17, 1), Two(9, 5, 5), Two(11, 0, 0)}},
+             {Rec(32, Bytes().I32(5).I32(0).I32(5).I32(0)), Rec(31, Bytes().I32(0).I32(0).I32(0).I32(0))}})},
+      // The fixed modes keep their extents, as the player ignores extent records in them.
+      {"fixed mode extents",
+       {One(17, 1), Two(9, 5, 5), Two(11, 0, 0), Rec(31, Bytes().I32(3).I32(1).I32(3).I32(1)),
+        Rec(32, Bytes().I32(1).I32(2).I32(1).I32(2))}},
       {"font height 0 and text",
        {Rec(82, Bytes().U32(4).Raw(std::vector<uint8_t>(92, 0))), Select(4),
         Rec(84, Bytes().Rect(0, 0, 0, 0).U32(1).F32(0).F32(0).Pt(5, 5).U32(1).U32(76).U32(0).Rect(0, 0, 0, 0).U32(0)
@@ -387,6 +402,25 @@ TEST(MetafileRecords, ZeroExtentsDenominatorsFramesAndFontHeightsAreIgnored) {
   EXPECT_TRUE(Finite(content)) << content;
   const auto r = RenderContent(content, 96, 72);
   EXPECT_EQ(CountColor(r, 11, 11, 49, 39, kRedRGB), 38 * 28);
+}
+
+// The scalable modes take scaled extents; a scaled extent that comes out 0 becomes 1.
+TEST(MetafileRecords, ScaledExtentsCountInTheScalableModes) {
+  const Record red = SolidBrush(1, kRed), pick = Select(1), noPen = Select(kNullPen);
+  // Anisotropic, the viewport doubled: the box lands on (20, 20) - (60, 40).
+  const auto doubled = Draw(Join({Anisotropic(96, 72, 96, 72),
+                                  {Rec(31, Bytes().I32(2).I32(1).I32(2).I32(1)), red, pick, noPen,
+                                   Box(43, 10, 10, 30, 20)}}),
+                            96, 72);
+  EXPECT_EQ(CountColor(doubled, 21, 21, 59, 39, kRedRGB), 38 * 18);
+  EXPECT_EQ(Pixel(doubled, 15, 15), kWhite);
+  // The window scaled by 1/200 comes out 0 by 0 and becomes 1 by 1: one logical unit spans
+  // the whole picture.
+  const auto whole = Draw(Join({Anisotropic(96, 72, 96, 72),
+                                {Rec(32, Bytes().I32(1).I32(200).I32(1).I32(200)), red, pick, noPen,
+                                 Box(43, 0, 0, 1, 1)}}),
+                          96, 72);
+  EXPECT_EQ(CountColor(whole, 2, 2, 94, 70, kRedRGB), 92 * 68);
 }
 
 }  // namespace
