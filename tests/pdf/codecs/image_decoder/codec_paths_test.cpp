@@ -241,15 +241,6 @@ TEST(CCITTPath, DamagedFaxDataFailQuietly) {
   }
 }
 
-TEST(OtherCodecs, JPEG2000IsNotDecodedYet) {
-  for (const std::string filter : {"/JPXDecode"}) {
-    TestStore t;
-    auto d = Decode(
-        t.Image("<< /Width 4 /Height 4 /BitsPerComponent 1 /ColorSpace /DeviceGray /Filter " + filter + " >>", "data"));
-    EXPECT_TRUE(d->Failed) << filter;
-  }
-}
-
 namespace {
 
 struct PaletteChunks {

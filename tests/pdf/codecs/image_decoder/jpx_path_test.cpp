@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "pdf/render/canvas/daubrix.h"
 #include "pdf/render/colour/color_manager.h"
 #include "tests/pdf/codecs/image_decoder/image_test_util.h"
 #include "tests/pdf/codecs/jpeg2000/jpeg2000_fixtures.h"
@@ -132,6 +133,39 @@ TEST(JpxPath, DamagedDataLeaveTheImageUndecoded) {
     auto d = Decode(store.Image(ImageDict(4, 4, "/DeviceRGB"), data));
     EXPECT_FALSE(d->Decoded);
     EXPECT_TRUE(d->Failed);
+  }
+}
+
+// Pictures of other formats named JPXDecode are not read as what they are: the image fails,
+// the page reports it and goes on (the picture's place keeps what lay under it, what follows
+// is drawn).
+TEST(JpxPath, OtherFormatsUnderItsNameFailTheImageAndThePageGoesOn) {
+  const std::string python = testraster::PythonWithPIL();
+  if (python.empty()) GTEST_SKIP() << "needs python3 with Pillow";
+  testsupport::TempDir dir;
+  const int w = 40, h = 24;
+  for (const char* name : {"p.png", "p.jpg", "p.gif", "p.tif", "p.bmp"}) {
+    SCOPED_TRACE(name);
+    const std::string path = dir.File(name);
+    ASSERT_EQ(testsupport::Run(python + " -c \"from PIL import Image; Image.new('RGB', (40, 24), (0, 200, 0)).save('" +
+                               path + "')\""),
+              0);
+    const std::string data = testsupport::ReadFile(path);
+    TestStore store;
+    auto d = Decode(store.Image(ImageDict(w, h, "/DeviceRGB"), data));
+    EXPECT_TRUE(d->Failed);
+    EXPECT_FALSE(d->Decoded);
+
+    rendertest::TestPdf pdf;
+    const int page = pdf.AddPage("1 0 0 rg 0 0 40 24 re f q 40 0 0 24 0 0 cm /Im0 Do Q 0 0 1 rg 10 8 20 8 re f",
+                                 "<< /XObject << /Im0 5 0 R >> >>", "[0 0 40 24]");
+    pdf.AddStream(ImageDict(w, h, "/DeviceRGB"), data);
+    std::string error;
+    const auto ours = rendertest::RenderOurs(pdf, page, &error);
+    EXPECT_EQ(error, kImageDrawError);
+    ASSERT_EQ(ours.Width, w);
+    EXPECT_EQ(rendertest::PixelAt(ours, 2, 2), 0xFF0000u);
+    EXPECT_EQ(rendertest::PixelAt(ours, 20, 12), 0x0000FFu);
   }
 }
 
