@@ -19,6 +19,7 @@
 class TWinSkinForm;
 class TWinSkinPopMenu;
 class TSkinData;
+class TCustomForm;
 
 // Private window messages of the engine.
 inline constexpr UINT CM_SKINAPPLY = 0x3503;
@@ -107,6 +108,7 @@ class TSkinManage : public TSkinManagerLink {
   TSkinData* MainSkinData = nullptr;
   HINSTANCE ModuleHandle = nullptr;
   HWND MDIClient = nullptr;
+  TCustomForm* MDIFrameForm = nullptr;  // the form of the MDI frame that MDIClient belongs to
   HWND ReskinTarget = nullptr;
   // The menu font and the extents of menu texts, for the skinned menus.
   TMenuTextCache MenuTexts;

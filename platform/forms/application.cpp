@@ -195,6 +195,10 @@ void TApplication::TrackMouse(const MSG& msg) {
   switch (msg.message) {
     case WM_MOUSEMOVE: {
       TControl* c = FindVCLWindow(msg.hwnd);
+      // A control without a window under the mouse is the one the mouse is over.
+      if (auto* w = dynamic_cast<TWinControl*>(c); w && w->HandleIfAllocated() == msg.hwnd)
+        if (TControl* inner = w->ControlAtPos(TPoint{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)}, false))
+          c = inner;
       SetMouseControl(c);
       if (c != hintControl_) {
         bool wasShown = hintShown_;

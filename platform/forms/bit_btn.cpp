@@ -117,7 +117,7 @@ void TBitBtn::WndProc(TMessage& m) {
 
 const TClassInfo& TSpeedButton::StaticClassInfo() {
   static const TClassInfo info = [] {
-    TClassBuilder<TSpeedButton> b("TSpeedButton", &TWinControl::StaticClassInfo());
+    TClassBuilder<TSpeedButton> b("TSpeedButton", &TGraphicControl::StaticClassInfo());
     GlyphProps(b);
     return b.Prop("Down", &TSpeedButton::Down, &TSpeedButton::SetDown, {.Default = 0})
         .Prop("GroupIndex", &TSpeedButton::GroupIndex, &TSpeedButton::SetGroupIndex, {.Default = 0})
@@ -129,16 +129,11 @@ const TClassInfo& TSpeedButton::StaticClassInfo() {
   return info;
 }
 
-TSpeedButton::TSpeedButton(TComponent* owner) : TWinControl(owner) {
+TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner) {
   width_ = 23;
   height_ = 22;
   color_ = clBtnFace;
   parentColor_ = true;
-}
-
-void TSpeedButton::CreateParams(TCreateParams& p) {
-  TWinControl::CreateParams(p);
-  p.ClassStyle |= CS_DBLCLKS;
 }
 
 void TSpeedButton::SetFlat(bool v) {
@@ -162,39 +157,31 @@ void TSpeedButton::SetDown(bool v) {
 
 void TSpeedButton::Click() {
   if (groupIndex_ != 0) SetDown(allowAllUp_ ? !down_ : true);
-  TWinControl::Click();
+  TGraphicControl::Click();
 }
 
 void TSpeedButton::Paint() {
-  HWND h = HandleIfAllocated();
-  PAINTSTRUCT ps{};
-  HDC dc = BeginPaint(h, &ps);
-  RECT r{};
-  GetClientRect(h, &r);
+  HDC dc = Canvas()->Handle();
+  RECT r{0, 0, Width(), Height()};
   HBRUSH back = CreateSolidBrush(ColorToRGB(Color()));
   FillRect(dc, &r, back);
   DeleteObject(back);
   const bool sunk = pressed_ || down_;
   const int frame = !Enabled() ? 2 : down_ ? 4 : pressed_ ? 3 : 1;
   PaintGlyphButton(dc, r, GetTextW(), Font()->Handle(), frame, Enabled(), sunk, !flat_ || hot_ || sunk);
-  EndPaint(h, &ps);
 }
 
 void TSpeedButton::WndProc(TMessage& m) {
   switch (m.Msg) {
-    case WM_PAINT: Paint(); m.Result = 0; return;
-    case WM_ERASEBKGND: m.Result = 1; return;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       if (!Enabled()) break;
       pressed_ = true;
-      SetCapture(HandleIfAllocated());
       Invalidate();
       break;
     case WM_LBUTTONUP:
       if (pressed_) {
         pressed_ = false;
-        ReleaseCapture();
         Invalidate();
         const POINT p{short(LOWORD(m.LParam)), short(HIWORD(m.LParam))};
         if (p.x >= 0 && p.y >= 0 && p.x < Width() && p.y < Height()) Click();
@@ -206,5 +193,5 @@ void TSpeedButton::WndProc(TMessage& m) {
       break;
     default: break;
   }
-  TWinControl::WndProc(m);
+  TGraphicControl::WndProc(m);
 }

@@ -7,6 +7,7 @@
 
 #include "platform/forms/button.h"
 #include "platform/forms/button_glyph.h"
+#include "platform/forms/graphic_control.h"
 
 // What the two buttons share: the glyph and its placement.
 class TGlyphHolder {
@@ -42,7 +43,8 @@ class TBitBtn : public TButton, public TGlyphHolder {
   void WndProc(TMessage& message) override;
 };
 
-class TSpeedButton : public TWinControl, public TGlyphHolder {
+// A speed button has no window of its own: its parent paints it and hands it the mouse.
+class TSpeedButton : public TGraphicControl, public TGlyphHolder {
  public:
   explicit TSpeedButton(TComponent* owner);
   static const TClassInfo& StaticClassInfo();
@@ -56,15 +58,13 @@ class TSpeedButton : public TWinControl, public TGlyphHolder {
   void SetAllowAllUp(bool v) { allowAllUp_ = v; }
   bool Flat() const { return flat_; }
   void SetFlat(bool v);
-  bool CanFocus() const override { return false; }
   void Click() override;
 
  protected:
-  void CreateParams(TCreateParams& params) override;
+  void Paint() override;
   void WndProc(TMessage& message) override;
 
  private:
-  void Paint();
   bool pressed_ = false, hot_ = false, down_ = false, flat_ = false, allowAllUp_ = false;
   int groupIndex_ = 0;
 };

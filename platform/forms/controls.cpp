@@ -51,6 +51,15 @@ const TEnumInfo& BiDiModeEnumInfo() {
   return e;
 }
 
+DWORD BiDiModeExStyle(TBiDiMode mode) {
+  switch (mode) {
+    case bdRightToLeft: return WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR | WS_EX_RIGHT;
+    case bdRightToLeftNoAlign: return WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR;
+    case bdRightToLeftReadingOnly: return WS_EX_RTLREADING;
+    default: return 0;
+  }
+}
+
 const std::string& ControlAtomName() {
   static const std::string name =
       "ControlOfs" +

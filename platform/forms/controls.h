@@ -83,6 +83,10 @@ TShiftState KeyboardShiftState();
 
 const TEnumInfo& AlignmentEnumInfo();
 const TEnumInfo& BiDiModeEnumInfo();
+// The extended window styles of a bidirectional mode: right-to-left reading for every mode but
+// bdLeftToRight, the vertical scroll bar at the left for bdRightToLeft and
+// bdRightToLeftNoAlign, right alignment for bdRightToLeft.
+DWORD BiDiModeExStyle(TBiDiMode mode);
 
 class TControl : public TComponent {
  public:
@@ -251,6 +255,13 @@ class TWinControl : public TControl {
   void SelectNext(TWinControl* current, bool goForward, bool checkTabStop);
   // Sends a message to every child control.
   void Broadcast(TMessage& message);
+  // The topmost visible control without a window of its own at a point of the client area
+  // (enabled ones only unless allowDisabled), or nullptr.
+  TControl* ControlAtPos(TPoint p, bool allowDisabled) const;
+  // Paints the visible controls without a window of their own into a DC of the client area.
+  void PaintControls(HDC dc);
+  // A control without a window is going: the window stops holding the mouse for it.
+  void ControlGone(TControl* control);
 
   void Invalidate() override;
   void Update() override;
@@ -309,6 +320,10 @@ class TWinControl : public TControl {
   friend class TControl;
   LRESULT MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   bool ReflectToChild(TMessage& message, HWND child, UINT reflected);
+  // Hands a mouse message on to the control without a window under it (or holding the mouse).
+  bool ControlMouseMessage(TMessage& message);
+  bool HasGraphicChildren() const;
+  void PaintHandler(TMessage& message);
   void ReleaseWindow();
   void HandleCnKeyDown(TMessage& message);
 
@@ -320,6 +335,7 @@ class TWinControl : public TControl {
   bool tabStop_ = false;
   TBrush brush_;
   bool destroyingHandle_ = false;
+  TControl* mouseCapture_ = nullptr;  // the control without a window the mouse is held for
 };
 
 // The control of a window (through the control atom), or nullptr; FindVCLWindow looks up the

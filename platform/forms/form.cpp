@@ -163,7 +163,7 @@ DWORD TCustomForm::WindowExStyle() const {
   if (borderStyle_ == bsToolWindow || borderStyle_ == bsSizeToolWin) ex |= WS_EX_TOOLWINDOW;
   if (borderStyle_ != bsDialog && (borderIcons_ & biHelp)) ex |= WS_EX_CONTEXTHELP;
   if (formStyle_ == fsStayOnTop) ex |= WS_EX_TOPMOST;
-  return ex;
+  return ex | BiDiModeExStyle(biDiMode_);
 }
 
 SIZE TCustomForm::FrameSize() const {
@@ -556,6 +556,7 @@ void TCustomForm::WndProc(TMessage& m) {
       canvas_.Font().Assign(font_);
       Paint();
       canvas_.SetHandle(nullptr);
+      PaintControls(dc);
       if (!m.WParam) EndPaint(HandleIfAllocated(), &ps);
       m.Result = 0;
       return;

@@ -319,6 +319,10 @@ void TMenuItem::DrawItem(TCanvas& canvas, const TRect& rect, bool selected) {
 const TClassInfo& TMenu::StaticClassInfo() {
   static const TClassInfo info = TClassBuilder<TMenu>("TMenu", &TComponent::StaticClassInfo())
                                      .Prop("OwnerDraw", &TMenu::OwnerDraw, &TMenu::SetOwnerDraw, {.Default = 0})
+                                     .Prop("BiDiMode", &TMenu::BiDiMode, &TMenu::SetBiDiMode,
+                                           {.Enum = &BiDiModeEnumInfo(), .Default = 0})
+                                     .Prop("ParentBiDiMode", &TMenu::ParentBiDiMode, &TMenu::SetParentBiDiMode,
+                                           {.Default = 1})
                                      .Build();
   return info;
 }
@@ -328,6 +332,25 @@ TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(this))
 TMenu::~TMenu() {
   // The items go with the menu; the root is one of the menu's components and goes with them.
   items_->Clear();
+}
+
+TBiDiMode TMenu::BiDiMode() const {
+  if (parentBiDiMode_)
+    if (auto* owner = dynamic_cast<const TControl*>(Owner())) return owner->BiDiMode();
+  return biDiMode_;
+}
+
+void TMenu::SetBiDiMode(TBiDiMode mode) {
+  const bool was = IsRightToLeft();
+  biDiMode_ = mode;
+  parentBiDiMode_ = false;
+  if (was != IsRightToLeft()) Changed();
+}
+
+void TMenu::SetParentBiDiMode(bool v) {
+  const bool was = IsRightToLeft();
+  parentBiDiMode_ = v;
+  if (was != IsRightToLeft()) Changed();
 }
 
 void TMenu::SetImages(TCustomImageList* v) {
@@ -345,6 +368,7 @@ void TMenu::Notification(TComponent* component, TOperation operation) {
 HMENU TMenu::BuildHandle(TMenuItem* root) const {
   struct Builder {
     bool ownerDraw;
+    bool rightToLeft;
     HMENU Build(const TMenuItem* parent, int depth) const {
       HMENU menu = CreatePopupMenu();
       parent->handle_ = menu;
@@ -356,7 +380,7 @@ HMENU TMenu::BuildHandle(TMenuItem* root) const {
         mii.cbSize = sizeof mii;
         mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_DATA | MIIM_STRING;
         mii.fType = (item->IsLine() ? MFT_SEPARATOR : MFT_STRING) | (ownerDraw ? MFT_OWNERDRAW : 0) |
-                    (item->RadioItem() ? MFT_RADIOCHECK : 0);
+                    (item->RadioItem() ? MFT_RADIOCHECK : 0) | (rightToLeft ? MFT_RIGHTORDER : 0);
         mii.fState = (item->Enabled() ? 0 : MFS_GRAYED) | (item->Checked() ? MFS_CHECKED : 0) |
                      (item->Default() ? MFS_DEFAULT : 0);
         mii.wID = item->Command();
@@ -372,7 +396,7 @@ HMENU TMenu::BuildHandle(TMenuItem* root) const {
       return menu;
     }
   };
-  return Builder{ownerDraw_}.Build(root ? root : items_, 0);
+  return Builder{ownerDraw_, IsRightToLeft()}.Build(root ? root : items_, 0);
 }
 
 // ---- TMainMenu ----
@@ -402,7 +426,7 @@ HMENU TMainMenu::Handle() {
     MENUITEMINFOW mii{};
     mii.cbSize = sizeof mii;
     mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_DATA | MIIM_STRING;
-    mii.fType = item->IsLine() ? MFT_SEPARATOR : MFT_STRING;
+    mii.fType = (item->IsLine() ? MFT_SEPARATOR : MFT_STRING) | (IsRightToLeft() ? MFT_RIGHTORDER | MFT_RIGHTJUSTIFY : 0);
     mii.fState = item->Enabled() ? 0 : MFS_GRAYED;
     mii.wID = item->Command();
     mii.dwItemData = reinterpret_cast<ULONG_PTR>(item);
@@ -456,7 +480,8 @@ void TPopupMenu::Popup(int x, int y) {
   bool freed = false;
   freedWhileOpen_ = &freed;
   UINT command = static_cast<UINT>(
-      TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, x, y, 0, owner, nullptr));
+      TrackPopupMenu(menu, (IsRightToLeft() ? TPM_RIGHTALIGN : TPM_LEFTALIGN) | TPM_LEFTBUTTON | TPM_RETURNCMD, x, y, 0,
+                     owner, nullptr));
   DestroyWindow(owner);
   DestroyMenu(menu);
   if (freed) return;

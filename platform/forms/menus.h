@@ -138,6 +138,13 @@ class TMenu : public TComponent {
     ownerDraw_ = v;
     Changed();
   }
+  // Right to left: the items read and cascade right to left (and a bar runs from its right
+  // end). With ParentBiDiMode the menu follows the control that owns it.
+  TBiDiMode BiDiMode() const;
+  void SetBiDiMode(TBiDiMode mode);
+  bool ParentBiDiMode() const { return parentBiDiMode_; }
+  void SetParentBiDiMode(bool v);
+  bool IsRightToLeft() const { return BiDiMode() != bdLeftToRight; }
   // Something the menu shows has changed.
   virtual void Changed() {}
   TMenuItem* FindItem(UINT command) const { return items_->Find(command); }
@@ -151,6 +158,8 @@ class TMenu : public TComponent {
   TMenuItem* items_;
   TCustomImageList* images_ = nullptr;
   bool ownerDraw_ = false;
+  TBiDiMode biDiMode_ = bdLeftToRight;
+  bool parentBiDiMode_ = true;
 };
 
 // The class library's message to a form whose main menu has changed.

@@ -8,6 +8,7 @@
 #include "platform/forms/win/std_controls.h"
 #include "platform/gdi/colors.h"
 #include "platform/gdi/dc.h"
+#include "platform/gdi/region.h"
 #include "platform/rtl/numbers.h"
 #include "platform/rtl/strings.h"
 #include "platform/user/default_proc.h"
@@ -68,6 +69,7 @@ void TWinControl::CreateParams(TCreateParams& p) {
   if (visible_) p.Style |= WS_VISIBLE;
   if (!enabled_) p.Style |= WS_DISABLED;
   if (tabStop_) p.Style |= WS_TABSTOP;
+  p.ExStyle |= BiDiModeExStyle(biDiMode_);
   p.X = left_;
   p.Y = top_;
   p.Width = width_;
@@ -251,8 +253,86 @@ void TWinControl::DoExit() {
   if (OnExit) OnExit(this);
 }
 
+bool TWinControl::HasGraphicChildren() const {
+  for (TControl* c : controls_)
+    if (!dynamic_cast<TWinControl*>(c)) return true;
+  return false;
+}
+
+TControl* TWinControl::ControlAtPos(TPoint p, bool allowDisabled) const {
+  for (size_t i = controls_.size(); i-- > 0;) {
+    TControl* c = controls_[i];
+    if (dynamic_cast<TWinControl*>(c) || !c->Visible() || (!allowDisabled && !c->Enabled())) continue;
+    if (PtInRect(c->BoundsRect(), p)) return c;
+  }
+  return nullptr;
+}
+
+void TWinControl::PaintControls(HDC dc) {
+  if (!dc) return;
+  RECT clip{};
+  const bool clipped = GetClipBox(dc, &clip) != NULLREGION;
+  for (TControl* c : std::vector<TControl*>(controls_)) {
+    if (dynamic_cast<TWinControl*>(c) || !c->Visible()) continue;
+    RECT r = c->BoundsRect(), common{};
+    if (!clipped || !IntersectRect(common, r, clip)) continue;
+    const int saved = SaveDC(dc);
+    OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
+    IntersectClipRect(dc, 0, 0, r.right - r.left, r.bottom - r.top);
+    c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    RestoreDC(dc, saved);
+  }
+}
+
+void TWinControl::ControlGone(TControl* control) {
+  if (mouseCapture_ != control) return;
+  mouseCapture_ = nullptr;
+  if (handle_ && GetCapture() == handle_) ReleaseCapture();
+}
+
+bool TWinControl::ControlMouseMessage(TMessage& m) {
+  if (m.Msg < WM_MOUSEFIRST || m.Msg > WM_MBUTTONDBLCLK) return false;
+  const TPoint p{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+  TControl* c = mouseCapture_ && handle_ && GetCapture() == handle_ ? mouseCapture_ : ControlAtPos(p, false);
+  if (!c) return false;
+  const bool down = m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK;
+  if (down) {
+    mouseCapture_ = c;
+    SetCapture(handle_);
+  }
+  m.Result = c->Perform(m.Msg, m.WParam, MAKELPARAM(p.x - c->Left(), p.y - c->Top()));
+  if (m.Msg == WM_LBUTTONUP && mouseCapture_ == c) {
+    mouseCapture_ = nullptr;
+    if (handle_ && GetCapture() == handle_) ReleaseCapture();
+  }
+  return true;
+}
+
+// The window's own painting into the DC, then its controls without a window over it.
+void TWinControl::PaintHandler(TMessage& m) {
+  PAINTSTRUCT ps{};
+  HDC dc = m.WParam ? reinterpret_cast<HDC>(m.WParam) : BeginPaint(handle_, &ps);
+  TMessage own{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+  DefaultHandler(own);
+  PaintControls(dc);
+  if (!m.WParam) EndPaint(handle_, &ps);
+  m.Result = 0;
+}
+
 void TWinControl::WndProc(TMessage& m) {
+  if (ControlMouseMessage(m)) return;
   switch (m.Msg) {
+    case WM_PAINT:
+      if (HasGraphicChildren()) {
+        PaintHandler(m);
+      } else {
+        TControl::WndProc(m);
+      }
+      return;
+    case WM_CAPTURECHANGED:
+      mouseCapture_ = nullptr;
+      TControl::WndProc(m);
+      return;
     case WM_SETFOCUS:
       DefaultHandler(m);
       if (TCustomForm* form = ParentForm(); form && form != this) form->SetFocusedControl(this);

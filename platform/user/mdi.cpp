@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <string>
 
 #include "platform/user/default_proc.h"
 #include "platform/user/input.h"
@@ -26,6 +27,9 @@ struct ClientInfo {
   bool wantsScrollBars = false;
   bool allChildStyles = false;
   bool scrolling = false;  // the bars are being shown or hidden
+  std::u16string frameTitle;  // the frame's own title while a maximised child's is joined to it
+  bool titleJoined = false;
+  bool settingTitle = false;
 };
 
 std::map<HWND, ClientInfo>& Clients() {
@@ -101,22 +105,39 @@ void AddBarItems(HMENU menu, HWND child) {
   add(SC_CLOSE, HBMMENU_MBAR_CLOSE, true);
 }
 
-// The frame's menu bar shows the buttons of the child that is maximised, and no others.
-void UpdateBarItems(HWND client) {
+// While a child is maximised the frame's title carries the child's: "Frame - [Child]".
+void UpdateFrameTitle(HWND client, ClientInfo& info, HWND maximized) {
+  HWND frame = GetParent(client);
+  if (!info.titleJoined) info.frameTitle = GetWindowTextString(frame);
+  const std::u16string want =
+      maximized ? info.frameTitle + u" - [" + GetWindowTextString(maximized) + u"]" : info.frameTitle;
+  info.titleJoined = maximized != nullptr;
+  if (GetWindowTextString(frame) == want) return;
+  info.settingTitle = true;
+  SetWindowTextW(frame, want.c_str());
+  if (ClientInfo* again = InfoOf(client)) again->settingTitle = false;
+}
+
+// The frame's menu bar shows the buttons of the child that is maximised, and no others, and
+// its title the child's.
+void UpdateMaximizedLook(HWND client) {
   ClientInfo* info = InfoOf(client);
   if (!info) return;
   HWND frame = GetParent(client);
   HWND active = ActiveOf(client);
   HWND wanted = active && IsZoomed(active) ? active : nullptr;
-  HMENU menu = GetMenu(frame);
-  const bool shown = menu && ItemBitmap(menu, 0) == HBMMENU_SYSTEM;
-  if (wanted == info->barChild && shown == (menu && wanted)) return;
+  const bool changed = wanted != info->barChild;
   info->barChild = wanted;
+  if (changed || info->titleJoined != (wanted != nullptr)) UpdateFrameTitle(client, *info, wanted);
+  HMENU menu = GetMenu(frame);
   if (!menu) return;
-  if (wanted) {
+  const bool shown = ItemBitmap(menu, 0) == HBMMENU_SYSTEM;
+  if (wanted && (changed || !shown)) {
     AddBarItems(menu, wanted);
-  } else {
+  } else if (!wanted && shown) {
     RemoveBarItems(menu);
+  } else {
+    return;
   }
   DrawMenuBar(frame);
 }
@@ -239,7 +260,7 @@ void Activate(HWND client, HWND child) {
     SendMessageW(child, WM_MDIACTIVATE, WPARAM(old), LPARAM(child));
     if (IsWindow(child) && GetActiveWindow() == GetAncestor(client, GA_ROOT)) SetFocus(child);
   }
-  UpdateBarItems(client);
+  UpdateMaximizedLook(client);
 }
 
 POINT CascadePosition(HWND client, int index) {
@@ -271,10 +292,12 @@ HWND CreateChild(HWND client, const MDICREATESTRUCTW* cs) {
     cx = area.right * 3 / 4;
     cy = area.bottom * 3 / 4;
   }
-  HWND child = CreateWindowExW(WS_EX_MDICHILD, cs->szClass, cs->szTitle, style & ~(WS_VISIBLE | WS_MAXIMIZE), x, y,
-                               cx, cy, client, nullptr, cs->hOwner, const_cast<MDICREATESTRUCTW*>(cs));
+  // A child that is to be maximised is made with the state, and sized when it shows.
+  style = (style & ~(WS_VISIBLE | WS_MAXIMIZE)) | (maximize ? WS_MAXIMIZE : 0);
+  HWND child = CreateWindowExW(WS_EX_MDICHILD, cs->szClass, cs->szTitle, style, x, y, cx, cy, client, nullptr,
+                               cs->hOwner, const_cast<MDICREATESTRUCTW*>(cs));
   if (!child) return nullptr;
-  if (style & WS_VISIBLE) ShowWindow(child, maximize ? SW_SHOWMAXIMIZED : SW_SHOWNOACTIVATE);
+  if (cs->style & WS_VISIBLE) ShowWindow(child, maximize ? SW_SHOWMAXIMIZED : SW_SHOWNOACTIVATE);
   if (IsWindow(child)) Activate(client, child);
   UpdateScrollBars(client);
   return IsWindow(child) ? child : nullptr;
@@ -293,7 +316,7 @@ void DestroyChild(HWND client, HWND child) {
   }
   DestroyWindow(child);
   if (InfoOf(client)) {
-    UpdateBarItems(client);
+    UpdateMaximizedLook(client);
     UpdateScrollBars(client);
   }
 }
@@ -337,7 +360,7 @@ LRESULT SetFrameMenu(HWND client, HMENU frameMenu, HMENU windowMenu) {
     RemoveBarItems(old);
     info->barChild = nullptr;
     SetMenu(frame, frameMenu);
-    UpdateBarItems(client);
+    UpdateMaximizedLook(client);
   }
   return reinterpret_cast<LRESULT>(old);
 }
@@ -442,6 +465,14 @@ LRESULT DefFrameProcW(HWND hwnd, HWND client, UINT msg, WPARAM wParam, LPARAM lP
     case WM_SETFOCUS:
       if (IsWindowVisible(client)) SetFocus(client);
       return 0;
+    case WM_SETTEXT: {
+      // A new title of the frame's own keeps the maximised child's joined to it.
+      ClientInfo* info = InfoOf(client);
+      if (!info->titleJoined || info->settingTitle || !info->barChild) break;
+      info->frameTitle = lParam ? reinterpret_cast<const char16_t*>(lParam) : u"";
+      const std::u16string joined = info->frameTitle + u" - [" + GetWindowTextString(info->barChild) + u"]";
+      return DefWindowProcW(hwnd, msg, wParam, reinterpret_cast<LPARAM>(joined.c_str()));
+    }
     case WM_NCACTIVATE:
       SendMessageW(client, WM_NCACTIVATE, wParam, lParam);
       break;
@@ -477,13 +508,18 @@ LRESULT DefMDIChildProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE: {
       LRESULT r = DefWindowProcW(hwnd, msg, wParam, lParam);
       if (wParam == SIZE_MAXIMIZED && ActiveOf(client) != hwnd) Activate(client, hwnd);
-      UpdateBarItems(client);
+      UpdateMaximizedLook(client);
       UpdateScrollBars(client);
       return r;
     }
     case WM_WINDOWPOSCHANGED: {
       LRESULT r = DefWindowProcW(hwnd, msg, wParam, lParam);
       UpdateScrollBars(client);
+      return r;
+    }
+    case WM_SETTEXT: {
+      LRESULT r = DefWindowProcW(hwnd, msg, wParam, lParam);
+      if (ClientInfo* info = InfoOf(client); info && info->barChild == hwnd) UpdateFrameTitle(client, *info, hwnd);
       return r;
     }
     case WM_DESTROY:
@@ -495,7 +531,7 @@ LRESULT DefMDIChildProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             Activate(client, c);
             break;
           }
-        UpdateBarItems(client);
+        UpdateMaximizedLook(client);
       }
       break;
     default:

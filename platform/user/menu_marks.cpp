@@ -27,7 +27,10 @@ void DrawMenuBullet(HDC dc, const RECT& r, COLORREF ink) {
     FillSolid(dc, RECT{o.x + kInset[y], o.y + y, o.x + kMenuMarkSize - kInset[y], o.y + y + 1}, ink);
 }
 
-void DrawMenuArrow(HDC dc, const RECT& r, COLORREF ink) {
+void DrawMenuArrow(HDC dc, const RECT& r, COLORREF ink, bool left) {
   const POINT o = Centre(r, 4, 7);
-  for (int i = 0; i < 4; ++i) FillSolid(dc, RECT{o.x + i, o.y + i, o.x + i + 1, o.y + 7 - i}, ink);
+  for (int i = 0; i < 4; ++i) {
+    const int x = left ? o.x + 3 - i : o.x + i;
+    FillSolid(dc, RECT{x, o.y + i, x + 1, o.y + 7 - i}, ink);
+  }
 }

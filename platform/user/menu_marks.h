@@ -7,6 +7,7 @@
 
 void DrawMenuCheck(HDC dc, const RECT& r, COLORREF ink);
 void DrawMenuBullet(HDC dc, const RECT& r, COLORREF ink);
-void DrawMenuArrow(HDC dc, const RECT& r, COLORREF ink);
+// The arrow points right, or left for a menu that cascades to the left.
+void DrawMenuArrow(HDC dc, const RECT& r, COLORREF ink, bool left = false);
 // The size of the check mark and of the bullet (the arrow is 4 x 7).
 inline constexpr int kMenuMarkSize = 7;

@@ -201,8 +201,10 @@ bool OpenSelectedSubmenu(size_t levelIndex, bool selectFirst) {
   RECT wr;
   GetWindowRect(lv.hwnd, &wr);
   int border = GetSystemMetrics(SM_CXDLGFRAME);
-  POINT at{wr.right - border, wr.top + it.rect.top};
-  if (!OpenLevel(it.submenu, at, TPM_LEFTALIGN, lv.selected)) return false;
+  // A right-to-left menu cascades to the left.
+  const bool rtl = (it.type & MFT_RIGHTORDER) != 0;
+  POINT at{rtl ? wr.left + border : wr.right - border, wr.top + it.rect.top};
+  if (!OpenLevel(it.submenu, at, rtl ? TPM_RIGHTALIGN : TPM_LEFTALIGN, lv.selected)) return false;
   if (selectFirst) {
     Menu* sub = FindMenu(tracking->levels.back().menu);
     for (size_t i = 0; sub && i < sub->items.size(); ++i)
@@ -489,8 +491,9 @@ void TrackBar(HWND hwnd, int index) {
     }
     RECT wr;
     GetWindowRect(hwnd, &wr);
-    POINT at{wr.left + it.rect.left, wr.top + it.rect.bottom};
-    Tracking t = Track(it.submenu, TPM_LEFTALIGN, at, hwnd, false, true, false);
+    const bool rtl = (it.type & MFT_RIGHTORDER) != 0;
+    POINT at{wr.left + (rtl ? it.rect.right : it.rect.left), wr.top + it.rect.bottom};
+    Tracking t = Track(it.submenu, rtl ? TPM_RIGHTALIGN : TPM_LEFTALIGN, at, hwnd, false, true, false);
     if (t.chose) {
       PostMessageW(hwnd, WM_COMMAND, t.chosen, 0);
       break;
@@ -529,19 +532,30 @@ void DrawItem(HDC dc, HWND owner, HMENU menu, const MenuItem& it, bool selected)
   FillSolid(dc, r, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
   COLORREF ink = !Enabled(it) ? GetSysColor(COLOR_GRAYTEXT)
                               : GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
+  // A right-to-left item is the mirror image: the check at the right, the text right-aligned
+  // and the keys and the submenu's arrow at the left.
+  const bool rtl = (it.type & MFT_RIGHTORDER) != 0;
+  const RECT label = rtl ? RECT{r.left + kArrowColumn, r.top, r.right - kCheckColumn, r.bottom}
+                         : RECT{r.left + kCheckColumn, r.top, r.right - kArrowColumn, r.bottom};
   size_t tab = it.text.find(u'\t');
-  DrawTextLine(dc, RECT{r.left + kCheckColumn, r.top, r.right - kArrowColumn, r.bottom}, Label(it.text), ink, 0);
+  DrawTextLine(dc, label, Label(it.text), ink, rtl ? DT_RIGHT | DT_RTLREADING : 0);
   if (tab != std::u16string::npos) {
     std::u16string_view accel = std::u16string_view(it.text).substr(tab + 1);
     int aw = MeasureTextLine(accel).cx;
-    DrawTextLine(dc, RECT{r.right - kArrowColumn - aw, r.top, r.right - kArrowColumn, r.bottom}, accel, ink, DT_NOPREFIX);
+    DrawTextLine(dc, RECT{label.left + (rtl ? 0 : label.right - label.left - aw), r.top, rtl ? label.left + aw : label.right,
+                          r.bottom},
+                 accel, ink, DT_NOPREFIX);
   }
   if (it.state & MFS_CHECKED) {
-    const RECT box{r.left, r.top, r.left + kCheckColumn - 3, r.bottom};
+    const RECT box = rtl ? RECT{r.right - kCheckColumn + 3, r.top, r.right, r.bottom}
+                         : RECT{r.left, r.top, r.left + kCheckColumn - 3, r.bottom};
     if (it.type & MFT_RADIOCHECK) DrawMenuBullet(dc, box, ink);
     else DrawMenuCheck(dc, box, ink);
   }
-  if (it.submenu) DrawMenuArrow(dc, RECT{r.right - 12, r.top, r.right - 4, r.bottom}, ink);
+  if (it.submenu) {
+    const RECT arrow = rtl ? RECT{r.left + 4, r.top, r.left + 12, r.bottom} : RECT{r.right - 12, r.top, r.right - 4, r.bottom};
+    DrawMenuArrow(dc, arrow, ink, rtl);
+  }
 }
 
 void DrawItems(HWND hwnd, HDC dc) {

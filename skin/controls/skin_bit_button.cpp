@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/forms/graphic_control.h"
 #include "platform/forms/image_list.h"
 #include "platform/forms/rtti.h"
 #include "platform/gdi/blit.h"
@@ -108,9 +109,24 @@ void TSkinBitButton::PaintControl(HDC dc, const RECT& rect) {
 
 // ---- TSkinSpeedButton ----
 
+void TSkinSpeedButton::AttachGraphic(TGraphicControl* control, TWinSkinForm* formSkin, TSkinData* skinData,
+                                     int attachData) {
+  AttachGraphicControl(control, formSkin, skinData, attachData);
+  ParentBackground = (control && control->Tag() == 5555) || InSkinOptions(skinData->Options(), xoTransparent);
+}
+
 bool TSkinSpeedButton::BeforeMessage(TMessage& message) {
   switch (message.Msg) {
     case WM_PAINT:
+      if (GraphicControl) {
+        if (!message.WParam) return true;
+        TCanvas* canvas = GraphicControl->Canvas();
+        canvas->SetHandle(HDC(message.WParam));
+        PaintControl(canvas->Handle(), RECT{0, 0, GraphicControl->Width(), GraphicControl->Height()});
+        canvas->SetHandle(nullptr);
+        message.Result = 1;
+        return false;
+      }
       PaintMessage(message);
       return false;
     case WM_LBUTTONDOWN:
@@ -151,6 +167,22 @@ void TSkinSpeedButton::AfterMessage(TMessage& message) {
     case WM_ENABLE: case CM_FOCUSCHANGED: case CM_ENABLEDCHANGED: case WM_MOUSEMOVE: break;
     default: TSkinButton::AfterMessage(message); break;
   }
+}
+
+void TSkinSpeedButton::PaintWindow(HDC dc) {
+  if (!GraphicControl) {
+    TSkinBitButton::PaintWindow(dc);
+    return;
+  }
+  const RECT r{0, 0, GraphicControl->Width(), GraphicControl->Height()};
+  if (dc) {
+    PaintControl(dc, r);
+    return;
+  }
+  TCanvas* canvas = GraphicControl->AcquireCanvas();
+  if (!canvas) return;
+  PaintControl(canvas->Handle(), r);
+  GraphicControl->ReleaseCanvas();
 }
 
 void TSkinSpeedButton::PaintControl(HDC dc, const RECT& rect) {

@@ -32,11 +32,15 @@ class TSkinBitButton : public TSkinButton {
   bool TakeGlyph(int frame, bool enabled, TBitmap& out, bool& fromList, int& listIndex);
 };
 
+// A speed button has no window: it is painted on its parent's DC, in paints of the parent and
+// through its canvas when its state changes.
 class TSkinSpeedButton : public TSkinBitButton {
  public:
   const char* KindName() const override { return "TSkinSpeedButton"; }
+  void AttachGraphic(TGraphicControl* control, TWinSkinForm* formSkin, TSkinData* skinData, int attachData);
   bool BeforeMessage(TMessage& message) override;
   void AfterMessage(TMessage& message) override;
+  void PaintWindow(HDC dc) override;
   void PaintControl(HDC dc, const RECT& rect) override;
 
   bool Painting = false;

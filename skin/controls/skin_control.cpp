@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/forms/graphic_control.h"
 #include "platform/forms/rtti.h"
 #include "platform/gdi/pen_brush.h"
 #include "platform/gdi/shapes.h"
@@ -62,6 +63,18 @@ void TSkinControl::AttachControl(TControl* control, TWinSkinForm* formSkin, TSki
   Control = control;
   Handle = win ? win->Handle() : nullptr;
   IsUnicode = Handle && IsWindowUnicode(Handle);
+  HookWindowProc(control);
+  if (setColor) {
+    SavedColor = control->Color();
+    control->SetColor(skinData->Colors.ButtonFace);
+  }
+  control->Invalidate();
+  Attached = true;
+  AttachState = kAttached;
+}
+
+// The control's messages come here first; once this wrapper is gone they go where they went.
+void TSkinControl::HookWindowProc(TControl* control) {
   oldWindowProc_ = control->WindowProc;
   control->WindowProc = [link = link_, old = oldWindowProc_](TMessage& m) {
     if (link->self)
@@ -69,11 +82,17 @@ void TSkinControl::AttachControl(TControl* control, TWinSkinForm* formSkin, TSki
     else if (old)
       old(m);
   };
-  if (setColor) {
-    SavedColor = control->Color();
-    control->SetColor(skinData->Colors.ButtonFace);
-  }
-  control->Invalidate();
+}
+
+void TSkinControl::AttachGraphicControl(TGraphicControl* control, TWinSkinForm* formSkin, TSkinData* skinData,
+                                        int attachData) {
+  if (Attached || !control) return;
+  SkinData = skinData;
+  AttachData = attachData;
+  FormSkin = formSkin;
+  GraphicControl = control;
+  Control = control;
+  HookWindowProc(control);
   Attached = true;
   AttachState = kAttached;
 }
@@ -157,7 +176,12 @@ void TSkinControl::AfterMessage(TMessage& message) {
 }
 
 void TSkinControl::Repaint() {
-  if (!Handle || AttachState == kAttachDestroyed) return;
+  if (AttachState == kAttachDestroyed) return;
+  if (GraphicControl) {
+    GraphicControl->Invalidate();
+    return;
+  }
+  if (!Handle) return;
   InvalidateRect(Handle, nullptr, TRUE);
   UpdateWindow(Handle);
 }
@@ -231,7 +255,8 @@ void TSkinControl::FillControlColor(HDC dc, const RECT& r) {
 }
 
 UINT TSkinControl::TextFlags(UINT flags) const {
-  if (Control && Control->BiDiMode() != bdLeftToRight) flags |= DT_RTLREADING;
+  const TControl* c = GraphicControl ? GraphicControl : Control;
+  if (c && c->BiDiMode() != bdLeftToRight) flags |= DT_RTLREADING;
   return flags;
 }
 

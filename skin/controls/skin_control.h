@@ -18,6 +18,7 @@
 
 class TSkinData;
 class TWinSkinForm;
+class TGraphicControl;
 
 // Attach states.
 inline constexpr int kAttachNone = 0, kAttached = 1, kAttachDestroyed = 6;
@@ -42,6 +43,8 @@ class TSkinControl {
   virtual void AttachControl(TControl* control, TWinSkinForm* formSkin, TSkinData* skinData, bool setColor,
                              int attachData);
   virtual void AttachWindow(HWND handle, TSkinData* skinData, TWinSkinForm* formSkin, int attachData);
+  // Takes over the WindowProc of a control without a window; Handle stays 0.
+  void AttachGraphicControl(TGraphicControl* control, TWinSkinForm* formSkin, TSkinData* skinData, int attachData);
   virtual void RestoreColor();
   // True passes the message on to the old procedure and AfterMessage.
   virtual bool BeforeMessage(TMessage& message);
@@ -84,6 +87,9 @@ class TSkinControl {
   bool IsUnicode = false;
   TSkinData* SkinData = nullptr;
   TControl* Control = nullptr;
+  // A control without a window of its own (a speed button): painted through its canvas on the
+  // parent's DC, repainted through its Invalidate. Control is the same control then.
+  TGraphicControl* GraphicControl = nullptr;
   RECT WindowRect{0, 0, 0, 0};
   bool SetColor = false;
   TColor SavedColor = clBtnFace;
@@ -98,6 +104,7 @@ class TSkinControl {
     TSkinControl* self = nullptr;
   };
   void Detach();
+  void HookWindowProc(TControl* control);
   std::shared_ptr<Link> link_;
   TWndMethod oldWindowProc_;
   WNDPROC instance_ = nullptr;

@@ -11,6 +11,8 @@
 #include "platform/user/message_loop.h"
 #include "platform/user/styles.h"
 #include "platform/user/window.h"
+#include "platform/forms/graphic_control.h"
+#include "skin/controls/skin_bit_button.h"
 #include "skin/controls/skin_control.h"
 #include "skin/controls/skin_discovery.h"
 #include "skin/controls/skin_factory.h"
@@ -69,7 +71,14 @@ TSkinControl* TWinSkinForm::Adopt(std::unique_ptr<TSkinControl> skinner, TContro
   if (!skinner) return nullptr;
   TSkinControl* s = skinner.get();
   ControlSkins.push_back(std::move(skinner));
-  s->AttachControl(control, this, SkinData, container, 0);
+  // A speed button without a window of its own is attached through its own operation.
+  auto* speed = dynamic_cast<TSkinSpeedButton*>(s);
+  auto* graphic = dynamic_cast<TGraphicControl*>(control);
+  if (speed && graphic) {
+    speed->AttachGraphic(graphic, this, SkinData, 0);
+  } else {
+    s->AttachControl(control, this, SkinData, container, 0);
+  }
   return s;
 }
 

@@ -51,6 +51,11 @@ TWinSkinForm::~TWinSkinForm() {
   CaptionButtons.clear();
   Hover.reset();
   if (link_) link_->self = nullptr;
+  UnhookClient();
+  if (FormKind == 1 && Manager->MDIClient == MDIClient) {
+    Manager->MDIClient = nullptr;
+    Manager->MDIFrameForm = nullptr;
+  }
   // An instance still in a window's chain (another procedure subclassed on top) keeps passing
   // messages on; it is freed only when no window calls it any more.
   if (instance_ && !chained_) FreeObjectInstance(instance_);
@@ -97,7 +102,10 @@ void TWinSkinForm::Attach(TSkinData* skinData) {
   ThickFrame = (style & WS_THICKFRAME) != 0;
   MDIClient = FindWindowExW(Window, nullptr, u"MDIClient", nullptr);
   FormKind = MDIClient ? 1 : 0;
-  if (MDIClient) Manager->MDIClient = MDIClient;
+  if (MDIClient) {
+    Manager->MDIClient = MDIClient;
+    Manager->MDIFrameForm = Form;
+  }
   if (ex & WS_EX_MDICHILD) {
     FormKind = 2;
     if (InSkinOptions(skinData->Options(), xoMDIChildBorder)) FrameSkinned = false;
@@ -115,6 +123,7 @@ void TWinSkinForm::Attach(TSkinData* skinData) {
     DialogClass = true;
   }
   RemoveClipChildren();
+  HookClient();
   link_ = std::make_shared<Link>();
   link_->self = this;
   instance_ = MakeObjectInstance([link = link_](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
@@ -243,6 +252,7 @@ void TWinSkinForm::HandleApply() {
     }
   }
   SkinFormChildren();
+  if (FormKind == 1 && MenuBar) MenuBar->BuildMenuBar();
   SetMenusOwnerDraw(true);
   NotifyApplied();
   SkinPhase = 1;
@@ -399,6 +409,7 @@ void TWinSkinForm::DeleteRegion() {
 // ---- Detaching ----
 
 void TWinSkinForm::RestoreProcedures() {
+  UnhookClient();
   CloseMenus();
   SetMenusOwnerDraw(false);
   ControlSkins.clear();

@@ -92,6 +92,15 @@ class TWinSkinForm : public TComponent {
   bool MenuBarMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   bool OwnerDrawMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void HoverTimer();
+  // ---- MDI frames ----
+  // The MDI client's procedure, in place of its own while the frame is skinned.
+  LRESULT ClientWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void HookClient();
+  void UnhookClient();
+  // Whether the frame's active MDI child is maximised (and which child is active).
+  bool ActiveChildMaximized(HWND* active = nullptr) const;
+  // The frame was given a new menu (WM_MDISETMENU): the bar is built from it.
+  void FrameMenuChanged(HMENU menu);
   void SetSysMenuStyle(bool remove);
   // The hot element changes; the hover timer runs only while there is one.
   void SetHotElement(TNCObject* element);
@@ -188,6 +197,9 @@ class TWinSkinForm : public TComponent {
   bool formHooked_ = false;
   TColor savedColor_ = clBtnFace;
   bool hoverWanted_ = false;
+  std::shared_ptr<Link> clientLink_;
+  WNDPROC clientInstance_ = nullptr;
+  bool savedMenuUpdate_ = false;
 };
 
 // Frame parts of PaintBorderPart.

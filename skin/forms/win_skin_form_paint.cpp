@@ -208,10 +208,16 @@ void TWinSkinForm::PaintSysButton(TWinSysButton& button, int state) {
     DrawIcon(dc, r);
   } else {
     // The caption behind the button shows through its transparent pixels: the buffer holds the
-    // title bar as last painted without buttons' states.
-    if (!CaptionBuffer.Empty() && r.bottom <= CaptionBuffer.Height())
+    // title bar as last painted without buttons' states, the menu bar's picture the bar without
+    // its buttons.
+    if (!CaptionBuffer.Empty() && r.bottom <= CaptionBuffer.Height()) {
       BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, CaptionBuffer.Canvas().Handle(), r.left, r.top,
              SRCCOPY);
+    } else if (e.Visibility == 100 && MenuBar && !MenuBar->Background.Empty()) {
+      const RECT& bar = MenuBar->BarRect;
+      BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, MenuBar->Background.Canvas().Handle(),
+             r.left - bar.left, r.top - bar.top, SRCCOPY);
+    }
     DrawSkinFrame(dc, TRect{r.left, r.top, r.right, r.bottom}, const_cast<TBitmap&>(e.Bitmap), true, FramesOf(e),
                   frame);
   }
@@ -235,7 +241,7 @@ bool TWinSkinForm::ButtonVisible(size_t index) {
       case 7: return !maxBox;
       case 9: return !minBox;
       case 10: return first ? (help && !minBox && !maxBox) : help;
-      case 100: return false;  // no MDI frame here has a maximised child with a menu bar
+      case 100: return FormKind == 1 && MenuBar && ActiveChildMaximized();
       case 200: return !DialogClass && BorderKind == 3;
       default:
         if (code >= 201 && code <= 999) return true;

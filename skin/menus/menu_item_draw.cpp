@@ -46,16 +46,26 @@ void CheckedImageBox(HDC dc, RECT box) {
   DrawEdge(dc, &box, BDR_SUNKENOUTER, BF_RECT);
 }
 
-// The glyph column and the texts of an item, in the rectangle r of the canvas.
+bool RightToLeftParent(const TMenuItem& item) {
+  const TMenu* menu = item.GetParentMenu();
+  return menu && menu->IsRightToLeft();
+}
+
+// The glyph column and the texts of an item, in the rectangle r of the canvas. An item of a
+// right-to-left menu is the mirror image: the glyph at the right, the text right-aligned, the
+// keys at the left.
 void GlyphAndText(const TMenuItemLook& look, TMenuItem& item, TCanvas& canvas, bool selected, const RECT& r) {
   TSkinData& sd = *look.SkinData;
   HDC dc = canvas.Handle();
   const int height = r.bottom - r.top;
+  const bool rtl = RightToLeftParent(item);
+  auto mirror = [&](const RECT& a) { return rtl ? RECT{r.left + r.right - a.right, a.top, r.left + r.right - a.left, a.bottom} : a; };
   TCustomImageList* images = item.GetImageList();
   if (!images) images = look.BarImages;
   int glyph = images ? images->Width() : 16;
   if (item.Checked()) glyph = std::max(glyph, 16);
-  const RECT box{r.left + 1 + LeftMargin(&sd), r.top + 1, r.left + 1 + LeftMargin(&sd) + glyph, r.top + 1 + glyph};
+  const RECT box =
+      mirror(RECT{r.left + 1 + LeftMargin(&sd), r.top + 1, r.left + 1 + LeftMargin(&sd) + glyph, r.top + 1 + glyph});
   const COLORREF ink = TextColour(sd, item, selected);
   if (images && item.ImageIndex() >= 0 && item.ImageIndex() < images->Count()) {
     if (item.Checked()) CheckedImageBox(dc, box);
@@ -73,12 +83,14 @@ void GlyphAndText(const TMenuItemLook& look, TMenuItem& item, TCanvas& canvas, b
   const std::u16string caption = Utf8ToWide(item.Caption());
   const SIZE extent = texts.Extent(caption, bold);
   const int top = r.top + (height - extent.cy) / 2;
-  RECT textRect{box.right + 3, top, r.right - 1, top + extent.cy};
-  DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &textRect, DT_SINGLELINE | DT_EXPANDTABS);
+  const int glyphRight = rtl ? r.left + r.right - box.left : box.right;
+  RECT textRect = mirror(RECT{glyphRight + 3, top, r.right - 1, top + extent.cy});
+  DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &textRect,
+            DT_SINGLELINE | DT_EXPANDTABS | (rtl ? DT_RIGHT | DT_RTLREADING : 0));
   if (item.ShortCut() != 0) {
     const std::u16string keys = Utf8ToWide(ShortCutToText(item.ShortCut()));
-    RECT keyRect{textRect.left, top, r.right - 11, top + extent.cy};
-    DrawTextW(dc, keys.c_str(), static_cast<int>(keys.size()), &keyRect, DT_SINGLELINE | DT_RIGHT);
+    RECT keyRect = mirror(RECT{glyphRight + 3, top, r.right - 11, top + extent.cy});
+    DrawTextW(dc, keys.c_str(), static_cast<int>(keys.size()), &keyRect, DT_SINGLELINE | (rtl ? DT_LEFT : DT_RIGHT));
   }
   SelectObject(dc, oldFont);
 }

@@ -21,11 +21,17 @@ namespace {
 
 char16_t UpperKey(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
 
-// Where the first button starts: after the bar element's left end, or 6 without the element.
-int FirstButtonX(const TSkinData& sd, int barWidth) {
+// Where the first button starts: after the bar element's left end (its right end for a
+// right-to-left bar), or 6 without the element.
+int FirstButtonX(const TSkinData& sd, bool rightToLeft, int barWidth) {
   if (!sd.MenuBar || sd.MenuBar->Bitmap.Empty()) return 6;
-  const int x = sd.MenuBar->LeftWidth + 4;
+  const int x = rightToLeft ? sd.MenuBar->RightWidth + 8 : sd.MenuBar->LeftWidth + 4;
   return x > barWidth ? 12 : x;
+}
+
+// The maximised MDI child's buttons the wrapper shows on the bar.
+bool IsBarButton(const TWinSysButton& b) {
+  return b.Visible && b.Element->Visibility == 100 && !b.Element->Bitmap.Empty();
 }
 
 }  // namespace
@@ -74,8 +80,22 @@ void TWinSkinMenu::DropButtons() {
 }
 
 void TWinSkinMenu::BuildMenuBar() {
-  HWND window = Wrapper->Window;
-  if (HMENU current = GetMenu(window)) WindowMenu = current;
+  if (HMENU current = GetMenu(Wrapper->Window)) WindowMenu = current;
+  Build(false);
+}
+
+void TWinSkinMenu::RebuildFromFrameMenu(HMENU menu) {
+  if (menu) WindowMenu = menu;
+  Build(true);
+  const int w = Wrapper->WindowWidth > 0 ? Wrapper->WindowWidth : 0;
+  Layout(RECT{Wrapper->LeftWidth, Wrapper->CaptionHeight, w - Wrapper->RightWidth,
+              Wrapper->CaptionHeight + Wrapper->MenuBarHeight},
+         nullptr);
+}
+
+// keepWindowText: the window menu's texts stand; its items are looked up in the main menu only
+// for buttons without text.
+void TWinSkinMenu::Build(bool keepWindowText) {
   if (!WindowMenu || !IsMenu(WindowMenu)) return;
   if (Wrapper->Form && !MainMenu) return;
   DropButtons();
@@ -96,9 +116,11 @@ void TWinSkinMenu::BuildMenuBar() {
     b->Visible = true;
     b->Command = info.wID;
     b->Caption = Utf8ToWide(text);
-    if (TMenuItem* item = MainMenu ? MainMenu->FindItem(info.wID) : nullptr) {
+    TMenuItem* item = MainMenu && (!keepWindowText || b->Caption.empty()) ? MainMenu->FindItem(info.wID) : nullptr;
+    if (item) {
       b->Caption = Utf8ToWide(item->Caption());
       b->Enabled = item->Enabled();
+      b->Command = item->Command();
       b->Item = item;
       b->SubMenu = item->Count() > 0 ? item->Handle() : nullptr;
     }
@@ -107,7 +129,38 @@ void TWinSkinMenu::BuildMenuBar() {
     b->TextWidth = w ? w + 10 : 0;
     Buttons.push_back(std::move(b));
   }
-  SetMenu(window, nullptr);
+  SetMenu(Wrapper->Window, nullptr);
+}
+
+bool TWinSkinMenu::RightToLeft() const {
+  if (MainMenu) return MainMenu->IsRightToLeft();
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_FTYPE;
+  return WindowMenu && GetMenuItemInfoW(WindowMenu, 0, TRUE, &info) && (info.fType & MFT_RIGHTORDER);
+}
+
+// The buttons' rectangles in a bar of the window (window coordinates); with a DC of the bar's
+// picture their captions are drawn into it too. A right-to-left bar runs from its right end,
+// and in an MDI frame whose active child is maximised it keeps left of that child's buttons.
+void TWinSkinMenu::Layout(const RECT& bar, HDC picture) {
+  const int w = bar.right - bar.left, h = bar.bottom - bar.top;
+  const bool rtl = RightToLeft();
+  const int start = FirstButtonX(*SkinData, rtl, w);
+  int x = rtl ? w - start : start;
+  if (rtl && Wrapper->FormKind == 1 && Wrapper->ActiveChildMaximized())
+    for (const auto& b : Wrapper->CaptionButtons)
+      if (IsBarButton(*b)) x = std::min<int>(x, b->Rect.left - bar.left - 5);
+  for (auto& b : Buttons) {
+    if (!b->Visible) {
+      b->Rect = RECT{0, 0, 0, 0};
+      continue;
+    }
+    const RECT local = rtl ? RECT{x - b->TextWidth, 0, x, h - 1} : RECT{x, 0, x + b->TextWidth, h - 1};
+    b->Rect = RECT{bar.left + local.left, bar.top, bar.left + local.right, bar.top + h - 1};
+    if (picture) DrawCaption(picture, *b, local);
+    x += rtl ? -b->TextWidth : b->TextWidth;
+  }
 }
 
 void TWinSkinMenu::DrawCaption(HDC dc, const TMenuBtn& button, const RECT& r) {
@@ -142,16 +195,15 @@ void TWinSkinMenu::Paint(HDC dc, const RECT& bar) {
   }
   BarRect = bar;
   Background.Assign(scratch);
-  int x = FirstButtonX(*SkinData, w);
-  for (auto& b : Buttons) {
-    if (!b->Visible) {
-      b->Rect = RECT{0, 0, 0, 0};
-      continue;
+  Layout(bar, sdc);
+  if (Wrapper->FormKind == 1 && Wrapper->ActiveChildMaximized()) {
+    for (const auto& b : Wrapper->CaptionButtons) {
+      if (!IsBarButton(*b)) continue;
+      const RECT& r = b->Rect;
+      DrawSkinFrame(sdc, TRect{r.left - bar.left, r.top - bar.top, r.right - bar.left, r.bottom - bar.top},
+                    b->Element->Bitmap, true, std::max(b->Element->Frame, 1), 1);
     }
-    const RECT local{x, 0, x + b->TextWidth, h - 1};
-    b->Rect = RECT{bar.left + local.left, bar.top, bar.left + local.right, bar.top + h - 1};
-    DrawCaption(sdc, *b, local);
-    x += b->TextWidth;
+    if (!Wrapper->Manager->MDIMaximized) Wrapper->Manager->SetMDIMaximized(true);
   }
   BitBlt(dc, bar.left, bar.top, w, h, sdc, 0, 0, SRCCOPY);
   Painting = false;

@@ -41,6 +41,10 @@ class TWinSkinMenu : public TComponent {
   void SetMainMenu(TMainMenu* menu);
   // Makes the buttons again from the window's menu and takes the menu from the window.
   void BuildMenuBar();
+  // The same from an MDI frame's new menu, the buttons laid out at once.
+  void RebuildFromFrameMenu(HMENU menu);
+  // The main menu (or, without one, the window menu) reads right to left.
+  bool RightToLeft() const;
   // Draws the bar into the rectangle (window coordinates) of the window DC.
   void Paint(HDC dc, const RECT& bar);
   // The first button under a window point whose caption is not empty.
@@ -63,6 +67,8 @@ class TWinSkinMenu : public TComponent {
 
  private:
   void DropButtons();
+  void Build(bool keepWindowText);
+  void Layout(const RECT& bar, HDC picture);
 };
 
 // The menu loop's note of the item selected in the open bar menu (WM_MENUSELECT, as the bar's

@@ -89,6 +89,11 @@ void NeighbourByKey(TMenuLoop& loop, WPARAM key) {
 
 LRESULT MenuMsgFilterProc(int code, WPARAM wParam, LPARAM lParam) {
   TMenuLoop* loop = menuLoop;
+  // The arrows of a right-to-left menu point the other way.
+  if (auto* msg = reinterpret_cast<MSG*>(lParam); loop && msg && loop->Selected && loop->Selected->GetParentMenu() &&
+      loop->Selected->GetParentMenu()->IsRightToLeft() && (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP) &&
+      (msg->wParam == VK_LEFT || msg->wParam == VK_RIGHT))
+    msg->wParam = msg->wParam == VK_LEFT ? VK_RIGHT : VK_LEFT;
   const LRESULT next = CallNextHookEx(loop ? loop->Hook : nullptr, code, wParam, lParam);
   if (next != 0 || code != MSGF_MENU || !loop || !BarOf(*loop)) return next;
   auto* m = reinterpret_cast<MSG*>(lParam);
@@ -167,7 +172,9 @@ void TWinSkinForm::TrackButtonMenu(TMenuBtn* button) {
   GetWindowRect(Window, &wr);
   OwnerDrawTree(submenu, 0);
   MenuTracking = true;
-  const POINT at{wr.left + button->Rect.left, wr.top + button->Rect.bottom};
+  // A right-to-left caption opens the menu under the button's right edge, aligned to it.
+  const POINT at{wr.left + (RightToLeft ? button->Rect.right : button->Rect.left), wr.top + button->Rect.bottom};
+  const UINT flags = TPM_NONOTIFY | TPM_RIGHTBUTTON | (RightToLeft ? TPM_RIGHTALIGN : 0);
   Manager->MenuKind = 1;
   Manager->MenuFromBar = true;
   MenuBar->TrackedMenu = submenu;
@@ -183,7 +190,7 @@ void TWinSkinForm::TrackButtonMenu(TMenuBtn* button) {
       menuLoop = nullptr;
     }
   } unhook{loop};
-  if (enabled) TrackPopupMenu(submenu, TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, Window, nullptr);
+  if (enabled) TrackPopupMenu(submenu, flags, at.x, at.y, 0, Window, nullptr);
   MenuTracking = false;
   if (MenuBar) MenuBar->TrackedMenu = nullptr;
 }

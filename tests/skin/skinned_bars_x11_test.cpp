@@ -64,6 +64,16 @@ class SkinnedBarsX11 : public skintest::SkinnedX11Form {
     GetWindowRect(h, &r);
     return Point(r.left + x, r.top + y);
   }
+  // A point of a control without a window of its own.
+  static std::string At(TControl* c, int x, int y) {
+    const TPoint p = c->ClientToScreen(TPoint{x, y});
+    return Point(p.x, p.y);
+  }
+  uint32_t Shot(TControl* c, int x, int y) {
+    const TPoint p = c->ClientToScreen(TPoint{x, y});
+    return X11Application::Shot(p.x, p.y);
+  }
+  using X11Application::Shot;
 };
 
 TEST_F(SkinnedBarsX11, AClickedTabTakesTheCurrentFrameAndShowsItsSheet) {
@@ -104,10 +114,10 @@ TEST_F(SkinnedBarsX11, GlyphButtonsShowTheirPressedFrames) {
   EXPECT_EQ(Shot(bit->Handle(), 2, 2), Rrggbb(kPush[1])) << "pressed";
   Xdo("mouseup 1");
   EXPECT_EQ(clicks, 1);
-  Xdo("mousemove " + At(speed->Handle(), 20, 14) + " click 1");
+  Xdo("mousemove " + At(speed, 20, 14) + " click 1");
   EXPECT_TRUE(speed->Down());
   Xdo("mousemove " + At(bit->Handle(), 45, 14));
-  EXPECT_EQ(Shot(speed->Handle(), 2, 2), Rrggbb(kPush[1])) << "down";
+  EXPECT_EQ(Shot(speed, 2, 2), Rrggbb(kPush[1])) << "down";
 }
 
 TEST_F(SkinnedBarsX11, TheArrowButtonAndThePlayersButtonsPassClicksOn) {

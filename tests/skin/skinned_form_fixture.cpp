@@ -47,6 +47,17 @@ void SkinnedForm::MoveTo(HWND h, int x, int y) {
   Pump();
 }
 
+TColor SkinnedForm::AtWindow(TControl* c, int x, int y) {
+  const TPoint p = c->ClientToScreen(TPoint{x, y});
+  return ScreenColor(p.x, p.y);
+}
+
+void SkinnedForm::MoveTo(TControl* c, int x, int y) {
+  const TPoint p = c->ClientToScreen(TPoint{x, y});
+  screen->MoveMouse(p.x, p.y);
+  Pump();
+}
+
 void SkinnedForm::ClickWindow(HWND h, int x, int y) {
   RECT r{};
   GetWindowRect(h, &r);

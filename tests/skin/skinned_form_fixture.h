@@ -34,6 +34,9 @@ class SkinnedForm : public SkinnedFormFixture {
   // How many pixels of the rectangle (window coordinates) have the colour.
   int CountColour(HWND h, const RECT& r, TColor c);
   void MoveTo(HWND h, int x, int y);
+  // The same at a point of a control's client area (also of one without a window).
+  TColor AtWindow(TControl* c, int x, int y);
+  void MoveTo(TControl* c, int x, int y);
   void ClickWindow(HWND h, int x, int y);
   template <class T>
   T* Find(const char* name) {

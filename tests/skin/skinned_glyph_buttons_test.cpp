@@ -48,7 +48,7 @@ class SkinnedGlyphButtons : public skintest::SkinnedForm {
     b->SetGlyph(&strip);
     b->SetNumGlyphs(frames);
   }
-  void Refresh(TWinControl* c) {
+  void Refresh(TControl* c) {
     c->Invalidate();
     Pump();
   }
@@ -112,7 +112,7 @@ TEST_F(SkinnedGlyphButtons, FlatSpeedButtonsAtRestShowOnlyTheBackground) {
   EXPECT_STREQ(s->KindName(), "TSkinSpeedButton");
   SetStrip(speed, {kRed, kGreen, kBlue, kYellow});
   Refresh(speed);
-  HWND h = speed->Handle();
+  TControl* h = speed;
   EXPECT_EQ(AtWindow(h, 1, 1), kFace) << "flat at rest";
   EXPECT_EQ(AtWindow(h, 20, 15), kRed) << "its glyph";
   MoveTo(h, 20, 15);

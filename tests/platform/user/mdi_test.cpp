@@ -137,6 +137,11 @@ TEST_F(Mdi, TheMaximisedChildsButtonsStandOnTheFramesBarAndAct) {
   EXPECT_EQ(GetMenuItemID(menu, 3), UINT(SC_RESTORE));
   EXPECT_EQ(GetMenuItemID(menu, 4), UINT(SC_CLOSE));
   EXPECT_EQ(ItemBitmap(4), HBMMENU_MBAR_CLOSE);
+  // The frame's title carries the child's, also when either changes.
+  EXPECT_EQ(GetWindowTextString(frame), u"Frame - [A]");
+  SetWindowTextW(a, u"A2");
+  SetWindowTextW(frame, u"Main");
+  EXPECT_EQ(GetWindowTextString(frame), u"Main - [A2]");
   Pump();
   // Drawn at the bar's right end as caption buttons: the close button's face and its cross.
   RECT close{};
@@ -155,6 +160,7 @@ TEST_F(Mdi, TheMaximisedChildsButtonsStandOnTheFramesBarAndAct) {
   Pump();
   EXPECT_FALSE(IsZoomed(a));
   EXPECT_EQ(GetMenuItemCount(menu), 1);
+  EXPECT_EQ(GetWindowTextString(frame), u"Main");
   // Maximised again, its close button closes it.
   SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(a), 0);
   Pump();
