@@ -46,6 +46,18 @@ HWND FindFrameOnlyIn(HWND hwnd) {
 }
 
 // The visible part of a window's own area inside its parents, in buffer coordinates.
+// What a child or sibling window covers (buffer coordinates): its rectangle, cut to its shape.
+RectSet CoveredBy(Window* cw) {
+  const POINT co = OffsetInTopLevel(cw);
+  RectSet covered(OffsetRectBy(WholeWindow(cw), co.x, co.y));
+  if (cw->hasRegion) {
+    RectSet shape = cw->region;
+    shape.Offset(co.x, co.y);
+    covered.Intersect(shape);
+  }
+  return covered;
+}
+
 RectSet VisibleAreaOf(Window* w, bool clientOnly, bool clipChildren, bool clipSiblings) {
   UserState& s = State();
   if (!IsVisibleChain(w)) return {};
@@ -63,8 +75,7 @@ RectSet VisibleAreaOf(Window* w, bool clientOnly, bool clipChildren, bool clipSi
     for (HWND c : w->children) {
       Window* cw = s.Find(c);
       if (!cw || !(cw->style & WS_VISIBLE)) continue;
-      POINT co = OffsetInTopLevel(cw);
-      area.Subtract(OffsetRectBy(WholeWindow(cw), co.x, co.y));
+      area.Subtract(CoveredBy(cw));
     }
   }
   // Walk up: every parent's client area bounds the window; siblings above clip it.
@@ -79,8 +90,7 @@ RectSet VisibleAreaOf(Window* w, bool clientOnly, bool clipChildren, bool clipSi
         if (sib == cur->handle) break;
         Window* sw = s.Find(sib);
         if (!sw || !(sw->style & WS_VISIBLE)) continue;
-        POINT so = OffsetInTopLevel(sw);
-        area.Subtract(OffsetRectBy(WholeWindow(sw), so.x, so.y));
+        area.Subtract(CoveredBy(sw));
       }
     }
     POINT po = OffsetInTopLevel(parent);

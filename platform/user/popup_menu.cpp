@@ -506,6 +506,15 @@ void TrackBar(HWND hwnd, int index) {
   if (IsWindow(hwnd)) Send(hwnd, WM_EXITMENULOOP, FALSE, 0);
 }
 
+// The arrow of an item that opens a submenu: at the right end, or pointing left at the left end
+// of a right-to-left item.
+void DrawSubmenuArrow(HDC dc, const MenuItem& it, COLORREF ink) {
+  const RECT& r = it.rect;
+  const bool rtl = (it.type & MFT_RIGHTORDER) != 0;
+  DrawMenuArrow(dc, rtl ? RECT{r.left + 4, r.top, r.left + 12, r.bottom} : RECT{r.right - 12, r.top, r.right - 4, r.bottom},
+                ink, rtl);
+}
+
 void DrawItem(HDC dc, HWND owner, HMENU menu, const MenuItem& it, bool selected) {
   if (it.type & MFT_OWNERDRAW) {
     DRAWITEMSTRUCT dis{ODT_MENU, 0, it.id, ODA_DRAWENTIRE, 0, reinterpret_cast<HWND>(menu), dc, it.rect, it.data};
@@ -515,11 +524,8 @@ void DrawItem(HDC dc, HWND owner, HMENU menu, const MenuItem& it, bool selected)
     if (it.state & MFS_CHECKED) dis.itemState |= ODS_CHECKED;
     if (owner) Send(owner, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
     // The arrow of a submenu is the system's, drawn over what the owner drew.
-    if (it.submenu) {
-      const RECT& r = it.rect;
-      COLORREF ink = GetSysColor(!Enabled(it) ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
-      DrawMenuArrow(dc, RECT{r.right - 12, r.top, r.right - 4, r.bottom}, ink);
-    }
+    if (it.submenu)
+      DrawSubmenuArrow(dc, it, GetSysColor(!Enabled(it) ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
     return;
   }
   const RECT& r = it.rect;
@@ -552,10 +558,7 @@ void DrawItem(HDC dc, HWND owner, HMENU menu, const MenuItem& it, bool selected)
     if (it.type & MFT_RADIOCHECK) DrawMenuBullet(dc, box, ink);
     else DrawMenuCheck(dc, box, ink);
   }
-  if (it.submenu) {
-    const RECT arrow = rtl ? RECT{r.left + 4, r.top, r.left + 12, r.bottom} : RECT{r.right - 12, r.top, r.right - 4, r.bottom};
-    DrawMenuArrow(dc, arrow, ink, rtl);
-  }
+  if (it.submenu) DrawSubmenuArrow(dc, it, ink);
 }
 
 void DrawItems(HWND hwnd, HDC dc) {

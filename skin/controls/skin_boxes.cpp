@@ -105,4 +105,6 @@ void TSkinGroupBox::PaintControl(HDC dc, const RECT& rect) {
   SetBkMode(dc, oldMode);
   SetBkColor(dc, oldBack);
   if (oldFont) SelectObject(dc, oldFont);
+  // The group's own paint does not run: its controls without a window are painted here.
+  if (auto* group = dynamic_cast<TWinControl*>(Control); group && libraryGroup_) group->PaintControls(dc);
 }

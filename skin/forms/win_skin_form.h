@@ -73,6 +73,7 @@ class TWinSkinForm : public TComponent {
   // ---- Messages ----
   LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void FormWindowProc(TMessage& message);
+  void DialogChar(TMessage& message);
   void ButtonAction(TWinSysButton& button, POINT mouse);
   void ShowSystemMenu(POINT screen);
   // The skinned system menu, made afresh from the window's system menu.

@@ -448,6 +448,9 @@ void TWinSkinForm::FormWindowProc(TMessage& m) {
         SetWindowPos(Window, nullptr, 0, 0, 0, 0, kFrameChanged);
       }
       return;
+    case CM_DIALOGCHAR:
+      DialogChar(m);
+      return;
     case CM_SKINCOLORS:
       ApplyColors();
       return;
@@ -462,5 +465,16 @@ void TWinSkinForm::FormWindowProc(TMessage& m) {
     default:
       savedWindowProc_(m);
       return;
+  }
+}
+
+// The class library's dialog-character message: what the form leaves unanswered an MDI child
+// hands to its frame's form.
+void TWinSkinForm::DialogChar(TMessage& m) {
+  savedWindowProc_(m);
+  if (m.Result != 0) return;
+  if (FormKind == 2 && Manager->MDIFrameForm && Manager->MDIFrameForm != Form) {
+    const LRESULT r = Manager->MDIFrameForm->Perform(m.Msg, m.WParam, m.LParam);
+    if (r != 0) m.Result = r;
   }
 }

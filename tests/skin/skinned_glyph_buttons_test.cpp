@@ -8,6 +8,7 @@
 #include "platform/user/message_loop.h"
 #include "platform/user/window.h"
 #include "skin/controls/skin_bit_button.h"
+#include "skin/controls/skin_boxes.h"
 #include "tests/skin/skinned_form_fixture.h"
 
 using namespace flatskin;
@@ -131,6 +132,22 @@ TEST_F(SkinnedGlyphButtons, FlatSpeedButtonsAtRestShowOnlyTheBackground) {
   speed->SetDown(false);
   Refresh(speed);
   EXPECT_EQ(AtWindow(h, 1, 1), kFace);
+}
+
+TEST_F(SkinnedGlyphButtons, AGroupBoxPaintsTheButtonsWithoutAWindowOnIt) {
+  Show(kButtonsForm);
+  auto* group = AddControl<TWinControl>(form, "Group", 150, 100, 160, 90);
+  auto* inner = AddControl<TSpeedButton>(group, "Inner", 20, 30, 40, 30);
+  SetStrip(inner, {kRed});
+  group->SetText("Group");
+  auto skinner = std::make_unique<TSkinGroupBox>();
+  TSkinGroupBox* s = skinner.get();
+  Wrapper()->ControlSkins.push_back(std::move(skinner));
+  s->AttachControl(group, Wrapper(), sd.get(), true, 0);
+  Refresh(group);
+  EXPECT_EQ(AtWindow(group, 5, 60), kFace) << "the group's face";
+  // The button's own look (its glyph in the middle) over the group's face.
+  EXPECT_EQ(AtWindow(inner, 20, 15), kRed);
 }
 
 // A foreign bit button whose glyph is a picture of another property.

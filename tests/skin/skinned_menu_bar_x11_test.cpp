@@ -75,30 +75,10 @@ class SkinnedMenuBarX11 : public skintest::SkinnedX11Form {
     ASSERT_NE(wrapper->MenuBar, nullptr);
   }
   void TearDown() override {
-    timer.reset();
+    steps_.Stop();
     SkinnedX11Form::TearDown();
   }
-  // Steps run by a timer inside the menu loop, each with a screenshot of the open menu; what a
-  // step answers, xdotool does.
-  using Step = std::function<std::string(const displaytest::Screenshot&)>;
-  void WhileMenusOpen(std::vector<Step> steps) {
-    steps_ = std::move(steps);
-    next_ = 0;
-    timer.reset(CreateComponent<TTimer>(nullptr));
-    timer->SetInterval(700);
-    timer->SetOnTimer([this](TObject*) {
-      if (next_ >= steps_.size()) {
-        timer->SetEnabled(false);
-        return;
-      }
-      auto shot = displaytest::TakeScreenshot();
-      std::string action = "key Escape";
-      if (shot) action = steps_[next_](*shot);
-      ++next_;
-      RunWhileServing("xdotool " + action, [] {}, 20000);
-    });
-    timer->SetEnabled(true);
-  }
+  void WhileMenusOpen(std::vector<skintest::MenuLoopSteps::Step> steps) { steps_.Start(std::move(steps)); }
   POINT OnScreen(HWND h, int x, int y, bool client) {
     POINT p{x, y};
     if (client) {
@@ -113,9 +93,7 @@ class SkinnedMenuBarX11 : public skintest::SkinnedX11Form {
 
   TWinSkinForm* wrapper = nullptr;
   std::vector<std::string> clicks;
-  TComponentPtr<TTimer> timer;
-  std::vector<Step> steps_;
-  size_t next_ = 0;
+  skintest::MenuLoopSteps steps_;
 };
 
 TEST_F(SkinnedMenuBarX11, TheBarIsSkinnedAndOpensItsMenusSkinned) {
@@ -165,7 +143,7 @@ TEST_F(SkinnedMenuBarX11, TheBarIsSkinnedAndOpensItsMenusSkinned) {
                               Pump, 30000)
                   .has_value());
   ServeFor(2500, Pump);
-  EXPECT_EQ(next_, 2u);
+  EXPECT_EQ(steps_.Done(), 2u);
   EXPECT_NE(fileMenu, nullptr);
   EXPECT_EQ(edge, Rrggbb(kMenuEdge));
   EXPECT_EQ(selected, Rrggbb(kItemSelected));

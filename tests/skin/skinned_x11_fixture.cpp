@@ -57,6 +57,29 @@ uint32_t X11Application::Shot(HWND h, int x, int y) {
   return Shot(r.left + x, r.top + y);
 }
 
+MenuLoopSteps::~MenuLoopSteps() { Stop(); }
+
+void MenuLoopSteps::Start(std::vector<Step> steps) {
+  steps_ = std::move(steps);
+  next_ = 0;
+  timer_.reset(CreateComponent<TTimer>(nullptr));
+  timer_->SetInterval(700);
+  timer_->SetOnTimer([this](TObject*) {
+    if (next_ >= steps_.size()) {
+      timer_->SetEnabled(false);
+      return;
+    }
+    auto shot = displaytest::TakeScreenshot();
+    std::string action = "key Escape";
+    if (shot) action = steps_[next_](*shot);
+    ++next_;
+    displaytest::RunWhileServing("xdotool " + action, [] {}, 20000);
+  });
+  timer_->SetEnabled(true);
+}
+
+void MenuLoopSteps::Stop() { timer_.reset(); }
+
 void SkinnedX11Form::ShowOnX(const char* description, std::initializer_list<const char*> skin3rd,
                              const std::function<void(TForm*)>& fill) {
   StartOnX();

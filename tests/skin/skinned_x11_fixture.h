@@ -4,11 +4,14 @@
 
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/forms/form.h"
+#include "platform/forms/timer.h"
 #include "tests/skin/skin_test_support.h"
 #include "tests/support/screen_test_support.h"
 
@@ -30,6 +33,22 @@ class X11Application : public ::testing::Test {
   uint32_t Shot(HWND h, int x, int y);
 
   displaytest::PrivateXServer server;
+};
+
+// Steps run by a timer while a menu loop runs, each with a screenshot of the screen; what a step
+// answers, xdotool does. Done() tells how many steps ran.
+class MenuLoopSteps {
+ public:
+  using Step = std::function<std::string(const displaytest::Screenshot&)>;
+  ~MenuLoopSteps();
+  void Start(std::vector<Step> steps);
+  void Stop();
+  size_t Done() const { return next_; }
+
+ private:
+  TComponentPtr<TTimer> timer_;
+  std::vector<Step> steps_;
+  size_t next_ = 0;
 };
 
 class SkinnedX11Form : public X11Application {

@@ -1,6 +1,7 @@
 // Invalidation, WM_PAINT and the pixels that reach the (headless) screen.
 #include <algorithm>
 
+#include "platform/gdi/shapes.h"
 #include "platform/user/metrics.h"
 #include "tests/platform/user/user_test_support.h"
 
@@ -171,6 +172,44 @@ TEST_F(Painting, WindowRegionShapesHitTestingAndPixels) {
   EXPECT_EQ(SetWindowRegionRects(hwnd, nullptr, 0, TRUE), 1);
   Pump();
   EXPECT_EQ(WindowFromPoint(POINT{75, 10}), hwnd);
+}
+
+TEST_F(Painting, AParentPaintsWhereItsChildsShapeLeavesItUncovered) {
+  HWND parent = CreateWindowExW(0, GreyClass(), u"P", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 120, 100,
+                                nullptr, nullptr, nullptr, nullptr);
+  HWND child = CreateWindowExW(0, RecordingClass(), u"C", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 20, 20, 60, 40,
+                               parent, nullptr, nullptr, nullptr);
+  HWND above = CreateWindowExW(0, RecordingClass(), u"S", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 70, 50, 30, 30,
+                               parent, nullptr, nullptr, nullptr);
+  BringWindowToTop(above);
+  Pump();
+  const std::uint32_t grey = Pixel(GetSysColor(COLOR_BTNSHADOW)), white = Pixel(GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(screen->ScreenPixel(21, 21), white);
+  // The child's shape leaves its top-left corner, and the window above it its own top-left
+  // corner: the parent, and the child below, show there.
+  RECT childShape[2] = {{10, 0, 60, 10}, {0, 10, 60, 40}};
+  RECT aboveShape[2] = {{10, 0, 30, 10}, {0, 10, 30, 30}};
+  SetWindowRegionRects(child, childShape, 2, TRUE);
+  SetWindowRegionRects(above, aboveShape, 2, TRUE);
+  Pump();
+  EXPECT_EQ(screen->ScreenPixel(21, 21), grey) << "the parent under the child's cut corner";
+  EXPECT_EQ(screen->ScreenPixel(31, 21), white);
+  SetHandler([&](HWND h, UINT msg, WPARAM, LPARAM, LRESULT* r) {
+    if (msg != WM_PAINT || h != child) return false;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT all{0, 0, 60, 40};
+    FillRect(dc, &all, GetSysColorBrush(COLOR_HIGHLIGHT));
+    EndPaint(h, &ps);
+    *r = 0;
+    return true;
+  });
+  InvalidateRect(child, nullptr, TRUE);
+  Pump();
+  SetHandler(nullptr);
+  EXPECT_EQ(screen->ScreenPixel(71, 51), Pixel(GetSysColor(COLOR_HIGHLIGHT))) << "the child under its sibling's cut";
+  EXPECT_EQ(screen->ScreenPixel(81, 51), white);
+  DestroyWindow(parent);
 }
 
 }  // namespace

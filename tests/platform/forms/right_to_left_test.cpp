@@ -1,0 +1,158 @@
+// Right to left: a form's BiDiMode gives its window the right-to-left extended styles, its main
+// menu follows it (items in right order, the bar laid out from its right end) and a right-to-left
+// popup menu opens right-aligned at the point, with its items mirrored and its submenus
+// cascading to the left.
+#include <gtest/gtest.h>
+
+#include "platform/forms/form.h"
+#include "platform/forms/menus.h"
+#include "platform/user/hooks.h"
+#include "platform/user/input.h"
+#include "platform/user/menus.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/metrics.h"
+#include "platform/user/painting.h"
+#include "platform/user/window.h"
+#include "tests/platform/forms/forms_test_support.h"
+
+namespace formstest {
+namespace {
+
+const char* const kForm = R"(object RtlForm: TForm
+  Left = 60
+  Top = 50
+  BiDiMode = bdRightToLeft
+  Caption = 'Right'
+  ClientHeight = 150
+  ClientWidth = 360
+  Menu = MainMenu1
+  object MainMenu1: TMainMenu
+    object One1: TMenuItem
+      Caption = '&One'
+      object Inner1: TMenuItem
+        Caption = '&Inner'
+      end
+    end
+    object Two1: TMenuItem
+      Caption = '&Two'
+    end
+  end
+end
+)";
+
+class RightToLeft : public OwnFormTest {};
+
+// The first menu window of the loop and what the hook saw of it.
+struct Seen {
+  HWND first = nullptr;
+  RECT firstRect{}, secondRect{};
+  int inkLeft = 0, inkRight = 0;
+};
+Seen* seen = nullptr;
+display::HeadlessDisplay* shown = nullptr;
+
+LRESULT CALLBACK_Look(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == MSGF_MENU && seen) {
+    HWND newest = FindWindowExW(nullptr, nullptr, u"#32768", nullptr);  // the topmost
+    if (!seen->first && newest) {
+      seen->first = newest;
+      GetWindowRect(newest, &seen->firstRect);
+      FlushWindowPixels(newest);
+      // The second item's row (the first opens a submenu): its text's ink in the left and the
+      // right third.
+      const RECT& r = seen->firstRect;
+      const int rowTop = r.top + GetSystemMetrics(SM_CXDLGFRAME) + GetSystemMetrics(SM_CYMENU) - 2;
+      const int third = (r.right - r.left) / 3;
+      const std::uint32_t text = (GetSysColor(COLOR_MENUTEXT) & 0xFF) << 16 | (GetSysColor(COLOR_MENUTEXT) & 0xFF00) |
+                                 (GetSysColor(COLOR_MENUTEXT) >> 16 & 0xFF);
+      for (int y = rowTop; y < rowTop + GetSystemMetrics(SM_CYMENU) - 2; ++y) {
+        for (int x = r.left; x < r.left + third; ++x) seen->inkLeft += shown->ScreenPixel(x, y) == text;
+        for (int x = r.right - third; x < r.right; ++x) seen->inkRight += shown->ScreenPixel(x, y) == text;
+      }
+    } else if (newest && newest != seen->first && seen->secondRect.right == 0) {
+      GetWindowRect(newest, &seen->secondRect);
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(RightToLeft, AFormAndItsMainMenuReadRightToLeft) {
+  ShowDescribed(kForm);
+  const LONG_PTR ex = GetWindowLongPtrW(form->Handle(), GWL_EXSTYLE);
+  EXPECT_EQ(ex & (WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR | WS_EX_RIGHT),
+            LONG_PTR(WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR | WS_EX_RIGHT));
+  auto* menu = dynamic_cast<TMainMenu*>(form->Menu());
+  ASSERT_NE(menu, nullptr);
+  EXPECT_TRUE(menu->IsRightToLeft()) << "it follows its form";
+  HMENU bar = GetMenu(form->Handle());
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_FTYPE;
+  ASSERT_TRUE(GetMenuItemInfoW(bar, 0, TRUE, &info));
+  EXPECT_EQ(info.fType & (MFT_RIGHTORDER | MFT_RIGHTJUSTIFY), MFT_RIGHTORDER | MFT_RIGHTJUSTIFY);
+  ASSERT_TRUE(GetMenuItemInfoW(GetSubMenu(bar, 0), 0, TRUE, &info));
+  EXPECT_EQ(info.fType & MFT_RIGHTORDER, MFT_RIGHTORDER);
+  // The bar's first item stands at its right end, the second left of it.
+  Pump();
+  RECT one{}, two{}, wr{};
+  ASSERT_TRUE(GetMenuItemRect(form->Handle(), bar, 0, &one));
+  ASSERT_TRUE(GetMenuItemRect(form->Handle(), bar, 1, &two));
+  GetWindowRect(form->Handle(), &wr);
+  EXPECT_EQ(one.right, wr.right - GetSystemMetrics(SM_CXFRAME));
+  EXPECT_EQ(two.right, one.left);
+  // Its menu opens under the item's right edge, aligned to it.
+  Seen look;
+  seen = &look;
+  shown = screen;
+  HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, CALLBACK_Look, nullptr, GetCurrentThreadId());
+  screen->Click((one.left + one.right) / 2, (one.top + one.bottom) / 2);
+  screen->TypeKey(VK_ESCAPE);
+  Pump();
+  UnhookWindowsHookEx(hook);
+  seen = nullptr;
+  EXPECT_EQ(look.firstRect.right, one.right);
+  EXPECT_EQ(look.firstRect.top, one.bottom);
+  // Menus of the class library with the parent's mode switched off read left to right.
+  menu->SetBiDiMode(bdLeftToRight);
+  EXPECT_FALSE(menu->IsRightToLeft());
+  ASSERT_TRUE(GetMenuItemInfoW(GetMenu(form->Handle()), 0, TRUE, &info));
+  EXPECT_EQ(info.fType & MFT_RIGHTORDER, 0u);
+}
+
+TEST_F(RightToLeft, APopupMenuOpensRightAlignedMirroredAndCascadesLeft) {
+  NewPlainForm();
+  form->Show();
+  Pump();
+  auto* popup = CreateComponent<TPopupMenu>(form.get());
+  popup->SetBiDiMode(bdRightToLeft);
+  auto* first = CreateComponent<TMenuItem>(popup);
+  first->SetCaption("&First item, of a long caption");
+  popup->Items()->Add(first);
+  auto* inner = CreateComponent<TMenuItem>(popup);
+  inner->SetCaption("&Inner");
+  first->Add(inner);
+  auto* second = CreateComponent<TMenuItem>(popup);
+  second->SetCaption("&Two");
+  popup->Items()->Add(second);
+  Seen look;
+  seen = &look;
+  shown = screen;
+  HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, CALLBACK_Look, nullptr, GetCurrentThreadId());
+  screen->TypeKey(VK_DOWN);
+  screen->TypeKey(VK_RIGHT);
+  screen->TypeKey(VK_DOWN);
+  screen->TypeKey(VK_ESCAPE);
+  screen->TypeKey(VK_ESCAPE);
+  popup->Popup(400, 200);
+  UnhookWindowsHookEx(hook);
+  seen = nullptr;
+  EXPECT_EQ(look.firstRect.right, 400) << "right-aligned at the point";
+  EXPECT_EQ(look.firstRect.top, 200);
+  EXPECT_EQ(look.inkLeft, 0) << "no text at the item's left";
+  EXPECT_GT(look.inkRight, 5) << "its text at the right";
+  EXPECT_GT(look.secondRect.right, 0) << "the submenu opened";
+  EXPECT_LE(look.secondRect.right, look.firstRect.left + GetSystemMetrics(SM_CXDLGFRAME)) << "to the left";
+}
+
+}  // namespace
+}  // namespace formstest
