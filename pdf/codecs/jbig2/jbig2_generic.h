@@ -37,7 +37,8 @@ int64_t ReadGenericRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder, con
 // MMR-coded generic region into bitmap (all 0 on entry), read with mmr from a reset on.
 // Then the decoder passes over the rest of the mmrDataLength coded bytes, or, given a
 // negative length, only looks at the next 24 bits (where an end-of-block code stands).
-void ReadMMRGenericRegion(TJBIG2Bitmap& bitmap, TMMRDecoder& mmr, int64_t mmrDataLength);
+// Answers the rows decoded: the rows after them are white.
+int64_t ReadMMRGenericRegion(TJBIG2Bitmap& bitmap, TMMRDecoder& mmr, int64_t mmrDataLength);
 
 struct TRefinementRegionParams {
   int Template = 0;

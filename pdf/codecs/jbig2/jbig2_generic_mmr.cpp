@@ -28,8 +28,10 @@ class TMMRRows {
   // A run of the colour: codes added up until one below 64 (an EOL counts -2).
   int64_t Run(bool black);
   // Records a change of colour; two at one place cancel, so the elements stay strictly
-  // increasing, at most width + 1 of them.
+  // increasing. A change at the row's end changes no pixel, nor b1 or b2 of the next row
+  // (past its elements the reference row ends there anyway): it is not kept.
   void Record(int32_t position) {
+    if (position >= width_) return;
     if (!cur_.empty() && cur_.back() == position)
       cur_.pop_back();
     else
@@ -90,15 +92,16 @@ void TMMRRows::Decode(uint8_t* row) {
 
 }  // namespace
 
-void ReadMMRGenericRegion(TJBIG2Bitmap& bitmap, TMMRDecoder& mmr, int64_t mmrDataLength) {
+int64_t ReadMMRGenericRegion(TJBIG2Bitmap& bitmap, TMMRDecoder& mmr, int64_t mmrDataLength) {
   mmr.Reset();
+  int32_t y = 0;
   // A bitmap without columns holds nothing to decode.
   if (bitmap.Width() > 0) {
     TMMRRows rows(mmr, bitmap.Width());
-    for (int32_t y = 0; y < bitmap.Height(); ++y) {
+    while (y < bitmap.Height()) {
       const bool whiteAbove = rows.LastRowWhite();
       const int64_t before = mmr.BitsTaken();
-      rows.Decode(bitmap.Row(y));
+      rows.Decode(bitmap.Row(y++));
       // A white row under a white row that took no bits leaves everything as it found it:
       // every row after it would be the same (past the data, only zero bits come).
       if (whiteAbove && rows.LastRowWhite() && mmr.BitsTaken() == before) break;
@@ -108,6 +111,7 @@ void ReadMMRGenericRegion(TJBIG2Bitmap& bitmap, TMMRDecoder& mmr, int64_t mmrDat
     mmr.SkipTo(mmrDataLength);
   else
     mmr.Get24Bits();
+  return y;
 }
 
 }  // namespace jbig2

@@ -3,6 +3,8 @@
 // damaged rows worked out by hand.
 #include <gtest/gtest.h>
 
+#include "pdf/codecs/jbig2/jbig2_bitmap.h"
+#include "pdf/codecs/jbig2/jbig2_generic.h"
 #include "pdf/codecs/jbig2/jbig2_mmr.h"
 #include "tests/pdf/codecs/jbig2/jbig2_text_encoder.h"
 
@@ -189,4 +191,22 @@ TEST(JBIG2MMRRegion, CollectiveBitmapsWithoutEndOfBlockLeaveTheNextByteToTheDict
   s.Add(49, "");
   const Bitmap expected = DrawInstances(112, 48, symbols, instances, TextOptions{});
   ExpectSame(s.Bytes, "", &expected);
+}
+
+TEST(JBIG2MMRRegion, RowsTheDataCannotReachAreNotWalked) {
+  // 2^22 rows from three bytes: 24 rows of V0 under the white row above, then zero bits,
+  // which answer passes without being taken; the first such row ends the walk. Bits that
+  // begin no mode code (the extension code) do the same before the data end.
+  struct Case {
+    std::vector<uint8_t> Data;
+    int64_t Rows;
+  };
+  const Case cases[] = {{{0xFF, 0xFF, 0xFF}, 25}, {Bits("1" "1" "0000001" "1111111"), 3}};
+  for (const Case& c : cases) {
+    jbig2::TJBIG2Bitmap bitmap(16, 1 << 22);
+    TStreamReader r(c.Data);
+    TMMRDecoder d(r);
+    EXPECT_EQ(jbig2::ReadMMRGenericRegion(bitmap, d, -1), c.Rows);
+    EXPECT_EQ(r.Position(), c.Data.size());
+  }
 }
