@@ -48,6 +48,41 @@ inline uint8_t Apply(uint8_t d, uint8_t s, uint8_t mask, int op) {
   return static_cast<uint8_t>((d & ~mask) | (r & mask));
 }
 
+// Destination bytes begin..end of a row, each taken whole from the source bits at byte
+// b + offset shifted left by shift; the caller makes sure both source bytes lie in the row.
+template <int Op>
+void CombineWholeBytes(uint8_t* d, const uint8_t* s, int64_t begin, int64_t end, int64_t offset, int shift) {
+  for (int64_t b = begin; b <= end; ++b) {
+    const uint8_t* p = s + (b + offset);
+    const auto v = static_cast<uint8_t>(shift ? (p[0] << shift) | (p[1] >> (8 - shift)) : p[0]);
+    if constexpr (Op == kCombineOr)
+      d[b] |= v;
+    else if constexpr (Op == kCombineAnd)
+      d[b] &= v;
+    else if constexpr (Op == kCombineXor)
+      d[b] ^= v;
+    else if constexpr (Op == kCombineXnor)
+      d[b] = static_cast<uint8_t>(~(d[b] ^ v));
+    else
+      d[b] = v;
+  }
+}
+
+void CombineWholeBytes(int op, uint8_t* d, const uint8_t* s, int64_t begin, int64_t end, int64_t offset, int shift) {
+  switch (op) {
+    case kCombineOr:
+      return CombineWholeBytes<kCombineOr>(d, s, begin, end, offset, shift);
+    case kCombineAnd:
+      return CombineWholeBytes<kCombineAnd>(d, s, begin, end, offset, shift);
+    case kCombineXor:
+      return CombineWholeBytes<kCombineXor>(d, s, begin, end, offset, shift);
+    case kCombineXnor:
+      return CombineWholeBytes<kCombineXnor>(d, s, begin, end, offset, shift);
+    default:
+      return CombineWholeBytes<kCombineReplace>(d, s, begin, end, offset, shift);
+  }
+}
+
 }  // namespace
 
 TJBIG2Bitmap::TJBIG2Bitmap(int32_t width, int32_t height)
@@ -61,16 +96,30 @@ void TJBIG2Bitmap::Combine(const TJBIG2Bitmap& source, int64_t x, int64_t y, int
   const int64_t y0 = std::max<int64_t>(y, 0), y1 = std::min<int64_t>(y + source.height_, height_);
   if (x0 >= x1 || y0 >= y1) return;
   const int64_t firstByte = x0 >> 3, lastByte = (x1 - 1) >> 3;
+  // Destination byte b takes the source bits from 8b - x on: a whole-byte offset and a shift
+  // the same for every byte. The bytes between the first and the last whose eight source bits
+  // all lie in the source row are taken whole; the others bit by bit, with their masks.
+  const int64_t offset = (-x) >> 3;
+  const int shift = static_cast<int>((-x) & 7);
+  const int64_t wholeBegin = std::max(firstByte + 1, -offset);
+  const int64_t wholeEnd = std::min(lastByte - 1, (source.width_ + x - 8) >> 3);
+  const auto edge = [&](uint8_t* d, const uint8_t* s, int64_t b) {
+    uint8_t mask = 0xFF;
+    if (b == firstByte) mask &= static_cast<uint8_t>(0xFFu >> (x0 & 7));
+    if (b == lastByte) mask &= static_cast<uint8_t>(0xFFu << (7 - ((x1 - 1) & 7)));
+    const auto bits = static_cast<uint8_t>(EightBits(s, source.width_, b * 8 - x));
+    d[b] = Apply(d[b], bits, mask, op);
+  };
   for (int64_t row = y0; row < y1; ++row) {
     uint8_t* d = Row(static_cast<int32_t>(row));
     const uint8_t* s = source.Row(static_cast<int32_t>(row - y));
-    for (int64_t b = firstByte; b <= lastByte; ++b) {
-      uint8_t mask = 0xFF;
-      if (b == firstByte) mask &= static_cast<uint8_t>(0xFFu >> (x0 & 7));
-      if (b == lastByte) mask &= static_cast<uint8_t>(0xFFu << (7 - ((x1 - 1) & 7)));
-      const auto bits = static_cast<uint8_t>(EightBits(s, source.width_, b * 8 - x));
-      d[b] = Apply(d[b], bits, mask, op);
+    if (wholeBegin > wholeEnd) {
+      for (int64_t b = firstByte; b <= lastByte; ++b) edge(d, s, b);
+      continue;
     }
+    for (int64_t b = firstByte; b < wholeBegin; ++b) edge(d, s, b);
+    CombineWholeBytes(op, d, s, wholeBegin, wholeEnd, offset, shift);
+    for (int64_t b = wholeEnd + 1; b <= lastByte; ++b) edge(d, s, b);
   }
 }
 
