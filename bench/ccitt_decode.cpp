@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -15,34 +14,8 @@
 
 namespace {
 
-constexpr int kWidth = 2480;
-constexpr int kHeight = 3508;
-constexpr int kRowBytes = (kWidth + 7) / 8;
-
-// Lines of "text": words of glyph-sized boxes with holes and strokes, like a typed page.
-std::vector<uint8_t> TextPage() {
-  std::vector<uint8_t> bits(static_cast<size_t>(kRowBytes) * kHeight, 0);
-  std::mt19937 rng(42);
-  const auto set = [&](int x, int y) { bits[y * kRowBytes + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8)); };
-  for (int line = 200; line + 40 < kHeight - 200; line += 60) {
-    int x = 200;
-    while (x < kWidth - 260) {
-      const int letters = 2 + static_cast<int>(rng() % 9);
-      for (int l = 0; l < letters; ++l, x += 26) {
-        const uint32_t shape = rng();
-        for (int y = 0; y < 36; ++y)
-          for (int dx = 0; dx < 22; ++dx) {
-            const bool stroke = (dx < 4 && (shape & 1)) || (dx > 17 && (shape & 2)) || (y < 4 && (shape & 4)) ||
-                                (y > 31 && (shape & 8)) || (y > 16 && y < 20 && (shape & 16)) ||
-                                (dx > 9 && dx < 13 && (shape & 32));
-            if (stroke) set(x + dx, line + y);
-          }
-      }
-      x += 30;
-    }
-  }
-  return bits;
-}
+constexpr int kWidth = benchfax::kPageWidth;
+constexpr int kHeight = benchfax::kPageHeight;
 
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -55,17 +28,10 @@ int main() {
   const int fd = mkstemp(path);
   if (fd < 0) return 1;
   close(fd);
-  std::vector<uint8_t> page = TextPage();
-  TIFF* out = benchfax::CreateGroup4Tiff(path, kWidth, kHeight);
-  if (out == nullptr) return 1;
-  TIFFWriteEncodedStrip(out, 0, page.data(), static_cast<tmsize_t>(page.size()));
-  TIFFClose(out);
-
-  TIFF* in = TIFFOpen(path, "r");
+  const std::vector<uint8_t> page = benchfax::TextPage();
+  const std::vector<uint8_t> raw = benchfax::Group4Strip(path, page, kWidth, kHeight);
+  TIFF* in = raw.empty() ? nullptr : TIFFOpen(path, "r");
   if (in == nullptr) return 1;
-  const tmsize_t raw_size = TIFFRawStripSize(in, 0);
-  std::vector<uint8_t> raw(static_cast<size_t>(raw_size));
-  TIFFReadRawStrip(in, 0, raw.data(), raw_size);
   std::printf("page %d x %d, Group 4 strip %zu bytes\n", kWidth, kHeight, raw.size());
 
   const int rounds = 20;
