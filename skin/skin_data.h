@@ -164,6 +164,8 @@ class TSkinData : public TComponent {
   std::unique_ptr<TDataSkinObject> Toolbar;      // composed gradient
 
   // ---- Other state used by the wrappers ----
+  // Off while a window's menu changes: skinned frames are not painted meanwhile.
+  bool NonClientPaint = true;
   TFont CaptionFont;         // the system's caption font
   TComponentPtr<TImageList> MenuGlyphs;  // 16 x 16: restore, maximise, minimise, close
   TBitmap AppIcon;           // the application's small icon on magenta, transparent

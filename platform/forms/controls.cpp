@@ -41,6 +41,15 @@ TShiftState KeyboardShiftState() {
   return s;
 }
 
+TShiftState KeyboardStateToShiftState(const BYTE* keyState256) {
+  const std::pair<int, TShiftState> bits[] = {{VK_SHIFT, ssShift},   {VK_CONTROL, ssCtrl},   {VK_MENU, ssAlt},
+                                              {VK_LBUTTON, ssLeft}, {VK_RBUTTON, ssRight}, {VK_MBUTTON, ssMiddle}};
+  TShiftState s = 0;
+  for (const auto& [key, bit] : bits)
+    if (keyState256[key] & 0x80) s |= bit;
+  return s;
+}
+
 const TEnumInfo& AlignmentEnumInfo() {
   static const TEnumInfo e{"TAlignment", {"taLeftJustify", "taRightJustify", "taCenter"}};
   return e;

@@ -80,6 +80,8 @@ int ClampSize(int64_t v);
 // The shift state of mouse message key flags, and of the keyboard now.
 TShiftState KeysToShiftState(WPARAM keys);
 TShiftState KeyboardShiftState();
+// The keys and mouse buttons a keyboard state (GetKeyboardState) holds down.
+TShiftState KeyboardStateToShiftState(const BYTE* keyState256);
 
 const TEnumInfo& AlignmentEnumInfo();
 const TEnumInfo& BiDiModeEnumInfo();

@@ -387,8 +387,19 @@ void TWinControl::WndProc(TMessage& m) {
       return;
     }
     case CM_DIALOGKEY:
+    case CM_DIALOGCHAR:
     case CM_FOCUSCHANGED:
       Broadcast(m);
+      return;
+    case WM_SYSCOMMAND:
+      // Alt with a key: the form (and its controls) may take it as an accelerator before the
+      // window's menu does.
+      if ((m.WParam & 0xFFF0) == SC_KEYMENU && m.LParam != VK_SPACE && m.LParam != '-' && !GetCapture())
+        if (TCustomForm* form = ParentForm(); form && form->Perform(CM_DIALOGCHAR, WPARAM(m.LParam), 0) != 0) {
+          m.Result = 0;
+          return;
+        }
+      DefaultHandler(m);
       return;
     case CM_ENTER:
       DoEnter();

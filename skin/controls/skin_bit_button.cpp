@@ -14,6 +14,7 @@
 #include "platform/user/window.h"
 #include "skin/img_util.h"
 #include "skin/skin_data.h"
+#include "skin/forms/win_skin_form.h"
 
 int BitButtonGlyphFrame(int state) {
   if (state == kButtonPressed) return 3;
@@ -145,10 +146,12 @@ void TSkinSpeedButton::AfterMessage(TMessage& message) {
   switch (message.Msg) {
     case CM_MOUSEENTER:
       MouseState |= kMouseHot;
+      if (FormSkin) FormSkin->SetHotTool(this);
       PaintWindow(nullptr);
       break;
     case CM_MOUSELEAVE:
       MouseState &= uint8_t(~(kMouseHot | kMousePressed));
+      if (FormSkin) FormSkin->ForgetHotTool(this);
       if (Control && Control->Visible()) PaintWindow(nullptr);
       break;
     case WM_KEYDOWN:

@@ -13,6 +13,7 @@
 #include "platform/user/styles.h"
 #include "platform/user/window.h"
 #include "skin/forms/skin_draw.h"
+#include "skin/forms/win_skin_form.h"
 #include "skin/skin_data.h"
 
 std::u16string ButtonCaptionText(const std::string& caption) {
@@ -75,6 +76,7 @@ void TSkinButton::AfterMessage(TMessage& message) {
     case WM_MOUSEMOVE: {
       if (!(Style() & WS_DISABLED) && !(MouseState & kMouseHot)) {
         MouseState |= kMouseHot;
+        if (FormSkin) FormSkin->SetHotTool(this);
         Repaint();
       }
       TRACKMOUSEEVENT t{sizeof(TRACKMOUSEEVENT), TME_LEAVE, Handle, 0};
@@ -82,7 +84,9 @@ void TSkinButton::AfterMessage(TMessage& message) {
       break;
     }
     case WM_MOUSELEAVE:
+    case CM_MOUSELEAVE:  // the form wrapper's word that the mouse has gone
       MouseState &= uint8_t(~(kMouseHot | kMousePressed));
+      if (FormSkin) FormSkin->ForgetHotTool(this);
       Repaint();
       break;
     case WM_LBUTTONUP:

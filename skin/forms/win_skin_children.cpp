@@ -64,6 +64,7 @@ TSkinControl* TWinSkinForm::FindSkinner(HWND window) const {
 }
 
 void TWinSkinForm::PurgeSkinners() {
+  LiveHotTool();  // a hot tool about to go is forgotten first
   std::erase_if(ControlSkins, [](const auto& s) { return s->AttachState == kAttachDestroyed; });
 }
 

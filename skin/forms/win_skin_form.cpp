@@ -412,6 +412,7 @@ void TWinSkinForm::RestoreProcedures() {
   UnhookClient();
   CloseMenus();
   SetMenusOwnerDraw(false);
+  HotTool = nullptr;
   ControlSkins.clear();
   if (Hover) Hover->SetEnabled(false);
   if (formHooked_ && Form) {

@@ -73,6 +73,7 @@ class TWinSkinForm : public TComponent {
   // ---- Messages ----
   LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void FormWindowProc(TMessage& message);
+  // The class library's dialog character (Alt with a key, or a key no control wanted).
   void DialogChar(TMessage& message);
   void ButtonAction(TWinSysButton& button, POINT mouse);
   void ShowSystemMenu(POINT screen);
@@ -105,6 +106,15 @@ class TWinSkinForm : public TComponent {
   void SetSysMenuStyle(bool remove);
   // The hot element changes; the hover timer runs only while there is one.
   void SetHotElement(TNCObject* element);
+  // A control skinner whose look follows the mouse tells the wrapper it is hot, so that it is
+  // told of the mouse leaving should its own notice not come (a window without a form object,
+  // or the window turning inactive).
+  void SetHotTool(TSkinControl* skinner);
+  void ForgetHotTool(const TSkinControl* skinner);
+  // The hot tool gets its mouse-leave and is forgotten.
+  void DropHotTool();
+  // Opens a menu-bar button's menu through a click posted at it.
+  void PostMenuButtonDown(const TMenuBtn* button);
 
   // ---- Child controls ----
   // Walks the form's controls (or, without a form, its raw child windows) and skins them.
@@ -152,6 +162,7 @@ class TWinSkinForm : public TComponent {
   bool HasRegion = false;
   SIZE RegionSize{0, 0};
   TNCObject* HotElement = nullptr;
+  TSkinControl* HotTool = nullptr;
   std::vector<std::unique_ptr<TWinSysButton>> CaptionButtons;
   std::vector<std::unique_ptr<TSkinControl>> ControlSkins;
   TFont CaptionFont;
@@ -176,6 +187,10 @@ class TWinSkinForm : public TComponent {
   LRESULT NcDoubleClick(HWND hwnd, WPARAM wParam, LPARAM lParam);
   void TrackSysCommand(WPARAM wParam);
   void RestoreProcedures();
+  // The hover timer runs while a hot element, or a hot tool it has to watch, is there.
+  void UpdateHover();
+  // The hot tool while it is still one of this wrapper's skinners.
+  TSkinControl* LiveHotTool();
   TSkinControl* Adopt(std::unique_ptr<TSkinControl> skinner, TControl* control, bool container);
   void ApplyDecision(TControl* control, const struct TSkinDecision& d);
   void WalkChildren(TControl* control, TControl* container);

@@ -3,6 +3,7 @@
 // caption button actions, the hover timer) and what it passes on to the procedure it replaced.
 #include <algorithm>
 
+#include "platform/forms/application.h"
 #include "platform/forms/form.h"
 #include "platform/forms/menus.h"
 #include "platform/gdi/shapes.h"
@@ -12,6 +13,7 @@
 #include "platform/user/message_loop.h"
 #include "platform/user/painting.h"
 #include "platform/user/window.h"
+#include "skin/controls/skin_control.h"
 #include "skin/forms/win_skin_form.h"
 #include "skin/menus/win_skin_menu.h"
 #include "skin/skin_data.h"
@@ -180,6 +182,7 @@ LRESULT TWinSkinForm::Stage3(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_NCHITTEST: return NcHitTest(hwnd, wParam, lParam);
     case WM_NCPAINT:
       SetSysMenuStyle(true);
+      if (!SkinData->NonClientPaint) return 0;
       if (BorderKind == 2) return Previous(hwnd, msg, wParam, lParam);
       PaintFrame();
       return 0;
@@ -250,6 +253,7 @@ TWinSysButton* TWinSkinForm::FindButton(POINT windowPoint) const {
 LRESULT TWinSkinForm::NcActivate(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   Active = wParam != 0;
   if (!Active && HotElement) HotElement->MouseLeave();
+  if (!Active) DropHotTool();
   if (FormKind == 1 && MDIClient) SendMessageW(MDIClient, WM_NCACTIVATE, wParam, lParam);
   if (FormKind == 2) Previous(hwnd, WM_NCACTIVATE, wParam, lParam);
   PaintFrame();
@@ -341,21 +345,49 @@ void TWinSkinForm::TrackSysCommand(WPARAM wParam) {
 
 void TWinSkinForm::SetHotElement(TNCObject* element) {
   HotElement = element;
-  if (Hover) Hover->SetEnabled(element != nullptr);
+  UpdateHover();
+}
+
+void TWinSkinForm::UpdateHover() {
+  if (Hover) Hover->SetEnabled(HotElement != nullptr || (HotTool && !Form));
+}
+
+TSkinControl* TWinSkinForm::LiveHotTool() {
+  const bool listed = HotTool && std::any_of(ControlSkins.begin(), ControlSkins.end(),
+                                             [this](const auto& s) { return s.get() == HotTool; });
+  if (!listed || HotTool->AttachState == kAttachDestroyed) HotTool = nullptr;
+  return HotTool;
+}
+
+void TWinSkinForm::SetHotTool(TSkinControl* skinner) {
+  HotTool = skinner;
+  UpdateHover();
+}
+
+void TWinSkinForm::ForgetHotTool(const TSkinControl* skinner) {
+  if (HotTool != skinner) return;
+  HotTool = nullptr;
+  UpdateHover();
+}
+
+void TWinSkinForm::DropHotTool() {
+  TSkinControl* tool = LiveHotTool();
+  HotTool = nullptr;
+  if (tool) tool->SendMouseLeave();
+  UpdateHover();
 }
 
 void TWinSkinForm::HoverTimer() {
   if (MenuTracking) return;
-  if (!HotElement) {
-    Hover->SetEnabled(false);
-    return;
-  }
   POINT cursor{};
   GetCursorPos(&cursor);
-  if (!InRect(HotElement->Rect, ToWindowPoint(cursor)) || WindowFromPoint(cursor) != Window) {
+  if (HotElement && (!InRect(HotElement->Rect, ToWindowPoint(cursor)) || WindowFromPoint(cursor) != Window)) {
     HotElement->MouseLeave();
-    SetHotElement(nullptr);
+    HotElement = nullptr;
   }
+  if (!Form)
+    if (TSkinControl* tool = LiveHotTool(); tool && !InRect(tool->WindowRect, cursor)) DropHotTool();
+  UpdateHover();
 }
 
 // ---- Actions ----
@@ -468,13 +500,28 @@ void TWinSkinForm::FormWindowProc(TMessage& m) {
   }
 }
 
-// The class library's dialog-character message: what the form leaves unanswered an MDI child
-// hands to its frame's form.
+// The class library's dialog-character message: what the form leaves unanswered opens the
+// menu-bar button of that access key while Alt alone is down; otherwise an MDI child hands it
+// to its frame's form, and a form that is neither the main form nor modal to the main form.
 void TWinSkinForm::DialogChar(TMessage& m) {
   savedWindowProc_(m);
   if (m.Result != 0) return;
-  if (FormKind == 2 && Manager->MDIFrameForm && Manager->MDIFrameForm != Form) {
-    const LRESULT r = Manager->MDIFrameForm->Perform(m.Msg, m.WParam, m.LParam);
-    if (r != 0) m.Result = r;
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  if (MenuBar && KeyboardStateToShiftState(keys) == ssAlt)
+    if (TMenuBtn* b = MenuBar->FindAccelButton(char16_t(m.WParam))) {
+      PostMenuButtonDown(b);
+      m.Result = 1;
+      return;
+    }
+  if (FormKind == 2) {
+    if (Manager->MDIFrameForm && Manager->MDIFrameForm != Form) {
+      const LRESULT r = Manager->MDIFrameForm->Perform(m.Msg, m.WParam, m.LParam);
+      if (r != 0) m.Result = r;
+    }
+    return;
   }
+  TCustomForm* main = Application ? Application->MainForm() : nullptr;
+  if (Form && main && main != Form && !Form->Modal()) main->Perform(m.Msg, m.WParam, m.LParam);
+  m.Result = 0;
 }

@@ -69,7 +69,18 @@ bool TWinSkinForm::MenuBarMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
       NoteMenuSelect(wParam, lParam);
       return false;
     case CM_MENUCHANGED: {
-      result = Previous(hwnd, msg, wParam, lParam);
+      // The class library gives the window its changed menu: no skinned frame is painted
+      // until the bar is built again.
+      struct PaintHeld {
+        bool& flag;
+        const bool was;
+        explicit PaintHeld(bool& f) : flag(f), was(f) { flag = false; }
+        ~PaintHeld() { flag = was; }
+      };
+      {
+        PaintHeld held(SkinData->NonClientPaint);
+        result = Previous(hwnd, msg, wParam, lParam);
+      }
       if (!GetMenu(hwnd)) return true;
       if (!MenuBar && FormKind != 2) {
         // A menu given to the window after it was skinned gets a bar too, so that it is not
@@ -109,6 +120,12 @@ bool TWinSkinForm::MenuBarMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     default:
       return false;
   }
+}
+
+void TWinSkinForm::PostMenuButtonDown(const TMenuBtn* button) {
+  RECT wr{};
+  GetWindowRect(Window, &wr);
+  PostMessageW(Window, WM_NCLBUTTONDOWN, 1, MAKELPARAM(wr.left + button->Rect.left + 1, wr.top + button->Rect.top + 1));
 }
 
 bool TWinSkinForm::OwnerDrawMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

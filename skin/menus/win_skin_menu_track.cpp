@@ -56,10 +56,7 @@ TWinSkinMenu* BarOf(const TMenuLoop& loop) { return loop.Wrapper ? loop.Wrapper-
 void Candidate(TMenuLoop& loop, TMenuBtn* button) {
   if (!button || button->Index == loop.OpenIndex) return;
   loop.Switching = true;
-  POINT at{button->Rect.left + 1, button->Rect.top + 1};
-  RECT wr{};
-  GetWindowRect(loop.Wrapper->Window, &wr);
-  PostMessageW(loop.Wrapper->Window, WM_NCLBUTTONDOWN, 1, MAKELPARAM(wr.left + at.x, wr.top + at.y));
+  loop.Wrapper->PostMenuButtonDown(button);
 }
 
 // Only a button with a menu is moved to: stepping over a command would carry it out.

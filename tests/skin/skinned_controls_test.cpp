@@ -407,6 +407,46 @@ TEST_F(SkinnedRawWindows, StandardWindowsAreSkinnedByClassAndStyle) {
   EXPECT_EQ(wrapper->ControlSkins.size(), before - 1);
 }
 
+TEST_F(SkinnedRawWindows, AHotButtonIsToldTheMouseLeftWhenItsOwnNoticeFails) {
+  Show();
+  // A dialog without a form object, skinned with its raw push button.
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"SkinTestRawDialog";
+  RegisterClassExW(&wc);
+  HWND dialog = CreateWindowExW(0, u"SkinTestRawDialog", u"Raw", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 100, 300, 200,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND push = CreateWindowExW(0, u"Button", u"Go", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 20, 20, 80, 26, dialog,
+                              reinterpret_cast<HMENU>(intptr_t(61)), nullptr, nullptr);
+  Pump();  // skinned as it was activated
+  TWinSkinForm* wrapper = SkinManage()->FindForm(dialog);
+  ASSERT_NE(wrapper, nullptr);
+  ASSERT_NE(wrapper->FindSkinner(push), nullptr);
+  RECT r{};
+  GetWindowRect(push, &r);
+  // The mouse goes over the button and away, but the button's leave notice is lost.
+  auto hoverAndSlipAway = [&] {
+    MoveTo(POINT{r.left + 40, r.top + 13});
+    EXPECT_EQ(AtWindow(push, 2, 2), kPush[3]) << "hot";
+    TRACKMOUSEEVENT cancel{sizeof(TRACKMOUSEEVENT), TME_LEAVE | TME_CANCEL, push, 0};
+    TrackMouseEvent(&cancel);
+    MoveTo(POINT{r.left + 40, r.bottom + 40});
+    EXPECT_EQ(AtWindow(push, 2, 2), kPush[3]) << "still hot without its notice";
+  };
+  hoverAndSlipAway();
+  wrapper->HoverTimer();
+  Pump();
+  EXPECT_EQ(AtWindow(push, 2, 2), kPush[0]) << "the window's hover timer told it";
+  // Deactivating the window tells it too.
+  hoverAndSlipAway();
+  SendMessageW(dialog, WM_NCACTIVATE, FALSE, 0);
+  Pump();
+  EXPECT_EQ(AtWindow(push, 2, 2), kPush[0]) << "the window turned inactive";
+  DestroyWindow(dialog);
+  Pump();
+}
+
 TEST_F(SkinnedRawWindows, GroupBoxesMenuButtonsAndPlainAreas) {
   Show();
   TWinSkinForm* wrapper = Wrapper();

@@ -193,6 +193,43 @@ TEST_F(SkinnedMenuBar, AltAndTheAccessKeyOpenAMenuWhoseItemIsChosen) {
   EXPECT_EQ(clicks, (std::vector<std::string>{"Open1", "Now1"}));
 }
 
+TEST_F(SkinnedMenuBar, TheDialogCharacterWithAltAloneOpensTheBarMenuOfItsKey) {
+  HMENU tracked = nullptr;
+  Schedule({[&] {
+    tracked = wrapper->MenuBar->TrackedMenu;
+    screen->TypeKey(VK_ESCAPE);
+  }});
+  SetFocus(form->Handle());
+  // Without Alt the key is no menu's: nothing opens.
+  EXPECT_EQ(form->Perform(CM_DIALOGCHAR, 'h', 0), 0);
+  screen->PressKey(VK_MENU);
+  Pump();
+  EXPECT_EQ(form->Perform(CM_DIALOGCHAR, 'q', 0), 0) << "no button has that key";
+  EXPECT_EQ(form->Perform(CM_DIALOGCHAR, 'h', 0), 1);
+  screen->ReleaseKey(VK_MENU);
+  for (int i = 0; i < 5 && !AllStepsRan(); ++i) Pump();
+  ASSERT_TRUE(AllStepsRan());
+  EXPECT_EQ(tracked, Item("Help1")->Handle()) << "the Help menu, opened by a click at its button";
+  EXPECT_TRUE(clicks.empty());
+  EXPECT_FALSE(wrapper->MenuTracking);
+}
+
+TEST_F(SkinnedMenuBar, AChangedMenuIsGivenToTheWindowWithoutPaintingTheFrame) {
+  std::vector<bool> painting;
+  const TWndMethod old = form->WindowProc;
+  form->WindowProc = [&](TMessage& m) {
+    if (m.Msg == CM_MENUCHANGED) painting.push_back(sd->NonClientPaint);
+    old(m);
+  };
+  Item("Now1")->SetCaption("&Later");
+  Pump();
+  form->WindowProc = old;
+  ASSERT_FALSE(painting.empty());
+  for (bool p : painting) EXPECT_FALSE(p);
+  EXPECT_TRUE(sd->NonClientPaint) << "painting again afterwards";
+  EXPECT_EQ(Button(1)->Caption, u"&Later");
+}
+
 TEST_F(SkinnedMenuBar, AChangedMenuBuildsTheBarAgainAndTheWindowGetsItBackWithoutTheSkin) {
   Item("Now1")->SetCaption("&Later");
   Pump();

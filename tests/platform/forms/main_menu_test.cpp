@@ -63,6 +63,15 @@ class MainMenuTest : public OwnFormTest {
     ASSERT_NE(menu, nullptr);
   }
   TMenuItem* Item(const char* name) { return dynamic_cast<TMenuItem*>(form->FindComponent(name)); }
+  // Alt held around a key, then Down and Enter (the first item of a menu the key opened).
+  void AltKeyThenFirstItem(unsigned vk, char32_t ch) {
+    screen->PressKey(VK_MENU);
+    screen->TypeKey(vk, ch);
+    screen->ReleaseKey(VK_MENU);
+    screen->TypeKey(VK_DOWN);
+    screen->TypeKey(VK_RETURN);
+    Pump();
+  }
   std::string Text(HMENU m, int pos) {
     char16_t buffer[80] = {};
     GetMenuStringW(m, UINT(pos), buffer, 80, MF_BYPOSITION);
@@ -128,13 +137,32 @@ TEST_F(MainMenuTest, TheBarOpensByKeyAndItsItemsAreChosen) {
   Make();
   SetFocus(form->Handle());
   // Alt+F opens File; Down moves to Open, Enter chooses it.
-  screen->PressKey(VK_MENU);
-  screen->TypeKey('F', U'f');
-  screen->ReleaseKey(VK_MENU);
-  screen->TypeKey(VK_DOWN);
-  screen->TypeKey(VK_RETURN);
-  Pump();
+  AltKeyThenFirstItem('F', U'f');
   EXPECT_EQ(clicks, (std::vector<std::string>{"Open1"}));
+}
+
+TEST_F(MainMenuTest, AltWithAKeyGoesToTheFormAsADialogCharacterFirst) {
+  Make();
+  std::vector<WPARAM> chars;
+  const TWndMethod old = form->WindowProc;
+  form->WindowProc = [&](TMessage& m) {
+    old(m);
+    if (m.Msg != CM_DIALOGCHAR) return;
+    chars.push_back(m.WParam);
+    if (m.WParam == 'n') m.Result = 1;  // the form takes Alt+N itself
+  };
+  SetFocus(form->Handle());
+  screen->PressKey(VK_MENU);
+  screen->TypeKey('N', U'n');
+  screen->ReleaseKey(VK_MENU);
+  Pump();
+  EXPECT_EQ(chars, (std::vector<WPARAM>{'n'}));
+  EXPECT_TRUE(clicks.empty()) << "a key the form took opens no menu";
+  // A key the form leaves goes on to the menu bar.
+  AltKeyThenFirstItem('F', U'f');
+  EXPECT_EQ(chars, (std::vector<WPARAM>{'n', 'f'}));
+  EXPECT_EQ(clicks, (std::vector<std::string>{"Open1"}));
+  form->WindowProc = old;
 }
 
 }  // namespace
