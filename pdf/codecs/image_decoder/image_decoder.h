@@ -257,9 +257,11 @@ class TPDFImageDecoder {
     bool Inflate = false;
     FlatePredictorParams Predictor;
     bool PendingSamples = false;
-    // The bytes are one LZW stage with these parameters, decoded whole (under the decode's
-    // ceiling) each time the rows are drawn.
+    // The bytes are one LZW stage with these parameters: decoded a piece at a time with the
+    // predictor above when LZWPiecewise, else whole (under the decode's ceiling) each time the
+    // rows are drawn.
     bool LZW = false;
+    bool LZWPiecewise = false;
     StreamFilterParams LZWParams;
     int64_t Ceiling = 0;
     // The bytes are a colour JPEG picture of the image's size, decoded a band at a time.

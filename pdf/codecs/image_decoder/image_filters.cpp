@@ -67,6 +67,7 @@ bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool infla
   const FlatePredictorParams predictor =
       p.Present ? FlatePredictorParams{p.Predictor, p.Colors, p.BitsPerComponent, p.Columns} : FlatePredictorParams{};
   const int64_t rowBytes = SampleRowBytes();
+  const int64_t stride = rowBytes + (predictor.Predictor >= 10 ? 1 : 0);
   if (lzw) {
     TDeferredRows rows;
     rows.LZW = true;
@@ -74,10 +75,11 @@ bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool infla
     // As the whole decode expects of its last stage.
     rows.LZWParams.ExpectedOutput = rowBytes * Height + (p.Predictor >= 10 ? int64_t(Height) : 0);
     rows.Ceiling = ceiling;
+    rows.LZWPiecewise = stride * Height <= ceiling && TSampleRows::Supported(TSampleRows::kLZW, predictor, rowBytes);
+    rows.Predictor = predictor;
     return DeferRows(rows);
   }
-  const int64_t stride = rowBytes + (predictor.Predictor >= 10 ? 1 : 0);
-  if (stride * Height > ceiling || !TSampleRows::Supported(true, predictor, rowBytes)) return false;
+  if (stride * Height > ceiling || !TSampleRows::Supported(TSampleRows::kInflate, predictor, rowBytes)) return false;
   return DeferRows(TDeferredRows{true, predictor, false});
 }
 

@@ -38,6 +38,13 @@ bool LZWGivesSamples(std::string_view bytes, const StreamFilterParams& p) {
   return !LZWDecodeStage(bytes, bare, 1).empty() && (!p.Present || PredictorParamsUsable(predictor));
 }
 
+// How deferred rows read their bytes.
+TSampleRows::TCoding CodingOf(bool inflate, bool lzwPiecewise, const StreamFilterParams& lzw) {
+  if (inflate) return TSampleRows::kInflate;
+  if (lzwPiecewise) return lzw.EarlyChange == 1 ? TSampleRows::kLZW : TSampleRows::kLZWLateChange;
+  return TSampleRows::kStored;
+}
+
 }  // namespace
 
 bool TPDFImageDecoder::RowsCanWait() const {
@@ -94,7 +101,8 @@ bool TPDFImageDecoder::DeferRows(const TDeferredRows& rows) {
     sourceDecode_ = ParseNumberArray(Decode);
     return true;
   }
-  TSampleRows probe(bytes, source.Inflate, source.Predictor, SampleRowBytes());
+  TSampleRows probe(bytes, CodingOf(source.Inflate, source.LZWPiecewise, source.LZWParams), source.Predictor,
+                    SampleRowBytes());
   TColorRows conversion;
   if ((source.LZW ? !LZWGivesSamples(bytes, source.LZWParams) : probe.Empty()) ||
       !PrepareColorRows(ParseNumberArray(Decode), ComponentsOf(ColorSpace, DeviceNComponents()), conversion)) {
@@ -120,15 +128,18 @@ bool TPDFImageDecoder::DrawRows(TPDFDaubrix& canvas, double x1, double y1, doubl
   std::string_view bytes;
   const TDeferredRows source = DeferredSource(bytes);
   if (source.JPEG) return DrawJPEGRows(canvas, bytes, x1, y1, x2);
-  // LZW has no piecewise decoder here: its samples live while they are drawn, then go.
+  // LZW rows that cannot be made a piece at a time (rows of another width than the
+  // predictor's): the samples live while they are drawn, then go.
   std::string lzwSamples;
-  if (source.LZW) {
+  FlatePredictorParams predictor = source.Predictor;
+  if (source.LZW && !source.LZWPiecewise) {
     lzwSamples = LZWDecodeStage(bytes, source.LZWParams, source.Ceiling);
     bytes = lzwSamples;
+    predictor = {};
   }
   TColorRows conversion;
   if (!PrepareColorRows(sourceDecode_, ComponentsOf(ColorSpace, DeviceNComponents()), conversion)) return false;
-  TSampleRows rows(bytes, source.Inflate, source.Predictor, SampleRowBytes());
+  TSampleRows rows(bytes, CodingOf(source.Inflate, source.LZWPiecewise, source.LZWParams), predictor, SampleRowBytes());
   const int32_t band = int32_t(std::clamp<int64_t>(kBandBytes / (3 * int64_t(Width)), 1, Height));
   TBitmap bitmap;
   bitmap.SetPixelFormat(pf24bit);

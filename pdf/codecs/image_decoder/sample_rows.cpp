@@ -28,54 +28,74 @@ struct TSampleRows::Inflater {
   }
 };
 
-TSampleRows::TSampleRows(std::string_view bytes, bool inflate, const FlatePredictorParams& predictor,
+TSampleRows::TSampleRows(std::string_view bytes, TCoding coding, const FlatePredictorParams& predictor,
                          int64_t rowBytes)
     : bytes_(bytes),
-      inflate_(inflate),
+      coding_(coding),
       predictor_(predictor),
-      png_(inflate && predictor.Predictor >= kFirstPngPredictor),
-      tiff_(inflate && predictor.Predictor == kTiffPredictor),
+      png_(coding != kStored && predictor.Predictor >= kFirstPngPredictor),
+      tiff_(coding != kStored && predictor.Predictor == kTiffPredictor),
       rowBytes_(rowBytes),
       stride_(rowBytes + (png_ ? 1 : 0)),
       row_(size_t(rowBytes)),
       above_(size_t(rowBytes), 0) {
-  if (inflate_) inflater_ = std::make_unique<Inflater>();
+  if (coding_ == kInflate) inflater_ = std::make_unique<Inflater>();
+  if (coding_ == kLZW || coding_ == kLZWLateChange) {
+    lzw_ = std::make_unique<TPDFLZWDecompressor>();
+    lzw_->EarlyChange = coding_ == kLZW;
+    lzw_->Open(bytes_);
+  }
 }
 
 TSampleRows::~TSampleRows() = default;
 
-bool TSampleRows::Supported(bool inflate, const FlatePredictorParams& p, int64_t rowBytes) {
+bool TSampleRows::Supported(TCoding coding, const FlatePredictorParams& p, int64_t rowBytes) {
   if (rowBytes <= 0) return false;
-  if (!inflate || p.Predictor < kTiffPredictor) return true;
+  if (coding == kStored || p.Predictor < kTiffPredictor) return true;
   if (p.Predictor != kTiffPredictor && p.Predictor < kFirstPngPredictor) return false;
-  if (!PredictorParamsUsable(p) || (p.Predictor == kTiffPredictor && p.BitsPerComponent != 8)) return false;
+  if (!PredictorParamsUsable(p)) return false;
   return (int64_t{p.BitsPerComponent} * p.Colors * p.Columns + 7) / 8 == rowBytes;
 }
 
+bool TSampleRows::MoreInflated() {
+  Inflater& in = *inflater_;
+  if (in.ended) return false;
+  const size_t before = decoded_.size();
+  decoded_.resize(before + size_t(kInflatePiece));
+  if (in.zs.avail_in == 0 && consumed_ < int64_t(bytes_.size())) {
+    const int64_t slice = std::min<int64_t>(int64_t(bytes_.size()) - consumed_, UINT_MAX);
+    in.zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes_.data() + consumed_));
+    in.zs.avail_in = uInt(slice);
+    consumed_ += slice;
+  }
+  in.zs.next_out = decoded_.data() + before;
+  in.zs.avail_out = uInt(decoded_.size() - before);
+  const uInt inBefore = in.zs.avail_in, room = in.zs.avail_out;
+  const int rc = inflate(&in.zs, Z_NO_FLUSH);
+  decoded_.resize(before + (room - in.zs.avail_out));
+  const bool progress = in.zs.avail_in != inBefore || in.zs.avail_out != room;
+  if (rc == Z_STREAM_END || rc == Z_NEED_DICT || (rc < 0 && rc != Z_BUF_ERROR) || !progress) in.ended = true;
+  return true;
+}
+
+bool TSampleRows::MoreLZW() {
+  const int64_t made = lzw_->Produce(lzwTaken_ + kInflatePiece);
+  if (made == lzwTaken_) return false;
+  const std::string_view fresh = lzw_->Window(lzwTaken_);
+  decoded_.insert(decoded_.end(), fresh.begin(), fresh.end());
+  lzwTaken_ = made;
+  lzw_->Release(lzwTaken_);
+  return true;
+}
+
 int64_t TSampleRows::Fill(int64_t want) {
-  if (!inflate_) return std::min<int64_t>(want, int64_t(bytes_.size()) - consumed_);
+  if (coding_ == kStored) return std::min<int64_t>(want, int64_t(bytes_.size()) - consumed_);
   // Used bytes are dropped before the buffer grows, so it holds about a piece.
   if (head_ > 0 && decoded_.size() - head_ < size_t(want)) {
     decoded_.erase(decoded_.begin(), decoded_.begin() + std::ptrdiff_t(head_));
     head_ = 0;
   }
-  Inflater& in = *inflater_;
-  while (int64_t(decoded_.size() - head_) < want && !in.ended) {
-    const size_t before = decoded_.size();
-    decoded_.resize(before + size_t(std::max(want, kInflatePiece)));
-    if (in.zs.avail_in == 0 && consumed_ < int64_t(bytes_.size())) {
-      const int64_t slice = std::min<int64_t>(int64_t(bytes_.size()) - consumed_, UINT_MAX);
-      in.zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes_.data() + consumed_));
-      in.zs.avail_in = uInt(slice);
-      consumed_ += slice;
-    }
-    in.zs.next_out = decoded_.data() + before;
-    in.zs.avail_out = uInt(decoded_.size() - before);
-    const uInt inBefore = in.zs.avail_in, room = in.zs.avail_out;
-    const int rc = inflate(&in.zs, Z_NO_FLUSH);
-    decoded_.resize(before + (room - in.zs.avail_out));
-    const bool progress = in.zs.avail_in != inBefore || in.zs.avail_out != room;
-    if (rc == Z_STREAM_END || rc == Z_NEED_DICT || (rc < 0 && rc != Z_BUF_ERROR) || !progress) in.ended = true;
+  while (int64_t(decoded_.size() - head_) < want && (coding_ == kInflate ? MoreInflated() : MoreLZW())) {
   }
   return std::min<int64_t>(want, int64_t(decoded_.size() - head_));
 }
@@ -89,7 +109,7 @@ const uint8_t* TSampleRows::Next() {
   }
   const int64_t have = Fill(stride_);
   if (have < stride_) done_ = true;
-  if (!inflate_) {
+  if (coding_ == kStored) {
     const auto* from = reinterpret_cast<const uint8_t*>(bytes_.data()) + consumed_;
     consumed_ += have;
     if (have == rowBytes_) return from;

@@ -1,6 +1,6 @@
 // The samples of an image one row after another, as the whole decode would leave them: the
-// stored bytes as they are, or inflated a piece at a time with a PNG or TIFF predictor undone
-// row by row. A partly decoded last row ends in zeros under a predictor and in ones without;
+// stored bytes as they are, or inflated or LZW-decoded a piece at a time with a PNG or TIFF
+// predictor undone row by row. A partly decoded last row ends in zeros under a predictor and in ones without;
 // rows past the data read as all ones. No more than a few rows are held at any time.
 #pragma once
 
@@ -9,21 +9,26 @@
 #include <string_view>
 #include <vector>
 
+#include "pdf/core/filters/lzw.h"
 #include "pdf/core/filters/predictors.h"
 
 class TSampleRows {
  public:
-  // bytes: the stream's data (held by the caller while rows are read); inflate: bytes are a
-  // zlib stream; predictor: undone when inflating (Predictor below 2: none); rowBytes: bytes of
-  // one row of samples, which a predictor's rows must match.
-  TSampleRows(std::string_view bytes, bool inflate, const FlatePredictorParams& predictor, int64_t rowBytes);
+  // How the stream's bytes hold the samples: as they are, a zlib stream, or LZW codes (most
+  // significant bit first, widened one code early or not).
+  enum TCoding { kStored, kInflate, kLZW, kLZWLateChange };
+
+  // bytes: the stream's data (held by the caller while rows are read); predictor: undone after
+  // inflating or LZW (Predictor below 2: none); rowBytes: bytes of one row of samples, which a
+  // predictor's rows must match.
+  TSampleRows(std::string_view bytes, TCoding coding, const FlatePredictorParams& predictor, int64_t rowBytes);
   ~TSampleRows();
   TSampleRows(const TSampleRows&) = delete;
   TSampleRows& operator=(const TSampleRows&) = delete;
 
-  // True when the rows can be made here: a predictor that is none, TIFF over 8-bit samples or
-  // PNG, with rows of rowBytes.
-  static bool Supported(bool inflate, const FlatePredictorParams& predictor, int64_t rowBytes);
+  // True when the rows can be made here: a predictor that is none, TIFF or PNG, with rows of
+  // rowBytes.
+  static bool Supported(TCoding coding, const FlatePredictorParams& predictor, int64_t rowBytes);
   // True when the data give no sample byte at all (the whole decode fails on such data).
   bool Empty();
   // The next row (rowBytes bytes, valid until the next call).
@@ -34,13 +39,19 @@ class TSampleRows {
   // returns how many are.
   int64_t Fill(int64_t want);
 
+  // Decodes more of the data into decoded_: false when they have ended.
+  bool MoreInflated();
+  bool MoreLZW();
+
   std::string_view bytes_;
-  bool inflate_;
+  TCoding coding_;
   FlatePredictorParams predictor_;
   bool png_, tiff_;
   int64_t rowBytes_, stride_;
   struct Inflater;
   std::unique_ptr<Inflater> inflater_;
+  std::unique_ptr<TPDFLZWDecompressor> lzw_;
+  int64_t lzwTaken_ = 0;  // LZW output copied into decoded_
   int64_t consumed_ = 0;        // stored bytes handed out (stored data)
   std::vector<uint8_t> decoded_;  // inflated bytes; [head_, decoded_.size()) not yet used
   size_t head_ = 0;

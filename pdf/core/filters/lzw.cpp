@@ -21,7 +21,9 @@ void TPDFLZWDecompressor::SetWidth(int width) {
 
 void TPDFLZWDecompressor::Reset() {
   output_.clear();
+  base_ = 0;
   size_ = 0;
+  ended_ = true;
   full_ = false;
   bitPos_ = 0;
   previousAt_ = kNotWritten;
@@ -73,14 +75,15 @@ void TPDFLZWDecompressor::Append(int code) {
   const int64_t start = size_;
   const int64_t room = std::max<int64_t>(MaxOutput - start, 0);
   const int64_t n = std::min<int64_t>(e.length, room);
-  if (start + n + kCopySlack > static_cast<int64_t>(output_.size())) Grow(start + n + kCopySlack);
-  auto* out = reinterpret_cast<uint8_t*>(output_.data()) + start;
+  const int64_t offset = start - base_;
+  if (offset + n + kCopySlack > static_cast<int64_t>(output_.size())) Grow(offset + n + kCopySlack);
+  auto* out = reinterpret_cast<uint8_t*>(output_.data()) + offset;
   if (e.length == 1) {
     if (n == 1) out[0] = e.last;
-  } else if (e.at != kNotWritten) {
+  } else if (e.at != kNotWritten && int64_t(e.at) >= base_) {
     // The entry's head lies earlier in the output; it may run into the bytes being written
     // (a code defined by its own use), so the copy goes forward byte by byte there.
-    const uint8_t* from = reinterpret_cast<const uint8_t*>(output_.data()) + e.at;
+    const uint8_t* from = reinterpret_cast<const uint8_t*>(output_.data()) + (e.at - base_);
     if (int64_t(e.at) + n <= start) {
       // Whole blocks: the bytes copied past the string's end lie in the room behind it and are
       // written over by what comes next.
@@ -125,24 +128,28 @@ void TPDFLZWDecompressor::AddEntry(int prefixCode, uint8_t last, uint32_t prefix
   ++nextCode_;
 }
 
-std::string TPDFLZWDecompressor::Decode(std::string_view data, const FlatePredictorParams& params) {
-  if (InitialCodeWidth < kMinCodeWidth || InitialCodeWidth > kMaxCodeWidth) return {};
+bool TPDFLZWDecompressor::Begin(std::string_view data, int64_t room) {
+  if (InitialCodeWidth < kMinCodeWidth || InitialCodeWidth > kMaxCodeWidth) return false;
   input_ = data;
   Reset();
-  // The first room follows the data's size (the expected size where the data could plausibly
-  // make it): a size a file merely states allocates nothing.
-  const int64_t inputBytes = static_cast<int64_t>(data.size());
-  const int64_t initial = ExpectedOutput > 0 ? std::min(ExpectedOutput, 16 * inputBytes + 4096) : 3 * inputBytes + 4096;
   // The copy slack is part of the first room: growing a string by a few bytes reallocates it at
   // twice its size.
-  output_.resize(static_cast<size_t>(std::clamp<int64_t>(initial, 0, std::max<int64_t>(MaxOutput, 0)) + kCopySlack));
+  output_.resize(static_cast<size_t>(std::clamp<int64_t>(room, 0, std::max<int64_t>(MaxOutput, 0)) + kCopySlack));
   int code = ReadCode();
   if (code == clearCode_) code = ReadCode();
   Append(code == endCode_ ? -1 : code);
-  int previous = code;
-  while (!full_ && previous != endCode_) {
-    code = ReadCode();
-    if (code == endCode_) break;
+  previous_ = code;
+  ended_ = code == endCode_;
+  return true;
+}
+
+void TPDFLZWDecompressor::Run(int64_t until) {
+  while (!full_ && !ended_ && size_ < until) {
+    const int code = ReadCode();
+    if (code == endCode_) {
+      ended_ = true;
+      break;
+    }
     if (code == clearCode_) {
       // The entry made for the code after a clear lands on the end-of-data number, which is
       // never read as data, so the first usable new entry is again clear + 2.
@@ -154,25 +161,59 @@ std::string TPDFLZWDecompressor::Decode(std::string_view data, const FlatePredic
       const Entry& e = table_[static_cast<size_t>(code)];
       const uint32_t previousAt = Copied(e) ? previousAt_ : kNotWritten;
       Append(code);
-      if (e.length != 0) AddEntry(previous, e.first, previousAt);
+      if (e.length != 0) AddEntry(previous_, e.first, previousAt);
     } else {
       // The code being defined right now (or, in damaged data, one beyond it): the previous
       // string followed by its own first byte.
-      const Entry& prev = table_[static_cast<size_t>(previous)];
+      const Entry& prev = table_[static_cast<size_t>(previous_)];
       const int slot = nextCode_;
       if (prev.length != 0 && slot < kTableSize) {
-        AddEntry(previous, prev.first, previousAt_);
+        AddEntry(previous_, prev.first, previousAt_);
         Append(slot);
       }
       // What was written (if anything) is the slot's string, not the code's.
       if (code != slot) previousAt_ = kNotWritten;
     }
-    previous = code;
+    previous_ = code;
   }
+}
+
+std::string TPDFLZWDecompressor::Decode(std::string_view data, const FlatePredictorParams& params) {
+  // The first room follows the data's size (the expected size where the data could plausibly
+  // make it): a size a file merely states allocates nothing.
+  const int64_t inputBytes = static_cast<int64_t>(data.size());
+  const int64_t initial = ExpectedOutput > 0 ? std::min(ExpectedOutput, 16 * inputBytes + 4096) : 3 * inputBytes + 4096;
+  if (!Begin(data, initial)) return {};
+  Run(INT64_MAX);
   input_ = {};
   output_.resize(static_cast<size_t>(size_));
   std::string out = std::move(output_);
   output_.clear();
   UndoPredictorInPlace(out, params, MaxOutput);
   return out;
+}
+
+void TPDFLZWDecompressor::Open(std::string_view data) {
+  if (!Begin(data, kKeptHistory)) {
+    Reset();
+    input_ = {};
+  }
+}
+
+int64_t TPDFLZWDecompressor::Produce(int64_t until) {
+  Run(until);
+  return size_;
+}
+
+std::string_view TPDFLZWDecompressor::Window(int64_t from) const {
+  if (from < base_ || from > size_) return {};
+  return std::string_view(output_).substr(size_t(from - base_), size_t(size_ - from));
+}
+
+void TPDFLZWDecompressor::Release(int64_t before) {
+  const int64_t keep = std::min(before, size_) - kKeptHistory;
+  // Moved only in steps of at least the kept history, so each byte moves about once.
+  if (keep - base_ < kKeptHistory) return;
+  std::memmove(output_.data(), output_.data() + (keep - base_), size_t(size_ - keep));
+  base_ = keep;
 }

@@ -30,6 +30,17 @@ class TPDFLZWDecompressor {
   std::string Decode(std::string_view data, const FlatePredictorParams& params);
   std::string DecodeDefault(std::string_view data) { return Decode(data, FlatePredictorParams{}); }
 
+  // Piecewise decoding, for output too large to hold whole (no predictor): Open names the
+  // data, which must stay valid while decoding; Produce decodes until `until` bytes have come
+  // out in all, or the data end, and answers how many have; Window gives the output from
+  // position `from` (not yet released) on; Release lets the output before `before` go, but for
+  // the last megabyte (strings that reach back further are made from the string table, which
+  // gives the same bytes). The bytes that come out are those Decode gives.
+  void Open(std::string_view data);
+  int64_t Produce(int64_t until);
+  std::string_view Window(int64_t from) const;
+  void Release(int64_t before);
+
  private:
   static constexpr int kMaxCodeWidth = 12;
   static constexpr int kTableSize = 1 << kMaxCodeWidth;
@@ -52,6 +63,14 @@ class TPDFLZWDecompressor {
   // from the output.
   static bool Copied(const Entry& e) { return e.length == 1 || e.at != kNotWritten; }
 
+  // Output kept before the last position released, and the first room of piecewise decoding.
+  static constexpr int64_t kKeptHistory = int64_t(1) << 20;
+
+  // Rewinds to the start of the data with room for `room` bytes and takes the first code;
+  // false for an initial width outside 2 to 12.
+  bool Begin(std::string_view data, int64_t room);
+  // Takes codes until the output reaches `until` bytes or the data end.
+  void Run(int64_t until);
   int ReadCode();
   void SetWidth(int width);
   // Writes the code's string, as much of it as MaxOutput leaves room for.
@@ -69,7 +88,12 @@ class TPDFLZWDecompressor {
   int endCode_ = 257;
   int nextCode_ = 258;
   bool full_ = false;  // output reached MaxOutput
-  std::string output_;  // its first size_ bytes are the output
+  bool ended_ = true;   // the end-of-data code (or the end of the bits) was read
+  int previous_ = 0;    // the code read last
+  // The output from position base_ to size_ lies at the start of output_ (base_ stays 0 unless
+  // output was released).
+  std::string output_;
+  int64_t base_ = 0;
   int64_t size_ = 0;
   // Where the string of the code read last began in the output, when it was written whole and
   // is the last thing written there (kNotWritten otherwise).

@@ -94,20 +94,23 @@ std::string Decode(const std::string& data, const Options& o) {
   return d.DecodeDefault(data);
 }
 
-// Codes mostly below the next free one, some defined by their own use, some past it, clears
-// now and then, written at the width a decoder expects.
-std::string CodeStream(std::mt19937& rng, const Options& o, int codes) {
+// Codes mostly below the next free one, some defined by their own use and, unless clean, some
+// past it and clears now and then, written at the width a decoder expects. Clean streams keep
+// the widths of writer and decoder in step from first code to last.
+std::string CodeStream(std::mt19937& rng, const Options& o, int codes, bool clean = false) {
   filtertest::CodeWriter w(o.msbFirst);
   const int clear = 1 << (o.initialWidth - 1);
   int width = o.initialWidth, next = clear + 2;
+  const int clears = clean ? 0 : 2, pastNext = clean ? 0 : 2;
   for (int i = 0; i < codes; ++i) {
     const int roll = int(rng() % 100);
     int code;
-    if (roll < 2) code = clear;
-    else if (roll < 10) code = next;  // defined by its own use
-    else if (roll < 12) code = std::min(4095, next + int(rng() % 300));
+    if (roll < clears) code = clear;
+    else if (roll < clears + 8) code = next;  // defined by its own use
+    else if (roll < clears + 8 + pastNext) code = std::min(4095, next + int(rng() % 300));
     else code = int(rng() % uint32_t(std::min(next, 4096)));
-    if (code == clear + 1) code = 0;
+    // No end code in the middle; in a clean stream no clear either.
+    if (code == clear + 1 || (clean && code == clear) || (clean && code >= 4096)) code = 0;
     w.Put(code, width);
     if (code == clear) {
       width = o.initialWidth;
@@ -151,5 +154,40 @@ TEST(LzwReference, AgreesOnLibtiffStrips) {
     const std::string data = filtertest::Encoded(name);
     EXPECT_EQ(Decode(data, Options{}), Reference(data, Options{})) << name;
     EXPECT_TRUE(filtertest::SameBytes(Decode(data, Options{}), filtertest::Decoded(name))) << name;
+  }
+}
+
+// Decoded a piece at a time with all but the last megabyte of output let go: the same bytes.
+// Streams without clear codes keep their first strings in the table for megabytes of output,
+// so strings reaching back past what is kept are rebuilt from the table.
+TEST(LzwReference, PiecewiseAgreesWhileLettingOutputGo) {
+  std::mt19937 rng(32);
+  const Options kinds[] = {{true, true, 9}, {true, false, 9}, {false, false, 8}};
+  for (const Options& o : kinds) {
+    for (const bool damaged : {false, true}) {
+      std::string data = CodeStream(rng, o, 800000, true);
+      // Damage late in the stream, once the table is full.
+      if (damaged)
+        for (int i = 0; i < 20; ++i) data[data.size() / 2 + rng() % (data.size() / 2)] = char(rng());
+      const std::string whole = Reference(data, o);
+      ASSERT_GT(whole.size(), size_t(5) << 19);
+      TPDFLZWDecompressor d;
+      d.MSBFirst = o.msbFirst;
+      d.EarlyChange = o.earlyChange;
+      d.InitialCodeWidth = o.initialWidth;
+      d.Open(data);
+      std::string pieces;
+      int64_t taken = 0;
+      for (;;) {
+        const int64_t made = d.Produce(taken + 1 + int64_t(rng() % 300000));
+        if (made == taken) break;
+        ASSERT_EQ(d.Window(taken).size(), size_t(made - taken));
+        pieces += d.Window(taken);
+        taken = made;
+        d.Release(taken);
+      }
+      ASSERT_EQ(pieces.size(), whole.size()) << "damaged " << damaged;
+      EXPECT_TRUE(pieces == whole) << "damaged " << damaged;
+    }
   }
 }
