@@ -266,6 +266,9 @@ class TPDFImageDecoder {
     int64_t Ceiling = 0;
     // The bytes are a colour JPEG picture of the image's size, decoded a band at a time.
     bool JPEG = false;
+    // The rows come from the stream's sample source while it has one (else from the samples
+    // it made: stored, waiting for their deflate, or deflated).
+    bool Source = false;
   };
   // True for an image whose decode can wait for its drawing (set by ApplyFilters when the
   // filters allow it): drawn only, without a mask or profile, in a space whose rows become

@@ -51,13 +51,13 @@ bool ParseInteger(std::string_view text, int32_t& value) {
 bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool inflated, bool lzw, bool jpeg,
                                     const StreamFilterParams& p, int64_t ceiling) {
   using namespace imgdec;
-  if (pendingSamples) return DeferRows(TDeferredRows{false, {}, true});
-  if (stored) return DeferRows(TDeferredRows{});
+  TDeferredRows rows;
+  rows.PendingSamples = pendingSamples;
+  if (pendingSamples || stored) return DeferRows(rows);
   if (jpeg) {
     // Colour pictures as libjpeg gives them; grey ones, whose whole decode draws through a
     // palette, are left to it.
     if (!PlainEightBitRGB()) return false;
-    TDeferredRows rows;
     rows.JPEG = true;
     return DeferRows(rows);
   }
@@ -69,7 +69,6 @@ bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool infla
   const int64_t rowBytes = SampleRowBytes();
   const int64_t stride = rowBytes + (predictor.Predictor >= 10 ? 1 : 0);
   if (lzw) {
-    TDeferredRows rows;
     rows.LZW = true;
     rows.LZWParams = p;
     // As the whole decode expects of its last stage.
@@ -80,7 +79,9 @@ bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool infla
     return DeferRows(rows);
   }
   if (stride * Height > ceiling || !TSampleRows::Supported(TSampleRows::kInflate, predictor, rowBytes)) return false;
-  return DeferRows(TDeferredRows{true, predictor, false});
+  rows.Inflate = true;
+  rows.Predictor = predictor;
+  return DeferRows(rows);
 }
 
 void TPDFImageDecoder::ApplyFilters() {
@@ -89,6 +90,14 @@ void TPDFImageDecoder::ApplyFilters() {
   if (!ImageSizeAccepted(Width, Height)) return Fail();
 
   const bool fromStream = Stream && Data.empty();
+  // Samples a source makes when needed: read a row at a time where drawn pixel for pixel, else
+  // made now (stored as they are, or waiting for their deflate) and decoded whole.
+  if (fromStream && Stream->PendingSource()) {
+    TDeferredRows rows;
+    rows.Source = true;
+    if (RowsCanWait() && DeferRows(rows)) return;
+    Stream->MakePendingSamples();
+  }
   const std::string* pending = fromStream ? Stream->PendingDeflate() : nullptr;
   borrowed_ = {};
   std::string filterText = Filter.find('[') == std::string::npos ? "[ " + Filter + " ]" : Filter;

@@ -75,13 +75,20 @@ int64_t TPDFImageDecoder::SampleRowBytes() const {
 
 TPDFImageDecoder::TDeferredRows TPDFImageDecoder::DeferredSource(std::string_view& bytes) const {
   TDeferredRows rows = *deferredRows_;
+  if (rows.Source && Stream->PendingSource()) return rows;
+  if (rows.Source) {
+    // Made since: stored as they are, or samples like any that wait for their deflate.
+    rows = TDeferredRows{};
+    rows.PendingSamples = !Filter.empty();
+  }
   if (rows.PendingSamples) {
     if (const std::string* pending = Stream->PendingDeflate()) {
       bytes = *pending;
       return rows;
     }
     // Deflated since: inflating gives the samples back.
-    rows = TDeferredRows{true, FlatePredictorParams{}, false};
+    rows = TDeferredRows{};
+    rows.Inflate = true;
   }
   bytes = Stream->Data();
   return rows;
@@ -104,7 +111,11 @@ bool TPDFImageDecoder::DeferRows(const TDeferredRows& rows) {
   TSampleRows probe(bytes, CodingOf(source.Inflate, source.LZWPiecewise, source.LZWParams), source.Predictor,
                     SampleRowBytes());
   TColorRows conversion;
-  if ((source.LZW ? !LZWGivesSamples(bytes, source.LZWParams) : probe.Empty()) ||
+  // A source makes whole rows of samples of the image's size.
+  const bool empty = source.Source ? Stream->PendingSource()->RowBytes() != SampleRowBytes()
+                     : source.LZW  ? !LZWGivesSamples(bytes, source.LZWParams)
+                                   : probe.Empty();
+  if (empty ||
       !PrepareColorRows(ParseNumberArray(Decode), ComponentsOf(ColorSpace, DeviceNComponents()), conversion)) {
     deferredRows_.reset();
     return false;
@@ -140,13 +151,14 @@ bool TPDFImageDecoder::DrawRows(TPDFDaubrix& canvas, double x1, double y1, doubl
   TColorRows conversion;
   if (!PrepareColorRows(sourceDecode_, ComponentsOf(ColorSpace, DeviceNComponents()), conversion)) return false;
   TSampleRows rows(bytes, CodingOf(source.Inflate, source.LZWPiecewise, source.LZWParams), predictor, SampleRowBytes());
+  const std::unique_ptr<TPDFSampleSource::TRows> made = source.Source ? Stream->PendingSource()->Open() : nullptr;
   const int32_t band = int32_t(std::clamp<int64_t>(kBandBytes / (3 * int64_t(Width)), 1, Height));
   TBitmap bitmap;
   bitmap.SetPixelFormat(pf24bit);
   for (int32_t top = 0; top < Height; top += band) {
     const int32_t n = std::min(band, Height - top);
     if (bitmap.Height() != n) bitmap.SetSize(Width, n);
-    for (int32_t r = 0; r < n; ++r) ConvertColorRow(conversion, rows.Next(), bitmap.ScanLine(r));
+    for (int32_t r = 0; r < n; ++r) ConvertColorRow(conversion, made ? made->Next() : rows.Next(), bitmap.ScanLine(r));
     if (!canvas.DrawDibPoints(bitmap.SharedDib(), x1, y1 + top, x2, y1 + top, x1, y1 + top + n)) {
       if (top == 0) return false;
       DrawFailed = true;

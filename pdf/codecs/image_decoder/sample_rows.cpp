@@ -43,7 +43,8 @@ TSampleRows::TSampleRows(std::string_view bytes, TCoding coding, const FlatePred
   if (coding_ == kLZW || coding_ == kLZWLateChange) {
     lzw_ = std::make_unique<TPDFLZWDecompressor>();
     lzw_->EarlyChange = coding_ == kLZW;
-    lzw_->Open(bytes_);
+    // Room for what the data could plausibly make; small pieces (strips, tiles) need little.
+    lzw_->Open(bytes_, std::min<int64_t>(TPDFLZWDecompressor::kKeptHistory, 16 * int64_t(bytes_.size()) + 4096));
   }
 }
 

@@ -5,12 +5,25 @@
 // inside the data, and limits how much value and strip data one file may make it read or copy,
 // so that the work stays proportional to the file's size.
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
 #include <cmath>
 #include <cstring>
 #include <unordered_set>
 
 #include "pdf/codecs/tiff/tiff_reader.h"
 #include "platform/rtl/numbers.h"
+
+// Files larger than this have their strips read after the directories; the reads go through a
+// window of this size.
+constexpr size_t kStripsReadAfterwards = size_t(16) << 20;
+constexpr uint64_t kStripWindow = uint64_t(1) << 20;
+
+// A strip whose bytes are read from the file after the walk: page, strip, place in the file.
+struct TStripPlace {
+  size_t page, strip;
+  uint64_t offset, length;
+};
 
 namespace {
 
@@ -77,7 +90,9 @@ uint32_t DotsPerInch(double value, uint32_t unit) {
 
 class TDirectoryWalker {
  public:
-  TDirectoryWalker(TPDFTIFF& reader, std::string_view data) : r_(reader), d_(data) {
+  // With places, plain strips are left empty and their places noted, to be read afterwards.
+  TDirectoryWalker(TPDFTIFF& reader, std::string_view data, std::vector<TStripPlace>* places = nullptr)
+      : r_(reader), d_(data), places_(places) {
     valueBudget_ = 4 * static_cast<uint64_t>(data.size()) + (1u << 20);
     stripBudget_ = 2 * static_cast<uint64_t>(data.size()) + (64u << 20);
   }
@@ -115,6 +130,7 @@ class TDirectoryWalker {
 
   TPDFTIFF& r_;
   std::string_view d_;
+  std::vector<TStripPlace>* places_;
   bool big_ = false;
   uint64_t valueBudget_;
   uint64_t stripBudget_;
@@ -397,7 +413,9 @@ void TDirectoryWalker::Finish(TPDFTIFFPage& page) {
     stripBudget_ -= len;
     std::string_view strip = len ? d_.substr(off, len) : std::string_view();
     std::string s;
-    if (joinTables) {
+    if (places_ && !joinTables && len) {
+      places_->push_back({r_.Pages.size(), i, off, len});
+    } else if (joinTables) {
       if (strip.size() >= 2 && uint8_t(strip[0]) == 0xFF && uint8_t(strip[1]) == 0xD8) strip.remove_prefix(2);
       s.reserve(2 + jpegTables_.size() + strip.size());
       s.append("\xFF\xD8", 2).append(jpegTables_).append(strip);
@@ -447,17 +465,45 @@ TPDFTIFF::~TPDFTIFF() = default;
 
 void TPDFTIFF::LoadFromStream(TStream& Stream, int32_t PageIndex) {
   Stream.SetPosition(0);
-  const std::string data = Stream.ReadToEnd();
-  ParseDirectory(data, PageIndex);
+  std::vector<TStripPlace> places;
+  const int64_t size = std::max<int64_t>(0, Stream.Size());
+  if (size_t(size) <= kStripsReadAfterwards) {
+    // Small files are cut up where they lie.
+    Parse(Stream.ReadToEnd(), PageIndex, nullptr);
+  } else {
+    // Larger ones are not held twice: the copy the directories are read from lies in the C
+    // library's memory, which goes back to the system when freed (a large block of the
+    // program's would stay beside the strips for its next request).
+    const std::unique_ptr<char, decltype(&std::free)> data(static_cast<char*>(std::malloc(size_t(size))), &std::free);
+    if (!data) return;
+    const int64_t got = std::max<int64_t>(0, Stream.Read(data.get(), size));
+    Parse(std::string_view(data.get(), size_t(got)), PageIndex, &places);
+  }
+  // The strips are read once the copy of the file is gone, in file order through a window of
+  // a megabyte (many small strips take few reads).
+  std::sort(places.begin(), places.end(), [](const TStripPlace& a, const TStripPlace& b) { return a.offset < b.offset; });
+  std::string window;
+  uint64_t windowStart = 0;
+  for (const TStripPlace& place : places) {
+    if (place.offset < windowStart || place.offset + place.length > windowStart + window.size()) {
+      windowStart = place.offset;
+      Stream.SetPosition(int64_t(windowStart));
+      window = Stream.ReadString(int64_t(std::max<uint64_t>(place.length, kStripWindow)));
+    }
+    Pages[place.page].Strips[place.strip] = window.substr(size_t(place.offset - windowStart), size_t(place.length));
+  }
+  Stream.SetPosition(Stream.Size());
 }
 
-void TPDFTIFF::ParseDirectory(std::string_view Data, int32_t PageIndex) {
+void TPDFTIFF::ParseDirectory(std::string_view Data, int32_t PageIndex) { Parse(Data, PageIndex, nullptr); }
+
+void TPDFTIFF::Parse(std::string_view Data, int32_t PageIndex, std::vector<TStripPlace>* Places) {
   Valid = false;
   PageCount = 0;
   Pages.clear();
   IFDOffsetFields.clear();
   Unsupported = false;
-  TDirectoryWalker(*this, Data).Run(PageIndex < 0 ? -1 : PageIndex);
+  TDirectoryWalker(*this, Data, Places).Run(PageIndex < 0 ? -1 : PageIndex);
 }
 
 void TPDFTIFF::GetTag(int32_t Index, TPDFTIFFPage& Record) const {

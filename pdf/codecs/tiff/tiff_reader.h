@@ -69,6 +69,9 @@ struct TPDFTIFFPage {
   bool SizeBackedByData() const;
 };
 
+// Where a strip lies in the file, for reading it after the directories (tiff_directory.cpp).
+struct TStripPlace;
+
 class TPDFTIFF {
  public:
   TPDFTIFF();
@@ -111,5 +114,9 @@ class TPDFTIFF {
   static constexpr int32_t MaxPages = 65535;
   // More strips or tiles than this on one page make it unusable (no strips are kept).
   static constexpr uint32_t MaxStripsPerPage = 1u << 21;
+
+ private:
+  // ParseDirectory; with Places, plain strips are left empty and their places noted.
+  void Parse(std::string_view Data, int32_t PageIndex, std::vector<TStripPlace>* Places);
 
 };

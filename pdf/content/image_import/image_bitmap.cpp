@@ -4,6 +4,7 @@
 #include <cstring>
 #include <exception>
 
+#include "pdf/content/image_import/bitmap_samples.h"
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/render/canvas/daubrix.h"
@@ -19,95 +20,22 @@ int32_t LittleEndian32(std::string_view d, size_t at) {
 
 int32_t DotsPerInch(int32_t pelsPerMeter) { return int32_t(RoundHalfEven(pelsPerMeter / 1000.0 * 25.4)); }
 
-bool IsGreyRamp(const std::vector<RGBQUAD>& colors) {
-  if (colors.size() != 256) return false;
-  for (size_t i = 0; i < 256; ++i) {
-    if (colors[i].rgbRed != i || colors[i].rgbGreen != i || colors[i].rgbBlue != i) return false;
-  }
-  return true;
-}
-
-// A two-colour table that 1-bit grey samples can stand for: black and white in either order.
-bool IsBlackAndWhite(const std::vector<RGBQUAD>& colors) {
-  if (colors.size() != 2) return false;
-  auto grey = [](const RGBQUAD& q, uint8_t v) { return q.rgbRed == v && q.rgbGreen == v && q.rgbBlue == v; };
-  return (grey(colors[0], 0) && grey(colors[1], 255)) || (grey(colors[0], 255) && grey(colors[1], 0));
-}
-
-struct Samples {
-  std::string data;
-  std::string colorSpace = "DeviceRGB";
-  int bits = 8;
-  std::vector<int> decode;
-};
-
-// One row of samples per scan line, in the order asked for; convert writes a row.
-template <class Convert>
-std::string Rows(TBitmap& bitmap, int64_t rowBytes, bool flip, Convert convert) {
-  const int h = bitmap.Height();
-  std::string data(size_t(rowBytes * h), '\0');
-  for (int y = 0; y < h; ++y) {
-    const uint8_t* src = bitmap.ScanLine(flip ? h - 1 - y : y);
-    convert(src, reinterpret_cast<uint8_t*>(data.data()) + rowBytes * y);
+// The samples of a 16-bit bitmap (5-5-5 or 5-6-5), read through the bitmap itself.
+std::string Packed16Rows(TBitmap& bitmap, bool flip) {
+  const GdiBitmap& dib = bitmap.Dib();
+  const int w = dib.Width();
+  std::string data(size_t(int64_t(w) * 3 * dib.Height()), '\0');
+  uint8_t* dst = reinterpret_cast<uint8_t*>(data.data());
+  for (int y = 0; y < dib.Height(); ++y) {
+    const int row = flip ? dib.Height() - 1 - y : y;
+    for (int x = 0; x < w; ++x, dst += 3) {
+      const COLORREF c = dib.GetColor(x, row);
+      dst[0] = GetRValue(c);
+      dst[1] = GetGValue(c);
+      dst[2] = GetBValue(c);
+    }
   }
   return data;
-}
-
-// RGB samples of a bitmap of any depth.
-std::string RGBRows(TBitmap& bitmap, bool flip) {
-  const GdiBitmap& dib = bitmap.Dib();
-  const int w = dib.Width(), bpp = dib.BitsPerPixel();
-  switch (bpp) {
-    case 24:
-      return Rows(bitmap, int64_t(w) * 3, flip, [w](const uint8_t* src, uint8_t* dst) {
-        for (int x = 0; x < w; ++x, src += 3, dst += 3) {
-          dst[0] = src[2];
-          dst[1] = src[1];
-          dst[2] = src[0];
-        }
-      });
-    case 32:
-      return Rows(bitmap, int64_t(w) * 3, flip, [w](const uint8_t* src, uint8_t* dst) {
-        for (int x = 0; x < w; ++x, src += 4, dst += 3) {
-          dst[0] = src[2];
-          dst[1] = src[1];
-          dst[2] = src[0];
-        }
-      });
-    case 1:
-    case 4:
-    case 8: {
-      // Indices beyond the colour table are black, as the bitmap itself reads them.
-      std::array<std::array<uint8_t, 3>, 256> table{};
-      const auto& colors = dib.Colors();
-      for (size_t i = 0; i < colors.size() && i < 256; ++i)
-        table[i] = {colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue};
-      const int mask = (1 << bpp) - 1;
-      return Rows(bitmap, int64_t(w) * 3, flip, [w, bpp, mask, &table](const uint8_t* src, uint8_t* dst) {
-        for (int x = 0; x < w; ++x, dst += 3) {
-          const int bit = x * bpp;
-          const auto& c = table[size_t((src[bit >> 3] >> (8 - bpp - (bit & 7))) & mask)];
-          dst[0] = c[0];
-          dst[1] = c[1];
-          dst[2] = c[2];
-        }
-      });
-    }
-    default: {  // 16 bits: 5-5-5 or 5-6-5
-      std::string data(size_t(int64_t(w) * 3 * dib.Height()), '\0');
-      uint8_t* dst = reinterpret_cast<uint8_t*>(data.data());
-      for (int y = 0; y < dib.Height(); ++y) {
-        const int row = flip ? dib.Height() - 1 - y : y;
-        for (int x = 0; x < w; ++x, dst += 3) {
-          const COLORREF c = dib.GetColor(x, row);
-          dst[0] = GetRValue(c);
-          dst[1] = GetGValue(c);
-          dst[2] = GetBValue(c);
-        }
-      }
-      return data;
-    }
-  }
 }
 
 // The size a BMP header gives (core or info header); false when it names no picture the
@@ -217,43 +145,19 @@ bool TPDFImage::WriteBitmap(TBitmap& bitmap, const TPDFImagePageInfo* page, bool
   Width = w;
   Height = h;
 
+  // The samples come straight from the pixels: no converted copy of the bitmap is made.
   const GdiBitmap& dib = bitmap.Dib();
-  const int bpp = dib.BitsPerPixel();
-  const auto& colors = dib.Colors();
-  if (bpp == 8 && !gray) gray = IsGreyRamp(colors);
-  const bool cmyk = bpp == 32 && page && page->Photometric == 5;
-  const bool mono = bpp == 1 && (page || IsBlackAndWhite(colors));
-
-  // Everything else becomes RGB samples, straight from the pixels: no converted copy of the
-  // bitmap is made.
-  Samples s;
-  if (cmyk) {
-    s.colorSpace = "DeviceCMYK";
-    s.data = Rows(bitmap, int64_t(w) * 4, flip, [w](const uint8_t* src, uint8_t* dst) {
-      for (int x = 0; x < w; ++x, src += 4, dst += 4) {
-        dst[0] = src[3];
-        dst[1] = src[2];
-        dst[2] = src[1];
-        dst[3] = src[0];
-      }
-    });
-  } else if (mono) {
-    s.colorSpace = "DeviceGray";
-    s.bits = 1;
-    const int64_t rowBytes = (int64_t(w) + 7) / 8;
-    s.data = Rows(bitmap, rowBytes, flip, [rowBytes](const uint8_t* src, uint8_t* dst) {
-      std::memcpy(dst, src, size_t(rowBytes));
-    });
-    const bool blackFirst = page ? page->MinIsBlack : (!colors.empty() && colors[0].rgbRed == 0);
-    s.decode = blackFirst ? std::vector<int>{0, 1} : std::vector<int>{1, 0};
-  } else if (bpp == 8 && gray) {
-    s.colorSpace = "DeviceGray";
-    s.data = Rows(bitmap, w, flip, [w](const uint8_t* src, uint8_t* dst) { std::memcpy(dst, src, size_t(w)); });
+  const TBitmapSamples layout(dib.BitsPerPixel(), dib.Colors(), page, gray);
+  std::string data;
+  if (layout.ConvertsLines()) {
+    const int64_t rowBytes = layout.RowBytes(w);
+    data.assign(size_t(rowBytes * h), '\0');
+    for (int y = 0; y < h; ++y)
+      layout.Convert(bitmap.ScanLine(flip ? h - 1 - y : y), w, reinterpret_cast<uint8_t*>(data.data()) + rowBytes * y);
   } else {
-    s.data = RGBRows(bitmap, flip);
+    data = Packed16Rows(bitmap, flip);
   }
-
-  return WriteSamples(std::move(s.data), w, h, s.colorSpace, s.bits, s.decode, Compression == 1);
+  return WriteSamples(std::move(data), w, h, layout.ColorSpace(), layout.Bits(), layout.Decode(), Compression == 1);
 }
 
 bool TPDFImage::WriteSamples(std::string data, int32_t w, int32_t h, const std::string& colorSpace, int bits,
@@ -264,6 +168,19 @@ bool TPDFImage::WriteSamples(std::string data, int32_t w, int32_t h, const std::
     stream->TakeDataToDeflate(std::move(data));
   else
     stream->TakeData(std::move(data));
+  return FinishSamples(stream, w, h, colorSpace, bits, decode, compressed);
+}
+
+bool TPDFImage::WriteSampleSource(std::unique_ptr<TPDFSampleSource> source, int32_t w, int32_t h,
+                                  const std::string& colorSpace, int bits, const std::vector<int>& decode,
+                                  bool compressed) {
+  TPDFStream* stream = Owner->NewStream({}, false);
+  stream->TakeSampleSource(std::move(source), compressed);
+  return FinishSamples(stream, w, h, colorSpace, bits, decode, compressed);
+}
+
+bool TPDFImage::FinishSamples(TPDFStream* stream, int32_t w, int32_t h, const std::string& colorSpace, int bits,
+                              const std::vector<int>& decode, bool compressed) {
   TPDFDictionary* d = stream->Dictionary();
   d->SetValue("Type", Owner->NewName("XObject"));
   d->SetValue("Subtype", Owner->NewName("Image"));

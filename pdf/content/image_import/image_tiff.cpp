@@ -5,6 +5,7 @@
 #include "pdf/codecs/tiff/tiff_reader.h"
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/content/image_import/tiff_page_layout.h"
+#include "pdf/content/image_import/tiff_page_samples.h"
 
 bool TPDFImage::LoadTIFF(TStream& stream, int32_t options) {
   TPDFTIFF reader;
@@ -59,9 +60,22 @@ bool TPDFImage::AddTIFFPage(TPDFTIFF& reader, int32_t page) {
       return false;
   }
   // Extra samples, 16-bit little-endian samples, predictors PDF cannot undo on these samples,
-  // CMYK PackBits: the reader decodes the page and the bitmap is written instead.
-  if (!reader.DecodePage(page)) return false;
-  const TPDFImagePageInfo info{p.Photometric, p.MinIsBlack};
-  const bool gray = reader.Bitmap->PixelFormat() == pf8bit;
-  return WriteBitmap(*reader.Bitmap, &info, gray, false);
+  // CMYK PackBits: the reader decodes the page and its samples are written instead.
+  if (KeepSource) {
+    // The source copy is the page as a BMP file, which needs the whole bitmap.
+    if (!reader.DecodePage(page)) return false;
+    const TPDFImagePageInfo info{p.Photometric, p.MinIsBlack};
+    return WriteBitmap(*reader.Bitmap, &info, reader.Bitmap->PixelFormat() == pf8bit, false);
+  }
+  // The samples are made from the strips when they are needed: the page's record (and its
+  // strips, the file's bytes) goes over to them.
+  const int32_t w = int32_t(p.Width), h = int32_t(p.Height);
+  std::unique_ptr<TTIFFPageSamples> samples = TTIFFPageSamples::Make(std::move(reader.Pages[size_t(page - 1)]));
+  if (!samples) return false;
+  Kind = 3;
+  Width = w;
+  Height = h;
+  const TBitmapSamples layout = samples->Layout();
+  return WriteSampleSource(std::move(samples), w, h, layout.ColorSpace(), layout.Bits(), layout.Decode(),
+                           Compression == 1);
 }

@@ -25,6 +25,7 @@ class TPNGReader;
 class TEMFGraphicState;
 class TPDFPattern;
 class TPDFTIFF;
+class TPDFSampleSource;
 struct TPDFTIFFPage;
 
 // What the bitmap writer needs of a TIFF page that a bitmap was decoded from.
@@ -120,6 +121,12 @@ class TPDFImage {
   // The image XObject of samples, deflated when the document is written if compressed.
   bool WriteSamples(std::string data, int32_t w, int32_t h, const std::string& colorSpace, int bits,
                     const std::vector<int>& decode, bool compressed);
+  // The same for samples a source makes when they are needed.
+  bool WriteSampleSource(std::unique_ptr<TPDFSampleSource> source, int32_t w, int32_t h,
+                         const std::string& colorSpace, int bits, const std::vector<int>& decode, bool compressed);
+  // The keys of an image XObject of samples, then the object made indirect.
+  bool FinishSamples(TPDFStream* stream, int32_t w, int32_t h, const std::string& colorSpace, int bits,
+                     const std::vector<int>& decode, bool compressed);
   bool LoadPNG(TStream& stream, int32_t options);
   bool LoadJPEG(TStream& stream);
   bool LoadTIFF(TStream& stream, int32_t options);

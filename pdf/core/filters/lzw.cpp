@@ -193,8 +193,8 @@ std::string TPDFLZWDecompressor::Decode(std::string_view data, const FlatePredic
   return out;
 }
 
-void TPDFLZWDecompressor::Open(std::string_view data) {
-  if (!Begin(data, kKeptHistory)) {
+void TPDFLZWDecompressor::Open(std::string_view data, int64_t room) {
+  if (!Begin(data, room)) {
     Reset();
     input_ = {};
   }

@@ -14,6 +14,9 @@ class TPDFLZWDecompressor {
  public:
   TPDFLZWDecompressor() = default;
 
+  // Output kept before the last position released, and the first room of piecewise decoding.
+  static constexpr int64_t kKeptHistory = int64_t(1) << 20;
+
   // Set by the caller between construction and Decode.
   bool MSBFirst = true;       // false packs codes least significant bit first (GIF)
   bool EarlyChange = false;   // widen codes one entry early, as PDF and TIFF writers do
@@ -31,12 +34,13 @@ class TPDFLZWDecompressor {
   std::string DecodeDefault(std::string_view data) { return Decode(data, FlatePredictorParams{}); }
 
   // Piecewise decoding, for output too large to hold whole (no predictor): Open names the
-  // data, which must stay valid while decoding; Produce decodes until `until` bytes have come
+  // data, which must stay valid while decoding (room: the first room for output; it grows as
+  // needed); Produce decodes until `until` bytes have come
   // out in all, or the data end, and answers how many have; Window gives the output from
   // position `from` (not yet released) on; Release lets the output before `before` go, but for
   // the last megabyte (strings that reach back further are made from the string table, which
   // gives the same bytes). The bytes that come out are those Decode gives.
-  void Open(std::string_view data);
+  void Open(std::string_view data, int64_t room = kKeptHistory);
   int64_t Produce(int64_t until);
   std::string_view Window(int64_t from) const;
   void Release(int64_t before);
@@ -62,9 +66,6 @@ class TPDFLZWDecompressor {
   // True for entries whose bytes are what their fields say: single bytes, and entries copied
   // from the output.
   static bool Copied(const Entry& e) { return e.length == 1 || e.at != kNotWritten; }
-
-  // Output kept before the last position released, and the first room of piecewise decoding.
-  static constexpr int64_t kKeptHistory = int64_t(1) << 20;
 
   // Rewinds to the start of the data with room for `room` bytes and takes the first code;
   // false for an initial width outside 2 to 12.

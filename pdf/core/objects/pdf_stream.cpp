@@ -20,6 +20,7 @@ void SetLength(TPDFDictionary& dictionary, TPDFStructure& owner, size_t size) {
 }  // namespace
 
 const std::string& TPDFStream::Data() const {
+  MakePendingSamples();
   if (deflatePending_) FinishDeflate();
   return data_;
 }
@@ -29,12 +30,28 @@ void TPDFStream::SetData(std::string_view data) { TakeData(std::string(data)); }
 void TPDFStream::TakeData(std::string&& data) {
   data_ = std::move(data);
   deflatePending_ = false;
+  source_.reset();
   SetLength(*dictionary_, *Owner(), data_.size());
 }
 
 void TPDFStream::TakeDataToDeflate(std::string&& samples) {
   TakeData(std::move(samples));
   deflatePending_ = !data_.empty();
+}
+
+void TPDFStream::TakeSampleSource(std::unique_ptr<TPDFSampleSource> source, bool deflate) {
+  const int64_t size = source ? source->RowBytes() * source->Rows() : 0;
+  TakeData({});
+  SetLength(*dictionary_, *Owner(), size_t(size));
+  if (size == 0) return;
+  source_ = std::move(source);
+  deflatePending_ = deflate;
+}
+
+void TPDFStream::MakePendingSamples() const {
+  if (!source_) return;
+  data_ = source_->All();
+  source_.reset();
 }
 
 void TPDFStream::FinishDeflate() const {
@@ -77,6 +94,7 @@ bool TPDFStream::References(const TPDFObject* obj) const {
 
 void TPDFStream::Write(std::string& out, int depth) const {
   // The final length belongs in the dictionary, which comes first.
+  MakePendingSamples();
   if (deflatePending_) FinishDeflate();
   WriteChild(dictionary_, out, depth);
   out += "stream\n";

@@ -2,10 +2,12 @@
 // encoded bytes.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "pdf/core/objects/pdf_object.h"
+#include "pdf/core/objects/sample_source.h"
 
 class TPDFDictionary;
 
@@ -25,8 +27,18 @@ class TPDFStream : public TPDFObject {
   // "Length" is set now and updated when the deflate, left until the stored bytes are first
   // asked for, has run. A render that only draws the samples then never deflates them.
   void TakeDataToDeflate(std::string&& samples);
-  // The samples still waiting for their deflate, or nullptr once the stored bytes are final.
-  const std::string* PendingDeflate() const { return deflatePending_ ? &data_ : nullptr; }
+  // The samples still waiting for their deflate, or nullptr once the stored bytes are final
+  // (or while they wait for their source).
+  const std::string* PendingDeflate() const { return deflatePending_ && !source_ ? &data_ : nullptr; }
+  // Takes a source of samples to be made when the stored bytes are first asked for, and then
+  // deflated when `deflate` (the caller names /FlateDecode in the dictionary), else stored as
+  // they are. "Length" is the samples' size until then. A render that draws the rows a band
+  // at a time never makes them all.
+  void TakeSampleSource(std::unique_ptr<TPDFSampleSource> source, bool deflate);
+  // The source whose samples are still to be made, or nullptr.
+  const TPDFSampleSource* PendingSource() const { return source_.get(); }
+  // Makes the samples of a pending source: they are then stored, or wait for their deflate.
+  void MakePendingSamples() const;
   // With doCompress the data is deflated and "Filter" becomes /FlateDecode; otherwise the data
   // is stored as given and "Filter" is removed.
   void Compress(std::string_view data, bool doCompress);
@@ -60,5 +72,6 @@ class TPDFStream : public TPDFObject {
   // const stream.
   mutable std::string data_;
   mutable bool deflatePending_ = false;
+  mutable std::unique_ptr<TPDFSampleSource> source_;
   int tag_ = 0;
 };

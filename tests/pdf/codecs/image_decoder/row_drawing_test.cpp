@@ -8,6 +8,7 @@
 
 #include "pdf/codecs/jpeg/pdf_jpeg_image.h"
 #include "pdf/core/filters/flate.h"
+#include "pdf/core/objects/pdf_stream.h"
 #include "pdf/render/canvas/daubrix.h"
 #include "tests/pdf/codecs/image_decoder/image_test_util.h"
 #include "tests/pdf/image_support/image_cases.h"
@@ -219,6 +220,67 @@ TEST_P(RowDrawing, PendingSamplesAreDrawnWithoutTheirDeflate) {
   ASSERT_FALSE(image->Data().empty());
   auto again = Drawn(*d, GetParam(), {64, 0, 0, -40, 0, 40}, 64, 40);
   ExpectSamePage(*again, *page);
+}
+
+// Samples a source makes row by row from a string, counting the rows it was asked for.
+class StringSource : public TPDFSampleSource {
+ public:
+  StringSource(std::string samples, int64_t rowBytes, int32_t rows, int* rowsMade)
+      : TPDFSampleSource(rowBytes, rows), samples_(std::move(samples)), made_(rowsMade) {}
+  std::unique_ptr<TRows> Open() const override { return std::make_unique<Rows>(*this); }
+  int64_t HeldBytes() const override { return int64_t(samples_.size()); }
+
+ private:
+  struct Rows : TRows {
+    explicit Rows(const StringSource& s) : source(s) {}
+    const uint8_t* Next() override {
+      ++*source.made_;
+      return reinterpret_cast<const uint8_t*>(source.samples_.data()) + source.RowBytes() * y++;
+    }
+    const StringSource& source;
+    int32_t y = 0;
+  };
+  std::string samples_;
+  int* made_;
+};
+
+// Samples a source makes when needed are drawn from its rows where placed pixel for pixel,
+// without being made; elsewhere they are made and drawn whole, stored or waiting for their
+// deflate, and the page is the same either way.
+TEST_P(RowDrawing, SourceSamplesAreDrawnRowByRowWithoutBeingMade) {
+  const int w = 37, h = 23;
+  const std::string samples = Noise(size_t(w) * 3 * h, 14);
+  for (const bool deflate : {false, true}) {
+    SCOPED_TRACE(deflate ? "to be deflated" : "stored");
+    TestStore t;
+    const std::string filter = deflate ? " /Filter /FlateDecode" : "";
+    TPDFStream* image = t.Image("<< /Width 37 /Height 23 /BitsPerComponent 8 /ColorSpace /DeviceRGB" + filter + " >>", "");
+    int rowsMade = 0;
+    image->TakeSampleSource(std::make_unique<StringSource>(samples, w * 3, h, &rowsMade), deflate);
+    EXPECT_EQ(image->Dictionary()->GetInteger("Length", 0), w * 3 * h);
+    TestStore plain;
+    auto expected = Drawn(*Decoder(plain.Image("<< /Width 37 /Height 23 /BitsPerComponent 8 /ColorSpace /DeviceRGB >>",
+                                               samples), false), GetParam(), {37, 0, 0, -23, 2, 24}, w, h);
+    auto d = Decoder(image, true);
+    auto page = Drawn(*d, GetParam(), {37, 0, 0, -23, 2, 24}, w, h);
+    ExpectSamePage(*page, *expected);
+    EXPECT_NE(image->PendingSource(), nullptr);
+    EXPECT_EQ(rowsMade, h);
+    EXPECT_TRUE(d->Bitmap->Empty());
+    // Scaled: the samples are made (once) and the image decoded whole.
+    auto scaled = Decoder(image, true);
+    auto half = Drawn(*scaled, GetParam(), {18.5, 0, 0, -23, 2, 24}, w, h);
+    EXPECT_EQ(image->PendingSource(), nullptr);
+    EXPECT_EQ(rowsMade, 2 * h);
+    EXPECT_EQ(image->PendingDeflate() != nullptr, deflate);
+    EXPECT_FALSE(scaled->Failed);
+    // The first decoder, drawn again, reads the samples now made.
+    ExpectSamePage(*Drawn(*d, GetParam(), {37, 0, 0, -23, 2, 24}, w, h), *expected);
+    // Written: the stored bytes are the samples, deflated or not.
+    std::string written;
+    ASSERT_TRUE(image->Decode(written));
+    EXPECT_TRUE(written == samples);
+  }
 }
 
 TEST_P(RowDrawing, DataWithoutSamplesFailsAsTheWholeDecode) {

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "pdf/codecs/tiff/tiff_reader.h"
+#include "platform/rtl/streams.h"
 #include "tests/pdf/image_support/tiff_build.h"
 #include "tests/support/limited_child.h"
 
@@ -124,6 +125,43 @@ TEST(TIFFReader, OneRowStripsDecodeRowByRow) {
   ASSERT_TRUE(t.DecodePage(1));
   ASSERT_EQ(t.Bitmap->PixelFormat(), pf8bit);
   for (int r = 0; r < 4; ++r) EXPECT_EQ(t.Bitmap->ScanLine(r)[2], '0' + r);
+}
+
+// Files beyond 16 MiB are read from the stream: their strips are read after the directories
+// (in file order, through a window, whatever order the directory names them in), and come out
+// as when cut from the file in memory: clipped to the file, empty past it, JPEG strips with
+// their tables.
+TEST(TIFFReader, StripsOfLargeFilesAreReadAfterTheDirectories) {
+  Builder b;
+  std::vector<uint32_t> offs, counts;
+  std::mt19937 rng(5);
+  // 300 strips of 64 KB, then one of 2 MiB (larger than the read window), listed backwards.
+  for (int i = 0; i < 301; ++i) {
+    std::string strip(i == 300 ? size_t(2) << 20 : size_t(64) << 10, '\0');
+    for (char& c : strip) c = char(rng());
+    offs.insert(offs.begin(), b.Data(strip));
+    counts.insert(counts.begin(), uint32_t(strip.size()));
+  }
+  // A strip past the end of the file and one that runs over it.
+  offs.push_back(0x7FFFFFF0u);
+  counts.push_back(10);
+  b.SetFirst(b.Directory(GreyPage(65536, 303, offs, counts, 1)));
+  std::string bytes = b.bytes();
+  // The last strip runs over the end of the file, cut where the directory ends.
+  ASSERT_GT(bytes.size(), size_t(16) << 20);
+  const TPDFTIFF inMemory = Parse(bytes);
+  TMemoryStream stream(bytes);
+  TPDFTIFF fromStream;
+  fromStream.LoadFromStream(stream, -1);
+  ASSERT_EQ(inMemory.Pages.size(), 1u);
+  ASSERT_EQ(fromStream.Pages.size(), 1u);
+  const auto& a = inMemory.Pages[0].Strips;
+  const auto& c = fromStream.Pages[0].Strips;
+  ASSERT_EQ(a.size(), c.size());
+  for (size_t i = 0; i < a.size(); ++i) EXPECT_TRUE(a[i] == c[i]) << "strip " << i;
+  EXPECT_EQ(c.front().size(), size_t(2) << 20);
+  EXPECT_TRUE(c.back().empty());
+  EXPECT_EQ(stream.Position(), stream.Size());
 }
 
 // Resolution: inches as written, centimetres converted; T4Options; the JPEG tables.

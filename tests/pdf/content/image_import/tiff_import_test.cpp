@@ -260,6 +260,33 @@ TEST(TIFFImport, OtherLayoutsAreDecodedToBitmaps) {
   EXPECT_EQ(imagetest::ImageRGB(*wa.Main()), "\xEF\xEF\xEF");
 }
 
+// Those pages keep their strips, not their samples, until the samples are needed (the document
+// written, or a render that cannot draw them row by row); kept as a BMP source copy, the page
+// is decoded whole as before.
+TEST(TIFFImport, PagesTheReaderDecodesMakeTheirSamplesWhenNeeded) {
+  // 16-bit little-endian RGB, 2 x 3 in strips of two rows, differences left to right.
+  std::vector<std::string> strips = {std::string("\x00\x10\x00\x20\x00\x30\x00\x01\x00\x01\x00\x01"
+                                                 "\x00\x40\x00\x50\x00\x60\x00\xFF\x00\x00\x00\x01", 24),
+                                     std::string("\x34\x12\x78\x56\xBC\x9A\x00\x00\x00\x00\x00\x00", 12)};
+  const std::string file = StripFile(2, 3, 16, 3, 2, 1, 2, strips, {Builder::Short(317, {2})});
+  const std::string expected("\x10\x20\x30\x11\x21\x31\x40\x50\x60\x3F\x50\x61\x12\x56\x9A\x12\x56\x9A", 18);
+  for (const int32_t compression : {0, 1}) {
+    const Imported lazy = Import(file, 1, false, compression);
+    ASSERT_TRUE(lazy.ok);
+    EXPECT_EQ(lazy.image->Kind, 3);
+    ASSERT_NE(lazy.Main()->PendingSource(), nullptr);
+    EXPECT_EQ(lazy.Text("Length"), "18");
+    EXPECT_EQ(lazy.Text("Filter"), compression == 1 ? "/FlateDecode" : "");
+    EXPECT_EQ(imagetest::ImageRGB(*lazy.Main()), expected);
+    EXPECT_EQ(lazy.Main()->PendingSource(), nullptr);
+  }
+  const Imported kept = Import(file, 1, true);
+  ASSERT_TRUE(kept.ok);
+  EXPECT_EQ(kept.Main()->PendingSource(), nullptr);
+  EXPECT_EQ(kept.image->SourceData.substr(0, 2), "BM");
+  EXPECT_EQ(imagetest::ImageRGB(*kept.Main()), expected);
+}
+
 // Files the import does not take.
 TEST(TIFFImport, UnusableFilesAreNotLoaded) {
   EXPECT_FALSE(Import(StripFile(0, 5, 8, 1, 1, 1, 1, {"x"})).ok);

@@ -1,0 +1,127 @@
+#include "pdf/codecs/tiff/tiff_page_rows.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "pdf/codecs/image_decoder/sample_rows.h"
+#include "pdf/codecs/tiff/tiff_bits.h"
+#include "pdf/codecs/tiff/tiff_packbits.h"
+#include "platform/gdi/picture.h"
+
+namespace {
+
+// One piece (strip or tile) of decoded samples is at most this large.
+constexpr int64_t kMaxPieceBytes = int64_t(1) << 30;
+// More pieces than this are not decoded (each costs a decompressor set-up).
+constexpr uint64_t kMaxPieces = uint64_t(1) << 21;
+
+}  // namespace
+
+TTIFFPageRows::TTIFFPageRows(const TPDFTIFFPage& page) : p_(page) {}
+
+TTIFFPageRows::~TTIFFPageRows() = default;
+
+bool TTIFFPageRows::Open() {
+  const TPDFTIFFPage& p = p_;
+  if (p.Width == 0 || p.Height == 0 || uint64_t(p.Width) * p.Height > uint64_t(kMaxBitmapPixels)) return false;
+  if (p.PlanarSeparate && p.SamplesPerPixel > 1) return false;
+  if (p.SamplesPerPixel > 32) return false;
+  switch (p.Compression) {
+    case kTIFFNone: case kTIFFLZW: case kTIFFDeflate: case kTIFFPackBits: break;
+    default: return false;
+  }
+  const uint32_t predictor = p.Predictor == 0 ? 1 : p.Predictor;
+  if (predictor != 1 && !(predictor == 2 && p.BitsPerSample % 8 == 0)) return false;
+  if (!conv_.Init(p)) return false;
+  pixelBits_ = int32_t(p.BitsPerSample * p.SamplesPerPixel);
+  if (!p.SizeBackedByData()) return false;
+  lineBytes_ = (int64_t(p.Width) * PixelFormatBits(conv_.Format()) + 7) / 8;
+
+  if (p.Tiled) {
+    if (p.TileWidth == 0 || p.TileLength == 0) return false;
+    const uint64_t across = (uint64_t(p.Width) + p.TileWidth - 1) / p.TileWidth;
+    const uint64_t down = (uint64_t(p.Height) + p.TileLength - 1) / p.TileLength;
+    const int64_t rowBytes = (int64_t(p.TileWidth) * pixelBits_ + 7) / 8;
+    if (across * down > kMaxPieces || rowBytes * int64_t(std::min(p.TileLength, p.Height)) > kMaxPieceBytes)
+      return false;
+    // Tiles are multiples of 16 pixels wide in any sound file; a tile width that would not
+    // start its columns on a byte (or, for 1-bit targets, a whole bitmap byte) is refused.
+    if ((uint64_t(p.TileWidth) * pixelBits_) % 8 != 0 || (conv_.Format() == pf1bit && p.TileWidth % 8 != 0))
+      return false;
+  } else {
+    rowsPerStrip_ = p.RowsPerStrip == 0 || p.RowsPerStrip > p.Height ? p.Height : p.RowsPerStrip;
+    const int64_t rowBytes = (int64_t(p.Width) * pixelBits_ + 7) / 8;
+    const uint64_t strips = (uint64_t(p.Height) + rowsPerStrip_ - 1) / rowsPerStrip_;
+    if (strips > kMaxPieces || rowBytes * int64_t(rowsPerStrip_) > kMaxPieceBytes) return false;
+  }
+  line_.assign(size_t(lineBytes_), 0);
+  return true;
+}
+
+std::unique_ptr<TSampleRows> TTIFFPageRows::PieceRows(size_t index, int64_t rowBytes, uint32_t height) {
+  std::string_view in = index < p_.Strips.size() ? std::string_view(p_.Strips[index]) : std::string_view();
+  if (p_.FillOrder == 2) {
+    reversed_.assign(in);
+    ReverseBitOrder(reversed_);
+    in = reversed_;
+  }
+  // Rows below the page are never decoded.
+  const int64_t limit = rowBytes * height;
+  switch (p_.Compression) {
+    case kTIFFLZW:
+      return std::make_unique<TSampleRows>(in, TSampleRows::kLZW, FlatePredictorParams{}, rowBytes);
+    case kTIFFDeflate:
+      return std::make_unique<TSampleRows>(in, TSampleRows::kInflate, FlatePredictorParams{}, rowBytes);
+    case kTIFFPackBits:
+      unpacked_.clear();
+      if (!in.empty()) PackBitsDecode(in, unpacked_, limit);
+      in = unpacked_;
+      break;
+    default:
+      break;
+  }
+  return std::make_unique<TSampleRows>(in.substr(0, size_t(std::min<int64_t>(limit, int64_t(in.size())))),
+                                       TSampleRows::kStored, FlatePredictorParams{}, rowBytes);
+}
+
+void TTIFFPageRows::ConvertRow(TSampleRows& rows, uint32_t width, uint32_t x, uint8_t* line) {
+  const int64_t usedBytes = (int64_t(width) * pixelBits_ + 7) / 8;
+  row_.resize(size_t(usedBytes) + kSampleReadSlack);
+  // Bytes the data did not produce read as 255.
+  std::memcpy(row_.data(), rows.Next(), size_t(usedBytes));
+  if (p_.Predictor == 2) UndoHorizontalPredictor(row_.data(), width, p_.SamplesPerPixel, p_.BitsPerSample, p_.BigEndian);
+  conv_.Convert(row_.data(), width, line + int64_t(x) * PixelFormatBits(conv_.Format()) / 8);
+}
+
+void TTIFFPageRows::FillTileBand(uint32_t y) {
+  const TPDFTIFFPage& p = p_;
+  const uint64_t across = (uint64_t(p.Width) + p.TileWidth - 1) / p.TileWidth;
+  const int64_t rowBytes = (int64_t(p.TileWidth) * pixelBits_ + 7) / 8;
+  bandTop_ = y;
+  bandRows_ = std::min(p.TileLength, p.Height - y);
+  band_.assign(size_t(lineBytes_) * bandRows_, 0);
+  for (uint64_t tx = 0; tx < across; ++tx) {
+    const uint32_t x = uint32_t(tx * p.TileWidth);
+    const uint32_t width = std::min(p.TileWidth, p.Width - x);
+    std::unique_ptr<TSampleRows> rows = PieceRows(size_t(uint64_t(y / p.TileLength) * across + tx), rowBytes, bandRows_);
+    for (uint32_t r = 0; r < bandRows_; ++r) ConvertRow(*rows, width, x, band_.data() + size_t(lineBytes_) * r);
+  }
+}
+
+const uint8_t* TTIFFPageRows::Next() {
+  const TPDFTIFFPage& p = p_;
+  if (next_ >= p.Height) return last_;
+  const uint32_t y = next_++;
+  if (p.Tiled) {
+    if (bandRows_ == 0 || y >= bandTop_ + bandRows_) FillTileBand(y - y % p.TileLength);
+    return last_ = band_.data() + size_t(lineBytes_) * (y - bandTop_);
+  }
+  if (stripRowsLeft_ == 0) {
+    stripIndex_ = y / rowsPerStrip_;
+    stripRowsLeft_ = std::min(rowsPerStrip_, p.Height - y);
+    strip_ = PieceRows(stripIndex_, (int64_t(p.Width) * pixelBits_ + 7) / 8, stripRowsLeft_);
+  }
+  --stripRowsLeft_;
+  ConvertRow(*strip_, p.Width, 0, line_.data());
+  return last_ = line_.data();
+}

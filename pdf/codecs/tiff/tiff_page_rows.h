@@ -1,0 +1,64 @@
+// A TIFF page decoded row after row into scan lines of its bitmap format (1-bit bilevel, 8-bit
+// grey, 24-bit colour, 32-bit CMYK): strips a row at a time as their data are decompressed
+// (missing data read as bytes 255), tiles a band of one tile row at a time. No more than a
+// strip's row, or a band of tiles, is held, so a page is read in pieces as large as its
+// layout makes them, never as large as the page.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pdf/codecs/tiff/tiff_pixels.h"
+#include "pdf/codecs/tiff/tiff_reader.h"
+
+class TSampleRows;
+
+class TTIFFPageRows {
+ public:
+  // The page must outlive the rows.
+  explicit TTIFFPageRows(const TPDFTIFFPage& page);
+  ~TTIFFPageRows();
+  TTIFFPageRows(const TTIFFPageRows&) = delete;
+  TTIFFPageRows& operator=(const TTIFFPageRows&) = delete;
+
+  // False when the page's layout cannot be decoded (nothing is decoded yet): its size, strips
+  // or tiles, compression, predictor or samples, or a size its data cannot back.
+  bool Open();
+  TPixelFormat Format() const { return conv_.Format(); }
+  const std::vector<RGBQUAD>& Colors() const { return conv_.Colors(); }
+  // Bytes of a scan line without padding.
+  int64_t LineBytes() const { return lineBytes_; }
+  // The next scan line from the top (Height of them; asked for more, the last again), valid
+  // until the next call.
+  const uint8_t* Next();
+
+ private:
+  // The rows of piece Index (rows of RowBytes bytes), decompressed as they are read.
+  std::unique_ptr<TSampleRows> PieceRows(size_t index, int64_t rowBytes, uint32_t height);
+  // Converts the next row of a piece: Width pixels land at pixel X of the line.
+  void ConvertRow(TSampleRows& rows, uint32_t width, uint32_t x, uint8_t* line);
+  // Decodes the tiles of the band of tile rows starting at row Y.
+  void FillTileBand(uint32_t y);
+
+  const TPDFTIFFPage& p_;
+  TTIFFPixelConverter conv_;
+  int32_t pixelBits_ = 0;
+  int64_t lineBytes_ = 0;
+  uint32_t rowsPerStrip_ = 0;
+  uint32_t next_ = 0;  // the row Next gives
+  // Strips: the strip being read and its rows left.
+  std::unique_ptr<TSampleRows> strip_;
+  size_t stripIndex_ = 0;
+  uint32_t stripRowsLeft_ = 0;
+  // Tiles: the band of scan lines of one tile row and its first row.
+  std::vector<uint8_t> band_;
+  uint32_t bandTop_ = 0, bandRows_ = 0;
+  std::vector<uint8_t> line_;
+  const uint8_t* last_ = nullptr;
+  std::vector<uint8_t> row_;  // the row being converted, with read slack
+  // Bytes the pieces are read from: a strip's bit order reversed, a PackBits piece unpacked.
+  std::string reversed_;
+  std::string unpacked_;
+};
