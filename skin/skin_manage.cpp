@@ -1,11 +1,14 @@
 #include "skin/skin_manage.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 #include "platform/forms/form.h"
 #include "platform/forms/screen.h"
 #include "platform/user/hooks.h"
 #include "platform/user/message_loop.h"
+#include "platform/user/scroll.h"
 #include "platform/user/window.h"
 #include "skin/forms/win_skin_form.h"
 #include "skin/menus/win_skin_pop_menu.h"
@@ -39,6 +42,27 @@ TWinControl* ControlOf(HWND window) {
   return FindControl(window);
 }
 
+// Each manager's hook has a procedure of its own, as each module's manager has in its own
+// copy of the engine; these are the procedures the managers of one process can take.
+constexpr size_t kHookSlots = 8;
+
+std::array<TSkinManage*, kHookSlots>& HookOwners() {
+  static std::array<TSkinManage*, kHookSlots> owners{};
+  return owners;
+}
+
+template <size_t N>
+LRESULT HookSlot(int code, WPARAM wParam, LPARAM lParam) {
+  TSkinManage* m = HookOwners()[N];
+  return m ? m->CBTHookProc(code, wParam, lParam) : 0;
+}
+
+template <size_t... N>
+constexpr std::array<HOOKPROC, sizeof...(N)> MakeHookProcs(std::index_sequence<N...>) {
+  return {&HookSlot<N>...};
+}
+constexpr std::array<HOOKPROC, kHookSlots> kHookProcs = MakeHookProcs(std::make_index_sequence<kHookSlots>());
+
 }  // namespace
 
 TSkinManage* SkinManage() { return dynamic_cast<TSkinManage*>(SkinManager()); }
@@ -47,46 +71,114 @@ void UseSkinManage() {
   SetSkinManagerFactory([]() -> std::unique_ptr<TSkinManagerLink> { return std::make_unique<TSkinManage>(); });
 }
 
-TSkinManage::TSkinManage() : Timer(CreateComponent<TTimer>(nullptr)) {
+TSkinManageLists::TSkinManageLists() = default;
+TSkinManageLists::~TSkinManageLists() = default;
+
+TSkinManage::TSkinManage(bool subManager, HINSTANCE module)
+    : Timer(CreateComponent<TTimer>(nullptr)), subManager_(subManager),
+      lists_(std::make_shared<TSkinManageLists>()) {
   Timer->SetEnabled(false);
   Timer->SetInterval(100);
   Timer->SetOnTimer([this](TObject*) { TimerTick(); });
+  if (subManager) ModuleHandle = module ? module : GetModuleHandleW(nullptr);
 }
 
 TSkinManage::~TSkinManage() {
   State = 4;
   Enabled = false;
   Timer.reset();
-  // Every window gets its own procedure back; the last wrappers go first.
-  while (!FormList.empty()) {
-    std::unique_ptr<TWinSkinForm> f = std::move(FormList.back());
-    FormList.pop_back();
+  if (!subManager_) {
+    for (HHOOK h : lists_->Hooks) UnhookWindowsHookEx(h);
+    lists_->Hooks.clear();
+    // Sub-managers keep their own wrappers; every other window gets its own procedure back.
+    for (TSkinManage* sub : std::vector<TSkinManage*>(lists_->SubManagers)) sub->CutLoose();
+    lists_->SubManagers.clear();
+    while (!lists_->Forms.empty()) {
+      std::unique_ptr<TWinSkinForm> f = std::move(lists_->Forms.back());
+      lists_->Forms.pop_back();
+      if (f->SkinPhase != 6 && IsWindow(f->Window)) f->Restore();
+    }
+    lists_->Popups.clear();
+    lists_->SkinDatas.clear();
+  } else if (ParentManager) {
+    std::erase(lists_->SubManagers, this);
+    DropModuleForms();
+  } else {
+    DropModuleForms();
+  }
+  UninstallHook();
+}
+
+void TSkinManage::DropModuleForms() {
+  auto& forms = lists_->Forms;
+  for (size_t i = forms.size(); i-- > 0;) {
+    if (forms[i]->ModuleHandle != ModuleHandle) continue;
+    std::unique_ptr<TWinSkinForm> f = std::move(forms[i]);
+    forms.erase(forms.begin() + long(i));
     if (f->SkinPhase != 6 && IsWindow(f->Window)) f->Restore();
   }
-  PopupMenus.clear();
-  skinDatas_.clear();
-  if (HookHandle) UnhookWindowsHookEx(HookHandle);
-  HookHandle = nullptr;
 }
+
+// ---- Sub-managers ----
+
+void TSkinManage::JoinParent(TSkinManage* parent) {
+  if (!subManager_ || !parent || parent->subManager_ || ParentManager == parent) return;
+  // Wrappers made before joining go into the shared list.
+  auto own = std::move(lists_->Forms);
+  lists_ = parent->lists_;
+  for (auto& f : own) lists_->Forms.push_back(std::move(f));
+  lists_->SubManagers.push_back(this);
+  ParentManager = parent;
+  if (!MainSkinData) MainSkinData = parent->MainSkinData;
+}
+
+void TSkinManage::CutLoose() {
+  auto own = std::make_shared<TSkinManageLists>();
+  auto& forms = lists_->Forms;
+  for (size_t i = 0; i < forms.size();) {
+    if (forms[i]->ModuleHandle == ModuleHandle) {
+      own->Forms.push_back(std::move(forms[i]));
+      forms.erase(forms.begin() + long(i));
+    } else {
+      ++i;
+    }
+  }
+  lists_ = own;
+  ParentManager = nullptr;
+  MainSkinData = nullptr;
+  PendingSkinData = nullptr;
+  Enabled = false;
+  UninstallHook();
+}
+
+// ---- Hook records ----
+
+void TSkinManage::RegisterHook(HHOOK hook) {
+  if (hook && std::find(lists_->Hooks.begin(), lists_->Hooks.end(), hook) == lists_->Hooks.end())
+    lists_->Hooks.push_back(hook);
+}
+
+void TSkinManage::UnregisterHook(HHOOK hook) { std::erase(lists_->Hooks, hook); }
 
 // ---- Components ----
 
 void TSkinManage::AddSkinData(TSkinData* skinData) {
-  if (!skinData || std::find(skinDatas_.begin(), skinDatas_.end(), skinData) != skinDatas_.end()) return;
-  skinDatas_.push_back(skinData);
+  auto& datas = lists_->SkinDatas;
+  if (!skinData || std::find(datas.begin(), datas.end(), skinData) != datas.end()) return;
+  datas.push_back(skinData);
   if (!MainSkinData && skinData->SkinFormtype() == sfMainform) MainSkinData = skinData;
 }
 
 void TSkinManage::RemoveSkinData(TSkinData* skinData) {
   // Windows that wear this component's skin get their own look back first.
-  for (size_t i = FormList.size(); i-- > 0;)
-    if (FormList[i]->SkinData == skinData) DetachAndFree(i);
+  for (size_t i = lists_->Forms.size(); i-- > 0;)
+    if (lists_->Forms[i]->SkinData == skinData) DetachAndFree(i);
   DropPopupMenus(skinData);
-  std::erase(skinDatas_, skinData);
+  std::erase(lists_->SkinDatas, skinData);
   if (PendingSkinData == skinData) PendingSkinData = nullptr;
   if (MainSkinData == skinData) {
     MainSkinData = nullptr;
-    for (TSkinData* sd : skinDatas_)
+    for (TSkinData* sd : lists_->SkinDatas)
       if (sd->SkinFormtype() == sfMainform) {
         MainSkinData = sd;
         break;
@@ -95,7 +187,7 @@ void TSkinManage::RemoveSkinData(TSkinData* skinData) {
 }
 
 void TSkinManage::ReloadSkinData(TSkinData* skinData) {
-  for (auto& f : FormList)
+  for (auto& f : lists_->Forms)
     if (f->SkinData == skinData && f->SkinPhase != 6) f->ReloadSkin();
 }
 
@@ -103,23 +195,37 @@ void TSkinManage::ReloadSkinData(TSkinData* skinData) {
 
 void TSkinManage::InstallHook() {
   if (HookHandle) return;
-  HookHandle = SetWindowsHookExA(WH_CBT, &TSkinManage::CBTHookProc, nullptr, GetCurrentThreadId());
+  auto& owners = HookOwners();
+  const auto free = std::find(owners.begin(), owners.end(), nullptr);
+  if (free == owners.end()) return;  // more managers than procedures: this one sees no windows
+  hookSlot_ = int(free - owners.begin());
+  *free = this;
+  HookHandle = SetWindowsHookExA(WH_CBT, kHookProcs[size_t(hookSlot_)], nullptr, GetCurrentThreadId());
+  if (!HookHandle) UninstallHook();
+}
+
+void TSkinManage::UninstallHook() {
+  if (HookHandle) UnhookWindowsHookEx(HookHandle);
+  HookHandle = nullptr;
+  if (hookSlot_ >= 0) HookOwners()[size_t(hookSlot_)] = nullptr;
+  hookSlot_ = -1;
 }
 
 LRESULT TSkinManage::CBTHookProc(int code, WPARAM wParam, LPARAM lParam) {
-  TSkinManage* m = SkinManage();
-  HHOOK hook = m ? m->HookHandle : nullptr;
-  if (m && m->State != 4) {
+  const HHOOK hook = HookHandle;
+  if (State != 4) {
     HWND window = reinterpret_cast<HWND>(wParam);
     if (code == HCBT_CREATEWND) {
       const CREATESTRUCTW* cs = reinterpret_cast<CBT_CREATEWND*>(lParam)->lpcs;
-      if (cs && !(cs->style & WS_CHILD) && ClassOf(window) == "#32768") m->SkinPopupMenu(window);
-      if (cs && (cs->dwExStyle & WS_EX_MDICHILD)) m->SkinWindow(window);
+      if (cs && (cs->style & SBS_SIZEGRIP) && Lower(ClassOf(window)) == "scrollbar")
+        if (TWinSkinForm* f = FindForm(cs->hwndParent)) f->SkinWin32Children(window);
+      if (cs && !(cs->style & WS_CHILD) && !subManager_ && ClassOf(window) == "#32768") SkinPopupMenu(window);
+      if (cs && (cs->dwExStyle & WS_EX_MDICHILD)) SkinWindow(window);
     } else if (code == HCBT_DESTROYWND) {
-      m->UnskinPopupMenu(window);
+      UnskinPopupMenu(window);
     } else if (code == HCBT_ACTIVATE) {
-      if (m->State == 0) m->State = 1;
-      m->SkinWindow(window);
+      if (State == 0) State = 1;
+      SkinWindow(window);
     }
   }
   return CallNextHookEx(hook, code, wParam, lParam);
@@ -140,35 +246,37 @@ bool TSkinManage::FormFilter(HWND window, const std::string& className) const {
 }
 
 TSkinData* TSkinManage::ChooseSkinData(HWND window, const std::string& className) const {
-  for (TSkinData* sd : skinDatas_) {
+  for (TSkinData* sd : lists_->SkinDatas) {
     auto* owner = dynamic_cast<TCustomForm*>(sd->Owner());
     if (sd->SkinFormtype() == sfOnlyThisForm && owner && owner->HandleAllocated() && owner->Handle() == window)
       return sd;
   }
   const std::string lname = Lower(className);
   auto last = [&](TSkinFormType t) -> TSkinData* {
-    for (size_t i = skinDatas_.size(); i-- > 0;)
-      if (skinDatas_[i]->SkinFormtype() == t) return skinDatas_[i];
+    for (size_t i = lists_->SkinDatas.size(); i-- > 0;)
+      if (lists_->SkinDatas[i]->SkinFormtype() == t) return lists_->SkinDatas[i];
     return nullptr;
   };
   if (lname == "tmessageform" || lname == "#32770")
     if (TSkinData* sd = last(sfDialog)) return sd;
   if (TSkinData* sd = last(sfMainform)) return sd;
-  return skinDatas_.empty() ? nullptr : skinDatas_.front();
+  return lists_->SkinDatas.empty() ? nullptr : lists_->SkinDatas.front();
 }
 
 bool TSkinManage::SkinWindow(HWND window) {
   if (!Enabled || !IsWindow(window)) return false;
   Sweep();
   if (SendMessageW(window, CM_SKINQUERY, 0, 0) == 1 || FindForm(window)) return false;
-  TWinControl* control = ControlOf(window);
+  TWinControl* control = ControlOfModule(window);
   const LONG_PTR style = Style(window), ex = ExStyle(window);
   if (!Scanning && (style & WS_CHILD) && !(ex & WS_EX_MDICHILD)) {
     if (Lower(ClassOf(GetParent(window))) != "mdiclient") return false;
   }
   const std::string className = ClassOf(window);
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWL_HINSTANCE));
-  if (!control && instance && instance != GetModuleHandleW(nullptr) && className != "#32770") return false;
+  // The program's windows may carry no instance; another module's carry its own.
+  const bool ofModule = subManager_ ? instance == ModuleHandle : !instance || instance == GetModuleHandleW(nullptr);
+  if (!control && !ofModule && className != "#32770") return false;
   RECT r{};
   GetWindowRect(window, &r);
   if (int64_t(r.right - r.left) * (r.bottom - r.top) == 0 && !(ex & WS_EX_MDICHILD)) return false;
@@ -186,7 +294,7 @@ bool TSkinManage::SkinWindow(HWND window) {
   wrapper->ClassName = className;
   wrapper->RecordedName = className;
   TWinSkinForm* w = wrapper.get();
-  FormList.push_back(std::move(wrapper));
+  lists_->Forms.push_back(std::move(wrapper));
   if (auto* form = dynamic_cast<TCustomForm*>(control)) {
     w->AttachForm(sd, form);
   } else {
@@ -196,45 +304,52 @@ bool TSkinManage::SkinWindow(HWND window) {
   return true;
 }
 
+TWinControl* TSkinManage::ControlOfModule(HWND window) const {
+  // Another module's class library sees only its own windows.
+  if (subManager_ && reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWL_HINSTANCE)) != ModuleHandle)
+    return nullptr;
+  return ControlOf(window);
+}
+
 TWinSkinForm* TSkinManage::FindForm(HWND window) const {
-  for (const auto& f : FormList)
+  for (const auto& f : lists_->Forms)
     if (f->Window == window && f->SkinPhase != 6) return f.get();
   return nullptr;
 }
 
 void TSkinManage::RemoveForm(HWND window) {
   if (State == 4) return;
-  for (size_t i = FormList.size(); i-- > 0;)
-    if (FormList[i]->Window == window && FormList[i]->Depth == 0) FormList.erase(FormList.begin() + long(i));
+  for (size_t i = lists_->Forms.size(); i-- > 0;)
+    if (lists_->Forms[i]->Window == window && lists_->Forms[i]->Depth == 0) lists_->Forms.erase(lists_->Forms.begin() + long(i));
 }
 
 void TSkinManage::Sweep() {
   if (State == 4) return;
-  for (size_t i = FormList.size(); i-- > 0;) {
-    TWinSkinForm* f = FormList[i].get();
+  for (size_t i = lists_->Forms.size(); i-- > 0;) {
+    TWinSkinForm* f = lists_->Forms[i].get();
     const bool released = f->SkinPhase == 6 || !IsWindow(f->Window);
     if (released && f->Depth == 0 && f->ModuleHandle == ModuleHandle) {
       if (f->SkinPhase != 6) f->DetachOnDestroy();
-      FormList.erase(FormList.begin() + long(i));
+      lists_->Forms.erase(lists_->Forms.begin() + long(i));
     }
   }
 }
 
 void TSkinManage::DetachAndFree(size_t index) {
-  TWinSkinForm* f = FormList[index].get();
+  TWinSkinForm* f = lists_->Forms[index].get();
   if (f->SkinPhase != 6 && IsWindow(f->Window)) {
     f->Restore();
     f->Repaint();
   }
   f->SkinPhase = 6;
-  if (f->Depth == 0) FormList.erase(FormList.begin() + long(index));
+  if (f->Depth == 0) lists_->Forms.erase(lists_->Forms.begin() + long(index));
 }
 
 void TSkinManage::SetMDIMaximized(bool value) {
   if (value == MDIMaximized) return;
   MDIMaximized = value;
   if (MainSkinData && InSkinOptions(MainSkinData->Options(), xoMDIChildBorder)) return;
-  for (auto& f : FormList)
+  for (auto& f : lists_->Forms)
     if (f->FormKind == 2 && f->SkinPhase != 6) f->FitFrame(true);
 }
 
@@ -248,6 +363,17 @@ void TSkinManage::SwitchSkin(int mode, int interval) {
     if (mode == 2) Enabled = false;
     return;
   }
+  // The program's manager takes its sub-managers along.
+  if (!subManager_)
+    for (TSkinManage* sub : std::vector<TSkinManage*>(lists_->SubManagers)) {
+      sub->PendingSkinData = PendingSkinData;
+      if (mode == 1) {
+        sub->Enabled = true;
+        sub->SwitchSkin(1, 300);
+      } else if (mode == 2) {
+        sub->Enabled = false;
+      }
+    }
   if (mode == 2) Enabled = false;
   Timer->SetEnabled(true);
 }
@@ -263,8 +389,20 @@ void TSkinManage::TimerTick() {
   if (!sd && PendingMode == 7 && MainSkinData) sd = MainSkinData;
   if (!sd) return;
   switch (PendingMode) {
-    case 1: SwitchOn(sd); break;
-    case 2: SwitchOff(sd); break;
+    case 1:
+      SwitchOn(sd);
+      if (!subManager_)
+        for (TSkinManage* sub : std::vector<TSkinManage*>(lists_->SubManagers)) {
+          sub->PendingSkinData = sd;
+          sub->Enabled = true;
+          sub->SwitchSkin(1, 300);
+        }
+      break;
+    case 2:
+      SwitchOff(sd);
+      if (!subManager_)
+        for (TSkinManage* sub : lists_->SubManagers) sub->Enabled = false;
+      break;
     case 3: Refresh(sd); break;
     case 6: FreeReleased(); break;
     case 7:
@@ -302,8 +440,8 @@ void TSkinManage::SwitchOff(TSkinData* sd) {
   Enabled = false;
   Sweep();
   const bool onlyThis = sd->SkinFormtype() == sfOnlyThisForm;
-  for (size_t i = FormList.size(); i-- > 0;) {
-    if (onlyThis && FormList[i]->SkinData != sd) continue;
+  for (size_t i = lists_->Forms.size(); i-- > 0;) {
+    if (onlyThis && lists_->Forms[i]->SkinData != sd) continue;
     DetachAndFree(i);
     if (onlyThis) break;
   }
@@ -311,18 +449,18 @@ void TSkinManage::SwitchOff(TSkinData* sd) {
 
 void TSkinManage::Refresh(TSkinData* sd) {
   Sweep();
-  for (auto& f : FormList) {
+  for (auto& f : lists_->Forms) {
     if (f->SkinData != sd) continue;
     f->ReloadSkin();
     f->UpdateRegion();
     f->Repaint();
     if (sd->SkinFormtype() == sfOnlyThisForm) break;
   }
-  for (auto& f : FormList)
+  for (auto& f : lists_->Forms)
     if (f->SkinData == sd) f->ApplyColors();
 }
 
 void TSkinManage::FreeReleased() {
-  for (size_t i = FormList.size(); i-- > 0;)
-    if (FormList[i]->SkinPhase == 6 && FormList[i]->Depth == 0) FormList.erase(FormList.begin() + long(i));
+  for (size_t i = lists_->Forms.size(); i-- > 0;)
+    if (lists_->Forms[i]->SkinPhase == 6 && lists_->Forms[i]->Depth == 0) lists_->Forms.erase(lists_->Forms.begin() + long(i));
 }

@@ -20,6 +20,8 @@ class TWinSkinForm;
 class TWinSkinPopMenu;
 class TSkinData;
 class TCustomForm;
+class TWinControl;
+class TSkinManage;
 
 // Private window messages of the engine.
 inline constexpr UINT CM_SKINAPPLY = 0x3503;
@@ -37,9 +39,23 @@ inline constexpr UINT CM_SKINQUERY = 0x3523;
 inline constexpr UINT CM_SKINCOLORS = 0x3401;
 inline constexpr LPARAM kSkinMagic = 0x41A2;
 
+// The lists a manager keeps; a sub-manager shares those of the manager it is joined to.
+struct TSkinManageLists {
+  TSkinManageLists();
+  ~TSkinManageLists();
+  std::vector<std::unique_ptr<TWinSkinForm>> Forms;
+  std::vector<std::unique_ptr<TWinSkinPopMenu>> Popups;
+  std::vector<TSkinData*> SkinDatas;
+  std::vector<HHOOK> Hooks;  // hooks the form wrappers registered
+  std::vector<TSkinManage*> SubManagers;
+};
+
 class TSkinManage : public TSkinManagerLink {
  public:
-  TSkinManage();
+  // The program's own manager; or, with `subManager`, the manager of another module (a shared
+  // library linking the engine, whose instance handle is `module`) that shares the lists of the
+  // manager it is joined to and leaves popup menus to it.
+  explicit TSkinManage(bool subManager = false, HINSTANCE module = nullptr);
   ~TSkinManage() override;
   TSkinManage(const TSkinManage&) = delete;
   TSkinManage& operator=(const TSkinManage&) = delete;
@@ -71,7 +87,7 @@ class TSkinManage : public TSkinManagerLink {
   void RepaintPopups();
   // Detaches the popup skinners that use a component (all of them for nullptr).
   void DropPopupMenus(TSkinData* skinData);
-  const std::vector<std::unique_ptr<TWinSkinPopMenu>>& Popups() const { return PopupMenus; }
+  const std::vector<std::unique_ptr<TWinSkinPopMenu>>& Popups() const { return lists_->Popups; }
   // Carries out the pending switch (the timer's handler).
   void TimerTick();
   TWinSkinForm* FindForm(HWND window) const;
@@ -82,14 +98,27 @@ class TSkinManage : public TSkinManagerLink {
   // Re-skins one window at the next tick (mode 7).
   void ReskinWindow(HWND window, int interval);
 
-  static LRESULT CBTHookProc(int code, WPARAM wParam, LPARAM lParam);
+  // This manager's window-creation hook (each manager has one of its own).
+  LRESULT CBTHookProc(int code, WPARAM wParam, LPARAM lParam);
+
+  // ---- Sub-managers ----
+  bool IsSubManager() const { return subManager_; }
+  // A sub-manager takes the lists of `parent` (the program's manager) and is listed there.
+  void JoinParent(TSkinManage* parent);
+  const std::vector<TSkinManage*>& SubManagers() const { return lists_->SubManagers; }
+  TSkinManage* ParentManager = nullptr;
+
+  // ---- Hook records of the form wrappers (unhooked when the program's manager ends) ----
+  void RegisterHook(HHOOK hook);
+  void UnregisterHook(HHOOK hook);
+  const std::vector<HHOOK>& Hooks() const { return lists_->Hooks; }
 
   // The form filter and the choice of component, for one candidate window.
   bool FormFilter(HWND window, const std::string& className) const;
   TSkinData* ChooseSkinData(HWND window, const std::string& className) const;
 
-  const std::vector<std::unique_ptr<TWinSkinForm>>& Forms() const { return FormList; }
-  const std::vector<TSkinData*>& SkinDatas() const { return skinDatas_; }
+  const std::vector<std::unique_ptr<TWinSkinForm>>& Forms() const { return lists_->Forms; }
+  const std::vector<TSkinData*>& SkinDatas() const { return lists_->SkinDatas; }
   bool TimerEnabled() const { return Timer && Timer->Enabled(); }
   HHOOK Hook() const { return HookHandle; }
 
@@ -120,12 +149,20 @@ class TSkinManage : public TSkinManagerLink {
   void Refresh(TSkinData* sd);
   void FreeReleased();
   void DetachAndFree(size_t index);
+  // The window's class-library control, when the window is of this manager's module.
+  TWinControl* ControlOfModule(HWND window) const;
+  // Gives back and frees the wrappers of this module.
+  void DropModuleForms();
+  // The parent ends: this sub-manager keeps its own wrappers in lists of its own and stops
+  // seeing windows.
+  void CutLoose();
+  void UninstallHook();
 
   TComponentPtr<TTimer> Timer;
   HHOOK HookHandle = nullptr;
-  std::vector<std::unique_ptr<TWinSkinForm>> FormList;
-  std::vector<std::unique_ptr<TWinSkinPopMenu>> PopupMenus;
-  std::vector<TSkinData*> skinDatas_;
+  int hookSlot_ = -1;
+  bool subManager_ = false;
+  std::shared_ptr<TSkinManageLists> lists_;
 };
 
 // The manager of the program, when it is a TSkinManage.

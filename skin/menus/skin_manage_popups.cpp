@@ -28,30 +28,30 @@ bool TSkinManage::SkinPopupMenu(HWND window) {
   skinner->Attach(window, sd, 0);
   if (!skinner->Attached()) return false;
   skinner->FromBar = MenuFromBar;
-  PopupMenus.push_back(std::move(skinner));
+  lists_->Popups.push_back(std::move(skinner));
   return true;
 }
 
 void TSkinManage::UnskinPopupMenu(HWND window) {
-  for (auto& p : PopupMenus)
+  for (auto& p : lists_->Popups)
     if (p->Window == window) p->Detach();
   SweepPopupMenus();
 }
 
 TWinSkinPopMenu* TSkinManage::FindPopupMenu(HWND window) const {
-  for (const auto& p : PopupMenus)
+  for (const auto& p : lists_->Popups)
     if (p->Window == window && p->Attached()) return p.get();
   return nullptr;
 }
 
 void TSkinManage::SweepPopupMenus() {
-  for (size_t i = PopupMenus.size(); i-- > 0;) {
-    TWinSkinPopMenu* p = PopupMenus[i].get();
+  for (size_t i = lists_->Popups.size(); i-- > 0;) {
+    TWinSkinPopMenu* p = lists_->Popups[i].get();
     if (p->Depth > 0) continue;
     if (p->Attached() && IsWindow(p->Window)) continue;
-    PopupMenus.erase(PopupMenus.begin() + long(i));
+    lists_->Popups.erase(lists_->Popups.begin() + long(i));
   }
-  const bool open = std::any_of(PopupMenus.begin(), PopupMenus.end(), [](const auto& p) { return p->Attached(); });
+  const bool open = std::any_of(lists_->Popups.begin(), lists_->Popups.end(), [](const auto& p) { return p->Attached(); });
   if (!open) {
     MenuKind = 0;
     MenuFromBar = false;
@@ -59,31 +59,31 @@ void TSkinManage::SweepPopupMenus() {
 }
 
 void TSkinManage::DropPopupMenus(TSkinData* skinData) {
-  for (auto& p : PopupMenus)
+  for (auto& p : lists_->Popups)
     if (!skinData || p->SkinData == skinData) p->Detach();
   SweepPopupMenus();
 }
 
 void TSkinManage::MarkPopupsFromBar() {
-  for (auto& p : PopupMenus) p->FromBar = true;
+  for (auto& p : lists_->Popups) p->FromBar = true;
 }
 
 void TSkinManage::SetPopupOwnerKey(ULONG_PTR key) {
   if (!key || FindPopupByOwnerKey(key)) return;
-  for (size_t i = PopupMenus.size(); i-- > 0;)
-    if (PopupMenus[i]->Attached() && PopupMenus[i]->OwnerKey == 0) {
-      PopupMenus[i]->OwnerKey = key;
+  for (size_t i = lists_->Popups.size(); i-- > 0;)
+    if (lists_->Popups[i]->Attached() && lists_->Popups[i]->OwnerKey == 0) {
+      lists_->Popups[i]->OwnerKey = key;
       return;
     }
 }
 
 TWinSkinPopMenu* TSkinManage::FindPopupByOwnerKey(ULONG_PTR key) const {
-  for (const auto& p : PopupMenus)
+  for (const auto& p : lists_->Popups)
     if (key && p->OwnerKey == key && p->Attached()) return p.get();
   return nullptr;
 }
 
 void TSkinManage::RepaintPopups() {
-  for (auto& p : PopupMenus)
+  for (auto& p : lists_->Popups)
     if (p->Attached()) p->EnsureBackground();
 }

@@ -177,16 +177,22 @@ void TWinSkinForm::TrackButtonMenu(TMenuBtn* button) {
   MenuBar->TrackedMenu = submenu;
   GetCursorPos(&loop.LastMouse);
   loop.Hook = SetWindowsHookExA(WH_MSGFILTER, MenuMsgFilterProc, nullptr, GetCurrentThreadId());
+  // The manager holds the record too: should it end meanwhile, it takes the hook away.
+  Manager->RegisterHook(loop.Hook);
   menuLoop = &loop;
   struct Unhook {
     TMenuLoop& loop;
+    TSkinManage* manager;
     ~Unhook() {
-      if (loop.Hook) UnhookWindowsHookEx(loop.Hook);
+      if (loop.Hook) {
+        manager->UnregisterHook(loop.Hook);
+        UnhookWindowsHookEx(loop.Hook);
+      }
       loop.Selected = nullptr;
       loop.OpenIndex = -1;
       menuLoop = nullptr;
     }
-  } unhook{loop};
+  } unhook{loop, Manager};
   if (enabled) TrackPopupMenu(submenu, flags, at.x, at.y, 0, Window, nullptr);
   MenuTracking = false;
   if (MenuBar) MenuBar->TrackedMenu = nullptr;

@@ -15,6 +15,7 @@
 #include "platform/user/message_loop.h"
 #include "platform/user/default_proc.h"
 #include "platform/user/painting.h"
+#include "platform/user/scroll.h"
 #include "platform/user/window.h"
 #include "skin/controls/skin_boxes.h"
 #include "skin/controls/skin_button.h"
@@ -336,6 +337,14 @@ class SkinnedRawWindows : public SkinnedControls {
     EXPECT_NE(hwnd, nullptr);
     return hwnd;
   }
+  // A window class of plain windows (the default procedure).
+  static void RegisterPlain(const char16_t* name) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+  }
   TColor AtWindow(HWND h, int x, int y) {
     RECT r{};
     GetWindowRect(h, &r);
@@ -407,14 +416,31 @@ TEST_F(SkinnedRawWindows, StandardWindowsAreSkinnedByClassAndStyle) {
   EXPECT_EQ(wrapper->ControlSkins.size(), before - 1);
 }
 
+TEST_F(SkinnedRawWindows, ASizeGripMadeOnASkinnedWindowIsDrawnFromTheSkin) {
+  Show();
+  HWND grip = Make(u"ScrollBar", SBS_SIZEGRIP, 280, 200, 16, 16, 71);
+  Pump();
+  TSkinControl* s = Wrapper()->FindSkinner(grip);
+  ASSERT_NE(s, nullptr) << "skinned as it was made";
+  EXPECT_STREQ(s->KindName(), "TSkinSizer");
+  for (const POINT p : {POINT{1, 1}, POINT{8, 8}, POINT{14, 14}, POINT{14, 1}}) EXPECT_EQ(AtWindow(grip, p.x, p.y), kFace);
+  // A plain scroll bar made there is no size grip: the hook leaves it.
+  HWND bar = Make(u"ScrollBar", SBS_VERT, 300, 20, 16, 100, 72);
+  EXPECT_EQ(Wrapper()->FindSkinner(bar), nullptr);
+  // A size grip of a window without a wrapper keeps its own look.
+  RegisterPlain(u"SkinTestGripParent");
+  HWND plainParent = CreateWindowExW(0, u"SkinTestGripParent", u"", WS_CHILD | WS_VISIBLE, 200, 150, 60, 60,
+                                     form->Handle(), nullptr, nullptr, nullptr);
+  HWND plainGrip = CreateWindowExW(0, u"ScrollBar", u"", WS_CHILD | WS_VISIBLE | SBS_SIZEGRIP, 20, 20, 16, 16,
+                                   plainParent, nullptr, nullptr, nullptr);
+  Pump();
+  EXPECT_EQ(Wrapper()->FindSkinner(plainGrip), nullptr);
+}
+
 TEST_F(SkinnedRawWindows, AHotButtonIsToldTheMouseLeftWhenItsOwnNoticeFails) {
   Show();
   // A dialog without a form object, skinned with its raw push button.
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = u"SkinTestRawDialog";
-  RegisterClassExW(&wc);
+  RegisterPlain(u"SkinTestRawDialog");
   HWND dialog = CreateWindowExW(0, u"SkinTestRawDialog", u"Raw", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 100, 300, 200,
                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   HWND push = CreateWindowExW(0, u"Button", u"Go", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 20, 20, 80, 26, dialog,

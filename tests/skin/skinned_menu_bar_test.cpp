@@ -250,8 +250,10 @@ TEST_F(SkinnedMenuBar, AChangedMenuBuildsTheBarAgainAndTheWindowGetsItBackWithou
 
 TEST_F(SkinnedMenuBar, AWindowDestroyedWithItsBarMenuOpenLeavesNothingBehind) {
   HWND open = nullptr;
+  std::vector<HHOOK> hooks;
   Schedule({[&] {
     open = skintest::NewestPopup();
+    hooks = SkinManage()->Hooks();  // the bar's filter, held by the manager too
     DestroyWindow(form->Handle());
   }});
   const POINT file = ButtonCentre(0);
@@ -265,6 +267,8 @@ TEST_F(SkinnedMenuBar, AWindowDestroyedWithItsBarMenuOpenLeavesNothingBehind) {
   // No filter of the bar is left: a message offered to the filters reaches nobody.
   MSG m{};
   EXPECT_FALSE(CallMsgFilterW(&m, MSGF_MENU));
+  EXPECT_EQ(hooks.size(), 1u);
+  EXPECT_TRUE(SkinManage()->Hooks().empty());
 }
 
 }  // namespace
