@@ -4,6 +4,7 @@
 // Nothing is raised; a malformed file ends the reading early.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -48,9 +49,20 @@ class TPDFGIFDecoder {
   // false, with Samples empty, where GetFrameBitmap gives none.
   bool GetFrameSamples(std::string& Samples) const;
 
+  // Whether the picture can be painted a row at a time (TPDFGIFScreenRows): paintable, and
+  // its frames few enough, within the decode budget all together, and interlaced ones (whose
+  // indexes are held whole while their rows are painted) no larger than the screen together.
+  bool PaintableInRows() const;
+  // The bytes of the file the decoder holds.
+  size_t HeldBytes() const { return data_.size(); }
+
   // The colour indexes of one frame, Width x Height bytes in file order (interlaced frames
   // still interlaced); shorter when the data end early. Empty for a frame that is skipped.
   std::string DecodeLZW(const TPDFGIFFrame& Frame) const;
+  // The colour of every index of a frame, three bytes each (red first when RGB, else blue):
+  // the frame's table, else the screen's; an index beyond the table in use is black, and
+  // without any table the index is a grey level.
+  std::array<std::array<uint8_t, 3>, 256> FrameColours(const TPDFGIFFrame& Frame, bool RGB) const;
   // A frame's LZW data (valid while the decoder lives and reads nothing else).
   std::string_view ImageData(const TPDFGIFFrame& Frame) const;
   // Whether a frame is painted at all: a size above 0 by 0, a minimum code size of 2 to 8 and
@@ -77,6 +89,9 @@ class TPDFGIFDecoder {
 
   // All frames together decode at most this many pixels; later frames are not painted.
   static constexpr int64_t MaxDecodedPixels = int64_t(1) << 30;
+  // Pictures of more frames are painted whole, not a row at a time (each frame painted row
+  // by row keeps a decoder of its own).
+  static constexpr int64_t kMaxFramesInRows = 16;
   // A screen larger than this must have at least a quarter of its pixels within what its
   // frames' data can paint: a few bytes do not make a picture of millions of pixels.
   static constexpr uint64_t UnbackedScreenAllowance = uint64_t(4) << 20;

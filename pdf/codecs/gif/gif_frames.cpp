@@ -42,18 +42,7 @@ void TPDFGIFDecoder::PaintFrame(const TPDFGIFFrame& Frame, const TScreen& Screen
   const std::string indexes = DecodeLZW(Frame);
   Budget -= int64_t(indexes.size());
 
-  // The colour of every index: the frame's table, else the screen's; an index beyond the table
-  // in use is black, and without any table the index is a grey level.
-  const std::vector<uint8_t>& table = Frame.HasLocalColorTable ? Frame.LocalColorTable : GlobalColorTable;
-  const bool anyTable = Frame.HasLocalColorTable || HasGlobalColorTable;
-  const size_t first = Screen.RGB ? 0 : 2, last = 2 - first;
-  std::array<std::array<uint8_t, 3>, 256> colours{};
-  for (size_t i = 0; i < 256; ++i) {
-    if (!anyTable)
-      colours[i] = {uint8_t(i), uint8_t(i), uint8_t(i)};
-    else if (i * 3 + 2 < table.size())
-      colours[i] = {table[i * 3 + first], table[i * 3 + 1], table[i * 3 + last]};
-  }
+  const std::array<std::array<uint8_t, 3>, 256> colours = FrameColours(Frame, Screen.RGB);
 
   const int64_t screenW = Screen.Width, screenH = Screen.Height;
   const int64_t left = Frame.Left, top = Frame.Top;
@@ -73,6 +62,33 @@ void TPDFGIFDecoder::PaintFrame(const TPDFGIFFrame& Frame, const TScreen& Screen
       dst[0] = c[0], dst[1] = c[1], dst[2] = c[2];
     }
   }
+}
+
+std::array<std::array<uint8_t, 3>, 256> TPDFGIFDecoder::FrameColours(const TPDFGIFFrame& Frame, bool RGB) const {
+  const std::vector<uint8_t>& table = Frame.HasLocalColorTable ? Frame.LocalColorTable : GlobalColorTable;
+  const bool anyTable = Frame.HasLocalColorTable || HasGlobalColorTable;
+  const size_t first = RGB ? 0 : 2, last = 2 - first;
+  std::array<std::array<uint8_t, 3>, 256> colours{};
+  for (size_t i = 0; i < 256; ++i) {
+    if (!anyTable)
+      colours[i] = {uint8_t(i), uint8_t(i), uint8_t(i)};
+    else if (i * 3 + 2 < table.size())
+      colours[i] = {table[i * 3 + first], table[i * 3 + 1], table[i * 3 + last]};
+  }
+  return colours;
+}
+
+bool TPDFGIFDecoder::PaintableInRows() const {
+  if (!Paintable()) return false;
+  int64_t frames = 0, pixels = 0, interlaced = 0;
+  for (const TPDFGIFFrame& f : Frames) {
+    if (!FrameUsable(f)) continue;
+    ++frames;
+    pixels += int64_t(f.Width) * f.Height;
+    if (f.Interlaced) interlaced += int64_t(f.Width) * f.Height;
+  }
+  return frames <= kMaxFramesInRows && pixels <= MaxDecodedPixels &&
+         interlaced <= int64_t(ScreenWidth) * ScreenHeight;
 }
 
 bool TPDFGIFDecoder::ScreenBackedByFrames() const {

@@ -98,6 +98,14 @@ bool TPDFImage::WriteRasterisedSamples(std::string rgb, int32_t w, int32_t h) {
   return WriteSamples(std::move(rgb), w, h, "DeviceRGB", 8, {}, Compression == 0 || Compression == 1);
 }
 
+bool TPDFImage::WriteRasterisedSource(std::unique_ptr<TPDFSampleSource> rgb, int32_t w, int32_t h) {
+  if (w <= 0 || h <= 0) return false;
+  Kind = 2;
+  Width = w;
+  Height = h;
+  return WriteSampleSource(std::move(rgb), w, h, "DeviceRGB", 8, {}, Compression == 0 || Compression == 1);
+}
+
 bool TPDFImage::LoadBMP(TStream& stream, int32_t options) {
   stream.SetPosition(0);
   const std::string head = stream.ReadString(14 + 40);

@@ -1,6 +1,32 @@
 // GIF files: every frame painted into one picture of the screen's size, written as samples.
+// Pictures that can be painted a row at a time keep the file and paint their rows when the
+// samples are needed (a render draws them a band at a time); others are painted whole here.
 #include "pdf/codecs/gif/gif_decoder.h"
+#include "pdf/codecs/gif/gif_screen_rows.h"
 #include "pdf/content/image_import/pdf_image.h"
+#include "pdf/core/objects/sample_source.h"
+
+namespace {
+
+class TGIFScreenSamples : public TPDFSampleSource {
+ public:
+  explicit TGIFScreenSamples(TPDFGIFDecoder&& gif)
+      : TPDFSampleSource(int64_t(gif.ScreenWidth) * 3, gif.ScreenHeight), gif_(std::move(gif)) {
+    gif_.Stream = nullptr;
+  }
+  std::unique_ptr<TRows> Open() const override { return std::make_unique<ScreenRows>(gif_); }
+  int64_t HeldBytes() const override { return int64_t(gif_.HeldBytes()); }
+
+ private:
+  struct ScreenRows : TRows {
+    explicit ScreenRows(const TPDFGIFDecoder& gif) : rows(gif) {}
+    const uint8_t* Next() override { return rows.Next(); }
+    TPDFGIFScreenRows rows;
+  };
+  TPDFGIFDecoder gif_;
+};
+
+}  // namespace
 
 bool TPDFImage::LoadGIF(TStream& stream) {
   stream.SetPosition(0);
@@ -13,10 +39,11 @@ bool TPDFImage::LoadGIF(TStream& stream) {
     gif = TPDFGIFDecoder();
     return WriteRasterised(bitmap);
   }
+  const int32_t w = gif.ScreenWidth, h = gif.ScreenHeight;
+  if (gif.PaintableInRows()) return WriteRasterisedSource(std::make_unique<TGIFScreenSamples>(std::move(gif)), w, h);
   // Painted straight into the samples: no picture of the screen is held beside them.
   std::string samples;
   if (!gif.GetFrameSamples(samples)) return false;
-  const int32_t w = gif.ScreenWidth, h = gif.ScreenHeight;
   gif = TPDFGIFDecoder();
   return WriteRasterisedSamples(std::move(samples), w, h);
 }

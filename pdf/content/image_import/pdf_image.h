@@ -116,8 +116,10 @@ class TPDFImage {
   bool Rasterise(TBitmap& bitmap, TStream& stream, int32_t frame);
   // WriteBitmap with the samples compressed.
   bool WriteRasterised(TBitmap& bitmap);
-  // The same for a picture drawn straight into RGB samples (w x h, rows top to bottom).
+  // The same for a picture drawn straight into RGB samples (w x h, rows top to bottom), or
+  // by a source that makes them when needed.
   bool WriteRasterisedSamples(std::string rgb, int32_t w, int32_t h);
+  bool WriteRasterisedSource(std::unique_ptr<TPDFSampleSource> rgb, int32_t w, int32_t h);
   // The image XObject of samples, deflated when the document is written if compressed.
   bool WriteSamples(std::string data, int32_t w, int32_t h, const std::string& colorSpace, int bits,
                     const std::vector<int>& decode, bool compressed);

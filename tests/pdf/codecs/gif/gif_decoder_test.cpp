@@ -1,4 +1,5 @@
 #include "pdf/codecs/gif/gif_decoder.h"
+#include "pdf/codecs/gif/gif_screen_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,14 @@
 using rastertest::RasterSet;
 
 namespace {
+
+// The picture painted a row at a time, rows one after another.
+std::string RowByRow(const TPDFGIFDecoder& d) {
+  TPDFGIFScreenRows rows(d);
+  std::string out;
+  for (int y = 0; y < d.ScreenHeight; ++y) out.append(reinterpret_cast<const char*>(rows.Next()), size_t(d.ScreenWidth) * 3);
+  return out;
+}
 
 TPDFGIFDecoder Read(const std::string& bytes) {
   TPDFGIFDecoder d;
@@ -298,7 +307,7 @@ TEST(GIFDecoder, RandomDamage) {
   edges.Image(4, 3, 9, 6, Uncompressed(std::vector<uint8_t>(px.begin(), px.begin() + 54)), 2, false,
               kRGBW.substr(3, 6), 1);
   std::mt19937 rng(5);
-  int painted = 0;
+  int painted = 0, byRows = 0;
   for (const std::string& base : {g.out + ";", edges.out + ";"}) {
     for (int round = 0; round < 3000; ++round) {
       std::string s = base;
@@ -316,7 +325,50 @@ TEST(GIFDecoder, RandomDamage) {
       }
       ++painted;
       ASSERT_EQ(samples, tifftest::BitmapRGB(bmp)) << round;
+      // Painted a row at a time: the same rows.
+      if (!d.PaintableInRows()) continue;
+      ++byRows;
+      ASSERT_EQ(RowByRow(d), samples) << round;
     }
   }
   EXPECT_GT(painted, 1000);
+  EXPECT_GT(byRows, 1000);
+}
+
+// Pictures painted a row at a time come out as painted whole: giftopnm's fixtures (frames
+// over frames, local tables, interlaced, transparent), and frames of all sizes and places,
+// interlaced or not, over a screen taller than a decoder's kept output.
+TEST(GIFDecoder, RowsAreThoseOfTheWholePicture) {
+  const auto& set = RasterSet::Get("gif");
+  ASSERT_TRUE(set.ok()) << set.error();
+  for (const auto& c : set.Cases()) {
+    SCOPED_TRACE(c.name);
+    const TPDFGIFDecoder d = Read(set.Read(c.Get("file")));
+    std::string whole;
+    ASSERT_TRUE(d.GetFrameSamples(whole));
+    if (d.PaintableInRows()) EXPECT_TRUE(RowByRow(d) == whole);
+  }
+  std::mt19937 rng(31);
+  std::vector<uint8_t> px(1500 * 1500);
+  for (uint8_t& p : px) p = uint8_t(rng() % 4);
+  GifBuilder g(1500, 1700, 2, kRGBW);
+  g.Image(0, 0, 1500, 1500, Uncompressed(px));
+  g.Image(100, 700, 700, 900, Uncompressed(std::vector<uint8_t>(px.begin(), px.begin() + 700 * 900)), 2, true,
+          kRGBW.substr(3, 6), 1);
+  g.Image(900, 1500, 500, 200, Uncompressed(std::vector<uint8_t>(px.begin(), px.begin() + 500 * 200)).substr(0, 9000));
+  const TPDFGIFDecoder d = Read(g.out + ";");
+  std::string whole;
+  ASSERT_TRUE(d.GetFrameSamples(whole));
+  ASSERT_TRUE(d.PaintableInRows());
+  EXPECT_TRUE(RowByRow(d) == whole);
+}
+
+// Many frames, or frames beyond the decode budget all together, are painted whole.
+TEST(GIFDecoder, ManyFramesArePaintedWhole) {
+  GifBuilder g(4, 4, 2, kRGBW);
+  for (int i = 0; i <= TPDFGIFDecoder::kMaxFramesInRows; ++i) g.Image(0, 0, 4, 4, Uncompressed(std::vector<uint8_t>(16, 1)));
+  EXPECT_FALSE(Read(g.out + ";").PaintableInRows());
+  GifBuilder few(4, 4, 2, kRGBW);
+  few.Image(0, 0, 4, 4, Uncompressed(std::vector<uint8_t>(16, 1)));
+  EXPECT_TRUE(Read(few.out + ";").PaintableInRows());
 }

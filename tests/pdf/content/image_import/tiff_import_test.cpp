@@ -517,7 +517,8 @@ TEST(GIFImport, SamplesAreGiftopnmsPixelsEitherWay) {
         EXPECT_EQ(l.image->SourceData.substr(0, 2), keep ? "BM" : "");
         EXPECT_EQ(l.Text("ColorSpace"), "/DeviceRGB");
         EXPECT_EQ(l.Text("Filter"), compression == 2 ? "" : "/FlateDecode");
-        EXPECT_EQ(l.Main()->PendingDeflate() != nullptr, compression != 2);
+        // The samples wait for their deflate, or for their source to make them when needed.
+        EXPECT_TRUE(l.Main()->PendingSource() != nullptr || (l.Main()->PendingDeflate() != nullptr) == (compression != 2));
         EXPECT_EQ(imagetest::ImageRGB(*l.Main()), set.Read(c.name + ".rgb"));
       }
     }
