@@ -1,8 +1,10 @@
 // Fuzz entry point: a file of any type through the image import (type detection, JPEG marker
-// scan, BMP and PNG reading, the XObject writers) with a few of its options.
+// scan, BMP and PNG reading, the XObject writers) with a few of its options; samples left to be
+// made when needed are made.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "pdf/codecs/tiff/tiff_reader.h"
 #include "pdf/content/image_import/pdf_image.h"
@@ -33,10 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (options == -1 && hugeDrawnPage) continue;
     TPDFStructure store;
     int next = 1;
-    store.OnMakeIndirect = [&next](TPDFObject* obj, int& num, int& gen) {
+    std::vector<TPDFStream*> streams;
+    store.OnMakeIndirect = [&next, &streams](TPDFObject* obj, int& num, int& gen) {
       num = next++;
       gen = 0;
       obj->SetObjectNumber(num, gen);
+      if (auto* stream = PDFCast<TPDFStream>(obj)) streams.push_back(stream);
     };
     TPDFImage image(&store, "n");
     image.GDIPlusSettings.LibraryPath = u"/nonexistent/provider.so";
@@ -48,6 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!loaded) continue;
     std::string text;
     image.Dict->WriteToString(text);
+    // Samples left to a source (TIFF pages the reader decodes, GIF pictures) are made now.
+    for (TPDFStream* stream : streams) stream->MakePendingSamples();
     image.SetColorKeyMask(0.1, 0.2, 0.3, 0.4, 0.5, 0.6);
     image.GetMaskKind();
   }

@@ -1,7 +1,7 @@
 // libpng over bytes held in memory, with what it may allocate bounded by those bytes: a chunk
 // is read only when the data hold it (libpng buffers an ancillary chunk whole at the length it
-// states, and only warns when that length passes its own limit), decompressed chunks and the
-// picture's sides stay within what deflate can make of the data. Header-only, for the graphics
+// states, and only warns when that length passes its own limit), decompressed chunks, the
+// picture's sides and its rows stay within what deflate can make of the data. Header-only, for the graphics
 // layer and the GDI+ provider alike.
 #pragma once
 
@@ -45,6 +45,14 @@ inline void LimitToData(png_structp png, uint64_t size) {
   const uint64_t side = std::min<uint64_t>(8 * inflated, PNG_UINT_31_MAX);
   png_set_user_limits(png, png_uint_32(side), png_uint_32(std::min<uint64_t>(inflated, PNG_UINT_31_MAX)));
   png_set_chunk_malloc_max(png, png_alloc_size_t(std::min(inflated, kMaxChunkAllocation)));
+}
+
+// Whether the image data of a file of `size` bytes can fill the rows (each with its filter
+// byte) of the picture libpng has read the header of: beyond a megabyte of rows, deflate must
+// be able to make them of the data.
+inline bool PictureBackedByData(png_structp png, png_infop info, uint64_t size) {
+  const uint64_t rows = (uint64_t(png_get_rowbytes(png, info)) + 1) * png_get_image_height(png, info);
+  return rows <= kMaxInflateRatio * size + (uint64_t(1) << 20);
 }
 
 }  // namespace pngdata

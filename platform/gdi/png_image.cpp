@@ -52,6 +52,8 @@ bool ReadRows(PngRead& r) {
     r.tooBig = true;
     return false;
   }
+  // A picture its data could never fill is damaged, not large.
+  if (!pngdata::PictureBackedByData(r.png, r.info, r.data.size())) return false;
   // 16-bit samples keep their high byte, as other readers do.
   png_set_strip_16(r.png);
   png_set_expand(r.png);  // palette, low-bit grey and tRNS to 8-bit channels with alpha

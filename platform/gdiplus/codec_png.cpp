@@ -77,7 +77,8 @@ GpStatus ReadPicture(ReadState& s) {
     s.icc.assign(iccData, iccData + iccLength);
   int depth = 0, colorType = 0, interlace = 0;
   png_get_IHDR(png, info, &s.w, &s.h, &depth, &colorType, &interlace, nullptr, nullptr);
-  if (!SizeAllowed(s.w, s.h, s.reader.data.size())) return InvalidParameter;
+  if (!SizeAllowed(s.w, s.h, s.reader.data.size()) || !pngdata::PictureBackedByData(png, info, s.reader.data.size()))
+    return InvalidParameter;
   const bool hasTrns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
   if (colorType == PNG_COLOR_TYPE_PALETTE || (colorType == PNG_COLOR_TYPE_GRAY && !hasTrns)) {
     if (depth == 16) png_set_strip_16(png);

@@ -114,7 +114,7 @@ const uint8_t* TSampleRows::Next() {
     const auto* from = reinterpret_cast<const uint8_t*>(bytes_.data()) + consumed_;
     consumed_ += have;
     if (have == rowBytes_) return from;
-    std::memcpy(row_.data(), from, size_t(have));
+    if (have > 0) std::memcpy(row_.data(), from, size_t(have));
     std::fill(row_.begin() + have, row_.end(), uint8_t{0xFF});
     return row_.data();
   }

@@ -7,7 +7,7 @@ bool TPDFImage::LoadJPEG(TStream& stream) {
   std::string data = stream.ReadToEnd();
   TJPEGHeaderInfo header;
   ParseJPEGHeader(data, header);
-  if (!JPEGEmbeddable(header)) return false;
+  if (!JPEGEmbeddable(header) || !JPEGSizeBackedByData(header, int64_t(data.size()))) return false;
   WriteJPEGData(std::move(data), 0, header);
   return Ref != nullptr;
 }

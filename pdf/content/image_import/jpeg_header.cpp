@@ -1,3 +1,4 @@
+#include <algorithm>
 #include "pdf/content/image_import/jpeg_header.h"
 
 #include <cmath>
@@ -153,4 +154,15 @@ void ReadJPEGHeader(TStream& stream, TJPEGHeaderInfo& info) {
 bool JPEGEmbeddable(const TJPEGHeaderInfo& info) {
   return info.Width > 0 && info.Height > 0 && info.Precision == 8 && info.Frame != 0xC3 &&
          (info.Components == 1 || info.Components == 3 || info.Components == 4);
+}
+
+bool JPEGSizeBackedByData(const TJPEGHeaderInfo& info, int64_t bytes) {
+  // Huffman coding gives every 8 x 8 block of the fullest component at least one bit: no
+  // more than 512 pixels a byte. Beyond an allowance at least a quarter of the picture must be
+  // within that (a file cut short still counts); a few hundred bytes do not make a picture of
+  // hundreds of millions of pixels.
+  constexpr int64_t kPixelsPerByte = 512;
+  constexpr int64_t kAllowance = int64_t(4) << 20;
+  const int64_t pixels = int64_t(info.Width) * info.Height;
+  return pixels <= kAllowance || pixels / 4 <= kPixelsPerByte * std::max<int64_t>(bytes, 0);
 }

@@ -26,3 +26,6 @@ void ReadJPEGHeader(TStream& stream, TJPEGHeaderInfo& info);
 // What a DCTDecode image can be: 8-bit samples of 1, 3 or 4 components, of a real size, in a
 // DCT-based (not lossless) frame.
 bool JPEGEmbeddable(const TJPEGHeaderInfo& info);
+// Whether a file of `bytes` bytes can hold the picture its frame header states (see the
+// definition); pictures of a few megapixels always can.
+bool JPEGSizeBackedByData(const TJPEGHeaderInfo& info, int64_t bytes);

@@ -162,6 +162,19 @@ TEST(ImageImport, JPEGsADocumentCannotCarryAreNotLoaded) {
   EXPECT_FALSE(Import(std::string("\xFF\xD8", 2)).ok);
 }
 
+// A file cannot describe more than 512 pixels a byte (every 8 x 8 block of Huffman data takes
+// a bit): beyond 4 megapixels, a picture whose file holds not even a quarter of that is not
+// taken; one cut short, or padded out by its scan data, is.
+TEST(ImageImport, JPEGsTheirDataCannotDescribeAreNotLoaded) {
+  const std::string lying = Frame(0xC0, 8, 16000, 16000, 3);
+  ASSERT_LT(lying.size(), 100u);
+  EXPECT_FALSE(Import(lying).ok);
+  EXPECT_FALSE(Import(Frame(0xC2, 8, 4000, 2000, 1) + std::string(3000, '\x55')).ok);
+  // 8 megapixels need at least 4 KB (a quarter at 512 pixels a byte).
+  EXPECT_TRUE(Import(Frame(0xC2, 8, 4000, 2000, 1) + std::string(4100, '\x55')).ok);
+  EXPECT_TRUE(Import(Frame(0xC0, 8, 2048, 2048, 3)).ok);  // 4 megapixels are always taken
+}
+
 struct PNGMode {
   const char* file;
   int mode;
