@@ -37,6 +37,9 @@ class TPDFTextFunnel {
   // Set by the renderer's word splitting after a kerning gap: a following space ends the word.
   uint8_t SpaceSwitch = 0;
   uint8_t MayJoin = 1;
+  // Words carry their fill colour (the renderer's colour text) as their second attribute, so
+  // that words of different colours stay apart.
+  uint8_t ColorFlag = 0;
   double JoinTolerance = 0.7;
   // When 0, the attribute of that index must be equal for a word to join a block.
   std::array<uint8_t, 3> IgnoreAttribute{};

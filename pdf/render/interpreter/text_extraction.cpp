@@ -9,6 +9,7 @@
 #include "pdf/render/funnel/text_funnel.h"
 #include "pdf/render/interpreter/text_walk.h"
 #include "pdf/render/renderer/renderer.h"
+#include "platform/rtl/numbers.h"
 
 namespace {
 
@@ -55,13 +56,16 @@ void TPDFRenderer::ExtractText(TPDFContentRun& run) {
   FontHeight(t, ascent, descent);
   const bool composite = t.Font->Composite != 0;
   const std::string fontName = t.Font->BaseFont;
+  std::string colour;
+  std::vector<double> components;
+  TextColorText(st, colour, components);
   PendingWord word;
 
   auto pass = [&] {
     if (word.Empty()) return;
     const double start = word.Offsets.front();
     funnel.AddText(CurrentMatrix, word.Text, word.Offsets, word.End - start, ascent - descent, start,
-                   t.Rise + descent, t.Size, fontName, std::string());
+                   t.Rise + descent, t.Size, fontName, colour);
     word.Clear();
   };
   auto add = [&word](const std::u16string& text, double x, double advance) {
@@ -109,4 +113,25 @@ void TPDFRenderer::ExtractText(TPDFContentRun& run) {
       });
   if (!(word.Text == u" " && funnel.SpaceSwitch != 0)) pass();
   EndText(run, t, true);
+}
+
+void TPDFRenderer::TextColorText(const TPDFGraphicsState& state, std::string& text,
+                                 std::vector<double>& components) const {
+  text.clear();
+  components.clear();
+  if (Mode != kRenderTextExtraction || funnel_->ColorFlag == 0) return;
+  if (state.FillColorSpace == "DeviceCMYK" || state.FillAlternateSpace == "DeviceCMYK") {
+    for (double v : state.FillCMYK) {
+      const double ink = std::isfinite(v) ? std::clamp(v, 0.0, 1.0) : 0.0;
+      text += IntToHex(uint64_t(RoundHalfEven(ink * 255)), 2);
+      components.push_back(ink);
+    }
+    return;
+  }
+  text = "#";
+  for (int shift = 0; shift <= 16; shift += 8) {
+    const uint32_t byte = (state.FillColor >> shift) & 0xFF;
+    text += IntToHex(byte, 2);
+    components.push_back(byte / 255.0);
+  }
 }

@@ -80,8 +80,9 @@ void TPDFRenderer::RenderPage() {
   if (!Finite(mx1, my1, mx2, my2)) mx1 = 0, my1 = 0, mx2 = 612, my2 = 792;
   if (!Finite(x1, y1, x2, y2)) x1 = mx1, y1 = my1, x2 = mx2, y2 = my2;
   x1 = std::max(x1, mx1), y1 = std::max(y1, my1), x2 = std::min(x2, mx2), y2 = std::min(y2, my2);
-  // A box that lies outside the media box leaves nothing: the media box is the page then.
-  if (x2 <= x1 || y2 <= y1) x1 = mx1, y1 = my1, x2 = mx2, y2 = my2;
+  // A box that lies outside the media box leaves nothing: the media box is the page then. A
+  // box of no width or height is a page one point across.
+  if (x2 < x1 || y2 < y1) x1 = mx1, y1 = my1, x2 = mx2, y2 = my2;
   double w = x2 - x1, h = y2 - y1;
   if (w == 0) w = 1.0;
   if (h == 0) h = 1.0;

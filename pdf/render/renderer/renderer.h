@@ -206,6 +206,11 @@ class TPDFRenderer {
 
   // Visibility of an optional-content membership dictionary.
   bool IsOptionalContentVisible(TPDFDictionary* membership);
+  // The fill colour of text being extracted, when the funnel asks for colours (mode 5 with its
+  // colour flag): for a CMYK fill (or a Separation over CMYK) the four inks as two hexadecimal
+  // digits each and the inks as components, else "#" with red, green and blue as two digits
+  // each and those bytes over 255. Empty text and no components otherwise.
+  void TextColorText(const TPDFGraphicsState& state, std::string& text, std::vector<double>& components) const;
 
   // Objects created while rendering, owned here and freed with the renderer.
   std::vector<std::unique_ptr<TPDFSeparationColorSpace>> SeparationSpaces;

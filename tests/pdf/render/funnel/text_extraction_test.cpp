@@ -103,4 +103,66 @@ TEST(TextExtraction, WordRulesAndTheTextMatrix) {
   }
 }
 
+// With the funnel's colour flag each word carries its fill colour, and words of two colours on
+// one line are two blocks; without it they join.
+TEST(TextExtraction, WordsCarryTheirFillColourWhenTheFunnelAsks) {
+  const std::string content =
+      "BT /F1 12 Tf 20 250 Td 1 0 0 rg (Red) Tj 0 0 1 rg ( Blue) Tj 0 -20 Td 0 1 0.5 0.25 k (Ink) Tj "
+      "0 -20 Td /Sp cs 0.5 sc (Spot) Tj 0 -20 Td 0.5 g (Grey) Tj ET";
+  const std::string resources =
+      "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >> >> "
+      "/ColorSpace << /Sp [/Separation /Spot /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] "
+      "/C1 [1 0 0 0.5] /N 1 >>] >> >>";
+  for (const uint8_t flag : {uint8_t{0}, uint8_t{1}}) {
+    TestPdf pdf;
+    const int page = pdf.AddPage(content, resources, "[0 0 400 300]");
+    TPDFFontCollection fonts;
+    fonts.SetFontPrograms(true);
+    TPDFRenderer renderer(&fonts);
+    renderer.Mode = kRenderTextExtraction;
+    renderer.TextFunnel().ColorFlag = flag;
+    renderer.Page = pdf.Dict(page);
+    renderer.RenderPage();
+    std::vector<std::pair<std::u16string, std::string>> blocks;
+    for (const auto& b : renderer.TextFunnel().Blocks) blocks.emplace_back(b.Text, b.Attributes[2]);
+    if (flag == 0) {
+      EXPECT_EQ(blocks, (std::vector<std::pair<std::u16string, std::string>>{
+                            {u"Red Blue", ""}, {u"Ink", ""}, {u"Spot", ""}, {u"Grey", ""}}));
+    } else {
+      // 0.5 x 255 = 127.5 rounds to 128 (80), 0.25 x 255 = 63.75 to 64 (40); the spot's tint
+      // 0.5 gives the inks (0.5, 0, 0, 0.25).
+      EXPECT_EQ(blocks, (std::vector<std::pair<std::u16string, std::string>>{{u"Red", "#FF0000"},
+                                                                             {u" Blue", "#0000FF"},
+                                                                             {u"Ink", "00FF8040"},
+                                                                             {u"Spot", "80000040"},
+                                                                             {u"Grey", "#808080"}}));
+    }
+  }
+}
+
+TEST(TextExtraction, TextColourComponentsAreInksOrBytesOverTheirMost) {
+  TPDFFontCollection fonts;
+  TPDFRenderer renderer(&fonts);
+  TPDFGraphicsState state;
+  state.FillColor = 0x3366FF;  // red FF, green 66, blue 33
+  std::string text;
+  std::vector<double> components;
+  // Outside text extraction, or without the flag, there is no colour text.
+  renderer.TextColorText(state, text, components);
+  EXPECT_EQ(text, "");
+  EXPECT_TRUE(components.empty());
+  renderer.Mode = kRenderTextExtraction;
+  renderer.TextColorText(state, text, components);
+  EXPECT_EQ(text, "");
+  renderer.TextFunnel().ColorFlag = 1;
+  renderer.TextColorText(state, text, components);
+  EXPECT_EQ(text, "#FF6633");
+  EXPECT_EQ(components, (std::vector<double>{1.0, 0x66 / 255.0, 0x33 / 255.0}));
+  state.FillAlternateSpace = "DeviceCMYK";
+  state.FillCMYK = {0.1, 0.2, 0.3, 1.0};
+  renderer.TextColorText(state, text, components);
+  EXPECT_EQ(text, "1A334CFF");  // 25.5 to 26, 51, 76.5 to 76, 255
+  EXPECT_EQ(components, (std::vector<double>{0.1, 0.2, 0.3, 1.0}));
+}
+
 }  // namespace

@@ -68,6 +68,8 @@ TEST(RenderPage, SizesTheRasterFromTheBoxRotationAndResolution) {
       {"resolution0", "[0 0 612 792]", "", 0, 2, 9, 11, 0, 792},
       {"150dpi", "[0 0 612 792]", "", 150, 2, 1275, 1650, 0, 792},
       {"zero-width", "[0 0 0 50]", "", 72, 2, 1, 50, 0, 50},
+      {"zero-width-crop", "[0 0 200 100]", "/CropBox [10 20 10 70]", 72, 2, 1, 50, 10, 70},
+      {"zero-height-crop", "[0 0 200 100]", "/CropBox [10 40 60 40]", 72, 2, 50, 1, 10, 41},
       {"not-numbers", "[0 0 /A 50]", "", 72, 2, 612, 792, 0, 792},
   };
   for (const BoxCase& c : cases) {
