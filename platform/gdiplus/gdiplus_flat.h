@@ -16,8 +16,8 @@
 // maps an HDC (or an HBITMAP) to raw pixels, described by GpRawSurface; see the comments there.
 // Without a host GdipCreateFromHDC answers Win32Error and the caller falls back to plain GDI.
 //
-// EMF+ recording (GdipRecordMetafileStream, GdipRecordMetafileFileName) is bound but answers
-// NotImplemented: metafiles are not recorded by this provider.
+// EMF+ recording (GdipRecordMetafileStream, GdipRecordMetafileFileName) writes EMF+ records
+// only (EmfTypeEmfPlusOnly; the other types answer NotImplemented).
 #pragma once
 
 #include <cstddef>
@@ -650,7 +650,8 @@ GpStatus GdipGetImageEncoders(uint32_t count, uint32_t size, ImageCodecInfo* enc
 GpStatus GdipGetEncoderParameterListSize(GpImage* image, const CLSID* encoder, uint32_t* size);
 GpStatus GdipGetEncoderParameterList(GpImage* image, const CLSID* encoder, uint32_t size, EncoderParameters* buffer);
 
-// Metafile recording: bound, not provided (NotImplemented).
+// Metafile recording, EMF+ records only: into the stream, or into the file (created at once,
+// written when the metafile is disposed of).
 GpStatus GdipRecordMetafileFileName(const WCHAR* fileName, GpHDC referenceHdc, EmfType type, const GpRectF* frame,
                                     MetafileFrameUnit unit, const WCHAR* description, GpMetafile** metafile);
 GpStatus GdipRecordMetafileStream(IStream* stream, GpHDC referenceHdc, EmfType type, const GpRectF* frame,

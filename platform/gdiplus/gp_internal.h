@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "platform/gdiplus/gdiplus_flat.h"
@@ -347,5 +348,7 @@ GpImage* NewBitmapImage(ImageData&& data, const GUID& rawFormat);
 GpStatus ImageFromBytes(std::vector<uint8_t>&& bytes, GpImage** image, bool colourManaged = false);
 GpStatus ReadWholeStream(IStream* stream, std::vector<uint8_t>& out);
 GpStatus WriteWholeStream(IStream* stream, std::span<const uint8_t> bytes);
+// A file name of the flat API as the file system takes it.
+std::string FileName(const WCHAR* name);
 
 }  // namespace gdiplus

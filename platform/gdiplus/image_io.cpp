@@ -109,11 +109,11 @@ GpStatus Encode(GpImage* image, const CLSID* encoder, const EncoderParameters* p
   return EncodeTiff(*image->data, options, out);
 }
 
+}  // namespace
+
 std::string FileName(const WCHAR* name) {
   return WideToFileName(std::u16string_view(name, std::char_traits<char16_t>::length(name)));
 }
-
-}  // namespace
 
 FileKind SniffFileKind(std::span<const uint8_t> b) {
   auto starts = [&](std::initializer_list<uint8_t> sig) {
@@ -369,12 +369,6 @@ GpStatus GdipGetEncoderParameterList(GpImage* image, const CLSID* encoder, uint3
   fill(1, EncoderColorDepth, kDepthValues, 5);
   fill(2, EncoderSaveFlag, kSaveFlagValues, 1);
   return Ok;
-}
-
-GpStatus GdipRecordMetafileFileName(const WCHAR*, GpHDC, EmfType, const GpRectF*, MetafileFrameUnit, const WCHAR*,
-                                    GpMetafile** metafile) {
-  if (metafile) *metafile = nullptr;
-  return NotImplemented;
 }
 
 }  // extern "C"

@@ -1,6 +1,7 @@
 // Recording metafiles: the metafile image, its Graphics, and the end of the recording when
 // the image is disposed of.
 #include <cmath>
+#include <cstdio>
 
 #include "platform/gdiplus/gp_internal.h"
 #include "platform/gdiplus/metafile_recorder.h"
@@ -31,6 +32,34 @@ class RecordingTarget : public PixelTarget {
   Plane plane_;
 };
 
+// The size in device pixels of a recording asked for, or why there is none.
+GpStatus CheckRecording(bool target, GpHDC referenceHdc, EmfType type, const GpRectF* frame, MetafileFrameUnit unit,
+                        GpMetafile** metafile, int32_t& width, int32_t& height) {
+  if (!target || !referenceHdc || !frame || !metafile) return InvalidParameter;
+  if (!Started()) return GdiplusNotInitialized;
+  // Only EMF+ records are written: a file that also carries GDI records is not made.
+  if (type != EmfTypeEmfPlusOnly) return NotImplemented;
+  const double scale = PixelsPerUnit(unit);
+  if (scale == 0) return InvalidParameter;
+  const double w = std::ceil(double(frame->Width) * scale), h = std::ceil(double(frame->Height) * scale);
+  if (!(w >= 1 && h >= 1 && w * h <= double(kMaxPixels))) return InvalidParameter;
+  width = int32_t(w), height = int32_t(h);
+  return Ok;
+}
+
+// target: the stream, or the open file the recorder takes over.
+template <class Target>
+GpStatus BeginRecording(Target target, int32_t width, int32_t height, GpMetafile** metafile) {
+  return Guarded([&] {
+    auto m = std::make_unique<GpMetafile>();
+    m->type = ImageTypeMetafile;
+    m->rawFormat = ImageFormatEMF;
+    m->recorder = std::make_shared<MetafileRecorder>(target, width, height);
+    *metafile = m.release();
+    return Ok;
+  });
+}
+
 }  // namespace
 
 GpStatus NewRecordingGraphics(GpMetafile& metafile, GpGraphics** graphics) {
@@ -49,25 +78,26 @@ GpStatus EndRecording(GpMetafile& metafile) {
 
 extern "C" {
 
+GpStatus GdipRecordMetafileFileName(const WCHAR* fileName, GpHDC referenceHdc, EmfType type, const GpRectF* frame,
+                                    MetafileFrameUnit unit, const WCHAR*, GpMetafile** metafile) {
+  if (metafile) *metafile = nullptr;
+  int32_t w = 0, h = 0;
+  const GpStatus st = CheckRecording(fileName != nullptr, referenceHdc, type, frame, unit, metafile, w, h);
+  if (st != Ok) return st;
+  // The file is made at once and written when the recording ends.
+  std::FILE* file = std::fopen(FileName(fileName).c_str(), "wb");
+  if (!file) return Win32Error;
+  const GpStatus made = BeginRecording(file, w, h, metafile);
+  if (made != Ok && *metafile == nullptr) std::fclose(file);
+  return made;
+}
+
 GpStatus GdipRecordMetafileStream(IStream* stream, GpHDC referenceHdc, EmfType type, const GpRectF* frame,
                                   MetafileFrameUnit unit, const WCHAR*, GpMetafile** metafile) {
   if (metafile) *metafile = nullptr;
-  if (!stream || !referenceHdc || !frame || !metafile) return InvalidParameter;
-  if (!Started()) return GdiplusNotInitialized;
-  // Only EMF+ records are written: a file that also carries GDI records is not made.
-  if (type != EmfTypeEmfPlusOnly) return NotImplemented;
-  const double scale = PixelsPerUnit(unit);
-  if (scale == 0) return InvalidParameter;
-  const double w = std::ceil(double(frame->Width) * scale), h = std::ceil(double(frame->Height) * scale);
-  if (!(w >= 1 && h >= 1 && w * h <= double(kMaxPixels))) return InvalidParameter;
-  return Guarded([&] {
-    auto m = std::make_unique<GpMetafile>();
-    m->type = ImageTypeMetafile;
-    m->rawFormat = ImageFormatEMF;
-    m->recorder = std::make_shared<MetafileRecorder>(stream, int32_t(w), int32_t(h));
-    *metafile = m.release();
-    return Ok;
-  });
+  int32_t w = 0, h = 0;
+  const GpStatus st = CheckRecording(stream != nullptr, referenceHdc, type, frame, unit, metafile, w, h);
+  return st == Ok ? BeginRecording(stream, w, h, metafile) : st;
 }
 
 }  // extern "C"

@@ -34,14 +34,24 @@ EmfWriter NewEmf(int32_t width, int32_t height) {
 MetafileRecorder::MetafileRecorder(IStream* stream, int32_t width, int32_t height)
     : stream_(stream), width_(width), height_(height), emf_(NewEmf(width, height)) {
   if (stream_) stream_->AddRef();
-  Record header(emfplus::kHeader, 0);
-  // Version, recorded against a video display (flag 1), its logical resolution.
-  header.data().U32(emfplus::kGraphicsVersion).U32(1).U32(uint32_t(kReferenceDpi)).U32(uint32_t(kReferenceDpi));
-  Add(header.Finish());
+  AddHeader();
+}
+
+MetafileRecorder::MetafileRecorder(std::FILE* file, int32_t width, int32_t height)
+    : file_(file), width_(width), height_(height), emf_(NewEmf(width, height)) {
+  AddHeader();
 }
 
 MetafileRecorder::~MetafileRecorder() {
   if (stream_) stream_->Release();
+  if (file_) std::fclose(file_);
+}
+
+void MetafileRecorder::AddHeader() {
+  Record header(emfplus::kHeader, 0);
+  // Version, recorded against a video display (flag 1), its logical resolution.
+  header.data().U32(emfplus::kGraphicsVersion).U32(1).U32(uint32_t(kReferenceDpi)).U32(uint32_t(kReferenceDpi));
+  Add(header.Finish());
 }
 
 void MetafileRecorder::Add(std::vector<uint8_t> record) {
@@ -192,6 +202,12 @@ GpStatus MetafileRecorder::End() {
   ended_ = true;
   if (tooLarge_) return endStatus_ = OutOfMemory;
   const std::vector<uint8_t> bytes = emf_.Finish(1);
+  if (file_) {
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    return endStatus_ = written && closed ? Ok : Win32Error;
+  }
   endStatus_ = stream_ ? WriteWholeStream(stream_, bytes) : Win32Error;
   return endStatus_;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <span>
 #include <vector>
 
@@ -14,8 +15,10 @@ namespace gdiplus {
 
 class MetafileRecorder {
  public:
-  // A recording of width x height device pixels into `stream` (held until the end).
+  // A recording of width x height device pixels into `stream` (held until the end), or into an
+  // open file (closed by the recorder).
   MetafileRecorder(IStream* stream, int32_t width, int32_t height);
+  MetafileRecorder(std::FILE* file, int32_t width, int32_t height);
   ~MetafileRecorder();
   MetafileRecorder(const MetafileRecorder&) = delete;
   MetafileRecorder& operator=(const MetafileRecorder&) = delete;
@@ -54,13 +57,15 @@ class MetafileRecorder {
   GpStatus End();
 
  private:
+  void AddHeader();
   void Add(std::vector<uint8_t> record);
   void AddFlagOnly(uint16_t type, uint16_t flags);
   uint8_t NextSlot();
   template <typename Write>
   uint8_t AddObject(uint16_t objectType, Write write);
 
-  IStream* stream_;
+  IStream* stream_ = nullptr;
+  std::FILE* file_ = nullptr;
   int32_t width_, height_;
   EmfWriter emf_;
   uint32_t nextSlot_ = 0;

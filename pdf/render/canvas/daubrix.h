@@ -162,8 +162,10 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   bool SaveImageStreamAsTIFF(TStream& source, TStream& target);
   bool ConvertImageStream(TStream& source, TStream& target, const gdiplus::CLSID& encoder);
 
-  // Soft-mask groups of the cairo back end: a group surface the size of the target, made
-  // current; the drawing through a mask between BeginMaskedDrawing and EndMaskedDrawing.
+  // Group surfaces of the cairo back end: a surface the size of the target, made current. The
+  // drawing between BeginMaskedDrawing and EndMaskedDrawing knocks out: each fill first puts
+  // back what the group surface holds (a copy of the backdrop) where the fill will lie, so
+  // that it meets the backdrop and not the group's earlier fills. Knockout drawings nest.
   void BeginGroup(bool alphaOnly, cairo_surface_t*& previousSurface, cairo_t*& previousContext,
                   cairo_surface_t*& surface, cairo_t*& context);
   void SetCurrentSurface(cairo_surface_t* surface, cairo_t* context);
@@ -172,6 +174,9 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   void PaintThroughMask(cairo_surface_t* surface, cairo_surface_t* mask);
   void EndMaskedDrawing(cairo_surface_t* surface, cairo_t* context);
   void FreeGroup(cairo_t* context, cairo_surface_t* surface);
+  // Paints a group surface over the current target (a knockout drawing on the target puts its
+  // backdrop back under the group first).
+  void PaintGroup(cairo_surface_t* surface);
   TCairoDLL* Cairo() const { return cairo_.get(); }
   cairo_t* CairoContext() const { return cairoContext_; }
 
@@ -351,9 +356,18 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   cairo_t* cairoContext_ = nullptr;
   cairo_surface_t* cairoDeviceSurface_ = nullptr;  // over the target, flushed to it at the end
   cairo_t* cairoDeviceContext_ = nullptr;
-  bool groupActive_ = false;
-  cairo_surface_t* groupSurface_ = nullptr;
-  cairo_t* groupContext_ = nullptr;
-  cairo_surface_t* maskSurface_ = nullptr;
-  cairo_t* maskContext_ = nullptr;
+  // The knockout drawing in force (on the context that was current when it began) and the
+  // ones it interrupted.
+  struct TMaskedDrawing {
+    bool Active = false;
+    cairo_t* Target = nullptr;
+    cairo_surface_t* GroupSurface = nullptr;
+    cairo_t* GroupContext = nullptr;
+    cairo_surface_t* MaskSurface = nullptr;
+    cairo_t* MaskContext = nullptr;
+  };
+  bool Knocking() const;
+  void KnockOut(cairo_surface_t* shape);
+  TMaskedDrawing masked_;
+  std::vector<TMaskedDrawing> maskedOuter_;
 };

@@ -44,7 +44,7 @@ void TPDFDaubrix::ReleaseCairo() {
 template <class F>
 void TPDFDaubrix::CairoEach(F&& segment) {
   segment(cairoContext_);
-  if (groupActive_ && maskContext_ != nullptr) segment(maskContext_);
+  if (Knocking()) segment(masked_.MaskContext);
 }
 
 void TPDFDaubrix::CairoNewPath() {
@@ -189,19 +189,17 @@ void TPDFDaubrix::CairoStrokeStyle() {
                          std::isfinite(dashPhase_) ? dashPhase_ * unit : 0);
 }
 
-// Fills first draw what the group holds through its mask (soft-mask drawing), then paint.
+// In a knockout drawing a fill first puts the backdrop back where it will lie, then paints.
 void TPDFDaubrix::CairoPaint(bool fill, bool stroke) {
   cairo_t* c = cairoContext_;
-  if (fill && !stroke && groupActive_ && maskContext_ != nullptr && maskSurface_ != nullptr && groupSurface_ != nullptr) {
-    cairo_->cairo_set_source_rgba(maskContext_, 0, 0, 0, 1);
-    cairo_->cairo_fill(maskContext_);
-    cairo_->cairo_set_operator(c, CAIRO_OPERATOR_OVER);
-    cairo_->cairo_set_source_surface(c, groupSurface_, 0, 0);
-    cairo_->cairo_mask_surface(c, maskSurface_, 0, 0);
-    cairo_->cairo_set_source_rgba(maskContext_, 0, 0, 0, 0);
-    cairo_->cairo_set_operator(maskContext_, CAIRO_OPERATOR_SOURCE);
-    cairo_->cairo_paint(maskContext_);
-    cairo_->cairo_set_operator(maskContext_, CAIRO_OPERATOR_OVER);
+  if (fill && !stroke && Knocking()) {
+    cairo_->cairo_set_source_rgba(masked_.MaskContext, 0, 0, 0, 1);
+    cairo_->cairo_fill(masked_.MaskContext);
+    KnockOut(masked_.MaskSurface);
+    cairo_->cairo_set_source_rgba(masked_.MaskContext, 0, 0, 0, 0);
+    cairo_->cairo_set_operator(masked_.MaskContext, CAIRO_OPERATOR_SOURCE);
+    cairo_->cairo_paint(masked_.MaskContext);
+    cairo_->cairo_set_operator(masked_.MaskContext, CAIRO_OPERATOR_OVER);
   }
   if (cairo_->cairo_status(c) != CAIRO_STATUS_SUCCESS) return;
   cairo_->cairo_set_operator(c, TCairoDLL::BlendModeToOperator(blendMode_));
@@ -292,8 +290,7 @@ bool TPDFDaubrix::CairoDrawImage(const TDecodedImage& image, int32_t sourceWidth
   return cairo_->cairo_status(c) == CAIRO_STATUS_SUCCESS;
 }
 
-// Soft-mask groups: a surface the size of the page's raster (not a fixed size, which would cut
-// off larger pages).
+// Group surfaces are the size of the page's raster (a fixed size would cut off larger pages).
 void TPDFDaubrix::BeginGroup(bool alphaOnly, cairo_surface_t*& previousSurface, cairo_t*& previousContext,
                              cairo_surface_t*& surface, cairo_t*& context) {
   previousSurface = cairoSurface_;
@@ -314,17 +311,32 @@ void TPDFDaubrix::SetCurrentSurface(cairo_surface_t* surface, cairo_t* context) 
   cairoContext_ = context;
 }
 
+bool TPDFDaubrix::Knocking() const {
+  return masked_.Active && masked_.Target == cairoContext_ && masked_.MaskContext != nullptr &&
+         masked_.MaskSurface != nullptr && masked_.GroupSurface != nullptr;
+}
+
+// The backdrop copy goes back, replacing what is there, wherever the shape covers the target.
+void TPDFDaubrix::KnockOut(cairo_surface_t* shape) {
+  cairo_t* c = cairoContext_;
+  cairo_->cairo_save(c);
+  cairo_->cairo_identity_matrix(c);
+  cairo_->cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+  cairo_->cairo_set_source_surface(c, masked_.GroupSurface, 0, 0);
+  cairo_->cairo_mask_surface(c, shape, 0, 0);
+  cairo_->cairo_restore(c);
+}
+
 void TPDFDaubrix::BeginMaskedDrawing(bool paintWhite, cairo_t* groupContext, cairo_t* maskContext,
                                      cairo_surface_t* maskSurface, cairo_surface_t* groupSurface) {
-  if (backEnd_ != kBackEndCairo) return;
-  groupActive_ = true;
+  if (backEnd_ != kBackEndCairo || groupContext == nullptr || maskContext == nullptr) return;
+  maskedOuter_.push_back(masked_);
   if (paintWhite) cairo_->cairo_set_source_rgba(groupContext, 1, 1, 1, 1);
   else cairo_->cairo_set_source_surface(groupContext, cairoSurface_, 0, 0);
+  cairo_->cairo_set_operator(groupContext, CAIRO_OPERATOR_SOURCE);
   cairo_->cairo_paint(groupContext);
-  groupSurface_ = groupSurface;
-  groupContext_ = groupContext;
-  maskSurface_ = maskSurface;
-  maskContext_ = maskContext;
+  cairo_->cairo_set_operator(groupContext, CAIRO_OPERATOR_OVER);
+  masked_ = TMaskedDrawing{true, cairoContext_, groupSurface, groupContext, maskSurface, maskContext};
   cairo_->cairo_set_source_rgba(maskContext, 0, 0, 0, 0);
   cairo_->cairo_set_operator(maskContext, CAIRO_OPERATOR_SOURCE);
   cairo_->cairo_paint(maskContext);
@@ -340,10 +352,25 @@ void TPDFDaubrix::PaintThroughMask(cairo_surface_t* surface, cairo_surface_t* ma
 }
 
 void TPDFDaubrix::EndMaskedDrawing(cairo_surface_t* surface, cairo_t* context) {
-  groupActive_ = false;
-  groupSurface_ = maskSurface_ = nullptr;
-  groupContext_ = maskContext_ = nullptr;
+  if (!maskedOuter_.empty()) {
+    masked_ = maskedOuter_.back();
+    maskedOuter_.pop_back();
+  } else {
+    masked_ = TMaskedDrawing{};
+  }
   SetCurrentSurface(surface, context);
+}
+
+void TPDFDaubrix::PaintGroup(cairo_surface_t* surface) {
+  if (backEnd_ != kBackEndCairo || surface == nullptr) return;
+  if (Knocking()) KnockOut(surface);
+  cairo_t* c = cairoContext_;
+  cairo_->cairo_save(c);
+  cairo_->cairo_identity_matrix(c);
+  cairo_->cairo_set_operator(c, TCairoDLL::BlendModeToOperator(blendMode_));
+  cairo_->cairo_set_source_surface(c, surface, 0, 0);
+  cairo_->cairo_paint(c);
+  cairo_->cairo_restore(c);
 }
 
 void TPDFDaubrix::FreeGroup(cairo_t* context, cairo_surface_t* surface) {

@@ -2,11 +2,16 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "pdf/render/canvas/gdiplus_settings.h"
 
 namespace {
+
+#define VELMORA_GDIPLUS_COUNT(member, function) +1
+static_assert(0 VELMORA_GDIPLUS_SLOTS(VELMORA_GDIPLUS_COUNT) == kGdiplusSlotCount);
+#undef VELMORA_GDIPLUS_COUNT
 
 // The provider stays mapped after dlclose: cairo and pixman keep caches that only their own
 // data reaches, and unmapping them under a live process gains nothing.
@@ -17,23 +22,26 @@ constexpr int kOpenFlags = RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE;
 TWZRXGDIPlus::~TWZRXGDIPlus() { Unload(); }
 
 void TWZRXGDIPlus::ClearSlots() {
-#define VELMORA_GDIPLUS_CLEAR_SLOT(name, required) name = nullptr;
-  VELMORA_GDIPLUS_ENTRY_POINTS(VELMORA_GDIPLUS_CLEAR_SLOT)
+#define VELMORA_GDIPLUS_CLEAR_SLOT(member, function) member = nullptr;
+  VELMORA_GDIPLUS_SLOTS(VELMORA_GDIPLUS_CLEAR_SLOT)
+  VELMORA_GDIPLUS_EXTRAS(VELMORA_GDIPLUS_CLEAR_SLOT)
 #undef VELMORA_GDIPLUS_CLEAR_SLOT
 }
 
 void TWZRXGDIPlus::BindSlots() {
   missing_.clear();
-  bool requiredMissing = false;
-#define VELMORA_GDIPLUS_BIND_SLOT(entry, required)                               \
-  entry = reinterpret_cast<decltype(&gdiplus::entry)>(dlsym(module_, #entry)); \
-  if (!entry) {                                                                \
-    missing_.push_back(#entry);                                                \
-    if (required) requiredMissing = true;                                      \
-  }
-  VELMORA_GDIPLUS_ENTRY_POINTS(VELMORA_GDIPLUS_BIND_SLOT)
+  int32_t bound = 0;
+#define VELMORA_GDIPLUS_BIND(member, function)                                       \
+  member = reinterpret_cast<decltype(&gdiplus::function)>(dlsym(module_, #function)); \
+  if (!member && std::find(missing_.begin(), missing_.end(), #function) == missing_.end()) missing_.push_back(#function);
+#define VELMORA_GDIPLUS_BIND_SLOT(member, function) \
+  VELMORA_GDIPLUS_BIND(member, function)            \
+  if (member) ++bound;
+  VELMORA_GDIPLUS_SLOTS(VELMORA_GDIPLUS_BIND_SLOT)
+  VELMORA_GDIPLUS_EXTRAS(VELMORA_GDIPLUS_BIND)
 #undef VELMORA_GDIPLUS_BIND_SLOT
-  status_ = requiredMissing ? kEntryPointMissing : kReady;
+#undef VELMORA_GDIPLUS_BIND
+  status_ = bound == kGdiplusSlotCount ? kReady : kEntryPointMissing;
 }
 
 int32_t TWZRXGDIPlus::Load(const WideString& path, bool reuseLoaded) {

@@ -10,72 +10,108 @@
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/rtl/strings.h"
 
-// Every entry point the canvas calls, with whether the back end needs it whenever it draws
-// (required) or only in one operation that checks for it first (optional). Names that no
-// operation calls are not looked up, so their absence cannot disable the back end.
-#define VELMORA_GDIPLUS_ENTRY_POINTS(X)          \
-  X(GdiplusStartup, true)                        \
-  X(GdiplusShutdown, true)                       \
-  X(GdipCreateFromHDC, true)                     \
-  X(GdipDeleteGraphics, true)                    \
-  X(GdipSetSmoothingMode, true)                  \
-  X(GdipSetPixelOffsetMode, true)                \
-  X(GdipSetInterpolationMode, true)              \
-  X(GdipSetPageUnit, true)                       \
-  X(GdipGetImageGraphicsContext, false)          \
-  X(GdipCreateRegion, true)                      \
-  X(GdipGetClip, true)                           \
-  X(GdipDeleteRegion, true)                      \
-  X(GdipSetClipRegion, true)                     \
-  X(GdipCreatePath, true)                        \
-  X(GdipDeletePath, true)                        \
-  X(GdipAddPathLine, true)                       \
-  X(GdipClosePathFigure, true)                   \
-  X(GdipAddPathBezier, true)                     \
-  X(GdipFillPath, true)                          \
-  X(GdipDrawPath, true)                          \
-  X(GdipSetPathFillMode, true)                   \
-  X(GdipSetClipPath, true)                       \
-  X(GdipStartPathFigure, true)                   \
-  X(GdipGetPointCount, true)                     \
-  X(GdipGetVisibleClipBounds, true)              \
-  X(GdipCreateSolidFill, true)                   \
-  X(GdipDeleteBrush, true)                       \
-  X(GdipCreateLineBrush, false)                  \
-  X(GdipSetLinePresetBlend, false)               \
-  X(GdipCreateTexture2, false)                   \
-  X(GdipSetTextureTransform, false)              \
-  X(GdipScaleTextureTransform, false)            \
-  X(GdipCreatePen1, true)                        \
-  X(GdipDeletePen, true)                         \
-  X(GdipSetPenDashArray, true)                   \
-  X(GdipSetPenDashOffset, true)                  \
-  X(GdipSetPenLineJoin, true)                    \
-  X(GdipSetPenStartCap, true)                    \
-  X(GdipSetPenEndCap, true)                      \
-  X(GdipSetPenMiterLimit, true)                  \
-  X(GdipSetPenDashCap197819, true)               \
-  X(GdipLoadImageFromStream, true)               \
-  X(GdipLoadImageFromStreamICM, false)           \
-  X(GdipSaveImageToStream, false)                \
-  X(GdipDisposeImage, true)                      \
-  X(GdipCreateBitmapFromScan0, false)            \
-  X(GdipDrawImageRect, true)                     \
-  X(GdipDrawImagePoints, true)                   \
-  X(GdipDrawImagePointsRect, false)              \
-  X(GdipGetImageWidth, false)                    \
-  X(GdipGetImageHeight, false)                   \
-  X(GdipImageGetFrameCount, false)               \
-  X(GdipImageSelectActiveFrame, false)           \
-  X(GdipCreateImageAttributes, false)            \
-  X(GdipDisposeImageAttributes, false)           \
-  X(GdipSetImageAttributesColorKeys, false)      \
-  X(GdipGetImageEncodersSize, true)              \
-  X(GdipGetImageEncoders, true)                  \
-  X(GdipRecordMetafileStream, false)             \
-  X(GdipCreateMatrix2, false)                    \
-  X(GdipDeleteMatrix, false)                     \
-  X(VelmoraGdiplusSetHost, false)
+// The provider's entry points in slot order: the slot's member and the function it binds. Every
+// slot is bound, also those that no operation calls, and a provider lacking any of them is not
+// used. The texture transform has two slots (the second is bound and never called).
+#define VELMORA_GDIPLUS_SLOTS(X) \
+  X(GdiplusStartup, GdiplusStartup) \
+  X(GdiplusShutdown, GdiplusShutdown) \
+  X(GdipCreateFromHDC, GdipCreateFromHDC) \
+  X(GdipDeleteGraphics, GdipDeleteGraphics) \
+  X(GdipSetSmoothingMode, GdipSetSmoothingMode) \
+  X(GdipSetPixelOffsetMode, GdipSetPixelOffsetMode) \
+  X(GdipSetInterpolationMode, GdipSetInterpolationMode) \
+  X(GdipSetCompositingMode, GdipSetCompositingMode) \
+  X(GdipSetCompositingQuality, GdipSetCompositingQuality) \
+  X(GdipSetPageUnit, GdipSetPageUnit) \
+  X(GdipGetImageGraphicsContext, GdipGetImageGraphicsContext) \
+  X(GdipGraphicsClear, GdipGraphicsClear) \
+  X(GdipCreateRegion, GdipCreateRegion) \
+  X(GdipGetClip, GdipGetClip) \
+  X(GdipDeleteRegion, GdipDeleteRegion) \
+  X(GdipSetClipRegion, GdipSetClipRegion) \
+  X(GdipCreatePath, GdipCreatePath) \
+  X(GdipDeletePath, GdipDeletePath) \
+  X(GdipAddPathLine, GdipAddPathLine) \
+  X(GdipClosePathFigure, GdipClosePathFigure) \
+  X(GdipAddPathBezier, GdipAddPathBezier) \
+  X(GdipFillPath, GdipFillPath) \
+  X(GdipDrawPath, GdipDrawPath) \
+  X(GdipSetPathFillMode, GdipSetPathFillMode) \
+  X(GdipSetClipPath, GdipSetClipPath) \
+  X(GdipStartPathFigure, GdipStartPathFigure) \
+  X(GdipGetPointCount, GdipGetPointCount) \
+  X(GdipGetVisibleClipBounds, GdipGetVisibleClipBounds) \
+  X(GdipCreateSolidFill, GdipCreateSolidFill) \
+  X(GdipDeleteBrush, GdipDeleteBrush) \
+  X(GdipCreateLineBrush, GdipCreateLineBrush) \
+  X(GdipSetLinePresetBlend, GdipSetLinePresetBlend) \
+  X(GdipSetLineTransform, GdipSetLineTransform) \
+  X(GdipCreateTexture2, GdipCreateTexture2) \
+  X(GdipSetTextureTransform, GdipSetTextureTransform) \
+  X(GdipSetTextureTransformAgain, GdipSetTextureTransform) \
+  X(GdipScaleTextureTransform, GdipScaleTextureTransform) \
+  X(GdipCreatePen1, GdipCreatePen1) \
+  X(GdipDeletePen, GdipDeletePen) \
+  X(GdipSetPenDashArray, GdipSetPenDashArray) \
+  X(GdipSetPenDashOffset, GdipSetPenDashOffset) \
+  X(GdipSetPenLineJoin, GdipSetPenLineJoin) \
+  X(GdipSetPenStartCap, GdipSetPenStartCap) \
+  X(GdipSetPenEndCap, GdipSetPenEndCap) \
+  X(GdipSetPenMiterLimit, GdipSetPenMiterLimit) \
+  X(GdipSetPenDashCap197819, GdipSetPenDashCap197819) \
+  X(GdipSetPenTransform, GdipSetPenTransform) \
+  X(GdipLoadImageFromStream, GdipLoadImageFromStream) \
+  X(GdipLoadImageFromStreamICM, GdipLoadImageFromStreamICM) \
+  X(GdipSaveImageToStream, GdipSaveImageToStream) \
+  X(GdipLoadImageFromFile, GdipLoadImageFromFile) \
+  X(GdipSaveImageToFile, GdipSaveImageToFile) \
+  X(GdipDisposeImage, GdipDisposeImage) \
+  X(GdipDrawImageRect, GdipDrawImageRect) \
+  X(GdipDrawImagePoints, GdipDrawImagePoints) \
+  X(GdipDrawImagePointsRect, GdipDrawImagePointsRect) \
+  X(GdipDrawImageI, GdipDrawImageI) \
+  X(GdipDrawImageRectI, GdipDrawImageRectI) \
+  X(GdipDrawImagePointRectI, GdipDrawImagePointRectI) \
+  X(GdipGetImageDimension, GdipGetImageDimension) \
+  X(GdipGetImageWidth, GdipGetImageWidth) \
+  X(GdipGetImageHeight, GdipGetImageHeight) \
+  X(GdipGetImageHorizontalResolution, GdipGetImageHorizontalResolution) \
+  X(GdipGetImageVerticalResolution, GdipGetImageVerticalResolution) \
+  X(GdipGetImagePixelFormat, GdipGetImagePixelFormat) \
+  X(GdipImageGetFrameDimensionsCount, GdipImageGetFrameDimensionsCount) \
+  X(GdipImageGetFrameDimensionsList, GdipImageGetFrameDimensionsList) \
+  X(GdipImageGetFrameCount, GdipImageGetFrameCount) \
+  X(GdipImageSelectActiveFrame, GdipImageSelectActiveFrame) \
+  X(GdipSetImageAttributesColorKeys, GdipSetImageAttributesColorKeys) \
+  X(GdipCreateImageAttributes, GdipCreateImageAttributes) \
+  X(GdipDisposeImageAttributes, GdipDisposeImageAttributes) \
+  X(GdipSetImageAttributesColorMatrix, GdipSetImageAttributesColorMatrix) \
+  X(GdipGetImageEncodersSize, GdipGetImageEncodersSize) \
+  X(GdipGetImageEncoders, GdipGetImageEncoders) \
+  X(GdipGetEncoderParameterListSize, GdipGetEncoderParameterListSize) \
+  X(GdipGetEncoderParameterList, GdipGetEncoderParameterList) \
+  X(GdipGetPropertyItem, GdipGetPropertyItem) \
+  X(GdipSetPropertyItem, GdipSetPropertyItem) \
+  X(GdipGetPropertyCount, GdipGetPropertyCount) \
+  X(GdipGetAllPropertyItems, GdipGetAllPropertyItems) \
+  X(GdipRecordMetafileFileName, GdipRecordMetafileFileName) \
+  X(GdipRecordMetafileStream, GdipRecordMetafileStream) \
+  X(GdipCreateBitmapFromGraphics, GdipCreateBitmapFromGraphics) \
+  X(GdipCreateBitmapFromScan0, GdipCreateBitmapFromScan0) \
+  X(GdipCreateBitmapFromGdiDib, GdipCreateBitmapFromGdiDib) \
+  X(GdipCreateBitmapFromHBITMAP, GdipCreateBitmapFromHBITMAP) \
+  X(GdipBitmapSetResolution, GdipBitmapSetResolution) \
+  X(GdipCreateMatrix2, GdipCreateMatrix2) \
+  X(GdipInvertMatrix, GdipInvertMatrix)
+
+// Bound beyond the slots when the provider has them: matrices are deleted (a provider without
+// it draws no texture brush), and our provider takes the host table of device contexts.
+#define VELMORA_GDIPLUS_EXTRAS(X) \
+  X(GdipDeleteMatrix, GdipDeleteMatrix) \
+  X(VelmoraGdiplusSetHost, VelmoraGdiplusSetHost)
+
+inline constexpr int kGdiplusSlotCount = 90;
 
 class TWZRXGDIPlus {
  public:
@@ -89,8 +125,8 @@ class TWZRXGDIPlus {
 
   // Unloads first. An empty path means the default provider. With reuseLoaded a provider that
   // is already mapped into the process is borrowed (and never unloaded by this binding).
-  // Without a module the status is kLibraryNotFound; with one, kReady unless a required entry
-  // point is missing (kEntryPointMissing).
+  // Without a module the status is kLibraryNotFound; with one, kReady unless one of the slots'
+  // entry points is missing (kEntryPointMissing).
   int32_t Load(const WideString& path, bool reuseLoaded);
   void Unload();
 
@@ -108,11 +144,12 @@ class TWZRXGDIPlus {
   int32_t Status() const { return status_; }
   bool Borrowed() const { return borrowed_; }
   void* Module() const { return module_; }
-  // The names that the last Load did not find (required and optional).
+  // The names that the last Load did not find (slots and extras).
   const std::vector<std::string>& MissingEntryPoints() const { return missing_; }
 
-#define VELMORA_GDIPLUS_DECLARE_SLOT(name, required) decltype(&gdiplus::name) name = nullptr;
-  VELMORA_GDIPLUS_ENTRY_POINTS(VELMORA_GDIPLUS_DECLARE_SLOT)
+#define VELMORA_GDIPLUS_DECLARE_SLOT(member, function) decltype(&gdiplus::function) member = nullptr;
+  VELMORA_GDIPLUS_SLOTS(VELMORA_GDIPLUS_DECLARE_SLOT)
+  VELMORA_GDIPLUS_EXTRAS(VELMORA_GDIPLUS_DECLARE_SLOT)
 #undef VELMORA_GDIPLUS_DECLARE_SLOT
 
  private:

@@ -289,6 +289,15 @@ class TPDFRenderer {
   // XObjects, inline images, text and marked content.
   void DoXObject(TPDFContentRun& run, std::string_view name);
   void RunForm(TPDFContentRun& run, TPDFStream* form, TPDFObject* reference);
+  // A form's transparency group: its "Group" when that is a dictionary with /S /Transparency.
+  struct TTransparencyGroup {
+    bool Present = false;
+    std::string ColorSpace;  // "CS" when a name, "DeviceRGB" otherwise
+    bool Isolated = false, Knockout = false;
+  };
+  TTransparencyGroup ReadTransparencyGroup(TPDFDictionary* form);
+  // Runs the form's content on the cairo back end inside the group's surfaces.
+  void RunGroupContent(TPDFContentRun& run, TPDFStream* form, TPDFObject* reference, const TTransparencyGroup& group);
   void DrawImageXObject(TPDFContentRun& run, TPDFStream* image, TPDFObject* reference);
   void PrepareDecoder(TPDFImageDecoder& decoder, const TPDFContentRun& run);
   void DrawDecodedImage(TPDFContentRun& run, TPDFImageDecoder& decoder);

@@ -88,6 +88,7 @@ void TPDFRenderer::RunForm(TPDFContentRun& run, TPDFStream* form, TPDFObject* re
   TPDFDictionary* dict = form->Dictionary();
   double box[4];
   const bool hasBox = ReadNumbers(ResolveReference(dict->GetValue("BBox")), 4, box);
+  const TTransparencyGroup group = ReadTransparencyGroup(dict);
   double m[6];
   const TPDFMatrix before = CurrentMatrix;
   const bool hasMatrix = ReadNumbers(ResolveReference(dict->GetValue("Matrix")), 6, m);
@@ -114,7 +115,10 @@ void TPDFRenderer::RunForm(TPDFContentRun& run, TPDFStream* form, TPDFObject* re
     ClipToBox(run, box[0], box[1], box[2], box[3]);
   }
   activeForms_.push_back(form);
-  RunContentStream(run.Canvas, form, reference);
+  if (group.Present && (Mode == kRenderCairoDC || Mode == kRenderCairoBitmap) && run.Canvas->BackEnd() == kBackEndCairo)
+    RunGroupContent(run, form, reference, group);
+  else
+    RunContentStream(run.Canvas, form, reference);
   activeForms_.pop_back();
   UseSavedState = 0;
   DefaultResources = defaultsBefore;

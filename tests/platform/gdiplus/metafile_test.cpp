@@ -2,6 +2,7 @@
 // EMF+ records in EMF comments, checked field by field against the published layouts
 // (offsets and values worked out by hand below), and the recording's refusals.
 #include <cstring>
+#include <filesystem>
 #include <span>
 
 #include "tests/platform/gdiplus/provider.h"
@@ -455,6 +456,57 @@ TEST(GdiplusRecording, RefusalsAndAStreamThatWillNotTakeTheFile) {
   ASSERT_EQ(GP(GdipRecordMetafileStream)(&tight, &dc, EmfTypeEmfPlusOnly, &frame, MetafileFrameUnitPixel, nullptr, &m),
             Ok);
   EXPECT_NE(GP(GdipDisposeImage)(reinterpret_cast<GpImage*>(m)), Ok);
+}
+
+// Recording by file name writes the file a stream recording of the same drawing holds, when
+// the metafile is disposed of; what a stream recording refuses it refuses before making a file.
+TEST(GdiplusRecording, ByFileNameTheFileHoldsWhatAStreamRecordingHolds) {
+  auto draw = [](GpGraphics* g) {
+    GpPath* p = Triangle(FillModeAlternate);
+    GpSolidFill* brush = nullptr;
+    GP(GdipCreateSolidFill)(0xFF336699, &brush);
+    EXPECT_EQ(GP(GdipFillPath)(g, reinterpret_cast<GpBrush*>(brush), p), Ok);
+    GP(GdipDeleteBrush)(reinterpret_cast<GpBrush*>(brush));
+    GP(GdipDeletePath)(p);
+  };
+  Recording byStream;
+  draw(byStream.g);
+  ASSERT_EQ(GP(GdipDisposeImage)(reinterpret_cast<GpImage*>(byStream.metafile)), Ok);
+  GP(GdipDeleteGraphics)(byStream.g);
+
+  testsupport::TempDir dir;
+  const std::string path = dir.File("rec.emf");
+  const std::u16string name(path.begin(), path.end());
+  int dc = 0;
+  const GpRectF frame{0, 0, 40, 30};
+  GpMetafile* m = nullptr;
+  ASSERT_EQ(GP(GdipRecordMetafileFileName)(name.c_str(), &dc, EmfTypeEmfPlusOnly, &frame, MetafileFrameUnitPixel,
+                                           nullptr, &m),
+            Ok);
+  GpGraphics* g = nullptr;
+  ASSERT_EQ(GP(GdipGetImageGraphicsContext)(reinterpret_cast<GpImage*>(m), &g), Ok);
+  draw(g);
+  ASSERT_EQ(GP(GdipDisposeImage)(reinterpret_cast<GpImage*>(m)), Ok);
+  GP(GdipDeleteGraphics)(g);
+  const std::string file = testsupport::ReadFile(path);
+  EXPECT_EQ(std::vector<uint8_t>(file.begin(), file.end()), byStream.stream.bytes());
+  WalkEmf(std::vector<uint8_t>(file.begin(), file.end()));
+
+  const std::string refused = dir.File("refused.emf");
+  const std::u16string refusedName(refused.begin(), refused.end());
+  const GpRectF empty{0, 0, 0, 10};
+  EXPECT_EQ(GP(GdipRecordMetafileFileName)(refusedName.c_str(), &dc, EmfTypeEmfPlusOnly, &empty, MetafileFrameUnitPixel,
+                                           nullptr, &m),
+            InvalidParameter);
+  EXPECT_EQ(GP(GdipRecordMetafileFileName)(refusedName.c_str(), &dc, EmfTypeEmfOnly, &frame, MetafileFrameUnitPixel,
+                                           nullptr, &m),
+            NotImplemented);
+  EXPECT_EQ(m, nullptr);
+  EXPECT_FALSE(std::filesystem::exists(refused));
+  const std::u16string unwritable = u"/no/such/folder/rec.emf";
+  EXPECT_EQ(GP(GdipRecordMetafileFileName)(unwritable.c_str(), &dc, EmfTypeEmfPlusOnly, &frame, MetafileFrameUnitPixel,
+                                           nullptr, &m),
+            Win32Error);
 }
 
 }  // namespace

@@ -18,28 +18,8 @@ using rendertest::TestPdf;
 
 const WideString kCairo = u"libcairo.so.2";
 
-testraster::Raster FromBitmap(TBitmap& bitmap) {
-  testraster::Raster r;
-  if (bitmap.Empty()) return r;
-  r.Width = bitmap.Width();
-  r.Height = bitmap.Height();
-  for (int y = 0; y < r.Height; ++y) {
-    const uint8_t* row = bitmap.ScanLine(y);
-    for (int x = 0; x < r.Width; ++x) r.RGB.insert(r.RGB.end(), {row[x * 3 + 2], row[x * 3 + 1], row[x * 3]});
-  }
-  return r;
-}
-
 testraster::Raster RenderCairo(TestPdf& pdf, int page, const WideString& library, std::string* error) {
-  TPDFFontCollection fonts;
-  fonts.SetFontPrograms(true);
-  TPDFRenderer renderer(&fonts);
-  renderer.Mode = kRenderCairoBitmap;
-  renderer.SetCairoTarget(library, nullptr, 1, 0, 0);
-  renderer.Page = pdf.Dict(page);
-  renderer.RenderPage();
-  *error = renderer.ErrorText;
-  return FromBitmap(renderer.Bitmap());
+  return rendertest::RenderOursCairo(pdf, page, error, library);
 }
 
 struct PageCase {
@@ -195,7 +175,7 @@ TEST(CairoBackEnd, DeviceContextOutputMatchesTheBitmapOutput) {
   renderer.Page = pdf.Dict(page);
   renderer.RenderPage();
   EXPECT_EQ(renderer.ErrorText, "");
-  EXPECT_EQ(FromBitmap(target).RGB, viaBitmap.RGB) << "painted white first, then the page";
+  EXPECT_EQ(rendertest::RasterOf(target).RGB, viaBitmap.RGB) << "painted white first, then the page";
 }
 
 }  // namespace

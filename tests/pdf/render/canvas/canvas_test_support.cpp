@@ -13,6 +13,7 @@ std::string BrokenProviderPath() { return testsupport::BinaryDir() + "/test-fixt
 std::string RequiredOnlyProviderPath() {
   return testsupport::BinaryDir() + "/test-fixtures/libvelmora-gdiplus-required-only.so";
 }
+std::string CopyProviderPath() { return testsupport::BinaryDir() + "/test-fixtures/libvelmora-gdiplus-copy.so"; }
 WideString Wide(const std::string& s) { return FileNameToWide(s); }
 
 TGDIPlusSettings SettingsFor(const std::string& providerPath) {

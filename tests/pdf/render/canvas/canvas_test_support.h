@@ -18,7 +18,10 @@ namespace canvastest {
 
 std::string ProviderPath();
 std::string BrokenProviderPath();
+// Exports only the entry points every drawing needs: a binding must refuse it.
 std::string RequiredOnlyProviderPath();
+// The whole provider under another name, a module of its own.
+std::string CopyProviderPath();
 WideString Wide(const std::string& s);
 
 // Default settings naming a provider.

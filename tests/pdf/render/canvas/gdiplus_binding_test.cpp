@@ -14,12 +14,23 @@ using namespace canvastest;
 
 namespace {
 
-std::vector<std::string> NamesOf(bool required) {
+// The functions of the slots in slot order (the texture transform twice), and the extras.
+std::vector<std::string> SlotFunctions() {
   std::vector<std::string> names;
-#define VELMORA_TEST_NAME(entry, req) \
-  if (req == required) names.push_back(#entry);
-  VELMORA_GDIPLUS_ENTRY_POINTS(VELMORA_TEST_NAME)
+#define VELMORA_TEST_NAME(member, function) names.push_back(#function);
+  VELMORA_GDIPLUS_SLOTS(VELMORA_TEST_NAME)
 #undef VELMORA_TEST_NAME
+  return names;
+}
+
+std::vector<std::string> ExportedNames(const std::string& map) {
+  std::vector<std::string> names;
+  const std::string text = testsupport::ReadFile(map);
+  for (size_t at = 0; (at = text.find("Gdi", at)) != std::string::npos;) {
+    const size_t end = text.find(';', at);
+    names.push_back(text.substr(at, end - at));
+    at = end;
+  }
   return names;
 }
 
@@ -42,7 +53,8 @@ TEST(GdiplusBinding, StatusesForPresentMissingAndBrokenProviders) {
       {testsupport::BinaryDir() + "/no-such-provider.so", TWZRXGDIPlus::kLibraryNotFound},
       {"libvelmora-no-such-provider.so", TWZRXGDIPlus::kLibraryNotFound},
       {BrokenProviderPath(), TWZRXGDIPlus::kEntryPointMissing},
-      {RequiredOnlyProviderPath(), TWZRXGDIPlus::kReady},
+      {RequiredOnlyProviderPath(), TWZRXGDIPlus::kEntryPointMissing},
+      {CopyProviderPath(), TWZRXGDIPlus::kReady},
   };
   for (const Case& c : cases) {
     TWZRXGDIPlus gp;
@@ -57,20 +69,39 @@ TEST(GdiplusBinding, StatusesForPresentMissingAndBrokenProviders) {
   }
 }
 
-TEST(GdiplusBinding, OnlyMissingRequiredNamesDisableTheBinding) {
+// Ninety slots, the texture transform twice; every one is bound, and a provider lacking any
+// of them, even one that no drawing calls, is not used.
+TEST(GdiplusBinding, EverySlotIsBoundAndAnyAbsenceDisablesTheBinding) {
+  const std::vector<std::string> slots = SlotFunctions();
+  ASSERT_EQ(slots.size(), 90u);
+  EXPECT_EQ(slots.front(), "GdiplusStartup");
+  EXPECT_EQ(slots.back(), "GdipInvertMatrix");
+  EXPECT_EQ(std::count(slots.begin(), slots.end(), "GdipSetTextureTransform"), 2);
   TWZRXGDIPlus full;
   ASSERT_EQ(full.Load(Wide(ProviderPath()), false), TWZRXGDIPlus::kReady);
   EXPECT_TRUE(full.MissingEntryPoints().empty());
+  int bound = 0;
+#define VELMORA_TEST_BOUND(member, function) bound += full.member != nullptr;
+  VELMORA_GDIPLUS_SLOTS(VELMORA_TEST_BOUND)
+#undef VELMORA_TEST_BOUND
+  EXPECT_EQ(bound, 90);
+  EXPECT_EQ(full.GdipSetTextureTransformAgain, full.GdipSetTextureTransform);
 
-  // The fixture exports the required names only: every optional one is reported missing,
-  // and the binding is still ready.
+  // The fixture exports what every drawing needs, and lacks names that none calls (among
+  // them the matrix inversion and the metafile recording to a file).
   TWZRXGDIPlus partial;
-  ASSERT_EQ(partial.Load(Wide(RequiredOnlyProviderPath()), false), TWZRXGDIPlus::kReady);
-  std::vector<std::string> optional = NamesOf(false);
-  optional.erase(std::find(optional.begin(), optional.end(), "VelmoraGdiplusSetHost"));  // the fixture keeps it
-  EXPECT_EQ(partial.MissingEntryPoints(), optional);
+  ASSERT_EQ(partial.Load(Wide(RequiredOnlyProviderPath()), false), TWZRXGDIPlus::kEntryPointMissing);
+  const std::vector<std::string> exported =
+      ExportedNames(testsupport::SourceDir() + "/tests/pdf/render/canvas/fixtures/required_only.map");
+  std::vector<std::string> lacking;
+  for (const std::string& name : slots)
+    if (std::find(exported.begin(), exported.end(), name) == exported.end() &&
+        std::find(lacking.begin(), lacking.end(), name) == lacking.end())
+      lacking.push_back(name);
+  lacking.push_back("GdipDeleteMatrix");
+  EXPECT_EQ(partial.MissingEntryPoints(), lacking);
+  EXPECT_NE(std::find(lacking.begin(), lacking.end(), "GdipInvertMatrix"), lacking.end());
   EXPECT_NE(partial.GdipCreateFromHDC, nullptr);
-  EXPECT_EQ(partial.GdipCreateLineBrush, nullptr);
 
   // The broken provider lacks GdipCreateFromHDC, which every drawing needs.
   TWZRXGDIPlus broken;
@@ -83,7 +114,8 @@ TEST(GdiplusBinding, OnlyMissingRequiredNamesDisableTheBinding) {
 TEST(GdiplusBinding, ReuseLoadedBorrowsAMappedProviderOnly) {
   TWZRXGDIPlus notMapped;
   // A provider that no one has mapped is loaded normally.
-  EXPECT_EQ(notMapped.Load(Wide(RequiredOnlyProviderPath()), true), TWZRXGDIPlus::kReady);
+  EXPECT_EQ(notMapped.Load(Wide(RequiredOnlyProviderPath()), true), TWZRXGDIPlus::kEntryPointMissing);
+  EXPECT_NE(notMapped.Module(), nullptr);
   TWZRXGDIPlus owner;
   ASSERT_EQ(owner.Load(Wide(ProviderPath()), false), TWZRXGDIPlus::kReady);
   EXPECT_FALSE(owner.Borrowed());
@@ -154,7 +186,7 @@ TEST(DaubrixSetup, ChoosesGdiplusOrFallsBackToGdiOnTheSameTarget) {
   };
   const Case cases[] = {
       {ProviderPath(), 1, kBackEndGDIPlus},
-      {RequiredOnlyProviderPath(), 1, kBackEndGDIPlus},
+      {RequiredOnlyProviderPath(), 1, kBackEndGDI},
       {BrokenProviderPath(), 1, kBackEndGDI},
       {testsupport::BinaryDir() + "/no-such-provider.so", 1, kBackEndGDI},
   };
@@ -184,12 +216,12 @@ TEST(DaubrixSetup, ChoosesGdiplusOrFallsBackToGdiOnTheSameTarget) {
 TEST(DaubrixSetup, StartsGdiplusWhenItLoadedItAndShutsItDownWithTheCanvas) {
   auto bitmap = WhiteBitmap(4, 4);
   TWZRXGDIPlus probe;
-  ASSERT_EQ(probe.Load(Wide(RequiredOnlyProviderPath()), false), TWZRXGDIPlus::kReady);
+  ASSERT_EQ(probe.Load(Wide(CopyProviderPath()), false), TWZRXGDIPlus::kReady);
   gdiplus::CLSID clsid{};
   ASSERT_FALSE(probe.GetEncoderClsid(u"image/bmp", clsid)) << "the fixture provider is already started";
   {
     TPDFDaubrix canvas;
-    canvas.Setup(&bitmap->Canvas(), SettingsFor(RequiredOnlyProviderPath()));
+    canvas.Setup(&bitmap->Canvas(), SettingsFor(CopyProviderPath()));
     ASSERT_EQ(canvas.BackEnd(), kBackEndGDIPlus);
     EXPECT_TRUE(canvas.StartedHere());
     EXPECT_TRUE(probe.GetEncoderClsid(u"image/bmp", clsid));
@@ -201,7 +233,7 @@ TEST(DaubrixSetup, StartsGdiplusWhenItLoadedItAndShutsItDownWithTheCanvas) {
 
   // Policy 0 does not start GDI+ itself unless nobody has: the encoder probe decides.
   {
-    TGDIPlusSettings s = SettingsFor(RequiredOnlyProviderPath());
+    TGDIPlusSettings s = SettingsFor(CopyProviderPath());
     s.StartupPolicy = 0;
     TPDFDaubrix canvas;
     canvas.Setup(&bitmap->Canvas(), s);
@@ -212,7 +244,7 @@ TEST(DaubrixSetup, StartsGdiplusWhenItLoadedItAndShutsItDownWithTheCanvas) {
   const gdiplus::GdiplusStartupInput input{1, nullptr, 0, 0};
   ASSERT_EQ(probe.GdiplusStartup(&token, &input, nullptr), gdiplus::Ok);
   for (uint8_t policy : {0, 1}) {
-    TGDIPlusSettings s = SettingsFor(RequiredOnlyProviderPath());
+    TGDIPlusSettings s = SettingsFor(CopyProviderPath());
     s.StartupPolicy = policy;
     s.ReuseLoadedGDIPlus = 1;  // found mapped by the probe: borrowed
     TPDFDaubrix canvas;
@@ -221,7 +253,7 @@ TEST(DaubrixSetup, StartsGdiplusWhenItLoadedItAndShutsItDownWithTheCanvas) {
     EXPECT_FALSE(canvas.StartedHere()) << int(policy);
   }
   {
-    TGDIPlusSettings s = SettingsFor(RequiredOnlyProviderPath());
+    TGDIPlusSettings s = SettingsFor(CopyProviderPath());
     s.StartupPolicy = 2;
     s.ReuseLoadedGDIPlus = 1;
     TPDFDaubrix canvas;

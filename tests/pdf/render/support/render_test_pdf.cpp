@@ -113,21 +113,8 @@ void TestPdf::WriteFile(const std::string& path) const { testsupport::WriteFile(
 
 WideString ProviderPath() { return Utf8ToWide(testsupport::BinaryDir() + "/libvelmora-gdiplus.so"); }
 
-testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error, double dpi, bool gdiplus,
-                              bool polynomialCMYK, bool highQualityPaths) {
-  TPDFFontCollection fonts;
-  fonts.SetFontPrograms(true);
-  TPDFRenderer renderer(&fonts);
-  renderer.Options.UseGDIPlus = gdiplus ? 1 : 0;
-  renderer.Options.LibraryPath = ProviderPath();
-  renderer.Options.PolynomialCMYK = polynomialCMYK ? 1 : 0;
-  renderer.Options.HighQualityPaths = highQualityPaths ? 1 : 0;
-  renderer.Resolution = dpi;
-  renderer.Page = pdf.Dict(page);
-  renderer.RenderPage();
-  if (error != nullptr) *error = renderer.ErrorText;
+testraster::Raster RasterOf(TBitmap& bitmap) {
   testraster::Raster r;
-  TBitmap& bitmap = renderer.Bitmap();
   if (bitmap.Empty()) return r;
   r.Width = bitmap.Width();
   r.Height = bitmap.Height();
@@ -142,6 +129,34 @@ testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error, double
     }
   }
   return r;
+}
+
+testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error, double dpi, bool gdiplus,
+                              bool polynomialCMYK, bool highQualityPaths) {
+  TPDFFontCollection fonts;
+  fonts.SetFontPrograms(true);
+  TPDFRenderer renderer(&fonts);
+  renderer.Options.UseGDIPlus = gdiplus ? 1 : 0;
+  renderer.Options.LibraryPath = ProviderPath();
+  renderer.Options.PolynomialCMYK = polynomialCMYK ? 1 : 0;
+  renderer.Options.HighQualityPaths = highQualityPaths ? 1 : 0;
+  renderer.Resolution = dpi;
+  renderer.Page = pdf.Dict(page);
+  renderer.RenderPage();
+  if (error != nullptr) *error = renderer.ErrorText;
+  return RasterOf(renderer.Bitmap());
+}
+
+testraster::Raster RenderOursCairo(TestPdf& pdf, int page, std::string* error, const WideString& library) {
+  TPDFFontCollection fonts;
+  fonts.SetFontPrograms(true);
+  TPDFRenderer renderer(&fonts);
+  renderer.Mode = kRenderCairoBitmap;
+  renderer.SetCairoTarget(library, nullptr, 1, 0, 0);
+  renderer.Page = pdf.Dict(page);
+  renderer.RenderPage();
+  if (error != nullptr) *error = renderer.ErrorText;
+  return RasterOf(renderer.Bitmap());
 }
 
 std::string RenderOutput(TestPdf& pdf, int page, uint8_t mode, std::string& error, bool gdiplus) {

@@ -12,6 +12,7 @@
 #include "tests/pdf/end_to_end/raster_compare.h"
 
 class TPDFRenderer;
+class TBitmap;
 
 namespace rendertest {
 
@@ -59,6 +60,11 @@ WideString ProviderPath();
 // highQualityPaths asks GDI+ for its best path quality, as printer output does.
 testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error = nullptr, double dpi = 72,
                               bool gdiplus = true, bool polynomialCMYK = true, bool highQualityPaths = false);
+// A 24-bit bitmap's pixels as top-down RGB rows.
+testraster::Raster RasterOf(TBitmap& bitmap);
+// Our cairo output on the bitmap (mode 11) at 72 dpi, drawn by the cairo library of that path.
+testraster::Raster RenderOursCairo(TestPdf& pdf, int page, std::string* error = nullptr,
+                                   const WideString& library = u"libcairo.so.2");
 // The page's output in a mode without a picture of our own (EPS, metafiles or HTML5) as bytes,
 // drawn through GDI+ or GDI; error gets the renderer's error text.
 std::string RenderOutput(TestPdf& pdf, int page, uint8_t mode, std::string& error, bool gdiplus = true);
