@@ -35,10 +35,15 @@ bool TCairoDLL::Load(const WideString& path) {
 #define VELMORA_CAIRO_BIND(name) name = reinterpret_cast<decltype(&::name)>(dlsym(module_, #name));
   VELMORA_CAIRO_ENTRY_POINTS(VELMORA_CAIRO_BIND)
 #undef VELMORA_CAIRO_BIND
-  // Without these no page can be drawn at all.
-  return cairo_create && cairo_destroy && cairo_surface_destroy && cairo_image_surface_create &&
-         cairo_image_surface_get_data && cairo_image_surface_get_stride && cairo_surface_flush &&
-         cairo_surface_mark_dirty && cairo_new_path && cairo_fill && cairo_set_source_rgba;
+  return true;
+}
+
+bool TCairoDLL::CanDraw() const {
+  bool all = true;
+#define VELMORA_CAIRO_FOUND(name) all = all && name != nullptr;
+  VELMORA_CAIRO_DRAWING_NEEDS(VELMORA_CAIRO_FOUND)
+#undef VELMORA_CAIRO_FOUND
+  return all;
 }
 
 cairo_operator_t TCairoDLL::BlendModeToOperator(uint8_t mode) {

@@ -31,6 +31,22 @@
   X(cairo_pattern_destroy) X(cairo_get_source) X(cairo_pattern_set_filter) X(cairo_pattern_add_color_stop_rgba)    \
   X(cairo_pattern_create_for_surface)
 
+// The entry points a drawing may call without looking first; the others are looked at before
+// each use, and a library without them draws without the gradients, textures, groups or
+// pictures that need them.
+#define VELMORA_CAIRO_DRAWING_NEEDS(X)                                                                          \
+  X(cairo_create) X(cairo_destroy) X(cairo_set_source_rgba) X(cairo_paint) X(cairo_move_to) X(cairo_line_to)   \
+  X(cairo_close_path) X(cairo_fill) X(cairo_fill_preserve) X(cairo_stroke) X(cairo_stroke_preserve)            \
+  X(cairo_new_path) X(cairo_curve_to) X(cairo_set_line_width) X(cairo_set_line_cap) X(cairo_set_line_join)     \
+  X(cairo_set_dash) X(cairo_set_miter_limit) X(cairo_set_source_surface) X(cairo_set_source) X(cairo_rectangle) \
+  X(cairo_set_matrix) X(cairo_identity_matrix) X(cairo_image_surface_get_width)                                 \
+  X(cairo_image_surface_get_height) X(cairo_paint_with_alpha) X(cairo_set_operator) X(cairo_mask_surface)       \
+  X(cairo_pattern_add_color_stop_rgb) X(cairo_pattern_set_matrix) X(cairo_matrix_invert) X(cairo_save)          \
+  X(cairo_restore) X(cairo_status) X(cairo_clip) X(cairo_set_fill_rule) X(cairo_clip_extents)                   \
+  X(cairo_surface_status) X(cairo_surface_destroy) X(cairo_pattern_set_extend) X(cairo_pattern_destroy)         \
+  X(cairo_image_surface_create) X(cairo_image_surface_get_data) X(cairo_image_surface_get_stride)              \
+  X(cairo_surface_flush) X(cairo_surface_mark_dirty)
+
 class TCairoDLL {
  public:
   TCairoDLL() = default;
@@ -38,9 +54,11 @@ class TCairoDLL {
   TCairoDLL(const TCairoDLL&) = delete;
   TCairoDLL& operator=(const TCairoDLL&) = delete;
 
-  // False for an empty path or a library that does not load; a name the library lacks
-  // leaves its entry empty. True only when every entry point drawing needs was found.
+  // False for an empty path or a library that does not load; otherwise true, with every name
+  // the library lacks left empty.
   bool Load(const WideString& path);
+  // Whether the entry points every drawing calls were all found.
+  bool CanDraw() const;
   // The cairo operator of a PDF blend mode (0 Normal .. 15 Luminosity); OVER beyond.
   static cairo_operator_t BlendModeToOperator(uint8_t mode);
 

@@ -287,6 +287,9 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   void CairoFillClipBounds();
   bool CairoDrawImage(const TDecodedImage& image, int32_t sourceWidth, int32_t sourceHeight, const double* pts,
                       bool keyed, uint32_t lowKey, uint32_t highKey);
+  // Encoded data through the PNG that cairo reads (cairo_png.cpp).
+  bool CairoDrawImageData(TStream& stream, const double* pts);
+  bool CairoPaintSurface(cairo_surface_t* surface, double sourceWidth, double sourceHeight, const double* pts);
 
   bool ImageFailed();
   void RecordError(const std::string& text);

@@ -13,7 +13,8 @@
 
 bool TPDFDaubrix::SetupCairo(HDC dc, const WideString& libraryPath, bool paintWhite) {
   auto binding = std::make_unique<TCairoDLL>();
-  if (dc == nullptr || !binding->Load(libraryPath)) return false;
+  // A library without what every drawing calls is not drawn with.
+  if (dc == nullptr || !binding->Load(libraryPath) || !binding->CanDraw()) return false;
   ReleaseGdiplus();
   cairo_ = std::move(binding);
   cairoSurface_ = cairo_->cairo_win32_surface_create(dc);
@@ -270,8 +271,15 @@ bool TPDFDaubrix::CairoDrawImage(const TDecodedImage& image, int32_t sourceWidth
     }
   }
   cairo_->cairo_surface_mark_dirty(surface);
-  // The source rectangle onto the three corners.
-  const double sw = sourceWidth > 0 ? sourceWidth : w, sh = sourceHeight > 0 ? sourceHeight : h;
+  const bool drawn = CairoPaintSurface(surface, sourceWidth > 0 ? sourceWidth : w, sourceHeight > 0 ? sourceHeight : h, pts);
+  cairo_->cairo_surface_destroy(surface);
+  return drawn;
+}
+
+// The surface's rectangle (0, 0, sw, sh) onto the parallelogram of the upper-left, upper-right
+// and lower-left corners, with the blend mode and the fill alpha.
+bool TPDFDaubrix::CairoPaintSurface(cairo_surface_t* surface, double sw, double sh, const double* pts) {
+  if (!(sw > 0 && sh > 0)) return false;
   cairo_matrix_t m = {(pts[2] - pts[0]) / sw, (pts[3] - pts[1]) / sw, (pts[4] - pts[0]) / sh,
                       (pts[5] - pts[1]) / sh, pts[0], pts[1]};
   cairo_t* c = cairoContext_;
@@ -286,7 +294,6 @@ bool TPDFDaubrix::CairoDrawImage(const TDecodedImage& image, int32_t sourceWidth
     cairo_->cairo_pattern_set_filter(cairo_->cairo_get_source(c), CAIRO_FILTER_NEAREST);
   cairo_->cairo_paint_with_alpha(c, Alpha(fillAlpha_));
   cairo_->cairo_restore(c);
-  cairo_->cairo_surface_destroy(surface);
   return cairo_->cairo_status(c) == CAIRO_STATUS_SUCCESS;
 }
 

@@ -217,6 +217,7 @@ bool TPDFDaubrix::DrawImageStream(TStream& stream, int32_t frame, double x, doub
 
 bool TPDFDaubrix::DrawImageData(TStream& stream, double x1, double y1, double x2, double y2, double x3, double y3) {
   const double pts[6] = {x1, y1, x2, y2, x3, y3};
+  if (backEnd_ == kBackEndCairo) return CairoDrawImageData(stream, pts) || ImageFailed();
   if (DecodesHere()) {
     if (backEnd_ == kBackEndGDI && !target_) return false;
     return GdiDrawImage(&stream, nullptr, 0, 0, pts, false, 0, 0) || ImageFailed();
