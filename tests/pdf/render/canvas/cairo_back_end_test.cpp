@@ -178,4 +178,20 @@ TEST(CairoBackEnd, DeviceContextOutputMatchesTheBitmapOutput) {
   EXPECT_EQ(rendertest::RasterOf(target).RGB, viaBitmap.RGB) << "painted white first, then the page";
 }
 
+// Q without a q of its own run restores nothing on the back end: a form's stray Qs do not drop
+// the page's clip, which the page's own q saved. (poppler reports the stray Q and leaves the
+// form's fill out altogether; no oracle here.)
+TEST(CairoBackEnd, StrayRestoresInAFormKeepThePagesClip) {
+  TestPdf pdf;
+  const int page = pdf.AddPage("q 0 0 50 50 re W n /Fm Do Q 0 1 0 rg 60 60 30 30 re f", "<< /XObject << /Fm 5 0 R >> >>");
+  pdf.AddStream("<< /Subtype /Form /BBox [0 0 100 100] >>", "Q Q 0 0 1 rg 0 0 100 100 re f");
+  std::string error;
+  const testraster::Raster r = RenderCairo(pdf, page, kCairo, &error);
+  if (error.find("not available") != std::string::npos) GTEST_SKIP() << error;
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(rendertest::PixelAt(r, 25, 75), 0x0000FFu);
+  EXPECT_EQ(rendertest::PixelAt(r, 75, 75), 0xFFFFFFu) << "outside the page's clip";
+  EXPECT_EQ(rendertest::PixelAt(r, 75, 25), 0x00FF00u);
+}
+
 }  // namespace

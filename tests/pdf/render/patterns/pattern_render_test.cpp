@@ -44,6 +44,41 @@ TEST(PatternRender, TilingPatternFillsLikePoppler) {
   EXPECT_NE(rendertest::PixelAt(ours, 50, 50), 0xFFFFFFu);
 }
 
+// Cells lie where the page's default space puts them, at the output's scale: on a page whose
+// height is no multiple of the cell, turned a quarter, and at 150 dots per inch (where the
+// cell's pixels no longer fall on whole pixels of the output).
+TEST(PatternRender, TilingCellsLieWhereThePageSpacePutsThem) {
+  REQUIRE_TOOL("pdftoppm");
+  struct Case {
+    const char* name;
+    std::string mediaBox, extra;
+    double dpi;
+  };
+  const Case cases[] = {{"height 95", "[0 0 100 95]", "", 72},
+                        {"turned", "[0 0 100 95]", "/Rotate 90", 72},
+                        {"150 dpi", "[0 0 100 100]", "", 150}};
+  for (const Case& c : cases) {
+    TestPdf pdf;
+    const int image = AddCellImage(pdf);
+    const int pattern = pdf.AddStream(
+        "<< /Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 2 2] /XStep 2 /YStep 2 "
+        "/Matrix [6 0 0 6 3 0] /Resources << /XObject << /Im0 " +
+            std::to_string(image) + " 0 R >> >> >>",
+        "q 2 0 0 2 0 0 cm /Im0 Do Q");
+    const int page = pdf.AddPage("/Pattern cs /P0 scn 10 10 80 70 re f",
+                                 "<< /Pattern << /P0 " + std::to_string(pattern) + " 0 R >> >>", c.mediaBox, c.extra);
+    std::string error;
+    const auto ours = rendertest::RenderOurs(pdf, page, &error, c.dpi);
+    EXPECT_EQ(error, "") << c.name;
+    const auto poppler = rendertest::RenderPoppler(pdf, c.dpi);
+    ASSERT_EQ(ours.Width, poppler.Width) << c.name;
+    ASSERT_EQ(ours.Height, poppler.Height) << c.name;
+    // Edges of the 6-point quarters may fall a pixel either way; whole quarters may not.
+    const double scale = c.dpi / 72;
+    EXPECT_LE(rendertest::CountOutsideNeighbourhood(ours, poppler, 24), int(300 * scale * scale)) << c.name;
+  }
+}
+
 // Axial shadings: as a pattern fill and through sh (filling the clip), with an extended and a
 // clipped end, against poppler.
 TEST(PatternRender, AxialShadingsFillLikePoppler) {
@@ -70,6 +105,52 @@ TEST(PatternRender, AxialShadingsFillLikePoppler) {
   EXPECT_EQ(rendertest::PixelAt(ours, 95, 25), 0xFFFFFFu);
   EXPECT_EQ(rendertest::PixelAt(ours, 95, 75), 0xFFFFFFu);
   EXPECT_EQ(rendertest::PixelAt(ours, 50, 98), 0xFFFFFFu);
+}
+
+// Axial shadings of the forms a page may give them: grey, a one-channel ICC profile, one
+// function per colour component, and a domain narrower than the functions' (the axis runs
+// over the shading's domain), each filling a band through sh, against poppler.
+TEST(PatternRender, ShadingsOfGreyIccFunctionArraysAndDomainsFillLikePoppler) {
+  REQUIRE_TOOL("pdftoppm");
+  const std::string axis = "/Coords [10 0 90 0] /Extend [true true]";
+  const std::string redToBlue = "<< /FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >>";
+  struct Case {
+    const char* name;
+    std::string shading;
+    uint32_t middle;  // at x = 50
+  };
+  const Case cases[] = {
+      {"grey", "<< /ShadingType 2 /ColorSpace /DeviceGray " + axis +
+                   " /Function << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >> >>",
+       0x808080},
+      {"one-channel ICC", "<< /ShadingType 2 /ColorSpace [/ICCBased 5 0 R] " + axis +
+                              " /Function << /FunctionType 2 /Domain [0 1] /C0 [1] /C1 [0] /N 1 >> >>",
+       0x808080},
+      {"a function per component",
+       "<< /ShadingType 2 /ColorSpace /DeviceRGB " + axis +
+           " /Function [<< /FunctionType 2 /Domain [0 1] /C0 [1] /C1 [0] /N 1 >> "
+           "<< /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >> "
+           "<< /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [0] /N 1 >>] >>",
+       0x808000},
+      {"narrower domain", "<< /ShadingType 2 /ColorSpace /DeviceRGB /Domain [0.5 1] " + axis + " /Function " +
+                              redToBlue + " >>",
+       0x4000BF},
+  };
+  for (const Case& c : cases) {
+    TestPdf pdf;
+    const int page = pdf.AddPage("q 0 20 100 60 re W n /Sh sh Q", "<< /Shading << /Sh " + c.shading + " >> >>");
+    pdf.AddStream("<< /N 1 >>", "");
+    std::string error;
+    const auto ours = rendertest::RenderOurs(pdf, page, &error);
+    EXPECT_EQ(error, "") << c.name;
+    const auto poppler = rendertest::RenderPoppler(pdf);
+    ASSERT_EQ(ours.Width, poppler.Width);
+    EXPECT_LE(rendertest::CountOutsideNeighbourhood(ours, poppler, 24), 100) << c.name;
+    const uint32_t middle = rendertest::PixelAt(ours, 50, 50);
+    for (int shift : {0, 8, 16})
+      EXPECT_NEAR(int(middle >> shift & 0xFF), int(c.middle >> shift & 0xFF), 4) << c.name;
+    EXPECT_EQ(rendertest::PixelAt(ours, 50, 10), 0xFFFFFFu) << c.name;
+  }
 }
 
 }  // namespace

@@ -89,6 +89,13 @@ INSTANTIATE_TEST_SUITE_P(
         OracleCase{.name = "dashes",
                    .content = "1 0 0 RG 2 w [6 4] 0 d 10 80 m 90 80 l S [2] 1 d 10 60 m 90 60 l S",
                    .allowed = 16},
+        // Dashes of each cap: butt caps end where the dash ends, round ones reach half the
+        // width beyond both ends of every dash (the pen's own caps), square ones as far.
+        OracleCase{.name = "dashes_butt_caps", .content = "0 0 1 RG 4 w [6 10] 0 d 10 50 m 90 50 l S", .allowed = 4},
+        OracleCase{.name = "dashes_round_caps", .content = "0 0 1 RG 4 w 1 J [6 10] 0 d 10 50 m 90 50 l S",
+                   .allowed = 16},
+        OracleCase{.name = "dashes_square_caps", .content = "0 0 1 RG 4 w 2 J [6 10] 0 d 10 50 m 90 50 l S",
+                   .allowed = 40},
         OracleCase{.name = "transforms",
                    .content = "q 0.7071 0.7071 -0.7071 0.7071 50 10 cm 1 0 1 rg 0 0 40 40 re f Q "
                               "q 2 0 0 0.5 5 80 cm 0 0 0 rg 0 0 10 20 re f Q",
