@@ -1,9 +1,11 @@
 // Fuzz entry point: content streams through the renderer. The input is up to four parts split
 // at lines "%%": the page's content, the content of a form XObject "/X" (which may draw itself
 // or "/Y"), the content of a second form "/Y", and a calculator program that is the tint
-// transform of the Separation space "/Sep". The page renders on the GDI back end or, for odd
-// first bytes, collects its images or (first byte 3 modulo 4) its words without drawing; its
-// box and rotation come from the input. "/F1" is Helvetica.
+// transform of the Separation space "/Sep". The page renders on the GDI back end, or with cairo
+// when the first byte has bit 3 set, or, for odd first bytes, collects its images or (first
+// byte 3 modulo 4) its words without drawing; its box and rotation come from the input. Bits 4
+// and 5 of the first byte make "/X" an isolated and a knockout transparency group. "/F1" is
+// Helvetica.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -55,7 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       "/N [/DeviceN [/A /B] /DeviceCMYK 6 0 R] /L [/Lab << /WhitePoint [0.96 1 0.82] >>] >> "
       "/ExtGState << /G << /LW 3 /ca 0.5 /BM /Multiply /Font [7 0 R 12] >> >> "
       "/Properties << /P 7 0 R >> /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
-  objects[4] = Stream(store, parts[1], "<< /Subtype /Form /BBox [0 0 30 30] /Matrix [1 0 0 1 2 2] >>");
+  const std::string group = std::string("/Group << /S /Transparency /I ") + ((first & 16) ? "true" : "false") +
+                            " /K " + ((first & 32) ? "true" : "false") + " >>";
+  objects[4] = Stream(store, parts[1], ("<< /Subtype /Form /BBox [0 0 30 30] /Matrix [1 0 0 1 2 2] " + group + " >>").c_str());
   objects[5] = Stream(store, parts[2], "<< /Subtype /Form /Resources 3 0 R /OC 7 0 R >>");
   objects[6] = Stream(store, parts[3], "<< /FunctionType 4 /Domain [0 1 0 1] /Range [0 1 0 1 0 1] >>");
   objects[7] = store.ParseObject("<< /Type /OCG /Name (layer) >>");
@@ -64,7 +68,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TPDFFontCollection fonts;
   TPDFRenderer renderer(&fonts);
   renderer.Options.UseGDIPlus = 0;
-  renderer.Mode = first % 4 == 3 ? kRenderTextExtraction : first % 2 == 1 ? kRenderImageCollection : kRenderBitmap;
+  renderer.Mode = first % 4 == 3   ? kRenderTextExtraction
+                  : first % 2 == 1 ? kRenderImageCollection
+                  : (first & 8)    ? kRenderCairoBitmap
+                                   : kRenderBitmap;
+  renderer.SetCairoTarget(u"libcairo.so.2", nullptr, 1, 0, 0);
   renderer.Resolution = 72;
   renderer.Page = PDFCast<TPDFDictionary>(objects[1]);
   renderer.OptionalContentStates = {{store.NewIndRef(7, 0), (first & 4) != 0}};

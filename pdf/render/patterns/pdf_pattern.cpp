@@ -56,29 +56,12 @@ bool TPDFPattern::WriteBitmapPattern(TBitmap& bitmap, const std::array<double, 6
   auto num = [decimals](double v) { return FormatPDFNumber(v, decimals); };
   const TPatternSpace space = ChoosePatternSpace(matrix, decimals);
   const double cellW = w * space.CellX, cellH = h * space.CellY;
-  // The cell paints the bitmap once. As an image XObject of the pattern's own resources every
-  // renderer reads it; where the store makes no indirect objects it goes inline.
+  // The cell paints the bitmap once, as an inline image (readers find its end through its
+  // filter, whatever bytes the compressed data hold).
   std::string content = "q \r\n" + num(cellW) + " 0 0 " + num(cellH) + " 0 0 cm\r\n";
-  std::string resources = "<< /ProcSet [ /PDF /Text /ImageB /ImageC /ImageI ]";
-  TPDFStream* image = Owner->NewStream(packed, false);
-  TPDFDictionary* imageDict = image->Dictionary();
-  imageDict->SetValue("Type", Owner->NewName("XObject"));
-  imageDict->SetValue("Subtype", Owner->NewName("Image"));
-  imageDict->SetValue("Width", Owner->NewNumeric(w));
-  imageDict->SetValue("Height", Owner->NewNumeric(h));
-  imageDict->SetValue("ColorSpace", Owner->NewName("DeviceRGB"));
-  imageDict->SetValue("BitsPerComponent", Owner->NewNumeric(8));
-  imageDict->SetValue("Filter", Owner->NewName("FlateDecode"));
-  int objNum = 0, gen = 0;
-  if (Owner->MakeIndirect(image, objNum, gen)) {
-    content += "/Im0 Do\r\nQ\r\n";
-    resources += " /XObject << /Im0 " + std::to_string(objNum) + " " + std::to_string(gen) + " R >>";
-  } else {
-    content += "BI\r\n/BPC 8\r\n/H " + num(h) + "\r\n/W " + num(w) + "\r\n/CS /RGB\r\n/F /Fl\r\nID\r";
-    content += packed;
-    content += "\r\nEI\r\nQ\r\n";
-  }
-  resources += " >>";
+  content += "BI\r\n/BPC 8\r\n/H " + num(h) + "\r\n/W " + num(w) + "\r\n/CS /RGB\r\n/F /Fl\r\nID\r";
+  content += packed;
+  content += "\r\nEI\r\nQ\r\n";
 
   TPDFStream* stream = Owner->NewStream(content, false);
   TPDFDictionary* dict = stream->Dictionary();
@@ -91,7 +74,8 @@ bool TPDFPattern::WriteBitmapPattern(TBitmap& bitmap, const std::array<double, 6
   dict->SetValue("YStep", Owner->NewNumeric(cellH));
   const std::array<double, 6>& m = space.Matrix;
   dict->SetValue("Matrix", Owner->NewDoubleArray({m[0], m[1], m[2], m[3], m[4], m[5]}));
-  dict->SetValue("Resources", Owner->ParseObject(resources));
+  dict->SetValue("Resources", Owner->ParseObject("<< /ProcSet [ /PDF /Text /ImageB /ImageC /ImageI ] >>"));
+  int objNum = 0, gen = 0;
   if (Owner->MakeIndirect(stream, objNum, gen)) Ref = Owner->NewIndRef(objNum, gen);
   return true;
 }

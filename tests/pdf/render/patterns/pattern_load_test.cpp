@@ -187,15 +187,18 @@ TEST(BitmapPattern, WritesOneCellOfTheBitmap) {
     EXPECT_NEAR(yStep * WrittenNumber(dict, "Matrix", 3), c.pixel, c.pixel * 1e-4);
     EXPECT_EQ(WrittenNumber(dict, "Matrix", 4), c.matrix[4]);
     EXPECT_EQ(WrittenNumber(dict, "Matrix", 5), c.matrix[5]);
-    // The content paints the image over the cell.
+    // The content paints the image over the cell, as an inline image of 6 bytes (red, blue).
     const std::string cell = FormatPDFNumber(xStep, 4) + " 0 0 " + FormatPDFNumber(yStep, 4) + " 0 0 cm";
-    EXPECT_EQ(stream->Data().substr(0, 4 + cell.size() + 6), "q \r\n" + cell + "\r\n/Im0") << stream->Data();
-    // The cell's image: 6 bytes of red and blue.
-    auto* image = PDFCast<TPDFStream>(made.at(1));
-    ASSERT_NE(image, nullptr);
+    const std::string head = "q \r\n" + cell + "\r\nBI\r\n/BPC 8\r\n/H 1\r\n/W 2\r\n/CS /RGB\r\n/F /Fl\r\nID\r";
+    const std::string tail = "\r\nEI\r\nQ\r\n";
+    const std::string& data = stream->Data();
+    ASSERT_GT(data.size(), head.size() + tail.size());
+    EXPECT_EQ(data.substr(0, head.size()), head);
+    EXPECT_EQ(data.substr(data.size() - tail.size()), tail);
     std::string pixels;
-    FlateDecompressBuffer(image->Data(), pixels);
+    FlateDecompressBuffer(data.substr(head.size(), data.size() - head.size() - tail.size()), pixels);
     EXPECT_EQ(pixels, std::string("\xFF\x00\x00\x00\x00\xFF", 6));
+    EXPECT_EQ(made.size(), 1u) << "the pattern stream alone";
   }
   // Without indirect objects the cell holds an inline image, and there is no reference.
   TPDFStructure inlineStore;
