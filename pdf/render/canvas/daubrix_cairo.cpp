@@ -74,7 +74,8 @@ void TPDFDaubrix::CairoClosePath() {
 
 void TPDFDaubrix::CairoSetFillRule(uint8_t rule) {
   if (rule != kFillRuleWinding && rule != kFillRuleEvenOdd) return;
-  cairo_->cairo_set_fill_rule(cairoContext_, rule == kFillRuleWinding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+  const cairo_fill_rule_t r = rule == kFillRuleWinding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD;
+  CairoEach([&](cairo_t* c) { cairo_->cairo_set_fill_rule(c, r); });
 }
 
 namespace {

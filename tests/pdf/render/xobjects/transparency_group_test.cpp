@@ -116,6 +116,22 @@ TEST(TransparencyGroupSurfaces, NestedGroupsReturnToThePage) {
   EXPECT_EQ(rendertest::PixelAt(ours, 50, 50), 0x0000FFu);
 }
 
+// A knockout fill puts the backdrop back under its own shape only, by its own fill rule: the
+// hole of an even-odd ring keeps the earlier fill.
+TEST(TransparencyGroupSurfaces, KnockoutFollowsTheFillRule) {
+  TestPdf pdf;
+  const int page = GroupPage(pdf, "/Group << /S /Transparency /K true >>",
+                             "1 0 0 rg 60 10 30 30 re f /Half gs 0 1 0 rg 55 5 40 40 re 65 15 20 20 re f*");
+  std::string error;
+  const testraster::Raster ours = rendertest::RenderOursCairo(pdf, page, &error);
+  if (error.find("not available") != std::string::npos) GTEST_SKIP() << "libcairo.so.2 not loadable";
+  EXPECT_EQ(rendertest::PixelAt(ours, 75, 75), 0xFF0000u) << "the hole";
+  EXPECT_EQ(rendertest::PixelAt(ours, 62, 88), 0x7FFF7Fu) << "the ring knocked out the red";
+  const testraster::Raster theirs = rendertest::RenderPopplerCairo(pdf);
+  if (theirs.Width == 0) GTEST_SKIP() << "needs pdftocairo and Pillow";
+  EXPECT_EQ(rendertest::CountOutsideNeighbourhood(ours, theirs, 3), 0);
+}
+
 // Outputs other than cairo run a group's content once as plain content.
 TEST(TransparencyGroupSurfaces, OtherOutputsRunTheContentAsItIs) {
   TestPdf pdf;
