@@ -85,7 +85,16 @@ TPDFIndObj* TPDFDocument::NewIndObj(TPDFObject* obj, bool rebuild) {
   const int number = highest + 1;
   slots_.push_back(std::make_unique<TPDFIndObj>(this, number, 0, obj));
   if (obj != nullptr) obj->SetObjectNumber(number, 0);
-  if (rebuild) RebuildNumberIndex();
+  if (rebuild) {
+    // The new number is above every other: an index in step with the slots grows at its end
+    // (a picture of thousands of strips made thousands of sorts of the whole index).
+    if (indexNumbers_.size() + 1 == slots_.size()) {
+      indexNumbers_.push_back(number);
+      indexPositions_.push_back(static_cast<int32_t>(slots_.size() - 1));
+    } else {
+      RebuildNumberIndex();
+    }
+  }
   nextObjectNumber_ = number + 1;
   PDFCast<TPDFNumeric>(trailer_->GetValue("Size"))->SetValue(number + 1);
   return slots_.back().get();
