@@ -152,6 +152,9 @@ BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT lo, UINT hi, UINT removeFlags) {
     }
   }
   if (MatchesRange(WM_TIMER, lo, hi) && TakeTimer(msg, hwnd, remove)) {
+    // What has been painted is on the screen before a timer's handler runs, as it is where
+    // windows draw straight onto the screen.
+    PresentAll();
     s.lastMessage = *msg;
     return TRUE;
   }

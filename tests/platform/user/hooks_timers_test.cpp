@@ -2,7 +2,9 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/gdi/shapes.h"
 #include "platform/user/menus.h"
+#include "platform/user/metrics.h"
 #include "tests/platform/user/user_test_support.h"
 
 using namespace usertest;
@@ -195,6 +197,35 @@ TEST_F(Timers, ThreadTimerCallsItsProcedureAndWaitsForTheQueue) {
   // Only one WM_TIMER is pending however long the wait.
   EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
   EXPECT_TRUE(KillTimer(nullptr, id));
+}
+
+TEST_F(Timers, WhatWasPaintedIsOnTheScreenWhenATimerComes) {
+  HWND hwnd = CreateWindowExW(0, RecordingClass(), u"T", WS_POPUP | WS_VISIBLE, 30, 30, 40, 40, nullptr, nullptr,
+                              nullptr, nullptr);
+  Pump();
+  const std::uint32_t before = screen->ScreenPixel(40, 40);
+  SetHandler([&](HWND h, UINT msg, WPARAM, LPARAM, LRESULT* r) {
+    if (msg != WM_PAINT || h != hwnd) return false;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT all{0, 0, 40, 40};
+    FillRect(dc, &all, GetSysColorBrush(COLOR_HIGHLIGHT));
+    EndPaint(h, &ps);
+    *r = 0;
+    return true;
+  });
+  InvalidateRect(hwnd, nullptr, TRUE);
+  UpdateWindow(hwnd);
+  SetHandler(nullptr);
+  ASSERT_NE(before, Pixel(GetSysColor(COLOR_HIGHLIGHT)));
+  SetTimer(hwnd, 1, 10, nullptr);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  MSG m;
+  ASSERT_TRUE(PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_TIMER);
+  EXPECT_EQ(screen->ScreenPixel(40, 40), Pixel(GetSysColor(COLOR_HIGHLIGHT)));
+  KillTimer(hwnd, 1);
+  DestroyWindow(hwnd);
 }
 
 TEST_F(Timers, DestroyingTheWindowKillsItsTimers) {
