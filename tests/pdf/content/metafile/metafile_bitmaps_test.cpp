@@ -173,6 +173,29 @@ TEST(MetafileBitmaps, OneBitBitmapsKeepTheirColourTable) {
   }
 }
 
+// A raster operation works on every pixel of a colour picture by its own truth table:
+// NOTSRCCOPY draws each colour inverted, and SRCAND (source AND destination) over the page's
+// white draws the colours as they are.
+TEST(MetafileBitmaps, RasterOperationsWorkOnEveryPixelOfAColourPicture) {
+  const Dib squares = Dib24(8, 8, kBlueSquare);  // blue and orange squares of 4 pixels
+  struct Case {
+    const char* name;
+    uint32_t rop;
+    uint32_t orange, blue;  // 0xRRGGBB drawn where the picture is orange and blue
+  } cases[] = {
+      {"NOTSRCCOPY", 0x330008, 0x003FFF, 0xFFFF00},
+      {"SRCAND", 0x8800C6, 0xFFC000, 0x0000FF},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // Drawn at 32 x 32, a square is 16 pixels on the page.
+    const auto r = Draw({StretchDIBits(10, 10, 32, 32, squares, c.rop)}, 96, 72);
+    EXPECT_EQ(Pixel(r, 17, 17), c.orange);
+    EXPECT_EQ(Pixel(r, 33, 17), c.blue);
+    EXPECT_EQ(Pixel(r, 60, 17), 0xFFFFFFu);
+  }
+}
+
 TEST(MetafileBitmaps, OperationsThatKeepTheDestinationDrawNothing) {
   const Dib picture = Dib24(8, 8, kBlueSquare);
   Converter conv;

@@ -122,4 +122,30 @@ TEST(MetafileShapes, EllipseAndRoundRectangleFillTheirBoxes) {
   EXPECT_EQ(Pixel(r, 60, 30), kRedRGB);
 }
 
+// A thin pen counts in device pixels whatever the mapping, as the player draws it: a line
+// of width 0 is one pixel wide, and a dashed one has dashes of 18 pixels and gaps of 6 (the
+// same dash text in logical units would be a fraction of a pixel here, where a unit is a
+// tenth of one).
+TEST(MetafileShapes, ThinPensCountInDevicePixels) {
+  const std::vector<Record> mapping = {Rec(17, Bytes().U32(8)), Rec(9, Bytes().I32(960).I32(720)),
+                                       Rec(11, Bytes().I32(96).I32(72))};
+  std::vector<Record> records = mapping;
+  for (const Record& r : {Pen(1, 1 /*PS_DASH*/, 0, kBlue), Select(1), Rec(27, Bytes().I32(40).I32(360)),
+                          Rec(54, Bytes().I32(920).I32(360))})
+    records.push_back(r);
+  const auto r = Draw(records, 96, 72);
+  int ink = 0, gaps = 0;
+  bool inGap = false;
+  for (int x = 6; x < 90; ++x) {
+    const bool drawn = CountColor(r, x, 35, x + 1, 38, kBlueRGB, 60) > 0;
+    ink += drawn;
+    if (!drawn && !inGap) ++gaps;
+    inGap = !drawn;
+  }
+  EXPECT_GE(gaps, 3) << "dashes";
+  EXPECT_GT(ink, 84 * 18 / 24 - 4);
+  EXPECT_EQ(CountColor(r, 0, 0, 96, 34, kBlueRGB, 60), 0) << "one pixel wide";
+  EXPECT_EQ(CountColor(r, 0, 39, 96, 72, kBlueRGB, 60), 0);
+}
+
 }  // namespace
