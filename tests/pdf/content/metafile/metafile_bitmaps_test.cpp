@@ -152,48 +152,41 @@ TEST(MetafileBitmaps, LargeOpaqueCopiesGoInAsJpegEverythingElseLossless) {
   }
 }
 
+// A picture drawn at (10, 10), 32 x 32 pixels, under each raster operation: the colours
+// (0xRRGGBB) drawn at a point of its first square and of its second, and white beside it.
+struct RopCase {
+  const char* name;
+  uint32_t rop;
+  uint32_t first, second;
+};
+void ExpectDrawnColours(const Dib& picture, const std::vector<RopCase>& cases, int firstX, int secondX, int y) {
+  for (const RopCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto r = Draw({StretchDIBits(10, 10, 32, 32, picture, c.rop)}, 96, 72);
+    EXPECT_EQ(Pixel(r, firstX, y), c.first);
+    EXPECT_EQ(Pixel(r, secondX, y), c.second);
+    EXPECT_EQ(Pixel(r, 60, y), 0xFFFFFFu);
+  }
+}
+
 TEST(MetafileBitmaps, OneBitBitmapsKeepTheirColourTable) {
   const Dib navyOrange = Dib1(16, 16, 0x800000, 0x008CFF, [](int x, int y) { return (x / 4 + y / 4) % 2 == 1; });
-  struct Case {
-    const char* name;
-    uint32_t rop;
-    uint32_t entry0, entry1;  // 0xRRGGBB drawn for each entry (over white)
-  } cases[] = {
-      {"SRCCOPY", 0xCC0020, 0x000080, 0xFF8C00},
-      {"SRCAND over white", 0x8800C6, 0x000080, 0xFF8C00},
-      {"NOTSRCCOPY", 0x330008, 0xFFFF7F, 0x0073FF},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const auto r = Draw({StretchDIBits(10, 10, 32, 32, navyOrange, c.rop)}, 96, 72);
-    // The bitmap's square (0, 0) is entry 0 and (1, 0) entry 1, each 8 x 8 pixels on the page.
-    EXPECT_EQ(Pixel(r, 14, 14), c.entry0);
-    EXPECT_EQ(Pixel(r, 22, 14), c.entry1);
-    EXPECT_EQ(Pixel(r, 50, 14), 0xFFFFFFu);
-  }
+  // The bitmap's square (0, 0) is entry 0 and (1, 0) entry 1, each 8 x 8 pixels on the page.
+  ExpectDrawnColours(navyOrange,
+                     {{"SRCCOPY", 0xCC0020, 0x000080, 0xFF8C00},
+                      {"SRCAND over white", 0x8800C6, 0x000080, 0xFF8C00},
+                      {"NOTSRCCOPY", 0x330008, 0xFFFF7F, 0x0073FF}},
+                     14, 22, 14);
 }
 
 // A raster operation works on every pixel of a colour picture by its own truth table:
 // NOTSRCCOPY draws each colour inverted, and SRCAND (source AND destination) over the page's
 // white draws the colours as they are.
 TEST(MetafileBitmaps, RasterOperationsWorkOnEveryPixelOfAColourPicture) {
-  const Dib squares = Dib24(8, 8, kBlueSquare);  // blue and orange squares of 4 pixels
-  struct Case {
-    const char* name;
-    uint32_t rop;
-    uint32_t orange, blue;  // 0xRRGGBB drawn where the picture is orange and blue
-  } cases[] = {
-      {"NOTSRCCOPY", 0x330008, 0x003FFF, 0xFFFF00},
-      {"SRCAND", 0x8800C6, 0xFFC000, 0x0000FF},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    // Drawn at 32 x 32, a square is 16 pixels on the page.
-    const auto r = Draw({StretchDIBits(10, 10, 32, 32, squares, c.rop)}, 96, 72);
-    EXPECT_EQ(Pixel(r, 17, 17), c.orange);
-    EXPECT_EQ(Pixel(r, 33, 17), c.blue);
-    EXPECT_EQ(Pixel(r, 60, 17), 0xFFFFFFu);
-  }
+  // Orange and blue squares of 4 pixels, 16 on the page.
+  ExpectDrawnColours(Dib24(8, 8, kBlueSquare),
+                     {{"NOTSRCCOPY", 0x330008, 0x003FFF, 0xFFFF00}, {"SRCAND", 0x8800C6, 0xFFC000, 0x0000FF}}, 17, 33,
+                     17);
 }
 
 TEST(MetafileBitmaps, OperationsThatKeepTheDestinationDrawNothing) {
