@@ -7,79 +7,68 @@ namespace jbig2 {
 
 namespace {
 
-// Eight bits of a packed row starting at bit position pos (may be negative); bits outside
-// 0..width-1 read as 0.
-inline uint32_t EightBits(const uint8_t* row, int64_t width, int64_t pos) {
-  const int64_t bytes = (width + 7) >> 3;
-  const int64_t index = pos >> 3;  // arithmetic shift: floor
-  const int shift = static_cast<int>(pos & 7);
-  uint32_t hi = (index >= 0 && index < bytes) ? row[index] : 0;
-  uint32_t lo = (index + 1 >= 0 && index + 1 < bytes) ? row[index + 1] : 0;
-  uint32_t v = ((hi << 8) | lo) >> (8 - shift);
-  v &= 0xFF;
-  // Mask what lies left of 0 or right of width - 1.
-  if (pos < 0) v &= 0xFFu >> std::min<int64_t>(8, -pos);
-  if (pos + 8 > width) {
-    const int64_t keep = width - pos;
-    v &= keep <= 0 ? 0u : (0xFFu << (8 - keep)) & 0xFF;
-  }
-  return v;
-}
-
-inline uint8_t Apply(uint8_t d, uint8_t s, uint8_t mask, int op) {
-  uint8_t r;
-  switch (op) {
-    case kCombineOr:
-      r = d | s;
-      break;
-    case kCombineAnd:
-      r = d & s;
-      break;
-    case kCombineXor:
-      r = d ^ s;
-      break;
-    case kCombineXnor:
-      r = static_cast<uint8_t>(~(d ^ s));
-      break;
-    default:
-      r = s;
-      break;
-  }
-  return static_cast<uint8_t>((d & ~mask) | (r & mask));
-}
-
-// Destination bytes begin..end of a row, each taken whole from the source bits at byte
-// b + offset shifted left by shift; the caller makes sure both source bytes lie in the row.
 template <int Op>
-void CombineWholeBytes(uint8_t* d, const uint8_t* s, int64_t begin, int64_t end, int64_t offset, int shift) {
-  for (int64_t b = begin; b <= end; ++b) {
-    const uint8_t* p = s + (b + offset);
-    const auto v = static_cast<uint8_t>(shift ? (p[0] << shift) | (p[1] >> (8 - shift)) : p[0]);
-    if constexpr (Op == kCombineOr)
-      d[b] |= v;
-    else if constexpr (Op == kCombineAnd)
-      d[b] &= v;
-    else if constexpr (Op == kCombineXor)
-      d[b] ^= v;
-    else if constexpr (Op == kCombineXnor)
-      d[b] = static_cast<uint8_t>(~(d[b] ^ v));
-    else
-      d[b] = v;
-  }
+inline uint8_t Apply(uint8_t d, uint8_t s) {
+  if constexpr (Op == kCombineOr)
+    return d | s;
+  else if constexpr (Op == kCombineAnd)
+    return d & s;
+  else if constexpr (Op == kCombineXor)
+    return d ^ s;
+  else if constexpr (Op == kCombineXnor)
+    return static_cast<uint8_t>(~(d ^ s));
+  else
+    return s;
 }
 
-void CombineWholeBytes(int op, uint8_t* d, const uint8_t* s, int64_t begin, int64_t end, int64_t offset, int shift) {
-  switch (op) {
-    case kCombineOr:
-      return CombineWholeBytes<kCombineOr>(d, s, begin, end, offset, shift);
-    case kCombineAnd:
-      return CombineWholeBytes<kCombineAnd>(d, s, begin, end, offset, shift);
-    case kCombineXor:
-      return CombineWholeBytes<kCombineXor>(d, s, begin, end, offset, shift);
-    case kCombineXnor:
-      return CombineWholeBytes<kCombineXnor>(d, s, begin, end, offset, shift);
-    default:
-      return CombineWholeBytes<kCombineReplace>(d, s, begin, end, offset, shift);
+// Where the source lies on the destination, in bytes: destination byte b takes the source
+// bits from 8b - x on, that is source byte b + Offset shifted left by Shift and the high bits
+// of the byte after it.
+struct TPlacement {
+  int64_t FirstByte, LastByte, Offset;
+  int Shift;
+  uint8_t FirstMask, LastMask;  // the destination pixels of the first and last byte covered
+  int64_t SourceBytes;
+};
+
+// A destination byte that takes only the pixels of Mask, with which of its two source bytes
+// lie in the source row (the same in every row).
+struct TEdgeByte {
+  int64_t B, Index;
+  bool Hi, Lo;
+  uint8_t Mask;
+};
+
+TEdgeByte EdgeByte(const TPlacement& p, int64_t b, uint8_t mask) {
+  const int64_t i = b + p.Offset;
+  return {b, i, i >= 0 && i < p.SourceBytes, i + 1 >= 0 && i + 1 < p.SourceBytes, mask};
+}
+
+template <int Op>
+inline void CombineEdge(uint8_t* d, const uint8_t* s, int shift, const TEdgeByte& e) {
+  const uint32_t hi = e.Hi ? s[e.Index] : 0, lo = e.Lo ? s[e.Index + 1] : 0;
+  const auto v = static_cast<uint8_t>((hi << shift) | (lo >> (8 - shift)));
+  d[e.B] = static_cast<uint8_t>((d[e.B] & ~e.Mask) | (Apply<Op>(d[e.B], v) & e.Mask));
+}
+
+// The destination pixels covered lie in the source, so only the first and the last byte hold
+// pixels the source does not reach (its padding bits among them), which their masks keep
+// out; the bytes between take all eight bits, which lie in the source row.
+template <int Op>
+void CombineRows(TJBIG2Bitmap& dst, const TJBIG2Bitmap& src, int64_t y, int64_t y0, int64_t y1, const TPlacement& p) {
+  const bool single = p.FirstByte == p.LastByte;
+  const TEdgeByte first = EdgeByte(p, p.FirstByte, single ? p.FirstMask & p.LastMask : p.FirstMask);
+  const TEdgeByte last = EdgeByte(p, p.LastByte, p.LastMask);
+  for (int64_t row = y0; row < y1; ++row) {
+    uint8_t* d = dst.Row(static_cast<int32_t>(row));
+    const uint8_t* s = src.Row(static_cast<int32_t>(row - y));
+    CombineEdge<Op>(d, s, p.Shift, first);
+    if (single) continue;
+    for (int64_t b = p.FirstByte + 1; b < p.LastByte; ++b) {
+      const uint8_t* q = s + (b + p.Offset);
+      d[b] = Apply<Op>(d[b], static_cast<uint8_t>(p.Shift ? (q[0] << p.Shift) | (q[1] >> (8 - p.Shift)) : q[0]));
+    }
+    CombineEdge<Op>(d, s, p.Shift, last);
   }
 }
 
@@ -95,31 +84,25 @@ void TJBIG2Bitmap::Combine(const TJBIG2Bitmap& source, int64_t x, int64_t y, int
   const int64_t x0 = std::max<int64_t>(x, 0), x1 = std::min<int64_t>(x + source.width_, width_);
   const int64_t y0 = std::max<int64_t>(y, 0), y1 = std::min<int64_t>(y + source.height_, height_);
   if (x0 >= x1 || y0 >= y1) return;
-  const int64_t firstByte = x0 >> 3, lastByte = (x1 - 1) >> 3;
-  // Destination byte b takes the source bits from 8b - x on: a whole-byte offset and a shift
-  // the same for every byte. The bytes between the first and the last whose eight source bits
-  // all lie in the source row are taken whole; the others bit by bit, with their masks.
-  const int64_t offset = (-x) >> 3;
-  const int shift = static_cast<int>((-x) & 7);
-  const int64_t wholeBegin = std::max(firstByte + 1, -offset);
-  const int64_t wholeEnd = std::min(lastByte - 1, (source.width_ + x - 8) >> 3);
-  const auto edge = [&](uint8_t* d, const uint8_t* s, int64_t b) {
-    uint8_t mask = 0xFF;
-    if (b == firstByte) mask &= static_cast<uint8_t>(0xFFu >> (x0 & 7));
-    if (b == lastByte) mask &= static_cast<uint8_t>(0xFFu << (7 - ((x1 - 1) & 7)));
-    const auto bits = static_cast<uint8_t>(EightBits(s, source.width_, b * 8 - x));
-    d[b] = Apply(d[b], bits, mask, op);
-  };
-  for (int64_t row = y0; row < y1; ++row) {
-    uint8_t* d = Row(static_cast<int32_t>(row));
-    const uint8_t* s = source.Row(static_cast<int32_t>(row - y));
-    if (wholeBegin > wholeEnd) {
-      for (int64_t b = firstByte; b <= lastByte; ++b) edge(d, s, b);
-      continue;
-    }
-    for (int64_t b = firstByte; b < wholeBegin; ++b) edge(d, s, b);
-    CombineWholeBytes(op, d, s, wholeBegin, wholeEnd, offset, shift);
-    for (int64_t b = wholeEnd + 1; b <= lastByte; ++b) edge(d, s, b);
+  TPlacement p;
+  p.FirstByte = x0 >> 3;
+  p.LastByte = (x1 - 1) >> 3;
+  p.Offset = (-x) >> 3;
+  p.Shift = static_cast<int>((-x) & 7);
+  p.FirstMask = static_cast<uint8_t>(0xFFu >> (x0 & 7));
+  p.LastMask = static_cast<uint8_t>(0xFFu << (7 - ((x1 - 1) & 7)));
+  p.SourceBytes = source.stride_;
+  switch (op) {
+    case kCombineOr:
+      return CombineRows<kCombineOr>(*this, source, y, y0, y1, p);
+    case kCombineAnd:
+      return CombineRows<kCombineAnd>(*this, source, y, y0, y1, p);
+    case kCombineXor:
+      return CombineRows<kCombineXor>(*this, source, y, y0, y1, p);
+    case kCombineXnor:
+      return CombineRows<kCombineXnor>(*this, source, y, y0, y1, p);
+    default:
+      return CombineRows<kCombineReplace>(*this, source, y, y0, y1, p);
   }
 }
 
