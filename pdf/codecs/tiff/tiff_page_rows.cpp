@@ -65,9 +65,10 @@ std::unique_ptr<TSampleRows> TTIFFPageRows::PieceRows(size_t index, int64_t rowB
     ReverseBitOrder(reversed_);
     in = reversed_;
   }
-  // Rows below the page are never decoded.
+  // Rows below the page are never decoded; a piece without data reads as missing rows
+  // without a decompressor set up for it.
   const int64_t limit = rowBytes * height;
-  switch (p_.Compression) {
+  switch (in.empty() ? kTIFFNone : p_.Compression) {
     case kTIFFLZW:
       return std::make_unique<TSampleRows>(in, TSampleRows::kLZW, FlatePredictorParams{}, rowBytes);
     case kTIFFDeflate:
