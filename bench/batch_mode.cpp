@@ -26,61 +26,18 @@
 #include <gif_lib.h>
 #include <tiffio.h>
 
+#include "bench/child_runs.h"
 #include "bench/metafile_files.h"
 #include "bench/photo_files.h"
 #include "bench/plain_decoders.h"
 
 namespace {
 
-struct Usage {
-  double cpu = 0;       // seconds, user + system
-  long peakKiB = 0;     // largest resident set of the children
-  bool failed = false;  // a child did not exit with 0
-  void Add(const Usage& u) {
-    cpu += u.cpu;
-    peakKiB = std::max(peakKiB, u.peakKiB);
-    failed = failed || u.failed;
-  }
-};
-
-Usage Waited(pid_t child) {
-  int status = 0;
-  rusage r{};
-  Usage u;
-  if (wait4(child, &status, 0, &r) != child) return Usage{0, 0, true};
-  u.cpu = double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) + 1e-6 * double(r.ru_utime.tv_usec + r.ru_stime.tv_usec);
-  u.peakKiB = r.ru_maxrss;
-  u.failed = !WIFEXITED(status) || WEXITSTATUS(status) != 0;
-  return u;
-}
-
-// A program with its output to /dev/null, from the folder `cwd`, without DISPLAY.
-Usage RunProgram(const std::vector<std::string>& argv, const std::string& cwd) {
-  const pid_t child = fork();
-  if (child == 0) {
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1);
-    dup2(null, 2);
-    if (chdir(cwd.c_str()) != 0) _exit(126);
-    unsetenv("DISPLAY");
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  return Waited(child);
-}
-
-// `work` in a child process of its own.
-Usage RunChild(const std::function<void()>& work) {
-  const pid_t child = fork();
-  if (child == 0) {
-    work();
-    std::_Exit(0);
-  }
-  return Waited(child);
-}
+using benchchild::Best;
+using benchchild::RunChild;
+using benchchild::RunProgram;
+using benchchild::Shell;
+using benchchild::Usage;
 
 void PlainRead(const std::string& name) {
   FILE* f = std::fopen(name.c_str(), "rb");
@@ -103,8 +60,6 @@ Usage PlainDecode(const std::string& name) {
   if (ext == "gif") return RunChild([&] { benchplain::PlainGif(name); });
   return RunChild([&] { PlainRead(name); });
 }
-
-bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
 
 struct Folder {
   std::string name, path;
@@ -166,18 +121,6 @@ Folder MixedFolder(const std::string& root, const Folder& png) {
   return f;
 }
 
-// The program in a folder of its own (it finds its configuration beside itself), copied from
-// this build or from the folder BENCH_VELMORA_DIR names (another build, for before and after).
-std::string ProgramFolder(const std::string& root) {
-  const std::string prog = root + "prog/";
-  const char* other = std::getenv("BENCH_VELMORA_DIR");
-  const std::string from = other && *other ? other : VELMORA_BUILD_DIR;
-  mkdir(prog.c_str(), 0755);
-  for (const char* file : {"velmora", "libvelmora-gdiplus.so"})
-    if (!Shell("cp -f '" + from + "/" + file + "' '" + prog + file + "'")) std::exit(2);
-  return prog;
-}
-
 Usage RunBatch(const std::string& prog, const Folder& f, const std::string& target) {
   Shell("rm -rf '" + target + "'");
   const std::string cfg = f.files[0] + "\r\n" + f.path + "\r\n" + target + "\r\n-\r\n------X--\r\n4\r\n75\r\n-\r\n";
@@ -186,16 +129,6 @@ Usage RunBatch(const std::string& prog, const Folder& f, const std::string& targ
   std::fwrite(cfg.data(), 1, cfg.size(), out);
   std::fclose(out);
   return RunProgram({prog + "velmora", "X"}, "/");
-}
-
-template <class F>
-Usage Best(int runs, F run) {
-  Usage best;
-  for (int r = 0; r < runs; ++r) {
-    const Usage u = run();
-    if (r == 0 || u.cpu < best.cpu) best = u;
-  }
-  return best;
 }
 
 void Report(const Folder& f, const Usage& program, const Usage& plain) {
@@ -227,7 +160,7 @@ int main(int argc, char** argv) {
   if (only.empty() || only == "png") folders.push_back(png);
   if (only.empty() || only == "mixed") folders.push_back(MixedFolder(root, png));
 
-  const std::string prog = ProgramFolder(root);
+  const std::string prog = benchchild::ProgramFolder(root, VELMORA_BUILD_DIR);
   std::printf("velmora X over generated folders in %s, best of %d runs (processor time, user + system)\n",
               root.c_str(), runs);
   std::printf("%-6s %5s %11s %11s %7s %10s %12s %8s\n", "folder", "files", "velmora s", "plain s", "ratio",

@@ -34,7 +34,9 @@ inline void Row(int i, int y, const Size& s, std::mt19937& rng, std::vector<uint
   }
 }
 
-inline void WriteJpeg(const std::string& name, int i, const Size& s) {
+// A JPEG of the rows `row(y, rgb)` makes, at the given quality.
+template <class MakeRow>
+inline void WriteJpegRows(const std::string& name, const Size& s, int quality, MakeRow row) {
   FILE* f = std::fopen(name.c_str(), "wb");
   if (!f) std::exit(2);
   jpeg_compress_struct c;
@@ -47,13 +49,12 @@ inline void WriteJpeg(const std::string& name, int i, const Size& s) {
   c.input_components = 3;
   c.in_color_space = JCS_RGB;
   jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 88, TRUE);
+  jpeg_set_quality(&c, quality, TRUE);
   jpeg_start_compress(&c, TRUE);
-  std::mt19937 rng{unsigned(i)};
-  std::vector<uint8_t> row(3 * size_t(s.w));
+  std::vector<uint8_t> rgb(3 * size_t(s.w));
   for (int y = 0; y < s.h; ++y) {
-    Row(i, y, s, rng, row);
-    JSAMPROW p = row.data();
+    row(y, rgb);
+    JSAMPROW p = rgb.data();
     jpeg_write_scanlines(&c, &p, 1);
   }
   jpeg_finish_compress(&c);
@@ -61,26 +62,43 @@ inline void WriteJpeg(const std::string& name, int i, const Size& s) {
   std::fclose(f);
 }
 
-inline void WritePng(const std::string& name, int i, const Size& s) {
+inline void WriteJpeg(const std::string& name, int i, const Size& s) {
+  std::mt19937 rng{unsigned(i)};
+  WriteJpegRows(name, s, 88, [&](int y, std::vector<uint8_t>& rgb) { Row(i, y, s, rng, rgb); });
+}
+
+// A PNG of the rows `row(y, bytes)` makes (depth and colour type as PNG numbers them);
+// `header(p, info)` adds what goes before the image data (a palette).
+template <class Header, class MakeRow>
+inline void WritePngRows(const std::string& name, const Size& s, int depth, int colorType, int level, Header header,
+                         MakeRow row) {
   FILE* f = std::fopen(name.c_str(), "wb");
   if (!f) std::exit(2);
   png_structp p = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(p);
   if (setjmp(png_jmpbuf(p))) std::exit(2);
   png_init_io(p, f);
-  png_set_compression_level(p, 3);
-  png_set_IHDR(p, info, png_uint_32(s.w), png_uint_32(s.h), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+  png_set_user_limits(p, 0x7FFFFFFF, 0x7FFFFFFF);
+  png_set_compression_level(p, level);
+  png_set_IHDR(p, info, png_uint_32(s.w), png_uint_32(s.h), depth, colorType, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  header(p, info);
   png_write_info(p, info);
-  std::mt19937 rng{unsigned(i)};
-  std::vector<uint8_t> row(3 * size_t(s.w));
+  const int channels = colorType == PNG_COLOR_TYPE_RGB ? 3 : colorType == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : 1;
+  std::vector<uint8_t> bytes(size_t(s.w) * size_t(channels) * size_t(depth / 8));
   for (int y = 0; y < s.h; ++y) {
-    Row(i, y, s, rng, row);
-    png_write_row(p, row.data());
+    row(y, bytes);
+    png_write_row(p, bytes.data());
   }
   png_write_end(p, info);
   png_destroy_write_struct(&p, &info);
   std::fclose(f);
+}
+
+inline void WritePng(const std::string& name, int i, const Size& s) {
+  std::mt19937 rng{unsigned(i)};
+  WritePngRows(name, s, 8, PNG_COLOR_TYPE_RGB, 3, [](png_structp, png_infop) {},
+               [&](int y, std::vector<uint8_t>& rgb) { Row(i, y, s, rng, rgb); });
 }
 
 }  // namespace benchphoto

@@ -22,6 +22,7 @@ inline void PlainPng(const std::string& name) {
   png_infop info = png_create_info_struct(p);
   if (setjmp(png_jmpbuf(p))) std::exit(2);
   png_init_io(p, f);
+  png_set_user_limits(p, 0x7FFFFFFF, 0x7FFFFFFF);
   png_read_info(p, info);
   png_set_bgr(p);
   png_read_update_info(p, info);
