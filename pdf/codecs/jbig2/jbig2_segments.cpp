@@ -66,7 +66,13 @@ bool TPageInformationSegment::ReachRow(int64_t bottom) {
 
 void TPageInformationSegment::EndStripe(uint32_t endRow) {
   if (!HeightUnknown() || !PageBitmap) return;
-  // The page so far ends with this stripe's last row.
+  // Stripes follow one another down the page: an end row at or above the last one would cut
+  // off rows the stripes before it closed.
+  if (int64_t{endRow} <= lastEndRow_) return;
+  lastEndRow_ = endRow;
+  // A page of unknown height is as tall as its stripes: it ends with the last stripe's end
+  // row, whether or not a region reached that row, and a page shorter than the largest
+  // stripe it announced is not padded to it.
   const int64_t height = int64_t{endRow} + 1;
   if (height > PageBitmap->Height())
     ReachRow(height);

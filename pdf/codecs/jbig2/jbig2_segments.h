@@ -175,8 +175,12 @@ class TPageInformationSegment final : public TSegment {
   bool HeightUnknown() const { return PageHeight == kUnknownLength; }
   // Grows the page (of unknown height) to hold rows up to bottom; false when refused.
   bool ReachRow(int64_t bottom);
-  // An end of stripe on a page of unknown height sets the page's height so far.
+  // An end of stripe on a page of unknown height sets the page's height so far; an end row
+  // that does not lie below the last one changes nothing.
   void EndStripe(uint32_t endRow);
+
+ private:
+  int64_t lastEndRow_ = -1;
 };
 
 class TEndOfStripeSegment final : public TSegment {

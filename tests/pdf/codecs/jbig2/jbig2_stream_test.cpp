@@ -3,6 +3,8 @@
 // height with end-of-stripe segments, and generic regions of unknown data length.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/pdf/codecs/jbig2/jbig2_halftone_encoder.h"
 #include "tests/pdf/codecs/jbig2/jbig2_text_encoder.h"
 
@@ -10,9 +12,12 @@ using namespace jbig2_test;
 
 namespace {
 
-Bitmap Placed(int w, int h, const std::vector<std::tuple<const Bitmap*, int, int>>& parts) {
+// A page of w x h pixels of `fill` with the parts combined onto it by op.
+Bitmap Placed(int w, int h, const std::vector<std::tuple<const Bitmap*, int, int>>& parts, bool fill = false,
+              int op = 0) {
   Bitmap out{w, h};
-  for (const auto& [b, x0, y0] : parts) CombineAt(out, *b, x0, y0, 0);
+  std::fill(out.Bits.begin(), out.Bits.end(), fill ? 0xFF : 0x00);
+  for (const auto& [b, x0, y0] : parts) CombineAt(out, *b, x0, y0, op);
   return out;
 }
 
@@ -158,6 +163,52 @@ TEST(JBIG2Stream, EveryKindOfRegionInALaterStripeGrowsThePage) {
   const Bitmap halftone = DrawHalftone(48, 16, patterns, values, h);
   const Bitmap expected = Placed(48, 48, {{&first, 0, 0}, {&text, 0, 16}, {&halftone, 0, 32}});
   ExpectSame(s.Bytes, "", &expected);
+}
+
+// A page whose height the encoder did not know ends where its last stripe ends: the end row
+// of its last end-of-stripe segment is the page's last row, and no segment after an end of
+// stripe touches the rows it closed. jbig2dec 0.19 keeps such a page as tall as the largest
+// stripe it announced, or as low as its regions reach, whatever the end rows say; the rows
+// both hold agree.
+TEST(JBIG2Stream, StripedPageOfUnknownHeightIsAsTallAsItsStripes) {
+  REQUIRE_TOOL("jbig2dec");
+  const Bitmap a = TextLike(40, 16, 11), b = TextLike(40, 10, 12);
+  struct Case {
+    const char* What;
+    uint16_t StripeSize;
+    bool Black;  // the page's blank pixels
+    // Region a at row 0, the first end of stripe, region b at row 16 (when two stripes),
+    // the other ends of stripe.
+    std::vector<uint32_t> EndRows;
+    int Height;
+  };
+  const Case cases[] = {
+      {"a page shorter than one stripe of at most 64 rows", 64, false, {20}, 21},
+      {"black closing rows that no region covers", 16, true, {15, 31, 47}, 48},
+      // Stripes go down the page; one that went back up would throw away what the stripes
+      // above it closed.
+      {"an end row above the last one", 16, false, {15, 25, 9}, 26},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    StreamBuilder s;
+    s.Add(48, PageInfo(40, 0xFFFFFFFF, c.Black ? 4 : 0, uint16_t(0x8000 | c.StripeSize)));
+    s.Add(38, GenericRegionData(a, 0, 0, 4, NominalGeneric(0, false)));
+    for (size_t i = 0; i < c.EndRows.size(); ++i) {
+      s.Add(50, U32(c.EndRows[i]));
+      if (i == 0 && c.EndRows.size() > 1) s.Add(38, GenericRegionData(b, 0, 16, 4, NominalGeneric(1, false)));
+    }
+    s.Add(49, "");
+    std::vector<std::tuple<const Bitmap*, int, int>> parts = {{&a, 0, 0}};
+    if (c.EndRows.size() > 1) parts.emplace_back(&b, 0, 16);
+    Bitmap ours, theirs;
+    std::string log;
+    ASSERT_TRUE(Ours(s.Bytes, "", ours));
+    EXPECT_EQ(ccitt_test::Difference(Placed(40, c.Height, parts, c.Black, 4), ours), "");
+    ASSERT_TRUE(Jbig2dec(s.Bytes, "", theirs, &log)) << log;
+    for (int y = 0; y < std::min(ours.Height, theirs.Height); ++y)
+      for (int x = 0; x < 40; ++x) ASSERT_EQ(ours.Get(x, y), theirs.Get(x, y)) << x << "," << y;
+  }
 }
 
 TEST(JBIG2Stream, UnknownLengthRegionTakesItsRowCount) {
