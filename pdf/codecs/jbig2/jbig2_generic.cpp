@@ -115,26 +115,29 @@ inline int TypicalValue(const TJBIG2Bitmap& r, int64_t rx, int64_t ry) {
 
 }  // namespace
 
-void ReadGenericRefinementRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder,
-                                 const TRefinementRegionParams& params) {
+int64_t ReadGenericRefinementRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder,
+                                    const TRefinementRegionParams& params) {
   static const TJBIG2Bitmap kEmpty(0, 0);
   const TJBIG2Bitmap& reference = params.Reference ? *params.Reference : kEmpty;
   const int t = params.Template & 1;
   TArithmeticDecoderStats& stats = decoder.RefinementStats();
-  if (bitmap.Width() == 0 && !params.TPGRON) return;
+  if (bitmap.Width() == 0 && !params.TPGRON) return 0;
+  int64_t decoded = 0;
   int ltp = 0;
   for (int32_t y = 0; y < bitmap.Height(); ++y) {
-    if (decoder.Exhausted()) return;
+    if (decoder.Exhausted()) return decoded;
     if (params.TPGRON) ltp ^= decoder.DecodeBit(stats, kRefinementSLTPContext[t]);
     const int64_t ry = int64_t{y} - params.ReferenceDY;
     for (int32_t x = 0; x < bitmap.Width(); ++x) {
-      if ((x & 4095) == 4095 && decoder.Exhausted()) return;
+      if ((x & 4095) == 4095 && decoder.Exhausted()) return decoded + x;
       const int64_t rx = int64_t{x} - params.ReferenceDX;
       int pixel = ltp ? TypicalValue(reference, rx, ry) : -1;
       if (pixel < 0) pixel = decoder.DecodeBit(stats, RefinementContext(bitmap, reference, t, x, y, rx, ry, params));
       if (pixel) bitmap.SetPixel(x, y, 1);
     }
+    decoded += bitmap.Width();
   }
+  return decoded;
 }
 
 }  // namespace jbig2

@@ -31,7 +31,9 @@ struct TGenericRegionParams {
 };
 
 // Arithmetic-coded generic region into bitmap (all 0 on entry), with the decoder's generic
-// statistics. Rows after the coded data ran out stay 0. Answers the pixels decoded.
+// statistics. Rows after the coded data ran out stay 0: decoding them from the zeros past the
+// end would cost every region the pixels it states, however few bytes state them. Answers
+// the pixels decoded.
 int64_t ReadGenericRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder, const TGenericRegionParams& params);
 
 // MMR-coded generic region into bitmap (all 0 on entry), read with mmr from a reset on.
@@ -51,9 +53,10 @@ struct TRefinementRegionParams {
 };
 
 // Arithmetic-coded refinement of params.Reference into bitmap (all 0 on entry), with the
-// decoder's refinement statistics.
-void ReadGenericRefinementRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder,
-                                 const TRefinementRegionParams& params);
+// decoder's refinement statistics. Rows after the coded data ran out stay 0. Answers the
+// pixels decoded.
+int64_t ReadGenericRefinementRegion(TJBIG2Bitmap& bitmap, TArithmeticDecoder& decoder,
+                                    const TRefinementRegionParams& params);
 
 // The contexts of the typical-prediction decisions in this decoder's context numbering: the
 // standard's pixel patterns (0x9B25, 0x0795, 0x00E5 and 0x0195 in its own numbering, the

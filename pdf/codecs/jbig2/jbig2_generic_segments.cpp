@@ -57,13 +57,13 @@ void TGenericRegionSegment::ReadSegment() {
   TJBIG2Bitmap* bitmap = Factory().Create(RegionWidth, rows);
   if (!bitmap) return;
   if (mmr) {
-    ReadMMRGenericRegion(*bitmap, Mmr(), mmrLength);
+    PixelsDecoded = ReadMMRGenericRegion(*bitmap, Mmr(), mmrLength) * bitmap->Width();
   } else {
     TStreamReader data(coded);
     TArithmeticDecoder arith(data);
     arith.ResetGenericStats(params.Template, nullptr);
     arith.Start();
-    ReadGenericRegion(*bitmap, arith, params);
+    PixelsDecoded = ReadGenericRegion(*bitmap, arith, params);
   }
   Deliver(bitmap);
 }
@@ -99,7 +99,7 @@ void TRefinementRegionSegment::ReadSegment() {
   if (!bitmap) return;
   Arith().ResetRefinementStats(params.Template, nullptr);
   Arith().Start();
-  ReadGenericRefinementRegion(*bitmap, Arith(), params);
+  PixelsDecoded = ReadGenericRefinementRegion(*bitmap, Arith(), params);
   if (referred.empty()) Factory().Release(reference);
   Deliver(bitmap);
 }

@@ -111,6 +111,8 @@ class TGenericRegionSegment final : public TRegionSegment {
   bool UnknownLength = false;
   // With an unknown data length: the bytes the segment's data part turned out to take.
   size_t ConsumedLength = 0;
+  // Pixels read from the coded data (the rows after the data ran out are not walked).
+  int64_t PixelsDecoded = 0;
 };
 
 class TRefinementRegionSegment final : public TRegionSegment {
@@ -118,6 +120,8 @@ class TRefinementRegionSegment final : public TRegionSegment {
   using TRegionSegment::TRegionSegment;
   void ReadSegment() override;
   TRefinementRegionFlags Flags;
+  // Pixels read from the coded data, as for a generic region.
+  int64_t PixelsDecoded = 0;
 };
 
 class TSymbolDictionarySegment final : public TSegment {

@@ -135,6 +135,40 @@ TEST(JBIG2Hostile, ArithmeticDecodingFarPastTheDataStops) {
     for (int x = 0; x < 64; ++x) ASSERT_FALSE(ours.Get(x, y)) << x << "," << y;
 }
 
+// Generic and refinement regions of 16384 x 16384 pixels coded in a few bytes, four and two
+// to a page (a page could hold thousands): each walks what its bytes can code and the
+// coder's register can settle after them, not the 2^28 pixels it states. The bytes code at
+// most 2^18 decisions each (2^15 a shifted bit in the coder's cheapest state), the register
+// at most 2^22 more; decoding every region to its last row from zeros would cost 2^28 a
+// region, however few bytes state it.
+TEST(JBIG2Hostile, RegionsOfMillionsOfPixelsWalkWhatTheirBytesCode) {
+  const std::string adaptive("\x03\xFF\xFD\xFF\x02\xFE\xFE\xFE", 8);
+  for (const std::string& coded : {std::string("\x00\x11", 2), std::string("\xFF\xAC", 2), std::string(12, '\x5A')}) {
+    SCOPED_TRACE(testing::PrintToString(coded));
+    const int64_t limit = (int64_t(coded.size()) + 2) * (int64_t{1} << 18) + (int64_t{1} << 22) + 4096;
+    StreamBuilder s;
+    s.Add(48, PageInfo(64, 64));
+    for (int t = 0; t < 4; ++t)
+      s.Add(38, RegionInfo(16384, 16384, 0, 0, 0) + char(t << 1) + adaptive.substr(0, t == 0 ? 8 : 2) + coded);
+    s.Add(42, RegionInfo(16384, 16384, 0, 0, 0) + '\x00' + adaptive.substr(0, 4) + coded);
+    s.Add(42, RegionInfo(16384, 16384, 0, 0, 0) + '\x01' + coded);
+    jbig2::TJBIG2StreamDecoder d;
+    d.Decode(Span(s.Bytes));
+    for (uint32_t n = 1; n <= 4; ++n) {
+      const auto* g = dynamic_cast<const jbig2::TGenericRegionSegment*>(d.FindSegment(n));
+      ASSERT_NE(g, nullptr) << n;
+      EXPECT_GT(g->PixelsDecoded, 0) << n;
+      EXPECT_LE(g->PixelsDecoded, limit) << n;
+    }
+    for (uint32_t n = 5; n <= 6; ++n) {
+      const auto* r = dynamic_cast<const jbig2::TRefinementRegionSegment*>(d.FindSegment(n));
+      ASSERT_NE(r, nullptr) << n;
+      EXPECT_GT(r->PixelsDecoded, 0) << n;
+      EXPECT_LE(r->PixelsDecoded, limit) << n;
+    }
+  }
+}
+
 TEST(JBIG2Hostile, ReferencesToMissingLaterOrSelfSegments) {
   std::vector<Bitmap> symbols = {TextLike(5, 6, 1), TextLike(7, 6, 2)};
   std::vector<TextInstance> instances(4);
