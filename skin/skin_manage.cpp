@@ -449,15 +449,19 @@ void TSkinManage::SwitchOff(TSkinData* sd) {
 
 void TSkinManage::Refresh(TSkinData* sd) {
   Sweep();
+  // A wrapper its window has let go of is left out, also one the sweep could not free yet
+  // because its procedure is still running: its borders are the old skin's, and fitting the
+  // window to them would take the new wrapper's client area.
+  auto takesPart = [sd](const std::unique_ptr<TWinSkinForm>& f) { return f->SkinData == sd && f->SkinPhase != 6; };
   for (auto& f : lists_->Forms) {
-    if (f->SkinData != sd) continue;
+    if (!takesPart(f)) continue;
     f->ReloadSkin();
     f->UpdateRegion();
     f->Repaint();
     if (sd->SkinFormtype() == sfOnlyThisForm) break;
   }
   for (auto& f : lists_->Forms)
-    if (f->SkinData == sd) f->ApplyColors();
+    if (takesPart(f)) f->ApplyColors();
 }
 
 void TSkinManage::FreeReleased() {

@@ -288,21 +288,20 @@ void TWinSkinForm::ApplyColors() {
         std::any_of(ControlSkins.begin(), ControlSkins.end(), [s](const auto& held) { return held.get() == s; });
     if (listed && s->AttachState != kAttachDestroyed) s->ApplyColor();
   }
-  const int saved = SkinPhase;
+  const bool applied = SkinPhase != 0;
   SkinPhase = 3;
   if (FrameSkinned) {
     SetMenusOwnerDraw(true);
-    if (!ChildWindow && WindowState != 2) {
-      FitFrame(true);
-      // The class library lays the form's controls out again for the new client area.
-      if (Form) {
-        Form->SetHeight(Form->Height() + 1);
-        Form->SetHeight(Form->Height() - 1);
-      }
+    FitFrame(true);
+    // The class library lays the form's controls out again for the new client area.
+    if (Form) {
+      Form->SetHeight(Form->Height() + 1);
+      Form->SetHeight(Form->Height() - 1);
     }
   }
   NotifyApplied();
-  SkinPhase = saved == 0 || saved == 6 ? saved : 1;
+  // Before CM_SKINAPPLY the frame is still to be fitted to the form's own client size.
+  SkinPhase = applied ? 1 : 0;
 }
 
 void TWinSkinForm::FitFrame(bool useClient) {

@@ -498,4 +498,130 @@ TEST_F(SkinnedWindow, AnMdiFrameAndItsChildren) {
   EXPECT_EQ(SkinManage()->FindForm(child), nullptr);
 }
 
+// Loads a stored skin (a 28-pixel caption where the flat skin has 24) and applies it.
+void TakeStoredSkin(TSkinData& sd) {
+  sd.PackedSkin().Clear();
+  sd.PackedSkin().WriteString(StoredSkins().front());
+  ASSERT_TRUE(sd.LoadSkin());
+  sd.ApplySkin();
+  SkinManage()->TimerTick();
+}
+
+TEST_F(SkinnedWindow, ANewSkinFitsTheFramesOfMdiChildrenAndOfMinimisedWindows) {
+  form = new TForm(Application);
+  form->SetDescription(
+      "object Frame: TForm\n  Left = 40\n  Top = 40\n  Caption = 'Frame'\n  ClientHeight = 380\n"
+      "  ClientWidth = 600\n  FormStyle = fsMDIForm\nend\n");
+  form->AfterConstruction();
+  form->Show();
+  Pump();
+  auto* child = new TForm(form);
+  child->SetDescription(
+      "object Child: TForm\n  Left = 10\n  Top = 10\n  Caption = 'Child'\n  ClientHeight = 140\n"
+      "  ClientWidth = 220\n  FormStyle = fsMDIChild\n  Visible = True\nend\n");
+  child->AfterConstruction();
+  Pump();
+  ASSERT_NE(SkinManage()->FindForm(child->Handle()), nullptr);
+  TakeStoredSkin(*sd);
+  Pump();
+  // The child keeps its client area inside the new skin's frame.
+  RECT client{}, outer{};
+  GetClientRect(child->Handle(), &client);
+  GetWindowRect(child->Handle(), &outer);
+  EXPECT_EQ(client.right, 220);
+  EXPECT_EQ(client.bottom, 140);
+  EXPECT_EQ(outer.right - outer.left, 220 + 8);
+  EXPECT_EQ(outer.bottom - outer.top, 140 + 28 + 4);
+
+  // A window minimised while the skin changes comes back at the size it had.
+  form->Free();
+  form = nullptr;
+  sd->PackedSkin().Clear();
+  sd->PackedSkin().WriteString(FlatSkin());
+  ASSERT_TRUE(sd->LoadSkin());
+  Show();
+  const int width = Width(), height = Height();
+  ShowWindow(form->Handle(), SW_MINIMIZE);
+  Pump();
+  sd->PackedSkin().Clear();
+  sd->PackedSkin().WriteString(FlatSkin(7));
+  ASSERT_TRUE(sd->LoadSkin());
+  sd->ApplySkin();
+  SkinManage()->TimerTick();
+  Pump();
+  ShowWindow(form->Handle(), SW_RESTORE);
+  Pump();
+  EXPECT_EQ(Width(), width);
+  EXPECT_EQ(Height(), height);
+  EXPECT_EQ(form->ClientHeight(), 200);
+  EXPECT_EQ(At(1, height / 2), Shifted(kLeft[0], 7));
+}
+
+// Skinning switched off and on and a new skin taken while the window's own message is being
+// handled (a settings dialog run from its menu): the wrapper that let go of the window cannot
+// be freed under its own procedure, but it has no part in the new skin.
+TEST_F(SkinnedWindow, SwitchesMadeInsideTheWindowsOwnMessageLeaveOneWrapper) {
+  const UINT kRun = WM_USER + 77;
+  form = new TForm(Application);
+  char text[512];
+  snprintf(text, sizeof text, kFormText, "bsSizeable");
+  form->SetDescription(text);
+  form->AfterConstruction();
+  const TWndMethod own = form->WindowProc;
+  form->WindowProc = [&](TMessage& m) {
+    if (m.Msg != kRun) return own(m);
+    sd->SetActive(false);
+    SkinManage()->TimerTick();
+    sd->SetActive(true);
+    SkinManage()->TimerTick();
+    Application->ProcessMessages();
+    TakeStoredSkin(*sd);
+  };
+  form->Show();
+  Pump();
+  const RECT plain = [&] {
+    RECT r{0, 0, 300, 200};
+    AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrW(form->Handle(), GWL_STYLE)), FALSE, 0);
+    return r;
+  }();
+  SendMessageW(form->Handle(), kRun, 0, 0);
+  Pump();
+  SkinManage()->Sweep();
+  int wrappers = 0;
+  for (const auto& f : SkinManage()->Forms()) wrappers += f->Window == form->Handle();
+  EXPECT_EQ(wrappers, 1);
+  EXPECT_EQ(form->ClientWidth(), 300);
+  EXPECT_EQ(form->ClientHeight(), 200);
+  EXPECT_EQ(Height(), 200 + 28 + 4);
+  sd->SetActive(false);
+  SkinManage()->TimerTick();
+  Pump();
+  EXPECT_EQ(SkinManage()->FindForm(form->Handle()), nullptr);
+  EXPECT_EQ(form->ClientHeight(), 200);
+  EXPECT_EQ(Width(), plain.right - plain.left);
+  EXPECT_EQ(Height(), plain.bottom - plain.top);
+  form->WindowProc = own;
+}
+
+// The skin's colours asked for before CM_SKINAPPLY has come: the frame is still fitted to the
+// form's own client size when it comes, the height of the skinned bar counted once.
+TEST_F(SkinnedWindow, ColoursAskedForBeforeTheSkinIsAppliedKeepTheFormsClientSize) {
+  form = new TForm(Application);
+  form->SetDescription(
+      "object BarForm: TForm\n  Left = 60\n  Top = 50\n  Caption = 'Bar'\n  ClientHeight = 150\n"
+      "  ClientWidth = 320\n  Menu = MainMenu1\n  object MainMenu1: TMainMenu\n    object File1: TMenuItem\n"
+      "      Caption = '&File'\n    end\n  end\nend\n");
+  form->AfterConstruction();
+  form->Show();
+  ASSERT_NE(Wrapper(), nullptr);
+  ASSERT_EQ(Wrapper()->SkinPhase, 0);
+  ASSERT_NE(Wrapper()->MenuBar, nullptr);
+  SendMessageW(form->Handle(), CM_SKINCOLORS, 0, 0);
+  Pump();
+  EXPECT_EQ(Wrapper()->SkinPhase, 1);
+  EXPECT_EQ(form->ClientWidth(), 320);
+  EXPECT_EQ(form->ClientHeight(), 150);
+  EXPECT_EQ(Height(), 150 + kCaption + kBorder + GetSystemMetrics(SM_CYMENU));
+}
+
 }  // namespace
