@@ -82,12 +82,7 @@ bool TWinSkinForm::MenuBarMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         result = Previous(hwnd, msg, wParam, lParam);
       }
       if (!GetMenu(hwnd)) return true;
-      if (!MenuBar && FormKind != 2) {
-        // A menu given to the window after it was skinned gets a bar too, so that it is not
-        // lost when the window's own bar is taken away.
-        AttachMenuBar();
-        if (SkinPhase == 1 && WindowState == 0 && !ChildWindow) FitFrame(true);
-      } else if (MenuBar && SkinData->MenuUpdate()) {
+      if (MenuBar && SkinData->MenuUpdate()) {
         MenuBar->SetMainMenu(Form ? Form->MainMenu() : nullptr);
         MenuBar->BuildMenuBar();
       }
