@@ -191,6 +191,15 @@ void TApplication::SetMouseControl(TControl* control) {
   if (control && mouseControl_ == control) control->Perform(CM_MOUSEENTER);
 }
 
+void TApplication::MouseLeft(TControl* control) {
+  if (!control) return;
+  if (control == mouseControl_) {
+    SetMouseControl(nullptr);
+  } else {
+    control->Perform(CM_MOUSELEAVE);
+  }
+}
+
 void TApplication::TrackMouse(const MSG& msg) {
   switch (msg.message) {
     case WM_MOUSEMOVE: {

@@ -76,6 +76,10 @@ class TApplication : public TComponent {
   void CancelHint();
   THintWindow* HintWindow() const { return hintWindow_; }
   TControl* MouseControl() const { return mouseControl_; }
+  // The mouse has left `control` with no move of the mouse over this program's windows to tell
+  // (it went to another program, or the window turned inactive): the control hears
+  // CM_MOUSELEAVE, and the next move over it brings CM_MOUSEENTER again.
+  void MouseLeft(TControl* control);
 
   TNotifyEvent OnModalBegin;
   TNotifyEvent OnModalEnd;

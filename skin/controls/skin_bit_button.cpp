@@ -138,6 +138,10 @@ bool TSkinSpeedButton::BeforeMessage(TMessage& message) {
       PaintWindow(nullptr);
       return false;
     case WM_LBUTTONUP: return true;
+    case WM_NCDESTROY:
+      TSkinButton::BeforeMessage(message);
+      GiveGraphicWindowProcBack();
+      return false;
     default: return TSkinButton::BeforeMessage(message);
   }
 }
@@ -166,6 +170,16 @@ void TSkinSpeedButton::AfterMessage(TMessage& message) {
     case WM_LBUTTONUP:
       MouseState &= uint8_t(~kMousePressed);
       PaintWindow(nullptr);
+      break;
+    case CM_RELEASE:
+      // The control is let go of: its own WindowProc again, and this wrapper, which no longer
+      // hears of its end, stops using it.
+      if (!GraphicControl) break;
+      GiveGraphicWindowProcBack();
+      Active = false;
+      AttachState = kAttachDestroyed;
+      MouseState = 0;
+      if (FormSkin) FormSkin->ForgetHotTool(this);
       break;
     case WM_ENABLE: case CM_FOCUSCHANGED: case CM_ENABLEDCHANGED: case WM_MOUSEMOVE: break;
     default: TSkinButton::AfterMessage(message); break;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/forms/application.h"
 #include "platform/forms/graphic_control.h"
 #include "platform/forms/rtti.h"
 #include "platform/gdi/pen_brush.h"
@@ -195,7 +196,22 @@ void TSkinControl::CallOldProc(TMessage& message) {
 }
 
 void TSkinControl::SendMouseLeave() {
-  if (Handle) SendMessageW(Handle, CM_MOUSELEAVE, 0, 0);
+  if (Handle) {
+    SendMessageW(Handle, CM_MOUSELEAVE, 0, 0);
+  } else if (GraphicControl && Application && AttachState != kAttachDestroyed) {
+    // A control without a window hears the leave from the class library's mouse tracking, as
+    // it hears it when the mouse moves to another control; the tracking then lets go of it.
+    Application->MouseLeft(GraphicControl);
+  }
+}
+
+void TSkinControl::GiveGraphicWindowProcBack() {
+  if (!GraphicControl || !oldWindowProc_) return;
+  // This wrapper's procedure is the one running now: it is kept until the wrapper goes, never
+  // freed under its own call.
+  retiredWindowProc_ = std::move(GraphicControl->WindowProc);
+  GraphicControl->WindowProc = oldWindowProc_;
+  oldWindowProc_ = nullptr;
 }
 
 void TSkinControl::PaintWindow(HDC dc) {

@@ -57,7 +57,10 @@ class TSkinControl {
   void WndProc(TMessage& message);
   void Repaint();
   void CallOldProc(TMessage& message);
+  // The mouse has gone without the control's own notice telling: CM_MOUSELEAVE reaches it.
   void SendMouseLeave();
+  // A control without a window gets its own WindowProc back.
+  void GiveGraphicWindowProcBack();
   void PaintMessage(TMessage& message);
   void EraseBackground(TMessage& message);
   void FillColor(HDC dc, const RECT& r, TColor color);
@@ -107,6 +110,7 @@ class TSkinControl {
   void HookWindowProc(TControl* control);
   std::shared_ptr<Link> link_;
   TWndMethod oldWindowProc_;
+  TWndMethod retiredWindowProc_;  // this wrapper's WindowProc once given back
   WNDPROC instance_ = nullptr;
   WNDPROC oldWndProc_ = nullptr;
 };

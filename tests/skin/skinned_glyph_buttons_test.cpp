@@ -9,6 +9,7 @@
 #include "platform/user/window.h"
 #include "skin/controls/skin_bit_button.h"
 #include "skin/controls/skin_boxes.h"
+#include "skin/skin_manage.h"
 #include "tests/skin/skinned_form_fixture.h"
 
 using namespace flatskin;
@@ -132,6 +133,52 @@ TEST_F(SkinnedGlyphButtons, FlatSpeedButtonsAtRestShowOnlyTheBackground) {
   speed->SetDown(false);
   Refresh(speed);
   EXPECT_EQ(AtWindow(h, 1, 1), kFace);
+}
+
+// The mouse leaves a hot speed button without a move over the program's windows to tell (the
+// window turns inactive): the form wrapper's leave reaches the button, which has no window of
+// its own, and the mouse coming back makes it hot again.
+TEST_F(SkinnedGlyphButtons, AHotSpeedButtonHearsTheLeaveWhenItsWindowTurnsInactive) {
+  Show(kButtonsForm);
+  auto* speed = Find<TSpeedButton>("Speed");
+  ASSERT_NE(speed, nullptr);
+  ASSERT_NE(Wrapper()->FindSkinner(speed), nullptr);
+  TControl* h = speed;
+  MoveTo(h, 20, 15);
+  EXPECT_EQ(AtWindow(h, 1, 1), kPush[3]) << "hot";
+  SendMessageW(form->Handle(), WM_NCACTIVATE, FALSE, 0);
+  Pump();
+  EXPECT_EQ(AtWindow(h, 1, 1), kFace) << "flat at rest again";
+  SendMessageW(form->Handle(), WM_NCACTIVATE, TRUE, 0);
+  MoveTo(h, 22, 16);
+  EXPECT_EQ(AtWindow(h, 1, 1), kPush[3]) << "hot again";
+  // Freed while hot: the skin lets go of it.
+  speed->Free();
+  EXPECT_EQ(Wrapper()->FindSkinner(h), nullptr);
+  SendMessageW(form->Handle(), WM_NCACTIVATE, FALSE, 0);
+  SendMessageW(form->Handle(), CM_SKINCOLORS, 0, 0);
+  Pump();
+}
+
+// Told that it is released (the class library's CM_RELEASE), a speed button gets its own
+// WindowProc back: it draws its own look from then on, and the skin never touches it again,
+// also once it is gone.
+TEST_F(SkinnedGlyphButtons, ASpeedButtonToldItIsReleasedGetsItsOwnWindowProcBack) {
+  Show(kButtonsForm);
+  auto* speed = Find<TSpeedButton>("Speed");
+  ASSERT_NE(speed, nullptr);
+  TControl* h = speed;
+  MoveTo(h, 20, 15);
+  EXPECT_EQ(AtWindow(h, 1, 1), kPush[3]);
+  speed->Perform(CM_RELEASE);
+  EXPECT_EQ(Wrapper()->FindSkinner(speed), nullptr);
+  MoveTo(h, 200, 200);
+  MoveTo(h, 20, 15);
+  EXPECT_EQ(AtWindow(h, 1, 1), TColor(GetSysColor(COLOR_BTNHIGHLIGHT))) << "the raised edge of its own hot look";
+  speed->Free();
+  SendMessageW(form->Handle(), CM_SKINCOLORS, 0, 0);
+  SendMessageW(form->Handle(), WM_NCACTIVATE, FALSE, 0);
+  Pump();
 }
 
 TEST_F(SkinnedGlyphButtons, AGroupBoxPaintsTheButtonsWithoutAWindowOnIt) {
