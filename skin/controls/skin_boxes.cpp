@@ -17,16 +17,9 @@ void TSkinBox::AttachControl(TControl* control, TWinSkinForm* formSkin, TSkinDat
                              int attachData) {
   if (Attached || !control) return;
   Control = control;
-  SkinData = skinData;
-  FormSkin = formSkin;
-  AttachData = attachData;
-  SetColor = setColor;
-  if (setColor) {
-    SavedColor = control->Color();
-    control->SetColor(skinData->Colors.ButtonFace);
-  }
-  Attached = true;
-  AttachState = kAttached;
+  BeginAttach(skinData, formSkin, attachData);
+  TakeFaceColor(control, setColor);
+  EndAttach();
 }
 
 bool TSkinBoxH::BeforeMessage(TMessage& message) {

@@ -53,25 +53,36 @@ void TSkinControl::Detach() {
   }
 }
 
+void TSkinControl::BeginAttach(TSkinData* skinData, TWinSkinForm* formSkin, int attachData) {
+  SkinData = skinData;
+  FormSkin = formSkin;
+  AttachData = attachData;
+}
+
+void TSkinControl::EndAttach() {
+  Attached = true;
+  AttachState = kAttached;
+}
+
+void TSkinControl::TakeFaceColor(TControl* control, bool setColor) {
+  SetColor = setColor;
+  if (!setColor) return;
+  SavedColor = control->Color();
+  control->SetColor(SkinData->Colors.ButtonFace);
+}
+
 void TSkinControl::AttachControl(TControl* control, TWinSkinForm* formSkin, TSkinData* skinData, bool setColor,
                                  int attachData) {
   if (Attached || !control) return;
   auto* win = dynamic_cast<TWinControl*>(control);
-  SetColor = setColor;
-  SkinData = skinData;
-  FormSkin = formSkin;
-  AttachData = attachData;
+  BeginAttach(skinData, formSkin, attachData);
   Control = control;
   Handle = win ? win->Handle() : nullptr;
   IsUnicode = Handle && IsWindowUnicode(Handle);
   HookWindowProc(control);
-  if (setColor) {
-    SavedColor = control->Color();
-    control->SetColor(skinData->Colors.ButtonFace);
-  }
+  TakeFaceColor(control, setColor);
   control->Invalidate();
-  Attached = true;
-  AttachState = kAttached;
+  EndAttach();
 }
 
 // The control's messages come here first; once this wrapper is gone they go where they went.
@@ -88,21 +99,16 @@ void TSkinControl::HookWindowProc(TControl* control) {
 void TSkinControl::AttachGraphicControl(TGraphicControl* control, TWinSkinForm* formSkin, TSkinData* skinData,
                                         int attachData) {
   if (Attached || !control) return;
-  SkinData = skinData;
-  AttachData = attachData;
-  FormSkin = formSkin;
+  BeginAttach(skinData, formSkin, attachData);
   GraphicControl = control;
   Control = control;
   HookWindowProc(control);
-  Attached = true;
-  AttachState = kAttached;
+  EndAttach();
 }
 
 void TSkinControl::AttachWindow(HWND handle, TSkinData* skinData, TWinSkinForm* formSkin, int attachData) {
   if (Attached || !handle) return;
-  SkinData = skinData;
-  AttachData = attachData;
-  FormSkin = formSkin;
+  BeginAttach(skinData, formSkin, attachData);
   Handle = handle;
   IsEnabled = true;
   NoMouseForward = 0;
@@ -120,8 +126,7 @@ void TSkinControl::AttachWindow(HWND handle, TSkinData* skinData, TWinSkinForm* 
   if (!instance_) return;
   SetWindowLongPtrW(handle, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(instance_));
   InvalidateRect(handle, nullptr, TRUE);
-  Attached = true;
-  AttachState = kAttached;
+  EndAttach();
 }
 
 void TSkinControl::RestoreColor() {

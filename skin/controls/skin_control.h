@@ -54,6 +54,12 @@ class TSkinControl {
   virtual void ApplyColor();
 
   // ---- Helpers of the descendants ----
+  // Every way of attaching records the skin, the form wrapper and the caller's data first,
+  // and the attached state last.
+  void BeginAttach(TSkinData* skinData, TWinSkinForm* formSkin, int attachData);
+  void EndAttach();
+  // With `setColor` the control's colour is kept and the skin's face colour given instead.
+  void TakeFaceColor(TControl* control, bool setColor);
   void WndProc(TMessage& message);
   void Repaint();
   void CallOldProc(TMessage& message);

@@ -498,10 +498,11 @@ TEST_F(SkinnedWindow, AnMdiFrameAndItsChildren) {
   EXPECT_EQ(SkinManage()->FindForm(child), nullptr);
 }
 
-// Loads a stored skin (a 28-pixel caption where the flat skin has 24) and applies it.
-void TakeStoredSkin(TSkinData& sd) {
+// Loads a packed skin and applies it at once (by default a stored skin: a 28-pixel caption
+// where the flat skin has 24).
+void TakeSkin(TSkinData& sd, const std::string& packed = StoredSkins().front()) {
   sd.PackedSkin().Clear();
-  sd.PackedSkin().WriteString(StoredSkins().front());
+  sd.PackedSkin().WriteString(packed);
   ASSERT_TRUE(sd.LoadSkin());
   sd.ApplySkin();
   SkinManage()->TimerTick();
@@ -522,7 +523,7 @@ TEST_F(SkinnedWindow, ANewSkinFitsTheFramesOfMdiChildrenAndOfMinimisedWindows) {
   child->AfterConstruction();
   Pump();
   ASSERT_NE(SkinManage()->FindForm(child->Handle()), nullptr);
-  TakeStoredSkin(*sd);
+  TakeSkin(*sd);
   Pump();
   // The child keeps its client area inside the new skin's frame.
   RECT client{}, outer{};
@@ -543,11 +544,7 @@ TEST_F(SkinnedWindow, ANewSkinFitsTheFramesOfMdiChildrenAndOfMinimisedWindows) {
   const int width = Width(), height = Height();
   ShowWindow(form->Handle(), SW_MINIMIZE);
   Pump();
-  sd->PackedSkin().Clear();
-  sd->PackedSkin().WriteString(FlatSkin(7));
-  ASSERT_TRUE(sd->LoadSkin());
-  sd->ApplySkin();
-  SkinManage()->TimerTick();
+  TakeSkin(*sd, FlatSkin(7));
   Pump();
   ShowWindow(form->Handle(), SW_RESTORE);
   Pump();
@@ -575,7 +572,7 @@ TEST_F(SkinnedWindow, SwitchesMadeInsideTheWindowsOwnMessageLeaveOneWrapper) {
     sd->SetActive(true);
     SkinManage()->TimerTick();
     Application->ProcessMessages();
-    TakeStoredSkin(*sd);
+    TakeSkin(*sd);
   };
   form->Show();
   Pump();

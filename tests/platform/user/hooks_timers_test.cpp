@@ -204,16 +204,7 @@ TEST_F(Timers, WhatWasPaintedIsOnTheScreenWhenATimerComes) {
                               nullptr, nullptr);
   Pump();
   const std::uint32_t before = screen->ScreenPixel(40, 40);
-  SetHandler([&](HWND h, UINT msg, WPARAM, LPARAM, LRESULT* r) {
-    if (msg != WM_PAINT || h != hwnd) return false;
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(h, &ps);
-    RECT all{0, 0, 40, 40};
-    FillRect(dc, &all, GetSysColorBrush(COLOR_HIGHLIGHT));
-    EndPaint(h, &ps);
-    *r = 0;
-    return true;
-  });
+  SetHandler(PaintsIn(hwnd, 40, 40, COLOR_HIGHLIGHT));
   InvalidateRect(hwnd, nullptr, TRUE);
   UpdateWindow(hwnd);
   SetHandler(nullptr);

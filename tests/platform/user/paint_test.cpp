@@ -194,16 +194,7 @@ TEST_F(Painting, AParentPaintsWhereItsChildsShapeLeavesItUncovered) {
   Pump();
   EXPECT_EQ(screen->ScreenPixel(21, 21), grey) << "the parent under the child's cut corner";
   EXPECT_EQ(screen->ScreenPixel(31, 21), white);
-  SetHandler([&](HWND h, UINT msg, WPARAM, LPARAM, LRESULT* r) {
-    if (msg != WM_PAINT || h != child) return false;
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(h, &ps);
-    RECT all{0, 0, 60, 40};
-    FillRect(dc, &all, GetSysColorBrush(COLOR_HIGHLIGHT));
-    EndPaint(h, &ps);
-    *r = 0;
-    return true;
-  });
+  SetHandler(PaintsIn(child, 60, 40, COLOR_HIGHLIGHT));
   InvalidateRect(child, nullptr, TRUE);
   Pump();
   SetHandler(nullptr);

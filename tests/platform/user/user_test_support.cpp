@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "platform/gdi/shapes.h"
 #include "platform/user/metrics.h"
 #include "tests/support/top_windows.h"
 
@@ -77,6 +78,19 @@ std::string Names(const std::vector<UINT>& msgs) {
 }
 
 void SetHandler(Handler h) { CurrentHandler() = std::move(h); }
+
+Handler PaintsIn(HWND target, int w, int h, int sysColor) {
+  return [=](HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT* r) {
+    if (msg != WM_PAINT || hwnd != target) return false;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT all{0, 0, w, h};
+    FillRect(dc, &all, GetSysColorBrush(sysColor));
+    EndPaint(hwnd, &ps);
+    *r = 0;
+    return true;
+  };
+}
 
 LRESULT CALLBACK_Record(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   Log().push_back(Entry{hwnd, msg, wParam, lParam});

@@ -40,6 +40,9 @@ std::string Names(const std::vector<UINT>& msgs);
 // with *result instead.
 using Handler = std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)>;
 void SetHandler(Handler h);
+// A handler that paints the whole client area of `target` (its size `w` x `h`) in the colour
+// of `sysColor`.
+Handler PaintsIn(HWND target, int w, int h, int sysColor);
 
 // Window class "RecordingWindow": logs, consults the handler, then DefWindowProc.
 const char16_t* RecordingClass();
