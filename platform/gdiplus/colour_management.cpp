@@ -62,7 +62,9 @@ void ApplyEmbeddedProfile(ImageData& data) {
   ProfilePtr source(cmsOpenProfileFromMemTHR(ctx.get(), icc.data(), cmsUInt32Number(icc.size())));
   ProfilePtr srgb(cmsCreate_sRGBProfileTHR(ctx.get()));
   if (!source || !srgb) return;
-  const cmsColorSpaceSignature space = cmsGetColorSpace(source.get());
+  // Kept as a number: a profile's header may name any value, not only the signatures the
+  // enumeration lists.
+  const cmsUInt32Number space = cmsGetColorSpace(source.get());
   if (plane.indexed()) {
     if (space == cmsSigRgbData || space == cmsSigGrayData)
       TransformPalette(ctx.get(), source.get(), srgb.get(), space == cmsSigGrayData, plane.palette());
