@@ -10,6 +10,7 @@
 #include "platform/user/message_loop.h"
 #include "platform/user/scroll.h"
 #include "platform/user/window.h"
+#include "skin/call_depth.h"
 #include "skin/forms/win_skin_form.h"
 #include "skin/menus/win_skin_pop_menu.h"
 #include "skin/skin_data.h"
@@ -110,13 +111,38 @@ TSkinManage::~TSkinManage() {
 }
 
 void TSkinManage::DropModuleForms() {
-  auto& forms = lists_->Forms;
-  for (size_t i = forms.size(); i-- > 0;) {
-    if (forms[i]->ModuleHandle != ModuleHandle) continue;
-    std::unique_ptr<TWinSkinForm> f = std::move(forms[i]);
-    forms.erase(forms.begin() + long(i));
+  WalkForms(true, [this](TWinSkinForm& form) {
+    if (form.ModuleHandle != ModuleHandle) return true;
+    const std::unique_ptr<TWinSkinForm> f = TakeForm(&form);
     if (f->SkinPhase != 6 && IsWindow(f->Window)) f->Restore();
+    return true;
+  });
+}
+
+void TSkinManage::WalkForms(bool backwards, const std::function<bool(TWinSkinForm&)>& visit) {
+  struct Seen {
+    const TWinSkinForm* form;
+    uint64_t serial;
+  };
+  std::vector<Seen> seen;
+  for (const auto& f : lists_->Forms) seen.push_back({f.get(), f->Serial});
+  if (backwards) std::reverse(seen.begin(), seen.end());
+  for (const Seen& s : seen) {
+    // Still listed, and not a wrapper made since where a freed one was.
+    const auto& forms = lists_->Forms;
+    const auto it = std::find_if(forms.begin(), forms.end(),
+                                 [&s](const auto& f) { return f.get() == s.form && f->Serial == s.serial; });
+    if (it != forms.end() && !visit(**it)) break;
   }
+}
+
+std::unique_ptr<TWinSkinForm> TSkinManage::TakeForm(const TWinSkinForm* form) {
+  auto& forms = lists_->Forms;
+  const auto it = std::find_if(forms.begin(), forms.end(), [form](const auto& f) { return f.get() == form; });
+  if (it == forms.end()) return nullptr;
+  std::unique_ptr<TWinSkinForm> taken = std::move(*it);
+  forms.erase(it);
+  return taken;
 }
 
 // ---- Sub-managers ----
@@ -126,7 +152,10 @@ void TSkinManage::JoinParent(TSkinManage* parent) {
   // Wrappers made before joining go into the shared list.
   auto own = std::move(lists_->Forms);
   lists_ = parent->lists_;
-  for (auto& f : own) lists_->Forms.push_back(std::move(f));
+  for (auto& f : own) {
+    f->Serial = ++lists_->LastSerial;
+    lists_->Forms.push_back(std::move(f));
+  }
   lists_->SubManagers.push_back(this);
   ParentManager = parent;
   if (!MainSkinData) MainSkinData = parent->MainSkinData;
@@ -134,6 +163,7 @@ void TSkinManage::JoinParent(TSkinManage* parent) {
 
 void TSkinManage::CutLoose() {
   auto own = std::make_shared<TSkinManageLists>();
+  own->LastSerial = lists_->LastSerial;
   auto& forms = lists_->Forms;
   for (size_t i = 0; i < forms.size();) {
     if (forms[i]->ModuleHandle == ModuleHandle) {
@@ -171,8 +201,10 @@ void TSkinManage::AddSkinData(TSkinData* skinData) {
 
 void TSkinManage::RemoveSkinData(TSkinData* skinData) {
   // Windows that wear this component's skin get their own look back first.
-  for (size_t i = lists_->Forms.size(); i-- > 0;)
-    if (lists_->Forms[i]->SkinData == skinData) DetachAndFree(i);
+  WalkForms(true, [this, skinData](TWinSkinForm& f) {
+    if (f.SkinData == skinData) DetachAndFree(&f);
+    return true;
+  });
   DropPopupMenus(skinData);
   std::erase(lists_->SkinDatas, skinData);
   if (PendingSkinData == skinData) PendingSkinData = nullptr;
@@ -187,8 +219,13 @@ void TSkinManage::RemoveSkinData(TSkinData* skinData) {
 }
 
 void TSkinManage::ReloadSkinData(TSkinData* skinData) {
-  for (auto& f : lists_->Forms)
-    if (f->SkinData == skinData && f->SkinPhase != 6) f->ReloadSkin();
+  WalkForms(false, [skinData](TWinSkinForm& f) {
+    if (f.SkinData == skinData && f.SkinPhase != 6) {
+      const TCallDepth busy(f.Depth);
+      f.ReloadSkin();
+    }
+    return true;
+  });
 }
 
 // ---- Hook ----
@@ -293,12 +330,16 @@ bool TSkinManage::SkinWindow(HWND window) {
   wrapper->ModuleHandle = ModuleHandle;
   wrapper->ClassName = className;
   wrapper->RecordedName = className;
+  wrapper->Serial = ++lists_->LastSerial;
   TWinSkinForm* w = wrapper.get();
   lists_->Forms.push_back(std::move(wrapper));
-  if (auto* form = dynamic_cast<TCustomForm*>(control)) {
-    w->AttachForm(sd, form);
-  } else {
-    w->Attach(sd);
+  {
+    const TCallDepth busy(w->Depth);  // the application's event runs while it attaches
+    if (auto* form = dynamic_cast<TCustomForm*>(control)) {
+      w->AttachForm(sd, form);
+    } else {
+      w->Attach(sd);
+    }
   }
   PostMessageA(window, CM_SKINAPPLY, 0, 1000);
   return true;
@@ -325,32 +366,39 @@ void TSkinManage::RemoveForm(HWND window) {
 
 void TSkinManage::Sweep() {
   if (State == 4) return;
-  for (size_t i = lists_->Forms.size(); i-- > 0;) {
-    TWinSkinForm* f = lists_->Forms[i].get();
-    const bool released = f->SkinPhase == 6 || !IsWindow(f->Window);
-    if (released && f->Depth == 0 && f->ModuleHandle == ModuleHandle) {
-      if (f->SkinPhase != 6) f->DetachOnDestroy();
-      lists_->Forms.erase(lists_->Forms.begin() + long(i));
+  WalkForms(true, [this](TWinSkinForm& f) {
+    const bool released = f.SkinPhase == 6 || !IsWindow(f.Window);
+    if (!released || f.Depth != 0 || f.ModuleHandle != ModuleHandle) return true;
+    if (f.SkinPhase != 6) {
+      const TCallDepth busy(f.Depth);
+      f.DetachOnDestroy();
     }
-  }
+    if (f.Depth == 0) TakeForm(&f);
+    return true;
+  });
 }
 
-void TSkinManage::DetachAndFree(size_t index) {
-  TWinSkinForm* f = lists_->Forms[index].get();
+void TSkinManage::DetachAndFree(TWinSkinForm* f) {
   if (f->SkinPhase != 6 && IsWindow(f->Window)) {
+    const TCallDepth busy(f->Depth);
     f->Restore();
     f->Repaint();
   }
   f->SkinPhase = 6;
-  if (f->Depth == 0) lists_->Forms.erase(lists_->Forms.begin() + long(index));
+  if (f->Depth == 0) TakeForm(f);
 }
 
 void TSkinManage::SetMDIMaximized(bool value) {
   if (value == MDIMaximized) return;
   MDIMaximized = value;
   if (MainSkinData && InSkinOptions(MainSkinData->Options(), xoMDIChildBorder)) return;
-  for (auto& f : lists_->Forms)
-    if (f->FormKind == 2 && f->SkinPhase != 6) f->FitFrame(true);
+  WalkForms(false, [](TWinSkinForm& f) {
+    if (f.FormKind == 2 && f.SkinPhase != 6) {
+      const TCallDepth busy(f.Depth);
+      f.FitFrame(true);
+    }
+    return true;
+  });
 }
 
 // ---- Switching ----
@@ -407,7 +455,10 @@ void TSkinManage::TimerTick() {
     case 6: FreeReleased(); break;
     case 7:
       if (TWinSkinForm* f = FindForm(ReskinTarget)) {
-        f->Restore();
+        {
+          const TCallDepth busy(f->Depth);
+          f->Restore();
+        }
         f->SkinPhase = 6;
       }
       Sweep();
@@ -426,6 +477,8 @@ void TSkinManage::SwitchOn(TSkinData* sd) {
   Sweep();
   if (Screen)
     for (int i = Screen->FormCount(); i-- > 0;) {
+      // Skinning a form runs the application's events, which may close forms.
+      if (i >= Screen->FormCount()) continue;
       TCustomForm* f = Screen->Forms(i);
       if (!f || !f->HandleAllocated()) continue;
       if (sd->SkinFormtype() == sfOnlyThisForm && f != sd->Owner()) continue;
@@ -440,11 +493,11 @@ void TSkinManage::SwitchOff(TSkinData* sd) {
   Enabled = false;
   Sweep();
   const bool onlyThis = sd->SkinFormtype() == sfOnlyThisForm;
-  for (size_t i = lists_->Forms.size(); i-- > 0;) {
-    if (onlyThis && lists_->Forms[i]->SkinData != sd) continue;
-    DetachAndFree(i);
-    if (onlyThis) break;
-  }
+  WalkForms(true, [this, sd, onlyThis](TWinSkinForm& f) {
+    if (onlyThis && f.SkinData != sd) return true;
+    DetachAndFree(&f);
+    return !onlyThis;
+  });
 }
 
 void TSkinManage::Refresh(TSkinData* sd) {
@@ -452,19 +505,29 @@ void TSkinManage::Refresh(TSkinData* sd) {
   // A wrapper its window has let go of is left out, also one the sweep could not free yet
   // because its procedure is still running: its borders are the old skin's, and fitting the
   // window to them would take the new wrapper's client area.
-  auto takesPart = [sd](const std::unique_ptr<TWinSkinForm>& f) { return f->SkinData == sd && f->SkinPhase != 6; };
-  for (auto& f : lists_->Forms) {
-    if (!takesPart(f)) continue;
-    f->ReloadSkin();
-    f->UpdateRegion();
-    f->Repaint();
-    if (sd->SkinFormtype() == sfOnlyThisForm) break;
-  }
-  for (auto& f : lists_->Forms)
-    if (takesPart(f)) f->ApplyColors();
+  auto takesPart = [sd](const TWinSkinForm& f) { return f.SkinData == sd && f.SkinPhase != 6; };
+  // The application's events and the windows' own messages run inside both walks: forms they
+  // open are skinned with the new skin as they come, so only those listed now are renewed.
+  WalkForms(false, [&](TWinSkinForm& f) {
+    if (!takesPart(f)) return true;
+    const TCallDepth busy(f.Depth);
+    f.ReloadSkin();
+    f.UpdateRegion();
+    f.Repaint();
+    return sd->SkinFormtype() != sfOnlyThisForm;
+  });
+  WalkForms(false, [&](TWinSkinForm& f) {
+    if (takesPart(f)) {
+      const TCallDepth busy(f.Depth);
+      f.ApplyColors();
+    }
+    return true;
+  });
 }
 
 void TSkinManage::FreeReleased() {
-  for (size_t i = lists_->Forms.size(); i-- > 0;)
-    if (lists_->Forms[i]->SkinPhase == 6 && lists_->Forms[i]->Depth == 0) lists_->Forms.erase(lists_->Forms.begin() + long(i));
+  WalkForms(true, [this](TWinSkinForm& f) {
+    if (f.SkinPhase == 6 && f.Depth == 0) TakeForm(&f);
+    return true;
+  });
 }

@@ -8,6 +8,8 @@
 // that is not inside one of its own window procedures any more) is freed by the sweep.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +50,9 @@ struct TSkinManageLists {
   std::vector<TSkinData*> SkinDatas;
   std::vector<HHOOK> Hooks;  // hooks the form wrappers registered
   std::vector<TSkinManage*> SubManagers;
+  // Numbers the wrappers as they are listed, so that a walk knows one made meanwhile in the
+  // place of one it remembers.
+  uint64_t LastSerial = 0;
 };
 
 class TSkinManage : public TSkinManagerLink {
@@ -148,7 +153,16 @@ class TSkinManage : public TSkinManagerLink {
   void SwitchOff(TSkinData* sd);
   void Refresh(TSkinData* sd);
   void FreeReleased();
-  void DetachAndFree(size_t index);
+  // Gives the window back its own look and frees the wrapper (unless a call of it is under way).
+  void DetachAndFree(TWinSkinForm* form);
+  // Calls `visit` for each wrapper listed when the walk begins (last first when `backwards`),
+  // as long as it is still listed, until `visit` answers false. What the wrappers do may reach
+  // application code and messages that make or free windows, and so wrappers: those made
+  // meanwhile are left out, those freed are passed over.
+  void WalkForms(bool backwards, const std::function<bool(TWinSkinForm&)>& visit);
+  // Takes a wrapper out of the list (nothing when it is not listed); freed by the caller, after
+  // the list is whole again.
+  std::unique_ptr<TWinSkinForm> TakeForm(const TWinSkinForm* form);
   // The window's class-library control, when the window is of this manager's module.
   TWinControl* ControlOfModule(HWND window) const;
   // Gives back and frees the wrappers of this module.

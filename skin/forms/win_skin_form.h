@@ -5,6 +5,7 @@
 // from the border bitmaps and drives the caption buttons. Detaching restores what it replaced.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -171,6 +172,8 @@ class TWinSkinForm : public TComponent {
   TComponentPtr<TTimer> Hover;
   // Calls of the window procedure under way: a wrapper is never freed inside one.
   int Depth = 0;
+  // Given by the manager when it lists the wrapper.
+  uint64_t Serial = 0;
 
  private:
   LRESULT Previous(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -102,13 +102,14 @@ LRESULT TWinSkinForm::ClientWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
   }
 }
 
-// A new frame menu: the bar is built again from it (made when the frame had none), laid out
-// without painting and painted with the frame.
+// A new frame menu: the bar is built again from it, laid out without painting and painted
+// with the frame. A frame skinned while it had no menu gets its bar now: the frame's own menu
+// is taken from it right after, and without a bar the menu would be out of reach, also once
+// the skin is switched off. Like a window given a menu, the frame keeps its size.
 void TWinSkinForm::FrameMenuChanged(HMENU menu) {
   if (!MenuBar) {
     AttachMenuBar();
     if (!MenuBar) return;
-    if (SkinPhase == 1 && WindowState == 0 && !ChildWindow) FitFrame(true);
   }
   MenuBar->SetMainMenu(Form ? Form->MainMenu() : nullptr);
   MenuBar->RebuildFromFrameMenu(menu);

@@ -13,6 +13,7 @@
 #include "platform/user/message_loop.h"
 #include "platform/user/painting.h"
 #include "platform/user/window.h"
+#include "skin/call_depth.h"
 #include "skin/controls/skin_control.h"
 #include "skin/forms/win_skin_form.h"
 #include "skin/menus/win_skin_menu.h"
@@ -51,11 +52,7 @@ LRESULT TWinSkinForm::Previous(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 LRESULT TWinSkinForm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  struct DepthGuard {
-    int& depth;
-    explicit DepthGuard(int& d) : depth(d) { ++depth; }
-    ~DepthGuard() { --depth; }
-  } guard(Depth);
+  const TCallDepth guard(Depth);
   LRESULT result = 0;
   if (Stage1(hwnd, msg, wParam, lParam, result)) return result;
   if (!FrameSkinned) return Previous(hwnd, msg, wParam, lParam);

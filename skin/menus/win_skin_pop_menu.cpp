@@ -8,6 +8,7 @@
 #include "platform/user/object_instance.h"
 #include "platform/user/painting.h"
 #include "platform/user/window.h"
+#include "skin/call_depth.h"
 #include "skin/forms/skin_draw.h"
 #include "skin/skin_data.h"
 #include "skin/skin_manage.h"
@@ -65,11 +66,7 @@ bool TWinSkinPopMenu::CanPaint() const {
 }
 
 LRESULT TWinSkinPopMenu::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  struct DepthGuard {
-    int& depth;
-    explicit DepthGuard(int& d) : depth(d) { ++depth; }
-    ~DepthGuard() { --depth; }
-  } guard(Depth);
+  const TCallDepth guard(Depth);
   if (msg == CM_SKINQUERY) return 1;
   if (!manager_ || !manager_->Enabled) return Pass(hwnd, msg, wParam, lParam);
   switch (msg) {

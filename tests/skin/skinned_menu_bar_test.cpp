@@ -1,8 +1,9 @@
 // A form with a menu bar wearing the flat test skin on the headless screen: the bar drawn by
 // the wrapper in place of the window's, its buttons opening their menus with the mouse and by
 // key, the menus' items drawn by the skin, moving between bar menus with the arrow keys, a
-// changed menu building the bar again, the window's menu given back when the skin goes, and
-// nothing left behind when the window dies with a bar menu open.
+// changed menu building the bar again, the window's menu given back when the skin goes,
+// nothing left behind when the window dies with a bar menu open, and a menu given to an MDI
+// frame after it was skinned.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -269,6 +270,64 @@ TEST_F(SkinnedMenuBar, AWindowDestroyedWithItsBarMenuOpenLeavesNothingBehind) {
   EXPECT_FALSE(CallMsgFilterW(&m, MSGF_MENU));
   EXPECT_EQ(hooks.size(), 1u);
   EXPECT_TRUE(SkinManage()->Hooks().empty());
+}
+
+const char* const kMdiFrame = R"(object Frame: TForm
+  Left = 60
+  Top = 50
+  Caption = 'Frame'
+  ClientHeight = 200
+  ClientWidth = 360
+  FormStyle = fsMDIForm
+  object MainMenu1: TMainMenu
+    object File1: TMenuItem
+      Caption = '&File'
+      object Open1: TMenuItem
+        Caption = '&Open'
+      end
+    end
+    object Window1: TMenuItem
+      Caption = '&Window'
+    end
+  end
+end
+)";
+
+using SkinnedMdiFrameMenu = skintest::SkinnedMenuForm;
+
+// An MDI frame skinned while it had no menu and given one afterwards (its client takes the
+// menu from it): the skin draws a bar for it, and the frame has the menu back without the skin.
+TEST_F(SkinnedMdiFrameMenu, AMenuGivenAfterSkinningGetsASkinnedBar) {
+  ShowForm(kMdiFrame);
+  TWinSkinForm* wrapper = Wrapper();
+  ASSERT_NE(wrapper, nullptr);
+  ASSERT_EQ(wrapper->FormKind, 1);
+  ASSERT_EQ(wrapper->MenuBar, nullptr);
+  RECT before{}, after{};
+  GetWindowRect(form->Handle(), &before);
+  auto* menu = dynamic_cast<TMainMenu*>(form->FindComponent("MainMenu1"));
+  form->SetMenu(menu);
+  Pump();
+  GetWindowRect(form->Handle(), &after);
+  EXPECT_EQ(GetMenu(form->Handle()), nullptr) << "the skin draws the bar";
+  const int bar = GetSystemMetrics(SM_CYMENU);
+  // As a window given a menu, it keeps its size and the bar takes its height from the client.
+  EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+  EXPECT_EQ(form->ClientHeight(), 200 - bar);
+  EXPECT_EQ(WindowAt(form->Handle(), kBorder + 1, kCaption + bar / 2), kMenuBar[0]) << "the skin's bar";
+  EXPECT_NE(wrapper->MenuBar, nullptr) << "no bar and no menu of its own: the menu is out of reach";
+  if (wrapper->MenuBar) {
+    ASSERT_EQ(wrapper->MenuBar->Buttons.size(), 2u);
+    EXPECT_EQ(wrapper->MenuBar->Buttons[0]->Caption, u"&File");
+    EXPECT_EQ(wrapper->MenuBar->Buttons[0]->SubMenu, dynamic_cast<TMenuItem*>(form->FindComponent("File1"))->Handle());
+    EXPECT_EQ(wrapper->MenuBarHeight, bar);
+  }
+  sd->SetActive(false);
+  SkinManage()->TimerTick();
+  Pump();
+  ASSERT_EQ(SkinManage()->FindForm(form->Handle()), nullptr);
+  EXPECT_EQ(GetMenu(form->Handle()), menu->Handle());
+  EXPECT_EQ(form->ClientHeight(), 200 - bar);
 }
 
 }  // namespace

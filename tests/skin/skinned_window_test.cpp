@@ -1,7 +1,12 @@
 // Skinned top-level windows on the headless screen, drawn with the flat test skin: attaching,
 // applying and detaching, the frame's sizes, region and hit testing, the caption buttons with
-// the mouse, and switching skins through the manager's timer.
+// the mouse, and switching skins through the manager's timer, also while the application opens
+// and closes forms from the skin's events.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "platform/forms/application.h"
 #include "platform/forms/form.h"
@@ -619,6 +624,58 @@ TEST_F(SkinnedWindow, ColoursAskedForBeforeTheSkinIsAppliedKeepTheFormsClientSiz
   EXPECT_EQ(form->ClientWidth(), 320);
   EXPECT_EQ(form->ClientHeight(), 150);
   EXPECT_EQ(Height(), 150 + kCaption + kBorder + GetSystemMetrics(SM_CYMENU));
+}
+
+// A new skin taken while the application's after-skinning event opens forms and closes one: the
+// manager's list of wrappers loses one and grows past its room while the manager walks it.
+TEST_F(SkinnedWindow, FormsOpenedAndClosedByTheAfterSkinningEventWhileANewSkinIsTaken) {
+  auto open = [](const std::string& name, int left) {
+    auto* f = new TForm(Application);
+    f->SetDescription("object " + name + ": TForm\n  Left = " + std::to_string(left) +
+                      "\n  Top = 40\n  Caption = '" + name + "'\n  ClientHeight = 120\n  ClientWidth = 200\nend\n");
+    f->AfterConstruction();
+    f->Show();
+    return f;
+  };
+  std::vector<TForm*> forms;
+  for (const char* name : {"A", "B", "C", "D"}) forms.push_back(open(name, 20 + 30 * int(forms.size())));
+  Pump();
+  ASSERT_EQ(SkinManage()->Forms().size(), 4u);
+  TForm* closed = forms[2];
+  const HWND closedWindow = closed->Handle();
+  std::vector<HWND> told;
+  std::vector<TForm*> opened;
+  sd->OnAfterSkinForm = [&](TObject*, HWND window, const std::string&) {
+    told.push_back(window);
+    if (!opened.empty()) return;
+    // The first window told closes one the walk has still to reach and opens two.
+    closed->Free();
+    opened.push_back(open("E", 200));
+    opened.push_back(open("F", 230));
+  };
+  sd->PackedSkin().Clear();
+  sd->PackedSkin().WriteString(FlatSkin(7));
+  ASSERT_TRUE(sd->LoadSkin());
+  sd->ApplySkin();
+  SkinManage()->TimerTick();
+  // Each window skinned when the skin changed and still open is told once; the closed one is
+  // not, nor are those opened meanwhile (they take the skin of the moment by themselves).
+  const std::vector<HWND> expected{forms[0]->Handle(), forms[1]->Handle(), forms[3]->Handle()};
+  EXPECT_EQ(told, expected);
+  EXPECT_EQ(std::count(told.begin(), told.end(), closedWindow), 0);
+  Pump();
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(told.size(), 5u) << "the opened forms are told when their own skinning is done";
+  const std::vector<TForm*> shown{forms[0], forms[1], forms[3], opened[0], opened[1]};
+  for (size_t i = 0; i < shown.size(); ++i) {
+    ASSERT_NE(SkinManage()->FindForm(shown[i]->Handle()), nullptr) << i;
+    // The new skin's border, in its active or inactive frame.
+    RECT r{};
+    GetWindowRect(shown[i]->Handle(), &r);
+    const TColor border = ScreenColor(r.left + 1, (r.top + r.bottom) / 2);
+    EXPECT_TRUE(border == Shifted(kLeft[0], 7) || border == Shifted(kLeft[1], 7)) << i << ": " << border;
+  }
+  EXPECT_EQ(SkinManage()->Forms().size(), 5u);
 }
 
 }  // namespace
