@@ -38,17 +38,31 @@ inline RowMaker PaletteRows(int w, int h) {
 }
 
 // Photograph rows: 8-bit RGB, one channel of it (grey), or 16-bit big-endian RGB whose high
-// bytes are the 8-bit picture and whose low bytes are noise (as a scanner's are).
-enum class Photo { RGB8, Grey8, RGB16 };
+// bytes are the 8-bit picture and whose low bytes are noise (as a scanner's are); with alpha,
+// each pixel is followed by a smooth vignette of coverage (fully opaque in the middle, fading
+// at the edges), in 8 bits or in 16 with a noisy low byte.
+enum class Photo { RGB8, Grey8, RGB16, RGBA8, GreyAlpha8, RGBA16, GreyAlpha16 };
 inline RowMaker PhotoRows(int w, int h, Photo kind) {
   auto rng = std::make_shared<std::mt19937>(7);
   auto rgb = std::make_shared<std::vector<uint8_t>>(size_t(w) * 3);
+  const bool grey = kind == Photo::Grey8 || kind == Photo::GreyAlpha8 || kind == Photo::GreyAlpha16;
+  const bool alpha = kind == Photo::RGBA8 || kind == Photo::GreyAlpha8 || kind == Photo::RGBA16 ||
+                     kind == Photo::GreyAlpha16;
+  const int wide = kind == Photo::RGB16 || kind == Photo::RGBA16 || kind == Photo::GreyAlpha16 ? 2 : 1;
+  const int colours = grey ? 1 : 3, channels = colours + (alpha ? 1 : 0);
   return [=](int y, std::vector<uint8_t>& row) {
     benchphoto::Row(3, y, benchphoto::Size{w, h}, *rng, *rgb);
-    for (size_t i = 0; i < size_t(w) * 3; ++i) {
-      if (kind == Photo::RGB8) row[i] = (*rgb)[i];
-      if (kind == Photo::Grey8 && i % 3 == 1) row[i / 3] = (*rgb)[i];
-      if (kind == Photo::RGB16) row[2 * i] = (*rgb)[i], row[2 * i + 1] = uint8_t((*rng)());
+    const double fy = std::min(y, h - 1 - y) / (0.1 * h);
+    for (size_t x = 0; x < size_t(w); ++x) {
+      uint8_t* out = row.data() + x * size_t(channels * wide);
+      for (int c = 0; c < colours; ++c) {
+        out[c * wide] = (*rgb)[3 * x + size_t(grey ? 1 : c)];
+        if (wide == 2) out[c * wide + 1] = uint8_t((*rng)());
+      }
+      if (!alpha) continue;
+      const double fx = std::min<double>(double(x), double(w - 1 - x)) / (0.1 * w);
+      out[colours * wide] = uint8_t(255 * std::clamp(std::min(fx, fy), 0.0, 1.0));
+      if (wide == 2) out[colours * wide + 1] = uint8_t((*rng)());
     }
   };
 }
@@ -58,6 +72,7 @@ struct PngKind {
   int colorType = PNG_COLOR_TYPE_RGB;
   bool transparency = false;  // a tRNS chunk (palette pictures: half the entries translucent)
   int level = 3;
+  bool interlaced = false;
 };
 
 inline void WritePng(const std::string& name, int w, int h, const PngKind& k, const RowMaker& rows) {
@@ -72,7 +87,7 @@ inline void WritePng(const std::string& name, int w, int h, const PngKind& k, co
     png_set_PLTE(p, info, colours.data(), 256);
     if (k.transparency) png_set_tRNS(p, info, alpha.data(), 256, nullptr);
   };
-  benchphoto::WritePngRows(name, benchphoto::Size{w, h}, k.depth, k.colorType, k.level, palette, rows);
+  benchphoto::WritePngRows(name, benchphoto::Size{w, h}, k.depth, k.colorType, k.level, palette, rows, k.interlaced);
 }
 
 struct TiffKind {

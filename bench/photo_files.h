@@ -69,9 +69,10 @@ inline void WriteJpeg(const std::string& name, int i, const Size& s) {
 
 // A PNG of the rows `row(y, bytes)` makes (depth and colour type as PNG numbers them);
 // `header(p, info)` adds what goes before the image data (a palette).
+// Interlaced pictures are made whole first (libpng takes every row once per pass).
 template <class Header, class MakeRow>
 inline void WritePngRows(const std::string& name, const Size& s, int depth, int colorType, int level, Header header,
-                         MakeRow row) {
+                         MakeRow row, bool interlaced = false) {
   FILE* f = std::fopen(name.c_str(), "wb");
   if (!f) std::exit(2);
   png_structp p = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -80,15 +81,30 @@ inline void WritePngRows(const std::string& name, const Size& s, int depth, int 
   png_init_io(p, f);
   png_set_user_limits(p, 0x7FFFFFFF, 0x7FFFFFFF);
   png_set_compression_level(p, level);
-  png_set_IHDR(p, info, png_uint_32(s.w), png_uint_32(s.h), depth, colorType, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(p, info, png_uint_32(s.w), png_uint_32(s.h), depth, colorType,
+               interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
   header(p, info);
   png_write_info(p, info);
-  const int channels = colorType == PNG_COLOR_TYPE_RGB ? 3 : colorType == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : 1;
-  std::vector<uint8_t> bytes(size_t(s.w) * size_t(channels) * size_t(depth / 8));
-  for (int y = 0; y < s.h; ++y) {
-    row(y, bytes);
-    png_write_row(p, bytes.data());
+  const int channels = colorType == PNG_COLOR_TYPE_RGB          ? 3
+                       : colorType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
+                       : colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+                                                                : 1;
+  const size_t rowBytes = size_t(s.w) * size_t(channels) * size_t(depth / 8);
+  std::vector<uint8_t> bytes(rowBytes);
+  if (interlaced) {
+    std::vector<std::vector<uint8_t>> picture(size_t(s.h), std::vector<uint8_t>(rowBytes));
+    std::vector<png_bytep> rows(size_t(s.h));
+    for (int y = 0; y < s.h; ++y) {
+      row(y, picture[size_t(y)]);
+      rows[size_t(y)] = picture[size_t(y)].data();
+    }
+    png_write_image(p, rows.data());
+  } else {
+    for (int y = 0; y < s.h; ++y) {
+      row(y, bytes);
+      png_write_row(p, bytes.data());
+    }
   }
   png_write_end(p, info);
   png_destroy_write_struct(&p, &info);

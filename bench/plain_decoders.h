@@ -25,9 +25,14 @@ inline void PlainPng(const std::string& name) {
   png_set_user_limits(p, 0x7FFFFFFF, 0x7FFFFFFF);
   png_read_info(p, info);
   png_set_bgr(p);
+  // An interlaced picture's passes each fill some pixels of every row: libpng needs them all.
+  const int passes = png_set_interlace_handling(p);
   png_read_update_info(p, info);
-  std::vector<uint8_t> row(png_get_rowbytes(p, info));
-  for (png_uint_32 y = 0; y < png_get_image_height(p, info); ++y) png_read_row(p, row.data(), nullptr);
+  const png_uint_32 height = png_get_image_height(p, info);
+  std::vector<uint8_t> rows(png_get_rowbytes(p, info) * (passes > 1 ? height : 1));
+  for (int pass = 0; pass < passes; ++pass)
+    for (png_uint_32 y = 0; y < height; ++y)
+      png_read_row(p, rows.data() + (passes > 1 ? y * png_get_rowbytes(p, info) : 0), nullptr);
   png_read_end(p, nullptr);
   png_destroy_read_struct(&p, &info, nullptr);
   std::fclose(f);

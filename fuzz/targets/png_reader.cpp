@@ -1,5 +1,6 @@
-// Fuzz entry point: PNG files through the reader in its three ways of reading (full, with
-// 16-bit reduction, header only); what it hands on must be consistent with the header.
+// Fuzz entry point: PNG files through the reader in its ways of reading (full, with 16-bit
+// reduction, header only, samples left to be made row by row); what it hands on must be
+// consistent with the header, and rows made one at a time must be the full read's samples.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -9,15 +10,30 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  for (int variant = 0; variant < 3; ++variant) {
+  std::string fullColour, fullAlpha;
+  for (int variant = 0; variant < 4; ++variant) {
     TMemoryStream stream(bytes);
     TPNGReader r;
     r.Reduce16BitImage = variant == 1;
     r.Reduce16BitAlpha = variant == 1;
     r.HeaderOnly = variant == 2;
+    r.DeferSamples = variant == 3;
     r.ReadChunks(stream);
     if (r.PaletteCount > 256 || r.Palette.size() != size_t(r.PaletteCount) * 3) std::abort();
     if (r.HeaderOnly && !r.IDATData.empty()) std::abort();
+    if (r.SamplesDeferred) {
+      // The same rows as the full read, made one at a time from the data it kept.
+      TPNGRows rows(r.Format(), r.IDATData);
+      const TPNGFormat f = r.Format();
+      std::string colour, alpha;
+      for (uint32_t y = 0; y < f.Height; ++y) {
+        rows.Next();
+        colour.append(reinterpret_cast<const char*>(rows.Colour()), size_t(TPNGRows::ColourRowBytes(f)));
+        alpha.append(reinterpret_cast<const char*>(rows.Alpha()), size_t(TPNGRows::AlphaRowBytes(f)));
+      }
+      if (colour != fullColour || alpha != fullAlpha) std::abort();
+      continue;
+    }
     if (r.ImageData.empty() || r.PassThrough) continue;
     if (!r.HeaderValid()) std::abort();
     // Unfiltered samples: exactly one row of the header's size per image row.
@@ -25,6 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint64_t rowBits = uint64_t(r.Width) * colours * r.ImageBitsPerComponent;
     const std::string samples = FlateDecompressString(r.ImageData);
     if (samples.size() != (rowBits + 7) / 8 * r.Height) std::abort();
+    if (variant == 0) {
+      fullColour = samples;
+      fullAlpha = FlateDecompressString(r.AlphaData);
+    }
     std::string text;
     r.GetIndexedColorSpace(text);
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pdf/codecs/png/png_common.h"
+#include "pdf/codecs/png/png_rows.h"
 #include "pdf/core/filters/flate.h"
 #include "platform/rtl/numbers.h"
 
@@ -43,76 +44,11 @@ bool ValidDepth(uint8_t colorType, uint32_t depth) {
   }
 }
 
-struct Layout {
-  int channels = 0, colour = 0, alpha = 0;
-  int bpp = 0;  // bytes per pixel for the filters
-};
-
-Layout LayoutOf(uint8_t colorType, uint32_t depth) {
-  const int wide = depth == 16 ? 2 : 1;
-  switch (colorType) {
-    case 0: return {1, 1, 0, wide};
-    case 2: return {3, 3, 0, 3 * wide};
-    case 3: return {1, 1, 0, 1};
-    case 4: return {2, 1, 1, 2 * wide};
-    case 6: return {4, 3, 1, 4 * wide};
-    default: return {};
-  }
-}
-
-struct Pass {
-  uint32_t row0, col0, rowStep, colStep;
-};
-constexpr std::array<Pass, 7> kAdam7 = {{{0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 4},
-                                         {2, 0, 4, 2}, {0, 1, 2, 2}, {1, 0, 2, 1}}};
-constexpr Pass kSinglePass = {0, 0, 1, 1};
-
-uint32_t PassExtent(uint32_t size, uint32_t start, uint32_t step) {
-  return size > start ? (size - start - 1) / step + 1 : 0;
-}
-
-int64_t RowBytes(uint64_t pixels, int channels, uint32_t depth) {
-  return static_cast<int64_t>((pixels * channels * depth + 7) / 8);
-}
-
-uint8_t Paeth(int a, int b, int c) {
-  const int p = a + b - c;
-  const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-  if (pa <= pb && pa <= pc) return uint8_t(a);
-  if (pb <= pc) return uint8_t(b);
-  return uint8_t(c);
-}
-
-void Unfilter(uint8_t filter, uint8_t* row, const uint8_t* prev, int64_t len, int bpp) {
-  switch (filter) {
-    case 1:
-      for (int64_t i = bpp; i < len; ++i) row[i] = uint8_t(row[i] + row[i - bpp]);
-      break;
-    case 2:
-      for (int64_t i = 0; i < len; ++i) row[i] = uint8_t(row[i] + prev[i]);
-      break;
-    case 3:
-      for (int64_t i = 0; i < len; ++i) {
-        const int left = i >= bpp ? row[i - bpp] : 0;
-        row[i] = uint8_t(row[i] + ((left + prev[i]) >> 1));
-      }
-      break;
-    case 4:
-      for (int64_t i = 0; i < len; ++i) {
-        const int left = i >= bpp ? row[i - bpp] : 0;
-        const int upLeft = i >= bpp ? prev[i - bpp] : 0;
-        row[i] = uint8_t(row[i] + Paeth(left, prev[i], upLeft));
-      }
-      break;
-    default: break;  // 0, and values the format does not define, change nothing
-  }
-}
-
 // Keeps the most significant byte of every 2-byte sample.
 void ReduceTo8Bits(std::string& data) {
-  const size_t n = data.size() / 2;
-  for (size_t i = 0; i < n; ++i) data[i] = data[2 * i];
-  data.resize(n);
+  auto* bytes = reinterpret_cast<uint8_t*>(data.data());
+  KeepHighBytes(bytes, int64_t(data.size()), bytes);
+  data.resize(data.size() / 2);
 }
 
 }  // namespace
@@ -223,24 +159,21 @@ void TPNGReader::ReadChunks(TStream& stream) {
   if (!HeaderOnly && headerValid_ && !IDATData.empty()) DecodeImage();
 }
 
+TPNGFormat TPNGReader::Format() const {
+  return TPNGFormat{Width, Height, BitDepth, ColorType, InterlaceMethod == 1};
+}
+
 void TPNGReader::DecodeImage() {
   if (!headerValid_) return;
-  const uint32_t depth = BitDepth;
-  const Layout lay = LayoutOf(ColorType, depth);
-  const bool interlaced = InterlaceMethod == 1;
-  const auto passes = interlaced ? std::span<const Pass>(kAdam7) : std::span<const Pass>(&kSinglePass, 1);
-
+  const TPNGFormat format = Format();
   // The rows with their filter bytes, as the image data must inflate to.
-  int64_t expected = 0;
-  for (const Pass& p : passes) {
-    const uint32_t pw = PassExtent(Width, p.col0, p.colStep), ph = PassExtent(Height, p.row0, p.rowStep);
-    if (pw && ph) expected += int64_t(ph) * (RowBytes(pw, lay.channels, depth) + 1);
-  }
+  const int64_t expected = TPNGRows::InflatedBytes(format);
   // A picture its data could never fill is not taken, whether decoded here or handed on: a few
   // hundred bytes do not make millions of rows, missing or not.
   if (expected > kMaxInflateRatio * int64_t(IDATData.size()) + kInflateSlack) return;
 
-  PassThrough = !(ColorType == 4 || ColorType == 6 || interlaced || (Reduce16BitImage && depth == 16));
+  const uint32_t depth = BitDepth;
+  PassThrough = !(ColorType == 4 || ColorType == 6 || format.Interlaced || (Reduce16BitImage && depth == 16));
   ImageBitsPerComponent = depth;
   AlphaBitsPerComponent = depth;
   if (PassThrough) {
@@ -249,69 +182,32 @@ void TPNGReader::DecodeImage() {
     IDATData.clear();
     return;
   }
-  IDATData = FlateDecompressString(IDATData, expected);
-
-  const int64_t colourRow = RowBytes(Width, lay.colour, depth);
-  const int64_t alphaRow = int64_t(lay.alpha) * Width * depth / 8;
+  const bool reduceImage = Reduce16BitImage && depth == 16, reduceAlpha = Reduce16BitAlpha && depth == 16;
+  if (DeferSamples) {
+    // The image data stay for TPNGRows; the samples are what the decode below would make.
+    SamplesDeferred = true;
+    if (reduceImage) ImageBitsPerComponent = 8;
+    if (reduceAlpha) AlphaBitsPerComponent = 8;
+    return;
+  }
+  const int64_t colourRow = TPNGRows::ColourRowBytes(format), alphaRow = TPNGRows::AlphaRowBytes(format);
   ImageData.assign(size_t(colourRow * Height), '\0');
   AlphaData.assign(size_t(alphaRow * Height), '\0');
-  auto* image = reinterpret_cast<uint8_t*>(ImageData.data());
-  auto* alpha = reinterpret_cast<uint8_t*>(AlphaData.data());
-  const int colourBytes = lay.colour * int(depth) / 8;
-  const int alphaBytes = lay.alpha * int(depth) / 8;
-  const int pixelBytes = colourBytes + alphaBytes;
-
-  const auto* in = reinterpret_cast<const uint8_t*>(IDATData.data());
-  const int64_t inSize = int64_t(IDATData.size());
-  int64_t pos = 0;
-  std::vector<uint8_t> row, prev;
-  for (const Pass& p : passes) {
-    const uint32_t pw = PassExtent(Width, p.col0, p.colStep), ph = PassExtent(Height, p.row0, p.rowStep);
-    if (pw == 0 || ph == 0) continue;
-    const int64_t len = RowBytes(pw, lay.channels, depth);
-    prev.assign(size_t(len), 0);
-    row.resize(size_t(len));
-    for (uint32_t k = 0; k < ph; ++k) {
-      uint8_t filter = 0;
-      if (pos + 1 + len <= inSize) {
-        filter = in[pos];
-        std::memcpy(row.data(), in + pos + 1, size_t(len));
-      } else {
-        std::fill(row.begin(), row.end(), uint8_t{255});  // missing rows come out white
-      }
-      pos += len + 1;
-      Unfilter(filter, row.data(), prev.data(), len, lay.bpp);
-      const int64_t y = int64_t(p.row0) + int64_t(k) * p.rowStep;
-      uint8_t* outRow = image + y * colourRow;
-      if (!interlaced && lay.alpha == 0) {
-        std::memcpy(outRow, row.data(), size_t(len));
-      } else if (depth < 8) {
-        const uint32_t mask = (1u << depth) - 1;
-        for (uint32_t i = 0; i < pw; ++i) {
-          const uint64_t srcBit = uint64_t(i) * depth;
-          const uint32_t sample = (row[srcBit / 8] >> (8 - depth - srcBit % 8)) & mask;
-          const uint64_t dstBit = (uint64_t(p.col0) + uint64_t(i) * p.colStep) * depth;
-          outRow[dstBit / 8] |= uint8_t(sample << (8 - depth - dstBit % 8));
-        }
-      } else {
-        uint8_t* alphaRowOut = alpha + y * alphaRow;
-        for (uint32_t i = 0; i < pw; ++i) {
-          const uint64_t x = uint64_t(p.col0) + uint64_t(i) * p.colStep;
-          const uint8_t* src = row.data() + int64_t(i) * pixelBytes;
-          std::memcpy(outRow + x * colourBytes, src, size_t(colourBytes));
-          if (alphaBytes) std::memcpy(alphaRowOut + x * alphaBytes, src + colourBytes, size_t(alphaBytes));
-        }
-      }
-      std::swap(row, prev);
+  {
+    TPNGRows rows(format, IDATData);
+    for (int64_t y = 0; y < int64_t(Height); ++y) {
+      rows.Next();
+      std::memcpy(ImageData.data() + y * colourRow, rows.Colour(), size_t(colourRow));
+      if (alphaRow) std::memcpy(AlphaData.data() + y * alphaRow, rows.Alpha(), size_t(alphaRow));
     }
   }
-  if (Reduce16BitImage && ImageBitsPerComponent == 16) {
+  if (reduceImage) {
     ReduceTo8Bits(ImageData);
     ImageBitsPerComponent = 8;
   }
   auto encode = [this](const std::string& d) { return StoreDecoded ? FlateStoreString(d) : FlateCompressString(d); };
   ImageData = encode(ImageData);
-  if (Reduce16BitAlpha && AlphaBitsPerComponent == 16) {
+  if (reduceAlpha) {
     ReduceTo8Bits(AlphaData);
     AlphaBitsPerComponent = 8;
   }

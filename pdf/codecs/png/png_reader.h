@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "pdf/codecs/png/png_rows.h"
 #include "platform/rtl/streams.h"
 
 class TPNGReader {
@@ -24,6 +25,8 @@ class TPNGReader {
   void GetIndexedColorSpace(std::string& text) const;
   // True once an IHDR whose values form a valid PNG image was read.
   bool HeaderValid() const { return headerValid_; }
+  // The header values the image's rows depend on.
+  TPNGFormat Format() const;
 
   // From IHDR.
   uint32_t Width = 0, Height = 0;
@@ -37,7 +40,7 @@ class TPNGReader {
   std::string Palette;
   // The tRNS data as read (not interpreted here).
   std::string Transparency;
-  // All IDAT data joined in file order; after a full decode, the inflated data.
+  // All IDAT data joined in file order (a decode reads them a piece at a time and keeps them).
   std::string IDATData;
   std::string ImageData;
   std::string AlphaData;
@@ -53,6 +56,11 @@ class TPNGReader {
   // Set by the caller before reading: decoded samples are handed on in stored deflate blocks
   // (no compression time) rather than compressed.
   bool StoreDecoded = false;
+  // Set by the caller before reading: samples that need decoding are not made; IDATData keeps
+  // the image data for TPNGRows and SamplesDeferred says so (the bits-per-component fields are
+  // those the samples would have).
+  bool DeferSamples = false;
+  bool SamplesDeferred = false;
   // Stream positions: the first PLTE data byte, the tRNS chunk start, the first IDAT chunk
   // start (0 until one is seen).
   int64_t PalettePosition = 0;

@@ -2,6 +2,7 @@
 // else unfiltered samples; alpha as a soft mask, the ICC profile as an ICCBased space.
 #include "pdf/codecs/png/png_reader.h"
 #include "pdf/content/image_import/pdf_image.h"
+#include "pdf/content/image_import/png_samples.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "platform/rtl/numbers.h"
 
@@ -17,10 +18,29 @@ TPDFObject* ColorSpaceObject(TPDFStructure* owner, const std::string& text) {
   return owner->ParseObject(text);
 }
 
-TPDFStream* NewImageStream(TPDFStructure* owner, std::string&& data, uint32_t width, uint32_t height,
+// The samples of an image stream: the reader's data as they are, or a source that makes them
+// when they are needed and then stores them as the reader would have.
+struct Samples {
+  std::string data;
+  std::unique_ptr<TPNGSamples> source;
+  bool storedBlocks = false;
+};
+
+Samples DeferredSamples(const TPNGReader& reader, const std::shared_ptr<const std::string>& idat,
+                        TPNGSamples::TPart part, bool reduce) {
+  Samples s;
+  s.source = std::make_unique<TPNGSamples>(idat, reader.Format(), part, reduce);
+  s.storedBlocks = reader.StoreDecoded;
+  return s;
+}
+
+TPDFStream* NewImageStream(TPDFStructure* owner, Samples&& samples, uint32_t width, uint32_t height,
                            TPDFObject* colorSpace, uint32_t bits) {
   TPDFStream* stream = owner->NewStream({}, false);
-  stream->TakeData(std::move(data));
+  if (samples.source)
+    stream->TakeSampleSource(std::move(samples.source), true, samples.storedBlocks);
+  else
+    stream->TakeData(std::move(samples.data));
   TPDFDictionary* d = stream->Dictionary();
   d->SetValue("Type", owner->NewName("XObject"));
   d->SetValue("Subtype", owner->NewName("Image"));
@@ -44,10 +64,16 @@ bool TPDFImage::LoadPNG(TStream& stream, int32_t options) {
   // Decoded samples follow the document's setting for bitmap samples: compressed only when
   // asked for, else in stored deflate blocks.
   reader.StoreDecoded = Compression != 1;
+  // Samples that need decoding are made when they are needed (a render draws them a band at a
+  // time); a copy of the source keeps them made.
+  reader.DeferSamples = !KeepSource;
   stream.SetPosition(0);
   reader.ReadChunks(stream);
-  if (!reader.HeaderValid() || reader.Width == 0 || reader.Height == 0 || reader.ImageData.empty()) return false;
-  if ((options == 1 || options == 4) && reader.AlphaData.empty()) return false;
+  if (!reader.HeaderValid() || reader.Width == 0 || reader.Height == 0 ||
+      (reader.ImageData.empty() && !reader.SamplesDeferred))
+    return false;
+  const bool noAlpha = reader.SamplesDeferred ? TPNGRows::AlphaRowBytes(reader.Format()) == 0 : reader.AlphaData.empty();
+  if ((options == 1 || options == 4) && noAlpha) return false;
   // Palette images need their palette for the Indexed space.
   if (reader.ColorType == 3 && reader.PaletteCount == 0 && options != 1 && options != 4) return false;
   WritePNG(reader, options);
@@ -65,11 +91,21 @@ void TPDFImage::WritePNG(TPNGReader& reader, int mode) {
   SixteenBit = ((mode == 0 || mode == 2 || mode == 6 || mode == 7) && reader.ImageBitsPerComponent == 16) ||
                ((mode == 1 || mode == 6) && reader.AlphaBitsPerComponent == 16);
 
+  // Deferred samples: the colour and alpha sources share the image data.
+  std::shared_ptr<const std::string> idat;
+  if (reader.SamplesDeferred) idat = std::make_shared<const std::string>(std::move(reader.IDATData));
+  const bool wide = reader.BitDepth == 16;
+  auto samplesOf = [&](TPNGSamples::TPart part, std::string& made, bool reduce) {
+    return idat ? DeferredSamples(reader, idat, part, wide && reduce) : Samples{std::move(made), nullptr, false};
+  };
+
   TPDFIndRef* softMask = nullptr;
   const bool withAlpha = mode == 1 || mode == 2 || mode == 4 || mode == 5 || mode == 6;
-  if (withAlpha && !reader.AlphaData.empty()) {
-    TPDFStream* alpha = NewImageStream(Owner, std::move(reader.AlphaData), reader.Width, reader.Height,
-                                       Owner->NewName("DeviceGray"), reader.AlphaBitsPerComponent);
+  const bool hasAlpha = idat ? TPNGRows::AlphaRowBytes(reader.Format()) > 0 : !reader.AlphaData.empty();
+  if (withAlpha && hasAlpha) {
+    TPDFStream* alpha =
+        NewImageStream(Owner, samplesOf(TPNGSamples::kAlpha, reader.AlphaData, reader.Reduce16BitAlpha), reader.Width,
+                       reader.Height, Owner->NewName("DeviceGray"), reader.AlphaBitsPerComponent);
     if (mode == 1 || mode == 4) {
       Finish(alpha);
       return;
@@ -111,8 +147,9 @@ void TPDFImage::WritePNG(TPNGReader& reader, int mode) {
     if (reader.ColorType == 2) decodeParms += "/Colors 3 ";
     decodeParms += "/BitsPerComponent " + IntToStr(reader.BitDepth) + " /Columns " + IntToStr(reader.Width) + " >>";
   }
-  TPDFStream* image = NewImageStream(Owner, std::move(reader.ImageData), reader.Width, reader.Height,
-                                     ColorSpaceObject(Owner, space), reader.ImageBitsPerComponent);
+  TPDFStream* image =
+      NewImageStream(Owner, samplesOf(TPNGSamples::kColour, reader.ImageData, reader.Reduce16BitImage), reader.Width,
+                     reader.Height, ColorSpaceObject(Owner, space), reader.ImageBitsPerComponent);
   if (!decodeParms.empty()) image->Dictionary()->SetValue("DecodeParms", Owner->ParseObject(decodeParms));
   if (softMask) image->Dictionary()->SetValue("SMask", softMask);
   Finish(image);

@@ -157,3 +157,5 @@ bool DecodeStreamData(const TPDFStream& stream, std::string& out, int64_t maxOut
 bool TPDFStream::Decode(std::string& out) const { return DecodeStreamData(*this, out); }
 
 std::string CompressStreamData(std::string_view data) { return FlateCompressString(data); }
+
+std::string StoreStreamData(std::string_view data) { return FlateStoreString(data); }

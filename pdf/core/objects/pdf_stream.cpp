@@ -30,6 +30,7 @@ void TPDFStream::SetData(std::string_view data) { TakeData(std::string(data)); }
 void TPDFStream::TakeData(std::string&& data) {
   data_ = std::move(data);
   deflatePending_ = false;
+  storedBlocks_ = false;
   source_.reset();
   SetLength(*dictionary_, *Owner(), data_.size());
 }
@@ -39,9 +40,10 @@ void TPDFStream::TakeDataToDeflate(std::string&& samples) {
   deflatePending_ = !data_.empty();
 }
 
-void TPDFStream::TakeSampleSource(std::unique_ptr<TPDFSampleSource> source, bool deflate) {
+void TPDFStream::TakeSampleSource(std::unique_ptr<TPDFSampleSource> source, bool deflate, bool storedBlocks) {
   const int64_t size = source ? source->RowBytes() * source->Rows() : 0;
   TakeData({});
+  storedBlocks_ = storedBlocks;
   SetLength(*dictionary_, *Owner(), size_t(size));
   if (size == 0) return;
   source_ = std::move(source);
@@ -55,7 +57,7 @@ void TPDFStream::MakePendingSamples() const {
 }
 
 void TPDFStream::FinishDeflate() const {
-  std::string packed = CompressStreamData(data_);
+  std::string packed = storedBlocks_ ? StoreStreamData(data_) : CompressStreamData(data_);
   // Deflating into memory fails only when memory runs out.
   if (packed.empty()) throw std::bad_alloc();
   data_ = std::move(packed);

@@ -31,10 +31,10 @@ class TPDFStream : public TPDFObject {
   // (or while they wait for their source).
   const std::string* PendingDeflate() const { return deflatePending_ && !source_ ? &data_ : nullptr; }
   // Takes a source of samples to be made when the stored bytes are first asked for, and then
-  // deflated when `deflate` (the caller names /FlateDecode in the dictionary), else stored as
-  // they are. "Length" is the samples' size until then. A render that draws the rows a band
-  // at a time never makes them all.
-  void TakeSampleSource(std::unique_ptr<TPDFSampleSource> source, bool deflate);
+  // deflated when `deflate` (the caller names /FlateDecode in the dictionary; in stored blocks
+  // when `storedBlocks`), else stored as they are. "Length" is the samples' size until then. A
+  // render that draws the rows a band at a time never makes them all.
+  void TakeSampleSource(std::unique_ptr<TPDFSampleSource> source, bool deflate, bool storedBlocks = false);
   // The source whose samples are still to be made, or nullptr.
   const TPDFSampleSource* PendingSource() const { return source_.get(); }
   // Makes the samples of a pending source: they are then stored, or wait for their deflate.
@@ -72,6 +72,8 @@ class TPDFStream : public TPDFObject {
   // const stream.
   mutable std::string data_;
   mutable bool deflatePending_ = false;
+  // The pending deflate writes stored blocks.
+  bool storedBlocks_ = false;
   mutable std::unique_ptr<TPDFSampleSource> source_;
   int tag_ = 0;
 };

@@ -6,3 +6,5 @@
 
 // Deflated data in a zlib stream; empty for empty input or on failure.
 std::string CompressStreamData(std::string_view data);
+// The data as they are in the stored blocks of a zlib stream (no compression time).
+std::string StoreStreamData(std::string_view data);

@@ -11,6 +11,7 @@
 #include "pdf/core/filters/flate.h"
 #include "pdf/core/pdf_helpers.h"
 #include "tests/pdf/end_to_end/raster_compare.h"
+#include "tests/pdf/image_support/api_page.h"
 #include "tests/pdf/image_support/import_store.h"
 #include "tests/pdf/image_support/raster_sets.h"
 #include "tests/pdf/image_support/tiff_build.h"
@@ -408,14 +409,7 @@ TEST(TIFFImport, TilesOutOfProportionAreNotLoaded) {
 // The file through the API, placed at (1, 1) on a page of its size, drawn by poppler.
 testraster::Raster DrawThroughAPI(const std::string& file, int options, const testsupport::TempDir& dir) {
   TOrvanePDFLibrary0915 api;
-  api.SetCoordinateOrigin(1);
-  api.SetUnits(0);
-  const int32_t handle = api.LoadImageFile(FileNameToWide(file), options);
-  if (handle == 0) return {};
-  api.SetCurrentImage(handle);
-  const int w = api.CurrentImageWidth(), h = api.CurrentImageHeight();
-  api.SetPageSize(w, h);
-  api.PlaceImage(1, 1, w, h);
+  if (!imagetest::PlaceFile(api, file, options)) return {};
   const std::string pdf = dir.File("drawn.pdf");
   testpdf::WriteDocument(*api.CurrentDocument(), pdf);
   return testraster::RenderWithPopplerCairo(pdf, dir.File("page"));
@@ -475,15 +469,9 @@ TEST(GIFImport, FixturesDrawLikeGiftopnm) {
     EXPECT_EQ(l.Text("Filter"), "/FlateDecode");
     EXPECT_EQ(imagetest::ImageRGB(*l.Main()), set.Read(c.name + ".rgb"));
     TOrvanePDFLibrary0915 api;
-    api.SetCoordinateOrigin(1);
-    api.SetUnits(0);
-    const int32_t handle = api.LoadImageFile(FileNameToWide(set.Path(c.Get("file"))), 0);
-    ASSERT_NE(handle, 0);
-    api.SetCurrentImage(handle);
+    ASSERT_TRUE(imagetest::PlaceFile(api, set.Path(c.Get("file")), 0));
     const int w = api.CurrentImageWidth(), h = api.CurrentImageHeight();
     ASSERT_EQ(w, c.Int("width"));
-    api.SetPageSize(w, h);
-    api.PlaceImage(1, 1, w, h);
     const std::string pdf = dir.File(c.name + ".pdf");
     testpdf::WriteDocument(*api.CurrentDocument(), pdf);
     testraster::Raster expected;

@@ -1,0 +1,31 @@
+// The samples of a PNG picture that needs decoding (alpha, interlacing, 16-bit samples handed on
+// at 8 bits), made from its image data row by row when they are needed: a render draws them a
+// band at a time, and neither the inflated data nor the picture's samples are held whole. The
+// colour samples and the alpha samples of one picture are two sources sharing its image data.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "pdf/codecs/png/png_rows.h"
+#include "pdf/core/objects/sample_source.h"
+
+class TPNGSamples : public TPDFSampleSource {
+ public:
+  enum TPart { kColour, kAlpha };
+
+  // idat: the picture's joined image data; reduce: 16-bit samples are handed on at 8 bits.
+  TPNGSamples(std::shared_ptr<const std::string> idat, const TPNGFormat& format, TPart part, bool reduce);
+
+  std::unique_ptr<TRows> Open() const override;
+  int64_t HeldBytes() const override { return int64_t(idat_->size()); }
+
+ private:
+  class TPictureRows;
+
+  std::shared_ptr<const std::string> idat_;
+  TPNGFormat format_;
+  TPart part_;
+  bool reduce_;
+};
