@@ -25,7 +25,9 @@ void TPDFLZWDecompressor::Reset() {
   size_ = 0;
   ended_ = true;
   full_ = false;
-  bitPos_ = 0;
+  bytePos_ = 0;
+  bitBuf_ = 0;
+  bitCount_ = 0;
   previousAt_ = kNotWritten;
   SetWidth(InitialCodeWidth);
   clearCode_ = 1 << (InitialCodeWidth - 1);
@@ -44,28 +46,36 @@ void TPDFLZWDecompressor::Grow(int64_t need) {
   output_.resize(static_cast<size_t>(std::min(grown, std::max(MaxOutput + kCopySlack, need))));
 }
 
+void TPDFLZWDecompressor::Refill() {
+  const auto* data = reinterpret_cast<const uint8_t*>(input_.data());
+  const size_t size = input_.size();
+  if (MSBFirst) {
+    for (; bitCount_ <= 56 && bytePos_ < size; bitCount_ += 8) bitBuf_ |= uint64_t(data[bytePos_++]) << (56 - bitCount_);
+  } else {
+    for (; bitCount_ <= 56 && bytePos_ < size; bitCount_ += 8) bitBuf_ |= uint64_t(data[bytePos_++]) << bitCount_;
+  }
+}
+
 // A code is read only when all its bits lie inside the data; a stream that stops without its
 // end-of-data code simply ends there.
-int TPDFLZWDecompressor::ReadCode() {
-  const int64_t totalBits = static_cast<int64_t>(input_.size()) * 8;
-  if (bitPos_ + width_ > totalBits) return endCode_;
-  const size_t at = static_cast<size_t>(bitPos_ / 8);
-  const int offset = static_cast<int>(bitPos_ % 8);
-  auto byteAt = [&](size_t i) -> uint32_t { return i < input_.size() ? static_cast<uint8_t>(input_[i]) : 0u; };
-  uint32_t window;
+inline int TPDFLZWDecompressor::ReadCode() {
+  if (bitCount_ < width_) {
+    Refill();
+    if (bitCount_ < width_) return endCode_;
+  }
   int code;
   if (MSBFirst) {
-    window = byteAt(at) << 16 | byteAt(at + 1) << 8 | byteAt(at + 2);
-    code = static_cast<int>(window >> (24 - offset - width_)) & mask_;
+    code = static_cast<int>(bitBuf_ >> (64 - width_));
+    bitBuf_ <<= width_;
   } else {
-    window = byteAt(at) | byteAt(at + 1) << 8 | byteAt(at + 2) << 16;
-    code = static_cast<int>(window >> offset) & mask_;
+    code = static_cast<int>(bitBuf_ & uint64_t(mask_));
+    bitBuf_ >>= width_;
   }
-  bitPos_ += width_;
+  bitCount_ -= width_;
   return code;
 }
 
-void TPDFLZWDecompressor::Append(int code) {
+inline void TPDFLZWDecompressor::Append(int code) {
   if (code < 0 || full_) return;
   const Entry& e = table_[static_cast<size_t>(code)];
   if (e.length == 0) {
@@ -73,38 +83,46 @@ void TPDFLZWDecompressor::Append(int code) {
     return;
   }
   const int64_t start = size_;
-  const int64_t room = std::max<int64_t>(MaxOutput - start, 0);
-  const int64_t n = std::min<int64_t>(e.length, room);
+  const int64_t n = std::min<int64_t>(e.length, std::max<int64_t>(MaxOutput - start, 0));
   const int64_t offset = start - base_;
   if (offset + n + kCopySlack > static_cast<int64_t>(output_.size())) Grow(offset + n + kCopySlack);
   auto* out = reinterpret_cast<uint8_t*>(output_.data()) + offset;
   if (e.length == 1) {
     if (n == 1) out[0] = e.last;
-  } else if (e.at != kNotWritten && int64_t(e.at) >= base_) {
-    // The entry's head lies earlier in the output; it may run into the bytes being written
-    // (a code defined by its own use), so the copy goes forward byte by byte there.
+  } else if (e.at != kNotWritten && int64_t(e.at) >= base_ && int64_t(e.at) + n <= start) {
+    // The entry's head lies earlier in the output, wholly written: copied in whole blocks (the
+    // bytes copied past the string's end lie in the room behind it and are written over by
+    // what comes next).
     const uint8_t* from = reinterpret_cast<const uint8_t*>(output_.data()) + (e.at - base_);
-    if (int64_t(e.at) + n <= start) {
-      // Whole blocks: the bytes copied past the string's end lie in the room behind it and are
-      // written over by what comes next.
-      for (int64_t i = 0; i < n; i += kCopySlack) std::memmove(out + i, from + i, kCopySlack);
-    } else {
-      for (int64_t i = 0; i < n; ++i) out[i] = from[i];
-    }
+    for (int64_t i = 0; i < n; i += kCopySlack) std::memmove(out + i, from + i, kCopySlack);
   } else {
-    // The entry's bytes come out last to first while walking its prefix chain; when only its
-    // head still fits, the tail is walked past first.
-    int c = code;
-    for (int64_t skip = e.length - n; skip > 0; --skip) c = table_[static_cast<size_t>(c)].prefix;
-    for (int64_t i = n; i > 0; --i) {
-      const Entry& link = table_[static_cast<size_t>(c)];
-      out[i - 1] = link.last;
-      c = link.prefix;
-    }
+    AppendWalked(code, n);
   }
   size_ = start + n;
   previousAt_ = start < int64_t(kNotWritten) && n == e.length ? uint32_t(start) : kNotWritten;
   if (size_ >= MaxOutput) full_ = true;
+}
+
+void TPDFLZWDecompressor::AppendWalked(int code, int64_t n) {
+  const Entry& e = table_[static_cast<size_t>(code)];
+  const int64_t start = size_;
+  auto* out = reinterpret_cast<uint8_t*>(output_.data()) + (start - base_);
+  if (e.at != kNotWritten && int64_t(e.at) >= base_) {
+    // The head runs into the bytes being written (a code defined by its own use): the copy
+    // goes forward byte by byte.
+    const uint8_t* from = reinterpret_cast<const uint8_t*>(output_.data()) + (e.at - base_);
+    for (int64_t i = 0; i < n; ++i) out[i] = from[i];
+    return;
+  }
+  // The entry's bytes come out last to first while walking its prefix chain; when only its
+  // head still fits, the tail is walked past first.
+  int c = code;
+  for (int64_t skip = e.length - n; skip > 0; --skip) c = table_[static_cast<size_t>(c)].prefix;
+  for (int64_t i = n; i > 0; --i) {
+    const Entry& link = table_[static_cast<size_t>(c)];
+    out[i - 1] = link.last;
+    c = link.prefix;
+  }
 }
 
 // Defines the entry at the next free code as the prefix's string plus one byte, then widens
@@ -114,7 +132,7 @@ void TPDFLZWDecompressor::Append(int code) {
 // that string began with its entry's first byte; the new string then lies in the output from
 // there. (In damaged data a prefix chain can come to hold other bytes than its entry's first
 // and length say: such entries and all made from them are walked.)
-void TPDFLZWDecompressor::AddEntry(int prefixCode, uint8_t last, uint32_t prefixAt) {
+inline void TPDFLZWDecompressor::AddEntry(int prefixCode, uint8_t last, uint32_t prefixAt) {
   if (nextCode_ >= kTableSize) return;
   const Entry& prefix = table_[static_cast<size_t>(prefixCode)];
   Entry& e = table_[static_cast<size_t>(nextCode_)];
@@ -145,6 +163,8 @@ bool TPDFLZWDecompressor::Begin(std::string_view data, int64_t room) {
 
 void TPDFLZWDecompressor::Run(int64_t until) {
   while (!full_ && !ended_ && size_ < until) {
+    RunPlain(until);
+    if (full_ || ended_ || size_ >= until) break;
     const int code = ReadCode();
     if (code == endCode_) {
       ended_ = true;
@@ -176,6 +196,69 @@ void TPDFLZWDecompressor::Run(int64_t until) {
     }
     previous_ = code;
   }
+}
+
+// The codes of well-formed data, with the decoder's state in locals (bytes stored through the
+// output could otherwise stand for any of its fields): a code of a defined entry whose string
+// fits before MaxOutput and is a single byte or lies whole earlier in the output, followed by a
+// defined entry for the table. Anything else (clear and end codes, a code being defined, the
+// end of the bits, strings to walk, the output to grow) is left to Run, which takes one code
+// and comes back.
+void TPDFLZWDecompressor::RunPlain(int64_t until) {
+  uint64_t bits = bitBuf_;
+  int count = bitCount_;
+  int width = width_, threshold = threshold_, next = nextCode_, previous = previous_;
+  uint32_t previousAt = previousAt_;
+  int64_t size = size_;
+  const int64_t base = base_, end = std::min(until, MaxOutput);
+  auto* buffer = reinterpret_cast<uint8_t*>(output_.data());
+  const int64_t room = static_cast<int64_t>(output_.size()) - kCopySlack + base;  // output positions that fit
+  const int clear = clearCode_, endCode = endCode_;
+  const bool msb = MSBFirst, early = EarlyChange;
+  Entry* table = table_.data();
+  while (size < end) {
+    if (count < width) break;
+    const int code = msb ? static_cast<int>(bits >> (64 - width)) : static_cast<int>(bits & ((uint64_t{1} << width) - 1));
+    if (code >= next || code == clear || code == endCode) break;
+    const Entry e = table[code];
+    if (e.length == 0 || size + e.length > end || size + e.length > room) break;
+    if (e.length != 1 && !(e.at != kNotWritten && int64_t(e.at) >= base && int64_t(e.at) + e.length <= size)) break;
+    if (next < kTableSize && table[previous].length == 0) break;
+    // The code is taken.
+    bits = msb ? bits << width : bits >> width;
+    count -= width;
+    uint8_t* out = buffer + (size - base);
+    if (e.length == 1) {
+      out[0] = e.last;
+    } else {
+      const uint8_t* from = buffer + (e.at - base);
+      for (int64_t i = 0; i < e.length; i += kCopySlack) std::memmove(out + i, from + i, kCopySlack);
+    }
+    const uint32_t entryAt = previousAt;  // the entry copied from the output: Copied(e) holds
+    previousAt = size < int64_t(kNotWritten) ? uint32_t(size) : kNotWritten;
+    size += e.length;
+    if (next < kTableSize) {
+      const Entry& prefix = table[previous];
+      const uint32_t at = Copied(prefix) ? entryAt : kNotWritten;
+      table[next] = Entry{at, static_cast<uint16_t>(previous), static_cast<uint16_t>(prefix.length + 1), e.first,
+                          prefix.first};
+      if (next >= threshold && width < kMaxCodeWidth) {
+        ++width;
+        const int mask = (1 << width) - 1;
+        threshold = early ? mask - 1 : mask;
+      }
+      ++next;
+    }
+    previous = code;
+  }
+  bitBuf_ = bits;
+  bitCount_ = count;
+  if (width != width_) SetWidth(width);
+  nextCode_ = next;
+  previous_ = previous;
+  previousAt_ = previousAt;
+  size_ = size;
+  if (size_ >= MaxOutput) full_ = true;
 }
 
 std::string TPDFLZWDecompressor::Decode(std::string_view data, const FlatePredictorParams& params) {

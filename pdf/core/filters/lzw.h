@@ -72,16 +72,25 @@ class TPDFLZWDecompressor {
   bool Begin(std::string_view data, int64_t room);
   // Takes codes until the output reaches `until` bytes or the data end.
   void Run(int64_t until);
+  void RunPlain(int64_t until);
   int ReadCode();
+  // Takes whole bytes of the data into the bit buffer while it has room for them.
+  void Refill();
   void SetWidth(int width);
   // Writes the code's string, as much of it as MaxOutput leaves room for.
   void Append(int code);
+  // Append for the strings that are not copied whole from where they lie in the output.
+  void AppendWalked(int code, int64_t n);
   void AddEntry(int prefixCode, uint8_t last, uint32_t prefixAt);
   // Makes the output buffer at least `need` bytes long.
   void Grow(int64_t need);
 
   std::string_view input_;
-  int64_t bitPos_ = 0;
+  // Bits of the data not yet read as codes: the next byte to take and up to 64 bits taken
+  // (most significant first at the top of the buffer, least significant first at its bottom).
+  size_t bytePos_ = 0;
+  uint64_t bitBuf_ = 0;
+  int bitCount_ = 0;
   int width_ = 9;
   int mask_ = 511;
   int threshold_ = 511;
