@@ -81,9 +81,16 @@ void TPDFDocument::RebuildNumberIndex() {
 TPDFIndObj* TPDFDocument::NewIndObj(TPDFObject* obj, bool rebuild) {
   if (PDFCast<TPDFNumeric>(trailer_->GetValue("Size")) == nullptr) trailer_->SetValue("Size", structure_->NewNumeric(1));
   int highest = 0;
-  for (const auto& slot : slots_) highest = std::max(highest, slot->ObjectNumber());
+  if (highestFor_ == slots_.size()) {
+    highest = highestNumber_;
+  } else {
+    for (const auto& slot : slots_) highest = std::max(highest, slot->ObjectNumber());
+  }
   const int number = highest + 1;
   slots_.push_back(std::make_unique<TPDFIndObj>(this, number, 0, obj));
+  // Thousands of new objects (a picture's strips) do not each walk every slot.
+  highestNumber_ = number;
+  highestFor_ = slots_.size();
   if (obj != nullptr) obj->SetObjectNumber(number, 0);
   if (rebuild) {
     // The new number is above every other: an index in step with the slots grows at its end

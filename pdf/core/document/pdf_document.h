@@ -153,6 +153,10 @@ class TPDFDocument {
   std::vector<std::unique_ptr<TPDFIndObj>> slots_;
   std::vector<int32_t> indexNumbers_;    // ascending object numbers
   std::vector<int32_t> indexPositions_;  // slot position of each
+  // The highest object number of the slots when there were `highestFor_` of them (a new slot
+  // sets both; any other count means the slots changed since).
+  int highestNumber_ = 0;
+  size_t highestFor_ = 0;
   TPDFDictionary* trailer_ = nullptr;
   std::unique_ptr<TPDFPageTree> pageTree_;
   struct ImageDeleter {

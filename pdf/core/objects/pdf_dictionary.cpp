@@ -7,6 +7,9 @@
 
 namespace {
 
+// Dictionaries of this many pairs and more are searched through an index of their keys.
+constexpr size_t kIndexedFrom = 32;
+
 constexpr std::string_view kCommonKeyList =
     "[MediaBox][Length][CropBox][Type][Subtype][Name][Pages][Page][Parent][Font][Contents][BaseFont][PDF]"
     "[Text][ImageB][ImageC][ImageI][Resources][ProcSet][ExtGState][Type1][TrueType][WinAnsiEncoding]"
@@ -41,9 +44,30 @@ void TPDFDictionary::SetPair(TPDFName* key, TPDFObject* value) {
 }
 
 int TPDFDictionary::IndexOfKey(std::string_view key) const {
+  if (pairs_.size() >= kIndexedFrom) return IndexedKey(key);
   for (size_t i = 0; i < pairs_.size(); ++i)
     if (pairs_[i].first != nullptr && pairs_[i].first->Name() == key) return static_cast<int>(i);
   return -1;
+}
+
+int TPDFDictionary::IndexedKey(std::string_view key) const {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (indexed_ > pairs_.size()) ForgetIndex();
+    for (; indexed_ < pairs_.size(); ++indexed_)
+      if (const TPDFName* name = pairs_[indexed_].first) index_.emplace(name->Name(), int(indexed_));
+    const auto it = index_.find(key);
+    if (it == index_.end()) return -1;
+    const TPDFName* name = pairs_[size_t(it->second)].first;
+    if (name != nullptr && name->Name() == key) return it->second;
+    // The pairs changed under the index: it is made again.
+    ForgetIndex();
+  }
+  return -1;
+}
+
+void TPDFDictionary::ForgetIndex() const {
+  index_.clear();
+  indexed_ = 0;
 }
 
 TPDFObject* TPDFDictionary::GetValue(std::string_view key, bool resolve) const {
@@ -78,7 +102,9 @@ TPDFDictionary::TPair TPDFDictionary::GetPair(int index) const {
 
 void TPDFDictionary::RemoveKey(std::string_view key) {
   const int i = IndexOfKey(key);
-  if (i >= 0) pairs_.erase(pairs_.begin() + i);
+  if (i < 0) return;
+  pairs_.erase(pairs_.begin() + i);
+  ForgetIndex();
 }
 
 // The value and the key name are asked to go while the pair still holds them, so the store
@@ -95,6 +121,7 @@ bool TPDFDictionary::ImportFrom(const TPDFDictionary* source) {
     source = dict;
   }
   pairs_ = source->pairs_;
+  ForgetIndex();
   return true;
 }
 

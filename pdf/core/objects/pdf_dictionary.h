@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -60,7 +61,21 @@ class TPDFDictionary : public TPDFObject {
   friend class TPDFObjectParser;
   explicit TPDFDictionary(TPDFStructure* owner) : TPDFObject(owner, kKind) {}
 
+  // The position of a key in a large dictionary (a page's thousands of strip images), through
+  // an index of the key texts kept beside the pairs.
+  int IndexedKey(std::string_view key) const;
+  void ForgetIndex() const;
+
   std::vector<TPair> pairs_;
+  struct TKeyHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view key) const { return std::hash<std::string_view>()(key); }
+  };
+  // Made when a large dictionary is first searched: the position of each key text among the
+  // first indexed_ pairs; pairs appended since are added at the next search, and removing a
+  // pair drops the index.
+  mutable std::unordered_map<std::string, int, TKeyHash, std::equal_to<>> index_;
+  mutable size_t indexed_ = 0;
 };
 
 // True when "[" + key + "]" occurs in the list of common keys, whose names are shared by all

@@ -1,6 +1,10 @@
 // The object store: factories, dictionaries, arrays, streams, key names and release rules.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <vector>
+
 #include "pdf/core/objects/pdf_objects.h"
 
 namespace {
@@ -80,6 +84,62 @@ TEST(PDFDictionary, SetGetReplaceRemove) {
   d->RemoveKey("B");
   EXPECT_EQ(d->IndexOfKey("S"), 1);
   EXPECT_EQ(d->Count(), 4);
+}
+
+// Large dictionaries are searched through an index of their keys: random settings, overwrites,
+// removals, copies and parsed pairs keep every key at the position a list of the pairs in
+// insertion order gives it.
+TEST(PDFDictionary, LargeDictionariesFindEveryKeyWhereTheListHasIt) {
+  TPDFStructure st;
+  TPDFDictionary* d = st.NewDictionary();
+  std::vector<std::pair<std::string, int>> model;  // key, value in insertion order
+  std::mt19937 rng(3);
+  auto position = [&](const std::string& key) {
+    for (size_t i = 0; i < model.size(); ++i)
+      if (model[i].first == key) return int(i);
+    return -1;
+  };
+  for (int step = 0; step < 6000; ++step) {
+    const std::string key = "K" + std::to_string(rng() % 300);
+    const int op = int(rng() % 10);
+    if (op < 6) {
+      d->SetValue(key, st.NewNumeric(step));
+      const int at = position(key);
+      if (at >= 0) model[size_t(at)].second = step;
+      else model.emplace_back(key, step);
+    } else if (op < 8) {
+      d->RemoveKey(key);
+      if (const int at = position(key); at >= 0) model.erase(model.begin() + at);
+    } else if (op == 8 && step % 50 == 0) {
+      TPDFDictionary* copy = st.NewDictionary();
+      copy->SetValue("Early", st.NewNull());
+      copy->ImportFrom(d);
+      d = copy;
+    }
+    // Several changes may come between two searches.
+    if (rng() % 3) continue;
+    const std::string probe = "K" + std::to_string(rng() % 320);
+    ASSERT_EQ(d->IndexOfKey(probe), position(probe)) << "step " << step << " " << probe;
+    ASSERT_EQ(d->Count(), int(model.size()));
+  }
+  for (size_t i = 0; i < model.size(); ++i) EXPECT_EQ(d->GetInteger(model[i].first, -1), model[i].second);
+  // A searched dictionary that takes over other pairs finds them.
+  TPDFDictionary* e = st.NewDictionary();
+  for (size_t i = 0; i < model.size(); ++i) e->SetValue("E" + std::to_string(i), st.NewNull());
+  EXPECT_EQ(e->IndexOfKey("E0"), 0);
+  e->ImportFrom(d);
+  for (size_t i = 0; i < model.size(); ++i) EXPECT_EQ(e->IndexOfKey(model[i].first), int(i));
+  EXPECT_EQ(e->IndexOfKey("E0"), -1);
+  // Parsed dictionaries keep the last value of a repeated key at its first place.
+  std::string text = "<<";
+  for (int i = 0; i < 100; ++i) text += " /P" + std::to_string(i % 70) + " " + std::to_string(i);
+  auto* parsed = PDFCast<TPDFDictionary>(st.ParseObject(text + " >>"));
+  ASSERT_NE(parsed, nullptr);
+  ASSERT_EQ(parsed->Count(), 70);
+  EXPECT_EQ(parsed->IndexOfKey("P69"), 69);
+  EXPECT_EQ(parsed->GetInteger("P5", -1), 75);
+  parsed->SetValue("Q", st.NewNull());
+  EXPECT_EQ(parsed->IndexOfKey("Q"), 70);
 }
 
 TEST(PDFDictionary, ResolvingReferences) {
