@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/gdiplus/gp_internal.h"
+#include "platform/gdiplus/gp_region_clip.h"
 #include "platform/gdiplus/metafile_recorder.h"
 
 namespace gdiplus {
@@ -114,23 +115,26 @@ bool Overlap(const Plane& a, const Plane& b) {
   return std::less<const uint8_t*>()(a0, b1) && std::less<const uint8_t*>()(b0, a1);
 }
 
-// An opaque 24-bit picture placed pixel for pixel on a 24-bit target without a clip: what the
-// working surface would give back is the picture itself, so its rows are copied straight onto
-// the target (no premultiplied copies of picture and target). False when that does not hold.
+// An opaque 24-bit picture placed pixel for pixel on a 24-bit target, without a clip or inside
+// rectangles on whole pixels (a form's box): what the working surface would give back is the
+// picture itself where the clip lets it through, so its rows are copied straight onto the
+// target (no premultiplied copies of picture and target). False when that does not hold.
 bool CopyPixelExact(GpGraphics& g, const Plane& source, const Affine& toDevice, double ux0, double uy0, double ux1,
                     double uy1) {
   Plane& target = g.target->plane();
   if (source.format() != PixelFormat24bppRGB || target.format() != PixelFormat24bppRGB) return false;
-  if (g.state.clip->kind != RegionNode::Infinite) return false;
+  Box clip;
+  if (!PixelRectangleClip(g.state.clip, g.PixelShift(), clip)) return false;
   if (!IsInteger(ux0) || !IsInteger(uy0) || !IsInteger(ux1) || !IsInteger(uy1)) return false;
   // A picture drawn onto its own pixels goes the general way.
   if (Overlap(source, target)) return false;
   const double dx = toDevice.m[4], dy = toDevice.m[5];
   if (!(std::fabs(dx) < 1e9 && std::fabs(dy) < 1e9)) return false;
-  const int64_t x0 = std::max<int64_t>(int64_t(ux0) + int64_t(dx), 0);
-  const int64_t x1 = std::min<int64_t>(int64_t(ux1) + int64_t(dx), target.width());
-  const int64_t y0 = std::max<int64_t>(int64_t(uy0) + int64_t(dy), 0);
-  const int64_t y1 = std::min<int64_t>(int64_t(uy1) + int64_t(dy), target.height());
+  const Box on = Box{ux0 + dx, uy0 + dy, ux1 + dx, uy1 + dy}
+                     .Intersect(Box{0, 0, double(target.width()), double(target.height())})
+                     .Intersect(clip);
+  if (on.Empty()) return true;
+  const int64_t x0 = int64_t(on.x0), x1 = int64_t(on.x1), y0 = int64_t(on.y0), y1 = int64_t(on.y1);
   if (x0 >= x1 || y0 >= y1) return true;
   const size_t bytes = size_t(x1 - x0) * 3;
   for (int64_t y = y0; y < y1; ++y) {

@@ -16,4 +16,9 @@ enum class ClipApplied { None, Clipped, Mask, Empty };
 // `area` into `mask` (its pixel (0, 0) is the area's corner) for the caller to paint through.
 ClipApplied ApplyClip(cairo_t* cr, const RegionPtr& clip, const ClipArea& area, double shift, SurfacePtr& mask);
 
+// The device pixels a clip lets through when it is the intersection of axis-aligned rectangles
+// whose edges fall on whole pixels (after the shift; none: everything): exactly the pixels of
+// the box. False for any other clip.
+bool PixelRectangleClip(const RegionPtr& clip, double shift, Box& box);
+
 }  // namespace gdiplus

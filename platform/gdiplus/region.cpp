@@ -1,5 +1,6 @@
 // Regions: trees of outlines and combinations, their bounds, and their use as a clip.
 #include <algorithm>
+#include <cmath>
 
 #include "platform/gdiplus/gp_internal.h"
 #include "platform/gdiplus/gp_region_clip.h"
@@ -90,7 +91,40 @@ bool CollectIntersections(const RegionPtr& r, std::vector<const RegionNode*>& sh
   }
 }
 
+// The box of an outline that is an axis-aligned rectangle (four corners, a fifth closing on
+// the first allowed); false for any other outline.
+bool AxisAlignedRectangle(const RegionNode& n, Box& box) {
+  const auto& p = n.points;
+  if (p.size() != 4 && !(p.size() == 5 && p[4].X == p[0].X && p[4].Y == p[0].Y)) return false;
+  if (n.types.size() != p.size() || (n.types[0] & PathPointTypePathTypeMask) != PathPointTypeStart) return false;
+  for (size_t i = 1; i < n.types.size(); ++i)
+    if ((n.types[i] & PathPointTypePathTypeMask) != PathPointTypeLine) return false;
+  const bool across = p[0].Y == p[1].Y && p[1].X == p[2].X && p[2].Y == p[3].Y && p[3].X == p[0].X;
+  const bool down = p[0].X == p[1].X && p[1].Y == p[2].Y && p[2].X == p[3].X && p[3].Y == p[0].Y;
+  if (!across && !down) return false;
+  box = Box{std::min<double>(p[0].X, p[2].X), std::min<double>(p[0].Y, p[2].Y), std::max<double>(p[0].X, p[2].X),
+            std::max<double>(p[0].Y, p[2].Y)};
+  return true;
+}
+
 }  // namespace
+
+bool PixelRectangleClip(const RegionPtr& clip, double shift, Box& box) {
+  box = Box{-kHuge, -kHuge, kHuge, kHuge};
+  std::vector<const RegionNode*> shapes;
+  if (!CollectIntersections(clip, shapes)) return false;
+  for (const RegionNode* n : shapes) {
+    Box r;
+    if (!AxisAlignedRectangle(*n, r)) return false;
+    r = Box{r.x0 + shift, r.y0 + shift, r.x1 + shift, r.y1 + shift};
+    // Edges between pixels cover the pixels whose centres they enclose, which is left to the
+    // rasterizer.
+    for (const double edge : {r.x0, r.y0, r.x1, r.y1})
+      if (!(std::fabs(edge) < kHuge) || edge != std::floor(edge)) return false;
+    box = box.Intersect(r);
+  }
+  return true;
+}
 
 Box Box::Intersect(const Box& o) const {
   return Box{std::max(x0, o.x0), std::max(y0, o.y0), std::min(x1, o.x1), std::min(y1, o.y1)};

@@ -19,7 +19,15 @@ namespace {
 // Bytes of pixels drawn at a time.
 constexpr int64_t kBandBytes = 512 * 1024;
 
-bool WholePixel(double v) { return std::fabs(v) < double(1 << 24) && v == std::floor(v); }
+// The whole pixel a coordinate lies on, where it lies on one: placements made of fractions (a
+// page's strips at k / height of a unit form) come out a rounding error away from it, which
+// moves no sample of a picture drawn pixel for pixel.
+bool WholePixel(double v, double& whole) {
+  constexpr double kTolerance = 1e-7;
+  if (!(std::fabs(v) < double(1 << 24))) return false;
+  whole = std::round(v);
+  return std::fabs(v - whole) <= kTolerance;
+}
 
 // JPEG data as the whole decode reads them: without a line feed written before the first marker.
 std::string_view JPEGBytes(std::string_view bytes) {
@@ -31,11 +39,13 @@ std::string_view JPEGBytes(std::string_view bytes) {
 // Whether an LZW stage gives any samples at all: its first byte, and a predictor it can undo
 // (the whole decode gives nothing otherwise).
 bool LZWGivesSamples(std::string_view bytes, const StreamFilterParams& p) {
-  StreamFilterParams bare = p;
-  bare.Present = false;
-  bare.ExpectedOutput = 0;
   const FlatePredictorParams predictor{p.Predictor, p.Colors, p.BitsPerComponent, p.Columns};
-  return !LZWDecodeStage(bytes, bare, 1).empty() && (!p.Present || PredictorParamsUsable(predictor));
+  if (p.Present && !PredictorParamsUsable(predictor)) return false;
+  // Only the first byte is made.
+  TPDFLZWDecompressor lzw;
+  lzw.EarlyChange = p.EarlyChange == 1;
+  lzw.Open(bytes, 1);
+  return lzw.Produce(1) > 0;
 }
 
 // How deferred rows read their bytes.
@@ -133,9 +143,12 @@ bool TPDFImageDecoder::DrawRows(TPDFDaubrix& canvas, double x1, double y1, doubl
                                 double y3) {
   // Only upright, unscaled and on whole pixels do bands land exactly where the picture's rows
   // would.
-  if (x2 - x1 != Width || y2 != y1 || x3 != x1 || y3 - y1 != Height || !WholePixel(x1) || !WholePixel(y1) ||
-      !WholePixel(y3))
+  double px[3], py[3];
+  if (!WholePixel(x1, px[0]) || !WholePixel(y1, py[0]) || !WholePixel(x2, px[1]) || !WholePixel(y2, py[1]) ||
+      !WholePixel(x3, px[2]) || !WholePixel(y3, py[2]))
     return false;
+  if (px[1] - px[0] != Width || py[1] != py[0] || px[2] != px[0] || py[2] - py[0] != Height) return false;
+  x1 = px[0], y1 = py[0], x2 = px[1];
   std::string_view bytes;
   const TDeferredRows source = DeferredSource(bytes);
   if (source.JPEG) return DrawJPEGRows(canvas, bytes, x1, y1, x2);

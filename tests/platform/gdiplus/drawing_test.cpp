@@ -382,6 +382,68 @@ TEST(GdiplusImages, PixelExactPlacementsStopAtEdgesAndClip) {
   GP(GdipDisposeImage)(image);
 }
 
+// Clips made of rectangles whose edges fall on whole pixels (after the pixel offset) let the
+// picture's rows be copied straight through; clips on fractions go the general way. Either way
+// exactly the pixels whose centres the clip holds take the picture's.
+TEST(GdiplusImages, PixelExactPlacementsInsideRectangleClips) {
+  std::vector<uint8_t> bgr;
+  GpBitmap* bitmap = RandomBitmap(37, 23, bgr);
+  auto* image = reinterpret_cast<GpImage*>(bitmap);
+  struct Case {
+    const char* name;
+    PixelOffsetMode offset;
+    std::vector<std::array<REAL, 4>> rects;  // x, y, width, height, intersected
+    bool downFirst;                          // the first as a path going down its left side first
+    std::array<int, 4> box;                  // the pixels let through: x0, y0, x1, y1
+  };
+  const Case cases[] = {
+      {"one rectangle", PixelOffsetModeHalf, {{10, 10, 20, 10}}, false, {10, 10, 30, 20}},
+      {"two rectangles", PixelOffsetModeHalf, {{10, 10, 20, 10}, {15, 5, 30, 12}}, false, {15, 10, 30, 17}},
+      {"whole after the offset", PixelOffsetModeNone, {{9.5f, 9.5f, 20, 10}}, false, {10, 10, 30, 20}},
+      {"on fractions", PixelOffsetModeHalf, {{10.25f, 10.25f, 20, 10}}, false, {10, 10, 30, 20}},
+      {"a path going down first", PixelOffsetModeHalf, {{12, 8, 28, 22}}, true, {12, 8, 40, 30}},
+      {"rectangles apart", PixelOffsetModeHalf, {{0, 0, 5, 5}, {30, 30, 5, 5}}, false, {0, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    for (const std::array<int, 2> at : {std::array<int, 2>{5, 7}, std::array<int, 2>{-5, -4}}) {
+      for (bool topDown : {false, true}) {
+        FakeDC dc(50, 40, 24, topDown);
+        dc.Fill(0x123456);
+        {
+          DcGraphics g(dc);
+          GP(GdipSetPixelOffsetMode)(g.get(), c.offset);
+          for (size_t i = 0; i < c.rects.size(); ++i) {
+            const auto& r = c.rects[i];
+            const CombineMode mode = i == 0 ? CombineModeReplace : CombineModeIntersect;
+            if (i == 0 && c.downFirst) {
+              PathHolder path;
+              GP(GdipAddPathLine)(path.p, r[0], r[1], r[0], r[1] + r[3]);
+              GP(GdipAddPathLine)(path.p, r[0], r[1] + r[3], r[0] + r[2], r[1] + r[3]);
+              GP(GdipAddPathLine)(path.p, r[0] + r[2], r[1] + r[3], r[0] + r[2], r[1]);
+              GP(GdipClosePathFigure)(path.p);
+              ASSERT_EQ(GP(GdipSetClipPath)(g.get(), path.p, mode), Ok);
+            } else {
+              ASSERT_EQ(GP(GdipSetClipRect)(g.get(), r[0], r[1], r[2], r[3], mode), Ok);
+            }
+          }
+          const GpPointF corners[3] = {{REAL(at[0]), REAL(at[1])}, {REAL(at[0] + 37), REAL(at[1])}, {REAL(at[0]), REAL(at[1] + 23)}};
+          ASSERT_EQ(GP(GdipDrawImagePoints)(g.get(), image, corners, 3), Ok);
+        }
+        for (int y = 0; y < dc.height; ++y)
+          for (int x = 0; x < dc.width; ++x) {
+            uint32_t expected = 0x123456;
+            const bool onImage = x >= at[0] && x < at[0] + 37 && y >= at[1] && y < at[1] + 23;
+            const bool inClip = x >= c.box[0] && x < c.box[2] && y >= c.box[1] && y < c.box[3];
+            if (onImage && inClip) expected = RgbAt(bgr, 37, x - at[0], y - at[1]);
+            ASSERT_EQ(dc.Pixel(x, y), expected) << c.name << " at " << x << "," << y << " placed at " << at[0] << ","
+                                                << at[1] << (topDown ? " top-down" : "");
+          }
+      }
+    }
+  }
+  GP(GdipDisposeImage)(image);
+}
+
 // A picture drawn onto its own pixels, one row down, reads each source row before it is
 // overwritten: the rows come out as they were before the drawing.
 TEST(GdiplusImages, PictureDrawnOntoItselfKeepsItsRows) {
