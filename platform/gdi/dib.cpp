@@ -208,8 +208,18 @@ void GdiBitmap::Fill(COLORREF color) {
   const uint32_t raw = ColorToRaw(color);
   if (Empty()) return;
   // Row 0 is written whole (its padding 0) and then copied to every other row.
-  std::fill_n(Row(0), size_t(stride_), uint8_t{0});
-  for (int32_t x = 0; x < width_; ++x) SetRaw(x, 0, raw);
+  uint8_t* row = Row(0);
+  std::fill_n(row, size_t(stride_), uint8_t{0});
+  if (bpp_ >= 8) {
+    // Whole bytes a pixel: the first pixel's bytes, then the row doubled onto itself.
+    const size_t pixel = size_t(bpp_ / 8), bytes = pixel * size_t(width_);
+    if (bytes > 0) {
+      for (size_t i = 0; i < pixel; ++i) row[i] = uint8_t(raw >> (8 * i));
+      for (size_t done = pixel; done < bytes; done *= 2) std::memcpy(row + done, row, std::min(done, bytes - done));
+    }
+  } else {
+    for (int32_t x = 0; x < width_; ++x) SetRaw(x, 0, raw);
+  }
   for (int32_t y = 1; y < height_; ++y) std::memcpy(Row(y), Row(0), size_t(stride_));
 }
 

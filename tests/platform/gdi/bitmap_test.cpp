@@ -90,6 +90,27 @@ TEST(TBitmap, NewPixelsAreWhiteWithZeroPaddingInReusedMemory) {
   }
 }
 
+// A fill writes the colour's raw value into every pixel of every row, whatever the number of
+// bytes a pixel takes and the width, and leaves the padding zero.
+TEST(TBitmap, FillsEveryPixelWithTheColoursRawValue) {
+  const COLORREF colour = RGB(0x12, 0x9A, 0xE7);
+  for (const auto& [bits, rgb565] : {std::pair{1, false}, {4, false}, {8, false}, {16, false}, {16, true},
+                                     {24, false}, {32, false}}) {
+    for (int width : {1, 2, 3, 5, 8, 13, 64, 100, 1001}) {
+      GdiBitmap d(width, 3, bits, rgb565);
+      d.Fill(colour);
+      const uint32_t raw = d.ColorToRaw(colour);
+      const int64_t used = (int64_t(width) * bits + 7) / 8;
+      for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < width; ++x) {
+          ASSERT_EQ(d.GetRaw(x, y), raw) << bits << " bits, width " << width << " x " << x;
+        }
+        for (int64_t i = used; i < d.Stride(); ++i) ASSERT_EQ(d.Row(y)[i], 0) << bits << " padding " << i;
+      }
+    }
+  }
+}
+
 // Pictures of a megabyte and more are large blocks, on huge-page boundaries (not under
 // AddressSanitizer, which keeps every block in its own heap), and hold their pixels like any
 // other; small ones come from the heap.
