@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <limits>
 
@@ -12,6 +13,19 @@ TEST(Numbers, RoundHalfEvenAndGuards) {
       {0.5, 0}, {1.5, 2}, {2.5, 2}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2}, {2.4999, 2}, {1e300, INT64_MAX},
       {-1e300, INT64_MIN}, {std::numeric_limits<double>::quiet_NaN(), 0}};
   for (const auto& c : cases) EXPECT_EQ(RoundHalfEven(c.in), c.out) << c.in;
+  // Whatever rounding mode is set, and for values just beside the halves.
+  for (const int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+    std::fesetround(mode);
+    for (const auto& c : cases) EXPECT_EQ(RoundHalfEven(c.in), c.out) << c.in << " mode " << mode;
+    EXPECT_EQ(RoundHalfEven(std::nextafter(2.5, 3.0)), 3);
+    EXPECT_EQ(RoundHalfEven(std::nextafter(-2.5, -3.0)), -3);
+    EXPECT_EQ(RoundHalfEven(std::nextafter(0.5, 0.0)), 0);
+    EXPECT_EQ(RoundHalfEven(4503599627370497.0), 4503599627370497);  // 2^52 + 1
+    EXPECT_EQ(RoundHalfEven(-7.5), -8);
+    std::fesetround(FE_TONEAREST);
+  }
+  // Every byte value a sample scaled to 0..1 comes back to.
+  for (int v = 0; v < 256; ++v) EXPECT_EQ(RoundHalfEven(v / 255.0 * 255), v);
 }
 
 TEST(Numbers, IntegerTextFollowsTheClassLibrary) {
