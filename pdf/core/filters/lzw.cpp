@@ -7,6 +7,8 @@ namespace {
 constexpr int kMinCodeWidth = 2;
 }
 
+const TPDFLZWDecompressor::Entry TPDFLZWDecompressor::kUndefined{};
+
 uint64_t LZWLargestDecodedSize(uint64_t Size, int InitialCodeWidth) {
   const uint64_t codes = Size * 8 / uint64_t(std::max(InitialCodeWidth, kMinCodeWidth));
   if (codes <= 4096) return codes * (codes + 1) / 2;
@@ -33,7 +35,9 @@ void TPDFLZWDecompressor::Reset() {
   clearCode_ = 1 << (InitialCodeWidth - 1);
   endCode_ = clearCode_ + 1;
   nextCode_ = clearCode_ + 2;
-  table_.fill(Entry{});
+  // Entries past the single bytes are written as codes are defined; until then they read as
+  // undefined (filling the whole table took longer than decoding a small strip).
+  filled_ = endCode_ + 1;
   for (int code = 0; code <= endCode_; ++code) {
     const auto byte = static_cast<uint8_t>(code);
     table_[static_cast<size_t>(code)] = Entry{kNotWritten, 0, 1, byte, byte};
@@ -77,7 +81,7 @@ inline int TPDFLZWDecompressor::ReadCode() {
 
 inline void TPDFLZWDecompressor::Append(int code) {
   if (code < 0 || full_) return;
-  const Entry& e = table_[static_cast<size_t>(code)];
+  const Entry& e = At(code);
   if (e.length == 0) {
     previousAt_ = kNotWritten;
     return;
@@ -134,7 +138,8 @@ void TPDFLZWDecompressor::AppendWalked(int code, int64_t n) {
 // and length say: such entries and all made from them are walked.)
 inline void TPDFLZWDecompressor::AddEntry(int prefixCode, uint8_t last, uint32_t prefixAt) {
   if (nextCode_ >= kTableSize) return;
-  const Entry& prefix = table_[static_cast<size_t>(prefixCode)];
+  const Entry& prefix = At(prefixCode);
+  if (nextCode_ == filled_) ++filled_;
   Entry& e = table_[static_cast<size_t>(nextCode_)];
   if (prefix.length == 0) {
     e = Entry{kNotWritten, 0, 1, last, last};
@@ -185,7 +190,7 @@ void TPDFLZWDecompressor::Run(int64_t until) {
     } else {
       // The code being defined right now (or, in damaged data, one beyond it): the previous
       // string followed by its own first byte.
-      const Entry& prev = table_[static_cast<size_t>(previous_)];
+      const Entry& prev = At(previous_);
       const int slot = nextCode_;
       if (prev.length != 0 && slot < kTableSize) {
         AddEntry(previous_, prev.first, previousAt_);
@@ -207,7 +212,10 @@ void TPDFLZWDecompressor::Run(int64_t until) {
 void TPDFLZWDecompressor::RunPlain(int64_t until) {
   uint64_t bits = bitBuf_;
   int count = bitCount_;
-  int width = width_, threshold = threshold_, next = nextCode_, previous = previous_;
+  int width = width_, threshold = threshold_, next = nextCode_, previous = previous_, filled = filled_;
+  const auto* data = reinterpret_cast<const uint8_t*>(input_.data());
+  const size_t inputSize = input_.size();
+  size_t at = bytePos_;
   uint32_t previousAt = previousAt_;
   int64_t size = size_;
   const int64_t base = base_, end = std::min(until, MaxOutput);
@@ -217,13 +225,16 @@ void TPDFLZWDecompressor::RunPlain(int64_t until) {
   const bool msb = MSBFirst, early = EarlyChange;
   Entry* table = table_.data();
   while (size < end) {
-    if (count < width) break;
+    if (count < width) {
+      for (; count <= 56 && at < inputSize; count += 8) bits |= uint64_t(data[at++]) << (msb ? 56 - count : count);
+      if (count < width) break;
+    }
     const int code = msb ? static_cast<int>(bits >> (64 - width)) : static_cast<int>(bits & ((uint64_t{1} << width) - 1));
     if (code >= next || code == clear || code == endCode) break;
     const Entry e = table[code];
     if (e.length == 0 || size + e.length > end || size + e.length > room) break;
     if (e.length != 1 && !(e.at != kNotWritten && int64_t(e.at) >= base && int64_t(e.at) + e.length <= size)) break;
-    if (next < kTableSize && table[previous].length == 0) break;
+    if (next < kTableSize && (previous >= filled || table[previous].length == 0)) break;
     // The code is taken.
     bits = msb ? bits << width : bits >> width;
     count -= width;
@@ -239,9 +250,10 @@ void TPDFLZWDecompressor::RunPlain(int64_t until) {
     size += e.length;
     if (next < kTableSize) {
       const Entry& prefix = table[previous];
-      const uint32_t at = Copied(prefix) ? entryAt : kNotWritten;
-      table[next] = Entry{at, static_cast<uint16_t>(previous), static_cast<uint16_t>(prefix.length + 1), e.first,
+      const uint32_t prefixAt = Copied(prefix) ? entryAt : kNotWritten;
+      table[next] = Entry{prefixAt, static_cast<uint16_t>(previous), static_cast<uint16_t>(prefix.length + 1), e.first,
                           prefix.first};
+      if (next == filled) ++filled;
       if (next >= threshold && width < kMaxCodeWidth) {
         ++width;
         const int mask = (1 << width) - 1;
@@ -253,6 +265,8 @@ void TPDFLZWDecompressor::RunPlain(int64_t until) {
   }
   bitBuf_ = bits;
   bitCount_ = count;
+  bytePos_ = at;
+  filled_ = filled;
   if (width != width_) SetWidth(width);
   nextCode_ = next;
   previous_ = previous;

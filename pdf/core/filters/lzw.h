@@ -66,6 +66,9 @@ class TPDFLZWDecompressor {
   // True for entries whose bytes are what their fields say: single bytes, and entries copied
   // from the output.
   static bool Copied(const Entry& e) { return e.length == 1 || e.at != kNotWritten; }
+  static const Entry kUndefined;
+  // The entry of a code; codes at and past filled_ were never defined since the last reset.
+  const Entry& At(int code) const { return code < filled_ ? table_[static_cast<size_t>(code)] : kUndefined; }
 
   // Rewinds to the start of the data with room for `room` bytes and takes the first code;
   // false for an initial width outside 2 to 12.
@@ -109,6 +112,7 @@ class TPDFLZWDecompressor {
   // is the last thing written there (kNotWritten otherwise).
   uint32_t previousAt_ = kNotWritten;
   std::array<Entry, kTableSize> table_{};
+  int filled_ = 0;  // entries written since the last reset: the single bytes, then defined codes
 };
 
 // The most bytes Size bytes of LZW data can decode to when its codes start InitialCodeWidth bits
