@@ -119,6 +119,12 @@ void TTIFFPixelConverter::Convert(const uint8_t* src, uint32_t count, uint8_t* d
         for (uint32_t x = 0; x < count; ++x, dst += 3, src += s) dst[0] = src[2], dst[1] = src[1], dst[2] = src[0];
         return;
       }
+      if (bits_ == 16) {
+        // A 16-bit sample's 8 bits are its high byte.
+        const uint8_t* high = src + (bigEndian_ ? 0 : 1);
+        for (uint32_t x = 0; x < count; ++x, dst += 3, high += 2 * s) dst[0] = high[4], dst[1] = high[2], dst[2] = high[0];
+        return;
+      }
       for (uint32_t x = 0; x < count; ++x, dst += 3) {
         dst[2] = Sample8(src, x * s);
         dst[1] = Sample8(src, x * s + 1);
@@ -140,6 +146,18 @@ void UndoHorizontalPredictor(uint8_t* row, uint32_t count, uint32_t samples, uin
   const uint64_t n = uint64_t(count) * samples;
   if (bits == 8) {
     for (uint64_t i = samples; i < n; ++i) row[i] = uint8_t(row[i] + row[i - samples]);
+    return;
+  }
+  if (bits == 16) {
+    // Sums of whole 16-bit samples in the file's byte order, wrapping as 16-bit numbers.
+    const int hi = bigEndian ? 0 : 1, lo = 1 - hi;
+    for (uint64_t i = samples; i < n; ++i) {
+      uint8_t* at = row + 2 * i;
+      const uint8_t* left = row + 2 * (i - samples);
+      const uint32_t v = uint32_t(at[hi] << 8 | at[lo]) + uint32_t(left[hi] << 8 | left[lo]);
+      at[hi] = uint8_t(v >> 8);
+      at[lo] = uint8_t(v);
+    }
     return;
   }
   const uint32_t bytes = bits / 8;
