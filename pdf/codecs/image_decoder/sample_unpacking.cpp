@@ -268,6 +268,16 @@ bool TPDFImageDecoder::PrepareColorRows(const std::vector<double>& decode, int c
 void TPDFImageDecoder::ConvertColorRow(TColorRows& rows, const uint8_t* src, uint8_t* dst) {
   if (rows.fastRGB && !rows.keepSamples) return SamplesToBGR(src, dst, Width, false);
   const int components = rows.components, bpc = rows.bpc;
+  // Bytes that are samples of one component: looked up straight from the row.
+  if (bpc == 8 && !rows.keepSamples && rows.space == TColorRows::kGray) {
+    const TByteTable& grey = rows.tables[0];
+    for (int32_t x = 0; x < Width; ++x, dst += 3) dst[0] = dst[1] = dst[2] = grey[src[x]];
+    return;
+  }
+  if (bpc == 8 && !rows.keepSamples && rows.space == TColorRows::kIndexed) {
+    for (int32_t x = 0; x < Width; ++x, dst += 3) PutColor(dst, rows.palette[rows.indexOf[src[x]]]);
+    return;
+  }
   ReadRowSamples(src, int64_t(Width) * components, bpc, rows.samples.data());
   const std::vector<TByteTable>& tables = rows.tables;
   const uint16_t* s = rows.samples.data();
