@@ -274,10 +274,12 @@ class TPDFObjectParser {
       body = p_ + 1 < n_ - 1 ? t_.substr(p_ + 1, n_ - 1 - (p_ + 1)) : std::string_view();
       p_ = n_;
     }
-    std::string digits;
-    digits.reserve(body.size());
+    // Written in place (a palette's hundreds of digits, in every strip of a picture).
+    std::string digits(body.size(), '\0');
+    size_t kept = 0;
     for (const char c : body)
-      if (HexValue(c) >= 0) digits += static_cast<char>(c >= 'a' ? c - ('a' - 'A') : c);
+      if (HexValue(c) >= 0) digits[kept++] = static_cast<char>(c >= 'a' ? c - ('a' - 'A') : c);
+    digits.resize(kept);
     return st_.NewString(HexDigitsToBytes(std::move(digits)), true);
   }
 
