@@ -71,6 +71,7 @@ struct TColorRows {
   int bpc = 8;
   std::vector<TByteTable> tables;
   std::array<uint8_t, 256> indexOf{};
+  std::array<std::array<uint8_t, 4>, 256> pixelOf{};  // Indexed: a sample's pixel bytes (blue, green, red, 0)
   std::vector<COLORREF> palette;
   // 8-bit RGB under the identity Decode: the samples are the pixels.
   bool fastRGB = false;

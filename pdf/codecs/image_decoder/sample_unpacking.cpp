@@ -258,6 +258,11 @@ bool TPDFImageDecoder::PrepareColorRows(const std::vector<double>& decode, int c
       const double x = low + r * (high - low) / top;
       rows.indexOf[size_t(r)] = uint8_t(std::clamp(int64_t(x + 0.5), int64_t{0}, int64_t{255}));
     }
+    // Each sample's pixel bytes.
+    for (int r = 0; r < 256; ++r) {
+      const COLORREF c = rows.palette[rows.indexOf[size_t(r)]];
+      rows.pixelOf[size_t(r)] = {GetBValue(c), GetGValue(c), GetRValue(c), 0};
+    }
   }
   rows.samples.resize(size_t(int64_t(Width) * components));
   rows.tints.resize(static_cast<size_t>(components));
@@ -274,8 +279,11 @@ void TPDFImageDecoder::ConvertColorRow(TColorRows& rows, const uint8_t* src, uin
     for (int32_t x = 0; x < Width; ++x, dst += 3) dst[0] = dst[1] = dst[2] = grey[src[x]];
     return;
   }
-  if (bpc == 8 && !rows.keepSamples && rows.space == TColorRows::kIndexed) {
-    for (int32_t x = 0; x < Width; ++x, dst += 3) PutColor(dst, rows.palette[rows.indexOf[src[x]]]);
+  if (bpc == 8 && !rows.keepSamples && rows.space == TColorRows::kIndexed && Width > 0) {
+    // Four bytes a pixel, the fourth written over by the next pixel; the last pixel takes three.
+    const int32_t last = Width - 1;
+    for (int32_t x = 0; x < last; ++x, dst += 3) std::memcpy(dst, rows.pixelOf[src[x]].data(), 4);
+    std::memcpy(dst, rows.pixelOf[src[last]].data(), 3);
     return;
   }
   ReadRowSamples(src, int64_t(Width) * components, bpc, rows.samples.data());
