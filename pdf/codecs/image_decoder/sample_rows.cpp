@@ -79,24 +79,27 @@ bool TSampleRows::MoreInflated() {
   return true;
 }
 
-bool TSampleRows::MoreLZW() {
-  const int64_t made = lzw_->Produce(lzwTaken_ + kInflatePiece);
-  if (made == lzwTaken_) return false;
-  const std::string_view fresh = lzw_->Window(lzwTaken_);
-  decoded_.insert(decoded_.end(), fresh.begin(), fresh.end());
-  lzwTaken_ = made;
+// LZW output is read where the decoder keeps it: the rows handed out before are let go, then
+// about a piece more is decoded when fewer than `want` bytes are left.
+int64_t TSampleRows::FillLZW(int64_t want) {
   lzw_->Release(lzwTaken_);
-  return true;
+  while (lzwMade_ - lzwTaken_ < want) {
+    const int64_t made = lzw_->Produce(lzwTaken_ + std::max(want, kInflatePiece));
+    if (made == lzwMade_) break;
+    lzwMade_ = made;
+  }
+  return std::min<int64_t>(want, lzwMade_ - lzwTaken_);
 }
 
 int64_t TSampleRows::Fill(int64_t want) {
   if (coding_ == kStored) return std::min<int64_t>(want, int64_t(bytes_.size()) - consumed_);
+  if (lzw_) return FillLZW(want);
   // Used bytes are dropped before the buffer grows, so it holds about a piece.
   if (head_ > 0 && decoded_.size() - head_ < size_t(want)) {
     decoded_.erase(decoded_.begin(), decoded_.begin() + std::ptrdiff_t(head_));
     head_ = 0;
   }
-  while (int64_t(decoded_.size() - head_) < want && (coding_ == kInflate ? MoreInflated() : MoreLZW())) {
+  while (int64_t(decoded_.size() - head_) < want && MoreInflated()) {
   }
   return std::min<int64_t>(want, int64_t(decoded_.size() - head_));
 }
@@ -118,8 +121,14 @@ const uint8_t* TSampleRows::Next() {
     std::fill(row_.begin() + have, row_.end(), uint8_t{0xFF});
     return row_.data();
   }
-  const uint8_t* from = decoded_.data() + head_;
-  head_ += size_t(have);
+  const uint8_t* from;
+  if (lzw_) {
+    from = reinterpret_cast<const uint8_t*>(lzw_->Window(lzwTaken_).data());
+    lzwTaken_ += have;
+  } else {
+    from = decoded_.data() + head_;
+    head_ += size_t(have);
+  }
   if (have == 0) {
     std::fill(row_.begin(), row_.end(), uint8_t{0xFF});
     return row_.data();

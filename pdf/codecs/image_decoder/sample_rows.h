@@ -39,9 +39,9 @@ class TSampleRows {
   // returns how many are.
   int64_t Fill(int64_t want);
 
-  // Decodes more of the data into decoded_: false when they have ended.
+  // Inflates more of the data into decoded_: false when they have ended.
   bool MoreInflated();
-  bool MoreLZW();
+  int64_t FillLZW(int64_t want);
 
   std::string_view bytes_;
   TCoding coding_;
@@ -51,7 +51,8 @@ class TSampleRows {
   struct Inflater;
   std::unique_ptr<Inflater> inflater_;
   std::unique_ptr<TPDFLZWDecompressor> lzw_;
-  int64_t lzwTaken_ = 0;  // LZW output copied into decoded_
+  int64_t lzwTaken_ = 0;  // LZW output handed out in rows
+  int64_t lzwMade_ = 0;   // LZW output made
   int64_t consumed_ = 0;        // stored bytes handed out (stored data)
   std::vector<uint8_t> decoded_;  // inflated bytes; [head_, decoded_.size()) not yet used
   size_t head_ = 0;
