@@ -87,6 +87,12 @@ void SamplesToBGR(const uint8_t* samples, uint8_t* pixels, int64_t width, bool g
 
 TByteTable DecodeTable(double low, double high) {
   TByteTable t{};
+  // The default range gives every byte back (v / 255 * 255 rounds to v): made without a
+  // rounding per entry, as every strip of a picture asks for it.
+  if (low == 0 && high == 1) {
+    for (int v = 0; v < 256; ++v) t[size_t(v)] = uint8_t(v);
+    return t;
+  }
   for (int v = 0; v < 256; ++v) t[size_t(v)] = ComponentByte(low + (high - low) * v / 255.0);
   return t;
 }

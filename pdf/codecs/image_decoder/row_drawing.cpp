@@ -118,13 +118,15 @@ bool TPDFImageDecoder::DeferRows(const TDeferredRows& rows) {
     sourceDecode_ = ParseNumberArray(Decode);
     return true;
   }
-  TSampleRows probe(bytes, CodingOf(source.Inflate, source.LZWPiecewise, source.LZWParams), source.Predictor,
-                    SampleRowBytes());
   TColorRows conversion;
-  // A source makes whole rows of samples of the image's size.
-  const bool empty = source.Source ? Stream->PendingSource()->RowBytes() != SampleRowBytes()
-                     : source.LZW  ? !LZWGivesSamples(bytes, source.LZWParams)
-                                   : probe.Empty();
+  // A source makes whole rows of samples of the image's size; other data are probed for a first
+  // sample (a decoder is set up only for that).
+  const bool empty =
+      source.Source ? Stream->PendingSource()->RowBytes() != SampleRowBytes()
+      : source.LZW  ? !LZWGivesSamples(bytes, source.LZWParams)
+                    : TSampleRows(bytes, CodingOf(source.Inflate, source.LZWPiecewise, source.LZWParams),
+                                  source.Predictor, SampleRowBytes())
+                          .Empty();
   if (empty ||
       !PrepareColorRows(ParseNumberArray(Decode), ComponentsOf(ColorSpace, DeviceNComponents()), conversion)) {
     deferredRows_.reset();
@@ -163,7 +165,8 @@ bool TPDFImageDecoder::DrawRows(TPDFDaubrix& canvas, double x1, double y1, doubl
   }
   TColorRows conversion;
   if (!PrepareColorRows(sourceDecode_, ComponentsOf(ColorSpace, DeviceNComponents()), conversion)) return false;
-  TSampleRows rows(bytes, CodingOf(source.Inflate, source.LZWPiecewise, source.LZWParams), predictor, SampleRowBytes());
+  TSampleRows rows(bytes, CodingOf(source.Inflate, source.LZWPiecewise, source.LZWParams), predictor, SampleRowBytes(),
+                   Height);
   const std::unique_ptr<TPDFSampleSource::TRows> made = source.Source ? Stream->PendingSource()->Open() : nullptr;
   const int32_t band = int32_t(std::clamp<int64_t>(kBandBytes / (3 * int64_t(Width)), 1, Height));
   TBitmap bitmap;

@@ -29,7 +29,7 @@ struct TSampleRows::Inflater {
 };
 
 TSampleRows::TSampleRows(std::string_view bytes, TCoding coding, const FlatePredictorParams& predictor,
-                         int64_t rowBytes)
+                         int64_t rowBytes, int64_t rows)
     : bytes_(bytes),
       coding_(coding),
       predictor_(predictor),
@@ -43,8 +43,11 @@ TSampleRows::TSampleRows(std::string_view bytes, TCoding coding, const FlatePred
   if (coding_ == kLZW || coding_ == kLZWLateChange) {
     lzw_ = std::make_unique<TPDFLZWDecompressor>();
     lzw_->EarlyChange = coding_ == kLZW;
-    // Room for what the data could plausibly make; small pieces (strips, tiles) need little.
-    lzw_->Open(bytes_, std::min<int64_t>(TPDFLZWDecompressor::kKeptHistory, 16 * int64_t(bytes_.size()) + 4096));
+    // Room for what the data could plausibly make, and no more than the image's rows (a strip's
+    // few kilobytes); the room grows if the data make more.
+    int64_t room = std::min<int64_t>(TPDFLZWDecompressor::kKeptHistory, 16 * int64_t(bytes_.size()) + 4096);
+    if (rows > 0 && rows <= room / stride_) room = std::min(room, rows * stride_ + 1);
+    lzw_->Open(bytes_, room);
   }
 }
 

@@ -20,8 +20,10 @@ class TSampleRows {
 
   // bytes: the stream's data (held by the caller while rows are read); predictor: undone after
   // inflating or LZW (Predictor below 2: none); rowBytes: bytes of one row of samples, which a
-  // predictor's rows must match.
-  TSampleRows(std::string_view bytes, TCoding coding, const FlatePredictorParams& predictor, int64_t rowBytes);
+  // predictor's rows must match; rows: how many rows the image has (0: unknown), for the first
+  // room of decoded bytes.
+  TSampleRows(std::string_view bytes, TCoding coding, const FlatePredictorParams& predictor, int64_t rowBytes,
+              int64_t rows = 0);
   ~TSampleRows();
   TSampleRows(const TSampleRows&) = delete;
   TSampleRows& operator=(const TSampleRows&) = delete;

@@ -3,9 +3,12 @@
 // samples by the PDF definition of each space; the decoded PNG is read back with libpng.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <utility>
 
+#include "pdf/codecs/image_decoder/decoder_internal.h"
 #include "pdf/render/canvas/daubrix.h"
 #include "pdf/render/colour/color_manager.h"
 #include "tests/pdf/codecs/image_decoder/image_test_util.h"
@@ -324,4 +327,20 @@ TEST(ImageUnpacking, ShortDataIsPaddedWithOnes) {
   EXPECT_EQ(p.Rgb(0, 0), 0x101010u);
   EXPECT_EQ(p.Rgb(1, 0), 0xFFFFFFu);
   EXPECT_EQ(p.Rgb(1, 1), 0xFFFFFFu);
+}
+
+// A Decode pair's table maps each byte v to round(255 * (low + (high - low) * v / 255)), halves
+// to even; the default pair gives every byte back.
+TEST(ImageUnpacking, DecodeTablesRoundEveryEntry) {
+  for (const auto& [low, high] : {std::pair{0.0, 1.0}, std::pair{1.0, 0.0}, std::pair{0.2, 0.8},
+                                  std::pair{0.0, 0.5}, std::pair{-0.5, 1.5}}) {
+    const imgdec::TByteTable t = imgdec::DecodeTable(low, high);
+    for (int v = 0; v < 256; ++v) {
+      const double x = std::clamp((low + (high - low) * v / 255.0) * 255, 0.0, 255.0);
+      const double f = std::floor(x);
+      const double rounded = x - f != 0.5 ? std::round(x) : std::fmod(f, 2.0) == 0 ? f : f + 1;
+      ASSERT_EQ(t[size_t(v)], int(rounded)) << low << " " << high << " at " << v;
+    }
+  }
+  EXPECT_TRUE(imgdec::IsIdentity(imgdec::DecodeTable(0, 1)));
 }
