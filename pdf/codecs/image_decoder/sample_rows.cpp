@@ -46,7 +46,7 @@ TSampleRows::TSampleRows(std::string_view bytes, TCoding coding, const FlatePred
     // Room for what the data could plausibly make, and no more than the image's rows (a strip's
     // few kilobytes); the room grows if the data make more.
     int64_t room = std::min<int64_t>(TPDFLZWDecompressor::kKeptHistory, 16 * int64_t(bytes_.size()) + 4096);
-    if (rows > 0 && rows <= room / stride_) room = std::min(room, rows * stride_ + 1);
+    if (rows > 0 && stride_ > 0 && rows <= room / stride_) room = std::min(room, rows * stride_ + 1);
     lzw_->Open(bytes_, room);
   }
 }
