@@ -2,6 +2,8 @@
 // an entry point every drawing needs, or lacking only entry points no drawing needs; start-up
 // and shut-down balance; encoders by MIME type.
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,6 +42,24 @@ std::string ProgramFolder() {
   std::string path(buffer, n > 0 ? size_t(n) : 0);
   return path.substr(0, path.rfind('/') + 1);
 }
+
+// A provider beside the test program is found by every set-up that misses its own: the test
+// that puts one there and the tests that need none there hold this lock (CTest runs them in
+// parallel processes).
+class ProgramFolderLock {
+ public:
+  ProgramFolderLock() : fd_(open((ProgramFolder() + ".provider-beside.lock").c_str(), O_CREAT | O_RDWR, 0644)) {
+    if (fd_ >= 0) flock(fd_, LOCK_EX);
+  }
+  ~ProgramFolderLock() {
+    if (fd_ >= 0) close(fd_);
+  }
+  ProgramFolderLock(const ProgramFolderLock&) = delete;
+  ProgramFolderLock& operator=(const ProgramFolderLock&) = delete;
+
+ private:
+  int fd_;
+};
 
 }  // namespace
 
@@ -179,6 +199,7 @@ TEST(GdiplusBinding, SelectFrameAnswersOneOutsideTheFrames) {
 
 // Set-up: GDI+ with the provider named in the settings, GDI on the same target otherwise.
 TEST(DaubrixSetup, ChoosesGdiplusOrFallsBackToGdiOnTheSameTarget) {
+  const ProgramFolderLock lock;
   struct Case {
     std::string path;
     uint8_t useGdiplus;
@@ -266,6 +287,7 @@ TEST(DaubrixSetup, StartsGdiplusWhenItLoadedItAndShutsItDownWithTheCanvas) {
 }
 
 TEST(DaubrixSetup, MissingProviderIsRetriedInTheProgramFolder) {
+  const ProgramFolderLock lock;
   const std::string beside = ProgramFolder() + "libvelmora-gdiplus.so";
   std::remove(beside.c_str());
   auto bitmap = WhiteBitmap(4, 4);
