@@ -15,6 +15,7 @@
 #include "platform/rtl/numbers.h"
 #include "platform/rtl/string_list.h"
 #include "platform/rtl/strings.h"
+#include "platform/user/clipboard.h"
 
 namespace Tarnwick1 {
 
@@ -29,6 +30,9 @@ namespace {
 
 constexpr const char* kCR = "\r";
 constexpr const char* kCRLF = "\r\n";
+constexpr const char* kClipboardNotKept =
+    "The list of matching images could not be left on the clipboard (no X display, or no clipboard manager "
+    "to keep it after the program ends): the matching images are listed on standard output.";
 
 TSorterView& View() {
   if (!SorterView) throw EInvalidOperation("The comparison run needs the main window");
@@ -130,8 +134,15 @@ std::string CompareRun(const std::string& directory) {
   if (!ConsoleMode()) {
     view.PlainMessage(RunSummary(MatchCount, FilesFound, toClipboard, TargetFolder));
   } else if (toClipboard) {
-    WriteConsoleLine(IntToStr(MatchCount) + " matching imagefiles out of " + IntToStr(FilesFound) +
-                     " files were written into the clipboard ...");
+    // The process ends right after the run: its list stays on the clipboard only where the
+    // desktop's clipboard manager takes it over.
+    const std::string count = IntToStr(MatchCount) + " matching imagefiles out of " + IntToStr(FilesFound) + " files";
+    if (HandClipboardToManager()) {
+      WriteConsoleLine(count + " were written into the clipboard ...");
+    } else {
+      WriteConsoleLine(count);
+      WriteConsoleError(kClipboardNotKept);
+    }
     WriteConsoleLine("Process ended ...");
   } else {
     WriteConsoleLine(IntToStr(MatchCount) + " matching imagefiles out of " + IntToStr(FilesFound) +

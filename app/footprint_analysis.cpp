@@ -32,7 +32,14 @@ int32_t LoadIcon(TOrvanePDFLibrary0915& pdf, const std::string& fileName, int32_
   return pdf.LoadImageStream(stream, 0);
 }
 
-bool RenderUnguarded(const std::string& fileName, TStream& bmp, int32_t& width, int32_t& height) {
+// Every step of the road must take: a step whose answer is dropped leaves the page of an
+// earlier step (a page size refused renders the old 612 x 792 page and measures a corner of
+// the picture), so each refusal ends the analysis with the step that refused.
+[[noreturn]] void Refused(const std::string& fileName, const char* what, const std::string& detail = {}) {
+  throw EUnreadableImage("Imagefile " + std::string(what) + ": " + fileName + (detail.empty() ? "" : " (" + detail + ")"));
+}
+
+void RenderToStream(const std::string& fileName, TStream& bmp, int32_t& width, int32_t& height) {
   TOrvanePDFLibrary0915 pdf;
   pdf.SetCoordinateOrigin(1);
   pdf.SetUnits(0);
@@ -43,28 +50,16 @@ bool RenderUnguarded(const std::string& fileName, TStream& bmp, int32_t& width, 
   } else {
     handle = pdf.LoadImageFile(FileNameToWide(fileName), type == ".TIF" || type == ".TIFF" ? 1 : 0);
   }
-  if (handle == 0) return false;
-  pdf.SetCurrentImage(handle);
+  if (handle == 0 || pdf.SetCurrentImage(handle) == 0) Refused(fileName, "could not be read");
   if (type != ".ICO") {
     width = pdf.CurrentImageWidth();
     height = pdf.CurrentImageHeight();
   }
-  if (width <= 0 || height <= 0) return false;
-  pdf.SetPageSize(width, height);
-  pdf.PlaceImage(1.0, 1.0, width, height);
-  pdf.SetCurrentPage(1);
-  return pdf.RenderPage(72, 1, 0, bmp) != 0;
-}
-
-// Runs `step`; a file that cannot be decoded (corrupt, truncated, too large) is simply not an
-// image for the analysis: it must not end a run over a whole folder.
-template <class Step>
-bool Guarded(Step step) {
-  try {
-    return step();
-  } catch (const std::exception&) {
-    return false;
-  }
+  if (width <= 0 || height <= 0) Refused(fileName, "holds no pixels");
+  if (pdf.SetPageSize(width, height) == 0 || pdf.PlaceImage(1.0, 1.0, width, height) == 0 ||
+      pdf.SetCurrentPage(1) == 0)
+    Refused(fileName, "could not be placed on a page");
+  if (pdf.RenderPage(72, 1, 0, bmp) == 0) Refused(fileName, "could not be rendered", pdf.RenderMessage());
 }
 
 // The rendered page's BMP: its rows where they lie when they are 24-bit (the analysis samples
@@ -83,20 +78,7 @@ void ClearFootprint(TFootprint& print) {
 
 }  // namespace
 
-bool RenderImageFile(const std::string& fileName, TBitmap& page, int32_t& width, int32_t& height) {
-  width = height = 0;
-  TMemoryStream bmp;
-  const bool rendered = Guarded([&] {
-    if (!RenderUnguarded(fileName, bmp, width, height)) return false;
-    bmp.SetPosition(0);
-    page.LoadFromStream(bmp);
-    return !page.Empty();
-  });
-  if (!rendered) width = height = 0;
-  return rendered;
-}
-
-void AnalyseFootprint(const std::string& fileName, TFootprint& print) {
+void AnalyseFootprint(const std::string& fileName, TFootprint& print, TUnreadable unreadable) {
   ReturnFreeHeapPages();
   ClearFootprint(print);
   print.ImageType = ImageTypeOf(fileName);
@@ -108,11 +90,19 @@ void AnalyseFootprint(const std::string& fileName, TFootprint& print) {
   BmpRows24 rows;
   TBitmap bitmap;
   int32_t width = 0, height = 0;
-  const bool read = Guarded([&] {
-    if (!RenderUnguarded(fileName, page, width, height)) return false;
-    return page.Sampling() ? page.Complete() : ReadPage(page.Whole(), rows, bitmap);
-  });
-  if (!read) return;
+  try {
+    RenderToStream(fileName, page, width, height);
+    if (!(page.Sampling() ? page.Complete() : ReadPage(page.Whole(), rows, bitmap)))
+      Refused(fileName, "could not be rendered", "the page holds no pixels");
+  } catch (const EUnreadableImage&) {
+    if (unreadable == TUnreadable::Raises) throw;
+    return;
+  } catch (const std::exception& e) {
+    if (unreadable == TUnreadable::Raises) Refused(fileName, "could not be read", e.what());
+    // A candidate that cannot be decoded (corrupt, truncated, too large) is simply not an
+    // image for the run: it must not end a run over a whole folder.
+    return;
+  }
   SetFootprintSize(print, width, height);
   TBitmap square;
   if (page.Sampling())

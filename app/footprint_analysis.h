@@ -6,24 +6,29 @@
 #include <string>
 
 #include "app/footprint.h"
-
-class TBitmap;
+#include "platform/rtl/exceptions.h"
 
 namespace Tarnwick1 {
 
-// Fills `print` for the file with the current PixelsSquare and CellSize. A file the library
-// cannot load or render gives a footprint that is all zeros with Loaded false (its ImageType
-// still named by the extension). Errors of the settings (a bitmap too large for the square)
-// are raised.
-void AnalyseFootprint(const std::string& fileName, TFootprint& print);
+// The image file could not be read, placed on a page or rendered; the message names the file
+// and the step.
+class EUnreadableImage : public Exception {
+  using Exception::Exception;
+};
+
+// What an image file that the library cannot read, place or render does to the analysis.
+enum class TUnreadable {
+  Raises,               // the master: the error reaches the caller
+  LeavesEmptyFootprint  // a candidate: all zeros, Loaded false, never a match
+};
+
+// Fills `print` for the file with the current PixelsSquare and CellSize. Errors of the settings
+// (a bitmap too large for the square) are raised either way.
+void AnalyseFootprint(const std::string& fileName, TFootprint& print, TUnreadable unreadable);
 
 // Copies `from` into `to` when `from` is a loaded footprint of the same file name under the
 // current PixelsSquare and the file is provably unchanged since: its analysis need not run
 // again (the master lying in the searched folder). False when the file must be analysed.
 bool ReuseFootprint(const std::string& fileName, const TFootprint& from, TFootprint& to);
-
-// The import-and-render road alone: the page bitmap of the file and the image's size. False
-// when the library could not load or render it.
-bool RenderImageFile(const std::string& fileName, TBitmap& page, int32_t& width, int32_t& height);
 
 }  // namespace Tarnwick1

@@ -50,7 +50,7 @@ std::string MasterFootprint(const std::string& fileName) {
     return {};
   }
   ReadSquareSettings();
-  AnalyseFootprint(fileName, MasterPrint);
+  AnalyseFootprint(fileName, MasterPrint, TUnreadable::Raises);
   MasterBounds = ComputeBounds(MasterPrint, Tolerance);
   const std::string properties = PropertyString(MasterPrint);
   if (ConsoleMode()) {

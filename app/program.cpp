@@ -21,7 +21,12 @@ int RunProgram(int argc, char** argv) {
   ExitStatus = 0;
   // Batch mode needs no screen: it runs on the headless back end even where X is available,
   // so that nothing appears and nothing waits for a person.
-  if (ConsoleMode()) UseHeadlessDisplay();
+  if (ConsoleMode()) {
+    display::HeadlessDisplay* headless = UseHeadlessDisplay();
+    // The list of a run in clipboard mode still goes to the desktop's clipboard where there
+    // is one; the connection is made only when the list is put there.
+    if (headless) headless->KeepClipboardOn([] { return display::OpenX11Display(); });
+  }
   Application->Initialize();
   Application->SetTitle("Velmora");
   if (!ConsoleMode() && CurrentDisplay().IsHeadless()) {

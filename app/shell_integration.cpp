@@ -36,8 +36,9 @@ void RemoveSendToLink() {
   const std::string title = Application->Title();
   const std::string entry = SendToEntryPath(title);
   RemoveSendToEntry(title);
-  // An entry that was not there is removed as well; one that is still there is not.
-  if (!entry.empty() && FileExists(FileNameToWide(entry)))
+  // An entry that was not there is removed as well; one that is still there (whatever it is)
+  // is not.
+  if (!entry.empty() && (FileExists(FileNameToWide(entry)) || DirectoryExists(FileNameToWide(entry))))
     throw EInOutError("The desktop entry " + entry + " could not be removed");
   ShowInfoDialog("The " + title + " is now removed\rfrom explorer-contextmenu (send to ...)!", TInfoButtons::Ok,
                  kInfoBlack);

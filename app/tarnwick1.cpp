@@ -4,6 +4,7 @@
 #include "app/compare_run.h"
 #include "app/config.h"
 #include "app/console.h"
+#include "app/footprint_analysis.h"
 #include "app/master_footprint.h"
 #include "app/program_exit.h"
 #include "app/shell_integration.h"
@@ -145,7 +146,15 @@ void TForm1::FormCreate(TObject*) {
 void TForm1::ConsoleMode() {
   // The window is never shown; the run happens here and the loop ends at once.
   Application->ShowMainForm = false;
-  const std::string master = MasterFootprint(Edit1->Text());
+  std::string master;
+  try {
+    master = MasterFootprint(Edit1->Text());
+  } catch (const EUnreadableImage& e) {
+    // Comparing against a master that could not be read would run every file against bounds
+    // it never had.
+    FailBatch(e.what(), kExitMasterError);
+    return;
+  }
   imgprop->SetText(master);
   if (master.empty()) {
     // The master's problem is already on standard error; comparing against nothing would

@@ -119,8 +119,8 @@ class Display {
   virtual bool OwnsClipboard() const = 0;
   virtual std::optional<std::string> ClipboardText() = 0;
   // Hands owned clipboard text to the desktop's clipboard keeper before the program ends, so
-  // that it outlives the process where such a keeper runs.
-  virtual void PersistClipboard() = 0;
+  // that it outlives the process where such a keeper runs. True when a keeper took it.
+  virtual bool PersistClipboard() = 0;
 };
 
 // X11 when a display is set and can be opened, else the headless back end.

@@ -151,17 +151,30 @@ void HeadlessDisplay::Wait(int timeoutMs) {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+void HeadlessDisplay::KeepClipboardOn(std::function<std::unique_ptr<Display>()> open) {
+  openKeeper_ = std::move(open);
+  keeper_.reset();
+}
+
 void HeadlessDisplay::SetClipboardText(std::string utf8) {
+  if (openKeeper_) {
+    keeper_ = openKeeper_();
+    openKeeper_ = nullptr;
+  }
+  if (keeper_) keeper_->SetClipboardText(utf8);
   clipboard_ = std::move(utf8);
   owned_ = true;
 }
 
 void HeadlessDisplay::ReleaseClipboard() {
+  if (keeper_) keeper_->ReleaseClipboard();
   if (owned_) clipboard_.reset();
   owned_ = false;
 }
 
-std::optional<std::string> HeadlessDisplay::ClipboardText() { return clipboard_; }
+std::optional<std::string> HeadlessDisplay::ClipboardText() { return keeper_ ? keeper_->ClipboardText() : clipboard_; }
+
+bool HeadlessDisplay::PersistClipboard() { return keeper_ && keeper_->PersistClipboard(); }
 
 void HeadlessDisplay::SetForeignClipboardText(std::string utf8) {
   clipboard_ = std::move(utf8);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -42,9 +43,13 @@ class HeadlessDisplay final : public Display {
 
   void SetClipboardText(std::string utf8) override;
   void ReleaseClipboard() override;
-  bool OwnsClipboard() const override { return owned_; }
+  bool OwnsClipboard() const override { return keeper_ ? keeper_->OwnsClipboard() : owned_; }
   std::optional<std::string> ClipboardText() override;
-  void PersistClipboard() override {}
+  bool PersistClipboard() override;
+
+  // A run without windows may still put text on the desktop's clipboard: `open` gives the back
+  // end that holds it (nullptr where there is none), called when the clipboard is first written.
+  void KeepClipboardOn(std::function<std::unique_ptr<Display>()> open);
 
   // Test controls.
   void MoveMouse(int x, int y);
@@ -112,6 +117,8 @@ class HeadlessDisplay final : public Display {
   std::uint32_t clock_ = 0;
   bool owned_ = false;
   std::optional<std::string> clipboard_;
+  std::function<std::unique_ptr<Display>()> openKeeper_;
+  std::unique_ptr<Display> keeper_;  // holds the clipboard where one was opened
 };
 
 }  // namespace display

@@ -72,7 +72,7 @@ class X11Display final : public Display {
   void ReleaseClipboard() override { selection_->Disown(); }
   bool OwnsClipboard() const override { return selection_->Owns(); }
   std::optional<std::string> ClipboardText() override;
-  void PersistClipboard() override { selection_->Persist([this] { Drain(); }); }
+  bool PersistClipboard() override { return selection_->Persist([this] { Drain(); }); }
 
  private:
   void Drain();  // reads every pending X event into events_

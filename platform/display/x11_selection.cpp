@@ -192,14 +192,21 @@ std::optional<std::string> X11Selection::Read(const std::function<void()>& pump)
   return std::nullopt;
 }
 
-void X11Selection::Persist(const std::function<void()>& pump) {
-  if (!owned_ || XGetSelectionOwner(dpy_, manager_) == None) return;
+bool X11Selection::Persist(const std::function<void()>& pump) {
+  if (!owned_ || XGetSelectionOwner(dpy_, manager_) == None) return false;
   notified_ = false;
   notifiedSelection_ = None;
-  XConvertSelection(dpy_, manager_, saveTargets_, None, window_, CurrentTime);
+  // The property names the targets the manager is to keep; its reply names the property on
+  // success and None when it did not keep them.
+  Atom keep[] = {utf8_, XA_STRING};
+  XChangeProperty(dpy_, window_, property_, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(keep), 2);
+  XConvertSelection(dpy_, manager_, saveTargets_, property_, window_, CurrentTime);
   XFlush(dpy_);
   // The manager asks for the text meanwhile; Handle answers it.
-  WaitForNotify(pump, 2000);
+  if (!WaitForNotify(pump, 2000) || notifiedSelection_ != manager_ || notifiedProperty_ == None) return false;
+  // The manager owns the text now; asking it again at exit would only ask it for its own.
+  owned_ = false;
+  return true;
 }
 
 }  // namespace display

@@ -25,7 +25,8 @@ class X11Selection {
   bool Handle(XEvent& ev);
   // `pump` reads pending X events (and so calls Handle) while a reply is awaited.
   std::optional<std::string> Read(const std::function<void()>& pump);
-  void Persist(const std::function<void()>& pump);
+  // Asks the clipboard manager to keep the owned text; true once it answered that it did.
+  bool Persist(const std::function<void()>& pump);
 
  private:
   void Serve(const XSelectionRequestEvent& r);

@@ -226,3 +226,8 @@ HWND GetClipboardOwner() { return Board().owner; }
 HWND GetOpenClipboardWindow() { return Board().open ? Board().opener : nullptr; }
 
 UINT RegisterClipboardFormatW(const char16_t* name) { return RegisterWindowMessageW(name); }
+
+bool HandClipboardToManager() {
+  UserState& s = State();
+  return Board().published && s.HasDisplay() && s.Display().PersistClipboard();
+}

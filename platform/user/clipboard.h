@@ -29,3 +29,7 @@ UINT EnumClipboardFormats(UINT format);
 HWND GetClipboardOwner();
 HWND GetOpenClipboardWindow();
 UINT RegisterClipboardFormatW(const char16_t* name);
+
+// Not of the Windows API: a program about to end hands the text it put on the clipboard to the
+// desktop's clipboard manager, so that it outlives the process. True when a manager took it.
+bool HandClipboardToManager();

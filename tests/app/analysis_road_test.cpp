@@ -2,8 +2,12 @@
 // by Pillow give the cell colours back, in every format the import reads.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <initializer_list>
+
 #include "app/footprint.h"
 #include "app/footprint_analysis.h"
+#include "tests/app/support/quadrants_wmf.h"
 #include "tests/support/test_support.h"
 
 using namespace Tarnwick1;
@@ -58,7 +62,7 @@ TEST(AnalysisRoad, SolidCellsComeBackInEveryFormat) {
   for (const char* name : {"cells.bmp", "cells.png", "cells.jpg"}) {
     const std::string file = MakeCells(dir, name, 64, 48);
     TFootprint f;
-    AnalyseFootprint(file, f);
+    AnalyseFootprint(file, f, TUnreadable::Raises);
     ASSERT_TRUE(f.Loaded) << name;
     EXPECT_EQ(f.Width, 64) << name;
     EXPECT_EQ(f.Height, 48) << name;
@@ -68,21 +72,65 @@ TEST(AnalysisRoad, SolidCellsComeBackInEveryFormat) {
   }
 }
 
-TEST(AnalysisRoad, UnreadableFilesGiveTheEmptyFootprint) {
+// A file the library cannot read is a candidate that never matches and a master whose error
+// reaches the caller, naming the file.
+TEST(AnalysisRoad, UnreadableFilesGiveTheEmptyFootprintOrTheError) {
   testsupport::TempDir dir;
   PixelsSquare = 4;
   CellSize = 1;
   testsupport::WriteFile(dir.File("bad.jpg"), "not a picture at all");
   testsupport::WriteFile(dir.File("empty.png"), "");
   testsupport::WriteFile(dir.File("cut.bmp"), std::string("BM\x40\0\0\0\0\0\0\0\x36\0\0\0", 14));
+  testsupport::WriteFile(dir.File("bad.ico"), "an icon this is not");
   for (const char* name : {"bad.jpg", "empty.png", "cut.bmp", "missing.gif", "bad.ico"}) {
     TFootprint f;
     f.Width = 99;
-    AnalyseFootprint(dir.File(name), f);
+    AnalyseFootprint(dir.File(name), f, TUnreadable::LeavesEmptyFootprint);
     EXPECT_FALSE(f.Loaded) << name;
     EXPECT_EQ(f.Width, 0);
     EXPECT_EQ(f.Orientation, "");
     EXPECT_EQ(f.ColourClass, "");
     for (int32_t v : f.ColourDistribution) EXPECT_EQ(v, 0);
+    try {
+      AnalyseFootprint(dir.File(name), f, TUnreadable::Raises);
+      ADD_FAILURE() << name << " passed as a master";
+    } catch (const EUnreadableImage& e) {
+      EXPECT_NE(std::string(e.what()).find(dir.File(name)), std::string::npos) << e.what();
+    }
+  }
+}
+
+
+// A picture as large as its page at 72 dpi may be is measured whole; one whose page no raster
+// can hold is not measured at all (never the corner of it that an earlier page would show).
+TEST(AnalysisRoad, APictureItsPageCannotHoldIsNeverMeasuredInPart) {
+  testsupport::TempDir dir;
+  PixelsSquare = 4;
+  CellSize = 1;
+  const std::array<int32_t, kGridValues> quadrants = [] {
+    std::array<int32_t, kGridValues> v{};
+    const int cell[4][3] = {{100, 0, 0}, {0, 100, 0}, {0, 0, 100}, {33, 33, 33}};
+    for (int i = 0; i < 16; ++i) {
+      const int q = (i / 8) * 2 + (i % 4) / 2;
+      for (int k = 0; k < 3; ++k) v[size_t(3 * i + k)] = cell[q][k];
+    }
+    return v;
+  }();
+  testsupport::WriteFile(dir.File("small.wmf"), apptest::QuadrantsWmf(200));
+  TFootprint f;
+  AnalyseFootprint(dir.File("small.wmf"), f, TUnreadable::Raises);
+  ASSERT_TRUE(f.Loaded);
+  EXPECT_EQ(f.Width, 200);
+  EXPECT_EQ(f.ColourDistribution, quadrants) << PropertyString(f);
+
+  testsupport::WriteFile(dir.File("large.wmf"), apptest::QuadrantsWmf(20000));
+  AnalyseFootprint(dir.File("large.wmf"), f, TUnreadable::LeavesEmptyFootprint);
+  EXPECT_FALSE(f.Loaded) << PropertyString(f);
+  EXPECT_EQ(f.Width, 0);
+  try {
+    AnalyseFootprint(dir.File("large.wmf"), f, TUnreadable::Raises);
+    ADD_FAILURE() << "a master of 20,000 x 20,000 points was measured: " << PropertyString(f);
+  } catch (const EUnreadableImage& e) {
+    EXPECT_NE(std::string(e.what()).find("could not be rendered"), std::string::npos) << e.what();
   }
 }

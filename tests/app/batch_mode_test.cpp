@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "tests/app/support/batch_program.h"
+#include "tests/app/support/clipboard_manager.h"
+#include "tests/app/support/quadrants_wmf.h"
 #include "tests/support/screen_test_support.h"
 #include "tests/support/test_support.h"
 
@@ -230,9 +232,9 @@ TEST_F(BatchMode, ResizedCopyMatchesAndDifferentImageDoesNot) {
 }
 
 // The rules for what the analysis cannot measure hold alike for the master and for the same
-// file met again as a candidate: black pixels are neutral, cells without pixels hold zeros, a
-// file the library cannot read has the empty footprint (as the master: bounds of 0; as a
-// candidate: never a match), and precision 0 leaves every maximum open.
+// file met again as a candidate: black pixels are neutral, cells without pixels hold zeros, and
+// precision 0 leaves every maximum open. A file the library cannot read is never a match (as a
+// master it is an error: see MasterProblemsAndRunErrorsEndWithAFailure).
 TEST_F(BatchMode, UnmeasurableCasesAreTheSameForMasterAndCandidate) {
   testsupport::WriteFile(dir.File("make.py"),
                          "from PIL import Image\n"
@@ -262,9 +264,6 @@ TEST_F(BatchMode, UnmeasurableCasesAreTheSameForMasterAndCandidate) {
       {"empty cells", "black.png", "XXXXX-XX-", "2", "100", black + grid("0") + " - BW", "black.bmp black.png "},
       // Precision 0: every range passes and the colour share needs nothing.
       {"precision 0", "black.png", "XXX-X-X--", "4", "0", "", "black.bmp black.png wide.png "},
-      // A master the library cannot read: its empty footprint, bounds of 0 (only a width of 0
-      // would pass), and the run goes on as usual.
-      {"unreadable master", "bad.png", "X--------", "4", "75", "0 - 0 - 0.000 -  - 0 - .PNG" + grid("0") + " - ", ""},
       // The unreadable file as a candidate: never a match, even with nothing selected.
       {"unreadable candidate", "black.png", "---------", "4", "75", "", "black.bmp black.png wide.png "},
   };
@@ -435,16 +434,76 @@ TEST_F(BatchMode, MasterProblemsAndRunErrorsEndWithAFailure) {
   r = RunBatch();
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err.substr(0, 32), "This imagetype is not allowed.\nt");
+  // Masters the library cannot read, or whose page no raster at 72 dpi can hold: the error on
+  // standard error, status 2, and no comparison against bounds the master never had.
+  testsupport::WriteFile(dir.File("bad.ico"), "an icon this is not");
+  testsupport::WriteFile(dir.File("bad.png"), std::string("\x89PNG\r\n\x1a\n", 8) + "not really");
+  testsupport::WriteFile(dir.File("large.wmf"), apptest::QuadrantsWmf(20000));
+  for (const char* name : {"bad.ico", "bad.png", "large.wmf"}) {
+    Config({dir.File(name), images, dir.File("out/"), "-", "---------", "4", "75", "-"});
+    r = RunBatch();
+    EXPECT_EQ(r.status, 2) << name;
+    EXPECT_EQ(r.err.find("Imagefile could not be "), 0u) << r.err;
+    EXPECT_NE(r.err.find(dir.File(name)), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "") << name;
+    EXPECT_NE(testsupport::Run("test -e '" + dir.File("out") + "'"), 0) << name;
+  }
   // The target cannot be made: the error, and a failure status.
   Config({images + "cells.png", images, dir.File("no/such/out/")});
   r = RunBatch();
-  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Error while creating directory " + dir.File("no/such/out/") + "\n");
   // A precision that is not a number.
   Config({images + "cells.png", images, dir.File("out/"), "-", "---------", "4", "lots", "-"});
   r = RunBatch();
   EXPECT_NE(r.status, 0);
   EXPECT_EQ(r.err, "'lots' is not a valid integer value\n");
+}
+
+// In clipboard mode batch mode puts its list on the desktop's clipboard and hands it to the
+// clipboard manager, so that it outlives the program; without a display or a manager the
+// summary does not claim it, and standard error says where the list is.
+TEST_F(BatchMode, TheClipboardListOutlivesTheProgramOnlyWithAManager) {
+  REQUIRE_TOOL("xclip");
+  MakeCells();
+  const std::string target = dir.File("out/");
+  Config({images + "cells.png", images, target, "-", "------X--", "4", "100", "X"});
+  const std::string list = "Masterimage: \r\n" + images + "cells.png \r\nMatching images: \r\n";
+  const std::string claim = " matching imagefiles out of 9 files were written into the clipboard ...\r\n";
+  displaytest::PrivateXServer server;
+  if (!server.available()) GTEST_SKIP() << "needs Xvfb";
+  {
+    apptest::TestClipboardManager manager;
+    ASSERT_TRUE(manager.running());
+    const Result r = program.RunWithDisplay();
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const auto matches = Matches(r.out);
+    for (const std::string& file : {images + "cells.png", images + "big.bmp", images + "cells.gif",
+                                    images + "cells.tif", images + "cells.wmf", images + "cells.emf"}) {
+      EXPECT_EQ(matches.count(file), 1u) << file << "\n" << r.out;
+    }
+    ASSERT_NE(r.out.find(std::to_string(matches.size()) + claim), std::string::npos) << r.out;
+    const auto kept = manager.Kept();
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_EQ(kept->substr(0, list.size()), list);
+    for (const auto& [file, props] : matches) EXPECT_NE(kept->find(file + " \r\n"), std::string::npos) << file;
+    // The program is gone; the manager serves the list.
+    std::string pasted;
+    ASSERT_EQ(testsupport::Run("timeout 10 xclip -o -selection clipboard", &pasted), 0);
+    EXPECT_EQ(pasted, *kept);
+  }
+  EXPECT_EQ(Listing(target), "");  // clipboard mode copies nothing
+  // A display without a clipboard manager, and no display at all: the list stays on standard
+  // output, and the summary says no more than the counts.
+  for (bool withDisplay : {true, false}) {
+    const Result r = withDisplay ? program.RunWithDisplay() : RunBatch();
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.find("written into the clipboard"), std::string::npos) << r.out;
+    const std::string count = std::to_string(Matches(r.out).size()) + " matching imagefiles out of 9 files\r\n";
+    EXPECT_NE(r.out.find(count + "Process ended ...\r\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("the matching images are listed on standard output"), std::string::npos) << r.err;
+  }
 }
 
 // Without a configuration file the defaults hold: nothing to compare, nothing copied, and the

@@ -136,6 +136,21 @@ TEST_F(FileSearch, UnreadableFoldersAreSkipped) {
                                                              "Sub2/f.jpg", "Sub2/deep/g.jpg"}));
 }
 
+// The order does not depend on the order the folder gives its entries in: names created in a
+// shuffled order come back by name, case aside.
+TEST(FileSearchOrder, ByNameWhateverTheFolderSays) {
+  testsupport::TempDir dir;
+  const std::string root = dir.path() + "/";
+  const char* created[] = {"m.jpg", "C.jpg", "x.JPG", "a.jpg", "q.jpg", "B.jpg", "zz.jpg", "k.jpg", "e.Jpg",
+                           "aa.jpg", "y.jpg", "d.jpg", "j.jpg", "A.jpg", "n.jpg", "g.jpg"};
+  for (const char* name : created) testsupport::WriteFile(root + name, "x");
+  TStringList list;
+  FindImageFiles(root, "*.jpg", list, false, false);
+  EXPECT_EQ(Relative(list, root), (std::vector<std::string>{"A.jpg", "a.jpg", "aa.jpg", "B.jpg", "C.jpg", "d.jpg",
+                                                             "e.Jpg", "g.jpg", "j.jpg", "k.jpg", "m.jpg", "n.jpg",
+                                                             "q.jpg", "x.JPG", "y.jpg", "zz.jpg"}));
+}
+
 TEST_F(FileSearch, ChangeNotificationsAreHeldBack) {
   TStringList list;
   int changes = 0;

@@ -140,7 +140,7 @@ TEST(FootprintReuse, AFreshFileIsAnalysedEveryTime) {
   PixelsSquare = 4;
   CellSize = 1;
   TFootprint print;
-  AnalyseFootprint(file, print);
+  AnalyseFootprint(file, print, TUnreadable::Raises);
   ASSERT_TRUE(print.Loaded);
   EXPECT_FALSE(print.Source.has_value());
   TFootprint to;

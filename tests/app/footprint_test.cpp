@@ -28,7 +28,9 @@ TEST(Footprint, SizeOrientationAndType) {
     const char* orientation;
     double pixels;
   } cases[] = {{640, 480, "L", 307200}, {480, 640, "P", 307200}, {300, 300, "Q", 90000}, {0, 0, "", 0},
-               {16384, 16384, "Q", 268435456.0}};
+               {16384, 16384, "Q", 268435456.0},
+               // Past the 32-bit product: 2^31 pixels, not a negative count.
+               {65536, 32768, "L", 2147483648.0}, {2147483647, 2, "L", 4294967294.0}};
   for (const auto& c : cases) {
     TFootprint f;
     SetFootprintSize(f, c.w, c.h);

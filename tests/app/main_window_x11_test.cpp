@@ -6,6 +6,9 @@
 
 #include <sys/stat.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <functional>
 
 #include "app/compare_run.h"
@@ -182,6 +185,29 @@ TEST_F(MainWindow, EveryControlAtItsPlace) {
   }
 }
 
+// A file handed over on the command line becomes the master, its folder the folder to compare
+// and that folder's "compared/" the target. A name relative to the folder the program was
+// started in (from a terminal) means the file there.
+TEST_F(MainWindow, AFileArgumentFillsThePaths) {
+  REQUIRE_TOOL("/usr/bin/python3");
+  MakePictures("('a.png', 4, 3, (200, 30, 30))");
+  char* previous = ::getcwd(nullptr, 0);
+  ASSERT_EQ(::chdir(images.c_str()), 0);
+  for (const std::string& argument : {images + "a.png", std::string("a.png"), std::string("./a.png")}) {
+    SetCommandLine({argument});
+    Create({});
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->Edit1->Text(), images + "a.png") << argument;
+    EXPECT_EQ(form->Edit2->Text(), images) << argument;
+    EXPECT_EQ(form->Edit4->Text(), images + "compared/") << argument;
+    form->Free();
+    form = nullptr;
+  }
+  SetCommandLine({});
+  ASSERT_EQ(::chdir(previous), 0);
+  std::free(previous);
+}
+
 TEST_F(MainWindow, AllOptionsSwitchesTheEightTests) {
   Open();
   Click(form->CheckBox9);
@@ -314,6 +340,29 @@ TEST_F(MainWindow, FailedRunGivesTheButtonsBack) {
   EXPECT_TRUE(form->Button4->Enabled());
   EXPECT_TRUE(form->Button2->Enabled());
   EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+// A master that cannot be read is an error the application shows; the window stays usable and
+// the next master is analysed as usual.
+TEST_F(MainWindow, AMasterThatCannotBeReadIsAnErrorAndTheWindowGoesOn) {
+  REQUIRE_TOOL("/usr/bin/python3");
+  MakePictures("('a.png', 40, 30, (200, 30, 30))");
+  testsupport::WriteFile(images + "bad.ico", "an icon this is not");
+  Open(images + "bad.ico\r\n" + images + "\r\n");
+  form->imgprop->SetText("the last master");
+  std::vector<std::string> dialogs;
+  Application->OnModalBegin = [&](TObject*) {
+    for (int i = 0; i < Screen->FormCount(); ++i)
+      if (auto* m = dynamic_cast<TMessageForm*>(Screen->Forms(i))) dialogs.push_back(m->Message());
+  };
+  Click(form->Button2, Await("Velmora") + "xdotool key Return");
+  Application->OnModalBegin = nullptr;
+  ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_EQ(dialogs[0].find("Imagefile could not be read: " + images + "bad.ico"), 0u) << dialogs[0];
+  EXPECT_EQ(form->imgprop->Text(), "the last master");
+  form->Edit1->SetText(images + "a.png");
+  Click(form->Button2);
+  EXPECT_EQ(form->imgprop->Text().substr(0, 27), "40 - 30 - 1.330 - L - 1200 ");
 }
 
 // Leaving a folder edit adds the separator (when its text is long enough and does not end in

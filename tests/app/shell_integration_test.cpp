@@ -66,6 +66,18 @@ TEST_F(SendTo, AnEntryThatCannotBeWrittenIsNoSuccess) {
   EXPECT_TRUE(view.dialogs.empty());
 }
 
+// Deleting a file cannot take away a folder standing at the entry's path: the entry is still
+// there, and saying it was removed would be a success that did not happen.
+TEST_F(SendTo, AnEntryThatCannotBeRemovedIsNoSuccess) {
+  ::mkdir(dir.File("data").c_str(), 0755);
+  ::mkdir(dir.File("data/applications").c_str(), 0755);
+  ::mkdir(entry().c_str(), 0755);
+  testsupport::WriteFile(entry() + "/inside", "x");
+  EXPECT_THROW(RemoveSendToLink(), EInOutError);
+  EXPECT_TRUE(view.dialogs.empty());
+  EXPECT_EQ(testsupport::Run("test -d '" + entry() + "'"), 0);
+}
+
 TEST(ShellPaths, LongPathsAndDisplayNames) {
   testsupport::TempDir dir;
   ::mkdir(dir.File("real").c_str(), 0755);

@@ -19,8 +19,6 @@ constexpr int32_t kHandleIndexMask = 0x07FFFFFF;
 // Millimetres and inches per point, as the exact doubles the unit table stores.
 const double kMillimetreDivisor = std::bit_cast<double>(uint64_t{0x3FD693E93E93E93F});
 const double kInchDivisor = std::bit_cast<double>(uint64_t{0x3F8C71C71C71C71C});
-// The largest raster a page may need at 72 dpi (the bitmap cap).
-constexpr double kMaxPagePixels = 268435456.0;  // 2^28
 
 }  // namespace
 
@@ -180,9 +178,8 @@ double TTalvoPDF::ConvertY(double v) {
 
 int32_t TTalvoPDF::SetPageSize(double width, double height) {
   const double w = ConvertLength(width), h = ConvertLength(height);
-  // A page that no raster could hold, or no page at all, is refused before it is written.
-  if (!std::isfinite(w) || !std::isfinite(h) || !(w > 0) || !(h > 0)) return 0;
-  if (std::ceil(w) * std::ceil(h) > kMaxPagePixels) return 0;
+  // No PDF number holds an infinity: written out, such a page would not measure what was set.
+  if (!std::isfinite(w) || !std::isfinite(h)) return 0;
   TPDFPageTree& tree = PageTree();
   const double oldW = tree.GetPageWidth(), oldH = tree.GetPageHeight();
   tree.SetPageWidth(w);

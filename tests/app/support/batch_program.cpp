@@ -22,11 +22,21 @@ void BatchProgram::Config(const std::vector<std::string>& lines) const {
 }
 
 BatchResult BatchProgram::Run(const std::string& argument, const testsupport::ChildLimits& limits) const {
+  return Exec(argument, limits, false);
+}
+
+BatchResult BatchProgram::RunWithDisplay(const std::string& argument) const {
+  return Exec(argument, {.seconds = 300}, true);
+}
+
+BatchResult BatchProgram::Exec(const std::string& argument, const testsupport::ChildLimits& limits,
+                               bool withDisplay) const {
   BatchResult r;
   const std::string out = dir_.File("stdout.txt"), err = dir_.File("stderr.txt");
+  std::vector<std::string> unset;
+  if (!withDisplay) unset.push_back("DISPLAY");
   r.end = testsupport::ExecLimited({prog_ + "velmora", argument},
-                                   {.cwd = "/", .stdout_path = out, .stderr_path = err, .unset_env = {"DISPLAY"}},
-                                   limits);
+                                   {.cwd = "/", .stdout_path = out, .stderr_path = err, .unset_env = unset}, limits);
   if (r.end.how == testsupport::ChildEnd::How::kExited) r.status = r.end.code;
   r.out = testsupport::ReadFile(out);
   r.err = testsupport::ReadFile(err);

@@ -28,8 +28,12 @@ class BatchProgram {
   // Writes Velmora.cfg beside the program, CR LF after each line.
   void Config(const std::vector<std::string>& lines) const;
   BatchResult Run(const std::string& argument = "X", const testsupport::ChildLimits& limits = {.seconds = 300}) const;
+  // The same with DISPLAY left as it is (it is taken away otherwise).
+  BatchResult RunWithDisplay(const std::string& argument = "X") const;
 
  private:
+  BatchResult Exec(const std::string& argument, const testsupport::ChildLimits& limits, bool withDisplay) const;
+
   const testsupport::TempDir& dir_;
   std::string prog_;
   bool ready_ = false;

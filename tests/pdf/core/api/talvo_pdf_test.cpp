@@ -11,6 +11,7 @@
 #include "pdf/core/document/pdf_document.h"
 #include "pdf/core/pagetree/page_tree.h"
 #include "pdf/core/xmp/xmp_packet.h"
+#include "platform/gdi/bitmap.h"
 #include "platform/rtl/streams.h"
 
 namespace {
@@ -151,17 +152,40 @@ TEST(TalvoPDF, PageSize) {
   EXPECT_NEAR(tree.GetPageWidth(), 72, 1e-9);
   EXPECT_NEAR(tree.GetPageHeight(), 144, 1e-9);
   api.SetUnits(0);
-  // Sizes no raster could hold are refused and the old size stays.
+  // Sizes no PDF number can hold do not take, and the old size stays.
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double bad[][2] = {{0, 10}, {10, -1}, {inf, 10}, {10, nan}, {16385, 16385}, {268435457, 1}};
+  const double bad[][2] = {{inf, 10}, {10, -inf}, {10, nan}, {nan, 10}};
   for (const auto& b : bad) {
     EXPECT_EQ(api.SetPageSize(b[0], b[1]), 0) << b[0] << " x " << b[1];
     EXPECT_NEAR(tree.GetPageWidth(), 72, 1e-9);
     EXPECT_NEAR(tree.GetPageHeight(), 144, 1e-9);
   }
-  EXPECT_EQ(api.SetPageSize(16384, 16384), 1);  // exactly 2^28 pixels
-  EXPECT_EQ(api.SetPageSize(268435456, 1), 1);
+  // Any size that reads back takes, also one no raster at 72 dpi could hold: whether a page
+  // can be drawn is the render's answer, at the resolution asked for.
+  const double taken[][2] = {{0, 10}, {10, -1}, {16385, 16385}, {268435457, 1}, {20000, 20000}};
+  for (const auto& t : taken) {
+    EXPECT_EQ(api.SetPageSize(t[0], t[1]), 1) << t[0] << " x " << t[1];
+    EXPECT_EQ(tree.GetPageWidth(), t[0]);
+    EXPECT_EQ(tree.GetPageHeight(), t[1]);
+  }
+}
+
+// A page of 20,000 x 20,000 points is a valid page: at 72 dpi its raster is beyond the bitmap
+// cap and the render says so; at 9 dpi it is drawn.
+TEST(TalvoPDF, APageTooLargeFor72DpiRendersSmaller) {
+  TTalvoPDF api;
+  ASSERT_EQ(api.SetPageSize(20000, 20000), 1);
+  TMemoryStream large;
+  EXPECT_EQ(api.RenderPage(72, 1, 0, large), 0);
+  EXPECT_FALSE(api.RenderMessage().empty());
+  TMemoryStream small;
+  ASSERT_EQ(api.RenderPage(9, 1, 0, small), 1) << api.RenderMessage();
+  TBitmap page;
+  small.SetPosition(0);
+  page.LoadFromStream(small);
+  EXPECT_EQ(page.Width(), 2500);
+  EXPECT_EQ(page.Height(), 2500);
 }
 
 TEST(TalvoPDF, PlaceImageWithoutImage) {
