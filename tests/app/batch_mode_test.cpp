@@ -506,6 +506,17 @@ TEST_F(BatchMode, TheClipboardListOutlivesTheProgramOnlyWithAManager) {
   }
 }
 
+// Every way out saves the settings; where they cannot be saved (a folder stands where the file
+// goes, so there were none to read either) the program still ends, saying so on standard error;
+// the status is that of the first failure (here the empty master path).
+TEST_F(BatchMode, SettingsThatCannotBeSavedAreAFailureOnStandardError) {
+  ASSERT_EQ(::mkdir((prog + "Velmora.cfg").c_str(), 0755), 0);
+  const Result r = RunBatch();
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_EQ(r.err.find("Unknown path for imagefile."), 0u) << r.err;
+  EXPECT_NE(r.err.find("Velmora.cfg"), std::string::npos) << r.err;
+}
+
 // Without a configuration file the defaults hold: nothing to compare, nothing copied, and the
 // run still ends in good order; the file is written on the way out.
 TEST_F(BatchMode, NoConfigurationFile) {
