@@ -153,11 +153,11 @@ void TPDFRenderer::OpStrokeColorN(TPDFContentRun& run) {
 }
 
 
-void TPDFRenderer::SetFillColor(TPDFContentRun& run) {
+void TPDFRenderer::SetFillColor(TPDFContentRun& run, const TPDFMatrix* patternBase) {
   if (run.ColorLocked || run.State.FillColorLocked != 0) return;
   run.Canvas->SetBlendMode(run.State.BlendMode);
   run.State.FillAlternateSpace.clear();
-  SetColor(run, true);
+  SetColor(run, true, patternBase);
 }
 
 void TPDFRenderer::SetStrokeColor(TPDFContentRun& run) {
@@ -167,7 +167,7 @@ void TPDFRenderer::SetStrokeColor(TPDFContentRun& run) {
 
 // Only the fill keeps what a CMYK colour was made of and a Separation's alternate space (for
 // overprint and output that wants them back), and only a fill turns white on a missing pattern.
-void TPDFRenderer::SetColor(TPDFContentRun& run, bool fill) {
+void TPDFRenderer::SetColor(TPDFContentRun& run, bool fill, const TPDFMatrix* patternBase) {
   TPDFGraphicsState& state = run.State;
   TSide side{fill ? state.FillColor : state.StrokeColor, fill ? state.FillColorText : state.StrokeColorText,
              fill ? state.FillPattern : state.StrokePattern};
@@ -216,7 +216,8 @@ void TPDFRenderer::SetColor(TPDFContentRun& run, bool fill) {
       side.Color = lab->ToColor(l, a, b, manager);
     }
   } else if (space.starts_with("Pattern:")) {
-    side.Pattern = PatternForName(run, std::string_view(space).substr(8));
+    const std::string_view name = std::string_view(space).substr(8);
+    side.Pattern = patternBase != nullptr ? PatternPlaced(run, name, *patternBase) : PatternForName(run, name);
     // A pattern the resources do not hold fills white.
     if (fill && side.Pattern == nullptr) side.Color = 0xFFFFFF;
   }

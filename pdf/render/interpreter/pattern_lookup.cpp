@@ -129,18 +129,51 @@ void TPDFRenderer::RenderPatternCell(TPDFStream* stream, int32_t pixelWidth, int
 }
 
 void TPDFRenderer::OpShading(TPDFContentRun& run) {
-  // The shading fills the clip, its coordinates in the current user space.
-  const std::string name(run.PopString());
-  if (!run.Visible) return;
-  TZRXPattern* shading = PatternPlaced(run, name, CurrentMatrix);
-  if (shading == nullptr || shading->Kind != TZRXPattern::kAxial) return;
-  if (run.EPS != nullptr) return PaintEPSPattern(run, *shading, false, false);
+  TPDFGraphicsState& state = run.State;
+  // The fill colour operator finds the shading (a pattern of the fill space) and the fill
+  // state hands it to the canvas. A shading neither uses nor changes the colour a later fill
+  // paints with: the fill side of the state comes back once the shading is painted.
+  TPDFGraphicsState fillSide;
+  fillSide.FillColor = state.FillColor;
+  fillSide.FillColorText = std::move(state.FillColorText);
+  fillSide.FillCMYK = state.FillCMYK;
+  fillSide.FillPattern = state.FillPattern;
+  fillSide.FillColorSpace = std::move(state.FillColorSpace);
+  fillSide.FillAlternateSpace = std::move(state.FillAlternateSpace);
+  state.FillColorText = fillSide.FillColorText;
+  state.FillAlternateSpace = fillSide.FillAlternateSpace;
+  state.FillColorSpace = "Pattern:" + std::string(run.PopString());
+  // Its coordinates are those of the current user space.
+  SetFillColor(run, &CurrentMatrix);
+  ApplyFillState(run, kFillRuleWinding);
+  if (run.Visible) PaintShading(run);
+  state.FillColor = fillSide.FillColor;
+  state.FillColorText = std::move(fillSide.FillColorText);
+  state.FillCMYK = fillSide.FillCMYK;
+  state.FillPattern = fillSide.FillPattern;
+  state.FillColorSpace = std::move(fillSide.FillColorSpace);
+  state.FillAlternateSpace = std::move(fillSide.FillAlternateSpace);
+}
+
+// The bounds of the clip filled with what the fill state holds: the shading, or the plain
+// colour where the colour operator found none (white) or changed nothing (a glyph that takes
+// its caller's colour).
+void TPDFRenderer::PaintShading(TPDFContentRun& run) {
+  TZRXPattern* pattern = run.State.FillPattern;
+  // A shading this renderer cannot draw (radial, function-based, mesh, or of a space or
+  // function it does not read) paints nothing: the plain colour is not the shading's, and
+  // over the bounds of the clip it would cover what lies there, the whole page where no clip
+  // is set.
+  if (pattern != nullptr && pattern->Kind == TZRXPattern::kUnusable) return;
+  if (run.EPS != nullptr) {
+    if (PaintsAsPicture(pattern)) PaintEPSPattern(run, *pattern, false, false);
+    return;
+  }
   TPDFDaubrix& canvas = *run.Canvas;
-  if (canvas.BackEnd() == kBackEndHTML5)
-    return PaintHTML5Pattern(run, *shading, false, {0, 0, double(RasterWidth), double(RasterHeight)});
-  canvas.SetFillAlpha(std::clamp(run.State.FillAlpha, 0.0, 1.0));
-  canvas.SetMatrix(shading->Base);
-  canvas.SetFillPattern(shading);
+  if (canvas.BackEnd() == kBackEndHTML5) {
+    if (PaintsAsPicture(pattern))
+      PaintHTML5Pattern(run, *pattern, false, {0, 0, double(RasterWidth), double(RasterHeight)});
+    return;
+  }
   canvas.FillClipBounds();
-  canvas.SetFillPattern(nullptr);
 }

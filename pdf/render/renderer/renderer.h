@@ -266,9 +266,11 @@ class TPDFRenderer {
 
   // Colour.
   std::string SelectColorSpace(TPDFContentRun& run, std::string_view operand);
-  void SetFillColor(TPDFContentRun& run);
+  // A pattern the colour operator finds is placed on patternBase when given (sh: the current
+  // user space), else on the default space of the content.
+  void SetFillColor(TPDFContentRun& run, const TPDFMatrix* patternBase = nullptr);
   void SetStrokeColor(TPDFContentRun& run);
-  void SetColor(TPDFContentRun& run, bool fill);
+  void SetColor(TPDFContentRun& run, bool fill, const TPDFMatrix* patternBase = nullptr);
   void ApplyExtGState(TPDFContentRun& run, std::string_view name);
   TZRXPattern* PatternForName(TPDFContentRun& run, std::string_view name);
   // A pattern or shading of the content's resources placed by base (its space to the output).
@@ -395,6 +397,7 @@ class TPDFRenderer {
   void OpFillColorN(TPDFContentRun& run);
   void OpStrokeColorN(TPDFContentRun& run);
   void OpShading(TPDFContentRun& run);
+  void PaintShading(TPDFContentRun& run);
   void OpInlineImage(TPDFContentRun& run);
   void OpXObject(TPDFContentRun& run);
   void OpBeginText(TPDFContentRun& run);

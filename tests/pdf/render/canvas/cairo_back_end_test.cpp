@@ -115,6 +115,31 @@ TEST(CairoBackEnd, BlendModesReachThePage) {
   EXPECT_EQ(rendertest::PixelAt(r, 75, 50), 0x000000u);
 }
 
+// The blend mode reaches the canvas with the fill colour; a stroke and a shading then blend
+// by it too (the stroke after a fill colour set since the last paint, the shading because sh
+// sets its fill colour). Red multiplied over yellow stays red, over cyan it is black, as
+// poppler draws both.
+TEST(CairoBackEnd, StrokesAndShadingsBlendAsTheStateSays) {
+  const std::string backdrop = "1 1 0 rg 0 0 50 100 re f 0 1 1 rg 50 0 50 100 re f /M gs ";
+  const std::string resources =
+      "<< /ExtGState << /M << /BM /Multiply >> >> /Shading << /Red << /ShadingType 2 /ColorSpace /DeviceRGB "
+      "/Coords [0 0 100 0] /Extend [true true] /Function << /FunctionType 2 /Domain [0 1] /C0 [1 0 0] "
+      "/C1 [1 0 0] /N 1 >> >> >> >>";
+  for (const std::string& paint : {std::string("0 0 0 rg 1 0 0 RG 20 w 0 50 m 100 50 l S"),
+                                   std::string("q 0 40 100 20 re W n /Red sh Q")}) {
+    TestPdf pdf;
+    const int page = pdf.AddPage(backdrop + paint, resources);
+    std::string error;
+    const testraster::Raster r = RenderCairo(pdf, page, kCairo, &error);
+    if (!error.empty()) GTEST_SKIP() << error;
+    EXPECT_EQ(rendertest::PixelAt(r, 25, 50), 0xFF0000u) << paint;
+    EXPECT_EQ(rendertest::PixelAt(r, 75, 50), 0x000000u) << paint;
+    EXPECT_EQ(rendertest::PixelAt(r, 75, 20), 0x00FFFFu) << paint;
+    const testraster::Raster poppler = rendertest::RenderPopplerCairo(pdf);
+    if (poppler.Width > 0) EXPECT_EQ(rendertest::PixelAt(poppler, 75, 50), 0x000000u) << paint;
+  }
+}
+
 // Each end of an axial shading extends or stops as its own flag says, and the pattern's matrix
 // places the shading: stretched twice as wide from x = 10, it runs from 10 to 70.
 TEST(CairoBackEnd, AxialShadingsExtendEachEndAsTheirFlagsSay) {

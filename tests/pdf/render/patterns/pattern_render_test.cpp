@@ -153,4 +153,54 @@ TEST(PatternRender, ShadingsOfGreyIccFunctionArraysAndDomainsFillLikePoppler) {
   }
 }
 
+// sh fills the clip with the shading in the current user space and leaves the fill colour as
+// it was: a later fill paints in its own colour. A shading of a kind this renderer does not
+// draw (radial here) paints nothing, not the fill colour over the clip; a name the resources
+// do not hold paints the clip white, as a fill with a missing pattern does; and the
+// shading's place follows the matrix in force at sh.
+TEST(PatternRender, ShFillsTheClipAndLeavesTheFillColour) {
+  REQUIRE_TOOL("pdftoppm");
+  const std::string axial =
+      "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [10 0 90 0] /Extend [true true] "
+      "/Function << /FunctionType 2 /Domain [0 1] /C0 [1 1 0] /C1 [0 1 1] /N 1 >> >>";
+  const std::string radial =
+      "<< /ShadingType 3 /ColorSpace /DeviceRGB /Coords [50 50 0 50 50 30] /Extend [true true] "
+      "/Function << /FunctionType 2 /Domain [0 1] /C0 [1 1 0] /C1 [0 1 0] /N 1 >> >>";
+  // The canvas last painted red; the fill colour is green.
+  const std::string kRadial =
+      "0 0 1 rg 0 0 100 40 re f 1 0 0 rg 95 95 5 5 re f 0 1 0 rg q 10 10 80 80 re W n /Rad sh Q";
+  struct Case {
+    const char* name;
+    std::string content;
+    bool likePoppler;       // the whole page within poppler's neighbourhood
+    int x, y;               // a pixel and its colour in ours
+    uint32_t colour;
+  };
+  const Case cases[] = {
+      {"a fill after sh", "1 0 0 rg /Ax sh 20 20 20 20 re f", true, 30, 70, 0xFF0000},
+      {"a fill after sh in a clip", "0 0 1 rg 0 50 100 50 re W n /Ax sh 10 60 20 20 re f", true, 20, 30, 0x0000FF},
+      {"under a matrix", "q 0.5 0 0 1 0 0 cm 0 0 100 100 re W n /Ax sh Q", true, 75, 50, 0xFFFFFF},
+      {"radial", kRadial, false, 50, 50, 0xFFFFFF},
+      {"radial over a fill", kRadial, false, 50, 75, 0x0000FF},
+      {"missing", "0 0 1 rg 0 0 100 100 re f q 20 20 60 60 re W n /None sh Q 10 10 10 10 re f", false, 50, 50,
+       0xFFFFFF},
+      {"missing, the fill after it", "0 0 1 rg 0 0 100 100 re f 20 20 60 60 re W n /None sh 30 30 10 10 re f", false,
+       35, 65, 0x0000FF},
+  };
+  for (const Case& c : cases) {
+    TestPdf pdf;
+    const int page = pdf.AddPage(c.content, "<< /Shading << /Ax " + axial + " /Rad " + radial + " >> >>");
+    std::string error;
+    const auto ours = rendertest::RenderOurs(pdf, page, &error);
+    EXPECT_EQ(error, "") << c.name;
+    ASSERT_EQ(ours.Width, 100) << c.name;
+    EXPECT_EQ(rendertest::PixelAt(ours, c.x, c.y), c.colour) << c.name;
+    if (c.likePoppler) {
+      const auto poppler = rendertest::RenderPoppler(pdf);
+      ASSERT_EQ(ours.Width, poppler.Width);
+      EXPECT_LE(rendertest::CountOutsideNeighbourhood(ours, poppler, 24), 100) << c.name;
+    }
+  }
+}
+
 }  // namespace
