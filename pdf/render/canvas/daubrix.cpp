@@ -192,6 +192,7 @@ void TPDFDaubrix::FillClipBounds() {
 
 namespace {
 
+// An alpha beyond 1 (a "CA" of 50) would spill out of its byte.
 uint32_t ToARGB(uint32_t color, double alpha) {
   const double a = std::isfinite(alpha) ? std::clamp(alpha, 0.0, 1.0) : 1.0;
   const uint32_t top = uint32_t(RoundHalfEven(a * 255.0));

@@ -180,7 +180,8 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   TCairoDLL* Cairo() const { return cairo_.get(); }
   cairo_t* CairoContext() const { return cairoContext_; }
 
-  // ARGB of the fill and stroke colours with round(alpha x 255) (halves to even) on top.
+  // ARGB of the fill and stroke colours with round(alpha x 255) (halves to even) on top, the
+  // alpha taken as 0..1 (an ExtGState's CA may hold any number).
   uint32_t FillARGB() const;
   uint32_t StrokeARGB() const;
 
@@ -200,6 +201,8 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   int32_t LineJoin() const { return lineJoin_; }
   double MiterLimit() const { return miterLimit_; }
   uint8_t BlendMode() const { return blendMode_; }
+  double FillAlpha() const { return fillAlpha_; }
+  double StrokeAlpha() const { return strokeAlpha_; }
   uint8_t FillRule() const { return fillRule_; }
   const TGPDashArray& Dash() const { return dash_; }
   double DashPhase() const { return dashPhase_; }

@@ -179,8 +179,8 @@ void TPDFRenderer::SetColor(TPDFContentRun& run, bool fill, const TPDFMatrix* pa
     side.Color = manager.RGBToColor(r, g, b);
     side.Text = NumberText(r) + NumberText(g) + NumberText(b) + "setrgbcolor";
   } else if (space == "DeviceCMYK") {
-    const double k = Unit(run.PopNumber()), y = Unit(run.PopNumber()), m = Unit(run.PopNumber()),
-                 c = Unit(run.PopNumber());
+    // As given: the conversion's results are clamped when they are packed.
+    const double k = run.PopNumber(), y = run.PopNumber(), m = run.PopNumber(), c = run.PopNumber();
     double r = 0, g = 0, b = 0;
     manager.CMYKToRGB(c, m, y, k, r, g, b);
     side.Color = manager.RGBToColor(r, g, b);

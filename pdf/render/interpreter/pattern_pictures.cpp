@@ -51,7 +51,7 @@ TPDFRenderer::TEPSPainter TPDFRenderer::PatternPainter(TPDFContentRun& run, TZRX
   const TPDFMatrix base = {pattern.Base[0], pattern.Base[1], pattern.Base[2],
                            pattern.Base[3], pattern.Base[4], pattern.Base[5]};
   MatrixMultiply(device, base, toPicture);
-  const double alpha = std::isnan(run.State.FillAlpha) ? 0.0 : std::clamp(run.State.FillAlpha, 0.0, 1.0);
+  const double alpha = run.State.FillAlpha;
   return [&pattern, device, alpha](TPDFDaubrix& canvas) {
     canvas.SetFillAlpha(alpha);
     canvas.SetMatrix(device);

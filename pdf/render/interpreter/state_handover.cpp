@@ -7,16 +7,9 @@
 #include "pdf/render/patterns/zrx_pattern.h"
 #include "pdf/render/renderer/renderer.h"
 
-namespace {
-
-double Unit(double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); }
-
-}  // namespace
-
 void TPDFRenderer::ApplyFillState(TPDFContentRun& run, uint8_t rule) {
   TPDFDaubrix& canvas = *run.Canvas;
-  // An alpha beyond 1 (an ExtGState "CA" in percent) would overflow the colour's alpha byte.
-  canvas.SetFillAlpha(Unit(run.State.FillAlpha));
+  canvas.SetFillAlpha(run.State.FillAlpha);
   canvas.SetFillRule(rule);
   if (run.State.FillPattern == nullptr) {
     canvas.SetFillColor(run.State.FillColor);
@@ -31,7 +24,7 @@ void TPDFRenderer::ApplyFillState(TPDFContentRun& run, uint8_t rule) {
 void TPDFRenderer::ApplyStrokeState(TPDFContentRun& run) {
   TPDFDaubrix& canvas = *run.Canvas;
   const TPDFGraphicsState& state = run.State;
-  canvas.SetStrokeAlpha(Unit(state.StrokeAlpha));
+  canvas.SetStrokeAlpha(state.StrokeAlpha);
   if (state.StrokePattern != nullptr) {
     canvas.SetMatrix(state.StrokePattern->Base);
     canvas.SetStrokePattern(state.StrokePattern);

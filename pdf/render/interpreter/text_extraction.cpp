@@ -122,9 +122,10 @@ void TPDFRenderer::TextColorText(const TPDFGraphicsState& state, std::string& te
   if (Mode != kRenderTextExtraction || funnel_->ColorFlag == 0) return;
   if (state.FillColorSpace == "DeviceCMYK" || state.FillAlternateSpace == "DeviceCMYK") {
     for (double v : state.FillCMYK) {
+      // Two digits an ink: a value beyond 0..1 (k with 2) would write three, or sixteen.
       const double ink = std::isfinite(v) ? std::clamp(v, 0.0, 1.0) : 0.0;
       text += IntToHex(uint64_t(RoundHalfEven(ink * 255)), 2);
-      components.push_back(ink);
+      components.push_back(v);
     }
     return;
   }

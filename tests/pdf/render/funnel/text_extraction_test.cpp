@@ -163,6 +163,11 @@ TEST(TextExtraction, TextColourComponentsAreInksOrBytesOverTheirMost) {
   renderer.TextColorText(state, text, components);
   EXPECT_EQ(text, "1A334CFF");  // 25.5 to 26, 51, 76.5 to 76, 255
   EXPECT_EQ(components, (std::vector<double>{0.1, 0.2, 0.3, 1.0}));
+  // Inks beyond 0..1 keep two digits each in the text; the components stay as given.
+  state.FillCMYK = {0, 0, -0.5, 2};
+  renderer.TextColorText(state, text, components);
+  EXPECT_EQ(text, "000000FF");
+  EXPECT_EQ(components, (std::vector<double>{0, 0, -0.5, 2}));
 }
 
 }  // namespace

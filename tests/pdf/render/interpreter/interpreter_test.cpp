@@ -179,16 +179,22 @@ TEST(Interpreter, MembershipPolicies) {
 
 TEST(Interpreter, ExtGStateSetsLineStyleAndAlphas) {
   TestPdf pdf;
-  const int page = pdf.AddPage("", "<< /ExtGState << /A 5 0 R /B 6 0 R /C 7 0 R >> >>");
+  const int page = pdf.AddPage("", "<< /ExtGState << /A 5 0 R /B 6 0 R /C 7 0 R /D 8 0 R >> >>");
   pdf.Add("<< /Type /ExtGState /LW 3 /ca 50 /CA 0.25 /BM /Multiply >>");
   pdf.Add("<< /Type /Pattern /LW 9 >>");
   pdf.Add("<< /LW 2 /ca 0.5 >>");
+  pdf.Add("<< /CA 50 >>");
   Interpreter run(pdf, page);
   EXPECT_NE(run.Run("/A gs 0 0 m 1 0 l S").find("width=3 "), std::string::npos);
   // "ca" 50 is 50 percent.
   EXPECT_EQ(run.canvas.StrokeARGB() >> 24, 64u);
   run.Run("/A gs 0 0 1 1 re f");
   EXPECT_EQ(run.canvas.FillARGB() >> 24, 128u);
+  // "CA" 50 stays 50 and reaches the canvas so; its colours take it as opaque (255, where
+  // round(50 x 255) would leave 206 in the alpha byte).
+  run.Run("/D gs 0 0 m 1 0 l S 0 0 1 1 re f");
+  EXPECT_EQ(run.canvas.StrokeAlpha(), 50);
+  EXPECT_EQ(run.canvas.StrokeARGB() >> 24, 255u);
   // An ExtGState whose Type is something else is ignored.
   EXPECT_NE(run.Run("/B gs 0 0 m 1 0 l S").find("width=1 "), std::string::npos);
   EXPECT_NE(run.Run("/C gs 0 0 m 1 0 l S").find("width=2 "), std::string::npos);
