@@ -48,8 +48,10 @@ T* TPDFRenderer::SpaceFromName(const std::vector<std::unique_ptr<T>>& list, std:
   return nullptr;
 }
 
-// Spaces are made once per colour-space array: content that selects one space again and
-// again must not make a new object each time.
+// Spaces are made once per colour-space array and kept for the render. A space made at every
+// selection would keep its tint transform (a sampled one may hold megabytes) once for each
+// time content selects it. Keyed by the array, not by the resource name: a form or a pattern
+// cell may give the page's name to a space of its own.
 template <class T, class... Made>
 std::string TPDFRenderer::KeptSpace(std::vector<std::unique_ptr<T>>& list, std::string_view prefix,
                                     TPDFArray* array, std::string_view operand, Made... made) {

@@ -121,6 +121,16 @@ INSTANTIATE_TEST_SUITE_P(
                    .resources = "<< /ExtGState << /Half << /ca 0.5 >> >> >>",
                    .exact = true,
                    .gdi = false},
+        // A form's resources may name another Separation by the page's name: each is its own.
+        OracleCase{.name = "separations_of_one_name_in_a_page_and_a_form",
+                   .content = "/CS0 cs 1 sc 0 0 50 100 re f /Fm Do",
+                   .resources = "<< /ColorSpace << /CS0 [/Separation /A /DeviceRGB 5 0 R] >> "
+                                "/XObject << /Fm 6 0 R >> >>",
+                   .objects = {"<< /FunctionType 2 /Domain [0 1] /C0 [1 1 1] /C1 [1 0 0] /N 1 >>",
+                               "stream:<< /Subtype /Form /BBox [0 0 100 100] /Resources << /ColorSpace << "
+                               "/CS0 [/Separation /B /DeviceRGB 7 0 R] >> >> >>|/CS0 cs 1 sc 50 0 50 100 re f",
+                               "<< /FunctionType 2 /Domain [0 1] /C0 [1 1 1] /C1 [0 0 1] /N 1 >>"},
+                   .exact = true},
         OracleCase{.name = "hairline",
                    .content = "0 w 10 50.5 m 90 50.5 l S",
                    .allowed = 4}));
