@@ -25,12 +25,9 @@ void TPDFDeviceNColorSpace::Load(TPDFArray* array, std::string_view key) {
 }
 
 void TPDFDeviceNColorSpace::SetTints(const std::vector<double>& values, bool colourOnly) {
-  std::vector<double> tints(values.size());
+  const std::vector<double>& tints = values;
   std::string key;
-  for (size_t i = 0; i < values.size(); ++i) {
-    tints[i] = std::isnan(values[i]) ? 0.0 : std::clamp(values[i], 0.0, 1.0);
-    key += NumberText(tints[i]);
-  }
+  for (double tint : tints) key += NumberText(tint);
   const bool cached = ComponentCount == 1;
   if (cached) {
     const auto hit = std::find(CacheKeys.begin(), CacheKeys.end(), key);

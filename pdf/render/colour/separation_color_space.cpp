@@ -21,7 +21,6 @@ void TPDFSeparationColorSpace::SetTint(double tint, bool colourOnly) {
   Color = 0;
   ColorText = "0.5 setgray";
   if (!TintTransform || TintTransform->InputCount != 1) return;
-  tint = std::isnan(tint) ? 0.0 : std::clamp(tint, 0.0, 1.0);
   std::vector<double> outputs;
   TintTransform->Evaluate({tint}, outputs);
   if (outputs.size() == 4 && AlternateName == "DeviceCMYK") {
@@ -34,6 +33,7 @@ void TPDFSeparationColorSpace::SetTint(double tint, bool colourOnly) {
                   ColorantName + ") findcmykcustomcolor " + NumberText(tint) + "setcustomcolor";
     }
   } else if (outputs.size() == 1 && AlternateName == "DeviceGray") {
+    // Clamped first: a grey beyond 1 would spill into the neighbouring colour bytes.
     const double g = std::isnan(outputs[0]) ? 0.0 : std::clamp(outputs[0], 0.0, 1.0);
     RGB = {g, g, g};
     Color = static_cast<COLORREF>(RoundHalfEven(g * 255) * 0x010101);

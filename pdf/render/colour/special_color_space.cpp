@@ -47,7 +47,8 @@ void TPDFSpecialColorSpace::LoadAlternateAndTransform(TPDFObject* alternate, TPD
 }
 
 void TPDFSpecialColorSpace::ColorFromCMYK(const std::vector<double>& outputs) {
-  for (size_t i = 0; i < 4; ++i) CMYK[i] = Unit(outputs[i]);
+  // As the transform gives them: the conversion's results are clamped when they are packed.
+  for (size_t i = 0; i < 4; ++i) CMYK[i] = outputs[i];
   ColorManager->CMYKToRGB(CMYK[0], CMYK[1], CMYK[2], CMYK[3], RGB[0], RGB[1], RGB[2]);
   Color = ColorManager->RGBToColor(RGB[0], RGB[1], RGB[2]);
 }

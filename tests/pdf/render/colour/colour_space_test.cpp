@@ -85,13 +85,43 @@ TEST(SeparationColorSpace, GreyAndRgbAlternatesAreClampedBeforeTheyBecomeColours
   EXPECT_EQ(grey.ColorText, "1.000 1.000 1.000 setrgbcolor");
   grey.SetTint(0.5, true);
   EXPECT_EQ(grey.Color, 0xBFBFBFu);  // 0.75 x 255 = 191.25
-  grey.SetTint(3, false);            // the tint itself is clamped to 1 first
+  grey.SetTint(3, false);            // the transform's 4.5 is clamped
   EXPECT_EQ(grey.Color, 0xFFFFFFu);
   TPDFSeparationColorSpace rgb(&manager);
   rgb.Load(ArrayOf(pdf, 2), "/B");
   rgb.SetTint(1, false);
   EXPECT_EQ(rgb.Color, 0x8000FFu);
   EXPECT_EQ(rgb.ColorText, "1.000 0.000 0.500 setrgbcolor");
+}
+
+// Tints reach the tint transform as content gives them (a calculator does not clip them to its
+// domain), and CMYK inks are kept as the transform gives them; only the packed colour is
+// clamped.
+TEST(SeparationColorSpace, TintsAndInksGoAsGiven) {
+  TestPdf pdf;
+  pdf.AddStream("<< /FunctionType 4 /Domain [0 1] /Range [0 1] >>", "{ 2 div }");
+  pdf.Add("[/Separation /A /DeviceGray 1 0 R]");
+  pdf.Add("[/Separation /K /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0 0 1.5] /N 1 >>]");
+  pdf.AddStream("<< /FunctionType 4 /Domain [0 1] /Range [0 1 0 1 0 1] >>", "{ 2 div dup dup }");
+  pdf.Add("[/DeviceN [/Spot] /DeviceRGB 4 0 R]");
+  TPDFSimpleColorManager manager;
+  TPDFSeparationColorSpace grey(&manager);
+  grey.Load(ArrayOf(pdf, 2), "/A");
+  grey.SetTint(1.5, false);
+  EXPECT_EQ(grey.Color, 0xBFBFBFu);  // 0.75, not the 0.5 of a tint clamped to 1
+  TPDFSeparationColorSpace black(&manager);
+  black.Load(ArrayOf(pdf, 3), "/K");
+  black.SetTint(1, false);
+  EXPECT_DOUBLE_EQ(black.CMYK[3], 1.5);
+  EXPECT_EQ(black.ColorText, "0.000 0.000 0.000 1.500 (K) findcmykcustomcolor 1.000 setcustomcolor");
+  double r = 0, g = 0, b = 0;
+  manager.CMYKToRGB(0, 0, 0, 1.5, r, g, b);
+  EXPECT_EQ(black.Color, manager.RGBToColor(r, g, b));
+  TPDFDeviceNColorSpace spot(&manager);
+  spot.Load(ArrayOf(pdf, 5), "/N");
+  spot.SetTints({1.5}, false);
+  EXPECT_EQ(spot.Color, 0xBFBFBFu);
+  EXPECT_EQ(spot.CacheKeys, std::vector<std::string>{"1.500 "});
 }
 
 TEST(SeparationColorSpace, UnusableSpacesAreBlackWithTheFallbackText) {

@@ -116,6 +116,33 @@ TEST(ColourSpaces, ASpaceSelectedAgainAndAgainHoldsItsTransformOnce) {
   EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024);
 }
 
+// A Separation or DeviceN over Lab converts with its alternate's white point and ranges, as a
+// Lab space of those does; not with what the colour manager was last handed, which would
+// give one tint two colours on one page.
+TEST(ColourSpaces, ASpotOverLabTakesItsAlternatesWhitePoint) {
+  TestPdf pdf;
+  const std::string d65 = "[/Lab << /WhitePoint [0.9505 1 1.089] >>]";
+  const std::string toLab = "<< /FunctionType 2 /Domain [0 1] /C0 [100 0 0] /C1 [60 40 -30] /N 1 >>";
+  const int page = pdf.AddPage("", "<< /ColorSpace << /D65 " + d65 +
+                                       " /D50 [/Lab << /WhitePoint [0.9642 1 0.8249] >>] /Sep [/Separation /S " +
+                                       d65 + " " + toLab + "] /DevN [/DeviceN [/S] " + d65 + " " + toLab +
+                                       "] >> >>");
+  TPDFFontCollection fonts;
+  TPDFRenderer renderer(&fonts);
+  RecordingCanvas canvas;
+  renderer.RunContentStream(&canvas, pdf.Dict(page), nullptr,
+                            "/D65 cs 60 40 -30 sc 0 0 1 1 re f /Sep cs 1 sc 0 0 1 1 re f /D50 cs 60 40 -30 sc 0 0 1 1 "
+                            "re f /Sep cs 1 sc 0 0 1 1 re f /DevN cs 1 sc 0 0 1 1 re f");
+  std::vector<std::string> fills;
+  for (const std::string& call : canvas.Calls)
+    if (call.rfind("f color=", 0) == 0) fills.push_back(call.substr(8, 6));
+  ASSERT_EQ(fills.size(), 5u);
+  EXPECT_NE(fills[0], fills[2]);  // the white points differ
+  EXPECT_EQ(fills[1], fills[0]);
+  EXPECT_EQ(fills[3], fills[0]);
+  EXPECT_EQ(fills[4], fills[0]);
+}
+
 TEST_F(Colours, StrokeColoursFollowTheSameRules) {
   canvas_.Calls.clear();
   renderer_.RunContentStream(&canvas_, pdf_.Dict(page_), nullptr, "2 G /Sep CS 1 SC 0 0 m 1 0 l S 0.5 G 0 0 m 1 0 l S");
