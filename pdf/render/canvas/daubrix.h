@@ -140,7 +140,8 @@ class TPDFDaubrix : public TPDFGenericCanvas {
 
   // Image operations. Each answers whether it drew (or wrote); a failure also records
   // kImageDrawError in LastError. DrawBitmap, DrawImageData, DrawImageDataColorKey and slot 9
-  // work with GDI too (decoded here, placed by an affine nearest-neighbour blit).
+  // work with GDI too (decoded here, placed by an affine nearest-neighbour blit). cairo draws
+  // DrawImageData and DrawImageDataColorKey (a page's colour-keyed images come that way).
   bool DrawBitmap(TBitmap& bitmap, double x, double y, double width, double height);
   // frame is 1-based; icm asks for colour management of an embedded profile. Metafiles (EMF,
   // placeable WMF) are played by the platform's player on either back end.

@@ -1,6 +1,7 @@
 // Image operations of the canvas: drawing encoded images, bitmaps and graphics with GDI+ or,
-// on the GDI back end, by decoding them here and blitting them onto the target's pixels; and
-// the GDI+ re-encodings (black-and-white TIFF, another format).
+// on the GDI back end, by decoding them here and blitting them onto the target's pixels; the
+// cairo back end draws image data (with or without a colour key) only; and the GDI+
+// re-encodings (black-and-white TIFF, another format).
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -149,8 +150,8 @@ bool TPDFDaubrix::GdiBlit(const TDecodedImage& image, int32_t sourceWidth, int32
 bool TPDFDaubrix::DrawGraphicPoints(TGraphic& graphic, double x1, double y1, double x2, double y2, double x3,
                                     double y3) {
   const double pts[6] = {x1, y1, x2, y2, x3, y3};
-  if (DecodesHere()) {
-    if (backEnd_ == kBackEndGDI && !target_) return false;
+  if (backEnd_ == kBackEndGDI) {
+    if (!target_) return false;
     return GdiDrawImage(nullptr, &graphic, 0, 0, pts, false, 0, 0) || ImageFailed();
   }
   if (backEnd_ != kBackEndGDIPlus) return false;
@@ -165,11 +166,6 @@ bool TPDFDaubrix::DrawGraphicPoints(TGraphic& graphic, double x1, double y1, dou
 }
 
 bool TPDFDaubrix::DrawBitmap(TBitmap& bitmap, double x, double y, double width, double height) {
-  if (backEnd_ == kBackEndCairo) {
-    if (bitmap.Empty()) return false;
-    const double pts[6] = {x, y, x + width, y, x, y + height};
-    return GdiDrawImage(nullptr, &bitmap, 0, 0, pts, false, 0, 0) || ImageFailed();
-  }
   if (backEnd_ == kBackEndGDI) {
     if (!target_ || bitmap.Empty()) return false;
     const TRect dest{int(RoundHalfEven(x)), int(RoundHalfEven(y)), int(RoundHalfEven(x + width)),
@@ -196,9 +192,9 @@ bool TPDFDaubrix::DrawImageStream(TStream& stream, int32_t frame, double x, doub
                                   bool icm) {
   if ((backEnd_ == kBackEndGDI || backEnd_ == kBackEndGDIPlus) && StartsWithMetafile(stream))
     return DrawMetafileStream(stream, frame, x, y, width, height);
-  if (DecodesHere()) {
+  if (backEnd_ == kBackEndGDI) {
     // Frame 1 of what this back end reads, into the rectangle.
-    if (backEnd_ == kBackEndGDI && !target_) return false;
+    if (!target_) return false;
     if (frame > 1) return ImageFailed();
     const double pts[6] = {x, y, x + width, y, x, y + height};
     return GdiDrawImage(&stream, nullptr, 0, 0, pts, false, 0, 0) || ImageFailed();

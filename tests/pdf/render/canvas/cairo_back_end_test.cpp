@@ -10,7 +10,9 @@
 #include "pdf/render/renderer/renderer.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/dc.h"
+#include "tests/pdf/end_to_end/raster_compare.h"
 #include "tests/pdf/render/support/render_test_pdf.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -138,6 +140,31 @@ TEST(CairoBackEnd, StrokesAndShadingsBlendAsTheStateSays) {
     const testraster::Raster poppler = rendertest::RenderPopplerCairo(pdf);
     if (poppler.Width > 0) EXPECT_EQ(rendertest::PixelAt(poppler, 75, 50), 0x000000u) << paint;
   }
+}
+
+// A JPEG image with a colour key reaches the canvas as image data with the key: its keyed
+// (near-black) half is left out, its red half drawn.
+TEST(CairoBackEnd, ColourKeyedJpegImagesAreDrawn) {
+  if (testraster::PythonWithPIL().empty()) GTEST_SKIP() << "needs Pillow";
+  testsupport::TempDir dir;
+  ASSERT_EQ(testsupport::Run(testraster::PythonWithPIL() +
+                             " -c \"from PIL import Image; im = Image.new('RGB', (16, 16), (255, 0, 0)); "
+                             "im.paste((0, 0, 0), (0, 0, 8, 16)); im.save('" +
+                             dir.File("k.jpg") + "', quality=100)\""),
+            0);
+  TestPdf pdf;
+  const int page = pdf.AddPage("q 80 0 0 80 10 10 cm /Im Do Q", "<< /XObject << /Im 5 0 R >> >>");
+  pdf.AddStream("<< /Type /XObject /Subtype /Image /Width 16 /Height 16 /BitsPerComponent 8 /ColorSpace /DeviceRGB "
+                "/Filter /DCTDecode /Mask [0 40 0 40 0 40] >>",
+                testsupport::ReadFile(dir.File("k.jpg")));
+  std::string error;
+  const testraster::Raster r = RenderCairo(pdf, page, kCairo, &error);
+  if (error.find("not available") != std::string::npos) GTEST_SKIP() << error;
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(rendertest::PixelAt(r, 25, 50), 0xFFFFFFu);
+  const uint32_t red = rendertest::PixelAt(r, 75, 50);
+  EXPECT_GE(red >> 16, 0xF0u);
+  EXPECT_LE(red & 0xFFFF, 0x1010u);
 }
 
 // Each end of an axial shading extends or stops as its own flag says, and the pattern's matrix

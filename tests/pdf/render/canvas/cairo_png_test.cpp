@@ -146,6 +146,37 @@ TEST(CairoPictures, ConversionToPngAndTheReadCallback) {
   EXPECT_EQ(ReadPNGFromStream(&source, buffer, 4), CAIRO_STATUS_READ_ERROR);  // two bytes were left
 }
 
+// Of the image operations cairo draws image data, with a colour key too (the page's
+// colour-keyed images arrive so); an image stream, a bitmap or a graphic it leaves alone.
+TEST(CairoPictures, OnlyImageDataIsDrawnColourKeysIncluded) {
+  Picture p;
+  p.width = 4, p.height = 1;
+  p.rgb = {0x000000, 0x050A03, 0x0B0000, 0xFF8000};
+  const std::string bmp = EncodeBmp(p);
+  TBitmap graphic;
+  {
+    TMemoryStream s(bmp);
+    graphic.LoadFromStream(s);
+  }
+  auto bitmap = WhiteBitmap(10, 6);
+  {
+    auto canvas = CairoCanvasOn(*bitmap);
+    if (!canvas) GTEST_SKIP() << "libcairo.so.2 not loadable";
+    TMemoryStream stream(bmp), keyed(bmp);
+    EXPECT_FALSE(canvas->DrawImageStream(stream, 1, 0, 0, 4, 1, false));
+    EXPECT_FALSE(canvas->DrawBitmap(graphic, 0, 1, 4, 1));
+    TPDFGenericCanvas& generic = *canvas;
+    generic.DrawImage(graphic, 0, 2, 4, 2, 0, 3);
+    EXPECT_EQ(canvas->LastError(), "");
+    EXPECT_TRUE(canvas->DrawImageDataColorKey(keyed, 4, 1, 2, 4, 6, 4, 2, 5, 0x000000, 0xFF0A0A0A));
+  }
+  EXPECT_EQ(CountNonWhite(*bitmap, 0, 0, 10, 4), 0);
+  EXPECT_EQ(Pixel(*bitmap, 2, 4), 0xFFFFFFu);
+  EXPECT_EQ(Pixel(*bitmap, 3, 4), 0xFFFFFFu);
+  EXPECT_EQ(Pixel(*bitmap, 4, 4), 0x0B0000u);
+  EXPECT_EQ(Pixel(*bitmap, 5, 4), 0xFF8000u);
+}
+
 // The binding answers for the library as it loads; a library that lacks what drawing calls is
 // not drawn with (the canvas keeps its back end) rather than called through empty entries.
 TEST(CairoPictures, BindingLoadsAnyLibraryAndTheCanvasDrawsOnlyWithACompleteOne) {
