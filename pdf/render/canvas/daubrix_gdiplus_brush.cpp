@@ -35,17 +35,16 @@ double TPDFDaubrix::TargetDiagonal() const {
   return std::hypot(double(surface->Width()), double(surface->Height()));
 }
 
+// A pattern that cannot become a brush (a tiling cell without an image, an axis of no length)
+// fills nothing: the plain colour is not the pattern's.
 GpBrush* TPDFDaubrix::CreateFillBrush() {
-  if (fillPattern_ && fillPattern_->Kind != TZRXPattern::kUnusable) {
-    if (GpBrush* brush = FillWithPattern(*fillPattern_)) return brush;
-  }
+  if (fillPattern_ && fillPattern_->Kind != TZRXPattern::kUnusable) return FillWithPattern(*fillPattern_);
   GpSolidFill* solid = nullptr;
   if (gdiplus_->GdipCreateSolidFill(FillARGB(), &solid) != Ok) return nullptr;
   return reinterpret_cast<GpBrush*>(solid);
 }
 
-// A pattern brush, or null when the provider lacks what it needs or refuses the pattern (the
-// caller then fills with the plain colour).
+// A pattern brush, or null when the provider lacks what it needs or refuses the pattern.
 GpBrush* TPDFDaubrix::FillWithPattern(TZRXPattern& pattern) {
   TWZRXGDIPlus& gp = *gdiplus_;
   if (pattern.Kind == TZRXPattern::kAxial) {

@@ -50,16 +50,16 @@ TZRXPattern* TPDFRenderer::PatternPlaced(TPDFContentRun& run, std::string_view n
   pattern->Load(dict);
   std::copy(base.begin(), base.end(), pattern->Base.begin());
   if (pattern->Kind == TZRXPattern::kTiling) {
-    // The back ends fill with an image of one cell; a cell that cannot be drawn is no pattern.
-    // EPS output paints its patterns as pictures of the page: the cell at their scale. The
-    // plain GDI back end has no pattern fill, and outputs without a picture need none.
+    // The back ends fill with an image of one cell. EPS output paints its patterns as pictures
+    // of the page: the cell at their scale. The plain GDI back end has no pattern fill, and
+    // outputs without a picture need none. A cell that cannot be drawn (of no size, or nested
+    // too deeply) leaves no image, and a fill with it paints nothing.
     TPDFMatrix cellBase = base;
     if (run.EPS != nullptr) MatrixMultiply(cellBase, base, epsDevice_);
     const uint8_t backEnd = run.Canvas != nullptr ? run.Canvas->BackEnd() : kBackEndNone;
     const bool drawn = run.EPS != nullptr || backEnd == kBackEndGDIPlus || backEnd == kBackEndHTML5 ||
                        backEnd == kBackEndCairo;
-    if (stream == nullptr || !drawn || !RenderTilingPattern(stream, *pattern, cellBase))
-      pattern->Kind = TZRXPattern::kUnusable;
+    if (stream != nullptr && drawn) RenderTilingPattern(stream, *pattern, cellBase);
   }
   Patterns.push_back(std::move(pattern));
   return Patterns.back().get();

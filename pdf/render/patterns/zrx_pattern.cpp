@@ -68,8 +68,8 @@ void TZRXPattern::LoadTiling(TPDFDictionary* dict) {
   };
   XStep = step("XStep", BBox[2] - BBox[0]);
   YStep = step("YStep", BBox[3] - BBox[1]);
-  // A cell of no size (or a negative one) cannot be tiled.
-  if (!(std::abs(XStep) > 0 && std::abs(YStep) > 0 && BBox[2] > BBox[0] && BBox[3] > BBox[1])) return;
+  // A cell of no size is still a tiling pattern: the renderer draws no image of it, and a fill
+  // with it paints nothing.
   Kind = kTiling;
 }
 

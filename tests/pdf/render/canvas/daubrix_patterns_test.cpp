@@ -78,18 +78,22 @@ TEST(DaubrixPatterns, TilingPatternRepeatsItsCell) {
     for (int x = 0; x < 8; ++x) EXPECT_EQ(Pixel(*bitmap, x, y), cell.At(x % 2, y % 2)) << x << "," << y;
 }
 
-TEST(DaubrixPatterns, UnusablePatternsAndLostPatternsFillWithTheColour) {
+// A pattern of kind 0 fills with the plain colour; a pattern of a drawable kind that cannot
+// become a brush (no gradient or texture brushes, a tiling cell without an image, an axis
+// without samples) fills nothing.
+TEST(DaubrixPatterns, UnusablePatternsFillWithTheColourLostOnesFillNothing) {
   struct Case {
     const char* name;
     bool lacksBrushes;  // the binding's gradient and texture entries emptied
     uint8_t kind;
+    uint32_t colour;
   };
   const Case cases[] = {
-      {"kind 0", false, TZRXPattern::kUnusable},
-      {"axial without gradient brushes", true, TZRXPattern::kAxial},
-      {"tiling without textures", true, TZRXPattern::kTiling},
-      {"tiling with an empty cell", false, TZRXPattern::kTiling},
-      {"axial without samples", false, TZRXPattern::kAxial},
+      {"kind 0", false, TZRXPattern::kUnusable, 0x008000},
+      {"axial without gradient brushes", true, TZRXPattern::kAxial, 0xFFFFFF},
+      {"tiling without textures", true, TZRXPattern::kTiling, 0xFFFFFF},
+      {"tiling with an empty cell", false, TZRXPattern::kTiling, 0xFFFFFF},
+      {"axial without samples", false, TZRXPattern::kAxial, 0xFFFFFF},
   };
   for (const Case& c : cases) {
     auto bitmap = WhiteBitmap(10, 10);
@@ -107,7 +111,7 @@ TEST(DaubrixPatterns, UnusablePatternsAndLostPatternsFillWithTheColour) {
     canvas.SetFillColor(RGB(0, 128, 0));
     canvas.SetFillPattern(&pattern);
     FillRect(canvas, 0, 0, 10, 10);
-    EXPECT_EQ(Pixel(*bitmap, 5, 5), 0x008000u) << c.name;
+    EXPECT_EQ(Pixel(*bitmap, 5, 5), c.colour) << c.name;
   }
 }
 

@@ -97,10 +97,7 @@ TEST(PatternLoad, WhatCannotBeDrawnStaysUnusable) {
       "<< /PatternType 2 /Shading << /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 1 0] /Function 5 >> >>",
       std::string("<< /PatternType 2 /Shading << /ShadingType 2 /ColorSpace /Lab /Coords [0 0 1 0] ") + fn + " >> >>",
       "<< /PatternType 7 >>",
-      // Tiling cells of no size, or a box that is no box.
-      "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 0 10] /XStep 5 /YStep 5 >>",
-      "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10 10] /XStep 0 /YStep 5 >>",
-      "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10 10] /XStep 5 /YStep 0 >>",
+      // A box that is no box, a tiling type that is none.
       "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10] >>",
       "<< /PatternType 1 /PaintType 1 /TilingType 4 /BBox [0 0 10 10] >>",
   };
@@ -109,6 +106,15 @@ TEST(PatternLoad, WhatCannotBeDrawnStaysUnusable) {
     Loaded l;
     l.pdf.Add(text);
     EXPECT_EQ(l.Load().Kind, TZRXPattern::kUnusable);
+  }
+  // Tiling cells of no size are tiling patterns still (the renderer makes no image of them).
+  for (const char* text : {"<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 0 10] /XStep 5 /YStep 5 >>",
+                           "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10 10] /XStep 0 /YStep 5 >>",
+                           "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10 10] /XStep 5 /YStep 0 >>"}) {
+    SCOPED_TRACE(text);
+    Loaded l;
+    l.pdf.Add(text);
+    EXPECT_EQ(l.Load().Kind, TZRXPattern::kTiling);
   }
 }
 

@@ -79,6 +79,40 @@ TEST(PatternRender, TilingCellsLieWhereThePageSpacePutsThem) {
   }
 }
 
+// A tiling cell of no size is a pattern still, of which no image can be made: a fill with it
+// paints nothing (not the canvas's last colour, red here). Negative steps tile by their size,
+// as poppler tiles them.
+TEST(PatternRender, TilingCellsOfNoSizePaintNothingNegativeStepsTile) {
+  REQUIRE_TOOL("pdftoppm");
+  struct Case {
+    const char* name;
+    std::string steps;
+    uint32_t middle;
+  };
+  const Case cases[] = {{"no width", "/XStep 0 /YStep 10", 0x0000FF},
+                        {"no height", "/XStep 10 /YStep 0", 0x0000FF},
+                        {"negative", "/XStep -10 /YStep -10", 0xFF0000}};
+  for (const Case& c : cases) {
+    TestPdf pdf;
+    const int pattern = pdf.AddStream(
+        "<< /Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10 10] " + c.steps + " >>",
+        "0 1 0 rg 0 0 10 10 re f 1 0 0 rg 0 0 5 5 re f");
+    const int page = pdf.AddPage(
+        "0 0 1 rg 0 0 100 100 re f 1 0 0 rg 0 0 2 2 re f /Pattern cs /P0 scn 20 20 60 60 re f",
+        "<< /Pattern << /P0 " + std::to_string(pattern) + " 0 R >> >>");
+    std::string error;
+    const auto ours = rendertest::RenderOurs(pdf, page, &error);
+    EXPECT_EQ(error, "") << c.name;
+    ASSERT_EQ(ours.Width, 100);
+    // (52, 47) lies in a cell's red corner: x 52 and y 52.5 of the page are 2 and 2.5 of a cell.
+    EXPECT_EQ(rendertest::PixelAt(ours, 52, 47), c.middle) << c.name;
+    if (c.middle == 0xFF0000) {
+      const auto poppler = rendertest::RenderPoppler(pdf);
+      EXPECT_LE(rendertest::CountOutsideNeighbourhood(ours, poppler, 24), 100) << c.name;
+    }
+  }
+}
+
 // Axial shadings: as a pattern fill and through sh (filling the clip), with an extended and a
 // clipped end, against poppler.
 TEST(PatternRender, AxialShadingsFillLikePoppler) {
