@@ -149,6 +149,22 @@ TEST(Interpreter, HiddenOptionalContentDiscardsPathsUntilItsEnd) {
   EXPECT_NE(run.Run("/OC /Off BDC EMC EMC " + fill).find("f color"), std::string::npos);
 }
 
+// An inline image inside hidden optional content is not drawn, as nothing else there is (an
+// AnyOff membership over no groups hides).
+TEST(Interpreter, HiddenOptionalContentHidesInlineImagesToo) {
+  TestPdf pdf;
+  const int page = pdf.AddPage(
+      "/OC /Md BDC q 100 0 0 100 0 0 cm BI /W 1 /H 1 /CS /RGB /BPC 8 ID \xFF\x01\x01 EI Q EMC "
+      "q 10 0 0 10 0 0 cm BI /W 1 /H 1 /CS /RGB /BPC 8 ID \x01\x01\xFF EI Q",
+      "<< /Properties << /Md 5 0 R >> >>");
+  pdf.Add("<< /Type /OCMD /P /AnyOff >>");
+  std::string error;
+  const testraster::Raster r = rendertest::RenderOurs(pdf, page, &error);
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(rendertest::PixelAt(r, 50, 50), 0xFFFFFFu);
+  EXPECT_EQ(rendertest::PixelAt(r, 5, 95), 0x0101FFu);
+}
+
 TEST(Interpreter, MembershipPolicies) {
   TestPdf pdf;
   const int page = pdf.AddPage("");
