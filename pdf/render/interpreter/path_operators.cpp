@@ -40,8 +40,9 @@ void TPDFRenderer::OpLineTo(TPDFContentRun& run) {
   const double y = run.PopNumber(), x = run.PopNumber();
   const TPDFPoint p = PathPoint(run, x, y);
   run.AddPathPoint(p.X, p.Y);
-  if (p.X == run.State.CurrentX && p.Y == run.State.CurrentY) {
-    // A line back to its start still leaves a dot.
+  if (p.X == run.State.CurrentX && p.Y == run.State.CurrentY && run.EPS == nullptr) {
+    // A line back to its start still leaves a dot. EPS output writes the content's own point:
+    // PostScript draws the dot of a line of no length itself.
     const double d = 0.01 * run.State.LineWidth;
     run.PathTarget().LineTo(p.X - d, p.Y - d);
   } else {

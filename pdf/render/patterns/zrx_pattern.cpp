@@ -34,6 +34,21 @@ TPDFDictionary* DictionaryOf(TPDFObject* obj) {
 
 double Unit(double v) { return std::isfinite(v) ? std::clamp(v, 0.0, 1.0) : 0.0; }
 
+// A shading's function takes one input and gives the outputs asked for; one without a Range
+// is asked at 0.
+bool Accepted(TPDFFunction& function, int32_t outputs) {
+  if (function.InputCount != 1) return false;
+  if (function.OutputCount == outputs) return true;
+  if (!function.Range.empty()) return false;
+  std::vector<double> out;
+  try {
+    function.Evaluate({0.0}, out);
+  } catch (const std::exception&) {
+    return false;
+  }
+  return int32_t(out.size()) == outputs;
+}
+
 }  // namespace
 
 void TZRXPattern::Load(TPDFObject* pattern) {
@@ -59,7 +74,7 @@ void TZRXPattern::LoadTiling(TPDFDictionary* dict) {
   if (dict == nullptr) return;
   auto* tiling = PDFCast<TPDFNumeric>(ResolvePDFObject(Resolver, dict->GetValue("TilingType")));
   std::vector<double> box;
-  if (tiling == nullptr || tiling->AsDouble() < 1 || tiling->AsDouble() > 3) return;
+  if (tiling == nullptr || (tiling->AsDouble() != 1 && tiling->AsDouble() != 2 && tiling->AsDouble() != 3)) return;
   if (!Numbers(dict->GetValue("BBox"), Resolver, 4, box)) return;
   BBox = {std::min(box[0], box[2]), std::min(box[1], box[3]), std::max(box[0], box[2]), std::max(box[1], box[3])};
   auto step = [&](const char* key, double def) {
@@ -146,9 +161,10 @@ void TZRXPattern::LoadShading(TPDFDictionary* shading) {
   } else {
     functions.push_back(CreatePDFFunction(f, Resolver));
   }
+  const int32_t outputsEach = functions.size() == 1 ? components : 1;
   int32_t samples = 2;
   for (const auto& fn : functions) {
-    if (!fn) return;
+    if (!fn || !Accepted(*fn, outputsEach)) return;
     samples = std::max(samples, ShadingSampleCount(*fn));
   }
   Colors.clear();
@@ -177,8 +193,9 @@ void TZRXPattern::LoadShading(TPDFDictionary* shading) {
       } else if (components == 3) {
         rgb = {Unit(values[0]), Unit(values[1]), Unit(values[2])};
       } else if (ColorManager != nullptr) {
-        ColorManager->CMYKToRGB(Unit(values[0]), Unit(values[1]), Unit(values[2]), Unit(values[3]), rgb[0], rgb[1],
-                                rgb[2]);
+        // The inks as the function gives them; the colours are clamped when they are packed.
+        ColorManager->CMYKToRGB(values[0], values[1], values[2], values[3], rgb[0], rgb[1], rgb[2]);
+        for (double& c : rgb) c = Unit(c);
       } else {
         return;
       }

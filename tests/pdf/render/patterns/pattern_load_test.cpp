@@ -58,6 +58,16 @@ TEST(PatternLoad, AxialShadingsBecomeSamplesAlongTheAxis) {
        "<< /ShadingType 2 /ColorSpace /DeviceCMYK /Coords [0 0 1 0] "
        "/Function << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0 0 1] /N 1 >> >>",
        "255,255,255 35,31,32 "},
+      // Inks beyond 1 go to the conversion as they are: k 2 is black, not k 1's dark grey.
+      {"CMYK beyond its range",
+       "<< /ShadingType 2 /ColorSpace /DeviceCMYK /Coords [0 0 1 0] "
+       "/Function << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0 0 2] /N 1 >> >>",
+       "255,255,255 0,0,0 "},
+      // A function without a Range is asked at 0 for its number of outputs.
+      {"a stitching function without a Range",
+       "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 1 0] /Function << /FunctionType 3 /Domain [0 1] "
+       "/Functions [<< /FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >>] /Bounds [] /Encode [0 1] >> >>",
+       "255,0,0 170,0,85 85,0,170 0,0,255 "},
       {"grey",
        "<< /ShadingType 2 /ColorSpace /DeviceGray /Coords [0 0 1 0] "
        "/Function << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >> >>",
@@ -97,7 +107,13 @@ TEST(PatternLoad, WhatCannotBeDrawnStaysUnusable) {
       "<< /PatternType 2 /Shading << /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 1 0] /Function 5 >> >>",
       std::string("<< /PatternType 2 /Shading << /ShadingType 2 /ColorSpace /Lab /Coords [0 0 1 0] ") + fn + " >> >>",
       "<< /PatternType 7 >>",
+      // Functions of two inputs, or of more outputs than the space has components.
+      std::string("<< /PatternType 2 /Shading << /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 1 0] "
+                  "/Function << /FunctionType 2 /Domain [0 1 0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >> >> >>"),
+      std::string("<< /PatternType 2 /Shading << /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 1 0] "
+                  "/Function << /FunctionType 2 /Domain [0 1] /C0 [1 0 0 0] /C1 [0 0 1 0] /N 1 >> >> >>"),
       // A box that is no box, a tiling type that is none.
+      "<< /PatternType 1 /PaintType 1 /TilingType 1.5 /BBox [0 0 10 10] >>",
       "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10] >>",
       "<< /PatternType 1 /PaintType 1 /TilingType 4 /BBox [0 0 10 10] >>",
   };

@@ -49,6 +49,8 @@ TEST(EPSRender, OperatorsReachTheWriterInTheContentsOwnSpace) {
        {"q", "n", "0 0 m", "10 0 l", "10 10 l", "0 10 l", "h", "h", "1.000 0.000 0.000 setrgbcolor", "q", "f", "Q",
         "0 setgray", "s", "Q"}},
       {"closing stroke sets its colour first", "0 0 m 5 5 l s", {"n", "0 0 m", "5 5 l", "0 setgray", "h", "s"}},
+      // A line back to its start is written as the content gives it.
+      {"a line of no length", "1 J 10 10 m 10 10 l S", {"1 J", "n", "10 10 m", "10 10 l", "0 setgray", "s"}},
       {"line style, curves and an even-odd clip",
        "2 w 1 J 2 j 5 M 0 0 m 1 1 2 2 v 3 3 4 4 y 0 0 10 10 re W* n 1 1 m 2 2 l f*",
        {"2 w", "1 J", "2 j", "5 M", "n", "0 0 m", "cp 1 1 2 2 c", "3 3 4 4 4 4 c", "0 0 m", "10 0 l", "10 10 l",
