@@ -141,6 +141,30 @@ TEST(PatternRender, AxialShadingsFillLikePoppler) {
   EXPECT_EQ(rendertest::PixelAt(ours, 50, 98), 0xFFFFFFu);
 }
 
+// A pattern lies in the default space of the content that names it (the page's, or a form's
+// under its matrix), whatever matrix is in force when the fill is made.
+TEST(PatternRender, PatternsLieInTheDefaultSpaceOfTheirContent) {
+  REQUIRE_TOOL("pdftoppm");
+  const std::string pattern =
+      "<< /PatternType 2 /Shading << /ShadingType 2 /ColorSpace /DeviceRGB /Coords [10 0 90 0] "
+      "/Function << /FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >> >> >>";
+  const char* contents[] = {"q 0.5 0 0 1 0 0 cm /Pattern cs /P0 scn 0 0 200 100 re f Q",
+                            "q 1 0 0 1 0 50 cm /Fm Do Q"};
+  for (const char* content : contents) {
+    TestPdf pdf;
+    const int page = pdf.AddPage(content, "<< /Pattern << /P0 " + pattern + " >> /XObject << /Fm 5 0 R >> >>");
+    pdf.AddStream("<< /Subtype /Form /BBox [0 0 200 50] /Matrix [0.5 0 0 1 0 0] /Resources << /Pattern << /P0 " +
+                      pattern + " >> >> >>",
+                  "q 2 0 0 1 0 0 cm /Pattern cs /P0 scn 0 0 100 50 re f Q");
+    std::string error;
+    const auto ours = rendertest::RenderOurs(pdf, page, &error);
+    EXPECT_EQ(error, "") << content;
+    const auto poppler = rendertest::RenderPoppler(pdf);
+    ASSERT_EQ(ours.Width, poppler.Width);
+    EXPECT_LE(rendertest::CountOutsideNeighbourhood(ours, poppler, 24), 100) << content;
+  }
+}
+
 // Axial shadings of the forms a page may give them: grey, a one-channel ICC profile, one
 // function per colour component, and a domain narrower than the functions' (the axis runs
 // over the shading's domain), each filling a band through sh, against poppler.
