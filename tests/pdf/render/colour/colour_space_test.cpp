@@ -26,6 +26,9 @@ TEST(LabColorSpace, LoadsWhitePointAndRange) {
   EXPECT_EQ(lab.BMax, 80);
   EXPECT_DOUBLE_EQ(lab.DecodeA(255, 255), 60);
   EXPECT_DOUBLE_EQ(lab.DecodeB(0, 255), -70);
+  // Samples of no levels (N 0) decode to the minimum, not to 0 / 0.
+  EXPECT_DOUBLE_EQ(lab.DecodeA(0, 0), -50);
+  EXPECT_DOUBLE_EQ(lab.DecodeB(1, 0), -70);
   TPDFLabColorSpace bad;
   bad.Load(ArrayOf(pdf, 2));
   EXPECT_EQ(bad.WhitePointX, 0);

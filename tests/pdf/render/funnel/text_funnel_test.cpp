@@ -48,6 +48,17 @@ TEST(TextFunnel, JoinsBySpacingOnOneBaseline) {
   }
 }
 
+// A negative font size (mirrored text) measures the distances by its size: its words join as
+// those of the positive size do.
+TEST(TextFunnel, ANegativeFontSizeJoinsByItsSize) {
+  TPDFTextFunnel f;
+  const std::vector<double> abc = {10, 16, 22}, def = {34, 40, 46};
+  f.AddText(kIdentity, u"abc", abc, 18, 12, 10, 100, -12, "F", "");
+  f.AddText(kIdentity, u"def", def, 18, 12, 34, 100, -12, "F", "");
+  f.AddText(kIdentity, u"gh", {53.2, 59.2}, 12, 12, 53.2, 100, -12, "F", "");
+  EXPECT_EQ(Texts(f), (Texts_{u"abc defgh"}));
+}
+
 TEST(TextFunnel, BlocksKeepPositionsAndEnds) {
   TPDFTextFunnel f;
   Add(f, u"ab", 10, 100);

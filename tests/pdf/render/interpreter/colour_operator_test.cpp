@@ -143,6 +143,24 @@ TEST(ColourSpaces, ASpotOverLabTakesItsAlternatesWhitePoint) {
   EXPECT_EQ(fills[4], fills[0]);
 }
 
+// A DeviceN colour takes as many operands as the space has colorants, at most 256: a hostile
+// array of 100,000 names does not make each colour operator take (and evaluate) 100,000.
+TEST(ColourSpaces, ADeviceNColourTakesAtMost256Operands) {
+  std::string names;
+  for (int i = 0; i < 100000; ++i) names += "/C" + std::to_string(i) + " ";
+  TestPdf pdf;
+  const int page = pdf.AddPage("", "<< /ColorSpace << /Many [/DeviceN [" + names + "] /DeviceRGB 5 0 R] >> >>");
+  pdf.Add("<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0] /C1 [1 1 1] /N 1 >>");
+  TPDFFontCollection fonts;
+  TPDFRenderer renderer(&fonts);
+  RecordingCanvas canvas;
+  // 257 operands: the first stays on the stack for m, the other 256 go to the colour.
+  std::string operands = "7 ";
+  for (int i = 0; i < 256; ++i) operands += "1 ";
+  renderer.RunContentStream(&canvas, pdf.Dict(page), nullptr, "/Many cs " + operands + "sc 5 m 1 1 l S");
+  EXPECT_NE(canvas.Text().find("m 7 5"), std::string::npos) << canvas.Text();
+}
+
 TEST_F(Colours, StrokeColoursFollowTheSameRules) {
   canvas_.Calls.clear();
   renderer_.RunContentStream(&canvas_, pdf_.Dict(page_), nullptr, "2 G /Sep CS 1 SC 0 0 m 1 0 l S 0.5 G 0 0 m 1 0 l S");
