@@ -144,6 +144,8 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
 
   // The recording closes when its canvas goes, after the page's canvas has let go of it.
   std::unique_ptr<TMetafileCanvas> recording;
+  // A caller's device context is the target of the GDI back end too, should GDI+ not come up.
+  std::unique_ptr<TCanvas> callerCanvas;
   TPDFDaubrix canvas;
   canvas.PageHeight = h;
   if (Mode == kRenderPrinter) {
@@ -191,7 +193,8 @@ void TPDFRenderer::RenderToOutput(double w, double h, double x1, double y1, int3
       target.FillRect(TRect{0, 0, RasterWidth, RasterHeight});
     }
     canvas.SetTargetDC(RasterWidth, RasterHeight, targetDC_);
-    canvas.Setup(&bitmap_->Canvas(), Options);
+    callerCanvas = std::make_unique<TCanvas>(targetDC_);
+    canvas.Setup(callerCanvas.get(), Options);
   } else if (Mode == kRenderCairoDC) {
     if (!canvas.SetupCairo(cairoDC_, cairoPath_, cairoFlag_ != 0)) {
       ErrorText = kModeUnavailableText + IntToStr(Mode);

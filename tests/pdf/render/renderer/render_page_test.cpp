@@ -221,6 +221,32 @@ TEST(RenderPage, DrawsOntoACallersDeviceContextAtItsOrigin) {
   }
 }
 
+// Without GDI+ the page is drawn with GDI onto the caller's device context too, not onto the
+// renderer's own bitmap.
+TEST(RenderPage, DrawsOntoACallersDeviceContextWithoutGdiplus) {
+  TestPdf pdf;
+  const int page = pdf.AddPage("1 0 0 rg 0 0 10 10 re f", "<< >>", "[0 0 40 40]");
+  TBitmap target;
+  target.SetPixelFormat(pf24bit);
+  target.SetSize(40, 40);
+  target.Canvas().Brush().SetColor(TColor(0x00FF00));
+  target.Canvas().FillRect(TRect{0, 0, 40, 40});
+  TPDFFontCollection fonts;
+  TPDFRenderer renderer(&fonts);
+  renderer.Options.LibraryPath = u"/no/such/provider.so";
+  renderer.Mode = kRenderDeviceContext;
+  renderer.SetTargetDC(target.Canvas().Handle(), true, 0, 0);
+  renderer.Page = pdf.Dict(page);
+  renderer.RenderPage();
+  EXPECT_EQ(renderer.ErrorText, "");
+  auto at = [&](int x, int y) {
+    const uint8_t* row = target.ScanLine(y);
+    return (uint32_t(row[x * 3 + 2]) << 16) | (uint32_t(row[x * 3 + 1]) << 8) | row[x * 3];
+  };
+  EXPECT_EQ(at(5, 35), 0xFF0000u);
+  EXPECT_EQ(at(20, 20), 0xFFFFFFu);
+}
+
 TEST(RenderPage, AnEmfThatCannotBeRecordedIsAFailure) {
   TestPdf pdf;
   const int page = pdf.AddPage("0 0 10 10 re f");
