@@ -94,6 +94,9 @@ INSTANTIATE_TEST_SUITE_P(
         OracleCase{.name = "dashes_butt_caps", .content = "0 0 1 RG 4 w [6 10] 0 d 10 50 m 90 50 l S", .allowed = 4},
         OracleCase{.name = "dashes_round_caps", .content = "0 0 1 RG 4 w 1 J [6 10] 0 d 10 50 m 90 50 l S",
                    .allowed = 16},
+        // Dashes of no length are round dots (the back end's pen refuses an entry of 0).
+        OracleCase{.name = "dots_round_caps", .content = "0 0 1 RG 4 w 1 J [0 8] 0 d 10 50 m 90 50 l S",
+                   .allowed = 16},
         OracleCase{.name = "dashes_square_caps", .content = "0 0 1 RG 4 w 2 J [6 10] 0 d 10 50 m 90 50 l S",
                    .allowed = 40},
         OracleCase{.name = "transforms",
