@@ -133,26 +133,18 @@ void TPDFRenderer::OpShading(TPDFContentRun& run) {
   // The fill colour operator finds the shading (a pattern of the fill space) and the fill
   // state hands it to the canvas. A shading neither uses nor changes the colour a later fill
   // paints with: the fill side of the state comes back once the shading is painted.
-  TPDFGraphicsState fillSide;
-  fillSide.FillColor = state.FillColor;
-  fillSide.FillColorText = std::move(state.FillColorText);
-  fillSide.FillCMYK = state.FillCMYK;
-  fillSide.FillPattern = state.FillPattern;
-  fillSide.FillColorSpace = std::move(state.FillColorSpace);
-  fillSide.FillAlternateSpace = std::move(state.FillAlternateSpace);
-  state.FillColorText = fillSide.FillColorText;
-  state.FillAlternateSpace = fillSide.FillAlternateSpace;
+  const TPDFGraphicsState before = state;
   state.FillColorSpace = "Pattern:" + std::string(run.PopString());
   // Its coordinates are those of the current user space.
   SetFillColor(run, &CurrentMatrix);
   ApplyFillState(run, kFillRuleWinding);
   if (run.Visible) PaintShading(run);
-  state.FillColor = fillSide.FillColor;
-  state.FillColorText = std::move(fillSide.FillColorText);
-  state.FillCMYK = fillSide.FillCMYK;
-  state.FillPattern = fillSide.FillPattern;
-  state.FillColorSpace = std::move(fillSide.FillColorSpace);
-  state.FillAlternateSpace = std::move(fillSide.FillAlternateSpace);
+  state.FillColor = before.FillColor;
+  state.FillColorText = before.FillColorText;
+  state.FillCMYK = before.FillCMYK;
+  state.FillPattern = before.FillPattern;
+  state.FillColorSpace = before.FillColorSpace;
+  state.FillAlternateSpace = before.FillAlternateSpace;
 }
 
 // The bounds of the clip filled with what the fill state holds: the shading, or the plain
