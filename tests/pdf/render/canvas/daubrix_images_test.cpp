@@ -2,6 +2,7 @@
 // and mirrors, colour keys leave the keyed pixels out, and an image that cannot be drawn is
 // reported. GDI+ re-encoding by MIME type, frames and black-and-white TIFF.
 #include "pdf/render/canvas/daubrix.h"
+#include "platform/gdi/metafile.h"
 #include "tests/pdf/render/canvas/canvas_test_support.h"
 
 using namespace canvastest;
@@ -221,6 +222,26 @@ TEST_P(ImagesOnBothBackEnds, DibDrawnFromItsPixelsLikeItsBmp) {
           ASSERT_EQ(Pixel(*direct, x, y), Pixel(*encoded, x, y)) << x << "," << y << " at " << q[0] << "," << q[1];
     }
   }
+}
+
+// A metafile in an image stream is played into the rectangle by the platform's player, as it
+// plays it onto a canvas itself.
+TEST_P(ImagesOnBothBackEnds, MetafileStreamsArePlayedIntoTheRectangle) {
+  const std::string emf = testsupport::ReadFile(testsupport::DataPath("metafile/emf_polygons.emf"));
+  ASSERT_FALSE(emf.empty());
+  auto drawn = WhiteBitmap(60, 40), played = WhiteBitmap(60, 40);
+  {
+    auto canvas = CanvasOn(*drawn, GetParam());
+    TMemoryStream s(emf);
+    EXPECT_TRUE(canvas->DrawImageStream(s, 1, 5, 4, 50, 30, false));
+  }
+  TMemoryStream s(emf);
+  TMetafile metafile;
+  metafile.LoadFromStream(s);
+  metafile.Draw(played->Canvas(), TRect{5, 4, 55, 34});
+  EXPECT_GT(CountNonWhite(*drawn, 0, 0, 60, 40), 100);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 60; ++x) ASSERT_EQ(Pixel(*drawn, x, y), Pixel(*played, x, y)) << x << "," << y;
 }
 
 INSTANTIATE_TEST_SUITE_P(Canvas, ImagesOnBothBackEnds, testing::Values(kBackEndGDI, kBackEndGDIPlus), BackEndName);
