@@ -193,10 +193,10 @@ int32_t TTalvoPDF::SetPageSize(double width, double height) {
 int32_t TTalvoPDF::RenderPage(int32_t dpi, int32_t page, int32_t format, TStream& stream) {
   renderMessage_.clear();
   const int32_t remembered = CurrentPageNumber();
+  // Clamped into the page range; a document without pages asks for page 0, which the page
+  // tree does not find (and answers so). A resolution the raster cannot be sized at is the
+  // renderer's to refuse.
   const int32_t count = PageCount();
-  // A document without pages has nothing to render; page 0 never reaches the renderer.
-  if (count < 1) return 0;
-  if (dpi < 0) return 0;
   if (page < 1) page = 1;
   if (page > count) page = count;
   int32_t result = 1;

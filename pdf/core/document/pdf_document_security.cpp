@@ -7,6 +7,7 @@
 #include "pdf/core/md5.h"
 #include "pdf/core/security/aes_cipher.h"
 #include "pdf/core/security/rc4_cipher.h"
+#include "platform/rtl/numbers.h"
 
 namespace {
 
@@ -20,14 +21,12 @@ std::string NameValue(const TPDFDictionary& dict, std::string_view key) {
   return n != nullptr ? n->Name() : std::string();
 }
 
-// A number as a 32-bit integer; /P is often written unsigned (4294963392 for -3904).
+// A number rounded (halves to even) to a 32-bit integer, keeping its low 32 bits: /P is often
+// written unsigned (4294963392 for -3904). A value beyond 64 bits gives 0.
 int32_t IntegerValue(const TPDFDictionary& dict, std::string_view key) {
   const auto* n = PDFCast<TPDFNumeric>(dict.GetValue(key, true));
-  if (n == nullptr || !std::isfinite(n->Value())) return 0;
-  const double v = std::trunc(n->Value());
-  if (v >= -2147483648.0 && v <= 2147483647.0) return static_cast<int32_t>(v);
-  if (v >= 0 && v <= 4294967295.0) return static_cast<int32_t>(static_cast<uint32_t>(v));
-  return 0;
+  if (n == nullptr || !std::isfinite(n->Value()) || std::fabs(n->Value()) >= 9223372036854775808.0) return 0;
+  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(RoundHalfEven(n->Value()))));
 }
 
 std::array<uint8_t, 2> PermissionFlags(uint32_t p) {
@@ -85,7 +84,9 @@ void TPDFDocument::ReadStandardFilter(const TPDFDictionary& encrypt, int v, int 
     security_.KeyLength = (v == 2 || r == 3) && length > 0 ? length : 40;
     return;
   }
-  if (const auto* meta = PDFCast<TPDFBoolean>(encrypt.GetValue("EncryptMetadata", true)))
+  // Only the crypt-filter handlers (V 4 and 5) read /EncryptMetadata.
+  const bool cryptFilters = (v == 4 && r == 4) || (v == 5 && (r == 5 || r == 6));
+  if (const auto* meta = PDFCast<TPDFBoolean>(encrypt.GetValue("EncryptMetadata", true)); meta && cryptFilters)
     security_.EncryptMetadata = meta->Value();
   if (v == 4 && r == 4) {
     if (ReadCryptFilter(encrypt, "AESV2", 128)) {

@@ -77,11 +77,10 @@ void TPDFStream::Compress(std::string_view data, bool doCompress) {
 }
 
 void TPDFStream::Release() {
-  // The stream goes first: its dictionary can only go once no stream holds it any more.
-  TPDFStructure* owner = Owner();
-  TPDFDictionary* dictionary = dictionary_;
-  owner->ReleaseObject(this);  // may free this object: no member may be used below
-  owner->ReleaseObject(dictionary);
+  // The dictionary is asked first, while this stream still holds it, so it stays in the store
+  // (as the items of a released container do) until the store is cleared.
+  Owner()->ReleaseObject(dictionary_);
+  Owner()->ReleaseObject(this);  // may free this object: no member may be used below
 }
 
 void TPDFStream::Renumber(int delta) {

@@ -49,8 +49,8 @@ class TPDFStream : public TPDFObject {
   int Tag() const { return tag_; }
   void SetTag(int tag) { tag_ = tag; }
 
-  // Frees the stream unless something holds it, then its dictionary unless something else
-  // holds that.
+  // Asks the store to release its dictionary (which this stream still holds, so it stays until
+  // the store is cleared), then frees the stream unless something holds it.
   void Release() override;
   void Renumber(int delta) override;
   // True for the stream's own dictionary and for whatever that dictionary holds.

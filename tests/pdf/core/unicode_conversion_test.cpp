@@ -65,6 +65,9 @@ TEST(UnicodeConversion, ErrorModes) {
   // Other modes write a bad value as it is; an ill-formed sequence has none and gives U+FFFD.
   EXPECT_TRUE(UTF8ToUTF16(Hex("EF BF BE C3"), w, 0, 9, kUnicodeBomDrop, kUnicodeOutUTF16LE));
   EXPECT_EQ(w, Units({0xFFFE, 0xFFFD}));
+  // U+FFFF written as it is takes one unit, like every value of the first plane.
+  EXPECT_TRUE(UTF8ToUTF16(Hex("EF BF BF 41"), w, 0, 9, kUnicodeBomDrop, kUnicodeOutUTF16LE));
+  EXPECT_EQ(w, Units({0xFFFF, 'A'}));
   EXPECT_TRUE(UTF8ToUTF16(Hex("41"), w, 0, kUnicodeErrorStopAndClear, kUnicodeBomDrop, kUnicodeOutUTF16LE));
   EXPECT_EQ(w, u"A");
 }

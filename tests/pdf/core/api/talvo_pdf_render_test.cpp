@@ -31,13 +31,20 @@ TEST(TalvoPDFRender, NoPagesNoRender) {
   EXPECT_EQ(api.PageCount(), 0);
   EXPECT_EQ(api.RenderPage(72, 1, 0, out), 0);
   EXPECT_EQ(out.Size(), 0);
+  EXPECT_EQ(api.RenderMessage(), "Page 0 not found");
 }
 
-TEST(TalvoPDFRender, NegativeResolutionIsRefused) {
+// A resolution goes to the renderer as it is: a raster cannot be sized from a negative one,
+// which fails the call with the renderer's message; outputs without a raster render.
+TEST(TalvoPDFRender, NegativeResolution) {
   TTalvoPDF api;
   TMemoryStream out;
   EXPECT_EQ(api.RenderPage(-72, 1, 0, out), 0);
-  EXPECT_EQ(out.Size(), 0);
+  EXPECT_FALSE(api.RenderMessage().empty());
+  EXPECT_EQ(api.CurrentPageNumber(), 1);
+  TMemoryStream eps;
+  EXPECT_EQ(api.RenderPage(-72, 1, 4, eps), 1) << api.RenderMessage();
+  EXPECT_GT(eps.Size(), 0);
 }
 
 // Formats whose writer is not part of the library report failure instead of an empty success.
@@ -138,6 +145,23 @@ TEST(TalvoPDFRender, PngAndJpegCarryTheResolution) {
   ASSERT_NE(jfif, std::string::npos);
   EXPECT_EQ(j[jfif + 7], 1);  // dots per inch
   EXPECT_EQ(static_cast<uint8_t>(j[jfif + 8]) << 8 | static_cast<uint8_t>(j[jfif + 9]), 150);
+}
+
+// The JPEG quality is taken into 1 to 100: a value beyond writes at the nearest end of the
+// range, never at the value's low byte.
+TEST(TalvoPDFRender, JpegQualityOutsideItsRange) {
+  auto jpeg = [](int quality) {
+    TTalvoPDF api;
+    EXPECT_EQ(api.SetPageSize(16, 16), 1);
+    api.JPEGQuality = quality;
+    TMemoryStream out;
+    EXPECT_EQ(api.RenderPage(72, 1, 1, out), 1) << quality << ": " << api.RenderMessage();
+    return out.DataString();
+  };
+  EXPECT_EQ(jpeg(300), jpeg(100));
+  EXPECT_EQ(jpeg(-5), jpeg(1));
+  EXPECT_NE(jpeg(44), jpeg(100));
+  EXPECT_NE(jpeg(1), jpeg(100));
 }
 
 TEST(TalvoPDFRender, MissingPageFailsInThePageTree) {

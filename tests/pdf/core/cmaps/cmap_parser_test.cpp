@@ -36,6 +36,13 @@ TEST(CMapParser, BfRangeArrayAndStringForms) {
   EXPECT_EQ(cmap->MapCode(0x20), 'f');  // a short array covers what it holds
   EXPECT_EQ(cmap->BfRanges().back().Units[1], 'i');
   EXPECT_EQ(cmap->MapCode(0x21), -1);
+  // An array shorter than its range ends at its "]": the codes it leaves out stay unmapped and
+  // the entry after it is read as an entry of its own.
+  auto shortArray = Parse("2 beginbfrange <0030> <0033> [<0041> <0042>] <0040> <0041> <0050> endbfrange");
+  EXPECT_EQ(shortArray->MapCode(0x31), 'B');
+  EXPECT_EQ(shortArray->MapCode(0x32), -1);
+  EXPECT_EQ(shortArray->MapCode(0x33), -1);
+  EXPECT_EQ(shortArray->MapCode(0x41), 'Q');
 }
 
 TEST(CMapParser, CidRangeCodespaceAndUseCMap) {
@@ -94,7 +101,8 @@ TEST(CMapParser, InvalidEntriesAreSkipped) {
       "<07> /space\n"          // a glyph name is no number
       "<08> 72\n"              // decimal destination
       "endbfchar\n"
-      "4 beginbfrange\n"
+      "5 beginbfrange\n"
+      "<30> <31> <41>\n"                      // destination without a whole unit
       "<10> <0011> <0061>\n"                  // ends of different lengths
       "<00000000000000000000> <01> <0061>\n"  // more than 16 digits
       "<100000000> <100000001> <0061>\n"      // above 32 bits
@@ -103,7 +111,7 @@ TEST(CMapParser, InvalidEntriesAreSkipped) {
       "3 begincidrange <0100> <01FF> 70000 <0200> <02FF> -1 <0300> <03FF> 9 endcidrange");
   EXPECT_EQ(cmap->MapCode(1), 0x41);
   EXPECT_EQ(cmap->MapCode(2), 0x42);
-  for (uint32_t code : {3u, 4u, 5u, 6u, 7u, 0x10u}) EXPECT_EQ(cmap->MapCode(code), -1) << code;
+  for (uint32_t code : {3u, 4u, 5u, 6u, 7u, 0x10u, 0x30u, 0x31u}) EXPECT_EQ(cmap->MapCode(code), -1) << code;
   EXPECT_EQ(cmap->MapCode(8), 72);
   EXPECT_EQ(cmap->MapCode(0x21), 0x62);
   EXPECT_EQ(cmap->BfRanges().size(), 4u);

@@ -55,6 +55,18 @@ TEST(PDFStore, ClearRestoresSettings) {
   EXPECT_GE(st.SpareCount(), 5000);
 }
 
+// Numbers read as integers round halves to even and stay inside the 32-bit range rather than
+// wrapping around it.
+TEST(PDFStore, NumbersReadAsIntegers) {
+  TPDFStructure st;
+  const struct {
+    double value;
+    int32_t integer;
+  } cases[] = {{2.5, 2},          {3.5, 4},           {-2.5, -2},         {1e10, 2147483647},
+               {-1e10, -2147483647 - 1}, {4294967297.0, 2147483647}, {2147483647.4, 2147483647}};
+  for (const auto& c : cases) EXPECT_EQ(st.NewNumeric(c.value)->AsInteger(), c.integer) << c.value;
+}
+
 TEST(PDFDictionary, SetGetReplaceRemove) {
   TPDFStructure st;
   TPDFDictionary* d = st.NewDictionary();
@@ -284,7 +296,11 @@ TEST(PDFRelease, AStreamKeepsItsDictionary) {
   holder->Release();
   s->Release();
   EXPECT_FALSE(Stored(st, s));
-  EXPECT_FALSE(Stored(st, d));  // nothing holds it once the stream is gone
+  // The dictionary was asked to go while the stream still held it: like the items of a released
+  // container it stays until the store is cleared, and can then be released on its own.
+  EXPECT_TRUE(Stored(st, d));
+  st.ReleaseObject(d);
+  EXPECT_FALSE(Stored(st, d));
   TPDFStream* shared = st.NewStream("y", false);
   TPDFDictionary* other = st.NewDictionary();
   other->SetValue("D", shared->Dictionary());

@@ -191,6 +191,8 @@ TEST(StandardSecurity, ClassifiesEncryptDictionaries) {
       {"V2 R3 without /Length", "<< /Filter /Standard /V 2 /R 3 >>", 1, 2, 40, TPDFAESKind::RC4},
       {"V1 R3 /Length 56", "<< /Filter /Standard /V 1 /R 3 /Length 56 >>", 1, 1, 56, TPDFAESKind::RC4},
       {"V2 R4", "<< /Filter /Standard /V 2 /R 4 >>", 2, 0, 0, TPDFAESKind::RC4},
+      {"numbers rounded, halves to even", "<< /Filter /Standard /V 2.5 /R 1.6 /Length 128 >>", 1, 2, 128,
+       TPDFAESKind::RC4},
       {"AESV2 /Length 16", "<< /Filter /Standard /V 4 /R 4 /StrF /StdCF /StmF /StdCF "
        "/CF << /StdCF << /CFM /AESV2 /Length 16 >> >> >>", 1, 4, 128, TPDFAESKind::AESV2},
       {"AESV2 /Length in bits", "<< /Filter /Standard /V 4 /R 4 /StrF /StdCF /StmF /StdCF "
@@ -228,7 +230,8 @@ TEST(StandardSecurity, PermissionFlagsFromP) {
                {"4", 0x01, 0x00, true},            {"8", 0x04, 0x00, true},
                {"16", 0x02, 0x00, true},           {"32", 0x08, 0x00, true},
                {"3840", 0x00, 0x0F, true},         {"1024", 0x00, 0x04, true},
-               {"-1", 0x0F, 0x0F, false},          {"1e30", 0x00, 0x00, true}};
+               {"-1", 0x0F, 0x0F, false},          {"1e30", 0x00, 0x00, true},
+               {"4294967300", 0x01, 0x00, true}};  // the low 32 bits: 4
   for (const Case& c : cases) {
     TPDFDocument doc;
     doc.Trailer()->SetValue("Encrypt", doc.Structure().ParseObject(
@@ -237,6 +240,27 @@ TEST(StandardSecurity, PermissionFlagsFromP) {
     EXPECT_EQ(doc.Security().PermissionFlags[0], c.first) << c.p;
     EXPECT_EQ(doc.Security().PermissionFlags[1], c.second) << c.p;
     EXPECT_EQ(doc.Security().PBelow0x10000, c.below) << c.p;
+  }
+}
+
+// /EncryptMetadata belongs to the crypt-filter handlers; other dictionaries leave the default.
+TEST(StandardSecurity, EncryptMetadataOnlyWithCryptFilters) {
+  const struct {
+    const char* encrypt;
+    bool encryptMetadata;
+  } cases[] = {
+      {"<< /Filter /Standard /V 2 /R 3 /EncryptMetadata false >>", true},
+      {"<< /Filter /Standard /V 2 /R 4 /EncryptMetadata false >>", true},
+      {"<< /Filter /Standard /V 4 /R 4 /EncryptMetadata false /StrF /StdCF /StmF /StdCF "
+       "/CF << /StdCF << /CFM /AESV2 >> >> >>", false},
+      {"<< /Filter /Standard /V 5 /R 6 /EncryptMetadata false /StrF /StdCF /StmF /StdCF "
+       "/CF << /StdCF << /CFM /AESV3 >> >> >>", false},
+  };
+  for (const auto& c : cases) {
+    TPDFDocument doc;
+    doc.Trailer()->SetValue("Encrypt", doc.Structure().ParseObject(c.encrypt));
+    doc.ReadEncryptDictionary();
+    EXPECT_EQ(doc.Security().EncryptMetadata, c.encryptMetadata) << c.encrypt;
   }
 }
 

@@ -111,6 +111,21 @@ TEST(XMPPacket, LoadPacketTakesCreatorAndSubject) {
   EXPECT_EQ(Count(xmp.SaveToString(), "<rdf:Description"), 1);
 }
 
+// A property is held once in the packet, whichever rdf:Description held it before: the old
+// element goes also when another Description than the schema's one held it.
+TEST(XMPPacket, APropertyIsWrittenOnceWhicheverDescriptionHeldIt) {
+  TOrvanePDFLibraryXMP xmp;
+  xmp.LoadPacket(
+      "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+      "<rdf:Description xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:format>application/pdf</dc:format>"
+      "</rdf:Description><rdf:Description><dc:title xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><rdf:Alt>"
+      "<rdf:li xml:lang=\"x-default\">Old</rdf:li></rdf:Alt></dc:title></rdf:Description></rdf:RDF></x:xmpmeta>");
+  xmp.SetTitle(u"New");
+  const std::string xml = xmp.SaveToString();
+  EXPECT_EQ(Count(xml, "<dc:title"), 1) << xml;
+  EXPECT_EQ(xmp.SelectText("//dc:title/rdf:Alt/rdf:li"), "New");
+}
+
 TEST(XMPPacket, LoadPacketCreatesMissingRdf) {
   TOrvanePDFLibraryXMP xmp;
   xmp.LoadPacket("<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"/>");
