@@ -265,6 +265,24 @@ TEST(PageTree, ResourcesFromParentOrMadeNew) {
   EXPECT_EQ(made->Count(), 0);
 }
 
+// A page selected again from the page cache takes its resources from its own parent node, not
+// from the node where the page found last hung.
+TEST(PageTree, CachedPageKeepsItsOwnParent) {
+  Store st;
+  st.Add(1, "<< /Type /Pages /Count 2 /Kids [ 4 0 R 5 0 R ] >>");
+  st.Add(4, "<< /Type /Pages /Count 1 /Kids [ 2 0 R ] /Resources << /Font << /FA 9 0 R >> >> >>");
+  st.Add(5, "<< /Type /Pages /Count 1 /Kids [ 3 0 R ] /Resources << /Font << /FB 9 0 R >> >> >>");
+  st.Add(2, "<< /Type /Page /Parent 4 0 R >>");
+  st.Add(3, "<< /Type /Page /Parent 5 0 R >>");
+  TPDFPageTree tree(st.Dict(1));
+  EXPECT_EQ(tree.GetResources(), st.Dict(4)->GetValue("Resources"));
+  tree.SelectPage(2);
+  EXPECT_EQ(tree.GetResources(), st.Dict(5)->GetValue("Resources"));
+  tree.SelectPage(1);
+  ASSERT_EQ(tree.Page(), st.Dict(2));
+  EXPECT_EQ(tree.GetResources(), st.Dict(4)->GetValue("Resources"));
+}
+
 TEST(PageTree, AnnotationsAttachedOnSelection) {
   Store st;
   st.Add(1, "<< /Type /Pages /Count 2 /Kids [ 2 0 R 3 0 R ] >>");
