@@ -116,6 +116,22 @@ TEST(Lzw, CodesWidenAtTheRightEntryAndStopAtTwelveBits) {
   EXPECT_NE(DecodePdf(Literals(300, true, &expected), false), expected);
 }
 
+// Codes two bits wide at first (clear code 2) widen once the table holds the last code of
+// their width, as wider codes do, although the first new entry (4) already lies past it.
+TEST(Lzw, TwoBitCodesWidenAtTheirFirstEntry) {
+  CodeWriter w(false);
+  w.Put(2, 2);  // clear
+  w.Put(0, 2);
+  w.Put(1, 2);  // entry 4 = 0 1; codes are three bits wide from here
+  w.Put(4, 3);  // 0 1; entry 5 = 1 0
+  w.Put(5, 3);  // 1 0; entry 6 = 0 1 1
+  w.Put(3, 3);  // end
+  TPDFLZWDecompressor d;
+  d.MSBFirst = false;
+  d.InitialCodeWidth = 2;
+  EXPECT_EQ(d.DecodeDefault(w.Bytes()), std::string("\0\1\0\1\1\0", 6));
+}
+
 TEST(Lzw, ClearCodesRestartTheTable) {
   CodeWriter w(true);
   w.Put(256, 9);
