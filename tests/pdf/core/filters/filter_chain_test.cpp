@@ -178,3 +178,19 @@ TEST_F(FilterChain, FailuresAreReportedWithWhatWasDecoded) {
   s->SetData("no end marker");
   EXPECT_FALSE(s->Decode(out));
 }
+
+// Each stage stays under the ceiling, and all stages together under twice it plus the input:
+// three stages of some 900 bytes each pass a ceiling of 2,000 but not one of 1,000.
+TEST_F(FilterChain, AllStagesTogetherShareABudget) {
+  const std::string plain(900, 'x');
+  const std::string middle = FlateCompressToString(FlateCompressToString(plain, 0), 0);  // stored blocks
+  TPDFStream* s = Stream(FlateCompressString(middle));
+  s->Dictionary()->SetValue("Filter", Names({"FlateDecode", "FlateDecode", "FlateDecode"}));
+  ASSERT_LT(s->Data().size(), 100u);
+  ASSERT_GT(middle.size(), 900u);
+  std::string out;
+  EXPECT_TRUE(DecodeStreamData(*s, out, 2000));
+  EXPECT_EQ(out, plain);
+  EXPECT_FALSE(DecodeStreamData(*s, out, 1000));
+  EXPECT_LT(out.size(), plain.size());
+}
