@@ -61,12 +61,12 @@ std::string GlyphName(char16_t c) {
   return name;
 }
 
-// The slot of c: its ANSI byte when free, else the highest free slot; -1 when all are taken.
+// The slot of c: its byte in the ANSI code page (the default character's for one the code
+// page lacks) when free, else the highest free slot; -1 when all are taken.
 int FreeSlot(char16_t c, const std::array<std::string, 256>& glyphs) {
   if (c < 256) {
-    bool usedDefault = false;
-    const std::string ansi = WideCharToMultiByte(GetACP(), std::u16string_view(&c, 1), '?', &usedDefault);
-    if (!usedDefault && ansi.size() == 1 && glyphs[uint8_t(ansi[0])].empty()) return uint8_t(ansi[0]);
+    const std::string ansi = WideCharToMultiByte(GetACP(), std::u16string_view(&c, 1));
+    if (ansi.size() == 1 && glyphs[uint8_t(ansi[0])].empty()) return uint8_t(ansi[0]);
   }
   for (int slot = 255; slot >= 0; --slot)
     if (glyphs[size_t(slot)].empty()) return slot;

@@ -104,9 +104,11 @@ void ReadApplicationSegment(uint8_t code, std::string_view seg, TJPEGHeaderInfo&
     info.XDensity = *r.Word();
     info.YDensity = *r.Word();
   } else if (code == 0xE1 && seg.starts_with(std::string_view("Exif\0", 5))) {
-    // Only a JFIF header that gave no unit lets the Exif resolution in, as dots per inch.
+    // Only a JFIF header that gave no unit lets the Exif resolution in, as dots per inch (0
+    // where the directory has none).
     int32_t x = 0, y = 0;
-    if (seg.size() > 6 && ExifResolution(seg.substr(6), x, y) && info.Unit == 0) {
+    if (info.Unit == 0) {
+      if (seg.size() > 6) ExifResolution(seg.substr(6), x, y);
       info.Unit = 1;
       info.XDensity = x;
       info.YDensity = y;

@@ -247,17 +247,11 @@ bool TPDFMetafile::HandleStateRecord(const TMetafileRecord& r) {
       if (mode == 1 || mode == 2) BkMode = mode;
       return true;
     }
-    case emr::SetPolyFillMode: {
-      const int32_t mode = r.I32(8);
-      if (mode == 1 || mode == 2) PolyFillMode = mode;
-      return true;
-    }
+    // Any other value than alternate (1) fills by the winding rule.
+    case emr::SetPolyFillMode: PolyFillMode = r.I32(8); return true;
     case emr::SetTextAlign: TextAlign = r.I32(8); return true;
-    case emr::SetArcDirection: {
-      const int32_t dir = r.I32(8);
-      if (dir == 1 || dir == 2) ArcDirection = dir;
-      return true;
-    }
+    // Any other value than counter-clockwise (1) draws clockwise.
+    case emr::SetArcDirection: ArcDirection = r.I32(8); return true;
     case emr::SetICMMode: ICMMode = r.I32(8); return true;
     case emr::SetBkColor: BkColor = ResolveColorRef(r.U32(8)); return true;
     case emr::SetTextColor: {

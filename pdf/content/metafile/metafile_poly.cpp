@@ -5,6 +5,7 @@
 // closed; inside a path bracket the records only add figures to the path.
 #include "pdf/content/metafile/metafile_types.h"
 #include "pdf/content/metafile/pdf_metafile.h"
+#include "pdf/content/painter/pdf_painter.h"
 
 namespace {
 
@@ -100,7 +101,13 @@ void TPDFMetafile::HandlePoly(const TMetafileRecord& r) {
       figure.LineTo(Map(x, y));
     }
   }
-  if (fromCurrent && figure.Count() > 1) SetCurrent(x, y);
+  if (fromCurrent && bezier) {
+    // The current position goes to the record's last point, also past an unfinished curve.
+    pr.Read(r, 28 + (n - 1) * pr.Stride(), x, y);
+    SetCurrent(x, y);
+  } else if (fromCurrent && figure.Count() > 1) {
+    SetCurrent(x, y);
+  }
   if (kind == emr::Polygon) figure.Close();
   Draw(figure, kind == emr::Polygon, true, fromCurrent);
 }
@@ -191,7 +198,14 @@ void TPDFMetafile::HandlePathRecord(const TMetafileRecord& r) {
       path.Append(Path);
       Path.Clear();
       InPath = false;
-      if (widened_ && r.Type == emr::FillPath) {
+      if (!fill && !stroke) {
+        // Nothing paints (the null brush, the null pen): the path is ended unpainted.
+        if (r.Type == emr::StrokeAndFillPath) path.CloseAll();
+        if (!path.Empty()) {
+          path.Emit(*painter_);
+          painter_->FillStroke(false, false);
+        }
+      } else if (widened_ && r.Type == emr::FillPath) {
         // A widened path is the pen's outline: filling it paints the pen's stroke in the brush.
         PaintWidened(path);
       } else {

@@ -105,7 +105,7 @@ void TPDFMetafile::HandleArc(const TMetafileRecord& r) {
   const double t0 = std::atan2((sy - cy) / ry, (sx - cx) / rx) / kDeg;
   const double t1 = std::atan2((ey - cy) / ry, (ex - cx) / rx) / kDeg;
   // Counter-clockwise as seen with y pointing down: a falling parametric angle.
-  const double sweep = Sweep(t0, t1, ArcDirection == 2);
+  const double sweep = Sweep(t0, t1, ArcDirection != 1);
   TMetafilePath figure;
   switch (r.Type) {
     case emr::Arc: AddEllipseArc(figure, cx, cy, rx, ry, t0, sweep, true); break;

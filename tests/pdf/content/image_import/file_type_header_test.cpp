@@ -92,6 +92,9 @@ TEST(JPEGHeader, MarkerScan) {
       {"Exif after JFIF unit 0", kSOI + JFIF(0, 1, 1) + Exif(200, 1, 150, 1) + SOF(0xC0, 1, 2, 3), 2, 1, 3, 1, 200, 150},
       {"Exif in centimetres", kSOI + JFIF(0, 1, 1) + Exif(118, 1, 59, 1, 3) + SOF(0xC0, 1, 2, 3), 2, 1, 3, 1, 300, 150},
       {"Exif zero denominator", kSOI + JFIF(0, 1, 1) + Exif(200, 0, 150, 1) + SOF(0xC0, 1, 2, 3), 2, 1, 3, 1, 0, 150},
+      {"Exif without resolution after JFIF unit 0",
+       kSOI + JFIF(0, 1, 1) + Segment(0xE1, std::string("Exif\0\0II*\0\x08\0\0\0\0\0", 14)) + SOF(0xC0, 1, 2, 3), 2, 1,
+       3, 1, 0, 0},
       {"Exif after JFIF dpi", kSOI + JFIF(1, 72, 72) + Exif(200, 1, 150, 1) + SOF(0xC0, 1, 2, 3), 2, 1, 3, 1, 72, 72},
       {"fill bytes and restart markers", kSOI + "\xFF\xFF\xFF\xD3\xFF\x01" + SOF(0xC0, 3, 4, 3), 4, 3, 3, -1, 0, 0},
       {"other segments skipped", kSOI + Segment(0xDB, std::string(65, 'q')) + Segment(0xFE, "hi") + SOF(0xC0, 3, 4, 3), 4, 3, 3, -1, 0, 0},
@@ -131,7 +134,9 @@ TEST(JPEGHeader, BadSegmentLengthsEndTheScan) {
   exif[4 + 6 + 4] = char(0xF0);  // first directory offset far away
   TJPEGHeaderInfo info;
   ParseJPEGHeader(kSOI + JFIF(0, 1, 1) + exif + after, info);
-  EXPECT_EQ(info.Unit, 0);
+  EXPECT_EQ(info.Unit, 1);  // the Exif segment still stands for dots per inch, of no resolution
+  EXPECT_EQ(info.XDensity, 0);
+  EXPECT_EQ(info.YDensity, 0);
   EXPECT_EQ(info.Width, 4);
   std::string many = Exif(200, 1, 150, 1);
   many[4 + 6 + 8] = char(0xFF), many[4 + 6 + 9] = char(0xFF);  // 65535 entries
