@@ -64,8 +64,8 @@ void TPDFMetafile::Reset() {
   WindowExtX = WindowExtY = ViewportExtX = ViewportExtY = 1;
   FrameTransform = WorldTransform = kIdentityMatrix;
   // Until a header says otherwise the reference device is a 96-dpi screen.
-  DevicePixelsX = DevicePixelsY = 96;
-  DeviceMillimetresX = DeviceMillimetresY = 25.4;
+  DevicePixelsX = DevicePixelsY = 960;
+  DeviceMillimetresX = DeviceMillimetresY = 254;
 }
 
 void TPDFMetafile::Begin(int32_t width, int32_t height) {

@@ -28,9 +28,13 @@ void TPDFMetafile::ReadHeader(const TMetafileRecord& r) {
   // The reference device: pixels and whole millimetres, as the player reads them (the
   // micrometres some writers add are not what a frame is measured against in playback).
   double px = r.I32(72), py = r.I32(76), mx = r.I32(80), my = r.I32(84);
-  if (!Usable(px) || !Usable(mx)) px = 96, mx = 25.4;
-  if (!Usable(py) || !Usable(my)) py = 96, my = 25.4;
-  DevicePixelsX = px, DevicePixelsY = py, DeviceMillimetresX = mx, DeviceMillimetresY = my;
+  // Without one, a 96-dpi screen: an inch of it stands for a missing picture, its whole
+  // millimetres and pixels for the mapping modes.
+  const bool screenX = !Usable(px) || !Usable(mx), screenY = !Usable(py) || !Usable(my);
+  if (screenX) px = 96, mx = 25.4;
+  if (screenY) py = 96, my = 25.4;
+  DevicePixelsX = screenX ? 960 : px, DeviceMillimetresX = screenX ? 254 : mx;
+  DevicePixelsY = screenY ? 960 : py, DeviceMillimetresY = screenY ? 254 : my;
   const double ppmX = px / mx, ppmY = py / my;  // device pixels a millimetre
 
   // The frame (hundredths of a millimetre) is the picture; without one the bounds (device
@@ -58,17 +62,24 @@ void TPDFMetafile::ReadHeader(const TMetafileRecord& r) {
 void TPDFMetafile::SetMapMode(int32_t mode) {
   if (mode < 1 || mode > 8) return;
   MapMode = mode;
-  if (mode != 8) {
-    // Logical units per millimetre of the fixed modes (the isotropic mode starts as 0.1 mm).
-    static constexpr double kUnitsPerMM[8] = {0, 10, 100, 100 / 25.4, 1000 / 25.4, 1440 / 25.4, 10, 0};
-    if (mode == 1) {
-      WindowExtX = WindowExtY = ViewportExtX = ViewportExtY = 1;
-    } else {
-      WindowExtX = RoundExtent(DeviceMillimetresX * kUnitsPerMM[mode - 1]);
-      WindowExtY = RoundExtent(DeviceMillimetresY * kUnitsPerMM[mode - 1]);
-      ViewportExtX = RoundExtent(DevicePixelsX);
-      ViewportExtY = -RoundExtent(DevicePixelsY);
-    }
+  // The fixed modes' extents in whole units of the reference device (div truncates):
+  // millimetres and pixels, so that a logical unit is the mode's size on that device.
+  const int64_t mx = int64_t(DeviceMillimetresX), my = int64_t(DeviceMillimetresY);
+  const int64_t px = int64_t(DevicePixelsX), py = int64_t(DevicePixelsY);
+  auto set = [this](int64_t wx, int64_t wy, int64_t vx, int64_t vy) {
+    // A reference device of a few pixels would give an extent of 0: it counts as 1.
+    auto extent = [](int64_t v) { return v == 0 ? 1 : int32_t(std::clamp<int64_t>(v, -2000000000, 2000000000)); };
+    WindowExtX = extent(wx), WindowExtY = extent(wy), ViewportExtX = extent(vx), ViewportExtY = extent(vy);
+  };
+  switch (mode) {
+    case 1: set(1, 1, 1, 1); break;
+    case 2: set(mx, my, px / 10, -(py / 10)); break;                                  // 0.1 mm
+    case 3: set(mx * 10, my * 10, px / 10, -(py / 10)); break;                        // 0.01 mm
+    case 4: set(mx, my, px * 254 / 1000, -(py * 254 / 1000)); break;                  // 0.01 inch
+    case 5: set(mx * 10, my * 10, px * 254 / 1000, -(py * 254 / 1000)); break;        // 0.001 inch
+    case 6: set(mx * 1440 / 100, my * 1440 / 100, px * 254 / 1000, -(py * 254 / 1000)); break;  // twips
+    case 7: set(mx, my, px / 10, -(py / 10)); break;                                  // isotropic, from 0.1 mm
+    default: break;                                                                    // anisotropic: unchanged
   }
   RecomputeTransforms();
 }
