@@ -12,6 +12,7 @@
 #include "pdf/content/metafile/pdf_metafile.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "tests/pdf/content/metafile/metafile_test_support.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -247,6 +248,69 @@ TEST(MetafileBitmaps, AlphaBlendingUsesSoftMasks) {
   Converter conv;
   conv.Convert({Blit(114, 0, 0, 30, 30, 0x00000000, halves, 8, 8)}, 96, 72);
   EXPECT_TRUE(conv.lists->images.empty());
+}
+
+// What the format defines beyond a plain copy: an operation that needs a source draws nothing
+// without one, a source rectangle of a bottom-up bitmap counts its rows from the bottom,
+// and pattern brushes keep their colours (a monochrome brush the text and background colours).
+TEST(MetafileBitmaps, SourcesAndBrushesAsTheFormatDefinesThem) {
+  const std::vector<Record> redBrush = {SolidBrush(1, 0x0000FF), Select(1), Select(kNullPen)};
+  // SRCCOPY without a bitmap, by BITBLT and by STRETCHDIBITS.
+  for (const Record& blit :
+       {Rec(76, Bytes().Rect(0, 0, 0, 0).I32(10).I32(10).I32(30).I32(30).U32(0xCC0020).I32(0).I32(0).F32(1).F32(0)
+                    .F32(0).F32(1).F32(0).F32(0).U32(0).U32(0).U32(0).U32(0).U32(0).U32(0)),
+        Rec(81, Bytes().Rect(0, 0, 0, 0).I32(10).I32(10).I32(0).I32(0).I32(8).I32(8).U32(0).U32(0).U32(0).U32(0)
+                    .U32(0).U32(0xCC0020).I32(30).I32(30))}) {
+    std::vector<Record> records = redBrush;
+    records.push_back(blit);
+    const auto r = Draw(records, 96, 72);
+    EXPECT_EQ(CountColor(r, 0, 0, 96, 72, 0xFF0000), 0);
+  }
+  // The lower half of a picture blue above, red below: ySrc 0 of a bottom-up bitmap is its
+  // bottom row.
+  const Dib halves = Dib24(8, 8, [](int, int y) { return y < 4 ? 0xFF0000u : 0x0000FFu; });
+  Bytes p;
+  p.Rect(0, 0, 0, 0).I32(10).I32(10).I32(0).I32(0).I32(8).I32(4);
+  p.U32(80).U32(uint32_t(halves.info.size())).U32(80 + uint32_t(halves.info.size())).U32(uint32_t(halves.bits.size()));
+  p.U32(0).U32(0xCC0020).I32(40).I32(20).Raw(halves.info).Raw(halves.bits);
+  const auto lower = Draw({Rec(81, p)}, 96, 72);
+  EXPECT_EQ(CountColor(lower, 10, 10, 50, 30, 0xFF0000), 40 * 20);
+  // Pattern brushes of 8 x 8 pixels, half set: a DIB pattern in its own colours, a monochrome
+  // one in the text colour (clear bits) and the background colour (set bits).
+  const Dib pattern = Dib1(8, 8, 0x0000FF, 0x00FFFF, [](int x, int) { return x >= 4; });
+  auto patternBrush = [&](uint32_t type) {
+    Bytes b;
+    b.U32(2).U32(0).U32(32).U32(uint32_t(pattern.info.size())).U32(32 + uint32_t(pattern.info.size()))
+        .U32(uint32_t(pattern.bits.size()));
+    b.Raw(pattern.info).Raw(pattern.bits);
+    return Rec(type, b);
+  };
+  struct Case {
+    const char* name;
+    std::vector<Record> colours;
+    uint32_t type, clear, set;  // RGB of the clear and the set bits
+  } cases[] = {
+      {"DIB pattern", {}, 94, 0xFF0000, 0xFFFF00},
+      {"monochrome", {Rec(24, Bytes().U32(0xFF0000)), Rec(25, Bytes().U32(0x00FF00))}, 93, 0x0000FF, 0x00FF00},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // Through the application's road: the tiles are sized in the form the picture becomes.
+    std::string file;
+    std::vector<Record> records = {Header(96, 72)};
+    records.insert(records.end(), c.colours.begin(), c.colours.end());
+    for (const Record& r : {patternBrush(c.type), Select(2), Select(kNullPen), Rec(43, Bytes().Rect(0, 0, 96, 72)),
+                            Rec(14, Bytes().U32(0).U32(16).U32(20))})
+      records.push_back(r);
+    for (const Record& r : records) file.append(r.begin(), r.end());
+    testsupport::TempDir dir;
+    testsupport::WriteFile(dir.File("brush.emf"), file);
+    std::string message;
+    const auto r = RenderThroughApi(dir.File("brush.emf"), 96, 0, &message);
+    ASSERT_EQ(r.Width, 96) << message;
+    EXPECT_GT(CountColor(r, 0, 0, 96, 72, c.clear), 96 * 72 / 3);
+    EXPECT_GT(CountColor(r, 0, 0, 96, 72, c.set), 96 * 72 / 3);
+  }
 }
 
 }  // namespace
