@@ -18,6 +18,10 @@ TEST(ToUnicodeText, ReencodingCMapIsOneBlockOfCrLfLines) {
       "CMapName currentdict /CMap defineresource pop\r\nend\r\nend";
   EXPECT_EQ(TPDFFont::WriteToUnicodeCMap(differences), expected);
   EXPECT_NE(TPDFFont::WriteToUnicodeCMap(nullptr).find("\r\n0 beginbfchar\r\n"), std::string::npos);
+  // A name the glyph list does not know maps to nothing (not to U+0000), and the count says so.
+  auto* unknown = PDFCast<TPDFArray>(store.ParseObject("[65 /A /nosuchglyphname /C]"));
+  const std::string text = TPDFFont::WriteToUnicodeCMap(unknown);
+  EXPECT_NE(text.find("\r\n2 beginbfchar\r\n<41> <0041>\r\n<43> <0043>\r\n\r\nendbfchar"), std::string::npos) << text;
 }
 
 TEST(ToUnicodeText, Type3CMapSplitsBlocksAtFifty) {

@@ -44,7 +44,10 @@ TEST_F(Type3FontFixture, TwoLettersTakeTheirAnsiCodes) {
   EXPECT_NEAR(ury, 688, 5);
   EXPECT_NE(a.find(" m\n"), std::string::npos);
   EXPECT_TRUE(a.ends_with("h\nf\n")) << a;
-  EXPECT_EQ(a.find("q\n"), std::string::npos);  // nothing but the path after d1
+  EXPECT_EQ(a.find("q\n"), std::string::npos);  // nothing but the path after d1: no colour, width or dash
+  EXPECT_EQ(a.find("rg"), std::string::npos) << a;
+  EXPECT_EQ(a.find("RG"), std::string::npos) << a;
+  EXPECT_EQ(a.find(" d\n"), std::string::npos) << a;
 
   EXPECT_EQ(font.EncodeText(u"BAC"), "BA");  // no glyph for C
   EXPECT_EQ(font.GetCharWidth(u'B'), 667);
