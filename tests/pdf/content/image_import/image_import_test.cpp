@@ -95,7 +95,7 @@ TEST(ImageImport, BitmapResolutionAndSource) {
   // A core (OS/2 1.x) header carries no resolution: the pixel bytes behind it are not read as one.
   std::string core = std::string("BM\x22\0\0\0\0\0\0\0\x1A\0\0\0", 14);
   core += std::string("\x0C\0\0\0\x01\0\x01\0\x01\0\x18\0", 12);
-  core += std::string("\x10\x20\x30\0\x99\x99\x99\x99", 8);
+  core += std::string("\x10\x20\x30\0\x99\x99\x99\x99", 8) + std::string(16, '\x99');
   const Loaded c = Import(core);
   ASSERT_TRUE(c.ok);
   EXPECT_EQ(c.image->ResolutionX, 0);
