@@ -9,6 +9,7 @@
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "tests/pdf/content/metafile/metafile_test_support.h"
+#include "tests/support/test_support.h"
 #include "tests/pdf/image_support/import_store.h"
 
 namespace {
@@ -128,6 +129,31 @@ TEST(MetafileImport, TextRecordsPaintTheirOpaqueBoxesAndTheirText) {
   EXPECT_EQ(Pixel(r, 20, 32), 0xFFFFFFu);  // the first string is not opaque
   // The state goes on: the rectangle after them in the selected brush.
   EXPECT_EQ(Pixel(r, 75, 55), 0xFF0000u);
+}
+
+// The picture's frame fills the form's box exactly, although the box's aspect (whole points)
+// and the player's pixel size (whole pixels) each round the frame differently: a frame of
+// 10 x 5.3 mm is a box of 28 x 15 points and 38 x 20 pixels. Stripes along the frame's right
+// and bottom edges (in hundredths of a millimetre) show at the page's edges.
+TEST(MetafileImport, TheFrameFillsTheFormsBox) {
+  Bytes h;
+  h.Rect(0, 0, 37, 19).Rect(0, 0, 1000, 530).U32(0x464D4520).U32(0x10000).U32(0).U32(0).U16(16).U16(0);
+  h.U32(0).U32(0).U32(0).Pt(960, 960).Pt(254, 254).U32(0).U32(0).U32(0).Pt(254000, 254000);
+  std::string file;
+  for (const Record& r : {Rec(1, h), Rec(17, Bytes().U32(3)), Select(0x80000008), SolidBrush(1, 0x0000FF), Select(1),
+                          Rectangle(980, 0, 1000, -530), SolidBrush(2, 0xFF0000), Select(2),
+                          Rectangle(0, -510, 970, -530), Rec(14, Bytes().U32(0).U32(16).U32(20))})
+    file.append(r.begin(), r.end());
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir.File("frame.emf"), file);
+  std::string message;
+  const auto r = RenderThroughApi(dir.File("frame.emf"), 720, 0, &message);
+  ASSERT_EQ(r.Width, 280) << message;
+  ASSERT_EQ(r.Height, 150) << message;
+  EXPECT_EQ(Pixel(r, 278, 75), 0xFF0000u);
+  EXPECT_EQ(Pixel(r, 270, 75), 0xFFFFFFu);
+  EXPECT_EQ(Pixel(r, 140, 148), 0x0000FFu);
+  EXPECT_EQ(Pixel(r, 140, 140), 0xFFFFFFu);
 }
 
 }  // namespace
