@@ -104,6 +104,19 @@ TEST_F(TrueTypeFontFixture, CodePageFontIsReencodedAndEmbedded) {
   EXPECT_EQ(FontToolsSummary(font).rfind("Liberation Sans ", 0), 0u) << FontToolsSummary(font);
 }
 
+// A code page that has no Differences list (932 here, whose single bytes beyond ASCII are
+// half-width katakana) leaves the font WinAnsi, measured by WinAnsi's characters: the
+// encoding cannot show the code page's characters at those codes.
+TEST_F(TrueTypeFontFixture, CodePageWithoutDifferencesStaysWinAnsi) {
+  TPDFFont font(&fonts.store, "F2");
+  ASSERT_TRUE(font.WriteTrueTypeFont("Arial {932}", false));
+  EXPECT_EQ(font.Dict()->GetValueText("Encoding"), "WinAnsiEncoding");
+  EXPECT_EQ(font.Dict()->GetValue("ToUnicode"), nullptr);
+  EXPECT_EQ(font.CodeToUnicode(0xC4), 0x00C4);
+  EXPECT_EQ(font.GetCharWidth(0x00C4), font.GetCodeWidth(0xC4));
+  EXPECT_EQ(font.GetCharWidth(u'A'), 667);
+}
+
 // A face from the middle of a collection is embedded with its table offsets counted from its
 // own start, so that it reads as a font file of its own.
 TEST_F(TrueTypeFontFixture, CollectionMemberIsSelfContained) {
