@@ -298,6 +298,10 @@ TEST(TIFFImport, UnusableFilesAreNotLoaded) {
   EXPECT_FALSE(Import(StripFile(5, 5, 8, 3, 6, 1, 5, {"x"})).ok);                             // YCbCr samples
   EXPECT_FALSE(Import(StripFile(5, 5, 8, 3, 8, 1, 5, {"x"})).ok);                             // CIELab
   EXPECT_FALSE(Import(StripFile(5, 5, 8, 1, 1, 7, 5, {"x"}, {Builder::Long(519, {0})})).ok);   // old JPEG
+  // Fax data are one bit of grey a pixel: pages that say otherwise have no filter to read them.
+  EXPECT_FALSE(Import(StripFile(5, 5, 8, 1, 1, 4, 5, {"x"})).ok);
+  EXPECT_FALSE(Import(StripFile(5, 5, 1, 1, 3, 4, 5, {"x"}, {Builder::Short(320, {0, 0, 0, 0, 0, 0})})).ok);
+  EXPECT_TRUE(Import(StripFile(5, 5, 1, 1, 1, 4, 5, {"x"})).ok);
   EXPECT_FALSE(Import(std::string("II*\0\x08\0\0\0", 8)).ok);
   EXPECT_FALSE(Import("MM").ok);
   // No samples per pixel: no picture, also when drawn by the canvas (which would otherwise
