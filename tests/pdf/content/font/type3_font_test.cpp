@@ -68,6 +68,11 @@ TEST_F(Type3FontFixture, OtherCharactersTakeTheHighestFreeSlots) {
   EXPECT_EQ(font.LastChar, 255);
   EXPECT_EQ(font.Widths.size(), 159u);
   EXPECT_EQ(font.CodeToUnicode(0xFF), 0x0416);
+  // A character below 256 that the ANSI code page lacks takes the default character's slot;
+  // "?" itself then goes to the highest free slot.
+  TPDFFont other(&fonts.store, "T2");
+  ASSERT_TRUE(other.WriteType3Font("DejaVu Sans", 0, false, u"\u0081?"));
+  EXPECT_EQ(other.EncodeText(u"\u0081?"), "?\xFF");
 }
 
 TEST_F(Type3FontFixture, ManyCharactersWriteSeveralBfcharBlocks) {

@@ -134,4 +134,43 @@ TEST(MetafileFrame, FixedModesTakeTheirExtentsFromTheReferenceDevice) {
   EXPECT_EQ(conv.converter->ViewportExtY, -76);
 }
 
+// Values of the simple records the player would refuse count as the converter reads them: a
+// fill mode other than alternate fills by winding, an arc direction other than
+// counter-clockwise draws clockwise.
+TEST(MetafileFrame, OtherModeValuesCountAsTheSecondMode) {
+  // Two nested rectangles of one path, filled: winding fills the inner one too.
+  const std::vector<Record> nested = {SolidBrush(1, kRed), Select(1), Select(kNullPen), Rec(59), Box(10, 10, 80, 60),
+                                      Box(30, 20, 60, 50), Rec(60), Rec(62, Bytes().Rect(0, 0, 0, 0))};
+  for (uint32_t mode : {2u, 3u, 0u}) {
+    std::vector<Record> records = {One(19, mode)};
+    records.insert(records.end(), nested.begin(), nested.end());
+    EXPECT_EQ(Pixel(Draw(records, 96, 72), 45, 35), kRedRGB) << mode;
+  }
+  // A pie from the right to the top: clockwise (on the device) it is the other three quarters.
+  for (uint32_t direction : {2u, 3u}) {
+    const auto r = Draw({SolidBrush(1, kRed), Select(1), Select(kNullPen), One(57, direction),
+                         Rec(47, Bytes().Rect(16, 6, 76, 66).Pt(90, 36).Pt(46, 0))},
+                        96, 72);
+    EXPECT_EQ(Pixel(r, 36, 46), kRedRGB) << direction;
+    EXPECT_EQ(Pixel(r, 56, 26), kWhite) << direction;
+  }
+}
+
+// A path that neither brush nor pen paints is ended unpainted; a shape is not written at all.
+TEST(MetafileFrame, UnpaintedPathsAndShapes) {
+  Converter c;
+  const std::string content = c.Convert({Select(0x80000005), Select(kNullPen), Box(10, 10, 50, 50), Rec(59),
+                                         Box(10, 10, 50, 50), Rec(60), Rec(62, Bytes().Rect(0, 0, 0, 0))},
+                                        96, 72);
+  EXPECT_EQ(content.find(" re\n"), std::string::npos) << content;
+  EXPECT_NE(content.find("h\nn\n"), std::string::npos) << content;
+  EXPECT_EQ(content.find("\nf"), std::string::npos) << content;
+  // A Bezier-to record leaves the current position at its last point, also past a curve it
+  // could not finish.
+  Converter b;
+  b.Convert({Rec(27, Bytes().Pt(5, 5)), Poly(5, {{10, 10}, {20, 20}})}, 96, 72);
+  EXPECT_EQ(b.converter->CurrentLogX, 20);
+  EXPECT_EQ(b.converter->CurrentLogY, 20);
+}
+
 }  // namespace
