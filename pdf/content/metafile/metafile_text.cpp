@@ -106,6 +106,7 @@ void TPDFMetafile::HandleTextRecord(const TMetafileRecord& r) {
       run.X = r.I32(8), run.Y = r.I32(12);
       run.Options = r.U32(20);
       run.Wide = !(run.Options & kEtoSmallChars);
+      run.Reorder = run.Wide;  // 16-bit text is put in display order as EXTTEXTOUTW's is
       const uint64_t count = r.U32(16), at = (run.Options & kEtoNoRect) ? 36 : 52;
       if (!r.Has(at, count * (run.Wide ? 2 : 1))) return;
       for (uint64_t i = 0; i < count; ++i) {

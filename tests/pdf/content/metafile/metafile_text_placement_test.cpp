@@ -175,4 +175,18 @@ TEST(MetafileTextPlacement, SmallAndPolyTextPaintTheirBoxes) {
   EXPECT_NE(c.Font(6), nullptr) << c.content;
 }
 
+// SMALLTEXTOUT's 16-bit text is put in display order as EXTTEXTOUTW's: Hebrew letters reversed.
+TEST(MetafileTextPlacement, SmallTextIsPutInDisplayOrder) {
+  Bytes small;
+  small.Pt(20, 20).U32(2).U32(0x100).U32(1).F32(1).F32(1).U16(0x05D0).U16(0x05D1);
+  Converted c({Font(1, -12, u"Arial"), Select(1), Rec(108, small)});
+  TPDFFont* type3 = c.Font(6);
+  ASSERT_NE(type3, nullptr);
+  const std::string alef = type3->EncodeText(u"\u05D0"), bet = type3->EncodeText(u"\u05D1");
+  ASSERT_EQ(alef.size(), 1u);
+  ASSERT_EQ(bet.size(), 1u);
+  std::string shown = "(" + bet + alef + ")Tj";
+  EXPECT_NE(c.content.find(shown), std::string::npos) << c.content;
+}
+
 }  // namespace
