@@ -87,6 +87,7 @@ TEST(HostileImport, LyingSizes) {
   std::string bmp = std::string("BM\0\0\0\0\0\0\0\0\x36\0\0\0", 14);
   bmp += std::string("\x28\0\0\0", 4) + std::string("\x30\x75\0\0\x30\x75\0\0\x01\0\x18\0", 12) + std::string(24, '\0');
   EXPECT_FALSE(Loads(bmp));
+  EXPECT_FALSE(Loads(bmp, -1));  // nor is a raster of that size made to draw it into
   EXPECT_LT(MaxRSSKiB() - before, 200 * 1024);  // far below the gigabytes these headers claim
 }
 
