@@ -284,6 +284,8 @@ TEST(MetafileRecords, FillsInAColourOfTheirOwnLeaveTheBrushAlone) {
   const auto p = Draw({pixel}, 96, 72);
   EXPECT_EQ(Pixel(p, 90, 5), kYellowRGB);
   EXPECT_EQ(Pixel(p, 92, 5), kWhite);
+  EXPECT_EQ(Pixel(p, 89, 5), kWhite);
+  EXPECT_EQ(Pixel(p, 90, 4), kWhite);
 }
 
 // --- Gradients
