@@ -275,6 +275,19 @@ TEST(MetafileBitmaps, SourcesAndBrushesAsTheFormatDefinesThem) {
   p.U32(0).U32(0xCC0020).I32(40).I32(20).Raw(halves.info).Raw(halves.bits);
   const auto lower = Draw({Rec(81, p)}, 96, 72);
   EXPECT_EQ(CountColor(lower, 10, 10, 50, 30, 0xFF0000), 40 * 20);
+  // A bitmap info of a version 5 header and 256 colours (1,148 bytes) is read whole: the last
+  // colour of its table is there.
+  Dib v5;
+  {
+    Bytes info;
+    info.U32(124).I32(4).I32(4).U16(1).U16(8).U32(0).U32(0).U32(0).U32(0).U32(256).U32(0);
+    info.Raw(std::vector<uint8_t>(124 - 40, 0));
+    for (int i = 0; i < 256; ++i) info.U32(i == 255 ? 0x00FF00u : 0x000000u);
+    v5.info = info.b;
+    v5.bits.assign(16, 255);
+  }
+  const auto last = Draw({StretchDIBits(10, 10, 20, 20, v5, 0xCC0020)}, 96, 72);
+  EXPECT_EQ(CountColor(last, 10, 10, 30, 30, 0x00FF00), 20 * 20);
   // Pattern brushes of 8 x 8 pixels, half set: a DIB pattern in its own colours, a monochrome
   // one in the text colour (clear bits) and the background colour (set bits).
   const Dib pattern = Dib1(8, 8, 0x0000FF, 0x00FFFF, [](int x, int) { return x >= 4; });
