@@ -162,6 +162,8 @@ TEST(TIFFImport, StripHeightsFollowTheRows) {
   const Imported one = Import(StripFile(10, 3, 8, 1, 1, 1, 1, {"aaaaaaaaaa", "bbbbbbbbbb", "cccccccccc"}));
   ASSERT_TRUE(one.ok);
   EXPECT_EQ(Count(one.Content(), " Do Q\n"), 3u);
+  // One row a strip: each strip a third of the page, the first at the top.
+  EXPECT_NE(one.Content().find("q 1 0 0 0.333333 0 0.666667 cm"), std::string::npos) << one.Content();
   const Imported last = Import(StripFile(10, 5, 8, 1, 1, 1, 2, {"a", "b", "c", "d", "e"}));
   ASSERT_TRUE(last.ok);
   const std::string c = last.Content();
