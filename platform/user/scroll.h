@@ -13,6 +13,12 @@ inline constexpr int SB_BOTH = 3;
 // controls).
 inline constexpr DWORD SBS_HORZ = 0x0000;
 inline constexpr DWORD SBS_VERT = 0x0001;
+// A size box instead of a bar; SBS_SIZEGRIP is one with the raised grip. At creation the
+// alignment styles give it the system's scroll-bar size, placed at one corner of the rectangle
+// it was made with.
+inline constexpr DWORD SBS_SIZEBOXTOPLEFTALIGN = 0x0002;
+inline constexpr DWORD SBS_SIZEBOXBOTTOMRIGHTALIGN = 0x0004;
+inline constexpr DWORD SBS_SIZEBOX = 0x0008;
 inline constexpr DWORD SBS_SIZEGRIP = 0x0010;
 
 // Messages of scroll bar windows; SetScrollInfo and its kin with SB_CTL send them.

@@ -1,7 +1,7 @@
 // A skinned form on an X server of the test's own, probed in screenshots: a change of skin
 // reaching the page control's tabs and the form's face together with the frame; a size grip made
-// afterwards drawn from the skin; an owner-drawn status part drawn by its owner inside the
-// skin's bevel.
+// afterwards drawn from the skin, and one at the client area's corner dragged with the mouse to
+// size the form; an owner-drawn status part drawn by its owner inside the skin's bevel.
 #include <gtest/gtest.h>
 
 #include "platform/forms/form.h"
@@ -99,6 +99,37 @@ TEST_F(SkinnedSwitchX11, ASizeGripAndAnOwnerDrawnPartMadeLaterWearTheSkin) {
   EXPECT_EQ(Shot(bar, part.left + 2, part.top + 2), Rrggbb(kInk)) << "the owner's drawing inside it";
   EXPECT_EQ(Shot(bar, part.right - 3, part.bottom - 3), Rrggbb(kInk));
   DestroyWindow(bar);
+  DestroyWindow(grip);
+}
+
+TEST_F(SkinnedSwitchX11, ASkinnedSizeGripAtTheCornerSizesTheForm) {
+  RECT client{};
+  GetClientRect(form->Handle(), &client);
+  HWND grip = CreateWindowExW(0, u"ScrollBar", u"", WS_CHILD | WS_VISIBLE | SBS_SIZEGRIP | SBS_SIZEBOXBOTTOMRIGHTALIGN,
+                              0, 0, client.right, client.bottom, form->Handle(), nullptr, nullptr, nullptr);
+  ASSERT_NE(grip, nullptr);
+  TWinSkinForm* wrapper = SkinManage()->FindForm(form->Handle());
+  ASSERT_NE(wrapper, nullptr);
+  ASSERT_NE(wrapper->FindSkinner(grip), nullptr);
+  displaytest::ServeFor(400, Pump);
+  RECT g{}, before{};
+  GetWindowRect(grip, &g);
+  GetWindowRect(form->Handle(), &before);
+  EXPECT_EQ(Shot(grip, 8, 8), Rrggbb(kFace)) << "the skin's grip";
+  const int x = (g.left + g.right) / 2, y = (g.top + g.bottom) / 2;
+  Xdo("mousemove " + Point(x, y) + " mousedown 1 mousemove " + Point(x + 30, y + 20) + " mousemove " +
+      Point(x + 60, y + 40) + " mouseup 1");
+  RECT after{};
+  GetWindowRect(form->Handle(), &after);
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(after.top, before.top);
+  EXPECT_EQ(after.right - after.left, before.right - before.left + 60);
+  EXPECT_EQ(after.bottom - after.top, before.bottom - before.top + 40);
+  // The skinned frame stands at the new edges.
+  const int width = after.right - after.left, height = after.bottom - after.top;
+  EXPECT_EQ(Shot(form->Handle(), width - 1, height / 2), Rrggbb(kRight[0]));
+  EXPECT_EQ(Shot(form->Handle(), width / 2, height - 1), Rrggbb(kBottom[0]));
+  EXPECT_EQ(Shot(grip, 8, 8), Rrggbb(kFace));
   DestroyWindow(grip);
 }
 

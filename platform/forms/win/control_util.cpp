@@ -48,6 +48,51 @@ void FillSolid(HDC dc, const RECT& r, COLORREF colour) {
   DeleteObject(brush);
 }
 
+void DrawSizeGrip(HDC dc, const RECT& c) {
+  HPEN light = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+  HPEN dark = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+  HGDIOBJ old = SelectObject(dc, dark);
+  for (int d = 3; d <= 12; d += 4) {
+    for (int k = 0; k < 2; ++k) {
+      SelectObject(dc, k == 0 ? light : dark);
+      MoveToEx(dc, c.right - d - k, c.bottom - 1, nullptr);
+      LineTo(dc, c.right, c.bottom - d - k - 1);
+    }
+  }
+  SelectObject(dc, old);
+  DeleteObject(light);
+  DeleteObject(dark);
+}
+
+HWND CornerSizedWindow(HWND grip) {
+  HWND target = nullptr;
+  for (HWND w = GetParent(grip); w; w = GetParent(w)) {
+    const LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
+    if (style & WS_THICKFRAME) {
+      if (style & (WS_MAXIMIZE | WS_MINIMIZE)) return nullptr;
+      target = w;
+      break;
+    }
+    if (!(style & WS_CHILD)) return nullptr;
+  }
+  if (!target) return nullptr;
+  RECT client{}, box{};
+  GetClientRect(target, &client);
+  MapWindowPoints(target, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  GetWindowRect(grip, &box);
+  // The grip covers the client area's last pixel, reaching to its right and bottom edges.
+  const bool atCorner = box.left < client.right && client.right <= box.right && box.top < client.bottom &&
+                        client.bottom <= box.bottom;
+  return atCorner ? target : nullptr;
+}
+
+bool SizeFromCorner(HWND grip, LPARAM screenPoint) {
+  HWND target = CornerSizedWindow(grip);
+  if (!target) return false;
+  SendMessageW(target, WM_SYSCOMMAND, SC_SIZE | WMSZ_BOTTOMRIGHT, screenPoint);
+  return true;
+}
+
 void DrawControlText(HDC dc, const std::u16string& text, RECT rect, UINT format, bool enabled) {
   int oldMode = SetBkMode(dc, TRANSPARENT);
   if (enabled) {

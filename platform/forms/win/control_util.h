@@ -85,6 +85,16 @@ int DrawItemImage(HDC dc, HIMAGELIST images, int image, int x, const RECT& r);
 LRESULT SwapImageList(HWND hwnd, HIMAGELIST& images, LPARAM lParam);
 // WM_SETFONT of the controls that repaint whenever lParam asks, at any value.
 LRESULT SetFontAndRedraw(HWND hwnd, HFONT& font, WPARAM wParam, LPARAM lParam);
+// The grip of a size box: diagonal ridges in the bottom-right corner of r.
+void DrawSizeGrip(HDC dc, const RECT& r);
+// The window a grip sizes: the nearest window from `grip` up to its top-level window that has
+// a sizing frame, when it is neither maximised nor minimised and the grip covers the bottom-right
+// corner of its client area; otherwise none.
+HWND CornerSizedWindow(HWND grip);
+// A press on such a grip: that window is sized from its bottom-right corner, as a press on
+// the frame's corner does (`screenPoint` as WM_NCLBUTTONDOWN gives it). False when the grip
+// sizes no window.
+bool SizeFromCorner(HWND grip, LPARAM screenPoint);
 // Registers one class of the family (CS_DBLCLKS, one pointer of window extra).
 void RegisterControlClass(const char16_t* name, WNDPROC proc, const char16_t* cursor);
 

@@ -2,10 +2,15 @@
 // own range, page and position (SBM_ messages, SetScrollInfo with SB_CTL). Presses are tracked
 // until release and reported to the parent as WM_HSCROLL / WM_VSCROLL with the control's handle
 // in lParam, as are the arrow, page, Home and End keys while it has the focus.
+// With SBS_SIZEBOX or SBS_SIZEGRIP the window is a size box instead: it draws the grip, has no
+// range or position, and where it covers the bottom-right corner of a sizeable window's client
+// area it is that window's corner: the mouse there sizes the window as its frame's corner does.
 #include <algorithm>
 
 #include "platform/forms/win/control_util.h"
 #include "platform/forms/win/std_controls.h"
+#include "platform/gdi/colors.h"
+#include "platform/user/metrics.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/painting.h"
@@ -25,6 +30,7 @@ struct ScrollBarState {
 
 DWORD Style(HWND h) { return static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE)); }
 bool Vertical(HWND h) { return (Style(h) & SBS_VERT) != 0; }
+bool SizeBox(HWND h) { return (Style(h) & (SBS_SIZEBOX | SBS_SIZEGRIP)) != 0; }
 
 SCROLLINFO InfoOf(const ScrollBarState* s, bool drawn) {
   return SCROLLINFO{sizeof(SCROLLINFO), SIF_ALL, s->min, s->max, s->page,
@@ -40,6 +46,11 @@ int Clamp(const ScrollBarState* s, int pos) {
 void Paint(HWND h, HDC dc, ScrollBarState* s) {
   RECT r;
   GetClientRect(h, &r);
+  if (SizeBox(h)) {
+    FillSolid(dc, r, GetSysColor(COLOR_BTNFACE));
+    DrawSizeGrip(dc, r);
+    return;
+  }
   DrawScrollBar(dc, r, Vertical(h), InfoOf(s, true), s->held, IsWindowEnabled(h));
 }
 
@@ -133,7 +144,59 @@ LRESULT BarInfo(HWND h, ScrollBarState* s, SCROLLBARINFO* info) {
   return TRUE;
 }
 
+// The alignment styles at creation: the system's size for a size box, at the rectangle's
+// top-left or bottom-right corner.
+void PlaceSizeBox(HWND h, const CREATESTRUCTW* cs) {
+  const DWORD style = Style(h);
+  if (!cs || !(style & (SBS_SIZEBOXTOPLEFTALIGN | SBS_SIZEBOXBOTTOMRIGHTALIGN))) return;
+  const int w = GetSystemMetrics(SM_CXVSCROLL), ht = GetSystemMetrics(SM_CYHSCROLL);
+  int x = cs->x, y = cs->y;
+  if (!(style & SBS_SIZEBOXTOPLEFTALIGN)) {
+    x = cs->x + cs->cx - w;
+    y = cs->y + cs->cy - ht;
+  }
+  SetWindowPos(h, nullptr, x, y, w, ht, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A size box keeps no range: the scroll-bar requests change nothing and report an empty one.
+LRESULT HandleSizeBox(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE:
+      PlaceSizeBox(h, reinterpret_cast<const CREATESTRUCTW*>(lParam));
+      return 0;
+    case WM_NCHITTEST:
+      return CornerSizedWindow(h) ? HTBOTTOMRIGHT : HTCLIENT;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+      if (wParam == static_cast<WPARAM>(HTBOTTOMRIGHT) && SizeFromCorner(h, lParam)) return 0;
+      return DefWindowProcW(h, msg, wParam, lParam);
+    case SBM_GETRANGE:
+      if (wParam) *reinterpret_cast<int*>(wParam) = 0;
+      if (lParam) *reinterpret_cast<int*>(lParam) = 0;
+      return 0;
+    case SBM_SETPOS: case SBM_GETPOS: case SBM_SETRANGE: case SBM_SETRANGEREDRAW: case SBM_SETSCROLLINFO:
+    case SBM_ENABLE_ARROWS:
+      return 0;
+    case SBM_GETSCROLLINFO: {
+      auto* si = reinterpret_cast<SCROLLINFO*>(lParam);
+      if (!si) return FALSE;
+      si->nMin = si->nMax = si->nPos = si->nTrackPos = 0;
+      si->nPage = 0;
+      return TRUE;
+    }
+    case SBM_GETSCROLLBARINFO:
+      return FALSE;
+    case WM_ENABLE:
+    case WM_SIZE:
+      InvalidateRect(h, nullptr, FALSE);
+      return 0;
+    default:
+      return DefWindowProcW(h, msg, wParam, lParam);
+  }
+}
+
 LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ScrollBarState* s) {
+  if (SizeBox(h)) return HandleSizeBox(h, msg, wParam, lParam);
   switch (msg) {
     case SBM_SETPOS: {
       const int old = s->pos;

@@ -2,7 +2,7 @@
 // with a text and a bevel (lowered; SBT_POPOUT raised; SBT_NOBORDERS none), or in simple mode
 // one part over the whole width; an owner-drawn part (SBT_OWNERDRAW) keeps a value instead of
 // a text and is drawn by the parent (WM_DRAWITEM); SBARS_SIZEGRIP adds the size grip in the
-// bottom-right corner.
+// bottom-right corner, which sizes the window whose client corner the bar reaches.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -68,22 +68,6 @@ void DrawPart(HWND h, HDC dc, const StatusPart& part, size_t index, RECT r) {
   DrawControlText(dc, text, r, format | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, true);
 }
 
-void DrawGrip(HDC dc, const RECT& c) {
-  HPEN light = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
-  HPEN dark = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-  HGDIOBJ old = SelectObject(dc, dark);
-  for (int d = 3; d <= 12; d += 4) {
-    for (int k = 0; k < 2; ++k) {
-      SelectObject(dc, k == 0 ? light : dark);
-      MoveToEx(dc, c.right - d - k, c.bottom - 1, nullptr);
-      LineTo(dc, c.right, c.bottom - d - k - 1);
-    }
-  }
-  SelectObject(dc, old);
-  DeleteObject(light);
-  DeleteObject(dark);
-}
-
 void Paint(HWND h, HDC dc, StatusState* s) {
   RECT c{};
   GetClientRect(h, &c);
@@ -94,7 +78,7 @@ void Paint(HWND h, HDC dc, StatusState* s) {
   else
     for (size_t i = 0; i < s->parts.size(); ++i) DrawPart(h, dc, s->parts[i], i, PartRect(h, s, i));
   SelectObject(dc, old);
-  if (StyleOf(h) & SBARS_SIZEGRIP) DrawGrip(dc, c);
+  if (StyleOf(h) & SBARS_SIZEGRIP) DrawSizeGrip(dc, c);
 }
 
 // Takes the standard height and, unless told not to, the parent's edge.
@@ -198,9 +182,13 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, StatusState* s) {
       GetWindowRect(h, &w);
       const int grip = GetSystemMetrics(SM_CXVSCROLL);
       const int x = short(LOWORD(lParam)), y = short(HIWORD(lParam));
-      if ((StyleOf(h) & SBARS_SIZEGRIP) && x >= w.right - grip && y >= w.bottom - grip) return HTBOTTOMRIGHT;
+      if ((StyleOf(h) & SBARS_SIZEGRIP) && x >= w.right - grip && y >= w.bottom - grip && CornerSizedWindow(h))
+        return HTBOTTOMRIGHT;
       return HTCLIENT;
     }
+    case WM_NCLBUTTONDOWN:
+      if (wParam == WPARAM(HTBOTTOMRIGHT) && SizeFromCorner(h, lParam)) return 0;
+      return DefWindowProcW(h, msg, wParam, lParam);
     default: return DefWindowProcW(h, msg, wParam, lParam);
   }
 }

@@ -9,9 +9,11 @@
 #include "platform/forms/form.h"
 #include "platform/forms/list_box.h"
 #include "platform/forms/scroll_bar.h"
+#include "platform/forms/win/common_controls.h"
 #include "platform/forms/win/std_controls.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
+#include "platform/user/metrics.h"
 #include "platform/user/scroll_track.h"
 #include "platform/user/window.h"
 #include "tests/platform/forms/forms_test_support.h"
@@ -19,6 +21,7 @@
 namespace {
 
 using formstest::OwnFormTest;
+using formstest::ScreenColor;
 using Requests = std::vector<std::pair<int, int>>;  // scroll code, 16-bit position
 
 class ScrollBarTest : public OwnFormTest {
@@ -249,6 +252,100 @@ TEST_F(ScrollBarTest, AListBoxShowsItsHorizontalBarOnlyForAWideExtent) {
   SendMessageW(h, LB_SETHORIZONTALEXTENT, 50, 0);
   EXPECT_FALSE(horz());
   DestroyWindow(h);
+}
+
+// Size boxes and the status bar's grip: drawn as a grip, without a range, and where they cover
+// the bottom-right corner of a sizeable form's client area they are the form's corner: the hit
+// test says so and a drag there sizes the form as its frame's corner would. Anywhere else, or on
+// a maximised form, a press does nothing and asks for no scrolling.
+TEST_F(ScrollBarTest, ASizeBoxAtTheClientCornerSizesItsForm) {
+  NewPlainForm();
+  form->Show();
+  Pump();
+  RegisterStandardControls();
+  HWND f = form->Handle();
+  int requests = 0;
+  const TWndMethod old = form->WindowProc;
+  form->WindowProc = [&requests, old](TMessage& m) {
+    if (m.Msg == WM_HSCROLL || m.Msg == WM_VSCROLL) ++requests;
+    old(m);
+  };
+  RECT c{};
+  GetClientRect(f, &c);
+  const int bw = GetSystemMetrics(SM_CXVSCROLL), bh = GetSystemMetrics(SM_CYHSCROLL);
+  const RECT none{};
+  struct Case {
+    const char16_t* cls;
+    DWORD style;
+    RECT made, placed;  // in the form's client area; placed empty: not checked
+    bool corner;
+  } cases[] = {
+      {u"ScrollBar", SBS_SIZEGRIP | SBS_SIZEBOXBOTTOMRIGHTALIGN, c, {c.right - bw, c.bottom - bh, c.right, c.bottom}, true},
+      {u"ScrollBar", SBS_SIZEBOX, {c.right - 20, c.bottom - 24, c.right, c.bottom},
+       {c.right - 20, c.bottom - 24, c.right, c.bottom}, true},
+      {u"ScrollBar", SBS_SIZEGRIP | SBS_SIZEBOXTOPLEFTALIGN, {10, 10, 200, 200}, {10, 10, 10 + bw, 10 + bh}, false},
+      {u"ScrollBar", SBS_SIZEGRIP, {c.right - 30, c.bottom - 30, c.right - 10, c.bottom - 10},
+       {c.right - 30, c.bottom - 30, c.right - 10, c.bottom - 10}, false},
+      {STATUSCLASSNAME, SBARS_SIZEGRIP, none, none, true},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::to_string(k.style) + (k.corner ? " at the corner" : " elsewhere"));
+    form->SetBounds(50, 50, 400, 300);
+    Pump();
+    HWND box = CreateWindowExW(0, k.cls, u"", WS_CHILD | WS_VISIBLE | k.style, k.made.left, k.made.top,
+                               k.made.right - k.made.left, k.made.bottom - k.made.top, f, nullptr, nullptr, nullptr);
+    ASSERT_NE(box, nullptr);
+    Pump();
+    RECT r{};
+    GetWindowRect(box, &r);
+    if (!IsRectEmpty(k.placed)) {
+      RECT in = r;
+      MapWindowPoints(nullptr, f, reinterpret_cast<POINT*>(&in), 2);
+      EXPECT_EQ(in, k.placed);
+    }
+    const POINT p{r.right - 3, r.bottom - 3};
+    EXPECT_EQ(SendMessageW(box, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)), k.corner ? HTBOTTOMRIGHT : HTCLIENT);
+    if (k.cls == std::u16string_view(u"ScrollBar")) {
+      // No range to keep.
+      SetScrollRange(box, SB_CTL, 0, 50, FALSE);
+      int lo = -1, hi = -1;
+      GetScrollRange(box, SB_CTL, &lo, &hi);
+      EXPECT_EQ(std::make_pair(lo, hi), std::make_pair(0, 0));
+      SetScrollPos(box, SB_CTL, 30, TRUE);
+      EXPECT_EQ(GetScrollPos(box, SB_CTL), 0);
+      // The grip: ridges of shadow and light in the corner, the face elsewhere.
+      EXPECT_EQ(screen->ScreenPixel(r.right - 4, r.bottom - 1), ScreenColor(clBtnShadow));
+      EXPECT_EQ(screen->ScreenPixel(r.right - 3, r.bottom - 1), ScreenColor(clBtnHighlight));
+      EXPECT_EQ(screen->ScreenPixel(r.left + 1, r.top + 1), ScreenColor(clBtnFace));
+    }
+    RECT before{};
+    GetWindowRect(f, &before);
+    screen->MoveMouse(p.x, p.y);
+    screen->PressButton(display::MouseButton::Left);
+    screen->MoveMouse(p.x + 20, p.y + 10);
+    screen->MoveMouse(p.x + 40, p.y + 30);
+    screen->ReleaseButton(display::MouseButton::Left);
+    Pump();
+    RECT after{};
+    GetWindowRect(f, &after);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(after.right - before.right, k.corner ? 40 : 0);
+    EXPECT_EQ(after.bottom - before.bottom, k.corner ? 30 : 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+    DestroyWindow(box);
+  }
+  EXPECT_EQ(requests, 0);
+  // A maximised form has no corner to drag.
+  ShowWindow(f, SW_MAXIMIZE);
+  Pump();
+  GetClientRect(f, &c);
+  HWND box = CreateWindowExW(0, u"ScrollBar", u"", WS_CHILD | WS_VISIBLE | SBS_SIZEGRIP | SBS_SIZEBOXBOTTOMRIGHTALIGN,
+                             0, 0, c.right, c.bottom, f, nullptr, nullptr, nullptr);
+  RECT r{};
+  GetWindowRect(box, &r);
+  EXPECT_EQ(SendMessageW(box, WM_NCHITTEST, 0, MAKELPARAM(r.right - 3, r.bottom - 3)), HTCLIENT);
+  DestroyWindow(box);
 }
 
 }  // namespace
