@@ -263,12 +263,25 @@ void Activate(HWND client, HWND child) {
   UpdateMaximizedLook(client);
 }
 
+// The cascade's stack: each window the caption height and the sizing frame further right and
+// down than the one before; a run holds as many as fit while each keeps at least half the
+// client area, and then the stack starts again at the corner.
+struct CascadeRun {
+  int step = 1, slots = 1;
+};
+
+CascadeRun CascadeRunOf(const RECT& area) {
+  CascadeRun run;
+  run.step = std::max(GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYSIZEFRAME), 1);
+  run.slots = std::max(1, std::min(area.right, area.bottom) / 2 / run.step);
+  return run;
+}
+
 POINT CascadePosition(HWND client, int index) {
-  const int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
   RECT area{};
   GetClientRect(client, &area);
-  const int slots = std::max(1, std::min(area.right, area.bottom) / 2 / std::max(step, 1));
-  const int at = step * (index % slots);
+  const CascadeRun run = CascadeRunOf(area);
+  const int at = run.step * (index % run.slots);
   return POINT{at, at};
 }
 
@@ -350,6 +363,42 @@ void Tile(HWND client, WPARAM how) {
   UpdateScrollBars(client);
 }
 
+// Maximised children are restored first. The visible children that are not minimised (nor
+// disabled, with MDITILE_SKIPDISABLED) are stacked from the client's top-left corner from the
+// bottom of the stacking order up, the active child last and on top, so that every caption
+// shows; all get one size, with which the last window of a full run ends at the client's
+// bottom-right corner. The client's stacking order is the only order it keeps, so
+// MDITILE_ZORDER arranges as the default does. FALSE when there was nothing to arrange.
+LRESULT Cascade(HWND client, WPARAM how) {
+  for (HWND c : ChildrenOf(client))
+    if (IsZoomed(c)) ShowWindow(c, SW_SHOWNOACTIVATE);
+  std::vector<HWND> stack;
+  for (HWND c : ChildrenOf(client)) {
+    const LONG_PTR style = GetWindowLongPtrW(c, GWL_STYLE);
+    if (!(style & WS_VISIBLE) || (style & WS_MINIMIZE)) continue;
+    if ((how & MDITILE_SKIPDISABLED) && (style & WS_DISABLED)) continue;
+    stack.push_back(c);
+  }
+  if (stack.empty()) return FALSE;
+  std::reverse(stack.begin(), stack.end());  // the bottom of the stacking order first
+  HWND active = ActiveOf(client);
+  if (auto it = std::find(stack.begin(), stack.end(), active); it != stack.end())
+    std::rotate(it, it + 1, stack.end());
+  RECT area{};
+  GetClientRect(client, &area);
+  const CascadeRun run = CascadeRunOf(area);
+  const int span = run.step * (run.slots - 1);
+  const int w = std::max(area.right - span, 0), h = std::max(area.bottom - span, 0);
+  for (size_t i = 0; i < stack.size(); ++i) {
+    const int at = run.step * (int(i) % run.slots);
+    if (IsWindow(stack[i])) SetWindowPos(stack[i], nullptr, at, at, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (active && IsWindow(active) && std::find(stack.begin(), stack.end(), active) != stack.end())
+    SetWindowPos(active, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  UpdateScrollBars(client);
+  return TRUE;
+}
+
 LRESULT SetFrameMenu(HWND client, HMENU frameMenu, HMENU windowMenu) {
   ClientInfo* info = InfoOf(client);
   if (!info) return 0;
@@ -408,6 +457,8 @@ LRESULT MDIClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MDITILE:
       Tile(hwnd, wParam);
       return TRUE;
+    case WM_MDICASCADE:
+      return Cascade(hwnd, wParam);
     case WM_MDISETMENU:
       return SetFrameMenu(hwnd, reinterpret_cast<HMENU>(wParam), reinterpret_cast<HMENU>(lParam));
     case WM_MDIREFRESHMENU:

@@ -1,7 +1,7 @@
 // An MDI frame and its children wearing the program's own skin on an X server of the test's
 // own: the maximised child's minimise, restore and close buttons drawn on the frame's skinned
 // menu bar from the skin's MDI pictures and clicked with XTest (xdotool), the children's skinned
-// frames after restoring and tiling, the bar built again from a new frame menu, and the client's
+// frames after restoring, tiling and cascading from the window menu, the bar built again from a new frame menu, and the client's
 // scroll bars kept or taken by the skin's option; screenshots compared with the skin's bitmaps.
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include "platform/user/mdi.h"
 #include "platform/user/menus.h"
 #include "platform/user/message_loop.h"
+#include "platform/user/metrics.h"
 #include "platform/user/scroll.h"
 #include "platform/user/window.h"
 #include "skin/forms/win_skin_form.h"
@@ -47,6 +48,9 @@ const char* const kFrame = R"(object Frame: TForm
       Caption = '&Window'
       object Tile1: TMenuItem
         Caption = '&Tile'
+      end
+      object Cascade1: TMenuItem
+        Caption = '&Cascade'
       end
     end
   end
@@ -249,6 +253,58 @@ TEST_F(SkinnedMdiX11, TilingRedrawsTheChildrensSkinnedFrames) {
   EXPECT_EQ(shot->At(ra.left, ra.top), workspace);
   EXPECT_EQ(shot->At(rb.left, rb.top), workspace);
   EXPECT_NE(shot->At(rb.left + 10, rb.top), workspace);
+}
+
+TEST_F(SkinnedMdiX11, CascadingFromTheWindowMenuRedrawsTheChildrensSkinnedFrames) {
+  ShowFrame();
+  if (IsSkipped() || HasFatalFailure()) return;
+  auto* cascade = dynamic_cast<TMenuItem*>(frame->FindComponent("Cascade1"));
+  ASSERT_NE(cascade, nullptr);
+  cascade->OnClick = [this](TObject*) { SendMessageW(client, WM_MDICASCADE, 0, 0); };
+  TForm* a = Child("Alpha", 300, 150);
+  TForm* b = Child("Beta", 40, 40, "wsMaximized");
+  ASSERT_TRUE(SkinManage()->MDIMaximized);
+  // The window menu opened on the skinned bar, its Cascade item chosen by its key.
+  TMenuBtn* window = nullptr;
+  for (const auto& button : wrapper->MenuBar->Buttons)
+    if (button->Caption == u"&Window") window = button.get();
+  ASSERT_NE(window, nullptr);
+  Xdo("mousemove " + Centre(frame->Handle(), window->Rect) + " click 1 sleep 1 key c");
+  Serve();
+  EXPECT_FALSE(SkinManage()->MDIMaximized);
+  EXPECT_FALSE(IsZoomed(b->Handle()));
+  EXPECT_EQ(frame->ActiveMDIChild(), b);
+  // Alpha at the client's corner, Beta (the active one) one caption further, both of one size.
+  RECT area{};
+  GetClientRect(client, &area);
+  POINT origin{0, 0};
+  ClientToScreen(client, &origin);
+  const int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYSIZEFRAME);
+  const int slots = std::min(area.right, area.bottom) / 2 / step;
+  const int w = area.right - step * (slots - 1), h = area.bottom - step * (slots - 1);
+  const RECT wantA{origin.x, origin.y, origin.x + w, origin.y + h};
+  const RECT wantB{origin.x + step, origin.y + step, origin.x + step + w, origin.y + step + h};
+  RECT ra{}, rb{};
+  GetWindowRect(a->Handle(), &ra);
+  GetWindowRect(b->Handle(), &rb);
+  EXPECT_EQ(ra, wantA);
+  EXPECT_EQ(rb, wantB);
+  // On the screen: each wears the skin's caption at its new place, the active one in the active
+  // look, and the skin's rounded corners let the workspace show at its top-left pixel.
+  auto shot = displaytest::TakeScreenshot();
+  ASSERT_TRUE(shot);
+  const TBitmap& top = sd->Top->Bitmap;
+  const int frameHeight = top.Height() / std::max(sd->Top->Frame, 1);
+  const uint32_t activeStrip = Rrggbb(skintest::PixelOf(top, 10, 1));
+  const uint32_t inactiveStrip = Rrggbb(skintest::PixelOf(top, 10, 1 + frameHeight));
+  const int left = SkinManage()->FindForm(b->Handle())->LeftWidth;
+  EXPECT_EQ(shot->At(wantB.left + left + 10, wantB.top + 1), activeStrip);
+  EXPECT_EQ(shot->At(wantA.left + left + 10, wantA.top + 1), inactiveStrip);
+  const uint32_t workspace = Rrggbb(TColor(ColorToRGB(clAppWorkSpace)));
+  EXPECT_EQ(shot->At(wantA.left, wantA.top), workspace);
+  EXPECT_NE(shot->At(wantB.left + 10, wantB.top), workspace);
+  // Beta's old place, outside both now, shows the workspace again.
+  EXPECT_EQ(shot->At(origin.x + area.right - 3, origin.y + area.bottom - 3), workspace);
 }
 
 TEST_F(SkinnedMdiX11, ANewFrameMenuBuildsTheBarAgain) {

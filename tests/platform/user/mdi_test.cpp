@@ -210,6 +210,93 @@ TEST_F(Mdi, TileRestoresAndArrangesTheChildren) {
   EXPECT_EQ(inClient(b), (RECT{0, area.bottom / 2, area.right, area.bottom / 2 * 2}));
 }
 
+// Cascade: the maximised child restored first, then the visible children that are not minimised
+// stacked from the client's corner by the caption height and the sizing frame, bottom of the
+// stacking order first and the active child last and on top, all of one size; disabled ones
+// left where they are when asked to skip them.
+TEST_F(Mdi, CascadeStacksTheChildrenFromTheCorner) {
+  auto inClient = [&](HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  // Nothing to arrange.
+  EXPECT_FALSE(SendMessageW(client, WM_MDICASCADE, 0, 0));
+  for (const WPARAM how : {WPARAM(0), MDITILE_ZORDER, MDITILE_SKIPDISABLED}) {
+    SCOPED_TRACE(how);
+    HWND a = NewChild(u"A", 200, 120);
+    HWND b = NewChild(u"B", 150, 20);
+    HWND c = NewChild(u"C", 60, 90);
+    HWND off = NewChild(u"Disabled", 90, 40);
+    HWND hidden = NewChild(u"Hidden", 70, 70, 0);
+    HWND small = NewChild(u"Minimised", 80, 80);
+    EnableWindow(off, FALSE);
+    ShowWindow(small, SW_MINIMIZE);
+    SendMessageW(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(b), 0);
+    SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(b), 0);
+    ASSERT_TRUE(IsZoomed(b));
+    // From the top of the stacking order down: B (active), Minimised, Disabled, C, A.
+    const RECT offBefore = inClient(off), hiddenBefore = inClient(hidden), smallBefore = inClient(small);
+    EXPECT_TRUE(SendMessageW(client, WM_MDICASCADE, how, 0));
+    EXPECT_FALSE(IsZoomed(b));
+    BOOL maximised = TRUE;
+    EXPECT_EQ(Active(&maximised), b);
+    EXPECT_FALSE(maximised);
+    RECT area{};
+    GetClientRect(client, &area);
+    const int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYSIZEFRAME);
+    const int slots = std::min(area.right, area.bottom) / 2 / step;
+    const int w = area.right - step * (slots - 1), h = area.bottom - step * (slots - 1);
+    std::vector<HWND> stack{a, c, off, b};
+    if (how & MDITILE_SKIPDISABLED) stack = {a, c, b};
+    for (size_t i = 0; i < stack.size(); ++i) {
+      const int at = step * int(i);
+      EXPECT_EQ(inClient(stack[i]), (RECT{at, at, at + w, at + h})) << i;
+    }
+    // The last of them is drawn over the others, and every caption shows.
+    EXPECT_EQ(GetTopWindow(client), b);
+    for (size_t i = 1; i < stack.size(); ++i) {
+      HWND above = stack[i - 1];
+      while (above && above != stack[i]) above = GetWindow(above, GW_HWNDPREV);
+      EXPECT_EQ(above, stack[i]) << i << " lies above " << i - 1;
+    }
+    if (how & MDITILE_SKIPDISABLED) EXPECT_EQ(inClient(off), offBefore);
+    EXPECT_EQ(inClient(hidden), hiddenBefore);
+    EXPECT_EQ(inClient(small), smallBefore);
+    EXPECT_TRUE(IsIconic(small));
+    for (HWND x : {a, b, c, off, hidden, small}) DestroyWindow(x);
+  }
+}
+
+// A run of the stack holds as many windows as leave each at least half the client area; the
+// next window starts again at the corner.
+TEST_F(Mdi, CascadeStartsAgainAtTheCornerAfterARun) {
+  RECT area{};
+  GetClientRect(client, &area);
+  const int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYSIZEFRAME);
+  const int slots = std::min(area.right, area.bottom) / 2 / step;
+  ASSERT_GT(slots, 1);
+  std::vector<HWND> children;
+  for (int i = 0; i < slots + 2; ++i) children.push_back(NewChild(u"X", 5 * i, 3 * i));
+  EXPECT_TRUE(SendMessageW(client, WM_MDICASCADE, 0, 0));
+  const int w = area.right - step * (slots - 1), h = area.bottom - step * (slots - 1);
+  for (size_t i = 0; i < children.size(); ++i) {
+    RECT r{};
+    GetWindowRect(children[i], &r);
+    MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&r), 2);
+    const int at = step * (int(i) % slots);
+    EXPECT_EQ(r, (RECT{at, at, at + w, at + h})) << i;
+  }
+  // The last window of the full run ends at the client's bottom-right corner.
+  RECT last{};
+  GetWindowRect(children[size_t(slots - 1)], &last);
+  MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&last), 2);
+  EXPECT_EQ(last.right, area.right);
+  EXPECT_EQ(last.bottom, area.bottom);
+  EXPECT_EQ(GetWindowLongPtrW(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0) << "all within the client";
+}
+
 TEST_F(Mdi, ScrollBarsShowWhileAChildReachesBeyondTheClient) {
   HWND a = NewChild(u"A", 10, 10);
   EXPECT_EQ(GetWindowLongPtrW(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
