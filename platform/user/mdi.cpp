@@ -399,6 +399,28 @@ LRESULT Cascade(HWND client, WPARAM how) {
   return TRUE;
 }
 
+// WM_MDINEXT: from `from` (the active child when none) round the stacking order, the next child
+// below it is activated and `from` goes behind all the others; or the previous one, the child
+// above it (from the top: the bottom one), is activated in front of it. Hidden and disabled
+// children are passed over; a maximised state goes over to the child activated.
+void ActivateNext(HWND client, HWND from, bool previous) {
+  if (!from) from = ActiveOf(client);
+  if (!IsMdiChildOf(client, from)) return;
+  const std::vector<HWND> order = ChildrenOf(client);
+  const auto at = std::find(order.begin(), order.end(), from);
+  if (at == order.end()) return;
+  const size_t n = order.size(), i = size_t(at - order.begin());
+  for (size_t k = 1; k < n; ++k) {
+    HWND c = order[previous ? (i + n - k) % n : (i + k) % n];
+    const LONG_PTR style = GetWindowLongPtrW(c, GWL_STYLE);
+    if (!(style & WS_VISIBLE) || (style & WS_DISABLED)) continue;
+    Activate(client, c);
+    if (!previous && IsWindow(from))
+      SetWindowPos(from, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return;
+  }
+}
+
 LRESULT SetFrameMenu(HWND client, HMENU frameMenu, HMENU windowMenu) {
   ClientInfo* info = InfoOf(client);
   if (!info) return 0;
@@ -442,6 +464,9 @@ LRESULT MDIClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_MDIACTIVATE:
       Activate(hwnd, reinterpret_cast<HWND>(wParam));
+      return 0;
+    case WM_MDINEXT:
+      ActivateNext(hwnd, reinterpret_cast<HWND>(wParam), lParam != 0);
       return 0;
     case WM_MDIGETACTIVE: {
       HWND active = ActiveOf(hwnd);
@@ -544,6 +569,13 @@ LRESULT DefMDIChildProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CHILDACTIVATE:
     case WM_SETFOCUS:
       if (ActiveOf(client) != hwnd) Activate(client, hwnd);
+      break;
+    case WM_SYSCOMMAND:
+      // The window menu's Next and Previous go round the client's children.
+      if ((wParam & 0xFFF0) == SC_NEXTWINDOW || (wParam & 0xFFF0) == SC_PREVWINDOW) {
+        SendMessageW(client, WM_MDINEXT, WPARAM(hwnd), (wParam & 0xFFF0) == SC_PREVWINDOW);
+        return 0;
+      }
       break;
     case WM_GETMINMAXINFO: {
       LRESULT r = DefWindowProcW(hwnd, msg, wParam, lParam);

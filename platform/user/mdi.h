@@ -1,10 +1,10 @@
 // MDI: a frame window whose client area is a window of the system class "MDIClient" that holds
 // the frame's child windows (WS_EX_MDICHILD). The client creates, activates, maximises,
-// restores, tiles, cascades and destroys its children on request (WM_MDI... messages) and
-// keeps one of them active; the frame's and the children's procedures pass what they leave to
-// DefFrameProc and DefMDIChildProc. A maximised child fills the client, and while the frame
-// has a menu bar the child's system menu and its minimise, restore and close buttons stand on
-// that bar (the child's own caption lies outside the client then).
+// restores, tiles, cascades, steps through and destroys its children on request (WM_MDI...
+// messages) and keeps one of them active; the frame's and the children's procedures pass what
+// they leave to DefFrameProc and DefMDIChildProc. A maximised child fills the client, and while
+// the frame has a menu bar the child's system menu and its minimise, restore and close buttons
+// stand on that bar (the child's own caption lies outside the client then).
 #pragma once
 
 #include "platform/user/wintypes.h"

@@ -1,8 +1,9 @@
 // An MDI frame and its children wearing the program's own skin on an X server of the test's
 // own: the maximised child's minimise, restore and close buttons drawn on the frame's skinned
 // menu bar from the skin's MDI pictures and clicked with XTest (xdotool), the children's skinned
-// frames after restoring, tiling and cascading from the window menu, the bar built again from a new frame menu, and the client's
-// scroll bars kept or taken by the skin's option; screenshots compared with the skin's bitmaps.
+// frames after restoring, tiling, cascading from the window menu and the Next command, the bar
+// built again from a new frame menu, and the client's scroll bars kept or taken by the skin's
+// option; screenshots compared with the skin's bitmaps.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -305,6 +306,26 @@ TEST_F(SkinnedMdiX11, CascadingFromTheWindowMenuRedrawsTheChildrensSkinnedFrames
   EXPECT_NE(shot->At(wantB.left + 10, wantB.top), workspace);
   // Beta's old place, outside both now, shows the workspace again.
   EXPECT_EQ(shot->At(origin.x + area.right - 3, origin.y + area.bottom - 3), workspace);
+}
+
+// The skinned window passes the Next command on as a system command; the child's default
+// procedure steps to the next child through its client, and both redraw their skinned captions.
+TEST_F(SkinnedMdiX11, TheNextCommandActivatesTheNextChild) {
+  ShowFrame();
+  if (IsSkipped() || HasFatalFailure()) return;
+  TForm* a = Child("Alpha", 10, 10);
+  TForm* b = Child("Beta", 260, 120);
+  ASSERT_EQ(frame->ActiveMDIChild(), b);
+  SendMessageW(b->Handle(), WM_COMMAND, SC_NEXTWINDOW, 0);
+  Serve();
+  EXPECT_EQ(frame->ActiveMDIChild(), a);
+  auto shot = displaytest::TakeScreenshot();
+  ASSERT_TRUE(shot);
+  EXPECT_TRUE(CaptionIsSkinned(*shot, a->Handle(), true));
+  EXPECT_TRUE(CaptionIsSkinned(*shot, b->Handle(), false));
+  SendMessageW(a->Handle(), WM_COMMAND, SC_PREVWINDOW, 0);
+  Serve();
+  EXPECT_EQ(frame->ActiveMDIChild(), b);
 }
 
 TEST_F(SkinnedMdiX11, ANewFrameMenuBuildsTheBarAgain) {

@@ -297,6 +297,55 @@ TEST_F(Mdi, CascadeStartsAgainAtTheCornerAfterARun) {
   EXPECT_EQ(GetWindowLongPtrW(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0) << "all within the client";
 }
 
+// Next and previous: WM_MDINEXT (and the children's Next and Previous system commands) go round
+// the stacking order, passing over hidden and disabled children; Next sends the one it leaves
+// to the bottom; a maximised state goes over to the child activated.
+TEST_F(Mdi, NextAndPreviousGoRoundTheChildren) {
+  HWND a = NewChild(u"A", 10, 10);
+  HWND off = NewChild(u"Disabled", 20, 20);
+  HWND b = NewChild(u"B", 30, 30);
+  HWND hidden = NewChild(u"Hidden", 35, 35, 0);
+  HWND c = NewChild(u"C", 40, 40);
+  EnableWindow(off, FALSE);
+  auto stacking = [&] {
+    std::vector<HWND> order;
+    for (HWND h = GetWindow(client, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+      if (h != off && h != hidden) order.push_back(h);
+    return order;
+  };
+  ASSERT_EQ(Active(), c);
+  ASSERT_EQ(stacking(), (std::vector<HWND>{c, b, a}));
+  struct Step {
+    HWND to;      // the window the request goes to (the client: WM_MDINEXT)
+    WPARAM from;  // WM_MDINEXT's wParam, or the system command
+    LPARAM previous;
+    HWND active;
+    std::vector<HWND> order;
+  } steps[] = {
+      {client, 0, 0, b, {b, a, c}},                      // the active one goes to the bottom
+      {client, 0, 1, c, {c, b, a}},                      // the bottom one comes to the front
+      {client, WPARAM(a), 0, c, {c, b, a}},              // from A: the next below A is C again
+      {c, SC_NEXTWINDOW, 0, b, {b, a, c}},               // the child's own system commands
+      {b, SC_PREVWINDOW, 0, c, {c, b, a}},
+  };
+  for (const Step& s : steps) {
+    if (s.to == client)
+      EXPECT_EQ(SendMessageW(client, WM_MDINEXT, s.from, s.previous), 0);
+    else
+      SendMessageW(s.to, WM_SYSCOMMAND, s.from, 0);
+    EXPECT_EQ(Active(), s.active);
+    EXPECT_EQ(stacking(), s.order);
+  }
+  // The maximised state goes with the activation.
+  SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(c), 0);
+  SendMessageW(client, WM_MDINEXT, 0, 0);
+  BOOL maximised = FALSE;
+  EXPECT_EQ(Active(&maximised), b);
+  EXPECT_TRUE(maximised);
+  EXPECT_FALSE(IsZoomed(c));
+  EXPECT_FALSE(IsZoomed(off));
+}
+
 TEST_F(Mdi, ScrollBarsShowWhileAChildReachesBeyondTheClient) {
   HWND a = NewChild(u"A", 10, 10);
   EXPECT_EQ(GetWindowLongPtrW(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
