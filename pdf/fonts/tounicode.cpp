@@ -1,5 +1,6 @@
 #include "pdf/fonts/tounicode.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -57,7 +58,8 @@ std::optional<HexToken> ReadHex(std::string_view token) {
     else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
     else return std::nullopt;
     h.Text.push_back(c);
-    if (h.Digits < 16) h.Value = h.Value << 4 | uint64_t(v);
+    // Leading zeros do not change the value; a value past 64 bits stays at the largest one.
+    h.Value = h.Value > (UINT64_MAX >> 4) ? UINT64_MAX : h.Value << 4 | uint64_t(v);
     ++h.Digits;
   }
   if (h.Digits == 0) return std::nullopt;
@@ -85,7 +87,7 @@ void ReadChars(ToUnicodeReader& r, std::vector<TToUnicodeRange>& ranges) {
     if (!code) return;
     const auto dst = ReadHex(r.Next());
     if (!dst) return;
-    if (code->Digits <= 8 && code->Value <= 0xFFFF)
+    if (code->Value <= 0xFFFF)
       ranges.push_back({uint16_t(code->Value), uint16_t(code->Value), Units(*dst)});
   }
 }
@@ -109,30 +111,66 @@ void ReadRanges(ToUnicodeReader& r, std::vector<TToUnicodeRange>& ranges) {
     }
     const auto dst = ReadHex(third);
     if (!dst) return;
-    if (low->Digits <= 8 && high->Digits <= 8 && low->Value <= high->Value && high->Value <= 0xFFFF)
+    if (low->Value <= high->Value && high->Value <= 0xFFFF)
       ranges.push_back({uint16_t(low->Value), uint16_t(high->Value), Units(*dst)});
   }
+}
+
+struct BlockKeywords {
+  std::string_view CharBegin, CharEnd, RangeBegin, RangeEnd;
+};
+
+// The blocks of one kind in text order: each runs from its begin keyword to its end keyword
+// (to "endcmap", or the end of the text, when that is missing). What lies outside the blocks
+// goes to left when asked for.
+void ReadBlocks(std::string_view text, const BlockKeywords& k, std::vector<TToUnicodeRange>& ranges,
+                std::string* left) {
+  // The next place of each begin keyword, found again only once the scan has passed it, so
+  // that the scan stays linear however many blocks there are.
+  size_t nextChar = text.find(k.CharBegin), nextRange = text.find(k.RangeBegin);
+  size_t pos = 0;
+  while (pos < text.size()) {
+    if (nextChar != std::string_view::npos && nextChar < pos) nextChar = text.find(k.CharBegin, pos);
+    if (nextRange != std::string_view::npos && nextRange < pos) nextRange = text.find(k.RangeBegin, pos);
+    const bool isChar = nextChar <= nextRange;
+    const size_t start = std::min(nextChar, nextRange);
+    if (start == std::string_view::npos) break;
+    if (left != nullptr) left->append(text.substr(pos, start - pos));
+    const size_t body = start + (isChar ? k.CharBegin : k.RangeBegin).size();
+    size_t stop = text.find(isChar ? k.CharEnd : k.RangeEnd, body);
+    size_t after = stop == std::string_view::npos ? stop : stop + (isChar ? k.CharEnd : k.RangeEnd).size();
+    if (stop == std::string_view::npos) {
+      stop = text.find("endcmap", body);
+      after = stop == std::string_view::npos ? text.size() : stop + 7;
+      if (stop == std::string_view::npos) stop = text.size();
+    }
+    ToUnicodeReader r(text.substr(body, stop - body));
+    isChar ? ReadChars(r, ranges) : ReadRanges(r, ranges);
+    pos = after;
+  }
+  if (left != nullptr && pos < text.size()) left->append(text.substr(pos));
 }
 
 }  // namespace
 
 void ParseToUnicode(std::string_view text, bool& oneByte, std::vector<TToUnicodeRange>& ranges) {
   oneByte = false;
-  ToUnicodeReader r(text);
-  std::string_view token;
-  do token = r.Next();
-  while (!token.empty() && token != "begincodespacerange");
-  if (token.empty()) return;
-  const std::string_view first = r.Next();
-  const auto low = ReadHex(first);
-  const auto high = ReadHex(r.Next());
+  constexpr std::string_view kBegin = "begincodespacerange", kEnd = "endcodespacerange";
+  const size_t begin = text.find(kBegin);
+  if (begin == std::string_view::npos) return;
+  const size_t end = text.find(kEnd, begin + kBegin.size());
+  if (end == std::string_view::npos) return;
+  ToUnicodeReader codespace(text.substr(begin + kBegin.size(), end - begin - kBegin.size()));
+  const auto low = ReadHex(codespace.Next());
+  const auto high = ReadHex(codespace.Next());
   if (!low || !high) return;
   oneByte = low->Digits == 2;
-  while (!r.AtEnd()) {
-    token = r.Next();
-    if (token == "beginbfchar") ReadChars(r, ranges);
-    else if (token == "beginbfrange") ReadRanges(r, ranges);
-  }
+  const std::string_view rest = text.substr(end + kEnd.size());
+  // The bf blocks come first; a CMap written with cid blocks (as some writers label the same
+  // pairs) is read from what the bf blocks leave.
+  std::string left;
+  ReadBlocks(rest, {"beginbfchar", "endbfchar", "beginbfrange", "endbfrange"}, ranges, &left);
+  ReadBlocks(left, {"begincidchar", "endcidchar", "begincidrange", "endcidrange"}, ranges, nullptr);
 }
 
 std::u16string ToUnicodeText(const std::vector<TToUnicodeRange>& ranges, uint32_t code) {

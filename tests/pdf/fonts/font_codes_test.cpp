@@ -145,6 +145,49 @@ TEST(FontCodes, ToUnicodeRanges) {
   EXPECT_EQ(ToUnicodeText(ranges, 0x41), u"a");
 }
 
+// A ToUnicode CMap that labels its pairs as cid blocks is read through those blocks when it
+// has no bf blocks; with bf blocks, the cid blocks follow them.
+TEST(FontCodes, ToUnicodeWrittenWithCidBlocks) {
+  const std::string codespace = "1 begincodespacerange <00> <FF> endcodespacerange ";
+  struct {
+    const char* what;
+    std::string text;
+    std::vector<std::pair<uint32_t, std::u16string>> codes;
+  } cases[] = {
+      {"cid blocks alone map their codes",
+       codespace + "1 begincidchar <01> <0041> endcidchar 1 begincidrange <02> <03> <0042> endcidrange endcmap",
+       {{1, u"A"}, {2, u"B"}, {3, u"C"}, {4, u""}}},
+      {"an array destination", codespace + "begincidrange <05> <06> [<0061> <0062>] endcidrange",
+       {{5, u"a"}, {6, u"b"}}},
+      {"a decimal destination (a CID) ends its block",
+       codespace + "begincidrange <20> <7E> 1 <80> <80> <20AC> endcidrange begincidchar <81> <0031> endcidchar",
+       {{0x20, u""}, {0x80, u""}, {0x81, u"1"}}},
+      {"bf blocks come first", codespace + "begincidchar <01> <0058> <09> <0039> endcidchar "
+                                           "beginbfchar <01> <0041> endbfchar",
+       {{1, u"A"}, {9, u"9"}}},
+      {"a cid block inside a bf block is part of it",
+       codespace + "beginbfchar <01> <0041> begincidchar <02> <0042> endcidchar endbfchar", {{1, u"A"}, {2, u""}}},
+      {"a char block without its end keyword runs to endcmap",
+       codespace + "begincidchar <01> <0041> <02> <0042> endcmap <03> <0043>", {{1, u"A"}, {2, u"B"}, {3, u""}}},
+      {"no end of the codespace block: nothing",
+       "1 begincodespacerange <00> <FF> begincidchar <01> <0041> endcidchar", {{1, u""}}},
+      {"codes with leading zeros", codespace + "beginbfchar <000000041> <0061> endbfchar", {{0x41, u"a"}}},
+  };
+  for (const auto& c : cases) {
+    bool oneByte = false;
+    std::vector<TToUnicodeRange> ranges;
+    ParseToUnicode(c.text, oneByte, ranges);
+    for (const auto& [code, text] : c.codes) EXPECT_EQ(ToUnicodeText(ranges, code), text) << c.what << " " << code;
+  }
+  // Many blocks of one kind and none of the other cost one pass over the text.
+  std::string many = codespace;
+  for (int i = 0; i < 20000; ++i) many += "begincidchar <41> <0061> endcidchar ";
+  bool oneByte = false;
+  std::vector<TToUnicodeRange> ranges;
+  ParseToUnicode(many, oneByte, ranges);
+  EXPECT_EQ(ranges.size(), 20000u);
+}
+
 TEST(FontCodes, CIDWidths) {
   TPDFStructure store;
   auto* w = PDFCast<TPDFArray>(store.ParseObject("[1 [500 600 /x 700] 10 20 300 15 30 999 -5 2 111 65530 70000 222]"));

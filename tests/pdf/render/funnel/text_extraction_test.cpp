@@ -103,6 +103,20 @@ TEST(TextExtraction, WordRulesAndTheTextMatrix) {
   }
 }
 
+// A ToUnicode CMap written with cid blocks gives the text of its codes.
+TEST(TextExtraction, ToUnicodeWrittenWithCidBlocks) {
+  TestPdf pdf;
+  const int cmap = pdf.AddStream("<< >>", "/CIDInit /ProcSet findresource begin 12 dict begin begincmap "
+                                          "1 begincodespacerange <00> <FF> endcodespacerange "
+                                          "1 begincidchar <01> <0041> endcidchar "
+                                          "1 begincidrange <02> <03> <0042> endcidrange endcmap");
+  const int font = pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /ToUnicode " +
+                           std::to_string(cmap) + " 0 R >>");
+  const int page = pdf.AddPage("BT /F1 12 Tf 20 250 Td <010203> Tj ET",
+                               "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>", "[0 0 400 300]");
+  EXPECT_EQ(Extract(pdf, page), (std::vector<std::u16string>{u"ABC"}));
+}
+
 // With the funnel's colour flag each word carries its fill colour, and words of two colours on
 // one line are two blocks; without it they join.
 TEST(TextExtraction, WordsCarryTheirFillColourWhenTheFunnelAsks) {
