@@ -145,7 +145,7 @@ bool TPDFType3Rasterizer::DrawGlyph(double& x, double& y, uint8_t, const std::st
         entry.After = position - 1;
         cached = images_.emplace(cacheKey, std::move(entry)).first;
       }
-      if (daubrix != nullptr) cached->second.Decoder->DrawImage(*daubrix, m, 0);
+      if (daubrix != nullptr) cached->second.Decoder->DrawImage(*daubrix, m, COLORREF(uint32_t(ImageContext)));
       if (size_t(cached->second.After) > pos) pos = size_t(cached->second.After);
     } else {
       stack.Push(token);

@@ -36,6 +36,8 @@ class TPDFType3Rasterizer : public TPDFFontRasterizer {
   std::vector<std::string> GlyphNames;
   std::vector<std::string> GlyphProcedures;
   TPDFMatrix FontMatrix = kIdentityMatrix;
+  // Set by the renderer before drawing (the text's fill colour): the colour image masks of the
+  // glyphs paint in.
   int32_t ImageContext = 0;
   TPDFDictionary* Resources = nullptr;  // the font's own, nil when it has none
 

@@ -40,6 +40,7 @@ void TPDFRenderer::RunContentStream(TPDFDaubrix* canvas, TPDFObject* content, TP
                 IntToStr(int64_t(run.TokenPosition()));
   }
   UnwindSaves(run);
+  lastRunPathOpen_ = run.PathOpen;
   --NestingDepth;
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <span>
 
 #include "pdf/core/object_parser.h"
@@ -83,13 +84,13 @@ void TPDFRenderer::SelectFont(TPDFContentRun& run) {
   }
 }
 
-void TPDFRenderer::RunType3Glyph(TPDFContentRun& run, TPDFType3Rasterizer& font, const std::string& name, double x,
+bool TPDFRenderer::RunType3Glyph(TPDFContentRun& run, TPDFType3Rasterizer& font, const std::string& name, double x,
                                  double y) {
   const auto active = std::make_pair(static_cast<const void*>(&font), name);
   // A glyph whose procedure shows itself, directly or through other glyphs, is not run again.
-  if (std::find(activeGlyphs_.begin(), activeGlyphs_.end(), active) != activeGlyphs_.end()) return;
+  if (std::find(activeGlyphs_.begin(), activeGlyphs_.end(), active) != activeGlyphs_.end()) return false;
   const std::string procedure = font.GetCharProc(name);
-  if (procedure.empty() || font.Font == nullptr) return;
+  if (procedure.empty() || font.Font == nullptr) return false;
   const TPDFMatrix glyphMatrix = CurrentMatrix;
   TPDFFontCollectionData* const current = fonts_->Current();
   TPDFDictionary* const defaultsBefore = DefaultResources;
@@ -105,12 +106,14 @@ void TPDFRenderer::RunType3Glyph(TPDFContentRun& run, TPDFType3Rasterizer& font,
   SavedState = run.State;
   activeGlyphs_.push_back(active);
   RunContentStream(run.Canvas, font.Font, nullptr, procedure);
+  const bool pathLeft = lastRunPathOpen_;
   activeGlyphs_.pop_back();
   UseSavedState = 0;
   DefaultResources = defaultsBefore;
   RestoreState(run, false);
   CurrentMatrix = glyphMatrix;
   fonts_->SelectEntry(current);
+  return pathLeft;
 }
 
 bool TPDFRenderer::BeginText(TPDFContentRun& run, TTextRun& t) {
@@ -131,6 +134,8 @@ bool TPDFRenderer::BeginText(TPDFContentRun& run, TTextRun& t) {
   if (run.EPS != nullptr) CurrentMatrix = kIdentityMatrix;
   MatrixMultiply(CurrentMatrix, st.TextMatrix, CurrentMatrix);
   if (t.Type3 != nullptr) {
+    // Image masks of the glyphs paint in the text's fill colour.
+    t.Type3->ImageContext = int32_t(st.FillColor);
     t.Units = 1;
     const double fm = t.Type3->FontMatrix[0];
     t.SpaceUnits = fm != 0 && std::isfinite(fm) ? 1 / fm : 1000;
@@ -181,7 +186,13 @@ void TPDFRenderer::WalkText(TPDFContentRun& run, TTextRun& t, std::span<const st
         const int mapped = fonts_->LookupCMap(font->CMapIndex, code);
         cid = mapped >= 0 ? mapped : 0;
       }
-      double w = font->CIDWidths.Find(cid).value_or(font->CIDWidths.Default);
+      std::optional<int32_t> width = font->CIDWidths.Find(cid);
+      // A CID that W does not give is looked up once more as a code of the font's CMap.
+      if (!width && font->CMapIndex >= 0 && (font->Subtype == "CIDFontType0" || font->Subtype == "CIDFontType2")) {
+        const int again = fonts_->LookupCMap(font->CMapIndex, uint32_t(cid));
+        if (again >= 0) width = font->CIDWidths.Find(again);
+      }
+      double w = width.value_or(font->CIDWidths.Default);
       if (k != 0 && k != 1) w /= k;
       w += spacing + (font->WordSpaceCode && code == 32 ? wordSpacing : 0);
       g.Code = code, g.Cid = cid, g.Key = CompositeKey(*font, cid);
@@ -234,20 +245,26 @@ void TPDFRenderer::ShowText(TPDFContentRun& run) {
     ApplyFillState(run, kFillRuleWinding);
     ApplyStrokeState(run);
   }
-  const bool draw = run.Visible && rasterizer != nullptr;
+  const int32_t mode = st.TextRenderMode;
+  // Type 3 glyphs paint themselves: text that the mode makes invisible does not run them.
+  const bool invisibleType3 = t.Type3 != nullptr && (mode == 3 || mode == 7);
+  const bool draw = run.Visible && rasterizer != nullptr && !invisibleType3;
+  bool type3PathLeft = false;
   WalkText(run, t, items, [&](const TShownGlyph& g) {
     if (!draw) return;
     double x = g.X, y = g.Y;
     if (t.Type3 != nullptr)
-      RunType3Glyph(run, *t.Type3, g.Key, x, y);
+      type3PathLeft = RunType3Glyph(run, *t.Type3, g.Key, x, y);
     else
       rasterizer->DrawGlyph(x, y, 0, g.Key, CurrentMatrix, target);
     AddBox(t, CurrentMatrix, g.X, g.Y, g.Advance);
   }, {});
   EndText(run, t, false);
   if (t.MinX <= t.MaxX) ChargePaint(t.MinX, t.MinY, t.MaxX, t.MaxY);
-  const int32_t mode = st.TextRenderMode;
-  if (t.Type3 != nullptr) {
+  // What Type 3 glyphs painted is done; only a path the last one built and left unpainted is
+  // painted, and clipped to, by the mode. Without one no clip changes (an empty path would
+  // clip the rest of the page away). EPS output loses such a path with the glyph's restore.
+  if (t.Type3 != nullptr && (!type3PathLeft || run.EPS != nullptr)) {
     if (run.EPS == nullptr) run.Canvas->EndPath();
     return;
   }

@@ -342,7 +342,8 @@ class TPDFRenderer {
                 const std::function<void(const TShownGlyph&)>& onGlyph, const std::function<void()>& onNumber);
   void EndText(TPDFContentRun& run, const TTextRun& t, bool alongLineOnly);
   static size_t ShownItemCount(const TPDFContentRun& run);
-  void RunType3Glyph(TPDFContentRun& run, TPDFType3Rasterizer& font, const std::string& name, double x, double y);
+  // Runs a Type 3 glyph's procedure; true when it left a path unpainted on the canvas.
+  bool RunType3Glyph(TPDFContentRun& run, TPDFType3Rasterizer& font, const std::string& name, double x, double y);
   void BeginOptionalContent(TPDFContentRun& run, std::string_view tag, std::string_view property);
 
   // Annotations of the page being run: highlights before its content, the others after.
@@ -449,4 +450,6 @@ class TPDFRenderer {
   std::vector<const TPDFStream*> activeForms_;
   // The Type 3 glyphs being run (font, glyph name), so that a glyph showing itself stops.
   std::vector<std::pair<const void*, std::string>> activeGlyphs_;
+  // Whether the last run of content ended with a path it had not painted.
+  bool lastRunPathOpen_ = false;
 };

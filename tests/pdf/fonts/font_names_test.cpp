@@ -200,3 +200,25 @@ TEST(Type3Rasterizer, GlyphProcedures) {
   const std::vector<std::string> expected = {"N", "M 20 0", "L 220 0", "L 220 200", "Z", "F"};
   EXPECT_EQ(canvas.calls, expected);
 }
+
+// An image mask inside a glyph procedure paints in the colour the renderer hands the font (its
+// text fill colour), cached or not.
+TEST(Type3Rasterizer, ImageMasksPaintInTheImageContext) {
+  FontDoc doc;
+  const std::string procedure = "20 0 0 20 0 0 cm BI /IM true /W 2 /H 2 /BPC 1 ID " + std::string(2, '\0') + " EI";
+  doc.Put(9, doc.store.NewStream(procedure, false));
+  auto* font = PDFCast<TPDFDictionary>(doc.Add(5, "<< /Type /Font /Subtype /Type3 /CharProcs << /dot 9 0 R >> >>"));
+  TPDFType3Rasterizer r;
+  r.LoadFont(font);
+  for (const uint32_t colour : {0x0000FFu, 0x00FF00u}) {  // red, then green (colour values: red low)
+    r.ImageContext = int32_t(colour);
+    auto bitmap = canvastest::WhiteBitmap(20, 20);
+    {
+      auto canvas = canvastest::CanvasOn(*bitmap, kBackEndGDIPlus);
+      double x = 0, y = 0;
+      EXPECT_TRUE(r.DrawGlyph(x, y, 0, "dot", kIdentityMatrix, canvas.get()));
+    }
+    const uint32_t rgb = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+    EXPECT_EQ(canvastest::Pixel(*bitmap, 10, 10), rgb);
+  }
+}

@@ -31,7 +31,8 @@ Ink InkOf(const testraster::Raster& r) {
 
 // A page whose /F1 is the square font; extra is glyph "b"'s procedure.
 testraster::Raster Render(const std::string& content, std::string* error = nullptr,
-                          const std::string& glyphB = "1000 0 0 0 1000 1000 d1", bool gdiplus = false) {
+                          const std::string& glyphB = "1000 0 0 0 1000 1000 d1", bool gdiplus = false,
+                          bool cairo = false) {
   TestPdf pdf;
   const int a = pdf.AddStream("<< >>", "1000 0 0 0 1000 1000 d1 0 0 m 1000 0 l 1000 1000 l 0 1000 l h f");
   const int b = pdf.AddStream("<< >>", glyphB);
@@ -44,7 +45,7 @@ testraster::Raster Render(const std::string& content, std::string* error = nullp
   const int page = pdf.AddPage(content, "<< /Font << /F1 " + std::to_string(font) + " 0 R /F2 << /Type /Font "
                                        "/Subtype /Type1 /BaseFont /Helvetica >> >> >>",
                                "[0 0 200 100]");
-  return rendertest::RenderOurs(pdf, page, error, 72, gdiplus);
+  return cairo ? rendertest::RenderOursCairo(pdf, page, error) : rendertest::RenderOurs(pdf, page, error, 72, gdiplus);
 }
 
 }  // namespace
@@ -116,4 +117,105 @@ TEST(TextShowing, SymbolAndDingbatsDrawTheirOwnGlyphs) {
     EXPECT_GT(ink.count, 300) << base;
     EXPECT_GT(ink.x1 - ink.x0, 60) << base;
   }
+}
+
+// Type 3 glyphs paint themselves; a path a glyph builds and leaves unpainted is painted, or
+// clipped to, by the rendering mode like the outline of any other font. Text the mode makes
+// invisible runs no glyph procedure.
+TEST(TextShowing, Type3TextIsPaintedAndClippedByTheMode) {
+  const std::string open = "1000 0 0 0 1000 1000 d1 0 0 m 1000 0 l 1000 1000 l 0 1000 l h";
+  const std::string closed = "1000 0 0 0 1000 1000 d1 0 0 m 1000 0 l 1000 1000 l 0 1000 l h f";
+  struct {
+    const char* name;
+    std::string content;
+    std::string glyphB;
+    int x0, x1, count;  // ink columns and pixel count (-1: not checked)
+  } cases[] = {
+      {"a path left open is filled in mode 0", "BT /F1 20 Tf 10 10 Td (b) Tj ET", open, 10, 29, 400},
+      {"next to a glyph that fills itself", "BT /F1 20 Tf 10 10 Td (ab) Tj ET", open, 10, 49, 800},
+      {"mode 4 fills and clips to it", "BT /F1 20 Tf 10 10 Td 4 Tr (b) Tj ET 0 0 200 100 re f", open, 10, 29, 400},
+      {"mode 6 too", "BT /F1 20 Tf 10 10 Td 6 Tr (b) Tj ET 0 0 200 100 re f", open, 9, 30, -1},
+      {"a glyph that painted itself sets no clip", "BT /F1 20 Tf 10 10 Td 4 Tr (a) Tj ET 1 0 0 rg 50 0 150 100 re f",
+       closed, 10, 199, 400 + 150 * 100},
+      {"mode 3 runs no glyph and still advances", "BT /F1 20 Tf 10 10 Td 3 Tr (ab) Tj 0 Tr (a) Tj ET", closed, 50, 69,
+       400},
+      {"mode 7 runs no glyph", "BT /F1 20 Tf 10 10 Td 7 Tr (a) Tj ET", closed, 1 << 30, -1, 0},
+      {"so a path it would leave clips nothing", "BT /F1 20 Tf 10 10 Td 7 Tr (b) Tj ET 0 0 200 100 re f", open, 0,
+       199, 20000},
+  };
+  for (const bool cairo : {false, true}) {
+    for (const auto& c : cases) {
+      std::string error;
+      const Ink ink = InkOf(Render(c.content, &error, c.glyphB, true, cairo));
+      const std::string what = std::string(c.name) + (cairo ? " (cairo)" : " (GDI+)");
+      EXPECT_EQ(error, "") << what;
+      EXPECT_EQ(ink.x0, c.x0) << what;
+      EXPECT_EQ(ink.x1, c.x1) << what;
+      if (c.count >= 0) EXPECT_EQ(ink.count, c.count) << what;
+    }
+  }
+  // Mode 1 strokes the path: a frame around the square, not the square.
+  std::string error;
+  const Ink frame = InkOf(Render("BT /F1 20 Tf 10 10 Td 1 Tr (b) Tj ET", &error, open, true));
+  EXPECT_EQ(error, "");
+  EXPECT_NEAR(frame.x0, 10, 1);
+  EXPECT_NEAR(frame.x1, 30, 1);
+  EXPECT_GT(frame.count, 40);
+  EXPECT_LT(frame.count, 200);
+}
+
+namespace {
+
+// Where a one-em square of a Type 3 font lands after text of a composite font shown at size 20
+// in mode 3: its left ink column is 10 plus the text's advance in points. The composite font's
+// CMap maps A to CID 5, B to CID 65, the space (code 32) to CID 3 and C to CID 32; W gives
+// CID 0 800 and CID 5 250, DW is 500.
+int SquareAfter(const std::string& shown, const std::string& state = "") {
+  TestPdf pdf;
+  const int square = pdf.AddStream("<< >>", "1000 0 0 0 1000 1000 d1 0 0 m 1000 0 l 1000 1000 l 0 1000 l h f");
+  const int type3 = pdf.Add("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0] "
+                            "/CharProcs << /a " + std::to_string(square) + " 0 R >> /Encoding << /Differences [97 /a] >> "
+                            "/FirstChar 97 /LastChar 97 /Widths [1000] >>");
+  const int cmap = pdf.AddStream("<< /Type /CMap /CMapName /Test-H >>",
+                                 "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName /Test-H def /CMapType 1 def "
+                                 "1 begincodespacerange <00> <FF> endcodespacerange 4 begincidrange <41> <41> 5 "
+                                 "<42> <42> 65 <20> <20> 3 <43> <43> 32 endcidrange endcmap CMapName currentdict "
+                                 "/CMap defineresource pop end end");
+  const int cid = pdf.Add("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /Test /CIDSystemInfo << /Registry (Adobe) "
+                          "/Ordering (Identity) /Supplement 0 >> /DW 500 /W [0 [800] 5 [250]] >>");
+  const int type0 = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /Test /Encoding " + std::to_string(cmap) +
+                            " 0 R /DescendantFonts [" + std::to_string(cid) + " 0 R] >>");
+  const int page = pdf.AddPage("BT /F1 20 Tf 10 10 Td 3 Tr " + state + " " + shown + " Tj 0 Tr /F2 20 Tf (a) Tj ET",
+                               "<< /Font << /F1 " + std::to_string(type0) + " 0 R /F2 " + std::to_string(type3) +
+                                   " 0 R >> >>",
+                               "[0 0 200 100]");
+  std::string error;
+  const Ink ink = InkOf(rendertest::RenderOurs(pdf, page, &error, 72, true));
+  EXPECT_EQ(error, "") << shown;
+  EXPECT_EQ(ink.count, 400) << shown;
+  return ink.x0;
+}
+
+}  // namespace
+
+// Widths of a composite font: W by the CID its code maps to; a CID that W does not give is
+// looked up once more as a code of the font's CMap before DW answers.
+TEST(TextShowing, CompositeWidthsByCIDThenThroughTheCMap) {
+  EXPECT_EQ(SquareAfter("(A)"), 15);  // CID 5: 250
+  EXPECT_EQ(SquareAfter("(B)"), 15);  // CID 65 is not in W; 65 read as a code (A) is CID 5: 250
+  EXPECT_EQ(SquareAfter("(C)"), 20);  // CID 32 is not in W; 32 as a code is CID 3, not in W: DW
+}
+
+// A code the CMap does not map is CID 0 (the notdef glyph) and takes CID 0's width.
+TEST(TextShowing, CompositeCodesTheCMapDoesNotMapAreCIDZero) {
+  EXPECT_EQ(SquareAfter("(A\\001A)"), 36);  // 250 + 800 + 250
+  EXPECT_EQ(SquareAfter("<01>"), 26);
+}
+
+// Word spacing goes to the one-byte code 32 of a composite font, whatever CID it maps to, and
+// to no other code.
+TEST(TextShowing, CompositeWordSpacingGoesToTheOneByteCode32) {
+  EXPECT_EQ(SquareAfter("( )", "5 Tw"), 25);  // code 32 (CID 3): DW 10 points and 5 more
+  EXPECT_EQ(SquareAfter("(C)", "5 Tw"), 20);  // CID 32 of code 67: DW only
+  EXPECT_EQ(SquareAfter("( )"), 20);
 }
