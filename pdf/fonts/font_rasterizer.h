@@ -39,8 +39,8 @@ class TPDFFontRasterizer {
   // Draws the glyph named by key: every point, offset by (x, y) in glyph space, is mapped
   // through matrix (glyph space to device space) and the subpaths are added to the canvas's
   // current path. flag is the byte the renderer passes through; the outline rasterizers ignore
-  // it. True when the key named a glyph of this font and it was drawn. A null canvas draws
-  // nothing.
+  // it. False when the key names no glyph of this font; each rasterizer says when it answers
+  // true for a key it has no glyph for. A null canvas draws nothing.
   virtual bool DrawGlyph(double& x, double& y, uint8_t flag, const std::string& key, const TPDFMatrix& matrix,
                          TPDFGenericCanvas* canvas) = 0;
   // The factor by which the font's glyph space differs from the 1/1000 text space (1.0 for
@@ -64,8 +64,8 @@ class TPDFFontRasterizer {
   TPDFFontRasterizer() = default;
 };
 
-// One recorded glyph: its outline in glyph units and whether the key named a glyph at all, so
-// that a key answers the same on every call.
+// One recorded glyph: its outline in glyph units and whether the key named a glyph when it was
+// looked up.
 struct TPDFCachedGlyph {
   TPDFCachedGlyph();
   ~TPDFCachedGlyph();

@@ -74,16 +74,17 @@ TEST(TrueTypeRasterizer, KeysThroughUnicodeCmapAndNames) {
                {"GID:3", 3},  {"GID:8", 8},  {"GID:0", 0},  {"A", 3},      {"B", 4},
                {"foo", 6},    {"uni0416", 5}, {"questiondown", 8}, {"Zcaron", 0}, {"", 0}, {"GID:-2", 0}};
   for (const auto& c : cases) {
-    bool found = true;
+    // A font with glyphs answers true for every key.
+    bool found = false;
     EXPECT_EQ(Drawn(r, c.key, &found), c.glyph) << c.key;
-    EXPECT_EQ(found, c.glyph != 0) << c.key;
+    EXPECT_TRUE(found) << c.key;
     EXPECT_EQ(r.FindGlyph(c.key), c.glyph) << c.key;
   }
   // An index beyond the font is named but has nothing to draw.
   EXPECT_EQ(r.FindGlyph("GID:9"), 9);
-  bool found = true;
+  bool found = false;
   EXPECT_EQ(Drawn(r, "GID:9", &found), 0);
-  EXPECT_FALSE(found);
+  EXPECT_TRUE(found);
 }
 
 TEST(TrueTypeRasterizer, UnicodeKeyFallsBackToPostNames) {
@@ -140,12 +141,13 @@ TEST(TrueTypeRasterizer, OutlinesInThousandthsUnderTheMatrix) {
   // The cached shape under another matrix.
   EXPECT_EQ(Calls(r, "GID:2"), (std::vector<std::string>{"M 0 0", "L 10 0", "L 10 10", "L 0 10", "Z"}));
   EXPECT_EQ(r.ShapeCache.Count(), 1);
-  // A key without a glyph is cached empty and answers false every time.
-  bool found = true;
+  // A key without a glyph is cached empty; the font has glyphs, so it answers true.
+  bool found = false;
   Drawn(r, "nothing", &found);
-  EXPECT_FALSE(found);
+  EXPECT_TRUE(found);
+  found = false;
   Drawn(r, "nothing", &found);
-  EXPECT_FALSE(found);
+  EXPECT_TRUE(found);
   EXPECT_EQ(r.ShapeCache.Count(), 2);
 }
 

@@ -129,14 +129,16 @@ bool DrawCommandGlyph(double x, double y, const std::string& key, const TPDFMatr
                       TPDFGlyphShapeCache& shapes, const TGlyphCommandSource& source, TPDFGenericCanvas* canvas) {
   TPDFMatrix m = matrix;
   if (scale != 1.0) MatrixMultiply(m, {scale, 0, 0, scale, 0, 0}, m);
-  const TPDFCachedGlyph* glyph = shapes.Find(key);
-  if (glyph == nullptr) {
-    TPDFCachedGlyph& entry = shapes.Add(key);
-    TGlyphCommandList commands;
-    if (source) source(key, commands);
-    entry.Found = PlayGlyphCommands(commands, *entry.Shape);
-    glyph = &entry;
+  // A key met before answers true, also when its shape is empty: only the call that looks a
+  // glyph up tells whether the font has it.
+  if (const TPDFCachedGlyph* glyph = shapes.Find(key)) {
+    DrawGlyphShape(*glyph->Shape, x, y, m, canvas);
+    return true;
   }
-  DrawGlyphShape(*glyph->Shape, x, y, m, canvas);
-  return glyph->Found;
+  TPDFCachedGlyph& entry = shapes.Add(key);
+  TGlyphCommandList commands;
+  if (source) source(key, commands);
+  entry.Found = PlayGlyphCommands(commands, *entry.Shape);
+  DrawGlyphShape(*entry.Shape, x, y, m, canvas);
+  return entry.Found;
 }

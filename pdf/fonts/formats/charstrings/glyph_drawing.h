@@ -48,7 +48,8 @@ using TGlyphCommandSource = std::function<bool(const std::string& key, TGlyphCom
 
 // The whole drawing step of a command-list font: the shape of key from the cache, or recorded
 // from the source's commands (and cached under key before it is filled); then drawn under
-// [1 0 0 1 x y] x [scale 0 0 scale 0 0] x matrix (the offset is in the font's own units). True when the key's commands reached "endchar"
-// (the same answer on every call for the key). Nothing is drawn without a canvas.
+// [1 0 0 1 x y] x [scale 0 0 scale 0 0] x matrix (the offset is in the font's own units). The
+// call that records the key answers whether its commands reached "endchar"; later calls take
+// the cached shape and answer true. Nothing is drawn without a canvas.
 bool DrawCommandGlyph(double x, double y, const std::string& key, const TPDFMatrix& matrix, double scale,
                       TPDFGlyphShapeCache& shapes, const TGlyphCommandSource& source, TPDFGenericCanvas* canvas);

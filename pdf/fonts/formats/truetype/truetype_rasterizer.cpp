@@ -72,5 +72,7 @@ bool TPDFTrueTypeRasterizer2::DrawGlyph(double& x, double& y, uint8_t /*flag*/, 
     glyph = &entry;
   }
   DrawGlyphShape(*glyph->Shape, x, y, matrix, canvas);
-  return glyph->Found;
+  // A font with glyphs answers true for every key, also one it has no glyph for (that key
+  // draws nothing).
+  return true;
 }

@@ -28,9 +28,9 @@ class TPDFTrueTypeRasterizer2 : public TPDFFontRasterizer {
   TPDFTrueTypeRasterizer2();
   ~TPDFTrueTypeRasterizer2() override;
 
-  // Outlines in 1/1000 em offset by (x, y), mapped through matrix onto the canvas. True when the
-  // key names a glyph other than glyph 0 of the font (the same answer on every call); a font
-  // without glyphs answers false and records nothing.
+  // Outlines in 1/1000 em offset by (x, y), mapped through matrix onto the canvas. True for
+  // every key of a font that has glyphs, whether or not the key names one (a key naming none,
+  // or glyph 0, draws nothing); a font without glyphs answers false and records nothing.
   bool DrawGlyph(double& x, double& y, uint8_t flag, const std::string& key, const TPDFMatrix& matrix,
                  TPDFGenericCanvas* canvas) override;
   double GetFontMatrixScale() override { return 1.0; }
