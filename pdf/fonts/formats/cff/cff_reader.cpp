@@ -265,13 +265,17 @@ void TCFFReader::ReadFDSelect(int64_t offset) {
   } else if (format == 3) {
     const int ranges = r_.U16();
     int64_t first = r_.U16();
+    // Ranges rise; one that does not covers no glyph. Ranges that fall back and rise again could
+    // cover the glyphs over and over: together they cover at most a few times the glyphs.
+    int64_t budget = 8 * int64_t(fds.size()) + 256;
     for (int k = 0; k < ranges && !r_.Short(); ++k) {
       const int fd = r_.U8();
       const int64_t next = r_.U16();
-      // Ranges rise; one that does not ends the table (otherwise ranges could cover the glyphs
-      // again and again).
-      if (r_.Short() || next <= first) break;
-      for (int64_t g = first; g < next && g < int64_t(fds.size()); ++g) fds[size_t(g)] = fd;
+      if (r_.Short()) break;
+      for (int64_t g = first; g < next && g < int64_t(fds.size()); ++g) {
+        if (--budget < 0) return;
+        fds[size_t(g)] = fd;
+      }
       first = next;
     }
   }

@@ -2,6 +2,9 @@
 // OpenType wrapping, and hostile data.
 #include <gtest/gtest.h>
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
 #include <chrono>
 
 #include "pdf/core/objects/pdf_array.h"
@@ -168,6 +171,37 @@ TEST(CFFFont, EncodingFormats) {
     TPDFType1Decoder d;
     ASSERT_TRUE(d.LoadCFFData(b.Build()));
     for (const auto& [code, name] : c.codes) EXPECT_EQ(d.Encoding[size_t(code)], name) << code;
+  }
+}
+
+// The predefined Expert charsets (1 and 2) keep glyph 0 in its place like charset 0: the font's
+// own encoding names, and "GID:" keys find, the glyphs FreeType finds for the same codes and
+// indexes.
+TEST(CFFFont, ExpertCharsetsKeepGlyphIndexesInPlace) {
+  for (const int64_t charset : {1, 2}) {
+    TCFFBuilder b;
+    b.CharStrings = SimpleCharStrings();
+    b.CharsetValue = charset;
+    b.Encoding = std::string("\x00\x02\x41\x42", 4);  // code 65 is glyph 1, 66 glyph 2
+    const std::string font = b.Build();
+    TPDFType1Decoder d;
+    ASSERT_TRUE(d.LoadCFFData(font));
+    EXPECT_EQ(d.CharStringNames.size(), 3u) << charset;
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    ASSERT_EQ(FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(font.data()), FT_Long(font.size()), 0, &face),
+              0);
+    ASSERT_EQ(face->num_glyphs, 3);
+    ASSERT_EQ(FT_Select_Charmap(face, FT_ENCODING_ADOBE_CUSTOM), 0);
+    for (const unsigned code : {65u, 66u}) {
+      const FT_UInt glyph = FT_Get_Char_Index(face, code);
+      ASSERT_GT(glyph, 0u) << code;
+      EXPECT_EQ(d.FindCharString(d.Encoding[code]), b.CharStrings[glyph]) << charset << " code " << code;
+      EXPECT_EQ(d.FindCharString("GID:" + std::to_string(glyph)), b.CharStrings[glyph]) << charset << " " << glyph;
+    }
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
   }
 }
 
@@ -352,11 +386,30 @@ TEST(CFFHostile, FDSelectRangesThatDoNotRise) {
   b.CID = true;
   b.CharStrings = SimpleCharStrings();
   b.FontDictSubrs = {{}, {}};
-  // Ranges 0-2 on FD 1, then one that goes back to 0: the table ends there.
-  b.FDSelect = std::string("\x03\xff\xff\x00\x00\x01\x00\x02\x00\x00\x00", 11);
+  // Glyphs 0-1 on FD 1, then a range that goes back to 0: it covers nothing.
+  b.FDSelect = std::string("\x03\x00\x02\x00\x00\x01\x00\x02\x00\x00\x00", 11);
   TPDFType1Decoder d;
   ASSERT_TRUE(d.LoadCFFData(b.Build()));
   EXPECT_EQ(d.FDSelect, (std::vector<int32_t>{1, 1, 0}));
+  // The ranges after one that falls back still count.
+  b.FDSelect = std::string("\x03\x00\x03\x00\x00\x01\x00\x02\x00\x00\x01\x02\x00\x03", 14);
+  TPDFType1Decoder e;
+  ASSERT_TRUE(e.LoadCFFData(b.Build()));
+  EXPECT_EQ(e.FDSelect, (std::vector<int32_t>{1, 2, 2}));
+  // Ranges falling back to glyph 0 and rising to the last glyph, again and again: together they
+  // cover no more than a few times the glyphs, so the ones past that cover nothing.
+  TCFFBuilder many;
+  many.CID = true;
+  many.CharStrings.assign(5000, TType2().O(14));
+  many.FontDictSubrs = {{}, {}, {}};
+  std::string table("\x03\x4e\x21\x00\x00", 5);  // 20001 ranges from glyph 0
+  for (int k = 0; k < 20000; ++k) table += k % 2 == 0 ? std::string("\x01\x13\x88", 3) : std::string("\x00\x00\x00", 3);
+  table += std::string("\x02\x00\x02", 3);  // the last would put glyphs 0 and 1 on FD 2
+  many.FDSelect = table;
+  TPDFType1Decoder f;
+  ASSERT_TRUE(f.LoadCFFData(many.Build()));
+  ASSERT_EQ(f.FDSelect.size(), 5000u);
+  EXPECT_EQ(f.FDSelect[0], 1);
 }
 
 TEST(CFFHostile, PrivateDictSizesAndOffsetsOutOfRange) {
