@@ -2,6 +2,11 @@
 // fonts, outline recording (implied points, composites, nesting), the shape cache and widths.
 #include <gtest/gtest.h>
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -223,4 +228,134 @@ TEST(TrueTypeRasterizer, EncodingWidthsFromPostNames) {
   EXPECT_EQ(widths[32], 250);
   EXPECT_EQ(widths[66], -1);
   EXPECT_EQ(widths[0], -1);  // an empty name is no name
+}
+
+namespace {
+
+// An outline as its segments: "M x y", "L x y", "Q cx cy x y"; every contour ends where it
+// started (a close is the line back to the start) and lines of no length are left out, so
+// that two recorders that close contours differently compare equal.
+class Outline {
+ public:
+  void Move(double x, double y) {
+    Close();
+    start_[0] = cur_[0] = x, start_[1] = cur_[1] = y;
+    open_ = true;
+    Add("M", {x, y});
+  }
+  void Line(double x, double y) {
+    if (x == cur_[0] && y == cur_[1]) return;
+    cur_[0] = x, cur_[1] = y;
+    Add("L", {x, y});
+  }
+  void Quad(double cx, double cy, double x, double y) {
+    cur_[0] = x, cur_[1] = y;
+    Add("Q", {cx, cy, x, y});
+  }
+  void Close() {
+    if (open_) Line(start_[0], start_[1]);
+    open_ = false;
+  }
+  std::vector<std::string> Segments() {
+    Close();
+    return segments_;
+  }
+
+ private:
+  void Add(const char* op, std::initializer_list<double> values) {
+    std::string text = op;
+    for (double v : values) text += " " + std::to_string(std::lround(v * 100) / 100.0).substr(0, 8);
+    segments_.push_back(text);
+  }
+  double start_[2] = {0, 0}, cur_[2] = {0, 0};
+  bool open_ = false;
+  std::vector<std::string> segments_;
+};
+
+class OutlineCanvas : public TPDFGenericCanvas {
+ public:
+  Outline outline;
+  void NewPath() override {}
+  void MoveTo(double x, double y) override { outline.Move(x, y); }
+  void LineTo(double x, double y) override { outline.Line(x, y); }
+  void CurveTo(double, double, double, double, double, double) override { ADD_FAILURE() << "a cubic curve"; }
+  void QuadCurveTo(double cx, double cy, double x, double y) override { outline.Quad(cx, cy, x, y); }
+  void ClosePath() override { outline.Close(); }
+  void Stroke() override {}
+  void Fill() override {}
+  void FillAndStroke() override {}
+  void DrawImage(TGraphic&, double, double, double, double, double, double) override {}
+};
+
+// FreeType's outline of a glyph in font units, unhinted.
+std::vector<std::string> FreeTypeOutline(const std::string& font, int glyph) {
+  FT_Library library = nullptr;
+  FT_Face face = nullptr;
+  Outline outline;
+  if (FT_Init_FreeType(&library) != 0) return {"no FreeType"};
+  if (FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(font.data()), FT_Long(font.size()), 0, &face) == 0 &&
+      FT_Load_Glyph(face, FT_UInt(glyph), FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) == 0) {
+    FT_Outline_Funcs funcs{};
+    funcs.move_to = [](const FT_Vector* to, void* user) {
+      static_cast<Outline*>(user)->Move(double(to->x), double(to->y));
+      return 0;
+    };
+    funcs.line_to = [](const FT_Vector* to, void* user) {
+      static_cast<Outline*>(user)->Line(double(to->x), double(to->y));
+      return 0;
+    };
+    funcs.conic_to = [](const FT_Vector* c, const FT_Vector* to, void* user) {
+      static_cast<Outline*>(user)->Quad(double(c->x), double(c->y), double(to->x), double(to->y));
+      return 0;
+    };
+    funcs.cubic_to = [](const FT_Vector*, const FT_Vector*, const FT_Vector*, void*) { return 1; };
+    FT_Outline_Decompose(&face->glyph->outline, &funcs, &outline);
+  }
+  if (face != nullptr) FT_Done_Face(face);
+  FT_Done_FreeType(library);
+  return outline.Segments();
+}
+
+std::vector<std::string> OurOutline(const std::string& font, int glyph) {
+  TPDFTrueTypeRasterizer2 r;
+  r.Parser.LoadFromString(font);
+  OutlineCanvas canvas;
+  double x = 0, y = 0;
+  r.DrawGlyph(x, y, 0, "GID:" + std::to_string(glyph), kIdentityMatrix, &canvas);
+  return canvas.outline.Segments();
+}
+
+}  // namespace
+
+// Where the TrueType format defines an outline (contours that start off the curve, composites
+// whose parts are composites, a part's single scale), the recorded outline is FreeType's.
+TEST(TrueTypeRasterizer, OutlinesAsFreeTypeReadsThem) {
+  const std::string square = SimpleGlyph({{{0, 0}, {20, 0}, {20, 20}, {0, 20}}});
+  const std::vector<std::string> glyphs = {
+      "",
+      square,
+      SimpleGlyph({{{50, 0, false}, {100, 50}, {0, 50}}}),                    // 2: starts off, ends on
+      SimpleGlyph({{{0, 0, false}, {100, 0}, {100, 100, false}}}),            // 3: starts and ends off
+      SimpleGlyph({{{0, 0, false}, {100, 0, false}, {100, 100, false}}}),     // 4: all off
+      CompositeGlyph({Part(1, 0, 0), Part(1, 100, 50)}),                       // 5
+      CompositeGlyph({Part(5, 1000, 0), Part(1, 0, 500)}),                     // 6: a composite part
+      CompositeGlyph({Part(1, 6, 6, 3, {0.5})}),                               // 7: one scale for both axes
+      CompositeGlyph({Part(7, 100, 0, 3, {0.5})}),                             // 8: both
+  };
+  const std::string font = Font(glyphs, "", "");
+  const struct {
+    const char* name;
+    int glyph;
+  } cases[] = {{"a contour that starts off the curve starts at its last point", 2},
+               {"... or at the midpoint of its last and first points", 3},
+               {"a contour of off-curve points only", 4},
+               {"a composite", 5},
+               {"a composite whose part is a composite", 6},
+               {"a part with one scale for both axes", 7},
+               {"a scaled composite part of a scaled part", 8}};
+  for (const auto& c : cases) {
+    const std::vector<std::string> theirs = FreeTypeOutline(font, c.glyph);
+    ASSERT_GT(theirs.size(), 1u) << c.name;
+    EXPECT_EQ(OurOutline(font, c.glyph), theirs) << c.name;
+  }
 }
