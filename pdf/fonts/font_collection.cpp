@@ -246,10 +246,8 @@ std::unique_ptr<TPDFFontRasterizer> TPDFFontCollection::CreateCJKSubstitute(uint
     font.SetName(native);
     return rasterizer;
   }
-  if (families != nullptr && families->Count() > 0) {
-    NormalizeFontName(font, face, 0);
-    font.SetStyle(font.Style() | style);
-  }
+  // The name rules choose the face and its style afresh.
+  if (families != nullptr && families->Count() > 0) NormalizeFontName(font, face, 0);
   return rasterizer;
 }
 

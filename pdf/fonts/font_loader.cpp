@@ -205,11 +205,7 @@ bool TPDFFontLoader::LoadCFFProgram(std::string_view data) {
   decoder->OnResolve = fonts_.OnResolve;
   decoder->ForceCID = entry_->Subtype == "CIDFontType0" || entry_->Subtype == "CIDFontType2";
   decoder->LoadCFFData(data);
-  if (!hasEncoding_ && !decoder->IsCIDFont) {
-    TGlyphNames own;
-    decoder->GetEncoding(own);
-    if (std::any_of(own.begin(), own.end(), [](const std::string& n) { return !n.empty(); })) entry_->GlyphNames = own;
-  }
+  if (!hasEncoding_) decoder->GetEncoding(entry_->GlyphNames);
   entry_->Rasterizer = std::move(decoder);
   return true;
 }
