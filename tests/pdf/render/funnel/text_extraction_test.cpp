@@ -117,6 +117,75 @@ TEST(TextExtraction, ToUnicodeWrittenWithCidBlocks) {
   EXPECT_EQ(Extract(pdf, page), (std::vector<std::u16string>{u"ABC"}));
 }
 
+namespace {
+
+std::vector<TPDFTextFunnelBlock> ExtractBlocks(TestPdf& pdf, int page) {
+  TPDFFontCollection fonts;
+  fonts.SetFontPrograms(true);
+  TPDFRenderer renderer(&fonts);
+  renderer.Mode = kRenderTextExtraction;
+  renderer.Page = pdf.Dict(page);
+  renderer.RenderPage();
+  EXPECT_EQ(renderer.ErrorText, "");
+  return renderer.TextFunnel().Blocks;
+}
+
+}  // namespace
+
+// A composite font's ToUnicode CMap is read by the shown code, not by the CID or glyph the
+// code maps to (here A is CID 5 and B is CID 65, the code of A).
+TEST(TextExtraction, CompositeTextByTheShownCode) {
+  TestPdf pdf;
+  const int encoding = pdf.AddStream("<< /Type /CMap /CMapName /Test-H >>",
+                                     "begincmap /CMapName /Test-H def /CMapType 1 def 1 begincodespacerange <00> <FF> "
+                                     "endcodespacerange 2 begincidrange <41> <41> 5 <42> <42> 65 endcidrange endcmap");
+  const int toUnicode = pdf.AddStream("<< >>", "begincmap 1 begincodespacerange <00> <FF> endcodespacerange "
+                                               "2 beginbfchar <41> <0078> <42> <0079> endbfchar endcmap");
+  const int cid = pdf.Add("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /Test /CIDSystemInfo << /Registry (Adobe) "
+                          "/Ordering (Identity) /Supplement 0 >> /DW 500 >>");
+  const int font = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /Test /Encoding " + std::to_string(encoding) +
+                           " 0 R /ToUnicode " + std::to_string(toUnicode) + " 0 R /DescendantFonts [" +
+                           std::to_string(cid) + " 0 R] >>");
+  const int page = pdf.AddPage("BT /F1 12 Tf 20 250 Td (AB) Tj ET",
+                               "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>", "[0 0 400 300]");
+  EXPECT_EQ(Extract(pdf, page), (std::vector<std::u16string>{u"xy"}));
+}
+
+// A Type 3 font without ascent and descent gives its words a box from 0.2 em below the baseline
+// to 0.6 em above it.
+TEST(TextExtraction, Type3WordsAreFourFifthsOfAnEmHigh) {
+  TestPdf pdf;
+  const int glyph = pdf.AddStream("<< >>", "1000 0 0 0 1000 1000 d1 0 0 m 1000 0 l 1000 1000 l h f");
+  const int font = pdf.Add("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 0 0] /FontMatrix [0.001 0 0 0.001 0 0] "
+                           "/CharProcs << /a " + std::to_string(glyph) + " 0 R >> /Encoding << /Differences [97 /a] >> "
+                           "/FirstChar 97 /LastChar 97 /Widths [1000] >>");
+  const int page = pdf.AddPage("2 0 0 2 0 0 cm BT /F1 20 Tf 20 100 Td (aa) Tj ET",
+                               "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>", "[0 0 400 300]");
+  const auto blocks = ExtractBlocks(pdf, page);
+  ASSERT_EQ(blocks.size(), 1u);
+  // Size 20 on a page scaled twice: 16 points high in user space, 32 on the device.
+  EXPECT_NEAR(blocks[0].Start.Y, 200 - 8, 1e-6);
+  EXPECT_NEAR(blocks[0].UpperStart.Y - blocks[0].Start.Y, 32, 1e-6);
+}
+
+// Word spacing moves what follows the one-byte code 32, as on the drawn page, and nothing
+// after another code that reads as a blank.
+TEST(TextExtraction, WordSpacingFollowsCode32) {
+  std::vector<double> x[2];
+  for (const int tw : {0, 1}) {
+    TestPdf pdf;
+    const int page = pdf.AddPage("BT /F1 10 Tf " + std::to_string(tw) + " Tw 20 250 Td (a\\001b c) Tj ET", kFonts,
+                                 "[0 0 400 300]");
+    const auto blocks = ExtractBlocks(pdf, page);
+    ASSERT_EQ(blocks.size(), 1u);
+    ASSERT_EQ(blocks[0].Text, u"a b c");
+    x[tw] = blocks[0].Positions;
+    ASSERT_EQ(x[tw].size(), 5u);
+  }
+  EXPECT_NEAR(x[1][2], x[0][2], 1e-9);      // b, after code 1
+  EXPECT_NEAR(x[1][4], x[0][4] + 1, 1e-9);  // c, after code 32
+}
+
 // With the funnel's colour flag each word carries its fill colour, and words of two colours on
 // one line are two blocks; without it they join.
 TEST(TextExtraction, WordsCarryTheirFillColourWhenTheFunnelAsks) {

@@ -167,33 +167,45 @@ TEST(TextShowing, Type3TextIsPaintedAndClippedByTheMode) {
 namespace {
 
 // Where a one-em square of a Type 3 font lands after text of a composite font shown at size 20
-// in mode 3: its left ink column is 10 plus the text's advance in points. The composite font's
-// CMap maps A to CID 5, B to CID 65, the space (code 32) to CID 3 and C to CID 32; W gives
-// CID 0 800 and CID 5 250, DW is 500.
-int SquareAfter(const std::string& shown, const std::string& state = "") {
+// in mode 3 from (10, 70). The composite font's CMap maps A to CID 5, B to CID 65, the space
+// (code 32) to CID 3 and C to CID 32; W gives CID 0 800 and CID 5 250, DW is 500. Written
+// vertically (a CMap named "-V"), W2 gives CID 5 the advance -500 and DW2 the others -1000.
+Ink CompositeThenSquare(const std::string& shown, const std::string& state, bool vertical) {
   TestPdf pdf;
   const int square = pdf.AddStream("<< >>", "1000 0 0 0 1000 1000 d1 0 0 m 1000 0 l 1000 1000 l 0 1000 l h f");
   const int type3 = pdf.Add("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0] "
                             "/CharProcs << /a " + std::to_string(square) + " 0 R >> /Encoding << /Differences [97 /a] >> "
                             "/FirstChar 97 /LastChar 97 /Widths [1000] >>");
-  const int cmap = pdf.AddStream("<< /Type /CMap /CMapName /Test-H >>",
-                                 "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName /Test-H def /CMapType 1 def "
-                                 "1 begincodespacerange <00> <FF> endcodespacerange 4 begincidrange <41> <41> 5 "
-                                 "<42> <42> 65 <20> <20> 3 <43> <43> 32 endcidrange endcmap CMapName currentdict "
-                                 "/CMap defineresource pop end end");
+  const std::string name = vertical ? "/Test-V" : "/Test-H";
+  const int cmap = pdf.AddStream("<< /Type /CMap /CMapName " + name + " >>",
+                                 "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName " + name +
+                                     " def /CMapType 1 def 1 begincodespacerange <00> <FF> endcodespacerange "
+                                     "4 begincidrange <41> <41> 5 <42> <42> 65 <20> <20> 3 <43> <43> 32 endcidrange "
+                                     "endcmap CMapName currentdict /CMap defineresource pop end end");
   const int cid = pdf.Add("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /Test /CIDSystemInfo << /Registry (Adobe) "
-                          "/Ordering (Identity) /Supplement 0 >> /DW 500 /W [0 [800] 5 [250]] >>");
+                          "/Ordering (Identity) /Supplement 0 >> /DW 500 /W [0 [800] 5 [250]] /W2 [5 [-500 250 880]] >>");
   const int type0 = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /Test /Encoding " + std::to_string(cmap) +
                             " 0 R /DescendantFonts [" + std::to_string(cid) + " 0 R] >>");
-  const int page = pdf.AddPage("BT /F1 20 Tf 10 10 Td 3 Tr " + state + " " + shown + " Tj 0 Tr /F2 20 Tf (a) Tj ET",
+  const int page = pdf.AddPage("BT /F1 20 Tf 10 70 Td 3 Tr " + state + " " + shown + " Tj 0 Tr /F2 20 Tf (a) Tj ET",
                                "<< /Font << /F1 " + std::to_string(type0) + " 0 R /F2 " + std::to_string(type3) +
                                    " 0 R >> >>",
                                "[0 0 200 100]");
   std::string error;
   const Ink ink = InkOf(rendertest::RenderOurs(pdf, page, &error, 72, true));
   EXPECT_EQ(error, "") << shown;
+  return ink;
+}
+
+// The square's left column after horizontal text: 10 plus the text's advance in points.
+int SquareAfter(const std::string& shown, const std::string& state = "") {
+  const Ink ink = CompositeThenSquare(shown, state, false);
   EXPECT_EQ(ink.count, 400) << shown;
   return ink.x0;
+}
+
+// The square's top row after vertical text: 10 plus the text's advance down the page.
+int SquareBelow(const std::string& shown, const std::string& state = "") {
+  return CompositeThenSquare(shown, state, true).y0;
 }
 
 }  // namespace
@@ -218,4 +230,12 @@ TEST(TextShowing, CompositeWordSpacingGoesToTheOneByteCode32) {
   EXPECT_EQ(SquareAfter("( )", "5 Tw"), 25);  // code 32 (CID 3): DW 10 points and 5 more
   EXPECT_EQ(SquareAfter("(C)", "5 Tw"), 20);  // CID 32 of code 67: DW only
   EXPECT_EQ(SquareAfter("( )"), 20);
+}
+
+// Vertical text: W2 gives the advance of the CID a code maps to (DW2 the others), and the
+// advance down the line is not scaled by the horizontal scaling.
+TEST(TextShowing, VerticalAdvancesByTheCIDsW2) {
+  EXPECT_EQ(SquareBelow("(A)"), 20);  // CID 5: 500 / 1000 of 20 points
+  EXPECT_EQ(SquareBelow("(B)"), 30);  // CID 65: DW2's 1000
+  EXPECT_EQ(SquareBelow("(A)", "50 Tz"), 20);
 }
