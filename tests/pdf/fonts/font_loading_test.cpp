@@ -191,6 +191,27 @@ TEST(Type1Road, ACIDKeyedProgramThatCannotBeReadTakesACJKSubstitute) {
   EXPECT_NE(dynamic_cast<TPDFSimpleTrueTypeRasterizer*>(f.Rasterizer.get()), nullptr);
 }
 
+// An embedded CMap that builds on a predefined one (usecmap) maps the codes it leaves to its
+// parent through that parent, and splits strings by the parent's codespace.
+TEST(CompositeFonts, AnEmbeddedCMapMapsThroughItsPredefinedParent) {
+  FontDoc doc;
+  doc.AddStream(7, "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName /Custom-H def "
+                   "/CMapType 1 def /90ms-RKSJ-H usecmap 1 begincidchar <8140> 9999 endcidchar endcmap",
+                "/Type /CMap /CMapName /Custom-H");
+  doc.Add(5, "<< /Type /Font /Subtype /Type0 /BaseFont /F /Encoding 7 0 R /DescendantFonts [6 0 R] >>");
+  doc.Add(6, "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /MS-Mincho /CIDSystemInfo << /Registry (Adobe) "
+             "/Ordering (Japan1) /Supplement 2 >> >>");
+  TPDFFontCollection fonts;
+  fonts.SelectFont(doc.Ref(5));
+  ASSERT_EQ(fonts.FontCount(), 1);
+  const TPDFFontCollectionData& f = *fonts.Current();
+  EXPECT_EQ(fonts.LookupCMap(f.CMapIndex, 0x8140), 9999);
+  EXPECT_EQ(fonts.LookupCMap(f.CMapIndex, 0x889F), 1125);  // 亜, from 90ms-RKSJ-H
+  std::vector<uint32_t> codes;
+  fonts.StringToCodes(std::string("A\x88\x9f", 3), codes);
+  EXPECT_EQ(codes, (std::vector<uint32_t>{0x41, 0x889F}));
+}
+
 TEST(TrueTypeRoad, AType1ProgramInFontFile2) {
   const std::string pfb = BeeProgram().PFB();
   TType1Builder broken = BeeProgram();
