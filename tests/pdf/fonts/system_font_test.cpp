@@ -13,6 +13,7 @@
 #include "pdf/fonts/formats/truetype/truetype_rasterizer.h"
 #include "pdf/fonts/formats/vectoriser/ttf_to_vector.h"
 #include "platform/gdi/canvas.h"
+#include "platform/gdi/dc.h"
 #include "platform/gdi/font_data.h"
 #include "tests/pdf/render/canvas/canvas_test_support.h"
 #include "tests/support/test_support.h"
@@ -221,4 +222,33 @@ TEST(TTFToVector, InstalledGlyphsAppend) {
   converter.SetFont(font);
   EXPECT_EQ(converter.Font().Name(), "Liberation Mono");
   EXPECT_EQ(converter.Font().Size(), 10);
+}
+
+// The system hands the outlines of an installed CFF face as cubic records; each becomes a
+// spline of its own, so the face's curves are drawn as curves.
+TEST(TTFToVector, CubicRecordsOfACffFace) {
+  TTTFToVectorConverter converter;
+  TFont font;
+  font.SetName("Nimbus Sans");
+  font.SetSize(750);
+  converter.SetFont(font);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, converter.Font().Handle());
+  const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+  GLYPHMETRICS gm;
+  const DWORD size = GetGlyphOutlineW(dc, 'o', GGO_NATIVE, &gm, 0, nullptr, &identity);
+  std::vector<uint8_t> buffer(size == GDI_ERROR ? 0 : size);
+  if (!buffer.empty()) GetGlyphOutlineW(dc, 'o', GGO_NATIVE, &gm, size, buffer.data(), &identity);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  if (buffer.size() < 20) GTEST_SKIP() << "no outline for the CFF face";
+  // The first record after the polygon header is a cubic one.
+  if (buffer[16] != TT_PRIM_CSPLINE) GTEST_SKIP() << "the face's outline comes as record type " << int(buffer[16]);
+  ASSERT_TRUE(converter.ConvertGlyph('o'));
+  ASSERT_EQ(converter.Curves().ContourCount(), 2);
+  for (int c = 0; c < 2; ++c) {
+    const auto& segments = converter.Curves().Segments(c);
+    ASSERT_GE(segments.size(), 4u) << c;
+    for (const auto& segment : segments) EXPECT_TRUE(std::holds_alternative<TFontSpline>(segment)) << c;
+  }
 }
