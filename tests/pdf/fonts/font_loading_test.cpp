@@ -112,6 +112,16 @@ TEST(BuiltInCIDWidths, HeiseiKakuGoW5TakesTheIPAFacesWidths) {
   EXPECT_EQ(f.CIDWidths.Find(633), 1000);          // a full-width symbol
   EXPECT_FALSE(f.CIDWidths.Find(843).has_value());    // full-width hiragana, beyond the pages: DW
   EXPECT_FALSE(f.CIDWidths.Find(15518).has_value());  // a proportional kana: DW answers
+  // A CID of a recorded page that the face lacks has no width of its own: DW answers.
+  int lacking = 0;
+  for (const auto& [page, count] : pages) {
+    for (int cid = page * 256; cid < page * 256 + 256; ++cid) {
+      if (face.count(cid) != 0) continue;
+      EXPECT_FALSE(f.CIDWidths.Find(cid).has_value()) << "CID " << cid;
+      ++lacking;
+    }
+  }
+  EXPECT_GT(lacking, 0);
 }
 
 TEST(BuiltInCIDWidths, OnlyForTheCIDKeyedType1Font) {
