@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "tests/pdf/fonts/formats/cff_builder.h"
 #include "tests/pdf/render/support/render_test_pdf.h"
 
 namespace {
@@ -238,4 +239,61 @@ TEST(TextShowing, VerticalAdvancesByTheCIDsW2) {
   EXPECT_EQ(SquareBelow("(A)"), 20);  // CID 5: 500 / 1000 of 20 points
   EXPECT_EQ(SquareBelow("(B)"), 30);  // CID 65: DW2's 1000
   EXPECT_EQ(SquareBelow("(A)", "50 Tz"), 20);
+}
+
+// Horizontal scaling applies once to a TJ adjustment, as to a width: [(H) -1000 (H)] at 50 %
+// puts the second H 0.5 x (722 + 1000) / 1000 of the size after the first.
+TEST(TextShowing, ScalingAppliesOnceToAdjustments) {
+  std::string error;
+  const Ink one = InkOf(Render("BT /F2 20 Tf 50 Tz 10 10 Td (H) Tj ET", &error));
+  const Ink two = InkOf(Render("BT /F2 20 Tf 50 Tz 10 10 Td [(H) -1000 (H)] TJ ET", &error));
+  EXPECT_EQ(error, "");
+  ASSERT_GT(one.count, 0);
+  EXPECT_NEAR(two.x1 - one.x1, 17.22, 1);
+}
+
+// A CFF program whose FontMatrix is twice as fine as 1/1000 (scale 0.5) in a composite font:
+// W and the character spacing advance as given, in thousandths of the em.
+TEST(TextShowing, CompositeWidthsOfAScaledCffProgram) {
+  glyphtest::TCFFBuilder cff;
+  cff.CharStrings = {glyphtest::TType2().O(14),
+                     glyphtest::TType2().N(0).N(0).O(21).N(2000).O(6).N(2000).O(7).N(-2000).O(6).O(14)};
+  cff.TopExtra = glyphtest::DictReal(".0005") + glyphtest::DictInt(0) + glyphtest::DictInt(0) +
+                 glyphtest::DictReal(".0005") + glyphtest::DictInt(0) + glyphtest::DictInt(0) + glyphtest::DictOp(1207);
+  for (const auto& [state, x0] : {std::pair{std::string(""), 30}, std::pair{std::string("2 Tc"), 32}}) {
+    TestPdf pdf;
+    const int square = pdf.AddStream("<< >>", "1000 0 0 0 1000 1000 d1 0 0 m 1000 0 l 1000 1000 l 0 1000 l h f");
+    const int type3 = pdf.Add("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 "
+                              "0] /CharProcs << /a " + std::to_string(square) + " 0 R >> /Encoding << /Differences [97 "
+                              "/a] >> /FirstChar 97 /LastChar 97 /Widths [1000] >>");
+    const int file = pdf.AddStream("<< /Subtype /CIDFontType0C >>", cff.Build());
+    const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /Test /Flags 4 /FontBBox [0 0 1000 1000] "
+                                   "/ItalicAngle 0 /Ascent 1000 /Descent 0 /CapHeight 1000 /StemV 80 /FontFile3 " +
+                                   std::to_string(file) + " 0 R >>");
+    const int cid = pdf.Add("<< /Type /Font /Subtype /CIDFontType0 /BaseFont /Test /CIDSystemInfo << /Registry (Adobe) "
+                            "/Ordering (Identity) /Supplement 0 >> /FontDescriptor " + std::to_string(descriptor) +
+                            " 0 R /DW 1000 >>");
+    const int type0 = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /Test /Encoding /Identity-H /DescendantFonts [" +
+                              std::to_string(cid) + " 0 R] >>");
+    const int page = pdf.AddPage("BT /F1 20 Tf 10 70 Td " + state + " 3 Tr <0001> Tj 0 Tr 0 Tc /F2 20 Tf (a) Tj ET",
+                                 "<< /Font << /F1 " + std::to_string(type0) + " 0 R /F2 " + std::to_string(type3) +
+                                     " 0 R >> >>",
+                                 "[0 0 200 100]");
+    std::string error;
+    const Ink ink = InkOf(rendertest::RenderOurs(pdf, page, &error, 72, true));
+    EXPECT_EQ(error, "") << state;
+    EXPECT_EQ(ink.x0, x0) << state;
+    EXPECT_EQ(ink.count, 400) << state;
+  }
+}
+
+// A showing operator takes its strings off the operand stack: one given no string of its own
+// shows nothing and does not move the text position.
+TEST(TextShowing, ShownStringsLeaveTheOperandStack) {
+  std::string error;
+  const Ink ink = InkOf(Render("BT /F1 20 Tf 10 10 Td (a) Tj Tj (a) Tj ET", &error));
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(ink.x0, 10);
+  EXPECT_EQ(ink.x1, 49);
+  EXPECT_EQ(ink.count, 800);
 }
