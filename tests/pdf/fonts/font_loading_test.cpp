@@ -222,6 +222,24 @@ TEST(CompositeFonts, AnEmbeddedCMapMapsThroughItsPredefinedParent) {
   EXPECT_EQ(codes, (std::vector<uint32_t>{0x41, 0x889F}));
 }
 
+// A CIDToGIDMap holds one entry per CID, and CIDs stop at 65535: entries past them are not
+// kept (as 16-bit CIDs they would stand for CIDs 0, 1, ... again).
+TEST(CompositeFonts, CIDToGIDMapStopsAtTheLastCID) {
+  std::string map(2 * 65538, '\0');
+  map[1] = 3;                       // CID 0: glyph 3
+  map[2 * 65536 + 1] = 7;           // one past the last CID
+  FontDoc doc;
+  doc.AddStream(7, map);
+  doc.Add(5, "<< /Type /Font /Subtype /Type0 /BaseFont /F /Encoding /Identity-H /DescendantFonts [6 0 R] >>");
+  doc.Add(6, "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /F /CIDToGIDMap 7 0 R >>");
+  TPDFFontCollection fonts;
+  fonts.SelectFont(doc.Ref(5));
+  ASSERT_EQ(fonts.FontCount(), 1);
+  const TPDFFontCollectionData& f = *fonts.Current();
+  ASSERT_EQ(f.CIDToGID.size(), 65536u);
+  EXPECT_EQ(f.CIDToGID[0], 3);
+}
+
 TEST(TrueTypeRoad, AType1ProgramInFontFile2) {
   const std::string pfb = BeeProgram().PFB();
   TType1Builder broken = BeeProgram();

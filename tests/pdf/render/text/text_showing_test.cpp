@@ -8,6 +8,7 @@
 
 #include "tests/pdf/fonts/formats/cff_builder.h"
 #include "tests/pdf/render/support/render_test_pdf.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -296,4 +297,75 @@ TEST(TextShowing, ShownStringsLeaveTheOperandStack) {
   EXPECT_EQ(ink.x0, 10);
   EXPECT_EQ(ink.x1, 49);
   EXPECT_EQ(ink.count, 800);
+}
+
+namespace {
+
+// Ink of a CID string in Liberation Sans embedded as an Identity-H CIDFontType2 (CID = glyph
+// index unless a CIDToGIDMap says otherwise), with the extra entries given to the Type0 font.
+Ink LiberationInk(const std::string& hex, const std::string& cidToGid, const std::string& toUnicode) {
+  const std::string data = testsupport::ReadFile("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf");
+  if (data.empty()) return {};
+  TestPdf pdf;
+  const int file = pdf.AddStream("<< >>", data);
+  const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /LiberationSans /Flags 32 /FontBBox [-600 -300 2000 "
+                                 "1000] /ItalicAngle 0 /Ascent 905 /Descent -212 /CapHeight 716 /StemV 80 /FontFile2 " +
+                                 std::to_string(file) + " 0 R >>");
+  std::string map = "/Identity";
+  if (!cidToGid.empty()) map = std::to_string(pdf.AddStream("<< >>", cidToGid)) + " 0 R";
+  const int cid = pdf.Add("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /LiberationSans /CIDSystemInfo << /Registry "
+                          "(Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor " + std::to_string(descriptor) +
+                          " 0 R /DW 1000 /CIDToGIDMap " + map + " >>");
+  std::string extra;
+  if (!toUnicode.empty()) extra = " /ToUnicode " + std::to_string(pdf.AddStream("<< >>", toUnicode)) + " 0 R";
+  const int type0 = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /LiberationSans /Encoding /Identity-H "
+                            "/DescendantFonts [" + std::to_string(cid) + " 0 R]" + extra + " >>");
+  const int page = pdf.AddPage("BT /F1 40 Tf 10 30 Td " + hex + " Tj ET",
+                               "<< /Font << /F1 " + std::to_string(type0) + " 0 R >> >>", "[0 0 200 100]");
+  std::string error;
+  const Ink ink = InkOf(rendertest::RenderOurs(pdf, page, &error, 72, true));
+  EXPECT_EQ(error, "");
+  return ink;
+}
+
+}  // namespace
+
+// A composite font draws the glyph its code's CID names (through CIDToGIDMap), whatever its
+// ToUnicode CMap says the code's text is; a CIDToGIDMap entry of 0 names the notdef glyph,
+// which draws nothing.
+TEST(TextShowing, CompositeGlyphsByCIDNotByText) {
+  const Ink plain = LiberationInk("<0024>", "", "");  // glyph 36: A
+  if (plain.count == 0) GTEST_SKIP() << "needs Liberation Sans";
+  const std::string toUnicode = "begincmap 1 begincodespacerange <0000> <FFFF> endcodespacerange "
+                                "1 beginbfchar <0024> <0041> endbfchar endcmap";
+  const Ink withText = LiberationInk("<0024>", "", toUnicode);
+  EXPECT_EQ(withText.count, plain.count);
+  EXPECT_EQ(withText.x0, plain.x0);
+  EXPECT_EQ(withText.x1, plain.x1);
+  // CIDs 0 to 36, all mapped to glyph 0 but CID 1, which is glyph 36.
+  std::string map(2 * 37, '\0');
+  map[3] = 36;
+  EXPECT_EQ(LiberationInk("<0024>", map, "").count, 0);
+  EXPECT_EQ(LiberationInk("<0001>", map, "").count, plain.count);
+}
+
+// A Type 3 font given directly in the resources (no object number to find it by) is current
+// again after a glyph whose procedure selects another font.
+TEST(TextShowing, ADirectType3FontIsCurrentAgainAfterItsGlyph) {
+  TestPdf pdf;
+  const int a = pdf.AddStream("<< >>", "1000 0 0 0 1000 1000 d1 0 0 m 1000 0 l 1000 1000 l 0 1000 l h f");
+  const int b = pdf.AddStream("<< >>", "1000 0 0 0 1000 1000 d1 BT /F2 1 Tf ET");
+  const std::string type3 = "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 "
+                            "0] /CharProcs << /a " + std::to_string(a) + " 0 R /b " + std::to_string(b) +
+                            " 0 R >> /Encoding << /Differences [97 /a /b] >> /FirstChar 97 /LastChar 98 /Widths [1000 "
+                            "1000] /Resources << /Font << /F2 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> "
+                            ">> >> >>";
+  const int page = pdf.AddPage("BT /F1 20 Tf 10 10 Td (b) Tj (a) Tj ET", "<< /Font << /F1 " + type3 + " >> >>",
+                               "[0 0 200 100]");
+  std::string error;
+  const Ink ink = InkOf(rendertest::RenderOurs(pdf, page, &error, 72, true));
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(ink.x0, 30);
+  EXPECT_EQ(ink.x1, 49);
+  EXPECT_EQ(ink.count, 400);
 }
