@@ -90,6 +90,11 @@ TEST(FontCodes, PredefinedCMapsSplitLikeTheirEncodings) {
   std::vector<uint32_t> codes;
   fonts.MapCodes(rksj, std::string("\xB1\x41\x88\x9F\x88", 5), codes);
   EXPECT_EQ(codes, (std::vector<uint32_t>{0xB1, 0x41, 0x889F, 0x88}));
+  // UTF-8 CMaps have codes of three and four bytes: A, then あ (E3 81 82, CID 843).
+  const int utf8 = fonts.LoadPredefinedCMap("UniJIS-UTF8-H");
+  fonts.MapCodes(utf8, std::string("A\xE3\x81\x82", 4), codes);
+  EXPECT_EQ(codes, (std::vector<uint32_t>{0x41, 0xE38182}));
+  EXPECT_EQ(fonts.LookupCMap(utf8, 0xE38182), 843);
 }
 
 TEST(FontCodes, UsecmapChainsResolveThroughParents) {
