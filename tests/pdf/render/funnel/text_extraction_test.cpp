@@ -20,7 +20,7 @@ const std::string kFonts =
     "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >> "
     "/F2 << /Type /Font /Subtype /Type1 /BaseFont /Times-Roman /Encoding /WinAnsiEncoding >> >> >>";
 
-std::vector<std::u16string> Extract(TestPdf& pdf, int page, std::string* error = nullptr) {
+std::vector<TPDFTextFunnelBlock> ExtractBlocks(TestPdf& pdf, int page, std::string* error = nullptr) {
   TPDFFontCollection fonts;
   fonts.SetFontPrograms(true);
   TPDFRenderer renderer(&fonts);
@@ -28,8 +28,12 @@ std::vector<std::u16string> Extract(TestPdf& pdf, int page, std::string* error =
   renderer.Page = pdf.Dict(page);
   renderer.RenderPage();
   if (error != nullptr) *error = renderer.ErrorText;
+  return renderer.TextFunnel().Blocks;
+}
+
+std::vector<std::u16string> Extract(TestPdf& pdf, int page, std::string* error = nullptr) {
   std::vector<std::u16string> blocks;
-  for (const auto& b : renderer.TextFunnel().Blocks) blocks.push_back(b.Text);
+  for (const auto& b : ExtractBlocks(pdf, page, error)) blocks.push_back(b.Text);
   return blocks;
 }
 
@@ -117,20 +121,6 @@ TEST(TextExtraction, ToUnicodeWrittenWithCidBlocks) {
   EXPECT_EQ(Extract(pdf, page), (std::vector<std::u16string>{u"ABC"}));
 }
 
-namespace {
-
-std::vector<TPDFTextFunnelBlock> ExtractBlocks(TestPdf& pdf, int page) {
-  TPDFFontCollection fonts;
-  fonts.SetFontPrograms(true);
-  TPDFRenderer renderer(&fonts);
-  renderer.Mode = kRenderTextExtraction;
-  renderer.Page = pdf.Dict(page);
-  renderer.RenderPage();
-  EXPECT_EQ(renderer.ErrorText, "");
-  return renderer.TextFunnel().Blocks;
-}
-
-}  // namespace
 
 // A composite font's ToUnicode CMap is read by the shown code, not by the CID or glyph the
 // code maps to (here A is CID 5 and B is CID 65, the code of A).
@@ -161,7 +151,9 @@ TEST(TextExtraction, Type3WordsAreFourFifthsOfAnEmHigh) {
                            "/FirstChar 97 /LastChar 97 /Widths [1000] >>");
   const int page = pdf.AddPage("2 0 0 2 0 0 cm BT /F1 20 Tf 20 100 Td (aa) Tj ET",
                                "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>", "[0 0 400 300]");
-  const auto blocks = ExtractBlocks(pdf, page);
+  std::string error;
+  const auto blocks = ExtractBlocks(pdf, page, &error);
+  EXPECT_EQ(error, "");
   ASSERT_EQ(blocks.size(), 1u);
   // Size 20 on a page scaled twice: 16 points high in user space, 32 on the device.
   EXPECT_NEAR(blocks[0].Start.Y, 200 - 8, 1e-6);

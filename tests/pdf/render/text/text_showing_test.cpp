@@ -168,16 +168,21 @@ TEST(TextShowing, Type3TextIsPaintedAndClippedByTheMode) {
 
 namespace {
 
+// A Type 3 font whose glyph "a" is a filled one-em square, 1000 units wide.
+int AddSquareFont(TestPdf& pdf) {
+  const int square = pdf.AddStream("<< >>", "1000 0 0 0 1000 1000 d1 0 0 m 1000 0 l 1000 1000 l 0 1000 l h f");
+  return pdf.Add("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0] "
+                 "/CharProcs << /a " + std::to_string(square) + " 0 R >> /Encoding << /Differences [97 /a] >> "
+                 "/FirstChar 97 /LastChar 97 /Widths [1000] >>");
+}
+
 // Where a one-em square of a Type 3 font lands after text of a composite font shown at size 20
 // in mode 3 from (10, 70). The composite font's CMap maps A to CID 5, B to CID 65, the space
 // (code 32) to CID 3 and C to CID 32; W gives CID 0 800 and CID 5 250, DW is 500. Written
 // vertically (a CMap named "-V"), W2 gives CID 5 the advance -500 and DW2 the others -1000.
 Ink CompositeThenSquare(const std::string& shown, const std::string& state, bool vertical) {
   TestPdf pdf;
-  const int square = pdf.AddStream("<< >>", "1000 0 0 0 1000 1000 d1 0 0 m 1000 0 l 1000 1000 l 0 1000 l h f");
-  const int type3 = pdf.Add("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0] "
-                            "/CharProcs << /a " + std::to_string(square) + " 0 R >> /Encoding << /Differences [97 /a] >> "
-                            "/FirstChar 97 /LastChar 97 /Widths [1000] >>");
+  const int type3 = AddSquareFont(pdf);
   const std::string name = vertical ? "/Test-V" : "/Test-H";
   const int cmap = pdf.AddStream("<< /Type /CMap /CMapName " + name + " >>",
                                  "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName " + name +
@@ -263,10 +268,7 @@ TEST(TextShowing, CompositeWidthsOfAScaledCffProgram) {
                  glyphtest::DictReal(".0005") + glyphtest::DictInt(0) + glyphtest::DictInt(0) + glyphtest::DictOp(1207);
   for (const auto& [state, x0] : {std::pair{std::string(""), 30}, std::pair{std::string("2 Tc"), 32}}) {
     TestPdf pdf;
-    const int square = pdf.AddStream("<< >>", "1000 0 0 0 1000 1000 d1 0 0 m 1000 0 l 1000 1000 l 0 1000 l h f");
-    const int type3 = pdf.Add("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 "
-                              "0] /CharProcs << /a " + std::to_string(square) + " 0 R >> /Encoding << /Differences [97 "
-                              "/a] >> /FirstChar 97 /LastChar 97 /Widths [1000] >>");
+    const int type3 = AddSquareFont(pdf);
     const int file = pdf.AddStream("<< /Subtype /CIDFontType0C >>", cff.Build());
     const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /Test /Flags 4 /FontBBox [0 0 1000 1000] "
                                    "/ItalicAngle 0 /Ascent 1000 /Descent 0 /CapHeight 1000 /StemV 80 /FontFile3 " +
