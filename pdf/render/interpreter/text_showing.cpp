@@ -186,13 +186,9 @@ void TPDFRenderer::WalkText(TPDFContentRun& run, TTextRun& t, std::span<const st
         const int mapped = fonts_->LookupCMap(font->CMapIndex, code);
         cid = mapped >= 0 ? mapped : 0;
       }
-      std::optional<int32_t> width = font->CIDWidths.Find(cid);
-      // A CID that W does not give is looked up once more as a code of the font's CMap.
-      if (!width && font->CMapIndex >= 0 && (font->Subtype == "CIDFontType0" || font->Subtype == "CIDFontType2")) {
-        const int again = fonts_->LookupCMap(font->CMapIndex, uint32_t(cid));
-        if (again >= 0) width = font->CIDWidths.Find(again);
-      }
-      double w = width.value_or(font->CIDWidths.Default);
+      // W is keyed by CID: a CID it does not give takes DW, never the width of the CID its
+      // number would map to as a code.
+      double w = font->CIDWidths.Find(cid).value_or(font->CIDWidths.Default);
       if (k != 0 && k != 1) w /= k;
       w += spacing + (font->WordSpaceCode && code == 32 ? wordSpacing : 0);
       g.Code = code, g.Cid = cid, g.Key = CompositeKey(*font, cid);

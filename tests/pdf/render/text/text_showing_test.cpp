@@ -217,12 +217,12 @@ int SquareBelow(const std::string& shown, const std::string& state = "") {
 
 }  // namespace
 
-// Widths of a composite font: W by the CID its code maps to; a CID that W does not give is
-// looked up once more as a code of the font's CMap before DW answers.
-TEST(TextShowing, CompositeWidthsByCIDThenThroughTheCMap) {
+// Widths of a composite font: W by the CID its code maps to, DW for a CID that W does not give
+// (even where the CID's number, read as a code of the font's CMap, would map to one it gives).
+TEST(TextShowing, CompositeWidthsByCIDElseDW) {
   EXPECT_EQ(SquareAfter("(A)"), 15);  // CID 5: 250
-  EXPECT_EQ(SquareAfter("(B)"), 15);  // CID 65 is not in W; 65 read as a code (A) is CID 5: 250
-  EXPECT_EQ(SquareAfter("(C)"), 20);  // CID 32 is not in W; 32 as a code is CID 3, not in W: DW
+  EXPECT_EQ(SquareAfter("(B)"), 20);  // CID 65 is not in W (65 read as a code is CID 5): DW
+  EXPECT_EQ(SquareAfter("(C)"), 20);  // CID 32 is not in W: DW
 }
 
 // A code the CMap does not map is CID 0 (the notdef glyph) and takes CID 0's width.
