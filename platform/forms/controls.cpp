@@ -119,6 +119,7 @@ const TClassInfo& TControl::StaticClassInfo() {
           .Prop("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, {.Default = 1})
           .Prop("Cursor", &TControl::Cursor, &TControl::SetCursor, {.Idents = &CursorIdents(), .Default = 0})
           .Prop("BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode, {.Enum = &BiDiModeEnumInfo(), .Default = 0})
+          .Prop("ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode, {.Default = 1})
           .Event("OnClick", &TControl::OnClick)
           .Event("OnDblClick", &TControl::OnDblClick)
           .Event("OnMouseDown", &TControl::OnMouseDown)
@@ -287,6 +288,24 @@ void TControl::ParentShowHintChanged() {
     for (int i = 0; i < w->ControlCount(); ++i) w->Controls(i)->ParentShowHintChanged();
 }
 
+void TControl::SetBiDiMode(TBiDiMode m) {
+  if (m == biDiMode_) return;
+  biDiMode_ = m;
+  parentBiDiMode_ = false;
+  Perform(CM_BIDIMODECHANGED);
+}
+
+void TControl::SetParentBiDiMode(bool v) {
+  if (v == parentBiDiMode_) return;
+  parentBiDiMode_ = v;
+  if (parent_) Perform(CM_PARENTBIDIMODECHANGED);
+}
+
+void TControl::Loaded() {
+  TComponent::Loaded();
+  if (parent_) Perform(CM_PARENTBIDIMODECHANGED);
+}
+
 void TControl::SetCursor(TCursor c) {
   if (c == cursor_) return;
   cursor_ = c;
@@ -376,6 +395,15 @@ void TControl::WndProc(TMessage& m) {
     case WM_MOUSEMOVE:
       DefaultHandler(m);
       MouseMove(KeysToShiftState(m.WParam), x, y);
+      return;
+    case CM_PARENTBIDIMODECHANGED:
+      if (parentBiDiMode_ && parent_) {
+        SetBiDiMode(parent_->BiDiMode());
+        parentBiDiMode_ = true;
+      }
+      return;
+    case CM_BIDIMODECHANGED:
+      Invalidate();
       return;
     default:
       // The class library's own messages stay with the control.

@@ -48,7 +48,8 @@ inline constexpr UINT CM_ACTIVATE = CM_BASE + 0, CM_DEACTIVATE = CM_BASE + 1, CM
                       CM_EXIT = CM_BASE + 27, CM_WANTSPECIALKEY = CM_BASE + 30, CM_RELEASE = CM_BASE + 33,
                       CM_SHOWHINTCHANGED = CM_BASE + 34, CM_PARENTSHOWHINTCHANGED = CM_BASE + 35,
                       CM_TABSTOPCHANGED = CM_BASE + 40, CM_HINTSHOW = CM_BASE + 48,
-                      CM_RECREATEWND = CM_BASE + 51, CM_INVALIDATE = CM_BASE + 52;
+                      CM_RECREATEWND = CM_BASE + 51, CM_INVALIDATE = CM_BASE + 52,
+                      CM_BIDIMODECHANGED = CM_BASE + 60, CM_PARENTBIDIMODECHANGED = CM_BASE + 61;
 // Notifications reflected back to the control that sent them: CN_BASE + the window message.
 inline constexpr UINT CN_BASE = 0xBC00;
 inline constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND, CN_NOTIFY = CN_BASE + WM_NOTIFY,
@@ -102,6 +103,7 @@ class TControl : public TComponent {
   void SetParentComponent(TComponent* parent) override;
   TComponent* GetParentComponent() const override;
   bool HasParent() const override { return true; }
+  void Loaded() override;
 
   int Left() const { return left_; }
   int Top() const { return top_; }
@@ -155,8 +157,12 @@ class TControl : public TComponent {
   void SetParentShowHint(bool v);
   TCursor Cursor() const { return cursor_; }
   void SetCursor(TCursor c);
+  // With ParentBiDiMode (the default) the control takes its parent's BiDiMode and follows it
+  // when it changes (CM_PARENTBIDIMODECHANGED); setting BiDiMode itself ends that.
   TBiDiMode BiDiMode() const { return biDiMode_; }
-  void SetBiDiMode(TBiDiMode m) { biDiMode_ = m; }
+  void SetBiDiMode(TBiDiMode m);
+  bool ParentBiDiMode() const { return parentBiDiMode_; }
+  void SetParentBiDiMode(bool v);
   bool UseRightToLeftReading() const { return biDiMode_ != bdLeftToRight; }
 
   // Messages go through WindowProc (replaceable; the default calls WndProc).
@@ -215,6 +221,7 @@ class TControl : public TComponent {
   bool parentShowHint_ = true;
   TCursor cursor_ = crDefault;
   TBiDiMode biDiMode_ = bdLeftToRight;
+  bool parentBiDiMode_ = true;
   TWinControl* parent_ = nullptr;
   bool fromParent_ = false;  // copying the parent's font or colour
   int clickDown_ = 0;
@@ -308,6 +315,9 @@ class TWinControl : public TControl {
   void FontChanged() override;
   void ColorChanged() override;
   void VisibleChanged() override;
+  // The window takes the extended styles of the new BiDiMode; the children that follow their
+  // parent's mode are told.
+  void BiDiModeChanged();
   virtual void DoEnter();
   virtual void DoExit();
   virtual bool DoKeyDown(WORD& key, TShiftState shift);

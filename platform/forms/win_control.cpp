@@ -401,6 +401,9 @@ void TWinControl::WndProc(TMessage& m) {
         }
       DefaultHandler(m);
       return;
+    case CM_BIDIMODECHANGED:
+      BiDiModeChanged();
+      return;
     case CM_ENTER:
       DoEnter();
       return;
@@ -472,6 +475,23 @@ void TWinControl::ColorChanged() {
   for (TControl* c : std::vector<TControl*>(controls_)) c->ParentColorChanged();
 }
 
+void TWinControl::BiDiModeChanged() {
+  constexpr DWORD kBiDiStyles = WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR | WS_EX_RIGHT;
+  if (handle_) {
+    // The styles change in place, so that the window (and what holds its handle) stays; its
+    // frame is laid out again for a scroll bar that changes sides.
+    const auto ex = static_cast<DWORD>(GetWindowLongPtrW(handle_, GWL_EXSTYLE));
+    const DWORD want = (ex & ~kBiDiStyles) | BiDiModeExStyle(biDiMode_);
+    if (want != ex) {
+      SetWindowLongPtrW(handle_, GWL_EXSTYLE, static_cast<LONG_PTR>(want));
+      SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
+    InvalidateRect(handle_, nullptr, TRUE);
+  }
+  for (TControl* c : std::vector<TControl*>(controls_)) c->Perform(CM_PARENTBIDIMODECHANGED);
+}
+
 void TWinControl::VisibleChanged() {
   if (handle_) ShowWindow(handle_, visible_ ? SW_SHOWNOACTIVATE : SW_HIDE);
 }
@@ -534,6 +554,8 @@ void TWinControl::InsertControl(TControl* c) {
   c->ParentFontChanged();
   c->ParentColorChanged();
   c->ParentShowHintChanged();
+  // A control being read takes its parent's mode once its own properties are in (Loaded).
+  if (!(c->ComponentState() & csReading)) c->Perform(CM_PARENTBIDIMODECHANGED);
   if (w && handle_) w->HandleNeeded();
 }
 

@@ -28,6 +28,12 @@ RECT Clip(RECT r, int width, int height) {
 
 bool HasCaption(DWORD style) { return (style & WS_CAPTION) == WS_CAPTION; }
 
+// The square where both scroll bars meet: under the vertical bar, beside the horizontal one.
+RECT ScrollCorner(DWORD style, const FrameLayout& f) {
+  if (!(style & WS_VSCROLL) || !(style & WS_HSCROLL)) return kEmpty;
+  return RECT{f.vScroll.left, f.hScroll.top, f.vScroll.right, f.hScroll.bottom};
+}
+
 }  // namespace
 
 int FrameBorderWidth(DWORD style, DWORD exStyle) {
@@ -80,9 +86,15 @@ FrameLayout ComputeFrameLayout(DWORD style, DWORD exStyle, bool hasMenu, int wid
   }
   int sb = GetSystemMetrics(SM_CXVSCROLL);
   if (style & WS_VSCROLL) {
-    f.vScroll = Clip(RECT{inner.right - sb, inner.top, inner.right,
-                          inner.bottom - ((style & WS_HSCROLL) ? sb : 0)}, width, height);
-    inner.right -= sb;
+    // WS_EX_LEFTSCROLLBAR puts the vertical bar (and the corner under it) at the left.
+    const int bottom = inner.bottom - ((style & WS_HSCROLL) ? sb : 0);
+    if (exStyle & WS_EX_LEFTSCROLLBAR) {
+      f.vScroll = Clip(RECT{inner.left, inner.top, inner.left + sb, bottom}, width, height);
+      inner.left += sb;
+    } else {
+      f.vScroll = Clip(RECT{inner.right - sb, inner.top, inner.right, bottom}, width, height);
+      inner.right -= sb;
+    }
   }
   if (style & WS_HSCROLL) {
     f.hScroll = Clip(RECT{inner.left, inner.bottom - sb, inner.right, inner.bottom}, width, height);
@@ -165,9 +177,10 @@ LRESULT DefaultNcHitTest(Window* w, POINT screen) {
   if (PointInRect(f.menuBar, x, y)) return HTMENU;
   if (PointInRect(f.vScroll, x, y)) return HTVSCROLL;
   if (PointInRect(f.hScroll, x, y)) return HTHSCROLL;
-  if ((w->style & WS_VSCROLL) && (w->style & WS_HSCROLL) && x >= f.hScroll.right &&
-      y >= f.vScroll.bottom && x < f.vScroll.right && y < f.hScroll.bottom)
-    return (w->style & WS_THICKFRAME) ? HTSIZE : HTNOWHERE;
+  if (PointInRect(ScrollCorner(w->style, f), x, y)) {
+    if (!(w->style & WS_THICKFRAME)) return HTNOWHERE;
+    return (w->exStyle & WS_EX_LEFTSCROLLBAR) ? HTBOTTOMLEFT : HTSIZE;
+  }
   return HTBORDER;
 }
 
@@ -266,7 +279,13 @@ void PaintFrameInto(Window* w, HDC dc) {
   if (w->exStyle & WS_EX_CLIENTEDGE) {
     int e = GetSystemMetrics(SM_CXEDGE);
     RECT outer{f.client.left - e, f.client.top - e, f.client.right + e, f.client.bottom + e};
-    if (w->style & WS_VSCROLL) outer.right += f.vScroll.right - f.vScroll.left;
+    if (w->style & WS_VSCROLL) {
+      if (w->exStyle & WS_EX_LEFTSCROLLBAR) {
+        outer.left -= f.vScroll.right - f.vScroll.left;
+      } else {
+        outer.right += f.vScroll.right - f.vScroll.left;
+      }
+    }
     if (w->style & WS_HSCROLL) outer.bottom += f.hScroll.bottom - f.hScroll.top;
     DrawEdgeRaised(dc, outer, GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT));
     DrawEdgeRaised(dc, RECT{outer.left + 1, outer.top + 1, outer.right - 1, outer.bottom - 1},
@@ -277,9 +296,8 @@ void PaintFrameInto(Window* w, HDC dc) {
   }
   PaintScrollBar(w, dc, f.vScroll, true);
   PaintScrollBar(w, dc, f.hScroll, false);
-  if ((w->style & WS_VSCROLL) && (w->style & WS_HSCROLL))
-    FillSolid(dc, RECT{f.hScroll.right, f.vScroll.bottom, f.vScroll.right, f.hScroll.bottom},
-              GetSysColor(COLOR_BTNFACE));
+  const RECT corner = ScrollCorner(w->style, f);
+  if (!IsRectEmptyValue(corner)) FillSolid(dc, corner, GetSysColor(COLOR_BTNFACE));
 }
 
 }  // namespace user_internal

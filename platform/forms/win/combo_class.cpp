@@ -38,6 +38,11 @@ struct ComboState {
 
 DWORD Style(HWND h) { return static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE)); }
 DWORD TypeOf(HWND h) { return Style(h) & CBS_TYPEMASK; }
+DWORD ExStyle(HWND h) { return static_cast<DWORD>(GetWindowLongPtrW(h, GWL_EXSTYLE)); }
+// A right-to-left combo (WS_EX_LEFTSCROLLBAR) has its drop button at the left.
+bool LeftButton(HWND h) { return (ExStyle(h) & WS_EX_LEFTSCROLLBAR) != 0; }
+// The combo's reading order, alignment and scroll-bar side, which its edit and list share.
+constexpr DWORD kBiDiExStyles = WS_EX_RIGHT | WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR;
 LRESULT ToList(ComboState* s, UINT msg, WPARAM w = 0, LPARAM l = 0) {
   return s->list ? SendMessageW(s->list, msg, w, l) : CB_ERR;
 }
@@ -71,6 +76,11 @@ Layout LayoutOf(HWND h, ComboState* s) {
     return l;
   }
   const int b = GetSystemMetrics(SM_CXVSCROLL);
+  if (LeftButton(h)) {
+    l.button = RECT{2, 2, std::min<int>(2 + b, std::max<int>(2, c.right - 2)), c.bottom - 2};
+    l.item = RECT{l.button.right, 2, std::max<int>(l.button.right, c.right - 2), c.bottom - 2};
+    return l;
+  }
   l.button = RECT{std::max(2, c.right - 2 - b), 2, c.right - 2, c.bottom - 2};
   l.item = RECT{2, 2, l.button.left, c.bottom - 2};
   return l;
@@ -78,8 +88,11 @@ Layout LayoutOf(HWND h, ComboState* s) {
 
 void Place(HWND h, ComboState* s) {
   const Layout l = LayoutOf(h, s);
-  if (s->edit) MoveWindow(s->edit, l.item.left + 1, l.item.top, l.item.right - l.item.left - 1,
-                          l.item.bottom - l.item.top, TRUE);
+  // The edit keeps a pixel from the field's edge on the side away from the button.
+  const bool left = LeftButton(h) && TypeOf(h) != CBS_SIMPLE;
+  const int inset = left ? 0 : 1, trail = left ? 1 : 0;
+  if (s->edit) MoveWindow(s->edit, l.item.left + inset, l.item.top,
+                          std::max<int>(0, l.item.right - l.item.left - inset - trail), l.item.bottom - l.item.top, TRUE);
   if (s->list && TypeOf(h) == CBS_SIMPLE)
     MoveWindow(s->list, l.list.left, l.list.top, l.list.right - l.list.left, l.list.bottom - l.list.top, TRUE);
 }
@@ -119,8 +132,10 @@ void Paint(HWND h, HDC dc, ComboState* s) {
   if (sel >= 0) {
     if (lit) SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
     RECT text = item;
-    text.left += 2;
-    DrawControlText(dc, ItemText(s, sel), text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, enabled);
+    InflateRect(text, -2, 0);
+    const DWORD ex = ExStyle(h);
+    const UINT align = ((ex & WS_EX_RIGHT) ? DT_RIGHT : DT_LEFT) | ((ex & WS_EX_RTLREADING) ? DT_RTLREADING : 0);
+    DrawControlText(dc, ItemText(s, sel), text, align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, enabled);
   }
   SelectObject(dc, old);
   if (lit) DrawFocusRect(dc, &item);
@@ -256,8 +271,9 @@ void Create(HWND h, ComboState* s) {
   const DWORD style = Style(h);
   const DWORD type = style & CBS_TYPEMASK;
   HINSTANCE inst = GetModuleHandleW(nullptr);
+  const DWORD bidi = ExStyle(h) & kBiDiExStyles;
   if (type != CBS_DROPDOWNLIST) {
-    s->edit = CreateWindowExW(0, WC_EDIT, u"", WS_CHILD | WS_VISIBLE | ((style & CBS_AUTOHSCROLL) ? ES_AUTOHSCROLL : 0),
+    s->edit = CreateWindowExW(bidi, WC_EDIT, u"", WS_CHILD | WS_VISIBLE | ((style & CBS_AUTOHSCROLL) ? ES_AUTOHSCROLL : 0),
                               0, 0, 10, 10, h, reinterpret_cast<HMENU>(static_cast<intptr_t>(kComboEditId)), inst,
                               nullptr);
     if (s->edit) {
@@ -267,16 +283,31 @@ void Create(HWND h, ComboState* s) {
   }
   const DWORD sort = (style & CBS_SORT) ? LBS_SORT : 0;
   if (type == CBS_SIMPLE) {
-    s->list = CreateWindowExW(0, WC_COMBOLBOX, u"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | sort,
+    s->list = CreateWindowExW(bidi, WC_COMBOLBOX, u"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | sort,
                               0, 0, 10, 10, h, reinterpret_cast<HMENU>(static_cast<intptr_t>(kComboListId)), inst,
                               nullptr);
   } else {
-    s->list = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, WC_COMBOLBOX, u"",
+    s->list = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | bidi, WC_COMBOLBOX, u"",
                               WS_POPUP | WS_BORDER | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | sort, 0, 0, 10, 10, h, nullptr,
                               inst, nullptr);
   }
   if (s->list) SetWindowLongPtrW(s->list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(h));
   Place(h, s);
+}
+
+// The combo turned to the other reading direction: its parts change sides, and its edit and
+// list follow.
+void Mirror(HWND h, ComboState* s) {
+  const DWORD bidi = ExStyle(h) & kBiDiExStyles;
+  for (HWND part : {s->edit, s->list}) {
+    if (!part) continue;
+    const DWORD ex = static_cast<DWORD>(GetWindowLongPtrW(part, GWL_EXSTYLE));
+    if ((ex & kBiDiExStyles) == bidi) continue;
+    SetWindowLongPtrW(part, GWL_EXSTYLE, static_cast<LONG_PTR>((ex & ~kBiDiExStyles) | bidi));
+    SetWindowPos(part, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  }
+  Place(h, s);
+  InvalidateRect(h, nullptr, FALSE);
 }
 
 LRESULT Info(HWND h, ComboState* s, COMBOBOXINFO* info) {
@@ -388,6 +419,9 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ComboState* s) {
     case WM_SIZE:
       Place(h, s);
       InvalidateRect(h, nullptr, FALSE);
+      return 0;
+    case WM_STYLECHANGED:
+      if (wParam == static_cast<WPARAM>(GWL_EXSTYLE)) Mirror(h, s);
       return 0;
     case WM_SETFONT:
       s->font = reinterpret_cast<HFONT>(wParam);

@@ -1,5 +1,5 @@
 // "SysDateTimePick32": a date shown as "yyyy-mm-dd" in a sunken box with a drop-down button at
-// its right end. The up and down keys move the date by a day and tell the parent
+// its right end (its left end for WS_EX_LEFTSCROLLBAR). The up and down keys move the date by a day and tell the parent
 // (DTN_DATETIMECHANGE); a press on the button tells the parent the drop-down opens
 // (DTN_DROPDOWN) and the next one that it closes (DTN_CLOSEUP). No calendar drops down.
 #include <algorithm>
@@ -19,6 +19,7 @@
 #include "platform/user/message_loop.h"
 #include "platform/user/metrics.h"
 #include "platform/user/painting.h"
+#include "platform/user/styles.h"
 #include "platform/user/window.h"
 
 namespace {
@@ -78,12 +79,15 @@ void Paint(HWND h, HDC dc, DateState* s) {
   }
   HGDIOBJ old = SelectObject(dc, FontOr(s->font));
   const std::u16string text = Utf8ToWide(FormatDateTime("yyyy-mm-dd", s->value));
-  RECT t{c.left + 2, c.top, drop.left - 2, c.bottom};
+  // The text fills the rest of the box, beside the button on whichever side it stands.
+  const RECT field = drop.left > c.left ? RECT{c.left, c.top, drop.left, c.bottom} : RECT{drop.right, c.top, c.right, c.bottom};
+  RECT t{field.left + 2, field.top, field.right - 2, field.bottom};
   SetTextColor(dc, GetSysColor(IsWindowEnabled(h) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
-  DrawControlText(dc, text, t, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX, true);
+  const UINT reading = (GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_RTLREADING) ? DT_RTLREADING : 0;
+  DrawControlText(dc, text, t, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | reading, true);
   SelectObject(dc, old);
   if (s->focused) {
-    RECT f{c.left + 1, c.top + 1, drop.left - 1, c.bottom - 1};
+    RECT f{field.left + 1, field.top + 1, field.right - 1, field.bottom - 1};
     DrawFocusRect(dc, &f);
   }
 }
@@ -133,6 +137,9 @@ RECT DateTimeDropRect(HWND picker) {
   RECT c{};
   GetClientRect(picker, &c);
   const int w = GetSystemMetrics(SM_CXVSCROLL);
+  // A right-to-left picker (WS_EX_LEFTSCROLLBAR) has its button at the left end.
+  if (GetWindowLongPtrW(picker, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR)
+    return RECT{c.left, c.top, std::min(c.right, c.left + w), c.bottom};
   return RECT{std::max(c.left, c.right - w), c.top, c.right, c.bottom};
 }
 
