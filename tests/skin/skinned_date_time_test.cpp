@@ -24,6 +24,13 @@ const char* const kPickerForm =
     "  object Picker: TDateTimePicker\n    Left = 20\n    Top = 20\n    Width = 160\n    Height = 24\n  end\n"
     "end\n";
 
+// The same picker on a right-to-left form: the picker takes the form's mode.
+const char* const kRightToLeftPickerForm =
+    "object SkinForm: TForm\n  Left = 100\n  Top = 80\n  BiDiMode = bdRightToLeft\n  ClientHeight = 300\n"
+    "  ClientWidth = 400\n"
+    "  object Picker: TDateTimePicker\n    Left = 20\n    Top = 20\n    Width = 160\n    Height = 24\n  end\n"
+    "end\n";
+
 constexpr TColor kArrow[4] = {skintest::Rgb(0xB1, 0x01, 0x01), skintest::Rgb(0xB2, 0x02, 0x02),
                               skintest::Rgb(0xB3, 0x03, 0x03), skintest::Rgb(0xB4, 0x04, 0x04)};
 
@@ -101,6 +108,36 @@ TEST_F(SkinnedDateTime, APressOnTheArrowOpensThePickersDropDown) {
   picker->Free();
   Pump();
   Wrapper()->PurgeSkinners();
+}
+
+// On a right-to-left form the arrow stands at the picker's left end, over the picker's own
+// drop-down button there, and a press on it opens the drop-down.
+TEST_F(SkinnedDateTime, OnARightToLeftFormTheArrowAtTheLeftOpensTheDropDown) {
+  Show(kRightToLeftPickerForm);
+  auto* picker = Find<TDateTimePicker>("Picker");
+  auto* skin = dynamic_cast<TSkinDateTime*>(Wrapper()->FindSkinner(picker));
+  ASSERT_NE(skin, nullptr);
+  ASSERT_NE(skin->ArrowButton, nullptr);
+  HWND arrow = skin->ArrowButton->Handle, host = picker->Handle();
+  ASSERT_TRUE(GetWindowLongPtrW(host, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR);
+  const int size = GetSystemMetrics(SM_CXHSCROLL);
+  RECT a{}, drop = DateTimeDropRect(host);
+  GetWindowRect(arrow, &a);
+  MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&a), 2);
+  EXPECT_EQ(a.left, 2);
+  const POINT centre{(a.left + a.right) / 2, (a.top + a.bottom) / 2};
+  EXPECT_TRUE(PtInRect(drop, centre)) << "the picker's own button lies under the arrow";
+  std::vector<UINT> codes;
+  TWndMethod old = form->WindowProc;
+  form->WindowProc = [&](TMessage& m) {
+    if (m.Msg == WM_NOTIFY) codes.push_back(reinterpret_cast<const NMHDR*>(m.LParam)->code);
+    old(m);
+  };
+  SetFocus(form->Handle());
+  ClickWindow(arrow, size / 2, size / 2);
+  EXPECT_EQ(codes, std::vector<UINT>{DTN_DROPDOWN});
+  EXPECT_EQ(GetFocus(), host);
+  form->WindowProc = old;
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "platform/gdi/shapes.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
+#include "platform/user/metrics.h"
 #include "platform/user/painting.h"
 #include "platform/user/window.h"
 #include "tests/platform/forms/common_controls_fixture.h"
@@ -347,6 +348,30 @@ TEST_F(BarControls, DatePickerKeepsValidDatesAndReportsChanges) {
   Key(VK_DOWN);
   EXPECT_EQ(picker->Date(), 44999.0);
   EXPECT_EQ(changes, 1);
+}
+
+// A right-to-left picker (WS_EX_LEFTSCROLLBAR, here from its form through ParentBiDiMode) has its
+// drop-down button at its left end: a press there opens the drop-down, one at the right end does
+// nothing. Turned left to right, the button goes back to the right end.
+TEST_F(BarControls, ARightToLeftDatePickersButtonStandsAtItsLeftEnd) {
+  form->SetBiDiMode(bdRightToLeft);
+  auto* picker = AddControl<TDateTimePicker>(form, "Picker", 10, 10, 160, 22);
+  HWND h = picker->Handle();
+  Pump();
+  EXPECT_TRUE(GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR);
+  const int w = GetSystemMetrics(SM_CXVSCROLL);
+  RECT c{};
+  GetClientRect(h, &c);
+  EXPECT_EQ(DateTimeDropRect(h), (RECT{0, 0, w, c.bottom}));
+  // Window coordinates: the client area lies inside a 2-pixel edge.
+  ClickWindow(h, 2 + c.right - w / 2, 11);
+  EXPECT_TRUE(dateCodes.empty());
+  ClickWindow(h, 2 + w / 2, 11);
+  EXPECT_EQ(dateCodes, std::vector<UINT>{DTN_DROPDOWN});
+  picker->SetBiDiMode(bdLeftToRight);
+  EXPECT_EQ(DateTimeDropRect(h), (RECT{c.right - w, 0, c.right, c.bottom}));
+  ClickWindow(h, 2 + c.right - w / 2, 11);
+  EXPECT_EQ(dateCodes, (std::vector<UINT>{DTN_DROPDOWN, DTN_CLOSEUP}));
 }
 
 }  // namespace

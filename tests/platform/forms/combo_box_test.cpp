@@ -155,6 +155,53 @@ TEST_F(ComboBoxTest, AClickDropsTheListAndAClickOnARowTakesIt) {
   EXPECT_FALSE(combo->DroppedDown());
 }
 
+// A right-to-left combo (here on a right-to-left form, through ParentBiDiMode) lays its parts out
+// from the left: the drop button at the left end, the field or edit beside it, and its list's
+// scroll bar at the list's left. A click on the left button drops the list; one on an editable
+// combo's edit does not.
+TEST_F(ComboBoxTest, ARightToLeftCombosPartsStandFromTheLeft) {
+  const int b = GetSystemMetrics(SM_CXVSCROLL);
+  for (const TComboBoxStyle style : {csDropDown, csDropDownList}) {
+    SCOPED_TRACE(style);
+    NewPlainForm();
+    form->SetBiDiMode(bdRightToLeft);
+    combo = AddControl<TComboBox>(form.get(), "Combo", 20, 20, 150, 21);
+    combo->SetStyle(style);
+    for (int i = 0; i < 12; ++i) combo->Items()->Add("item " + std::to_string(i));
+    form->Show();
+    Pump();
+    EXPECT_TRUE(GetWindowLongPtrW(H(), GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR);
+    const COMBOBOXINFO i = Info();
+    EXPECT_EQ(i.rcButton, (RECT{2, 2, 2 + b, 19}));
+    EXPECT_EQ(i.rcItem, (RECT{2 + b, 2, 148, 19}));
+    if (style == csDropDown) {
+      RECT e{};
+      GetWindowRect(i.hwndItem, &e);
+      MapWindowPoints(nullptr, H(), reinterpret_cast<POINT*>(&e), 2);
+      EXPECT_GE(e.left, i.rcButton.right);
+      EXPECT_LE(e.right, 148);
+      EXPECT_GT(e.right - e.left, 150 - b - 8);
+      ClickAt(combo, 100, 10);
+      EXPECT_FALSE(combo->DroppedDown()) << "a click on the edit";
+      ClickAt(combo, 140, 10);
+      EXPECT_FALSE(combo->DroppedDown()) << "where a left-to-right combo's button stands";
+    }
+    ClickAt(combo, 2 + b / 2, 10);
+    ASSERT_TRUE(combo->DroppedDown());
+    EXPECT_TRUE(IsWindowVisible(i.hwndList));
+    RECT lr{};
+    GetWindowRect(i.hwndList, &lr);
+    SCROLLBARINFO bar{};
+    bar.cbSize = sizeof bar;
+    ASSERT_TRUE(GetScrollBarInfo(i.hwndList, OBJID_VSCROLL, &bar));
+    EXPECT_EQ(bar.rcScrollBar.left, lr.left + GetSystemMetrics(SM_CXBORDER)) << "the list's bar at its left";
+    ClickRow(3);
+    EXPECT_FALSE(combo->DroppedDown());
+    EXPECT_EQ(combo->ItemIndex(), 3);
+    EXPECT_EQ(combo->Text(), "item 3");
+  }
+}
+
 TEST_F(ComboBoxTest, PressDragAndReleaseOnARowTakesIt) {
   Make(csDropDownList);
   const TPoint c = combo->ClientToScreen(TPoint{75, 10});

@@ -1,11 +1,16 @@
 // Right to left: a form's BiDiMode gives its window the right-to-left extended styles, its main
 // menu follows it (items in right order, the bar laid out from its right end) and a right-to-left
 // popup menu opens right-aligned at the point, with its items mirrored and its submenus
-// cascading to the left.
+// cascading to the left. Controls that take their parent's mode (ParentBiDiMode) get the same
+// styles, down through containers, and follow the parent when it changes.
 #include <gtest/gtest.h>
 
+#include "platform/forms/combo_box.h"
 #include "platform/forms/form.h"
+#include "platform/forms/list_box.h"
 #include "platform/forms/menus.h"
+#include "platform/forms/page_control.h"
+#include "platform/user/scroll.h"
 #include "platform/user/hooks.h"
 #include "platform/user/input.h"
 #include "platform/user/menus.h"
@@ -40,7 +45,62 @@ const char* const kForm = R"(object RtlForm: TForm
 end
 )";
 
+const char* const kControlsForm = R"(object BidiForm: TForm
+  Left = 60
+  Top = 50
+  BiDiMode = bdRightToLeft
+  Caption = 'Controls'
+  ClientHeight = 260
+  ClientWidth = 420
+  object Pick: TComboBox
+    Left = 10
+    Top = 10
+    Width = 150
+    Height = 21
+  end
+  object Own: TEdit
+    Left = 10
+    Top = 40
+    Width = 150
+    Height = 21
+    BiDiMode = bdRightToLeftReadingOnly
+  end
+  object Plain: TEdit
+    Left = 10
+    Top = 70
+    Width = 150
+    Height = 21
+    ParentBiDiMode = False
+  end
+  object List: TListBox
+    Left = 10
+    Top = 100
+    Width = 150
+    Height = 120
+  end
+  object Pages: TPageControl
+    Left = 180
+    Top = 10
+    Width = 220
+    Height = 200
+    object Sheet: TTabSheet
+      Caption = 'One'
+      object Inner: TComboBox
+        Left = 10
+        Top = 10
+        Width = 150
+        Height = 21
+      end
+    end
+  end
+end
+)";
+
 class RightToLeft : public OwnFormTest {};
+
+constexpr LONG_PTR kBiDiStyles = WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR | WS_EX_RIGHT;
+
+LONG_PTR BiDiStylesOf(TWinControl* c) { return GetWindowLongPtrW(c->Handle(), GWL_EXSTYLE) & kBiDiStyles; }
 
 // The first menu window of the loop and what the hook saw of it.
 struct Seen {
@@ -152,6 +212,90 @@ TEST_F(RightToLeft, APopupMenuOpensRightAlignedMirroredAndCascadesLeft) {
   EXPECT_GT(look.inkRight, 5) << "its text at the right";
   EXPECT_GT(look.secondRect.right, 0) << "the submenu opened";
   EXPECT_LE(look.secondRect.right, look.firstRect.left + GetSystemMetrics(SM_CXDLGFRAME)) << "to the left";
+}
+
+// A control whose ParentBiDiMode is true (the default) takes its parent's BiDiMode, down through
+// containers, and its window gets the mode's styles: the combo's button and the list's scroll bar
+// stand at the left. A control with a mode of its own, or with ParentBiDiMode false, keeps its
+// own. When the parent's mode changes, the controls that follow it change with it, windows and
+// all; setting ParentBiDiMode again takes the parent's mode back.
+TEST_F(RightToLeft, ControlsTakeTheirParentsModeAndFollowIt) {
+  ShowDescribed(kControlsForm);
+  Pump();
+  auto* pick = dynamic_cast<TComboBox*>(form->FindComponent("Pick"));
+  auto* own = dynamic_cast<TWinControl*>(form->FindComponent("Own"));
+  auto* plain = dynamic_cast<TWinControl*>(form->FindComponent("Plain"));
+  auto* list = dynamic_cast<TListBox*>(form->FindComponent("List"));
+  auto* inner = dynamic_cast<TComboBox*>(form->FindComponent("Inner"));
+  ASSERT_TRUE(pick && own && plain && list && inner);
+  int told = 0;
+  const TWndMethod old = inner->WindowProc;
+  inner->WindowProc = [&](TMessage& m) {
+    if (m.Msg == CM_PARENTBIDIMODECHANGED) ++told;
+    old(m);
+  };
+  const auto buttonLeft = [](TComboBox* c) {
+    COMBOBOXINFO i{};
+    i.cbSize = sizeof i;
+    GetComboBoxInfo(c->Handle(), &i);
+    return i.rcButton.left;
+  };
+  const auto barAtLeft = [list] {
+    SCROLLBARINFO b{};
+    b.cbSize = sizeof b;
+    GetScrollBarInfo(list->Handle(), OBJID_VSCROLL, &b);
+    RECT w{};
+    GetWindowRect(list->Handle(), &w);
+    return b.rcScrollBar.left - w.left < (w.right - w.left) / 2;
+  };
+  struct Expect {
+    TControl* control;
+    bool parentMode;
+    TBiDiMode mode;
+    LONG_PTR styles;
+  };
+  const auto check = [&](const std::vector<Expect>& all, const char* phase) {
+    for (const Expect& e : all) {
+      SCOPED_TRACE(phase + std::string(" ") + e.control->Name());
+      EXPECT_EQ(e.control->ParentBiDiMode(), e.parentMode);
+      EXPECT_EQ(e.control->BiDiMode(), e.mode);
+      EXPECT_EQ(BiDiStylesOf(dynamic_cast<TWinControl*>(e.control)), e.styles);
+    }
+  };
+  check({{pick, true, bdRightToLeft, kBiDiStyles},
+         {own, false, bdRightToLeftReadingOnly, WS_EX_RTLREADING},
+         {plain, false, bdLeftToRight, 0},
+         {list, true, bdRightToLeft, kBiDiStyles},
+         {inner, true, bdRightToLeft, kBiDiStyles}},
+        "read");
+  EXPECT_EQ(buttonLeft(pick), 2);
+  EXPECT_EQ(buttonLeft(inner), 2);
+  EXPECT_TRUE(barAtLeft());
+
+  form->SetBiDiMode(bdLeftToRight);
+  Pump();
+  check({{pick, true, bdLeftToRight, 0},
+         {own, false, bdRightToLeftReadingOnly, WS_EX_RTLREADING},
+         {plain, false, bdLeftToRight, 0},
+         {list, true, bdLeftToRight, 0},
+         {inner, true, bdLeftToRight, 0}},
+        "turned");
+  EXPECT_GE(told, 1) << "the page's combo was told through its sheet";
+  EXPECT_EQ(buttonLeft(pick), 150 - 2 - GetSystemMetrics(SM_CXVSCROLL));
+  EXPECT_FALSE(barAtLeft());
+
+  form->SetBiDiMode(bdRightToLeftNoAlign);
+  own->SetParentBiDiMode(true);
+  plain->SetBiDiMode(bdRightToLeft);
+  Pump();
+  check({{pick, true, bdRightToLeftNoAlign, WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR},
+         {own, true, bdRightToLeftNoAlign, WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR},
+         {plain, false, bdRightToLeft, kBiDiStyles},
+         {inner, true, bdRightToLeftNoAlign, WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR}},
+        "again");
+  EXPECT_EQ(buttonLeft(inner), 2);
+  EXPECT_TRUE(barAtLeft());
+  inner->WindowProc = old;
 }
 
 }  // namespace

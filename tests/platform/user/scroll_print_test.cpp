@@ -55,6 +55,64 @@ TEST_F(ScrollBars, RangePositionAndPartsOfAFrameScrollBar) {
   EXPECT_EQ(after.right - before.right, sb);
 }
 
+// WS_EX_LEFTSCROLLBAR puts the vertical bar between the frame's left edge and the client area:
+// the bar's rectangle, the client area, hit testing, the bar's presses and what is painted where
+// follow it; the horizontal bar and the corner stay under the client area and the vertical bar.
+TEST_F(ScrollBars, ALeftScrollBarStandsBetweenTheLeftEdgeAndTheClientArea) {
+  const int sb = GetSystemMetrics(SM_CXVSCROLL), e = GetSystemMetrics(SM_CXEDGE);
+  constexpr int kLeft = 100, kTop = 100, kWidth = 200, kHeight = 160;
+  for (const bool left : {false, true}) {
+    SCOPED_TRACE(left ? "left" : "right");
+    HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE | (left ? WS_EX_LEFTSCROLLBAR : 0), RecordingClass(), u"S",
+                                WS_POPUP | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, kLeft, kTop, kWidth, kHeight, nullptr,
+                                nullptr, nullptr, nullptr);
+    SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE, 0, 99, 25, 0, 0};
+    SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
+    SetScrollInfo(hwnd, SB_HORZ, &si, TRUE);
+    const int barLeft = left ? kLeft + e : kLeft + kWidth - e - sb;
+    const int clientLeft = left ? kLeft + e + sb : kLeft + e;
+    RECT c{};
+    GetClientRect(hwnd, &c);
+    EXPECT_EQ(c.right, kWidth - 2 * e - sb);
+    POINT origin{0, 0};
+    ClientToScreen(hwnd, &origin);
+    EXPECT_EQ(origin.x, clientLeft);
+    SCROLLBARINFO v{}, h{};
+    v.cbSize = h.cbSize = sizeof v;
+    ASSERT_TRUE(GetScrollBarInfo(hwnd, OBJID_VSCROLL, &v));
+    ASSERT_TRUE(GetScrollBarInfo(hwnd, OBJID_HSCROLL, &h));
+    EXPECT_EQ(v.rcScrollBar, (RECT{barLeft, kTop + e, barLeft + sb, kTop + kHeight - e - sb}));
+    EXPECT_EQ(h.rcScrollBar, (RECT{clientLeft, kTop + kHeight - e - sb, clientLeft + c.right, kTop + kHeight - e}));
+    const int mid = kTop + kHeight / 2, farX = left ? kLeft + kWidth - e - sb / 2 : kLeft + e + sb / 2;
+    const struct {
+      int x, y;
+      LRESULT want;
+    } hits[] = {{barLeft + sb / 2, mid, HTVSCROLL},
+                {farX, mid, HTCLIENT},  // where the bar stands on the other side
+                {barLeft + sb / 2, kTop + kHeight - e - sb / 2, HTNOWHERE},  // the corner
+                {clientLeft + 20, kTop + kHeight - e - sb / 2, HTHSCROLL}};
+    for (const auto& hit : hits)
+      EXPECT_EQ(SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(hit.x, hit.y)), hit.want) << hit.x << "," << hit.y;
+    // The client area paints where it is; the bar's down arrow scrolls.
+    SetHandler(PaintsIn(hwnd, c.right, c.bottom, COLOR_HIGHLIGHT));
+    InvalidateRect(hwnd, nullptr, TRUE);
+    Pump();
+    SetHandler(nullptr);
+    EXPECT_EQ(screen->ScreenPixel(farX, mid), Pixel(GetSysColor(COLOR_HIGHLIGHT)));
+    EXPECT_NE(screen->ScreenPixel(barLeft + sb / 2, mid), Pixel(GetSysColor(COLOR_HIGHLIGHT)));
+    EXPECT_EQ(screen->ScreenPixel(barLeft + sb / 2, kTop + kHeight - e - sb / 2), Pixel(GetSysColor(COLOR_BTNFACE)))
+        << "the corner";
+    Log().clear();
+    screen->Click(barLeft + sb / 2, v.rcScrollBar.bottom - 3);
+    Pump();
+    std::vector<WPARAM> requests;
+    for (const Entry& en : Log())
+      if (en.msg == WM_VSCROLL) requests.push_back(en.wParam);
+    EXPECT_EQ(requests, (std::vector<WPARAM>{SB_LINEDOWN, SB_ENDSCROLL}));
+    DestroyWindow(hwnd);
+  }
+}
+
 TEST_F(Printing, PrintDrawsFrameBackgroundAndChildrenIntoAnyDC) {
   HWND hwnd = CreateWindowExW(0, RecordingClass(), u"P", WS_POPUP | WS_BORDER | WS_VISIBLE, 0, 0, 60, 40, nullptr,
                               nullptr, nullptr, nullptr);
