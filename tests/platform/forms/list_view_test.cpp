@@ -10,6 +10,7 @@
 #include "platform/rtl/strings.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
+#include "platform/user/metrics.h"
 #include "platform/user/scroll.h"
 #include "platform/user/styles.h"
 #include "platform/user/window.h"
@@ -109,6 +110,41 @@ TEST_F(ListViewTest, ScrollBarsComeWithTheContent) {
   EXPECT_EQ(ItemRect(rows).left, -8);
   SendMessageW(H(), LVM_DELETEALLITEMS, 0, 0);
   EXPECT_FALSE(Has(WS_VSCROLL));
+}
+
+// A right-to-left report (its BiDiMode set once it shows, its window's styles changed in
+// place) has its vertical bar at its left: the header and the rows begin right of it, a press on
+// the bar's down arrow scrolls, and a click on a row selects it.
+TEST_F(ListViewTest, ARightToLeftReportsBarStandsAtItsLeft) {
+  Make();
+  Fill(100);
+  view->SetBiDiMode(bdRightToLeft);
+  Pump();
+  EXPECT_TRUE(GetWindowLongPtrW(H(), GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR);
+  RECT w{}, client{};
+  GetWindowRect(H(), &w);
+  GetClientRect(H(), &client);
+  SCROLLBARINFO bar{};
+  bar.cbSize = sizeof bar;
+  ASSERT_TRUE(GetScrollBarInfo(H(), OBJID_VSCROLL, &bar));
+  const int e = GetSystemMetrics(SM_CXEDGE), sb = GetSystemMetrics(SM_CXVSCROLL);
+  EXPECT_EQ(bar.rcScrollBar.left, w.left + e);
+  EXPECT_EQ(bar.rcScrollBar.right, w.left + e + sb);
+  POINT origin{0, 0};
+  ClientToScreen(H(), &origin);
+  EXPECT_EQ(origin.x, bar.rcScrollBar.right);
+  EXPECT_EQ(client.right, 200 - 2 * e - sb);
+  if (HWND header = reinterpret_cast<HWND>(SendMessageW(H(), LVM_GETHEADER, 0, 0))) {
+    RECT hr{};
+    GetWindowRect(header, &hr);
+    EXPECT_EQ(hr.left, origin.x) << "the header begins right of the bar";
+  }
+  screen->Click((bar.rcScrollBar.left + bar.rcScrollBar.right) / 2, bar.rcScrollBar.bottom - 3);
+  Pump();
+  EXPECT_EQ(view->TopIndex(), 1);
+  const int rh = FontHeight() + 4, hh = FontHeight() + 8;
+  ClickAt(view, 20, hh + rh + rh / 2);
+  EXPECT_EQ(view->ItemIndex(), 2) << "the second row shown, the first scrolled away";
 }
 
 TEST_F(ListViewTest, AListRunsDownThenAcross) {
