@@ -91,8 +91,9 @@ void Place(HWND h, ComboState* s) {
   // The edit keeps a pixel from the field's edge on the side away from the button.
   const bool left = LeftButton(h) && TypeOf(h) != CBS_SIMPLE;
   const int inset = left ? 0 : 1, trail = left ? 1 : 0;
-  if (s->edit) MoveWindow(s->edit, l.item.left + inset, l.item.top,
-                          std::max<int>(0, l.item.right - l.item.left - inset - trail), l.item.bottom - l.item.top, TRUE);
+  if (s->edit)
+    MoveWindow(s->edit, l.item.left + inset, l.item.top, std::max<int>(0, l.item.right - l.item.left - inset - trail),
+               l.item.bottom - l.item.top, TRUE);
   if (s->list && TypeOf(h) == CBS_SIMPLE)
     MoveWindow(s->list, l.list.left, l.list.top, l.list.right - l.list.left, l.list.bottom - l.list.top, TRUE);
 }
@@ -273,9 +274,9 @@ void Create(HWND h, ComboState* s) {
   HINSTANCE inst = GetModuleHandleW(nullptr);
   const DWORD bidi = ExStyle(h) & kBiDiExStyles;
   if (type != CBS_DROPDOWNLIST) {
-    s->edit = CreateWindowExW(bidi, WC_EDIT, u"", WS_CHILD | WS_VISIBLE | ((style & CBS_AUTOHSCROLL) ? ES_AUTOHSCROLL : 0),
-                              0, 0, 10, 10, h, reinterpret_cast<HMENU>(static_cast<intptr_t>(kComboEditId)), inst,
-                              nullptr);
+    const DWORD editStyle = WS_CHILD | WS_VISIBLE | ((style & CBS_AUTOHSCROLL) ? ES_AUTOHSCROLL : 0);
+    s->edit = CreateWindowExW(bidi, WC_EDIT, u"", editStyle, 0, 0, 10, 10, h,
+                              reinterpret_cast<HMENU>(static_cast<intptr_t>(kComboEditId)), inst, nullptr);
     if (s->edit) {
       SetPropW(s->edit, kEditProcProp, reinterpret_cast<HANDLE>(GetWindowLongPtrW(s->edit, GWL_WNDPROC)));
       SetWindowLongPtrW(s->edit, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&EditProc));
@@ -283,9 +284,9 @@ void Create(HWND h, ComboState* s) {
   }
   const DWORD sort = (style & CBS_SORT) ? LBS_SORT : 0;
   if (type == CBS_SIMPLE) {
-    s->list = CreateWindowExW(bidi, WC_COMBOLBOX, u"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | sort,
-                              0, 0, 10, 10, h, reinterpret_cast<HMENU>(static_cast<intptr_t>(kComboListId)), inst,
-                              nullptr);
+    s->list = CreateWindowExW(bidi, WC_COMBOLBOX, u"",
+                              WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | sort, 0, 0, 10, 10, h,
+                              reinterpret_cast<HMENU>(static_cast<intptr_t>(kComboListId)), inst, nullptr);
   } else {
     s->list = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | bidi, WC_COMBOLBOX, u"",
                               WS_POPUP | WS_BORDER | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | sort, 0, 0, 10, 10, h, nullptr,

@@ -1,7 +1,8 @@
 // "SysDateTimePick32": a date shown as "yyyy-mm-dd" in a sunken box with a drop-down button at
-// its right end (its left end for WS_EX_LEFTSCROLLBAR). The up and down keys move the date by a day and tell the parent
-// (DTN_DATETIMECHANGE); a press on the button tells the parent the drop-down opens
-// (DTN_DROPDOWN) and the next one that it closes (DTN_CLOSEUP). No calendar drops down.
+// its right end (its left end for WS_EX_LEFTSCROLLBAR). The up and down keys move the date by a
+// day and tell the parent (DTN_DATETIMECHANGE); a press on the button tells the parent the
+// drop-down opens (DTN_DROPDOWN) and the next one that it closes (DTN_CLOSEUP). No calendar
+// drops down.
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -80,7 +81,8 @@ void Paint(HWND h, HDC dc, DateState* s) {
   HGDIOBJ old = SelectObject(dc, FontOr(s->font));
   const std::u16string text = Utf8ToWide(FormatDateTime("yyyy-mm-dd", s->value));
   // The text fills the rest of the box, beside the button on whichever side it stands.
-  const RECT field = drop.left > c.left ? RECT{c.left, c.top, drop.left, c.bottom} : RECT{drop.right, c.top, c.right, c.bottom};
+  const RECT field =
+      drop.left > c.left ? RECT{c.left, c.top, drop.left, c.bottom} : RECT{drop.right, c.top, c.right, c.bottom};
   RECT t{field.left + 2, field.top, field.right - 2, field.bottom};
   SetTextColor(dc, GetSysColor(IsWindowEnabled(h) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
   const UINT reading = (GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_RTLREADING) ? DT_RTLREADING : 0;
