@@ -111,6 +111,18 @@ TEST_F(ScrollBars, ALeftScrollBarStandsBetweenTheLeftEdgeAndTheClientArea) {
     EXPECT_EQ(requests, (std::vector<WPARAM>{SB_LINEDOWN, SB_ENDSCROLL}));
     DestroyWindow(hwnd);
   }
+  // In a sizing frame the corner sizes from the corner it stands in.
+  for (const bool left : {false, true}) {
+    HWND hwnd = CreateWindowExW(left ? WS_EX_LEFTSCROLLBAR : 0, RecordingClass(), u"S",
+                                WS_POPUP | WS_VISIBLE | WS_THICKFRAME | WS_VSCROLL | WS_HSCROLL, kLeft, kTop, kWidth,
+                                kHeight, nullptr, nullptr, nullptr, nullptr);
+    SCROLLBARINFO v{};
+    v.cbSize = sizeof v;
+    GetScrollBarInfo(hwnd, OBJID_VSCROLL, &v);
+    const LPARAM corner = MAKELPARAM((v.rcScrollBar.left + v.rcScrollBar.right) / 2, v.rcScrollBar.bottom + sb / 2);
+    EXPECT_EQ(SendMessageW(hwnd, WM_NCHITTEST, 0, corner), left ? HTBOTTOMLEFT : HTSIZE);
+    DestroyWindow(hwnd);
+  }
 }
 
 TEST_F(Printing, PrintDrawsFrameBackgroundAndChildrenIntoAnyDC) {
