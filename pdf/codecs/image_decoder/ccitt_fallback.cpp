@@ -45,7 +45,6 @@ void TPDFImageDecoder::DecodeCCITTThroughTIFF(int32_t K, bool ByteAlign) {
   canvas.Setup(&(own ? *Bitmap : scratch).Canvas(), GetCanvasSettings());
   auto png = std::make_unique<TMemoryStream>();
   if (!canvas.ConvertImageStream(tiff, *png, canvas.PNGEncoder) || png->Size() == 0) return Fail();
+  // The format field is left as it was: only pass-through data are announced to the caller.
   DataStream = std::move(png);
-  // What the stream holds, so that the drawing reads it as the picture.
-  DataFormat = kDataPNG;
 }

@@ -8,6 +8,7 @@
 #include "pdf/codecs/ccitt/ccitt_decoder.h"
 #include "pdf/codecs/image_decoder/decoder_internal.h"
 #include "pdf/codecs/image_decoder/image_decoder.h"
+#include "pdf/codecs/jpeg/jpeg_markers.h"
 #include "pdf/codecs/jpeg/pdf_jpeg_image.h"
 #include "pdf/render/canvas/daubrix.h"
 #include "pdf/render/colour/color_manager.h"
@@ -67,9 +68,12 @@ void TPDFImageDecoder::DecodeDCT() {
 
   // The JPEG class decodes grey, RGB and plain CMYK pictures; its bitmap becomes ours without
   // a copy when it has the image's size. A CMYK picture with another Decode array (inverted,
-  // as Adobe's files store it) is left to the canvas, which reads the file's own marker.
+  // as Adobe's files store it) is left to the canvas, which reads the file's own marker; so is
+  // a grey or colour picture that carries its own ICC profile, which the canvas applies. An
+  // image whose colour space is itself a profile takes that one only.
   const bool cmyk = ColorSpace == "DeviceCMYK";
   const bool plainCMYK = cmyk && (Decode.empty() || Decode == "[ 0 1 0 1 0 1 0 1 ]");
+  const bool ownProfile = !cmyk && ICCProfile.empty() && JPEGCarriesICCProfile(Data);
   bool drawn = false;
   std::unique_ptr<TPDFDaubrix> canvas;
   auto canvasOnBitmap = [&]() -> TPDFDaubrix& {
@@ -78,7 +82,7 @@ void TPDFImageDecoder::DecodeDCT() {
     return *canvas;
   };
   std::unique_ptr<TBitmap> decoded;
-  if (!cmyk || plainCMYK) {
+  if ((!cmyk && !ownProfile) || plainCMYK) {
     TPDFJPEGImage jpeg;
     jpeg.SetColorManager(ColorManager);
     TMemoryStream source(Data);

@@ -150,22 +150,16 @@ std::pair<int32_t, int32_t> MaskMeetingSize(int32_t imageWidth, int32_t imageHei
   return imageArea >= maskArea ? std::pair{imageWidth, imageHeight} : std::pair{maskWidth, maskHeight};
 }
 
-void ResampleBitmap(TBitmap& bitmap, int32_t width, int32_t height) {
+void FillWithItsPixel(TBitmap& bitmap, int32_t width, int32_t height) {
   bitmap.SetPixelFormat(pf24bit);
-  const int32_t sw = bitmap.Width(), sh = bitmap.Height();
-  if (sw == width && sh == height) return;
+  uint8_t pixel[3];
+  std::memcpy(pixel, bitmap.ScanLine(0), 3);
   TBitmap target;
   target.SetPixelFormat(pf24bit);
   target.SetSize(width, height);
-  if (sw > 0 && sh > 0) {
-    std::vector<int32_t> columns(size_t(std::max(width, 0)));
-    for (int32_t x = 0; x < width; ++x) columns[size_t(x)] = int32_t((int64_t(x) * 2 + 1) * sw / (int64_t(width) * 2));
-    for (int32_t y = 0; y < height; ++y) {
-      const int32_t sy = int32_t((int64_t(y) * 2 + 1) * sh / (int64_t(height) * 2));
-      const uint8_t* src = bitmap.ScanLine(sy);
-      uint8_t* dst = target.ScanLine(y);
-      for (int32_t x = 0; x < width; ++x) std::memcpy(dst + 3 * x, src + 3 * columns[size_t(x)], 3);
-    }
+  for (int32_t y = 0; y < height; ++y) {
+    uint8_t* row = target.ScanLine(y);
+    for (int32_t x = 0; x < width; ++x) std::memcpy(row + 3 * x, pixel, 3);
   }
   bitmap.Dib().TakeFrom(target.Dib());
 }

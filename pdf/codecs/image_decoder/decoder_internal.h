@@ -92,9 +92,8 @@ uint8_t ComponentByte(double x);
 std::string TwoColourPNG(int32_t width, int32_t height, const uint8_t* rows, int64_t rowBytes, COLORREF entry0,
                          COLORREF entry1);
 
-// A copy of the bitmap at another size, each target pixel taking the source pixel under its
-// centre (24 bits).
-void ResampleBitmap(TBitmap& bitmap, int32_t width, int32_t height);
+// A one-pixel bitmap made width x height pixels of its colour (24 bits).
+void FillWithItsPixel(TBitmap& bitmap, int32_t width, int32_t height);
 // The size at which an image and its mask are put together: the larger width and the larger
 // height, unless that holds far more pixels than the larger of the two (a wide image over a
 // tall mask), when the larger one's size serves.

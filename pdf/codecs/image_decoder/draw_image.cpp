@@ -58,6 +58,20 @@ void TPDFImageDecoder::DrawImage(TPDFDaubrix& canvas, const std::array<double, 6
   }
 }
 
+void TPDFImageDecoder::RedrawAtSize(TBitmap& bitmap, int32_t width, int32_t height) {
+  // The canvas scales the picture as it draws any other; the rectangle reaches one pixel past
+  // the target on either axis, so that its last row and column are covered whole.
+  auto target = std::make_unique<TBitmap>();
+  target->SetPixelFormat(pf24bit);
+  target->SetSize(width, height);
+  {
+    TPDFDaubrix canvas;
+    canvas.Setup(&target->Canvas(), GetCanvasSettings());
+    canvas.DrawBitmap(bitmap, 0, 0, double(width) + 1, double(height) + 1);
+  }
+  bitmap.Dib().TakeFrom(target->Dib());
+}
+
 void TPDFImageDecoder::MakeDrawData() {
   if (!Bitmap || Bitmap->Empty()) return;
   auto stream = std::make_unique<TMemoryStream>();
@@ -67,8 +81,13 @@ void TPDFImageDecoder::MakeDrawData() {
       DrawFailed = true;
     } else {
       try {
-        if (Bitmap->Width() != w || Bitmap->Height() != h) ResampleBitmap(*Bitmap, w, h);
-        if (MaskBitmap->Width() != w || MaskBitmap->Height() != h) ResampleBitmap(*MaskBitmap, w, h);
+        if (Bitmap->Width() != w || Bitmap->Height() != h) {
+          if (Bitmap->Width() == 1 && Bitmap->Height() == 1)
+            FillWithItsPixel(*Bitmap, w, h);
+          else
+            RedrawAtSize(*Bitmap, w, h);
+        }
+        if (MaskBitmap->Width() != w || MaskBitmap->Height() != h) RedrawAtSize(*MaskBitmap, w, h);
       } catch (const std::exception&) {
         DrawFailed = true;
       }

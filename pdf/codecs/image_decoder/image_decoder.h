@@ -249,6 +249,8 @@ class TPDFImageDecoder {
   void HandOverAsPNG();
   // Builds DataStream for DrawImage when no path made one.
   void MakeDrawData();
+  // The bitmap redrawn by a canvas of the decoder's settings at another size (24 bits).
+  void RedrawAtSize(TBitmap& Bitmap, int32_t Width, int32_t Height);
 
   // ---- Images only drawn: rows decoded a band at a time onto the page ----
   // How the samples are read when the image is drawn: the stream's bytes as stored, or

@@ -5,6 +5,7 @@
 #include "pdf/codecs/image_decoder/decoder_internal.h"
 #include "pdf/codecs/image_decoder/image_decoder.h"
 #include "pdf/codecs/image_decoder/sample_rows.h"
+#include "pdf/codecs/jpeg/jpeg_markers.h"
 #include "pdf/codecs/runlength/run_length.h"
 #include "pdf/core/filters/filter_chain.h"
 #include "pdf/core/objects/pdf_objects.h"
@@ -136,7 +137,9 @@ void TPDFImageDecoder::ApplyFilters() {
       TPDFObject* firstParms = ResolveReference(parms ? parms->GetItem(0) : nullptr);
       const StreamFilterParams first = ReadStreamFilterParams(PDFCast<TPDFDictionary>(firstParms));
       const bool onlyLZW = names.size() == 1 && names[0].name == "LZWDecode";
-      const bool onlyDCT = names.size() == 1 && names[0].name == "DCTDecode";
+      // A JPEG picture that carries its own profile is drawn through the canvas, whole.
+      const bool onlyDCT =
+          names.size() == 1 && names[0].name == "DCTDecode" && !JPEGCarriesICCProfile(Stream->Data());
       if (DeferRowsFor(borrow, !pending && names.empty(), !pending && onlyFlate, !pending && onlyLZW,
                        !pending && onlyDCT, first, ceiling))
         return;

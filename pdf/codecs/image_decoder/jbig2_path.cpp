@@ -89,7 +89,6 @@ void TPDFImageDecoder::DecodeJBIG2(TPDFObject* Globals) {
     std::vector<uint8_t> packed(size_t(rowBytes * h));
     for (int32_t y = 0; y < h; ++y) std::memcpy(packed.data() + y * rowBytes, Bitmap->ScanLine(y), size_t(rowBytes));
     DataStream = std::make_unique<TMemoryStream>(TwoColourPNG(w, h, packed.data(), rowBytes, e1, e0));
-    if (!KeepBitmap) Bitmap.reset();
-    DataFormat = kDataPNG;
+    Bitmap.reset();
   }
 }

@@ -142,17 +142,10 @@ void TPDFImageDecoder::UnpackStencil(const std::vector<double>& decode) {
       if (v >= 128) dst[x >> 3] |= uint8_t(0x80 >> (x & 7));
     }
   }
+  // The stencil is its PNG data from now on.
   DataStream = std::make_unique<TMemoryStream>(
       TwoColourPNG(Width, Height, bits.data(), outRow, RGB(0, 0, 0), RGB(255, 255, 255)));
-  if (KeepBitmap) {
-    Bitmap = std::make_unique<TBitmap>();
-    Bitmap->SetPixelFormat(pf1bit);
-    Bitmap->SetSize(Width, Height);
-    for (int32_t y = 0; y < Height; ++y)
-      std::memcpy(Bitmap->ScanLine(y), bits.data() + int64_t(y) * outRow, size_t(outRow));
-  } else {
-    Bitmap.reset();
-  }
+  Bitmap.reset();
   Decode = "[ 0 1 ]";
   std::string().swap(Data);
 }

@@ -9,11 +9,19 @@ namespace jbig2 {
 
 namespace {
 
-// Where the end sequence of a region of unknown length begins in data, or data.size().
+// Where the end sequence of a region of unknown length begins in data, or data.size(). The
+// bytes are read in order: a first end byte takes the byte after it with it, whether or not
+// that one completes the sequence.
 size_t FindEndSequence(std::span<const uint8_t> data, bool mmr) {
   const uint8_t first = mmr ? 0x00 : 0xFF, second = mmr ? 0x00 : 0xAC;
-  for (size_t i = 0; i + 1 < data.size(); ++i)
-    if (data[i] == first && data[i + 1] == second) return i;
+  for (size_t i = 0; i + 1 < data.size();) {
+    if (data[i] != first) {
+      ++i;
+      continue;
+    }
+    if (data[i + 1] == second) return i;
+    i += 2;
+  }
   return data.size();
 }
 

@@ -112,7 +112,7 @@ TEST(CCITTFallback, CanvasDecodesTheWrappedData) {
   d->Data = kUnaligned;
   d->DecodeCCITTThroughTIFF(-1, false);
   ASSERT_FALSE(d->Failed);
-  EXPECT_EQ(d->DataFormat, kDataPNG);
+  EXPECT_EQ(d->DataFormat, kDataNone);  // only pass-through data announce a format
   ASSERT_NE(d->DataStream, nullptr);
   EXPECT_TRUE(d->Data.empty());
   ExpectPicture(DecodedPixels(*d));

@@ -89,6 +89,57 @@ TEST(DCTPath, JpegDecodesThroughTheCanvas) {
   }
 }
 
+TEST(DCTPath, AProfileTheJpegCarriesIsAppliedOnce) {
+  REQUIRE_IMAGE_TOOLS();
+  // An RGB picture saved by Pillow with a wide-gamut profile embedded, Pillow's decode of its
+  // samples and their conversion from that profile to sRGB by LittleCMS.
+  testsupport::TempDir dir;
+  const std::string profilePath = testsupport::DataPath("icc/wide-gamut-gamma18.icc");
+  const std::string script = R"(
+from PIL import ImageCms
+profile, path = sys.argv[1], sys.argv[2]
+im = Image.new('RGB', (16, 8))
+im.putdata([((x * 255) // 15, (y * 255) // 7, ((x + y) * 53) % 256) for y in range(8) for x in range(16)])
+im.save(path, quality=95, subsampling=0, icc_profile=open(profile, 'rb').read())
+back = Image.open(path).convert('RGB')
+srgb = ImageCms.profileToProfile(back, ImageCms.ImageCmsProfile(profile), ImageCms.createProfile('sRGB'))
+print(' '.join('%02x%02x%02x' % p for p in back.getdata()))
+print(' '.join('%02x%02x%02x' % p for p in srgb.getdata()))
+)";
+  const std::string path = dir.File("p.jpg");
+  std::istringstream out(imagetest::RunPython(script, {profilePath, path}));
+  std::vector<uint32_t> samples, converted;
+  std::string line, word;
+  for (std::vector<uint32_t>* to : {&samples, &converted}) {
+    std::getline(out, line);
+    std::istringstream words(line);
+    while (words >> word) to->push_back(uint32_t(std::stoul(word, nullptr, 16)));
+  }
+  ASSERT_EQ(samples.size(), 128u);
+  ASSERT_EQ(converted.size(), 128u);
+  const std::string jpeg = testsupport::ReadFile(path);
+  // The profile's own colour space is DeviceRGB here: the canvas applies the profile the JPEG
+  // carries. Where the image's colour space is that profile, it is applied as the image's,
+  // and the copy inside the JPEG is not applied a second time.
+  TestStore t;
+  t.Register(9, t.Stream("<< /N 3 >>", testsupport::ReadFile(profilePath)));
+  for (const std::string space : {"/DeviceRGB", "[ /ICCBased 9 0 R ]"}) {
+    SCOPED_TRACE(space);
+    auto d = Decode(t.Image("<< /Width 16 /Height 8 /BitsPerComponent 8 /ColorSpace " + space +
+                                " /Filter /DCTDecode >>",
+                            jpeg));
+    ASSERT_FALSE(d->Failed);
+    const Pixels p = DecodedPixels(*d);
+    int worst = 0, moved = 0;
+    for (int i = 0; i < 128; ++i) {
+      worst = std::max(worst, Distance(p.Rgb(i % 16, i / 16), converted[size_t(i)]));
+      moved = std::max(moved, Distance(samples[size_t(i)], converted[size_t(i)]));
+    }
+    EXPECT_LE(worst, 3);
+    ASSERT_GE(moved, 20) << "the profile should change the colours";
+  }
+}
+
 TEST(DCTPath, PassThroughKeepsTheJpegBytes) {
   REQUIRE_IMAGE_TOOLS();
   const Jpeg rgb = MakeJpeg("RGB", 8, 8), grey = MakeJpeg("L", 8, 8);

@@ -254,6 +254,8 @@ TEST(ImageMasks, ImageMaskIsAStencil) {
   EXPECT_EQ(p.Rgb(1, 0), 0x000000u);
   EXPECT_EQ(p.Rgb(2, 0), 0xFFFFFFu);
   EXPECT_EQ(p.Rgb(3, 0), 0x000000u);
+  // A stencil is its PNG data alone, also for a caller that keeps the bitmaps of images.
+  EXPECT_EQ(Decode(t.Image("<< /Width 4 /Height 1 /ImageMask true >>", "\x50"), true)->Bitmap, nullptr);
   d = Decode(t.Image("<< /Width 4 /Height 1 /ImageMask true /Decode [ 1 0 ] >>", "\x50"));
   const Pixels q = DecodedPixels(*d);
   EXPECT_EQ(q.Rgb(0, 0), 0x000000u);

@@ -2,6 +2,8 @@
 // soft masks as alpha, colour keys, stencils in the fill colour.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "pdf/render/canvas/daubrix.h"
 #include "tests/pdf/codecs/image_decoder/image_test_util.h"
 #include "tests/pdf/render/canvas/canvas_test_support.h"
@@ -106,6 +108,45 @@ TEST_P(DrawOnBothBackEnds, WideImageOverATallMaskMeetsAtTheImageSize) {
   EXPECT_EQ(d->Bitmap->Width(), 4096);
   EXPECT_EQ(d->Bitmap->Height(), 1);
   EXPECT_EQ(Pixel(*bitmap, 4, 4), 0x404040u);  // the opaque mask lets the image show
+}
+
+// A mask of another size than its image is scaled as the canvas scales any picture it draws:
+// drawn into a rectangle one pixel larger than the image on either axis.
+TEST(DrawSoftMask, AMaskOfAnotherSizeIsScaledByTheCanvas) {
+  TestStore t;
+  std::string mask;
+  for (int i = 0; i < 6; ++i) mask += char(i % 3 == 1 ? 0xFF : 0x00);
+  auto bitmap = WhiteBitmap(8, 8);
+  auto d = DrawWithSoftMask(t, "<< /Width 3 /Height 2 /BitsPerComponent 8 /ColorSpace /DeviceGray >>", mask,
+                            "<< /Width 7 /Height 5 /BitsPerComponent 8 /ColorSpace /DeviceRGB >>",
+                            std::string(3 * 35, '\x40'), *bitmap, kBackEndGDIPlus);
+  ASSERT_NE(d->MaskBitmap, nullptr);
+  ASSERT_EQ(d->MaskBitmap->Width(), 7);
+  ASSERT_EQ(d->MaskBitmap->Height(), 5);
+  // The same mask drawn by a canvas of the decoder's settings.
+  TBitmap source;
+  source.SetPixelFormat(pf24bit);
+  source.SetSize(3, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) std::memset(source.ScanLine(y) + 3 * x, uint8_t(mask[size_t(3 * y + x)]), 3);
+  TBitmap expected;
+  expected.SetPixelFormat(pf24bit);
+  expected.SetSize(7, 5);
+  {
+    TPDFDaubrix canvas;
+    canvas.Setup(&expected.Canvas(), d->GetCanvasSettings());
+    ASSERT_EQ(canvas.BackEnd(), kBackEndGDIPlus);
+    ASSERT_TRUE(canvas.DrawBitmap(source, 0, 0, 8, 6));
+  }
+  bool between = false;
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 7; ++x) {
+      const uint8_t ours = d->MaskBitmap->ScanLine(y)[3 * x], theirs = expected.ScanLine(y)[3 * x];
+      ASSERT_EQ(ours, theirs) << x << "," << y;
+      between = between || (ours != 0 && ours != 255);
+    }
+  // The canvas blends neighbouring samples: some pixels lie between the mask's two values.
+  EXPECT_TRUE(between);
 }
 
 TEST_P(DrawOnBothBackEnds, ColourKeyLeavesKeyedPixelsOut) {

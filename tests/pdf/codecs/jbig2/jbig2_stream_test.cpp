@@ -248,3 +248,42 @@ TEST(JBIG2Stream, UnknownLengthRegionTakesItsRowCount) {
     EXPECT_EQ(ccitt_test::Difference(top, ours), "");
   }
 }
+
+TEST(JBIG2Stream, RegionPlacesAreUnsignedAndFarPlacesLieOffThePage) {
+  // A region's place is an unsigned 32-bit number: 0xFFFFFFFB columns lie far right of any
+  // page, not five columns left of it, and such a region leaves the page as it was. (jbig2dec
+  // refuses these streams as a whole.)
+  const Bitmap a = TextLike(20, 12, 21), b = TextLike(16, 10, 22);
+  for (int op : {0, 2, 4}) {
+    SCOPED_TRACE("operator " + std::to_string(op));
+    StreamBuilder s;
+    s.Add(48, PageInfo(40, 30));
+    s.Add(38, GenericRegionData(b, 10, 5, uint8_t(op), NominalGeneric(1, false)));
+    s.Add(38, GenericRegionData(a, uint32_t(-5), 3, uint8_t(op), NominalGeneric(0, false)));
+    s.Add(38, GenericRegionData(a, 12, uint32_t(-4), uint8_t(op), NominalGeneric(2, false)));
+    s.Add(38, GenericRegionData(a, 0x80000000u, 0x80000000u, uint8_t(op), NominalGeneric(3, false)));
+    s.Add(49, "");
+    const Bitmap expected = Placed(40, 30, {{&b, 10, 5}}, false, op);
+    Bitmap ours;
+    ASSERT_TRUE(Ours(s.Bytes, "", ours));
+    EXPECT_EQ(ccitt_test::Difference(expected, ours), "");
+  }
+}
+
+TEST(JBIG2Stream, EndSequenceOfAnUnknownLengthIsReadPairByPair) {
+  // The scan for the end of a region of unknown length reads its bytes in order: a first end
+  // byte takes the byte after it with it. FF FF AC holds no end sequence (the second FF is
+  // taken with the first), so the region ends at the FF AC after it, and its row count and the
+  // next segment follow there.
+  const std::string coded = std::string("\xFF\xFF\xAC", 3) + U32(3) + std::string("\x00\x00\xFF\xAC", 4) + U32(7);
+  StreamBuilder s;
+  s.Add(48, PageInfo(8, 0xFFFFFFFF, 0, uint16_t(0x8000 | 64)));
+  s.Add(38, RegionInfo(8, 50, 0, 0, 0) + char(0) + std::string("\x03\xFF\xFD\xFF\x02\xFE\xFE\xFE", 8) + coded, {}, 1,
+        true);
+  s.Add(50, U32(9));
+  s.Add(49, "");
+  Bitmap ours;
+  ASSERT_TRUE(Ours(s.Bytes, "", ours));
+  // The end-of-stripe segment was found where the region's data end: the page ends at row 9.
+  EXPECT_EQ(ours.Height, 10);
+}
