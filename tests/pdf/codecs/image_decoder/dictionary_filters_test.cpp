@@ -183,6 +183,57 @@ TEST(ImageMasks, MaskStreamIsAStencilOfTheImage) {
   }
 }
 
+// A soft mask that cannot be decoded (a colour space no mask can have) is left out: the /Mask
+// entry is read as if there were no soft mask, and without one the image is drawn opaque.
+TEST(ImageMasks, ASoftMaskThatCannotBeDecodedIsLeftOut) {
+  TestStore t;
+  TPDFStream* broken = t.Image("<< /Width 4 /Height 3 /BitsPerComponent 8 /ColorSpace /Pattern >>", std::string(12, 'x'));
+  TPDFStream* image = t.Image("<< " + kRgbDict + " /Mask [ 0 255 0 255 0 255 ] >>", RgbSamples());
+  image->Dictionary()->SetValue("SMask", broken);
+  auto d = Decode(image);
+  ASSERT_FALSE(d->Failed);
+  EXPECT_EQ(d->MaskKind, kMaskBitmap);  // the colour key, every pixel inside it
+  ASSERT_NE(d->MaskBitmap, nullptr);
+  EXPECT_EQ(BitmapPixels(*d->MaskBitmap).Rgb(2, 1), 0u);
+  TPDFStream* alone = t.Image("<< " + kRgbDict + " >>", RgbSamples());
+  alone->Dictionary()->SetValue("SMask", broken);
+  d = Decode(alone);
+  ASSERT_FALSE(d->Failed);
+  EXPECT_EQ(d->MaskKind, kMaskNone);
+  EXPECT_EQ(d->MaskBitmap, nullptr);
+}
+
+// A /Mask stream reached through a reference is decoded between the caller's hooks, as the
+// image and its soft mask are: in an encrypted document they decrypt it.
+TEST(ImageMasks, AMaskStreamIsDecodedBetweenTheHooks) {
+  TestStore t;
+  const std::string plain("\x50\xA0\xF0", 3);
+  std::string cipher = plain;
+  for (char& c : cipher) c = char(c ^ 0x5A);
+  TPDFStream* mask = t.Image("<< /Width 4 /Height 3 /ImageMask true >>", cipher);
+  t.Register(8, mask);
+  int calls = 0;
+  auto d = std::make_unique<TPDFImageDecoder>();
+  auto flip = [&](TPDFStream& s, TPDFObject* ref) {
+    if (&s != mask || PDFCast<TPDFIndRef>(ref) == nullptr) return;
+    std::string data = s.Data();
+    for (char& c : data) c = char(c ^ 0x5A);
+    s.SetData(data);
+    ++calls;
+  };
+  d->OnBeforeDecode = flip;
+  d->OnAfterDecode = flip;
+  d->SetImage(t.Image("<< " + kRgbDict + " /Mask 8 0 R >>", RgbSamples()));
+  ASSERT_FALSE(d->Failed);
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(mask->Data(), cipher);
+  ASSERT_EQ(d->MaskKind, kMaskBitmap);
+  const Pixels m = BitmapPixels(*d->MaskBitmap);
+  const uint32_t rows[3] = {0x5, 0xA, 0xF};
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(m.Rgb(x, y), (rows[y] >> (3 - x)) & 1 ? 0u : 0xFFFFFFu) << x << "," << y;
+}
+
 TEST(ImageMasks, ColourKeyArraysBecomeMaskBitmaps) {
   struct {
     const char* name;

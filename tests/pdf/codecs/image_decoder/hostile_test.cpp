@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <stdexcept>
 
 #include "pdf/core/filters/flate.h"
+#include "pdf/render/colour/color_manager.h"
 #include "tests/pdf/codecs/image_decoder/image_test_util.h"
 
 using namespace imgtest;
@@ -207,4 +209,37 @@ TEST(ImageHostile, NoStreamOrNoDictionary) {
   TPDFImageDecoder e;
   e.SetInlineImage(inlineImage, nullptr);
   EXPECT_TRUE(e.Failed);
+}
+
+namespace {
+
+// A colour manager that cannot convert: every conversion raises.
+class TRaisingColorManager : public TPDFColorManager {
+ public:
+  void CMYKToRGB(double, double, double, double, double&, double&, double&) const override {
+    throw std::runtime_error("no conversion");
+  }
+  COLORREF RGBToColor(double&, double&, double&) const override { throw std::runtime_error("no conversion"); }
+  void LabToRGB(double&, double&, double&, double&, double&, double&) const override {
+    throw std::runtime_error("no conversion");
+  }
+};
+
+}  // namespace
+
+// Whatever raises while one image is decoded ends that image only: the decoder reports it as
+// failed, and the caller (a page render) goes on with the next one.
+TEST(ImageHostile, AnExceptionWhileDecodingFailsThatImageOnly) {
+  TRaisingColorManager manager;
+  TestStore t;
+  for (const std::string space : {"/DeviceCMYK", "[ /Indexed /DeviceCMYK 0 <00000000> ]"}) {
+    SCOPED_TRACE(space);
+    auto d = std::make_unique<TPDFImageDecoder>();
+    d->SetColorManager(&manager);
+    TPDFStream* image =
+        t.Image("<< /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace " + space + " >>", std::string(8, '\x40'));
+    EXPECT_NO_THROW(d->SetImage(image));
+    EXPECT_TRUE(d->Failed);
+    EXPECT_FALSE(d->Decoded);
+  }
 }

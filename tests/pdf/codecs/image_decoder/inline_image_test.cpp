@@ -162,6 +162,58 @@ TEST(InlineImage, ColourSpacesFromTheResources) {
   EXPECT_EQ(Parse("BI /W 1 /H 1 /CS /Other /BPC 8 ID a EI ").image.ColorSpace, "/Other");
 }
 
+// Unfiltered samples are counted by the components of the space the name stands for (Lab,
+// ICCBased, DeviceN as much as the device spaces), a stencil without /BPC by one bit a sample:
+// an "EI" inside them is passed over.
+TEST(InlineImage, SamplesAreCountedByTheSpaceTheNameStandsFor) {
+  TestStore t;
+  t.Register(4, t.Stream("<< /N 3 >>", "profile"));
+  t.Register(5, t.Stream("<< /Filter /FlateDecode >>", FlateCompressString("\x11\x22\x33\x44\x55\x66")));
+  auto* resources = PDFCast<TPDFDictionary>(t.Parse(
+      "<< /ColorSpace << /L [ /Lab << /WhitePoint [ 0.95 1 1.09 ] >> ] /C [ /ICCBased 4 0 R ] "
+      "/D [ /DeviceN [ /a /b ] /DeviceRGB << /FunctionType 2 /Domain [ 0 1 ] /N 1 >> ] "
+      "/X [ /Indexed /DeviceRGB 1 5 0 R ] >> >>"));
+  struct {
+    std::string text, data;
+  } cases[] = {
+      {"BI /W 2 /H 1 /CS /L /BPC 8 ID abEIcd EI ", "abEIcd "},
+      {"BI /W 2 /H 1 /CS /C /BPC 8 ID abEIcd EI ", "abEIcd "},
+      {"BI /W 2 /H 1 /CS /D /BPC 8 ID aEIb EI ", "aEIb "},
+      {"BI /W 16 /H 1 /IM true ID EI EI ", "EI "},
+      {"BI /W 16 /H 1 /ImageMask true /CS /L ID EI EI ", "EI "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const Parsed p = Parse(c.text, resources);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.image.Data, c.data);
+  }
+  // A table given as a stream is the stream's decoded data.
+  const Parsed x = Parse(std::string("BI /W 1 /H 1 /CS /X /BPC 8 ID \x01 EI ", 35), resources);
+  ASSERT_TRUE(x.ok);
+  EXPECT_EQ(x.image.ColorSpace, "[ /Indexed /DeviceRGB 1 <112233445566> ]");
+}
+
+// Each "EI" in Flate data costs an inflate of the data before it; after 64 of them the first
+// "EI" that the text around it accepts ends the data, so that a content stream of many
+// candidates costs no more than 64 inflates of it.
+TEST(InlineImage, InflatingStopsAfterSixtyFourCandidates) {
+  const std::string samples(4000, 'A');
+  std::string inside;
+  for (int i = 0; i < 70; ++i) inside += "xx\nEI\nQ q 1 0 0 1 0 0 cm\n";
+  inside += samples.substr(inside.size());
+  const std::string flate = FlateStoreString(inside);
+  const std::string text = "BI /W 4000 /H 1 /CS /G /BPC 8 /F /Fl ID " + flate + "\nEI\nQ\n";
+  const Parsed p = Parse(text);
+  ASSERT_TRUE(p.ok);
+  // The 65th candidate ends the data, unasked.
+  const size_t start = text.find(" ID ") + 4;
+  size_t at = start;
+  for (int i = 0; i < 65; ++i) at = text.find("\nEI\n", at) + 1;
+  EXPECT_EQ(p.image.Data.size(), at - start);
+  EXPECT_TRUE(text.compare(start, at - start, p.image.Data) == 0);
+}
+
 // Decoding the record: samples, an indexed image, a stencil without /BPC.
 TEST(InlineImage, DecodesLikeAnImageXObject) {
   TestStore t;
