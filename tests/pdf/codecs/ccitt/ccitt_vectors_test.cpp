@@ -215,3 +215,51 @@ TEST(CCITTVectors, ReversedFillOrder) {
 }
 
 }  // namespace
+
+// Group 3 data may stop before the image's last row: at the end-of-page sequence (RTC, six
+// EOLs) or with nothing but padding left. The rows decoded stand, the others stay white, and
+// the decode succeeds.
+TEST(CCITTVectors, Group3DataEndingBeforeTheLastRowEndTheImage) {
+  const std::string eol = kEOL;
+  // The end-of-page sequence: six EOLs, each followed by a tag bit 1 in two-dimensional data.
+  std::string rtc, rtc2D;
+  for (int i = 0; i < 6; ++i) {
+    rtc += eol;
+    rtc2D += eol + "1 ";
+  }
+  // One row: white 2, black 3 (100), white 3 (1000).
+  const std::string row = "0111 100 1000 ";
+  for (bool end : {false, true}) {
+    SCOPED_TRACE(end ? "RTC" : "padding");
+    TZRXCCITTDecoder oneD(8, 1, false, false, 1, 3);
+    std::vector<uint8_t> out;
+    EXPECT_TRUE(oneD.DecodeGroup3OneD(out, Bits(row + (end ? rtc : ""))));
+    EXPECT_EQ(out, Bytes({0x38, 0x00, 0x00}));
+    TZRXCCITTDecoder twoD(8, 1, false, false, 1, 3);
+    out.clear();
+    EXPECT_NO_THROW(twoD.DecodeGroup3TwoD(out, Bits(eol + "1 " + row + (end ? rtc2D : ""))));
+    EXPECT_EQ(out, Bytes({0x38, 0x00, 0x00}));
+  }
+}
+
+// A row may change colour at every pixel: its changing elements are as many as its columns,
+// and the rows after it are decoded as any others.
+TEST(CCITTVectors, ARowChangingAtEveryPixelIsFollowedByTheNextRows) {
+  // Row 1: black, white, black, white, coded as two horizontal pairs of one-pixel runs and V0
+  // at the row's end (changes at 0, 1, 2, 3 and the end); row 2 copies it (V0 at every
+  // change); row 3 is all white (two passes and V0 at the row's end).
+  TBitmap expected(4, 3);
+  for (int y = 0; y < 2; ++y) {
+    expected.Set(0, y, true);
+    expected.Set(2, y, true);
+  }
+  // Horizontal: white 0 (00110101), black 1 (010); horizontal: white 1 (000111), black 1 (010).
+  const std::string first = "001 00110101 010 001 000111 010 1 ";
+  const std::string copy = "1 1 1 1 1 ";
+  // White to the end: pass over (b1, b2) = (0, 1), pass (2, 3), then V0 at the row's end.
+  const std::string white = "0001 0001 1 ";
+  TZRXCCITTDecoder g4(4, 1, false, false, 1, 3);
+  std::vector<uint8_t> out;
+  ASSERT_TRUE(g4.DecodeGroup4(out, Bits(first + copy + white)));
+  EXPECT_EQ(Difference(expected, FromRows(out, 4)), "");
+}

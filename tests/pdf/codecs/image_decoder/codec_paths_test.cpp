@@ -260,6 +260,23 @@ TEST(CCITTPath, ColumnsWiderThanTheImageAreCut) {
   ASSERT_EQ(FaxMismatch(p, f, 30, 6), "");
 }
 
+// Fax data are one bit deep: an image that leaves its depth out (or states one that fax data
+// cannot have) decodes as one of one bit a pixel, every row of it.
+TEST(CCITTPath, FaxDataWithoutADepthAreOneBitDeep) {
+  REQUIRE_TOOL("tiffcp");
+  const Fax f = MakeFax("-c g4", 21, 7);
+  for (const std::string depth : {"", " /BitsPerComponent 0", " /BitsPerComponent 2"}) {
+    SCOPED_TRACE(depth);
+    TestStore t;
+    auto d = Decode(t.Image("<< /Width 21 /Height 7" + depth +
+                                " /ColorSpace /DeviceGray /Filter /CCF /DecodeParms << /K -1 /Columns 21 >> >>",
+                            f.data));
+    ASSERT_FALSE(d->Failed);
+    ASSERT_NE(d->Bitmap, nullptr);
+    ASSERT_EQ(FaxMismatch(BitmapPixels(*d->Bitmap), f, 21, 7), "");
+  }
+}
+
 TEST(CCITTPath, StencilEndsAsPNGWithItsPaletteExchanged) {
   REQUIRE_TOOL("tiffcp");
   const Fax f = MakeFax("-c g4", 16, 4);

@@ -89,6 +89,7 @@ TEST(ImageUnpacking, DeviceSpacesAtEveryDepthWithDecodeArrays) {
     cases.push_back({"/DeviceGray", 1, bits, {}});
     cases.push_back({"/DeviceGray", 1, bits, {1, 0}});
     cases.push_back({"/DeviceGray", 1, bits, {0.25, 0.75}});
+    cases.push_back({"/DeviceGray", 1, bits, {1, 0.5}});  // a range, not an inversion
     cases.push_back({"[ /CalGray << /WhitePoint [ 0.9505 1 1.089 ] >> ]", 1, bits, {}});
     cases.push_back({"/DeviceRGB", 3, bits, {}});
     cases.push_back({"/DeviceRGB", 3, bits, {1, 0, 1, 0, 1, 0}});
