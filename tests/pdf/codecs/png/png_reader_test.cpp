@@ -220,6 +220,11 @@ TEST(PNGReader, ChunkLengthsAreCheckedAgainstTheData) {
   // A second header cannot change the size after the first.
   const TPNGReader twice = Read(MakePNG({Chunk("IHDR", IHDR(4, 1, 8, 0)), Chunk("IHDR", IHDR(4000, 4000, 8, 0))}));
   EXPECT_EQ(twice.Width, 4u);
+  // A palette holds at most the 256 entries an 8-bit index can name.
+  const TPNGReader palette = Read(MakePNG({Chunk("IHDR", IHDR(4, 1, 8, 3)), Chunk("PLTE", std::string(300 * 3, 'p')),
+                                           Chunk("IEND", "")}));
+  EXPECT_EQ(palette.PaletteCount, 256u);
+  EXPECT_EQ(palette.Palette.size(), 768u);
 }
 
 // Image data split over many chunks (empty ones, others between them, the last one cut) are

@@ -242,3 +242,36 @@ TEST(TIFFReaderOracle, CutLZWStripOfFourSamples) {
   EXPECT_EQ(rgb.substr(0, row * p.RowsPerStrip), expected.substr(0, row * p.RowsPerStrip));
   EXPECT_EQ(rgb.substr(rgb.size() - row), std::string(row, '\xFF'));
 }
+
+// A bilevel page that leaves out BitsPerSample and Compression takes the baseline's defaults
+// (one bit a sample, no compression), as libtiff reads it.
+TEST(TIFFReaderOracle, MissingTagsTakeTheBaselineDefaults) {
+  REQUIRE_TOOL("tifftopnm");
+  testsupport::TempDir dir;
+  // 10 x 3 pixels, min-is-white: a 1 bit is black.
+  const std::string rows("\xF0\x40" "\x0F\x80" "\xAA\xC0", 6);
+  tifftest::Builder b;
+  const uint32_t data = b.Data(rows);
+  b.SetFirst(b.Directory({tifftest::Builder::Long(256, {10}), tifftest::Builder::Long(257, {3}),
+                          tifftest::Builder::Short(262, {0}), tifftest::Builder::Long(273, {data}),
+                          tifftest::Builder::Long(279, {uint32_t(rows.size())})}));
+  const std::string path = dir.File("defaults.tif");
+  testsupport::WriteFile(path, b.bytes());
+  std::string pbm;
+  ASSERT_EQ(testsupport::Run("tifftopnm -byrow " + path + " 2>/dev/null", &pbm), 0);
+  ASSERT_EQ(pbm.substr(0, 3), "P4\n") << "libtiff reads a bilevel page";
+  ASSERT_EQ(pbm.substr(pbm.size() - rows.size()), rows);
+
+  TPDFTIFF t = Load(b.bytes());
+  ASSERT_EQ(t.PageCount, 1);
+  EXPECT_EQ(t.Pages[0].Compression, kTIFFNone);
+  EXPECT_EQ(t.Pages[0].BitsPerSample, 1u);
+  ASSERT_TRUE(t.DecodePage(1));
+  std::string expected;
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 10; ++x) {
+      const bool black = (uint8_t(rows[size_t(2 * y + x / 8)]) >> (7 - x % 8)) & 1;
+      expected.append(3, black ? '\0' : '\xFF');
+    }
+  EXPECT_EQ(tifftest::BitmapRGB(*t.Bitmap), expected);
+}
