@@ -217,7 +217,8 @@ TInlineColorSpace InlineColorSpace(std::string_view value, TPDFDictionary* resou
     const auto* base = PDFCast<TPDFName>(Resolve(array->GetItem(1), resolver));
     cs.Base = base ? base->Name() : std::string();
     const auto* hival = PDFCast<TPDFNumeric>(Resolve(array->GetItem(2), resolver));
-    cs.HiVal = hival ? std::clamp(hival->AsInteger(), 0, 255) : 255;
+    // A negative HiVal names no entry (every index black); above 255 no index reaches.
+    cs.HiVal = hival ? std::clamp(hival->AsInteger(), -1, 255) : 255;
     TPDFObject* lookup = Resolve(array->GetItem(3), resolver);
     if (const auto* s = PDFCast<TPDFString>(lookup)) {
       cs.Lookup = s->Value();
@@ -226,7 +227,7 @@ TInlineColorSpace InlineColorSpace(std::string_view value, TPDFDictionary* resou
       if (!stream->Decode(cs.Lookup)) cs.Lookup = stream->Data();
     }
     const size_t per = cs.Base == "DeviceCMYK" ? 4 : cs.Base == "DeviceGray" ? 1 : 3;
-    const size_t need = size_t(cs.HiVal + 1) * per;
+    const size_t need = size_t(std::max(cs.HiVal + 1, 0)) * per;
     if (cs.Lookup.size() < need) cs.Lookup.resize(need, '\0');
   }
   return cs;
@@ -243,8 +244,9 @@ namespace {
 void ExpandThroughLookup(TPDFInlineImage& image, const TInlineColorSpace& cs) {
   const auto* lut = reinterpret_cast<const uint8_t*>(cs.Lookup.data());
   auto entry = [&](uint32_t index, size_t per, std::string& out) {
+    if (cs.HiVal < 0) return out.append(per, '\0');  // no entry: black
     const size_t i = std::min<uint32_t>(index, uint32_t(cs.HiVal));
-    out.append(reinterpret_cast<const char*>(lut) + i * per, per);
+    return out.append(reinterpret_cast<const char*>(lut) + i * per, per);
   };
   std::string out;
   if (cs.Base == "DeviceRGB" && image.BitsPerComponent == 8) {

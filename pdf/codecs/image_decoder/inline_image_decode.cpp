@@ -52,6 +52,9 @@ void TPDFImageDecoder::SetInlineImage(const TPDFInlineImage& Image, TPDFStructur
         TPDFStructure& store = Owner ? *Owner : scratch;
         TPDFObject* array = store.ParseObject(text);
         ColorSpace = ResolveColorSpace(array);
+        // An inline table's highest index that is no number reads as 0.
+        if (ColorSpace == "Indexed")
+          if (auto* parts = PDFCast<TPDFArray>(array); parts && !PDFCast<TPDFNumeric>(parts->GetItem(2))) HiVal = 0;
         auto device = [](const std::string& s) { return s == "DeviceGray" || s == "DeviceRGB" || s == "DeviceCMYK"; };
         const bool copied = device(ColorSpace) || (ColorSpace == "Indexed" && device(IndexedBase));
         if (copied) {

@@ -87,6 +87,18 @@ TEST(InlineImage, JPEGDataEndAtTheirEndMarker) {
   EXPECT_EQ(text.substr(size_t(p.position - 1)), " Q") << "the end read as a token is passed";
 }
 
+// Fill bytes (FF) before a marker and markers that have no length (TEM, FF 01) are stepped
+// over by the walk to the end-of-image marker.
+TEST(InlineImage, JPEGFillBytesAndMarkersWithoutLengthAreWalked) {
+  const std::string jpeg = std::string("\xFF\xD8\xFF\xFF\xE0\x00\x04", 7) + "ab\xFF\x01" +
+                           std::string("\xFF\xDA\x00\x03", 4) + "x\x12 EI ok \xFF\xD9";
+  const std::string text = "BI /W 1 /H 1 /CS /RGB /BPC 8 /F /DCT ID " + jpeg + " EI Q";
+  const Parsed p = Parse(text);
+  ASSERT_TRUE(p.ok);
+  EXPECT_EQ(p.image.Data, jpeg);
+  EXPECT_EQ(text.substr(size_t(p.position - 1)), " Q");
+}
+
 // ASCII85 data end at "~>", even when "EI" stands inside them.
 TEST(InlineImage, ASCII85DataEndAtTheirMarker) {
   const std::string a85 = "9jqo EI mnopqrstuvwxyz ^BlbD-~>";
@@ -250,6 +262,22 @@ TEST(InlineImage, DecodesLikeAnImageXObject) {
   ASSERT_FALSE(stencil->Failed);
   EXPECT_EQ(stencil->BitsPerComponent, 1);
   EXPECT_EQ(stencil->MaskKind, kMaskStencil);
+
+  // A highest index that is no number reads as 0: every index takes entry 0.
+  auto named = decode("BI /W 2 /H 1 /CS [ /I /RGB /x <FF000000FF00> ] /BPC 8 ID " + std::string("\x00\x01", 2) + " EI ");
+  ASSERT_FALSE(named->Failed);
+  px = DecodedPixels(*named);
+  EXPECT_EQ(px.Rgb(0, 0), Rgb(255, 0, 0));
+  EXPECT_EQ(px.Rgb(1, 0), Rgb(255, 0, 0));
+  // A negative one names no entry: black.
+  auto* resources = PDFCast<TPDFDictionary>(
+      t.Parse("<< /ColorSpace << /N [ /Indexed /DeviceRGB -3 <FF0000> ] /M [ /Indexed1 /DeviceRGB -3 <FF0000> ] >> >>"));
+  for (const char* name : {"/N", "/M"}) {
+    SCOPED_TRACE(name);
+    auto none = decode(std::string("BI /W 1 /H 1 /CS ") + name + " /BPC 8 ID " + std::string(1, '\0') + " EI ", resources);
+    ASSERT_FALSE(none->Failed);
+    EXPECT_EQ(DecodedPixels(*none).Rgb(0, 0), 0u);
+  }
 
   // Nothing decodable: failed, nothing raised.
   EXPECT_TRUE(decode("BI /W 0 /H 1 /CS /G /BPC 8 ID x EI ")->Failed);

@@ -165,6 +165,9 @@ TEST(ImageUnpacking, DrawOnlyKeepsTheBitmapInsteadOfPNG) {
   EXPECT_EQ(drawn->DataStream, nullptr);
   EXPECT_EQ(drawn->DataFormat, kDataNone);
   ASSERT_NE(drawn->Bitmap, nullptr);
+  // What the decoder holds is its bitmap: the size it reports counts the bitmap's rows.
+  EXPECT_TRUE(drawn->Data.empty());
+  EXPECT_EQ(drawn->GetDataSize(), drawn->Bitmap->Dib().Stride() * 5);
   const Pixels a = DecodedPixels(*png), b = BitmapPixels(*drawn->Bitmap);
   ASSERT_EQ(b.width, 7);
   ASSERT_EQ(b.height, 5);
