@@ -243,3 +243,15 @@ TEST(ImageHostile, AnExceptionWhileDecodingFailsThatImageOnly) {
     EXPECT_FALSE(d->Decoded);
   }
 }
+
+// Handed no colour manager, the decoder converts with one of its own.
+TEST(ImageHostile, NoColourManagerMeansTheDecodersOwn) {
+  TestStore t;
+  auto d = std::make_unique<TPDFImageDecoder>();
+  d->SetColorManager(nullptr);
+  ASSERT_NE(d->ColorManager, nullptr);
+  EXPECT_TRUE(d->OwnsColorManager);
+  d->SetImage(t.Image("<< /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceCMYK >>", std::string(4, '\0')));
+  ASSERT_FALSE(d->Failed);
+  EXPECT_EQ(DecodedPixels(*d).Rgb(0, 0), 0xFFFFFFu);
+}
