@@ -9,6 +9,7 @@
 #include "platform/gdi/png_image.h"
 #include "tests/pdf/codecs/ccitt/ccitt_test_util.h"
 #include "tests/pdf/codecs/image_decoder/image_test_util.h"
+#include "tests/pdf/render/canvas/canvas_test_support.h"
 #include "tests/pdf/image_support/image_cases.h"
 
 using namespace imgtest;
@@ -138,6 +139,22 @@ print(' '.join('%02x%02x%02x' % p for p in srgb.getdata()))
     EXPECT_LE(worst, 3);
     ASSERT_GE(moved, 20) << "the profile should change the colours";
   }
+  // Drawn pixel for pixel by a renderer that decodes while drawing: the same colours.
+  auto drawn = std::make_unique<TPDFImageDecoder>();
+  drawn->Settings = canvastest::SettingsFor(canvastest::ProviderPath());
+  drawn->DrawOnly = true;
+  drawn->DecodeWhileDrawing = true;
+  drawn->SetImage(
+      t.Image("<< /Width 16 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /DCTDecode >>", jpeg));
+  ASSERT_FALSE(drawn->Failed);
+  auto page = canvastest::WhiteBitmap(16, 8);
+  {
+    auto canvas = canvastest::CanvasOn(*page, kBackEndGDIPlus);
+    drawn->DrawImage(*canvas, {16, 0, 0, -8, 0, 8}, 0);
+  }
+  int worst = 0;
+  for (int i = 0; i < 128; ++i) worst = std::max(worst, Distance(canvastest::Pixel(*page, i % 16, i / 16), converted[size_t(i)]));
+  EXPECT_LE(worst, 3);
 }
 
 TEST(DCTPath, PassThroughKeepsTheJpegBytes) {
