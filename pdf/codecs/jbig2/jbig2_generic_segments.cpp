@@ -62,6 +62,7 @@ void TGenericRegionSegment::ReadSegment() {
     }
     mmrLength = int64_t(coded.size());
   }
+  if (GoesNowhere()) return;
   TJBIG2Bitmap* bitmap = Factory().Create(RegionWidth, rows);
   if (!bitmap) return;
   if (mmr) {
@@ -90,7 +91,7 @@ void TRefinementRegionSegment::ReadSegment() {
     params.AdaptiveY[1] = r.ReadSignedByte();
   }
   const auto& referred = header_->ReferredToSegments;
-  if (referred.size() > 1) return;
+  if (referred.size() > 1 || GoesNowhere()) return;
   TPageInformationSegment* page = decoder_.FindPageSegment(header_->PageAssociation);
   if ((referred.empty() || immediate_) && page) page->ReachRow(int64_t{RegionY} + RegionHeight);
   TJBIG2Bitmap* reference = nullptr;

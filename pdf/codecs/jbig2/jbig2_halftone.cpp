@@ -58,6 +58,7 @@ void TPatternDictionarySegment::ReadSegment() {
 void THalftoneRegionSegment::ReadSegment() {
   TStreamReader& r = Reader();
   ReadRegionInformation();
+  if (GoesNowhere()) return;
   Flags.SetValue(r.ReadByte());
   const int64_t gridWidth = r.ReadUInt32(), gridHeight = r.ReadUInt32();
   const int64_t gridX = static_cast<int32_t>(r.ReadUInt32()), gridY = static_cast<int32_t>(r.ReadUInt32());

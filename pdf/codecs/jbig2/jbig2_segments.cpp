@@ -46,6 +46,12 @@ void TRegionSegment::Deliver(TJBIG2Bitmap* bitmap) {
   Factory().Release(bitmap);
 }
 
+bool TRegionSegment::GoesNowhere() {
+  if (!immediate_) return false;
+  const TPageInformationSegment* page = decoder_.FindPageSegment(header_->PageAssociation);
+  return !page || !page->PageBitmap;
+}
+
 void TPageInformationSegment::ReadSegment() {
   TStreamReader& r = Reader();
   PageWidth = r.ReadUInt32();

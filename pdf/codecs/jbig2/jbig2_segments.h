@@ -100,6 +100,9 @@ class TRegionSegment : public TSegment {
   void ReadRegionInformation();
   // Hands the region's bitmap to its page (immediate) or to the bitmap list (intermediate).
   void Deliver(TJBIG2Bitmap* bitmap);
+  // An immediate region whose page has no picture (no page information, or a page too large
+  // to be made) would go nowhere: it is not decoded.
+  bool GoesNowhere();
   bool immediate_;
 };
 

@@ -55,6 +55,7 @@ THuffmanTable ReadSymbolCodeTable(TStreamReader& r, THuffmanDecoder& huffman, si
 void TTextRegionSegment::ReadSegment() {
   TStreamReader& r = Reader();
   ReadRegionInformation();
+  if (GoesNowhere()) return;
   Flags.SetValue(r.ReadUInt16());
   const bool huffman = Flags.GetValue("SB_HUFF") != 0;
   const bool refine = Flags.GetValue("SB_REFINE") != 0;

@@ -169,6 +169,34 @@ TEST(JBIG2Hostile, RegionsOfMillionsOfPixelsWalkWhatTheirBytesCode) {
   }
 }
 
+// An immediate region whose page has no picture (a page too large to be made, or a page
+// association no page has) goes nowhere: it is not decoded at all. Intermediate regions are.
+TEST(JBIG2Hostile, RegionsThatGoNowhereAreNotDecoded) {
+  const std::string adaptive("\x03\xFF\xFD\xFF\x02\xFE\xFE\xFE", 8);
+  const std::string region = RegionInfo(4096, 4096, 0, 0, 0) + char(0) + adaptive + std::string(12, '\x5A');
+  StreamBuilder s;
+  s.Add(48, PageInfo(1048848, 131071));  // 2^37 pixels: no picture is made
+  s.Add(38, region);
+  s.Add(38, region, {}, 2);  // page 2 has no page information
+  s.Add(36, region);         // intermediate
+  s.Add(42, RegionInfo(4096, 4096, 0, 0, 0) + '\x01' + std::string(12, '\x5A'));
+  jbig2::TJBIG2StreamDecoder d;
+  d.Decode(Span(s.Bytes));
+  for (uint32_t n : {1u, 2u}) {
+    const auto* g = dynamic_cast<const jbig2::TGenericRegionSegment*>(d.FindSegment(n));
+    ASSERT_NE(g, nullptr) << n;
+    EXPECT_EQ(g->PixelsDecoded, 0) << n;
+  }
+  const auto* intermediate = dynamic_cast<const jbig2::TGenericRegionSegment*>(d.FindSegment(3));
+  ASSERT_NE(intermediate, nullptr);
+  EXPECT_GT(intermediate->PixelsDecoded, 0);
+  const auto* refinement = dynamic_cast<const jbig2::TRefinementRegionSegment*>(d.FindSegment(4));
+  ASSERT_NE(refinement, nullptr);
+  EXPECT_EQ(refinement->PixelsDecoded, 0);
+  TZRXJBIG2Decoder facade;
+  EXPECT_FALSE(facade.DecodeWithoutGlobals(Span(s.Bytes)));
+}
+
 TEST(JBIG2Hostile, ReferencesToMissingLaterOrSelfSegments) {
   std::vector<Bitmap> symbols = {TextLike(5, 6, 1), TextLike(7, 6, 2)};
   std::vector<TextInstance> instances(4);
