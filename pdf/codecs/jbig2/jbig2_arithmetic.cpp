@@ -59,7 +59,7 @@ void TArithmeticDecoder::Start() {
 void TArithmeticDecoder::ByteIn() {
   if (b_ == 0xFF) {
     if (b1_ > 0x8F) {
-      // A marker: one-bits are shifted in from now on.
+      // A marker: no byte is read; C stays as it is, so zero bits are shifted in from now on.
       ct_ = 8;
       if (pastEnd_ <= kPastEndAllowance) ++pastEnd_;
     } else {
