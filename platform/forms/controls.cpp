@@ -119,6 +119,7 @@ const TClassInfo& TControl::StaticClassInfo() {
           .Prop("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, {.Default = 1})
           .Prop("Cursor", &TControl::Cursor, &TControl::SetCursor, {.Idents = &CursorIdents(), .Default = 0})
           .Prop("BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode, {.Enum = &BiDiModeEnumInfo(), .Default = 0})
+          .StoredIf(&TControl::IsBiDiModeStored)
           .Prop("ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode, {.Default = 1})
           .Event("OnClick", &TControl::OnClick)
           .Event("OnDblClick", &TControl::OnDblClick)

@@ -163,6 +163,8 @@ class TControl : public TComponent {
   void SetBiDiMode(TBiDiMode m);
   bool ParentBiDiMode() const { return parentBiDiMode_; }
   void SetParentBiDiMode(bool v);
+  // A mode taken from the parent is not written with the control.
+  bool IsBiDiModeStored() const { return !parentBiDiMode_; }
   bool UseRightToLeftReading() const { return biDiMode_ != bdLeftToRight; }
 
   // Messages go through WindowProc (replaceable; the default calls WndProc).

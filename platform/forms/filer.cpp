@@ -394,7 +394,9 @@ void TWriter::WriteProperties(const TObjectRef& obj, const std::string& prefix, 
   if (depth > 8) return;
   for (const TPropInfo* p : obj.Class->AllProps()) {
     // A component's name is written in its object line; other objects' names are properties.
-    if (!p->Stored || (SameTextAscii(p->Name, "Name") && dynamic_cast<TComponent*>(obj.AsTObject()))) continue;
+    if (!p->Stored || (p->IsStored && !p->IsStored(obj.Ptr)) ||
+        (SameTextAscii(p->Name, "Name") && dynamic_cast<TComponent*>(obj.AsTObject())))
+      continue;
     TFormProperty fp;
     fp.name = prefix + p->Name;
     TFormValue& v = fp.value;

@@ -58,6 +58,7 @@ struct TPropInfo {
   std::type_index MethodType = typeid(void);  // tkMethod: std::function<signature>
   std::optional<int64_t> Default;      // ordinal kinds: not written when equal
   bool Stored = true;
+  std::function<bool(void*)> IsStored;  // when set, whether this object's value is written
 
   // Accessors on an object passed as described in the header comment. Absent setters make the
   // property read-only.
@@ -255,6 +256,12 @@ class TClassBuilder {
       return true;
     };
     info_.Fields.push_back(std::move(f));
+    return *this;
+  }
+  // The property added last is written only for objects whose `stored` answers true.
+  template <class C>
+  TClassBuilder& StoredIf(bool (C::*stored)() const) {
+    if (!info_.Props.empty()) info_.Props.back().IsStored = [stored](void* p) { return (Self<C>(p).*stored)(); };
     return *this;
   }
   TClassBuilder& Creator(std::function<TComponent*(TComponent*)> create) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/forms/combo_box.h"
+#include "platform/forms/filer.h"
 #include "platform/forms/form.h"
 #include "platform/forms/list_box.h"
 #include "platform/forms/menus.h"
@@ -271,6 +272,20 @@ TEST_F(RightToLeft, ControlsTakeTheirParentsModeAndFollowIt) {
   EXPECT_EQ(buttonLeft(pick), 2);
   EXPECT_EQ(buttonLeft(inner), 2);
   EXPECT_TRUE(barAtLeft());
+  // Written out, a control stores only a mode of its own: a followed mode is its parent's to say.
+  const auto written = [](TComponent* c) {
+    const std::string text = ComponentToText(c);
+    std::string lines;
+    for (const char* key : {"  BiDiMode = ", "  ParentBiDiMode = "}) {
+      const size_t at = text.find(key);
+      if (at != std::string::npos) lines += text.substr(at + 2, text.find('\n', at) - at - 1);
+    }
+    return lines;
+  };
+  EXPECT_EQ(written(pick), "");
+  EXPECT_EQ(written(inner), "");
+  EXPECT_EQ(written(own), "BiDiMode = bdRightToLeftReadingOnly\nParentBiDiMode = False\n");
+  EXPECT_EQ(written(plain), "ParentBiDiMode = False\n");
 
   form->SetBiDiMode(bdLeftToRight);
   Pump();
