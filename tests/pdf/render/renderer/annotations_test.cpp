@@ -144,6 +144,17 @@ TEST(Annotations, LinkBorders) {
   }
 }
 
+// A border's width is in the page's units: at 144 dots per inch "Border [0 0 2]" is four pixels
+// wide (the clip to the Rect comes after the stroke, as the other paints' clips do).
+TEST(Annotations, LinkBordersScaleWithTheResolution) {
+  AnnotPage p("", "[5 0 R]", {"<< /Subtype /Link /Rect [20 20 80 60] /Border [0 0 2] >>"});
+  std::string error;
+  const testraster::Raster r = rendertest::RenderOurs(p.pdf, p.page, &error, 144);
+  EXPECT_EQ(error, "");
+  ASSERT_EQ(r.Width, 200);
+  for (int x = 37; x <= 42; ++x) EXPECT_EQ(PixelAt(r, x, 100), x == 37 || x == 42 ? kWhite : kBlack) << x;
+}
+
 TEST(Annotations, LinkDashesRepeatAnOddArray) {
   AnnotPage dashed("", "[5 0 R]", {"<< /Subtype /Link /Rect [10 10 90 60] /Border [0 0 2 [3]] >>"});
   AnnotPage doubled("", "[5 0 R]", {"<< /Subtype /Link /Rect [10 10 90 60] /Border [0 0 2 [3 3]] >>"});
