@@ -289,6 +289,7 @@ bool ParseInlineImage(std::string_view Content, int32_t& Position, TPDFInlineIma
     } else if (token == "/CS" || token == "/ColorSpace") {
       Image.ColorSpace = ReadValue(Content, pos, true);
       if (!Image.ColorSpace.empty() && Image.ColorSpace[0] == '/') {
+        Image.ColorSpaceResource = Image.ColorSpace.substr(1);
         cs = InlineColorSpace(Image.ColorSpace, Resources, Resolver);
         Image.ColorSpace = cs.Name;
       } else {

@@ -140,7 +140,10 @@ void TPDFRenderer::OpInlineImage(TPDFContentRun& run) {
   }
   run.Position = std::min(size_t(position - 1), run.Text.size());
   if (Mode == kRenderTextExtraction || !run.Visible) return;
-  inlineImage.ColorSpaceObject = InlineImageColorSpace(run, inlineImage.ColorSpace);
+  // The parser has put the space's family in place of the name; the resource is found by the
+  // name the image's dictionary gave.
+  inlineImage.ColorSpaceObject = InlineImageColorSpace(
+      run, inlineImage.ColorSpaceResource.empty() ? inlineImage.ColorSpace : inlineImage.ColorSpaceResource);
   TPDFImageDecoderOwner decoder = NewDecoder();
   PrepareDecoder(*decoder, run);
   decoder->SetInlineImage(inlineImage, Store);

@@ -165,6 +165,36 @@ TEST(Interpreter, HiddenOptionalContentHidesInlineImagesToo) {
   EXPECT_EQ(rendertest::PixelAt(r, 5, 95), 0x0101FFu);
 }
 
+// An inline image whose colour space is a resource of a special family is drawn through that
+// space, as poppler draws it: a Separation's tint transform, Lab and ICCBased.
+TEST(Interpreter, InlineImagesTakeTheirSpacesFromTheResources) {
+  struct Case {
+    const char* what;
+    const char* space;  // object 5
+    const char* samples;
+    uint32_t colour;
+  } cases[] = {
+      {"separation", "[/Separation /Spot /DeviceRGB << /FunctionType 2 /Domain [0 1] /C0 [1 1 1] /C1 [0 0 1] /N 1 >>]",
+       "\xFF", 0x0000FFu},
+      {"lab", "[/Lab << /WhitePoint [0.9505 1 1.089] /Range [-100 100 -100 100] >>]", "\x01\x80\x80", 0x000000u},
+      {"icc grey", "[/ICCBased 6 0 R]", "\x40", 0x404040u},
+  };
+  for (const auto& c : cases) {
+    TestPdf pdf;
+    const int page = pdf.AddPage(std::string("q 100 0 0 100 0 0 cm BI /W 1 /H 1 /CS /Cs1 /BPC 8 ID ") + c.samples +
+                                     " EI Q",
+                                 "<< /ColorSpace << /Cs1 5 0 R >> >>");
+    pdf.Add(c.space);
+    pdf.AddStream("<< /N 1 /Alternate /DeviceGray >>", "");
+    std::string error;
+    const testraster::Raster r = rendertest::RenderOurs(pdf, page, &error);
+    EXPECT_EQ(error, "") << c.what;
+    const uint32_t got = rendertest::PixelAt(r, 50, 50);
+    for (int shift : {0, 8, 16})
+      EXPECT_NEAR(int((got >> shift) & 0xFF), int((c.colour >> shift) & 0xFF), 3) << c.what << std::hex << " " << got;
+  }
+}
+
 TEST(Interpreter, MembershipPolicies) {
   TestPdf pdf;
   const int page = pdf.AddPage("");
