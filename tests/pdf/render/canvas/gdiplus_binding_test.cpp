@@ -326,6 +326,21 @@ TEST(DaubrixSetup, MetafileRecordingThatTheProviderCannotDoIsReportedNotCrashed)
   EXPECT_EQ(emf.Size(), 0);
 }
 
+// A canvas that started GDI+ and then falls back to GDI (here: the provider records no picture
+// without a width) shuts its start-up down before the binding goes.
+TEST(DaubrixSetup, AFallBackShutsDownTheGdiplusItStarted) {
+  TWZRXGDIPlus probe;
+  ASSERT_EQ(probe.Load(Wide(CopyProviderPath()), false), TWZRXGDIPlus::kReady);
+  gdiplus::CLSID clsid{};
+  ASSERT_FALSE(probe.GetEncoderClsid(u"image/bmp", clsid)) << "the fixture provider is already started";
+  TMemoryStream emf;
+  TPDFDaubrix canvas;
+  canvas.SetMetafileStream(0, 50, &emf);
+  canvas.Setup(nullptr, SettingsFor(CopyProviderPath()));
+  ASSERT_EQ(canvas.BackEnd(), kBackEndGDI);
+  EXPECT_FALSE(probe.GetEncoderClsid(u"image/bmp", clsid)) << "GDI+ left started under the fall-back";
+}
+
 TEST(DaubrixSetup, MetafileRecordingReachesTheStreamWhenTheCanvasGoes) {
   TMemoryStream emf;
   {
