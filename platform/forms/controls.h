@@ -243,6 +243,9 @@ class TWinControl : public TControl {
   bool HandleAllocated() const { return handle_ != nullptr; }
   void HandleNeeded() { Handle(); }
   void DestroyHandle();
+  // The window is made again (CM_RECREATEWND): the old one goes, and a new one comes at once
+  // where the parent has its window, keeping the focus the old one had.
+  void RecreateWnd();
   // The procedure that was the window's before the control subclassed it.
   WNDPROC DefWndProc() const { return defWndProc_; }
 

@@ -110,10 +110,7 @@ void TListView::SetColumns(TCollection* c) {
 void TListView::SetViewStyle(TViewStyle v) {
   if (v == viewStyle_) return;
   viewStyle_ = v;
-  if (HandleAllocated()) {
-    DestroyHandle();
-    if (Parent()) HandleNeeded();
-  }
+  RecreateWnd();
 }
 
 int TListView::AddItem(const std::string& caption, const std::vector<std::string>& subItems) {

@@ -168,6 +168,10 @@ void TWinControl::DestroyHandle() {
   destroyingHandle_ = false;
 }
 
+void TWinControl::RecreateWnd() {
+  if (handle_) Perform(CM_RECREATEWND, 0, 0);
+}
+
 LRESULT TWinControl::MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   TMessage m{msg, wParam, lParam, 0};
   try {
@@ -404,6 +408,13 @@ void TWinControl::WndProc(TMessage& m) {
     case CM_BIDIMODECHANGED:
       BiDiModeChanged();
       return;
+    case CM_RECREATEWND: {
+      const bool focused = Focused();
+      DestroyHandle();
+      if (parent_ && parent_->HandleAllocated()) HandleNeeded();
+      if (focused && handle_) ::SetFocus(handle_);
+      return;
+    }
     case CM_ENTER:
       DoEnter();
       return;

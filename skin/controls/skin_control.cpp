@@ -29,11 +29,42 @@ int SkinMulDiv(int a, int b, int c) {
 
 void CopyBitmap(const TBitmap& source, TBitmap& dest) { dest.Assign(source); }
 
+// Hears of the control's end for its wrapper (the wrapper belongs to the control, as an owned
+// component belongs to its owner).
+class TSkinControlWatch : public TComponent {
+ public:
+  explicit TSkinControlWatch(TSkinControl* skinner) : TComponent(nullptr), skinner_(skinner) {}
+  void Notification(TComponent* component, TOperation operation) override {
+    TComponent::Notification(component, operation);
+    // The wrapper, and this watch with it, may be freed here: nothing is touched afterwards.
+    if (operation == opRemove && skinner_ && component == skinner_->Control) skinner_->ControlFreed();
+  }
+
+ private:
+  TSkinControl* skinner_;
+};
+
 TSkinControl::TSkinControl() : link_(std::make_shared<Link>()) { link_->self = this; }
 
 TSkinControl::~TSkinControl() {
   link_->self = nullptr;
   Detach();
+}
+
+void TSkinControl::ControlFreed() {
+  // What the wrapper replaced belonged to the control; nothing is given back to it.
+  oldWindowProc_ = nullptr;
+  Control = nullptr;
+  GraphicControl = nullptr;
+  Active = false;
+  AttachState = kAttachDestroyed;
+  MouseState = 0;
+  if (!FormSkin) return;
+  if (Depth > 0) {
+    Doomed = true;
+    return;
+  }
+  FormSkin->DropSkinner(this);  // frees this wrapper
 }
 
 // Gives the control back what was replaced, unless its window is gone; an instance another
@@ -87,6 +118,10 @@ void TSkinControl::AttachControl(TControl* control, TWinSkinForm* formSkin, TSki
 
 // The control's messages come here first; once this wrapper is gone they go where they went.
 void TSkinControl::HookWindowProc(TControl* control) {
+  if (!watch_) {
+    watch_.reset(new TSkinControlWatch(this));
+    watch_->FreeNotification(control);
+  }
   oldWindowProc_ = control->WindowProc;
   control->WindowProc = [link = link_, old = oldWindowProc_](TMessage& m) {
     if (link->self)
@@ -139,6 +174,13 @@ void TSkinControl::ApplyColor() {
 }
 
 void TSkinControl::WndProc(TMessage& message) {
+  ++Depth;
+  Dispatch(message);
+  // A wrapper whose control was freed meanwhile goes now that nothing of it runs any more.
+  if (--Depth == 0 && Doomed && FormSkin) FormSkin->DropSkinner(this);
+}
+
+void TSkinControl::Dispatch(TMessage& message) {
   if (message.Msg == CM_SKINSWITCH) {
     Active = message.WParam > 0;
     if (Active) Repaint();
@@ -161,9 +203,6 @@ bool TSkinControl::BeforeMessage(TMessage& message) {
       RestoreColor();
       Active = false;
       AttachState = kAttachDestroyed;
-      // The form wrapper lets go of this wrapper later, and skins the control again should it
-      // get a new window.
-      if (FormSkin && IsWindow(FormSkin->Window)) PostMessageW(FormSkin->Window, CM_SKINRESCROLL, 0, kSkinMagic);
       return false;
     case CM_SKINQUERY:
       message.Result = 1;

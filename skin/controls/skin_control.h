@@ -4,9 +4,11 @@
 // BeforeMessage, the control's own procedure and AfterMessage; the descendants draw the
 // control in PaintControl, off screen, and copy it in one blit.
 //
-// The form wrapper owns its control wrappers. A wrapper never outlives the window it skins in
-// a harmful way: once the window is destroyed (WM_NCDESTROY) the wrapper turns inactive and
-// never touches the control again; the procedure it installed keeps forwarding to the old one.
+// The form wrapper keeps its control wrappers; a wrapper goes with its control: when a
+// class-library control is freed, its wrapper is let go of (once no call into it is under
+// way). A wrapper never outlives the window it skins in a harmful way: once the window is
+// destroyed (WM_NCDESTROY) the wrapper turns inactive and never touches the control again; the
+// procedure it installed keeps forwarding to the old one.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +21,7 @@
 class TSkinData;
 class TWinSkinForm;
 class TGraphicControl;
+class TSkinControlWatch;
 
 // Attach states.
 inline constexpr int kAttachNone = 0, kAttached = 1, kAttachDestroyed = 6;
@@ -106,8 +109,16 @@ class TSkinControl {
   int AttachState = kAttachNone;
   TWinSkinForm* FormSkin = nullptr;
   int NoMouseForward = 0;
+  // Calls into the wrapper's procedure under way; the wrapper is not freed during one.
+  int Depth = 0;
+  // The control was freed while a call was under way: the wrapper goes once it returns.
+  bool Doomed = false;
 
  private:
+  friend class TSkinControlWatch;
+  // The control is being freed: the wrapper never touches it again and goes with it.
+  void ControlFreed();
+  void Dispatch(TMessage& message);
   // What the installed procedure calls: this wrapper while it lives, else the old procedure.
   struct Link {
     TSkinControl* self = nullptr;
@@ -115,6 +126,7 @@ class TSkinControl {
   void Detach();
   void HookWindowProc(TControl* control);
   std::shared_ptr<Link> link_;
+  TComponentPtr<TComponent> watch_;  // a TSkinControlWatch
   TWndMethod oldWindowProc_;
   TWndMethod retiredWindowProc_;  // this wrapper's WindowProc once given back
   WNDPROC instance_ = nullptr;

@@ -16,6 +16,7 @@
 #include "skin/controls/skin_control.h"
 #include "skin/controls/skin_discovery.h"
 #include "skin/controls/skin_factory.h"
+#include "skin/controls/skin_scroll_bar.h"
 #include "skin/forms/win_skin_form.h"
 #include "skin/skin_data.h"
 #include "skin/skin_manage.h"
@@ -65,7 +66,43 @@ TSkinControl* TWinSkinForm::FindSkinner(HWND window) const {
 
 void TWinSkinForm::PurgeSkinners() {
   LiveHotTool();  // a hot tool about to go is forgotten first
-  std::erase_if(ControlSkins, [](const auto& s) { return s->AttachState == kAttachDestroyed; });
+  // One whose procedure is still running goes later, when it returns.
+  std::erase_if(ControlSkins, [](const auto& s) { return s->AttachState == kAttachDestroyed && s->Depth == 0; });
+}
+
+void TWinSkinForm::DropSkinner(TSkinControl* skinner) {
+  if (HotTool == skinner) HotTool = nullptr;
+  const auto it = std::find_if(ControlSkins.begin(), ControlSkins.end(),
+                               [skinner](const auto& s) { return s.get() == skinner; });
+  if (it == ControlSkins.end()) return;
+  // Out of the list first: freeing it may free others that are listed.
+  std::unique_ptr<TSkinControl> gone = std::move(*it);
+  ControlSkins.erase(it);
+}
+
+void TWinSkinForm::ReplaceScrollbar(HWND window) {
+  if (!window || !SkinData) return;
+  for (size_t i = ControlSkins.size(); i-- > 0;) {
+    TSkinControl* old = ControlSkins[i].get();
+    if (old->Handle != window) continue;
+    const bool listView = dynamic_cast<TSkinListView*>(old) != nullptr;
+    // A control freed meanwhile has taken its wrapper with it; this one's control lives.
+    TControl* control = old->Control;
+    if (old->Depth > 0) {
+      // Still running inside its control's procedure: it goes once that returns.
+      old->Doomed = true;
+      old->Active = false;
+      old->AttachState = kAttachDestroyed;
+    } else {
+      DropSkinner(old);
+    }
+    if (!control) return;
+    auto made = CreateSkinner(listView ? "TSkinListView" : "TSkinScrollbar", 0);
+    auto* scroll = static_cast<TSkinScrollbar*>(made.get());
+    ControlSkins.push_back(std::move(made));
+    scroll->AttachScroll(control, SkinData, this, 0);
+    return;
+  }
 }
 
 TSkinControl* TWinSkinForm::Adopt(std::unique_ptr<TSkinControl> skinner, TControl* control, bool container) {

@@ -127,6 +127,11 @@ class TWinSkinForm : public TComponent {
   TSkinControl* FindSkinner(HWND window) const;
   // Frees the control wrappers whose windows are gone.
   void PurgeSkinners();
+  // Frees a control wrapper whose control has gone (it is no longer listed).
+  void DropSkinner(TSkinControl* skinner);
+  // CM_SKINRESCROLL: the scroll-bar wrapper of a window made again is replaced by a new one of
+  // its family on the control's new window.
+  void ReplaceScrollbar(HWND window);
 
   // ---- State ----
   TSkinManage* Manager;

@@ -103,7 +103,7 @@ bool TWinSkinForm::Stage1(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRE
       result = 0;
       return true;
     case CM_SKINRESCROLL:
-      if (Applied) SkinFormChildren();
+      ReplaceScrollbar(reinterpret_cast<HWND>(wParam));
       result = 0;
       return true;
     case CM_SKINQUERY:

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/forms/application.h"
+#include "platform/forms/button.h"
 #include "platform/forms/form.h"
 #include "platform/forms/list_box.h"
 #include "platform/forms/list_view.h"
@@ -300,6 +301,73 @@ TEST_F(SkinnedScrollBars, ARawWindowsTwoBarsAndTheirCorner) {
   EXPECT_EQ(Screen(w.right - 2, w.bottom - 2), kFace);
   DestroyWindow(host);
   Pump();
+}
+
+}  // namespace
+
+namespace {
+
+// A control made again (CM_RECREATEWND): its scroll-bar wrapper is replaced by a new one of the
+// same family on the new window, and the old one, with its bar windows, goes.
+TEST_F(SkinnedScrollBars, AControlMadeAgainGetsANewWrapperOfItsFamily) {
+  auto* grid = dynamic_cast<TListView*>(form->FindComponent("Grid"));
+  for (int i = 0; i < 80; ++i) grid->AddItem("row " + std::to_string(i));
+  Pump();
+  auto* old = dynamic_cast<TSkinListView*>(Wrapper()->FindSkinner(grid));
+  ASSERT_NE(old, nullptr);
+  const HWND oldWindow = grid->Handle();
+  const HWND oldBar = old->VertBar->HandleIfAllocated();
+  ASSERT_TRUE(oldBar && IsWindow(oldBar));
+  const size_t count = Wrapper()->ControlSkins.size();
+  // The family is the old wrapper's, whatever the discovery would choose now.
+  sd->OnSkinControl = nullptr;
+  grid->SetViewStyle(vsList);
+  grid->SetViewStyle(vsReport);  // made again twice
+  Pump();
+  ASSERT_NE(grid->Handle(), oldWindow);
+  auto* now = dynamic_cast<TSkinListView*>(Wrapper()->FindSkinner(grid));
+  ASSERT_NE(now, nullptr) << "a list view's wrapper again";
+  EXPECT_EQ(now->Handle, grid->Handle());
+  EXPECT_EQ(Wrapper()->ControlSkins.size(), count) << "the old wrappers are gone";
+  EXPECT_FALSE(IsWindow(oldBar)) << "with their bar windows";
+  EXPECT_EQ(now->HeaderSkin != nullptr, SendMessageW(grid->Handle(), LVM_GETHEADER, 0, 0) != 0);
+  ASSERT_TRUE(now->VertBar->BarVisible);
+  SCROLLBARINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetScrollBarInfo(grid->Handle(), OBJID_VSCROLL, &info));
+  EXPECT_EQ(Screen((info.rcScrollBar.left + info.rcScrollBar.right) / 2, info.rcScrollBar.bottom - 3),
+            ScrollFrame(13));
+  // Any other scrolling control gets the plain scroll-bar wrapper.
+  Fill(40);
+  list->RecreateWnd();
+  Pump();
+  TSkinControl* again = Wrapper()->FindSkinner(list);
+  ASSERT_NE(again, nullptr);
+  EXPECT_STREQ(again->KindName(), "TSkinScrollbar");
+  EXPECT_EQ(again->Handle, list->Handle());
+  EXPECT_TRUE(ListSkin()->VertBar->BarVisible);
+}
+
+// Only a scroll-bar wrapper asks for that: a push button given a new window keeps the wrapper
+// that died with the old one, which lets the new window draw itself, until the form's controls
+// are walked again.
+TEST_F(SkinnedScrollBars, OnlyScrollingControlsAreSkinnedAgainAtOnce) {
+  auto* button = CreateComponent<TButton>(form);
+  button->SetBounds(10, 220, 80, 24);
+  button->SetParent(form);
+  Wrapper()->SkinChildren(button, form);
+  TSkinControl* first = Wrapper()->FindSkinner(button);
+  ASSERT_NE(first, nullptr);
+  const size_t count = Wrapper()->ControlSkins.size();
+  button->RecreateWnd();
+  Pump();
+  EXPECT_EQ(Wrapper()->FindSkinner(button), nullptr);
+  EXPECT_EQ(Wrapper()->ControlSkins.size(), count);
+  EXPECT_EQ(first->AttachState, kAttachDestroyed);
+  EXPECT_NE(SendMessageW(button->Handle(), CM_SKINQUERY, 0, 0), 1);
+  // Freed, the control takes its wrapper with it.
+  button->Free();
+  EXPECT_EQ(Wrapper()->ControlSkins.size(), count - 1);
 }
 
 }  // namespace
