@@ -19,6 +19,7 @@
 #include "skin/forms/skin_draw.h"
 #include "skin/img_util.h"
 #include "skin/skin_data.h"
+#include "skin/skin_services.h"
 
 namespace {
 
@@ -285,8 +286,14 @@ bool TSkinTabSheet::BeforeMessage(TMessage& message) {
   }
 }
 
-// Pages hold no windowless controls here, so the face is all there is to paint.
-void TSkinTabSheet::PaintControl(HDC dc, const RECT& rect) { FillFace(dc, rect); }
+// The face, then the page's controls without a window of their own over it (the page's own
+// painting, which would draw them, is left out).
+void TSkinTabSheet::PaintControl(HDC dc, const RECT& rect) {
+  FillFace(dc, rect);
+  auto* page = dynamic_cast<TWinControl*>(Control);
+  if (!page) page = FindControlOfWindow(Handle);
+  if (page) page->PaintControls(dc);
+}
 
 // ---- TSkinTab31 ----
 

@@ -20,6 +20,7 @@
 #include "platform/user/window.h"
 #include "skin/controls/skin_date_time.h"
 #include "skin/controls/skin_media_player.h"
+#include "skin/controls/skin_tab.h"
 #include "skin/forms/win_skin_form.h"
 #include "skin/skin_manage.h"
 #include "tests/skin/flat_skin.h"
@@ -143,6 +144,50 @@ TEST_F(SkinnedBarsX11, TheArrowButtonAndThePlayersButtonsPassClicksOn) {
   EXPECT_EQ(Shot(mp->Panel->Handle, 75, 15), Rrggbb(kPush[0]));
   Xdo("mousemove " + At(mp->Panel->Handle, 75, 15) + " click 1");
   EXPECT_EQ(clicked, std::vector<TMPBtnType>{btStop});
+}
+
+// A page worn by the sheet wrapper (the program's own choice) with a speed button on it: the
+// button shows over the page's face, and lights up under the mouse.
+class SkinnedSheetX11 : public skintest::SkinnedX11Form {
+ protected:
+  void SetUp() override {
+    ShowOnX(kSheetForm, {"TSpeedButton=speedbutton"}, [this](TForm* f) {
+      sd->OnSkinControl = [](TComponent*, TSkinData*, TControl*, TControl*, const std::string& cls,
+                             TSkinControl*& chosen) {
+        if (cls == "TTABSHEET") chosen = new TSkinTabSheet();
+      };
+      auto* pages = dynamic_cast<TPageControl*>(f->FindComponent("Pages"));
+      auto* sheet = CreateComponent<TTabSheet>(f);
+      sheet->SetName("Sheet");
+      sheet->SetCaption("First");
+      sheet->SetParent(pages);
+      auto* speed = CreateComponent<TSpeedButton>(f);
+      speed->SetName("Speed");
+      speed->SetBounds(20, 15, 60, 30);
+      speed->SetParent(sheet);
+    });
+  }
+  static constexpr const char* kSheetForm =
+      "object SheetForm: TForm\n"
+      "  Left = 60\n  Top = 60\n  Caption = 'Sheet'\n  ClientHeight = 200\n  ClientWidth = 300\n"
+      "  object Pages: TPageControl\n    Left = 10\n    Top = 10\n    Width = 260\n    Height = 160\n  end\n"
+      "end\n";
+};
+
+TEST_F(SkinnedSheetX11, ASpeedButtonOnASkinnedSheetIsSeenAndLightsUp) {
+  if (IsSkipped() || HasFatalFailure()) return;
+  auto* sheet = Find<TTabSheet>("Sheet");
+  auto* speed = Find<TSpeedButton>("Speed");
+  ASSERT_TRUE(sheet && speed);
+  TWinSkinForm* wrapper = SkinManage()->FindForm(form->Handle());
+  ASSERT_NE(dynamic_cast<TSkinTabSheet*>(wrapper->FindSkinner(sheet)), nullptr);
+  const TPoint at = speed->ClientToScreen(TPoint{2, 2});
+  const TPoint beside = speed->ClientToScreen(TPoint{70, 2});
+  EXPECT_EQ(Shot(beside.x, beside.y), Rrggbb(kFace)) << "the page's face";
+  EXPECT_EQ(Shot(at.x, at.y), Rrggbb(kPush[0])) << "the speed button over it";
+  const TPoint middle = speed->ClientToScreen(TPoint{30, 15});
+  Xdo("mousemove " + Point(middle.x, middle.y));
+  EXPECT_EQ(Shot(at.x, at.y), Rrggbb(kPush[3])) << "hot";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // tab pictures handed to a foreign page control.
 #include <gtest/gtest.h>
 
+#include "platform/forms/bit_btn.h"
 #include "platform/forms/foreign_classes.h"
 #include "platform/forms/page_control.h"
 #include "platform/forms/rtti.h"
@@ -203,6 +204,34 @@ TEST_F(SkinnedTabs, TabSheetsStandOnTheFace) {
   skin->NoMouseForward = 1;
   TMessage again{WM_ERASEBKGND, WPARAM(out.Canvas().Handle()), 0, 0};
   EXPECT_TRUE(skin->BeforeMessage(again));
+}
+
+// A page worn by the sheet wrapper (the program's own choice) still shows the controls on it
+// that have no window of their own: a speed button, drawn from the skin's button element.
+TEST_F(SkinnedTabs, ASheetShowsItsControlsWithoutAWindow) {
+  sd->Skin3rd()->Add("TSpeedButton=speedbutton");
+  sd->OnSkinControl = [](TComponent*, TSkinData*, TControl*, TControl*, const std::string& cls,
+                         TSkinControl*& chosen) {
+    if (cls == "TTABSHEET") chosen = new TSkinTabSheet();
+  };
+  Show();
+  auto* pages = AddControl<TPageControl>(form, "Pages", 20, 20, 300, 160);
+  auto* sheet = CreateComponent<TTabSheet>(form);
+  sheet->SetCaption("Sheet");
+  sheet->SetParent(pages);
+  auto* speed = CreateComponent<TSpeedButton>(form);
+  speed->SetBounds(30, 20, 60, 30);
+  speed->SetParent(sheet);
+  Wrapper()->SkinChildren(sheet, form);
+  Wrapper()->SkinChildren(speed, sheet);
+  ASSERT_NE(dynamic_cast<TSkinTabSheet*>(Wrapper()->FindSkinner(sheet)), nullptr);
+  ASSERT_NE(Wrapper()->FindSkinner(speed), nullptr);
+  sheet->Invalidate();
+  Pump();
+  EXPECT_EQ(AtWindow(sheet->Handle(), 5, 5), kFace) << "the page's face";
+  EXPECT_EQ(AtWindow(speed, 2, 2), kPush[0]) << "the speed button over it";
+  EXPECT_EQ(AtWindow(speed, 57, 27), kPush[0]);
+  EXPECT_EQ(AtWindow(sheet->Handle(), 95, 25), kFace) << "beside the button";
 }
 
 TEST_F(SkinnedTabs, StripRectanglesTurnIntoTheHorizontalBuffer) {
