@@ -223,19 +223,10 @@ bool TSkinData::LoadSkinFrom(TSkinReader& reader) {
   ini.LoadFromStream(&scratch);
   reader_ = &reader;
   ini_ = &ini;
-  try {
-    ReadSkinIni();
-  } catch (const std::exception&) {
-    // A skin that cannot be read whole leaves no half-read model behind.
-    reader_ = nullptr;
-    ini_ = nullptr;
-    ClearModel();
-    skinNotReady_ = true;
-    return false;
-  }
+  const bool read = ReadSkinIniOrKeepModel();
   reader_ = nullptr;
   ini_ = nullptr;
-  return true;
+  return read;
 }
 
 void TSkinData::LoadSkinBitmap(TBitmap& bitmap, const std::string& name) {

@@ -175,7 +175,12 @@ class TSkinData : public TComponent {
  private:
   void MakeCaptionFont();
   void TakeApplicationIcon();
-  void ClearModel();
+  // The model's parts, held apart while a new skin is read (the previous model comes back
+  // should the reading fail).
+  struct TModel;
+  void SwapModel(TModel& other);
+  // ReadSkinIni into a fresh model; false, with the previous model back, when it fails.
+  bool ReadSkinIniOrKeepModel();
   // Images composed after reading.
   void ComposeComboImages();
   void ComposeComboArrow();

@@ -3,12 +3,18 @@
 // (a recording stand-in here), switching, skin files, the window veto; and the skin store.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <fstream>
+
 #include "platform/forms/application.h"
 #include "platform/forms/filer.h"
 #include "platform/forms/message_dialog.h"
 #include "platform/rtl/numbers.h"
 #include "platform/user/input.h"
 #include "skin/skin_manager_link.h"
+#include "skin/skin_reader.h"
 #include "skin/skin_store.h"
 #include "tests/skin/skin_test_support.h"
 
@@ -186,6 +192,61 @@ TEST_F(SkinComponent, AnUnknownVersionIsReportedOnceAndSwitchesSkinningOff) {
   EXPECT_FALSE(sd->Ready());
   EXPECT_FALSE(sd->Active());
   EXPECT_EQ(log, (std::vector<std::string>{"add SkinData1", "hook"}));
+}
+
+// A BMP file of 16384 x 16384 pixels of 8 bits (256 MB once decoded) in a few bytes of RLE8: the
+// image ends at once.
+std::string HugeRle8Bitmap() {
+  const int side = 16384;
+  // The RLE reader wants some data for every 1,024 pixels it is to make.
+  const std::string runs(size_t(side) * side / 1024 + 16, '\0');
+  std::string bits = runs + std::string("\x00\x01", 2);  // (pairs of 0: ends of lines) end of bitmap
+  const uint32_t offset = 14 + 40 + 4 * 256;
+  std::string f = "BM" + LE32(uint32_t(offset + bits.size())) + LE32(0) + LE32(offset);
+  f += LE32(40) + LE32(side) + LE32(side) + std::string("\x01\x00\x08\x00", 4) + LE32(1) + LE32(uint32_t(bits.size())) +
+       LE32(2835) + LE32(2835) + LE32(256) + LE32(0);
+  f += std::string(4 * 256, '\0');
+  return f + bits;
+}
+
+// A skin whose reading fails part of the way (here: memory for a picture runs out) leaves the
+// model of the skin read before; the component stays not ready until a later load succeeds.
+TEST_F(SkinComponent, ASkinThatFailsWhileItIsReadLeavesThePreviousModel) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "a limit on the address space cannot be set under the address sanitizer";
+#else
+  REQUIRE_PACKER();
+  TSkinData* sd = Read(Description(skintest::ShippedSkin()))->SkinData1;
+  ASSERT_TRUE(sd->Ready());
+  const std::string name = sd->SkinName;
+  const int topHeight = sd->Top->Bitmap.Height();
+  ASSERT_GT(topHeight, 0);
+  const std::string ini = "[TitlebarSkin]\r\nSkinName=Broken\r\n[Personality]\r\nLeft=big.bmp\r\n";
+  const std::string big = HugeRle8Bitmap();
+  TSkinReader reader;
+  reader.Names.Add("b.ini");
+  reader.Names.Add("big.bmp");
+  reader.Count = 2;
+  reader.Sizes[0] = uint32_t(ini.size());
+  reader.Sizes[1] = uint32_t(big.size());
+  reader.Data.WriteString(ini + big);
+  auto child = [&] {
+        // Room for what the process holds now and a little more, not for the picture.
+        size_t pages = 0;
+        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+          if (std::fscanf(f, "%zu", &pages) != 1) pages = 0;
+          std::fclose(f);
+        }
+        const rlim_t room = rlim_t(pages) * 4096 + (rlim_t(96) << 20);
+        const rlimit limit{room, room};
+        if (pages == 0 || setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(3);
+        const bool loaded = sd->LoadSkinFrom(reader);
+        std::fprintf(stderr, "loaded %d ready %d name '%s' top %d\n", int(loaded), int(sd->Ready()),
+                     sd->SkinName.c_str(), sd->Top->Bitmap.Height());
+        std::_Exit(!loaded && !sd->Ready() && sd->SkinName == name && sd->Top->Bitmap.Height() == topHeight ? 0 : 1);
+  };
+  EXPECT_EXIT(child(), ::testing::ExitedWithCode(0), "loaded 0 ready 0");
+#endif
 }
 
 TEST_F(SkinComponent, EmptySkinStreamLoadsNothingAndWritesBackACountOfZero) {
