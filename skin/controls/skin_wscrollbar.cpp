@@ -260,6 +260,11 @@ void TWScrollbar::Press(TMessage& m) {
   if (ReadGeometry(g)) {
     ThumbStart = g.thumbStart;
     ThumbEnd = g.thumbEnd;
+    // Where the host's bar is now: the form may have moved since the bar window was placed.
+    if (Kind != kBarControl) {
+      BarLeft = g.screen.left;
+      BarTop = g.screen.top;
+    }
   }
   DragThumbStart = ThumbStart;
   POINT p{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
@@ -283,6 +288,10 @@ void TWScrollbar::Press(TMessage& m) {
 
 void TWScrollbar::Release(TMessage& m) {
   POINT p{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+  if (Geometry g; Kind != kBarControl && ReadGeometry(g)) {
+    BarLeft = g.screen.left;
+    BarTop = g.screen.top;
+  }
   if (Kind != kBarControl) {
     p.x += BarLeft;
     p.y += BarTop;

@@ -230,6 +230,9 @@ void TWinSkinForm::HandleApply() {
     Manager->WasHidden = false;
     if (!(Style(Window) & WS_VISIBLE)) SetWindowLongPtrW(Window, GWL_STYLE, Style(Window) | WS_VISIBLE);
   }
+  SkinFormChildren();
+  if (FormKind == 1 && MenuBar) MenuBar->BuildMenuBar();
+  SetMenusOwnerDraw(true);
   if (SkinPhase == 0) {
     if (FormKind == 2) {
       if (WindowState == 1) {
@@ -251,9 +254,6 @@ void TWinSkinForm::HandleApply() {
       }
     }
   }
-  SkinFormChildren();
-  if (FormKind == 1 && MenuBar) MenuBar->BuildMenuBar();
-  SetMenusOwnerDraw(true);
   NotifyApplied();
   SkinPhase = 1;
   // The hover timer starts with the first hot element.
@@ -442,7 +442,11 @@ void TWinSkinForm::DetachOnDestroy() {
 
 void TWinSkinForm::DetachPlain() {
   RestoreProcedures();
-  if (Form && SkinPhase != 4) Form->SetColor(savedColor_);
+  if (!Form || SkinPhase == 4) return;
+  Form->SetColor(savedColor_);
+  // The form's controls draw themselves again in their own look.
+  for (int i = 0; i < Form->ComponentCount(); ++i)
+    if (auto* c = dynamic_cast<TControl*>(Form->Components(i))) c->Invalidate();
 }
 
 void TWinSkinForm::Restore() {
@@ -453,22 +457,19 @@ void TWinSkinForm::Restore() {
   RestoreProcedures();
   if (Form && SkinPhase != 4) Form->SetColor(savedColor_);
   SetSysMenuStyle(false);
-  // The window's own menu bar comes back and takes its height from the client area.
-  const bool hadBar = MenuBar != nullptr;
   DetachMenuBar();
-  const int barHeight = hadBar && GetMenu(Window) ? GetSystemMetrics(SM_CYMENU) : 0;
   if (SkinPhase != 4 && (FormKind == 2 || !ChildWindow) && IsWindow(Window)) {
     RECT wr{};
     GetWindowRect(Window, &wr);
     POINT at{wr.left, wr.top};
     if (FormKind == 2) ScreenToClient(GetParent(Window), &at);
     const int width = (wr.right - wr.left) - (LeftWidth + RightWidth - SystemNC.right);
-    const int height =
-        (wr.bottom - wr.top) - (CaptionHeight + BottomHeight + MenuBarHeight - SystemNC.bottom - barHeight);
-    if (WindowState == 0)
-      SetWindowPos(Window, nullptr, at.x, at.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    else
+    const int height = (wr.bottom - wr.top) - (CaptionHeight + BottomHeight - SystemNC.bottom);
+    // A maximised window keeps the size of its screen; only its frame changes.
+    if (WindowState == 1)
       SetWindowPos(Window, nullptr, 0, 0, 0, 0, kFrameChanged);
+    else
+      SetWindowPos(Window, nullptr, at.x, at.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   }
   if (HasRegion && IsWindow(Window)) SetWindowRgn(Window, nullptr, TRUE);
   HasRegion = false;
@@ -477,7 +478,7 @@ void TWinSkinForm::Restore() {
 
 void TWinSkinForm::Repaint() {
   if (!IsWindow(Window)) return;
-  RedrawWindow(Window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  InvalidateRect(Window, nullptr, TRUE);
   UpdateWindow(Window);
 }
 

@@ -325,6 +325,27 @@ TEST_F(SkinnedControls, AControlGivenANewWindowIsSkinnedAgain) {
   EXPECT_EQ(At(push, 2, 2), kPush[0]);
 }
 
+// A form whose frame the skin leaves alone (no xcMainMenu): switched off, its controls are
+// drawn in their own look again at once.
+TEST_F(SkinnedControls, ControlsOfAFormWithoutASkinnedFrameLoseTheSkinWithIt) {
+  sd->SetSkinControls(sd->SkinControls() & ~SkinBit(xcMainMenu));
+  // The form's own colour is the skin's face: giving it back repaints nothing.
+  ShowForm(kForm, [](TForm* f) { f->SetColor(kFace); });
+  ASSERT_NE(Wrapper(), nullptr);
+  ASSERT_FALSE(Wrapper()->FrameSkinned);
+  auto* push = Find<TButton>("Other");
+  auto* box = Find<TCheckBox>("Box");
+  const int mid = (20 - kBox) / 2 + kBox / 2;
+  ASSERT_EQ(At(push, 2, 2), kPush[0]);
+  ASSERT_EQ(At(box, kBox / 2, mid), kCheck[0]);
+  sd->SetActive(false);
+  SkinManage()->TimerTick();
+  Pump();
+  ASSERT_EQ(SkinManage()->FindForm(form->Handle()), nullptr);
+  EXPECT_NE(At(push, 2, 2), kPush[0]);
+  EXPECT_NE(At(box, kBox / 2, mid), kCheck[0]);
+}
+
 TEST_F(SkinnedControls, TheFormsWrapperGoesBeforeItsControls) {
   Show();
   auto* push = Find<TButton>("Push");

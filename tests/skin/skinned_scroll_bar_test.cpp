@@ -371,3 +371,25 @@ TEST_F(SkinnedScrollBars, OnlyScrollingControlsAreSkinnedAgainAtOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// A press on a bar window reaches the list where the list's own bar is now, also after the form
+// has been moved (the bar windows move with it and hear nothing of it).
+TEST_F(SkinnedScrollBars, PressesReachTheListWhereverTheFormHasMoved) {
+  Fill(200);
+  form->SetBounds(form->Left() + 150, form->Top() + 90, form->Width(), form->Height());
+  Pump();
+  const SCROLLBARINFO info = VertInfo();
+  const int x = (info.rcScrollBar.left + info.rcScrollBar.right) / 2;
+  // The down arrow's first rows: one row down.
+  screen->Click(x, info.rcScrollBar.bottom - 15);
+  Pump();
+  EXPECT_EQ(list->TopIndex(), 1);
+  // The up arrow's last rows: back.
+  screen->Click(x, info.rcScrollBar.top + 15);
+  Pump();
+  EXPECT_EQ(list->TopIndex(), 0);
+}
+
+}  // namespace

@@ -679,3 +679,68 @@ TEST_F(SkinnedWindow, FormsOpenedAndClosedByTheAfterSkinningEventWhileANewSkinIs
 }
 
 }  // namespace
+namespace {
+
+// Switched off while the window is maximised, the skin leaves the window as large as a
+// maximised window of the system's own frame: the frame changes, the window keeps covering the
+// screen.
+TEST_F(SkinnedWindow, AMaximisedWindowStaysMaximisedWhenTheSkinGoes) {
+  Show();
+  sd->SetActive(false);
+  SkinManage()->TimerTick();
+  Pump();
+  ShowWindow(form->Handle(), SW_MAXIMIZE);
+  Pump();
+  const RECT plain = WindowRect();
+  form->Free();
+  form = nullptr;
+  Pump();
+  sd->SetActive(true);
+  SkinManage()->TimerTick();
+  Show();
+  ASSERT_NE(Wrapper(), nullptr);
+  ShowWindow(form->Handle(), SW_MAXIMIZE);
+  Pump();
+  sd->SetActive(false);
+  SkinManage()->TimerTick();
+  Pump();
+  ASSERT_EQ(SkinManage()->FindForm(form->Handle()), nullptr);
+  EXPECT_TRUE(IsZoomed(form->Handle()));
+  const RECT now = WindowRect();
+  EXPECT_EQ(now.right - now.left, plain.right - plain.left);
+  EXPECT_EQ(now.bottom - now.top, plain.bottom - plain.top);
+  EXPECT_EQ(form->ClientHeight(), [&] {
+    RECT c{};
+    GetClientRect(form->Handle(), &c);
+    return int(c.bottom);
+  }());
+}
+
+}  // namespace
+
+namespace {
+
+// Applying the skin skins the window's controls first and fits the frame afterwards: the
+// program's own control event sees the window still in its own frame, the after-skinning event
+// in the skinned one.
+TEST_F(SkinnedWindow, ControlsAreSkinnedBeforeTheFrameIsFitted) {
+  form = new TForm(Application);
+  form->SetDescription(
+      "object SkinForm: TForm\n  Left = 100\n  Top = 80\n  Caption = 'Skinned'\n  ClientHeight = 200\n"
+      "  ClientWidth = 300\n  object Push: TButton\n    Left = 10\n    Top = 10\n    Width = 80\n"
+      "    Height = 26\n  end\nend\n");
+  form->AfterConstruction();
+  std::vector<int> heights;
+  sd->OnSkinControl = [&](TComponent*, TSkinData*, TControl*, TControl* c, const std::string&, TSkinControl*&) {
+    if (c->Name() == "Push") heights.push_back(Height());
+  };
+  sd->OnAfterSkinForm = [&](TObject*, HWND, const std::string&) { heights.push_back(Height()); };
+  form->Show();
+  Pump();
+  ASSERT_NE(Wrapper(), nullptr);
+  const int own = 200 + GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
+  ASSERT_NE(own, 200 + kCaption + kBorder);
+  EXPECT_EQ(heights, (std::vector<int>{own, 200 + kCaption + kBorder}));
+}
+
+}  // namespace
