@@ -22,15 +22,15 @@ constexpr UINT kNotifyA = 0xB01B, kNotifyB = 0xB0D0;
 
 }  // namespace
 
-int CheckBoxFrame(int frames, int check, bool disabled, bool grayed) {
+int CheckBoxFrame(int frames, int check, bool disabled, bool indeterminate) {
   int s = check;
   if (disabled) s += 2;
-  if (grayed) s = 4;
+  if (indeterminate) s = 4;
   if (frames == 12) {
     if (s == 2) s = 5;
     else if (s == 3) s = 4;
     else if (s == 4) s = 8;
-    if (grayed) s = disabled ? 12 : 9;
+    if (indeterminate) s = disabled ? 12 : 9;
   }
   return s;
 }
@@ -117,9 +117,7 @@ int TSkinCheckBox::FrameNow() {
   }
   if (HasProp("DataField") && CheckState == 3) s = 4;
   if (HasProp("DataBinding")) s = 1;
-  const bool disabled = (Style() & WS_DISABLED) != 0;
-  const bool grayed = (state & 2) != 0 || s == 4;
-  return CheckBoxFrame(Frames(), s == 4 ? 1 : s, disabled, grayed);
+  return CheckBoxFrame(Frames(), s, (Style() & WS_DISABLED) != 0, (state & 2) != 0);
 }
 
 int TSkinRadioButton::FrameNow() {

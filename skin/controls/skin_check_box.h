@@ -5,8 +5,10 @@
 
 #include "skin/controls/skin_control.h"
 
-// The frame of a check box's strip for its state: check is 1 unchecked, 2 checked, 4 grayed.
-int CheckBoxFrame(int frames, int check, bool disabled, bool grayed);
+// The frame of a check box's strip: check is 1 unchecked, 2 checked or 4 (a foreign control's
+// "gray" state), moved on by 2 when disabled; an indeterminate button (its window says so) has
+// the strip's grayed frame.
+int CheckBoxFrame(int frames, int check, bool disabled, bool indeterminate);
 // The frame of a radio button's strip: check is 1 or 2.
 int RadioButtonFrame(int frames, int check, bool disabled);
 

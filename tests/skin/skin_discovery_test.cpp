@@ -236,17 +236,20 @@ TEST(ControlFrames, PushButtonStates) {
 TEST(ControlFrames, CheckBoxAndRadioFramesByStripLength) {
   struct Case {
     int frames, check;
-    bool disabled, grayed;
+    bool disabled, indeterminate;
     int frame;
   };
   const Case check[] = {
       {4, 1, false, false, 1}, {4, 2, false, false, 2}, {4, 1, true, false, 3}, {4, 2, true, false, 4},
       {4, 1, false, true, 4},  {4, 1, true, true, 4},   {12, 1, false, false, 1}, {12, 2, false, false, 5},
       {12, 1, true, false, 4}, {12, 2, true, false, 8}, {12, 1, false, true, 9},  {12, 1, true, true, 12},
+      // A foreign control's "gray" state is a state of its own, not the window's indeterminate
+      // one: the frames of state 4 (and 6 when disabled).
+      {4, 4, false, false, 4}, {4, 4, true, false, 6},  {12, 4, false, false, 8}, {12, 4, true, false, 6},
   };
   for (const Case& c : check)
-    EXPECT_EQ(CheckBoxFrame(c.frames, c.check, c.disabled, c.grayed), c.frame)
-        << c.frames << " " << c.check << c.disabled << c.grayed;
+    EXPECT_EQ(CheckBoxFrame(c.frames, c.check, c.disabled, c.indeterminate), c.frame)
+        << c.frames << " " << c.check << c.disabled << c.indeterminate;
   const Case radio[] = {
       {4, 1, false, false, 1}, {4, 2, false, false, 2}, {4, 2, true, false, 4},
       {8, 2, false, false, 5}, {8, 1, true, false, 4},  {8, 2, true, false, 8},

@@ -11,6 +11,7 @@
 #include "platform/forms/rtti.h"
 #include "platform/forms/tab_set.h"
 #include "platform/forms/win/common_controls.h"
+#include "platform/forms/win/std_controls.h"
 #include "platform/gdi/pen_brush.h"
 #include "platform/gdi/shapes.h"
 #include "platform/user/painting.h"
@@ -155,6 +156,34 @@ class TGroupButton : public TWinControl {
   const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 };
 
+// A foreign data-aware check box: a plain check box window whose own "State" property tells
+// its state in words (its window is never indeterminate).
+class TDBCheckBoxEh : public TWinControl {
+ public:
+  explicit TDBCheckBoxEh(TComponent* owner) : TWinControl(owner) {}
+  static const TClassInfo& StaticClassInfo() {
+    static const TClassInfo info = TClassBuilder<TDBCheckBoxEh>("TDBCheckBoxEh", &TWinControl::StaticClassInfo())
+                                       .Prop("State", &TDBCheckBoxEh::State, &TDBCheckBoxEh::SetState)
+                                       .Creator([](TComponent* o) { return new TDBCheckBoxEh(o); })
+                                       .Build();
+    return info;
+  }
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+  std::string State() const { return state_; }
+  void SetState(const std::string& s) { state_ = s; }
+
+ protected:
+  void CreateParams(TCreateParams& p) override {
+    TWinControl::CreateParams(p);
+    p.WinClassName = WC_BUTTON;
+    p.SystemClass = true;
+    p.Style |= BS_CHECKBOX;
+  }
+
+ private:
+  std::string state_ = "cbUnchecked";
+};
+
 const char* const kGroupForm =
     "object SkinForm: TForm\n  Left = 100\n  Top = 80\n  ClientHeight = 200\n  ClientWidth = 300\n"
     "  object Group: TcxRadioGroup\n    Left = 10\n    Top = 10\n    Width = 150\n    Height = 80\n"
@@ -181,7 +210,8 @@ class SkinnedForeign : public skintest::SkinnedForm {
     SkinnedForm::SetUp();
     for (const TClassInfo* c : {&TRzCheckBox::StaticClassInfo(), &TRzRadioButton::StaticClassInfo(),
                                 &TcxCheckBox::StaticClassInfo(), &TTBDock::StaticClassInfo(),
-                                &TcxRadioGroup::StaticClassInfo(), &TGroupButton::StaticClassInfo()})
+                                &TcxRadioGroup::StaticClassInfo(), &TGroupButton::StaticClassInfo(),
+                                &TDBCheckBoxEh::StaticClassInfo()})
       RegisterClass(*c);
   }
   // The colour in the middle of slot k (from 1) of a 9-slot strip.
@@ -217,6 +247,37 @@ TEST_F(SkinnedForeign, CheckBoxesAndRadioButtonsReceiveGlyphStrips) {
     int slot, frames, frame;
   } slots[] = {{1, 4, 1}, {3, 4, 0}, {3, 5, 5}, {6, 5, 5}, {7, 4, 3}, {8, 4, 4}, {9, 5, 5}, {0, 5, 0}, {10, 5, 0}};
   for (const auto& s : slots) EXPECT_EQ(ObjImageSlotFrame(s.slot, s.frames), s.frame) << s.slot;
+}
+
+// A strip of 12 frames: a foreign box whose "State" says gray shows the frame of state 4
+// (checked, disabled: 8), and 6 when it is disabled too; its window is not indeterminate.
+TEST_F(SkinnedForeign, AGrayStateInWordsIsAStateOfItsOwn) {
+  TBitmap& strip = sd->Buttons->CheckBitmap;
+  strip.SetPixelFormat(pf24bit);
+  strip.SetSize(12 * kBox, kBox);
+  for (int k = 0; k < 12; ++k)
+    for (int y = 0; y < kBox; ++y)
+      for (int x = 0; x < kBox; ++x) strip.Dib().SetColor(k * kBox + x, y, RGB(0x80, uint8_t(k + 1), 0x40));
+  sd->Buttons->CheckButtonFrame = 12;
+  Show(
+      "object SkinForm: TForm\n  Left = 100\n  Top = 80\n  ClientHeight = 100\n  ClientWidth = 200\n"
+      "  object Box: TDBCheckBoxEh\n    Left = 10\n    Top = 10\n    Width = 100\n    Height = 20\n"
+      "    State = 'cbGrayed'\n  end\nend\n");
+  auto* box = Find<TDBCheckBoxEh>("Box");
+  ASSERT_NE(box, nullptr);
+  ASSERT_NE(Wrapper()->FindSkinner(box), nullptr);
+  const int mid = (20 - kBox) / 2 + kBox / 2;
+  auto frameShown = [&] { return int((AtWindow(box->Handle(), kBox / 2, mid) >> 8) & 0xFF); };
+  EXPECT_EQ(frameShown(), 8);
+  box->SetEnabled(false);
+  Pump();
+  EXPECT_EQ(frameShown(), 6);
+  // The window's own indeterminate state is the grayed frame.
+  box->SetEnabled(true);
+  SendMessageW(box->Handle(), BM_SETSTYLE, BS_3STATE, TRUE);
+  SendMessageW(box->Handle(), BM_SETCHECK, BST_INDETERMINATE, 0);
+  Pump();
+  EXPECT_EQ(frameShown(), 9);
 }
 
 TEST_F(SkinnedForeign, ASkinSwitchRecoloursContainersTabsAndGlyphs) {
