@@ -422,7 +422,6 @@ void TSkinManage::SwitchSkin(int mode, int interval) {
         sub->Enabled = false;
       }
     }
-  if (mode == 2) Enabled = false;
   Timer->SetEnabled(true);
 }
 
@@ -434,7 +433,6 @@ void TSkinManage::ReskinWindow(HWND window, int interval) {
 void TSkinManage::TimerTick() {
   Timer->SetEnabled(false);
   TSkinData* sd = PendingSkinData;
-  if (!sd && PendingMode == 7 && MainSkinData) sd = MainSkinData;
   if (!sd) return;
   switch (PendingMode) {
     case 1:

@@ -744,3 +744,48 @@ TEST_F(SkinnedWindow, ControlsAreSkinnedBeforeTheFrameIsFitted) {
 }
 
 }  // namespace
+
+namespace {
+
+// Skinning switched off once the manager has started: it stays on until the timer carries the
+// switch out (the sub-managers are told at once).
+TEST_F(SkinnedWindow, SwitchingOffTakesEffectWhenTheTimerFires) {
+  Show();
+  TSkinManage* m = SkinManage();
+  ASSERT_EQ(m->State, 1);
+  sd->SetActive(false);
+  EXPECT_TRUE(m->Enabled);
+  EXPECT_TRUE(m->TimerEnabled());
+  EXPECT_NE(Wrapper(), nullptr);
+  m->TimerTick();
+  EXPECT_FALSE(m->Enabled);
+  EXPECT_EQ(Wrapper(), nullptr);
+}
+
+// Re-skinning one window (mode 7) is carried out for the component a switch is pending for,
+// which stays pending; with none pending the tick does nothing.
+TEST_F(SkinnedWindow, ReskinningOneWindowNeedsAPendingComponent) {
+  Show();
+  TSkinManage* m = SkinManage();
+  const uint64_t first = Wrapper()->Serial;
+  int changed = 0;
+  sd->OnSkinChanged = [&](TObject*) { ++changed; };
+  ASSERT_EQ(m->PendingSkinData, nullptr);
+  m->ReskinWindow(form->Handle(), 250);
+  m->TimerTick();
+  Pump();
+  ASSERT_NE(Wrapper(), nullptr);
+  EXPECT_EQ(Wrapper()->Serial, first) << "nothing pending: the window keeps its wrapper";
+  m->PendingSkinData = sd.get();
+  m->ReskinWindow(form->Handle(), 250);
+  m->TimerTick();
+  Pump();
+  ASSERT_NE(Wrapper(), nullptr);
+  EXPECT_NE(Wrapper()->Serial, first) << "a new wrapper";
+  EXPECT_EQ(Wrapper()->SkinPhase, 1);
+  EXPECT_EQ(m->PendingSkinData, sd.get());
+  EXPECT_EQ(changed, 0);
+  EXPECT_EQ(Width(), 300 + 2 * kBorder);
+}
+
+}  // namespace
