@@ -256,7 +256,7 @@ void TWinSkinForm::HandleApply() {
   }
   NotifyApplied();
   SkinPhase = 1;
-  // The hover timer starts with the first hot element.
+  if (Hover) Hover->SetEnabled(true);
 }
 
 void TWinSkinForm::NotifyApplied() {

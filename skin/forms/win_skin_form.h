@@ -105,8 +105,8 @@ class TWinSkinForm : public TComponent {
   // The frame was given a new menu (WM_MDISETMENU): the bar is built from it.
   void FrameMenuChanged(HMENU menu);
   void SetSysMenuStyle(bool remove);
-  // The hot element changes; the hover timer runs only while there is one.
   void SetHotElement(TNCObject* element);
+  void StopHover();
   // A control skinner whose look follows the mouse tells the wrapper it is hot, so that it is
   // told of the mouse leaving should its own notice not come (a window without a form object,
   // or the window turning inactive).
@@ -195,8 +195,6 @@ class TWinSkinForm : public TComponent {
   LRESULT NcDoubleClick(HWND hwnd, WPARAM wParam, LPARAM lParam);
   void TrackSysCommand(WPARAM wParam);
   void RestoreProcedures();
-  // The hover timer runs while a hot element, or a hot tool it has to watch, is there.
-  void UpdateHover();
   // The hot tool while it is still one of this wrapper's skinners.
   TSkinControl* LiveHotTool();
   TSkinControl* Adopt(std::unique_ptr<TSkinControl> skinner, TControl* control, bool container);
@@ -220,7 +218,6 @@ class TWinSkinForm : public TComponent {
   TWndMethod savedWindowProc_;
   bool formHooked_ = false;
   TColor savedColor_ = clBtnFace;
-  bool hoverWanted_ = false;
   std::shared_ptr<Link> clientLink_;
   WNDPROC clientInstance_ = nullptr;
   bool savedMenuUpdate_ = false;

@@ -249,6 +249,8 @@ TWinSysButton* TWinSkinForm::FindButton(POINT windowPoint) const {
 
 LRESULT TWinSkinForm::NcActivate(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   Active = wParam != 0;
+  // The hover timer runs while the window is active.
+  if (Hover) Hover->SetEnabled(Active);
   if (!Active && HotElement) HotElement->MouseLeave();
   if (!Active) DropHotTool();
   if (FormKind == 1 && MDIClient) SendMessageW(MDIClient, WM_NCACTIVATE, wParam, lParam);
@@ -307,7 +309,7 @@ LRESULT TWinSkinForm::NcButtonUp(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 LRESULT TWinSkinForm::NcDoubleClick(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (TWinSysButton* b = FindButton(ToWindowPoint(PointOf(lParam)))) {
     if (b->Element->Action == 3 || b->Element->Action == 11) {
-      SetHotElement(nullptr);
+      StopHover();
       PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
       return 0;
     }
@@ -340,13 +342,10 @@ void TWinSkinForm::TrackSysCommand(WPARAM wParam) {
   }
 }
 
-void TWinSkinForm::SetHotElement(TNCObject* element) {
-  HotElement = element;
-  UpdateHover();
-}
+void TWinSkinForm::SetHotElement(TNCObject* element) { HotElement = element; }
 
-void TWinSkinForm::UpdateHover() {
-  if (Hover) Hover->SetEnabled(HotElement != nullptr || (HotTool && !Form));
+void TWinSkinForm::StopHover() {
+  if (Hover) Hover->SetEnabled(false);
 }
 
 TSkinControl* TWinSkinForm::LiveHotTool() {
@@ -356,22 +355,16 @@ TSkinControl* TWinSkinForm::LiveHotTool() {
   return HotTool;
 }
 
-void TWinSkinForm::SetHotTool(TSkinControl* skinner) {
-  HotTool = skinner;
-  UpdateHover();
-}
+void TWinSkinForm::SetHotTool(TSkinControl* skinner) { HotTool = skinner; }
 
 void TWinSkinForm::ForgetHotTool(const TSkinControl* skinner) {
-  if (HotTool != skinner) return;
-  HotTool = nullptr;
-  UpdateHover();
+  if (HotTool == skinner) HotTool = nullptr;
 }
 
 void TWinSkinForm::DropHotTool() {
   TSkinControl* tool = LiveHotTool();
   HotTool = nullptr;
   if (tool) tool->SendMouseLeave();
-  UpdateHover();
 }
 
 void TWinSkinForm::HoverTimer() {
@@ -384,7 +377,6 @@ void TWinSkinForm::HoverTimer() {
   }
   if (!Form)
     if (TSkinControl* tool = LiveHotTool(); tool && !InRect(tool->WindowRect, cursor)) DropHotTool();
-  UpdateHover();
 }
 
 // ---- Actions ----
@@ -394,7 +386,7 @@ void TWinSkinForm::ButtonAction(TWinSysButton& button, POINT mouse) {
   switch (button.Element->Action) {
     case 0:
       if (!SystemMenu || GetMenuState(SystemMenu, SC_CLOSE, MF_BYCOMMAND) != 0xFFFFFFFF) {
-        SetHotElement(nullptr);
+        StopHover();
         PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
       }
       return;
@@ -408,8 +400,8 @@ void TWinSkinForm::ButtonAction(TWinSysButton& button, POINT mouse) {
         if (FormKind == 2) Manager->SetMDIMaximized(true);
         WindowState = 1;
         PostMessageW(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+        SetHotElement(nullptr);
       }
-      SetHotElement(nullptr);
       return;
     case 2:
     case 23:
@@ -421,7 +413,6 @@ void TWinSkinForm::ButtonAction(TWinSysButton& button, POINT mouse) {
       } else {
         PostMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
       }
-      SetHotElement(nullptr);
       return;
     case 3:
     case 11:
@@ -457,7 +448,7 @@ void TWinSkinForm::ShowSystemMenu(POINT screen) {
     SystemPopup->Popup(screen.x, screen.y);
     MenuTracking = false;
   } else if (HotElement) {
-    SetHotElement(nullptr);
+    StopHover();
     PostMessageW(Window, WM_CLOSE, 0, 0);
   }
 }

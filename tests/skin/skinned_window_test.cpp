@@ -235,7 +235,7 @@ TEST_F(SkinnedWindow, CaptionButtonHoverPressAndDragOff) {
   // Dragged off onto the caption and let go there: nothing is clicked.
   MoveTo(POINT{WindowRect().left + w / 2, close.y});
   EXPECT_EQ(wrapper->HotElement, nullptr);
-  EXPECT_FALSE(wrapper->Hover->Enabled());
+  EXPECT_TRUE(wrapper->Hover->Enabled()) << "the hover timer runs while the window is active";
   EXPECT_EQ(At(w - kCloseX + 5, kButtonTop + 5), kClose[0]);
   screen->ReleaseButton(MouseButton::Left);
   Pump();
@@ -786,6 +786,34 @@ TEST_F(SkinnedWindow, ReskinningOneWindowNeedsAPendingComponent) {
   EXPECT_EQ(m->PendingSkinData, sd.get());
   EXPECT_EQ(changed, 0);
   EXPECT_EQ(Width(), 300 + 2 * kBorder);
+}
+
+}  // namespace
+
+namespace {
+
+// The hover timer runs from the moment the skin is applied for as long as the window is active,
+// whether or not anything is hot; it stops while the window is inactive.
+TEST_F(SkinnedWindow, TheHoverTimerRunsWhileTheWindowIsActive) {
+  Show();
+  TWinSkinForm* wrapper = Wrapper();
+  ASSERT_NE(wrapper, nullptr);
+  ASSERT_EQ(wrapper->HotElement, nullptr);
+  EXPECT_TRUE(wrapper->Hover->Enabled());
+  SendMessageW(form->Handle(), WM_NCACTIVATE, FALSE, 0);
+  EXPECT_FALSE(wrapper->Hover->Enabled());
+  SendMessageW(form->Handle(), WM_NCACTIVATE, TRUE, 0);
+  EXPECT_TRUE(wrapper->Hover->Enabled());
+  // A hot button the mouse has left is let go of by the timer.
+  MoveTo(ButtonCentre(kCloseX));
+  ASSERT_NE(wrapper->HotElement, nullptr);
+  screen->MoveMouse(WindowRect().left + Width() / 2, WindowRect().top + Height() / 2);
+  Pump();
+  ASSERT_NE(wrapper->HotElement, nullptr) << "the client area tells the frame nothing";
+  wrapper->HoverTimer();
+  Pump();
+  EXPECT_EQ(wrapper->HotElement, nullptr);
+  EXPECT_EQ(At(Width() - kCloseX + 5, kButtonTop + 5), kClose[0]);
 }
 
 }  // namespace
