@@ -231,9 +231,9 @@ POINT TWinSkinForm::ToWindowPoint(POINT screen) const {
 LRESULT TWinSkinForm::NcHitTest(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   LRESULT code = Previous(hwnd, WM_NCHITTEST, wParam, lParam);
   if (!CaptionCode(code)) return code;
+  // The default frame's boxes are not drawn: where they would be is caption like the rest.
+  if (code != HTNOWHERE) code = HTCAPTION;
   const POINT p = ToWindowPoint(PointOf(lParam));
-  // Only the title bar the skin draws is a caption; the default frame's boxes are not drawn.
-  if (p.y >= CaptionHeight + MenuBarHeight) return code == HTNOWHERE ? HTNOWHERE : HTBORDER;
   if (p.y > CaptionHeight && MenuBarHeight > 0) return HTMENU;
   if (p.y > 3) return HTCAPTION;
   return code;

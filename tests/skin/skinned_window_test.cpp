@@ -817,3 +817,25 @@ TEST_F(SkinnedWindow, TheHoverTimerRunsWhileTheWindowIsActive) {
 }
 
 }  // namespace
+
+namespace {
+
+// Where the default procedure finds no part of its own frame below the skin's caption (the
+// skin's borders of a single frame are wider than the system's), the point counts as caption.
+TEST_F(SkinnedWindow, TheSkinsBordersBelowTheCaptionAreCaption) {
+  Show("bsSingle");
+  ASSERT_NE(Wrapper(), nullptr);
+  const RECT r = WindowRect();
+  const int w = Width(), h = Height();
+  int checked = 0;
+  for (POINT p : {POINT{kBorder - 1, h / 2}, POINT{w - kBorder, h / 2}, POINT{w / 2, h - kBorder}}) {
+    const LRESULT own = DefWindowProcW(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(r.left + p.x, r.top + p.y));
+    if (own != HTNOWHERE) continue;  // a system frame as wide as the skin's
+    ++checked;
+    EXPECT_EQ(SendMessageW(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(r.left + p.x, r.top + p.y)), HTCAPTION)
+        << p.x << "," << p.y;
+  }
+  EXPECT_GT(checked, 0);
+}
+
+}  // namespace
