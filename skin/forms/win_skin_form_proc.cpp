@@ -317,15 +317,13 @@ LRESULT TWinSkinForm::NcDoubleClick(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     return NcButtonDown(hwnd, wParam, lParam);
   }
   if (FindMenuButton(ToWindowPoint(PointOf(lParam)))) return 0;
-  if (wParam == WPARAM(HTCAPTION)) {
-    if (WindowState != 0) {
-      PostMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
-      return 0;
-    }
-    if (BorderIcons & 1) {
-      PostMessageW(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-      return 0;
-    }
+  if (WindowState != 0) {
+    PostMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    return 0;
+  }
+  if (BorderIcons & 1) {
+    PostMessageW(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    return 0;
   }
   return Previous(hwnd, WM_NCLBUTTONDBLCLK, wParam, lParam);
 }

@@ -16,8 +16,10 @@
 #include "platform/gdi/region.h"
 #include "platform/gdi/system_metrics.h"
 #include "platform/user/default_proc.h"
+#include "platform/user/input.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/painting.h"
+#include "platform/user/scroll.h"
 #include "platform/user/window.h"
 #include "skin/forms/win_skin_form.h"
 #include "skin/skin_manage.h"
@@ -836,6 +838,72 @@ TEST_F(SkinnedWindow, TheSkinsBordersBelowTheCaptionAreCaption) {
         << p.x << "," << p.y;
   }
   EXPECT_GT(checked, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A window without a form object (a raw dialog) given a new text: the default procedure draws
+// its own caption at once, and the skin's frame is painted over it again.
+TEST_F(SkinnedWindow, ARawWindowsNewTextKeepsTheSkinnedCaption) {
+  RegisterPlainClass(u"SkinTestRawDialog");
+  HWND raw = CreateWindowExW(0, u"SkinTestRawDialog", u"Raw", WS_OVERLAPPEDWINDOW, 100, 80, 300, 200, nullptr,
+                             nullptr, nullptr, nullptr);
+  ASSERT_NE(raw, nullptr);
+  ShowWindow(raw, SW_SHOW);
+  SetForegroundWindow(raw);
+  Pump();
+  TWinSkinForm* w = SkinManage()->FindForm(raw);
+  ASSERT_NE(w, nullptr);
+  ASSERT_EQ(w->Form, nullptr);
+  RECT r{};
+  GetWindowRect(raw, &r);
+  const int width = r.right - r.left;
+  auto at = [&](int x, int y) { return ScreenColor(r.left + x, r.top + y); };
+  ASSERT_EQ(at(width - 80, 10), kTop[0]);
+  SetWindowTextW(raw, u"A new caption");
+  Pump();
+  EXPECT_EQ(at(width - 80, 10), kTop[0]) << "the skin's caption, not the system's";
+  EXPECT_EQ(at(1, 40), kLeft[0]);
+  DestroyWindow(raw);
+  Pump();
+}
+
+}  // namespace
+
+namespace {
+
+// A caption button acts on its release only where it was pressed: pressed on one button and
+// let go on another, nothing happens.
+TEST_F(SkinnedWindow, AButtonActsOnlyWhereItWasPressed) {
+  Show();
+  MoveTo(ButtonCentre(kCloseX));
+  screen->PressButton(MouseButton::Left);
+  Pump();
+  MoveTo(ButtonCentre(kMaxX));
+  screen->ReleaseButton(MouseButton::Left);
+  Pump();
+  EXPECT_FALSE(IsZoomed(form->Handle()));
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  EXPECT_EQ(At(Width() - kMaxX + 5, kButtonTop + 5), kMax[2]) << "hot, not pressed";
+}
+
+// A double click anywhere in the frame but on a button maximises a normal window that has a
+// maximize box, and restores it again.
+TEST_F(SkinnedWindow, ADoubleClickOnTheFrameMaximisesAndRestores) {
+  Show();
+  HWND h = form->Handle();
+  const RECT r = WindowRect();
+  const POINT bottom{(r.left + r.right) / 2, r.bottom - 2};
+  ASSERT_EQ(SendMessageW(h, WM_NCHITTEST, 0, MAKELPARAM(bottom.x, bottom.y)), HTBOTTOM);
+  SendMessageW(h, WM_NCLBUTTONDBLCLK, HTBOTTOM, MAKELPARAM(bottom.x, bottom.y));
+  Pump();
+  EXPECT_TRUE(IsZoomed(h));
+  const RECT z = WindowRect();
+  SendMessageW(h, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM((z.left + z.right) / 2, z.top + 12));
+  Pump();
+  EXPECT_FALSE(IsZoomed(h));
 }
 
 }  // namespace
