@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/forms/timer.h"
-#include "skin/menus/menu_text_cache.h"
+#include "skin/menus/menu_text.h"
 #include "skin/skin_manager_link.h"
 
 class TWinSkinForm;
@@ -145,7 +145,7 @@ class TSkinManage : public TSkinManagerLink {
   TCustomForm* MDIFrameForm = nullptr;  // the form of the MDI frame that MDIClient belongs to
   HWND ReskinTarget = nullptr;
   // The menu font and the extents of menu texts, for the skinned menus.
-  TMenuTextCache MenuTexts;
+  TMenuText MenuTexts;
   void SetMDIMaximized(bool value);
 
  private:

@@ -75,7 +75,7 @@ void GlyphAndText(const TMenuItemLook& look, TMenuItem& item, TCanvas& canvas, b
     if (item.RadioItem()) DrawMenuBullet(dc, box, ink);
     else DrawMenuCheck(dc, box, ink);
   }
-  TMenuTextCache& texts = look.Manager->MenuTexts;
+  TMenuText& texts = look.Manager->MenuTexts;
   const bool bold = item.Default();
   HGDIOBJ oldFont = SelectObject(dc, texts.Font(bold));
   SetTextColor(dc, ink);

@@ -99,7 +99,6 @@ void TWinSkinMenu::Build(bool keepWindowText) {
   if (!WindowMenu || !IsMenu(WindowMenu)) return;
   if (Wrapper->Form && !MainMenu) return;
   DropButtons();
-  TMenuTextCache& texts = Wrapper->Manager->MenuTexts;
   const int count = GetMenuItemCount(WindowMenu);
   for (int pos = 0; pos < count; ++pos) {
     char text[81] = {};
@@ -124,9 +123,6 @@ void TWinSkinMenu::Build(bool keepWindowText) {
       b->Item = item;
       b->SubMenu = item->Count() > 0 ? item->Handle() : nullptr;
     }
-    // Measured here, once per change of the bar, and not on every paint.
-    const int w = b->Caption.empty() ? 0 : texts.Extent(b->Caption, false).cx;
-    b->TextWidth = w ? w + 10 : 0;
     Buttons.push_back(std::move(b));
   }
   SetMenu(Wrapper->Window, nullptr);
@@ -151,11 +147,14 @@ void TWinSkinMenu::Layout(const RECT& bar, HDC picture) {
   if (rtl && Wrapper->FormKind == 1 && Wrapper->ActiveChildMaximized())
     for (const auto& b : Wrapper->CaptionButtons)
       if (IsBarButton(*b)) x = std::min<int>(x, b->Rect.left - bar.left - 5);
+  TMenuText& texts = Wrapper->Manager->MenuTexts;
   for (auto& b : Buttons) {
     if (!b->Visible) {
       b->Rect = RECT{0, 0, 0, 0};
       continue;
     }
+    const int measured = b->Caption.empty() ? 0 : texts.Extent(b->Caption, false).cx;
+    b->TextWidth = measured ? measured + 10 : 0;
     const RECT local = rtl ? RECT{x - b->TextWidth, 0, x, h - 1} : RECT{x, 0, x + b->TextWidth, h - 1};
     b->Rect = RECT{bar.left + local.left, bar.top, bar.left + local.right, bar.top + h - 1};
     if (picture) DrawCaption(picture, *b, local);

@@ -30,7 +30,7 @@ class TMenuBtn : public TNCObject {
   std::u16string Caption;
   HMENU SubMenu = nullptr;
   UINT Command = 0;
-  int TextWidth = 0;  // the caption's width, measured when the bar is built
+  int TextWidth = 0;  // the caption's width (plus 10), measured as the bar is laid out
 };
 
 class TWinSkinMenu : public TComponent {

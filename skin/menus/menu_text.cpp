@@ -1,4 +1,4 @@
-#include "skin/menus/menu_text_cache.h"
+#include "skin/menus/menu_text.h"
 
 #include "platform/gdi/dc.h"
 #include "platform/gdi/font.h"
@@ -6,13 +6,13 @@
 #include "platform/gdi/text.h"
 #include "platform/user/system_params.h"
 
-TMenuTextCache::~TMenuTextCache() {
+TMenuText::~TMenuText() {
   if (dc_) DeleteDC(dc_);
   for (HFONT f : fonts_)
     if (f) DeleteObject(f);
 }
 
-HFONT TMenuTextCache::Font(bool bold) {
+HFONT TMenuText::Font(bool bold) {
   HFONT& font = fonts_[bold ? 1 : 0];
   if (font) return font;
   NONCLIENTMETRICSW m{};
@@ -23,9 +23,7 @@ HFONT TMenuTextCache::Font(bool bold) {
   return font;
 }
 
-SIZE TMenuTextCache::Extent(const std::u16string& text, bool bold) {
-  const auto key = std::make_pair(text, bold);
-  if (auto found = extents_.find(key); found != extents_.end()) return found->second;
+SIZE TMenuText::Extent(const std::u16string& text, bool bold) {
   if (!dc_) dc_ = CreateCompatibleDC(nullptr);
   if (!dc_) return SIZE{0, 0};
   HGDIOBJ old = SelectObject(dc_, Font(bold));
@@ -33,9 +31,5 @@ SIZE TMenuTextCache::Extent(const std::u16string& text, bool bold) {
   DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
   SelectObject(dc_, old);
   ++measures_;
-  // Menus hold few texts; a cache that somehow grows past that starts again.
-  if (extents_.size() >= kMaxEntries) extents_.clear();
-  const SIZE size{r.right - r.left, r.bottom - r.top};
-  extents_[key] = size;
-  return size;
+  return SIZE{r.right - r.left, r.bottom - r.top};
 }
