@@ -144,6 +144,7 @@ bool HeadlessDisplay::NextEvent(Event& e) {
 }
 
 void HeadlessDisplay::Wait(int timeoutMs) {
+  ++waits_;
   // Nothing arrives on its own: input comes only from the test that injects it.
   // Waiting without a timeout would wait for ever: sleep a little and let the caller look again.
   if (!events_.empty() || timeoutMs == 0) return;

@@ -80,6 +80,8 @@ class HeadlessDisplay final : public Display {
   NativeWindow PointerGrab() const { return grab_; }
   Cursor CurrentCursor() const { return cursor_; }
   int BeepCount() const { return beeps_; }
+  // How many times the program has waited for input (Wait).
+  int WaitCount() const { return waits_; }
   size_t WindowCount() const { return windows_.size(); }
   std::uint32_t clock() const { return clock_; }
   void AdvanceClock(std::uint32_t ms) { clock_ += ms; }
@@ -111,6 +113,7 @@ class HeadlessDisplay final : public Display {
   NativeWindow grab_ = 0;
   Cursor cursor_ = Cursor::Arrow;
   int beeps_ = 0;
+  int waits_ = 0;
   int pointerX_ = 0;
   int pointerY_ = 0;
   std::deque<Event> events_;

@@ -260,6 +260,49 @@ TEST_F(SkinnedCombos, TheListsOwnThumbDragEndsWithOnePositionAndAnEnd) {
   EXPECT_GT(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 0);
 }
 
+// The list's own thumb drag waits for the mouse between its messages (the program sleeps
+// until input comes) rather than asking for messages over and over while none are there.
+TEST_F(SkinnedCombos, TheListsThumbDragWaitsForInput) {
+  TComboBox* pick = Combo("Pick");
+  pick->SetDroppedDown(true);
+  Pump();
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  GetComboBoxInfo(pick->Handle(), &info);
+  SCROLLBARINFO sb{};
+  sb.cbSize = sizeof sb;
+  ASSERT_TRUE(GetScrollBarInfo(info.hwndList, OBJID_VSCROLL, &sb));
+  const int x = (sb.rcScrollBar.left + sb.rcScrollBar.right) / 2;
+  const int y = sb.rcScrollBar.top + (sb.xyThumbTop + sb.xyThumbBottom) / 2;
+  // The button comes up from a timer while the drag runs.
+  static display::HeadlessDisplay* input = nullptr;
+  input = screen;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 60, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    input->ReleaseButton(display::MouseButton::Left);
+  });
+  ASSERT_NE(timer, 0u);
+  // What the list hears, seen over the wrapper's procedure: the drag's end.
+  static std::vector<int> codes;
+  static WNDPROC below = nullptr;
+  codes.clear();
+  below = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      info.hwndList, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_VSCROLL) codes.push_back(LOWORD(wp));
+        return CallWindowProcW(below, w, m, wp, lp);
+      })));
+  screen->MoveMouse(x, y);
+  screen->PressButton(display::MouseButton::Left);
+  const int waits = screen->WaitCount();
+  Pump();
+  SetWindowLongPtrW(info.hwndList, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(below));
+  ASSERT_GE(codes.size(), 2u);
+  EXPECT_EQ(codes[codes.size() - 2], SB_THUMBPOSITION) << "the drag ran and ended";
+  EXPECT_EQ(codes.back(), SB_ENDSCROLL);
+  EXPECT_GT(screen->WaitCount(), waits) << "it waited for the button to come up";
+  EXPECT_TRUE(pick->DroppedDown());
+}
+
 // A raw combo window (no class-library control): its frame is drawn, its list left alone.
 TEST_F(SkinnedCombos, ARawComboWindowIsFramedWithoutListWrappers) {
   RegisterStandardControls();
