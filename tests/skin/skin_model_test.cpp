@@ -315,6 +315,7 @@ TEST_F(HostileSkin, AbsurdNumbersAreHeldWithinReason) {
   SkinDataPtr sd = With(
       "[Personality]\r\nTop=top.bmp\r\nTopFrame=0\r\nTopStretch=7\r\nTopTopHeight=2147483647\r\n"
       "TopBotHeight=-2147483648\r\nLeft=left.bmp\r\nLeftFrame=-5\r\nmenuBar=menubar.bmp\r\nTileMenu=9\r\n"
+      "TileLeftMenu=2147483647\r\nTextShift=2147483647\r\nTextRightClip=2147483647\r\n"
       "[Buttons]\r\nBitmap=button.bmp\r\nTile=5\r\nCheckButton=check.bmp\r\nCheckButtonFrame=0\r\n"
       "RadioButton=top.bmp\r\n"
       "[Progress]\r\nBitmap=progress.bmp\r\nStyle=3\r\nTile=4\r\n"
@@ -331,6 +332,13 @@ TEST_F(HostileSkin, AbsurdNumbersAreHeldWithinReason) {
   EXPECT_EQ(sd->Top->Tile, 1);
   EXPECT_EQ(sd->FaceColor, sd->Colors.ButtonFace);  // no frames to sample: the face colour
   EXPECT_EQ(sd->MenuBar->Tile, 1);
+  // Margins are held to 65,536 either way, so that the sums the painting makes of them (a
+  // margin and a few pixels, two margins and a text's width) stay numbers.
+  EXPECT_EQ(sd->Top->LeftWidth, 65536);
+  EXPECT_EQ(sd->Top->RightWidth, -65536);
+  EXPECT_EQ(sd->MenuBar->LeftWidth, 65536);
+  EXPECT_EQ(sd->Title->LeftWidth, 65536);
+  EXPECT_EQ(sd->Title->RightWidth, 65536);
   EXPECT_EQ(sd->Buttons->Tile, 0);
   EXPECT_EQ(sd->Buttons->CheckButtonFrame, 4);   // 52 / 13
   EXPECT_EQ(sd->Buttons->RadioButtonFrame, 4);   // 60 / 16 = 3, at least 4
