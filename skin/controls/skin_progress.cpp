@@ -19,7 +19,8 @@ int ProgressFill(int extent, int minimum, int maximum, int position) {
   if (extent <= 0 || maximum <= minimum) return 0;
   const int64_t range = int64_t(maximum) - minimum;
   const int64_t done = std::clamp(int64_t(position) - minimum, int64_t(0), range);
-  return int(int64_t(extent) * done / range);
+  // Rounded, as MulDiv rounds.
+  return int((int64_t(extent) * done + range / 2) / range);
 }
 
 bool TSkinProgress::BeforeMessage(TMessage& message) {

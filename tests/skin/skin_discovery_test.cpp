@@ -265,7 +265,7 @@ TEST(ControlFrames, ProgressFillUsesTheWholeRange) {
       {100, 0, 100, 0, 0},    {100, 0, 100, 50, 50},   {100, 0, 100, 100, 100}, {100, 50, 150, 100, 50},
       {100, 50, 150, 50, 0},  {100, 5, 5, 5, 0},       {100, 10, 0, 5, 0},      {100, 0, 100, 150, 100},
       {100, 0, 100, -5, 0},   {200, -100, 100, 0, 100}, {0, 0, 10, 5, 0},
-      {1000, INT32_MIN, INT32_MAX, 0, 500},
+      {1000, INT32_MIN, INT32_MAX, 0, 500}, {3, 0, 2, 1, 2}, {100, 0, 3, 1, 33}, {100, 0, 3, 2, 67},
   };
   for (const Case& c : cases)
     EXPECT_EQ(ProgressFill(c.extent, c.minimum, c.maximum, c.position), c.fill)

@@ -584,3 +584,37 @@ TEST_F(SkinnedRawWindows, UpDownHalvesHaveTheirOwnStates) {
 }
 
 }  // namespace
+
+namespace {
+
+WNDPROC g_underneath = nullptr;
+int g_passed = 0;
+LRESULT SubclassedOnTop(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  ++g_passed;
+  return CallWindowProcW(g_underneath, w, m, wp, lp);
+}
+
+// A wrapper freed while another procedure has been subclassed over its own leaves that one in
+// place: the chain keeps working, the wrapper's procedure only passing messages on.
+TEST_F(SkinnedRawWindows, AProcedureSubclassedOverAControlWrapperOutlivesIt) {
+  Show();
+  HWND h = Make(WC_BUTTON, BS_PUSHBUTTON, 10, 200, 80, 26, 301);
+  auto owned = std::make_unique<TSkinButton>();
+  TSkinButton* skin = owned.get();
+  Wrapper()->ControlSkins.push_back(std::move(owned));
+  skin->AttachWindow(h, sd.get(), Wrapper(), 0);
+  g_passed = 0;
+  g_underneath = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassedOnTop)));
+  std::erase_if(Wrapper()->ControlSkins, [&](const auto& s) { return s.get() == skin; });
+  EXPECT_EQ(GetWindowLongPtrW(h, GWL_WNDPROC), reinterpret_cast<LONG_PTR>(&SubclassedOnTop));
+  EXPECT_NE(SendMessageW(h, CM_SKINQUERY, 0, 0), 1) << "the wrapper is gone from the chain's work";
+  InvalidateRect(h, nullptr, TRUE);
+  Pump();
+  EXPECT_GT(g_passed, 0);
+  EXPECT_NE(AtWindow(h, 2, 2), kPush[0]);
+  SetWindowLongPtrW(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(g_underneath));
+  DestroyWindow(h);
+  Pump();
+}
+
+}  // namespace
