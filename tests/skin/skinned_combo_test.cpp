@@ -324,3 +324,23 @@ TEST_F(SkinnedCombos, ARawComboWindowIsFramedWithoutListWrappers) {
 }
 
 }  // namespace
+namespace {
+
+// The drop-down button of an editable combo is lit under the mouse and goes out when the mouse
+// moves on into the edit part (a window of its own inside the combo).
+TEST_F(SkinnedCombos, TheButtonGoesOutWhenTheMouseMovesIntoTheEdit) {
+  TComboBox* typed = Combo("Typed");
+  HWND h = typed->Handle();
+  RECT r{};
+  GetWindowRect(h, &r);
+  screen->MoveMouse(r.right - 5, r.top + 10);
+  Pump();
+  ASSERT_TRUE(SkinOf("Typed")->MouseState & kMouseHot);
+  EXPECT_EQ(At(h, 149, 20), ComboButtonFrame(4));
+  screen->MoveMouse(r.left + 30, r.top + 10);
+  Pump();
+  EXPECT_FALSE(SkinOf("Typed")->MouseState & kMouseHot);
+  EXPECT_EQ(At(h, 149, 20), ComboButtonFrame(1));
+}
+
+}  // namespace
