@@ -12,7 +12,10 @@
 #include "platform/user/default_proc.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/painting.h"
+#include "platform/gdi/shapes.h"
+#include "platform/gdi/pen_brush.h"
 #include "platform/user/window.h"
+#include "skin/controls/skin_header.h"
 #include "skin/controls/skin_tab.h"
 #include "skin/controls/skin_up_down.h"
 #include "skin/skin_manage.h"
@@ -303,6 +306,67 @@ TEST_F(SkinnedTabs, AForeignPageControlReceivesTheTabPictures) {
   s->RestoreColor();
   EXPECT_TRUE(pages->TabBackGround()->Empty());
   EXPECT_TRUE(pages->TabBackGroundActive()->Empty());
+}
+
+}  // namespace
+namespace {
+
+// Paints red over a window's client area, as stale pixels that the next paint must cover.
+void Stain(HWND h) {
+  HDC dc = GetDC(h);
+  RECT all{};
+  GetClientRect(h, &all);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(dc, &all, red);
+  DeleteObject(red);
+  ReleaseDC(h, dc);
+  FlushWindowPixels(h);
+}
+
+constexpr TColor kStain = skintest::Rgb(255, 0, 0);
+
+// Without the pictures a wrapper draws with, the control is not left unpainted: a tab control
+// without tab pictures, a button-style one without the button element and a header without
+// its picture draw themselves; a tab control with tab pictures but no pane paints its display
+// area in its colour.
+TEST_F(SkinnedTabs, NothingIsLeftUnpaintedWithoutThePictures) {
+  Show();
+  HWND tabs = MakeTabs(0, 2);
+  HWND buttons = MakeTabs(TCS_BUTTONS, 2, 71);
+  HWND header = Make(WC_HEADER, HDS_BUTTONS, 20, 200, 300, 22, 72);
+  HDITEMW item{};
+  item.mask = HDI_TEXT | HDI_WIDTH;
+  item.cxy = 100;
+  std::u16string text = u"Name";
+  item.pszText = text.data();
+  SendMessageW(header, HDM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  Attach<TSkinTab>(tabs);
+  Attach<TSkinTabBtn>(buttons);
+  Attach<TSkinHeader>(header);
+  Pump();
+  // The tab pictures stay, the pane goes: the display area is painted all the same.
+  sd->Tabs->Bitmap2.Assign(TBitmap());
+  Stain(tabs);
+  RECT d = Display(tabs);
+  InvalidateRect(tabs, nullptr, TRUE);
+  Pump();
+  EXPECT_EQ(AtWindow(tabs, (d.left + d.right) / 2, (d.top + d.bottom) / 2), kFace) << "display area";
+  // No tab pictures, no button element, no header picture: each control draws itself.
+  sd->Tabs.reset();
+  sd->Buttons->Bitmap.Assign(TBitmap());
+  sd->Headerbar.reset();
+  for (HWND h : {tabs, buttons, header}) {
+    Stain(h);
+    InvalidateRect(h, nullptr, TRUE);
+  }
+  Pump();
+  const RECT first = ItemRect(tabs, 0);
+  EXPECT_NE(AtWindow(tabs, (first.left + first.right) / 2, (first.top + first.bottom) / 2), kStain) << "tabs";
+  const RECT firstButton = ItemRect(buttons, 0);
+  EXPECT_NE(AtWindow(buttons, (firstButton.left + firstButton.right) / 2, (firstButton.top + firstButton.bottom) / 2),
+            kStain)
+      << "tab buttons";
+  EXPECT_NE(AtWindow(header, 50, 11), kStain) << "header";
 }
 
 }  // namespace
