@@ -27,7 +27,7 @@ void TNCObject::MouseEnter() {
 
 void TNCObject::MouseLeave() {
   if (!Visible) return;
-  if (Owner->HotElement == this) Owner->SetHotElement(nullptr);
+  Owner->SetHotElement(nullptr);
   State = 1;
   Paint();
 }

@@ -204,7 +204,7 @@ LRESULT TWinSkinForm::Stage3(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
 // ---- Non-client size and hit testing ----
 
 LRESULT TWinSkinForm::NcCalcSize(HWND hwnd, WPARAM wParam, LPARAM lParam) {
-  if (!wParam) return Previous(hwnd, WM_NCCALCSIZE, wParam, lParam);
+  if (!wParam) return 0;
   auto* p = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
   const RECT proposed = p->rgrc[0];
   Previous(hwnd, WM_NCCALCSIZE, wParam, lParam);

@@ -907,3 +907,26 @@ TEST_F(SkinnedWindow, ADoubleClickOnTheFrameMaximisesAndRestores) {
 }
 
 }  // namespace
+
+namespace {
+
+// The non-client size asked for a rectangle alone (wParam FALSE) is answered 0, the rectangle
+// left as it is; an element told the mouse has left it lets go of whatever element was hot.
+TEST_F(SkinnedWindow, SmallAnswersOfTheFrame) {
+  Show();
+  RECT r{10, 20, 300, 200};
+  EXPECT_EQ(SendMessageW(form->Handle(), WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&r)), 0);
+  EXPECT_EQ(r.left, 10);
+  EXPECT_EQ(r.bottom, 200);
+  TWinSkinForm* w = Wrapper();
+  MoveTo(ButtonCentre(kCloseX));
+  ASSERT_NE(w->HotElement, nullptr);
+  TWinSysButton* other = nullptr;
+  for (auto& b : w->CaptionButtons)
+    if (b.get() != w->HotElement && b->Visible) other = b.get();
+  ASSERT_NE(other, nullptr);
+  other->MouseLeave();
+  EXPECT_EQ(w->HotElement, nullptr);
+}
+
+}  // namespace
