@@ -207,17 +207,6 @@ void TWinSkinForm::PaintSysButton(TWinSysButton& button, int state) {
   if (e.Action == 3 || e.Action == 11) {
     DrawIcon(dc, r);
   } else {
-    // The caption behind the button shows through its transparent pixels: the buffer holds the
-    // title bar as last painted without buttons' states, the menu bar's picture the bar without
-    // its buttons.
-    if (!CaptionBuffer.Empty() && r.bottom <= CaptionBuffer.Height()) {
-      BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, CaptionBuffer.Canvas().Handle(), r.left, r.top,
-             SRCCOPY);
-    } else if (e.Visibility == 100 && MenuBar && !MenuBar->Background.Empty()) {
-      const RECT& bar = MenuBar->BarRect;
-      BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, MenuBar->Background.Canvas().Handle(),
-             r.left - bar.left, r.top - bar.top, SRCCOPY);
-    }
     DrawSkinFrame(dc, TRect{r.left, r.top, r.right, r.bottom}, const_cast<TBitmap&>(e.Bitmap), true, FramesOf(e),
                   frame);
   }

@@ -930,3 +930,31 @@ TEST_F(SkinnedWindow, SmallAnswersOfTheFrame) {
 }
 
 }  // namespace
+
+
+namespace {
+
+// A caption button's new frame is copied over the button as it stands, its transparent pixels
+// leaving what was there: hot after pressed, a hole of the hot frame shows the pressed one.
+TEST_F(SkinnedWindow, AButtonsNewFrameGoesOverWhatWasThere) {
+  Show();
+  TWinSkinForm* w = Wrapper();
+  TWinSysButton* close = nullptr;
+  for (auto& b : w->CaptionButtons)
+    if (b->Element->Action == 0) close = b.get();
+  ASSERT_NE(close, nullptr);
+  TBitmap& strip = const_cast<TBitmap&>(close->Element->Bitmap);
+  const int fw = strip.Width() / std::max(close->Element->Frame, 1);
+  for (int y = 6; y < 10; ++y)
+    for (int x = 8; x < 12; ++x) strip.Dib().SetColor(2 * fw + x, y, RGB(255, 0, 255));
+  MoveTo(ButtonCentre(kCloseX));
+  close->MouseDown();
+  FlushWindowPixels(form->Handle());
+  EXPECT_EQ(At(Width() - kCloseX + 9, kButtonTop + 7), kClose[1]) << "pressed";
+  close->MouseUp();
+  FlushWindowPixels(form->Handle());
+  EXPECT_EQ(At(Width() - kCloseX + 2, kButtonTop + 2), kClose[2]) << "hot";
+  EXPECT_EQ(At(Width() - kCloseX + 9, kButtonTop + 7), kClose[1]) << "the pressed frame under the hole";
+}
+
+}  // namespace
