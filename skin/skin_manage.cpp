@@ -515,11 +515,10 @@ void TSkinManage::Refresh(TSkinData* sd) {
     return sd->SkinFormtype() != sfOnlyThisForm;
   });
   WalkForms(false, [&](TWinSkinForm& f) {
-    if (takesPart(f)) {
-      const TCallDepth busy(f.Depth);
-      f.ApplyColors();
-    }
-    return true;
+    if (!takesPart(f)) return true;
+    const TCallDepth busy(f.Depth);
+    f.ApplyColors();
+    return sd->SkinFormtype() != sfOnlyThisForm;
   });
 }
 

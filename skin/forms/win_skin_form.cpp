@@ -17,6 +17,7 @@
 #include "platform/user/window.h"
 #include "skin/controls/skin_control.h"
 #include "skin/forms/skin_draw.h"
+#include "skin/menus/menu_item_draw.h"
 #include "skin/menus/win_skin_menu.h"
 #include "skin/skin_data.h"
 #include "skin/skin_manage.h"
@@ -76,6 +77,8 @@ void TWinSkinForm::AttachForm(TSkinData* skinData, TCustomForm* form) {
   }
   savedColor_ = form->Color();
   form->SetColor(skinData->Colors.ButtonFace);
+  if (InSkinControls(skinData->SkinControls(), xcMenuItem))
+    if (TMainMenu* main = form->MainMenu()) SetMainMenuOwnerDraw(skinData, *main, true);
 }
 
 void TWinSkinForm::Attach(TSkinData* skinData) {

@@ -11,6 +11,7 @@
 #include "platform/forms/application.h"
 #include "platform/forms/form.h"
 #include "platform/forms/form_text.h"
+#include "platform/forms/menus.h"
 #include "platform/rtl/resources.h"
 #include "platform/forms/message_dialog.h"
 #include "platform/gdi/region.h"
@@ -955,6 +956,52 @@ TEST_F(SkinnedWindow, AButtonsNewFrameGoesOverWhatWasThere) {
   FlushWindowPixels(form->Handle());
   EXPECT_EQ(At(Width() - kCloseX + 2, kButtonTop + 2), kClose[2]) << "hot";
   EXPECT_EQ(At(Width() - kCloseX + 9, kButtonTop + 7), kClose[1]) << "the pressed frame under the hole";
+}
+
+}  // namespace
+
+namespace {
+
+// With item drawing in the skin, the form's main menu is drawn by the skin from the moment the
+// wrapper attaches, before the skin is applied.
+TEST_F(SkinnedWindow, AMainMenuIsOwnerDrawnFromTheAttaching) {
+  sd->SetSkinControls(sd->SkinControls() | SkinBit(xcMenuItem));
+  form = new TForm(Application);
+  form->SetDescription(
+      "object SkinForm: TForm\n  Left = 100\n  Top = 80\n  Caption = 'Skinned'\n  ClientHeight = 200\n"
+      "  ClientWidth = 300\n  Menu = MainMenu1\n  object MainMenu1: TMainMenu\n    object File1: TMenuItem\n"
+      "      Caption = '&File'\n      object Open1: TMenuItem\n        Caption = '&Open'\n      end\n    end\n"
+      "  end\nend\n");
+  form->AfterConstruction();
+  auto* menu = dynamic_cast<TMainMenu*>(form->FindComponent("MainMenu1"));
+  ASSERT_NE(menu, nullptr);
+  ASSERT_FALSE(menu->OwnerDraw());
+  ASSERT_TRUE(SkinManage()->SkinWindow(form->Handle()));
+  EXPECT_EQ(Wrapper()->SkinPhase, 0) << "not applied yet";
+  EXPECT_TRUE(menu->OwnerDraw());
+}
+
+// A new skin for a component of one form: one wrapper takes it, its frame and its colours.
+TEST_F(SkinnedWindow, ANewSkinForOneFormRenewsOneWrapper) {
+  Show();
+  TForm* first = form;
+  auto* second = new TForm(Application);
+  second->SetDescription(
+      "object Second: TForm\n  Left = 300\n  Top = 300\n  Caption = 'Two'\n  ClientHeight = 100\n  ClientWidth = 200\nend\n");
+  second->AfterConstruction();
+  second->Show();
+  Pump();
+  ASSERT_NE(SkinManage()->FindForm(second->Handle()), nullptr);
+  int applied = 0;
+  sd->OnAfterSkinForm = [&](TObject*, HWND, const std::string&) { ++applied; };
+  sd->SetSkinFormtype(sfOnlyThisForm);
+  SkinManage()->PendingSkinData = sd.get();
+  SkinManage()->SwitchSkin(3, 250);
+  SkinManage()->TimerTick();
+  Pump();
+  EXPECT_EQ(applied, 1);
+  second->Free();
+  form = first;
 }
 
 }  // namespace
