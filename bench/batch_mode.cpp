@@ -2,12 +2,13 @@
 // with a Velmora.cfg) over a generated folder, next to plain decodes of the same files in the
 // same run. Every measured thing runs in child processes; their processor time (user + system)
 // and peak memory come from wait4. Each figure is the best of several runs.
-// Folders: JPEG photographs (12 of 3000 x 2000 and the master), PNG photographs (the same), and
+// Folders: JPEG photographs (12 of 3000 x 2000 and the master), the same photographs each
+// carrying an sRGB profile (as camera and phone photographs do), PNG photographs (the same), and
 // a mixed folder of every type the program reads (photographs as JPEG, PNG, LZW TIFF, GIF and
 // BMP, and an icon, an EMF and a WMF).
 // Plain decodes: libjpeg-turbo's djpeg for JPEG, libpng, libtiff's strips and giflib each in a
 // child of its own; bmptopnm for BMP; the small icon and metafiles are only read.
-// Usage: bench_batch_mode [runs [jpeg|png|mixed]]   (default 3 runs of every folder);
+// Usage: bench_batch_mode [runs [jpeg|jpeg-icc|png|mixed]]   (default 3 runs of every folder);
 // BENCH_VELMORA_DIR=<folder with velmora and libvelmora-gdiplus.so> measures another build.
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include <gif_lib.h>
+#include <lcms2.h>
 #include <tiffio.h>
 
 #include "bench/child_runs.h"
@@ -69,8 +71,24 @@ struct Folder {
 
 constexpr benchphoto::Size kPhoto{3000, 2000};
 
-// Twelve photographs and the master (photo00) of one type; made once, found after that.
-Folder PhotoFolder(const std::string& root, const std::string& name, const std::string& ext) {
+// LittleCMS's sRGB profile, as a photograph carries it.
+std::vector<uint8_t> SRGBProfile() {
+  cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+  cmsUInt32Number size = 0;
+  std::vector<uint8_t> bytes;
+  if (srgb && cmsSaveProfileToMem(srgb, nullptr, &size) && size > 0) {
+    bytes.resize(size);
+    if (!cmsSaveProfileToMem(srgb, bytes.data(), &size)) bytes.clear();
+  }
+  if (srgb) cmsCloseProfile(srgb);
+  if (bytes.empty()) std::exit(2);
+  return bytes;
+}
+
+// Twelve photographs and the master (photo00) of one type; made once, found after that. JPEG
+// photographs carry the profile when one is given.
+Folder PhotoFolder(const std::string& root, const std::string& name, const std::string& ext,
+                   const std::vector<uint8_t>& profile = {}) {
   Folder f{name, root + name + "/", {}, kPhoto.w * kPhoto.h * 3 / 1048576.0};
   mkdir(f.path.c_str(), 0755);
   for (int i = 0; i < 13; ++i) {
@@ -79,7 +97,7 @@ Folder PhotoFolder(const std::string& root, const std::string& name, const std::
     f.files.push_back(f.path + file);
     if (access(f.files.back().c_str(), R_OK) == 0) continue;
     if (ext == "jpg")
-      benchphoto::WriteJpeg(f.files.back(), i, kPhoto);
+      benchphoto::WriteJpeg(f.files.back(), i, kPhoto, profile);
     else
       benchphoto::WritePng(f.files.back(), i, kPhoto);
   }
@@ -133,7 +151,7 @@ Usage RunBatch(const std::string& prog, const Folder& f, const std::string& targ
 
 void Report(const Folder& f, const Usage& program, const Usage& plain) {
   const double peak = program.peakKiB / 1024.0;
-  std::printf("%-6s %5zu %11.3f %11.3f %7.2f %10.1f %12.1f %8.2f%s\n", f.name.c_str(), f.files.size(), program.cpu,
+  std::printf("%-8s %5zu %11.3f %11.3f %7.2f %10.1f %12.1f %8.2f%s\n", f.name.c_str(), f.files.size(), program.cpu,
               plain.cpu, program.cpu / plain.cpu, peak, f.largestMiB, peak / f.largestMiB,
               program.failed || plain.failed ? "  [a run failed]" : "");
 }
@@ -152,18 +170,20 @@ int main(int argc, char** argv) {
   if (RunChild([&] {
         const Folder png = PhotoFolder(root, "png", "png");
         PhotoFolder(root, "jpeg", "jpg");
+        PhotoFolder(root, "jpeg-icc", "jpg", SRGBProfile());
         MixedFolder(root, png);
       }).failed)
     return 2;
   const Folder png = PhotoFolder(root, "png", "png");
   if (only.empty() || only == "jpeg") folders.push_back(PhotoFolder(root, "jpeg", "jpg"));
+  if (only.empty() || only == "jpeg-icc") folders.push_back(PhotoFolder(root, "jpeg-icc", "jpg"));
   if (only.empty() || only == "png") folders.push_back(png);
   if (only.empty() || only == "mixed") folders.push_back(MixedFolder(root, png));
 
   const std::string prog = benchchild::ProgramFolder(root, VELMORA_BUILD_DIR);
   std::printf("velmora X over generated folders in %s, best of %d runs (processor time, user + system)\n",
               root.c_str(), runs);
-  std::printf("%-6s %5s %11s %11s %7s %10s %12s %8s\n", "folder", "files", "velmora s", "plain s", "ratio",
+  std::printf("%-8s %5s %11s %11s %7s %10s %12s %8s\n", "folder", "files", "velmora s", "plain s", "ratio",
               "peak MiB", "image MiB", "peak/img");
   for (const Folder& f : folders) {
     const Usage program = Best(runs, [&] { return RunBatch(prog, f, root + "out/"); });

@@ -34,9 +34,11 @@ inline void Row(int i, int y, const Size& s, std::mt19937& rng, std::vector<uint
   }
 }
 
-// A JPEG of the rows `row(y, rgb)` makes, at the given quality.
+// A JPEG of the rows `row(y, rgb)` makes, at the given quality, carrying the ICC profile when
+// one is given (as cameras and phones write their photographs).
 template <class MakeRow>
-inline void WriteJpegRows(const std::string& name, const Size& s, int quality, MakeRow row) {
+inline void WriteJpegRows(const std::string& name, const Size& s, int quality, MakeRow row,
+                          const std::vector<uint8_t>& profile = {}) {
   FILE* f = std::fopen(name.c_str(), "wb");
   if (!f) std::exit(2);
   jpeg_compress_struct c;
@@ -51,6 +53,7 @@ inline void WriteJpegRows(const std::string& name, const Size& s, int quality, M
   jpeg_set_defaults(&c);
   jpeg_set_quality(&c, quality, TRUE);
   jpeg_start_compress(&c, TRUE);
+  if (!profile.empty()) jpeg_write_icc_profile(&c, profile.data(), unsigned(profile.size()));
   std::vector<uint8_t> rgb(3 * size_t(s.w));
   for (int y = 0; y < s.h; ++y) {
     row(y, rgb);
@@ -62,9 +65,9 @@ inline void WriteJpegRows(const std::string& name, const Size& s, int quality, M
   std::fclose(f);
 }
 
-inline void WriteJpeg(const std::string& name, int i, const Size& s) {
+inline void WriteJpeg(const std::string& name, int i, const Size& s, const std::vector<uint8_t>& profile = {}) {
   std::mt19937 rng{unsigned(i)};
-  WriteJpegRows(name, s, 88, [&](int y, std::vector<uint8_t>& rgb) { Row(i, y, s, rng, rgb); });
+  WriteJpegRows(name, s, 88, [&](int y, std::vector<uint8_t>& rgb) { Row(i, y, s, rng, rgb); }, profile);
 }
 
 // A PNG of the rows `row(y, bytes)` makes (depth and colour type as PNG numbers them);

@@ -1,10 +1,12 @@
 // Fuzz entry point: JPEG data through the JPEG class: decoding (colour, grey, CMYK both ways,
-// quantised and scaled, colour a band at a time) and compressing the result again.
+// quantised and scaled, colour a band at a time, grey and colour in bands through the ICC
+// profile the data carry) and compressing the result again.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "pdf/codecs/jpeg/jpeg_profile_rows.h"
 #include "pdf/codecs/jpeg/pdf_jpeg_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -29,6 +31,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         next = top + rows;
         return true;
       });
+      if (drawn != 0 && drawn != h) std::abort();
+    }
+    // A grey or colour picture in bands through the profile its data carry, as drawn pages
+    // take it: every row once, in order.
+    const int32_t w = image.Image->Width, h = image.Image->Height;
+    const TPDFJPEGImage::TPictureKind kind = TPDFJPEGImage::PictureKind(bytes, w, h);
+    if (kind != TPDFJPEGImage::TPictureKind::Other) {
+      const bool grey = kind == TPDFJPEGImage::TPictureKind::Grey;
+      const TJPEGProfileRows toSRGB(bytes, grey);
+      int next = 0;
+      const int drawn = image.DecodeBands(
+          48, w, h,
+          [&](TBitmap& band, int32_t top, int32_t rows) {
+            if (top != next || rows < 1 || rows > 48 || band.Width() != w) std::abort();
+            toSRGB.Apply(band, rows);
+            next = top + rows;
+            return true;
+          },
+          grey);
       if (drawn != 0 && drawn != h) std::abort();
     }
     // Decoding again replaces the bitmap.

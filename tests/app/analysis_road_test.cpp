@@ -7,6 +7,9 @@
 
 #include "app/footprint.h"
 #include "app/footprint_analysis.h"
+#include "pdf/render/canvas/daubrix.h"
+#include "platform/gdi/bitmap.h"
+#include "platform/rtl/strings.h"
 #include "tests/app/support/quadrants_wmf.h"
 #include "tests/support/test_support.h"
 
@@ -133,4 +136,51 @@ TEST(AnalysisRoad, APictureItsPageCannotHoldIsNeverMeasuredInPart) {
   } catch (const EUnreadableImage& e) {
     EXPECT_NE(std::string(e.what()).find("could not be rendered"), std::string::npos) << e.what();
   }
+}
+
+// A JPEG picture that carries its own profile has the footprint of the picture the canvas
+// shows when it loads it with colour management (here written as a BMP file, which goes onto
+// its page as it is): every sampled pixel of the page is the canvas's. Without its profile
+// the same picture measures otherwise.
+TEST(AnalysisRoad, APictureWithItsOwnProfileMeasuresAsTheCanvasShowsIt) {
+  REQUIRE_TOOL("/usr/bin/python3");
+  testsupport::TempDir dir;
+  PixelsSquare = 8;
+  CellSize = 2;
+  const std::string profile = testsupport::DataPath("icc/wide-gamut-gamma18.icc");
+  testsupport::WriteFile(dir.File("make.py"),
+                         "import sys\nfrom PIL import Image\n"
+                         "im = Image.new('RGB', (96, 64))\n"
+                         "im.putdata([(30 + x * 2, 20 + (x * y) % 200, 220 - y * 3) for y in range(64) for x in range(96)])\n"
+                         "im.save(sys.argv[2], quality=92, icc_profile=open(sys.argv[1], 'rb').read())\n"
+                         "im.save(sys.argv[3], quality=92)\n");
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py") + " '" + profile + "' " + dir.File("own.jpg") +
+                             " " + dir.File("plain.jpg")),
+            0);
+  TBitmap shown;
+  shown.SetPixelFormat(pf24bit);
+  shown.SetSize(96, 64);
+  {
+    TGDIPlusSettings settings;
+    InitDaubrixOptions(settings);
+    settings.LibraryPath = FileNameToWide(testsupport::BinaryDir() + "/libvelmora-gdiplus.so");
+    TPDFDaubrix canvas;
+    canvas.Setup(&shown.Canvas(), settings);
+    ASSERT_EQ(canvas.BackEnd(), kBackEndGDIPlus);
+    TMemoryStream jpeg(testsupport::ReadFile(dir.File("own.jpg")));
+    ASSERT_TRUE(canvas.DrawImageStream(jpeg, 1, 0, 0, 96, 64, true));
+  }
+  TMemoryStream bmp;
+  shown.SaveToStream(bmp);
+  testsupport::WriteFile(dir.File("shown.bmp"), bmp.DataString());
+  TFootprint own, asShown, plain;
+  AnalyseFootprint(dir.File("own.jpg"), own, TUnreadable::Raises);
+  AnalyseFootprint(dir.File("shown.bmp"), asShown, TUnreadable::Raises);
+  AnalyseFootprint(dir.File("plain.jpg"), plain, TUnreadable::Raises);
+  ASSERT_TRUE(own.Loaded && asShown.Loaded && plain.Loaded);
+  EXPECT_EQ(own.Width, asShown.Width);
+  EXPECT_EQ(own.Height, asShown.Height);
+  EXPECT_EQ(own.ColourDistribution, asShown.ColourDistribution) << PropertyString(own) << "\n" << PropertyString(asShown);
+  EXPECT_EQ(own.ColourClass, asShown.ColourClass);
+  EXPECT_NE(own.ColourDistribution, plain.ColourDistribution) << "the profile should change the footprint";
 }

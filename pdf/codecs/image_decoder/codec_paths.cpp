@@ -68,9 +68,10 @@ void TPDFImageDecoder::DecodeDCT() {
 
   // The JPEG class decodes grey, RGB and plain CMYK pictures; its bitmap becomes ours without
   // a copy when it has the image's size. A CMYK picture with another Decode array (inverted,
-  // as Adobe's files store it) is left to the canvas, which reads the file's own marker; so is
-  // a grey or colour picture that carries its own ICC profile, which the canvas applies. An
-  // image whose colour space is itself a profile takes that one only.
+  // as Adobe's files store it) is left to the canvas, which reads the file's own marker. A grey
+  // or colour picture that carries its own ICC profile is decoded in bands through it into the
+  // sRGB the canvas would show (other pictures with a profile are left to the canvas, which
+  // applies it). An image whose colour space is itself a profile takes that one only.
   const bool cmyk = ColorSpace == "DeviceCMYK";
   const bool plainCMYK = cmyk && (Decode.empty() || Decode == "[ 0 1 0 1 0 1 0 1 ]");
   const bool ownProfile = !cmyk && ICCProfile.empty() && JPEGCarriesICCProfile(Data);
@@ -82,7 +83,9 @@ void TPDFImageDecoder::DecodeDCT() {
     return *canvas;
   };
   std::unique_ptr<TBitmap> decoded;
-  if ((!cmyk && !ownProfile) || plainCMYK) {
+  if (ownProfile) {
+    decoded = DecodeJPEGWithItsProfile();
+  } else if (!cmyk || plainCMYK) {
     TPDFJPEGImage jpeg;
     jpeg.SetColorManager(ColorManager);
     TMemoryStream source(Data);
@@ -122,6 +125,31 @@ void TPDFImageDecoder::DecodeDCT() {
     ApplyDecodeToBitmap(*Bitmap, sourceDecode_, ColorSpace == "DeviceGray" ? 1 : 3);
   }
   if (!ICCProfile.empty()) ApplyICCProfile();
+}
+
+std::unique_ptr<TBitmap> TPDFImageDecoder::DecodeJPEGWithItsProfile() {
+  const TPDFJPEGImage::TPictureKind kind = TPDFJPEGImage::PictureKind(Data, Width, Height);
+  if (kind == TPDFJPEGImage::TPictureKind::Other) return nullptr;
+  auto bitmap = std::make_unique<TBitmap>();
+  try {
+    bitmap->SetPixelFormat(pf24bit);
+    // Every row is written below: by the bands, white where the data end early.
+    bitmap->Dib().Allocate(Width, Height, 24, false);
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+  GdiBitmap& to = bitmap->Dib();
+  // Whole rows with their padding: a band has the picture's width.
+  const size_t rowBytes = size_t(to.Stride());
+  const int32_t rows = DecodeJPEGBands(Data, true, kind == TPDFJPEGImage::TPictureKind::Grey,
+                                       [&](TBitmap& band, int32_t top, int32_t n) {
+                                         for (int32_t r = 0; r < n; ++r)
+                                           std::memcpy(to.Row(top + r), band.Dib().Row(r), rowBytes);
+                                         return true;
+                                       });
+  if (rows != Height) return nullptr;
+  bitmap->Modified = true;
+  return bitmap;
 }
 
 void TPDFImageDecoder::DecodeCCITT() {

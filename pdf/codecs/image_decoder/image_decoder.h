@@ -267,8 +267,11 @@ class TPDFImageDecoder {
     bool LZWPiecewise = false;
     StreamFilterParams LZWParams;
     int64_t Ceiling = 0;
-    // The bytes are a colour JPEG picture of the image's size, decoded a band at a time.
+    // The bytes are a JPEG picture of the image's size, decoded a band at a time: a colour one,
+    // or a grey or colour one whose rows go through the profile its data carry.
     bool JPEG = false;
+    bool JPEGProfile = false;
+    bool JPEGGrey = false;
     // The rows come from the stream's sample source while it has one (else from the samples
     // it made: stored, waiting for their deflate, or deflated).
     bool Source = false;
@@ -277,8 +280,9 @@ class TPDFImageDecoder {
   // filters allow it): drawn only, without a mask or profile, in a space whose rows become
   // pixels each on its own (grey above one bit, RGB, CMYK, Indexed over another base than Lab).
   bool RowsCanWait() const;
-  // 8-bit DeviceRGB samples under the identity Decode (what libjpeg's rows are drawn as).
-  bool PlainEightBitRGB() const;
+  // 8-bit DeviceRGB (or, with Grey, also DeviceGray) samples under the identity Decode (what
+  // libjpeg's rows are drawn as).
+  bool PlainEightBit(bool Grey) const;
   // Bytes of one row of the image's samples.
   int64_t SampleRowBytes() const;
   // Defers the rows of samples still waiting for their deflate, of stored samples, of one
@@ -295,7 +299,17 @@ class TPDFImageDecoder {
   // nothing was drawn and the image must be decoded whole.
   bool DrawRows(TPDFDaubrix& Canvas, double X1, double Y1, double X2, double Y2, double X3, double Y3);
   // DrawRows for a JPEG picture: libjpeg's rows go onto the canvas a band at a time.
-  bool DrawJPEGRows(TPDFDaubrix& Canvas, std::string_view Bytes, double X1, double Y1, double X2);
+  bool DrawJPEGRows(TPDFDaubrix& Canvas, std::string_view Bytes, double X1, double Y1, double X2,
+                    const TDeferredRows& Rows);
+  // Decodes a grey (Grey) or colour JPEG picture of the image's size a band at a time (see
+  // TPDFJPEGImage::DecodeBands; grey rows as blue = green = red), each band turned into sRGB
+  // through the profile the data carry when Profile is set. The rows drawn.
+  int32_t DecodeJPEGBands(std::string_view Bytes, bool Profile, bool Grey,
+                          const std::function<bool(TBitmap& Band, int32_t Top, int32_t Rows)>& Draw);
+  // DecodeDCT for a picture that carries its own profile: the bitmap of the image's size in
+  // sRGB, as the canvas would show the picture; nullptr for a picture the bands do not decode
+  // (CMYK, another size), which the canvas then draws.
+  std::unique_ptr<TBitmap> DecodeJPEGWithItsProfile();
   // The whole decode of deferred rows into Bitmap.
   void DecodeDeferredRows();
 

@@ -5,7 +5,6 @@
 #include "pdf/codecs/image_decoder/decoder_internal.h"
 #include "pdf/codecs/image_decoder/image_decoder.h"
 #include "pdf/codecs/image_decoder/sample_rows.h"
-#include "pdf/codecs/jpeg/jpeg_markers.h"
 #include "pdf/codecs/runlength/run_length.h"
 #include "pdf/core/filters/filter_chain.h"
 #include "pdf/core/objects/pdf_objects.h"
@@ -57,8 +56,8 @@ bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool infla
   if (pendingSamples || stored) return DeferRows(rows);
   if (jpeg) {
     // Colour pictures as libjpeg gives them; grey ones, whose whole decode draws through a
-    // palette, are left to it.
-    if (!PlainEightBitRGB()) return false;
+    // palette, are left to it unless their data carry a profile (DeferRows looks).
+    if (!PlainEightBit(true)) return false;
     rows.JPEG = true;
     return DeferRows(rows);
   }
@@ -137,9 +136,7 @@ void TPDFImageDecoder::ApplyFilters() {
       TPDFObject* firstParms = ResolveReference(parms ? parms->GetItem(0) : nullptr);
       const StreamFilterParams first = ReadStreamFilterParams(PDFCast<TPDFDictionary>(firstParms));
       const bool onlyLZW = names.size() == 1 && names[0].name == "LZWDecode";
-      // A JPEG picture that carries its own profile is drawn through the canvas, whole.
-      const bool onlyDCT =
-          names.size() == 1 && names[0].name == "DCTDecode" && !JPEGCarriesICCProfile(Stream->Data());
+      const bool onlyDCT = names.size() == 1 && names[0].name == "DCTDecode";
       if (DeferRowsFor(borrow, !pending && names.empty(), !pending && onlyFlate, !pending && onlyLZW,
                        !pending && onlyDCT, first, ceiling))
         return;

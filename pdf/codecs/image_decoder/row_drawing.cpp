@@ -7,6 +7,8 @@
 #include "pdf/codecs/image_decoder/decoder_internal.h"
 #include "pdf/codecs/image_decoder/image_decoder.h"
 #include "pdf/codecs/image_decoder/sample_rows.h"
+#include "pdf/codecs/jpeg/jpeg_markers.h"
+#include "pdf/codecs/jpeg/jpeg_profile_rows.h"
 #include "pdf/codecs/jpeg/pdf_jpeg_image.h"
 #include "pdf/core/filters/filter_chain.h"
 #include "pdf/core/objects/pdf_stream.h"
@@ -70,11 +72,12 @@ bool TPDFImageDecoder::RowsCanWait() const {
   return ColorSpace == "DeviceRGB" || ColorSpace == "DeviceCMYK";
 }
 
-bool TPDFImageDecoder::PlainEightBitRGB() const {
-  if (ColorSpace != "DeviceRGB" || BitsPerComponent != 8) return false;
+bool TPDFImageDecoder::PlainEightBit(bool grey) const {
+  const int components = ColorSpace == "DeviceRGB" ? 3 : grey && ColorSpace == "DeviceGray" ? 1 : 0;
+  if (components == 0 || BitsPerComponent != 8) return false;
   const std::vector<double> decode = ParseNumberArray(Decode);
-  if (decode.size() < 6) return true;  // the default for every component
-  for (int c = 0; c < 3; ++c)
+  if (int(decode.size()) < 2 * components) return true;  // the default for every component
+  for (int c = 0; c < components; ++c)
     if (!IsIdentity(DecodeTable(decode[size_t(2 * c)], decode[size_t(2 * c + 1)]))) return false;
   return true;
 }
@@ -109,10 +112,18 @@ bool TPDFImageDecoder::DeferRows(const TDeferredRows& rows) {
   std::string_view bytes;
   const TDeferredRows source = DeferredSource(bytes);
   if (source.JPEG) {
-    if (!TPDFJPEGImage::ColourPicture(JPEGBytes(bytes), Width, Height)) {
+    // A picture that carries its own profile is drawn through it, grey or colour, in a grey or
+    // an RGB image alike: the whole decode makes the same rows. Other grey pictures, and colour
+    // ones in a grey image, are left to the whole decode.
+    const std::string_view jpeg = JPEGBytes(bytes);
+    const TPDFJPEGImage::TPictureKind kind = TPDFJPEGImage::PictureKind(jpeg, Width, Height);
+    const bool profile = kind != TPDFJPEGImage::TPictureKind::Other && JPEGCarriesICCProfile(jpeg);
+    if (!profile && !(kind == TPDFJPEGImage::TPictureKind::Colour && ColorSpace == "DeviceRGB")) {
       deferredRows_.reset();
       return false;
     }
+    deferredRows_->JPEGProfile = profile;
+    deferredRows_->JPEGGrey = kind == TPDFJPEGImage::TPictureKind::Grey;
     // The whole decode leaves Decode as it is.
     Decoded = true;
     sourceDecode_ = ParseNumberArray(Decode);
@@ -153,7 +164,7 @@ bool TPDFImageDecoder::DrawRows(TPDFDaubrix& canvas, double x1, double y1, doubl
   x1 = px[0], y1 = py[0], x2 = px[1];
   std::string_view bytes;
   const TDeferredRows source = DeferredSource(bytes);
-  if (source.JPEG) return DrawJPEGRows(canvas, bytes, x1, y1, x2);
+  if (source.JPEG) return DrawJPEGRows(canvas, bytes, x1, y1, x2, source);
   // LZW rows that cannot be made a piece at a time (rows of another width than the
   // predictor's): the samples live while they are drawn, then go.
   std::string lzwSamples;
@@ -184,21 +195,36 @@ bool TPDFImageDecoder::DrawRows(TPDFDaubrix& canvas, double x1, double y1, doubl
   return true;
 }
 
-bool TPDFImageDecoder::DrawJPEGRows(TPDFDaubrix& canvas, std::string_view bytes, double x1, double y1, double x2) {
+bool TPDFImageDecoder::DrawJPEGRows(TPDFDaubrix& canvas, std::string_view bytes, double x1, double y1, double x2,
+                                    const TDeferredRows& rows) {
+  const int32_t drawn =
+      DecodeJPEGBands(JPEGBytes(bytes), rows.JPEGProfile, rows.JPEGGrey, [&](TBitmap& band, int32_t top, int32_t n) {
+        return canvas.DrawDibPoints(band.SharedDib(), x1, y1 + top, x2, y1 + top, x1, y1 + top + n);
+      });
+  if (drawn == 0) return false;
+  if (drawn < Height) DrawFailed = true;
+  return true;
+}
+
+int32_t TPDFImageDecoder::DecodeJPEGBands(std::string_view bytes, bool profile, bool grey,
+                                          const std::function<bool(TBitmap&, int32_t, int32_t)>& draw) {
   // Bands of a whole number of libjpeg's row groups (1, 2, 3, 4, 8 or 16 rows).
   constexpr int32_t kGroupMultiple = 48;
   const int64_t fit = kBandBytes / (3 * int64_t(Width)) / kGroupMultiple * kGroupMultiple;
   const int32_t band = int32_t(std::clamp<int64_t>(fit, kGroupMultiple, 16 * kGroupMultiple));
   TPDFJPEGImage jpeg;
   jpeg.SetColorManager(ColorManager);
-  TMemoryStream source(JPEGBytes(bytes));
+  TMemoryStream source(bytes);
   jpeg.LoadFromStream(source);
-  const int32_t drawn = jpeg.DecodeBands(band, Width, Height, [&](TBitmap& rows, int32_t top, int32_t n) {
-    return canvas.DrawDibPoints(rows.SharedDib(), x1, y1 + top, x2, y1 + top, x1, y1 + top + n);
-  });
-  if (drawn == 0) return false;
-  if (drawn < Height) DrawFailed = true;
-  return true;
+  const TJPEGProfileRows toSRGB(profile ? bytes : std::string_view(), grey);
+  if (!toSRGB.Converts()) return jpeg.DecodeBands(band, Width, Height, draw, grey);
+  return jpeg.DecodeBands(
+      band, Width, Height,
+      [&](TBitmap& rows, int32_t top, int32_t n) {
+        toSRGB.Apply(rows, n);
+        return draw(rows, top, n);
+      },
+      grey);
 }
 
 void TPDFImageDecoder::DecodeDeferredRows() {

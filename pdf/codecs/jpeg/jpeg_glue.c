@@ -100,6 +100,46 @@ int vj_read_header(const unsigned char* data, size_t size, unsigned scale_denom,
   return VJ_OK;
 }
 
+/* ---- the embedded ICC profile */
+
+typedef struct vj_profile_context {
+  struct jpeg_decompress_struct cinfo;
+  vj_error err;
+} vj_profile_context;
+
+static int vj_read_icc_profile_in(vj_profile_context* c, const unsigned char* data, size_t size,
+                                  unsigned char** profile, unsigned* length) {
+  struct jpeg_decompress_struct* cinfo = &c->cinfo;
+  JOCTET* icc = NULL;
+  unsigned int iccLength = 0;
+  vj_init_error(&c->err);
+  cinfo->err = &c->err.pub;
+  if (setjmp(c->err.jump)) {
+    jpeg_destroy_decompress(cinfo);
+    return VJ_LIBJPEG_ERROR;
+  }
+  jpeg_create_decompress(cinfo);
+  /* Whole segments, as the GDI+ provider keeps them: the profile is theirs joined. */
+  jpeg_save_markers(cinfo, JPEG_APP0 + 2, 0xFFFF);
+  jpeg_mem_src(cinfo, data, (unsigned long)size);
+  jpeg_read_header(cinfo, TRUE);
+  if (jpeg_read_icc_profile(cinfo, &icc, &iccLength) && icc != NULL) {
+    *profile = icc;
+    *length = iccLength;
+  }
+  jpeg_destroy_decompress(cinfo);
+  return VJ_OK;
+}
+
+int vj_read_icc_profile(const unsigned char* data, size_t size, unsigned char** profile, unsigned* length) {
+  vj_profile_context c;
+  *profile = NULL;
+  *length = 0;
+  if (data == NULL || size == 0 || size > 0xFFFFFFFFu) return VJ_REFUSED;
+  memset(&c, 0, sizeof c);
+  return vj_read_icc_profile_in(&c, data, size, profile, length);
+}
+
 /* ---- decoding */
 
 static void vj_choose_output(struct jpeg_decompress_struct* cinfo, const vj_decode_options* o) {
@@ -109,7 +149,7 @@ static void vj_choose_output(struct jpeg_decompress_struct* cinfo, const vj_deco
   cinfo->do_block_smoothing = o->smoothing ? TRUE : FALSE;
   if (o->grayscale && (colour || cinfo->jpeg_color_space == JCS_GRAYSCALE)) {
     cinfo->out_color_space = JCS_GRAYSCALE;
-  } else if (colour) {
+  } else if (colour || (o->grey_as_colour && cinfo->jpeg_color_space == JCS_GRAYSCALE)) {
     cinfo->out_color_space = JCS_EXT_BGR;  /* the bitmap's memory order */
   }
   /* Quantised output only where a palette can describe it: grey or BGR, not CMYK. */

@@ -40,6 +40,7 @@ typedef struct vj_decode_options {
   unsigned long long max_pixels;   /* larger output is refused */
   long max_memory;                 /* libjpeg's own memory ceiling */
   int max_scans;                   /* a progressive file with more scans is abandoned */
+  int grey_as_colour;    /* grey data come out as blue, green, red rows (each the grey value) */
 } vj_decode_options;
 
 /* Output: begin is called once the output is known (components 1, 3 or 4; colormap non-null
@@ -58,6 +59,11 @@ typedef struct vj_decode_sink {
 
 /* Reads the header (and the output size at 1/scale_denom). */
 int vj_read_header(const unsigned char* data, size_t size, unsigned scale_denom, vj_header* out);
+
+/* The ICC profile the data carry (APP2 "ICC_PROFILE" segments joined as libjpeg joins them),
+ * in *profile (malloc'd, free with vj_free) and *length; VJ_OK with *profile NULL when they
+ * carry none or their segments do not fit together. */
+int vj_read_icc_profile(const unsigned char* data, size_t size, unsigned char** profile, unsigned* length);
 
 /* Decodes into the sink; rows delivered before a failure stay delivered. */
 int vj_decompress(const unsigned char* data, size_t size, const vj_decode_options* options,

@@ -464,10 +464,11 @@ TBitmap* TPDFJPEGImage::Decode() {
 }
 
 int32_t TPDFJPEGImage::DecodeBands(int32_t bandRows, int32_t width, int32_t height,
-                                   const std::function<bool(TBitmap&, int32_t, int32_t)>& draw) {
+                                   const std::function<bool(TBitmap&, int32_t, int32_t)>& draw, bool greyAsColour) {
   if (!Image->Data || Image->Data->Size() == 0 || bandRows < 16 || width <= 0 || height <= 0) return 0;
   const size_t size = size_t(Image->Data->Size());
-  const vj_decode_options options = DecodeOptionsOf(*this, size);
+  vj_decode_options options = DecodeOptionsOf(*this, size);
+  options.grey_as_colour = greyAsColour;
   BandSink sink(*this, bandRows, width, height, draw);
   vj_decode_sink callbacks{&sink, &BandSink::Begin, &BandSink::Row, &ProgressRelay::Callback, &BandSink::Ready};
   sink.Raise(0);
@@ -479,13 +480,15 @@ int32_t TPDFJPEGImage::DecodeBands(int32_t bandRows, int32_t width, int32_t heig
   return sink.Drawn();
 }
 
-bool TPDFJPEGImage::ColourPicture(std::string_view data, int32_t width, int32_t height) {
+TPDFJPEGImage::TPictureKind TPDFJPEGImage::PictureKind(std::string_view data, int32_t width, int32_t height) {
   vj_header h{};
   if (data.empty() ||
       vj_read_header(reinterpret_cast<const unsigned char*>(data.data()), data.size(), 1, &h) != VJ_OK)
-    return false;
-  return h.components == 3 && (h.color_space == VJ_CS_YCBCR || h.color_space == VJ_CS_RGB) &&
-         int64_t(h.width) == width && int64_t(h.height) == height;
+    return TPictureKind::Other;
+  if (int64_t(h.width) != width || int64_t(h.height) != height) return TPictureKind::Other;
+  if (h.components == 3 && (h.color_space == VJ_CS_YCBCR || h.color_space == VJ_CS_RGB)) return TPictureKind::Colour;
+  if (h.components == 1 && h.color_space == VJ_CS_GRAY) return TPictureKind::Grey;
+  return TPictureKind::Other;
 }
 
 void TPDFJPEGImage::DecodeRawCMYK() {

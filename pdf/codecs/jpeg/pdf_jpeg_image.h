@@ -81,13 +81,18 @@ class TPDFJPEGImage : public TGraphic {
   // Decodes a colour picture of width x height a band of bandRows rows (16 at least) at a time,
   // never holding the whole: draw gets the band and the picture's rows it holds (its first
   // rows; fewer than bandRows at the bottom), and answers false to stop. Rows the data do not
-  // reach come out white, as in Decode. Returns the rows drawn; 0 when nothing was drawn: a
-  // picture of another size or not of three colour components (grey, quantised, CMYK), a
-  // decode that ended before its first row, or a first band that could not be drawn.
+  // reach come out white, as in Decode. With greyAsColour a grey picture comes out too, each
+  // pixel's blue, green and red its grey value (not quantised). Returns the rows drawn; 0 when
+  // nothing was drawn: a picture of another size or not of three colour components (grey
+  // without greyAsColour, quantised, CMYK), a decode that ended before its first row, or a
+  // first band that could not be drawn.
   int32_t DecodeBands(int32_t bandRows, int32_t width, int32_t height,
-                      const std::function<bool(TBitmap& band, int32_t top, int32_t rows)>& draw);
-  // Whether JPEG data describe a colour picture (three components) of width x height.
-  static bool ColourPicture(std::string_view data, int32_t width, int32_t height);
+                      const std::function<bool(TBitmap& band, int32_t top, int32_t rows)>& draw,
+                      bool greyAsColour = false);
+  // What JPEG data describe: a grey (one component) or colour (three) picture of width x
+  // height, or anything else.
+  enum class TPictureKind : uint8_t { Other, Grey, Colour };
+  static TPictureKind PictureKind(std::string_view data, int32_t width, int32_t height);
   // Decodes again taking 4-component data as plain (not inverted) CMYK.
   void DecodeRawCMYK();
   // Saves the decoded image as a BMP file.

@@ -11,6 +11,7 @@
 #include "platform/gdi/dc.h"
 #include "platform/gdi/graphics_errors.h"
 #include "tests/pdf/image_support/image_cases.h"
+#include "tests/support/test_support.h"
 
 using imagetest::ImageSet;
 
@@ -293,6 +294,53 @@ TEST(JPEGImage, ClipboardFormatGoesThroughABitmap) {
   EXPECT_LT(MeanDifference(RGBOf(*Load(again.DataString())->Decode()), RGBOf(*bitmap)), 3.0);
   EXPECT_TRUE(DeleteObject(data));
   EXPECT_THROW(target.LoadFromClipboardFormat(8, nullptr, nullptr), EInvalidGraphic);
+}
+
+// Asked to, bands give a grey picture as rows of blue = green = red, each its level as djpeg
+// decodes it (not quantised as the whole decode's palette is); otherwise a grey picture gives no
+// band. Colour pictures come out alike either way.
+TEST(JPEGImage, GreyPicturesInBandsAsColourRows) {
+  REQUIRE_TOOL("djpeg");
+  testsupport::TempDir dir;
+  auto bitmap = Gradient(61, 50);
+  for (const bool grey : {true, false}) {
+    SCOPED_TRACE(grey ? "grey" : "colour");
+    TPDFJPEGImage source;
+    source.Grayscale = grey;
+    source.Assign(*bitmap);
+    TMemoryStream data;
+    source.SaveToStream(data);
+    testsupport::WriteFile(dir.File("p.jpg"), data.DataString());
+    std::string pnm;
+    ASSERT_EQ(testsupport::Run("djpeg -pnm '" + dir.File("p.jpg") + "'", &pnm), 0);
+    const std::string header = std::string(grey ? "P5" : "P6") + "\n61 50\n255\n";
+    ASSERT_EQ(pnm.substr(0, header.size()), header);
+    const std::string samples = pnm.substr(header.size());
+    ASSERT_EQ(samples.size(), size_t(61 * 50 * (grey ? 1 : 3)));
+    for (const bool asColour : {true, false}) {
+      auto image = Load(data.DataString());
+      int next = 0, differing = 0;
+      const int32_t drawn = image->DecodeBands(
+          16, 61, 50,
+          [&](TBitmap& band, int32_t top, int32_t rows) {
+            EXPECT_EQ(top, next);
+            for (int r = 0; r < rows; ++r)
+              for (int x = 0; x < 61; ++x) {
+                const uint8_t* p = band.Dib().Row(r) + 3 * x;
+                const size_t at = size_t(top + r) * 61 + size_t(x);
+                const uint8_t red = uint8_t(samples[grey ? at : 3 * at]);
+                const uint8_t green = uint8_t(samples[grey ? at : 3 * at + 1]);
+                const uint8_t blue = uint8_t(samples[grey ? at : 3 * at + 2]);
+                differing += p[0] != blue || p[1] != green || p[2] != red;
+              }
+            next = top + rows;
+            return true;
+          },
+          asColour);
+      EXPECT_EQ(drawn, grey && !asColour ? 0 : 50);
+      EXPECT_EQ(differing, 0);
+    }
+  }
 }
 
 TEST(JPEGImage, DefaultPixelFormatFollowsTheScreen) {

@@ -1,0 +1,85 @@
+#include "platform/gdi/profile_to_srgb.h"
+
+#include <lcms2.h>
+
+#include <algorithm>
+
+namespace {
+
+void Quiet(cmsContext, cmsUInt32Number, const char*) {}
+
+struct ProfileRelease {
+  void operator()(void* p) const { cmsCloseProfile(static_cast<cmsHPROFILE>(p)); }
+};
+using ProfilePtr = std::unique_ptr<void, ProfileRelease>;
+
+// The layout LittleCMS reads and writes for the pixels; the input of a palette depends on the
+// profile.
+cmsUInt32Number LayoutOf(TProfileToSRGB::TPixels pixels) {
+  switch (pixels) {
+    case TProfileToSRGB::TPixels::BGR: return TYPE_BGR_8;
+    case TProfileToSRGB::TPixels::BGRX:
+    case TProfileToSRGB::TPixels::BGRA: return TYPE_BGRA_8;
+    case TProfileToSRGB::TPixels::Palette: return TYPE_RGB_8;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void TProfileToSRGB::TContextRelease::operator()(void* context) const {
+  cmsDeleteContext(static_cast<cmsContext>(context));
+}
+
+void TProfileToSRGB::TTransformRelease::operator()(void* transform) const {
+  cmsDeleteTransform(static_cast<cmsHTRANSFORM>(transform));
+}
+
+TProfileToSRGB::~TProfileToSRGB() = default;
+
+std::unique_ptr<TProfileToSRGB> TProfileToSRGB::For(std::span<const uint8_t> profile, TPixels pixels) {
+  if (profile.empty() || profile.size() > kMaxProfileBytes) return nullptr;
+  std::unique_ptr<TProfileToSRGB> t(new TProfileToSRGB);
+  t->pixels_ = pixels;
+  t->context_.reset(cmsCreateContext(nullptr, nullptr));
+  if (!t->context_) return nullptr;
+  cmsContext ctx = static_cast<cmsContext>(t->context_.get());
+  cmsSetLogErrorHandlerTHR(ctx, Quiet);
+  ProfilePtr source(cmsOpenProfileFromMemTHR(ctx, profile.data(), cmsUInt32Number(profile.size())));
+  ProfilePtr srgb(cmsCreate_sRGBProfileTHR(ctx));
+  if (!source || !srgb) return nullptr;
+  // Kept as a number: a profile's header may name any value, not only the signatures the
+  // enumeration lists.
+  const cmsUInt32Number space = cmsGetColorSpace(source.get());
+  const bool palette = pixels == TPixels::Palette;
+  if (!(space == cmsSigRgbData || (palette && space == cmsSigGrayData))) return nullptr;
+  t->grey_ = palette && space == cmsSigGrayData;
+  const cmsUInt32Number out = LayoutOf(pixels);
+  const cmsUInt32Number in = t->grey_ ? TYPE_GRAY_8 : out;
+  const cmsUInt32Number flags = pixels == TPixels::BGRA ? cmsFLAGS_COPY_ALPHA : 0;
+  t->transform_.reset(cmsCreateTransformTHR(ctx, source.get(), in, srgb.get(), out, INTENT_PERCEPTUAL, flags));
+  if (!t->transform_) return nullptr;
+  return t;
+}
+
+void TProfileToSRGB::Convert(uint8_t* pixels, size_t count) const {
+  if (pixels_ == TPixels::Palette) return;
+  const size_t size = pixels_ == TPixels::BGR ? 3 : 4;
+  // LittleCMS counts pixels in 32 bits.
+  constexpr size_t kStep = size_t(1) << 30;
+  for (size_t done = 0; done < count; done += kStep) {
+    const size_t n = std::min(kStep, count - done);
+    uint8_t* at = pixels + done * size;
+    cmsDoTransform(transform_.get(), at, at, cmsUInt32Number(n));
+  }
+}
+
+void TProfileToSRGB::Convert(std::span<uint32_t> entries) const {
+  if (pixels_ != TPixels::Palette) return;
+  for (uint32_t& entry : entries) {
+    const uint8_t in[3] = {uint8_t(entry >> 16), uint8_t(entry >> 8), uint8_t(entry)};
+    uint8_t out[3];
+    cmsDoTransform(transform_.get(), grey_ ? &in[2] : in, out, 1);
+    entry = (entry & 0xff000000u) | uint32_t(out[0]) << 16 | uint32_t(out[1]) << 8 | out[2];
+  }
+}

@@ -1,0 +1,82 @@
+# Writes the ICC profiles the colour-management tests embed in pictures into the folder given:
+#   srgb.icc        LittleCMS's sRGB, through Pillow's ImageCms
+#   adobe-like.icc  an RGB matrix/TRC display profile with Adobe RGB (1998)'s primaries, adapted
+#                   to D50 as such profiles store them, and gamma 563/256 on every channel
+#   grey-linear.icc a grey display profile whose tone curve is linear (gamma 1.0), far from
+#                   sRGB's curve
+# The last two are written field by field (ICC version 2.1), so that they depend on no
+# profile-making code of the colour-management library under test.
+import struct
+import sys
+
+from PIL import ImageCms
+
+
+def s15f16(v):
+    return struct.pack('>i', int(round(v * 65536)))
+
+
+def xyz(x, y, z):
+    return b'XYZ ' + bytes(4) + s15f16(x) + s15f16(y) + s15f16(z)
+
+
+def curve(gamma):
+    return b'curv' + bytes(4) + struct.pack('>IH', 1, int(round(gamma * 256))) + bytes(2)
+
+
+def description(text):
+    ascii = text.encode('ascii') + b'\0'
+    return (b'desc' + bytes(4) + struct.pack('>I', len(ascii)) + ascii + struct.pack('>II', 0, 0) +
+            struct.pack('>HB', 0, 0) + bytes(67))
+
+
+def copyright(text):
+    return b'text' + bytes(4) + text.encode('ascii') + b'\0'
+
+
+def profile(space, tags):
+    count = len(tags)
+    offset = 128 + 4 + 12 * count
+    table, data = b'', b''
+    for signature, body in tags:
+        while (offset + len(data)) % 4:
+            data += b'\0'
+        table += signature + struct.pack('>II', offset + len(data), len(body))
+        data += body
+    size = offset + len(data)
+    header = (struct.pack('>I', size) + bytes(4) + struct.pack('>I', 0x02100000) + b'mntr' + space + b'XYZ ' +
+              struct.pack('>6H', 2024, 1, 1, 0, 0, 0) + b'acsp' + bytes(4) + bytes(4) + bytes(4) + bytes(4) +
+              bytes(8) + struct.pack('>I', 0) + s15f16(0.9642) + s15f16(1.0) + s15f16(0.8249) + bytes(4))
+    header += bytes(128 - len(header))
+    return header + struct.pack('>I', count) + table + data
+
+
+def adobe_like():
+    gamma = 563 / 256
+    return profile(b'RGB ', [
+        (b'desc', description('Adobe RGB like test profile')),
+        (b'cprt', copyright('no copyright, test data')),
+        (b'wtpt', xyz(0.95045, 1.0, 1.08905)),
+        (b'rXYZ', xyz(0.60974, 0.31111, 0.01947)),
+        (b'gXYZ', xyz(0.20528, 0.62567, 0.06087)),
+        (b'bXYZ', xyz(0.14919, 0.06322, 0.74457)),
+        (b'rTRC', curve(gamma)),
+        (b'gTRC', curve(gamma)),
+        (b'bTRC', curve(gamma)),
+    ])
+
+
+def grey_linear():
+    return profile(b'GRAY', [
+        (b'desc', description('linear grey test profile')),
+        (b'cprt', copyright('no copyright, test data')),
+        (b'wtpt', xyz(0.9642, 1.0, 0.8249)),
+        (b'kTRC', curve(1.0)),
+    ])
+
+
+folder = sys.argv[1]
+for name, data in [('srgb.icc', ImageCms.ImageCmsProfile(ImageCms.createProfile('sRGB')).tobytes()),
+                   ('adobe-like.icc', adobe_like()), ('grey-linear.icc', grey_linear())]:
+    with open(folder + '/' + name, 'wb') as f:
+        f.write(data)
