@@ -54,7 +54,8 @@ bool MatchesMaster(const TFootprint& candidate, const TFootprint& master, const 
 std::string CompareImageFile(const std::string& fileName) {
   ReadSquareSettings();
   if (SorterView && SorterView->Text(TSorterEdit::EditPrec).empty()) SorterView->SetText(TSorterEdit::EditPrec, "75");
-  if (!ReuseFootprint(fileName, MasterPrint, CandidatePrint)) AnalyseFootprint(fileName, CandidatePrint, TUnreadable::LeavesEmptyFootprint);
+  if (!ReuseFootprint(fileName, MasterPrint, CandidatePrint))
+    AnalyseFootprint(fileName, CandidatePrint, TUnreadable::LeavesEmptyFootprint);
   const std::string properties = PropertyString(CandidatePrint);
   TTestSelection tests{};
   for (int i = 0; i < 8; ++i) tests[size_t(i)] = SorterView && SorterView->Checked(i + 1);

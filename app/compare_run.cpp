@@ -133,22 +133,20 @@ std::string CompareRun(const std::string& directory) {
 
   if (!ConsoleMode()) {
     view.PlainMessage(RunSummary(MatchCount, FilesFound, toClipboard, TargetFolder));
-  } else if (toClipboard) {
+    return "Process ended ...";
+  }
+  const std::string count = IntToStr(MatchCount) + " matching imagefiles out of " + IntToStr(FilesFound) + " files";
+  if (!toClipboard) {
+    WriteConsoleLine(count + " were copied to " + TargetFolder);
+  } else if (HandClipboardToManager()) {
     // The process ends right after the run: its list stays on the clipboard only where the
     // desktop's clipboard manager takes it over.
-    const std::string count = IntToStr(MatchCount) + " matching imagefiles out of " + IntToStr(FilesFound) + " files";
-    if (HandClipboardToManager()) {
-      WriteConsoleLine(count + " were written into the clipboard ...");
-    } else {
-      WriteConsoleLine(count);
-      WriteConsoleError(kClipboardNotKept);
-    }
-    WriteConsoleLine("Process ended ...");
+    WriteConsoleLine(count + " were written into the clipboard ...");
   } else {
-    WriteConsoleLine(IntToStr(MatchCount) + " matching imagefiles out of " + IntToStr(FilesFound) +
-                     " files were copied to " + TargetFolder);
-    WriteConsoleLine("Process ended ...");
+    WriteConsoleLine(count);
+    WriteConsoleError(kClipboardNotKept);
   }
+  WriteConsoleLine("Process ended ...");
   return "Process ended ...";
 }
 

@@ -94,14 +94,12 @@ void AnalyseFootprint(const std::string& fileName, TFootprint& print, TUnreadabl
     RenderToStream(fileName, page, width, height);
     if (!(page.Sampling() ? page.Complete() : ReadPage(page.Whole(), rows, bitmap)))
       Refused(fileName, "could not be rendered", "the page holds no pixels");
-  } catch (const EUnreadableImage&) {
-    if (unreadable == TUnreadable::Raises) throw;
-    return;
   } catch (const std::exception& e) {
-    if (unreadable == TUnreadable::Raises) Refused(fileName, "could not be read", e.what());
     // A candidate that cannot be decoded (corrupt, truncated, too large) is simply not an
     // image for the run: it must not end a run over a whole folder.
-    return;
+    if (unreadable == TUnreadable::LeavesEmptyFootprint) return;
+    if (dynamic_cast<const EUnreadableImage*>(&e) != nullptr) throw;
+    Refused(fileName, "could not be read", e.what());
   }
   SetFootprintSize(print, width, height);
   TBitmap square;
