@@ -4,8 +4,6 @@
 
 bool JPEGCarriesICCProfile(std::string_view data) {
   static constexpr std::string_view kName{"ICC_PROFILE\0", 12};
-  // A line feed written in front of the data is not part of them.
-  if (data.size() >= 3 && data[0] == '\n' && uint8_t(data[1]) == 0xFF && uint8_t(data[2]) == 0xD8) data.remove_prefix(1);
   auto byte = [&](size_t i) { return uint8_t(data[i]); };
   if (data.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8) return false;
   size_t i = 2;

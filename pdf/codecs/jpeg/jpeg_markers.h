@@ -4,6 +4,6 @@
 #include <string_view>
 
 // True when the data carry an ICC profile (an APP2 segment named "ICC_PROFILE") before their
-// first scan; a line feed in front of the data is passed over. Damaged or cut data answer for
-// the segments that can be read.
+// first scan. The data start at their first marker (a caller drops a line feed written before
+// it, as the decode does). Damaged or cut data answer for the segments that can be read.
 bool JPEGCarriesICCProfile(std::string_view Data);
