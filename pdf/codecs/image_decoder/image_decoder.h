@@ -280,9 +280,9 @@ class TPDFImageDecoder {
   // filters allow it): drawn only, without a mask or profile, in a space whose rows become
   // pixels each on its own (grey above one bit, RGB, CMYK, Indexed over another base than Lab).
   bool RowsCanWait() const;
-  // 8-bit DeviceRGB (or, with Grey, also DeviceGray) samples under the identity Decode (what
-  // libjpeg's rows are drawn as).
-  bool PlainEightBit(bool Grey) const;
+  // 8-bit DeviceRGB or DeviceGray samples under the identity Decode (what libjpeg's rows are
+  // drawn as).
+  bool PlainEightBit() const;
   // Bytes of one row of the image's samples.
   int64_t SampleRowBytes() const;
   // Defers the rows of samples still waiting for their deflate, of stored samples, of one

@@ -57,7 +57,7 @@ bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool infla
   if (jpeg) {
     // Colour pictures as libjpeg gives them; grey ones, whose whole decode draws through a
     // palette, are left to it unless their data carry a profile (DeferRows looks).
-    if (!PlainEightBit(true)) return false;
+    if (!PlainEightBit()) return false;
     rows.JPEG = true;
     return DeferRows(rows);
   }

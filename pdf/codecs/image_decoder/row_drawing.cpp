@@ -72,8 +72,8 @@ bool TPDFImageDecoder::RowsCanWait() const {
   return ColorSpace == "DeviceRGB" || ColorSpace == "DeviceCMYK";
 }
 
-bool TPDFImageDecoder::PlainEightBit(bool grey) const {
-  const int components = ColorSpace == "DeviceRGB" ? 3 : grey && ColorSpace == "DeviceGray" ? 1 : 0;
+bool TPDFImageDecoder::PlainEightBit() const {
+  const int components = ColorSpace == "DeviceRGB" ? 3 : ColorSpace == "DeviceGray" ? 1 : 0;
   if (components == 0 || BitsPerComponent != 8) return false;
   const std::vector<double> decode = ParseNumberArray(Decode);
   if (int(decode.size()) < 2 * components) return true;  // the default for every component
