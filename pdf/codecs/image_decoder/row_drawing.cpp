@@ -216,8 +216,8 @@ int32_t TPDFImageDecoder::DecodeJPEGBands(std::string_view bytes, bool profile, 
   jpeg.SetColorManager(ColorManager);
   TMemoryStream source(bytes);
   jpeg.LoadFromStream(source);
+  // Rows the profile does not convert (none given, or none that converts) are left as they are.
   const TJPEGProfileRows toSRGB(profile ? bytes : std::string_view(), grey);
-  if (!toSRGB.Converts()) return jpeg.DecodeBands(band, Width, Height, draw, grey);
   return jpeg.DecodeBands(
       band, Width, Height,
       [&](TBitmap& rows, int32_t top, int32_t n) {
