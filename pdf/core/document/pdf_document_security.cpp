@@ -26,7 +26,7 @@ std::string NameValue(const TPDFDictionary& dict, std::string_view key) {
 int32_t IntegerValue(const TPDFDictionary& dict, std::string_view key) {
   const auto* n = PDFCast<TPDFNumeric>(dict.GetValue(key, true));
   if (n == nullptr || !std::isfinite(n->Value()) || std::fabs(n->Value()) >= 9223372036854775808.0) return 0;
-  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(RoundHalfEven(n->Value()))));
+  return static_cast<int32_t>(static_cast<uint32_t>(RoundHalfEven(n->Value())));
 }
 
 std::array<uint8_t, 2> PermissionFlags(uint32_t p) {
