@@ -39,16 +39,9 @@ print(' '.join('%02x%02x%02x' % p for p in back.getdata()))
   j.width = w;
   j.height = h;
   std::istringstream out(imagetest::RunPython(script, {mode, std::to_string(w), std::to_string(h), path}));
-  std::string word;
-  while (out >> word) j.rgb.push_back(uint32_t(std::stoul(word, nullptr, 16)));
+  j.rgb = HexPixelLine(out);
   j.bytes = testsupport::ReadFile(path);
   return j;
-}
-
-int Distance(uint32_t a, uint32_t b) {
-  int d = 0;
-  for (int s = 0; s < 24; s += 8) d = std::max(d, std::abs(int((a >> s) & 0xFF) - int((b >> s) & 0xFF)));
-  return d;
 }
 
 }  // namespace
@@ -109,13 +102,7 @@ print(' '.join('%02x%02x%02x' % p for p in srgb.getdata()))
 )";
   const std::string path = dir.File("p.jpg");
   std::istringstream out(imagetest::RunPython(script, {profilePath, path}));
-  std::vector<uint32_t> samples, converted;
-  std::string line, word;
-  for (std::vector<uint32_t>* to : {&samples, &converted}) {
-    std::getline(out, line);
-    std::istringstream words(line);
-    while (words >> word) to->push_back(uint32_t(std::stoul(word, nullptr, 16)));
-  }
+  const std::vector<uint32_t> samples = HexPixelLine(out), converted = HexPixelLine(out);
   ASSERT_EQ(samples.size(), 128u);
   ASSERT_EQ(converted.size(), 128u);
   const std::string jpeg = testsupport::ReadFile(path);
@@ -140,12 +127,9 @@ print(' '.join('%02x%02x%02x' % p for p in srgb.getdata()))
     ASSERT_GE(moved, 20) << "the profile should change the colours";
   }
   // Drawn pixel for pixel by a renderer that decodes while drawing: the same colours.
-  auto drawn = std::make_unique<TPDFImageDecoder>();
-  drawn->Settings = canvastest::SettingsFor(canvastest::ProviderPath());
-  drawn->DrawOnly = true;
-  drawn->DecodeWhileDrawing = true;
-  drawn->SetImage(
-      t.Image("<< /Width 16 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /DCTDecode >>", jpeg));
+  auto drawn =
+      Decoder(t.Image("<< /Width 16 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /DCTDecode >>", jpeg),
+              true);
   ASSERT_FALSE(drawn->Failed);
   auto page = canvastest::WhiteBitmap(16, 8);
   {

@@ -1,6 +1,9 @@
 #include "tests/pdf/codecs/image_decoder/image_test_util.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <sstream>
 
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/bmp_reader.h"
@@ -116,6 +119,30 @@ std::unique_ptr<TPDFImageDecoder> Decode(TPDFStream* image, bool keepBitmap) {
   d->KeepBitmap = keepBitmap;
   d->SetImage(image);
   return d;
+}
+
+std::unique_ptr<TPDFImageDecoder> Decoder(TPDFStream* image, bool drawOnly) {
+  auto d = std::make_unique<TPDFImageDecoder>();
+  d->Settings = canvastest::SettingsFor(canvastest::ProviderPath());
+  d->DrawOnly = drawOnly;
+  d->DecodeWhileDrawing = drawOnly;
+  d->SetImage(image);
+  return d;
+}
+
+int Distance(uint32_t a, uint32_t b) {
+  int d = 0;
+  for (int s = 0; s < 24; s += 8) d = std::max(d, std::abs(int((a >> s) & 0xFF) - int((b >> s) & 0xFF)));
+  return d;
+}
+
+std::vector<uint32_t> HexPixelLine(std::istream& in) {
+  std::vector<uint32_t> pixels;
+  std::string line, word;
+  if (!std::getline(in, line)) return pixels;
+  std::istringstream words(line);
+  while (words >> word) pixels.push_back(uint32_t(std::stoul(word, nullptr, 16)));
+  return pixels;
 }
 
 uint32_t Byte(double x) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <istream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +51,14 @@ Pixels BitmapPixels(TBitmap& b);
 
 // Decodes an image stream with a fresh decoder (settings naming the test provider).
 std::unique_ptr<TPDFImageDecoder> Decode(TPDFStream* image, bool keepBitmap = false);
+// A fresh decoder (settings naming the test provider) set to the image; with drawOnly it only
+// draws the image and may decode its rows while drawing them.
+std::unique_ptr<TPDFImageDecoder> Decoder(TPDFStream* image, bool drawOnly);
+
+// The largest difference of the red, green or blue bytes of two 0x00RRGGBB pixels.
+int Distance(uint32_t a, uint32_t b);
+// One line of pixels written as "rrggbb" words apart, as 0x00RRGGBB; empty after the last line.
+std::vector<uint32_t> HexPixelLine(std::istream& in);
 
 inline uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; }
 // round(x * 255), halves to even, clamped.

@@ -56,12 +56,8 @@ if profile and mode != 'CMYK':
   std::istringstream out(imagetest::RunPython(
       script, {mode, profile, std::to_string(w), std::to_string(h), progressive ? "1" : "0", path}));
   ProfiledJpeg j;
-  std::string line, word;
-  for (std::vector<uint32_t>* to : {&j.stored, &j.srgb}) {
-    if (!std::getline(out, line)) break;
-    std::istringstream words(line);
-    while (words >> word) to->push_back(uint32_t(std::stoul(word, nullptr, 16)));
-  }
+  j.stored = HexPixelLine(out);
+  j.srgb = HexPixelLine(out);
   j.bytes = testsupport::ReadFile(path);
   return j;
 }
@@ -69,15 +65,6 @@ if profile and mode != 'CMYK':
 std::string Dictionary(int w, int h, const std::string& space, const std::string& extra = "") {
   return "<< /Width " + std::to_string(w) + " /Height " + std::to_string(h) + " /BitsPerComponent 8 /ColorSpace " +
          space + " /Filter /DCTDecode" + extra + " >>";
-}
-
-std::unique_ptr<TPDFImageDecoder> Decoder(TPDFStream* image, bool drawOnly) {
-  auto d = std::make_unique<TPDFImageDecoder>();
-  d->Settings = canvastest::SettingsFor(canvastest::ProviderPath());
-  d->DrawOnly = drawOnly;
-  d->DecodeWhileDrawing = drawOnly;
-  d->SetImage(image);
-  return d;
 }
 
 bool Waits(const TPDFImageDecoder& d) { return d.Bitmap == nullptr || d.Bitmap->Empty(); }
@@ -92,12 +79,6 @@ std::unique_ptr<TBitmap> CanvasRoad(const std::string& jpeg, int w, int h) {
   TMemoryStream source(jpeg);
   EXPECT_TRUE(canvas.DrawImageStream(source, 1, 0, 0, w, h, true));
   return bitmap;
-}
-
-int Distance(uint32_t a, uint32_t b) {
-  int d = 0;
-  for (int s = 0; s < 24; s += 8) d = std::max(d, std::abs(int((a >> s) & 0xFF) - int((b >> s) & 0xFF)));
-  return d;
 }
 
 // Pixels of `got` from (x0, y0) that differ from the reference's, the first few reported.

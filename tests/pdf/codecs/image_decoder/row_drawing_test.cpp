@@ -86,15 +86,6 @@ std::string Dictionary(const Case& c) {
          " /BitsPerComponent " + std::to_string(c.bits) + " /ColorSpace " + c.space + " " + c.extra + " >>";
 }
 
-std::unique_ptr<TPDFImageDecoder> Decoder(TPDFStream* image, bool drawOnly) {
-  auto d = std::make_unique<TPDFImageDecoder>();
-  d->Settings = canvastest::SettingsFor(canvastest::ProviderPath());
-  d->DrawOnly = drawOnly;
-  d->DecodeWhileDrawing = drawOnly;
-  d->SetImage(image);
-  return d;
-}
-
 // The image drawn onto a white page a little larger than its placement.
 std::unique_ptr<TBitmap> Drawn(TPDFImageDecoder& d, uint8_t backEnd, const std::array<double, 6>& m, int w, int h) {
   auto page = WhiteBitmap(w + 4, h + 4);
