@@ -131,7 +131,9 @@ TEST_P(OwnProfile, BandsAndTheWholeDecodeGiveTheCanvasPixels) {
       moved = std::max(moved, Distance(j.stored[i], j.srgb[i]));
     }
     EXPECT_LE(worst, 1);
-    if (c.moves) EXPECT_GE(moved, 20) << "the profile should change the colours";
+    if (c.moves) {
+      EXPECT_GE(moved, 20) << "the profile should change the colours";
+    }
 
     TestStore t;
     TPDFStream* image = t.Image(Dictionary(c.width, c.height, c.space), j.bytes);
