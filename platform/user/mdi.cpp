@@ -268,6 +268,8 @@ void Activate(HWND client, HWND child) {
 // client area, and then the stack starts again at the corner.
 struct CascadeRun {
   int step = 1, slots = 1;
+  // The offset from the corner, right and down, of the window at `index` in the stack.
+  int At(int index) const { return step * (index % slots); }
 };
 
 CascadeRun CascadeRunOf(const RECT& area) {
@@ -280,8 +282,7 @@ CascadeRun CascadeRunOf(const RECT& area) {
 POINT CascadePosition(HWND client, int index) {
   RECT area{};
   GetClientRect(client, &area);
-  const CascadeRun run = CascadeRunOf(area);
-  const int at = run.step * (index % run.slots);
+  const int at = CascadeRunOf(area).At(index);
   return POINT{at, at};
 }
 
@@ -334,16 +335,24 @@ void DestroyChild(HWND client, HWND child) {
   }
 }
 
-// Children side by side (vertical) or one above the other, each row or column the same size;
-// more than three children make a grid.
-void Tile(HWND client, WPARAM how) {
-  std::vector<HWND> tiles;
+// The children that tiling and cascading arrange: the visible ones that are not minimised (nor
+// disabled, with MDITILE_SKIPDISABLED), from the bottom of the stacking order up.
+std::vector<HWND> ArrangedChildren(HWND client, WPARAM how) {
+  std::vector<HWND> arranged;
   for (HWND c : ChildrenOf(client)) {
     const LONG_PTR style = GetWindowLongPtrW(c, GWL_STYLE);
     if (!(style & WS_VISIBLE) || (style & WS_MINIMIZE)) continue;
     if ((how & MDITILE_SKIPDISABLED) && (style & WS_DISABLED)) continue;
-    tiles.push_back(c);
+    arranged.push_back(c);
   }
+  std::reverse(arranged.begin(), arranged.end());
+  return arranged;
+}
+
+// Children side by side (vertical) or one above the other, each row or column the same size;
+// more than three children make a grid.
+void Tile(HWND client, WPARAM how) {
+  const std::vector<HWND> tiles = ArrangedChildren(client, how);
   if (tiles.empty()) return;
   for (HWND c : tiles)
     if (IsZoomed(c)) ShowWindow(c, SW_SHOWNOACTIVATE);
@@ -354,7 +363,6 @@ void Tile(HWND client, WPARAM how) {
   int down = (n + across - 1) / across;
   if (how & MDITILE_HORIZONTAL) std::swap(across, down);
   const int w = area.right / std::max(across, 1), h = area.bottom / std::max(down, 1);
-  std::reverse(tiles.begin(), tiles.end());  // the bottom child first, as they were opened
   for (int i = 0; i < n; ++i) {
     const int col = (how & MDITILE_HORIZONTAL) ? i / down : i % across;
     const int row = (how & MDITILE_HORIZONTAL) ? i % down : i / across;
@@ -372,28 +380,22 @@ void Tile(HWND client, WPARAM how) {
 LRESULT Cascade(HWND client, WPARAM how) {
   for (HWND c : ChildrenOf(client))
     if (IsZoomed(c)) ShowWindow(c, SW_SHOWNOACTIVATE);
-  std::vector<HWND> stack;
-  for (HWND c : ChildrenOf(client)) {
-    const LONG_PTR style = GetWindowLongPtrW(c, GWL_STYLE);
-    if (!(style & WS_VISIBLE) || (style & WS_MINIMIZE)) continue;
-    if ((how & MDITILE_SKIPDISABLED) && (style & WS_DISABLED)) continue;
-    stack.push_back(c);
-  }
+  std::vector<HWND> stack = ArrangedChildren(client, how);
   if (stack.empty()) return FALSE;
-  std::reverse(stack.begin(), stack.end());  // the bottom of the stacking order first
   HWND active = ActiveOf(client);
-  if (auto it = std::find(stack.begin(), stack.end(), active); it != stack.end())
-    std::rotate(it, it + 1, stack.end());
+  const auto it = std::find(stack.begin(), stack.end(), active);
+  const bool activeStacked = it != stack.end();
+  if (activeStacked) std::rotate(it, it + 1, stack.end());
   RECT area{};
   GetClientRect(client, &area);
   const CascadeRun run = CascadeRunOf(area);
   const int span = run.step * (run.slots - 1);
   const int w = std::max(area.right - span, 0), h = std::max(area.bottom - span, 0);
   for (size_t i = 0; i < stack.size(); ++i) {
-    const int at = run.step * (int(i) % run.slots);
+    const int at = run.At(int(i));
     if (IsWindow(stack[i])) SetWindowPos(stack[i], nullptr, at, at, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  if (active && IsWindow(active) && std::find(stack.begin(), stack.end(), active) != stack.end())
+  if (activeStacked && IsWindow(active))
     SetWindowPos(active, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   UpdateScrollBars(client);
   return TRUE;
@@ -570,13 +572,15 @@ LRESULT DefMDIChildProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
       if (ActiveOf(client) != hwnd) Activate(client, hwnd);
       break;
-    case WM_SYSCOMMAND:
+    case WM_SYSCOMMAND: {
       // The window menu's Next and Previous go round the client's children.
-      if ((wParam & 0xFFF0) == SC_NEXTWINDOW || (wParam & 0xFFF0) == SC_PREVWINDOW) {
-        SendMessageW(client, WM_MDINEXT, WPARAM(hwnd), (wParam & 0xFFF0) == SC_PREVWINDOW);
+      const WPARAM command = wParam & 0xFFF0;
+      if (command == SC_NEXTWINDOW || command == SC_PREVWINDOW) {
+        SendMessageW(client, WM_MDINEXT, WPARAM(hwnd), command == SC_PREVWINDOW);
         return 0;
       }
       break;
+    }
     case WM_GETMINMAXINFO: {
       LRESULT r = DefWindowProcW(hwnd, msg, wParam, lParam);
       if (auto* mmi = reinterpret_cast<MINMAXINFO*>(lParam)) {
