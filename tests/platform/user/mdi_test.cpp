@@ -60,6 +60,13 @@ class Mdi : public UserTest {
   HWND Active(BOOL* maximised = nullptr) {
     return reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(maximised)));
   }
+  // A child's window rectangle in the client's coordinates.
+  RECT InClient(HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  }
   RECT ScreenClient(HWND h) {
     RECT r{};
     GetClientRect(h, &r);
@@ -197,17 +204,11 @@ TEST_F(Mdi, TileRestoresAndArrangesTheChildren) {
   EXPECT_FALSE(IsZoomed(b));
   RECT area{};
   GetClientRect(client, &area);
-  auto inClient = [&](HWND h) {
-    RECT r{};
-    GetWindowRect(h, &r);
-    MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-  };
-  EXPECT_EQ(inClient(a), (RECT{0, 0, area.right / 2, area.bottom}));
-  EXPECT_EQ(inClient(b), (RECT{area.right / 2, 0, area.right / 2 * 2, area.bottom}));
+  EXPECT_EQ(InClient(a), (RECT{0, 0, area.right / 2, area.bottom}));
+  EXPECT_EQ(InClient(b), (RECT{area.right / 2, 0, area.right / 2 * 2, area.bottom}));
   SendMessageW(client, WM_MDITILE, MDITILE_HORIZONTAL, 0);
-  EXPECT_EQ(inClient(a), (RECT{0, 0, area.right, area.bottom / 2}));
-  EXPECT_EQ(inClient(b), (RECT{0, area.bottom / 2, area.right, area.bottom / 2 * 2}));
+  EXPECT_EQ(InClient(a), (RECT{0, 0, area.right, area.bottom / 2}));
+  EXPECT_EQ(InClient(b), (RECT{0, area.bottom / 2, area.right, area.bottom / 2 * 2}));
 }
 
 // Cascade: the maximised child restored first, then the visible children that are not minimised
@@ -215,12 +216,6 @@ TEST_F(Mdi, TileRestoresAndArrangesTheChildren) {
 // stacking order first and the active child last and on top, all of one size; disabled ones
 // left where they are when asked to skip them.
 TEST_F(Mdi, CascadeStacksTheChildrenFromTheCorner) {
-  auto inClient = [&](HWND h) {
-    RECT r{};
-    GetWindowRect(h, &r);
-    MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-  };
   // Nothing to arrange.
   EXPECT_FALSE(SendMessageW(client, WM_MDICASCADE, 0, 0));
   for (const WPARAM how : {WPARAM(0), MDITILE_ZORDER, MDITILE_SKIPDISABLED}) {
@@ -237,7 +232,7 @@ TEST_F(Mdi, CascadeStacksTheChildrenFromTheCorner) {
     SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(b), 0);
     ASSERT_TRUE(IsZoomed(b));
     // From the top of the stacking order down: B (active), Minimised, Disabled, C, A.
-    const RECT offBefore = inClient(off), hiddenBefore = inClient(hidden), smallBefore = inClient(small);
+    const RECT offBefore = InClient(off), hiddenBefore = InClient(hidden), smallBefore = InClient(small);
     EXPECT_TRUE(SendMessageW(client, WM_MDICASCADE, how, 0));
     EXPECT_FALSE(IsZoomed(b));
     BOOL maximised = TRUE;
@@ -252,7 +247,7 @@ TEST_F(Mdi, CascadeStacksTheChildrenFromTheCorner) {
     if (how & MDITILE_SKIPDISABLED) stack = {a, c, b};
     for (size_t i = 0; i < stack.size(); ++i) {
       const int at = step * int(i);
-      EXPECT_EQ(inClient(stack[i]), (RECT{at, at, at + w, at + h})) << i;
+      EXPECT_EQ(InClient(stack[i]), (RECT{at, at, at + w, at + h})) << i;
     }
     // The last of them is drawn over the others, and every caption shows.
     EXPECT_EQ(GetTopWindow(client), b);
@@ -261,9 +256,11 @@ TEST_F(Mdi, CascadeStacksTheChildrenFromTheCorner) {
       while (above && above != stack[i]) above = GetWindow(above, GW_HWNDPREV);
       EXPECT_EQ(above, stack[i]) << i << " lies above " << i - 1;
     }
-    if (how & MDITILE_SKIPDISABLED) EXPECT_EQ(inClient(off), offBefore);
-    EXPECT_EQ(inClient(hidden), hiddenBefore);
-    EXPECT_EQ(inClient(small), smallBefore);
+    if (how & MDITILE_SKIPDISABLED) {
+      EXPECT_EQ(InClient(off), offBefore);
+    }
+    EXPECT_EQ(InClient(hidden), hiddenBefore);
+    EXPECT_EQ(InClient(small), smallBefore);
     EXPECT_TRUE(IsIconic(small));
     for (HWND x : {a, b, c, off, hidden, small}) DestroyWindow(x);
   }
@@ -282,16 +279,11 @@ TEST_F(Mdi, CascadeStartsAgainAtTheCornerAfterARun) {
   EXPECT_TRUE(SendMessageW(client, WM_MDICASCADE, 0, 0));
   const int w = area.right - step * (slots - 1), h = area.bottom - step * (slots - 1);
   for (size_t i = 0; i < children.size(); ++i) {
-    RECT r{};
-    GetWindowRect(children[i], &r);
-    MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&r), 2);
     const int at = step * (int(i) % slots);
-    EXPECT_EQ(r, (RECT{at, at, at + w, at + h})) << i;
+    EXPECT_EQ(InClient(children[i]), (RECT{at, at, at + w, at + h})) << i;
   }
   // The last window of the full run ends at the client's bottom-right corner.
-  RECT last{};
-  GetWindowRect(children[size_t(slots - 1)], &last);
-  MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&last), 2);
+  const RECT last = InClient(children[size_t(slots - 1)]);
   EXPECT_EQ(last.right, area.right);
   EXPECT_EQ(last.bottom, area.bottom);
   EXPECT_EQ(GetWindowLongPtrW(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0) << "all within the client";
@@ -360,10 +352,7 @@ TEST_F(Mdi, ScrollBarsShowWhileAChildReachesBeyondTheClient) {
   EXPECT_EQ(si.nPos, 0);
   // Scrolling moves the children.
   SendMessageW(client, WM_HSCROLL, SB_LINERIGHT, 0);
-  RECT r{};
-  GetWindowRect(a, &r);
-  MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&r), 2);
-  EXPECT_EQ(r.left, area.right - 58);
+  EXPECT_EQ(InClient(a).left, area.right - 58);
   SetWindowPos(a, nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   EXPECT_EQ(GetWindowLongPtrW(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
 }
