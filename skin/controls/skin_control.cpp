@@ -59,12 +59,7 @@ void TSkinControl::ControlFreed() {
   Active = false;
   AttachState = kAttachDestroyed;
   MouseState = 0;
-  if (!FormSkin) return;
-  if (Depth > 0) {
-    Doomed = true;
-    return;
-  }
-  FormSkin->DropSkinner(this);  // frees this wrapper
+  if (FormSkin) FormSkin->DropSkinner(this);  // frees this wrapper, or dooms it while it runs
 }
 
 // Gives the control back what was replaced, unless its window is gone; an instance another

@@ -71,6 +71,13 @@ void TWinSkinForm::PurgeSkinners() {
 }
 
 void TWinSkinForm::DropSkinner(TSkinControl* skinner) {
+  if (skinner->Depth > 0) {
+    // Still running inside its control's procedure: it goes once that returns.
+    skinner->Doomed = true;
+    skinner->Active = false;
+    skinner->AttachState = kAttachDestroyed;
+    return;
+  }
   if (HotTool == skinner) HotTool = nullptr;
   const auto it = std::find_if(ControlSkins.begin(), ControlSkins.end(),
                                [skinner](const auto& s) { return s.get() == skinner; });
@@ -88,14 +95,7 @@ void TWinSkinForm::ReplaceScrollbar(HWND window) {
     const bool listView = dynamic_cast<TSkinListView*>(old) != nullptr;
     // A control freed meanwhile has taken its wrapper with it; this one's control lives.
     TControl* control = old->Control;
-    if (old->Depth > 0) {
-      // Still running inside its control's procedure: it goes once that returns.
-      old->Doomed = true;
-      old->Active = false;
-      old->AttachState = kAttachDestroyed;
-    } else {
-      DropSkinner(old);
-    }
+    DropSkinner(old);
     if (!control) return;
     auto made = CreateSkinner(listView ? "TSkinListView" : "TSkinScrollbar", 0);
     auto* scroll = static_cast<TSkinScrollbar*>(made.get());

@@ -127,7 +127,8 @@ class TWinSkinForm : public TComponent {
   TSkinControl* FindSkinner(HWND window) const;
   // Frees the control wrappers whose windows are gone.
   void PurgeSkinners();
-  // Frees a control wrapper whose control has gone (it is no longer listed).
+  // Frees a control wrapper (it is no longer listed); one whose procedure is running is only
+  // marked dead, and goes once the procedure returns.
   void DropSkinner(TSkinControl* skinner);
   // CM_SKINRESCROLL: the scroll-bar wrapper of a window made again is replaced by a new one of
   // its family on the control's new window.
