@@ -97,16 +97,7 @@ void RegisterSkinClasses() {
 }
 
 TSkinData::TSkinData(TComponent* owner)
-    : TComponent(owner),
-      Left(std::make_unique<TDataSkinBorder>("Left")),
-      Right(std::make_unique<TDataSkinBorder>("Right")),
-      Top(std::make_unique<TDataSkinBorder>("Top")),
-      Bottom(std::make_unique<TDataSkinBorder>("Bottom")),
-      Buttons(std::make_unique<TDataSkinButton>("Buttons")),
-      Title(std::make_unique<TDataSkinTitle>("Title")),
-      skinControls_(kDefaultSkinControls),
-      options_(kDefaultOptions) {
-  CustomColors.fill(clWhite);
+    : TComponent(owner), skinControls_(kDefaultSkinControls), options_(kDefaultOptions) {
   for (const std::string& line : DefaultSkin3rd()) skin3rd_.Add(line);
   AppIcon.SetPixelFormat(pf24bit);
   FormBitmap.SetPixelFormat(pf24bit);

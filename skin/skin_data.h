@@ -69,7 +69,50 @@ struct TSkinColors {
   TColor TitleTextNoActive = clInactiveCaptionText;
 };
 
-class TSkinData : public TComponent {
+// The skin model (read by the painting code): all that the reading of a skin fills in. A new
+// skin is read into a fresh model while the previous one is kept aside, to come back should the
+// reading fail.
+struct TSkinModel {
+  TSkinModel() { CustomColors.fill(clWhite); }
+
+  std::string SkinName;
+  TSkinColors Colors;
+  std::vector<TColor> Colours;           // [Colour0], [Colour1], ... in section order
+  std::array<TColor, 10> CustomColors;   // [Customcolors] Color0 .. Color9
+  TColor FaceColor = clBtnFace;          // the colour of control faces
+
+  // Frame borders (always present).
+  std::unique_ptr<TDataSkinBorder> Left = std::make_unique<TDataSkinBorder>("Left"),
+                                   Right = std::make_unique<TDataSkinBorder>("Right"),
+                                   Top = std::make_unique<TDataSkinBorder>("Top"),
+                                   Bottom = std::make_unique<TDataSkinBorder>("Bottom");
+  std::unique_ptr<TDataSkinButton> Buttons = std::make_unique<TDataSkinButton>("Buttons");  // always present
+  std::unique_ptr<TDataSkinTitle> Title = std::make_unique<TDataSkinTitle>("Title");        // always present
+  // Caption buttons: one per kept [Button...] section, then the three MDI child buttons.
+  std::vector<std::unique_ptr<TDataSkinSysButton>> SysButtons;
+  // Elements absent (null) when their section names no image.
+  std::unique_ptr<TDataSkinBorder> Progress;
+  std::unique_ptr<TDataSkinObject> ProgressChunk;
+  std::unique_ptr<TDataSkinObject> MenuBar;  // named "Personality"
+  std::unique_ptr<TDataSkinObject> GroupBoxEdge;
+  std::unique_ptr<TDataSkinBoxLabel> GroupBox;
+  std::unique_ptr<TDataSkinBorder> Tabs;
+  std::unique_ptr<TDataSkinObject> StatusBarEdges;
+  std::unique_ptr<TDataSkinObject> TabPane;
+  std::unique_ptr<TDataSkinObject> ToolBars;
+  std::unique_ptr<TDataSkinBorder> ComboButton;
+  std::unique_ptr<TDataSkinObject> SunkEdge;
+  std::unique_ptr<TDataSkinObject> ExtraImages, Headerbar, MenuItem, MenuBackground, Scrollbar, HorzScroll,
+      VertScroll, HorzScrollThumb, VertScrollThumb;
+  std::unique_ptr<TDataSkinObject> TrackbarThumbHorz, TrackbarThumbVert, TrackbarThumbLeft, TrackbarThumbRight,
+      TrackbarThumbUp, TrackbarThumbDown;
+  std::unique_ptr<TDataSkinBorder> UpDownHorz, UpDownVert;
+  std::unique_ptr<TDataSkinObject> Track, TrackVert;
+  std::unique_ptr<TDataSkinObject> ComboxArrow;  // composed
+  std::unique_ptr<TDataSkinObject> Toolbar;      // composed gradient
+};
+
+class TSkinData : public TComponent, public TSkinModel {
  public:
   explicit TSkinData(TComponent* owner);
   ~TSkinData() override;
@@ -129,41 +172,9 @@ class TSkinData : public TComponent {
   TMemoryStream& PackedSkin() { return packedSkin_; }
   HWND LastFormHandle() const { return lastFormHandle_; }
 
-  // ---- The skin model (read by the painting code) ----
-  std::string SkinName;
-  TSkinColors Colors;
-  std::vector<TColor> Colours;           // [Colour0], [Colour1], ... in section order
-  std::array<TColor, 10> CustomColors;   // [Customcolors] Color0 .. Color9
-  TColor FaceColor = clBtnFace;          // the colour of control faces
-  HBRUSH FaceBrush = nullptr;            // a solid brush of "ButtonFace"
-
-  std::unique_ptr<TDataSkinBorder> Left, Right, Top, Bottom;  // frame borders (always present)
-  std::unique_ptr<TDataSkinButton> Buttons;                   // always present
-  std::unique_ptr<TDataSkinTitle> Title;                      // always present
-  // Caption buttons: one per kept [Button...] section, then the three MDI child buttons.
-  std::vector<std::unique_ptr<TDataSkinSysButton>> SysButtons;
-  // Elements absent (null) when their section names no image.
-  std::unique_ptr<TDataSkinBorder> Progress;
-  std::unique_ptr<TDataSkinObject> ProgressChunk;
-  std::unique_ptr<TDataSkinObject> MenuBar;  // named "Personality"
-  std::unique_ptr<TDataSkinObject> GroupBoxEdge;
-  std::unique_ptr<TDataSkinBoxLabel> GroupBox;
-  std::unique_ptr<TDataSkinBorder> Tabs;
-  std::unique_ptr<TDataSkinObject> StatusBarEdges;
-  std::unique_ptr<TDataSkinObject> TabPane;
-  std::unique_ptr<TDataSkinObject> ToolBars;
-  std::unique_ptr<TDataSkinBorder> ComboButton;
-  std::unique_ptr<TDataSkinObject> SunkEdge;
-  std::unique_ptr<TDataSkinObject> ExtraImages, Headerbar, MenuItem, MenuBackground, Scrollbar, HorzScroll,
-      VertScroll, HorzScrollThumb, VertScrollThumb;
-  std::unique_ptr<TDataSkinObject> TrackbarThumbHorz, TrackbarThumbVert, TrackbarThumbLeft, TrackbarThumbRight,
-      TrackbarThumbUp, TrackbarThumbDown;
-  std::unique_ptr<TDataSkinBorder> UpDownHorz, UpDownVert;
-  std::unique_ptr<TDataSkinObject> Track, TrackVert;
-  std::unique_ptr<TDataSkinObject> ComboxArrow;  // composed
-  std::unique_ptr<TDataSkinObject> Toolbar;      // composed gradient
-
   // ---- Other state used by the wrappers ----
+  HBRUSH FaceBrush = nullptr;  // a solid brush of "ButtonFace"
+
   // Off while a window's menu changes: skinned frames are not painted meanwhile.
   bool NonClientPaint = true;
   TFont CaptionFont;         // the system's caption font
@@ -175,10 +186,6 @@ class TSkinData : public TComponent {
  private:
   void MakeCaptionFont();
   void TakeApplicationIcon();
-  // The model's parts, held apart while a new skin is read (the previous model comes back
-  // should the reading fail).
-  struct TModel;
-  void SwapModel(TModel& other);
   // ReadSkinIni into a fresh model; false, with the previous model back, when it fails.
   bool ReadSkinIniOrKeepModel();
   // Images composed after reading.

@@ -2,6 +2,7 @@
 // colours and the caption buttons, then the images composed from them.
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "platform/gdi/blit.h"
 #include "platform/gdi/dc.h"
@@ -528,68 +529,15 @@ void TSkinData::ComposeToolbar() {
   Toolbar->Frame = 1;
 }
 
-// Every part of the model that a skin's reading changes.
-struct TSkinData::TModel {
-  std::string SkinName;
-  TSkinColors Colors;
-  std::vector<TColor> Colours;
-  std::array<TColor, 10> CustomColors{};
-  TColor FaceColor = clBtnFace;
-  // The records every model has.
-  std::unique_ptr<TDataSkinBorder> Left = std::make_unique<TDataSkinBorder>("Left"),
-                                   Right = std::make_unique<TDataSkinBorder>("Right"),
-                                   Top = std::make_unique<TDataSkinBorder>("Top"),
-                                   Bottom = std::make_unique<TDataSkinBorder>("Bottom");
-  std::unique_ptr<TDataSkinButton> Buttons = std::make_unique<TDataSkinButton>("Buttons");
-  std::unique_ptr<TDataSkinTitle> Title = std::make_unique<TDataSkinTitle>("Title");
-  std::vector<std::unique_ptr<TDataSkinSysButton>> SysButtons;
-  std::unique_ptr<TDataSkinBorder> Progress, Tabs, ComboButton, UpDownHorz, UpDownVert;
-  std::unique_ptr<TDataSkinBoxLabel> GroupBox;
-  std::unique_ptr<TDataSkinObject> ProgressChunk, MenuBar, GroupBoxEdge, StatusBarEdges, TabPane, ToolBars, SunkEdge,
-      ExtraImages, Headerbar, MenuItem, MenuBackground, Scrollbar, HorzScroll, VertScroll, HorzScrollThumb,
-      VertScrollThumb, TrackbarThumbHorz, TrackbarThumbVert, TrackbarThumbLeft, TrackbarThumbRight, TrackbarThumbUp,
-      TrackbarThumbDown, Track, TrackVert, ComboxArrow, Toolbar;
-
-  TModel() { CustomColors.fill(clWhite); }
-};
-
-void TSkinData::SwapModel(TModel& m) {
-  std::swap(SkinName, m.SkinName);
-  std::swap(Colors, m.Colors);
-  std::swap(Colours, m.Colours);
-  std::swap(CustomColors, m.CustomColors);
-  std::swap(FaceColor, m.FaceColor);
-  for (auto [a, b] : {std::pair{&Left, &m.Left}, {&Right, &m.Right}, {&Top, &m.Top}, {&Bottom, &m.Bottom},
-                      {&Progress, &m.Progress}, {&Tabs, &m.Tabs}, {&ComboButton, &m.ComboButton},
-                      {&UpDownHorz, &m.UpDownHorz}, {&UpDownVert, &m.UpDownVert}})
-    std::swap(*a, *b);
-  std::swap(Buttons, m.Buttons);
-  std::swap(Title, m.Title);
-  std::swap(SysButtons, m.SysButtons);
-  std::swap(GroupBox, m.GroupBox);
-  for (auto [a, b] :
-       {std::pair{&ProgressChunk, &m.ProgressChunk}, {&MenuBar, &m.MenuBar}, {&GroupBoxEdge, &m.GroupBoxEdge},
-        {&StatusBarEdges, &m.StatusBarEdges}, {&TabPane, &m.TabPane}, {&ToolBars, &m.ToolBars},
-        {&SunkEdge, &m.SunkEdge}, {&ExtraImages, &m.ExtraImages}, {&Headerbar, &m.Headerbar},
-        {&MenuItem, &m.MenuItem}, {&MenuBackground, &m.MenuBackground}, {&Scrollbar, &m.Scrollbar},
-        {&HorzScroll, &m.HorzScroll}, {&VertScroll, &m.VertScroll}, {&HorzScrollThumb, &m.HorzScrollThumb},
-        {&VertScrollThumb, &m.VertScrollThumb}, {&TrackbarThumbHorz, &m.TrackbarThumbHorz},
-        {&TrackbarThumbVert, &m.TrackbarThumbVert}, {&TrackbarThumbLeft, &m.TrackbarThumbLeft},
-        {&TrackbarThumbRight, &m.TrackbarThumbRight}, {&TrackbarThumbUp, &m.TrackbarThumbUp},
-        {&TrackbarThumbDown, &m.TrackbarThumbDown}, {&Track, &m.Track}, {&TrackVert, &m.TrackVert},
-        {&ComboxArrow, &m.ComboxArrow}, {&Toolbar, &m.Toolbar}})
-    std::swap(*a, *b);
-}
-
 bool TSkinData::ReadSkinIniOrKeepModel() {
   // The new skin is read into a fresh model; the previous one is kept aside until it stands.
-  TModel previous;
-  SwapModel(previous);
+  TSkinModel previous;
+  std::swap(static_cast<TSkinModel&>(*this), previous);
   try {
     ReadSkinIni();
   } catch (const std::exception&) {
     // A skin that cannot be read whole leaves the previous model (and the component not ready).
-    SwapModel(previous);
+    std::swap(static_cast<TSkinModel&>(*this), previous);
     skinNotReady_ = true;
     return false;
   }
