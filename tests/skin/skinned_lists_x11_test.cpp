@@ -41,20 +41,24 @@ const char* const kForm =
 
 class SkinnedListsX11 : public skintest::SkinnedX11Form {
  protected:
-  void SetUp() override {
-    ShowOnX(kForm, {"TComboBox=combobox"}, [this](TForm* f) {
+  void SetUp() override { ShowLists(kForm, 6); }
+  // Shows a form with a list box "List" of 100 lines and a combo "Pick" of `choices` items.
+  void ShowLists(const char* description, int choices) {
+    ShowOnX(description, {"TComboBox=combobox"}, [this, choices](TForm* f) {
       list = dynamic_cast<TListBox*>(f->FindComponent("List"));
       pick = dynamic_cast<TComboBox*>(f->FindComponent("Pick"));
       for (int i = 0; i < 100; ++i) list->Items()->Add("line " + std::to_string(i));
-      for (int i = 0; i < 6; ++i) pick->Items()->Add("choice " + std::to_string(i));
+      for (int i = 0; i < choices; ++i) pick->Items()->Add("choice " + std::to_string(i));
     });
   }
-  SCROLLBARINFO Bar() {
+  // The vertical bar of a window, or of the list box.
+  static SCROLLBARINFO Bar(HWND h) {
     SCROLLBARINFO info{};
     info.cbSize = sizeof info;
-    GetScrollBarInfo(list->Handle(), OBJID_VSCROLL, &info);
+    GetScrollBarInfo(h, OBJID_VSCROLL, &info);
     return info;
   }
+  SCROLLBARINFO Bar() { return Bar(list->Handle()); }
   TListBox* list = nullptr;
   TComboBox* pick = nullptr;
 };
@@ -116,24 +120,9 @@ const char* const kRightToLeftForm =
     "  object Pick: TComboBox\n    Left = 20\n    Top = 10\n    Width = 150\n    Height = 21\n    TabOrder = 0\n  end\n"
     "end\n";
 
-class SkinnedRightToLeftListsX11 : public skintest::SkinnedX11Form {
+class SkinnedRightToLeftListsX11 : public SkinnedListsX11 {
  protected:
-  void SetUp() override {
-    ShowOnX(kRightToLeftForm, {"TComboBox=combobox"}, [this](TForm* f) {
-      list = dynamic_cast<TListBox*>(f->FindComponent("List"));
-      pick = dynamic_cast<TComboBox*>(f->FindComponent("Pick"));
-      for (int i = 0; i < 100; ++i) list->Items()->Add("line " + std::to_string(i));
-      for (int i = 0; i < 12; ++i) pick->Items()->Add("choice " + std::to_string(i));
-    });
-  }
-  static SCROLLBARINFO Bar(HWND h) {
-    SCROLLBARINFO info{};
-    info.cbSize = sizeof info;
-    GetScrollBarInfo(h, OBJID_VSCROLL, &info);
-    return info;
-  }
-  TListBox* list = nullptr;
-  TComboBox* pick = nullptr;
+  void SetUp() override { ShowLists(kRightToLeftForm, 12); }
 };
 
 // The skinned button is drawn at the combo's left end; a click on it drops the list, whose
