@@ -134,11 +134,11 @@ TEST_F(ListViewTest, ARightToLeftReportsBarStandsAtItsLeft) {
   ClientToScreen(H(), &origin);
   EXPECT_EQ(origin.x, bar.rcScrollBar.right);
   EXPECT_EQ(client.right, 200 - 2 * e - sb);
-  if (HWND header = reinterpret_cast<HWND>(SendMessageW(H(), LVM_GETHEADER, 0, 0))) {
-    RECT hr{};
-    GetWindowRect(header, &hr);
-    EXPECT_EQ(hr.left, origin.x) << "the header begins right of the bar";
-  }
+  HWND header = reinterpret_cast<HWND>(SendMessageW(H(), LVM_GETHEADER, 0, 0));
+  ASSERT_NE(header, nullptr) << "a report has its header";
+  RECT hr{};
+  GetWindowRect(header, &hr);
+  EXPECT_EQ(hr.left, origin.x) << "the header begins right of the bar";
   screen->Click((bar.rcScrollBar.left + bar.rcScrollBar.right) / 2, bar.rcScrollBar.bottom - 3);
   Pump();
   EXPECT_EQ(view->TopIndex(), 1);
