@@ -55,6 +55,15 @@ class SkinnedCombos : public skintest::SkinnedFormFixture {
   }
   TComboBox* Combo(const char* name) { return dynamic_cast<TComboBox*>(form->FindComponent(name)); }
   TSkinComBox* SkinOf(const char* name) { return dynamic_cast<TSkinComBox*>(Wrapper()->FindSkinner(Combo(name))); }
+  // Drops the combo's list; its window.
+  HWND DropList(TComboBox* combo) {
+    combo->SetDroppedDown(true);
+    Pump();
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    GetComboBoxInfo(combo->Handle(), &info);
+    return info.hwndList;
+  }
   TColor At(HWND h, int x, int y) {
     RECT r{};
     GetWindowRect(h, &r);
@@ -187,13 +196,8 @@ TEST_F(SkinnedCombos, HoverLightsTheButtonOnly) {
 
 TEST_F(SkinnedCombos, TheDroppedListWearsTheSkinnedBarAndDragsItsThumb) {
   TComboBox* pick = Combo("Pick");
-  pick->SetDroppedDown(true);
-  Pump();
+  HWND list = DropList(pick);
   EXPECT_TRUE(SkinOf("Pick")->DroppedDown);
-  COMBOBOXINFO info{};
-  info.cbSize = sizeof info;
-  GetComboBoxInfo(pick->Handle(), &info);
-  HWND list = info.hwndList;
   SCROLLBARINFO sb{};
   sb.cbSize = sizeof sb;
   ASSERT_TRUE(GetScrollBarInfo(list, OBJID_VSCROLL, &sb));
@@ -225,13 +229,7 @@ TEST_F(SkinnedCombos, TheDroppedListWearsTheSkinnedBarAndDragsItsThumb) {
 }
 
 TEST_F(SkinnedCombos, TheListsOwnThumbDragEndsWithOnePositionAndAnEnd) {
-  TComboBox* pick = Combo("Pick");
-  pick->SetDroppedDown(true);
-  Pump();
-  COMBOBOXINFO info{};
-  info.cbSize = sizeof info;
-  GetComboBoxInfo(pick->Handle(), &info);
-  HWND list = info.hwndList;
+  HWND list = DropList(Combo("Pick"));
   // What the list hears, seen over the wrapper's procedure.
   static std::vector<int> codes;
   static WNDPROC below = nullptr;
@@ -264,14 +262,10 @@ TEST_F(SkinnedCombos, TheListsOwnThumbDragEndsWithOnePositionAndAnEnd) {
 // until input comes) rather than asking for messages over and over while none are there.
 TEST_F(SkinnedCombos, TheListsThumbDragWaitsForInput) {
   TComboBox* pick = Combo("Pick");
-  pick->SetDroppedDown(true);
-  Pump();
-  COMBOBOXINFO info{};
-  info.cbSize = sizeof info;
-  GetComboBoxInfo(pick->Handle(), &info);
+  HWND list = DropList(pick);
   SCROLLBARINFO sb{};
   sb.cbSize = sizeof sb;
-  ASSERT_TRUE(GetScrollBarInfo(info.hwndList, OBJID_VSCROLL, &sb));
+  ASSERT_TRUE(GetScrollBarInfo(list, OBJID_VSCROLL, &sb));
   const int x = (sb.rcScrollBar.left + sb.rcScrollBar.right) / 2;
   const int y = sb.rcScrollBar.top + (sb.xyThumbTop + sb.xyThumbBottom) / 2;
   // The button comes up from a timer while the drag runs.
@@ -287,7 +281,7 @@ TEST_F(SkinnedCombos, TheListsThumbDragWaitsForInput) {
   static WNDPROC below = nullptr;
   codes.clear();
   below = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-      info.hwndList, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+      list, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
         if (m == WM_VSCROLL) codes.push_back(LOWORD(wp));
         return CallWindowProcW(below, w, m, wp, lp);
       })));
@@ -295,7 +289,7 @@ TEST_F(SkinnedCombos, TheListsThumbDragWaitsForInput) {
   screen->PressButton(display::MouseButton::Left);
   const int waits = screen->WaitCount();
   Pump();
-  SetWindowLongPtrW(info.hwndList, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(below));
+  SetWindowLongPtrW(list, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(below));
   ASSERT_GE(codes.size(), 2u);
   EXPECT_EQ(codes[codes.size() - 2], SB_THUMBPOSITION) << "the drag ran and ended";
   EXPECT_EQ(codes.back(), SB_ENDSCROLL);
@@ -322,9 +316,6 @@ TEST_F(SkinnedCombos, ARawComboWindowIsFramedWithoutListWrappers) {
   DestroyWindow(raw);
   Pump();
 }
-
-}  // namespace
-namespace {
 
 // The drop-down button of an editable combo is lit under the mouse and goes out when the mouse
 // moves on into the edit part (a window of its own inside the combo).
