@@ -583,10 +583,6 @@ TEST_F(SkinnedRawWindows, UpDownHalvesHaveTheirOwnStates) {
   for (const auto& c : cases) EXPECT_EQ(UpDownHalfState(c.under, c.mouse, c.enabled), c.state);
 }
 
-}  // namespace
-
-namespace {
-
 WNDPROC g_underneath = nullptr;
 int g_passed = 0;
 LRESULT SubclassedOnTop(HWND w, UINT m, WPARAM wp, LPARAM lp) {

@@ -303,10 +303,6 @@ TEST_F(SkinnedScrollBars, ARawWindowsTwoBarsAndTheirCorner) {
   Pump();
 }
 
-}  // namespace
-
-namespace {
-
 // A control made again (CM_RECREATEWND): its scroll-bar wrapper is replaced by a new one of the
 // same family on the new window, and the old one, with its bar windows, goes.
 TEST_F(SkinnedScrollBars, AControlMadeAgainGetsANewWrapperOfItsFamily) {
@@ -369,10 +365,6 @@ TEST_F(SkinnedScrollBars, OnlyScrollingControlsAreSkinnedAgainAtOnce) {
   button->Free();
   EXPECT_EQ(Wrapper()->ControlSkins.size(), count - 1);
 }
-
-}  // namespace
-
-namespace {
 
 // A press on a bar window reaches the list where the list's own bar is now, also after the form
 // has been moved (the bar windows move with it and hear nothing of it).

@@ -308,9 +308,6 @@ TEST_F(SkinnedTabs, AForeignPageControlReceivesTheTabPictures) {
   EXPECT_TRUE(pages->TabBackGroundActive()->Empty());
 }
 
-}  // namespace
-namespace {
-
 // Paints red over a window's client area, as stale pixels that the next paint must cover.
 void Stain(HWND h) {
   HDC dc = GetDC(h);

@@ -681,9 +681,6 @@ TEST_F(SkinnedWindow, FormsOpenedAndClosedByTheAfterSkinningEventWhileANewSkinIs
   EXPECT_EQ(SkinManage()->Forms().size(), 5u);
 }
 
-}  // namespace
-namespace {
-
 // Switched off while the window is maximised, the skin leaves the window as large as a
 // maximised window of the system's own frame: the frame changes, the window keeps covering the
 // screen.
@@ -716,10 +713,6 @@ TEST_F(SkinnedWindow, AMaximisedWindowStaysMaximisedWhenTheSkinGoes) {
   EXPECT_EQ(form->ClientHeight(), plainClientHeight) << "the client area of the system's maximised frame";
 }
 
-}  // namespace
-
-namespace {
-
 // Applying the skin skins the window's controls first and fits the frame afterwards: the
 // program's own control event sees the window still in its own frame, the after-skinning event
 // in the skinned one.
@@ -742,10 +735,6 @@ TEST_F(SkinnedWindow, ControlsAreSkinnedBeforeTheFrameIsFitted) {
   ASSERT_NE(own, 200 + kCaption + kBorder);
   EXPECT_EQ(heights, (std::vector<int>{own, 200 + kCaption + kBorder}));
 }
-
-}  // namespace
-
-namespace {
 
 // Skinning switched off once the manager has started: it stays on until the timer carries the
 // switch out (the sub-managers are told at once).
@@ -788,10 +777,6 @@ TEST_F(SkinnedWindow, ReskinningOneWindowNeedsAPendingComponent) {
   EXPECT_EQ(Width(), 300 + 2 * kBorder);
 }
 
-}  // namespace
-
-namespace {
-
 // The hover timer runs from the moment the skin is applied for as long as the window is active,
 // whether or not anything is hot; it stops while the window is inactive.
 TEST_F(SkinnedWindow, TheHoverTimerRunsWhileTheWindowIsActive) {
@@ -816,10 +801,6 @@ TEST_F(SkinnedWindow, TheHoverTimerRunsWhileTheWindowIsActive) {
   EXPECT_EQ(At(Width() - kCloseX + 5, kButtonTop + 5), kClose[0]);
 }
 
-}  // namespace
-
-namespace {
-
 // Where the default procedure finds no part of its own frame below the skin's caption (the
 // skin's borders of a single frame are wider than the system's), the point counts as caption.
 TEST_F(SkinnedWindow, TheSkinsBordersBelowTheCaptionAreCaption) {
@@ -837,10 +818,6 @@ TEST_F(SkinnedWindow, TheSkinsBordersBelowTheCaptionAreCaption) {
   }
   EXPECT_GT(checked, 0);
 }
-
-}  // namespace
-
-namespace {
 
 // A window without a form object (a raw dialog) given a new text: the default procedure draws
 // its own caption at once, and the skin's frame is painted over it again.
@@ -867,10 +844,6 @@ TEST_F(SkinnedWindow, ARawWindowsNewTextKeepsTheSkinnedCaption) {
   DestroyWindow(raw);
   Pump();
 }
-
-}  // namespace
-
-namespace {
 
 // A caption button acts on its release only where it was pressed: pressed on one button and
 // let go on another, nothing happens.
@@ -904,10 +877,6 @@ TEST_F(SkinnedWindow, ADoubleClickOnTheFrameMaximisesAndRestores) {
   EXPECT_FALSE(IsZoomed(h));
 }
 
-}  // namespace
-
-namespace {
-
 // The non-client size asked for a rectangle alone (wParam FALSE) is answered 0, the rectangle
 // left as it is; an element told the mouse has left it lets go of whatever element was hot.
 TEST_F(SkinnedWindow, SmallAnswersOfTheFrame) {
@@ -926,11 +895,6 @@ TEST_F(SkinnedWindow, SmallAnswersOfTheFrame) {
   other->MouseLeave();
   EXPECT_EQ(w->HotElement, nullptr);
 }
-
-}  // namespace
-
-
-namespace {
 
 // A caption button's new frame is copied over the button as it stands, its transparent pixels
 // leaving what was there: hot after pressed, a hole of the hot frame shows the pressed one.
@@ -954,10 +918,6 @@ TEST_F(SkinnedWindow, AButtonsNewFrameGoesOverWhatWasThere) {
   EXPECT_EQ(At(Width() - kCloseX + 2, kButtonTop + 2), kClose[2]) << "hot";
   EXPECT_EQ(At(Width() - kCloseX + 9, kButtonTop + 7), kClose[1]) << "the pressed frame under the hole";
 }
-
-}  // namespace
-
-namespace {
 
 // With item drawing in the skin, the form's main menu is drawn by the skin from the moment the
 // wrapper attaches, before the skin is applied.
