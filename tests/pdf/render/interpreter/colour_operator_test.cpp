@@ -57,8 +57,8 @@ TEST_F(Colours, DeviceColoursAreClampedAndPacked) {
   } cases[] = {
       {"0.5 g", "808080"},         {"1.5 g", "FFFFFF"},         {"-1 g", "000000"},
       {"1.2 -0.1 0.5 rg", "FF0080"}, {"0 0 0 0 k", "FFFFFF"},   {"0 0 0 1 k", "231F20"},
-      {"0 0 0 2 k", "000000"},  // as given: the polynomial's red at k 2 is below 0      {"/DeviceRGB cs 0 1 0 sc", "00FF00"},
-      {"/DeviceGray cs 0.25 sc", "404040"}};
+      {"0 0 0 2 k", "000000"},  // as given: the polynomial's red at k 2 is below 0
+      {"/DeviceRGB cs 0 1 0 sc", "00FF00"}, {"/DeviceGray cs 0.25 sc", "404040"}};
   for (const auto& c : cases) EXPECT_EQ(Fill(c.content), c.rgb) << c.content;
 }
 
