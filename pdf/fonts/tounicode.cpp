@@ -38,9 +38,6 @@ class ToUnicodeReader {
     }
     return text_.substr(start, pos_ - start);
   }
-  size_t Position() const { return pos_; }
-  void Seek(size_t pos) { pos_ = pos; }
-  bool AtEnd() const { return pos_ >= text_.size(); }
 
  private:
   std::string_view text_;
@@ -120,27 +117,43 @@ struct BlockKeywords {
   std::string_view CharBegin, CharEnd, RangeBegin, RangeEnd;
 };
 
+// Where a word comes first in the text from a point that only moves forward. The word is
+// looked for again only once the point has passed the place found (a word missing from one
+// point on is missing from every later one), so that a scan asking again and again reads the
+// text once for each word.
+class ForwardFind {
+ public:
+  ForwardFind(std::string_view text, std::string_view word) : text_(text), word_(word), at_(text.find(word)) {}
+  size_t From(size_t pos) {
+    if (at_ != std::string_view::npos && at_ < pos) at_ = text_.find(word_, pos);
+    return at_;
+  }
+
+ private:
+  std::string_view text_, word_;
+  size_t at_;
+};
+
 // The blocks of one kind in text order: each runs from its begin keyword to its end keyword
 // (to "endcmap", or the end of the text, when that is missing). What lies outside the blocks
-// goes to left when asked for.
+// goes to left when asked for. The scan stays linear however many blocks there are, ended or
+// not.
 void ReadBlocks(std::string_view text, const BlockKeywords& k, std::vector<TToUnicodeRange>& ranges,
                 std::string* left) {
-  // The next place of each begin keyword, found again only once the scan has passed it, so
-  // that the scan stays linear however many blocks there are.
-  size_t nextChar = text.find(k.CharBegin), nextRange = text.find(k.RangeBegin);
+  ForwardFind charBegin(text, k.CharBegin), rangeBegin(text, k.RangeBegin), charEnd(text, k.CharEnd),
+      rangeEnd(text, k.RangeEnd), endcmap(text, "endcmap");
   size_t pos = 0;
   while (pos < text.size()) {
-    if (nextChar != std::string_view::npos && nextChar < pos) nextChar = text.find(k.CharBegin, pos);
-    if (nextRange != std::string_view::npos && nextRange < pos) nextRange = text.find(k.RangeBegin, pos);
+    const size_t nextChar = charBegin.From(pos), nextRange = rangeBegin.From(pos);
     const bool isChar = nextChar <= nextRange;
     const size_t start = std::min(nextChar, nextRange);
     if (start == std::string_view::npos) break;
     if (left != nullptr) left->append(text.substr(pos, start - pos));
     const size_t body = start + (isChar ? k.CharBegin : k.RangeBegin).size();
-    size_t stop = text.find(isChar ? k.CharEnd : k.RangeEnd, body);
+    size_t stop = (isChar ? charEnd : rangeEnd).From(body);
     size_t after = stop == std::string_view::npos ? stop : stop + (isChar ? k.CharEnd : k.RangeEnd).size();
     if (stop == std::string_view::npos) {
-      stop = text.find("endcmap", body);
+      stop = endcmap.From(body);
       after = stop == std::string_view::npos ? text.size() : stop + 7;
       if (stop == std::string_view::npos) stop = text.size();
     }

@@ -3,6 +3,7 @@
 // ranges and CID widths.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
 #include <string>
 #include <vector>
@@ -185,12 +186,23 @@ TEST(FontCodes, ToUnicodeWrittenWithCidBlocks) {
     for (const auto& [code, text] : c.codes) EXPECT_EQ(ToUnicodeText(ranges, code), text) << c.what << " " << code;
   }
   // Many blocks of one kind and none of the other cost one pass over the text.
+  const auto start = std::chrono::steady_clock::now();
   std::string many = codespace;
   for (int i = 0; i < 20000; ++i) many += "begincidchar <41> <0061> endcidchar ";
   bool oneByte = false;
   std::vector<TToUnicodeRange> ranges;
   ParseToUnicode(many, oneByte, ranges);
   EXPECT_EQ(ranges.size(), 20000u);
+  // So do many blocks without their end keyword, each running to the endcmap after it (a
+  // search for the end keyword over the rest of the text at each block would take minutes).
+  for (const char* block : {"beginbfchar <41> <0061> endcmap ", "begincidchar <41> <0061> endcmap "}) {
+    std::string unended = codespace;
+    for (int i = 0; i < 80000; ++i) unended += block;
+    ranges.clear();
+    ParseToUnicode(unended, oneByte, ranges);
+    EXPECT_EQ(ranges.size(), 80000u) << block;
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST(FontCodes, CIDWidths) {
