@@ -11,17 +11,17 @@
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/numbers.h"
 
-void TPDFRenderer::RunContentStream(TPDFDaubrix* canvas, TPDFObject* content, TPDFObject* reference,
+bool TPDFRenderer::RunContentStream(TPDFDaubrix* canvas, TPDFObject* content, TPDFObject* reference,
                                     std::string_view directText) {
   // The error text belongs to the whole render: nested runs add to it, never clear it.
   if (NestingDepth == 0) ErrorText.clear();
   if (NestingDepth >= kRenderNestingLimit) {
     ErrorText = kNestingErrorText;
-    return;
+    return false;
   }
   if (Budget->Runs <= 0 || Budget->ContentBytes <= 0) {
     ErrorText = kBudgetErrorText;
-    return;
+    return false;
   }
   --Budget->Runs;
   TPDFDaubrix idle;  // content drawn nowhere still runs (its state, its images collected)
@@ -40,8 +40,8 @@ void TPDFRenderer::RunContentStream(TPDFDaubrix* canvas, TPDFObject* content, TP
                 IntToStr(int64_t(run.TokenPosition()));
   }
   UnwindSaves(run);
-  lastRunPathOpen_ = run.PathOpen;
   --NestingDepth;
+  return run.PathOpen;
 }
 
 void TPDFRenderer::RunContent(TPDFContentRun& run, TPDFObject* reference, std::string_view directText) {

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <optional>
 #include <span>
 
 #include "pdf/core/object_parser.h"
@@ -105,8 +104,7 @@ bool TPDFRenderer::RunType3Glyph(TPDFContentRun& run, TPDFType3Rasterizer& font,
   UseSavedState = 1;
   SavedState = run.State;
   activeGlyphs_.push_back(active);
-  RunContentStream(run.Canvas, font.Font, nullptr, procedure);
-  const bool pathLeft = lastRunPathOpen_;
+  const bool pathLeft = RunContentStream(run.Canvas, font.Font, nullptr, procedure);
   activeGlyphs_.pop_back();
   UseSavedState = 0;
   DefaultResources = defaultsBefore;
@@ -237,14 +235,14 @@ void TPDFRenderer::ShowText(TPDFContentRun& run) {
   TPDFFontRasterizer* rasterizer = t.Font->Rasterizer.get();
   TPDFGenericCanvas* const target = run.EPS != nullptr ? static_cast<TPDFGenericCanvas*>(run.EPS) : run.Canvas;
   target->NewPath();
-  if (run.EPS == nullptr && st.TextRenderMode != 3 && st.TextRenderMode != 7) {
+  const int32_t mode = st.TextRenderMode;
+  const bool invisible = mode == 3 || mode == 7;
+  if (run.EPS == nullptr && !invisible) {
     ApplyFillState(run, kFillRuleWinding);
     ApplyStrokeState(run);
   }
-  const int32_t mode = st.TextRenderMode;
   // Type 3 glyphs paint themselves: text that the mode makes invisible does not run them.
-  const bool invisibleType3 = t.Type3 != nullptr && (mode == 3 || mode == 7);
-  const bool draw = run.Visible && rasterizer != nullptr && !invisibleType3;
+  const bool draw = run.Visible && rasterizer != nullptr && !(t.Type3 != nullptr && invisible);
   bool type3PathLeft = false;
   WalkText(run, t, items, [&](const TShownGlyph& g) {
     if (!draw) return;

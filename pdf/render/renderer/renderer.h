@@ -185,8 +185,9 @@ class TPDFRenderer {
 
   // Interprets one content stream (a page or Type 3 font dictionary, or a content stream) on
   // the canvas. reference is the stream's reference (or nullptr), directText content given
-  // directly. Failures go to ErrorText; nothing is raised.
-  void RunContentStream(TPDFDaubrix* canvas, TPDFObject* content, TPDFObject* reference,
+  // directly. Failures go to ErrorText; nothing is raised. True when the run ended with a path
+  // it had not painted (a Type 3 glyph's, for the rendering mode to paint).
+  bool RunContentStream(TPDFDaubrix* canvas, TPDFObject* content, TPDFObject* reference,
                         std::string_view directText = {});
 
   // Key in dict, else in the dictionaries up its "Parent" chain (references resolved; a
@@ -450,6 +451,4 @@ class TPDFRenderer {
   std::vector<const TPDFStream*> activeForms_;
   // The Type 3 glyphs being run (font, glyph name), so that a glyph showing itself stops.
   std::vector<std::pair<const void*, std::string>> activeGlyphs_;
-  // Whether the last run of content ended with a path it had not painted.
-  bool lastRunPathOpen_ = false;
 };
