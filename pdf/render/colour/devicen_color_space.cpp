@@ -1,7 +1,6 @@
 #include "pdf/render/colour/devicen_color_space.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/render/renderer/render_helpers.h"
@@ -24,8 +23,7 @@ void TPDFDeviceNColorSpace::Load(TPDFArray* array, std::string_view key) {
   LoadAlternateAndTransform(array->GetItem(2), array->GetItem(3));
 }
 
-void TPDFDeviceNColorSpace::SetTints(const std::vector<double>& values, bool colourOnly) {
-  const std::vector<double>& tints = values;
+void TPDFDeviceNColorSpace::SetTints(const std::vector<double>& tints, bool colourOnly) {
   std::string key;
   for (double tint : tints) key += NumberText(tint);
   const bool cached = ComponentCount == 1;

@@ -18,8 +18,8 @@ class TPDFDeviceNColorSpace : public TPDFSpecialColorSpace {
 
   // [/DeviceN [names] alternate tintTransform ...]; the component count is the names' count.
   void Load(TPDFArray* array, std::string_view key);
-  // Colour and colour text of one tint per component (each clamped to 0..1).
-  void SetTints(const std::vector<double>& values, bool colourOnly);
+  // Colour and colour text of one tint per component (the transform takes them as given).
+  void SetTints(const std::vector<double>& tints, bool colourOnly);
 
   std::string ColorantText;  // "[Cyan,Spot]"
   int32_t ComponentCount = 0;

@@ -13,8 +13,8 @@ class TPDFSeparationColorSpace : public TPDFSpecialColorSpace {
 
   // [/Separation name alternate tintTransform]; missing items leave the defaults.
   void Load(TPDFArray* array, std::string_view key);
-  // Colour and colour text of a tint (clamped to 0..1); black with "0.5 setgray" when the
-  // transform or the alternate is not usable. colourOnly skips the text.
+  // Colour and colour text of a tint (the transform takes it as given); black with "0.5
+  // setgray" when the transform or the alternate is not usable. colourOnly skips the text.
   void SetTint(double tint, bool colourOnly);
 
   std::string ColorantName;
