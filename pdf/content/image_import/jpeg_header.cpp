@@ -57,16 +57,16 @@ class TiffData {
   bool little_;
 };
 
-// X and Y resolution of the first directory, in dots per inch; false when it has neither.
-bool ExifResolution(std::string_view tiff, int32_t& x, int32_t& y) {
+// X and Y resolution of the first directory, in dots per inch; 0 for one it does not give.
+void ExifResolution(std::string_view tiff, int32_t& x, int32_t& y) {
+  x = y = 0;
   const TiffData t(tiff);
-  if (!t.Valid()) return false;
+  if (!t.Valid()) return;
   const uint64_t ifd = t.U32(4);
-  if (ifd + 2 > t.Size()) return false;
+  if (ifd + 2 > t.Size()) return;
   const uint32_t count = t.U16(ifd);
   double rx = 0, ry = 0;
   int unit = 2;
-  bool found = false;
   // Entries that lie beyond the data are not read: the count cannot make the loop run long.
   for (uint64_t i = 0; i < count && ifd + 2 + 12 * (i + 1) <= t.Size(); ++i) {
     const uint64_t e = ifd + 2 + 12 * i;
@@ -79,12 +79,10 @@ bool ExifResolution(std::string_view tiff, int32_t& x, int32_t& y) {
         v = type == 10 ? double(int32_t(num)) / double(int32_t(den)) : double(num) / double(den);
       }
       (tag == 282 ? rx : ry) = v;
-      found = true;
     } else if (tag == 296 && type == 3) {
       unit = t.U16(e + 8);
     }
   }
-  if (!found) return false;
   const double scale = unit == 3 ? 2.54 : 1.0;  // centimetres to inches
   auto toInt = [](double v) {
     if (!(v > 0)) return int32_t(0);
@@ -92,7 +90,6 @@ bool ExifResolution(std::string_view tiff, int32_t& x, int32_t& y) {
   };
   x = toInt(rx * scale);
   y = toInt(ry * scale);
-  return true;
 }
 
 void ReadApplicationSegment(uint8_t code, std::string_view seg, TJPEGHeaderInfo& info) {
