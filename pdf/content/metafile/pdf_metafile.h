@@ -112,13 +112,13 @@ class TPDFMetafile {
   std::map<uint32_t, TBrush> BrushObjects;
   std::map<uint32_t, std::string> FontObjects;  // what the font records described
 
-  int32_t PolyFillMode = 1;  // 1 alternate (even-odd), 2 winding
+  int32_t PolyFillMode = 1;  // 1 alternate (even-odd), any other winding
   TBrush Brush;              // the selected brush
   TPen Pen;                  // the selected pen
   bool InPath = false;
   TMetafilePath Path;                       // the path bracket's figures
   double CurrentLogX = 0, CurrentLogY = 0;  // current position, logical units
-  int32_t ArcDirection = 1;                 // 1 counter-clockwise, 2 clockwise
+  int32_t ArcDirection = 1;                 // 1 counter-clockwise, any other clockwise
   int32_t BkMode = 1;                       // 1 transparent, 2 opaque
   TMetafileColor BkColor = 0xFFFFFF;
   TMetafileColor TextColor = 0;

@@ -18,8 +18,6 @@ namespace {
 
 using namespace mftest;
 
-constexpr uint32_t kNullPen = 0x80000008;
-
 // A device-independent bitmap: its info (header and colour table) and its bits, bottom-up.
 struct Dib {
   std::vector<uint8_t> info, bits;

@@ -18,10 +18,7 @@ using namespace mftest;
 
 constexpr uint32_t kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000;  // COLORREF
 constexpr uint32_t kRedRGB = 0xFF0000, kGreenRGB = 0x00FF00, kBlueRGB = 0x0000FF, kWhite = 0xFFFFFF;
-constexpr uint32_t kNullPen = 0x80000008;
 
-Record Box(uint32_t type, int l, int t, int r, int b) { return Rec(type, Bytes().Rect(l, t, r, b)); }
-Record Two(uint32_t type, int32_t a, int32_t b) { return Rec(type, Bytes().I32(a).I32(b)); }
 Bytes Region(const std::vector<std::array<int, 4>>& rects) {
   Bytes r;
   r.U32(32).U32(1).U32(uint32_t(rects.size())).U32(uint32_t(rects.size() * 16)).Rect(0, 0, 0, 0);

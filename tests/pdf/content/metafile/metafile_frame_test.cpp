@@ -16,11 +16,7 @@ using namespace mftest;
 
 constexpr uint32_t kRed = 0x0000FF, kBlue = 0xFF0000, kGreen = 0x00FF00;  // COLORREF
 constexpr uint32_t kRedRGB = 0xFF0000, kBlueRGB = 0x0000FF, kGreenRGB = 0x00FF00, kWhite = 0xFFFFFF, kBlack = 0;
-constexpr uint32_t kNullPen = 0x80000008;
 
-Record One(uint32_t type, uint32_t v) { return Rec(type, Bytes().U32(v)); }
-Record Two(uint32_t type, int32_t a, int32_t b) { return Rec(type, Bytes().I32(a).I32(b)); }
-Record Box(int l, int t, int r, int b) { return Rec(43, Bytes().Rect(l, t, r, b)); }
 Record World(uint32_t type, float m11, float m12, float m21, float m22, float dx, float dy, int32_t mode = -1) {
   Bytes b;
   b.F32(m11).F32(m12).F32(m21).F32(m22).F32(dx).F32(dy);
@@ -38,26 +34,27 @@ TEST(MetafileFrame, RecordsDrawAsTheFormatAndThePlayerDefineThem) {
   const std::vector<PictureCase> cases = {
       // The format's fourth mode of MODIFYWORLDTRANSFORM sets the transform as SETWORLDTRANSFORM.
       {"world transform set by its fourth mode",
-       {World(36, 0.5f, 0, 0, 0.5f, 0, 0, 4), SolidBrush(1, kRed), Select(1), Select(kNullPen), Box(20, 20, 100, 100)},
+       {World(36, 0.5f, 0, 0, 0.5f, 0, 0, 4), SolidBrush(1, kRed), Select(1), Select(kNullPen),
+        Rectangle(20, 20, 100, 100)},
        {{{30, 30}, kRedRGB}, {{55, 55}, kWhite}, {{5, 5}, kWhite}}},
       // Isotropic: both axes take the smaller scale, so a square stays square.
       {"isotropic mapping",
        {One(17, 7), Two(9, 100, 100), Two(11, 96, 48), SolidBrush(1, kRed), Select(1), Select(kNullPen),
-        Box(0, 0, 100, 100)},
+        Rectangle(0, 0, 100, 100)},
        {{{24, 24}, kRedRGB}, {{70, 24}, kWhite}, {{24, 60}, kWhite}}},
       // Before any pen is selected the player draws with its black pen.
       {"the default pen outlines",
-       {SolidBrush(1, kRed), Select(1), Box(10, 10, 80, 60)},
+       {SolidBrush(1, kRed), Select(1), Rectangle(10, 10, 80, 60)},
        {{{40, 35}, kRedRGB}, {{10, 35}, kBlack}, {{40, 10}, kBlack}}},
       // Stock objects 18 and 19 are the DC brush and pen, white and black unless a program set
       // their colours (which no record does).
       {"DC brush and DC pen",
        {SolidBrush(1, kRed), Select(1), Pen(2, 0, 3, kBlue), Select(2), Select(0x80000012), Select(0x80000013),
-        Box(10, 10, 80, 60)},
+        Rectangle(10, 10, 80, 60)},
        {{{40, 35}, kWhite}, {{10, 35}, kBlack}}},
       // An index created again holds the newest object, as the player's handle table does.
       {"an index created again",
-       {SolidBrush(1, kRed), SolidBrush(1, kGreen), Select(1), Select(kNullPen), Box(10, 10, 80, 60)},
+       {SolidBrush(1, kRed), SolidBrush(1, kGreen), Select(1), Select(kNullPen), Rectangle(10, 10, 80, 60)},
        {{{40, 35}, kGreenRGB}}},
       // A plain pen wider than a pixel draws round ends (here half its width past the end).
       {"round ends of a wide pen",
@@ -67,7 +64,7 @@ TEST(MetafileFrame, RecordsDrawAsTheFormatAndThePlayerDefineThem) {
       {"extended pen of the null brush",
        {SolidBrush(1, kRed), Select(1),
         Rec(95, Bytes().U32(2).U32(0).U32(0).U32(0).U32(0).U32(0x10000).U32(6).U32(1).U32(kBlue).U32(0).U32(0)),
-        Select(2), Box(10, 10, 80, 60)},
+        Select(2), Rectangle(10, 10, 80, 60)},
        {{{40, 35}, kRedRGB}, {{10, 35}, kRedRGB}}},
   };
   for (const PictureCase& c : cases) {
@@ -142,8 +139,9 @@ TEST(MetafileFrame, FixedModesTakeTheirExtentsFromTheReferenceDevice) {
 // counter-clockwise draws clockwise.
 TEST(MetafileFrame, OtherModeValuesCountAsTheSecondMode) {
   // Two nested rectangles of one path, filled: winding fills the inner one too.
-  const std::vector<Record> nested = {SolidBrush(1, kRed), Select(1), Select(kNullPen), Rec(59), Box(10, 10, 80, 60),
-                                      Box(30, 20, 60, 50), Rec(60), Rec(62, Bytes().Rect(0, 0, 0, 0))};
+  const std::vector<Record> nested = {SolidBrush(1, kRed), Select(1), Select(kNullPen), Rec(59),
+                                      Rectangle(10, 10, 80, 60), Rectangle(30, 20, 60, 50), Rec(60),
+                                      Rec(62, Bytes().Rect(0, 0, 0, 0))};
   for (uint32_t mode : {2u, 3u, 0u}) {
     std::vector<Record> records = {One(19, mode)};
     records.insert(records.end(), nested.begin(), nested.end());
@@ -162,8 +160,8 @@ TEST(MetafileFrame, OtherModeValuesCountAsTheSecondMode) {
 // A path that neither brush nor pen paints is ended unpainted; a shape is not written at all.
 TEST(MetafileFrame, UnpaintedPathsAndShapes) {
   Converter c;
-  const std::string content = c.Convert({Select(0x80000005), Select(kNullPen), Box(10, 10, 50, 50), Rec(59),
-                                         Box(10, 10, 50, 50), Rec(60), Rec(62, Bytes().Rect(0, 0, 0, 0))},
+  const std::string content = c.Convert({Select(0x80000005), Select(kNullPen), Rectangle(10, 10, 50, 50), Rec(59),
+                                         Rectangle(10, 10, 50, 50), Rec(60), Rec(62, Bytes().Rect(0, 0, 0, 0))},
                                         96, 72);
   EXPECT_EQ(content.find(" re\n"), std::string::npos) << content;
   EXPECT_NE(content.find("h\nn\n"), std::string::npos) << content;

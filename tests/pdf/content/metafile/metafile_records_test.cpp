@@ -19,7 +19,7 @@ using namespace mftest;
 constexpr uint32_t kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kYellow = 0x00FFFF;  // COLORREF
 constexpr uint32_t kRedRGB = 0xFF0000, kGreenRGB = 0x00FF00, kBlueRGB = 0x0000FF, kYellowRGB = 0xFFFF00,
                    kWhite = 0xFFFFFF, kBlack = 0;
-constexpr uint32_t kNullPen = 0x80000008, kNullBrush = 0x80000005;
+constexpr uint32_t kNullBrush = 0x80000005;
 
 int Count(const std::string& text, const std::string& what) {
   int n = 0;
@@ -32,9 +32,6 @@ bool Finite(const std::string& content) {
   return content.find("nan") == std::string::npos && content.find("inf") == std::string::npos;
 }
 
-Record One(uint32_t type, uint32_t v) { return Rec(type, Bytes().U32(v)); }
-Record Two(uint32_t type, int32_t a, int32_t b) { return Rec(type, Bytes().I32(a).I32(b)); }
-Record Box(uint32_t type, int l, int t, int r, int b) { return Rec(type, Bytes().Rect(l, t, r, b)); }
 Record Poly16(uint32_t type, const std::vector<std::pair<int, int>>& points) {
   Bytes p;
   p.Rect(0, 0, 0, 0).U32(uint32_t(points.size()));

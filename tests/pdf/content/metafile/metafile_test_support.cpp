@@ -49,6 +49,9 @@ Record Header(int w, int h) {
   return Rec(1, p);
 }
 
+Record One(uint32_t type, uint32_t v) { return Rec(type, Bytes().U32(v)); }
+Record Two(uint32_t type, int32_t a, int32_t b) { return Rec(type, Bytes().I32(a).I32(b)); }
+Record Box(uint32_t type, int l, int t, int r, int b) { return Rec(type, Bytes().Rect(l, t, r, b)); }
 Record SolidBrush(uint32_t index, uint32_t colorref) { return Rec(39, Bytes().U32(index).U32(0).U32(colorref).U32(0)); }
 Record Pen(uint32_t index, uint32_t style, int32_t width, uint32_t colorref) {
   return Rec(38, Bytes().U32(index).U32(style).I32(width).I32(0).U32(colorref));

@@ -30,6 +30,10 @@ Record Rec(uint32_t type, const Bytes& params = {}, int64_t sizeOverride = -1);
 // A header for a picture of w x h pixels of a 96-dpi reference device.
 Record Header(int w, int h);
 // Common records.
+constexpr uint32_t kNullPen = 0x80000008;  // the stock object to select
+Record One(uint32_t type, uint32_t v);                  // one 32-bit value
+Record Two(uint32_t type, int32_t a, int32_t b);        // two signed 32-bit values
+Record Box(uint32_t type, int l, int t, int r, int b);  // a rectangle
 Record SolidBrush(uint32_t index, uint32_t colorref);
 Record Pen(uint32_t index, uint32_t style, int32_t width, uint32_t colorref);
 Record Select(uint32_t index);

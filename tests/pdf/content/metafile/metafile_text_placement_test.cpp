@@ -52,7 +52,6 @@ Record TextW(int32_t x, int32_t y, const std::u16string& text, const std::vector
   return Rec(84, b);
 }
 Record Align(uint32_t a) { return Rec(22, Bytes().U32(a)); }
-Record Two(uint32_t type, int32_t a, int32_t b) { return Rec(type, Bytes().I32(a).I32(b)); }
 const Record kQuarterTurn = Rec(35, Bytes().F32(0).F32(1).F32(-1).F32(0).F32(150).F32(0));
 
 // The size of the first "/name size Tf" line of a font, or -1.
