@@ -37,6 +37,13 @@ std::vector<std::u16string> Extract(TestPdf& pdf, int page, std::string* error =
   return blocks;
 }
 
+// The text of a string shown in the font of object font, at 12 points on a page of its own.
+std::vector<std::u16string> ExtractShown(TestPdf& pdf, int font, const std::string& shown) {
+  const int page = pdf.AddPage("BT /F1 12 Tf 20 250 Td " + shown + " Tj ET",
+                               "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>", "[0 0 400 300]");
+  return Extract(pdf, page);
+}
+
 std::vector<std::string> Words(const std::string& text) {
   std::istringstream in(text);
   std::vector<std::string> words;
@@ -116,11 +123,8 @@ TEST(TextExtraction, ToUnicodeWrittenWithCidBlocks) {
                                           "1 begincidrange <02> <03> <0042> endcidrange endcmap");
   const int font = pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /ToUnicode " +
                            std::to_string(cmap) + " 0 R >>");
-  const int page = pdf.AddPage("BT /F1 12 Tf 20 250 Td <010203> Tj ET",
-                               "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>", "[0 0 400 300]");
-  EXPECT_EQ(Extract(pdf, page), (std::vector<std::u16string>{u"ABC"}));
+  EXPECT_EQ(ExtractShown(pdf, font, "<010203>"), (std::vector<std::u16string>{u"ABC"}));
 }
-
 
 // A composite font's ToUnicode CMap is read by the shown code, not by the CID or glyph the
 // code maps to (here A is CID 5 and B is CID 65, the code of A).
@@ -136,9 +140,7 @@ TEST(TextExtraction, CompositeTextByTheShownCode) {
   const int font = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /Test /Encoding " + std::to_string(encoding) +
                            " 0 R /ToUnicode " + std::to_string(toUnicode) + " 0 R /DescendantFonts [" +
                            std::to_string(cid) + " 0 R] >>");
-  const int page = pdf.AddPage("BT /F1 12 Tf 20 250 Td (AB) Tj ET",
-                               "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>", "[0 0 400 300]");
-  EXPECT_EQ(Extract(pdf, page), (std::vector<std::u16string>{u"xy"}));
+  EXPECT_EQ(ExtractShown(pdf, font, "(AB)"), (std::vector<std::u16string>{u"xy"}));
 }
 
 // A Type 3 font without ascent and descent gives its words a box from 0.2 em below the baseline

@@ -239,12 +239,9 @@ TEST(RenderPage, DrawsOntoACallersDeviceContextWithoutGdiplus) {
   renderer.Page = pdf.Dict(page);
   renderer.RenderPage();
   EXPECT_EQ(renderer.ErrorText, "");
-  auto at = [&](int x, int y) {
-    const uint8_t* row = target.ScanLine(y);
-    return (uint32_t(row[x * 3 + 2]) << 16) | (uint32_t(row[x * 3 + 1]) << 8) | row[x * 3];
-  };
-  EXPECT_EQ(at(5, 35), 0xFF0000u);
-  EXPECT_EQ(at(20, 20), 0xFFFFFFu);
+  const testraster::Raster drawn = rendertest::RasterOf(target);
+  EXPECT_EQ(rendertest::PixelAt(drawn, 5, 35), 0xFF0000u);
+  EXPECT_EQ(rendertest::PixelAt(drawn, 20, 20), 0xFFFFFFu);
 }
 
 TEST(RenderPage, AnEmfThatCannotBeRecordedIsAFailure) {

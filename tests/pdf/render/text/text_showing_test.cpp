@@ -176,13 +176,26 @@ int AddSquareFont(TestPdf& pdf) {
                  "/FirstChar 97 /LastChar 97 /Widths [1000] >>");
 }
 
-// Where a one-em square of a Type 3 font lands after text of a composite font shown at size 20
-// in mode 3 from (10, 70). The composite font's CMap maps A to CID 5, B to CID 65, the space
+// Where a one-em square of a Type 3 font lands after a string of the composite font of object
+// type0, shown at size 20 in mode 3 from (10, 70) in the text state that state sets.
+Ink SquareAfterType0(TestPdf& pdf, int type0, const std::string& state, const std::string& shown) {
+  const int type3 = AddSquareFont(pdf);
+  const int page = pdf.AddPage("BT /F1 20 Tf 10 70 Td 3 Tr " + state + " " + shown +
+                                   " Tj 0 Tr 0 Tc /F2 20 Tf (a) Tj ET",
+                               "<< /Font << /F1 " + std::to_string(type0) + " 0 R /F2 " + std::to_string(type3) +
+                                   " 0 R >> >>",
+                               "[0 0 200 100]");
+  std::string error;
+  const Ink ink = InkOf(rendertest::RenderOurs(pdf, page, &error, 72, true));
+  EXPECT_EQ(error, "") << state << " " << shown;
+  return ink;
+}
+
+// The square after text of a composite font whose CMap maps A to CID 5, B to CID 65, the space
 // (code 32) to CID 3 and C to CID 32; W gives CID 0 800 and CID 5 250, DW is 500. Written
 // vertically (a CMap named "-V"), W2 gives CID 5 the advance -500 and DW2 the others -1000.
 Ink CompositeThenSquare(const std::string& shown, const std::string& state, bool vertical) {
   TestPdf pdf;
-  const int type3 = AddSquareFont(pdf);
   const std::string name = vertical ? "/Test-V" : "/Test-H";
   const int cmap = pdf.AddStream("<< /Type /CMap /CMapName " + name + " >>",
                                  "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName " + name +
@@ -193,14 +206,7 @@ Ink CompositeThenSquare(const std::string& shown, const std::string& state, bool
                           "/Ordering (Identity) /Supplement 0 >> /DW 500 /W [0 [800] 5 [250]] /W2 [5 [-500 250 880]] >>");
   const int type0 = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /Test /Encoding " + std::to_string(cmap) +
                             " 0 R /DescendantFonts [" + std::to_string(cid) + " 0 R] >>");
-  const int page = pdf.AddPage("BT /F1 20 Tf 10 70 Td 3 Tr " + state + " " + shown + " Tj 0 Tr /F2 20 Tf (a) Tj ET",
-                               "<< /Font << /F1 " + std::to_string(type0) + " 0 R /F2 " + std::to_string(type3) +
-                                   " 0 R >> >>",
-                               "[0 0 200 100]");
-  std::string error;
-  const Ink ink = InkOf(rendertest::RenderOurs(pdf, page, &error, 72, true));
-  EXPECT_EQ(error, "") << shown;
-  return ink;
+  return SquareAfterType0(pdf, type0, state, shown);
 }
 
 // The square's left column after horizontal text: 10 plus the text's advance in points.
@@ -268,7 +274,6 @@ TEST(TextShowing, CompositeWidthsOfAScaledCffProgram) {
                  glyphtest::DictReal(".0005") + glyphtest::DictInt(0) + glyphtest::DictInt(0) + glyphtest::DictOp(1207);
   for (const auto& [state, x0] : {std::pair{std::string(""), 30}, std::pair{std::string("2 Tc"), 32}}) {
     TestPdf pdf;
-    const int type3 = AddSquareFont(pdf);
     const int file = pdf.AddStream("<< /Subtype /CIDFontType0C >>", cff.Build());
     const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /Test /Flags 4 /FontBBox [0 0 1000 1000] "
                                    "/ItalicAngle 0 /Ascent 1000 /Descent 0 /CapHeight 1000 /StemV 80 /FontFile3 " +
@@ -278,13 +283,7 @@ TEST(TextShowing, CompositeWidthsOfAScaledCffProgram) {
                             " 0 R /DW 1000 >>");
     const int type0 = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /Test /Encoding /Identity-H /DescendantFonts [" +
                               std::to_string(cid) + " 0 R] >>");
-    const int page = pdf.AddPage("BT /F1 20 Tf 10 70 Td " + state + " 3 Tr <0001> Tj 0 Tr 0 Tc /F2 20 Tf (a) Tj ET",
-                                 "<< /Font << /F1 " + std::to_string(type0) + " 0 R /F2 " + std::to_string(type3) +
-                                     " 0 R >> >>",
-                                 "[0 0 200 100]");
-    std::string error;
-    const Ink ink = InkOf(rendertest::RenderOurs(pdf, page, &error, 72, true));
-    EXPECT_EQ(error, "") << state;
+    const Ink ink = SquareAfterType0(pdf, type0, state, "<0001>");
     EXPECT_EQ(ink.x0, x0) << state;
     EXPECT_EQ(ink.count, 400) << state;
   }
