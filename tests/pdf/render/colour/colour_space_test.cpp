@@ -120,6 +120,7 @@ TEST(SeparationColorSpace, TintsAndInksGoAsGiven) {
   double r = 0, g = 0, b = 0;
   manager.CMYKToRGB(0, 0, 0, 1.5, r, g, b);
   EXPECT_EQ(black.Color, manager.RGBToColor(r, g, b));
+  EXPECT_EQ(black.Color, 0x000000u);  // the polynomial's colour at k 1.5; k clamped to 1 is 231F20
   TPDFDeviceNColorSpace spot(&manager);
   spot.Load(ArrayOf(pdf, 5), "/N");
   spot.SetTints({1.5}, false);
