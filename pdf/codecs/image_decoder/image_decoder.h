@@ -49,8 +49,7 @@ struct TPDFInlineImage {
   int32_t Height = 0;
   int32_t BitsPerComponent = 0;
   std::string ColorSpace;
-  TPDFObject* ColorSpaceObject = nullptr;  // set by a caller that looked the space up
-  std::string ColorSpaceResource;          // the name the dictionary gave, without "/"
+  TPDFObject* ColorSpaceObject = nullptr;  // the resource entry the parser found for the space's name
   std::string Filter;                      // abbreviations expanded
   std::string DecodeParms;                 // always as an array text
   std::string Data;

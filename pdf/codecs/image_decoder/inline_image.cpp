@@ -195,6 +195,7 @@ TInlineColorSpace InlineColorSpace(std::string_view value, TPDFDictionary* resou
   cs.Components = 3;
   const auto* spaces = PDFCast<TPDFDictionary>(Resolve(resources->GetValue("ColorSpace"), resolver));
   TPDFObject* entry = spaces ? Resolve(spaces->GetValue(bare), resolver) : nullptr;
+  cs.Entry = entry;
   if (const auto* name = PDFCast<TPDFName>(entry)) {
     cs.Name = name->Name();
     cs.Components = ComponentsOfName(cs.Name);
@@ -213,6 +214,8 @@ TInlineColorSpace InlineColorSpace(std::string_view value, TPDFDictionary* resou
     const auto* names = PDFCast<TPDFArray>(Resolve(array->GetItem(1), resolver));
     cs.Components = names ? std::clamp(names->Count(), 1, 32) : 1;
   } else if (cs.Name == "Indexed" || cs.Name == "Indexed1") {
+    // An Indexed1 image is expanded through its table here; its entry has no more to say.
+    if (cs.Name == "Indexed1") cs.Entry = nullptr;
     cs.Components = 1;
     const auto* base = PDFCast<TPDFName>(Resolve(array->GetItem(1), resolver));
     cs.Base = base ? base->Name() : std::string();
@@ -289,8 +292,9 @@ bool ParseInlineImage(std::string_view Content, int32_t& Position, TPDFInlineIma
     } else if (token == "/CS" || token == "/ColorSpace") {
       Image.ColorSpace = ReadValue(Content, pos, true);
       if (!Image.ColorSpace.empty() && Image.ColorSpace[0] == '/') {
-        Image.ColorSpaceResource = Image.ColorSpace.substr(1);
         cs = InlineColorSpace(Image.ColorSpace, Resources, Resolver);
+        // The name gives way to the space's family below; the entry keeps what it named.
+        Image.ColorSpaceObject = cs.Entry;
         Image.ColorSpace = cs.Name;
       } else {
         cs = TInlineColorSpace{};  // an array given inline: Indexed, one sample a pixel

@@ -30,6 +30,7 @@ struct TInlineColorSpace {
   int32_t HiVal = 255;     // Indexed
   std::string Lookup;      // Indexed: the table bytes, extended to (HiVal + 1) entries
   int32_t Components = 1;  // samples per pixel
+  TPDFObject* Entry = nullptr;  // the resource entry the name stands for (not for Indexed1)
 };
 // Device names stand for themselves; other names are looked up in the resources' ColorSpace
 // dictionary (without resources the value stays as given).

@@ -332,7 +332,6 @@ class TPDFRenderer {
                          const std::array<double, 4>& reach);
   // The canvas's paint of the pending path, the HTML5 page's pattern fills as pictures.
   void FinishPaint(TPDFContentRun& run, bool fill, bool stroke, const std::array<double, 4>& reach);
-  TPDFObject* InlineImageColorSpace(TPDFContentRun& run, std::string_view name);
   void SkipInlineImage(TPDFContentRun& run);
   void ShowText(TPDFContentRun& run);
   void PaintEPSText(TPDFContentRun& run, bool fill, bool stroke, bool clip);

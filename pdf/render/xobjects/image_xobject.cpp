@@ -120,13 +120,6 @@ void TPDFRenderer::DrawImageXObject(TPDFContentRun& run, TPDFStream* image, TPDF
   DrawDecodedImage(run, *decoder);
 }
 
-TPDFObject* TPDFRenderer::InlineImageColorSpace(TPDFContentRun& run, std::string_view name) {
-  if (run.Resources == nullptr || name.empty()) return nullptr;
-  if (name[0] == '/') name.remove_prefix(1);
-  auto* spaces = PDFCast<TPDFDictionary>(ResolveReference(run.Resources->GetValue("ColorSpace")));
-  return spaces != nullptr ? ResolveReference(spaces->GetValue(name)) : nullptr;
-}
-
 void TPDFRenderer::OpInlineImage(TPDFContentRun& run) {
   TPDFInlineImage inlineImage;
   int32_t position = static_cast<int32_t>(run.Position + 1);
@@ -140,10 +133,6 @@ void TPDFRenderer::OpInlineImage(TPDFContentRun& run) {
   }
   run.Position = std::min(size_t(position - 1), run.Text.size());
   if (Mode == kRenderTextExtraction || !run.Visible) return;
-  // The parser has put the space's family in place of the name; the resource is found by the
-  // name the image's dictionary gave.
-  inlineImage.ColorSpaceObject = InlineImageColorSpace(
-      run, inlineImage.ColorSpaceResource.empty() ? inlineImage.ColorSpace : inlineImage.ColorSpaceResource);
   TPDFImageDecoderOwner decoder = NewDecoder();
   PrepareDecoder(*decoder, run);
   decoder->SetInlineImage(inlineImage, Store);

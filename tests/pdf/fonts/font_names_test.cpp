@@ -201,6 +201,26 @@ TEST(Type3Rasterizer, GlyphProcedures) {
   EXPECT_EQ(canvas.calls, expected);
 }
 
+// An inline image in a glyph procedure whose colour space names a resource of the font draws
+// through that space (here a spot colour whose full tint is blue).
+TEST(Type3Rasterizer, InlineImagesTakeTheirSpacesFromTheFontsResources) {
+  FontDoc doc;
+  const std::string procedure = "20 0 0 20 0 0 cm BI /W 1 /H 1 /CS /Cs1 /BPC 8 ID \xFF EI";
+  doc.Put(9, doc.store.NewStream(procedure, false));
+  auto* font = PDFCast<TPDFDictionary>(doc.Add(
+      5, "<< /Type /Font /Subtype /Type3 /CharProcs << /dot 9 0 R >> /Resources << /ColorSpace << /Cs1 "
+         "[/Separation /Spot /DeviceRGB << /FunctionType 2 /Domain [0 1] /C0 [1 1 1] /C1 [0 0 1] /N 1 >>] >> >> >>"));
+  TPDFType3Rasterizer r;
+  r.LoadFont(font);
+  auto bitmap = canvastest::WhiteBitmap(20, 20);
+  {
+    auto canvas = canvastest::CanvasOn(*bitmap, kBackEndGDIPlus);
+    double x = 0, y = 0;
+    EXPECT_TRUE(r.DrawGlyph(x, y, 0, "dot", kIdentityMatrix, canvas.get()));
+  }
+  EXPECT_EQ(canvastest::Pixel(*bitmap, 10, 10), 0x0000FFu);
+}
+
 // An image mask inside a glyph procedure paints in the colour the renderer hands the font (its
 // text fill colour), cached or not.
 TEST(Type3Rasterizer, ImageMasksPaintInTheImageContext) {
