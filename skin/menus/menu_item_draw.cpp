@@ -72,8 +72,8 @@ void GlyphAndText(const TMenuItemLook& look, TMenuItem& item, TCanvas& canvas, b
     images->Draw(canvas, box.left + (glyph - images->Width()) / 2, r.top + (height - images->Height()) / 2,
                  item.ImageIndex(), item.Enabled());
   } else if (item.Checked()) {
-    if (item.RadioItem()) DrawMenuBullet(dc, box, ink);
-    else DrawMenuCheck(dc, box, ink);
+    // The skin shows the one check mark for every checked item, radio items too.
+    DrawMenuCheck(dc, box, ink);
   }
   TMenuText& texts = look.Manager->MenuTexts;
   const bool bold = item.Default();
