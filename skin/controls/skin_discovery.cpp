@@ -142,14 +142,14 @@ TSkinDecision DecideSkin3rd(const std::string& kind, TSkinControlTypes gates, bo
   return {};  // "nil" and kinds no rule names
 }
 
-std::string FindSkin3rdKind(const TStrings& lines, const std::string& className) {
+std::optional<std::string> FindSkin3rdKind(const TStrings& lines, const std::string& className) {
   const std::string key = LowerCaseAscii(className) + "=";
   for (int i = 0; i < lines.Count(); ++i) {
     const std::string line = LowerCaseAscii(lines.Get(i));
     if (line.compare(0, key.size(), key) != 0) continue;
     return line.substr(key.size(), 50);
   }
-  return {};
+  return std::nullopt;
 }
 
 TSkinDecision DecideWin32(const std::string& c, uint32_t style, TSkinControlTypes gates) {

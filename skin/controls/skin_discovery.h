@@ -4,6 +4,7 @@
 // wrapper looks the facts up, asks here, and then creates and attaches what was decided.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/user/wintypes.h"
@@ -15,7 +16,8 @@ struct TSkinDecision {
   bool Container = false;         // attached with the container flag
   int Mode = 0;                   // TSkinObjImage's mode; 1 for a single scroll bar
   // Children: 0 not walked, 1 walked before attaching, 2 walked after, 3 walked as controls of no
-  // container, 4 each child (of the kinds below) gets ChildSkinner, 5 each scrolling child gets it.
+  // container, 4 each child (of the kinds below) gets ChildSkinner, 5 each scrolling child gets it;
+  // 4 and 5 happen before the control's own skinner is attached.
   int Children = 0;
   const char* ChildSkinner = nullptr;
   int ChildMode = 0;
@@ -40,8 +42,8 @@ TSkinDecision DecideControl(const TControlFacts& f, TSkinControlTypes gates, boo
 // differ in size; `cxDropDown`: the line's key is "tcxbutton=" with Kind "cxbkDropDownButton".
 TSkinDecision DecideSkin3rd(const std::string& kind, TSkinControlTypes gates, bool tabsElement, bool bordered,
                             bool cxDropDown, bool childIsTrz);
-// The kind the first Skin3rd line names for a class ("" when none does): the text after its
-// first "=", at most 50 characters, lower case.
-std::string FindSkin3rdKind(const TStrings& lines, const std::string& className);
+// The kind the first Skin3rd line names for a class (nothing when no line names it): the text
+// after its first "=", at most 50 characters, lower case; a line may name the empty kind.
+std::optional<std::string> FindSkin3rdKind(const TStrings& lines, const std::string& className);
 // A raw Win32 child window by its lower-case class name and style.
 TSkinDecision DecideWin32(const std::string& lowerClass, uint32_t style, TSkinControlTypes gates);

@@ -187,22 +187,10 @@ void TWinSkinForm::SkinChildren(TControl* control, TControl* container) {
 }
 
 void TWinSkinForm::ApplyDecision(TControl* control, const TSkinDecision& d) {
+  auto* win = dynamic_cast<TWinControl*>(control);
   if (d.SetTransparent) SetPropValue(TObjectRef(control), "Transparent", "True");
   if (d.Children == 1) WalkChildren(control, control);
-  if (d.Skinner) {
-    auto skinner = CreateSkinner(d.Skinner, d.Mode);
-    auto* win = dynamic_cast<TWinControl*>(control);
-    if (skinner && d.ByWindow && win) {
-      TSkinControl* s = skinner.get();
-      ControlSkins.push_back(std::move(skinner));
-      s->AttachWindow(win->Handle(), SkinData, this, 0);
-    } else {
-      Adopt(std::move(skinner), control, d.Container);
-    }
-  }
-  auto* win = dynamic_cast<TWinControl*>(control);
-  if (d.Children == 2) WalkChildren(control, control);
-  if (d.Children == 3) WalkChildren(control, nullptr);
+  // A group's buttons get theirs before the group's frame is attached.
   if ((d.Children == 4 || d.Children == 5) && win && d.ChildSkinner) {
     for (int i = 0; i < win->ControlCount(); ++i) {
       TControl* child = win->Controls(i);
@@ -214,6 +202,18 @@ void TWinSkinForm::ApplyDecision(TControl* control, const TSkinDecision& d) {
       Adopt(CreateSkinner(d.ChildSkinner, d.ChildMode), child, d.ChildContainer);
     }
   }
+  if (d.Skinner) {
+    auto skinner = CreateSkinner(d.Skinner, d.Mode);
+    if (skinner && d.ByWindow && win) {
+      TSkinControl* s = skinner.get();
+      ControlSkins.push_back(std::move(skinner));
+      s->AttachWindow(win->Handle(), SkinData, this, 0);
+    } else {
+      Adopt(std::move(skinner), control, d.Container);
+    }
+  }
+  if (d.Children == 2) WalkChildren(control, control);
+  if (d.Children == 3) WalkChildren(control, nullptr);
   if (d.Embedded)
     if (auto* form = dynamic_cast<TCustomForm*>(control))
       for (int i = 0; i < form->ComponentCount(); ++i)
@@ -221,15 +221,16 @@ void TWinSkinForm::ApplyDecision(TControl* control, const TSkinDecision& d) {
 }
 
 bool TWinSkinForm::MapSkin3rd(const std::string& className, TControl* control) {
-  const std::string kind = FindSkin3rdKind(*SkinData->Skin3rd(), className);
-  if (kind.empty()) return false;
+  // A line naming the class answers for it, even with a kind no rule knows (or none at all).
+  const std::optional<std::string> kind = FindSkin3rdKind(*SkinData->Skin3rd(), className);
+  if (!kind) return false;
   const TObjectRef ref(control);
   auto* win = dynamic_cast<TWinControl*>(control);
   const bool bordered = win && Bordered(win->Handle());
   const bool cxDropDown =
       LowerCaseAscii(className) == "tcxbutton" && GetPropValue(ref, "Kind") == "cxbkDropDownButton";
   bool childIsTrz = UpperCaseAscii(className).find("TRZ") != std::string::npos;
-  ApplyDecision(control, DecideSkin3rd(kind, SkinData->SkinControls(), SkinData->Tabs != nullptr, bordered,
+  ApplyDecision(control, DecideSkin3rd(*kind, SkinData->SkinControls(), SkinData->Tabs != nullptr, bordered,
                                        cxDropDown, childIsTrz));
   return true;
 }

@@ -2,6 +2,7 @@
 // their gates), and the frame choices of the control wrappers, as tables.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "platform/rtl/string_list.h"
@@ -151,18 +152,21 @@ TEST(ControlDiscovery, Skin3rdLinesMatchFromTheStartCaseInsensitively) {
   lines.Add("TMyEdit=nil");
   lines.Add(" TOther=panel");
   lines.Add("TLong=" + std::string(60, 'k') + "=x");
+  lines.Add("TEmpty=");
   EXPECT_EQ(FindSkin3rdKind(lines, "TMYEDIT"), "edit");
   EXPECT_EQ(FindSkin3rdKind(lines, "TMyEditX"), "button");
-  EXPECT_EQ(FindSkin3rdKind(lines, "TOther"), "");
+  EXPECT_EQ(FindSkin3rdKind(lines, "TOther"), std::nullopt);
   EXPECT_EQ(FindSkin3rdKind(lines, "TLong"), std::string(50, 'k'));
-  EXPECT_EQ(FindSkin3rdKind(lines, "TNone"), "");
+  EXPECT_EQ(FindSkin3rdKind(lines, "TNone"), std::nullopt);
+  // A line with nothing after "=" still names its class: an empty kind, not no line.
+  EXPECT_EQ(FindSkin3rdKind(lines, "TEmpty"), "");
   // The shipped defaults name every kind of the table.
   TStringList defaults;
   for (const std::string& l : DefaultSkin3rd()) defaults.Add(l);
   EXPECT_EQ(DefaultSkin3rd().size(), 117u);
   for (int i = 0; i < defaults.Count(); ++i) {
     const std::string line = defaults.Get(i);
-    EXPECT_FALSE(FindSkin3rdKind(defaults, line.substr(0, line.find('='))).empty()) << line;
+    EXPECT_NE(FindSkin3rdKind(defaults, line.substr(0, line.find('='))).value_or(""), "") << line;
   }
 }
 

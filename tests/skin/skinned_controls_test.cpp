@@ -129,6 +129,14 @@ TEST_F(SkinnedControls, TheControlSetAndSkin3rdKeepControlsPlain) {
   EXPECT_EQ(KindOf("Push"), "TSkinButton");
 }
 
+TEST_F(SkinnedControls, ASkin3rdLineWithNoKindKeepsItsClassPlain) {
+  // The line names the class, so the built-in rules are not tried for it.
+  sd->Skin3rd()->Add("TProgressBar=");
+  Show();
+  EXPECT_EQ(KindOf("Bar"), "-");
+  EXPECT_EQ(KindOf("Push"), "TSkinButton");
+}
+
 TEST_F(SkinnedControls, TheUserEventChoosesFirst) {
   std::vector<std::string> asked;
   sd->OnSkinControl = [&](TComponent*, TSkinData*, TControl*, TControl* control, const std::string& cls,

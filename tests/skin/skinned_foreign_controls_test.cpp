@@ -4,6 +4,7 @@
 // with the button element and passing presses to the player.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/forms/foreign_classes.h"
@@ -333,6 +334,14 @@ TEST_F(SkinnedForeign, ARadioGroupWithItsGateSkinsItsButtons) {
     ASSERT_NE(s, nullptr) << name;
     EXPECT_STREQ(s->KindName(), kind);
   }
+  // The buttons are attached first, the group's frame after them.
+  const auto& list = Wrapper()->ControlSkins;
+  auto at = [&](const char* name) {
+    const TSkinControl* s = Wrapper()->FindSkinner(Find<TControl>(name));
+    return std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == s; }) - list.begin();
+  };
+  EXPECT_LT(at("First"), at("Group"));
+  EXPECT_LT(at("Second"), at("Group"));
 }
 
 TEST_F(SkinnedForeign, TabSetsAreDrawnWholeFromTheTabPictures) {
