@@ -157,6 +157,8 @@ bool TWinSkinForm::Stage2(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRE
       return true;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_KEYMENU && LOWORD(lParam) == ' ' && !MenuTracking) {
+        // Answered here: passed on, the default procedure would open the window's own system
+        // menu as soon as the skinned one closes.
         POINT origin{0, 0};
         ClientToScreen(hwnd, &origin);
         ShowSystemMenu(origin);
@@ -249,9 +251,9 @@ TWinSysButton* TWinSkinForm::FindButton(POINT windowPoint) const {
 
 LRESULT TWinSkinForm::NcActivate(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   Active = wParam != 0;
-  // The hover timer runs while the window is active.
+  // The hover timer runs while the window is active; the frame painted below forgets the hot
+  // caption button and draws every button in its inactive look.
   if (Hover) Hover->SetEnabled(Active);
-  if (!Active && HotElement) HotElement->MouseLeave();
   if (!Active) DropHotTool();
   if (FormKind == 1 && MDIClient) SendMessageW(MDIClient, WM_NCACTIVATE, wParam, lParam);
   if (FormKind == 2) Previous(hwnd, WM_NCACTIVATE, wParam, lParam);
@@ -369,7 +371,7 @@ void TWinSkinForm::HoverTimer() {
   if (MenuTracking) return;
   POINT cursor{};
   GetCursorPos(&cursor);
-  if (HotElement && (!InRect(HotElement->Rect, ToWindowPoint(cursor)) || WindowFromPoint(cursor) != Window)) {
+  if (HotElement && !InRect(HotElement->Rect, ToWindowPoint(cursor))) {
     HotElement->MouseLeave();
     HotElement = nullptr;
   }

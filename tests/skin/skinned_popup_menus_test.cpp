@@ -297,6 +297,54 @@ TEST_F(SkinnedPopupMenus, AltSpaceOpensTheSystemMenuAtTheClientOriginAndCloseClo
   EXPECT_TRUE(closed);
 }
 
+// Alt+Space opens the skinned system menu and nothing after it: dismissed, no menu of the
+// window's own follows.
+TEST_F(SkinnedPopupMenus, AltSpaceOpensOneMenuOnly) {
+  int menus = 0;
+  auto dismiss = [&] {
+    if (!FindWindowExW(nullptr, nullptr, u"#32768", nullptr)) return;
+    ++menus;
+    screen->TypeKey(VK_ESCAPE);
+  };
+  Schedule({dismiss, dismiss});
+  SetFocus(form->Handle());
+  screen->PressKey(VK_MENU);
+  screen->TypeKey(VK_SPACE, U' ');
+  screen->ReleaseKey(VK_MENU);
+  Pump();
+  EXPECT_EQ(menus, 1);
+  EXPECT_EQ(FindWindowExW(nullptr, nullptr, u"#32768", nullptr), nullptr);
+}
+
+// Asked for again while it is open (here by the application's own code running in the menu
+// loop, long after the first opening), the system menu stays open as it is.
+TEST_F(SkinnedPopupMenus, TheOpenSystemMenuIsNotMadeAgainUnderItself) {
+  TWinSkinForm* wrapper = SkinManage()->FindForm(form->Handle());
+  const TPopupMenu* shown = nullptr;
+  HWND menuWindow = nullptr;
+  bool stillOpen = false, samePopup = false;
+  Schedule({[&] {
+              shown = wrapper->SystemPopup.get();
+              menuWindow = OpenPopup();
+              wrapper->LastSysMenuTime = 0;  // as if the double-click time had passed
+              const POINT at = CaptionPoint();
+              SendMessageW(form->Handle(), WM_NCRBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
+              samePopup = wrapper->SystemPopup.get() == shown;
+            },
+            [&] {
+              // The menu loop still runs: this step comes from it.
+              stillOpen = IsWindow(menuWindow) && IsWindowVisible(menuWindow);
+              screen->TypeKey(VK_ESCAPE);
+            }});
+  const POINT at = CaptionPoint();
+  screen->Click(at.x, at.y, MouseButton::Right);
+  Pump();
+  ASSERT_NE(menuWindow, nullptr);
+  EXPECT_TRUE(samePopup) << "the open menu's popup was made again";
+  EXPECT_TRUE(stillOpen) << "the open menu closed";
+  EXPECT_TRUE(SkinManage()->Popups().empty());
+}
+
 TEST_F(SkinnedPopupMenus, AWindowDestroyedWithItsSystemMenuOpenTakesTheMenuAlong) {
   HWND menuWindow = nullptr;
   Schedule({[&] {

@@ -799,6 +799,16 @@ TEST_F(SkinnedWindow, TheHoverTimerRunsWhileTheWindowIsActive) {
   Pump();
   EXPECT_EQ(wrapper->HotElement, nullptr);
   EXPECT_EQ(At(Width() - kCloseX + 5, kButtonTop + 5), kClose[0]);
+  // Turning inactive under a hot button: the frame is painted inactive and forgets the button.
+  MoveTo(ButtonCentre(kCloseX));
+  ASSERT_NE(wrapper->HotElement, nullptr);
+  SendMessageW(form->Handle(), WM_NCACTIVATE, FALSE, 0);
+  Pump();
+  EXPECT_EQ(wrapper->HotElement, nullptr);
+  EXPECT_EQ(At(Width() - kCloseX + 5, kButtonTop + 5), kClose[3]);
+  SendMessageW(form->Handle(), WM_NCACTIVATE, TRUE, 0);
+  Pump();
+  EXPECT_EQ(At(Width() - kCloseX + 5, kButtonTop + 5), kClose[0]);
 }
 
 // Where the default procedure finds no part of its own frame below the skin's caption (the
