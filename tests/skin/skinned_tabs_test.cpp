@@ -1,7 +1,7 @@
 // Tab controls worn with the flat test skin: the current tab's frame and every other tab's, on
 // every side the tabs can stand, lined up with the control's own tab rectangles; the pane, the
-// texts' colours, a click changing the frames, the scroll arrows left unpainted over, and the
-// tab pictures handed to a foreign page control.
+// texts' colours, a click changing the frames, the scroll arrows of a narrow control skinned and
+// left unpainted over, and the tab pictures handed to a foreign page control.
 #include <gtest/gtest.h>
 
 #include "platform/forms/bit_btn.h"
@@ -27,8 +27,8 @@ namespace {
 
 class SkinnedTabs : public skintest::SkinnedForm {
  protected:
-  HWND MakeTabs(DWORD style, int count, int id = 70) {
-    HWND h = Make(WC_TABCONTROL, style, 20, 20, 300, 160, id);
+  HWND MakeTabs(DWORD style, int count, int id = 70, int width = 300) {
+    HWND h = Make(WC_TABCONTROL, style, 20, 20, width, 160, id);
     const char16_t* texts[] = {u"One", u"Second", u"Third"};
     for (int i = 0; i < count; ++i) {
       std::u16string t = texts[i % 3];
@@ -147,26 +147,51 @@ TEST_F(SkinnedTabs, AnEmptyTabControlShowsOnlyItsStripAndPane) {
   EXPECT_EQ(CountColour(h, RECT{0, 0, 300, d.top - 4}, kTab[0]), 0);
 }
 
+// The scroll arrows of a narrow control: the tab control's own up-down child, drawn from an
+// "UpDown.Horz" element of eight flat frames (the left arrow's 1 to 4, the right arrow's 5 to 8).
 TEST_F(SkinnedTabs, ScrollArrowsAreSkinnedAndNeverPaintedOver) {
   Show();
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = u"msctls_updown32";
-  RegisterClassExW(&wc);  // fails harmlessly where the class exists
-  HWND h = MakeTabs(0, 3);
-  const RECT first = ItemRect(h, 0);
-  HWND arrows = CreateWindowExW(0, u"msctls_updown32", u"", WS_CHILD | WS_VISIBLE, first.left, first.top, 16,
-                                first.bottom - first.top, h, nullptr, nullptr, nullptr);
-  ASSERT_NE(arrows, nullptr);
+  const TColor kArrow[8] = {skintest::Rgb(0x9D, 0x11, 0x01), skintest::Rgb(0x9D, 0x12, 0x02),
+                            skintest::Rgb(0x9D, 0x13, 0x03), skintest::Rgb(0x9D, 0x14, 0x04),
+                            skintest::Rgb(0x9D, 0x15, 0x05), skintest::Rgb(0x9D, 0x16, 0x06),
+                            skintest::Rgb(0x9D, 0x17, 0x07), skintest::Rgb(0x9D, 0x18, 0x08)};
+  auto element = std::make_unique<TDataSkinBorder>("UpDown.Horz");
+  element->Frame = 8;
+  element->Bitmap.SetPixelFormat(pf24bit);
+  element->Bitmap.SetSize(8 * 10, 10);
+  for (int f = 0; f < 8; ++f) {
+    element->Bitmap.Canvas().Brush().SetColor(kArrow[f]);
+    element->Bitmap.Canvas().FillRect(RECT{f * 10, 0, f * 10 + 10, 10});
+  }
+  sd->UpDownHorz = std::move(element);
+  HWND h = MakeTabs(0, 8, 70, 150);
+  HWND arrows = FindWindowExW(h, nullptr, UPDOWN_CLASS, nullptr);
+  ASSERT_NE(arrows, nullptr) << "eight tabs do not fit in 150 pixels";
+  ASSERT_TRUE(IsWindowVisible(arrows));
   auto* skin = Attach<TSkinTab>(h);
   ASSERT_NE(skin->UpDownSkin, nullptr);
   EXPECT_EQ(skin->UpDownSkin->Handle, arrows);
+  const RECT first = ItemRect(h, 0);
   InvalidateRect(h, nullptr, TRUE);
   Pump();
   EXPECT_EQ(SendMessageW(arrows, CM_SKINQUERY, 0, 0), 1);
-  EXPECT_NE(AtWindow(arrows, 4, 4), kTab[1]) << "the strip is not copied over the arrows";
+  RECT a{};
+  GetClientRect(arrows, &a);
+  EXPECT_EQ(AtWindow(arrows, 4, 4), kArrow[0]) << "the strip is not copied over the left arrow";
+  EXPECT_EQ(AtWindow(arrows, a.right - 4, a.bottom - 4), kArrow[4]) << "nor over the right one";
   EXPECT_EQ(AtWindow(h, first.left + 20, first.top + 2), kTab[1]) << "beside them it is";
+  // The right arrow brings the last tab into view; a click on it makes it current.
+  RECT inTabs{};
+  GetWindowRect(arrows, &inTabs);
+  MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&inTabs), 2);
+  for (int i = 0; i < 8 && ItemRect(h, 7).right > inTabs.left; ++i) ClickWindow(arrows, a.right - 4, a.bottom / 2);
+  const RECT last = ItemRect(h, 7);
+  ASSERT_LE(last.right, inTabs.left);
+  ClickWindow(h, (last.left + last.right) / 2, (last.top + last.bottom) / 2);
+  EXPECT_EQ(SendMessageW(h, TCM_GETCURSEL, 0, 0), 7);
+  ExpectTabFrame(h, 7, kTab[1], "the last tab");
+  EXPECT_EQ(AtWindow(arrows, 4, 4), kArrow[0]) << "the arrows still their own after the strip's repaints";
+  EXPECT_EQ(AtWindow(arrows, a.right - 4, a.bottom - 4), kArrow[4]);
 }
 
 TEST_F(SkinnedTabs, ButtonStyleTabsWearTheButtonElement) {

@@ -1,6 +1,6 @@
-// The common controls this platform draws: tab controls ("SysTabControl32"), track bars
-// ("msctls_trackbar32"), status bars ("msctls_statusbar32"), header bars ("SysHeader32") and
-// date-time pickers ("SysDateTimePick32"), with the messages, styles and notifications the
+// The common controls this platform draws: tab controls ("SysTabControl32"), up-down arrows
+// ("msctls_updown32"), track bars ("msctls_trackbar32"), status bars ("msctls_statusbar32"),
+// header bars ("SysHeader32") and date-time pickers ("SysDateTimePick32"), with the messages, styles and notifications the
 // Windows API documentation gives them, as far as the program and its skins use them. Each
 // paints itself plainly in the system colours; RegisterStandardControls registers them.
 #pragma once
@@ -12,6 +12,7 @@
 #include "platform/user/notify.h"
 
 inline constexpr const char16_t* WC_TABCONTROL = u"SysTabControl32";
+inline constexpr const char16_t* UPDOWN_CLASS = u"msctls_updown32";
 inline constexpr const char16_t* TRACKBAR_CLASS = u"msctls_trackbar32";
 inline constexpr const char16_t* STATUSCLASSNAME = u"msctls_statusbar32";
 inline constexpr const char16_t* WC_HEADER = u"SysHeader32";
@@ -55,6 +56,22 @@ struct TCITEMA {
 struct TCHITTESTINFO {
   POINT pt{};
   UINT flags = 0;
+};
+
+// ---- Up-down arrows (without a buddy window) ----
+inline constexpr DWORD UDS_WRAP = 0x1, UDS_HORZ = 0x40;
+inline constexpr UINT UDM_SETRANGE = WM_USER + 101, UDM_GETRANGE = WM_USER + 102, UDM_SETPOS = WM_USER + 103,
+                      UDM_GETPOS = WM_USER + 104, UDM_SETRANGE32 = WM_USER + 111, UDM_GETRANGE32 = WM_USER + 112,
+                      UDM_SETPOS32 = WM_USER + 113, UDM_GETPOS32 = WM_USER + 114;
+inline constexpr int UD_MAXVAL = 0x7FFF, UD_MINVAL = -UD_MAXVAL;
+inline constexpr UINT UDN_DELTAPOS = UINT(-722);
+
+// UDN_DELTAPOS: the position before the change and the step asked for; a nonzero answer
+// refuses it.
+struct NMUPDOWN {
+  NMHDR hdr;
+  int iPos = 0;
+  int iDelta = 0;
 };
 
 // ---- Track bars ----

@@ -133,6 +133,7 @@ void RegisterListViewClass();
 // The list box procedure, which the combo box's list builds on.
 LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void RegisterTabClass();
+void RegisterUpDownClass();
 void RegisterTrackBarClass();
 void RegisterStatusBarClass();
 void RegisterHeaderClass();

@@ -12,6 +12,7 @@ void RegisterStandardControls() {
   stdctl::RegisterComboBoxClasses();
   stdctl::RegisterListViewClass();
   stdctl::RegisterTabClass();
+  stdctl::RegisterUpDownClass();
   stdctl::RegisterTrackBarClass();
   stdctl::RegisterStatusBarClass();
   stdctl::RegisterHeaderClass();

@@ -1,7 +1,10 @@
 // "SysTabControl32": a row of tabs above (TCS_BOTTOM: below; TCS_VERTICAL: left, with
 // TCS_RIGHT right) a framed display area, or a row of buttons (TCS_BUTTONS). A click or an
 // arrow key selects a tab after asking the parent (TCN_SELCHANGING) and tells it
-// (TCN_SELCHANGE); selecting by message tells nobody.
+// (TCN_SELCHANGE); selecting by message tells nobody. A row above or below that does not fit
+// shows an up-down child ("msctls_updown32", UDS_HORZ) at its right end (the left end with
+// WS_EX_LEFTSCROLLBAR), whose arrows scroll the row a tab at a time; a tab selected comes
+// into view.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -17,6 +20,7 @@
 #include "platform/user/default_proc.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
+#include "platform/user/metrics.h"
 #include "platform/user/painting.h"
 #include "platform/user/window.h"
 
@@ -37,6 +41,8 @@ struct TabState {
   int current = -1;
   HIMAGELIST images = nullptr;
   bool focused = false;
+  int first = 0;           // the tab at the row's start
+  HWND arrows = nullptr;   // the up-down child, made when first needed
 };
 
 DWORD StyleOf(HWND h) { return DWORD(GetWindowLongPtrW(h, GWL_STYLE)); }
@@ -62,8 +68,40 @@ TabGeometry Layout(HWND h, const TabState* s) {
   }
   SelectObject(dc, old);
   ReleaseDC(h, dc);
-  return LayTabs(client, SideOf(StyleOf(h)), std::max<int>(tm.tmHeight, iconH) + 6, lengths);
+  TabScroll scroll;
+  scroll.first = s->first;
+  scroll.arrows = SIZE{2 * GetSystemMetrics(SM_CXHSCROLL), GetSystemMetrics(SM_CYHSCROLL)};
+  scroll.arrowsLeft = (GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR) != 0;
+  return LayTabs(client, SideOf(StyleOf(h)), std::max<int>(tm.tmHeight, iconH) + 6, lengths, scroll);
 }
+
+// After any change to the tabs, their font, the control's size or style: the arrows shown
+// (made the first time) where the row does not fit and set to its scroll range, or hidden.
+void Relayout(HWND h, TabState* s) {
+  const TabGeometry g = Layout(h, s);
+  s->first = g.first;
+  if (g.arrows.right <= g.arrows.left) {
+    if (IsWindow(s->arrows)) ShowWindow(s->arrows, SW_HIDE);
+  } else {
+    if (!IsWindow(s->arrows))
+      s->arrows = CreateWindowExW(0, UPDOWN_CLASS, u"", WS_CHILD | UDS_HORZ, 0, 0, 0, 0, h, nullptr, nullptr, nullptr);
+    if (s->arrows) {
+      SendMessageW(s->arrows, UDM_SETRANGE32, 0, g.lastFirst);
+      SendMessageW(s->arrows, UDM_SETPOS32, 0, g.first);
+      SetWindowPos(s->arrows, HWND_TOP, g.arrows.left, g.arrows.top, g.arrows.right - g.arrows.left,
+                   g.arrows.bottom - g.arrows.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
+  }
+  InvalidateRect(h, nullptr, FALSE);
+}
+
+void ScrollTo(HWND h, TabState* s, int first) {
+  if (first == s->first) return;
+  s->first = first;
+  Relayout(h, s);
+}
+
+void ShowTab(HWND h, TabState* s, int index) { ScrollTo(h, s, TabFirstShowing(Layout(h, s), index)); }
 
 void DrawTab(HDC dc, const TabState* s, const TabItem& item, RECT r, bool selected, bool buttons) {
   if (buttons) {
@@ -89,10 +127,14 @@ void DrawTab(HDC dc, const TabState* s, const TabItem& item, RECT r, bool select
 void Paint(HWND h, HDC dc, TabState* s) {
   RECT client{};
   GetClientRect(h, &client);
-  FillSolid(dc, client, GetSysColor(COLOR_BTNFACE));
   const DWORD style = StyleOf(h);
   const bool buttons = (style & TCS_BUTTONS) != 0;
   const TabGeometry g = Layout(h, s);
+  // The arrows stand over the row's end: nothing here paints over them.
+  SaveDC(dc);
+  if (IsWindow(s->arrows) && IsWindowVisible(s->arrows))
+    ExcludeClipRect(dc, g.arrows.left, g.arrows.top, g.arrows.right, g.arrows.bottom);
+  FillSolid(dc, client, GetSysColor(COLOR_BTNFACE));
   if (!buttons) {
     RECT pane = g.pane;
     DrawEdge(dc, &pane, EDGE_RAISED, BF_RECT | BF_SOFT);
@@ -107,6 +149,7 @@ void Paint(HWND h, HDC dc, TabState* s) {
     DrawTab(dc, s, s->items[size_t(s->current)], r, true, buttons);
   }
   SelectObject(dc, old);
+  RestoreDC(dc, -1);
 }
 
 int HitTest(HWND h, const TabState* s, POINT p) {
@@ -123,6 +166,7 @@ void Choose(HWND h, TabState* s, int index) {
   if (SendNotify(h, header, TCN_SELCHANGING)) return;
   s->current = index;
   InvalidateRect(h, nullptr, FALSE);
+  ShowTab(h, s, index);
   SendNotify(h, header, TCN_SELCHANGE);
 }
 
@@ -133,7 +177,7 @@ LRESULT Insert(HWND h, TabState* s, WPARAM at, const TabItem& item) {
     s->current = 0;
   else if (int(index) <= s->current)
     ++s->current;
-  InvalidateRect(h, nullptr, FALSE);
+  Relayout(h, s);
   return LRESULT(index);
 }
 
@@ -164,7 +208,7 @@ LRESULT SetItem(HWND h, TabState* s, WPARAM index, LPARAM lParam) {
   const auto* in = reinterpret_cast<const Item*>(lParam);
   if (!in || index >= s->items.size()) return FALSE;
   s->items[index] = FromItem<Item, Char>(*in, s->items[index]);
-  InvalidateRect(h, nullptr, FALSE);
+  Relayout(h, s);
   return TRUE;
 }
 
@@ -175,7 +219,7 @@ LRESULT Delete(HWND h, TabState* s, WPARAM index) {
     s->current = -1;
   else if (int(index) < s->current)
     --s->current;
-  InvalidateRect(h, nullptr, FALSE);
+  Relayout(h, s);
   return TRUE;
 }
 
@@ -200,7 +244,7 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, TabState* s) {
     case TCM_DELETEALLITEMS:
       s->items.clear();
       s->current = -1;
-      InvalidateRect(h, nullptr, FALSE);
+      Relayout(h, s);
       return TRUE;
     case TCM_GETITEMRECT: {
       auto* r = reinterpret_cast<RECT*>(lParam);
@@ -215,6 +259,7 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, TabState* s) {
       if (wParam >= s->items.size()) return -1;
       s->current = int(wParam);
       InvalidateRect(h, nullptr, FALSE);
+      ShowTab(h, s, s->current);
       return old;
     }
     case TCM_SETCURFOCUS: Choose(h, s, int(wParam)); return 0;
@@ -232,8 +277,19 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, TabState* s) {
     }
     case TCM_GETROWCOUNT: return 1;
     case TCM_GETIMAGELIST: return reinterpret_cast<LRESULT>(s->images);
-    case TCM_SETIMAGELIST: return SwapImageList(h, s->images, lParam);
-    case WM_SETFONT: return SetFontAndRedraw(h, s->font, wParam, lParam);
+    case TCM_SETIMAGELIST: {
+      const LRESULT old = SwapImageList(h, s->images, lParam);
+      Relayout(h, s);
+      return old;
+    }
+    case WM_SETFONT: {
+      const LRESULT result = SetFontAndRedraw(h, s->font, wParam, lParam);
+      Relayout(h, s);
+      return result;
+    }
+    case WM_HSCROLL:
+      if (HWND(lParam) == s->arrows && LOWORD(wParam) == SB_THUMBPOSITION) ScrollTo(h, s, short(HIWORD(wParam)));
+      return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       const int hit = HitTest(h, s, POINT{short(LOWORD(lParam)), short(HIWORD(lParam))});
@@ -248,7 +304,8 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, TabState* s) {
       s->focused = msg == WM_SETFOCUS;
       InvalidateRect(h, nullptr, FALSE);
       return 0;
-    case WM_SIZE: InvalidateRect(h, nullptr, FALSE); return 0;
+    case WM_SIZE:
+    case WM_STYLECHANGED: Relayout(h, s); return 0;
     default: return DefWindowProcW(h, msg, wParam, lParam);
   }
 }

@@ -1,5 +1,7 @@
 // Where a tab control's tabs, strip and display area lie: one row of tabs along the side the
 // style names, each as long as its measured caption, starting 2 pixels in from the corner.
+// A row above or below that does not fit gets scroll arrows at its right end (its left end
+// for right-to-left controls) and shows its tabs from a first one on.
 #pragma once
 
 #include <vector>
@@ -19,10 +21,26 @@ struct TabGeometry {
   int strip = 0;           // the strip's depth: the row plus 2
   RECT stripRect{};
   RECT pane{};             // the framed area beside the strip
+  RECT arrows{};           // the scroll arrows; empty when every tab fits
+  int first = 0;           // the tab at the row's start; those before it are scrolled off
+  int lastFirst = 0;       // the furthest the row scrolls: from that tab on, all fit
+  int rowEnd = 0;          // where the room for tabs ends along the row
+};
+
+// How the row may scroll: the first tab asked for (held within the scroll range), the arrows'
+// size (none: the row never scrolls), and whether they stand at the left end.
+struct TabScroll {
+  int first = 0;
+  SIZE arrows{};
+  bool arrowsLeft = false;
 };
 
 // `lengths`: each tab's extent along the strip.
-TabGeometry LayTabs(const RECT& client, TabSide side, int rowHeight, const std::vector<int>& lengths);
+TabGeometry LayTabs(const RECT& client, TabSide side, int rowHeight, const std::vector<int>& lengths,
+                    const TabScroll& scroll = {});
+// The first tab that brings tab `index` whole into view (as far as the row scrolls), moving the
+// row as little as it can.
+int TabFirstShowing(const TabGeometry& g, int index);
 // TCM_ADJUSTRECT: a window rectangle to its display area, or (larger) the reverse.
 RECT AdjustTabRect(RECT r, TabSide side, int strip, bool larger);
 // The current tab, drawn 2 pixels larger and joined to the display area.

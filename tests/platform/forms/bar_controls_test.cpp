@@ -47,6 +47,12 @@ class BarControls : public CommonControlsTest {
       m.Result = cd->dwDrawStage == CDDS_PREPAINT ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
       return true;
     }
+    if (h->code == UDN_DELTAPOS) {
+      const auto* n = reinterpret_cast<NMUPDOWN*>(m.LParam);
+      deltas.push_back({n->iPos, n->iDelta});
+      m.Result = refuseSteps;
+      return true;
+    }
     if (h->code == HDN_ITEMCLICKW) clicked.push_back(reinterpret_cast<NMHEADERW*>(m.LParam)->iItem);
     if (h->code == DTN_DATETIMECHANGE || h->code == DTN_DROPDOWN || h->code == DTN_CLOSEUP)
       dateCodes.push_back(h->code);
@@ -58,6 +64,8 @@ class BarControls : public CommonControlsTest {
   std::vector<std::pair<DWORD, UINT_PTR>> stages;
   std::vector<int> clicked;
   std::vector<UINT> dateCodes;
+  std::vector<std::pair<int, int>> deltas;  // UDN_DELTAPOS: position and step
+  bool refuseSteps = false;
 };
 
 TEST_F(BarControls, TrackBarRangeAndPositionStayInBounds) {
@@ -172,6 +180,65 @@ TEST_F(BarControls, TrackBarControlRunsOnChangeForTheUsersMoves) {
   bar->SetOrientation(trVertical);
   EXPECT_TRUE(GetWindowLongPtrW(bar->Handle(), GWL_STYLE) & TBS_VERT);
   EXPECT_EQ(bar->Height(), 200);
+}
+
+TEST_F(BarControls, UpDownArrowsStepThroughTheirRangeAndReportToTheParent) {
+  using Scroll = std::pair<UINT, WPARAM>;
+  using Delta = std::pair<int, int>;
+  HWND v = Make(UPDOWN_CLASS, 0, 10, 10, 20, 40);
+  EXPECT_EQ(SendMessageW(v, UDM_GETRANGE, 0, 0), MAKELRESULT(0, 100)) << "upper limit 0, lower 100";
+  SendMessageW(v, UDM_SETRANGE32, 0, 2);
+  int low = -1, high = -1;
+  SendMessageW(v, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
+  EXPECT_EQ(low, 0);
+  EXPECT_EQ(high, 2);
+  // The top arrow steps up: the parent is asked, then told, and the release ends the press.
+  ClickWindow(v, 10, 5);
+  EXPECT_EQ(SendMessageW(v, UDM_GETPOS32, 0, 0), 1);
+  EXPECT_EQ(deltas, (std::vector<Delta>{{0, 1}}));
+  EXPECT_EQ(scrolls, (std::vector<Scroll>{{WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1)},
+                                          {WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 1)}}));
+  ClickWindow(v, 10, 5);
+  deltas.clear();
+  scrolls.clear();
+  ClickWindow(v, 10, 5);
+  EXPECT_EQ(SendMessageW(v, UDM_GETPOS32, 0, 0), 2) << "the range ends the steps";
+  EXPECT_TRUE(deltas.empty());
+  EXPECT_EQ(scrolls, (std::vector<Scroll>{{WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 2)}}));
+  ClickWindow(v, 10, 35);
+  EXPECT_EQ(SendMessageW(v, UDM_GETPOS32, 0, 0), 1) << "the bottom arrow steps down";
+  // A step the parent refuses leaves the position.
+  refuseSteps = true;
+  deltas.clear();
+  ClickWindow(v, 10, 35);
+  EXPECT_EQ(SendMessageW(v, UDM_GETPOS32, 0, 0), 1);
+  EXPECT_EQ(deltas, (std::vector<Delta>{{1, -1}}));
+  refuseSteps = false;
+  // A horizontal pair: the right arrow steps up and reports with WM_HSCROLL; UDS_WRAP carries
+  // the position round at the ends.
+  HWND h = Make(UPDOWN_CLASS, UDS_HORZ | UDS_WRAP, 40, 10, 40, 20);
+  SendMessageW(h, UDM_SETRANGE32, 0, 3);
+  SendMessageW(h, UDM_SETPOS32, 0, 3);
+  scrolls.clear();
+  ClickWindow(h, 30, 10);
+  EXPECT_EQ(SendMessageW(h, UDM_GETPOS32, 0, 0), 0);
+  ASSERT_FALSE(scrolls.empty());
+  EXPECT_EQ(scrolls.front(), (Scroll{WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0)}));
+  ClickWindow(h, 10, 10);
+  EXPECT_EQ(SendMessageW(h, UDM_GETPOS32, 0, 0), 3);
+  // A range whose upper limit lies below the lower: the up arrow lowers the position.
+  SendMessageW(v, UDM_SETRANGE, 0, MAKELPARAM(0, 10));
+  EXPECT_EQ(SendMessageW(v, UDM_GETRANGE, 0, 0), MAKELRESULT(0, 10));
+  SendMessageW(v, UDM_SETPOS, 0, MAKELPARAM(5, 0));
+  ClickWindow(v, 10, 5);
+  EXPECT_EQ(SendMessageW(v, UDM_GETPOS, 0, 0), MAKELRESULT(4, 0));
+  // Positions set are held within the range; the old one is answered.
+  EXPECT_EQ(SendMessageW(v, UDM_SETPOS32, 0, 50), 4);
+  BOOL error = TRUE;
+  EXPECT_EQ(SendMessageW(v, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&error)), 10);
+  EXPECT_FALSE(error);
+  SendMessageW(v, UDM_SETPOS32, 0, -7);
+  EXPECT_EQ(SendMessageW(v, UDM_GETPOS32, 0, 0), 0);
 }
 
 TEST_F(BarControls, StatusBarPartsTextsAndBevels) {

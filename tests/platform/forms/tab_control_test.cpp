@@ -29,8 +29,9 @@ class TabControlTest : public CommonControlsTest {
     m.Result = 1;
     return true;
   }
-  HWND MakeTabs(DWORD style, const std::vector<std::u16string>& texts) {
-    HWND h = Make(WC_TABCONTROL, style, 10, 10, 300, 150);
+  HWND MakeTabs(DWORD style, const std::vector<std::u16string>& texts, int width = 300, DWORD exStyle = 0) {
+    HWND h = CreateWindowExW(exStyle, WC_TABCONTROL, u"", WS_CHILD | WS_VISIBLE | style, 10, 10, width, 150,
+                             form->Handle(), nullptr, nullptr, nullptr);
     for (size_t i = 0; i < texts.size(); ++i) {
       std::u16string t = texts[i];
       TCITEMW item;
@@ -46,9 +47,26 @@ class TabControlTest : public CommonControlsTest {
     SendMessageW(h, TCM_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&r));
     return r;
   }
+  // The tab control's scroll arrows and where they stand in its client area.
+  HWND Arrows(HWND h) { return FindWindowExW(h, nullptr, UPDOWN_CLASS, nullptr); }
+  RECT ArrowsRect(HWND h) {
+    RECT r{};
+    GetWindowRect(Arrows(h), &r);
+    MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  }
+  int ArrowsPos(HWND h) { return int(SendMessageW(Arrows(h), UDM_GETPOS32, 0, 0)); }
+  // A click on the left (0) or right (1) arrow.
+  void ClickArrow(HWND h, int which) {
+    const RECT a = ArrowsRect(h);
+    const int w = a.right - a.left;
+    ClickWindow(Arrows(h), which == 0 ? w / 4 : 3 * w / 4, (a.bottom - a.top) / 2);
+  }
   std::vector<UINT> codes;
   bool veto = false;
 };
+
+const std::vector<std::u16string> kEight = {u"One", u"Two", u"Three", u"Four", u"Five", u"Six", u"Seven", u"Eight"};
 
 TEST_F(TabControlTest, ItemsAreKeptAndReadInBothCharacterSets) {
   HWND h = MakeTabs(0, {u"One", u"Two", u"Three"});
@@ -126,6 +144,136 @@ TEST_F(TabControlTest, TabsLieAlongTheSideTheStyleNames) {
     EXPECT_EQ(hit.flags, TCHT_NOWHERE);
     DestroyWindow(h);
   }
+}
+
+TEST_F(TabControlTest, ARowScrollsOnlyWhenItsTabsDoNotFit) {
+  // Four tabs of 40 in rows of 100: the arrows (34 x 17) take the row's right end, or its left
+  // end, and the row scrolls until its last tab shows whole.
+  const std::vector<int> four = {40, 40, 40, 40};
+  const RECT client{0, 0, 100, 120};
+  const struct {
+    std::vector<int> lengths;
+    bool left;
+    int first;
+    RECT arrows;
+    int lastFirst, firstTabLeft, rowEnd;
+  } cases[] = {
+      {{30, 30}, false, 0, {}, 0, 2, 98},                 // fits: no arrows
+      {{48, 48}, false, 0, {}, 0, 2, 98},                 // 2 + 96 reaches the far inset exactly
+      {{48, 49}, false, 0, {66, 3, 100, 20}, 1, 2, 66},  // one pixel more
+      {four, false, 1, {66, 3, 100, 20}, 3, -38, 66},
+      {four, false, 9, {66, 3, 100, 20}, 3, -118, 66},   // held within the range
+      {four, true, 1, {0, 3, 34, 20}, 3, -4, 98},        // the row starts after the arrows
+  };
+  for (const auto& c : cases) {
+    TabScroll scroll;
+    scroll.first = c.first;
+    scroll.arrows = SIZE{34, 17};
+    scroll.arrowsLeft = c.left;
+    const TabGeometry g = LayTabs(client, TabSide::Top, 20, c.lengths, scroll);
+    const std::string what = std::to_string(c.lengths.size()) + " tabs, first " + std::to_string(c.first);
+    EXPECT_EQ(g.arrows.left, c.arrows.left) << what;
+    EXPECT_EQ(g.arrows.top, c.arrows.top) << what;
+    EXPECT_EQ(g.arrows.right, c.arrows.right) << what;
+    EXPECT_EQ(g.arrows.bottom, c.arrows.bottom) << what;
+    EXPECT_EQ(g.lastFirst, c.lastFirst) << what;
+    EXPECT_EQ(g.tabs[0].left, c.firstTabLeft) << what;
+    EXPECT_EQ(g.rowEnd, c.rowEnd) << what;
+  }
+  // Tabs beside the strip never scroll; a row without arrows of any size neither.
+  TabScroll scroll;
+  scroll.first = 2;
+  scroll.arrows = SIZE{34, 17};
+  EXPECT_TRUE(IsRectEmpty(LayTabs(RECT{0, 0, 120, 100}, TabSide::Left, 20, four, scroll).arrows));
+  EXPECT_EQ(LayTabs(client, TabSide::Top, 20, four).tabs[0].left, 2);
+  // Bringing a tab into view moves the row as little as it can.
+  scroll.first = 0;
+  const TabGeometry g = LayTabs(client, TabSide::Bottom, 20, four, scroll);
+  EXPECT_EQ(g.arrows.top, 120 - 22 + (20 - 17) / 2) << "the arrows beside a bottom row";
+  EXPECT_EQ(TabFirstShowing(g, 1), 1);
+  EXPECT_EQ(TabFirstShowing(g, 3), 3);
+  EXPECT_EQ(TabFirstShowing(g, 0), 0);
+  scroll.first = 3;
+  EXPECT_EQ(TabFirstShowing(LayTabs(client, TabSide::Top, 20, four, scroll), 1), 1);
+}
+
+TEST_F(TabControlTest, ANarrowControlsArrowsReachEveryTab) {
+  HWND h = MakeTabs(0, kEight, 150);
+  Pump();
+  HWND arrows = Arrows(h);
+  ASSERT_NE(arrows, nullptr) << "eight tabs do not fit in 150 pixels";
+  EXPECT_TRUE(IsWindowVisible(arrows));
+  EXPECT_TRUE(GetWindowLongPtrW(arrows, GWL_STYLE) & UDS_HORZ);
+  RECT client{};
+  GetClientRect(h, &client);
+  const RECT a = ArrowsRect(h);
+  EXPECT_EQ(a.right, client.right) << "at the row's right end";
+  RECT display = client;
+  SendMessageW(h, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  EXPECT_LE(a.bottom, display.top) << "within the strip";
+  int low = -1, high = -1;
+  SendMessageW(arrows, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
+  EXPECT_EQ(low, 0);
+  EXPECT_GT(ItemRect(h, 7).right, a.left) << "the last tab lies beyond the arrows";
+  // The right arrow scrolls the row by one tab: the second tab stands where the first stood.
+  const RECT first = ItemRect(h, 0);
+  ClickArrow(h, 1);
+  EXPECT_EQ(ArrowsPos(h), 1);
+  EXPECT_EQ(ItemRect(h, 1).left, first.left);
+  EXPECT_EQ(ItemRect(h, 0).right, first.left) << "the first tab scrolled off";
+  for (int i = 0; i < 8 && ItemRect(h, 7).right > a.left; ++i) ClickArrow(h, 1);
+  EXPECT_LE(ItemRect(h, 7).right, a.left) << "the last tab in view";
+  EXPECT_EQ(ArrowsPos(h), high) << "the range ends where the last tab shows";
+  const RECT last = ItemRect(h, 7);
+  ClickArrow(h, 1);
+  EXPECT_EQ(ItemRect(h, 7).left, last.left) << "no further";
+  codes.clear();
+  ClickWindow(h, (last.left + last.right) / 2, (last.top + last.bottom) / 2);
+  EXPECT_EQ(SendMessageW(h, TCM_GETCURSEL, 0, 0), 7);
+  EXPECT_EQ(codes, (std::vector<UINT>{TCN_SELCHANGING, TCN_SELCHANGE}));
+  ClickArrow(h, 0);
+  EXPECT_EQ(ArrowsPos(h), high - 1) << "the left arrow scrolls back";
+  // A tab selected comes into view.
+  SendMessageW(h, TCM_SETCURSEL, 0, 0);
+  EXPECT_EQ(ItemRect(h, 0).left, first.left);
+  EXPECT_EQ(ArrowsPos(h), 0);
+  SetFocus(h);
+  for (int i = 0; i < 7; ++i) Key(VK_RIGHT);
+  EXPECT_EQ(SendMessageW(h, TCM_GETCURSEL, 0, 0), 7);
+  EXPECT_LE(ItemRect(h, 7).right, a.left) << "the arrow keys bring their tab into view";
+  // Widened so that all fit, the control drops its arrows and shows its row from the start.
+  SetWindowPos(h, nullptr, 0, 0, 600, 150, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Pump();
+  EXPECT_FALSE(IsWindowVisible(arrows));
+  EXPECT_EQ(ItemRect(h, 0).left, first.left);
+  TCHITTESTINFO hit;
+  const RECT eighth = ItemRect(h, 7);
+  hit.pt = POINT{(eighth.left + eighth.right) / 2, (eighth.top + eighth.bottom) / 2};
+  EXPECT_EQ(SendMessageW(h, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), 7);
+  // Narrowed again, the arrows come back; tabs beside the strip never scroll.
+  SetWindowPos(h, nullptr, 0, 0, 150, 150, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_TRUE(IsWindowVisible(arrows));
+  SetWindowLongPtrW(h, GWL_STYLE, GetWindowLongPtrW(h, GWL_STYLE) | TCS_VERTICAL);
+  EXPECT_FALSE(IsWindowVisible(arrows));
+  DestroyWindow(h);
+}
+
+TEST_F(TabControlTest, ARightToLeftRowHasItsArrowsAtItsLeftEnd) {
+  HWND h = MakeTabs(TCS_BOTTOM, kEight, 150, WS_EX_LEFTSCROLLBAR);
+  Pump();
+  ASSERT_NE(Arrows(h), nullptr);
+  RECT client{};
+  GetClientRect(h, &client);
+  const RECT a = ArrowsRect(h);
+  EXPECT_EQ(a.left, client.left);
+  RECT display = client;
+  SendMessageW(h, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  EXPECT_GE(a.top, display.bottom) << "beside the row below the display area";
+  EXPECT_GT(ItemRect(h, 0).left, a.right) << "the row starts after the arrows";
+  ClickArrow(h, 1);
+  EXPECT_EQ(ArrowsPos(h), 1);
+  EXPECT_LT(ItemRect(h, 0).left, a.right) << "the first tab scrolled away behind the arrows";
+  DestroyWindow(h);
 }
 
 TEST_F(TabControlTest, AClickAsksTheParentAndThenTellsIt) {
