@@ -71,25 +71,6 @@ bool TSkinUpDown::BeforeMessage(TMessage& message) {
   }
 }
 
-void TSkinUpDown::AfterMessage(TMessage& message) {
-  switch (message.Msg) {
-    case WM_MOUSEMOVE: {
-      MouseState |= kMouseHot;
-      PaintWindow(nullptr);
-      TRACKMOUSEEVENT t{sizeof(TRACKMOUSEEVENT), TME_LEAVE, Handle, 0};
-      TrackMouseEvent(&t);
-      break;
-    }
-    case WM_MOUSELEAVE:
-      MouseState = 0;
-      PaintWindow(nullptr);
-      break;
-    default:
-      TSkinControl::AfterMessage(message);
-      break;
-  }
-}
-
 void TSkinUpDown::PaintHalf(HDC dc, const RECT& r, int direction, int state, bool horizontal) {
   TDataSkinBorder* e = horizontal ? SkinData->UpDownHorz.get() : SkinData->UpDownVert.get();
   if (e && !e->Bitmap.Empty()) {

@@ -561,8 +561,14 @@ TEST_F(SkinnedRawWindows, UpDownHalvesHaveTheirOwnStates) {
   Pump();
   GetWindowRect(horizontal, &r);
   MoveTo(POINT{r.left + 5, r.top + 10});
-  EXPECT_EQ(AtWindow(horizontal, 3, 3), kShadow) << "the left half hot";
+  EXPECT_EQ(AtWindow(horizontal, 3, 3), kFace) << "the cursor passing over lights no half";
   EXPECT_EQ(AtWindow(horizontal, 36, 3), kFace);
+  screen->PressButton(MouseButton::Left);
+  Pump();
+  EXPECT_EQ(AtWindow(horizontal, 3, 3), kShadow) << "the left half pressed";
+  EXPECT_EQ(AtWindow(horizontal, 36, 3), kFace);
+  screen->ReleaseButton(MouseButton::Left);
+  Pump();
   EnableWindow(horizontal, FALSE);
   InvalidateRect(horizontal, nullptr, TRUE);
   Pump();
