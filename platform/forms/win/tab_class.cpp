@@ -43,6 +43,7 @@ struct TabState {
   bool focused = false;
   int first = 0;           // the tab at the row's start
   HWND arrows = nullptr;   // the up-down child, made when first needed
+  bool dying = false;      // past WM_DESTROY: no child is made any more
 };
 
 DWORD StyleOf(HWND h) { return DWORD(GetWindowLongPtrW(h, GWL_STYLE)); }
@@ -83,9 +84,9 @@ void Relayout(HWND h, TabState* s) {
   if (g.arrows.right <= g.arrows.left) {
     if (IsWindow(s->arrows)) ShowWindow(s->arrows, SW_HIDE);
   } else {
-    if (!IsWindow(s->arrows))
+    if (!IsWindow(s->arrows) && !s->dying)
       s->arrows = CreateWindowExW(0, UPDOWN_CLASS, u"", WS_CHILD | UDS_HORZ, 0, 0, 0, 0, h, nullptr, nullptr, nullptr);
-    if (s->arrows) {
+    if (IsWindow(s->arrows)) {
       SendMessageW(s->arrows, UDM_SETRANGE32, 0, g.lastFirst);
       SendMessageW(s->arrows, UDM_SETPOS32, 0, g.first);
       SetWindowPos(s->arrows, HWND_TOP, g.arrows.left, g.arrows.top, g.arrows.right - g.arrows.left,
@@ -306,6 +307,7 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, TabState* s) {
       return 0;
     case WM_SIZE:
     case WM_STYLECHANGED: Relayout(h, s); return 0;
+    case WM_DESTROY: s->dying = true; return DefWindowProcW(h, msg, wParam, lParam);
     default: return DefWindowProcW(h, msg, wParam, lParam);
   }
 }
