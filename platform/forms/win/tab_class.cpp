@@ -155,6 +155,7 @@ void Paint(HWND h, HDC dc, TabState* s) {
 
 int HitTest(HWND h, const TabState* s, POINT p) {
   const TabGeometry g = Layout(h, s);
+  if (IsWindow(s->arrows) && IsWindowVisible(s->arrows) && PtInRect(g.arrows, p)) return -1;
   for (size_t i = 0; i < g.tabs.size(); ++i)
     if (PtInRect(g.tabs[i], p)) return int(i);
   return -1;

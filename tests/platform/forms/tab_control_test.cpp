@@ -9,6 +9,7 @@
 #include "platform/forms/page_control.h"
 #include "platform/forms/win/common_controls.h"
 #include "platform/forms/win/tab_layout.h"
+#include "platform/rtl/strings.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/window.h"
@@ -221,6 +222,9 @@ TEST_F(TabControlTest, ANarrowControlsArrowsReachEveryTab) {
   EXPECT_EQ(ArrowsPos(h), 1);
   EXPECT_EQ(ItemRect(h, 1).left, first.left);
   EXPECT_EQ(ItemRect(h, 0).right, first.left) << "the first tab scrolled off";
+  TCHITTESTINFO under;
+  under.pt = POINT{(a.left + a.right) / 2, (a.top + a.bottom) / 2};
+  EXPECT_EQ(SendMessageW(h, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&under)), -1) << "no tab under the arrows";
   for (int i = 0; i < 8 && ItemRect(h, 7).right > a.left; ++i) ClickArrow(h, 1);
   EXPECT_LE(ItemRect(h, 7).right, a.left) << "the last tab in view";
   EXPECT_EQ(ArrowsPos(h), high) << "the range ends where the last tab shows";
@@ -356,6 +360,26 @@ TEST_F(TabControlTest, PageControlShowsTheSheetOfTheChosenTab) {
   EXPECT_EQ(pages->PageCount(), 1);
   EXPECT_EQ(pages->ActivePage(), second);
   EXPECT_EQ(SendMessageW(pages->Handle(), TCM_GETITEMCOUNT, 0, 0), 1);
+}
+
+TEST_F(TabControlTest, ANarrowPageControlReachesItsLastSheet) {
+  auto* pages = AddControl<TPageControl>(form, "Pages", 10, 10, 150, 120);
+  std::vector<TTabSheet*> sheets;
+  for (const std::u16string& text : kEight) {
+    sheets.push_back(CreateComponent<TTabSheet>(form));
+    sheets.back()->SetCaption(WideToUtf8(text));
+    sheets.back()->SetParent(pages);
+  }
+  Pump();
+  HWND h = pages->Handle();
+  ASSERT_NE(Arrows(h), nullptr);
+  const RECT a = ArrowsRect(h);
+  for (int i = 0; i < 8 && ItemRect(h, 7).right > a.left; ++i) ClickArrow(h, 1);
+  const RECT last = ItemRect(h, 7);
+  ASSERT_LE(last.right, a.left);
+  ClickAt(pages, (last.left + last.right) / 2, (last.top + last.bottom) / 2);
+  EXPECT_EQ(pages->ActivePage(), sheets[7]);
+  EXPECT_TRUE(sheets[7]->Visible());
 }
 
 TEST_F(TabControlTest, TabControlFollowsItsTabList) {
