@@ -53,6 +53,7 @@ bool TSkinUpDown::BeforeMessage(TMessage& message) {
     case WM_LBUTTONUP:
       MouseState &= uint8_t(~kMousePressed);
       CallOldProc(message);
+      // Not every spin window repaints itself on the release; the pressed look must not stay.
       PaintWindow(nullptr);
       return false;
     case WM_PAINT:
