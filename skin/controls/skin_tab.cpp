@@ -130,6 +130,7 @@ bool TSkinTab::BeforeMessage(TMessage& message) {
 
 void TSkinTab::PaintControl(HDC dc, const RECT& rect) {
   PrepareImages();
+  // The control makes its arrows when its tabs first overflow, often after attaching.
   SkinUpDownChild();
   IsEnabled = !(Style() & WS_DISABLED);
   RECT client{};

@@ -29,15 +29,18 @@ class SkinnedTabs : public skintest::SkinnedForm {
  protected:
   HWND MakeTabs(DWORD style, int count, int id = 70, int width = 300) {
     HWND h = Make(WC_TABCONTROL, style, 20, 20, width, 160, id);
+    AddTabs(h, 0, count);
+    return h;
+  }
+  void AddTabs(HWND h, int from, int count) {
     const char16_t* texts[] = {u"One", u"Second", u"Third"};
-    for (int i = 0; i < count; ++i) {
+    for (int i = from; i < from + count; ++i) {
       std::u16string t = texts[i % 3];
       TCITEMW item;
       item.mask = TCIF_TEXT;
       item.pszText = t.data();
       SendMessageW(h, TCM_INSERTITEMW, WPARAM(i), reinterpret_cast<LPARAM>(&item));
     }
-    return h;
   }
   RECT ItemRect(HWND h, int i) {
     RECT r{};
@@ -192,6 +195,23 @@ TEST_F(SkinnedTabs, ScrollArrowsAreSkinnedAndNeverPaintedOver) {
   ExpectTabFrame(h, 7, kTab[1], "the last tab");
   EXPECT_EQ(AtWindow(arrows, 4, 4), kArrow[0]) << "the arrows still their own after the strip's repaints";
   EXPECT_EQ(AtWindow(arrows, a.right - 4, a.bottom - 4), kArrow[4]);
+}
+
+// A tab control makes its arrows only when its tabs first overflow, which may be long after
+// the wrapper was attached: they are skinned all the same.
+TEST_F(SkinnedTabs, ArrowsMadeAfterAttachingAreSkinnedToo) {
+  Show();
+  HWND h = MakeTabs(0, 1, 70, 150);
+  auto* skin = Attach<TSkinTab>(h);
+  Pump();
+  EXPECT_EQ(FindWindowExW(h, nullptr, UPDOWN_CLASS, nullptr), nullptr) << "one tab fits";
+  AddTabs(h, 1, 7);
+  Pump();
+  HWND arrows = FindWindowExW(h, nullptr, UPDOWN_CLASS, nullptr);
+  ASSERT_NE(arrows, nullptr);
+  ASSERT_NE(skin->UpDownSkin, nullptr);
+  EXPECT_EQ(skin->UpDownSkin->Handle, arrows);
+  EXPECT_EQ(SendMessageW(arrows, CM_SKINQUERY, 0, 0), 1);
 }
 
 TEST_F(SkinnedTabs, ButtonStyleTabsWearTheButtonElement) {
