@@ -71,7 +71,7 @@ TabGeometry Layout(HWND h, const TabState* s) {
   ReleaseDC(h, dc);
   TabScroll scroll;
   scroll.first = s->first;
-  scroll.arrows = SIZE{2 * GetSystemMetrics(SM_CXHSCROLL), GetSystemMetrics(SM_CYHSCROLL)};
+  scroll.arrowsWidth = 2 * GetSystemMetrics(SM_CXHSCROLL);
   scroll.arrowsLeft = (GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR) != 0;
   return LayTabs(client, SideOf(StyleOf(h)), std::max<int>(tm.tmHeight, iconH) + 6, lengths, scroll);
 }

@@ -34,11 +34,10 @@ TabGeometry LayTabs(const RECT& client, TabSide side, int rowHeight, const std::
   const bool across = side == TabSide::Top || side == TabSide::Bottom;
   int64_t rowStart = (across ? l : t) + kRowInset, rowEnd = (across ? r : b) - kRowInset;
   const size_t n = lengths.size();
-  if (across && n > 0 && scroll.arrows.cx > 0 && rowStart + Sum(lengths, 0, n) > rowEnd) {
-    const int height = std::min<int>(scroll.arrows.cy, rowHeight);
-    const LONG x = scroll.arrowsLeft ? l : r - scroll.arrows.cx;
-    const LONG y = (side == TabSide::Top ? t + 2 : b - s) + (rowHeight - height) / 2;
-    g.arrows = RECT{x, y, x + scroll.arrows.cx, y + height};
+  if (across && n > 0 && scroll.arrowsWidth > 0 && rowStart + Sum(lengths, 0, n) > rowEnd) {
+    const LONG x = scroll.arrowsLeft ? l : r - scroll.arrowsWidth;
+    const LONG y = side == TabSide::Top ? t + 2 : b - s;
+    g.arrows = RECT{x, y, x + scroll.arrowsWidth, y + rowHeight};
     if (scroll.arrowsLeft)
       rowStart = g.arrows.right + kRowInset;
     else

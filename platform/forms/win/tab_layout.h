@@ -28,10 +28,11 @@ struct TabGeometry {
 };
 
 // How the row may scroll: the first tab asked for (held within the scroll range), the arrows'
-// size (none: the row never scrolls), and whether they stand at the left end.
+// width (0: the row never scrolls; they are as high as the row), and whether they stand at the
+// left end.
 struct TabScroll {
   int first = 0;
-  SIZE arrows{};
+  int arrowsWidth = 0;
   bool arrowsLeft = false;
 };
 

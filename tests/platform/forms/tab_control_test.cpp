@@ -148,8 +148,8 @@ TEST_F(TabControlTest, TabsLieAlongTheSideTheStyleNames) {
 }
 
 TEST_F(TabControlTest, ARowScrollsOnlyWhenItsTabsDoNotFit) {
-  // Four tabs of 40 in rows of 100: the arrows (34 x 17) take the row's right end, or its left
-  // end, and the row scrolls until its last tab shows whole.
+  // Four tabs of 40 in rows of 100: the arrows (34 wide, as high as the row) take the row's
+  // right end, or its left end, and the row scrolls until its last tab shows whole.
   const std::vector<int> four = {40, 40, 40, 40};
   const RECT client{0, 0, 100, 120};
   const struct {
@@ -161,15 +161,15 @@ TEST_F(TabControlTest, ARowScrollsOnlyWhenItsTabsDoNotFit) {
   } cases[] = {
       {{30, 30}, false, 0, {}, 0, 2, 98},                 // fits: no arrows
       {{48, 48}, false, 0, {}, 0, 2, 98},                 // 2 + 96 reaches the far inset exactly
-      {{48, 49}, false, 0, {66, 3, 100, 20}, 1, 2, 66},  // one pixel more
-      {four, false, 1, {66, 3, 100, 20}, 3, -38, 66},
-      {four, false, 9, {66, 3, 100, 20}, 3, -118, 66},   // held within the range
-      {four, true, 1, {0, 3, 34, 20}, 3, -4, 98},        // the row starts after the arrows
+      {{48, 49}, false, 0, {66, 2, 100, 22}, 1, 2, 66},  // one pixel more
+      {four, false, 1, {66, 2, 100, 22}, 3, -38, 66},
+      {four, false, 9, {66, 2, 100, 22}, 3, -118, 66},   // held within the range
+      {four, true, 1, {0, 2, 34, 22}, 3, -4, 98},        // the row starts after the arrows
   };
   for (const auto& c : cases) {
     TabScroll scroll;
     scroll.first = c.first;
-    scroll.arrows = SIZE{34, 17};
+    scroll.arrowsWidth = 34;
     scroll.arrowsLeft = c.left;
     const TabGeometry g = LayTabs(client, TabSide::Top, 20, c.lengths, scroll);
     const std::string what = std::to_string(c.lengths.size()) + " tabs, first " + std::to_string(c.first);
@@ -184,13 +184,13 @@ TEST_F(TabControlTest, ARowScrollsOnlyWhenItsTabsDoNotFit) {
   // Tabs beside the strip never scroll; a row without arrows of any size neither.
   TabScroll scroll;
   scroll.first = 2;
-  scroll.arrows = SIZE{34, 17};
+  scroll.arrowsWidth = 34;
   EXPECT_TRUE(IsRectEmpty(LayTabs(RECT{0, 0, 120, 100}, TabSide::Left, 20, four, scroll).arrows));
   EXPECT_EQ(LayTabs(client, TabSide::Top, 20, four).tabs[0].left, 2);
   // Bringing a tab into view moves the row as little as it can.
   scroll.first = 0;
   const TabGeometry g = LayTabs(client, TabSide::Bottom, 20, four, scroll);
-  EXPECT_EQ(g.arrows.top, 120 - 22 + (20 - 17) / 2) << "the arrows beside a bottom row";
+  EXPECT_EQ(g.arrows.top, 120 - 22) << "the arrows beside a bottom row";
   EXPECT_EQ(TabFirstShowing(g, 1), 1);
   EXPECT_EQ(TabFirstShowing(g, 3), 3);
   EXPECT_EQ(TabFirstShowing(g, 0), 0);
