@@ -24,6 +24,41 @@ char16_t Fold(char16_t c) {
   return c;
 }
 
+// Copies everything from the reading position of `in` to `out`.
+bool CopyBytes(int in, int out) {
+  std::vector<char> buf(1 << 16);
+  for (;;) {
+    const ssize_t n = ::read(in, buf.data(), buf.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    for (ssize_t off = 0; off < n;) {
+      const ssize_t w = ::write(out, buf.data() + off, static_cast<size_t>(n - off));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) return false;
+      off += w;
+    }
+  }
+}
+
+// What link() answers on a file system that has no hard links (FAT and exFAT on memory cards,
+// many network and FUSE mounts): the copy is then written under its own name.
+bool HardLinksRefused(int error) {
+  return error == EPERM || error == EOPNOTSUPP || error == EXDEV || error == EMLINK || error == ENOSYS;
+}
+
+// Writes the whole of `in` into a file of that name that does not exist yet (an existing one is
+// never opened); a file left incomplete by a failed write is taken away again.
+bool WriteNewFile(int in, const std::string& name, mode_t mode) {
+  if (::lseek(in, 0, SEEK_SET) != 0) return false;
+  const int out = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  if (out < 0) return false;
+  bool ok = CopyBytes(in, out);
+  if (::close(out) != 0) ok = false;
+  if (!ok) ::unlink(name.c_str());
+  return ok;
+}
+
 }  // namespace
 
 bool FileExists(const WideString& name) {
@@ -70,6 +105,7 @@ bool CopyFile(const WideString& source, const WideString& target, bool failIfExi
     ::close(in);
     return false;
   }
+  const mode_t mode = st.st_mode & 0777;
   // Write to a hidden sibling first, then move it into place, so a failed copy never leaves a
   // truncated file under the target's name.
   const auto guid = CreateGuidBytes();
@@ -78,37 +114,26 @@ bool CopyFile(const WideString& source, const WideString& target, bool failIfExi
   const std::string dst = Native(target);
   const size_t slash = dst.rfind('/');
   const std::string tmp = (slash == std::string::npos ? std::string() : dst.substr(0, slash + 1)) + ".velmora-copy-" + tag;
-  const int out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 0777);
+  const int out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   if (out < 0) {
     ::close(in);
     return false;
   }
-  std::vector<char> buf(1 << 16);
-  bool ok = true;
-  for (;;) {
-    ssize_t n = ::read(in, buf.data(), buf.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) { ok = false; break; }
-    if (n == 0) break;
-    for (ssize_t off = 0; off < n;) {
-      const ssize_t w = ::write(out, buf.data() + off, static_cast<size_t>(n - off));
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) { ok = false; break; }
-      off += w;
-    }
-    if (!ok) break;
-  }
-  ::close(in);
+  bool ok = CopyBytes(in, out);
   if (::close(out) != 0) ok = false;
+  int linkError = 0;
   if (ok) {
     if (failIfExists) {
       // link() refuses an existing name atomically, so a file that appeared meanwhile survives.
       ok = ::link(tmp.c_str(), dst.c_str()) == 0;
+      if (!ok) linkError = errno;
     } else {
       ok = ::rename(tmp.c_str(), dst.c_str()) == 0;
     }
   }
   ::unlink(tmp.c_str());
+  if (!ok && HardLinksRefused(linkError)) ok = WriteNewFile(in, dst, mode);
+  ::close(in);
   return ok;
 }
 

@@ -17,7 +17,8 @@ bool ForceDirectories(const WideString& name);
 bool DirectoryIsWritable(const WideString& name);
 bool RenameFile(const WideString& from, const WideString& to);
 // Copies a file; with failIfExists an existing target is left alone and false is returned.
-// The target is never left half-written under its own name.
+// A failed copy leaves nothing under the target's name. The copy appears under that name
+// complete, except on file systems without hard links, where an exclusive copy is written there.
 bool CopyFile(const WideString& source, const WideString& target, bool failIfExists);
 int64_t FileSizeOf(const WideString& name);     // -1 when it cannot be read
 

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "tests/app/support/batch_program.h"
@@ -301,6 +305,34 @@ TEST_F(BatchMode, ExistingFilesAreNeverOverwritten) {
   EXPECT_EQ(Listing(target), names);  // the two files that were there are among the matches
   // Nothing half-written is left beside them.
   EXPECT_EQ(Listing(target).find(".velmora"), std::string::npos);
+}
+
+// A target on a file system without hard links (a FAT or exFAT card, many network mounts): the
+// matches are really there, the summary is true, and an existing file still stays as it was.
+TEST_F(BatchMode, MatchesAreCopiedWhereTheTargetHasNoHardLinks) {
+  const std::string shim = testsupport::BinaryDir() + "/test-fixtures/libvelmora-refuse-hard-links.so";
+  ASSERT_EQ(::access(shim.c_str(), R_OK), 0) << shim;
+  MakeCells();
+  const std::string target = dir.File("out/");
+  ::mkdir(target.c_str(), 0755);
+  testsupport::WriteFile(target + "big.bmp", "someone's file");
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  program.SetEnvironment({"LD_PRELOAD=" + shim, "VELMORA_REFUSE_LINK=" + std::to_string(EPERM),
+                          std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":verify_asan_link_order=0"});
+  Config({images + "cells.png", images, target, "-", "---------", "4", "75", "-"});  // no test: all match
+  const Result r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("9 matching imagefiles out of 9 files were copied to " + target), std::string::npos) << r.out;
+  std::string names;
+  for (const auto& [file, props] : Matches(r.out)) {
+    const std::string name = file.substr(images.size());
+    names += name + "\n";
+    if (name != "big.bmp") {
+      EXPECT_EQ(testsupport::ReadFile(target + name), testsupport::ReadFile(file)) << name;
+    }
+  }
+  EXPECT_EQ(Listing(target), names);  // every match, and nothing half-written beside them
+  EXPECT_EQ(testsupport::ReadFile(target + "big.bmp"), "someone's file");
 }
 
 // Files that cannot be read never match and never stop the run, even with no test selected;

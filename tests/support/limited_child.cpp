@@ -48,8 +48,10 @@ bool Redirect(const std::string& path, int fd) {
   return ok;
 }
 
-// The parent's environment without the named variables.
-std::vector<char*> Environment(const std::vector<std::string>& unset) {
+// The parent's environment without the named variables and with the given ones.
+std::vector<char*> Environment(const ExecOptions& options) {
+  std::vector<std::string> unset = options.unset_env;
+  for (const auto& entry : options.set_env) unset.push_back(entry.substr(0, entry.find('=')));
   std::vector<char*> env;
   for (char** e = environ; *e; ++e) {
     bool keep = true;
@@ -58,6 +60,7 @@ std::vector<char*> Environment(const std::vector<std::string>& unset) {
     }
     if (keep) env.push_back(*e);
   }
+  for (const auto& entry : options.set_env) env.push_back(const_cast<char*>(entry.c_str()));
   env.push_back(nullptr);
   return env;
 }
@@ -138,7 +141,7 @@ ChildEnd ExecLimited(const std::vector<std::string>& argv, const ExecOptions& op
   std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
-  std::vector<char*> env = Environment(options.unset_env);
+  std::vector<char*> env = Environment(options);
   const pid_t pid = fork();
   if (pid == 0) {
     if ((!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) || !Redirect(options.stdout_path, 1) ||

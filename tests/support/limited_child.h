@@ -34,6 +34,7 @@ struct ExecOptions {
   std::string stdout_path;
   std::string stderr_path;
   std::vector<std::string> unset_env;
+  std::vector<std::string> set_env;  // "NAME=value", in place of the parent's value
 };
 
 // False in sanitizer builds, where the ceiling is on resident memory.

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/limited_child.h"
@@ -30,12 +31,15 @@ class BatchProgram {
   BatchResult Run(const std::string& argument = "X", const testsupport::ChildLimits& limits = {.seconds = 300}) const;
   // The same with DISPLAY left as it is (it is taken away otherwise).
   BatchResult RunWithDisplay(const std::string& argument = "X") const;
+  // Variables ("NAME=value") every later run gets besides the test's own environment.
+  void SetEnvironment(std::vector<std::string> entries) { environment_ = std::move(entries); }
 
  private:
   BatchResult Exec(const std::string& argument, const testsupport::ChildLimits& limits, bool withDisplay) const;
 
   const testsupport::TempDir& dir_;
   std::string prog_;
+  std::vector<std::string> environment_;
   bool ready_ = false;
 };
 

@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <map>
 
 #include "platform/rtl/datetime.h"
@@ -56,6 +59,56 @@ TEST(Files, CopyNeverOverwritesWhenAskedNotTo) {
   ASSERT_TRUE(ListDirectory(FileNameToWide(dir.path()), entries));
   EXPECT_EQ(entries.size(), 3u);  // no temporary copies left behind
   EXPECT_FALSE(CopyFile(FileNameToWide(dir.File("missing")), FileNameToWide(dir.File("d")), false));
+}
+
+// Refuses every hard link with the given errno while it lives (the test program's link() reads
+// the variable at each call).
+class HardLinksRefused {
+ public:
+  explicit HardLinksRefused(int error) { ::setenv("VELMORA_REFUSE_LINK", std::to_string(error).c_str(), 1); }
+  ~HardLinksRefused() { ::unsetenv("VELMORA_REFUSE_LINK"); }
+};
+
+// FAT and exFAT cards, many network and FUSE mounts refuse hard links: the copy is still made,
+// still never over an existing file, and nothing is left beside it.
+TEST(Files, CopyWhereTheFileSystemHasNoHardLinks) {
+  for (const int error : {EPERM, EOPNOTSUPP, EXDEV, EMLINK, ENOSYS}) {
+    testsupport::TempDir dir;
+    const WideString a = FileNameToWide(dir.File("a")), b = FileNameToWide(dir.File("b"));
+    const WideString c = FileNameToWide(dir.File("caf\xE9.jpg"));
+    const std::string bytes = std::string("\0\xFF\r\n", 4) + std::string(200000, 'x');  // past one buffer
+    WriteFileBytes(a, bytes);
+    ::chmod(dir.File("a").c_str(), 0640);
+    WriteFileBytes(b, "old");
+    HardLinksRefused refused(error);
+    ASSERT_NE(::link(dir.File("a").c_str(), dir.File("probe").c_str()), 0) << "link() is not the refusing stand-in";
+    EXPECT_EQ(errno, error);
+    EXPECT_TRUE(CopyFile(a, c, true)) << error;
+    EXPECT_EQ(ReadFileBytes(c), bytes) << error;
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.File("caf\xE9.jpg").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_FALSE(CopyFile(a, b, true)) << error;
+    EXPECT_EQ(ReadFileBytes(b), "old") << error;
+    std::vector<TSearchRec> entries;
+    ASSERT_TRUE(ListDirectory(FileNameToWide(dir.path()), entries));
+    EXPECT_EQ(entries.size(), 3u) << error;  // a, b and the copy: no temporaries left behind
+  }
+}
+
+// Any other refusal of the link is a failed copy, as it was: no file under the target's name.
+TEST(Files, CopyFailsWhenTheLinkIsRefusedForAnotherReason) {
+  testsupport::TempDir dir;
+  const WideString a = FileNameToWide(dir.File("a")), c = FileNameToWide(dir.File("c"));
+  WriteFileBytes(a, "new");
+  for (const int error : {EACCES, ENOSPC, EROFS}) {
+    HardLinksRefused refused(error);
+    EXPECT_FALSE(CopyFile(a, c, true)) << error;
+    EXPECT_FALSE(FileExists(c)) << error;
+  }
+  std::vector<TSearchRec> entries;
+  ASSERT_TRUE(ListDirectory(FileNameToWide(dir.path()), entries));
+  EXPECT_EQ(entries.size(), 1u);
 }
 
 // A walk over a tree tells files from other entries and sees a folder reached through a link
