@@ -209,9 +209,9 @@ void TControl::SetEnabled(bool v) {
   Perform(CM_ENABLEDCHANGED);
 }
 
-std::string TControl::GetText() const { return WideToUtf8(GetTextW()); }
+std::string TControl::GetText() const { return WideToFileName(GetTextW()); }
 
-void TControl::SetText(const std::string& v) { SetWideText(Utf8ToWide(v)); }
+void TControl::SetText(const std::string& v) { SetWideText(FileNameToWide(v)); }
 
 void TControl::SetWideText(const std::u16string& v) {
   if (v == GetTextW()) return;

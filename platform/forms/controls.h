@@ -132,7 +132,9 @@ class TControl : public TComponent {
   bool Enabled() const { return enabled_; }
   virtual void SetEnabled(bool v);
 
-  // Caption and Text are the same text (UTF-8): the window text once there is a window.
+  // Caption and Text are the same text (UTF-8): the window text once there is a window. Text
+  // often holds a file name, and file names are bytes: bytes that are not UTF-8 are kept in the
+  // window text as lone surrogates and come back unchanged.
   std::string Caption() const { return GetText(); }
   void SetCaption(const std::string& v) { SetText(v); }
   std::string Text() const { return GetText(); }

@@ -127,11 +127,11 @@ std::string TCustomEdit::SelText() const {
   std::u16string t = GetTextW();
   size_t a = std::min<size_t>(static_cast<size_t>(SelStart()), t.size());
   size_t n = std::min<size_t>(static_cast<size_t>(SelLength()), t.size() - a);
-  return WideToUtf8(t.substr(a, n));
+  return WideToFileName(t.substr(a, n));
 }
 
 void TCustomEdit::SetSelText(const std::string& v) {
-  std::u16string w = Utf8ToWide(v);
+  std::u16string w = FileNameToWide(v);
   SendMessageW(Handle(), EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(w.c_str()));
 }
 

@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -333,6 +335,43 @@ TEST_F(BatchMode, MatchesAreCopiedWhereTheTargetHasNoHardLinks) {
   }
   EXPECT_EQ(Listing(target), names);  // every match, and nothing half-written beside them
   EXPECT_EQ(testsupport::ReadFile(target + "big.bmp"), "someone's file");
+}
+
+// File names are bytes: a master, a folder and a target whose names are Latin-1 (not UTF-8)
+// are found, read and copied under their own names, and Velmora.cfg keeps them byte for byte.
+TEST_F(BatchMode, NamesThatAreNotUtf8KeepTheirBytes) {
+  std::unique_ptr<char, decltype(&std::free)> real(::realpath(dir.path().c_str(), nullptr), &std::free);
+  ASSERT_NE(real, nullptr);
+  const std::string base = std::string(real.get()) + "/";
+  const std::string folder = base + "d\xE9j\xE0 vu/", target = base + "tri\xE9s/";
+  ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+  testsupport::WriteFile(dir.File("make.py"),
+                         "from PIL import Image\n"
+                         "Image.new('RGB', (40, 30), (200, 30, 30)).save('" + images + "a.jpg')\n"
+                         "Image.new('RGB', (40, 30), (20, 30, 220)).save('" + images + "b.png')\n"
+                         "Image.new('RGB', (40, 30), (20, 200, 20)).save('" + images + "c.png')\n");
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py")), 0);
+  const std::string master = folder + "caf\xE9.jpg";
+  const std::string others[] = {folder + "na\xEFve.png", folder + "cr\xC3\xA8me.png"};  // Latin-1 and UTF-8
+  ASSERT_EQ(std::rename((images + "a.jpg").c_str(), master.c_str()), 0);
+  ASSERT_EQ(std::rename((images + "b.png").c_str(), others[0].c_str()), 0);
+  ASSERT_EQ(std::rename((images + "c.png").c_str(), others[1].c_str()), 0);
+  const std::vector<std::string> lines = {master, folder, target, "-", "---------", "4", "75", "-"};
+  Config(lines);  // no test selected: all three match
+  const Result r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out)[2], master);
+  const auto m = Matches(r.out);
+  EXPECT_EQ(m.size(), 3u) << r.out;
+  EXPECT_NE(r.out.find("3 matching imagefiles out of 3 files were copied to " + target), std::string::npos) << r.out;
+  for (const std::string& file : {master, others[0], others[1]}) {
+    EXPECT_EQ(m.count(file), 1u) << file;
+    const std::string copy = target + file.substr(folder.size());
+    EXPECT_EQ(testsupport::ReadFile(copy), testsupport::ReadFile(file)) << copy;
+  }
+  std::string saved;
+  for (const auto& l : lines) saved += l + "\r\n";
+  EXPECT_EQ(testsupport::ReadFile(prog + "Velmora.cfg"), saved);
 }
 
 // Files that cannot be read never match and never stop the run, even with no test selected;

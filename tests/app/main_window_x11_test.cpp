@@ -203,6 +203,15 @@ TEST_F(MainWindow, AFileArgumentFillsThePaths) {
     form->Free();
     form = nullptr;
   }
+  // A name that is not UTF-8 (Latin-1) reaches the edits with its bytes.
+  ASSERT_EQ(::link((images + "a.png").c_str(), (images + "caf\xE9.png").c_str()), 0);
+  SetCommandLine({"caf\xE9.png"});
+  Create({});
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->Edit1->Text(), images + "caf\xE9.png");
+  EXPECT_EQ(form->Edit2->Text(), images);
+  form->Free();
+  form = nullptr;
   SetCommandLine({});
   ASSERT_EQ(::chdir(previous), 0);
   std::free(previous);

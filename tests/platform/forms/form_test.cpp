@@ -318,6 +318,37 @@ TEST_F(FormsTest, EditMouseSelectionAndProgrammaticSelection) {
   EXPECT_EQ(e->Text(), "01234567");
 }
 
+// File names are bytes: a name that is not UTF-8 (Latin-1 from an old camera card) goes into an
+// edit and comes back the same bytes, before and after the edit has its window, through the
+// selection and through typing beside it.
+TEST_F(FormsTest, EditTextKeepsTheBytesOfFileNames) {
+  const std::string latin1 = "/photos/caf\xE9 \xE0 l'\xE9t\xE9.jpg";
+  const std::string utf8 = "/photos/caf\xC3\xA9.jpg";
+  TComponentPtr<TTestForm> f(MakeTestForm(nullptr));
+  TEdit* e = f->Edit2;
+  e->SetText(latin1);
+  EXPECT_EQ(e->Text(), latin1);
+  f->Show();
+  Pump();
+  EXPECT_EQ(e->Text(), latin1);
+  EXPECT_EQ(e->WideText().substr(8, 4), (std::u16string{u'c', u'a', u'f', char16_t(0xDCE9)}));
+  e->SetText(utf8);
+  EXPECT_EQ(e->Text(), utf8);
+  EXPECT_EQ(e->WideText(), u"/photos/caf\u00E9.jpg");
+  e->SetText(latin1);
+  e->SetSelStart(8);
+  e->SetSelLength(4);
+  EXPECT_EQ(e->SelText(), "caf\xE9");
+  e->SetSelText("th\xE9");
+  EXPECT_EQ(e->Text(), "/photos/th\xE9 \xE0 l'\xE9t\xE9.jpg");
+  ClickAt(e, e->ClientWidth() - 2, e->ClientHeight() / 2);
+  Key(VK_END);
+  Type("x");
+  EXPECT_EQ(e->Text(), "/photos/th\xE9 \xE0 l'\xE9t\xE9.jpgx");
+  f->Label1->SetCaption(latin1);
+  EXPECT_EQ(f->Label1->Caption(), latin1);
+}
+
 TEST_F(FormsTest, CheckBoxesToggleByMouseSpaceAndCode) {
   std::vector<std::string> log;
   TComponentPtr<TTestForm> f(MakeTestForm(&log));
