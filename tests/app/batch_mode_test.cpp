@@ -577,12 +577,24 @@ TEST_F(BatchMode, TheClipboardListOutlivesTheProgramOnlyWithAManager) {
   }
 }
 
-// Every way out saves the settings; where they cannot be saved (a folder stands where the file
-// goes, so there were none to read either) the program still ends, saying so on standard error;
-// the status is that of the first failure (here the empty master path).
+// Every way out saves the settings; where they cannot be saved the program still ends, saying
+// so on standard error, with status 3. Here no file may grow past 1 KiB and the folder to
+// compare (one that does not exist) is a longer text than that: the run itself goes well.
 TEST_F(BatchMode, SettingsThatCannotBeSavedAreAFailureOnStandardError) {
+  MakeCells();
+  const std::string longFolder = dir.File("nowhere/") + std::string(1100, 'x') + "/";
+  Config({images + "cells.png", longFolder, dir.File("out/"), "-", "---------", "4", "75", "-"});
+  Result r = program.Run("X", {.seconds = 300, .file_size = 1024});
+  EXPECT_EQ(r.status, 3) << r.err;
+  EXPECT_EQ(r.err, "Stream write error\n");
+  EXPECT_NE(r.out.find("0 matching imagefiles out of 0 files were copied to " + dir.File("out/") + "\r\n"),
+            std::string::npos)
+      << r.out;
+  // A folder stands where the file goes, so there were none to read either: the status is that
+  // of the first failure (the empty master path), and both messages are there.
+  ::unlink((prog + "Velmora.cfg").c_str());
   ASSERT_EQ(::mkdir((prog + "Velmora.cfg").c_str(), 0755), 0);
-  const Result r = RunBatch();
+  r = RunBatch();
   EXPECT_EQ(r.status, 2) << r.err;
   EXPECT_EQ(r.err.find("Unknown path for imagefile."), 0u) << r.err;
   EXPECT_NE(r.err.find("Velmora.cfg"), std::string::npos) << r.err;

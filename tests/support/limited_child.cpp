@@ -35,6 +35,11 @@ void ApplyLimits(const ChildLimits& limits) {
     const rlimit as{limits.address_space, limits.address_space};
     setrlimit(RLIMIT_AS, &as);
   }
+  if (limits.file_size) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit fsize{limits.file_size, limits.file_size};
+    setrlimit(RLIMIT_FSIZE, &fsize);
+  }
   signal(SIGALRM, SIG_DFL);
   alarm(limits.seconds);
 }

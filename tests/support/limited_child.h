@@ -14,6 +14,9 @@ namespace testsupport {
 struct ChildLimits {
   unsigned long long address_space = 1ull << 30;  // bytes
   unsigned seconds = 30;                          // wall-clock alarm
+  // The size any file may be written to (0: no ceiling); a write past it fails with EFBIG, as
+  // on a full disk or past a quota, instead of ending the child.
+  unsigned long long file_size = 0;
 };
 
 struct ChildEnd {
