@@ -272,6 +272,28 @@ TEST_F(OpenDialogs, FoldersAreEnteredFromTheListAndMissingFilesRefused) {
   EXPECT_EQ(dlg->FileName(), dir.File("sub/inner.jpg"));
 }
 
+// A name that is not UTF-8 (Latin-1) is listed with a placeholder and chosen with its bytes.
+TEST_F(OpenDialogs, ANameThatIsNotUtf8IsChosenWithItsBytes) {
+  testsupport::WriteFile(dir.File("caf\xE9.jpg"), "x");
+  std::vector<std::string> shown;
+  std::string typed;
+  Script script({
+      [&] {
+        shown = Shown();
+        Form()->FileList->SetFocus();
+        for (int i = 0; i < 6; ++i) Press(VK_DOWN);  // ../ Alpha/ sub/ a.jpg b.JPG caf?.jpg
+      },
+      [&] {
+        typed = Form()->FileNameEdit->Text();
+        Press(VK_RETURN, U'\r');
+      },
+  });
+  ASSERT_TRUE(dlg->Execute());
+  EXPECT_THAT(shown, ElementsAre("../", "Alpha/", "sub/", "a.jpg", "b.JPG", "caf\xEF\xBF\xBD.jpg", "Z.jpg"));
+  EXPECT_EQ(typed, "caf\xE9.jpg");
+  EXPECT_EQ(dlg->FileName(), dir.File("caf\xE9.jpg"));
+}
+
 TEST_F(OpenDialogs, BackspaceGoesUpAndAFolderNameIsEntered) {
   std::string up, typedFolder;
   Script script({
