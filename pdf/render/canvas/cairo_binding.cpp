@@ -30,7 +30,7 @@ TCairoDLL::~TCairoDLL() {
 
 bool TCairoDLL::Load(const WideString& path) {
   if (path.empty()) return false;
-  module_ = dlopen(WideToUtf8(path).c_str(), RTLD_NOW | RTLD_LOCAL);
+  module_ = dlopen(WideToFileName(path).c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module_ == nullptr) return false;
 #define VELMORA_CAIRO_BIND(name) name = reinterpret_cast<decltype(&::name)>(dlsym(module_, #name));
   VELMORA_CAIRO_ENTRY_POINTS(VELMORA_CAIRO_BIND)

@@ -2,6 +2,11 @@
 // bitmap output (mode 0, GDI+) of the same page, and the binding's failure paths.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <link.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <string>
 
 #include "pdf/fonts/font_collection.h"
@@ -103,6 +108,23 @@ TEST(CairoBackEnd, LibraryThatDoesNotLoadLeavesTheCanvasAndSaysSo) {
   std::string error;
   RenderCairo(pdf, page, u"/no/such/libcairo.so", &error);
   EXPECT_EQ(error, std::string(kModeUnavailableText) + "11");
+}
+
+// The library's path is a file name: one whose folder is not UTF-8 (Latin-1) loads as well.
+TEST(CairoBackEnd, LibraryPathKeepsTheBytesOfItsName) {
+  void* system = ::dlopen("libcairo.so.2", RTLD_NOW | RTLD_LOCAL);
+  if (!system) GTEST_SKIP() << "libcairo.so.2 not loadable";
+  link_map* map = nullptr;
+  ASSERT_EQ(::dlinfo(system, RTLD_DI_LINKMAP, &map), 0);
+  const std::string real = map->l_name;
+  ::dlclose(system);
+  testsupport::TempDir dir;
+  const std::string folder = dir.File("biblioth\xE8que/");
+  ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+  ASSERT_EQ(::symlink(real.c_str(), (folder + "libcairo.so.2").c_str()), 0);
+  TCairoDLL dll;
+  ASSERT_TRUE(dll.Load(FileNameToWide(folder + "libcairo.so.2")));
+  EXPECT_TRUE(dll.CanDraw());
 }
 
 // Only this back end honours blend modes: red multiplied over yellow gives red, over cyan black.
