@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -90,6 +89,14 @@ class BatchMode : public ::testing::Test {
   }
 
   void Config(const std::vector<std::string>& lines) { program.Config(lines); }
+
+  // Solid pictures by Pillow in the folder (any bytes but a quote): a Python list of
+  // (name, width, height, (r, g, b)).
+  void MakeSolids(const std::string& folder, const std::string& spec) {
+    testsupport::WriteFile(dir.File("solids.py"), "import os, sys\nfrom PIL import Image\nfor name, w, h, c in [" + spec +
+                                                      "]:\n  Image.new('RGB', (w, h), c).save(os.path.join(sys.argv[1], name))\n");
+    ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("solids.py") + " '" + folder + "'"), 0);
+  }
 
   void MakeCells() {
     testsupport::WriteFile(dir.File("cells.py"), kMakeCells);
@@ -242,12 +249,8 @@ TEST_F(BatchMode, ResizedCopyMatchesAndDifferentImageDoesNot) {
 // precision 0 leaves every maximum open. A file the library cannot read is never a match (as a
 // master it is an error: see MasterProblemsAndRunErrorsEndWithAFailure).
 TEST_F(BatchMode, UnmeasurableCasesAreTheSameForMasterAndCandidate) {
-  testsupport::WriteFile(dir.File("make.py"),
-                         "from PIL import Image\n"
-                         "Image.new('RGB', (40, 30), (0, 0, 0)).save('" + images + "black.png')\n"
-                         "Image.new('RGB', (40, 30), (0, 0, 0)).save('" + images + "black.bmp')\n"
-                         "Image.new('RGB', (300, 20), (10, 200, 30)).save('" + images + "wide.png')\n");
-  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py")), 0);
+  MakeSolids(images, "('black.png', 40, 30, (0, 0, 0)), ('black.bmp', 40, 30, (0, 0, 0)), "
+                     "('wide.png', 300, 20, (10, 200, 30))");
   testsupport::WriteFile(images + "bad.png", std::string("\x89PNG\r\n\x1a\n", 8) + "not really");
   auto grid = [](const char* v) {
     std::string s;
@@ -345,17 +348,12 @@ TEST_F(BatchMode, NamesThatAreNotUtf8KeepTheirBytes) {
   const std::string base = std::string(real.get()) + "/";
   const std::string folder = base + "d\xE9j\xE0 vu/", target = base + "tri\xE9s/";
   ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-  testsupport::WriteFile(dir.File("make.py"),
-                         "from PIL import Image\n"
-                         "Image.new('RGB', (40, 30), (200, 30, 30)).save('" + images + "a.jpg')\n"
-                         "Image.new('RGB', (40, 30), (20, 30, 220)).save('" + images + "b.png')\n"
-                         "Image.new('RGB', (40, 30), (20, 200, 20)).save('" + images + "c.png')\n");
-  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py")), 0);
+  // Latin-1 names (Python spells a byte that is not UTF-8 as a lone surrogate, as we do), and
+  // one in UTF-8 beside them.
+  MakeSolids(folder, "('caf\\udce9.jpg', 40, 30, (200, 30, 30)), ('na\\udcefve.png', 40, 30, (20, 30, 220)), "
+                     "('cr\xC3\xA8me.png', 40, 30, (20, 200, 20))");
   const std::string master = folder + "caf\xE9.jpg";
-  const std::string others[] = {folder + "na\xEFve.png", folder + "cr\xC3\xA8me.png"};  // Latin-1 and UTF-8
-  ASSERT_EQ(std::rename((images + "a.jpg").c_str(), master.c_str()), 0);
-  ASSERT_EQ(std::rename((images + "b.png").c_str(), others[0].c_str()), 0);
-  ASSERT_EQ(std::rename((images + "c.png").c_str(), others[1].c_str()), 0);
+  const std::string others[] = {folder + "na\xEFve.png", folder + "cr\xC3\xA8me.png"};
   const std::vector<std::string> lines = {master, folder, target, "-", "---------", "4", "75", "-"};
   Config(lines);  // no test selected: all three match
   const Result r = RunBatch();
