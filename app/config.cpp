@@ -126,7 +126,13 @@ void SaveConfig(const TSorterView& view) {
   try {
     ConfigList->SaveToFile(fresh);
     saved = RenameFile(fresh, name);
+  } catch (const EFCreateError&) {
   } catch (const EStreamError&) {
+    // Written only in part (a full disk, a quota): writing over the old file would lose that
+    // one as well.
+    DeleteFile(fresh);
+    ConfigList.reset();
+    throw;
   }
   if (!saved) {
     DeleteFile(fresh);

@@ -582,12 +582,15 @@ TEST_F(BatchMode, SettingsThatCannotBeSavedAreAFailureOnStandardError) {
   MakeCells();
   const std::string longFolder = dir.File("nowhere/") + std::string(1100, 'x') + "/";
   Config({images + "cells.png", longFolder, dir.File("out/"), "-", "---------", "4", "75", "-"});
+  ASSERT_EQ(testsupport::Run("cp '" + prog + "Velmora.cfg' '" + dir.File("settings.cfg") + "'"), 0);
   Result r = program.Run("X", {.seconds = 300, .file_size = 1024});
   EXPECT_EQ(r.status, 3) << r.err;
   EXPECT_EQ(r.err, "Stream write error\n");
   EXPECT_NE(r.out.find("0 matching imagefiles out of 0 files were copied to " + dir.File("out/") + "\r\n"),
             std::string::npos)
       << r.out;
+  // The settings that were there stay whole.
+  EXPECT_EQ(testsupport::ReadFile(prog + "Velmora.cfg"), testsupport::ReadFile(dir.File("settings.cfg")));
   // A folder stands where the file goes, so there were none to read either: the status is that
   // of the first failure (the empty master path), and both messages are there.
   ::unlink((prog + "Velmora.cfg").c_str());

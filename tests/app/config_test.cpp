@@ -6,8 +6,10 @@
 #include <cstdlib>
 
 #include "app/config.h"
+#include "platform/rtl/exceptions.h"
 #include "platform/rtl/string_list.h"
 #include "tests/app/support/fake_sorter_view.h"
+#include "tests/support/limited_child.h"
 #include "tests/support/test_support.h"
 
 using namespace Tarnwick1;
@@ -124,6 +126,33 @@ TEST(Config, FileIsReplacedWholeAndReadBack) {
   FakeSorterView untouched;
   LoadConfig(untouched);
   EXPECT_TRUE(untouched.texts.empty());
+}
+
+// Settings that cannot be written whole (no file may grow past 64 bytes here, as on a full disk)
+// raise the write error and leave the file that was there as it was, with nothing beside it.
+TEST(Config, ASaveThatCannotBeWrittenWholeKeepsTheOldFile) {
+  testsupport::TempDir dir;
+  ConfigFileName = dir.File("Velmora.cfg");
+  const std::string old = "/m.bmp\r\n/pictures/\r\n\r\nX\r\n---------\r\n-\r\n-\r\n-\r\n";
+  testsupport::WriteFile(ConfigFileName, old);
+  const testsupport::ChildEnd end = testsupport::RunLimited(
+      [] {
+        FakeSorterView view;
+        view.SetText(E::Edit1, "/m.bmp");
+        view.SetText(E::Edit2, "/" + std::string(200, 'x') + "/");
+        try {
+          SaveConfig(view);
+        } catch (const EStreamError&) {
+          return 0;
+        }
+        return 1;
+      },
+      {.file_size = 64});
+  EXPECT_TRUE(end.Normal()) << testsupport::Describe(end);
+  EXPECT_EQ(testsupport::ReadFile(ConfigFileName), old);
+  std::string listing;
+  testsupport::Run("ls -A " + dir.path(), &listing);
+  EXPECT_EQ(listing, "Velmora.cfg\n");
 }
 
 // Beside the executable when that folder may be written, else in the user's folder.
