@@ -60,8 +60,9 @@ RECT Moved(const RECT& orig, WPARAM edge, int dx, int dy) {
 
 // A press on a frame scroll bar, tracked until release; the thumb is drawn where it is dragged.
 void ScrollBarPress(HWND hwnd, bool vertical, POINT screen) {
-  if (!State().Find(hwnd)) return;
   const int which = vertical ? SB_VERT : SB_HORZ;
+  const Window* w = State().Find(hwnd);
+  if (!w || w->scroll[which].disabled) return;
   ScrollTracker t;
   t.capture = hwnd;
   t.vertical = vertical;

@@ -189,7 +189,7 @@ namespace {
 void PaintScrollBar(Window* w, HDC dc, const RECT& bar, bool vertical) {
   const Window::ScrollState& s = w->scroll[vertical ? SB_VERT : SB_HORZ];
   SCROLLINFO si{sizeof si, SIF_ALL, s.min, s.max, static_cast<UINT>(s.page), s.tracking ? s.trackPos : s.pos, 0};
-  DrawScrollBar(dc, bar, vertical, si, kScrollNoPart, !(w->style & WS_DISABLED));
+  DrawScrollBar(dc, bar, vertical, si, kScrollNoPart, !(w->style & WS_DISABLED) && !s.disabled);
 }
 
 }  // namespace

@@ -28,6 +28,27 @@ void Redraw(HWND hwnd) {
   RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
 }
 
+// A bar has something to scroll while its range holds more positions than one page shows.
+bool HasScroll(const Window::ScrollState& s) {
+  const std::int64_t positions = static_cast<std::int64_t>(s.max) - s.min + 1;
+  return positions > 1 && (s.page == 0 || s.page < positions);
+}
+
+// New range or page: a bar with nothing to scroll goes (the client area grows back), or stays
+// greyed when the caller asks for that; one with something to scroll comes back enabled.
+// Returns false when the window went away meanwhile.
+bool ShowOrHide(HWND hwnd, int bar, UINT mask) {
+  Window::ScrollState* s = StateOf(hwnd, bar);
+  if (!s) return false;
+  const bool scrolls = HasScroll(*s);
+  s->disabled = !scrolls && (mask & SIF_DISABLENOSCROLL);
+  if (scrolls)
+    ShowScrollBar(hwnd, bar, TRUE);
+  else if (!(mask & SIF_DISABLENOSCROLL))
+    ShowScrollBar(hwnd, bar, FALSE);
+  return StateOf(hwnd, bar) != nullptr;
+}
+
 }  // namespace
 
 namespace {
@@ -115,7 +136,8 @@ int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
   }
   if (info->fMask & SIF_POS) s->pos = info->nPos;
   s->pos = Clamp(*s, s->pos);
-  int pos = s->pos;
+  const int pos = s->pos;
+  if ((info->fMask & (SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL)) && !ShowOrHide(hwnd, bar, info->fMask)) return pos;
   if (redraw) Redraw(hwnd);
   return pos;
 }
@@ -214,7 +236,8 @@ BOOL GetScrollBarInfo(HWND hwnd, LONG objectId, SCROLLBARINFO* info) {
     info->xyThumbTop = vertical ? parts.thumb.top - bar.top : parts.thumb.left - bar.left;
     info->xyThumbBottom = vertical ? parts.thumb.bottom - bar.top : parts.thumb.right - bar.left;
   }
-  if (w->style & WS_DISABLED) info->rgstate[0] |= STATE_SYSTEM_UNAVAILABLE;
+  if ((w->style & WS_DISABLED) || w->scroll[vertical ? SB_VERT : SB_HORZ].disabled)
+    info->rgstate[0] |= STATE_SYSTEM_UNAVAILABLE;
   return TRUE;
 }
 

@@ -81,7 +81,10 @@ struct SCROLLBARINFO {
 };
 
 // SB_HORZ and SB_VERT: the window's frame bars; SB_CTL: the window is a scroll bar control,
-// asked with its SBM_ messages.
+// asked with its SBM_ messages. A new range or page of a frame bar shows the bar when it has
+// something to scroll and hides it when the page covers the range (or the range holds one
+// position), the frame giving the client area back; with SIF_DISABLENOSCROLL such a bar stays
+// as it is, greyed and deaf to presses, until it has something to scroll again.
 int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw);  // the new position
 BOOL GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info);
 int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw);  // the old position

@@ -13,6 +13,7 @@
 #include "platform/forms/win/std_controls.h"
 #include "platform/user/scroll.h"
 #include "platform/user/input.h"
+#include "platform/user/metrics.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/painting.h"
 #include "platform/user/window.h"
@@ -36,6 +37,8 @@ const char* const kForm =
     "    Columns = <\n      item\n        Caption = 'Name'\n        Width = 120\n      end>\n  end\n"
     "end\n";
 
+constexpr int kFirstRows = 20;
+
 class SkinnedScrollBars : public skintest::SkinnedFormFixture {
  protected:
   void SetUp() override {
@@ -46,7 +49,11 @@ class SkinnedScrollBars : public skintest::SkinnedFormFixture {
                            TSkinControl*& chosen) {
       if (cls == "TLISTVIEW") chosen = new TSkinListView();
     };
-    ShowForm(kForm);
+    // The list has a bar when the skin comes, so that it is skinned as a scrolling control.
+    ShowForm(kForm, [](TForm* f) {
+      for (int i = 0; i < kFirstRows; ++i)
+        dynamic_cast<TListBox*>(f->FindComponent("List"))->Items()->Add("first " + std::to_string(i));
+    });
     list = dynamic_cast<TListBox*>(form->FindComponent("List"));
     slider = dynamic_cast<TScrollBar*>(form->FindComponent("Slider"));
   }
@@ -201,12 +208,67 @@ TEST_F(SkinnedScrollBars, SwitchingTheSkinOffTakesTheBarWindowsAway) {
   EXPECT_EQ(Screen(x, info.rcScrollBar.bottom - 3), ScrollFrame(13));
 }
 
-TEST_F(SkinnedScrollBars, AListThatFitsShowsNoThumb) {
-  Fill(3);
-  const SCROLLBARINFO info = VertInfo();
+// A list whose rows come to fit loses its bar, and the bar window goes with it; the rows take
+// the width back. Filled again, the bar and its skinned window come back.
+TEST_F(SkinnedScrollBars, AListThatFitsShowsNoBarUntilItOverflowsAgain) {
+  TSkinScrollbar* skin = ListSkin();
+  ASSERT_NE(skin, nullptr);
+  ASSERT_TRUE(skin->VertBar->BarVisible);
+  SCROLLBARINFO info = VertInfo();
+  const RECT was = info.rcScrollBar;
+  const int x = (was.left + was.right) / 2;
+  RECT client{};
+  GetClientRect(list->Handle(), &client);
+  const int narrow = client.right;
+  for (int rows : {3, 0}) {
+    list->Clear();
+    Fill(rows);
+    EXPECT_FALSE(skin->VertBar->BarVisible) << rows;
+    EXPECT_FALSE(IsWindowVisible(skin->VertBar->Handle())) << rows;
+    EXPECT_TRUE(VertInfo().rgstate[0] & STATE_SYSTEM_INVISIBLE) << rows;
+    GetClientRect(list->Handle(), &client);
+    EXPECT_EQ(client.right, narrow + GetSystemMetrics(SM_CXVSCROLL)) << rows;
+    // Where the bar stood the list's rows show, no arrow of the skin.
+    EXPECT_NE(Screen(x, was.bottom - 3), ScrollFrame(13)) << rows;
+    EXPECT_NE(Screen(x, was.top + 2), ScrollFrame(9)) << rows;
+  }
+  Fill(40);
+  EXPECT_TRUE(skin->VertBar->BarVisible);
+  info = VertInfo();
+  EXPECT_EQ(info.rcScrollBar, was);
+  RECT bar{};
+  GetWindowRect(skin->VertBar->Handle(), &bar);
+  EXPECT_EQ(bar, was);
+  EXPECT_EQ(Screen(x, was.bottom - 3), ScrollFrame(13));
+  GetClientRect(list->Handle(), &client);
+  EXPECT_EQ(client.right, narrow);
+}
+
+// A raw list that keeps its bar greyed when there is nothing to scroll (LBS_DISABLENOSCROLL):
+// the skinned bar shows the track's disabled frame and no thumb.
+TEST_F(SkinnedScrollBars, AGreyedBarShowsTheDisabledTrackAndNoThumb) {
+  RegisterStandardControls();
+  HWND raw = CreateWindowExW(0, WC_LISTBOX, u"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_DISABLENOSCROLL, 180, 200,
+                             150, 90, form->Handle(), nullptr, nullptr, nullptr);
+  ASSERT_NE(raw, nullptr);
+  for (const char16_t* t : {u"one", u"two", u"three"}) SendMessageW(raw, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
+  auto owned = std::make_unique<TSkinScrollbarH>();
+  TSkinScrollbarH* skin = owned.get();
+  Wrapper()->ControlSkins.push_back(std::move(owned));
+  skin->AttachWindow(raw, sd.get(), Wrapper(), 0);
+  InvalidateRect(raw, nullptr, TRUE);
+  Pump();
+  ASSERT_TRUE(skin->VertBar->BarVisible);
+  SCROLLBARINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetScrollBarInfo(raw, OBJID_VSCROLL, &info));
+  EXPECT_EQ(info.rgstate[0], DWORD(STATE_SYSTEM_UNAVAILABLE));
   const RECT& r = info.rcScrollBar;
   const int x = (r.left + r.right) / 2;
-  for (int y = r.top + kStrip; y < r.bottom - kStrip; y += 7) EXPECT_EQ(Screen(x, y), VertTrack(1)) << y - r.top;
+  for (int y = r.top + kStrip; y < r.bottom - kStrip; y += 7) EXPECT_EQ(Screen(x, y), VertTrack(3)) << y - r.top;
+  EXPECT_EQ(Screen(x, r.bottom - 3), ScrollFrame(13));
+  DestroyWindow(raw);
+  Pump();
 }
 
 TEST_F(SkinnedScrollBars, AScrollBarControlGetsOneBarOverItself) {

@@ -1,5 +1,6 @@
 // "ListBox": a single-selection list of strings with item data, optionally sorted (LBS_SORT),
-// with a vertical scroll bar (WS_VSCROLL) and, with WS_HSCROLL, a horizontal one over the
+// with a vertical scroll bar (WS_VSCROLL) shown while there are more rows than fit (greyed
+// instead of hidden with LBS_DISABLENOSCROLL) and, with WS_HSCROLL, a horizontal one over the
 // extent LB_SETHORIZONTALEXTENT gives, keyboard selection (arrows, page keys, Home, End,
 // first letters) and LBN_SELCHANGE / LBN_DBLCLK notifications (LBS_NOTIFY).
 #include <algorithm>
@@ -40,6 +41,8 @@ struct ListState {
   int top = 0;
   HFONT font = nullptr;
   bool focused = false;
+  // The vertical bar: wanted by the style at creation (the style bit goes while it is hidden).
+  bool wantsVert = false;
   // The horizontal bar: wanted by the style at creation, shown while the extent set by
   // LB_SETHORIZONTALEXTENT is wider than the list; `left` pixels scrolled.
   bool wantsHorz = false;
@@ -59,10 +62,10 @@ int VisibleRows(HWND h, const ListState* s) {
 int Count(const ListState* s) { return static_cast<int>(s->items.size()); }
 
 void UpdateScrollBar(HWND h, ListState* s) {
-  if (!(Style(h) & WS_VSCROLL)) return;
+  if (!s->wantsVert) return;
   SCROLLINFO si{};
   si.cbSize = sizeof si;
-  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | ((Style(h) & LBS_DISABLENOSCROLL) ? SIF_DISABLENOSCROLL : 0);
   si.nMin = 0;
   si.nMax = std::max(0, Count(s) - 1);
   si.nPage = static_cast<UINT>(VisibleRows(h, s));
@@ -349,7 +352,9 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ListState* s) {
       SetTop(h, s, s->top);
       return 0;
     case WM_CREATE:
+      s->wantsVert = (Style(h) & WS_VSCROLL) != 0;
       s->wantsHorz = (Style(h) & WS_HSCROLL) != 0;
+      UpdateScrollBar(h, s);
       UpdateHorzBar(h, s);
       return 0;
     case LB_SETHORIZONTALEXTENT:

@@ -80,6 +80,8 @@ struct Window {
   struct ScrollState {
     int min = 0, max = 100, page = 0, pos = 0, trackPos = 0;
     bool tracking = false;  // the thumb is being dragged (drawn at trackPos)
+    // Shown with nothing to scroll (SIF_DISABLENOSCROLL): drawn greyed, deaf to presses.
+    bool disabled = false;
   };
   ScrollState scroll[2];  // SB_HORZ, SB_VERT
 

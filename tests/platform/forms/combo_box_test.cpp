@@ -202,6 +202,34 @@ TEST_F(ComboBoxTest, ARightToLeftCombosPartsStandFromTheLeft) {
   }
 }
 
+// A dropped list as long as its rows has no scroll bar and its rows take the whole width; one
+// of more rows than it shows has the bar.
+TEST_F(ComboBoxTest, OnlyADroppedListOfMoreRowsThanItShowsHasAScrollBar) {
+  Make(csDropDownList);
+  HWND list = Info().hwndList;
+  auto dropped = [&] {
+    combo->SetDroppedDown(true);
+    Pump();
+    EXPECT_TRUE(IsWindowVisible(list));
+    SCROLLBARINFO bar{};
+    bar.cbSize = sizeof bar;
+    EXPECT_TRUE(GetScrollBarInfo(list, OBJID_VSCROLL, &bar));
+    RECT w{}, c{};
+    GetWindowRect(list, &w);
+    GetClientRect(list, &c);
+    combo->SetDroppedDown(false);
+    Pump();
+    return std::pair<bool, int>{!(bar.rgstate[0] & STATE_SYSTEM_INVISIBLE), (w.right - w.left) - c.right};
+  };
+  const int border = 2 * GetSystemMetrics(SM_CXBORDER), sb = GetSystemMetrics(SM_CXVSCROLL);
+  EXPECT_EQ(dropped(), (std::pair<bool, int>{false, border})) << "five rows";
+  for (int i = 0; i < 10; ++i) combo->Items()->Add("more " + std::to_string(i));
+  EXPECT_EQ(dropped(), (std::pair<bool, int>{true, border + sb})) << "fifteen rows";
+  combo->Items()->Clear();
+  for (const char* s : {"one", "two"}) combo->Items()->Add(s);
+  EXPECT_EQ(dropped(), (std::pair<bool, int>{false, border})) << "two rows";
+}
+
 TEST_F(ComboBoxTest, PressDragAndReleaseOnARowTakesIt) {
   Make(csDropDownList);
   const TPoint c = combo->ClientToScreen(TPoint{75, 10});

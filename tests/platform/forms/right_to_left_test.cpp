@@ -229,6 +229,7 @@ TEST_F(RightToLeft, ControlsTakeTheirParentsModeAndFollowIt) {
   auto* list = dynamic_cast<TListBox*>(form->FindComponent("List"));
   auto* inner = dynamic_cast<TComboBox*>(form->FindComponent("Inner"));
   ASSERT_TRUE(pick && own && plain && list && inner);
+  for (int i = 0; i < 40; ++i) list->Items()->Add("row " + std::to_string(i));  // rows enough for a bar
   int told = 0;
   const TWndMethod old = inner->WindowProc;
   inner->WindowProc = [&](TMessage& m) {

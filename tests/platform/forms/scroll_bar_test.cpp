@@ -254,6 +254,68 @@ TEST_F(ScrollBarTest, AListBoxShowsItsHorizontalBarOnlyForAWideExtent) {
   DestroyWindow(h);
 }
 
+// A list box shows its vertical bar while it has more rows than fit: filled, the bar comes and
+// the rows get narrower; emptied, it goes and they get their width back. With
+// LBS_DISABLENOSCROLL the bar stays, greyed while there is nothing to scroll.
+TEST_F(ScrollBarTest, AListBoxShowsItsVerticalBarOnlyWhileItsRowsOverflow) {
+  NewPlainForm();
+  auto* list = AddControl<TListBox>(form.get(), "List", 10, 10, 150, 100);
+  RegisterStandardControls();
+  form->Show();
+  Pump();
+  HWND greyed = CreateWindowExW(0, WC_LISTBOX, u"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_DISABLENOSCROLL, 200, 10,
+                                150, 100, form->Handle(), nullptr, nullptr, nullptr);
+  ASSERT_NE(greyed, nullptr);
+  const int sb = GetSystemMetrics(SM_CXVSCROLL);
+  auto bar = [](HWND h) {
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    EXPECT_TRUE(GetScrollBarInfo(h, OBJID_VSCROLL, &info));
+    return info.rgstate[0];
+  };
+  auto width = [](HWND h) {
+    RECT r{};
+    GetClientRect(h, &r);
+    return r.right;
+  };
+  HWND plain = list->Handle();
+  const int full = width(plain);
+  EXPECT_EQ(bar(plain), DWORD(STATE_SYSTEM_INVISIBLE)) << "empty";
+  EXPECT_EQ(bar(greyed), DWORD(STATE_SYSTEM_UNAVAILABLE)) << "empty";
+  EXPECT_EQ(width(greyed), 150 - sb);  // no border
+  const auto rows = static_cast<int>(100 / SendMessageW(plain, LB_GETITEMHEIGHT, 0, 0));
+  for (int i = 0; i < rows; ++i) {
+    list->Items()->Add("row " + std::to_string(i));
+    SendMessageW(greyed, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"row"));
+  }
+  EXPECT_EQ(bar(plain), DWORD(STATE_SYSTEM_INVISIBLE)) << "as many rows as fit";
+  EXPECT_EQ(bar(greyed), DWORD(STATE_SYSTEM_UNAVAILABLE)) << "as many rows as fit";
+  list->Items()->Add("one more");
+  SendMessageW(greyed, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"one more"));
+  EXPECT_EQ(bar(plain), 0u) << "one row more than fit";
+  EXPECT_EQ(bar(greyed), 0u) << "one row more than fit";
+  EXPECT_EQ(width(plain), full - sb);
+  // The bar scrolls the list to its last row.
+  list->SetItemIndex(rows);
+  EXPECT_EQ(list->TopIndex(), 1);
+  EXPECT_EQ(GetScrollPos(plain, SB_VERT), 1);
+  list->Items()->Delete(0);
+  SendMessageW(greyed, LB_DELETESTRING, 0, 0);
+  EXPECT_EQ(bar(plain), DWORD(STATE_SYSTEM_INVISIBLE)) << "back to as many as fit";
+  EXPECT_EQ(list->TopIndex(), 0);
+  EXPECT_EQ(width(plain), full);
+  EXPECT_EQ(bar(greyed), DWORD(STATE_SYSTEM_UNAVAILABLE));
+  for (int i = 0; i < 30; ++i) list->Items()->Add("again");
+  EXPECT_EQ(bar(plain), 0u) << "filled again";
+  list->Clear();
+  SendMessageW(greyed, LB_RESETCONTENT, 0, 0);
+  EXPECT_EQ(bar(plain), DWORD(STATE_SYSTEM_INVISIBLE)) << "emptied";
+  EXPECT_EQ(width(plain), full);
+  EXPECT_EQ(bar(greyed), DWORD(STATE_SYSTEM_UNAVAILABLE)) << "emptied";
+  EXPECT_EQ(width(greyed), 150 - sb);  // no border
+  DestroyWindow(greyed);
+}
+
 // Size boxes and the status bar's grip: drawn as a grip, without a range, and where they cover
 // the bottom-right corner of a sizeable form's client area they are the form's corner: the hit
 // test says so and a drag there sizes the form as its frame's corner would. Anywhere else, or on

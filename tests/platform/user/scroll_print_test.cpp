@@ -55,6 +55,95 @@ TEST_F(ScrollBars, RangePositionAndPartsOfAFrameScrollBar) {
   EXPECT_EQ(after.right - before.right, sb);
 }
 
+// A frame bar is there while it has something to scroll: a page that covers the range, or a
+// range of one position, takes it away and gives its width back to the client area (the
+// window hears WM_SIZE); a range that scrolls brings it back; a position alone changes
+// nothing. Asked to, the bar stays instead, greyed and deaf to presses.
+TEST_F(ScrollBars, ABarWithNothingToScrollGoesOrIsGreyed) {
+  HWND hwnd = CreateWindowExW(0, RecordingClass(), u"S", WS_POPUP | WS_VISIBLE | WS_VSCROLL, 100, 100, 200, 217,
+                              nullptr, nullptr, nullptr, nullptr);
+  const int sb = GetSystemMetrics(SM_CXVSCROLL);
+  auto shown = [hwnd] { return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VSCROLL) != 0; };
+  auto clientWidth = [hwnd] {
+    RECT r{};
+    GetClientRect(hwnd, &r);
+    return r.right;
+  };
+  auto set = [hwnd](UINT mask, int min, int max, int page) {
+    SCROLLINFO si{sizeof si, mask, min, max, static_cast<UINT>(page), 0, 0};
+    SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
+  };
+  ASSERT_TRUE(shown());
+  ASSERT_EQ(clientWidth(), 200 - sb);
+  struct Step {
+    UINT mask;
+    int min, max, page;
+    bool shown;
+  } steps[] = {
+      {SIF_RANGE | SIF_PAGE, 0, 9, 10, false},   // the page shows every position
+      {SIF_RANGE | SIF_PAGE, 0, 10, 10, true},   // one more position than the page
+      {SIF_RANGE | SIF_PAGE, 0, 9, 40, false},   // a page past the range
+      {SIF_RANGE, 0, 50, 0, true},               // a range under the old page 10
+      {SIF_RANGE, 5, 5, 0, false},               // one position
+      {SIF_RANGE | SIF_PAGE, 0, 50, 0, true},    // no page: the range scrolls
+  };
+  for (const Step& st : steps) {
+    Log().clear();
+    set(st.mask, st.min, st.max, st.page);
+    EXPECT_EQ(shown(), st.shown) << st.min << ".." << st.max << " page " << st.page;
+    EXPECT_EQ(clientWidth(), st.shown ? 200 - sb : 200) << st.min << ".." << st.max << " page " << st.page;
+    SCROLLBARINFO sbi{};
+    sbi.cbSize = sizeof sbi;
+    ASSERT_TRUE(GetScrollBarInfo(hwnd, OBJID_VSCROLL, &sbi));
+    EXPECT_EQ(sbi.rgstate[0], st.shown ? 0u : DWORD(STATE_SYSTEM_INVISIBLE));
+  }
+  // The change of size reached the window.
+  Log().clear();
+  set(SIF_RANGE | SIF_PAGE, 0, 9, 10);
+  ASSERT_FALSE(shown());
+  EXPECT_EQ(Filtered(hwnd, {WM_SIZE}).size(), 1u);
+  // A new position leaves a hidden bar hidden.
+  SetScrollPos(hwnd, SB_VERT, 3, TRUE);
+  EXPECT_FALSE(shown());
+
+  // Greyed instead: shown, unavailable, its arrows in the grey of disabled text, presses unheard.
+  set(SIF_RANGE | SIF_PAGE, 0, 50, 10);
+  ASSERT_TRUE(shown());
+  set(SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL, 0, 9, 10);
+  EXPECT_TRUE(shown());
+  EXPECT_EQ(clientWidth(), 200 - sb);
+  SCROLLBARINFO sbi{};
+  sbi.cbSize = sizeof sbi;
+  ASSERT_TRUE(GetScrollBarInfo(hwnd, OBJID_VSCROLL, &sbi));
+  EXPECT_EQ(sbi.rgstate[0], DWORD(STATE_SYSTEM_UNAVAILABLE));
+  Pump();
+  const int cx = 300 - sb + sb / 2, downArrow = 317 - sb / 2;
+  // The arrow's glyph is a triangle whose middle row crosses the button's centre.
+  EXPECT_EQ(screen->ScreenPixel((300 - sb + 300) / 2, (317 - sb + 317) / 2), Pixel(GetSysColor(COLOR_GRAYTEXT)));
+  Log().clear();
+  screen->Click(cx, downArrow);
+  Pump();
+  EXPECT_TRUE(Filtered(hwnd, {WM_VSCROLL}).empty());
+  // Something to scroll again: enabled, and the arrows work, each of two quick clicks (a
+  // double click) a line.
+  set(SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL, 0, 50, 10);
+  ASSERT_TRUE(GetScrollBarInfo(hwnd, OBJID_VSCROLL, &sbi));
+  EXPECT_EQ(sbi.rgstate[0], 0u);
+  Pump();
+  EXPECT_EQ(screen->ScreenPixel((300 - sb + 300) / 2, (317 - sb + 317) / 2), Pixel(GetSysColor(COLOR_BTNTEXT)));
+  screen->MoveMouse(0, 0);  // no double click with the unheard press
+  Pump();
+  Log().clear();
+  screen->Click(cx, downArrow);
+  screen->Click(cx, downArrow);
+  Pump();
+  std::vector<WPARAM> requests;
+  for (const Entry& e : Log())
+    if (e.msg == WM_VSCROLL) requests.push_back(e.wParam);
+  EXPECT_EQ(requests, (std::vector<WPARAM>{SB_LINEDOWN, SB_ENDSCROLL, SB_LINEDOWN, SB_ENDSCROLL}));
+  DestroyWindow(hwnd);
+}
+
 // WS_EX_LEFTSCROLLBAR puts the vertical bar between the frame's left edge and the client area:
 // the bar's rectangle, the client area, hit testing, the bar's presses and what is painted where
 // follow it; the horizontal bar and the corner stay under the client area and the vertical bar.
