@@ -322,15 +322,13 @@ void TSkinComBox::PaintControl(HDC dc, const RECT& rect) {
       break;
     case 2: {
       // The composed image: frame and button in one, its inner area magenta, which lets the
-      // field show through.
+      // field show through. It has no button of its own to light under the mouse.
       const bool mirrored = left && SkinData->SunkEdge;
       TDataSkinObject* whole = mirrored ? static_cast<TDataSkinObject*>(SkinData->SunkEdge.get()) : cb;
       const int frames = std::max(whole->Frame, 1);
       if (HasImage(whole))
         DrawSkinElement(dc, rect, whole->Bitmap, false, whole->Tile != 0, true, frames,
                         mirrored ? MirroredFrame(frames, state) : state, whole->Margins());
-      const int b = GetSystemMetrics(SM_CXHSCROLL) + 2;
-      ButtonRect = left ? RECT{0, 0, b, h} : RECT{w - b, 0, w, h};
       break;
     }
     default:

@@ -64,6 +64,21 @@ class SkinnedCombos : public skintest::SkinnedFormFixture {
     GetComboBoxInfo(combo->Handle(), &info);
     return info.hwndList;
   }
+  // A skin whose combo button stands alone (no sunken edge to compose with), drawn framed.
+  void OwnButton() {
+    TDataSkinBorder* cb = sd->ComboButton.get();
+    cb->Bitmap.SetPixelFormat(pf24bit);
+    cb->Bitmap.SetSize(4 * kComboButtonW, kComboH);
+    for (int f = 0; f < 4; ++f) {
+      HBRUSH brush = CreateSolidBrush(ColorToRGB(ComboButtonFrame(f + 1)));
+      const RECT r{f * kComboButtonW, 0, (f + 1) * kComboButtonW, kComboH};
+      FillRect(cb->Bitmap.Canvas().Handle(), &r, brush);
+      DeleteObject(brush);
+    }
+    cb->LeftWidth = cb->RightWidth = cb->TopHeight = cb->BottomHeight = 0;
+    cb->Style = 0;
+    sd->SunkEdge.reset();
+  }
   TColor At(HWND h, int x, int y) {
     RECT r{};
     GetWindowRect(h, &r);
@@ -123,7 +138,7 @@ TEST_F(SkinnedCombos, EveryStateDrawsItsFrames) {
   Combo("Pick")->SetFocus();
   Pump();
   EXPECT_EQ(At(h, w - 1, 20), ComboButtonFrame(4));
-  EXPECT_EQ(s->ButtonRect, (RECT{w - b, 0, w, 21}));
+  EXPECT_TRUE(s->ButtonRect.IsEmpty()) << "the composed image has no button to light";
 }
 
 TEST_F(SkinnedCombos, AButtonAtTheLeftIsMirrored) {
@@ -137,7 +152,6 @@ TEST_F(SkinnedCombos, AButtonAtTheLeftIsMirrored) {
   EXPECT_EQ(At(h, 0, 20), ComboButtonFrame(1));
   EXPECT_EQ(At(h, b - 2, 1), kComboMark);  // the mark now at the button's right
   EXPECT_EQ(At(h, 149, 0), SunkFrame(1));
-  EXPECT_EQ(SkinOf("Pick")->ButtonRect, (RECT{0, 0, b, 21}));
   // The mirrored image's frames follow the state as the plain one's do.
   SkinOf("Pick")->MouseState = kMousePressed;
   SkinOf("Pick")->Repaint();
@@ -148,21 +162,11 @@ TEST_F(SkinnedCombos, AButtonAtTheLeftIsMirrored) {
 
 // A skin whose combo button stands alone (no sunken edge to compose with): framed and flat.
 TEST_F(SkinnedCombos, AButtonOfItsOwnFramedOrFlat) {
+  OwnButton();
   TDataSkinBorder* cb = sd->ComboButton.get();
-  cb->Bitmap.SetPixelFormat(pf24bit);
-  cb->Bitmap.SetSize(4 * kComboButtonW, kComboH);
-  for (int f = 0; f < 4; ++f) {
-    HBRUSH brush = CreateSolidBrush(ColorToRGB(ComboButtonFrame(f + 1)));
-    const RECT r{f * kComboButtonW, 0, (f + 1) * kComboButtonW, kComboH};
-    FillRect(cb->Bitmap.Canvas().Handle(), &r, brush);
-    DeleteObject(brush);
-  }
-  cb->LeftWidth = cb->RightWidth = cb->TopHeight = cb->BottomHeight = 0;
-  sd->SunkEdge.reset();
   TSkinComBox* s = SkinOf("Pick");
   HWND h = Combo("Pick")->Handle();
   const int w = 150, b = GetSystemMetrics(SM_CXHSCROLL);
-  cb->Style = 0;
   s->MouseState = kMouseHot;
   s->Repaint();
   Pump();
@@ -170,6 +174,14 @@ TEST_F(SkinnedCombos, AButtonOfItsOwnFramedOrFlat) {
   EXPECT_EQ(At(h, w - b - 2, 20), ComboButtonFrame(4));
   EXPECT_EQ(At(h, w - b / 2 - 2, 10), ExtraFrame(4));
   EXPECT_EQ(s->ButtonRect, (RECT{w - b - 2, 0, w, 21}));
+  // At the left, the button and the rectangle that lights under the mouse go there too.
+  const LONG_PTR ex = GetWindowLongPtrW(h, GWL_EXSTYLE);
+  SetWindowLongPtrW(h, GWL_EXSTYLE, ex | WS_EX_LEFTSCROLLBAR);
+  s->Repaint();
+  Pump();
+  EXPECT_EQ(s->ButtonRect, (RECT{0, 0, b + 2, 21}));
+  EXPECT_EQ(At(h, 0, 10), ComboButtonFrame(4));
+  SetWindowLongPtrW(h, GWL_EXSTYLE, ex);
   // Flat: the shadow colour round the control, the button one frame wide at the right.
   cb->Style = 1;
   s->MouseState = kMousePressed;
@@ -181,14 +193,25 @@ TEST_F(SkinnedCombos, AButtonOfItsOwnFramedOrFlat) {
   EXPECT_EQ(s->ButtonRect.right - s->ButtonRect.left, kComboButtonW);
 }
 
+// A button of its own lights under the mouse; the composed image, frame and button in one,
+// does not.
 TEST_F(SkinnedCombos, HoverLightsTheButtonOnly) {
   HWND h = Combo("Typed")->Handle();
   RECT r{};
   GetWindowRect(h, &r);
   screen->MoveMouse(r.right - 5, r.top + 10);
   Pump();
+  EXPECT_FALSE(SkinOf("Typed")->MouseState & kMouseHot);
+  EXPECT_EQ(At(h, 149, 20), ComboButtonFrame(1));
+  EXPECT_EQ(At(h, 0, 0), SunkFrame(1));
+  screen->MoveMouse(r.left + 40, r.top + 10);
+  Pump();
+  OwnButton();
+  SkinOf("Typed")->Repaint();
+  Pump();
+  screen->MoveMouse(r.right - 5, r.top + 10);
+  Pump();
   EXPECT_EQ(At(h, 149, 20), ComboButtonFrame(4));
-  EXPECT_EQ(At(h, 0, 0), SunkFrame(4));  // one image: the frame lights with the button
   screen->MoveMouse(r.left + 40, r.top + 10);
   Pump();
   EXPECT_EQ(At(h, 149, 20), ComboButtonFrame(1));
@@ -226,6 +249,38 @@ TEST_F(SkinnedCombos, TheDroppedListWearsTheSkinnedBarAndDragsItsThumb) {
   pick->SetDroppedDown(false);
   Pump();
   EXPECT_FALSE(SkinOf("Pick")->DroppedDown);
+}
+
+// A dropped list whose rows all show has no bar, skinned or not: its rows reach its right
+// edge. Given more rows than it shows, it gets the skinned bar.
+TEST_F(SkinnedCombos, AShortDroppedListShowsNoBarALongOneTheSkinnedOne) {
+  TComboBox* pick = Combo("Pick");
+  pick->Items()->Clear();
+  for (const char* s : {"one", "two", "three"}) pick->Items()->Add(s);
+  pick->SetItemIndex(-1);
+  HWND list = DropList(pick);
+  SCROLLBARINFO sb{};
+  sb.cbSize = sizeof sb;
+  ASSERT_TRUE(GetScrollBarInfo(list, OBJID_VSCROLL, &sb));
+  EXPECT_TRUE(sb.rgstate[0] & STATE_SYSTEM_INVISIBLE);
+  RECT lr{}, client{};
+  GetWindowRect(list, &lr);
+  GetClientRect(list, &client);
+  EXPECT_EQ(client.right, lr.right - lr.left - 2);
+  const int x = lr.right - 1 - GetSystemMetrics(SM_CXVSCROLL) / 2;
+  EXPECT_NE(ScreenColor(x, lr.top + 3), ScrollFrame(9));
+  EXPECT_NE(ScreenColor(x, lr.bottom - 4), ScrollFrame(13));
+  pick->SetDroppedDown(false);
+  Pump();
+  for (int i = 0; i < 20; ++i) pick->Items()->Add("more " + std::to_string(i));
+  list = DropList(pick);
+  ASSERT_TRUE(GetScrollBarInfo(list, OBJID_VSCROLL, &sb));
+  EXPECT_FALSE(sb.rgstate[0] & STATE_SYSTEM_INVISIBLE);
+  const int bx = (sb.rcScrollBar.left + sb.rcScrollBar.right) / 2;
+  EXPECT_EQ(ScreenColor(bx, sb.rcScrollBar.top + 2), ScrollFrame(9));
+  EXPECT_EQ(ScreenColor(bx, sb.rcScrollBar.bottom - 3), ScrollFrame(13));
+  pick->SetDroppedDown(false);
+  Pump();
 }
 
 TEST_F(SkinnedCombos, TheListsOwnThumbDragEndsWithOnePositionAndAnEnd) {
@@ -320,8 +375,11 @@ TEST_F(SkinnedCombos, ARawComboWindowIsFramedWithoutListWrappers) {
 // The drop-down button of an editable combo is lit under the mouse and goes out when the mouse
 // moves on into the edit part (a window of its own inside the combo).
 TEST_F(SkinnedCombos, TheButtonGoesOutWhenTheMouseMovesIntoTheEdit) {
+  OwnButton();
   TComboBox* typed = Combo("Typed");
   HWND h = typed->Handle();
+  SkinOf("Typed")->Repaint();
+  Pump();
   RECT r{};
   GetWindowRect(h, &r);
   screen->MoveMouse(r.right - 5, r.top + 10);
