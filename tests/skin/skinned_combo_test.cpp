@@ -12,6 +12,7 @@
 #include "platform/forms/win/std_controls.h"
 #include "platform/gdi/pen_brush.h"
 #include "platform/gdi/shapes.h"
+#include "platform/user/default_proc.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/metrics.h"
@@ -311,6 +312,47 @@ TEST_F(SkinnedCombos, TheListsOwnThumbDragEndsWithOnePositionAndAnEnd) {
   EXPECT_EQ(codes[codes.size() - 2], SB_THUMBPOSITION);
   EXPECT_EQ(codes.back(), SB_ENDSCROLL);
   EXPECT_GT(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 0);
+}
+
+// The list's thumb drag on a bar without a page (a square thumb): the thumb's whole room maps
+// onto the range, so the end of the track is the range's last position.
+TEST_F(SkinnedCombos, TheListsThumbDragWithoutAPageReachesTheLastPosition) {
+  static std::vector<int> positions;
+  positions.clear();
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (m == WM_VSCROLL && LOWORD(wp) != SB_ENDSCROLL) positions.push_back(static_cast<int16_t>(HIWORD(wp)));
+    return DefWindowProcW(w, m, wp, lp);
+  };
+  wc.lpszClassName = u"PagelessList";
+  RegisterClassExW(&wc);
+  HWND host = CreateWindowExW(0, u"PagelessList", u"", WS_CHILD | WS_VISIBLE | WS_VSCROLL, 200, 60, 120, 200,
+                              form->Handle(), nullptr, nullptr, nullptr);
+  ASSERT_NE(host, nullptr);
+  SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 100, 0, 0, 0};
+  SetScrollInfo(host, SB_VERT, &si, TRUE);
+  auto owned = std::make_unique<TComboxScrollBar>();
+  Wrapper()->ControlSkins.push_back(std::move(owned));
+  Wrapper()->ControlSkins.back()->AttachWindow(host, sd.get(), Wrapper(), 0);
+  Pump();
+  SCROLLBARINFO sb{};
+  sb.cbSize = sizeof sb;
+  ASSERT_TRUE(GetScrollBarInfo(host, OBJID_VSCROLL, &sb));
+  ASSERT_GT(sb.xyThumbBottom, sb.xyThumbTop);
+  const int x = (sb.rcScrollBar.left + sb.rcScrollBar.right) / 2;
+  const int y = sb.rcScrollBar.top + (sb.xyThumbTop + sb.xyThumbBottom) / 2;
+  screen->MoveMouse(x, y);
+  screen->PressButton(display::MouseButton::Left);
+  screen->MoveMouse(x, y + 60);
+  screen->MoveMouse(x, sb.rcScrollBar.bottom + 100);
+  screen->ReleaseButton(display::MouseButton::Left);
+  Pump();
+  ASSERT_GE(positions.size(), 2u);
+  EXPECT_EQ(positions.back(), 100) << "the thumb position at the release";
+  EXPECT_EQ(positions[positions.size() - 2], 100) << "the last thumb-track position";
+  DestroyWindow(host);
+  Pump();
 }
 
 // The list's own thumb drag waits for the mouse between its messages (the program sleeps
