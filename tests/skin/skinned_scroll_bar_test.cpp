@@ -172,6 +172,20 @@ TEST_F(SkinnedScrollBars, PressesOnTheBarWindowScrollTheList) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
+// Two quick clicks on an arrow of the bar window are two presses for the list (the second
+// reaches the bar window as a double click), as they are on the list's own bar.
+TEST_F(SkinnedScrollBars, TwoQuickClicksOnAnArrowScrollTwoRows) {
+  Fill(200);
+  const SCROLLBARINFO info = VertInfo();
+  const int x = (info.rcScrollBar.left + info.rcScrollBar.right) / 2, y = info.rcScrollBar.bottom - 3;
+  screen->Click(x, y);
+  screen->Click(x, y);
+  Pump();
+  EXPECT_EQ(list->TopIndex(), 2);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_FALSE(ListSkin()->VertBar->Pressed);
+}
+
 TEST_F(SkinnedScrollBars, WithoutTheSkinsStripTheSystemsBarShows) {
   Fill(30);
   TSkinScrollbar* skin = ListSkin();
