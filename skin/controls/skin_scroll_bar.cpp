@@ -273,7 +273,6 @@ void TSkinScControl::AfterMessage(TMessage& m) {
   switch (m.Msg) {
     case SBM_SETSCROLLINFO:
     case CN_VSCROLL:
-    case CN_HSCROLL:
       if (Bar) Bar->Invalidate();
       break;
     case CM_VISIBLECHANGED:

@@ -319,6 +319,20 @@ TEST_F(SkinnedScrollBars, AScrollBarControlGetsOneBarOverItself) {
   screen->Click(r.right - 3, y);
   Pump();
   EXPECT_EQ(slider->Position(), 51);
+  // Its thumb dragged to the end: the control's new position repaints the bar (the thumb, 17
+  // long, from 166), where the track now shows at the old place.
+  screen->MoveMouse(r.left + 100, y);
+  screen->PressButton(display::MouseButton::Left);
+  screen->MoveMouse(r.left + 150, y);
+  screen->MoveMouse(r.right + 60, y);
+  screen->ReleaseButton(display::MouseButton::Left);
+  Pump();
+  EXPECT_EQ(slider->Position(), 100);
+  const TColor grip = Screen(r.left + 174, y);
+  EXPECT_TRUE(grip == ScrollFrame(17) || grip == ScrollFrame(19)) << grip;
+  EXPECT_EQ(Screen(r.left + 100, y), HorzTrack(1));
+  screen->MoveMouse(r.left + 60, y);  // the track under the mouse, the thumb no longer hot
+  Pump();
   // A zero range keeps the thumb at the first arrow.
   slider->SetParams(0, 0, 0);
   Pump();
