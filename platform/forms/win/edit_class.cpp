@@ -1,5 +1,6 @@
 // "Edit": the single-line edit control. Text with a caret and a selection (anchor and caret
-// ends), horizontal scrolling, keyboard and mouse editing, the clipboard (cut, copy, paste
+// ends), horizontal scrolling (shown on a horizontal frame bar when it has one, greyed while the
+// text fits; a vertical one stays greyed), keyboard and mouse editing, the clipboard (cut, copy, paste
 // through WM_CUT/WM_COPY/WM_PASTE and Ctrl+X/C/V, Ctrl+A selects all, Ctrl+Z undoes), a text
 // limit, read-only and password styles, and EN_CHANGE / EN_SETFOCUS / EN_KILLFOCUS.
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "platform/forms/win/control_util.h"
+#include "platform/forms/win/scroll_request.h"
 #include "platform/forms/win/std_controls.h"
 #include "platform/gdi/colors.h"
 #include "platform/gdi/dc.h"
@@ -21,6 +23,7 @@
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/painting.h"
+#include "platform/user/scroll.h"
 #include "platform/user/window.h"
 
 namespace {
@@ -30,6 +33,7 @@ using namespace stdctl;
 constexpr UINT_PTR kBlinkTimer = 1;
 constexpr UINT kBlinkMs = 530;
 constexpr int kMargin = 2;
+constexpr int kLineStep = 8;  // pixels of a line of the horizontal bar
 constexpr size_t kDefaultLimit = 30000;
 
 struct EditState {
@@ -91,6 +95,21 @@ int VisibleWidth(HWND h, const EditState* s) {
   return std::max(1, r.Width() - s->leftMargin - s->rightMargin);
 }
 
+// The frame bars the edit has follow its scrolling; they stay, greyed, while there is nothing
+// to scroll.
+void UpdateBars(HWND h, const EditState* s, int total) {
+  const DWORD style = Style(h);
+  const UINT mask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+  if (style & WS_HSCROLL) {
+    SCROLLINFO si{sizeof si, mask, 0, std::max(0, total - 1), static_cast<UINT>(VisibleWidth(h, s)), s->scrollX, 0};
+    SetScrollInfo(h, SB_HORZ, &si, TRUE);
+  }
+  if (style & WS_VSCROLL) {
+    SCROLLINFO si{sizeof si, mask, 0, 0, 1, 0, 0};
+    SetScrollInfo(h, SB_VERT, &si, TRUE);
+  }
+}
+
 void ScrollToCaret(HWND h, EditState* s) {
   std::vector<int> x = Offsets(h, s, Shown(h, s));
   int cx = x[std::min(s->caret, x.size() - 1)];
@@ -100,6 +119,17 @@ void ScrollToCaret(HWND h, EditState* s) {
   // Do not leave empty space on the right when the text fits from an earlier start.
   int total = x.back();
   if (s->scrollX > 0 && total - s->scrollX < width) s->scrollX = std::max(0, total - width);
+  UpdateBars(h, s, total);
+}
+
+// A request of the horizontal bar: the text moves, the caret stays where it is.
+void HorzScroll(HWND h, EditState* s, WORD code) {
+  const int total = Offsets(h, s, Shown(h, s)).back(), width = VisibleWidth(h, s);
+  const int x = ScrollTarget(code, s->scrollX, kLineStep, width, TrackPosOf(h, SB_HORZ), total - width);
+  if (x < 0) return;
+  s->scrollX = x;
+  UpdateBars(h, s, total);
+  InvalidateRect(h, nullptr, FALSE);
 }
 
 void Redraw(HWND h) { InvalidateRect(h, nullptr, FALSE); }
@@ -373,8 +403,12 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, EditState* s) {
     case WM_CREATE: {
       auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
       if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) s->text = FirstLine(cs->lpszName);
+      ScrollToCaret(h, s);
       return 0;
     }
+    case WM_HSCROLL:
+      HorzScroll(h, s, LOWORD(wParam));
+      return 0;
     case WM_GETDLGCODE:
       return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
     case WM_SETTEXT: {
@@ -385,6 +419,7 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, EditState* s) {
       s->scrollX = 0;
       s->modified = false;
       s->canUndo = false;
+      ScrollToCaret(h, s);
       Redraw(h);
       NotifyParent(h, EN_UPDATE);
       NotifyParent(h, EN_CHANGE);
@@ -402,6 +437,7 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, EditState* s) {
       return static_cast<LRESULT>(s->text.size());
     case WM_SETFONT:
       s->font = reinterpret_cast<HFONT>(wParam);
+      ScrollToCaret(h, s);
       if (LOWORD(static_cast<std::uintptr_t>(lParam))) Redraw(h);
       return 0;
     case EM_GETSEL: {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/forms/win/control_util.h"
+#include "platform/forms/win/scroll_request.h"
 #include "platform/forms/win/std_controls.h"
 #include "platform/gdi/colors.h"
 #include "platform/gdi/dc.h"
@@ -89,25 +90,9 @@ void UpdateHorzBar(HWND h, ListState* s) {
 void HorzScroll(HWND h, ListState* s, WORD code) {
   RECT r;
   GetClientRect(h, &r);
-  const int last = std::max(0, s->extent - r.Width());
-  int left = s->left;
-  switch (code) {
-    case SB_LINELEFT: left -= 8; break;
-    case SB_LINERIGHT: left += 8; break;
-    case SB_PAGELEFT: left -= r.Width(); break;
-    case SB_PAGERIGHT: left += r.Width(); break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-      SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
-      GetScrollInfo(h, SB_HORZ, &si);
-      left = si.nTrackPos;
-      break;
-    }
-    case SB_LEFT: left = 0; break;
-    case SB_RIGHT: left = last; break;
-    default: return;
-  }
-  s->left = std::clamp(left, 0, last);
+  const int left = ScrollTarget(code, s->left, 8, r.Width(), TrackPosOf(h, SB_HORZ), s->extent - r.Width());
+  if (left < 0) return;
+  s->left = left;
   UpdateHorzBar(h, s);
   InvalidateRect(h, nullptr, FALSE);
 }
@@ -333,18 +318,9 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ListState* s) {
       return 0;
     }
     case WM_VSCROLL: {
-      int rows = VisibleRows(h, s);
-      switch (LOWORD(wParam)) {
-        case SB_LINEUP: SetTop(h, s, s->top - 1); break;
-        case SB_LINEDOWN: SetTop(h, s, s->top + 1); break;
-        case SB_PAGEUP: SetTop(h, s, s->top - rows); break;
-        case SB_PAGEDOWN: SetTop(h, s, s->top + rows); break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: SetTop(h, s, HIWORD(wParam)); break;
-        case SB_TOP: SetTop(h, s, 0); break;
-        case SB_BOTTOM: SetTop(h, s, Count(s)); break;
-        default: break;
-      }
+      // The thumb from the request: the list's own thumb drag under a skin sends it there.
+      const int top = ScrollTarget(LOWORD(wParam), s->top, 1, VisibleRows(h, s), HIWORD(wParam), Count(s));
+      if (top >= 0) SetTop(h, s, top);
       return 0;
     }
     case WM_SIZE:

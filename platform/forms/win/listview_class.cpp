@@ -10,6 +10,7 @@
 
 #include "platform/forms/win/common_controls.h"
 #include "platform/forms/win/control_util.h"
+#include "platform/forms/win/scroll_request.h"
 #include "platform/forms/win/std_controls.h"
 #include "platform/gdi/colors.h"
 #include "platform/gdi/pen_brush.h"
@@ -277,25 +278,10 @@ void Scroll(HWND h, ListViewState* s, bool vertical, WORD code, int thumb) {
   const int page = byPixels ? Client(h).right : report ? Rows(h, s) : VisibleColumns(h, s);
   const int line = byPixels ? kLineStep : 1;
   const int last = byPixels ? std::max(0, TotalWidth(s) - Client(h).right) : MaxTop(h, s);
-  switch (code) {
-    case SB_LINEUP: pos -= line; break;
-    case SB_LINEDOWN: pos += line; break;
-    case SB_PAGEUP: pos -= page; break;
-    case SB_PAGEDOWN: pos += page; break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: pos = thumb; break;
-    case SB_TOP: pos = 0; break;
-    case SB_BOTTOM: pos = last; break;
-    default: return;
-  }
-  pos = std::clamp(pos, 0, last);
+  const int to = ScrollTarget(code, pos, line, page, thumb, last);
+  if (to < 0) return;
+  pos = to;
   Changed(h, s);
-}
-
-int ThumbOf(HWND h, int bar) {
-  SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
-  GetScrollInfo(h, bar, &si);
-  return si.nTrackPos;
 }
 
 void KeyDown(HWND h, ListViewState* s, WPARAM key) {
@@ -475,7 +461,7 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ListViewState* s)
     case WM_VSCROLL:
     case WM_HSCROLL: {
       const bool vertical = msg == WM_VSCROLL;
-      Scroll(h, s, vertical, LOWORD(wParam), ThumbOf(h, vertical ? SB_VERT : SB_HORZ));
+      Scroll(h, s, vertical, LOWORD(wParam), TrackPosOf(h, vertical ? SB_VERT : SB_HORZ));
       return 0;
     }
     case WM_MOUSEWHEEL: {

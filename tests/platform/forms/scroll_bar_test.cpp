@@ -316,6 +316,61 @@ TEST_F(ScrollBarTest, AListBoxShowsItsVerticalBarOnlyWhileItsRowsOverflow) {
   DestroyWindow(greyed);
 }
 
+// An edit's frame bars stay, greyed while there is nothing to scroll: the horizontal one comes
+// alive when the text is wider than the edit, follows the text as the caret moves it, and moves
+// the text itself; a single line never scrolls down.
+TEST_F(ScrollBarTest, AnEditsBarsFollowItsTextGreyedWhileItFits) {
+  NewPlainForm();
+  form->Show();
+  Pump();
+  RegisterStandardControls();
+  HWND h = CreateWindowExW(0, WC_EDIT, u"", WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL | ES_AUTOHSCROLL, 10, 10,
+                           120, 60, form->Handle(), nullptr, nullptr, nullptr);
+  ASSERT_NE(h, nullptr);
+  auto state = [h](LONG which) {
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    EXPECT_TRUE(GetScrollBarInfo(h, which, &info));
+    return info.rgstate[0];
+  };
+  auto firstX = [h] { return static_cast<int16_t>(LOWORD(SendMessageW(h, EM_POSFROMCHAR, 0, 0))); };
+  EXPECT_EQ(state(OBJID_HSCROLL), DWORD(STATE_SYSTEM_UNAVAILABLE)) << "empty";
+  EXPECT_EQ(state(OBJID_VSCROLL), DWORD(STATE_SYSTEM_UNAVAILABLE));
+  SetWindowTextW(h, u"a line of text far wider than the edit that shows it");
+  EXPECT_EQ(state(OBJID_HSCROLL), 0u);
+  EXPECT_EQ(state(OBJID_VSCROLL), DWORD(STATE_SYSTEM_UNAVAILABLE));
+  RECT client{};
+  GetClientRect(h, &client);
+  SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+  ASSERT_TRUE(GetScrollInfo(h, SB_HORZ, &si));
+  EXPECT_EQ(si.nMin, 0);
+  EXPECT_GT(si.nMax + 1, int(si.nPage));
+  EXPECT_EQ(int(si.nPage), client.right - 4);  // the width between the margins
+  // The caret at the end scrolls the text; the bar shows where.
+  SendMessageW(h, EM_SETSEL, 200, 200);
+  const int scrolled = 2 - firstX();
+  EXPECT_GT(scrolled, 0);
+  EXPECT_EQ(GetScrollPos(h, SB_HORZ), scrolled);
+  // The bar's requests move the text.
+  SendMessageW(h, WM_HSCROLL, SB_LEFT, 0);
+  EXPECT_EQ(firstX(), 2);
+  EXPECT_EQ(GetScrollPos(h, SB_HORZ), 0);
+  SCROLLBARINFO bar{};
+  bar.cbSize = sizeof bar;
+  ASSERT_TRUE(GetScrollBarInfo(h, OBJID_HSCROLL, &bar));
+  screen->Click(bar.rcScrollBar.right - 3, (bar.rcScrollBar.top + bar.rcScrollBar.bottom) / 2);
+  Pump();
+  EXPECT_EQ(GetScrollPos(h, SB_HORZ), 8);
+  EXPECT_EQ(firstX(), 2 - 8);
+  SendMessageW(h, WM_HSCROLL, SB_RIGHT, 0);
+  EXPECT_EQ(GetScrollPos(h, SB_HORZ), si.nMax + 1 - int(si.nPage));
+  // Short text again: greyed, still there.
+  SetWindowTextW(h, u"ab");
+  EXPECT_EQ(state(OBJID_HSCROLL), DWORD(STATE_SYSTEM_UNAVAILABLE));
+  EXPECT_EQ(firstX(), 2);
+  DestroyWindow(h);
+}
+
 // Size boxes and the status bar's grip: drawn as a grip, without a range, and where they cover
 // the bottom-right corner of a sizeable form's client area they are the form's corner: the hit
 // test says so and a drag there sizes the form as its frame's corner would. Anywhere else, or on
