@@ -389,6 +389,16 @@ TEST_F(SkinnedScrollBars, ARawWindowsTwoBarsAndTheirCorner) {
   // The square between the bars wears the face colour.
   EXPECT_EQ(Screen(origin.x + v.left + 5, origin.y + h.top + 5), kFace);
   EXPECT_EQ(Screen(w.right - 2, w.bottom - 2), kFace);
+  // The vertical range comes to fit its page: that bar and its window go, the horizontal one
+  // reaches the host's right edge.
+  SCROLLINFO fits{sizeof fits, SIF_RANGE | SIF_PAGE, 0, 9, 10, 0, 0};
+  SetScrollInfo(host, SB_VERT, &fits, TRUE);
+  Pump();
+  EXPECT_FALSE(skin->VertBar->BarVisible);
+  EXPECT_FALSE(IsWindowVisible(skin->VertBar->Handle()));
+  ASSERT_TRUE(skin->HorzBar->BarVisible);
+  EXPECT_EQ(skin->HorzBar->BarRect.right - skin->HorzBar->BarRect.left, h.right - h.left + (v.right - v.left));
+  EXPECT_EQ(Screen(w.right - 3, origin.y + h.top + 8), ScrollFrame(5));
   DestroyWindow(host);
   Pump();
 }
