@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/forms/win/scroll_request.h"
 #include "platform/forms/win/std_controls.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/window.h"
@@ -76,21 +77,11 @@ void TScrollBar::SetParams(int position, int min, int max) {
 }
 
 void TScrollBar::Scroll(int code, int thumb) {
-  int pos = position_;
-  switch (code) {
-    case SB_LINEUP: pos -= smallChange_; break;
-    case SB_LINEDOWN: pos += smallChange_; break;
-    case SB_PAGEUP: pos -= largeChange_; break;
-    case SB_PAGEDOWN: pos += largeChange_; break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: pos = thumb; break;
-    case SB_TOP: pos = min_; break;
-    case SB_BOTTOM: pos = max_; break;
-    default: return;
-  }
   // A page keeps its last stretch out of reach, as the control does.
   const int top = pageSize_ > 0 ? std::max(min_, max_ - pageSize_ + 1) : max_;
-  SetPosition(std::clamp(pos, min_, std::max(min_, top)));
+  const std::optional<int> pos =
+      stdctl::ScrollTarget(static_cast<WORD>(code), position_, smallChange_, largeChange_, thumb, min_, top);
+  if (pos) SetPosition(*pos);
 }
 
 void TScrollBar::WndProc(TMessage& m) {

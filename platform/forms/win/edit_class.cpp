@@ -125,9 +125,9 @@ void ScrollToCaret(HWND h, EditState* s) {
 // A request of the horizontal bar: the text moves, the caret stays where it is.
 void HorzScroll(HWND h, EditState* s, WORD code) {
   const int total = Offsets(h, s, Shown(h, s)).back(), width = VisibleWidth(h, s);
-  const int x = ScrollTarget(code, s->scrollX, kLineStep, width, TrackPosOf(h, SB_HORZ), total - width);
-  if (x < 0) return;
-  s->scrollX = x;
+  const std::optional<int> x = ScrollTarget(code, s->scrollX, kLineStep, width, TrackPosOf(h, SB_HORZ), 0, total - width);
+  if (!x) return;
+  s->scrollX = *x;
   UpdateBars(h, s, total);
   InvalidateRect(h, nullptr, FALSE);
 }

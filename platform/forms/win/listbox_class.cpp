@@ -90,9 +90,10 @@ void UpdateHorzBar(HWND h, ListState* s) {
 void HorzScroll(HWND h, ListState* s, WORD code) {
   RECT r;
   GetClientRect(h, &r);
-  const int left = ScrollTarget(code, s->left, 8, r.Width(), TrackPosOf(h, SB_HORZ), s->extent - r.Width());
-  if (left < 0) return;
-  s->left = left;
+  const std::optional<int> left =
+      ScrollTarget(code, s->left, 8, r.Width(), TrackPosOf(h, SB_HORZ), 0, s->extent - r.Width());
+  if (!left) return;
+  s->left = *left;
   UpdateHorzBar(h, s);
   InvalidateRect(h, nullptr, FALSE);
 }
@@ -319,8 +320,9 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, ListState* s) {
     }
     case WM_VSCROLL: {
       // The thumb from the request: the list's own thumb drag under a skin sends it there.
-      const int top = ScrollTarget(LOWORD(wParam), s->top, 1, VisibleRows(h, s), HIWORD(wParam), Count(s));
-      if (top >= 0) SetTop(h, s, top);
+      const std::optional<int> top =
+          ScrollTarget(LOWORD(wParam), s->top, 1, VisibleRows(h, s), HIWORD(wParam), 0, Count(s));
+      if (top) SetTop(h, s, *top);
       return 0;
     }
     case WM_SIZE:

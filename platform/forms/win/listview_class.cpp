@@ -278,9 +278,9 @@ void Scroll(HWND h, ListViewState* s, bool vertical, WORD code, int thumb) {
   const int page = byPixels ? Client(h).right : report ? Rows(h, s) : VisibleColumns(h, s);
   const int line = byPixels ? kLineStep : 1;
   const int last = byPixels ? std::max(0, TotalWidth(s) - Client(h).right) : MaxTop(h, s);
-  const int to = ScrollTarget(code, pos, line, page, thumb, last);
-  if (to < 0) return;
-  pos = to;
+  const std::optional<int> to = ScrollTarget(code, pos, line, page, thumb, 0, last);
+  if (!to) return;
+  pos = *to;
   Changed(h, s);
 }
 

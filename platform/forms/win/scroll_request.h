@@ -1,14 +1,17 @@
 // What the standard controls do with a scroll request (the code of WM_HSCROLL / WM_VSCROLL).
 #pragma once
 
+#include <optional>
+
 #include "platform/user/wintypes.h"
 
 namespace stdctl {
 
-// Where the request takes a view that stands at `pos` and can stand anywhere from 0 to `last`:
-// a line or a page either way, to `thumb` while the thumb is dragged or dropped, or to either
-// end; the result kept within 0 .. last. -1 for a request that moves nothing (SB_ENDSCROLL).
-int ScrollTarget(WORD code, int pos, int line, int page, int thumb, int last);
+// Where the request takes a view that stands at `pos` and can stand anywhere from `first` to
+// `last`: a line or a page either way, to `thumb` while the thumb is dragged or dropped, or to
+// either end; the result kept within first .. last. Nothing for a request that moves nothing
+// (SB_ENDSCROLL).
+std::optional<int> ScrollTarget(WORD code, int pos, int line, int page, int thumb, int first, int last);
 
 // The thumb's position while it is dragged on a frame bar of the window, all 32 bits of it.
 int TrackPosOf(HWND hwnd, int bar);
