@@ -160,7 +160,8 @@ void TSkinControl::AttachWindow(HWND handle, TSkinData* skinData, TWinSkinForm* 
 }
 
 void TSkinControl::RestoreColor() {
-  if (SetColor && Control && AttachState != kAttachDestroyed) Control->SetColor(SavedColor);
+  // A control freed meanwhile has left no Control to give anything back to.
+  if (SetColor && Control) Control->SetColor(SavedColor);
 }
 
 void TSkinControl::ApplyColor() {
@@ -194,10 +195,12 @@ void TSkinControl::Dispatch(TMessage& message) {
 bool TSkinControl::BeforeMessage(TMessage& message) {
   switch (message.Msg) {
     case WM_NCDESTROY:
+      // The window is gone but the control lives on: it takes its own colour back, and the
+      // messages that change sends pass straight to it.
       CallOldProc(message);
-      RestoreColor();
       Active = false;
       AttachState = kAttachDestroyed;
+      RestoreColor();
       return false;
     case CM_SKINQUERY:
       message.Result = 1;

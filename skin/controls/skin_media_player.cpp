@@ -122,6 +122,6 @@ void TSkinMP::AfterMessage(TMessage& message) {
 }
 
 void TSkinMP::RestoreColor() {
-  if (AttachState != kAttachDestroyed) Panel.reset();
+  Panel.reset();
   TSkinControl::RestoreColor();
 }

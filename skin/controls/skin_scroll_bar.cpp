@@ -185,13 +185,11 @@ void TSkinScrollbar::ApplyColor() {
 }
 
 void TSkinScrollbar::RestoreColor() {
-  if (fixedColorSaved_ && Control && AttachState != kAttachDestroyed)
+  if (fixedColorSaved_ && Control)
     SetPropValue(TObjectRef(Control), "FixedColor", std::to_string(savedFixedColor_));
   TSkinControl::RestoreColor();
-  if (AttachState != kAttachDestroyed) {
-    HorzBar.reset();
-    VertBar.reset();
-  }
+  HorzBar.reset();
+  VertBar.reset();
 }
 
 // ---- TSkinListView ----
@@ -245,10 +243,8 @@ void TSkinScrollbarH::PaintControl(HDC dc, const RECT&) {
 
 void TSkinScrollbarH::RestoreColor() {
   TSkinControl::RestoreColor();
-  if (AttachState != kAttachDestroyed) {
-    HorzBar.reset();
-    VertBar.reset();
-  }
+  HorzBar.reset();
+  VertBar.reset();
 }
 
 // ---- TSkinScControl ----
@@ -297,5 +293,5 @@ void TSkinScControl::PaintControl(HDC, const RECT&) {
 
 void TSkinScControl::RestoreColor() {
   TSkinControl::RestoreColor();
-  if (AttachState != kAttachDestroyed) Bar.reset();
+  Bar.reset();
 }

@@ -313,6 +313,35 @@ TEST_F(SkinnedControls, AControlDestroyedFirstDetachesItsWrapper) {
   EXPECT_NE(SendMessageW(other->Handle(), CM_SKINQUERY, 0, 0), 1);
 }
 
+// A wrapper that counts the colour changes reaching it while it is listening.
+class ColourListener : public TSkinControl {
+ public:
+  bool BeforeMessage(TMessage& m) override {
+    if (m.Msg == CM_COLORCHANGED) ++heard;
+    return TSkinControl::BeforeMessage(m);
+  }
+  int heard = 0;
+};
+
+// The window goes, the control stays: it takes its own colour back, and the wrapper, already
+// done with, hears nothing of that change.
+TEST_F(SkinnedControls, AControlWhoseWindowGoesTakesItsColourBackPastItsWrapper) {
+  Show();
+  auto* plain = Find<TButton>("Plain");
+  const TColor own = plain->Color();
+  auto listener = std::make_unique<ColourListener>();
+  ColourListener* s = listener.get();
+  Wrapper()->ControlSkins.push_back(std::move(listener));
+  s->AttachControl(plain, Wrapper(), sd.get(), true, 0);
+  ASSERT_EQ(plain->Color(), kFace);
+  const int heard = s->heard;
+  plain->DestroyHandle();
+  EXPECT_EQ(plain->Color(), own);
+  EXPECT_EQ(s->heard, heard);
+  EXPECT_FALSE(s->Active);
+  EXPECT_EQ(s->AttachState, kAttachDestroyed);
+}
+
 TEST_F(SkinnedControls, AControlGivenANewWindowIsSkinnedAgain) {
   Show();
   TWinSkinForm* wrapper = Wrapper();
