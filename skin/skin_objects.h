@@ -3,6 +3,7 @@
 // (magenta is transparent) and text colours; the kinds below add what their elements need.
 #pragma once
 
+#include <algorithm>
 #include <string>
 
 #include "platform/gdi/bitmap.h"
@@ -16,6 +17,9 @@ class TDataSkinObject {
   TDataSkinObject& operator=(const TDataSkinObject&) = delete;
 
   TSkinMargins Margins() const { return {LeftWidth, TopHeight, RightWidth, BottomHeight}; }
+  // The frames the painting divides the picture into: a skin may state none or fewer, and its
+  // picture is then one frame.
+  int Frames() const { return std::max(Frame, 1); }
 
   int LeftWidth = 0, TopHeight = 0, RightWidth = 0, BottomHeight = 0;
   TBitmap Bitmap;  // the frames, side by side

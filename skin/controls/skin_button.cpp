@@ -136,7 +136,7 @@ HDC TSkinButton::PaintFace(const RECT& rect, int state, bool element) {
   else
     FillFace(dc, local);
   if (!element) return dc;
-  const int frames = std::max(e.Frame, 1);
+  const int frames = e.Frames();
   DrawSkinElement(dc, TRect(local), const_cast<TBitmap&>(e.Bitmap), false, e.Tile == 1, e.Trans == 1, frames,
                   std::min(state, frames), e.Margins());
   return dc;

@@ -260,15 +260,15 @@ void TSkinComBox::PaintFramed(HDC dc, int w, int h, int state, bool left) {
   ExcludeClipRect(dc, edit.left, edit.top, edit.right, edit.bottom);
   if (TDataSkinObject* sunk = SkinData->SunkEdge.get(); HasImage(sunk))
     DrawSkinElement(dc, TRect{0, 0, w, h}, sunk->Bitmap, false, sunk->Tile != 0, sunk->Trans == 1,
-                    std::max(sunk->Frame, 1), state, sunk->Margins());
+                    sunk->Frames(), state, sunk->Margins());
   TDataSkinBorder* cb = SkinData->ComboButton.get();
   const bool mirrored = left && !cb->Bitmap2.Empty();
-  const int frames = std::max(cb->Frame, 1);
+  const int frames = cb->Frames();
   DrawSkinElement(dc, button, mirrored ? cb->Bitmap2 : cb->Bitmap, false, cb->Tile != 0, true, frames,
                   mirrored ? MirroredFrame(frames, state) : state, cb->Margins());
   ButtonRect = button;
   if (TDataSkinObject* extra = SkinData->ExtraImages.get(); HasImage(extra))
-    DrawSkinFrameCentred(dc, glyph, extra->Bitmap, true, std::max(extra->Frame, 1), state);
+    DrawSkinFrameCentred(dc, glyph, extra->Bitmap, true, extra->Frames(), state);
   RestoreDC(dc, saved);
 }
 
@@ -287,7 +287,7 @@ void TSkinComBox::PaintFlat(HDC dc, const RECT& rect, bool left) {
   else
     strip.left = strip.right - b;
   FillRect(dc, &strip, brush);
-  const int frames = std::max(cb->Frame, 1);
+  const int frames = cb->Frames();
   const int fw = cb->Bitmap.Width() / frames, fh = cb->Bitmap.Height();
   RECT image = strip;
   if (left)
@@ -325,7 +325,7 @@ void TSkinComBox::PaintControl(HDC dc, const RECT& rect) {
       // field show through. It has no button of its own to light under the mouse.
       const bool mirrored = left && SkinData->SunkEdge;
       TDataSkinObject* whole = mirrored ? static_cast<TDataSkinObject*>(SkinData->SunkEdge.get()) : cb;
-      const int frames = std::max(whole->Frame, 1);
+      const int frames = whole->Frames();
       if (HasImage(whole))
         DrawSkinElement(dc, rect, whole->Bitmap, false, whole->Tile != 0, true, frames,
                         mirrored ? MirroredFrame(frames, state) : state, whole->Margins());

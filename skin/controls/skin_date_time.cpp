@@ -46,7 +46,7 @@ void TArrowButton::Paint() {
   Skin->FillFace(dc, r);
   TDataSkinObject* arrow = Skin->SkinData ? Skin->SkinData->ComboxArrow.get() : nullptr;
   if (arrow && !arrow->Bitmap.Empty())
-    DrawSkinFrame(dc, r, arrow->Bitmap, false, std::max(arrow->Frame, 1), (MouseState & 1) ? 4 : 1);
+    DrawSkinFrame(dc, r, arrow->Bitmap, false, arrow->Frames(), (MouseState & 1) ? 4 : 1);
   EndPaint(Handle, &ps);
 }
 

@@ -80,7 +80,7 @@ void TSkinHeader::PaintControl(HDC dc, const RECT& rect) {
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
   if (w <= 0 || h <= 0) return;
   TDataSkinObject& e = *SkinData->Headerbar;
-  const int frames = std::max(e.Frame, 1);
+  const int frames = e.Frames();
   buffer_.SetPixelFormat(pf24bit);
   buffer_.SetSize(w, h);
   HDC b = buffer_.Canvas().Handle();

@@ -77,7 +77,7 @@ void TWMediaPlayer::Paint() {
     const int frame = !on ? 3 : (Pressed && PressedButton == i) ? 2 : 1;
     if (e && !e->Bitmap.Empty())
       DrawSkinElement(dc, r, const_cast<TBitmap&>(e->Bitmap), false, e->Tile == 1, e->Trans == 1,
-                      std::max(e->Frame, 1), frame, e->Margins());
+                      e->Frames(), frame, e->Margins());
     TBitmap& glyph = Bitmaps[size_t(i)][size_t(!on ? 1 : ((coloured >> i) & 1) ? 2 : 0)];
     if (!glyph.Empty()) DrawSkinFrameCentred(dc, r, glyph, true, 1, 1);
   }

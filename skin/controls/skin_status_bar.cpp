@@ -56,7 +56,7 @@ void Frame3D(HDC dc, const RECT& r, bool lowered) {
 void TSkinStatusBar::DrawBevel(HDC dc, const RECT& r, int frame) {
   TDataSkinObject* e = SkinData->StatusBarEdges.get();
   if (e && !e->Bitmap.Empty())
-    DrawSkinElement(dc, r, e->Bitmap, false, e->Tile == 1, e->Trans == 1, std::max(e->Frame, 1), frame, e->Margins());
+    DrawSkinElement(dc, r, e->Bitmap, false, e->Tile == 1, e->Trans == 1, e->Frames(), frame, e->Margins());
   else if (frame != 3)
     Frame3D(dc, r, frame == 1);
 }
@@ -117,8 +117,8 @@ void TSkinStatusBar::PaintControl(HDC dc, const RECT& rect) {
   }
   TDataSkinObject* extra = SkinData->ExtraImages.get();
   if ((Style() & SBARS_SIZEGRIP) && extra && !extra->Bitmap.Empty()) {
-    const TRect f = SkinFrameRect(extra->Bitmap, false, std::max(extra->Frame, 1), 5);
-    DrawSkinFrame(b, RECT{w - f.Width(), h - f.Height(), w, h}, extra->Bitmap, true, std::max(extra->Frame, 1), 5);
+    const TRect f = SkinFrameRect(extra->Bitmap, false, extra->Frames(), 5);
+    DrawSkinFrame(b, RECT{w - f.Width(), h - f.Height(), w, h}, extra->Bitmap, true, extra->Frames(), 5);
   }
   if (oldFont) SelectObject(b, oldFont);
   BitBlt(dc, rect.left, rect.top, w, h, b, 0, 0, SRCCOPY);

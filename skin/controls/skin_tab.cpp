@@ -178,7 +178,7 @@ void TSkinTab::DrawStrip(HDC dc, const RECT& strip, int current, HIMAGELIST imag
     r = TabInStrip(r, TabPosition, strip.top, Buffer.Width(), window.right - window.left);
     TabRects[size_t(i)] = r;
     const int frame = i == current ? 2 : 1;
-    DrawSkinElement(b, r, TabImage, false, e.Tile == 1, e.Trans == 1, std::max(e.Frame, 1), frame, e.Margins());
+    DrawSkinElement(b, r, TabImage, false, e.Tile == 1, e.Trans == 1, e.Frames(), frame, e.Margins());
     SetTextColor(b, ColorToRGB(TabTextColour(e, frame)));
     DrawIconAndText(b, r, text, images, item.iImage, taCenter, IsEnabled, TextFlags(0));
   }
@@ -250,7 +250,7 @@ void TSkinTabBtn::PaintControl(HDC dc, const RECT& rect) {
     item.cchTextMax = kTabTextMax;
     SendMessageW(Handle, TCM_GETITEMW, WPARAM(i), reinterpret_cast<LPARAM>(&item));
     const int frame = i == current ? 2 : 1;
-    DrawSkinElement(b, r, const_cast<TBitmap&>(e.Bitmap), false, e.Tile == 1, e.Trans == 1, std::max(e.Frame, 1),
+    DrawSkinElement(b, r, const_cast<TBitmap&>(e.Bitmap), false, e.Tile == 1, e.Trans == 1, e.Frames(),
                     frame, e.Margins());
     TColor colour = SkinData->Colors.ButtonText;
     if (frame == 1 && e.HasNormalColour2) colour = e.NormalColour2;
@@ -353,7 +353,7 @@ void TSkinTab31::PaintControl(HDC dc, const RECT& rect) {
     GetTextExtentPoint32W(b, text.data(), int(text.size()), &size);
     const RECT r{x, 0, x + size.cx + 9, h};
     const int frame = i == selected ? 2 : 1;
-    DrawSkinElement(b, r, TabImage, false, e.Tile == 1, e.Trans == 1, std::max(e.Frame, 1), frame, e.Margins());
+    DrawSkinElement(b, r, TabImage, false, e.Tile == 1, e.Trans == 1, e.Frames(), frame, e.Margins());
     SetTextColor(b, ColorToRGB(TabTextColour(e, frame)));
     SetBkMode(b, TRANSPARENT);
     RECT t = r;
@@ -397,7 +397,7 @@ void TSkinAdvPage::HandOver() {
     built.SetPixelFormat(pf24bit);
     built.SetSize(100, 21);
     DrawSkinElement(built.Canvas().Handle(), RECT{0, 0, 100, 21}, e.Bitmap, false, e.Tile == 1, false,
-                    std::max(e.Frame, 1), frame, e.Margins());
+                    e.Frames(), frame, e.Margins());
     target->Assign(built);
   }
   if (!UpDownSkin && Handle)

@@ -37,7 +37,7 @@ void TSkinTrackBar::DrawChannel(HDC dc) {
   if (!e || e->Bitmap.Empty()) return;
   RECT c{};
   SendMessageW(Handle, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&c));
-  const int frames = std::max(e->Frame, 1);
+  const int frames = e->Frames();
   const TRect f = SkinFrameRect(e->Bitmap, false, frames, 1);
   // Along the channel the picture is stretched between its caps; across it keeps its size.
   RECT r = c;

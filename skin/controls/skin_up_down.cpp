@@ -75,7 +75,7 @@ bool TSkinUpDown::BeforeMessage(TMessage& message) {
 void TSkinUpDown::PaintHalf(HDC dc, const RECT& r, int direction, int state, bool horizontal) {
   TDataSkinBorder* e = horizontal ? SkinData->UpDownHorz.get() : SkinData->UpDownVert.get();
   if (e && !e->Bitmap.Empty()) {
-    const int frames = std::max(e->Frame, 1);
+    const int frames = e->Frames();
     DrawSkinElement(dc, r, e->Bitmap, false, e->Tile == 1, e->Trans == 1, frames, direction * 4 + state,
                     e->Margins());
     if (!e->Bitmap2.Empty()) DrawSkinFrameCentred(dc, r, e->Bitmap2, true, frames, direction * 4 + state);

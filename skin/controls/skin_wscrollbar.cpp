@@ -203,7 +203,7 @@ void DrawSkinScrollBar(HDC dc, const RECT& bar, TSkinData* sd, const TSkinBarLoo
   const bool onThumb = look.hotPart == kPartThumb;
   if (!look.disabled && size > 0 && start >= 0 && end <= length) {
     if (TDataSkinObject* thumb = vertical ? sd->VertScrollThumb.get() : sd->HorzScrollThumb.get(); HasImage(thumb))
-      DrawSkinElement(b, along(start, end), thumb->Bitmap, false, thumb->Tile != 0, true, std::max(thumb->Frame, 1),
+      DrawSkinElement(b, along(start, end), thumb->Bitmap, false, thumb->Tile != 0, true, thumb->Frames(),
                       ThumbFrame(look.pressed && onThumb, onThumb && !look.pressed), thumb->Margins());
     const int grip = strip.Height();
     if (grip < size + 2) {

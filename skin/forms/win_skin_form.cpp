@@ -26,7 +26,6 @@ namespace {
 
 constexpr UINT kFrameChanged = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
 
-int FramesOf(const TDataSkinObject& o) { return std::max(o.Frame, 1); }
 
 LONG_PTR Style(HWND w) { return GetWindowLongPtrW(w, GWL_STYLE); }
 LONG_PTR ExStyle(HWND w) { return GetWindowLongPtrW(w, GWL_EXSTYLE); }
@@ -172,10 +171,10 @@ void TWinSkinForm::ComputeBorders() {
   if (BorderKind == 2) {
     LeftWidth = CaptionHeight = RightWidth = BottomHeight = MenuBarHeight = 0;
   } else {
-    CaptionHeight = SkinData->Top->Bitmap.Height() / FramesOf(*SkinData->Top);
-    LeftWidth = SkinData->Left->Bitmap.Width() / FramesOf(*SkinData->Left);
-    RightWidth = SkinData->Right->Bitmap.Width() / FramesOf(*SkinData->Right);
-    BottomHeight = SkinData->Bottom->Bitmap.Height() / FramesOf(*SkinData->Bottom);
+    CaptionHeight = SkinData->Top->Bitmap.Height() / SkinData->Top->Frames();
+    LeftWidth = SkinData->Left->Bitmap.Width() / SkinData->Left->Frames();
+    RightWidth = SkinData->Right->Bitmap.Width() / SkinData->Right->Frames();
+    BottomHeight = SkinData->Bottom->Bitmap.Height() / SkinData->Bottom->Frames();
   }
   HotElement = nullptr;
   CaptionButtons.clear();

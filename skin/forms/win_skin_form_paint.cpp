@@ -18,11 +18,10 @@
 
 namespace {
 
-int FramesOf(const TDataSkinObject& o) { return std::max(o.Frame, 1); }
 
 // Frame of a caption button: 1 normal, 2 pressed, 3 hot, 4 disabled or inactive; an element
 // without a fourth frame shows its first instead.
-int ButtonFrame(const TDataSkinSysButton& e, int wanted) { return wanted == 4 && FramesOf(e) < 4 ? 1 : wanted; }
+int ButtonFrame(const TDataSkinSysButton& e, int wanted) { return wanted == 4 && e.Frames() < 4 ? 1 : wanted; }
 
 }  // namespace
 
@@ -58,10 +57,10 @@ void TWinSkinForm::PaintBorderPart(int part, const RECT& r, HDC dc) {
   if (r.right < r.left || r.bottom < r.top) return;
   const TDataSkinBorder* b = Border(part);
   if (!b || b->Bitmap.Empty()) return;
-  const int frame = FramesOf(*b) == 1 ? 1 : (Active ? 1 : 2);
+  const int frame = b->Frames() == 1 ? 1 : (Active ? 1 : 2);
   const bool stacked = part == kPartTop || part == kPartBottom;
   auto scaled = NinePartScale(SIZE{r.right - r.left, r.bottom - r.top}, const_cast<TBitmap&>(b->Bitmap), b->Margins(),
-                              stacked, b->Tile != 1, FramesOf(*b), frame);
+                              stacked, b->Tile != 1, b->Frames(), frame);
   if (scaled->Empty()) return;
   BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, scaled->Canvas().Handle(), 0, 0, SRCCOPY);
 }
@@ -144,7 +143,7 @@ void TWinSkinForm::LayoutButtons() {
     b.Visible = ButtonVisible(i);
     const TDataSkinSysButton& e = *b.Element;
     if (!b.Visible || e.Bitmap.Empty()) continue;
-    const int bw = e.Bitmap.Width() / FramesOf(e), bh = e.Bitmap.Height();
+    const int bw = e.Bitmap.Width() / e.Frames(), bh = e.Bitmap.Height();
     int left = 0, top = e.Ycoord;
     switch (e.Align) {
       case 0: left = e.Xcoord; break;
@@ -174,7 +173,7 @@ void TWinSkinForm::PaintButtons(TCanvas& canvas) {
     }
     const int frame = ButtonFrame(e, (!Active || !b->Enabled) ? 4 : 1);
     DrawSkinFrame(canvas.Handle(), TRect{r.left, r.top, r.right, r.bottom}, const_cast<TBitmap&>(e.Bitmap), true,
-                  FramesOf(e), frame);
+                  e.Frames(), frame);
   }
 }
 
@@ -198,16 +197,16 @@ void TWinSkinForm::PaintSysButton(TWinSysButton& button, int state) {
   const TDataSkinSysButton& e = *button.Element;
   if (e.Bitmap.Empty()) return;
   int frame = state;
-  if (!button.Enabled) frame = FramesOf(e) >= 4 ? 4 : 1;
+  if (!button.Enabled) frame = e.Frames() >= 4 ? 4 : 1;
   if (e.Visibility == 100 && state == 3) frame = 4;
-  frame = std::clamp(frame, 1, FramesOf(e));
+  frame = std::clamp(frame, 1, e.Frames());
   HDC dc = GetWindowDC(Window);
   if (!dc) return;
   const RECT& r = button.Rect;
   if (e.Action == 3 || e.Action == 11) {
     DrawIcon(dc, r);
   } else {
-    DrawSkinFrame(dc, TRect{r.left, r.top, r.right, r.bottom}, const_cast<TBitmap&>(e.Bitmap), true, FramesOf(e),
+    DrawSkinFrame(dc, TRect{r.left, r.top, r.right, r.bottom}, const_cast<TBitmap&>(e.Bitmap), true, e.Frames(),
                   frame);
   }
   ReleaseDC(Window, dc);

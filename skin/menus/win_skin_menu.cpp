@@ -200,7 +200,7 @@ void TWinSkinMenu::Paint(HDC dc, const RECT& bar) {
       if (!IsBarButton(*b)) continue;
       const RECT& r = b->Rect;
       DrawSkinFrame(sdc, TRect{r.left - bar.left, r.top - bar.top, r.right - bar.left, r.bottom - bar.top},
-                    b->Element->Bitmap, true, std::max(b->Element->Frame, 1), 1);
+                    b->Element->Bitmap, true, b->Element->Frames(), 1);
     }
     if (!Wrapper->Manager->MDIMaximized) Wrapper->Manager->SetMDIMaximized(true);
   }

@@ -150,6 +150,23 @@ TEST_F(SkinnedWindow, AProcedureSubclassedOnTopOutlivesTheWrapper) {
   SetWindowLongPtrW(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(g_below));
 }
 
+// Borders that state no frames, or fewer than none: each picture is one frame, drawn whole.
+TEST_F(SkinnedWindow, BordersWithoutFramesAreOnePictureEach) {
+  sd->Top->Frame = 0;
+  sd->Left->Frame = -2;
+  Show();
+  ASSERT_NE(Wrapper(), nullptr);
+  EXPECT_EQ(Wrapper()->CaptionHeight, 2 * kCaption);
+  EXPECT_EQ(Wrapper()->LeftWidth, 2 * kBorder);
+  EXPECT_EQ(Width(), 300 + 2 * kBorder + kBorder);
+  EXPECT_EQ(Height(), 200 + 2 * kCaption + kBorder);
+  const int w = Width();
+  EXPECT_EQ(At(w - 80, 2), kTop[0]);
+  EXPECT_EQ(At(w - 80, kCaption + 10), kTop[1]);
+  EXPECT_EQ(At(1, 120), kLeft[0]);
+  EXPECT_EQ(At(kBorder + 1, 120), kLeft[1]);
+}
+
 TEST_F(SkinnedWindow, BorderKindsGiveTheirFrames) {
   struct Case {
     const char* style;
