@@ -52,6 +52,27 @@ TControlFacts FactsOf(TControl* c) {
 
 }  // namespace
 
+bool TWinSkinForm::Lists(const TSkinControl* skinner) const {
+  return skinner && std::any_of(ControlSkins.begin(), ControlSkins.end(),
+                                [skinner](const auto& s) { return s.get() == skinner; });
+}
+
+bool TWinSkinForm::AddControl(TSkinControl* skinner) {
+  if (!skinner) return false;
+  if (Lists(skinner)) return true;
+  ControlSkins.emplace_back(skinner);
+  return false;
+}
+
+std::unique_ptr<TSkinControl> TWinSkinForm::RemoveControl(const TSkinControl* skinner) {
+  const auto it = std::find_if(ControlSkins.begin(), ControlSkins.end(),
+                               [skinner](const auto& s) { return s.get() == skinner; });
+  if (it == ControlSkins.end()) return nullptr;
+  std::unique_ptr<TSkinControl> gone = std::move(*it);
+  ControlSkins.erase(it);
+  return gone;
+}
+
 TSkinControl* TWinSkinForm::FindSkinner(const TControl* control) const {
   for (const auto& s : ControlSkins)
     if (s->Control == control && s->AttachState != kAttachDestroyed) return s.get();
@@ -79,12 +100,8 @@ void TWinSkinForm::DropSkinner(TSkinControl* skinner) {
     return;
   }
   if (HotTool == skinner) HotTool = nullptr;
-  const auto it = std::find_if(ControlSkins.begin(), ControlSkins.end(),
-                               [skinner](const auto& s) { return s.get() == skinner; });
-  if (it == ControlSkins.end()) return;
   // Out of the list first: freeing it may free others that are listed.
-  std::unique_ptr<TSkinControl> gone = std::move(*it);
-  ControlSkins.erase(it);
+  RemoveControl(skinner);
 }
 
 void TWinSkinForm::ReplaceScrollbar(HWND window) {
@@ -98,8 +115,8 @@ void TWinSkinForm::ReplaceScrollbar(HWND window) {
     DropSkinner(old);
     if (!control) return;
     auto made = CreateSkinner(listView ? "TSkinListView" : "TSkinScrollbar", 0);
-    auto* scroll = static_cast<TSkinScrollbar*>(made.get());
-    ControlSkins.push_back(std::move(made));
+    auto* scroll = static_cast<TSkinScrollbar*>(made.release());
+    AddControl(scroll);
     scroll->AttachScroll(control, SkinData, this, 0);
     return;
   }
@@ -107,8 +124,8 @@ void TWinSkinForm::ReplaceScrollbar(HWND window) {
 
 TSkinControl* TWinSkinForm::Adopt(std::unique_ptr<TSkinControl> skinner, TControl* control, bool container) {
   if (!skinner) return nullptr;
-  TSkinControl* s = skinner.get();
-  ControlSkins.push_back(std::move(skinner));
+  TSkinControl* s = skinner.release();
+  AddControl(s);
   // A speed button without a window of its own is attached through its own operation.
   auto* speed = dynamic_cast<TSkinSpeedButton*>(s);
   auto* graphic = dynamic_cast<TGraphicControl*>(control);
@@ -172,12 +189,7 @@ void TWinSkinForm::SkinChildren(TControl* control, TControl* container) {
     TSkinControl* chosen = nullptr;
     SkinData->OnSkinControl(this, SkinData, container, control, upper, chosen);
     if (chosen) {
-      const bool known = std::any_of(ControlSkins.begin(), ControlSkins.end(),
-                                     [&](const auto& s) { return s.get() == chosen; });
-      if (!known) {
-        ControlSkins.emplace_back(chosen);
-        chosen->AttachControl(control, this, SkinData, chosen->IsContainer(), 0);
-      }
+      if (!AddControl(chosen)) chosen->AttachControl(control, this, SkinData, chosen->IsContainer(), 0);
       if (Inherits(control, "TCustomPanel")) WalkChildren(control, control);
       return;
     }
@@ -205,8 +217,8 @@ void TWinSkinForm::ApplyDecision(TControl* control, const TSkinDecision& d) {
   if (d.Skinner) {
     auto skinner = CreateSkinner(d.Skinner, d.Mode);
     if (skinner && d.ByWindow && win) {
-      TSkinControl* s = skinner.get();
-      ControlSkins.push_back(std::move(skinner));
+      TSkinControl* s = skinner.release();
+      AddControl(s);
       s->AttachWindow(win->Handle(), SkinData, this, 0);
     } else {
       Adopt(std::move(skinner), control, d.Container);
@@ -250,9 +262,8 @@ void TWinSkinForm::SkinWin32Children(HWND window) {
     target = GetWindow(window, GW_CHILD);
     if (!target) return;
   }
-  auto skinner = CreateSkinner(d.Skinner, d.Mode);
-  if (!skinner) return;
-  TSkinControl* s = skinner.get();
-  ControlSkins.push_back(std::move(skinner));
+  TSkinControl* s = CreateSkinner(d.Skinner, d.Mode).release();
+  if (!s) return;
+  AddControl(s);
   s->AttachWindow(target, SkinData, this, 0);
 }

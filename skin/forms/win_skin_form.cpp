@@ -286,9 +286,7 @@ void TWinSkinForm::ApplyColors() {
   std::vector<TSkinControl*> skinners;
   for (const auto& s : ControlSkins) skinners.push_back(s.get());
   for (TSkinControl* s : skinners) {
-    const bool listed =
-        std::any_of(ControlSkins.begin(), ControlSkins.end(), [s](const auto& held) { return held.get() == s; });
-    if (listed && s->AttachState != kAttachDestroyed) s->ApplyColor();
+    if (Lists(s) && s->AttachState != kAttachDestroyed) s->ApplyColor();
   }
   const bool applied = SkinPhase != 0;
   SkinPhase = 3;

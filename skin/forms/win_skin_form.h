@@ -123,6 +123,13 @@ class TWinSkinForm : public TComponent {
   void SkinChildren(TControl* control, TControl* container);
   bool MapSkin3rd(const std::string& className, TControl* control);
   void SkinWin32Children(HWND window);
+  // Lists a control skinner, which the wrapper then owns, unless it is listed already; answers
+  // whether it was.
+  bool AddControl(TSkinControl* skinner);
+  // Takes a control skinner off the list and hands it over (nothing when it was not listed).
+  std::unique_ptr<TSkinControl> RemoveControl(const TSkinControl* skinner);
+  // Whether the skinner is one of this wrapper's.
+  bool Lists(const TSkinControl* skinner) const;
   TSkinControl* FindSkinner(const TControl* control) const;
   TSkinControl* FindSkinner(HWND window) const;
   // Frees the control wrappers whose windows are gone.

@@ -349,9 +349,7 @@ void TWinSkinForm::StopHover() {
 }
 
 TSkinControl* TWinSkinForm::LiveHotTool() {
-  const bool listed = HotTool && std::any_of(ControlSkins.begin(), ControlSkins.end(),
-                                             [this](const auto& s) { return s.get() == HotTool; });
-  if (!listed || HotTool->AttachState == kAttachDestroyed) HotTool = nullptr;
+  if (!Lists(HotTool) || HotTool->AttachState == kAttachDestroyed) HotTool = nullptr;
   return HotTool;
 }
 

@@ -329,9 +329,9 @@ TEST_F(SkinnedControls, AControlWhoseWindowGoesTakesItsColourBackPastItsWrapper)
   Show();
   auto* plain = Find<TButton>("Plain");
   const TColor own = plain->Color();
-  auto listener = std::make_unique<ColourListener>();
-  ColourListener* s = listener.get();
-  Wrapper()->ControlSkins.push_back(std::move(listener));
+  auto* s = new ColourListener();
+  EXPECT_FALSE(Wrapper()->AddControl(s));
+  EXPECT_TRUE(Wrapper()->AddControl(s)) << "listed once";
   s->AttachControl(plain, Wrapper(), sd.get(), true, 0);
   ASSERT_EQ(plain->Color(), kFace);
   const int heard = s->heard;
@@ -340,6 +340,12 @@ TEST_F(SkinnedControls, AControlWhoseWindowGoesTakesItsColourBackPastItsWrapper)
   EXPECT_EQ(s->heard, heard);
   EXPECT_FALSE(s->Active);
   EXPECT_EQ(s->AttachState, kAttachDestroyed);
+  // Taken off the list, the wrapper is handed over; a second time there is nothing to hand.
+  const size_t listed = Wrapper()->ControlSkins.size();
+  std::unique_ptr<TSkinControl> taken = Wrapper()->RemoveControl(s);
+  EXPECT_EQ(taken.get(), s);
+  EXPECT_EQ(Wrapper()->ControlSkins.size(), listed - 1);
+  EXPECT_EQ(Wrapper()->RemoveControl(s), nullptr);
 }
 
 TEST_F(SkinnedControls, AControlGivenANewWindowIsSkinnedAgain) {

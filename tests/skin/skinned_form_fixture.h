@@ -23,9 +23,8 @@ class SkinnedForm : public SkinnedFormFixture {
   // A wrapper of type T attached to a raw window, held by the form wrapper.
   template <class T>
   T* Attach(HWND h) {
-    auto s = std::make_unique<T>();
-    T* raw = s.get();
-    Wrapper()->ControlSkins.push_back(std::move(s));
+    T* raw = new T();
+    Wrapper()->AddControl(raw);
     raw->AttachWindow(h, sd.get(), Wrapper(), 0);
     return raw;
   }
