@@ -179,6 +179,43 @@ TEST_F(SkinnedMenuBar, AClickOpensTheMenuSkinnedAndTheArrowsMoveAlongTheBar) {
   EXPECT_FALSE(wrapper->MenuTracking);
 }
 
+// With a bar menu open the mouse moves over "Now" (a command: passing over it neither runs it
+// nor closes the open menu) onto "Help", whose menu takes the open one's place.
+TEST_F(SkinnedMenuBar, TheMouseOnAnotherBarButtonOpensItsMenuAndPassesOverCommands) {
+  HWND fileMenu = nullptr, overNow = nullptr, helpMenu = nullptr;
+  Schedule({
+      [&] {
+        fileMenu = skintest::NewestPopup();
+        const POINT now = ButtonCentre(1);
+        screen->MoveMouse(now.x, now.y);
+      },
+      [] {},
+      [&] {
+        overNow = skintest::NewestPopup();
+        const POINT help = ButtonCentre(2);
+        screen->MoveMouse(help.x, help.y);
+      },
+      [] {},
+      [&] {
+        helpMenu = skintest::NewestPopup();
+        screen->TypeKey(VK_ESCAPE);
+      },
+  });
+  const POINT file = ButtonCentre(0);
+  screen->Click(file.x, file.y);
+  for (int i = 0; i < 5 && !AllStepsRan(); ++i) Pump();
+  ASSERT_TRUE(AllStepsRan());
+  ASSERT_NE(fileMenu, nullptr);
+  EXPECT_EQ(overNow, fileMenu) << "the open menu stays over a command";
+  EXPECT_NE(helpMenu, nullptr);
+  EXPECT_NE(helpMenu, fileMenu);
+  EXPECT_FALSE(IsWindow(fileMenu));
+  EXPECT_FALSE(IsWindow(helpMenu));
+  EXPECT_TRUE(clicks.empty()) << "passing over a command runs nothing";
+  EXPECT_TRUE(SkinManage()->Popups().empty());
+  EXPECT_FALSE(wrapper->MenuTracking);
+}
+
 TEST_F(SkinnedMenuBar, AltAndTheAccessKeyOpenAMenuWhoseItemIsChosen) {
   Schedule({[&] { screen->TypeKey(VK_RETURN); }});  // the first item, selected on opening
   SetFocus(form->Handle());
