@@ -299,12 +299,13 @@ class ModelReader {
       b->Visibility = 100;
       b->Visibility1 = 100;
       b->Frame = 4;
-      if (!mdi.Empty() && third > 0) {
+      // A picture narrower than twelve frames gives the buttons their places but no frames.
+      if (!mdi.Empty()) b->Xcoord = (third + 4) * (3 - k);
+      if (third > 0) {
         b->Bitmap.SetPixelFormat(pf24bit);
         b->Bitmap.SetSize(4 * third, mdi.Height());
         BitBlt(b->Bitmap.Canvas().Handle(), 0, 0, 4 * third, mdi.Height(), mdi.Canvas().Handle(), k * 4 * third, 0,
                SRCCOPY);
-        b->Xcoord = (third + 4) * (3 - k);
       }
       out.push_back(std::move(b));
     }
@@ -517,11 +518,12 @@ void TSkinData::FixFaceColor() {
 
 void TSkinData::ComposeToolbar() {
   Toolbar = std::make_unique<TDataSkinObject>("Toolbar");
-  const TColor face = static_cast<TColor>(ColorToRGB(FaceColor));
+  // The face's saturation is judged from its bytes as they stand, a system colour's too; the
+  // blends resolve it.
   const TColor c1 = BlendColors(Colors.ButtonFace, clWhite, 150);
-  TColor c2 = BlendColors(0x808080, face, 150);
-  const int s = ColorToHue(face).first;
-  if (s > 110) c2 = BlendColors(face, clWhite, (225 - s) * 25 / 140 + 50);
+  TColor c2 = BlendColors(0x808080, FaceColor, 150);
+  const int s = ColorToHue(FaceColor).first;
+  if (s > 110) c2 = BlendColors(FaceColor, clWhite, (225 - s) * 25 / 140 + 50);
   TBitmap& b = Toolbar->Bitmap;
   b.SetPixelFormat(pf24bit);
   b.SetSize(10, 40);

@@ -259,6 +259,11 @@ TEST_F(HostileSkin, AnEmptyIniGivesTheDefaults) {
     EXPECT_EQ(sd->Track->Bitmap.Width(), 16);
     ASSERT_TRUE(sd->Toolbar);
     EXPECT_EQ(sd->Toolbar->Bitmap.Height(), 40);
+    // The system's face (240, 240, 240 here) blended 15 % with white at the top; at the bottom
+    // the face's bytes (index 15, then zeros) weigh as a colour of saturation value 200, so the
+    // face goes 54 % with white (computed by hand).
+    EXPECT_EQ(PixelOf(sd->Toolbar->Bitmap, 0, 0), Rgb(253, 253, 253));
+    EXPECT_EQ(PixelOf(sd->Toolbar->Bitmap, 9, 39), Rgb(247, 247, 247));
   }
 }
 
@@ -350,9 +355,12 @@ TEST_F(HostileSkin, AbsurdNumbersAreHeldWithinReason) {
   EXPECT_EQ(sd->Headerbar->Frame, -1);
   EXPECT_EQ(sd->Headerbar->Tile, 0);
   EXPECT_EQ(sd->SysButtons[0]->Frame, -3);
-  // The MDI picture is too narrow for twelve frames: the buttons get none.
-  EXPECT_TRUE(sd->SysButtons[1]->Bitmap.Empty());
-  EXPECT_EQ(sd->SysButtons[1]->Xcoord, 0);
+  // The MDI picture is too narrow for twelve frames: the buttons get none, but their places
+  // (frames of no width and 4 pixels between them).
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_TRUE(sd->SysButtons[size_t(1 + k)]->Bitmap.Empty());
+    EXPECT_EQ(sd->SysButtons[size_t(1 + k)]->Xcoord, 4 * (3 - k));
+  }
   EXPECT_EQ(sd->ComboButton->Bitmap.Width(), 200);
 }
 
