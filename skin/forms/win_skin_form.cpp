@@ -118,7 +118,8 @@ void TWinSkinForm::Attach(TSkinData* skinData) {
     BorderKind = 2;
   }
   if (ex & WS_EX_DLGMODALFRAME) BorderKind = 3;
-  // The newest system the code knows keeps the system menu of application windows.
+  // Windows 10 (version 10.0), the newest system the code knows, keeps the system menu of
+  // application windows and of windows without an owner.
   if ((ex & WS_EX_APPWINDOW) || (!OwnerWindow && FormKind != 2)) BorderIcons |= 16;
   if (ClassName == "#32770" || ClassName == "TMessageForm") {
     BorderKind = 3;

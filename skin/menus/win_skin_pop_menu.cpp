@@ -104,7 +104,9 @@ void TWinSkinPopMenu::EnsureBackground() {
 
 LRESULT TWinSkinPopMenu::NcPaint(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (!CanPaint()) return Pass(hwnd, WM_NCPAINT, wParam, lParam);
-  HDC dc = GetWindowDC(hwnd);
+  // Windows 10 (version 10.0), the newest system the code knows, paints only the part of the
+  // frame the message names (its region, in screen coordinates, or 1 for all of it).
+  HDC dc = GetDCEx(hwnd, reinterpret_cast<HRGN>(wParam), DCX_WINDOW | DCX_INTERSECTRGN | DCX_USESTYLE);
   if (!dc) return 0;
   RECT wr{};
   GetWindowRect(hwnd, &wr);

@@ -11,6 +11,8 @@
 #include "platform/forms/application.h"
 #include "platform/forms/form.h"
 #include "platform/forms/menus.h"
+#include "platform/gdi/blit.h"
+#include "platform/gdi/paint_engine.h"
 #include "platform/user/input.h"
 #include "platform/user/menus.h"
 #include "platform/user/message_loop.h"
@@ -115,6 +117,44 @@ TEST_F(SkinnedPopupMenus, ThePopupWearsTheSkinAndItsSkinnerGoesWithIt) {
   EXPECT_FALSE(IsWindow(menuWindow));
   EXPECT_EQ(SkinManage()->MenuKind, 0);
   EXPECT_TRUE(popup->OwnerDraw());
+}
+
+// The frame is painted where the message says: within its region (screen coordinates), or all
+// of it for region 1.
+TEST_F(SkinnedPopupMenus, TheFrameIsPaintedWithinTheRegionTheMessageNames) {
+  HWND menuWindow = nullptr;
+  int w = 0, h = 0;
+  TColor top = 0, bottomOutside = 0, bottomWhole = 0;
+  Schedule({
+      [&] {
+        menuWindow = OpenPopup();
+        ASSERT_NE(menuWindow, nullptr);
+        RECT wr{};
+        GetWindowRect(menuWindow, &wr);
+        w = wr.right - wr.left;
+        h = wr.bottom - wr.top;
+        HDC dc = GetWindowDC(menuWindow);
+        PatBlt(dc, 0, 0, w, h, BLACKNESS);
+        ReleaseDC(menuWindow, dc);
+        HRGN band = CreateRectRgn(wr.left, wr.top, wr.right, wr.top + 3);
+        SendMessageW(menuWindow, WM_NCPAINT, reinterpret_cast<WPARAM>(band), 0);
+        DeleteObject(band);
+      },
+      [&] {
+        top = WindowAt(menuWindow, w / 2, 1);
+        bottomOutside = WindowAt(menuWindow, w / 2, h - 2);
+        SendMessageW(menuWindow, WM_NCPAINT, 1, 0);
+      },
+      [&] {
+        bottomWhole = WindowAt(menuWindow, w / 2, h - 2);
+        screen->TypeKey(VK_ESCAPE);
+      },
+  });
+  popup->Popup(400, 300);
+  EXPECT_TRUE(AllStepsRan());
+  EXPECT_EQ(top, kMenuEdge);
+  EXPECT_EQ(bottomOutside, TColor(0));
+  EXPECT_EQ(bottomWhole, kMenuEdge);
 }
 
 TEST_F(SkinnedPopupMenus, PrintingPutsTheBackgroundUnderTheItems) {
