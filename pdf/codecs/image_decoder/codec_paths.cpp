@@ -66,12 +66,13 @@ void TPDFImageDecoder::DecodeDCT() {
     return;
   }
 
-  // The JPEG class decodes grey, RGB and plain CMYK pictures; its bitmap becomes ours without
-  // a copy when it has the image's size. A CMYK picture with another Decode array (inverted,
-  // as Adobe's files store it) is left to the canvas, which reads the file's own marker. A grey
-  // or colour picture that carries its own ICC profile is decoded in bands through it into the
-  // sRGB the canvas would show (other pictures with a profile are left to the canvas, which
-  // applies it). An image whose colour space is itself a profile takes that one only.
+  // Grey and colour pictures of the image's size are decoded in bands straight into a bitmap
+  // that becomes ours, as the canvas would draw them: libjpeg's own rows (all 256 grey levels,
+  // where the JPEG class would quantise grey to a palette), through the picture's own ICC
+  // profile into sRGB when it carries one and the image's colour space is not itself a
+  // profile. Plain CMYK pictures go through the JPEG class and its colour manager. Anything
+  // else is left to the canvas: a CMYK picture with another Decode array (inverted, as Adobe's
+  // files store it), which reads the file's own marker, and pictures the bands do not decode.
   const bool cmyk = ColorSpace == "DeviceCMYK";
   const bool plainCMYK = cmyk && (Decode.empty() || Decode == "[ 0 1 0 1 0 1 0 1 ]");
   const bool ownProfile = !cmyk && ICCProfile.empty() && JPEGCarriesICCProfile(Data);
@@ -83,17 +84,14 @@ void TPDFImageDecoder::DecodeDCT() {
     return *canvas;
   };
   std::unique_ptr<TBitmap> decoded;
-  if (ownProfile) {
-    decoded = DecodeJPEGWithItsProfile();
-  } else if (!cmyk || plainCMYK) {
+  if (!cmyk) {
+    decoded = DecodeJPEGPicture(ownProfile);
+  } else if (plainCMYK) {
     TPDFJPEGImage jpeg;
     jpeg.SetColorManager(ColorManager);
     TMemoryStream source(Data);
     jpeg.LoadFromStream(source);
-    if (plainCMYK)
-      jpeg.DecodeRawCMYK();
-    else
-      jpeg.Decode();
+    jpeg.DecodeRawCMYK();
     decoded = std::move(jpeg.Bitmap);
   }
   if (decoded && !decoded->Empty() && decoded->Width() == Width && decoded->Height() == Height) {
@@ -127,7 +125,7 @@ void TPDFImageDecoder::DecodeDCT() {
   if (!ICCProfile.empty()) ApplyICCProfile();
 }
 
-std::unique_ptr<TBitmap> TPDFImageDecoder::DecodeJPEGWithItsProfile() {
+std::unique_ptr<TBitmap> TPDFImageDecoder::DecodeJPEGPicture(bool Profile) {
   const TPDFJPEGImage::TPictureKind kind = TPDFJPEGImage::PictureKind(Data, Width, Height);
   if (kind == TPDFJPEGImage::TPictureKind::Other) return nullptr;
   auto bitmap = std::make_unique<TBitmap>();
@@ -141,7 +139,7 @@ std::unique_ptr<TBitmap> TPDFImageDecoder::DecodeJPEGWithItsProfile() {
   GdiBitmap& to = bitmap->Dib();
   // Whole rows with their padding: a band has the picture's width.
   const size_t rowBytes = size_t(to.Stride());
-  const int32_t rows = DecodeJPEGBands(Data, true, kind == TPDFJPEGImage::TPictureKind::Grey,
+  const int32_t rows = DecodeJPEGBands(Data, Profile, kind == TPDFJPEGImage::TPictureKind::Grey,
                                        [&](TBitmap& band, int32_t top, int32_t n) {
                                          for (int32_t r = 0; r < n; ++r)
                                            std::memcpy(to.Row(top + r), band.Dib().Row(r), rowBytes);

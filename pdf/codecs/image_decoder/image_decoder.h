@@ -305,10 +305,11 @@ class TPDFImageDecoder {
   // through the profile the data carry when Profile is set. The rows drawn.
   int32_t DecodeJPEGBands(std::string_view Bytes, bool Profile, bool Grey,
                           const std::function<bool(TBitmap& Band, int32_t Top, int32_t Rows)>& Draw);
-  // DecodeDCT for a picture that carries its own profile: the bitmap of the image's size in
-  // sRGB, as the canvas would show the picture; nullptr for a picture the bands do not decode
-  // (CMYK, another size), which the canvas then draws.
-  std::unique_ptr<TBitmap> DecodeJPEGWithItsProfile();
+  // DecodeDCT for a grey or colour picture: the bitmap of the image's size as the canvas would
+  // show the picture (grey in all its levels; in sRGB through the profile the data carry when
+  // Profile is set); nullptr for a picture the bands do not decode (CMYK, another size), which
+  // the canvas then draws.
+  std::unique_ptr<TBitmap> DecodeJPEGPicture(bool Profile);
   // The whole decode of deferred rows into Bitmap.
   void DecodeDeferredRows();
 
