@@ -4,6 +4,7 @@
 
 #include <array>
 #include <initializer_list>
+#include <tuple>
 
 #include "app/footprint.h"
 #include "app/footprint_analysis.h"
@@ -183,4 +184,57 @@ TEST(AnalysisRoad, APictureWithItsOwnProfileMeasuresAsTheCanvasShowsIt) {
   EXPECT_EQ(own.ColourDistribution, asShown.ColourDistribution) << PropertyString(own) << "\n" << PropertyString(asShown);
   EXPECT_EQ(own.ColourClass, asShown.ColourClass);
   EXPECT_NE(own.ColourDistribution, plain.ColourDistribution) << "the profile should change the footprint";
+}
+
+// Honest files whose layout the picture does not fill: a GIF screen of 2,100 x 2,100 with one
+// frame of 300 x 300 (Pillow's, set at (1700, 1500)), and a TIFF page of 10,000 x 10 in tiles of
+// 1,024 x 1,024 (libtiff's tiffcp). Each measures as the picture Pillow decodes from it, saved
+// as PNG: the frame on a white screen, the tiled page as it is.
+TEST(AnalysisRoad, LargeScreensAndTilesMeasureAsTheirPictures) {
+  REQUIRE_TOOL("/usr/bin/python3");
+  REQUIRE_TOOL("tiffcp");
+  testsupport::TempDir dir;
+  PixelsSquare = 8;
+  CellSize = 2;
+  testsupport::WriteFile(dir.File("make.py"), R"(import io, subprocess, sys
+from PIL import Image
+d = sys.argv[1]
+frame = Image.new('RGB', (300, 300))
+frame.putdata([((x * 255) // 299, (y * 255) // 299, 40 + (x // 30 + y // 30) % 2 * 150) for y in range(300) for x in range(300)])
+b = io.BytesIO()
+frame.quantize(64).save(b, 'GIF')
+g = bytearray(b.getvalue())
+g[6:10] = bytes([2100 & 255, 2100 >> 8, 2100 & 255, 2100 >> 8])
+pos = 13 + (3 * (2 << (g[10] & 7)) if g[10] & 0x80 else 0)
+while g[pos] == 0x21:
+    pos += 2
+    while g[pos]:
+        pos += g[pos] + 1
+    pos += 1
+assert g[pos] == 0x2C
+g[pos + 1:pos + 5] = bytes([1700 & 255, 1700 >> 8, 1500 & 255, 1500 >> 8])
+open(d + '/large.gif', 'wb').write(g)
+shown = Image.new('RGB', (2100, 2100), (255, 255, 255))
+shown.paste(Image.open(io.BytesIO(b.getvalue())).convert('RGB'), (1700, 1500))
+shown.save(d + '/large.png')
+wide = Image.new('RGB', (10000, 10))
+wide.putdata([((x * 255) // 9999, 25 * y, (x // 700) % 2 * 200) for y in range(10) for x in range(10000)])
+wide.save(d + '/wide_strips.tif')
+subprocess.run(['tiffcp', '-c', 'lzw', '-t', '-w', '1024', '-l', '1024', d + '/wide_strips.tif', d + '/wide.tif'], check=True)
+Image.open(d + '/wide.tif').convert('RGB').save(d + '/wide.png')
+)");
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py") + " " + dir.File("")), 0);
+  ASSERT_LT(testsupport::ReadFile(dir.File("large.gif")).size(), 20000u);
+  for (const auto& [name, width, height] : {std::tuple<std::string, int, int>{"large", 2100, 2100}, {"wide", 10000, 10}}) {
+    SCOPED_TRACE(name);
+    TFootprint file, picture;
+    AnalyseFootprint(dir.File(name + (name == "large" ? ".gif" : ".tif")), file, TUnreadable::Raises);
+    AnalyseFootprint(dir.File(name + ".png"), picture, TUnreadable::Raises);
+    ASSERT_TRUE(file.Loaded && picture.Loaded);
+    EXPECT_EQ(file.Width, width);
+    EXPECT_EQ(file.Height, height);
+    EXPECT_EQ(file.ColourDistribution, picture.ColourDistribution)
+        << PropertyString(file) << "\n" << PropertyString(picture);
+    EXPECT_EQ(file.ColourClass, picture.ColourClass);
+  }
 }

@@ -42,8 +42,8 @@ class TPDFGIFDecoder {
   // Reads the file from the stream's position.
   void LoadFromStream(TStream& Stream);
   // Paints every frame into Bitmap (24 bit, the screen's size). False, with Bitmap emptied to
-  // 0 by 0, when there is nothing to show: an invalid file, a screen of 0 by 0, no frame that
-  // can be painted, or a large screen the frames' data cannot back (ScreenBackedByFrames).
+  // 0 by 0, when there is nothing to show: an invalid file, a screen of 0 by 0 or larger than a
+  // bitmap may hold, or no frame that can be painted.
   bool GetFrameBitmap(TBitmap& Bitmap);
   // The same picture as RGB samples, three bytes a pixel, rows top to bottom without padding;
   // false, with Samples empty, where GetFrameBitmap gives none.
@@ -92,10 +92,6 @@ class TPDFGIFDecoder {
   // Pictures of more frames are painted whole, not a row at a time (each frame painted row
   // by row keeps a decoder of its own).
   static constexpr int64_t kMaxFramesInRows = 16;
-  // A screen larger than this must have at least a quarter of its pixels within what its
-  // frames' data can paint: a few bytes do not make a picture of millions of pixels.
-  static constexpr uint64_t UnbackedScreenAllowance = uint64_t(4) << 20;
-  bool ScreenBackedByFrames() const;
 
  private:
   void ReadHeader();

@@ -91,23 +91,12 @@ bool TPDFGIFDecoder::PaintableInRows() const {
          interlaced <= int64_t(ScreenWidth) * ScreenHeight;
 }
 
-bool TPDFGIFDecoder::ScreenBackedByFrames() const {
-  const uint64_t screen = uint64_t(ScreenWidth) * ScreenHeight;
-  if (screen <= UnbackedScreenAllowance) return true;
-  uint64_t backed = 0;
-  for (const TPDFGIFFrame& f : Frames) {
-    if (!FrameUsable(f)) continue;
-    const uint64_t w = f.Left < ScreenWidth ? std::min<uint64_t>(f.Width, ScreenWidth - f.Left) : 0;
-    const uint64_t h = f.Top < ScreenHeight ? std::min<uint64_t>(f.Height, ScreenHeight - f.Top) : 0;
-    backed += std::min(w * h, LZWLargestDecodedSize(f.DataSize, f.LZWMinimumCodeSize + 1));
-  }
-  return screen / 4 <= backed;
-}
-
 bool TPDFGIFDecoder::Paintable() const {
   const bool any = std::any_of(Frames.begin(), Frames.end(), [](const TPDFGIFFrame& f) { return FrameUsable(f); });
+  // A screen the frames do not cover is still the picture: its rest is background, which costs
+  // output pixels only. Beyond what a bitmap may hold it is not painted at all.
   return Valid && ScreenWidth != 0 && ScreenHeight != 0 && any &&
-         int64_t(ScreenWidth) * ScreenHeight <= kMaxBitmapPixels && ScreenBackedByFrames();
+         int64_t(ScreenWidth) * ScreenHeight <= kMaxBitmapPixels;
 }
 
 void TPDFGIFDecoder::PaintFrames(const TScreen& Screen) const {

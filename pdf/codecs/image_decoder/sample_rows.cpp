@@ -111,7 +111,10 @@ bool TSampleRows::Empty() { return !done_ && Fill(1) == 0; }
 
 const uint8_t* TSampleRows::Next() {
   if (done_) {
-    std::fill(row_.begin(), row_.end(), uint8_t{0xFF});
+    // Rows past the data are all alike: a page that claims far more rows than its data hold
+    // costs nothing per missing row here.
+    if (!onesRow_) std::fill(row_.begin(), row_.end(), uint8_t{0xFF});
+    onesRow_ = true;
     return row_.data();
   }
   const int64_t have = Fill(stride_);

@@ -59,5 +59,6 @@ class TSampleRows {
   std::vector<uint8_t> decoded_;  // inflated bytes; [head_, decoded_.size()) not yet used
   size_t head_ = 0;
   bool done_ = false;  // the data have ended: every further row reads as ones
+  bool onesRow_ = false;  // row_ holds a row of ones, given out after the data ended
   std::vector<uint8_t> row_, above_;
 };

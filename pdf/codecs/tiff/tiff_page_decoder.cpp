@@ -1,65 +1,27 @@
 // Decoding a page into the reader's bitmap, a scan line at a time from the page's rows; and
-// whether a page's data can back the size it claims.
+// whether a page's pieces lay out no more than a bitmap may hold.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "pdf/codecs/tiff/tiff_page_rows.h"
 #include "pdf/codecs/tiff/tiff_reader.h"
-#include "pdf/core/filters/lzw.h"
-
-namespace {
-
-// Missing data read as bytes 255, but a page may not claim many more pixels than its data can
-// decode to: a few bytes that claim a picture of 2^28 pixels do not make the decoder fill it.
-// Beyond this many pixels, at most three quarters of a page may be missing.
-constexpr uint64_t kMissingPixelsAllowance = uint64_t(4) << 20;
-
-// The most bytes Size bytes of data can decode to.
-uint64_t LargestDecodedSize(uint8_t compression, uint64_t size) {
-  switch (compression) {
-    case kTIFFLZW: return LZWLargestDecodedSize(size, 9);
-    case kTIFFDeflate: return size * 1032;  // zlib's largest ratio
-    case kTIFFPackBits: return size * 64;   // two bytes for a run of 128
-    default: return size;
-  }
-}
-
-}  // namespace
 
 uint64_t TPDFTIFFPage::CoveredPixels() const {
   if (!Tiled || TileWidth == 0 || TileLength == 0) return uint64_t(Width) * Height;
   const uint64_t across = (uint64_t(Width) + TileWidth - 1) / TileWidth;
   const uint64_t down = (uint64_t(Height) + TileLength - 1) / TileLength;
-  return across * TileWidth * (down * TileLength);
+  const uint64_t columns = across * TileWidth, rows = down * TileLength;  // each below 2^33
+  return rows > UINT64_MAX / columns ? UINT64_MAX : columns * rows;
 }
 
-bool TPDFTIFFPage::SizeBackedByData() const {
-  const uint64_t page = uint64_t(Width) * Height;
-  const uint64_t claimed = CoveredPixels();
-  // Tiles reach past the page's right and bottom edges by less than a tile: a grid of tiles
-  // much larger than the page (tiles of 65,500 columns on a page of 13) is no honest layout.
-  if (claimed > 4 * page + kMissingPixelsAllowance) return false;
-  if (claimed <= kMissingPixelsAllowance) return true;
-  uint64_t backed = 0;
-  switch (Compression) {
-    case kTIFFJPEG:
-      return true;
-    case kTIFFGroup4:
-    case kTIFFGroup3OneD:
-    case kTIFFGroup3TwoD: {
-      // A fax row can be coded in a single bit (a row like the one above it).
-      const uint64_t rowPixels = Tiled ? TileWidth : Width;
-      for (const std::string& strip : Strips) backed += uint64_t(strip.size()) * 8 * rowPixels;
-      break;
-    }
-    default: {
-      const uint64_t pixelBits = std::max<uint64_t>(uint64_t(BitsPerSample) * SamplesPerPixel, 1);
-      for (const std::string& strip : Strips) backed += LargestDecodedSize(Compression, strip.size()) * 8 / pixelBits;
-      break;
-    }
-  }
-  return claimed / 4 <= backed;
+bool TPDFTIFFPage::PiecesWithinBitmapLimit() const {
+  // Missing data read as bytes 255: a page the strips do not fill is still the page, and costs
+  // its pixels. Tiles reach past the page's edges and are read as far as they reach, so their
+  // grid may be no larger than a bitmap may be (tiles of 65,500 columns on a page of 13 are
+  // no layout any writer makes).
+  return CoveredPixels() <= uint64_t(kMaxBitmapPixels);
 }
 
 bool TPDFTIFF::DecodePage(int32_t Index) {

@@ -34,7 +34,7 @@ bool TTIFFPageRows::Open() {
   if (predictor != 1 && !(predictor == 2 && p.BitsPerSample % 8 == 0)) return false;
   if (!conv_.Init(p)) return false;
   pixelBits_ = int32_t(p.BitsPerSample * p.SamplesPerPixel);
-  if (!p.SizeBackedByData()) return false;
+  if (!p.PiecesWithinBitmapLimit()) return false;
   lineBytes_ = (int64_t(p.Width) * PixelFormatBits(conv_.Format()) + 7) / 8;
 
   if (p.Tiled) {

@@ -62,11 +62,9 @@ struct TPDFTIFFPage {
   uint32_t ColorChannels() const;
   // The pixels the strips or tiles cover: the page, or for tiles the whole grid of tiles.
   uint64_t CoveredPixels() const;
-  // Whether the strips can back the size the page claims: missing data read as white, but a
-  // few bytes may not claim a picture of millions of pixels. Beyond a small allowance, at
-  // least a quarter of the covered pixels must be within what the strips can decode to, and
-  // the tiles may cover at most four times the page. (JPEG data are not bounded here.)
-  bool SizeBackedByData() const;
+  // Whether the strips or the grid of tiles cover no more pixels than a bitmap may hold.
+  // Missing data read as white; how much data there is does not matter here.
+  bool PiecesWithinBitmapLimit() const;
 };
 
 // Where a strip lies in the file, for reading it after the directories (tiff_directory.cpp).

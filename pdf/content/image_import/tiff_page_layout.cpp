@@ -22,10 +22,10 @@ const char kHex[] = "0123456789ABCDEF";
 
 bool PageAcceptable(const TPDFTIFFPage& p) {
   // A colour model beyond those the record holds (CIELab, LogLuv, ...) would be read as grey;
-  // a page of no samples per pixel holds no picture at all. Strips handed on unchanged must back
-  // the page's size as much as decoded ones: the page is drawn at the size it claims.
+  // a page of no samples per pixel holds no picture at all. Strips handed on unchanged are
+  // drawn at the size the page claims, so their layout is bounded as decoded ones are.
   return p.Width > 0 && p.Height > 0 && uint64_t(p.Width) * p.Height <= uint64_t(kMaxBitmapPixels) &&
-         p.PhotometricTag <= 7 && p.SamplesPerPixel > 0 && p.SizeBackedByData();
+         p.PhotometricTag <= 7 && p.SamplesPerPixel > 0 && p.PiecesWithinBitmapLimit();
 }
 
 bool SamplesExpressible(const TPDFTIFFPage& p) {

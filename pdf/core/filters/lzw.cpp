@@ -9,12 +9,6 @@ constexpr int kMinCodeWidth = 2;
 
 const TPDFLZWDecompressor::Entry TPDFLZWDecompressor::kUndefined{};
 
-uint64_t LZWLargestDecodedSize(uint64_t Size, int InitialCodeWidth) {
-  const uint64_t codes = Size * 8 / uint64_t(std::max(InitialCodeWidth, kMinCodeWidth));
-  if (codes <= 4096) return codes * (codes + 1) / 2;
-  return 4096 * 4097 / 2 + (codes - 4096) * 4096;
-}
-
 void TPDFLZWDecompressor::SetWidth(int width) {
   width_ = width;
   mask_ = (1 << width) - 1;

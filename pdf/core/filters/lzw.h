@@ -115,7 +115,3 @@ class TPDFLZWDecompressor {
   int filled_ = 0;  // entries written since the last reset: the single bytes, then defined codes
 };
 
-// The most bytes Size bytes of LZW data can decode to when its codes start InitialCodeWidth bits
-// wide: a code stands for at most one byte more than the code before it, and for at most 4,096
-// bytes. For sizes a file claims that its data must back.
-uint64_t LZWLargestDecodedSize(uint64_t Size, int InitialCodeWidth);

@@ -141,6 +141,7 @@ def tiff_sources():
     run(["convert", path("src.png"), "-depth", "16", path("src_rgb16.tif")])
     run(["convert", path("src.png"), "-colors", "16", "-type", "Palette", "-depth", "4", path("src_pal4.tif")])
     run(["convert", path("src.png"), "-colorspace", "Gray", "-depth", "4", path("src_grey4.tif")])
+    picture(10000, 10, 9).save(path("src_wide.tif"))
     bw = bilevel(203, 97)
     bw.save(path("src_bw.tif"))  # min-is-black
     bw.save(path("src_bw.pbm"))
@@ -191,6 +192,9 @@ def tiff_cases():
                 continue  # no predictor below 8 bits
             tiff_case(s + "_" + tag, "src_" + s + ".tif", opts, "decode",
                       oracle={"greyalpha": "pillow", "grey16": "pillow16"}.get(s, "tifftopnm"))
+    # A wide page ten rows high in the tiles writers commonly use: the grid is ten times the page.
+    tiff_case("wide_lzw_tiles1024", "src_wide.tif", ["-c", "lzw", "-t", "-w", "1024", "-l", "1024"], "decode")
+    tiff_case("wide_zip_tiles1024", "src_wide.tif", ["-c", "zip", "-t", "-w", "1024", "-l", "1024"], "decode")
     for s in ("rgb", "grey"):
         tiff_case(s + "_jpeg", "src_" + s + ".tif", ["-c", "jpeg"], "jpeg", oracle="pillow")
         tiff_case(s + "_jpeg_r16", "src_" + s + ".tif", ["-c", "jpeg", "-r", "16"], "jpeg", oracle="pillow")
@@ -318,6 +322,26 @@ def gif_cases():
     layout = gif_layout(data)
     assert len(layout) == 3 and all(lace for _, _, lace in layout), "ImageMagick wrote frames not interlaced"
     gif_case("im_frames_interlaced", data, [place for place, _, _ in layout], 40, 30)
+    # Pillow's picture of 300 x 300 set on a screen of 2,100 x 2,100 at (1700, 1500): a small file
+    # whose screen most of all stays background.
+    b = io.BytesIO(); picture(300, 300, 9).quantize(64).save(b, "GIF")
+    gif_case("large_screen", placed(b.getvalue(), (2100, 2100), (1700, 1500)), [(1700, 1500)], 2100, 2100,
+             oracle_data=b.getvalue())
+
+
+def placed(data, screen, place):
+    """The GIF with the logical screen's size and the first image's place changed."""
+    data = bytearray(data)
+    data[6:10] = bytes([screen[0] & 0xFF, screen[0] >> 8, screen[1] & 0xFF, screen[1] >> 8])
+    pos = 13 + (3 * (2 << (data[10] & 7)) if data[10] & 0x80 else 0)
+    while data[pos] == 0x21:  # extensions before the image
+        pos += 2
+        while data[pos]:
+            pos += data[pos] + 1
+        pos += 1
+    assert data[pos] == 0x2C
+    data[pos + 1:pos + 5] = bytes([place[0] & 0xFF, place[0] >> 8, place[1] & 0xFF, place[1] >> 8])
+    return bytes(data)
 
 
 if kind == "tiff":
