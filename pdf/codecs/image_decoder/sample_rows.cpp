@@ -29,7 +29,7 @@ struct TSampleRows::Inflater {
 };
 
 TSampleRows::TSampleRows(std::string_view bytes, TCoding coding, const FlatePredictorParams& predictor,
-                         int64_t rowBytes, int64_t rows)
+                         int64_t rowBytes, int64_t rows, int64_t keepBytes)
     : bytes_(bytes),
       coding_(coding),
       predictor_(predictor),
@@ -37,8 +37,9 @@ TSampleRows::TSampleRows(std::string_view bytes, TCoding coding, const FlatePred
       tiff_(coding != kStored && predictor.Predictor == kTiffPredictor),
       rowBytes_(rowBytes),
       stride_(rowBytes + (png_ ? 1 : 0)),
-      row_(size_t(rowBytes)),
-      above_(size_t(rowBytes), 0) {
+      keep_(png_ || tiff_ || keepBytes <= 0 || keepBytes > rowBytes ? rowBytes : keepBytes),
+      row_(size_t(keep_)),
+      above_(png_ || tiff_ ? size_t(rowBytes) : 0, 0) {
   if (coding_ == kInflate) inflater_ = std::make_unique<Inflater>();
   if (coding_ == kLZW || coding_ == kLZWLateChange) {
     lzw_ = std::make_unique<TPDFLZWDecompressor>();
@@ -123,8 +124,9 @@ const uint8_t* TSampleRows::Next() {
     const auto* from = reinterpret_cast<const uint8_t*>(bytes_.data()) + consumed_;
     consumed_ += have;
     if (have == rowBytes_) return from;
-    if (have > 0) std::memcpy(row_.data(), from, size_t(have));
-    std::fill(row_.begin() + have, row_.end(), uint8_t{0xFF});
+    const int64_t kept = std::min(have, keep_);
+    if (kept > 0) std::memcpy(row_.data(), from, size_t(kept));
+    std::fill(row_.begin() + kept, row_.end(), uint8_t{0xFF});
     return row_.data();
   }
   const uint8_t* from;
@@ -140,8 +142,9 @@ const uint8_t* TSampleRows::Next() {
     return row_.data();
   }
   if (!png_ && !tiff_) {
-    std::memcpy(row_.data(), from, size_t(have));
-    std::fill(row_.begin() + have, row_.end(), uint8_t{0xFF});
+    const int64_t kept = std::min(have, keep_);
+    std::memcpy(row_.data(), from, size_t(kept));
+    std::fill(row_.begin() + kept, row_.end(), uint8_t{0xFF});
     return row_.data();
   }
   // Under a predictor a short row is completed with zeros before it is undone.

@@ -21,9 +21,11 @@ class TSampleRows {
   // bytes: the stream's data (held by the caller while rows are read); predictor: undone after
   // inflating or LZW (Predictor below 2: none); rowBytes: bytes of one row of samples, which a
   // predictor's rows must match; rows: how many rows the image has (0: unknown), for the first
-  // room of decoded bytes.
+  // room of decoded bytes; keepBytes: how much of each row the caller reads (0: all of it;
+  // rows under a predictor are always made whole), so that rows far wider than what is shown
+  // of them cost what their data make, not what they claim.
   TSampleRows(std::string_view bytes, TCoding coding, const FlatePredictorParams& predictor, int64_t rowBytes,
-              int64_t rows = 0);
+              int64_t rows = 0, int64_t keepBytes = 0);
   ~TSampleRows();
   TSampleRows(const TSampleRows&) = delete;
   TSampleRows& operator=(const TSampleRows&) = delete;
@@ -33,7 +35,7 @@ class TSampleRows {
   static bool Supported(TCoding coding, const FlatePredictorParams& predictor, int64_t rowBytes);
   // True when the data give no sample byte at all (the whole decode fails on such data).
   bool Empty();
-  // The next row (rowBytes bytes, valid until the next call).
+  // The next row (its first keepBytes bytes, valid until the next call).
   const uint8_t* Next();
 
  private:
@@ -49,7 +51,7 @@ class TSampleRows {
   TCoding coding_;
   FlatePredictorParams predictor_;
   bool png_, tiff_;
-  int64_t rowBytes_, stride_;
+  int64_t rowBytes_, stride_, keep_;
   struct Inflater;
   std::unique_ptr<Inflater> inflater_;
   std::unique_ptr<TPDFLZWDecompressor> lzw_;

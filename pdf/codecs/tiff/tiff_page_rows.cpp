@@ -41,7 +41,7 @@ bool TTIFFPageRows::Open() {
     if (p.TileWidth == 0 || p.TileLength == 0) return false;
     const uint64_t across = (uint64_t(p.Width) + p.TileWidth - 1) / p.TileWidth;
     const uint64_t down = (uint64_t(p.Height) + p.TileLength - 1) / p.TileLength;
-    const int64_t rowBytes = (int64_t(p.TileWidth) * pixelBits_ + 7) / 8;
+    const int64_t rowBytes = UsedBytes(p.TileWidth);
     if (across * down > kMaxPieces || rowBytes * int64_t(std::min(p.TileLength, p.Height)) > kMaxPieceBytes)
       return false;
     // Tiles are multiples of 16 pixels wide in any sound file; a tile width that would not
@@ -50,7 +50,7 @@ bool TTIFFPageRows::Open() {
       return false;
   } else {
     rowsPerStrip_ = p.RowsPerStrip == 0 || p.RowsPerStrip > p.Height ? p.Height : p.RowsPerStrip;
-    const int64_t rowBytes = (int64_t(p.Width) * pixelBits_ + 7) / 8;
+    const int64_t rowBytes = UsedBytes(p.Width);
     const uint64_t strips = (uint64_t(p.Height) + rowsPerStrip_ - 1) / rowsPerStrip_;
     if (strips > kMaxPieces || rowBytes * int64_t(rowsPerStrip_) > kMaxPieceBytes) return false;
   }
@@ -58,7 +58,8 @@ bool TTIFFPageRows::Open() {
   return true;
 }
 
-std::unique_ptr<TSampleRows> TTIFFPageRows::PieceRows(size_t index, int64_t rowBytes, uint32_t height) {
+std::unique_ptr<TSampleRows> TTIFFPageRows::PieceRows(size_t index, int64_t rowBytes, uint32_t height,
+                                                      int64_t keepBytes) {
   std::string_view in = index < p_.Strips.size() ? std::string_view(p_.Strips[index]) : std::string_view();
   if (p_.FillOrder == 2) {
     reversed_.assign(in);
@@ -70,9 +71,9 @@ std::unique_ptr<TSampleRows> TTIFFPageRows::PieceRows(size_t index, int64_t rowB
   const int64_t limit = rowBytes * height;
   switch (in.empty() ? kTIFFNone : p_.Compression) {
     case kTIFFLZW:
-      return std::make_unique<TSampleRows>(in, TSampleRows::kLZW, FlatePredictorParams{}, rowBytes);
+      return std::make_unique<TSampleRows>(in, TSampleRows::kLZW, FlatePredictorParams{}, rowBytes, 0, keepBytes);
     case kTIFFDeflate:
-      return std::make_unique<TSampleRows>(in, TSampleRows::kInflate, FlatePredictorParams{}, rowBytes);
+      return std::make_unique<TSampleRows>(in, TSampleRows::kInflate, FlatePredictorParams{}, rowBytes, 0, keepBytes);
     case kTIFFPackBits:
       unpacked_.clear();
       if (!in.empty()) PackBitsDecode(in, unpacked_, limit);
@@ -82,11 +83,11 @@ std::unique_ptr<TSampleRows> TTIFFPageRows::PieceRows(size_t index, int64_t rowB
       break;
   }
   return std::make_unique<TSampleRows>(in.substr(0, size_t(std::min<int64_t>(limit, int64_t(in.size())))),
-                                       TSampleRows::kStored, FlatePredictorParams{}, rowBytes);
+                                       TSampleRows::kStored, FlatePredictorParams{}, rowBytes, 0, keepBytes);
 }
 
 void TTIFFPageRows::ConvertRow(TSampleRows& rows, uint32_t width, uint32_t x, uint8_t* line) {
-  const int64_t usedBytes = (int64_t(width) * pixelBits_ + 7) / 8;
+  const int64_t usedBytes = UsedBytes(width);
   row_.resize(size_t(usedBytes) + kSampleReadSlack);
   // Bytes the data did not produce read as 255.
   std::memcpy(row_.data(), rows.Next(), size_t(usedBytes));
@@ -97,14 +98,16 @@ void TTIFFPageRows::ConvertRow(TSampleRows& rows, uint32_t width, uint32_t x, ui
 void TTIFFPageRows::FillTileBand(uint32_t y) {
   const TPDFTIFFPage& p = p_;
   const uint64_t across = (uint64_t(p.Width) + p.TileWidth - 1) / p.TileWidth;
-  const int64_t rowBytes = (int64_t(p.TileWidth) * pixelBits_ + 7) / 8;
+  const int64_t rowBytes = UsedBytes(p.TileWidth);
   bandTop_ = y;
   bandRows_ = std::min(p.TileLength, p.Height - y);
   band_.assign(size_t(lineBytes_) * bandRows_, 0);
   for (uint64_t tx = 0; tx < across; ++tx) {
     const uint32_t x = uint32_t(tx * p.TileWidth);
     const uint32_t width = std::min(p.TileWidth, p.Width - x);
-    std::unique_ptr<TSampleRows> rows = PieceRows(size_t(uint64_t(y / p.TileLength) * across + tx), rowBytes, bandRows_);
+    // Only the tile's columns on the page are kept of its rows.
+    std::unique_ptr<TSampleRows> rows =
+        PieceRows(size_t(uint64_t(y / p.TileLength) * across + tx), rowBytes, bandRows_, UsedBytes(width));
     for (uint32_t r = 0; r < bandRows_; ++r) ConvertRow(*rows, width, x, band_.data() + size_t(lineBytes_) * r);
   }
 }
@@ -120,7 +123,7 @@ const uint8_t* TTIFFPageRows::Next() {
   if (stripRowsLeft_ == 0) {
     stripIndex_ = y / rowsPerStrip_;
     stripRowsLeft_ = std::min(rowsPerStrip_, p.Height - y);
-    strip_ = PieceRows(stripIndex_, (int64_t(p.Width) * pixelBits_ + 7) / 8, stripRowsLeft_);
+    strip_ = PieceRows(stripIndex_, UsedBytes(p.Width), stripRowsLeft_, UsedBytes(p.Width));
   }
   --stripRowsLeft_;
   ConvertRow(*strip_, p.Width, 0, line_.data());

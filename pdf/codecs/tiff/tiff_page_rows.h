@@ -35,8 +35,11 @@ class TTIFFPageRows {
   const uint8_t* Next();
 
  private:
-  // The rows of piece Index (rows of RowBytes bytes), decompressed as they are read.
-  std::unique_ptr<TSampleRows> PieceRows(size_t index, int64_t rowBytes, uint32_t height);
+  // The rows of piece Index (rows of RowBytes bytes, of which the first KeepBytes are read),
+  // decompressed as they are read.
+  std::unique_ptr<TSampleRows> PieceRows(size_t index, int64_t rowBytes, uint32_t height, int64_t keepBytes);
+  // Bytes of Width pixels of source samples.
+  int64_t UsedBytes(uint32_t width) const { return (int64_t(width) * pixelBits_ + 7) / 8; }
   // Converts the next row of a piece: Width pixels land at pixel X of the line.
   void ConvertRow(TSampleRows& rows, uint32_t width, uint32_t x, uint8_t* line);
   // Decodes the tiles of the band of tile rows starting at row Y.

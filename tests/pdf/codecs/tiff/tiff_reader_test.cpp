@@ -433,6 +433,22 @@ TEST(TIFFReader, MissingDataIsNotMadeUpInMemory) {
     });
     EXPECT_TRUE(end.Normal()) << compression << ": " << Describe(end);
   }
+  // A tile whose rows are 1 GiB of samples on a page 16 pixels wide: only the page's columns of
+  // each row are kept, whatever the row claims.
+  for (uint32_t compression : {1u, 5u, 8u, 32773u}) {
+    Builder b;
+    const uint32_t at = b.Data(std::string("\x01\x02\x03\x04", 4));
+    b.SetFirst(b.Directory({Builder::Long(256, {16}), Builder::Long(257, {1}),
+                            Builder::Short(258, std::vector<uint32_t>(32, 32)), Builder::Short(259, {compression}),
+                            Builder::Short(262, {1}), Builder::Short(277, {32}), Builder::Long(322, {1u << 23}),
+                            Builder::Long(323, {1}), Builder::Long(324, {at}), Builder::Long(325, {4})}));
+    const std::string file = b.bytes();
+    const testsupport::ChildEnd end = testsupport::RunLimited([&] {
+      TPDFTIFF t = Parse(file);
+      return t.DecodePage(1) && t.Bitmap->Width() == 16 && t.Bitmap->ScanLine(0)[15] == 255 ? 0 : 1;
+    });
+    EXPECT_TRUE(end.Normal()) << compression << " (tiles): " << Describe(end);
+  }
   // Missing rows under a horizontal predictor: bytes 255 differenced, 255 - x for every row.
   Builder pred;
   const uint32_t row = pred.Data(std::string(300, '\x01'));
