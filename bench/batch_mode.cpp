@@ -3,12 +3,13 @@
 // same run. Every measured thing runs in child processes; their processor time (user + system)
 // and peak memory come from wait4. Each figure is the best of several runs.
 // Folders: JPEG photographs (12 of 3000 x 2000 and the master), the same photographs each
-// carrying an sRGB profile (as camera and phone photographs do), PNG photographs (the same), and
-// a mixed folder of every type the program reads (photographs as JPEG, PNG, LZW TIFF, GIF and
-// BMP, and an icon, an EMF and a WMF).
+// carrying a profile (as camera and phone photographs do: LittleCMS's sRGB, ghostscript's sRGB
+// and Adobe RGB (1998) profiles, a Display P3 profile written with LittleCMS), PNG photographs
+// (the same), and a mixed folder of every type the program reads (photographs as JPEG, PNG, LZW
+// TIFF, GIF and BMP, and an icon, an EMF and a WMF).
 // Plain decodes: libjpeg-turbo's djpeg for JPEG, libpng, libtiff's strips and giflib each in a
 // child of its own; bmptopnm for BMP; the small icon and metafiles are only read.
-// Usage: bench_batch_mode [runs [jpeg|jpeg-icc|png|mixed]]   (default 3 runs of every folder);
+// Usage: bench_batch_mode [runs [jpeg|jpeg-icc|jpeg-gs-srgb|jpeg-a98|jpeg-p3|png|mixed]]   (default 3 runs of every folder);
 // BENCH_VELMORA_DIR=<folder with velmora and libvelmora-gdiplus.so> measures another build.
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -71,17 +72,44 @@ struct Folder {
 
 constexpr benchphoto::Size kPhoto{3000, 2000};
 
-// LittleCMS's sRGB profile, as a photograph carries it.
-std::vector<uint8_t> SRGBProfile() {
-  cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+// The bytes of a profile made with LittleCMS, as a photograph carries it; the profile is closed.
+std::vector<uint8_t> Saved(cmsHPROFILE profile) {
   cmsUInt32Number size = 0;
   std::vector<uint8_t> bytes;
-  if (srgb && cmsSaveProfileToMem(srgb, nullptr, &size) && size > 0) {
+  if (profile && cmsSaveProfileToMem(profile, nullptr, &size) && size > 0) {
     bytes.resize(size);
-    if (!cmsSaveProfileToMem(srgb, bytes.data(), &size)) bytes.clear();
+    if (!cmsSaveProfileToMem(profile, bytes.data(), &size)) bytes.clear();
   }
-  if (srgb) cmsCloseProfile(srgb);
+  if (profile) cmsCloseProfile(profile);
   if (bytes.empty()) std::exit(2);
+  return bytes;
+}
+
+std::vector<uint8_t> SRGBProfile() { return Saved(cmsCreate_sRGBProfile()); }
+
+// Display P3 as phones tag their photographs: P3 primaries, D65 white, sRGB's tone curve.
+std::vector<uint8_t> DisplayP3Profile() {
+  const cmsCIExyY d65 = {0.3127, 0.3290, 1.0};
+  const cmsCIExyYTRIPLE p3 = {{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}};
+  const cmsFloat64Number srgbCurve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+  cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, srgbCurve);
+  cmsToneCurve* curves[3] = {curve, curve, curve};
+  cmsHPROFILE profile = curve ? cmsCreateRGBProfile(&d65, &p3, curves) : nullptr;
+  if (curve) cmsFreeToneCurve(curve);
+  return Saved(profile);
+}
+
+// A profile ghostscript installs (Debian package libgs-common).
+std::vector<uint8_t> GhostscriptProfile(const std::string& name) {
+  const std::string path = "/usr/share/color/icc/ghostscript/" + name;
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
+    std::fprintf(stderr, "%s is missing (Debian package libgs-common)\n", path.c_str());
+    std::exit(2);
+  }
+  std::vector<uint8_t> bytes(1 << 20);
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+  std::fclose(f);
   return bytes;
 }
 
@@ -151,7 +179,7 @@ Usage RunBatch(const std::string& prog, const Folder& f, const std::string& targ
 
 void Report(const Folder& f, const Usage& program, const Usage& plain) {
   const double peak = program.peakKiB / 1024.0;
-  std::printf("%-8s %5zu %11.3f %11.3f %7.2f %10.1f %12.1f %8.2f%s\n", f.name.c_str(), f.files.size(), program.cpu,
+  std::printf("%-12s %5zu %11.3f %11.3f %7.2f %10.1f %12.1f %8.2f%s\n", f.name.c_str(), f.files.size(), program.cpu,
               plain.cpu, program.cpu / plain.cpu, peak, f.largestMiB, peak / f.largestMiB,
               program.failed || plain.failed ? "  [a run failed]" : "");
 }
@@ -171,19 +199,23 @@ int main(int argc, char** argv) {
         const Folder png = PhotoFolder(root, "png", "png");
         PhotoFolder(root, "jpeg", "jpg");
         PhotoFolder(root, "jpeg-icc", "jpg", SRGBProfile());
+        PhotoFolder(root, "jpeg-gs-srgb", "jpg", GhostscriptProfile("srgb.icc"));
+        PhotoFolder(root, "jpeg-a98", "jpg", GhostscriptProfile("a98.icc"));
+        PhotoFolder(root, "jpeg-p3", "jpg", DisplayP3Profile());
         MixedFolder(root, png);
       }).failed)
     return 2;
   const Folder png = PhotoFolder(root, "png", "png");
   if (only.empty() || only == "jpeg") folders.push_back(PhotoFolder(root, "jpeg", "jpg"));
-  if (only.empty() || only == "jpeg-icc") folders.push_back(PhotoFolder(root, "jpeg-icc", "jpg"));
+  for (const char* profiled : {"jpeg-icc", "jpeg-gs-srgb", "jpeg-a98", "jpeg-p3"})
+    if (only.empty() || only == profiled) folders.push_back(PhotoFolder(root, profiled, "jpg"));
   if (only.empty() || only == "png") folders.push_back(png);
   if (only.empty() || only == "mixed") folders.push_back(MixedFolder(root, png));
 
   const std::string prog = benchchild::ProgramFolder(root, VELMORA_BUILD_DIR);
   std::printf("velmora X over generated folders in %s, best of %d runs (processor time, user + system)\n",
               root.c_str(), runs);
-  std::printf("%-8s %5s %11s %11s %7s %10s %12s %8s\n", "folder", "files", "velmora s", "plain s", "ratio",
+  std::printf("%-12s %5s %11s %11s %7s %10s %12s %8s\n", "folder", "files", "velmora s", "plain s", "ratio",
               "peak MiB", "image MiB", "peak/img");
   for (const Folder& f : folders) {
     const Usage program = Best(runs, [&] { return RunBatch(prog, f, root + "out/"); });

@@ -1,5 +1,7 @@
 #include "platform/gdi/profile_to_srgb.h"
 
+#include "platform/gdi/profile_road.h"
+
 #include <lcms2.h>
 
 #include <algorithm>
@@ -39,8 +41,17 @@ TProfileToSRGB::~TProfileToSRGB() = default;
 
 std::unique_ptr<TProfileToSRGB> TProfileToSRGB::For(std::span<const uint8_t> profile, TPixels pixels) {
   if (profile.empty() || profile.size() > kMaxProfileBytes) return nullptr;
+  const TProfileRoad road = TProfileRoad::Of(profile);
+  const bool palette = pixels == TPixels::Palette;
+  if (road.kind == TProfileRoad::TKind::Refused || road.kind == TProfileRoad::TKind::Unchanged) return nullptr;
+  if (!(road.space == cmsSigRgbData || (palette && road.space == cmsSigGrayData))) return nullptr;
   std::unique_ptr<TProfileToSRGB> t(new TProfileToSRGB);
   t->pixels_ = pixels;
+  // Palettes are a few entries: LittleCMS converts them itself.
+  if (road.kind == TProfileRoad::TKind::Sums && !palette) {
+    t->sums_ = road.sums;
+    return t;
+  }
   t->context_.reset(cmsCreateContext(nullptr, nullptr));
   if (!t->context_) return nullptr;
   cmsContext ctx = static_cast<cmsContext>(t->context_.get());
@@ -48,12 +59,7 @@ std::unique_ptr<TProfileToSRGB> TProfileToSRGB::For(std::span<const uint8_t> pro
   ProfilePtr source(cmsOpenProfileFromMemTHR(ctx, profile.data(), cmsUInt32Number(profile.size())));
   ProfilePtr srgb(cmsCreate_sRGBProfileTHR(ctx));
   if (!source || !srgb) return nullptr;
-  // Kept as a number: a profile's header may name any value, not only the signatures the
-  // enumeration lists.
-  const cmsUInt32Number space = cmsGetColorSpace(source.get());
-  const bool palette = pixels == TPixels::Palette;
-  if (!(space == cmsSigRgbData || (palette && space == cmsSigGrayData))) return nullptr;
-  t->grey_ = palette && space == cmsSigGrayData;
+  t->grey_ = palette && road.space == cmsSigGrayData;
   const cmsUInt32Number out = LayoutOf(pixels);
   const cmsUInt32Number in = t->grey_ ? TYPE_GRAY_8 : out;
   const cmsUInt32Number flags = pixels == TPixels::BGRA ? cmsFLAGS_COPY_ALPHA : 0;
@@ -65,6 +71,10 @@ std::unique_ptr<TProfileToSRGB> TProfileToSRGB::For(std::span<const uint8_t> pro
 void TProfileToSRGB::Convert(uint8_t* pixels, size_t count) const {
   if (pixels_ == TPixels::Palette) return;
   const size_t size = pixels_ == TPixels::BGR ? 3 : 4;
+  if (sums_) {
+    sums_->Convert(pixels, count, size);
+    return;
+  }
   // LittleCMS counts pixels in 32 bits.
   constexpr size_t kStep = size_t(1) << 30;
   for (size_t done = 0; done < count; done += kStep) {

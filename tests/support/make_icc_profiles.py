@@ -4,7 +4,12 @@
 #                   to D50 as such profiles store them, and gamma 563/256 on every channel
 #   grey-linear.icc a grey display profile whose tone curve is linear (gamma 1.0), far from
 #                   sRGB's curve
-# The last two are written field by field (ICC version 2.1), so that they depend on no
+#   display-p3-like.icc  an RGB matrix/TRC profile with Display P3's primaries (adapted to D50)
+#                   and sRGB's tone curve as a parametric curve, as phones tag their photographs
+#   srgb-by-name.icc  sRGB's primaries (adapted to D50) and tone curve written as a 1024-entry
+#                   table, as editors' and cameras' own sRGB profiles hold it: sRGB in all but
+#                   the name
+# The last four are written field by field (ICC version 2.1), so that they depend on no
 # profile-making code of the colour-management library under test.
 import struct
 import sys
@@ -22,6 +27,14 @@ def xyz(x, y, z):
 
 def curve(gamma):
     return b'curv' + bytes(4) + struct.pack('>IH', 1, int(round(gamma * 256))) + bytes(2)
+
+
+def parametric(g, a, b, c, d):
+    return b'para' + bytes(4) + struct.pack('>HH', 3, 0) + b''.join(s15f16(v) for v in (g, a, b, c, d))
+
+
+def table_curve(values):
+    return b'curv' + bytes(4) + struct.pack('>I', len(values)) + b''.join(struct.pack('>H', v) for v in values)
 
 
 def description(text):
@@ -66,6 +79,38 @@ def adobe_like():
     ])
 
 
+def display_p3_like():
+    srgb_curve = parametric(2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045)
+    return profile(b'RGB ', [
+        (b'desc', description('Display P3 like test profile')),
+        (b'cprt', copyright('no copyright, test data')),
+        (b'wtpt', xyz(0.96420, 1.0, 0.82491)),
+        (b'rXYZ', xyz(0.51512, 0.24120, -0.00105)),
+        (b'gXYZ', xyz(0.29198, 0.69225, 0.04189)),
+        (b'bXYZ', xyz(0.15710, 0.06657, 0.78407)),
+        (b'rTRC', srgb_curve),
+        (b'gTRC', srgb_curve),
+        (b'bTRC', srgb_curve),
+    ])
+
+
+def srgb_by_name():
+    def decode(v):
+        return v / 12.92 if v <= 0.04045 else ((v + 0.055) / 1.055) ** 2.4
+    curve_table = table_curve([int(round(decode(i / 1023) * 65535)) for i in range(1024)])
+    return profile(b'RGB ', [
+        (b'desc', description('sRGB in all but name, test profile')),
+        (b'cprt', copyright('no copyright, test data')),
+        (b'wtpt', xyz(0.95045, 1.0, 1.08905)),
+        (b'rXYZ', xyz(0.43607, 0.22249, 0.01392)),
+        (b'gXYZ', xyz(0.38515, 0.71687, 0.09708)),
+        (b'bXYZ', xyz(0.14307, 0.06061, 0.71410)),
+        (b'rTRC', curve_table),
+        (b'gTRC', curve_table),
+        (b'bTRC', curve_table),
+    ])
+
+
 def grey_linear():
     return profile(b'GRAY', [
         (b'desc', description('linear grey test profile')),
@@ -77,6 +122,7 @@ def grey_linear():
 
 folder = sys.argv[1]
 for name, data in [('srgb.icc', ImageCms.ImageCmsProfile(ImageCms.createProfile('sRGB')).tobytes()),
-                   ('adobe-like.icc', adobe_like()), ('grey-linear.icc', grey_linear())]:
+                   ('adobe-like.icc', adobe_like()), ('grey-linear.icc', grey_linear()),
+                   ('display-p3-like.icc', display_p3_like()), ('srgb-by-name.icc', srgb_by_name())]:
     with open(folder + '/' + name, 'wb') as f:
         f.write(data)

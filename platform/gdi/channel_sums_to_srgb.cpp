@@ -1,0 +1,125 @@
+#include "platform/gdi/channel_sums_to_srgb.h"
+
+#include <lcms2.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// Linear light 1.0 in the sums' units, which index the tone curve's table.
+constexpr int kBits = 14;
+constexpr int16_t kOne = int16_t(1) << kBits;
+
+struct ProfileRelease {
+  void operator()(void* p) const { cmsCloseProfile(static_cast<cmsHPROFILE>(p)); }
+};
+using ProfilePtr = std::unique_ptr<void, ProfileRelease>;
+struct TransformRelease {
+  void operator()(void* t) const { cmsDeleteTransform(static_cast<cmsHTRANSFORM>(t)); }
+};
+using TransformPtr = std::unique_ptr<void, TransformRelease>;
+struct CurveRelease {
+  void operator()(cmsToneCurve* c) const { cmsFreeToneCurve(c); }
+};
+using CurvePtr = std::unique_ptr<cmsToneCurve, CurveRelease>;
+
+// LittleCMS's sRGB with a straight tone curve: the same primaries and white, so that its
+// colours are linear sRGB.
+ProfilePtr LinearSRGB(cmsContext ctx) {
+  ProfilePtr linear(cmsCreate_sRGBProfileTHR(ctx));
+  CurvePtr straight(cmsBuildGamma(ctx, 1.0));
+  if (!linear || !straight) return nullptr;
+  for (cmsTagSignature tag : {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag})
+    if (!cmsWriteTag(linear.get(), tag, straight.get())) return nullptr;
+  return linear;
+}
+
+// The 8-bit sRGB level of each linear value k / kOne (0 to 1), through the inverse of
+// LittleCMS's own sRGB tone curve.
+const std::vector<uint8_t>& SRGBCurve() {
+  static const std::vector<uint8_t> table = [] {
+    std::vector<uint8_t> levels(size_t(kOne) + 1, 0);
+    ProfilePtr srgb(cmsCreate_sRGBProfile());
+    const auto* curve = srgb ? static_cast<const cmsToneCurve*>(cmsReadTag(srgb.get(), cmsSigRedTRCTag)) : nullptr;
+    CurvePtr inverse(curve ? cmsReverseToneCurve(curve) : nullptr);
+    for (size_t k = 0; k < levels.size(); ++k) {
+      const double linear = double(k) / double(kOne);
+      const double v = inverse ? cmsEvalToneCurveFloat(inverse.get(), cmsFloat32Number(linear)) : linear;
+      levels[k] = uint8_t(std::clamp(std::lround(v * 255.0), 0L, 255L));
+    }
+    return levels;
+  }();
+  return table;
+}
+
+// Sums saturate at +-2.0, as far as the 16-bit units reach: a wider gamut's lone channel can
+// reach beyond, and a sum that should have come back from there may come out wrong. The
+// profile's road compares the sums with LittleCMS before using them.
+int16_t Units(float v) {
+  return int16_t(std::clamp(std::lround(double(v) * kOne), long(INT16_MIN), long(INT16_MAX)));
+}
+
+}  // namespace
+
+std::unique_ptr<TChannelSumsToSRGB> TChannelSumsToSRGB::Sample(void* context, void* profile) {
+  cmsContext ctx = static_cast<cmsContext>(context);
+  ProfilePtr linear = LinearSRGB(ctx);
+  if (!linear) return nullptr;
+  TransformPtr toLinear(cmsCreateTransformTHR(ctx, static_cast<cmsHPROFILE>(profile), TYPE_RGB_FLT, linear.get(),
+                                              TYPE_RGB_FLT, INTENT_PERCEPTUAL, 0));
+  if (!toLinear) return nullptr;
+  // Black, then each channel's levels alone.
+  std::vector<float> in(3 * (1 + 3 * 256), 0.0f), out(in.size(), 0.0f);
+  for (size_t channel = 0; channel < 3; ++channel)
+    for (size_t v = 0; v < 256; ++v) in[3 * (1 + 256 * channel + v) + channel] = float(v) / 255.0f;
+  cmsDoTransform(toLinear.get(), in.data(), out.data(), cmsUInt32Number(in.size() / 3));
+  std::unique_ptr<TChannelSumsToSRGB> t(new TChannelSumsToSRGB);
+  for (size_t channel = 0; channel < 3; ++channel)
+    for (size_t v = 0; v < 256; ++v) {
+      TLinear& to = t->levels_[channel][v];
+      for (size_t k = 0; k < 3; ++k) {
+        const float alone = out[3 * (1 + 256 * channel + v) + k];
+        to.c[k] = Units(channel == 0 ? alone : alone - out[k]);
+      }
+    }
+  return t;
+}
+
+void TChannelSumsToSRGB::Convert(uint8_t* pixels, size_t count, size_t size) const {
+  const uint8_t* curve = SRGBCurve().data();
+  const TLinear* red = levels_[0].data();
+  const TLinear* green = levels_[1].data();
+  const TLinear* blue = levels_[2].data();
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128(), one = _mm_set1_epi16(kOne);
+  for (size_t i = 0; i < count; ++i, pixels += size) {
+    const __m128i r = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&red[pixels[2]]));
+    const __m128i g = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&green[pixels[1]]));
+    const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&blue[pixels[0]]));
+    const __m128i sum = _mm_min_epi16(_mm_max_epi16(_mm_adds_epi16(_mm_adds_epi16(r, g), b), zero), one);
+    const uint64_t v = uint64_t(_mm_cvtsi128_si64(sum));
+    pixels[0] = curve[(v >> 32) & 0xFFFF];
+    pixels[1] = curve[(v >> 16) & 0xFFFF];
+    pixels[2] = curve[v & 0xFFFF];
+  }
+#else
+  for (size_t i = 0; i < count; ++i, pixels += size) {
+    const TLinear& r = red[pixels[2]];
+    const TLinear& g = green[pixels[1]];
+    const TLinear& b = blue[pixels[0]];
+    int32_t sum[3];
+    for (int k = 0; k < 3; ++k)
+      sum[k] = std::clamp(std::clamp(std::clamp(r.c[k] + g.c[k], INT16_MIN, INT16_MAX) + b.c[k], INT16_MIN, INT16_MAX),
+                          0, int32_t(kOne));
+    pixels[0] = curve[sum[2]];
+    pixels[1] = curve[sum[1]];
+    pixels[2] = curve[sum[0]];
+  }
+#endif
+}
