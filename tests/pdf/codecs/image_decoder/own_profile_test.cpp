@@ -103,7 +103,8 @@ TEST_P(OwnProfile, BandsAndTheWholeDecodeGiveTheCanvasPixels) {
   testsupport::TempDir dir;
   MakeProfiles(dir);
   const std::string srgb = dir.File("srgb.icc"), adobe = dir.File("adobe-like.icc"),
-                    grey = dir.File("grey-linear.icc");
+                    grey = dir.File("grey-linear.icc"), p3 = dir.File("display-p3-like.icc"),
+                    srgbByName = dir.File("srgb-by-name.icc");
   const struct {
     const char* name;
     std::string mode, profile, space;
@@ -117,6 +118,12 @@ TEST_P(OwnProfile, BandsAndTheWholeDecodeGiveTheCanvasPixels) {
       // Greys stay nearly grey through a gamma close to sRGB's.
       {"grey, Adobe-RGB-like profile", "L", adobe, "/DeviceGray", 61, 35, false, false},
       {"colour in a grey image, Adobe-RGB-like profile", "RGB", adobe, "/DeviceGray", 40, 20, false, true},
+      {"colour, sRGB in all but name", "RGB", srgbByName, "/DeviceRGB", 33, 17, false, false},
+      {"colour, Display-P3-like profile, odd size", "RGB", p3, "/DeviceRGB", 1001, 7, false, true},
+      {"colour, Display-P3-like profile, progressive", "RGB", p3, "/DeviceRGB", 99, 65, true, true},
+      {"colour, Adobe-RGB-like profile, one pixel", "RGB", adobe, "/DeviceRGB", 1, 1, false, false},
+      {"colour, Adobe-RGB-like profile, one column", "RGB", adobe, "/DeviceRGB", 1, 77, false, false},
+      {"grey, Display-P3-like profile", "L", p3, "/DeviceGray", 13, 9, false, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -158,6 +165,40 @@ INSTANTIATE_TEST_SUITE_P(BackEnds, OwnProfile, testing::Values(uint8_t(kBackEndG
                          [](const testing::TestParamInfo<uint8_t>& info) {
                            return info.param == kBackEndGDI ? std::string("GDI") : std::string("GDIPlus");
                          });
+
+// A damaged picture (its data cut short) that carries a profile comes out as the canvas shows
+// it, whole or in bands; a CMYK one in a CMYK image keeps the colours it has without its
+// profile.
+TEST_P(OwnProfile, DamagedAndCMYKPicturesCarryingAProfile) {
+  REQUIRE_IMAGE_TOOLS();
+  testsupport::TempDir dir;
+  MakeProfiles(dir);
+  const std::string adobe = dir.File("adobe-like.icc"), p3 = dir.File("display-p3-like.icc");
+  const std::string colour = MakeJpeg(dir, "RGB", p3, 300, 200).bytes;
+  for (const auto& [name, data] : {std::pair<std::string, std::string>{"cut after two thirds", colour.substr(0, colour.size() * 2 / 3)},
+                                   {"cut soon after the profile", colour.substr(0, colour.size() / 4)}}) {
+    SCOPED_TRACE(name);
+    auto canvas = CanvasRoad(data, 300, 200);
+    TestStore t;
+    TPDFStream* image = t.Image(Dictionary(300, 200, "/DeviceRGB"), data);
+    auto whole = Decoder(image, false);
+    ASSERT_NE(whole->Bitmap, nullptr);
+    EXPECT_EQ(Differing(*whole->Bitmap, 0, 0, *canvas), 0);
+    auto rows = Decoder(image, true);
+    auto page = canvastest::WhiteBitmap(304, 204);
+    rows->DrawImage(*canvastest::CanvasOn(*page, GetParam()), {300, 0, 0, -200, 2, 201}, 0);
+    EXPECT_EQ(Differing(*page, 2, 1, *canvas), 0);
+  }
+
+  const std::string cmyk = MakeJpeg(dir, "CMYK", adobe, 45, 31).bytes, plain = MakeJpeg(dir, "CMYK", "", 45, 31).bytes;
+  ASSERT_NE(cmyk, plain);
+  TestStore t;
+  auto withProfile = Decoder(t.Image(Dictionary(45, 31, "/DeviceCMYK"), cmyk), false);
+  auto without = Decoder(t.Image(Dictionary(45, 31, "/DeviceCMYK"), plain), false);
+  ASSERT_NE(withProfile->Bitmap, nullptr);
+  ASSERT_NE(without->Bitmap, nullptr);
+  EXPECT_EQ(Differing(*withProfile->Bitmap, 0, 0, *without->Bitmap), 0);
+}
 
 // Which pictures only drawn wait for their drawing: grey and colour ones that carry a profile,
 // in a grey or an RGB image of their size under the identity Decode. A profile the image's
