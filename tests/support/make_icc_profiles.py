@@ -64,51 +64,37 @@ def profile(space, tags):
     return header + struct.pack('>I', count) + table + data
 
 
-def adobe_like():
-    gamma = 563 / 256
+def matrix_trc(name, white, red, green, blue, trc):
     return profile(b'RGB ', [
-        (b'desc', description('Adobe RGB like test profile')),
+        (b'desc', description(name)),
         (b'cprt', copyright('no copyright, test data')),
-        (b'wtpt', xyz(0.95045, 1.0, 1.08905)),
-        (b'rXYZ', xyz(0.60974, 0.31111, 0.01947)),
-        (b'gXYZ', xyz(0.20528, 0.62567, 0.06087)),
-        (b'bXYZ', xyz(0.14919, 0.06322, 0.74457)),
-        (b'rTRC', curve(gamma)),
-        (b'gTRC', curve(gamma)),
-        (b'bTRC', curve(gamma)),
+        (b'wtpt', xyz(*white)),
+        (b'rXYZ', xyz(*red)),
+        (b'gXYZ', xyz(*green)),
+        (b'bXYZ', xyz(*blue)),
+        (b'rTRC', trc),
+        (b'gTRC', trc),
+        (b'bTRC', trc),
     ])
+
+
+def adobe_like():
+    return matrix_trc('Adobe RGB like test profile', (0.95045, 1.0, 1.08905), (0.60974, 0.31111, 0.01947),
+                      (0.20528, 0.62567, 0.06087), (0.14919, 0.06322, 0.74457), curve(563 / 256))
 
 
 def display_p3_like():
     srgb_curve = parametric(2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045)
-    return profile(b'RGB ', [
-        (b'desc', description('Display P3 like test profile')),
-        (b'cprt', copyright('no copyright, test data')),
-        (b'wtpt', xyz(0.96420, 1.0, 0.82491)),
-        (b'rXYZ', xyz(0.51512, 0.24120, -0.00105)),
-        (b'gXYZ', xyz(0.29198, 0.69225, 0.04189)),
-        (b'bXYZ', xyz(0.15710, 0.06657, 0.78407)),
-        (b'rTRC', srgb_curve),
-        (b'gTRC', srgb_curve),
-        (b'bTRC', srgb_curve),
-    ])
+    return matrix_trc('Display P3 like test profile', (0.96420, 1.0, 0.82491), (0.51512, 0.24120, -0.00105),
+                      (0.29198, 0.69225, 0.04189), (0.15710, 0.06657, 0.78407), srgb_curve)
 
 
 def srgb_by_name():
     def decode(v):
         return v / 12.92 if v <= 0.04045 else ((v + 0.055) / 1.055) ** 2.4
-    curve_table = table_curve([int(round(decode(i / 1023) * 65535)) for i in range(1024)])
-    return profile(b'RGB ', [
-        (b'desc', description('sRGB in all but name, test profile')),
-        (b'cprt', copyright('no copyright, test data')),
-        (b'wtpt', xyz(0.95045, 1.0, 1.08905)),
-        (b'rXYZ', xyz(0.43607, 0.22249, 0.01392)),
-        (b'gXYZ', xyz(0.38515, 0.71687, 0.09708)),
-        (b'bXYZ', xyz(0.14307, 0.06061, 0.71410)),
-        (b'rTRC', curve_table),
-        (b'gTRC', curve_table),
-        (b'bTRC', curve_table),
-    ])
+    table = table_curve([int(round(decode(i / 1023) * 65535)) for i in range(1024)])
+    return matrix_trc('sRGB in all but name, test profile', (0.95045, 1.0, 1.08905), (0.43607, 0.22249, 0.01392),
+                      (0.38515, 0.71687, 0.09708), (0.14307, 0.06061, 0.71410), table)
 
 
 def grey_linear():
