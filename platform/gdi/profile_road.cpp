@@ -22,22 +22,25 @@ struct TransformRelease {
   void operator()(void* t) const { cmsDeleteTransform(static_cast<cmsHTRANSFORM>(t)); }
 };
 
-// Red, green, blue triples the decision runs through the conversion: every fifth level of each
-// channel in every combination, and every level of each channel, pair and grey alone (where a
-// tone curve that strays between grid points shows first).
-const std::vector<uint8_t>& CheckColours() {
-  static const std::vector<uint8_t> colours = [] {
-    std::vector<uint8_t> rgb;
-    rgb.reserve(3 * (52 * 52 * 52 + 7 * 256));
-    for (int r = 0; r <= 255; r += 5)
-      for (int g = 0; g <= 255; g += 5)
-        for (int b = 0; b <= 255; b += 5) rgb.insert(rgb.end(), {uint8_t(r), uint8_t(g), uint8_t(b)});
-    for (int mask = 1; mask < 8; ++mask)
-      for (int v = 0; v < 256; ++v)
-        rgb.insert(rgb.end(), {uint8_t(mask & 4 ? v : 0), uint8_t(mask & 2 ? v : 0), uint8_t(mask & 1 ? v : 0)});
-    return rgb;
-  }();
-  return colours;
+// The red, green, blue triples the decision runs through the conversion, a piece at a time
+// (the decision's memory stays small beside the page): each piece calls Check(triples).
+// Every fifth level of each channel in every combination, and every level of each channel,
+// pair and grey alone (where a tone curve that strays between grid points shows first).
+template <class Check>
+bool EveryCheckColour(Check check) {
+  std::vector<uint8_t> rgb;
+  rgb.reserve(3 * 256 * 7);
+  for (int r = 0; r <= 255; r += 5) {
+    rgb.clear();
+    for (int g = 0; g <= 255; g += 5)
+      for (int b = 0; b <= 255; b += 5) rgb.insert(rgb.end(), {uint8_t(r), uint8_t(g), uint8_t(b)});
+    if (!check(rgb)) return false;
+  }
+  rgb.clear();
+  for (int mask = 1; mask < 8; ++mask)
+    for (int v = 0; v < 256; ++v)
+      rgb.insert(rgb.end(), {uint8_t(mask & 4 ? v : 0), uint8_t(mask & 2 ? v : 0), uint8_t(mask & 1 ? v : 0)});
+  return check(rgb);
 }
 
 // Whether two conversions of the same colours nowhere differ by more than one level.
@@ -68,25 +71,30 @@ TProfileRoad Decide(std::span<const uint8_t> profile) {
     road.kind = TProfileRoad::TKind::Refused;
     return road;
   }
-  const std::vector<uint8_t>& colours = CheckColours();
-  std::vector<uint8_t> converted(colours.size());
-  cmsDoTransform(transform.get(), colours.data(), converted.data(), cmsUInt32Number(colours.size() / 3));
-  if (WithinOneLevel(colours, converted)) {
-    road.kind = TProfileRoad::TKind::Unchanged;
-    return road;
-  }
   std::shared_ptr<const TChannelSumsToSRGB> sums = TChannelSumsToSRGB::Sample(ctx, source.get());
-  if (!sums) return road;
-  // The sums read blue, green, red.
-  std::vector<uint8_t> summed(colours.size());
-  for (size_t i = 0; i < colours.size(); i += 3) {
-    summed[i] = colours[i + 2];
-    summed[i + 1] = colours[i + 1];
-    summed[i + 2] = colours[i];
-  }
-  sums->Convert(summed.data(), summed.size() / 3, 3);
-  for (size_t i = 0; i < summed.size(); i += 3) std::swap(summed[i], summed[i + 2]);
-  if (WithinOneLevel(summed, converted)) {
+  bool unchanged = true, summed = sums != nullptr;
+  std::vector<uint8_t> converted, ours;
+  EveryCheckColour([&](const std::vector<uint8_t>& colours) {
+    converted.resize(colours.size());
+    cmsDoTransform(transform.get(), colours.data(), converted.data(), cmsUInt32Number(colours.size() / 3));
+    unchanged = unchanged && WithinOneLevel(colours, converted);
+    if (summed) {
+      // The sums read blue, green, red.
+      ours.resize(colours.size());
+      for (size_t i = 0; i < colours.size(); i += 3) {
+        ours[i] = colours[i + 2];
+        ours[i + 1] = colours[i + 1];
+        ours[i + 2] = colours[i];
+      }
+      sums->Convert(ours.data(), ours.size() / 3, 3);
+      for (size_t i = 0; i < ours.size(); i += 3) std::swap(ours[i], ours[i + 2]);
+      summed = WithinOneLevel(ours, converted);
+    }
+    return unchanged || summed;
+  });
+  if (unchanged) {
+    road.kind = TProfileRoad::TKind::Unchanged;
+  } else if (summed) {
     road.kind = TProfileRoad::TKind::Sums;
     road.sums = std::move(sums);
   }
