@@ -62,6 +62,7 @@ const std::vector<uint8_t>& SRGBCurve() {
 // reach beyond, and a sum that should have come back from there may come out wrong. The
 // profile's road compares the sums with LittleCMS before using them.
 int16_t Units(float v) {
+  if (!std::isfinite(v)) return 0;  // a damaged profile's; the check against LittleCMS rejects it
   return int16_t(std::clamp(std::lround(double(v) * kOne), long(INT16_MIN), long(INT16_MAX)));
 }
 
