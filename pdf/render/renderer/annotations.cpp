@@ -11,7 +11,9 @@
 #include "pdf/render/canvas/daubrix.h"
 #include "pdf/render/canvas/eps_export.h"
 #include "pdf/render/colour/color_manager.h"
+#include "pdf/render/renderer/render_helpers.h"
 #include "pdf/render/renderer/renderer.h"
+#include "platform/rtl/numbers.h"
 
 namespace {
 
@@ -167,9 +169,12 @@ void TPDFRenderer::DrawLinkBorder(TPDFContentRun& run, TPDFDictionary* annot, co
   double width = 1;
   std::vector<double> dash;
   auto readDash = [&dash](const TPDFArray* a) {
-    // Dash items are read as integers.
+    // Dash items are read as integers (to the nearest, halves to even).
     if (a == nullptr) return;
-    for (TPDFObject* item : a->Items()) dash.push_back(std::trunc(Number(item).value_or(0)));
+    for (TPDFObject* item : a->Items()) {
+      const double v = Number(item).value_or(0);
+      dash.push_back(std::isfinite(v) ? double(RoundHalfEven(std::clamp(v, -1e15, 1e15))) : 0.0);
+    }
   };
   if (auto* bs = PDFCast<TPDFDictionary>(ResolveReference(annot->GetValue("BS")))) {
     readDash(PDFCast<TPDFArray>(ResolveReference(bs->GetValue("D"))));
@@ -193,9 +198,7 @@ void TPDFRenderer::DrawLinkBorder(TPDFContentRun& run, TPDFDictionary* annot, co
   if (run.EPS != nullptr) {
     // The border is stroked on EPS output too, as on every other output.
     TPDFEPSExport& eps = *run.EPS;
-    const uint32_t c = run.State.StrokeColor;
-    eps.SetColor(FormatPDFNumber((c & 0xFF) / 255.0, 3) + " " + FormatPDFNumber(((c >> 8) & 0xFF) / 255.0, 3) + " " +
-                 FormatPDFNumber(((c >> 16) & 0xFF) / 255.0, 3) + " setrgbcolor");
+    eps.SetColor(run.State.StrokeColorText);
     eps.SetLineWidth(width);
     eps.NewPath();
     eps.MoveTo(r[0], r[1]);
@@ -241,6 +244,7 @@ bool TPDFRenderer::LinkBorderColour(TPDFContentRun& run, TPDFDictionary* annot) 
     else ColorManager().CMYKToRGB(v[0], v[1], v[2], v[3], rgb[0], rgb[1], rgb[2]);
   }
   run.State.StrokeColor = ColorManager().RGBToColor(rgb[0], rgb[1], rgb[2]);
+  run.State.StrokeColorText = NumberText(rgb[0]) + NumberText(rgb[1]) + NumberText(rgb[2]) + "setrgbcolor";
   return true;
 }
 

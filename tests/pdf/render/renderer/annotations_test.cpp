@@ -5,6 +5,7 @@
 #include <string>
 
 #include "pdf/core/annots/stamp_appearances.h"
+#include "pdf/render/renderer/renderer.h"
 #include "tests/pdf/render/support/render_test_pdf.h"
 #include "tests/support/test_support.h"
 
@@ -159,12 +160,35 @@ TEST(Annotations, LinkDashesRepeatAnOddArray) {
   AnnotPage dashed("", "[5 0 R]", {"<< /Subtype /Link /Rect [10 10 90 60] /Border [0 0 2 [3]] >>"});
   AnnotPage doubled("", "[5 0 R]", {"<< /Subtype /Link /Rect [10 10 90 60] /Border [0 0 2 [3 3]] >>"});
   AnnotPage solid("", "[5 0 R]", {"<< /Subtype /Link /Rect [10 10 90 60] /Border [0 0 2] >>"});
+  // Dash items are whole numbers, taken to the nearest (2.6 is 3, not 2).
+  AnnotPage fractional("", "[5 0 R]", {"<< /Subtype /Link /Rect [10 10 90 60] /Border [0 0 2 [2.6]] >>"});
   const testraster::Raster a = dashed.Ours(), b = doubled.Ours(), s = solid.Ours();
   EXPECT_EQ(a.RGB, b.RGB);
+  EXPECT_EQ(fractional.Ours().RGB, a.RGB);
   EXPECT_NE(a.RGB, s.RGB);
   int white = 0;
   for (int x = 12; x < 88; ++x) white += At(a, x, 10) == kWhite;
   EXPECT_GT(white, 20) << "gaps along the bottom edge";
+}
+
+// On EPS output the border's colour is written as the colour operators write theirs: each
+// component with three decimals, so that the same colour set by content is not written again.
+TEST(Annotations, LinkBorderColoursOnEPSAreTheComponentsWithThreeDecimals) {
+  struct Case {
+    std::string c;
+    std::string line;
+  } cases[] = {
+      {"/C [0.3]", "0.300 0.300 0.300 setrgbcolor"},
+      {"/C [1 0 0.25]", "1.000 0.000 0.250 setrgbcolor"},
+      {"", "0.000 0.000 0.000 setrgbcolor"},
+  };
+  for (const Case& c : cases) {
+    AnnotPage p("", "[5 0 R]", {"<< /Subtype /Link /Rect [20 20 80 60] " + c.c + " >>"});
+    std::string error;
+    const std::string eps = rendertest::RenderOutput(p.pdf, p.page, kRenderEPS, error);
+    EXPECT_EQ(error, "") << c.c;
+    EXPECT_NE(eps.find("\r\n" + c.line + "\r\n"), std::string::npos) << c.c << "\n" << eps;
+  }
 }
 
 // The stamp drawn without an appearance fills its Rect upright: the same picture given as the
