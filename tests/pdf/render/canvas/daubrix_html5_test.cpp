@@ -113,6 +113,18 @@ TEST(DaubrixHTML5, OperationsWriteTheirStatementsBackToBack) {
        "ctx.clip(\"evenodd\");"},
       {"clip after a fill", [](TPDFDaubrix& c) { c.SetClip(kFillRuleWinding), c.Fill(); },
        "ctx.fillStyle = \"#000000\";ctx.fill();ctx.clip();"},
+      // The element keeps its last path after a paint: filling "the clip's bounds" with it
+      // would paint that shape again, which the page does not have.
+      {"clip bounds filled after a fill",
+       [](TPDFDaubrix& c) {
+         c.NewPath();
+         c.MoveTo(0, 0);
+         c.LineTo(5, 5);
+         c.LineTo(0, 5);
+         c.Fill();
+         c.FillClipBounds();
+       },
+       "ctx.beginPath();ctx.moveTo(0,0);ctx.lineTo(5,5);ctx.lineTo(0,5);ctx.fillStyle = \"#000000\";ctx.fill();"},
   };
   for (const Case& c : cases) {
     TMemoryStream stream;
