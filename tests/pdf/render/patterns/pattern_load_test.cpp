@@ -44,6 +44,7 @@ TEST(PatternLoad, AxialShadingsBecomeSamplesAlongTheAxis) {
     const char* name;
     std::string shading;  // the dictionary under /Shading
     std::string samples;
+    std::string profile = {};  // object 2: an ICC profile's dictionary
   } cases[] = {
       {"exponential red to blue",
        "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 100 0] "
@@ -72,11 +73,21 @@ TEST(PatternLoad, AxialShadingsBecomeSamplesAlongTheAxis) {
        "<< /ShadingType 2 /ColorSpace /DeviceGray /Coords [0 0 1 0] "
        "/Function << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >> >>",
        "0,0,0 255,255,255 "},
+      // A profile without Alternate is read by its number of channels, one and four included.
+      {"one-channel ICC",
+       "<< /ShadingType 2 /ColorSpace [/ICCBased 2 0 R] /Coords [0 0 1 0] "
+       "/Function << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >> >>",
+       "0,0,0 255,255,255 ", "<< /N 1 >>"},
+      {"four-channel ICC",
+       "<< /ShadingType 2 /ColorSpace [/ICCBased 2 0 R] /Coords [0 0 1 0] "
+       "/Function << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0 0 1] /N 1 >> >>",
+       "255,255,255 35,31,32 ", "<< /N 4 >>"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Loaded l;
     l.pdf.Add("<< /PatternType 2 /Shading " + c.shading + " /Matrix [2 0 0 2 5 5] >>");
+    if (!c.profile.empty()) l.pdf.AddStream(c.profile, "");
     TZRXPattern& p = l.Load();
     ASSERT_EQ(p.Kind, TZRXPattern::kAxial);
     EXPECT_EQ(Samples(p), c.samples);
