@@ -92,8 +92,8 @@ class BatchMode : public ::testing::Test {
 
   // Solid pictures by Pillow in the folder (any bytes but a quote): a Python list of
   // (name, width, height, (r, g, b)).
-  void MakeSolids(const std::string& folder, const std::string& spec) {
-    testsupport::WriteFile(dir.File("solids.py"), "import os, sys\nfrom PIL import Image\nfor name, w, h, c in [" + spec +
+  void MakeSolids(const std::string& folder, const std::string& pictures) {
+    testsupport::WriteFile(dir.File("solids.py"), "import os, sys\nfrom PIL import Image\nfor name, w, h, c in [" + pictures +
                                                       "]:\n  Image.new('RGB', (w, h), c).save(os.path.join(sys.argv[1], name))\n");
     ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("solids.py") + " '" + folder + "'"), 0);
   }
