@@ -324,4 +324,37 @@ TEST(MetafileBitmaps, SourcesAndBrushesAsTheFormatDefinesThem) {
   }
 }
 
+// MASKBLT and PLGBLT blend their source through a mask as the format defines: where a MASKBLT
+// mask is clear the operation of the code's high byte applies (here PATCOPY, the blue brush),
+// and a PLGBLT draws onto any parallelogram, a quarter turn included.
+TEST(MetafileBitmaps, MaskedAndParallelogramBlits) {
+  const Dib red = Dib24(40, 40, [](int, int) { return 0x0000FFu; });
+  const Dib leftHalf = Dib1(40, 40, 0x000000, 0xFFFFFF, [](int x, int) { return x < 20; });
+  Bytes m;
+  m.Rect(0, 0, 0, 0).I32(10).I32(10).I32(40).I32(40).U32(0xF0CC0020).I32(0).I32(0);
+  m.F32(1).F32(0).F32(0).F32(1).F32(0).F32(0).U32(0xFFFFFF).U32(0);
+  const uint32_t srcAt = 128, maskAt = srcAt + uint32_t(red.info.size() + red.bits.size());
+  m.U32(srcAt).U32(uint32_t(red.info.size())).U32(srcAt + uint32_t(red.info.size())).U32(uint32_t(red.bits.size()));
+  m.I32(0).I32(0).U32(0).U32(maskAt).U32(uint32_t(leftHalf.info.size()));
+  m.U32(maskAt + uint32_t(leftHalf.info.size())).U32(uint32_t(leftHalf.bits.size()));
+  m.Raw(red.info).Raw(red.bits).Raw(leftHalf.info).Raw(leftHalf.bits);
+  const auto masked = Draw({SolidBrush(1, 0xFF0000), Select(1), Rec(78, m)}, 96, 72);
+  EXPECT_EQ(CountColor(masked, 11, 11, 29, 49, 0xFF0000), 18 * 38);  // set: the source
+  EXPECT_EQ(CountColor(masked, 31, 11, 49, 49, 0x0000FF), 18 * 38);  // clear: the brush
+
+  // Left half red, right half blue, turned a quarter clockwise: its top row runs down the
+  // page from (60, 10), its left column leftwards.
+  const Dib halves = Dib24(30, 30, [](int x, int) { return x < 15 ? 0x0000FFu : 0xFF0000u; });
+  Bytes p;
+  p.Rect(0, 0, 0, 0).Pt(60, 10).Pt(60, 40).Pt(30, 10).I32(0).I32(0).I32(30).I32(30);
+  p.F32(1).F32(0).F32(0).F32(1).F32(0).F32(0).U32(0).U32(0);
+  p.U32(140).U32(uint32_t(halves.info.size())).U32(140 + uint32_t(halves.info.size()))
+      .U32(uint32_t(halves.bits.size()));
+  p.I32(0).I32(0).U32(0).U32(0).U32(0).U32(0).U32(0).Raw(halves.info).Raw(halves.bits);
+  const auto turned = Draw({Rec(79, p)}, 96, 72);
+  EXPECT_EQ(CountColor(turned, 32, 11, 59, 24, 0xFF0000), 27 * 13);
+  EXPECT_EQ(CountColor(turned, 32, 26, 59, 39, 0x0000FF), 27 * 13);
+  EXPECT_EQ(Pixel(turned, 45, 45), 0xFFFFFFu);
+}
+
 }  // namespace

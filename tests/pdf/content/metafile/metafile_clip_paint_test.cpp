@@ -82,6 +82,21 @@ TEST(MetafileClipAndPaint, ClipAndRegionRecordsChangeWhatShows) {
        Join({{kBeginPath, Box(43, 10, 10, 80, 60), Box(43, 30, 20, 60, 50), kEndPath, Rec(67, Bytes().U32(5))},
              kRedEverywhere}),
        {{{15, 35}, kRedRGB}, {{45, 35}, kWhite}, {{90, 35}, kWhite}}},
+      // Saving writes no q of its own: a copied clip inside a saved level closes the clip of
+      // before the save (not the save's level) and the restore brings that clip back.
+      {"a copied region inside a saved level",
+       Join({{Box(30, 0, 0, 40, 72), Rec(33), ClipRgn(5, {50, 10, 90, 60})}, kRedEverywhere,
+             {One(34, uint32_t(-1)), SolidBrush(2, kGreen), Select(2), Box(43, 0, 0, 96, 72)}}),
+       {{{70, 30}, kRedRGB}, {{20, 30}, kGreenRGB}, {{45, 30}, kWhite}}},
+      // SELECTCLIPPATH combines as the region records do: a difference clips to the outside
+      // of the path, a union widens the clip (here beyond the rectangle before it).
+      {"clip path difference",
+       Join({{kBeginPath, Box(43, 10, 10, 50, 50), kEndPath, Rec(67, Bytes().U32(4))}, kRedEverywhere}),
+       {{{30, 30}, kWhite}, {{70, 30}, kRedRGB}, {{30, 60}, kRedRGB}}},
+      {"clip path union",
+       Join({{Box(30, 0, 0, 40, 72), kBeginPath, Box(43, 50, 10, 90, 60), kEndPath, Rec(67, Bytes().U32(2))},
+             kRedEverywhere}),
+       {{{70, 30}, kRedRGB}, {{45, 30}, kWhite}}},
       {"FRAMERGN", {SolidBrush(3, kGreen), FrameRgn(3, {10, 10, 50, 50}, 3, 3)},
        {{{11, 30}, kGreenRGB}, {{30, 11}, kGreenRGB}, {{48, 30}, kGreenRGB}, {{30, 30}, kWhite}}},
       {"PAINTRGN", {SolidBrush(1, kRed), Select(1), PaintRgn({10, 10, 50, 50})},

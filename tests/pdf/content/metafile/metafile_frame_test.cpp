@@ -132,6 +132,15 @@ TEST(MetafileFrame, FixedModesTakeTheirExtentsFromTheReferenceDevice) {
   conv.Convert({Rec(1, h), One(17, 8), Two(9, 5, 5), Two(11, 7, 7), One(17, 3), One(17, 8)}, 1366, 768, false);
   EXPECT_EQ(conv.converter->WindowExtX, 3610);
   EXPECT_EQ(conv.converter->ViewportExtY, -76);
+  // A mode the format does not define is refused, as the player's SetMapMode refuses it: the
+  // anisotropic mode stays and its extents can still be set.
+  for (uint32_t bad : {0u, 9u, 0x80000008u}) {
+    SCOPED_TRACE(bad);
+    Converter keep;
+    keep.Convert({Rec(1, h), One(17, 8), One(17, bad), Two(9, 5, 5)}, 1366, 768, false);
+    EXPECT_EQ(keep.converter->MapMode, 8);
+    EXPECT_EQ(keep.converter->WindowExtX, 5);
+  }
 }
 
 // Values of the simple records the player would refuse count as the converter reads them: a

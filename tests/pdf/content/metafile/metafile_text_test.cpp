@@ -166,6 +166,56 @@ TEST(MetafileText, EscapementTurnsTheTextMatrix) {
     EXPECT_EQ(object.find(" cm"), std::string::npos) << object;
     EXPECT_NE(object.find(matrix), std::string::npos) << object;
   }
+  // A turning world transform turns the baseline with it, as the player draws text in the
+  // world's coordinates.
+  Converted w({Rec(35, Bytes().F32(0).F32(1).F32(-1).F32(0).F32(100).F32(0)), Font(1, -20, u"Arial"), Select(1),
+               Align(24), TextW(50, 50, u"up")});
+  const size_t bt = w.content.find("BT\n"), et = w.content.find("ET\n");
+  ASSERT_NE(bt, std::string::npos);
+  EXPECT_NE(w.content.substr(bt, et - bt).find("0 -1 1 0 "), std::string::npos) << w.content;
+}
+
+// The characters the shown strings of a conversion stand for, read back through the fonts the
+// content selects (one-byte codes).
+std::u16string ShownCharacters(const Converted& c) {
+  std::u16string chars;
+  const TPDFFont* font = nullptr;
+  for (size_t at = 0; at < c.content.size();) {
+    const size_t end = c.content.find('\n', at);
+    const std::string line = c.content.substr(at, end - at);
+    at = end == std::string::npos ? c.content.size() : end + 1;
+    if (line.size() > 3 && line[0] == '/' && line.compare(line.size() - 2, 2, "Tf") == 0) {
+      const std::string name = line.substr(1, line.find(' ') - 1);
+      for (TPDFFont* f : c.fonts)
+        if (f->Name() == name) font = f;
+    } else if (line.size() > 4 && line[0] == '(' && line.compare(line.size() - 3, 3, ")Tj") == 0 && font) {
+      for (size_t i = 1; i + 3 < line.size(); ++i) {
+        uint8_t b = uint8_t(line[i]);
+        if (b == '\\' && i + 4 < line.size()) {
+          const char e = line[++i];
+          b = e == 'n' ? 10 : e == 'r' ? 13 : e == 't' ? 9 : e == 'b' ? 8 : e == 'f' ? 12 : uint8_t(e);
+        }
+        chars += char16_t(font->CodeToUnicode(b));
+      }
+    }
+  }
+  return chars;
+}
+
+// Glyph indices are never put in display order: those that happen to lie where Hebrew
+// characters do are glyphs of the face, not right-to-left text.
+TEST(MetafileText, GlyphIndexTextKeepsItsOrder) {
+  auto shown = [](const std::u16string& glyphs) {
+    return ShownCharacters(Converted({Font(1, -20, u"Arial"), Select(1), Align(24), TextW(10, 50, glyphs, 0x10)}));
+  };
+  std::vector<std::pair<char16_t, std::u16string>> found;
+  for (char16_t g = 0x05A0; g < 0x05C0 && found.size() < 2; ++g) {
+    const std::u16string one = shown(std::u16string(1, g));
+    if (one.size() == 1 && (found.empty() || found[0].second != one)) found.emplace_back(g, one);
+  }
+  ASSERT_EQ(found.size(), 2u) << "the face has no glyphs there";
+  EXPECT_EQ(shown({found[0].first, found[1].first}), found[0].second + found[1].second);
+  EXPECT_EQ(shown({found[1].first, found[0].first}), found[1].second + found[0].second);
 }
 
 TEST(MetafileText, ClippedTextIsInItsOwnLevel) {
