@@ -41,8 +41,8 @@ void TPDFMetafile::ApplyStroke(const TStroke& stroke, TMetafileColor color) {
   }
   std::string dash;
   for (double d : stroke.Dash) dash += p.Number(d);
-  const std::string dashText = dash.empty() ? std::string("[] 0 d") : "[ " + dash + "] 0 d";
-  if (p.DashText != dashText) p.SetDashArray(dash);
+  const std::string dashText = dash.empty() ? std::string("[] 0 d") : "[ " + dash + "] " + p.Number(stroke.DashPhase) + "d";
+  if (p.DashText != dashText && p.SetDashArray(dash)) p.DashText = dashText;
 }
 
 void TPDFMetafile::FillWithColor(const TMetafilePath& path, TMetafileColor color, bool evenOdd) {

@@ -67,7 +67,10 @@ TPDFMetafile::TStroke TPDFMetafile::ResolvePen(const TPen& pen) const {
   if (pen.Style >= kPsDash && pen.Style <= kPsDashDotDot && (pen.Geometric || thin)) {
     for (double d : thin ? kThin[pen.Style] : kWide[pen.Style]) s.Dash.push_back(d * (thin ? pixel : s.Width));
   } else if (pen.Style == kPsAlternate) {
+    // Every other pixel: the lines run through pixel centres, so the pattern starts half a
+    // pixel in to keep its dots on whole pixels.
     s.Dash = {pixel, pixel};
+    s.DashPhase = pixel / 2;
   } else if (pen.Style == kPsUserStyle && !pen.UserDash.empty()) {
     const double unit = pen.Geometric ? LineScale() : pixel;
     for (double d : pen.UserDash) s.Dash.push_back(std::max(d * unit, pixel / 8));

@@ -105,6 +105,7 @@ class TPDFMetafile {
   struct TStroke {
     double Width = 0;
     std::vector<double> Dash;  // empty for solid
+    double DashPhase = 0;      // how far into the pattern each line starts
     int32_t Cap = 0, Join = 0;
   };
   // Objects the records create, by their index.

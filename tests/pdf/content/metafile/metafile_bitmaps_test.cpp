@@ -202,6 +202,12 @@ TEST(MetafileBitmaps, OperationsThatKeepTheDestinationDrawNothing) {
                                    .F32(1).F32(0).F32(0).F32(1).F32(0).F32(0).U32(0).U32(0).U32(0).U32(0).U32(0).U32(0))},
                       96, 72);
   EXPECT_EQ(CountColor(r, 11, 11, 39, 39, 0xFF0000), 28 * 28);
+  // BLACKNESS paints black whatever the brush (here the white one).
+  const auto black = Draw({Rec(76, Bytes().Rect(0, 0, 0, 0).I32(10).I32(10).I32(30).I32(30).U32(0x000042).I32(0)
+                                       .I32(0).F32(1).F32(0).F32(0).F32(1).F32(0).F32(0).U32(0).U32(0).U32(0).U32(0)
+                                       .U32(0).U32(0))},
+                          96, 72);
+  EXPECT_EQ(CountColor(black, 11, 11, 39, 39, 0x000000), 28 * 28);
 }
 
 TEST(MetafileBitmaps, SetDIBitsToDeviceCopiesPixelForPixel) {
@@ -242,6 +248,12 @@ TEST(MetafileBitmaps, AlphaBlendingUsesSoftMasks) {
   EXPECT_TRUE(Near(Pixel(r, 40, 30), 0x807F00)) << std::hex << Pixel(r, 40, 30);
   EXPECT_TRUE(Near(Pixel(r, 75, 25), 0x807F00)) << std::hex << Pixel(r, 75, 25);
   EXPECT_EQ(Pixel(r, 5, 5), 0x00FF00u);
+  // Without a bitmap a blend draws nothing (not a rectangle in the brush's colour).
+  Bytes none;
+  none.Rect(0, 0, 0, 0).I32(10).I32(10).I32(40).I32(40).U32(0x00FF0000).I32(0).I32(0);
+  none.F32(1).F32(0).F32(0).F32(1).F32(0).F32(0).U32(0).U32(0).U32(0).U32(0).U32(0).U32(0).I32(8).I32(8);
+  const auto bare = Draw({SolidBrush(1, 0x0000FF), Select(1), Rec(114, none)}, 96, 72);
+  EXPECT_EQ(CountColor(bare, 0, 0, 96, 72, 0xFF0000), 0);
   // A constant alpha of 0 draws nothing.
   Converter conv;
   conv.Convert({Blit(114, 0, 0, 30, 30, 0x00000000, halves, 8, 8)}, 96, 72);

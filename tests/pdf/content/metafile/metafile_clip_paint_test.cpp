@@ -88,6 +88,8 @@ TEST(MetafileClipAndPaint, ClipAndRegionRecordsChangeWhatShows) {
        Join({{Box(30, 0, 0, 40, 72), Rec(33), ClipRgn(5, {50, 10, 90, 60})}, kRedEverywhere,
              {One(34, uint32_t(-1)), SolidBrush(2, kGreen), Select(2), Box(43, 0, 0, 96, 72)}}),
        {{{70, 30}, kRedRGB}, {{20, 30}, kGreenRGB}, {{45, 30}, kWhite}}},
+      {"region union", Join({{ClipRgn(5, {0, 0, 40, 72}), ClipRgn(2, {50, 10, 90, 60})}, kRedEverywhere}),
+       {{{20, 30}, kRedRGB}, {{70, 30}, kRedRGB}, {{45, 30}, kWhite}, {{70, 65}, kWhite}}},
       // SELECTCLIPPATH combines as the region records do: a difference clips to the outside
       // of the path, a union widens the clip (here beyond the rectangle before it).
       {"clip path difference",
@@ -121,6 +123,14 @@ TEST(MetafileClipAndPaint, PathsArePaintedByTheSelectionAndTheFillMode) {
       {"POLYDRAW", {SolidBrush(1, kRed), Select(1), Pen(2, 0, 3, kBlue), Select(2),
                     Rec(56, Bytes().Rect(0, 0, 0, 0).U32(3).Pt(10, 60).Pt(48, 10).Pt(86, 60).U32(0x00020206))},
        {{{48, 50}, kWhite}, {{29, 35}, kBlueRGB}}},
+      // A point of the 32-bit form that carries the close flag is drawn and closes its figure.
+      {"POLYDRAW closing its figure", {Pen(2, 0, 3, kBlue), Select(2),
+                                       Rec(56, Bytes().Rect(0, 0, 0, 0).U32(3).Pt(10, 60).Pt(48, 10).Pt(86, 60).U32(0x00030206))},
+       {{{48, 60}, kBlueRGB}, {{67, 35}, kBlueRGB}, {{48, 50}, kWhite}}},
+      // ABORTPATH ends the bracket: the next shape is painted at once.
+      {"ABORTPATH", {SolidBrush(1, kRed), Select(1), Select(kNullPen), kBeginPath, Box(43, 10, 10, 40, 40), Rec(68),
+                     Box(43, 50, 10, 80, 40)},
+       {{{65, 25}, kRedRGB}, {{25, 25}, kWhite}}},
       // Shapes turn with the world transform (here a quarter turn: x' = 80 - y, y' = x).
       {"rectangle under a turning transform",
        {Rec(35, Bytes().F32(0).F32(1).F32(-1).F32(0).F32(80).F32(0)), SolidBrush(1, kRed), Select(1), Select(kNullPen),

@@ -60,6 +60,11 @@ TEST(MetafileFrame, RecordsDrawAsTheFormatAndThePlayerDefineThem) {
       {"round ends of a wide pen",
        {Pen(2, 0, 9, kBlue), Select(2), Two(27, 20, 36), Two(54, 70, 36)},
        {{{73, 36}, kBlueRGB}, {{17, 36}, kBlueRGB}, {{75, 36}, kWhite}}},
+      // A pen's width is in the logical units in force when it draws: made before the mapping
+      // doubles them, it draws 8 pixels wide.
+      {"a pen made before the mapping changes",
+       {Pen(2, 0, 4, kBlue), One(17, 8), Two(9, 48, 36), Two(11, 96, 72), Select(2), Two(27, 5, 18), Two(54, 40, 18)},
+       {{{45, 33}, kBlueRGB}, {{45, 39}, kBlueRGB}, {{45, 29}, kWhite}}},
       // A pen whose brush is the null brush draws nothing.
       {"extended pen of the null brush",
        {SolidBrush(1, kRed), Select(1),
@@ -96,6 +101,11 @@ TEST(MetafileFrame, MiterLimitReadEitherWay) {
         96, 72);
     EXPECT_NE(content.find(c.style), std::string::npos) << content;
   }
+  // The limit is the device context's when a line is drawn, also when set after the pen.
+  Converter conv;
+  const std::string content = conv.Convert(
+      {Pen(1, 0x2000, 9, kBlue), Select(1), Rec(58, Bytes().F32(3)), Poly(4, {{10, 60}, {48, 10}, {86, 60}})}, 96, 72);
+  EXPECT_NE(content.find("3 M "), std::string::npos) << content;
 }
 
 // The fixed mapping modes take their extents from the reference device's whole millimetres

@@ -120,6 +120,14 @@ TEST(MetafileShapes, EllipseAndRoundRectangleFillTheirBoxes) {
   EXPECT_EQ(Pixel(r, 47, 30), kRedRGB);
   EXPECT_EQ(Pixel(r, 55, 10), kWhite);  // the rounded corner
   EXPECT_EQ(Pixel(r, 60, 30), kRedRGB);
+  // A box of odd width keeps its ellipse inside it: (1, 1) - (8, 6) at ten pixels a unit is
+  // (10, 10) - (80, 60), its centre at x = 45.
+  const auto odd = Draw({Rec(17, Bytes().U32(8)), Rec(9, Bytes().I32(10).I32(10)), Rec(11, Bytes().I32(100).I32(100)),
+                         SolidBrush(1, kRed), Select(1), Select(0x80000008), Rec(42, Bytes().Rect(1, 1, 8, 6))},
+                        96, 72);
+  EXPECT_EQ(Pixel(odd, 77, 35), kRedRGB);
+  EXPECT_EQ(Pixel(odd, 7, 35), kWhite);
+  EXPECT_EQ(Pixel(odd, 13, 35), kRedRGB);
 }
 
 // A thin pen counts in device pixels whatever the mapping, as the player draws it: a line
@@ -146,6 +154,15 @@ TEST(MetafileShapes, ThinPensCountInDevicePixels) {
   EXPECT_GT(ink, 84 * 18 / 24 - 4);
   EXPECT_EQ(CountColor(r, 0, 0, 96, 34, kBlueRGB, 60), 0) << "one pixel wide";
   EXPECT_EQ(CountColor(r, 0, 39, 96, 72, kBlueRGB, 60), 0);
+  // The alternate style sets every other pixel.
+  records = mapping;
+  for (const Record& rec : {Pen(1, 8 /*PS_ALTERNATE*/, 0, kBlue), Select(1), Rec(27, Bytes().I32(40).I32(360)),
+                            Rec(54, Bytes().I32(920).I32(360))})
+    records.push_back(rec);
+  const auto alternate = Draw(records, 96, 72);
+  const int set = CountColor(alternate, 6, 35, 90, 38, kBlueRGB, 60);
+  EXPECT_GT(set, 84 / 2 - 6);
+  EXPECT_LT(set, 84 / 2 + 6);
 }
 
 }  // namespace

@@ -173,6 +173,12 @@ TEST(MetafileText, EscapementTurnsTheTextMatrix) {
   const size_t bt = w.content.find("BT\n"), et = w.content.find("ET\n");
   ASSERT_NE(bt, std::string::npos);
   EXPECT_NE(w.content.substr(bt, et - bt).find("0 -1 1 0 "), std::string::npos) << w.content;
+  // Its advances keep their length along the turned baseline.
+  Converted a({Rec(35, Bytes().F32(0).F32(1).F32(-1).F32(0).F32(100).F32(0)), Font(1, -20, u"Arial"), Select(1),
+               Align(24), TextW(50, 50, u"up", 0, {20, 20})});
+  const size_t u = a.content.find("(u)Tj\n");
+  ASSERT_NE(u, std::string::npos) << a.content;
+  EXPECT_EQ(a.content.compare(u + 6, 4, "200."), 0) << a.content;
 }
 
 // The characters the shown strings of a conversion stand for, read back through the fonts the
