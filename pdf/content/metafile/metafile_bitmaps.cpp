@@ -202,7 +202,9 @@ void TPDFMetafile::DrawDib(const TMetafileRecord& r, const TDibSource& dib, TCor
   if (int64_t(src.W) * src.H > kMaxBitmapPixels) return;
   TPixels pixels;
   Pixels(*bitmap, src, rop, rule, pixels);
-  const bool lossless = rule.KeyColor >= 0 || !rop.Copies() || rule.Mask || rule.PerPixelAlpha;
+  // Transparent colours, masks and alpha stay lossless too: a lossy picture would bleed the
+  // colours its mask hides into the pixels it shows.
+  const bool lossless = rule.KeyColor >= 0 || rop.MixesWithDestination() || rule.Mask || rule.PerPixelAlpha;
   if (TPDFImage* image = WriteImage(pixels, lossless)) PlaceImage(*image, dest);
 }
 

@@ -17,9 +17,7 @@ using TVertex = TPDFMetafile::TGradientVertex;
 
 TVertex ReadVertex(const TMetafileRecord& r, uint64_t at) {
   // Channels are 16 bits; their high byte is the 8-bit value.
-  return {double(r.I32(at)),
-          double(r.I32(at + 4)),
-          {r.U16(at + 8) / 256.0, r.U16(at + 10) / 256.0, r.U16(at + 12) / 256.0}};
+  return {double(r.I32(at)), double(r.I32(at + 4)), {double(r.U16(at + 8) >> 8), double(r.U16(at + 10) >> 8), double(r.U16(at + 12) >> 8)}};
 }
 
 TMetafileColor ColorOf(const std::array<double, 3>& c) {

@@ -15,6 +15,14 @@ uint8_t Evaluate(int index, uint8_t p, uint8_t s, uint8_t d) {
 
 }  // namespace
 
+bool TRopEvaluator::MixesWithDestination() const {
+  static constexpr uint8_t kMixing[] = {34,  38,  42,  46,  98,  102, 106, 110, 136, 137, 138, 139, 145, 152, 153, 154,
+                                        155, 162, 166, 168, 169, 170, 171, 174, 184, 185, 186, 187, 226, 230, 234, 238};
+  for (uint8_t i : kMixing)
+    if (i == index_) return true;
+  return false;
+}
+
 TRopEvaluator::TRopEvaluator(int index, uint32_t brush) : index_(index & 0xFF) {
   for (int c = 0; c < 3; ++c) {
     const uint8_t p = uint8_t(brush >> (8 * c));

@@ -22,6 +22,10 @@ class TRopEvaluator {
   // Uses the destination (a fill of the brush alone can be drawn exactly when not).
   bool UsesDestination() const { return ((index_ & 0xAA) >> 1) != (index_ & 0x55); }
   int Index() const { return index_; }
+  // Operations whose pictures mix with what lies below them (AND, OR, XOR and the like of source
+  // and destination): stored lossless whatever their size, since a lossy picture would show
+  // its artefacts through the page.
+  bool MixesWithDestination() const;
 
  private:
   int index_;

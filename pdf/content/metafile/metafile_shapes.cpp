@@ -10,6 +10,7 @@
 
 #include "pdf/content/metafile/metafile_types.h"
 #include "pdf/content/metafile/pdf_metafile.h"
+#include "platform/rtl/numbers.h"
 
 namespace {
 
@@ -66,8 +67,9 @@ void TPDFMetafile::HandleShape(const TMetafileRecord& r) {
     }
     case emr::RoundRect: {
       const double x0 = std::min(l, rt), x1 = std::max(l, rt), y0 = std::min(t, b), y1 = std::max(t, b);
-      const double rx = std::min(std::abs(double(r.I32(24))) / 2, (x1 - x0) / 2);
-      const double ry = std::min(std::abs(double(r.I32(28))) / 2, (y1 - y0) / 2);
+      // The corners' radii are whole units: half the corner ellipse's size, rounded.
+      const double rx = std::min(double(RoundHalfEven(std::abs(double(r.I32(24))) / 2)), (x1 - x0) / 2);
+      const double ry = std::min(double(RoundHalfEven(std::abs(double(r.I32(28))) / 2)), (y1 - y0) / 2);
       // Corners from the top-right, going round through the right, bottom and left edges.
       AddEllipseArc(figure, x1 - rx, y0 + ry, rx, ry, 270, 90, true);
       AddEllipseArc(figure, x1 - rx, y1 - ry, rx, ry, 0, 90, false);

@@ -135,8 +135,9 @@ TEST(MetafileBitmaps, LargeOpaqueCopiesGoInAsJpegEverythingElseLossless) {
        true},
       {"large with a raster operation (SRCAND)", StretchDIBits(0, 0, 96, 72, Dib24(100, 100, kWhiteSquare), 0x8800C6),
        "/FlateDecode", true},
+      // An operation that does not mix with the page is stored like a copy.
       {"large inverted (NOTSRCCOPY)", StretchDIBits(0, 0, 96, 72, Dib24(100, 100, kBlueSquare), 0x330008),
-       "/FlateDecode", false},
+       "/DCTDecode", false},
       {"large blended", Blit(114, 0, 0, 96, 72, 0x00800000, Dib24(100, 100, kBlueSquare), 100, 100), "/FlateDecode",
        true},
   };

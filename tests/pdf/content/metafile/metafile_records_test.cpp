@@ -352,6 +352,15 @@ TEST(MetafileRecords, GradientsStayWithinWhatTheOutputShows) {
   EXPECT_GT(r.At(3, 36)[0], 240);
   EXPECT_GT(r.At(92, 36)[2], 240);
   EXPECT_NEAR(r.At(48, 36)[0], 128, 12);
+  // A channel's 8-bit value is its high byte: 0x80FF is 128, not rounded up to 129.
+  Bytes flat;
+  flat.Rect(0, 0, 0, 0).U32(2).U32(1).U32(0);
+  vertex(flat, 0, 0, 0x80FF, 0, 0);
+  vertex(flat, 96, 72, 0x80FF, 0, 0);
+  flat.U32(0).U32(1);
+  Converter one;
+  const std::string level = one.Convert({Rec(118, flat)}, 96, 72);
+  EXPECT_NE(level.find("0.502 0 0 rg"), std::string::npos) << level;
 }
 
 // --- Values the player ignores

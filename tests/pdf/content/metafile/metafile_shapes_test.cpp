@@ -128,6 +128,12 @@ TEST(MetafileShapes, EllipseAndRoundRectangleFillTheirBoxes) {
   EXPECT_EQ(Pixel(odd, 77, 35), kRedRGB);
   EXPECT_EQ(Pixel(odd, 7, 35), kWhite);
   EXPECT_EQ(Pixel(odd, 13, 35), kRedRGB);
+  // A corner ellipse of 5 units has radii of 2 whole units (20 pixels here, not 25).
+  const auto corner = Draw({Rec(17, Bytes().U32(8)), Rec(9, Bytes().I32(10).I32(10)), Rec(11, Bytes().I32(100).I32(100)),
+                            SolidBrush(1, kRed), Select(1), Select(0x80000008), Rec(44, Bytes().Rect(1, 1, 8, 6).Pt(5, 5))},
+                           96, 72);
+  EXPECT_EQ(CountColor(corner, 16, 16, 17, 17, kRedRGB, 40), 1);
+  EXPECT_EQ(Pixel(corner, 12, 12), kWhite);
 }
 
 // A thin pen counts in device pixels whatever the mapping, as the player draws it: a line
