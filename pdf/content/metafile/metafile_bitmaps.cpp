@@ -347,5 +347,7 @@ void TPDFMetafile::CreatePatternBrush(const TMetafileRecord& r, bool mono) {
       PatternList->push_back(std::move(pattern));
     }
   }
-  BrushObjects[index] = std::move(brush);
+  // A brush whose picture cannot be read or written is no object, as the player's record
+  // fails: selecting its index keeps the brush there was.
+  if (!brush.PatternName.empty()) BrushObjects[index] = std::move(brush);
 }

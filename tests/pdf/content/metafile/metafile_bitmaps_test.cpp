@@ -317,6 +317,12 @@ TEST(MetafileBitmaps, SourcesAndBrushesAsTheFormatDefinesThem) {
       {"DIB pattern", {}, 94, 0xFF0000, 0xFFFF00},
       {"monochrome", {Rec(24, Bytes().U32(0xFF0000)), Rec(25, Bytes().U32(0x00FF00))}, 93, 0x0000FF, 0x00FF00},
   };
+  // A pattern brush without a readable picture is no brush: selecting it keeps the red one.
+  const auto kept = Draw({SolidBrush(1, 0x0000FF), Select(1), Select(kNullPen),
+                          Rec(94, Bytes().U32(2).U32(0).U32(0).U32(0).U32(0).U32(0)), Select(2),
+                          Rec(43, Bytes().Rect(10, 10, 50, 50))},
+                         96, 72);
+  EXPECT_EQ(CountColor(kept, 11, 11, 49, 49, 0xFF0000), 38 * 38);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     // Through the application's road: the tiles are sized in the form the picture becomes.
