@@ -374,6 +374,13 @@ TEST(MetafileBitmaps, MaskedAndParallelogramBlits) {
   EXPECT_EQ(CountColor(turned, 32, 11, 59, 24, 0xFF0000), 27 * 13);
   EXPECT_EQ(CountColor(turned, 32, 26, 59, 39, 0x0000FF), 27 * 13);
   EXPECT_EQ(Pixel(turned, 45, 45), 0xFFFFFFu);
+  // A bitmap turns with the world transform (x' = 80 - y, y' = x): its left half lands above
+  // its right half.
+  const auto world = Draw({Rec(35, Bytes().F32(0).F32(1).F32(-1).F32(0).F32(80).F32(0)),
+                           StretchDIBits(10, 10, 30, 20, halves, 0xCC0020)},
+                          96, 72);
+  EXPECT_EQ(CountColor(world, 51, 11, 69, 24, 0xFF0000), 18 * 13);
+  EXPECT_EQ(CountColor(world, 51, 26, 69, 39, 0x0000FF), 18 * 13);
 }
 
 }  // namespace

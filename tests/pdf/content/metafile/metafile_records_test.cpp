@@ -176,6 +176,13 @@ TEST(MetafileRecords, InsideAPathRecordsOnlyAddFigures) {
   EXPECT_EQ(Pixel(r, 75, 5), kRedRGB);
   EXPECT_EQ(Pixel(r, 47, 50), kWhite);
   EXPECT_EQ(CountColor(r, 0, 0, 96, 72, kBlueRGB, 60), 0);
+  // Each POLYGON of a path is a closed figure of its own: stroked, the first shows its closing
+  // side and no line joins it to the second.
+  const auto two = Draw({Select(kNullBrush), Pen(2, 0, 3, kBlue), Select(2), Rec(59), Poly(3, {{5, 60}, {25, 10}, {45, 60}}),
+                         Poly(3, {{50, 30}, {70, 5}, {90, 30}}), Rec(60), Rec(64, Bytes().Rect(0, 0, 0, 0))},
+                        96, 72);
+  EXPECT_GT(CountColor(two, 12, 58, 38, 62, kBlueRGB, 60), 30);
+  EXPECT_EQ(CountColor(two, 46, 40, 49, 52, kBlueRGB, 60), 0);
 }
 
 TEST(MetafileRecords, PolyPolygonClosesEveryFigureWhenStroked) {
