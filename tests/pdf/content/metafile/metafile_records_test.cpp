@@ -345,12 +345,17 @@ TEST(MetafileRecords, GradientsStayWithinWhatTheOutputShows) {
     EXPECT_LE(content.size(), TPDFMetafile::kMaxContentBytes + (64 << 10));
     EXPECT_TRUE(Finite(content));
   }
+  // One horizontal rectangle over the picture, from red and blue channels to others.
+  auto across = [&](uint16_t red0, uint16_t blue0, uint16_t red1, uint16_t blue1) {
+    Bytes g;
+    g.Rect(0, 0, 0, 0).U32(2).U32(1).U32(0);
+    vertex(g, 0, 0, red0, 0, blue0);
+    vertex(g, 96, 72, red1, 0, blue1);
+    g.U32(0).U32(1);
+    return g;
+  };
   // A gradient of 96 pixels needs no more than a band a level.
-  Bytes b;
-  b.Rect(0, 0, 0, 0).U32(2).U32(1).U32(0);
-  vertex(b, 0, 0, 0xFF00, 0, 0);
-  vertex(b, 96, 72, 0, 0, 0xFF00);
-  b.U32(0).U32(1);
+  const Bytes b = across(0xFF00, 0, 0, 0xFF00);
   Converter conv;
   const std::string content = conv.Convert({Rec(118, b)}, 96, 72);
   EXPECT_LE(Count(content, "\nf"), 256);
@@ -360,13 +365,8 @@ TEST(MetafileRecords, GradientsStayWithinWhatTheOutputShows) {
   EXPECT_GT(r.At(92, 36)[2], 240);
   EXPECT_NEAR(r.At(48, 36)[0], 128, 12);
   // A channel's 8-bit value is its high byte: 0x80FF is 128, not rounded up to 129.
-  Bytes flat;
-  flat.Rect(0, 0, 0, 0).U32(2).U32(1).U32(0);
-  vertex(flat, 0, 0, 0x80FF, 0, 0);
-  vertex(flat, 96, 72, 0x80FF, 0, 0);
-  flat.U32(0).U32(1);
   Converter one;
-  const std::string level = one.Convert({Rec(118, flat)}, 96, 72);
+  const std::string level = one.Convert({Rec(118, across(0x80FF, 0, 0x80FF, 0))}, 96, 72);
   EXPECT_NE(level.find("0.502 0 0 rg"), std::string::npos) << level;
 }
 
