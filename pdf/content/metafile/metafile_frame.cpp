@@ -233,13 +233,19 @@ bool TPDFMetafile::HandleStateRecord(const TMetafileRecord& r) {
     case emr::SetMapMode: this->SetMapMode(r.I32(8)); return true;
     case emr::SetWorldTransform:
     case emr::ModifyWorldTransform: {
+      const uint32_t mode = r.Type == emr::SetWorldTransform ? 4 : r.U32(32);
+      // The identity mode reads no matrix: whatever the record holds there is not looked at.
+      if (mode == 1) {
+        ModifyWorld(kIdentityMatrix, 1);
+        return true;
+      }
       TPDFMatrix x;
       for (int i = 0; i < 6; ++i) {
         const float f = std::bit_cast<float>(r.U32(8 + 4 * uint64_t(i)));
         if (!std::isfinite(f) || !r.Has(8, 24)) return true;  // an unusable matrix is refused whole
         x[size_t(i)] = f;
       }
-      ModifyWorld(x, r.Type == emr::SetWorldTransform ? 4 : r.U32(32));
+      ModifyWorld(x, mode);
       return true;
     }
     case emr::SetBkMode: {

@@ -4,6 +4,7 @@
 // object index created again. Drawn through our renderer; a logical unit is one pixel.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,11 @@ TEST(MetafileFrame, RecordsDrawAsTheFormatAndThePlayerDefineThem) {
        {World(36, 0.5f, 0, 0, 0.5f, 0, 0, 4), SolidBrush(1, kRed), Select(1), Select(kNullPen),
         Rectangle(20, 20, 100, 100)},
        {{{30, 30}, kRedRGB}, {{55, 55}, kWhite}, {{5, 5}, kWhite}}},
+      // The identity mode reads no matrix, so an unusable one there does not stop it.
+      {"identity whatever the matrix says",
+       {World(35, 0.5f, 0, 0, 0.5f, 0, 0), World(36, NAN, 0, 0, 1, 0, 0, 1), SolidBrush(1, kRed), Select(1),
+        Select(kNullPen), Rectangle(20, 20, 100, 100)},
+       {{{60, 60}, kRedRGB}, {{15, 15}, kWhite}}},
       // Isotropic: both axes take the smaller scale, so a square stays square.
       {"isotropic mapping",
        {One(17, 7), Two(9, 100, 100), Two(11, 96, 48), SolidBrush(1, kRed), Select(1), Select(kNullPen),
