@@ -203,7 +203,8 @@ bool TPDFFontLoader::LoadPFBProgram(std::string_view data) {
 bool TPDFFontLoader::LoadCFFProgram(std::string_view data) {
   auto decoder = std::make_unique<TPDFType1Decoder>();
   decoder->OnResolve = fonts_.OnResolve;
-  decoder->ForceCID = entry_->Subtype == "CIDFontType0" || entry_->Subtype == "CIDFontType2";
+  // Only the program's own ROS makes it CID-keyed: a name-keyed program in a CID font keeps its
+  // glyph names, and its CIDs are glyph indexes.
   decoder->LoadCFFData(data);
   if (!hasEncoding_) decoder->GetEncoding(entry_->GlyphNames);
   entry_->Rasterizer = std::move(decoder);

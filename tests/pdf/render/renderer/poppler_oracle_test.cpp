@@ -138,6 +138,57 @@ INSTANTIATE_TEST_SUITE_P(
                    .content = "0 w 10 50.5 m 90 50.5 l S",
                    .allowed = 4}));
 
+// A name-keyed CFF program (no ROS) in a CIDFontType0 font: its CIDs are glyph indexes. The
+// program, written by fontTools, names glyph 1 (a square) "exclam" and glyph 2 (a bar) "space",
+// whose standard string number is 1, so reading names as CIDs would draw the bar for <0001>.
+TEST(PopplerOracle, ANameKeyedCffProgramInACIDFontDrawsByGlyphIndex) {
+  REQUIRE_TOOL("pdftoppm");
+  if (testsupport::Run("/usr/bin/python3 -c 'import fontTools' 2>/dev/null") != 0) GTEST_SKIP() << "needs fontTools";
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir.File("make.py"),
+                         "import sys\n"
+                         "from fontTools.fontBuilder import FontBuilder\n"
+                         "from fontTools.pens.t2CharStringPen import T2CharStringPen\n"
+                         "def glyph(points):\n"
+                         "    pen = T2CharStringPen(1000, None)\n"
+                         "    if points:\n"
+                         "        pen.moveTo(points[0])\n"
+                         "        for p in points[1:]: pen.lineTo(p)\n"
+                         "        pen.closePath()\n"
+                         "    return pen.getCharString()\n"
+                         "fb = FontBuilder(1000, isTTF=False)\n"
+                         "fb.setupGlyphOrder(['.notdef', 'exclam', 'space'])\n"
+                         "fb.setupCharacterMap({})\n"
+                         "square = [(100, 0), (900, 0), (900, 800), (100, 800)]\n"
+                         "bar = [(450, 0), (550, 0), (550, 800), (450, 800)]\n"
+                         "fb.setupCFF('Test', {}, {'.notdef': glyph([]), 'exclam': glyph(square), "
+                         "'space': glyph(bar)}, {})\n"
+                         "open(sys.argv[1], 'wb').write(fb.font['CFF '].compile(fb.font))\n");
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py") + " " + dir.File("font.cff")), 0);
+  TestPdf pdf;
+  const int file = pdf.AddStream("<< /Subtype /CIDFontType0C >>", testsupport::ReadFile(dir.File("font.cff")));
+  const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /Test /Flags 4 /FontBBox [0 0 1000 1000] "
+                                 "/ItalicAngle 0 /Ascent 1000 /Descent 0 /CapHeight 1000 /StemV 80 /FontFile3 " +
+                                 std::to_string(file) + " 0 R >>");
+  const int cid = pdf.Add("<< /Type /Font /Subtype /CIDFontType0 /BaseFont /Test /CIDSystemInfo << /Registry (Adobe) "
+                          "/Ordering (Identity) /Supplement 0 >> /FontDescriptor " + std::to_string(descriptor) +
+                          " 0 R /DW 1000 >>");
+  const int type0 = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /Test /Encoding /Identity-H /DescendantFonts [" +
+                            std::to_string(cid) + " 0 R] >>");
+  const int page = pdf.AddPage("BT /F1 80 Tf 10 10 Td <0001> Tj ET",
+                               "<< /Font << /F1 " + std::to_string(type0) + " 0 R >> >>");
+  std::string error;
+  const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error, 72, true, false);
+  const testraster::Raster theirs = rendertest::RenderPoppler(pdf);
+  EXPECT_EQ(error, "");
+  ASSERT_EQ(ours.Width, theirs.Width);
+  ASSERT_EQ(ours.Height, theirs.Height);
+  // The square covers x 18..82, y 26..90 (from the top); the bar only x 46..54.
+  EXPECT_EQ(rendertest::PixelAt(theirs, 25, 50), 0x000000u);
+  EXPECT_EQ(rendertest::PixelAt(ours, 25, 50), 0x000000u);
+  EXPECT_LE(rendertest::CountOutsideNeighbourhood(ours, theirs, 8), 4);
+}
+
 // Poppler draws nothing at all for this one, so the expectation is written out: a form's
 // restore without a save of its own must not lift the form's box (nor any clip of its caller).
 TEST(PopplerOracle, AFormsRestoreWithoutSaveKeepsItsBox) {
