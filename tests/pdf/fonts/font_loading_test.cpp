@@ -8,6 +8,7 @@
 #include <string>
 
 #include "pdf/core/encodings/font_family_list.h"
+#include "pdf/core/word_pair_list.h"
 #include "pdf/fonts/builtin_cid_widths.h"
 #include "pdf/fonts/font_collection.h"
 #include "pdf/fonts/font_substitutes.h"
@@ -220,6 +221,48 @@ TEST(CompositeFonts, AnEmbeddedCMapMapsThroughItsPredefinedParent) {
   std::vector<uint32_t> codes;
   fonts.StringToCodes(std::string("A\x88\x9f", 3), codes);
   EXPECT_EQ(codes, (std::vector<uint32_t>{0x41, 0x889F}));
+}
+
+// An embedded CMap that names itself nowhere still splits strings by its own codespace: one-byte
+// codes are not read in pairs.
+TEST(CompositeFonts, AnEmbeddedCMapWithoutANameSplitsByItsCodespace) {
+  FontDoc doc;
+  doc.AddStream(7, "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapType 1 def "
+                   "1 begincodespacerange <00> <FF> endcodespacerange 1 begincidrange <41> <42> 5 endcidrange endcmap",
+                "/Type /CMap");
+  doc.Add(5, "<< /Type /Font /Subtype /Type0 /BaseFont /F /Encoding 7 0 R /DescendantFonts [6 0 R] >>");
+  doc.Add(6, "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /F /CIDSystemInfo << /Registry (Adobe) "
+             "/Ordering (Identity) /Supplement 0 >> >>");
+  TPDFFontCollection fonts;
+  fonts.SelectFont(doc.Ref(5));
+  ASSERT_EQ(fonts.FontCount(), 1);
+  const TPDFFontCollectionData& f = *fonts.Current();
+  EXPECT_EQ(f.EncodingCMapName, "Embedded");
+  std::vector<uint32_t> codes;
+  fonts.StringToCodes("AB", codes);
+  EXPECT_EQ(codes, (std::vector<uint32_t>{0x41, 0x42}));
+  EXPECT_EQ(fonts.LookupCMap(f.CMapIndex, 0x42), 6);
+}
+
+// A CJK substitute face behind an embedded CMap draws each CID's character of the font's
+// character collection, as it does behind a predefined CMap.
+TEST(CompositeFonts, AnEmbeddedCMapOverASubstituteFaceTakesItsCollectionsCharacters) {
+  FontDoc doc;
+  doc.AddStream(7, "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName /Custom-H def "
+                   "/CMapType 1 def 1 begincodespacerange <0000> <FFFF> endcodespacerange "
+                   "1 begincidchar <0001> 1125 endcidchar endcmap",
+                "/Type /CMap /CMapName /Custom-H");
+  doc.Add(5, "<< /Type /Font /Subtype /Type0 /BaseFont /F /Encoding 7 0 R /DescendantFonts [6 0 R] >>");
+  doc.Add(6, "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /MS-Mincho /CIDSystemInfo << /Registry (Adobe) "
+             "/Ordering (Japan1) /Supplement 2 >> >>");
+  TPDFFontCollection fonts;
+  fonts.SelectFont(doc.Ref(5));
+  ASSERT_EQ(fonts.FontCount(), 1);
+  const TPDFFontCollectionData& f = *fonts.Current();
+  EXPECT_NE(dynamic_cast<TPDFSimpleTrueTypeRasterizer*>(f.Rasterizer.get()), nullptr);
+  EXPECT_EQ(fonts.LookupCMap(f.CMapIndex, 1), 1125);
+  ASSERT_NE(f.CodePageTable, nullptr);
+  EXPECT_EQ(f.CodePageTable->Find(1125), 0x4E9C);  // 亜
 }
 
 // A CIDToGIDMap holds one entry per CID, and CIDs stop at 65535: entries past them are not
