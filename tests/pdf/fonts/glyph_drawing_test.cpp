@@ -34,10 +34,10 @@ struct PlayCase {
 TEST(GlyphCommands, PlayTable) {
   const std::vector<PlayCase> cases = {
       {"cff glyph starts at origin", {"hsbw(0,0)", "rmoveto(10,20)", "rlineto(5,0)", "endchar"},
-       {"M 10 20", "L 15 20"}, true},
+       {"M 10 20", "L 15 20", "Z"}, true},
       {"type1 side bearing", {"hsbw(50,600)", "rmoveto(0,0)", "rlineto(0,100)", "closepath", "endchar"},
        {"M 50 0", "L 50 100", "Z"}, true},
-      {"sbw sets both", {"sbw(5,7,600,0)", "rmoveto(1,1)", "endchar"}, {"M 6 8"}, true},
+      {"sbw sets both", {"sbw(5,7,600,0)", "rmoveto(1,1)", "endchar"}, {"M 6 8", "Z"}, true},
       {"curve relative", {"hsbw(0,0)", "rmoveto(0,0)", "rrcurveto(0,12.5,4,8,10,0) vh1"},
        {"M 0 0", "C 0 12.5 4 20.5 14 20.5"}, false},
       {"h and v moves", {"hsbw(0,0)", "hmoveto(5)", "vmoveto(6)"}, {"M 5 0", "Z", "M 5 6"}, false},
@@ -56,9 +56,13 @@ TEST(GlyphCommands, PlayTable) {
       {"seac accent origin",
        {"hsbw(20,500)", "rmoveto(0,0)", "rlineto(10,0)", "endchar", "seac(0,100,300)", "hsbw(40,300)",
         "rmoveto(0,0)", "rlineto(0,5)", "endchar"},
-       {"M 20 0", "L 30 0", "Z", "M 120 300", "L 120 305"}, true},
+       {"M 20 0", "L 30 0", "Z", "M 120 300", "L 120 305", "Z"}, true},
       {"hints and leftovers ignored",
        {"hsbw(0,0)", "hintmask(1,0,1)", "12", "Unknown: 31", "hstem(1,2,3,4)", "rmoveto(3,4)"}, {"M 3 4"}, false},
+      // The end closes what is open; a close without an open subpath records nothing.
+      {"endchar closes the last contour", {"rmoveto(0,0)", "rlineto(10,0)", "rlineto(0,10)", "endchar", "endchar"},
+       {"M 0 0", "L 10 0", "L 10 10", "Z"}, true},
+      {"nothing to close", {"closepath", "hsbw(0,0)", "endchar"}, {}, true},
       {"malformed arguments read as zero", {"rmoveto(abc, 4", "rlineto()"}, {"M 0 4", "L 0 4"}, false},
   };
   for (const PlayCase& c : cases) {
@@ -110,11 +114,11 @@ TEST(GlyphCommands, DrawCachesShapesAndLaterCallsAnswerTrue) {
   EXPECT_TRUE(DrawCommandGlyph(1, 0, "a", m, 1.0, shapes, source, &first));
   EXPECT_TRUE(DrawCommandGlyph(1, 0, "a", m, 1.0, shapes, source, &second));
   EXPECT_EQ(produced, 1);
-  EXPECT_EQ(first.calls, (std::vector<std::string>{"M 122 100", "L 122 120"}));
+  EXPECT_EQ(first.calls, (std::vector<std::string>{"M 122 100", "L 122 120", "Z"}));
   EXPECT_EQ(second.calls, first.calls);
   // The offset is in the font's own units: scaled with the outline.
   EXPECT_TRUE(DrawCommandGlyph(2, 0, "a", m, 0.5, shapes, source, &half));
-  EXPECT_EQ(half.calls, (std::vector<std::string>{"M 112 100", "L 112 110"}));
+  EXPECT_EQ(half.calls, (std::vector<std::string>{"M 112 100", "L 112 110", "Z"}));
   // A missing key is cached empty: the call that looks it up answers false, later calls take
   // the empty shape and answer true.
   RecordingCanvas none;

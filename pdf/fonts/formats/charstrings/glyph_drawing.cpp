@@ -93,7 +93,10 @@ bool PlayGlyphCommands(const TGlyphCommandList& commands, TPDFGenericShape& shap
   for (const std::string& entry : commands) {
     const std::string_view name = GlyphCommandName(entry);
     if (name == "endchar") {
+      // The end closes the last contour as a move would: CFF programs never close their own,
+      // and a stroke must go round it.
       ended = true;
+      pen.Play("closepath", {});
     } else if (name == "closepath") {
       pen.Play(name, {});
     } else if (name.size() < entry.size()) {

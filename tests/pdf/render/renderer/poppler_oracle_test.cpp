@@ -165,28 +165,34 @@ TEST(PopplerOracle, ANameKeyedCffProgramInACIDFontDrawsByGlyphIndex) {
                          "'space': glyph(bar)}, {})\n"
                          "open(sys.argv[1], 'wb').write(fb.font['CFF '].compile(fb.font))\n");
   ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py") + " " + dir.File("font.cff")), 0);
-  TestPdf pdf;
-  const int file = pdf.AddStream("<< /Subtype /CIDFontType0C >>", testsupport::ReadFile(dir.File("font.cff")));
-  const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /Test /Flags 4 /FontBBox [0 0 1000 1000] "
-                                 "/ItalicAngle 0 /Ascent 1000 /Descent 0 /CapHeight 1000 /StemV 80 /FontFile3 " +
-                                 std::to_string(file) + " 0 R >>");
-  const int cid = pdf.Add("<< /Type /Font /Subtype /CIDFontType0 /BaseFont /Test /CIDSystemInfo << /Registry (Adobe) "
-                          "/Ordering (Identity) /Supplement 0 >> /FontDescriptor " + std::to_string(descriptor) +
-                          " 0 R /DW 1000 >>");
-  const int type0 = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /Test /Encoding /Identity-H /DescendantFonts [" +
-                            std::to_string(cid) + " 0 R] >>");
-  const int page = pdf.AddPage("BT /F1 80 Tf 10 10 Td <0001> Tj ET",
-                               "<< /Font << /F1 " + std::to_string(type0) + " 0 R >> >>");
-  std::string error;
-  const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error, 72, true, false);
-  const testraster::Raster theirs = rendertest::RenderPoppler(pdf);
-  EXPECT_EQ(error, "");
-  ASSERT_EQ(ours.Width, theirs.Width);
-  ASSERT_EQ(ours.Height, theirs.Height);
-  // The square covers x 18..82, y 26..90 (from the top); the bar only x 46..54.
-  EXPECT_EQ(rendertest::PixelAt(theirs, 25, 50), 0x000000u);
-  EXPECT_EQ(rendertest::PixelAt(ours, 25, 50), 0x000000u);
-  EXPECT_LE(rendertest::CountOutsideNeighbourhood(ours, theirs, 8), 4);
+  const std::string program = testsupport::ReadFile(dir.File("font.cff"));
+  // Filled, then stroked: a stroke goes round every contour, the last one closed too.
+  for (const std::string mode : {"", "1 Tr 4 w "}) {
+    TestPdf pdf;
+    const int file = pdf.AddStream("<< /Subtype /CIDFontType0C >>", program);
+    const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /Test /Flags 4 /FontBBox [0 0 1000 1000] "
+                                   "/ItalicAngle 0 /Ascent 1000 /Descent 0 /CapHeight 1000 /StemV 80 /FontFile3 " +
+                                   std::to_string(file) + " 0 R >>");
+    const int cid = pdf.Add("<< /Type /Font /Subtype /CIDFontType0 /BaseFont /Test /CIDSystemInfo << /Registry "
+                            "(Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor " +
+                            std::to_string(descriptor) + " 0 R /DW 1000 >>");
+    const int type0 = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /Test /Encoding /Identity-H "
+                              "/DescendantFonts [" + std::to_string(cid) + " 0 R] >>");
+    const int page = pdf.AddPage("BT /F1 80 Tf " + mode + "10 10 Td <0001> Tj ET",
+                                 "<< /Font << /F1 " + std::to_string(type0) + " 0 R >> >>");
+    std::string error;
+    const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error, 72, true, false);
+    const testraster::Raster theirs = rendertest::RenderPoppler(pdf);
+    EXPECT_EQ(error, "") << mode;
+    ASSERT_EQ(ours.Width, theirs.Width);
+    ASSERT_EQ(ours.Height, theirs.Height);
+    // The square covers x 18..82, y 26..90 (from the top), its left side on x 18; the bar
+    // lies on x 46..54 only.
+    const int x = mode.empty() ? 25 : 18;
+    EXPECT_EQ(rendertest::PixelAt(theirs, x, 50), 0x000000u) << mode;
+    EXPECT_EQ(rendertest::PixelAt(ours, x, 50), 0x000000u) << mode;
+    EXPECT_LE(rendertest::CountOutsideNeighbourhood(ours, theirs, 8), 4) << mode;
+  }
 }
 
 // Poppler draws nothing at all for this one, so the expectation is written out: a form's
