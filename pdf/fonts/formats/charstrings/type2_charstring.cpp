@@ -130,7 +130,8 @@ void TType2Interpreter::Mask(std::string_view data, size_t& i, bool hint) {
   std::string cmd = hint ? "hintmask(" : "cntrmask(";
   for (int64_t k = 0; k < stems; ++k) {
     const size_t at = i + 1 + size_t(k / 8);
-    const uint8_t b = at < data.size() ? uint8_t(data[at]) : 0;
+    // The charstring's last byte never counts as a mask byte (the flags only label hints).
+    const uint8_t b = at + 1 < data.size() ? uint8_t(data[at]) : 0;
     if (k > 0) cmd += ',';
     cmd += (b >> (7 - k % 8)) & 1 ? '1' : '0';
   }

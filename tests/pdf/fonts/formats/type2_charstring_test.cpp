@@ -81,9 +81,11 @@ TEST(Type2Charstring, StemsAndMasks) {
   // A mask at the very end.
   EXPECT_EQ(f.Commands(TType2().N(1).N(2).O(1).O(19)), L({"hstem(1,2)", "hintmask(0)"}));
   // Once the width is taken, an odd count leaves the bottom operand out; an empty stem operator
-  // still counts one stem.
+  // still counts one stem. A mask byte that is the charstring's last byte reads as 0.
   EXPECT_EQ(f.Commands(TType2().N(600).N(1).N(2).O(1).N(7).N(8).N(9).O(3).O(3).O(20).Raw({0xE0})),
-            L({"hstem(1,2)", "vstem(8,9)", "vstem()", "cntrmask(1,1,1)"}));
+            L({"hstem(1,2)", "vstem(8,9)", "vstem()", "cntrmask(0,0,0)"}));
+  EXPECT_EQ(f.Commands(TType2().N(600).N(1).N(2).O(1).N(7).N(8).N(9).O(3).O(3).O(20).Raw({0xE0}).O(14)),
+            L({"hstem(1,2)", "vstem(8,9)", "vstem()", "cntrmask(1,1,1)", "endchar"}));
 }
 
 TEST(Type2Charstring, LinesAndCurvesWithTheirTags) {
