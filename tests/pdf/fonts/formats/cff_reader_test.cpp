@@ -112,6 +112,8 @@ TEST(CFFFont, FontMatrixSetsTheScale) {
   } cases[] = {
       {DictReal(".0005") + DictInt(0) + DictInt(0) + DictReal(".0005") + DictInt(0) + DictInt(0) + DictOp(1207), 0.5},
       {DictReal("1E-3") + DictInt(0) + DictInt(0) + DictReal("1E-3") + DictInt(0) + DictInt(0) + DictOp(1207), 1.0},
+      {DictReal("5E-4") + DictInt(0) + DictInt(0) + DictReal("5E-4") + DictInt(0) + DictInt(0) + DictOp(1207), 0.5},
+      {DictReal("2.5E-4") + DictInt(0) + DictInt(0) + DictReal("2.5E-4") + DictInt(0) + DictInt(0) + DictOp(1207), 0.25},
       {DictInt(0) + DictInt(0) + DictInt(0) + DictInt(0) + DictInt(0) + DictInt(0) + DictOp(1207), 1.0},
       {"", 1.0},
   };
@@ -122,6 +124,22 @@ TEST(CFFFont, FontMatrixSetsTheScale) {
     TPDFType1Decoder d;
     ASSERT_TRUE(d.LoadCFFData(b.Build()));
     EXPECT_DOUBLE_EQ(d.GetFontMatrixScale(), c.scale);
+  }
+}
+
+// Strings of the Top DICT are text of the font's own: parentheses in them, balanced or not,
+// take nothing from the entries that follow (the charstrings, the Private DICT).
+TEST(CFFFont, ParenthesesInDictStringsLeaveTheOtherEntries) {
+  for (const std::string name : {"Font (Bold", "Font) Bold", "(c) 2020 \\"}) {
+    TCFFBuilder b;
+    b.CharStrings = SimpleCharStrings();
+    b.LocalSubrs = {TType2().N(0).N(0).O(21).O(11)};
+    b.Strings = {name};
+    b.TopExtra = DictInt(391) + DictOp(2) + DictInt(391) + DictOp(1200);
+    TPDFType1Decoder d;
+    ASSERT_TRUE(d.LoadCFFData(b.Build())) << name;
+    EXPECT_EQ(d.CharStringNames.size(), 3u) << name;
+    EXPECT_EQ(d.Subrs.size(), 1u) << name;
   }
 }
 
