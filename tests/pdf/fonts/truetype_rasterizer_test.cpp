@@ -154,6 +154,11 @@ TEST(TrueTypeRasterizer, OutlinesInThousandthsUnderTheMatrix) {
   Drawn(r, "nothing", &found);
   EXPECT_TRUE(found);
   EXPECT_EQ(r.ShapeCache.Count(), 2);
+  // A head whose unit size is 0 counts as 2048 units per em: outlines stay finite.
+  TPDFTrueTypeRasterizer2 zero;
+  zero.Parser.LoadFromString(Font(Squares(3), "", "", 0));
+  EXPECT_EQ(Calls(zero, "GID:2", {2.048, 0, 0, 2.048, 0, 0}),
+            (std::vector<std::string>{"M 0 0", "L 20 0", "L 20 20", "L 0 20", "Z"}));
 }
 
 TEST(TrueTypeRasterizer, ImpliedOnCurvePoints) {
