@@ -138,6 +138,15 @@ TEST(TrueTypeHostile, CompositeLoopsAndExplosions) {
   // Four calls per square: the square itself, glyph 5's 1000 parts, and glyph 4 up to the budget.
   EXPECT_LE(calls, size_t(4 * (kMaxCompositeParts + 1000 + 1)));
   EXPECT_GE(calls, size_t(4 * (1000 + 1000 + 1)));
+  // A glyph of more parts than any real one has is refused as it is read.
+  std::vector<Component> most(1024), tooMany(1025);
+  for (Component& c : most) c.glyph = 3;
+  for (Component& c : tooMany) c.glyph = 3;
+  TPDFTrueTypeParser p;
+  p.LoadFromString(Font({"", CompositeGlyph(most), CompositeGlyph(tooMany), Square()}, "", ""));
+  EXPECT_TRUE(p.GetGlyph(1).Valid);
+  EXPECT_EQ(p.GetGlyph(1).Components.size(), 1024u);
+  EXPECT_FALSE(p.GetGlyph(2).Valid);
 }
 
 TEST(TrueTypeHostile, OverlappingCmapSegments) {
@@ -151,6 +160,18 @@ TEST(TrueTypeHostile, OverlappingCmapSegments) {
   ASSERT_EQ(p.CmapCount(), 3);
   EXPECT_EQ(p.CmapAt(0).Codes.size(), 65536u);
   EXPECT_EQ(p.CmapAt(2).Codes.size(), 65536u);
+  // Twenty full subtables: the font keeps at most 2^20 codes in all, the first ones whole.
+  const std::string full = CmapFormat4({Segment{0, 0xFFFE, 0}});
+  const std::vector<std::tuple<int, int, std::string>> records(20, {3, 1, full});
+  TPDFTrueTypeParser many;
+  many.LoadFromString(Font({"", Square()}, Cmap(records), ""));
+  ASSERT_EQ(many.CmapCount(), 20);
+  size_t total = 0;
+  for (int i = 0; i < many.CmapCount(); ++i) total += many.CmapAt(i).Codes.size();
+  EXPECT_LE(total, size_t(1) << 20);
+  EXPECT_GE(many.CmapAt(0).Codes.size(), 65535u);
+  EXPECT_GE(total, 15 * many.CmapAt(0).Codes.size());
+  EXPECT_TRUE(many.CmapAt(19).Codes.empty());
 }
 
 TEST(TrueTypeHostile, TruncatedAndMutatedFonts) {
@@ -172,4 +193,18 @@ TEST(TrueTypeHostile, TruncatedAndMutatedFonts) {
     for (int k = 0; k < changes; ++k) bad[random() % bad.size()] = char(random());
     DrawAll(bad);
   }
+}
+
+// Data past the size any font has is not read (and not copied); up to it a font loads.
+TEST(TrueTypeHostile, DataPastTheFontSizeLimitIsNotRead) {
+  std::string font = Font({"", Square()}, "", "");
+  font.resize(size_t(TPDFTrueTypeParser::kMaxFontSize));
+  TPDFTrueTypeParser p;
+  p.LoadFromString(font);
+  EXPECT_TRUE(p.Loaded());
+  EXPECT_EQ(p.GlyphCount(), 2);
+  font.push_back('\0');
+  p.LoadFromString(font);
+  EXPECT_FALSE(p.Loaded());
+  EXPECT_EQ(p.GlyphCount(), 0);
 }
