@@ -202,22 +202,35 @@ TEST(Type1Road, ACIDKeyedProgramThatCannotBeReadTakesACJKSubstitute) {
   EXPECT_NE(dynamic_cast<TPDFSimpleTrueTypeRasterizer*>(f.Rasterizer.get()), nullptr);
 }
 
+namespace {
+
+// The font current after selecting a Type0 font whose encoding is an embedded CMap (text and
+// stream entries given) over a CIDFontType2 without a program, in Japan1 or Identity; nullptr
+// unless exactly one font was loaded.
+const TPDFFontCollectionData* OverEmbeddedCMap(TPDFFontCollection& fonts, FontDoc& doc, const std::string& cmap,
+                                               const std::string& entries, bool japan) {
+  doc.AddStream(7, "/CIDInit /ProcSet findresource begin 12 dict begin begincmap " + cmap + " endcmap", entries);
+  doc.Add(5, "<< /Type /Font /Subtype /Type0 /BaseFont /F /Encoding 7 0 R /DescendantFonts [6 0 R] >>");
+  doc.Add(6, std::string("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /MS-Mincho /CIDSystemInfo << /Registry "
+                         "(Adobe) ") +
+                 (japan ? "/Ordering (Japan1) /Supplement 2" : "/Ordering (Identity) /Supplement 0") + " >> >>");
+  fonts.SelectFont(doc.Ref(5));
+  return fonts.FontCount() == 1 ? fonts.Current() : nullptr;
+}
+
+}  // namespace
+
 // An embedded CMap that builds on a predefined one (usecmap) maps the codes it leaves to its
 // parent through that parent, and splits strings by the parent's codespace.
 TEST(CompositeFonts, AnEmbeddedCMapMapsThroughItsPredefinedParent) {
   FontDoc doc;
-  doc.AddStream(7, "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName /Custom-H def "
-                   "/CMapType 1 def /90ms-RKSJ-H usecmap 1 begincidchar <8140> 9999 endcidchar endcmap",
-                "/Type /CMap /CMapName /Custom-H");
-  doc.Add(5, "<< /Type /Font /Subtype /Type0 /BaseFont /F /Encoding 7 0 R /DescendantFonts [6 0 R] >>");
-  doc.Add(6, "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /MS-Mincho /CIDSystemInfo << /Registry (Adobe) "
-             "/Ordering (Japan1) /Supplement 2 >> >>");
   TPDFFontCollection fonts;
-  fonts.SelectFont(doc.Ref(5));
-  ASSERT_EQ(fonts.FontCount(), 1);
-  const TPDFFontCollectionData& f = *fonts.Current();
-  EXPECT_EQ(fonts.LookupCMap(f.CMapIndex, 0x8140), 9999);
-  EXPECT_EQ(fonts.LookupCMap(f.CMapIndex, 0x889F), 1125);  // 亜, from 90ms-RKSJ-H
+  const TPDFFontCollectionData* f = OverEmbeddedCMap(
+      fonts, doc, "/CMapName /Custom-H def /CMapType 1 def /90ms-RKSJ-H usecmap 1 begincidchar <8140> 9999 endcidchar",
+      "/Type /CMap /CMapName /Custom-H", true);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(fonts.LookupCMap(f->CMapIndex, 0x8140), 9999);
+  EXPECT_EQ(fonts.LookupCMap(f->CMapIndex, 0x889F), 1125);  // 亜, from 90ms-RKSJ-H
   std::vector<uint32_t> codes;
   fonts.StringToCodes(std::string("A\x88\x9f", 3), codes);
   EXPECT_EQ(codes, (std::vector<uint32_t>{0x41, 0x889F}));
@@ -227,42 +240,31 @@ TEST(CompositeFonts, AnEmbeddedCMapMapsThroughItsPredefinedParent) {
 // codes are not read in pairs.
 TEST(CompositeFonts, AnEmbeddedCMapWithoutANameSplitsByItsCodespace) {
   FontDoc doc;
-  doc.AddStream(7, "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapType 1 def "
-                   "1 begincodespacerange <00> <FF> endcodespacerange 1 begincidrange <41> <42> 5 endcidrange endcmap",
-                "/Type /CMap");
-  doc.Add(5, "<< /Type /Font /Subtype /Type0 /BaseFont /F /Encoding 7 0 R /DescendantFonts [6 0 R] >>");
-  doc.Add(6, "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /F /CIDSystemInfo << /Registry (Adobe) "
-             "/Ordering (Identity) /Supplement 0 >> >>");
   TPDFFontCollection fonts;
-  fonts.SelectFont(doc.Ref(5));
-  ASSERT_EQ(fonts.FontCount(), 1);
-  const TPDFFontCollectionData& f = *fonts.Current();
-  EXPECT_EQ(f.EncodingCMapName, "Embedded");
+  const TPDFFontCollectionData* f = OverEmbeddedCMap(
+      fonts, doc, "/CMapType 1 def 1 begincodespacerange <00> <FF> endcodespacerange 1 begincidrange <41> <42> 5 "
+                  "endcidrange", "/Type /CMap", false);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->EncodingCMapName, "Embedded");
   std::vector<uint32_t> codes;
   fonts.StringToCodes("AB", codes);
   EXPECT_EQ(codes, (std::vector<uint32_t>{0x41, 0x42}));
-  EXPECT_EQ(fonts.LookupCMap(f.CMapIndex, 0x42), 6);
+  EXPECT_EQ(fonts.LookupCMap(f->CMapIndex, 0x42), 6);
 }
 
 // A CJK substitute face behind an embedded CMap draws each CID's character of the font's
 // character collection, as it does behind a predefined CMap.
 TEST(CompositeFonts, AnEmbeddedCMapOverASubstituteFaceTakesItsCollectionsCharacters) {
   FontDoc doc;
-  doc.AddStream(7, "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName /Custom-H def "
-                   "/CMapType 1 def 1 begincodespacerange <0000> <FFFF> endcodespacerange "
-                   "1 begincidchar <0001> 1125 endcidchar endcmap",
-                "/Type /CMap /CMapName /Custom-H");
-  doc.Add(5, "<< /Type /Font /Subtype /Type0 /BaseFont /F /Encoding 7 0 R /DescendantFonts [6 0 R] >>");
-  doc.Add(6, "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /MS-Mincho /CIDSystemInfo << /Registry (Adobe) "
-             "/Ordering (Japan1) /Supplement 2 >> >>");
   TPDFFontCollection fonts;
-  fonts.SelectFont(doc.Ref(5));
-  ASSERT_EQ(fonts.FontCount(), 1);
-  const TPDFFontCollectionData& f = *fonts.Current();
-  EXPECT_NE(dynamic_cast<TPDFSimpleTrueTypeRasterizer*>(f.Rasterizer.get()), nullptr);
-  EXPECT_EQ(fonts.LookupCMap(f.CMapIndex, 1), 1125);
-  ASSERT_NE(f.CodePageTable, nullptr);
-  EXPECT_EQ(f.CodePageTable->Find(1125), 0x4E9C);  // 亜
+  const TPDFFontCollectionData* f = OverEmbeddedCMap(
+      fonts, doc, "/CMapName /Custom-H def /CMapType 1 def 1 begincodespacerange <0000> <FFFF> endcodespacerange "
+                  "1 begincidchar <0001> 1125 endcidchar", "/Type /CMap /CMapName /Custom-H", true);
+  ASSERT_NE(f, nullptr);
+  EXPECT_NE(dynamic_cast<TPDFSimpleTrueTypeRasterizer*>(f->Rasterizer.get()), nullptr);
+  EXPECT_EQ(fonts.LookupCMap(f->CMapIndex, 1), 1125);
+  ASSERT_NE(f->CodePageTable, nullptr);
+  EXPECT_EQ(f->CodePageTable->Find(1125), 0x4E9C);  // 亜
 }
 
 // A CIDToGIDMap holds one entry per CID, and CIDs stop at 65535: entries past them are not
