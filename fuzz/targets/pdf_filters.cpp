@@ -89,6 +89,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       FlateDecompressBuffer(body, out, lzwFlags, kFuzzLimit);
       Check(static_cast<int64_t>(out.size()) <= kFuzzLimit);
       Check(FlateDecompressString(body, kFuzzLimit) == out);
+      // Read a piece at a time, and by a copy made halfway, the stream gives the same bytes.
+      TFlateReader reader(body, kFuzzLimit);
+      std::string pieces(out.size() + 1, '\0');
+      const int64_t step = 1 + lzwFlags * 97;
+      int64_t got = 0;
+      while (got < static_cast<int64_t>(out.size()) / 2) {
+        const int64_t n = reader.Read(reinterpret_cast<uint8_t*>(pieces.data() + got), 1);
+        if (n == 0) break;
+        got += n;
+      }
+      TFlateReader copy(reader);
+      for (TFlateReader* r : {&reader, &copy}) {
+        int64_t at = got;
+        for (int64_t n = 1; n > 0 && at < static_cast<int64_t>(pieces.size()); at += n)
+          n = r->Read(reinterpret_cast<uint8_t*>(pieces.data() + at),
+                      std::min<int64_t>(step, static_cast<int64_t>(pieces.size()) - at));
+        Check(at == static_cast<int64_t>(out.size()) && r->Exhausted() && pieces.compare(0, out.size(), out) == 0);
+      }
       break;
     }
     case 1:

@@ -1,32 +1,16 @@
 #include "pdf/codecs/image_decoder/sample_rows.h"
 
-#include <zlib.h>
-
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
 namespace {
 
 constexpr int kTiffPredictor = 2;
 constexpr int kFirstPngPredictor = 10;
-// Inflated a piece of about this size at a time.
-constexpr int64_t kInflatePiece = 256 * 1024;
+// LZW output is decoded a piece of about this size at a time.
+constexpr int64_t kLZWPiece = 256 * 1024;
 
 }  // namespace
-
-// A zlib stream over the data, ended as the whole inflate ends: at the stream's end, at
-// damaged data or a preset dictionary (what came before counts), or when zlib can make no
-// progress with the data there are.
-struct TSampleRows::Inflater {
-  z_stream zs{};
-  bool open = false;
-  bool ended = false;
-  Inflater() { open = inflateInit(&zs) == Z_OK; ended = !open; }
-  ~Inflater() {
-    if (open) inflateEnd(&zs);
-  }
-};
 
 TSampleRows::TSampleRows(std::string_view bytes, TCoding coding, const FlatePredictorParams& predictor,
                          int64_t rowBytes, int64_t rows, int64_t keepBytes)
@@ -40,7 +24,13 @@ TSampleRows::TSampleRows(std::string_view bytes, TCoding coding, const FlatePred
       keep_(png_ || tiff_ || keepBytes <= 0 || keepBytes > rowBytes ? rowBytes : keepBytes),
       row_(size_t(keep_)),
       above_(png_ || tiff_ ? size_t(rowBytes) : 0, 0) {
-  if (coding_ == kInflate) inflater_ = std::make_unique<Inflater>();
+  if (coding_ == kInflate) {
+    // The rows never need more than the image holds; unknown sizes take the usual ceiling.
+    const int64_t ceiling = rows > 0 && stride_ > 0 && rows <= kDefaultFilterOutputLimit / stride_
+                                ? rows * stride_
+                                : kDefaultFilterOutputLimit;
+    inflater_ = std::make_unique<TFlateReader>(bytes_, ceiling);
+  }
   if (coding_ == kLZW || coding_ == kLZWLateChange) {
     lzw_ = std::make_unique<TPDFLZWDecompressor>();
     lzw_->EarlyChange = coding_ == kLZW;
@@ -62,33 +52,12 @@ bool TSampleRows::Supported(TCoding coding, const FlatePredictorParams& p, int64
   return (int64_t{p.BitsPerComponent} * p.Colors * p.Columns + 7) / 8 == rowBytes;
 }
 
-bool TSampleRows::MoreInflated() {
-  Inflater& in = *inflater_;
-  if (in.ended) return false;
-  const size_t before = decoded_.size();
-  decoded_.resize(before + size_t(kInflatePiece));
-  if (in.zs.avail_in == 0 && consumed_ < int64_t(bytes_.size())) {
-    const int64_t slice = std::min<int64_t>(int64_t(bytes_.size()) - consumed_, UINT_MAX);
-    in.zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes_.data() + consumed_));
-    in.zs.avail_in = uInt(slice);
-    consumed_ += slice;
-  }
-  in.zs.next_out = decoded_.data() + before;
-  in.zs.avail_out = uInt(decoded_.size() - before);
-  const uInt inBefore = in.zs.avail_in, room = in.zs.avail_out;
-  const int rc = inflate(&in.zs, Z_NO_FLUSH);
-  decoded_.resize(before + (room - in.zs.avail_out));
-  const bool progress = in.zs.avail_in != inBefore || in.zs.avail_out != room;
-  if (rc == Z_STREAM_END || rc == Z_NEED_DICT || (rc < 0 && rc != Z_BUF_ERROR) || !progress) in.ended = true;
-  return true;
-}
-
 // LZW output is read where the decoder keeps it: the rows handed out before are let go, then
 // about a piece more is decoded when fewer than `want` bytes are left.
 int64_t TSampleRows::FillLZW(int64_t want) {
   lzw_->Release(lzwTaken_);
   while (lzwMade_ - lzwTaken_ < want) {
-    const int64_t made = lzw_->Produce(lzwTaken_ + std::max(want, kInflatePiece));
+    const int64_t made = lzw_->Produce(lzwTaken_ + std::max(want, kLZWPiece));
     if (made == lzwMade_) break;
     lzwMade_ = made;
   }
@@ -97,18 +66,32 @@ int64_t TSampleRows::FillLZW(int64_t want) {
 
 int64_t TSampleRows::Fill(int64_t want) {
   if (coding_ == kStored) return std::min<int64_t>(want, int64_t(bytes_.size()) - consumed_);
-  if (lzw_) return FillLZW(want);
-  // Used bytes are dropped before the buffer grows, so it holds about a piece.
-  if (head_ > 0 && decoded_.size() - head_ < size_t(want)) {
-    decoded_.erase(decoded_.begin(), decoded_.begin() + std::ptrdiff_t(head_));
-    head_ = 0;
-  }
-  while (int64_t(decoded_.size() - head_) < want && MoreInflated()) {
-  }
-  return std::min<int64_t>(want, int64_t(decoded_.size() - head_));
+  return FillLZW(want);
 }
 
-bool TSampleRows::Empty() { return !done_ && Fill(1) == 0; }
+bool TSampleRows::Empty() {
+  if (done_) return false;
+  return inflater_ ? inflater_->Exhausted() : Fill(1) == 0;
+}
+
+int64_t TSampleRows::Take(uint8_t& tag) {
+  const int64_t skip = png_ ? 1 : 0;
+  if (inflater_) {
+    const int64_t got = skip ? inflater_->Read(&tag, 1) : 0;
+    if (got < skip) return got;
+    const int64_t kept = inflater_->Read(row_.data(), keep_);
+    const int64_t passed = kept == keep_ && keep_ < rowBytes_ ? inflater_->Read(nullptr, rowBytes_ - keep_) : 0;
+    return got + kept + passed;
+  }
+  const int64_t have = Fill(stride_);
+  const auto* from = reinterpret_cast<const uint8_t*>(lzw_->Window(lzwTaken_).data());
+  lzwTaken_ += have;
+  if (have > skip) {
+    if (skip) tag = from[0];
+    std::memcpy(row_.data(), from + skip, size_t(std::min(have - skip, keep_)));
+  }
+  return have;
+}
 
 const uint8_t* TSampleRows::Next() {
   if (done_) {
@@ -118,9 +101,9 @@ const uint8_t* TSampleRows::Next() {
     onesRow_ = true;
     return row_.data();
   }
-  const int64_t have = Fill(stride_);
-  if (have < stride_) done_ = true;
   if (coding_ == kStored) {
+    const int64_t have = Fill(stride_);
+    if (have < stride_) done_ = true;
     const auto* from = reinterpret_cast<const uint8_t*>(bytes_.data()) + consumed_;
     consumed_ += have;
     if (have == rowBytes_) return from;
@@ -129,30 +112,17 @@ const uint8_t* TSampleRows::Next() {
     std::fill(row_.begin() + kept, row_.end(), uint8_t{0xFF});
     return row_.data();
   }
-  const uint8_t* from;
-  if (lzw_) {
-    from = reinterpret_cast<const uint8_t*>(lzw_->Window(lzwTaken_).data());
-    lzwTaken_ += have;
-  } else {
-    from = decoded_.data() + head_;
-    head_ += size_t(have);
-  }
-  if (have == 0) {
-    std::fill(row_.begin(), row_.end(), uint8_t{0xFF});
-    return row_.data();
-  }
-  if (!png_ && !tiff_) {
-    const int64_t kept = std::min(have, keep_);
-    std::memcpy(row_.data(), from, size_t(kept));
-    std::fill(row_.begin() + kept, row_.end(), uint8_t{0xFF});
+  uint8_t tag = 0;
+  const int64_t have = Take(tag);
+  if (have < stride_) done_ = true;
+  if (have == 0 || (!png_ && !tiff_)) {
+    std::fill(row_.begin() + std::min(have, keep_), row_.end(), uint8_t{0xFF});
     return row_.data();
   }
   // Under a predictor a short row is completed with zeros before it is undone.
-  const int64_t skip = png_ ? 1 : 0;
-  const int64_t stored = have - skip;
-  std::memcpy(row_.data(), from + skip, size_t(stored));
+  const int64_t stored = have - (png_ ? 1 : 0);
   std::fill(row_.begin() + stored, row_.end(), uint8_t{0});
-  UndoPredictorRow(predictor_, png_ ? from[0] : 0, row_.data(), above_.data(), rowBytes_);
+  UndoPredictorRow(predictor_, tag, row_.data(), above_.data(), rowBytes_);
   if (png_) std::copy(row_.begin(), row_.end(), above_.begin());
   return row_.data();
 }

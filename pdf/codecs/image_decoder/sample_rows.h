@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pdf/core/filters/flate_reader.h"
 #include "pdf/core/filters/lzw.h"
 #include "pdf/core/filters/predictors.h"
 
@@ -39,27 +40,25 @@ class TSampleRows {
   const uint8_t* Next();
 
  private:
-  // Makes at least `want` decoded bytes available from head_ on, fewer where the data end;
+  // Makes at least `want` stored or LZW-decoded bytes available, fewer where the data end;
   // returns how many are.
   int64_t Fill(int64_t want);
-
-  // Inflates more of the data into decoded_: false when they have ended.
-  bool MoreInflated();
   int64_t FillLZW(int64_t want);
+  // Puts the next row's kept bytes of inflated or LZW-decoded data into row_ (passing over the
+  // rest) and its PNG filter byte into tag; answers how many bytes the data held of the row's
+  // stride.
+  int64_t Take(uint8_t& tag);
 
   std::string_view bytes_;
   TCoding coding_;
   FlatePredictorParams predictor_;
   bool png_, tiff_;
   int64_t rowBytes_, stride_, keep_;
-  struct Inflater;
-  std::unique_ptr<Inflater> inflater_;
+  std::unique_ptr<TFlateReader> inflater_;
   std::unique_ptr<TPDFLZWDecompressor> lzw_;
   int64_t lzwTaken_ = 0;  // LZW output handed out in rows
   int64_t lzwMade_ = 0;   // LZW output made
-  int64_t consumed_ = 0;        // stored bytes handed out (stored data)
-  std::vector<uint8_t> decoded_;  // inflated bytes; [head_, decoded_.size()) not yet used
-  size_t head_ = 0;
+  int64_t consumed_ = 0;  // stored bytes handed out (stored data)
   bool done_ = false;  // the data have ended: every further row reads as ones
   bool onesRow_ = false;  // row_ holds a row of ones, given out after the data ended
   std::vector<uint8_t> row_, above_;

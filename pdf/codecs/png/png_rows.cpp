@@ -1,20 +1,12 @@
 #include "pdf/codecs/png/png_rows.h"
 
-#include <zlib.h>
-
 #include <algorithm>
-#include <climits>
 #include <cstring>
-#include <new>
 
 #include "pdf/core/filters/predictors.h"
 
 namespace {
 
-// Inflated a piece of this size at a time.
-constexpr size_t kPiece = 128 * 1024;
-// Rows at least this long are inflated straight into the row.
-constexpr int64_t kDirectRead = 16 * 1024;
 constexpr int kPngPredictor = 15;
 
 struct PassGrid {
@@ -70,71 +62,6 @@ void KeepHighBytes(const uint8_t* samples, int64_t n, uint8_t* out) {
   for (int64_t i = 0; i < n / 2; ++i) out[i] = samples[2 * i];
 }
 
-// A zlib stream over the image data read from some place on, ended as the whole inflate ends:
-// at the stream's end, at damaged data or a preset dictionary (what came before counts), or
-// when zlib can make no progress with the data there are. A copy goes on from the same place.
-class TPNGRows::TInflate {
- public:
-  explicit TInflate(std::string_view data) : data_(data) {
-    if (inflateInit(&zs_) != Z_OK) throw std::bad_alloc();
-  }
-  TInflate(const TInflate& other)
-      : data_(other.data_), fed_(other.fed_), ended_(other.ended_), piece_(other.piece_.begin() + std::ptrdiff_t(other.head_), other.piece_.end()) {
-    if (inflateCopy(&zs_, const_cast<z_stream*>(&other.zs_)) != Z_OK) throw std::bad_alloc();
-  }
-  TInflate& operator=(const TInflate&) = delete;
-  ~TInflate() { inflateEnd(&zs_); }
-
-  // Copies the next n inflated bytes to out (nullptr: passes over them); answers how many
-  // there were.
-  int64_t Read(uint8_t* out, int64_t n) {
-    int64_t done = 0;
-    while (done < n) {
-      if (head_ == piece_.size()) {
-        if (ended_) break;
-        if (out && n - done >= kDirectRead) {
-          done += Inflate(out + done, n - done);
-          continue;
-        }
-        piece_.resize(kPiece);
-        head_ = 0;
-        piece_.resize(size_t(Inflate(piece_.data(), int64_t(kPiece))));
-        continue;
-      }
-      const int64_t take = std::min<int64_t>(n - done, int64_t(piece_.size() - head_));
-      if (out) std::memcpy(out + done, piece_.data() + head_, size_t(take));
-      head_ += size_t(take);
-      done += take;
-    }
-    return done;
-  }
-
- private:
-  // One call of inflate into room bytes at to; answers the bytes made.
-  int64_t Inflate(uint8_t* to, int64_t room) {
-    if (zs_.avail_in == 0 && fed_ < int64_t(data_.size())) {
-      const int64_t slice = std::min<int64_t>(int64_t(data_.size()) - fed_, UINT_MAX);
-      zs_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data_.data() + fed_));
-      zs_.avail_in = uInt(slice);
-      fed_ += slice;
-    }
-    zs_.next_out = to;
-    zs_.avail_out = uInt(std::min<int64_t>(room, UINT_MAX));
-    const uInt inBefore = zs_.avail_in, outBefore = zs_.avail_out;
-    const int rc = inflate(&zs_, Z_NO_FLUSH);
-    const bool progress = zs_.avail_in != inBefore || zs_.avail_out != outBefore;
-    if (rc == Z_STREAM_END || rc == Z_NEED_DICT || (rc < 0 && rc != Z_BUF_ERROR) || !progress) ended_ = true;
-    return int64_t(outBefore - zs_.avail_out);
-  }
-
-  std::string_view data_;
-  z_stream zs_{};
-  int64_t fed_ = 0;
-  bool ended_ = false;
-  std::vector<uint8_t> piece_;  // inflated bytes; [head_, size) not yet read
-  size_t head_ = 0;
-};
-
 TPNGRows::TLayout TPNGRows::LayoutOf(uint8_t colorType, uint32_t depth) {
   const int wide = depth == 16 ? 2 : 1;
   switch (colorType) {
@@ -188,12 +115,12 @@ TPNGRows::TPNGRows(const TPNGFormat& format, std::string_view idat)
   // One inflate walks the data; each pass but the last starts from a copy of it made where the
   // pass begins, the last takes it over. A walk that ends early leaves the later passes
   // without data: their rows are missing.
-  auto walker = std::make_unique<TInflate>(idat);
+  auto walker = std::make_unique<TFlateReader>(idat, at);
   int64_t walked = 0;
   for (size_t i = 0; i < passes_.size(); ++i) {
     walker->Read(nullptr, starts[i] - walked);
     walked = starts[i];
-    passes_[i].Data = i + 1 < passes_.size() ? std::make_unique<TInflate>(*walker) : std::move(walker);
+    passes_[i].Data = i + 1 < passes_.size() ? std::make_unique<TFlateReader>(*walker) : std::move(walker);
   }
   split_ = SplitFor(layout_.Colour * int(format.BitDepth) / 8, layout_.Alpha * int(format.BitDepth) / 8);
 }

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "pdf/core/filters/flate_reader.h"
+
 // The header values the rows depend on.
 struct TPNGFormat {
   uint32_t Width = 0, Height = 0;
@@ -49,15 +51,13 @@ class TPNGRows {
   const uint8_t* Colour() const { return colourRow_; }
   const uint8_t* Alpha() const { return alpha_.data(); }
 
-  class TInflate;
-
  private:
   struct TPass {
     uint32_t Row0 = 0, Col0 = 0, RowStep = 1, ColStep = 1;
     uint32_t Columns = 0, Rows = 0;  // the pass's size in pixels
     uint32_t Taken = 0;              // rows of the pass made so far
     int64_t RowBytes = 0;            // without the filter byte
-    std::unique_ptr<TInflate> Data;  // positioned at the pass's next row
+    std::unique_ptr<TFlateReader> Data;  // positioned at the pass's next row
     std::vector<uint8_t> Row, Above;
   };
 

@@ -14,22 +14,6 @@ constexpr int64_t kMaxSlice = UINT_MAX;
 constexpr int64_t kInflateMinStep = 8192;
 constexpr size_t kMaxStoredBlock = 65535;
 
-class InflateStream {
- public:
-  InflateStream() { ZlibDecompressCheck(inflateInit(&zs_)); }
-  ~InflateStream() { inflateEnd(&zs_); }
-  InflateStream(const InflateStream&) = delete;
-  InflateStream& operator=(const InflateStream&) = delete;
-  z_stream* operator->() { return &zs_; }
-  z_stream* get() { return &zs_; }
-  // Ends explicitly so that a failure of inflateEnd is checked; the destructor then does nothing
-  // harmful (inflateEnd on an ended stream returns an error that is ignored).
-  void End() { ZlibDecompressCheck(inflateEnd(&zs_)); }
-
- private:
-  z_stream zs_{};
-};
-
 class DeflateStream {
  public:
   explicit DeflateStream(int level) { ZlibCompressCheck(deflateInit(&zs_, level)); }
@@ -107,44 +91,30 @@ void FlateCompressBuffer(std::string_view input, std::string& output, int zlibLe
 
 FlateEnd FlateDecompressBuffer(std::string_view input, std::string& output, int64_t outEstimate,
                                int64_t maxOutput) {
-  InflateStream zs;
+  TFlateReader reader(input, maxOutput);
   const int64_t step = std::max(kInflateMinStep, (static_cast<int64_t>(input.size()) + 255) / 256 * 256);
   maxOutput = std::max<int64_t>(maxOutput, 0);
   output.assign(static_cast<size_t>(std::min(outEstimate > 0 ? outEstimate : step, maxOutput)), '\0');
-  int64_t consumed = 0;
   int64_t written = 0;
   FlateEnd end = FlateEnd::Truncated;
   for (;;) {
     const int64_t size = static_cast<int64_t>(output.size());
     if (written == size) {
       if (size >= maxOutput) {
-        end = FlateEnd::OutputLimit;
+        end = reader.Exhausted() ? reader.End() : FlateEnd::OutputLimit;
         break;
       }
       output.resize(static_cast<size_t>(std::min(maxOutput, size + std::max(step, size / 2))));
     }
-    FeedInput(zs.get(), input, consumed);
-    PointOutput(zs.get(), output, written);
-    const uInt inBefore = zs->avail_in;
-    const uInt room = zs->avail_out;
-    const int rc = inflate(zs.get(), Z_NO_FLUSH);
-    ZlibInflateCheck(rc);
-    written += room - zs->avail_out;
-    if (rc == Z_STREAM_END) {
-      end = FlateEnd::StreamEnd;
+    const int64_t room = static_cast<int64_t>(output.size()) - written;
+    const int64_t got = reader.Read(reinterpret_cast<uint8_t*>(output.data() + written), room);
+    written += got;
+    if (got < room) {
+      end = reader.End();
       break;
     }
-    if (rc == Z_NEED_DICT || rc == Z_DATA_ERROR) {
-      end = FlateEnd::Damaged;
-      break;
-    }
-    const bool progress = zs->avail_in != inBefore || zs->avail_out != room;
-    // With room left and nothing moved, zlib wants input we do not have: the data broke off.
-    // (There is always room when inflate is called, so a full output counts as progress and
-    // the next round grows it or stops at the limit.)
-    if (!progress) break;
   }
-  zs.End();
+  if (reader.Failed()) throw Exception("");
   output.resize(static_cast<size_t>(written));
   return end;
 }

@@ -1,13 +1,14 @@
 // Flate (zlib) compression and decompression of byte strings.
 //
-// Every use of zlib in the library goes through these functions: stream data, the compressed
-// embedded resources, PNG data and the stamp appearances.
+// Every use of zlib in the library goes through these functions and TFlateReader: stream data,
+// the compressed embedded resources, PNG data, the rows of pictures and the stamp appearances.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "pdf/core/filters/flate_reader.h"
 #include "pdf/core/filters/output_limit.h"
 #include "pdf/core/filters/predictors.h"
 
@@ -20,14 +21,6 @@ void ZlibInflateCheck(int code);
 // Deflates input at a zlib level (-1 default, 0 none to 9 best) into output. Raises Exception
 // when zlib fails.
 void FlateCompressBuffer(std::string_view input, std::string& output, int zlibLevel = -1);
-
-// How an inflate ended.
-enum class FlateEnd {
-  StreamEnd,    // the zlib stream ended properly
-  Truncated,    // the input ran out (or zlib could make no further progress) before the end
-  Damaged,      // a data error or a preset dictionary: output holds what came before it
-  OutputLimit,  // output reached maxOutput and was cut there
-};
 
 // Inflates input into output, starting with room for outEstimate bytes (0: the default growth
 // step) and never holding more than maxOutput bytes. Raises Exception when zlib itself fails

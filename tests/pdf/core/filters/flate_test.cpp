@@ -161,3 +161,81 @@ TEST(Flate, PredictorDecodeUndoesRowsAfterInflating) {
   // Predictor 1 is plain Flate.
   EXPECT_TRUE(filtertest::SameBytes(FlatePredictorDecode(Encoded("flate_text"), {1, 0, 0, 0}), Decoded("flate_text")));
 }
+
+namespace {
+
+// Everything a reader gives, read n bytes at a time.
+std::string ReadAll(TFlateReader& reader, int64_t n) {
+  std::string all, part(static_cast<size_t>(n), '\0');
+  for (int64_t got = n; got == n;) {
+    got = reader.Read(reinterpret_cast<uint8_t*>(part.data()), n);
+    all.append(part, 0, static_cast<size_t>(got));
+  }
+  return all;
+}
+
+}  // namespace
+
+// The piecewise reader gives the bytes and the end of the whole inflate, whatever the size of
+// its reads (small ones come from its piece, large ones are inflated straight into place).
+TEST(FlateReader, ReadsWhatTheWholeInflateGivesInPiecesOfAnySize) {
+  const std::string mixed = Encoded("flate_mixed_best");
+  std::string flushed = Encoded("flate_flushed");
+  flushed[flushed.find(Hex("00 00 FF FF")) + 4] = '\xFF';
+  const std::string noise = FlateCompressString(filtertest::Noise(300000, 3));
+  const std::string inputs[] = {Encoded("flate_text"), mixed, Encoded("flate_one_byte"), noise,
+                                mixed.substr(0, mixed.size() / 2), flushed, Encoded("flate_needs_dict"),
+                                "not zlib data at all"};
+  for (const std::string& in : inputs) {
+    std::string whole;
+    const FlateEnd end = FlateDecompressBuffer(in, whole);
+    for (const int64_t n : {1, 3, 4095, 4096, 70000}) {
+      SCOPED_TRACE(n);
+      TFlateReader reader(in);
+      EXPECT_TRUE(filtertest::SameBytes(ReadAll(reader, n), whole));
+      EXPECT_EQ(reader.End(), end);
+      EXPECT_TRUE(reader.Exhausted());
+    }
+  }
+  // Python's zlib as the oracle for the streams it wrote.
+  TFlateReader reader(mixed);
+  EXPECT_TRUE(filtertest::SameBytes(ReadAll(reader, 77), Decoded("flate_mixed_best")));
+  EXPECT_EQ(reader.End(), FlateEnd::StreamEnd);
+}
+
+// A copy goes on from where the original stands; passing over bytes counts as reading them.
+TEST(FlateReader, ACopyGoesOnFromTheSamePlace) {
+  const std::string full = filtertest::Noise(200000, 11);
+  const std::string in = FlateCompressString(full);
+  TFlateReader reader(in);
+  EXPECT_EQ(reader.Read(nullptr, 1000), 1000);
+  uint8_t byte = 0;
+  EXPECT_EQ(reader.Read(&byte, 1), 1);
+  EXPECT_EQ(byte, static_cast<uint8_t>(full[1000]));
+  TFlateReader copy(reader);
+  EXPECT_EQ(reader.Read(nullptr, 50000), 50000);
+  const std::string rest = full.substr(1001);
+  EXPECT_TRUE(filtertest::SameBytes(ReadAll(copy, 999), rest));
+  EXPECT_TRUE(filtertest::SameBytes(ReadAll(reader, 20000), full.substr(51001)));
+  TFlateReader late(reader);  // a copy of an ended reader has nothing more
+  EXPECT_EQ(late.Read(&byte, 1), 0);
+  EXPECT_EQ(late.End(), FlateEnd::StreamEnd);
+}
+
+// The ceiling counts every byte that comes out, read or passed over; a stream that ends exactly
+// there still ends properly.
+TEST(FlateReader, StopsAtItsCeiling) {
+  const std::string bomb = ZeroBomb(64, 1 << 20);
+  TFlateReader reader(bomb, 1000000);
+  EXPECT_EQ(reader.Read(nullptr, 600000), 600000);
+  EXPECT_EQ(ReadAll(reader, 4096), std::string(400000, '\0'));
+  EXPECT_TRUE(reader.Exhausted());
+  EXPECT_EQ(reader.End(), FlateEnd::OutputLimit);
+  TFlateReader none(bomb, 0);
+  EXPECT_TRUE(none.Exhausted());
+  EXPECT_EQ(none.End(), FlateEnd::OutputLimit);
+  const std::string text = Decoded("flate_text");
+  const std::string packed = Encoded("flate_text");
+  TFlateReader exact(packed, static_cast<int64_t>(text.size()));
+  EXPECT_EQ(ReadAll(exact, 5), text);
+}
