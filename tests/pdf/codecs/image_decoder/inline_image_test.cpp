@@ -57,6 +57,11 @@ TEST(InlineImage, UnfilteredSamplesAreCountedOut) {
   const Parsed q = Parse("BI /W 6 /H 1 /CS /RGB /BPC 8 ID EI EI EI EI EI EI\nEI\n");
   ASSERT_TRUE(q.ok);
   EXPECT_EQ(q.image.Data, "EI EI EI EI EI EI\n");
+  // A row holds width x bits x components bits rounded up once: 4-bit RGB of width 3 is 5 bytes
+  // a row, not 2 bytes of each component's samples (6), which would run past the real "EI".
+  const Parsed r = Parse("BI /W 3 /H 2 /CS /RGB /BPC 4 ID abcdefghij EI Q EI ");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.image.Data, "abcdefghij ");
 }
 
 // Binary data: "EI" counts only with a white-space byte after it and text for 10 bytes more.
