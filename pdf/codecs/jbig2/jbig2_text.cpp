@@ -122,8 +122,10 @@ void ReadTextRegion(TJBIG2Bitmap& region, TJBIG2StreamDecoder& d, const TTextReg
           id && *id >= 0 && uint64_t(*id) < p.Symbols.size() ? p.Symbols[size_t(*id)] : nullptr;
       TJBIG2Bitmap* refined = nullptr;
       if (ri) {
+        // The refinement of a symbol the region does not have is read, to stay in step with
+        // the coding, and not drawn.
         refined = Refine(d, in, p, symbol);
-        symbol = refined;
+        symbol = symbol ? refined : nullptr;
       }
       ++instances;
       if (symbol) {

@@ -178,6 +178,41 @@ TEST(JBIG2Text, RefinedInstances) {
   }
 }
 
+// An instance whose symbol the region does not have is not drawn, refined or not; the
+// instances after it are. The writer's symbol past the dictionary's is empty, so that both
+// sides read the refinement against the same (blank) reference and stay in step; the instance
+// has a strip of its own, where its width moves no other instance.
+TEST(JBIG2Text, InstancesOfSymbolsTheRegionDoesNotHaveAreNotDrawn) {
+  // Nine symbols and ten take identifiers of the same four bits.
+  const auto symbols = Glyphs(9, 4);
+  auto written = symbols;
+  written.emplace_back(0, 0);
+  auto instances = Scatter(symbols, 12, 60, 40, 5);
+  std::erase_if(instances, [](const TextInstance& in) { return in.Y == 12; });
+  for (const bool refine : {false, true}) {
+    SCOPED_TRACE(refine ? "refined" : "plain");
+    TextInstance missing;
+    missing.Id = uint32_t(symbols.size());
+    missing.X = 10, missing.Y = 12;
+    missing.Refine = refine;
+    missing.Target = TextLike(9, 7, 77);
+    std::vector<TextInstance> coded = instances;
+    coded.insert(coded.begin() + 5, missing);
+    TextOptions o;
+    o.Refine = true;
+    StreamBuilder globals;
+    const uint32_t dict = globals.Add(0, SymbolDictionaryData({}, symbols, DictionaryOptions{}), {}, 0);
+    StreamBuilder page;
+    page.Next = dict + 1;
+    page.Add(48, PageInfo(60, 40));
+    page.Add(6, TextRegionData(60, 40, 0, 0, 0, written, coded, o), {dict});
+    page.Add(49, "");
+    Bitmap ours;
+    ASSERT_TRUE(Ours(page.Bytes, globals.Bytes, ours));
+    EXPECT_EQ(ccitt_test::Difference(DrawInstances(60, 40, symbols, instances, o), ours), "");
+  }
+}
+
 TEST(JBIG2Text, DictionaryBuiltOnAnotherWithRefinementsAggregatesAndExportRuns) {
   REQUIRE_TOOL("jbig2dec");
   const auto base = Glyphs(6, 12);
