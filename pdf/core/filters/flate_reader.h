@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "pdf/core/filters/output_limit.h"
@@ -24,6 +25,8 @@ class TFlateReader {
  public:
   // data: the zlib stream, held by the caller while the reader lives.
   explicit TFlateReader(std::string_view data, int64_t maxOutput = kDefaultFilterOutputLimit);
+  // A temporary string would be gone before the first read.
+  explicit TFlateReader(std::string&& data, int64_t maxOutput = kDefaultFilterOutputLimit) = delete;
   // A reader that goes on from where other stands, independently of it.
   TFlateReader(const TFlateReader& other);
   TFlateReader& operator=(const TFlateReader&) = delete;
