@@ -47,10 +47,9 @@ bool HardLinksRefused(int error) {
   return error == EPERM || error == EOPNOTSUPP || error == EXDEV || error == EMLINK || error == ENOSYS;
 }
 
-// Writes the whole of `in` into a file of that name that does not exist yet (an existing one is
-// never opened); a file left incomplete by a failed write is taken away again.
+// Writes `in` from its reading position into a file of that name that does not exist yet (an
+// existing one is never opened); a file left incomplete by a failed write is taken away again.
 bool WriteNewFile(int in, const std::string& name, mode_t mode) {
-  if (::lseek(in, 0, SEEK_SET) != 0) return false;
   const int out = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   if (out < 0) return false;
   bool ok = CopyBytes(in, out);
@@ -114,25 +113,21 @@ bool CopyFile(const WideString& source, const WideString& target, bool failIfExi
   const std::string dst = Native(target);
   const size_t slash = dst.rfind('/');
   const std::string tmp = (slash == std::string::npos ? std::string() : dst.substr(0, slash + 1)) + ".velmora-copy-" + tag;
-  const int out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-  if (out < 0) {
+  if (!WriteNewFile(in, tmp, mode)) {
     ::close(in);
     return false;
   }
-  bool ok = CopyBytes(in, out);
-  if (::close(out) != 0) ok = false;
+  bool ok;
   int linkError = 0;
-  if (ok) {
-    if (failIfExists) {
-      // link() refuses an existing name atomically, so a file that appeared meanwhile survives.
-      ok = ::link(tmp.c_str(), dst.c_str()) == 0;
-      if (!ok) linkError = errno;
-    } else {
-      ok = ::rename(tmp.c_str(), dst.c_str()) == 0;
-    }
+  if (failIfExists) {
+    // link() refuses an existing name atomically, so a file that appeared meanwhile survives.
+    ok = ::link(tmp.c_str(), dst.c_str()) == 0;
+    if (!ok) linkError = errno;
+  } else {
+    ok = ::rename(tmp.c_str(), dst.c_str()) == 0;
   }
   ::unlink(tmp.c_str());
-  if (!ok && HardLinksRefused(linkError)) ok = WriteNewFile(in, dst, mode);
+  if (!ok && HardLinksRefused(linkError)) ok = ::lseek(in, 0, SEEK_SET) == 0 && WriteNewFile(in, dst, mode);
   ::close(in);
   return ok;
 }
