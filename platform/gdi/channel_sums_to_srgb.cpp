@@ -1,7 +1,5 @@
 #include "platform/gdi/channel_sums_to_srgb.h"
 
-#include <lcms2.h>
-
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -10,24 +8,16 @@
 #include <emmintrin.h>
 #endif
 
+#include "platform/gdi/lcms_handles.h"
+
 namespace {
 
 // Linear light 1.0 in the sums' units, which index the tone curve's table.
 constexpr int kBits = 14;
 constexpr int16_t kOne = int16_t(1) << kBits;
 
-struct ProfileRelease {
-  void operator()(void* p) const { cmsCloseProfile(static_cast<cmsHPROFILE>(p)); }
-};
-using ProfilePtr = std::unique_ptr<void, ProfileRelease>;
-struct TransformRelease {
-  void operator()(void* t) const { cmsDeleteTransform(static_cast<cmsHTRANSFORM>(t)); }
-};
-using TransformPtr = std::unique_ptr<void, TransformRelease>;
-struct CurveRelease {
-  void operator()(cmsToneCurve* c) const { cmsFreeToneCurve(c); }
-};
-using CurvePtr = std::unique_ptr<cmsToneCurve, CurveRelease>;
+using lcms::CurvePtr;
+using lcms::ProfilePtr;
 
 // LittleCMS's sRGB with a straight tone curve: the same primaries and white, so that its
 // colours are linear sRGB.
@@ -72,7 +62,7 @@ std::unique_ptr<TChannelSumsToSRGB> TChannelSumsToSRGB::Sample(void* context, vo
   cmsContext ctx = static_cast<cmsContext>(context);
   ProfilePtr linear = LinearSRGB(ctx);
   if (!linear) return nullptr;
-  TransformPtr toLinear(cmsCreateTransformTHR(ctx, static_cast<cmsHPROFILE>(profile), TYPE_RGB_FLT, linear.get(),
+  lcms::TransformPtr toLinear(cmsCreateTransformTHR(ctx, static_cast<cmsHPROFILE>(profile), TYPE_RGB_FLT, linear.get(),
                                               TYPE_RGB_FLT, INTENT_PERCEPTUAL, 0));
   if (!toLinear) return nullptr;
   // Black, then each channel's levels alone.

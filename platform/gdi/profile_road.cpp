@@ -1,26 +1,14 @@
 #include "platform/gdi/profile_road.h"
 
-#include <lcms2.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <mutex>
 #include <vector>
 
+#include "platform/gdi/lcms_handles.h"
+
 namespace {
-
-void Quiet(cmsContext, cmsUInt32Number, const char*) {}
-
-struct ContextRelease {
-  void operator()(void* c) const { cmsDeleteContext(static_cast<cmsContext>(c)); }
-};
-struct ProfileRelease {
-  void operator()(void* p) const { cmsCloseProfile(static_cast<cmsHPROFILE>(p)); }
-};
-struct TransformRelease {
-  void operator()(void* t) const { cmsDeleteTransform(static_cast<cmsHTRANSFORM>(t)); }
-};
 
 // The red, green, blue triples the decision runs through the conversion, a piece at a time
 // (the decision's memory stays small beside the page): each piece calls Check(triples).
@@ -52,20 +40,19 @@ bool WithinOneLevel(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b
 
 TProfileRoad Decide(std::span<const uint8_t> profile) {
   TProfileRoad road;
-  std::unique_ptr<void, ContextRelease> context(cmsCreateContext(nullptr, nullptr));
+  lcms::ContextPtr context(cmsCreateContext(nullptr, nullptr));
   if (!context) return road;
   cmsContext ctx = static_cast<cmsContext>(context.get());
-  cmsSetLogErrorHandlerTHR(ctx, Quiet);
-  std::unique_ptr<void, ProfileRelease> source(
-      cmsOpenProfileFromMemTHR(ctx, profile.data(), cmsUInt32Number(profile.size())));
-  std::unique_ptr<void, ProfileRelease> srgb(cmsCreate_sRGBProfileTHR(ctx));
+  lcms::SilenceErrors(ctx);
+  lcms::ProfilePtr source(cmsOpenProfileFromMemTHR(ctx, profile.data(), cmsUInt32Number(profile.size())));
+  lcms::ProfilePtr srgb(cmsCreate_sRGBProfileTHR(ctx));
   if (!source || !srgb) return road;
   // Kept as a number: a profile's header may name any value, not only the signatures the
   // enumeration lists.
   road.space = cmsGetColorSpace(source.get());
   road.kind = TProfileRoad::TKind::LittleCMS;
   if (road.space != cmsSigRgbData) return road;
-  std::unique_ptr<void, TransformRelease> transform(
+  lcms::TransformPtr transform(
       cmsCreateTransformTHR(ctx, source.get(), TYPE_RGB_8, srgb.get(), TYPE_RGB_8, INTENT_PERCEPTUAL, 0));
   if (!transform) {
     road.kind = TProfileRoad::TKind::Refused;

@@ -1,19 +1,13 @@
 #include "platform/gdi/profile_to_srgb.h"
 
-#include "platform/gdi/profile_road.h"
-
-#include <lcms2.h>
-
 #include <algorithm>
+
+#include "platform/gdi/lcms_handles.h"
+#include "platform/gdi/profile_road.h"
 
 namespace {
 
-void Quiet(cmsContext, cmsUInt32Number, const char*) {}
-
-struct ProfileRelease {
-  void operator()(void* p) const { cmsCloseProfile(static_cast<cmsHPROFILE>(p)); }
-};
-using ProfilePtr = std::unique_ptr<void, ProfileRelease>;
+using lcms::ProfilePtr;
 
 // The layout LittleCMS reads and writes for the pixels; the input of a palette depends on the
 // profile.
@@ -29,13 +23,9 @@ cmsUInt32Number LayoutOf(TProfileToSRGB::TPixels pixels) {
 
 }  // namespace
 
-void TProfileToSRGB::TContextRelease::operator()(void* context) const {
-  cmsDeleteContext(static_cast<cmsContext>(context));
-}
+void TProfileToSRGB::TContextRelease::operator()(void* context) const { lcms::ContextRelease()(context); }
 
-void TProfileToSRGB::TTransformRelease::operator()(void* transform) const {
-  cmsDeleteTransform(static_cast<cmsHTRANSFORM>(transform));
-}
+void TProfileToSRGB::TTransformRelease::operator()(void* transform) const { lcms::TransformRelease()(transform); }
 
 TProfileToSRGB::~TProfileToSRGB() = default;
 
@@ -55,7 +45,7 @@ std::unique_ptr<TProfileToSRGB> TProfileToSRGB::For(std::span<const uint8_t> pro
   t->context_.reset(cmsCreateContext(nullptr, nullptr));
   if (!t->context_) return nullptr;
   cmsContext ctx = static_cast<cmsContext>(t->context_.get());
-  cmsSetLogErrorHandlerTHR(ctx, Quiet);
+  lcms::SilenceErrors(ctx);
   ProfilePtr source(cmsOpenProfileFromMemTHR(ctx, profile.data(), cmsUInt32Number(profile.size())));
   ProfilePtr srgb(cmsCreate_sRGBProfileTHR(ctx));
   if (!source || !srgb) return nullptr;
