@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "platform/forms/win/scroll_request.h"
 #include "platform/forms/win/std_controls.h"
 #include "platform/user/message_loop.h"
+#include "platform/user/scroll_request.h"
 #include "platform/user/window.h"
 
 const TEnumInfo& ScrollBarKindEnumInfo() {
@@ -80,7 +80,7 @@ void TScrollBar::Scroll(int code, int thumb) {
   // A page keeps its last stretch out of reach, as the control does.
   const int top = pageSize_ > 0 ? std::max(min_, max_ - pageSize_ + 1) : max_;
   const std::optional<int> pos =
-      stdctl::ScrollTarget(static_cast<WORD>(code), position_, smallChange_, largeChange_, thumb, min_, top);
+      ScrollTarget(static_cast<WORD>(code), position_, smallChange_, largeChange_, thumb, min_, top);
   if (pos) SetPosition(*pos);
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "platform/user/default_proc.h"
@@ -13,6 +14,7 @@
 #include "platform/user/message_loop.h"
 #include "platform/user/metrics.h"
 #include "platform/user/scroll.h"
+#include "platform/user/scroll_request.h"
 #include "platform/user/window.h"
 
 using namespace user_internal;
@@ -201,19 +203,10 @@ void ScrollChildren(HWND client, bool vertical, WPARAM request) {
   SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
   if (!GetScrollInfo(client, bar, &si)) return;
   const int page = std::max<int>(int(si.nPage), 1);
-  int pos = si.nPos;
-  switch (int(LOWORD(request))) {
-    case SB_LINEUP: pos -= 8; break;
-    case SB_LINEDOWN: pos += 8; break;
-    case SB_PAGEUP: pos -= page; break;
-    case SB_PAGEDOWN: pos += page; break;
-    case SB_THUMBTRACK: case SB_THUMBPOSITION: pos = si.nTrackPos; break;
-    case SB_TOP: pos = si.nMin; break;
-    case SB_BOTTOM: pos = si.nMax; break;
-    default: return;
-  }
-  pos = std::clamp(pos, si.nMin, std::max(si.nMin, si.nMax - page + 1));
-  const int delta = pos - si.nPos;
+  const std::optional<int> pos =
+      ScrollTarget(LOWORD(request), si.nPos, 8, page, si.nTrackPos, si.nMin, si.nMax - page + 1);
+  if (!pos) return;
+  const int delta = *pos - si.nPos;
   if (delta == 0) return;
   for (HWND c : ChildrenOf(client)) {
     RECT r{};

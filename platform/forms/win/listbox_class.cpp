@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "platform/forms/win/control_util.h"
-#include "platform/forms/win/scroll_request.h"
 #include "platform/forms/win/std_controls.h"
 #include "platform/gdi/colors.h"
 #include "platform/gdi/dc.h"
@@ -22,6 +21,7 @@
 #include "platform/user/message_loop.h"
 #include "platform/user/painting.h"
 #include "platform/user/scroll.h"
+#include "platform/user/scroll_request.h"
 #include "platform/user/window.h"
 
 namespace {

@@ -353,6 +353,14 @@ TEST_F(Mdi, ScrollBarsShowWhileAChildReachesBeyondTheClient) {
   // Scrolling moves the children.
   SendMessageW(client, WM_HSCROLL, SB_LINERIGHT, 0);
   EXPECT_EQ(InClient(a).left, area.right - 58);
+  // A request that moves nothing moves nothing; to the far end the child's right edge meets the
+  // client's.
+  SendMessageW(client, WM_HSCROLL, SB_ENDSCROLL, 0);
+  EXPECT_EQ(InClient(a).left, area.right - 58);
+  SendMessageW(client, WM_HSCROLL, SB_RIGHT, 0);
+  RECT now{};
+  GetClientRect(client, &now);
+  EXPECT_EQ(InClient(a).right, now.right);
   SetWindowPos(a, nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   EXPECT_EQ(GetWindowLongPtrW(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
 }

@@ -1,11 +1,10 @@
-// What the standard controls do with a scroll request (the code of WM_HSCROLL / WM_VSCROLL).
+// What a scrolled view does with a scroll request (the code of WM_HSCROLL / WM_VSCROLL): the
+// standard controls and the MDI client share the rule.
 #pragma once
 
 #include <optional>
 
 #include "platform/user/wintypes.h"
-
-namespace stdctl {
 
 // Where the request takes a view that stands at `pos` and can stand anywhere from `first` to
 // `last`: a line or a page either way, to `thumb` while the thumb is dragged or dropped, or to
@@ -15,5 +14,3 @@ std::optional<int> ScrollTarget(WORD code, int pos, int line, int page, int thum
 
 // The thumb's position while it is dragged on a frame bar of the window, all 32 bits of it.
 int TrackPosOf(HWND hwnd, int bar);
-
-}  // namespace stdctl

@@ -1,11 +1,9 @@
-#include "platform/forms/win/scroll_request.h"
+#include "platform/user/scroll_request.h"
 
 #include <algorithm>
 #include <cstdint>
 
 #include "platform/user/scroll.h"
-
-namespace stdctl {
 
 std::optional<int> ScrollTarget(WORD code, int pos, int line, int page, int thumb, int first, int last) {
   std::int64_t to = pos;  // steps past the ends of the int range are only clamped
@@ -28,5 +26,3 @@ int TrackPosOf(HWND hwnd, int bar) {
   GetScrollInfo(hwnd, bar, &si);
   return si.nTrackPos;
 }
-
-}  // namespace stdctl
