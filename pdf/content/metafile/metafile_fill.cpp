@@ -42,7 +42,7 @@ void TPDFMetafile::ApplyStroke(const TStroke& stroke, TMetafileColor color) {
   std::string dash;
   for (double d : stroke.Dash) dash += p.Number(d);
   const std::string dashText = dash.empty() ? std::string("[] 0 d") : "[ " + dash + "] " + p.Number(stroke.DashPhase) + "d";
-  if (p.DashText != dashText && p.SetDashArray(dash)) p.DashText = dashText;
+  if (p.DashText != dashText) p.SetDashArray(dash, stroke.DashPhase);
 }
 
 void TPDFMetafile::FillWithColor(const TMetafilePath& path, TMetafileColor color, bool evenOdd) {

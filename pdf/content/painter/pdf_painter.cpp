@@ -280,7 +280,7 @@ void TPDFPainter::SetDash(double on, double off) {
   SetPending(TPDFPending::Dash, true);
 }
 
-bool TPDFPainter::SetDashArray(std::string_view text) {
+bool TPDFPainter::SetDashArray(std::string_view text, double phase) {
   if (text.empty()) {
     DashText = "[] 0 d";
     SetPending(TPDFPending::Dash, true);
@@ -292,7 +292,7 @@ bool TPDFPainter::SetDashArray(std::string_view text) {
   size_t consumed = 0;
   auto* array = PDFCast<TPDFArray>(scratch.ParseObjectAt(source, consumed));
   if (array == nullptr || consumed != source.size() || !array->AllNumeric()) return false;
-  DashText = "[ " + std::string(text) + "] 0 d";
+  DashText = "[ " + std::string(text) + "] " + Number(phase) + "d";
   SetPending(TPDFPending::Dash, true);
   return true;
 }

@@ -75,7 +75,9 @@ class TPDFPainter {
   void SetLineWidth(double w);
   void SetMiterLimit(double m);
   void SetDash(double on, double off);
-  bool SetDashArray(std::string_view text);
+  // The dash array's items as text, the pattern starting `phase` into itself; false, with the
+  // dash left as it was, when the text is no array of numbers.
+  bool SetDashArray(std::string_view text, double phase = 0);
   void SetTextRenderMode(int mode);
   void SetHorizontalScaling(double v);
   void SetFont(TPDFFont* font, double size);

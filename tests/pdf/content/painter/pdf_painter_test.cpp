@@ -89,6 +89,12 @@ TEST_F(PainterFixture, LineStyleAndDash) {
   EXPECT_FALSE(painter.SetDashArray("3 ] 1"));
   EXPECT_TRUE(painter.SetDashArray("2 4.5"));
   EXPECT_EQ(painter.DashText, "[ 2 4.5] 0 d");
+  EXPECT_TRUE(painter.SetDashArray("1 1", 0.5));
+  EXPECT_EQ(painter.DashText, "[ 1 1] 0.5 d");
+  EXPECT_FALSE(painter.SetDashArray("1 x", 0.5));
+  EXPECT_EQ(painter.DashText, "[ 1 1] 0.5 d");
+  EXPECT_TRUE(painter.SetDashArray("", 0.5));
+  EXPECT_EQ(painter.DashText, "[] 0 d") << "no pattern, no phase";
   EXPECT_TRUE(painter.SetDashArray(""));
   EXPECT_EQ(painter.DashText, "[] 0 d");
   painter.PenDashText = "[ 9 9 ] 0 d";
