@@ -204,7 +204,7 @@ void ScrollChildren(HWND client, bool vertical, WPARAM request) {
   if (!GetScrollInfo(client, bar, &si)) return;
   const int page = std::max<int>(int(si.nPage), 1);
   const std::optional<int> pos =
-      ScrollTarget(LOWORD(request), si.nPos, 8, page, si.nTrackPos, si.nMin, si.nMax - page + 1);
+      ScrollTarget(LOWORD(request), si.nPos, kScrollLinePixels, page, si.nTrackPos, si.nMin, si.nMax - page + 1);
   if (!pos) return;
   const int delta = *pos - si.nPos;
   if (delta == 0) return;

@@ -6,6 +6,10 @@
 
 #include "platform/user/wintypes.h"
 
+// A line of a view that scrolls by pixels: text across an edit, a list or a report, an MDI
+// client's children.
+inline constexpr int kScrollLinePixels = 8;
+
 // Where the request takes a view that stands at `pos` and can stand anywhere from `first` to
 // `last`: a line or a page either way, to `thumb` while the thumb is dragged or dropped, or to
 // either end; the result kept within first .. last. Nothing for a request that moves nothing

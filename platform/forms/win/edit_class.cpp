@@ -33,7 +33,6 @@ using namespace stdctl;
 constexpr UINT_PTR kBlinkTimer = 1;
 constexpr UINT kBlinkMs = 530;
 constexpr int kMargin = 2;
-constexpr int kLineStep = 8;  // pixels of a line of the horizontal bar
 constexpr size_t kDefaultLimit = 30000;
 
 struct EditState {
@@ -125,7 +124,7 @@ void ScrollToCaret(HWND h, EditState* s) {
 // A request of the horizontal bar: the text moves, the caret stays where it is.
 void HorzScroll(HWND h, EditState* s, WORD code) {
   const int total = Offsets(h, s, Shown(h, s)).back(), width = VisibleWidth(h, s);
-  const std::optional<int> x = ScrollTarget(code, s->scrollX, kLineStep, width, TrackPosOf(h, SB_HORZ), 0, total - width);
+  const std::optional<int> x = ScrollTarget(code, s->scrollX, kScrollLinePixels, width, TrackPosOf(h, SB_HORZ), 0, total - width);
   if (!x) return;
   s->scrollX = *x;
   UpdateBars(h, s, total);

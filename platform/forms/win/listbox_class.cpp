@@ -91,7 +91,7 @@ void HorzScroll(HWND h, ListState* s, WORD code) {
   RECT r;
   GetClientRect(h, &r);
   const std::optional<int> left =
-      ScrollTarget(code, s->left, 8, r.Width(), TrackPosOf(h, SB_HORZ), 0, s->extent - r.Width());
+      ScrollTarget(code, s->left, kScrollLinePixels, r.Width(), TrackPosOf(h, SB_HORZ), 0, s->extent - r.Width());
   if (!left) return;
   s->left = *left;
   UpdateHorzBar(h, s);

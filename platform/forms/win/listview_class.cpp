@@ -29,7 +29,6 @@ using namespace stdctl;
 
 // Bounds what the messages can make the control hold.
 constexpr size_t kMaxItems = 1 << 20, kMaxColumns = 256;
-constexpr int kLineStep = 8;  // pixels of a report's horizontal line step
 
 struct Column {
   std::u16string text;
@@ -276,7 +275,7 @@ void Scroll(HWND h, ListViewState* s, bool vertical, WORD code, int thumb) {
   const bool byPixels = report && !vertical;
   int& pos = byPixels ? s->hpos : s->top;
   const int page = byPixels ? Client(h).right : report ? Rows(h, s) : VisibleColumns(h, s);
-  const int line = byPixels ? kLineStep : 1;
+  const int line = byPixels ? kScrollLinePixels : 1;
   const int last = byPixels ? std::max(0, TotalWidth(s) - Client(h).right) : MaxTop(h, s);
   const std::optional<int> to = ScrollTarget(code, pos, line, page, thumb, 0, last);
   if (!to) return;
