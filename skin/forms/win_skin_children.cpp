@@ -50,11 +50,16 @@ TControlFacts FactsOf(TControl* c) {
   return f;
 }
 
+// Where a list of skinners holds the given one (its end when it does not).
+template <class List>
+auto Place(List& skins, const TSkinControl* skinner) {
+  return std::find_if(skins.begin(), skins.end(), [skinner](const auto& s) { return s.get() == skinner; });
+}
+
 }  // namespace
 
 bool TWinSkinForm::Lists(const TSkinControl* skinner) const {
-  return skinner && std::any_of(ControlSkins.begin(), ControlSkins.end(),
-                                [skinner](const auto& s) { return s.get() == skinner; });
+  return skinner && Place(ControlSkins, skinner) != ControlSkins.end();
 }
 
 bool TWinSkinForm::AddControl(TSkinControl* skinner) {
@@ -65,8 +70,7 @@ bool TWinSkinForm::AddControl(TSkinControl* skinner) {
 }
 
 std::unique_ptr<TSkinControl> TWinSkinForm::RemoveControl(const TSkinControl* skinner) {
-  const auto it = std::find_if(ControlSkins.begin(), ControlSkins.end(),
-                               [skinner](const auto& s) { return s.get() == skinner; });
+  const auto it = Place(ControlSkins, skinner);
   if (it == ControlSkins.end()) return nullptr;
   std::unique_ptr<TSkinControl> gone = std::move(*it);
   ControlSkins.erase(it);
