@@ -1,7 +1,5 @@
 #include "skin/forms/win_skin_form.h"
 
-#include <algorithm>
-
 #include "platform/forms/form.h"
 #include "platform/forms/rtti.h"
 #include "platform/gdi/blit.h"
@@ -25,7 +23,6 @@
 namespace {
 
 constexpr UINT kFrameChanged = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
-
 
 LONG_PTR Style(HWND w) { return GetWindowLongPtrW(w, GWL_STYLE); }
 LONG_PTR ExStyle(HWND w) { return GetWindowLongPtrW(w, GWL_EXSTYLE); }

@@ -18,7 +18,6 @@
 
 namespace {
 
-
 // Frame of a caption button: 1 normal, 2 pressed, 3 hot, 4 disabled or inactive; an element
 // without a fourth frame shows its first instead.
 int ButtonFrame(const TDataSkinSysButton& e, int wanted) { return wanted == 4 && e.Frames() < 4 ? 1 : wanted; }
