@@ -8,11 +8,13 @@
 #include "pdf/codecs/tiff/tiff_page_rows.h"
 #include "pdf/codecs/tiff/tiff_reader.h"
 
+uint64_t TPDFTIFFPage::TilesAcross() const { return TileWidth ? (uint64_t(Width) + TileWidth - 1) / TileWidth : 0; }
+
+uint64_t TPDFTIFFPage::TilesDown() const { return TileLength ? (uint64_t(Height) + TileLength - 1) / TileLength : 0; }
+
 uint64_t TPDFTIFFPage::CoveredPixels() const {
   if (!Tiled || TileWidth == 0 || TileLength == 0) return uint64_t(Width) * Height;
-  const uint64_t across = (uint64_t(Width) + TileWidth - 1) / TileWidth;
-  const uint64_t down = (uint64_t(Height) + TileLength - 1) / TileLength;
-  const uint64_t columns = across * TileWidth, rows = down * TileLength;  // each below 2^33
+  const uint64_t columns = TilesAcross() * TileWidth, rows = TilesDown() * TileLength;  // each below 2^33
   return rows > UINT64_MAX / columns ? UINT64_MAX : columns * rows;
 }
 

@@ -39,10 +39,9 @@ bool TTIFFPageRows::Open() {
 
   if (p.Tiled) {
     if (p.TileWidth == 0 || p.TileLength == 0) return false;
-    const uint64_t across = (uint64_t(p.Width) + p.TileWidth - 1) / p.TileWidth;
-    const uint64_t down = (uint64_t(p.Height) + p.TileLength - 1) / p.TileLength;
     const int64_t rowBytes = UsedBytes(p.TileWidth);
-    if (across * down > kMaxPieces || rowBytes * int64_t(std::min(p.TileLength, p.Height)) > kMaxPieceBytes)
+    if (p.TilesAcross() * p.TilesDown() > kMaxPieces ||
+        rowBytes * int64_t(std::min(p.TileLength, p.Height)) > kMaxPieceBytes)
       return false;
     // Tiles are multiples of 16 pixels wide in any sound file; a tile width that would not
     // start its columns on a byte (or, for 1-bit targets, a whole bitmap byte) is refused.
@@ -97,7 +96,7 @@ void TTIFFPageRows::ConvertRow(TSampleRows& rows, uint32_t width, uint32_t x, ui
 
 void TTIFFPageRows::FillTileBand(uint32_t y) {
   const TPDFTIFFPage& p = p_;
-  const uint64_t across = (uint64_t(p.Width) + p.TileWidth - 1) / p.TileWidth;
+  const uint64_t across = p.TilesAcross();
   const int64_t rowBytes = UsedBytes(p.TileWidth);
   bandTop_ = y;
   bandRows_ = std::min(p.TileLength, p.Height - y);

@@ -60,6 +60,9 @@ struct TPDFTIFFPage {
 
   // Colour channels the photometric interpretation implies (0 when it names none we know).
   uint32_t ColorChannels() const;
+  // Tiles in a row and in a column of the grid that covers the page (0 for tiles of no size).
+  uint64_t TilesAcross() const;
+  uint64_t TilesDown() const;
   // The pixels the strips or tiles cover: the page, or for tiles the whole grid of tiles.
   uint64_t CoveredPixels() const;
   // Whether the strips or the grid of tiles cover no more pixels than a bitmap may hold.

@@ -48,9 +48,8 @@ bool FrameFitsPiece(const TJPEGHeaderInfo& header, uint32_t width, uint32_t heig
 }  // namespace
 
 bool TPDFImage::AddTIFFPackBits(const TPDFTIFFPage& p) {
-  const uint64_t columns = p.Tiled ? (uint64_t(p.Width) + p.TileWidth - 1) / std::max<uint32_t>(p.TileWidth, 1) : 1;
-  const uint64_t rows = p.Tiled ? (uint64_t(p.Height) + p.TileLength - 1) / std::max<uint32_t>(p.TileLength, 1)
-                                : p.Strips.size();
+  const uint64_t columns = p.Tiled ? p.TilesAcross() : 1;
+  const uint64_t rows = p.Tiled ? p.TilesDown() : p.Strips.size();
   Kind = 3;
   Width = int32_t(p.Width);
   Height = int32_t(p.Height);

@@ -73,9 +73,8 @@ TStripWalk::TStripWalk(const TPDFTIFFPage& p) : p_(p), count_(p.Strips.size()) {
   if (p.Tiled) {
     stripWidth_ = p.TileWidth;
     stripHeight_ = p.TileLength;
-    across_ = p.TileWidth ? (uint64_t(p.Width) + p.TileWidth - 1) / p.TileWidth : 0;
-    const uint64_t down = p.TileLength ? (uint64_t(p.Height) + p.TileLength - 1) / p.TileLength : 0;
-    count_ = size_t(std::min<uint64_t>(count_, across_ * down));
+    across_ = p.TilesAcross();
+    count_ = size_t(std::min<uint64_t>(count_, across_ * p.TilesDown()));
   } else {
     stripWidth_ = p.Width;
     // The reader made absent (or too large) rows per strip the whole image.
