@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "platform/gdi/lcms_handles.h"
 #include "tests/support/test_support.h"
 
 namespace gditest {
@@ -23,11 +24,9 @@ std::vector<uint8_t> Saved(cmsHPROFILE profile) {
 }
 
 std::vector<uint8_t> GammaProfile(const cmsCIExyY& white, const cmsCIExyYTRIPLE& primaries, double gamma) {
-  cmsToneCurve* curve = cmsBuildGamma(nullptr, gamma);
-  cmsToneCurve* curves[3] = {curve, curve, curve};
-  cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
-  cmsFreeToneCurve(curve);
-  return Saved(profile);
+  const lcms::CurvePtr curve(cmsBuildGamma(nullptr, gamma));
+  cmsToneCurve* curves[3] = {curve.get(), curve.get(), curve.get()};
+  return Saved(cmsCreateRGBProfile(&white, &primaries, curves));
 }
 
 const cmsCIExyY kD65 = {0.3127, 0.3290, 1.0};
@@ -78,16 +77,13 @@ std::vector<uint8_t> MixingTable() {
 }
 
 void LittleCMSToSRGB(const std::vector<uint8_t>& profile, std::vector<uint8_t>& pixels, size_t size) {
-  cmsHPROFILE source = cmsOpenProfileFromMem(profile.data(), cmsUInt32Number(profile.size()));
-  cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+  const lcms::ProfilePtr source(cmsOpenProfileFromMem(profile.data(), cmsUInt32Number(profile.size())));
+  const lcms::ProfilePtr srgb(cmsCreate_sRGBProfile());
   ASSERT_NE(source, nullptr);
-  cmsHTRANSFORM t = cmsCreateTransform(source, size == 3 ? TYPE_BGR_8 : TYPE_BGRA_8, srgb,
-                                       size == 3 ? TYPE_BGR_8 : TYPE_BGRA_8, INTENT_PERCEPTUAL, 0);
+  const cmsUInt32Number layout = size == 3 ? TYPE_BGR_8 : TYPE_BGRA_8;
+  const lcms::TransformPtr t(cmsCreateTransform(source.get(), layout, srgb.get(), layout, INTENT_PERCEPTUAL, 0));
   ASSERT_NE(t, nullptr);
-  cmsDoTransform(t, pixels.data(), pixels.data(), cmsUInt32Number(pixels.size() / size));
-  cmsDeleteTransform(t);
-  cmsCloseProfile(srgb);
-  cmsCloseProfile(source);
+  cmsDoTransform(t.get(), pixels.data(), pixels.data(), cmsUInt32Number(pixels.size() / size));
 }
 
 std::vector<uint8_t> FileBytes(const std::string& path) {
