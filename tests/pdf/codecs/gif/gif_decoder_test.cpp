@@ -297,10 +297,10 @@ TEST(GIFDecoder, HugeSizesAreRefusedOrCheap) {
   // The decode budget is charged what was decoded, not what was claimed: every frame on the
   // screen is painted, so each pixel of the top row shows the last frame that starts there.
   ASSERT_TRUE(m.GetFrameBitmap(bmp));
-  const std::string top = tifftest::BitmapRGB(bmp).substr(0, 300 * 3);
-  std::string expected;
-  for (int x = 0; x < 300; ++x) expected += kRGBW.substr(3, 3);
-  EXPECT_EQ(top, expected);
+  const std::string rgb = tifftest::BitmapRGB(bmp);
+  int painted = 0;
+  for (size_t x = 0; x < 300; ++x) painted += rgb.compare(x * 3, 3, kRGBW, 3, 3) == 0 ? 1 : 0;
+  EXPECT_EQ(painted, 300);
 }
 
 // Random damage to real files never crashes or hangs, and gives the same picture, or the same
