@@ -125,6 +125,12 @@ std::string Describe(const ChildEnd& end) {
 
 bool LimitsAddressSpace() { return !kSanitized; }
 
+long PeakResidentKiB() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss;
+}
+
 ChildEnd RunLimited(const std::function<int()>& body, const ChildLimits& limits) {
   const pid_t pid = fork();
   if (pid == 0) {

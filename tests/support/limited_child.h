@@ -43,6 +43,10 @@ struct ExecOptions {
 // False in sanitizer builds, where the ceiling is on resident memory.
 bool LimitsAddressSpace();
 
+// The most resident memory this process has held, in KiB. A forked child starts from what its
+// parent held at the fork, not from the parent's peak: work run in one shows its own peak.
+long PeakResidentKiB();
+
 // Runs body in a forked child; its return value is the exit status (an exception ends it with 125).
 ChildEnd RunLimited(const std::function<int()>& body, const ChildLimits& limits = {});
 // Executes argv[0] with argv in a child under the limits (status 127 when it cannot be started).

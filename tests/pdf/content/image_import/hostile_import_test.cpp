@@ -1,7 +1,6 @@
 // Truncated, corrupted and lying files: the import answers, never crashes, never hangs and
 // never allocates what the data cannot back.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <random>
 
@@ -10,6 +9,7 @@
 #include "tests/pdf/image_support/image_cases.h"
 #include "tests/pdf/image_support/import_store.h"
 #include "tests/pdf/image_support/png_build.h"
+#include "tests/support/limited_child.h"
 
 using imagetest::ImageSet;
 
@@ -20,12 +20,6 @@ bool Loads(const std::string& bytes, int options = 0) {
   TPDFImage image(&store.store, "n");
   TMemoryStream s(bytes);
   return image.LoadFromStream(s, options);
-}
-
-long MaxRSSKiB() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss;
 }
 
 struct Sample {
@@ -74,7 +68,7 @@ TEST(HostileImport, CorruptedFiles) {
 
 // Sizes far beyond what a few bytes can describe are refused without allocating them.
 TEST(HostileImport, LyingSizes) {
-  const long before = MaxRSSKiB();
+  const long before = testsupport::PeakResidentKiB();
   // PNG: 16384 x 16384 interlaced RGBA at 16 bits over a kilobyte of data.
   const std::string png = pngtest::MakePNG({pngtest::Chunk("IHDR", pngtest::IHDR(16384, 16384, 16, 6, 1)),
                                             pngtest::Chunk("IDAT", FlateCompressString(std::string(1000, '\0'))),
@@ -88,7 +82,7 @@ TEST(HostileImport, LyingSizes) {
   bmp += std::string("\x28\0\0\0", 4) + std::string("\x30\x75\0\0\x30\x75\0\0\x01\0\x18\0", 12) + std::string(24, '\0');
   EXPECT_FALSE(Loads(bmp));
   EXPECT_FALSE(Loads(bmp, -1));  // nor is a raster of that size made to draw it into
-  EXPECT_LT(MaxRSSKiB() - before, 200 * 1024);  // far below the gigabytes these headers claim
+  EXPECT_LT(testsupport::PeakResidentKiB() - before, 200 * 1024);  // far below the gigabytes these headers claim
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 // makes a small image, with the program's options and with others; the reader's page decoder
 // makes no large bitmap of them either.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <functional>
 
@@ -44,20 +43,14 @@ int DecodeOutcome(const std::string& bytes) {
   return outcome;
 }
 
-long PeakResidentKiB() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss;
-}
-
 // Body's outcome in a child under the limits. A ceiling alone would not tell a refusal from an
 // allocation the ceiling stopped (the import answers false to both), so the child also reports
 // a peak of resident memory far beyond what these files can back.
 ChildEnd RunMeasured(const std::function<int()>& body) {
   return testsupport::RunLimited([&] {
-    const long before = PeakResidentKiB();
+    const long before = testsupport::PeakResidentKiB();
     const int outcome = body();
-    return PeakResidentKiB() - before > 256 * 1024 ? kTooMuchMemory : outcome;
+    return testsupport::PeakResidentKiB() - before > 256 * 1024 ? kTooMuchMemory : outcome;
   });
 }
 
