@@ -3,7 +3,6 @@
 // ranges and CID widths.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <random>
 #include <string>
 #include <vector>
@@ -185,8 +184,9 @@ TEST(FontCodes, ToUnicodeWrittenWithCidBlocks) {
     ParseToUnicode(c.text, oneByte, ranges);
     for (const auto& [code, text] : c.codes) EXPECT_EQ(ToUnicodeText(ranges, code), text) << c.what << " " << code;
   }
-  // Many blocks of one kind and none of the other cost one pass over the text.
-  const auto start = std::chrono::steady_clock::now();
+  // Many blocks of one kind and none of the other cost one pass over the text. (A search per
+  // block over the rest of the text would take minutes: the test has a timeout of its own, in
+  // tests/hang_guards.cmake.)
   std::string many = codespace;
   for (int i = 0; i < 20000; ++i) many += "begincidchar <41> <0061> endcidchar ";
   bool oneByte = false;
@@ -202,7 +202,6 @@ TEST(FontCodes, ToUnicodeWrittenWithCidBlocks) {
     ParseToUnicode(unended, oneByte, ranges);
     EXPECT_EQ(ranges.size(), 80000u) << block;
   }
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST(FontCodes, CIDWidths) {

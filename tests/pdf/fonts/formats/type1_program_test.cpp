@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 
 #include "pdf/core/md5.h"
 #include "pdf/core/objects/pdf_array.h"
@@ -397,6 +396,8 @@ TEST(Type1Fonts, URWFontsReadAsFontToolsReadsThem) {
   }
 }
 
+// A search per token over the rest of these 5 MB would take minutes: the test has a timeout of
+// its own (tests/hang_guards.cmake).
 TEST(Type1Hostile, LongCleartextsRewriteInLinearTime) {
   // Each "dict" looks ahead for a "begin", each encoding array for its "def": one pass with
   // tables, not a search per token.
@@ -407,9 +408,8 @@ TEST(Type1Hostile, LongCleartextsRewriteInLinearTime) {
   text += "end";
   TPDFType1Decoder d;
   d.ClearText = text;
-  const auto start = std::chrono::steady_clock::now();
-  d.ConvertFontProgram();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_TRUE(d.ConvertFontProgram());
+  EXPECT_EQ(Numbers(d.FontBBox), (std::vector<double>{0, 0, 1, 1}));
 }
 
 TEST(Type1Hostile, TruncatedAndGarbledPrivateParts) {
