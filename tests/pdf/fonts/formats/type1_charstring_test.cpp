@@ -153,18 +153,26 @@ TEST(Type1Charstring, ExponentialSubroutinesAreCutOffQuickly) {
   EXPECT_TRUE(found);
 }
 
+namespace {
+
+// Subroutine 1 is large; subroutine 0 recurses to the depth limit and calls it `calls` times at
+// every level, the last of which skips the calls; glyph "x" calls subroutine 0.
+void LargeSubroutineCalledOften(TPlainType1& f, const TCharstring& large, int calls) {
+  f.Subr(1, large);
+  TCharstring caller;
+  caller.N(0).O(10);
+  for (int i = 0; i < calls; ++i) caller.N(1).O(10);
+  f.Subr(0, caller);
+  f.Glyph("x", TCharstring().N(0).O(10).O(14));
+}
+
+}  // namespace
+
 TEST(Type1Charstring, LargeSubroutinesCalledAtTheDepthLimitCostTheirSize) {
   TPlainType1 f;
-  // Subroutine 1 is large; subroutine 0 recurses to the depth limit and calls it many times
-  // there, where it is skipped.
   TCharstring big;
   for (int i = 0; i < 20000; ++i) big.N(1).O(11);
-  f.Subr(1, big);
-  TCharstring calls;
-  calls.N(0).O(10);
-  for (int i = 0; i < 5000; ++i) calls.N(1).O(10);
-  f.Subr(0, calls);
-  f.Glyph("x", TCharstring().N(0).O(10).O(14));
+  LargeSubroutineCalledOften(f, big, 5000);
   bool found = true;
   EXPECT_TRUE(f.Commands("x", &found).empty());
   EXPECT_FALSE(found);
@@ -173,12 +181,7 @@ TEST(Type1Charstring, LargeSubroutinesCalledAtTheDepthLimitCostTheirSize) {
   TPlainType1 quiet;
   TCharstring returns;
   for (int i = 0; i < 40000; ++i) returns.O(11);
-  quiet.Subr(1, returns);
-  TCharstring few;
-  few.N(0).O(10);
-  for (int i = 0; i < 20; ++i) few.N(1).O(10);
-  quiet.Subr(0, few);
-  quiet.Glyph("x", TCharstring().N(0).O(10).O(14));
+  LargeSubroutineCalledOften(quiet, returns, 20);
   EXPECT_TRUE(quiet.Commands("x", &found).empty());
   EXPECT_FALSE(found);
 }
