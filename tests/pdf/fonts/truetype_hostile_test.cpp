@@ -151,6 +151,16 @@ TEST(TrueTypeHostile, CompositeLoopsAndExplosions) {
   const size_t doubled = DrawOne(drawn, 3);
   EXPECT_LE(doubled, size_t(4 * kMaxCompositeParts / 3));
   EXPECT_GE(doubled, size_t(4 * kMaxCompositeDepth));
+  // A hundred parts, each an outline of 8,000 points: the reading stops at the work budget, after
+  // eight of them, instead of drawing 800,000 points.
+  Contour ring;
+  for (int i = 0; i < 8000; ++i) ring.push_back(sfnttest::Point{i % 100, i / 100});
+  std::vector<Component> rings(100);
+  for (Component& c : rings) c.glyph = 2;
+  const std::string heavy = Font({"", CompositeGlyph(rings), SimpleGlyph({ring})}, "", "");
+  const size_t heavyCalls = DrawOne(heavy, 1);
+  EXPECT_LE(heavyCalls, size_t(kMaxRecordedWork));
+  EXPECT_GE(heavyCalls, size_t(8 * 8000));
   // A glyph of more parts than any real one has is refused as it is read.
   std::vector<Component> most(1024), tooMany(1025);
   for (Component& c : most) c.glyph = 3;
