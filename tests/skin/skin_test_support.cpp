@@ -164,9 +164,13 @@ void SkinnedFormFixture::TearDown() {
   SkinFixture::TearDown();
 }
 
-void SkinnedFormFixture::ShowForm(const char* description, const std::function<void(TForm*)>& fill) {
+void SkinnedFormFixture::SwitchSkinOn() {
   sd->SetActive(true);
   sd->Loaded();
+}
+
+void SkinnedFormFixture::ShowForm(const char* description, const std::function<void(TForm*)>& fill) {
+  SwitchSkinOn();
   form = new TForm(Application);
   form->SetDescription(description);
   form->AfterConstruction();

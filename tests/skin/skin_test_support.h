@@ -74,6 +74,8 @@ class SkinnedFormFixture : public SkinFixture {
  protected:
   void SetUp() override;
   void TearDown() override;
+  // Switches the skin component on, as the form's loading does.
+  void SwitchSkinOn();
   // Switches the skin on and shows the form (its controls filled by `fill` first).
   void ShowForm(const char* description, const std::function<void(TForm*)>& fill = {});
   void Pump();

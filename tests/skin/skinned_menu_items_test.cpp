@@ -28,8 +28,7 @@ class SkinnedMenuItems : public skintest::SkinnedFormFixture {
   void SetUp() override {
     SkinnedFormFixture::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    sd->SetActive(true);
-    sd->Loaded();
+    SwitchSkinOn();
     ASSERT_NE(SkinManage(), nullptr);
     menu.reset(CreateComponent<TPopupMenu>(nullptr));
     item = new TMenuItem(menu.get());

@@ -22,8 +22,7 @@ class SkinnedWindow : public SkinnedFormFixture {
   void SetUp() override {
     SkinnedFormFixture::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    sd->SetActive(true);
-    sd->Loaded();
+    SwitchSkinOn();
   }
 
   TForm* Show(const char* borderStyle = "bsSizeable") {
