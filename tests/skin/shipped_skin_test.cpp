@@ -1,11 +1,19 @@
 // The program's own skin: the committed packed skin and bitmap resources are what the skin
-// generator makes today, and every entry decodes to the generator's file byte for byte.
+// generator makes today, and every entry decodes to the generator's file byte for byte; the
+// stored schemes' menu texts can be read and their arrows point the way they scroll.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <iterator>
+#include <optional>
+#include <vector>
 
 #include "platform/forms/form_text.h"
+#include "platform/gdi/colors.h"
 #include "platform/rtl/resources.h"
+#include "skin/forms/skin_draw.h"
 #include "skin/skin_reader.h"
 #include "tests/skin/skin_test_support.h"
 
@@ -18,6 +26,74 @@ using testsupport::SourceDir;
 std::string Resource(const char* name) {
   auto data = FindResourceData(name);
   return std::string(reinterpret_cast<const char*>(data.data()), data.size());
+}
+
+// The (name, packed skin) pairs of the skin store in the program's main window description.
+std::vector<std::pair<std::string, std::string>> StoredSkins() {
+  auto bytes = FindResourceData("TForm1");
+  TFormObject form = ParseFormDescription(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  std::vector<std::pair<std::string, std::string>> skins;
+  for (const TFormObject& c : form.children) {
+    if (c.className != "TSkinStore") continue;
+    for (const auto& item : c.props.at(0).value.collection) {
+      std::string name, data;
+      for (const TFormProperty& p : item.props) {
+        if (p.name == "DataStream") data = p.value.text;
+        if (p.name == "Name") name = p.value.text;
+      }
+      skins.emplace_back(name, data);
+    }
+  }
+  return skins;
+}
+
+// The contrast of two colours by their relative luminance (the WCAG formula): 1 to 21.
+double Contrast(TColor a, TColor b) {
+  auto luminance = [](TColor c) {
+    double l = 0;
+    const double weights[] = {0.2126, 0.7152, 0.0722};
+    for (int i = 0; i < 3; ++i) {
+      const double v = double((c >> (8 * i)) & 0xFF) / 255.0;
+      l += weights[i] * (v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+    }
+    return l;
+  };
+  const double x = luminance(a), y = luminance(b);
+  return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+enum class Towards { Left, Right, Up, Down };
+
+// Which way the arrow in one frame of a strip points: its inked pixels (those unlike the
+// frame's corner) counted line by line across the arrow's axis grow from its tip to its base.
+std::optional<Towards> ArrowIn(const TBitmap& strip, int frames, int frame) {
+  const TRect r = SkinFrameRect(strip, false, frames, frame);
+  const TColor ground = PixelOf(strip, r.left, r.top);
+  std::vector<int> columns(size_t(r.Width())), rows(size_t(r.Height()));
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x)
+      if (PixelOf(strip, x, y) != ground) {
+        ++columns[size_t(x - r.left)];
+        ++rows[size_t(y - r.top)];
+      }
+  // The inked lines of one axis, in order; a tip of one pixel and a base of several.
+  auto inked = [](const std::vector<int>& counts) {
+    std::vector<int> out;
+    std::copy_if(counts.begin(), counts.end(), std::back_inserter(out), [](int n) { return n > 0; });
+    return out;
+  };
+  const std::vector<int> across = inked(columns), down = inked(rows);
+  if (across.size() < 2 || down.size() < 2) return std::nullopt;
+  auto grows = [](const std::vector<int>& v) { return std::is_sorted(v.begin(), v.end()) && v.front() < v.back(); };
+  auto shrinks = [](const std::vector<int>& v) {
+    return std::is_sorted(v.rbegin(), v.rend()) && v.front() > v.back();
+  };
+  // A left or right arrow's columns widen towards its base; its rows swell and narrow again.
+  if (grows(across)) return Towards::Left;
+  if (shrinks(across)) return Towards::Right;
+  if (grows(down)) return Towards::Up;
+  if (shrinks(down)) return Towards::Down;
+  return std::nullopt;
 }
 
 TEST(ShippedSkinFiles, TheCommittedFilesAreWhatTheGeneratorMakes) {
@@ -135,6 +211,67 @@ TEST_F(ShippedSkinForm, TheMainWindowCarriesTheSkinAndFourStoredSkins) {
     }
   }
   EXPECT_EQ(found, 2);
+}
+
+// The selected menu item's text (HilightText) on the selected item frame, and on the Hilight
+// colour where an item is drawn without the frame, reads as text should (at least 4.5 : 1);
+// so does every other item's on the menu.
+TEST_F(ShippedSkinForm, EverySchemesMenuTextsCanBeReadOnWhatTheyAreDrawnOn) {
+  const auto skins = StoredSkins();
+  ASSERT_EQ(skins.size(), 4u);
+  for (const auto& [name, packed] : skins) {
+    SCOPED_TRACE(name);
+    SkinDataPtr sd = LoadedSkinData(packed);
+    ASSERT_TRUE(sd->Ready());
+    ASSERT_NE(sd->MenuItem, nullptr);
+    const TBitmap& items = sd->MenuItem->Bitmap;
+    const TRect selected = SkinFrameRect(items, false, 5, 4);
+    const TSkinColors& s = sd->Colors;
+    auto rgb = [](TColor c) { return TColor(ColorToRGB(c)); };
+    const struct {
+      const char* what;
+      TColor text, ground;
+    } pairs[] = {
+        {"selected item on its frame", rgb(s.HilightText),
+         PixelOf(items, (selected.left + selected.right) / 2, (selected.top + selected.bottom) / 2)},
+        {"selected item in plain colours", rgb(s.HilightText), rgb(s.Hilight)},
+        {"item on the menu", rgb(s.MenuText), rgb(s.Menu)},
+    };
+    for (const auto& p : pairs) EXPECT_GE(Contrast(p.text, p.ground), 4.5) << p.what;
+  }
+}
+
+// Every arrow of the scroll bars, up-down controls and drop-down buttons points the way its
+// frame scrolls: left and up first, then right and down.
+TEST_F(ShippedSkinForm, EverySchemesArrowsPointTheWayTheirFramesScroll) {
+  for (const auto& [name, packed] : StoredSkins()) {
+    SCOPED_TRACE(name);
+    SkinDataPtr sd = LoadedSkinData(packed);
+    ASSERT_TRUE(sd->Ready());
+    ASSERT_TRUE(sd->Scrollbar && sd->UpDownHorz && sd->UpDownVert && sd->ExtraImages);
+    const struct {
+      const char* what;
+      const TBitmap& strip;
+      int frames, first, last;
+      Towards towards;
+    } groups[] = {
+        {"scroll bar, left", sd->Scrollbar->Bitmap, 23, 1, 4, Towards::Left},
+        {"scroll bar, right", sd->Scrollbar->Bitmap, 23, 5, 8, Towards::Right},
+        {"scroll bar, up", sd->Scrollbar->Bitmap, 23, 9, 12, Towards::Up},
+        {"scroll bar, down", sd->Scrollbar->Bitmap, 23, 13, 16, Towards::Down},
+        {"horizontal up-down, left", sd->UpDownHorz->Bitmap2, 8, 1, 4, Towards::Left},
+        {"horizontal up-down, right", sd->UpDownHorz->Bitmap2, 8, 5, 8, Towards::Right},
+        {"vertical up-down, up", sd->UpDownVert->Bitmap2, 8, 1, 4, Towards::Up},
+        {"vertical up-down, down", sd->UpDownVert->Bitmap2, 8, 5, 8, Towards::Down},
+        {"drop-down button", sd->ExtraImages->Bitmap, 5, 1, 4, Towards::Down},
+    };
+    for (const auto& g : groups)
+      for (int frame = g.first; frame <= g.last; ++frame) {
+        const std::optional<Towards> seen = ArrowIn(g.strip, g.frames, frame);
+        ASSERT_TRUE(seen.has_value()) << g.what << " frame " << frame;
+        EXPECT_EQ(int(*seen), int(g.towards)) << g.what << " frame " << frame;
+      }
+  }
 }
 
 }  // namespace

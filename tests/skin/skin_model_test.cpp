@@ -25,7 +25,9 @@ TEST_F(ShippedSkin, ColoursAndBorders) {
   EXPECT_EQ(sd->SkinName, "Velmora");
   EXPECT_EQ(sd->Colors.ButtonFace, kFace);
   EXPECT_EQ(sd->Colors.Menubar, kFace);
-  EXPECT_EQ(sd->Colors.Hilight, kAccent);
+  // A selected menu item: the dark text on the light accent.
+  EXPECT_EQ(sd->Colors.Hilight, kAccentLight);
+  EXPECT_EQ(sd->Colors.HilightText, kText);
   EXPECT_EQ(sd->Colors.ButtonShadow, kLine);
   EXPECT_EQ(sd->Colors.TitleTextNoActive, kTextSoft);
   EXPECT_EQ(sd->Colours, std::vector<TColor>{kAccent});

@@ -11,6 +11,7 @@
 #include "platform/forms/image_list.h"
 #include "platform/forms/menus.h"
 #include "platform/gdi/colors.h"
+#include "platform/gdi/system_metrics.h"
 #include "platform/user/input.h"
 #include "skin/menus/menu_item_draw.h"
 #include "skin/skin_manage.h"
@@ -203,6 +204,38 @@ TEST_F(SkinnedMenuItems, SeparatorsAreTheElementsSecondFrameFromItsBottomRows) {
     EXPECT_EQ(PixelOf(*b, w / 2, c.line - 1), kMenuColour);
     EXPECT_EQ(PixelOf(*b, w / 2, c.line + 2), kMenuColour);
   }
+}
+
+// The program's own skin: a separator item, as high as the menu makes it, shows one line of
+// the element across it between the margins.
+TEST_F(SkinnedMenuItems, TheShippedSkinsSeparatorShowsItsLine) {
+  skintest::SkinDataPtr shipped = skintest::LoadedSkinData(skintest::ShippedSkin());
+  ASSERT_TRUE(shipped->Ready());
+  ASSERT_NE(shipped->MenuItem, nullptr);
+  item->SetCaption("-");
+  const int w = 80;
+  auto b = std::make_unique<TBitmap>();
+  b->SetPixelFormat(pf24bit);
+  b->SetSize(w, 40);
+  int width = 0, height = 0;
+  item->DefaultMeasure(b->Canvas(), width, height);
+  ASSERT_EQ(height, GetSystemMetrics(SM_CYMENU) / 2);
+  b->SetSize(w, height);
+  const TColor menu = TColor(ColorToRGB(shipped->Colors.Menu));
+  b->Dib().Fill(ColorToRGB(menu));
+  TMenuItemLook look{shipped.get(), SkinManage(), nullptr, 0};
+  DrawSkinMenuItem(look, *item, b->Canvas(), TRect{0, 0, w, height}, false);
+  std::vector<int> lines;
+  for (int y = 0; y < height; ++y)
+    if (PixelOf(*b, w / 2, y) != menu) lines.push_back(y);
+  ASSERT_EQ(lines.size(), 1u);
+  const int y = lines[0];
+  const TColor line = PixelOf(*b, w / 2, y);
+  const int left = shipped->MenuItem->LeftWidth, right = shipped->MenuItem->RightWidth;
+  for (int x = left; x < w - right; ++x) EXPECT_EQ(PixelOf(*b, x, y), line) << x;
+  // Not squeezed against either edge of the item.
+  EXPECT_GT(y, 0);
+  EXPECT_LT(y, height - 1);
 }
 
 TEST_F(SkinnedMenuItems, WithoutTheElementItemsWearThePlainColours) {

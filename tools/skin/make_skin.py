@@ -183,9 +183,10 @@ def rotate_rows(rows):
     return ["".join(rows[h - 1 - x][y] for x in range(h)) for y in range(w)]
 
 
-ARROW_LEFT = rotate_rows(rotate_rows(rotate_rows(ARROW_DOWN)))
+# Down turned clockwise points left; turned three times, right.
+ARROW_LEFT = rotate_rows(ARROW_DOWN)
 ARROW_UP = rotate_rows(rotate_rows(ARROW_DOWN))
-ARROW_RIGHT = rotate_rows(ARROW_DOWN)
+ARROW_RIGHT = rotate_rows(rotate_rows(rotate_rows(ARROW_DOWN)))
 
 
 def centred(img, rows, color, dx=0, dy=0):
@@ -437,11 +438,17 @@ def tabs():
     return side_by_side(frames)
 
 
+# A separator item is half a menu row high (9 rows) and shows the bottom rows of the
+# separator frame: its line stands in the middle of those.
+SEPARATOR_ROW = 15
+
+
 def menu_items():
-    """Normal (transparent), separator, (unused), selected, (unused): 20 x 20 each."""
+    """Normal (transparent), separator, (unused), selected, (unused): 20 x 20 each. The selected
+    frame is light, so that the item's text (HilightText, the dark text colour) reads on it."""
     normal = Image(20, 20)
     separator = Image(20, 20)
-    separator.fill(2, 9, 18, 10, LINE)
+    separator.fill(2, SEPARATOR_ROW, 18, SEPARATOR_ROW + 1, LINE)
     selected = Image(20, 20, ACCENT_LIGHT)
     selected.frame(0, 0, 20, 20, ACCENT)
     selected.round(0, 0, 20, 20)
@@ -570,8 +577,8 @@ FontHeight=14
 WindowText=%(text)s
 ButtonFace=%(face)s
 Scrollbar=%(face_dark)s
-HilightText=255 255 255
-Hilight=%(accent)s
+HilightText=%(text)s
+Hilight=%(accent_light)s
 Menubar=%(face)s
 Menu=255 255 255
 MenuText=%(text)s
