@@ -75,7 +75,7 @@ TSkinDecision DecideControl(const TControlFacts& f, TSkinControlTypes gates, boo
   }
   if (AnyOf(c, {"TDXTREELIST", "TDXDBTREELIST", "TDXDBGRID"}) && On(gates, xcScrollbar))
     return Skinner("TSkinScrollbar");
-  if (On(gates, xcScrollbar) && f.Windowed && f.Scrolling) return Skinner("TSkinScrollbar");
+  if (On(gates, xcScrollbar) && f.Windowed && (f.Scrolling || f.ListBox)) return Skinner("TSkinScrollbar");
   if (f.Button && On(gates, xcButton)) return Skinner("TSkinButton");
   if (f.CustomEdit && On(gates, xcEdit)) return Skinner("TSkinEdit");
   if (!AnyOf(c, {"TDCEDIT", "TDCDBEDIT"})) {

@@ -33,7 +33,10 @@ struct TControlFacts {
   std::string UpperClass;
   bool CustomCheckBox = false, ProgressBar = false, CustomPanel = false, Button = false, CustomEdit = false,
        CustomForm = false, Windowed = false, Scrolling = false;  // Scrolling: WS_HSCROLL or WS_VSCROLL
-  int NumButtons = -1;                                             // "NumButtons", -1 when missing
+  // A list box: its vertical bar comes and goes with its rows, so one that fits when the skin
+  // comes has no bar yet but must be covered once it overflows.
+  bool ListBox = false;
+  int NumButtons = -1;  // "NumButtons", -1 when missing
 };
 
 // The built-in rules (after the user event and the Skin3rd list).

@@ -41,6 +41,7 @@ TControlFacts FactsOf(TControl* c) {
   f.Button = Inherits(c, "TButton");
   f.CustomEdit = Inherits(c, "TCustomEdit");
   f.CustomForm = Inherits(c, "TCustomForm");
+  f.ListBox = Inherits(c, "TCustomListBox");
   if (auto* w = dynamic_cast<TWinControl*>(c); w && w->HandleAllocated()) {
     f.Windowed = true;
     f.Scrolling = (GetWindowLongPtrW(w->HandleIfAllocated(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) != 0;

@@ -30,6 +30,7 @@ const char* const kForm =
     "object ScrollForm: TForm\n"
     "  Left = 100\n  Top = 80\n  Caption = 'Scroll'\n  ClientHeight = 300\n  ClientWidth = 400\n"
     "  object List: TListBox\n    Left = 10\n    Top = 10\n    Width = 150\n    Height = 200\n  end\n"
+    "  object Short: TListBox\n    Left = 10\n    Top = 220\n    Width = 150\n    Height = 70\n  end\n"
     "  object Slider: TScrollBar\n    Left = 180\n    Top = 10\n    Width = 200\n    Height = 17\n"
     "    Max = 100\n    Position = 50\n    TabOrder = 1\n  end\n"
     "  object Grid: TListView\n    Left = 180\n    Top = 40\n    Width = 200\n    Height = 150\n"
@@ -186,6 +187,31 @@ TEST_F(SkinnedScrollBars, TwoQuickClicksOnAnArrowScrollTwoRows) {
   EXPECT_FALSE(ListSkin()->VertBar->Pressed);
 }
 
+// The list's own scroll request shows on its bar (a line down lights the down arrow); one that
+// a scroll bar control among its children reports (lParam its window) leaves the bar alone.
+TEST_F(SkinnedScrollBars, OnlyTheHostsOwnScrollRequestsShowOnItsBar) {
+  Fill(30);
+  TSkinScrollbar* skin = ListSkin();
+  ASSERT_NE(skin, nullptr);
+  const SCROLLBARINFO info = VertInfo();
+  const int x = (info.rcScrollBar.left + info.rcScrollBar.right) / 2, y = info.rcScrollBar.bottom - 3;
+  const struct {
+    const char* from;
+    LPARAM lParam;
+    int hotPart;
+    TColor arrow;
+  } requests[] = {
+      {"a child scroll bar control", reinterpret_cast<LPARAM>(slider->Handle()), -1, ScrollFrame(13)},
+      {"the list itself", 0, kPartArrow2, ScrollFrame(16)},
+  };
+  for (const auto& r : requests) {
+    SendMessageW(list->Handle(), WM_VSCROLL, SB_LINEDOWN, r.lParam);
+    Pump();
+    EXPECT_EQ(skin->VertBar->HotPart, r.hotPart) << r.from;
+    EXPECT_EQ(Screen(x, y), r.arrow) << r.from;
+  }
+}
+
 TEST_F(SkinnedScrollBars, WithoutTheSkinsStripTheSystemsBarShows) {
   Fill(30);
   TSkinScrollbar* skin = ListSkin();
@@ -256,6 +282,36 @@ TEST_F(SkinnedScrollBars, AListThatFitsShowsNoBarUntilItOverflowsAgain) {
   EXPECT_EQ(Screen(x, was.bottom - 3), ScrollFrame(13));
   GetClientRect(list->Handle(), &client);
   EXPECT_EQ(client.right, narrow);
+}
+
+// A list that fits when the skin comes has no bar then; once it overflows its bar is the
+// skin's, as a list's that had one from the start, and its border the skin's too.
+TEST_F(SkinnedScrollBars, AListThatOverflowsAfterTheSkinCameGetsTheSkinnedBar) {
+  auto* later = dynamic_cast<TListBox*>(form->FindComponent("Short"));
+  ASSERT_NE(later, nullptr);
+  ASSERT_FALSE(GetWindowLongPtrW(later->Handle(), GWL_STYLE) & WS_VSCROLL);
+  auto* skin = dynamic_cast<TSkinScrollbar*>(Wrapper()->FindSkinner(later));
+  ASSERT_NE(skin, nullptr);
+  EXPECT_FALSE(skin->VertBar->BarVisible);
+  for (int i = 0; i < 40; ++i) later->Items()->Add("later " + std::to_string(i));
+  Pump();
+  ASSERT_TRUE(GetWindowLongPtrW(later->Handle(), GWL_STYLE) & WS_VSCROLL);
+  ASSERT_TRUE(skin->VertBar->BarVisible);
+  SCROLLBARINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetScrollBarInfo(later->Handle(), OBJID_VSCROLL, &info));
+  const RECT& r = info.rcScrollBar;
+  RECT bar{};
+  GetWindowRect(skin->VertBar->Handle(), &bar);
+  EXPECT_EQ(bar, r);
+  const int x = (r.left + r.right) / 2;
+  EXPECT_EQ(Screen(x, r.top + 2), ScrollFrame(9));
+  EXPECT_EQ(Screen(x, r.bottom - 3), ScrollFrame(13));
+  EXPECT_EQ(Screen(x, r.top + info.xyThumbTop + 1), VertThumb(1));
+  RECT lw{};
+  GetWindowRect(later->Handle(), &lw);
+  EXPECT_EQ(Screen(lw.left, lw.top + 20), kShadow);
+  EXPECT_EQ(Screen(lw.left + 1, lw.top + 20), kFace);
 }
 
 // A raw list that keeps its bar greyed when there is nothing to scroll (LBS_DISABLENOSCROLL):
