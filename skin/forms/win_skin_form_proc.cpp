@@ -286,9 +286,10 @@ LRESULT TWinSkinForm::NcButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (TMenuBtn* b = FindMenuButton(ToWindowPoint(PointOf(lParam)))) {
     if (!Active) SetForegroundWindow(hwnd);
     b->MouseDown();
+    // It stays the hot element when its menu closes: lit while the mouse is over it, until the
+    // mouse moves off the bar or the hover timer finds it gone. A bar built again while the
+    // menu was open has let go of it with its old buttons.
     TrackButtonMenu(b);
-    // The button may be gone with a bar built again while its menu was open.
-    if (TMenuBtn* again = FindMenuButton(ToWindowPoint(PointOf(lParam)))) again->MouseLeave();
     return 0;
   }
   if (WindowState == 1 && Active && wParam == WPARAM(HTCAPTION)) wParam = HTMENU;

@@ -12,6 +12,7 @@
 #include "platform/forms/application.h"
 #include "platform/forms/form.h"
 #include "platform/forms/menus.h"
+#include "platform/gdi/colors.h"
 #include "platform/gdi/system_metrics.h"
 #include "platform/user/hooks.h"
 #include "platform/user/input.h"
@@ -214,6 +215,33 @@ TEST_F(SkinnedMenuBar, TheMouseOnAnotherBarButtonOpensItsMenuAndPassesOverComman
   EXPECT_TRUE(clicks.empty()) << "passing over a command runs nothing";
   EXPECT_TRUE(SkinManage()->Popups().empty());
   EXPECT_FALSE(wrapper->MenuTracking);
+}
+
+// A button whose menu closed with the mouse still over it stays the hot element, lit; the
+// hover timer takes the light away once the mouse has left it.
+TEST_F(SkinnedMenuBar, AButtonWhoseMenuClosedStaysLitUntilTheMouseLeavesIt) {
+  Schedule({[&] { screen->TypeKey(VK_ESCAPE); }});
+  const POINT file = ButtonCentre(0);
+  screen->Click(file.x, file.y);
+  for (int i = 0; i < 5 && !AllStepsRan(); ++i) Pump();
+  ASSERT_TRUE(AllStepsRan());
+  Pump();
+  ASSERT_FALSE(wrapper->MenuTracking);
+  const RECT b = Button(0)->Rect;
+  const int edgeY = (b.top + b.bottom) / 2;
+  const TColor lit = TColor(ColorToRGB(sd->Colors.ButtonHilight));
+  ASSERT_NE(lit, kMenuBar[0]);
+  EXPECT_EQ(wrapper->HotElement, Button(0));
+  EXPECT_EQ(At(b.left, edgeY), lit);
+  wrapper->HoverTimer();  // the mouse is still over it
+  EXPECT_EQ(wrapper->HotElement, Button(0));
+  screen->MoveMouse(WindowRect().left + 100, WindowRect().bottom + 40);
+  Pump();
+  wrapper->HoverTimer();
+  Pump();
+  EXPECT_EQ(wrapper->HotElement, nullptr);
+  EXPECT_EQ(Button(0)->State, 1);
+  EXPECT_EQ(At(b.left, edgeY), kMenuBar[0]);
 }
 
 TEST_F(SkinnedMenuBar, AltAndTheAccessKeyOpenAMenuWhoseItemIsChosen) {
