@@ -182,6 +182,17 @@ DWORD GetGlyphOutlineW(HDC dc, UINT ch, UINT format, GLYPHMETRICS* metrics, DWOR
   return DWORD(records.size());
 }
 
+DWORD GetGlyphIndicesW(HDC dc, const char16_t* text, int count, WORD* indices, DWORD flags) {
+  auto f = FontOf(dc);
+  if (!f || count < 0 || (count > 0 && (!text || !indices))) return GDI_ERROR;
+  std::lock_guard guard(FontInstance::FreeTypeLock());
+  for (int i = 0; i < count; ++i) {
+    const uint32_t glyph = f->GlyphIndex(text[i]);
+    indices[i] = glyph == 0 && (flags & GGI_MARK_NONEXISTING_GLYPHS) ? WORD(0xFFFF) : WORD(glyph);
+  }
+  return DWORD(count);
+}
+
 UINT GetOutlineTextMetricsA(HDC dc, UINT size, OUTLINETEXTMETRICA* out) {
   auto f = FontOf(dc);
   if (!f || !f->Valid()) return 0;

@@ -50,6 +50,12 @@ struct TTPOLYCURVE {
 DWORD GetGlyphOutlineW(HDC dc, UINT ch, UINT format, GLYPHMETRICS* metrics, DWORD size, void* buffer,
                        const MAT2* matrix);
 
+// The glyph index of each of the count characters in the selected font; a character the face
+// has no glyph for gets 0, or 0xFFFF with GGI_MARK_NONEXISTING_GLYPHS. Returns count, or
+// GDI_ERROR without a font.
+inline constexpr DWORD GGI_MARK_NONEXISTING_GLYPHS = 1;
+DWORD GetGlyphIndicesW(HDC dc, const char16_t* text, int count, WORD* indices, DWORD flags);
+
 struct PANOSE {
   uint8_t bytes[10] = {};
 };

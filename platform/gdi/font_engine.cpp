@@ -134,6 +134,9 @@ uint32_t FontInstance::GlyphIndex(char32_t ch) {
   // Symbol fonts put their characters at U+F000 and up.
   if (!g && ch < 0x100 && face_->charmap && face_->charmap->encoding == FT_ENCODING_MS_SYMBOL)
     g = FT_Get_Char_Index(face_, 0xF000 + ch);
+  // Text in a symbol face is recorded as U+F020..U+F0FF, the face's own codes moved into the
+  // private-use area: a face whose character map holds the codes themselves answers them.
+  if (!g && resolved_.symbol && ch >= 0xF020 && ch <= 0xF0FF) g = FT_Get_Char_Index(face_, ch - 0xF000);
   return g;
 }
 

@@ -79,14 +79,63 @@ std::string ToUtf16Le(std::u16string_view text) {
   return bytes;
 }
 
+// The single bytes of 932 that Windows reads and the C library does not.
+WideString Cp932SingleByte(uint8_t b) {
+  if (b == 0x80) return u"\u0080";
+  if (b == 0xA0) return u"\uF8F0";
+  if (b >= 0xFD) return WideString(1, char16_t(0xF8F1 + (b - 0xFD)));
+  return {};
+}
+
 }  // namespace
 
 uint32_t GetACP() { return 1252; }
+
+uint32_t CharsetCodePage(uint8_t charset) {
+  switch (charset) {
+    case 2: return CP_SYMBOL;
+    case 77: return 10000;
+    case 128: return 932;
+    case 129: return 949;
+    case 130: return 1361;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    case 255: return 437;
+    default: return 1252;
+  }
+}
+
+bool IsDBCSLeadByteEx(uint32_t codePage, uint8_t b) {
+  switch (codePage) {
+    case 932: return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    case 936:
+    case 949:
+    case 950: return b >= 0x81 && b <= 0xFE;
+    case 1361: return (b >= 0x84 && b <= 0xD3) || (b >= 0xD8 && b <= 0xDE) || (b >= 0xE0 && b <= 0xF9);
+    default: return false;
+  }
+}
 uint32_t GetOEMCP() { return 437; }
 
 bool IsValidCodePage(uint32_t codePage) { return Converter("UTF-16LE", IconvName(codePage)).Valid(); }
 
 WideString MultiByteToWideChar(uint32_t codePage, std::string_view bytes) {
+  // The C library's 1258 joins a letter and the accent after it into one character, which the
+  // code page's own table does not, and its 932 lacks five single bytes: both are read a
+  // character at a time.
+  if (codePage == CP_SYMBOL || codePage == 1258 || codePage == 932) {
+    std::vector<size_t> firstByte;
+    return MultiByteToWideCharUnits(codePage, bytes, firstByte);
+  }
   Converter cv("UTF-16LE", IconvName(codePage));
   if (!cv.Valid()) return WideString(bytes.size(), u'\xFFFD');
   std::string out;
@@ -101,6 +150,37 @@ WideString MultiByteToWideChar(uint32_t codePage, std::string_view bytes) {
     --left;
   }
   return FromUtf16Le(out);
+}
+
+WideString MultiByteToWideCharUnits(uint32_t codePage, std::string_view bytes, std::vector<size_t>& firstByte) {
+  firstByte.clear();
+  WideString out;
+  if (codePage == CP_SYMBOL) {
+    for (size_t i = 0; i < bytes.size(); ++i) {
+      out.push_back(char16_t(0xF000 + uint8_t(bytes[i])));
+      firstByte.push_back(i);
+    }
+    return out;
+  }
+  Converter cv("UTF-16LE", IconvName(codePage));
+  for (size_t i = 0; i < bytes.size();) {
+    size_t length = IsDBCSLeadByteEx(codePage, uint8_t(bytes[i])) && i + 1 < bytes.size() ? 2 : 1;
+    const char* in = bytes.data() + i;
+    size_t left = length;
+    std::string unit;
+    WideString chars;
+    if (cv.Valid() && cv.Run(in, left, unit) && left == 0) chars = FromUtf16Le(unit);
+    if (chars.empty() && codePage == 932 && length == 1) chars = Cp932SingleByte(uint8_t(bytes[i]));
+    // A sequence the code page does not define stands for its first byte, as in
+    // MultiByteToWideChar: the next byte is read on its own.
+    if (chars.empty()) chars = u"\xFFFD", length = 1;
+    for (const char16_t c : chars) {
+      out.push_back(c);
+      firstByte.push_back(i);
+    }
+    i += length;
+  }
+  return out;
 }
 
 std::string WideCharToMultiByte(uint32_t codePage, std::u16string_view text, char defaultChar, bool* usedDefault) {

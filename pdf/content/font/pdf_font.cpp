@@ -59,6 +59,16 @@ bool TPDFFont::Publish(TPDFDictionary* dict, uint8_t kind) {
   return true;
 }
 
+TPDFArray* TPDFFont::NewDifferences(const std::array<std::string, 256>& names) const {
+  TPDFArray* differences = owner_->NewArray();
+  for (int code = 0; code < 256; ++code) {
+    if (names[static_cast<size_t>(code)].empty()) continue;
+    if (code == 0 || names[static_cast<size_t>(code - 1)].empty()) differences->Add(owner_->NewNumeric(code));
+    differences->Add(owner_->NewName(names[static_cast<size_t>(code)]));
+  }
+  return differences;
+}
+
 void TPDFFont::SetIdentityCMap(int low, int high) {
   cmap_ = std::make_unique<TOrvanePDFLibraryCMap>();
   cmap_->AddCodespaceRange(static_cast<uint32_t>(low), static_cast<uint32_t>(high), 1);

@@ -84,6 +84,10 @@ class TPDFFont {
   int FirstChar = 0, LastChar = -1;
   int Ascent = 0, Descent = 0;
   int InternalLeading = 0, Height = 0, AverageWidth = 0;  // of the text metrics, 1/1000 em
+  // The face's cell above and below the baseline (the text metrics' ascent and descent, both
+  // positive), 1/1000 em; 0 for fonts without an installed face behind them.
+  int CellAscent = 0, CellDescent = 0;
+  bool Symbolic = false;  // a TrueType face of the symbol character set: codes are its own
   // left (llx), top (ury), right (urx), bottom (lly)
   std::array<int, 4> FontBBox{};
 
@@ -91,6 +95,8 @@ class TPDFFont {
 
   // Makes dict indirect and the font's reference; false when the store cannot.
   bool Publish(TPDFDictionary* dict, uint8_t kind);
+  // A /Differences array naming each code that has a name, a run of codes after its first.
+  TPDFArray* NewDifferences(const std::array<std::string, 256>& names) const;
   // A CMap mapping codes low..high each to itself (symbolic fonts).
   void SetIdentityCMap(int low, int high);
 

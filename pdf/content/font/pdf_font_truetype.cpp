@@ -1,4 +1,5 @@
 // Installed TrueType fonts as font resources, referenced by name or embedded with their file.
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -10,6 +11,7 @@
 #include "pdf/core/encodings/glyph_list.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/fonts/formats/truetype/truetype_parser.h"
+#include "pdf/fonts/formats/type1/type1_decoder.h"
 #include "platform/rtl/code_pages.h"
 
 namespace {
@@ -29,6 +31,32 @@ std::string ReadFontFile(HDC dc) {
   const DWORD collection = GetFontData(dc, kCollectionTag, 0, nullptr, 0);
   if (collection != GDI_ERROR && collection > size) TPDFTrueTypeParser().RebaseTableOffsets(data, int32_t(collection - size));
   return data;
+}
+
+// The names of the glyphs of a symbolic OpenType face of CFF outlines by code: the character
+// map takes a code (or the code moved to U+F000) to a glyph, the CFF data names the glyph. A
+// reader of the font program knows its glyphs by these names only.
+std::array<std::string, 256> SymbolicGlyphNames(const std::string& file) {
+  std::array<std::string, 256> names;
+  TPDFTrueTypeParser parser;
+  parser.LoadFromString(file);
+  const TTrueTypeTableRecord* cff = parser.FindTable("CFF ");
+  if (cff == nullptr || cff->Offset > file.size() || cff->Length > file.size() - cff->Offset) return names;
+  TPDFType1Decoder decoder;
+  if (!decoder.LoadCFFData(std::string_view(file).substr(cff->Offset, cff->Length))) return names;
+  int table = parser.FindCmap(3, 0);
+  if (table < 0) table = parser.FindCmap(3, 1);
+  if (table < 0) table = parser.FindCmap(0, 3);
+  if (table < 0) return names;
+  const TTrueTypeCmap& cmap = parser.CmapAt(table);
+  for (size_t i = 0; i < cmap.Codes.size() && i < cmap.GlyphIds.size(); ++i) {
+    uint32_t code = cmap.Codes[i];
+    if (code >= 0xF000 && code <= 0xF0FF) code -= 0xF000;
+    const size_t glyph = cmap.GlyphIds[i];
+    if (code < 256 && names[code].empty() && glyph != 0 && glyph < decoder.CharStringNames.size())
+      names[code] = decoder.CharStringNames[glyph];
+  }
+  return names;
 }
 
 std::string BaseFontName(const TFontNameParts& name) {
@@ -94,19 +122,32 @@ bool TPDFFont::WriteTrueTypeFont(std::string_view fontName, bool embed) {
   Ascent = otm.otmAscent;
   Descent = -std::abs(otm.otmDescent);
   FontBBox = {int(box.left), int(box.top), int(box.right), int(box.bottom)};
+  Symbolic = symbolic;
+  CellAscent = tm.tmAscent;
+  CellDescent = tm.tmDescent;
   InternalLeading = tm.tmInternalLeading;
   Height = tm.tmHeight;
   AverageWidth = tm.tmAveCharWidth;
 
   uint8_t kind = 0;
+  // An OpenType face of CFF outlines is no TrueType program: it is embedded as an OpenType font
+  // file, under a Type 1 font, as readers take the font of such a file.
+  bool openTypeCff = false;
+  std::array<std::string, 256> symbolNames;
   if (embed) {
     kind = 3;
     const std::string file = ReadFontFile(dc);
     if (!file.empty()) {
       TPDFStream* stream = owner_->NewStream(file, CompressFontFile);
-      stream->Dictionary()->SetValue("Length1", owner_->NewNumeric(double(file.size())));
+      openTypeCff = file.compare(0, 4, "OTTO") == 0;
+      if (openTypeCff && symbolic) symbolNames = SymbolicGlyphNames(file);
+      if (openTypeCff)
+        stream->Dictionary()->SetValue("Subtype", owner_->GetKeyName("OpenType"));
+      else
+        stream->Dictionary()->SetValue("Length1", owner_->NewNumeric(double(file.size())));
       int num = 0, gen = 0;
-      if (owner_->MakeIndirect(stream, num, gen)) descriptor->SetValue("FontFile2", owner_->NewIndRef(num, gen));
+      if (owner_->MakeIndirect(stream, num, gen))
+        descriptor->SetValue(openTypeCff ? "FontFile3" : "FontFile2", owner_->NewIndRef(num, gen));
     }
   }
   int num = 0, gen = 0;
@@ -114,10 +155,18 @@ bool TPDFFont::WriteTrueTypeFont(std::string_view fontName, bool embed) {
 
   TPDFDictionary* dict = owner_->NewDictionary();
   dict->SetValue("Type", owner_->GetKeyName("Font"));
-  dict->SetValue("Subtype", owner_->GetKeyName("TrueType"));
+  dict->SetValue("Subtype", owner_->GetKeyName(openTypeCff ? "Type1" : "TrueType"));
   dict->SetValue("BaseFont", owner_->GetKeyName(baseFont_));
   if (symbolic) {
     SetIdentityCMap(0, 255);
+    // A Type 1 font's codes reach its glyphs by name: the face's own codes are named.
+    if (openTypeCff) {
+      TPDFArray* differences = NewDifferences(symbolNames);
+      TPDFDictionary* encoding = owner_->NewDictionary();
+      encoding->SetValue("Type", owner_->GetKeyName("Encoding"));
+      encoding->SetValue("Differences", differences);
+      dict->SetValue("Encoding", encoding);
+    }
   } else if (codePage == 0) {
     dict->SetValue("Encoding", owner_->GetKeyName("WinAnsiEncoding"));
     SetEncodingCMap("WinAnsiEncoding", nullptr);

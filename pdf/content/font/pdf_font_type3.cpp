@@ -1,14 +1,20 @@
 // Type 3 fonts whose glyph procedures are the filled outlines of an installed font.
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <string>
 #include <unordered_set>
 
 #include "pdf/content/font/font_selection.h"
 #include "pdf/content/font/pdf_font.h"
 #include "pdf/content/font/tounicode_writer.h"
 #include "pdf/core/cmaps/cmap.h"
+#include "pdf/core/encodings/glyph_tables.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/fonts/formats/vectoriser/ttf_to_vector.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/font_data.h"
+#include "platform/gdi/text.h"
 #include "platform/rtl/code_pages.h"
 #include "platform/rtl/numbers.h"
 
@@ -73,6 +79,76 @@ int FreeSlot(char16_t c, const std::array<std::string, 256>& glyphs) {
   return -1;
 }
 
+// Faces that may hold a character the named face has no glyph for: the face of the character
+// set's own script first, then the system's usual faces.
+std::vector<std::string> SubstituteFaces(int charset) {
+  std::vector<std::string> faces;
+  switch (charset) {
+    case 128: faces.push_back("MS Gothic"); break;
+    case 129:
+    case 130: faces.push_back("Dotum"); break;
+    case 134: faces.push_back("SimSun"); break;
+    case 136: faces.push_back("MingLiU"); break;
+    default: break;
+  }
+  for (const char* face : {"Arial", "Tahoma", "MS Gothic", "SimSun", "MingLiU", "Dotum"})
+    if (std::find(faces.begin(), faces.end(), face) == faces.end()) faces.push_back(face);
+  return faces;
+}
+
+// The Symbol face's own code of a character, as the private-use character U+F000 + code that
+// text in a symbol face is recorded as; 0 when the face's encoding has no such character.
+char16_t SymbolFaceCode(char16_t c) {
+  for (const TSymbolGlyph& g : SymbolGlyphTable)
+    if (g.Unicode == c && g.Code >= 0) return char16_t(0xF000 + g.Code);
+  return 0;
+}
+
+// One face the glyphs are drawn from, and its answers.
+class TOutlineFace {
+ public:
+  TOutlineFace(const std::string& face, bool bold, bool italic, int pointSize, int charset) {
+    converter_.Font().SetName(face);
+    converter_.Font().SetStyle((bold ? fsBold : 0) | (italic ? fsItalic : 0));
+    converter_.Font().SetSize(pointSize);
+    converter_.Font().SetCharset(uint8_t(charset));
+    if (const HDC dc = Select()) {
+      valid_ = GetTextMetricsW(dc, &metrics_);
+      Release(dc);
+    }
+  }
+  TTTFToVectorConverter& Converter() { return converter_; }
+  // The face's cell (ascent, descent, height ...) at the outline size.
+  const TEXTMETRICW& Metrics() const { return metrics_; }
+  bool Symbolic() const { return valid_ && metrics_.tmCharSet == SYMBOL_CHARSET; }
+  bool HasGlyph(char16_t c) {
+    const HDC dc = Select();
+    if (dc == nullptr) return false;
+    WORD index = 0xFFFF;
+    const bool has = GetGlyphIndicesW(dc, &c, 1, &index, GGI_MARK_NONEXISTING_GLYPHS) == 1 && index != 0xFFFF;
+    Release(dc);
+    return has;
+  }
+
+ private:
+  HDC Select() {
+    HFONT handle = converter_.Font().Handle();
+    if (handle == nullptr) return nullptr;
+    const HDC dc = CreateCompatibleDC(nullptr);
+    if (dc != nullptr) previous_ = SelectObject(dc, handle);
+    return dc;
+  }
+  void Release(HDC dc) {
+    SelectObject(dc, previous_);
+    DeleteDC(dc);
+  }
+
+  TTTFToVectorConverter converter_;
+  TEXTMETRICW metrics_{};
+  bool valid_ = false;
+  HGDIOBJ previous_ = nullptr;
+};
+
 // Points at which one em of the screen's font is 1,000 pixels.
 int OutlinePointSize() {
   const HDC screen = CreateCompatibleDC(nullptr);
@@ -87,11 +163,29 @@ bool TPDFFont::WriteType3Font(std::string_view fontName, int charset, bool unitM
   if (owner_ == nullptr || !owner_->OnMakeIndirect) return false;
   const TFontNameParts name = ParseFontName(fontName);
   baseFont_ = name.Face;
-  TTTFToVectorConverter converter;
-  converter.Font().SetName(name.Face);
-  converter.Font().SetStyle((name.Bold ? fsBold : 0) | (name.Italic ? fsItalic : 0));
-  converter.Font().SetSize(OutlinePointSize());
-  converter.Font().SetCharset(uint8_t(charset));
+  const int pointSize = OutlinePointSize();
+  TOutlineFace named(name.Face, name.Bold, name.Italic, pointSize, charset);
+  const std::vector<std::string> substituteNames = SubstituteFaces(charset);
+  std::vector<std::unique_ptr<TOutlineFace>> substitutes(substituteNames.size());
+  // The face that draws c, and the character it draws it by: the named face when it holds c
+  // (a symbol face also by its own code of c), else the first substitute that does.
+  auto faceFor = [&](char16_t c, char16_t& drawn) -> TOutlineFace& {
+    drawn = c;
+    if (named.HasGlyph(c)) return named;
+    if (named.Symbolic()) {
+      const char16_t code = SymbolFaceCode(c);
+      if (code != 0 && named.HasGlyph(code)) {
+        drawn = code;
+        return named;
+      }
+    }
+    for (size_t i = 0; i < substitutes.size(); ++i) {
+      if (!substitutes[i])
+        substitutes[i] = std::make_unique<TOutlineFace>(substituteNames[i], name.Bold, name.Italic, pointSize, charset);
+      if (substitutes[i]->HasGlyph(c)) return *substitutes[i];
+    }
+    return named;
+  };
 
   TPDFDictionary* charProcs = owner_->NewDictionary();
   std::vector<int> widths(256, 0);
@@ -106,8 +200,10 @@ bool TPDFFont::WriteType3Font(std::string_view fontName, int charset, bool unitM
     if (!done.insert(c).second) continue;  // one glyph per character
     const int slot = FreeSlot(c, type3Glyphs_);
     if (slot < 0) continue;
+    char16_t drawn = c;
+    TTTFToVectorConverter& converter = faceFor(c, drawn).Converter();
     converter.Curves().Clear();
-    converter.ConvertGlyph(c);
+    converter.ConvertGlyph(drawn);
     TGlyphBox box;
     const std::string path = GlyphPath(converter.Curves(), box);
     fontBox.Add(box);
@@ -128,13 +224,9 @@ bool TPDFFont::WriteType3Font(std::string_view fontName, int charset, bool unitM
 
   FirstChar = 0;
   LastChar = 255;
-  TPDFArray* differences = owner_->NewArray();
-  for (int code = 0; code < 256; ++code) {
-    if (type3Glyphs_[size_t(code)].empty()) continue;
-    if (code == 0 || type3Glyphs_[size_t(code - 1)].empty()) differences->Add(owner_->NewNumeric(code));
-    differences->Add(owner_->NewName(type3Glyphs_[size_t(code)]));
-    toUnicode.emplace_back(uint8_t(code), codeToUnicode_[size_t(code)]);
-  }
+  TPDFArray* differences = NewDifferences(type3Glyphs_);
+  for (int code = 0; code < 256; ++code)
+    if (!type3Glyphs_[size_t(code)].empty()) toUnicode.emplace_back(uint8_t(code), codeToUnicode_[size_t(code)]);
   if (!toUnicode.empty()) {
     FirstChar = toUnicode.front().first;
     LastChar = toUnicode.back().first;
@@ -143,6 +235,14 @@ bool TPDFFont::WriteType3Font(std::string_view fontName, int charset, bool unitM
   FontBBox = {int(fontBox.Left), int(fontBox.Top), int(fontBox.Right), int(fontBox.Bottom)};
   Ascent = FontBBox[1];
   Descent = FontBBox[3];
+  // The text is placed by the named face's cell, as text in that face is, whatever glyphs the
+  // font holds (at the outline size one em is 1,000 units).
+  const TEXTMETRICW& cell = named.Metrics();
+  CellAscent = cell.tmAscent;
+  CellDescent = cell.tmDescent;
+  InternalLeading = cell.tmInternalLeading;
+  Height = cell.tmHeight;
+  AverageWidth = cell.tmAveCharWidth;
 
   TPDFDictionary* encoding = owner_->NewDictionary();
   encoding->SetValue("Type", owner_->GetKeyName("Encoding"));

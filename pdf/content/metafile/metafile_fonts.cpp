@@ -124,7 +124,7 @@ void TPDFMetafile::CreateFont(const TMetafileRecord& r) {
   const uint32_t index = r.U32(8);
   const double height = r.I32(12), width = r.I32(16);
   const std::string face = FaceName(r, 40);
-  const bool bold = r.I32(28) >= 600, italic = r.U8(32) != 0, underline = r.U8(33) != 0;
+  const bool bold = r.I32(28) >= 600, italic = r.U8(32) != 0, underline = r.U8(33) != 0, strikeOut = r.U8(34) != 0;
   std::string name = face == "Modern" ? "Arial" : face;
   if (bold && italic) {
     if (IsScreenFont(name + " BoldItalic")) name += " BoldItalic";
@@ -149,7 +149,7 @@ void TPDFMetafile::CreateFont(const TMetafileRecord& r) {
   ForgetObject(index);
   FontObjects[index] = key + "|" + BoolToTF(underline) + "|" + FloatToStrA(height) + "|" +
                        std::to_string(r.U8(35)) + "|" + FloatToStrA(double(r.I32(20))) + "|" +
-                       FloatToStrA(scale);
+                       FloatToStrA(scale) + (strikeOut ? "|T" : "");
 }
 
 bool TPDFMetafile::SelectFontObject(uint32_t index) {
@@ -170,6 +170,7 @@ bool TPDFMetafile::SelectFontObject(uint32_t index) {
   TextState.Charset = StrToIntDef(f[3], 1);
   TextState.Escapement = int32_t(std::fmod(StrToFloatDef(f[4], 0), 3600.0));
   TextState.WidthScale = std::clamp(StrToFloatDef(f[5], 100), 1.0, 10000.0);
+  TextState.StrikeOut = f.size() > 6 && f[6] == "T";
   TPDFFont* font = nullptr;
   if (const auto known = fontsByKey_.find(f[0]); known != fontsByKey_.end()) font = known->second;
   if (font == nullptr && !FontList->empty()) font = FontList->front();

@@ -13,6 +13,7 @@
 #include "pdf/content/metafile/text_reorder.h"
 #include "pdf/content/painter/pdf_painter.h"
 #include "pdf/core/pdf_helpers.h"
+#include "platform/rtl/code_pages.h"
 #include "platform/rtl/numbers.h"
 #include "platform/rtl/strings.h"
 
@@ -87,7 +88,8 @@ void TPDFMetafile::HandleTextRecord(const TMetafileRecord& r) {
     case emr::ExtTextOutW: {
       TTextRun run;
       if (!ReadTextRun(r, 36, r.Type == emr::ExtTextOutW, run)) return;
-      run.Reorder = run.Wide;
+      // 16-bit text, and 8-bit text once read into characters, is put in display order.
+      run.Reorder = true;
       if (run.Options & kEtoOpaque) OpaqueRectangle(r, 56);
       const bool clipped = (run.Options & kEtoClipped) != 0;
       if (clipped) {
@@ -106,7 +108,7 @@ void TPDFMetafile::HandleTextRecord(const TMetafileRecord& r) {
       run.X = r.I32(8), run.Y = r.I32(12);
       run.Options = r.U32(20);
       run.Wide = !(run.Options & kEtoSmallChars);
-      run.Reorder = run.Wide;  // 16-bit text is put in display order as EXTTEXTOUTW's is
+      run.Reorder = true;  // put in display order as EXTTEXTOUTW's text is
       const uint64_t count = r.U32(16), at = (run.Options & kEtoNoRect) ? 36 : 52;
       if (!r.Has(at, count * (run.Wide ? 2 : 1))) return;
       for (uint64_t i = 0; i < count; ++i) {
@@ -151,8 +153,31 @@ void TPDFMetafile::DrawTextRun(TTextRun& run) {
     return;
   }
   if (!run.Wide) {
-    PlaceText(run, run.Bytes, run.Advances);
-    return;
+    // 8-bit text is in the code page of the font's character set; that of WinAnsiEncoding's
+    // own sets goes to the font as it is.
+    uint32_t codePage = CharsetCodePage(uint8_t(TextState.Charset));
+    // Bytes of the symbol set are the codes of a symbol face; a face of letters (one standing
+    // in for a symbol face that is not installed) shows them as WinAnsi bytes.
+    if (codePage == CP_SYMBOL && !CurrentFont->Symbolic) codePage = 1252;
+    if (codePage == 1252) {
+      PlaceText(run, run.Bytes, run.Advances);
+      return;
+    }
+    std::vector<size_t> firstByte;
+    run.Chars = MultiByteToWideCharUnits(codePage, run.Bytes, firstByte);
+    if (!run.Advances.empty()) {
+      // A character of two bytes advances by both bytes' advances.
+      std::vector<double> advances(run.Chars.size(), 0);
+      for (size_t i = 0; i < firstByte.size(); ++i) {
+        if (i > 0 && firstByte[i - 1] == firstByte[i]) continue;
+        size_t next = i + 1;
+        while (next < firstByte.size() && firstByte[next] == firstByte[i]) ++next;
+        const size_t end = next < firstByte.size() ? firstByte[next] : run.Bytes.size();
+        for (size_t b = firstByte[i]; b < end && b < run.Advances.size(); ++b) advances[i] += run.Advances[b];
+      }
+      run.Advances = std::move(advances);
+    }
+    run.Wide = true;
   }
   if (run.Reorder) ReorderRightToLeft(run.Chars, run.Advances);
   DrawWideText(run, run.Chars);
@@ -245,7 +270,8 @@ void TPDFMetafile::PlaceText(const TTextRun& run, const std::string& codes, cons
   } else {
     p.BackgroundMode = 0;
   }
-  p.TextDecoration = TextState.Underline ? 1 : 0;
+  p.TextDecoration = TextState.Underline ? 1 : (TextState.StrikeOut ? 3 : 0);
+  p.StrikeOut = TextState.Underline && TextState.StrikeOut;
   const bool updateCP = (TextAlign & kTaUpdateCP) != 0;
   const double x = updateCP ? CurrentLogX : run.X, y = updateCP ? CurrentLogY : run.Y;
   const int32_t horizontal = TextAlign & kTaCentre;
@@ -259,7 +285,11 @@ void TPDFMetafile::PlaceText(const TTextRun& run, const std::string& codes, cons
   const double theta = angle / 10 * std::numbers::pi / 180;
   TMetafilePoint at = Map(x, y);
   if ((TextAlign & kTaBaseline) != kTaBaseline) {
-    const double m = p.GetFontMetric((TextAlign & kTaBottom) ? 4 : 2);
+    // The player aligns to the face's cell; a font without one (a standard font) by its box.
+    const bool bottom = (TextAlign & kTaBottom) != 0;
+    double m = p.GetFontMetric(bottom ? 4 : 2);
+    if (CurrentFont->CellAscent > 0 || CurrentFont->CellDescent > 0)
+      m = (bottom ? -CurrentFont->CellDescent : CurrentFont->CellAscent) * p.FontSize / 1000;
     at.X += m * std::sin(theta);
     at.Y -= m * std::cos(theta);
   }

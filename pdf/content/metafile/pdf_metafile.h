@@ -147,6 +147,7 @@ class TPDFMetafile {
     double Height = 0;         // logical height: negative the em, positive the cell
     double DevicePixels = 0;   // when not 0, the em in reference-device pixels instead
     bool Underline = false;
+    bool StrikeOut = false;
     int32_t Charset = 1;
     int32_t Escapement = 0;    // tenths of a degree
     double WidthScale = 100;   // percent

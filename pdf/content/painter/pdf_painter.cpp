@@ -73,6 +73,7 @@ void TPDFPainter::ResetState() {
   TextRenderMode = 0;
   TextAlign = 0;
   TextDecoration = 0;
+  StrikeOut = false;
   BackgroundMode = 0;
   MetafileTextAlign = 0;
   Escapement = 0;

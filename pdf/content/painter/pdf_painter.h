@@ -116,6 +116,7 @@ class TPDFPainter {
   int32_t Escapement = 0;  // tenths of a degree
   double ConverterWidth = 0;
   uint8_t TextDecoration = 0;  // 0 none, 1 underline, 2 double underline, 3 strike-out, 4 overline
+  bool StrikeOut = false;      // a strike-out line as well as the TextDecoration's lines
   uint8_t BackgroundMode = 0;  // 0 none, 1 box behind text, 2 rounded box
   double WordSpacing = 0;
   double CharSpacing = 0;

@@ -196,10 +196,16 @@ void TPDFPainter::DrawText(std::string_view text, double x, double y, double ang
   SetPending(TPDFPending::Rise, false);
   SetPending(TPDFPending::Spacing, false);
 
-  if (TextDecoration != 0) {
+  if (TextDecoration != 0 || StrikeOut) {
     // Inside a rotated system the text starts at its origin, so the lines do too.
     enterRotated();
-    DrawDecoration(ox, oy, w);
+    if (TextDecoration != 0) DrawDecoration(ox, oy, w);
+    if (StrikeOut && TextDecoration != 3) {
+      const uint8_t decoration = TextDecoration;
+      TextDecoration = 3;
+      DrawDecoration(ox, oy, w);
+      TextDecoration = decoration;
+    }
     leaveRotated();
   }
   Changed();

@@ -85,8 +85,12 @@ class EmfPlayer {
   std::vector<POINT> Points(const ENHMETARECORD& r, uint64_t at, uint64_t count, bool small) const;
   void ArcPoints(const RECT& box, POINTL start, POINTL end, std::vector<PointF>& out) const;
   void DrawFigure(std::vector<PointF> logicalPoints, bool closed);
+  // firstByte (empty for 16-bit text) gives each character's first byte of 8-bit text of
+  // byteCount bytes, whose advances are one per byte.
   void TextOut(POINTL ref, UINT options, const RECTL* rect, std::u16string text, const ENHMETARECORD& r,
-               uint64_t offDx, bool pdy);
+               uint64_t offDx, bool pdy, const std::vector<size_t>& firstByte = {}, size_t byteCount = 0);
+  // 8-bit text read in the code page of the selected font's character set.
+  std::u16string FromFontCodePage(std::span<const uint8_t> bytes, std::vector<size_t>& firstByte) const;
   // Region data (reference device units) as a region of DC device pixels.
   std::optional<Region> RegionData(const ENHMETARECORD& r, uint64_t at, uint64_t size) const;
   // The pixels of a clip rectangle's device corners that can matter to the current clip.

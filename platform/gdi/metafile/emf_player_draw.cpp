@@ -7,6 +7,7 @@
 #include "platform/gdi/path.h"
 #include "platform/gdi/shapes.h"
 #include "platform/gdi/text.h"
+#include "platform/rtl/code_pages.h"
 
 namespace {
 
@@ -341,8 +342,18 @@ bool EmfPlayer::PlayRegion(const ENHMETARECORD& r) {
   return true;
 }
 
+std::u16string EmfPlayer::FromFontCodePage(std::span<const uint8_t> bytes, std::vector<size_t>& firstByte) const {
+  const uint32_t codePage = state_.font ? CharsetCodePage(state_.font->font.lfCharSet) : 1252;
+  if (codePage == 1252) {
+    firstByte.clear();
+    return FromAnsi(bytes);
+  }
+  return MultiByteToWideCharUnits(codePage, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                                  firstByte);
+}
+
 void EmfPlayer::TextOut(POINTL ref, UINT options, const RECTL* rect, std::u16string text, const ENHMETARECORD& r,
-                        uint64_t offDx, bool pdy) {
+                        uint64_t offDx, bool pdy, const std::vector<size_t>& firstByte, size_t byteCount) {
   const POINT at = Map(ref.x, ref.y);
   RECT box{};
   if (rect && (options & (ETO_OPAQUE | ETO_CLIPPED))) {
@@ -358,7 +369,16 @@ void EmfPlayer::TextOut(POINTL ref, UINT options, const RECTL* rect, std::u16str
     double sum = 0;
     int placed = 0;
     for (size_t i = 0; i < text.size(); ++i) {
-      sum += r.I32(offDx + (pdy ? 8 : 4) * i) * scale;
+      // A character of several bytes advances by all of theirs; a second unit of one by none.
+      size_t from = i, to = i + 1;
+      if (!firstByte.empty()) {
+        from = firstByte[i];
+        size_t next = i + 1;
+        while (next < firstByte.size() && firstByte[next] == from) ++next;
+        to = next < firstByte.size() ? firstByte[next] : byteCount;
+        if (i > 0 && firstByte[i - 1] == from) to = from;
+      }
+      for (size_t b = from; b < to; ++b) sum += r.I32(offDx + (pdy ? 8 : 4) * b) * scale;
       const int next = int(std::lround(std::clamp(sum, -1e9, 1e9)));
       dx.push_back(next - placed);
       placed = next;
@@ -377,12 +397,15 @@ bool EmfPlayer::PlayText(const ENHMETARECORD& r) {
     const RECTL rect = r.Rect(at + 20);
     const uint64_t offDx = r.U32(at + 36);
     std::u16string text;
+    std::vector<size_t> firstByte;
     if (wide) {
       for (uint64_t i = 0; i < count; ++i) text.push_back(char16_t(r.U16(offString + 2 * i)));
-    } else {
+    } else if (options & ETO_GLYPH_INDEX) {
       text = FromAnsi(r.Slice(offString, count));
+    } else {
+      text = FromFontCodePage(r.Slice(offString, count), firstByte);
     }
-    TextOut(ref, options, &rect, std::move(text), r, offDx, (options & ETO_PDY) != 0);
+    TextOut(ref, options, &rect, std::move(text), r, offDx, (options & ETO_PDY) != 0, firstByte, size_t(count));
   };
   switch (r.iType) {
     case EMR_EXTTEXTOUTA: block(36, false); return true;
@@ -398,8 +421,9 @@ bool EmfPlayer::PlayText(const ENHMETARECORD& r) {
       const RECTL rect = (options & ETO_NO_RECT) ? RECTL{} : r.Rect(36);
       const uint64_t at = (options & ETO_NO_RECT) ? 36 : 52;
       std::u16string text;
+      std::vector<size_t> firstByte;
       if (options & ETO_SMALL_CHARS)
-        text = FromAnsi(r.Slice(at, count));
+        text = (options & ETO_GLYPH_INDEX) ? FromAnsi(r.Slice(at, count)) : FromFontCodePage(r.Slice(at, count), firstByte);
       else
         for (uint64_t i = 0; i < count; ++i) text.push_back(char16_t(r.U16(at + 2 * i)));
       TextOut(ref, options & ~UINT(ETO_NO_RECT | ETO_SMALL_CHARS), (options & ETO_NO_RECT) ? nullptr : &rect,

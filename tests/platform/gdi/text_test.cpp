@@ -183,6 +183,33 @@ TEST(Text, GlyphIndicesDrawTheGlyphsTheirCharactersMapTo) {
   }
 }
 
+// The symbol face answers the private-use characters its text is recorded as with its own codes:
+// U+F061 is the face's "a" (its alpha), drawn and measured alike; a character the face lacks is
+// marked as missing.
+TEST(Text, TheSymbolFaceAnswersItsPrivateUseCharacters) {
+  TextSurface code(80, 60, "Symbol", -40), privateUse(80, 60, "Symbol", -40);
+  ASSERT_TRUE(ExtTextOutW(code.dc, 5, 5, 0, nullptr, u"a", 1, nullptr));
+  ASSERT_TRUE(ExtTextOutW(privateUse.dc, 5, 5, 0, nullptr, u"\uF061", 1, nullptr));
+  const RECT a = code.Ink(), b = privateUse.Ink();
+  ASSERT_LT(a.left, a.right);
+  EXPECT_EQ(a.left, b.left);
+  EXPECT_EQ(a.top, b.top);
+  EXPECT_EQ(a.right, b.right);
+  EXPECT_EQ(a.bottom, b.bottom);
+  WORD glyphs[3] = {};
+  ASSERT_EQ(GetGlyphIndicesW(code.dc, u"a\uF061\u0416", 3, glyphs, GGI_MARK_NONEXISTING_GLYPHS), 3u);
+  EXPECT_NE(glyphs[0], 0xFFFF);
+  EXPECT_EQ(glyphs[0], glyphs[1]);
+  EXPECT_EQ(glyphs[2], 0xFFFF);
+  ASSERT_EQ(GetGlyphIndicesW(code.dc, u"\u0416", 1, glyphs, 0), 1u);
+  EXPECT_EQ(glyphs[0], 0);
+  // A face of letters has no such characters.
+  TextSurface letters(80, 60, "Arial", -40);
+  ASSERT_EQ(GetGlyphIndicesW(letters.dc, u"\uF061a", 2, glyphs, GGI_MARK_NONEXISTING_GLYPHS), 2u);
+  EXPECT_EQ(glyphs[0], 0xFFFF);
+  EXPECT_NE(glyphs[1], 0xFFFF);
+}
+
 TEST(DrawText, CalcRectMatchesTheExtent) {
   TextSurface s(10, 10, "Arial", -13);
   RECT r{5, 7, 5, 7};

@@ -85,4 +85,53 @@ TEST(FontPoppler, WrittenFontsShowTheirTextAgain) {
   EXPECT_NE(text.find("\u20AC \u0416\u0443\u043A"), std::string::npos) << text;
 }
 
+// Faces of CFF outlines in an OpenType file are embedded as OpenType font files, which poppler
+// reads without complaint and draws: a face of letters, and the symbol face by its own codes.
+TEST(FontPoppler, OpenTypeFacesOfCffOutlinesAreEmbeddedAsOpenType) {
+  REQUIRE_TOOL("pdffonts");
+  REQUIRE_TOOL("pdftoppm");
+  REQUIRE_TOOL("pdftotext");
+  FontStore fonts;
+  TPDFFont letters(&fonts.store, "F1");
+  ASSERT_TRUE(letters.WriteTrueTypeFont("Nimbus Sans", true));
+  TPDFFont symbol(&fonts.store, "F2");
+  symbol.CompressFontFile = true;
+  ASSERT_TRUE(symbol.WriteTrueTypeFont("Symbol", true));
+  for (const TPDFFont* font : {&letters, &symbol}) {
+    const auto* descriptor = PDFCast<TPDFDictionary>(fonts.Resolve(font->Dict(), "FontDescriptor"));
+    ASSERT_NE(descriptor, nullptr);
+    const TPDFObject* file = fonts.Resolve(descriptor, "FontFile3");
+    ASSERT_NE(file, nullptr) << font->BaseFont();
+    EXPECT_EQ(FontStore::Decoded(file).substr(0, 4), "OTTO");
+    EXPECT_EQ(fonts.Resolve(descriptor, "FontFile2"), nullptr);
+  }
+  const std::string content =
+      FontStore::ShowText(letters, u"Sorted", 10, 120) + "BT /F2 40 Tf 10 40 Td <616263> Tj ET\n";
+  testsupport::TempDir dir;
+  const std::string path = dir.File("opentype.pdf");
+  testsupport::WriteFile(path, fonts.OnePagePdf({&letters, &symbol}, content));
+
+  std::string report;
+  ASSERT_EQ(testsupport::Run("pdffonts " + path + " 2>&1", &report), 0) << report;
+  ASSERT_EQ(report.find("Error"), std::string::npos) << report;
+  const auto rows = PdfFonts(path);
+  EXPECT_EQ(rows.size(), 2u) << report;
+  for (const auto& [number, row] : rows) EXPECT_EQ(row.emb, "yes") << report;
+  std::string errors;
+  ASSERT_EQ(testsupport::Run("pdftoppm -r 72 -gray " + path + " " + dir.File("page") + " 2>&1", &errors), 0);
+  EXPECT_EQ(errors, "");
+  std::string text;
+  ASSERT_EQ(testsupport::Run("pdftotext -enc UTF-8 " + path + " - 2>&1", &text), 0) << text;
+  EXPECT_NE(text.find("Sorted"), std::string::npos) << text;
+  // The symbol face's codes 61 62 63 are its alpha, beta and chi: ink where they stand.
+  const std::string page = testsupport::ReadFile(dir.File("page-1.pgm"));
+  ASSERT_GT(page.size(), 15u);
+  const size_t header = page.find("255\n") + 4;
+  ASSERT_EQ(page.size() - header, 400u * 200u);
+  int dark = 0;
+  for (size_t row = 120; row < 170; ++row)
+    for (size_t x = 0; x < 400; ++x) dark += uint8_t(page[header + row * 400 + x]) < 128;
+  EXPECT_GT(dark, 200);
+}
+
 }  // namespace

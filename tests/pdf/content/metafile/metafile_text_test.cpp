@@ -25,13 +25,14 @@ using mftest::Select;
 
 // EXTCREATEFONTINDIRECTW: height, width, escapement, weight, italic, underline, face.
 Record Font(uint32_t index, int32_t height, const std::u16string& face, int32_t weight = 400, bool italic = false,
-            int32_t width = 0, int32_t escapement = 0, bool underline = false) {
+            int32_t width = 0, int32_t escapement = 0, bool underline = false, bool strikeOut = false,
+            uint8_t charset = 1) {
   Bytes b;
   b.U32(index).I32(height).I32(width).I32(escapement).I32(escapement).I32(weight);
   b.b.push_back(italic ? 1 : 0);
   b.b.push_back(underline ? 1 : 0);
-  b.b.push_back(0);  // strike-out
-  b.b.push_back(1);  // character set
+  b.b.push_back(strikeOut ? 1 : 0);
+  b.b.push_back(charset);
   b.U32(0);          // precisions, quality, pitch
   for (size_t i = 0; i < 32; ++i) b.U16(i < face.size() ? face[i] : 0);
   return Rec(82, b);
@@ -52,6 +53,18 @@ Record TextW(int32_t x, int32_t y, const std::u16string& text, uint32_t options 
   while (b.b.size() + 8 < dxAt) b.b.push_back(0);
   for (int32_t d : dx) b.I32(d);
   return Rec(84, b);
+}
+
+// EXTTEXTOUTA of bytes at (x, y), with one advance per byte when given.
+Record TextA(int32_t x, int32_t y, const std::string& bytes, const std::vector<int32_t>& dx = {}) {
+  const uint32_t textAt = 76, dxAt = uint32_t(textAt + (bytes.size() + 3) / 4 * 4);
+  Bytes b;
+  b.Rect(0, 0, 0, 0).U32(1).F32(1).F32(1).Pt(x, y);
+  b.U32(uint32_t(bytes.size())).U32(textAt).U32(0).Rect(0, 0, 0, 0).U32(dx.empty() ? 0 : dxAt);
+  for (char c : bytes) b.b.push_back(uint8_t(c));
+  while (b.b.size() + 8 < dxAt) b.b.push_back(0);
+  for (int32_t d : dx) b.I32(d);
+  return Rec(83, b);
 }
 
 Record Align(uint32_t a) { return Rec(22, Bytes().U32(a)); }
@@ -306,6 +319,75 @@ TEST(MetafileText, GlyphIndicesComeBackThroughTheFacesCharacterMap) {
       if (f->CodeToUnicode(code) != 0) chars += char16_t(f->CodeToUnicode(code));
     for (char16_t want : std::u16string(u"Жук")) EXPECT_NE(chars.find(want), std::u16string::npos);
   }
+}
+
+// 8-bit text is read in the code page of its font's character set, a character of two bytes
+// advancing by both bytes' advances; the sets of WinAnsiEncoding keep their bytes.
+TEST(MetafileText, EightBitTextIsReadInTheCodePageOfTheFontsCharacterSet) {
+  struct Case {
+    uint8_t charset;
+    std::string bytes;
+    std::u16string shown;
+  };
+  const std::vector<Case> cases = {
+      {204, "\xCF\xF0\xE8\xE2\xE5\xF2", u"Привет"},
+      {161, "\xE1\xE2\xE3", u"αβγ"},
+      {238, "\x8A\xE8", u"Šč"},
+      {128, "\x93\xFA\x96\x7B", u"日本"},
+      {129, "\xC7\xD1", u"한"},
+      {0, "\xC0\xE9", u"Àé"},
+      {1, "\xC0\xE9", u"Àé"},
+  };
+  for (const Case& k : cases) {
+    Converted c({Font(1, -20, u"Arial", 400, false, 0, 0, false, false, k.charset), Select(1), Align(24),
+                 TextA(10, 50, k.bytes)});
+    EXPECT_EQ(ShownCharacters(c), k.shown) << int(k.charset);
+  }
+  // Two bytes, one character, two advances: the next character stands after both.
+  Converted c({Font(1, -20, u"Arial", 400, false, 0, 0, false, false, 128), Select(1), Align(24),
+               TextA(10, 50, "\x93\xFA" "a", {7, 8, 9})});
+  EXPECT_EQ(ShownCharacters(c), u"日a");
+  const size_t a = c.content.find("(a)Tj");
+  ASSERT_NE(a, std::string::npos) << c.content;
+  const size_t td = c.content.rfind("Td", a);
+  ASSERT_NE(td, std::string::npos);
+  const size_t line = c.content.rfind('\n', td);
+  EXPECT_NEAR(std::stod(c.content.substr(line + 1)), 150, 0.2) << c.content;  // 15 units at 10 a unit
+}
+
+// A font that strikes out gets a line through its text, 0.3 em above the baseline, as an
+// underlined one gets one under it.
+TEST(MetafileText, StrikeOutIsDrawnAsTheUnderlineIs) {
+  auto content = [](bool underline, bool strikeOut) {
+    return Converted({Font(1, -20, u"Arial", 400, false, 0, 0, underline, strikeOut), Select(1), Align(24),
+                      TextW(10, 50, u"ab")})
+        .content;
+  };
+  EXPECT_EQ(Occurrences(content(false, false), "l S\n"), 0u);
+  EXPECT_EQ(Occurrences(content(true, false), "l S\n"), 1u);
+  EXPECT_EQ(Occurrences(content(false, true), "l S\n"), 1u);
+  EXPECT_EQ(Occurrences(content(true, true), "l S\n"), 2u);
+  // The heights of the lines: the baseline lies at 500 content units, the em is 200 of them.
+  auto heights = [](const std::string& content) {
+    std::vector<double> ys;
+    std::istringstream lines(content);
+    std::string line;
+    while (std::getline(lines, line)) {
+      if (!line.ends_with(" l S")) continue;
+      std::istringstream words(line);
+      double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+      std::string m;
+      words >> x1 >> y1 >> m >> x2 >> y2;
+      ys.push_back(y2);
+    }
+    return ys;
+  };
+  const std::vector<double> strike = heights(content(false, true)), both = heights(content(true, true));
+  ASSERT_EQ(strike.size(), 1u);
+  ASSERT_EQ(both.size(), 2u);
+  EXPECT_NEAR(strike[0], 560, 0.5);
+  EXPECT_NEAR(both[0], 475, 0.5);
+  EXPECT_NEAR(both[1], 560, 0.5);
 }
 
 }  // namespace

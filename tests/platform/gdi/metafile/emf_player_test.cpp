@@ -465,6 +465,56 @@ TEST(EmfPlayer, GradientsRegionsPolyDrawAndText) {
   }
 }
 
+// 8-bit text plays in the code page of the font's character set, as its characters would: the
+// twin written as 16-bit text draws the same pixels, a character of two bytes advancing by the
+// advances of both.
+TEST(EmfPlayer, EightBitTextReadsInTheFontsCodePage) {
+  auto font = [](uint8_t charset, const std::u16string& face) {
+    Bytes f;
+    f.U32(1).I32(-20).I32(0).I32(0).I32(0).I32(400).U32(uint32_t(charset) << 24);
+    f.U32(0);  // precisions, quality, pitch
+    for (size_t i = 0; i < 32; ++i) f.U16(i < face.size() ? face[i] : 0);
+    return Rec(EMR_EXTCREATEFONTINDIRECTW, f);
+  };
+  // EXTTEXTOUTA or W of the units at (5, 30), with advances.
+  auto text = [](DWORD type, const std::vector<uint16_t>& units, const std::vector<int32_t>& dx) {
+    const uint32_t unit = type == EMR_EXTTEXTOUTA ? 1 : 2, dxAt = uint32_t(76 + (units.size() * unit + 3) / 4 * 4);
+    Bytes t;
+    t.I32(0).I32(0).I32(0).I32(0).U32(1).U32(0).U32(0).I32(5).I32(30).U32(uint32_t(units.size())).U32(76).U32(0);
+    t.I32(0).I32(0).I32(-1).I32(-1).U32(dxAt);
+    for (uint16_t u : units) unit == 1 ? (void)t.b.push_back(uint8_t(u)) : (void)t.U16(u);
+    while (t.b.size() + 8 < dxAt) t.b.push_back(0);
+    for (int32_t d : dx) t.I32(d);
+    return Rec(type, t);
+  };
+  struct Case {
+    uint8_t charset;
+    std::u16string face;
+    std::vector<uint16_t> bytes, chars;
+    std::vector<int32_t> byteDx, charDx;
+  };
+  const std::vector<Case> cases = {
+      {204, u"Arial", {0xC6, 0xF3}, {0x0416, 0x0443}, {14, 12}, {14, 12}},
+      {161, u"Arial", {0xE1, 0xE2}, {0x03B1, 0x03B2}, {14, 12}, {14, 12}},
+      {128, u"MS Gothic", {0x93, 0xFA, 'a'}, {0x65E5, 'a'}, {10, 11, 9}, {21, 9}},
+      {2, u"Symbol", {'a', 'b'}, {0xF061, 0xF062}, {14, 12}, {14, 12}},
+  };
+  for (const Case& k : cases) {
+    auto a = Render(Emf({font(k.charset, k.face), Select(1), One(EMR_SETBKMODE, TRANSPARENT),
+                         text(EMR_EXTTEXTOUTA, k.bytes, k.byteDx)}));
+    auto w = Render(Emf({font(k.charset, k.face), Select(1), One(EMR_SETBKMODE, TRANSPARENT),
+                         text(EMR_EXTTEXTOUTW, k.chars, k.charDx)}));
+    int inked = 0, differing = 0;
+    for (int y = 0; y < 72; ++y)
+      for (int x = 0; x < 96; ++x) {
+        inked += w->GetColor(x, y) != kWhite;
+        differing += a->GetColor(x, y) != w->GetColor(x, y);
+      }
+    EXPECT_GT(inked, 40) << int(k.charset);
+    EXPECT_EQ(differing, 0) << int(k.charset);
+  }
+}
+
 namespace {
 
 // The DC's clip (device pixels) after the last record but EOF has played onto a 96 x 72
