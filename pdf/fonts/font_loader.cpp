@@ -101,13 +101,16 @@ void TPDFFontLoader::Run() {
 void TPDFFontLoader::ReadEncoding() {
   TPDFFontCollectionData& e = *entry_;
   TPDFObject* encoding = Get(font_, "Encoding");
-  hasEncoding_ = encoding != nullptr;
   bool known = false;
   if (auto* name = PDFCast<TPDFName>(encoding)) {
+    hasBaseEncoding_ = true;
     const uint8_t kind = EncodingKind(name->Name(), known);
     if (known) GetStandardEncoding(kind, e.GlyphNames);
   } else if (auto* dict = PDFCast<TPDFDictionary>(encoding)) {
+    // Differences without a BaseEncoding change an embedded program's own encoding, which
+    // the program loader puts in place before they are applied.
     if (auto* base = PDFCast<TPDFName>(Get(dict, "BaseEncoding"))) {
+      hasBaseEncoding_ = true;
       const uint8_t kind = EncodingKind(base->Name(), known);
       if (known) GetStandardEncoding(kind, e.GlyphNames);
     }
@@ -182,7 +185,7 @@ bool TPDFFontLoader::LoadType1Program(TPDFStream* stream) {
   if (fonts_.OnAfterRead) fonts_.OnAfterRead(stream, reference);
   // A program without charstrings would draw nothing: the font takes an installed face instead.
   if (!parsed) return false;
-  if (!hasEncoding_) decoder->GetEncoding(entry_->GlyphNames);
+  if (!hasBaseEncoding_) decoder->GetEncoding(entry_->GlyphNames);
   entry_->Rasterizer = std::move(decoder);
   return true;
 }
@@ -195,7 +198,7 @@ bool TPDFFontLoader::LoadPFBProgram(std::string_view data) {
   if (!decoder->ParsePrivate()) return false;
   // A symbolic font's codes name the glyphs of the program's own encoding, whatever the
   // dictionary's encoding says.
-  if (!hasEncoding_ || (entry_->Flags & kSymbolicFlag) != 0) decoder->GetEncoding(entry_->GlyphNames);
+  if (!hasBaseEncoding_ || (entry_->Flags & kSymbolicFlag) != 0) decoder->GetEncoding(entry_->GlyphNames);
   entry_->Rasterizer = std::move(decoder);
   return true;
 }
@@ -206,7 +209,7 @@ bool TPDFFontLoader::LoadCFFProgram(std::string_view data) {
   // Only the program's own ROS makes it CID-keyed: a name-keyed program in a CID font keeps its
   // glyph names, and its CIDs are glyph indexes.
   decoder->LoadCFFData(data);
-  if (!hasEncoding_) decoder->GetEncoding(entry_->GlyphNames);
+  if (!hasBaseEncoding_) decoder->GetEncoding(entry_->GlyphNames);
   entry_->Rasterizer = std::move(decoder);
   return true;
 }
@@ -273,12 +276,20 @@ void TPDFFontLoader::TrueTypeRoad() {
   TPDFFontCollectionData& e = *entry_;
   e.Ascent = Number(descriptor_, "Ascent", 0);
   e.Descent = Number(descriptor_, "Descent", 0);
-  auto* file = PDFCast<TPDFStream>(Get(descriptor_, "FontFile2"));
+  // An OpenType program (TrueType or CFF outlines) comes as FontFile3 with that subtype.
+  std::string_view key = "FontFile2";
+  auto* file = PDFCast<TPDFStream>(Get(descriptor_, key));
+  if (file == nullptr) {
+    key = "FontFile3";
+    file = PDFCast<TPDFStream>(Get(descriptor_, key));
+    const auto* subtype = file != nullptr ? PDFCast<TPDFName>(Get(file->Dictionary(), "Subtype")) : nullptr;
+    if (subtype == nullptr || subtype->Name() != "OpenType") file = nullptr;
+  }
   if (file == nullptr || !fonts_.FontPrograms()) {
     TrueTypeWithoutProgram();
     return;
   }
-  const std::string data = fonts_.DecodeStream(file, descriptor_->GetValue("FontFile2"));
+  const std::string data = fonts_.DecodeStream(file, descriptor_->GetValue(key));
   if (std::string_view(data).substr(0, 100).find("!PS-AdobeFont") != std::string_view::npos) {
     if (LoadPFBProgram(data)) {
       ApplyPendingDifferences();
@@ -294,8 +305,10 @@ void TPDFFontLoader::TrueTypeRoad() {
     ApplyPendingDifferences();
     return;
   }
-  truetype->SetSymbolic(e.Flags);
-  if (truetype->IsSymbolic && parent_ == nullptr) {
+  // A CIDFont's glyphs are addressed by glyph index: the symbolic search by a code's low byte
+  // would turn glyph 0 (notdef) into a real glyph.
+  if (parent_ == nullptr) truetype->SetSymbolic(e.Flags);
+  if (truetype->IsSymbolic) {
     cidKeys_ = true;
     for (size_t code = 0; code < e.GlyphNames.size(); ++code) e.GlyphNames[code] = GlyphKeyCID(int64_t(code));
     if (fonts_.TextOnly()) ApplyPendingDifferences();

@@ -49,7 +49,7 @@ class TPDFFontLoader {
   TPDFDictionary* descriptor_ = nullptr;
   std::unique_ptr<TPDFFontCollectionData> entry_;
   TPDFArray* pendingDifferences_ = nullptr;
-  bool hasEncoding_ = false;
+  bool hasBaseEncoding_ = false;  // the dictionary names the encoding its Differences start from
   bool cidKeys_ = false;  // embedded symbolic TrueType: the code itself names the glyph
   int standardPattern_ = 0;
   std::string cidSystemInfo_;

@@ -98,6 +98,9 @@ TEST(GlyphCommands, CharStringIndexByKey) {
   EXPECT_EQ(FindCharStringIndex("GID:x", indexOf, 5), -1);
   EXPECT_EQ(FindCharStringIndex("B", indexOf, 5), -1);
   EXPECT_EQ(FindCharStringIndex("A", indexOf, 1), -1);
+  // A CID-keyed program's glyph indexes are no CIDs: a CID it lacks is its notdef glyph.
+  EXPECT_EQ(FindCharStringIndex("GID:7", indexOf, 5, true), 2);
+  EXPECT_EQ(FindCharStringIndex("GID:4", indexOf, 5, true), 0);
 }
 
 TEST(GlyphCommands, DrawCachesShapesAndLaterCallsAnswerTrue) {

@@ -4,6 +4,8 @@
 #include "pdf/fonts/formats/cff/cff_reader.h"
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 #include "pdf/core/objects/pdf_array.h"
 #include "pdf/core/objects/pdf_dictionary.h"
@@ -114,12 +116,8 @@ bool TCFFReader::Load() {
 void TCFFReader::ReadTopDict(TPDFDictionary* dict) {
   if (dict == nullptr) return;
   d_.IsCIDFont = dict->GetValue("ROS", false) != nullptr || d_.ForceCID;
-  if (const auto* matrix = PDFCast<TPDFArray>(dict->GetValue("FontMatrix", false))) {
-    if (const auto* first = PDFCast<TPDFNumeric>(matrix->GetItem(0))) {
-      d_.Scale = first->AsDouble() * 1000;
-      if (d_.Scale == 0) d_.Scale = 1.0;
-    }
-  }
+  const std::optional<double> topMatrix = TPDFType1Decoder::MatrixScale(dict->GetValue("FontMatrix", false));
+  if (topMatrix) d_.Scale = TPDFType1Decoder::GlyphScaleOf(*topMatrix);
   double v = 0;
   std::vector<std::string> charstrings;
   if (Number(dict, "CharStrings", v)) charstrings = ReadIndexAt(Offset(v));
@@ -144,7 +142,20 @@ void TCFFReader::ReadTopDict(TPDFDictionary* dict) {
       std::vector<std::string> fontDicts = ReadIndexAt(Offset(v));
       if (fontDicts.size() > kMaxFontDicts) fontDicts.resize(kMaxFontDicts);
       d_.LocalSubrsByFD.assign(fontDicts.size(), {});
-      for (size_t k = 0; k < fontDicts.size(); ++k) d_.LocalSubrsByFD[k] = ReadLocalSubrs(ParseDict(fontDicts[k], 0));
+      std::vector<double> scales(fontDicts.size(), d_.Scale);
+      bool ownMatrix = false;
+      for (size_t k = 0; k < fontDicts.size(); ++k) {
+        TPDFDictionary* fd = ParseDict(fontDicts[k], 0);
+        d_.LocalSubrsByFD[k] = ReadLocalSubrs(fd);
+        // A Font DICT's matrix maps its glyphs into the Top DICT's space; with no Top DICT
+        // matrix it stands alone.
+        const std::optional<double> fdMatrix =
+            TPDFType1Decoder::MatrixScale(fd != nullptr ? fd->GetValue("FontMatrix", false) : nullptr);
+        if (!fdMatrix) continue;
+        ownMatrix = true;
+        scales[k] = TPDFType1Decoder::GlyphScaleOf(*fdMatrix * topMatrix.value_or(1.0));
+      }
+      if (ownMatrix) d_.FDScales = std::move(scales);
     }
   }
   int64_t privateOffset = 0;

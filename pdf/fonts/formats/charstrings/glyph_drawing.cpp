@@ -118,12 +118,12 @@ void TPDFGlyphCommandCache::Store(const std::string& key, const TGlyphCommandLis
 }
 
 int FindCharStringIndex(std::string_view key, const std::function<int(std::string_view name)>& indexOfName,
-                        size_t count) {
+                        size_t count, bool cidKeyed) {
   int64_t index = indexOfName(key);
   if (index < 0 && key.starts_with(kGlyphKeyGID)) {
     const std::string cid = std::string(kGlyphKeyCID) + std::string(key.substr(kGlyphKeyGID.size()));
     index = indexOfName(cid);
-    if (index < 0) index = GlyphKeyNumber(key, kGlyphKeyGID).value_or(-1);
+    if (index < 0) index = cidKeyed ? 0 : GlyphKeyNumber(key, kGlyphKeyGID).value_or(-1);
   }
   return index >= 0 && uint64_t(index) < count ? int(index) : -1;
 }

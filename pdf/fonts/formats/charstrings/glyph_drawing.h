@@ -39,9 +39,10 @@ class TPDFGlyphCommandCache {
 
 // The charstring index of a glyph key among count charstrings: the index of the name when
 // indexOfName knows the key (-1 from it means absent); for "GID:" + n, the index of "CID:" + n,
-// else n itself. -1 when the index is not in 0..count-1.
+// else n itself, or for a CID-keyed program glyph 0 (notdef): its glyph indexes are no CIDs.
+// -1 when the index is not in 0..count-1.
 int FindCharStringIndex(std::string_view key, const std::function<int(std::string_view name)>& indexOfName,
-                        size_t count);
+                        size_t count, bool cidKeyed = false);
 
 // Fills commands for key and answers whether the glyph's charstring was found.
 using TGlyphCommandSource = std::function<bool(const std::string& key, TGlyphCommandList& commands)>;

@@ -1,6 +1,9 @@
 #include "pdf/fonts/formats/type1/type1_decoder.h"
 
+#include <cmath>
+
 #include "pdf/core/objects/pdf_dictionary.h"
+#include "pdf/core/objects/pdf_objects.h"
 #include "pdf/core/objects/pdf_structure.h"
 #include "pdf/render/canvas/generic_canvas.h"
 
@@ -32,15 +35,39 @@ void TPDFType1Decoder::AddCharString(std::string name, std::string charstring) {
   CharStrings.push_back(std::move(charstring));
 }
 
-std::string TPDFType1Decoder::FindCharString(std::string_view key) {
-  CurrentFD = -1;
-  const int index = FindCharStringIndex(
+int TPDFType1Decoder::CharStringIndex(std::string_view key) const {
+  return FindCharStringIndex(
       key,
       [this](std::string_view name) {
         const auto it = nameIndex_.find(std::string(name));
         return it != nameIndex_.end() ? int(it->second) : -1;
       },
-      CharStrings.size());
+      CharStrings.size(), IsCIDFont);
+}
+
+std::optional<double> TPDFType1Decoder::MatrixScale(const TPDFObject* matrix) {
+  const auto* array = PDFCast<TPDFArray>(matrix);
+  const auto* first = array != nullptr ? PDFCast<TPDFNumeric>(array->GetItem(0)) : nullptr;
+  if (first == nullptr || !std::isfinite(first->AsDouble())) return std::nullopt;
+  return first->AsDouble();
+}
+
+double TPDFType1Decoder::GlyphScaleOf(double first) {
+  const double scale = first * 1000;
+  return scale == 0 || !std::isfinite(scale) ? 1.0 : scale;
+}
+
+double TPDFType1Decoder::GlyphScale(std::string_view key) const {
+  if (FDScales.empty()) return Scale;
+  const int index = CharStringIndex(key);
+  if (index < 0 || size_t(index) >= FDSelect.size()) return Scale;
+  const int32_t fd = FDSelect[size_t(index)];
+  return fd >= 0 && size_t(fd) < FDScales.size() ? FDScales[size_t(fd)] : Scale;
+}
+
+std::string TPDFType1Decoder::FindCharString(std::string_view key) {
+  CurrentFD = -1;
+  const int index = CharStringIndex(key);
   if (index < 0) return {};
   if (size_t(index) < FDSelect.size()) CurrentFD = FDSelect[size_t(index)];
   return CharStrings[size_t(index)];
@@ -111,8 +138,12 @@ bool TPDFType1Decoder::DrawGlyph(double& x, double& y, uint8_t flag, const std::
     ShapeCache.Clear();
     cachedShapeItems_ = 0;
   }
+  // A Font DICT with a matrix of its own scales its glyphs' outlines; their places along the
+  // line stay in the font's units.
+  const double scale = GlyphScale(key);
+  const double gx = x * Scale / scale, gy = y * Scale / scale;
   const bool drawn = DrawCommandGlyph(
-      x, y, key, matrix, Scale, ShapeCache,
+      gx, gy, key, matrix, scale, ShapeCache,
       [this](const std::string& glyphKey, TGlyphCommandList& commands) {
         const bool found = GetGlyphCommands(glyphKey);
         commands = GlyphCommands;

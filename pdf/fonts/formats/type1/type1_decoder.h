@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -28,6 +29,7 @@ class TStream;
 class TPDFStructure;
 class TPDFDictionary;
 class TPDFArray;
+class TPDFObject;
 struct TType1TokenizedProgram;
 
 class TPDFType1Decoder : public TPDFFontRasterizer {
@@ -43,7 +45,7 @@ class TPDFType1Decoder : public TPDFFontRasterizer {
   // the key's command list reached "endchar" (the same answer for every later call of the key).
   bool DrawGlyph(double& x, double& y, uint8_t flag, const std::string& key, const TPDFMatrix& matrix,
                  TPDFGenericCanvas* canvas) override;
-  // Glyph scale against units of 1/1000: 1.0 unless a CFF FontMatrix sets it.
+  // Glyph scale against units of 1/1000: 1.0 unless the program's FontMatrix sets it.
   double GetFontMatrixScale() override { return Scale; }
 
   // --- Type 1 programs ---
@@ -85,6 +87,14 @@ class TPDFType1Decoder : public TPDFFontRasterizer {
   // The charstring of a key (glyph name, "CID:" + n, "GID:" + n); empty when there is none.
   // Sets CurrentFD to the glyph's Font DICT (-1 when none).
   std::string FindCharString(std::string_view key);
+  // The charstring index of a key; -1 when there is none.
+  int CharStringIndex(std::string_view key) const;
+  // The scale of a key's outline: its Font DICT's when the Font DICTs have scales, else Scale.
+  double GlyphScale(std::string_view key) const;
+  // The first item of a FontMatrix array; nothing when it has no finite number there.
+  static std::optional<double> MatrixScale(const TPDFObject* matrix);
+  // The glyph scale against units of 1/1000 of a matrix's first item; 0 counts as 1.
+  static double GlyphScaleOf(double first);
   // Fills GlyphCommands for the key, from the cache or the interpreter; caches the result.
   bool GetGlyphCommands(const std::string& key);
   // The two interpreters (type1_charstring.cpp, type2_charstring.cpp).
@@ -134,6 +144,9 @@ class TPDFType1Decoder : public TPDFFontRasterizer {
   std::array<std::string, 256> Encoding;
   TPDFArray* FontBBox = nullptr;
   double Scale = 1.0;
+  // CID-keyed CFF: the glyph scale of each Font DICT (its matrix after the Top DICT's); empty
+  // when no Font DICT has a matrix of its own.
+  std::vector<double> FDScales;
   bool IsCIDFont = false;
   // Set by the font collection to make a CFF font CID-keyed.
   bool ForceCID = false;

@@ -210,6 +210,7 @@ bool TPDFType1Decoder::ConvertFontProgram() {
   ReleaseFontDict();
   FontDict = dict;
   FontBBox = PDFCast<TPDFArray>(dict->GetValue("FontBBox", false));
+  if (const auto matrix = MatrixScale(dict->GetValue("FontMatrix", false))) Scale = GlyphScaleOf(*matrix);
   ReadEncodingEntry(dict->GetValue("Encoding", false));
   return true;
 }

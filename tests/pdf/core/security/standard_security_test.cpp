@@ -189,6 +189,8 @@ TEST(StandardSecurity, ClassifiesEncryptDictionaries) {
       {"V1 R2 ignores /Length", "<< /Filter /Standard /V 1 /R 2 /Length 128 >>", 1, 1, 40, TPDFAESKind::RC4},
       {"V2 R3 /Length 128", "<< /Filter /Standard /V 2 /R 3 /Length 128 >>", 1, 2, 128, TPDFAESKind::RC4},
       {"V2 R3 without /Length", "<< /Filter /Standard /V 2 /R 3 >>", 1, 2, 40, TPDFAESKind::RC4},
+      // A length of no bits makes no key: the default stands.
+      {"V2 R3 /Length -40", "<< /Filter /Standard /V 2 /R 3 /Length -40 >>", 1, 2, 40, TPDFAESKind::RC4},
       {"V1 R3 /Length 56", "<< /Filter /Standard /V 1 /R 3 /Length 56 >>", 1, 1, 56, TPDFAESKind::RC4},
       {"V2 R4", "<< /Filter /Standard /V 2 /R 4 >>", 2, 0, 0, TPDFAESKind::RC4},
       {"numbers rounded, halves to even", "<< /Filter /Standard /V 2.5 /R 1.6 /Length 128 >>", 1, 2, 128,
@@ -199,6 +201,10 @@ TEST(StandardSecurity, ClassifiesEncryptDictionaries) {
        "/CF << /StdCF << /CFM /AESV2 /Length 128 >> >> >>", 1, 4, 128, TPDFAESKind::AESV2},
       {"AESV2 without /Length", "<< /Filter /Standard /V 4 /R 4 /StrF /StdCF /StmF /StdCF "
        "/CF << /StdCF << /CFM /AESV2 >> >> >>", 1, 4, 128, TPDFAESKind::AESV2},
+      {"AESV2 /Length 0", "<< /Filter /Standard /V 4 /R 4 /StrF /StdCF /StmF /StdCF "
+       "/CF << /StdCF << /CFM /AESV2 /Length 0 >> >> >>", 1, 4, 128, TPDFAESKind::AESV2},
+      {"crypt filter V2 /Length -5", "<< /Filter /Standard /V 4 /R 4 /StrF /StdCF /StmF /StdCF "
+       "/CF << /StdCF << /CFM /V2 /Length -5 >> >> >>", 1, 4, 40, TPDFAESKind::RC4},
       {"crypt filter V2", "<< /Filter /Standard /V 4 /R 4 /StrF /StdCF /StmF /StdCF "
        "/CF << /StdCF << /CFM /V2 /Length 5 >> >> >>", 1, 4, 40, TPDFAESKind::RC4},
       {"Identity strings", "<< /Filter /Standard /V 4 /R 4 /StrF /Identity /StmF /StdCF "

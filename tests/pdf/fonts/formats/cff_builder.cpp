@@ -133,10 +133,12 @@ std::string TCFFBuilder::Build() const {
     std::vector<std::string> privates;
     for (const auto& subrs : FontDictSubrs) privates.push_back(privateDict(subrs, 0));
     std::vector<int64_t> privateAt;
+    auto fdExtra = [&](size_t i) { return i < FontDictExtra.size() ? FontDictExtra[i] : std::string(); };
     int64_t fdArraySize = 0;
     {
       std::vector<std::string> fds;
-      for (const auto& p : privates) fds.push_back(DictInt5(int64_t(p.size())) + DictInt5(0) + DictOp(18));
+      for (size_t i = 0; i < privates.size(); ++i)
+        fds.push_back(fdExtra(i) + DictInt5(int64_t(privates[i].size())) + DictInt5(0) + DictOp(18));
       fdArraySize = int64_t(CFFIndex(fds, 4).size());
     }
     at.fdarray = int64_t(font.size());
@@ -149,7 +151,7 @@ std::string TCFFBuilder::Build() const {
     if (CID) {
       std::vector<std::string> fds;
       for (size_t i = 0; i < privates.size(); ++i) {
-        fds.push_back(DictInt5(int64_t(privates[i].size())) + DictInt5(privateAt[i]) + DictOp(18));
+        fds.push_back(fdExtra(i) + DictInt5(int64_t(privates[i].size())) + DictInt5(privateAt[i]) + DictOp(18));
       }
       font += CFFIndex(fds, 4) + privatesData;
     }

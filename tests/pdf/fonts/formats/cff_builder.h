@@ -49,6 +49,8 @@ struct TCFFBuilder {
   // CID-keyed: ROS is written, each Font DICT has its own Private DICT and subroutines.
   bool CID = false;
   std::vector<std::vector<std::string>> FontDictSubrs;
+  // Further bytes of Font DICT k (FontMatrix, ...).
+  std::vector<std::string> FontDictExtra;
   std::string FDSelect;
 
   std::string Build() const;

@@ -121,6 +121,37 @@ TEST(CFFFont, FontMatrixSetsTheScale) {
   }
 }
 
+// In a CID-keyed font each Font DICT's matrix follows the Top DICT's: a glyph takes the product
+// of the two, or its Font DICT's alone when the Top DICT has none.
+TEST(CFFFont, FontDictMatricesFollowTheTopDicts) {
+  auto matrix = [](const char* a) {
+    return DictReal(a) + DictInt(0) + DictInt(0) + DictReal(a) + DictInt(0) + DictInt(0) + DictOp(1207);
+  };
+  struct Case {
+    std::string top, fd0;
+    double scale0, scale1;  // glyph 1 uses Font DICT 0, glyph 2 Font DICT 1 (no matrix)
+  } cases[] = {
+      {matrix("1"), matrix("1E-3"), 1.0, 1000.0},
+      {"", matrix("5E-4"), 0.5, 1.0},
+      {matrix("2E-3"), matrix(".25"), 0.5, 2.0},
+      {matrix("2E-3"), "", 2.0, 2.0},
+  };
+  for (const Case& c : cases) {
+    TCFFBuilder b;
+    b.CID = true;
+    b.CharStrings = SimpleCharStrings();
+    b.FontDictSubrs = {{}, {}};
+    b.FontDictExtra = {c.fd0, ""};
+    b.Charset = std::string("\x00\x00\x05\x00\x06", 5);  // CIDs 5 and 6
+    b.FDSelect = std::string("\x00\x00\x00\x01", 4);
+    b.TopExtra = c.top;
+    TPDFType1Decoder d;
+    ASSERT_TRUE(d.LoadCFFData(b.Build()));
+    EXPECT_DOUBLE_EQ(d.GlyphScale("GID:5"), c.scale0) << c.fd0;
+    EXPECT_DOUBLE_EQ(d.GlyphScale("GID:6"), c.scale1) << c.fd0;
+  }
+}
+
 // Strings of the Top DICT are text of the font's own: parentheses in them, balanced or not,
 // take nothing from the entries that follow (the charstrings, the Private DICT).
 TEST(CFFFont, ParenthesesInDictStringsLeaveTheOtherEntries) {
@@ -237,11 +268,12 @@ TEST(CFFFont, CIDKeyedFontWithTwoFontDicts) {
   EXPECT_EQ(d.LocalSubrsByFD[1], b.FontDictSubrs[1]);
   ASSERT_TRUE(d.GetGlyphCommands("CID:5"));
   EXPECT_EQ(d.GlyphCommands, (TGlyphCommandList{"hsbw(0,0)", "rmoveto(0,0)", "rlineto(50,0)", "endchar"}));
-  // "GID:" finds "CID:" first, then the index.
+  // "GID:" finds "CID:"; a CID the font lacks is its notdef glyph, never the glyph at that index.
   ASSERT_TRUE(d.GetGlyphCommands("GID:1000"));
   EXPECT_EQ(d.GlyphCommands, (TGlyphCommandList{"hsbw(0,0)", "rmoveto(0,0)", "rlineto(0,70)", "endchar"}));
-  EXPECT_EQ(d.FindCharString("GID:2"), b.CharStrings[2]);
   EXPECT_EQ(d.CurrentFD, 1);
+  EXPECT_EQ(d.FindCharString("GID:2"), b.CharStrings[0]);
+  EXPECT_EQ(d.CurrentFD, 0);
   EXPECT_EQ(d.FindCharString("CID:6"), "");
   EXPECT_EQ(d.CurrentFD, -1);
 

@@ -67,7 +67,7 @@ std::string TType1Builder::ClearText() const {
          "/FontName /Test-Font def\n"
          "/PaintType 0 def\n"
          "/FontType 1 def\n"
-         "/FontMatrix [0.001 0 0 0.001 0 0] readonly def\n" +
+         "/FontMatrix " + FontMatrixText + " readonly def\n" +
          EncodingText + FontBBoxText +
          "/UniqueID 4000000 def\n"
          "currentdict end\n"

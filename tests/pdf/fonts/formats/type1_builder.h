@@ -47,6 +47,7 @@ struct TType1Builder {
   // The cleartext's encoding definition.
   std::string EncodingText = "/Encoding StandardEncoding def\n";
   std::string FontBBoxText = "/FontBBox {-10 -20 1000 900} readonly def\n";
+  std::string FontMatrixText = "[0.001 0 0 0.001 0 0]";
 
   std::string ClearText() const;
   std::string PrivatePlain() const;

@@ -235,8 +235,15 @@ TEST(Type1Cleartext, RewritesTheFontDictionary) {
   EXPECT_EQ(PDFCast<TPDFString>(info->GetValue("Notice"))->Value(), "A (nested) note");
   EXPECT_EQ(Numbers(PDFCast<TPDFArray>(d.FontDict->GetValue("FontMatrix"))),
             (std::vector<double>{0.001, 0, 0, 0.001, 0, 0}));
-  // The program's FontMatrix does not set the scale of Type 1 glyphs.
   EXPECT_EQ(d.GetFontMatrixScale(), 1.0);
+  // Glyphs drawn in other units than 1/1000 say so by their matrix.
+  for (const auto& [matrix, scale] : {std::pair{"[0.0005 0 0 0.0005 0 0]", 0.5}, std::pair{"[0 0 0 0 0 0]", 1.0},
+                                      std::pair{"[0.002 0 0.0004 0.002 0 0]", 2.0}}) {
+    b.FontMatrixText = matrix;
+    d.ClearText = b.ClearText();
+    ASSERT_TRUE(d.ConvertFontProgram());
+    EXPECT_DOUBLE_EQ(d.GetFontMatrixScale(), scale) << matrix;
+  }
 }
 
 TEST(Type1Cleartext, ReadsTheProgramsEncoding) {

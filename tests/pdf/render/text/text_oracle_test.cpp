@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/pdf/fonts/formats/cff_builder.h"
+#include "tests/pdf/fonts/formats/type1_builder.h"
+#include "tests/pdf/fonts/sfnt_builder.h"
 #include "tests/pdf/render/support/face_metrics.h"
 #include "tests/pdf/render/support/render_test_pdf.h"
 #include "tests/support/test_support.h"
@@ -54,6 +57,7 @@ struct TextLine {
   double overlap = 0.9;
   std::string state = "";  // text state operators before the text
   std::string show = "Tj";
+  bool blank = false;  // neither side draws anything
 };
 
 struct Box {
@@ -108,6 +112,11 @@ void CompareRuns(TestPdf& pdf, int page, const std::vector<TextLine>& runs, cons
     const int top = int(i * kBand * px), bottom = int((i + 1) * kBand * px);
     const Box a = InkBox(ours, top, bottom), b = InkBox(theirs, top, bottom);
     const std::string what = name + " run " + std::to_string(i) + " (" + runs[i].font + ")";
+    if (runs[i].blank) {
+      EXPECT_TRUE(b.Empty()) << what << ": poppler drew something";
+      EXPECT_TRUE(a.Empty()) << what << ": we drew something";
+      continue;
+    }
     ASSERT_FALSE(b.Empty()) << what << ": poppler drew nothing";
     ASSERT_FALSE(a.Empty()) << what << ": we drew nothing";
     const int t = runs[i].tolerance;
@@ -313,4 +322,113 @@ TEST(TextOracle, VerticalIdentityFont) {
   EXPECT_NEAR(a.y1, b.y1, 2);
   EXPECT_GE(Covered(ours, theirs, 0, ours.Height), 0.9);
   EXPECT_GE(Covered(theirs, ours, 0, ours.Height), 0.9);
+}
+
+namespace {
+
+// A Type 1 program of two glyphs, a triangle and a square, in its own encoding (65, 66).
+glyphtest::TType1Builder ShapesProgram() {
+  using glyphtest::TCharstring;
+  glyphtest::TType1Builder b;
+  b.EncodingText = "/Encoding 256 array\n0 1 255 {1 index exch /.notdef put} for\ndup 65 /Tri put\n"
+                   "dup 66 /Sq put\nreadonly def\n";
+  b.Glyphs = {{".notdef", TCharstring().N(0).N(1000).O(13).O(14).Bytes()},
+              {"Tri", TCharstring().N(0).N(1000).O(13).N(100).N(0).O(21).N(800).N(0).O(5).N(-400).N(700).O(5)
+                          .O(9).O(14).Bytes()},
+              {"Sq", TCharstring().N(0).N(1000).O(13).N(100).N(0).O(21).N(800).O(6).N(800).O(7).N(-800).O(6)
+                         .O(9).O(14).Bytes()}};
+  return b;
+}
+
+int AddType1Font(TestPdf& pdf, const glyphtest::TType1Builder& b, const std::string& encoding) {
+  const std::string clear = b.ClearText(), binary = b.BinaryPart(), trailer = b.Trailer();
+  const int file = pdf.AddStream("<< /Length1 " + std::to_string(clear.size()) + " /Length2 " +
+                                     std::to_string(binary.size()) + " /Length3 " + std::to_string(trailer.size()) + " >>",
+                                 clear + binary + trailer);
+  const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /Test-Font /Flags 4 /FontBBox [0 0 1000 1000] "
+                                 "/ItalicAngle 0 /Ascent 1000 /Descent 0 /CapHeight 700 /StemV 80 /FontFile " +
+                                 Ref(file) + " >>");
+  return pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Test-Font /FirstChar 65 /LastChar 67 /Widths [1000 1000 "
+                 "1000] " + encoding + " /FontDescriptor " + Ref(descriptor) + " >>");
+}
+
+// A CID-keyed CFF font of CIDs 5, 17 and 3 (boxes of three widths) at glyph indexes 1 to 3,
+// as a Type0 font over Identity-H; top and fd are Top DICT and Font DICT bytes.
+int AddCIDKeyedFont(TestPdf& pdf, const std::string& top, const std::string& fd) {
+  using glyphtest::TType2;
+  auto box = [](int w) { return TType2().N(100).N(0).O(21).N(w).N(700).N(-w).O(6).O(14).Bytes(); };
+  glyphtest::TCFFBuilder b;
+  b.CID = true;
+  b.CharStrings = {TType2().O(14), box(800), box(400), box(150)};
+  b.Charset = std::string("\x00\x00\x05\x00\x11\x00\x03", 7);
+  b.FDSelect = std::string("\x00\x00\x00\x00\x00", 5);
+  b.FontDictSubrs = {{}};
+  b.FontDictExtra = {fd};
+  b.TopExtra = top;
+  const int file = pdf.AddStream("<< /Subtype /CIDFontType0C >>", b.Build());
+  const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /Boxes /Flags 4 /FontBBox [0 0 1000 1000] "
+                                 "/ItalicAngle 0 /Ascent 1000 /Descent 0 /CapHeight 700 /StemV 80 /FontFile3 " +
+                                 Ref(file) + " >>");
+  const int cid = pdf.Add("<< /Type /Font /Subtype /CIDFontType0 /BaseFont /Boxes /CIDSystemInfo << /Registry (Adobe) "
+                          "/Ordering (Identity) /Supplement 0 >> /FontDescriptor " + Ref(descriptor) + " /DW 1000 >>");
+  return pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /Boxes /Encoding /Identity-H /DescendantFonts [" + Ref(cid) +
+                 "] >>");
+}
+
+}  // namespace
+
+// Font programs drawn by what they say of themselves: a CID-keyed font's CIDs (a CID it lacks is
+// notdef) and its Font DICT matrices, a Type 1 program's own matrix and its built-in encoding
+// under Differences, an OpenType program in FontFile3, notdef of a symbolic CIDFontType2.
+TEST(TextOracle, FontProgramsByTheirOwnData) {
+  REQUIRE_TOOL("pdftocairo");
+  if (testsupport::ReadFile(kSerif).empty()) GTEST_SKIP() << kSerif << " missing";
+  using glyphtest::DictInt;
+  using glyphtest::DictOp;
+  using glyphtest::DictReal;
+  auto matrix = [](const char* a) {
+    return DictReal(a) + DictInt(0) + DictInt(0) + DictReal(a) + DictInt(0) + DictInt(0) + DictOp(1207);
+  };
+  TestPdf pdf;
+  const int boxes = AddCIDKeyedFont(pdf, "", "");
+  const int fdMatrix = AddCIDKeyedFont(pdf, matrix("1"), matrix("1E-3"));
+  const int fdAlone = AddCIDKeyedFont(pdf, "", matrix("5E-4"));
+  const int differences = AddType1Font(pdf, ShapesProgram(), "/Encoding << /Differences [67 /Sq] >>");
+  glyphtest::TType1Builder small = ShapesProgram();
+  small.FontMatrixText = "[0.0005 0 0 0.0005 0 0]";
+  const int halfSize = AddType1Font(pdf, small, "");
+  // Liberation Serif as FontFile3 /OpenType under a name whose substitute is a sans face.
+  const FaceMetrics serif = Measure(kSerif);
+  const int otf = pdf.AddStream("<< /Subtype /OpenType >>", testsupport::ReadFile(kSerif));
+  const int otfDescriptor = pdf.Add("<< /Type /FontDescriptor /FontName /Unlisted /Flags 32 /FontBBox [-600 -300 2000 "
+                                    "1000] /ItalicAngle 0 /Ascent 891 /Descent -216 /CapHeight 662 /StemV 80 /FontFile3 " +
+                                    Ref(otf) + " >>");
+  const int openType = pdf.Add("<< /Type /Font /Subtype /TrueType /BaseFont /Unlisted /FirstChar 32 /LastChar 126 "
+                               "/Widths " + WidthArray(serif, 32, 126) + " /Encoding /WinAnsiEncoding /FontDescriptor " +
+                               Ref(otfDescriptor) + " >>");
+  // A symbolic CIDFontType2 whose CIDToGIDMap sends CID 2 to glyph 0 (empty) and CID 1 to a
+  // bar, which its (3,1) cmap gives U+4E00.
+  const std::string bars = sfnttest::Font(
+      {"", sfnttest::SimpleGlyph({{{0, 0}, {200, 0}, {200, 700}, {0, 700}}})},
+      sfnttest::Cmap({{3, 1, sfnttest::CmapFormat4({{0x4E00, 0x4E00, 1 - 0x4E00}})}}), "");
+  const int barsFile = pdf.AddStream("<< >>", bars);
+  const int barsDescriptor = pdf.Add("<< /Type /FontDescriptor /FontName /Bars /Flags 4 /FontBBox [0 0 1000 1000] "
+                                     "/ItalicAngle 0 /Ascent 1000 /Descent 0 /CapHeight 700 /StemV 80 /FontFile2 " +
+                                     Ref(barsFile) + " >>");
+  const int map = pdf.AddStream("<< >>", std::string("\x00\x00\x00\x01\x00\x00", 6));
+  const int barsCID = pdf.Add("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /Bars /CIDSystemInfo << /Registry "
+                              "(Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor " + Ref(barsDescriptor) +
+                              " /DW 1000 /CIDToGIDMap " + Ref(map) + " >>");
+  const int symbolic = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /Bars /Encoding /Identity-H "
+                               "/DescendantFonts [" + Ref(barsCID) + "] >>");
+  std::vector<TextLine> runs = {
+      {"F1", "<000500110003>"}, {"F1", "<0001>"}, {"F2", "<0005>"},         {"F3", "<00050005>"},
+      {"F4", "(ABC)"},          {"F5", "(AB)"},   {"F6", "(Serif Qgy)"}, {"F7", "<0002>"}, {"F7", "<0001>"},
+  };
+  runs[1].blank = runs[7].blank = true;
+  const std::string fonts = "/F1 " + Ref(boxes) + " /F2 " + Ref(fdMatrix) + " /F3 " + Ref(fdAlone) + " /F4 " +
+                            Ref(differences) + " /F5 " + Ref(halfSize) + " /F6 " + Ref(openType) + " /F7 " +
+                            Ref(symbolic);
+  const int page = AddTextPage(pdf, runs, fonts);
+  CompareRuns(pdf, page, runs, "programs");
 }

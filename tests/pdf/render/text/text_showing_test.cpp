@@ -304,13 +304,15 @@ namespace {
 
 // Ink of a CID string in Liberation Sans embedded as an Identity-H CIDFontType2 (CID = glyph
 // index unless a CIDToGIDMap says otherwise), with the extra entries given to the Type0 font.
-Ink LiberationInk(const std::string& hex, const std::string& cidToGid, const std::string& toUnicode) {
+Ink LiberationInk(const std::string& hex, const std::string& cidToGid, const std::string& toUnicode,
+                  int flags = 32) {
   const std::string data = testsupport::ReadFile("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf");
   if (data.empty()) return {};
   TestPdf pdf;
   const int file = pdf.AddStream("<< >>", data);
-  const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /LiberationSans /Flags 32 /FontBBox [-600 -300 2000 "
-                                 "1000] /ItalicAngle 0 /Ascent 905 /Descent -212 /CapHeight 716 /StemV 80 /FontFile2 " +
+  const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /LiberationSans /Flags " + std::to_string(flags) +
+                                 " /FontBBox [-600 -300 2000 1000] /ItalicAngle 0 /Ascent 905 /Descent -212 "
+                                 "/CapHeight 716 /StemV 80 /FontFile2 " +
                                  std::to_string(file) + " 0 R >>");
   std::string map = "/Identity";
   if (!cidToGid.empty()) map = std::to_string(pdf.AddStream("<< >>", cidToGid)) + " 0 R";
@@ -348,6 +350,9 @@ TEST(TextShowing, CompositeGlyphsByCIDNotByText) {
   map[3] = 36;
   EXPECT_EQ(LiberationInk("<0024>", map, "").count, 0);
   EXPECT_EQ(LiberationInk("<0001>", map, "").count, plain.count);
+  // Also when the font is symbolic: its cmap's codes never stand in for glyph 0.
+  EXPECT_EQ(LiberationInk("<0024>", map, "", 4).count, 0);
+  EXPECT_EQ(LiberationInk("<0001>", map, "", 4).count, plain.count);
 }
 
 // A Type 3 font given directly in the resources (no object number to find it by) is current
