@@ -16,6 +16,7 @@
 #include "platform/rtl/string_list.h"
 #include "platform/rtl/strings.h"
 #include "platform/user/clipboard.h"
+#include "platform/user/user_display.h"
 
 namespace Tarnwick1 {
 
@@ -61,6 +62,18 @@ std::string PrepareTargetFolder(const std::string& directory) {
   return target;
 }
 
+// The program is asked to end (a signal, the display gone) in the middle of a run: the files not
+// yet looked at are left alone, and there is nothing more to show or put on the clipboard.
+std::string StoppedRun(TSorterView& view, int done) {
+  view.SetProgressPosition(0);
+  view.SetProgressRange(0, 0);
+  FilesFound = FileList->Count();
+  if (ConsoleMode())
+    WriteConsoleError("The comparison run was stopped after " + IntToStr(done) + " of " + IntToStr(FilesFound) +
+                      " files.");
+  return {};
+}
+
 }  // namespace
 
 std::string RunQuestion(int count, const std::string& directory, bool subfolders) {
@@ -100,6 +113,7 @@ std::string CompareRun(const std::string& directory) {
   }
 
   for (int i = 0; i < FileList->Count(); ++i) {
+    if (EndRequested()) return StoppedRun(view, i);
     const std::string file = FileList->Get(i);
     view.SetProgressPosition(i);
     view.SetText(TSorterEdit::Edit3, "");

@@ -9,6 +9,7 @@
 #include "app/tarnwick1.h"
 #include "platform/forms/application.h"
 #include "platform/forms/standard_classes.h"
+#include "platform/rtl/end_signals.h"
 #include "platform/user/user_display.h"
 #include "skin/skin_data.h"
 #include "skin/skin_manage.h"
@@ -17,6 +18,8 @@ namespace Tarnwick1 {
 
 int RunProgram(int argc, char** argv) {
   KeepLargeBuffersInHeap();
+  // SIGTERM, SIGHUP and SIGINT end the program as closing its window does.
+  CatchEndSignals();
   SetCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
   ExitStatus = 0;
   // Batch mode needs no screen: it runs on the headless back end even where X is available,
@@ -45,6 +48,7 @@ int RunProgram(int argc, char** argv) {
   } catch (const std::exception& e) {
     FailBatch(e.what(), kExitRunError);
   }
+  NoteEndFromOutside();
   // The windows get their own procedures back before they go.
   FreeSkinManager();
   DoneApplication();

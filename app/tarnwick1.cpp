@@ -163,6 +163,8 @@ void TForm1::ConsoleMode() {
     return;
   }
   imgcomp->SetText(CompareRun(Edit2->Text()));
+  // A run that a signal stopped ends the program with the signal's status.
+  NoteEndFromOutside();
   Application->Terminate();
 }
 
@@ -178,6 +180,7 @@ void TForm1::TakeFileArgument(const std::string& argument) {
 void TForm1::FormActivate(TObject*) { Application->HintHidePause = 5000; }
 
 void TForm1::FormClose(TObject*, TCloseAction&) {
+  NoteEndFromOutside();
   SaveConfig(*this);
   Application->Terminate();
 }

@@ -2,14 +2,17 @@
 
 namespace {
 
-// The manager lives at module level, as one per program.
+// The manager lives at module level, as one per program. The slot is never destroyed: the
+// manager is freed by FreeSkinManager at the program's end, and one still alive when the
+// process ends otherwise (exit() from deep inside a library) must not restore windows, timers
+// and forms that the end of the process has taken down before it.
 struct ManagerSlot {
   TSkinManagerFactory factory = nullptr;
   std::unique_ptr<TSkinManagerLink> manager;
 };
 ManagerSlot& Slot() {
-  static ManagerSlot slot;
-  return slot;
+  static auto* slot = new ManagerSlot;
+  return *slot;
 }
 
 }  // namespace

@@ -79,6 +79,9 @@ class Display {
   virtual ~Display() = default;
 
   virtual bool IsHeadless() const = 0;
+  // The connection to the screen broke (the X server ended, the session logged out). From then
+  // on nothing reaches a screen and no input comes; every call still returns.
+  virtual bool ConnectionLost() const = 0;
   virtual int ScreenWidth() const = 0;
   virtual int ScreenHeight() const = 0;
 
@@ -105,8 +108,9 @@ class Display {
   virtual void GetPointer(int& x, int& y) = 0;
   virtual void Beep() = 0;
 
-  // Input: the next queued event without blocking; Wait blocks until one may be there or the
-  // timeout (milliseconds, negative for none) passes.
+  // Input: the next queued event without blocking; Wait blocks until one may be there, a
+  // signal that asks the program to end arrives, or the timeout (milliseconds, negative for
+  // none) passes.
   virtual bool NextEvent(Event& e) = 0;
   virtual void Wait(int timeoutMs) = 0;
   virtual void Flush() = 0;

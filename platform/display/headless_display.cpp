@@ -1,8 +1,12 @@
 #include "platform/display/headless_display.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <chrono>
 #include <thread>
+
+#include "platform/rtl/end_signals.h"
 
 namespace display {
 
@@ -149,7 +153,13 @@ void HeadlessDisplay::Wait(int timeoutMs) {
   // Waiting without a timeout would wait for ever: sleep a little and let the caller look again.
   if (!events_.empty() || timeoutMs == 0) return;
   int ms = timeoutMs < 0 ? 50 : std::min(timeoutMs, 50);
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  // A signal that asks the program to end cuts the wait short.
+  pollfd wake{EndSignalWakeFd(), POLLIN, 0};
+  if (wake.fd >= 0) {
+    poll(&wake, 1, ms);
+  } else {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  }
 }
 
 void HeadlessDisplay::KeepClipboardOn(std::function<std::unique_ptr<Display>()> open) {

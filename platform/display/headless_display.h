@@ -16,6 +16,9 @@ class HeadlessDisplay final : public Display {
   explicit HeadlessDisplay(int screenWidth = 1280, int screenHeight = 1024);
 
   bool IsHeadless() const override { return true; }
+  bool ConnectionLost() const override { return lost_; }
+  // Behaves from now on as a display whose connection broke (tests of the program's end).
+  void LoseConnection() { lost_ = true; }
   int ScreenWidth() const override { return screenWidth_; }
   int ScreenHeight() const override { return screenHeight_; }
 
@@ -119,6 +122,7 @@ class HeadlessDisplay final : public Display {
   std::deque<Event> events_;
   std::uint32_t clock_ = 0;
   bool owned_ = false;
+  bool lost_ = false;
   std::optional<std::string> clipboard_;
   std::function<std::unique_ptr<Display>()> openKeeper_;
   std::unique_ptr<Display> keeper_;  // holds the clipboard where one was opened

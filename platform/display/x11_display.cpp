@@ -17,6 +17,7 @@
 #include "platform/display/display.h"
 #include "platform/display/x11_keys.h"
 #include "platform/display/x11_selection.h"
+#include "platform/rtl/end_signals.h"
 
 namespace display {
 
@@ -26,6 +27,10 @@ int IgnoreErrors(::Display*, XErrorEvent*) {
   // Requests on windows that vanished or were not viewable yet fail harmlessly.
   return 0;
 }
+
+// A broken connection is reported by ConnectionLost and the program ends in its own order; the
+// library's own handler would print its message and exit() from inside whatever call noticed.
+int QuietIOError(::Display*) { return 0; }
 
 struct NativeData {
   Rect rect;
@@ -40,6 +45,7 @@ class X11Display final : public Display {
   ~X11Display() override;
 
   bool IsHeadless() const override { return false; }
+  bool ConnectionLost() const override { return lost_; }
   int ScreenWidth() const override { return DisplayWidth(dpy_, screen_); }
   int ScreenHeight() const override { return DisplayHeight(dpy_, screen_); }
 
@@ -50,7 +56,7 @@ class X11Display final : public Display {
   void RaiseNativeWindow(NativeWindow w) override;
   void MinimizeNativeWindow(NativeWindow w) override;
   void SetNativeOwner(NativeWindow w, NativeWindow owner) override {
-    if (Find(static_cast<Window>(w)) && Find(static_cast<Window>(owner)))
+    if (!lost_ && Find(static_cast<Window>(w)) && Find(static_cast<Window>(owner)))
       XSetTransientForHint(dpy_, static_cast<Window>(w), static_cast<Window>(owner));
   }
   void SetNativeTitle(NativeWindow w, std::string_view utf8) override;
@@ -62,19 +68,28 @@ class X11Display final : public Display {
   void UngrabPointer() override;
   void SetCursorShape(NativeWindow w, Cursor c) override;
   void GetPointer(int& x, int& y) override;
-  void Beep() override { XBell(dpy_, 0); }
+  void Beep() override {
+    if (!lost_) XBell(dpy_, 0);
+  }
 
   bool NextEvent(Event& e) override;
   void Wait(int timeoutMs) override;
-  void Flush() override { XFlush(dpy_); }
+  void Flush() override {
+    if (!lost_) XFlush(dpy_);
+  }
 
-  void SetClipboardText(std::string utf8) override { selection_->Own(std::move(utf8)); }
-  void ReleaseClipboard() override { selection_->Disown(); }
-  bool OwnsClipboard() const override { return selection_->Owns(); }
+  void SetClipboardText(std::string utf8) override {
+    if (!lost_) selection_->Own(std::move(utf8));
+  }
+  void ReleaseClipboard() override {
+    if (!lost_) selection_->Disown();
+  }
+  bool OwnsClipboard() const override { return !lost_ && selection_->Owns(); }
   std::optional<std::string> ClipboardText() override;
-  bool PersistClipboard() override { return selection_->Persist([this] { Drain(); }); }
+  bool PersistClipboard() override { return !lost_ && selection_->Persist([this] { Drain(); }); }
 
  private:
+  static void OnConnectionLost(::Display*, void* self) { static_cast<X11Display*>(self)->lost_ = true; }
   void Drain();  // reads every pending X event into events_
   void Translate(XEvent& ev);
   NativeData* Find(Window w);
@@ -94,6 +109,8 @@ class X11Display final : public Display {
   Window focusRequest_ = 0;
   std::unique_ptr<X11Selection> selection_;
   std::vector<std::uint32_t> scratch_;
+  // Set by the library when the connection broke; no request is made after that.
+  bool lost_ = false;
 };
 
 X11Display* liveDisplay = nullptr;
@@ -104,6 +121,9 @@ void PersistAtExit() {
 
 X11Display::X11Display(::Display* dpy) : dpy_(dpy) {
   XSetErrorHandler(IgnoreErrors);
+  XSetIOErrorHandler(QuietIOError);
+  // Without this the library calls exit() once the handler above returns.
+  XSetIOErrorExitHandler(dpy_, &X11Display::OnConnectionLost, this);
   screen_ = DefaultScreen(dpy_);
   root_ = RootWindow(dpy_, screen_);
   visual_ = DefaultVisual(dpy_, screen_);
@@ -125,20 +145,25 @@ X11Display::X11Display(::Display* dpy) : dpy_(dpy) {
 X11Display::~X11Display() {
   if (liveDisplay == this) liveDisplay = nullptr;
   selection_.reset();
-  for (auto& [w, data] : windows_) {
-    if (data.gc) XFreeGC(dpy_, data.gc);
-    XDestroyWindow(dpy_, w);
+  if (!lost_) {
+    for (auto& [w, data] : windows_) {
+      if (data.gc) XFreeGC(dpy_, data.gc);
+      XDestroyWindow(dpy_, w);
+    }
+    for (auto& [c, xc] : cursors_) XFreeCursor(dpy_, xc);
   }
-  for (auto& [c, xc] : cursors_) XFreeCursor(dpy_, xc);
   XCloseDisplay(dpy_);
 }
 
 NativeData* X11Display::Find(Window w) {
+  // Every request on a window starts here: none is made once the connection is gone.
+  if (lost_) return nullptr;
   auto it = windows_.find(w);
   return it == windows_.end() ? nullptr : &it->second;
 }
 
 NativeWindow X11Display::CreateNativeWindow(const Rect& r, WindowKind kind) {
+  if (lost_) return 0;
   XSetWindowAttributes a{};
   a.override_redirect = kind == WindowKind::Popup ? True : False;
   a.background_pixmap = None;
@@ -179,11 +204,13 @@ NativeWindow X11Display::CreateNativeWindow(const Rect& r, WindowKind kind) {
 
 void X11Display::DestroyNativeWindow(NativeWindow nw) {
   auto w = static_cast<Window>(nw);
-  NativeData* d = Find(w);
-  if (!d) return;
-  if (d->gc) XFreeGC(dpy_, d->gc);
-  windows_.erase(w);
-  XDestroyWindow(dpy_, w);
+  auto it = windows_.find(w);
+  if (it == windows_.end()) return;
+  if (!lost_) {
+    if (it->second.gc) XFreeGC(dpy_, it->second.gc);
+    XDestroyWindow(dpy_, w);
+  }
+  windows_.erase(it);
   if (focusRequest_ == w) focusRequest_ = 0;
   std::erase_if(events_, [nw](const Event& e) { return e.window == nw; });
 }
@@ -313,7 +340,9 @@ void X11Display::GrabPointer(NativeWindow nw) {
                GrabModeAsync, None, None, CurrentTime);
 }
 
-void X11Display::UngrabPointer() { XUngrabPointer(dpy_, CurrentTime); }
+void X11Display::UngrabPointer() {
+  if (!lost_) XUngrabPointer(dpy_, CurrentTime);
+}
 
 void X11Display::SetCursorShape(NativeWindow nw, Cursor c) {
   auto w = static_cast<Window>(nw);
@@ -345,7 +374,7 @@ void X11Display::GetPointer(int& x, int& y) {
   Window rootRet, child;
   int wx, wy;
   unsigned mask;
-  if (!XQueryPointer(dpy_, root_, &rootRet, &child, &x, &y, &wx, &wy, &mask)) x = y = 0;
+  if (lost_ || !XQueryPointer(dpy_, root_, &rootRet, &child, &x, &y, &wx, &wy, &mask)) x = y = 0;
 }
 
 Rect X11Display::RootRect(Window w) {
@@ -464,7 +493,8 @@ void X11Display::Translate(XEvent& ev) {
 }
 
 void X11Display::Drain() {
-  while (XPending(dpy_)) {
+  // A read that finds the connection broken sets lost_ (through the library) and ends this.
+  while (!lost_ && XPending(dpy_)) {
     XEvent ev;
     XNextEvent(dpy_, &ev);
     Translate(ev);
@@ -480,13 +510,21 @@ bool X11Display::NextEvent(Event& e) {
 }
 
 void X11Display::Wait(int timeoutMs) {
-  if (!events_.empty() || XPending(dpy_)) return;
-  XFlush(dpy_);
-  pollfd p{ConnectionNumber(dpy_), POLLIN, 0};
-  poll(&p, 1, timeoutMs < 0 ? -1 : timeoutMs);
+  if (!events_.empty()) return;
+  if (!lost_) {
+    if (XPending(dpy_)) return;
+    XFlush(dpy_);
+  }
+  // The connection, and the pipe through which a signal that asks the program to end wakes it.
+  // Without a connection nothing more comes from the server: the wait is as short as the
+  // headless one's, and the caller looks again.
+  pollfd p[2] = {{lost_ ? -1 : ConnectionNumber(dpy_), POLLIN, 0}, {EndSignalWakeFd(), POLLIN, 0}};
+  if (lost_ && (timeoutMs < 0 || timeoutMs > 50)) timeoutMs = 50;
+  poll(p, 2, timeoutMs < 0 ? -1 : timeoutMs);
 }
 
 std::optional<std::string> X11Display::ClipboardText() {
+  if (lost_) return std::nullopt;
   return selection_->Read([this] { Drain(); });
 }
 

@@ -532,6 +532,20 @@ void TCustomForm::WndProc(TMessage& m) {
       Close();
       m.Result = 0;
       return;
+    case WM_ENDSESSION:
+      // The session ends under the program (a signal, the display gone): the main form closes
+      // as its close button closes it, and the program ends even where closing was refused.
+      if (m.WParam && Application && Application->MainForm() == this) {
+        try {
+          Close();
+        } catch (...) {
+          Application->Terminate();
+          throw;
+        }
+        Application->Terminate();
+      }
+      m.Result = 0;
+      return;
     case WM_MDIACTIVATE:
       DefaultHandler(m);
       if (formStyle_ == fsMDIChild) Activated(reinterpret_cast<HWND>(m.LParam) == HandleIfAllocated());

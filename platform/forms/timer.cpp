@@ -5,10 +5,11 @@
 #include "platform/user/message_loop.h"
 
 namespace {
-// Thread timers carry only their number; this leads back to the object.
+// Thread timers carry only their number; this leads back to the object. Never destroyed: a
+// timer may be freed by a destructor that runs while the process ends.
 std::map<UINT_PTR, TTimer*>& Timers() {
-  static std::map<UINT_PTR, TTimer*> timers;
-  return timers;
+  static auto* timers = new std::map<UINT_PTR, TTimer*>;
+  return *timers;
 }
 }  // namespace
 

@@ -118,6 +118,7 @@ BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT lo, UINT hi, UINT removeFlags) {
   UserState& s = State();
   bool remove = (removeFlags & PM_REMOVE) != 0;
   PumpDisplayEvents();
+  AnnounceEndRequest();
   CheckMouseHover();
   CaretTick();
   if (TakeFrom(s.posted, msg, hwnd, lo, hi, remove)) {

@@ -15,3 +15,8 @@ bool UseDisplay(std::unique_ptr<display::Display> backEnd);
 display::HeadlessDisplay* UseHeadlessDisplay(int screenWidth = 1280, int screenHeight = 1024);
 // Reads and turns into messages whatever the back end has queued (PeekMessage does this).
 void PumpDisplayEvents();
+// The program is asked from outside to end: a signal that ends programs arrived (see
+// platform/rtl/end_signals.h) or the display's connection broke. The first time message
+// retrieval sees such a request, every top-level window is posted WM_ENDSESSION (wParam TRUE),
+// as at the end of a session, so that whichever loop is running hears of it.
+bool EndRequested();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "skin/skin_manage.h"
 #include "tests/skin/flat_skin.h"
 #include "tests/skin/skinned_window_fixture.h"
+#include "tests/support/limited_child.h"
 
 using namespace flatskin;
 using display::MouseButton;
@@ -103,6 +105,19 @@ TEST_F(SkinnedWindow, AProcedureSubclassedOnTopOutlivesTheWrapper) {
   EXPECT_EQ(form->ClientWidth(), 400 - 2 * GetSystemMetrics(SM_CXFRAME));
   EXPECT_GT(g_seen, 0);
   SetWindowLongPtrW(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(g_below));
+}
+
+// A library may end the process with exit() while a window wears the skin (Xlib does when its
+// display goes away). The skin manager is module-level; taking the window back then would reach
+// the timers and windows that the end of the process has already taken down.
+TEST_F(SkinnedWindow, AnExitWithTheSkinOnEndsTheProcessCleanly) {
+  Show();
+  ASSERT_NE(Wrapper(), nullptr);
+  const testsupport::ChildEnd end = testsupport::RunLimited([] {
+    std::exit(0);
+    return 1;
+  });
+  EXPECT_EQ(testsupport::Describe(end), "exit 0");
 }
 
 // Borders that state no frames, or fewer than none: each picture is one frame, drawn whole.

@@ -40,6 +40,9 @@ void ApplyLimits(const ChildLimits& limits) {
     const rlimit fsize{limits.file_size, limits.file_size};
     setrlimit(RLIMIT_FSIZE, &fsize);
   }
+  // The signals that end a program are not ignored in the child whatever the test runner inherited
+  // (a shell's background job ignores SIGINT), as for a program started from a terminal.
+  for (const int s : {SIGTERM, SIGHUP, SIGINT}) signal(s, SIG_DFL);
   signal(SIGALRM, SIG_DFL);
   alarm(limits.seconds);
 }
@@ -148,6 +151,13 @@ ChildEnd RunLimited(const std::function<int()>& body, const ChildLimits& limits)
 ChildEnd ExecLimited(const std::vector<std::string>& argv, const ExecOptions& options,
                      const ChildLimits& limits) {
   if (argv.empty()) return {};
+  return Wait(StartLimited(argv, options, limits), limits);
+}
+
+ChildEnd WaitLimited(int pid, const ChildLimits& limits) { return Wait(pid, limits); }
+
+int StartLimited(const std::vector<std::string>& argv, const ExecOptions& options, const ChildLimits& limits) {
+  if (argv.empty()) return -1;
   // Everything the child needs is prepared before fork: only async-signal-safe calls follow.
   std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -162,7 +172,7 @@ ChildEnd ExecLimited(const std::vector<std::string>& argv, const ExecOptions& op
     execve(args[0], args.data(), env.data());
     _exit(127);
   }
-  return Wait(pid, limits);
+  return pid;
 }
 
 }  // namespace testsupport

@@ -52,5 +52,9 @@ ChildEnd RunLimited(const std::function<int()>& body, const ChildLimits& limits 
 // Executes argv[0] with argv in a child under the limits (status 127 when it cannot be started).
 ChildEnd ExecLimited(const std::vector<std::string>& argv, const ExecOptions& options = {},
                      const ChildLimits& limits = {});
+// The same in two steps, for a test that acts on the running child (signals it, takes its display
+// away): StartLimited returns the child's process id (-1 when fork failed), WaitLimited how it ended.
+int StartLimited(const std::vector<std::string>& argv, const ExecOptions& options = {}, const ChildLimits& limits = {});
+ChildEnd WaitLimited(int pid, const ChildLimits& limits = {});
 
 }  // namespace testsupport

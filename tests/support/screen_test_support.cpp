@@ -110,10 +110,20 @@ PrivateXServer::PrivateXServer() {
   available_ = hadPrevious_ && !previous_.empty();
 }
 
+bool PrivateXServer::Stop() {
+  if (pid_ <= 0) return false;
+  kill(pid_, SIGTERM);
+  waitpid(pid_, nullptr, 0);
+  pid_ = 0;
+  return true;
+}
+
 PrivateXServer::~PrivateXServer() {
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+  if (pid_ >= 0) {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
     if (hadPrevious_) {
       setenv("DISPLAY", previous_.c_str(), 1);
     } else {

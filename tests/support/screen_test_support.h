@@ -22,6 +22,11 @@ class PrivateXServer {
   PrivateXServer& operator=(const PrivateXServer&) = delete;
   // True when DISPLAY names a display (ours or the one that was set).
   bool available() const { return available_; }
+  // True when the server is the test's own (not a display that was already set).
+  bool own() const { return pid_ > 0; }
+  // Ends the test's own server now, as a logout or a crash of the server would, and waits until
+  // it has gone (DISPLAY still names it). False when there was none of our own.
+  bool Stop();
 
  private:
   int pid_ = -1;

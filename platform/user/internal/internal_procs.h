@@ -54,6 +54,8 @@ void DeactivateApp();
 void ProcessDisplayEvent(const display::Event& e);
 void UpdateKeyStateFor(const MSG& msg);
 void CheckMouseHover();
+// Posts WM_ENDSESSION to the top-level windows the first time an end request is seen.
+void AnnounceEndRequest();
 void SetCursorFromShape(HCURSOR cursor);
 
 // Timers (message_queue.cpp).

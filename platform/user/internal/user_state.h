@@ -158,6 +158,8 @@ class UserState {
   std::deque<display::Event> raw;  // input events not yet turned into messages
   bool quitPending = false;
   int quitCode = 0;
+  // WM_ENDSESSION has gone to the top-level windows for the end request now standing.
+  bool endAnnounced = false;
   MSG lastMessage{};
   int sendDepth = 0;
 

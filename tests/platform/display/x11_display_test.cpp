@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/display/display.h"
+#include "tests/support/limited_child.h"
 #include "tests/support/screen_test_support.h"
 #include "tests/support/test_support.h"
 
@@ -148,6 +149,42 @@ TEST_F(X11, ForeignClipboardTextIsRead) {
   EXPECT_EQ(x11->ClipboardText().value_or("<none>"), "from another program \xC3\xA9");
   x11->SetClipboardText("back");  // takes it over again; xclip ends
   EXPECT_TRUE(x11->OwnsClipboard());
+}
+
+// A server that goes away under the program (a logout, a crash of the server) is reported, and
+// every call afterwards returns at once: the program then ends in its own order. The library's
+// default would print its message and exit() from inside the call that noticed.
+TEST_F(X11, AServerThatGoesAwayIsReportedAndEveryCallStillReturns) {
+  if (!server.own()) GTEST_SKIP() << "needs a server of its own";
+  const NativeWindow w = ShowFilled(Rect{40, 50, 200, 150}, 0x00ff8000);
+  x11->SetClipboardText("ours");
+  EXPECT_FALSE(x11->ConnectionLost());
+  ASSERT_TRUE(server.Stop());
+  // In a child, so that an exit() shows as the child's end.
+  const testsupport::ChildEnd end = testsupport::RunLimited(
+      [&] {
+        for (int i = 0; i < 200 && !x11->ConnectionLost(); ++i) {
+          x11->Wait(50);
+          Serve();
+        }
+        if (!x11->ConnectionLost()) return 2;
+        // Nothing waits for a server that is gone, and nothing is asked of it.
+        x11->Wait(-1);
+        x11->Present(w, PixelView{pixels.data(), 160, 100, 160}, Rect{0, 0, 160, 100});
+        x11->MoveNativeWindow(w, Rect{0, 0, 100, 100});
+        x11->ShowNativeWindow(w, false);
+        x11->SetCursorShape(w, Cursor::Wait);
+        if (x11->CreateNativeWindow(Rect{0, 0, 10, 10}, WindowKind::Normal) != 0) return 3;
+        if (x11->OwnsClipboard() || x11->ClipboardText() || x11->PersistClipboard()) return 4;
+        int x = 1, y = 1;
+        x11->GetPointer(x, y);
+        x11->Flush();
+        x11->DestroyNativeWindow(w);
+        x11.reset();
+        return x == 0 && y == 0 ? 0 : 5;
+      },
+      {.seconds = 30});
+  EXPECT_EQ(testsupport::Describe(end), "exit 0");
 }
 
 }  // namespace

@@ -3,13 +3,17 @@
 // own data, events in order, and input reaching the handlers.
 #include <gmock/gmock.h>
 
+#include <signal.h>
+
 #include <algorithm>
+#include <functional>
 
 #include "platform/forms/clipboard.h"
 #include "platform/forms/hint_window.h"
 #include "platform/forms/message_dialog.h"
 #include "platform/forms/screen.h"
 #include "platform/forms/win/std_controls.h"
+#include "platform/rtl/end_signals.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/window.h"
@@ -149,20 +153,59 @@ TEST_F(FormsTest, EventsComeInOrderCreateActivateCloseDestroy) {
   EXPECT_THAT(log, ElementsAre("Create", "Activate", "Close", "Destroy"));
 }
 
+// The main form closed from outside ends the application after the form's close handler ran:
+// the desktop's close request (the close box, the window manager), and the end of the session
+// under the program (a signal that ends programs, the display's connection broken), also while a
+// modal form is open.
+struct OutsideClose {
+  const char* how;
+  bool modal;  // asked while a modal form of the main form's is open
+  std::function<void(TCustomForm* main, display::HeadlessDisplay* screen)> ask;
+};
+
 TEST_F(FormsTest, ClosingTheMainFormEndsTheApplication) {
-  std::vector<std::string> log;
-  TResourceTestForm* f = nullptr;
-  Application->CreateForm(f);
-  f->log = &log;
-  EXPECT_EQ(Application->MainForm(), f);
-  f->Show();
-  Pump();
-  // The desktop's close request, as the close box or the window manager gives it.
-  PostMessageW(f->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
-  Pump();
-  EXPECT_TRUE(Application->Terminated());
-  DoneApplication();  // frees the main form
-  EXPECT_EQ(log, (std::vector<std::string>{"Activate", "Close", "Destroy"}));
+  const OutsideClose closes[] = {
+      // The desktop's close request, as the close box or the window manager gives it.
+      {"close request", false, [](TCustomForm* f, auto*) { PostMessageW(f->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+      {"SIGTERM", false, [](auto*, auto*) { raise(SIGTERM); }},
+      {"SIGHUP", false, [](auto*, auto*) { raise(SIGHUP); }},
+      {"lost display", false, [](auto*, display::HeadlessDisplay* s) { s->LoseConnection(); }},
+      {"SIGINT with a modal form open", true, [](auto*, auto*) { raise(SIGINT); }},
+      {"lost display with a modal form open", true, [](auto*, display::HeadlessDisplay* s) { s->LoseConnection(); }},
+  };
+  for (const OutsideClose& c : closes) {
+    SCOPED_TRACE(c.how);
+    RecreateApplication();
+    screen = UseHeadlessDisplay();
+    ASSERT_NE(screen, nullptr);
+    CatchEndSignals();
+    std::vector<std::string> log;
+    TResourceTestForm* f = nullptr;
+    Application->CreateForm(f);
+    f->log = &log;
+    EXPECT_EQ(Application->MainForm(), f);
+    f->Show();
+    Pump();
+    TModalResult modal = mrNone;
+    if (c.modal) {
+      TComponentPtr<TForm> dialog(new TForm(f));
+      dialog->OnShow = [&](TObject*) { c.ask(f, screen); };
+      modal = dialog->ShowModal();
+    } else {
+      c.ask(f, screen);
+    }
+    Pump();
+    EXPECT_TRUE(Application->Terminated());
+    if (c.modal) EXPECT_EQ(modal, mrCancel);
+    DoneApplication();  // frees the main form
+    ResetEndSignals();
+    // The main form is active again once the modal form has gone.
+    if (c.modal) {
+      EXPECT_EQ(log, (std::vector<std::string>{"Activate", "Close", "Activate", "Destroy"}));
+    } else {
+      EXPECT_EQ(log, (std::vector<std::string>{"Activate", "Close", "Destroy"}));
+    }
+  }
 }
 
 TEST_F(FormsTest, MouseAndKeysReachTheButtonHandlers) {

@@ -1,0 +1,56 @@
+#include "platform/rtl/end_signals.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+
+#include "tests/support/limited_child.h"
+
+namespace {
+
+struct ChildCase {
+  const char* what;
+  std::function<int()> body;  // its status: 0 when all went as it should
+  const char* end;
+};
+
+}  // namespace
+
+// In a child of its own: the first signal is the one kept, a signal the process was started
+// ignoring stays ignored, and a second signal of a kind takes its default action.
+TEST(EndSignals, IgnoredSignalsStayIgnoredAndASecondOneEndsTheProcess) {
+  const ChildCase cases[] = {
+      {"ignored at the start (nohup, a background job)",
+       [] {
+         signal(SIGHUP, SIG_IGN);
+         signal(SIGINT, SIG_IGN);
+         CatchEndSignals();
+         raise(SIGHUP);
+         raise(SIGINT);
+         if (CaughtEndSignal() != 0) return 1;
+         raise(SIGTERM);
+         return CaughtEndSignal() == SIGTERM ? 0 : 2;
+       },
+       "exit 0"},
+      {"a second SIGTERM",
+       [] {
+         CatchEndSignals();
+         raise(SIGTERM);
+         if (CaughtEndSignal() != SIGTERM) return 1;
+         raise(SIGTERM);
+         return 2;
+       },
+       "signal 15 (Terminated)"},
+      {"SIGINT after SIGTERM",
+       [] {
+         CatchEndSignals();
+         raise(SIGTERM);
+         raise(SIGINT);
+         return CaughtEndSignal() == SIGTERM && EndSignalName(SIGTERM) == "SIGTERM" ? 0 : 1;
+       },
+       "exit 0"},
+  };
+  for (const ChildCase& c : cases)
+    EXPECT_EQ(testsupport::Describe(testsupport::RunLimited(c.body, {.seconds = 10})), c.end) << c.what;
+}
