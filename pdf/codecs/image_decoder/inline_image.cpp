@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <charconv>
 
-#include "pdf/codecs/runlength/run_length.h"
 #include "pdf/core/filters/flate.h"
 #include "pdf/core/objects/pdf_objects.h"
 
@@ -105,6 +104,26 @@ size_t JPEGEnd(std::string_view c, size_t start) {
     i += 2 + length;
     if (m == 0xDA) i = nextMarker(i);
   }
+}
+
+// How many samples the run-length data inside a zlib stream decode to, counted no further than
+// enough. The run-length data are read as they inflate and only counted: literal runs and the
+// repeated bytes are passed over, so nothing is held. Honest run-length data take at most two
+// bytes a sample (a literal run of one), so the inflate stops within twice the samples counted,
+// however large the data say they inflate.
+int64_t RunLengthSamplesInflated(std::string_view zlib, int64_t enough) {
+  TFlateReader reader(zlib, 2 * enough + 2);
+  int64_t samples = 0;
+  uint8_t length = 0;
+  while (samples < enough && reader.Read(&length, 1) == 1 && length != 128) {
+    if (length < 128) {
+      samples += reader.Read(nullptr, int64_t(length) + 1);
+    } else {
+      if (reader.Read(nullptr, 1) != 1) break;  // a repeat length as the last byte writes nothing
+      samples += 257 - int64_t(length);
+    }
+  }
+  return samples;
 }
 
 // The "EI" token at or after pos (0-based): the index just after it, or npos.
@@ -343,13 +362,12 @@ bool ParseInlineImage(std::string_view Content, int32_t& Position, TPDFInlineIma
       bool take = next == std::string_view::npos || tries >= kMaxInflateTries;
       if (!take) {
         ++tries;
-        std::string out = FlateDecompressString(Content.substr(start, at - start), expected + 4);
-        if (f != "/FlateDecode") {
-          std::string decoded;
-          RunLengthDecode(out, decoded, expected + 4);
-          out = std::move(decoded);
-        }
-        take = expected - int64_t(out.size()) < 4;
+        const std::string_view data = Content.substr(start, at - start);
+        // Run-length data of samples that do not compress are longer than the samples: they
+        // are counted as they inflate, never cut at the samples' size.
+        const int64_t decoded = f == "/FlateDecode" ? int64_t(FlateDecompressString(data, expected + 4).size())
+                                                    : RunLengthSamplesInflated(data, expected);
+        take = expected - decoded < 4;
       }
       if (take) {
         dataEnd = at;

@@ -136,6 +136,28 @@ TEST(InlineImage, FlateDataEndWhereTheyInflateToTheSamples) {
   const Parsed r = Parse("BI /W 128 /H 1 /CS /G /BPC 8 /F [ /Fl /RL ] ID " + FlateCompressString(rl) + "\nEI\n");
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(FlateDecompressString(r.image.Data), rl);
+  // Samples that do not compress: their run-length data are longer than they are, by a byte in
+  // 128 in long literal runs, twice as long in runs of one. The image's own "EI" ends them, not
+  // the one of the image after it.
+  std::mt19937 random(48);
+  for (const int run : {128, 1, 7}) {
+    SCOPED_TRACE(run);
+    std::string noise(3000, '\0'), coded;
+    for (char& ch : noise) ch = char(random());
+    for (size_t at = 0; at < noise.size(); at += size_t(run)) {
+      const std::string piece = noise.substr(at, size_t(run));
+      coded += char(piece.size() - 1);
+      coded += piece;
+    }
+    coded += '\x80';
+    const std::string data = FlateCompressString(coded);
+    const std::string next = "Q\nq BI /W 2 /H 1 /CS /G /BPC 8 /F /AHx ID 00FF> EI Q\n";
+    const std::string text = "BI /W 1000 /H 1 /CS /RGB /BPC 8 /F [ /Fl /RL ] ID " + data + "\nEI\n" + next;
+    const Parsed n = Parse(text);
+    ASSERT_TRUE(n.ok);
+    EXPECT_EQ(n.image.Data, data + "\n");
+    EXPECT_EQ(text.substr(size_t(n.position - 1)), "EI\n" + next);
+  }
 }
 
 TEST(InlineImage, DictionaryValues) {
