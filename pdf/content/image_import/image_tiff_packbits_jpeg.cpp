@@ -60,7 +60,7 @@ bool TPDFImage::AddTIFFPackBits(const TPDFTIFFPage& p) {
 
   const bool inlineImages = columns > 4;
   TPDFDictionary* xobjects = nullptr;
-  TPDFStream* form = columns > 1 ? NewForm(*Owner, !inlineImages, xobjects) : nullptr;
+  TPDFStream* form = columns > 1 || tiffpage::TilesPastPage(p) ? NewForm(*Owner, !inlineImages, xobjects) : nullptr;
   const std::string decode = tiffpage::DecodeText(p);
   const uint32_t pieceWidth = p.Tiled ? p.TileWidth : p.Width;
   const int64_t rowBytes = (int64_t(pieceWidth) * p.BitsPerSample * p.SamplesPerPixel + 7) / 8;
@@ -96,7 +96,7 @@ bool TPDFImage::AddTIFFPackBits(const TPDFTIFFPage& p) {
       if (!decode.empty()) d->SetValue("Decode", Owner->ParseObject(decode));
       d->SetValue("BitsPerComponent", Owner->NewNumeric(p.BitsPerSample));
       d->SetValue("Filter", Owner->ParseObject("[ /FlateDecode /RunLengthDecode ]"));
-      if (columns == 1) return Finish(image);
+      if (form == nullptr) return Finish(image);
       const std::string name = EnterXObject(*Owner, image, *xobjects, Ref);
       if (name.empty()) return false;
       content += tiffpage::Placement(double(p.TileWidth) / p.Width, double(imageH) / p.Height,
@@ -122,15 +122,19 @@ bool TPDFImage::AddTIFFJPEG(const TPDFTIFFPage& p) {
   // Every strip is a JPEG picture of its own: one that names no picture a DCTDecode image can
   // be (a missing strip, a frame without a size) would be an image of nothing in the page, and
   // one larger than its strip or tile (a frame of 16000 x 16000 in a page of 16) would make
-  // whoever draws the page decode far more than it shows.
+  // whoever draws the page decode far more than it shows. A single picture the size of the
+  // page is the page; any other (a tile reaching past the page, a frame of another size) is
+  // drawn into its piece's place in a form that the page cuts.
+  bool pictureIsPage = walk.Count() == 1;
   for (TStripWalk placed(p); placed.Next();) {
     TJPEGHeaderInfo header;
     ParseJPEGHeader(p.Strips[placed.Index()], header);
     if (!JPEGEmbeddable(header) || !FrameFitsPiece(header, placed.StripWidth(), placed.StripHeight())) return false;
+    pictureIsPage = pictureIsPage && uint32_t(header.Width) == p.Width && uint32_t(header.Height) == p.Height;
   }
   const bool inlineImages =
       walk.Count() >= 5 && (uint64_t(walk.StripWidth()) * walk.StripHeight() <= 4096 || InlineStrips);
-  if (walk.Count() == 1 && !inlineImages) {
+  if (pictureIsPage && !inlineImages) {
     TMemoryStream strip(p.Strips[0]);
     WriteJPEG(strip, 1);
     return Dict != nullptr;

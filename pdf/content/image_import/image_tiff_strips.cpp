@@ -64,7 +64,7 @@ bool TPDFImage::AddTIFFStrips(TPDFTIFF& reader, int32_t page) {
   const uint64_t stripBytes =
       uint64_t(p.BitsPerSample) * walk.StripWidth() * walk.StripHeight() * p.SamplesPerPixel / 8;
   const bool inlineStrips = walk.Count() > 4 && p.Compression != kTIFFNone && (stripBytes <= 4096 || InlineStrips);
-  const bool form = walk.Count() > 1 || inlineStrips;
+  const bool form = walk.Count() > 1 || inlineStrips || tiffpage::TilesPastPage(p);
 
   TPDFStream* main = Owner->NewStream({}, false);
   TPDFDictionary* resources = nullptr;

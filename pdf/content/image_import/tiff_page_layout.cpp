@@ -41,6 +41,10 @@ bool PackBitsExpressible(const TPDFTIFFPage& p) {
   return SamplesExpressible(p) && p.Photometric != 5;
 }
 
+bool TilesPastPage(const TPDFTIFFPage& p) {
+  return p.Tiled && (p.TilesAcross() * p.TileWidth > p.Width || p.TilesDown() * p.TileLength > p.Height);
+}
+
 std::string ColorSpaceText(const TPDFTIFFPage& p, bool inlineForm) {
   switch (p.Photometric) {
     case 0:

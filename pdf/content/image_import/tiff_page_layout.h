@@ -20,6 +20,10 @@ bool SamplesExpressible(const TPDFTIFFPage& p);
 // A PackBits page the run-length writer can carry: the same, and grey, RGB or palette colour.
 bool PackBitsExpressible(const TPDFTIFFPage& p);
 
+// A tiled page whose tile grid reaches past its right or bottom edge: the page must cut the
+// tiles there, so even a single tile is placed in a form whose box is the page.
+bool TilesPastPage(const TPDFTIFFPage& p);
+
 // The colour space by photometric value: "/DeviceGray", "/DeviceRGB", "/DeviceCMYK" or an
 // indexed space (inline: "/G", "/RGB", "/CMYK", "[ /Indexed /RGB ..."); empty for others.
 std::string ColorSpaceText(const TPDFTIFFPage& p, bool inlineForm);

@@ -200,6 +200,19 @@ def tiff_cases():
         tiff_case(s + "_jpeg_r16", "src_" + s + ".tif", ["-c", "jpeg", "-r", "16"], "jpeg", oracle="pillow")
     tiff_case("rgb_jpegrgb", "src_rgb.tif", ["-c", "jpeg:r"], "jpeg", oracle="pillow")
     tiff_case("rgb_jpeg_tiles", "src_rgb.tif", ["-c", "jpeg", "-t", "-w", "16", "-l", "16"], "jpeg", oracle="pillow")
+    # Pages in tiles of 16, 128 and 256 (a single tile reaching past the page, one column or one
+    # row of them, or a grid cut at the right and bottom), beside the same picture in strips.
+    for w, h in ((96, 32), (100, 60), (37, 131)):
+        source = "src_%dx%d.tif" % (w, h)
+        picture(w, h, w + h).save(path(source))
+        for tag, compression in (("none", "none"), ("lzw", "lzw"), ("zip", "zip"), ("packbits", "packbits"),
+                                 ("jpeg", "jpeg")):
+            kind, oracle = ("jpeg", "pillow") if tag == "jpeg" else ("decode", "tifftopnm")
+            name = "page%dx%d_%s" % (w, h, tag)
+            tiff_case(name + "_strips", source, ["-c", compression, "-r", "16"], kind, oracle=oracle)
+            for tile in (16, 128, 256):
+                tiff_case(name + "_tiles%d" % tile, source, ["-c", compression, "-t", "-w", str(tile), "-l", str(tile)],
+                          kind, oracle=oracle)
     for s in ("bw", "bwwhite"):
         for tag, opts in [("none", ["-c", "none"]), ("lzw", ["-c", "lzw"]), ("packbits", ["-c", "packbits"]),
                           ("zip", ["-c", "zip"]), ("none_lsb", ["-c", "none", "-f", "lsb2msb"]),

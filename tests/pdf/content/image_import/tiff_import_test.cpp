@@ -414,6 +414,12 @@ TEST(TIFFImport, TilesOutOfProportionAreNotLoaded) {
   const Imported small = Import(tiled(13, 13, 256, 256, 8, 1, 1, std::string(256 * 256, 'x')));
   ASSERT_TRUE(small.ok);
   EXPECT_EQ(small.image->Width, 13);
+  EXPECT_EQ(small.image->Height, 13);
+  // The page cuts its one tile as it cuts every tile: the tile at its full size in a form whose
+  // box is the page.
+  EXPECT_EQ(small.Text("Subtype"), "/Form");
+  EXPECT_NE(small.Content().find("q 19.692308 0 0 19.692308 0 -18.692308 cm /TalvoPDFIm"), std::string::npos)
+      << small.Content();
   // A wide page ten rows high in tiles of 1,024: the grid covers ten times the page. (The canvas
   // refuses the tile its few bytes cut short.)
   for (const Case& c : cases) {
