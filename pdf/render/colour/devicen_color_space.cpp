@@ -49,7 +49,7 @@ void TPDFDeviceNColorSpace::SetTints(const std::vector<double>& tints, bool colo
         for (double t : tints) ColorText += NumberText(t);
         ColorText += "setcustomcolor";
       }
-    } else if (!ColorFromRGBOrLab(outputs, colourOnly)) {
+    } else if (!ColorFromOutputs(outputs, colourOnly)) {
       Color = 0;
       ColorText = "0.5 setgray";
     }

@@ -32,13 +32,7 @@ void TPDFSeparationColorSpace::SetTint(double tint, bool colourOnly) {
       ColorText = NumberText(full[0]) + NumberText(full[1]) + NumberText(full[2]) + NumberText(full[3]) + "(" +
                   ColorantName + ") findcmykcustomcolor " + NumberText(tint) + "setcustomcolor";
     }
-  } else if (outputs.size() == 1 && AlternateName == "DeviceGray") {
-    // Clamped first: a grey beyond 1 would spill into the neighbouring colour bytes.
-    const double g = std::isnan(outputs[0]) ? 0.0 : std::clamp(outputs[0], 0.0, 1.0);
-    RGB = {g, g, g};
-    Color = static_cast<COLORREF>(RoundHalfEven(g * 255) * 0x010101);
-    if (!colourOnly) ColorText = NumberText(g) + NumberText(g) + NumberText(g) + "setrgbcolor";
-  } else if (!ColorFromRGBOrLab(outputs, colourOnly)) {
+  } else if (!ColorFromOutputs(outputs, colourOnly)) {
     Color = 0;
     ColorText = "0.5 setgray";
   }

@@ -5,6 +5,7 @@
 
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/render/colour/color_manager.h"
+#include "pdf/render/colour/indexed_color_space.h"
 #include "pdf/render/renderer/render_helpers.h"
 #include "platform/rtl/numbers.h"
 
@@ -14,11 +15,16 @@ double Unit(double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); }
 
 }  // namespace
 
+TPDFSpecialColorSpace::TPDFSpecialColorSpace(TPDFColorManager* manager) : ColorManager(manager) {}
+
+TPDFSpecialColorSpace::~TPDFSpecialColorSpace() = default;
+
 void TPDFSpecialColorSpace::LoadAlternateAndTransform(TPDFObject* alternate, TPDFObject* transform) {
   AlternateName.clear();
   ColorText.clear();
   TintTransform.reset();
   Lab.reset();
+  Indexed.reset();
   TPDFObject* alt = Resolve(alternate);
   if (auto* name = PDFCast<TPDFName>(alt)) {
     AlternateName = name->Name();
@@ -41,6 +47,10 @@ void TPDFSpecialColorSpace::LoadAlternateAndTransform(TPDFObject* alternate, TPD
       Lab = std::make_unique<TPDFLabColorSpace>();
       Lab->Resolver = Resolver;
       Lab->Load(array);
+    } else if (AlternateName == "Indexed" && Depth == 0) {
+      Indexed = std::make_unique<TPDFIndexedColorSpace>(ColorManager);
+      Indexed->Resolver = Resolver;
+      Indexed->Load(array, Depth + 1);
     }
   }
   if (transform != nullptr) TintTransform = CreatePDFFunction(transform, Resolver);
@@ -53,9 +63,19 @@ void TPDFSpecialColorSpace::ColorFromCMYK(const std::vector<double>& outputs) {
   Color = ColorManager->RGBToColor(RGB[0], RGB[1], RGB[2]);
 }
 
-bool TPDFSpecialColorSpace::ColorFromRGBOrLab(const std::vector<double>& outputs, bool colourOnly) {
-  if (outputs.size() != 3) return false;
-  if (AlternateName == "DeviceRGB" || AlternateName == "CalRGB" || AlternateName == "ICCBased") {
+bool TPDFSpecialColorSpace::ColorFromOutputs(const std::vector<double>& outputs, bool colourOnly) {
+  if (outputs.size() == 1 && (AlternateName == "DeviceGray" || AlternateName == "CalGray")) {
+    // Clamped first: a grey beyond 1 would spill into the neighbouring colour bytes.
+    const double g = Unit(outputs[0]);
+    RGB = {g, g, g};
+    Color = static_cast<COLORREF>(RoundHalfEven(g * 255) * 0x010101);
+  } else if (outputs.size() == 1 && AlternateName == "Indexed" && Indexed) {
+    Indexed->SetIndex(outputs[0], true);
+    Color = Indexed->Color;
+    RGB = Indexed->RGB;
+  } else if (outputs.size() != 3) {
+    return false;
+  } else if (AlternateName == "DeviceRGB" || AlternateName == "CalRGB" || AlternateName == "ICCBased") {
     // Out-of-range outputs would spill into the neighbouring colour bytes.
     for (size_t i = 0; i < 3; ++i) RGB[i] = Unit(outputs[i]);
     Color = static_cast<COLORREF>(RoundHalfEven(RGB[0] * 255) + RoundHalfEven(RGB[1] * 255) * 256 +

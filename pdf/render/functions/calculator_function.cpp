@@ -84,15 +84,17 @@ TPDFType4Function::TPDFType4Function(TPDFObject* obj, TPDFResolveMethod resolver
   Complexity = 2;
 }
 
-void TPDFType4Function::Push(double v) {
+void TPDFType4Function::Push(double v, bool boolean) {
   if (Stack.size() >= kStackLimit) throw EPDFFunctionError("Calculator stack overflow");
   Stack.push_back(v);
+  booleans_.push_back(boolean ? 1 : 0);
 }
 
 double TPDFType4Function::Pop() {
   if (Stack.empty()) return 0.0;
   const double v = Stack.back();
   Stack.pop_back();
+  booleans_.pop_back();
   return v;
 }
 
@@ -100,6 +102,7 @@ int32_t TPDFType4Function::PopInteger() { return ClampToInt32(RoundHalfEven(Pop(
 
 void TPDFType4Function::Evaluate(const std::vector<double>& inputs, std::vector<double>& outputs) {
   Stack.clear();
+  booleans_.clear();
   for (int32_t i = 0; i < InputCount; ++i) Push(size_t(i) < inputs.size() ? inputs[size_t(i)] : 0.0);
   TRun run;
   run.Ranges.push_back({0, tokens_.size()});
@@ -135,6 +138,7 @@ void TPDFType4Function::Evaluate(const std::vector<double>& inputs, std::vector<
     outputs[j] = std::isnan(v) ? 0.0 : v;
   }
   Stack.clear();
+  booleans_.clear();
 }
 
 void TPDFType4Function::Execute(TRun& run, std::string_view name) {
@@ -180,16 +184,31 @@ void TPDFType4Function::Execute(TRun& run, std::string_view name) {
     case Op::Log: Push(std::log10(Pop())); break;
     case Op::Cvi: Push(PopInteger()); break;
     case Op::Cvr: break;
-    case Op::Eq: { const double a = Pop(), b = Pop(); Push(b == a ? 1 : 0); break; }
-    case Op::Ne: { const double a = Pop(), b = Pop(); Push(b != a ? 1 : 0); break; }
-    case Op::Gt: { const double a = Pop(), b = Pop(); Push(b > a ? 1 : 0); break; }
-    case Op::Ge: { const double a = Pop(), b = Pop(); Push(b >= a ? 1 : 0); break; }
-    case Op::Lt: { const double a = Pop(), b = Pop(); Push(b < a ? 1 : 0); break; }
-    case Op::Le: { const double a = Pop(), b = Pop(); Push(b <= a ? 1 : 0); break; }
-    case Op::And: { const int32_t a = PopInteger(), b = PopInteger(); Push(b & a); break; }
-    case Op::Or: { const int32_t a = PopInteger(), b = PopInteger(); Push(b | a); break; }
-    case Op::Xor: { const int32_t a = PopInteger(), b = PopInteger(); Push(b ^ a); break; }
-    case Op::Not: Push(~PopInteger()); break;
+    case Op::Eq: { const double a = Pop(), b = Pop(); Push(b == a ? 1 : 0, true); break; }
+    case Op::Ne: { const double a = Pop(), b = Pop(); Push(b != a ? 1 : 0, true); break; }
+    case Op::Gt: { const double a = Pop(), b = Pop(); Push(b > a ? 1 : 0, true); break; }
+    case Op::Ge: { const double a = Pop(), b = Pop(); Push(b >= a ? 1 : 0, true); break; }
+    case Op::Lt: { const double a = Pop(), b = Pop(); Push(b < a ? 1 : 0, true); break; }
+    case Op::Le: { const double a = Pop(), b = Pop(); Push(b <= a ? 1 : 0, true); break; }
+    case Op::And:
+    case Op::Or:
+    case Op::Xor: {
+      // Two booleans give a boolean (1 or 0 either way); anything else is taken bitwise.
+      const bool logical = TopIsBoolean() && booleans_.size() >= 2 && booleans_[booleans_.size() - 2] != 0;
+      const int32_t a = PopInteger(), b = PopInteger();
+      const Op op = found->second;
+      Push(op == Op::And ? (b & a) : op == Op::Or ? (b | a) : (b ^ a), logical);
+      break;
+    }
+    case Op::Not: {
+      // not of true is false; of an integer, its bitwise complement.
+      if (TopIsBoolean()) {
+        Push(PopInteger() == 0 ? 1 : 0, true);
+      } else {
+        Push(~PopInteger());
+      }
+      break;
+    }
     case Op::BitShift: {
       const int32_t a = PopInteger();
       const auto b = static_cast<uint32_t>(PopInteger());
@@ -200,8 +219,8 @@ void TPDFType4Function::Execute(TRun& run, std::string_view name) {
       Push(static_cast<int32_t>(r));
       break;
     }
-    case Op::True: Push(1); break;
-    case Op::False: Push(0); break;
+    case Op::True: Push(1, true); break;
+    case Op::False: Push(0, true); break;
     case Op::If:
     case Op::IfElse: {
       const int32_t condition = PopInteger();
@@ -221,19 +240,35 @@ void TPDFType4Function::Execute(TRun& run, std::string_view name) {
       break;
     }
     case Op::Pop: Pop(); break;
-    case Op::Exch: { const double a = Pop(), b = Pop(); Push(a); Push(b); break; }
-    case Op::Dup: { const double a = Pop(); Push(a); Push(a); break; }
+    case Op::Exch: {
+      const bool aBool = TopIsBoolean();
+      const double a = Pop();
+      const bool bBool = TopIsBoolean();
+      const double b = Pop();
+      Push(a, aBool);
+      Push(b, bBool);
+      break;
+    }
+    case Op::Dup: {
+      const bool boolean = TopIsBoolean();
+      const double a = Pop();
+      Push(a, boolean);
+      Push(a, boolean);
+      break;
+    }
     case Op::Copy: {
       // At most the entries there are.
       const int64_t count = PopInteger();
       const int64_t k = std::clamp<int64_t>(count, 0, int64_t(Stack.size()));
       const size_t from = Stack.size() - size_t(k);
-      for (size_t i = 0; i < size_t(k); ++i) Push(Stack[from + i]);
+      for (size_t i = 0; i < size_t(k); ++i) Push(Stack[from + i], booleans_[from + i] != 0);
       break;
     }
     case Op::Index: {
       const int32_t k = PopInteger();
-      Push(k >= 0 && size_t(k) < Stack.size() ? Stack[Stack.size() - 1 - size_t(k)] : 0.0);
+      const bool there = k >= 0 && size_t(k) < Stack.size();
+      const size_t at = there ? Stack.size() - 1 - size_t(k) : 0;
+      Push(there ? Stack[at] : 0.0, there && booleans_[at] != 0);
       break;
     }
     case Op::Roll: {
@@ -243,6 +278,7 @@ void TPDFType4Function::Execute(TRun& run, std::string_view name) {
       if (k <= 0) break;
       const int64_t shift = ((j % k) + k) % k;
       std::rotate(Stack.end() - k, Stack.end() - shift, Stack.end());
+      std::rotate(booleans_.end() - k, booleans_.end() - shift, booleans_.end());
       break;
     }
   }

@@ -105,9 +105,14 @@ class TPDFType4Function : public TPDFFunction {
  private:
   struct TRun;
   void Execute(TRun& run, std::string_view op);
-  void Push(double v);
+  void Push(double v, bool boolean = false);
   double Pop();
   int32_t PopInteger();
+  // Whether the top entry (the one popped next) is a boolean: "not", "and", "or" and "xor"
+  // are logical on booleans and bitwise on integers.
+  bool TopIsBoolean() const { return !booleans_.empty() && booleans_.back() != 0; }
+
+  std::vector<uint8_t> booleans_;     // beside Stack: 1 where the entry is a boolean
 
   std::vector<std::string> tokens_;  // the program, "{" and "}" as tokens of their own
 };

@@ -8,6 +8,7 @@
 #include "pdf/render/canvas/daubrix.h"
 #include "pdf/render/colour/color_manager.h"
 #include "pdf/render/colour/devicen_color_space.h"
+#include "pdf/render/colour/indexed_color_space.h"
 #include "pdf/render/colour/lab_color_space.h"
 #include "pdf/render/colour/separation_color_space.h"
 #include "pdf/render/renderer/render_helpers.h"
@@ -104,6 +105,7 @@ std::string TPDFRenderer::SelectColorSpace(TPDFContentRun& run, std::string_view
   if (kind == "Separation") return KeptSpace(SeparationSpaces, "Separation", array, operand, colorManager_.get());
   if (kind == "Lab") return KeptSpace(LabSpaces, "Lab", array, operand);
   if (kind == "DeviceN") return KeptSpace(DeviceNSpaces, "DeviceN", array, operand, colorManager_.get());
+  if (kind == "Indexed") return KeptSpace(IndexedSpaces, "Indexed", array, operand, colorManager_.get());
   if (kind == "CalGray") return "DeviceGray";
   if (kind == "Pattern") return "Pattern";
   return "DeviceRGB";
@@ -211,6 +213,13 @@ void TPDFRenderer::SetColor(TPDFContentRun& run, bool fill, const TPDFMatrix* pa
       devn->SetTints(values, false);
       side.Color = devn->Color;
       side.Text = devn->ColorText;
+    }
+  } else if (space.starts_with("Indexed")) {
+    // One component: the index into the space's table.
+    if (auto* indexed = SpaceFromName(IndexedSpaces, space, "Indexed")) {
+      indexed->SetIndex(run.PopNumber(), false);
+      side.Color = indexed->Color;
+      side.Text = indexed->ColorText;
     }
   } else if (space.starts_with("Lab")) {
     if (auto* lab = SpaceFromName(LabSpaces, space, "Lab")) {

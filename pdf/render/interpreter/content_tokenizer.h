@@ -1,6 +1,7 @@
 // The content tokenizer: literal strings with their parentheses, hexadecimal strings (and
 // the pieces of "<<" dictionaries) up to the next ">", the one-byte tokens "[", "]" and "'",
-// and regular tokens up to white space or one of "/<[](".
+// and regular tokens up to white space or one of "/<[](%". A comment ("%" to the end of its
+// line) outside a string is skipped like white space.
 #pragma once
 
 #include <cstddef>

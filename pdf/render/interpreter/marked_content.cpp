@@ -29,22 +29,30 @@ void TPDFRenderer::OpEndMarked(TPDFContentRun& run) {
   run.MarkedContent.pop_back();
 }
 
+// Content inside a hidden section stays hidden whatever an inner section says: a section can
+// only hide more, and its end gives back the visibility it found.
 void TPDFRenderer::BeginOptionalContent(TPDFContentRun& run, std::string_view tag, std::string_view property) {
   run.MarkedContent.push_back(run.Visible);
-  if (tag != "/OC" || run.Resources == nullptr || property.size() < 2) return;
+  if (run.Visible) run.Visible = SectionVisible(run, tag, property);
+}
+
+bool TPDFRenderer::SectionVisible(TPDFContentRun& run, std::string_view tag, std::string_view property) {
+  bool visible = true;
+  if (tag != "/OC" || run.Resources == nullptr || property.size() < 2) return visible;
   auto* properties = PDFCast<TPDFDictionary>(ResolveReference(run.Resources->GetValue("Properties")));
-  if (properties == nullptr) return;
+  if (properties == nullptr) return visible;
   auto* ref = PDFCast<TPDFIndRef>(properties->GetValue(property.substr(1)));
   auto* group = PDFCast<TPDFDictionary>(ResolveReference(ref));
-  if (group == nullptr) return;
+  if (group == nullptr) return visible;
   const std::string type = group->GetType();
   if (type == "OCG") {
     const std::string text = ReferenceText(ref);
     for (const TPDFOptionalContentState& state : OptionalContentStates)
-      if (ReferenceText(state.Reference) == text) run.Visible = state.Visible;
+      if (ReferenceText(state.Reference) == text) visible = state.Visible;
   } else if (type == "OCMD") {
-    run.Visible = IsOptionalContentVisible(group);
+    visible = IsOptionalContentVisible(group);
   }
+  return visible;
 }
 
 bool TPDFRenderer::IsOptionalContentVisible(TPDFDictionary* membership) {

@@ -134,11 +134,19 @@ void TPDFRenderer::OpShading(TPDFContentRun& run) {
   // state hands it to the canvas. A shading neither uses nor changes the colour a later fill
   // paints with: the fill side of the state comes back once the shading is painted.
   const TPDFGraphicsState before = state;
-  state.FillColorSpace = "Pattern:" + std::string(run.PopString());
+  const std::string name(run.PopString());
+  state.FillColorSpace = "Pattern:" + name;
   // Its coordinates are those of the current user space.
   SetFillColor(run, &CurrentMatrix);
-  ApplyFillState(run, kFillRuleWinding);
-  if (run.Visible) PaintShading(run);
+  // A shading the resources do not hold paints nothing: the white a missing pattern fills
+  // with would cover everything inside the clip.
+  const bool locked = run.ColorLocked || before.FillColorLocked != 0;
+  if (!locked && state.FillPattern == nullptr) {
+    ErrorText = kShadingMissingText + name;
+  } else {
+    ApplyFillState(run, kFillRuleWinding);
+    if (run.Visible) PaintShading(run);
+  }
   state.FillColor = before.FillColor;
   state.FillColorText = before.FillColorText;
   state.FillCMYK = before.FillCMYK;
@@ -148,8 +156,7 @@ void TPDFRenderer::OpShading(TPDFContentRun& run) {
 }
 
 // The bounds of the clip filled with what the fill state holds: the shading, or the plain
-// colour where the colour operator found none (white) or changed nothing (a glyph that takes
-// its caller's colour).
+// colour where the colour operator changed nothing (a glyph that takes its caller's colour).
 void TPDFRenderer::PaintShading(TPDFContentRun& run) {
   TZRXPattern* pattern = run.State.FillPattern;
   // A shading this renderer cannot draw (radial, function-based, mesh, or of a space or

@@ -6,14 +6,27 @@ namespace {
 
 bool IsWhite(char c) { return c == 0 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32; }
 
-bool EndsRegular(char c) { return IsWhite(c) || c == '/' || c == '<' || c == '[' || c == ']' || c == '('; }
+bool EndsRegular(char c) {
+  return IsWhite(c) || c == '/' || c == '<' || c == '[' || c == ']' || c == '(' || c == '%';
+}
+
+bool EndsLine(char c) { return c == 10 || c == 13; }
 
 }  // namespace
 
 std::string_view NextContentToken(std::string_view text, size_t& position) {
   const size_t n = text.size();
   size_t pos = position;
-  while (pos < n && IsWhite(text[pos])) ++pos;
+  // White space and comments: a comment runs from "%" to the end of its line.
+  while (pos < n) {
+    if (IsWhite(text[pos])) {
+      ++pos;
+    } else if (text[pos] == '%') {
+      while (pos < n && !EndsLine(text[pos])) ++pos;
+    } else {
+      break;
+    }
+  }
   if (pos >= n) {
     position = n;
     return {};

@@ -8,6 +8,7 @@
 #include "pdf/render/canvas/eps_export.h"
 #include "pdf/render/colour/color_manager.h"
 #include "pdf/render/colour/devicen_color_space.h"
+#include "pdf/render/colour/indexed_color_space.h"
 #include "pdf/render/colour/lab_color_space.h"
 #include "pdf/render/colour/separation_color_space.h"
 #include "pdf/render/funnel/text_funnel.h"

@@ -45,6 +45,7 @@ class TPDFSimpleColorManager;
 class TPDFSeparationColorSpace;
 class TPDFLabColorSpace;
 class TPDFDeviceNColorSpace;
+class TPDFIndexedColorSpace;
 class TZRXPattern;
 class TPDFImageDecoder;
 class TPDFType3Rasterizer;
@@ -93,6 +94,8 @@ inline constexpr const char* kBudgetErrorText = "Content too complex to render";
 inline constexpr const char* kRasterTooLargeText = "Page too large to render";
 inline constexpr const char* kModeUnavailableText = "Render output not available: mode ";
 inline constexpr const char* kStreamWriteErrorText = "Stream write error";
+// sh with a name the resources hold no shading or pattern for; the name follows.
+inline constexpr const char* kShadingMissingText = "Shading not found: ";
 
 // Called with a stream and the reference that named it, before and after it is decoded.
 using TPDFRenderStreamEvent = TPDFStreamReadEvent;
@@ -217,6 +220,7 @@ class TPDFRenderer {
   std::vector<std::unique_ptr<TPDFSeparationColorSpace>> SeparationSpaces;
   std::vector<std::unique_ptr<TPDFLabColorSpace>> LabSpaces;
   std::vector<std::unique_ptr<TPDFDeviceNColorSpace>> DeviceNSpaces;
+  std::vector<std::unique_ptr<TPDFIndexedColorSpace>> IndexedSpaces;
   std::vector<std::unique_ptr<TZRXPattern>> Patterns;
 
   using TOperatorHandler = void (TPDFRenderer::*)(TPDFContentRun&);
@@ -345,6 +349,8 @@ class TPDFRenderer {
   // Runs a Type 3 glyph's procedure; true when it left a path unpainted on the canvas.
   bool RunType3Glyph(TPDFContentRun& run, TPDFType3Rasterizer& font, const std::string& name, double x, double y);
   void BeginOptionalContent(TPDFContentRun& run, std::string_view tag, std::string_view property);
+  // Whether a marked-content section of that tag and property shows, taken on its own.
+  bool SectionVisible(TPDFContentRun& run, std::string_view tag, std::string_view property);
 
   // Annotations of the page being run: highlights before its content, the others after.
   void DrawAnnotations(TPDFContentRun& run, bool before);

@@ -1,9 +1,12 @@
-// Lab, Separation and DeviceN spaces: loading, the colours and PostScript texts of tints,
+// Lab, Separation, DeviceN and Indexed spaces: loading, the colours and PostScript texts of tints,
 // clamping, and the DeviceN cache.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "pdf/render/colour/color_manager.h"
 #include "pdf/render/colour/devicen_color_space.h"
+#include "pdf/render/colour/indexed_color_space.h"
 #include "pdf/render/colour/lab_color_space.h"
 #include "pdf/render/colour/separation_color_space.h"
 #include "tests/pdf/render/support/render_test_pdf.h"
@@ -202,6 +205,49 @@ TEST(DeviceNColorSpace, OneColorantRemembersItsColoursWithinALimit) {
   EXPECT_EQ(devn.Color, 0xFFFFFFu);
   for (int i = 0; i < 10000; ++i) devn.SetTints({i / 10000.0}, true);
   EXPECT_LE(devn.CacheKeys.size(), TPDFDeviceNColorSpace::kCacheLimit);
+}
+
+// A table is read within its own bytes and at most 256 entries whatever its high value says,
+// and a space that names itself through its base ends (its colours black).
+TEST(IndexedColorSpace, TablesStayWithinTheirBytesAndTheirNesting) {
+  TestPdf pdf;
+  pdf.Add("[/Indexed /DeviceRGB 1000000000 <FF0000>]");
+  pdf.Add("[/Indexed [/Separation /S 2 0 R << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >>] 1 <00FF>]");
+  pdf.Add("[/Separation /S 3 0 R << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >>]");
+  pdf.Add("[/Indexed /DeviceRGB 2 5 0 R]");
+  pdf.AddStream("<< >>", std::string("\x00\x00\xFF\x00\xFF\x00\xFF\x00\x00", 9));
+  TPDFSimpleColorManager manager;
+  TPDFIndexedColorSpace big(&manager);
+  big.Load(ArrayOf(pdf, 1));
+  EXPECT_EQ(big.EntryCount(), TPDFIndexedColorSpace::kMaxEntries);
+  big.SetIndex(0, false);
+  EXPECT_EQ(big.Color, 0x0000FFu);
+  EXPECT_EQ(big.ColorText, "1.000 0.000 0.000 setrgbcolor");
+  for (double index : {1.0, 255.0, 1e12}) {
+    big.SetIndex(index, true);
+    EXPECT_EQ(big.Color, 0u) << index;  // bytes the table lacks read as 0
+  }
+  for (double index : {-3.0, std::nan("")}) {
+    big.SetIndex(index, true);
+    EXPECT_EQ(big.Color, 0x0000FFu) << index;
+  }
+  TPDFIndexedColorSpace looped(&manager);
+  looped.Load(ArrayOf(pdf, 2));
+  looped.SetIndex(1, true);
+  EXPECT_EQ(looped.Color, 0u);
+  TPDFSeparationColorSpace spot(&manager);
+  spot.Load(ArrayOf(pdf, 3), "/S");
+  spot.SetTint(1, false);
+  EXPECT_EQ(spot.Color, 0u);
+  // A table in a stream; entries past the high value take the last one.
+  TPDFIndexedColorSpace streamed(&manager);
+  streamed.Load(ArrayOf(pdf, 4));
+  streamed.SetIndex(2, true);
+  EXPECT_EQ(streamed.Color, 0x0000FFu);
+  streamed.SetIndex(7, true);
+  EXPECT_EQ(streamed.Color, 0x0000FFu);
+  streamed.SetIndex(1, true);
+  EXPECT_EQ(streamed.Color, 0x00FF00u);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ const char* kResources =
     "<< /ColorSpace << /Icc4 [/ICCBased 5 0 R] /IccGrey [/ICCBased 6 0 R] /Cal [/CalRGB << >>] "
     "/CalG [/CalGray << >>] /Sep 7 0 R /Sep2 [/Separation /B /DeviceGray 8 0 R] /LabA [/Lab << >>] "
     "/LabB [/Lab << >>] /DevN [/DeviceN [/A /B] /DeviceRGB 9 0 R] /Pat [/Pattern] /Odd [/Indexed] "
-    "/Name /DeviceCMYK >> >>";
+    "/Ix [/Indexed /DeviceRGB 1 <FF000000FF00>] /Unknown [/Foo] /Name /DeviceCMYK >> >>";
 
 class Colours : public ::testing::Test {
  protected:
@@ -71,7 +71,9 @@ TEST_F(Colours, ResourceSpacesTakeTheirComponentCounts) {
       {"/IccGrey cs 0.5 sc", "808080"},       // its Alternate wins over N
       {"/Cal cs 0 0 1 sc", "0000FF"},         {"/CalG cs 0.5 sc", "808080"},
       {"/Name cs 0 1 0 0 sc", "EC008C"},      // a name entry; the polynomial CMYK of magenta
-      {"/Odd cs 1 0 0 sc", "FF0000"},         // spaces not read here take three components
+      {"/Odd cs 1 0 0 sc", "000000"},         // an Indexed space takes one component (no table: black)
+      {"/Ix cs 1 sc", "00FF00"},              {"/Ix cs 0 1 0 sc", "FF0000"},
+      {"/Unknown cs 1 0 0 sc", "FF0000"},     // spaces not read here take three components
       {"/Nowhere cs 0 0 1 sc", "0000FF"},
       {"/Sep cs 1 sc", "FF0000"},             {"/Sep cs 0 sc", "FFFFFF"},
       {"/Sep2 cs 7 sc", "FFFFFF"},            // the tint is clamped to 1

@@ -233,6 +233,7 @@ TEST(PatternRender, ShFillsTheClipAndLeavesTheFillColour) {
     bool likePoppler;       // the whole page within poppler's neighbourhood
     int x, y;               // a pixel and its colour in ours
     uint32_t colour;
+    std::string error = "";
   };
   const Case cases[] = {
       {"a fill after sh", "1 0 0 rg /Ax sh 20 20 20 20 re f", true, 30, 70, 0xFF0000},
@@ -240,17 +241,20 @@ TEST(PatternRender, ShFillsTheClipAndLeavesTheFillColour) {
       {"under a matrix", "q 0.5 0 0 1 0 0 cm 0 0 100 100 re W n /Ax sh Q", true, 75, 50, 0xFFFFFF},
       {"radial", kRadial, false, 50, 50, 0xFFFFFF},
       {"radial over a fill", kRadial, false, 50, 75, 0x0000FF},
-      {"missing", "0 0 1 rg 0 0 100 100 re f q 20 20 60 60 re W n /None sh Q 10 10 10 10 re f", false, 50, 50,
-       0xFFFFFF},
-      {"missing, the fill after it", "0 0 1 rg 0 0 100 100 re f 20 20 60 60 re W n /None sh 30 30 10 10 re f", false,
-       35, 65, 0x0000FF},
+      // A shading the resources do not hold paints nothing, and the error text names it.
+      {"missing", "0 0 1 rg 0 0 100 100 re f q 20 20 60 60 re W n /None sh Q 10 10 10 10 re f", true, 50, 50,
+       0x0000FF, "Shading not found: /None"},
+      {"missing, the fill after it", "0 0 1 rg 0 0 100 100 re f 20 20 60 60 re W n /None sh 30 30 10 10 re f", true,
+       35, 65, 0x0000FF, "Shading not found: /None"},
+      {"missing, over a red square", "1 0 0 rg 0 0 50 50 re f /Missing sh", true, 25, 75, 0xFF0000,
+       "Shading not found: /Missing"},
   };
   for (const Case& c : cases) {
     TestPdf pdf;
     const int page = pdf.AddPage(c.content, "<< /Shading << /Ax " + axial + " /Rad " + radial + " >> >>");
     std::string error;
     const auto ours = rendertest::RenderOurs(pdf, page, &error);
-    EXPECT_EQ(error, "") << c.name;
+    EXPECT_EQ(error, c.error) << c.name;
     ASSERT_EQ(ours.Width, 100) << c.name;
     EXPECT_EQ(rendertest::PixelAt(ours, c.x, c.y), c.colour) << c.name;
     if (c.likePoppler) {

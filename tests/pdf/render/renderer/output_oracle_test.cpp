@@ -53,17 +53,6 @@ struct OutputCase {
 
 void PrintTo(const OutputCase& c, std::ostream* os) { *os << c.name; }
 
-testraster::Raster Ghostscript(const std::string& eps) {
-  testsupport::TempDir dir;
-  testsupport::WriteFile(dir.File("page.eps"), eps);
-  // Smoothed edges and no widening of fills, as the other readers and our bitmap draw them.
-  const std::string command = "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r72 -dEPSCrop -dGraphicsAlphaBits=4 "
-                              "-sOutputFile='" + dir.File("page.ppm") + "' -c '0 0 .setfilladjust2' -f '" +
-                              dir.File("page.eps") + "'";
-  if (testsupport::Run(command) != 0) return {};
-  return testraster::DecodeWithPillow(dir.File("page.ppm"));
-}
-
 // The EMF as emf2svg converts it and rsvg-convert draws it on white at the page's size.
 testraster::Raster Emf2svg(const std::string& emf, int width, int height) {
   testsupport::TempDir dir;
@@ -283,7 +272,7 @@ class OutputOracle : public ::testing::TestWithParam<OutputCase> {
 TEST_P(OutputOracle, EPSThroughGhostscriptMatchesTheBitmap) {
   if (!GetParam().eps) GTEST_SKIP() << "not shown by EPS output";
   REQUIRE_TOOL("gs");
-  Check(kRenderEPS, "gs", [](const std::string& eps, int, int) { return Ghostscript(eps); });
+  Check(kRenderEPS, "gs", [](const std::string& eps, int, int) { return rendertest::GhostscriptEPS(eps); });
 }
 
 TEST_P(OutputOracle, HTML5ThroughChromiumMatchesTheBitmap) {

@@ -30,6 +30,12 @@ struct OracleCase {
   int allowed = 0;
   // GDI has no alpha: exact cases without transparency are checked on it too.
   bool gdi = true;
+  // Optional-content groups (object numbers) and those of them off by default.
+  std::vector<int> groups = {}, hidden = {};
+  // The cairo output (mode 11) and the EPS output (drawn by Ghostscript) are compared with
+  // poppler too, by the neighbourhood measure.
+  bool outputs = false;
+  std::string error = "";  // the render's error text
 };
 
 void PrintTo(const OracleCase& c, std::ostream* os) { *os << c.name; }
@@ -42,11 +48,22 @@ TEST_P(PopplerOracle, MatchesPoppler) {
   TestPdf pdf;
   const int page = pdf.AddPage(c.content, c.resources, c.mediaBox, c.pageExtra);
   pdf.AddObjects(c.objects);
+  if (!c.groups.empty()) pdf.SetOptionalContent(c.groups, c.hidden);
   std::string error;
   const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error, 72, true, false);
   const testraster::Raster theirs = rendertest::RenderPoppler(pdf);
   ASSERT_GT(theirs.Width, 0);
-  EXPECT_EQ(error, "");
+  EXPECT_EQ(error, c.error);
+  if (c.outputs) {
+    const testraster::Raster cairo = rendertest::RenderOursCairo(pdf, page, &error);
+    EXPECT_EQ(error, c.error) << "cairo";
+    EXPECT_LE(rendertest::CountOutsideNeighbourhood(cairo, theirs, 8), c.allowed) << c.name << " (cairo)";
+    if (testsupport::HaveTool("gs")) {
+      const testraster::Raster eps = rendertest::RenderOursEPS(pdf, page, &error);
+      EXPECT_EQ(error, c.error) << "EPS";
+      EXPECT_LE(rendertest::CountOutsideNeighbourhood(eps, theirs, 8), c.allowed) << c.name << " (EPS)";
+    }
+  }
   ASSERT_EQ(ours.Width, theirs.Width);
   ASSERT_EQ(ours.Height, theirs.Height);
   const int different = c.exact ? rendertest::CountDifferent(ours, theirs, 2)
@@ -136,7 +153,46 @@ INSTANTIATE_TEST_SUITE_P(
                    .exact = true},
         OracleCase{.name = "hairline",
                    .content = "0 w 10 50.5 m 90 50.5 l S",
-                   .allowed = 4}));
+                   .allowed = 4},
+        // A comment runs to the end of its line: the blue square after it is not drawn.
+        OracleCase{.name = "comment_to_the_end_of_the_line",
+                   .content = "1 0 0 rg 0 0 50 50 re f %draw later: 0 0 1 rg 50 50 50 50 re f\r"
+                              "0 1 0 rg 60 0 40 40 re f%\n0 0 1 rg 0 60 40 40 re f",
+                   .exact = true,
+                   .outputs = true},
+        // A shading the resources do not hold paints nothing (and the error text says so).
+        OracleCase{.name = "missing_shading",
+                   .content = "1 0 0 rg 0 0 50 50 re f /Missing sh",
+                   .exact = true,
+                   .outputs = true,
+                   .error = "Shading not found: /Missing"},
+        // not of a comparison is a boolean: at tint 0.2, 0.2 > 0.5 is false, not false is true.
+        OracleCase{.name = "calculator_not_of_a_boolean",
+                   .content = "/Sp cs 0.2 sc 0 0 50 100 re f 0.7 sc 50 0 50 100 re f",
+                   .resources = "<< /ColorSpace << /Sp [/Separation /Spot /DeviceRGB 5 0 R] >> >>",
+                   .objects = {"stream:<< /FunctionType 4 /Domain [0 1] /Range [0 1 0 1 0 1] >>|"
+                               "{ 0.5 gt not { 1 0 0 } { 0 0 1 } ifelse }"},
+                   .exact = true,
+                   .outputs = true},
+        // Inside a hidden group nothing shows, whatever a group nested in it says; the end of
+        // the hidden section gives back what was visible before it.
+        OracleCase{.name = "nested_optional_content",
+                   .content = "/OC /Off BDC 1 0 0 rg 0 0 50 50 re f /OC /On BDC 0 0 1 rg 50 50 50 50 re f EMC "
+                              "/OC /Md BDC 0 0 0 rg 0 50 50 50 re f EMC EMC "
+                              "/OC /On BDC 0 1 0 rg 50 0 50 50 re f /OC /Off BDC 0 0 0 rg 50 0 20 20 re f EMC EMC",
+                   .resources = "<< /Properties << /Off 5 0 R /On 6 0 R /Md 7 0 R >> >>",
+                   .objects = {"<< /Type /OCG /Name (off) >>", "<< /Type /OCG /Name (on) >>",
+                               "<< /Type /OCMD /OCGs [6 0 R] /P /AnyOn >>"},
+                   .exact = true,
+                   .groups = {5, 6},
+                   .hidden = {5},
+                   .outputs = true},
+        // An Indexed space takes one component, its index into the table.
+        OracleCase{.name = "indexed_fill_and_stroke",
+                   .content = "/Ix cs 1 sc 0 0 50 100 re f 0 sc 50 0 50 100 re f /Ix CS 1 SC 10 w 0 25 m 100 25 l S",
+                   .resources = "<< /ColorSpace << /Ix [/Indexed /DeviceRGB 1 <FF000000FF00>] >> >>",
+                   .exact = true,
+                   .outputs = true}));
 
 // A name-keyed CFF program (no ROS) in a CIDFontType0 font: its CIDs are glyph indexes. The
 // program, written by fontTools, names glyph 1 (a square) "exclam" and glyph 2 (a bar) "space",
@@ -192,6 +248,59 @@ TEST(PopplerOracle, ANameKeyedCffProgramInACIDFontDrawsByGlyphIndex) {
     EXPECT_EQ(rendertest::PixelAt(theirs, x, 50), 0x000000u) << mode;
     EXPECT_EQ(rendertest::PixelAt(ours, x, 50), 0x000000u) << mode;
     EXPECT_LE(rendertest::CountOutsideNeighbourhood(ours, theirs, 8), 4) << mode;
+  }
+}
+
+// A colour given in a special space (Indexed, Separation, DeviceN) over each base space the
+// renderer reads comes out as poppler draws it, and exactly as the same colour given in the base
+// space directly (its twin). Poppler tints calibrated grey by the space's white point; the
+// renderer takes calibrated spaces as their device spaces, so those rows allow more.
+TEST(PopplerOracle, SpecialSpacesColourThroughTheirBaseSpaces) {
+  REQUIRE_TOOL("pdftoppm");
+  struct Case {
+    const char* name;
+    std::string space, operands, twin;
+    int tolerance;  // per channel against poppler
+  };
+  const std::string calGray = "[/CalGray << /WhitePoint [0.9505 1 1.089] /Gamma 2.2 >>]";
+  const Case cases[] = {
+      {"indexed rgb, entry 1", "[/Indexed /DeviceRGB 1 <FF000000FF00>]", "1", "0 1 0 rg", 2},
+      {"indexed rgb, entry 0", "[/Indexed /DeviceRGB 1 <FF000000FF00>]", "0", "1 0 0 rg", 2},
+      {"indexed rgb, a fraction rounds", "[/Indexed /DeviceRGB 1 <FF000000FF00>]", "0.6", "0 1 0 rg", 2},
+      {"indexed cmyk", "[/Indexed /DeviceCMYK 1 <FF00000000FF0000>]", "1", "0 1 0 0 k", 2},
+      {"indexed grey", "[/Indexed /DeviceGray 1 <2080>]", "1", "0.502 g", 2},
+      {"indexed icc", "[/Indexed [/ICCBased 8 0 R] 1 <FF000000FF00>]", "1", "0 1 0 rg", 2},
+      {"indexed calibrated rgb", "[/Indexed [/CalRGB << /WhitePoint [0.9505 1 1.089] >>] 1 <FF000000FF00>]", "1",
+       "0 1 0 rg", 2},
+      {"indexed separation", "[/Indexed [/Separation /Spot /DeviceRGB 7 0 R] 1 <00FF>]", "1", "0 0.5 1 rg", 2},
+      {"separation over calibrated grey", "[/Separation /Spot " + calGray + " 5 0 R]", "0.5", "0.5 g", 16},
+      {"separation over icc grey", "[/Separation /Spot [/ICCBased 9 0 R] 5 0 R]", "0.2", "0.8 g", 2},
+      {"separation over indexed", "[/Separation /Spot [/Indexed /DeviceRGB 1 <FF000000FF00>] 6 0 R]", "1",
+       "0 1 0 rg", 2},
+      {"devicen over grey", "[/DeviceN [/Spot] /DeviceGray 5 0 R]", "0.2", "0.8 g", 2},
+      {"devicen over calibrated grey", "[/DeviceN [/Spot] " + calGray + " 5 0 R]", "0.5", "0.5 g", 16},
+  };
+  for (const Case& c : cases) {
+    TestPdf pdf;
+    const int page = pdf.AddPage("/S cs " + c.operands + " sc 0 0 100 100 re f",
+                                 "<< /ColorSpace << /S " + c.space + " >> >>");
+    pdf.AddObjects({"<< /FunctionType 2 /Domain [0 1] /C0 [1] /C1 [0] /N 1 >>",
+                    "<< /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >>",
+                    "<< /FunctionType 2 /Domain [0 1] /C0 [1 1 1] /C1 [0 0.5 1] /N 1 >>", "stream:<< /N 3 >>|",
+                    "stream:<< /N 1 >>|"});
+    TestPdf twin;
+    const int twinPage = twin.AddPage(c.twin + " 0 0 100 100 re f");
+    std::string error;
+    const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error);
+    EXPECT_EQ(error, "") << c.name;
+    const testraster::Raster direct = rendertest::RenderOurs(twin, twinPage);
+    const testraster::Raster theirs = rendertest::RenderPoppler(pdf);
+    ASSERT_EQ(ours.Width, 100) << c.name;
+    ASSERT_EQ(theirs.Width, 100) << c.name;
+    EXPECT_EQ(rendertest::PixelAt(ours, 50, 50), rendertest::PixelAt(direct, 50, 50)) << c.name;
+    EXPECT_EQ(rendertest::CountDifferent(ours, theirs, c.tolerance), 0)
+        << c.name << ": ours " << std::hex << rendertest::PixelAt(ours, 50, 50) << ", poppler "
+        << rendertest::PixelAt(theirs, 50, 50);
   }
 }
 

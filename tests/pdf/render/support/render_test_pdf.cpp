@@ -1,5 +1,6 @@
 #include "tests/pdf/render/support/render_test_pdf.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -51,6 +52,26 @@ int TestPdf::AddPage(const std::string& content, const std::string& resources, c
                        " >>");
   AddStream("<< >>", content);
   return page;
+}
+
+void TestPdf::SetOptionalContent(const std::vector<int>& groups, const std::vector<int>& off) {
+  std::string list, hidden;
+  groups_.clear();
+  for (int g : groups) {
+    const bool shown = std::find(off.begin(), off.end(), g) == off.end();
+    groups_.push_back({g, shown});
+    list += std::to_string(g) + " 0 R ";
+    if (!shown) hidden += std::to_string(g) + " 0 R ";
+  }
+  std::string& catalog = entries_[size_t(catalog_ - 1)].Text;
+  catalog.insert(catalog.rfind(">>"), "/OCProperties << /OCGs [" + list + "] /D << /OFF [" + hidden + "] >> >> ");
+}
+
+TPDFOptionalContentStates TestPdf::OptionalContentStates() {
+  TPDFOptionalContentStates states;
+  for (const auto& [number, shown] : groups_)
+    states.push_back({PDFCast<TPDFIndRef>(store_.NewIndRef(number, 0)), shown});
+  return states;
 }
 
 void TestPdf::Load() {
@@ -142,6 +163,7 @@ testraster::Raster RenderOurs(TestPdf& pdf, int page, std::string* error, double
   renderer.Options.HighQualityPaths = highQualityPaths ? 1 : 0;
   renderer.Resolution = dpi;
   renderer.Page = pdf.Dict(page);
+  renderer.OptionalContentStates = pdf.OptionalContentStates();
   renderer.RenderPage();
   if (error != nullptr) *error = renderer.ErrorText;
   return RasterOf(renderer.Bitmap());
@@ -154,6 +176,7 @@ testraster::Raster RenderOursCairo(TestPdf& pdf, int page, std::string* error, c
   renderer.Mode = kRenderCairoBitmap;
   renderer.SetCairoTarget(library, nullptr, 1, 0, 0);
   renderer.Page = pdf.Dict(page);
+  renderer.OptionalContentStates = pdf.OptionalContentStates();
   renderer.RenderPage();
   if (error != nullptr) *error = renderer.ErrorText;
   return RasterOf(renderer.Bitmap());
@@ -167,6 +190,7 @@ std::string RenderOutput(TestPdf& pdf, int page, uint8_t mode, std::string& erro
   renderer.Options.UseGDIPlus = gdiplus ? 1 : 0;
   renderer.Mode = mode;
   renderer.Page = pdf.Dict(page);
+  renderer.OptionalContentStates = pdf.OptionalContentStates();
   TMemoryStream stream;
   renderer.SetHTML5Stream(&stream);
   renderer.SetMetafileStream(&stream);
@@ -176,6 +200,24 @@ std::string RenderOutput(TestPdf& pdf, int page, uint8_t mode, std::string& erro
   if (mode == kRenderWMF || mode == kRenderEMF) renderer.Metafile().SaveToStream(stream);
   stream.SetPosition(0);
   return stream.ReadToEnd();
+}
+
+testraster::Raster GhostscriptEPS(const std::string& eps) {
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir.File("page.eps"), eps);
+  // Smoothed edges and no widening of fills, as the other readers and our bitmap draw them.
+  const std::string command = "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r72 -dEPSCrop -dGraphicsAlphaBits=4 "
+                              "-sOutputFile='" + dir.File("page.ppm") + "' -c '0 0 .setfilladjust2' -f '" +
+                              dir.File("page.eps") + "'";
+  if (testsupport::Run(command) != 0) return {};
+  return testraster::DecodeWithPillow(dir.File("page.ppm"));
+}
+
+testraster::Raster RenderOursEPS(TestPdf& pdf, int page, std::string* error) {
+  std::string text;
+  const std::string eps = RenderOutput(pdf, page, kRenderEPS, text);
+  if (error != nullptr) *error = text;
+  return GhostscriptEPS(eps);
 }
 
 testraster::Raster RenderPoppler(const TestPdf& pdf, double dpi) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "pdf/core/document/optional_content.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "platform/rtl/strings.h"
 #include "tests/pdf/end_to_end/raster_compare.h"
@@ -30,6 +31,11 @@ class TestPdf {
   int AddPage(const std::string& content, const std::string& resources = "<< >>",
               const std::string& mediaBox = "[0 0 100 100]", const std::string& extra = "");
 
+  // The document's optional-content groups (object numbers), those of off hidden by default:
+  // written into the catalog (after AddPage) for poppler, and handed to our renderer.
+  void SetOptionalContent(const std::vector<int>& groups, const std::vector<int>& off);
+  TPDFOptionalContentStates OptionalContentStates();
+
   // The objects loaded into the store (once; later calls return the same objects).
   TPDFObject* Object(int n);
   TPDFDictionary* Dict(int n);
@@ -51,6 +57,7 @@ class TestPdf {
   TPDFStructure store_;
   std::map<int, TPDFObject*> loaded_;
   bool isLoaded_ = false;
+  std::vector<std::pair<int, bool>> groups_;  // object number, shown
 };
 
 // The GDI+ provider built beside the tests.
@@ -65,6 +72,11 @@ testraster::Raster RasterOf(TBitmap& bitmap);
 // Our cairo output on the bitmap (mode 11) at 72 dpi, drawn by the cairo library of that path.
 testraster::Raster RenderOursCairo(TestPdf& pdf, int page, std::string* error = nullptr,
                                    const WideString& library = u"libcairo.so.2");
+// Our EPS output (mode 3) of the page as Ghostscript draws it at 72 dpi (gs -dEPSCrop, smoothed
+// edges); empty when gs failed. error gets the renderer's error text.
+testraster::Raster RenderOursEPS(TestPdf& pdf, int page, std::string* error = nullptr);
+// An EPS file as Ghostscript draws it at 72 dpi; empty when gs failed.
+testraster::Raster GhostscriptEPS(const std::string& eps);
 // The page's output in a mode without a picture of our own (EPS, metafiles or HTML5) as bytes,
 // drawn through GDI+ or GDI; error gets the renderer's error text.
 std::string RenderOutput(TestPdf& pdf, int page, uint8_t mode, std::string& error, bool gdiplus = true);
