@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/measure.h"
+#include "bench/pdf_file.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/fonts/font_collection.h"
 #include "pdf/render/renderer/renderer.h"
@@ -27,6 +28,8 @@
 namespace {
 
 using benchmeasure::BestMs;
+using benchpdf::Doc;
+using benchpdf::Ref;
 
 int gRuns = 5;
 
@@ -34,48 +37,6 @@ std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
-
-struct Doc {
-  std::vector<std::pair<std::string, std::string>> objects;  // dictionary text, stream data
-  std::vector<bool> isStream;
-  int Add(const std::string& text) {
-    objects.push_back({text, {}});
-    isStream.push_back(false);
-    return int(objects.size());
-  }
-  int AddStream(const std::string& dict, const std::string& data) {
-    objects.push_back({dict, data});
-    isStream.push_back(true);
-    return int(objects.size());
-  }
-  std::string File(int catalog) const {
-    std::string out = "%PDF-1.7\n";
-    std::vector<size_t> offsets;
-    for (size_t i = 0; i < objects.size(); ++i) {
-      offsets.push_back(out.size());
-      out += std::to_string(i + 1) + " 0 obj\n";
-      if (isStream[i]) {
-        std::string d = objects[i].first;
-        d.insert(d.rfind(">>"), " /Length " + std::to_string(objects[i].second.size()) + " ");
-        out += d + "\nstream\n" + objects[i].second + "\nendstream";
-      } else {
-        out += objects[i].first;
-      }
-      out += "\nendobj\n";
-    }
-    const size_t xref = out.size();
-    out += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-    char line[32];
-    for (size_t o : offsets) {
-      std::snprintf(line, sizeof line, "%010zu 00000 n \n", o);
-      out += line;
-    }
-    return out + "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root " + std::to_string(catalog) +
-           " 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
-  }
-};
-
-std::string Ref(int n) { return std::to_string(n) + " 0 R"; }
 
 }  // namespace
 
@@ -122,20 +83,8 @@ int main(int argc, char** argv) {
   std::ofstream(path, std::ios::binary) << doc.File(catalog);
 
   // Our side: the objects in a store, rendered by a renderer with its own font collection.
-  TPDFStructure store;
-  std::map<int, TPDFObject*> objects;
-  store.OnResolve = [&](TPDFIndRef&, int n, int) -> TPDFObject* { return objects.count(n) ? objects[n] : nullptr; };
-  for (size_t i = 0; i < doc.objects.size(); ++i) {
-    TPDFObject* o = nullptr;
-    if (doc.isStream[i]) {
-      TPDFStream* s = store.NewStream(doc.objects[i].second, false);
-      o = s;
-    } else {
-      o = store.ParseObject(doc.objects[i].first);
-    }
-    o->SetObjectNumber(int(i) + 1, 0);
-    objects[int(i) + 1] = o;
-  }
+  benchpdf::Loaded loaded(doc);
+  std::map<int, TPDFObject*>& objects = loaded.Objects;
   auto* pageDict = PDFCast<TPDFDictionary>(objects[page]);
   std::string error;
   int64_t ink = 0;

@@ -20,6 +20,8 @@ double Distance(const TPDFPoint& a, const TPDFPoint& b) { return std::hypot(a.X 
 void TPDFTextFunnel::Clear() {
   Blocks.clear();
   Images.clear();
+  lines_.clear();
+  indexed_ = 0;
 }
 
 bool TPDFTextFunnel::InsideABlock(const TPDFPoint& p) const {
@@ -34,35 +36,91 @@ bool TPDFTextFunnel::InsideABlock(const TPDFPoint& p) const {
   return false;
 }
 
+void TPDFTextFunnel::IndexBlock(size_t block) {
+  const double y = Blocks[block].End.Y;
+  if (std::isnan(y)) return;
+  std::vector<size_t>& line = lines_[y];
+  line.insert(std::lower_bound(line.begin(), line.end(), block), block);
+}
+
+void TPDFTextFunnel::UnindexBlock(size_t block) {
+  const double y = Blocks[block].End.Y;
+  if (std::isnan(y)) return;
+  const auto found = lines_.find(y);
+  if (found == lines_.end()) return;
+  std::vector<size_t>& line = found->second;
+  const auto at = std::lower_bound(line.begin(), line.end(), block);
+  if (at != line.end() && *at == block) line.erase(at);
+  if (line.empty()) lines_.erase(found);
+}
+
+void TPDFTextFunnel::SyncIndex() {
+  if (indexed_ == Blocks.size()) return;
+  lines_.clear();
+  for (size_t i = 0; i < Blocks.size(); ++i) IndexBlock(i);
+  indexed_ = Blocks.size();
+}
+
+template <class Test>
+size_t TPDFTextFunnel::FirstOnLinesNear(double y, double radius, const Test& test) {
+  size_t best = Blocks.size();
+  // A little wider than the radius: the tests measure their own distances, rounding aside.
+  const double slack = (std::fabs(y) + radius) * 1e-9;
+  const double low = y - radius - slack, high = y + radius + slack;
+  auto from = lines_.begin(), to = lines_.end();
+  if (!std::isnan(low) && !std::isnan(high)) from = lines_.lower_bound(low), to = lines_.upper_bound(high);
+  for (auto line = from; line != to; ++line)
+    for (size_t i : line->second) {
+      if (i >= best) break;
+      if (test(Blocks[i])) {
+        best = i;
+        break;
+      }
+    }
+  return best;
+}
+
 TPDFTextFunnelBlock* TPDFTextFunnel::FindBlock(const TPDFPoint& origin, const std::array<std::string, 3>& attributes,
                                                double fontSize, bool& adjacent) {
   if (Blocks.empty()) return nullptr;
   const double s = std::fabs(fontSize), k = JoinTolerance / 0.7;
-  const size_t first = LastBlockOnly != 0 ? Blocks.size() - 1 : 0;
   auto matches = [&](const TPDFTextFunnelBlock& b) {
     for (size_t i = 0; i < attributes.size(); ++i)
       if (IgnoreAttribute[i] == 0 && b.Attributes[i] != attributes[i]) return false;
     return true;
   };
-  for (size_t i = first; i < Blocks.size(); ++i) {
-    TPDFTextFunnelBlock& b = Blocks[i];
+  // First pass: the word's origin on the block's end (or inside the block on its baseline).
+  auto touches = [&](const TPDFTextFunnelBlock& b) {
     const bool within = origin.X > std::min(b.Start.X, b.End.X) && origin.X < std::max(b.Start.X, b.End.X) &&
                         origin.Y == b.End.Y;
     const double d = within ? 0 : Distance(origin, b.End);
-    if (matches(b) && d < s / 10) {
+    return matches(b) && d < s / 10;
+  };
+  // Second pass: the origin within the join distance of the block's end.
+  auto near = [&](const TPDFTextFunnelBlock& b) { return matches(b) && Distance(origin, b.End) < k * s; };
+  if (LastBlockOnly != 0) {
+    TPDFTextFunnelBlock& last = Blocks.back();
+    if (touches(last)) {
       adjacent = true;
-      return &b;
+      return &last;
     }
+    if (!near(last)) return nullptr;
+    adjacent = Distance(origin, last.End) < 0.15 * k * s;
+    return &last;
   }
-  for (size_t i = first; i < Blocks.size(); ++i) {
-    TPDFTextFunnelBlock& b = Blocks[i];
-    const double d = Distance(origin, b.End);
-    if (matches(b) && d < k * s) {
-      adjacent = d < 0.15 * k * s;
-      return &b;
-    }
+  // Either pass takes a block only within its radius of the origin, the first pass also one
+  // on the origin's own line; an origin without a y is near nothing.
+  if (std::isnan(origin.Y)) return nullptr;
+  SyncIndex();
+  size_t found = FirstOnLinesNear(origin.Y, s / 10, touches);
+  if (found < Blocks.size()) {
+    adjacent = true;
+    return &Blocks[found];
   }
-  return nullptr;
+  found = FirstOnLinesNear(origin.Y, k * s, near);
+  if (found == Blocks.size()) return nullptr;
+  adjacent = Distance(origin, Blocks[found].End) < 0.15 * k * s;
+  return &Blocks[found];
 }
 
 void TPDFTextFunnel::AddText(const TPDFMatrix& m, std::u16string word, std::vector<double> offsets, double width,
@@ -109,8 +167,11 @@ void TPDFTextFunnel::AddText(const TPDFMatrix& m, std::u16string word, std::vect
   if (block != nullptr && !adjacent && SeparateWords != 0) block = nullptr;
   MayJoin = 1;
   if (block == nullptr) {
+    SyncIndex();
     Blocks.push_back({origin, end, upperStart, upperEnd, std::move(word), std::move(positions), attributes, fontSize,
                       std::move(offsets)});
+    IndexBlock(Blocks.size() - 1);
+    indexed_ = Blocks.size();
     return;
   }
   if (!adjacent) {
@@ -119,6 +180,11 @@ void TPDFTextFunnel::AddText(const TPDFMatrix& m, std::u16string word, std::vect
   }
   block->Text += word;
   block->Positions.insert(block->Positions.end(), positions.begin(), positions.end());
+  // The block's end moves, perhaps onto another line of the index.
+  const size_t number = size_t(block - Blocks.data());
+  SyncIndex();
+  UnindexBlock(number);
   block->End = end;
   block->UpperEnd = upperEnd;
+  IndexBlock(number);
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ struct TPDFTextFunnelImage {
 
 class TPDFTextFunnel {
  public:
+  // Read between words, changed only through the funnel's own operations (the funnel keeps an
+  // index of them; a change of their number makes it build the index again).
   std::vector<TPDFTextFunnelBlock> Blocks;
   std::vector<TPDFTextFunnelImage> Images;
   double Scale = 1.0;
@@ -64,4 +67,16 @@ class TPDFTextFunnel {
   // The block the word joins (nullptr for none) and whether it joins without a space.
   TPDFTextFunnelBlock* FindBlock(const TPDFPoint& origin, const std::array<std::string, 3>& attributes,
                                  double fontSize, bool& adjacent);
+  // The first block in block order that passes the test, among those whose end lies on a line
+  // within radius of y (every block when the bounds are not numbers); Blocks.size() for none.
+  template <class Test>
+  size_t FirstOnLinesNear(double y, double radius, const Test& test);
+  // The index: block numbers by the y of the block's end corner, each line in block order. A
+  // word joins a block only near that block's end, so only the lines near the word are looked
+  // at. Blocks whose end has no y (not a number) can be joined by nothing and are left out.
+  void IndexBlock(size_t block);
+  void UnindexBlock(size_t block);
+  void SyncIndex();
+  std::map<double, std::vector<size_t>> lines_;
+  size_t indexed_ = 0;  // the number of blocks the index was made for
 };
