@@ -20,9 +20,13 @@ bool Passes(int test, const TFootprint& c, const TFootprint& m, const TMasterBou
   switch (test) {
     case kWidth: return b.Width.Contains(c.Width);
     case kHeight: return b.Height.Contains(c.Height);
-    case kRatio: return b.Ratio.Contains(c.AspectRatio);
+    case kRatio: {
+      int64_t num = 0, den = 1;
+      RatioOf(c, num, den);
+      return b.Ratio.Contains(num, den);
+    }
     case kOrientation: return c.Orientation == m.Orientation;
-    case kPixels: return b.Pixels.Contains(c.NumberOfPixels);
+    case kPixels: return b.Pixels.Contains(PixelCountOf(c));
     case kImageType: return c.ImageType == m.ImageType;
     case kColourClass: return c.ColourClass == m.ColourClass;
     default: return false;
@@ -31,8 +35,8 @@ bool Passes(int test, const TFootprint& c, const TFootprint& m, const TMasterBou
 
 }  // namespace
 
-bool MatchesMaster(const TFootprint& candidate, const TFootprint& master, const TMasterBounds& bounds, double p,
-                   const TTestSelection& tests) {
+bool MatchesMaster(const TFootprint& candidate, const TFootprint& master, const TMasterBounds& bounds,
+                   int32_t precision, const TTestSelection& tests) {
   Needed = ColourNeeded = Hits = ColourHits = 0;
   for (int t : {kWidth, kHeight, kRatio, kOrientation, kPixels, kImageType, kColourClass}) {
     if (!tests[size_t(t)]) continue;
@@ -40,7 +44,7 @@ bool MatchesMaster(const TFootprint& candidate, const TFootprint& master, const 
     if (Passes(t, candidate, master, bounds)) ++Hits;
   }
   if (tests[kColourDistribution]) {
-    ColourNeeded = ClampToInt32(RoundHalfEven(kGridValues * p));
+    ColourNeeded = ClampToInt32(RoundQuotient(__int128(kGridValues) * precision, 100));
     for (int i = 0; i < kGridValues; ++i) {
       if (bounds.Colour[size_t(i)].Contains(candidate.ColourDistribution[size_t(i)])) ++ColourHits;
     }
@@ -59,7 +63,7 @@ std::string CompareImageFile(const std::string& fileName) {
   const std::string properties = PropertyString(CandidatePrint);
   TTestSelection tests{};
   for (int i = 0; i < 8; ++i) tests[size_t(i)] = SorterView && SorterView->Checked(i + 1);
-  return MatchesMaster(CandidatePrint, MasterPrint, MasterBounds, Tolerance, tests) ? properties : std::string();
+  return MatchesMaster(CandidatePrint, MasterPrint, MasterBounds, Precision, tests) ? properties : std::string();
 }
 
 }  // namespace Tarnwick1

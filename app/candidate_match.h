@@ -18,10 +18,11 @@ extern int32_t ColourHits;    // colour values within their bounds
 // The state of CheckBox1 .. CheckBox8 (index 0 is CheckBox1).
 using TTestSelection = std::array<bool, 8>;
 
-// The match test of a candidate footprint against the master's footprint and bounds under
-// tolerance p; sets the four counters. A candidate the library could not read never matches.
-bool MatchesMaster(const TFootprint& candidate, const TFootprint& master, const TMasterBounds& bounds, double p,
-                   const TTestSelection& tests);
+// The match test of a candidate footprint against the master's footprint and bounds under a
+// precision in whole percent; sets the four counters. A candidate the library could not read
+// never matches.
+bool MatchesMaster(const TFootprint& candidate, const TFootprint& master, const TMasterBounds& bounds,
+                   int32_t precision, const TTestSelection& tests);
 
 // Analyses the file into the candidate footprint and tests it with the boxes as they are now:
 // the candidate's property string on a match, else empty.

@@ -50,11 +50,13 @@ std::string PrepareTargetFolder(const std::string& directory) {
   } else {
     target = view.Text(TSorterEdit::Edit4);
   }
+  // Blanks around the typed name are not part of it: the folder made is the one the files
+  // are copied to and the one the summary names.
+  target = Trim(target);
   if (!DirectoryExists(FileNameToWide(target))) {
     if (!CreateDir(FileNameToWide(target))) throw Exception("Error while creating directory " + target);
     target = LongPath(target);
   }
-  target = Trim(target);
   if (target.empty() || target.back() != '/') {
     target += "/";
     view.SetText(TSorterEdit::Edit4, target);

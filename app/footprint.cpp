@@ -17,36 +17,70 @@ TFootprint CandidatePrint;
 TMasterBounds MasterBounds;
 int32_t PixelsSquare = 0;
 int32_t CellSize = 0;
-double Tolerance = 0;
+int32_t Precision = 0;
 
 namespace {
 
 constexpr int64_t kUnbounded = std::numeric_limits<int64_t>::max();
-constexpr double kUnboundedFloat = std::numeric_limits<double>::infinity();
 
-TIntBounds IntBounds(int32_t v, double p) {
+TIntBounds IntBounds(int32_t v, int32_t precision) {
   TIntBounds b;
-  b.Min = RoundHalfEven(v * p);
-  b.Max = p == 0 ? kUnbounded : RoundHalfEven(v / p);
+  b.Min = RoundQuotient(__int128(v) * precision, 100);
+  b.Max = precision == 0 ? kUnbounded : RoundQuotient(__int128(v) * 100, precision);
   return b;
 }
 
-TFloatBounds FloatBounds(double v, double p) {
-  TFloatBounds b;
-  b.Min = v * p;
-  b.Max = p == 0 ? kUnboundedFloat : v / p;
-  return b;
-}
+TExactBounds ExactBounds(int64_t num, int64_t den, int32_t precision) { return TExactBounds{num, den, precision}; }
 
 }  // namespace
 
-TMasterBounds ComputeBounds(const TFootprint& master, double p) {
+bool TExactBounds::Contains(int64_t a, int64_t b) const {
+  // a / b >= Num * P / (Den * 100), both sides multiplied by the positive b * Den * 100; the
+  // products stay below 2^125 for 64-bit values and a 32-bit precision.
+  if (__int128(a) * Den * 100 < __int128(Num) * Precision * b) return false;
+  if (Precision == 0) return true;
+  // a / b <= Num * 100 / (Den * P), multiplied by b * Den * P, whose sign turns the comparison.
+  const __int128 left = __int128(a) * Den * Precision, right = __int128(Num) * 100 * b;
+  return Precision > 0 ? left <= right : left >= right;
+}
+
+int64_t RoundQuotient(__int128 n, __int128 d) {
+  if (d < 0) {
+    n = -n;
+    d = -d;
+  }
+  __int128 q = n / d, r = n % d;
+  if (r < 0) {  // floor, so that the remainder lies in [0, d)
+    --q;
+    r += d;
+  }
+  if (2 * r > d || (2 * r == d && (q & 1) != 0)) ++q;
+  if (q > std::numeric_limits<int64_t>::max()) return std::numeric_limits<int64_t>::max();
+  if (q < std::numeric_limits<int64_t>::min()) return std::numeric_limits<int64_t>::min();
+  return int64_t(q);
+}
+
+void RatioOf(const TFootprint& print, int64_t& num, int64_t& den) {
+  num = print.Height != 0 ? print.Width : 0;
+  den = print.Height != 0 ? print.Height : 1;
+  if (den < 0) {
+    num = -num;
+    den = -den;
+  }
+}
+
+int64_t PixelCountOf(const TFootprint& print) { return int64_t(print.Width) * int64_t(print.Height); }
+
+TMasterBounds ComputeBounds(const TFootprint& master, int32_t precision) {
   TMasterBounds b;
-  b.Width = IntBounds(master.Width, p);
-  b.Height = IntBounds(master.Height, p);
-  b.Ratio = FloatBounds(master.AspectRatio, p);
-  b.Pixels = FloatBounds(master.NumberOfPixels, p);
-  for (int i = 0; i < kGridValues; ++i) b.Colour[size_t(i)] = FloatBounds(master.ColourDistribution[size_t(i)], p);
+  b.Width = IntBounds(master.Width, precision);
+  b.Height = IntBounds(master.Height, precision);
+  int64_t num = 0, den = 1;
+  RatioOf(master, num, den);
+  b.Ratio = ExactBounds(num, den, precision);
+  b.Pixels = ExactBounds(PixelCountOf(master), 1, precision);
+  for (int i = 0; i < kGridValues; ++i)
+    b.Colour[size_t(i)] = ExactBounds(master.ColourDistribution[size_t(i)], 1, precision);
   return b;
 }
 

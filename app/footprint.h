@@ -39,26 +39,32 @@ struct TFootprint {
   std::optional<TFootprintSource> Source;
 };
 
-// An integer range whose maximum may be unbounded (a tolerance of 0).
+// An integer range whose maximum may be unbounded (a precision of 0).
 struct TIntBounds {
   int64_t Min = 0;
   int64_t Max = 0;
   bool Contains(int64_t v) const { return Min <= v && v <= Max; }
 };
 
-struct TFloatBounds {
-  double Min = 0;
-  double Max = 0;
-  bool Contains(double v) const { return Min <= v && v <= Max; }
+// The range v * p .. v / p of one master value v = Num / Den under p = Precision / 100, not
+// rounded and compared exactly: in doubles, ends that fall on a whole number come out a hair
+// off it (35 * 0.8 is 28.000000000000004), and a candidate exactly at an end fails. With a
+// precision of 0 there is no maximum.
+struct TExactBounds {
+  int64_t Num = 0;
+  int64_t Den = 1;  // > 0
+  int32_t Precision = 0;
+  // Whether the value a / b (b > 0) lies within the range, both ends included.
+  bool Contains(int64_t a, int64_t b = 1) const;
 };
 
 struct TMasterBounds {
   TIntBounds Width;
   TIntBounds Height;
-  TFloatBounds Ratio;
-  TFloatBounds Pixels;
+  TExactBounds Ratio;
+  TExactBounds Pixels;
   // Per cell: red, green and blue, in the footprint's order.
-  std::array<TFloatBounds, kGridValues> Colour{};
+  std::array<TExactBounds, kGridValues> Colour{};
 };
 
 // Module-level analysis state.
@@ -67,11 +73,21 @@ extern TFootprint CandidatePrint;
 extern TMasterBounds MasterBounds;
 extern int32_t PixelsSquare;  // side of the reduced square, read from edit_pix by every analysis
 extern int32_t CellSize;      // round(PixelsSquare / 4)
-extern double Tolerance;      // precision / 100; set only by the master analysis
+// The precision in whole percent (the tolerance p is Precision / 100); set only by the master
+// analysis. Kept whole so that every bound is computed exactly.
+extern int32_t Precision;
 
-// The bounds of a master footprint under tolerance p: minimum v * p and maximum v / p, the
-// integer ones rounded half to even. With p = 0 every maximum is unbounded.
-TMasterBounds ComputeBounds(const TFootprint& master, double p);
+// The bounds of a master footprint under p = precision / 100: minimum v * p and maximum v / p,
+// the integer ones rounded half to even on the exact quotient. With a precision of 0 every
+// maximum is unbounded.
+TMasterBounds ComputeBounds(const TFootprint& master, int32_t precision);
+// n / d rounded to the nearest integer, halves to the even neighbour, computed exactly
+// (d != 0; a result past 64 bits is clamped).
+int64_t RoundQuotient(__int128 n, __int128 d);
+// Width / Height as an exact fraction with a positive denominator (0 / 1 without a height),
+// and Width * Height: the ratio and the pixel count the bounds are measured on.
+void RatioOf(const TFootprint& print, int64_t& num, int64_t& den);
+int64_t PixelCountOf(const TFootprint& print);
 
 // The property string: "640 - 480 - 1.330 - L - 307200 - .JPG-33-33-34-...- CO".
 std::string PropertyString(const TFootprint& print);

@@ -43,7 +43,7 @@ void ReadSquareSettings() {
 }
 
 std::string MasterFootprint(const std::string& fileName) {
-  Tolerance = StrToInt(EditOrDefault(TSorterEdit::EditPrec, "75")) / 100.0;
+  Precision = StrToInt(EditOrDefault(TSorterEdit::EditPrec, "75"));
   const std::string problem = MasterFileProblem(fileName);
   if (!problem.empty()) {
     ShowInfoDialog(problem, TInfoButtons::Ok, kInfoRed);
@@ -51,7 +51,7 @@ std::string MasterFootprint(const std::string& fileName) {
   }
   ReadSquareSettings();
   AnalyseFootprint(fileName, MasterPrint, TUnreadable::Raises);
-  MasterBounds = ComputeBounds(MasterPrint, Tolerance);
+  MasterBounds = ComputeBounds(MasterPrint, Precision);
   const std::string properties = PropertyString(MasterPrint);
   if (ConsoleMode()) {
     WriteConsoleLine("Masterfootprint:");

@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include "pdf/core/md5.h"
@@ -38,6 +39,33 @@ std::string LargeNumberText(double value, int decimals) {
   return StripZeros(FormatFixed(value, decimals));
 }
 
+// Round(value * 10^decimals), halves to even, on the exact binary value (0 <= decimals <= 18).
+// The product taken in doubles is rounded first and makes false halves: 0.00025 * 10^4 is 2.5 in
+// doubles but 2.50000000000000005... exactly. False when the result does not fit 64 bits.
+bool ScaledExactly(double value, int decimals, int64_t& result) {
+  int exponent = 0;
+  const double fraction = std::frexp(std::fabs(value), &exponent);  // |value| = fraction * 2^exponent
+  // |value| = mantissa * 2^(exponent - 53), the mantissa a whole number below 2^53.
+  const auto mantissa = static_cast<unsigned __int128>(std::ldexp(fraction, 53));
+  unsigned __int128 scaled = mantissa;
+  for (int i = 0; i < decimals; ++i) scaled *= 10;  // below 2^113
+  const int shift = 53 - exponent;
+  unsigned __int128 n;
+  if (shift <= 0) {
+    if (-shift >= 64) return false;
+    n = scaled << -shift;  // whole already; large values were refused by the caller's estimate
+  } else if (shift >= 120) {
+    n = 0;  // below half of one unit of the last decimal
+  } else {
+    n = scaled >> shift;
+    const unsigned __int128 rest = scaled - (n << shift), half = static_cast<unsigned __int128>(1) << (shift - 1);
+    if (rest > half || (rest == half && (n & 1) != 0)) ++n;
+  }
+  if (n > static_cast<unsigned __int128>(std::numeric_limits<int64_t>::max())) return false;
+  result = value < 0 ? -static_cast<int64_t>(n) : static_cast<int64_t>(n);
+  return true;
+}
+
 std::string TwoDigits(int v) { return std::string{char('0' + v / 10 % 10), char('0' + v % 10)}; }
 
 }  // namespace
@@ -47,9 +75,9 @@ std::string FormatPDFNumber(double value, int decimals) {
   if (std::isinf(value)) value = value > 0 ? FLT_MAX : -FLT_MAX;
   if (decimals < 1) return IntegerText(value);
   decimals = std::min(decimals, kMaxDecimals);
-  const double scaled = value * std::pow(10.0, decimals);
-  if (std::fabs(scaled) >= kInt64Limit) return LargeNumberText(value, decimals);
-  const int64_t n = RoundHalfEven(scaled);
+  int64_t n = 0;
+  if (std::fabs(value) * std::pow(10.0, decimals) >= kInt64Limit || !ScaledExactly(value, decimals, n))
+    return LargeNumberText(value, decimals);
   if (n == 0) return "0";
   std::string digits = IntToStr(n);
   std::string sign;

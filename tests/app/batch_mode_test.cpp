@@ -312,6 +312,62 @@ TEST_F(BatchMode, ExistingFilesAreNeverOverwritten) {
   EXPECT_EQ(Listing(target).find(".velmora"), std::string::npos);
 }
 
+// Blanks around the target's text (a pasted path, a hand-edited Velmora.cfg) are not part of its
+// name: the folder made is the one the matches are copied to and the one the summary names, and
+// no folder with the blank in its name is left behind.
+TEST_F(BatchMode, BlanksAroundTheTargetAreNotPartOfItsName) {
+  MakeSolids(images, "('a.png', 30, 20, (200, 30, 30)), ('b.jpg', 30, 20, (20, 30, 220))");
+  const struct {
+    std::string typed;   // the target line
+    std::string folder;  // the folder the matches must land in
+  } cases[] = {
+      {dir.File("tgt3 "), dir.File("tgt3/")},
+      {dir.File("tgt4/ "), dir.File("tgt4/")},
+      {" " + dir.File("tgt5") + "\t", dir.File("tgt5/")},
+      {dir.File("made") + " ", dir.File("made/")},  // already there: used as it is
+  };
+  ::mkdir(dir.File("made").c_str(), 0755);
+  for (const auto& c : cases) {
+    Config({images + "a.png", images, c.typed, "-", "---------", "4", "75", "-"});  // no test: both match
+    const Result r = RunBatch();
+    ASSERT_EQ(r.status, 0) << c.typed << "\n" << r.err;
+    EXPECT_NE(r.out.find("2 matching imagefiles out of 2 files were copied to " + c.folder + "\r\n"), std::string::npos)
+        << c.typed << "\n" << r.out;
+    EXPECT_EQ(Listing(c.folder), "a.png\nb.jpg\n") << c.typed;
+    EXPECT_EQ(testsupport::ReadFile(c.folder + "b.jpg"), testsupport::ReadFile(images + "b.jpg")) << c.typed;
+  }
+  // Nothing else was made beside them.
+  EXPECT_EQ(Listing(dir.path()), "images\nmade\nprog\nsolids.py\nstderr.txt\nstdout.txt\ntgt3\ntgt4\ntgt5\n");
+}
+
+// The width range of a master is its width times and divided by the precision, rounded half to
+// even on the exact value: 110 at 55 percent gives 60.5, so 60; 21 at 56 percent gives 37.5,
+// so 38 (in doubles these are 60.50000000000001 and 37.49999999999999).
+TEST_F(BatchMode, WidthRangesAreExact) {
+  const struct {
+    const char* folder;
+    const char* solids;  // the master first
+    const char* precision;
+    const char* matches;
+  } cases[] = {
+      {"p55/", "('m.png', 110, 20, (9, 9, 9)), ('w59.png', 59, 20, (9, 9, 9)), ('w60.png', 60, 20, (9, 9, 9))",
+       "55", "m.png w60.png "},
+      {"p56/", "('m.png', 21, 20, (9, 9, 9)), ('w38.png', 38, 20, (9, 9, 9)), ('w39.png', 39, 20, (9, 9, 9))",
+       "56", "m.png w38.png "},
+  };
+  for (const auto& c : cases) {
+    const std::string folder = dir.File(c.folder);
+    ::mkdir(folder.c_str(), 0755);
+    MakeSolids(folder, c.solids);
+    Config({folder + "m.png", folder, dir.File("out/"), "-", "X--------", "4", c.precision, "X"});  // only "Width"
+    const Result r = RunBatch();
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string names;
+    for (const auto& [file, props] : Matches(r.out)) names += file.substr(folder.size()) + " ";
+    EXPECT_EQ(names, c.matches) << c.precision << "\n" << r.out;
+  }
+}
+
 // A target on a file system without hard links (a FAT or exFAT card, many network mounts): the
 // matches are really there, the summary is true, and an existing file still stays as it was.
 TEST_F(BatchMode, MatchesAreCopiedWhereTheTargetHasNoHardLinks) {

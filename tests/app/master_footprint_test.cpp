@@ -48,7 +48,7 @@ TEST(MasterFootprint, FailedCheckShowsRedMessageAndKeepsTheFootprint) {
   apptest::FakeSorterView view;
   MasterPrint = TFootprint{};
   MasterPrint.Width = 123;
-  Tolerance = 0.5;
+  Precision = 50;
   view.SetText(E::EditPrec, "");
   EXPECT_EQ(MasterFootprint("/no/such/folder/m.png"), "");
   ASSERT_EQ(view.dialogs.size(), 1u);
@@ -56,7 +56,7 @@ TEST(MasterFootprint, FailedCheckShowsRedMessageAndKeepsTheFootprint) {
   EXPECT_EQ(view.dialogs[0].colour, 0x0000FF);
   EXPECT_EQ(view.dialogs[0].buttons, TInfoButtons::Ok);
   EXPECT_EQ(MasterPrint.Width, 123);
-  EXPECT_EQ(Tolerance, 0.75);  // the precision is read before the checks
+  EXPECT_EQ(Precision, 75);  // the precision is read before the checks
   EXPECT_EQ(view.Text(E::EditPrec), "75");
   EXPECT_EQ(view.Text(E::EditPix), "");  // not yet read
 }

@@ -27,7 +27,7 @@ TTestSelection Boxes(std::initializer_list<int> checked) {
 
 TEST(Match, SelectedTestsAndCounters) {
   const TFootprint master = Print(640, 480, ".JPG", "CO", 33);
-  const TMasterBounds b = ComputeBounds(master, 0.75);
+  const TMasterBounds b = ComputeBounds(master, 75);
   struct Case {
     const char* name;
     TFootprint candidate;
@@ -49,7 +49,7 @@ TEST(Match, SelectedTestsAndCounters) {
       {"one of seven fails", Print(600, 450, ".TIF", "CO", 0), Boxes({1, 2, 3, 4, 5, 6, 8}), false, 7, 6},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(MatchesMaster(c.candidate, master, b, 0.75, c.boxes), c.matches) << c.name;
+    EXPECT_EQ(MatchesMaster(c.candidate, master, b, 75, c.boxes), c.matches) << c.name;
     EXPECT_EQ(Needed, c.needed) << c.name;
     EXPECT_EQ(Hits, c.hits) << c.name;
     EXPECT_EQ(ColourNeeded, 0) << c.name;
@@ -58,22 +58,22 @@ TEST(Match, SelectedTestsAndCounters) {
 
 TEST(Match, ColourDistributionNeedsTheShareOfThePrecision) {
   TFootprint master = Print(100, 100, ".PNG", "CO", 40);
-  const TMasterBounds b = ComputeBounds(master, 0.75);  // each value 30 .. 53.3
+  const TMasterBounds b = ComputeBounds(master, 75);  // each value 30 .. 53.3
   for (int inside : {48, 36, 35, 0}) {
     TFootprint c = Print(100, 100, ".PNG", "CO", 40);
     for (int i = inside; i < kGridValues; ++i) c.ColourDistribution[size_t(i)] = 90;
-    EXPECT_EQ(MatchesMaster(c, master, b, 0.75, Boxes({7})), inside >= 36) << inside;
+    EXPECT_EQ(MatchesMaster(c, master, b, 75, Boxes({7})), inside >= 36) << inside;
     EXPECT_EQ(ColourNeeded, 36);
     EXPECT_EQ(ColourHits, inside);
     EXPECT_EQ(Needed, 0);
   }
   // Precision 100: every value must equal the master's.
-  const TMasterBounds exact = ComputeBounds(master, 1.0);
+  const TMasterBounds exact = ComputeBounds(master, 100);
   TFootprint c = Print(100, 100, ".PNG", "CO", 40);
-  EXPECT_TRUE(MatchesMaster(c, master, exact, 1.0, Boxes({7})));
+  EXPECT_TRUE(MatchesMaster(c, master, exact, 100, Boxes({7})));
   EXPECT_EQ(ColourNeeded, 48);
   c.ColourDistribution[7] = 41;
-  EXPECT_FALSE(MatchesMaster(c, master, exact, 1.0, Boxes({7})));
+  EXPECT_FALSE(MatchesMaster(c, master, exact, 100, Boxes({7})));
   // Precision 0: nothing is needed and every range holds.
   const TMasterBounds open = ComputeBounds(master, 0);
   c = Print(7000, 3, ".PNG", "CO", 100);
@@ -88,7 +88,7 @@ TEST(Match, UnreadableCandidatesNeverMatch) {
   TFootprint bad;
   bad.ImageType = ".JPG";
   for (const auto& boxes : {Boxes({}), Boxes({6}), Boxes({7}), Boxes({1, 2, 3, 4, 5, 6, 7, 8})}) {
-    for (double p : {0.0, 0.75}) EXPECT_FALSE(MatchesMaster(bad, master, ComputeBounds(master, p), p, boxes));
+    for (int p : {0, 75}) EXPECT_FALSE(MatchesMaster(bad, master, ComputeBounds(master, p), p, boxes));
   }
   // Before any master analysis the bounds are all 0: only a width of 0 would pass.
   EXPECT_FALSE(MatchesMaster(Print(1, 1, ".JPG", "CO", 0), TFootprint{}, TMasterBounds{}, 0, Boxes({1})));

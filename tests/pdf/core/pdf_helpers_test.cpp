@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <set>
+#include <sstream>
+#include <string>
 
 #include "platform/rtl/streams.h"
+#include "tests/support/test_support.h"
 
 TEST(FormatPDFNumber, WriterTexts) {
   const struct { double v; int d; const char* text; } cases[] = {
@@ -15,10 +19,58 @@ TEST(FormatPDFNumber, WriterTexts) {
       {1.5, 4, "1.5"}, {-0.5, 4, "-0.5"}, {100, 4, "100"}, {0.25, 4, "0.25"}, {0.00004, 4, "0"},
       {-0.00004, 4, "0"}, {612, 4, "612"},
       {123.456789, 6, "123.456789"}, {1e-6, 6, "0.000001"}, {-7, -3, "-7"}, {10, 1, "10"},
-      {0.1, 30, "0.1"},
+      // Rounded on the exact binary value: 0.1 is 0.1000000000000000055..., 0.00025 is
+      // 0.000250000000000000005..., 2.675 is 2.67499999999999982...
+      {0.1, 30, "0.100000000000000006"}, {0.1, 17, "0.10000000000000001"}, {0.1, 16, "0.1"},
+      {0.00025, 4, "0.0003"}, {-0.00025, 4, "-0.0003"},
+      {0.00035, 4, "0.0003"}, {2.675, 2, "2.67"}, {0.15, 1, "0.1"}, {1.00005, 4, "1.0001"}, {0.125, 2, "0.12"},
+      {5e-7, 6, "0"}, {4.9406564584124654e-324, 18, "0"}, {9007199254740993.0, 2, "9007199254740992"},
   };
   for (const auto& c : cases) EXPECT_EQ(FormatPDFNumber(c.v, c.d), c.text) << c.v << " with " << c.d;
   EXPECT_EQ(FormatPDFFloat(0.75, 1), "0.8");
+}
+
+// Python's Decimal holds a double's exact value: it rounds each generated value at the asked
+// decimals, halves to even, and writes the text as the writer must (trailing zeros and a bare
+// point dropped, "0" for nothing). Most values lie next to a decimal half, where a product
+// taken in doubles is itself rounded and lands on the wrong side.
+TEST(FormatPDFNumber, AgreesWithExactDecimalRounding) {
+  REQUIRE_TOOL("/usr/bin/python3");
+  const char* oracle = R"PY(
+from decimal import Decimal as D, ROUND_HALF_EVEN
+import random, sys
+rnd = random.Random(2104)
+out = []
+def text(v, d):
+    n = int(D(v).scaleb(d).quantize(D(1), rounding=ROUND_HALF_EVEN))
+    if n == 0: return '0'
+    digits = str(abs(n)).rjust(d + 1, '0')
+    s = digits[:-d] + '.' + digits[-d:]
+    s = s.rstrip('0').rstrip('.')
+    return ('-' if n < 0 else '') + s
+for _ in range(30000):
+    d = rnd.randint(1, 8)
+    k = rnd.randint(-10**rnd.randint(1, 9), 10**rnd.randint(1, 9))
+    v = float(D(2 * k + 1) / 2 / D(10) ** d)  # next to a half of the last decimal
+    if rnd.random() < 0.2: v = rnd.uniform(-1e6, 1e6)
+    out.append('%r %d %s' % (v, d, text(v, d)))
+sys.stdout.write('\n'.join(out) + '\n')
+)PY";
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir.File("oracle.py"), oracle);
+  std::string table;
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("oracle.py"), &table), 0);
+  std::istringstream in(table);
+  std::string value, expected;
+  int decimals = 0, rows = 0, wrong = 0;
+  while (in >> value >> decimals >> expected) {
+    ++rows;
+    const double v = std::strtod(value.c_str(), nullptr);
+    const std::string got = FormatPDFNumber(v, decimals);
+    if (got != expected && ++wrong <= 10) ADD_FAILURE() << value << " with " << decimals << ": " << got << ", not " << expected;
+  }
+  EXPECT_EQ(rows, 30000);
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST(FormatPDFNumber, NeverWritesNaNInfinityOrAWrappedInteger) {

@@ -28,7 +28,7 @@ TEST(PDFWriter, NumbersFollowTheStoreDecimals) {
   TPDFStructure st;
   const struct { double v; const char* text; } four[] = {
       {0, "0"}, {1.5, "1.5"}, {-0.5, "-0.5"}, {100, "100"}, {0.25, "0.25"}, {0.00004, "0"},
-      {std::numeric_limits<double>::quiet_NaN(), "0"},
+      {std::numeric_limits<double>::quiet_NaN(), "0"}, {0.00025, "0.0003"}, {0.00035, "0.0003"}, {1.00005, "1.0001"},
   };
   for (const auto& c : four) EXPECT_EQ(Text(st.NewNumeric(c.v)), c.text) << c.v;
   st.Decimals = 0;
