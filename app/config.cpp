@@ -1,9 +1,14 @@
 #include "app/config.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "app/sorter_view.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/file_handles.h"
+#include "platform/rtl/file_replace.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/string_list.h"
@@ -14,6 +19,7 @@ namespace Tarnwick1 {
 std::string ProgramFolder;
 std::string ConfigFileName;
 std::unique_ptr<TStringList> ConfigList;
+std::string UnreadConfig;
 
 namespace {
 
@@ -35,6 +41,27 @@ std::string UserConfigFolder() {
   }
   if (base.back() != '/') base += '/';
   return base + "velmora/";
+}
+
+// The file's bytes (at most the first MiB); a file that cannot be opened or read raises, where
+// a short read would pass for a shorter file.
+std::string ReadConfigBytes(const WideString& name) {
+  const int fd = FileOpen(name, fmOpenRead);
+  if (fd < 0) throw EFOpenError("Cannot open file \"" + WideToUtf8(name) + "\". " + std::strerror(errno));
+  std::string text;
+  std::vector<char> chunk(1 << 16);
+  while (int64_t(text.size()) < kMaxConfigBytes) {
+    const int64_t n = FileRead(fd, chunk.data(), int64_t(chunk.size()));
+    if (n < 0) {
+      const int error = errno;
+      FileClose(fd);
+      throw EReadError("Cannot read file \"" + WideToUtf8(name) + "\". " + std::strerror(error));
+    }
+    if (n == 0) break;
+    text.append(chunk.data(), size_t(n));
+  }
+  FileClose(fd);
+  return text;
 }
 
 std::string XOrDash(bool checked) { return checked ? "X" : "-"; }
@@ -93,10 +120,17 @@ void ApplyConfigText(std::string_view text, TSorterView& view) {
 }
 
 void LoadConfig(TSorterView& view) {
+  if (UnreadConfig == ConfigFileName) UnreadConfig.clear();
   const WideString name = FileNameToWide(ConfigFileName);
   if (!FileExists(name)) return;
-  TFileStream file(name, fmOpenRead | fmShareDenyWrite);
-  ApplyConfigText(file.ReadString(kMaxConfigBytes), view);
+  std::string text;
+  try {
+    text = ReadConfigBytes(name);
+  } catch (const EStreamError&) {
+    UnreadConfig = ConfigFileName;
+    throw;
+  }
+  ApplyConfigText(text, view);
 }
 
 std::unique_ptr<TStringList> ConfigLines(const TSorterView& view) {
@@ -116,29 +150,15 @@ std::unique_ptr<TStringList> ConfigLines(const TSorterView& view) {
 }
 
 void SaveConfig(const TSorterView& view) {
+  // Settings that were never read are not the window's to write back: the file stays as it is.
+  if (!UnreadConfig.empty() && UnreadConfig == ConfigFileName) return;
   ConfigList = ConfigLines(view);
+  const std::string text = ConfigList->Text();
+  ConfigList.reset();
   const WideString name = FileNameToWide(ConfigFileName);
   const WideString folder = ExtractFilePath(name);
   if (!folder.empty()) ForceDirectories(folder);
-  // A new file moved over the old one: a failed write never leaves half a configuration.
-  const WideString fresh = name + u".new";
-  bool saved = false;
-  try {
-    ConfigList->SaveToFile(fresh);
-    saved = RenameFile(fresh, name);
-  } catch (const EFCreateError&) {
-  } catch (const EStreamError&) {
-    // Written only in part (a full disk, a quota): writing over the old file would lose that
-    // one as well.
-    DeleteFile(fresh);
-    ConfigList.reset();
-    throw;
-  }
-  if (!saved) {
-    DeleteFile(fresh);
-    ConfigList->SaveToFile(name);  // a folder we may not add files to, but a file we may write
-  }
-  ConfigList.reset();
+  ReplaceFileContents(name, text);
 }
 
 }  // namespace Tarnwick1

@@ -19,6 +19,9 @@ class TSorterView;
 extern std::string ProgramFolder;
 extern std::string ConfigFileName;
 extern std::unique_ptr<TStringList> ConfigList;
+// The configuration file that was there but could not be read this run (empty when none):
+// it is never written, so that settings the window never saw are not lost.
+extern std::string UnreadConfig;
 
 // Fixes ProgramFolder (the executable's folder, unless one was set before) and ConfigFileName
 // for this run.
@@ -31,13 +34,15 @@ std::string ConfigLocationFor(const std::string& programFolder);
 void ApplyConfigLines(const TStrings& lines, TSorterView& view);
 // The same from the file's bytes (at most the first MiB is read).
 void ApplyConfigText(std::string_view text, TSorterView& view);
-// Reads the file when it exists.
+// Reads the file when it exists. One that exists but cannot be read raises the stream error
+// and is remembered in UnreadConfig.
 void LoadConfig(TSorterView& view);
 
 // The eight lines the window's state gives.
 std::unique_ptr<TStringList> ConfigLines(const TSorterView& view);
-// Writes the file, replacing it as a whole (a new file moved into place). Raises the file
-// stream's errors when it cannot be written.
+// Writes the file, replacing its content as a whole (ReplaceFileContents: through a link to
+// the file it names, keeping its mode and owner, never leaving part of it). Raises the file
+// stream's errors when it cannot be written; writes nothing over a file that could not be read.
 void SaveConfig(const TSorterView& view);
 
 }  // namespace Tarnwick1

@@ -16,6 +16,7 @@
 #include "platform/forms/open_dialog.h"
 #include "platform/forms/progress_bar.h"
 #include "platform/forms/screen.h"
+#include "platform/rtl/exceptions.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/strings.h"
 
@@ -121,7 +122,14 @@ void TForm1::FormCreate(TObject*) {
   SorterView = this;
   try {
     InitConfigLocation();
-    LoadConfig(*this);
+    try {
+      LoadConfig(*this);
+    } catch (const EStreamError& e) {
+      // Settings that cannot be read: batch mode has none to run with; the window says so and
+      // starts with its defaults (the file is left as it is when the window goes).
+      if (Tarnwick1::ConsoleMode()) throw;
+      Application->HandleException(this, e);
+    }
     if (edit_pix->Text().empty()) edit_pix->SetText("4");
     if (edit_prec->Text().empty()) edit_prec->SetText("75");
     if (!CommandLine().empty()) {

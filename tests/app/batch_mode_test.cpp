@@ -2,11 +2,14 @@
 // Velmora.cfg written by the test, run as "velmora X" on generated folders.
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -114,9 +117,56 @@ class BatchMode : public ::testing::Test {
     return s;
   }
 
+  // From here on the program runs as an ordinary user, for whom file permissions hold: "nobody"
+  // when the test runs as root, else the test's own user. The test's folder is opened to it,
+  // and it gets a home of its own and a target folder it may fill. False when there is no
+  // such user.
+  bool AsOrdinaryUser() {
+    ::chmod(dir.path().c_str(), 0755);
+    user = ::geteuid();
+    group = ::getegid();
+    if (user == 0) {
+      const passwd* nobody = ::getpwnam("nobody");
+      if (!nobody) return false;
+      user = nobody->pw_uid;
+      group = nobody->pw_gid;
+      program.RunAs(long(user), long(group));
+    }
+    for (const std::string& folder : {dir.File("home"), dir.File("out")}) {
+      ::mkdir(folder.c_str(), 0755);
+      if (::chown(folder.c_str(), user, group) != 0) return false;
+    }
+    environment = {"HOME=" + dir.File("home")};
+    program.SetEnvironment(environment);
+    return true;
+  }
+
+  // The failing disk of tests/support/file_faults.c under the program, with its settings
+  // ("NAME=value"), beside the environment set before.
+  void FailingDisk(const std::vector<std::string>& settings) {
+    const std::string shim = testsupport::BinaryDir() + "/test-fixtures/libvelmora-file-faults.so";
+    ASSERT_EQ(::access(shim.c_str(), R_OK), 0) << shim;
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    std::vector<std::string> all = environment;
+    all.push_back("LD_PRELOAD=" + shim);
+    all.push_back(std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":verify_asan_link_order=0");
+    all.insert(all.end(), settings.begin(), settings.end());
+    program.SetEnvironment(all);
+  }
+
+  // Velmora.cfg as the settings of a run are saved: CR LF after each of the eight lines.
+  static std::string Saved(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& l : lines) text += l + "\r\n";
+    return text;
+  }
+
   testsupport::TempDir dir;
   apptest::BatchProgram program{dir};
   std::string prog, images;
+  uid_t user = 0;
+  gid_t group = 0;
+  std::vector<std::string> environment;
 };
 
 }  // namespace
@@ -655,6 +705,171 @@ TEST_F(BatchMode, SettingsThatCannotBeSavedAreAFailureOnStandardError) {
   EXPECT_EQ(r.status, 2) << r.err;
   EXPECT_EQ(r.err.find("Unknown path for imagefile."), 0u) << r.err;
   EXPECT_NE(r.err.find("Velmora.cfg"), std::string::npos) << r.err;
+}
+
+// A Velmora.cfg that is there but cannot be read (a broken disk, a file the user may not read)
+// is an error with its status, and the program ends without writing the window's empty
+// settings over the ones the file holds: it stays byte for byte.
+TEST_F(BatchMode, AVelmoraCfgThatCannotBeReadIsNeverWrittenOver) {
+  MakeSolids(images, "('a.png', 30, 20, (200, 30, 30))");
+  const std::string cfg = prog + "Velmora.cfg";
+  Config({images + "a.png", images, dir.File("out/"), "X", "X-X-X-X-X", "8", "90", "-"});
+  const std::string old = testsupport::ReadFile(cfg);
+  FailingDisk({"VELMORA_FAULT_FILE=Velmora.cfg", "VELMORA_FAULT_READ=" + std::to_string(EIO)});
+  Result r = RunBatch();
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.err, "Cannot read file \"" + cfg + "\". " + std::strerror(EIO) + "\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(testsupport::ReadFile(cfg), old);
+  EXPECT_NE(testsupport::Run("test -e '" + dir.File("out") + "'"), 0);  // no run without the settings
+
+  ASSERT_TRUE(AsOrdinaryUser()) << "no ordinary user to run as";
+  ASSERT_EQ(::chown(prog.c_str(), user, group), 0);  // the settings may be replaced, but not read
+  ASSERT_EQ(::chmod(cfg.c_str(), 0), 0);
+  struct stat before {}, after {};
+  ASSERT_EQ(::stat(cfg.c_str(), &before), 0);
+  r = RunBatch();
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.err, "Cannot open file \"" + cfg + "\". " + std::strerror(EACCES) + "\n");
+  ASSERT_EQ(::stat(cfg.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mode & 07777, 0u);
+  EXPECT_EQ(testsupport::ReadFile(cfg), old);
+}
+
+// A write-protected Velmora.cfg refuses the settings as it refuses any writer: the failure on
+// standard error with status 3, the file untouched (the same file, its mode, its bytes). The
+// run itself goes well.
+TEST_F(BatchMode, AWriteProtectedVelmoraCfgIsLeftAsItIs) {
+  ASSERT_TRUE(AsOrdinaryUser()) << "no ordinary user to run as";
+  MakeSolids(images, "('a.png', 30, 20, (200, 30, 30))");
+  const std::string cfg = prog + "Velmora.cfg";
+  ASSERT_EQ(::chown(prog.c_str(), user, group), 0);  // a folder the settings could be moved into
+  Config({images + "a.png", images, dir.File("out/")});
+  ASSERT_EQ(::chmod(cfg.c_str(), 0444), 0);
+  struct stat before {}, after {};
+  ASSERT_EQ(::stat(cfg.c_str(), &before), 0);
+  const std::string old = testsupport::ReadFile(cfg);
+  const Result r = RunBatch();
+  EXPECT_EQ(r.status, 3) << r.err;
+  EXPECT_EQ(r.err, "Cannot create file \"" + cfg + "\". " + std::strerror(EACCES) + "\n");
+  EXPECT_NE(r.out.find("1 matching imagefiles out of 1 files were copied to " + dir.File("out/")), std::string::npos)
+      << r.out;
+  ASSERT_EQ(::stat(cfg.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mode & 07777, 0444u);
+  EXPECT_EQ(testsupport::ReadFile(cfg), old);
+  EXPECT_EQ(Listing(prog).find(".Velmora"), std::string::npos);  // nothing left beside it
+}
+
+// A Velmora.cfg that is a symbolic link (into a dotfiles repository, a shared configuration)
+// stays a link, and the file it names gets the settings: through a relative link, a chain of
+// two, and a link to a file that does not exist yet.
+TEST_F(BatchMode, ALinkedVelmoraCfgStaysALinkAndItsFileGetsTheSettings) {
+  MakeSolids(images, "('a.png', 30, 20, (200, 30, 30))");
+  const std::string dotfiles = dir.File("dotfiles/"), cfg = prog + "Velmora.cfg";
+  ASSERT_EQ(::mkdir(dotfiles.c_str(), 0755), 0);
+  const std::vector<std::string> lines = {images + "a.png", images, dir.File("out/")};
+  const std::string full = Saved({images + "a.png", images, dir.File("out/"), "-", "---------", "4", "75", "-"});
+  const struct {
+    std::string link;    // what Velmora.cfg points at
+    std::string hop;     // a second link in dotfiles/ ("" for none) and where it points
+    std::string hopTo;
+    std::string file;    // the file at the end
+    bool exists;
+    std::string saved;
+  } cases[] = {
+      {"../dotfiles/velmora.cfg", "", "", dotfiles + "velmora.cfg", true, full},
+      {dotfiles + "hop", dotfiles + "hop", "deep.cfg", dotfiles + "deep.cfg", true, full},
+      {"../dotfiles/new.cfg", "", "", dotfiles + "new.cfg", false, Saved({"", "", "", "-", "---------", "4", "75", "-"})},
+  };
+  for (const auto& c : cases) {
+    ::unlink(cfg.c_str());
+    ASSERT_EQ(::symlink(c.link.c_str(), cfg.c_str()), 0);
+    if (!c.hop.empty()) ASSERT_EQ(::symlink(c.hopTo.c_str(), c.hop.c_str()), 0);
+    if (c.exists) Config(lines);  // written through the links
+    const Result r = RunBatch();
+    EXPECT_EQ(r.status, c.exists ? 0 : 2) << c.link << "\n" << r.err;  // no settings: no master
+    struct stat st {};
+    ASSERT_EQ(::lstat(cfg.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << c.link;
+    char target[4096] = {};
+    EXPECT_EQ(std::string(target, size_t(std::max<ssize_t>(0, ::readlink(cfg.c_str(), target, sizeof target)))), c.link);
+    EXPECT_EQ(testsupport::ReadFile(c.file), c.saved) << c.link;
+    if (!c.hop.empty()) {
+      ASSERT_EQ(::lstat(c.hop.c_str(), &st), 0);
+      EXPECT_TRUE(S_ISLNK(st.st_mode));
+    }
+  }
+}
+
+// The saved Velmora.cfg is the same file as before with new content: it keeps its mode, its
+// owner and group, and its other names (a hard link elsewhere gets the settings too).
+TEST_F(BatchMode, TheSavedVelmoraCfgKeepsItsModeOwnerAndOtherNames) {
+  MakeSolids(images, "('a.png', 30, 20, (200, 30, 30))");
+  const std::string cfg = prog + "Velmora.cfg";
+  const std::string saved = Saved({images + "a.png", images, dir.File("out/"), "-", "---------", "4", "75", "-"});
+  Config({images + "a.png", images, dir.File("out/")});
+  ASSERT_EQ(::chmod(cfg.c_str(), 0604), 0);
+  const bool root = ::geteuid() == 0;  // only root may give a file away
+  if (root) ASSERT_EQ(::chown(cfg.c_str(), 1234, 1235), 0);
+  Result r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  struct stat st {};
+  ASSERT_EQ(::stat(cfg.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0604u);
+  if (root) {
+    EXPECT_EQ(st.st_uid, 1234u);
+    EXPECT_EQ(st.st_gid, 1235u);
+  }
+  EXPECT_EQ(testsupport::ReadFile(cfg), saved);
+
+  Config({images + "a.png", images, dir.File("out/")});
+  const std::string shared = dir.File("shared.cfg");
+  ASSERT_EQ(::link(cfg.c_str(), shared.c_str()), 0);
+  r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(testsupport::ReadFile(cfg), saved);
+  EXPECT_EQ(testsupport::ReadFile(shared), saved);
+}
+
+// Where no new file may be made beside Velmora.cfg (its folder is closed, the file itself is
+// the user's), the settings are rewritten in place; a disk that fills after 20 bytes then
+// leaves the old settings whole, with the failure on standard error and status 3. With room on
+// the disk the same file gets the settings.
+TEST_F(BatchMode, SettingsRewrittenInPlaceKeepTheOldOnesUntilTheNewAreWhole) {
+  ASSERT_TRUE(AsOrdinaryUser()) << "no ordinary user to run as";
+  MakeSolids(images, "('a.png', 30, 20, (200, 30, 30))");
+  // The program's folder is not the user's: the settings live in the user's folder.
+  const std::string xdg = dir.File("xdg/"), folder = xdg + "velmora/", cfg = folder + "Velmora.cfg";
+  ASSERT_EQ(::mkdir(xdg.c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+  const std::vector<std::string> lines = {images + "a.png", images, dir.File("out/"), "-", "X--------"};
+  const std::string old = Saved(lines);
+  testsupport::WriteFile(cfg, old);
+  ASSERT_EQ(::chown(cfg.c_str(), user, group), 0);
+  ASSERT_EQ(::chmod(cfg.c_str(), 0644), 0);
+  ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+  ASSERT_EQ(::chmod(prog.c_str(), 0555), 0);  // for a test run by an ordinary user: not beside the program
+  environment.push_back("XDG_CONFIG_HOME=" + xdg);
+  struct stat before {}, after {};
+  ASSERT_EQ(::stat(cfg.c_str(), &before), 0);
+  FailingDisk({"VELMORA_FAULT_FILE=Velmora.cfg", "VELMORA_FAULT_WRITE_AFTER=20"});
+  Result r = RunBatch();
+  EXPECT_EQ(r.status, 3) << r.err;
+  EXPECT_EQ(r.err, "Stream write error\n");
+  EXPECT_NE(r.out.find("1 matching imagefiles out of 1 files were copied"), std::string::npos) << r.out;
+  EXPECT_EQ(testsupport::ReadFile(cfg), old);
+
+  program.SetEnvironment(environment);
+  r = RunBatch();
+  EXPECT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(::stat(cfg.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_uid, user);
+  EXPECT_EQ(testsupport::ReadFile(cfg), Saved({images + "a.png", images, dir.File("out/"), "-", "X--------", "4", "75", "-"}));
+  ::chmod(folder.c_str(), 0755);
+  ::chmod(prog.c_str(), 0755);
 }
 
 // Without a configuration file the defaults hold: nothing to compare, nothing copied, and the

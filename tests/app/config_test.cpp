@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -153,6 +154,26 @@ TEST(Config, ASaveThatCannotBeWrittenWholeKeepsTheOldFile) {
   std::string listing;
   testsupport::Run("ls -A " + dir.path(), &listing);
   EXPECT_EQ(listing, "Velmora.cfg\n");
+}
+
+// A link that leads round in a circle names no file: the save fails and writes nothing. A link
+// to a device (settings that are never kept) takes the settings and stays a link.
+TEST(Config, LinksThatLeadNowhereOrToADevice) {
+  testsupport::TempDir dir;
+  ConfigFileName = dir.File("Velmora.cfg");
+  ASSERT_EQ(::symlink("loop.cfg", ConfigFileName.c_str()), 0);
+  ASSERT_EQ(::symlink("Velmora.cfg", dir.File("loop.cfg").c_str()), 0);
+  FakeSorterView view;
+  EXPECT_THROW(SaveConfig(view), EFCreateError);
+  std::string listing;
+  testsupport::Run("ls -A " + dir.path(), &listing);
+  EXPECT_EQ(listing, "Velmora.cfg\nloop.cfg\n");
+  ::unlink(ConfigFileName.c_str());
+  ASSERT_EQ(::symlink("/dev/null", ConfigFileName.c_str()), 0);
+  SaveConfig(view);
+  struct stat st {};
+  ASSERT_EQ(::lstat(ConfigFileName.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
 }
 
 // Beside the executable when that folder may be written, else in the user's folder.

@@ -2,14 +2,13 @@
 // that lead back not followed, folders that cannot be read skipped.
 #include <gtest/gtest.h>
 
-#include <linux/capability.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "app/file_search.h"
 #include "platform/rtl/string_list.h"
 #include "tests/app/support/fake_sorter_view.h"
+#include "tests/support/permissions_apply.h"
 #include "tests/support/test_support.h"
 
 using namespace Tarnwick1;
@@ -25,28 +24,6 @@ std::vector<std::string> Relative(const TStrings& list, const std::string& root)
   }
   return out;
 }
-
-// While it lives, this thread reads folders under their permission bits even as root: the
-// capabilities that override them are out of its effective set (they stay permitted, so they
-// come back).
-class PermissionsApply {
- public:
-  PermissionsApply() {
-    if (::syscall(SYS_capget, &header_, saved_) != 0) return;
-    __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
-    lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-    active_ = ::syscall(SYS_capset, &header_, lowered) == 0;
-  }
-  ~PermissionsApply() {
-    if (active_) ::syscall(SYS_capset, &header_, saved_);
-  }
-  bool active() const { return active_; }
-
- private:
-  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
-  __user_cap_data_struct saved_[2] = {};
-  bool active_ = false;
-};
 
 class FileSearch : public ::testing::Test {
  protected:
@@ -121,7 +98,7 @@ TEST_F(FileSearch, UnreadableFoldersAreSkipped) {
   ::chmod((root + "Sub2/shut").c_str(), 0);
   TStringList list;
   {
-    PermissionsApply permissions;
+    testsupport::PermissionsApply permissions;
     if (::geteuid() == 0 && !permissions.active()) {
       ::chmod((root + "closed").c_str(), 0755);
       ::chmod((root + "Sub2/shut").c_str(), 0755);

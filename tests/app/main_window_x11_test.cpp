@@ -4,6 +4,7 @@
 // bar and showing the summary. Input comes from xdotool, as a person's would.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <unistd.h>
@@ -29,6 +30,7 @@
 #include "platform/user/window.h"
 #include "skin/skin_data.h"
 #include "tests/app/support/main_window_on_x.h"
+#include "tests/support/permissions_apply.h"
 #include "tests/support/screen_test_support.h"
 #include "tests/support/test_support.h"
 
@@ -243,6 +245,34 @@ TEST_F(MainWindow, EndSavesTheConfigurationAndEndsTheProgram) {
   EXPECT_TRUE(Application->Terminated());
   EXPECT_EQ(testsupport::ReadFile(dir.File("Velmora.cfg")),
             "/m/x.png\r\n/pics/\r\n\r\nX\r\nX-XXXXXXX\r\n-\r\n50\r\n-\r\n");
+}
+
+// A Velmora.cfg that cannot be read is an error the window shows, and the window starts with
+// its defaults; closing it (Alt+F4, as the caption's close button does) then leaves the file
+// as it was, since the settings in it were never the window's.
+TEST_F(MainWindow, ClosingLeavesAConfigurationThatCouldNotBeReadAsItIs) {
+  const std::string cfg = dir.File("Velmora.cfg"), old = "/m/x.png\r\n/pics/\r\n\r\nX\r\nX-X\r\n8\r\n50\r\n-\r\n";
+  testsupport::WriteFile(cfg, old);
+  ASSERT_EQ(::chmod(cfg.c_str(), 0), 0);
+  std::vector<std::string> errors;
+  {
+    testsupport::PermissionsApply permissions;
+    if (const int fd = ::open(cfg.c_str(), O_RDONLY); fd >= 0) {
+      ::close(fd);
+      GTEST_SKIP() << "this user reads every file";
+    }
+    Application->OnException = [&](TObject*, const std::exception& e) { errors.push_back(e.what()); };
+    Open();
+    Application->OnException = nullptr;
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->Edit1->Text(), "");
+    EXPECT_EQ(form->edit_prec->Text(), "75");
+    Click(form->Edit1, "; sleep 0.3; xdotool key alt+F4");
+  }
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0], "Cannot open file \"" + cfg + "\". Permission denied");
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_EQ(testsupport::ReadFile(cfg), old);
 }
 
 TEST_F(MainWindow, OpenDialogFillsTheEdits) {

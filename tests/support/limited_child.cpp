@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <string.h>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -169,6 +170,10 @@ int StartLimited(const std::vector<std::string>& argv, const ExecOptions& option
         !Redirect(options.stderr_path, 2))
       _exit(127);
     ApplyLimits(limits);
+    // Another user's rights (the group first: after the user is changed it may not be).
+    if (options.user >= 0 && (setgroups(0, nullptr) != 0 || setgid(gid_t(options.group)) != 0 ||
+                              setuid(uid_t(options.user)) != 0))
+      _exit(127);
     execve(args[0], args.data(), env.data());
     _exit(127);
   }

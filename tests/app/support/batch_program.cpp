@@ -36,7 +36,13 @@ BatchResult BatchProgram::Exec(const std::string& argument, const testsupport::C
   std::vector<std::string> unset;
   if (!withDisplay) unset.push_back("DISPLAY");
   r.end = testsupport::ExecLimited({prog_ + "velmora", argument},
-                                   {.cwd = "/", .stdout_path = out, .stderr_path = err, .unset_env = unset, .set_env = environment_}, limits);
+                                   {.cwd = "/",
+                                    .stdout_path = out,
+                                    .stderr_path = err,
+                                    .unset_env = unset,
+                                    .set_env = environment_,
+                                    .user = user_,
+                                    .group = group_}, limits);
   if (r.end.how == testsupport::ChildEnd::How::kExited) r.status = r.end.code;
   r.out = testsupport::ReadFile(out);
   r.err = testsupport::ReadFile(err);

@@ -33,6 +33,11 @@ class BatchProgram {
   BatchResult RunWithDisplay(const std::string& argument = "X") const;
   // Variables ("NAME=value") every later run gets besides the test's own environment.
   void SetEnvironment(std::vector<std::string> entries) { environment_ = std::move(entries); }
+  // Later runs run as this user and group (which needs a test run by root).
+  void RunAs(long user, long group) {
+    user_ = user;
+    group_ = group;
+  }
 
  private:
   BatchResult Exec(const std::string& argument, const testsupport::ChildLimits& limits, bool withDisplay) const;
@@ -40,6 +45,7 @@ class BatchProgram {
   const testsupport::TempDir& dir_;
   std::string prog_;
   std::vector<std::string> environment_;
+  long user_ = -1, group_ = -1;
   bool ready_ = false;
 };
 
