@@ -127,3 +127,29 @@ TEST_F(ClipboardTest, RunInClipboardModeCopiesNothing) {
   EXPECT_EQ(view.messages.at(0), "2 imagefiles out of 3 files\rare matching to the pattern and were written into the clipboard ...");
   EXPECT_EQ(view.dialogs.at(0).text.find("and the matching ones will be copied. Going on?") != std::string::npos, true);
 }
+
+// The clipboard carries text, not file names: a name whose bytes are not UTF-8 (Latin-1 from an
+// old camera card) is listed with U+FFFD in place of each such byte, in both formats alike.
+TEST_F(ClipboardTest, ANameThatIsNotUtf8IsListedWithTheReplacementCharacter) {
+  REQUIRE_TOOL("/usr/bin/python3");
+  testsupport::TempDir dir;
+  const std::string images = dir.File("images/");
+  ::mkdir(images.c_str(), 0755);
+  testsupport::WriteFile(dir.File("make.py"), "import os\nfrom PIL import Image\n"
+                                              "Image.new('RGB', (40, 30), (9, 99, 199)).save(os.fsencode('" +
+                                                  images + "') + b'caf\\xe9.png', 'PNG')\n");
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py")), 0);
+  const std::string master = images + "caf\xE9.png";
+  apptest::FakeSorterView view;
+  view.SetText(TSorterEdit::Edit1, master);
+  view.SetChecked(11, true);
+  view.SetText(TSorterEdit::Edit4, dir.File("target/"));
+  ASSERT_FALSE(MasterFootprint(master).empty());
+  EXPECT_EQ(CompareRun(images), "Process ended ...");
+  const std::string shown = images + "caf\xEF\xBF\xBD.png";
+  const std::string expected = "Masterimage: \r\n" + shown + " \r\nMatching images: \r\n" + shown + " \r\n";
+  const Formats f = Read();
+  EXPECT_EQ(f.text, expected + '\0');
+  EXPECT_EQ(f.wide, Utf8ToWide(expected) + char16_t(0));
+  EXPECT_NE(f.wide.find(u"caf\uFFFD.png"), std::u16string::npos);
+}
