@@ -1,0 +1,169 @@
+// Generated pages against poppler: tools/difftest/make_pages.py writes small pages from seeds
+// (paths, clips, colour spaces, functions, shadings, patterns, forms, transparency, images,
+// marked content, text in standard and embedded fonts), and each is rendered by us in modes 0
+// (GDI+) and 11 (cairo) and by pdftoppm and compared (tolerances in differential_pages.h).
+//
+// The normal run draws a fixed set of seeds and leaves out the constructs of kKnown, each a
+// listed disagreement. tools/difftest.sh runs the long form (DifferentialLong) over any seeds
+// with nothing left out and keeps every disagreement, cut down to the ops that cause it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/pdf/render/support/differential_pages.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using difftest::Comparison;
+using difftest::GeneratedPage;
+
+// Constructs whose pictures differ from poppler's for a reason already known; the normal run
+// leaves them out, the long run names them beside each disagreement they take part in.
+const std::map<std::string, std::string> kKnown = {
+    {"indexed", "an Indexed fill colour takes three components"},
+    {"sep-calgray", "a Separation over CalGray fills black"},
+    {"fn-not", "not of a calculator boolean complements all bits"},
+    {"enc-nobase", "an Encoding without BaseEncoding loses the program's built-in encoding"},
+    {"fn0-between", "a sampled function takes the nearest sample, without interpolation"},
+    {"shade-radial", "radial shadings are not drawn"},
+    {"shade-function", "function-based shadings are not drawn"},
+    {"shade-mesh", "mesh shadings are not drawn"},
+    {"shade-gray", "shadings in DeviceGray are not drawn"},
+    {"shade-exponent", "an axial shading is sampled at the function's complexity only"},
+    {"group-alpha", "a group's alpha applies to each object of the group, not to the group"},
+    {"blend", "blend modes"},
+    {"calrgb", "CalRGB is drawn as DeviceRGB, its Matrix (XYZ by default) not applied"},
+    {"calgray", "CalGray is drawn as DeviceGray, its Gamma and white point not applied"},
+    {"lab", "Lab colours are converted with the primaries of Adobe RGB, not sRGB"},
+    {"thin-line", "poppler snaps lines of a pixel or less to whole pixels"},
+    {"dash-square-cap", "dashes with square caps end up to a pixel apart from poppler's"},
+    {"fn-cvi", "cvi of a calculator rounds to the nearest integer instead of truncating"},
+    {"text-clip-multi", "text clipping (Tr 7) over several showing operators keeps their intersection, not union"},
+    {"pattern-matrix", "a tiling pattern under a rotating Matrix is misplaced"},
+    {"pattern-tiling", "tiling pattern cells are placed at another phase than poppler's"},
+    {"devicen-gray", "a DeviceN colour over DeviceGray is black"},
+    {"image-after-alpha", "cairo draws an image with the alpha of a restored state"},
+    {"cmyk", "CMYK colours differ from poppler's conversion where colours are saturated"},
+    {"cs-cmyk", "CMYK colours differ from poppler's conversion where colours are saturated"},
+    {"image-cmyk", "CMYK colours differ from poppler's conversion where colours are saturated"},
+};
+
+std::vector<std::string> KnownTags() {
+  std::vector<std::string> tags;
+  for (const auto& [tag, why] : kKnown) tags.push_back(tag);
+  return tags;
+}
+
+bool HaveGenerator() {
+  return testsupport::HaveTool("pdftoppm") &&
+         testsupport::Run("/usr/bin/python3 -c 'import fontTools' 2>/dev/null") == 0;
+}
+
+std::string Describe(const GeneratedPage& page, const Comparison& c) {
+  std::string tags;
+  for (const std::string& tag : difftest::PageTags(page)) tags += tag + " ";
+  return "seed " + std::to_string(page.Seed) + " " + c.Back + ": " + std::to_string(c.Outside) + " pixels (" +
+         std::to_string(c.Allowed) + " allowed) " + c.Error + " tags: " + tags;
+}
+
+// The normal run: kShards shards of kPagesPerShard pages, seeds from 1.
+constexpr int kShards = 16;
+constexpr int kPagesPerShard = 20;
+
+class Differential : public ::testing::TestWithParam<int> {};
+
+TEST_P(Differential, PagesAgreeWithPoppler) {
+  if (!HaveGenerator()) GTEST_SKIP() << "needs pdftoppm and fontTools";
+  testsupport::TempDir dir;
+  const int first = 1 + GetParam() * kPagesPerShard;
+  ASSERT_TRUE(difftest::GeneratePages(first, kPagesPerShard, KnownTags(), dir.path()));
+  for (int seed = first; seed < first + kPagesPerShard; ++seed) {
+    GeneratedPage page;
+    ASSERT_TRUE(difftest::ReadPage(dir.File("page_" + std::to_string(seed) + ".txt"), page)) << seed;
+    for (const Comparison& c : difftest::ComparePage(page)) EXPECT_TRUE(c.Agrees()) << Describe(page, c);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, Differential, ::testing::Range(0, kShards));
+
+// The long run, when VELMORA_DIFFTEST_OUT names a folder: seeds VELMORA_DIFFTEST_FIRST (1) to
+// FIRST + VELMORA_DIFFTEST_COUNT (100) - 1, nothing left out unless VELMORA_DIFFTEST_EXCLUDE
+// lists tags (comma-separated). Each disagreement leaves in the folder the page
+// (seed_<n>.pdf), its cut-down form (seed_<n>_min.pdf: ops dropped one by one while the
+// disagreement stays), the pictures of both (PPM) and a line in summary.tsv.
+TEST(DifferentialLong, Run) {
+  const char* out = std::getenv("VELMORA_DIFFTEST_OUT");
+  if (out == nullptr) GTEST_SKIP() << "set VELMORA_DIFFTEST_OUT (tools/difftest.sh)";
+  if (!HaveGenerator()) GTEST_SKIP() << "needs pdftoppm and fontTools";
+  const std::string folder = out;
+  const int first = std::getenv("VELMORA_DIFFTEST_FIRST") ? std::atoi(std::getenv("VELMORA_DIFFTEST_FIRST")) : 1;
+  const int count = std::getenv("VELMORA_DIFFTEST_COUNT") ? std::atoi(std::getenv("VELMORA_DIFFTEST_COUNT")) : 100;
+  std::vector<std::string> exclude;
+  if (const char* text = std::getenv("VELMORA_DIFFTEST_EXCLUDE")) {
+    std::string all = text, tag;
+    for (char ch : all + ",")
+      if (ch == ',') {
+        if (!tag.empty()) exclude.push_back(tag);
+        tag.clear();
+      } else {
+        tag += ch;
+      }
+  }
+  testsupport::TempDir dir;
+  ASSERT_TRUE(difftest::GeneratePages(first, count, exclude, dir.path()));
+  std::ofstream summary(folder + "/summary.tsv", std::ios::app);
+  int compared = 0, disagreeing = 0;
+  for (int seed = first; seed < first + count; ++seed) {
+    GeneratedPage page;
+    if (!difftest::ReadPage(dir.File("page_" + std::to_string(seed) + ".txt"), page)) {
+      ADD_FAILURE() << "page " << seed << " did not read";
+      continue;
+    }
+    ++compared;
+    std::vector<Comparison> results = difftest::ComparePage(page);
+    std::vector<std::string> backs;
+    for (const Comparison& c : results)
+      if (!c.Agrees()) backs.push_back(c.Back);
+    if (backs.empty()) continue;
+    ++disagreeing;
+    // Cut the page down: drop each op whose absence keeps some back end disagreeing.
+    std::vector<bool> keep(page.Ops.size(), true);
+    for (size_t i = 0; i < page.Ops.size(); ++i) {
+      keep[i] = false;
+      bool still = false;
+      for (const Comparison& c : difftest::ComparePage(page, keep)) still = still || !c.Agrees();
+      if (!still) keep[i] = true;
+    }
+    const std::vector<Comparison> cut = difftest::ComparePage(page, keep);
+    const std::string base = folder + "/seed_" + std::to_string(seed);
+    rendertest::TestPdf whole, small;
+    difftest::BuildPdf(page, whole);
+    difftest::BuildPdf(page, small, keep);
+    whole.WriteFile(base + ".pdf");
+    small.WriteFile(base + "_min.pdf");
+    testsupport::WriteFile(base + "_min_poppler.ppm", difftest::Ppm(cut[0].Theirs));
+    std::string known, fresh, line = std::to_string(seed);
+    for (const Comparison& c : cut) {
+      testsupport::WriteFile(base + "_min_" + c.Back + ".ppm", difftest::Ppm(c.Ours));
+      line += "\t" + c.Back + "=" + std::to_string(c.Outside) + "/" + std::to_string(c.Allowed) +
+              (c.Error.empty() ? "" : "(error)");
+    }
+    for (const std::string& tag : difftest::PageTags(page, keep)) {
+      if (kKnown.count(tag)) known += tag + " ";
+      fresh += tag + " ";
+    }
+    line += "\t" + std::string(known.empty() ? "new" : "known:" + known) + "\t" + fresh;
+    for (size_t i = 0; i < page.Ops.size(); ++i)
+      if (keep[i]) line += "\t" + page.Ops[i].Content;
+    summary << line << "\n";
+    summary.flush();
+  }
+  std::printf("compared %d pages, %d disagree\n", compared, disagreeing);
+}
+
+}  // namespace

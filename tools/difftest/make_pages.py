@@ -1,0 +1,829 @@
+#!/usr/bin/python3
+"""Seeded generator of small PDF pages for the differential test against poppler.
+
+Each seed gives one page: a few independent drawing steps ("ops"), each a self-contained piece
+of content (it saves and restores what it changes) with the resources and objects it needs,
+drawn from paths, clips, colour spaces, functions, shadings, patterns, forms, transparency,
+images, marked content and text in standard and embedded fonts. Every op carries tags naming
+its constructs, so a run can leave out constructs with a known disagreement, and a
+disagreement can be cut down to the ops that cause it.
+
+A page is written as a record file the test reads into its page builder (objects 1-4 are the
+catalog, page tree, page and content; the page's objects are numbered from 5):
+
+    velmora-difftest-page 1
+    seed <n>
+    mediabox <array>
+    extra <n>\\n<page dictionary entries>
+    resources <n>\\n<dictionary>
+    op <n> <tag,tag,...>\\n<content>
+    object <n>\\n<object text>
+    stream <n> <m>\\n<dictionary><data>
+
+Each payload is followed by one line feed.
+
+Usage: make_pages.py --first SEED --count N --out DIR [--exclude tag,...]
+"""
+
+import argparse
+import os
+import random
+import sys
+import zlib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import fonts  # noqa: E402
+
+
+def n(x):
+    """A number as short PDF text."""
+    if isinstance(x, int):
+        return str(x)
+    t = "%.3f" % x
+    t = t.rstrip("0").rstrip(".")
+    return "0" if t in ("-0", "") else t
+
+
+def nums(values):
+    return " ".join(n(v) for v in values)
+
+
+class Page:
+    def __init__(self, seed, exclude):
+        self.seed = seed
+        self.rng = random.Random(seed * 7919 + 17)
+        self.exclude = set(exclude)
+        self.objects = []  # ("object", text) or ("stream", dict, data)
+        self.resources = {}  # category -> {name: value text}
+        self.ops = []  # (tags, content)
+        self.extra = ""
+        self.size = (100, 100)
+        self.cache = {}
+
+    # objects and resources
+
+    def obj(self, text):
+        self.objects.append(("object", text))
+        return "%d 0 R" % (4 + len(self.objects))
+
+    def stream(self, dictionary, data):
+        if isinstance(data, str):
+            data = data.encode("latin-1")
+        self.objects.append(("stream", dictionary, data))
+        return "%d 0 R" % (4 + len(self.objects))
+
+    def res(self, category, value, prefix):
+        names = self.resources.setdefault(category, {})
+        for name, v in names.items():
+            if v == value:
+                return name
+        name = "%s%d" % (prefix, len(names))
+        names[name] = value
+        return name
+
+    def once(self, key, make):
+        if key not in self.cache:
+            self.cache[key] = make()
+        return self.cache[key]
+
+    def allowed(self, tags):
+        return not (set(tags) & self.exclude)
+
+    def pick(self, choices):
+        """Chooses among (weight, tags, maker) entries whose tags are allowed; returns
+        (tags, result of maker)."""
+        ok = [c for c in choices if self.allowed(c[1])]
+        total = sum(c[0] for c in ok)
+        r = self.rng.uniform(0, total)
+        for weight, tags, maker in ok:
+            r -= weight
+            if r <= 0:
+                return list(tags), maker()
+        weight, tags, maker = ok[-1]
+        return list(tags), maker()
+
+    # output
+
+    def write(self, path):
+        out = bytearray()
+        out += b"velmora-difftest-page 1\n"
+        out += b"seed %d\n" % self.seed
+        out += b"mediabox [0 0 %d %d]\n" % self.size
+
+        def payload(head, data):
+            if isinstance(data, str):
+                data = data.encode("latin-1")
+            out.extend(head + b"\n" + data + b"\n")
+
+        payload(b"extra %d" % len(self.extra), self.extra)
+        res = "<< " + " ".join(
+            "/%s << %s >>" % (cat, " ".join("/%s %s" % kv for kv in names.items()))
+            for cat, names in self.resources.items()) + " >>"
+        payload(b"resources %d" % len(res), res)
+        for tags, content in self.ops:
+            data = content.encode("latin-1")
+            out.extend(b"op %d %s\n" % (len(data), ",".join(sorted(set(tags))).encode() or b"-") + data + b"\n")
+        for o in self.objects:
+            if o[0] == "object":
+                payload(b"object %d" % len(o[1]), o[1])
+            else:
+                d = o[1].encode("latin-1")
+                out.extend(b"stream %d %d\n" % (len(d), len(o[2])) + d + o[2] + b"\n")
+        with open(path, "wb") as f:
+            f.write(out)
+
+
+# ---------------------------------------------------------------- geometry
+
+
+def rect(p):
+    r = p.rng
+    w, h = r.randint(12, 60), r.randint(12, 60)
+    x, y = r.randint(0, p.size[0] - w), r.randint(0, p.size[1] - h)
+    return "%d %d %d %d re" % (x, y, w, h)
+
+
+def polygon(p, count=None):
+    r = p.rng
+    count = count or r.randint(3, 6)
+    pts = [(r.randint(5, p.size[0] - 5), r.randint(5, p.size[1] - 5)) for _ in range(count)]
+    return "%d %d m " % pts[0] + " ".join("%d %d l" % q for q in pts[1:]) + " h"
+
+
+def star(p):
+    r = p.rng
+    cx, cy, rad = r.randint(30, 70), r.randint(30, 70), r.randint(20, 30)
+    import math
+    pts = [(cx + rad * math.cos(math.radians(90 + 144 * i)), cy + rad * math.sin(math.radians(90 + 144 * i)))
+           for i in range(5)]
+    return "%s %s m " % (n(pts[0][0]), n(pts[0][1])) + " ".join("%s %s l" % (n(a), n(b)) for a, b in pts[1:]) + " h"
+
+
+def ellipse(p):
+    r = p.rng
+    cx, cy = r.randint(25, 75), r.randint(25, 75)
+    rx, ry = r.randint(10, 25), r.randint(10, 25)
+    k = 0.5523
+    return ("%s %s m %s %s %s %s %s %s c %s %s %s %s %s %s c %s %s %s %s %s %s c %s %s %s %s %s %s c h" % tuple(
+        n(v) for v in (cx + rx, cy, cx + rx, cy + k * ry, cx + k * rx, cy + ry, cx, cy + ry, cx - k * rx, cy + ry,
+                       cx - rx, cy + k * ry, cx - rx, cy, cx - rx, cy - k * ry, cx - k * rx, cy - ry, cx, cy - ry,
+                       cx + k * rx, cy - ry, cx + rx, cy - k * ry, cx + rx, cy)))
+
+
+def curves(p):
+    """Moves, lines and the three curve operators (c, v, y)."""
+    r = p.rng
+
+    def pt():
+        return "%d %d" % (r.randint(5, p.size[0] - 5), r.randint(5, p.size[1] - 5))
+
+    return "%s m %s %s %s c %s %s v %s %s y %s l h" % (pt(), pt(), pt(), pt(), pt(), pt(), pt(), pt(), pt())
+
+
+def shape(p):
+    return p.pick([(4, ["rect"], lambda: rect(p)), (2, ["polygon"], lambda: polygon(p)),
+                   (1, ["star"], lambda: star(p)), (2, ["ellipse"], lambda: ellipse(p)),
+                   (2, ["curves"], lambda: curves(p))])
+
+
+# ---------------------------------------------------------------- functions
+
+
+def function_type2(p, outs, c0=None, c1=None):
+    r = p.rng
+    c0 = c0 or [round(r.random(), 2) for _ in range(outs)]
+    c1 = c1 or [round(r.random(), 2) for _ in range(outs)]
+    exp = r.choice([1, 1, 2, 0.5])
+    return "<< /FunctionType 2 /Domain [0 1] /C0 [%s] /C1 [%s] /N %s >>" % (nums(c0), nums(c1), n(exp))
+
+
+def function_type0(p, outs, size):
+    r = p.rng
+    samples = bytes(r.randint(0, 255) for _ in range(size * outs))
+    return p.stream("<< /FunctionType 0 /Domain [0 1] /Range [%s] /Size [%d] /BitsPerSample 8 >>" %
+                    (" ".join(["0 1"] * outs), size), samples)
+
+
+def function_type3(p, outs):
+    mid = [round(p.rng.random(), 2) for _ in range(outs)]
+    a = function_type2(p, outs, c1=mid)
+    b = function_type2(p, outs, c0=mid)
+    return "<< /FunctionType 3 /Domain [0 1] /Functions [%s %s] /Bounds [0.5] /Encode [0 1 0 1] >>" % (a, b)
+
+
+CALCULATOR = {
+    # outputs -> programs over one input t
+    3: ["{ dup 0.5 mul exch 1 exch sub 0.25 }",
+        "{ dup 0.5 gt { pop 1 0 0 } { 0.2 add 0 exch 1 } ifelse }",
+        "{ dup dup mul exch 2 copy add 2 div 3 1 roll pop }",
+        "{ 360 mul dup sin abs exch cos abs 0.5 }",
+        "{ 10 mul cvi 3 mod 2 div dup 1 exch sub 0.3 }"],
+    4: ["{ dup 0.3 mul exch 0 exch 0.5 mul 0.1 }",
+        "{ dup 0.25 lt { 0 0 } { 1 0 } ifelse 3 -1 roll dup 0 }"],
+    1: ["{ 1 exch sub }", "{ dup mul }"],
+}
+CALCULATOR_NOT = {3: "{ 0.5 gt not { 1 0 0 } { 0 0 1 } ifelse }", 1: "{ 0.5 le not { 0.2 } { 0.8 } ifelse }"}
+
+
+def function_type4(p, outs, tags):
+    if outs in CALCULATOR_NOT and p.allowed(["fn-not"]) and p.rng.random() < 0.25:
+        tags.append("fn-not")
+        prog = CALCULATOR_NOT[outs]
+    else:
+        prog = p.rng.choice(CALCULATOR[outs])
+        if "cvi" in prog:
+            tags.append("fn-cvi")
+    return p.stream("<< /FunctionType 4 /Domain [0 1] /Range [%s] >>" % " ".join(["0 1"] * outs), prog)
+
+
+def tint_function(p, outs, tags, tint):
+    """A function of one input for a tint transform, and the tint to use (sampled functions are
+    read at their samples only, where every reader agrees)."""
+    kind = p.pick([(3, ["fn2"], lambda: 2), (2, ["fn0"], lambda: 0), (2, ["fn3"], lambda: 3),
+                   (3, ["fn4"], lambda: 4)])
+    tags += kind[0]
+    k = kind[1]
+    if k == 2:
+        return function_type2(p, outs), tint
+    if k == 3:
+        return function_type3(p, outs), tint
+    if k == 4:
+        return function_type4(p, outs, tags), tint
+    size = p.rng.choice([2, 3, 5])
+    if p.allowed(["fn0-between"]) and p.rng.random() < 0.3:
+        tags.append("fn0-between")
+    else:
+        tint = round(round(tint * (size - 1)) / (size - 1), 4)
+    return function_type0(p, outs, size), tint
+
+
+# ---------------------------------------------------------------- colour
+
+
+def base_space(p):
+    return p.pick([(3, ["cs-rgb"], lambda: ("/DeviceRGB", 3)), (2, ["cs-cmyk"], lambda: ("/DeviceCMYK", 4)),
+                   (1, ["cs-gray"], lambda: ("/DeviceGray", 1))])
+
+
+def colour(p, stroke=False):
+    """Content that sets the fill (or stroke) colour, and its tags."""
+    r = p.rng
+    tags, kind = p.pick([(4, ["rgb"], lambda: "rgb"), (2, ["gray"], lambda: "gray"), (2, ["cmyk"], lambda: "cmyk"),
+                         (2, ["cs-named"], lambda: "named"), (2, ["separation"], lambda: "sep"),
+                         (1, ["devicen"], lambda: "devn"), (1, ["icc"], lambda: "icc"),
+                         (1, ["calrgb"], lambda: "calrgb"), (1, ["calgray"], lambda: "calgray"),
+                         (1, ["lab"], lambda: "lab"), (1, ["indexed"], lambda: "indexed")])
+
+    def c():
+        return n(round(r.random(), 2))
+
+    if kind == "rgb":
+        return ("%s %s %s RG" if stroke else "%s %s %s rg") % (c(), c(), c()), tags
+    if kind == "gray":
+        return ("%s G" if stroke else "%s g") % c(), tags
+    if kind == "cmyk":
+        return ("%s %s %s %s K" if stroke else "%s %s %s %s k") % (c(), c(), c(), c()), tags
+    cs, sc = ("CS", "SC") if stroke else ("cs", "sc")
+    if kind == "named":
+        space, comps = base_space(p)[1]
+        return "%s %s %s" % (space, cs, " ".join(c() for _ in range(comps))) + " " + sc, tags
+    if kind == "sep":
+        base_tags, (base, outs) = base_space(p)
+        tags += base_tags
+        if p.allowed(["sep-calgray"]) and r.random() < 0.1:
+            tags.append("sep-calgray")
+            base, outs = "[/CalGray << /WhitePoint [0.9505 1 1.089] >>]", 1
+        fn, tint = tint_function(p, outs, tags, round(r.random(), 2))
+        name = p.res("ColorSpace", "[/Separation /Spot%d %s %s]" % (r.randint(0, 3), base, fn), "CS")
+        return "/%s %s %s %s" % (name, cs, n(tint), sc), tags
+    if kind == "devn":
+        base_tags, (base, outs) = base_space(p)
+        tags += base_tags
+        if outs == 1:
+            tags.append("devicen-gray")
+        # Two inputs: the first sets the colour through a calculator, the second scales it.
+        prog = "{ exch %s }" % {1: "mul", 3: "dup 0.5 mul 3 -1 roll", 4: "dup 0.5 mul 3 -1 roll 0"}[outs]
+        fn = p.stream("<< /FunctionType 4 /Domain [0 1 0 1] /Range [%s] >>" % " ".join(["0 1"] * outs), prog)
+        name = p.res("ColorSpace", "[/DeviceN [/Cyan /Spot] %s %s]" % (base, fn), "CS")
+        return "/%s %s %s %s %s" % (name, cs, c(), c(), sc), tags
+    if kind == "icc":
+        comps = r.choice([1, 3, 4])
+        alt = {1: "/DeviceGray", 3: "/DeviceRGB", 4: "/DeviceCMYK"}[comps]
+        profile = p.once("icc%d" % comps, lambda: p.stream("<< /N %d /Alternate %s >>" % (comps, alt), ""))
+        name = p.res("ColorSpace", "[/ICCBased %s]" % profile, "CS")
+        return "/%s %s %s %s" % (name, cs, " ".join(c() for _ in range(comps)), sc), tags
+    if kind == "calrgb":
+        name = p.res("ColorSpace", "[/CalRGB << /WhitePoint [0.9505 1 1.089] >>]", "CS")
+        return "/%s %s %s %s %s %s" % (name, cs, c(), c(), c(), sc), tags
+    if kind == "calgray":
+        name = p.res("ColorSpace", "[/CalGray << /WhitePoint [0.9505 1 1.089] >>]", "CS")
+        return "/%s %s %s %s" % (name, cs, c(), sc), tags
+    if kind == "lab":
+        name = p.res("ColorSpace", "[/Lab << /WhitePoint [0.9505 1 1.089] /Range [-100 100 -100 100] >>]", "CS")
+        return "/%s %s %d %d %d %s" % (name, cs, r.randint(20, 90), r.randint(-60, 60), r.randint(-60, 60), sc), tags
+    # indexed
+    hival = r.randint(1, 3)
+    table = "".join("%02X" % r.randint(0, 255) for _ in range(3 * (hival + 1)))
+    name = p.res("ColorSpace", "[/Indexed /DeviceRGB %d <%s>]" % (hival, table), "CS")
+    return "/%s %s %d %s" % (name, cs, r.randint(0, hival), sc), tags
+
+
+# ---------------------------------------------------------------- ops
+
+
+def op_fill(p):
+    tags, path = shape(p)
+    col, ctags = colour(p)
+    paint_tags, paint = p.pick([(4, ["fill"], lambda: "f"), (2, ["fill-eo"], lambda: "f*"),
+                                (1, ["fill-stroke"], lambda: p.rng.choice(["B", "B*", "b", "b*"]))])
+    extra = ""
+    if paint in ("B", "B*", "b", "b*"):
+        scol, stags = colour(p, stroke=True)
+        width = p.rng.randint(1, 4)
+        extra = scol + " %d w " % width
+        tags += stags + (["thin-line"] if width <= 1 else [])
+    return tags + ctags + paint_tags, "q %s %s%s %s Q" % (col, extra, path, paint)
+
+
+def op_stroke(p):
+    r = p.rng
+    tags, path = shape(p)
+    col, ctags = colour(p, stroke=True)
+    width = r.choice([0, 0.5, 1, 2, 3, 5, 8])
+    if width <= 1:
+        tags.append("thin-line")
+    cap = r.randint(0, 2)
+    state = "%s w %d J %d j" % (n(width), cap, r.randint(0, 2))
+    if r.random() < 0.3:
+        state += " %d M" % r.randint(1, 10)
+    if r.random() < 0.3 and p.allowed(["dash"]):
+        tags.append("dash")
+        if cap == 2:
+            tags.append("dash-square-cap")
+        state += " [%d %d] %d d" % (r.randint(2, 10), r.randint(2, 10), r.randint(0, 5))
+    paint = r.choice(["S", "s"])
+    if path.endswith(" h") and paint == "S":
+        pass
+    return tags + ctags + ["stroke"], "q %s %s %s %s Q" % (col, state, path, paint)
+
+
+def op_clip(p):
+    tags, clip = shape(p)
+    rule = p.rng.choice(["W", "W*"])
+    inner_tags, inner = op_fill(p)
+    inner2 = ""
+    if p.rng.random() < 0.5:
+        t2, inner2 = op_stroke(p)
+        inner_tags += t2
+    return tags + inner_tags + ["clip"], "q %s %s n %s %s Q" % (clip, rule, inner, inner2)
+
+
+def op_transform(p):
+    import math
+    r = p.rng
+    a = math.radians(r.randint(-60, 60))
+    s = r.choice([0.5, 0.8, 1, 1.3])
+    m = [math.cos(a) * s, math.sin(a) * s, -math.sin(a) * s * r.choice([1, 0.7]), math.cos(a) * s,
+         r.randint(10, 50), r.randint(-10, 30)]
+    tags, inner = p.pick([(3, [], lambda: op_fill(p)), (2, [], lambda: op_stroke(p)), (1, [], lambda: op_clip(p))])
+    it, ic = inner
+    return it + ["cm"], "q %s cm %s Q" % (nums(m), ic)
+
+
+def op_alpha(p):
+    r = p.rng
+    ca = round(r.uniform(0.2, 0.9), 2)
+    tags = ["alpha"]
+    gs = "/ca %s /CA %s" % (n(ca), n(ca))
+    if p.allowed(["blend"]) and r.random() < 0.3:
+        tags.append("blend")
+        gs += " /BM /%s" % r.choice(["Multiply", "Screen", "Darken", "Lighten", "Difference"])
+    name = p.res("ExtGState", "<< %s >>" % gs, "GS")
+    t1, c1 = op_fill(p)
+    t2, c2 = op_fill(p)
+    return tags + t1 + t2, "q %s /%s gs %s Q" % (c1, name, c2)
+
+
+def op_extgstate(p):
+    r = p.rng
+    width = r.randint(1, 6)
+    name = p.res("ExtGState", "<< /Type /ExtGState /LW %d /LC %d /LJ %d >>" % (width, r.randint(0, 2), r.randint(0, 2)),
+                 "GS")
+    col, ct = colour(p, stroke=True)
+    tags, path = shape(p)
+    if width <= 1:
+        tags.append("thin-line")
+    return tags + ct + ["extgstate"], "q %s /%s gs %s S Q" % (col, name, path)
+
+
+def shading_dict(p, tags):
+    r = p.rng
+    kind = p.pick([(6, ["shade-axial"], lambda: 2), (2, ["shade-radial"], lambda: 3), (1, ["shade-function"], lambda: 1),
+                   (1, ["shade-mesh"], lambda: 4)])
+    tags += kind[0]
+    k = kind[1]
+    space_tags, (space, outs) = p.pick([(3, ["cs-rgb"], lambda: ("/DeviceRGB", 3)),
+                                        (1, ["cs-cmyk"], lambda: ("/DeviceCMYK", 4)),
+                                        (1, ["shade-gray"], lambda: ("/DeviceGray", 1))])
+    tags += space_tags
+    if k == 4:
+        # A free-form triangle mesh (type 4) of two triangles, or a lattice (type 5).
+        typ = r.choice([4, 5])
+        pts = [(r.randint(0, 100), r.randint(0, 100)) for _ in range(4)]
+        data = bytearray()
+        for i, (x, y) in enumerate(pts):
+            if typ == 4:
+                data.append(0 if i < 3 else 1)
+            data += bytes([x * 255 // 100, y * 255 // 100]) + bytes(r.randint(0, 255) for _ in range(outs))
+        extra = "/BitsPerFlag 8 " if typ == 4 else "/VerticesPerRow 2 "
+        return p.stream("<< /ShadingType %d /ColorSpace %s /BitsPerCoordinate 8 /BitsPerComponent 8 %s"
+                        "/Decode [0 100 0 100 %s] >>" % (typ, space, extra, " ".join(["0 1"] * outs)), bytes(data))
+    if k == 1:
+        fn = p.stream("<< /FunctionType 4 /Domain [0 100 0 100] /Range [%s] >>" % " ".join(["0 1"] * outs),
+                      "{ %s }" % {1: "add 200 div", 3: "100 div exch 100 div 0.5", 4: "100 div exch 100 div 0 0"}[outs])
+        return "<< /ShadingType 1 /ColorSpace %s /Domain [0 100 0 100] /Function %s >>" % (space, fn)
+    ftags, fn = p.pick([(3, [], lambda: function_type2(p, outs)), (1, ["fn3"], lambda: function_type3(p, outs))])
+    tags += ftags
+    if "/N 2" in fn or "/N 0.5" in fn:
+        tags.append("shade-exponent")
+    extend = "[%s %s]" % (r.choice(["true", "false"]), r.choice(["true", "false"]))
+    if k == 2:
+        coords = [r.randint(0, 100) for _ in range(4)]
+        if coords[:2] == coords[2:]:
+            coords[2] += 10
+        return "<< /ShadingType 2 /ColorSpace %s /Coords [%s] /Function %s /Extend %s >>" % (space, nums(coords), fn,
+                                                                                          extend)
+    cx, cy = r.randint(20, 80), r.randint(20, 80)
+    return "<< /ShadingType 3 /ColorSpace %s /Coords [%d %d %d %d %d %d] /Function %s /Extend %s >>" % (
+        space, cx, cy, r.randint(0, 10), cx + r.randint(-10, 10), cy + r.randint(-10, 10), r.randint(20, 50), fn,
+        extend)
+
+
+def op_shading(p):
+    tags = ["sh"]
+    sh = shading_dict(p, tags)
+    name = p.res("Shading", sh if sh.endswith("R") else p.obj(sh), "Sh")
+    ctags, clip = shape(p)
+    return tags + ctags, "q %s W n /%s sh Q" % (clip, name)
+
+
+def op_shading_pattern(p):
+    tags = ["pattern-shading"]
+    sh = shading_dict(p, tags)
+    m = "[1 0 0 1 0 0]" if p.rng.random() < 0.5 else "[0.8 0.2 -0.2 0.8 %d %d]" % (p.rng.randint(0, 20),
+                                                                                  p.rng.randint(0, 20))
+    name = p.res("Pattern", p.obj("<< /PatternType 2 /Shading %s /Matrix %s >>" % (sh, m)), "P")
+    stags, path = shape(p)
+    return tags + stags, "q /Pattern cs /%s scn %s f Q" % (name, path)
+
+
+def op_tiling(p):
+    r = p.rng
+    tags = ["pattern-tiling"]
+    step = r.randint(10, 25)
+    a = r.randint(3, step - 3)
+    cell = "%d %d %d rg 0 0 %d %d re f %d %d %d rg %d %d %d %d re f" % (
+        r.randint(0, 1), r.randint(0, 1), r.randint(0, 1), a, a, r.randint(0, 1), 0, 1, a, a, step - a, step - a)
+    m = "[1 0 0 1 %d %d]" % (r.randint(0, 9), r.randint(0, 9))
+    if r.random() < 0.3:
+        tags.append("pattern-matrix")
+        m = "[0.7 0.7 -0.7 0.7 %d %d]" % (r.randint(0, 20), r.randint(0, 20))
+    pat = p.stream("<< /Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 %d %d] /XStep %d "
+                   "/YStep %d /Matrix %s /Resources << >> >>" % (step, step, step, step, m), cell)
+    name = p.res("Pattern", pat, "P")
+    stags, path = shape(p)
+    return tags + stags, "q /Pattern cs /%s scn %s f Q" % (name, path)
+
+
+def op_form(p, depth=0):
+    r = p.rng
+    tags = ["form"]
+    bbox = [r.randint(0, 30), r.randint(0, 30), r.randint(60, 100), r.randint(60, 100)]
+    matrix = ""
+    if r.random() < 0.5:
+        matrix = "/Matrix [%s]" % nums([0.8, r.choice([0, 0.2]), 0, 0.8, r.randint(0, 20), r.randint(0, 20)])
+    group = ""
+    body = []
+    for _ in range(r.randint(1, 3)):
+        maker = r.choice([op_fill, op_stroke, op_clip] + ([lambda q: op_form(q, depth + 1)] if depth < 1 else []))
+        t, c = maker(p)
+        tags += t
+        body.append(c)
+    if r.random() < 0.4 and p.allowed(["group"]):
+        tags.append("group")
+        group = "/Group << /S /Transparency /I %s /K false >>" % r.choice(["true", "false"])
+    form = p.stream("<< /Type /XObject /Subtype /Form /BBox [%s] %s %s >>" % (nums(bbox), matrix, group),
+                    "\n".join(body))
+    name = p.res("XObject", form, "Fm")
+    pre = ""
+    if group and p.allowed(["group-alpha"]) and r.random() < 0.5:
+        tags.append("group-alpha")
+        pre = "/%s gs " % p.res("ExtGState", "<< /ca 0.5 /CA 0.5 >>", "GS")
+    return tags, "q %s/%s Do Q" % (pre, name)
+
+
+def image_place(r):
+    """Width, height and lower-left corner of an image on the page, in points."""
+    sw, sh = r.randint(25, 60), r.randint(25, 60)
+    return sw, sh, r.randint(0, 100 - sw), r.randint(0, 100 - sh)
+
+
+def image_samples(p, w, h, comps):
+    return bytes(p.rng.choice([0, 64, 128, 192, 255]) for _ in range(w * h * comps))
+
+
+def op_inline_image(p):
+    r = p.rng
+    w, h = r.randint(2, 6), r.randint(2, 6)
+    tags = ["inline-image"]
+    kind = r.choice(["rgb", "gray", "mask", "cmyk"])
+    if kind == "mask":
+        tags.append("image-mask")
+        rowbytes = (w + 7) // 8
+        data = bytes(r.randint(0, 255) for _ in range(rowbytes * h))
+        col, ct = colour(p)
+        tags += ct
+        head = "/W %d /H %d /IM true /BPC 1" % (w, h)
+        pre = col + " "
+    else:
+        comps = {"rgb": 3, "gray": 1, "cmyk": 4}[kind]
+        tags.append("image-" + kind)
+        data = image_samples(p, w, h, comps)
+        head = "/W %d /H %d /CS /%s /BPC 8" % (w, h, {"rgb": "RGB", "gray": "G", "cmyk": "CMYK"}[kind])
+        pre = ""
+        if r.random() < 0.2:
+            tags.append("image-decode")
+            head += " /D [%s]" % " ".join(["1 0"] * comps)
+    sw, sh, x, y = image_place(r)
+    return tags, "q %s%d 0 0 %d %d %d cm BI %s /F /AHx ID %s> EI Q" % (pre, sw, sh, x, y, head, data.hex().upper())
+
+
+def op_image_xobject(p):
+    r = p.rng
+    w, h = r.randint(2, 8), r.randint(2, 8)
+    tags = ["image-xobject"]
+    kind = r.choice(["rgb", "gray", "indexed", "flate"])
+    if kind == "indexed":
+        tags.append("image-indexed")
+        hival = 3
+        table = "".join("%02X" % r.randint(0, 255) for _ in range(12))
+        data = bytes(r.randint(0, hival) for _ in range(w * h))
+        d = "/ColorSpace [/Indexed /DeviceRGB %d <%s>] /BitsPerComponent 8" % (hival, table)
+    elif kind == "gray":
+        data = image_samples(p, w, h, 1)
+        d = "/ColorSpace /DeviceGray /BitsPerComponent 8"
+    else:
+        data = image_samples(p, w, h, 3)
+        d = "/ColorSpace /DeviceRGB /BitsPerComponent 8"
+        if kind == "flate":
+            data = zlib.compress(data)
+            d += " /Filter /FlateDecode"
+    img = p.stream("<< /Type /XObject /Subtype /Image /Width %d /Height %d %s >>" % (w, h, d), data)
+    name = p.res("XObject", img, "Im")
+    sw, sh, x, y = image_place(r)
+    return tags, "q %d 0 0 %d %d %d cm /%s Do Q" % (sw, sh, x, y, name)
+
+
+def op_marked(p):
+    r = p.rng
+    t, c = op_fill(p)
+    kind = r.choice(["bmc", "bdc", "oc", "compat"])
+    if kind == "bmc":
+        return t + ["marked"], "/Span BMC %s EMC" % c
+    if kind == "bdc":
+        return t + ["marked"], "/Span << /MCID %d >> BDC %s EMC" % (r.randint(0, 9), c)
+    if kind == "compat":
+        return t + ["compat"], "BX /Foo 1 2 unknownop EX %s" % c
+    ocg = p.once("ocg", lambda: p.obj("<< /Type /OCG /Name (Layer) >>"))
+    name = p.res("Properties", ocg, "Oc")
+    return t + ["oc"], "/OC /%s BDC %s EMC" % (name, c)
+
+
+# ---------------------------------------------------------------- text
+
+
+def font_resource(p, kind):
+    """The resource name of a font of the kind, its code width (1 or 2) and extra tags."""
+    tags = []
+
+    def simple(subtype, base, descriptor_file, encoding):
+        fd = p.obj("<< /Type /FontDescriptor /FontName /%s /Flags %d /FontBBox [0 -100 900 800] /ItalicAngle 0 "
+                   "/Ascent 800 /Descent -200 /CapHeight 700 /StemV 80 %s >>" % (base, 32 if encoding else 4,
+                                                                                   descriptor_file))
+        return p.obj("<< /Type /Font /Subtype /%s /BaseFont /%s /FirstChar 32 /LastChar 72 /Widths [%s] "
+                     "/FontDescriptor %s %s >>" % (subtype, base, nums(fonts.widths()), fd, encoding))
+
+    if kind == "std":
+        base = p.rng.choice(["Helvetica", "Times-Roman", "Courier", "Helvetica-Bold"])
+        font = p.once("std" + base, lambda: p.obj("<< /Type /Font /Subtype /Type1 /BaseFont /%s "
+                                                  "/Encoding /WinAnsiEncoding >>" % base))
+        return p.res("Font", font, "F"), 1, tags
+    if kind == "truetype":
+        def make():
+            f = p.stream("<< >>", fonts.truetype())
+            return simple("TrueType", "DiffTT", "/FontFile2 %s" % f, "/Encoding /WinAnsiEncoding")
+        return p.res("Font", p.once("tt", make), "F"), 1, tags
+    if kind == "cff":
+        def make():
+            f = p.stream("<< /Subtype /Type1C >>", fonts.bare_cff())
+            return simple("Type1", "DiffCFF", "/FontFile3 %s" % f, "")
+        return p.res("Font", p.once("cff", make), "F"), 1, tags
+    if kind == "type1":
+        enc_tags, enc = p.pick([(2, [], lambda: ""), (1, [], lambda: "/Encoding /WinAnsiEncoding"),
+                                (1, [], lambda: "/Encoding << /BaseEncoding /WinAnsiEncoding /Differences [70 /G] >>"),
+                                (1, ["enc-nobase"], lambda: "/Encoding << /Differences [70 /G] >>")])
+        tags += enc_tags
+
+        def make():
+            data, (l1, l2, l3) = fonts.type1()
+            f = p.stream("<< /Length1 %d /Length2 %d /Length3 %d >>" % (l1, l2, l3), data)
+            return simple("Type1", "DiffT1", "/FontFile %s" % f, enc)
+        return p.res("Font", p.once("t1" + enc, make), "F"), 1, tags
+    # CID fonts: codes are the CIDs of the glyphs (CFF) or glyph indexes (TrueType).
+    if kind == "cidcff":
+        def make():
+            f = p.stream("<< /Subtype /CIDFontType0C >>", fonts.cid_cff())
+            fd = p.obj("<< /Type /FontDescriptor /FontName /DiffCID /Flags 4 /FontBBox [0 -100 900 800] "
+                       "/ItalicAngle 0 /Ascent 800 /Descent -200 /CapHeight 700 /StemV 80 /FontFile3 %s >>" % f)
+            w = " ".join("%d [%d]" % (fonts.cid_of(c), fonts.GLYPHS[c][1]) for c in fonts.CODES)
+            cid = p.obj("<< /Type /Font /Subtype /CIDFontType0 /BaseFont /DiffCID /CIDSystemInfo << /Registry "
+                        "(Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor %s /DW 1000 /W [%s] >>" % (fd, w))
+            return p.obj("<< /Type /Font /Subtype /Type0 /BaseFont /DiffCID /Encoding /Identity-H "
+                         "/DescendantFonts [%s] >>" % cid)
+        return p.res("Font", p.once("cidcff", make), "F"), 2, tags
+
+    def make_tt():
+        f = p.stream("<< >>", fonts.truetype())
+        fd = p.obj("<< /Type /FontDescriptor /FontName /DiffCIDTT /Flags 4 /FontBBox [0 -100 900 800] "
+                   "/ItalicAngle 0 /Ascent 800 /Descent -200 /CapHeight 700 /StemV 80 /FontFile2 %s >>" % f)
+        w = " ".join("%d [%d]" % (1 + i, fonts.GLYPHS[c][1]) for i, c in enumerate(fonts.CODES))
+        cid = p.obj("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /DiffCIDTT /CIDSystemInfo << /Registry "
+                    "(Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor %s /DW 1000 /W [%s] "
+                    "/CIDToGIDMap /Identity >>" % (fd, w))
+        return p.obj("<< /Type /Font /Subtype /Type0 /BaseFont /DiffCIDTT /Encoding /Identity-H "
+                     "/DescendantFonts [%s] >>" % cid)
+    return p.res("Font", p.once("cidtt", make_tt), "F"), 2, tags
+
+
+def encode_text(kind, codes):
+    if kind == "cidcff":
+        return "<%s>" % "".join("%04X" % fonts.cid_of(c) for c in codes)
+    if kind == "cidtt":
+        return "<%s>" % "".join("%04X" % (1 + fonts.CODES.index(c)) for c in codes)
+    return "(%s)" % "".join(chr(c) for c in codes)
+
+
+def op_text(p):
+    r = p.rng
+    tags, kind = p.pick([(1, ["font-std"], lambda: "std"), (2, ["font-truetype"], lambda: "truetype"),
+                         (2, ["font-cff"], lambda: "cff"), (2, ["font-type1"], lambda: "type1"),
+                         (2, ["font-cidcff"], lambda: "cidcff"), (2, ["font-cidtt"], lambda: "cidtt")])
+    name, width, ftags = font_resource(p, kind)
+    tags += ftags + ["text"]
+    size = r.randint(14, 36)
+    glyph_codes = [c for c in fonts.CODES if c != 32] if kind != "std" else list(range(65, 91))
+    codes = [r.choice(glyph_codes + [32]) for _ in range(r.randint(2, 5))]
+    col, ct = colour(p)
+    tags += ct
+    state = ""
+    if r.random() < 0.3:
+        state += " %s Tc" % n(r.choice([-1, 1, 2.5]))
+        tags.append("text-spacing")
+    if r.random() < 0.2:
+        state += " %s Tw" % n(r.choice([3, 8]))
+        tags.append("text-spacing")
+    if r.random() < 0.2:
+        state += " %d Tz" % r.choice([50, 80, 130])
+        tags.append("text-scale")
+    if r.random() < 0.15:
+        state += " %d Ts" % r.choice([-4, 5])
+        tags.append("text-rise")
+    mode = 0
+    if r.random() < 0.3:
+        mode = r.choice([1, 2, 3, 7])
+        tags.append("text-mode%d" % mode)
+        scol, st = colour(p, stroke=True)
+        width = r.choice([1, 2])
+        state += " %s %s Tr %d w" % (scol, mode, width)
+        tags += st + (["thin-line"] if width <= 1 and mode in (1, 2) else [])
+    x, y = r.randint(0, 30), r.randint(10, 70)
+    if r.random() < 0.25:
+        tags.append("text-matrix")
+        place = "0.9 0.3 -0.3 0.9 %d %d Tm" % (x, y)
+    else:
+        place = "%d %d Td" % (x, y)
+    show_kind = r.choice(["Tj", "TJ", "quote", "lines"])
+    if show_kind == "Tj":
+        show = "%s Tj" % encode_text(kind, codes)
+    elif show_kind == "TJ":
+        show = "[%s %d %s] TJ" % (encode_text(kind, codes[:2]), r.choice([-300, 200, 500]), encode_text(kind, codes[2:]))
+        tags.append("text-kern")
+    elif show_kind == "quote":
+        show = "%d TL %s Tj %s '" % (size, encode_text(kind, codes[:2]), encode_text(kind, codes[2:]))
+        tags.append("text-lines")
+    else:
+        show = "%s Tj 0 %d TD %s Tj T* %s Tj" % (encode_text(kind, codes[:2]), -size, encode_text(kind, codes[2:]),
+                                                encode_text(kind, codes[:1]))
+        tags.append("text-lines")
+    after = ""
+    if mode == 7 and show_kind in ("quote", "lines"):
+        tags.append("text-clip-multi")
+    if mode == 7:
+        c2, ct2 = colour(p)
+        tags += ct2
+        after = " %s 0 0 100 100 re f" % c2
+    return tags, "q %s BT /%s %d Tf%s %s %s ET%s Q" % (col, name, size, state, place, show, after)
+
+
+def op_type3(p):
+    r = p.rng
+    tags = ["font-type3", "text"]
+
+    def make():
+        procs = {
+            "sq": p.stream("<< >>", "1000 0 0 0 750 750 d1 0 0 750 750 re f"),
+            "tri": p.stream("<< >>", "800 0 d0 0 0 m 700 0 l 350 700 l h f"),
+        }
+        return p.obj("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0] "
+                     "/CharProcs << /sq %s /tri %s >> /Encoding << /Type /Encoding /Differences [65 /sq /tri] >> "
+                     "/FirstChar 65 /LastChar 66 /Widths [1000 800] /Resources << >> >>" % (procs["sq"], procs["tri"]))
+    name = p.res("Font", p.once("t3", make), "F")
+    col, ct = colour(p)
+    text = "".join(r.choice("AB") for _ in range(r.randint(1, 4)))
+    return tags + ct, "q %s BT /%s %d Tf %d %d Td (%s) Tj ET Q" % (col, name, r.randint(14, 30), r.randint(0, 30),
+                                                                   r.randint(10, 70), text)
+
+
+OPS = [
+    (6, ["op-fill"], op_fill),
+    (4, ["op-stroke"], op_stroke),
+    (3, ["op-clip"], op_clip),
+    (2, ["op-cm"], op_transform),
+    (2, ["op-alpha"], op_alpha),
+    (1, ["op-extgstate"], op_extgstate),
+    (2, ["op-sh"], op_shading),
+    (2, ["op-pattern"], op_shading_pattern),
+    (2, ["op-tiling"], op_tiling),
+    (2, ["op-form"], op_form),
+    (2, ["op-inline-image"], op_inline_image),
+    (2, ["op-image"], op_image_xobject),
+    (1, ["op-marked"], op_marked),
+    (5, ["op-text"], op_text),
+    (1, ["op-type3"], op_type3),
+]
+
+
+def make_page(seed, exclude):
+    """One page; an op whose construct is excluded is drawn again until one is allowed."""
+    for attempt in range(50):
+        p = Page(seed + attempt * 1000003, exclude)
+        p.seed = seed
+        if p.rng.random() < 0.08 and p.allowed(["rotate"]):
+            p.extra = "/Rotate %d" % p.rng.choice([90, 180, 270])
+            p.size = (100, 120)
+        count = p.rng.randint(1, 4)
+        ok = True
+        while len(p.ops) < count:
+            tags, maker = p.pick([(w, t, (lambda f=f: f)) for w, t, f in OPS])
+            saved = (len(p.objects), {k: dict(v) for k, v in p.resources.items()}, dict(p.cache))
+            for _ in range(20):
+                t, content = maker(p)
+                if p.allowed(t):
+                    break
+                p.objects = p.objects[:saved[0]]
+                p.resources = {k: dict(v) for k, v in saved[1].items()}
+                p.cache = dict(saved[2])
+            else:
+                ok = False
+                break
+            if p.extra:
+                t = t + ["rotate"]
+            # An image drawn after transparency was set and restored.
+            if any("alpha" in old for old, _ in p.ops) and any(x.startswith("image") for x in t):
+                t = t + ["image-after-alpha"]
+                if not p.allowed(["image-after-alpha"]):
+                    p.objects = p.objects[:saved[0]]
+                    p.resources = {k: dict(v) for k, v in saved[1].items()}
+                    p.cache = dict(saved[2])
+                    continue
+            p.ops.append((tags + t, content))
+        if ok:
+            return p
+    raise RuntimeError("no page for seed %d" % seed)
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--first", type=int, required=True)
+    ap.add_argument("--count", type=int, required=True)
+    ap.add_argument("--out", required=True)
+    ap.add_argument("--exclude", default="")
+    args = ap.parse_args()
+    exclude = [t for t in args.exclude.split(",") if t]
+    os.makedirs(args.out, exist_ok=True)
+    for seed in range(args.first, args.first + args.count):
+        make_page(seed, exclude).write(os.path.join(args.out, "page_%d.txt" % seed))
+
+
+if __name__ == "__main__":
+    main()
