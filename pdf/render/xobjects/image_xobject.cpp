@@ -53,6 +53,8 @@ void TPDFRenderer::DrawDecodedImage(TPDFContentRun& run, TPDFImageDecoder& decod
   if (canvas.BackEnd() == kBackEndHTML5) return DrawHTML5Image(run, decoder);
   canvas.ClearError();
   decoder.DrawFailed = false;
+  // The canvas keeps the alpha of the last fill, which a restore since then may have undone.
+  canvas.SetFillAlpha(run.State.FillAlpha);
   decoder.DrawImage(canvas, CurrentMatrix, run.State.FillColor);
   if (decoder.DrawFailed || !canvas.LastError().empty()) ErrorText = kImageDrawError;
 }

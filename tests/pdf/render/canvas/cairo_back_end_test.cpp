@@ -82,6 +82,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "stream:<< /Type /XObject /Subtype /Image /Width 2 /Height 2 /BitsPerComponent 8 "
                   "/ColorSpace /DeviceGray /Filter /ASCIIHexDecode >>|ff80ff00>"},
                  4, true},
+        // The alpha of a fill whose state was restored does not reach a later image.
+        PageCase{"image_after_a_restored_alpha",
+                 "q /Half gs 0 0 1 rg 0 0 100 100 re f Q q 80 0 0 80 10 10 cm /Im Do Q 1 0 0 rg 0 0 1 1 re f",
+                 "<< /ExtGState << /Half << /ca 0.5 >> >> /XObject << /Im 5 0 R >> >>",
+                 {"stream:<< /Type /XObject /Subtype /Image /Width 2 /Height 2 /BitsPerComponent 8 "
+                  "/ColorSpace /DeviceRGB /Filter /ASCIIHexDecode >>|ff0000 00ff00 0000ff ffff00>"},
+                 4},
         PageCase{"axial_shading", "q 10 10 80 80 re W n /Sh sh Q",
                  "<< /Shading << /Sh << /ShadingType 2 /ColorSpace /DeviceRGB /Coords [10 0 90 0] "
                  "/Function << /FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >> /Extend [true true] >> >> >>",
