@@ -182,7 +182,8 @@ void TPDFType4Function::Execute(TRun& run, std::string_view name) {
     case Op::Exp: { const double a = Pop(), b = Pop(); Push(std::pow(b, a)); break; }
     case Op::Ln: Push(std::log(Pop())); break;
     case Op::Log: Push(std::log10(Pop())); break;
-    case Op::Cvi: Push(PopInteger()); break;
+    // cvi drops the fraction (towards zero), as PostScript's does; it does not round.
+    case Op::Cvi: Push(ClampToInt32(RoundHalfEven(std::trunc(Pop())))); break;
     case Op::Cvr: break;
     case Op::Eq: { const double a = Pop(), b = Pop(); Push(b == a ? 1 : 0, true); break; }
     case Op::Ne: { const double a = Pop(), b = Pop(); Push(b != a ? 1 : 0, true); break; }

@@ -199,6 +199,7 @@ INSTANTIATE_TEST_SUITE_P(
         CalcCase{"{ 7 exch idiv -7 2 mod }", {2}, 2, {3, -1}},
         CalcCase{"{ pop -2147483648 -1 idiv }", {0}, 1, {2147483648.0}},
         CalcCase{"{ pop 1e20 cvi 2.5 cvi 3.5 round -2.5 truncate }", {0}, 4, {0, 2, 4, -2}},
+        CalcCase{"{ pop 4.9 cvi -4.9 cvi 0.99 cvi }", {0}, 3, {4, -4, 0}},
         CalcCase{"{ pop 1 2 3 3 1 roll }", {0}, 3, {3, 1, 2}},
         CalcCase{"{ pop 1 2 3 3 -1 roll }", {0}, 3, {2, 3, 1}},
         CalcCase{"{ pop 1 2 3 3 7 roll }", {0}, 3, {3, 1, 2}},

@@ -151,6 +151,14 @@ INSTANTIATE_TEST_SUITE_P(
                                "/CS0 [/Separation /B /DeviceRGB 7 0 R] >> >> >>|/CS0 cs 1 sc 50 0 50 100 re f",
                                "<< /FunctionType 2 /Domain [0 1] /C0 [1 1 1] /C1 [0 0 1] /N 1 >>"},
                    .exact = true},
+        // cvi drops the fraction: 4.9 becomes 4, so the tint 0.49 picks (0.5, 0.5, 0.3), not
+        // the (1, 0, 0.3) of 5.
+        OracleCase{.name = "calculator_cvi_truncates",
+                   .content = "/Sp cs 0.49 sc 0 0 100 100 re f",
+                   .resources = "<< /ColorSpace << /Sp [/Separation /Spot /DeviceRGB 5 0 R] >> >>",
+                   .objects = {"stream:<< /FunctionType 4 /Domain [0 1] /Range [0 1 0 1 0 1] >>|"
+                               "{ 10 mul cvi 3 mod 2 div dup 1 exch sub 0.3 }"},
+                   .exact = true},
         OracleCase{.name = "hairline",
                    .content = "0 w 10 50.5 m 90 50.5 l S",
                    .allowed = 4},
