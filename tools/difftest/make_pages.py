@@ -383,10 +383,13 @@ def op_transform(p):
     r = p.rng
     a = math.radians(r.randint(-60, 60))
     s = r.choice([0.5, 0.8, 1, 1.3])
-    m = [math.cos(a) * s, math.sin(a) * s, -math.sin(a) * s * r.choice([1, 0.7]), math.cos(a) * s,
-         r.randint(10, 50), r.randint(-10, 30)]
+    skew = r.choice([1, 0.7])
+    m = [math.cos(a) * s, math.sin(a) * s, -math.sin(a) * s * skew, math.cos(a) * s, r.randint(10, 50),
+         r.randint(-10, 30)]
     tags, inner = p.pick([(3, [], lambda: op_fill(p)), (2, [], lambda: op_stroke(p)), (1, [], lambda: op_clip(p))])
     it, ic = inner
+    if skew != 1 and "dash" in it:
+        it.append("dash-skew")
     return it + ["cm"], "q %s cm %s Q" % (nums(m), ic)
 
 
@@ -400,7 +403,9 @@ def op_alpha(p):
         gs += " /BM /%s" % r.choice(["Multiply", "Screen", "Darken", "Lighten", "Difference"])
     name = p.res("ExtGState", "<< %s >>" % gs, "GS")
     t1, c1 = op_fill(p)
-    t2, c2 = op_fill(p)
+    t2, c2 = p.pick([(4, [], lambda: op_fill(p)), (1, ["image-in-alpha"], lambda: op_inline_image(p))])[1]
+    if "inline-image" in t2:
+        t2.append("image-in-alpha")
     return tags + t1 + t2, "q %s /%s gs %s Q" % (c1, name, c2)
 
 
@@ -446,6 +451,8 @@ def shading_dict(p, tags):
     tags += ftags
     if "/N 2" in fn or "/N 0.5" in fn:
         tags.append("shade-exponent")
+    if "/FunctionType 3" in fn:
+        tags.append("shade-stitching")
     extend = "[%s %s]" % (r.choice(["true", "false"]), r.choice(["true", "false"]))
     if k == 2:
         coords = [r.randint(0, 100) for _ in range(4)]
@@ -500,8 +507,10 @@ def op_form(p, depth=0):
     tags = ["form"]
     bbox = [r.randint(0, 30), r.randint(0, 30), r.randint(60, 100), r.randint(60, 100)]
     matrix = ""
+    shear = 0
     if r.random() < 0.5:
-        matrix = "/Matrix [%s]" % nums([0.8, r.choice([0, 0.2]), 0, 0.8, r.randint(0, 20), r.randint(0, 20)])
+        shear = r.choice([0, 0.2])
+        matrix = "/Matrix [%s]" % nums([0.8, shear, 0, 0.8, r.randint(0, 20), r.randint(0, 20)])
     group = ""
     body = []
     for _ in range(r.randint(1, 3)):
@@ -509,6 +518,8 @@ def op_form(p, depth=0):
         t, c = maker(p)
         tags += t
         body.append(c)
+    if shear and "dash" in tags:
+        tags.append("dash-skew")
     if r.random() < 0.4 and p.allowed(["group"]):
         tags.append("group")
         group = "/Group << /S /Transparency /I %s /K false >>" % r.choice(["true", "false"])
