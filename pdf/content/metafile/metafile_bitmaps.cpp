@@ -319,6 +319,38 @@ void TPDFMetafile::HandleAlphaBlend(const TMetafileRecord& r) {
   DrawDib(r, dib, dest, r.I32(44), r.I32(48), r.I32(100), r.I32(104), false, 0xCC, rule);
 }
 
+std::string TPDFMetafile::WritePattern(const GdiBitmap& bitmap) {
+  TBitmap picture;
+  GdiBitmap copy;
+  copy.CopyFrom(bitmap);
+  picture.Dib().TakeFrom(copy);
+  picture.SetPixelFormat(pf24bit);
+  // One bitmap pixel is one device pixel, the tiles aligned on the device's origin.
+  const double unit = DevicePixel() * 0.001;
+  const TMetafilePoint origin = MapDevice(0, 0);
+  auto pattern = std::make_unique<TPDFPattern>(Owner, "ZRXP" + NewUniqueTag());
+  if (!pattern->WriteBitmapPattern(picture, {unit, 0, 0, unit, origin.X * 0.001, origin.Y * 0.001})) return "";
+  std::string name = pattern->Name;
+  PatternList->push_back(std::move(pattern));
+  return name;
+}
+
+std::string TPDFMetafile::MonoPatternName(const TBrush& brush) {
+  // A monochrome brush draws its clear bits in the text colour and its set bits in the
+  // background colour of the moment it paints, not of the moment it was made.
+  const auto key = std::make_tuple(brush.Mono.get(), TextColor, BkColor);
+  if (const auto it = monoPatterns_.find(key); it != monoPatterns_.end()) return it->second;
+  GdiBitmap coloured;
+  coloured.CopyFrom(*brush.Mono);
+  const RGBQUAD fore{uint8_t(TextColor >> 16), uint8_t(TextColor >> 8), uint8_t(TextColor), 0};
+  const RGBQUAD back{uint8_t(BkColor >> 16), uint8_t(BkColor >> 8), uint8_t(BkColor), 0};
+  const RGBQUAD table[2] = {fore, back};
+  coloured.SetColors(table);
+  std::string name = WritePattern(coloured);
+  monoPatterns_[key] = name;
+  return name;
+}
+
 void TPDFMetafile::CreatePatternBrush(const TMetafileRecord& r, bool mono) {
   const uint32_t index = r.U32(8);
   ForgetObject(index);
@@ -327,27 +359,12 @@ void TPDFMetafile::CreatePatternBrush(const TMetafileRecord& r, bool mono) {
   brush.Color = 0;
   std::shared_ptr<GdiBitmap> bitmap = ReadDib(r, {r.U32(16), r.U32(20), r.U32(24), r.U32(28), r.U32(12)});
   if (bitmap && !bitmap->Empty() && int64_t(bitmap->Width()) * bitmap->Height() <= (int64_t(1) << 24)) {
-    if (mono && bitmap->BitsPerPixel() == 1) {
-      // A monochrome brush draws its clear bits in the text colour and its set bits in the
-      // background colour.
-      const RGBQUAD fore{uint8_t(TextColor >> 16), uint8_t(TextColor >> 8), uint8_t(TextColor), 0};
-      const RGBQUAD back{uint8_t(BkColor >> 16), uint8_t(BkColor >> 8), uint8_t(BkColor), 0};
-      const RGBQUAD table[2] = {fore, back};
-      bitmap->SetColors(table);
-    }
-    TBitmap picture;
-    picture.Dib().TakeFrom(*bitmap);
-    picture.SetPixelFormat(pf24bit);
-    // One bitmap pixel is one device pixel, the tiles aligned on the device's origin.
-    const double unit = DevicePixel() * 0.001;
-    const TMetafilePoint origin = MapDevice(0, 0);
-    auto pattern = std::make_unique<TPDFPattern>(Owner, "ZRXP" + NewUniqueTag());
-    if (pattern->WriteBitmapPattern(picture, {unit, 0, 0, unit, origin.X * 0.001, origin.Y * 0.001})) {
-      brush.PatternName = pattern->Name;
-      PatternList->push_back(std::move(pattern));
-    }
+    if (mono && bitmap->BitsPerPixel() == 1)
+      brush.Mono = std::move(bitmap);  // coloured when it paints
+    else
+      brush.PatternName = WritePattern(*bitmap);
   }
   // A brush whose picture cannot be read or written is no object, as the player's record
   // fails: selecting its index keeps the brush there was.
-  if (!brush.PatternName.empty()) BrushObjects[index] = std::move(brush);
+  if (!brush.PatternName.empty() || brush.Mono) BrushObjects[index] = std::move(brush);
 }

@@ -1,14 +1,20 @@
 // Clipping (rectangles, paths, regions) and the region fills.
 //
-// Region data is in device units of the reference device and maps through the frame alone.
+// The clip's region data is in device units of the reference device and maps through the
+// frame alone; the region fills (FILLRGN, PAINTRGN, FRAMERGN) take logical units.
 // Intersections open one more nested level; a copy replaces the whole clip; a difference (and
 // an excluded rectangle) clips to the outside of the shape with an even-odd path around the
-// picture; a union widens what it can express.
+// picture; a union of region rectangles adds them to the rectangles there are, any other union
+// is taken in pixels of the reference device, as the player's clip is. Under a meta region
+// (SETMETARGN) the clip is what lies past its levels.
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 #include "pdf/content/metafile/metafile_types.h"
 #include "pdf/content/metafile/pdf_metafile.h"
 #include "pdf/content/painter/pdf_painter.h"
+#include "platform/gdi/raster.h"
 
 namespace {
 
@@ -31,10 +37,32 @@ bool TPDFMetafile::ReadRegion(const TMetafileRecord& r, uint64_t offset, uint64_
     const uint64_t at = first + 16 * i;
     const double l = r.I32(at), t = r.I32(at + 4), rt = r.I32(at + 8), b = r.I32(at + 12);
     if (rt <= l || b <= t) continue;  // an empty rectangle holds nothing
-    const TMetafilePoint p = MapDevice(l, t), q = MapDevice(rt, b);
-    rects.push_back({std::min(p.X, q.X), std::min(p.Y, q.Y), std::max(p.X, q.X), std::max(p.Y, q.Y)});
+    rects.push_back({l, t, rt, b});
   }
   return true;
+}
+
+std::vector<std::array<double, 4>> TPDFMetafile::DeviceRects(const std::vector<std::array<double, 4>>& rects) const {
+  std::vector<std::array<double, 4>> out;
+  out.reserve(rects.size());
+  for (const auto& q : rects) {
+    const TMetafilePoint a = MapDevice(q[0], q[1]), b = MapDevice(q[2], q[3]);
+    out.push_back({std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y)});
+  }
+  return out;
+}
+
+TMetafilePath TPDFMetafile::LogicalRectsPath(const std::vector<std::array<double, 4>>& rects) const {
+  // Logical rectangles turn and shear with the world transform: each is four mapped corners.
+  TMetafilePath path;
+  for (const auto& q : rects) {
+    path.MoveTo(Map(q[0], q[1]));
+    path.LineTo(Map(q[2], q[1]));
+    path.LineTo(Map(q[2], q[3]));
+    path.LineTo(Map(q[0], q[3]));
+    path.Close();
+  }
+  return path;
 }
 
 std::array<double, 4> TPDFMetafile::PictureMargins() const {
@@ -75,48 +103,118 @@ TMetafilePath TPDFMetafile::RectsPath(const std::vector<std::array<double, 4>>& 
   return path;
 }
 
+std::shared_ptr<TPDFMetafile::TClipLevel> TPDFMetafile::MakeClipLevel(const TMetafilePath& shape, bool evenOdd) const {
+  auto l = std::make_shared<TClipLevel>();
+  // An empty shape clips everything away: a path of no area does that.
+  l->Text = shape.Empty() ? std::string("0 0 m\nh\nW n\n") : shape.Text(*painter_) + (evenOdd ? "W* n\n" : "W n\n");
+  l->Shape = shape;
+  l->EvenOdd = evenOdd;
+  return l;
+}
+
+TPDFMetafile::TClipStack TPDFMetafile::MetaLevels() const {
+  return TClipStack(clip_.begin(), clip_.begin() + std::ptrdiff_t(std::min(metaDepth_, clip_.size())));
+}
+
+bool TPDFMetafile::UnionByPixels(const TMetafilePath& shape, bool evenOdd) {
+  // The player's clip is a set of device pixels, which a union widens. The levels the clip
+  // holds beyond the meta region and the new shape are scanned into pixels of the reference
+  // device (rows of the picture only) and their union becomes one level of rectangles.
+  const TPDFMatrix& m = DeviceTransform;
+  if (m[0] == 0 || m[3] == 0) return false;
+  const auto [l, b, r, t] = PictureMargins();
+  const double rowA = (b - m[5]) / m[3], rowB = (t - m[5]) / m[3];
+  const double top = std::floor(std::max(std::min(rowA, rowB), -double(1 << 29)));
+  const double bottom = std::ceil(std::min(std::max(rowA, rowB), double(1 << 29)));
+  if (!(bottom > top)) return false;
+  const size_t first = std::min(metaDepth_, clip_.size());
+  if (!Spend(int64_t(bottom - top) * int64_t(clip_.size() - first + 1))) return false;
+  auto pixels = [&](const TMetafilePath& path, bool eo) {
+    std::vector<std::vector<PointF>> polygons;
+    for (const TMetafilePath::TFigure& f : path.Figures()) {
+      std::vector<PointF> polygon;
+      for (const TMetafilePoint& p : f.Points) polygon.push_back({(p.X - m[4]) / m[0], (p.Y - m[5]) / m[3]});
+      polygons.push_back(std::move(polygon));
+    }
+    return Region::FromSpans(FillPolygonSpans(polygons, !eo, int32_t(top), int32_t(bottom)));
+  };
+  std::optional<Region> old;
+  for (size_t i = first; i < clip_.size(); ++i) {
+    const Region level = pixels(clip_[i]->Shape, clip_[i]->EvenOdd);
+    old = old ? Region::Combine(*old, level, Region::And) : level;
+  }
+  const Region all = Region::Combine(old ? *old : Region(), pixels(shape, evenOdd), Region::Or);
+  std::vector<std::array<double, 4>> rects;
+  for (const RECT& q : all.Rects()) rects.push_back({double(q.left), double(q.top), double(q.right), double(q.bottom)});
+  if (!Spend(int64_t(rects.size()))) return false;
+  rects = DeviceRects(rects);
+  auto level = MakeClipLevel(RectsPath(rects), false);
+  level->Rects = std::move(rects);
+  TClipStack stack = MetaLevels();
+  stack.push_back(std::move(level));
+  SetClipStack(stack);
+  return true;
+}
+
 void TPDFMetafile::CombineClip(const TMetafilePath& shape, bool evenOdd, uint32_t mode,
                                const std::vector<std::array<double, 4>>* rects) {
   auto level = [&](const TMetafilePath& p, bool eo) {
-    auto l = std::make_shared<TClipLevel>();
-    // An empty shape clips everything away: a path of no area does that.
-    l->Text = p.Empty() ? std::string("0 0 m\nh\nW n\n") : p.Text(*painter_) + (eo ? "W* n\n" : "W n\n");
-    l->EvenOdd = eo;
+    auto l = MakeClipLevel(p, eo);
     if (rects) l->Rects = *rects;
     return l;
   };
   auto outside = [&]() {
     TMetafilePath p = PictureBox();
     p.Append(shape);
-    auto l = level(p, true);
-    l->Rects.clear();
-    return l;
+    return MakeClipLevel(p, true);
   };
+  // The meta region (SETMETARGN) stays under every clip: the levels past it are the clip.
+  TClipStack stack = MetaLevels();
+  const bool noClip = clip_.size() <= metaDepth_;
   switch (mode) {
     case emr::RgnAnd: PushClip(level(shape, evenOdd)); return;
-    case emr::RgnCopy: SetClipStack({level(shape, evenOdd)}); return;
+    case emr::RgnCopy:
+      stack.push_back(level(shape, evenOdd));
+      SetClipStack(stack);
+      return;
     case emr::RgnDiff: PushClip(outside()); return;
     case emr::RgnXor:
       // Everything but the shape when nothing clips yet; otherwise taken as a difference.
       PushClip(outside());
       return;
     case emr::RgnOr: {
-      if (clip_.empty()) return;  // the whole picture already shows
-      if (rects && clip_.size() == 1 && !clip_[0]->Rects.empty()) {
-        std::vector<std::array<double, 4>> all = clip_[0]->Rects;
+      if (noClip) return;  // the whole picture already shows
+      if (rects && clip_.size() == metaDepth_ + 1 && !clip_.back()->Rects.empty()) {
+        std::vector<std::array<double, 4>> all = clip_.back()->Rects;
         all.insert(all.end(), rects->begin(), rects->end());
-        auto l = std::make_shared<TClipLevel>();
-        l->Text = RectsPath(all).Text(*painter_) + "W n\n";
+        auto l = MakeClipLevel(RectsPath(all), false);
         l->Rects = std::move(all);
-        SetClipStack({l});
+        stack.push_back(std::move(l));
+        SetClipStack(stack);
         return;
       }
-      // A union with an arbitrary clip cannot be nested: the new shape stands for it.
-      SetClipStack({level(shape, evenOdd)});
+      if (UnionByPixels(shape, evenOdd)) return;
+      // Past the work budget the new shape stands for the union.
+      stack.push_back(level(shape, evenOdd));
+      SetClipStack(stack);
       return;
     }
     default: return;
   }
+}
+
+void TPDFMetafile::OffsetClip(double dx, double dy) {
+  // The clip moves by a logical offset, the meta region stays.
+  const TPDFMatrix& m = Transform;
+  const double cx = dx * m[0] + dy * m[2], cy = dx * m[1] + dy * m[3];
+  if (!std::isfinite(cx) || !std::isfinite(cy) || clip_.size() <= metaDepth_) return;
+  TClipStack stack = MetaLevels();
+  for (size_t i = stack.size(); i < clip_.size(); ++i) {
+    auto moved = MakeClipLevel(clip_[i]->Shape.Translated(cx, cy), clip_[i]->EvenOdd);
+    for (auto q : clip_[i]->Rects) moved->Rects.push_back({q[0] + cx, q[1] + cy, q[2] + cx, q[3] + cy});
+    stack.push_back(std::move(moved));
+  }
+  SetClipStack(stack);
 }
 
 void TPDFMetafile::HandleClipRecord(const TMetafileRecord& r) {
@@ -147,13 +245,21 @@ void TPDFMetafile::HandleClipRecord(const TMetafileRecord& r) {
       const uint32_t mode = r.U32(12);
       std::vector<std::array<double, 4>> rects;
       if (!ReadRegion(r, 16, r.U32(8), rects)) {
-        // Without a region only a copy means anything: it removes the clip.
-        if (mode == emr::RgnCopy) SetClipStack({});
+        // Without a region only a copy means anything: it removes the clip (down to the
+        // meta region).
+        if (mode == emr::RgnCopy) SetClipStack(MetaLevels());
         return;
       }
+      // This record's region is in device units, unlike the region fills'.
+      rects = DeviceRects(rects);
       if (mode >= emr::RgnAnd && mode <= emr::RgnCopy) CombineClip(RectsPath(rects), false, mode, &rects);
       return;
     }
+    case emr::OffsetClipRgn: OffsetClip(r.I32(8), r.I32(12)); return;
+    case emr::SetMetaRgn:
+      // The clip becomes part of the meta region, which later clips cannot widen.
+      metaDepth_ = clip_.size();
+      return;
     case emr::FillRgn:
     case emr::PaintRgn:
     case emr::FrameRgn: {
@@ -165,7 +271,8 @@ void TPDFMetafile::HandleClipRecord(const TMetafileRecord& r) {
         const uint32_t index = r.U32(28);
         if (!SelectBrushObject(index)) return;
       }
-      const TMetafilePath path = RectsPath(rects);
+      // The region fills take their region in logical units.
+      const TMetafilePath path = LogicalRectsPath(rects);
       if (r.Type == emr::FrameRgn)
         FrameRegion(rects, r.I32(32), r.I32(36));
       else if (Brush.Style != TBrush::None)

@@ -78,9 +78,10 @@ void TPDFMetafile::PaintPath(const TMetafilePath& given, bool fill, bool stroke,
     ApplyStroke(pen, Pen.Color);
   }
   if (fill) {
-    if (Brush.Style == TBrush::Patterned && !Brush.PatternName.empty()) {
-      if (painter_->FillText != "/Pattern cs /" + Brush.PatternName + " scn")
-        painter_->SetFillPattern(Brush.PatternName);
+    const std::string pattern =
+        Brush.Style != TBrush::Patterned ? std::string() : (Brush.Mono ? MonoPatternName(Brush) : Brush.PatternName);
+    if (!pattern.empty()) {
+      if (painter_->FillText != "/Pattern cs /" + pattern + " scn") painter_->SetFillPattern(pattern);
     } else {
       ApplyFill(Brush.Color);
     }
@@ -90,14 +91,6 @@ void TPDFMetafile::PaintPath(const TMetafilePath& given, bool fill, bool stroke,
     painter_->FillStrokeEvenOdd(fill, stroke);
   else
     painter_->FillStroke(fill, stroke);
-}
-
-void TPDFMetafile::PaintWidened(const TMetafilePath& path) {
-  if (path.Empty() || Pen.Null || Brush.Style == TBrush::None) return;
-  const TStroke pen = ResolvePen(Pen);
-  ApplyStroke(pen, Brush.Color);
-  OnPixelCentres(path, pen.Width).Emit(*painter_);
-  painter_->FillStroke(false, true);
 }
 
 namespace {
@@ -234,10 +227,13 @@ void TPDFMetafile::HatchLines(const TMetafilePath& path, bool evenOdd) {
 }
 
 void TPDFMetafile::FrameRegion(const std::vector<std::array<double, 4>>& rects, int32_t w, int32_t h) {
+  // The frame's width and height are logical units, at least a device pixel.
   if (Brush.Style == TBrush::None) return;
   const TPDFMatrix& m = Transform;
-  const double fw = std::max(std::abs(double(w)) * std::hypot(m[0], m[1]), DevicePixel());
-  const double fh = std::max(std::abs(double(h)) * std::hypot(m[2], m[3]), DevicePixel());
+  const double ux = std::hypot(m[0], m[1]), uy = std::hypot(m[2], m[3]);
+  if (!(ux > 0) || !(uy > 0)) return;
+  const double fw = std::max(std::abs(double(w)), DevicePixel() / ux);
+  const double fh = std::max(std::abs(double(h)), DevicePixel() / uy);
   std::vector<std::array<double, 4>> strips;
   for (const auto& q : rects) {
     strips.push_back({q[0], q[1], q[2], std::min(q[1] + fh, q[3])});
@@ -245,5 +241,5 @@ void TPDFMetafile::FrameRegion(const std::vector<std::array<double, 4>>& rects, 
     strips.push_back({q[0], q[1], std::min(q[0] + fw, q[2]), q[3]});
     strips.push_back({std::max(q[2] - fw, q[0]), q[1], q[2], q[3]});
   }
-  PaintPath(RectsPath(strips), true, false, false);
+  PaintPath(LogicalRectsPath(strips), true, false, false);
 }

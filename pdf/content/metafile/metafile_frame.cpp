@@ -56,6 +56,8 @@ void TPDFMetafile::Reset() {
   TextState = TTextState{};
   renderMode_ = 0;
   clip_.clear();
+  metaDepth_ = 0;
+  monoPatterns_.clear();
   saved_.clear();
   Stopped = false;
   work_ = 0;
@@ -187,7 +189,9 @@ void TPDFMetafile::Dispatch(const TMetafileRecord& r) {
     case emr::ExtSelectClipRgn:
     case emr::FillRgn:
     case emr::FrameRgn:
-    case emr::PaintRgn: HandleClipRecord(r); return;
+    case emr::PaintRgn:
+    case emr::OffsetClipRgn:
+    case emr::SetMetaRgn: HandleClipRecord(r); return;
     case emr::SelectObject:
     case emr::CreatePen:
     case emr::ExtCreatePen:

@@ -73,8 +73,8 @@ TPDFMetafile::TStroke TPDFMetafile::ResolvePen(const TPen& pen) const {
     s.DashPhase = pixel / 2;
   } else if (pen.Style == kPsUserStyle && !pen.UserDash.empty()) {
     const double unit = pen.Geometric ? LineScale() : pixel;
+    // An odd list alternates dashes and gaps through itself, as the content's dash array does.
     for (double d : pen.UserDash) s.Dash.push_back(std::max(d * unit, pixel / 8));
-    if (s.Dash.size() % 2 == 1) s.Dash.push_back(s.Dash.back());
   }
   if (!s.Dash.empty() && s.Cap == 1 && !pen.Geometric) s.Cap = 0;
   return s;

@@ -66,6 +66,53 @@ TMetafilePath TMetafilePath::Translated(double dx, double dy) const {
   return out;
 }
 
+std::vector<TMetafilePath::TFigure> TMetafilePath::Figures() const {
+  constexpr int kCurvePieces = 16;
+  std::vector<TFigure> out;
+  TFigure figure;
+  TMetafilePoint at{};
+  auto flush = [&]() {
+    if (!figure.Points.empty()) out.push_back(std::move(figure));
+    figure = TFigure{};
+  };
+  for (const TSegment& s : segments_) {
+    switch (s.Op) {
+      case TOp::Move:
+        flush();
+        figure.Points.push_back(s.P[0]);
+        at = s.P[0];
+        break;
+      case TOp::Line:
+        if (figure.Points.empty()) figure.Points.push_back(at);
+        figure.Points.push_back(s.P[0]);
+        at = s.P[0];
+        break;
+      case TOp::Curve: {
+        if (figure.Points.empty()) figure.Points.push_back(at);
+        const TMetafilePoint a = at, c1 = s.P[0], c2 = s.P[1], b = s.P[2];
+        for (int i = 1; i <= kCurvePieces; ++i) {
+          const double t = double(i) / kCurvePieces, u = 1 - t;
+          const double w0 = u * u * u, w1 = 3 * u * u * t, w2 = 3 * u * t * t, w3 = t * t * t;
+          figure.Points.push_back(
+              {w0 * a.X + w1 * c1.X + w2 * c2.X + w3 * b.X, w0 * a.Y + w1 * c1.Y + w2 * c2.Y + w3 * b.Y});
+        }
+        at = b;
+        break;
+      }
+      case TOp::Close: {
+        // The next figure starts where this one did.
+        const TMetafilePoint start = figure.Points.empty() ? at : figure.Points.front();
+        figure.Closed = true;
+        flush();
+        at = start;
+        break;
+      }
+    }
+  }
+  flush();
+  return out;
+}
+
 bool TMetafilePath::Bounds(double& minX, double& minY, double& maxX, double& maxY) const {
   bool any = false;
   for (const TSegment& s : segments_) {

@@ -36,9 +36,19 @@ class TMetafilePath {
   void CloseAll();
   // The same path moved by (dx, dy).
   TMetafilePath Translated(double dx, double dy) const;
+  // The outline of what a pen of this width draws along the path, as closed figures (curves
+  // flattened). Caps: 0 flat, 1 round, 2 square; joins: 0 miter, 1 round, 2 bevel.
+  TMetafilePath Widened(double width, int cap, int join, double miterLimit) const;
   // A figure is open: its last operation is not a close.
   bool FigureOpen() const { return !segments_.empty() && segments_.back().Op != TOp::Close; }
   TMetafilePoint LastPoint() const { return last_; }
+
+  // The figures as polylines, curves cut into straight pieces; closed ones flagged.
+  struct TFigure {
+    std::vector<TMetafilePoint> Points;
+    bool Closed = false;
+  };
+  std::vector<TFigure> Figures() const;
 
   // Smallest box holding every point (controls included); false for an empty path.
   bool Bounds(double& minX, double& minY, double& maxX, double& maxY) const;

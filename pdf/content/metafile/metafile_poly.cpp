@@ -141,37 +141,46 @@ void TPDFMetafile::HandlePolyDraw(const TMetafileRecord& r) {
   const uint64_t claimed = r.U32(24);
   const uint64_t typesAt = 28 + claimed * pr.Stride();
   const uint64_t n = std::min(r.Fit(28, claimed, pr.Stride()), r.Fit(typesAt, claimed, 1));
+  auto type = [&](uint64_t i) { return r.U8(typesAt + i); };
+  auto kind = [&](uint64_t i) { return uint8_t(type(i) & ~emr::PtCloseFigure); };
+  // The figure starts at the current position. A close draws back to the figure's start,
+  // where drawing goes on. A point the player does not accept (a close flag on no line or on
+  // a move, an unknown type, curve points not in threes) ends the record: what came before
+  // it is drawn and the current position stays where it was.
   TMetafilePath figure;
   figure.MoveTo(StartPoint());
-  double x = CurrentLogX, y = CurrentLogY;
-  for (uint64_t i = 0; i < n;) {
-    const uint8_t type = r.U8(typesAt + i);
-    const uint8_t kind = type & ~emr::PtCloseFigure;
-    if (kind == emr::PtMoveTo) {
-      pr.Read(r, 28 + i * pr.Stride(), x, y);
-      figure.MoveTo(Map(x, y));
-      ++i;
-    } else if (kind == emr::PtLineTo) {
-      pr.Read(r, 28 + i * pr.Stride(), x, y);
-      figure.LineTo(Map(x, y));
-      ++i;
-    } else if (kind == emr::PtBezierTo) {
-      if (i + 3 > n) break;
+  double x = CurrentLogX, y = CurrentLogY, startX = x, startY = y;
+  bool accepted = true;
+  for (uint64_t i = 0; i < n; ++i) {
+    if (kind(i) == emr::PtBezierTo) {
+      if (!(i + 2 < n && type(i + 1) == emr::PtBezierTo && kind(i + 2) == emr::PtBezierTo)) {
+        accepted = false;
+        break;
+      }
       double x1, y1, x2, y2;
       pr.Read(r, 28 + i * pr.Stride(), x1, y1);
       pr.Read(r, 28 + (i + 1) * pr.Stride(), x2, y2);
       pr.Read(r, 28 + (i + 2) * pr.Stride(), x, y);
       figure.CurveTo(Map(x1, y1), Map(x2, y2), Map(x, y));
-      i += 3;
-      if (r.U8(typesAt + i - 1) & emr::PtCloseFigure) figure.Close();
+      i += 2;
+    } else if (type(i) == emr::PtMoveTo) {
+      pr.Read(r, 28 + i * pr.Stride(), x, y);
+      figure.MoveTo(Map(x, y));
+      startX = x, startY = y;
       continue;
+    } else if (kind(i) == emr::PtLineTo) {
+      pr.Read(r, 28 + i * pr.Stride(), x, y);
+      figure.LineTo(Map(x, y));
     } else {
-      ++i;  // an unknown point type is passed over
-      continue;
+      accepted = false;
+      break;
     }
-    if (type & emr::PtCloseFigure) figure.Close();
+    if (type(i) & emr::PtCloseFigure) {
+      figure.Close();
+      x = startX, y = startY;
+    }
   }
-  SetCurrent(x, y);
+  if (accepted) SetCurrent(x, y);
   Draw(figure, false, true, true);
 }
 
@@ -179,7 +188,6 @@ void TPDFMetafile::HandlePathRecord(const TMetafileRecord& r) {
   switch (r.Type) {
     case emr::BeginPath:
       Path.Clear();
-      widened_ = false;
       InPath = true;
       return;
     case emr::EndPath: InPath = false; return;
@@ -188,7 +196,17 @@ void TPDFMetafile::HandlePathRecord(const TMetafileRecord& r) {
       Path.Clear();
       InPath = false;
       return;
-    case emr::WidenPath: widened_ = true; return;
+    case emr::WidenPath: {
+      // The path becomes the outline of what the pen would draw along it; the player refuses
+      // this for the null pen and for plain pens of one device pixel.
+      const TStroke pen = ResolvePen(Pen);
+      if (Pen.Null || (!Pen.Geometric && Pen.Width * LineScale() <= DevicePixel() * 1.0000001)) return;
+      // Every point of the path gives at most a round join's or cap's worth of outline.
+      if (!Spend(int64_t(Path.Count()) * 64)) return;
+      const TMetafilePath widened = OnPixelCentres(Path, pen.Width).Widened(pen.Width, Pen.Cap, Pen.Join, MiterLimit);
+      Path = widened;
+      return;
+    }
     case emr::FillPath:
     case emr::StrokeAndFillPath:
     case emr::StrokePath: {
@@ -205,14 +223,10 @@ void TPDFMetafile::HandlePathRecord(const TMetafileRecord& r) {
           path.Emit(*painter_);
           painter_->FillStroke(false, false);
         }
-      } else if (widened_ && r.Type == emr::FillPath) {
-        // A widened path is the pen's outline: filling it paints the pen's stroke in the brush.
-        PaintWidened(path);
       } else {
         if (r.Type == emr::StrokeAndFillPath) path.CloseAll();
         PaintPath(path, fill, stroke, PolyFillMode == 1);
       }
-      widened_ = false;
       return;
     }
     default: return;  // FLATTENPATH: curves stay curves

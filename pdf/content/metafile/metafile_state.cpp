@@ -36,6 +36,7 @@ void TPDFMetafile::SaveDC() {
   s.ICMMode = ICMMode;
   s.MiterLimit = MiterLimit;
   s.Clip = clip_;
+  s.MetaDepth = metaDepth_;
   painter_->MetafileTextAlign = TextAlign;
   s.PainterState = painter_->SaveState();
   saved_.push_back(std::move(s));
@@ -71,6 +72,7 @@ void TPDFMetafile::RestoreDC(int32_t relative) {
   ICMMode = s.ICMMode;
   MiterLimit = s.MiterLimit;
   SetClipStack(s.Clip);
+  metaDepth_ = s.MetaDepth;
   painter_->RestoreState(s.PainterState);
   TextAlign = painter_->MetafileTextAlign;
 }

@@ -23,5 +23,6 @@ struct TPDFMetafile::TSavedState {
   int32_t ICMMode = 2;
   double MiterLimit = 10.0;
   TClipStack Clip;
+  size_t MetaDepth = 0;
   std::string PainterState;
 };

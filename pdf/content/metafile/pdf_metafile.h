@@ -16,6 +16,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "pdf/content/metafile/metafile_path.h"
@@ -89,6 +90,7 @@ class TPDFMetafile {
     TMetafileColor Color = 0xFFFFFF;
     uint32_t Hatch = 0;
     std::string PatternName;  // a written pattern resource ("" when it could not be made)
+    std::shared_ptr<const GdiBitmap> Mono;  // a monochrome pattern, coloured when it paints
   };
   // A pen as the records describe it; its widths and dashes in logical units are resolved
   // against the transform in force when it draws, as the player does.
@@ -189,6 +191,7 @@ class TPDFMetafile {
   // --- Save and restore, the clip as nested levels (metafile_state.cpp, metafile_clip.cpp)
   struct TClipLevel {
     std::string Text;                          // the clip's path lines and its W operator
+    TMetafilePath Shape;                       // the same path (content units)
     std::vector<std::array<double, 4>> Rects;  // region rectangles (content units), when made of them
     bool EvenOdd = false;
   };
@@ -201,6 +204,12 @@ class TPDFMetafile {
   void PushClip(std::shared_ptr<const TClipLevel> level);
   void CombineClip(const TMetafilePath& shape, bool evenOdd, uint32_t mode,
                    const std::vector<std::array<double, 4>>* rects);
+  std::shared_ptr<TClipLevel> MakeClipLevel(const TMetafilePath& shape, bool evenOdd) const;
+  TClipStack MetaLevels() const;  // the levels of the meta region
+  // The clip past the meta region united with the shape, as device pixels; false (nothing
+  // changed) when the work budget does not allow it.
+  bool UnionByPixels(const TMetafilePath& shape, bool evenOdd);
+  void OffsetClip(double dx, double dy);
   void HandleClipRecord(const TMetafileRecord& r);
   bool ReadRegion(const TMetafileRecord& r, uint64_t offset, uint64_t size, std::vector<std::array<double, 4>>& rects);
   std::array<double, 4> PictureMargins() const;  // left, bottom, right, top around the picture
@@ -208,6 +217,10 @@ class TPDFMetafile {
   // A box cut down to what can show of the picture; false when nothing does.
   bool VisibleBounds(double& x0, double& y0, double& x1, double& y1) const;
   TMetafilePath RectsPath(const std::vector<std::array<double, 4>>& rects) const;
+  // Region rectangles as read (left, top, right, bottom) in content units: device units
+  // mapped through the frame, or logical units mapped as any point is.
+  std::vector<std::array<double, 4>> DeviceRects(const std::vector<std::array<double, 4>>& rects) const;
+  TMetafilePath LogicalRectsPath(const std::vector<std::array<double, 4>>& rects) const;
 
   // --- Lines, polygons, curves and the path bracket (metafile_poly.cpp)
   void HandlePoly(const TMetafileRecord& r);
@@ -238,6 +251,10 @@ class TPDFMetafile {
   TStroke ResolvePen(const TPen& pen) const;
   void CreateBrush(uint32_t index, uint32_t style, uint32_t color, uint32_t hatch);
   void CreatePatternBrush(const TMetafileRecord& r, bool mono);
+  // A pattern resource of the bitmap tiled in device pixels; "" when it cannot be written.
+  std::string WritePattern(const GdiBitmap& bitmap);
+  // The pattern of a monochrome brush in the text and background colours now in force.
+  std::string MonoPatternName(const TBrush& brush);
   bool StockObject(uint32_t stock, TBrush* brush, TPen* pen) const;
   bool SelectBrushObject(uint32_t index);
   void SelectObject(uint32_t index);
@@ -246,7 +263,6 @@ class TPDFMetafile {
   void ApplyStroke(const TStroke& stroke, TMetafileColor color);
   void PaintPath(const TMetafilePath& path, bool fill, bool stroke, bool evenOdd);
   TMetafilePath OnPixelCentres(const TMetafilePath& path, double width) const;
-  void PaintWidened(const TMetafilePath& path);
   void FillWithColor(const TMetafilePath& path, TMetafileColor color, bool evenOdd);
   void HatchPath(const TMetafilePath& path, bool evenOdd);
   void HatchLines(const TMetafilePath& path, bool evenOdd);
@@ -323,10 +339,12 @@ class TPDFMetafile {
 
   std::unique_ptr<TPDFPainter> painter_;
   TClipStack clip_;
+  size_t metaDepth_ = 0;  // the first levels of clip_ that SETMETARGN made the meta region
   std::vector<TSavedState> saved_;
   uint64_t refusedSaves_ = 0;
   int64_t work_ = 0;  // charged by Spend
-  bool widened_ = false;  // WIDENPATH made the path the pen's outline
+  // Patterns of monochrome brushes by bitmap, text colour and background colour.
+  std::map<std::tuple<const GdiBitmap*, TMetafileColor, TMetafileColor>, std::string> monoPatterns_;
   std::map<std::string, TPDFFont*> fontsByKey_;  // the fonts this conversion wrote, by key
   // Glyph index to character of each font that showed glyph-index text.
   std::map<const TPDFFont*, std::map<uint16_t, char16_t>> glyphMaps_;

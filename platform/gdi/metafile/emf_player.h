@@ -93,6 +93,7 @@ class EmfPlayer {
   std::u16string FromFontCodePage(std::span<const uint8_t> bytes, std::vector<size_t>& firstByte) const;
   // Region data (reference device units) as a region of DC device pixels.
   std::optional<Region> RegionData(const ENHMETARECORD& r, uint64_t at, uint64_t size) const;
+  std::optional<Region> LogicalRegionData(const ENHMETARECORD& r, uint64_t at, uint64_t size) const;
   // The pixels of a clip rectangle's device corners that can matter to the current clip.
   Region ClipRectArea(const std::vector<PointF>& corners, const Region& current) const;
   // The clip combined with the one the DC had before playback (which nothing may widen).

@@ -308,10 +308,50 @@ bool EmfPlayer::PlayClip(const ENHMETARECORD& r) {
   return false;
 }
 
+std::optional<Region> EmfPlayer::LogicalRegionData(const ENHMETARECORD& r, uint64_t at, uint64_t size) const {
+  // The region fills take logical units: each rectangle maps as a rectangle drawn would.
+  if (size < 32) return std::nullopt;
+  const uint64_t count = r.U32(at + 8);
+  const uint64_t first = at + r.U32(at);
+  std::vector<RECT> boxes;
+  std::vector<std::vector<PointF>> turned;
+  for (uint64_t i = 0; i < count && r.Has(first + 16 * i, 16); ++i) {
+    const RECTL q = r.Rect(first + 16 * i);
+    if (q.right <= q.left || q.bottom <= q.top) continue;
+    std::vector<PointF> corners;
+    for (const PointF& p : {PointF{double(q.left), double(q.top)}, PointF{double(q.right), double(q.top)},
+                            PointF{double(q.right), double(q.bottom)}, PointF{double(q.left), double(q.bottom)}}) {
+      const POINT m = Map(p.x, p.y);
+      corners.push_back(PointF{d_->DevXf(m.x), d_->DevYf(m.y)});
+    }
+    if (const std::optional<RECT> box = AxisAlignedPixels(corners))
+      boxes.push_back(*box);
+    else
+      turned.push_back(std::move(corners));
+  }
+  // Only the surface's rows are ever drawn; beyond a budget of scanned rows a turned
+  // rectangle stands as its box.
+  const GdiDC::Rows seen = d_->ClipRows();
+  const double rows = std::max(1.0, double(seen.bottom) - double(seen.top));
+  if (double(turned.size()) * rows > double(1 << 24)) {
+    for (const std::vector<PointF>& c : turned) {
+      double x0 = c[0].x, x1 = c[0].x, y0 = c[0].y, y1 = c[0].y;
+      for (const PointF& p : c) x0 = std::min(x0, p.x), x1 = std::max(x1, p.x), y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
+      auto px = [](double v) { return int32_t(std::lround(std::clamp(v, -double(1 << 29), double(1 << 29)))); };
+      boxes.push_back(RECT{px(x0), px(y0), px(x1), px(y1)});
+    }
+    turned.clear();
+  }
+  Region area = Region::FromRects(boxes);
+  if (!turned.empty())
+    area = Region::Combine(area, Region::FromSpans(FillPolygonSpans(turned, true, seen.top, seen.bottom)), Region::Or);
+  return area;
+}
+
 bool EmfPlayer::PlayRegion(const ENHMETARECORD& r) {
   const uint64_t size = r.U32(24);
   const uint64_t at = r.iType == EMR_FRAMERGN ? 40 : r.iType == EMR_FILLRGN ? 32 : 28;
-  std::optional<Region> area = RegionData(r, at, size);
+  std::optional<Region> area = LogicalRegionData(r, at, size);
   if (!area) return false;
   std::shared_ptr<GdiBrush> brush = d_->state.brush;
   if (r.iType == EMR_FILLRGN || r.iType == EMR_FRAMERGN) {

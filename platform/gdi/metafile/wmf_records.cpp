@@ -499,13 +499,16 @@ void WmfTranslation::ObjectUse(const WmfRecord& r) {
   }
 }
 
-std::vector<uint8_t> WmfTranslation::RegionData(const std::vector<RECT>& rects) const {
-  // Logical to device under the anisotropic mapping in force.
+std::vector<uint8_t> WmfTranslation::RegionData(const std::vector<RECT>& rects, bool toDevice) const {
+  // Logical to device under the anisotropic mapping in force (a clip region is in device
+  // units; the region fills take logical ones).
   auto dx = [&](int64_t x) {
+    if (!toDevice) return int32_t(std::clamp<int64_t>(x, INT32_MIN / 2, INT32_MAX / 2));
     return int32_t(std::clamp<int64_t>((x - map_.windowOrg.x) * map_.viewportExt.cx / map_.windowExt.cx +
                                            map_.viewportOrg.x, INT32_MIN / 2, INT32_MAX / 2));
   };
   auto dy = [&](int64_t y) {
+    if (!toDevice) return int32_t(std::clamp<int64_t>(y, INT32_MIN / 2, INT32_MAX / 2));
     return int32_t(std::clamp<int64_t>((y - map_.windowOrg.y) * map_.viewportExt.cy / map_.windowExt.cy +
                                            map_.viewportOrg.y, INT32_MIN / 2, INT32_MAX / 2));
   };
@@ -529,7 +532,7 @@ std::vector<uint8_t> WmfTranslation::RegionData(const std::vector<RECT>& rects) 
 
 void WmfTranslation::EmitRegionRecord(DWORD type, const std::vector<RECT>& rects, std::optional<uint32_t> brush,
                                       SIZE stroke) {
-  const std::vector<uint8_t> data = RegionData(rects);
+  const std::vector<uint8_t> data = RegionData(rects, type == EMR_EXTSELECTCLIPRGN);
   EmfRecordBuilder b(type);
   if (type == EMR_EXTSELECTCLIPRGN) {
     b.U32(uint32_t(data.size())).U32(RGN_COPY);

@@ -80,8 +80,8 @@ class WmfTranslation {
   void ObjectUse(const WmfRecord& r);
   void Blits(const WmfRecord& r);
   void Regions(const WmfRecord& r);
-  // Region rectangles in device units (the EMF's region data), under the current mapping.
-  std::vector<uint8_t> RegionData(const std::vector<RECT>& rects) const;
+  // The EMF's region data: device units under the current mapping, or logical units as given.
+  std::vector<uint8_t> RegionData(const std::vector<RECT>& rects, bool toDevice) const;
   void EmitRegionRecord(DWORD type, const std::vector<RECT>& rects, std::optional<uint32_t> brush, SIZE stroke);
   void BlitRecord(const WmfRecord& r, bool stretch, bool dib, bool withBitmap);
 

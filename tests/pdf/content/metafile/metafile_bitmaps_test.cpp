@@ -313,9 +313,17 @@ TEST(MetafileBitmaps, SourcesAndBrushesAsTheFormatDefinesThem) {
     const char* name;
     std::vector<Record> colours;
     uint32_t type, clear, set;  // RGB of the clear and the set bits
+    std::vector<Record> coloursAfter = {};  // set after the brush is made, before it paints
   } cases[] = {
       {"DIB pattern", {}, 94, 0xFF0000, 0xFFFF00},
       {"monochrome", {Rec(24, Bytes().U32(0xFF0000)), Rec(25, Bytes().U32(0x00FF00))}, 93, 0x0000FF, 0x00FF00},
+      // The brush takes the colours in force when it paints, not when it was made.
+      {"monochrome coloured after it was made",
+       {Rec(24, Bytes().U32(0x00FF00)), Rec(25, Bytes().U32(0xFF0000))}, 93, 0xFF0000, 0x0000FF,
+       {Rec(24, Bytes().U32(0x0000FF)), Rec(25, Bytes().U32(0xFF0000))}},
+      // A DIB pattern of one bit keeps its own colours whatever the text colour.
+      {"DIB pattern under other colours", {}, 94, 0xFF0000, 0xFFFF00,
+       {Rec(24, Bytes().U32(0x00FF00)), Rec(25, Bytes().U32(0x000000))}},
   };
   // A pattern brush without a readable picture is no brush: selecting it keeps the red one.
   const auto kept = Draw({SolidBrush(1, 0x0000FF), Select(1), Select(kNullPen),
@@ -329,7 +337,9 @@ TEST(MetafileBitmaps, SourcesAndBrushesAsTheFormatDefinesThem) {
     std::string file;
     std::vector<Record> records = {Header(96, 72)};
     records.insert(records.end(), c.colours.begin(), c.colours.end());
-    for (const Record& r : {patternBrush(c.type), Select(2), Select(kNullPen), Rec(43, Bytes().Rect(0, 0, 96, 72)),
+    records.push_back(patternBrush(c.type));
+    records.insert(records.end(), c.coloursAfter.begin(), c.coloursAfter.end());
+    for (const Record& r : {Select(2), Select(kNullPen), Rec(43, Bytes().Rect(0, 0, 96, 72)),
                             Rec(14, Bytes().U32(0).U32(16).U32(20))})
       records.push_back(r);
     for (const Record& r : records) file.append(r.begin(), r.end());

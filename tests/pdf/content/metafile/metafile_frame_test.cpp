@@ -71,6 +71,14 @@ TEST(MetafileFrame, RecordsDrawAsTheFormatAndThePlayerDefineThem) {
       {"a pen made before the mapping changes",
        {Pen(2, 0, 4, kBlue), One(17, 8), Two(9, 48, 36), Two(11, 96, 72), Select(2), Two(27, 5, 18), Two(54, 40, 18)},
        {{{45, 33}, kBlueRGB}, {{45, 39}, kBlueRGB}, {{45, 29}, kWhite}}},
+      // A user style of an odd number of entries alternates through the list: 12 on, 4 off,
+      // 8 on, then 12 off, 4 on, 8 off (not its last entry repeated).
+      {"user style of three entries",
+       {Rec(95, Bytes().U32(2).U32(0).U32(0).U32(0).U32(0).U32(0x10000 | 0x200 | 7).U32(4).U32(0).U32(kBlue).U32(0)
+                    .U32(3).U32(12).U32(4).U32(8)),
+        Select(2), Two(27, 0, 36), Two(54, 96, 36)},
+       {{{5, 36}, kBlueRGB}, {{14, 36}, kWhite}, {{20, 36}, kBlueRGB}, {{34, 36}, kWhite}, {{38, 36}, kBlueRGB},
+        {{42, 36}, kWhite}, {{53, 36}, kBlueRGB}}},
       // A pen whose brush is the null brush draws nothing.
       {"extended pen of the null brush",
        {SolidBrush(1, kRed), Select(1),

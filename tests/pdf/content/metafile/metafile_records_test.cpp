@@ -229,18 +229,20 @@ TEST(MetafileRecords, RestoringAStateBringsBackItsObjects) {
   EXPECT_GT(CountColor(r, 8, 8, 52, 12, kRedRGB, 60), 30) << "the red pen is back";
 }
 
-TEST(MetafileRecords, FillRgnFillsDeviceRectanglesOnlyAndKeepsTheSelection) {
-  // The logical units are half pixels; region rectangles are device pixels whatever the
-  // mapping.
+TEST(MetafileRecords, FillRgnFillsLogicalRectanglesOnlyAndKeepsTheSelection) {
+  // The logical units are half pixels; the rectangles of a region fill are logical units, as
+  // the player's (those of a clip region are device pixels whatever the mapping).
   const std::vector<Record> records =
       Join({Anisotropic(100, 100, 50, 50),
             {SolidBrush(1, kBlue), Select(1), Pen(2, 0, 4, kRed), Select(2), SolidBrush(3, kGreen),
              FillRgn(3, {{10, 10, 30, 30}, {40, 10, 60, 20}}), Box(43, 100, 80, 180, 130)}});
   std::string content;
   const auto r = Draw(records, 96, 72, &content);
-  EXPECT_EQ(CountColor(r, 11, 11, 29, 29, kGreenRGB), 18 * 18);
-  EXPECT_EQ(CountColor(r, 41, 11, 59, 19, kGreenRGB), 18 * 8);
-  EXPECT_EQ(CountColor(r, 8, 8, 32, 32, kRedRGB, 60), 0) << "the region is not outlined";
+  EXPECT_EQ(CountColor(r, 5, 5, 15, 15, kGreenRGB), 10 * 10);
+  EXPECT_EQ(CountColor(r, 20, 5, 30, 10, kGreenRGB), 10 * 5);
+  EXPECT_EQ(CountColor(r, 0, 0, 96, 72, kGreenRGB), 10 * 10 + 10 * 5) << "nothing beyond the mapped rectangles";
+  EXPECT_EQ(CountColor(r, 3, 3, 32, 17, kRedRGB, 60), 0) << "the region is not outlined";
+  EXPECT_EQ(Pixel(r, 17, 8), kWhite);
   EXPECT_EQ(Pixel(r, 35, 25), kWhite);
   // The rectangle after it: the selected blue brush and red pen, at (50, 40) - (90, 65).
   EXPECT_EQ(Pixel(r, 70, 52), kBlueRGB);

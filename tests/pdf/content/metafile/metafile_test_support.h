@@ -76,6 +76,19 @@ testraster::Raster Draw(const std::vector<Record>& records, int w, int h, std::s
 testraster::Raster RenderThroughApi(const std::string& file, int dpi, double offset, std::string* message,
                                     const std::string& pdf = "", int32_t options = 0,
                                     const std::string& provider = "");
+// Files of both metafile kinds, made by hand. An EMF: Header(w, h), the records, EOF.
+std::string EmfFile(const std::vector<Record>& records, int w, int h);
+// A placeable WMF of bounds (0, 0, w, h) at `inch` units an inch with room for 16 objects: each
+// record is its function and its parameter words; EOF appended.
+struct WmfRecord {
+  uint16_t function;
+  std::vector<uint16_t> words;
+};
+std::string WmfFile(const std::vector<WmfRecord>& records, int16_t w, int16_t h, uint16_t inch = 96);
+// A PDF file as qpdf writes it for reading (--qdf: streams uncompressed, one object a block);
+// empty when qpdf fails.
+std::string QdfText(const std::string& pdf);
+
 // 0xRRGGBB at (x, y).
 uint32_t Pixel(const testraster::Raster& r, int x, int y);
 // Pixels of the rectangle [x0, x1) x [y0, y1) whose colour is within tolerance of rgb.
