@@ -338,8 +338,10 @@ std::string TPDFMetafile::WritePattern(const GdiBitmap& bitmap) {
 std::string TPDFMetafile::MonoPatternName(const TBrush& brush) {
   // A monochrome brush draws its clear bits in the text colour and its set bits in the
   // background colour of the moment it paints, not of the moment it was made.
-  const auto key = std::make_tuple(brush.Mono.get(), TextColor, BkColor);
+  const auto key = std::make_tuple(brush.MonoId, TextColor, BkColor);
   if (const auto it = monoPatterns_.find(key); it != monoPatterns_.end()) return it->second;
+  // Each colouring writes the picture again.
+  if (!Spend(int64_t(brush.Mono->Width()) * brush.Mono->Height())) return "";
   GdiBitmap coloured;
   coloured.CopyFrom(*brush.Mono);
   const RGBQUAD fore{uint8_t(TextColor >> 16), uint8_t(TextColor >> 8), uint8_t(TextColor), 0};
@@ -359,10 +361,12 @@ void TPDFMetafile::CreatePatternBrush(const TMetafileRecord& r, bool mono) {
   brush.Color = 0;
   std::shared_ptr<GdiBitmap> bitmap = ReadDib(r, {r.U32(16), r.U32(20), r.U32(24), r.U32(28), r.U32(12)});
   if (bitmap && !bitmap->Empty() && int64_t(bitmap->Width()) * bitmap->Height() <= (int64_t(1) << 24)) {
-    if (mono && bitmap->BitsPerPixel() == 1)
+    if (mono && bitmap->BitsPerPixel() == 1) {
       brush.Mono = std::move(bitmap);  // coloured when it paints
-    else
+      brush.MonoId = ++monoBrushes_;
+    } else {
       brush.PatternName = WritePattern(*bitmap);
+    }
   }
   // A brush whose picture cannot be read or written is no object, as the player's record
   // fails: selecting its index keeps the brush there was.

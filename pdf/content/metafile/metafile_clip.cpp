@@ -128,7 +128,11 @@ bool TPDFMetafile::UnionByPixels(const TMetafilePath& shape, bool evenOdd) {
   const double bottom = std::ceil(std::min(std::max(rowA, rowB), double(1 << 29)));
   if (!(bottom > top)) return false;
   const size_t first = std::min(metaDepth_, clip_.size());
-  if (!Spend(int64_t(bottom - top) * int64_t(clip_.size() - first + 1))) return false;
+  // A row's scan may meet every edge: the work is bounded by rows times points.
+  int64_t points = int64_t(shape.Count()) + 1;
+  for (size_t i = first; i < clip_.size(); ++i) points += int64_t(clip_[i]->Shape.Count()) + 1;
+  if (!(double(bottom - top) * double(points) < double(kMaxWork)) || !Spend(int64_t(bottom - top) * points))
+    return false;
   auto pixels = [&](const TMetafilePath& path, bool eo) {
     std::vector<std::vector<PointF>> polygons;
     for (const TMetafilePath::TFigure& f : path.Figures()) {

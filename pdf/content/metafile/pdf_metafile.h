@@ -91,6 +91,7 @@ class TPDFMetafile {
     uint32_t Hatch = 0;
     std::string PatternName;  // a written pattern resource ("" when it could not be made)
     std::shared_ptr<const GdiBitmap> Mono;  // a monochrome pattern, coloured when it paints
+    uint64_t MonoId = 0;                     // which one, for the patterns made of it
   };
   // A pen as the records describe it; its widths and dashes in logical units are resolved
   // against the transform in force when it draws, as the player does.
@@ -343,8 +344,9 @@ class TPDFMetafile {
   std::vector<TSavedState> saved_;
   uint64_t refusedSaves_ = 0;
   int64_t work_ = 0;  // charged by Spend
-  // Patterns of monochrome brushes by bitmap, text colour and background colour.
-  std::map<std::tuple<const GdiBitmap*, TMetafileColor, TMetafileColor>, std::string> monoPatterns_;
+  // Patterns of monochrome brushes by brush, text colour and background colour.
+  std::map<std::tuple<uint64_t, TMetafileColor, TMetafileColor>, std::string> monoPatterns_;
+  uint64_t monoBrushes_ = 0;  // monochrome brushes made so far
   std::map<std::string, TPDFFont*> fontsByKey_;  // the fonts this conversion wrote, by key
   // Glyph index to character of each font that showed glyph-index text.
   std::map<const TPDFFont*, std::map<uint16_t, char16_t>> glyphMaps_;

@@ -311,7 +311,7 @@ TEST(MetafileClipAndPaint, RecordsWriteTheContentThePlayerDrawsBy) {
 // (the WMF's regions and the EMF's alike), a clip moved by OFFSETCLIPRGN, and a monochrome
 // brush in the text and background colours set after it was made. Logical units are two
 // pixels (the EMF's anisotropic mapping, the WMF's 48 units an inch). The document goes
-// through the application's road; qpdf reads its content and our renderer draws it.
+// through the application's road; qpdf reads its content, our renderer and poppler draw it.
 TEST(MetafileClipAndPaint, EmfAndWmfTwinsDrawAlike) {
   REQUIRE_TOOL("qpdf");
   const std::vector<Record> doubled = {One(17, 8), Two(9, 100, 100), Two(11, 200, 200)};
@@ -382,6 +382,17 @@ TEST(MetafileClipAndPaint, EmfAndWmfTwinsDrawAlike) {
       const std::string qdf = QdfText(dir.File("twin.pdf"));
       ASSERT_FALSE(qdf.empty());
       EXPECT_NE(qdf.find(c.content), std::string::npos) << qdf;
+      // poppler draws the same document alike, and so does the platform's player drawing
+      // the file into a bitmap (options -1).
+      if (!testraster::PythonWithPIL().empty() && testsupport::HaveTool("pdftocairo")) {
+        const auto poppler = testraster::RenderWithPopplerCairo(dir.File("twin.pdf"), dir.File("poppler"), 96);
+        for (const auto& [at, colour] : c.pixels)
+          EXPECT_EQ(Pixel(poppler, at.first, at.second), colour) << "poppler " << at.first << "," << at.second;
+      }
+      const auto played = RenderThroughApi(file, 72, 0, &message, "", -1);
+      ASSERT_EQ(played.Width, 96) << message;
+      for (const auto& [at, colour] : c.pixels)
+        EXPECT_EQ(Pixel(played, at.first, at.second), colour) << "player " << at.first << "," << at.second;
     }
   }
 }
