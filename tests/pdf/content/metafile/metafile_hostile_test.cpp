@@ -24,42 +24,11 @@ namespace {
 using namespace mftest;
 
 // An EMF of the 96 x 72 picture of Header() with the records, and EOF unless told otherwise.
-std::string Emf(const std::vector<Record>& records, bool eof = true) {
-  std::string file;
-  const Record header = Header(96, 72);
-  file.append(header.begin(), header.end());
-  for (const Record& r : records) file.append(r.begin(), r.end());
-  if (eof) {
-    const Record end = Rec(14, Bytes().U32(0).U32(16).U32(20));
-    file.append(end.begin(), end.end());
-  }
-  return file;
-}
+std::string Emf(const std::vector<Record>& records, bool eof = true) { return EmfFile(records, 96, 72, eof); }
 
 // A placeable WMF of 96 x 72 units at 96 an inch with an object table of `objects` entries.
-struct WmfRecord {
-  uint16_t function;
-  std::vector<uint16_t> words;
-};
 std::string Wmf(const std::vector<WmfRecord>& records, uint16_t objects, bool eof = true) {
-  Bytes body;
-  uint32_t largest = 3;
-  for (const WmfRecord& r : records) {
-    const uint32_t size = uint32_t(3 + r.words.size());
-    largest = std::max(largest, size);
-    body.U32(size).U16(r.function);
-    for (uint16_t w : r.words) body.U16(w);
-  }
-  if (eof) body.U32(3).U16(0);
-  Bytes head;
-  head.U32(0x9AC6CDD7).U16(0).I16(0).I16(0).I16(96).I16(72).U16(96).U32(0);
-  uint16_t sum = 0;
-  for (size_t i = 0; i < 20; i += 2) sum = uint16_t(sum ^ (head.b[i] | head.b[i + 1] << 8));
-  head.U16(sum);
-  head.U16(1).U16(9).U16(0x300).U32(uint32_t(9 + body.b.size() / 2)).U16(objects).U32(largest).U16(0);
-  std::string file(head.b.begin(), head.b.end());
-  file.append(body.b.begin(), body.b.end());
-  return file;
+  return WmfFile(records, 96, 72, 96, objects, eof);
 }
 
 struct Imported {

@@ -17,30 +17,10 @@ namespace {
 using namespace mftest;
 
 // An EMF of Header(w, h) (a frame of w x h pixels at 96 dpi) with the records and EOF.
-std::string Emf(int w, int h, const std::vector<Record>& records) {
-  std::string file;
-  const Record header = Header(w, h);
-  file.append(header.begin(), header.end());
-  for (const Record& r : records) file.append(r.begin(), r.end());
-  const Record end = Rec(14, Bytes().U32(0).U32(16).U32(20));
-  file.append(end.begin(), end.end());
-  return file;
-}
+std::string Emf(int w, int h, const std::vector<Record>& records) { return EmfFile(records, w, h); }
 
 // A placeable WMF of bounds (0, 0, w, h) at `inch` units an inch holding one rectangle.
-std::string Wmf(int16_t w, int16_t h, uint16_t inch) {
-  Bytes body;
-  body.U32(7).U16(0x041B).I16(20).I16(20).I16(2).I16(2);  // RECTANGLE
-  body.U32(3).U16(0);
-  Bytes head;
-  head.U32(0x9AC6CDD7).U16(0).I16(0).I16(0).I16(w).I16(h).U16(inch).U32(0);
-  uint16_t sum = 0;
-  for (size_t i = 0; i < 20; i += 2) sum = uint16_t(sum ^ (head.b[i] | head.b[i + 1] << 8));
-  head.U16(sum).U16(1).U16(9).U16(0x300).U32(uint32_t(9 + body.b.size() / 2)).U16(1).U32(7).U16(0);
-  std::string file(head.b.begin(), head.b.end());
-  file.append(body.b.begin(), body.b.end());
-  return file;
-}
+std::string Wmf(int16_t w, int16_t h, uint16_t inch) { return WmfFile({{0x041B, {20, 20, 2, 2}}}, w, h, inch, 1); }
 
 struct Imported : imagetest::ImportedImage {
   Imported(const std::string& file, int32_t options)

@@ -205,17 +205,20 @@ testraster::Raster RenderThroughApi(const std::string& file, int dpi, double off
   return testraster::ReadBmp(bmp.DataString());
 }
 
-std::string EmfFile(const std::vector<Record>& records, int w, int h) {
+std::string EmfFile(const std::vector<Record>& records, int w, int h, bool eof) {
   std::string file;
   const Record header = Header(w, h);
   file.append(header.begin(), header.end());
   for (const Record& r : records) file.append(r.begin(), r.end());
-  const Record end = Rec(14, Bytes().U32(0).U32(16).U32(20));
-  file.append(end.begin(), end.end());
+  if (eof) {
+    const Record end = Rec(14, Bytes().U32(0).U32(16).U32(20));
+    file.append(end.begin(), end.end());
+  }
   return file;
 }
 
-std::string WmfFile(const std::vector<WmfRecord>& records, int16_t w, int16_t h, uint16_t inch) {
+std::string WmfFile(const std::vector<WmfRecord>& records, int16_t w, int16_t h, uint16_t inch, uint16_t objects,
+                    bool eof) {
   Bytes body;
   uint32_t largest = 3;
   for (const WmfRecord& r : records) {
@@ -224,12 +227,12 @@ std::string WmfFile(const std::vector<WmfRecord>& records, int16_t w, int16_t h,
     body.U32(size).U16(r.function);
     for (uint16_t word : r.words) body.U16(word);
   }
-  body.U32(3).U16(0);
+  if (eof) body.U32(3).U16(0);
   Bytes head;
   head.U32(0x9AC6CDD7).U16(0).I16(0).I16(0).I16(w).I16(h).U16(inch).U32(0);
   uint16_t sum = 0;
   for (size_t i = 0; i < 20; i += 2) sum = uint16_t(sum ^ (head.b[i] | head.b[i + 1] << 8));
-  head.U16(sum).U16(1).U16(9).U16(0x300).U32(uint32_t(9 + body.b.size() / 2)).U16(16).U32(largest).U16(0);
+  head.U16(sum).U16(1).U16(9).U16(0x300).U32(uint32_t(9 + body.b.size() / 2)).U16(objects).U32(largest).U16(0);
   std::string file(head.b.begin(), head.b.end());
   file.append(body.b.begin(), body.b.end());
   return file;

@@ -77,14 +77,16 @@ testraster::Raster RenderThroughApi(const std::string& file, int dpi, double off
                                     const std::string& pdf = "", int32_t options = 0,
                                     const std::string& provider = "");
 // Files of both metafile kinds, made by hand. An EMF: Header(w, h), the records, EOF.
-std::string EmfFile(const std::vector<Record>& records, int w, int h);
-// A placeable WMF of bounds (0, 0, w, h) at `inch` units an inch with room for 16 objects: each
-// record is its function and its parameter words; EOF appended.
+std::string EmfFile(const std::vector<Record>& records, int w, int h, bool eof = true);
+// A placeable WMF of bounds (0, 0, w, h) at `inch` units an inch with an object table of
+// `objects` entries: each record is its function and its parameter words; EOF appended unless
+// told otherwise.
 struct WmfRecord {
   uint16_t function;
   std::vector<uint16_t> words;
 };
-std::string WmfFile(const std::vector<WmfRecord>& records, int16_t w, int16_t h, uint16_t inch = 96);
+std::string WmfFile(const std::vector<WmfRecord>& records, int16_t w, int16_t h, uint16_t inch = 96,
+                    uint16_t objects = 16, bool eof = true);
 // A PDF file as qpdf writes it for reading (--qdf: streams uncompressed, one object a block);
 // empty when qpdf fails.
 std::string QdfText(const std::string& pdf);
