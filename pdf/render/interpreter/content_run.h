@@ -13,6 +13,7 @@
 class TPDFDaubrix;
 class TPDFDictionary;
 class TPDFEPSExport;
+class TPDFFontRasterizer;
 class TPDFGenericCanvas;
 class TPDFObject;
 
@@ -58,6 +59,17 @@ struct TPDFContentRun {
   // The current matrix when the run began: the default space of its content (where its
   // patterns' spaces are placed).
   TPDFMatrix BaseMatrix = kIdentityMatrix;
+  // Glyphs shown in a clipping render mode since BT, with what draws them again: at ET their
+  // outlines together become one clip, however many showing operators drew them.
+  struct TClipGlyph {
+    TPDFFontRasterizer* Rasterizer = nullptr;
+    int32_t RenderMode = 0;
+    std::string Key;
+    double X = 0, Y = 0;
+    TPDFMatrix Matrix = kIdentityMatrix;
+  };
+  std::vector<TClipGlyph> TextClip;
+  bool TextClipPending = false;
 
   void Push(std::string_view token);
   // The top operand as a number (0 when the stack is empty).

@@ -54,6 +54,7 @@ const std::unordered_map<std::string_view, TPDFRenderer::TOperatorHandler>& TPDF
       {"Do", &TPDFRenderer::OpXObject},
       // Text.
       {"BT", &TPDFRenderer::OpBeginText},
+      {"ET", &TPDFRenderer::OpEndText},
       {"Tf", &TPDFRenderer::OpFont},
       {"Tm", &TPDFRenderer::OpTextMatrix},
       {"Td", &TPDFRenderer::OpTextMove},

@@ -1,4 +1,7 @@
 // The text state operators, arrays, and the showing operators (text_showing.cpp draws).
+#include "pdf/fonts/font_rasterizer.h"
+#include "pdf/render/canvas/daubrix.h"
+#include "pdf/render/interpreter/content_run.h"
 #include "pdf/render/renderer/renderer.h"
 #include "platform/rtl/numbers.h"
 
@@ -14,6 +17,24 @@ void Translate(TPDFGraphicsState& state, double tx, double ty) {
 void TPDFRenderer::OpBeginText(TPDFContentRun& run) {
   run.State.TextMatrix = kIdentityMatrix;
   run.State.TextLineMatrix = kIdentityMatrix;
+  run.TextClip.clear();
+  run.TextClipPending = false;
+}
+
+// The glyphs of the clipping render modes since BT become the clip, all of them together.
+void TPDFRenderer::OpEndText(TPDFContentRun& run) {
+  if (!run.TextClipPending || run.EPS != nullptr) return;
+  run.TextClipPending = false;
+  TPDFDaubrix& canvas = *run.Canvas;
+  canvas.NewPath();
+  for (TPDFContentRun::TClipGlyph& g : run.TextClip) {
+    g.Rasterizer->Context = g.RenderMode;
+    g.Rasterizer->DrawGlyph(g.X, g.Y, 0, g.Key, g.Matrix, &canvas);
+  }
+  run.TextClip.clear();
+  canvas.SetClip(kFillRuleWinding);
+  canvas.EndPath();
+  run.PathOpen = false;
 }
 
 void TPDFRenderer::OpFont(TPDFContentRun& run) {

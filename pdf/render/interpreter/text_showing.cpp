@@ -247,10 +247,12 @@ void TPDFRenderer::ShowText(TPDFContentRun& run) {
   WalkText(run, t, items, [&](const TShownGlyph& g) {
     if (!draw) return;
     double x = g.X, y = g.Y;
-    if (t.Type3 != nullptr)
+    if (t.Type3 != nullptr) {
       type3PathLeft = RunType3Glyph(run, *t.Type3, g.Key, x, y);
-    else
+    } else {
+      if (mode >= 4 && run.EPS == nullptr) run.TextClip.push_back({rasterizer, mode, g.Key, x, y, CurrentMatrix});
       rasterizer->DrawGlyph(x, y, 0, g.Key, CurrentMatrix, target);
+    }
     AddBox(t, CurrentMatrix, g.X, g.Y, g.Advance);
   }, {});
   EndText(run, t, false);
@@ -271,7 +273,8 @@ void TPDFRenderer::ShowText(TPDFContentRun& run) {
   }
   if (stroke) ApplyStrokeState(run);
   if (fill) ApplyFillState(run, kFillRuleWinding);
-  if (mode >= 4) run.Canvas->SetClip(kFillRuleWinding);
+  // The glyphs join the clip that ET makes of all the clipping text since BT.
+  if (mode >= 4) run.TextClipPending = true;
   FinishPaint(run, fill, stroke, {t.MinX, t.MinY, t.MaxX, t.MaxY});
 }
 

@@ -408,6 +408,7 @@ class TPDFRenderer {
   void OpInlineImage(TPDFContentRun& run);
   void OpXObject(TPDFContentRun& run);
   void OpBeginText(TPDFContentRun& run);
+  void OpEndText(TPDFContentRun& run);
   void OpFont(TPDFContentRun& run);
   void OpTextMatrix(TPDFContentRun& run);
   void OpTextMove(TPDFContentRun& run);

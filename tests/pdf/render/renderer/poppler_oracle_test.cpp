@@ -329,3 +329,39 @@ TEST(PopplerOracle, AFormsRestoreWithoutSaveKeepsItsBox) {
 }
 
 }  // namespace
+
+// Text in render mode 7 adds its glyphs to one clip that ET makes: two showing operators in one
+// text object clip to both lines, not to where they overlap (nowhere). The font is the bare CFF
+// program of the differential test's generator: its "A" is a square.
+TEST(PopplerOracle, TextClipsOfSeveralShowingOperatorsJoin) {
+  REQUIRE_TOOL("pdftoppm");
+  testsupport::TempDir dir;
+  if (testsupport::Run("/usr/bin/python3 -c \"import sys; sys.path.insert(0, '" + testsupport::SourceDir() +
+                       "/tools/difftest'); import fonts; open('" + dir.File("font.cff") +
+                       "', 'wb').write(fonts.bare_cff())\" 2>/dev/null") != 0)
+    GTEST_SKIP() << "needs fontTools";
+  TestPdf pdf;
+  const int file = pdf.AddStream("<< /Subtype /Type1C >>", testsupport::ReadFile(dir.File("font.cff")));
+  const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /DiffCFF /Flags 32 /FontBBox [0 -100 900 800] "
+                                 "/ItalicAngle 0 /Ascent 800 /Descent -200 /CapHeight 700 /StemV 80 /FontFile3 " +
+                                 std::to_string(file) + " 0 R >>");
+  const int font = pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /DiffCFF /FirstChar 65 /LastChar 65 /Widths [800] "
+                           "/FontDescriptor " + std::to_string(descriptor) + " 0 R >>");
+  const int page = pdf.AddPage("BT /F1 40 Tf 7 Tr 10 55 Td (A) Tj 0 -45 Td (A) ' (A) Tj ET 1 0 0 rg 0 0 100 100 re f",
+                               "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>");
+  std::string error;
+  const testraster::Raster theirs = rendertest::RenderPoppler(pdf);
+  // The squares span x 14..38 and 46..70 (the third after the second), y 55..79 and 10..34.
+  EXPECT_EQ(rendertest::PixelAt(theirs, 25, 100 - 67), 0xFF0000u);
+  EXPECT_EQ(rendertest::PixelAt(theirs, 25, 100 - 22), 0xFF0000u);
+  for (const bool cairo : {false, true}) {
+    const testraster::Raster ours =
+        cairo ? rendertest::RenderOursCairo(pdf, page, &error) : rendertest::RenderOurs(pdf, page, &error);
+    EXPECT_EQ(error, "") << cairo;
+    ASSERT_EQ(ours.Width, theirs.Width);
+    EXPECT_EQ(rendertest::PixelAt(ours, 25, 100 - 67), 0xFF0000u) << cairo;
+    EXPECT_EQ(rendertest::PixelAt(ours, 25, 100 - 22), 0xFF0000u) << cairo;
+    EXPECT_EQ(rendertest::PixelAt(ours, 58, 100 - 22), 0xFF0000u) << cairo;
+    EXPECT_LE(rendertest::CountOutsideNeighbourhood(ours, theirs, 24), 8) << cairo;
+  }
+}
