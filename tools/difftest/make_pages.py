@@ -491,6 +491,12 @@ def op_tiling(p):
     a = r.randint(3, step - 3)
     cell = "%d %d %d rg 0 0 %d %d re f %d %d %d rg %d %d %d %d re f" % (
         r.randint(0, 1), r.randint(0, 1), r.randint(0, 1), a, a, r.randint(0, 1), 0, 1, a, a, step - a, step - a)
+    if r.random() < 0.5:
+        # A cell painted all over; otherwise what lies below shows through its gaps.
+        cell = "%s %s %s rg 0 0 %d %d re f " % (n(round(r.random(), 2)), n(round(r.random(), 2)),
+                                               n(round(r.random(), 2)), step, step) + cell
+    else:
+        tags.append("pattern-gaps")
     m = "[1 0 0 1 %d %d]" % (r.randint(0, 9), r.randint(0, 9))
     if r.random() < 0.3:
         tags.append("pattern-matrix")
