@@ -265,6 +265,13 @@ def base_space(p):
                    (1, ["cs-gray"], lambda: ("/DeviceGray", 1))])
 
 
+def cmyk_tags(values):
+    """Saturated greens and reds (much yellow with much cyan or magenta, little black), where
+    our CMYK conversion's blue parts from poppler's."""
+    c, m, y, k = (float(v) for v in values)
+    return ["cmyk-saturated"] if y > 0.6 and max(c, m) > 0.6 and k < 0.4 else []
+
+
 def colour(p, stroke=False):
     """Content that sets the fill (or stroke) colour, and its tags."""
     r = p.rng
@@ -282,11 +289,13 @@ def colour(p, stroke=False):
     if kind == "gray":
         return ("%s G" if stroke else "%s g") % c(), tags
     if kind == "cmyk":
-        return ("%s %s %s %s K" if stroke else "%s %s %s %s k") % (c(), c(), c(), c()), tags
+        values = [c() for _ in range(4)]
+        return ("%s %s %s %s K" if stroke else "%s %s %s %s k") % tuple(values), tags + cmyk_tags(values)
     cs, sc = ("CS", "SC") if stroke else ("cs", "sc")
     if kind == "named":
         space, comps = base_space(p)[1]
-        return "%s %s %s" % (space, cs, " ".join(c() for _ in range(comps))) + " " + sc, tags
+        values = [c() for _ in range(comps)]
+        return "%s %s %s" % (space, cs, " ".join(values)) + " " + sc, tags + (cmyk_tags(values) if comps == 4 else [])
     if kind == "sep":
         base_tags, (base, outs) = base_space(p)
         tags += base_tags
