@@ -82,8 +82,15 @@ TEST_F(MetafileCharsets, EightBitTextComesBackAsTheCharactersOfItsCodePage) {
     ASSERT_FALSE(file.empty()) << scene;
     const std::string pdf = dir.File("text.pdf");
     std::string message;
-    const Raster page = mftest::RenderThroughApi(file, 72, 0, &message, pdf);
-    ASSERT_GT(page.Width, 0) << scene << " " << message;
+    const Raster page = mftest::RenderThroughApi(file, 96, 0, &message, pdf);
+    ASSERT_EQ(page.Width, 384) << scene << " " << message;
+    // Each line is drawn, through a face that has its glyphs (no Thai face is installed).
+    for (size_t i = 0; i < kLines.size(); ++i) {
+      if (kLines[i].charset == 222) continue;
+      const int baseline = 20 + 22 * int(i);
+      EXPECT_GT(mftest::CountColor(page, 0, baseline - 20, 200, baseline + 2, 0x000000, 100), 30)
+          << scene << " " << kLines[i].codec;
+    }
     std::string extracted;
     ASSERT_EQ(testsupport::Run("pdftotext -enc UTF-8 " + pdf + " - 2>&1", &extracted), 0);
     // pdftotext puts blanks where characters stand apart, and marks right-to-left runs.

@@ -343,6 +343,16 @@ TEST(MetafileText, EightBitTextIsReadInTheCodePageOfTheFontsCharacterSet) {
                  TextA(10, 50, k.bytes)});
     EXPECT_EQ(ShownCharacters(c), k.shown) << int(k.charset);
   }
+  // A character the named face lacks is drawn from a face that has it: the ideograph a full em
+  // wide, not the named face's missing-glyph box.
+  Converted j({Font(1, -20, u"Arial", 400, false, 0, 0, false, false, 128), Select(1), TextA(10, 50, "\x93\xFA")});
+  ASSERT_EQ(j.Count(6), 1);
+  for (TPDFFont* f : j.fonts) {
+    if (f->Kind() != 6) continue;
+    const std::string code = f->EncodeText(u"日");
+    ASSERT_EQ(code.size(), 1u);
+    EXPECT_EQ(f->GetCodeWidth(uint8_t(code[0])), 1000);
+  }
   // Two bytes, one character, two advances: the next character stands after both.
   Converted c({Font(1, -20, u"Arial", 400, false, 0, 0, false, false, 128), Select(1), Align(24),
                TextA(10, 50, "\x93\xFA" "a", {7, 8, 9})});
