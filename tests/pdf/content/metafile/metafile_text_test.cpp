@@ -335,6 +335,7 @@ TEST(MetafileText, EightBitTextIsReadInTheCodePageOfTheFontsCharacterSet) {
       {238, "\x8A\xE8", u"Šč"},
       {128, "\x93\xFA\x96\x7B", u"日本"},
       {129, "\xC7\xD1", u"한"},
+      {177, "\xE0\xE1", u"\u05D1\u05D0"},  // alef bet, put in display order
       {0, "\xC0\xE9", u"Àé"},
       {1, "\xC0\xE9", u"Àé"},
   };
