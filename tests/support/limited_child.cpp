@@ -86,8 +86,9 @@ ChildEnd Wait(pid_t pid, const ChildLimits& limits) {
   ChildEnd end;
   if (pid < 0) return end;
   int status = 0;
+  rusage usage{};
   for (;;) {
-    const pid_t got = waitpid(pid, &status, kSanitized ? WNOHANG : 0);
+    const pid_t got = wait4(pid, &status, kSanitized ? WNOHANG : 0, &usage);
     if (got == pid) break;
     if (got < 0 && errno != EINTR) return end;
     // The runtime's quarantine of freed blocks and its shadow memory are resident too.
@@ -99,6 +100,7 @@ ChildEnd Wait(pid_t pid, const ChildLimits& limits) {
     }
     if (got == 0) usleep(10000);
   }
+  end.peak_kib = usage.ru_maxrss;
   if (WIFEXITED(status)) {
     end.how = ChildEnd::How::kExited;
     end.code = WEXITSTATUS(status);

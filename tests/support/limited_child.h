@@ -23,6 +23,8 @@ struct ChildEnd {
   enum class How { kExited, kSignalled, kTimedOut, kPastMemoryCeiling, kNotStarted };
   How how = How::kNotStarted;
   int code = 0;  // exit status, or the signal that ended the child
+  // The most resident memory the child held, in KiB (from wait4; 0 when it was not waited for).
+  long peak_kib = 0;
 
   bool Normal() const { return how == How::kExited && code == 0; }
 };

@@ -50,9 +50,10 @@ class TPDFGIFDecoder {
   bool GetFrameSamples(std::string& Samples) const;
 
   // Whether the picture can be painted a row at a time (TPDFGIFScreenRows): paintable, and
-  // its frames few enough, within the decode budget all together, and interlaced ones (whose
-  // indexes are held whole while their rows are painted) no larger than the screen together.
+  // the readers of the frames that share a screen row holding no more than MaxRowsHeldBytes
+  // together (RowsHeldBytes: the most they hold on any row).
   bool PaintableInRows() const;
+  int64_t RowsHeldBytes() const;
   // The bytes of the file the decoder holds.
   size_t HeldBytes() const { return data_.size(); }
 
@@ -70,6 +71,14 @@ class TPDFGIFDecoder {
   static bool FrameUsable(const TPDFGIFFrame& Frame);
   // The bitmap row of the k-th row of a frame's data.
   static uint32_t TargetRow(const TPDFGIFFrame& Frame, uint32_t k);
+  // The frames painted, in file order: the usable ones within the decode budget.
+  std::vector<const TPDFGIFFrame*> PaintedFrames() const;
+  // Whether any of a frame lies on the screen.
+  bool OnScreen(const TPDFGIFFrame& Frame) const;
+  // Paints Have indexes of a frame's row onto the screen row they land on (three bytes a pixel
+  // in the colours given), clipped to the screen.
+  void PaintRow(const TPDFGIFFrame& Frame, const std::array<std::array<uint8_t, 3>, 256>& Colours,
+                const uint8_t* Indexes, int64_t Have, uint8_t* ScreenRow) const;
 
   TStream* Stream = nullptr;
   std::string Version;
@@ -89,9 +98,9 @@ class TPDFGIFDecoder {
 
   // All frames together decode at most this many pixels; later frames are not painted.
   static constexpr int64_t MaxDecodedPixels = int64_t(1) << 30;
-  // Pictures of more frames are painted whole, not a row at a time (each frame painted row
-  // by row keeps a decoder of its own).
-  static constexpr int64_t kMaxFramesInRows = 16;
+  // Frames painted a row at a time each keep a decoder while their rows are read: together
+  // they may hold this much.
+  static constexpr int64_t MaxRowsHeldBytes = int64_t(192) << 20;
 
  private:
   void ReadHeader();
@@ -110,12 +119,10 @@ class TPDFGIFDecoder {
   // Where frames are painted: three bytes a pixel, blue first unless RGB.
   struct TScreen {
     std::function<uint8_t*(int64_t)> Row;
-    int64_t Width = 0, Height = 0;
     bool RGB = false;
   };
   bool Paintable() const;
   void PaintFrames(const TScreen& Screen) const;
-  void PaintFrame(const TPDFGIFFrame& Frame, const TScreen& Screen, int64_t& Budget) const;
 
   uint8_t ReadByte();
   uint16_t ReadWord();

@@ -1,10 +1,12 @@
 // Decoding frames and painting them into the screen bitmap. Each frame's colour indexes are
-// painted straight into the screen's scan lines, clipped to the screen; only the pixels the
-// data actually reach are touched, so the work follows the data, not the sizes a file claims.
+// painted straight into the screen's scan lines a row at a time, clipped to the screen; only
+// the pixels the data actually reach are touched, so the work follows the data, not the sizes
+// a file claims, and no frame is held whole.
 #include <algorithm>
 #include <array>
 
 #include "pdf/codecs/gif/gif_decoder.h"
+#include "pdf/codecs/gif/gif_frame_rows.h"
 #include "pdf/core/filters/lzw.h"
 
 bool TPDFGIFDecoder::FrameUsable(const TPDFGIFFrame& Frame) {
@@ -37,30 +39,38 @@ std::string TPDFGIFDecoder::DecodeLZW(const TPDFGIFFrame& Frame) const {
   return lzw.DecodeDefault(ImageData(Frame));
 }
 
-void TPDFGIFDecoder::PaintFrame(const TPDFGIFFrame& Frame, const TScreen& Screen, int64_t& Budget) const {
-  if (!FrameUsable(Frame) || int64_t(Frame.Width) * Frame.Height > Budget) return;
-  const std::string indexes = DecodeLZW(Frame);
-  Budget -= int64_t(indexes.size());
-
-  const std::array<std::array<uint8_t, 3>, 256> colours = FrameColours(Frame, Screen.RGB);
-
-  const int64_t screenW = Screen.Width, screenH = Screen.Height;
-  const int64_t left = Frame.Left, top = Frame.Top;
-  const int64_t x0 = std::max<int64_t>(0, -left), x1 = std::min<int64_t>(Frame.Width, screenW - left);
-  if (x1 <= x0) return;
-  const auto* src = reinterpret_cast<const uint8_t*>(indexes.data());
-  const uint32_t rows = uint32_t(indexes.size() / Frame.Width);
-  const uint32_t partial = uint32_t(indexes.size() % Frame.Width);
-  for (uint32_t k = 0; k <= rows && k < Frame.Height; ++k) {
-    const int64_t y = top + TargetRow(Frame, k);
-    if (y >= screenH) continue;
-    const int64_t end = std::min<int64_t>(x1, k < rows ? Frame.Width : partial);
-    uint8_t* dst = Screen.Row(y) + (left + x0) * 3;
-    const uint8_t* s = src + int64_t(k) * Frame.Width + x0;
-    for (int64_t x = x0; x < end; ++x, dst += 3) {
-      const auto& c = colours[*s++];
-      dst[0] = c[0], dst[1] = c[1], dst[2] = c[2];
+std::vector<const TPDFGIFFrame*> TPDFGIFDecoder::PaintedFrames() const {
+  int64_t claimed = 0;
+  for (const TPDFGIFFrame& f : Frames)
+    if (FrameUsable(f)) claimed += int64_t(f.Width) * f.Height;
+  // The budget is charged what each frame decodes to, in file order; only where the frames
+  // claim more than it holds must that be counted.
+  const bool all = claimed <= MaxDecodedPixels;
+  int64_t budget = MaxDecodedPixels;
+  std::vector<const TPDFGIFFrame*> painted;
+  for (const TPDFGIFFrame& f : Frames) {
+    if (!FrameUsable(f)) continue;
+    if (!all) {
+      if (int64_t(f.Width) * f.Height > budget) continue;
+      budget -= TPDFGIFFrameRows::DecodedSize(*this, f);
     }
+    painted.push_back(&f);
+  }
+  return painted;
+}
+
+bool TPDFGIFDecoder::OnScreen(const TPDFGIFFrame& Frame) const {
+  return Frame.Top < ScreenHeight && Frame.Left < ScreenWidth;
+}
+
+void TPDFGIFDecoder::PaintRow(const TPDFGIFFrame& Frame, const std::array<std::array<uint8_t, 3>, 256>& Colours,
+                              const uint8_t* Indexes, int64_t Have, uint8_t* ScreenRow) const {
+  const int64_t left = Frame.Left;
+  const int64_t end = std::min<int64_t>(Have, int64_t(ScreenWidth) - left);
+  uint8_t* dst = ScreenRow + left * 3;
+  for (int64_t x = 0; x < end; ++x, dst += 3) {
+    const auto& c = Colours[Indexes[x]];
+    dst[0] = c[0], dst[1] = c[1], dst[2] = c[2];
   }
 }
 
@@ -78,18 +88,27 @@ std::array<std::array<uint8_t, 3>, 256> TPDFGIFDecoder::FrameColours(const TPDFG
   return colours;
 }
 
-bool TPDFGIFDecoder::PaintableInRows() const {
-  if (!Paintable()) return false;
-  int64_t frames = 0, pixels = 0, interlaced = 0;
-  for (const TPDFGIFFrame& f : Frames) {
-    if (!FrameUsable(f)) continue;
-    ++frames;
-    pixels += int64_t(f.Width) * f.Height;
-    if (f.Interlaced) interlaced += int64_t(f.Width) * f.Height;
+int64_t TPDFGIFDecoder::RowsHeldBytes() const {
+  if (!Paintable()) return INT64_MAX;
+  // What the frames' readers hold, row by row down the screen: each holds from its frame's
+  // first row to its last on the screen.
+  std::vector<std::pair<int64_t, int64_t>> changes;
+  for (const TPDFGIFFrame* f : PaintedFrames()) {
+    if (!OnScreen(*f)) continue;
+    const int64_t held = TPDFGIFFrameRows::HeldBytes(*this, *f);
+    changes.emplace_back(f->Top, held);
+    changes.emplace_back(std::min<int64_t>(int64_t(f->Top) + f->Height, ScreenHeight), -held);
   }
-  return frames <= kMaxFramesInRows && pixels <= MaxDecodedPixels &&
-         interlaced <= int64_t(ScreenWidth) * ScreenHeight;
+  std::sort(changes.begin(), changes.end());
+  int64_t held = 0, most = 0;
+  for (const auto& [row, change] : changes) {
+    held += change;
+    most = std::max(most, held);
+  }
+  return most;
 }
+
+bool TPDFGIFDecoder::PaintableInRows() const { return RowsHeldBytes() <= MaxRowsHeldBytes; }
 
 bool TPDFGIFDecoder::Paintable() const {
   const bool any = std::any_of(Frames.begin(), Frames.end(), [](const TPDFGIFFrame& f) { return FrameUsable(f); });
@@ -100,8 +119,19 @@ bool TPDFGIFDecoder::Paintable() const {
 }
 
 void TPDFGIFDecoder::PaintFrames(const TScreen& Screen) const {
-  int64_t budget = MaxDecodedPixels;
-  for (const TPDFGIFFrame& f : Frames) PaintFrame(f, Screen, budget);
+  for (const TPDFGIFFrame* f : PaintedFrames()) {
+    if (!OnScreen(*f)) continue;
+    const auto colours = FrameColours(*f, Screen.RGB);
+    TPDFGIFFrameRows rows(*this, *f);
+    const uint32_t visible = uint32_t(std::min<int64_t>(f->Height, int64_t(ScreenHeight) - f->Top));
+    for (uint32_t r = 0; r < visible; ++r) {
+      const uint8_t* indexes = nullptr;
+      const int64_t have = rows.Row(r, indexes);
+      if (have > 0) PaintRow(*f, colours, indexes, have, Screen.Row(int64_t(f->Top) + r));
+      // Rows stored one after another end with their data.
+      if (have < f->Width && !f->Interlaced) break;
+    }
+  }
 }
 
 bool TPDFGIFDecoder::GetFrameBitmap(TBitmap& Bitmap) {
@@ -111,7 +141,7 @@ bool TPDFGIFDecoder::GetFrameBitmap(TBitmap& Bitmap) {
     return false;
   }
   Bitmap.SetSize(ScreenWidth, ScreenHeight);
-  PaintFrames(TScreen{[&Bitmap](int64_t y) { return Bitmap.ScanLine(int(y)); }, ScreenWidth, ScreenHeight, false});
+  PaintFrames(TScreen{[&Bitmap](int64_t y) { return Bitmap.ScanLine(int(y)); }, false});
   return true;
 }
 
@@ -122,6 +152,6 @@ bool TPDFGIFDecoder::GetFrameSamples(std::string& Samples) const {
   // White where no frame paints, as a new bitmap is.
   Samples.assign(size_t(rowBytes * ScreenHeight), '\xFF');
   auto* base = reinterpret_cast<uint8_t*>(Samples.data());
-  PaintFrames(TScreen{[base, rowBytes](int64_t y) { return base + y * rowBytes; }, ScreenWidth, ScreenHeight, true});
+  PaintFrames(TScreen{[base, rowBytes](int64_t y) { return base + y * rowBytes; }, true});
   return true;
 }

@@ -129,9 +129,11 @@ void TPDFImageDecoder::ApplyFilters() {
     int lastStage = -1;
     for (int i = 0; i < int(names.size()); ++i)
       if (names[size_t(i)].stage == Stage::General || names[size_t(i)].stage == Stage::RunLength) lastStage = i;
-    // Inflating samples whose deflate is still pending gives them back as they are.
+    // Inflating samples whose deflate is still pending gives them back as they are, however
+    // large: they are held already, and the ceiling, which stops data from expanding, would
+    // only cut them.
     const bool onlyFlate = names.size() == 1 && names[0].name == "FlateDecode";
-    const bool borrow = pending && onlyFlate && DecodeParms.empty() && int64_t(pending->size()) < ceiling;
+    const bool borrow = pending && onlyFlate && DecodeParms.empty();
     if (fromStream && RowsCanWait()) {
       TPDFObject* firstParms = ResolveReference(parms ? parms->GetItem(0) : nullptr);
       const StreamFilterParams first = ReadStreamFilterParams(PDFCast<TPDFDictionary>(firstParms));

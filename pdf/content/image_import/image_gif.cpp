@@ -1,12 +1,17 @@
 // GIF files: every frame painted into one picture of the screen's size, written as samples.
 // Pictures that can be painted a row at a time keep the file and paint their rows when the
-// samples are needed (a render draws them a band at a time); others are painted whole here.
+// samples are needed (a render draws them a band at a time). Others (more frames sharing a
+// row than their readers may hold together) are painted whole here, where the screen is small
+// enough for the picture and the page it is drawn on; larger ones are refused.
 #include "pdf/codecs/gif/gif_decoder.h"
 #include "pdf/codecs/gif/gif_screen_rows.h"
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/core/objects/sample_source.h"
 
 namespace {
+
+// Painted whole, a picture is held as samples beside the page a render draws it on.
+constexpr int64_t kMaxWholeGIFPixels = int64_t(1) << 26;
 
 class TGIFScreenSamples : public TPDFSampleSource {
  public:
@@ -41,6 +46,7 @@ bool TPDFImage::LoadGIF(TStream& stream) {
   }
   const int32_t w = gif.ScreenWidth, h = gif.ScreenHeight;
   if (gif.PaintableInRows()) return WriteRasterisedSource(std::make_unique<TGIFScreenSamples>(std::move(gif)), w, h);
+  if (int64_t(w) * h > kMaxWholeGIFPixels) return false;
   // Painted straight into the samples: no picture of the screen is held beside them.
   std::string samples;
   if (!gif.GetFrameSamples(samples)) return false;

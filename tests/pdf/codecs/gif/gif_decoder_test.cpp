@@ -373,12 +373,44 @@ TEST(GIFDecoder, RowsAreThoseOfTheWholePicture) {
   EXPECT_TRUE(RowByRow(d) == whole);
 }
 
-// Many frames, or frames beyond the decode budget all together, are painted whole.
-TEST(GIFDecoder, ManyFramesArePaintedWhole) {
-  GifBuilder g(4, 4, 2, kRGBW);
-  for (int i = 0; i <= TPDFGIFDecoder::kMaxFramesInRows; ++i) g.Image(0, 0, 4, 4, Uncompressed(std::vector<uint8_t>(16, 1)));
-  EXPECT_FALSE(Read(g.out + ";").PaintableInRows());
-  GifBuilder few(4, 4, 2, kRGBW);
-  few.Image(0, 0, 4, 4, Uncompressed(std::vector<uint8_t>(16, 1)));
-  EXPECT_TRUE(Read(few.out + ";").PaintableInRows());
+// Pictures of many frames are painted a row at a time too, each frame's reader held only
+// while the screen's rows pass over it, and come out as painted whole: frames of every size and
+// place, interlaced or not, some cut short, over and beside one another.
+TEST(GIFDecoder, ManyFramesArePaintedInRows) {
+  std::mt19937 rng(48);
+  for (int round = 0; round < 20; ++round) {
+    const uint16_t sw = uint16_t(20 + rng() % 200), sh = uint16_t(20 + rng() % 200);
+    GifBuilder g(sw, sh, 2, kRGBW);
+    const int frames = 17 + int(rng() % 40);
+    for (int i = 0; i < frames; ++i) {
+      const uint16_t w = uint16_t(1 + rng() % 150), h = uint16_t(1 + rng() % 150);
+      std::vector<uint8_t> px(size_t(w) * h);
+      for (uint8_t& p : px) p = uint8_t(rng() % 4);
+      std::string lzw = Uncompressed(px);
+      if (rng() % 4 == 0) lzw.resize(rng() % lzw.size());
+      g.Image(uint16_t(rng() % (sw + 20)), uint16_t(rng() % (sh + 20)), w, h, lzw, 2, rng() % 3 == 0);
+    }
+    const TPDFGIFDecoder d = Read(g.out + ";");
+    std::string whole;
+    ASSERT_TRUE(d.GetFrameSamples(whole)) << round;
+    ASSERT_TRUE(d.PaintableInRows()) << round;
+    EXPECT_TRUE(RowByRow(d) == whole) << round;
+  }
+}
+
+// Frames whose readers would hold more than the rows may hold together, all on one row, are
+// not painted a row at a time (the import paints them whole, or refuses a screen too large).
+TEST(GIFDecoder, FramesHoldingTooMuchTogetherAreNotPaintedInRows) {
+  std::vector<uint8_t> px(4000);
+  for (size_t i = 0; i < px.size(); ++i) px[i] = uint8_t(i * 7 % 4);
+  GifBuilder g(2000, 2000, 2, kRGBW);
+  const int frames = 60;
+  for (int i = 0; i < frames; ++i) g.Image(0, 0, 2000, 2000, Uncompressed(px), 2, true);
+  const TPDFGIFDecoder d = Read(g.out + ";");
+  EXPECT_FALSE(d.PaintableInRows());
+  EXPECT_GT(d.RowsHeldBytes(), TPDFGIFDecoder::MaxRowsHeldBytes);
+  // The same frames one below another share no row.
+  GifBuilder apart(2000, 2000, 2, kRGBW);
+  for (int i = 0; i < frames; ++i) apart.Image(0, uint16_t(i * 10), 2000, 10, Uncompressed(px), 2, true);
+  EXPECT_TRUE(Read(apart.out + ";").PaintableInRows());
 }

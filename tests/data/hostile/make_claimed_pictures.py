@@ -1,0 +1,216 @@
+#!/usr/bin/python3
+# Writes the small GIF and TIFF files of this folder whose headers claim pictures far larger
+# than their data: a screen or a tile of hundreds of megapixels over a few bytes. Each must cost
+# no more than one picture the program accepts, and end quickly.
+# With --twins it writes instead two GIFs of one 16,000 x 16,000 picture (white, its lower
+# half red): one frame, and the same frame after 16 one-pixel white frames.
+# Usage: make_claimed_pictures.py [--twins] OUTDIR
+import os
+import struct
+import sys
+
+twins = sys.argv[1] == "--twins"
+out = sys.argv[-1]
+
+
+def write(name, data):
+    with open(os.path.join(out, name), "wb") as f:
+        f.write(data)
+
+
+# ---------------------------------------------------------------- GIF
+
+def lzw_codes(codes, min_size):
+    """Packs GIF LZW codes least significant bit first; the code width grows as a decoder's
+    table does (no code here ever fills it past the first width step it reaches)."""
+    width = min_size + 1
+    clear = 1 << min_size
+    next_code = clear + 2
+    acc = bits = 0
+    out = bytearray()
+    previous = None
+    for c in codes:
+        acc |= c << bits
+        bits += width
+        while bits >= 8:
+            out.append(acc & 0xFF)
+            acc >>= 8
+            bits -= 8
+        if c == clear:
+            width, next_code, previous = min_size + 1, clear + 2, None
+            continue
+        if c == clear + 1:
+            continue
+        if previous is not None:
+            next_code += 1
+            if next_code == (1 << width) and width < 12:
+                width += 1
+        previous = c
+    if bits:
+        out.append(acc & 0xFF)
+    return bytes(out)
+
+
+def sub_blocks(data):
+    out = bytearray()
+    for i in range(0, len(data), 255):
+        piece = data[i:i + 255]
+        out += bytes([len(piece)]) + piece
+    return bytes(out) + b"\0"
+
+
+def gif_frame(left, top, w, h, indexes_codes, min_size=2):
+    return (b"," + struct.pack("<HHHHB", left, top, w, h, 0) + bytes([min_size]) +
+            sub_blocks(lzw_codes(indexes_codes, min_size)))
+
+
+def gif(screen_w, screen_h, frames):
+    # Two colours: white (0) and red (1).
+    return (b"GIF89a" + struct.pack("<HHBBB", screen_w, screen_h, 0x80, 0, 0) + b"\xff\xff\xff\xff\x00\x00" +
+            b"".join(frames) + b";")
+
+
+def one_pixel(left, top, index):
+    return gif_frame(left, top, 1, 1, [4, index, 5])
+
+
+def run_codes(count, index, min_size=2):
+    """LZW codes of `count` pixels of one index: after the first pixel each code names the next
+    entry the table is about to learn, one pixel longer than the last (clear+2 is two pixels,
+    clear+3 three ...); a clear starts over before the table fills."""
+    clear = 1 << min_size
+    codes = [clear, index]
+    next_code = clear + 2  # the code the decoder assigns after the next code
+    left = count - 1
+    run = 2
+    while left > 0:
+        if run > left or next_code >= 4094:
+            codes += [clear, index]
+            next_code = clear + 2
+            left -= 1
+            run = 2
+            continue
+        codes.append(next_code)
+        next_code += 1
+        left -= run
+        run += 1
+    codes.append(clear + 1)
+    return codes
+
+
+if twins:
+    side, band = 16000, 8000
+    red = gif_frame(0, side - band, side, band, run_codes(side * band, 1))
+    write("one-frame.gif", gif(side, side, [red]))
+    write("seventeen-frames.gif", gif(side, side, [one_pixel(i, 0, 0) for i in range(16)] + [red]))
+    sys.exit(0)
+
+# A 16,000 x 16,000 screen with 17 one-pixel frames: painted whole it costs the screen twice.
+write("gif-16000-square-17-frames.gif", gif(16000, 16000, [one_pixel(i * 900, i * 900, i % 2) for i in range(17)]))
+
+
+# ---------------------------------------------------------------- TIFF
+
+def tiff(entries, data):
+    """A little-endian TIFF of one directory; entries are (tag, type, values) with values a
+    list of integers; the data follow the directory and the strip or tile offsets (given as the
+    string "data") point at them."""
+    head = 8
+    count = len(entries)
+    ifd_size = 2 + 12 * count + 4
+    extra = bytearray()
+    extra_at = head + ifd_size
+    body = bytearray(struct.pack("<H", count))
+    data_at = None
+    for tag, typ, values in sorted(entries):
+        size = {3: 2, 4: 4}[typ]
+        if values == "data":
+            values = [0]
+            is_data = True
+        else:
+            is_data = False
+        packed = b"".join(struct.pack("<H" if size == 2 else "<I", v) for v in values)
+        if len(packed) <= 4:
+            field = packed.ljust(4, b"\0")
+        else:
+            field = struct.pack("<I", extra_at + len(extra))
+            extra += packed
+        body += struct.pack("<HHI", tag, typ, len(values)) + field
+        if is_data:
+            data_at = len(body) - 4
+    body += b"\0\0\0\0"
+    data_offset = head + len(body) + len(extra)
+    if data_at is not None:
+        body[data_at:data_at + 4] = struct.pack("<I", data_offset)
+    return b"II*\0" + struct.pack("<I", head) + bytes(body) + bytes(extra) + data
+
+
+def tiff_lzw_codes(codes):
+    """TIFF LZW: most significant bit first, the width growing one code early."""
+    width = 9
+    next_code = 258
+    acc = bits = 0
+    out = bytearray()
+    previous = None
+    for c in codes:
+        acc = (acc << width) | c
+        bits += width
+        while bits >= 8:
+            out.append((acc >> (bits - 8)) & 0xFF)
+            bits -= 8
+        acc &= (1 << bits) - 1
+        if c == 256:
+            width, next_code, previous = 9, 258, None
+            continue
+        if previous is not None:
+            next_code += 1
+            if next_code + 1 >= (1 << width) and width < 12:
+                width += 1
+        previous = c
+    if bits:
+        out.append((acc << (8 - bits)) & 0xFF)
+    return bytes(out)
+
+
+SHORT, LONG = 3, 4
+lzw_black = tiff_lzw_codes([256, 0, 0, 0, 257])
+
+
+def page(width, height, bits, samples, photometric, compression, extra):
+    return [(256, LONG, [width]), (257, LONG, [height]), (258, SHORT, [bits] * samples),
+            (259, SHORT, [compression]), (262, SHORT, [photometric]), (277, SHORT, [samples])] + extra
+
+
+def tiled(tile_w, tile_h, tiles, data_size):
+    offsets = "data" if tiles == 1 else None
+    return [(322, LONG, [tile_w]), (323, LONG, [tile_h]), (324, LONG, offsets or [0] * tiles),
+            (325, LONG, [data_size] * tiles)]
+
+
+def tiles_at_data(entries, data, tiles):
+    """All tiles point at the same data, written after the directory."""
+    blob = tiff(entries, data)
+    # The data are the last len(data) bytes; point every tile offset there.
+    at = len(blob) - len(data)
+    fixed = [(t, ty, [at] * tiles if t == 324 else v) for t, ty, v in entries]
+    blob = tiff(fixed, data)
+    assert len(blob) - len(data) == at
+    return blob
+
+
+# A 16 x 16 page stored in one 16,384 x 16,384 LZW RGB tile.
+write("tiff-16-square-page-16384-square-tile.tif",
+      tiff(page(16, 16, 8, 3, 2, 5, tiled(16384, 16384, 1, len(lzw_black))), lzw_black))
+# A 16 x 16 page stored in one grey tile 16 wide and 2^24 long, uncompressed.
+write("tiff-16-square-page-tall-tile.tif", tiff(page(16, 16, 8, 1, 1, 1, tiled(16, 1 << 24, 1, 4)), b"\x80" * 4))
+# A 16,000 x 16,000 Group 4 page of one 4-byte strip.
+write("tiff-g4-16000-square-4-bytes.tif",
+      tiff(page(16000, 16000, 1, 1, 0, 4, [(273, LONG, "data"), (278, LONG, [16000]), (279, LONG, [4])]),
+           b"\x00\x10\x01\x00"))
+# A 16,000 x 16,000 PackBits RGB page of one 4-byte strip.
+write("tiff-packbits-16000-square-4-bytes.tif",
+      tiff(page(16000, 16000, 8, 3, 2, 32773, [(273, LONG, "data"), (278, LONG, [16000]), (279, LONG, [4])]),
+           b"\x81\x00\x81\x00"))
+# A 16,385 x 1 page in two 16,384 x 8,192 LZW RGB tiles (both over the same few bytes).
+write("tiff-16385-wide-page-two-tall-tiles.tif",
+      tiles_at_data(page(16385, 1, 8, 3, 2, 5, tiled(16384, 8192, 2, len(lzw_black))), lzw_black, 2))
