@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include "platform/gdiplus/gp_internal.h"
 #include "platform/gdiplus/gp_region_clip.h"
@@ -115,14 +116,26 @@ bool Overlap(const Plane& a, const Plane& b) {
   return std::less<const uint8_t*>()(a0, b1) && std::less<const uint8_t*>()(b0, a1);
 }
 
-// An opaque 24-bit picture placed pixel for pixel on a 24-bit target, without a clip or inside
-// rectangles on whole pixels (a form's box): what the working surface would give back is the
-// picture itself where the clip lets it through, so its rows are copied straight onto the
-// target (no premultiplied copies of picture and target). False when that does not hold.
+// Whether every pixel of a plane is opaque by its format alone: 24-bit and 32-bit RGB, and
+// indexed pictures whose palette holds every index with full alpha.
+bool OpaqueByFormat(const Plane& p) {
+  if (p.format() == PixelFormat24bppRGB || p.format() == PixelFormat32bppRGB) return true;
+  if (!p.indexed()) return false;
+  const size_t indexes = size_t(1) << (p.format() == PixelFormat1bppIndexed ? 1 : p.format() == PixelFormat4bppIndexed ? 4 : 8);
+  const auto& palette = p.palette();
+  return palette.size() >= indexes &&
+         std::all_of(palette.begin(), palette.end(), [](ARGB c) { return (c >> 24) == 0xFF; });
+}
+
+// An opaque picture (24-bit, 32-bit RGB or with an opaque palette, a fax page for one) placed
+// pixel for pixel on a 24-bit target, without a clip or inside rectangles on whole pixels (a
+// form's box): what the working surface would give back is the picture itself where the clip
+// lets it through, so its rows are copied (or converted) straight onto the target (no
+// premultiplied copies of picture and target). False when that does not hold.
 bool CopyPixelExact(GpGraphics& g, const Plane& source, const Affine& toDevice, double ux0, double uy0, double ux1,
                     double uy1) {
   Plane& target = g.target->plane();
-  if (source.format() != PixelFormat24bppRGB || target.format() != PixelFormat24bppRGB) return false;
+  if (!OpaqueByFormat(source) || target.format() != PixelFormat24bppRGB) return false;
   Box clip;
   if (!PixelRectangleClip(g.state.clip, g.PixelShift(), clip)) return false;
   if (!IsInteger(ux0) || !IsInteger(uy0) || !IsInteger(ux1) || !IsInteger(uy1)) return false;
@@ -137,9 +150,19 @@ bool CopyPixelExact(GpGraphics& g, const Plane& source, const Affine& toDevice, 
   const int64_t x0 = int64_t(on.x0), x1 = int64_t(on.x1), y0 = int64_t(on.y0), y1 = int64_t(on.y1);
   if (x0 >= x1 || y0 >= y1) return true;
   const size_t bytes = size_t(x1 - x0) * 3;
+  std::vector<ARGB> argb(source.format() == PixelFormat24bppRGB ? 0 : size_t(x1 - x0));
   for (int64_t y = y0; y < y1; ++y) {
-    const uint8_t* from = source.Row(int32_t(y - int64_t(dy))) + 3 * (x0 - int64_t(dx));
-    std::memcpy(target.Row(int32_t(y)) + 3 * x0, from, bytes);
+    uint8_t* to = target.Row(int32_t(y)) + 3 * x0;
+    if (argb.empty()) {
+      std::memcpy(to, source.Row(int32_t(y - int64_t(dy))) + 3 * (x0 - int64_t(dx)), bytes);
+      continue;
+    }
+    source.ReadARGB(int32_t(y - int64_t(dy)), int32_t(x0 - int64_t(dx)), int32_t(x1 - x0), argb.data());
+    for (const ARGB c : argb) {
+      *to++ = uint8_t(c);
+      *to++ = uint8_t(c >> 8);
+      *to++ = uint8_t(c >> 16);
+    }
   }
   g.target->Modified();
   return true;

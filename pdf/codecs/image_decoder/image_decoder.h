@@ -257,6 +257,8 @@ class TPDFImageDecoder {
   // inflated with a predictor; the stream's samples may still wait for their deflate.
   struct TDeferredRows {
     bool Inflate = false;
+    // The inflated bytes are run-length data (Flate, then RunLengthDecode).
+    bool RunLength = false;
     FlatePredictorParams Predictor;
     bool PendingSamples = false;
     // The bytes are one LZW stage with these parameters: decoded a piece at a time with the
@@ -285,9 +287,9 @@ class TPDFImageDecoder {
   // Bytes of one row of the image's samples.
   int64_t SampleRowBytes() const;
   // Defers the rows of samples still waiting for their deflate, of stored samples, of one
-  // inflate with the parameters p (whose rows must fit under the decode's ceiling) or of one
+  // inflate of run-length data, of one inflate with the parameters p (whose rows must fit under the decode's ceiling) or of one
   // LZW stage with them.
-  bool DeferRowsFor(bool PendingSamples, bool Stored, bool Inflated, bool LZW, bool JPEG,
+  bool DeferRowsFor(bool PendingSamples, bool Stored, bool Inflated, bool LZW, bool JPEG, bool RunLength,
                     const StreamFilterParams& P, int64_t Ceiling);
   // Records the deferred rows when they give samples at all; false when they do not (the
   // whole decode then fails as it would).

@@ -49,7 +49,7 @@ bool ParseInteger(std::string_view text, int32_t& value) {
 }  // namespace
 
 bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool inflated, bool lzw, bool jpeg,
-                                    const StreamFilterParams& p, int64_t ceiling) {
+                                    bool runLength, const StreamFilterParams& p, int64_t ceiling) {
   using namespace imgdec;
   TDeferredRows rows;
   rows.PendingSamples = pendingSamples;
@@ -59,6 +59,12 @@ bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool infla
     // palette, are left to it unless their data carry a profile (DeferRows looks).
     if (!PlainEightBit()) return false;
     rows.JPEG = true;
+    return DeferRows(rows);
+  }
+  if (runLength) {
+    // Run-length data under Flate (TIFF PackBits pages): no predictor applies.
+    rows.Inflate = true;
+    rows.RunLength = true;
     return DeferRows(rows);
   }
   if (!inflated && !lzw) return false;
@@ -139,8 +145,10 @@ void TPDFImageDecoder::ApplyFilters() {
       const StreamFilterParams first = ReadStreamFilterParams(PDFCast<TPDFDictionary>(firstParms));
       const bool onlyLZW = names.size() == 1 && names[0].name == "LZWDecode";
       const bool onlyDCT = names.size() == 1 && names[0].name == "DCTDecode";
+      const bool flateRunLength = names.size() == 2 && names[0].name == "FlateDecode" &&
+                                  names[1].stage == Stage::RunLength && !first.Present;
       if (DeferRowsFor(borrow, !pending && names.empty(), !pending && onlyFlate, !pending && onlyLZW,
-                       !pending && onlyDCT, first, ceiling))
+                       !pending && onlyDCT, !pending && flateRunLength, first, ceiling))
         return;
     }
     if (borrow) {

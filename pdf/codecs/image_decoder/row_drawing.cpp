@@ -51,8 +51,8 @@ bool LZWGivesSamples(std::string_view bytes, const StreamFilterParams& p) {
 }
 
 // How deferred rows read their bytes.
-TSampleRows::TCoding CodingOf(bool inflate, bool lzwPiecewise, const StreamFilterParams& lzw) {
-  if (inflate) return TSampleRows::kInflate;
+TSampleRows::TCoding CodingOf(bool inflate, bool runLength, bool lzwPiecewise, const StreamFilterParams& lzw) {
+  if (inflate) return runLength ? TSampleRows::kInflateRunLength : TSampleRows::kInflate;
   if (lzwPiecewise) return lzw.EarlyChange == 1 ? TSampleRows::kLZW : TSampleRows::kLZWLateChange;
   return TSampleRows::kStored;
 }
@@ -135,7 +135,7 @@ bool TPDFImageDecoder::DeferRows(const TDeferredRows& rows) {
   const bool empty =
       source.Source ? Stream->PendingSource()->RowBytes() != SampleRowBytes()
       : source.LZW  ? !LZWGivesSamples(bytes, source.LZWParams)
-                    : TSampleRows(bytes, CodingOf(source.Inflate, source.LZWPiecewise, source.LZWParams),
+                    : TSampleRows(bytes, CodingOf(source.Inflate, source.RunLength, source.LZWPiecewise, source.LZWParams),
                                   source.Predictor, SampleRowBytes())
                           .Empty();
   if (empty ||
@@ -176,7 +176,7 @@ bool TPDFImageDecoder::DrawRows(TPDFDaubrix& canvas, double x1, double y1, doubl
   }
   TColorRows conversion;
   if (!PrepareColorRows(sourceDecode_, ComponentsOf(ColorSpace, DeviceNComponents()), conversion)) return false;
-  TSampleRows rows(bytes, CodingOf(source.Inflate, source.LZWPiecewise, source.LZWParams), predictor, SampleRowBytes(),
+  TSampleRows rows(bytes, CodingOf(source.Inflate, source.RunLength, source.LZWPiecewise, source.LZWParams), predictor, SampleRowBytes(),
                    Height);
   const std::unique_ptr<TPDFSampleSource::TRows> made = source.Source ? Stream->PendingSource()->Open() : nullptr;
   const int32_t band = int32_t(std::clamp<int64_t>(kBandBytes / (3 * int64_t(Width)), 1, Height));

@@ -31,6 +31,14 @@ TSampleRows::TSampleRows(std::string_view bytes, TCoding coding, const FlatePred
                                 : kDefaultFilterOutputLimit;
     inflater_ = std::make_unique<TFlateReader>(bytes_, ceiling);
   }
+  if (coding_ == kInflateRunLength) {
+    // Run-length data may be longer than the samples they make: the whole decode's ceiling,
+    // twice the samples and a megabyte.
+    const int64_t ceiling = rows > 0 && stride_ > 0 && rows <= kDefaultFilterOutputLimit / stride_
+                                ? std::min(kDefaultFilterOutputLimit, 2 * rows * stride_ + (int64_t(1) << 20))
+                                : kDefaultFilterOutputLimit;
+    inflater_ = std::make_unique<TFlateReader>(bytes_, ceiling);
+  }
   if (coding_ == kLZW || coding_ == kLZWLateChange) {
     lzw_ = std::make_unique<TPDFLZWDecompressor>();
     lzw_->EarlyChange = coding_ == kLZW;
@@ -71,16 +79,57 @@ int64_t TSampleRows::Fill(int64_t want) {
 
 bool TSampleRows::Empty() {
   if (done_) return false;
+  if (coding_ == kInflateRunLength) {
+    // Whether the runs make a first byte: looked at on a reader of its own, which leaves this
+    // one where it stands.
+    TSampleRows probe(bytes_, kInflateRunLength, FlatePredictorParams{}, 1, 1);
+    uint8_t first = 0;
+    return probe.ReadInflated(&first, 1) == 0;
+  }
   return inflater_ ? inflater_->Exhausted() : Fill(1) == 0;
+}
+
+int64_t TSampleRows::ReadInflated(uint8_t* out, int64_t n) {
+  if (coding_ != kInflateRunLength) return inflater_->Read(out, n);
+  // A length byte L, then L + 1 literal bytes (L below 128), one byte repeated 257 - L times
+  // (L above 128), or the end of the data (L 128), read as RunLengthDecode reads them whole.
+  int64_t got = 0;
+  while (got < n) {
+    if (runLeft_ == 0) {
+      uint8_t head[2];
+      if (runsEnded_ || inflater_->Read(head, 1) < 1 || head[0] == 128) {
+        runsEnded_ = true;
+        break;
+      }
+      runRepeats_ = head[0] > 128;
+      if (runRepeats_ && inflater_->Read(&runByte_, 1) < 1) {
+        runsEnded_ = true;
+        break;
+      }
+      runLeft_ = runRepeats_ ? 257 - int64_t(head[0]) : int64_t(head[0]) + 1;
+    }
+    const int64_t k = std::min(runLeft_, n - got);
+    int64_t made = k;
+    if (runRepeats_) {
+      if (out) std::memset(out + got, runByte_, size_t(k));
+    } else {
+      made = inflater_->Read(out ? out + got : nullptr, k);
+      if (made < k) runsEnded_ = true;
+    }
+    got += made;
+    runLeft_ = runsEnded_ ? 0 : runLeft_ - made;
+    if (runsEnded_) break;
+  }
+  return got;
 }
 
 int64_t TSampleRows::Take(uint8_t& tag) {
   const int64_t skip = png_ ? 1 : 0;
   if (inflater_) {
-    const int64_t got = skip ? inflater_->Read(&tag, 1) : 0;
+    const int64_t got = skip ? ReadInflated(&tag, 1) : 0;
     if (got < skip) return got;
-    const int64_t kept = inflater_->Read(row_.data(), keep_);
-    const int64_t passed = kept == keep_ && keep_ < rowBytes_ ? inflater_->Read(nullptr, rowBytes_ - keep_) : 0;
+    const int64_t kept = ReadInflated(row_.data(), keep_);
+    const int64_t passed = kept == keep_ && keep_ < rowBytes_ ? ReadInflated(nullptr, rowBytes_ - keep_) : 0;
     return got + kept + passed;
   }
   const int64_t have = Fill(stride_);

@@ -1,6 +1,6 @@
 // The samples of an image one row after another, as the whole decode would leave them: the
-// stored bytes as they are, or inflated or LZW-decoded a piece at a time with a PNG or TIFF
-// predictor undone row by row. A partly decoded last row ends in zeros under a predictor and in ones without;
+// stored bytes as they are, or inflated (and run-length decoded) or LZW-decoded a piece at a
+// time with a PNG or TIFF predictor undone row by row. A partly decoded last row ends in zeros under a predictor and in ones without;
 // rows past the data read as all ones. No more than a few rows are held at any time.
 #pragma once
 
@@ -15,9 +15,10 @@
 
 class TSampleRows {
  public:
-  // How the stream's bytes hold the samples: as they are, a zlib stream, or LZW codes (most
-  // significant bit first, widened one code early or not).
-  enum TCoding { kStored, kInflate, kLZW, kLZWLateChange };
+  // How the stream's bytes hold the samples: as they are, a zlib stream (of run-length data
+  // for kInflateRunLength), or LZW codes (most significant bit first, widened one code early
+  // or not).
+  enum TCoding { kStored, kInflate, kLZW, kLZWLateChange, kInflateRunLength };
 
   // bytes: the stream's data (held by the caller while rows are read); predictor: undone after
   // inflating or LZW (Predictor below 2: none); rowBytes: bytes of one row of samples, which a
@@ -48,6 +49,9 @@ class TSampleRows {
   // rest) and its PNG filter byte into tag; answers how many bytes the data held of the row's
   // stride.
   int64_t Take(uint8_t& tag);
+  // Inflated bytes, through the run-length decode for kInflateRunLength (out nullptr: passed
+  // over); answers how many there were.
+  int64_t ReadInflated(uint8_t* out, int64_t n);
 
   std::string_view bytes_;
   TCoding coding_;
@@ -59,6 +63,11 @@ class TSampleRows {
   int64_t lzwTaken_ = 0;  // LZW output handed out in rows
   int64_t lzwMade_ = 0;   // LZW output made
   int64_t consumed_ = 0;  // stored bytes handed out (stored data)
+  // Run-length data: what is left of the run being read, and whether it repeats runByte_.
+  int64_t runLeft_ = 0;
+  bool runRepeats_ = false;
+  uint8_t runByte_ = 0;
+  bool runsEnded_ = false;
   bool done_ = false;  // the data have ended: every further row reads as ones
   bool onesRow_ = false;  // row_ holds a row of ones, given out after the data ended
   std::vector<uint8_t> row_, above_;

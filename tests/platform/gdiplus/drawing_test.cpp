@@ -8,6 +8,7 @@
 #include <random>
 
 #include "tests/platform/gdiplus/provider.h"
+#include "tests/support/allocation_watch.h"
 
 namespace gptest {
 namespace {
@@ -583,4 +584,71 @@ TEST(GdiplusImages, BitmapsFromAHandleAndFromADib) {
 }
 
 }  // namespace
+
+namespace {
+
+// A bottom-up BMP file of palette indexes (1 or 8 bits) with the given palette (0x00RRGGBB).
+std::string PaletteBmp(int32_t w, int32_t h, int bits, const std::vector<uint32_t>& palette,
+                       const std::vector<uint8_t>& indexes) {
+  const int32_t stride = ((w * bits + 31) / 32) * 4;
+  const uint32_t offset = 14 + 40 + uint32_t(palette.size()) * 4;
+  std::string f;
+  auto u16 = [&f](uint32_t v) { f += char(v & 0xFF), f += char(v >> 8); };
+  auto u32 = [&u16](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+  f += "BM";
+  u32(offset + uint32_t(stride * h)), u32(0), u32(offset);
+  u32(40), u32(uint32_t(w)), u32(uint32_t(h)), u16(1), u16(uint32_t(bits)), u32(0), u32(uint32_t(stride * h));
+  u32(2835), u32(2835), u32(uint32_t(palette.size())), u32(0);
+  for (uint32_t c : palette) u32(c);
+  for (int32_t y = h - 1; y >= 0; --y) {
+    std::string row(size_t(stride), '\0');
+    for (int32_t x = 0; x < w; ++x) {
+      const uint8_t i = indexes[size_t(y) * size_t(w) + size_t(x)];
+      if (bits == 8) row[size_t(x)] = char(i);
+      else if (i) row[size_t(x / 8)] = char(uint8_t(row[size_t(x / 8)]) | (0x80 >> (x % 8)));
+    }
+    f += row;
+  }
+  return f;
+}
+
+}  // namespace
+
+// Palette pictures whose every colour is opaque (a fax page, a palette BMP) placed pixel for
+// pixel go onto the target as their colours, with no working surface of four bytes a pixel
+// for the picture or the target; pictures with transparent palette entries keep the general
+// way.
+TEST(GdiplusImages, OpaquePalettePicturesPlacedPixelForPixelMakeNoSurface) {
+  REQUIRE_ALLOCATION_WATCH();
+  std::mt19937 rng(48);
+  const int32_t w = 1203, h = 1001;
+  for (const int bits : {1, 8}) {
+    std::vector<uint32_t> palette(size_t(1) << bits);
+    for (uint32_t& c : palette) c = rng() & 0xFFFFFF;
+    std::vector<uint8_t> indexes(size_t(w) * h);
+    for (uint8_t& i : indexes) i = uint8_t(rng() % palette.size());
+    MemoryStream stream(PaletteBmp(w, h, bits, palette, indexes));
+    GpImage* image = nullptr;
+    ASSERT_EQ(GP(GdipLoadImageFromStream)(&stream, &image), Ok) << bits;
+    FakeDC dc(w + 9, h + 5, 24, false);
+    dc.Fill(0x123456);
+    size_t largest = 0;
+    {
+      DcGraphics g(dc);
+      const GpPointF corners[3] = {{4, 3}, {REAL(4 + w), 3}, {4, REAL(3 + h)}};
+      testsupport::AllocationWatch watch;
+      ASSERT_EQ(GP(GdipDrawImagePoints)(g.get(), image, corners, 3), Ok);
+      largest = watch.Largest();
+    }
+    EXPECT_LT(largest, size_t(w) * h) << bits;
+    for (int32_t y = 0; y < dc.height; ++y)
+      for (int32_t x = 0; x < dc.width; ++x) {
+        const bool on = x >= 4 && x < 4 + w && y >= 3 && y < 3 + h;
+        const uint32_t expected = on ? palette[indexes[size_t(y - 3) * w + size_t(x - 4)]] : 0x123456;
+        ASSERT_EQ(dc.Pixel(x, y), expected) << bits << " bits at " << x << "," << y;
+      }
+    GP(GdipDisposeImage)(image);
+  }
+}
+
 }  // namespace gptest
