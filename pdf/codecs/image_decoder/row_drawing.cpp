@@ -26,7 +26,9 @@ constexpr int64_t kBandBytes = 512 * 1024;
 // moves no sample of a picture drawn pixel for pixel.
 bool WholePixel(double v, double& whole) {
   constexpr double kTolerance = 1e-7;
-  if (!(std::fabs(v) < double(1 << 24))) return false;
+  // Far below where doubles stop telling whole pixels apart within the tolerance, and beyond
+  // the tallest picture (a tile of 2^28 rows) placed anywhere on the largest page.
+  if (!(std::fabs(v) < double(1 << 30))) return false;
   whole = std::round(v);
   return std::fabs(v - whole) <= kTolerance;
 }

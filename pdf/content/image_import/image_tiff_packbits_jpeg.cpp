@@ -65,7 +65,8 @@ bool TPDFImage::AddTIFFPackBits(const TPDFTIFFPage& p) {
   const uint32_t pieceWidth = p.Tiled ? p.TileWidth : p.Width;
   const int64_t rowBytes = (int64_t(pieceWidth) * p.BitsPerSample * p.SamplesPerPixel + 7) / 8;
   const uint32_t imageW = pieceWidth;
-  const uint64_t imageH = p.Tiled ? uint64_t(p.TileLength) * rows : p.Height;
+  // A column of tiles stops where the page does, as a column of strips does.
+  const uint64_t imageH = p.Height;
   const uint32_t stripRows = p.RowsPerStrip ? p.RowsPerStrip : p.Height;
 
   std::string content;
@@ -78,7 +79,7 @@ bool TPDFImage::AddTIFFPackBits(const TPDFTIFFPage& p) {
       const size_t index = size_t(r * columns + c);
       std::string piece = index < p.Strips.size() ? p.Strips[index] : std::string();
       if (p.FillOrder == 2) ReverseBitOrder(piece);
-      int64_t pieceRows = p.Tiled ? p.TileLength : std::min<int64_t>(stripRows, rowsLeft);
+      int64_t pieceRows = std::min<int64_t>(p.Tiled ? p.TileLength : stripRows, rowsLeft);
       rowsLeft -= pieceRows;
       if (pieceRows <= 0) break;
       data += PackBitsToRunLength(piece, pieceRows * rowBytes);
@@ -144,7 +145,8 @@ bool TPDFImage::AddTIFFJPEG(const TPDFTIFFPage& p) {
   std::string content;
   while (walk.Next()) {
     const std::string& strip = p.Strips[walk.Index()];
-    content += tiffpage::Placement(double(walk.W()) / p.Width, double(walk.H()) / p.Height, walk.X(), walk.Y());
+    content +=
+        tiffpage::Placement(double(walk.W()) / p.Width, double(walk.WholeH()) / p.Height, walk.X(), walk.WholeY());
     TMemoryStream stream(strip);
     if (inlineImages) {
       TJPEGHeaderInfo header;

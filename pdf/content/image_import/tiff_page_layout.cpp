@@ -92,10 +92,13 @@ bool TStripWalk::Next() {
   const TPDFTIFFPage& p = p_;
   if (p.Tiled) {
     const uint64_t column = index_ % across_;
-    if (column == 0) y_ -= double(p.TileLength) / p.Height;
+    // A tile's rows below the page are not placed: the page would cut them off, and its image
+    // stops where the page does (its data are read no further than that).
+    const uint64_t top = index_ / across_ * p.TileLength;
+    h_ = uint32_t(std::min<uint64_t>(p.TileLength, p.Height - top));
+    if (column == 0) y_ -= double(h_) / p.Height;
     x_ = double(column * p.TileWidth) / p.Width;
     w_ = p.TileWidth;
-    h_ = p.TileLength;
   } else {
     if (rowsLeft_ <= 0) return false;
     x_ = 0;

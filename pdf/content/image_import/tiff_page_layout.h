@@ -39,10 +39,15 @@ class TStripWalk {
   // and tiles beyond its rows and columns, are not placed).
   bool Next();
   size_t Index() const { return index_ - 1; }
+  // The strip's (or tile's) place and size on the page: a tile's rows below the page are not
+  // counted.
   uint32_t W() const { return w_; }
   uint32_t H() const { return h_; }
   double X() const { return x_; }
   double Y() const { return y_; }
+  // The whole piece, rows below the page included (a JPEG tile is one picture of them all).
+  uint32_t WholeH() const { return p_.Tiled ? p_.TileLength : h_; }
+  double WholeY() const { return y_ - (double(WholeH()) - h_) / p_.Height; }
 
   uint32_t StripWidth() const { return stripWidth_; }
   uint32_t StripHeight() const { return stripHeight_; }
