@@ -39,6 +39,8 @@ class TSampleRows {
   bool Empty();
   // The next row (its first keepBytes bytes, valid until the next call).
   const uint8_t* Next();
+  // Whether the row Next gave last lay wholly past the data (all ones, like every row after it).
+  bool PastData() const { return onesRow_; }
 
  private:
   // Makes at least `want` stored or LZW-decoded bytes available, fewer where the data end;

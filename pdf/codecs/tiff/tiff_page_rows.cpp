@@ -87,11 +87,35 @@ std::unique_ptr<TSampleRows> TTIFFPageRows::PieceRows(size_t index, int64_t rowB
 
 void TTIFFPageRows::ConvertRow(TSampleRows& rows, uint32_t width, uint32_t x, uint8_t* line) {
   const int64_t usedBytes = UsedBytes(width);
+  uint8_t* to = line + int64_t(x) * PixelFormatBits(conv_.Format()) / 8;
+  const uint8_t* from = rows.Next();
+  if (rows.PastData()) {
+    const std::vector<uint8_t>& missing = MissingRow(width);
+    std::memcpy(to, missing.data(), missing.size());
+    return;
+  }
   row_.resize(size_t(usedBytes) + kSampleReadSlack);
   // Bytes the data did not produce read as 255.
-  std::memcpy(row_.data(), rows.Next(), size_t(usedBytes));
+  std::memcpy(row_.data(), from, size_t(usedBytes));
   if (p_.Predictor == 2) UndoHorizontalPredictor(row_.data(), width, p_.SamplesPerPixel, p_.BitsPerSample, p_.BigEndian);
-  conv_.Convert(row_.data(), width, line + int64_t(x) * PixelFormatBits(conv_.Format()) / 8);
+  conv_.Convert(row_.data(), width, to);
+}
+
+const std::vector<uint8_t>& TTIFFPageRows::MissingRow(uint32_t width) {
+  const size_t slot = width == missingWidth_[0] || missingWidth_[0] == 0 ? 0 : 1;
+  if (missingWidth_[slot] != width || missing_[slot].empty()) {
+    missingWidth_[slot] = width;
+    const int64_t usedBytes = UsedBytes(width);
+    row_.assign(size_t(usedBytes) + kSampleReadSlack, 0xFF);
+    if (p_.Predictor == 2)
+      UndoHorizontalPredictor(row_.data(), width, p_.SamplesPerPixel, p_.BitsPerSample, p_.BigEndian);
+    // Converted whole bytes: a piece's columns start on a byte of the line.
+    std::vector<uint8_t>& line = missing_[slot];
+    line.assign(size_t((int64_t(width) * PixelFormatBits(conv_.Format()) + 7) / 8) + kSampleReadSlack, 0);
+    conv_.Convert(row_.data(), width, line.data());
+    line.resize(line.size() - kSampleReadSlack);
+  }
+  return missing_[slot];
 }
 
 void TTIFFPageRows::FillTileBand(uint32_t y) {

@@ -40,8 +40,12 @@ class TTIFFPageRows {
   std::unique_ptr<TSampleRows> PieceRows(size_t index, int64_t rowBytes, uint32_t height, int64_t keepBytes);
   // Bytes of Width pixels of source samples.
   int64_t UsedBytes(uint32_t width) const { return (int64_t(width) * pixelBits_ + 7) / 8; }
-  // Converts the next row of a piece: Width pixels land at pixel X of the line.
+  // Converts the next row of a piece: Width pixels land at pixel X of the line. Rows past the
+  // piece's data (a missing piece, rows its data do not reach) are all alike: converted once
+  // for each width, then copied.
   void ConvertRow(TSampleRows& rows, uint32_t width, uint32_t x, uint8_t* line);
+  // The converted row of Width pixels of missing data.
+  const std::vector<uint8_t>& MissingRow(uint32_t width);
   // Decodes the tiles of the band of tile rows starting at row Y.
   void FillTileBand(uint32_t y);
 
@@ -64,4 +68,7 @@ class TTIFFPageRows {
   // Bytes the pieces are read from: a strip's bit order reversed, a PackBits piece unpacked.
   std::string reversed_;
   std::string unpacked_;
+  // Missing rows converted, for the widths of whole pieces and of the page's last column.
+  std::vector<uint8_t> missing_[2];
+  uint32_t missingWidth_[2] = {0, 0};
 };

@@ -1,6 +1,7 @@
 // The reader on hand-made files: tag rules, strip layouts and hostile structures.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "pdf/codecs/tiff/tiff_reader.h"
@@ -466,6 +467,48 @@ TEST(TIFFReader, MissingDataIsNotMadeUpInMemory) {
   TPDFTIFF tall = Parse(TiledGreyFile(1000, 1, 1024, 4096, std::string(1024 * 4096, 'x')));
   ASSERT_TRUE(tall.DecodePage(1));
   EXPECT_EQ(tall.Bitmap->ScanLine(0)[999], 'x');
+  // Twins: tiles missing or cut short, and the same tiles holding bytes 255 where the data end,
+  // are one picture in every format, under a predictor or not, in the last column's narrower
+  // width too.
+  struct Format {
+    uint32_t bits, samples, photometric, predictor;
+  };
+  const Format formats[] = {{1, 1, 0, 1}, {8, 1, 1, 1}, {8, 1, 1, 2}, {8, 3, 2, 2}, {8, 1, 3, 1}, {4, 1, 3, 1}};
+  std::mt19937 rng(48);
+  for (const Format& f : formats) {
+    const uint32_t w = 40, h = 20, tile = 16, rowBytes = tile * f.bits * f.samples / 8;
+    std::vector<std::string> data, full;
+    for (int i = 0; i < 6; ++i) {
+      std::string t(size_t(rowBytes) * tile, '\0');
+      for (char& c : t) c = char(rng());
+      const size_t kept = i % 3 == 1 ? 0 : i % 3 == 2 ? rowBytes * 5 + 3 : t.size();
+      data.push_back(t.substr(0, kept));
+      full.push_back(t.substr(0, kept) + std::string(t.size() - kept, '\xFF'));
+    }
+    auto file = [&](const std::vector<std::string>& tiles) {
+      Builder b;
+      std::vector<uint32_t> offsets, counts;
+      for (const std::string& t : tiles) {
+        offsets.push_back(b.Data(t));
+        counts.push_back(uint32_t(t.size()));
+      }
+      std::vector<Entry> e = {Builder::Long(256, {w}), Builder::Long(257, {h}),
+                              Builder::Short(258, std::vector<uint32_t>(f.samples, f.bits)), Builder::Short(259, {1}),
+                              Builder::Short(262, {f.photometric}), Builder::Short(277, {f.samples}),
+                              Builder::Long(322, {tile}), Builder::Long(323, {tile}), Builder::Long(324, offsets),
+                              Builder::Long(325, counts), Builder::Short(317, {f.predictor})};
+      if (f.photometric == 3) e.push_back(Builder::Short(320, std::vector<uint32_t>(3u << f.bits, 0x1234)));
+      b.SetFirst(b.Directory(e));
+      return b.bytes();
+    };
+    TPDFTIFF missing = Parse(file(data)), twin = Parse(file(full));
+    ASSERT_TRUE(missing.DecodePage(1)) << f.bits << "/" << f.photometric;
+    ASSERT_TRUE(twin.DecodePage(1));
+    for (uint32_t y = 0; y < h; ++y)
+      ASSERT_EQ(0, std::memcmp(missing.Bitmap->ScanLine(int(y)), twin.Bitmap->ScanLine(int(y)),
+                               size_t((w * PixelFormatBits(twin.Bitmap->PixelFormat()) + 7) / 8)))
+          << f.bits << "/" << f.samples << "/" << f.photometric << "/" << f.predictor << " row " << y;
+  }
 }
 
 // Pages the decoder does not take on answer false: planar data, unknown photometric values,
