@@ -2,6 +2,7 @@
 // on the GDI back end, by decoding them here and blitting them onto the target's pixels; the
 // cairo back end draws image data (with or without a colour key) only; and the GDI+
 // re-encodings (black-and-white TIFF, another format).
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -86,9 +87,12 @@ bool TPDFDaubrix::GpDrawLoaded(GpImage* image, const double* pts, int32_t source
   const GpPointF points[3] = {{REAL(pts[0]), REAL(pts[1])}, {REAL(pts[2]), REAL(pts[3])}, {REAL(pts[4]), REAL(pts[5])}};
   ApplyImageQuality();
   GpStatus st = GenericError;
-  if (!key) {
+  // An image is painted with the fill alpha, as a fill is: a colour matrix scales its alpha.
+  const double alpha = std::isfinite(fillAlpha_) ? std::clamp(fillAlpha_, 0.0, 1.0) : 1.0;
+  const bool translucent = alpha < 1 && gdiplus_->GdipSetImageAttributesColorMatrix;
+  if (!key && !translucent) {
     st = gdiplus_->GdipDrawImagePoints(graphics_, image, points, 3);
-  } else if (gdiplus_->GdipCreateImageAttributes && gdiplus_->GdipSetImageAttributesColorKeys &&
+  } else if (gdiplus_->GdipCreateImageAttributes && (!key || gdiplus_->GdipSetImageAttributesColorKeys) &&
              gdiplus_->GdipDisposeImageAttributes && gdiplus_->GdipDrawImagePointsRect) {
     if (sourceWidth <= 0 && gdiplus_->GdipGetImageWidth) {
       uint32_t w = 0;
@@ -102,7 +106,14 @@ bool TPDFDaubrix::GpDrawLoaded(GpImage* image, const double* pts, int32_t source
     }
     GpImageAttributes* attributes = nullptr;
     if (gdiplus_->GdipCreateImageAttributes(&attributes) == Ok) {
-      gdiplus_->GdipSetImageAttributesColorKeys(attributes, ColorAdjustTypeBitmap, 1, lowKey, highKey);
+      if (key) gdiplus_->GdipSetImageAttributesColorKeys(attributes, ColorAdjustTypeBitmap, 1, lowKey, highKey);
+      if (translucent) {
+        ColorMatrix scale = {};
+        for (int i = 0; i < 5; ++i) scale.m[i][i] = 1;
+        scale.m[3][3] = REAL(alpha);
+        gdiplus_->GdipSetImageAttributesColorMatrix(attributes, ColorAdjustTypeBitmap, 1, &scale, nullptr,
+                                                    ColorMatrixFlagsDefault);
+      }
       st = gdiplus_->GdipDrawImagePointsRect(graphics_, image, points, 3, 0, 0, REAL(sourceWidth),
                                              REAL(sourceHeight), UnitPixel, attributes, nullptr, nullptr);
       gdiplus_->GdipDisposeImageAttributes(attributes);

@@ -159,6 +159,13 @@ INSTANTIATE_TEST_SUITE_P(
                    .objects = {"stream:<< /FunctionType 4 /Domain [0 1] /Range [0 1 0 1 0 1] >>|"
                                "{ 10 mul cvi 3 mod 2 div dup 1 exch sub 0.3 }"},
                    .exact = true},
+        // Images and image masks are painted with the fill alpha, as fills are.
+        OracleCase{.name = "images_under_fill_alpha",
+                   .content = "1 1 0 rg 0 0 100 100 re f /Half gs q 60 0 0 40 10 50 cm BI /W 2 /H 2 /CS /RGB /BPC 8 "
+                              "/F /AHx ID 0000FF00FF00FF000000FF00> EI Q 0 0 1 rg q 60 0 0 40 30 5 cm BI /W 2 /H 2 "
+                              "/IM true /BPC 1 /F /AHx ID 4080> EI Q",
+                   .resources = "<< /ExtGState << /Half << /ca 0.5 >> >> >>",
+                   .allowed = 40},
         OracleCase{.name = "hairline",
                    .content = "0 w 10 50.5 m 90 50.5 l S",
                    .allowed = 4},
