@@ -154,15 +154,31 @@ def bare_cff():
     return fb.font["CFF "].compile(fb.font)
 
 
+@functools.lru_cache(maxsize=None)
+def opentype_cff():
+    """An OpenType font with CFF outlines and a (3,1) cmap of the codes."""
+    fb = _cff_builder({n: n for n in NAMES})
+    fb.setupCharacterMap({c: GLYPHS[c][0] for c in CODES})
+    fb.setupHorizontalMetrics({n: (_by_name(n)[0] if n != ".notdef" else 500, 0) for n in [".notdef"] + NAMES})
+    fb.setupHorizontalHeader(ascent=800, descent=-200)
+    fb.setupNameTable({"familyName": "DiffOTF", "styleName": "Regular"})
+    fb.setupOS2(sTypoAscender=800, usWinAscent=800, usWinDescent=200)
+    fb.setupPost()
+    buf = io.BytesIO()
+    fb.save(buf)
+    return buf.getvalue()
+
+
 def cid_of(code):
     """The CID the CID-keyed programs give the glyph of a code: spaced out, not the glyph index."""
     return 0 if code == 0 else 2 * CODES.index(code) + 3
 
 
 @functools.lru_cache(maxsize=None)
-def cid_cff():
+def cid_cff(font_dict_matrix=False):
     """A CID-keyed CFF program (Adobe-Identity-0) with one Font DICT; glyph of code c is CID
-    cid_of(c)."""
+    cid_of(c). With font_dict_matrix the Top DICT's FontMatrix is the identity and the Font
+    DICT carries the 1/1000 scale."""
     fb = _cff_builder({n: "cid%05d" % cid_of(c) for c, n in zip(CODES, NAMES)})
     cff = fb.font["CFF "].cff
     top = cff.topDictIndex[0]
@@ -172,6 +188,9 @@ def cid_cff():
     private = top.Private
     del top.Private
     fd.Private = private
+    if font_dict_matrix:
+        top.FontMatrix = [1, 0, 0, 1, 0, 0]
+        fd.FontMatrix = [0.001, 0, 0, 0.001, 0, 0]
     fda = FDArrayIndex()
     fda.append(fd)
     top.FDArray = fda
@@ -181,8 +200,10 @@ def cid_cff():
     return fb.font["CFF "].compile(fb.font)
 
 
-def _t1_charstring(name):
+def _t1_charstring(name, scale=1):
     adv, contours = _by_name(name)
+    adv = adv * scale
+    contours = [[tuple(v * scale if isinstance(v, (int, float)) else v for v in pt) for pt in c] for c in contours]
     prog = [0, adv, "hsbw"]
     cur = (0, 0)
     for contour in contours:
@@ -207,9 +228,11 @@ def _t1_charstring(name):
 
 
 @functools.lru_cache(maxsize=None)
-def type1(matrix="0.001 0 0 0.001 0 0"):
+def type1(scale=1):
     """A Type 1 program (clear text, eexec part, trailer) and the three lengths. Its built-in
-    encoding maps the codes to the glyphs."""
+    encoding maps the codes to the glyphs. With a scale its glyphs are drawn that much larger
+    in a FontMatrix that much smaller, so they show at the same size."""
+    matrix = "%g 0 0 %g 0 0" % (0.001 / scale, 0.001 / scale)
     enc = "".join("dup %d /%s put\n" % (c, GLYPHS[c][0]) for c in CODES)
     clear = ("%%!PS-AdobeFont-1.0: DiffT1 001.000\n"
              "12 dict begin\n/FontInfo 2 dict dup begin /FullName (DiffT1) readonly def end readonly def\n"
@@ -217,7 +240,7 @@ def type1(matrix="0.001 0 0 0.001 0 0"):
              "/FontMatrix [%s] readonly def\n"
              "/Encoding 256 array\n0 1 255 {1 index exch /.notdef put} for\n%sreadonly def\n"
              "/FontBBox {0 -100 900 800} readonly def\ncurrentdict end\ncurrentfile eexec\n") % (matrix, enc)
-    glyphs = [(".notdef", _t1_charstring(""))] + [(n, _t1_charstring(n)) for n in NAMES]
+    glyphs = [(".notdef", _t1_charstring(""))] + [(n, _t1_charstring(n, scale)) for n in NAMES]
     priv = (b"dup /Private 8 dict dup begin\n/RD {string currentfile exch readstring pop} executeonly def\n"
             b"/ND {noaccess def} executeonly def\n/NP {noaccess put} executeonly def\n"
             b"/BlueValues [] ND\n/MinFeature {16 16} ND\n/password 5839 def\n/lenIV 4 def\n"

@@ -320,7 +320,8 @@ def colour(p, stroke=False):
         alt = {1: "/DeviceGray", 3: "/DeviceRGB", 4: "/DeviceCMYK"}[comps]
         profile = p.once("icc%d" % comps, lambda: p.stream("<< /N %d /Alternate %s >>" % (comps, alt), ""))
         name = p.res("ColorSpace", "[/ICCBased %s]" % profile, "CS")
-        return "/%s %s %s %s" % (name, cs, " ".join(c() for _ in range(comps)), sc), tags
+        values = [c() for _ in range(comps)]
+        return "/%s %s %s %s" % (name, cs, " ".join(values), sc), tags + (cmyk_tags(values) if comps == 4 else [])
     if kind == "calrgb":
         name = p.res("ColorSpace", "[/CalRGB << /WhitePoint [0.9505 1 1.089] >>]", "CS")
         return "/%s %s %s %s %s %s" % (name, cs, c(), c(), c(), sc), tags
@@ -440,6 +441,24 @@ def shading_dict(p, tags):
                                         (1, ["cs-cmyk"], lambda: ("/DeviceCMYK", 4)),
                                         (1, ["shade-gray"], lambda: ("/DeviceGray", 1))])
     tags += space_tags
+    if k == 4 and r.random() < 0.5:
+        # One Coons (type 6) or tensor-product (type 7) patch: the boundary runs round a square
+        # with its control points pulled in and out.
+        typ = r.choice([6, 7])
+        x0, y0, size = r.randint(5, 40), r.randint(5, 40), r.randint(30, 55)
+
+        def wobble(v):
+            return max(0, min(100, v + r.randint(-8, 8)))
+        edge = [(0, 0), (0, 1 / 3), (0, 2 / 3), (0, 1), (1 / 3, 1), (2 / 3, 1), (1, 1), (1, 2 / 3), (1, 1 / 3), (1, 0),
+                (2 / 3, 0), (1 / 3, 0)]
+        inner = [(1 / 3, 1 / 3), (1 / 3, 2 / 3), (2 / 3, 2 / 3), (2 / 3, 1 / 3)] if typ == 7 else []
+        data = bytearray([0])
+        for u, v in edge + inner:
+            data += bytes([wobble(round(x0 + u * size)) * 255 // 100, wobble(round(y0 + v * size)) * 255 // 100])
+        for _ in range(4):
+            data += bytes(r.randint(0, 255) for _ in range(outs))
+        return p.stream("<< /ShadingType %d /ColorSpace %s /BitsPerCoordinate 8 /BitsPerComponent 8 /BitsPerFlag 8 "
+                        "/Decode [0 100 0 100 %s] >>" % (typ, space, " ".join(["0 1"] * outs)), bytes(data))
     if k == 4:
         # A free-form triangle mesh (type 4) of two triangles, or a lattice (type 5).
         typ = r.choice([4, 5])
@@ -581,6 +600,8 @@ def op_inline_image(p):
             tags.append("image-decode")
             head += " /D [%s]" % " ".join(["1 0"] * comps)
     sw, sh, x, y = image_place(r)
+    if sw < 4 * w or sh < 4 * h:
+        tags.append("image-smoothed")
     return tags, "q %s%d 0 0 %d %d %d cm BI %s /F /AHx ID %s> EI Q" % (pre, sw, sh, x, y, head, data.hex().upper())
 
 
@@ -607,6 +628,8 @@ def op_image_xobject(p):
     img = p.stream("<< /Type /XObject /Subtype /Image /Width %d /Height %d %s >>" % (w, h, d), data)
     name = p.res("XObject", img, "Im")
     sw, sh, x, y = image_place(r)
+    if sw < 4 * w or sh < 4 * h:
+        tags.append("image-smoothed")
     return tags, "q %d 0 0 %d %d %d cm /%s Do Q" % (sw, sh, x, y, name)
 
 
@@ -660,15 +683,35 @@ def font_resource(p, kind):
                                 (1, ["enc-nobase"], lambda: "/Encoding << /Differences [70 /G] >>")])
         tags += enc_tags
 
+        scale = 1
+        if p.rng.random() < 0.25 and p.allowed(["t1-matrix"]):
+            # The program's own FontMatrix: glyphs twice as large in a matrix half as large.
+            scale = 2
+            tags.append("t1-matrix")
+
         def make():
-            data, (l1, l2, l3) = fonts.type1()
+            data, (l1, l2, l3) = fonts.type1(scale)
             f = p.stream("<< /Length1 %d /Length2 %d /Length3 %d >>" % (l1, l2, l3), data)
             return simple("Type1", "DiffT1", "/FontFile %s" % f, enc)
-        return p.res("Font", p.once("t1" + enc, make), "F"), 1, tags
+        return p.res("Font", p.once("t1%s%d" % (enc, scale), make), "F"), 1, tags
+    if kind == "otf-tt":
+        def make():
+            f = p.stream("<< /Subtype /OpenType >>", fonts.truetype())
+            return simple("TrueType", "DiffTT", "/FontFile3 %s" % f, "/Encoding /WinAnsiEncoding")
+        return p.res("Font", p.once("otftt", make), "F"), 1, tags
+    if kind == "otf-cff":
+        def make():
+            f = p.stream("<< /Subtype /OpenType >>", fonts.opentype_cff())
+            return simple("Type1", "DiffOTF", "/FontFile3 %s" % f, "")
+        return p.res("Font", p.once("otfcff", make), "F"), 1, tags
     # CID fonts: codes are the CIDs of the glyphs (CFF) or glyph indexes (TrueType).
     if kind == "cidcff":
+        fd_matrix = p.rng.random() < 0.25 and p.allowed(["cid-fdmatrix"])
+        if fd_matrix:
+            tags.append("cid-fdmatrix")
+
         def make():
-            f = p.stream("<< /Subtype /CIDFontType0C >>", fonts.cid_cff())
+            f = p.stream("<< /Subtype /CIDFontType0C >>", fonts.cid_cff(fd_matrix))
             fd = p.obj("<< /Type /FontDescriptor /FontName /DiffCID /Flags 4 /FontBBox [0 -100 900 800] "
                        "/ItalicAngle 0 /Ascent 800 /Descent -200 /CapHeight 700 /StemV 80 /FontFile3 %s >>" % f)
             w = " ".join("%d [%d]" % (fonts.cid_of(c), fonts.GLYPHS[c][1]) for c in fonts.CODES)
@@ -676,7 +719,7 @@ def font_resource(p, kind):
                         "(Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor %s /DW 1000 /W [%s] >>" % (fd, w))
             return p.obj("<< /Type /Font /Subtype /Type0 /BaseFont /DiffCID /Encoding /Identity-H "
                          "/DescendantFonts [%s] >>" % cid)
-        return p.res("Font", p.once("cidcff", make), "F"), 2, tags
+        return p.res("Font", p.once("cidcff%d" % fd_matrix, make), "F"), 2, tags
 
     def make_tt():
         f = p.stream("<< >>", fonts.truetype())
@@ -693,7 +736,8 @@ def font_resource(p, kind):
 
 def encode_text(kind, codes):
     if kind == "cidcff":
-        return "<%s>" % "".join("%04X" % fonts.cid_of(c) for c in codes)
+        # Code 0 stands for a CID the program lacks (between two of its CIDs).
+        return "<%s>" % "".join("%04X" % (fonts.cid_of(c) if c else 4) for c in codes)
     if kind == "cidtt":
         return "<%s>" % "".join("%04X" % (1 + fonts.CODES.index(c)) for c in codes)
     return "(%s)" % "".join(chr(c) for c in codes)
@@ -703,12 +747,16 @@ def op_text(p):
     r = p.rng
     tags, kind = p.pick([(1, ["font-std"], lambda: "std"), (2, ["font-truetype"], lambda: "truetype"),
                          (2, ["font-cff"], lambda: "cff"), (2, ["font-type1"], lambda: "type1"),
-                         (2, ["font-cidcff"], lambda: "cidcff"), (2, ["font-cidtt"], lambda: "cidtt")])
+                         (2, ["font-cidcff"], lambda: "cidcff"), (2, ["font-cidtt"], lambda: "cidtt"),
+                         (1, ["font-otf-tt"], lambda: "otf-tt"), (1, ["font-otf-cff"], lambda: "otf-cff")])
     name, width, ftags = font_resource(p, kind)
     tags += ftags + ["text"]
     size = r.randint(14, 36)
     glyph_codes = [c for c in fonts.CODES if c != 32] if kind != "std" else list(range(65, 91))
     codes = [r.choice(glyph_codes + [32]) for _ in range(r.randint(2, 5))]
+    if kind == "cidcff" and r.random() < 0.2 and p.allowed(["cid-missing"]):
+        codes[r.randrange(len(codes))] = 0
+        tags.append("cid-missing")
     col, ct = colour(p)
     tags += ct
     state = ""
@@ -724,6 +772,8 @@ def op_text(p):
     if r.random() < 0.15:
         state += " %d Ts" % r.choice([-4, 5])
         tags.append("text-rise")
+        if "t1-matrix" in tags or "cid-fdmatrix" in tags:
+            tags.append("matrix-rise")
     mode = 0
     if r.random() < 0.3:
         mode = r.choice([1, 2, 3, 7])

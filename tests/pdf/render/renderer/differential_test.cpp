@@ -25,6 +25,8 @@ using difftest::GeneratedPage;
 // Constructs whose pictures differ from poppler's for a reason already known; the normal run
 // leaves them out, the long run names them beside each disagreement they take part in.
 const std::map<std::string, std::string> kKnown = {
+    {"matrix-rise", "a text rise is scaled by a font program's own FontMatrix (Type 1, or a CFF Font DICT)"},
+    {"image-smoothed", "poppler smooths an image magnified less than four times; we draw its samples sharp"},
     {"sep-calgray", "a Separation over CalGray is drawn over DeviceGray, its Gamma and white point not applied"},
     {"fn0-between", "a sampled function takes the nearest sample, without interpolation"},
     {"shade-radial", "radial shadings are not drawn"},
