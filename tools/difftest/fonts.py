@@ -124,10 +124,14 @@ def truetype():
     glyf = fb.font["glyf"]
     for name in glyf.keys():
         glyf[name].recalcBounds(glyf)
-    fb.setupHorizontalMetrics({n: (_by_name(n)[0] if n != ".notdef" else 500, getattr(glyf[n], "xMin", 0))
-                               for n in [".notdef"] + NAMES})
+    return _finish(fb, "DiffTT", lambda n: getattr(glyf[n], "xMin", 0))
+
+
+def _finish(fb, family, bearing):
+    """The metrics, names and the other tables a whole font needs; its bytes."""
+    fb.setupHorizontalMetrics({n: (_by_name(n)[0] if n != ".notdef" else 500, bearing(n)) for n in [".notdef"] + NAMES})
     fb.setupHorizontalHeader(ascent=800, descent=-200)
-    fb.setupNameTable({"familyName": "DiffTT", "styleName": "Regular"})
+    fb.setupNameTable({"familyName": family, "styleName": "Regular"})
     fb.setupOS2(sTypoAscender=800, usWinAscent=800, usWinDescent=200)
     fb.setupPost()
     buf = io.BytesIO()
@@ -159,14 +163,7 @@ def opentype_cff():
     """An OpenType font with CFF outlines and a (3,1) cmap of the codes."""
     fb = _cff_builder({n: n for n in NAMES})
     fb.setupCharacterMap({c: GLYPHS[c][0] for c in CODES})
-    fb.setupHorizontalMetrics({n: (_by_name(n)[0] if n != ".notdef" else 500, 0) for n in [".notdef"] + NAMES})
-    fb.setupHorizontalHeader(ascent=800, descent=-200)
-    fb.setupNameTable({"familyName": "DiffOTF", "styleName": "Regular"})
-    fb.setupOS2(sTypoAscender=800, usWinAscent=800, usWinDescent=200)
-    fb.setupPost()
-    buf = io.BytesIO()
-    fb.save(buf)
-    return buf.getvalue()
+    return _finish(fb, "DiffOTF", lambda n: 0)
 
 
 def cid_of(code):

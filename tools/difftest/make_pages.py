@@ -712,26 +712,25 @@ def font_resource(p, kind):
 
         def make():
             f = p.stream("<< /Subtype /CIDFontType0C >>", fonts.cid_cff(fd_matrix))
-            fd = p.obj("<< /Type /FontDescriptor /FontName /DiffCID /Flags 4 /FontBBox [0 -100 900 800] "
-                       "/ItalicAngle 0 /Ascent 800 /Descent -200 /CapHeight 700 /StemV 80 /FontFile3 %s >>" % f)
             w = " ".join("%d [%d]" % (fonts.cid_of(c), fonts.GLYPHS[c][1]) for c in fonts.CODES)
-            cid = p.obj("<< /Type /Font /Subtype /CIDFontType0 /BaseFont /DiffCID /CIDSystemInfo << /Registry "
-                        "(Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor %s /DW 1000 /W [%s] >>" % (fd, w))
-            return p.obj("<< /Type /Font /Subtype /Type0 /BaseFont /DiffCID /Encoding /Identity-H "
-                         "/DescendantFonts [%s] >>" % cid)
+            return composite(p, "CIDFontType0", "DiffCID", "/FontFile3 %s" % f, w, "")
         return p.res("Font", p.once("cidcff%d" % fd_matrix, make), "F"), 2, tags
 
     def make_tt():
         f = p.stream("<< >>", fonts.truetype())
-        fd = p.obj("<< /Type /FontDescriptor /FontName /DiffCIDTT /Flags 4 /FontBBox [0 -100 900 800] "
-                   "/ItalicAngle 0 /Ascent 800 /Descent -200 /CapHeight 700 /StemV 80 /FontFile2 %s >>" % f)
         w = " ".join("%d [%d]" % (1 + i, fonts.GLYPHS[c][1]) for i, c in enumerate(fonts.CODES))
-        cid = p.obj("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /DiffCIDTT /CIDSystemInfo << /Registry "
-                    "(Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor %s /DW 1000 /W [%s] "
-                    "/CIDToGIDMap /Identity >>" % (fd, w))
-        return p.obj("<< /Type /Font /Subtype /Type0 /BaseFont /DiffCIDTT /Encoding /Identity-H "
-                     "/DescendantFonts [%s] >>" % cid)
+        return composite(p, "CIDFontType2", "DiffCIDTT", "/FontFile2 %s" % f, w, "/CIDToGIDMap /Identity")
     return p.res("Font", p.once("cidtt", make_tt), "F"), 2, tags
+
+
+def composite(p, subtype, base, font_file, widths, extra):
+    """A Type 0 font over Identity-H with its CID font and descriptor; the font's reference."""
+    fd = p.obj("<< /Type /FontDescriptor /FontName /%s /Flags 4 /FontBBox [0 -100 900 800] /ItalicAngle 0 "
+               "/Ascent 800 /Descent -200 /CapHeight 700 /StemV 80 %s >>" % (base, font_file))
+    cid = p.obj("<< /Type /Font /Subtype /%s /BaseFont /%s /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) "
+                "/Supplement 0 >> /FontDescriptor %s /DW 1000 /W [%s] %s >>" % (subtype, base, fd, widths, extra))
+    return p.obj("<< /Type /Font /Subtype /Type0 /BaseFont /%s /Encoding /Identity-H /DescendantFonts [%s] >>" %
+                 (base, cid))
 
 
 def encode_text(kind, codes):
