@@ -1,7 +1,8 @@
 // Fuzz entry point: content streams through the renderer. The input is up to four parts split
 // at lines "%%": the page's content, the content of a form XObject "/X" (which may draw itself
 // or "/Y"), the content of a second form "/Y", and a calculator program that is the tint
-// transform of the Separation space "/Sep". The page renders on the GDI back end, or with cairo
+// transform of the Separation space "/Sep" (and of the special spaces over and under the Indexed
+// spaces "/I", "/IS", "/IN", "/SI" and "/SG"). The page renders on the GDI back end, or with cairo
 // when the first byte has bit 3 set, or, for odd first bytes, collects its images or (first
 // byte 3 modulo 4) its words without drawing; its box and rotation come from the input. Bits 4
 // and 5 of the first byte make "/X" an isolated and a knockout transparency group. "/F1" is
@@ -54,7 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   objects[2] = Stream(store, parts[0], "<< >>");
   objects[3] = store.ParseObject(
       "<< /XObject << /X 4 0 R /Y 5 0 R >> /ColorSpace << /Sep [/Separation /S /DeviceRGB 6 0 R] "
-      "/N [/DeviceN [/A /B] /DeviceCMYK 6 0 R] /L [/Lab << /WhitePoint [0.96 1 0.82] >>] >> "
+      "/N [/DeviceN [/A /B] /DeviceCMYK 6 0 R] /L [/Lab << /WhitePoint [0.96 1 0.82] >>] "
+      "/I [/Indexed /DeviceRGB 2 <FF000000FF000000FF>] /IS [/Indexed [/Separation /S /DeviceRGB 6 0 R] 3 <00408050>] "
+      "/IN [/Indexed [/DeviceN [/A /B] /DeviceCMYK 6 0 R] 1 <00FF80FF>] "
+      "/SI [/Separation /S [/Indexed /DeviceRGB 1 <FF000000FF00>] 6 0 R] /SG [/Separation /S [/CalGray << >>] 6 0 R] >> "
       "/ExtGState << /G << /LW 3 /ca 0.5 /BM /Multiply /Font [7 0 R 12] >> >> "
       "/Properties << /P 7 0 R >> /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
   const std::string group = std::string("/Group << /S /Transparency /I ") + ((first & 16) ? "true" : "false") +
