@@ -56,7 +56,7 @@ class X11Display final : public Display {
   void RaiseNativeWindow(NativeWindow w) override;
   void MinimizeNativeWindow(NativeWindow w) override;
   void SetNativeOwner(NativeWindow w, NativeWindow owner) override {
-    if (!lost_ && Find(static_cast<Window>(w)) && Find(static_cast<Window>(owner)))
+    if (Find(static_cast<Window>(w)) && Find(static_cast<Window>(owner)))
       XSetTransientForHint(dpy_, static_cast<Window>(w), static_cast<Window>(owner));
   }
   void SetNativeTitle(NativeWindow w, std::string_view utf8) override;
@@ -145,13 +145,13 @@ X11Display::X11Display(::Display* dpy) : dpy_(dpy) {
 X11Display::~X11Display() {
   if (liveDisplay == this) liveDisplay = nullptr;
   selection_.reset();
-  if (!lost_) {
-    for (auto& [w, data] : windows_) {
-      if (data.gc) XFreeGC(dpy_, data.gc);
-      XDestroyWindow(dpy_, w);
-    }
-    for (auto& [c, xc] : cursors_) XFreeCursor(dpy_, xc);
+  // A GC is memory of the library's too: it is freed also when the server is gone.
+  for (auto& [w, data] : windows_) {
+    if (data.gc) XFreeGC(dpy_, data.gc);
+    if (!lost_) XDestroyWindow(dpy_, w);
   }
+  if (!lost_)
+    for (auto& [c, xc] : cursors_) XFreeCursor(dpy_, xc);
   XCloseDisplay(dpy_);
 }
 
@@ -206,10 +206,8 @@ void X11Display::DestroyNativeWindow(NativeWindow nw) {
   auto w = static_cast<Window>(nw);
   auto it = windows_.find(w);
   if (it == windows_.end()) return;
-  if (!lost_) {
-    if (it->second.gc) XFreeGC(dpy_, it->second.gc);
-    XDestroyWindow(dpy_, w);
-  }
+  if (it->second.gc) XFreeGC(dpy_, it->second.gc);
+  if (!lost_) XDestroyWindow(dpy_, w);
   windows_.erase(it);
   if (focusRequest_ == w) focusRequest_ = 0;
   std::erase_if(events_, [nw](const Event& e) { return e.window == nw; });
