@@ -183,6 +183,27 @@ void TPDFImageDecoder::DecodeCCITT() {
   if (!ok || (PassThrough && !(k < 0 && byteAlign))) return DecodeCCITTThroughTIFF(k, byteAlign);
 
   const int64_t rowBytes = decoder.RowBytes();
+  COLORREF e0 = RGB(0, 0, 0), e1 = RGB(255, 255, 255);
+  if (ColorSpace == "DeviceGray" || MaskKind == kMaskStencil) {
+    std::swap(e0, e1);
+  } else if (ColorSpace == "Indexed" && HiVal >= 1) {
+    e0 = IndexedEntryColor(1);
+    e1 = IndexedEntryColor(0);
+  }
+  if (blackIs1) std::swap(e0, e1);
+  // An image only drawn keeps its fax rows, which go onto the page a band at a time where it is
+  // placed pixel for pixel: no bitmap of the page (nor its encoded copies) is made.
+  if (bpc == 1 && columns == Width && RowsCanWaitAtAll()) {
+    TDeferredRows deferred;
+    deferred.Fax = true;
+    deferredRows_ = deferred;
+    deferredDecode_ = Decode;
+    faxRows_ = std::move(rows);
+    faxRowBytes_ = rowBytes;
+    faxColours_ = {e0, e1};
+    std::string().swap(Data);
+    return;
+  }
   try {
     Bitmap = std::make_unique<TBitmap>();
     Bitmap->SetPixelFormat(bpc == 1 ? pf1bit : pf8bit);
@@ -193,14 +214,6 @@ void TPDFImageDecoder::DecodeCCITT() {
   }
 
   if (bpc == 1) {
-    COLORREF e0 = RGB(0, 0, 0), e1 = RGB(255, 255, 255);
-    if (ColorSpace == "DeviceGray" || MaskKind == kMaskStencil) {
-      std::swap(e0, e1);
-    } else if (ColorSpace == "Indexed" && HiVal >= 1) {
-      e0 = IndexedEntryColor(1);
-      e1 = IndexedEntryColor(0);
-    }
-    if (blackIs1) std::swap(e0, e1);
     const RGBQUAD colors[2] = {{GetBValue(e0), GetGValue(e0), GetRValue(e0), 0},
                                {GetBValue(e1), GetGValue(e1), GetRValue(e1), 0}};
     Bitmap->Dib().SetColors(colors);

@@ -276,7 +276,14 @@ class TPDFImageDecoder {
     // The rows come from the stream's sample source while it has one (else from the samples
     // it made: stored, waiting for their deflate, or deflated).
     bool Source = false;
+    // The rows are fax rows already decoded (faxRows_), one bit a pixel in two colours.
+    bool Fax = false;
   };
+  // The conditions of RowsCanWait that do not depend on the colour space: drawn only, without
+  // a mask or profile, decoded from a stream without hooks.
+  bool RowsCanWaitAtAll() const;
+  // DrawRows for fax rows.
+  bool DrawFaxRows(TPDFDaubrix& Canvas, double X1, double Y1, double X2);
   // True for an image whose decode can wait for its drawing (set by ApplyFilters when the
   // filters allow it): drawn only, without a mask or profile, in a space whose rows become
   // pixels each on its own (grey above one bit, RGB, CMYK, Indexed over another base than Lab).
@@ -330,6 +337,10 @@ class TPDFImageDecoder {
   // The Decode text of deferred rows as the image dictionary gave it (Decode itself shows what
   // the whole decode leaves).
   std::string deferredDecode_;
+  // Fax rows kept for drawing: packed rows of Width pixels, a set bit taking the second colour.
+  std::vector<uint8_t> faxRows_;
+  int64_t faxRowBytes_ = 0;
+  std::array<COLORREF, 2> faxColours_{};
   // The image dictionary's Decode numbers, before a path rewrote the Decode text.
   std::vector<double> sourceDecode_;
 };

@@ -61,12 +61,16 @@ TSampleRows::TCoding CodingOf(bool inflate, bool runLength, bool lzwPiecewise, c
 
 }  // namespace
 
-bool TPDFImageDecoder::RowsCanWait() const {
+bool TPDFImageDecoder::RowsCanWaitAtAll() const {
   if (!DrawOnly || !DecodeWhileDrawing || KeepBitmap || PassThrough || IsMaskDecoder || decodeWhole_ || !Stream)
     return false;
   // Decryption hooks change the stream's bytes around the decode only.
   if (OnBeforeDecode || OnAfterDecode) return false;
-  if (MaskKind != kMaskNone || !ICCProfile.empty() || !UnpackableDepth(BitsPerComponent)) return false;
+  return MaskKind == kMaskNone && ICCProfile.empty();
+}
+
+bool TPDFImageDecoder::RowsCanWait() const {
+  if (!RowsCanWaitAtAll() || !UnpackableDepth(BitsPerComponent)) return false;
   // Spaces whose rows become pixels one row at a time, with no pass over the whole picture
   // afterwards (one-bit grey keeps a one-bit bitmap; Lab and Separation are converted after).
   if (ColorSpace == "DeviceGray") return BitsPerComponent != 1;
@@ -164,6 +168,7 @@ bool TPDFImageDecoder::DrawRows(TPDFDaubrix& canvas, double x1, double y1, doubl
     return false;
   if (px[1] - px[0] != Width || py[1] != py[0] || px[2] != px[0] || py[2] - py[0] != Height) return false;
   x1 = px[0], y1 = py[0], x2 = px[1];
+  if (deferredRows_->Fax) return DrawFaxRows(canvas, x1, y1, x2);
   std::string_view bytes;
   const TDeferredRows source = DeferredSource(bytes);
   if (source.JPEG) return DrawJPEGRows(canvas, bytes, x1, y1, x2, source);
@@ -188,6 +193,36 @@ bool TPDFImageDecoder::DrawRows(TPDFDaubrix& canvas, double x1, double y1, doubl
     const int32_t n = std::min(band, Height - top);
     if (bitmap.Height() != n) bitmap.SetSize(Width, n);
     for (int32_t r = 0; r < n; ++r) ConvertColorRow(conversion, made ? made->Next() : rows.Next(), bitmap.ScanLine(r));
+    if (!canvas.DrawDibPoints(bitmap.SharedDib(), x1, y1 + top, x2, y1 + top, x1, y1 + top + n)) {
+      if (top == 0) return false;
+      DrawFailed = true;
+      return true;
+    }
+  }
+  return true;
+}
+
+bool TPDFImageDecoder::DrawFaxRows(TPDFDaubrix& canvas, double x1, double y1, double x2) {
+  const int32_t band = int32_t(std::clamp<int64_t>(kBandBytes / (3 * int64_t(Width)), 1, Height));
+  // Rows the data do not reach are of the first colour, as the fax decoder leaves them (0).
+  const int64_t available = faxRowBytes_ > 0 ? int64_t(faxRows_.size()) / faxRowBytes_ : 0;
+  std::array<std::array<uint8_t, 3>, 2> bgr;
+  for (size_t i = 0; i < 2; ++i)
+    bgr[i] = {GetBValue(faxColours_[i]), GetGValue(faxColours_[i]), GetRValue(faxColours_[i])};
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(pf24bit);
+  for (int32_t top = 0; top < Height; top += band) {
+    const int32_t n = std::min(band, Height - top);
+    if (bitmap.Height() != n) bitmap.SetSize(Width, n);
+    for (int32_t r = 0; r < n; ++r) {
+      const int64_t y = int64_t(top) + r;
+      const uint8_t* bits = y < available ? faxRows_.data() + y * faxRowBytes_ : nullptr;
+      uint8_t* out = bitmap.ScanLine(r);
+      for (int32_t x = 0; x < Width; ++x, out += 3) {
+        const auto& c = bgr[bits ? (bits[x >> 3] >> (7 - (x & 7))) & 1 : 0];
+        out[0] = c[0], out[1] = c[1], out[2] = c[2];
+      }
+    }
     if (!canvas.DrawDibPoints(bitmap.SharedDib(), x1, y1 + top, x2, y1 + top, x1, y1 + top + n)) {
       if (top == 0) return false;
       DrawFailed = true;
@@ -232,6 +267,7 @@ int32_t TPDFImageDecoder::DecodeJPEGBands(std::string_view bytes, bool profile, 
 void TPDFImageDecoder::DecodeDeferredRows() {
   if (!deferredRows_) return;
   deferredRows_.reset();
+  std::vector<uint8_t>().swap(faxRows_);
   decodeWhole_ = true;
   Decoded = false;
   Decode = deferredDecode_;

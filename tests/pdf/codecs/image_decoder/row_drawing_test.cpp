@@ -10,6 +10,7 @@
 #include "pdf/core/filters/flate.h"
 #include "pdf/core/objects/pdf_stream.h"
 #include "pdf/render/canvas/daubrix.h"
+#include "tests/pdf/codecs/ccitt/ccitt_test_util.h"
 #include "tests/pdf/codecs/image_decoder/image_test_util.h"
 #include "tests/pdf/image_support/image_cases.h"
 #include "tests/pdf/render/canvas/canvas_test_support.h"
@@ -246,6 +247,58 @@ TEST_P(RowDrawing, PagesAsWhenDecodedWhole) {
       if (&m <= &places[1]) {
         EXPECT_EQ(rows->Bitmap->Empty(), c.streamed) << &m - places;
       }
+      EXPECT_FALSE(rows->DrawFailed);
+    }
+  }
+}
+
+// Fax images, Group 4 data written by libtiff and Group 3 data of one-dimensional rows, are
+// drawn from their decoded rows a band at a time where they are placed pixel for pixel, as the
+// whole picture: every colour rule (grey, BlackIs1, an inverted Decode, an indexed space of two
+// colours, the default), data that end early, rows wider than a band.
+TEST_P(RowDrawing, FaxPagesAsWhenDecodedWhole) {
+  testsupport::TempDir dir;
+  struct Fax {
+    const char* name;
+    int width, height;
+    std::string space, parms, extra;
+    int cut;  // bytes of the data kept (0: all)
+  };
+  const std::string palette = "[ /Indexed /DeviceRGB 1 <FF2010 0030C0> ]";
+  const Fax faxes[] = {
+      {"grey", 301, 97, kGrey, "", "", 0},
+      {"BlackIs1", 301, 97, kGrey, " /BlackIs1 true", "", 0},
+      {"inverted Decode", 301, 97, kGrey, "", " /Decode [ 1 0 ]", 0},
+      {"two-colour palette", 301, 97, palette, "", "", 0},
+      {"RGB", 301, 97, kRGB, "", "", 0},
+      {"data ending early", 301, 97, kGrey, "", "", 400},
+      {"wider than a band", 5000, 40, kGrey, "", "", 0},
+  };
+  for (const Fax& f : faxes) {
+    SCOPED_TRACE(f.name);
+    const ccitt_test::TBitmap picture = ccitt_test::RandomRunsBitmap(f.width, f.height, 7, 40);
+    std::string g4 = ccitt_test::LibtiffGroup4(dir, picture);
+    ASSERT_FALSE(g4.empty());
+    if (f.cut) g4.resize(size_t(f.cut));
+    TestStore t;
+    TPDFStream* image = t.Image("<< /Width " + std::to_string(f.width) + " /Height " + std::to_string(f.height) +
+                                    " /BitsPerComponent 1 /ColorSpace " + f.space +
+                                    " /Filter /CCITTFaxDecode /DecodeParms << /K -1 /Columns " +
+                                    std::to_string(f.width) + " /Rows " + std::to_string(f.height) + f.parms + " >>" +
+                                    f.extra + " >>",
+                                g4);
+    auto whole = Decoder(image, false);
+    auto rows = Decoder(image, true);
+    ASSERT_FALSE(whole->Failed);
+    ASSERT_FALSE(rows->Failed);
+    const double w = f.width, h = f.height;
+    const std::array<double, 6> places[] = {{w, 0, 0, -h, 2, 1.0 + h}, {w / 2.0, 0, 0, -h * 1.5, 1, 1.5 * h}};
+    for (const auto& m : places) {
+      auto expected = Drawn(*whole, GetParam(), m, f.width, int(f.height * 1.5));
+      auto got = Drawn(*rows, GetParam(), m, f.width, int(f.height * 1.5));
+      ExpectSamePage(*got, *expected);
+      // Pixel for pixel no bitmap of the picture is made.
+      if (&m == &places[0]) EXPECT_TRUE(rows->Bitmap == nullptr || rows->Bitmap->Empty());
       EXPECT_FALSE(rows->DrawFailed);
     }
   }
