@@ -256,8 +256,25 @@ void GdiBitmap::Convert(int bpp, bool rgb565) {
     std::vector<RGBQUAD> t = colors_;
     next.SetColors(t);
   }
+  // Indexed pixels widened to 24 or 32 bits: each index's value is worked out once.
+  std::vector<uint32_t> widened;
+  if (bpp_ <= 8 && (bpp == 24 || bpp == 32)) {
+    widened.resize(size_t(1) << bpp_);
+    for (uint32_t i = 0; i < widened.size(); ++i) widened[i] = next.ColorToRaw(RawToColor(i));
+  }
   for (int32_t y = 0; y < height_; ++y) {
-    if (bpp_ == 32 && bpp == 24) {
+    if (!widened.empty()) {
+      uint8_t* d = next.Row(y);
+      const uint8_t* s = Row(y);
+      const size_t step = size_t(bpp / 8);
+      const int shift = 8 - bpp_, perByte = 8 / bpp_;
+      const uint32_t mask = (1u << bpp_) - 1;
+      for (int32_t x = 0; x < width_; ++x, d += step) {
+        const uint32_t v = widened[(s[x / perByte] >> (shift - (x % perByte) * bpp_)) & mask];
+        d[0] = uint8_t(v), d[1] = uint8_t(v >> 8), d[2] = uint8_t(v >> 16);
+        if (step == 4) d[3] = uint8_t(v >> 24);
+      }
+    } else if (bpp_ == 32 && bpp == 24) {
       const uint8_t* s = Row(y);
       uint8_t* d = next.Row(y);
       for (int32_t x = 0; x < width_; ++x, s += 4, d += 3) std::memcpy(d, s, 3);

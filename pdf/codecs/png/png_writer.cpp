@@ -73,12 +73,14 @@ void TPNGWriter::SetAlphaMask(TBitmap* mask, bool invert) {
   TBitmap copy;
   copy.Assign(*mask);
   copy.SetPixelFormat(pf24bit);
-  AlphaRows.assign(size_t(copy.Height()), {});
-  for (int y = 0; y < copy.Height(); ++y) {
+  const int w = copy.Width(), h = copy.Height();
+  const uint8_t flip = invert ? 0xFF : 0;
+  AlphaRows.assign(size_t(h), {});
+  for (int y = 0; y < h; ++y) {
     const uint8_t* src = copy.ScanLine(y);
     auto& row = AlphaRows[size_t(y)];
-    row.resize(size_t(copy.Width()));
-    for (int x = 0; x < copy.Width(); ++x) row[size_t(x)] = invert ? uint8_t(~src[3 * x]) : src[3 * x];
+    row.resize(size_t(w));
+    for (int x = 0; x < w; ++x) row[size_t(x)] = uint8_t(src[3 * x] ^ flip);
   }
   HasAlpha = true;
 }
