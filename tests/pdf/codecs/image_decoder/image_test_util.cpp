@@ -151,4 +151,26 @@ uint32_t Byte(double x) {
   return uint32_t(std::nearbyint(x * 255));
 }
 
+std::string RunLengthEncode(const std::string& data) {
+  std::string out;
+  size_t i = 0;
+  while (i < data.size()) {
+    size_t run = 1;
+    while (i + run < data.size() && run < 128 && data[i + run] == data[i]) ++run;
+    if (run >= 2) {
+      out += char(257 - run);
+      out += data[i];
+      i += run;
+      continue;
+    }
+    size_t lit = 1;
+    while (i + lit < data.size() && lit < 128 && !(i + lit + 1 < data.size() && data[i + lit] == data[i + lit + 1]))
+      ++lit;
+    out += char(lit - 1);
+    out.append(data, i, lit);
+    i += lit;
+  }
+  return out;
+}
+
 }  // namespace imgtest

@@ -34,6 +34,9 @@ class TestStore {
 
 // Samples of `bits` each, rows of `perRow` samples, each row padded to a whole byte.
 std::string PackSamples(const std::vector<uint32_t>& samples, int perRow, int bits);
+// RunLengthDecode data that give the bytes back: literal runs of up to 128 bytes and repeats
+// of 2 to 128, without the end-of-data byte.
+std::string RunLengthEncode(const std::string& data);
 // Deterministic pseudo-random samples below 2^bits.
 std::vector<uint32_t> RandomSamples(size_t count, int bits, uint32_t seed);
 

@@ -69,32 +69,6 @@ std::string LZWLiterals(const std::string& bytes) {
   return out;
 }
 
-// RunLengthDecode data that give the bytes back: runs of three or more alike repeated, the rest
-// in literals of up to 128 bytes (no end-of-data byte).
-std::string RunLength(const std::string& bytes) {
-  std::string out;
-  size_t i = 0;
-  while (i < bytes.size()) {
-    size_t run = 1;
-    while (i + run < bytes.size() && run < 128 && bytes[i + run] == bytes[i]) ++run;
-    if (run >= 3) {
-      out += char(257 - run);
-      out += bytes[i];
-      i += run;
-      continue;
-    }
-    size_t n = 0;
-    while (i + n < bytes.size() && n < 128 &&
-           !(i + n + 2 < bytes.size() && bytes[i + n] == bytes[i + n + 1] && bytes[i + n] == bytes[i + n + 2]))
-      ++n;
-    n = std::max<size_t>(n, 1);
-    out += char(n - 1);
-    out += bytes.substr(i, n);
-    i += n;
-  }
-  return out;
-}
-
 // Bytes in runs of 1 to 300 alike.
 std::string Runs(size_t n, uint32_t seed) {
   std::mt19937 rng(seed);
@@ -183,24 +157,24 @@ TEST_P(RowDrawing, PagesAsWhenDecodedWhole) {
        "/Filter /LZWDecode /DecodeParms << /Predictor 12 /Colors 3 /Columns 20 >>",
        LZWLiterals(Tagged(small, 60, 9)), true},
       {"run-length under Flate in bands", W, H, kRGB, 8, "/Filter [ /FlateDecode /RunLengthDecode ]",
-       FlateCompressString(RunLength(rgb) + "\x80"), true},
+       FlateCompressString(RunLengthEncode(rgb) + "\x80"), true},
       {"run-length repeats in bands", W, H, kRGB, 8, "/Filter [ /Fl /RL ]",
-       FlateCompressString(RunLength(Runs(size_t(W) * 3 * H, 14))), true},
+       FlateCompressString(RunLengthEncode(Runs(size_t(W) * 3 * H, 14))), true},
       {"run-length, cut inside a run", w, h, kRGB, 8, "/Filter [ /FlateDecode /RunLengthDecode ]",
-       FlateCompressString(RunLength(Runs(small.size(), 15)).substr(0, 41)), true},
+       FlateCompressString(RunLengthEncode(Runs(small.size(), 15)).substr(0, 41)), true},
       {"run-length, cut inside a literal", w, h, kRGB, 8, "/Filter [ /FlateDecode /RunLengthDecode ]",
-       FlateCompressString(RunLength(small).substr(0, 1500)), true},
+       FlateCompressString(RunLengthEncode(small).substr(0, 1500)), true},
       {"run-length, ended early and more after it", w, h, kRGB, 8, "/Filter [ /FlateDecode /RunLengthDecode ]",
-       FlateCompressString(RunLength(small.substr(0, 1000)) + "\x80" + RunLength(small)), true},
+       FlateCompressString(RunLengthEncode(small.substr(0, 1000)) + "\x80" + RunLengthEncode(small)), true},
       {"run-length, more than the samples", w, h, kGrey, 8, "/Filter [ /FlateDecode /RunLengthDecode ]",
-       FlateCompressString(RunLength(Runs(grey.size() * 3, 16))), true},
+       FlateCompressString(RunLengthEncode(Runs(grey.size() * 3, 16))), true},
       {"run-length, a repeat without its byte", w, h, kGrey, 8, "/Filter [ /FlateDecode /RunLengthDecode ]",
-       FlateCompressString(RunLength(grey.substr(0, 300)) + "\xF0"), true},
+       FlateCompressString(RunLengthEncode(grey.substr(0, 300)) + "\xF0"), true},
       {"run-length, the inflate damaged", w, h, kRGB, 8, "/Filter [ /FlateDecode /RunLengthDecode ]",
-       FlateCompressString(RunLength(small)).replace(500, 30, std::string(30, '\x33')), true},
+       FlateCompressString(RunLengthEncode(small)).replace(500, 30, std::string(30, '\x33')), true},
       {"run-length under Flate with parameters: decoded whole", w, h, kRGB, 8,
        "/Filter [ /FlateDecode /RunLengthDecode ] /DecodeParms [ << /Predictor 1 >> null ]",
-       FlateCompressString(RunLength(small)), false},
+       FlateCompressString(RunLengthEncode(small)), false},
       {"LZW then Flate: decoded whole", w, h, kRGB, 8, "/Filter [ /LZWDecode /FlateDecode ]",
        LZWLiterals(FlateCompressString(small)), false},
       {"grey with its default Decode", w, h, kGrey, 8, "/Decode [ 0 1 ]", grey, true},

@@ -6,6 +6,8 @@
 
 #include <random>
 
+#include "tests/pdf/codecs/image_decoder/image_test_util.h"
+
 namespace {
 
 std::string Bytes(std::initializer_list<int> b) {
@@ -22,28 +24,7 @@ std::string Decode(const std::string& in, int64_t limit = kDefaultFilterOutputLi
 }
 
 // Literal runs of up to 128 bytes and repeats of 2 to 128, ended by 128.
-std::string Encode(const std::string& data) {
-  std::string out;
-  size_t i = 0;
-  while (i < data.size()) {
-    size_t run = 1;
-    while (i + run < data.size() && run < 128 && data[i + run] == data[i]) ++run;
-    if (run >= 2) {
-      out += char(257 - run);
-      out += data[i];
-      i += run;
-      continue;
-    }
-    size_t lit = 1;
-    while (i + lit < data.size() && lit < 128 && !(i + lit + 1 < data.size() && data[i + lit] == data[i + lit + 1]))
-      ++lit;
-    out += char(lit - 1);
-    out.append(data, i, lit);
-    i += lit;
-  }
-  out += char(128);
-  return out;
-}
+std::string Encode(const std::string& data) { return imgtest::RunLengthEncode(data) + char(128); }
 
 }  // namespace
 
