@@ -35,7 +35,7 @@ const std::map<std::string, std::string> kKnown = {
     {"shade-gray", "shadings in DeviceGray are not drawn"},
     {"shade-exponent", "an axial shading is sampled at the function's complexity only"},
     {"group-alpha", "a group's alpha applies to each object of the group, not to the group"},
-    {"blend", "blend modes"},
+    {"blend", "GDI+ has no blend modes; cairo blends with the white paper, poppler with what the page painted"},
     {"calrgb", "CalRGB is drawn as DeviceRGB, its Matrix (XYZ by default) not applied"},
     {"calgray", "CalGray is drawn as DeviceGray, its Gamma and white point not applied"},
     {"lab", "Lab colours are converted with the primaries of Adobe RGB, not sRGB"},
