@@ -529,11 +529,22 @@ def op_tiling(p):
     if r.random() < 0.3:
         tags.append("pattern-matrix")
         m = "[0.7 0.7 -0.7 0.7 %d %d]" % (r.randint(0, 20), r.randint(0, 20))
-    pat = p.stream("<< /Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 %d %d] /XStep %d "
-                   "/YStep %d /Matrix %s /Resources << >> >>" % (step, step, step, step, m), cell)
+    paint = 1
+    select = "/Pattern cs"
+    if r.random() < 0.3 and p.allowed(["pattern-uncoloured"]):
+        # An uncoloured cell: its shapes take the colour that scn gives with the pattern.
+        tags.append("pattern-uncoloured")
+        paint = 2
+        cell = "0 0 %d %d re f %d %d %d %d re f" % (a, a, a, a, step - a, step - a)
+        if "pattern-gaps" not in tags:
+            tags.append("pattern-gaps")
+        space = p.res("ColorSpace", "[/Pattern /DeviceRGB]", "CS")
+        select = "/%s cs %s %s %s" % (space, n(round(r.random(), 2)), n(round(r.random(), 2)), n(round(r.random(), 2)))
+    pat = p.stream("<< /Type /Pattern /PatternType 1 /PaintType %d /TilingType 1 /BBox [0 0 %d %d] /XStep %d "
+                   "/YStep %d /Matrix %s /Resources << >> >>" % (paint, step, step, step, step, m), cell)
     name = p.res("Pattern", pat, "P")
     stags, path = shape(p)
-    return tags + stags, "q /Pattern cs /%s scn %s f Q" % (name, path)
+    return tags + stags, "q %s /%s scn %s f Q" % (select, name, path)
 
 
 def op_form(p, depth=0):
@@ -556,7 +567,11 @@ def op_form(p, depth=0):
         tags.append("dash-skew")
     if r.random() < 0.4 and p.allowed(["group"]):
         tags.append("group")
-        group = "/Group << /S /Transparency /I %s /K false >>" % r.choice(["true", "false"])
+        knockout = "false"
+        if r.random() < 0.3 and p.allowed(["group-knockout"]):
+            tags.append("group-knockout")
+            knockout = "true"
+        group = "/Group << /S /Transparency /I %s /K %s >>" % (r.choice(["true", "false"]), knockout)
     form = p.stream("<< /Type /XObject /Subtype /Form /BBox [%s] %s %s >>" % (nums(bbox), matrix, group),
                     "\n".join(body))
     name = p.res("XObject", form, "Fm")
@@ -581,8 +596,15 @@ def op_inline_image(p):
     r = p.rng
     w, h = r.randint(2, 6), r.randint(2, 6)
     tags = ["inline-image"]
-    kind = r.choice(["rgb", "gray", "mask", "cmyk"])
-    if kind == "mask":
+    kind = r.choice(["rgb", "gray", "mask", "cmyk", "indexed"])
+    if kind == "indexed":
+        tags.append("inline-indexed")
+        table = "".join("%02X" % r.randint(0, 255) for _ in range(12))
+        space = p.res("ColorSpace", "[/Indexed /DeviceRGB 3 <%s>]" % table, "CS")
+        data = bytes(r.randint(0, 3) for _ in range(w * h))
+        head = "/W %d /H %d /CS /%s /BPC 8" % (w, h, space)
+        pre = ""
+    elif kind == "mask":
         tags.append("image-mask")
         rowbytes = (w + 7) // 8
         data = bytes(r.randint(0, 255) for _ in range(rowbytes * h))
@@ -625,6 +647,12 @@ def op_image_xobject(p):
         if kind == "flate":
             data = zlib.compress(data)
             d += " /Filter /FlateDecode"
+    if r.random() < 0.25 and p.allowed(["image-smask"]):
+        # A soft mask of its own size: each sample's coverage.
+        tags.append("image-smask")
+        mask = p.stream("<< /Type /XObject /Subtype /Image /Width %d /Height %d /ColorSpace /DeviceGray "
+                        "/BitsPerComponent 8 >>" % (w, h), image_samples(p, w, h, 1))
+        d += " /SMask %s" % mask
     img = p.stream("<< /Type /XObject /Subtype /Image /Width %d /Height %d %s >>" % (w, h, d), data)
     name = p.res("XObject", img, "Im")
     sw, sh, x, y = image_place(r)
@@ -760,8 +788,11 @@ def op_text(p):
     tags += ct
     state = ""
     if r.random() < 0.3:
-        state += " %s Tc" % n(r.choice([-1, 1, 2.5]))
+        spacing = r.choice([-1, 1, 2.5])
+        state += " %s Tc" % n(spacing)
         tags.append("text-spacing")
+        if spacing < 0:
+            tags.append("text-overlap")
     if r.random() < 0.2:
         state += " %s Tw" % n(r.choice([3, 8]))
         tags.append("text-spacing")
@@ -775,12 +806,14 @@ def op_text(p):
             tags.append("matrix-rise")
     mode = 0
     if r.random() < 0.3:
-        mode = r.choice([1, 2, 3, 7])
+        mode = r.choice([1, 2, 3, 4, 5, 6, 7])
         tags.append("text-mode%d" % mode)
         scol, st = colour(p, stroke=True)
         width = r.choice([1, 2])
         state += " %s %s Tr %d w" % (scol, mode, width)
-        tags += st + (["thin-line"] if width <= 1 and mode in (1, 2) else [])
+        tags += st + (["thin-line"] if width <= 1 and mode in (1, 2, 5, 6) else [])
+        if mode in (4, 5, 6):
+            tags.append("text-clip-paint")
     x, y = r.randint(0, 30), r.randint(10, 70)
     if r.random() < 0.25:
         tags.append("text-matrix")
@@ -791,8 +824,12 @@ def op_text(p):
     if show_kind == "Tj":
         show = "%s Tj" % encode_text(kind, codes)
     elif show_kind == "TJ":
-        show = "[%s %d %s] TJ" % (encode_text(kind, codes[:2]), r.choice([-300, 200, 500]), encode_text(kind, codes[2:]))
+        kern = r.choice([-300, 200, 500])
+        show = "[%s %d %s] TJ" % (encode_text(kind, codes[:2]), kern, encode_text(kind, codes[2:]))
         tags.append("text-kern")
+        if kern > 0:
+            # Glyphs drawn over one another, in one path.
+            tags.append("text-overlap")
     elif show_kind == "quote":
         show = "%d TL %s Tj %s '" % (size, encode_text(kind, codes[:2]), encode_text(kind, codes[2:]))
         tags.append("text-lines")
@@ -801,9 +838,9 @@ def op_text(p):
                                                 encode_text(kind, codes[:1]))
         tags.append("text-lines")
     after = ""
-    if mode == 7 and show_kind in ("quote", "lines"):
+    if mode >= 4 and show_kind in ("quote", "lines"):
         tags.append("text-clip-multi")
-    if mode == 7:
+    if mode >= 4:
         c2, ct2 = colour(p)
         tags += ct2
         after = " %s 0 0 100 100 re f" % c2
