@@ -155,6 +155,8 @@ void TPDFRenderer::WalkText(TPDFContentRun& run, TTextRun& t, std::span<const st
   const double k = t.Scale, kd = k != 0 ? k : 1;
   const double spacing = st.CharSpacing * t.SpaceUnits / t.Size / kd;
   const double wordSpacing = st.WordSpacing * t.SpaceUnits / t.Size / kd;
+  // Places are in the program's units, which its matrix scales: the rise is text space.
+  const double rise = t.Rise / kd;
   std::string bytes;
   std::vector<uint32_t> codes;
   TShownGlyph g;
@@ -171,7 +173,7 @@ void TPDFRenderer::WalkText(TPDFContentRun& run, TTextRun& t, std::span<const st
         double w = font->Widths[c];
         if (font->Rasterizer != nullptr && k != 0 && k != 1) w /= k;
         g.Code = c, g.Cid = c, g.Key = font->GlyphNames[c];
-        g.X = t.Tx, g.Y = t.Rise, g.Advance = w + spacing + (c == 32 ? wordSpacing : 0);
+        g.X = t.Tx, g.Y = rise, g.Advance = w + spacing + (c == 32 ? wordSpacing : 0);
         onGlyph(g);
         t.Tx += g.Advance;
       }
@@ -190,7 +192,7 @@ void TPDFRenderer::WalkText(TPDFContentRun& run, TTextRun& t, std::span<const st
       if (k != 0 && k != 1) w /= k;
       w += spacing + (font->WordSpaceCode && code == 32 ? wordSpacing : 0);
       g.Code = code, g.Cid = cid, g.Key = CompositeKey(*font, cid);
-      g.X = t.Tx, g.Y = t.Rise, g.Advance = w;
+      g.X = t.Tx, g.Y = rise, g.Advance = w;
       int32_t w1y = 0, vy = 0;
       if (t.Vertical) {
         font->Vertical.Find(cid, w1y, vy);

@@ -25,7 +25,6 @@ using difftest::GeneratedPage;
 // Constructs whose pictures differ from poppler's for a reason already known; the normal run
 // leaves them out, the long run names them beside each disagreement they take part in.
 const std::map<std::string, std::string> kKnown = {
-    {"matrix-rise", "a text rise is scaled by a font program's own FontMatrix (Type 1, or a CFF Font DICT)"},
     {"text-overlap", "cairo 1.16 (our GDI+ provider's and our cairo output's, and pdftocairo's) leaves out part of "
                      "a fill whose subpaths overlap along an edge, as kerned glyphs do"},
     {"text-clip-paint", "GDI+ clips without anti-aliasing: glyphs painted and clipped to (Tr 4-6) differ at their edges"},

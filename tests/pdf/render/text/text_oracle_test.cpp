@@ -426,6 +426,11 @@ TEST(TextOracle, FontProgramsByTheirOwnData) {
       {"F4", "(ABC)"},          {"F5", "(AB)"},   {"F6", "(Serif Qgy)"}, {"F7", "<0002>"}, {"F7", "<0001>"},
   };
   runs[1].blank = runs[7].blank = true;
+  // A rise is text space: the program's own matrix does not scale it.
+  runs.push_back({"F3", "<00050005>"});
+  runs.back().state = "6 Ts";
+  runs.push_back({"F5", "(AB)"});
+  runs.back().state = "6 Ts";
   const std::string fonts = "/F1 " + Ref(boxes) + " /F2 " + Ref(fdMatrix) + " /F3 " + Ref(fdAlone) + " /F4 " +
                             Ref(differences) + " /F5 " + Ref(halfSize) + " /F6 " + Ref(openType) + " /F7 " +
                             Ref(symbolic);
