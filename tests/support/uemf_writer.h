@@ -58,7 +58,9 @@ static inline void emf_end(void) {
 /* Starts a placeable WMF file of the size in inches at 96 units an inch. */
 static inline void wmf_open(const char *path, uint32_t size, uint32_t handles, float width, float height) {
   if (wmf_start(path, size, size, &wt) || wmf_htable_create(handles, handles, &wht)) exit(2);
-  char *h = U_WMRHEADER_set(U_PAIRF_set(width, height), 96);
+  U_PAIRF *size_in = U_PAIRF_set(width, height);
+  char *h = U_WMRHEADER_set(size_in, 96);
+  free(size_in);
   if (!h || wmf_header_append((U_METARECORD *)h, wt, 1)) exit(2);
 }
 
