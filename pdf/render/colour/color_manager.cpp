@@ -65,9 +65,10 @@ void TPDFSimpleColorManager::LabToRGB(double& l, double& a, double& bStar, doubl
   const double x = WhitePointX * LabInverse(fx);
   const double yy = WhitePointY * LabInverse(fy);
   const double z = WhitePointZ * LabInverse(fz);
-  r = Clamp(ToSRGB(2.0416 * x - 0.565 * yy - 0.3447 * z), 0, 1);
-  g = Clamp(ToSRGB(-0.9692 * x + 1.876 * yy + 0.0416 * z), 0, 1);
-  b = Clamp(ToSRGB(0.0134 * x - 0.1184 * yy + 1.0152 * z), 0, 1);
+  // XYZ to linear sRGB: the bitmap is sRGB, and its tone curve follows.
+  r = Clamp(ToSRGB(3.2406 * x - 1.5372 * yy - 0.4986 * z), 0, 1);
+  g = Clamp(ToSRGB(-0.9689 * x + 1.8758 * yy + 0.0415 * z), 0, 1);
+  b = Clamp(ToSRGB(0.0557 * x - 0.2040 * yy + 1.0570 * z), 0, 1);
 }
 
 bool TPDFSimpleColorManager::SetWhitePoint(double x, double y, double z) {

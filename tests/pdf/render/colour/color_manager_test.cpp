@@ -53,8 +53,8 @@ TEST(ColorManager, RGBToColorClampsInPlaceAndRoundsHalfToEven) {
   EXPECT_EQ(cm.RGBToColor(n, one, zero), 0x00FF00u);
 }
 
-// The neutral axis lands on equal components with the sRGB tone curve; hues keep their
-// dominant channel (the matrix is Adobe RGB's, so saturated sRGB primaries do not come back).
+// The neutral axis lands on equal components with the sRGB tone curve; the sRGB primaries, in
+// Lab under their D65 white, come back as themselves.
 TEST(ColorManager, LabToRGBNeutralAxisAndHues) {
   TPDFSimpleColorManager cm;
   struct {
@@ -65,6 +65,9 @@ TEST(ColorManager, LabToRGBNeutralAxisAndHues) {
       {0, 0, 0, 0, 0, 0},
       {53.5850, 0, 0, 0.5, 0.5, 0.5},  // middle grey (sRGB 128)
       {21.2467, 0, 0, 0.2, 0.2, 0.2},  // sRGB 51
+      {53.2408, 80.0925, 67.2032, 1, 0, 0},
+      {87.7347, -86.1827, 83.1793, 0, 1, 0},
+      {32.2970, 79.1875, -107.8602, 0, 0, 1},
   };
   for (const auto& t : cases) {
     double l = t.l, a = t.a, b = t.b, r, g, bl;

@@ -40,7 +40,6 @@ const std::map<std::string, std::string> kKnown = {
     {"blend", "GDI+ has no blend modes; cairo blends with the white paper, poppler with what the page painted"},
     {"calrgb", "CalRGB is drawn as DeviceRGB, its Matrix (XYZ by default) not applied"},
     {"calgray", "CalGray is drawn as DeviceGray, its Gamma and white point not applied"},
-    {"lab", "Lab colours are converted with the primaries of Adobe RGB, not sRGB"},
     {"thin-line", "poppler snaps lines of a pixel or less to whole pixels"},
     {"dash-square-cap", "dashes with square caps end up to a pixel apart from poppler's"},
     {"dash-skew", "dashes are measured in line widths, so a skewing matrix places them elsewhere"},
