@@ -284,7 +284,7 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   void CairoSetFillRule(uint8_t rule);
   void CairoSource(bool fill);
   bool CairoFillWithPattern(const TZRXPattern& pattern);
-  bool CairoFillWithTiling(TZRXPattern& pattern);
+  bool CairoFillWithTiling(TZRXPattern& pattern, uint32_t colour);
   void CairoStrokeStyle();
   void CairoPaint(bool fill, bool stroke);
   void CairoEndPath();

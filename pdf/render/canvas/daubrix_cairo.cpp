@@ -88,7 +88,8 @@ double Alpha(double a) { return std::isfinite(a) ? std::clamp(a, 0.0, 1.0) : 1.0
 void TPDFDaubrix::CairoSource(bool fill) {
   TZRXPattern* pattern = fill ? fillPattern_ : strokePattern_;
   if (pattern != nullptr && pattern->Kind == TZRXPattern::kAxial && CairoFillWithPattern(*pattern)) return;
-  if (pattern != nullptr && pattern->Kind == TZRXPattern::kTiling && CairoFillWithTiling(*pattern)) return;
+  if (pattern != nullptr && pattern->Kind == TZRXPattern::kTiling && CairoFillWithTiling(*pattern, fill ? fillColor_ : strokeColor_))
+    return;
   const uint32_t color = fill ? fillColor_ : strokeColor_;
   cairo_->cairo_set_source_rgba(cairoContext_, Channel(color, 0), Channel(color, 8), Channel(color, 16),
                                 Alpha(fill ? fillAlpha_ : strokeAlpha_));
@@ -122,21 +123,30 @@ bool TPDFDaubrix::CairoFillWithPattern(const TZRXPattern& pattern) {
 }
 
 // The cell's image repeated; its matrix takes the image's pixels onto the device. Pixels stay
-// sharp, as the GDI+ texture draws them.
-bool TPDFDaubrix::CairoFillWithTiling(TZRXPattern& pattern) {
+// sharp, as the GDI+ texture draws them. What the cell leaves unpainted stays clear; an
+// uncoloured cell paints in the colour given.
+bool TPDFDaubrix::CairoFillWithTiling(TZRXPattern& pattern, uint32_t colour) {
   TCairoDLL& cairo = *cairo_;
   if (!cairo.cairo_pattern_create_for_surface || !cairo.cairo_pattern_destroy) return false;
+  std::vector<uint32_t> pixels;
   TBitmap cell;
-  try {
-    pattern.CellImage.SetPosition(0);
-    cell.LoadFromStream(pattern.CellImage);
-    cell.SetPixelFormat(pf24bit);
-  } catch (const std::exception&) {
-    return false;
+  int w = 0, h = 0;
+  if (!pattern.CellPixels.empty()) {
+    pixels = pattern.CellARGB(colour);
+    w = pattern.CellWidth, h = pattern.CellHeight;
+    if (w <= 0 || h <= 0 || pixels.size() != size_t(w) * size_t(h)) return false;
+  } else {
+    try {
+      pattern.CellImage.SetPosition(0);
+      cell.LoadFromStream(pattern.CellImage);
+      cell.SetPixelFormat(pf24bit);
+    } catch (const std::exception&) {
+      return false;
+    }
+    if (cell.Empty()) return false;
+    w = cell.Width(), h = cell.Height();
   }
-  if (cell.Empty()) return false;
-  const int w = cell.Width(), h = cell.Height();
-  cairo_surface_t* surface = cairo.cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+  cairo_surface_t* surface = cairo.cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
   if (cairo.cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
     cairo.cairo_surface_destroy(surface);
     return false;
@@ -145,10 +155,20 @@ bool TPDFDaubrix::CairoFillWithTiling(TZRXPattern& pattern) {
   uint8_t* data = cairo.cairo_image_surface_get_data(surface);
   const int stride = cairo.cairo_image_surface_get_stride(surface);
   for (int y = 0; y < h; ++y) {
-    const uint8_t* in = cell.ScanLine(y);
     auto* row = reinterpret_cast<uint32_t*>(data + ptrdiff_t(y) * stride);
-    for (int x = 0; x < w; ++x)
-      row[x] = 0xFF000000u | uint32_t(in[3 * x + 2]) << 16 | uint32_t(in[3 * x + 1]) << 8 | in[3 * x];
+    if (pixels.empty()) {
+      const uint8_t* in = cell.ScanLine(y);
+      for (int x = 0; x < w; ++x)
+        row[x] = 0xFF000000u | uint32_t(in[3 * x + 2]) << 16 | uint32_t(in[3 * x + 1]) << 8 | in[3 * x];
+      continue;
+    }
+    // Cairo takes its colours premultiplied by alpha.
+    const uint32_t* in = pixels.data() + size_t(y) * size_t(w);
+    for (int x = 0; x < w; ++x) {
+      const uint32_t p = in[x], a = p >> 24;
+      auto times = [a](uint32_t v) { return (v * a + 127) / 255; };
+      row[x] = a << 24 | times(p >> 16 & 0xFF) << 16 | times(p >> 8 & 0xFF) << 8 | times(p & 0xFF);
+    }
   }
   cairo.cairo_surface_mark_dirty(surface);
   cairo_pattern_t* p = cairo.cairo_pattern_create_for_surface(surface);

@@ -95,8 +95,24 @@ GpBrush* TPDFDaubrix::FillWithPattern(TZRXPattern& pattern) {
     if (!gp.GdipCreateTexture2 || !gp.GdipSetTextureTransform || !gp.GdipCreateMatrix2 || !gp.GdipDeleteMatrix ||
         !gp.GdipGetImageWidth || !gp.GdipGetImageHeight)
       return nullptr;
-    pattern.CellImage.SetPosition(0);
-    GpImage* image = LoadImage(pattern.CellImage, false);
+    // The cell's pixels with their alpha (the provider copies them into the texture), or an
+    // encoded image handed in.
+    std::vector<uint32_t> pixels;
+    GpImage* image = nullptr;
+    if (!pattern.CellPixels.empty()) {
+      pixels = pattern.CellARGB(fillColor_);
+      GpBitmap* bitmap = nullptr;
+      if (!gp.GdipCreateBitmapFromScan0 || pattern.CellWidth <= 0 || pattern.CellWidth > INT32_MAX / 4 ||
+          pixels.size() != size_t(pattern.CellWidth) * size_t(std::max(pattern.CellHeight, 0)) ||
+          gp.GdipCreateBitmapFromScan0(pattern.CellWidth, pattern.CellHeight, pattern.CellWidth * 4,
+                                       PixelFormat32bppARGB, reinterpret_cast<uint8_t*>(pixels.data()),
+                                       &bitmap) != Ok)
+        return nullptr;
+      image = reinterpret_cast<GpImage*>(bitmap);
+    } else {
+      pattern.CellImage.SetPosition(0);
+      image = LoadImage(pattern.CellImage, false);
+    }
     if (!image) return nullptr;
     uint32_t w = 0, h = 0;
     gp.GdipGetImageWidth(image, &w);

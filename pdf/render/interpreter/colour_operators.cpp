@@ -11,6 +11,7 @@
 #include "pdf/render/colour/indexed_color_space.h"
 #include "pdf/render/colour/lab_color_space.h"
 #include "pdf/render/colour/separation_color_space.h"
+#include "pdf/render/patterns/zrx_pattern.h"
 #include "pdf/render/renderer/render_helpers.h"
 #include "pdf/render/renderer/renderer.h"
 #include "platform/rtl/numbers.h"
@@ -71,7 +72,8 @@ std::string TPDFRenderer::KeptSpace(std::vector<std::unique_ptr<T>>& list, std::
   return std::string(prefix) + IntToStr(RegisterObject(kept->get()));
 }
 
-std::string TPDFRenderer::SelectColorSpace(TPDFContentRun& run, std::string_view operand) {
+std::string TPDFRenderer::SelectColorSpace(TPDFContentRun& run, std::string_view operand, std::string* patternBase) {
+  if (patternBase != nullptr) patternBase->clear();
   if (operand == "/DeviceRGB") return "DeviceRGB";
   if (operand == "/DeviceGray") return "DeviceGray";
   if (operand == "/DeviceCMYK") return "DeviceCMYK";
@@ -79,7 +81,11 @@ std::string TPDFRenderer::SelectColorSpace(TPDFContentRun& run, std::string_view
   if (run.Resources == nullptr || operand.empty()) return "DeviceRGB";
   auto* spaces = PDFCast<TPDFDictionary>(ResolveReference(run.Resources->GetValue("ColorSpace")));
   if (spaces == nullptr) return "DeviceRGB";
-  TPDFObject* value = ResolveReference(spaces->GetValue(operand.substr(1)));
+  return SpaceOfValue(run, ResolveReference(spaces->GetValue(operand.substr(1))), operand, patternBase);
+}
+
+std::string TPDFRenderer::SpaceOfValue(TPDFContentRun& run, TPDFObject* value, std::string_view operand,
+                                       std::string* patternBase) {
   if (auto* name = PDFCast<TPDFName>(value)) {
     const std::string& n = name->Name();
     if (n == "DeviceRGB" || n == "DeviceGray" || n == "DeviceCMYK") return n;
@@ -107,16 +113,21 @@ std::string TPDFRenderer::SelectColorSpace(TPDFContentRun& run, std::string_view
   if (kind == "DeviceN") return KeptSpace(DeviceNSpaces, "DeviceN", array, operand, colorManager_.get());
   if (kind == "Indexed") return KeptSpace(IndexedSpaces, "Indexed", array, operand, colorManager_.get());
   if (kind == "CalGray") return "DeviceGray";
-  if (kind == "Pattern") return "Pattern";
+  if (kind == "Pattern") {
+    // Only one level: a pattern space is no base of another.
+    if (patternBase != nullptr && array->Count() > 1)
+      *patternBase = SpaceOfValue(run, ResolveReference(array->GetItem(1)), operand, nullptr);
+    return "Pattern";
+  }
   return "DeviceRGB";
 }
 
 void TPDFRenderer::OpFillSpace(TPDFContentRun& run) {
-  run.State.FillColorSpace = SelectColorSpace(run, run.PopString());
+  run.State.FillColorSpace = SelectColorSpace(run, run.PopString(), &run.State.FillPatternBase);
 }
 
 void TPDFRenderer::OpStrokeSpace(TPDFContentRun& run) {
-  run.State.StrokeColorSpace = SelectColorSpace(run, run.PopString());
+  run.State.StrokeColorSpace = SelectColorSpace(run, run.PopString(), &run.State.StrokePatternBase);
 }
 
 void TPDFRenderer::OpFillGray(TPDFContentRun& run) {
@@ -172,11 +183,16 @@ void TPDFRenderer::SetStrokeColor(TPDFContentRun& run) {
 // Only the fill keeps what a CMYK colour was made of and a Separation's alternate space (for
 // overprint and output that wants them back), and only a fill turns white on a missing pattern.
 void TPDFRenderer::SetColor(TPDFContentRun& run, bool fill, const TPDFMatrix* patternBase) {
+  const std::string space = fill ? run.State.FillColorSpace : run.State.StrokeColorSpace;
+  SetColorIn(run, fill, space, patternBase);
+}
+
+void TPDFRenderer::SetColorIn(TPDFContentRun& run, bool fill, const std::string& space,
+                              const TPDFMatrix* patternBase) {
   TPDFGraphicsState& state = run.State;
   TSide side{fill ? state.FillColor : state.StrokeColor, fill ? state.FillColorText : state.StrokeColorText,
              fill ? state.FillPattern : state.StrokePattern};
   side.Pattern = nullptr;
-  const std::string& space = fill ? state.FillColorSpace : state.StrokeColorSpace;
   TPDFSimpleColorManager& manager = *colorManager_;
   if (space == "DeviceRGB") {
     double b = run.PopNumber(), g = run.PopNumber(), r = run.PopNumber();
@@ -231,5 +247,14 @@ void TPDFRenderer::SetColor(TPDFContentRun& run, bool fill, const TPDFMatrix* pa
     side.Pattern = patternBase != nullptr ? PatternPlaced(run, name, *patternBase) : PatternForName(run, name);
     // A pattern the resources do not hold fills white.
     if (fill && side.Pattern == nullptr) side.Color = 0xFFFFFF;
+    // An uncoloured cell paints in the colour given before the pattern's name, in the space
+    // under the pattern space.
+    const std::string base = fill ? state.FillPatternBase : state.StrokePatternBase;
+    TZRXPattern* pattern = side.Pattern;
+    if (pattern != nullptr && pattern->Kind == TZRXPattern::kTiling && pattern->PaintType == 2 && !base.empty() &&
+        !base.starts_with("Pattern")) {
+      SetColorIn(run, fill, base, nullptr);
+      side.Pattern = pattern;
+    }
   }
 }

@@ -24,6 +24,9 @@ struct TPDFGraphicsState {
   std::string FillColorSpace = "DeviceGray";
   std::string StrokeColorSpace = "DeviceGray";
   TZRXPattern* StrokePattern = nullptr;
+  // The space under a pattern space ([/Pattern base]): an uncoloured cell's colour is given in
+  // it. Empty for a pattern space without one.
+  std::string FillPatternBase, StrokePatternBase;
   std::string FillAlternateSpace;  // the alternate space of a Separation fill
   double LineWidth = 1.0;
   int32_t LineCap = 0, LineJoin = 0;

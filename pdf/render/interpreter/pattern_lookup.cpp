@@ -1,6 +1,7 @@
 // Patterns and shadings by resource name, the tiling cells the GDI+ back end fills with, and
 // the sh operator.
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "pdf/core/matrix.h"
@@ -86,16 +87,41 @@ bool TPDFRenderer::RenderTilingPattern(TPDFStream* stream, TZRXPattern& pattern,
     w = std::max(1.0, std::floor(w * f)), h = std::max(1.0, std::floor(h * f));
   }
   if (NestingDepth >= kRenderNestingLimit) return false;
-  TPDFRenderer cell(fonts_);
-  cell.Options = Options;
-  cell.Resolver = Resolver;
-  cell.Budget = Budget;
-  cell.NestingDepth = NestingDepth;
-  cell.OptionalContentStates = OptionalContentStates;
-  cell.RenderPatternCell(stream, int32_t(w), int32_t(h), x0, y0, cw, ch);
-  if (cell.Bitmap().Empty()) return false;
+  // The cell paints only what its content paints: drawn once over white and once over black,
+  // a pixel the content left alone differs by the whole range and one it covered not at all,
+  // which gives each pixel's alpha and, from the black drawing, its colour.
+  std::array<TBitmap, 2> drawn;
+  for (const uint8_t backdrop : {uint8_t(255), uint8_t(0)}) {
+    TPDFRenderer cell(fonts_);
+    cell.Options = Options;
+    cell.Resolver = Resolver;
+    cell.Budget = Budget;
+    cell.NestingDepth = NestingDepth;
+    cell.OptionalContentStates = OptionalContentStates;
+    cell.RenderPatternCell(stream, int32_t(w), int32_t(h), x0, y0, cw, ch, backdrop);
+    if (cell.Bitmap().Empty() || cell.Bitmap().Width() != int32_t(w) || cell.Bitmap().Height() != int32_t(h))
+      return false;
+    drawn[backdrop == 0 ? 1 : 0].Assign(cell.Bitmap());
+    drawn[backdrop == 0 ? 1 : 0].SetPixelFormat(pf24bit);
+  }
   pattern.CellImage.Clear();
-  cell.Bitmap().SaveToStream(pattern.CellImage);
+  pattern.CellWidth = int32_t(w), pattern.CellHeight = int32_t(h);
+  pattern.CellPixels.assign(size_t(w) * size_t(h), 0);
+  for (int32_t y = 0; y < int32_t(h); ++y) {
+    const uint8_t* white = drawn[0].ScanLine(y);
+    const uint8_t* black = drawn[1].ScanLine(y);
+    uint32_t* out = pattern.CellPixels.data() + size_t(y) * size_t(w);
+    for (int32_t x = 0; x < int32_t(w); ++x) {
+      int gap = 0;
+      for (int c = 0; c < 3; ++c) gap = std::max(gap, int(white[3 * x + c]) - int(black[3 * x + c]));
+      const int alpha = 255 - std::clamp(gap, 0, 255);
+      if (alpha == 0) continue;
+      uint32_t argb = uint32_t(alpha) << 24;
+      for (int c = 0; c < 3; ++c)  // blue, green, red
+        argb |= uint32_t(std::min(255, (black[3 * x + c] * 255 + alpha / 2) / alpha)) << (8 * c);
+      out[x] = argb;
+    }
+  }
   // The texture's pixels to the output: back to pattern space (rows from the cell's top),
   // then as the pattern lies.
   TPDFMatrix texture;
@@ -106,7 +132,7 @@ bool TPDFRenderer::RenderTilingPattern(TPDFStream* stream, TZRXPattern& pattern,
 }
 
 void TPDFRenderer::RenderPatternCell(TPDFStream* stream, int32_t pixelWidth, int32_t pixelHeight, double x0, double y0,
-                                     double width, double height) {
+                                     double width, double height, uint8_t backdrop) {
   try {
     bitmap_->SetPixelFormat(pf24bit);
     bitmap_->SetSize(pixelWidth, pixelHeight);
@@ -114,6 +140,8 @@ void TPDFRenderer::RenderPatternCell(TPDFStream* stream, int32_t pixelWidth, int
     bitmap_->SetSize(0, 0);
     return;
   }
+  if (backdrop != 255)
+    for (int32_t y = 0; y < pixelHeight; ++y) std::fill_n(bitmap_->ScanLine(y), size_t(pixelWidth) * 3, backdrop);
   RasterWidth = pixelWidth, RasterHeight = pixelHeight;
   TPDFDaubrix canvas;
   canvas.Setup(&bitmap_->Canvas(), Options);

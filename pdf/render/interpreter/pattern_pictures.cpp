@@ -52,8 +52,10 @@ TPDFRenderer::TEPSPainter TPDFRenderer::PatternPainter(TPDFContentRun& run, TZRX
                            pattern.Base[3], pattern.Base[4], pattern.Base[5]};
   MatrixMultiply(device, base, toPicture);
   const double alpha = run.State.FillAlpha;
-  return [&pattern, device, alpha](TPDFDaubrix& canvas) {
+  const uint32_t colour = run.State.FillColor;  // an uncoloured cell's
+  return [&pattern, device, alpha, colour](TPDFDaubrix& canvas) {
     canvas.SetFillAlpha(alpha);
+    canvas.SetFillColor(colour);
     canvas.SetMatrix(device);
     canvas.SetFillPattern(&pattern);
     canvas.FillClipBounds();

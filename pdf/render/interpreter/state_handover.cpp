@@ -11,9 +11,9 @@ void TPDFRenderer::ApplyFillState(TPDFContentRun& run, uint8_t rule) {
   TPDFDaubrix& canvas = *run.Canvas;
   canvas.SetFillAlpha(run.State.FillAlpha);
   canvas.SetFillRule(rule);
-  if (run.State.FillPattern == nullptr) {
-    canvas.SetFillColor(run.State.FillColor);
-  } else {
+  // The colour goes with a pattern too: an uncoloured cell paints in it.
+  canvas.SetFillColor(run.State.FillColor);
+  if (run.State.FillPattern != nullptr) {
     // A pattern's space is placed on the default space of the content that names it, not on
     // the current matrix.
     canvas.SetMatrix(run.State.FillPattern->Base);
@@ -25,11 +25,10 @@ void TPDFRenderer::ApplyStrokeState(TPDFContentRun& run) {
   TPDFDaubrix& canvas = *run.Canvas;
   const TPDFGraphicsState& state = run.State;
   canvas.SetStrokeAlpha(state.StrokeAlpha);
+  canvas.SetStrokeColor(state.StrokeColor);
   if (state.StrokePattern != nullptr) {
     canvas.SetMatrix(state.StrokePattern->Base);
     canvas.SetStrokePattern(state.StrokePattern);
-  } else {
-    canvas.SetStrokeColor(state.StrokeColor);
   }
   const double w = state.LineWidth;
   const TPDFPoint origin = TransformPoint(0, 0), tip = TransformPoint(0, w);

@@ -83,6 +83,7 @@ void TZRXPattern::LoadTiling(TPDFDictionary* dict) {
   };
   XStep = step("XStep", BBox[2] - BBox[0]);
   YStep = step("YStep", BBox[3] - BBox[1]);
+  PaintType = step("PaintType", 1) == 2 ? 2 : 1;
   // A cell of no size is still a tiling pattern: the renderer draws no image of it, and a fill
   // with it paints nothing.
   Kind = kTiling;
@@ -206,4 +207,12 @@ void TZRXPattern::LoadShading(TPDFDictionary* shading) {
     return;
   }
   Kind = kAxial;
+}
+
+std::vector<uint32_t> TZRXPattern::CellARGB(uint32_t colour) const {
+  std::vector<uint32_t> pixels = CellPixels;
+  if (PaintType != 2) return pixels;
+  const uint32_t rgb = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+  for (uint32_t& p : pixels) p = (p & 0xFF000000u) | rgb;
+  return pixels;
 }

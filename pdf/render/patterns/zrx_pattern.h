@@ -37,6 +37,9 @@ class TZRXPattern {
   double GetBBox(int32_t i) const { return i >= 0 && i < 4 ? BBox[size_t(i)] : 0.0; }
   bool GetExtend(int32_t i) const { return i >= 0 && i < 2 ? Extend[size_t(i)] : false; }
   double GetStep(int32_t i) const { return i == 0 ? XStep : i == 1 ? YStep : 1.0; }
+  // The cell's pixels to fill with; an uncoloured cell's in the colour given (red in the low
+  // byte, as the canvas holds colours).
+  std::vector<uint32_t> CellARGB(uint32_t colour) const;
   int32_t ColorCount() const { return int32_t(Colors.size()); }
   // Component 0 red, 1 green, 2 blue, each 0..1.
   double GetColor(int32_t index, int32_t component) const {
@@ -53,6 +56,13 @@ class TZRXPattern {
   std::array<double, 6> Matrix = {1, 0, 0, 1, 0, 0};
   TPDFColorManager* ColorManager = nullptr;
   TMemoryStream CellImage;  // encoded image of one tiling cell
+  // The cell as the renderer drew it: ARGB words (alpha not premultiplied), rows from the top.
+  // What the cell leaves unpainted is clear, so what lies below shows through. Where it is
+  // empty the back ends fall back to CellImage.
+  int32_t CellWidth = 0, CellHeight = 0;
+  std::vector<uint32_t> CellPixels;
+  // 2: an uncoloured cell, whose shapes take the colour the pattern is used with.
+  uint8_t PaintType = 1;
   std::array<double, 4> Coords = {0, 0, 0, 0};
   std::array<double, 2> Domain = {0, 1};
   std::array<bool, 2> Extend = {false, false};

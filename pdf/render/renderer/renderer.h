@@ -270,22 +270,27 @@ class TPDFRenderer {
   TPDFPoint PathPoint(const TPDFContentRun& run, double x, double y) const;
 
   // Colour.
-  std::string SelectColorSpace(TPDFContentRun& run, std::string_view operand);
+  // The space an operand names; for a pattern space with a space under it, that one's name goes
+  // to patternBase (emptied otherwise).
+  std::string SelectColorSpace(TPDFContentRun& run, std::string_view operand, std::string* patternBase = nullptr);
+  std::string SpaceOfValue(TPDFContentRun& run, TPDFObject* value, std::string_view operand,
+                           std::string* patternBase);
   // A pattern the colour operator finds is placed on patternBase when given (sh: the current
   // user space), else on the default space of the content.
   void SetFillColor(TPDFContentRun& run, const TPDFMatrix* patternBase = nullptr);
   void SetStrokeColor(TPDFContentRun& run);
   void SetColor(TPDFContentRun& run, bool fill, const TPDFMatrix* patternBase = nullptr);
+  void SetColorIn(TPDFContentRun& run, bool fill, const std::string& space, const TPDFMatrix* patternBase);
   void ApplyExtGState(TPDFContentRun& run, std::string_view name);
   TZRXPattern* PatternForName(TPDFContentRun& run, std::string_view name);
   // A pattern or shading of the content's resources placed by base (its space to the output).
   TZRXPattern* PatternPlaced(TPDFContentRun& run, std::string_view name, const TPDFMatrix& base);
-  // Renders one tiling cell into the pattern's cell image, for the output scale of base.
+  // Renders one tiling cell into the pattern's cell pixels, for the output scale of base.
   bool RenderTilingPattern(TPDFStream* stream, TZRXPattern& pattern, const TPDFMatrix& base);
   // Renders the cell (x0, y0, width, height of pattern space) into this renderer's bitmap of
-  // pixelWidth x pixelHeight.
+  // pixelWidth x pixelHeight, over a backdrop of the grey level given.
   void RenderPatternCell(TPDFStream* stream, int32_t pixelWidth, int32_t pixelHeight, double x0, double y0,
-                         double width, double height);
+                         double width, double height, uint8_t backdrop = 255);
   template <class T>
   T* SpaceFromName(const std::vector<std::unique_ptr<T>>& list, std::string_view name, std::string_view prefix);
   // The name of the space list keeps for array, made (from made...) the first time.

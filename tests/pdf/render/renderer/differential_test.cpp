@@ -45,7 +45,6 @@ const std::map<std::string, std::string> kKnown = {
     {"dash-skew", "dashes are measured in line widths, so a skewing matrix places them elsewhere"},
     {"fn-cvi", "poppler rounds a tint to 16.16 fixed point first, so cvi of an exact integer falls one lower"},
     {"shade-stitching", "an axial shading samples a stitching function evenly, missing its bounds"},
-    {"pattern-gaps", "a tiling cell is drawn opaque: what it leaves unpainted covers what lies below in white"},
     {"cmyk-saturated", "CMYK greens and reds: our conversion's blue parts from poppler's by up to 36"},
     {"cs-cmyk", "CMYK colours computed by tint transforms, among them saturated greens and reds"},
     {"image-cmyk", "CMYK images, among their samples saturated greens and reds"},

@@ -207,6 +207,25 @@ INSTANTIATE_TEST_SUITE_P(
                    .content = "/Ix cs 1 sc 0 0 50 100 re f 0 sc 50 0 50 100 re f /Ix CS 1 SC 10 w 0 25 m 100 25 l S",
                    .resources = "<< /ColorSpace << /Ix [/Indexed /DeviceRGB 1 <FF000000FF00>] >> >>",
                    .exact = true,
+                   .outputs = true},
+        // A tiling pattern paints only what its cell paints: the grey below shows between the
+        // squares.
+        OracleCase{.name = "tiling_pattern_gaps",
+                   .content = "q 0.46 g 45 8 34 60 re f Q q /Pattern cs /P0 scn 11 12 56 17 re f Q",
+                   .resources = "<< /Pattern << /P0 5 0 R >> >>",
+                   .objects = {"stream:<< /Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 "
+                               "/BBox [0 0 10 10] /XStep 10 /YStep 10 /Resources << >> >>|"
+                               "1 0 0 rg 2 2 4 4 re f 0 0 1 rg 6 6 2 2 re f"},
+                   .outputs = true},
+        // An uncoloured cell's shapes take the colour scn gives with the pattern, each use its
+        // own, and its gaps show what lies below.
+        OracleCase{.name = "uncoloured_tiling_pattern_gaps",
+                   .content = "q 0.46 g 45 8 34 60 re f Q q /Cs cs 0 0.5 1 /P0 scn 11 12 56 17 re f Q "
+                              "q /Cs cs 1 0.5 0 /P0 scn 11 62 56 17 re f Q",
+                   .resources = "<< /Pattern << /P0 5 0 R >> /ColorSpace << /Cs [/Pattern /DeviceRGB] >> >>",
+                   .objects = {"stream:<< /Type /Pattern /PatternType 1 /PaintType 2 /TilingType 1 "
+                               "/BBox [0 0 10 10] /XStep 10 /YStep 10 /Resources << >> >>|"
+                               "2 2 4 4 re f 6 6 2 2 re f"},
                    .outputs = true}));
 
 // A name-keyed CFF program (no ROS) in a CIDFontType0 font: its CIDs are glyph indexes. The
