@@ -126,3 +126,34 @@ TEST(DaubrixPatterns, SettingAColourDropsThePattern) {
   canvas.reset();
   EXPECT_EQ(Pixel(*bitmap, 5, 2), 0x010203u);
 }
+
+// A cell drawn by the renderer comes as ARGB words: a clear pixel leaves what lies below, a
+// half-clear one blends with it, and an uncoloured cell paints in the fill colour.
+TEST(DaubrixPatterns, TilingCellPixelsKeepTheirAlphaAndAnUncolouredCellTakesTheColour) {
+  for (const uint8_t paintType : {1, 2}) {
+    auto bitmap = WhiteBitmap(6, 2);
+    auto canvas = CanvasOn(*bitmap, kBackEndGDIPlus);
+    canvas->SetFillColor(RGB(0, 0, 0));
+    FillRect(*canvas, 0, 0, 6, 1);  // black below the top row, white below the other
+    TZRXPattern pattern(nullptr);
+    pattern.Kind = TZRXPattern::kTiling;
+    pattern.PaintType = paintType;
+    pattern.CellWidth = 3, pattern.CellHeight = 1;
+    pattern.CellPixels = {0xFFFF0000u, 0x00000000u, 0x80000000u};
+    canvas->SetFillColor(RGB(0, 0, 255));
+    canvas->SetFillPattern(&pattern);
+    FillRect(*canvas, 0, 0, 6, 2);
+    canvas.reset();
+    const uint32_t painted = paintType == 1 ? 0xFF0000u : 0x0000FFu;
+    for (int x : {0, 3}) {
+      EXPECT_EQ(Pixel(*bitmap, x, 0), painted) << int(paintType);
+      EXPECT_EQ(Pixel(*bitmap, x, 1), painted) << int(paintType);
+      EXPECT_EQ(Pixel(*bitmap, x + 1, 0), 0x000000u) << int(paintType);
+      EXPECT_EQ(Pixel(*bitmap, x + 1, 1), 0xFFFFFFu) << int(paintType);
+      // Half of black over white; an uncoloured cell's half of blue.
+      const uint32_t half = Pixel(*bitmap, x + 2, 1);
+      EXPECT_NEAR(int(half >> 16), 127, 2) << int(paintType);
+      EXPECT_NEAR(int(half & 0xFF), paintType == 1 ? 127 : 255, 2) << int(paintType);
+    }
+  }
+}
