@@ -71,9 +71,11 @@ int32_t TZRXCCITTDecoder::RowBytes() const {
   return columns_ >= 1 && columns_ <= MaxColumns ? (columns_ + 7) / 8 : 0;
 }
 
-void TZRXCCITTDecoder::Prepare(std::vector<uint8_t>& Output, std::span<const uint8_t> Data,
-                               int64_t WantedRows) {
-  Output.clear();
+void TZRXCCITTDecoder::Prepare(std::span<const uint8_t> Data, int64_t WantedRows) {
+  if (output_ != nullptr) output_->clear();
+  row_.clear();
+  row_pending_ = false;
+  stopped_ = false;
   rows_decoded_ = 0;
   if (fill_order_ != 1 && fill_order_ != 2) throw EInvalidOperation(ccitt::kBadFillOrder);
   if (columns_ < 1 || columns_ > MaxColumns) throw EInvalidOperation(ccitt::kBadColumns);
@@ -84,27 +86,77 @@ void TZRXCCITTDecoder::Prepare(std::vector<uint8_t>& Output, std::span<const uin
     row_limit_ = std::min(WantedRows, coded);
     if (row_limit_ > by_pixels) throw EInvalidOperation(ccitt::kImageTooLarge);
     open_rows_ = false;
-    Output.assign(static_cast<size_t>(row_limit_) * static_cast<size_t>(RowBytes()), 0);
+    if (output_ != nullptr)
+      output_->assign(static_cast<size_t>(row_limit_) * static_cast<size_t>(RowBytes()), 0);
   } else {
     row_limit_ = coded;
     open_rows_ = true;
   }
+  if (handler_ != nullptr) row_.assign(static_cast<size_t>(RowBytes()), 0);
 }
 
-uint8_t* TZRXCCITTDecoder::StartRow(std::vector<uint8_t>& Output, int64_t r) {
-  if (r >= row_limit_) return nullptr;
+uint8_t* TZRXCCITTDecoder::StartRow(int64_t r) {
+  if (r >= row_limit_ || stopped_) return nullptr;
   const size_t row_bytes = static_cast<size_t>(RowBytes());
-  if (open_rows_) {
-    if (r + 1 > MaxPixels / columns_) throw EInvalidOperation(ccitt::kImageTooLarge);
-    Output.resize(static_cast<size_t>(r + 1) * row_bytes, 0);
+  if (open_rows_ && r + 1 > MaxPixels / columns_) throw EInvalidOperation(ccitt::kImageTooLarge);
+  if (handler_ != nullptr) {
+    FinishRows();
+    if (stopped_) return nullptr;
+    std::fill(row_.begin(), row_.end(), 0);
+    row_pending_ = true;
+    rows_decoded_ = r + 1;
+    return row_.data();
   }
+  if (open_rows_) output_->resize(static_cast<size_t>(r + 1) * row_bytes, 0);
   rows_decoded_ = r + 1;
-  return Output.data() + static_cast<size_t>(r) * row_bytes;
+  return output_->data() + static_cast<size_t>(r) * row_bytes;
+}
+
+void TZRXCCITTDecoder::FinishRows() {
+  if (handler_ == nullptr || !row_pending_) return;
+  row_pending_ = false;
+  if (!(*handler_)(rows_decoded_ - 1, row_)) stopped_ = true;
 }
 
 bool TZRXCCITTDecoder::DecodeGroup3OneD(std::vector<uint8_t>& Output, std::span<const uint8_t> Data) {
+  output_ = &Output;
+  handler_ = nullptr;
+  return Group3OneD(Data);
+}
+
+void TZRXCCITTDecoder::DecodeGroup3TwoD(std::vector<uint8_t>& Output, std::span<const uint8_t> Data) {
+  output_ = &Output;
+  handler_ = nullptr;
+  Group3TwoD(Data);
+}
+
+bool TZRXCCITTDecoder::DecodeGroup4(std::vector<uint8_t>& Output, std::span<const uint8_t> Data) {
+  output_ = &Output;
+  handler_ = nullptr;
+  return Group4(Data);
+}
+
+bool TZRXCCITTDecoder::DecodeGroup3OneD(const TRowHandler& Row, std::span<const uint8_t> Data) {
+  output_ = nullptr;
+  handler_ = &Row;
+  return Group3OneD(Data);
+}
+
+void TZRXCCITTDecoder::DecodeGroup3TwoD(const TRowHandler& Row, std::span<const uint8_t> Data) {
+  output_ = nullptr;
+  handler_ = &Row;
+  Group3TwoD(Data);
+}
+
+bool TZRXCCITTDecoder::DecodeGroup4(const TRowHandler& Row, std::span<const uint8_t> Data) {
+  output_ = nullptr;
+  handler_ = &Row;
+  return Group4(Data);
+}
+
+bool TZRXCCITTDecoder::Group3OneD(std::span<const uint8_t> Data) {
   try {
-    Prepare(Output, Data, rows_);
+    Prepare(Data, rows_);
     TCCITTBitReader reader(Data, fill_order_ == 2);
     TCCITTRowDecoder rows(reader, columns_);
     // Data whose first row starts with an EOL carry one before every row; their byte
@@ -120,13 +172,14 @@ bool TZRXCCITTDecoder::DecodeGroup3OneD(std::vector<uint8_t>& Output, std::span<
       }
       // Two EOLs in a row begin the end-of-page sequence (RTC).
       if ((eol && EOLAhead(reader, length)) || reader.RestIsZero()) break;
-      uint8_t* row = StartRow(Output, r);
+      uint8_t* row = StartRow(r);
       if (row == nullptr) break;
       rows.SetOutputRow(row);
       const TRowEnd end = rows.DecodeOneDRow();
       if (end == TRowEnd::EOLInWhite) return false;
       if (end == TRowEnd::OutOfData) break;
     }
+    FinishRows();
     return true;
   } catch (const Exception&) {
     return false;
@@ -158,8 +211,8 @@ bool TZRXCCITTDecoder::ReadEOL(TCCITTBitReader& Reader, bool FirstRow, bool& Fil
   return !EOLAhead(Reader, length);
 }
 
-void TZRXCCITTDecoder::DecodeGroup3TwoD(std::vector<uint8_t>& Output, std::span<const uint8_t> Data) {
-  Prepare(Output, Data, rows_);
+void TZRXCCITTDecoder::Group3TwoD(std::span<const uint8_t> Data) {
+  Prepare(Data, rows_);
   TCCITTBitReader reader(Data, fill_order_ == 2);
   TCCITTRowDecoder rows(reader, columns_);
   bool fill_bits = fill_bits_;
@@ -167,19 +220,20 @@ void TZRXCCITTDecoder::DecodeGroup3TwoD(std::vector<uint8_t>& Output, std::span<
     bool one_d = true;
     if (r >= row_limit_ || !ReadEOL(reader, r == 0, fill_bits, one_d)) break;
     if (r == 0 && !one_d) throw EInvalidOperation(ccitt::kFirstRowNotOneD);
-    uint8_t* row = StartRow(Output, r);
+    uint8_t* row = StartRow(r);
     if (row == nullptr) break;
     rows.SetOutputRow(row);
     // A 1-D row cut short by an EOL leaves that EOL to the next row.
     const TRowEnd end = one_d ? rows.DecodeOneDRow() : rows.DecodeTwoDRow(false);
     if (end == TRowEnd::OutOfData) break;
   }
+  FinishRows();
 }
 
-bool TZRXCCITTDecoder::DecodeGroup4(std::vector<uint8_t>& Output, std::span<const uint8_t> Data) {
+bool TZRXCCITTDecoder::Group4(std::span<const uint8_t> Data) {
   try {
     const int64_t factor = std::max(row_factor_, 1);
-    Prepare(Output, Data, rows_ > 0 ? (int64_t{rows_} - 1) * factor + 1 : 0);
+    Prepare(Data, rows_ > 0 ? (int64_t{rows_} - 1) * factor + 1 : 0);
     TCCITTBitReader reader(Data, fill_order_ == 2);
     TCCITTRowDecoder rows(reader, columns_);
     rows.ResetReference();
@@ -187,17 +241,18 @@ bool TZRXCCITTDecoder::DecodeGroup4(std::vector<uint8_t>& Output, std::span<cons
     for (int64_t r = 0;; ++r) {
       // The end-of-facsimile block (two EOLs), or nothing but padding, ends the image.
       if (reader.RestIsZero() || EOLAhead(reader, length)) break;
-      uint8_t* row = StartRow(Output, r);
+      uint8_t* row = StartRow(r);
       if (row == nullptr) break;
       rows.SetOutputRow(row);
       if (rows.DecodeTwoDRow(true) == TRowEnd::OutOfData) break;
       if (encoded_byte_align_) reader.AlignToByte();
     }
+    FinishRows();
     return true;
   } catch (const Exception&) {
   } catch (const std::bad_alloc&) {
   }
-  std::fill(Output.begin(), Output.end(), 0);
+  if (output_ != nullptr) std::fill(output_->begin(), output_->end(), 0);
   return false;
 }
 
@@ -211,4 +266,23 @@ void TZRXCCITTDecoder::DecodeGroup3TwoD(std::vector<uint8_t>& Output, std::strin
 
 bool TZRXCCITTDecoder::DecodeGroup4(std::vector<uint8_t>& Output, std::string_view Data) {
   return DecodeGroup4(Output, Bytes(Data));
+}
+
+bool TZRXCCITTDecoder::Decode(int32_t K, std::vector<uint8_t>& Output, std::string_view Data) {
+  output_ = &Output;
+  handler_ = nullptr;
+  return DecodeK(K, Bytes(Data));
+}
+
+bool TZRXCCITTDecoder::Decode(int32_t K, const TRowHandler& Row, std::string_view Data) {
+  output_ = nullptr;
+  handler_ = &Row;
+  return DecodeK(K, Bytes(Data));
+}
+
+bool TZRXCCITTDecoder::DecodeK(int32_t K, std::span<const uint8_t> Data) {
+  if (K < 0) return Group4(Data);
+  if (K == 0) return Group3OneD(Data);
+  Group3TwoD(Data);
+  return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -31,9 +32,23 @@ class TZRXCCITTDecoder {
   // K < 0. False on any failure, with Output cleared to 0.
   bool DecodeGroup4(std::vector<uint8_t>& Output, std::span<const uint8_t> Data);
 
+  // The same decodes row by row: each row goes to Row (its index, counted from 0, and its
+  // bytes) once it is complete, in order, and only one row is held at a time. Row returning
+  // false ends the decode there, as the end of the data would. Rows the data do not reach
+  // are not handed over. The rows handed before a failure stand.
+  using TRowHandler = std::function<bool(int64_t Row, std::span<const uint8_t> Bits)>;
+  bool DecodeGroup3OneD(const TRowHandler& Row, std::span<const uint8_t> Data);
+  void DecodeGroup3TwoD(const TRowHandler& Row, std::span<const uint8_t> Data);
+  bool DecodeGroup4(const TRowHandler& Row, std::span<const uint8_t> Data);
+
   bool DecodeGroup3OneD(std::vector<uint8_t>& Output, std::string_view Data);
   void DecodeGroup3TwoD(std::vector<uint8_t>& Output, std::string_view Data);
   bool DecodeGroup4(std::vector<uint8_t>& Output, std::string_view Data);
+
+  // The decode K names (below 0 Group 4, 0 Group 3 one-dimensional, above 0 Group 3
+  // two-dimensional): true where it read the data (the two-dimensional one raises instead).
+  bool Decode(int32_t K, std::vector<uint8_t>& Output, std::string_view Data);
+  bool Decode(int32_t K, const TRowHandler& Row, std::string_view Data);
 
   int32_t Columns() const { return columns_; }
   int32_t RowBytes() const;
@@ -45,11 +60,19 @@ class TZRXCCITTDecoder {
   static constexpr int64_t MaxPixels = int64_t{1} << 28;
 
  private:
-  // Checks the parameters and sizes Output; WantedRows <= 0 means "as many as coded".
-  void Prepare(std::vector<uint8_t>& Output, std::span<const uint8_t> Data, int64_t WantedRows);
-  // The output row r, growing Output when the row count is open; nullptr when the
-  // data cannot hold another row.
-  uint8_t* StartRow(std::vector<uint8_t>& Output, int64_t r);
+  // The decodes themselves, into output_ or handler_ (one of them set).
+  bool Group3OneD(std::span<const uint8_t> Data);
+  void Group3TwoD(std::span<const uint8_t> Data);
+  bool Group4(std::span<const uint8_t> Data);
+  bool DecodeK(int32_t K, std::span<const uint8_t> Data);
+  // Checks the parameters and sizes the output; WantedRows <= 0 means "as many as coded".
+  void Prepare(std::span<const uint8_t> Data, int64_t WantedRows);
+  // The output row r, growing output_ when the row count is open (or, row by row, handing
+  // over the row before it); nullptr when the data cannot hold another row or the handler
+  // stopped.
+  uint8_t* StartRow(int64_t r);
+  // Row by row: hands over the last row started, now complete.
+  void FinishRows();
   // Group 3 two-dimensional: finds the next EOL and reads the row's tag bit (1 = 1-D).
   // False when the data ended cleanly (nothing but zero bits left, or RTC).
   bool ReadEOL(ccitt::TCCITTBitReader& Reader, bool FirstRow, bool& FillBits, bool& OneD);
@@ -64,4 +87,11 @@ class TZRXCCITTDecoder {
   int64_t row_limit_ = 0;     // rows Output may hold
   bool open_rows_ = false;    // Output grows row by row
   int64_t rows_decoded_ = 0;
+
+  // Where the rows go: the whole output, or one row at a time to the handler.
+  std::vector<uint8_t>* output_ = nullptr;
+  const TRowHandler* handler_ = nullptr;
+  std::vector<uint8_t> row_;
+  bool row_pending_ = false;  // row_ holds row rows_decoded_ - 1, not yet handed over
+  bool stopped_ = false;      // the handler ended the decode
 };

@@ -162,19 +162,17 @@ void TPDFImageDecoder::DecodeCCITT() {
   if (columns < 1 || columns > TZRXCCITTDecoder::MaxColumns || !ImageSizeAccepted(columns, Height)) return Fail();
 
   TZRXCCITTDecoder decoder(columns, bpc, false, byteAlign, 1, Height);
+  // An image only drawn is decoded here to learn whether our decoder reads it, its rows
+  // dropped as they come; they are decoded again, a band at a time, as the page draws them,
+  // so that no more than a row of them is held beside the page.
+  const bool drawnByRows = bpc == 1 && columns == Width && RowsCanWaitAtAll();
   std::vector<uint8_t> rows;
+  const TZRXCCITTDecoder::TRowHandler dropped = [](int64_t, std::span<const uint8_t>) { return true; };
   bool ok = false;
   // The fax decoder raises for damaged two-dimensional data (and for sizes it refuses): that
   // is a failure of this image like any other.
   try {
-    if (k < 0)
-      ok = decoder.DecodeGroup4(rows, Data);
-    else if (k == 0)
-      ok = decoder.DecodeGroup3OneD(rows, Data);
-    else {
-      decoder.DecodeGroup3TwoD(rows, Data);
-      ok = true;
-    }
+    ok = drawnByRows ? decoder.Decode(k, dropped, Data) : decoder.Decode(k, rows, Data);
   } catch (const std::exception&) {
     return Fail();
   }
@@ -191,17 +189,18 @@ void TPDFImageDecoder::DecodeCCITT() {
     e1 = IndexedEntryColor(0);
   }
   if (blackIs1) std::swap(e0, e1);
-  // An image only drawn keeps its fax rows, which go onto the page a band at a time where it is
-  // placed pixel for pixel: no bitmap of the page (nor its encoded copies) is made.
-  if (bpc == 1 && columns == Width && RowsCanWaitAtAll()) {
+  // The coded data wait for the drawing, which puts the rows onto the page a band at a time
+  // where the image is placed pixel for pixel: no bitmap of the page (nor its rows) is made.
+  if (drawnByRows) {
     TDeferredRows deferred;
     deferred.Fax = true;
     deferredRows_ = deferred;
     deferredDecode_ = Decode;
-    faxRows_ = std::move(rows);
-    faxRowBytes_ = rowBytes;
-    faxColours_ = {e0, e1};
+    faxData_ = std::move(Data);
     std::string().swap(Data);
+    faxK_ = k;
+    faxByteAlign_ = byteAlign;
+    faxColours_ = {e0, e1};
     return;
   }
   try {

@@ -276,7 +276,8 @@ class TPDFImageDecoder {
     // The rows come from the stream's sample source while it has one (else from the samples
     // it made: stored, waiting for their deflate, or deflated).
     bool Source = false;
-    // The rows are fax rows already decoded (faxRows_), one bit a pixel in two colours.
+    // The rows are fax rows (faxData_), decoded again as they are drawn, one bit a pixel in two
+    // colours.
     bool Fax = false;
   };
   // The conditions of RowsCanWait that do not depend on the colour space: drawn only, without
@@ -337,9 +338,11 @@ class TPDFImageDecoder {
   // The Decode text of deferred rows as the image dictionary gave it (Decode itself shows what
   // the whole decode leaves).
   std::string deferredDecode_;
-  // Fax rows kept for drawing: packed rows of Width pixels, a set bit taking the second colour.
-  std::vector<uint8_t> faxRows_;
-  int64_t faxRowBytes_ = 0;
+  // Fax data kept for drawing, with their group (the K parameter) and alignment: rows of Width
+  // pixels, a set bit taking the second colour.
+  std::string faxData_;
+  int32_t faxK_ = 0;
+  bool faxByteAlign_ = false;
   std::array<COLORREF, 2> faxColours_{};
   // The image dictionary's Decode numbers, before a path rewrote the Decode text.
   std::vector<double> sourceDecode_;

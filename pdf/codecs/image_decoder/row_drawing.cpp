@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "pdf/codecs/ccitt/ccitt_decoder.h"
 #include "pdf/codecs/image_decoder/decoder_internal.h"
 #include "pdf/codecs/image_decoder/image_decoder.h"
 #include "pdf/codecs/image_decoder/sample_rows.h"
@@ -204,31 +205,42 @@ bool TPDFImageDecoder::DrawRows(TPDFDaubrix& canvas, double x1, double y1, doubl
 
 bool TPDFImageDecoder::DrawFaxRows(TPDFDaubrix& canvas, double x1, double y1, double x2) {
   const int32_t band = int32_t(std::clamp<int64_t>(kBandBytes / (3 * int64_t(Width)), 1, Height));
-  // Rows the data do not reach are of the first colour, as the fax decoder leaves them (0).
-  const int64_t available = faxRowBytes_ > 0 ? int64_t(faxRows_.size()) / faxRowBytes_ : 0;
   std::array<std::array<uint8_t, 3>, 2> bgr;
   for (size_t i = 0; i < 2; ++i)
     bgr[i] = {GetBValue(faxColours_[i]), GetGValue(faxColours_[i]), GetRValue(faxColours_[i])};
   TBitmap bitmap;
   bitmap.SetPixelFormat(pf24bit);
-  for (int32_t top = 0; top < Height; top += band) {
+  int32_t top = 0, next = 0;  // the band's first row, the next row to come
+  bool drawn = true;
+  // A row into the band (nullptr: of the first colour), the band onto the page once full.
+  const auto put = [&](const uint8_t* bits) {
     const int32_t n = std::min(band, Height - top);
     if (bitmap.Height() != n) bitmap.SetSize(Width, n);
-    for (int32_t r = 0; r < n; ++r) {
-      const int64_t y = int64_t(top) + r;
-      const uint8_t* bits = y < available ? faxRows_.data() + y * faxRowBytes_ : nullptr;
-      uint8_t* out = bitmap.ScanLine(r);
-      for (int32_t x = 0; x < Width; ++x, out += 3) {
-        const auto& c = bgr[bits ? (bits[x >> 3] >> (7 - (x & 7))) & 1 : 0];
-        out[0] = c[0], out[1] = c[1], out[2] = c[2];
-      }
+    uint8_t* out = bitmap.ScanLine(next - top);
+    for (int32_t x = 0; x < Width; ++x, out += 3) {
+      const auto& c = bgr[bits ? (bits[x >> 3] >> (7 - (x & 7))) & 1 : 0];
+      out[0] = c[0], out[1] = c[1], out[2] = c[2];
     }
+    if (++next < top + n) return true;
     if (!canvas.DrawDibPoints(bitmap.SharedDib(), x1, y1 + top, x2, y1 + top, x1, y1 + top + n)) {
-      if (top == 0) return false;
-      DrawFailed = true;
-      return true;
+      drawn = false;
+      return false;
     }
+    top = next;
+    return true;
+  };
+  TZRXCCITTDecoder decoder(Width, 1, false, faxByteAlign_, 1, Height);
+  try {
+    decoder.Decode(faxK_, [&](int64_t y, std::span<const uint8_t> bits) { return y == next && put(bits.data()); },
+                   faxData_);
+  } catch (const std::exception&) {
+    // The data were read whole before; what was drawn stands, the rest as the data do not reach.
   }
+  // Rows the data do not reach are of the first colour, as the fax decoder leaves them (0).
+  while (drawn && next < Height) put(nullptr);
+  if (drawn) return true;
+  if (top == 0) return false;
+  DrawFailed = true;
   return true;
 }
 
@@ -267,7 +279,7 @@ int32_t TPDFImageDecoder::DecodeJPEGBands(std::string_view bytes, bool profile, 
 void TPDFImageDecoder::DecodeDeferredRows() {
   if (!deferredRows_) return;
   deferredRows_.reset();
-  std::vector<uint8_t>().swap(faxRows_);
+  std::string().swap(faxData_);
   decodeWhole_ = true;
   Decoded = false;
   Decode = deferredDecode_;
