@@ -5,6 +5,8 @@
 //   1-2: columns (little-endian); 3-4: rows (0 = unknown); 5: row factor (low 4 bits).
 // The rest is the coded data.
 #include <cstdint>
+#include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <new>
 #include <span>
@@ -25,21 +27,49 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t fill_order = fill_orders[(mode >> 4) & 3];
   const std::span<const uint8_t> coded(data + 6, size - 6);
 
+  // Each decode runs twice, into the whole output and row by row; both must agree.
   TZRXCCITTDecoder decoder(columns, row_factor, (mode & 8) != 0, (mode & 4) != 0, fill_order, rows);
+  TZRXCCITTDecoder by_rows(columns, row_factor, (mode & 8) != 0, (mode & 4) != 0, fill_order, rows);
   std::vector<uint8_t> output;
+  std::vector<std::vector<uint8_t>> handed;
+  const TZRXCCITTDecoder::TRowHandler keep = [&](int64_t r, std::span<const uint8_t> bits) {
+    if (r != static_cast<int64_t>(handed.size())) std::abort();
+    handed.emplace_back(bits.begin(), bits.end());
+    return true;
+  };
+  bool ok = false, ok_rows = false;
   switch (mode & 3) {
     case 0:
-      decoder.DecodeGroup3OneD(output, coded);
+      ok = decoder.DecodeGroup3OneD(output, coded);
+      ok_rows = by_rows.DecodeGroup3OneD(keep, coded);
       break;
     case 1:
       try {
         decoder.DecodeGroup3TwoD(output, coded);
+        ok = true;
+      } catch (const EInvalidOperation&) {
+      }
+      try {
+        by_rows.DecodeGroup3TwoD(keep, coded);
+        ok_rows = true;
       } catch (const EInvalidOperation&) {
       }
       break;
     default:
-      decoder.DecodeGroup4(output, coded);
+      ok = decoder.DecodeGroup4(output, coded);
+      ok_rows = by_rows.DecodeGroup4(keep, coded);
       break;
+  }
+  if (ok != ok_rows) std::abort();
+  if (ok && static_cast<int64_t>(handed.size()) != decoder.RowsDecoded()) std::abort();
+  // A failed Group 4 decode clears its output; the rows handed before the failure stand.
+  if (ok || (mode & 3) < 2) {
+    for (size_t r = 0; r < handed.size(); ++r) {
+      const size_t row_bytes = handed[r].size();
+      if ((r + 1) * row_bytes > output.size() ||
+          !std::equal(handed[r].begin(), handed[r].end(), output.begin() + static_cast<std::ptrdiff_t>(r * row_bytes)))
+        std::abort();
+    }
   }
   // The output never holds more rows than the data can code, nor more than was asked for.
   if (decoder.RowBytes() > 0) {

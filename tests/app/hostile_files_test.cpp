@@ -114,6 +114,32 @@ TEST(HostileFiles, ALargeGIFOfManyFramesHasTheFootprintOfItsOneFrameTwin) {
   EXPECT_EQ(footprints[1], footprints[0]);
 }
 
+// An honest fax page at the size cap, stored by libtiff's tools in their strips of a few rows
+// and in one strip, is drawn from its coded data a band at a time: each costs no more than one
+// picture, and both have one footprint.
+TEST(HostileFiles, AFaxPageAtTheSizeCapCostsOnePicture) {
+  HostileRun run;
+  ASSERT_TRUE(run.ready());
+  testsupport::TempDir made;
+  const std::string pbm = made.File("page.pbm"), strips = made.File("strips.tif"), one = made.File("one-strip.tif");
+  ASSERT_EQ(testsupport::Run("python3 " + testsupport::SourceDir() + "/tests/data/hostile/make_large_fax_page.py " + pbm),
+            0);
+  ASSERT_EQ(testsupport::Run("pnmtotiff -g4 " + pbm + " > " + strips), 0);
+  ASSERT_EQ(testsupport::Run("tiffcp -c g4 -r 16000 " + strips + " " + one), 0);
+  std::vector<std::string> footprints;
+  for (const std::string& file : {strips, one}) {
+    const apptest::BatchResult r = run.RunWithMaster(file, 120, "XXXXXXXX-", kLooseCeiling);
+    ASSERT_TRUE(r.end.Normal()) << file << ": " << testsupport::Describe(r.end) << "\n" << r.err;
+    if (testsupport::LimitsAddressSpace()) EXPECT_LE(r.end.peak_kib, kPeakLimitKiB) << file;
+    const std::vector<std::string> lines = apptest::OutputLines(r.out);
+    ASSERT_GE(lines.size(), 2u) << r.out;
+    ASSERT_EQ(lines[0], "Masterfootprint:") << r.out;
+    ASSERT_EQ(lines[1].substr(0, 16), "16000 - 16000 - ") << r.out;
+    footprints.push_back(lines[1]);
+  }
+  EXPECT_EQ(footprints[1], footprints[0]);
+}
+
 std::vector<apptest::ImageFile> SampleImages() {
   std::vector<apptest::ImageFile> files;
   for (const std::string folder : {testsupport::SourceDir() + "/samples", testsupport::DataPath("metafile")}) {

@@ -2,6 +2,7 @@
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cctype>
 #include <random>
 #include <sstream>
@@ -206,16 +207,29 @@ bool ReadTiffStrip(const std::string& file, TTiffStrip& out) {
 
 bool DecodeStrip(const TTiffStrip& strip, int rows, TBitmap& out, std::string* error) {
   const bool align = (strip.T4Options & 4) != 0;
+  const int32_t k = strip.Compression == 4 ? -1 : (strip.T4Options & 1) ? 1 : 0;
+  const std::string_view data(strip.Data);
   TZRXCCITTDecoder d(strip.Width, 1, false, align, strip.FillOrder, rows);
   std::vector<uint8_t> output;
+  // The same data decoded a row at a time, as a page draws them, give the same rows.
+  TZRXCCITTDecoder one_by_one(strip.Width, 1, false, align, strip.FillOrder, rows);
+  std::vector<uint8_t> handed;
+  const TZRXCCITTDecoder::TRowHandler keep = [&](int64_t r, std::span<const uint8_t> bits) {
+    if (size_t(r) * bits.size() != handed.size()) return false;
+    handed.insert(handed.end(), bits.begin(), bits.end());
+    return true;
+  };
   bool ok = true;
   try {
-    if (strip.Compression == 4)
-      ok = d.DecodeGroup4(output, strip.Data);
-    else if (strip.T4Options & 1)
-      d.DecodeGroup3TwoD(output, strip.Data);
-    else
-      ok = d.DecodeGroup3OneD(output, strip.Data);
+    ok = d.Decode(k, output, data);
+    const bool ok_by_rows = one_by_one.Decode(k, keep, data);
+    if (ok_by_rows != ok ||
+        (ok && (handed.size() > output.size() || !std::equal(handed.begin(), handed.end(), output.begin()) ||
+                std::any_of(output.begin() + std::ptrdiff_t(handed.size()), output.end(),
+                            [](uint8_t b) { return b != 0; })))) {
+      if (error) *error = "the rows decoded one at a time differ from the whole decode";
+      return false;
+    }
   } catch (const Exception& e) {
     if (error) *error = e.Message();
     return false;
