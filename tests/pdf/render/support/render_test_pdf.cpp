@@ -78,7 +78,7 @@ void TestPdf::Load() {
   if (isLoaded_) return;
   isLoaded_ = true;
   for (size_t i = 0; i < entries_.size(); ++i) {
-    const Entry& e = entries_[i];
+    const pdffile::TextObject& e = entries_[i];
     TPDFObject* obj = nullptr;
     if (e.IsStream) {
       TPDFStream* stream = store_.NewStream(e.Data, false);
@@ -101,34 +101,7 @@ TPDFObject* TestPdf::Object(int n) {
 TPDFDictionary* TestPdf::Dict(int n) { return PDFCast<TPDFDictionary>(Object(n)); }
 TPDFStream* TestPdf::Stream(int n) { return PDFCast<TPDFStream>(Object(n)); }
 
-std::string TestPdf::FileText() const {
-  std::string out = "%PDF-1.7\n%\xE2\xE3\xCF\xD3\n";
-  std::vector<size_t> offsets;
-  for (size_t i = 0; i < entries_.size(); ++i) {
-    const Entry& e = entries_[i];
-    offsets.push_back(out.size());
-    out += std::to_string(i + 1) + " 0 obj\n";
-    if (e.IsStream) {
-      std::string dict = e.Text;
-      const size_t close = dict.rfind(">>");
-      dict.insert(close, " /Length " + std::to_string(e.Data.size()) + " ");
-      out += dict + "\nstream\n" + e.Data + "\nendstream";
-    } else {
-      out += e.Text;
-    }
-    out += "\nendobj\n";
-  }
-  const size_t xref = out.size();
-  out += "xref\n0 " + std::to_string(entries_.size() + 1) + "\n0000000000 65535 f \n";
-  char line[32];
-  for (size_t offset : offsets) {
-    std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
-    out += line;
-  }
-  out += "trailer\n<< /Size " + std::to_string(entries_.size() + 1) + " /Root " + std::to_string(catalog_) +
-         " 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
-  return out;
-}
+std::string TestPdf::FileText() const { return pdffile::FileText(entries_, catalog_); }
 
 void TestPdf::WriteFile(const std::string& path) const { testsupport::WriteFile(path, FileText()); }
 

@@ -11,6 +11,7 @@
 #include "pdf/core/objects/pdf_objects.h"
 #include "platform/rtl/strings.h"
 #include "tests/pdf/end_to_end/raster_compare.h"
+#include "tests/support/pdf_file_text.h"
 
 class TPDFRenderer;
 class TBitmap;
@@ -46,13 +47,8 @@ class TestPdf {
   void WriteFile(const std::string& path) const;
 
  private:
-  struct Entry {
-    std::string Text;
-    bool IsStream = false;
-    std::string Data;
-  };
   void Load();
-  std::vector<Entry> entries_;
+  std::vector<pdffile::TextObject> entries_;
   int catalog_ = 0;
   TPDFStructure store_;
   std::map<int, TPDFObject*> loaded_;
