@@ -99,7 +99,10 @@ bool X11Selection::Handle(XEvent& ev) {
       Serve(ev.xselectionrequest);
       return true;
     case SelectionClear:
-      if (ev.xselectionclear.selection == clipboard_) {
+      // Giving the selection up and taking it again at once (emptying the clipboard, then
+      // filling it) leaves the notice of the first step queued behind the second: only an owner
+      // the server no longer names has lost it.
+      if (ev.xselectionclear.selection == clipboard_ && XGetSelectionOwner(dpy_, clipboard_) != window_) {
         owned_ = false;
         text_.clear();
       }
