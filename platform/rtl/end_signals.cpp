@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr std::array<int, 3> kEndSignals = {SIGTERM, SIGHUP, SIGINT};
+constexpr std::array<int, 4> kEndSignals = {SIGTERM, SIGHUP, SIGINT, SIGPIPE};
 
 // Module-level because a signal handler can reach nothing else.
 volatile std::sig_atomic_t caught = 0;
@@ -58,8 +58,10 @@ void CatchEndSignals() {
     struct sigaction action {};
     action.sa_handler = OnEndSignal;
     sigemptyset(&action.sa_mask);
-    // Interrupted reads and writes go on; the second signal of a kind is not caught.
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    // Interrupted reads and writes go on; the second signal of a kind is not caught. SIGPIPE
+    // is no person insisting: every later write into the closed pipe raises it again, and
+    // those writes fail with EPIPE while the program ends in order.
+    action.sa_flags = SA_RESTART | (kEndSignals[i] == SIGPIPE ? 0 : SA_RESETHAND);
     ::sigaction(kEndSignals[i], &action, nullptr);
   }
   installed = true;
@@ -79,6 +81,7 @@ std::string EndSignalName(int signal) {
     case SIGTERM: return "SIGTERM";
     case SIGHUP: return "SIGHUP";
     case SIGINT: return "SIGINT";
+    case SIGPIPE: return "SIGPIPE";
     default: return "signal " + std::to_string(signal);
   }
 }

@@ -20,8 +20,16 @@ class EListError : public Exception { using Exception::Exception; };
 // A failed assertion: the message, then " (<unit>, line <n>)" as the class library writes it.
 class EAssertionFailed : public Exception { using Exception::Exception; };
 
-// Streams.
-class EStreamError : public Exception { using Exception::Exception; };
+// Streams. A failure of the operating system carries its error number (0 when there was none),
+// so that a message for a person can say why.
+class EStreamError : public Exception {
+ public:
+  explicit EStreamError(const std::string& message, int error = 0) : Exception(message), error_(error) {}
+  int ErrorCode() const { return error_; }
+
+ private:
+  int error_;
+};
 class EFCreateError : public EStreamError { using EStreamError::EStreamError; };
 class EFOpenError : public EStreamError { using EStreamError::EStreamError; };
 class EReadError : public EStreamError { using EStreamError::EStreamError; };

@@ -19,10 +19,11 @@ namespace {
 constexpr int kMaxLinks = 40;
 
 [[noreturn]] void CannotCreate(const WideString& fileName, int error) {
-  throw EFCreateError("Cannot create file \"" + WideToUtf8(fileName) + "\". " + std::strerror(error));
+  throw EFCreateError("Cannot create file \"" + WideToUtf8(fileName) + "\". " + std::strerror(error), error);
 }
 
-[[noreturn]] void CannotWrite() { throw EWriteError("Stream write error"); }
+// Called right after the failing call, whose error number goes with the exception.
+[[noreturn]] void CannotWrite(int error) { throw EWriteError("Stream write error", error); }
 
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -49,6 +50,7 @@ bool WriteAllAt(int fd, std::string_view bytes, off_t offset) {
   while (done < bytes.size()) {
     const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, offset + off_t(done));
     if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = EIO;  // no progress and no reason given
     if (n <= 0) return false;
     done += size_t(n);
   }
@@ -60,6 +62,7 @@ bool WriteAll(int fd, std::string_view bytes) {
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = EIO;
     if (n <= 0) return false;
     done += size_t(n);
   }
@@ -93,8 +96,9 @@ bool ReplaceThroughSibling(const WideString& fileName, const std::string& target
     ::unlink(sibling.c_str());
   };
   if (!WriteAllAt(fd, bytes, 0) || ::fsync(fd) != 0) {
+    const int error = errno;
     give_up();
-    CannotWrite();
+    CannotWrite(error);
   }
   if (old) {
     struct stat made {};
@@ -108,8 +112,9 @@ bool ReplaceThroughSibling(const WideString& fileName, const std::string& target
     }
   }
   if (::close(fd) != 0) {
+    const int error = errno;
     ::unlink(sibling.c_str());
-    CannotWrite();
+    CannotWrite(error);
   }
   if (::rename(sibling.c_str(), target.c_str()) != 0) {
     const int error = errno;
@@ -122,11 +127,12 @@ bool ReplaceThroughSibling(const WideString& fileName, const std::string& target
 // Rewrites the open file in place, keeping its old content until the new one is all on disk.
 void RewriteInPlace(int fd, std::string_view bytes, off_t oldSize) {
   if (!WriteAllAt(fd, bytes, oldSize) || ::fdatasync(fd) != 0) {
+    const int error = errno;
     const int ignored = ::ftruncate(fd, oldSize);  // the old content, as it was
     (void)ignored;
-    CannotWrite();
+    CannotWrite(error);
   }
-  if (!WriteAllAt(fd, bytes, 0) || ::ftruncate(fd, off_t(bytes.size())) != 0 || ::fdatasync(fd) != 0) CannotWrite();
+  if (!WriteAllAt(fd, bytes, 0) || ::ftruncate(fd, off_t(bytes.size())) != 0 || ::fdatasync(fd) != 0) CannotWrite(errno);
 }
 
 }  // namespace
@@ -143,9 +149,11 @@ void ReplaceFileContents(const WideString& fileName, std::string_view bytes) {
     const int made = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (made < 0) CannotCreate(fileName, errno);
     const bool written = WriteAll(made, bytes);
+    const int writeError = errno;
     if (::close(made) != 0 || !written) {
+      const int error = written ? errno : writeError;
       ::unlink(target.c_str());
-      CannotWrite();
+      CannotWrite(error);
     }
     return;
   }
@@ -160,7 +168,7 @@ void ReplaceFileContents(const WideString& fileName, std::string_view bytes) {
       // A device or a pipe (/dev/null for settings that are never kept) takes the bytes as
       // they come.
       ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-      if (!WriteAll(fd, bytes)) CannotWrite();
+      if (!WriteAll(fd, bytes)) CannotWrite(errno);
     } else if (st.st_nlink > 1 || !ReplaceThroughSibling(fileName, target, bytes, &st)) {
       // The file's other names would keep the old content after a move.
       RewriteInPlace(fd, bytes, st.st_size);

@@ -16,4 +16,5 @@
 //   place: the new content goes past the old one first, so that a full disk shows before any
 //   old byte is overwritten, then over it, and the file is cut where it ends.
 // - A write that fails raises EWriteError ("Stream write error") and leaves the old content.
+// Both errors carry the error number of the call that failed (ErrorCode).
 void ReplaceFileContents(const WideString& fileName, std::string_view bytes);

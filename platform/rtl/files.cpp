@@ -35,6 +35,7 @@ bool CopyBytes(int in, int out) {
     for (ssize_t off = 0; off < n;) {
       const ssize_t w = ::write(out, buf.data() + off, static_cast<size_t>(n - off));
       if (w < 0 && errno == EINTR) continue;
+      if (w == 0) errno = EIO;  // no progress and no reason given
       if (w <= 0) return false;
       off += w;
     }
@@ -49,12 +50,20 @@ bool HardLinksRefused(int error) {
 
 // Writes `in` from its reading position into a file of that name that does not exist yet (an
 // existing one is never opened); a file left incomplete by a failed write is taken away again.
+// errno says why it failed.
 bool WriteNewFile(int in, const std::string& name, mode_t mode) {
   const int out = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   if (out < 0) return false;
   bool ok = CopyBytes(in, out);
-  if (::close(out) != 0) ok = false;
-  if (!ok) ::unlink(name.c_str());
+  int error = errno;
+  if (::close(out) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    ::unlink(name.c_str());
+    errno = error;
+  }
   return ok;
 }
 
@@ -97,39 +106,48 @@ int64_t FileSizeOf(const WideString& name) {
 }
 
 bool CopyFile(const WideString& source, const WideString& target, bool failIfExists) {
-  const int in = ::open(Native(source).c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return false;
-  struct stat st {};
-  if (::fstat(in, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(in);
+  // Every way out restores the error of the step that failed: the caller tells an existing
+  // target (EEXIST) from a disk that is full or refuses.
+  const auto fail = [](int in, int error) {
+    if (in >= 0) ::close(in);
+    errno = error;
     return false;
-  }
+  };
+  const int in = ::open(Native(source).c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return fail(-1, errno);
+  struct stat st {};
+  if (::fstat(in, &st) != 0) return fail(in, errno);
+  if (S_ISDIR(st.st_mode)) return fail(in, EISDIR);
   const mode_t mode = st.st_mode & 0777;
+  const std::string dst = Native(target);
+  // An existing name is told as such before any byte is written: on a full disk too, and
+  // without copying a whole file only to throw it away.
+  struct stat existing {};
+  if (failIfExists && ::lstat(dst.c_str(), &existing) == 0) return fail(in, EEXIST);
   // Write to a hidden sibling first, then move it into place, so a failed copy never leaves a
   // truncated file under the target's name.
   const auto guid = CreateGuidBytes();
   char tag[16];
   std::snprintf(tag, sizeof tag, "%02x%02x%02x%02x", guid[0], guid[1], guid[2], guid[3]);
-  const std::string dst = Native(target);
   const size_t slash = dst.rfind('/');
   const std::string tmp = (slash == std::string::npos ? std::string() : dst.substr(0, slash + 1)) + ".velmora-copy-" + tag;
-  if (!WriteNewFile(in, tmp, mode)) {
-    ::close(in);
-    return false;
-  }
+  if (!WriteNewFile(in, tmp, mode)) return fail(in, errno);
   bool ok;
-  int linkError = 0;
   if (failIfExists) {
     // link() refuses an existing name atomically, so a file that appeared meanwhile survives.
     ok = ::link(tmp.c_str(), dst.c_str()) == 0;
-    if (!ok) linkError = errno;
   } else {
     ok = ::rename(tmp.c_str(), dst.c_str()) == 0;
   }
+  int error = ok ? 0 : errno;
   ::unlink(tmp.c_str());
-  if (!ok && HardLinksRefused(linkError)) ok = ::lseek(in, 0, SEEK_SET) == 0 && WriteNewFile(in, dst, mode);
+  if (!ok && failIfExists && HardLinksRefused(error)) {
+    ok = ::lseek(in, 0, SEEK_SET) == 0 && WriteNewFile(in, dst, mode);
+    if (!ok) error = errno;
+  }
+  if (!ok) return fail(in, error);
   ::close(in);
-  return ok;
+  return true;
 }
 
 WideString GetTempDir() {

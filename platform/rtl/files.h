@@ -17,8 +17,9 @@ bool ForceDirectories(const WideString& name);
 bool DirectoryIsWritable(const WideString& name);
 bool RenameFile(const WideString& from, const WideString& to);
 // Copies a file; with failIfExists an existing target is left alone and false is returned.
-// A failed copy leaves nothing under the target's name. The copy appears under that name
-// complete, except on file systems without hard links, where an exclusive copy is written there.
+// A failed copy leaves nothing under the target's name, and errno says why it failed (EEXIST
+// for an existing target). The copy appears under that name complete, except on file systems
+// without hard links, where an exclusive copy is written there.
 bool CopyFile(const WideString& source, const WideString& target, bool failIfExists);
 int64_t FileSizeOf(const WideString& name);     // -1 when it cannot be read
 
@@ -53,7 +54,7 @@ struct TSearchRec {
 };
 
 // The entries of one folder ("." and ".." left out), in the order the file system gives them.
-// Returns false when the folder cannot be read.
+// Returns false when the folder cannot be read (errno says why).
 bool ListDirectory(const WideString& dir, std::vector<TSearchRec>& entries);
 
 // The device and inode of what a path names (through links); false when it cannot be read.

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <functional>
 
@@ -25,9 +28,11 @@ TEST(EndSignals, IgnoredSignalsStayIgnoredAndASecondOneEndsTheProcess) {
        [] {
          signal(SIGHUP, SIG_IGN);
          signal(SIGINT, SIG_IGN);
+         signal(SIGPIPE, SIG_IGN);
          CatchEndSignals();
          raise(SIGHUP);
          raise(SIGINT);
+         raise(SIGPIPE);
          if (CaughtEndSignal() != 0) return 1;
          raise(SIGTERM);
          return CaughtEndSignal() == SIGTERM ? 0 : 2;
@@ -48,6 +53,18 @@ TEST(EndSignals, IgnoredSignalsStayIgnoredAndASecondOneEndsTheProcess) {
          raise(SIGTERM);
          raise(SIGINT);
          return CaughtEndSignal() == SIGTERM && EndSignalName(SIGTERM) == "SIGTERM" ? 0 : 1;
+       },
+       "exit 0"},
+      {"writes into a pipe whose reader is gone",
+       [] {
+         CatchEndSignals();
+         int fds[2];
+         if (pipe(fds) != 0) return 3;
+         close(fds[0]);
+         // Each write fails with EPIPE; the second one does not end the process either.
+         for (int i = 0; i < 2; ++i)
+           if (write(fds[1], "x", 1) != -1 || errno != EPIPE) return 1;
+         return CaughtEndSignal() == SIGPIPE && EndSignalName(SIGPIPE) == "SIGPIPE" ? 0 : 2;
        },
        "exit 0"},
   };

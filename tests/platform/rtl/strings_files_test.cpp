@@ -51,14 +51,23 @@ TEST(Files, CopyNeverOverwritesWhenAskedNotTo) {
   const WideString a = FileNameToWide(dir.File("a")), b = FileNameToWide(dir.File("b"));
   WriteFileBytes(a, "new");
   WriteFileBytes(b, "old");
+  errno = 0;
   EXPECT_FALSE(CopyFile(a, b, true));
+  EXPECT_EQ(errno, EEXIST);  // told apart from a copy that failed
   EXPECT_EQ(ReadFileBytes(b), "old");
+  ASSERT_EQ(::symlink("nowhere", dir.File("dangling").c_str()), 0);  // a name, though it leads nowhere
+  EXPECT_FALSE(CopyFile(a, FileNameToWide(dir.File("dangling")), true));
+  EXPECT_EQ(errno, EEXIST);
+  ::unlink(dir.File("dangling").c_str());
   EXPECT_TRUE(CopyFile(a, FileNameToWide(dir.File("c")), true));
   EXPECT_EQ(ReadFileBytes(FileNameToWide(dir.File("c"))), "new");
   std::vector<TSearchRec> entries;
   ASSERT_TRUE(ListDirectory(FileNameToWide(dir.path()), entries));
   EXPECT_EQ(entries.size(), 3u);  // no temporary copies left behind
   EXPECT_FALSE(CopyFile(FileNameToWide(dir.File("missing")), FileNameToWide(dir.File("d")), false));
+  EXPECT_EQ(errno, ENOENT);
+  EXPECT_FALSE(CopyFile(a, FileNameToWide(dir.File("no/d")), true));
+  EXPECT_EQ(errno, ENOENT);
 }
 
 // Refuses every hard link with the given errno while it lives (the test program's link() reads
@@ -89,6 +98,7 @@ TEST(Files, CopyWhereTheFileSystemHasNoHardLinks) {
     ASSERT_EQ(::stat(dir.File("caf\xE9.jpg").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     EXPECT_FALSE(CopyFile(a, b, true)) << error;
+    EXPECT_EQ(errno, EEXIST) << error;
     EXPECT_EQ(ReadFileBytes(b), "old") << error;
     std::vector<TSearchRec> entries;
     ASSERT_TRUE(ListDirectory(FileNameToWide(dir.path()), entries));
@@ -104,6 +114,7 @@ TEST(Files, CopyFailsWhenTheLinkIsRefusedForAnotherReason) {
   for (const int error : {EACCES, ENOSPC, EROFS}) {
     HardLinksRefused refused(error);
     EXPECT_FALSE(CopyFile(a, c, true)) << error;
+    EXPECT_EQ(errno, error);
     EXPECT_FALSE(FileExists(c)) << error;
   }
   std::vector<TSearchRec> entries;
