@@ -237,8 +237,8 @@ def function_type4(p, outs, tags):
 
 
 def tint_function(p, outs, tags, tint):
-    """A function of one input for a tint transform, and the tint to use (sampled functions are
-    read at their samples only, where every reader agrees)."""
+    """A function of one input for a tint transform, and the tint to use (a sampled function at
+    one of its samples, or between two of them)."""
     kind = p.pick([(3, ["fn2"], lambda: 2), (2, ["fn0"], lambda: 0), (2, ["fn3"], lambda: 3),
                    (3, ["fn4"], lambda: 4)])
     tags += kind[0]
@@ -266,8 +266,8 @@ def base_space(p):
 
 
 def cmyk_tags(values):
-    """Saturated greens and reds (much yellow with much cyan or magenta, little black), where
-    our CMYK conversion's blue parts from poppler's."""
+    """Saturated greens and reds (much yellow with much cyan or magenta, little black): the
+    overprints whose blue a CMYK conversion most easily gets wrong."""
     c, m, y, k = (float(v) for v in values)
     return ["cmyk-saturated"] if y > 0.6 and max(c, m) > 0.6 and k < 0.4 else []
 

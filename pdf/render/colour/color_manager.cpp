@@ -35,7 +35,9 @@ void TPDFSimpleColorManager::CMYKToRGB(double c, double m, double y, double k, d
     b = 1 - std::min(1.0, y * (1 - k) + k);
     return;
   }
-  // A fit of a press profile's colours; no clamping, callers clamp when they pack.
+  // The blend of the colours a press profile gives the sixteen ink corners (white, the inks and
+  // their overprints, with and without black), written out as a polynomial; no clamping,
+  // callers clamp when they pack.
   r = 1 - c - 0.8627 * k - 0.0745 * m + 0.2549 * c * m + 0.8627 * c * k + 0.0784 * k * m - 0.0275 * k * y +
       0.0039 * m * y - 0.2588 * c * k * m + 0.0275 * c * k * y + 0.0275 * c * m * y + 0.0157 * k * m * y -
       0.0471 * c * k * m * y;
@@ -43,8 +45,8 @@ void TPDFSimpleColorManager::CMYKToRGB(double c, double m, double y, double k, d
       0.0236 * c * y + 0.0314 * k * y + 0.1608 * m * y - 0.451 * c * k * m + 0.0117 * c * k * y -
       0.1137 * c * m * y - 0.1412 * k * m * y + 0.0784 * c * k * m * y;
   b = 1 - y - 0.8745 * k - 0.451 * m - 0.0627 * c + 0.0784 * c * k + 0.0862 * c * m + 0.3255 * k * m +
-      0.5176 * c * y + 0.8745 * k * y + 0.451 * m * y - 0.0941 * c * k * m - 0.5333 * c * k * y -
-      0.3176 * c * m * y - 0.3255 * k * m * y + 0.3255 * c * k * m * y;
+      0.3764 * c * y + 0.8745 * k * y + 0.5922 * m * y - 0.0941 * c * k * m - 0.3921 * c * k * y -
+      0.3176 * c * m * y - 0.4667 * k * m * y + 0.3255 * c * k * m * y;
 }
 
 COLORREF TPDFSimpleColorManager::RGBToColor(double& r, double& g, double& b) const {

@@ -57,12 +57,16 @@ class TPDFFunction {
 
 class TPDFType0Function : public TPDFFunction {
  public:
+  // Inputs beyond this many that fall between samples take their nearer sample.
+  static constexpr size_t kMaxInterpolatedInputs = 8;
+
   TPDFType0Function(TPDFObject* obj, TPDFResolveMethod resolver);
   void Evaluate(const std::vector<double>& inputs, std::vector<double>& outputs) override;
 
   std::vector<double> Size;
   int32_t BitsPerSample = 0;
-  int32_t Order = 1;  // read, not used: samples are taken without interpolation
+  // Read, not used: cubic (3) tables are interpolated linearly too, as readers commonly do.
+  int32_t Order = 1;
   std::vector<double> Encode;
   std::vector<double> Decode;
 

@@ -1,4 +1,4 @@
-// Type 0: a table of samples, taken at the nearest sample without interpolation.
+// Type 0: a table of samples, interpolated multilinearly between the samples around a point.
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -57,32 +57,76 @@ uint32_t TPDFType0Function::ReadSample(uint64_t& bitOffset) const {
 
 void TPDFType0Function::Evaluate(const std::vector<double>& inputs, std::vector<double>& outputs) {
   outputs.assign(size_t(OutputCount), 0.0);
-  // Sample index e_0 + Size_0 (e_1 + Size_1 (e_2 + ...)), built from the last input down.
-  uint64_t index = 0;
-  bool beyond = false;
-  for (int32_t i = InputCount - 1; i >= 0; --i) {
+  // Per input: the sample below the encoded value, the step to the next sample in the flat
+  // table (0 past the table's last sample, or beyond 64 bits) and the weight of that next one.
+  struct TAxis {
+    uint64_t low = 0;
+    uint64_t stride = 0;
+    double weight = 0;
+  };
+  std::vector<TAxis> axes;
+  axes.reserve(size_t(std::max(0, InputCount)));
+  uint64_t base = 0;   // index of the corner below every encoded value
+  uint64_t stride = 1;  // Size_0 x ... x Size_(i-1)
+  bool beyond = false, strideBeyond = false;
+  for (int32_t i = 0; i < InputCount; ++i) {
     const size_t k = size_t(i);
     const double x = Clip(k < inputs.size() ? inputs[k] : 0.0, Domain[2 * k], Domain[2 * k + 1]);
     const double e0 = 2 * k < Encode.size() ? Encode[2 * k] : 0.0;
     const double e1 = 2 * k + 1 < Encode.size() ? Encode[2 * k + 1] : 0.0;
     const double size = k < Size.size() ? Size[k] : 1.0;
-    const double e = Clip(Interpolate(x, Domain[2 * k], Domain[2 * k + 1], e0, e1), 0, std::max(0.0, size - 1));
-    const auto sample = static_cast<uint64_t>(std::max<int64_t>(0, RoundHalfEven(e)));
     const auto sizeCount = static_cast<uint64_t>(std::max<int64_t>(1, RoundHalfEven(size)));
-    if (i == InputCount - 1)
-      index = sample;
-    else if (!MultiplyChecked(index, sizeCount, index) || !AddChecked(index, sample, index))
+    const double e = Clip(Interpolate(x, Domain[2 * k], Domain[2 * k + 1], e0, e1), 0,
+                          std::min(std::max(0.0, size - 1), double(sizeCount - 1)));
+    TAxis axis;
+    axis.low = static_cast<uint64_t>(std::floor(e));
+    axis.weight = e - std::floor(e);
+    if (axis.weight > 0 && axis.low + 1 < sizeCount && !strideBeyond) axis.stride = stride;
+    uint64_t offset = 0;
+    if (axis.low != 0 && (strideBeyond || !MultiplyChecked(axis.low, stride, offset) || !AddChecked(base, offset, base)))
       beyond = true;
+    if (!MultiplyChecked(stride, sizeCount, stride)) strideBeyond = true;
+    axes.push_back(axis);
   }
-  uint64_t bitOffset = 0;
-  if (beyond || !MultiplyChecked(index, uint64_t(std::max(0, BitsPerSample)) * uint64_t(OutputCount), bitOffset))
-    bitOffset = std::numeric_limits<uint64_t>::max();
+  // Multilinear interpolation between the samples around the point: each corner of the cell
+  // weighs the product of its weights along every input. Inputs that sit on a sample add no
+  // corners; past kMaxInterpolatedInputs the remaining inputs take their nearer sample, so one
+  // evaluation reads at most 2^kMaxInterpolatedInputs samples per output.
+  std::vector<size_t> between;
+  for (size_t k = 0; k < axes.size(); ++k) {
+    TAxis& axis = axes[k];
+    if (axis.stride == 0) continue;
+    if (between.size() < kMaxInterpolatedInputs) {
+      between.push_back(k);
+    } else if (axis.weight > 0.5 && !beyond && !AddChecked(base, axis.stride, base)) {
+      beyond = true;
+    }
+  }
+  const uint64_t bitsPerIndex = uint64_t(std::max(0, BitsPerSample)) * uint64_t(std::max(0, OutputCount));
   const double maxSample = BitsPerSample > 0 && BitsPerSample <= 32 ? std::ldexp(1.0, BitsPerSample) - 1 : 0.0;
+  std::vector<double> mixed(size_t(OutputCount), 0.0);
+  for (uint32_t corner = 0; corner < (1u << between.size()); ++corner) {
+    double weight = 1;
+    uint64_t index = base;
+    bool cornerBeyond = beyond;
+    for (size_t b = 0; b < between.size(); ++b) {
+      const TAxis& axis = axes[between[b]];
+      if (corner & (1u << b)) {
+        weight *= axis.weight;
+        if (!AddChecked(index, axis.stride, index)) cornerBeyond = true;
+      } else {
+        weight *= 1 - axis.weight;
+      }
+    }
+    if (weight == 0) continue;
+    uint64_t bitOffset = 0;
+    if (cornerBeyond || !MultiplyChecked(index, bitsPerIndex, bitOffset)) bitOffset = std::numeric_limits<uint64_t>::max();
+    for (size_t j = 0; j < mixed.size(); ++j) mixed[j] += weight * ReadSample(bitOffset);
+  }
   for (int32_t j = 0; j < OutputCount; ++j) {
     const size_t k = size_t(j);
-    const double s = ReadSample(bitOffset);
     const double d0 = 2 * k < Decode.size() ? Decode[2 * k] : 0.0;
     const double d1 = 2 * k + 1 < Decode.size() ? Decode[2 * k + 1] : 0.0;
-    outputs[k] = Clip(Interpolate(s, 0, maxSample, d0, d1), Range[2 * k], Range[2 * k + 1]);
+    outputs[k] = Clip(Interpolate(mixed[k], 0, maxSample, d0, d1), Range[2 * k], Range[2 * k + 1]);
   }
 }

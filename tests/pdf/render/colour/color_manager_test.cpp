@@ -23,6 +23,10 @@ TEST(ColorManager, CMYKToRGB) {
       {0.5, 0, 0, 0.5, false, 0.25, 0.5, 0.5, 0x808040},  // 0.5 * 255 = 127.5 rounds to 128
       // 1 - c - 0.8627 k - 0.0745 m + 0.2549 c m + ... at c = m = 1: red 0.1804
       {1, 1, 0, 0, true, 0.1804, 1 - 1 - 0.3216 + 0.5138, 1 - 0.451 - 0.0627 + 0.0862, 0},
+      // Red and green overprints keep the blue the press gives them (poppler and Ghostscript
+      // agree): (237, 28, 36) and (0, 166, 80).
+      {0, 1, 1, 0, true, 1 - 0.0745 + 0.0039, 1 - 1 - 0.051 + 0.1608, 1 - 1 - 0.451 + 0.5922, 0x241CED},
+      {1, 0, 1, 0, true, 0, 1 - 0.051 - 0.3216 + 0.0236, 1 - 1 - 0.0627 + 0.3764, 0x50A600},
   };
   TPDFSimpleColorManager cm;
   for (const auto& t : cases) {

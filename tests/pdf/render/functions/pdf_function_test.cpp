@@ -63,16 +63,58 @@ TEST(PdfFunction, ExponentialDefaultsAndRangeGiveTheOutputCount) {
   EXPECT_EQ(Eval(*root, {-0.5}), std::vector<double>{0.0});
 }
 
-TEST(PdfFunction, SampledFunctionTakesTheNearestSample) {
+TEST(PdfFunction, SampledFunctionInterpolatesBetweenSamples) {
   TestPdf pdf;
   pdf.AddStream("<< /FunctionType 0 /Size [2] /BitsPerSample 8 /Domain [0 1] /Range [0 1] >>", Bytes({0, 255}));
+  // Order 3 tables are interpolated linearly as well.
+  pdf.AddStream("<< /FunctionType 0 /Size [3] /BitsPerSample 8 /Order 3 /Domain [0 1] /Range [0 1] >>",
+                Bytes({0, 255, 51}));
   auto f = Make(pdf, 1);
   ASSERT_TRUE(f);
-  EXPECT_EQ(Eval(*f, {0.4}), std::vector<double>{0.0});
-  EXPECT_EQ(Eval(*f, {0.6}), std::vector<double>{1.0});
+  for (int i = 0; i <= 20; ++i) {
+    const double x = i / 20.0;
+    const auto out = Eval(*f, {x});
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_NEAR(out[0], x, 1e-12) << x;
+  }
   EXPECT_EQ(Eval(*f, {-3}), std::vector<double>{0.0});  // clipped to the domain
   EXPECT_EQ(Eval(*f, {7}), std::vector<double>{1.0});
   EXPECT_EQ(f->Complexity, 2);
+  auto cubic = Make(pdf, 2);
+  ASSERT_TRUE(cubic);
+  EXPECT_NEAR(Eval(*cubic, {0.25})[0], 0.5, 1e-12);
+  EXPECT_NEAR(Eval(*cubic, {0.75})[0], 0.6, 1e-12);
+  EXPECT_NEAR(Eval(*cubic, {0.5})[0], 1.0, 1e-12);
+}
+
+// Over a grid of points a table of three inputs blends the samples of the point's cell, each
+// output on its own: tables of multilinear functions (a sum of lines, a product of lines) give
+// those functions back everywhere between their samples.
+TEST(PdfFunction, SampledFunctionInterpolatesSeveralInputsMultilinearly) {
+  // Samples of (a, b, c) at indices (i, j, l) of sizes 3, 2, 4: output 0 is 10 i + 40 j + 5 l,
+  // output 1 the product i j l; 8 bits each.
+  std::string data;
+  for (int l = 0; l < 4; ++l)
+    for (int j = 0; j < 2; ++j)
+      for (int i = 0; i < 3; ++i) {
+        data += static_cast<char>(10 * i + 40 * j + 5 * l);
+        data += static_cast<char>(i * j * l);
+      }
+  TestPdf pdf;
+  pdf.AddStream("<< /FunctionType 0 /Size [3 2 4] /BitsPerSample 8 /Domain [0 2 0 1 0 3] /Range [0 255 0 255] "
+                "/Decode [0 255 0 255] >>",
+                data);
+  auto f = Make(pdf, 1);
+  ASSERT_TRUE(f);
+  for (double a = 0; a <= 2; a += 0.25)
+    for (double b = 0; b <= 1; b += 0.125)
+      for (double c = 0; c <= 3; c += 0.375) {
+        const auto out = Eval(*f, {a, b, c});
+        ASSERT_EQ(out.size(), 2u);
+        EXPECT_NEAR(out[0], 10 * a + 40 * b + 5 * c, 1e-9) << a << "," << b << "," << c;
+        // Within the cell the product of three lines is exactly multilinear: i j l itself.
+        EXPECT_NEAR(out[1], a * b * c, 1e-9) << a << "," << b << "," << c;
+      }
 }
 
 TEST(PdfFunction, SampledFunctionIndexesSeveralInputsAndPackedSamples) {
@@ -113,6 +155,16 @@ TEST(PdfFunction, SampledFunctionReadsZeroBeyondItsDataAndSurvivesEnormousSizes)
   EXPECT_EQ(ShadingSampleCount(*huge), 256);
   auto wide = Make(pdf, 3);
   EXPECT_EQ(Eval(*wide, {1}), std::vector<double>{0.0});
+  // 24 inputs all between two samples: the first eight are blended (256 corners, only the
+  // first of them 255), the rest take their nearer sample.
+  std::string domain, size;
+  for (int i = 0; i < 24; ++i) domain += "0 1 ", size += "2 ";
+  TestPdf many;
+  many.AddStream("<< /FunctionType 0 /Size [" + size + "] /BitsPerSample 8 /Domain [" + domain + "] /Range [0 1] >>",
+                 Bytes({255}));
+  auto blended = Make(many, 1);
+  ASSERT_TRUE(blended);
+  EXPECT_NEAR(Eval(*blended, std::vector<double>(24, 0.5))[0], 1.0 / 256, 1e-12);
 }
 
 TEST(PdfFunction, StitchingFunctionPicksSubdomainsAndEncodes) {

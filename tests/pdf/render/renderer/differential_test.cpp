@@ -30,7 +30,6 @@ const std::map<std::string, std::string> kKnown = {
     {"text-clip-paint", "GDI+ clips without anti-aliasing: glyphs painted and clipped to (Tr 4-6) differ at their edges"},
     {"image-smoothed", "poppler smooths an image magnified less than four times; we draw its samples sharp"},
     {"sep-calgray", "a Separation over CalGray is drawn over DeviceGray, its Gamma and white point not applied"},
-    {"fn0-between", "a sampled function takes the nearest sample, without interpolation"},
     {"shade-radial", "radial shadings are not drawn"},
     {"shade-function", "function-based shadings are not drawn"},
     {"shade-mesh", "mesh shadings are not drawn"},
@@ -45,9 +44,6 @@ const std::map<std::string, std::string> kKnown = {
     {"dash-skew", "dashes are measured in line widths, so a skewing matrix places them elsewhere"},
     {"fn-cvi", "poppler rounds a tint to 16.16 fixed point first, so cvi of an exact integer falls one lower"},
     {"shade-stitching", "an axial shading samples a stitching function evenly, missing its bounds"},
-    {"cmyk-saturated", "CMYK greens and reds: our conversion's blue parts from poppler's by up to 36"},
-    {"cs-cmyk", "CMYK colours computed by tint transforms, among them saturated greens and reds"},
-    {"image-cmyk", "CMYK images, among their samples saturated greens and reds"},
 };
 
 std::vector<std::string> KnownTags() {

@@ -3,6 +3,7 @@
 // poppler has around each pixel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -159,6 +160,20 @@ INSTANTIATE_TEST_SUITE_P(
                    .objects = {"stream:<< /FunctionType 4 /Domain [0 1] /Range [0 1 0 1 0 1] >>|"
                                "{ 10 mul cvi 3 mod 2 div dup 1 exch sub 0.3 }"},
                    .exact = true},
+        // A sampled tint transform blends the samples around the tint: of one input (a
+        // Separation at 0.4 and 0.6 of the way from white to its colour) and of two (a DeviceN
+        // between the four corners of its table).
+        OracleCase{.name = "sampled_tint_transforms_interpolate",
+                   .content = "/Sp cs 0.4 sc 0 0 30 100 re f 0.6 sc 30 0 30 100 re f "
+                              "/Dn cs 0.3 0.7 sc 60 0 40 50 re f 0.85 0.1 sc 60 50 40 50 re f",
+                   .resources = "<< /ColorSpace << /Sp [/Separation /Spot /DeviceRGB 5 0 R] "
+                                "/Dn [/DeviceN [/A /B] /DeviceRGB 6 0 R] >> >>",
+                   .objects = {"stream:<< /FunctionType 0 /Domain [0 1] /Range [0 1 0 1 0 1] /Size [2] "
+                               "/BitsPerSample 8 /Filter /ASCIIHexDecode >>|FFFFFF 0080FF>",
+                               "stream:<< /FunctionType 0 /Domain [0 1 0 1] /Range [0 1 0 1 0 1] /Size [2 2] "
+                               "/BitsPerSample 8 /Filter /ASCIIHexDecode >>|FFFFFF FF0000 00FF00 0000FF>"},
+                   .exact = true,
+                   .outputs = true},
         // Images and image masks are painted with the fill alpha, as fills are.
         OracleCase{.name = "images_under_fill_alpha",
                    .content = "1 1 0 rg 0 0 100 100 re f /Half gs q 60 0 0 40 10 50 cm BI /W 2 /H 2 /CS /RGB /BPC 8 "
@@ -336,6 +351,65 @@ TEST(PopplerOracle, SpecialSpacesColourThroughTheirBaseSpaces) {
         << c.name << ": ours " << std::hex << rendertest::PixelAt(ours, 50, 50) << ", poppler "
         << rendertest::PixelAt(theirs, 50, 50);
   }
+}
+
+// CMYK turns into colour as poppler and Ghostscript turn it: the sixteen ink corners (white,
+// the inks, their overprints, each with and without black) as both draw them, and a grid of
+// tints between them as poppler draws them (Ghostscript goes through its default press
+// profile there, which bends the tints between the corners by up to a quarter). Each colour
+// once as a fill and once as a sample of an image drawn four times its size.
+TEST(PopplerOracle, CMYKCornersAndTintsAgreeWithPopplerAndGhostscript) {
+  REQUIRE_TOOL("pdftoppm");
+  constexpr int kSteps = 5, kColumns = 25, kCell = 4;
+  constexpr int kColours = kSteps * kSteps * kSteps * kSteps, kRows = kColours / kColumns;
+  std::string fills, samples;
+  for (int i = 0; i < kColours; ++i) {
+    int ink[4];
+    for (int j = 0, rest = i; j < 4; ++j, rest /= kSteps) ink[3 - j] = rest % kSteps;
+    for (int j = 0; j < 4; ++j) {
+      fills += std::to_string(ink[j] / double(kSteps - 1)) + " ";
+      samples += static_cast<char>(ink[j] * 255 / (kSteps - 1));
+    }
+    fills += "k " + std::to_string((i % kColumns) * kCell) + " " + std::to_string((kRows - 1 - i / kColumns) * kCell) +
+             " " + std::to_string(kCell) + " " + std::to_string(kCell) + " re f\n";
+  }
+  TestPdf pdf;
+  const int width = kColumns * kCell, height = kRows * kCell;
+  const int page = pdf.AddPage(fills + "q " + std::to_string(width) + " 0 0 " + std::to_string(height) + " " +
+                                   std::to_string(width) + " 0 cm /Im Do Q",
+                               "<< /XObject << /Im 5 0 R >> >>",
+                               "[0 0 " + std::to_string(2 * width) + " " + std::to_string(height) + "]");
+  pdf.AddStream("<< /Subtype /Image /Width " + std::to_string(kColumns) + " /Height " + std::to_string(kRows) +
+                    " /ColorSpace /DeviceCMYK /BitsPerComponent 8 >>",
+                samples);
+  std::string error;
+  const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error);
+  const testraster::Raster poppler = rendertest::RenderPoppler(pdf);
+  const testraster::Raster gs = rendertest::RenderGhostscript(pdf);
+  EXPECT_EQ(error, "");
+  ASSERT_EQ(ours.Width, 2 * width);
+  ASSERT_EQ(poppler.Width, ours.Width);
+  int checked = 0;
+  for (int i = 0; i < kColours; ++i) {
+    bool corner = true;
+    for (int rest = i; rest > 0; rest /= kSteps) corner = corner && (rest % kSteps == 0 || rest % kSteps == kSteps - 1);
+    for (int half = 0; half < 2; ++half) {
+      const int x = half * width + (i % kColumns) * kCell + kCell / 2, y = (i / kColumns) * kCell + kCell / 2;
+      const uint32_t mine = rendertest::PixelAt(ours, x, y);
+      std::vector<std::pair<const char*, const testraster::Raster*>> references = {{"poppler", &poppler}};
+      if (corner && gs.Width == ours.Width) references.push_back({"gs", &gs});
+      for (const auto& [name, reference] : references) {
+        const uint32_t theirs = rendertest::PixelAt(*reference, x, y);
+        int worst = 0;
+        for (int shift = 0; shift < 24; shift += 8)
+          worst = std::max(worst, std::abs(int((mine >> shift) & 0xFF) - int((theirs >> shift) & 0xFF)));
+        EXPECT_LE(worst, 2) << "colour " << i << (half ? " (image)" : " (fill)") << " against " << name << ": ours "
+                            << std::hex << mine << ", theirs " << theirs;
+        ++checked;
+      }
+    }
+  }
+  EXPECT_EQ(checked, 2 * kColours + (gs.Width > 0 ? 2 * 16 : 0));
 }
 
 // Poppler draws nothing at all for this one, so the expectation is written out: a form's

@@ -200,6 +200,16 @@ testraster::Raster RenderPoppler(const TestPdf& pdf, double dpi) {
   return testraster::Raster{image.Width, image.Height, std::move(image.RGB)};
 }
 
+testraster::Raster RenderGhostscript(const TestPdf& pdf, double dpi) {
+  if (!testsupport::HaveTool("gs")) return {};
+  testsupport::TempDir dir;
+  pdf.WriteFile(dir.File("t.pdf"));
+  if (testsupport::Run("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r" + std::to_string(dpi) +
+                       " -sOutputFile='" + dir.File("page.ppm") + "' '" + dir.File("t.pdf") + "' 2>/dev/null") != 0)
+    return {};
+  return testraster::DecodeWithPillow(dir.File("page.ppm"));
+}
+
 testraster::Raster RenderPopplerCairo(const TestPdf& pdf, double dpi) {
   if (!testsupport::HaveTool("pdftocairo") || testraster::PythonWithPIL().empty()) return {};
   testsupport::TempDir dir;

@@ -78,6 +78,8 @@ testraster::Raster GhostscriptEPS(const std::string& eps);
 std::string RenderOutput(TestPdf& pdf, int page, uint8_t mode, std::string& error, bool gdiplus = true);
 // poppler's rendering (pdftoppm -cropbox -r dpi) of the first page of the document.
 testraster::Raster RenderPoppler(const TestPdf& pdf, double dpi = 72);
+// Ghostscript's rendering (gs -sDEVICE=ppmraw -r dpi) of the first page; empty when gs failed.
+testraster::Raster RenderGhostscript(const TestPdf& pdf, double dpi = 72);
 // poppler's cairo back end (pdftocairo -png -cropbox -r dpi): it copies an image at whole
 // pixels exactly, where pdftoppm's Splash resamples every image by one pixel. Empty when
 // pdftocairo or Pillow is missing.
