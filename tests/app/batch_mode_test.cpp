@@ -270,6 +270,79 @@ run('convert', out + 'cells.png', out + 'cells-im.gif')
   EXPECT_EQ(m.at(images + "bw-g3-2d.tiff"), head + ".TIFF" + grey + " - BW");
 }
 
+// The colour grid of a footprint: the 48 numbers after the file type.
+static std::vector<int> ColourGrid(const std::string& footprint) {
+  std::vector<std::string> parts;
+  for (size_t from = 0;;) {
+    const size_t at = footprint.find(" - ", from);
+    parts.push_back(footprint.substr(from, at - from));
+    if (at == std::string::npos) break;
+    from = at + 3;
+  }
+  std::vector<int> grid;
+  if (parts.size() < 7) return grid;
+  const std::string& cells = parts[parts.size() - 2];
+  for (size_t at = cells.find('-'); at != std::string::npos; at = cells.find('-', at + 1))
+    grid.push_back(std::atoi(cells.c_str() + at + 1));
+  return grid;
+}
+
+// Pictures stored as CMYK footprint like their RGB twin whose colours are those poppler gives
+// the same inks: sixteen cells of every ink corner (the inks, their overprints, with and
+// without black), as a raw CMYK TIFF, a JPEG-compressed CMYK TIFF (libtiff's tiffcp) and a CMYK
+// JPEG (Pillow's, Adobe-style).
+TEST_F(BatchMode, CMYKPicturesFootprintLikeTheirRGBTwin) {
+  REQUIRE_TOOL("pdftoppm");
+  REQUIRE_TOOL("tiffcp");
+  testsupport::WriteFile(dir.File("inks.py"), R"PY(
+import itertools, subprocess, sys
+from PIL import Image
+out, work = sys.argv[1], sys.argv[2]
+inks = list(itertools.product([0, 1], repeat=4))
+ops = ''.join('%d %d %d %d k %d 0 1 1 re f\n' % (c, m, y, k, i) for i, (c, m, y, k) in enumerate(inks))
+objs = ['<< /Type /Catalog /Pages 2 0 R >>', '<< /Type /Pages /Kids [3 0 R] /Count 1 >>',
+        '<< /Type /Page /Parent 2 0 R /MediaBox [0 0 16 1] /Contents 4 0 R /Resources << >> >>',
+        '<< /Length %d >>\nstream\n%sendstream' % (len(ops), ops)]
+pdf, offsets = '%PDF-1.4\n', []
+for n, o in enumerate(objs):
+    offsets.append(len(pdf))
+    pdf += '%d 0 obj\n%s\nendobj\n' % (n + 1, o)
+xref = len(pdf)
+pdf += 'xref\n0 5\n0000000000 65535 f \n' + ''.join('%010d 00000 n \n' % o for o in offsets)
+pdf += 'trailer\n<< /Size 5 /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n' % xref
+open(work + 'inks.pdf', 'w').write(pdf)
+subprocess.run(['pdftoppm', '-r', '72', '-singlefile', work + 'inks.pdf', work + 'inks'], check=True)
+drawn = Image.open(work + 'inks.ppm').convert('RGB')
+ink, twin = Image.new('CMYK', (64, 64)), Image.new('RGB', (64, 64))
+for i, corner in enumerate(inks):
+    box = ((i % 4) * 16, (i // 4) * 16, (i % 4) * 16 + 16, (i // 4) * 16 + 16)
+    ink.paste(tuple(255 * v for v in corner), box)
+    twin.paste(drawn.getpixel((i, 0)), box)
+twin.save(out + 'twin.tif')
+ink.save(work + 'ink.tif')
+ink.save(out + 'ink.tif')
+ink.save(out + 'ink.jpg', quality=95)
+subprocess.run(['tiffcp', '-c', 'jpeg', work + 'ink.tif', out + 'ink-jpeg.tif'], check=True)
+)PY");
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("inks.py") + " " + images + " " + dir.File("")), 0);
+  // No test selected: every file is listed with its footprint.
+  Config({images + "twin.tif", images, dir.File("out/"), "-", "---------", "4", "100", "-"});
+  const Result r = RunBatch();
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto m = Matches(r.out);
+  ASSERT_EQ(m.count(images + "twin.tif"), 1u) << r.out;
+  const std::vector<int> twin = ColourGrid(m.at(images + "twin.tif"));
+  ASSERT_EQ(twin.size(), 48u) << r.out;
+  for (const auto& [name, tolerance] : {std::pair{"ink.tif", 1}, {"ink-jpeg.tif", 2}, {"ink.jpg", 2}}) {
+    ASSERT_EQ(m.count(images + name), 1u) << name << "\n" << r.out;
+    const std::vector<int> grid = ColourGrid(m.at(images + name));
+    ASSERT_EQ(grid.size(), 48u) << name;
+    for (size_t i = 0; i < grid.size(); ++i)
+      EXPECT_LE(std::abs(grid[i] - twin[i]), tolerance) << name << ": cell " << i / 3 << " channel " << i % 3 << "\n"
+                                                        << m.at(images + name) << "\n" << m.at(images + "twin.tif");
+  }
+}
+
 // A smaller copy of the master matches by its colours; a different picture does not.
 TEST_F(BatchMode, ResizedCopyMatchesAndDifferentImageDoesNot) {
   testsupport::WriteFile(dir.File("make.py"),

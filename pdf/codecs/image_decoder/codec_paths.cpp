@@ -2,6 +2,7 @@
 // class), CCITT fax through the fax decoder. JBIG2 and JPEG 2000 images have files of their
 // own.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "pdf/codecs/jpeg/pdf_jpeg_image.h"
 #include "pdf/render/canvas/daubrix.h"
 #include "pdf/render/colour/color_manager.h"
+#include "platform/rtl/numbers.h"
 
 using namespace imgdec;
 
@@ -38,6 +40,35 @@ void ApplyDecodeToBitmap(TBitmap& bitmap, const std::vector<double>& decode, int
     }
   }
 }
+
+// Takes the JPEG class's CMYK samples (read as stored, each v / 255) through the image's
+// Decode array before the manager turns them into colour, as the samples of every other CMYK
+// image go: [1 0 1 0 1 0 1 0] turns the inverted samples of Adobe's files back into ink.
+class TDecodedCMYKManager final : public TPDFColorManager {
+ public:
+  TDecodedCMYKManager(const TPDFColorManager& manager, const std::vector<double>& decode) : manager_(manager) {
+    for (int c = 0; c < 4; ++c) {
+      const auto [low, high] = DecodePair(decode, c, 4);
+      tables_[size_t(c)] = DecodeTable(low, high);
+    }
+  }
+  void CMYKToRGB(double c, double m, double y, double k, double& r, double& g, double& b) const override {
+    manager_.CMYKToRGB(Map(0, c), Map(1, m), Map(2, y), Map(3, k), r, g, b);
+  }
+  COLORREF RGBToColor(double& r, double& g, double& b) const override { return manager_.RGBToColor(r, g, b); }
+  void LabToRGB(double& l, double& a, double& bStar, double& r, double& g, double& b) const override {
+    manager_.LabToRGB(l, a, bStar, r, g, b);
+  }
+
+ private:
+  double Map(size_t component, double v) const {
+    const auto sample = size_t(std::clamp<int64_t>(RoundHalfEven(v * 255), 0, 255));
+    return tables_[component][sample] / 255.0;
+  }
+
+  const TPDFColorManager& manager_;
+  std::array<TByteTable, 4> tables_{};
+};
 
 }  // namespace
 
@@ -70,11 +101,11 @@ void TPDFImageDecoder::DecodeDCT() {
   // that becomes ours, as the canvas would draw them: libjpeg's own rows (all 256 grey levels,
   // where the JPEG class would quantise grey to a palette), through the picture's own ICC
   // profile into sRGB when it carries one and the image's colour space is not itself a
-  // profile. Plain CMYK pictures go through the JPEG class and its colour manager. Anything
-  // else is left to the canvas: a CMYK picture with another Decode array (inverted, as Adobe's
-  // files store it), which reads the file's own marker, and pictures the bands do not decode.
+  // profile. CMYK pictures go through the JPEG class, their samples as stored through the
+  // image's Decode array, and the colour manager: what a file's own marker says of them is
+  // for the writer of the Decode array. Pictures the bands do not decode are left to the
+  // canvas.
   const bool cmyk = ColorSpace == "DeviceCMYK";
-  const bool plainCMYK = cmyk && (Decode.empty() || Decode == "[ 0 1 0 1 0 1 0 1 ]");
   const bool ownProfile = !cmyk && ICCProfile.empty() && JPEGCarriesICCProfile(Data);
   bool drawn = false;
   std::unique_ptr<TPDFDaubrix> canvas;
@@ -86,9 +117,11 @@ void TPDFImageDecoder::DecodeDCT() {
   std::unique_ptr<TBitmap> decoded;
   if (!cmyk) {
     decoded = DecodeJPEGPicture(ownProfile);
-  } else if (plainCMYK) {
+  } else {
+    TPDFSimpleColorManager own;
+    TDecodedCMYKManager throughDecode(ColorManager ? *ColorManager : own, sourceDecode_);
     TPDFJPEGImage jpeg;
-    jpeg.SetColorManager(ColorManager);
+    jpeg.SetColorManager(&throughDecode);
     TMemoryStream source(Data);
     jpeg.LoadFromStream(source);
     jpeg.DecodeRawCMYK();

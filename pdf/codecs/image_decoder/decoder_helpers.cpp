@@ -85,6 +85,11 @@ void SamplesToBGR(const uint8_t* samples, uint8_t* pixels, int64_t width, bool g
   }
 }
 
+std::pair<double, double> DecodePair(const std::vector<double>& decode, int c, int components) {
+  if (int(decode.size()) < 2 * components) return {0.0, 1.0};
+  return {decode[size_t(2 * c)], decode[size_t(2 * c + 1)]};
+}
+
 TByteTable DecodeTable(double low, double high) {
   TByteTable t{};
   // The default range gives every byte back (v / 255 * 255 rounds to v): made without a

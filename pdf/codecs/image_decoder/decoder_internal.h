@@ -34,6 +34,9 @@ std::vector<double> ParseNumberArray(std::string_view text);
 // True when the Decode text begins with "[ 1 0" (the inverted form of a one-bit image).
 bool DecodeStartsInverted(std::string_view decode);
 
+// The Decode pair of component c, or the default (0, 1) when the array does not have one for
+// every component.
+std::pair<double, double> DecodePair(const std::vector<double>& decode, int c, int components);
 // Maps a sample (its 8-bit scaled value) through one Decode pair onto 0..255.
 using TByteTable = std::array<uint8_t, 256>;
 TByteTable DecodeTable(double low, double high);

@@ -33,13 +33,6 @@ void ReadRowSamples(const uint8_t* row, int64_t count, int bpc, uint16_t* out) {
   }
 }
 
-// The Decode pair of component c, or the default (0, 1) when the array does not have one for
-// every component.
-std::pair<double, double> DecodePair(const std::vector<double>& decode, int c, int components) {
-  if (int(decode.size()) < 2 * components) return {0.0, 1.0};
-  return {decode[size_t(2 * c)], decode[size_t(2 * c + 1)]};
-}
-
 // Raw sample value (for 16 bits: its high byte) to the final byte of a component.
 TByteTable ValueTable(int bpc, double low, double high) {
   const TByteTable decode = DecodeTable(low, high);

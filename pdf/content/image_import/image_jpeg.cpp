@@ -40,8 +40,10 @@ void TPDFImage::WriteJPEGData(std::string data, int32_t skipResolution, const TJ
   d->SetValue("Width", Owner->NewNumeric(Width));
   d->SetValue("Height", Owner->NewNumeric(Height));
   d->SetValue("ColorSpace", Owner->NewName(ColorSpaceName));
-  // Adobe's CMYK JPEG data is stored inverted.
-  if (header.Components == 4) d->SetValue("Decode", Owner->NewIntegerArray({1, 0, 1, 0, 1, 0, 1, 0}));
+  // CMYK data written by Adobe's applications (which mark them) are stored inverted; other
+  // writers (libtiff, ImageMagick) store the inks as they are.
+  if (header.Components == 4 && header.Adobe)
+    d->SetValue("Decode", Owner->NewIntegerArray({1, 0, 1, 0, 1, 0, 1, 0}));
   d->SetValue("BitsPerComponent", Owner->NewNumeric(8));
   d->SetValue("Filter", Owner->NewName("DCTDecode"));
   Finish(stream);

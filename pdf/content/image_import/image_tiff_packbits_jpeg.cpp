@@ -151,9 +151,10 @@ bool TPDFImage::AddTIFFJPEG(const TPDFTIFFPage& p) {
     if (inlineImages) {
       TJPEGHeaderInfo header;
       ReadJPEGHeader(stream, header);
-      const char* space = header.Components == 1   ? " /CS /G"
-                          : header.Components == 4 ? " /CS /CMYK /D [ 1 0 1 0 1 0 1 0 ]"
-                                                   : " /CS /RGB";
+      const char* space = header.Components == 1 ? " /CS /G"
+                          : header.Components != 4 ? " /CS /RGB"
+                          : header.Adobe           ? " /CS /CMYK /D [ 1 0 1 0 1 0 1 0 ]"
+                                                   : " /CS /CMYK";
       content += "\nBI\n/W " + std::to_string(header.Width) + " /H " + std::to_string(header.Height) + space +
                  " /BPC 8 /F /DCT\nID\n";
       content += strip;

@@ -142,6 +142,7 @@ void ParseJPEGHeader(std::string_view data, TJPEGHeaderInfo& info) {
     if (!length || *length < 2 || *length - 2u > r.Left()) return;
     const std::string_view seg = r.Take(*length - 2u);
     if (*code == 0xE0 || *code == 0xE1) ReadApplicationSegment(*code, seg, info);
+    if (*code == 0xEE && seg.starts_with("Adobe")) info.Adobe = true;
   }
 }
 

@@ -15,6 +15,9 @@ struct TJPEGHeaderInfo {
   int32_t Unit = -1;
   int32_t Precision = 0;  // sample bits from the frame header (0 when none was read)
   int32_t Frame = 0;      // the frame header's marker code, 0xC0 to 0xC3 (0 when none was read)
+  // An APP14 segment named "Adobe" came before the frame header: Adobe's applications store
+  // four-component samples inverted, and say so by that segment.
+  bool Adobe = false;
 };
 
 // Scans the markers up to the first baseline, extended, progressive or lossless frame header.

@@ -6,6 +6,7 @@
 
 #include "pdf/core/api/talvo_pdf.h"
 #include "tests/pdf/end_to_end/raster_compare.h"
+#include "tests/pdf/image_support/image_cases.h"
 #include "tests/pdf/image_support/raster_sets.h"
 #include "tests/pdf/image_support/tiff_build.h"
 
@@ -70,6 +71,26 @@ TEST(RasterRoad, EveryTIFFFixtureRendersAsThePicture) {
     }
   }
   EXPECT_GT(pages, 180);
+}
+
+// CMYK JPEG files, with the Adobe segment (stored inverted) and without it (the inks as they
+// are), render like the plain CMYK samples of the same inks.
+TEST(RasterRoad, CMYKJPEGFilesRenderLikeTheirInks) {
+  REQUIRE_IMAGE_TOOLS();
+  const imagetest::ImageSet& set = imagetest::ImageSet::Get("jpeg");
+  ASSERT_TRUE(set.ok()) << set.error();
+  testsupport::TempDir dir;
+  for (const char* name : {"cmyk", "cmyk_plain"}) {
+    SCOPED_TRACE(name);
+    const auto& c = set.Case(name);
+    const std::string plain = dir.File("plain.tif");
+    testsupport::WriteFile(plain, tifftest::PlainTIFF(uint32_t(c.Int("width")), uint32_t(c.Int("height")), 8, 4, 5,
+                                                       set.Read(name + std::string(".cmyk"))));
+    std::string message;
+    const Raster drawn = RenderThroughAPI(set.Path(c.Get("file")), 0, &message), expected = RenderThroughAPI(plain, 1);
+    ASSERT_GT(drawn.Width, 0) << message;
+    EXPECT_LE(MaxDifference(drawn, expected), 2);
+  }
 }
 
 // Every GIF fixture (global and local tables, interlacing, frames of their own size and place).

@@ -272,13 +272,21 @@ def jpeg_cases():
     jf[14:18] = struct.pack(">HH", 1, 1)
     length = struct.unpack(">H", data[4:6])[0]
     write("jfif0_exif.jpg", bytes(jf[:4 + length]) + exif_app1(200, 150) + bytes(jf[4 + length:]))
-    for name in ["baseline", "progressive", "sub444", "grey", "cmyk", "nojfif_exif", "jfif0_exif"]:
+    # CMYK as libtiff stores it in a JPEG TIFF (the inks as they are, no Adobe segment), taken
+    # out of its TIFF into a file of its own: the TIFF's tables, then its one strip. Pillow reads
+    # every CMYK JPEG file as inverted, so the inks are those it reads from the TIFF.
+    src.convert("CMYK").save(p("cmyk_plain.tif"), compression="jpeg", quality=95)
+    tif = Image.open(p("cmyk_plain.tif"))
+    start, length = tif.tag_v2[273][0], tif.tag_v2[279][0]
+    strip = open(p("cmyk_plain.tif"), "rb").read()[start:start + length]
+    write("cmyk_plain.jpg", tif.tag_v2[347][:-2] + strip[2:])
+    for name in ["baseline", "progressive", "sub444", "grey", "cmyk", "cmyk_plain", "nojfif_exif", "jfif0_exif"]:
         im = Image.open(p(name + ".jpg"))
         im.load()
         mode = im.mode
         if mode == "CMYK":
             # Pillow hands CMYK back as ink amounts (0 none, 255 full), whatever the file stores.
-            ink = im.tobytes()
+            ink = (tif if name == "cmyk_plain" else im).tobytes()
             write(name + ".cmyk", ink)
             # Read as Adobe writes it (stored inverted: ink = 1 - v/255) and as plain CMYK.
             inverted, plain = bytearray(), bytearray()

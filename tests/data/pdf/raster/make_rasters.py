@@ -199,6 +199,10 @@ def tiff_cases():
         tiff_case(s + "_jpeg", "src_" + s + ".tif", ["-c", "jpeg"], "jpeg", oracle="pillow")
         tiff_case(s + "_jpeg_r16", "src_" + s + ".tif", ["-c", "jpeg", "-r", "16"], "jpeg", oracle="pillow")
     tiff_case("rgb_jpegrgb", "src_rgb.tif", ["-c", "jpeg:r"], "jpeg", oracle="pillow")
+    # CMYK in JPEG strips as libtiff stores it: the inks as they are, with no Adobe segment; one
+    # strip (the page's picture) and strips of 8 rows (small enough to be inline images).
+    tiff_case("cmyk_jpeg", "src_cmyk.tif", ["-c", "jpeg", "-r", "40"], "jpeg", oracle="pillow")
+    tiff_case("cmyk_jpeg_r8", "src_cmyk.tif", ["-c", "jpeg", "-r", "8"], "jpeg", oracle="pillow")
     tiff_case("rgb_jpeg_tiles", "src_rgb.tif", ["-c", "jpeg", "-t", "-w", "16", "-l", "16"], "jpeg", oracle="pillow")
     # Pages in tiles of 16, 128 and 256 (a single tile reaching past the page, one column or one
     # row of them, or a grid cut at the right and bottom), beside the same picture in strips.

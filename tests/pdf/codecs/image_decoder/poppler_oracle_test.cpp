@@ -105,7 +105,9 @@ std::string BlockSamples(int w, int h, int components, int bits, uint32_t seed) 
   return out;
 }
 
-// A JPEG of 4 x 4 blocks saved by Pillow; empty without Pillow.
+// A JPEG of 4 x 4 blocks saved by Pillow; empty without Pillow. Mode "CMYK-plain" is CMYK as
+// libtiff stores it in a JPEG TIFF (the inks as they are, no Adobe segment), taken out of the
+// TIFF Pillow writes through libtiff: its tables, then its one strip.
 std::string JpegBytes(const std::string& mode, int w, int h) {
   if (imagetest::PilPython().empty()) return {};
   testsupport::TempDir dir;
@@ -114,7 +116,14 @@ std::string JpegBytes(const std::string& mode, int w, int h) {
 mode, w, h, path = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
 im = Image.new('RGB', (w, h))
 im.putdata([(((x // 8) * 70) % 256, ((y // 8) * 90) % 256, ((x // 8 + y // 8) * 50) % 256) for y in range(h) for x in range(w)])
-im.convert(mode).save(path, quality=100, subsampling=0)
+if mode == 'CMYK-plain':
+    im.convert('CMYK').save(path + '.tif', compression='jpeg', quality=100)
+    tif = Image.open(path + '.tif')
+    start, length = tif.tag_v2[273][0], tif.tag_v2[279][0]
+    strip = open(path + '.tif', 'rb').read()[start:start + length]
+    open(path, 'wb').write(tif.tag_v2[347][:-2] + strip[2:])
+else:
+    im.convert(mode).save(path, quality=100, subsampling=0)
 )",
                        {mode, std::to_string(w), std::to_string(h), path});
   return testsupport::ReadFile(path);
@@ -212,6 +221,14 @@ std::vector<OracleCase> Cases() {
                  return d.Stream(Dict(32, 16, 8, "/DeviceGray", "/Filter /DCTDecode /Decode [ 1 0 ]"),
                                  JpegBytes("L", 32, 16));
                }});
+  // CMYK JPEGs: the Decode array applies to the samples as stored, whether or not an Adobe
+  // segment says they are inverted (Pillow's are; libtiff's are not).
+  for (const char* mode : {"CMYK", "CMYK-plain"})
+    for (const char* decode : {"", "/Decode [ 1 0 1 0 1 0 1 0 ]"})
+      v.push_back({decode[0] ? "dct_cmyk_decode" : "dct_cmyk", 32, 16, [mode, decode](OracleDocument& d) {
+                     return d.Stream(Dict(32, 16, 8, "/DeviceCMYK", std::string("/Filter /DCTDecode ") + decode),
+                                     JpegBytes(mode, 32, 16));
+                   }});
   v.push_back({"stencil", 16, 8,
                [](OracleDocument& d) {
                  return d.Stream("<< /Type /XObject /Subtype /Image /Width 16 /Height 8 /ImageMask true >>",

@@ -482,6 +482,27 @@ TEST(TIFFImport, FixturesDrawLikeLibtiff) {
   EXPECT_GT(checked, 150);
 }
 
+// CMYK JPEG files, with the Adobe segment (Pillow's, stored inverted) and without it (libtiff's
+// strip, the inks as they are), are written so that poppler draws them like the plain CMYK
+// samples of the same inks (see RasterRoad.CMYKJPEGFilesRenderLikeTheirInks for our drawing).
+TEST(TIFFImport, CMYKJPEGFilesDrawLikeTheirInks) {
+  REQUIRE_IMAGE_TOOLS();
+  REQUIRE_TOOL("pdftocairo");
+  const imagetest::ImageSet& set = imagetest::ImageSet::Get("jpeg");
+  ASSERT_TRUE(set.ok()) << set.error();
+  testsupport::TempDir dir;
+  for (const char* name : {"cmyk", "cmyk_plain"}) {
+    SCOPED_TRACE(name);
+    const auto& c = set.Case(name);
+    const std::string file = set.Path(c.Get("file")), plain = dir.File("plain.tif");
+    testsupport::WriteFile(plain, StripFile(uint32_t(c.Int("width")), uint32_t(c.Int("height")), 8, 4, 5, 1,
+                                            uint32_t(c.Int("height")), {set.Read(name + std::string(".cmyk"))}));
+    const testraster::Raster expected = DrawThroughAPI(plain, 1, dir), drawn = DrawThroughAPI(file, 1, dir);
+    ASSERT_GT(expected.Width, 0);
+    EXPECT_LE(testraster::MaxDifference(drawn, expected), 2);
+  }
+}
+
 // GIF files through the API: giftopnm's frames painted on white, shifted one pixel.
 TEST(GIFImport, FixturesDrawLikeGiftopnm) {
   REQUIRE_RASTER_TOOLS();
