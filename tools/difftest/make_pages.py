@@ -547,6 +547,29 @@ def op_tiling(p):
     return tags + stags, "q %s /%s scn %s f Q" % (select, name, path)
 
 
+def run_length(data):
+    """Bytes as RunLengthDecode data: repeats of three bytes or more, literal runs between."""
+    out, i, literal = bytearray(), 0, bytearray()
+
+    def flush():
+        for at in range(0, len(literal), 128):
+            out.append(len(literal[at:at + 128]) - 1)
+            out.extend(literal[at:at + 128])
+        literal.clear()
+    while i < len(data):
+        n = 1
+        while i + n < len(data) and data[i + n] == data[i] and n < 128:
+            n += 1
+        if n >= 3:
+            flush()
+            out += bytes([257 - n, data[i]])
+        else:
+            literal.extend(data[i:i + n])
+        i += n
+    flush()
+    return bytes(out) + b"\x80"
+
+
 def op_form(p, depth=0):
     r = p.rng
     tags = ["form"]
@@ -572,8 +595,16 @@ def op_form(p, depth=0):
             tags.append("group-knockout")
             knockout = "true"
         group = "/Group << /S /Transparency /I %s /K %s >>" % (r.choice(["true", "false"]), knockout)
-    form = p.stream("<< /Type /XObject /Subtype /Form /BBox [%s] %s %s >>" % (nums(bbox), matrix, group),
-                    "\n".join(body))
+    content, coding = "\n".join(body).encode("latin-1"), ""
+    if r.random() < 0.3:
+        # The form's content under run-length coding, alone or under hexadecimal text.
+        tags.append("form-runlength")
+        content = run_length(content)
+        coding = "/Filter /RunLengthDecode"
+        if r.random() < 0.5:
+            content, coding = content.hex().encode("latin-1") + b">", "/Filter [/ASCIIHexDecode /RunLengthDecode]"
+    form = p.stream("<< /Type /XObject /Subtype /Form /BBox [%s] %s %s %s >>" % (nums(bbox), matrix, group, coding),
+                    content)
     name = p.res("XObject", form, "Fm")
     pre = ""
     if group and p.allowed(["group-alpha"]) and r.random() < 0.5:

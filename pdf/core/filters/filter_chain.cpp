@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "pdf/codecs/runlength/run_length.h"
 #include "pdf/core/filters/ascii85.h"
 #include "pdf/core/filters/flate.h"
 #include "pdf/core/filters/lzw.h"
@@ -115,15 +116,36 @@ std::string LZWDecodeStage(std::string_view data, const StreamFilterParams& para
 bool ApplyStreamFilter(std::string_view name, std::string& data, const StreamFilterParams& params,
                        int64_t maxOutput) {
   if (name == "FlateDecode" || name == "Fl") return FlateStage(data, params, maxOutput);
-  if (name == "LZWDecode") return LzwStage(data, params, maxOutput);
+  if (name == "LZWDecode" || name == "LZW") return LzwStage(data, params, maxOutput);
   if (name == "ASCII85Decode" || name == "A85") return Bounded(data, ASCII85Decode(data), !data.empty(), maxOutput);
-  if (name == "ASCIIHexDecode") {
+  if (name == "ASCIIHexDecode" || name == "AHx") {
     std::string token;
     token.reserve(data.size() + 2);
     token.append("<").append(data).append(">");
     return Bounded(data, DecodeHexString(token), !data.empty(), maxOutput);
   }
-  return true;
+  if (name == "RunLengthDecode" || name == "RL") {
+    std::string out;
+    const bool whole = RunLengthDecode(data, out, maxOutput);
+    data = std::move(out);
+    return whole;
+  }
+  return false;
+}
+
+bool StreamFilterDecodable(std::string_view name) {
+  for (std::string_view known : {"FlateDecode", "Fl", "LZWDecode", "LZW", "ASCII85Decode", "A85", "ASCIIHexDecode",
+                                 "AHx", "RunLengthDecode", "RL"})
+    if (name == known) return true;
+  return false;
+}
+
+std::string FirstUndecodableFilter(const TPDFStream& stream) {
+  const TPDFDictionary* dict = stream.Dictionary();
+  if (dict == nullptr) return {};
+  for (const std::string& name : FilterNames(*dict))
+    if (!StreamFilterDecodable(name)) return name;
+  return {};
 }
 
 StreamFilterParams ReadStreamFilterParams(const TPDFDictionary* d) {

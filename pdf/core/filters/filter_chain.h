@@ -28,14 +28,20 @@ struct StreamFilterParams {
 // The parameters of one filter from its parameter dictionary (nullptr: the defaults, not Present).
 StreamFilterParams ReadStreamFilterParams(const TPDFDictionary* dict);
 
-// Applies one filter to data in place: FlateDecode (Fl), LZWDecode, ASCII85Decode (A85) and
-// ASCIIHexDecode with their predictors. Any other name (the image codecs: DCTDecode,
-// CCITTFaxDecode, JBIG2Decode, JPXDecode, RunLengthDecode, short forms) leaves data as it is;
-// the image decoder handles those. No stage produces more than maxOutput bytes. Returns false
-// when the stage got nothing out of non-empty data, when its parameters were unusable, or when
-// its output reached maxOutput; data holds what could be decoded either way.
+// Applies one filter to data in place: FlateDecode (Fl), LZWDecode (LZW), ASCII85Decode (A85)
+// and ASCIIHexDecode (AHx) with their predictors, RunLengthDecode (RL). Any other name (the
+// image codecs DCTDecode, CCITTFaxDecode, JBIG2Decode, JPXDecode, which only the image decoder
+// reads, and names no reader knows) leaves data as it is and fails. No stage produces more
+// than maxOutput bytes. Returns false when the stage got nothing out of non-empty data, when
+// its parameters were unusable, or when its output reached maxOutput; data holds what could be
+// decoded either way.
 bool ApplyStreamFilter(std::string_view name, std::string& data, const StreamFilterParams& params,
                        int64_t maxOutput = kDefaultFilterOutputLimit);
+// Whether ApplyStreamFilter decodes the filter of that name.
+bool StreamFilterDecodable(std::string_view name);
+// The first name of the stream's chain that ApplyStreamFilter cannot decode; empty when it
+// decodes every one.
+std::string FirstUndecodableFilter(const TPDFStream& stream);
 
 // The output of the LZWDecode stage of ApplyStreamFilter (its predictor undone) without a copy
 // of the input.

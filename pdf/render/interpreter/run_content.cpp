@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 
+#include "pdf/core/filters/filter_chain.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/render/canvas/daubrix.h"
 #include "pdf/render/canvas/eps_export.h"
@@ -153,6 +154,12 @@ TPDFDictionary* TPDFRenderer::ContentResources(TPDFObject* content, std::string_
 }
 
 std::string TPDFRenderer::DecodeContentStream(TPDFStream* stream, TPDFIndRef* reference) {
+  // Bytes no filter turned into content would be read as operators: the stream is left out
+  // and the page says why.
+  if (const std::string filter = FirstUndecodableFilter(*stream); !filter.empty()) {
+    ErrorText = kContentFilterText + filter;
+    return {};
+  }
   std::string data;
   if (reference != nullptr && OnBeforeStream) OnBeforeStream(stream, reference);
   if (!stream->Decode(data)) data.clear();

@@ -96,6 +96,9 @@ inline constexpr const char* kModeUnavailableText = "Render output not available
 inline constexpr const char* kStreamWriteErrorText = "Stream write error";
 // sh with a name the resources hold no shading or pattern for; the name follows.
 inline constexpr const char* kShadingMissingText = "Shading not found: ";
+// A content stream whose filter chain names a filter content cannot be decoded with (an image
+// codec, a name no reader knows); the name follows. The stream draws nothing.
+inline constexpr const char* kContentFilterText = "Content filter not supported: /";
 
 // Called with a stream and the reference that named it, before and after it is decoded.
 using TPDFRenderStreamEvent = TPDFStreamReadEvent;

@@ -25,6 +25,7 @@ struct OracleCase {
   std::vector<std::string> objects;  // objects 5, 6, ...: "stream:<dict>|<data>" for streams
   std::string mediaBox = "[0 0 100 100]";
   std::string pageExtra = "";
+  std::string contentDict = "<< >>";  // the page content stream's dictionary
   // Exact: pixels differing by more than 2 per channel; otherwise pixels outside poppler's
   // neighbourhood range.
   bool exact = false;
@@ -41,13 +42,23 @@ struct OracleCase {
 
 void PrintTo(const OracleCase& c, std::ostream* os) { *os << c.name; }
 
+// Text as RunLengthDecode data: literal runs of up to 128 bytes, then the end marker.
+std::string RunLength(const std::string& text) {
+  std::string out;
+  for (size_t at = 0; at < text.size(); at += 128) {
+    const std::string run = text.substr(at, 128);
+    out += char(run.size() - 1) + run;
+  }
+  return out + '\x80';
+}
+
 class PopplerOracle : public ::testing::TestWithParam<OracleCase> {};
 
 TEST_P(PopplerOracle, MatchesPoppler) {
   REQUIRE_TOOL("pdftoppm");
   const OracleCase& c = GetParam();
   TestPdf pdf;
-  const int page = pdf.AddPage(c.content, c.resources, c.mediaBox, c.pageExtra);
+  const int page = pdf.AddPage(c.content, c.resources, c.mediaBox, c.pageExtra, c.contentDict);
   pdf.AddObjects(c.objects);
   if (!c.groups.empty()) pdf.SetOptionalContent(c.groups, c.hidden);
   std::string error;
@@ -174,6 +185,30 @@ INSTANTIATE_TEST_SUITE_P(
                                "/BitsPerSample 8 /Filter /ASCIIHexDecode >>|FFFFFF FF0000 00FF00 0000FF>"},
                    .exact = true,
                    .outputs = true},
+        // Content streams under run-length coding, the page's own (its first operator too) and
+        // a form's under hexadecimal text.
+        OracleCase{.name = "run_length_content",
+                   .content = RunLength("1 0 0 rg 10 10 30 30 re f /Fm Do 0 0 1 rg 50 50 40 40 re f"),
+                   .resources = "<< /XObject << /Fm 5 0 R >> >>",
+                   .objects = {"stream:<< /Subtype /Form /BBox [0 0 100 100] /Filter [/AHx /RL] >>|" +
+                               [] {
+                                 std::string hex;
+                                 for (unsigned char ch : RunLength("0 1 0 rg 60 10 30 30 re f"))
+                                   hex += "0123456789ABCDEF"[ch >> 4], hex += "0123456789ABCDEF"[ch & 15];
+                                 return hex + ">";
+                               }()},
+                   .contentDict = "<< /Filter /RunLengthDecode >>",
+                   .exact = true,
+                   .outputs = true},
+        // A form under a filter content cannot be decoded with draws nothing, and the page says
+        // so; the rest of the page is drawn.
+        OracleCase{.name = "content_under_an_unknown_filter",
+                   .content = "1 0 0 rg 10 10 30 30 re f /Fm Do 0 0 1 rg 50 50 40 40 re f",
+                   .resources = "<< /XObject << /Fm 5 0 R >> >>",
+                   .objects = {"stream:<< /Subtype /Form /BBox [0 0 100 100] /Filter /NoSuchFilter >>|"
+                               "0 1 0 rg 0 0 100 100 re f"},
+                   .exact = true,
+                   .error = "Content filter not supported: /NoSuchFilter"},
         // Images and image masks are painted with the fill alpha, as fills are.
         OracleCase{.name = "images_under_fill_alpha",
                    .content = "1 1 0 rg 0 0 100 100 re f /Half gs q 60 0 0 40 10 50 cm BI /W 2 /H 2 /CS /RGB /BPC 8 "

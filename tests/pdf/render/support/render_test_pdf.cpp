@@ -43,14 +43,14 @@ void TestPdf::AddObjects(const std::vector<std::string>& objects) {
 }
 
 int TestPdf::AddPage(const std::string& content, const std::string& resources, const std::string& mediaBox,
-                     const std::string& extra) {
+                     const std::string& extra, const std::string& contentDictionary) {
   const int first = int(entries_.size()) + 1;
   catalog_ = Add("<< /Type /Catalog /Pages " + std::to_string(first + 1) + " 0 R >>");
   Add("<< /Type /Pages /Kids [" + std::to_string(first + 2) + " 0 R] /Count 1 >>");
   const int page = Add("<< /Type /Page /Parent " + std::to_string(first + 1) + " 0 R /MediaBox " + mediaBox +
                        " /Resources " + resources + " /Contents " + std::to_string(first + 3) + " 0 R " + extra +
                        " >>");
-  AddStream("<< >>", content);
+  AddStream(contentDictionary, content);
   return page;
 }
 

@@ -28,9 +28,11 @@ class TestPdf {
   // Objects in order, each an object's syntax or "stream:<dictionary>|<data>" for a stream.
   void AddObjects(const std::vector<std::string>& objects);
   // A catalog and page tree around one page; the page dictionary gets the media box, the
-  // resources text and the extra entries. Returns the page's object number.
+  // resources text and the extra entries, its content stream the content and the entries of
+  // contentDictionary. Returns the page's object number.
   int AddPage(const std::string& content, const std::string& resources = "<< >>",
-              const std::string& mediaBox = "[0 0 100 100]", const std::string& extra = "");
+              const std::string& mediaBox = "[0 0 100 100]", const std::string& extra = "",
+              const std::string& contentDictionary = "<< >>");
 
   // The document's optional-content groups (object numbers), those of off hidden by default:
   // written into the catalog (after AddPage) for poppler, and handed to our renderer.
