@@ -43,6 +43,11 @@ void TCustomListBox::Fill() {
   SendMessageW(h, LB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
 }
 
+void TCustomListBox::TListBoxStrings::Clear() {
+  box_.itemIndex_ = -1;
+  TStringList::Clear();
+}
+
 void TCustomListBox::InitializeWnd() { Fill(); }
 
 void TCustomListBox::SaveWndState() { itemIndex_ = ItemIndex(); }

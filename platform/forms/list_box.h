@@ -1,5 +1,7 @@
 // List boxes (TListBox over the "ListBox" class): the items as a string list, the selected
-// index, OnClick when the selection changes and OnDblClick.
+// index, OnClick when the selection changes and OnDblClick. Emptying the items (Clear, and so
+// Assign and SetText) takes the selection away, as the list box does after LB_RESETCONTENT:
+// a list refilled with other rows never shows a row selected that nobody chose.
 #pragma once
 
 #include "platform/forms/controls.h"
@@ -29,7 +31,15 @@ class TCustomListBox : public TWinControl {
 
  private:
   void Fill();
-  mutable TStringList items_;
+  class TListBoxStrings : public TStringList {
+   public:
+    explicit TListBoxStrings(TCustomListBox& box) : box_(box) {}
+    void Clear() override;
+
+   private:
+    TCustomListBox& box_;
+  };
+  mutable TListBoxStrings items_{*this};
   int itemIndex_ = -1;
 };
 

@@ -9,8 +9,10 @@
 #include "platform/forms/list_box.h"
 #include "platform/forms/message_dialog.h"
 #include "platform/forms/screen.h"
+#include "platform/forms/win/std_controls.h"
 #include "platform/rtl/files.h"
 #include "platform/user/input.h"
+#include "platform/user/message_loop.h"
 #include "platform/user/window.h"
 #include "tests/platform/forms/forms_test_support.h"
 #include "tests/support/test_support.h"
@@ -380,6 +382,48 @@ TEST_F(FolderDialogs, ArrowsEnterAndLeaveFoldersAndCancelKeepsTheFolder) {
   EXPECT_EQ(inside, dir.File("photos/"));
   EXPECT_EQ(back, dir.path() + "/");
   EXPECT_EQ(dlg->Folder(), dir.path());
+}
+
+// Entering a folder by a double click on its row or by Right enters that one folder and
+// leaves no row selected: OK returns the folder the path shows, or a row picked inside it.
+TEST_F(FolderDialogs, AnEnteredFolderIsReturnedUnlessARowIsPickedInside) {
+  CreateDir(Utf8ToWide(dir.File("photos/2020/jan")));
+  CreateDir(Utf8ToWide(dir.File("photos/2021")));
+  for (bool byMouse : {true, false}) {
+    for (int picks : {0, 1, 2}) {
+      SCOPED_TRACE(std::string(byMouse ? "double click" : "Right") + ", rows picked inside: " + std::to_string(picks));
+      std::string inside, path;
+      int selected = -2;
+      Script script({
+          [&] {
+            if (byMouse) {
+              RECT r{};
+              SendMessageW(Form()->FolderList->Handle(), LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r));
+              const TPoint p = Form()->FolderList->ClientToScreen(TPoint{r.left + 20, (r.top + r.bottom) / 2});
+              screen->Click(p.x, p.y);
+              screen->Click(p.x, p.y);
+            } else {
+              Press(VK_DOWN);   // ../
+              Press(VK_DOWN);   // photos/
+              Press(VK_RIGHT);  // into it
+            }
+          },
+          [&] {
+            inside = Form()->Folder();
+            path = Form()->PathEdit->Text();
+            selected = Form()->FolderList->ItemIndex();
+            for (int i = 0; i < picks; ++i) Press(VK_DOWN);  // ../, then 2020/
+            Press(VK_RETURN, U'\r');
+          },
+      });
+      ASSERT_TRUE(dlg->Execute());
+      EXPECT_EQ(inside, dir.File("photos/"));
+      EXPECT_EQ(path, dir.File("photos"));
+      EXPECT_EQ(selected, -1);
+      EXPECT_EQ(dlg->Folder(), picks == 2 ? dir.File("photos/2020") : dir.File("photos"));
+      dlg->SetFolder(dir.path());
+    }
+  }
 }
 
 TEST_F(FolderDialogs, FilesEditBoxNewFolderAndRoot) {
