@@ -41,13 +41,24 @@ std::shared_ptr<FontInstance> InstanceOf(const GdiFont& font) {
   return font.instance;
 }
 
-FontInstance::FontInstance(const LOGFONTW& lf) {
+namespace {
+
+int WeightOf(const LOGFONTW& lf) { return lf.lfWeight == 0 ? FW_NORMAL : lf.lfWeight; }
+
+ResolvedFace FaceOf(const LOGFONTW& lf) {
   std::u16string face16;
   for (int i = 0; i < LF_FACESIZE && lf.lfFaceName[i]; ++i) face16.push_back(lf.lfFaceName[i]);
   const std::string face = WideToUtf8(face16);
   const bool wantFixed = (lf.lfPitchAndFamily & 3) == FIXED_PITCH || (lf.lfPitchAndFamily & 0xF0) == FF_MODERN;
-  const int weight = lf.lfWeight == 0 ? FW_NORMAL : lf.lfWeight;
-  resolved_ = ResolveFace(face, weight, lf.lfItalic != 0, wantFixed && face.empty(), lf.lfCharSet);
+  return ResolveFace(face, WeightOf(lf), lf.lfItalic != 0, wantFixed && face.empty(), lf.lfCharSet);
+}
+
+}  // namespace
+
+FontInstance::FontInstance(const LOGFONTW& lf) : FontInstance(lf, FaceOf(lf)) {}
+
+FontInstance::FontInstance(const LOGFONTW& lf, const ResolvedFace& face) : resolved_(face), logFont_(lf) {
+  const int weight = WeightOf(lf);
   mono_ = lf.lfQuality == NONANTIALIASED_QUALITY || lf.lfQuality == DRAFT_QUALITY;
   std::lock_guard guard(FreeTypeLock());
   if (!Library() || resolved_.file.empty()) return;

@@ -1,6 +1,8 @@
 // A logical font made concrete: the resolved face opened in FreeType at the LOGFONT's size,
 // with its metrics and a cache of rendered glyphs. One instance per font object, made on first
-// use; FreeType calls are serialised by one lock.
+// use; FreeType calls are serialised by one lock. Text drawn and measured takes the characters
+// the face lacks from the faces behind it (Linked); the font's own widths, outlines and data
+// stay the face's.
 #pragma once
 
 #include <memory>
@@ -25,6 +27,8 @@ class FontInstance {
   static constexpr int64_t kKeptPixels = int64_t(1) << 24;
 
   explicit FontInstance(const LOGFONTW& lf);
+  // The given face at the LOGFONT's size and style.
+  FontInstance(const LOGFONTW& lf, const ResolvedFace& face);
   ~FontInstance();
   FontInstance(const FontInstance&) = delete;
   FontInstance& operator=(const FontInstance&) = delete;
@@ -36,6 +40,11 @@ class FontInstance {
   // range; every other key is a character of the font's character map.
   static constexpr char32_t GlyphKey(uint16_t index) { return kGlyphKeyFlag | index; }
   int Advance(char32_t ch);
+  // The font that draws `key` in text: this one when its face has the character (or the key
+  // names a glyph), else the first face behind it that has it, at this font's em size and
+  // style; this one again when none has it. The faces behind are looked up once, on the first
+  // character the face lacks, and each is opened when a character first needs it.
+  FontInstance& Linked(char32_t key);
   // The glyph's coverage over at least the part of it inside visible (pixels from the pen
   // position, y down). A glyph no larger than the visible box or kWholeGlyphPixels is rendered
   // whole; a larger one only over the part that can show.
@@ -74,6 +83,7 @@ class FontInstance {
 
   FT_FaceRec_* face_ = nullptr;
   ResolvedFace resolved_;
+  LOGFONTW logFont_;
   TEXTMETRICW metrics_;
   int ppem_ = 0;
   bool mono_ = false, bold_ = false, italic_ = false, fixed_ = false;
@@ -87,6 +97,12 @@ class FontInstance {
   std::unordered_map<char32_t, CachedGlyph> glyphs_;
   int64_t keptPixels_ = 0;
   std::unordered_map<char32_t, int> advances_;
+  struct Links {
+    std::vector<CoveringFace> faces;
+    std::vector<std::unique_ptr<FontInstance>> fonts;  // by face, opened on first use
+  };
+  std::mutex linkLock_;
+  std::unique_ptr<Links> links_;
 };
 
 // The instance of a font object (made once and kept with it).

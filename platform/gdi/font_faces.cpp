@@ -159,6 +159,45 @@ ResolvedFace ResolveFace(const std::string& faceName, int weight, bool italic, b
   return out;
 }
 
+bool CoveringFace::Has(char32_t ch) const {
+  return charset && FcCharSetHasChar(static_cast<const FcCharSet*>(charset.get()), FcChar32(ch));
+}
+
+std::vector<CoveringFace> FallbackFaces(const ResolvedFace& base, int weight, bool italic) {
+  std::lock_guard guard(Lock());
+  std::vector<CoveringFace> out;
+  FcPattern* pat = FcPatternCreate();
+  FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(base.family.c_str()));
+  FcPatternAddInteger(pat, FC_WEIGHT, weight >= 600 ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(Config(), pat, FcMatchPattern);
+  FcDefaultSubstitute(pat);
+  FcResult result = FcResultNoMatch;
+  // Trimmed: a face that adds nothing to the ones before it is left out.
+  FcFontSet* set = FcFontSort(Config(), pat, FcTrue, nullptr, &result);
+  for (int i = 0; set && i < set->nfont; ++i) {
+    FcPattern* f = set->fonts[i];
+    FcCharSet* charset = nullptr;
+    FcBool scalable = FcTrue;
+    if (FcPatternGetBool(f, FC_SCALABLE, 0, &scalable) == FcResultMatch && !scalable) continue;
+    if (FcPatternGetCharSet(f, FC_CHARSET, 0, &charset) != FcResultMatch || !charset) continue;
+    CoveringFace c;
+    c.face.file = GetString(f, FC_FILE);
+    c.face.family = GetString(f, FC_FAMILY);
+    int idx = 0;
+    if (FcPatternGetInteger(f, FC_INDEX, 0, &idx) == FcResultMatch) c.face.index = idx;
+    if (c.face.file.empty() || (c.face.file == base.file && c.face.index == base.index)) continue;
+    c.charset = std::shared_ptr<const void>(FcCharSetCopy(charset), [](const void* p) {
+      FcCharSetDestroy(static_cast<FcCharSet*>(const_cast<void*>(p)));
+    });
+    out.push_back(std::move(c));
+  }
+  if (set) FcFontSetDestroy(set);
+  FcPatternDestroy(pat);
+  return out;
+}
+
 std::vector<InstalledFamily> InstalledFamilies(const std::string& language, const std::string& named) {
   std::lock_guard guard(Lock());
   std::vector<InstalledFamily> out;

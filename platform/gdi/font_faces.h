@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,17 @@ struct ResolvedFace {
 // character set other than ANSI, DEFAULT and SYMBOL prefers faces that cover its language.
 ResolvedFace ResolveFace(const std::string& faceName, int weight, bool italic, bool fixedPitch,
                          uint8_t charSet = 1);
+
+// A face behind another for the characters that one lacks, with the characters it covers.
+struct CoveringFace {
+  ResolvedFace face;
+  std::shared_ptr<const void> charset;  // fontconfig's character set of the face
+  bool Has(char32_t ch) const;
+};
+// The faces fontconfig puts behind `base` (as the platform links faces to its interface faces),
+// best first for the family, weight and slant, each covering something the ones before it do
+// not; `base` itself is left out. One fontconfig call: the caller keeps the list.
+std::vector<CoveringFace> FallbackFaces(const ResolvedFace& base, int weight, bool italic);
 
 // The substitute family searched for a platform face name (the name itself when it has none):
 // the alias table of the platform's usual Western, symbol and CJK faces, matched without regard

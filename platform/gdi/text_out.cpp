@@ -73,9 +73,10 @@ void DrawGlyph(GdiBitmap& s, const Region& area, const RECT& bounds, int64_t ox,
   }
 }
 
+// Text is measured with the faces that draw it.
 int TextWidth(FontInstance& f, const std::u32string& text, int extra) {
   int64_t w = 0;
-  for (char32_t c : text) w += f.Advance(c) + extra;
+  for (char32_t c : text) w += f.Linked(c).Advance(c) + extra;
   return int(std::clamp<int64_t>(w, INT32_MIN, INT32_MAX));
 }
 
@@ -158,9 +159,12 @@ bool ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, const cha
   // Glyph indices are 16-bit units each; characters may pair into code points.
   const std::u32string cps = (options & ETO_GLYPH_INDEX) ? GlyphKeys(text, length) : CodePoints(text, length);
   // Advances per code point: dx is given per UTF-16 unit, which is the same for the BMP.
+  std::vector<FontInstance*> drawing(cps.size());
   std::vector<int> adv(cps.size());
-  for (size_t i = 0; i < cps.size(); ++i)
-    adv[i] = dx && i < length ? dx[i] : f->Advance(cps[i]) + d->state.charExtra;
+  for (size_t i = 0; i < cps.size(); ++i) {
+    drawing[i] = &f->Linked(cps[i]);
+    adv[i] = dx && i < length ? dx[i] : drawing[i]->Advance(cps[i]) + d->state.charExtra;
+  }
   int64_t width = 0;
   for (int a : adv) width += a;
   const TEXTMETRICW& tm = f->Metrics();
@@ -205,7 +209,7 @@ bool ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, const cha
         devBase + tm.tmDescent + tm.tmHeight + 8 >= bounds.top &&
         devBase - tm.tmAscent - tm.tmHeight - 8 < bounds.bottom && !area.Empty()) {
       const PixelBox visible{bounds.left - pen, bounds.top - devBase, bounds.right - pen, bounds.bottom - devBase};
-      DrawGlyph(s, area, bounds, pen, devBase, *f->Render(cps[i], visible), d->state.textColor);
+      DrawGlyph(s, area, bounds, pen, devBase, *drawing[i]->Render(cps[i], visible), d->state.textColor);
     }
     pen += adv[i];
   }

@@ -210,6 +210,87 @@ TEST(Text, TheSymbolFaceAnswersItsPrivateUseCharacters) {
   EXPECT_NE(glyphs[1], 0xFFFF);
 }
 
+// A character the face lacks (a Japanese, Korean or Chinese one in a Western face) is drawn and
+// measured as one of the installed faces that have it draws it, at the same em: fontconfig's
+// own lister names those faces. Characters the face has are drawn as before, the font's own
+// widths stay the face's, and a character no face has stays the face's missing-glyph box.
+TEST(Text, CharactersTheFaceLacksComeFromAFaceThatHasThem) {
+  if (!testsupport::FontsPinned() || !testsupport::HaveTool("fc-list")) GTEST_SKIP() << "needs fontconfig's fc-list";
+  struct Char {
+    char16_t ch;
+    std::vector<std::string> families;  // the installed families that have it
+  };
+  std::vector<Char> chars;
+  for (char16_t ch : {u'\u3042', u'\u30A2', u'\u6F22', u'\u4E2D', u'\uD55C'}) {
+    char code[16];
+    std::snprintf(code, sizeof code, "%x", unsigned(ch));
+    std::string out;
+    ASSERT_EQ(testsupport::Run(std::string("fc-list ':charset=") + code + "' family", &out), 0);
+    Char c{ch, {}};
+    for (size_t at = 0; at < out.size();) {
+      const size_t end = out.find('\n', at);
+      const std::string line = out.substr(at, end - at);
+      if (!line.empty()) c.families.push_back(line.substr(0, line.find(',')));  // the first of its names
+      at = end == std::string::npos ? out.size() : end + 1;
+    }
+    ASSERT_FALSE(c.families.empty()) << code;
+    chars.push_back(c);
+  }
+  auto draw = [](const char* face, int height, int weight, std::u16string_view text, std::vector<COLORREF>& pixels) {
+    TextSurface s(96, 48, face, height, weight);
+    SetBkMode(s.dc, TRANSPARENT);
+    SetTextAlign(s.dc, TA_BASELINE);
+    ExtTextOutW(s.dc, 4, 34, 0, nullptr, text.data(), UINT(text.size()), nullptr);
+    pixels.clear();
+    for (int y = 0; y < 48; ++y)
+      for (int x = 0; x < 96; ++x) pixels.push_back(s.bmp.Dib().GetColor(x, y));
+    SIZE size{};
+    GetTextExtentPoint32W(s.dc, text.data(), int(text.size()), &size);
+    return size.cx;
+  };
+  for (const char* face : {"MS Sans Serif", "Arial", "Times New Roman", "Courier New", "Tahoma"})
+    for (int weight : {FW_NORMAL, FW_BOLD})
+      for (int height : {-11, -16, 24}) {
+        TextSurface probe(4, 4, face, height, weight);
+        TEXTMETRICW tm;
+        ASSERT_TRUE(GetTextMetricsW(probe.dc, &tm));
+        const int em = -(tm.tmHeight - tm.tmInternalLeading);
+        for (const Char& c : chars) {
+          SCOPED_TRACE(std::string(face) + " " + std::to_string(weight) + " " + std::to_string(height) + " U+" +
+                       std::to_string(unsigned(c.ch)));
+          const std::u16string one(1, c.ch);
+          std::vector<COLORREF> linked, other;
+          const int width = draw(face, height, weight, one, linked);
+          int matching = -1;
+          for (const std::string& family : c.families)
+            if (int w = draw(family.c_str(), em, weight, one, other); other == linked) matching = w;
+          EXPECT_GE(matching, 0) << "drawn as no face that has it draws it";
+          EXPECT_EQ(width, matching);
+          // Between letters of the face: the letters stay where the face's own widths put them.
+          std::vector<COLORREF> mixed, letters;
+          const std::u16string around = u"a" + one + u"b";
+          const int total = draw(face, height, weight, around, mixed);
+          const int a = draw(face, height, weight, u"a", letters);
+          EXPECT_EQ(total, a + width + draw(face, height, weight, u"b", other));
+          for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 4 + a - 1; ++x)
+              if (mixed[size_t(y * 96 + x)] != letters[size_t(y * 96 + x)]) ADD_FAILURE() << "the a moved at " << x << "," << y;
+          int widths[1] = {};
+          ASSERT_TRUE(GetCharWidthW(probe.dc, c.ch, c.ch, widths));
+          int missing[1] = {};
+          ASSERT_TRUE(GetCharWidthW(probe.dc, 0xFFFF, 0xFFFF, missing));
+          EXPECT_EQ(widths[0], missing[0]);  // the face's own missing-glyph width
+        }
+        // A character no installed face has keeps the face's box.
+        std::vector<COLORREF> none, box;
+        int missing[1] = {};
+        ASSERT_TRUE(GetCharWidthW(probe.dc, 0xFFFF, 0xFFFF, missing));
+        EXPECT_EQ(draw(face, height, weight, u"\U0010FFFD", none), missing[0]);
+        draw(face, height, weight, u"\uFFFF", box);
+        EXPECT_EQ(none, box);
+      }
+}
+
 TEST(DrawText, CalcRectMatchesTheExtent) {
   TextSurface s(10, 10, "Arial", -13);
   RECT r{5, 7, 5, 7};
