@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/gdi/canvas.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/text.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/strings.h"
 
@@ -126,4 +129,19 @@ int TFolderView::Find(const std::string& name) const {
   for (size_t i = 0; i < names_.size(); ++i)
     if (names_[i] == name) return static_cast<int>(i);
   return -1;
+}
+
+int TFolderView::ShownWidth(TFont& font) const {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font.Handle());
+  int widest = 0;
+  for (const std::string& line : shown_) {
+    const std::u16string text = Utf8ToWide(line);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
+    widest = std::max(widest, static_cast<int>(size.cx));
+  }
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return widest;
 }

@@ -9,6 +9,8 @@
 
 #include "platform/rtl/string_list.h"
 
+class TFont;
+
 struct TFolderEntry {
   std::string name;  // without the folder
   bool isDirectory = false;
@@ -46,6 +48,8 @@ class TFolderView {
   bool IsFolder(int index) const;
   // The index of the entry of that name, -1 when there is none.
   int Find(const std::string& name) const;
+  // The width in pixels of the widest entry shown, in the font.
+  int ShownWidth(TFont& font) const;
 
  private:
   std::vector<std::string> shown_;

@@ -1,5 +1,7 @@
 #include "platform/forms/list_box.h"
 
+#include <algorithm>
+
 #include "platform/forms/win/std_controls.h"
 #include "platform/rtl/strings.h"
 #include "platform/user/message_loop.h"
@@ -11,6 +13,7 @@ const TClassInfo& TCustomListBox::StaticClassInfo() {
           .Prop("Items", &TCustomListBox::Items, &TCustomListBox::SetItems)
           .Prop("ItemIndex", &TCustomListBox::ItemIndex, &TCustomListBox::SetItemIndex, {.Stored = false})
           .Prop("Sorted", &TCustomListBox::Sorted, &TCustomListBox::SetSorted, {.Default = 0})
+          .Prop("ScrollWidth", &TCustomListBox::ScrollWidth, &TCustomListBox::SetScrollWidth, {.Default = 0})
           .Build();
   return info;
 }
@@ -27,7 +30,7 @@ void TCustomListBox::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
   p.WinClassName = WC_LISTBOX;
   p.SystemClass = true;
-  p.Style |= LBS_NOTIFY | WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
+  p.Style |= LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT;
   p.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
@@ -48,7 +51,15 @@ void TCustomListBox::TListBoxStrings::Clear() {
   TStringList::Clear();
 }
 
-void TCustomListBox::InitializeWnd() { Fill(); }
+void TCustomListBox::InitializeWnd() {
+  Fill();
+  SendMessageW(HandleIfAllocated(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(scrollWidth_), 0);
+}
+
+void TCustomListBox::SetScrollWidth(int width) {
+  scrollWidth_ = std::max(0, width);
+  if (HWND h = HandleIfAllocated()) SendMessageW(h, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(scrollWidth_), 0);
+}
 
 void TCustomListBox::SaveWndState() { itemIndex_ = ItemIndex(); }
 

@@ -1,7 +1,9 @@
 // List boxes (TListBox over the "ListBox" class): the items as a string list, the selected
 // index, OnClick when the selection changes and OnDblClick. Emptying the items (Clear, and so
 // Assign and SetText) takes the selection away, as the list box does after LB_RESETCONTENT:
-// a list refilled with other rows never shows a row selected that nobody chose.
+// a list refilled with other rows never shows a row selected that nobody chose. ScrollWidth is
+// the width in pixels the rows can be scrolled over: a horizontal scroll bar shows while it is
+// wider than the list.
 #pragma once
 
 #include "platform/forms/controls.h"
@@ -19,6 +21,8 @@ class TCustomListBox : public TWinControl {
   void SetItemIndex(int index);
   bool Sorted() const { return items_.Sorted(); }
   void SetSorted(bool v) { items_.SetSorted(v); }
+  int ScrollWidth() const { return scrollWidth_; }
+  void SetScrollWidth(int width);
   int TopIndex() const;
   void SetTopIndex(int index);
   void Clear() { items_.Clear(); }
@@ -41,6 +45,7 @@ class TCustomListBox : public TWinControl {
   };
   mutable TListBoxStrings items_{*this};
   int itemIndex_ = -1;
+  int scrollWidth_ = 0;
 };
 
 class TListBox : public TCustomListBox {

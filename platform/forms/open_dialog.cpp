@@ -1,5 +1,7 @@
 #include "platform/forms/open_dialog.h"
 
+#include <algorithm>
+
 #include "platform/forms/application.h"
 #include "platform/forms/button.h"
 #include "platform/forms/edit.h"
@@ -10,6 +12,8 @@
 #include "platform/rtl/files.h"
 #include "platform/rtl/strings.h"
 #include "platform/user/input.h"
+#include "platform/user/messages.h"
+#include "platform/user/wintypes.h"
 
 const TEnumInfo& OpenOptionEnumInfo() {
   static const TEnumInfo e{
@@ -87,24 +91,34 @@ namespace {
 
 bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
 
+// The dialog's client size as it opens, and the least it can be sized to.
+constexpr int kClientWidth = 420, kClientHeight = 286;
+
 }  // namespace
 
 void TOpenDialogForm::Build() {
-  SetBorderStyle(bsDialog);
+  // Sizable with ofEnableSizing, as the platform's dialog: a frame to drag and no minimise or
+  // maximise box.
+  const bool sizable = (dialog_.Options() & OpenOption(ofEnableSizing)) != 0;
+  SetBorderStyle(sizable ? bsSizeable : bsDialog);
+  if (sizable) SetBorderIcons(biSystemMenu);
   SetPosition(poScreenCenter);
   SetCaption(dialog_.Title().empty() ? "Open" : dialog_.Title());
-  SetClientWidth(420);
-  SetClientHeight(286);
+  SetClientWidth(kClientWidth);
+  SetClientHeight(kClientHeight);
 
-  AddControl<TLabel>(this, "LookInLabel", 8, 12, 60, 13)->SetCaption("Look &in:");
+  lookInLabel_ = AddControl<TLabel>(this, "LookInLabel", 8, 12, 60, 13);
+  lookInLabel_->SetCaption("Look &in:");
   PathEdit = AddControl<TEdit>(this, "PathEdit", 72, 8, 340, 21);
   FileList = AddControl<TListBox>(this, "FileList", 8, 36, 404, 148);
-  AddControl<TLabel>(this, "FileNameLabel", 8, 196, 76, 13)->SetCaption("File &name:");
+  fileNameLabel_ = AddControl<TLabel>(this, "FileNameLabel", 8, 196, 76, 13);
+  fileNameLabel_->SetCaption("File &name:");
   FileNameEdit = AddControl<TEdit>(this, "FileNameEdit", 88, 192, 236, 21);
   OpenButton = AddControl<TButton>(this, "OpenButton", 332, 191, 80, 23);
   OpenButton->SetCaption("&Open");
   OpenButton->SetDefault(true);
-  AddControl<TLabel>(this, "TypeLabel", 8, 224, 76, 13)->SetCaption("Files of &type:");
+  typeLabel_ = AddControl<TLabel>(this, "TypeLabel", 8, 224, 76, 13);
+  typeLabel_->SetCaption("Files of &type:");
   TypeList = AddControl<TListBox>(this, "TypeList", 88, 220, 236, 58);
   CancelButton = AddControl<TButton>(this, "CancelButton", 332, 220, 80, 23);
   CancelButton->SetCaption("Cancel");
@@ -124,6 +138,7 @@ void TOpenDialogForm::Build() {
   TypeList->Items()->EndUpdate();
   if (!filters_.empty()) TypeList->SetItemIndex(std::clamp(dialog_.FilterIndex(), 1, static_cast<int>(filters_.size())) - 1);
 
+  OnResize = [this](TObject*) { Layout(); };
   OpenButton->OnClick = [this](TObject*) { Accept(); };
   FileList->OnClick = [this](TObject* s) { ListSelected(s); };
   FileList->OnDblClick = [this](TObject*) { EnterEntry(FileList->ItemIndex()); };
@@ -161,11 +176,36 @@ void TOpenDialogForm::Navigate(const std::string& folder) {
   Refresh();
 }
 
+void TOpenDialogForm::Layout() {
+  // The rows below the list keep their distance from the bottom, the buttons from the right.
+  const int w = std::max(ClientWidth(), kClientWidth), h = std::max(ClientHeight(), kClientHeight);
+  const int fieldWidth = w - 184, buttonLeft = w - 88;
+  PathEdit->SetBounds(72, 8, w - 80, 21);
+  FileList->SetBounds(8, 36, w - 16, h - 138);
+  fileNameLabel_->SetBounds(8, h - 90, 76, 13);
+  FileNameEdit->SetBounds(88, h - 94, fieldWidth, 21);
+  OpenButton->SetBounds(buttonLeft, h - 95, 80, 23);
+  typeLabel_->SetBounds(8, h - 62, 76, 13);
+  TypeList->SetBounds(88, h - 66, fieldWidth, 58);
+  CancelButton->SetBounds(buttonLeft, h - 66, 80, 23);
+}
+
+void TOpenDialogForm::WndProc(TMessage& m) {
+  TForm::WndProc(m);
+  if (m.Msg == WM_GETMINMAXINFO && m.LParam) {
+    auto* mmi = reinterpret_cast<MINMAXINFO*>(m.LParam);
+    mmi->ptMinTrackSize.x = std::max<LONG>(mmi->ptMinTrackSize.x, kClientWidth + Width() - ClientWidth());
+    mmi->ptMinTrackSize.y = std::max<LONG>(mmi->ptMinTrackSize.y, kClientHeight + Height() - ClientHeight());
+  }
+}
+
 void TOpenDialogForm::Refresh() {
   TFolderListingOptions options;
   options.masks = CurrentMasks();
   options.showHidden = (dialog_.Options() & OpenOption(ofForceShowHidden)) != 0;
   view_.Load(folder_, folder_ != "/", options, FileList->Items());
+  // A name longer than the list is wide can be scrolled to; the rows keep a 2-pixel margin.
+  FileList->SetScrollWidth(view_.ShownWidth(*FileList->Font()) + 4);
 }
 
 void TOpenDialogForm::ListSelected(TObject*) {

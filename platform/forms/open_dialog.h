@@ -102,8 +102,13 @@ class TOpenDialogForm : public TForm {
   TButton* OpenButton = nullptr;
   TButton* CancelButton = nullptr;
 
+ protected:
+  void WndProc(TMessage& message) override;
+
  private:
   void Build();
+  // Places the controls for the client size: the list takes what the dialog grows by.
+  void Layout();
   void Refresh();
   void Accept();
   void EnterEntry(int index);
@@ -111,6 +116,9 @@ class TOpenDialogForm : public TForm {
   void ListKeyDown(TObject*, WORD& key, TShiftState shift);
   std::vector<std::string> CurrentMasks() const;
 
+  TLabel* lookInLabel_ = nullptr;
+  TLabel* fileNameLabel_ = nullptr;
+  TLabel* typeLabel_ = nullptr;
   TOpenDialog& dialog_;
   std::string folder_;
   std::string customMask_;

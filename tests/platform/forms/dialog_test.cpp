@@ -10,6 +10,7 @@
 #include "platform/forms/message_dialog.h"
 #include "platform/forms/screen.h"
 #include "platform/forms/win/std_controls.h"
+#include "platform/gdi/system_metrics.h"
 #include "platform/rtl/files.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
@@ -317,6 +318,77 @@ TEST_F(OpenDialogs, BackspaceGoesUpAndAFolderNameIsEntered) {
   EXPECT_FALSE(dlg->Execute());
   EXPECT_EQ(up, WideToUtf8(ExtractFilePath(Utf8ToWide(dir.path()))));
   EXPECT_EQ(typedFolder, dir.File("sub/"));
+}
+
+// With ofEnableSizing the dialog is sized by dragging its corner, never below the size it
+// opens at, and its list grows with it; a name longer than the list is wide is scrolled into
+// view with the list's horizontal bar. Without the option the frame stays as it is.
+TEST_F(OpenDialogs, TheDialogIsSizedByItsFrameAndLongNamesScrollIntoView) {
+  const std::string longName = "holiday_" + std::string(120, 'w') + "_end.jpg";
+  testsupport::WriteFile(dir.File(longName), "x");
+  for (bool sizing : {true, false})
+    for (const TPoint drag : {TPoint{160, 120}, TPoint{-90, -70}}) {
+      SCOPED_TRACE(std::string(sizing ? "sizable" : "fixed") + " by " + std::to_string(drag.x));
+      dlg->SetOptions(sizing ? OpenOption(ofEnableSizing) : OpenOption(ofFileMustExist));
+      TRect before, after, listBefore, listAfter;
+      int row = -1, inkBefore = -1, inkAfter = -1, clientWidth = 0;
+      // The rightmost inked column of the long name's row, inside the list.
+      auto rightmostInk = [&] {
+        HWND h = Form()->FileList->Handle();
+        RECT r{};
+        SendMessageW(h, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+        int last = -1;
+        for (int y = r.top + 1; y < r.bottom - 1; ++y)
+          for (int x = 0; x < r.right; ++x) {
+            const TPoint p = Form()->FileList->ClientToScreen(TPoint{x, y});
+            if (screen->ScreenPixel(p.x, p.y) != 0xFFFFFF) last = std::max(last, x);
+          }
+        return last;
+      };
+      Script script({
+          [&] {
+            before = Form()->BoundsRect();
+            listBefore = Form()->FileList->BoundsRect();
+            // The bottom right corner, dragged.
+            screen->MoveMouse(before.right - 2, before.bottom - 2);
+            screen->PressButton(display::MouseButton::Left);
+            screen->MoveMouse(before.right - 2 + drag.x / 2, before.bottom - 2 + drag.y / 2);
+            screen->MoveMouse(before.right - 2 + drag.x, before.bottom - 2 + drag.y);
+            screen->ReleaseButton(display::MouseButton::Left);
+          },
+          [&] {
+            after = Form()->BoundsRect();
+            listAfter = Form()->FileList->BoundsRect();
+            const auto& shown = Form()->Shown();
+            row = static_cast<int>(std::find(shown.begin(), shown.end(), longName) - shown.begin());
+            Form()->FileList->SetTopIndex(row);
+          },
+          [&] {
+            inkBefore = rightmostInk();
+            // Clicks on the horizontal bar left of its right arrow page to the right.
+            RECT w{};
+            GetWindowRect(Form()->FileList->Handle(), &w);
+            const int y = w.bottom - 2 - GetSystemMetrics(SM_CYHSCROLL) / 2;
+            const int x = w.right - 2 - GetSystemMetrics(SM_CYHSCROLL) - 6;
+            for (int i = 0; i < 12; ++i) screen->Click(x, y);
+          },
+          [&] {
+            inkAfter = rightmostInk();
+            clientWidth = Form()->FileList->ClientWidth();
+            Press(VK_ESCAPE, 27);
+          },
+      });
+      EXPECT_FALSE(dlg->Execute());
+      const bool grows = sizing && drag.x > 0;
+      EXPECT_EQ(after.Width() - before.Width(), grows ? drag.x : 0);
+      EXPECT_EQ(after.Height() - before.Height(), grows ? drag.y : 0);
+      EXPECT_EQ(listAfter.Width() - listBefore.Width(), grows ? drag.x : 0);
+      EXPECT_EQ(listAfter.Height() - listBefore.Height(), grows ? drag.y : 0);
+      // Cut at the list's edge at first; scrolled, its end in view inside the rows' margin.
+      EXPECT_EQ(inkBefore, clientWidth - 1);
+      EXPECT_GT(inkAfter, clientWidth / 2);
+      EXPECT_LE(inkAfter, clientWidth - 3);
+    }
 }
 
 class FolderDialogs : public Dialogs {
