@@ -9,6 +9,7 @@
 #include "platform/rtl/files.h"
 #include "platform/rtl/strings.h"
 #include "platform/user/default_proc.h"
+#include "platform/user/icons.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/user_display.h"
@@ -59,6 +60,14 @@ TApplication::~TApplication() {
   if (hintTimer_) KillTimer(nullptr, hintTimer_);
   DestroyComponents();
   DestroyHandle();
+}
+
+HICON TApplication::IconHandle() {
+  if (!iconLoaded_) {
+    iconLoaded_ = true;
+    icon_ = LoadIconW(GetModuleHandleW(nullptr), u"MAINICON");  // shared: never destroyed
+  }
+  return icon_;
 }
 
 void TApplication::Initialize() {

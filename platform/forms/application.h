@@ -31,6 +31,9 @@ class TApplication : public TComponent {
 
   // The hidden window of class "TApplication" (owner of the clipboard and of dialogs).
   HWND Handle();
+  // The program's icon, its "MAINICON" resource (null when it has none), which the forms show
+  // in their captions.
+  HICON IconHandle();
   bool HandleAllocated() const { return handle_ != nullptr; }
 
   // Creates a form owned by the application; `reference` is set before the form's OnCreate
@@ -113,6 +116,8 @@ class TApplication : public TComponent {
 
   std::string title_;
   HWND handle_ = nullptr;
+  HICON icon_ = nullptr;
+  bool iconLoaded_ = false;
   TCustomForm* mainForm_ = nullptr;
   bool terminated_ = false;
   bool showHint_ = true;

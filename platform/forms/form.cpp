@@ -303,6 +303,8 @@ void TCustomForm::CreateParams(TCreateParams& p) {
 }
 
 void TCustomForm::InitializeWnd() {
+  if (HICON icon = Application ? Application->IconHandle() : nullptr)
+    SendMessageW(HandleIfAllocated(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   CreateClient();
   ApplyMenu();
   if (windowState_ == wsMaximized) SetWindowLongPtrW(HandleIfAllocated(), GWL_STYLE,

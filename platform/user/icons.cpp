@@ -2,11 +2,17 @@
 
 #include <algorithm>
 #include <map>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "platform/gdi/blit.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/gdi_object.h"
+#include "platform/gdi/ico_reader.h"
+#include "platform/gdi/system_metrics.h"
+#include "platform/rtl/resources.h"
+#include "platform/rtl/strings.h"
 
 namespace {
 
@@ -17,6 +23,8 @@ struct Icon {
   bool isIcon = true;
   POINT hotspot{};
   bool shared = false;  // a standard icon: never destroyed
+  // The .ico resource it was loaded from: copies at another size read their own image there.
+  std::span<const uint8_t> resource;
 };
 
 std::map<HICON, Icon>& Icons() {
@@ -49,6 +57,15 @@ std::shared_ptr<GdiBitmap> Scaled(const GdiBitmap& src, int w, int h) {
   return out;
 }
 
+// The image of an .ico resource nearest a size; null when the data is not an icon.
+std::shared_ptr<GdiBitmap> FromResource(std::span<const uint8_t> data, int w, int h) {
+  try {
+    return ReadIcoFile(data, w, h).image;
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+}
+
 HBITMAP NewDib(int w, int h, int bits, void** data) {
   BITMAPINFO info{};
   info.bmiHeader.biWidth = w;
@@ -77,7 +94,7 @@ HICON CreateIconFromPicture(const GdiBitmap& bgra) {
       }
       picture->SetRaw(x, y, raw);
     }
-  return Register(Icon{picture, true, {}, false});
+  return Register(Icon{picture, true, {}, false, {}});
 }
 
 HICON CreateIconIndirect(const ICONINFO* info) {
@@ -105,7 +122,7 @@ HICON CreateIconIndirect(const ICONINFO* info) {
       std::uint32_t a = alpha ? (color->GetRaw(x, y) >> 24) : (transparent ? 0u : 255u);
       picture->SetRaw(x, y, (a << 24) | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
     }
-  return Register(Icon{picture, info->fIcon != 0, POINT{static_cast<int32_t>(info->xHotspot), static_cast<int32_t>(info->yHotspot)}, false});
+  return Register(Icon{picture, info->fIcon != 0, POINT{static_cast<int32_t>(info->xHotspot), static_cast<int32_t>(info->yHotspot)}, false, {}});
 }
 
 BOOL GetIconInfo(HICON icon, ICONINFO* info) {
@@ -162,8 +179,11 @@ HANDLE CopyImage(HANDLE image, UINT type, int cx, int cy, UINT flags) {
     int h = cy > 0 ? std::min(cy, kMaxIconSide) : i->picture->Height();
     Icon copy = *i;
     copy.shared = false;
-    copy.picture = (w == i->picture->Width() && h == i->picture->Height()) ? std::make_shared<GdiBitmap>(*i->picture)
-                                                                            : Scaled(*i->picture, w, h);
+    std::shared_ptr<GdiBitmap> source = i->picture;
+    if ((flags & LR_COPYFROMRESOURCE) && !i->resource.empty()) source = FromResource(i->resource, w, h);
+    if (!source) return nullptr;
+    copy.picture = (w == source->Width() && h == source->Height()) ? std::make_shared<GdiBitmap>(*source)
+                                                                    : Scaled(*source, w, h);
     HICON result = Register(copy);
     if (flags & LR_COPYDELETEORG) DestroyIcon(static_cast<HICON>(image));
     return result;
@@ -231,13 +251,10 @@ BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT, HBRUSH, 
 
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon) { return DrawIconEx(dc, x, y, icon, 0, 0, 0, nullptr, DI_NORMAL); }
 
-HICON LoadIconW(HINSTANCE instance, const char16_t* name) {
-  if (instance || !name || !IS_INTRESOURCE(name)) return nullptr;
-  auto id = reinterpret_cast<std::uintptr_t>(name);
-  if (id < 32512 || id > 32517) return nullptr;
-  static std::map<std::uintptr_t, HICON> standard;
-  if (auto it = standard.find(id); it != standard.end()) return it->second;
-  // A small window: a frame, a title bar in the caption colour, a white client area.
+namespace {
+
+// A small window: a frame, a title bar in the caption colour, a white client area.
+HICON StandardIcon() {
   auto picture = std::make_shared<GdiBitmap>(32, 32, 32);
   for (int y = 0; y < 32; ++y)
     for (int x = 0; x < 32; ++x) {
@@ -248,7 +265,28 @@ HICON LoadIconW(HINSTANCE instance, const char16_t* name) {
       }
       picture->SetRaw(x, y, v);
     }
-  HICON h = Register(Icon{picture, true, {}, true});
-  standard[id] = h;
+  return Register(Icon{picture, true, {}, true, {}});
+}
+
+HICON ResourceIcon(const std::string& name) {
+  if (!HasResource(name)) return nullptr;
+  const std::span<const uint8_t> data = FindResourceData(name);
+  auto picture = FromResource(data, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+  return picture ? Register(Icon{picture, true, {}, true, data}) : nullptr;
+}
+
+}  // namespace
+
+HICON LoadIconW(HINSTANCE instance, const char16_t* name) {
+  // The standard pictures come without a module, the program's own icons by name with it.
+  if (!name || (instance != nullptr) == IS_INTRESOURCE(name)) return nullptr;
+  const auto id = reinterpret_cast<std::uintptr_t>(name);
+  if (IS_INTRESOURCE(name) && (id < 32512 || id > 32517)) return nullptr;
+  // What LoadIcon hands out is shared: each icon is made once.
+  static std::map<std::u16string, HICON> shared;
+  const std::u16string key = IS_INTRESOURCE(name) ? u"#" + Utf8ToWide(std::to_string(id)) : std::u16string(name);
+  if (auto it = shared.find(key); it != shared.end()) return it->second;
+  HICON h = IS_INTRESOURCE(name) ? StandardIcon() : ResourceIcon(WideToUtf8(name));
+  if (h) shared[key] = h;
   return h;
 }

@@ -41,7 +41,9 @@ inline constexpr UINT DI_DEFAULTSIZE = 0x0008;
 BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step, HBRUSH flickerFree, UINT flags);
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
 
-// The standard pictures: LoadIconW(nullptr, IDI_APPLICATION) and its kin.
+// The standard pictures: LoadIconW(nullptr, IDI_APPLICATION) and its kin. With the program's
+// module handle and a name, the .ico resource of that name (at the platform's icon size; copied
+// with LR_COPYFROMRESOURCE, the resource's image nearest the new size).
 inline const char16_t* const IDI_APPLICATION = MAKEINTRESOURCE(32512);
 inline const char16_t* const IDI_ERROR = MAKEINTRESOURCE(32513);
 inline const char16_t* const IDI_QUESTION = MAKEINTRESOURCE(32514);

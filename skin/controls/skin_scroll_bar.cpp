@@ -1,5 +1,7 @@
 #include "skin/controls/skin_scroll_bar.h"
 
+#include <string_view>
+
 #include "platform/forms/rtti.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/pen_brush.h"
@@ -11,6 +13,7 @@
 #include "platform/user/styles.h"
 #include "platform/user/window.h"
 #include "skin/controls/skin_factory.h"
+#include "skin/controls/skin_list_rows.h"
 #include "skin/forms/win_skin_form.h"
 #include "skin/skin_data.h"
 #include "skin/skin_manage.h"
@@ -99,6 +102,8 @@ void TSkinScrollbar::AttachScroll(TControl* control, TSkinData* skinData, TWinSk
     fixedColorSaved_ = true;
     SetPropValue(TObjectRef(control), "FixedColor", std::to_string(skinData->Colors.ButtonFace));
   }
+  char16_t windowClass[16] = {};
+  listBox_ = Handle && GetClassNameW(Handle, windowClass, 16) > 0 && std::u16string_view(windowClass) == u"ListBox";
   HorzBar = MakeBar(this, control, nullptr, kBarHorz);
   VertBar = MakeBar(this, control, nullptr, kBarVert);
   for (TWScrollbar* bar : {HorzBar.get(), VertBar.get()}) {
@@ -162,6 +167,14 @@ void TSkinScrollbar::AfterMessage(TMessage& m) {
       if (m.LParam != kPaintDCMagic) break;
       DrawBorderInto(HDC(m.WParam));
       m.Result = kPaintDCMagic;
+      break;
+    case WM_PAINT:
+      TSkinControl::AfterMessage(m);
+      if (listBox_ && SkinData) {
+        HDC dc = m.WParam ? HDC(m.WParam) : GetDC(Handle);
+        PaintSelectedListRow(Handle, dc, SkinData->Colors);
+        if (!m.WParam) ReleaseDC(Handle, dc);
+      }
       break;
     default:
       TSkinControl::AfterMessage(m);

@@ -31,6 +31,8 @@ class TSkinScrollbar : public TSkinControl {
  private:
   void DrawBorderInto(HDC dc);
   bool HasFixedColor() const;
+  // A list box: its selected row is drawn in the skin's highlight colours.
+  bool listBox_ = false;
   TColor savedFixedColor_ = clBtnFace;
   bool fixedColorSaved_ = false;
 };

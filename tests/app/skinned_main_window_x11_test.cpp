@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 
 #include "app/config.h"
 #include "app/console.h"
@@ -222,6 +223,49 @@ TEST_F(SkinnedMainWindow, ARightClickOnTheCaptionOpensTheSkinnedSystemMenu) {
   ServeFor(500, Pump);
   EXPECT_TRUE(Application->Terminated());
   EXPECT_TRUE(std::filesystem::exists(dir.File("Velmora.cfg")));
+}
+
+// The program's icon stands in the caption of its own skin, pixel for pixel as another reader
+// (ImageMagick) decodes the icon file's small image; a click on it opens the skinned system menu.
+TEST_F(SkinnedMainWindow, TheProgramsIconInTheCaptionOpensTheSystemMenu) {
+  if (!testsupport::HaveTool("convert")) GTEST_SKIP() << "needs ImageMagick";
+  std::string rgba;
+  ASSERT_EQ(testsupport::Run("convert '" + testsupport::SourceDir() + "/resources/icons/velmora.ico[0]' -depth 8 rgba:-",
+                             &rgba),
+            0);
+  constexpr int kIcon = 16;
+  ASSERT_EQ(rgba.size(), size_t(kIcon * kIcon * 4));
+  Create({});
+  form->Show();
+  ServeFor(500, Pump);
+  auto shot = displaytest::TakeScreenshot();
+  ASSERT_TRUE(shot.has_value());
+  const RECT r = Rect(form->Handle());
+  auto matchesAt = [&](int left, int top) {
+    int opaque = 0;
+    for (int y = 0; y < kIcon; ++y)
+      for (int x = 0; x < kIcon; ++x) {
+        const auto* p = reinterpret_cast<const unsigned char*>(rgba.data()) + (y * kIcon + x) * 4;
+        if (p[3] != 255) continue;
+        ++opaque;
+        if (shot->At(r.left + left + x, r.top + top + y) != (uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2])) return false;
+      }
+    return opaque > kIcon * kIcon / 2;
+  };
+  std::optional<POINT> icon;
+  for (int top = 0; top + kIcon <= 30 && !icon; ++top)
+    for (int left = 0; left + kIcon <= 80 && !icon; ++left)
+      if (matchesAt(left, top)) icon = POINT{left, top};
+  ASSERT_TRUE(icon.has_value()) << "no icon at the caption's left";
+  int kind = -1;
+  WhileMenuOpen([&](HWND, const displaytest::Screenshot&) {
+    kind = SkinManage()->MenuKind;
+    return std::string("key n");
+  });
+  Xdo("mousemove " + At(form->Handle(), icon->x + kIcon / 2, icon->y + kIcon / 2) + " click 1");
+  ServeFor(500, Pump);
+  EXPECT_EQ(kind, 2);
+  EXPECT_TRUE(IsIconic(form->Handle()));
 }
 
 TEST_F(SkinnedMainWindow, MovesByItsCaptionAndSizesByItsBorders) {

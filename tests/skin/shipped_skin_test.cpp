@@ -1,16 +1,23 @@
 // The program's own skin: the committed packed skin and bitmap resources are what the skin
 // generator makes today, and every entry decodes to the generator's file byte for byte; the
-// stored schemes' menu texts can be read and their arrows point the way they scroll.
+// stored schemes' menu texts and the selected rows of skinned list boxes can be read, and their
+// arrows point the way they scroll.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <vector>
 
+#include "platform/forms/form.h"
 #include "platform/forms/form_text.h"
+#include "platform/forms/list_box.h"
+#include "platform/forms/win/std_controls.h"
+#include "platform/user/message_loop.h"
+#include "platform/user/window.h"
 #include "platform/gdi/colors.h"
 #include "platform/rtl/resources.h"
 #include "skin/forms/skin_draw.h"
@@ -119,6 +126,12 @@ TEST(ShippedSkinFiles, TheCommittedFilesAreWhatTheGeneratorMakes) {
   EXPECT_EQ(Resource("VelmoraSkin"), ShippedSkin());
   EXPECT_EQ(Resource("TRACK"), ReadFile(SourceDir() + "/resources/skin/track.bmp"));
   EXPECT_EQ(Resource("LUMBRELMENU"), ReadFile(SourceDir() + "/resources/skin/lumbrelmenu.bmp"));
+  // The program's icon, drawn in the skin's colours by its own generator.
+  ASSERT_EQ(testsupport::Run(std::string(kPython) + " " + SourceDir() + "/tools/skin/make_icon.py " +
+                             dir.File("velmora.ico")),
+            0);
+  EXPECT_EQ(ReadFile(dir.File("velmora.ico")), ReadFile(SourceDir() + "/resources/icons/velmora.ico"));
+  EXPECT_EQ(Resource("MAINICON"), ReadFile(SourceDir() + "/resources/icons/velmora.ico"));
 }
 
 TEST(ShippedSkinFiles, EveryEntryDecodesToTheGeneratorsFile) {
@@ -272,6 +285,53 @@ TEST_F(ShippedSkinForm, EverySchemesArrowsPointTheWayTheirFramesScroll) {
         EXPECT_EQ(int(*seen), int(g.towards)) << g.what << " frame " << frame;
       }
   }
+}
+
+// A list box's rows on the screen, the list wearing each stored scheme: the selected row is
+// drawn on the skin's highlight colour, and its text and every other row's read on what they are
+// drawn on (at least 4.5 : 1), focused or not.
+using ShippedSkinLists = SkinnedFormFixture;
+
+TEST_F(ShippedSkinLists, EverySchemesListRowsCanBeReadSelectedOrNot) {
+  const char* const kForm =
+      "object ListForm: TForm\n  Left = 60\n  Top = 60\n  ClientHeight = 160\n  ClientWidth = 240\n"
+      "  object List: TListBox\n    Left = 10\n    Top = 10\n    Width = 200\n    Height = 120\n  end\n"
+      "end\n";
+  for (const auto& [name, packed] : StoredSkins())
+    for (bool focused : {true, false}) {
+      SCOPED_TRACE(name + (focused ? ", focused" : ""));
+      if (form) form->Free();
+      form = nullptr;
+      sd = LoadedSkinData(packed);
+      ASSERT_TRUE(sd->Ready());
+      ShowForm(kForm, [](TForm* f) {
+        auto* list = dynamic_cast<TListBox*>(f->FindComponent("List"));
+        for (const char* row : {"Width", "Height - WWW", "Aspect ratio", "Landscape/portrait"}) list->Items()->Add(row);
+      });
+      auto* list = dynamic_cast<TListBox*>(form->FindComponent("List"));
+      ASSERT_NE(list, nullptr);
+      list->SetItemIndex(1);
+      if (focused) list->SetFocus();
+      Pump();
+      for (int row = 0; row < 3; ++row) {
+        RECT r{};
+        SendMessageW(list->Handle(), LB_GETITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&r));
+        // The most frequent colour is the ground; the text is what stands out most from it.
+        std::map<TColor, int> seen;
+        for (int y = r.top + 1; y < r.bottom - 1; ++y)
+          for (int x = r.left + 1; x < r.right - 1; ++x) {
+            POINT p{x, y};
+            ClientToScreen(list->Handle(), &p);
+            ++seen[ScreenColor(p.x, p.y)];
+          }
+        const TColor ground =
+            std::max_element(seen.begin(), seen.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+        double best = 1;
+        for (const auto& [colour, count] : seen) best = std::max(best, Contrast(colour, ground));
+        if (row == 1) EXPECT_EQ(ground, TColor(ColorToRGB(sd->Colors.Hilight))) << "row " << row;
+        EXPECT_GE(best, 4.5) << "row " << row;
+      }
+    }
 }
 
 }  // namespace
