@@ -69,7 +69,7 @@ bool TPDFImage::AddTIFFPackBits(const TPDFTIFFPage& p) {
   const uint64_t imageH = p.Height;
   const uint32_t stripRows = p.RowsPerStrip ? p.RowsPerStrip : p.Height;
 
-  std::string content;
+  std::string content = tiffpage::FormUnits();
   for (uint64_t c = 0; c < columns; ++c) {
     // The column's pieces joined. Each piece is re-packed to exactly the bytes its rows hold,
     // without PackBits' no-op bytes, which RunLengthDecode would read as the end of the data.
@@ -100,16 +100,14 @@ bool TPDFImage::AddTIFFPackBits(const TPDFTIFFPage& p) {
       if (form == nullptr) return Finish(image);
       const std::string name = EnterXObject(*Owner, image, *xobjects, Ref);
       if (name.empty()) return false;
-      content += tiffpage::Placement(double(p.TileWidth) / p.Width, double(imageH) / p.Height,
-                                     double(p.TileWidth * c) / p.Width, 1 - double(imageH) / p.Height) +
+      content += tiffpage::Placement(p, c * p.TileWidth, 0, p.TileWidth, imageH) +
                  " /" + name + " Do Q\n";
     } else {
       std::string dict = "/W " + std::to_string(imageW) + " /H " + std::to_string(imageH) + " /CS " +
                          tiffpage::ColorSpaceText(p, true) + " /BPC " + std::to_string(p.BitsPerSample);
       if (!decode.empty()) dict += " /D " + decode;
       dict += " /F [ /Fl /RL ]";
-      content += tiffpage::Placement(double(p.TileWidth) / p.Width, double(imageH) / p.Height,
-                                     double(p.TileWidth * c) / p.Width, 1 - double(imageH) / p.Height) +
+      content += tiffpage::Placement(p, c * p.TileWidth, 0, p.TileWidth, imageH) +
                  "\nBI\n" + dict + "\nID\n" + FlateCompressString(data) + "\nEI\nQ\n";
     }
   }
@@ -142,11 +140,10 @@ bool TPDFImage::AddTIFFJPEG(const TPDFTIFFPage& p) {
   }
   TPDFDictionary* xobjects = nullptr;
   TPDFStream* form = NewForm(*Owner, !inlineImages, xobjects);
-  std::string content;
+  std::string content = tiffpage::FormUnits();
   while (walk.Next()) {
     const std::string& strip = p.Strips[walk.Index()];
-    content +=
-        tiffpage::Placement(double(walk.W()) / p.Width, double(walk.WholeH()) / p.Height, walk.X(), walk.WholeY());
+    content += tiffpage::Placement(p, walk.Left(), walk.Top(), walk.W(), walk.WholeH());
     TMemoryStream stream(strip);
     if (inlineImages) {
       TJPEGHeaderInfo header;

@@ -102,7 +102,7 @@ bool TPDFImage::AddTIFFStrips(TPDFTIFF& reader, int32_t page) {
   // Each strip goes into its image as it is: taken from the reader, which has no further use
   // for it, so that the page's data are not held twice.
   std::vector<std::string>& strips = reader.Pages[size_t(page - 1)].Strips;
-  std::string content;
+  std::string content = form ? tiffpage::FormUnits() : std::string();
   std::string single;
   while (walk.Next()) {
     std::string data = std::move(strips[walk.Index()]);
@@ -110,7 +110,7 @@ bool TPDFImage::AddTIFFStrips(TPDFTIFF& reader, int32_t page) {
     const uint32_t w = walk.W(), h = walk.H();
     if (inlineStrips) {
       const std::string dict = InlineDictionary(p, w, h, data);
-      content += tiffpage::Placement(double(w) / p.Width, double(h) / p.Height, walk.X(), walk.Y()) + "\nBI\n" +
+      content += tiffpage::Placement(p, walk.Left(), walk.Top(), w, h) + "\nBI\n" +
                  dict + "\nID\n";
       content += data;
       content += "\nEI\nQ\n";
@@ -123,7 +123,7 @@ bool TPDFImage::AddTIFFStrips(TPDFTIFF& reader, int32_t page) {
       Ref = Owner->NewIndRef(num, gen);
       const std::string name = "TalvoPDFIm" + NewUniqueTag();
       xobjects->SetValue(name, Ref);
-      content += tiffpage::Placement(double(w) / p.Width, double(h) / p.Height, walk.X(), walk.Y()) + " /" + name +
+      content += tiffpage::Placement(p, walk.Left(), walk.Top(), w, h) + " /" + name +
                  " Do Q\n";
     } else {
       describe(main->Dictionary(), w, h);

@@ -18,6 +18,14 @@ bool ColourKnown(const TPDFTIFFPage& p) {
 
 const char kHex[] = "0123456789ABCDEF";
 
+// n / d of the unit square in billionths, its whole part exact and the rest rounded once.
+double Billionths(int64_t n, uint64_t d) {
+  if (d == 0) return 0;
+  const __int128 scaled = __int128(n) * 1000000000;
+  const __int128 whole = scaled / __int128(d), rest = scaled % __int128(d);
+  return double(whole) + double(rest) / double(d);
+}
+
 }  // namespace
 
 bool PageAcceptable(const TPDFTIFFPage& p) {
@@ -83,7 +91,6 @@ TStripWalk::TStripWalk(const TPDFTIFFPage& p) : p_(p), count_(p.Strips.size()) {
     stripWidth_ = p.Width;
     // The reader made absent (or too large) rows per strip the whole image.
     stripHeight_ = p.RowsPerStrip ? p.RowsPerStrip : p.Height;
-    rowsLeft_ = p.Height;
   }
 }
 
@@ -91,29 +98,31 @@ bool TStripWalk::Next() {
   if (index_ >= count_) return false;
   const TPDFTIFFPage& p = p_;
   if (p.Tiled) {
-    const uint64_t column = index_ % across_;
     // A tile's rows below the page are not placed: the page would cut them off, and its image
     // stops where the page does (its data are read no further than that).
-    const uint64_t top = index_ / across_ * p.TileLength;
-    h_ = uint32_t(std::min<uint64_t>(p.TileLength, p.Height - top));
-    if (column == 0) y_ -= double(h_) / p.Height;
-    x_ = double(column * p.TileWidth) / p.Width;
+    top_ = index_ / across_ * p.TileLength;
+    left_ = index_ % across_ * p.TileWidth;
     w_ = p.TileWidth;
   } else {
-    if (rowsLeft_ <= 0) return false;
-    x_ = 0;
-    h_ = uint32_t(std::min<int64_t>(stripHeight_, rowsLeft_));
-    rowsLeft_ -= stripHeight_;
-    y_ -= double(h_) / p.Height;
+    top_ = uint64_t(index_) * stripHeight_;
+    if (top_ >= p.Height) return false;
+    left_ = 0;
     w_ = stripWidth_;
   }
+  h_ = uint32_t(std::min<uint64_t>(stripHeight_, p.Height - top_));
   ++index_;
   return true;
 }
 
-std::string Placement(double a, double d, double x, double y) {
-  return "q " + FormatPDFNumber(a, 6) + " 0 0 " + FormatPDFNumber(d, 6) + " " + FormatPDFNumber(x, 6) + " " +
-         FormatPDFNumber(y, 6) + " cm";
+std::string FormUnits() { return "0.000000001 0 0 0.000000001 0 0 cm\n"; }
+
+std::string Placement(const TPDFTIFFPage& p, uint64_t left, uint64_t top, uint64_t w, uint64_t h) {
+  // From the page's bottom edge; a piece reaching below the page starts below 0.
+  const int64_t bottom = int64_t(p.Height) - int64_t(top) - int64_t(h);
+  return "q " + FormatPDFNumber(Billionths(int64_t(w), p.Width), 9) + " 0 0 " +
+         FormatPDFNumber(Billionths(int64_t(h), p.Height), 9) + " " +
+         FormatPDFNumber(Billionths(int64_t(left), p.Width), 9) + " " + FormatPDFNumber(Billionths(bottom, p.Height), 9) +
+         " cm";
 }
 
 }  // namespace tiffpage

@@ -1,6 +1,6 @@
 // What the TIFF page writers share: which pages the PDF filters can carry unchanged, the colour
-// space of a page in XObject and inline spelling, and the walk over a page's strips or tiles in
-// the unit square of the page's form.
+// space of a page in XObject and inline spelling, the walk over a page's strips or tiles, and
+// their places in the unit square of the page's form.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +30,7 @@ std::string ColorSpaceText(const TPDFTIFFPage& p, bool inlineForm);
 // "[ 1 0 ]" for a min-is-white page, else empty.
 std::string DecodeText(const TPDFTIFFPage& p);
 
-// Strip size, count and the place of each strip (or tile) in the unit square.
+// Strip size, count and the place of each strip (or tile) on the page, in whole pixels.
 class TStripWalk {
  public:
   explicit TStripWalk(const TPDFTIFFPage& p);
@@ -39,15 +39,14 @@ class TStripWalk {
   // and tiles beyond its rows and columns, are not placed).
   bool Next();
   size_t Index() const { return index_ - 1; }
-  // The strip's (or tile's) place and size on the page: a tile's rows below the page are not
-  // counted.
+  // The strip's (or tile's) size and its first column and row on the page: a tile's rows
+  // below the page are not counted.
   uint32_t W() const { return w_; }
   uint32_t H() const { return h_; }
-  double X() const { return x_; }
-  double Y() const { return y_; }
+  uint64_t Left() const { return left_; }
+  uint64_t Top() const { return top_; }
   // The whole piece, rows below the page included (a JPEG tile is one picture of them all).
   uint32_t WholeH() const { return p_.Tiled ? p_.TileLength : h_; }
-  double WholeY() const { return y_ - (double(WholeH()) - h_) / p_.Height; }
 
   uint32_t StripWidth() const { return stripWidth_; }
   uint32_t StripHeight() const { return stripHeight_; }
@@ -58,13 +57,18 @@ class TStripWalk {
   uint32_t stripWidth_ = 0, stripHeight_ = 0;
   size_t count_ = 0;
   size_t index_ = 0;
-  int64_t rowsLeft_ = 0;
   uint64_t across_ = 1;
   uint32_t w_ = 0, h_ = 0;
-  double x_ = 0, y_ = 1;
+  uint64_t left_ = 0, top_ = 0;
 };
 
-// "q a 0 0 d x y cm" with six decimals.
-std::string Placement(double a, double d, double x, double y);
+// The first line of a form's content: the form's unit square measured in billionths.
+std::string FormUnits();
+// "q a 0 0 d x y cm" placing a piece of w x h pixels, its top left corner at column left and
+// row top of the page, in a form whose content starts with FormUnits. A content number holds
+// nine decimals: measured in billionths they put every piece on its whole pixels at any page
+// size a bitmap may have (a place written as a fraction of the unit square, k / height, lands
+// a part of a pixel off once the page is a few hundred rows high).
+std::string Placement(const TPDFTIFFPage& p, uint64_t left, uint64_t top, uint64_t w, uint64_t h);
 
 }  // namespace tiffpage
