@@ -97,6 +97,9 @@ class TPDFImageDecoder {
 
   // Bytes held for the image (for the renderer's cache accounting).
   int64_t GetDataSize() const;
+  // The image holds no picture of its own: each drawing decodes its rows again from the stream
+  // (DecodeWhileDrawing), so keeping the decoder saves no work.
+  bool RowsWaiting() const { return deferredRows_.has_value(); }
   // The encoded data (from its start), else the bitmap as BMP, else empty.
   void GetData(std::string& Bytes);
   // The bitmap as BMP; empty without one.

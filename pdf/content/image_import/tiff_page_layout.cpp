@@ -1,6 +1,7 @@
 #include "pdf/content/image_import/tiff_page_layout.h"
 
 #include <algorithm>
+#include <string>
 
 #include "pdf/core/pdf_helpers.h"
 #include "platform/gdi/dib.h"
@@ -18,12 +19,17 @@ bool ColourKnown(const TPDFTIFFPage& p) {
 
 const char kHex[] = "0123456789ABCDEF";
 
-// n / d of the unit square in billionths, its whole part exact and the rest rounded once.
-double Billionths(int64_t n, uint64_t d) {
-  if (d == 0) return 0;
-  const __int128 scaled = __int128(n) * 1000000000;
-  const __int128 whole = scaled / __int128(d), rest = scaled % __int128(d);
-  return double(whole) + double(rest) / double(d);
+// n / d of the unit square in billionths, rounded to the nine decimals a content number holds.
+std::string Billionths(int64_t n, uint64_t d) {
+  if (d == 0) return "0";
+  constexpr int64_t kBillion = 1000000000;
+  const unsigned __int128 scaled = (unsigned __int128)(n < 0 ? -n : n) * kBillion * kBillion;
+  const unsigned __int128 rounded = (scaled + d / 2) / d;
+  const auto whole = uint64_t(rounded / kBillion), fraction = uint64_t(rounded % kBillion);
+  if (whole == 0 && fraction == 0) return "0";
+  // The fraction's digits as the number writer gives them ("0.25" for a quarter), without the 0.
+  const std::string decimals = fraction ? FormatPDFNumber(double(fraction) / kBillion, 9).substr(1) : "";
+  return (n < 0 ? "-" : "") + std::to_string(whole) + decimals;
 }
 
 }  // namespace
@@ -119,10 +125,8 @@ std::string FormUnits() { return "0.000000001 0 0 0.000000001 0 0 cm\n"; }
 std::string Placement(const TPDFTIFFPage& p, uint64_t left, uint64_t top, uint64_t w, uint64_t h) {
   // From the page's bottom edge; a piece reaching below the page starts below 0.
   const int64_t bottom = int64_t(p.Height) - int64_t(top) - int64_t(h);
-  return "q " + FormatPDFNumber(Billionths(int64_t(w), p.Width), 9) + " 0 0 " +
-         FormatPDFNumber(Billionths(int64_t(h), p.Height), 9) + " " +
-         FormatPDFNumber(Billionths(int64_t(left), p.Width), 9) + " " + FormatPDFNumber(Billionths(bottom, p.Height), 9) +
-         " cm";
+  return "q " + Billionths(int64_t(w), p.Width) + " 0 0 " + Billionths(int64_t(h), p.Height) + " " +
+         Billionths(int64_t(left), p.Width) + " " + Billionths(bottom, p.Height) + " cm";
 }
 
 }  // namespace tiffpage

@@ -1,5 +1,6 @@
 // Image XObjects and inline images: decoded through the image decoder (image XObjects once per
-// renderer, through the image cache), then drawn under the current matrix, or collected.
+// renderer, through the image cache, unless their rows are decoded at each drawing), then drawn
+// under the current matrix, or collected.
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -81,7 +82,9 @@ void TPDFRenderer::DrawImageXObject(TPDFContentRun& run, TPDFStream* image, TPDF
       return;
     }
     decoder = fresh.get();
-    if (ref != nullptr)
+    // An image whose rows wait for each drawing is decoded again at each drawing, cached or not:
+    // kept, a page of thousands of strips would hold thousands of decoders for nothing.
+    if (ref != nullptr && !decoder->RowsWaiting())
       imageCache_.Add(key, reference, std::move(fresh), decoder->GetDataSize());
     else
       uncached = std::move(fresh);
@@ -120,6 +123,10 @@ void TPDFRenderer::DrawImageXObject(TPDFContentRun& run, TPDFStream* image, TPDF
     return;
   }
   DrawDecodedImage(run, *decoder);
+  // Placed otherwise than pixel for pixel, its rows were decoded whole after all: kept as any
+  // decoded image is.
+  if (uncached && ref != nullptr && !uncached->RowsWaiting())
+    imageCache_.Add(key, reference, std::move(uncached), decoder->GetDataSize());
 }
 
 void TPDFRenderer::OpInlineImage(TPDFContentRun& run) {

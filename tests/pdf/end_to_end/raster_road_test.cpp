@@ -4,6 +4,8 @@
 // (Pillow for JPEG pages) or giftopnm decodes, shifted one pixel right and down on white.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "pdf/core/api/talvo_pdf.h"
 #include "tests/pdf/end_to_end/raster_compare.h"
 #include "tests/pdf/image_support/image_cases.h"
@@ -90,6 +92,69 @@ TEST(RasterRoad, CMYKJPEGFilesRenderLikeTheirInks) {
     const Raster drawn = RenderThroughAPI(set.Path(c.Get("file")), 0, &message), expected = RenderThroughAPI(plain, 1);
     ASSERT_GT(drawn.Width, 0) << message;
     EXPECT_LE(MaxDifference(drawn, expected), 2);
+  }
+}
+
+// Pages a million rows high (the page's size cap allows one), in strips and in tiles of prime
+// heights: every strip and tile lands on its own rows, the last ones cut by the page. The samples
+// differ from row to row and column to column, so a piece placed a row off shows.
+TEST(RasterRoad, TallPagesInStripsAndTilesRenderAsThePicture) {
+  using tifftest::Builder;
+  struct Layout {
+    const char* name;
+    uint32_t width, height, pieceWidth, pieceHeight;  // pieceWidth 0: strips
+  };
+  const Layout layouts[] = {{"strips of 997 rows", 3, 1000003, 0, 997},
+                            {"strips of 4,093 rows", 5, 999983, 0, 4093},
+                            {"tiles of 16 x 4,096", 19, 1000003, 16, 4096}};
+  for (const Layout& l : layouts) {
+    SCOPED_TRACE(l.name);
+    const auto sample = [](uint32_t x, uint32_t y) { return uint8_t((y * 7 + y / 251 + x * 80) & 0xFF); };
+    const bool tiled = l.pieceWidth != 0;
+    const uint32_t pieceWidth = tiled ? l.pieceWidth : l.width;
+    const uint32_t across = (l.width + pieceWidth - 1) / pieceWidth, down = (l.height + l.pieceHeight - 1) / l.pieceHeight;
+    Builder b;
+    std::vector<uint32_t> offsets, counts;
+    for (uint32_t r = 0; r < down; ++r)
+      for (uint32_t c = 0; c < across; ++c) {
+        // Strips end with the page; tiles are whole, their samples past the page 0.
+        const uint32_t rows = tiled ? l.pieceHeight : std::min(l.pieceHeight, l.height - r * l.pieceHeight);
+        std::string piece;
+        piece.reserve(size_t(rows) * pieceWidth);
+        for (uint32_t y = r * l.pieceHeight; y < r * l.pieceHeight + rows; ++y)
+          for (uint32_t x = c * pieceWidth; x < (c + 1) * pieceWidth; ++x)
+            piece += char(x < l.width && y < l.height ? sample(x, y) : 0);
+        offsets.push_back(b.Data(piece));
+        counts.push_back(uint32_t(piece.size()));
+      }
+    std::vector<tifftest::Entry> entries = {Builder::Long(256, {l.width}), Builder::Long(257, {l.height}),
+                                            Builder::Short(258, {8}), Builder::Short(259, {1}), Builder::Short(262, {1})};
+    if (tiled) {
+      entries.insert(entries.end(), {Builder::Long(322, {l.pieceWidth}), Builder::Long(323, {l.pieceHeight}),
+                                     Builder::Long(324, offsets), Builder::Long(325, counts)});
+    } else {
+      entries.insert(entries.end(), {Builder::Long(273, offsets), Builder::Short(277, {1}),
+                                     Builder::Long(278, {l.pieceHeight}), Builder::Long(279, counts)});
+    }
+    b.SetFirst(b.Directory(entries));
+    testsupport::TempDir dir;
+    testsupport::WriteFile(dir.File("tall.tif"), b.bytes());
+    std::string message;
+    const Raster drawn = RenderThroughAPI(dir.File("tall.tif"), 1, &message);
+    ASSERT_EQ(drawn.Width, int(l.width)) << message;
+    ASSERT_EQ(drawn.Height, int(l.height));
+    Raster picture;
+    picture.Width = int(l.width);
+    picture.Height = int(l.height);
+    picture.RGB.reserve(size_t(l.width) * l.height * 3);
+    for (uint32_t y = 0; y < l.height; ++y)
+      for (uint32_t x = 0; x < l.width; ++x) picture.RGB.insert(picture.RGB.end(), 3, sample(x, y));
+    const Raster expected = ShiftedOnWhite(picture);
+    int wrongRows = 0;
+    for (int y = 0; y < drawn.Height; ++y)
+      if (!std::equal(drawn.At(0, y), drawn.At(0, y) + size_t(drawn.Width) * 3, expected.At(0, y)) && ++wrongRows <= 3)
+        ADD_FAILURE() << "row " << y;
+    EXPECT_EQ(wrongRows, 0);
   }
 }
 

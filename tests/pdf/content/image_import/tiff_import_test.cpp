@@ -130,20 +130,25 @@ TEST(TIFFImport, SmallLZWStripsAreInline) {
   EXPECT_EQ(Count(c, "\nBI\n"), 8u);
   EXPECT_EQ(Count(c, " /F [ /Fl /LZW ]"), 8u);
   EXPECT_EQ(Count(c, " /DP [ null << /Predictor 2 /Colors 3 /Columns 100 >> ]"), 8u);
-  EXPECT_NE(c.find("q 1 0 0 0.125 0 0.875 cm\nBI\n/W 100 /H 4 /CS /RGB /BPC 8 /F"), std::string::npos) << c;
+  // The form measures its unit square in billionths.
+  EXPECT_EQ(c.substr(0, 35), "0.000000001 0 0 0.000000001 0 0 cm\n");
+  EXPECT_NE(c.find("q 1000000000 0 0 125000000 0 875000000 cm\nBI\n/W 100 /H 4 /CS /RGB /BPC 8 /F"), std::string::npos)
+      << c;
   // The data are a stored zlib stream of the strip.
   EXPECT_NE(c.find("\nID\n" + FlateStoreString("LZWDATA") + "\nEI\nQ\n"), std::string::npos);
 }
 
-// The same page in 4 strips: a form of 4 image XObjects, the first at y = 0.75.
+// The same page in 4 strips: a form of 4 image XObjects, the first at y = 0.75 (in billionths).
 TEST(TIFFImport, LargerStripsAreNamedImages) {
   const std::vector<std::string> strips = {"S0", "S1", "S2", "S3"};
   const Imported l = Import(StripFile(100, 16, 8, 3, 2, 5, 4, strips, {Builder::Short(317, {2})}));
   ASSERT_TRUE(l.ok);
   const std::string c = l.Content();
   EXPECT_EQ(Count(c, " Do Q\n"), 4u);
-  ASSERT_EQ(c.substr(0, 26), "q 1 0 0 0.25 0 0.75 cm /Ta");
-  const std::string name = c.substr(24, c.find(' ', 24) - 24);
+  const std::string firstPlacement = "0.000000001 0 0 0.000000001 0 0 cm\nq 1000000000 0 0 250000000 0 750000000 cm /";
+  ASSERT_EQ(c.substr(0, firstPlacement.size()), firstPlacement);
+  const size_t at = firstPlacement.size();
+  const std::string name = c.substr(at, c.find(' ', at) - at);
   EXPECT_EQ(name.substr(0, 10), "TalvoPDFIm");
   EXPECT_EQ(name.size(), 18u);
   const TPDFStream* first = l.XObject(name);
@@ -153,7 +158,7 @@ TEST(TIFFImport, LargerStripsAreNamedImages) {
   EXPECT_EQ(Imported::Value(d, "Filter"), "/LZWDecode");
   EXPECT_EQ(Imported::Value(d, "DecodeParms"), "<< /Predictor 2 /Colors 3 /Columns 100 >>");
   EXPECT_EQ(d->GetInteger("Height", 0), 4);
-  EXPECT_NE(c.find("q 1 0 0 0.25 0 0 cm"), std::string::npos);
+  EXPECT_NE(c.find("q 1000000000 0 0 250000000 0 0 cm"), std::string::npos);
 }
 
 // Rows per strip 1 with many strips is a page of one-row strips, not one strip of the image;
@@ -162,13 +167,14 @@ TEST(TIFFImport, StripHeightsFollowTheRows) {
   const Imported one = Import(StripFile(10, 3, 8, 1, 1, 1, 1, {"aaaaaaaaaa", "bbbbbbbbbb", "cccccccccc"}));
   ASSERT_TRUE(one.ok);
   EXPECT_EQ(Count(one.Content(), " Do Q\n"), 3u);
-  // One row a strip: each strip a third of the page, the first at the top.
-  EXPECT_NE(one.Content().find("q 1 0 0 0.333333 0 0.666667 cm"), std::string::npos) << one.Content();
+  // One row a strip: each strip a third of the page, the first at the top, to nine decimals.
+  EXPECT_NE(one.Content().find("q 1000000000 0 0 333333333.333333333 0 666666666.666666667 cm"), std::string::npos)
+      << one.Content();
   const Imported last = Import(StripFile(10, 5, 8, 1, 1, 1, 2, {"a", "b", "c", "d", "e"}));
   ASSERT_TRUE(last.ok);
   const std::string c = last.Content();
   EXPECT_EQ(Count(c, " Do Q\n"), 3u);
-  EXPECT_NE(c.find("q 1 0 0 0.2 0 0 cm"), std::string::npos) << c;
+  EXPECT_NE(c.find("q 1000000000 0 0 200000000 0 0 cm"), std::string::npos) << c;
 }
 
 // A palette page of 4 bits: an indexed space of 16 entries, 96 hexadecimal digits.
@@ -206,14 +212,13 @@ TEST(TIFFImport, TilesFillRowsLeftToRight) {
   const Imported l = Import(b.bytes());
   ASSERT_TRUE(l.ok);
   const std::string c = l.Content();
-  const double h = 256.0 / 300;
-  EXPECT_NE(c.find("q 0.5 0 0 " + FormatPDFNumber(h, 6) + " 0 " + FormatPDFNumber(1 - h, 6) + " cm"), std::string::npos)
-      << c;
-  EXPECT_NE(c.find("q 0.5 0 0 " + FormatPDFNumber(h, 6) + " 0.5 " + FormatPDFNumber(1 - h, 6) + " cm"),
-            std::string::npos);
+  // 256 / 300 and 44 / 300 of the page in billionths.
+  EXPECT_NE(c.find("q 500000000 0 0 853333333.333333333 0 146666666.666666667 cm"), std::string::npos) << c;
+  EXPECT_NE(c.find("q 500000000 0 0 853333333.333333333 500000000 146666666.666666667 cm"), std::string::npos);
   // The second row's tiles stop where the page does: 44 of their 256 rows lie on it.
-  EXPECT_NE(c.find("q 0.5 0 0 " + FormatPDFNumber(44.0 / 300, 6) + " 0 0 cm"), std::string::npos) << c;
-  EXPECT_EQ(c.find(FormatPDFNumber(1 - 2 * h, 6)), std::string::npos) << c;
+  EXPECT_NE(c.find("q 500000000 0 0 146666666.666666667 0 0 cm"), std::string::npos) << c;
+  EXPECT_NE(c.find("q 500000000 0 0 146666666.666666667 500000000 0 cm"), std::string::npos) << c;
+  EXPECT_EQ(c.find(" -"), std::string::npos) << c;
 }
 
 // PackBits data reach RunLengthDecode without their no-op bytes, each strip made exactly as
@@ -420,7 +425,8 @@ TEST(TIFFImport, TilesOutOfProportionAreNotLoaded) {
   // a form whose box is the page, its rows only down to the page's last (no more of them are
   // read).
   EXPECT_EQ(small.Text("Subtype"), "/Form");
-  EXPECT_NE(small.Content().find("q 19.692308 0 0 1 0 0 cm /TalvoPDFIm"), std::string::npos) << small.Content();
+  EXPECT_NE(small.Content().find("q 19692307692.307692308 0 0 1000000000 0 0 cm /TalvoPDFIm"), std::string::npos)
+      << small.Content();
   // A wide page ten rows high in tiles of 1,024: the grid covers ten times the page. (The canvas
   // refuses the tile its few bytes cut short.)
   for (const Case& c : cases) {
