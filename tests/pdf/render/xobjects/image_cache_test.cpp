@@ -48,6 +48,30 @@ TEST(ImageCache, AnImagePlacedTwiceIsDecodedOnceAcrossPages) {
   EXPECT_EQ(renderer.ImageCache().Count(), 1u);
 }
 
+// An image drawn pixel for pixel from its rows holds no picture: each placement decodes its rows
+// again, and the cache keeps no decoder for it (a page of many strips would otherwise hold a
+// decoder for each). Placed at another size it is decoded whole, once, and kept. (A hook on
+// the image's decoding would have it decoded whole: no hook here.)
+TEST(ImageCache, ImagesDrawnFromTheirRowsAreNotKept) {
+  for (const bool scaled : {false, true}) {
+    SCOPED_TRACE(scaled ? "scaled" : "pixel for pixel");
+    const std::string size = scaled ? "4" : "2";
+    TestPdf pdf;
+    const int page = pdf.AddPage("q " + size + " 0 0 " + size + " 0 0 cm /Im Do Q q " + size + " 0 0 " + size +
+                                     " 5 5 cm /Im Do Q",
+                                 "<< /XObject << /Im 5 0 R >> >>", "[0 0 10 10]");
+    pdf.AddStream("<< /Subtype /Image /Width 2 /Height 2 /ColorSpace /DeviceGray /BitsPerComponent 8 >>",
+                  std::string("\x00\x40\x80\xff", 4));
+    TPDFFontCollection fonts;
+    TPDFRenderer renderer(&fonts);
+    renderer.Options.LibraryPath = rendertest::ProviderPath();
+    renderer.Page = pdf.Dict(page);
+    renderer.RenderPage();
+    EXPECT_EQ(renderer.ErrorText, "");
+    EXPECT_EQ(renderer.ImageCache().Count(), scaled ? 1u : 0u);
+  }
+}
+
 TEST(ImageCache, InlineImagesDrawWithoutBeingKept) {
   REQUIRE_TOOL("pdftocairo");
   if (testraster::PythonWithPIL().empty()) GTEST_SKIP() << "needs python3 with Pillow";
