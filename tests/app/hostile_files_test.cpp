@@ -116,18 +116,20 @@ TEST(HostileFiles, ALargeGIFOfManyFramesHasTheFootprintOfItsOneFrameTwin) {
 
 // An honest fax page at the size cap, stored by libtiff's tools in their strips of a few rows
 // and in one strip, is drawn from its coded data a band at a time: each costs no more than one
-// picture, and both have one footprint.
+// picture, and all have one footprint. Strips of three rows do not divide the page's height
+// into whole decimals of it.
 TEST(HostileFiles, AFaxPageAtTheSizeCapCostsOnePicture) {
   HostileRun run;
   ASSERT_TRUE(run.ready());
   testsupport::TempDir made;
   const std::string pbm = made.File("page.pbm"), strips = made.File("strips.tif"), one = made.File("one-strip.tif");
-  ASSERT_EQ(testsupport::Run("python3 " + testsupport::SourceDir() + "/tests/data/hostile/make_large_fax_page.py " + pbm),
-            0);
+  const std::string three = made.File("three-rows.tif");
+  ASSERT_EQ(testsupport::Run("python3 " + testsupport::SourceDir() + "/tests/data/hostile/make_large_page.py " + pbm), 0);
   ASSERT_EQ(testsupport::Run("pnmtotiff -g4 " + pbm + " > " + strips), 0);
   ASSERT_EQ(testsupport::Run("tiffcp -c g4 -r 16000 " + strips + " " + one), 0);
+  ASSERT_EQ(testsupport::Run("tiffcp -c g4 -r 3 " + strips + " " + three), 0);
   std::vector<std::string> footprints;
-  for (const std::string& file : {strips, one}) {
+  for (const std::string& file : {strips, one, three}) {
     const apptest::BatchResult r = run.RunWithMaster(file, 120, "XXXXXXXX-", kLooseCeiling);
     ASSERT_TRUE(r.end.Normal()) << file << ": " << testsupport::Describe(r.end) << "\n" << r.err;
     if (testsupport::LimitsAddressSpace()) EXPECT_LE(r.end.peak_kib, kPeakLimitKiB) << file;
@@ -138,6 +140,55 @@ TEST(HostileFiles, AFaxPageAtTheSizeCapCostsOnePicture) {
     footprints.push_back(lines[1]);
   }
   EXPECT_EQ(footprints[1], footprints[0]);
+  EXPECT_EQ(footprints[2], footprints[0]);
+}
+
+// Honest colour pages of 50 to 67 megapixels whose heights do not divide into whole decimals of
+// them (7,999 rows, 6,400, 8,192, the prime 7,919), in strips of one, three and seven rows and
+// in tiles of 256 (LZW, Deflate, PackBits; written by netpbm's and libtiff's tools), are drawn
+// a band at a time: each costs at most its file and four bytes a pixel (drawn whole, six and a
+// half), and the layouts of one picture have one footprint.
+TEST(HostileFiles, PagesOfEveryStripAndTileHeightCostTheFileAndFourBytesAPixel) {
+  HostileRun run;
+  ASSERT_TRUE(run.ready());
+  testsupport::TempDir made;
+  struct Page {
+    int width, height;
+    std::vector<std::string> layouts;  // tiffcp's options; empty: pnmtotiff's one-row strips
+  };
+  const Page pages[] = {{8000, 7999, {"", "-c zip -r 7", "-c lzw -t -w 256 -l 256", "-c packbits -t -w 256 -l 256"}},
+                        {8000, 6400, {""}},
+                        {8192, 8192, {"", "-c lzw -t -w 256 -l 256"}},
+                        {8000, 7919, {"-c lzw -r 3"}}};
+  for (const Page& page : pages) {
+    const std::string size = std::to_string(page.width) + "x" + std::to_string(page.height);
+    const std::string strips = made.File(size + ".tif");
+    ASSERT_EQ(testsupport::Run("python3 " + testsupport::SourceDir() + "/tests/data/hostile/make_large_page.py --rgb " +
+                               std::to_string(page.width) + " " + std::to_string(page.height) +
+                               " - | pnmtotiff -truecolor -lzw > " + strips),
+              0);
+    const std::string prefix = std::to_string(page.width) + " - " + std::to_string(page.height) + " - ";
+    std::string footprint;
+    for (size_t i = 0; i < page.layouts.size(); ++i) {
+      const std::string& layout = page.layouts[i];
+      const std::string file = layout.empty() ? strips : made.File(size + "-" + std::to_string(i) + ".tif");
+      SCOPED_TRACE(size + " " + (layout.empty() ? "one-row strips" : layout));
+      if (!layout.empty()) {
+        ASSERT_EQ(testsupport::Run("tiffcp " + layout + " " + strips + " " + file), 0);
+      }
+      const apptest::BatchResult r = run.RunWithMaster(file, 120, "XXXXXXXX-", kLooseCeiling);
+      ASSERT_TRUE(r.end.Normal()) << testsupport::Describe(r.end) << "\n" << r.err;
+      const long long bound = (long long)testsupport::ReadFile(file).size() + 4ll * page.width * page.height;
+      if (testsupport::LimitsAddressSpace()) {
+        EXPECT_LE(r.end.peak_kib * 1024ll, bound);
+      }
+      const std::vector<std::string> lines = apptest::OutputLines(r.out);
+      ASSERT_GE(lines.size(), 2u) << r.out;
+      ASSERT_EQ(lines[1].substr(0, prefix.size()), prefix) << r.out;
+      if (footprint.empty()) footprint = lines[1];
+      EXPECT_EQ(lines[1], footprint);
+    }
+  }
 }
 
 std::vector<apptest::ImageFile> SampleImages() {
