@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/gdi/dash_pieces.h"
 #include "platform/gdi/paint_engine.h"
 
 namespace {
@@ -51,8 +52,21 @@ Region PenCoverage(const GdiDC& dc, const std::vector<PointF>& pts, bool closed,
   const GdiPen& pen = *dc.state.pen;
   const RECT bounds = dc.DrawableBounds();
   if (pen.Geometric()) {
-    return Region::FromSpans(WideStrokeSpans(pts, closed, pen.width, CapOf(pen), JoinOf(pen), 10.0,
-                                             bounds.top - 1, bounds.bottom + 1));
+    auto stroke = [&](const std::vector<PointF>& piece, bool pieceClosed, Spans& into) {
+      Spans s = WideStrokeSpans(piece, pieceClosed, pen.width, CapOf(pen), JoinOf(pen), 10.0, bounds.top - 1,
+                                bounds.bottom + 1);
+      into.insert(into.end(), s.begin(), s.end());
+    };
+    Spans covered;
+    // A geometric pen keeps its user style (the style lengths are in device pixels here);
+    // the predefined dash styles of wide pens are solid, as the platform draws them.
+    const std::vector<double> pattern(pen.dashes.begin(), pen.dashes.end());
+    if (pen.extended && pen.LineStyle() == PS_USERSTYLE && IsDashPattern(pattern)) {
+      for (const auto& piece : DashPieces(pts, closed, pattern, bounds, pen.width + 2.0)) stroke(piece, false, covered);
+    } else {
+      stroke(pts, closed, covered);
+    }
+    return Region::FromSpans(std::move(covered));
   }
   const std::vector<int> dash = DashPattern(pen);
   int dashTotal = 0;

@@ -5,6 +5,7 @@
 
 #include "platform/gdi/bmp_reader.h"
 #include "platform/gdi/graphics_errors.h"
+#include "platform/gdi/metafile/emf_reader.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ std::shared_ptr<GdiBitmap> DecodeDibParts(std::span<const uint8_t> info, std::sp
 std::shared_ptr<GdiBitmap> DecodeRecordDib(const ENHMETARECORD& r, uint32_t offBmi, uint32_t cbBmi, uint32_t offBits,
                                            uint32_t cbBits, uint32_t usage, std::span<const PALETTEENTRY> palette,
                                            int64_t rows) {
-  if (offBmi == 0 && cbBmi == 0) return nullptr;
+  if (RecordCarriesNoDib(offBmi, cbBmi, cbBits)) return nullptr;
   if (!r.Has(offBmi, cbBmi) || !r.Has(offBits, cbBits) || cbBmi < 12) Invalid();
   std::span<const uint8_t> info = r.Slice(offBmi, cbBmi);
   std::span<const uint8_t> bits = r.Slice(offBits, cbBits);

@@ -162,7 +162,12 @@ void EmfPlayer::Realize() {
     LOGBRUSH lb{BS_SOLID, Color(p->penColor), 0};
     DWORD style = p->penStyle;
     if (w > 1) style = (style & ~PS_TYPE_MASK) | PS_GEOMETRIC;
-    realizedPen_ = ExtCreatePen(style, DWORD(w), &lb, DWORD(p->dashes.size()), p->dashes.empty() ? nullptr : p->dashes.data());
+    // A geometric pen's style lengths are logical units, as its width is; a cosmetic pen's
+    // are the device's own.
+    std::vector<DWORD> dashes = p->dashes;
+    if ((style & PS_TYPE_MASK) == PS_GEOMETRIC)
+      for (DWORD& d : dashes) d = DWORD(std::clamp(std::round(d * scale), 0.0, double(1 << 20)));
+    realizedPen_ = ExtCreatePen(style, DWORD(w), &lb, DWORD(dashes.size()), dashes.empty() ? nullptr : dashes.data());
     if (!realizedPen_) realizedPen_ = CreatePen(int(style & PS_STYLE_MASK), int(w), Color(p->penColor));
     SelectObject(dc_, realizedPen_);
   }

@@ -59,13 +59,19 @@ class EmfDocument {
   bool truncated_ = false;
 };
 
+// A record carries no bitmap when its bitmap info is empty and either its offset is 0 or it
+// has no bits either: writers set the offsets of an absent bitmap to 0 or to the record's end,
+// and the offsets mean something only when a bitmap is there.
+inline bool RecordCarriesNoDib(uint32_t offBmi, uint32_t cbBmi, uint32_t cbBits) {
+  return cbBmi == 0 && (offBmi == 0 || cbBits == 0);
+}
+
 // The content checks of one record whose frame is sound (exposed for tests).
 bool CheckEmfRecord(const ENHMETARECORD& record);
 
 // Checks a bitmap that a record carries as offsets and sizes of its bitmap info and its bits:
 // header, colour table (2 bytes an entry for DIB_PAL_COLORS) and bits inside the record, a
 // known depth and compression, at most 2^28 pixels, and bits enough for the rows (`rows`
-// limits them for records that carry only some scan lines; -1 for all). No bitmap (all four
-// values 0, or the bitmap info empty) is fine.
+// limits them for records that carry only some scan lines; -1 for all). No bitmap is fine.
 bool CheckRecordDib(const ENHMETARECORD& record, uint32_t offBmi, uint32_t cbBmi, uint32_t offBits, uint32_t cbBits,
                     uint32_t usage, int64_t rows = -1);

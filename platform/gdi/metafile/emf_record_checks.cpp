@@ -124,7 +124,7 @@ bool CheckGradient(const ENHMETARECORD& r) {
 
 bool CheckRecordDib(const ENHMETARECORD& r, uint32_t offBmi, uint32_t cbBmi, uint32_t offBits, uint32_t cbBits,
                     uint32_t usage, int64_t rows) {
-  if (cbBmi == 0 && offBmi == 0) return true;  // no bitmap
+  if (RecordCarriesNoDib(offBmi, cbBmi, cbBits)) return true;
   if (!r.Has(offBmi, cbBmi) || !r.Has(offBits, cbBits) || cbBmi < 12) return false;
   const uint64_t headerSize = r.U32(offBmi);
   if (headerSize > cbBmi || (headerSize != 12 && headerSize < 16)) return false;

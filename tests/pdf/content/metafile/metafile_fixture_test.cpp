@@ -145,8 +145,8 @@ TEST_P(MetafileFixture, MainRoadAt72DotsAnInch) {
 // Options -1: the platform's player draws the file into a bitmap of its size in pixels, on
 // either back end of the canvas (GDI+ through the provider, plain GDI without one); placed
 // one pixel right and down at 72 dpi, the page shows the expected picture. The player is the
-// graphics layer's, whose wide pens are solid whatever their style and whose hatches and
-// curves are its own: its picture is held to a looser measure than the converter's.
+// graphics layer's, whose wide pens made by CreatePen are solid whatever their style and whose
+// hatches and curves are its own: its picture is held to a looser measure than the converter's.
 TEST_P(MetafileFixture, RasterisedByThePlayerIsTheExpectedPicture) {
   if (testraster::PythonWithPIL().empty()) GTEST_SKIP() << "needs python3 with Pillow";
   const std::string name = GetParam();

@@ -11,6 +11,7 @@
 
 #include "pdf/content/metafile/pdf_metafile.h"
 #include "tests/pdf/content/metafile/metafile_test_support.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -271,6 +272,53 @@ TEST(MetafileRecords, CreatedObjectsCountOnlyOnceSelected) {
                        Box(43, 10, 10, 80, 60)},
                       96, 72);
   EXPECT_EQ(Pixel(s, 40, 35), kRedRGB);
+}
+
+// Extended pens as files carry them, on both roads of a file (the converter's content and the
+// platform's player drawing into a bitmap): a pen record whose absent bitmap has its offsets at
+// the record's end is a pen, and a wide pen's user style dashes the line at the lengths it
+// gives in logical units (two pixels here), flat caps ending each dash where it ends.
+TEST(MetafileRecords, ExtendedPensDrawAlikeOnBothRoads) {
+  constexpr uint32_t kGeometric = 0x10000, kUserStyle = 7, kFlatCaps = 0x200;
+  auto pen = [](uint32_t index, uint32_t style, uint32_t width, uint32_t colour, std::vector<uint32_t> dashes,
+                bool offsetsAtTheEnd) {
+    Bytes p;
+    const uint32_t size = 52 + 4 * uint32_t(dashes.size()), at = offsetsAtTheEnd ? size : 0;
+    p.U32(index).U32(at).U32(0).U32(at).U32(0).U32(style).U32(width).U32(0).U32(colour).U32(0);
+    p.U32(uint32_t(dashes.size()));
+    for (uint32_t d : dashes) p.U32(d);
+    return Rec(95, p);
+  };
+  const std::vector<Record> records = Join(
+      {Anisotropic(48, 36, 96, 72),
+       {pen(1, kGeometric | kFlatCaps, 3, kBlue, {}, true), Select(1), Two(27, 5, 5), Two(54, 45, 5),
+        pen(2, kGeometric | kUserStyle | kFlatCaps, 2, kRed, {6, 3}, false), Select(2), Two(27, 5, 15),
+        Two(54, 25, 15), pen(3, kGeometric | kUserStyle | kFlatCaps, 2, kGreen, {6, 3}, true), Select(3),
+        Poly(4 /*POLYLINE*/, {{30, 20}, {35, 20}, {35, 35}})}});
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir.File("pens.emf"), EmfFile(records, 96, 72));
+  for (const int options : {0, -1}) {
+    SCOPED_TRACE(options == 0 ? "converted" : "played");
+    std::string message;
+    const auto r = RenderThroughApi(dir.File("pens.emf"), options == 0 ? 96 : 72, 0, &message, "", options);
+    ASSERT_EQ(r.Width, 96) << message;
+    // The blue pen, six pixels wide, is the one selected: no thin black line of the pen before.
+    for (int x : {12, 50, 88}) {
+      EXPECT_EQ(Pixel(r, x, 8), kBlueRGB) << x;
+      EXPECT_EQ(Pixel(r, x, 12), kBlueRGB) << x;
+    }
+    // Dashes of 12 pixels and gaps of 6 from x = 10: on [10, 22), off [22, 28), on [28, 40) ...
+    for (int x = 10; x < 50; ++x) {
+      const int phase = (x - 10) % 18;
+      if (phase == 0 || phase == 11 || phase == 12 || phase == 17) continue;  // edges: either look is fine
+      EXPECT_EQ(Pixel(r, x, 30), phase < 12 ? kRedRGB : kWhite) << x;
+    }
+    // The pattern runs on round a corner: 10 pixels to the right from (60, 40), the first dash's
+    // last 2 on the way down (to y = 42), a gap to y = 48, the next dash to y = 60.
+    EXPECT_EQ(Pixel(r, 65, 40), kGreenRGB);
+    EXPECT_EQ(Pixel(r, 70, 45), kWhite);
+    EXPECT_EQ(Pixel(r, 70, 54), kGreenRGB);
+  }
 }
 
 TEST(MetafileRecords, FillsInAColourOfTheirOwnLeaveTheBrushAlone) {

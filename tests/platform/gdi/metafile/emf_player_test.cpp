@@ -222,6 +222,11 @@ TEST(EmfPlayer, HostileValuesNeitherCrashNorHang) {
        {Rec(EMR_EXTCREATEFONTINDIRECTW, Bytes().U32(2).Raw(std::vector<uint8_t>(92, 0))), Select(2),
         Rec(EMR_SMALLTEXTOUT, Bytes().I32(1).I32(1).U32(2).U32(0x300).U32(1).U32(0).U32(0).U32(0x4141))}},
       {"huge pen", {Rec(EMR_CREATEPEN, Bytes().U32(3).U32(0).I32(big).I32(0).U32(0)), Select(3), Two(EMR_LINETO, 50, 50)}},
+      {"user-style wide pen along a huge line",
+       {Rec(EMR_EXTCREATEPEN, Bytes().U32(3).U32(0).U32(0).U32(0).U32(0).U32(PS_GEOMETRIC | PS_USERSTYLE).U32(3)
+                                  .U32(BS_SOLID).U32(0).U32(0).U32(2).U32(1).U32(1)),
+        Select(3), Two(EMR_MOVETOEX, small, small), Two(EMR_LINETO, big, big), Two(EMR_LINETO, small, 5),
+        Two(EMR_LINETO, 5, 5)}},
       {"restore beyond saved", {One(EMR_RESTOREDC, uint32_t(-5)), One(EMR_RESTOREDC, 3), Rect(EMR_RECTANGLE, 0, 0, 5, 5)}},
       {"objects out of the table",
        {Brush(5000, kRed), Select(5000), Select(0), Select(0x8000FFFF), One(EMR_DELETEOBJECT, 77), Select(15)}},
