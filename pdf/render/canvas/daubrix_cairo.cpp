@@ -311,7 +311,9 @@ bool TPDFDaubrix::CairoPaintSurface(cairo_surface_t* surface, double sw, double 
   cairo_->cairo_clip(c);
   cairo_->cairo_set_source_surface(c, surface, 0, 0);
   // Samples stay sharp as the other back ends draw them, not blurred across a magnified picture.
-  if (cairo_->cairo_get_source && cairo_->cairo_pattern_set_filter)
+  // A context already in error (a matrix that cannot be inverted, say) answers cairo_get_source
+  // with a new pattern of its own that nobody frees: it is not asked then.
+  if (cairo_->cairo_get_source && cairo_->cairo_pattern_set_filter && cairo_->cairo_status(c) == CAIRO_STATUS_SUCCESS)
     cairo_->cairo_pattern_set_filter(cairo_->cairo_get_source(c), CAIRO_FILTER_NEAREST);
   cairo_->cairo_paint_with_alpha(c, Alpha(fillAlpha_));
   cairo_->cairo_restore(c);

@@ -54,7 +54,8 @@ void TPDFRenderer::DrawAnnotations(TPDFContentRun& run, bool before) {
     if (PDFCast<TPDFIndRef>(item) == nullptr) continue;
     auto* annot = PDFCast<TPDFDictionary>(ResolveReference(item));
     if (annot == nullptr) continue;
-    const int32_t flags = static_cast<int32_t>(Number(annot->GetValue("F", true)).value_or(0));
+    const auto* flagNumber = PDFCast<TPDFNumeric>(annot->GetValue("F", true));
+    const int32_t flags = flagNumber != nullptr ? flagNumber->AsInteger() : 0;
     const bool highlight = NameOf(annot->GetValue("Subtype", true)) == "Highlight";
     const bool field = annot->IndexOfKey("FT") >= 0;
     if (field ? Options.DrawFormFields == 0 : Options.DrawAnnotations == 0) continue;

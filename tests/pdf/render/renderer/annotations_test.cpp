@@ -94,6 +94,9 @@ TEST(Annotations, FlagsOrderAndReachability) {
       {"hidden", "", "[5 0 R]", {"<< /Subtype /Square /F 2 /Rect [20 20 80 60] /AP << /N 6 0 R >> >>", kRedBox}, kWhite},
       {"no view", "", "[5 0 R]", {"<< /Subtype /Square /F 32 /Rect [20 20 80 60] /AP << /N 6 0 R >> >>", kRedBox}, kWhite},
       {"print only", "", "[5 0 R]", {"<< /Subtype /Square /F 4 /Rect [20 20 80 60] /AP << /N 6 0 R >> >>", kRedBox}, kBlue},
+      // Flags beyond 32 bits are held to the largest: every flag set, the annotation hidden.
+      {"flags beyond 32 bits", "", "[5 0 R]",
+       {"<< /Subtype /Square /F 6666666666 /Rect [20 20 80 60] /AP << /N 6 0 R >> >>", kRedBox}, kWhite},
       {"direct dictionary", "", "[<< /Subtype /Square /Rect [20 20 80 60] /AP << /N 5 0 R >> >>]", {kRedBox}, kWhite},
       {"direct appearance", "", "[5 0 R]",
        {"<< /Subtype /Square /Rect [20 20 80 60] /AP << /N << /BBox [0 0 1 1] >> >> >>"}, kWhite},
