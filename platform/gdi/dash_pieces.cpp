@@ -36,10 +36,11 @@ double PatternLength(std::span<const double> pattern) {
 
 bool IsDashPattern(std::span<const double> pattern) { return PatternLength(pattern) >= 1; }
 
-std::vector<std::vector<PointF>> DashPieces(const std::vector<PointF>& points, bool closed,
-                                            std::span<const double> pattern, const RECT& near, double margin) {
+std::optional<std::vector<std::vector<PointF>>> DashPieces(const std::vector<PointF>& points, bool closed,
+                                                           std::span<const double> pattern, const RECT& near,
+                                                           double margin, size_t mostPieces) {
   const double total = PatternLength(pattern);
-  if (total < 1 || points.size() < 2) return {};
+  if (total < 1 || points.size() < 2) return std::vector<std::vector<PointF>>{};
 
   std::vector<std::vector<PointF>> pieces;
   std::vector<PointF> current;  // the dash being drawn, open across vertices
@@ -98,6 +99,7 @@ std::vector<std::vector<PointF>> DashPieces(const std::vector<PointF>& points, b
       left -= step;
       if (left <= 0) {
         if (on) finish();
+        if (pieces.size() > mostPieces) return std::nullopt;
         entry = (entry + 1) % pattern.size();
         left = std::max(pattern[entry], 0.0);
       }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "platform/gdi/dash_pieces.h"
 #include "platform/gdi/paint_engine.h"
@@ -52,8 +53,9 @@ Region PenCoverage(const GdiDC& dc, const std::vector<PointF>& pts, bool closed,
   const GdiPen& pen = *dc.state.pen;
   const RECT bounds = dc.DrawableBounds();
   if (pen.Geometric()) {
+    const LineJoin join = JoinOf(pen);
     auto stroke = [&](const std::vector<PointF>& piece, bool pieceClosed, Spans& into) {
-      Spans s = WideStrokeSpans(piece, pieceClosed, pen.width, CapOf(pen), JoinOf(pen), 10.0, bounds.top - 1,
+      Spans s = WideStrokeSpans(piece, pieceClosed, pen.width, CapOf(pen), join, 10.0, bounds.top - 1,
                                 bounds.bottom + 1);
       into.insert(into.end(), s.begin(), s.end());
     };
@@ -61,8 +63,19 @@ Region PenCoverage(const GdiDC& dc, const std::vector<PointF>& pts, bool closed,
     // A geometric pen keeps its user style (the style lengths are in device pixels here);
     // the predefined dash styles of wide pens are solid, as the platform draws them.
     const std::vector<double> pattern(pen.dashes.begin(), pen.dashes.end());
+    std::optional<std::vector<std::vector<PointF>>> pieces;
     if (pen.extended && pen.LineStyle() == PS_USERSTYLE && IsDashPattern(pattern)) {
-      for (const auto& piece : DashPieces(pts, closed, pattern, bounds, pen.width + 2.0)) stroke(piece, false, covered);
+      // A piece reaches as far as its width (a miter join five times as far), and costs a row
+      // for each row of the surface it spans: more pieces than would paint the surface a few
+      // times over are a hostile pattern, drawn solid.
+      const double reach = (join == LineJoin::Miter ? 5.0 : 1.0) * pen.width + 2.0;
+      const int64_t rows = std::max<int64_t>(1, std::min<int64_t>(int64_t(bounds.bottom) - bounds.top, pen.width));
+      const int64_t area = (int64_t(bounds.right) - bounds.left) * (int64_t(bounds.bottom) - bounds.top);
+      const size_t most = size_t(std::clamp<int64_t>(4 * area / rows, 1 << 12, 1 << 20));
+      pieces = DashPieces(pts, closed, pattern, bounds, reach, most);
+    }
+    if (pieces) {
+      for (const auto& piece : *pieces) stroke(piece, false, covered);
     } else {
       stroke(pts, closed, covered);
     }
