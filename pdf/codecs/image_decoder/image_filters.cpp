@@ -121,16 +121,19 @@ void TPDFImageDecoder::ApplyFilters() {
       names.push_back(n ? Classify(n->Name()) : FilterName{});
     }
     // Ceiling: twice the samples an image of this size has, and a megabyte more (room for
-    // predictor tags and for compressed data before the last stage). Data for a codec may
-    // outgrow the samples (metadata, noise a codec cannot shrink): twice four bytes a pixel
-    // and 16 MiB, so that stages before it cannot expand a few bytes into gigabytes.
+    // predictor tags and for compressed data before the last stage), however large the
+    // samples of a picture the size cap admits are. Data for a codec may outgrow the samples
+    // (metadata, noise a codec cannot shrink): twice four bytes a pixel and 16 MiB, so that
+    // stages before it cannot expand a few bytes into gigabytes.
     const bool hasCodec = std::any_of(names.begin(), names.end(), [](auto& f) { return f.stage == Stage::Codec; });
     const int components = MaskKind == kMaskStencil ? 1 : ComponentsOf(ColorSpace, DeviceNComponents());
     const int64_t expected = RowBytesFor(Width, components, std::max(BitsPerComponent, 1)) * Height;
+    // Samples the ceiling cannot hold would come out cut: refused before any work instead.
+    if (!hasCodec && expected > kMaxImageSampleBytes) return Fail();
     const int64_t codecRoom = 8 * int64_t(Width) * Height + (int64_t{16} << 20);
     const int64_t ceiling = expected <= 0 ? kDefaultFilterOutputLimit
                             : hasCodec    ? std::min(kDefaultFilterOutputLimit, codecRoom)
-                                          : std::min(kDefaultFilterOutputLimit, 2 * expected + (int64_t{1} << 20));
+                                          : ImageOutputLimit(expected);
     // The last stage before the samples expects their size (with PNG predictors, a tag a row).
     int lastStage = -1;
     for (int i = 0; i < int(names.size()); ++i)

@@ -24,21 +24,14 @@ TSampleRows::TSampleRows(std::string_view bytes, TCoding coding, const FlatePred
       keep_(png_ || tiff_ || keepBytes <= 0 || keepBytes > rowBytes ? rowBytes : keepBytes),
       row_(size_t(keep_)),
       above_(png_ || tiff_ ? size_t(rowBytes) : 0, 0) {
-  if (coding_ == kInflate) {
-    // The rows never need more than the image holds; unknown sizes take the usual ceiling.
-    const int64_t ceiling = rows > 0 && stride_ > 0 && rows <= kDefaultFilterOutputLimit / stride_
-                                ? rows * stride_
-                                : kDefaultFilterOutputLimit;
-    inflater_ = std::make_unique<TFlateReader>(bytes_, ceiling);
-  }
-  if (coding_ == kInflateRunLength) {
-    // Run-length data may be longer than the samples they make: the whole decode's ceiling,
-    // twice the samples and a megabyte.
-    const int64_t ceiling = rows > 0 && stride_ > 0 && rows <= kDefaultFilterOutputLimit / stride_
-                                ? std::min(kDefaultFilterOutputLimit, 2 * rows * stride_ + (int64_t(1) << 20))
-                                : kDefaultFilterOutputLimit;
-    inflater_ = std::make_unique<TFlateReader>(bytes_, ceiling);
-  }
+  // The rows never need more than the image holds, however large; unknown sizes take the
+  // usual ceiling.
+  const bool sized = rows > 0 && stride_ > 0 && rows <= kMaxImageSampleBytes / stride_;
+  const int64_t samples = sized ? rows * stride_ : 0;
+  if (coding_ == kInflate) inflater_ = std::make_unique<TFlateReader>(bytes_, sized ? samples : kDefaultFilterOutputLimit);
+  // Run-length data may be longer than the samples they make: the whole decode's ceiling.
+  if (coding_ == kInflateRunLength)
+    inflater_ = std::make_unique<TFlateReader>(bytes_, sized ? ImageOutputLimit(samples) : kDefaultFilterOutputLimit);
   if (coding_ == kLZW || coding_ == kLZWLateChange) {
     lzw_ = std::make_unique<TPDFLZWDecompressor>();
     lzw_->EarlyChange = coding_ == kLZW;
@@ -46,6 +39,7 @@ TSampleRows::TSampleRows(std::string_view bytes, TCoding coding, const FlatePred
     // few kilobytes); the room grows if the data make more.
     int64_t room = std::min<int64_t>(TPDFLZWDecompressor::kKeptHistory, 16 * int64_t(bytes_.size()) + 4096);
     if (rows > 0 && stride_ > 0 && rows <= room / stride_) room = std::min(room, rows * stride_ + 1);
+    if (sized) lzw_->MaxOutput = samples;
     lzw_->Open(bytes_, room);
   }
 }
