@@ -53,8 +53,8 @@ class HostileRun {
     return RunWithMaster(testsupport::SourceDir() + "/samples/sea.png", seconds, tests, ceiling);
   }
   apptest::BatchResult RunWithMaster(const std::string& master, unsigned seconds, const std::string& tests,
-                                     unsigned long long ceiling) const {
-    program_.Config({master, images_, dir_.File("out/"), "-", tests, "4", "75", "-"});
+                                     unsigned long long ceiling, const std::string& square = "4") const {
+    program_.Config({master, images_, dir_.File("out/"), "-", tests, square, "75", "-"});
     return program_.Run("X", {.address_space = ceiling, .seconds = seconds});
   }
 
@@ -189,6 +189,55 @@ TEST(HostileFiles, PagesOfEveryStripAndTileHeightCostTheFileAndFourBytesAPixel) 
       EXPECT_EQ(lines[1], footprint);
     }
   }
+}
+
+// What a footprint line measures, without the file's size and type.
+std::string Measures(const std::string& line) {
+  const size_t type = line.find(" - .");
+  return type == std::string::npos ? line : line.substr(line.find('-', type + 4));
+}
+
+// Honest pictures whose samples pass 512 MiB (RGB of 16,000 x 16,000 by Pillow, the same in one
+// LZW or Deflate strip by tiffcp, 16-bit RGB of 11,314 x 11,314 by ImageMagick) are drawn whole:
+// as a master each measures as Pillow decodes it, at no more than one picture beside the file's
+// own bytes. A picture one column past the size cap is refused before anything is decoded.
+TEST(HostileFiles, PicturesPastHalfAGigabyteOfSamplesAreMeasuredWhole) {
+  // Four pictures at the size cap are far beyond what the sanitizers' runtimes can hold.
+  if (!testsupport::LimitsAddressSpace()) GTEST_SKIP() << "sanitizer build";
+  REQUIRE_TOOL("tiffcp");
+  REQUIRE_TOOL("convert");
+  HostileRun run;
+  ASSERT_TRUE(run.ready());
+  testsupport::TempDir made;
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + testsupport::SourceDir() + "/tests/data/hostile/make_large_pictures.py " +
+                             made.path()),
+            0);
+  // Measured at 16 pixels a side, one pixel at the centre of each block.
+  const auto master = [&](const std::string& file) {
+    return run.RunWithMaster(file, 120, "XXXXXXXX-", kLooseCeiling, "16");
+  };
+  for (const auto& [name, size] : {std::pair<std::string, std::string>{"rgb-16000.png", "16000 - 16000 - "},
+                                   {"rgb-16000-lzw-one-strip.tif", "16000 - 16000 - "},
+                                   {"rgb-16000-zip-one-strip.tif", "16000 - 16000 - "},
+                                   {"rgb48-11314.png", "11314 - 11314 - "}}) {
+    SCOPED_TRACE(name);
+    const std::string file = made.File(name);
+    const apptest::BatchResult r = master(file);
+    const apptest::BatchResult oracle = master(file.substr(0, file.size() - 4) + "-centres.png");
+    ASSERT_TRUE(r.end.Normal()) << testsupport::Describe(r.end) << "\n" << r.err;
+    EXPECT_LE(r.end.peak_kib, kPeakLimitKiB + long(std::filesystem::file_size(file) / 1024));
+    const std::vector<std::string> lines = apptest::OutputLines(r.out), expected = apptest::OutputLines(oracle.out);
+    ASSERT_GE(lines.size(), 2u) << r.out;
+    ASSERT_GE(expected.size(), 2u) << oracle.out;
+    ASSERT_EQ(lines[0], "Masterfootprint:") << r.out;
+    EXPECT_EQ(lines[1].substr(0, size.size()), size) << lines[1];
+    EXPECT_EQ(Measures(lines[1]), Measures(expected[1])) << lines[1] << "\n" << expected[1];
+  }
+  const std::string over = made.File("rgb-16385x16384.png");
+  const apptest::BatchResult r = master(over);
+  EXPECT_EQ(r.status, 2) << testsupport::Describe(r.end);
+  EXPECT_NE(r.err.find("Imagefile could not be read: " + over), std::string::npos) << r.err;
+  EXPECT_LE(r.end.peak_kib, 64 * 1024);
 }
 
 std::vector<apptest::ImageFile> SampleImages() {

@@ -29,6 +29,20 @@ TEST(ImageHostile, SizesThatCannotBeDecoded) {
   EXPECT_TRUE(d->Failed);
 }
 
+// Samples deeper than any picture file brings, so many that their filters' ceiling could not
+// hold them (sixteen 16-bit colourants at 8,193 x 8,192: 2 GiB and 256 KiB), are refused before
+// they are inflated, never decoded cut at the ceiling.
+TEST(ImageHostile, SamplesPastEveryCeilingOfImagesAreRefused) {
+  std::string names;
+  for (char c = 'a'; c < 'a' + 16; ++c) names += std::string(" /") + c;
+  TestStore t;
+  auto d = Decode(t.Image("<< /Width 8193 /Height 8192 /BitsPerComponent 16 /ColorSpace [ /DeviceN [" + names +
+                              " ] /DeviceGray << /FunctionType 2 /Domain [ 0 1 ] /N 1 >> ] /Filter /FlateDecode >>",
+                          FlateCompressString(std::string(4096, '\x7F'))));
+  EXPECT_TRUE(d->Failed);
+  EXPECT_FALSE(d->Decoded);
+}
+
 TEST(ImageHostile, DepthsThatAreNotSampleDepths) {
   for (const char* bits : {"3", "0", "5", "32", "-8", "6.5"}) {
     SCOPED_TRACE(bits);

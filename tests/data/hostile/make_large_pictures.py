@@ -1,0 +1,65 @@
+#!/usr/bin/python3
+# Writes honest pictures whose samples pass 2^29 bytes, each as the tool named stores it, and
+# each as Pillow decodes it reduced to the centres of its 16 x 16 blocks, each centre drawn as a
+# block of 10 x 10 pixels (NAME-centres.png):
+#   rgb-16000.png                  16,000 x 16,000 RGB, Pillow
+#   rgb-16000-lzw-one-strip.tif    the same, tiffcp -c lzw -r 16000
+#   rgb-16000-zip-one-strip.tif    the same, tiffcp -c zip -r 16000
+#   rgb48-11314.png                11,314 x 11,314 RGB of 16-bit samples, ImageMagick
+#   rgb-16385x16384.png            one column past the size cap, Pillow (no centres)
+# The picture is smooth gradients with a solid core in the middle of each block, so that any
+# sampling of a block near its centre sees the core's colour.
+# Usage: make_large_pictures.py OUTDIR
+import os
+import subprocess
+import sys
+
+from PIL import Image, ImageDraw
+
+Image.MAX_IMAGE_PIXELS = None
+BLOCKS = 16
+
+
+def picture(w, h):
+    r = Image.linear_gradient("L").resize((w, h))
+    g = Image.linear_gradient("L").rotate(90).resize((w, h))
+    b = Image.radial_gradient("L").resize((w, h))
+    im = Image.merge("RGB", (r, g, b))
+    draw = ImageDraw.Draw(im)
+    for j in range(BLOCKS):
+        for i in range(BLOCKS):
+            x0, x1 = i * w // BLOCKS, (i + 1) * w // BLOCKS
+            y0, y1 = j * h // BLOCKS, (j + 1) * h // BLOCKS
+            colour = ((37 * i + 11 * j) % 256, (91 * j + 5 * i * i) % 256, (13 * i * j + 60) % 256)
+            draw.rectangle([x0 + (x1 - x0) // 3, y0 + (y1 - y0) // 3, x1 - (x1 - x0) // 3, y1 - (y1 - y0) // 3],
+                           fill=colour)
+    return im
+
+
+def centres(path):
+    im = Image.open(path)
+    im.load()
+    small = im.convert("RGB").resize((BLOCKS, BLOCKS), Image.NEAREST)
+    small.resize((10 * BLOCKS, 10 * BLOCKS), Image.NEAREST).save(path[:-4] + "-centres.png")
+
+
+out = sys.argv[1]
+path = lambda name: os.path.join(out, name)
+
+im = picture(16000, 16000)
+im.save(path("rgb-16000.png"))
+im.save(path("strips.tif"), compression="tiff_deflate")
+del im
+for c in ("lzw", "zip"):
+    subprocess.run(["tiffcp", "-m", "0", "-c", c, "-r", "16000", path("strips.tif"), path("rgb-16000-%s-one-strip.tif" % c)],
+                   check=True)
+os.remove(path("strips.tif"))
+
+picture(11314, 11314).save(path("rgb-11314.png"))
+subprocess.run(["convert", path("rgb-11314.png"), "-depth", "16", "png48:" + path("rgb48-11314.png")], check=True)
+os.remove(path("rgb-11314.png"))
+
+for name in ("rgb-16000.png", "rgb-16000-lzw-one-strip.tif", "rgb-16000-zip-one-strip.tif", "rgb48-11314.png"):
+    centres(path(name))
+
+picture(16385, 16384).save(path("rgb-16385x16384.png"))
