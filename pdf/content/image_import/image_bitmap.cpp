@@ -38,19 +38,19 @@ std::string Packed16Rows(TBitmap& bitmap, bool flip) {
   return data;
 }
 
-// The size a BMP header gives (core or info header); false when it names no picture the
-// data could plausibly hold.
-bool BitmapFileSize(std::string_view head, int64_t fileSize, int32_t& width, int32_t& height) {
+// The width and height a BMP header states (core or info header; rows stored top-down count
+// as many), 0 x 0 for a header that states none.
+std::pair<int64_t, int64_t> StatedBitmapSize(std::string_view head) {
   const int32_t headerSize = LittleEndian32(head, 14);
-  int64_t w = 0, h = 0;
-  if (headerSize == 12) {
-    w = uint16_t(LittleEndian32(head, 18));
-    h = uint16_t(LittleEndian32(head, 20));
-  } else if (headerSize >= 16) {
-    w = LittleEndian32(head, 18);
-    h = LittleEndian32(head, 22);
-  }
-  if (h < 0) h = -h;
+  if (headerSize == 12) return {uint16_t(LittleEndian32(head, 18)), uint16_t(LittleEndian32(head, 20))};
+  if (headerSize < 16) return {0, 0};
+  const int64_t h = LittleEndian32(head, 22);
+  return {LittleEndian32(head, 18), h < 0 ? -h : h};
+}
+
+// The size a BMP header gives; false when it names no picture the data could plausibly hold.
+bool BitmapFileSize(std::string_view head, int64_t fileSize, int32_t& width, int32_t& height) {
+  const auto [w, h] = StatedBitmapSize(head);
   // Run-length data can describe far more pixels than it has bytes, but not without limit.
   const int64_t allowance = std::min<int64_t>(int64_t{1} << 28, std::max<int64_t>(int64_t{1} << 22, fileSize * 256));
   if (w <= 0 || h <= 0 || w * h > allowance) return false;
@@ -129,6 +129,9 @@ bool TPDFImage::LoadBMP(TStream& stream, int32_t options) {
     ResolutionX = DotsPerInch(LittleEndian32(head, 14 + 24));
     ResolutionY = DotsPerInch(LittleEndian32(head, 14 + 28));
   }
+  // A picture past the size cap is refused by its header, before its file is read.
+  const auto [w, h] = StatedBitmapSize(head);
+  if (w > 0 && h > kMaxBitmapPixels / w) return false;
   try {
     TBitmap bitmap;
     stream.SetPosition(0);

@@ -7,10 +7,12 @@
 #   rgb-16000-zip-one-strip.tif    the same, tiffcp -c zip -r 16000
 #   rgb48-11314.png                11,314 x 11,314 RGB of 16-bit samples, ImageMagick
 #   rgb-16385x16384.png            one column past the size cap, Pillow (no centres)
+#   black-16385x16384.bmp          the same size, a black 24-bit BMP (sparse on disk)
 # The picture is smooth gradients with a solid core in the middle of each block, so that any
 # sampling of a block near its centre sees the core's colour.
 # Usage: make_large_pictures.py OUTDIR
 import os
+import struct
 import subprocess
 import sys
 
@@ -63,3 +65,11 @@ for name in ("rgb-16000.png", "rgb-16000-lzw-one-strip.tif", "rgb-16000-zip-one-
     centres(path(name))
 
 picture(16385, 16384).save(path("rgb-16385x16384.png"))
+
+# Rows of 24-bit pixels padded to 4 bytes, all zero: only the header is written.
+w, h = 16385, 16384
+pixels = (3 * w + 3) // 4 * 4 * h
+with open(path("black-16385x16384.bmp"), "wb") as f:
+    f.write(b"BM" + struct.pack("<IHHI", 54 + pixels, 0, 0, 54))
+    f.write(struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, pixels, 2835, 2835, 0, 0))
+    f.truncate(54 + pixels)
