@@ -73,8 +73,10 @@ bool TPDFImageDecoder::RowsCanWaitAtAll() const {
 bool TPDFImageDecoder::RowsCanWait() const {
   if (!RowsCanWaitAtAll() || !UnpackableDepth(BitsPerComponent)) return false;
   // Spaces whose rows become pixels one row at a time, with no pass over the whole picture
-  // afterwards (one-bit grey keeps a one-bit bitmap; Lab and Separation are converted after).
-  if (ColorSpace == "DeviceGray") return BitsPerComponent != 1;
+  // afterwards (Lab and Separation are converted after). One-bit grey too: decoded whole it
+  // would keep a bitmap of an eighth of a byte a pixel beside the page, which a page of
+  // thousands of one-row strips, each held, turns into a fifth of the page.
+  if (ColorSpace == "DeviceGray") return true;
   if (ColorSpace == "Indexed") return BitsPerComponent <= 8 && IndexedBase != "Lab";
   return ColorSpace == "DeviceRGB" || ColorSpace == "DeviceCMYK";
 }

@@ -1,11 +1,19 @@
 // TIFF files: one page chosen by the options, written through the PDF filters where its
-// strips can go as they are, else decoded by the reader and written as a bitmap.
+// strips can go as they are (and are not too many), else decoded by the reader and written as
+// a bitmap.
 #include <exception>
 
 #include "pdf/codecs/tiff/tiff_reader.h"
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/content/image_import/tiff_page_layout.h"
 #include "pdf/content/image_import/tiff_page_samples.h"
+
+namespace {
+
+// The most strips or tiles of a page that the filters read as they are, each its own image.
+constexpr size_t kMostPieceImages = 1024;
+
+}  // namespace
 
 bool TPDFImage::LoadTIFF(TStream& stream, int32_t options) {
   TPDFTIFF reader;
@@ -49,7 +57,11 @@ bool TPDFImage::AddTIFFPage(TPDFTIFF& reader, int32_t page) {
     case kTIFFNone:
     case kTIFFLZW:
     case kTIFFDeflate:
-      if (tiffpage::SamplesExpressible(p)) return AddTIFFStrips(reader, page);
+      // A page of more pieces is one image of its samples, made from the pieces when needed:
+      // an image each would cost about a kilobyte of objects a piece (a page at the size cap in
+      // one-row strips, as libtiff's and netpbm's tools write it, 20 MB beside its picture).
+      if (tiffpage::SamplesExpressible(p) && (KeepSource || p.Strips.size() <= kMostPieceImages))
+        return AddTIFFStrips(reader, page);
       break;
     case kTIFFPackBits:
       if (tiffpage::PackBitsExpressible(p)) return AddTIFFPackBits(p);
@@ -60,7 +72,8 @@ bool TPDFImage::AddTIFFPage(TPDFTIFF& reader, int32_t page) {
       return false;
   }
   // Extra samples, 16-bit little-endian samples, predictors PDF cannot undo on these samples,
-  // CMYK PackBits: the reader decodes the page and its samples are written instead.
+  // CMYK PackBits, pages of many pieces: the reader decodes the page and its samples are
+  // written instead.
   if (KeepSource) {
     // The source copy is the page as a BMP file, which needs the whole bitmap.
     if (!reader.DecodePage(page)) return false;

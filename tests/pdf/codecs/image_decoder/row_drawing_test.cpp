@@ -196,7 +196,10 @@ TEST_P(RowDrawing, PagesAsWhenDecodedWhole) {
       {"Indexed over CMYK", w, h, "[ /Indexed /DeviceCMYK 3 " + Hex(Noise(16, 12)) + " ]", 2, "", small, true},
       {"CMYK", w, h, "/DeviceCMYK", 8, "", small.substr(0, size_t(w) * 4 * (h / 2)), true},
       {"RGB under a Decode", w, h, kRGB, 8, "/Decode [ 0 1 1 0 0.2 0.8 ]", small, true},
-      {"one-bit grey: decoded whole", w, h, kGrey, 1, "", small, false},
+      {"one-bit grey", w, h, kGrey, 1, "", small, true},
+      {"one-bit grey, inverted Decode, cut short", w, h, kGrey, 1, "/Decode [ 1 0 ]", small.substr(0, 50), true},
+      {"one-bit grey in bands", W, H, kGrey, 1, "/Filter /LZWDecode", LZWLiterals(rgb.substr(0, size_t(W) / 8 * H)),
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -177,6 +177,53 @@ TEST(TIFFImport, StripHeightsFollowTheRows) {
   EXPECT_NE(c.find("q 1000000000 0 0 200000000 0 0 cm"), std::string::npos) << c;
 }
 
+// A page of more than 1,024 strips or tiles (uncompressed, Deflate; one-row strips, 16 x 16
+// tiles) is one image whose samples are made from its pieces when they are needed, each row as
+// its piece holds it; 1,024 one-row strips are still a form placing each.
+TEST(TIFFImport, PagesOfManyPiecesAreOneImageOfTheirSamples) {
+  std::vector<std::string> rows;
+  std::string samples;
+  for (uint32_t y = 0; y < 1025; ++y) {
+    rows.push_back({char(y), char(y >> 8), char(y * 7)});
+    samples += rows.back();
+  }
+  std::vector<std::string> deflated;
+  for (const std::string& r : rows) deflated.push_back(FlateCompressString(r));
+  const Imported form = Import(StripFile(3, 1024, 8, 1, 1, 1, 1, {rows.begin(), rows.begin() + 1024}));
+  ASSERT_TRUE(form.ok);
+  EXPECT_EQ(form.Text("Subtype"), "/Form");
+  EXPECT_EQ(Count(form.Content(), " Do Q\n"), 1024u);
+  for (const auto& [what, file] : {std::pair<const char*, std::string>{"uncompressed", StripFile(3, 1025, 8, 1, 1, 1, 1, rows)},
+                                   {"Deflate", StripFile(3, 1025, 8, 1, 1, 8, 1, deflated)}}) {
+    SCOPED_TRACE(what);
+    const Imported l = Import(file);
+    ASSERT_TRUE(l.ok);
+    EXPECT_EQ(l.Text("Subtype"), "/Image");
+    EXPECT_EQ(l.Text("Height"), "1025");
+    ASSERT_NE(l.Main()->PendingSource(), nullptr);
+    std::string expected;
+    for (const char c : samples) expected.append(3, c);
+    EXPECT_EQ(imagetest::ImageRGB(*l.Main()), expected);
+  }
+  // Tiles: a page 32 wide and 8,208 high in 16 x 16 tiles (1,026), each tile of one value.
+  Builder b;
+  std::vector<uint32_t> offs, counts;
+  for (uint32_t i = 0; i < 1026; ++i) {
+    offs.push_back(b.Data(std::string(256, char(i * 5))));
+    counts.push_back(256);
+  }
+  b.SetFirst(b.Directory({Builder::Long(256, {32}), Builder::Long(257, {8208}), Builder::Short(258, {8}),
+                          Builder::Short(259, {1}), Builder::Short(262, {1}), Builder::Long(322, {16}),
+                          Builder::Long(323, {16}), Builder::Long(324, offs), Builder::Long(325, counts)}));
+  const Imported tiles = Import(b.bytes());
+  ASSERT_TRUE(tiles.ok);
+  EXPECT_EQ(tiles.Text("Subtype"), "/Image");
+  const std::string rgb = imagetest::ImageRGB(*tiles.Main());
+  ASSERT_EQ(rgb.size(), size_t(32) * 8208 * 3);
+  for (const auto& [x, y] : {std::pair<size_t, size_t>{0, 0}, {16, 0}, {5, 17}, {31, 8207}})
+    EXPECT_EQ(uint8_t(rgb[(y * 32 + x) * 3]), uint8_t((y / 16 * 2 + x / 16) * 5)) << x << "," << y;
+}
+
 // A palette page of 4 bits: an indexed space of 16 entries, 96 hexadecimal digits.
 TEST(TIFFImport, PaletteColourSpace) {
   std::vector<uint32_t> map(48);
