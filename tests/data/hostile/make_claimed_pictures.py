@@ -3,13 +3,15 @@
 # than their data: a screen or a tile of hundreds of megapixels over a few bytes. Each must cost
 # no more than one picture the program accepts, and end quickly.
 # With --twins it writes instead two GIFs of one 16,000 x 16,000 picture (white, its lower
-# half red): one frame, and the same frame after 16 one-pixel white frames.
-# Usage: make_claimed_pictures.py [--twins] OUTDIR
+# half red): one frame, and the same frame after 16 one-pixel white frames. With --large it
+# writes instead the crafted files too large to keep here (megabytes of tile offsets).
+# Usage: make_claimed_pictures.py [--twins | --large] OUTDIR
 import os
 import struct
 import sys
 
 twins = sys.argv[1] == "--twins"
+large = sys.argv[1] == "--large"
 out = sys.argv[-1]
 
 
@@ -59,8 +61,8 @@ def sub_blocks(data):
     return bytes(out) + b"\0"
 
 
-def gif_frame(left, top, w, h, indexes_codes, min_size=2):
-    return (b"," + struct.pack("<HHHHB", left, top, w, h, 0) + bytes([min_size]) +
+def gif_frame(left, top, w, h, indexes_codes, min_size=2, interlaced=False):
+    return (b"," + struct.pack("<HHHHB", left, top, w, h, 0x40 if interlaced else 0) + bytes([min_size]) +
             sub_blocks(lzw_codes(indexes_codes, min_size)))
 
 
@@ -105,8 +107,16 @@ if twins:
     write("seventeen-frames.gif", gif(side, side, [one_pixel(i, 0, 0) for i in range(16)] + [red]))
     sys.exit(0)
 
-# A 16,000 x 16,000 screen with 17 one-pixel frames: painted whole it costs the screen twice.
-write("gif-16000-square-17-frames.gif", gif(16000, 16000, [one_pixel(i * 900, i * 900, i % 2) for i in range(17)]))
+if not large:
+    # A 16,000 x 16,000 screen with 17 one-pixel frames: painted whole it costs the screen twice.
+    write("gif-16000-square-17-frames.gif",
+          gif(16000, 16000, [one_pixel(i * 900, i * 900, i % 2) for i in range(17)]))
+    # The same screen with thousands of frames as large as the screen, each a few bytes of data
+    # (one red pixel, the rest left as the screen is), plain and interlaced.
+    full = lambda interlaced: gif_frame(0, 0, 16000, 16000, [4, 1, 5], interlaced=interlaced)
+    write("gif-16000-square-4000-full-frames.gif", gif(16000, 16000, [full(False)] * 4000))
+    write("gif-16000-square-1000-interlaced-frames.gif", gif(16000, 16000, [full(True)] * 1000))
+    write("gif-16000-square-300-interlaced-frames.gif", gif(16000, 16000, [full(True)] * 300))
 
 
 # ---------------------------------------------------------------- TIFF
@@ -198,6 +208,37 @@ def tiles_at_data(entries, data, tiles):
     return blob
 
 
+def strips_at_data(entries, data, strips):
+    """Every strip points at the same data, written after the directory."""
+    blob = tiff(entries, data)
+    at = len(blob) - len(data)
+    fixed = [(t, ty, [at] * strips if t == 273 else v) for t, ty, v in entries]
+    blob = tiff(fixed, data)
+    assert len(blob) - len(data) == at
+    return blob
+
+
+def one_row_strips(side, bits, samples, photometric, compression, count, data):
+    """A page of `side` one-row strips, each claiming `count` bytes at the same data."""
+    return strips_at_data(page(side, side, bits, samples, photometric, compression,
+                               [(273, LONG, [0] * side), (278, LONG, [1]), (279, LONG, [count] * side)]), data, side)
+
+
+if large:
+    # A 16,383 x 16,383 PackBits grey page in 1,048,576 tiles of 16 x 16, all at one 4-byte
+    # run: 8 MB of offsets and counts.
+    tiles = 1024 * 1024
+    write("tiff-packbits-16383-square-16-tiles.tif",
+          tiles_at_data(page(16383, 16383, 8, 1, 1, 32773, tiled(16, 16, tiles, 4)), b"\x81\x00\x81\x00", tiles))
+    sys.exit(0)
+
+# A 16,383 x 16,383 grey LZW page of one-row strips, all at one short run of black.
+write("tiff-lzw-16383-square-one-run.tif", one_row_strips(16383, 8, 1, 1, 5, len(lzw_black), lzw_black))
+# 16,000 x 16,000 uncompressed pages of one-row strips, each claiming 10^9 bytes at 4 bytes,
+# grey and RGB; and bilevel, each strip at the same 2,000 bytes of a row.
+write("tiff-grey-16000-square-claimed-strips.tif", one_row_strips(16000, 8, 1, 1, 1, 10 ** 9, b"\x40" * 4))
+write("tiff-rgb-16000-square-claimed-strips.tif", one_row_strips(16000, 8, 3, 2, 1, 10 ** 9, b"\x40" * 4))
+write("tiff-bilevel-16000-square-one-row-strips.tif", one_row_strips(16000, 1, 1, 0, 1, 2000, b"\xf0" * 2000))
 # A 16 x 16 page stored in one 16,384 x 16,384 LZW RGB tile.
 write("tiff-16-square-page-16384-square-tile.tif",
       tiff(page(16, 16, 8, 3, 2, 5, tiled(16384, 16384, 1, len(lzw_black))), lzw_black))
