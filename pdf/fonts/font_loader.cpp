@@ -106,6 +106,7 @@ void TPDFFontLoader::ReadEncoding() {
     hasBaseEncoding_ = true;
     const uint8_t kind = EncodingKind(name->Name(), known);
     if (known) GetStandardEncoding(kind, e.GlyphNames);
+    standardEncoding_ = known;
   } else if (auto* dict = PDFCast<TPDFDictionary>(encoding)) {
     // Differences without a BaseEncoding change an embedded program's own encoding, which
     // the program loader puts in place before they are applied.
@@ -113,6 +114,7 @@ void TPDFFontLoader::ReadEncoding() {
       hasBaseEncoding_ = true;
       const uint8_t kind = EncodingKind(base->Name(), known);
       if (known) GetStandardEncoding(kind, e.GlyphNames);
+      standardEncoding_ = known;
     }
     pendingDifferences_ = PDFCast<TPDFArray>(Get(dict, "Differences"));
   }
@@ -310,6 +312,12 @@ void TPDFFontLoader::TrueTypeRoad() {
   if (parent_ == nullptr) truetype->SetSymbolic(e.Flags);
   if (truetype->IsSymbolic) {
     cidKeys_ = true;
+    // The code addresses the glyph, but an encoding the dictionary gives still says which
+    // characters the codes are.
+    if (standardEncoding_) {
+      textNames_ = e.GlyphNames;
+      ApplyDifferences(*textNames_, pendingDifferences_);
+    }
     for (size_t code = 0; code < e.GlyphNames.size(); ++code) e.GlyphNames[code] = GlyphKeyCID(int64_t(code));
     if (fonts_.TextOnly()) ApplyPendingDifferences();
     pendingDifferences_ = nullptr;
@@ -400,6 +408,7 @@ void TPDFFontLoader::ReadToUnicode(TPDFFontCollectionData& entry, TPDFDictionary
 void TPDFFontLoader::FinishEntry() {
   TPDFFontCollectionData& e = *entry_;
   if (!IsCIDFont(e.Subtype) && !cidKeys_) EncodingToUnicode(e.GlyphNames, e.Unicode);
+  if (!IsCIDFont(e.Subtype) && textNames_) EncodingToUnicode(*textNames_, e.Unicode);
   if (!IsCIDFont(e.Subtype)) ReadToUnicode(e, font_);
   fonts_.entries_.push_back(std::move(entry_));
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "pdf/fonts/font_collection.h"
@@ -50,7 +51,11 @@ class TPDFFontLoader {
   std::unique_ptr<TPDFFontCollectionData> entry_;
   TPDFArray* pendingDifferences_ = nullptr;
   bool hasBaseEncoding_ = false;  // the dictionary names the encoding its Differences start from
+  bool standardEncoding_ = false;  // ... and that is one of the standard encodings
   bool cidKeys_ = false;  // embedded symbolic TrueType: the code itself names the glyph
+  // The names of the standard encoding (and Differences) a symbolic TrueType font's dictionary
+  // gives, for its text.
+  std::optional<TGlyphNames> textNames_;
   int standardPattern_ = 0;
   std::string cidSystemInfo_;
   std::string panose_;

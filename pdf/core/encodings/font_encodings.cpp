@@ -124,7 +124,10 @@ void EncodingToWinAnsi(const TGlyphNames& names, std::array<std::string, 256>& c
 }
 
 void EncodingToUnicode(const TGlyphNames& names, std::array<std::u16string, 256>& chars) {
-  for (size_t code = 0; code < 256; ++code) chars[code] = std::u16string(1, GlyphNameToUnicode(names[code]));
+  for (size_t code = 0; code < 256; ++code) {
+    chars[code] = GlyphNameToText(names[code]);
+    if (chars[code].empty()) chars[code] = std::u16string(1, u'\0');
+  }
 }
 
 int StandardGlyphIndex(std::string_view name) {

@@ -43,7 +43,9 @@ bool UnicodeToGlyphName(uint16_t u, std::string& name);
 // raises EConvertError.
 void EncodingToWinAnsi(const TGlyphNames& names, std::array<std::string, 256>& chars);
 
-// Each name as a one-character wide string: GlyphNameToUnicode of the name.
+// Each name as the text it stands for (GlyphNameToText: glyph list names, "uniXXXX" and
+// "uXXXX" names, ligatures of components); a name that stands for none gives the one
+// character U+0000.
 void EncodingToUnicode(const TGlyphNames& names, std::array<std::u16string, 256>& chars);
 
 // 1-based index of name in StandardGlyphTable (case-sensitive), 0 when absent.

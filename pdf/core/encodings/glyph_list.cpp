@@ -1,7 +1,9 @@
 #include "pdf/core/encodings/glyph_list.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "pdf/core/filters/flate.h"
 #include "platform/rtl/resources.h"
@@ -64,20 +66,50 @@ uint16_t GlyphNameToUnicode(std::string_view name) {
   return 0;
 }
 
+namespace {
+
+// The characters one component of a glyph name stands for: a name of the glyph list, "uni"
+// and groups of four upper-case hexadecimal digits (each group one character, all well
+// formed), or "u" and four to six of them; nothing otherwise.
+std::vector<uint32_t> ComponentCodePoints(std::string_view component) {
+  if (const uint16_t u = GlyphNameToUnicode(component)) return {u};
+  std::vector<uint32_t> points;
+  if (component.size() >= 7 && (component.size() - 3) % 4 == 0 && component.substr(0, 3) == "uni") {
+    for (size_t i = 3; i < component.size(); i += 4) {
+      const int64_t part = ReadHex(component.substr(i, 4));
+      if (!IsScalarValue(part)) return {};
+      points.push_back(uint32_t(part));
+    }
+  } else if (component.size() >= 5 && component.size() <= 7 && component[0] == 'u') {
+    const int64_t v = ReadHex(component.substr(1));
+    if (IsScalarValue(v)) points.push_back(uint32_t(v));
+  }
+  return points;
+}
+
+}  // namespace
+
 uint32_t GlyphNameToCodePoint(std::string_view name) {
   name = name.substr(0, name.find('.'));
-  name = name.substr(0, name.find('_'));
-  if (const uint16_t u = GlyphNameToUnicode(name)) return u;
-  int64_t v = -1;
-  if (name.size() >= 7 && (name.size() - 3) % 4 == 0 && name.substr(0, 3) == "uni") {
-    // A sequence of characters: all must be well-formed; the first stands for the glyph.
-    for (size_t i = 3; i < name.size(); i += 4) {
-      const int64_t part = ReadHex(name.substr(i, 4));
-      if (!IsScalarValue(part)) return 0;
-      if (i == 3) v = part;
+  const std::vector<uint32_t> points = ComponentCodePoints(name.substr(0, name.find('_')));
+  return points.empty() ? 0 : points.front();
+}
+
+std::u16string GlyphNameToText(std::string_view name) {
+  name = name.substr(0, name.find('.'));
+  std::u16string text;
+  // Every step moves past one component and its "_".
+  for (size_t at = 0; at <= name.size();) {
+    const size_t end = std::min(name.find('_', at), name.size());
+    for (const uint32_t point : ComponentCodePoints(name.substr(at, end - at))) {
+      if (point < 0x10000) {
+        text += char16_t(point);
+      } else {
+        text += char16_t(0xD800 + ((point - 0x10000) >> 10));
+        text += char16_t(0xDC00 + ((point - 0x10000) & 0x3FF));
+      }
     }
+    at = end + 1;
   }
-  else if (name.size() >= 5 && name.size() <= 7 && name[0] == 'u')
-    v = ReadHex(name.substr(1));
-  return IsScalarValue(v) ? static_cast<uint32_t>(v) : 0;
+  return text;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // The resource number of the glyph list: after inflating, 58 three-byte little-endian 1-based
@@ -19,3 +20,9 @@ uint16_t GlyphNameToUnicode(std::string_view name);
 // digits; the first group counts) or "uXXXX" to "uXXXXXX" (four to six digits); surrogates and
 // values above U+10FFFF give 0, as does a name none of these reads.
 uint32_t GlyphNameToCodePoint(std::string_view name);
+
+// The text a glyph name stands for by the Adobe glyph naming convention: the part before the
+// first "." in components separated by "_", each read as GlyphNameToCodePoint reads its
+// first component but with every group of a "uni" name, the characters joined (in UTF-16);
+// components nothing reads add nothing. Empty when no component reads.
+std::u16string GlyphNameToText(std::string_view name);

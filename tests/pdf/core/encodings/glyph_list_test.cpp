@@ -32,6 +32,22 @@ TEST(GlyphNameToCodePoint, ReadsUniAndUNames) {
   for (const auto& [name, value] : cases) EXPECT_EQ(GlyphNameToCodePoint(name), value) << name;
 }
 
+// Whole names as the glyph naming convention reads them: every component after the suffix is
+// cut, every group of a "uni" name; a component nothing reads adds nothing.
+TEST(GlyphNameToText, ReadsNamesAsTheNamingConventionDoes) {
+  const std::pair<const char*, std::u16string> cases[] = {
+      {"uni0416", u"\u0416"},       {"uni00410042", u"AB"},      {"uni004100420043", u"ABC"},
+      {"u1F600", u"\U0001F600"},    {"u10FFFF", u"\U0010FFFF"}, {"u0041", u"A"},
+      {"uni0041.sc", u"A"},         {"f_f_i", u"ffi"},           {"f_i.liga", u"fi"},
+      {"uni0041_u1F600", u"A\U0001F600"}, {"uni0041_bogus_B", u"AB"}, {"Zhecyrillic", u"\u0416"},
+      {"uniE000", u"\uE000"},       {"uni0041D800", u""},        {"uni00af", u""},
+      {"u110000", u""},             {"uD800", u""},              {"uni004", u""},
+      {".notdef", u""},             {"_", u""},                  {"", u""},
+      {"bogus", u""},               {"__A__", u"A"},             {"A.B_C", u"A"},
+  };
+  for (const auto& [name, text] : cases) EXPECT_EQ(GlyphNameToText(name), text) << name;
+}
+
 // A TrueType font with the tables a face needs, whose glyph names are those of ZapfDingbats.
 TEST(DingbatsFont, IsACompleteTrueTypeFace) {
   std::string font;

@@ -60,14 +60,11 @@ std::string Utf8(const std::vector<std::u16string>& blocks) {
 struct PageCase {
   const char* name;
   std::string content;
+  std::string resources = kFonts;
 };
 
-class ExtractionOracle : public testing::TestWithParam<PageCase> {};
-
-TEST_P(ExtractionOracle, SameWordsInTheSameOrderAsPdftotext) {
-  REQUIRE_TOOL("pdftotext");
-  TestPdf pdf;
-  const int page = pdf.AddPage(GetParam().content, kFonts, "[0 0 400 300]");
+// The page's words as we extract them and as pdftotext does.
+void ExpectWordsOfPdftotext(TestPdf& pdf, int page) {
   std::string error;
   const std::string ours = Utf8(Extract(pdf, page, &error));
   EXPECT_EQ(error, "");
@@ -76,6 +73,37 @@ TEST_P(ExtractionOracle, SameWordsInTheSameOrderAsPdftotext) {
   std::string theirs;
   ASSERT_EQ(testsupport::Run("pdftotext -layout -enc UTF-8 " + dir.File("t.pdf") + " -", &theirs), 0);
   EXPECT_EQ(Words(ours), Words(theirs)) << "ours:\n" << ours << "pdftotext:\n" << theirs;
+}
+
+// Glyph names of Differences read as the Adobe glyph naming convention reads them: "uni" and
+// "u" names, suffixes, ligatures of components; and their ill-formed neighbours, which stand for
+// no character (the code itself is the text), each shown as a word of its own. (pdftotext
+// reads lower-case digits and the first group of "uni0041D800" as well, which the convention
+// does not: see GlyphNameToText's own cases.)
+std::string GlyphNamePage() {
+  const char* names[] = {"uni0416", "uni20AC", "u1F600", "u0041", "u10FFFF", "uni00410042", "uniFB01", "uni0041.sc",
+                         "a.swash", "f_i", "uni004A_uni004B", "uni0041_bogus_B", "Zhecyrillic", "u110000",
+                         "uD800", "uniD800", "uni004", "uni0041004", "u004", "u0041000", "bogus",
+                         "uniE000"};
+  std::string differences, shown;
+  int code = 65;
+  for (const char* name : names) {
+    differences += std::string(" /") + name;
+    shown += "<" + std::string(1, "0123456789ABCDEF"[code >> 4]) + "0123456789ABCDEF"[code & 15] + "20>";
+    ++code;
+  }
+  return "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding << /BaseEncoding "
+         "/WinAnsiEncoding /Differences [65" + differences + "] >> >> >> >>|BT /F1 12 Tf 20 250 Td [" + shown +
+         "] TJ ET";
+}
+
+class ExtractionOracle : public testing::TestWithParam<PageCase> {};
+
+TEST_P(ExtractionOracle, SameWordsInTheSameOrderAsPdftotext) {
+  REQUIRE_TOOL("pdftotext");
+  TestPdf pdf;
+  const int page = pdf.AddPage(GetParam().content, GetParam().resources, "[0 0 400 300]");
+  ExpectWordsOfPdftotext(pdf, page);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -91,8 +119,40 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"character_spacing", "BT /F1 12 Tf 0.5 Tc 20 250 Td (spaced out) Tj 0 -20 Td 3 Tc (wide) Tj ET"},
         PageCase{"separate_shows", "BT /F1 12 Tf 20 250 Td (Split) Tj ( across) Tj ( shows) Tj ET"},
         PageCase{"scaled_and_moved", "1 0 0 1 30 -20 cm BT /F2 20 Tf 20 200 Td (Large) Tj /F2 8 Tf 0 -30 Td "
-                                     "(small print) Tj ET"}),
+                                     "(small print) Tj ET"},
+        PageCase{"glyph_names", GlyphNamePage().substr(GlyphNamePage().find('|') + 1),
+                 GlyphNamePage().substr(0, GlyphNamePage().find('|'))}),
     [](const testing::TestParamInfo<PageCase>& info) { return std::string(info.param.name); });
+
+// An embedded TrueType font flagged symbolic draws each code's own glyph, yet the standard
+// encoding its dictionary names (with any Differences) says which characters its codes are;
+// without ToUnicode those are its text. The same font not flagged symbolic beside it.
+TEST(TextExtraction, SymbolicTrueTypeFontsReadThroughTheirEncoding) {
+  REQUIRE_TOOL("pdftotext");
+  testsupport::TempDir dir;
+  if (testsupport::Run("/usr/bin/python3 -c \"import sys; sys.path.insert(0, '" + testsupport::SourceDir() +
+                       "/tools/difftest'); import fonts; open('" + dir.File("font.ttf") +
+                       "', 'wb').write(fonts.truetype())\" 2>/dev/null") != 0)
+    GTEST_SKIP() << "needs fontTools";
+  const std::string program = testsupport::ReadFile(dir.File("font.ttf"));
+  const std::string shown = "BT /F1 12 Tf 20 250 Td (ABC DEFGH \\200\\351\\237 \\225) Tj ET";
+  for (const char* flags : {"4", "32"})
+    for (const char* encoding : {"/WinAnsiEncoding", "/MacRomanEncoding",
+                                 "<< /BaseEncoding /WinAnsiEncoding /Differences [66 /uni0416 /Euro 70 /f_f] >>"}) {
+      SCOPED_TRACE(std::string(flags) + " " + encoding);
+      TestPdf pdf;
+      const int file = pdf.AddStream("<< >>", program);
+      const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /DiffTT /Flags " + std::string(flags) +
+                                     " /FontBBox [0 -100 900 800] /ItalicAngle 0 /Ascent 800 /Descent -200 "
+                                     "/CapHeight 700 /StemV 80 /FontFile2 " + std::to_string(file) + " 0 R >>");
+      const int font = pdf.Add("<< /Type /Font /Subtype /TrueType /BaseFont /DiffTT /FirstChar 32 /LastChar 72 "
+                               "/Widths [300 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 800 700 "
+                               "400 700 800 800 900 800] /FontDescriptor " + std::to_string(descriptor) +
+                               " 0 R /Encoding " + encoding + " >>");
+      const int page = pdf.AddPage(shown, "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>", "[0 0 400 300]");
+      ExpectWordsOfPdftotext(pdf, page);
+    }
+}
 
 TEST(TextExtraction, WordRulesAndTheTextMatrix) {
   struct Case {
