@@ -5,8 +5,8 @@
 // spaces "/I", "/IS", "/IN", "/SI" and "/SG"). The page renders on the GDI back end, or with cairo
 // when the first byte has bit 3 set, or, for odd first bytes, collects its images or (first
 // byte 3 modulo 4) its words without drawing; its box and rotation come from the input. Bits 4
-// and 5 of the first byte make "/X" an isolated and a knockout transparency group. "/F1" is
-// Helvetica.
+// and 5 of the first byte make "/X" an isolated and a knockout transparency group; bit 6 puts
+// "/Y" under RunLengthDecode, bit 7 under a filter no reader knows. "/F1" is Helvetica.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -64,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string group = std::string("/Group << /S /Transparency /I ") + ((first & 16) ? "true" : "false") +
                             " /K " + ((first & 32) ? "true" : "false") + " >>";
   objects[4] = Stream(store, parts[1], ("<< /Subtype /Form /BBox [0 0 30 30] /Matrix [1 0 0 1 2 2] " + group + " >>").c_str());
-  objects[5] = Stream(store, parts[2], "<< /Subtype /Form /Resources 3 0 R /OC 7 0 R >>");
+  const char* filter = (first & 128) ? "/Filter /NoSuchFilter" : (first & 64) ? "/Filter /RunLengthDecode" : "";
+  objects[5] = Stream(store, parts[2], ("<< /Subtype /Form /Resources 3 0 R /OC 7 0 R " + std::string(filter) + " >>").c_str());
   objects[6] = Stream(store, parts[3], "<< /FunctionType 4 /Domain [0 1 0 1] /Range [0 1 0 1 0 1] >>");
   objects[7] = store.ParseObject("<< /Type /OCG /Name (layer) >>");
   for (int n = 1; n < 8; ++n) objects[size_t(n)]->SetObjectNumber(n, 0);

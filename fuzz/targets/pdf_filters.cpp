@@ -1,6 +1,7 @@
 // Fuzz entry point for the stream filters: Flate (with and without predictors), the predictor
 // stage alone, LZW in its PDF and GIF forms, ASCII85, the encoders' round trips, single named
-// stages of a stream's chain (ASCIIHex among them) and whole chains through TPDFStream::Decode.
+// stages of a stream's chain (ASCIIHex and RunLength among them, and names the chain cannot
+// decode) and whole chains through TPDFStream::Decode.
 //
 // Input layout: byte 0 picks the operation, bytes 1 to 5 the predictor parameters, byte 6 the
 // LZW settings, the rest is the data.
@@ -36,8 +37,9 @@ FlatePredictorParams Params(const uint8_t* p) {
   return params;
 }
 
-constexpr const char* kFilterNames[] = {"FlateDecode", "Fl",  "LZWDecode", "ASCII85Decode",
-                                       "A85",         "ASCIIHexDecode", "DCTDecode"};
+constexpr const char* kFilterNames[] = {"FlateDecode", "Fl",  "LZWDecode",       "ASCII85Decode", "A85",
+                                       "ASCIIHexDecode", "DCTDecode", "RunLengthDecode", "RL", "AHx",
+                                       "LZW",         "NoSuchFilter"};
 constexpr int kFilterCount = sizeof(kFilterNames) / sizeof(kFilterNames[0]);
 
 StreamFilterParams ChainParams(const FlatePredictorParams& p, uint8_t flags) {
@@ -70,8 +72,10 @@ void DecodeThroughStream(std::string_view body, const FlatePredictorParams& p, u
   parmsArray->Add(parms);
   stream->Dictionary()->SetValue("DecodeParms", parmsArray);
   std::string out;
-  DecodeStreamData(*stream, out, kFuzzLimit);
+  const bool decoded = DecodeStreamData(*stream, out, kFuzzLimit);
   Check(static_cast<int64_t>(out.size()) <= std::max<int64_t>(kFuzzLimit, static_cast<int64_t>(body.size())));
+  // A chain that names a filter it cannot decode never counts as decoded.
+  Check(!decoded || FirstUndecodableFilter(*stream).empty());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -71,7 +72,22 @@ class TPDFType0Function : public TPDFFunction {
   std::vector<double> Decode;
 
  private:
+  // Sample tables up to this many entries (half a megabyte of numbers) are read into numbers
+  // once; larger ones are read from the data at each evaluation.
+  static constexpr uint64_t kMaxTable = uint64_t(1) << 16;
+  // The index of a corner past 64 bits: it reads 0.
+  static constexpr uint64_t kBeyond = std::numeric_limits<uint64_t>::max();
+
   uint32_t ReadSample(uint64_t& bitOffset) const;
+  // Each output's samples at the first corners of weights_ and indexes_, each times its
+  // corner's weight, summed into mixed (one entry per output, 0 before). Uses up indexes_.
+  void MixSamples(size_t corners, std::vector<double>& mixed);
+
+  std::vector<double> table_;  // the samples, when the data hold at most kMaxTable of them
+  // The weight and index of each corner of the point's cell, kept between evaluations to spare
+  // their allocation.
+  std::vector<double> weights_;
+  std::vector<uint64_t> indexes_;
 };
 
 class TPDFType2Function : public TPDFFunction {

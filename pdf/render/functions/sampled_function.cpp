@@ -35,6 +35,16 @@ TPDFType0Function::TPDFType0Function(TPDFObject* obj, TPDFResolveMethod resolver
   Decode = ReadNumbers("Decode");
   if (Decode.empty()) Decode = Range;
   Complexity = Size.empty() ? 2 : ClampToInt32(RoundHalfEven(Size[0]));
+  // The samples the data hold (a last one cut short too), read once as numbers: an evaluation
+  // then weighs table entries instead of reading bits.
+  if (BitsPerSample > 0 && BitsPerSample <= 32) {
+    const uint64_t count = (uint64_t(Program.size()) * 8 + uint64_t(BitsPerSample) - 1) / uint64_t(BitsPerSample);
+    if (count <= kMaxTable) {
+      table_.resize(size_t(count));
+      uint64_t bitOffset = 0;
+      for (double& sample : table_) sample = ReadSample(bitOffset);
+    }
+  }
 }
 
 // Bits at the running offset, most significant first; bits past the data read as 0. Widths
@@ -53,6 +63,30 @@ uint32_t TPDFType0Function::ReadSample(uint64_t& bitOffset) const {
     if (bitOffset != std::numeric_limits<uint64_t>::max()) ++bitOffset;
   }
   return value;
+}
+
+void TPDFType0Function::MixSamples(size_t corners, std::vector<double>& mixed) {
+  const uint64_t outputs = mixed.size();
+  // Each corner's first sample, kBeyond for corners that read 0 or weigh nothing.
+  for (size_t c = 0; c < corners; ++c)
+    if (weights_[c] == 0 || indexes_[c] == kBeyond || !MultiplyChecked(indexes_[c], outputs, indexes_[c]))
+      indexes_[c] = kBeyond;
+  if (!table_.empty() || BitsPerSample <= 0 || BitsPerSample > 32) {
+    // One sum per output over the corners; entries past the table are samples past the data: 0.
+    const uint64_t entries = table_.size();
+    for (size_t j = 0; j < mixed.size(); ++j) {
+      double sum = 0;
+      for (size_t c = 0; c < corners; ++c)
+        if (indexes_[c] < entries && entries - indexes_[c] > j) sum += weights_[c] * table_[size_t(indexes_[c] + j)];
+      mixed[j] = sum;
+    }
+    return;
+  }
+  for (size_t c = 0; c < corners; ++c) {
+    uint64_t bitOffset = 0;
+    if (indexes_[c] == kBeyond || !MultiplyChecked(indexes_[c], uint64_t(BitsPerSample), bitOffset)) continue;
+    for (size_t j = 0; j < mixed.size(); ++j) mixed[j] += weights_[c] * ReadSample(bitOffset);
+  }
 }
 
 void TPDFType0Function::Evaluate(const std::vector<double>& inputs, std::vector<double>& outputs) {
@@ -102,27 +136,26 @@ void TPDFType0Function::Evaluate(const std::vector<double>& inputs, std::vector<
       beyond = true;
     }
   }
-  const uint64_t bitsPerIndex = uint64_t(std::max(0, BitsPerSample)) * uint64_t(std::max(0, OutputCount));
+  // The corners' weights and indexes, one input at a time: each corner so far splits into the
+  // one below (weight 1 - w) and the one above (weight w, one stride on).
+  const size_t corners = size_t(1) << between.size();
+  weights_.resize(std::max(weights_.size(), corners));
+  indexes_.resize(std::max(indexes_.size(), corners));
+  weights_[0] = 1;
+  indexes_[0] = beyond ? kBeyond : base;
+  for (size_t b = 0, count = 1; b < between.size(); ++b, count *= 2) {
+    const TAxis& axis = axes[between[b]];
+    for (size_t c = 0; c < count; ++c) {
+      weights_[c + count] = weights_[c] * axis.weight;
+      weights_[c] *= 1 - axis.weight;
+      uint64_t above = kBeyond;
+      if (indexes_[c] != kBeyond && (!AddChecked(indexes_[c], axis.stride, above) || above == kBeyond)) above = kBeyond;
+      indexes_[c + count] = above;
+    }
+  }
   const double maxSample = BitsPerSample > 0 && BitsPerSample <= 32 ? std::ldexp(1.0, BitsPerSample) - 1 : 0.0;
   std::vector<double> mixed(size_t(OutputCount), 0.0);
-  for (uint32_t corner = 0; corner < (1u << between.size()); ++corner) {
-    double weight = 1;
-    uint64_t index = base;
-    bool cornerBeyond = beyond;
-    for (size_t b = 0; b < between.size(); ++b) {
-      const TAxis& axis = axes[between[b]];
-      if (corner & (1u << b)) {
-        weight *= axis.weight;
-        if (!AddChecked(index, axis.stride, index)) cornerBeyond = true;
-      } else {
-        weight *= 1 - axis.weight;
-      }
-    }
-    if (weight == 0) continue;
-    uint64_t bitOffset = 0;
-    if (cornerBeyond || !MultiplyChecked(index, bitsPerIndex, bitOffset)) bitOffset = std::numeric_limits<uint64_t>::max();
-    for (size_t j = 0; j < mixed.size(); ++j) mixed[j] += weight * ReadSample(bitOffset);
-  }
+  MixSamples(corners, mixed);
   for (int32_t j = 0; j < OutputCount; ++j) {
     const size_t k = size_t(j);
     const double d0 = 2 * k < Decode.size() ? Decode[2 * k] : 0.0;

@@ -87,6 +87,37 @@ TEST(PdfFunction, SampledFunctionInterpolatesBetweenSamples) {
   EXPECT_NEAR(Eval(*cubic, {0.5})[0], 1.0, 1e-12);
 }
 
+// Tables of every sample width, small and past the size read into numbers once (70,000
+// samples, read from the data at each evaluation), blend their neighbouring samples alike.
+TEST(PdfFunction, SampledFunctionsOfEveryWidthAndSizeBlendAlike) {
+  for (const int bits : {1, 2, 4, 8, 12, 16, 24, 32})
+    for (const int count : {300, 70000}) {
+      SCOPED_TRACE(std::to_string(bits) + " bits, " + std::to_string(count) + " samples");
+      const double top = std::ldexp(1.0, bits) - 1;
+      auto sample = [&](int i) { return std::fmod(i * 2654435761.0, top + 1); };
+      std::string data;
+      uint64_t acc = 0;
+      int held = 0;
+      for (int i = 0; i < count; ++i) {
+        acc = acc << bits | uint64_t(sample(i));
+        for (held += bits; held >= 8; held -= 8) data += char(acc >> (held - 8));
+      }
+      if (held > 0) data += char(acc << (8 - held));
+      TestPdf pdf;
+      pdf.AddStream("<< /FunctionType 0 /Size [" + std::to_string(count) + "] /BitsPerSample " + std::to_string(bits) +
+                        " /Domain [0 1] /Range [0 1] >>",
+                    data);
+      auto f = Make(pdf, 1);
+      ASSERT_TRUE(f);
+      for (const int i : {0, 1, 137, count / 2, count - 2})
+        for (const double t : {0.0, 0.25, 0.5}) {
+          const double x = (i + t) / (count - 1);
+          const double expected = ((1 - t) * sample(i) + t * sample(i + 1)) / top;
+          EXPECT_NEAR(Eval(*f, {x})[0], expected, 1e-9) << i << " + " << t;
+        }
+    }
+}
+
 // Over a grid of points a table of three inputs blends the samples of the point's cell, each
 // output on its own: tables of multilinear functions (a sum of lines, a product of lines) give
 // those functions back everywhere between their samples.
