@@ -50,8 +50,9 @@ class TPDFGIFDecoder {
   bool GetFrameSamples(std::string& Samples) const;
 
   // Whether the picture can be painted a row at a time (TPDFGIFScreenRows): paintable, and
-  // the readers of the frames that share a screen row holding no more than MaxRowsHeldBytes
-  // together (RowsHeldBytes: the most they hold on any row).
+  // the readers of the frames that share a screen row holding together no more than what one
+  // picture at the size cap leaves beside the screen's, between MinRowsHeldBytes and
+  // MaxRowsHeldBytes (RowsHeldBytes: the most they hold on any row).
   bool PaintableInRows() const;
   int64_t RowsHeldBytes() const;
   // The bytes of the file the decoder holds.
@@ -101,6 +102,7 @@ class TPDFGIFDecoder {
   // Frames painted a row at a time each keep a decoder while their rows are read: together
   // they may hold this much.
   static constexpr int64_t MaxRowsHeldBytes = int64_t(192) << 20;
+  static constexpr int64_t MinRowsHeldBytes = int64_t(16) << 20;
 
  private:
   void ReadHeader();

@@ -30,10 +30,15 @@ int64_t Advance(TPDFLZWDecompressor& lzw, int64_t made, int64_t keepFrom, int64_
 }  // namespace
 
 TPDFGIFFrameRows::TPDFGIFFrameRows(const TPDFGIFDecoder& gif, const TPDFGIFFrame& frame) : gif_(gif), frame_(frame) {
+  const int64_t reach = Reach(gif, frame);
   int64_t start = 0;
-  for (int p = 0; p < 4 && frame.Interlaced; ++p) {
-    passes_[size_t(p)].start = start;
-    start += int64_t(PassRows(frame.Height, p)) * frame.Width;
+  for (int p = 0; p < 4; ++p) {
+    TPass& pass = passes_[size_t(p)];
+    pass.start = start;
+    pass.rows = frame.Interlaced ? PassRows(frame.Height, p) : p == 0 ? frame.Height : 0;
+    start += int64_t(pass.rows) * frame.Width;
+    // A pass the data cannot reach never gets a decoder.
+    pass.spent = pass.rows == 0 || pass.start >= reach;
   }
 }
 
@@ -52,28 +57,58 @@ std::unique_ptr<TPDFLZWDecompressor> TPDFGIFFrameRows::NewDecoder() const {
 
 int64_t TPDFGIFFrameRows::Row(uint32_t r, const uint8_t*& Indexes) {
   Indexes = nullptr;
+  ReleaseSpent();
   const int64_t w = frame_.Width;
   if (!TPDFGIFDecoder::FrameUsable(frame_) || r >= frame_.Height) return 0;
   int pass = 0;
   while (frame_.Interlaced && pass < 3 && !(r >= kFirst[pass] && (r - kFirst[pass]) % kStep[pass] == 0)) ++pass;
   TPass& p = passes_[size_t(pass)];
-  const int64_t at = p.start + (frame_.Interlaced ? int64_t((r - kFirst[pass]) / kStep[pass]) : int64_t(r)) * w;
+  if (p.spent) return 0;
+  const uint32_t k = frame_.Interlaced ? (r - kFirst[pass]) / kStep[pass] : r;
+  const int64_t at = p.start + int64_t(k) * w;
   if (!p.lzw) p.lzw = NewDecoder();
   p.made = Advance(*p.lzw, p.made, at, at + w);
   const int64_t have = std::clamp<int64_t>(p.made - at, 0, w);
   if (have > 0) Indexes = reinterpret_cast<const uint8_t*>(p.lzw->Window(at).data());
+  // The data end within this row (or the pass does): its later rows have none.
+  p.spent = p.made < at + w || k + 1 >= p.rows;
   return have;
 }
 
-int64_t TPDFGIFFrameRows::HeldBytes(const TPDFGIFDecoder& gif, const TPDFGIFFrame& frame) {
+void TPDFGIFFrameRows::ReleaseSpent() {
+  for (TPass& p : passes_)
+    if (p.spent) p.lzw.reset();
+}
+
+bool TPDFGIFFrameRows::Done() const {
+  return std::all_of(passes_.begin(), passes_.end(), [](const TPass& p) { return p.spent; });
+}
+
+int64_t TPDFGIFFrameRows::Reach(const TPDFGIFDecoder& gif, const TPDFGIFFrame& frame) {
   const int64_t pixels = int64_t(frame.Width) * frame.Height;
   // After n codes no string is longer than n, so the data cannot make more than n(n+1)/2.
   const int64_t codes = int64_t(gif.ImageData(frame).size()) * 8 / (frame.LZWMinimumCodeSize + 1) + 1;
   const int64_t reach = codes > (int64_t(1) << 31) ? INT64_MAX : codes * (codes + 1) / 2;
+  return std::min(pixels, reach);
+}
+
+std::vector<TPDFGIFFrameRows::THold> TPDFGIFFrameRows::Holds(const TPDFGIFDecoder& gif, const TPDFGIFFrame& frame) {
+  if (!TPDFGIFDecoder::FrameUsable(frame)) return {};
+  const int64_t reach = Reach(gif, frame), w = frame.Width;
   // A decoder keeps its history and a piece beyond, in a buffer grown by doubling.
-  const int64_t kept = 2 * (2 * TPDFLZWDecompressor::kKeptHistory + kPiece + frame.Width + 4096);
-  const int64_t output = std::min({pixels, reach, kept}) + 64;
-  return (frame.Interlaced ? 4 : 1) * (int64_t(sizeof(TPDFLZWDecompressor)) + output);
+  const int64_t kept = 2 * (2 * TPDFLZWDecompressor::kKeptHistory + kPiece + w + 4096);
+  const int64_t bytes = int64_t(sizeof(TPDFLZWDecompressor)) + std::min(reach, kept) + 64;
+  std::vector<THold> holds;
+  const TPDFGIFFrameRows rows(gif, frame);
+  for (int p = 0; p < 4; ++p) {
+    const TPass& pass = rows.passes_[size_t(p)];
+    if (pass.spent) continue;
+    // The pass's last row the data can reach, where its decoder goes.
+    const int64_t last = std::min<int64_t>(pass.rows - 1, (reach - pass.start) / w);
+    const int64_t first = frame.Interlaced ? kFirst[p] : 0, step = frame.Interlaced ? kStep[p] : 1;
+    holds.push_back({first, first + step * last, bytes});
+  }
+  return holds;
 }
 
 int64_t TPDFGIFFrameRows::DecodedSize(const TPDFGIFDecoder& gif, const TPDFGIFFrame& frame) {

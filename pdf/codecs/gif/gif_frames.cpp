@@ -90,25 +90,37 @@ std::array<std::array<uint8_t, 3>, 256> TPDFGIFDecoder::FrameColours(const TPDFG
 
 int64_t TPDFGIFDecoder::RowsHeldBytes() const {
   if (!Paintable()) return INT64_MAX;
-  // What the frames' readers hold, row by row down the screen: each holds from its frame's
-  // first row to its last on the screen.
+  // What the frames' decoders hold, row by row down the screen: each from the row where it is
+  // made to the one where it goes. One that goes on the row it is made is held alone while
+  // the row is painted: the largest of those comes on top.
   std::vector<std::pair<int64_t, int64_t>> changes;
+  int64_t passing = 0;
   for (const TPDFGIFFrame* f : PaintedFrames()) {
     if (!OnScreen(*f)) continue;
-    const int64_t held = TPDFGIFFrameRows::HeldBytes(*this, *f);
-    changes.emplace_back(f->Top, held);
-    changes.emplace_back(std::min<int64_t>(int64_t(f->Top) + f->Height, ScreenHeight), -held);
+    for (const TPDFGIFFrameRows::THold& hold : TPDFGIFFrameRows::Holds(*this, *f)) {
+      const int64_t first = f->Top + hold.First, end = std::min<int64_t>(f->Top + hold.End, ScreenHeight - 1);
+      passing = std::max(passing, hold.Bytes);
+      if (first >= end) continue;
+      // Made before any that goes on the same row.
+      changes.emplace_back(first, -hold.Bytes);
+      changes.emplace_back(end, hold.Bytes);
+    }
   }
   std::sort(changes.begin(), changes.end());
   int64_t held = 0, most = 0;
   for (const auto& [row, change] : changes) {
-    held += change;
+    held -= change;
     most = std::max(most, held);
   }
-  return most;
+  return most + passing;
 }
 
-bool TPDFGIFDecoder::PaintableInRows() const { return RowsHeldBytes() <= MaxRowsHeldBytes; }
+bool TPDFGIFDecoder::PaintableInRows() const {
+  // The decoders and the picture they paint share one picture at the size cap; a screen that
+  // leaves less keeps a little for them.
+  const int64_t left = 3 * (kMaxBitmapPixels - int64_t(ScreenWidth) * ScreenHeight);
+  return RowsHeldBytes() <= std::clamp(left, MinRowsHeldBytes, MaxRowsHeldBytes);
+}
 
 bool TPDFGIFDecoder::Paintable() const {
   const bool any = std::any_of(Frames.begin(), Frames.end(), [](const TPDFGIFFrame& f) { return FrameUsable(f); });

@@ -40,8 +40,9 @@ const uint8_t* TPDFGIFScreenRows::Next() {
     const uint8_t* indexes = nullptr;
     const int64_t have = f.rows->Row(r, indexes);
     if (have > 0) gif_.PaintRow(*f.frame, f.colours, indexes, have, row_.data());
-    // Past the frame's last row on the screen, its reader goes.
-    if (r + 1 >= f.frame->Height || y + 1 >= gif_.ScreenHeight)
+    f.rows->ReleaseSpent();
+    // Past the frame's last row on the screen, or its data's, its reader goes.
+    if (r + 1 >= f.frame->Height || y + 1 >= gif_.ScreenHeight || f.rows->Done())
       f.rows.reset();
     else
       live_[kept++] = i;

@@ -413,4 +413,33 @@ TEST(GIFDecoder, FramesHoldingTooMuchTogetherAreNotPaintedInRows) {
   GifBuilder apart(2000, 2000, 2, kRGBW);
   for (int i = 0; i < frames; ++i) apart.Image(0, uint16_t(i * 10), 2000, 10, Uncompressed(px), 2, true);
   EXPECT_TRUE(Read(apart.out + ";").PaintableInRows());
+  // Eight frames whose data may reach every row: painted in rows on a screen of 2,000 x 2,000;
+  // beside a screen of 16,000 x 16,000 they would hold more than one picture at the size cap
+  // leaves.
+  std::vector<uint8_t> many(30000);
+  for (size_t i = 0; i < many.size(); ++i) many[i] = uint8_t(i * 5 % 4);
+  for (const uint16_t side : {2000, 16000}) {
+    GifBuilder eight(side, side, 2, kRGBW);
+    for (int i = 0; i < 8; ++i) eight.Image(0, 0, side, side, Uncompressed(many));
+    EXPECT_EQ(Read(eight.out + ";").PaintableInRows(), side == 2000) << side;
+  }
+}
+
+// Frames as large as the screen over a few bytes each (thousands of them, plain and
+// interlaced, as in crafted files): their decoders go once their data end, so together they
+// hold no more than one of them, and the rows are those of the whole picture.
+TEST(GIFDecoder, FramesOverFewBytesHoldNoDecoderPastTheirData) {
+  // One red pixel, then the end: codes clear, 1, end.
+  const std::string onePixel = Uncompressed({1});
+  for (const bool interlaced : {false, true}) {
+    SCOPED_TRACE(interlaced ? "interlaced" : "plain");
+    GifBuilder g(600, 400, 2, kRGBW);
+    for (int i = 0; i < 3000; ++i) g.Image(uint16_t(i % 7), uint16_t(i % 5), 600, 400, onePixel, 2, interlaced);
+    const TPDFGIFDecoder d = Read(g.out + ";");
+    ASSERT_TRUE(d.PaintableInRows());
+    EXPECT_LT(d.RowsHeldBytes(), int64_t(1) << 20);
+    std::string whole;
+    ASSERT_TRUE(d.GetFrameSamples(whole));
+    EXPECT_TRUE(RowByRow(d) == whole);
+  }
 }
