@@ -1,12 +1,15 @@
 #include "app/compare_run.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "app/candidate_match.h"
 #include "app/console.h"
 #include "app/file_search.h"
 #include "app/heap_settings.h"
 #include "app/info_dialog.h"
+#include "app/run_summary.h"
 #include "app/shell_integration.h"
 #include "app/sorter_view.h"
 #include "app/xyl_clipbrd.h"
@@ -25,6 +28,7 @@ bool SearchSubfolders = false;
 std::string TargetFolder;
 int32_t FilesFound = 0;
 int32_t MatchCount = 0;
+TCopyTally CopyTally;
 std::string ClipboardText;
 
 namespace {
@@ -40,19 +44,19 @@ TSorterView& View() {
   return *SorterView;
 }
 
+// The target folder's name as the run will use it: the folder's "compared/" when none is given.
+// Blanks around the typed name are not part of it: the folder made is the one the files are
+// copied to and the one the summary names.
+std::string TargetFolderText(const TSorterView& view, const std::string& directory) {
+  const std::string typed = view.Text(TSorterEdit::Edit4);
+  return Trim(typed.empty() ? directory + "compared/" : typed);
+}
+
 // The target folder T, made (one level) when it does not exist yet.
 std::string PrepareTargetFolder(const std::string& directory) {
   TSorterView& view = View();
-  std::string target;
-  if (view.Text(TSorterEdit::Edit4).empty()) {
-    target = directory + "compared/";
-    view.SetText(TSorterEdit::Edit4, target);
-  } else {
-    target = view.Text(TSorterEdit::Edit4);
-  }
-  // Blanks around the typed name are not part of it: the folder made is the one the files
-  // are copied to and the one the summary names.
-  target = Trim(target);
+  if (view.Text(TSorterEdit::Edit4).empty()) view.SetText(TSorterEdit::Edit4, directory + "compared/");
+  std::string target = TargetFolderText(view, directory);
   if (!DirectoryExists(FileNameToWide(target))) {
     if (!CreateDir(FileNameToWide(target))) throw Exception("Error while creating directory " + target);
     target = LongPath(target);
@@ -76,6 +80,24 @@ std::string StoppedRun(TSorterView& view, int done) {
   return {};
 }
 
+// Copies one match into the target folder, never over a file of its name, and notes what
+// became of it. A copy that fails is told (in batch mode on standard error, one line each).
+void CopyMatch(const std::string& file) {
+  const std::string copy = TargetFolder + WideToFileName(ExtractFileName(FileNameToWide(file)));
+  if (CopyFile(FileNameToWide(file), FileNameToWide(copy), true)) {
+    ++CopyTally.Copied;
+    return;
+  }
+  const int error = errno;
+  // The file already there stays as it is; the match still counts.
+  if (error == EEXIST) {
+    ++CopyTally.AlreadyThere;
+    return;
+  }
+  if (++CopyTally.Failed == 1) CopyTally.FirstFailure = file + ": " + std::strerror(error);
+  if (ConsoleMode()) WriteConsoleError("The file " + file + " could not be copied to " + copy + ": " + std::strerror(error));
+}
+
 }  // namespace
 
 std::string RunQuestion(int count, const std::string& directory, bool subfolders) {
@@ -84,17 +106,19 @@ std::string RunQuestion(int count, const std::string& directory, bool subfolders
          "and the matching ones will be copied. Going on?";
 }
 
-std::string RunSummary(int32_t matches, int32_t files, bool toClipboard, const std::string& target) {
-  std::string s = IntToStr(matches) + " imagefiles out of " + IntToStr(files) + " files" + kCR;
-  if (toClipboard) return s + "are matching to the pattern and were written into the clipboard ...";
-  return s + "are matching to the pattern and were copied to ..." + kCR + target;
-}
-
 std::string CompareRun(const std::string& directory) {
   TSorterView& view = View();
   FileList = std::make_unique<TStringList>();
   SearchSubfolders = view.Checked(10);
-  for (const char* mask : kImageMasks) FindImageFiles(directory, mask, *FileList, SearchSubfolders, false);
+  CheckFolderToCompare(directory);
+  TSearchScope scope;
+  // The copies of earlier runs are not pictures to compare.
+  uint64_t device = 0, inode = 0;
+  if (GetFileIdentity(FileNameToWide(TargetFolderText(view, directory)), device, inode))
+    scope.LeftOut = TFolderIdentity{device, inode};
+  for (const char* mask : kImageMasks) FindImageFiles(directory, mask, *FileList, SearchSubfolders, false, scope);
+  for (const auto& [folder, error] : scope.Unlisted)
+    WriteConsoleError("The folder " + folder + " could not be searched: " + std::strerror(error));
 
   if (!ConsoleMode()) {
     if (ShowInfoDialog(RunQuestion(FileList->Count(), directory, SearchSubfolders), TInfoButtons::YesNo, kInfoBlue) ==
@@ -106,6 +130,7 @@ std::string CompareRun(const std::string& directory) {
   TargetFolder = PrepareTargetFolder(directory);
 
   MatchCount = 0;
+  CopyTally = {};
   view.SetProgressRange(0, std::max(FileList->Count() - 1, 0));
   if (view.Checked(11)) {
     ClipboardText = std::string("Masterimage: ") + kCRLF + view.Text(TSorterEdit::Edit1) + " " + kCRLF +
@@ -129,9 +154,7 @@ std::string CompareRun(const std::string& directory) {
       WriteConsoleLine(file);
     }
     if (!view.Checked(11)) {
-      // An existing file of that name stays as it is; the match still counts.
-      CopyFile(FileNameToWide(file), FileNameToWide(TargetFolder + WideToFileName(ExtractFileName(FileNameToWide(file)))),
-               true);
+      CopyMatch(file);
     } else {
       ClipboardText += Trim(file) + " " + kCRLF;
     }
@@ -148,12 +171,12 @@ std::string CompareRun(const std::string& directory) {
   FilesFound = FileList->Count();
 
   if (!ConsoleMode()) {
-    view.PlainMessage(RunSummary(MatchCount, FilesFound, toClipboard, TargetFolder));
+    view.PlainMessage(RunSummary(MatchCount, FilesFound, toClipboard, TargetFolder, CopyTally));
     return "Process ended ...";
   }
   const std::string count = IntToStr(MatchCount) + " matching imagefiles out of " + IntToStr(FilesFound) + " files";
   if (!toClipboard) {
-    WriteConsoleLine(count + " were copied to " + TargetFolder);
+    WriteConsoleLine(ConsoleCopySummary(MatchCount, FilesFound, CopyTally, TargetFolder));
   } else if (HandClipboardToManager()) {
     // The process ends right after the run: its list stays on the clipboard only where the
     // desktop's clipboard manager takes it over.

@@ -1,5 +1,7 @@
 #include "app/config.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -64,6 +66,14 @@ std::string ReadConfigBytes(const WideString& name) {
   return text;
 }
 
+// Only a name that leads to nothing (or a folder) means there are no settings yet: a loop of
+// links or a path that may not be looked at is a file that cannot be read.
+bool ConfigMissing(const std::string& fileName) {
+  struct stat st {};
+  if (::stat(fileName.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  return errno == ENOENT;
+}
+
 std::string XOrDash(bool checked) { return checked ? "X" : "-"; }
 
 // A value must stay on its own line, or every line after it would shift.
@@ -122,7 +132,7 @@ void ApplyConfigText(std::string_view text, TSorterView& view) {
 void LoadConfig(TSorterView& view) {
   if (UnreadConfig == ConfigFileName) UnreadConfig.clear();
   const WideString name = FileNameToWide(ConfigFileName);
-  if (!FileExists(name)) return;
+  if (ConfigMissing(ConfigFileName)) return;
   std::string text;
   try {
     text = ReadConfigBytes(name);
@@ -158,7 +168,14 @@ void SaveConfig(const TSorterView& view) {
   const WideString name = FileNameToWide(ConfigFileName);
   const WideString folder = ExtractFilePath(name);
   if (!folder.empty()) ForceDirectories(folder);
-  ReplaceFileContents(name, text);
+  try {
+    ReplaceFileContents(name, text);
+  } catch (const EStreamError& e) {
+    // The person has to find the file and what stands in its way.
+    throw EWriteError("The settings could not be saved to " + ConfigFileName + ": " +
+                          (e.ErrorCode() != 0 ? std::strerror(e.ErrorCode()) : e.what()),
+                      e.ErrorCode());
+  }
 }
 
 }  // namespace Tarnwick1

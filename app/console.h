@@ -14,8 +14,11 @@ const std::vector<std::string>& CommandLine();
 // The first argument trimmed is "X".
 bool ConsoleMode();
 
-// One console line ended by CR LF, on standard output.
+// One console line ended by CR LF, on standard output. The first write that fails (a full
+// disk, /dev/full) is told on standard error.
 void WriteConsoleLine(const std::string& line);
+// Some of standard output could not be written.
+bool ConsoleOutputFailed();
 // A message for a person, on standard error (carriage returns between its lines become line
 // feeds there).
 void WriteConsoleError(const std::string& text);

@@ -1,11 +1,14 @@
 #include "app/file_search.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <set>
 #include <utility>
 #include <vector>
 
 #include "app/sorter_view.h"
+#include "platform/rtl/exceptions.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/string_list.h"
 #include "platform/rtl/strings.h"
@@ -17,12 +20,15 @@ namespace {
 // One FindImageFiles call: its mask, list and subfolder flag, and the folders it has walked.
 class TFolderSearch {
  public:
-  TFolderSearch(const std::string& mask, TStrings& list, bool withSubfolders)
-      : mask_(FileNameToWide(mask)), list_(list), withSubfolders_(withSubfolders) {}
+  TFolderSearch(const std::string& mask, TStrings& list, bool withSubfolders, TSearchScope& scope)
+      : mask_(FileNameToWide(mask)), list_(list), withSubfolders_(withSubfolders), scope_(scope) {}
 
   void SearchFolder(const std::string& folder) {
     std::vector<TSearchRec> entries;
-    if (!ListDirectory(FileNameToWide(folder), entries)) return;
+    if (!ListDirectory(FileNameToWide(folder), entries)) {
+      Unlisted(folder, errno);
+      return;
+    }
     SortByName(entries);
     for (const TSearchRec& e : entries) {
       if (e.IsRegular && MatchesMask(e.Name, mask_, true)) list_.Add(folder + WideToFileName(e.Name));
@@ -30,9 +36,10 @@ class TFolderSearch {
     if (!withSubfolders_) return;
     for (const TSearchRec& e : entries) {
       if (!e.IsDirectory) continue;
-      const bool seen = !visited_.insert({e.Device, e.Inode}).second;
-      // Links may lead back up the tree or to a folder walked already; real folders cannot.
-      if (seen && e.IsSymLink) continue;
+      // A folder met again under another name (a link to a sibling or back up the tree) is
+      // walked once only, under the name that came first; the target folder not at all.
+      const TFolderIdentity id{e.Device, e.Inode};
+      if (!visited_.insert(id).second || id == scope_.LeftOut) continue;
       if (SorterView) SorterView->ProcessMessages();
       SearchFolder(folder + WideToFileName(e.Name) + "/");
     }
@@ -53,22 +60,30 @@ class TFolderSearch {
     });
   }
 
+  // Each search of a run meets the same folders: one note for each.
+  void Unlisted(const std::string& folder, int error) {
+    for (const auto& [seen, reason] : scope_.Unlisted)
+      if (seen == folder) return;
+    scope_.Unlisted.emplace_back(folder, error);
+  }
+
   WideString mask_;
   TStrings& list_;
   bool withSubfolders_;
-  std::set<std::pair<uint64_t, uint64_t>> visited_;
+  TSearchScope& scope_;
+  std::set<TFolderIdentity> visited_;
 };
 
 }  // namespace
 
 void FindImageFiles(const std::string& directory, const std::string& mask, TStrings& list, bool withSubfolders,
-                    bool clearFirst) {
+                    bool clearFirst, TSearchScope& scope) {
   list.BeginUpdate();
   try {
     if (clearFirst) list.Clear();
     if (!directory.empty()) {
       const std::string folder = directory.back() == '/' ? directory : directory + "/";
-      TFolderSearch search(mask, list, withSubfolders);
+      TFolderSearch search(mask, list, withSubfolders, scope);
       if (withSubfolders) search.MarkStart(folder);
       search.SearchFolder(folder);
     }
@@ -77,6 +92,21 @@ void FindImageFiles(const std::string& directory, const std::string& mask, TStri
     throw;
   }
   list.EndUpdate();
+}
+
+void FindImageFiles(const std::string& directory, const std::string& mask, TStrings& list, bool withSubfolders,
+                    bool clearFirst) {
+  TSearchScope scope;
+  FindImageFiles(directory, mask, list, withSubfolders, clearFirst, scope);
+}
+
+void CheckFolderToCompare(const std::string& directory) {
+  if (Trim(directory).empty()) throw Exception("There is no folder to compare: its field is empty.");
+  std::vector<TSearchRec> entries;
+  if (ListDirectory(FileNameToWide(directory), entries)) return;
+  const int error = errno;
+  if (error == ENOENT || error == ENOTDIR) throw Exception("The folder to compare does not exist: " + directory);
+  throw Exception("The folder to compare cannot be read: " + directory + ": " + std::strerror(error));
 }
 
 }  // namespace Tarnwick1

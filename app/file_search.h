@@ -2,7 +2,11 @@
 // folder below it, depth first) whose name matches a mask, in a fixed order.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 class TStrings;
 
@@ -12,12 +16,31 @@ namespace Tarnwick1 {
 inline constexpr const char* kImageMasks[] = {"*.tif", "*.tiff", "*.png", "*.jpg", "*.jpeg",
                                              "*.gif", "*.wmf", "*.bmp", "*.emf", "*.ico"};
 
+// A folder as the file system knows it (device and inode), whatever name leads to it.
+using TFolderIdentity = std::pair<uint64_t, uint64_t>;
+
+// What the searches of one run share, one mask after the other: the folder left out of them
+// (the target folder, when it lies inside the folder compared) and the folders that could not
+// be listed, each once, with the error that stopped it.
+struct TSearchScope {
+  std::optional<TFolderIdentity> LeftOut;
+  std::vector<std::pair<std::string, int>> Unlisted;
+};
+
 // Appends to `list` the full names of the plain files under `directory` whose names match
 // `mask` (without regard to case): a folder's own files first, sorted by name, then those of
-// each subfolder in name order. Duplicates already in the list are kept. Folders that cannot
-// be read are skipped; a symbolic link into a folder already walked is not followed. The
-// window's messages are handled before each subfolder.
+// each subfolder in name order. Duplicates already in the list are kept. Every folder is walked
+// once, under whichever of its names comes first (a link to a sibling, a link back up the
+// tree); folders that cannot be read are skipped and noted in the scope. The window's messages
+// are handled before each subfolder.
+void FindImageFiles(const std::string& directory, const std::string& mask, TStrings& list, bool withSubfolders,
+                    bool clearFirst, TSearchScope& scope);
 void FindImageFiles(const std::string& directory, const std::string& mask, TStrings& list, bool withSubfolders,
                     bool clearFirst);
+
+// Raises Exception with a message naming the folder to compare when there is none (an empty
+// text), when it does not exist or when it cannot be listed: a run over it would report an
+// empty folder that is not there.
+void CheckFolderToCompare(const std::string& directory);
 
 }  // namespace Tarnwick1

@@ -1,5 +1,9 @@
 #include "app/footprint_analysis.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <exception>
 
 #include "app/footprint_pixels.h"
@@ -39,7 +43,16 @@ int32_t LoadIcon(TOrvanePDFLibrary0915& pdf, const std::string& fileName, int32_
   throw EUnreadableImage("Imagefile " + std::string(what) + ": " + fileName + (detail.empty() ? "" : " (" + detail + ")"));
 }
 
+// Only a plain file is read: opening a pipe waits for a writer that may never come, and a
+// device may never end.
+void RequirePlainFile(const std::string& fileName) {
+  struct stat st {};
+  if (::stat(fileName.c_str(), &st) != 0) Refused(fileName, "could not be read", std::strerror(errno));
+  if (!S_ISREG(st.st_mode)) Refused(fileName, "could not be read", "not a regular file");
+}
+
 void RenderToStream(const std::string& fileName, TStream& bmp, int32_t& width, int32_t& height) {
+  RequirePlainFile(fileName);
   TOrvanePDFLibrary0915 pdf;
   pdf.SetCoordinateOrigin(1);
   pdf.SetUnits(0);

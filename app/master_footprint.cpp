@@ -1,10 +1,12 @@
 #include "app/master_footprint.h"
 
+#include "app/config.h"
 #include "app/console.h"
 #include "app/footprint.h"
 #include "app/footprint_analysis.h"
 #include "app/info_dialog.h"
 #include "app/sorter_view.h"
+#include "platform/rtl/exceptions.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/numbers.h"
 #include "platform/rtl/strings.h"
@@ -23,6 +25,18 @@ std::string EditOrDefault(TSorterEdit edit, const char* fallback) {
   return SorterView ? SorterView->Text(edit) : std::string(fallback);
 }
 
+// The number in a setting's edit. One that is no number names the setting by its label, and in
+// batch mode the file it came from: the value alone leaves the person guessing where it is.
+int32_t SettingValue(TSorterEdit edit, const char* fallback, const char* label) {
+  const std::string text = EditOrDefault(edit, fallback);
+  try {
+    return StrToInt(text);
+  } catch (const EConvertError& e) {
+    throw EConvertError(std::string("The setting \"") + label + "\"" +
+                        (ConsoleMode() ? " in " + ConfigFileName : std::string()) + " cannot be read: " + e.what());
+  }
+}
+
 }  // namespace
 
 std::string MasterFileProblem(const std::string& fileName) {
@@ -37,13 +51,25 @@ std::string MasterFileProblem(const std::string& fileName) {
   return "This imagetype is not allowed.\rtif, png, jpg, gif, wmf, bmp\rico and emf can be processed.\rProcess was stopped!";
 }
 
+std::string AnalysedMaster;
+int32_t AnalysedPrecision = 0;
+
+bool MasterIsAnalysed(const std::string& fileName, const std::string& precisionText) {
+  int32_t precision = 0;
+  return !AnalysedMaster.empty() && AnalysedMaster == fileName &&
+         TryStrToInt(precisionText.empty() ? std::string_view("75") : std::string_view(precisionText), precision) &&
+         precision == AnalysedPrecision;
+}
+
 void ReadSquareSettings() {
-  PixelsSquare = StrToInt(EditOrDefault(TSorterEdit::EditPix, "4"));
+  PixelsSquare = SettingValue(TSorterEdit::EditPix, "4", "pixels square");
   CellSize = ClampToInt32(RoundHalfEven(PixelsSquare / 4.0));
 }
 
 std::string MasterFootprint(const std::string& fileName) {
-  Precision = StrToInt(EditOrDefault(TSorterEdit::EditPrec, "75"));
+  // From here on the bounds in memory are no master's until this analysis gets through.
+  AnalysedMaster.clear();
+  Precision = SettingValue(TSorterEdit::EditPrec, "75", "precision of result");
   const std::string problem = MasterFileProblem(fileName);
   if (!problem.empty()) {
     ShowInfoDialog(problem, TInfoButtons::Ok, kInfoRed);
@@ -52,6 +78,8 @@ std::string MasterFootprint(const std::string& fileName) {
   ReadSquareSettings();
   AnalyseFootprint(fileName, MasterPrint, TUnreadable::Raises);
   MasterBounds = ComputeBounds(MasterPrint, Precision);
+  AnalysedMaster = fileName;
+  AnalysedPrecision = Precision;
   const std::string properties = PropertyString(MasterPrint);
   if (ConsoleMode()) {
     WriteConsoleLine("Masterfootprint:");

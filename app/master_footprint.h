@@ -2,6 +2,7 @@
 // footprint and the tolerance bounds every candidate is measured against.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace Tarnwick1 {
@@ -9,13 +10,23 @@ namespace Tarnwick1 {
 // The master's property string, or empty when the file fails one of the three checks (its
 // folder exists, it exists, its type is allowed), after a red message. Sets the tolerance,
 // PixelsSquare, CellSize, the master footprint and the bounds; in batch mode writes the
-// master's console lines. A non-numeric precision or square size raises EConvertError.
+// master's console lines. A non-numeric precision or square size raises EConvertError naming
+// the setting (and Velmora.cfg in batch mode).
 std::string MasterFootprint(const std::string& fileName);
+
+// The master file the bounds in memory come from and the precision they were made with.
+// AnalysedMaster is empty while none is (before the first analysis, and from the start of one
+// until it got through).
+extern std::string AnalysedMaster;
+extern int32_t AnalysedPrecision;
+// The bounds in memory are this master's under this precision text (empty: the default 75).
+bool MasterIsAnalysed(const std::string& fileName, const std::string& precisionText);
 
 // The three checks alone: the message of the first that fails, or empty.
 std::string MasterFileProblem(const std::string& fileName);
 
-// Reads edit_pix ("4" when empty) into PixelsSquare and CellSize.
+// Reads edit_pix ("4" when empty) into PixelsSquare and CellSize; raises EConvertError naming
+// the setting when it is no number.
 void ReadSquareSettings();
 
 }  // namespace Tarnwick1

@@ -1,5 +1,8 @@
 #include "app/program_exit.h"
 
+#include <csignal>
+
+#include "app/config.h"
 #include "app/console.h"
 #include "platform/forms/application.h"
 #include "platform/rtl/end_signals.h"
@@ -15,11 +18,23 @@ void FailBatch(const std::string& message, int status) {
   if (Application) Application->Terminate();
 }
 
+void SaveConfigOnTheWayOut(const TSorterView& view, bool toPerson) {
+  try {
+    SaveConfig(view);
+  } catch (const std::exception& e) {
+    if (toPerson && Application) Application->HandleException(nullptr, e);
+    FailBatch(toPerson ? std::string() : std::string(e.what()), kExitConfigError);
+  }
+}
+
 void NoteEndFromOutside() {
   static bool noted = false;
   if (noted || !EndRequested()) return;
   noted = true;
-  if (const int signal = CaughtEndSignal()) {
+  const int signal = CaughtEndSignal();
+  // A connection to the display that broke under a write raises SIGPIPE too: the display is
+  // what went.
+  if (signal != 0 && !(signal == SIGPIPE && CurrentDisplay().ConnectionLost())) {
     FailBatch("Velmora ended on " + EndSignalName(signal) + ".", kExitSignalBase + signal);
   } else {
     FailBatch("The connection to the X display was lost: Velmora ended.", kExitDisplayLost);

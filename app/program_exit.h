@@ -5,7 +5,9 @@
 
 namespace Tarnwick1 {
 
-inline constexpr int kExitRunError = 1;     // an error of the analysis or the run
+class TSorterView;
+
+inline constexpr int kExitRunError = 1;     // an error of the run, a copy or standard output
 inline constexpr int kExitMasterError = 2;  // the master file failed its checks
 inline constexpr int kExitConfigError = 3;  // the configuration could not be saved
 inline constexpr int kExitNoDisplay = 4;    // the window was asked for without a display
@@ -20,6 +22,11 @@ extern int ExitStatus;
 // Writes the message (when there is one) to standard error, keeps the first failure's status
 // and asks the application to end.
 void FailBatch(const std::string& message, int status);
+
+// Saves the settings as the program ends. A save that fails never keeps the program: its
+// message (the file and the cause) goes to a dialog when `toPerson` (the person pressed "E n d"
+// or closed the window), else to standard error, and the status becomes kExitConfigError.
+void SaveConfigOnTheWayOut(const TSorterView& view, bool toPerson);
 
 // When the program is asked from outside to end (a signal, or the display gone), says so once
 // on standard error and keeps the matching status, before the settings are saved on the way out.

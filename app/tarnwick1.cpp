@@ -19,6 +19,7 @@
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/strings.h"
+#include "platform/user/user_display.h"
 
 namespace Tarnwick1 {
 
@@ -171,8 +172,10 @@ void TForm1::ConsoleMode() {
     return;
   }
   imgcomp->SetText(CompareRun(Edit2->Text()));
-  // A run that a signal stopped ends the program with the signal's status.
+  // A run that a signal stopped ends the program with the signal's status; copies that could
+  // not be made and output that was lost (each already told on standard error) fail the run.
   NoteEndFromOutside();
+  if (CopyTally.Failed > 0 || ConsoleOutputFailed()) FailBatch("", kExitRunError);
   Application->Terminate();
 }
 
@@ -187,24 +190,23 @@ void TForm1::TakeFileArgument(const std::string& argument) {
 
 void TForm1::FormActivate(TObject*) { Application->HintHidePause = 5000; }
 
+// Settings that cannot be saved are told, and the program ends all the same: a window that
+// could not be closed would keep the person until a signal ends it.
 void TForm1::FormClose(TObject*, TCloseAction&) {
   NoteEndFromOutside();
-  SaveConfig(*this);
+  // An end from outside (a signal, the display gone) has nobody to answer a dialog.
+  SaveConfigOnTheWayOut(*this, !EndRequested());
   Application->Terminate();
 }
 
 void TForm1::FormDestroy(TObject*) {
   // The window is going away: nothing can show an error any more.
-  try {
-    SaveConfig(*this);
-  } catch (const std::exception& e) {
-    FailBatch(e.what(), kExitConfigError);
-  }
+  SaveConfigOnTheWayOut(*this, false);
   Application->Terminate();
 }
 
 void TForm1::Button3Click(TObject*) {
-  SaveConfig(*this);
+  SaveConfigOnTheWayOut(*this, true);
   Application->Terminate();
 }
 
@@ -218,6 +220,15 @@ void TForm1::SetWorkButtonsEnabled(bool enabled) {
 
 void TForm1::Button2Click(TObject*) { imgprop->SetText(MasterFootprint(Edit1->Text())); }
 
+bool TForm1::MasterAnalysedForRun() {
+  if (MasterIsAnalysed(Edit1->Text(), edit_prec->Text())) return true;
+  // Comparing against bounds no master gave would copy by nothing; the master shown is
+  // analysed first, as batch mode does.
+  const std::string properties = MasterFootprint(Edit1->Text());
+  imgprop->SetText(properties);
+  return !properties.empty();
+}
+
 void TForm1::Button4Click(TObject*) {
   const TCursor remembered = Screen->Cursor();
   Screen->SetCursor(crHourGlass);
@@ -225,7 +236,8 @@ void TForm1::Button4Click(TObject*) {
   // the window's messages.
   SetWorkButtonsEnabled(false);
   try {
-    imgcomp->SetText(CompareRun(Edit2->Text()));
+    // A master that fails its checks has said so in its dialog: nothing is compared or copied.
+    if (MasterAnalysedForRun()) imgcomp->SetText(CompareRun(Edit2->Text()));
   } catch (...) {
     SetWorkButtonsEnabled(true);
     Screen->SetCursor(remembered);

@@ -106,6 +106,9 @@ class TForm1 : public TForm, public Tarnwick1::TSorterView {
   void ShowOwnText(TEdit* edit);
   void ConsoleMode();
   void TakeFileArgument(const std::string& argument);
+  // Analyses the master shown unless its bounds are those of the last analysis; false when it
+  // fails its checks.
+  bool MasterAnalysedForRun();
   // The buttons that start work on the shared analysis state.
   void SetWorkButtonsEnabled(bool enabled);
 };
