@@ -194,8 +194,9 @@ void TForm1::FormActivate(TObject*) { Application->HintHidePause = 5000; }
 // could not be closed would keep the person until a signal ends it.
 void TForm1::FormClose(TObject*, TCloseAction&) {
   NoteEndFromOutside();
-  // An end from outside (a signal, the display gone) has nobody to answer a dialog.
-  SaveConfigOnTheWayOut(*this, !EndRequested());
+  // An end from outside (a signal, the display gone) has nobody to answer a dialog: the save
+  // as the window goes tells a failure on standard error, once.
+  if (!EndRequested()) SaveConfigOnTheWayOut(*this, true);
   Application->Terminate();
 }
 

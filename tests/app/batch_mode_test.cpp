@@ -15,159 +15,22 @@
 #include <string>
 #include <vector>
 
+#include "tests/app/support/batch_mode_fixture.h"
 #include "tests/app/support/batch_program.h"
 #include "tests/app/support/clipboard_manager.h"
 #include "tests/app/support/quadrants_wmf.h"
 #include "tests/support/screen_test_support.h"
 #include "tests/support/test_support.h"
 
+using apptest::BatchMode;
+
 namespace {
 
-// Pictures of 4 x 4 solid cells in every format the program reads. Raster types by Pillow;
-// the metafiles are written record by record (sixteen filled rectangles).
-const char* kMakeCells = R"PY(
-import struct, sys
-from PIL import Image
-cells = [(255,0,0),(0,255,0),(0,0,255),(255,255,255),(0,0,0),(128,128,128),(200,100,0),(10,10,235),
-         (255,255,0),(0,255,255),(255,0,255),(60,120,180),(90,30,30),(30,90,30),(30,30,90),(240,240,240)]
-def cellimg(w, h):
-    im = Image.new('RGB', (w, h)); px = im.load()
-    for y in range(h):
-        for x in range(w):
-            px[x, y] = cells[(y * 4 // h) * 4 + x * 4 // w]
-    return im
-def rects(w, h):
-    return [((i % 4) * w // 4, (i // 4) * h // 4, (i % 4 + 1) * w // 4, (i // 4 + 1) * h // 4, c) for i, c in enumerate(cells)]
-def cref(c): return c[0] | (c[1] << 8) | (c[2] << 16)
-def emf(path, w, h):
-    recs = [struct.pack('<III', 37, 12, 0x80000008)]
-    for l, t, r, b, c in rects(w, h):
-        recs += [struct.pack('<IIIIII', 39, 24, 1, 0, cref(c), 0), struct.pack('<III', 37, 12, 1),
-                 struct.pack('<IIiiii', 43, 24, l, t, r + 1, b + 1), struct.pack('<III', 37, 12, 0x80000000),
-                 struct.pack('<III', 40, 12, 1)]
-    recs.append(struct.pack('<IIIII', 14, 20, 0, 16, 20))
-    body = b''.join(recs)
-    hdr = struct.pack('<II4i4iIIIIHHIIIiiii', 1, 88, 0, 0, w - 1, h - 1, 0, 0, w * 2540 // 96, h * 2540 // 96,
-                      0x464D4520, 0x10000, 88 + len(body), len(recs) + 1, 2, 0, 0, 0, 0, 1024, 768, 271, 203)
-    open(path, 'wb').write(hdr + body)
-def wmf(path, w, h):
-    def rec(f, *a): return struct.pack('<IH', 3 + len(a), f) + struct.pack('<%dh' % len(a), *a)
-    recs = [rec(0x020B, 0, 0), rec(0x020C, h, w), struct.pack('<IHHhhI', 8, 0x02FA, 5, 0, 0, 0), rec(0x012D, 0)]
-    for l, t, r, b, c in rects(w, h):
-        recs += [struct.pack('<IHHIH', 7, 0x02FC, 0, cref(c), 0), rec(0x012D, 1), rec(0x041B, b + 1, r + 1, t, l),
-                 rec(0x01F0, 1)]
-    recs.append(struct.pack('<IH', 3, 0))
-    body = b''.join(recs)
-    mh = struct.pack('<HHHIHIH', 1, 9, 0x300, 9 + len(body) // 2, 2, max(struct.unpack('<I', r[:4])[0] for r in recs), 0)
-    ph = struct.pack('<IHhhhhHI', 0x9AC6CDD7, 0, 0, 0, w, h, 96, 0)
-    x = 0
-    for v in struct.unpack('<10H', ph): x ^= v
-    open(path, 'wb').write(ph + struct.pack('<H', x) + mh + body)
-o = sys.argv[1]
-cellimg(64, 48).save(o + '/cells.png')
-cellimg(128, 96).save(o + '/big.bmp')
-cellimg(32, 24).save(o + '/small.jpg', quality=98, subsampling=0)
-cellimg(64, 48).save(o + '/cells.gif')
-cellimg(64, 48).save(o + '/cells.tif')
-cellimg(64, 64).save(o + '/cells.ico', sizes=[(64, 64)])
-emf(o + '/cells.emf', 64, 48)
-wmf(o + '/cells.wmf', 64, 48)
-Image.new('RGB', (64, 48), (20, 200, 40)).save(o + '/green.png')
-)PY";
-
-// The grid of those cells with 4 pixels square: one sample at each cell's centre.
+// The grid of the fixture's cells with 4 pixels square: one sample at each cell's centre.
 const char* kCellGrid = "-100-0-0-0-100-0-0-0-100-33-33-33-33-33-33-33-33-33-67-33-0-24-24-53-50-50-0-0-50-50-50-0-50-"
                         "11-33-56-60-20-20-20-60-20-20-20-60-33-33-33 - CO";
 
 using Result = apptest::BatchResult;
-
-class BatchMode : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!testsupport::HaveTool("/usr/bin/python3")) GTEST_SKIP() << "needs python3 with Pillow";
-    prog = program.folder();
-    images = dir.File("images/");
-    ::mkdir(images.c_str(), 0755);
-    ASSERT_TRUE(program.ready());
-  }
-
-  void Config(const std::vector<std::string>& lines) { program.Config(lines); }
-
-  // Solid pictures by Pillow in the folder (any bytes but a quote): a Python list of
-  // (name, width, height, (r, g, b)).
-  void MakeSolids(const std::string& folder, const std::string& pictures) {
-    testsupport::WriteFile(dir.File("solids.py"), "import os, sys\nfrom PIL import Image\nfor name, w, h, c in [" + pictures +
-                                                      "]:\n  Image.new('RGB', (w, h), c).save(os.path.join(sys.argv[1], name))\n");
-    ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("solids.py") + " '" + folder + "'"), 0);
-  }
-
-  void MakeCells() {
-    testsupport::WriteFile(dir.File("cells.py"), kMakeCells);
-    ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("cells.py") + " " + images), 0);
-  }
-
-  Result RunBatch(const std::string& argument = "X") { return program.Run(argument); }
-
-  static std::vector<std::string> Lines(const std::string& out) { return apptest::OutputLines(out); }
-  static std::map<std::string, std::string> Matches(const std::string& out) { return apptest::OutputMatches(out); }
-
-  std::string Listing(const std::string& folder) {
-    std::string s;
-    testsupport::Run("ls -A '" + folder + "'", &s);
-    return s;
-  }
-
-  // From here on the program runs as an ordinary user, for whom file permissions hold: "nobody"
-  // when the test runs as root, else the test's own user. The test's folder is opened to it,
-  // and it gets a home of its own and a target folder it may fill. False when there is no
-  // such user.
-  bool AsOrdinaryUser() {
-    ::chmod(dir.path().c_str(), 0755);
-    user = ::geteuid();
-    group = ::getegid();
-    if (user == 0) {
-      const passwd* nobody = ::getpwnam("nobody");
-      if (!nobody) return false;
-      user = nobody->pw_uid;
-      group = nobody->pw_gid;
-      program.RunAs(long(user), long(group));
-    }
-    for (const std::string& folder : {dir.File("home"), dir.File("out")}) {
-      ::mkdir(folder.c_str(), 0755);
-      if (::chown(folder.c_str(), user, group) != 0) return false;
-    }
-    environment = {"HOME=" + dir.File("home")};
-    program.SetEnvironment(environment);
-    return true;
-  }
-
-  // The failing disk of tests/support/file_faults.c under the program, with its settings
-  // ("NAME=value"), beside the environment set before.
-  void FailingDisk(const std::vector<std::string>& settings) {
-    const std::string shim = testsupport::BinaryDir() + "/test-fixtures/libvelmora-file-faults.so";
-    ASSERT_EQ(::access(shim.c_str(), R_OK), 0) << shim;
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    std::vector<std::string> all = environment;
-    all.push_back("LD_PRELOAD=" + shim);
-    all.push_back(std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":verify_asan_link_order=0");
-    all.insert(all.end(), settings.begin(), settings.end());
-    program.SetEnvironment(all);
-  }
-
-  // Velmora.cfg as the settings of a run are saved: CR LF after each of the eight lines.
-  static std::string Saved(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& l : lines) text += l + "\r\n";
-    return text;
-  }
-
-  testsupport::TempDir dir;
-  apptest::BatchProgram program{dir};
-  std::string prog, images;
-  uid_t user = 0;
-  gid_t group = 0;
-  std::vector<std::string> environment;
-};
 
 }  // namespace
 
@@ -506,7 +369,10 @@ TEST_F(BatchMode, MatchesAreCopiedWhereTheTargetHasNoHardLinks) {
   Config({images + "cells.png", images, target, "-", "---------", "4", "75", "-"});  // no test: all match
   const Result r = RunBatch();
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("9 matching imagefiles out of 9 files were copied to " + target), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("9 matching imagefiles out of 9 files: 8 were copied to " + target +
+                       ", 1 were not copied: a file of that name was already there\r\n"),
+            std::string::npos)
+      << r.out;
   std::string names;
   for (const auto& [file, props] : Matches(r.out)) {
     const std::string name = file.substr(images.size());
@@ -704,8 +570,9 @@ TEST_F(BatchMode, MasterProblemsAndRunErrorsEndWithAFailure) {
   // A precision that is not a number.
   Config({images + "cells.png", images, dir.File("out/"), "-", "---------", "4", "lots", "-"});
   r = RunBatch();
-  EXPECT_NE(r.status, 0);
-  EXPECT_EQ(r.err, "'lots' is not a valid integer value\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "The setting \"precision of result\" in " + prog +
+                       "Velmora.cfg cannot be read: 'lots' is not a valid integer value\n");
 }
 
 // In clipboard mode batch mode puts its list on the desktop's clipboard and hands it to the
@@ -764,7 +631,7 @@ TEST_F(BatchMode, SettingsThatCannotBeSavedAreAFailureOnStandardError) {
   ASSERT_EQ(testsupport::Run("cp '" + prog + "Velmora.cfg' '" + dir.File("settings.cfg") + "'"), 0);
   Result r = program.Run("X", {.seconds = 300, .file_size = 1024});
   EXPECT_EQ(r.status, 3) << r.err;
-  EXPECT_EQ(r.err, "Stream write error\n");
+  EXPECT_EQ(r.err, "The settings could not be saved to " + prog + "Velmora.cfg: " + std::strerror(EFBIG) + "\n");
   EXPECT_NE(r.out.find("0 matching imagefiles out of 0 files were copied to " + dir.File("out/") + "\r\n"),
             std::string::npos)
       << r.out;
@@ -825,7 +692,7 @@ TEST_F(BatchMode, AWriteProtectedVelmoraCfgIsLeftAsItIs) {
   const std::string old = testsupport::ReadFile(cfg);
   const Result r = RunBatch();
   EXPECT_EQ(r.status, 3) << r.err;
-  EXPECT_EQ(r.err, "Cannot create file \"" + cfg + "\". " + std::strerror(EACCES) + "\n");
+  EXPECT_EQ(r.err, "The settings could not be saved to " + cfg + ": " + std::strerror(EACCES) + "\n");
   EXPECT_NE(r.out.find("1 matching imagefiles out of 1 files were copied to " + dir.File("out/")), std::string::npos)
       << r.out;
   ASSERT_EQ(::stat(cfg.c_str(), &after), 0);
@@ -930,7 +797,7 @@ TEST_F(BatchMode, SettingsRewrittenInPlaceKeepTheOldOnesUntilTheNewAreWhole) {
   FailingDisk({"VELMORA_FAULT_FILE=Velmora.cfg", "VELMORA_FAULT_WRITE_AFTER=20"});
   Result r = RunBatch();
   EXPECT_EQ(r.status, 3) << r.err;
-  EXPECT_EQ(r.err, "Stream write error\n");
+  EXPECT_EQ(r.err, "The settings could not be saved to " + cfg + ": " + std::strerror(ENOSPC) + "\n");
   EXPECT_NE(r.out.find("1 matching imagefiles out of 1 files were copied"), std::string::npos) << r.out;
   EXPECT_EQ(testsupport::ReadFile(cfg), old);
 

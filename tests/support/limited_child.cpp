@@ -42,8 +42,9 @@ void ApplyLimits(const ChildLimits& limits) {
     setrlimit(RLIMIT_FSIZE, &fsize);
   }
   // The signals that end a program are not ignored in the child whatever the test runner inherited
-  // (a shell's background job ignores SIGINT), as for a program started from a terminal.
-  for (const int s : {SIGTERM, SIGHUP, SIGINT}) signal(s, SIG_DFL);
+  // (a shell's background job ignores SIGINT, some runners SIGPIPE), as for a program started
+  // from a terminal.
+  for (const int s : {SIGTERM, SIGHUP, SIGINT, SIGPIPE}) signal(s, SIG_DFL);
   signal(SIGALRM, SIG_DFL);
   alarm(limits.seconds);
 }

@@ -29,23 +29,41 @@ BatchResult BatchProgram::RunWithDisplay(const std::string& argument) const {
   return Exec(argument, {.seconds = 300}, true);
 }
 
-BatchResult BatchProgram::Exec(const std::string& argument, const testsupport::ChildLimits& limits,
-                               bool withDisplay) const {
-  BatchResult r;
-  const std::string out = dir_.File("stdout.txt"), err = dir_.File("stderr.txt");
+BatchResult BatchProgram::RunInto(const std::string& stdoutPath, const testsupport::ChildLimits& limits) const {
+  return Exec("X", limits, false, stdoutPath);
+}
+
+testsupport::ExecOptions BatchProgram::Options(bool withDisplay, const std::string& stdoutPath) const {
   std::vector<std::string> unset;
   if (!withDisplay) unset.push_back("DISPLAY");
-  r.end = testsupport::ExecLimited({prog_ + "velmora", argument},
-                                   {.cwd = "/",
-                                    .stdout_path = out,
-                                    .stderr_path = err,
-                                    .unset_env = unset,
-                                    .set_env = environment_,
-                                    .user = user_,
-                                    .group = group_}, limits);
+  return {.cwd = "/",
+          .stdout_path = stdoutPath.empty() ? dir_.File("stdout.txt") : stdoutPath,
+          .stderr_path = dir_.File("stderr.txt"),
+          .unset_env = unset,
+          .set_env = environment_,
+          .user = user_,
+          .group = group_};
+}
+
+BatchResult BatchProgram::Exec(const std::string& argument, const testsupport::ChildLimits& limits,
+                               bool withDisplay, const std::string& stdoutPath) const {
+  BatchResult r;
+  r.end = testsupport::ExecLimited({prog_ + "velmora", argument}, Options(withDisplay, stdoutPath), limits);
   if (r.end.how == testsupport::ChildEnd::How::kExited) r.status = r.end.code;
-  r.out = testsupport::ReadFile(out);
-  r.err = testsupport::ReadFile(err);
+  if (stdoutPath.empty()) r.out = testsupport::ReadFile(dir_.File("stdout.txt"));
+  r.err = testsupport::ReadFile(dir_.File("stderr.txt"));
+  return r;
+}
+
+int BatchProgram::Start(const std::string& fifoPath, const testsupport::ChildLimits& limits) const {
+  return testsupport::StartLimited({prog_ + "velmora", "X"}, Options(false, fifoPath), limits);
+}
+
+BatchResult BatchProgram::Finish(int pid, const testsupport::ChildLimits& limits) const {
+  BatchResult r;
+  r.end = testsupport::WaitLimited(pid, limits);
+  if (r.end.how == testsupport::ChildEnd::How::kExited) r.status = r.end.code;
+  r.err = testsupport::ReadFile(dir_.File("stderr.txt"));
   return r;
 }
 

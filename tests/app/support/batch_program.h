@@ -31,6 +31,12 @@ class BatchProgram {
   BatchResult Run(const std::string& argument = "X", const testsupport::ChildLimits& limits = {.seconds = 300}) const;
   // The same with DISPLAY left as it is (it is taken away otherwise).
   BatchResult RunWithDisplay(const std::string& argument = "X") const;
+  // The same with standard output going to that file (a device, a pipe), which is not read back.
+  BatchResult RunInto(const std::string& stdoutPath, const testsupport::ChildLimits& limits = {.seconds = 300}) const;
+  // "velmora X" with standard output into a named pipe of that name that the caller then opens
+  // for reading (the program waits for it); Finish waits for the end.
+  int Start(const std::string& fifoPath, const testsupport::ChildLimits& limits = {.seconds = 300}) const;
+  BatchResult Finish(int pid, const testsupport::ChildLimits& limits = {.seconds = 300}) const;
   // Variables ("NAME=value") every later run gets besides the test's own environment.
   void SetEnvironment(std::vector<std::string> entries) { environment_ = std::move(entries); }
   // Later runs run as this user and group (which needs a test run by root).
@@ -40,7 +46,9 @@ class BatchProgram {
   }
 
  private:
-  BatchResult Exec(const std::string& argument, const testsupport::ChildLimits& limits, bool withDisplay) const;
+  BatchResult Exec(const std::string& argument, const testsupport::ChildLimits& limits, bool withDisplay,
+                   const std::string& stdoutPath = {}) const;
+  testsupport::ExecOptions Options(bool withDisplay, const std::string& stdoutPath) const;
 
   const testsupport::TempDir& dir_;
   std::string prog_;
