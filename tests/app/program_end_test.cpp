@@ -7,7 +7,10 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -125,4 +128,95 @@ TEST(ProgramEnd, ASignalStopsABatchRunAndTheSettingsAreSaved) {
     EXPECT_EQ(testsupport::ReadFile(program.folder() + "Velmora.cfg"),
               images + "p000.png\r\n" + images + "\r\n" + target + "\r\n-\r\nX--------\r\n4\r\n75\r\n-\r\n");
   }
+}
+
+// The window as a person uses it, on the real program: "Compare images" pressed before "Get
+// image properties" compares with the master shown (the copies are batch mode's, whose run
+// analyses the master first); two runs in clipboard mode leave their list on the clipboard
+// after each; and with settings that cannot be saved (a disk that refuses every write of
+// Velmora.cfg) both "E n d" and closing the window say so once and end the program, with
+// status 3, the old settings whole.
+TEST(ProgramEnd, TheWindowComparesWithTheMasterShownAndEndsWhenItsSettingsCannotBeSaved) {
+  REQUIRE_TOOL("xdotool");
+  REQUIRE_TOOL("xclip");
+  REQUIRE_TOOL("/usr/bin/python3");
+  displaytest::PrivateXServer server;
+  if (!server.available()) GTEST_SKIP() << "needs Xvfb";
+  testsupport::TempDir dir;
+  const std::string images = dir.File("images/"), target = dir.File("window/"), reference = dir.File("batch/");
+  ::mkdir(images.c_str(), 0755);
+  testsupport::WriteFile(dir.File("make.py"),
+                         "import sys\nfrom PIL import Image\n"
+                         "for name, w, h, c in [('m.png', 40, 30, (200, 30, 30)), ('r.bmp', 20, 15, (200, 30, 30)),"
+                         " ('b.png', 40, 30, (20, 30, 220)), ('g.jpg', 64, 48, (30, 200, 40)), ('o.png', 50, 50, (210, 40, 25))]:\n"
+                         "  Image.new('RGB', (w, h), c).save(sys.argv[1] + name)\n");
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py") + " " + images), 0);
+  apptest::BatchProgram program(dir);
+  ASSERT_TRUE(program.ready());
+  const std::vector<std::string> settings = {images + "m.png", images, "", "-", "------X--", "4", "75", "-"};
+  // The reference: batch mode with the same master and settings.
+  std::vector<std::string> batch = settings;
+  batch[2] = reference;
+  program.Config(batch);
+  ASSERT_EQ(program.Run().status, 0);
+  std::string expected;
+  testsupport::Run("ls '" + reference + "'", &expected);
+  ASSERT_NE(expected, "");
+
+  const std::string cfg = program.folder() + "Velmora.cfg";
+  const std::string shim = testsupport::BinaryDir() + "/test-fixtures/libvelmora-file-faults.so";
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  const testsupport::ExecOptions options{
+      .cwd = "/",
+      .stdout_path = dir.File("out"),
+      .stderr_path = dir.File("err"),
+      .set_env = {"LD_PRELOAD=" + shim, "VELMORA_FAULT_FILE=Velmora.cfg", "VELMORA_FAULT_WRITE_AFTER=0",
+                  std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":verify_asan_link_order=0"}};
+  // Shell steps: a click at a point of the window's client area, and waiting for a window.
+  const std::string helpers =
+      "await() { xdotool search --sync --onlyvisible --name \"^$1\\$\" >/dev/null; sleep 0.4; }\n"
+      "click() { w=$(xdotool search --sync --onlyvisible --name '^Velmora 1.0$' | head -1); "
+      "eval $(xdotool getwindowgeometry --shell $w); "
+      "xdotool mousemove $((X + WIDTH - 680 + $1)) $((Y + HEIGHT - 433 + $2)) click 1; sleep 0.3; }\n"
+      // A run: "Compare images", "Yes", then the summary closed.
+      "run() { click 98 395; await Information; xdotool key Return; await Velmora; xdotool key Return; sleep 0.5; }\n";
+  const struct {
+    const char* how;
+    std::string steps;  // after the window is up; the last one asks the program to end
+  } ends[] = {
+      {"\"E n d\"",
+       "run\n"
+       "ls '" + target + "' > '" + dir.File("copied") + "'\n"
+       "click 30 302\n"  // "Put the result into clipboard"
+       "run; xclip -o -selection clipboard > '" + dir.File("clip1") + "'\n"
+       "run; xclip -o -selection clipboard > '" + dir.File("clip2") + "'\n"
+       "click 612 395\n"},
+      {"closing the window", "click 300 20; xdotool key alt+F4\n"},
+  };
+  for (const auto& end : ends) {
+    SCOPED_TRACE(end.how);
+    std::vector<std::string> window = settings;
+    window[2] = target;
+    program.Config(window);
+    const std::string old = testsupport::ReadFile(cfg);
+    const int pid = testsupport::StartLimited({program.folder() + "velmora"}, options, kWindowLimits);
+    ASSERT_GT(pid, 0);
+    testsupport::WriteFile(dir.File("steps.sh"), helpers + "await 'Velmora 1.0'\n" + end.steps +
+                                                     // The failed save is shown; OK ends the program.
+                                                     "await Velmora; xdotool key Return\n");
+    std::string log;
+    testsupport::Run("timeout 60 sh '" + dir.File("steps.sh") + "' 2>&1", &log);
+    const ChildEnd ended = testsupport::WaitLimited(pid, kWindowLimits);
+    EXPECT_EQ(testsupport::Describe(ended), "exit 3") << log;
+    EXPECT_EQ(testsupport::ReadFile(dir.File("err")),
+              "The settings could not be saved to " + cfg + ": " + std::strerror(ENOSPC) + "\n");
+    EXPECT_EQ(testsupport::ReadFile(cfg), old);
+  }
+  EXPECT_EQ(testsupport::ReadFile(dir.File("copied")), expected);
+  std::string list = "Masterimage: \r\n" + images + "m.png \r\nMatching images: \r\n";
+  const std::string clip1 = testsupport::ReadFile(dir.File("clip1"));
+  EXPECT_EQ(clip1.substr(0, list.size()), list);
+  EXPECT_EQ(testsupport::ReadFile(dir.File("clip2")), clip1);
+  for (size_t p = 0, e; (e = expected.find('\n', p)) != std::string::npos; p = e + 1)
+    EXPECT_NE(clip1.find(images + expected.substr(p, e - p) + " \r\n"), std::string::npos) << clip1;
 }
