@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 #include "app/compare_run.h"
 #include "app/console.h"
@@ -10,6 +15,7 @@
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/string_list.h"
 #include "tests/app/support/fake_sorter_view.h"
+#include "tests/support/permissions_apply.h"
 #include "tests/support/test_support.h"
 
 using namespace Tarnwick1;
@@ -96,6 +102,59 @@ TEST_F(CompareRunTest, ExistingFilesAreNeverOverwritten) {
   EXPECT_EQ(testsupport::ReadFile(target + "same.jpg"), "mine");
   EXPECT_EQ(MatchCount, 3);  // the refused copy still counts
   EXPECT_EQ(testsupport::ReadFile(target + "master.png"), testsupport::ReadFile(images + "/master.png"));
+  // The summary says the target holds another file under that name.
+  EXPECT_EQ(CopyTally.Copied, 2);
+  EXPECT_EQ(CopyTally.AlreadyThere, 1);
+  EXPECT_EQ(CopyTally.Failed, 0);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0], "3 imagefiles out of 5 files\rare matching to the pattern; 2 of them were copied to ...\r" +
+                                  target + "\r1 were not copied: a file of that name was already there.");
+}
+
+// Copies the target folder refuses are not reported as made: the summary counts them and
+// names the first with its cause.
+TEST_F(CompareRunTest, CopiesThatFailAreCountedAndShown) {
+  const std::string target = dir.File("shut/");
+  ::mkdir(target.c_str(), 0555);
+  view.SetText(E::Edit4, target);
+  {
+    testsupport::PermissionsApply permissions;
+    if (::geteuid() == 0 && !permissions.active()) GTEST_SKIP() << "root writes into every folder";
+    EXPECT_EQ(CompareRun(images + "/"), "Process ended ...");
+  }
+  EXPECT_EQ(MatchCount, 3);
+  EXPECT_EQ(CopyTally.Copied, 0);
+  EXPECT_EQ(CopyTally.Failed, 3);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0], "3 imagefiles out of 5 files\rare matching to the pattern; 0 of them were copied to ...\r" +
+                                  target + "\r3 could not be copied: " + images + "/master.png: " + std::strerror(EACCES));
+}
+
+// A folder to compare that is not given or not there is an error before anything is asked or
+// made: the target field keeps its text, and no "compared/" appears beside the program.
+TEST_F(CompareRunTest, AFolderToCompareThatIsNotThereIsAnError) {
+  char* previous = ::getcwd(nullptr, 0);
+  ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+  const struct {
+    std::string folder;
+    std::string message;
+  } cases[] = {
+      {"", "There is no folder to compare: its field is empty."},
+      {dir.File("card/DCIM/"), "The folder to compare does not exist: " + dir.File("card/DCIM/")},
+  };
+  for (const auto& c : cases) {
+    try {
+      CompareRun(c.folder);
+      ADD_FAILURE() << c.folder;
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), c.message);
+    }
+    EXPECT_TRUE(view.dialogs.empty()) << c.folder;
+    EXPECT_EQ(view.Text(E::Edit4), "") << c.folder;
+  }
+  EXPECT_NE(testsupport::Run("test -e compared || test -e '" + dir.File("card") + "'"), 0);
+  ASSERT_EQ(::chdir(previous), 0);
+  std::free(previous);
 }
 
 TEST_F(CompareRunTest, TargetThatCannotBeMade) {

@@ -5,7 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "app/file_search.h"
+#include "platform/rtl/exceptions.h"
+#include "platform/rtl/files.h"
 #include "platform/rtl/string_list.h"
 #include "tests/app/support/fake_sorter_view.h"
 #include "tests/support/permissions_apply.h"
@@ -67,10 +71,27 @@ TEST_F(FileSearch, TreeDepthFirstAndLinksThatLeadBack) {
   TStringList list;
   FindImageFiles(root, "*.jpg", list, true, false);
   // Own files first, then subfolders in name order; "link" reaches sub before sub itself does,
-  // "loop" and "Sub2/up" lead back to the start and are not followed.
-  EXPECT_EQ(Relative(list, root), (std::vector<std::string>{"a.jpg", "b.JPG", "link/d.jpg", "sub/d.jpg",
-                                                             "Sub2/f.jpg", "Sub2/deep/g.jpg"}));
-  EXPECT_GE(view.pumped, 5);  // before every subfolder
+  // so sub is walked under that name only; "loop" and "Sub2/up" lead back to the start and are
+  // not followed.
+  EXPECT_EQ(Relative(list, root),
+            (std::vector<std::string>{"a.jpg", "b.JPG", "link/d.jpg", "Sub2/f.jpg", "Sub2/deep/g.jpg"}));
+  EXPECT_GE(view.pumped, 4);  // before every subfolder
+  // A link that sorts after the folder it names leaves it to the folder's own name.
+  ASSERT_EQ(::symlink("Sub2", (root + "zlink").c_str()), 0);
+  list.Clear();
+  FindImageFiles(root, "*.jpg", list, true, false);
+  EXPECT_EQ(Relative(list, root),
+            (std::vector<std::string>{"a.jpg", "b.JPG", "link/d.jpg", "Sub2/f.jpg", "Sub2/deep/g.jpg"}));
+  // The folder a run leaves out (its target) is not walked under any name; the start is.
+  uint64_t device = 0, inode = 0;
+  ASSERT_TRUE(GetFileIdentity(FileNameToWide(root + "sub"), device, inode));
+  TSearchScope scope{.LeftOut = TFolderIdentity{device, inode}};
+  list.Clear();
+  FindImageFiles(root, "*.jpg", list, true, false, scope);
+  EXPECT_EQ(Relative(list, root), (std::vector<std::string>{"a.jpg", "b.JPG", "Sub2/f.jpg", "Sub2/deep/g.jpg"}));
+  list.Clear();
+  FindImageFiles(root + "sub/", "*.jpg", list, true, false, scope);
+  EXPECT_EQ(Relative(list, root), (std::vector<std::string>{"sub/d.jpg"}));
 }
 
 // A run searches once per mask: the list holds all files of the first mask, then the next.
@@ -97,6 +118,7 @@ TEST_F(FileSearch, UnreadableFoldersAreSkipped) {
   ::chmod((root + "closed").c_str(), 0);
   ::chmod((root + "Sub2/shut").c_str(), 0);
   TStringList list;
+  TSearchScope scope;
   {
     testsupport::PermissionsApply permissions;
     if (::geteuid() == 0 && !permissions.active()) {
@@ -104,13 +126,42 @@ TEST_F(FileSearch, UnreadableFoldersAreSkipped) {
       ::chmod((root + "Sub2/shut").c_str(), 0755);
       GTEST_SKIP() << "root reads every folder";
     }
-    FindImageFiles(root, "*.jpg", list, true, false);
+    // Every mask of a run meets them again; each is noted once.
+    for (const char* mask : {"*.jpg", "*.png"}) FindImageFiles(root, mask, list, true, false, scope);
   }
   ::chmod((root + "closed").c_str(), 0755);
   ::chmod((root + "Sub2/shut").c_str(), 0755);
   // The rest of the tree, in its order, as if the closed folders were not there.
-  EXPECT_EQ(Relative(list, root), (std::vector<std::string>{"a.jpg", "b.JPG", "link/d.jpg", "sub/d.jpg",
-                                                             "Sub2/f.jpg", "Sub2/deep/g.jpg"}));
+  EXPECT_EQ(Relative(list, root), (std::vector<std::string>{"a.jpg", "b.JPG", "link/d.jpg", "Sub2/f.jpg",
+                                                             "Sub2/deep/g.jpg", "c.png", "link/e.PNG"}));
+  EXPECT_EQ(scope.Unlisted, (std::vector<std::pair<std::string, int>>{{root + "closed/", EACCES},
+                                                                      {root + "Sub2/shut/", EACCES}}));
+}
+
+// A folder to compare that is not there, or that is no folder, is an error that names it; a
+// folder with nothing in it is not.
+TEST_F(FileSearch, AFolderToCompareMustBeThere) {
+  const struct {
+    std::string folder;
+    std::string message;  // empty: no error
+  } cases[] = {
+      {"", "There is no folder to compare: its field is empty."},
+      {"  ", "There is no folder to compare: its field is empty."},
+      {root + "missing/", "The folder to compare does not exist: " + root + "missing/"},
+      {root + "missing/deeper", "The folder to compare does not exist: " + root + "missing/deeper"},
+      {root + "a.jpg/", "The folder to compare does not exist: " + root + "a.jpg/"},
+      {root + "folder.jpg/", ""},
+      {root + "link", ""},
+      {root, ""},
+  };
+  for (const auto& c : cases) {
+    try {
+      CheckFolderToCompare(c.folder);
+      EXPECT_EQ(c.message, "") << c.folder;
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), c.message) << c.folder;
+    }
+  }
 }
 
 // The order does not depend on the order the folder gives its entries in: names created in a
