@@ -364,8 +364,11 @@ TEST_F(MainWindow, CompareAsksRunsAndReports) {
   EXPECT_TRUE(form->Button4->Enabled());
 }
 
-// A run that fails leaves the window usable: the error is shown and the buttons come back.
+// A run that fails leaves the window usable: the error is shown and the buttons come back. With
+// no folder to compare nothing is asked, and the target field keeps its text.
 TEST_F(MainWindow, FailedRunGivesTheButtonsBack) {
+  REQUIRE_TOOL("/usr/bin/python3");
+  MakePictures("('a.png', 4, 3, (200, 30, 30))");
   Open(images + "a.png\r\n" + images + "\r\n" + dir.File("no/such/") + "\r\n");
   std::vector<std::string> dialogs;
   Application->OnModalBegin = [&](TObject*) {
@@ -373,12 +376,20 @@ TEST_F(MainWindow, FailedRunGivesTheButtonsBack) {
       if (auto* m = dynamic_cast<TMessageForm*>(Screen->Forms(i))) dialogs.push_back(m->Message());
   };
   Click(form->Button4, Await("Information") + "xdotool key Return" + Await("Velmora") + "xdotool key Return");
-  Application->OnModalBegin = nullptr;
   ASSERT_EQ(dialogs.size(), 2u);
   EXPECT_EQ(dialogs[1], "Error while creating directory " + dir.File("no/such/") + ".");
   EXPECT_TRUE(form->Button4->Enabled());
   EXPECT_TRUE(form->Button2->Enabled());
   EXPECT_EQ(Screen->Cursor(), crDefault);
+
+  dialogs.clear();
+  form->Edit2->SetText("");
+  form->Edit4->SetText("");
+  Click(form->Button4, Await("Velmora") + "xdotool key Return");
+  Application->OnModalBegin = nullptr;
+  EXPECT_EQ(dialogs, (std::vector<std::string>{"There is no folder to compare: its field is empty."}));
+  EXPECT_EQ(form->Edit4->Text(), "");
+  EXPECT_TRUE(form->Button4->Enabled());
 }
 
 // A master that cannot be read is an error the application shows; the window stays usable and
