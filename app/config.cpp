@@ -168,13 +168,17 @@ void SaveConfig(const TSorterView& view) {
   const WideString name = FileNameToWide(ConfigFileName);
   const WideString folder = ExtractFilePath(name);
   if (!folder.empty()) ForceDirectories(folder);
+  // The person has to find the file and what stands in its way.
+  const auto unsaved = [](const EStreamError& e) {
+    return "The settings could not be saved to " + ConfigFileName + ": " +
+           (e.ErrorCode() != 0 ? std::string(std::strerror(e.ErrorCode())) : std::string(e.what()));
+  };
   try {
     ReplaceFileContents(name, text);
+  } catch (const EFCreateError& e) {
+    throw EFCreateError(unsaved(e), e.ErrorCode());
   } catch (const EStreamError& e) {
-    // The person has to find the file and what stands in its way.
-    throw EWriteError("The settings could not be saved to " + ConfigFileName + ": " +
-                          (e.ErrorCode() != 0 ? std::strerror(e.ErrorCode()) : e.what()),
-                      e.ErrorCode());
+    throw EWriteError(unsaved(e), e.ErrorCode());
   }
 }
 

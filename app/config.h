@@ -41,9 +41,9 @@ void LoadConfig(TSorterView& view);
 // The eight lines the window's state gives.
 std::unique_ptr<TStringList> ConfigLines(const TSorterView& view);
 // Writes the file, replacing its content as a whole (ReplaceFileContents: through a link to
-// the file it names, keeping its mode and owner, never leaving part of it). Raises EWriteError
-// "The settings could not be saved to <file>: <cause>" when it cannot be written; writes
-// nothing over a file that could not be read.
+// the file it names, keeping its mode and owner, never leaving part of it). Raises EFCreateError
+// or EWriteError "The settings could not be saved to <file>: <cause>" when it cannot be
+// written; writes nothing over a file that could not be read.
 void SaveConfig(const TSorterView& view);
 
 }  // namespace Tarnwick1

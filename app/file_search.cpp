@@ -62,8 +62,8 @@ class TFolderSearch {
 
   // Each search of a run meets the same folders: one note for each.
   void Unlisted(const std::string& folder, int error) {
-    for (const auto& [seen, reason] : scope_.Unlisted)
-      if (seen == folder) return;
+    for (const auto& noted : scope_.Unlisted)
+      if (noted.first == folder) return;
     scope_.Unlisted.emplace_back(folder, error);
   }
 

@@ -623,10 +623,12 @@ TEST_F(BatchMode, TheClipboardListOutlivesTheProgramOnlyWithAManager) {
 
 // Every way out saves the settings; where they cannot be saved the program still ends, saying
 // so on standard error, with status 3. Here no file may grow past 1 KiB and the folder to
-// compare (one that does not exist) is a longer text than that: the run itself goes well.
+// compare (an empty one, deep down) is a longer text than that: the run itself goes well.
 TEST_F(BatchMode, SettingsThatCannotBeSavedAreAFailureOnStandardError) {
   MakeCells();
-  const std::string longFolder = dir.File("nowhere/") + std::string(1100, 'x') + "/";
+  std::string longFolder = dir.File("deep/");
+  for (int level = 0; level < 5; ++level) longFolder += std::string(220, 'x') + "/";
+  ASSERT_EQ(testsupport::Run("mkdir -p '" + longFolder + "'"), 0);
   Config({images + "cells.png", longFolder, dir.File("out/"), "-", "---------", "4", "75", "-"});
   ASSERT_EQ(testsupport::Run("cp '" + prog + "Velmora.cfg' '" + dir.File("settings.cfg") + "'"), 0);
   Result r = program.Run("X", {.seconds = 300, .file_size = 1024});
