@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include "app/compare_run.h"
@@ -128,33 +127,6 @@ TEST_F(CompareRunTest, CopiesThatFailAreCountedAndShown) {
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(view.messages[0], "3 imagefiles out of 5 files\rare matching to the pattern; 0 of them were copied to ...\r" +
                                   target + "\r3 could not be copied: " + images + "/master.png: " + std::strerror(EACCES));
-}
-
-// A folder to compare that is not given or not there is an error before anything is asked or
-// made: the target field keeps its text, and no "compared/" appears beside the program.
-TEST_F(CompareRunTest, AFolderToCompareThatIsNotThereIsAnError) {
-  char* previous = ::getcwd(nullptr, 0);
-  ASSERT_EQ(::chdir(dir.path().c_str()), 0);
-  const struct {
-    std::string folder;
-    std::string message;
-  } cases[] = {
-      {"", "There is no folder to compare: its field is empty."},
-      {dir.File("card/DCIM/"), "The folder to compare does not exist: " + dir.File("card/DCIM/")},
-  };
-  for (const auto& c : cases) {
-    try {
-      CompareRun(c.folder);
-      ADD_FAILURE() << c.folder;
-    } catch (const Exception& e) {
-      EXPECT_EQ(e.Message(), c.message);
-    }
-    EXPECT_TRUE(view.dialogs.empty()) << c.folder;
-    EXPECT_EQ(view.Text(E::Edit4), "") << c.folder;
-  }
-  EXPECT_NE(testsupport::Run("test -e compared || test -e '" + dir.File("card") + "'"), 0);
-  ASSERT_EQ(::chdir(previous), 0);
-  std::free(previous);
 }
 
 TEST_F(CompareRunTest, TargetThatCannotBeMade) {
