@@ -44,6 +44,7 @@ enum class EventKind {
   FocusLost,    // keyboard focus left the program's windows (to another program or nowhere)
   Exposure,     // part of the window must be presented again
   Configured,   // the window was moved or sized from outside (a window manager)
+  ShownFromOutside,  // the window was shown again from outside (restored from an icon, mapped by a tool)
   CloseRequest  // the user asked to close the window through the desktop
 };
 
@@ -91,7 +92,12 @@ class Display {
   virtual void MoveNativeWindow(NativeWindow w, const Rect& screenRect) = 0;
   // Stacks the window above all others of this program (or below them when top is false).
   virtual void RaiseNativeWindow(NativeWindow w) = 0;
+  // Hands the window to the window manager to be kept as an icon (or in a task bar) until it is
+  // shown again; a window that is not shown yet starts as an icon.
   virtual void MinimizeNativeWindow(NativeWindow w) = 0;
+  // True while a window manager runs that can keep minimised windows. Without one (a kiosk or
+  // VNC session) a minimised window has to stay on the screen to be reachable.
+  virtual bool HasWindowManager() = 0;
   // Keeps a window above its owner, as a dialog stays above the window it belongs to.
   virtual void SetNativeOwner(NativeWindow w, NativeWindow owner) = 0;
   virtual void SetNativeTitle(NativeWindow w, std::string_view utf8) = 0;

@@ -28,6 +28,7 @@ class HeadlessDisplay final : public Display {
   void MoveNativeWindow(NativeWindow w, const Rect& screenRect) override;
   void RaiseNativeWindow(NativeWindow w) override;
   void MinimizeNativeWindow(NativeWindow w) override;
+  bool HasWindowManager() override { return windowManager_; }
   void SetNativeOwner(NativeWindow, NativeWindow) override {}
   void SetNativeTitle(NativeWindow w, std::string_view utf8) override;
   void SetNativeShape(NativeWindow w, std::span<const Rect> rects, bool shaped) override;
@@ -64,6 +65,8 @@ class HeadlessDisplay final : public Display {
   void ReleaseKey(unsigned virtualKey);
   void TypeKey(unsigned virtualKey, char32_t character = 0);
   void RequestClose(NativeWindow w);
+  // Behaves from now on as a screen with a window manager or without one (a kiosk session).
+  void SetWindowManager(bool runs) { windowManager_ = runs; }
   // Another program takes the keyboard focus; the desktop gives it to one of ours.
   void FocusElsewhere();
   void FocusFromOutside(NativeWindow w);
@@ -123,6 +126,7 @@ class HeadlessDisplay final : public Display {
   std::uint32_t clock_ = 0;
   bool owned_ = false;
   bool lost_ = false;
+  bool windowManager_ = true;
   std::optional<std::string> clipboard_;
   std::function<std::unique_ptr<Display>()> openKeeper_;
   std::unique_ptr<Display> keeper_;  // holds the clipboard where one was opened

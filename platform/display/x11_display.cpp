@@ -17,6 +17,7 @@
 #include "platform/display/display.h"
 #include "platform/display/x11_keys.h"
 #include "platform/display/x11_selection.h"
+#include "platform/display/x11_window_manager.h"
 #include "platform/rtl/end_signals.h"
 
 namespace display {
@@ -37,6 +38,11 @@ struct NativeData {
   WindowKind kind = WindowKind::Normal;
   GC gc = nullptr;
   bool mapped = false;
+  // Maps and unmaps of the program's own whose notifications have not come back yet: any other
+  // is the desktop's (a window manager iconifying the window or restoring it, another program).
+  int ownMaps = 0;
+  int ownUnmaps = 0;
+  bool startsIconic = false;  // the window manager was asked to take the next map as an icon
 };
 
 class X11Display final : public Display {
@@ -55,6 +61,7 @@ class X11Display final : public Display {
   void MoveNativeWindow(NativeWindow w, const Rect& r) override;
   void RaiseNativeWindow(NativeWindow w) override;
   void MinimizeNativeWindow(NativeWindow w) override;
+  bool HasWindowManager() override { return !lost_ && WindowManagerRuns(dpy_, root_); }
   void SetNativeOwner(NativeWindow w, NativeWindow owner) override {
     if (Find(static_cast<Window>(w)) && Find(static_cast<Window>(owner)))
       XSetTransientForHint(dpy_, static_cast<Window>(w), static_cast<Window>(owner));
@@ -94,6 +101,7 @@ class X11Display final : public Display {
   void Translate(XEvent& ev);
   NativeData* Find(Window w);
   Rect RootRect(Window w);
+  void SetStartState(Window w, bool iconic);
 
   ::Display* dpy_;
   int screen_;
@@ -181,16 +189,16 @@ NativeWindow X11Display::CreateNativeWindow(const Rect& r, WindowKind kind) {
     XChangeProperty(dpy_, w, motifHints_, motifHints_, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(hints), 5);
     XSizeHints size{};
-    size.flags = USPosition | USSize;
+    // Positions are the window's own: a window manager that adds a frame puts the frame around
+    // the window where it is asked to be, not the frame's corner there.
+    size.flags = USPosition | USSize | PWinGravity;
     size.x = r.left;
     size.y = r.top;
     size.width = std::max(1, r.width());
     size.height = std::max(1, r.height());
+    size.win_gravity = StaticGravity;
     XSetWMNormalHints(dpy_, w, &size);
-    XWMHints wm{};
-    wm.flags = InputHint;
-    wm.input = True;
-    XSetWMHints(dpy_, w, &wm);
+    SetStartState(w, false);
     XClassHint cls{const_cast<char*>("velmora"), const_cast<char*>("Velmora")};
     XSetClassHint(dpy_, w, &cls);
   }
@@ -213,15 +221,33 @@ void X11Display::DestroyNativeWindow(NativeWindow nw) {
   std::erase_if(events_, [nw](const Event& e) { return e.window == nw; });
 }
 
+void X11Display::SetStartState(Window w, bool iconic) {
+  XWMHints wm{};
+  wm.flags = InputHint | StateHint;
+  wm.input = True;
+  wm.initial_state = iconic ? IconicState : NormalState;
+  XSetWMHints(dpy_, w, &wm);
+}
+
 void X11Display::ShowNativeWindow(NativeWindow nw, bool visible) {
   auto w = static_cast<Window>(nw);
   NativeData* d = Find(w);
   if (!d) return;
-  d->mapped = visible;
   if (visible) {
+    if (!d->mapped) {
+      d->mapped = true;
+      ++d->ownMaps;
+      if (d->startsIconic) SetStartState(w, false);
+      d->startsIconic = false;
+    }
     XMapRaised(dpy_, w);
   } else {
-    XUnmapWindow(dpy_, w);
+    if (d->mapped) {
+      d->mapped = false;
+      ++d->ownUnmaps;
+    }
+    // Withdrawn, also from a window manager that keeps it as an icon.
+    XWithdrawWindow(dpy_, w, screen_);
   }
 }
 
@@ -238,8 +264,19 @@ void X11Display::RaiseNativeWindow(NativeWindow w) {
   if (Find(static_cast<Window>(w))) XRaiseWindow(dpy_, static_cast<Window>(w));
 }
 
-void X11Display::MinimizeNativeWindow(NativeWindow w) {
-  if (Find(static_cast<Window>(w))) XIconifyWindow(dpy_, static_cast<Window>(w), screen_);
+void X11Display::MinimizeNativeWindow(NativeWindow nw) {
+  auto w = static_cast<Window>(nw);
+  NativeData* d = Find(w);
+  if (!d) return;
+  if (d->mapped) {
+    // The window manager unmaps it; that unmap is the desktop's, not ours.
+    XIconifyWindow(dpy_, w, screen_);
+    return;
+  }
+  // A window not shown yet is mapped as an icon: the window manager keeps it unmapped.
+  SetStartState(w, true);
+  d->startsIconic = true;
+  XMapWindow(dpy_, w);
 }
 
 void X11Display::SetNativeTitle(NativeWindow nw, std::string_view utf8) {
@@ -479,6 +516,20 @@ void X11Display::Translate(XEvent& ev) {
     }
     case MapNotify:
       if (focusRequest_ == w) XSetInputFocus(dpy_, w, RevertToParent, CurrentTime);
+      if (d->ownMaps > 0) {
+        --d->ownMaps;
+        return;
+      }
+      if (d->mapped) return;  // shown all along (a window manager that came later took it into a frame)
+      d->mapped = true;
+      e.kind = EventKind::ShownFromOutside;
+      break;
+    case UnmapNotify:
+      if (d->ownUnmaps > 0) {
+        --d->ownUnmaps;
+      } else {
+        d->mapped = false;
+      }
       return;
     case ClientMessage:
       if (ev.xclient.message_type != wmProtocols_ || static_cast<Atom>(ev.xclient.data.l[0]) != wmDelete_) return;

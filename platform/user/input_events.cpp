@@ -272,11 +272,22 @@ void ProcessDisplayEvent(const display::Event& e) {
       break;
     case display::EventKind::Configured:
       if (Window* w = TopLevelOfNative(e.window)) {
-        RECT r = w->window;
-        if (r.left != e.rect.left || r.top != e.rect.top || r.right != e.rect.right || r.bottom != e.rect.bottom)
-          SetWindowPos(w->handle, nullptr, e.rect.left, e.rect.top, e.rect.width(), e.rect.height(),
+        // The desktop has the window there already: the rectangle follows, and nothing is sent
+        // back (a window manager with a frame of its own would take it as the frame's place).
+        const RECT r{e.rect.left, e.rect.top, e.rect.right, e.rect.bottom};
+        w->nativeRect = r;
+        // An icon's place is the window manager's; the window returns to its own when restored.
+        if (w->nativeState == Window::NativeState::Iconic) break;
+        if (w->window != r)
+          SetWindowPos(w->handle, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
       }
+      break;
+    case display::EventKind::ShownFromOutside:
+      // Restored from a window manager's icon, or mapped by another program: shown as the
+      // window itself, not as the minimised window that the desktop no longer keeps.
+      if (Window* w = TopLevelOfNative(e.window); w && (w->style & WS_MINIMIZE))
+        PostMessageW(w->handle, WM_SYSCOMMAND, SC_RESTORE, 0);
       break;
     case display::EventKind::CloseRequest:
       if (Window* w = TopLevelOfNative(e.window)) PostMessageW(w->handle, WM_SYSCOMMAND, SC_CLOSE, 0);

@@ -1,4 +1,4 @@
-// Mouse presses on the frame: caption buttons, moving and sizing, and WM_SYSCOMMAND.
+// Presses on the frame (caption buttons, moving and sizing by mouse or keyboard) and WM_SYSCOMMAND.
 #include <algorithm>
 
 #include "platform/user/hooks.h"
@@ -58,6 +58,31 @@ RECT Moved(const RECT& orig, WPARAM edge, int dx, int dy) {
   return r;
 }
 
+// A border that is being moved stops where the window would become smaller than it may.
+void KeepMinimumTrack(RECT& r, WPARAM edge) {
+  const int minW = GetSystemMetrics(SM_CXMINTRACK), minH = GetSystemMetrics(SM_CYMINTRACK);
+  const bool left = edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT;
+  const bool top = edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT;
+  if (r.right - r.left < minW) (left ? r.left = r.right - minW : r.right = r.left + minW);
+  if (r.bottom - r.top < minH) (top ? r.top = r.bottom - minH : r.bottom = r.top + minH);
+}
+
+// The borders that the arrow keys size, chosen by the first arrow of each direction: -1 the
+// left or top border, +1 the right or bottom one, 0 none yet.
+struct KeyBorders {
+  int horizontal = 0;
+  int vertical = 0;
+  WPARAM Edge() const {
+    static constexpr WPARAM kEdges[3][3] = {{WMSZ_TOPLEFT, WMSZ_TOP, WMSZ_TOPRIGHT},
+                                            {WMSZ_LEFT, 0, WMSZ_RIGHT},
+                                            {WMSZ_BOTTOMLEFT, WMSZ_BOTTOM, WMSZ_BOTTOMRIGHT}};
+    return kEdges[vertical + 1][horizontal + 1];
+  }
+};
+
+// Pixels one press of an arrow key moves the window or a border.
+constexpr int kKeyStep = 8;
+
 // A press on a frame scroll bar, tracked until release; the thumb is drawn where it is dragged.
 void ScrollBarPress(HWND hwnd, bool vertical, POINT screen) {
   const int which = vertical ? SB_VERT : SB_HORZ;
@@ -96,21 +121,37 @@ void ScrollBarPress(HWND hwnd, bool vertical, POINT screen) {
 
 namespace user_internal {
 
+// Mouse presses name the caption or the border in the low bits of the command; without them
+// the command came from the system menu and the keyboard moves or sizes: each arrow key moves
+// the window (or the border it chose first) a step, Enter or a click keeps the place, Esc puts
+// the window back.
 void RunMoveSizeLoop(HWND hwnd, WPARAM cmd, POINT start) {
   UserState& s = State();
   Window* w = s.Find(hwnd);
   if (!w || (w->style & WS_MAXIMIZE)) return;
-  bool move = (cmd & 0xfff0) == SC_MOVE;
-  WPARAM edge = move ? 0 : (cmd & 0x0f);
-  if (!move && (edge < WMSZ_LEFT || edge > WMSZ_BOTTOMRIGHT)) return;
-  RECT orig = w->window;
+  const bool move = (cmd & 0xfff0) == SC_MOVE;
+  const bool byKeys = (cmd & 0x0f) == 0;
+  WPARAM edge = move || byKeys ? 0 : (cmd & 0x0f);
+  if (!move && !byKeys && (edge < WMSZ_LEFT || edge > WMSZ_BOTTOMRIGHT)) return;
+  if (!move && byKeys && !(w->style & WS_THICKFRAME)) return;
+  const RECT orig = w->window;
+  RECT current = orig;
   if (HasHooks(WH_CBT)) {
     RECT r = WindowRectOnScreen(w);
     if (CallCbtHook(HCBT_MOVESIZE, reinterpret_cast<WPARAM>(hwnd), reinterpret_cast<LPARAM>(&r))) return;
   }
   Send(hwnd, WM_ENTERSIZEMOVE);
   SetCapture(hwnd);
-  int minW = GetSystemMetrics(SM_CXMINTRACK), minH = GetSystemMetrics(SM_CYMINTRACK);
+  if (byKeys) SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
+  // Tells the window where it is going (it may change that) and puts it there.
+  auto place = [&](RECT r) {
+    if (!move) KeepMinimumTrack(r, edge);
+    Send(hwnd, move ? WM_MOVING : WM_SIZING, edge, reinterpret_cast<LPARAM>(&r));
+    SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | (move ? SWP_NOSIZE : 0));
+    current = r;
+  };
+  KeyBorders borders;
   MSG m;
   for (;;) {
     if (!GetMessageW(&m, nullptr, 0, 0)) {
@@ -118,28 +159,45 @@ void RunMoveSizeLoop(HWND hwnd, WPARAM cmd, POINT start) {
       break;
     }
     if (!IsWindow(hwnd)) break;
-    bool up = m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP;
-    if (m.message == WM_MOUSEMOVE || m.message == WM_NCMOUSEMOVE || up) {
-      RECT r = Moved(orig, edge, m.pt.x - start.x, m.pt.y - start.y);
-      if (!move) {
-        if (r.right - r.left < minW) (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT) ? r.left = r.right - minW : r.right = r.left + minW;
-        if (r.bottom - r.top < minH) (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT) ? r.top = r.bottom - minH : r.bottom = r.top + minH;
-      }
-      Send(hwnd, move ? WM_MOVING : WM_SIZING, edge, reinterpret_cast<LPARAM>(&r));
-      SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE | (move ? SWP_NOSIZE : 0));
+    const bool mouse = (m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) ||
+                       (m.message >= WM_NCMOUSEMOVE && m.message <= WM_NCMBUTTONDBLCLK);
+    const bool moved = m.message == WM_MOUSEMOVE || m.message == WM_NCMOUSEMOVE;
+    const bool up = m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP;
+    if (!byKeys && (moved || up)) {
+      place(Moved(orig, edge, m.pt.x - start.x, m.pt.y - start.y));
       if (up) break;
       continue;
     }
-    if (m.message == WM_KEYDOWN && (m.wParam == static_cast<WPARAM>(VK_ESCAPE) ||
-                                    m.wParam == static_cast<WPARAM>(VK_RETURN))) {
-      if (m.wParam == static_cast<WPARAM>(VK_ESCAPE))
+    if (byKeys && mouse && !moved) {
+      if (m.message == WM_LBUTTONDOWN || m.message == WM_NCLBUTTONDOWN || m.message == WM_RBUTTONDOWN ||
+          m.message == WM_NCRBUTTONDOWN)
+        break;
+      continue;
+    }
+    if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) {
+      const WPARAM key = m.wParam;
+      if (key == static_cast<WPARAM>(VK_ESCAPE)) {
         SetWindowPos(hwnd, nullptr, orig.left, orig.top, orig.right - orig.left, orig.bottom - orig.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-      break;
+        break;
+      }
+      if (key == static_cast<WPARAM>(VK_RETURN)) break;
+      const int dx = key == static_cast<WPARAM>(VK_LEFT) ? -1 : key == static_cast<WPARAM>(VK_RIGHT) ? 1 : 0;
+      const int dy = key == static_cast<WPARAM>(VK_UP) ? -1 : key == static_cast<WPARAM>(VK_DOWN) ? 1 : 0;
+      if (!byKeys || (dx == 0 && dy == 0)) continue;
+      if (!move) {
+        // The first arrow of a direction picks the border it sizes; later ones move it.
+        int& border = dx ? borders.horizontal : borders.vertical;
+        if (border == 0) {
+          border = dx ? dx : dy;
+          edge = borders.Edge();
+          continue;
+        }
+      }
+      place(Moved(current, edge, dx * kKeyStep, dy * kKeyStep));
+      continue;
     }
-    if (m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) continue;
-    if (m.message >= WM_NCMOUSEMOVE && m.message <= WM_NCMBUTTONDBLCLK) continue;
+    if (mouse) continue;
     if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) continue;
     DispatchMessageW(&m);
     if (GetCapture() != hwnd) break;
@@ -154,6 +212,11 @@ void DefaultNcMouseDown(HWND hwnd, LRESULT hit, POINT screen) {
   LPARAM pt = MAKELPARAM(screen.x, screen.y);
   switch (hit) {
     case HTCAPTION:
+      // A minimised window left on the screen (no window manager keeps it) comes back on a click.
+      if (w->style & WS_MINIMIZE) {
+        if (TrackCaptionButton(hwnd, hit)) Send(hwnd, WM_SYSCOMMAND, SC_RESTORE, pt);
+        break;
+      }
       Send(hwnd, WM_SYSCOMMAND, SC_MOVE | static_cast<WPARAM>(HTCAPTION), pt);
       break;
     case HTLEFT: case HTRIGHT: case HTTOP: case HTTOPLEFT: case HTTOPRIGHT:
@@ -194,9 +257,7 @@ void DefaultSysCommand(HWND hwnd, WPARAM cmd, LPARAM lParam) {
   switch (cmd & 0xfff0) {
     case SC_MOVE:
     case SC_SIZE:
-      // Mouse-driven only: a press on the caption or an edge names itself in the low bits.
-      if ((cmd & 0x0f) != 0)
-        RunMoveSizeLoop(hwnd, cmd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      RunMoveSizeLoop(hwnd, cmd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       break;
     case SC_MINIMIZE:
       ShowWindow(hwnd, SW_MINIMIZE);

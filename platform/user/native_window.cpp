@@ -32,10 +32,16 @@ void SyncNative(Window* w) {
   } else if (w->backBuffer->width() != width || w->backBuffer->height() != height) {
     w->backBuffer->Resize(width, height);
   }
-  bool show = (w->style & WS_VISIBLE) && !(w->style & WS_MINIMIZE);
+  using NativeState = Window::NativeState;
+  const bool visible = (w->style & WS_VISIBLE) != 0;
+  const bool iconic = visible && (w->style & WS_MINIMIZE) && w->minimizedToDesktop;
+  const NativeState state = !visible ? NativeState::Hidden : iconic ? NativeState::Iconic : NativeState::Shown;
+  // An icon keeps the place the window manager restores it to.
+  const RECT place = iconic ? w->normalRect : w->window;
   if (!w->native) {
-    if (!show) return;  // made when first shown
-    w->native = d.CreateNativeWindow(ToDisplay(w->window), KindOf(w));
+    if (!visible) return;  // made when first shown
+    w->native = d.CreateNativeWindow(ToDisplay(place), KindOf(w));
+    w->nativeRect = place;
     if (Window* owner = w->owner ? State().Find(w->owner) : nullptr; owner && owner->native)
       d.SetNativeOwner(w->native, owner->native);
     d.SetNativeTitle(w->native, WideToUtf8(w->text));
@@ -44,26 +50,34 @@ void SyncNative(Window* w) {
       for (const RECT& r : w->region.rects()) rects.push_back(ToDisplay(r));
       d.SetNativeShape(w->native, rects, true);
     }
-  } else {
-    d.MoveNativeWindow(w->native, ToDisplay(w->window));
+  } else if (place != w->nativeRect) {
+    // Sent once: a place the desktop reported is not sent back to it.
+    d.MoveNativeWindow(w->native, ToDisplay(place));
+    w->nativeRect = place;
   }
-  if (show != w->nativeShown) {
-    w->nativeShown = show;
-    d.ShowNativeWindow(w->native, show);
-    if (show) w->dirty = RectSet(RECT{0, 0, w->backBuffer->width(), w->backBuffer->height()});
+  if (state != w->nativeState) {
+    w->nativeState = state;
+    if (state == NativeState::Iconic) {
+      d.MinimizeNativeWindow(w->native);
+    } else {
+      d.ShowNativeWindow(w->native, state == NativeState::Shown);
+    }
+    if (state == NativeState::Shown) w->dirty = RectSet(RECT{0, 0, w->backBuffer->width(), w->backBuffer->height()});
   }
 }
 
 void DestroyNative(Window* w) {
   if (w->native) State().Display().DestroyNativeWindow(w->native);
   w->native = 0;
-  w->nativeShown = false;
+  w->nativeState = Window::NativeState::Hidden;
   w->backBuffer.reset();
   w->dirty.Clear();
 }
 
 void PresentDirty(Window* top) {
-  if (!top || !top->native || !top->nativeShown || !top->backBuffer || top->dirty.empty()) return;
+  if (!top || !top->native || top->nativeState != Window::NativeState::Shown || !top->backBuffer ||
+      top->dirty.empty())
+    return;
   RECT b = top->dirty.Bounds();
   top->dirty.Clear();
   State().Display().Present(top->native, top->backBuffer->View(), ToDisplay(b));

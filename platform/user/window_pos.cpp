@@ -21,6 +21,33 @@ bool SameSize(const RECT& a, const RECT& b) {
   return a.right - a.left == b.right - b.left && a.bottom - a.top == b.bottom - b.top;
 }
 
+// Where a top-level window goes when it is minimised with no window manager to keep it: it
+// stays on the screen as its caption, in the first free place of a row along the screen's
+// bottom edge from the left (the row above once that is full), as the system arranges
+// minimised windows where no shell keeps them.
+RECT MinimizedPlaceOnScreen(const Window* self) {
+  UserState& s = State();
+  const int cx = GetSystemMetrics(SM_CXMINSPACING), cy = GetSystemMetrics(SM_CYMINSPACING);
+  const int columns = std::max(1, s.Display().ScreenWidth() / cx);
+  RECT place{};
+  // One place more than there are other windows: one of them is free.
+  for (size_t i = 0; i <= s.topLevels.size(); ++i) {
+    const int column = static_cast<int>(i % static_cast<size_t>(columns));
+    const int row = static_cast<int>(i / static_cast<size_t>(columns));
+    place.left = column * cx;
+    place.top = s.Display().ScreenHeight() - (row + 1) * cy;
+    place.right = place.left + GetSystemMetrics(SM_CXMINIMIZED);
+    place.bottom = place.top + GetSystemMetrics(SM_CYMINIMIZED);
+    bool taken = std::any_of(s.topLevels.begin(), s.topLevels.end(), [&](HWND t) {
+      const Window* o = s.Find(t);
+      return o && o != self && (o->style & WS_VISIBLE) && (o->style & WS_MINIMIZE) &&
+             o->window.left == place.left && o->window.top == place.top;
+    });
+    if (!taken) break;
+  }
+  return place;
+}
+
 // Invalidates what a child window covered or covers in its parent.
 void InvalidateInParent(Window* w, const RECT& rectInParent) {
   Window* parent = State().Find(w->parent);
@@ -248,8 +275,14 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
         change = Keep;
       } else {
         w->style = (w->style | WS_MINIMIZE) & ~WS_MAXIMIZE;
-        target = RECT{-32000, -32000, -32000 + GetSystemMetrics(SM_CXMINIMIZED),
-                      -32000 + GetSystemMetrics(SM_CYMINIMIZED)};
+        // A window manager keeps the window as an icon; without one it stays on the screen.
+        w->minimizedToDesktop = !child && s.Display().HasWindowManager();
+        if (child || w->minimizedToDesktop) {
+          target = RECT{-32000, -32000, -32000 + GetSystemMetrics(SM_CXMINIMIZED),
+                        -32000 + GetSystemMetrics(SM_CYMINIMIZED)};
+        } else {
+          target = MinimizedPlaceOnScreen(w);
+        }
         if (s.active == hwnd) DeactivateOnHide(hwnd);
       }
     } else if (change == Maximize) {
@@ -271,9 +304,6 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
   }
   SetWindowPosInternal(hwnd, HWND_TOP, target.left, target.top, target.right - target.left,
                        target.bottom - target.top, flags);
-  if ((w = s.Find(hwnd)) && !w->parent && w->native) {
-    if (w->style & WS_MINIMIZE) State().Display().MinimizeNativeWindow(w->native);
-  }
   return wasVisible ? TRUE : FALSE;
 }
 
@@ -376,7 +406,7 @@ HWND DeepestChildAt(Window* w, POINT screen) {
 HWND WindowFromPoint(POINT pt) {
   for (HWND t : State().topLevels) {
     Window* w = State().Find(t);
-    if (!w || !(w->style & WS_VISIBLE) || (w->style & WS_MINIMIZE)) continue;
+    if (!w || !(w->style & WS_VISIBLE)) continue;
     if (!InWindowShape(w, pt)) continue;
     return DeepestChildAt(w, pt);
   }

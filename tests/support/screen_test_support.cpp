@@ -5,12 +5,15 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "tests/support/test_support.h"
 
@@ -132,6 +135,73 @@ PrivateXServer::~PrivateXServer() {
   }
 }
 
+namespace {
+
+// Whether some client redirects the root window's children: what makes a window manager.
+bool WindowManagerTookTheScreen(::Display* dpy) {
+  XWindowAttributes a{};
+  return XGetWindowAttributes(dpy, DefaultRootWindow(dpy), &a) && (a.all_event_masks & SubstructureRedirectMask);
+}
+
+// A window manager answers map requests once its start is over (openbox drops those that come
+// while it starts): a small window of our own is asked for until it is shown, at the place it
+// asks for (twm would otherwise ask the user where to put it).
+bool WindowManagerMapsWindows(::Display* dpy, std::chrono::steady_clock::time_point end) {
+  Window probe = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 10, 10, 0, 0, 0);
+  XSizeHints hints{};
+  hints.flags = USPosition | USSize;
+  hints.width = hints.height = 10;
+  XSetWMNormalHints(dpy, probe, &hints);
+  bool shown = false;
+  for (int round = 0; !shown && std::chrono::steady_clock::now() < end; ++round) {
+    if (round % 10 == 0) XMapWindow(dpy, probe);
+    XWindowAttributes a{};
+    shown = XGetWindowAttributes(dpy, probe, &a) && a.map_state == IsViewable;
+    if (!shown) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  XDestroyWindow(dpy, probe);
+  XSync(dpy, False);
+  return shown;
+}
+
+}  // namespace
+
+PrivateWindowManager::PrivateWindowManager(const std::string& program) {
+  if (!testsupport::HaveTool(program)) return;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 1, 0);  // O_WRONLY
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", 1, 0);
+  std::vector<const char*> argv{program.c_str()};
+  if (program == "openbox") argv.push_back("--sm-disable");
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, program.c_str(), &actions, nullptr, const_cast<char* const*>(argv.data()), ::environ) == 0)
+    pid_ = pid;
+  posix_spawn_file_actions_destroy(&actions);
+  if (pid_ <= 0) return;
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  ::Display* dpy = XOpenDisplay(nullptr);
+  bool ready = false;
+  while (dpy && !ready && std::chrono::steady_clock::now() < end && waitpid(pid_, nullptr, WNOHANG) == 0) {
+    ready = WindowManagerTookTheScreen(dpy) && WindowManagerMapsWindows(dpy, end);
+    if (!ready) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  if (dpy) XCloseDisplay(dpy);
+  if (!ready) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+}
+
+PrivateWindowManager::~PrivateWindowManager() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+}
+
 std::optional<std::uint32_t> ScreenshotPixel(int x, int y) {
   auto shot = Import("-crop 1x1+" + std::to_string(x) + "+" + std::to_string(y));
   if (!shot) return std::nullopt;
@@ -167,6 +237,16 @@ std::optional<std::string> RunWhileServing(const std::string& command, const std
     serve();  // the command failed (often: no connection); try again
   }
   return std::nullopt;
+}
+
+bool ServeUntil(const std::function<bool()>& done, const std::function<void()>& serve, int timeoutMs) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    serve();
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
 }
 
 void ServeFor(int ms, const std::function<void()>& serve) {

@@ -35,6 +35,21 @@ class PrivateXServer {
   bool hadPrevious_ = false;
 };
 
+// A window manager of the test's own on its private server ("twm", "openbox", ...), running
+// while the object lives. running() is false when the program is not installed or did not take
+// the screen.
+class PrivateWindowManager {
+ public:
+  explicit PrivateWindowManager(const std::string& program);
+  ~PrivateWindowManager();
+  PrivateWindowManager(const PrivateWindowManager&) = delete;
+  PrivateWindowManager& operator=(const PrivateWindowManager&) = delete;
+  bool running() const { return pid_ > 0; }
+
+ private:
+  int pid_ = -1;
+};
+
 // Pixels of the screen as 0x00RRGGBB, rows top-down.
 struct Screenshot {
   int width = 0, height = 0;
@@ -59,5 +74,7 @@ std::optional<std::string> RunWhileServing(const std::string& command, const std
 
 // Calls `serve` for `ms` milliseconds.
 void ServeFor(int ms, const std::function<void()>& serve);
+// Calls `serve` until `done` holds (true) or `timeoutMs` has passed (false).
+bool ServeUntil(const std::function<bool()>& done, const std::function<void()>& serve, int timeoutMs = 5000);
 
 }  // namespace displaytest

@@ -95,7 +95,11 @@ struct Window {
   display::NativeWindow native = 0;
   std::unique_ptr<BackBuffer> backBuffer;
   RectSet dirty;  // back-buffer area not yet presented (window coordinates)
-  bool nativeShown = false;
+  // Where the native window is: as last asked of the desktop, or as the desktop reported it.
+  RECT nativeRect{};
+  enum class NativeState { Hidden, Shown, Iconic } nativeState = NativeState::Hidden;
+  // Minimised into a window manager's keeping (an icon) rather than onto the screen.
+  bool minimizedToDesktop = false;
 };
 
 struct Timer {

@@ -10,7 +10,15 @@ using display::MouseButton;
 
 namespace {
 
-class NonClient : public UserTest {};
+class NonClient : public UserTest {
+ protected:
+  // The screen's window for a top-level window, found by its title.
+  display::NativeWindow NativeOf(const std::string& title) const {
+    for (display::NativeWindow n = 1; n <= 256; ++n)
+      if (screen->Title(n) == title) return n;
+    return 0;
+  }
+};
 class Input : public UserTest {};
 
 struct AdjustCase {
@@ -129,6 +137,72 @@ TEST_F(NonClient, DraggingTheCaptionMovesAndTheEdgeSizes) {
   EXPECT_FALSE(Filtered(hwnd, {WM_EXITSIZEMOVE}).empty());
 }
 
+// Move and Size from the system menu run on the arrow keys: each key moves the window (or the
+// border the first key of its direction chose) eight pixels; Enter or a click keeps the place,
+// Esc puts the window back.
+TEST_F(NonClient, MoveAndSizeFromTheSystemMenuFollowTheArrowKeys) {
+  constexpr unsigned L = 0x25, U = 0x26, R = 0x27, D = 0x28, Enter = 0x0D, Esc = 0x1B, Click = 0;
+  const int minW = GetSystemMetrics(SM_CXMINTRACK);
+  struct KeyCase {
+    WPARAM command;
+    DWORD style;
+    std::vector<unsigned> keys;  // the last one ends the loop
+    RECT expected;               // the window was at (100, 100, 400, 300)
+    WPARAM lastEdge = 0;         // of the last WM_SIZING
+  };
+  const DWORD sizable = WS_OVERLAPPEDWINDOW, dialog = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  const KeyCase cases[] = {
+      {SC_MOVE, sizable, {R, R, D, Enter}, {116, 108, 416, 308}},
+      {SC_MOVE, sizable, {L, U, U, Esc}, {100, 100, 400, 300}},
+      {SC_MOVE, sizable, {D, Click}, {100, 108, 400, 308}},
+      {SC_MOVE, dialog, {L, Enter}, {92, 100, 392, 300}},
+      {SC_SIZE, sizable, {R, R, R, Enter}, {100, 100, 416, 300}, WMSZ_RIGHT},
+      {SC_SIZE, sizable, {L, L, R, R, R, Enter}, {116, 100, 400, 300}, WMSZ_LEFT},
+      {SC_SIZE, sizable, {U, D, Enter}, {100, 108, 400, 300}, WMSZ_TOP},
+      {SC_SIZE, sizable, {D, R, D, R, Enter}, {100, 100, 408, 308}, WMSZ_BOTTOMRIGHT},
+      {SC_SIZE, sizable, {U, L, L, U, Enter}, {92, 92, 400, 300}, WMSZ_TOPLEFT},
+      {SC_SIZE, sizable, {R, R, Esc}, {100, 100, 400, 300}, WMSZ_RIGHT},
+      // Never below the minimum tracking size, and the way back starts at once.
+      {SC_SIZE, sizable, {R, L, L, L, L, L, L, L, L, L, L, L, L, L, L, L, L, L, L, L, L, L, L, L, L, L, L, R, Enter},
+       {100, 100, 100 + minW + 8, 300}, WMSZ_RIGHT},
+      // A window without a sizing border keeps its size.
+      {SC_SIZE, dialog, {R, R, Enter}, {100, 100, 400, 300}},
+  };
+  for (const KeyCase& c : cases) {
+    const std::string what = std::to_string(c.command) + " keys " + std::to_string(c.keys.size());
+    HWND hwnd = CreateWindowExW(0, RecordingClass(), u"K", c.style | WS_VISIBLE, 100, 100, 300, 200, nullptr,
+                                nullptr, nullptr, nullptr);
+    Pump();
+    Log().clear();
+    // As the system menu hands it on: posted, with the point where the menu was.
+    PostMessageW(hwnd, WM_SYSCOMMAND, c.command, MAKELPARAM(100, 120));
+    for (unsigned key : c.keys) {
+      if (key == Click) {
+        screen->Click(600, 600);
+      } else {
+        screen->TypeKey(key);
+      }
+    }
+    Pump();
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(r.left, c.expected.left) << what;
+    EXPECT_EQ(r.top, c.expected.top) << what;
+    EXPECT_EQ(r.right, c.expected.right) << what;
+    EXPECT_EQ(r.bottom, c.expected.bottom) << what;
+    EXPECT_EQ(screen->WindowRect(NativeOf("K")).left, c.expected.left) << what;  // the native window too
+    EXPECT_EQ(GetCapture(), nullptr) << what;
+    auto sizing = std::find_if(Log().rbegin(), Log().rend(), [](const Entry& e) { return e.msg == WM_SIZING; });
+    EXPECT_EQ(sizing == Log().rend() ? 0 : sizing->wParam, c.lastEdge) << what;
+    if (c.style == sizable) {
+      EXPECT_EQ(Names(Filtered(hwnd, {WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE})), Names({WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE}))
+          << what;
+    }
+    DestroyWindow(hwnd);
+    Pump();
+  }
+}
+
 TEST_F(NonClient, MaximiseAndRestoreThroughSysCommand) {
   HWND hwnd = CreateWindowExW(0, RecordingClass(), u"F", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200,
                               nullptr, nullptr, nullptr, nullptr);
@@ -153,6 +227,45 @@ TEST_F(NonClient, MaximiseAndRestoreThroughSysCommand) {
   GetWindowPlacement(hwnd, &wp);
   EXPECT_EQ(wp.showCmd, static_cast<UINT>(SW_SHOWMINIMIZED));
   EXPECT_EQ(wp.rcNormalPosition.left, 100);
+}
+
+// With no window manager (a kiosk or VNC session) a minimised window stays on the screen as its
+// caption, side by side from the bottom left (the row above once a row is full), and a click
+// brings it back.
+TEST_F(NonClient, WithoutAWindowManagerAMinimisedWindowStaysOnTheScreenAsItsCaption) {
+  screen = UseHeadlessDisplay(400, 300);  // room for two in a row
+  ASSERT_NE(screen, nullptr);
+  screen->SetWindowManager(false);
+  const int cx = GetSystemMetrics(SM_CXMINIMIZED), cy = GetSystemMetrics(SM_CYMINIMIZED);
+  const int dx = GetSystemMetrics(SM_CXMINSPACING), dy = GetSystemMetrics(SM_CYMINSPACING);
+  std::vector<HWND> w;
+  for (const char16_t* title : {u"A", u"B", u"C"})
+    w.push_back(CreateWindowExW(0, RecordingClass(), title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50, 200, 150,
+                                nullptr, nullptr, nullptr, nullptr));
+  for (HWND h : w) ShowWindow(h, SW_MINIMIZE);
+  Pump();
+  const POINT expected[] = {{0, 300 - cy}, {dx, 300 - cy}, {0, 300 - dy - cy}};
+  for (size_t i = 0; i < w.size(); ++i) {
+    RECT r;
+    GetWindowRect(w[i], &r);
+    EXPECT_EQ(r.left, expected[i].x) << i;
+    EXPECT_EQ(r.top, expected[i].y) << i;
+    EXPECT_EQ(r.right - r.left, cx) << i;
+  }
+  EXPECT_TRUE(screen->IsVisible(NativeOf("A")));
+  EXPECT_EQ(screen->WindowRect(NativeOf("A")).top, 300 - cy);
+  EXPECT_EQ(screen->ScreenPixel(8, 300 - cy / 2), Pixel(GetSysColor(COLOR_INACTIVECAPTION)));
+  screen->Click(8, 300 - cy / 2);
+  Pump();
+  EXPECT_FALSE(IsIconic(w[0]));
+  EXPECT_EQ(screen->WindowRect(NativeOf("A")).left, 100);
+  // The place it left is the next one's.
+  ShowWindow(w[2], SW_RESTORE);
+  ShowWindow(w[2], SW_MINIMIZE);
+  RECT r;
+  GetWindowRect(w[2], &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 300 - cy);
 }
 
 TEST_F(Input, ClickOnInactiveWindowActivatesAndDelivers) {
