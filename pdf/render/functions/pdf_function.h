@@ -72,9 +72,6 @@ class TPDFType0Function : public TPDFFunction {
   std::vector<double> Decode;
 
  private:
-  // Sample tables up to this many entries (half a megabyte of numbers) are read into numbers
-  // once; larger ones are read from the data at each evaluation.
-  static constexpr uint64_t kMaxTable = uint64_t(1) << 16;
   // The index of a corner past 64 bits: it reads 0.
   static constexpr uint64_t kBeyond = std::numeric_limits<uint64_t>::max();
 
@@ -83,7 +80,6 @@ class TPDFType0Function : public TPDFFunction {
   // corner's weight, summed into mixed (one entry per output, 0 before). Uses up indexes_.
   void MixSamples(size_t corners, std::vector<double>& mixed);
 
-  std::vector<double> table_;  // the samples, when the data hold at most kMaxTable of them
   // The weight and index of each corner of the point's cell, kept between evaluations to spare
   // their allocation.
   std::vector<double> weights_;

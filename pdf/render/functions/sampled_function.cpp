@@ -35,16 +35,6 @@ TPDFType0Function::TPDFType0Function(TPDFObject* obj, TPDFResolveMethod resolver
   Decode = ReadNumbers("Decode");
   if (Decode.empty()) Decode = Range;
   Complexity = Size.empty() ? 2 : ClampToInt32(RoundHalfEven(Size[0]));
-  // The samples the data hold (a last one cut short too), read once as numbers: an evaluation
-  // then weighs table entries instead of reading bits.
-  if (BitsPerSample > 0 && BitsPerSample <= 32) {
-    const uint64_t count = (uint64_t(Program.size()) * 8 + uint64_t(BitsPerSample) - 1) / uint64_t(BitsPerSample);
-    if (count <= kMaxTable) {
-      table_.resize(size_t(count));
-      uint64_t bitOffset = 0;
-      for (double& sample : table_) sample = ReadSample(bitOffset);
-    }
-  }
 }
 
 // Bits at the running offset, most significant first; bits past the data read as 0. Widths
@@ -71,20 +61,23 @@ void TPDFType0Function::MixSamples(size_t corners, std::vector<double>& mixed) {
   for (size_t c = 0; c < corners; ++c)
     if (weights_[c] == 0 || indexes_[c] == kBeyond || !MultiplyChecked(indexes_[c], outputs, indexes_[c]))
       indexes_[c] = kBeyond;
-  if (!table_.empty() || BitsPerSample <= 0 || BitsPerSample > 32) {
-    // One sum per output over the corners; entries past the table are samples past the data: 0.
-    const uint64_t entries = table_.size();
+  if (BitsPerSample == 8) {
+    // A byte a sample, the common width: one sum per output over the corners, straight from the
+    // data (samples past them read 0).
+    const uint64_t size = Program.size();
+    const auto* data = reinterpret_cast<const uint8_t*>(Program.data());
     for (size_t j = 0; j < mixed.size(); ++j) {
       double sum = 0;
       for (size_t c = 0; c < corners; ++c)
-        if (indexes_[c] < entries && entries - indexes_[c] > j) sum += weights_[c] * table_[size_t(indexes_[c] + j)];
+        if (indexes_[c] < size && size - indexes_[c] > j) sum += weights_[c] * data[indexes_[c] + j];
       mixed[j] = sum;
     }
     return;
   }
   for (size_t c = 0; c < corners; ++c) {
     uint64_t bitOffset = 0;
-    if (indexes_[c] == kBeyond || !MultiplyChecked(indexes_[c], uint64_t(BitsPerSample), bitOffset)) continue;
+    if (indexes_[c] == kBeyond || !MultiplyChecked(indexes_[c], uint64_t(std::max(0, BitsPerSample)), bitOffset))
+      continue;
     for (size_t j = 0; j < mixed.size(); ++j) mixed[j] += weights_[c] * ReadSample(bitOffset);
   }
 }
