@@ -87,12 +87,12 @@ TEST(PdfFunction, SampledFunctionInterpolatesBetweenSamples) {
   EXPECT_NEAR(Eval(*cubic, {0.5})[0], 1.0, 1e-12);
 }
 
-// Tables of every sample width, small and past the size read into numbers once (70,000
-// samples, read from the data at each evaluation), blend their neighbouring samples alike.
-TEST(PdfFunction, SampledFunctionsOfEveryWidthAndSizeBlendAlike) {
+// Tables of every sample width (bytes read straight, other widths bit by bit) blend their
+// neighbouring samples alike.
+TEST(PdfFunction, SampledFunctionsOfEveryWidthBlendAlike) {
   for (const int bits : {1, 2, 4, 8, 12, 16, 24, 32})
-    for (const int count : {300, 70000}) {
-      SCOPED_TRACE(std::to_string(bits) + " bits, " + std::to_string(count) + " samples");
+    for (const int count : {300}) {
+      SCOPED_TRACE(std::to_string(bits) + " bits");
       const double top = std::ldexp(1.0, bits) - 1;
       auto sample = [&](int i) { return std::fmod(i * 2654435761.0, top + 1); };
       std::string data;
