@@ -51,6 +51,9 @@ std::vector<Picture> Pictures() {
   const TiffKind rgb{8, 3, PHOTOMETRIC_RGB, 2, 0};
   TiffKind oneStrip = rgb;
   oneStrip.rowsPerStrip = 8000;
+  // Strips of 64 rows: a page of few strips, each its own image placed on the page's rows.
+  TiffKind rows64 = rgb;
+  rows64.rowsPerStrip = 64;
   return {
       {"jpeg-q90", "picture.jpg", 8000, 8000, Plain::Jpeg, [](const std::string& p, int w, int h) { WriteJpeg(p, w, h, 90); }},
       {"png-rgb8", "picture.png", 8000, 8000, Plain::Png, png(PngKind{}, Photo::RGB8)},
@@ -74,6 +77,10 @@ std::vector<Picture> Pictures() {
        }},
       {"tiff-lzw", "picture.tif", 8000, 8000, Plain::Tiff, tiff(rgb, Photo::RGB8)},
       {"tiff-lzw-1strip", "picture.tif", 8000, 8000, Plain::Tiff, tiff(oneStrip, Photo::RGB8)},
+      // Heights that no decimal fraction of the page divides.
+      {"tiff-lzw-h7999", "picture.tif", 8000, 7999, Plain::Tiff, tiff(rgb, Photo::RGB8)},
+      {"tiff-64rows-h7999", "picture.tif", 8000, 7999, Plain::Tiff, tiff(rows64, Photo::RGB8)},
+      {"tiff-64rows-h7919", "picture.tif", 8000, 7919, Plain::Tiff, tiff(rows64, Photo::RGB8)},
       {"tiff-rgb16", "picture.tif", 8000, 8000, Plain::Tiff, tiff(TiffKind{16, 3, PHOTOMETRIC_RGB, 2, 0}, Photo::RGB16)},
       {"tiff-grey", "picture.tif", 8000, 8000, Plain::Tiff, tiff(TiffKind{8, 1, PHOTOMETRIC_MINISBLACK, 1, 0}, Photo::Grey8)},
       {"tiff-palette", "picture.tif", 8000, 8000, Plain::Tiff,
