@@ -3,14 +3,19 @@
 // made when needed are made.
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "pdf/codecs/tiff/tiff_reader.h"
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/core/objects/pdf_objects.h"
+#include "pdf/core/objects/sample_source.h"
 
 namespace {
+
+// Samples made whole up to this many bytes (a picture of 2^24 pixels).
+constexpr int64_t kMadeSampleBytes = int64_t(3) << 24;
 
 // The pixels of the raster a TIFF file's first page is drawn into with options -1 (0 for
 // other files).
@@ -52,8 +57,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!loaded) continue;
     std::string text;
     image.Dict->WriteToString(text);
-    // Samples left to a source (TIFF pages the reader decodes, GIF pictures) are made now.
-    for (TPDFStream* stream : streams) stream->MakePendingSamples();
+    // Samples left to a source (TIFF pages the reader decodes, GIF pictures) are made now;
+    // of large ones, as many rows as a picture of kMadeSampleBytes has are read as a render
+    // reads them, without being kept (all of them cost only their bytes and time, which the
+    // hostile-file tests measure).
+    for (TPDFStream* stream : streams) {
+      const TPDFSampleSource* source = stream->PendingSource();
+      if (source && source->RowBytes() * source->Rows() > kMadeSampleBytes) {
+        const std::unique_ptr<TPDFSampleSource::TRows> rows = source->Open();
+        for (int64_t y = 0; y * source->RowBytes() < kMadeSampleBytes; ++y) rows->Next();
+      } else {
+        stream->MakePendingSamples();
+      }
+    }
     image.SetColorKeyMask(0.1, 0.2, 0.3, 0.4, 0.5, 0.6);
     image.GetMaskKind();
   }
