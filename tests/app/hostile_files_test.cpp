@@ -143,18 +143,22 @@ TEST(HostileFiles, HonestPagesAtTheSizeCapCostOnePicture) {
   ASSERT_EQ(testsupport::Run("tiffcp -c g4 -r 16000 " + fax + " " + made.File("fax-one-strip.tif")), 0);
   ASSERT_EQ(testsupport::Run("tiffcp -c g4 -r 3 " + fax + " " + made.File("fax-three-rows.tif")), 0);
   std::remove(pbm.c_str());
-  ASSERT_EQ(testsupport::Run(make + "--grey - | pnmtotiff -lzw > " + made.File("grey-rows.tif")), 0);
-  ASSERT_EQ(testsupport::Run(make + "--rgb - | pnmtotiff -truecolor -lzw > " + made.File("rgb-rows.tif")), 0);
-  ASSERT_EQ(testsupport::Run("tiffcp -c lzw -r 64 " + made.File("rgb-rows.tif") + " " + made.File("rgb-64-rows.tif")), 0);
-  const std::vector<std::vector<std::string>> pictures = {
-      {"fax-strips.tif", "fax-one-strip.tif", "fax-three-rows.tif"}, {"grey-rows.tif"}, {"rgb-rows.tif", "rgb-64-rows.tif"}};
+  // The sanitizers' runtimes hold more than these pictures beside the fax page's.
+  const bool measured = testsupport::LimitsAddressSpace();
+  std::vector<std::vector<std::string>> pictures = {{"fax-strips.tif", "fax-one-strip.tif", "fax-three-rows.tif"}};
+  if (measured) {
+    pictures.insert(pictures.end(), {{"grey-rows.tif"}, {"rgb-rows.tif", "rgb-64-rows.tif"}});
+    ASSERT_EQ(testsupport::Run(make + "--grey - | pnmtotiff -lzw > " + made.File("grey-rows.tif")), 0);
+    ASSERT_EQ(testsupport::Run(make + "--rgb - | pnmtotiff -truecolor -lzw > " + made.File("rgb-rows.tif")), 0);
+    ASSERT_EQ(testsupport::Run("tiffcp -c lzw -r 64 " + made.File("rgb-rows.tif") + " " + made.File("rgb-64-rows.tif")), 0);
+  }
   const long limit = PeakLimitKiB();
   for (const auto& layouts : pictures) {
     std::string footprint;
     for (const std::string& name : layouts) {
       const apptest::BatchResult r = run.RunWithMaster(made.File(name), 120, "XXXXXXXX-", kLooseCeiling);
       ASSERT_TRUE(r.end.Normal()) << name << ": " << testsupport::Describe(r.end) << "\n" << r.err;
-      if (testsupport::LimitsAddressSpace()) {
+      if (measured) {
         EXPECT_LE(r.end.peak_kib, limit) << name;
       }
       const std::vector<std::string> lines = apptest::OutputLines(r.out);
@@ -171,6 +175,7 @@ TEST(HostileFiles, HonestPagesAtTheSizeCapCostOnePicture) {
 // a million tiles of 16 x 16 over one run of four bytes. Refused or footprinted, within one
 // picture.
 TEST(HostileFiles, CraftedPagesAtTheSizeCapCostOnePicture) {
+  if (!testsupport::LimitsAddressSpace()) GTEST_SKIP() << "sanitizer build: the peak is the point";
   HostileRun run;
   ASSERT_TRUE(run.ready());
   testsupport::TempDir made;
@@ -183,9 +188,7 @@ TEST(HostileFiles, CraftedPagesAtTheSizeCapCostOnePicture) {
     std::remove((run.images() + name).c_str());
     ASSERT_TRUE(r.end.Normal()) << name << ": " << testsupport::Describe(r.end) << "\n" << r.err;
     EXPECT_NE(r.out.find(Summary(0, 1)), std::string::npos) << r.out;
-    if (testsupport::LimitsAddressSpace()) {
-      EXPECT_LE(r.end.peak_kib, PeakLimitKiB()) << name;
-    }
+    EXPECT_LE(r.end.peak_kib, PeakLimitKiB()) << name;
   }
 }
 
@@ -196,6 +199,7 @@ TEST(HostileFiles, CraftedPagesAtTheSizeCapCostOnePicture) {
 // costs at most its file and four bytes a pixel (drawn whole, six and a half), and the layouts
 // of one picture have one footprint.
 TEST(HostileFiles, PagesOfEveryStripAndTileHeightCostTheFileAndFourBytesAPixel) {
+  if (!testsupport::LimitsAddressSpace()) GTEST_SKIP() << "sanitizer build: the peak is the point";
   HostileRun run;
   ASSERT_TRUE(run.ready());
   testsupport::TempDir made;
@@ -227,9 +231,7 @@ TEST(HostileFiles, PagesOfEveryStripAndTileHeightCostTheFileAndFourBytesAPixel) 
       const apptest::BatchResult r = run.RunWithMaster(file, 120, "XXXXXXXX-", kLooseCeiling);
       ASSERT_TRUE(r.end.Normal()) << testsupport::Describe(r.end) << "\n" << r.err;
       const long long bound = (long long)testsupport::ReadFile(file).size() + 4ll * page.width * page.height;
-      if (testsupport::LimitsAddressSpace()) {
-        EXPECT_LE(r.end.peak_kib * 1024ll, bound);
-      }
+      EXPECT_LE(r.end.peak_kib * 1024ll, bound);
       const std::vector<std::string> lines = apptest::OutputLines(r.out);
       ASSERT_GE(lines.size(), 2u) << r.out;
       ASSERT_EQ(lines[1].substr(0, prefix.size()), prefix) << r.out;

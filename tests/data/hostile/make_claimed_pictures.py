@@ -197,22 +197,12 @@ def tiled(tile_w, tile_h, tiles, data_size):
             (325, LONG, [data_size] * tiles)]
 
 
-def tiles_at_data(entries, data, tiles):
-    """All tiles point at the same data, written after the directory."""
+def pieces_at_data(entries, data, pieces, offsets_tag=324):
+    """All strips or tiles point at the same data, written after the directory."""
     blob = tiff(entries, data)
-    # The data are the last len(data) bytes; point every tile offset there.
+    # The data are the last len(data) bytes; point every offset there.
     at = len(blob) - len(data)
-    fixed = [(t, ty, [at] * tiles if t == 324 else v) for t, ty, v in entries]
-    blob = tiff(fixed, data)
-    assert len(blob) - len(data) == at
-    return blob
-
-
-def strips_at_data(entries, data, strips):
-    """Every strip points at the same data, written after the directory."""
-    blob = tiff(entries, data)
-    at = len(blob) - len(data)
-    fixed = [(t, ty, [at] * strips if t == 273 else v) for t, ty, v in entries]
+    fixed = [(t, ty, [at] * pieces if t == offsets_tag else v) for t, ty, v in entries]
     blob = tiff(fixed, data)
     assert len(blob) - len(data) == at
     return blob
@@ -220,8 +210,8 @@ def strips_at_data(entries, data, strips):
 
 def one_row_strips(side, bits, samples, photometric, compression, count, data):
     """A page of `side` one-row strips, each claiming `count` bytes at the same data."""
-    return strips_at_data(page(side, side, bits, samples, photometric, compression,
-                               [(273, LONG, [0] * side), (278, LONG, [1]), (279, LONG, [count] * side)]), data, side)
+    return pieces_at_data(page(side, side, bits, samples, photometric, compression,
+                               [(273, LONG, [0] * side), (278, LONG, [1]), (279, LONG, [count] * side)]), data, side, 273)
 
 
 if large:
@@ -229,7 +219,7 @@ if large:
     # run: 8 MB of offsets and counts.
     tiles = 1024 * 1024
     write("tiff-packbits-16383-square-16-tiles.tif",
-          tiles_at_data(page(16383, 16383, 8, 1, 1, 32773, tiled(16, 16, tiles, 4)), b"\x81\x00\x81\x00", tiles))
+          pieces_at_data(page(16383, 16383, 8, 1, 1, 32773, tiled(16, 16, tiles, 4)), b"\x81\x00\x81\x00", tiles))
     sys.exit(0)
 
 # A 16,383 x 16,383 grey LZW page of one-row strips, all at one short run of black.
@@ -254,4 +244,4 @@ write("tiff-packbits-16000-square-4-bytes.tif",
            b"\x81\x00\x81\x00"))
 # A 16,385 x 1 page in two 16,384 x 8,192 LZW RGB tiles (both over the same few bytes).
 write("tiff-16385-wide-page-two-tall-tiles.tif",
-      tiles_at_data(page(16385, 1, 8, 3, 2, 5, tiled(16384, 8192, 2, len(lzw_black))), lzw_black, 2))
+      pieces_at_data(page(16385, 1, 8, 3, 2, 5, tiled(16384, 8192, 2, len(lzw_black))), lzw_black, 2))
