@@ -74,7 +74,8 @@ TEST_F(BatchMode, FootprintsOfSolidCellsInEveryFormat) {
 
 // The TIFF and GIF layouts the library reads, written by libtiff's tiffcp, ImageMagick and
 // Pillow from the same cells: each gives the master's footprint. Fax pages (black and white
-// cells) load at their size and are black-and-white.
+// cells) load at their size and are black-and-white; JPEG pages with alpha are their colour
+// or grey cells, as the same cells in a PNG file without alpha.
 TEST_F(BatchMode, EveryTIFFAndGIFLayoutFootprintsLikeTheOthers) {
   REQUIRE_TOOL("tiffcp");
   REQUIRE_TOOL("convert");
@@ -101,6 +102,14 @@ for name, opts in [('lzw.tif', ['-c', 'lzw']), ('lzw2.tif', ['-c', 'lzw:2']), ('
     run('tiffcp', *opts, src + 'rgb.tif', out + 'cells-' + name)
 for name, opts in [('g4.tif', ['-c', 'g4']), ('g3.tif', ['-c', 'g3']), ('g3-2d.tiff', ['-c', 'g3:2d'])]:
     run('tiffcp', *opts, src + 'bw.tif', out + 'bw-' + name)
+cells.convert('RGBA').save(src + 'rgba.tif')
+cells.convert('LA').save(src + 'la.tif')
+cells.convert('L').save(out + 'grey.png')
+run('tiffcp', '-c', 'jpeg:r', '-r', '16', src + 'rgba.tif', out + 'cells-rgba-jpeg.tif')
+run('convert', src + 'rgba.tif', '-compress', 'JPEG', out + 'cells-rgba-im-jpeg.tif')
+run('tiffcp', '-c', 'jpeg', '-r', '16', src + 'la.tif', out + 'grey-alpha-jpeg.tif')
+run('tiffcp', '-c', 'jpeg', '-t', '-w', '16', '-l', '16', src + 'la.tif', out + 'grey-alpha-jpeg-tiles.tif')
+run('convert', src + 'la.tif', '-compress', 'JPEG', out + 'grey-alpha-im-jpeg.tif')
 run('convert', out + 'cells.png', '-depth', '16', out + 'cells-16bit.tif')
 run('convert', out + 'cells.png', out + 'cells-im.gif')
 )PY");
@@ -113,7 +122,7 @@ run('convert', out + 'cells.png', out + 'cells-im.gif')
   const std::string head = "64 - 48 - 1.330 - L - 3072 - ";
   for (const char* name : {"cells-lzw.tif", "cells-lzw2.tif", "cells-packbits.tif", "cells-jpeg.tif",
                            "cells-strips.tif", "cells-tiles.tif", "cells-be.tif", "cells-rgba.tif",
-                           "cells-palette.tif", "cells-16bit.tif"}) {
+                           "cells-palette.tif", "cells-16bit.tif", "cells-rgba-jpeg.tif", "cells-rgba-im-jpeg.tif"}) {
     ASSERT_EQ(m.count(images + name), 1u) << name << "\n" << r.out;
     EXPECT_EQ(m.at(images + name), head + ".TIF" + kCellGrid) << name;
   }
@@ -131,6 +140,12 @@ run('convert', out + 'cells.png', out + 'cells-im.gif')
   }
   ASSERT_EQ(m.count(images + "bw-g3-2d.tiff"), 1u) << r.out;
   EXPECT_EQ(m.at(images + "bw-g3-2d.tiff"), head + ".TIFF" + grey + " - BW");
+  ASSERT_EQ(m.count(images + "grey.png"), 1u) << r.out;
+  EXPECT_EQ(m.at(images + "grey.png"), head + ".PNG" + grey + " - GR");
+  for (const char* name : {"grey-alpha-jpeg.tif", "grey-alpha-jpeg-tiles.tif", "grey-alpha-im-jpeg.tif"}) {
+    ASSERT_EQ(m.count(images + name), 1u) << name << "\n" << r.out;
+    EXPECT_EQ(m.at(images + name), head + ".TIF" + grey + " - GR") << name;
+  }
 }
 
 // The colour grid of a footprint: the 48 numbers after the file type.

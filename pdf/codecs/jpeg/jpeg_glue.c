@@ -241,6 +241,84 @@ int vj_decompress(const unsigned char* data, size_t size, const vj_decode_option
   return vj_decompress_in(&c, data, size, options, sink);
 }
 
+/* ---- decoding row by row: the jump point is set again by every entry function, and the
+ * decompressor lives on the heap, not in a frame a jump would leave */
+
+struct vj_rows {
+  struct jpeg_decompress_struct cinfo;
+  vj_error err;
+  int live; /* the decompressor exists */
+};
+
+static void vj_rows_end(vj_rows* r) {
+  if (r->live) jpeg_destroy_decompress(&r->cinfo);
+  r->live = 0;
+}
+
+static int vj_rows_start(vj_rows* r, const unsigned char* data, size_t size, vj_header* header) {
+  vj_init_error(&r->err);
+  r->cinfo.err = &r->err.pub;
+  if (setjmp(r->err.jump)) {
+    vj_rows_end(r);
+    return VJ_LIBJPEG_ERROR;
+  }
+  jpeg_create_decompress(&r->cinfo);
+  r->live = 1;
+  jpeg_mem_src(&r->cinfo, data, (unsigned long)size);
+  jpeg_read_header(&r->cinfo, TRUE);
+  if (r->cinfo.progressive_mode) {
+    vj_rows_end(r);
+    return VJ_REFUSED;
+  }
+  jpeg_start_decompress(&r->cinfo);
+  header->width = r->cinfo.output_width;
+  header->height = r->cinfo.output_height;
+  header->components = r->cinfo.output_components;
+  header->color_space = vj_color_space(r->cinfo.out_color_space);
+  header->scaled_width = r->cinfo.output_width;
+  header->scaled_height = r->cinfo.output_height;
+  return VJ_OK;
+}
+
+int vj_rows_open(const unsigned char* data, size_t size, vj_rows** out, vj_header* header) {
+  vj_rows* r;
+  int result;
+  *out = NULL;
+  memset(header, 0, sizeof *header);
+  if (data == NULL || size == 0) return VJ_REFUSED;
+  r = (vj_rows*)calloc(1, sizeof *r);
+  if (r == NULL) return VJ_REFUSED;
+  result = vj_rows_start(r, data, size, header);
+  if (result != VJ_OK) {
+    free(r);
+    return result;
+  }
+  *out = r;
+  return VJ_OK;
+}
+
+int vj_rows_read(vj_rows* r, unsigned char* row) {
+  JSAMPROW rows[1];
+  if (r == NULL || !r->live || r->cinfo.output_scanline >= r->cinfo.output_height) return VJ_REFUSED;
+  rows[0] = row;
+  if (setjmp(r->err.jump)) {
+    vj_rows_end(r);
+    return VJ_LIBJPEG_ERROR;
+  }
+  if (jpeg_read_scanlines(&r->cinfo, rows, 1) != 1) {
+    /* No progress (cannot happen with a memory source): stop rather than spin. */
+    vj_rows_end(r);
+    return VJ_LIBJPEG_ERROR;
+  }
+  return VJ_OK;
+}
+
+void vj_rows_close(vj_rows* r) {
+  if (r == NULL) return;
+  vj_rows_end(r);
+  free(r);
+}
+
 /* ---- compression into a growing memory buffer */
 
 typedef struct vj_dest {

@@ -69,6 +69,20 @@ int vj_read_icc_profile(const unsigned char* data, size_t size, unsigned char** 
 int vj_decompress(const unsigned char* data, size_t size, const vj_decode_options* options,
                   const vj_decode_sink* sink);
 
+/* Row-by-row decoding, for readers that take a picture's samples one row at a time: the
+ * samples in libjpeg's own output space for the data (grey, RGB for YCbCr data, CMYK, or the
+ * stored components of data in no colour space libjpeg knows), neither quantised nor scaled.
+ * Progressive data are refused: they would need the whole picture's coefficients. */
+typedef struct vj_rows vj_rows;
+
+/* Reads the header and starts the decode; *out is NULL unless VJ_OK is answered, with the
+ * output's width, height and components (bytes a pixel) in *header. */
+int vj_rows_open(const unsigned char* data, size_t size, vj_rows** out, vj_header* header);
+/* The next row into row (width * components bytes). After a failure, or past the last row,
+ * every call fails. */
+int vj_rows_read(vj_rows* rows, unsigned char* row);
+void vj_rows_close(vj_rows* rows);
+
 typedef struct vj_compress_params {
   unsigned width, height;
   int grayscale;       /* write a greyscale JPEG */

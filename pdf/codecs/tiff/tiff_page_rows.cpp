@@ -6,6 +6,7 @@
 #include "pdf/codecs/image_decoder/sample_rows.h"
 #include "pdf/codecs/tiff/tiff_bits.h"
 #include "pdf/codecs/tiff/tiff_packbits.h"
+#include "pdf/codecs/tiff/tiff_piece_rows.h"
 #include "platform/gdi/picture.h"
 
 namespace {
@@ -28,10 +29,14 @@ bool TTIFFPageRows::Open() {
   if (p.SamplesPerPixel > 32) return false;
   switch (p.Compression) {
     case kTIFFNone: case kTIFFLZW: case kTIFFDeflate: case kTIFFPackBits: break;
+    // libjpeg in this build gives 8-bit samples.
+    case kTIFFJPEG: if (p.BitsPerSample != 8) return false; break;
     default: return false;
   }
-  const uint32_t predictor = p.Predictor == 0 ? 1 : p.Predictor;
+  // A predictor is part of the lossless codings only; JPEG data carry none.
+  const uint32_t predictor = p.Predictor == 0 || p.Compression == kTIFFJPEG ? 1 : p.Predictor;
   if (predictor != 1 && !(predictor == 2 && p.BitsPerSample % 8 == 0)) return false;
+  undoPredictor_ = predictor == 2;
   if (!conv_.Init(p)) return false;
   pixelBits_ = int32_t(p.BitsPerSample * p.SamplesPerPixel);
   if (!p.PiecesWithinBitmapLimit()) return false;
@@ -57,7 +62,7 @@ bool TTIFFPageRows::Open() {
   return true;
 }
 
-std::unique_ptr<TSampleRows> TTIFFPageRows::PieceRows(size_t index, int64_t rowBytes, uint32_t height,
+std::unique_ptr<TTIFFPieceRows> TTIFFPageRows::PieceRows(size_t index, int64_t rowBytes, uint32_t height,
                                                       int64_t keepBytes) {
   std::string_view in = index < p_.Strips.size() ? std::string_view(p_.Strips[index]) : std::string_view();
   if (p_.FillOrder == 2) {
@@ -70,9 +75,13 @@ std::unique_ptr<TSampleRows> TTIFFPageRows::PieceRows(size_t index, int64_t rowB
   const int64_t limit = rowBytes * height;
   switch (in.empty() ? kTIFFNone : p_.Compression) {
     case kTIFFLZW:
-      return std::make_unique<TSampleRows>(in, TSampleRows::kLZW, FlatePredictorParams{}, rowBytes, 0, keepBytes);
+      return CodedPieceRows(in, TSampleRows::kLZW, rowBytes, keepBytes);
     case kTIFFDeflate:
-      return std::make_unique<TSampleRows>(in, TSampleRows::kInflate, FlatePredictorParams{}, rowBytes, 0, keepBytes);
+      return CodedPieceRows(in, TSampleRows::kInflate, rowBytes, keepBytes);
+    case kTIFFJPEG:
+      // The frame is the whole piece: a tile's rows below the page too.
+      return JPEGPieceRows(in, p_.Tiled ? p_.TileWidth : p_.Width, p_.Tiled ? p_.TileLength : rowsPerStrip_,
+                           p_.SamplesPerPixel, rowBytes);
     case kTIFFPackBits:
       unpacked_.clear();
       if (!in.empty()) PackBitsDecode(in, unpacked_, limit);
@@ -81,11 +90,11 @@ std::unique_ptr<TSampleRows> TTIFFPageRows::PieceRows(size_t index, int64_t rowB
     default:
       break;
   }
-  return std::make_unique<TSampleRows>(in.substr(0, size_t(std::min<int64_t>(limit, int64_t(in.size())))),
-                                       TSampleRows::kStored, FlatePredictorParams{}, rowBytes, 0, keepBytes);
+  return CodedPieceRows(in.substr(0, size_t(std::min<int64_t>(limit, int64_t(in.size())))), TSampleRows::kStored,
+                        rowBytes, keepBytes);
 }
 
-void TTIFFPageRows::ConvertRow(TSampleRows& rows, uint32_t width, uint32_t x, uint8_t* line) {
+void TTIFFPageRows::ConvertRow(TTIFFPieceRows& rows, uint32_t width, uint32_t x, uint8_t* line) {
   const int64_t usedBytes = UsedBytes(width);
   uint8_t* to = line + int64_t(x) * PixelFormatBits(conv_.Format()) / 8;
   const uint8_t* from = rows.Next();
@@ -97,7 +106,7 @@ void TTIFFPageRows::ConvertRow(TSampleRows& rows, uint32_t width, uint32_t x, ui
   row_.resize(size_t(usedBytes) + kSampleReadSlack);
   // Bytes the data did not produce read as 255.
   std::memcpy(row_.data(), from, size_t(usedBytes));
-  if (p_.Predictor == 2) UndoHorizontalPredictor(row_.data(), width, p_.SamplesPerPixel, p_.BitsPerSample, p_.BigEndian);
+  if (undoPredictor_) UndoHorizontalPredictor(row_.data(), width, p_.SamplesPerPixel, p_.BitsPerSample, p_.BigEndian);
   conv_.Convert(row_.data(), width, to);
 }
 
@@ -107,7 +116,7 @@ const std::vector<uint8_t>& TTIFFPageRows::MissingRow(uint32_t width) {
     missingWidth_[slot] = width;
     const int64_t usedBytes = UsedBytes(width);
     row_.assign(size_t(usedBytes) + kSampleReadSlack, 0xFF);
-    if (p_.Predictor == 2)
+    if (undoPredictor_)
       UndoHorizontalPredictor(row_.data(), width, p_.SamplesPerPixel, p_.BitsPerSample, p_.BigEndian);
     // Converted whole bytes: a piece's columns start on a byte of the line.
     std::vector<uint8_t>& line = missing_[slot];
@@ -129,7 +138,7 @@ void TTIFFPageRows::FillTileBand(uint32_t y) {
     const uint32_t x = uint32_t(tx * p.TileWidth);
     const uint32_t width = std::min(p.TileWidth, p.Width - x);
     // Only the tile's columns on the page are kept of its rows.
-    std::unique_ptr<TSampleRows> rows =
+    std::unique_ptr<TTIFFPieceRows> rows =
         PieceRows(size_t(uint64_t(y / p.TileLength) * across + tx), rowBytes, bandRows_, UsedBytes(width));
     for (uint32_t r = 0; r < bandRows_; ++r) ConvertRow(*rows, width, x, band_.data() + size_t(lineBytes_) * r);
   }

@@ -1,6 +1,8 @@
 // A TIFF page decoded row after row into scan lines of its bitmap format (1-bit bilevel, 8-bit
 // grey, 24-bit colour, 32-bit CMYK): strips a row at a time as their data are decompressed
-// (missing data read as bytes 255), tiles a band of one tile row at a time. No more than a
+// (missing data read as bytes 255), tiles a band of one tile row at a time. JPEG pieces are
+// read as libjpeg gives their samples, which must be the page's samples (grey or colour with
+// extra samples; not YCbCr). No more than a
 // strip's row, or a band of tiles, is held, so a page is read in pieces as large as its
 // layout makes them, never as large as the page.
 #pragma once
@@ -13,7 +15,7 @@
 #include "pdf/codecs/tiff/tiff_pixels.h"
 #include "pdf/codecs/tiff/tiff_reader.h"
 
-class TSampleRows;
+class TTIFFPieceRows;
 
 class TTIFFPageRows {
  public:
@@ -37,13 +39,13 @@ class TTIFFPageRows {
  private:
   // The rows of piece Index (rows of RowBytes bytes, of which the first KeepBytes are read),
   // decompressed as they are read.
-  std::unique_ptr<TSampleRows> PieceRows(size_t index, int64_t rowBytes, uint32_t height, int64_t keepBytes);
+  std::unique_ptr<TTIFFPieceRows> PieceRows(size_t index, int64_t rowBytes, uint32_t height, int64_t keepBytes);
   // Bytes of Width pixels of source samples.
   int64_t UsedBytes(uint32_t width) const { return (int64_t(width) * pixelBits_ + 7) / 8; }
   // Converts the next row of a piece: Width pixels land at pixel X of the line. Rows past the
   // piece's data (a missing piece, rows its data do not reach) are all alike: converted once
   // for each width, then copied.
-  void ConvertRow(TSampleRows& rows, uint32_t width, uint32_t x, uint8_t* line);
+  void ConvertRow(TTIFFPieceRows& rows, uint32_t width, uint32_t x, uint8_t* line);
   // The converted row of Width pixels of missing data.
   const std::vector<uint8_t>& MissingRow(uint32_t width);
   // Decodes the tiles of the band of tile rows starting at row Y.
@@ -52,11 +54,12 @@ class TTIFFPageRows {
   const TPDFTIFFPage& p_;
   TTIFFPixelConverter conv_;
   int32_t pixelBits_ = 0;
+  bool undoPredictor_ = false;  // horizontal differencing (never on JPEG samples)
   int64_t lineBytes_ = 0;
   uint32_t rowsPerStrip_ = 0;
   uint32_t next_ = 0;  // the row Next gives
   // Strips: the strip being read and its rows left.
-  std::unique_ptr<TSampleRows> strip_;
+  std::unique_ptr<TTIFFPieceRows> strip_;
   size_t stripIndex_ = 0;
   uint32_t stripRowsLeft_ = 0;
   // Tiles: the band of scan lines of one tile row and its first row.

@@ -97,7 +97,7 @@ class TPDFTIFF {
   bool ReadUncompressedPage(int32_t Index);
   bool ReadCompressedPage(int32_t Index);
   // Decodes any page whose compression the reader can undo itself (none, LZW, Deflate,
-  // PackBits) into Bitmap: 1-bit for bilevel pages, 8-bit grey, 24-bit colour (palette pages
+  // PackBits; JPEG through libjpeg where the data hold the page's samples) into Bitmap: 1-bit for bilevel pages, 8-bit grey, 24-bit colour (palette pages
   // expanded), or 32-bit for CMYK (each pixel's C, M, Y, K stored last to first). Extra samples
   // are dropped and 16-bit samples keep their high byte.
   bool DecodePage(int32_t Index);

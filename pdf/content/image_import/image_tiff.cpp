@@ -67,13 +67,17 @@ bool TPDFImage::AddTIFFPage(TPDFTIFF& reader, int32_t page) {
       if (tiffpage::PackBitsExpressible(p)) return AddTIFFPackBits(p);
       break;
     case kTIFFJPEG:
-      return AddTIFFJPEG(p);
+      // A JPEG picture of grey or colour with extra samples is no DCTDecode image of the page's
+      // colour (two components name no colour space; RGB with alpha would be read as CMYK):
+      // those pages are decoded as the other pages with extra samples are.
+      if (p.ColorChannels() == 0 || p.SamplesPerPixel <= p.ColorChannels()) return AddTIFFJPEG(p);
+      break;
     default:
       return false;
   }
   // Extra samples, 16-bit little-endian samples, predictors PDF cannot undo on these samples,
-  // CMYK PackBits, pages of many pieces: the reader decodes the page and its samples are
-  // written instead.
+  // CMYK PackBits, JPEG with extra samples, pages of many pieces: the reader decodes the page and
+  // its samples are written instead.
   if (KeepSource) {
     // The source copy is the page as a BMP file, which needs the whole bitmap.
     if (!reader.DecodePage(page)) return false;

@@ -4,6 +4,7 @@
 
 #include "pdf/codecs/tiff/tiff_bits.h"
 #include "pdf/codecs/tiff/tiff_packbits.h"
+#include "pdf/codecs/tiff/tiff_piece_rows.h"
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/content/image_import/tiff_page_layout.h"
 #include "pdf/core/filters/flate.h"
@@ -36,13 +37,6 @@ TPDFStream* NewForm(TPDFStructure& owner, bool withResources, TPDFDictionary*& x
     form->Dictionary()->SetValue("Resources", resources);
   }
   return form;
-}
-
-// A frame as large as the strip or tile it fills, its sides at most rounded up to whole
-// blocks of 16.
-bool FrameFitsPiece(const TJPEGHeaderInfo& header, uint32_t width, uint32_t height) {
-  auto fits = [](int32_t frame, uint32_t piece) { return uint64_t(frame) <= (uint64_t(piece) + 15) / 16 * 16; };
-  return fits(header.Width, width) && fits(header.Height, height);
 }
 
 }  // namespace
@@ -128,7 +122,9 @@ bool TPDFImage::AddTIFFJPEG(const TPDFTIFFPage& p) {
   for (TStripWalk placed(p); placed.Next();) {
     TJPEGHeaderInfo header;
     ParseJPEGHeader(p.Strips[placed.Index()], header);
-    if (!JPEGEmbeddable(header) || !FrameFitsPiece(header, placed.StripWidth(), placed.StripHeight())) return false;
+    if (!JPEGEmbeddable(header) ||
+        !JPEGFrameFitsPiece(uint64_t(header.Width), uint64_t(header.Height), placed.StripWidth(), placed.StripHeight()))
+      return false;
     pictureIsPage = pictureIsPage && uint32_t(header.Width) == p.Width && uint32_t(header.Height) == p.Height;
   }
   const bool inlineImages =

@@ -12,6 +12,7 @@
 import io
 import os
 import random
+import shutil
 import subprocess
 import sys
 
@@ -150,8 +151,12 @@ def tiff_sources():
 
 
 def tiff_case(name, source, options, path_kind, oracle="tifftopnm"):
+    """options None: the source file as it is (a file another writer made)."""
     target = path(name + ".tif")
-    run(["tiffcp"] + options + [path(source), target])
+    if options is None:
+        shutil.copyfile(path(source), target)
+    else:
+        run(["tiffcp"] + options + [path(source), target])
     if oracle == "pillow16":
         # 16-bit grey as Pillow reads it, each sample's high byte (tifftopnm's tile path reduces
         # the samples its own way).
@@ -204,6 +209,16 @@ def tiff_cases():
     tiff_case("cmyk_jpeg", "src_cmyk.tif", ["-c", "jpeg", "-r", "40"], "jpeg", oracle="pillow")
     tiff_case("cmyk_jpeg_r8", "src_cmyk.tif", ["-c", "jpeg", "-r", "8"], "jpeg", oracle="pillow")
     tiff_case("rgb_jpeg_tiles", "src_rgb.tif", ["-c", "jpeg", "-t", "-w", "16", "-l", "16"], "jpeg", oracle="pillow")
+    # Grey and RGB with alpha in JPEG: the colour samples, the alpha dropped (libtiff writes RGB
+    # with alpha only unconverted, jpeg:r). Strips of 8 and 16 rows (the last one shorter), tiles
+    # cut at the page's edges, and ImageMagick's one strip.
+    for s, mode in (("greyalpha", "jpeg"), ("rgba", "jpeg:r")):
+        for tag, opts in (("r8", ["-r", "8"]), ("r16", ["-r", "16"]), ("tiles", ["-t", "-w", "16", "-l", "16"]),
+                          ("tiles32", ["-t", "-w", "32", "-l", "16"])):
+            tiff_case(s + "_jpeg_" + tag, "src_" + s + ".tif", ["-c", mode] + opts, "jpeg", oracle="pillow")
+        source = "src_%s_im_jpeg.tif" % s
+        run(["convert", path("src_%s.tif" % s), "-compress", "JPEG", path(source)])
+        tiff_case(s + "_jpeg_im", source, None, "jpeg", oracle="pillow")
     # Pages in tiles of 16, 128 and 256 (a single tile reaching past the page, one column or one
     # row of them, or a grid cut at the right and bottom), beside the same picture in strips.
     for w, h in ((96, 32), (100, 60), (37, 131)):
