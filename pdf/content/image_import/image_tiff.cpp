@@ -3,6 +3,7 @@
 // a bitmap.
 #include <exception>
 
+#include "pdf/codecs/tiff/tiff_piece_rows.h"
 #include "pdf/codecs/tiff/tiff_reader.h"
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/content/image_import/tiff_page_layout.h"
@@ -12,6 +13,21 @@ namespace {
 
 // The most strips or tiles of a page that the filters read as they are, each its own image.
 constexpr size_t kMostPieceImages = 1024;
+
+// Every strip or tile of a JPEG page is a sequential 8-bit JPEG picture of the page's samples
+// that fits its piece: libjpeg gives the samples the page holds, and no piece makes whoever
+// draws the page decode far more than it shows (as for the pages embedded as DCTDecode images).
+bool JPEGPiecesHoldSamples(const TPDFTIFFPage& p) {
+  for (tiffpage::TStripWalk walk(p); walk.Next();) {
+    TJPEGHeaderInfo header;
+    ParseJPEGHeader(p.Strips[walk.Index()], header);
+    if (header.Width <= 0 || header.Height <= 0 || header.Precision != 8 || header.Frame > 0xC1 ||
+        uint32_t(header.Components) != p.SamplesPerPixel ||
+        !JPEGFrameFitsPiece(uint64_t(header.Width), uint64_t(header.Height), walk.StripWidth(), walk.StripHeight()))
+      return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -71,6 +87,7 @@ bool TPDFImage::AddTIFFPage(TPDFTIFF& reader, int32_t page) {
       // colour (two components name no colour space; RGB with alpha would be read as CMYK):
       // those pages are decoded as the other pages with extra samples are.
       if (p.ColorChannels() == 0 || p.SamplesPerPixel <= p.ColorChannels()) return AddTIFFJPEG(p);
+      if (!JPEGPiecesHoldSamples(p)) return false;
       break;
     default:
       return false;

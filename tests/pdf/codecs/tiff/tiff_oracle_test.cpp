@@ -90,6 +90,30 @@ TEST(TIFFReaderOracle, DecodedPagesEqualLibtiff) {
   EXPECT_GT(checked, 100);
 }
 
+// JPEG pages of grey or RGB with alpha, decoded by the reader (as a page kept as a bitmap is):
+// their colour samples as Pillow reads them, within the two decoders' rounding.
+TEST(TIFFReaderOracle, JPEGPagesWithAlphaDecodeAsPillowReadsThem) {
+  REQUIRE_RASTER_TOOLS();
+  const auto& set = RasterSet::Get("tiff");
+  ASSERT_TRUE(set.ok()) << set.error();
+  int checked = 0;
+  for (const auto& c : set.Cases()) {
+    if (c.Get("path") != "jpeg" || (c.name.find("alpha") == std::string::npos && c.name.find("rgba") == std::string::npos))
+      continue;
+    SCOPED_TRACE(c.name);
+    TPDFTIFF t = Load(set.Read(c.Get("file")));
+    ASSERT_EQ(t.PageCount, 1);
+    ASSERT_TRUE(t.DecodePage(1));
+    const std::string rgb = tifftest::BitmapRGB(*t.Bitmap), expected = set.Read(c.name + ".rgb");
+    ASSERT_EQ(rgb.size(), expected.size());
+    int worst = 0;
+    for (size_t i = 0; i < rgb.size(); ++i) worst = std::max(worst, std::abs(int(uint8_t(rgb[i])) - int(uint8_t(expected[i]))));
+    EXPECT_LE(worst, 2);
+    ++checked;
+  }
+  EXPECT_EQ(checked, 10);
+}
+
 // The strips of fax pages (Group 3 and 4, every fill order, strip size and byte order) decode
 // to libtiff's picture.
 TEST(TIFFReaderOracle, FaxStripsDecodeToLibtiffsPicture) {

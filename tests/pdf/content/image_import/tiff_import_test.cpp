@@ -384,6 +384,35 @@ TEST(TIFFImport, UnusableFilesAreNotLoaded) {
   EXPECT_FALSE(Import(StripFile(5, 10, 8, 3, 2, 7, 5, {frame5, frame(5, 40)})).ok);
   // A strip beyond the page's rows is never placed and does not matter.
   EXPECT_TRUE(Import(StripFile(5, 5, 8, 3, 2, 7, 5, {frame5, ""})).ok);
+  // The same for grey and RGB pages with alpha, whose pieces libjpeg decodes: also a frame of
+  // another number of components, a progressive frame and 12-bit samples.
+  auto coded = [](uint8_t code, uint8_t bits, uint16_t w, uint16_t h, uint32_t components) {
+    std::string s = std::string("\xFF\xD8\xFF", 3) + char(code) + '\0' + char(8 + 3 * components) + char(bits) +
+                    char(h >> 8) + char(h & 0xFF) + char(w >> 8) + char(w & 0xFF) + char(components);
+    for (uint32_t c = 1; c <= components; ++c) s += {char(c), '\x11', '\0'};
+    return s;
+  };
+  for (const auto& [photometric, samples] : {std::pair{1u, 2u}, std::pair{2u, 4u}}) {
+    SCOPED_TRACE(samples);
+    auto loads = [&](uint32_t h, const std::vector<std::string>& strips) {
+      return Import(StripFile(5, h, 8, samples, photometric, 7, 5, strips, {Builder::Short(338, {2})})).ok;
+    };
+    const std::string five = coded(0xC0, 8, 5, 5, samples);
+    EXPECT_TRUE(loads(5, {five}));
+    EXPECT_TRUE(loads(5, {coded(0xC1, 8, 16, 16, samples)}));
+    EXPECT_TRUE(loads(10, {five, five}));
+    EXPECT_TRUE(loads(5, {five, ""}));
+    EXPECT_FALSE(loads(5, {coded(0xC0, 8, 0, 5, samples)}));
+    EXPECT_FALSE(loads(5, {"\xFF\xD8\xFF\xD9"}));
+    EXPECT_FALSE(loads(10, {five, ""}));
+    EXPECT_FALSE(loads(5, {coded(0xC0, 8, 17, 5, samples)}));
+    EXPECT_FALSE(loads(10, {five, coded(0xC0, 8, 5, 40, samples)}));
+    EXPECT_FALSE(loads(5, {coded(0xC2, 8, 5, 5, samples)}));
+    EXPECT_FALSE(loads(5, {coded(0xC3, 8, 5, 5, samples)}));
+    EXPECT_FALSE(loads(5, {coded(0xC1, 12, 5, 5, samples)}));
+    EXPECT_FALSE(loads(5, {coded(0xC0, 8, 5, 5, samples - 1)}));
+    EXPECT_FALSE(loads(5, {coded(0xC0, 8, 5, 5, samples + 1)}));
+  }
 }
 
 // Missing data read as white: a page its strips do not fill loads at the size it claims (strips
