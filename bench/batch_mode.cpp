@@ -6,10 +6,15 @@
 // carrying a profile (as camera and phone photographs do: LittleCMS's sRGB, ghostscript's sRGB
 // and Adobe RGB (1998) profiles, a Display P3 profile written with LittleCMS), PNG photographs
 // (the same), and a mixed folder of every type the program reads (photographs as JPEG, PNG, LZW
-// TIFF, GIF and BMP, and an icon, an EMF and a WMF).
-// Plain decodes: libjpeg-turbo's djpeg for JPEG, libpng, libtiff's strips and giflib each in a
-// child of its own; bmptopnm for BMP; the small icon and metafiles are only read.
-// Usage: bench_batch_mode [runs [jpeg|jpeg-icc|jpeg-gs-srgb|jpeg-a98|jpeg-p3|png|mixed]]   (default 3 runs of every folder);
+// TIFF, GIF and BMP, and an icon, an EMF and a WMF), and LZW TIFF photographs of 12 megapixels
+// as libtiff writes them (four each: one-row strips, tiffcp's default; strips of 64 rows; one-row
+// strips under the horizontal predictor; tiles of 256).
+// Plain decodes: libjpeg-turbo's djpeg for JPEG, libpng, libtiff's strips (or tiles) and giflib
+// each in a child of its own; bmptopnm for BMP; the small icon and metafiles are only read. The
+// TIFF folders are also decoded by Pillow (one python3 process for the folder, less the same
+// process decoding nothing).
+// Usage: bench_batch_mode [runs [jpeg|jpeg-icc|jpeg-gs-srgb|jpeg-a98|jpeg-p3|png|mixed|lzw-r1|lzw-r64|lzw2-r1|lzw-tiles]]
+// (default 3 runs of every folder);
 // BENCH_VELMORA_DIR=<folder with velmora and libvelmora-gdiplus.so> measures another build.
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -30,6 +35,7 @@
 #include <tiffio.h>
 
 #include "bench/child_runs.h"
+#include "bench/large_files.h"
 #include "bench/metafile_files.h"
 #include "bench/photo_files.h"
 #include "bench/plain_decoders.h"
@@ -68,9 +74,50 @@ struct Folder {
   std::string name, path;
   std::vector<std::string> files;
   double largestMiB = 0;  // one decoded 24-bit image of the largest picture
+  bool pillow = false;    // also decoded by Pillow
 };
 
+// Pillow's decode of the files in one python3 process, less that process decoding nothing.
+Usage PillowDecode(const std::vector<std::string>& files) {
+  const char* script = "import sys\nfrom PIL import Image\nfor f in sys.argv[1:]:\n  Image.open(f).load()\n";
+  std::vector<std::string> argv = {"/usr/bin/python3", "-c", script};
+  Usage idle = RunProgram(argv, "/");
+  argv.insert(argv.end(), files.begin(), files.end());
+  Usage u = RunProgram(argv, "/");
+  u.cpu -= idle.cpu;
+  u.failed = u.failed || idle.failed;
+  return u;
+}
+
 constexpr benchphoto::Size kPhoto{3000, 2000};
+constexpr benchphoto::Size kLarge{4000, 3000};
+
+// Four LZW TIFF photographs of 12 megapixels (the first the master) in the layout given.
+Folder LZWFolder(const std::string& root, const std::string& name, const benchlarge::TiffKind& kind) {
+  Folder f{name, root + name + "/", {}, kLarge.w * kLarge.h * 3 / 1048576.0, true};
+  mkdir(f.path.c_str(), 0755);
+  for (int i = 0; i < 4; ++i) {
+    char file[32];
+    std::snprintf(file, sizeof file, "photo%02d.tif", i);
+    f.files.push_back(f.path + file);
+    if (access(f.files.back().c_str(), R_OK) != 0)
+      benchlarge::WriteTiff(f.files.back(), kLarge.w, kLarge.h, kind,
+                            benchlarge::PhotoRows(kLarge.w, kLarge.h, benchlarge::Photo::RGB8, i));
+  }
+  return f;
+}
+
+// The TIFF folders: one-row strips (tiffcp's default for pictures this wide), strips of 64 rows,
+// one-row strips under the horizontal predictor, tiles of 256.
+const std::vector<std::pair<std::string, benchlarge::TiffKind>>& LZWKinds() {
+  static const std::vector<std::pair<std::string, benchlarge::TiffKind>> kinds = {
+      {"lzw-r1", {8, 3, PHOTOMETRIC_RGB, 1, 1, 0}},
+      {"lzw-r64", {8, 3, PHOTOMETRIC_RGB, 1, 64, 0}},
+      {"lzw2-r1", {8, 3, PHOTOMETRIC_RGB, 2, 1, 0}},
+      {"lzw-tiles", {8, 3, PHOTOMETRIC_RGB, 1, 0, 256}},
+  };
+  return kinds;
+}
 
 // The bytes of a profile made with LittleCMS, as a photograph carries it; the profile is closed.
 std::vector<uint8_t> Saved(cmsHPROFILE profile) {
@@ -177,11 +224,15 @@ Usage RunBatch(const std::string& prog, const Folder& f, const std::string& targ
   return RunProgram({prog + "velmora", "X"}, "/");
 }
 
-void Report(const Folder& f, const Usage& program, const Usage& plain) {
+void Report(const Folder& f, const Usage& program, const Usage& plain, const Usage& pillow) {
   const double peak = program.peakKiB / 1024.0;
-  std::printf("%-12s %5zu %11.3f %11.3f %7.2f %10.1f %12.1f %8.2f%s\n", f.name.c_str(), f.files.size(), program.cpu,
-              plain.cpu, program.cpu / plain.cpu, peak, f.largestMiB, peak / f.largestMiB,
-              program.failed || plain.failed ? "  [a run failed]" : "");
+  std::printf("%-12s %5zu %11.3f %11.3f %7.2f %10.1f %12.1f %8.2f", f.name.c_str(), f.files.size(), program.cpu,
+              plain.cpu, program.cpu / plain.cpu, peak, f.largestMiB, peak / f.largestMiB);
+  if (f.pillow)
+    std::printf(" %9.3f %8.2f", pillow.cpu, program.cpu / pillow.cpu);
+  else
+    std::printf(" %9s %8s", "-", "-");
+  std::printf("%s\n", program.failed || plain.failed || pillow.failed ? "  [a run failed]" : "");
 }
 
 }  // namespace
@@ -203,6 +254,7 @@ int main(int argc, char** argv) {
         PhotoFolder(root, "jpeg-a98", "jpg", GhostscriptProfile("a98.icc"));
         PhotoFolder(root, "jpeg-p3", "jpg", DisplayP3Profile());
         MixedFolder(root, png);
+        for (const auto& [name, kind] : LZWKinds()) LZWFolder(root, name, kind);
       }).failed)
     return 2;
   const Folder png = PhotoFolder(root, "png", "png");
@@ -211,12 +263,14 @@ int main(int argc, char** argv) {
     if (only.empty() || only == profiled) folders.push_back(PhotoFolder(root, profiled, "jpg"));
   if (only.empty() || only == "png") folders.push_back(png);
   if (only.empty() || only == "mixed") folders.push_back(MixedFolder(root, png));
+  for (const auto& [name, kind] : LZWKinds())
+    if (only.empty() || only == name) folders.push_back(LZWFolder(root, name, kind));
 
   const std::string prog = benchchild::ProgramFolder(root, VELMORA_BUILD_DIR);
   std::printf("velmora X over generated folders in %s, best of %d runs (processor time, user + system)\n",
               root.c_str(), runs);
-  std::printf("%-12s %5s %11s %11s %7s %10s %12s %8s\n", "folder", "files", "velmora s", "plain s", "ratio",
-              "peak MiB", "image MiB", "peak/img");
+  std::printf("%-12s %5s %11s %11s %7s %10s %12s %8s %9s %8s\n", "folder", "files", "velmora s", "plain s", "ratio",
+              "peak MiB", "image MiB", "peak/img", "Pillow s", "ratio");
   for (const Folder& f : folders) {
     const Usage program = Best(runs, [&] { return RunBatch(prog, f, root + "out/"); });
     const Usage plain = Best(runs, [&] {
@@ -224,7 +278,8 @@ int main(int argc, char** argv) {
       for (const std::string& file : f.files) all.Add(PlainDecode(file));
       return all;
     });
-    Report(f, program, plain);
+    const Usage pillow = f.pillow ? Best(runs, [&] { return PillowDecode(f.files); }) : Usage{};
+    Report(f, program, plain, pillow);
   }
   Shell("rm -rf '" + root + "out/'");
   return 0;

@@ -4,6 +4,7 @@
 // over 256 colours, which compress about a thousand to one.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -41,9 +42,10 @@ inline RowMaker PaletteRows(int w, int h) {
 // bytes are the 8-bit picture and whose low bytes are noise (as a scanner's are); with alpha,
 // each pixel is followed by a smooth vignette of coverage (fully opaque in the middle, fading
 // at the edges), in 8 bits or in 16 with a noisy low byte.
+// Pictures of other numbers differ in their shapes and grain.
 enum class Photo { RGB8, Grey8, RGB16, RGBA8, GreyAlpha8, RGBA16, GreyAlpha16 };
-inline RowMaker PhotoRows(int w, int h, Photo kind) {
-  auto rng = std::make_shared<std::mt19937>(7);
+inline RowMaker PhotoRows(int w, int h, Photo kind, int picture = 3) {
+  auto rng = std::make_shared<std::mt19937>(4 + picture);
   auto rgb = std::make_shared<std::vector<uint8_t>>(size_t(w) * 3);
   const bool grey = kind == Photo::Grey8 || kind == Photo::GreyAlpha8 || kind == Photo::GreyAlpha16;
   const bool alpha = kind == Photo::RGBA8 || kind == Photo::GreyAlpha8 || kind == Photo::RGBA16 ||
@@ -51,7 +53,7 @@ inline RowMaker PhotoRows(int w, int h, Photo kind) {
   const int wide = kind == Photo::RGB16 || kind == Photo::RGBA16 || kind == Photo::GreyAlpha16 ? 2 : 1;
   const int colours = grey ? 1 : 3, channels = colours + (alpha ? 1 : 0);
   return [=](int y, std::vector<uint8_t>& row) {
-    benchphoto::Row(3, y, benchphoto::Size{w, h}, *rng, *rgb);
+    benchphoto::Row(picture, y, benchphoto::Size{w, h}, *rng, *rgb);
     const double fy = std::min(y, h - 1 - y) / (0.1 * h);
     for (size_t x = 0; x < size_t(w); ++x) {
       uint8_t* out = row.data() + x * size_t(channels * wide);
@@ -96,6 +98,7 @@ struct TiffKind {
   int photometric = PHOTOMETRIC_RGB;
   int predictor = 1;
   uint32_t rowsPerStrip = 0;  // 0: libtiff's default (strips of about 8 KB)
+  uint32_t tileSize = 0;      // tiles of this many pixels square instead of strips
 };
 
 inline void WriteTiff(const std::string& name, int w, int h, const TiffKind& k, const RowMaker& rows) {
@@ -109,7 +112,12 @@ inline void WriteTiff(const std::string& name, int w, int h, const TiffKind& k, 
   TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
   if (k.predictor > 1) TIFFSetField(t, TIFFTAG_PREDICTOR, k.predictor);
-  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, k.rowsPerStrip ? k.rowsPerStrip : TIFFDefaultStripSize(t, 0));
+  if (k.tileSize) {
+    TIFFSetField(t, TIFFTAG_TILEWIDTH, k.tileSize);
+    TIFFSetField(t, TIFFTAG_TILELENGTH, k.tileSize);
+  } else {
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, k.rowsPerStrip ? k.rowsPerStrip : TIFFDefaultStripSize(t, 0));
+  }
   std::vector<uint16_t> map[3];
   if (k.photometric == PHOTOMETRIC_PALETTE) {
     for (auto& m : map) m.resize(256);
@@ -120,13 +128,30 @@ inline void WriteTiff(const std::string& name, int w, int h, const TiffKind& k, 
     }
     TIFFSetField(t, TIFFTAG_COLORMAP, map[0].data(), map[1].data(), map[2].data());
   }
-  std::vector<uint8_t> row(size_t(w) * size_t(k.samples) * size_t(k.bits / 8));
+  const size_t rowBytes = size_t(w) * size_t(k.samples) * size_t(k.bits / 8);
+  std::vector<uint8_t> row(rowBytes);
+  // Tiles are written a band of one tile row at a time.
+  std::vector<uint8_t> band(k.tileSize ? rowBytes * k.tileSize : 0), tile(k.tileSize ? size_t(TIFFTileSize(t)) : 0);
   for (int y = 0; y < h; ++y) {
     rows(y, row);
     // libtiff takes 16-bit samples in the machine's order.
     if (k.bits == 16)
       for (size_t i = 0; i + 1 < row.size(); i += 2) std::swap(row[i], row[i + 1]);
-    TIFFWriteScanline(t, row.data(), uint32_t(y), 0);
+    if (!k.tileSize) {
+      TIFFWriteScanline(t, row.data(), uint32_t(y), 0);
+      continue;
+    }
+    std::copy(row.begin(), row.end(), band.begin() + long(rowBytes * (uint32_t(y) % k.tileSize)));
+    if ((uint32_t(y) + 1) % k.tileSize != 0 && y != h - 1) continue;
+    const uint32_t top = uint32_t(y) / k.tileSize * k.tileSize, pixel = uint32_t(k.samples * k.bits / 8);
+    for (uint32_t x = 0; x < uint32_t(w); x += k.tileSize) {
+      std::fill(tile.begin(), tile.end(), 0);
+      for (uint32_t r = 0; r < k.tileSize && top + r < uint32_t(h); ++r) {
+        const uint32_t n = std::min(k.tileSize, uint32_t(w) - x) * pixel;
+        std::copy_n(band.begin() + long(rowBytes * r + x * pixel), n, tile.begin() + long(r * k.tileSize * pixel));
+      }
+      TIFFWriteTile(t, tile.data(), x, top, 0, 0);
+    }
   }
   TIFFClose(t);
 }

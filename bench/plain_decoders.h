@@ -74,11 +74,16 @@ inline void PlainJpegBytes(const std::string& bytes, J_COLOR_SPACE space) {
   jpeg_destroy_decompress(&c);
 }
 
-// libtiff's decode of the strips as they are (bilevel rows for the fax page).
+// libtiff's decode of the strips (or tiles) as they are (bilevel rows for the fax page).
 inline void PlainTiffStrips(const std::string& path) {
   TIFF* t = TIFFOpen(path.c_str(), "r");
-  std::vector<uint8_t> buffer(size_t(TIFFStripSize(t)));
-  for (tstrip_t s = 0; s < TIFFNumberOfStrips(t); ++s) TIFFReadEncodedStrip(t, s, buffer.data(), -1);
+  if (TIFFIsTiled(t)) {
+    std::vector<uint8_t> buffer(size_t(TIFFTileSize(t)));
+    for (ttile_t s = 0; s < TIFFNumberOfTiles(t); ++s) TIFFReadEncodedTile(t, s, buffer.data(), -1);
+  } else {
+    std::vector<uint8_t> buffer(size_t(TIFFStripSize(t)));
+    for (tstrip_t s = 0; s < TIFFNumberOfStrips(t); ++s) TIFFReadEncodedStrip(t, s, buffer.data(), -1);
+  }
   TIFFClose(t);
 }
 

@@ -7,7 +7,9 @@ namespace {
 constexpr int kMinCodeWidth = 2;
 }
 
-const TPDFLZWDecompressor::Entry TPDFLZWDecompressor::kUndefined{};
+const TPDFLZWDecompressor::Entry TPDFLZWDecompressor::kUndefined{kNotWritten, 0, 0, 0, 0};
+
+TPDFLZWDecompressor::TPDFLZWDecompressor() = default;
 
 void TPDFLZWDecompressor::SetWidth(int width) {
   width_ = width;
@@ -86,7 +88,10 @@ inline void TPDFLZWDecompressor::Append(int code) {
   if (offset + n + kCopySlack > static_cast<int64_t>(output_.size())) Grow(offset + n + kCopySlack);
   auto* out = reinterpret_cast<uint8_t*>(output_.data()) + offset;
   if (e.length == 1) {
-    if (n == 1) out[0] = e.last;
+    if (n == 1) {
+      out[0] = e.last;
+      if (start < int64_t(kNotWritten)) table_[static_cast<size_t>(code)].at = uint32_t(start);
+    }
   } else if (e.at != kNotWritten && int64_t(e.at) >= base_ && int64_t(e.at) + n <= start) {
     // The entry's head lies earlier in the output, wholly written: copied in whole blocks (the
     // bytes copied past the string's end lie in the room behind it and are written over by
@@ -162,7 +167,10 @@ bool TPDFLZWDecompressor::Begin(std::string_view data, int64_t room) {
 
 void TPDFLZWDecompressor::Run(int64_t until) {
   while (!full_ && !ended_ && size_ < until) {
-    RunPlain(until);
+    if (MSBFirst)
+      RunPlain<true>(until);
+    else
+      RunPlain<false>(until);
     if (full_ || ended_ || size_ >= until) break;
     const int code = ReadCode();
     if (code == endCode_) {
@@ -199,11 +207,16 @@ void TPDFLZWDecompressor::Run(int64_t until) {
 
 // The codes of well-formed data, with the decoder's state in locals (bytes stored through the
 // output could otherwise stand for any of its fields): a code of a defined entry whose string
-// fits before MaxOutput and is a single byte or lies whole earlier in the output, followed by a
-// defined entry for the table. Anything else (clear and end codes, a code being defined, the
-// end of the bits, strings to walk, the output to grow) is left to Run, which takes one code
-// and comes back.
+// lies whole earlier in the output (a single byte too, once written) and fits before MaxOutput,
+// or the code being defined right after a string written whole; each makes the next entry.
+// Strings are copied in blocks of 16 bytes whatever their length, without a branch on it.
+// Anything else (clear and end codes, codes past the table, strings to walk, the output to
+// grow, the end of the bits) is left to Run, which takes one code and comes back.
+template <bool kMSBFirst>
 void TPDFLZWDecompressor::RunPlain(int64_t until) {
+  const bool tableFull = nextCode_ >= kTableSize;
+  // New entries are made from the code read last: it must be defined.
+  if (!tableFull && (previous_ >= filled_ || table_[static_cast<size_t>(previous_)].length == 0)) return;
   uint64_t bits = bitBuf_;
   int count = bitCount_;
   int width = width_, threshold = threshold_, next = nextCode_, previous = previous_, filled = filled_;
@@ -214,39 +227,76 @@ void TPDFLZWDecompressor::RunPlain(int64_t until) {
   int64_t size = size_;
   const int64_t base = base_, end = std::min(until, MaxOutput);
   auto* buffer = reinterpret_cast<uint8_t*>(output_.data());
-  const int64_t room = static_cast<int64_t>(output_.size()) - kCopySlack + base;  // output positions that fit
-  const int clear = clearCode_, endCode = endCode_;
-  const bool msb = MSBFirst, early = EarlyChange;
+  // Output positions that fit before the end asked for and in the buffer.
+  const int64_t limit = std::min(end, static_cast<int64_t>(output_.size()) - kCopySlack + base);
+  const int clear = clearCode_;
+  const bool early = EarlyChange;
   Entry* table = table_.data();
+  // The entry of the code read last, from which the next entry is made.
+  int prefixLength = tableFull ? 0 : table[previous].length;
+  uint8_t prefixFirst = tableFull ? 0 : table[previous].first;
+  bool prefixCopied = !tableFull && Copied(table[previous]);
   while (size < end) {
     if (count < width) {
-      for (; count <= 56 && at < inputSize; count += 8) bits |= uint64_t(data[at++]) << (msb ? 56 - count : count);
-      if (count < width) break;
+      if (at + 8 <= inputSize) {
+        // Eight bytes at once; the bits past the whole bytes taken are the next byte's own, so
+        // taking that byte again later leaves them as they are.
+        uint64_t word;
+        std::memcpy(&word, data + at, 8);
+        if constexpr (kMSBFirst) {
+          bits |= __builtin_bswap64(word) >> count;
+        } else {
+          bits |= word << count;
+        }
+        const int taken = (63 - count) >> 3;
+        at += size_t(taken);
+        count += taken << 3;
+      } else {
+        for (; count <= 56 && at < inputSize; count += 8)
+          bits |= uint64_t(data[at++]) << (kMSBFirst ? 56 - count : count);
+        if (count < width) break;
+      }
     }
-    const int code = msb ? static_cast<int>(bits >> (64 - width)) : static_cast<int>(bits & ((uint64_t{1} << width) - 1));
-    if (code >= next || code == clear || code == endCode) break;
-    const Entry e = table[code];
-    if (e.length == 0 || size + e.length > end || size + e.length > room) break;
-    if (e.length != 1 && !(e.at != kNotWritten && int64_t(e.at) >= base && int64_t(e.at) + e.length <= size)) break;
-    if (next < kTableSize && (previous >= filled || table[previous].length == 0)) break;
-    // The code is taken.
-    bits = msb ? bits << width : bits >> width;
-    count -= width;
+    const int code = kMSBFirst ? static_cast<int>(bits >> (64 - width))
+                               : static_cast<int>(bits & ((uint64_t{1} << width) - 1));
+    int64_t length;
+    const uint8_t* from;
+    uint8_t first;
     uint8_t* out = buffer + (size - base);
-    if (e.length == 1) {
-      out[0] = e.last;
+    if (code < next) {
+      if (static_cast<unsigned>(code - clear) < 2u) break;  // clear and end codes
+      Entry& e = table[code];
+      length = e.length;
+      if (e.at == kNotWritten || int64_t(e.at) < base || int64_t(e.at) + length > size || size + length > limit) break;
+      from = buffer + (e.at - base);
+      first = e.first;
+      for (int64_t i = 0; i < length; i += kCopySlack) std::memmove(out + i, from + i, kCopySlack);
+      if (size < int64_t(kNotWritten)) e.at = uint32_t(size);
+      if (!tableFull) {
+        table[next] = Entry{prefixCopied ? previousAt : kNotWritten, static_cast<uint16_t>(previous),
+                            static_cast<uint16_t>(prefixLength + 1), first, prefixFirst};
+      }
     } else {
-      const uint8_t* from = buffer + (e.at - base);
-      for (int64_t i = 0; i < e.length; i += kCopySlack) std::memmove(out + i, from + i, kCopySlack);
+      // The code being defined by its own use: the previous string, which was the last thing
+      // written, and its first byte again. (Right after a clear the next code is the end code.)
+      if (code != next || code == clear + 1 || tableFull || !prefixCopied || previousAt == kNotWritten ||
+          int64_t(previousAt) < base)
+        break;
+      length = prefixLength + 1;
+      if (size + length > limit) break;
+      from = buffer + (previousAt - base);
+      first = prefixFirst;
+      for (int64_t i = 0; i < prefixLength; i += kCopySlack) std::memmove(out + i, from + i, kCopySlack);
+      out[prefixLength] = prefixFirst;
+      table[next] = Entry{previousAt, static_cast<uint16_t>(previous), static_cast<uint16_t>(length), prefixFirst,
+                          prefixFirst};
     }
-    const uint32_t entryAt = previousAt;  // the entry copied from the output: Copied(e) holds
+    // The code is taken.
+    bits = kMSBFirst ? bits << width : bits >> width;
+    count -= width;
     previousAt = size < int64_t(kNotWritten) ? uint32_t(size) : kNotWritten;
-    size += e.length;
-    if (next < kTableSize) {
-      const Entry& prefix = table[previous];
-      const uint32_t prefixAt = Copied(prefix) ? entryAt : kNotWritten;
-      table[next] = Entry{prefixAt, static_cast<uint16_t>(previous), static_cast<uint16_t>(prefix.length + 1), e.first,
-                          prefix.first};
+    size += length;
+    if (!tableFull) {
       if (next == filled) ++filled;
       if (next >= threshold && width < kMaxCodeWidth) {
         ++width;
@@ -256,6 +306,10 @@ void TPDFLZWDecompressor::RunPlain(int64_t until) {
       ++next;
     }
     previous = code;
+    prefixLength = static_cast<int>(length);
+    prefixFirst = first;
+    prefixCopied = true;
+    if (next >= kTableSize && !tableFull) break;  // the table filled: the loop runs again without new entries
   }
   bitBuf_ = bits;
   bitCount_ = count;

@@ -12,7 +12,9 @@
 
 class TPDFLZWDecompressor {
  public:
-  TPDFLZWDecompressor() = default;
+  // The string table is not filled here (Reset writes what is read of it): a decoder per
+  // strip of a page of thousands would otherwise clear 48 KB for each.
+  TPDFLZWDecompressor();
 
   // Output kept before the last position released, and the first room of piecewise decoding.
   static constexpr int64_t kKeptHistory = int64_t(1) << 20;
@@ -54,13 +56,14 @@ class TPDFLZWDecompressor {
 
   // A table entry is the string of its prefix entry followed by one byte. An entry made right
   // after its prefix was written whole also lies in the output, from `at` on: it is copied
-  // from there instead of walking its prefix chain.
+  // from there instead of walking its prefix chain, and `at` follows the string to where it was
+  // written last (a single byte too, once written).
   struct Entry {
-    uint32_t at = kNotWritten;
-    uint16_t prefix = 0;
-    uint16_t length = 0;  // 0: not defined yet; at most 4,096
-    uint8_t last = 0;
-    uint8_t first = 0;
+    uint32_t at;
+    uint16_t prefix;
+    uint16_t length;  // 0: not defined yet; at most 4,096
+    uint8_t last;
+    uint8_t first;
   };
 
   // True for entries whose bytes are what their fields say: single bytes, and entries copied
@@ -75,6 +78,7 @@ class TPDFLZWDecompressor {
   bool Begin(std::string_view data, int64_t room);
   // Takes codes until the output reaches `until` bytes or the data end.
   void Run(int64_t until);
+  template <bool kMSBFirst>
   void RunPlain(int64_t until);
   int ReadCode();
   // Takes whole bytes of the data into the bit buffer while it has room for them.
@@ -111,7 +115,7 @@ class TPDFLZWDecompressor {
   // Where the string of the code read last began in the output, when it was written whole and
   // is the last thing written there (kNotWritten otherwise).
   uint32_t previousAt_ = kNotWritten;
-  std::array<Entry, kTableSize> table_{};
+  std::array<Entry, kTableSize> table_;
   int filled_ = 0;  // entries written since the last reset: the single bytes, then defined codes
 };
 
