@@ -14,9 +14,10 @@
 #include "pdf/codecs/tiff/tiff_reader.h"
 #include "platform/rtl/numbers.h"
 
-// Files larger than this have their strips read after the directories; the reads go through a
-// window of this size.
-constexpr size_t kStripsReadAfterwards = size_t(16) << 20;
+// Files larger than this have their strips read after the directories (the copy of the file the
+// directories are read from is gone by then); smaller ones have them cut out of that copy, which
+// saves reading the file twice. The reads go through a window of this size.
+constexpr size_t kStripsReadAfterwards = size_t(64) << 20;
 constexpr uint64_t kStripWindow = uint64_t(1) << 20;
 
 // A strip whose bytes are read from the file after the walk: page, strip, place in the file.
@@ -467,17 +468,16 @@ void TPDFTIFF::LoadFromStream(TStream& Stream, int32_t PageIndex) {
   Stream.SetPosition(0);
   std::vector<TStripPlace> places;
   const int64_t size = std::max<int64_t>(0, Stream.Size());
-  if (size_t(size) <= kStripsReadAfterwards) {
-    // Small files are cut up where they lie.
-    Parse(Stream.ReadToEnd(), PageIndex, nullptr);
-  } else {
-    // Larger ones are not held twice: the copy the directories are read from lies in the C
-    // library's memory, which goes back to the system when freed (a large block of the
-    // program's would stay beside the strips for its next request).
-    const std::unique_ptr<char, decltype(&std::free)> data(static_cast<char*>(std::malloc(size_t(size))), &std::free);
+  {
+    // The copy the directories are read from lies in the C library's memory, which goes back
+    // to the system when freed (a large block of the program's would stay beside the strips for
+    // its next request), and is not cleared before the file is read into it.
+    const std::unique_ptr<char, decltype(&std::free)> data(static_cast<char*>(std::malloc(size_t(std::max<int64_t>(size, 1)))),
+                                                           &std::free);
     if (!data) return;
     const int64_t got = std::max<int64_t>(0, Stream.Read(data.get(), size));
-    Parse(std::string_view(data.get(), size_t(got)), PageIndex, &places);
+    // Small files are cut up where they lie; larger ones are not held twice.
+    Parse(std::string_view(data.get(), size_t(got)), PageIndex, size_t(size) <= kStripsReadAfterwards ? nullptr : &places);
   }
   // The strips are read once the copy of the file is gone, in file order through a window of
   // a megabyte (many small strips take few reads).

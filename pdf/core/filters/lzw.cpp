@@ -167,10 +167,11 @@ bool TPDFLZWDecompressor::Begin(std::string_view data, int64_t room) {
 
 void TPDFLZWDecompressor::Run(int64_t until) {
   while (!full_ && !ended_ && size_ < until) {
+    const bool tableFull = nextCode_ >= kTableSize;
     if (MSBFirst)
-      RunPlain<true>(until);
+      tableFull ? RunPlain<true, true>(until) : RunPlain<true, false>(until);
     else
-      RunPlain<false>(until);
+      tableFull ? RunPlain<false, true>(until) : RunPlain<false, false>(until);
     if (full_ || ended_ || size_ >= until) break;
     const int code = ReadCode();
     if (code == endCode_) {
@@ -208,35 +209,37 @@ void TPDFLZWDecompressor::Run(int64_t until) {
 // The codes of well-formed data, with the decoder's state in locals (bytes stored through the
 // output could otherwise stand for any of its fields): a code of a defined entry whose string
 // lies whole earlier in the output (a single byte too, once written) and fits before MaxOutput,
-// or the code being defined right after a string written whole; each makes the next entry.
-// Strings are copied in blocks of 16 bytes whatever their length, without a branch on it.
-// Anything else (clear and end codes, codes past the table, strings to walk, the output to
-// grow, the end of the bits) is left to Run, which takes one code and comes back.
-template <bool kMSBFirst>
+// or the code being defined right after a string written whole; each makes the next entry
+// until the table is full. Strings are copied in blocks of 16 bytes whatever their length,
+// without a branch on it. Anything else (clear and end codes, codes past the table, strings to
+// walk, the output to grow, the end of the bits) is left to Run, which takes one code and
+// comes back.
+template <bool kMSBFirst, bool kTableFull>
 void TPDFLZWDecompressor::RunPlain(int64_t until) {
-  const bool tableFull = nextCode_ >= kTableSize;
   // New entries are made from the code read last: it must be defined.
-  if (!tableFull && (previous_ >= filled_ || table_[static_cast<size_t>(previous_)].length == 0)) return;
+  if (!kTableFull && (previous_ >= filled_ || table_[static_cast<size_t>(previous_)].length == 0)) return;
   uint64_t bits = bitBuf_;
   int count = bitCount_;
-  int width = width_, threshold = threshold_, next = nextCode_, previous = previous_, filled = filled_;
+  int width = width_, threshold = threshold_, next = nextCode_, previous = previous_;
   const auto* data = reinterpret_cast<const uint8_t*>(input_.data());
   const size_t inputSize = input_.size();
   size_t at = bytePos_;
-  uint32_t previousAt = previousAt_;
   int64_t size = size_;
-  const int64_t base = base_, end = std::min(until, MaxOutput);
+  const int64_t base = base_;
   auto* buffer = reinterpret_cast<uint8_t*>(output_.data());
-  // Output positions that fit before the end asked for and in the buffer.
-  const int64_t limit = std::min(end, static_cast<int64_t>(output_.size()) - kCopySlack + base);
+  // Output positions that fit before the end asked for, MaxOutput and the buffer's end: the
+  // next string not fitting is the loop's only bound on the output.
+  const int64_t limit = std::min({until, MaxOutput, static_cast<int64_t>(output_.size()) - kCopySlack + base});
   const int clear = clearCode_;
-  const bool early = EarlyChange;
   Entry* table = table_.data();
-  // The entry of the code read last, from which the next entry is made.
-  int prefixLength = tableFull ? 0 : table[previous].length;
-  uint8_t prefixFirst = tableFull ? 0 : table[previous].first;
-  bool prefixCopied = !tableFull && Copied(table[previous]);
-  while (size < end) {
+  // The entry of the code read last, from which the next entry is made, and where the next
+  // entry's string lies in the output: where the last string was written, when that string's
+  // entry is what its fields say.
+  const Entry& last = kTableFull ? kUndefined : table[previous];
+  int prefixLength = last.length;
+  unsigned prefixFirst = last.first;
+  uint32_t entryAt = Copied(last) ? previousAt_ : kNotWritten;
+  for (;;) {
     if (count < width) {
       if (at + 8 <= inputSize) {
         // Eight bytes at once; the bits past the whole bytes taken are the next byte's own, so
@@ -260,65 +263,62 @@ void TPDFLZWDecompressor::RunPlain(int64_t until) {
     const int code = kMSBFirst ? static_cast<int>(bits >> (64 - width))
                                : static_cast<int>(bits & ((uint64_t{1} << width) - 1));
     int64_t length;
-    const uint8_t* from;
-    uint8_t first;
+    unsigned first;
     uint8_t* out = buffer + (size - base);
-    if (code < next) {
+    if (kTableFull || code < next) {
       if (static_cast<unsigned>(code - clear) < 2u) break;  // clear and end codes
       Entry& e = table[code];
       length = e.length;
       if (e.at == kNotWritten || int64_t(e.at) < base || int64_t(e.at) + length > size || size + length > limit) break;
-      from = buffer + (e.at - base);
+      const uint8_t* from = buffer + (e.at - base);
       first = e.first;
       for (int64_t i = 0; i < length; i += kCopySlack) std::memmove(out + i, from + i, kCopySlack);
       if (size < int64_t(kNotWritten)) e.at = uint32_t(size);
-      if (!tableFull) {
-        table[next] = Entry{prefixCopied ? previousAt : kNotWritten, static_cast<uint16_t>(previous),
-                            static_cast<uint16_t>(prefixLength + 1), first, prefixFirst};
+      if (!kTableFull) {
+        table[next] = Entry{entryAt, static_cast<uint16_t>(previous), static_cast<uint16_t>(prefixLength + 1),
+                            static_cast<uint8_t>(first), static_cast<uint8_t>(prefixFirst)};
       }
     } else {
-      // The code being defined by its own use: the previous string, which was the last thing
-      // written, and its first byte again. (Right after a clear the next code is the end code.)
-      if (code != next || code == clear + 1 || tableFull || !prefixCopied || previousAt == kNotWritten ||
-          int64_t(previousAt) < base)
-        break;
+      // The code being defined by its own use: the previous string, the last thing written, and
+      // its first byte again. (Right after a clear the next code is the end code.)
+      if (code != next || code == clear + 1 || entryAt == kNotWritten || int64_t(entryAt) < base) break;
       length = prefixLength + 1;
       if (size + length > limit) break;
-      from = buffer + (previousAt - base);
+      const uint8_t* from = buffer + (entryAt - base);
       first = prefixFirst;
       for (int64_t i = 0; i < prefixLength; i += kCopySlack) std::memmove(out + i, from + i, kCopySlack);
-      out[prefixLength] = prefixFirst;
-      table[next] = Entry{previousAt, static_cast<uint16_t>(previous), static_cast<uint16_t>(length), prefixFirst,
-                          prefixFirst};
+      out[prefixLength] = static_cast<uint8_t>(prefixFirst);
+      table[next] = Entry{entryAt, static_cast<uint16_t>(previous), static_cast<uint16_t>(length),
+                          static_cast<uint8_t>(prefixFirst), static_cast<uint8_t>(prefixFirst)};
     }
     // The code is taken.
     bits = kMSBFirst ? bits << width : bits >> width;
     count -= width;
-    previousAt = size < int64_t(kNotWritten) ? uint32_t(size) : kNotWritten;
+    entryAt = size < int64_t(kNotWritten) ? uint32_t(size) : kNotWritten;
     size += length;
-    if (!tableFull) {
-      if (next == filled) ++filled;
-      if (next >= threshold && width < kMaxCodeWidth) {
-        ++width;
-        const int mask = (1 << width) - 1;
-        threshold = early ? mask - 1 : mask;
-      }
-      ++next;
-    }
     previous = code;
     prefixLength = static_cast<int>(length);
     prefixFirst = first;
-    prefixCopied = true;
-    if (next >= kTableSize && !tableFull) break;  // the table filled: the loop runs again without new entries
+    if (!kTableFull) {
+      if (next >= threshold && width < kMaxCodeWidth) {
+        ++width;
+        const int mask = (1 << width) - 1;
+        threshold = EarlyChange ? mask - 1 : mask;
+      }
+      // Once the table is full the loop for a full table takes over.
+      if (++next >= kTableSize) break;
+    }
   }
   bitBuf_ = bits;
   bitCount_ = count;
   bytePos_ = at;
-  filled_ = filled;
+  // Entries are defined in order: those up to the next code are defined now.
+  filled_ = std::max(filled_, next);
   if (width != width_) SetWidth(width);
   nextCode_ = next;
   previous_ = previous;
-  previousAt_ = previousAt;
+  // Every code taken was written whole from what its entry says.
+  if (size != size_) previousAt_ = entryAt;
   size_ = size;
   if (size_ >= MaxOutput) full_ = true;
 }

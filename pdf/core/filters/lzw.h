@@ -78,7 +78,7 @@ class TPDFLZWDecompressor {
   bool Begin(std::string_view data, int64_t room);
   // Takes codes until the output reaches `until` bytes or the data end.
   void Run(int64_t until);
-  template <bool kMSBFirst>
+  template <bool kMSBFirst, bool kTableFull>
   void RunPlain(int64_t until);
   int ReadCode();
   // Takes whole bytes of the data into the bit buffer while it has room for them.

@@ -1,5 +1,8 @@
 #include "pdf/core/objects/pdf_dictionary.h"
 
+#include <algorithm>
+#include <array>
+
 #include "pdf/core/objects/object_import.h"
 #include "pdf/core/objects/pdf_array.h"
 #include "pdf/core/objects/pdf_scalars.h"
@@ -15,6 +18,19 @@ constexpr std::string_view kCommonKeyList =
     "[Text][ImageB][ImageC][ImageI][Resources][ProcSet][ExtGState][Type1][TrueType][WinAnsiEncoding]"
     "[Filter][FlateDecode][Annot][URI][Goto][XYZ][iBRL][TalvoPDF]";
 
+// The list's entries, each without its brackets.
+constexpr size_t kCommonKeyCount = size_t(std::count(kCommonKeyList.begin(), kCommonKeyList.end(), '['));
+constexpr std::array<std::string_view, kCommonKeyCount> kCommonKeys = [] {
+  std::array<std::string_view, kCommonKeyCount> keys{};
+  size_t open = 0;
+  for (std::string_view& key : keys) {
+    const size_t close = kCommonKeyList.find(']', open);
+    key = kCommonKeyList.substr(open + 1, close - open - 1);
+    open = close + 1;
+  }
+  return keys;
+}();
+
 TPDFObject* ResolveIfReference(TPDFObject* value) {
   if (auto* ref = PDFCast<TPDFIndRef>(value)) return ref->Resolve();
   return value;
@@ -23,6 +39,10 @@ TPDFObject* ResolveIfReference(TPDFObject* value) {
 }  // namespace
 
 bool IsCommonKey(std::string_view key) {
+  // A key without brackets occurs in the list only as one whole entry: found without building
+  // the bracketed text (every key of every dictionary made comes here).
+  if (key.find_first_of("[]") == std::string_view::npos)
+    return std::find(kCommonKeys.begin(), kCommonKeys.end(), key) != kCommonKeys.end();
   std::string bracketed;
   bracketed.reserve(key.size() + 2);
   bracketed += '[';

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class TPDFImageDecoder;
@@ -39,5 +40,7 @@ class TPDFImageCache {
 
  private:
   std::vector<Entry> entries_;
+  // Where each key's first entry lies: a page of thousands of strip images looks each up once.
+  std::unordered_map<int64_t, size_t> first_;
   int64_t total_ = 0;
 };
