@@ -468,16 +468,21 @@ void TPDFTIFF::LoadFromStream(TStream& Stream, int32_t PageIndex) {
   Stream.SetPosition(0);
   std::vector<TStripPlace> places;
   const int64_t size = std::max<int64_t>(0, Stream.Size());
-  {
-    // The copy the directories are read from lies in the C library's memory, which goes back
-    // to the system when freed (a large block of the program's would stay beside the strips for
-    // its next request), and is not cleared before the file is read into it.
-    const std::unique_ptr<char, decltype(&std::free)> data(static_cast<char*>(std::malloc(size_t(std::max<int64_t>(size, 1)))),
-                                                           &std::free);
+  if (size_t(size) <= kStripsReadAfterwards) {
+    // Small files are cut up where they lie. The copy is not cleared before the file is read
+    // into it, and is a block of the program's, which the page's picture takes over once it
+    // is freed.
+    const std::unique_ptr<char[]> data(new char[size_t(std::max<int64_t>(size, 1))]);
+    const int64_t got = std::max<int64_t>(0, Stream.Read(data.get(), size));
+    Parse(std::string_view(data.get(), size_t(got)), PageIndex, nullptr);
+  } else {
+    // Larger ones are not held twice: the copy the directories are read from lies in the C
+    // library's memory, which goes back to the system when freed (a large block of the
+    // program's would stay beside the strips for its next request).
+    const std::unique_ptr<char, decltype(&std::free)> data(static_cast<char*>(std::malloc(size_t(size))), &std::free);
     if (!data) return;
     const int64_t got = std::max<int64_t>(0, Stream.Read(data.get(), size));
-    // Small files are cut up where they lie; larger ones are not held twice.
-    Parse(std::string_view(data.get(), size_t(got)), PageIndex, size_t(size) <= kStripsReadAfterwards ? nullptr : &places);
+    Parse(std::string_view(data.get(), size_t(got)), PageIndex, &places);
   }
   // The strips are read once the copy of the file is gone, in file order through a window of
   // a megabyte (many small strips take few reads).
