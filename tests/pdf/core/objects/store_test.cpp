@@ -198,6 +198,19 @@ TEST(PDFStore, CommonKeysShareOneName) {
   EXPECT_FALSE(IsCommonKey("type"));
   EXPECT_FALSE(IsCommonKey("Image"));
   EXPECT_TRUE(IsCommonKey("Page][Parent"));  // a substring test over the bracketed list
+  // Every piece of the list between its brackets, and every piece of each entry: common
+  // exactly when "[" + key + "]" occurs in the list.
+  const std::string list =
+      "[MediaBox][Length][CropBox][Type][Subtype][Name][Pages][Page][Parent][Font][Contents][BaseFont][PDF]"
+      "[Text][ImageB][ImageC][ImageI][Resources][ProcSet][ExtGState][Type1][TrueType][WinAnsiEncoding]"
+      "[Filter][FlateDecode][Annot][URI][Goto][XYZ][iBRL][TalvoPDF]";
+  for (size_t from = 0; from < list.size(); ++from)
+    for (size_t to = from; to <= list.size(); ++to) {
+      const std::string key = list.substr(from, to - from);
+      ASSERT_EQ(IsCommonKey(key), list.find("[" + key + "]") != std::string::npos) << key;
+    }
+  EXPECT_FALSE(IsCommonKey(""));
+  EXPECT_FALSE(IsCommonKey("Types"));
 }
 
 TEST(PDFArray, AddSetDeleteReserve) {

@@ -16,6 +16,11 @@ using rendertest::TestPdf;
 
 TPDFImageDecoderOwner NoDecoder() { return TPDFImageDecoderOwner(nullptr, [](TPDFImageDecoder*) {}); }
 
+// A decoder told apart by its address only (never used, never freed).
+TPDFImageDecoderOwner Marked(uintptr_t mark) {
+  return TPDFImageDecoderOwner(reinterpret_cast<TPDFImageDecoder*>(mark), [](TPDFImageDecoder*) {});
+}
+
 TEST(ImageCache, DropsEverythingOnceTheCachedBytesPassTheLimit) {
   TPDFImageCache cache;
   cache.Add(TPDFImageCache::KeyOf(1, 0), nullptr, NoDecoder(), 60000000);
@@ -27,6 +32,20 @@ TEST(ImageCache, DropsEverythingOnceTheCachedBytesPassTheLimit) {
   EXPECT_EQ(cache.Count(), 1u);  // the three before were dropped, the new one stays
   EXPECT_EQ(cache.TotalBytes(), 5);
   EXPECT_EQ(TPDFImageCache::KeyOf(7, 2), (int64_t(2) << 32) + 7);
+  // Found by key among thousands (a page of strip images): a key added twice gives its first
+  // decoder; after the drop nothing but the new entry is found.
+  TPDFImageCache many;
+  for (uintptr_t i = 1; i <= 3000; ++i) many.Add(TPDFImageCache::KeyOf(int32_t(i), 0), nullptr, Marked(i * 16), 10);
+  many.Add(TPDFImageCache::KeyOf(7, 0), nullptr, Marked(8), 10);
+  EXPECT_EQ(many.Find(TPDFImageCache::KeyOf(7, 0)), reinterpret_cast<TPDFImageDecoder*>(7 * 16));
+  EXPECT_EQ(many.Find(TPDFImageCache::KeyOf(3000, 0)), reinterpret_cast<TPDFImageDecoder*>(3000 * 16));
+  EXPECT_EQ(many.Find(TPDFImageCache::KeyOf(3001, 0)), nullptr);
+  EXPECT_EQ(many.Find(TPDFImageCache::KeyOf(7, 1)), nullptr);
+  many.Add(TPDFImageCache::KeyOf(9000, 0), nullptr, Marked(32), 100000000);
+  many.Add(TPDFImageCache::KeyOf(9001, 0), nullptr, Marked(48), 1);
+  EXPECT_EQ(many.Count(), 1u);
+  EXPECT_EQ(many.Find(TPDFImageCache::KeyOf(7, 0)), nullptr);
+  EXPECT_EQ(many.Find(TPDFImageCache::KeyOf(9001, 0)), reinterpret_cast<TPDFImageDecoder*>(48));
 }
 
 TEST(ImageCache, AnImagePlacedTwiceIsDecodedOnceAcrossPages) {
