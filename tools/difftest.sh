@@ -3,8 +3,10 @@
 # written by tools/difftest/make_pages.py with every construct in, each rendered by us (GDI+ and
 # cairo) and by pdftoppm (pdftocairo for a second look) and compared. Every disagreement leaves
 # the page, its cut-down form and the pictures in <folder> (default build/difftest), with one
-# line in summary.tsv: seed, disagreeing pixels per back end, "known:<tags>" or "new", the tags
-# and the content of the ops that remain.
+# line in summary.tsv: seed, disagreeing pixels per back end, its class, the tags and the
+# content of the ops that remain. The class is "known:<constructs>" when the page's twin (the
+# same draws, with those listed constructs written neutral) agrees: "a b" each alone, "a+b"
+# only together; otherwise "new". The run fails when a page is new.
 #
 # Usage: tools/difftest.sh <seed> <count> [folder] [jobs]
 #   VELMORA_DIFFTEST_EXCLUDE=tag,... leaves constructs out.
@@ -50,4 +52,6 @@ echo "compared $compared pages, $disagreeing disagree ($folder/summary.tsv)"
 echo "by class (known constructs, or new):"
 cut -f4 "$folder/summary.tsv" | sort | uniq -c | sort -rn
 [ "$status" -eq 0 ] || echo "a part failed: see $folder/log.*" >&2
+fresh=$(cut -f4 "$folder/summary.tsv" | grep -c '^new' || true)
+[ "$fresh" -eq 0 ] || { echo "$fresh pages disagree for no listed reason" >&2; status=1; }
 exit $status

@@ -22,7 +22,12 @@ catalog, page tree, page and content; the page's objects are numbered from 5):
 
 Each payload is followed by one line feed.
 
-Usage: make_pages.py --first SEED --count N --out DIR [--exclude tag,...]
+A page's twin (--neutral tag,...) draws every random number as the page does but writes the
+named constructs in a neutral form (square caps as butt caps, CalRGB as DeviceRGB, a radial
+shading as an axial one over the same numbers, ...), op for op: a disagreement that the twin
+no longer shows is one those constructs make.
+
+Usage: make_pages.py --first SEED --count N --out DIR [--exclude tag,...] [--neutral tag,...]
 """
 
 import argparse
@@ -49,10 +54,11 @@ def nums(values):
 
 
 class Page:
-    def __init__(self, seed, exclude):
+    def __init__(self, seed, exclude, neutral=()):
         self.seed = seed
         self.rng = random.Random(seed * 7919 + 17)
         self.exclude = set(exclude)
+        self.neutral = set(neutral)
         self.objects = []  # ("object", text) or ("stream", dict, data)
         self.resources = {}  # category -> {name: value text}
         self.ops = []  # (tags, content)
@@ -88,6 +94,20 @@ class Page:
 
     def allowed(self, tags):
         return not (set(tags) & self.exclude)
+
+    def mark(self, tags, tag):
+        """Tags a construct the op uses; False in a twin that writes the construct neutral."""
+        if tag in self.neutral:
+            return False
+        tags.append(tag)
+        return True
+
+    def leaves_out(self, tags, tag):
+        """Whether a construct tagged already is written neutral here (its tag is dropped)."""
+        if tag in tags and tag in self.neutral:
+            tags.remove(tag)
+            return True
+        return False
 
     def pick(self, choices):
         """Chooses among (weight, tags, maker) entries whose tags are allowed; returns
@@ -189,26 +209,87 @@ def shape(p):
 # ---------------------------------------------------------------- functions
 
 
-def function_type2(p, outs, c0=None, c1=None):
+class Comps:
+    """The colour components a function or shading draws, and those it writes. A twin that
+    leaves CMYK (or a grey shading) out draws the same components and writes the RGB they make:
+    every random draw stays where it was."""
+
+    def __init__(self, drawn, as_rgb=False):
+        self.drawn = drawn
+        self.as_rgb = as_rgb and drawn in (1, 4)
+        self.written = 3 if self.as_rgb else drawn
+
+    def values(self, v):
+        if not self.as_rgb:
+            return v
+        if self.drawn == 1:
+            return [v[0]] * 3
+        c, m, y, k = (float(x) for x in v)
+        return [round((1 - c) * (1 - k), 3), round((1 - m) * (1 - k), 3), round((1 - y) * (1 - k), 3)]
+
+    def samples(self, data):
+        """Bytes of `drawn` components each, as written."""
+        if not self.as_rgb:
+            return data
+        out = bytearray()
+        for i in range(0, len(data) - self.drawn + 1, self.drawn):
+            out += bytes(round(v * 255) for v in self.values([b / 255 for b in data[i:i + self.drawn]]))
+        return bytes(out)
+
+    def program(self, prog):
+        """A calculator program "{ ... }" that leaves `drawn` values, as written."""
+        if not self.as_rgb:
+            return prog
+        tail = " dup dup" if self.drawn == 1 else (
+            # c m y k -> (1-c)(1-k) (1-m)(1-k) (1-y)(1-k)
+            " 1 exch sub dup 5 1 roll exch 1 exch sub mul 3 1 roll 1 exch sub 3 index mul exch 1 exch sub"
+            " 4 -1 roll mul 3 1 roll exch")
+        return prog.rstrip()[:-1].rstrip() + tail + " }"
+
+    def range(self, pair="0 1"):
+        return " ".join([pair] * self.written)
+
+
+def comps_of(outs):
+    return outs if isinstance(outs, Comps) else Comps(outs)
+
+
+def type2_draw(p, k, c0=None, c1=None):
     r = p.rng
-    c0 = c0 or [round(r.random(), 2) for _ in range(outs)]
-    c1 = c1 or [round(r.random(), 2) for _ in range(outs)]
-    exp = r.choice([1, 1, 2, 0.5])
-    return "<< /FunctionType 2 /Domain [0 1] /C0 [%s] /C1 [%s] /N %s >>" % (nums(c0), nums(c1), n(exp))
+    c0 = c0 or [round(r.random(), 2) for _ in range(k.drawn)]
+    c1 = c1 or [round(r.random(), 2) for _ in range(k.drawn)]
+    return c0, c1, r.choice([1, 1, 2, 0.5])
+
+
+def type2_text(k, c0, c1, exp):
+    return "<< /FunctionType 2 /Domain [0 1] /C0 [%s] /C1 [%s] /N %s >>" % (nums(k.values(c0)), nums(k.values(c1)),
+                                                                              n(exp))
+
+
+def function_type2(p, outs, c0=None, c1=None):
+    k = comps_of(outs)
+    return type2_text(k, *type2_draw(p, k, c0, c1))
 
 
 def function_type0(p, outs, size):
     r = p.rng
-    samples = bytes(r.randint(0, 255) for _ in range(size * outs))
+    k = comps_of(outs)
+    samples = bytes(r.randint(0, 255) for _ in range(size * k.drawn))
     return p.stream("<< /FunctionType 0 /Domain [0 1] /Range [%s] /Size [%d] /BitsPerSample 8 >>" %
-                    (" ".join(["0 1"] * outs), size), samples)
+                    (k.range(), size), k.samples(samples))
 
 
-def function_type3(p, outs):
-    mid = [round(p.rng.random(), 2) for _ in range(outs)]
-    a = function_type2(p, outs, c1=mid)
-    b = function_type2(p, outs, c0=mid)
-    return "<< /FunctionType 3 /Domain [0 1] /Functions [%s %s] /Bounds [0.5] /Encode [0 1 0 1] >>" % (a, b)
+def function_type3(p, outs, plain=False):
+    """Two exponential functions stitched at 0.5; plain: one from the first's start to the
+    second's end, drawn alike."""
+    k = comps_of(outs)
+    mid = [round(p.rng.random(), 2) for _ in range(k.drawn)]
+    a = type2_draw(p, k, c1=mid)
+    b = type2_draw(p, k, c0=mid)
+    if plain:
+        return type2_text(k, a[0], b[1], 1)
+    return "<< /FunctionType 3 /Domain [0 1] /Functions [%s %s] /Bounds [0.5] /Encode [0 1 0 1] >>" % (
+        type2_text(k, *a), type2_text(k, *b))
 
 
 CALCULATOR = {
@@ -226,14 +307,16 @@ CALCULATOR_NOT = {3: "{ 0.5 gt not { 1 0 0 } { 0 0 1 } ifelse }", 1: "{ 0.5 le n
 
 
 def function_type4(p, outs, tags):
-    if outs in CALCULATOR_NOT and p.allowed(["fn-not"]) and p.rng.random() < 0.25:
+    k = comps_of(outs)
+    if k.drawn in CALCULATOR_NOT and p.allowed(["fn-not"]) and p.rng.random() < 0.25:
         tags.append("fn-not")
-        prog = CALCULATOR_NOT[outs]
+        prog = CALCULATOR_NOT[k.drawn]
     else:
-        prog = p.rng.choice(CALCULATOR[outs])
-        if "cvi" in prog:
-            tags.append("fn-cvi")
-    return p.stream("<< /FunctionType 4 /Domain [0 1] /Range [%s] >>" % " ".join(["0 1"] * outs), prog)
+        prog = p.rng.choice(CALCULATOR[k.drawn])
+        if "cvi" in prog and not p.mark(tags, "fn-cvi"):
+            # Off the integers, where cvi gives one answer whatever a reader's rounding.
+            prog = prog.replace("10 mul cvi", "10 mul 0.25 add cvi")
+    return p.stream("<< /FunctionType 4 /Domain [0 1] /Range [%s] >>" % k.range(), k.program(prog))
 
 
 def tint_function(p, outs, tags, tint):
@@ -250,9 +333,7 @@ def tint_function(p, outs, tags, tint):
     if k == 4:
         return function_type4(p, outs, tags), tint
     size = p.rng.choice([2, 3, 5])
-    if p.allowed(["fn0-between"]) and p.rng.random() < 0.3:
-        tags.append("fn0-between")
-    else:
+    if not (p.allowed(["fn0-between"]) and p.rng.random() < 0.3 and p.mark(tags, "fn0-between")):
         tint = round(round(tint * (size - 1)) / (size - 1), 4)
     return function_type0(p, outs, size), tint
 
@@ -265,11 +346,16 @@ def base_space(p):
                    (1, ["cs-gray"], lambda: ("/DeviceGray", 1))])
 
 
-def cmyk_tags(values):
-    """Saturated greens and reds (much yellow with much cyan or magenta, little black): the
-    overprints whose blue a CMYK conversion most easily gets wrong."""
+def cmyk_values(p, tags, values):
+    """Tags saturated greens and reds (much yellow with much cyan or magenta, little black): the
+    overprints whose blue a CMYK conversion most easily gets wrong; their twin takes yellow down
+    to 0.6."""
+    if len(values) != 4:
+        return values
     c, m, y, k = (float(v) for v in values)
-    return ["cmyk-saturated"] if y > 0.6 and max(c, m) > 0.6 and k < 0.4 else []
+    if y > 0.6 and max(c, m) > 0.6 and k < 0.4 and not p.mark(tags, "cmyk-saturated"):
+        values[2] = "0.6"
+    return values
 
 
 def colour(p, stroke=False):
@@ -289,20 +375,24 @@ def colour(p, stroke=False):
     if kind == "gray":
         return ("%s G" if stroke else "%s g") % c(), tags
     if kind == "cmyk":
-        values = [c() for _ in range(4)]
-        return ("%s %s %s %s K" if stroke else "%s %s %s %s k") % tuple(values), tags + cmyk_tags(values)
+        values = cmyk_values(p, tags, [c() for _ in range(4)])
+        return ("%s %s %s %s K" if stroke else "%s %s %s %s k") % tuple(values), tags
     cs, sc = ("CS", "SC") if stroke else ("cs", "sc")
     if kind == "named":
         space, comps = base_space(p)[1]
-        values = [c() for _ in range(comps)]
-        return "%s %s %s" % (space, cs, " ".join(values)) + " " + sc, tags + (cmyk_tags(values) if comps == 4 else [])
+        values = cmyk_values(p, tags, [c() for _ in range(comps)])
+        return "%s %s %s" % (space, cs, " ".join(values)) + " " + sc, tags
     if kind == "sep":
         base_tags, (base, outs) = base_space(p)
         tags += base_tags
+        comps = Comps(outs)
+        no_cmyk = p.leaves_out(tags, "cs-cmyk")
         if p.allowed(["sep-calgray"]) and r.random() < 0.1:
-            tags.append("sep-calgray")
-            base, outs = "[/CalGray << /WhitePoint [0.9505 1 1.089] >>]", 1
-        fn, tint = tint_function(p, outs, tags, round(r.random(), 2))
+            calgray = p.mark(tags, "sep-calgray")
+            base, comps = "[/CalGray << /WhitePoint [0.9505 1 1.089] >>]" if calgray else "/DeviceGray", Comps(1)
+        elif no_cmyk:
+            base, comps = "/DeviceRGB", Comps(4, as_rgb=True)
+        fn, tint = tint_function(p, comps, tags, round(r.random(), 2))
         name = p.res("ColorSpace", "[/Separation /Spot%d %s %s]" % (r.randint(0, 3), base, fn), "CS")
         return "/%s %s %s %s" % (name, cs, n(tint), sc), tags
     if kind == "devn":
@@ -310,9 +400,12 @@ def colour(p, stroke=False):
         tags += base_tags
         if outs == 1:
             tags.append("devicen-gray")
+        comps = Comps(outs)
+        if p.leaves_out(tags, "cs-cmyk"):
+            base, comps = "/DeviceRGB", Comps(4, as_rgb=True)
         # Two inputs: the first sets the colour through a calculator, the second scales it.
         prog = "{ exch %s }" % {1: "mul", 3: "dup 0.5 mul 3 -1 roll", 4: "dup 0.5 mul 3 -1 roll 0"}[outs]
-        fn = p.stream("<< /FunctionType 4 /Domain [0 1 0 1] /Range [%s] >>" % " ".join(["0 1"] * outs), prog)
+        fn = p.stream("<< /FunctionType 4 /Domain [0 1 0 1] /Range [%s] >>" % comps.range(), comps.program(prog))
         name = p.res("ColorSpace", "[/DeviceN [/Cyan /Spot] %s %s]" % (base, fn), "CS")
         return "/%s %s %s %s %s" % (name, cs, c(), c(), sc), tags
     if kind == "icc":
@@ -320,13 +413,15 @@ def colour(p, stroke=False):
         alt = {1: "/DeviceGray", 3: "/DeviceRGB", 4: "/DeviceCMYK"}[comps]
         profile = p.once("icc%d" % comps, lambda: p.stream("<< /N %d /Alternate %s >>" % (comps, alt), ""))
         name = p.res("ColorSpace", "[/ICCBased %s]" % profile, "CS")
-        values = [c() for _ in range(comps)]
-        return "/%s %s %s %s" % (name, cs, " ".join(values), sc), tags + (cmyk_tags(values) if comps == 4 else [])
+        values = cmyk_values(p, tags, [c() for _ in range(comps)])
+        return "/%s %s %s %s" % (name, cs, " ".join(values), sc), tags
     if kind == "calrgb":
-        name = p.res("ColorSpace", "[/CalRGB << /WhitePoint [0.9505 1 1.089] >>]", "CS")
+        name = "DeviceRGB" if p.leaves_out(tags, "calrgb") else p.res(
+            "ColorSpace", "[/CalRGB << /WhitePoint [0.9505 1 1.089] >>]", "CS")
         return "/%s %s %s %s %s %s" % (name, cs, c(), c(), c(), sc), tags
     if kind == "calgray":
-        name = p.res("ColorSpace", "[/CalGray << /WhitePoint [0.9505 1 1.089] >>]", "CS")
+        name = "DeviceGray" if p.leaves_out(tags, "calgray") else p.res(
+            "ColorSpace", "[/CalGray << /WhitePoint [0.9505 1 1.089] >>]", "CS")
         return "/%s %s %s %s" % (name, cs, c(), sc), tags
     if kind == "lab":
         name = p.res("ColorSpace", "[/Lab << /WhitePoint [0.9505 1 1.089] /Range [-100 100 -100 100] >>]", "CS")
@@ -350,8 +445,10 @@ def op_fill(p):
     if paint in ("B", "B*", "b", "b*"):
         scol, stags = colour(p, stroke=True)
         width = p.rng.randint(1, 4)
+        tags += stags
+        if width <= 1 and not p.mark(tags, "thin-line"):
+            width = 2
         extra = scol + " %d w " % width
-        tags += stags + (["thin-line"] if width <= 1 else [])
     return tags + ctags + paint_tags, "q %s %s%s %s Q" % (col, extra, path, paint)
 
 
@@ -360,17 +457,17 @@ def op_stroke(p):
     tags, path = shape(p)
     col, ctags = colour(p, stroke=True)
     width = r.choice([0, 0.5, 1, 2, 3, 5, 8])
-    if width <= 1:
-        tags.append("thin-line")
-    cap = r.randint(0, 2)
-    state = "%s w %d J %d j" % (n(width), cap, r.randint(0, 2))
-    if r.random() < 0.3:
-        state += " %d M" % r.randint(1, 10)
+    if width <= 1 and not p.mark(tags, "thin-line"):
+        width = 2
+    cap, join = r.randint(0, 2), r.randint(0, 2)
+    limit = " %d M" % r.randint(1, 10) if r.random() < 0.3 else ""
+    dash = ""
     if r.random() < 0.3 and p.allowed(["dash"]):
         tags.append("dash")
-        if cap == 2:
-            tags.append("dash-square-cap")
-        state += " [%d %d] %d d" % (r.randint(2, 10), r.randint(2, 10), r.randint(0, 5))
+        if cap == 2 and not p.mark(tags, "dash-square-cap"):
+            cap = 0
+        dash = " [%d %d] %d d" % (r.randint(2, 10), r.randint(2, 10), r.randint(0, 5))
+    state = "%s w %d J %d j%s%s" % (n(width), cap, join, limit, dash)
     paint = r.choice(["S", "s"])
     if path.endswith(" h") and paint == "S":
         pass
@@ -394,12 +491,12 @@ def op_transform(p):
     a = math.radians(r.randint(-60, 60))
     s = r.choice([0.5, 0.8, 1, 1.3])
     skew = r.choice([1, 0.7])
-    m = [math.cos(a) * s, math.sin(a) * s, -math.sin(a) * s * skew, math.cos(a) * s, r.randint(10, 50),
-         r.randint(-10, 30)]
+    e, f = r.randint(10, 50), r.randint(-10, 30)
     tags, inner = p.pick([(3, [], lambda: op_fill(p)), (2, [], lambda: op_stroke(p)), (1, [], lambda: op_clip(p))])
     it, ic = inner
-    if skew != 1 and "dash" in it:
-        it.append("dash-skew")
+    if skew != 1 and "dash" in it and not p.mark(it, "dash-skew"):
+        skew = 1
+    m = [math.cos(a) * s, math.sin(a) * s, -math.sin(a) * s * skew, math.cos(a) * s, e, f]
     return it + ["cm"], "q %s cm %s Q" % (nums(m), ic)
 
 
@@ -409,8 +506,9 @@ def op_alpha(p):
     tags = ["alpha"]
     gs = "/ca %s /CA %s" % (n(ca), n(ca))
     if p.allowed(["blend"]) and r.random() < 0.3:
-        tags.append("blend")
-        gs += " /BM /%s" % r.choice(["Multiply", "Screen", "Darken", "Lighten", "Difference"])
+        mode = r.choice(["Multiply", "Screen", "Darken", "Lighten", "Difference"])
+        if p.mark(tags, "blend"):
+            gs += " /BM /%s" % mode
     name = p.res("ExtGState", "<< %s >>" % gs, "GS")
     t1, c1 = op_fill(p)
     t2, c2 = p.pick([(4, [], lambda: op_fill(p)), (1, ["image-in-alpha"], lambda: op_inline_image(p))])[1]
@@ -422,25 +520,36 @@ def op_alpha(p):
 def op_extgstate(p):
     r = p.rng
     width = r.randint(1, 6)
+    thin = width <= 1 and "thin-line" not in p.neutral
+    if width <= 1 and not thin:
+        width = 2
     name = p.res("ExtGState", "<< /Type /ExtGState /LW %d /LC %d /LJ %d >>" % (width, r.randint(0, 2), r.randint(0, 2)),
                  "GS")
     col, ct = colour(p, stroke=True)
     tags, path = shape(p)
-    if width <= 1:
+    if thin:
         tags.append("thin-line")
     return tags + ct + ["extgstate"], "q %s /%s gs %s S Q" % (col, name, path)
 
 
 def shading_dict(p, tags):
+    """A shading; its twin writes an axial one over the same draws in place of a radial,
+    function-based or mesh shading, and RGB in place of CMYK or grey."""
     r = p.rng
     kind = p.pick([(6, ["shade-axial"], lambda: 2), (2, ["shade-radial"], lambda: 3), (1, ["shade-function"], lambda: 1),
                    (1, ["shade-mesh"], lambda: 4)])
     tags += kind[0]
     k = kind[1]
+    plain = any(p.leaves_out(tags, t) for t in ("shade-radial", "shade-function", "shade-mesh"))
     space_tags, (space, outs) = p.pick([(3, ["cs-rgb"], lambda: ("/DeviceRGB", 3)),
                                         (1, ["cs-cmyk"], lambda: ("/DeviceCMYK", 4)),
                                         (1, ["shade-gray"], lambda: ("/DeviceGray", 1))])
     tags += space_tags
+    comps = Comps(outs)
+    if p.leaves_out(tags, "cs-cmyk") or p.leaves_out(tags, "shade-gray"):
+        space, comps = "/DeviceRGB", Comps(outs, as_rgb=True)
+    axial = "<< /ShadingType 2 /ColorSpace %s /Coords [10 10 90 90] /Function %s >>" % (
+        space, type2_text(comps, [0.2] * outs, [0.8] * outs, 1))
     if k == 4 and r.random() < 0.5:
         # One Coons (type 6) or tensor-product (type 7) patch: the boundary runs round a square
         # with its control points pulled in and out.
@@ -456,9 +565,11 @@ def shading_dict(p, tags):
         for u, v in edge + inner:
             data += bytes([wobble(round(x0 + u * size)) * 255 // 100, wobble(round(y0 + v * size)) * 255 // 100])
         for _ in range(4):
-            data += bytes(r.randint(0, 255) for _ in range(outs))
+            data += comps.samples(bytes(r.randint(0, 255) for _ in range(outs)))
+        if plain:
+            return axial
         return p.stream("<< /ShadingType %d /ColorSpace %s /BitsPerCoordinate 8 /BitsPerComponent 8 /BitsPerFlag 8 "
-                        "/Decode [0 100 0 100 %s] >>" % (typ, space, " ".join(["0 1"] * outs)), bytes(data))
+                        "/Decode [0 100 0 100 %s] >>" % (typ, space, comps.range()), bytes(data))
     if k == 4:
         # A free-form triangle mesh (type 4) of two triangles, or a lattice (type 5).
         typ = r.choice([4, 5])
@@ -467,18 +578,25 @@ def shading_dict(p, tags):
         for i, (x, y) in enumerate(pts):
             if typ == 4:
                 data.append(0 if i < 3 else 1)
-            data += bytes([x * 255 // 100, y * 255 // 100]) + bytes(r.randint(0, 255) for _ in range(outs))
+            data += bytes([x * 255 // 100, y * 255 // 100]) + comps.samples(bytes(r.randint(0, 255) for _ in range(outs)))
         extra = "/BitsPerFlag 8 " if typ == 4 else "/VerticesPerRow 2 "
+        if plain:
+            return axial
         return p.stream("<< /ShadingType %d /ColorSpace %s /BitsPerCoordinate 8 /BitsPerComponent 8 %s"
-                        "/Decode [0 100 0 100 %s] >>" % (typ, space, extra, " ".join(["0 1"] * outs)), bytes(data))
+                        "/Decode [0 100 0 100 %s] >>" % (typ, space, extra, comps.range()), bytes(data))
     if k == 1:
-        fn = p.stream("<< /FunctionType 4 /Domain [0 100 0 100] /Range [%s] >>" % " ".join(["0 1"] * outs),
-                      "{ %s }" % {1: "add 200 div", 3: "100 div exch 100 div 0.5", 4: "100 div exch 100 div 0 0"}[outs])
+        if plain:
+            return axial
+        fn = p.stream("<< /FunctionType 4 /Domain [0 100 0 100] /Range [%s] >>" % comps.range(), comps.program(
+                      "{ %s }" % {1: "add 200 div", 3: "100 div exch 100 div 0.5", 4: "100 div exch 100 div 0 0"}[outs]))
         return "<< /ShadingType 1 /ColorSpace %s /Domain [0 100 0 100] /Function %s >>" % (space, fn)
-    ftags, fn = p.pick([(3, [], lambda: function_type2(p, outs)), (1, ["fn3"], lambda: function_type3(p, outs))])
+    stitched = "shade-stitching" not in p.neutral
+    ftags, fn = p.pick([(3, [], lambda: function_type2(p, comps)),
+                        (1, ["fn3"], lambda: function_type3(p, comps, plain=not stitched))])
     tags += ftags
     if "/N 2" in fn or "/N 0.5" in fn:
-        tags.append("shade-exponent")
+        if not p.mark(tags, "shade-exponent"):
+            fn = fn.replace("/N 2 >>", "/N 1 >>").replace("/N 0.5 >>", "/N 1 >>")
     if "/FunctionType 3" in fn:
         tags.append("shade-stitching")
     extend = "[%s %s]" % (r.choice(["true", "false"]), r.choice(["true", "false"]))
@@ -489,9 +607,13 @@ def shading_dict(p, tags):
         return "<< /ShadingType 2 /ColorSpace %s /Coords [%s] /Function %s /Extend %s >>" % (space, nums(coords), fn,
                                                                                           extend)
     cx, cy = r.randint(20, 80), r.randint(20, 80)
+    radii = (r.randint(0, 10), cx + r.randint(-10, 10), cy + r.randint(-10, 10), r.randint(20, 50))
+    if plain:
+        # The same function along the outer circle's diameter.
+        return "<< /ShadingType 2 /ColorSpace %s /Coords [%d %d %d %d] /Function %s /Extend %s >>" % (
+            space, radii[1] - radii[3], radii[2], radii[1] + radii[3], radii[2], fn, extend)
     return "<< /ShadingType 3 /ColorSpace %s /Coords [%d %d %d %d %d %d] /Function %s /Extend %s >>" % (
-        space, cx, cy, r.randint(0, 10), cx + r.randint(-10, 10), cy + r.randint(-10, 10), r.randint(20, 50), fn,
-        extend)
+        space, cx, cy, radii[0], radii[1], radii[2], radii[3], fn, extend)
 
 
 def op_shading(p):
@@ -574,11 +696,11 @@ def op_form(p, depth=0):
     r = p.rng
     tags = ["form"]
     bbox = [r.randint(0, 30), r.randint(0, 30), r.randint(60, 100), r.randint(60, 100)]
-    matrix = ""
+    place = None
     shear = 0
     if r.random() < 0.5:
         shear = r.choice([0, 0.2])
-        matrix = "/Matrix [%s]" % nums([0.8, shear, 0, 0.8, r.randint(0, 20), r.randint(0, 20)])
+        place = (r.randint(0, 20), r.randint(0, 20))
     group = ""
     body = []
     for _ in range(r.randint(1, 3)):
@@ -586,8 +708,9 @@ def op_form(p, depth=0):
         t, c = maker(p)
         tags += t
         body.append(c)
-    if shear and "dash" in tags:
-        tags.append("dash-skew")
+    if shear and "dash" in tags and not p.mark(tags, "dash-skew"):
+        shear = 0
+    matrix = "/Matrix [%s]" % nums([0.8, shear, 0, 0.8, place[0], place[1]]) if place else ""
     if r.random() < 0.4 and p.allowed(["group"]):
         tags.append("group")
         knockout = "false"
@@ -607,8 +730,7 @@ def op_form(p, depth=0):
                     content)
     name = p.res("XObject", form, "Fm")
     pre = ""
-    if group and p.allowed(["group-alpha"]) and r.random() < 0.5:
-        tags.append("group-alpha")
+    if group and p.allowed(["group-alpha"]) and r.random() < 0.5 and p.mark(tags, "group-alpha"):
         pre = "/%s gs " % p.res("ExtGState", "<< /ca 0.5 /CA 0.5 >>", "GS")
     return tags, "q %s/%s Do Q" % (pre, name)
 
@@ -647,14 +769,16 @@ def op_inline_image(p):
         comps = {"rgb": 3, "gray": 1, "cmyk": 4}[kind]
         tags.append("image-" + kind)
         data = image_samples(p, w, h, comps)
+        if p.leaves_out(tags, "image-cmyk"):
+            kind, comps, data = "rgb", 3, Comps(4, as_rgb=True).samples(data)
         head = "/W %d /H %d /CS /%s /BPC 8" % (w, h, {"rgb": "RGB", "gray": "G", "cmyk": "CMYK"}[kind])
         pre = ""
         if r.random() < 0.2:
             tags.append("image-decode")
             head += " /D [%s]" % " ".join(["1 0"] * comps)
     sw, sh, x, y = image_place(r)
-    if sw < 4 * w or sh < 4 * h:
-        tags.append("image-smoothed")
+    if (sw < 4 * w or sh < 4 * h) and not p.mark(tags, "image-smoothed"):
+        sw, sh = max(sw, 4 * w), max(sh, 4 * h)
     return tags, "q %s%d 0 0 %d %d %d cm BI %s /F /AHx ID %s> EI Q" % (pre, sw, sh, x, y, head, data.hex().upper())
 
 
@@ -687,8 +811,8 @@ def op_image_xobject(p):
     img = p.stream("<< /Type /XObject /Subtype /Image /Width %d /Height %d %s >>" % (w, h, d), data)
     name = p.res("XObject", img, "Im")
     sw, sh, x, y = image_place(r)
-    if sw < 4 * w or sh < 4 * h:
-        tags.append("image-smoothed")
+    if (sw < 4 * w or sh < 4 * h) and not p.mark(tags, "image-smoothed"):
+        sw, sh = max(sw, 4 * w), max(sh, 4 * h)
     return tags, "q %d 0 0 %d %d %d cm /%s Do Q" % (sw, sh, x, y, name)
 
 
@@ -820,10 +944,10 @@ def op_text(p):
     state = ""
     if r.random() < 0.3:
         spacing = r.choice([-1, 1, 2.5])
-        state += " %s Tc" % n(spacing)
         tags.append("text-spacing")
-        if spacing < 0:
-            tags.append("text-overlap")
+        if spacing < 0 and not p.mark(tags, "text-overlap"):
+            spacing = 0
+        state += " %s Tc" % n(spacing)
     if r.random() < 0.2:
         state += " %s Tw" % n(r.choice([3, 8]))
         tags.append("text-spacing")
@@ -835,16 +959,18 @@ def op_text(p):
         tags.append("text-rise")
         if "t1-matrix" in tags or "cid-fdmatrix" in tags:
             tags.append("matrix-rise")
-    mode = 0
+    mode = drawn_mode = 0
     if r.random() < 0.3:
-        mode = r.choice([1, 2, 3, 4, 5, 6, 7])
+        mode = drawn_mode = r.choice([1, 2, 3, 4, 5, 6, 7])
+        if mode in (4, 5, 6) and not p.mark(tags, "text-clip-paint"):
+            mode -= 4
         tags.append("text-mode%d" % mode)
         scol, st = colour(p, stroke=True)
         width = r.choice([1, 2])
+        tags += st
+        if width <= 1 and mode in (1, 2, 5, 6) and not p.mark(tags, "thin-line"):
+            width = 2
         state += " %s %s Tr %d w" % (scol, mode, width)
-        tags += st + (["thin-line"] if width <= 1 and mode in (1, 2, 5, 6) else [])
-        if mode in (4, 5, 6):
-            tags.append("text-clip-paint")
     x, y = r.randint(0, 30), r.randint(10, 70)
     if r.random() < 0.25:
         tags.append("text-matrix")
@@ -856,11 +982,11 @@ def op_text(p):
         show = "%s Tj" % encode_text(kind, codes)
     elif show_kind == "TJ":
         kern = r.choice([-300, 200, 500])
-        show = "[%s %d %s] TJ" % (encode_text(kind, codes[:2]), kern, encode_text(kind, codes[2:]))
         tags.append("text-kern")
-        if kern > 0:
-            # Glyphs drawn over one another, in one path.
-            tags.append("text-overlap")
+        # Positive: glyphs drawn over one another, in one path.
+        if kern > 0 and not p.mark(tags, "text-overlap"):
+            kern = -kern
+        show = "[%s %d %s] TJ" % (encode_text(kind, codes[:2]), kern, encode_text(kind, codes[2:]))
     elif show_kind == "quote":
         show = "%d TL %s Tj %s '" % (size, encode_text(kind, codes[:2]), encode_text(kind, codes[2:]))
         tags.append("text-lines")
@@ -871,10 +997,11 @@ def op_text(p):
     after = ""
     if mode >= 4 and show_kind in ("quote", "lines"):
         tags.append("text-clip-multi")
-    if mode >= 4:
+    if drawn_mode >= 4:
         c2, ct2 = colour(p)
-        tags += ct2
-        after = " %s 0 0 100 100 re f" % c2
+        if mode >= 4:
+            tags += ct2
+            after = " %s 0 0 100 100 re f" % c2
     return tags, "q %s BT /%s %d Tf%s %s %s ET%s Q" % (col, name, size, state, place, show, after)
 
 
@@ -916,10 +1043,10 @@ OPS = [
 ]
 
 
-def make_page(seed, exclude):
+def make_page(seed, exclude, neutral=()):
     """One page; an op whose construct is excluded is drawn again until one is allowed."""
     for attempt in range(50):
-        p = Page(seed + attempt * 1000003, exclude)
+        p = Page(seed + attempt * 1000003, exclude, neutral)
         p.seed = seed
         if p.rng.random() < 0.08 and p.allowed(["rotate"]):
             p.extra = "/Rotate %d" % p.rng.choice([90, 180, 270])
@@ -961,11 +1088,13 @@ def main():
     ap.add_argument("--count", type=int, required=True)
     ap.add_argument("--out", required=True)
     ap.add_argument("--exclude", default="")
+    ap.add_argument("--neutral", default="")
     args = ap.parse_args()
     exclude = [t for t in args.exclude.split(",") if t]
+    neutral = [t for t in args.neutral.split(",") if t]
     os.makedirs(args.out, exist_ok=True)
     for seed in range(args.first, args.first + args.count):
-        make_page(seed, exclude).write(os.path.join(args.out, "page_%d.txt" % seed))
+        make_page(seed, exclude, neutral).write(os.path.join(args.out, "page_%d.txt" % seed))
 
 
 if __name__ == "__main__":

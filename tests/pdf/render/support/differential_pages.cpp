@@ -9,12 +9,16 @@
 
 namespace difftest {
 
-bool GeneratePages(int first, int count, const std::vector<std::string>& exclude, const std::string& folder) {
-  std::string tags;
-  for (const std::string& tag : exclude) tags += (tags.empty() ? "" : ",") + tag;
+bool GeneratePages(int first, int count, const std::vector<std::string>& exclude, const std::string& folder,
+                   const std::vector<std::string>& neutral) {
+  auto joined = [](const std::vector<std::string>& tags) {
+    std::string text;
+    for (const std::string& tag : tags) text += (text.empty() ? "" : ",") + tag;
+    return text;
+  };
   const std::string command = "/usr/bin/python3 '" + testsupport::SourceDir() + "/tools/difftest/make_pages.py' --first " +
                               std::to_string(first) + " --count " + std::to_string(count) + " --out '" + folder +
-                              "' --exclude '" + tags + "'";
+                              "' --exclude '" + joined(exclude) + "' --neutral '" + joined(neutral) + "'";
   return testsupport::Run(command) == 0;
 }
 

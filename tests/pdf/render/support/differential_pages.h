@@ -26,8 +26,11 @@ struct GeneratedPage {
 };
 
 // Runs the generator for seeds first .. first + count - 1 into folder, leaving out every
-// construct tagged with one of exclude; false when it failed (no fontTools, say).
-bool GeneratePages(int first, int count, const std::vector<std::string>& exclude, const std::string& folder);
+// construct tagged with one of exclude; false when it failed (no fontTools, say). With neutral
+// it writes each page's twin: the same draws, op for op, with those constructs written in a
+// neutral form (butt caps for square ones, DeviceRGB for CalRGB, ...).
+bool GeneratePages(int first, int count, const std::vector<std::string>& exclude, const std::string& folder,
+                   const std::vector<std::string>& neutral = {});
 // Reads one page record; false when it is malformed.
 bool ReadPage(const std::string& path, GeneratedPage& page);
 
