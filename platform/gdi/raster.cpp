@@ -136,7 +136,7 @@ Spans RoundRectSpans(const RECT& r, int32_t w, int32_t h) {
 void FlattenBezier(PointF p0, PointF p1, PointF p2, PointF p3, std::vector<PointF>& out) {
   const double len = std::hypot(p1.x - p0.x, p1.y - p0.y) + std::hypot(p2.x - p1.x, p2.y - p1.y) +
                      std::hypot(p3.x - p2.x, p3.y - p2.y);
-  const int n = std::isfinite(len) ? std::clamp(int(len / 2), 1, 256) : 1;
+  const int n = std::isfinite(len) ? int(std::clamp(len / 2, 1.0, 256.0)) : 1;
   for (int i = 1; i <= n; ++i) {
     const double t = double(i) / n, u = 1 - t;
     out.push_back(PointF{u * u * u * p0.x + 3 * u * u * t * p1.x + 3 * u * t * t * p2.x + t * t * t * p3.x,

@@ -87,11 +87,13 @@ bool MakeStroke(const GpGraphics& g, const GpPen& pen, StrokeSetup& s) {
     const double pageScale = std::sqrt(std::fabs(g.WorldToDevice().Determinant()) / std::fabs(g.state.world.Determinant()));
     width = pen.width * UnitScale(pen.unit, g.target->dpiX()) / (pageScale > 0 ? pageScale : 1);
   }
-  // A stroke is never thinner than one device pixel.
+  // A stroke is never thinner than one device pixel; its dashes are multiples of the pen's own
+  // width all the same (of the pixel for a pen of no width).
   const double minWidth = 1.0 / std::sqrt(det);
   s.width = std::max(width, minWidth);
-  for (REAL d : pen.dashes) s.dashes.push_back(d * s.width);
-  s.dashOffset = pen.dashOffset * s.width;
+  const double dashUnit = width > 0 ? width : s.width;
+  for (REAL d : pen.dashes) s.dashes.push_back(d * dashUnit);
+  s.dashOffset = pen.dashOffset * dashUnit;
   s.cap = pen.dashes.empty() ? CapFor(pen.startCap) : pen.dashCap == DashCapRound ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT;
   s.join = JoinFor(pen.join);
   s.miterLimit = pen.miterLimit;

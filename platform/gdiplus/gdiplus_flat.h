@@ -555,6 +555,10 @@ GpStatus GdipClosePathFigure(GpPath* path);
 GpStatus GdipStartPathFigure(GpPath* path);
 GpStatus GdipSetPathFillMode(GpPath* path, GpFillMode mode);
 GpStatus GdipGetPointCount(GpPath* path, int32_t* count);
+// The path's points and point types into arrays of count items (InsufficientBuffer when the
+// path has more).
+GpStatus GdipGetPathPoints(GpPath* path, GpPointF* points, int32_t count);
+GpStatus GdipGetPathTypes(GpPath* path, uint8_t* types, int32_t count);
 GpStatus GdipFillPath(GpGraphics* graphics, GpBrush* brush, GpPath* path);
 GpStatus GdipDrawPath(GpGraphics* graphics, GpPen* pen, GpPath* path);
 

@@ -153,5 +153,19 @@ GpStatus GdipGetPointCount(GpPath* path, int32_t* count) {
   return Ok;
 }
 
+GpStatus GdipGetPathPoints(GpPath* path, GpPointF* points, int32_t count) {
+  if (!path || !points || count <= 0) return InvalidParameter;
+  if (size_t(count) < path->points.size()) return InsufficientBuffer;
+  std::copy(path->points.begin(), path->points.end(), points);
+  return Ok;
+}
+
+GpStatus GdipGetPathTypes(GpPath* path, uint8_t* types, int32_t count) {
+  if (!path || !types || count <= 0) return InvalidParameter;
+  if (size_t(count) < path->types.size()) return InsufficientBuffer;
+  std::copy(path->types.begin(), path->types.end(), types);
+  return Ok;
+}
+
 }  // extern "C"
 }  // namespace gdiplus

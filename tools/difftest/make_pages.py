@@ -464,8 +464,6 @@ def op_stroke(p):
     dash = ""
     if r.random() < 0.3 and p.allowed(["dash"]):
         tags.append("dash")
-        if cap == 2 and not p.mark(tags, "dash-square-cap"):
-            cap = 0
         dash = " [%d %d] %d d" % (r.randint(2, 10), r.randint(2, 10), r.randint(0, 5))
     state = "%s w %d J %d j%s%s" % (n(width), cap, join, limit, dash)
     paint = r.choice(["S", "s"])

@@ -265,7 +265,14 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   void DeletePath();
   gdiplus::GpBrush* CreateFillBrush();
   gdiplus::GpBrush* FillWithPattern(TZRXPattern& pattern);
-  gdiplus::GpPen* CreateStrokePen();
+  // Without dashes when `dashed` is false.
+  gdiplus::GpPen* CreateStrokePen(bool dashed = true);
+  // Square caps on dashes (daubrix_square_dashes.cpp): whether the back end's path is cut
+  // into its dashes here; the dash pattern in pixels and its phase; the current GDI+ path so
+  // cut, or null where it would hold too many dashes (drawn solid then, as finer dashing is).
+  bool CutsOwnDashes() const;
+  std::vector<double> DashPixels(double& phase) const;
+  gdiplus::GpPath* DashedPath();
   gdiplus::GpImage* LoadImage(TStream& stream, bool icm);
   bool GpDrawLoaded(gdiplus::GpImage* image, const double* pts, int32_t sourceWidth, int32_t sourceHeight, bool key,
                     uint32_t lowKey, uint32_t highKey);
@@ -286,6 +293,8 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   bool CairoFillWithPattern(const TZRXPattern& pattern);
   bool CairoFillWithTiling(TZRXPattern& pattern, uint32_t colour);
   void CairoStrokeStyle();
+  // Strokes the current path (kept for a pending clip) as its dashes with square caps.
+  void CairoStrokeOwnDashes();
   void CairoPaint(bool fill, bool stroke);
   void CairoEndPath();
   void CairoFillClipBounds();

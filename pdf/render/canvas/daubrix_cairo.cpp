@@ -233,7 +233,8 @@ void TPDFDaubrix::CairoPaint(bool fill, bool stroke) {
   if (stroke) {
     CairoSource(false);
     CairoStrokeStyle();
-    if (clipPending_) cairo_->cairo_stroke_preserve(c);
+    if (CutsOwnDashes()) CairoStrokeOwnDashes();
+    else if (clipPending_) cairo_->cairo_stroke_preserve(c);
     else cairo_->cairo_stroke(c);
   }
   if (clipPending_) {

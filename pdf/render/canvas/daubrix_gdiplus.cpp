@@ -273,9 +273,14 @@ void TPDFDaubrix::GpPaint(bool fill, bool stroke) {
   if (!path_) return;
   PreparePath();
   GpBrush* brush = fill ? CreateFillBrush() : nullptr;
-  GpPen* pen = stroke ? CreateStrokePen() : nullptr;
+  const bool ownDashes = stroke && CutsOwnDashes();
+  GpPen* pen = stroke ? CreateStrokePen(!ownDashes) : nullptr;
   if (brush) gdiplus_->GdipFillPath(graphics_, brush, path_);
-  if (pen) gdiplus_->GdipDrawPath(graphics_, pen, path_);
+  if (pen) {
+    GpPath* dashed = ownDashes ? DashedPath() : nullptr;
+    gdiplus_->GdipDrawPath(graphics_, pen, dashed != nullptr ? dashed : path_);
+    if (dashed != nullptr) gdiplus_->GdipDeletePath(dashed);
+  }
   if (clipPending_) {
     gdiplus_->GdipSetClipPath(graphics_, path_, CombineModeIntersect);
     // The clip now differs from every saved region: the next save must copy it, and the

@@ -139,15 +139,15 @@ GpBrush* TPDFDaubrix::FillWithPattern(TZRXPattern& pattern) {
   return nullptr;
 }
 
-GpPen* TPDFDaubrix::CreateStrokePen() {
+GpPen* TPDFDaubrix::CreateStrokePen(bool dashed) {
   TWZRXGDIPlus& gp = *gdiplus_;
   // A negative or undefined width would be refused, which would leave the stroke undrawn.
   const double width = std::isfinite(lineWidth_) && lineWidth_ > 0 ? lineWidth_ : 0.0;
   GpPen* pen = nullptr;
   if (gp.GdipCreatePen1(StrokeARGB(), REAL(width), UnitPixel, &pen) != Ok) return nullptr;
-  if (!dash_.empty()) {
-    // The renderer turns gaps shorter than the pen's caps into negative entries; GDI+ refuses
-    // an array with a zero or negative entry, so each is kept at a small positive length.
+  if (dashed && !dash_.empty()) {
+    // GDI+ refuses an array with a zero or negative entry: each is kept at a small positive
+    // length (a dash of no length is still a dot with its caps).
     std::vector<REAL> dashes(dash_.begin(), dash_.end());
     for (REAL& d : dashes) d = std::isfinite(d) ? std::max(d, kMinDashEntry) : kMinDashEntry;
     gp.GdipSetPenDashArray(pen, dashes.data(), int32_t(dashes.size()));

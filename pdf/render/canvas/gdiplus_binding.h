@@ -106,9 +106,12 @@
   X(GdipInvertMatrix, GdipInvertMatrix)
 
 // Bound beyond the slots when the provider has them: matrices are deleted (a provider without
-// it draws no texture brush), and our provider takes the host table of device contexts.
+// it draws no texture brush), paths are read back (a provider without it ends square-capped
+// dashes flat), and our provider takes the host table of device contexts.
 #define VELMORA_GDIPLUS_EXTRAS(X) \
   X(GdipDeleteMatrix, GdipDeleteMatrix) \
+  X(GdipGetPathPoints, GdipGetPathPoints) \
+  X(GdipGetPathTypes, GdipGetPathTypes) \
   X(VelmoraGdiplusSetHost, VelmoraGdiplusSetHost)
 
 inline constexpr int kGdiplusSlotCount = 90;

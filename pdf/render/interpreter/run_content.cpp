@@ -110,11 +110,12 @@ void TPDFRenderer::ChargeDashes(const TPDFContentRun& run) {
   const double frobenius = std::sqrt(a * a + b * b + c * c + d * d);
   const double stretch = frobenius > 0 ? std::fabs(a * d - b * c) / frobenius : 0;
   // The canvas hands dashes over as multiples of the line width (no less than its smallest
-  // entry), and the back ends draw no line thinner than a pixel.
+  // entry), which the back ends measure by the line's own width (a pixel for the thinnest).
   const double w = state.LineWidth > 0 ? state.LineWidth : 1;
   double period = 0;
   for (double entry : state.DashArray) period += std::max(std::fabs(entry) / w, double(TPDFDaubrix::kMinDashEntry));
-  if (state.LineWidth > 0) period *= std::max(state.LineWidth * stretch, 1.0);
+  // (A matrix that squeezes the line flat draws nothing.)
+  if (state.LineWidth > 0 && state.LineWidth * stretch > 0) period *= state.LineWidth * stretch;
   double dashes = run.PathLength / period;
   if (!(dashes <= kRenderDashesPerStroke)) dashes = kRenderDashesPerStroke;
   Budget->PaintedPixels -= kRenderDashCost * dashes;

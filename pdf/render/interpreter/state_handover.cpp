@@ -39,14 +39,10 @@ void TPDFRenderer::ApplyStrokeState(TPDFContentRun& run) {
   double phase = 0;
   if (!state.DashArray.empty()) {
     dashes.reserve(state.DashArray.size());
-    // Multiples of the line width. Square caps belong to every dash: the back end draws
-    // dashes with flat ends, so the caps' length moves from the gaps to the dashes. Round caps
-    // it draws on each dash itself, and butt caps add nothing.
-    const bool squareCaps = state.LineCap == 2;
-    for (size_t i = 0; i < state.DashArray.size(); ++i) {
-      const double d = state.DashArray[i];
-      double entry = d;
-      if (w > 0) entry = squareCaps ? (i % 2 == 0 ? (d + 0.99 * w) / w : (d - 0.99 * w) / w) : d / w;
+    // Multiples of the line width, as the content gives them: the back ends put the line's
+    // caps on every dash themselves, centred on its ends.
+    for (const double d : state.DashArray) {
+      const double entry = w > 0 ? d / w : d;
       dashes.push_back(static_cast<float>(std::isfinite(entry) ? std::clamp(entry, -1e30, 1e30) : 0.0));
     }
     phase = w > 0 ? state.DashPhase / w : state.DashPhase;

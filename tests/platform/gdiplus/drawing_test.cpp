@@ -115,8 +115,20 @@ TEST(GdiplusPaths, PointCountAndFigures) {
   GP(GdipGetPointCount)(path.p, &count);
   EXPECT_EQ(count, 3);
   GP(GdipAddPathBezier)(path.p, 5, 5, 6, 6, 7, 7, 8, 5);
+  GP(GdipClosePathFigure)(path.p);
   GP(GdipGetPointCount)(path.p, &count);
   EXPECT_EQ(count, 6);
+  // Read back as they were added, the figure's end marked closed; a shorter array is refused.
+  std::vector<GpPointF> points(6);
+  std::vector<uint8_t> types(6);
+  ASSERT_EQ(GP(GdipGetPathPoints)(path.p, points.data(), 6), Ok);
+  ASSERT_EQ(GP(GdipGetPathTypes)(path.p, types.data(), 6), Ok);
+  EXPECT_EQ(points[1].X, 5);
+  EXPECT_EQ(points[5].X, 8);
+  EXPECT_EQ(types, (std::vector<uint8_t>{PathPointTypeStart, PathPointTypeLine, PathPointTypeLine, PathPointTypeBezier,
+                                         PathPointTypeBezier, PathPointTypeBezier | PathPointTypeCloseSubpath}));
+  EXPECT_EQ(GP(GdipGetPathPoints)(path.p, points.data(), 5), InsufficientBuffer);
+  EXPECT_EQ(GP(GdipGetPathTypes)(path.p, nullptr, 6), InvalidParameter);
   EXPECT_EQ(GP(GdipSetPathFillMode)(path.p, FillModeWinding), Ok);
   EXPECT_EQ(GP(GdipSetPathFillMode)(path.p, GpFillMode(2)), InvalidParameter);
 }
@@ -181,6 +193,41 @@ TEST(GdiplusPens, DashesFinerThanThePathCanHoldDrawSolid) {
     int inked = 0;
     for (int x = 2; x < 20; ++x) inked += dc.Pixel(x, 5) == 0u;
     EXPECT_EQ(inked == 18, c.solid) << c.from << " " << inked;
+  }
+}
+
+TEST(GdiplusPens, DashesOfPensThinnerThanAPixelAreMultiplesOfTheirOwnWidth) {
+  // The pen is drawn a pixel wide, its dashes as long as its own width makes them: 13.5 on,
+  // 4.5 off, from x = 2 along row 5 (and shifted by the offset, in widths too).
+  struct Case {
+    REAL width, offset;
+  };
+  for (const Case& c : {Case{0.75f, 0}, Case{0.5f, 0}, Case{0.1f, 0}, Case{0.5f, 6}, Case{1.5f, 1}}) {
+    SCOPED_TRACE(testing::Message() << "width " << c.width << " offset " << c.offset);
+    FakeDC dc(64, 12);
+    dc.Fill(kWhite);
+    DcGraphics g(dc);
+    GP(GdipSetPixelOffsetMode)(g.get(), PixelOffsetModeHalf);
+    GP(GdipSetSmoothingMode)(g.get(), SmoothingModeAntiAlias);
+    GpPen* pen = nullptr;
+    ASSERT_EQ(GP(GdipCreatePen1)(0xff000000, c.width, UnitPixel, &pen), Ok);
+    const std::vector<REAL> dashes = {13.5f / c.width, 4.5f / c.width};
+    ASSERT_EQ(GP(GdipSetPenDashArray)(pen, dashes.data(), 2), Ok);
+    ASSERT_EQ(GP(GdipSetPenDashOffset)(pen, c.offset), Ok);
+    PathHolder path;
+    GP(GdipAddPathLine)(path.p, 2, 5.5f, 60, 5.5f);
+    EXPECT_EQ(GP(GdipDrawPath)(g.get(), pen, path.p), Ok);
+    GP(GdipDeletePen)(pen);
+    const double shift = c.offset * c.width;
+    for (int x = 0; x < dc.width; ++x) {
+      // The share of the column [x, x + 1] that the dashes cover.
+      double covered = 0;
+      for (double on = 2 - shift; on < 60; on += 18)
+        covered += std::max(0.0, std::min({on + 13.5, double(x + 1), 60.0}) - std::max({on, double(x), 2.0}));
+      double ink = 0;
+      for (int y = 0; y < dc.height; ++y) ink += (255 - int(dc.Pixel(x, y) & 0xff)) / 255.0;
+      EXPECT_NEAR(ink / std::max(1.0, double(c.width)), covered, 0.2) << "column " << x;
+    }
   }
 }
 

@@ -76,17 +76,17 @@ TEST(Interpreter, LineWidthAndDashesReachTheCanvasInOutputUnits) {
     const char* stroke;
   } cases[] = {
       {"2 0 0 2 0 0 cm 3 w", "width=6 dash="},
-      // Butt and round caps: multiples of the width (round caps are drawn on each dash).
+      // Multiples of the width whatever the cap: the back ends draw the caps on each dash.
       {"[3] 0 d", "width=1 dash=3,3"},
       {"[2 1] 0 d", "width=1 dash=2,1"},
       {"2 w [3 2] 0 d", "width=2 dash=1.5,1"},
       {"1 J 2 w [3 2] 0 d", "width=2 dash=1.5,1"},
-      // Square caps: their length moves from the gaps to the dashes.
-      {"2 J [3] 0 d", "width=1 dash=3.99,2.01"},
-      {"2 J [2 1] 0 d", "width=1 dash=2.99,0.01"},
-      {"2 J 2 w [3 2] 0 d", "width=2 dash=2.49,0.01"},
+      {"2 J [3] 0 d", "width=1 dash=3,3"},
+      {"2 J [2 1] 0 d", "width=1 dash=2,1"},
+      {"2 J 2 w [3 2] 0 d", "width=2 dash=1.5,1"},
+      {"2 J 0.5 w [3 2] 0 d", "width=0.5 dash=6,4"},
       // Three entries are repeated once to make six.
-      {"2 J [1 2 3] 0 d", "width=1 dash=1.99,1.01,3.99,0.01,2.99,2.01"},
+      {"2 J [1 2 3] 0 d", "width=1 dash=1,2,3,1,2,3"},
       {"[] 0 d", "width=1 dash="},
   };
   for (const auto& c : cases) {

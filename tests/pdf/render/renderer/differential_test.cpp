@@ -40,7 +40,6 @@ const std::map<std::string, std::string> kKnown = {
     {"calrgb", "CalRGB is drawn as DeviceRGB, its Matrix (XYZ by default) not applied"},
     {"calgray", "CalGray is drawn as DeviceGray, its Gamma and white point not applied"},
     {"thin-line", "poppler snaps lines of a pixel or less to whole pixels"},
-    {"dash-square-cap", "dashes with square caps end up to a pixel apart from poppler's"},
     {"dash-skew", "dashes are measured in line widths, so a skewing matrix places them elsewhere"},
     {"fn-cvi", "poppler rounds a tint to 16.16 fixed point first, so cvi of an exact integer falls one lower"},
     {"shade-stitching", "an axial shading samples a stitching function evenly, missing its bounds"},
