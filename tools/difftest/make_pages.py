@@ -1003,23 +1003,49 @@ def op_text(p):
     return tags, "q %s BT /%s %d Tf%s %s %s ET%s Q" % (col, name, size, state, place, show, after)
 
 
+def type3_font(p, scale):
+    """A Type 3 font of a square, a triangle and a space; its glyph space `scale` times as fine
+    (a FontMatrix of 0.001 / scale), its procedures and widths as much larger."""
+    def make():
+        k = scale
+        procs = (p.stream("<< >>", "%d 0 0 0 %d %d d1 0 0 %d %d re f" % (1000 * k, 750 * k, 750 * k, 750 * k, 750 * k)),
+                 p.stream("<< >>", "%d 0 d0 0 0 m %d 0 l %d %d l h f" % (800 * k, 700 * k, 350 * k, 700 * k)),
+                 p.stream("<< >>", "%d 0 d0" % (500 * k)))
+        widths = [500 * k] + [0] * 32 + [1000 * k, 800 * k]
+        return p.obj("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 %d %d] /FontMatrix [%g 0 0 %g 0 0] "
+                     "/CharProcs << /sq %s /tri %s /space %s >> "
+                     "/Encoding << /Type /Encoding /Differences [32 /space 65 /sq /tri] >> "
+                     "/FirstChar 32 /LastChar 66 /Widths [%s] /Resources << >> >>" % (
+                         1000 * k, 1000 * k, 0.001 / k, 0.001 / k, procs[0], procs[1], procs[2], nums(widths)))
+    return p.res("Font", p.once("t3-%d" % scale, make), "F")
+
+
 def op_type3(p):
     r = p.rng
     tags = ["font-type3", "text"]
-
-    def make():
-        procs = {
-            "sq": p.stream("<< >>", "1000 0 0 0 750 750 d1 0 0 750 750 re f"),
-            "tri": p.stream("<< >>", "800 0 d0 0 0 m 700 0 l 350 700 l h f"),
-        }
-        return p.obj("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0] "
-                     "/CharProcs << /sq %s /tri %s >> /Encoding << /Type /Encoding /Differences [65 /sq /tri] >> "
-                     "/FirstChar 65 /LastChar 66 /Widths [1000 800] /Resources << >> >>" % (procs["sq"], procs["tri"]))
-    name = p.res("Font", p.once("t3", make), "F")
+    scale = 1
+    if r.random() < 0.3:
+        # Glyph units of 1/2000 of the size: spacing and rise stay in text space.
+        scale = 2
+        tags.append("t3-matrix")
+    name = type3_font(p, scale)
     col, ct = colour(p)
-    text = "".join(r.choice("AB") for _ in range(r.randint(1, 4)))
-    return tags + ct, "q %s BT /%s %d Tf %d %d Td (%s) Tj ET Q" % (col, name, r.randint(14, 30), r.randint(0, 30),
-                                                                   r.randint(10, 70), text)
+    text = "".join(r.choice("AB ") for _ in range(r.randint(1, 5)))
+    state = ""
+    if r.random() < 0.3:
+        state += " %s Tc" % n(r.choice([-1, 1, 2.5]))
+        tags.append("text-spacing")
+    if r.random() < 0.3:
+        state += " %s Tw" % n(r.choice([3, 8]))
+        tags.append("text-spacing")
+    if r.random() < 0.3:
+        state += " %d Tz" % r.choice([50, 80, 130])
+        tags.append("text-scale")
+    if r.random() < 0.3:
+        state += " %d Ts" % r.choice([-4, 5, 10])
+        tags.append("text-rise")
+    return tags + ct, "q %s BT /%s %d Tf%s %d %d Td (%s) Tj ET Q" % (col, name, r.randint(14, 30), state,
+                                                                     r.randint(0, 30), r.randint(10, 70), text)
 
 
 OPS = [

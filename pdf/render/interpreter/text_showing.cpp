@@ -144,6 +144,13 @@ bool TPDFRenderer::BeginText(TPDFContentRun& run, TTextRun& t) {
   MatrixMultiply(CurrentMatrix, TPDFMatrix{st.FontSize * t.Hz / t.Units, 0, 0, st.FontSize / t.Units, 0, 0},
                  CurrentMatrix);
   t.Rise = st.TextRise * t.Units / t.Size;
+  if (t.Type3 != nullptr) {
+    // The rise lifts the glyph in text space: back through the font's matrix to glyph units.
+    const TPDFMatrix& fm = t.Type3->FontMatrix;
+    const double det = fm[0] * fm[3] - fm[1] * fm[2], lift = st.TextRise / t.Size;
+    t.RiseX = -fm[2] * lift / det, t.Rise = fm[0] * lift / det;
+    if (!std::isfinite(t.RiseX) || !std::isfinite(t.Rise)) t.RiseX = 0, t.Rise = lift * t.SpaceUnits;
+  }
   return true;
 }
 
@@ -156,7 +163,7 @@ void TPDFRenderer::WalkText(TPDFContentRun& run, TTextRun& t, std::span<const st
   const double spacing = st.CharSpacing * t.SpaceUnits / t.Size / kd;
   const double wordSpacing = st.WordSpacing * t.SpaceUnits / t.Size / kd;
   // Places are in the program's units, which its matrix scales: the rise is text space.
-  const double rise = t.Rise / kd;
+  const double rise = t.Rise / kd, riseX = t.RiseX / kd;
   std::string bytes;
   std::vector<uint32_t> codes;
   TShownGlyph g;
@@ -173,7 +180,7 @@ void TPDFRenderer::WalkText(TPDFContentRun& run, TTextRun& t, std::span<const st
         double w = font->Widths[c];
         if (font->Rasterizer != nullptr && k != 0 && k != 1) w /= k;
         g.Code = c, g.Cid = c, g.Key = font->GlyphNames[c];
-        g.X = t.Tx, g.Y = rise, g.Advance = w + spacing + (c == 32 ? wordSpacing : 0);
+        g.X = t.Tx + riseX, g.Y = rise, g.Advance = w + spacing + (c == 32 ? wordSpacing : 0);
         onGlyph(g);
         t.Tx += g.Advance;
       }
@@ -192,7 +199,7 @@ void TPDFRenderer::WalkText(TPDFContentRun& run, TTextRun& t, std::span<const st
       if (k != 0 && k != 1) w /= k;
       w += spacing + (font->WordSpaceCode && code == 32 ? wordSpacing : 0);
       g.Code = code, g.Cid = cid, g.Key = CompositeKey(*font, cid);
-      g.X = t.Tx, g.Y = rise, g.Advance = w;
+      g.X = t.Tx + riseX, g.Y = rise, g.Advance = w;
       int32_t w1y = 0, vy = 0;
       if (t.Vertical) {
         font->Vertical.Find(cid, w1y, vy);

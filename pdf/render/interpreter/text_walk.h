@@ -23,7 +23,9 @@ struct TTextRun {
   // Extraction measures spacing by the size's magnitude.
   bool AbsoluteSize = false;
   double Tx = 0, Ty = 0;
-  double Rise = 0;  // glyph units
+  // The rise in glyph units: up the glyph's y axis, and along its x axis where a Type 3 font's
+  // matrix is skewed.
+  double Rise = 0, RiseX = 0;
   TPDFMatrix Saved = kIdentityMatrix;  // the current matrix before the run
   // The device box the glyphs may cover, for the paint budget.
   double MinX = 1, MinY = 1, MaxX = 0, MaxY = 0;

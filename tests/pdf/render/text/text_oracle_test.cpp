@@ -249,12 +249,37 @@ TEST(TextOracle, CompositeAndType3Fonts) {
                             "/CharProcs << /square " + Ref(square) + " /triangle " + Ref(triangle) +
                             " >> /Encoding << /Type /Encoding /Differences [97 /square /triangle] >> /FirstChar 97 "
                             "/LastChar 98 /Widths [1000 800] /Resources << >> >>");
-  const std::vector<TextLine> runs = {
+  // The same glyphs in glyph spaces twice as fine and upside down: the text state (rise,
+  // spacing, scaling) is text space whatever the font's matrix.
+  const int fine = pdf.Add(
+      "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 2000 2000] /FontMatrix [0.0005 0 0 0.0005 0 0] /CharProcs << "
+      "/square " + Ref(pdf.AddStream("<< >>", "2000 0 0 0 2000 2000 d1 200 0 m 1800 0 l 1800 1600 l 200 1600 l h f")) +
+      " /triangle " + Ref(pdf.AddStream("<< >>", "1600 0 0 0 1600 1600 d1 0 0 m 1600 0 l 800 1400 l h f")) +
+      " >> /Encoding << /Type /Encoding /Differences [97 /square /triangle] >> /FirstChar 97 /LastChar 98 "
+      "/Widths [2000 1600] /Resources << >> >>");
+  const int flipped = pdf.Add(
+      "<< /Type /Font /Subtype /Type3 /FontBBox [0 -1000 1000 0] /FontMatrix [0.001 0 0 -0.001 0 0] /CharProcs << "
+      "/square " + Ref(pdf.AddStream("<< >>", "1000 0 0 -1000 1000 0 d1 100 0 m 900 0 l 900 -800 l 100 -800 l h f")) +
+      " /triangle " + Ref(pdf.AddStream("<< >>", "800 0 0 -800 800 0 d1 0 0 m 800 0 l 400 -700 l h f")) +
+      " >> /Encoding << /Type /Encoding /Differences [97 /square /triangle] >> /FirstChar 97 /LastChar 98 "
+      "/Widths [1000 800] /Resources << >> >>");
+  std::vector<TextLine> runs = {
       {"F1", hex},
       {"F2", "<93FA967B8CEA2082A08341>", 20, 3, 0.8},
       {"F3", "(abba ab)"},
+      {"F3", "(aaa)"},
+      {"F3", "(abba)"},
+      {"F4", "(abab)"},
+      {"F4", "(aba)"},
+      {"F5", "(abba)"},
   };
-  const std::string fonts = "/F1 " + Ref(type0) + " /F2 " + Ref(ja) + " /F3 " + Ref(type3);
+  runs[3].state = "10 Ts";
+  runs[4].state = "-5 Ts 2 Tc 130 Tz";
+  runs[5].state = "6 Ts 0 Tc 100 Tz";
+  runs[6].state = "-4 Ts 3 Tc 70 Tz";
+  runs[7].state = "8 Ts 1 Tc 100 Tz";
+  const std::string fonts = "/F1 " + Ref(type0) + " /F2 " + Ref(ja) + " /F3 " + Ref(type3) + " /F4 " + Ref(fine) +
+                            " /F5 " + Ref(flipped);
   const int page = AddTextPage(pdf, runs, fonts);
   CompareRuns(pdf, page, runs, "composite");
 }
