@@ -923,6 +923,29 @@ def encode_text(kind, codes):
     return "(%s)" % "".join(chr(c) for c in codes)
 
 
+def text_state(p, tags, odds, rises):
+    """Tc, Tw, Tz and Ts, each set at its odds. A negative Tc draws glyphs over one another
+    (its twin spaces them by 0)."""
+    r = p.rng
+    state = ""
+    if r.random() < odds[0]:
+        spacing = r.choice([-1, 1, 2.5])
+        tags.append("text-spacing")
+        if spacing < 0 and not p.mark(tags, "text-overlap"):
+            spacing = 0
+        state += " %s Tc" % n(spacing)
+    if r.random() < odds[1]:
+        state += " %s Tw" % n(r.choice([3, 8]))
+        tags.append("text-spacing")
+    if r.random() < odds[2]:
+        state += " %d Tz" % r.choice([50, 80, 130])
+        tags.append("text-scale")
+    if r.random() < odds[3]:
+        state += " %d Ts" % r.choice(rises)
+        tags.append("text-rise")
+    return state
+
+
 def op_text(p):
     r = p.rng
     tags, kind = p.pick([(1, ["font-std"], lambda: "std"), (2, ["font-truetype"], lambda: "truetype"),
@@ -939,24 +962,9 @@ def op_text(p):
         tags.append("cid-missing")
     col, ct = colour(p)
     tags += ct
-    state = ""
-    if r.random() < 0.3:
-        spacing = r.choice([-1, 1, 2.5])
-        tags.append("text-spacing")
-        if spacing < 0 and not p.mark(tags, "text-overlap"):
-            spacing = 0
-        state += " %s Tc" % n(spacing)
-    if r.random() < 0.2:
-        state += " %s Tw" % n(r.choice([3, 8]))
-        tags.append("text-spacing")
-    if r.random() < 0.2:
-        state += " %d Tz" % r.choice([50, 80, 130])
-        tags.append("text-scale")
-    if r.random() < 0.15:
-        state += " %d Ts" % r.choice([-4, 5])
-        tags.append("text-rise")
-        if "t1-matrix" in tags or "cid-fdmatrix" in tags:
-            tags.append("matrix-rise")
+    state = text_state(p, tags, (0.3, 0.2, 0.2, 0.15), (-4, 5))
+    if "text-rise" in tags and ("t1-matrix" in tags or "cid-fdmatrix" in tags):
+        tags.append("matrix-rise")
     mode = drawn_mode = 0
     if r.random() < 0.3:
         mode = drawn_mode = r.choice([1, 2, 3, 4, 5, 6, 7])
@@ -1031,19 +1039,7 @@ def op_type3(p):
     name = type3_font(p, scale)
     col, ct = colour(p)
     text = "".join(r.choice("AB ") for _ in range(r.randint(1, 5)))
-    state = ""
-    if r.random() < 0.3:
-        state += " %s Tc" % n(r.choice([-1, 1, 2.5]))
-        tags.append("text-spacing")
-    if r.random() < 0.3:
-        state += " %s Tw" % n(r.choice([3, 8]))
-        tags.append("text-spacing")
-    if r.random() < 0.3:
-        state += " %d Tz" % r.choice([50, 80, 130])
-        tags.append("text-scale")
-    if r.random() < 0.3:
-        state += " %d Ts" % r.choice([-4, 5, 10])
-        tags.append("text-rise")
+    state = text_state(p, tags, (0.3, 0.3, 0.3, 0.3), (-4, 5, 10))
     return tags + ct, "q %s BT /%s %d Tf%s %d %d Td (%s) Tj ET Q" % (col, name, r.randint(14, 30), state,
                                                                      r.randint(0, 30), r.randint(10, 70), text)
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/pdf/fonts/formats/cff_builder.h"
@@ -242,27 +243,28 @@ TEST(TextOracle, CompositeAndType3Fonts) {
                             " /DW 1000 >>");
   const int ja = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /MS-Mincho /Encoding /90ms-RKSJ-H "
                          "/DescendantFonts [" + Ref(jaCID) + "] >>");
-  // Type 3: a square, a triangle and a glyph that shows the square through a form of its own.
-  const int square = pdf.AddStream("<< >>", "1000 0 0 0 1000 1000 d1 100 0 m 900 0 l 900 800 l 100 800 l h f");
-  const int triangle = pdf.AddStream("<< >>", "800 0 0 0 800 800 d1 0 0 m 800 0 l 400 700 l h f");
-  const int type3 = pdf.Add("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0] "
-                            "/CharProcs << /square " + Ref(square) + " /triangle " + Ref(triangle) +
-                            " >> /Encoding << /Type /Encoding /Differences [97 /square /triangle] >> /FirstChar 97 "
-                            "/LastChar 98 /Widths [1000 800] /Resources << >> >>");
-  // The same glyphs in glyph spaces twice as fine and upside down: the text state (rise,
-  // spacing, scaling) is text space whatever the font's matrix.
-  const int fine = pdf.Add(
-      "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 2000 2000] /FontMatrix [0.0005 0 0 0.0005 0 0] /CharProcs << "
-      "/square " + Ref(pdf.AddStream("<< >>", "2000 0 0 0 2000 2000 d1 200 0 m 1800 0 l 1800 1600 l 200 1600 l h f")) +
-      " /triangle " + Ref(pdf.AddStream("<< >>", "1600 0 0 0 1600 1600 d1 0 0 m 1600 0 l 800 1400 l h f")) +
-      " >> /Encoding << /Type /Encoding /Differences [97 /square /triangle] >> /FirstChar 97 /LastChar 98 "
-      "/Widths [2000 1600] /Resources << >> >>");
-  const int flipped = pdf.Add(
-      "<< /Type /Font /Subtype /Type3 /FontBBox [0 -1000 1000 0] /FontMatrix [0.001 0 0 -0.001 0 0] /CharProcs << "
-      "/square " + Ref(pdf.AddStream("<< >>", "1000 0 0 -1000 1000 0 d1 100 0 m 900 0 l 900 -800 l 100 -800 l h f")) +
-      " /triangle " + Ref(pdf.AddStream("<< >>", "800 0 0 -800 800 0 d1 0 0 m 800 0 l 400 -700 l h f")) +
-      " >> /Encoding << /Type /Encoding /Differences [97 /square /triangle] >> /FirstChar 97 /LastChar 98 "
-      "/Widths [1000 800] /Resources << >> >>");
+  // Type 3 fonts of a square and a triangle: in thousandths of the size, in a glyph space twice
+  // as fine, and upside down. The text state (rise, spacing, scaling) is text space whatever
+  // the font's matrix.
+  auto type3 = [&pdf](int fine, int up) {
+    auto number = [](int v) { return std::to_string(v); };
+    auto glyph = [&](int width, const std::vector<std::pair<int, int>>& corners) {
+      const int w = width * fine;
+      std::string text = number(w) + " 0 0 " + number(std::min(0, up * w)) + " " + number(w) + " " +
+                         number(std::max(0, up * w)) + " d1";
+      for (size_t i = 0; i < corners.size(); ++i)
+        text += " " + number(corners[i].first * fine) + " " + number(corners[i].second * fine * up) + (i ? " l" : " m");
+      return Ref(pdf.AddStream("<< >>", text + " h f"));
+    };
+    const std::string scale = fine == 1 ? "0.001" : "0.0005", em = number(1000 * fine);
+    return pdf.Add("<< /Type /Font /Subtype /Type3 /FontBBox [0 " + (up > 0 ? "0 " + em + " " + em : "-" + em + " " + em + " 0") +
+                   "] /FontMatrix [" + scale + " 0 0 " + (up > 0 ? "" : "-") + scale + " 0 0] /CharProcs << /square " +
+                   glyph(1000, {{100, 0}, {900, 0}, {900, 800}, {100, 800}}) + " /triangle " +
+                   glyph(800, {{0, 0}, {800, 0}, {400, 700}}) +
+                   " >> /Encoding << /Type /Encoding /Differences [97 /square /triangle] >> /FirstChar 97 /LastChar 98 "
+                   "/Widths [" + number(1000 * fine) + " " + number(800 * fine) + "] /Resources << >> >>");
+  };
+  const int type3Font = type3(1, 1), fine = type3(2, 1), flipped = type3(1, -1);
   std::vector<TextLine> runs = {
       {"F1", hex},
       {"F2", "<93FA967B8CEA2082A08341>", 20, 3, 0.8},
@@ -278,7 +280,7 @@ TEST(TextOracle, CompositeAndType3Fonts) {
   runs[5].state = "6 Ts 0 Tc 100 Tz";
   runs[6].state = "-4 Ts 3 Tc 70 Tz";
   runs[7].state = "8 Ts 1 Tc 100 Tz";
-  const std::string fonts = "/F1 " + Ref(type0) + " /F2 " + Ref(ja) + " /F3 " + Ref(type3) + " /F4 " + Ref(fine) +
+  const std::string fonts = "/F1 " + Ref(type0) + " /F2 " + Ref(ja) + " /F3 " + Ref(type3Font) + " /F4 " + Ref(fine) +
                             " /F5 " + Ref(flipped);
   const int page = AddTextPage(pdf, runs, fonts);
   CompareRuns(pdf, page, runs, "composite");
