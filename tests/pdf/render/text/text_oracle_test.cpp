@@ -265,21 +265,16 @@ TEST(TextOracle, CompositeAndType3Fonts) {
                    "/Widths [" + number(1000 * fine) + " " + number(800 * fine) + "] /Resources << >> >>");
   };
   const int type3Font = type3(1, 1), fine = type3(2, 1), flipped = type3(1, -1);
-  std::vector<TextLine> runs = {
+  const std::vector<TextLine> runs = {
       {"F1", hex},
       {"F2", "<93FA967B8CEA2082A08341>", 20, 3, 0.8},
       {"F3", "(abba ab)"},
-      {"F3", "(aaa)"},
-      {"F3", "(abba)"},
-      {"F4", "(abab)"},
-      {"F4", "(aba)"},
-      {"F5", "(abba)"},
+      {"F3", "(aaa)", 20, 2, 0.9, "10 Ts"},
+      {"F3", "(abba)", 20, 2, 0.9, "-5 Ts 2 Tc 130 Tz"},
+      {"F4", "(abab)", 20, 2, 0.9, "6 Ts 0 Tc 100 Tz"},
+      {"F4", "(aba)", 20, 2, 0.9, "-4 Ts 3 Tc 70 Tz"},
+      {"F5", "(abba)", 20, 2, 0.9, "8 Ts 1 Tc 100 Tz"},
   };
-  runs[3].state = "10 Ts";
-  runs[4].state = "-5 Ts 2 Tc 130 Tz";
-  runs[5].state = "6 Ts 0 Tc 100 Tz";
-  runs[6].state = "-4 Ts 3 Tc 70 Tz";
-  runs[7].state = "8 Ts 1 Tc 100 Tz";
   const std::string fonts = "/F1 " + Ref(type0) + " /F2 " + Ref(ja) + " /F3 " + Ref(type3Font) + " /F4 " + Ref(fine) +
                             " /F5 " + Ref(flipped);
   const int page = AddTextPage(pdf, runs, fonts);
