@@ -24,6 +24,8 @@ struct ChildEnd {
   How how = How::kNotStarted;
   int code = 0;  // exit status, or the signal that ended the child
   // The most resident memory the child held, in KiB (from wait4; 0 when it was not waited for).
+  // An executed program's peak counts what the test program itself held when it started it: the
+  // kernel counts the forked copy's memory until exec (see ResidentKiB).
   long peak_kib = 0;
 
   bool Normal() const { return how == How::kExited && code == 0; }
@@ -52,6 +54,11 @@ bool LimitsAddressSpace();
 // The most resident memory this process has held, in KiB. A forked child starts from what its
 // parent held at the fork, not from the parent's peak: work run in one shows its own peak.
 long PeakResidentKiB();
+
+// The resident memory this process holds now, in KiB. Every child's peak is at least this much
+// (the copy made by fork counts until exec, for vfork as well), so a test that bounds a child's
+// peak needs a test program that holds little: ctest runs each test in a process of its own.
+long ResidentKiB();
 
 // Runs body in a forked child; its return value is the exit status (an exception ends it with 125).
 ChildEnd RunLimited(const std::function<int()>& body, const ChildLimits& limits = {});
