@@ -22,93 +22,124 @@ bool ClipSegment(PointF a, PointF b, double left, double top, double right, doub
 
 PointF Along(PointF a, PointF b, double t) { return PointF{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)}; }
 
-}  // namespace
-
-namespace {
-
-double PatternLength(std::span<const double> pattern) {
-  double total = 0;
-  for (double d : pattern) total += std::max(d, 0.0);
-  return total;
-}
-
-}  // namespace
-
-bool IsDashPattern(std::span<const double> pattern) { return PatternLength(pattern) >= 1; }
-
-std::optional<std::vector<std::vector<PointF>>> DashPieces(const std::vector<PointF>& points, bool closed,
-                                                           std::span<const double> pattern, const RECT& near,
-                                                           double margin, size_t mostPieces) {
-  const double total = PatternLength(pattern);
-  if (total < 1 || points.size() < 2) return std::vector<std::vector<PointF>>{};
-
-  std::vector<std::vector<PointF>> pieces;
-  std::vector<PointF> current;  // the dash being drawn, open across vertices
-  size_t entry = 0;
-  double left = std::max(pattern[0], 0.0);  // of the current entry
-  auto finish = [&] {
-    if (current.size() >= 2) pieces.push_back(std::move(current));
-    current.clear();
-  };
-  // Moves the pattern on by a length without drawing, the whole cycles skipped at once.
-  auto advance = [&](double length) {
-    if (length >= left) {
-      length -= left;
-      length = std::fmod(length, total);
-      entry = (entry + 1) % pattern.size();
-      left = std::max(pattern[entry], 0.0);
-      while (length >= left) {
-        length -= left;
-        entry = (entry + 1) % pattern.size();
-        left = std::max(pattern[entry], 0.0);
+// Where a walk stands in the pattern: the entry and what is left of it.
+class PatternWalk {
+ public:
+  PatternWalk(std::span<const double> pattern, double period, double phase) : pattern_(pattern), period_(period) {
+    left_ = Entry(0);
+    Skip(phase);
+  }
+  bool On() const { return entry_ % 2 == 0; }
+  double Left() const { return left_; }
+  void Use(double length) { left_ -= length; }
+  void Next() {
+    entry_ = (entry_ + 1) % pattern_.size();
+    left_ = Entry(entry_);
+  }
+  // Moves on by a length without drawing, whole periods at once.
+  void Skip(double length) {
+    if (!(length > 0)) return;
+    if (length >= left_) {
+      length = std::fmod(length - left_, period_);
+      Next();
+      while (length >= left_) {
+        length -= left_;
+        Next();
       }
     }
-    left -= length;
+    left_ -= length;
+  }
+
+ private:
+  double Entry(size_t i) const { return std::max(pattern_[i], 0.0); }
+  std::span<const double> pattern_;
+  double period_;
+  size_t entry_ = 0;
+  double left_ = 0;
+};
+
+}  // namespace
+
+bool CutFigureIntoDashes(std::span<const PointF> points, bool closed, const DashRule& rule,
+                         std::vector<DashPiece>& pieces) {
+  double period = 0;
+  for (double d : rule.pattern) period += std::max(d, 0.0);
+  if (!(period > 0) || !std::isfinite(period) || !std::isfinite(rule.phase)) return false;
+  if (points.size() < 2) return true;
+
+  PatternWalk walk(rule.pattern, period, std::fmod(rule.phase, period) + (rule.phase < 0 ? period : 0));
+  const size_t firstPiece = pieces.size();
+  // The dash through the starting point of a closed figure joins its two ends: it began at the
+  // start, and it is still being drawn when the figure comes back there.
+  bool startsOn = walk.On();
+  std::vector<PointF> current;  // the dash being drawn, open across vertices
+  bool tooMany = false;
+  auto finish = [&] {
+    if (current.size() >= 2) {
+      pieces.push_back({std::move(current), false});
+      tooMany = tooMany || pieces.size() > rule.mostPieces;
+    }
+    current.clear();
   };
 
-  const double x0 = near.left - margin, y0 = near.top - margin, x1 = near.right + margin, y1 = near.bottom + margin;
+  const RECT box = rule.near ? *rule.near : RECT{};
+  const double x0 = box.left - rule.margin, y0 = box.top - rule.margin, x1 = box.right + rule.margin,
+               y1 = box.bottom + rule.margin;
   const size_t n = points.size();
-  const size_t segments = closed ? n : n - 1;
-  for (size_t i = 0; i < segments; ++i) {
+  const bool backToStart = closed && (points[n - 1].x != points[0].x || points[n - 1].y != points[0].y);
+  const size_t segments = backToStart ? n : n - 1;
+  for (size_t i = 0; i < segments && !tooMany; ++i) {
     const PointF a = points[i], b = points[(i + 1) % n];
     const double length = std::hypot(b.x - a.x, b.y - a.y);
     if (!std::isfinite(length)) {
       finish();
+      startsOn = false;
       continue;
     }
-    double t0, t1;
-    if (length == 0 || !ClipSegment(a, b, x0, y0, x1, y1, t0, t1)) {
-      finish();
-      advance(length);
-      continue;
-    }
+    double t0 = 0, t1 = 1;
+    if (length == 0) continue;
+    if (rule.near && !ClipSegment(a, b, x0, y0, x1, y1, t0, t1)) t0 = t1 = 1;
     if (t0 > 0) {
       finish();
-      advance(t0 * length);
+      if (i == 0) startsOn = false;
+      walk.Skip(t0 * length);
     }
     double at = t0 * length;
     const double end = t1 * length;
-    while (at < end) {
-      const bool on = entry % 2 == 0;
-      const double step = std::min(left, end - at);
-      if (on) {
+    // An entry is left only when the walk goes on past its end: a dash ending where the figure
+    // does is still the one being drawn there, and none begins at the end.
+    while (at < end && !tooMany) {
+      if (walk.Left() <= 0) {
+        if (walk.On()) finish();
+        walk.Next();
+        continue;
+      }
+      const double step = std::min(walk.Left(), end - at);
+      if (walk.On()) {
         if (current.empty()) current.push_back(Along(a, b, at / length));
         current.push_back(Along(a, b, (at + step) / length));
       }
       at += step;
-      left -= step;
-      if (left <= 0) {
-        if (on) finish();
-        if (pieces.size() > mostPieces) return std::nullopt;
-        entry = (entry + 1) % pattern.size();
-        left = std::max(pattern[entry], 0.0);
-      }
+      walk.Use(step);
     }
     if (t1 < 1) {
       finish();
-      advance((1 - t1) * length);
+      walk.Skip((1 - t1) * length);
     }
   }
+  if (tooMany) return false;
+  if (closed && startsOn && current.size() >= 2) {
+    if (pieces.size() == firstPiece) {
+      // On all the way round: the figure stays whole and closed.
+      pieces.push_back({std::move(current), true});
+      return pieces.size() <= rule.mostPieces;
+    }
+    // The dash that ends the figure goes on into the one that began it.
+    std::vector<PointF>& first = pieces[firstPiece].points;
+    current.insert(current.end(), first.begin() + 1, first.end());
+    first = std::move(current);
+    current.clear();
+  }
   finish();
-  return pieces;
+  return !tooMany;
 }

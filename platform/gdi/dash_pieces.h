@@ -1,21 +1,33 @@
-// The dashes of a geometric pen's user style: the outline cut into the pieces the pen draws.
+// An outline cut into the dashes of a dash pattern, each dash an open line of its own (or a
+// closed figure the pattern never breaks), for strokes whose caps or widths the drawing road
+// cannot put on every dash itself: a geometric pen's user style, PDF's square-capped dashes.
 #pragma once
 
-#include <optional>
+#include <cstddef>
 #include <span>
 #include <vector>
 
 #include "platform/gdi/raster.h"
 
-// Cuts a polyline into its "on" pieces under a dash pattern of device-pixel lengths (on, off,
-// on, ...), the pattern running on across vertices, so that a dash turning a corner stays one
-// piece with its join. Only the part within `margin` pixels of `near` is cut: a hostile
-// coordinate far away costs no pieces, only the pattern's advance. More than `mostPieces`
-// pieces give nullopt, so that the caller's work stays bounded.
-std::optional<std::vector<std::vector<PointF>>> DashPieces(const std::vector<PointF>& points, bool closed,
-                                                           std::span<const double> pattern, const RECT& near,
-                                                           double margin, size_t mostPieces);
+struct DashPiece {
+  std::vector<PointF> points;
+  bool closed = false;  // a closed figure the pattern never breaks
+};
 
-// A pattern shorter than a pixel in all cannot be drawn as dashes (and would cost a piece for
-// every fraction of a pixel): the pen draws solid then.
-bool IsDashPattern(std::span<const double> pattern);
+struct DashRule {
+  std::span<const double> pattern;  // on, off, on, ... lengths (none negative, not all 0)
+  double phase = 0;                  // how far into the pattern every figure starts
+  // When given, only the part within `margin` of this box is cut: a hostile coordinate far away
+  // costs no pieces, only the pattern's advance.
+  const RECT* near = nullptr;
+  double margin = 0;
+  size_t mostPieces = size_t(1) << 20;
+};
+
+// Appends the dashes of one figure (a polyline, closed or open) to `pieces`. The pattern runs on
+// across vertices, so that a dash turning a corner stays one piece with its join, and on a closed
+// figure the dash through the starting point is one piece too. A dash does not begin where the
+// figure ends. False once `pieces` would hold more than rule.mostPieces (the caller's work on them
+// stays bounded), or for a pattern of no length.
+bool CutFigureIntoDashes(std::span<const PointF> points, bool closed, const DashRule& rule,
+                         std::vector<DashPiece>& pieces);

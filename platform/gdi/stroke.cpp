@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 
 #include "platform/gdi/dash_pieces.h"
 #include "platform/gdi/paint_engine.h"
@@ -63,19 +62,26 @@ Region PenCoverage(const GdiDC& dc, const std::vector<PointF>& pts, bool closed,
     // A geometric pen keeps its user style (the style lengths are in device pixels here);
     // the predefined dash styles of wide pens are solid, as the platform draws them.
     const std::vector<double> pattern(pen.dashes.begin(), pen.dashes.end());
-    std::optional<std::vector<std::vector<PointF>>> pieces;
-    if (pen.extended && pen.LineStyle() == PS_USERSTYLE && IsDashPattern(pattern)) {
+    double period = 0;
+    for (double d : pattern) period += d;
+    std::vector<DashPiece> pieces;
+    bool dashed = false;
+    // A pattern shorter than a pixel in all cannot be drawn as dashes (and would cost a piece
+    // for every fraction of a pixel): the pen draws solid then.
+    if (pen.extended && pen.LineStyle() == PS_USERSTYLE && period >= 1) {
       // A piece reaches as far as its width (a miter join five times as far), and costs a row
       // for each row of the surface it spans: more pieces than would paint the surface a few
       // times over are a hostile pattern, drawn solid.
-      const double reach = (join == LineJoin::Miter ? 5.0 : 1.0) * pen.width + 2.0;
       const int64_t rows = std::max<int64_t>(1, std::min<int64_t>(int64_t(bounds.bottom) - bounds.top, pen.width));
       const int64_t area = (int64_t(bounds.right) - bounds.left) * (int64_t(bounds.bottom) - bounds.top);
-      const size_t most = size_t(std::clamp<int64_t>(4 * area / rows, 1 << 12, 1 << 20));
-      pieces = DashPieces(pts, closed, pattern, bounds, reach, most);
+      const DashRule rule{.pattern = pattern,
+                          .near = &bounds,
+                          .margin = (join == LineJoin::Miter ? 5.0 : 1.0) * pen.width + 2.0,
+                          .mostPieces = size_t(std::clamp<int64_t>(4 * area / rows, 1 << 12, 1 << 20))};
+      dashed = CutFigureIntoDashes(pts, closed, rule, pieces);
     }
-    if (pieces) {
-      for (const auto& piece : *pieces) stroke(piece, false, covered);
+    if (dashed) {
+      for (const DashPiece& piece : pieces) stroke(piece.points, piece.closed, covered);
     } else {
       stroke(pts, closed, covered);
     }

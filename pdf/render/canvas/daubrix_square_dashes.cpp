@@ -62,18 +62,17 @@ GpPath* TPDFDaubrix::DashedPath() {
     return nullptr;
   double phase = 0;
   const std::vector<double> pattern = DashPixels(phase);
-  TDashPieces pieces;
+  std::vector<DashPiece> pieces;
   if (!CutIntoDashes(points, types, pattern, phase, pieces)) return nullptr;
   GpPath* dashed = nullptr;
   if (gdiplus_->GdipCreatePath(FillModeWinding, &dashed) != Ok) return nullptr;
-  for (const TDashPieces::Figure& figure : pieces.Figures) {
-    if (figure.Count < 2) continue;
+  for (const DashPiece& piece : pieces) {
     gdiplus_->GdipStartPathFigure(dashed);
-    for (size_t i = figure.First + 1; i < figure.First + figure.Count; ++i) {
-      const PointF a = pieces.Points[i - 1], b = pieces.Points[i];
+    for (size_t i = 1; i < piece.points.size(); ++i) {
+      const PointF a = piece.points[i - 1], b = piece.points[i];
       gdiplus_->GdipAddPathLine(dashed, REAL(a.x), REAL(a.y), REAL(b.x), REAL(b.y));
     }
-    if (figure.Closed) gdiplus_->GdipClosePathFigure(dashed);
+    if (piece.closed) gdiplus_->GdipClosePathFigure(dashed);
   }
   return dashed;
 }
@@ -94,18 +93,16 @@ void TPDFDaubrix::CairoStrokeOwnDashes() {
   GdiplusFigures(*whole, points, types);
   double phase = 0;
   const std::vector<double> pattern = DashPixels(phase);
-  TDashPieces pieces;
+  std::vector<DashPiece> pieces;
   // Too many dashes: solid, as a finer dashing is drawn.
   const bool cut = CutIntoDashes(points, types, pattern, phase, pieces);
   cairo.cairo_set_dash(c, nullptr, 0, 0);
   if (cut) {
     cairo.cairo_new_path(c);
-    for (const TDashPieces::Figure& figure : pieces.Figures) {
-      if (figure.Count < 2) continue;
-      const PointF* p = &pieces.Points[figure.First];
-      cairo.cairo_move_to(c, p[0].x, p[0].y);
-      for (size_t i = 1; i < figure.Count; ++i) cairo.cairo_line_to(c, p[i].x, p[i].y);
-      if (figure.Closed) cairo.cairo_close_path(c);
+    for (const DashPiece& piece : pieces) {
+      cairo.cairo_move_to(c, piece.points[0].x, piece.points[0].y);
+      for (size_t i = 1; i < piece.points.size(); ++i) cairo.cairo_line_to(c, piece.points[i].x, piece.points[i].y);
+      if (piece.closed) cairo.cairo_close_path(c);
     }
   }
   cairo.cairo_stroke(c);
