@@ -1,5 +1,6 @@
 // TIFF reader entry point: the directory walk over every page, then each page decoded (the
 // pages the decoder takes on; large ones a row at a time), and the walk to one page by index.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -19,11 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TPDFTIFF all;
   all.ParseDirectory(bytes, -1);
   if (all.PageCount != all.Pages.size() || all.PageCount > TPDFTIFF::MaxPages) std::abort();
-  uint64_t held = 0;
-  for (const TPDFTIFFPage& p : all.Pages)
-    for (const std::string& s : p.Strips) held += s.size();
-  // Strips are cut out of the data (JPEG strips carry the tables besides).
-  if (held > 2 * uint64_t(size) + (uint64_t(64) << 20)) std::abort();
+  uint64_t viewed = 0;
+  for (const TPDFTIFFPage& p : all.Pages) {
+    // The pieces' bytes are held once for the file, never more than it has.
+    if (p.Strips.HeldBytes() > int64_t(std::max<size_t>(size, 1))) std::abort();
+    viewed += p.Strips.ViewedBytes();
+  }
+  if (viewed > 2 * uint64_t(size) + (uint64_t(64) << 20)) std::abort();
   for (int32_t i = 1; i <= all.PageCount && i <= 4; ++i) {
     const TPDFTIFFPage& p = all.Pages[size_t(i - 1)];
     // Large pages are read a row at a time, as the import reads them: a bitmap of the page

@@ -2,8 +2,8 @@
 //
 // A TIFF file is a web of offsets; every one of them comes from the file. The walk keeps the
 // offsets it has seen (a chain that loops ends), reads an entry's values only when they lie
-// inside the data, and limits how much value and strip data one file may make it read or copy,
-// so that the work stays proportional to the file's size.
+// inside the data, and limits how much value and strip data one file may make it read, so that
+// the work stays proportional to the file's size.
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
@@ -13,18 +13,6 @@
 
 #include "pdf/codecs/tiff/tiff_reader.h"
 #include "platform/rtl/numbers.h"
-
-// Files larger than this have their strips read after the directories (the copy of the file the
-// directories are read from is gone by then); smaller ones have them cut out of that copy, which
-// saves reading the file twice. The reads go through a window of this size.
-constexpr size_t kStripsReadAfterwards = size_t(64) << 20;
-constexpr uint64_t kStripWindow = uint64_t(1) << 20;
-
-// A strip whose bytes are read from the file after the walk: page, strip, place in the file.
-struct TStripPlace {
-  size_t page, strip;
-  uint64_t offset, length;
-};
 
 namespace {
 
@@ -91,9 +79,7 @@ uint32_t DotsPerInch(double value, uint32_t unit) {
 
 class TDirectoryWalker {
  public:
-  // With places, plain strips are left empty and their places noted, to be read afterwards.
-  TDirectoryWalker(TPDFTIFF& reader, std::string_view data, std::vector<TStripPlace>* places = nullptr)
-      : r_(reader), d_(data), places_(places) {
+  TDirectoryWalker(TPDFTIFF& reader, std::string_view data) : r_(reader), d_(data) {
     valueBudget_ = 4 * static_cast<uint64_t>(data.size()) + (1u << 20);
     stripBudget_ = 2 * static_cast<uint64_t>(data.size()) + (64u << 20);
   }
@@ -131,9 +117,10 @@ class TDirectoryWalker {
 
   TPDFTIFF& r_;
   std::string_view d_;
-  std::vector<TStripPlace>* places_;
   bool big_ = false;
   uint64_t valueBudget_;
+  // The pieces' bytes are held once, however many pieces point at them; this bounds how many
+  // bytes the pieces of one file may make a reader go through.
   uint64_t stripBudget_;
   bool stripBudgetSpent_ = false;
 
@@ -401,8 +388,6 @@ void TDirectoryWalker::ApplyTag(const TTIFFEntry& e, TPDFTIFFPage& page) {
 
 void TDirectoryWalker::Finish(TPDFTIFFPage& page) {
   counts_.resize(std::max(counts_.size(), offsets_.size()), 0);
-  page.Strips.reserve(offsets_.size());
-  const bool joinTables = !jpegTables_.empty() && page.Compression == kTIFFJPEG;
   for (size_t i = 0; i < offsets_.size(); ++i) {
     // A strip is clipped to the data; one that starts beyond it is empty.
     const uint64_t off = offsets_[i];
@@ -412,19 +397,9 @@ void TDirectoryWalker::Finish(TPDFTIFFPage& page) {
       stripBudgetSpent_ = true;
     }
     stripBudget_ -= len;
-    std::string_view strip = len ? d_.substr(off, len) : std::string_view();
-    std::string s;
-    if (places_ && !joinTables && len) {
-      places_->push_back({r_.Pages.size(), i, off, len});
-    } else if (joinTables) {
-      if (strip.size() >= 2 && uint8_t(strip[0]) == 0xFF && uint8_t(strip[1]) == 0xD8) strip.remove_prefix(2);
-      s.reserve(2 + jpegTables_.size() + strip.size());
-      s.append("\xFF\xD8", 2).append(jpegTables_).append(strip);
-    } else {
-      s.assign(strip);
-    }
-    page.Strips.push_back(std::move(s));
+    page.Strips.Append(off, len);
   }
+  if (page.Compression == kTIFFJPEG) page.JPEGTables = std::move(jpegTables_);
 
   page.ResolutionX = haveResX_ ? DotsPerInch(resX_, resUnit_) : 0;
   page.ResolutionY = haveResY_ ? DotsPerInch(resY_, resUnit_) : 0;
@@ -464,51 +439,22 @@ TPDFTIFF::TPDFTIFF() : Bitmap(std::make_unique<TBitmap>()) {}
 
 TPDFTIFF::~TPDFTIFF() = default;
 
-void TPDFTIFF::LoadFromStream(TStream& Stream, int32_t PageIndex) {
-  Stream.SetPosition(0);
-  std::vector<TStripPlace> places;
-  const int64_t size = std::max<int64_t>(0, Stream.Size());
-  if (size_t(size) <= kStripsReadAfterwards) {
-    // Small files are cut up where they lie. The copy is not cleared before the file is read
-    // into it, and is a block of the program's, which the page's picture takes over once it
-    // is freed.
-    const std::unique_ptr<char[]> data(new char[size_t(std::max<int64_t>(size, 1))]);
-    const int64_t got = std::max<int64_t>(0, Stream.Read(data.get(), size));
-    Parse(std::string_view(data.get(), size_t(got)), PageIndex, nullptr);
-  } else {
-    // Larger ones are not held twice: the copy the directories are read from lies in the C
-    // library's memory, which goes back to the system when freed (a large block of the
-    // program's would stay beside the strips for its next request).
-    const std::unique_ptr<char, decltype(&std::free)> data(static_cast<char*>(std::malloc(size_t(size))), &std::free);
-    if (!data) return;
-    const int64_t got = std::max<int64_t>(0, Stream.Read(data.get(), size));
-    Parse(std::string_view(data.get(), size_t(got)), PageIndex, &places);
-  }
-  // The strips are read once the copy of the file is gone, in file order through a window of
-  // a megabyte (many small strips take few reads).
-  std::sort(places.begin(), places.end(), [](const TStripPlace& a, const TStripPlace& b) { return a.offset < b.offset; });
-  std::string window;
-  uint64_t windowStart = 0;
-  for (const TStripPlace& place : places) {
-    if (place.offset < windowStart || place.offset + place.length > windowStart + window.size()) {
-      windowStart = place.offset;
-      Stream.SetPosition(int64_t(windowStart));
-      window = Stream.ReadString(int64_t(std::max<uint64_t>(place.length, kStripWindow)));
-    }
-    Pages[place.page].Strips[place.strip] = window.substr(size_t(place.offset - windowStart), size_t(place.length));
-  }
-  Stream.SetPosition(Stream.Size());
-}
-
-void TPDFTIFF::ParseDirectory(std::string_view Data, int32_t PageIndex) { Parse(Data, PageIndex, nullptr); }
-
-void TPDFTIFF::Parse(std::string_view Data, int32_t PageIndex, std::vector<TStripPlace>* Places) {
+void TPDFTIFF::Parse(std::string_view Data, int32_t PageIndex) {
   Valid = false;
   PageCount = 0;
   Pages.clear();
   IFDOffsetFields.clear();
   Unsupported = false;
-  TDirectoryWalker(*this, Data, Places).Run(PageIndex < 0 ? -1 : PageIndex);
+  TDirectoryWalker(*this, Data).Run(PageIndex < 0 ? -1 : PageIndex);
+}
+
+std::string_view TPDFTIFFPage::PieceData(size_t i, std::string& joined) const {
+  std::string_view piece = Strips[i];
+  if (JPEGTables.empty() || piece.empty()) return piece;
+  if (piece.size() >= 2 && uint8_t(piece[0]) == 0xFF && uint8_t(piece[1]) == 0xD8) piece.remove_prefix(2);
+  joined.reserve(2 + JPEGTables.size() + piece.size());
+  joined.assign("\xFF\xD8", 2).append(JPEGTables).append(piece);
+  return joined;
 }
 
 void TPDFTIFF::GetTag(int32_t Index, TPDFTIFFPage& Record) const {

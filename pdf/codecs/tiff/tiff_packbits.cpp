@@ -38,33 +38,25 @@ void PackBitsDecode(std::string_view Input, std::string& Output, int64_t MaxOutp
       [&](char b, int64_t n) { Output.append(size_t(n), b); });
 }
 
-std::string PackBitsToRunLength(std::string_view Input, int64_t Expected) {
-  std::string out;
-  out.reserve(Input.size() + 2);
+void PackBitsToRunLength(std::string_view Input, int64_t Expected, std::string& Out, size_t Chunk,
+                         const std::function<void(std::string&)>& Full) {
+  const auto repeat = [&](char b, int64_t n) {
+    // A cut repeat of one byte is written as a literal of one.
+    Out.push_back(n == 1 ? char(0) : char(257 - n));
+    Out.push_back(b);
+    if (Out.size() >= Chunk) Full(Out);
+  };
   const int64_t produced = WalkRuns(
       Input, Expected,
       [&](const char* p, int64_t n) {
-        out.push_back(char(n - 1));
-        out.append(p, size_t(n));
+        Out.push_back(char(n - 1));
+        Out.append(p, size_t(n));
+        if (Out.size() >= Chunk) Full(Out);
       },
-      [&](char b, int64_t n) {
-        // A cut repeat of one byte is written as a literal of one.
-        if (n == 1) {
-          out.push_back(0);
-        } else {
-          out.push_back(char(257 - n));
-        }
-        out.push_back(b);
-      });
+      repeat);
   for (int64_t left = Expected - produced; left > 0;) {
     const int64_t n = std::min<int64_t>(left, 128);
-    if (n == 1) {
-      out.push_back(0);
-    } else {
-      out.push_back(char(257 - n));
-    }
-    out.push_back('\xFF');
+    repeat('\xFF', n);
     left -= n;
   }
-  return out;
 }

@@ -64,7 +64,7 @@ bool TTIFFPageRows::Open() {
 
 std::unique_ptr<TTIFFPieceRows> TTIFFPageRows::PieceRows(size_t index, int64_t rowBytes, uint32_t height,
                                                       int64_t keepBytes) {
-  std::string_view in = index < p_.Strips.size() ? std::string_view(p_.Strips[index]) : std::string_view();
+  std::string_view in = index < p_.Strips.size() ? p_.PieceData(index, joined_) : std::string_view();
   if (p_.FillOrder == 2) {
     reversed_.assign(in);
     ReverseBitOrder(reversed_);

@@ -1,7 +1,7 @@
 // TPDFTIFF: reads a TIFF file held in memory. It walks the chain of image file directories (one
-// per page), keeps per page the tag values the image import needs and cuts out each page's strip
-// (or tile) data; on request it decodes a page into its bitmap. Nothing here raises: problems
-// show in Valid and Unsupported or as missing values.
+// per page), keeps per page the tag values the image import needs and where each page's strip
+// (or tile) data lie in the file's bytes, which it holds once; on request it decodes a page into
+// its bitmap. Nothing here raises: problems show in Valid and Unsupported or as missing values.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pdf/codecs/tiff/tiff_pieces.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/rtl/streams.h"
 
@@ -26,8 +27,8 @@ enum : uint8_t {
   kTIFFDeflate = 8,
 };
 
-// What one directory says about its page. The strips are ready for use: JPEG strips carry the
-// page's tables.
+// What one directory says about its page. JPEG pages keep their tables once, for PieceData to put
+// in front of each piece.
 struct TPDFTIFFPage {
   uint32_t Width = 0;
   uint32_t Height = 0;
@@ -46,7 +47,10 @@ struct TPDFTIFFPage {
   bool Tiled = false;
   uint32_t TileWidth = 0;
   uint32_t TileLength = 0;
-  std::vector<std::string> Strips;  // one per strip or tile, in file order
+  TTIFFPieces Strips;  // one per strip or tile, in file order
+  // A JPEG page's tables (without their start and end markers; an RGB page's also say that
+  // the samples are RGB): empty for other pages.
+  std::string JPEGTables;
   bool T4ByteAligned = false;
   std::vector<uint32_t> ColorMap;  // all reds, then all greens, then all blues (16-bit values)
   bool PlanarSeparate = false;
@@ -68,10 +72,11 @@ struct TPDFTIFFPage {
   // Whether the strips or the grid of tiles cover no more pixels than a bitmap may hold.
   // Missing data read as white; how much data there is does not matter here.
   bool PiecesWithinBitmapLimit() const;
+  // Piece i's data as its decoder reads them: a JPEG piece of a page with tables a JPEG file
+  // of its own, made in `joined` (valid until joined changes); other pieces as they lie. A
+  // piece without data is empty.
+  std::string_view PieceData(size_t i, std::string& joined) const;
 };
-
-// Where a strip lies in the file, for reading it after the directories (tiff_directory.cpp).
-struct TStripPlace;
 
 class TPDFTIFF {
  public:
@@ -85,7 +90,8 @@ class TPDFTIFF {
   // Reads the whole stream from position 0 and parses it (see ParseDirectory).
   void LoadFromStream(TStream& Stream, int32_t PageIndex);
   // PageIndex -1 parses every page; 0 or more parses only that page (0-based) into record 1,
-  // or the first page when the chain is shorter.
+  // or the first page when the chain is shorter. The bytes the pieces cover are copied: Data
+  // need not outlive the reader.
   void ParseDirectory(std::string_view Data, int32_t PageIndex);
   // Copies page record Index (1-based); other indexes copy nothing.
   void GetTag(int32_t Index, TPDFTIFFPage& Record) const;
@@ -117,7 +123,14 @@ class TPDFTIFF {
   static constexpr uint32_t MaxStripsPerPage = 1u << 21;
 
  private:
-  // ParseDirectory; with Places, plain strips are left empty and their places noted.
-  void Parse(std::string_view Data, int32_t PageIndex, std::vector<TStripPlace>* Places);
+  // Walks the directories, noting where each page's pieces lie in Data.
+  void Parse(std::string_view Data, int32_t PageIndex);
+  // The stretches of the file the pieces of every page cover.
+  std::vector<TTIFFSpan> PieceSpans() const;
+  // Points every page's pieces at bytes holding the file's `spans` one after another (or the
+  // whole file, for empty spans).
+  void HoldPieces(std::shared_ptr<const char[]> bytes, int64_t size, const std::vector<TTIFFSpan>& spans);
+  // Holds the bytes the pieces cover, copied out of the file's data.
+  void HoldPiecesOf(std::string_view Data);
 
 };

@@ -18,9 +18,10 @@ constexpr size_t kMostPieceImages = 1024;
 // that fits its piece: libjpeg gives the samples the page holds, and no piece makes whoever
 // draws the page decode far more than it shows (as for the pages embedded as DCTDecode images).
 bool JPEGPiecesHoldSamples(const TPDFTIFFPage& p) {
+  std::string joined;
   for (tiffpage::TStripWalk walk(p); walk.Next();) {
     TJPEGHeaderInfo header;
-    ParseJPEGHeader(p.Strips[walk.Index()], header);
+    ParseJPEGHeader(p.PieceData(walk.Index(), joined), header);
     if (header.Width <= 0 || header.Height <= 0 || header.Precision != 8 || header.Frame > 0xC1 ||
         uint32_t(header.Components) != p.SamplesPerPixel ||
         !JPEGFrameFitsPiece(uint64_t(header.Width), uint64_t(header.Height), walk.StripWidth(), walk.StripHeight()))

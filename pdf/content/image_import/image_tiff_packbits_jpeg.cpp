@@ -15,6 +15,9 @@ using tiffpage::TStripWalk;
 
 namespace {
 
+// Re-packed PackBits data go to the deflate in parts of this size.
+constexpr size_t kRepackedPart = size_t(1) << 20;
+
 // Makes obj indirect and enters it into the form's resources under a new name.
 std::string EnterXObject(TPDFStructure& owner, TPDFObject* obj, TPDFDictionary& xobjects, TPDFIndRef*& ref) {
   int num = 0, gen = 0;
@@ -64,24 +67,37 @@ bool TPDFImage::AddTIFFPackBits(const TPDFTIFFPage& p) {
   const uint32_t stripRows = p.RowsPerStrip ? p.RowsPerStrip : p.Height;
 
   std::string content = tiffpage::FormUnits();
+  std::string reversed, part;
   for (uint64_t c = 0; c < columns; ++c) {
     // The column's pieces joined. Each piece is re-packed to exactly the bytes its rows hold,
-    // without PackBits' no-op bytes, which RunLengthDecode would read as the end of the data.
-    std::string data;
+    // without PackBits' no-op bytes, which RunLengthDecode would read as the end of the data,
+    // and deflated a part at a time as it is re-packed: a strip of the whole page is neither
+    // copied nor re-packed whole beside the file's bytes.
+    TFlateWriter deflated(int64_t(imageH) * rowBytes);
+    const auto full = [&](std::string& bytes) {
+      deflated.Write(bytes);
+      bytes.clear();
+    };
     int64_t rowsLeft = p.Height;
     for (uint64_t r = 0; r < rows; ++r) {
       const size_t index = size_t(r * columns + c);
-      std::string piece = index < p.Strips.size() ? p.Strips[index] : std::string();
-      if (p.FillOrder == 2) ReverseBitOrder(piece);
+      std::string_view piece = index < p.Strips.size() ? p.Strips[index] : std::string_view();
+      if (p.FillOrder == 2) {
+        reversed.assign(piece);
+        ReverseBitOrder(reversed);
+        piece = reversed;
+      }
       int64_t pieceRows = std::min<int64_t>(p.Tiled ? p.TileLength : stripRows, rowsLeft);
       rowsLeft -= pieceRows;
       if (pieceRows <= 0) break;
-      data += PackBitsToRunLength(piece, pieceRows * rowBytes);
+      PackBitsToRunLength(piece, pieceRows * rowBytes, part, kRepackedPart, full);
     }
-    data += '\x80';
+    part += '\x80';
+    full(part);
+    std::string data = deflated.Finish();
     if (!inlineImages || columns == 1) {
       TPDFStream* image = Owner->NewStream({}, false);
-      image->TakeData(FlateCompressString(data));
+      image->TakeData(std::move(data));
       TPDFDictionary* d = image->Dictionary();
       d->SetValue("Type", Owner->NewName("XObject"));
       d->SetValue("Subtype", Owner->NewName("Image"));
@@ -102,7 +118,7 @@ bool TPDFImage::AddTIFFPackBits(const TPDFTIFFPage& p) {
       if (!decode.empty()) dict += " /D " + decode;
       dict += " /F [ /Fl /RL ]";
       content += tiffpage::Placement(p, c * p.TileWidth, 0, p.TileWidth, imageH) +
-                 "\nBI\n" + dict + "\nID\n" + FlateCompressString(data) + "\nEI\nQ\n";
+                 "\nBI\n" + dict + "\nID\n" + data + "\nEI\nQ\n";
     }
   }
   form->TakeData(std::move(content));
@@ -119,9 +135,10 @@ bool TPDFImage::AddTIFFJPEG(const TPDFTIFFPage& p) {
   // page is the page; any other (a tile reaching past the page, a frame of another size) is
   // drawn into its piece's place in a form that the page cuts.
   bool pictureIsPage = walk.Count() == 1;
+  std::string joined;
   for (TStripWalk placed(p); placed.Next();) {
     TJPEGHeaderInfo header;
-    ParseJPEGHeader(p.Strips[placed.Index()], header);
+    ParseJPEGHeader(p.PieceData(placed.Index(), joined), header);
     if (!JPEGEmbeddable(header) ||
         !JPEGFrameFitsPiece(uint64_t(header.Width), uint64_t(header.Height), placed.StripWidth(), placed.StripHeight()))
       return false;
@@ -130,7 +147,7 @@ bool TPDFImage::AddTIFFJPEG(const TPDFTIFFPage& p) {
   const bool inlineImages =
       walk.Count() >= 5 && (uint64_t(walk.StripWidth()) * walk.StripHeight() <= 4096 || InlineStrips);
   if (pictureIsPage && !inlineImages) {
-    TMemoryStream strip(p.Strips[0]);
+    TMemoryStream strip(p.PieceData(0, joined));
     WriteJPEG(strip, 1);
     return Dict != nullptr;
   }
@@ -138,7 +155,7 @@ bool TPDFImage::AddTIFFJPEG(const TPDFTIFFPage& p) {
   TPDFStream* form = NewForm(*Owner, !inlineImages, xobjects);
   std::string content = tiffpage::FormUnits();
   while (walk.Next()) {
-    const std::string& strip = p.Strips[walk.Index()];
+    const std::string_view strip = p.PieceData(walk.Index(), joined);
     content += tiffpage::Placement(p, walk.Left(), walk.Top(), walk.W(), walk.WholeH());
     TMemoryStream stream(strip);
     if (inlineImages) {

@@ -99,13 +99,11 @@ bool TPDFImage::AddTIFFStrips(TPDFTIFF& reader, int32_t page) {
     }
   };
 
-  // Each strip goes into its image as it is: taken from the reader, which has no further use
-  // for it, so that the page's data are not held twice.
-  std::vector<std::string>& strips = reader.Pages[size_t(page - 1)].Strips;
   std::string content = form ? tiffpage::FormUnits() : std::string();
   std::string single;
   while (walk.Next()) {
-    std::string data = std::move(strips[walk.Index()]);
+    // Each strip goes into its image as it is.
+    std::string data(p.Strips[walk.Index()]);
     if (p.FillOrder == 2) ReverseBitOrder(data);
     const uint32_t w = walk.W(), h = walk.H();
     if (inlineStrips) {

@@ -47,8 +47,4 @@ TTIFFPageSamples::TTIFFPageSamples(TPDFTIFFPage&& page, const TBitmapSamples& la
 
 std::unique_ptr<TPDFSampleSource::TRows> TTIFFPageSamples::Open() const { return std::make_unique<TPageRows>(*this); }
 
-int64_t TTIFFPageSamples::HeldBytes() const {
-  int64_t held = 0;
-  for (const std::string& strip : page_.Strips) held += int64_t(strip.size());
-  return held;
-}
+int64_t TTIFFPageSamples::HeldBytes() const { return page_.Strips.HeldBytes(); }

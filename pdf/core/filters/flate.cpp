@@ -119,6 +119,49 @@ FlateEnd FlateDecompressBuffer(std::string_view input, std::string& output, int6
   return end;
 }
 
+struct TFlateWriter::TState {
+  DeflateStream zs{Z_DEFAULT_COMPRESSION};
+  std::string out;
+};
+
+TFlateWriter::TFlateWriter(int64_t expected) : state_(std::make_unique<TState>()) {
+  // Room that is never written stays untouched: the deflated data cost what they hold.
+  if (expected > 0) state_->out.reserve(size_t(deflateBound(state_->zs.get(), uLong(expected))));
+}
+
+TFlateWriter::~TFlateWriter() = default;
+
+void TFlateWriter::Write(std::string_view data) {
+  if (!data.empty()) Deflate(data, false);
+}
+
+std::string TFlateWriter::Finish() {
+  Deflate({}, true);
+  std::string out = std::move(state_->out);
+  // Room far beyond what the data took is given back.
+  if (out.capacity() > 2 * out.size() + 65536) out.shrink_to_fit();
+  return out;
+}
+
+void TFlateWriter::Deflate(std::string_view data, bool last) {
+  z_stream* zs = state_->zs.get();
+  char chunk[1 << 16];
+  int64_t consumed = 0;
+  zs->avail_in = 0;
+  for (;;) {
+    FeedInput(zs, data, consumed);
+    zs->next_out = reinterpret_cast<Bytef*>(chunk);
+    zs->avail_out = sizeof chunk;
+    const bool end = last && consumed == static_cast<int64_t>(data.size());
+    const int rc = deflate(zs, end ? Z_FINISH : Z_NO_FLUSH);
+    if (rc != Z_BUF_ERROR) ZlibCompressCheck(rc);
+    state_->out.append(chunk, sizeof chunk - zs->avail_out);
+    if (rc == Z_STREAM_END) return;
+    // Without the end, zlib keeps what it has not yet written until more comes.
+    if (!end && zs->avail_in == 0 && consumed == static_cast<int64_t>(data.size()) && zs->avail_out != 0) return;
+  }
+}
+
 std::string FlateCompressString(std::string_view data) { return FlateCompressToString(data, 2); }
 
 std::string FlateCompressToString(std::string_view data, int level) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,28 @@ FlateEnd FlateDecompressBuffer(std::string_view input, std::string& output, int6
 std::string FlateCompressString(std::string_view data);
 // Level 0 none, 1 fastest, 2 default, 3 best; other values take the default.
 std::string FlateCompressToString(std::string_view data, int level);
+
+// Deflates data handed over a piece at a time, at zlib's default level: what a writer makes
+// piece by piece is compressed as it comes instead of being held whole first. The deflated
+// bytes are those FlateCompressString gives for all the pieces joined. Raises Exception when
+// zlib fails.
+class TFlateWriter {
+ public:
+  // About how many bytes will come (0: not known), for the room of the deflated data.
+  explicit TFlateWriter(int64_t expected = 0);
+  ~TFlateWriter();
+  TFlateWriter(const TFlateWriter&) = delete;
+  TFlateWriter& operator=(const TFlateWriter&) = delete;
+
+  void Write(std::string_view data);
+  // Ends the stream and hands its bytes over; nothing may be written after.
+  std::string Finish();
+
+ private:
+  struct TState;
+  void Deflate(std::string_view data, bool last);
+  std::unique_ptr<TState> state_;
+};
 
 // Inflate. Empty input or any failure gives the empty string; truncated or damaged data gives
 // what was decoded before the break; at most maxOutput bytes come back.

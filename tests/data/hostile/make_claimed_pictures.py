@@ -220,6 +220,9 @@ if large:
     tiles = 1024 * 1024
     write("tiff-packbits-16383-square-16-tiles.tif",
           pieces_at_data(page(16383, 16383, 8, 1, 1, 32773, tiled(16, 16, tiles, 4)), b"\x81\x00\x81\x00", tiles))
+    # The same page in LZW, every tile at one short run of black.
+    write("tiff-lzw-16383-square-16-tiles.tif",
+          pieces_at_data(page(16383, 16383, 8, 1, 1, 5, tiled(16, 16, tiles, len(lzw_black))), lzw_black, tiles))
     sys.exit(0)
 
 # A 16,383 x 16,383 grey LZW page of one-row strips, all at one short run of black.

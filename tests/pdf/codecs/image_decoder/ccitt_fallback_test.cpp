@@ -80,7 +80,7 @@ TEST(CCITTFallback, PassThroughHandsOnATIFFFile) {
     source.ParseDirectory(set.Read(std::string(c.name) + ".tif"), -1);
     const TPDFTIFFPage& p = source.Pages.at(0);
     TestStore t;
-    auto d = FaxImage(t, std::string(c.params) + " /Columns 203 /Rows 97 /BlackIs1 true", p.Strips.at(0), true, 203,
+    auto d = FaxImage(t, std::string(c.params) + " /Columns 203 /Rows 97 /BlackIs1 true", std::string(p.Strips.at(0)), true, 203,
                       97, c.decode);
     ASSERT_FALSE(d->Failed);
     ASSERT_EQ(d->DataFormat, kDataTIFF);

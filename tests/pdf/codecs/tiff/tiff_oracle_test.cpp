@@ -27,7 +27,7 @@ std::string FaxPageRGB(const TPDFTIFFPage& p) {
   const uint32_t rps = p.RowsPerStrip;
   for (size_t i = 0; i < p.Strips.size(); ++i) {
     const uint32_t rows = std::min(rps, p.Height - uint32_t(i) * rps);
-    std::string data = p.Strips[i];
+    std::string data(p.Strips[i]);
     if (p.FillOrder == 2) ReverseBitOrder(data);
     TZRXCCITTDecoder d(int32_t(p.Width), 1, false, p.T4ByteAligned, 1, int32_t(rows));
     std::vector<uint8_t> out;
@@ -186,9 +186,10 @@ TEST(TIFFReaderOracle, TagsOfLibtiffFiles) {
   EXPECT_EQ(Load(set.Read("pal8_none.tif")).Pages[0].ColorMap.size(), 3u * 256u);
 }
 
-// A JPEG page's strips are whole JPEG files: the tables after the start marker, then the
-// strip without its own start marker.
-TEST(TIFFReaderOracle, JPEGStripsCarryTheTables) {
+// A JPEG page's pieces are decoded as whole JPEG files: the page's tables after the start
+// marker, then the piece without its own start marker. The tables are kept once for the page,
+// not joined into every piece.
+TEST(TIFFReaderOracle, JPEGPiecesAreDecodedWithThePagesTables) {
   REQUIRE_RASTER_TOOLS();
   const auto& set = RasterSet::Get("tiff");
   ASSERT_TRUE(set.ok()) << set.error();
@@ -197,7 +198,12 @@ TEST(TIFFReaderOracle, JPEGStripsCarryTheTables) {
     TPDFTIFF t = Load(set.Read(std::string(name) + ".tif"));
     ASSERT_EQ(t.PageCount, 1);
     EXPECT_FALSE(t.Unsupported);
-    for (const std::string& s : t.Pages[0].Strips) {
+    const TPDFTIFFPage& p = t.Pages[0];
+    EXPECT_NE(p.JPEGTables.find("\xFF\xC4"), std::string::npos);
+    for (size_t i = 0; i < p.Strips.size(); ++i) {
+      EXPECT_EQ(p.Strips[i].find("\xFF\xC4"), std::string::npos);  // libtiff's pieces are abbreviated
+      std::string joined;
+      const std::string s(p.PieceData(i, joined));
       ASSERT_GT(s.size(), 4u);
       EXPECT_EQ(s.substr(0, 2), "\xFF\xD8");
       EXPECT_EQ(s.find("\xFF\xD8", 2), std::string::npos);  // one start marker only
@@ -207,10 +213,11 @@ TEST(TIFFReaderOracle, JPEGStripsCarryTheTables) {
   }
   // An RGB (not YCbCr) JPEG page says so to the JPEG decoder with an Adobe marker.
   TPDFTIFF rgb = Load(set.Read("rgb_jpegrgb.tif"));
-  EXPECT_NE(rgb.Pages[0].Strips[0].find(std::string("\xFF\xEE\x00\x0E" "Adobe\x00\x64\x80\x00\x00\x00\x00", 16)),
+  std::string joined;
+  EXPECT_NE(rgb.Pages[0].PieceData(0, joined).find(std::string("\xFF\xEE\x00\x0E" "Adobe\x00\x64\x80\x00\x00\x00\x00", 16)),
             std::string::npos);
   TPDFTIFF ycc = Load(set.Read("rgb_jpeg.tif"));
-  EXPECT_EQ(ycc.Pages[0].Strips[0].find("Adobe"), std::string::npos);
+  EXPECT_EQ(ycc.Pages[0].PieceData(0, joined).find("Adobe"), std::string::npos);
 }
 
 // Several pages: all of them with page index -1, one of them with its index, the first when
@@ -250,8 +257,8 @@ TEST(TIFFReaderOracle, CutLZWStripOfFourSamples) {
   const TPDFTIFFPage& p = source.Pages.at(0);
   ASSERT_EQ(p.Strips.size(), 2u);
   tifftest::Builder b;
-  const std::string cut = p.Strips[1].substr(0, p.Strips[1].size() / 2);
-  const uint32_t first = b.Data(p.Strips[0]);
+  const std::string cut(p.Strips[1].substr(0, p.Strips[1].size() / 2));
+  const uint32_t first = b.Data(std::string(p.Strips[0]));
   const uint32_t at = b.Data(cut);
   b.SetFirst(b.Directory({tifftest::Builder::Long(256, {p.Width}), tifftest::Builder::Long(257, {p.Height}),
                           tifftest::Builder::Short(258, {8, 8, 8, 8}), tifftest::Builder::Short(259, {5}),
