@@ -55,8 +55,8 @@ bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool infla
   rows.PendingSamples = pendingSamples;
   if (pendingSamples || stored) return DeferRows(rows);
   if (jpeg) {
-    // Colour pictures as libjpeg gives them; grey ones, whose whole decode draws through a
-    // palette, are left to it unless their data carry a profile (DeferRows looks).
+    // Pictures as libjpeg gives them, where the image's colour is theirs or their data carry a
+    // profile (DeferRows looks).
     if (!PlainEightBit()) return false;
     rows.JPEG = true;
     return DeferRows(rows);

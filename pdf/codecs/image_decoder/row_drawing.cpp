@@ -122,12 +122,15 @@ bool TPDFImageDecoder::DeferRows(const TDeferredRows& rows) {
   const TDeferredRows source = DeferredSource(bytes);
   if (source.JPEG) {
     // A picture that carries its own profile is drawn through it, grey or colour, in a grey or
-    // an RGB image alike: the whole decode makes the same rows. Other grey pictures, and colour
-    // ones in a grey image, are left to the whole decode.
+    // an RGB image alike: the whole decode makes the same rows. Other pictures are drawn as
+    // libjpeg gives them where the image's colour is theirs (grey pixels of their grey value);
+    // colour ones in a grey image, and grey ones in an RGB image, are left to the whole decode.
     const std::string_view jpeg = JPEGBytes(bytes);
     const TPDFJPEGImage::TPictureKind kind = TPDFJPEGImage::PictureKind(jpeg, Width, Height);
     const bool profile = kind != TPDFJPEGImage::TPictureKind::Other && JPEGCarriesICCProfile(jpeg);
-    if (!profile && !(kind == TPDFJPEGImage::TPictureKind::Colour && ColorSpace == "DeviceRGB")) {
+    const bool ownColour = (kind == TPDFJPEGImage::TPictureKind::Colour && ColorSpace == "DeviceRGB") ||
+                           (kind == TPDFJPEGImage::TPictureKind::Grey && ColorSpace == "DeviceGray");
+    if (!profile && !ownColour) {
       deferredRows_.reset();
       return false;
     }

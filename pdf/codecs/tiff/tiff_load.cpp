@@ -9,12 +9,13 @@
 
 namespace {
 
-// Files up to this size are read into a block of the program's, and the bytes of their pieces
-// copied out of it; the copy is freed before the page is drawn, and the page's picture takes
-// its block over. Larger files are not held twice: their copy lies in the C library's memory,
-// which goes back to the system when freed, and is kept as the pieces' bytes when they cover
-// most of it (an honest file), else freed before the pieces' bytes are read again.
-constexpr size_t kHeldAsCopied = size_t(64) << 20;
+// Files up to this size are read into a block of the program's. When their pieces cover most
+// of it the copy is their bytes (the import copies them into its images, and the page's picture
+// takes the block over once the reader goes), else the pieces' bytes are copied out of it.
+// Larger files are not held twice: their copy lies in the C library's memory, which goes back
+// to the system when freed, and is kept as the pieces' bytes when they cover most of it (an
+// honest file), else freed before the pieces' bytes are read again.
+constexpr size_t kReadWhole = size_t(64) << 20;
 // Stretches of the file read again go through a window of this size (many small stretches
 // take few reads).
 constexpr uint64_t kReadWindow = uint64_t(1) << 20;
@@ -25,40 +26,38 @@ uint64_t Covered(const std::vector<TTIFFSpan>& spans) {
   return n;
 }
 
-// A block for the pieces' bytes, at least one byte so that pieces of none still hold a block.
-std::unique_ptr<char[]> NewBytes(uint64_t size) { return std::unique_ptr<char[]>(new char[size_t(std::max<uint64_t>(size, 1))]); }
-
 }  // namespace
 
 void TPDFTIFF::LoadFromStream(TStream& Stream, int32_t PageIndex) {
   Stream.SetPosition(0);
   const int64_t size = std::max<int64_t>(0, Stream.Size());
   std::vector<TTIFFSpan> spans;
-  if (size_t(size) <= kHeldAsCopied) {
+  {
     // Not cleared before the file is read into it.
-    const std::unique_ptr<char[]> data = NewBytes(uint64_t(size));
+    const bool small = size_t(size) <= kReadWhole;
+    std::shared_ptr<char[]> data = small ? std::shared_ptr<char[]>(new char[size_t(std::max<int64_t>(size, 1))])
+                                         : std::shared_ptr<char[]>(static_cast<char*>(std::malloc(size_t(size))), &std::free);
+    if (!data) return;
     const int64_t got = std::max<int64_t>(0, Stream.Read(data.get(), size));
     const std::string_view bytes(data.get(), size_t(got));
     Parse(bytes, PageIndex);
-    HoldPiecesOf(bytes);
-    Stream.SetPosition(Stream.Size());
-    return;
-  }
-  {
-    std::shared_ptr<char[]> data(static_cast<char*>(std::malloc(size_t(size))), &std::free);
-    if (!data) return;
-    const int64_t got = std::max<int64_t>(0, Stream.Read(data.get(), size));
-    Parse(std::string_view(data.get(), size_t(got)), PageIndex);
     spans = PieceSpans();
-    if (Covered(spans) >= uint64_t(got) / 2) {
-      HoldPieces(std::move(data), got, {});
+    const bool most = Covered(spans) >= uint64_t(got) / 2;
+    if (most || small) {
+      if (most) {
+        HoldPieces(std::move(data), got, {}, small);
+      } else {
+        int64_t held = 0;
+        std::shared_ptr<const char[]> own = SpanBytes(bytes, spans, held);
+        HoldPieces(std::move(own), held, spans, false);
+      }
       Stream.SetPosition(Stream.Size());
       return;
     }
   }
   // The copy is gone: the stretches are read again, in file order.
   const uint64_t total = Covered(spans);
-  std::unique_ptr<char[]> held = NewBytes(total);
+  std::shared_ptr<char[]> held(new char[size_t(std::max<uint64_t>(total, 1))]);
   std::string window;
   uint64_t windowStart = 0, at = 0;
   for (const TTIFFSpan& s : spans) {
@@ -74,13 +73,16 @@ void TPDFTIFF::LoadFromStream(TStream& Stream, int32_t PageIndex) {
     std::memset(held.get() + at + n, 0, size_t(s.length - n));
     at += s.length;
   }
-  HoldPieces(std::shared_ptr<const char[]>(std::move(held)), int64_t(total), spans);
+  HoldPieces(std::move(held), int64_t(total), spans, false);
   Stream.SetPosition(Stream.Size());
 }
 
 void TPDFTIFF::ParseDirectory(std::string_view Data, int32_t PageIndex) {
   Parse(Data, PageIndex);
-  HoldPiecesOf(Data);
+  const std::vector<TTIFFSpan> spans = PieceSpans();
+  int64_t held = 0;
+  std::shared_ptr<const char[]> own = SpanBytes(Data, spans, held);
+  HoldPieces(std::move(own), held, spans, false);
 }
 
 std::vector<TTIFFSpan> TPDFTIFF::PieceSpans() const {
@@ -93,19 +95,7 @@ std::vector<TTIFFSpan> TPDFTIFF::PieceSpans() const {
   return spans;
 }
 
-void TPDFTIFF::HoldPieces(std::shared_ptr<const char[]> bytes, int64_t size, const std::vector<TTIFFSpan>& spans) {
-  for (TPDFTIFFPage& page : Pages) page.Strips.Hold(bytes, size, spans);
-}
-
-void TPDFTIFF::HoldPiecesOf(std::string_view Data) {
-  const std::vector<TTIFFSpan> spans = PieceSpans();
-  const uint64_t total = Covered(spans);
-  std::unique_ptr<char[]> held = NewBytes(total);
-  uint64_t at = 0;
-  // The walk clipped every piece to the data.
-  for (const TTIFFSpan& s : spans) {
-    std::memcpy(held.get() + at, Data.data() + s.offset, size_t(s.length));
-    at += s.length;
-  }
-  HoldPieces(std::shared_ptr<const char[]>(std::move(held)), int64_t(total), spans);
+void TPDFTIFF::HoldPieces(std::shared_ptr<const char[]> bytes, int64_t size, const std::vector<TTIFFSpan>& spans,
+                          bool fileCopy) {
+  for (TPDFTIFFPage& page : Pages) page.Strips.Hold(bytes, size, spans, fileCopy);
 }

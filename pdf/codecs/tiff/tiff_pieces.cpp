@@ -1,6 +1,9 @@
 #include "pdf/codecs/tiff/tiff_pieces.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 #include <stdexcept>
 
 void JoinSpans(std::vector<TTIFFSpan>& spans) {
@@ -17,6 +20,22 @@ void JoinSpans(std::vector<TTIFFSpan>& spans) {
     }
   }
   spans.resize(joined);
+}
+
+std::shared_ptr<const char[]> SpanBytes(std::string_view file, const std::vector<TTIFFSpan>& spans, int64_t& size) {
+  uint64_t total = 0;
+  for (const TTIFFSpan& s : spans) total += s.length;
+  // At least a byte, so that pieces without data still hold a block. In the C library's memory,
+  // which holds them as they are (a block of the program's rounds them up to whole huge pages).
+  std::shared_ptr<char[]> bytes(static_cast<char*>(std::malloc(size_t(std::max<uint64_t>(total, 1)))), &std::free);
+  if (!bytes) throw std::bad_alloc();
+  uint64_t at = 0;
+  for (const TTIFFSpan& s : spans) {
+    std::memcpy(bytes.get() + at, file.data() + s.offset, size_t(s.length));
+    at += s.length;
+  }
+  size = int64_t(total);
+  return bytes;
 }
 
 std::string_view TTIFFPieces::operator[](size_t i) const {
@@ -76,7 +95,16 @@ std::vector<TTIFFSpan> TTIFFPieces::Spans() const {
   return spans;
 }
 
-void TTIFFPieces::Hold(std::shared_ptr<const char[]> bytes, int64_t size, const std::vector<TTIFFSpan>& spans) {
+void TTIFFPieces::HoldOwnBytes() {
+  if (!fileCopy_) return;
+  const std::vector<TTIFFSpan> spans = Spans();
+  int64_t size = 0;
+  std::shared_ptr<const char[]> own = SpanBytes(std::string_view(bytes_.get(), size_t(held_)), spans, size);
+  Hold(std::move(own), size, spans);
+}
+
+void TTIFFPieces::Hold(std::shared_ptr<const char[]> bytes, int64_t size, const std::vector<TTIFFSpan>& spans,
+                       bool fileCopy) {
   uint64_t covered = 0;
   for (const TTIFFSpan& s : Spans()) covered += s.length;
   overlapping_ = viewed_ > covered;
@@ -94,4 +122,5 @@ void TTIFFPieces::Hold(std::shared_ptr<const char[]> bytes, int64_t size, const 
   }
   bytes_ = std::move(bytes);
   held_ = size;
+  fileCopy_ = fileCopy;
 }

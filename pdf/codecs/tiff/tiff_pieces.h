@@ -17,6 +17,9 @@ struct TTIFFSpan {
 
 // Sorts spans by their place and joins those that overlap or touch.
 void JoinSpans(std::vector<TTIFFSpan>& spans);
+// The bytes of the file's spans one after another, copied out of `file` (the file's bytes from
+// its start, which hold every span), and their count.
+std::shared_ptr<const char[]> SpanBytes(std::string_view file, const std::vector<TTIFFSpan>& spans, int64_t& size);
 
 class TTIFFPieces {
  public:
@@ -35,6 +38,11 @@ class TTIFFPieces {
   bool Overlapping() const { return overlapping_; }
   // Bytes held for the whole file.
   int64_t HeldBytes() const { return held_; }
+  // Whether the bytes are the copy of a whole file that its reader read the file into.
+  bool HeldInFileCopy() const { return fileCopy_; }
+  // Holds the pieces' own bytes in a block of their own, for a page kept beyond its reader:
+  // the file's copy goes back with the reader then.
+  void HoldOwnBytes();
 
   // Building, during the directory walk: the next piece at a place in the file (length 0: a
   // piece without data).
@@ -43,8 +51,9 @@ class TTIFFPieces {
   std::vector<TTIFFSpan> Spans() const;
   // Points the pieces at the file's held bytes: `spans` are the stretches of the file that
   // `bytes` hold one after another (sorted, apart, covering every piece), or empty when the
-  // bytes are the file itself.
-  void Hold(std::shared_ptr<const char[]> bytes, int64_t size, const std::vector<TTIFFSpan>& spans);
+  // bytes are the file itself (`fileCopy`: the copy its reader made).
+  void Hold(std::shared_ptr<const char[]> bytes, int64_t size, const std::vector<TTIFFSpan>& spans,
+            bool fileCopy = false);
 
  private:
   // Pieces from index `first` up to the next run's: each `length` bytes from `offset`, one
@@ -62,4 +71,5 @@ class TTIFFPieces {
   bool overlapping_ = false;
   std::shared_ptr<const char[]> bytes_;
   int64_t held_ = 0;
+  bool fileCopy_ = false;
 };

@@ -41,6 +41,12 @@ bool TTIFFPixelConverter::Init(const TPDFTIFFPage& page) {
     case 5:
       format_ = pf32bit;
       return true;
+    case 6:
+      // libjpeg gives a JPEG page's YCbCr samples as RGB; other YCbCr data are not read.
+      if (page.Compression != kTIFFJPEG) return false;
+      photometric_ = 2;
+      format_ = pf24bit;
+      return true;
     default:
       return false;
   }

@@ -128,9 +128,8 @@ class TPDFTIFF {
   // The stretches of the file the pieces of every page cover.
   std::vector<TTIFFSpan> PieceSpans() const;
   // Points every page's pieces at bytes holding the file's `spans` one after another (or the
-  // whole file, for empty spans).
-  void HoldPieces(std::shared_ptr<const char[]> bytes, int64_t size, const std::vector<TTIFFSpan>& spans);
-  // Holds the bytes the pieces cover, copied out of the file's data.
-  void HoldPiecesOf(std::string_view Data);
+  // whole file, for empty spans; `fileCopy`: the copy the reader read it into).
+  void HoldPieces(std::shared_ptr<const char[]> bytes, int64_t size, const std::vector<TTIFFSpan>& spans,
+                  bool fileCopy);
 
 };

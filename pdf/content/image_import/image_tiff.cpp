@@ -30,6 +30,10 @@ bool JPEGPiecesHoldSamples(const TPDFTIFFPage& p) {
   return true;
 }
 
+// Whether a page's pieces can each be an image of the page's form: not too many, and none
+// sharing bytes with another.
+bool PieceImagesFit(const TPDFTIFFPage& p) { return p.Strips.size() <= kMostPieceImages && !p.Strips.Overlapping(); }
+
 }  // namespace
 
 bool TPDFImage::LoadTIFF(TStream& stream, int32_t options) {
@@ -77,8 +81,8 @@ bool TPDFImage::AddTIFFPage(TPDFTIFF& reader, int32_t page) {
       // A page of more pieces is one image of its samples, made from the pieces when needed:
       // an image each would cost about a kilobyte of objects a piece (a page at the size cap in
       // one-row strips, as libtiff's and netpbm's tools write it, 20 MB beside its picture).
-      if (tiffpage::SamplesExpressible(p) && (KeepSource || p.Strips.size() <= kMostPieceImages))
-        return AddTIFFStrips(reader, page);
+      // So is a page whose pieces share bytes, which an image each would copy as often.
+      if (tiffpage::SamplesExpressible(p) && (KeepSource || PieceImagesFit(p))) return AddTIFFStrips(reader, page);
       break;
     case kTIFFPackBits:
       if (tiffpage::PackBitsExpressible(p)) return AddTIFFPackBits(p);
@@ -86,8 +90,14 @@ bool TPDFImage::AddTIFFPage(TPDFTIFF& reader, int32_t page) {
     case kTIFFJPEG:
       // A JPEG picture of grey or colour with extra samples is no DCTDecode image of the page's
       // colour (two components name no colour space; RGB with alpha would be read as CMYK):
-      // those pages are decoded as the other pages with extra samples are.
-      if (p.ColorChannels() == 0 || p.SamplesPerPixel <= p.ColorChannels()) return AddTIFFJPEG(p);
+      // those pages are decoded as the other pages with extra samples are, and so are pages of
+      // grey or colour pieces too many (or too shared) to be an image each.
+      if (p.ColorChannels() == 0 || p.SamplesPerPixel <= p.ColorChannels()) {
+        if (KeepSource || PieceImagesFit(p) || p.Photometric == 5 || p.SamplesPerPixel != p.ColorChannels() ||
+            !JPEGPiecesHoldSamples(p))
+          return AddTIFFJPEG(p);
+        break;
+      }
       if (!JPEGPiecesHoldSamples(p)) return false;
       break;
     default:

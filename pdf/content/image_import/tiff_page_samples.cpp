@@ -39,6 +39,9 @@ std::unique_ptr<TTIFFPageSamples> TTIFFPageSamples::Make(TPDFTIFFPage&& page) {
   const TBitmapSamples layout = LayoutOf(page, rows);
   if (!layout.ConvertsLines()) return nullptr;
   const int64_t rowBytes = layout.RowBytes(int(page.Width));
+  // The page outlives its reader: a small file's copy goes back with the reader (the page's
+  // picture takes its block over), and the page keeps just its pieces' bytes.
+  page.Strips.HoldOwnBytes();
   return std::unique_ptr<TTIFFPageSamples>(new TTIFFPageSamples(std::move(page), layout, rowBytes));
 }
 

@@ -437,6 +437,8 @@ TEST_P(RowDrawing, JpegPagesAsWhenDecodedWhole) {
       {"cut short: the missing rows white", 4000, 100, "/DeviceRGB", wide.substr(0, wide.size() / 2), true},
       {"another size than the image's: decoded whole", 40, 23, "/DeviceRGB", small, false},
       {"a grey picture: decoded whole", 37, 23, "/DeviceRGB", JpegOf(37, 23, true), false},
+      {"a grey picture in a grey image", 37, 23, "/DeviceGray", JpegOf(37, 23, true), true},
+      {"a grey picture 4000 wide in a grey image", 4000, 100, "/DeviceGray", JpegOf(4000, 100, true), true},
       {"a grey image: decoded whole", 37, 23, "/DeviceGray", small, false},
   };
   if (!progressive.empty()) cases.push_back({"progressive", 300, 130, "/DeviceRGB", progressive, true});

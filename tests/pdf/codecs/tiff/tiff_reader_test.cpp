@@ -513,7 +513,8 @@ TEST(TIFFReader, MissingDataIsNotMadeUpInMemory) {
 }
 
 // Pages the decoder does not take on answer false: planar data, unknown photometric values,
-// floating-point predictors or samples, YCbCr JPEG and fax pages.
+// floating-point predictors or samples, YCbCr other than JPEG's (libjpeg gives RGB), and fax
+// pages.
 TEST(TIFFReader, PagesTheDecoderRefuses) {
   auto decodes = [](std::vector<Entry> extra, uint32_t compression = 1) {
     Builder b;
@@ -533,7 +534,7 @@ TEST(TIFFReader, PagesTheDecoderRefuses) {
   EXPECT_FALSE(decodes({Builder::Short(262, {6}), Builder::Short(277, {3})}));  // YCbCr
   EXPECT_FALSE(decodes({Builder::Short(262, {1}), Builder::Short(317, {3})}));
   EXPECT_FALSE(decodes({Builder::Short(262, {1}), Builder::Short(339, {3})}));
-  EXPECT_FALSE(decodes({Builder::Short(262, {6}), Builder::Short(277, {3})}, 7));
+  EXPECT_TRUE(decodes({Builder::Short(262, {6}), Builder::Short(277, {3})}, 7));
   EXPECT_FALSE(decodes({Builder::Short(262, {1})}, 4));
   EXPECT_FALSE(decodes({Builder::Short(262, {1})}, 2));  // Modified Huffman: not supported
   EXPECT_TRUE(decodes({Builder::Short(262, {1}), Builder::Short(277, {300})}) == false);
