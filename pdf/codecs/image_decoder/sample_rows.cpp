@@ -73,30 +73,40 @@ int64_t TSampleRows::Fill(int64_t want) {
 
 bool TSampleRows::Empty() {
   if (done_) return false;
-  if (coding_ == kInflateRunLength) {
+  if (coding_ == kInflateRunLength || coding_ == kPackBits) {
     // Whether the runs make a first byte: looked at on a reader of its own, which leaves this
     // one where it stands.
-    TSampleRows probe(bytes_, kInflateRunLength, FlatePredictorParams{}, 1, 1);
+    TSampleRows probe(bytes_, coding_, FlatePredictorParams{}, 1, 1);
     uint8_t first = 0;
-    return probe.ReadInflated(&first, 1) == 0;
+    return probe.ReadDecoded(&first, 1) == 0;
   }
   return inflater_ ? inflater_->Exhausted() : Fill(1) == 0;
 }
 
-int64_t TSampleRows::ReadInflated(uint8_t* out, int64_t n) {
-  if (coding_ != kInflateRunLength) return inflater_->Read(out, n);
+int64_t TSampleRows::ReadRunBytes(uint8_t* out, int64_t n) {
+  if (inflater_) return inflater_->Read(out, n);
+  const int64_t k = std::min<int64_t>(n, int64_t(bytes_.size()) - consumed_);
+  if (out && k > 0) std::memcpy(out, bytes_.data() + consumed_, size_t(k));
+  consumed_ += k;
+  return k;
+}
+
+int64_t TSampleRows::ReadDecoded(uint8_t* out, int64_t n) {
+  if (coding_ != kInflateRunLength && coding_ != kPackBits) return inflater_->Read(out, n);
   // A length byte L, then L + 1 literal bytes (L below 128), one byte repeated 257 - L times
-  // (L above 128), or the end of the data (L 128), read as RunLengthDecode reads them whole.
+  // (L above 128), or the end of the data (L 128), read as RunLengthDecode reads them whole;
+  // PackBits passes over L 128.
   int64_t got = 0;
   while (got < n) {
     if (runLeft_ == 0) {
       uint8_t head[2];
-      if (runsEnded_ || inflater_->Read(head, 1) < 1 || head[0] == 128) {
+      if (runsEnded_ || ReadRunBytes(head, 1) < 1 || (head[0] == 128 && coding_ == kInflateRunLength)) {
         runsEnded_ = true;
         break;
       }
+      if (head[0] == 128) continue;
       runRepeats_ = head[0] > 128;
-      if (runRepeats_ && inflater_->Read(&runByte_, 1) < 1) {
+      if (runRepeats_ && ReadRunBytes(&runByte_, 1) < 1) {
         runsEnded_ = true;
         break;
       }
@@ -107,7 +117,7 @@ int64_t TSampleRows::ReadInflated(uint8_t* out, int64_t n) {
     if (runRepeats_) {
       if (out) std::memset(out + got, runByte_, size_t(k));
     } else {
-      made = inflater_->Read(out ? out + got : nullptr, k);
+      made = ReadRunBytes(out ? out + got : nullptr, k);
       if (made < k) runsEnded_ = true;
     }
     got += made;
@@ -119,11 +129,11 @@ int64_t TSampleRows::ReadInflated(uint8_t* out, int64_t n) {
 
 int64_t TSampleRows::Take(uint8_t& tag) {
   const int64_t skip = png_ ? 1 : 0;
-  if (inflater_) {
-    const int64_t got = skip ? ReadInflated(&tag, 1) : 0;
+  if (inflater_ || coding_ == kPackBits) {
+    const int64_t got = skip ? ReadDecoded(&tag, 1) : 0;
     if (got < skip) return got;
-    const int64_t kept = ReadInflated(row_.data(), keep_);
-    const int64_t passed = kept == keep_ && keep_ < rowBytes_ ? ReadInflated(nullptr, rowBytes_ - keep_) : 0;
+    const int64_t kept = ReadDecoded(row_.data(), keep_);
+    const int64_t passed = kept == keep_ && keep_ < rowBytes_ ? ReadDecoded(nullptr, rowBytes_ - keep_) : 0;
     return got + kept + passed;
   }
   const int64_t have = Fill(stride_);

@@ -1,6 +1,6 @@
 // The samples of an image one row after another, as the whole decode would leave them: the
-// stored bytes as they are, or inflated (and run-length decoded) or LZW-decoded a piece at a
-// time with a PNG or TIFF predictor undone row by row. A partly decoded last row ends in zeros under a predictor and in ones without;
+// stored bytes as they are, or inflated (and run-length decoded), run-length decoded as TIFF
+// packs them, or LZW-decoded a piece at a time with a PNG or TIFF predictor undone row by row. A partly decoded last row ends in zeros under a predictor and in ones without;
 // rows past the data read as all ones. No more than a few rows are held at any time.
 #pragma once
 
@@ -16,9 +16,9 @@
 class TSampleRows {
  public:
   // How the stream's bytes hold the samples: as they are, a zlib stream (of run-length data
-  // for kInflateRunLength), or LZW codes (most significant bit first, widened one code early
-  // or not).
-  enum TCoding { kStored, kInflate, kLZW, kLZWLateChange, kInflateRunLength };
+  // for kInflateRunLength), LZW codes (most significant bit first, widened one code early or
+  // not), or TIFF's PackBits (run-length data whose length byte 128 is no end but nothing).
+  enum TCoding { kStored, kInflate, kLZW, kLZWLateChange, kInflateRunLength, kPackBits };
 
   // bytes: the stream's data (held by the caller while rows are read); predictor: undone after
   // inflating or LZW (Predictor below 2: none); rowBytes: bytes of one row of samples, which a
@@ -51,9 +51,11 @@ class TSampleRows {
   // rest) and its PNG filter byte into tag; answers how many bytes the data held of the row's
   // stride.
   int64_t Take(uint8_t& tag);
-  // Inflated bytes, through the run-length decode for kInflateRunLength (out nullptr: passed
-  // over); answers how many there were.
-  int64_t ReadInflated(uint8_t* out, int64_t n);
+  // Decoded bytes: inflated, through the run-length decode for kInflateRunLength, or the
+  // PackBits runs (out nullptr: passed over); answers how many there were.
+  int64_t ReadDecoded(uint8_t* out, int64_t n);
+  // The bytes the runs are read from: inflated, or the stream's own for PackBits.
+  int64_t ReadRunBytes(uint8_t* out, int64_t n);
 
   std::string_view bytes_;
   TCoding coding_;
@@ -64,7 +66,7 @@ class TSampleRows {
   std::unique_ptr<TPDFLZWDecompressor> lzw_;
   int64_t lzwTaken_ = 0;  // LZW output handed out in rows
   int64_t lzwMade_ = 0;   // LZW output made
-  int64_t consumed_ = 0;  // stored bytes handed out (stored data)
+  int64_t consumed_ = 0;  // stored bytes handed out (stored data), or PackBits bytes read
   // Run-length data: what is left of the run being read, and whether it repeats runByte_.
   int64_t runLeft_ = 0;
   bool runRepeats_ = false;

@@ -5,7 +5,6 @@
 
 #include "pdf/codecs/image_decoder/sample_rows.h"
 #include "pdf/codecs/tiff/tiff_bits.h"
-#include "pdf/codecs/tiff/tiff_packbits.h"
 #include "pdf/codecs/tiff/tiff_piece_rows.h"
 #include "platform/gdi/picture.h"
 
@@ -78,15 +77,12 @@ std::unique_ptr<TTIFFPieceRows> TTIFFPageRows::PieceRows(size_t index, int64_t r
       return CodedPieceRows(in, TSampleRows::kLZW, rowBytes, keepBytes);
     case kTIFFDeflate:
       return CodedPieceRows(in, TSampleRows::kInflate, rowBytes, keepBytes);
+    case kTIFFPackBits:
+      return CodedPieceRows(in, TSampleRows::kPackBits, rowBytes, keepBytes);
     case kTIFFJPEG:
       // The frame is the whole piece: a tile's rows below the page too.
       return JPEGPieceRows(in, p_.Tiled ? p_.TileWidth : p_.Width, p_.Tiled ? p_.TileLength : rowsPerStrip_,
                            p_.SamplesPerPixel, rowBytes);
-    case kTIFFPackBits:
-      unpacked_.clear();
-      if (!in.empty()) PackBitsDecode(in, unpacked_, limit);
-      in = unpacked_;
-      break;
     default:
       break;
   }

@@ -69,10 +69,9 @@ class TTIFFPageRows {
   const uint8_t* last_ = nullptr;
   std::vector<uint8_t> row_;  // the row being converted, with read slack
   // Bytes the pieces are read from: a JPEG piece with the page's tables, a strip's bit order
-  // reversed, a PackBits piece unpacked.
+  // reversed.
   std::string joined_;
   std::string reversed_;
-  std::string unpacked_;
   // Missing rows converted, for the widths of whole pieces and of the page's last column.
   std::vector<uint8_t> missing_[2];
   uint32_t missingWidth_[2] = {0, 0};

@@ -1,6 +1,6 @@
 // The rows of one strip or tile of a TIFF page, one after another in the file's layout of
-// samples: stored, inflated or LZW-decoded by the library's own decompressors, or decoded by
-// libjpeg for JPEG pieces. No more than a few rows of a piece are held.
+// samples: stored, inflated, run-length (PackBits) or LZW-decoded by the library's own
+// decompressors, or decoded by libjpeg for JPEG pieces. No more than a few rows of a piece are held.
 #pragma once
 
 #include <cstdint>
