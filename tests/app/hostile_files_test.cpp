@@ -184,9 +184,9 @@ TEST(HostileFiles, HonestPagesAtTheSizeCapCostOnePicture) {
   }
 }
 
-// Crafted pages at the size cap too large to keep here: a PackBits page of 16,383 x 16,383 in
-// a million tiles of 16 x 16 over one run of four bytes. Refused or footprinted, within one
-// picture.
+// Crafted pages at the size cap too large to keep here: PackBits and LZW pages of 16,383 x
+// 16,383 in a million tiles of 16 x 16 over one run of a few bytes. Refused or footprinted,
+// within one picture.
 TEST(HostileFiles, CraftedPagesAtTheSizeCapCostOnePicture) {
   REQUIRE_SMALL_TEST_PROGRAM();
   if (!testsupport::LimitsAddressSpace()) GTEST_SKIP() << "sanitizer build: the peak is the point";
@@ -262,8 +262,61 @@ std::string Measures(const std::string& line) {
   return type == std::string::npos ? line : line.substr(line.find('-', type + 4));
 }
 
+// Honest pages at the size cap (16,384 x 16,384) as libtiff's tiffcp writes them from grey
+// pictures with alpha, grey and colour ones: JPEG in tiles of 16 (a million pieces) and of 256,
+// in strips of 16 rows and in one strip, and grey with alpha in one PackBits strip. Each is read
+// whole at no more than its file and four bytes a pixel (the page's JPEG tables joined to each of
+// a million tiles took 1.2 GB, the grey and colour pages of a million tiles could not be drawn,
+// a grey JPEG strip was decoded whole beside the page, 1.6 GB, a PackBits strip with alpha was
+// unpacked whole, 2.1 GB), and the grey pages, alpha or not, have one footprint.
+TEST(HostileFiles, GreyAlphaAndJPEGPagesAtTheSizeCapCostTheFileAndFourBytesAPixel) {
+  REQUIRE_SMALL_TEST_PROGRAM();
+  if (!testsupport::LimitsAddressSpace()) GTEST_SKIP() << "sanitizer build: the peak is the point";
+  REQUIRE_TOOL("tiffcp");
+  REQUIRE_TOOL("pnmtotiff");
+  HostileRun run;
+  ASSERT_TRUE(run.ready());
+  testsupport::TempDir made;
+  const std::string make = "python3 " + testsupport::SourceDir() + "/tests/data/hostile/make_large_page.py ";
+  const std::string source = made.File("source.tif");
+  const std::string tiles16 = "-c jpeg -t -w 16 -l 16", tiles256 = "-c jpeg -t -w 256 -l 256", one = "-c jpeg -r 16384";
+  struct Picture {
+    std::string write;  // the command that writes the source
+    std::vector<std::string> layouts;  // tiffcp's options
+    std::string kind;  // how the footprint classifies the page
+  };
+  const Picture pictures[] = {
+      {make + "--grey-alpha 16384 16384 " + source, {tiles16, tiles256, "-c jpeg -r 16", one, "-c packbits -r 16384"}, "GR"},
+      {make + "--grey 16384 16384 - | pnmtotiff > " + source, {tiles16, tiles256, one}, "GR"},
+      {make + "--rgb 16384 16384 - | pnmtotiff -truecolor > " + source, {tiles16, one}, "CO"}};
+  const std::string prefix = "16384 - 16384 - ";
+  std::string grey;
+  for (const Picture& picture : pictures) {
+    ASSERT_EQ(testsupport::Run(picture.write), 0);
+    for (const std::string& layout : picture.layouts) {
+      SCOPED_TRACE(picture.write.substr(make.size(), 12) + " " + layout);
+      const std::string file = made.File("page.tif");
+      ASSERT_EQ(testsupport::Run("tiffcp -m 0 " + layout + " " + source + " " + file), 0);
+      const apptest::BatchResult r = run.RunWithMaster(file, 120, "XXXXXXXX-", kLooseCeiling);
+      ASSERT_TRUE(r.end.Normal()) << testsupport::Describe(r.end) << "\n" << r.err;
+      const long long bound = (long long)std::filesystem::file_size(file) + 4ll * 16384 * 16384;
+      EXPECT_LE(r.end.peak_kib * 1024ll, bound);
+      std::remove(file.c_str());
+      const std::vector<std::string> lines = apptest::OutputLines(r.out);
+      ASSERT_GE(lines.size(), 2u) << r.out << r.err;
+      ASSERT_EQ(lines[1].substr(0, prefix.size()), prefix) << r.out << r.err;
+      EXPECT_EQ(lines[1].substr(lines[1].size() - 2), picture.kind) << lines[1];
+      if (picture.kind != "GR") continue;
+      if (grey.empty()) grey = Measures(lines[1]);
+      EXPECT_EQ(Measures(lines[1]), grey);
+    }
+    std::remove(source.c_str());
+  }
+}
+
 // Honest pictures whose samples pass 512 MiB (RGB of 16,000 x 16,000 by Pillow, the same in one
-// LZW or Deflate strip by tiffcp, 16-bit RGB of 11,314 x 11,314 by ImageMagick) are drawn whole:
+// LZW, Deflate or PackBits strip by tiffcp, 16-bit RGB of 11,314 x 11,314 by ImageMagick) are
+// drawn whole:
 // as a master each measures as Pillow decodes it, at no more than one picture beside the file's
 // own bytes. A picture one column past the size cap is refused before its data are read.
 TEST(HostileFiles, PicturesPastHalfAGigabyteOfSamplesAreMeasuredWhole) {
@@ -285,6 +338,7 @@ TEST(HostileFiles, PicturesPastHalfAGigabyteOfSamplesAreMeasuredWhole) {
   for (const auto& [name, size] : {std::pair<std::string, std::string>{"rgb-16000.png", "16000 - 16000 - "},
                                    {"rgb-16000-lzw-one-strip.tif", "16000 - 16000 - "},
                                    {"rgb-16000-zip-one-strip.tif", "16000 - 16000 - "},
+                                   {"rgb-16000-packbits-one-strip.tif", "16000 - 16000 - "},
                                    {"rgb48-11314.png", "11314 - 11314 - "}}) {
     SCOPED_TRACE(name);
     const std::string file = made.File(name);

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 /* ---- error manager: warnings are ignored, a fatal error jumps back to the entry function */
 
@@ -244,9 +245,51 @@ int vj_decompress(const unsigned char* data, size_t size, const vj_decode_option
 /* ---- decoding row by row: the jump point is set again by every entry function, and the
  * decompressor lives on the heap, not in a frame a jump would leave */
 
+/* A source of two parts read one after the other, then (as libjpeg's memory source does) an
+ * end marker for a datastream that ends too soon. */
+typedef struct vj_parts_src {
+  struct jpeg_source_mgr pub;
+  const JOCTET* parts[2];
+  size_t sizes[2];
+  int next; /* the part fill_input_buffer hands over next */
+} vj_parts_src;
+
+static void vj_parts_init(j_decompress_ptr cinfo) { (void)cinfo; }
+
+static boolean vj_parts_fill(j_decompress_ptr cinfo) {
+  static const JOCTET eoi[2] = {0xFF, JPEG_EOI};
+  vj_parts_src* src = (vj_parts_src*)cinfo->src;
+  while (src->next < 2) {
+    const int part = src->next++;
+    if (src->sizes[part] == 0) continue;
+    src->pub.next_input_byte = src->parts[part];
+    src->pub.bytes_in_buffer = src->sizes[part];
+    return TRUE;
+  }
+  WARNMS(cinfo, JWRN_JPEG_EOF);
+  src->pub.next_input_byte = eoi;
+  src->pub.bytes_in_buffer = 2;
+  return TRUE;
+}
+
+static void vj_parts_skip(j_decompress_ptr cinfo, long num_bytes) {
+  struct jpeg_source_mgr* src = cinfo->src;
+  if (num_bytes <= 0) return;
+  /* A marker's length is below 65,536: the loop ends soon even past the data. */
+  while (num_bytes > (long)src->bytes_in_buffer) {
+    num_bytes -= (long)src->bytes_in_buffer;
+    (void)(*src->fill_input_buffer)(cinfo);
+  }
+  src->next_input_byte += num_bytes;
+  src->bytes_in_buffer -= (size_t)num_bytes;
+}
+
+static void vj_parts_term(j_decompress_ptr cinfo) { (void)cinfo; }
+
 struct vj_rows {
   struct jpeg_decompress_struct cinfo;
   vj_error err;
+  vj_parts_src src;
   int live; /* the decompressor exists */
 };
 
@@ -255,7 +298,7 @@ static void vj_rows_end(vj_rows* r) {
   r->live = 0;
 }
 
-static int vj_rows_start(vj_rows* r, const unsigned char* data, size_t size, vj_header* header) {
+static int vj_rows_start(vj_rows* r, vj_header* header) {
   vj_init_error(&r->err);
   r->cinfo.err = &r->err.pub;
   if (setjmp(r->err.jump)) {
@@ -264,7 +307,15 @@ static int vj_rows_start(vj_rows* r, const unsigned char* data, size_t size, vj_
   }
   jpeg_create_decompress(&r->cinfo);
   r->live = 1;
-  jpeg_mem_src(&r->cinfo, data, (unsigned long)size);
+  r->src.pub.init_source = vj_parts_init;
+  r->src.pub.fill_input_buffer = vj_parts_fill;
+  r->src.pub.skip_input_data = vj_parts_skip;
+  r->src.pub.resync_to_restart = jpeg_resync_to_restart;
+  r->src.pub.term_source = vj_parts_term;
+  r->src.pub.bytes_in_buffer = 0;
+  r->src.pub.next_input_byte = NULL;
+  r->src.next = 0;
+  r->cinfo.src = &r->src.pub;
   jpeg_read_header(&r->cinfo, TRUE);
   if (r->cinfo.progressive_mode) {
     vj_rows_end(r);
@@ -280,7 +331,8 @@ static int vj_rows_start(vj_rows* r, const unsigned char* data, size_t size, vj_
   return VJ_OK;
 }
 
-int vj_rows_open(const unsigned char* data, size_t size, vj_rows** out, vj_header* header) {
+int vj_rows_open(const unsigned char* head, size_t head_size, const unsigned char* data, size_t size, vj_rows** out,
+                 vj_header* header) {
   vj_rows* r;
   int result;
   *out = NULL;
@@ -288,7 +340,11 @@ int vj_rows_open(const unsigned char* data, size_t size, vj_rows** out, vj_heade
   if (data == NULL || size == 0) return VJ_REFUSED;
   r = (vj_rows*)calloc(1, sizeof *r);
   if (r == NULL) return VJ_REFUSED;
-  result = vj_rows_start(r, data, size, header);
+  r->src.parts[0] = head;
+  r->src.sizes[0] = head == NULL ? 0 : head_size;
+  r->src.parts[1] = data;
+  r->src.sizes[1] = size;
+  result = vj_rows_start(r, header);
   if (result != VJ_OK) {
     free(r);
     return result;

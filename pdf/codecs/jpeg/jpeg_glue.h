@@ -76,8 +76,11 @@ int vj_decompress(const unsigned char* data, size_t size, const vj_decode_option
 typedef struct vj_rows vj_rows;
 
 /* Reads the header and starts the decode; *out is NULL unless VJ_OK is answered, with the
- * output's width, height and components (bytes a pixel) in *header. */
-int vj_rows_open(const unsigned char* data, size_t size, vj_rows** out, vj_header* header);
+ * output's width, height and components (bytes a pixel) in *header. The data are read as
+ * head followed by data (head may be empty): a datastream's tables kept apart from it are read
+ * without being joined to it first. Both are held by the caller until the rows are closed. */
+int vj_rows_open(const unsigned char* head, size_t head_size, const unsigned char* data, size_t size, vj_rows** out,
+                 vj_header* header);
 /* The next row into row (width * components bytes). After a failure, or past the last row,
  * every call fails. */
 int vj_rows_read(vj_rows* rows, unsigned char* row);

@@ -2,9 +2,11 @@
 
 #include "pdf/codecs/jpeg/jpeg_glue.h"
 
-TJPEGSampleRows::TJPEGSampleRows(std::string_view data) {
+TJPEGSampleRows::TJPEGSampleRows(std::string_view data, std::string_view head) {
   vj_header header{};
-  if (vj_rows_open(reinterpret_cast<const unsigned char*>(data.data()), data.size(), &rows_, &header) != VJ_OK) return;
+  if (vj_rows_open(reinterpret_cast<const unsigned char*>(head.data()), head.size(),
+                   reinterpret_cast<const unsigned char*>(data.data()), data.size(), &rows_, &header) != VJ_OK)
+    return;
   width_ = header.width;
   height_ = header.height;
   components_ = uint32_t(header.components);

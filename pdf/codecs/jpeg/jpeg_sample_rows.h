@@ -12,8 +12,9 @@ struct vj_rows;
 
 class TJPEGSampleRows {
  public:
-  // The data are held by the caller while rows are read.
-  explicit TJPEGSampleRows(std::string_view data);
+  // The data are held by the caller while rows are read: `head` (which may be empty), then
+  // `data`, read as one datastream (tables kept apart from the data they serve).
+  explicit TJPEGSampleRows(std::string_view data, std::string_view head = {});
   ~TJPEGSampleRows();
   TJPEGSampleRows(const TJPEGSampleRows&) = delete;
   TJPEGSampleRows& operator=(const TJPEGSampleRows&) = delete;

@@ -399,7 +399,7 @@ void TDirectoryWalker::Finish(TPDFTIFFPage& page) {
     stripBudget_ -= len;
     page.Strips.Append(off, len);
   }
-  if (page.Compression == kTIFFJPEG) page.JPEGTables = std::move(jpegTables_);
+  if (page.Compression == kTIFFJPEG && !jpegTables_.empty()) page.JPEGTables = "\xFF\xD8" + jpegTables_;
 
   page.ResolutionX = haveResX_ ? DotsPerInch(resX_, resUnit_) : 0;
   page.ResolutionY = haveResY_ ? DotsPerInch(resY_, resUnit_) : 0;
@@ -448,12 +448,18 @@ void TPDFTIFF::Parse(std::string_view Data, int32_t PageIndex) {
   TDirectoryWalker(*this, Data).Run(PageIndex < 0 ? -1 : PageIndex);
 }
 
-std::string_view TPDFTIFFPage::PieceData(size_t i, std::string& joined) const {
+std::pair<std::string_view, std::string_view> TPDFTIFFPage::JPEGParts(size_t i) const {
   std::string_view piece = Strips[i];
-  if (JPEGTables.empty() || piece.empty()) return piece;
+  if (JPEGTables.empty() || piece.empty()) return {{}, piece};
   if (piece.size() >= 2 && uint8_t(piece[0]) == 0xFF && uint8_t(piece[1]) == 0xD8) piece.remove_prefix(2);
-  joined.reserve(2 + JPEGTables.size() + piece.size());
-  joined.assign("\xFF\xD8", 2).append(JPEGTables).append(piece);
+  return {JPEGTables, piece};
+}
+
+std::string_view TPDFTIFFPage::PieceData(size_t i, std::string& joined) const {
+  const auto [tables, piece] = JPEGParts(i);
+  if (tables.empty()) return piece;
+  joined.reserve(tables.size() + piece.size());
+  joined.assign(tables).append(piece);
   return joined;
 }
 

@@ -63,7 +63,15 @@ bool TTIFFPageRows::Open() {
 
 std::unique_ptr<TTIFFPieceRows> TTIFFPageRows::PieceRows(size_t index, int64_t rowBytes, uint32_t height,
                                                       int64_t keepBytes) {
-  std::string_view in = index < p_.Strips.size() ? p_.PieceData(index, joined_) : std::string_view();
+  std::string_view in = index < p_.Strips.size() ? p_.Strips[index] : std::string_view();
+  if (!in.empty() && p_.Compression == kTIFFJPEG) {
+    // The page's tables go before the piece while libjpeg reads it, without a copy of either;
+    // the frame is the whole piece: a tile's rows below the page too. JPEG data are never
+    // bit-reversed (libtiff's JPEG pages neither).
+    const auto [tables, body] = p_.JPEGParts(index);
+    return JPEGPieceRows(tables, body, p_.Tiled ? p_.TileWidth : p_.Width, p_.Tiled ? p_.TileLength : rowsPerStrip_,
+                         p_.SamplesPerPixel, rowBytes);
+  }
   if (p_.FillOrder == 2) {
     reversed_.assign(in);
     ReverseBitOrder(reversed_);
@@ -79,10 +87,6 @@ std::unique_ptr<TTIFFPieceRows> TTIFFPageRows::PieceRows(size_t index, int64_t r
       return CodedPieceRows(in, TSampleRows::kInflate, rowBytes, keepBytes);
     case kTIFFPackBits:
       return CodedPieceRows(in, TSampleRows::kPackBits, rowBytes, keepBytes);
-    case kTIFFJPEG:
-      // The frame is the whole piece: a tile's rows below the page too.
-      return JPEGPieceRows(in, p_.Tiled ? p_.TileWidth : p_.Width, p_.Tiled ? p_.TileLength : rowsPerStrip_,
-                           p_.SamplesPerPixel, rowBytes);
     default:
       break;
   }

@@ -68,9 +68,7 @@ class TTIFFPageRows {
   std::vector<uint8_t> line_;
   const uint8_t* last_ = nullptr;
   std::vector<uint8_t> row_;  // the row being converted, with read slack
-  // Bytes the pieces are read from: a JPEG piece with the page's tables, a strip's bit order
-  // reversed.
-  std::string joined_;
+  // Bytes the pieces are read from: a strip's bit order reversed.
   std::string reversed_;
   // Missing rows converted, for the widths of whole pieces and of the page's last column.
   std::vector<uint8_t> missing_[2];

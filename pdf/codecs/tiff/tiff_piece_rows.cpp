@@ -21,8 +21,9 @@ class TCodedPieceRows : public TTIFFPieceRows {
 
 class TJPEGPieceRows : public TTIFFPieceRows {
  public:
-  TJPEGPieceRows(std::string_view bytes, uint32_t width, uint32_t height, uint32_t samples, int64_t rowBytes)
-      : jpeg_(bytes), row_(size_t(rowBytes), 0xFF) {
+  TJPEGPieceRows(std::string_view tables, std::string_view bytes, uint32_t width, uint32_t height, uint32_t samples,
+                 int64_t rowBytes)
+      : jpeg_(bytes, tables), row_(size_t(rowBytes), 0xFF) {
     usable_ = jpeg_.Opened() && jpeg_.Components() == samples &&
               JPEGFrameFitsPiece(jpeg_.Width(), jpeg_.Height(), width, height);
     copy_ = size_t(std::min<int64_t>(rowBytes, int64_t(jpeg_.Width()) * jpeg_.Components()));
@@ -50,9 +51,9 @@ std::unique_ptr<TTIFFPieceRows> CodedPieceRows(std::string_view bytes, TSampleRo
   return std::make_unique<TCodedPieceRows>(bytes, coding, rowBytes, keepBytes);
 }
 
-std::unique_ptr<TTIFFPieceRows> JPEGPieceRows(std::string_view bytes, uint32_t width, uint32_t height,
-                                              uint32_t samples, int64_t rowBytes) {
-  return std::make_unique<TJPEGPieceRows>(bytes, width, height, samples, rowBytes);
+std::unique_ptr<TTIFFPieceRows> JPEGPieceRows(std::string_view tables, std::string_view bytes, uint32_t width,
+                                              uint32_t height, uint32_t samples, int64_t rowBytes) {
+  return std::make_unique<TJPEGPieceRows>(tables, bytes, width, height, samples, rowBytes);
 }
 
 bool JPEGFrameFitsPiece(uint64_t frameWidth, uint64_t frameHeight, uint32_t width, uint32_t height) {

@@ -25,10 +25,11 @@ std::unique_ptr<TTIFFPieceRows> CodedPieceRows(std::string_view bytes, TSampleRo
 
 // Rows of rowBytes bytes of a JPEG piece of width x height pixels (the strip or the whole
 // tile) whose pixels are `samples` 8-bit samples: the decoded rows, bytes the picture does
-// not reach 255. A piece of another number of components, of a frame larger than the piece
-// (see JPEGFrameFitsPiece) or of data libjpeg does not start on has no rows of data.
-std::unique_ptr<TTIFFPieceRows> JPEGPieceRows(std::string_view bytes, uint32_t width, uint32_t height,
-                                              uint32_t samples, int64_t rowBytes);
+// not reach 255. The piece's bytes are read after `tables` (the page's, or nothing). A piece
+// of another number of components, of a frame larger than the piece (see JPEGFrameFitsPiece)
+// or of data libjpeg does not start on has no rows of data.
+std::unique_ptr<TTIFFPieceRows> JPEGPieceRows(std::string_view tables, std::string_view bytes, uint32_t width,
+                                              uint32_t height, uint32_t samples, int64_t rowBytes);
 
 // A JPEG frame as large as the strip or tile it fills, its sides at most rounded up to whole
 // blocks of 16: one larger (a frame of 16000 x 16000 in a page of 16) would make whoever

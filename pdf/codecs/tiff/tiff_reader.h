@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "pdf/codecs/tiff/tiff_pieces.h"
@@ -48,8 +49,9 @@ struct TPDFTIFFPage {
   uint32_t TileWidth = 0;
   uint32_t TileLength = 0;
   TTIFFPieces Strips;  // one per strip or tile, in file order
-  // A JPEG page's tables (without their start and end markers; an RGB page's also say that
-  // the samples are RGB): empty for other pages.
+  // A JPEG page's tables after a start marker (an RGB page's also say that the samples are
+  // RGB), which go before each piece without its own start marker: empty for other pages and
+  // for JPEG pages without tables.
   std::string JPEGTables;
   bool T4ByteAligned = false;
   std::vector<uint32_t> ColorMap;  // all reds, then all greens, then all blues (16-bit values)
@@ -76,6 +78,9 @@ struct TPDFTIFFPage {
   // of its own, made in `joined` (valid until joined changes); other pieces as they lie. A
   // piece without data is empty.
   std::string_view PieceData(size_t i, std::string& joined) const;
+  // The same as two parts read one after the other, without a copy: the page's tables (or
+  // nothing) and the piece (without its start marker after tables).
+  std::pair<std::string_view, std::string_view> JPEGParts(size_t i) const;
 };
 
 class TPDFTIFF {

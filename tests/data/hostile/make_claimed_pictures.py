@@ -245,6 +245,24 @@ write("tiff-g4-16000-square-4-bytes.tif",
 write("tiff-packbits-16000-square-4-bytes.tif",
       tiff(page(16000, 16000, 8, 3, 2, 32773, [(273, LONG, "data"), (278, LONG, [16000]), (279, LONG, [4])]),
            b"\x81\x00\x81\x00"))
+# A 16,383 x 16,383 bilevel page of one-row strips, each at the same 2,048 bytes of a row.
+write("tiff-bilevel-16383-square-one-row-strips.tif", one_row_strips(16383, 1, 1, 0, 1, 2048, b"\xf0" * 2048))
+# A 16,000 x 16,000 grey LZW page of 942 strips of 17 rows, all at the same 60 KB of codes:
+# few enough to be an image each, which would copy the shared codes into every one.
+codes = tiff_lzw_codes([256] + ([0] * 4000 + [256]) * 10 + [257])
+write("tiff-lzw-16000-square-942-strips-one-run.tif",
+      pieces_at_data(page(16000, 16000, 8, 1, 1, 5, [(273, LONG, [0] * 942), (278, LONG, [17]), (279, LONG, [len(codes)] * 942)]),
+                     codes, 942, 273))
+# A 16,000 x 16,000 grey JPEG page of 1,000 strips of 16 rows, all at one JPEG picture of a strip
+# (baseline, 16,000 x 16 of one grey, with its own tables; written by Pillow).
+import io
+from PIL import Image
+strip = io.BytesIO()
+Image.new("L", (16000, 16), 90).save(strip, "JPEG")
+JPEG_STRIP = strip.getvalue()
+write("tiff-jpeg-16000-square-1000-strips-one-picture.tif",
+      pieces_at_data(page(16000, 16000, 8, 1, 1, 7, [(273, LONG, [0] * 1000), (278, LONG, [16]), (279, LONG, [len(JPEG_STRIP)] * 1000)]),
+                     JPEG_STRIP, 1000, 273))
 # A 16,385 x 1 page in two 16,384 x 8,192 LZW RGB tiles (both over the same few bytes).
 write("tiff-16385-wide-page-two-tall-tiles.tif",
       pieces_at_data(page(16385, 1, 8, 3, 2, 5, tiled(16384, 8192, 2, len(lzw_black))), lzw_black, 2))

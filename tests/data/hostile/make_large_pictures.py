@@ -5,6 +5,7 @@
 #   rgb-16000.png                  16,000 x 16,000 RGB, Pillow
 #   rgb-16000-lzw-one-strip.tif    the same, tiffcp -c lzw -r 16000
 #   rgb-16000-zip-one-strip.tif    the same, tiffcp -c zip -r 16000
+#   rgb-16000-packbits-one-strip.tif  the same, tiffcp -c packbits -r 16000 (a 774 MB file)
 #   rgb48-11314.png                11,314 x 11,314 RGB of 16-bit samples, ImageMagick
 #   rgb-16385x16384.png            one column past the size cap, Pillow (no centres)
 #   black-16385x16384.bmp          the same size, a black 24-bit BMP (sparse on disk)
@@ -52,7 +53,7 @@ im = picture(16000, 16000)
 im.save(path("rgb-16000.png"))
 im.save(path("strips.tif"), compression="tiff_deflate")
 del im
-for c in ("lzw", "zip"):
+for c in ("lzw", "zip", "packbits"):
     subprocess.run(["tiffcp", "-m", "0", "-c", c, "-r", "16000", path("strips.tif"), path("rgb-16000-%s-one-strip.tif" % c)],
                    check=True)
 os.remove(path("strips.tif"))
@@ -61,7 +62,8 @@ picture(11314, 11314).save(path("rgb-11314.png"))
 subprocess.run(["convert", path("rgb-11314.png"), "-depth", "16", "png48:" + path("rgb48-11314.png")], check=True)
 os.remove(path("rgb-11314.png"))
 
-for name in ("rgb-16000.png", "rgb-16000-lzw-one-strip.tif", "rgb-16000-zip-one-strip.tif", "rgb48-11314.png"):
+for name in ("rgb-16000.png", "rgb-16000-lzw-one-strip.tif", "rgb-16000-zip-one-strip.tif",
+             "rgb-16000-packbits-one-strip.tif", "rgb48-11314.png"):
     centres(path(name))
 
 picture(16385, 16384).save(path("rgb-16385x16384.png"))
