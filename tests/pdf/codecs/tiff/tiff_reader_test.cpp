@@ -127,41 +127,50 @@ TEST(TIFFReader, OneRowStripsDecodeRowByRow) {
   for (int r = 0; r < 4; ++r) EXPECT_EQ(t.Bitmap->ScanLine(r)[2], '0' + r);
 }
 
-// Files beyond 16 MiB are read from the stream: their strips are read after the directories
-// (in file order, through a window, whatever order the directory names them in), and come out
-// as when cut from the file in memory: clipped to the file, empty past it, JPEG strips with
-// their tables.
+// Files beyond 64 MiB are read from the stream. When their pieces cover less than half of
+// them, the pieces' bytes are read again after the directories (in file order, through a
+// window, whatever order the directory names them in); else the copy the directories were read
+// from is held. Either way the pieces come out as when cut from the file in memory: clipped to
+// the file, empty past it, and the bytes held are those the pieces cover (or the file).
 TEST(TIFFReader, StripsOfLargeFilesAreReadAfterTheDirectories) {
-  Builder b;
-  std::vector<uint32_t> offs, counts;
-  std::mt19937 rng(5);
-  // 300 strips of 64 KB, then one of 2 MiB (larger than the read window), listed backwards.
-  for (int i = 0; i < 301; ++i) {
-    std::string strip(i == 300 ? size_t(2) << 20 : size_t(64) << 10, '\0');
-    for (char& c : strip) c = char(rng());
-    offs.insert(offs.begin(), b.Data(strip));
-    counts.insert(counts.begin(), uint32_t(strip.size()));
+  for (const bool mostlyPieces : {false, true}) {
+    SCOPED_TRACE(mostlyPieces ? "pieces cover most of the file" : "pieces cover a third of it");
+    Builder b;
+    std::vector<uint32_t> offs, counts;
+    std::mt19937 rng(5);
+    // Strips of 64 KB, then one of 2 MiB (larger than the read window), listed backwards; with
+    // more than 64 MiB of unused bytes, or more than 64 MiB of strips.
+    const int strips = mostlyPieces ? 1100 : 300;
+    if (!mostlyPieces) b.Data(std::string(size_t(66) << 20, 'u'));
+    for (int i = 0; i <= strips; ++i) {
+      std::string strip(i == strips ? size_t(2) << 20 : size_t(64) << 10, '\0');
+      for (char& c : strip) c = char(rng());
+      offs.insert(offs.begin(), b.Data(strip));
+      counts.insert(counts.begin(), uint32_t(strip.size()));
+    }
+    // A strip past the end of the file and one that runs over it.
+    offs.push_back(0x7FFFFFF0u);
+    counts.push_back(10);
+    b.SetFirst(b.Directory(GreyPage(65536, uint32_t(strips) + 3, offs, counts, 1)));
+    std::string bytes = b.bytes();
+    // The last strip runs over the end of the file, cut where the directory ends.
+    ASSERT_GT(bytes.size(), size_t(64) << 20);
+    const TPDFTIFF inMemory = Parse(bytes);
+    TMemoryStream stream(bytes);
+    TPDFTIFF fromStream;
+    fromStream.LoadFromStream(stream, -1);
+    ASSERT_EQ(inMemory.Pages.size(), 1u);
+    ASSERT_EQ(fromStream.Pages.size(), 1u);
+    const auto& a = inMemory.Pages[0].Strips;
+    const auto& c = fromStream.Pages[0].Strips;
+    ASSERT_EQ(a.size(), c.size());
+    for (size_t i = 0; i < a.size(); ++i) EXPECT_TRUE(a[i] == c[i]) << "strip " << i;
+    EXPECT_EQ(c[0].size(), size_t(2) << 20);
+    EXPECT_TRUE(c[c.size() - 1].empty());
+    EXPECT_EQ(c.HeldBytes(), mostlyPieces ? int64_t(bytes.size()) : a.HeldBytes());
+    EXPECT_LT(a.HeldBytes(), int64_t(bytes.size()));
+    EXPECT_EQ(stream.Position(), stream.Size());
   }
-  // A strip past the end of the file and one that runs over it.
-  offs.push_back(0x7FFFFFF0u);
-  counts.push_back(10);
-  b.SetFirst(b.Directory(GreyPage(65536, 303, offs, counts, 1)));
-  std::string bytes = b.bytes();
-  // The last strip runs over the end of the file, cut where the directory ends.
-  ASSERT_GT(bytes.size(), size_t(16) << 20);
-  const TPDFTIFF inMemory = Parse(bytes);
-  TMemoryStream stream(bytes);
-  TPDFTIFF fromStream;
-  fromStream.LoadFromStream(stream, -1);
-  ASSERT_EQ(inMemory.Pages.size(), 1u);
-  ASSERT_EQ(fromStream.Pages.size(), 1u);
-  const auto& a = inMemory.Pages[0].Strips;
-  const auto& c = fromStream.Pages[0].Strips;
-  ASSERT_EQ(a.size(), c.size());
-  for (size_t i = 0; i < a.size(); ++i) EXPECT_TRUE(a[i] == c[i]) << "strip " << i;
-  EXPECT_EQ(c[0].size(), size_t(2) << 20);
-  EXPECT_TRUE(c[c.size() - 1].empty());
-  EXPECT_EQ(stream.Position(), stream.Size());
 }
 
 // Resolution: inches as written, centimetres converted; T4Options; the JPEG tables.
@@ -311,6 +320,26 @@ TEST(TIFFReader, HostileCountsAndOffsets) {
   // With no strips at all the page decodes as missing data: bytes 255.
   ASSERT_TRUE(t.DecodePage(1));
   EXPECT_EQ(t.Bitmap->ScanLine(3)[3], 255);
+
+  // Pieces are views into the file's bytes, held once: strips at one place, strips that follow
+  // one another, strips overlapping them, one of no bytes. The bytes held are those the pieces
+  // cover, and the page says its pieces share bytes (an image each would copy them again).
+  {
+    Builder o;
+    const uint32_t at = o.Data("0123456789abcdefghij");
+    const std::vector<uint32_t> offs = {at, at, at, at + 4, at + 8, at + 2, at + 12, 0};
+    const std::vector<uint32_t> counts = {4, 4, 4, 4, 4, 6, 8, 0};
+    o.SetFirst(o.Directory(GreyPage(4, 8, offs, counts, 1)));
+    const std::string bytes = o.bytes();
+    const TPDFTIFF shared = Parse(bytes);
+    const TTIFFPieces& pieces = shared.Pages.at(0).Strips;
+    ASSERT_EQ(pieces.size(), offs.size());
+    for (size_t i = 0; i < offs.size(); ++i) EXPECT_EQ(pieces[i], bytes.substr(offs[i], counts[i])) << i;
+    EXPECT_EQ(pieces.HeldBytes(), 20);
+    EXPECT_EQ(pieces.ViewedBytes(), 34u);
+    EXPECT_TRUE(pieces.Overlapping());
+    EXPECT_THROW(pieces.at(offs.size()), std::out_of_range);
+  }
 
   // A strip that starts past the end is empty, one that runs past it is cut.
   Builder s;

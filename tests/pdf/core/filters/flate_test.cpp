@@ -60,6 +60,27 @@ TEST(Flate, CompressedDataRoundTripsAtEveryLevel) {
   EXPECT_EQ(FlateCompressString(""), "");
 }
 
+// Data deflated as they come, in pieces of any size, are the bytes the whole deflate gives
+// (and inflate back to the data), however far the expected size is from the real one.
+TEST(Flate, AWriterDeflatesPiecesAsTheWholeDeflateDoes) {
+  const std::string inputs[] = {"x", Decoded("flate_mixed_best"), filtertest::Noise(300000, 5),
+                                std::string(200000, '\0') + filtertest::Noise(70000, 9)};
+  for (const auto& in : inputs) {
+    const std::string whole = FlateCompressString(in);
+    for (const size_t piece : {size_t(1), size_t(4095), size_t(65536), size_t(1) << 20}) {
+      for (const int64_t expected : {int64_t(0), int64_t(in.size()), int64_t(in.size()) * 100}) {
+        SCOPED_TRACE(std::to_string(in.size()) + " in pieces of " + std::to_string(piece) + ", expected " +
+                     std::to_string(expected));
+        TFlateWriter writer(expected);
+        for (size_t at = 0; at < in.size(); at += piece) writer.Write(std::string_view(in).substr(at, piece));
+        const std::string out = writer.Finish();
+        EXPECT_TRUE(filtertest::SameBytes(out, whole));
+        EXPECT_LE(out.capacity(), 2 * out.size() + 65536);
+      }
+    }
+  }
+}
+
 TEST(Flate, StoredFormIsOneStoredBlockUpTo65535Bytes) {
   EXPECT_EQ(FlateStoreString("abc"), Hex("78 01 01 03 00 FC FF 61 62 63 02 4D 01 27"));
   EXPECT_EQ(FlateStoreString(""), "");
