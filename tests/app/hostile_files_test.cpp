@@ -286,7 +286,9 @@ TEST(HostileFiles, GreyAlphaAndJPEGPagesAtTheSizeCapCostTheFileAndFourBytesAPixe
     std::string kind;  // how the footprint classifies the page
   };
   const Picture pictures[] = {
-      {make + "--grey-alpha 16384 16384 " + source, {tiles16, tiles256, "-c jpeg -r 16", one, "-c packbits -r 16384"}, "GR"},
+      {make + "--grey-alpha 16384 16384 " + source,
+       {tiles16, tiles256, "-c jpeg -r 16", one, "-c packbits -r 16384"},
+       "GR"},
       {make + "--grey 16384 16384 - | pnmtotiff > " + source, {tiles16, tiles256, one}, "GR"},
       {make + "--rgb 16384 16384 - | pnmtotiff -truecolor > " + source, {tiles16, one}, "CO"}};
   const std::string prefix = "16384 - 16384 - ";

@@ -35,8 +35,9 @@ void TPDFTIFF::LoadFromStream(TStream& Stream, int32_t PageIndex) {
   {
     // Not cleared before the file is read into it.
     const bool small = size_t(size) <= kReadWhole;
-    std::shared_ptr<char[]> data = small ? std::shared_ptr<char[]>(new char[size_t(std::max<int64_t>(size, 1))])
-                                         : std::shared_ptr<char[]>(static_cast<char*>(std::malloc(size_t(size))), &std::free);
+    std::shared_ptr<char[]> data =
+        small ? std::shared_ptr<char[]>(new char[size_t(std::max<int64_t>(size, 1))])
+              : std::shared_ptr<char[]>(static_cast<char*>(std::malloc(size_t(size))), &std::free);
     if (!data) return;
     const int64_t got = std::max<int64_t>(0, Stream.Read(data.get(), size));
     const std::string_view bytes(data.get(), size_t(got));

@@ -73,7 +73,12 @@ bool TPDFImage::AddTIFFPackBits(const TPDFTIFFPage& p) {
     // without PackBits' no-op bytes, which RunLengthDecode would read as the end of the data,
     // and deflated a part at a time as it is re-packed: a strip of the whole page is neither
     // copied nor re-packed whole beside the file's bytes.
-    TFlateWriter deflated(int64_t(imageH) * rowBytes);
+    // The re-packed data are at most the pieces' bytes and the runs that make up what they lack.
+    int64_t pieceBytes = 0;
+    for (uint64_t r = 0; r < rows && r * columns + c < p.Strips.size(); ++r)
+      pieceBytes += int64_t(p.Strips[size_t(r * columns + c)].size());
+    const int64_t samples = int64_t(imageH) * rowBytes;
+    TFlateWriter deflated(std::min(samples, pieceBytes) + samples / 64 + 64 * int64_t(rows));
     const auto full = [&](std::string& bytes) {
       deflated.Write(bytes);
       bytes.clear();
@@ -148,6 +153,7 @@ bool TPDFImage::AddTIFFJPEG(const TPDFTIFFPage& p) {
       walk.Count() >= 5 && (uint64_t(walk.StripWidth()) * walk.StripHeight() <= 4096 || InlineStrips);
   if (pictureIsPage && !inlineImages) {
     TMemoryStream strip(p.PieceData(0, joined));
+    std::string().swap(joined);  // the page's picture is not held a third time while it is written
     WriteJPEG(strip, 1);
     return Dict != nullptr;
   }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <exception>
 
 #include "platform/rtl/exceptions.h"
 
@@ -125,8 +126,12 @@ struct TFlateWriter::TState {
 };
 
 TFlateWriter::TFlateWriter(int64_t expected) : state_(std::make_unique<TState>()) {
-  // Room that is never written stays untouched: the deflated data cost what they hold.
-  if (expected > 0) state_->out.reserve(size_t(deflateBound(state_->zs.get(), uLong(expected))));
+  // Room that is never written stays untouched: the deflated data cost what they hold. Room
+  // that cannot be had is left to grow as the data come.
+  try {
+    if (expected > 0) state_->out.reserve(size_t(deflateBound(state_->zs.get(), uLong(expected))));
+  } catch (const std::exception&) {
+  }
 }
 
 TFlateWriter::~TFlateWriter() = default;

@@ -214,8 +214,8 @@ TEST(TIFFReaderOracle, JPEGPiecesAreDecodedWithThePagesTables) {
   // An RGB (not YCbCr) JPEG page says so to the JPEG decoder with an Adobe marker.
   TPDFTIFF rgb = Load(set.Read("rgb_jpegrgb.tif"));
   std::string joined;
-  EXPECT_NE(rgb.Pages[0].PieceData(0, joined).find(std::string("\xFF\xEE\x00\x0E" "Adobe\x00\x64\x80\x00\x00\x00\x00", 16)),
-            std::string::npos);
+  const std::string adobe("\xFF\xEE\x00\x0E" "Adobe\x00\x64\x80\x00\x00\x00\x00", 16);
+  EXPECT_NE(rgb.Pages[0].PieceData(0, joined).find(adobe), std::string::npos);
   TPDFTIFF ycc = Load(set.Read("rgb_jpeg.tif"));
   EXPECT_EQ(ycc.Pages[0].PieceData(0, joined).find("Adobe"), std::string::npos);
 }

@@ -192,7 +192,8 @@ TEST(TIFFReader, ResolutionT4OptionsAndJPEGTables) {
     EXPECT_EQ(p.BitsPerSample, 1u);  // absent: the standard's one bit
     ASSERT_EQ(p.Strips.size(), 1u);
     std::string joined;
-    EXPECT_EQ(p.PieceData(0, joined), std::string("\xFF\xD8TABLES\xFF\xEE\x00\x0E" "Adobe\x00\x64\x80\x00\x00\x00\x00STRIP", 29));
+    EXPECT_EQ(p.PieceData(0, joined),
+              std::string("\xFF\xD8TABLES\xFF\xEE\x00\x0E" "Adobe\x00\x64\x80\x00\x00\x00\x00STRIP", 29));
   }
   Builder b;
   const uint32_t data = b.Data("fax");
