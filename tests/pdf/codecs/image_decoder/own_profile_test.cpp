@@ -201,8 +201,9 @@ TEST_P(OwnProfile, DamagedAndCMYKPicturesCarryingAProfile) {
 }
 
 // Which pictures only drawn wait for their drawing: grey and colour ones that carry a profile,
-// in a grey or an RGB image of their size under the identity Decode. A profile the image's
-// colour space gives, CMYK data and other Decode arrays keep the whole decode.
+// in a grey or an RGB image of their size under the identity Decode, and grey ones without a
+// profile in a grey image. A profile the image's colour space gives, CMYK data, a grey picture
+// without a profile in an RGB image and other Decode arrays keep the whole decode.
 TEST(OwnProfileRoad, APictureWithItsProfileWaitsToBeDrawn) {
   REQUIRE_IMAGE_TOOLS();
   testsupport::TempDir dir;
@@ -222,7 +223,8 @@ TEST(OwnProfileRoad, APictureWithItsProfileWaitsToBeDrawn) {
       {"colour in a grey image", Dictionary(48, 32, "/DeviceGray"), colour, true},
       {"grey in a grey image", Dictionary(48, 32, "/DeviceGray"), greyPicture, true},
       {"grey in an RGB image", Dictionary(48, 32, "/DeviceRGB"), greyPicture, true},
-      {"grey without a profile", Dictionary(48, 32, "/DeviceGray"), plainGrey, false},
+      {"grey without a profile", Dictionary(48, 32, "/DeviceGray"), plainGrey, true},
+      {"grey without a profile in an RGB image", Dictionary(48, 32, "/DeviceRGB"), plainGrey, false},
       {"the image's space a profile", Dictionary(48, 32, "[ /ICCBased 9 0 R ]"), colour, false},
       {"another size than the image's", Dictionary(40, 32, "/DeviceRGB"), colour, false},
       {"another Decode", Dictionary(48, 32, "/DeviceRGB", " /Decode [ 1 0 1 0 1 0 ]"), colour, false},
