@@ -87,6 +87,8 @@ class WmfConverter {
  private:
   void Add(const WmfRecordBuilder& b);
   POINT Map(POINTL p) const { return POINT{Coord(p.x), Coord(p.y)}; }
+  // A corner a record gives as a point plus an extent, which may lie past 32 bits.
+  POINT Map(int64_t x, int64_t y) const { return POINT{Coord(double(x)), Coord(double(y))}; }
   int32_t Coord(double v) const {
     return int32_t(std::clamp(std::round(v * scale_), double(-kMaxCoordinate - 1), double(kMaxCoordinate)));
   }
@@ -376,7 +378,7 @@ void WmfConverter::Bitmap(const ENHMETARECORD& r) {
     } else if (r.iType == EMR_BITBLT && r.U32(88) == 0) {
       // A pattern fill without a source bitmap.
       const POINT a = Map(POINTL{r.I32(24), r.I32(28)});
-      const POINT z = Map(POINTL{r.I32(24) + r.I32(32), r.I32(28) + r.I32(36)});
+      const POINT z = Map(int64_t{r.I32(24)} + r.I32(32), int64_t{r.I32(28)} + r.I32(36));
       Add(WmfRecordBuilder(META_PATBLT).D(r.U32(40)).W(z.y - a.y).W(z.x - a.x).W(a.y).W(a.x));
       return;
     }
@@ -387,7 +389,7 @@ void WmfConverter::Bitmap(const ENHMETARECORD& r) {
   const int64_t x = r.I32(24), y = r.I32(28);
   const int64_t w = r.iType == EMR_STRETCHDIBITS ? r.I32(72) : r.I32(32);
   const int64_t h = r.iType == EMR_STRETCHDIBITS ? r.I32(76) : r.I32(36);
-  const POINT a = Map(POINTL{int32_t(x), int32_t(y)}), z = Map(POINTL{int32_t(x + w), int32_t(y + h)});
+  const POINT a = Map(x, y), z = Map(x + w, y + h);
   dest = RECT{a.x, a.y, z.x, z.y};
   if (!alpha) {
     StretchDib(*bitmap, dest, r.iType == EMR_STRETCHDIBITS ? r.U32(68) : kSrcCopy);
