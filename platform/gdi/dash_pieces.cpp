@@ -5,21 +5,6 @@
 
 namespace {
 
-// The part [t0, t1] of the segment a + t (b - a) inside the box, by Liang-Barsky.
-bool ClipSegment(PointF a, PointF b, double left, double top, double right, double bottom, double& t0, double& t1) {
-  const double dx = b.x - a.x, dy = b.y - a.y;
-  auto edge = [&](double p, double q) {
-    if (p == 0) return q >= 0;
-    const double t = q / p;
-    if (p < 0) t0 = std::max(t0, t);
-    else t1 = std::min(t1, t);
-    return t0 <= t1;
-  };
-  t0 = 0;
-  t1 = 1;
-  return edge(-dx, a.x - left) && edge(dx, right - a.x) && edge(-dy, a.y - top) && edge(dy, bottom - a.y);
-}
-
 PointF Along(PointF a, PointF b, double t) { return PointF{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)}; }
 
 // Where a walk stands in the pattern: the entry and what is left of it.

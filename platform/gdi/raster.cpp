@@ -144,6 +144,20 @@ void FlattenBezier(PointF p0, PointF p1, PointF p2, PointF p3, std::vector<Point
   }
 }
 
+bool ClipSegment(PointF a, PointF b, double left, double top, double right, double bottom, double& t0, double& t1) {
+  const double dx = b.x - a.x, dy = b.y - a.y;
+  auto edge = [&](double p, double q) {
+    if (p == 0) return q >= 0;
+    const double t = q / p;
+    if (p < 0) t0 = std::max(t0, t);
+    else t1 = std::min(t1, t);
+    return t0 <= t1;
+  };
+  t0 = 0;
+  t1 = 1;
+  return edge(-dx, a.x - left) && edge(dx, right - a.x) && edge(-dy, a.y - top) && edge(dy, bottom - a.y);
+}
+
 Spans WideStrokeSpans(const std::vector<PointF>& pts, bool closed, double width, LineCap cap, LineJoin join,
                       double miterLimit, int32_t clipTop, int32_t clipBottom) {
   std::vector<PointF> p;

@@ -64,3 +64,7 @@ Spans WideStrokeSpans(const std::vector<PointF>& points, bool closed, double wid
 
 // Cubic Bezier from p0 with controls p1, p2 to p3, flattened; the points after p0.
 void FlattenBezier(PointF p0, PointF p1, PointF p2, PointF p3, std::vector<PointF>& out);
+
+// The part [t0, t1] of the segment a + t (b - a) inside the box [left, right] x [top, bottom]
+// (Liang-Barsky); false when none of it is.
+bool ClipSegment(PointF a, PointF b, double left, double top, double right, double bottom, double& t0, double& t1);

@@ -109,15 +109,8 @@ Region PenCoverage(const GdiDC& dc, const std::vector<PointF>& pts, bool closed,
       // of a billion steps.
       double t0 = 0, t1 = 1;
       const double dx = double(b.x) - a.x, dy = double(b.y) - a.y;
-      auto clip = [&](double p, double q) {
-        if (p == 0) return q >= 0;
-        const double t = q / p;
-        if (p < 0) t0 = std::max(t0, t);
-        else t1 = std::min(t1, t);
-        return t0 <= t1;
-      };
-      const double l = bounds.left - 2, r = bounds.right + 2, t = bounds.top - 2, btm = bounds.bottom + 2;
-      if (!(clip(-dx, a.x - l) && clip(dx, r - a.x) && clip(-dy, a.y - t) && clip(dy, btm - a.y))) {
+      if (!ClipSegment(PointF{double(a.x), double(a.y)}, PointF{double(b.x), double(b.y)}, bounds.left - 2.0,
+                       bounds.top - 2.0, bounds.right + 2.0, bounds.bottom + 2.0, t0, t1)) {
         along += length;
         continue;
       }
