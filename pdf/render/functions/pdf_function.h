@@ -80,8 +80,18 @@ class TPDFType0Function : public TPDFFunction {
   // corner's weight, summed into mixed (one entry per output, 0 before). Uses up indexes_.
   void MixSamples(size_t corners, std::vector<double>& mixed);
 
-  // The weight and index of each corner of the point's cell, kept between evaluations to spare
-  // their allocation.
+  // Per input: the sample below the encoded value, the step to the next sample in the flat
+  // table (0 past the table's last sample, or beyond 64 bits) and the weight of that next one.
+  struct TAxis {
+    uint64_t low = 0;
+    uint64_t stride = 0;
+    double weight = 0;
+  };
+
+  // The inputs' axes, the inputs that fall between samples, and the weight and index of each
+  // corner of the point's cell: kept between evaluations to spare their allocation.
+  std::vector<TAxis> axes_;
+  std::vector<size_t> between_;
   std::vector<double> weights_;
   std::vector<uint64_t> indexes_;
 };

@@ -84,15 +84,8 @@ void TPDFType0Function::MixSamples(size_t corners, std::vector<double>& mixed) {
 
 void TPDFType0Function::Evaluate(const std::vector<double>& inputs, std::vector<double>& outputs) {
   outputs.assign(size_t(OutputCount), 0.0);
-  // Per input: the sample below the encoded value, the step to the next sample in the flat
-  // table (0 past the table's last sample, or beyond 64 bits) and the weight of that next one.
-  struct TAxis {
-    uint64_t low = 0;
-    uint64_t stride = 0;
-    double weight = 0;
-  };
-  std::vector<TAxis> axes;
-  axes.reserve(size_t(std::max(0, InputCount)));
+  std::vector<TAxis>& axes = axes_;
+  axes.clear();
   uint64_t base = 0;   // index of the corner below every encoded value
   uint64_t stride = 1;  // Size_0 x ... x Size_(i-1)
   bool beyond = false, strideBeyond = false;
@@ -119,7 +112,8 @@ void TPDFType0Function::Evaluate(const std::vector<double>& inputs, std::vector<
   // weighs the product of its weights along every input. Inputs that sit on a sample add no
   // corners; past kMaxInterpolatedInputs the remaining inputs take their nearer sample, so one
   // evaluation reads at most 2^kMaxInterpolatedInputs samples per output.
-  std::vector<size_t> between;
+  std::vector<size_t>& between = between_;
+  between.clear();
   for (size_t k = 0; k < axes.size(); ++k) {
     TAxis& axis = axes[k];
     if (axis.stride == 0) continue;
@@ -147,12 +141,12 @@ void TPDFType0Function::Evaluate(const std::vector<double>& inputs, std::vector<
     }
   }
   const double maxSample = BitsPerSample > 0 && BitsPerSample <= 32 ? std::ldexp(1.0, BitsPerSample) - 1 : 0.0;
-  std::vector<double> mixed(size_t(OutputCount), 0.0);
-  MixSamples(corners, mixed);
+  // The blended samples, then their decoded values, in place.
+  MixSamples(corners, outputs);
   for (int32_t j = 0; j < OutputCount; ++j) {
     const size_t k = size_t(j);
     const double d0 = 2 * k < Decode.size() ? Decode[2 * k] : 0.0;
     const double d1 = 2 * k + 1 < Decode.size() ? Decode[2 * k + 1] : 0.0;
-    outputs[k] = Clip(Interpolate(mixed[k], 0, maxSample, d0, d1), Range[2 * k], Range[2 * k + 1]);
+    outputs[k] = Clip(Interpolate(outputs[k], 0, maxSample, d0, d1), Range[2 * k], Range[2 * k + 1]);
   }
 }
