@@ -113,32 +113,46 @@ std::string LZWDecodeStage(std::string_view data, const StreamFilterParams& para
   return lzw.Decode(data, predictor);
 }
 
+namespace {
+
+// The filters the chain decodes, each by its long and its short name.
+enum class ChainStage { None, Flate, Lzw, Ascii85, AsciiHex, RunLength };
+
+ChainStage ChainStageOf(std::string_view name) {
+  if (name == "FlateDecode" || name == "Fl") return ChainStage::Flate;
+  if (name == "LZWDecode" || name == "LZW") return ChainStage::Lzw;
+  if (name == "ASCII85Decode" || name == "A85") return ChainStage::Ascii85;
+  if (name == "ASCIIHexDecode" || name == "AHx") return ChainStage::AsciiHex;
+  if (name == "RunLengthDecode" || name == "RL") return ChainStage::RunLength;
+  return ChainStage::None;
+}
+
+}  // namespace
+
 bool ApplyStreamFilter(std::string_view name, std::string& data, const StreamFilterParams& params,
                        int64_t maxOutput) {
-  if (name == "FlateDecode" || name == "Fl") return FlateStage(data, params, maxOutput);
-  if (name == "LZWDecode" || name == "LZW") return LzwStage(data, params, maxOutput);
-  if (name == "ASCII85Decode" || name == "A85") return Bounded(data, ASCII85Decode(data), !data.empty(), maxOutput);
-  if (name == "ASCIIHexDecode" || name == "AHx") {
-    std::string token;
-    token.reserve(data.size() + 2);
-    token.append("<").append(data).append(">");
-    return Bounded(data, DecodeHexString(token), !data.empty(), maxOutput);
-  }
-  if (name == "RunLengthDecode" || name == "RL") {
-    std::string out;
-    const bool whole = RunLengthDecode(data, out, maxOutput);
-    data = std::move(out);
-    return whole;
+  switch (ChainStageOf(name)) {
+    case ChainStage::Flate: return FlateStage(data, params, maxOutput);
+    case ChainStage::Lzw: return LzwStage(data, params, maxOutput);
+    case ChainStage::Ascii85: return Bounded(data, ASCII85Decode(data), !data.empty(), maxOutput);
+    case ChainStage::AsciiHex: {
+      std::string token;
+      token.reserve(data.size() + 2);
+      token.append("<").append(data).append(">");
+      return Bounded(data, DecodeHexString(token), !data.empty(), maxOutput);
+    }
+    case ChainStage::RunLength: {
+      std::string out;
+      const bool whole = RunLengthDecode(data, out, maxOutput);
+      data = std::move(out);
+      return whole;
+    }
+    case ChainStage::None: break;
   }
   return false;
 }
 
-bool StreamFilterDecodable(std::string_view name) {
-  for (std::string_view known : {"FlateDecode", "Fl", "LZWDecode", "LZW", "ASCII85Decode", "A85", "ASCIIHexDecode",
-                                 "AHx", "RunLengthDecode", "RL"})
-    if (name == known) return true;
-  return false;
-}
+bool StreamFilterDecodable(std::string_view name) { return ChainStageOf(name) != ChainStage::None; }
 
 std::string FirstUndecodableFilter(const TPDFStream& stream) {
   const TPDFDictionary* dict = stream.Dictionary();
