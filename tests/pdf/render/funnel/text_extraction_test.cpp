@@ -129,12 +129,8 @@ INSTANTIATE_TEST_SUITE_P(
 // without ToUnicode those are its text. The same font not flagged symbolic beside it.
 TEST(TextExtraction, SymbolicTrueTypeFontsReadThroughTheirEncoding) {
   REQUIRE_TOOL("pdftotext");
-  testsupport::TempDir dir;
-  if (testsupport::Run("/usr/bin/python3 -c \"import sys; sys.path.insert(0, '" + testsupport::SourceDir() +
-                       "/tools/difftest'); import fonts; open('" + dir.File("font.ttf") +
-                       "', 'wb').write(fonts.truetype())\" 2>/dev/null") != 0)
-    GTEST_SKIP() << "needs fontTools";
-  const std::string program = testsupport::ReadFile(dir.File("font.ttf"));
+  const std::string program = rendertest::GeneratorFont("truetype");
+  if (program.empty()) GTEST_SKIP() << "needs fontTools";
   const std::string shown = "BT /F1 12 Tf 20 250 Td (ABC DEFGH \\200\\351\\237 \\225) Tj ET";
   for (const char* flags : {"4", "32"})
     for (const char* encoding : {"/WinAnsiEncoding", "/MacRomanEncoding",

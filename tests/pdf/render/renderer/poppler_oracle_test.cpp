@@ -495,13 +495,10 @@ TEST(PopplerOracle, AFormsRestoreWithoutSaveKeepsItsBox) {
 // program of the differential test's generator: its "A" is a square.
 TEST(PopplerOracle, TextClipsOfSeveralShowingOperatorsJoin) {
   REQUIRE_TOOL("pdftoppm");
-  testsupport::TempDir dir;
-  if (testsupport::Run("/usr/bin/python3 -c \"import sys; sys.path.insert(0, '" + testsupport::SourceDir() +
-                       "/tools/difftest'); import fonts; open('" + dir.File("font.cff") +
-                       "', 'wb').write(fonts.bare_cff())\" 2>/dev/null") != 0)
-    GTEST_SKIP() << "needs fontTools";
+  const std::string program = rendertest::GeneratorFont("bare_cff");
+  if (program.empty()) GTEST_SKIP() << "needs fontTools";
   TestPdf pdf;
-  const int file = pdf.AddStream("<< /Subtype /Type1C >>", testsupport::ReadFile(dir.File("font.cff")));
+  const int file = pdf.AddStream("<< /Subtype /Type1C >>", program);
   const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /DiffCFF /Flags 32 /FontBBox [0 -100 900 800] "
                                  "/ItalicAngle 0 /Ascent 800 /Descent -200 /CapHeight 700 /StemV 80 /FontFile3 " +
                                  std::to_string(file) + " 0 R >>");

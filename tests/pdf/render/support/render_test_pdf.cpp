@@ -105,6 +105,15 @@ std::string TestPdf::FileText() const { return pdffile::FileText(entries_, catal
 
 void TestPdf::WriteFile(const std::string& path) const { testsupport::WriteFile(path, FileText()); }
 
+std::string GeneratorFont(const std::string& function) {
+  testsupport::TempDir dir;
+  if (testsupport::Run("/usr/bin/python3 -c \"import sys; sys.path.insert(0, '" + testsupport::SourceDir() +
+                       "/tools/difftest'); import fonts; open('" + dir.File("font") + "', 'wb').write(fonts." +
+                       function + "())\" 2>/dev/null") != 0)
+    return {};
+  return testsupport::ReadFile(dir.File("font"));
+}
+
 WideString ProviderPath() { return Utf8ToWide(testsupport::BinaryDir() + "/libvelmora-gdiplus.so"); }
 
 testraster::Raster RasterOf(TBitmap& bitmap) {

@@ -60,6 +60,10 @@ class TestPdf {
 
 // The GDI+ provider built beside the tests.
 WideString ProviderPath();
+// The bytes of a font program the differential test's generator makes (the function of that
+// name in tools/difftest/fonts.py: "truetype", "bare_cff", ...); empty when it cannot be made
+// (no fontTools).
+std::string GeneratorFont(const std::string& function);
 // Our rendering of page n at 72 dpi as top-down RGB rows (empty when the render drew no
 // bitmap); error gets the renderer's error text.
 // highQualityPaths asks GDI+ for its best path quality, as printer output does.
