@@ -200,22 +200,27 @@ TEST(TextExtraction, CompositeTextByTheShownCode) {
 }
 
 // A Type 3 font without ascent and descent gives its words a box from 0.2 em below the baseline
-// to 0.6 em above it.
+// to 0.6 em above it; a rise lifts the box by its own length in text space, whatever the font's
+// matrix.
 TEST(TextExtraction, Type3WordsAreFourFifthsOfAnEmHigh) {
-  TestPdf pdf;
-  const int glyph = pdf.AddStream("<< >>", "1000 0 0 0 1000 1000 d1 0 0 m 1000 0 l 1000 1000 l h f");
-  const int font = pdf.Add("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 0 0] /FontMatrix [0.001 0 0 0.001 0 0] "
-                           "/CharProcs << /a " + std::to_string(glyph) + " 0 R >> /Encoding << /Differences [97 /a] >> "
-                           "/FirstChar 97 /LastChar 97 /Widths [1000] >>");
-  const int page = pdf.AddPage("2 0 0 2 0 0 cm BT /F1 20 Tf 20 100 Td (aa) Tj ET",
-                               "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>", "[0 0 400 300]");
-  std::string error;
-  const auto blocks = ExtractBlocks(pdf, page, &error);
-  EXPECT_EQ(error, "");
-  ASSERT_EQ(blocks.size(), 1u);
-  // Size 20 on a page scaled twice: 16 points high in user space, 32 on the device.
-  EXPECT_NEAR(blocks[0].Start.Y, 200 - 8, 1e-6);
-  EXPECT_NEAR(blocks[0].UpperStart.Y - blocks[0].Start.Y, 32, 1e-6);
+  for (const int rise : {0, 10, -3}) {
+    SCOPED_TRACE("rise " + std::to_string(rise));
+    TestPdf pdf;
+    const int glyph = pdf.AddStream("<< >>", "1000 0 0 0 1000 1000 d1 0 0 m 1000 0 l 1000 1000 l h f");
+    const int font = pdf.Add("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 0 0] /FontMatrix [0.001 0 0 0.001 0 0] "
+                             "/CharProcs << /a " + std::to_string(glyph) + " 0 R >> /Encoding << /Differences [97 /a] >> "
+                             "/FirstChar 97 /LastChar 97 /Widths [1000] >>");
+    const int page = pdf.AddPage("2 0 0 2 0 0 cm BT /F1 20 Tf " + std::to_string(rise) + " Ts 20 100 Td (aa) Tj ET",
+                                 "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>", "[0 0 400 300]");
+    std::string error;
+    const auto blocks = ExtractBlocks(pdf, page, &error);
+    EXPECT_EQ(error, "");
+    ASSERT_EQ(blocks.size(), 1u);
+    // Size 20 on a page scaled twice: 16 points high in user space, 32 on the device; the rise
+    // twice its length on the device.
+    EXPECT_NEAR(blocks[0].Start.Y, 200 - 8 + 2 * rise, 1e-6);
+    EXPECT_NEAR(blocks[0].UpperStart.Y - blocks[0].Start.Y, 32, 1e-6);
+  }
 }
 
 // Word spacing moves what follows the one-byte code 32, as on the drawn page, and nothing
