@@ -107,23 +107,24 @@ void TOpenDialogForm::Build() {
   SetClientWidth(kClientWidth);
   SetClientHeight(kClientHeight);
 
-  lookInLabel_ = AddControl<TLabel>(this, "LookInLabel", 8, 12, 60, 13);
-  lookInLabel_->SetCaption("Look &in:");
-  PathEdit = AddControl<TEdit>(this, "PathEdit", 72, 8, 340, 21);
-  FileList = AddControl<TListBox>(this, "FileList", 8, 36, 404, 148);
-  fileNameLabel_ = AddControl<TLabel>(this, "FileNameLabel", 8, 196, 76, 13);
+  AddControl<TLabel>(this, "LookInLabel", 8, 12, 60, 13)->SetCaption("Look &in:");
+  // The controls that follow the dialog's size are placed by Layout, for the size it opens at too.
+  PathEdit = AddControl<TEdit>(this, "PathEdit", 0, 0, 0, 0);
+  FileList = AddControl<TListBox>(this, "FileList", 0, 0, 0, 0);
+  fileNameLabel_ = AddControl<TLabel>(this, "FileNameLabel", 0, 0, 0, 0);
   fileNameLabel_->SetCaption("File &name:");
-  FileNameEdit = AddControl<TEdit>(this, "FileNameEdit", 88, 192, 236, 21);
-  OpenButton = AddControl<TButton>(this, "OpenButton", 332, 191, 80, 23);
+  FileNameEdit = AddControl<TEdit>(this, "FileNameEdit", 0, 0, 0, 0);
+  OpenButton = AddControl<TButton>(this, "OpenButton", 0, 0, 0, 0);
   OpenButton->SetCaption("&Open");
   OpenButton->SetDefault(true);
-  typeLabel_ = AddControl<TLabel>(this, "TypeLabel", 8, 224, 76, 13);
+  typeLabel_ = AddControl<TLabel>(this, "TypeLabel", 0, 0, 0, 0);
   typeLabel_->SetCaption("Files of &type:");
-  TypeList = AddControl<TListBox>(this, "TypeList", 88, 220, 236, 58);
-  CancelButton = AddControl<TButton>(this, "CancelButton", 332, 220, 80, 23);
+  TypeList = AddControl<TListBox>(this, "TypeList", 0, 0, 0, 0);
+  CancelButton = AddControl<TButton>(this, "CancelButton", 0, 0, 0, 0);
   CancelButton->SetCaption("Cancel");
   CancelButton->SetCancel(true);
   CancelButton->SetModalResult(mrCancel);
+  Layout();
   // Tab order: the file name first, as the platform's dialog has it.
   FileNameEdit->SetTabOrder(0);
   OpenButton->SetTabOrder(1);
@@ -182,10 +183,11 @@ void TOpenDialogForm::Layout() {
   const int fieldWidth = w - 184, buttonLeft = w - 88;
   PathEdit->SetBounds(72, 8, w - 80, 21);
   FileList->SetBounds(8, 36, w - 16, h - 138);
-  fileNameLabel_->SetBounds(8, h - 90, 76, 13);
+  // The labels keep the size their text gave them.
+  fileNameLabel_->SetBounds(8, h - 90, fileNameLabel_->Width(), fileNameLabel_->Height());
   FileNameEdit->SetBounds(88, h - 94, fieldWidth, 21);
   OpenButton->SetBounds(buttonLeft, h - 95, 80, 23);
-  typeLabel_->SetBounds(8, h - 62, 76, 13);
+  typeLabel_->SetBounds(8, h - 62, typeLabel_->Width(), typeLabel_->Height());
   TypeList->SetBounds(88, h - 66, fieldWidth, 58);
   CancelButton->SetBounds(buttonLeft, h - 66, 80, 23);
 }

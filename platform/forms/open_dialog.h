@@ -116,7 +116,6 @@ class TOpenDialogForm : public TForm {
   void ListKeyDown(TObject*, WORD& key, TShiftState shift);
   std::vector<std::string> CurrentMasks() const;
 
-  TLabel* lookInLabel_ = nullptr;
   TLabel* fileNameLabel_ = nullptr;
   TLabel* typeLabel_ = nullptr;
   TOpenDialog& dialog_;
