@@ -103,6 +103,40 @@ TEST(MasterFootprint, SettingsAndBatchLines) {
   EXPECT_EQ(out, "Masterfootprint:\r\n" + s + "\r\n" + dir.File("m.png") + "\r\nMatching footprints:...\r\n");
 }
 
+// A comparison may use the bounds in memory only while they are those of the master shown at
+// the precision shown (an empty precision is the default 75 a run fills in); an analysis that
+// did not get through leaves none.
+TEST(MasterFootprint, TheBoundsAreKnownForTheMasterAndPrecisionAnalysed) {
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir.File("make.py"), "from PIL import Image\nfor n in 'ab': Image.new('RGB', (8, 6)).save('" +
+                                                  dir.File("") + "' + n + '.png')\n");
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py")), 0);
+  const std::string a = dir.File("a.png"), b = dir.File("b.png");
+  apptest::FakeSorterView view;
+  const struct {
+    std::string analysed, precision;  // analysed with; "" for no analysis this step
+    std::string shown, shownPrecision;
+    bool known;
+  } steps[] = {
+      {"", "", a, "75", false},  // before any analysis
+      {a, "75", a, "75", true},   {a, "75", a, "", true},    {a, "75", a, "075", true}, {a, "75", a, "60", false},
+      {a, "75", b, "75", false},  {a, "75", a, "7 5", false}, {a, "60", a, "60", true},  {a, "60", a, "75", false},
+      {dir.File("c.png"), "75", a, "75", false},  // a master that fails its checks
+      {a, "abc", a, "75", false},                 // a precision that is no number
+  };
+  for (const auto& s : steps) {
+    if (!s.analysed.empty()) {
+      view.SetText(E::EditPrec, s.precision);
+      try {
+        MasterFootprint(s.analysed);
+      } catch (const EConvertError&) {
+      }
+    }
+    EXPECT_EQ(MasterIsAnalysed(s.shown, s.shownPrecision), s.known)
+        << s.analysed << " at " << s.precision << ", shown " << s.shown << " at " << s.shownPrecision;
+  }
+}
+
 TEST(MasterFootprint, BatchProblemsGoToStandardError) {
   apptest::FakeSorterView view;
   SetCommandLine({"X"});
