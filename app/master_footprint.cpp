@@ -51,14 +51,20 @@ std::string MasterFileProblem(const std::string& fileName) {
   return "This imagetype is not allowed.\rtif, png, jpg, gif, wmf, bmp\rico and emf can be processed.\rProcess was stopped!";
 }
 
+namespace {
+
+// The master file the bounds in memory come from, empty while they are no master's (before the
+// first analysis, and from the start of one until it got through). Only an analysis sets the
+// precision, so while this names a master the precision is the one its bounds were made with.
 std::string AnalysedMaster;
-int32_t AnalysedPrecision = 0;
+
+}  // namespace
 
 bool MasterIsAnalysed(const std::string& fileName, const std::string& precisionText) {
   int32_t precision = 0;
   return !AnalysedMaster.empty() && AnalysedMaster == fileName &&
          TryStrToInt(precisionText.empty() ? std::string_view("75") : std::string_view(precisionText), precision) &&
-         precision == AnalysedPrecision;
+         precision == Precision;
 }
 
 void ReadSquareSettings() {
@@ -79,7 +85,6 @@ std::string MasterFootprint(const std::string& fileName) {
   AnalyseFootprint(fileName, MasterPrint, TUnreadable::Raises);
   MasterBounds = ComputeBounds(MasterPrint, Precision);
   AnalysedMaster = fileName;
-  AnalysedPrecision = Precision;
   const std::string properties = PropertyString(MasterPrint);
   if (ConsoleMode()) {
     WriteConsoleLine("Masterfootprint:");

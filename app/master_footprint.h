@@ -2,7 +2,6 @@
 // footprint and the tolerance bounds every candidate is measured against.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 namespace Tarnwick1 {
@@ -14,12 +13,8 @@ namespace Tarnwick1 {
 // the setting (and Velmora.cfg in batch mode).
 std::string MasterFootprint(const std::string& fileName);
 
-// The master file the bounds in memory come from and the precision they were made with.
-// AnalysedMaster is empty while none is (before the first analysis, and from the start of one
-// until it got through).
-extern std::string AnalysedMaster;
-extern int32_t AnalysedPrecision;
-// The bounds in memory are this master's under this precision text (empty: the default 75).
+// The bounds in memory are those the last analysis that got through made, of this master under
+// this precision text (empty: the default 75).
 bool MasterIsAnalysed(const std::string& fileName, const std::string& precisionText);
 
 // The three checks alone: the message of the first that fails, or empty.
