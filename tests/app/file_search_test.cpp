@@ -8,6 +8,8 @@
 #include <cerrno>
 
 #include "app/file_search.h"
+#include "platform/rtl/exceptions.h"
+#include "platform/rtl/files.h"
 #include "platform/rtl/string_list.h"
 #include "tests/app/support/fake_sorter_view.h"
 #include "tests/support/permissions_apply.h"
@@ -74,6 +76,16 @@ TEST_F(FileSearch, TreeDepthFirstAndLinksThatLeadBack) {
   EXPECT_EQ(Relative(list, root),
             (std::vector<std::string>{"a.jpg", "b.JPG", "link/d.jpg", "Sub2/f.jpg", "Sub2/deep/g.jpg"}));
   EXPECT_GE(view.pumped, 4);  // before every subfolder
+  // The folder a run leaves out (its target) is not walked under any name; the start is.
+  uint64_t device = 0, inode = 0;
+  ASSERT_TRUE(GetFileIdentity(FileNameToWide(root + "sub"), device, inode));
+  TSearchScope scope{.LeftOut = TFolderIdentity{device, inode}};
+  list.Clear();
+  FindImageFiles(root, "*.jpg", list, true, false, scope);
+  EXPECT_EQ(Relative(list, root), (std::vector<std::string>{"a.jpg", "b.JPG", "Sub2/f.jpg", "Sub2/deep/g.jpg"}));
+  list.Clear();
+  FindImageFiles(root + "sub/", "*.jpg", list, true, false, scope);
+  EXPECT_EQ(Relative(list, root), (std::vector<std::string>{"sub/d.jpg"}));
 }
 
 // A run searches once per mask: the list holds all files of the first mask, then the next.
@@ -118,6 +130,32 @@ TEST_F(FileSearch, UnreadableFoldersAreSkipped) {
                                                              "Sub2/deep/g.jpg", "c.png", "link/e.PNG"}));
   EXPECT_EQ(scope.Unlisted, (std::vector<std::pair<std::string, int>>{{root + "closed/", EACCES},
                                                                       {root + "Sub2/shut/", EACCES}}));
+}
+
+// A folder to compare that is not there, or that is no folder, is an error that names it; a
+// folder with nothing in it is not (its run reports 0 files).
+TEST_F(FileSearch, AFolderToCompareMustBeThere) {
+  const struct {
+    std::string folder;
+    std::string message;  // empty: no error
+  } cases[] = {
+      {"", "There is no folder to compare: its field is empty."},
+      {"  ", "There is no folder to compare: its field is empty."},
+      {root + "missing/", "The folder to compare does not exist: " + root + "missing/"},
+      {root + "missing/deeper", "The folder to compare does not exist: " + root + "missing/deeper"},
+      {root + "a.jpg/", "The folder to compare does not exist: " + root + "a.jpg/"},
+      {root + "folder.jpg/", ""},  // empty
+      {root + "link", ""},
+      {root, ""},
+  };
+  for (const auto& c : cases) {
+    try {
+      CheckFolderToCompare(c.folder);
+      EXPECT_EQ(c.message, "") << c.folder;
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), c.message) << c.folder;
+    }
+  }
 }
 
 // The order does not depend on the order the folder gives its entries in: names created in a
