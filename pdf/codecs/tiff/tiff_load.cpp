@@ -20,12 +20,6 @@ constexpr size_t kReadWhole = size_t(64) << 20;
 // take few reads).
 constexpr uint64_t kReadWindow = uint64_t(1) << 20;
 
-uint64_t Covered(const std::vector<TTIFFSpan>& spans) {
-  uint64_t n = 0;
-  for (const TTIFFSpan& s : spans) n += s.length;
-  return n;
-}
-
 }  // namespace
 
 void TPDFTIFF::LoadFromStream(TStream& Stream, int32_t PageIndex) {
@@ -43,21 +37,18 @@ void TPDFTIFF::LoadFromStream(TStream& Stream, int32_t PageIndex) {
     const std::string_view bytes(data.get(), size_t(got));
     Parse(bytes, PageIndex);
     spans = PieceSpans();
-    const bool most = Covered(spans) >= uint64_t(got) / 2;
+    const bool most = CoveredBytes(spans) >= uint64_t(got) / 2;
     if (most || small) {
-      if (most) {
+      if (most)
         HoldPieces(std::move(data), got, {}, small);
-      } else {
-        int64_t held = 0;
-        std::shared_ptr<const char[]> own = SpanBytes(bytes, spans, held);
-        HoldPieces(std::move(own), held, spans, false);
-      }
+      else
+        HoldCopiedSpans(bytes, spans);
       Stream.SetPosition(Stream.Size());
       return;
     }
   }
   // The copy is gone: the stretches are read again, in file order.
-  const uint64_t total = Covered(spans);
+  const uint64_t total = CoveredBytes(spans);
   std::shared_ptr<char[]> held(new char[size_t(std::max<uint64_t>(total, 1))]);
   std::string window;
   uint64_t windowStart = 0, at = 0;
@@ -80,10 +71,7 @@ void TPDFTIFF::LoadFromStream(TStream& Stream, int32_t PageIndex) {
 
 void TPDFTIFF::ParseDirectory(std::string_view Data, int32_t PageIndex) {
   Parse(Data, PageIndex);
-  const std::vector<TTIFFSpan> spans = PieceSpans();
-  int64_t held = 0;
-  std::shared_ptr<const char[]> own = SpanBytes(Data, spans, held);
-  HoldPieces(std::move(own), held, spans, false);
+  HoldCopiedSpans(Data, PieceSpans());
 }
 
 std::vector<TTIFFSpan> TPDFTIFF::PieceSpans() const {
@@ -94,6 +82,12 @@ std::vector<TTIFFSpan> TPDFTIFF::PieceSpans() const {
   }
   JoinSpans(spans);
   return spans;
+}
+
+void TPDFTIFF::HoldCopiedSpans(std::string_view file, const std::vector<TTIFFSpan>& spans) {
+  int64_t held = 0;
+  std::shared_ptr<const char[]> own = SpanBytes(file, spans, held);
+  HoldPieces(std::move(own), held, spans, false);
 }
 
 void TPDFTIFF::HoldPieces(std::shared_ptr<const char[]> bytes, int64_t size, const std::vector<TTIFFSpan>& spans,

@@ -22,9 +22,14 @@ void JoinSpans(std::vector<TTIFFSpan>& spans) {
   spans.resize(joined);
 }
 
+uint64_t CoveredBytes(const std::vector<TTIFFSpan>& spans) {
+  uint64_t n = 0;
+  for (const TTIFFSpan& s : spans) n += s.length;
+  return n;
+}
+
 std::shared_ptr<const char[]> SpanBytes(std::string_view file, const std::vector<TTIFFSpan>& spans, int64_t& size) {
-  uint64_t total = 0;
-  for (const TTIFFSpan& s : spans) total += s.length;
+  const uint64_t total = CoveredBytes(spans);
   // At least a byte, so that pieces without data still hold a block. In the C library's memory,
   // which holds them as they are (a block of the program's rounds them up to whole huge pages).
   std::shared_ptr<char[]> bytes(static_cast<char*>(std::malloc(size_t(std::max<uint64_t>(total, 1)))), &std::free);
@@ -105,9 +110,7 @@ void TTIFFPieces::HoldOwnBytes() {
 
 void TTIFFPieces::Hold(std::shared_ptr<const char[]> bytes, int64_t size, const std::vector<TTIFFSpan>& spans,
                        bool fileCopy) {
-  uint64_t covered = 0;
-  for (const TTIFFSpan& s : Spans()) covered += s.length;
-  overlapping_ = viewed_ > covered;
+  overlapping_ = viewed_ > CoveredBytes(Spans());
   if (!spans.empty()) {
     // Where each stretch of the file begins in the held bytes.
     std::vector<uint64_t> at(spans.size());

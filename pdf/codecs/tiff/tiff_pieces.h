@@ -17,6 +17,8 @@ struct TTIFFSpan {
 
 // Sorts spans by their place and joins those that overlap or touch.
 void JoinSpans(std::vector<TTIFFSpan>& spans);
+// The bytes the spans cover (each counted once when they are joined).
+uint64_t CoveredBytes(const std::vector<TTIFFSpan>& spans);
 // The bytes of the file's spans one after another, copied out of `file` (the file's bytes from
 // its start, which hold every span), and their count.
 std::shared_ptr<const char[]> SpanBytes(std::string_view file, const std::vector<TTIFFSpan>& spans, int64_t& size);

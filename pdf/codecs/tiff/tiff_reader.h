@@ -136,5 +136,8 @@ class TPDFTIFF {
   // whole file, for empty spans; `fileCopy`: the copy the reader read it into).
   void HoldPieces(std::shared_ptr<const char[]> bytes, int64_t size, const std::vector<TTIFFSpan>& spans,
                   bool fileCopy);
+  // Points every page's pieces at a copy of the file's `spans` (its bytes from its start, which
+  // hold every span), made for them alone.
+  void HoldCopiedSpans(std::string_view file, const std::vector<TTIFFSpan>& spans);
 
 };
