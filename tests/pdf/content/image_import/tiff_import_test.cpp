@@ -89,6 +89,22 @@ std::string StripFile(uint32_t w, uint32_t h, uint32_t bits, uint32_t samples, u
   return b.bytes();
 }
 
+// A tiled page of the given tiles, grey of 8 bits uncompressed unless told otherwise.
+std::string TileFile(uint32_t w, uint32_t h, uint32_t tw, uint32_t tl, const std::vector<std::string>& tiles,
+                     uint32_t bits = 8, uint32_t photometric = 1, uint32_t compression = 1) {
+  Builder b;
+  std::vector<uint32_t> offs, counts;
+  for (const std::string& t : tiles) {
+    offs.push_back(b.Data(t));
+    counts.push_back(uint32_t(t.size()));
+  }
+  b.SetFirst(b.Directory({Builder::Long(256, {w}), Builder::Long(257, {h}), Builder::Short(258, {bits}),
+                          Builder::Short(259, {compression}), Builder::Short(262, {photometric}),
+                          Builder::Long(322, {tw}), Builder::Long(323, {tl}), Builder::Long(324, offs),
+                          Builder::Long(325, counts)}));
+  return b.bytes();
+}
+
 size_t Count(const std::string& s, const std::string& what) {
   size_t n = 0;
   for (size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1)) ++n;
@@ -206,16 +222,9 @@ TEST(TIFFImport, PagesOfManyPiecesAreOneImageOfTheirSamples) {
     EXPECT_EQ(imagetest::ImageRGB(*l.Main()), expected);
   }
   // Tiles: a page 32 wide and 8,208 high in 16 x 16 tiles (1,026), each tile of one value.
-  Builder b;
-  std::vector<uint32_t> offs, counts;
-  for (uint32_t i = 0; i < 1026; ++i) {
-    offs.push_back(b.Data(std::string(256, char(i * 5))));
-    counts.push_back(256);
-  }
-  b.SetFirst(b.Directory({Builder::Long(256, {32}), Builder::Long(257, {8208}), Builder::Short(258, {8}),
-                          Builder::Short(259, {1}), Builder::Short(262, {1}), Builder::Long(322, {16}),
-                          Builder::Long(323, {16}), Builder::Long(324, offs), Builder::Long(325, counts)}));
-  const Imported tiles = Import(b.bytes());
+  std::vector<std::string> pieces;
+  for (uint32_t i = 0; i < 1026; ++i) pieces.push_back(std::string(256, char(i * 5)));
+  const Imported tiles = Import(TileFile(32, 8208, 16, 16, pieces));
   ASSERT_TRUE(tiles.ok);
   EXPECT_EQ(tiles.Text("Subtype"), "/Image");
   const std::string rgb = imagetest::ImageRGB(*tiles.Main());
@@ -247,16 +256,7 @@ TEST(TIFFImport, FillOrderTwoReversesBits) {
 
 // Tiles of 256 in a page 512 wide: two per row, the third starts the second row.
 TEST(TIFFImport, TilesFillRowsLeftToRight) {
-  Builder b;
-  std::vector<uint32_t> offs, counts;
-  for (int i = 0; i < 4; ++i) {
-    offs.push_back(b.Data("T" + std::to_string(i)));
-    counts.push_back(2);
-  }
-  b.SetFirst(b.Directory({Builder::Long(256, {512}), Builder::Long(257, {300}), Builder::Short(258, {8}),
-                          Builder::Short(259, {1}), Builder::Short(262, {1}), Builder::Long(322, {256}),
-                          Builder::Long(323, {256}), Builder::Long(324, offs), Builder::Long(325, counts)}));
-  const Imported l = Import(b.bytes());
+  const Imported l = Import(TileFile(512, 300, 256, 256, {"T0", "T1", "T2", "T3"}));
   ASSERT_TRUE(l.ok);
   const std::string c = l.Content();
   // 256 / 300 and 44 / 300 of the page in billionths.
@@ -474,13 +474,7 @@ TEST(TIFFImport, PagesTheirDataDoNotFillLoadUpToTheLargestBitmap) {
 TEST(TIFFImport, TilesOutOfProportionAreNotLoaded) {
   auto tiled = [](uint32_t w, uint32_t h, uint32_t tw, uint32_t tl, uint32_t bits, uint32_t photometric,
                   uint32_t compression, const std::string& tile) {
-    Builder b;
-    const uint32_t at = b.Data(tile);
-    b.SetFirst(b.Directory({Builder::Long(256, {w}), Builder::Long(257, {h}), Builder::Short(258, {bits}),
-                            Builder::Short(259, {compression}), Builder::Short(262, {photometric}),
-                            Builder::Long(322, {tw}), Builder::Long(323, {tl}), Builder::Long(324, {at}),
-                            Builder::Long(325, {uint32_t(tile.size())})}));
-    return b.bytes();
+    return TileFile(w, h, tw, tl, {tile}, bits, photometric, compression);
   };
   const std::string few("\xFE\x40\x80\0", 4);
   struct Case {
