@@ -31,13 +31,6 @@ int64_t WalkRuns(std::string_view in, int64_t budget, LiteralFn literal, RepeatF
 
 }  // namespace
 
-void PackBitsDecode(std::string_view Input, std::string& Output, int64_t MaxOutput) {
-  Output.clear();
-  WalkRuns(
-      Input, MaxOutput, [&](const char* p, int64_t n) { Output.append(p, size_t(n)); },
-      [&](char b, int64_t n) { Output.append(size_t(n), b); });
-}
-
 void PackBitsToRunLength(std::string_view Input, int64_t Expected, std::string& Out, size_t Chunk,
                          const std::function<void(std::string&)>& Full) {
   const auto repeat = [&](char b, int64_t n) {

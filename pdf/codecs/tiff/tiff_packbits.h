@@ -8,10 +8,6 @@
 #include <string>
 #include <string_view>
 
-// Decodes into Output, at most MaxOutput bytes; a run cut off by the end of the input keeps
-// what is there.
-void PackBitsDecode(std::string_view Input, std::string& Output, int64_t MaxOutput);
-
 // Re-packs one strip (or tile) so that RunLengthDecode reads it as PackBits meant it: no-op
 // bytes are dropped, the decoded length is made exactly Expected bytes (runs beyond it are cut,
 // a shortfall is made up with bytes 255), and no end-of-data byte is written, so that strips

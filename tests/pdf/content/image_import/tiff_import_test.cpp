@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 
-#include "pdf/codecs/tiff/tiff_packbits.h"
+#include "pdf/codecs/runlength/run_length.h"
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/core/api/talvo_pdf.h"
 #include "pdf/core/document/pdf_document.h"
@@ -281,7 +281,7 @@ TEST(TIFFImport, PackBitsAreRepackedForRunLengthDecode) {
   // Read as RunLengthDecode would: the only 128 is the last byte.
   EXPECT_EQ(rl.find('\x80'), rl.size() - 1);
   std::string samples;
-  PackBitsDecode(rl, samples, 1 << 20);
+  RunLengthDecode(rl, samples, 1 << 20);
   EXPECT_EQ(samples, std::string("ABCCD\xFF\xFF\xFF", 8));
   EXPECT_EQ(rl.back(), '\x80');
 }
