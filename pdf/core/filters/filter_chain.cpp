@@ -116,7 +116,7 @@ std::string LZWDecodeStage(std::string_view data, const StreamFilterParams& para
 namespace {
 
 // The filters the chain decodes, each by its long and its short name.
-enum class ChainStage { None, Flate, Lzw, Ascii85, AsciiHex, RunLength };
+enum class ChainStage { None, Flate, Lzw, Ascii85, AsciiHex, RunLength, Crypt };
 
 ChainStage ChainStageOf(std::string_view name) {
   if (name == "FlateDecode" || name == "Fl") return ChainStage::Flate;
@@ -124,6 +124,7 @@ ChainStage ChainStageOf(std::string_view name) {
   if (name == "ASCII85Decode" || name == "A85") return ChainStage::Ascii85;
   if (name == "ASCIIHexDecode" || name == "AHx") return ChainStage::AsciiHex;
   if (name == "RunLengthDecode" || name == "RL") return ChainStage::RunLength;
+  if (name == "Crypt") return ChainStage::Crypt;
   return ChainStage::None;
 }
 
@@ -147,6 +148,9 @@ bool ApplyStreamFilter(std::string_view name, std::string& data, const StreamFil
       data = std::move(out);
       return whole;
     }
+    // The document's security handler decrypts stream data before any filter runs; the
+    // filter only names which crypt filter that is (Identity when none), so the bytes pass.
+    case ChainStage::Crypt: return true;
     case ChainStage::None: break;
   }
   return false;

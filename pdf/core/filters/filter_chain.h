@@ -29,7 +29,8 @@ struct StreamFilterParams {
 StreamFilterParams ReadStreamFilterParams(const TPDFDictionary* dict);
 
 // Applies one filter to data in place: FlateDecode (Fl), LZWDecode (LZW), ASCII85Decode (A85)
-// and ASCIIHexDecode (AHx) with their predictors, RunLengthDecode (RL). Any other name (the
+// and ASCIIHexDecode (AHx) with their predictors, RunLengthDecode (RL); Crypt passes the data
+// as they are (the security handler has decrypted them). Any other name (the
 // image codecs DCTDecode, CCITTFaxDecode, JBIG2Decode, JPXDecode, which only the image decoder
 // reads, and names no reader knows) leaves data as it is and fails. No stage produces more
 // than maxOutput bytes. Returns false when the stage got nothing out of non-empty data, when

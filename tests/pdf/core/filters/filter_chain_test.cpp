@@ -137,13 +137,18 @@ TEST_F(FilterChain, ImageCodecsAndUnknownNamesFail) {
   EXPECT_FALSE(s->Decode(out));
   EXPECT_EQ(out, "jpeg bytes");
   EXPECT_EQ(FirstUndecodableFilter(*s), "DCTDecode");
-  for (const char* name : {"DCTDecode", "CCITTFaxDecode", "JBIG2Decode", "JPXDecode", "Crypt", "NoSuchFilter"}) {
+  for (const char* name : {"DCTDecode", "CCITTFaxDecode", "JBIG2Decode", "JPXDecode", "NoSuchFilter"}) {
     s->Dictionary()->SetValue("Filter", Name(name));
     EXPECT_FALSE(s->Decode(out)) << name;
     EXPECT_EQ(out, s->Data()) << name;
     EXPECT_EQ(FirstUndecodableFilter(*s), name);
   }
   s->Dictionary()->SetValue("Filter", Names({"FlateDecode"}));
+  EXPECT_EQ(FirstUndecodableFilter(*s), "");
+  // A crypt filter (Identity, or one the security handler has applied) passes its bytes on.
+  s->Dictionary()->SetValue("Filter", Names({"Crypt", "FlateDecode"}));
+  EXPECT_TRUE(s->Decode(out));
+  EXPECT_EQ(out, "jpeg bytes");
   EXPECT_EQ(FirstUndecodableFilter(*s), "");
   s->Dictionary()->SetValue("Filter", st_.NewNumeric(3));
   EXPECT_EQ(Decode(s), s->Data());
