@@ -61,7 +61,7 @@ struct Event {
   unsigned scanCode = 0;
   bool extendedKey = false;
   char32_t character = 0;     // the character the key produces, 0 for none
-  Rect rect;                  // Exposure: area in window coordinates; Configured: new screen rectangle
+  Rect rect{};                // Exposure: area in window coordinates; Configured: new screen rectangle
   std::uint32_t time = 0;     // milliseconds, the back end's clock
 };
 

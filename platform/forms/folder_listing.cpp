@@ -70,7 +70,9 @@ std::vector<std::pair<std::string, std::string>> ParseFilter(std::string_view fi
   std::vector<std::pair<std::string, std::string>> out;
   for (size_t i = 0; i < parts.size(); i += 2) {
     std::string pattern = i + 1 < parts.size() ? parts[i + 1] : std::string();
-    if (Trim(pattern).empty()) pattern = "*";
+    // (assign() rather than = of a literal: GCC 12 inlines the latter into a copy it wrongly
+    // takes for an overlapping one, -Wrestrict.)
+    if (Trim(pattern).empty()) pattern.assign(1, '*');
     out.emplace_back(parts[i], pattern);
   }
   return out;

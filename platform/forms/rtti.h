@@ -182,7 +182,7 @@ struct TPropOptions {
   const TEnumInfo* Enum = nullptr;
   const TIdentMap* Idents = nullptr;
   bool IsSet = false;
-  std::optional<int64_t> Default;
+  std::optional<int64_t> Default{};
   bool Stored = true;
 };
 

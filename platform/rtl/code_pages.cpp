@@ -173,7 +173,9 @@ WideString MultiByteToWideCharUnits(uint32_t codePage, std::string_view bytes, s
     if (chars.empty() && codePage == 932 && length == 1) chars = Cp932SingleByte(uint8_t(bytes[i]));
     // A sequence the code page does not define stands for its first byte, as in
     // MultiByteToWideChar: the next byte is read on its own.
-    if (chars.empty()) chars = u"\xFFFD", length = 1;
+    // (assign() rather than = of a literal: GCC 12 inlines the latter into a copy it wrongly
+    // takes for an overlapping one, -Wrestrict.)
+    if (chars.empty()) chars.assign(1, u'\xFFFD'), length = 1;
     for (const char16_t c : chars) {
       out.push_back(c);
       firstByte.push_back(i);

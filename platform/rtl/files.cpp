@@ -222,7 +222,9 @@ WideString ExpandFileName(const WideString& path) {
   }
   WideString out;
   for (const auto& p : parts) out += u"/" + p;
-  if (out.empty()) out = u"/";
+  // (assign() rather than = of a literal: GCC 12 inlines the latter into a copy it wrongly takes
+  // for an overlapping one, -Wrestrict.)
+  if (out.empty()) out.assign(1, u'/');
   if (full.size() > 1 && full.back() == u'/' && out != u"/") out += u'/';
   return out;
 }

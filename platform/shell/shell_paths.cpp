@@ -12,7 +12,9 @@ bool ShellDisplayName(const std::string& path, std::string& name) {
   std::string p = path;
   while (p.size() > 1 && p.back() == '/') p.pop_back();
   if (p == "/") {
-    name = "/";
+    // (assign() rather than = of a literal: GCC 12 inlines the latter into a copy it wrongly
+    // takes for an overlapping one, -Wrestrict.)
+    name.assign(1, '/');
     return true;
   }
   size_t slash = p.rfind('/');

@@ -451,7 +451,7 @@ TBitmap* TPDFJPEGImage::Decode() {
   const size_t size = size_t(Image->Data->Size());
   const vj_decode_options options = DecodeOptionsOf(*this, size);
   DecodeSink sink(*this, *Bitmap);
-  vj_decode_sink callbacks{&sink, &DecodeSink::Begin, &DecodeSink::Row, &ProgressRelay::Callback};
+  vj_decode_sink callbacks{&sink, &DecodeSink::Begin, &DecodeSink::Row, &ProgressRelay::Callback, nullptr};
   sink.Raise(0);
   vj_decompress(Image->Data->Memory(), size, &options, &callbacks);
   sink.FinishRows();

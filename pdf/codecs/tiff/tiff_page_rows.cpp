@@ -80,7 +80,7 @@ std::unique_ptr<TTIFFPieceRows> TTIFFPageRows::PieceRows(size_t index, int64_t r
   // Rows below the page are never decoded; a piece without data reads as missing rows
   // without a decompressor set up for it.
   const int64_t limit = rowBytes * height;
-  switch (in.empty() ? kTIFFNone : p_.Compression) {
+  switch (in.empty() ? uint8_t(kTIFFNone) : p_.Compression) {
     case kTIFFLZW:
       return CodedPieceRows(in, TSampleRows::kLZW, rowBytes, keepBytes);
     case kTIFFDeflate:

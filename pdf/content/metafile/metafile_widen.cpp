@@ -140,7 +140,7 @@ void WidenFigure(TMetafilePath& out, TPoints p, bool closed, const TPen& pen) {
       dot.push_back(Add(p[0], pen.Half, 0));
       Arc(dot, p[0], pen.Half, 0, 2 * std::numbers::pi);
     } else if (pen.Cap == 2) {
-      for (const auto [x, y] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}})
+      for (const auto& [x, y] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}})
         dot.push_back(Add(p[0], x * pen.Half, y * pen.Half));
     }
     AddFigure(out, dot);

@@ -57,7 +57,7 @@ TZRXPattern* TPDFRenderer::PatternPlaced(TPDFContentRun& run, std::string_view n
     // too deeply) leaves no image, and a fill with it paints nothing.
     TPDFMatrix cellBase = base;
     if (run.EPS != nullptr) MatrixMultiply(cellBase, base, epsDevice_);
-    const uint8_t backEnd = run.Canvas != nullptr ? run.Canvas->BackEnd() : kBackEndNone;
+    const uint8_t backEnd = run.Canvas != nullptr ? run.Canvas->BackEnd() : uint8_t(kBackEndNone);
     const bool drawn = run.EPS != nullptr || backEnd == kBackEndGDIPlus || backEnd == kBackEndHTML5 ||
                        backEnd == kBackEndCairo;
     if (stream != nullptr && drawn) RenderTilingPattern(stream, *pattern, cellBase);

@@ -46,8 +46,8 @@ class EmfPlayer {
     DWORD penStyle = 0;
     int32_t penWidth = 0;
     COLORREF penColor = 0;
-    std::vector<DWORD> dashes;
-    LOGFONTW font;
+    std::vector<DWORD> dashes{};
+    LOGFONTW font{};
   };
   struct State {
     int mapMode = MM_TEXT;
