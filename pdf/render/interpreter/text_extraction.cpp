@@ -78,7 +78,9 @@ void TPDFRenderer::ExtractText(TPDFContentRun& run) {
       run, t, items,
       [&](const TShownGlyph& g) {
         std::u16string text = fonts_->CodeToUnicode(g.Code);
-        if (text.empty() || text < u" ") text = u" ";
+        // (a character rather than a literal: GCC 12 inlines the assignment of the latter into a copy
+        // it wrongly takes for an overlapping one, -Wrestrict.)
+        if (text.empty() || text < u" ") text = u' ';
         const bool space = text == u" ";
         if (funnel.SeparateWords != 0 && space && !word.Empty() && word.Text.back() == u' ') {
           if (word.Text == u" ") word.Clear();
@@ -129,7 +131,7 @@ void TPDFRenderer::TextColorText(const TPDFGraphicsState& state, std::string& te
     }
     return;
   }
-  text = "#";
+  text = '#';  // (a character rather than a literal, as above)
   for (int shift = 0; shift <= 16; shift += 8) {
     const uint32_t byte = (state.FillColor >> shift) & 0xFF;
     text += IntToHex(byte, 2);

@@ -116,7 +116,7 @@ TEST_F(ComboBoxTest, InfoNamesThePartsOfEachStyle) {
       EXPECT_EQ(i.rcButton.right, 150 - 2);
       EXPECT_EQ(i.rcButton.right - i.rcButton.left, b);
       // The edit of an editable combo is its first child.
-      if (c.edit) EXPECT_EQ(GetWindow(H(), GW_CHILD), i.hwndItem);
+      if (c.edit) { EXPECT_EQ(GetWindow(H(), GW_CHILD), i.hwndItem); }
     }
   }
   COMBOBOXINFO none{};

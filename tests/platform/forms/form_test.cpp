@@ -196,7 +196,7 @@ TEST_F(FormsTest, ClosingTheMainFormEndsTheApplication) {
     }
     Pump();
     EXPECT_TRUE(Application->Terminated());
-    if (c.modal) EXPECT_EQ(modal, mrCancel);
+    if (c.modal) { EXPECT_EQ(modal, mrCancel); }
     DoneApplication();  // frees the main form
     ResetEndSignals();
     // The main form is active again once the modal form has gone.

@@ -47,14 +47,14 @@ TEST(BitmapClipboard, RoundTripsEveryDepthWithItsColours) {
     TBitmap target;
     target.LoadFromClipboardFormat(format_, data, palette);
     EXPECT_TRUE(SamePixels(target, kept));
-    if (palette) EXPECT_EQ(target.Dib().Colors()[1], (RGBQUAD{10, 20, 30, 0}));
+    if (palette) { EXPECT_EQ(target.Dib().Colors()[1], (RGBQUAD{10, 20, 30, 0})); }
     // And the loaded bitmap does not share the handle's pixels.
     target.ScanLine(1)[0] ^= 0xFF;
     TBitmap again;
     again.LoadFromClipboardFormat(format_, data, nullptr);
     EXPECT_TRUE(SamePixels(again, kept));
     EXPECT_TRUE(DeleteObject(data));
-    if (palette) EXPECT_TRUE(DeleteObject(palette));
+    if (palette) { EXPECT_TRUE(DeleteObject(palette)); }
   }
 }
 

@@ -118,8 +118,9 @@ TEST(TBitmap, LargePicturesLieOnHugePageBoundaries) {
   TBitmap large;
   large.SetPixelFormat(pf32bit);
   large.SetSize(3000, 3000);  // 36 MB
-  if (VELMORA_LARGE_BLOCKS)
+  if (VELMORA_LARGE_BLOCKS) {
     EXPECT_EQ(reinterpret_cast<uintptr_t>(large.Dib().Bits().data()) % (uintptr_t(2) << 20), 0u);
+  }
   EXPECT_EQ(large.Dib().GetColor(2999, 2999), RGB(255, 255, 255));
   large.Dib().SetColor(1234, 2345, RGB(1, 2, 3));
   EXPECT_EQ(large.Dib().GetColor(1234, 2345), RGB(1, 2, 3));

@@ -46,7 +46,7 @@ void ExpectCanonical(const Region& r) {
     ASSERT_GE(b.top, lastBottom);
     ASSERT_FALSE(b.xs.empty());
     for (size_t i = 0; i + 1 < b.xs.size(); ++i) ASSERT_LT(b.xs[i], b.xs[i + 1]);
-    if (prev && prev->bottom == b.top) ASSERT_NE(prev->xs, b.xs);
+    if (prev && prev->bottom == b.top) { ASSERT_NE(prev->xs, b.xs); }
     lastBottom = b.bottom;
     prev = &b;
   }

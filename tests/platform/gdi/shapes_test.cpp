@@ -126,7 +126,7 @@ TEST(Shapes, EllipseStaysInItsBox) {
   EXPECT_EQ(c.At(2, 2), kWhite);
   for (int y = 0; y < 12; ++y)
     for (int x = 0; x < 20; ++x)
-      if (x < 2 || y < 2 || x >= 18 || y >= 10) ASSERT_EQ(c.At(x, y), kWhite) << x << "," << y;
+      if (x < 2 || y < 2 || x >= 18 || y >= 10) { ASSERT_EQ(c.At(x, y), kWhite) << x << "," << y; }
 }
 
 TEST(Shapes, WidePenRoundsItsEnds) {

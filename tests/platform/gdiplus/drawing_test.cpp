@@ -412,7 +412,7 @@ TEST(GdiplusImages, PixelExactPlacementsStopAtEdgesAndClip) {
       dc.Fill(0x123456);
       {
         DcGraphics g(dc);
-        if (c.clip) ASSERT_EQ(GP(GdipSetClipRect)(g.get(), 10, 10, 20, 10, CombineModeReplace), Ok);
+        if (c.clip) { ASSERT_EQ(GP(GdipSetClipRect)(g.get(), 10, 10, 20, 10, CombineModeReplace), Ok); }
         const GpPointF corners[3] = {{REAL(c.ox), REAL(c.oy)}, {REAL(c.ox + 37), REAL(c.oy)}, {REAL(c.ox), REAL(c.oy + 23)}};
         ASSERT_EQ(GP(GdipDrawImagePoints)(g.get(), image, corners, 3), Ok);
       }

@@ -84,7 +84,7 @@ TEST(LargeBlocks, ManyLiveBlocksAreRefusedBeyondTheTable) {
   EXPECT_EQ(made, 1024u);
   EXPECT_EQ(blocks.back(), nullptr);
   for (void* b : blocks)
-    if (b) EXPECT_TRUE(LargeBlocks::FreeIfOwned(b));
+    if (b) { EXPECT_TRUE(LargeBlocks::FreeIfOwned(b)); }
 }
 
 TEST(LargeBlocks, ThreadsAllocateAndFreeTogether) {

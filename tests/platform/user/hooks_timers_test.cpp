@@ -238,7 +238,7 @@ TEST_F(Timers, ResettingATimerRestartsIt) {
   bool beforeDue = std::chrono::steady_clock::now() - reset < std::chrono::milliseconds(38);
   bool waiting = PeekMessageW(&m, hwnd, WM_TIMER, WM_TIMER, PM_NOREMOVE);
   // On a busy machine the sleep may outlast the new period; only a timely look can tell.
-  if (beforeDue) EXPECT_FALSE(waiting);
+  if (beforeDue) { EXPECT_FALSE(waiting); }
   std::this_thread::sleep_until(reset + std::chrono::milliseconds(60));
   EXPECT_TRUE(PeekMessageW(&m, hwnd, WM_TIMER, WM_TIMER, PM_NOREMOVE));
 }

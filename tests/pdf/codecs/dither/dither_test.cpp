@@ -125,7 +125,7 @@ TEST(Dither, UniformSources) {
     Fill24(source, 13, 7, [v](int, int) { return RGB{v, v, v}; });
     const std::string text = Dithered8(source);
     for (char c : text)
-      if (c != '\n') ASSERT_EQ(c, v ? '1' : '0');
+      if (c != '\n') { ASSERT_EQ(c, v ? '1' : '0'); }
   }
   TBitmap grey;
   Fill24(grey, 32, 32, [](int, int) { return RGB{128, 128, 128}; });

@@ -356,7 +356,7 @@ TEST(GIFDecoder, RowsAreThoseOfTheWholePicture) {
     const TPDFGIFDecoder d = Read(set.Read(c.Get("file")));
     std::string whole;
     ASSERT_TRUE(d.GetFrameSamples(whole));
-    if (d.PaintableInRows()) EXPECT_TRUE(RowByRow(d) == whole);
+    if (d.PaintableInRows()) { EXPECT_TRUE(RowByRow(d) == whole); }
   }
   std::mt19937 rng(31);
   std::vector<uint8_t> px(1500 * 1500);

@@ -162,7 +162,7 @@ TEST(GIFEncoder, RoundTripsOverManyTableResets) {
         EXPECT_EQ(t.nextAtCode[i], 4095) << c.name << " code " << i;
         EXPECT_EQ(t.widths[i], 12) << c.name;
       }
-    if (std::string(c.name) == "noise8") EXPECT_GE(clears, 10);
+    if (std::string(c.name) == "noise8") { EXPECT_GE(clears, 10); }
   }
 }
 

@@ -275,7 +275,7 @@ TEST_P(RowDrawing, FaxPagesAsWhenDecodedWhole) {
       auto got = Drawn(*rows, GetParam(), m, f.width, int(f.height * 1.5));
       ExpectSamePage(*got, *expected);
       // Pixel for pixel no bitmap of the picture is made.
-      if (&m == &places[0]) EXPECT_TRUE(rows->Bitmap == nullptr || rows->Bitmap->Empty());
+      if (&m == &places[0]) { EXPECT_TRUE(rows->Bitmap == nullptr || rows->Bitmap->Empty()); }
       EXPECT_FALSE(rows->DrawFailed);
     }
   }
@@ -459,7 +459,7 @@ TEST_P(RowDrawing, JpegPagesAsWhenDecodedWhole) {
       auto expected = Drawn(*whole, GetParam(), m, c.width, int(c.height * 1.5));
       auto got = Drawn(*rows, GetParam(), m, c.width, int(c.height * 1.5));
       ExpectSamePage(*got, *expected);
-      if (&m == &places[0]) EXPECT_EQ(rows->Bitmap == nullptr || rows->Bitmap->Empty(), c.streamed);
+      if (&m == &places[0]) { EXPECT_EQ(rows->Bitmap == nullptr || rows->Bitmap->Empty(), c.streamed); }
       EXPECT_FALSE(rows->DrawFailed);
     }
   }

@@ -31,7 +31,7 @@ void ExpectSameAsEveryCell(const THalftoneGrid& g, const Shape& s) {
     ASSERT_LE(0, r.Begin);
     ASSERT_LE(r.Begin, r.End);
     ASSERT_LE(r.End, g.Width);
-    if (mg < rows.Begin || mg >= rows.End) ASSERT_EQ(r.Begin, r.End) << "row " << mg << " left out";
+    if (mg < rows.Begin || mg >= rows.End) { ASSERT_EQ(r.Begin, r.End) << "row " << mg << " left out"; }
     for (int64_t ng = 0; ng < g.Width; ++ng)
       ASSERT_EQ(Reaches(g, s, mg, ng), ng >= r.Begin && ng < r.End)
           << "row " << mg << " column " << ng << " grid at " << g.X << "," << g.Y << " steps " << g.StepX << ","

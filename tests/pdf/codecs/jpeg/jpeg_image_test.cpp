@@ -152,7 +152,7 @@ TEST(JPEGImage, CompressesABitmapThatPillowReads) {
     EXPECT_EQ(density, grey ? " (300, 300)" : " (96, 96)");
     std::string pixels;
     for (size_t i = 0; i + 1 < hex.size(); i += 2) pixels += char(std::stoi(hex.substr(i, 2), nullptr, 16));
-    if (!grey) EXPECT_LT(MeanDifference(pixels, RGBOf(*bitmap)), 3.0);
+    if (!grey) { EXPECT_LT(MeanDifference(pixels, RGBOf(*bitmap)), 3.0); }
     EXPECT_EQ(image.Image->Width, 40);
     EXPECT_EQ(image.Image->Grayscale, grey);
   }

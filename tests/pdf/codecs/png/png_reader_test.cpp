@@ -82,7 +82,7 @@ TEST(PNGReader, SixteenBitReductionKeepsTheHighBytes) {
     EXPECT_TRUE(FlateDecompressString(r.ImageData) == MostSignificantBytes(set.Read(c.name + ".colour")));
     const std::string alpha = set.Read(c.name + ".alpha");
     EXPECT_TRUE(FlateDecompressString(r.AlphaData) == MostSignificantBytes(alpha));
-    if (!alpha.empty()) EXPECT_EQ(r.AlphaBitsPerComponent, 8u);
+    if (!alpha.empty()) { EXPECT_EQ(r.AlphaBitsPerComponent, 8u); }
     // Only the alpha channel reduced: the colour stays 16 bits.
     const TPNGReader a = Read(set.Read(c.Get("file")), false, true);
     if (c.Int("colortype") >= 4) {

@@ -115,7 +115,7 @@ TEST(PNGRows, EqualTheWholeDecodeForEveryKindAndDamage) {
   const std::pair<uint32_t, uint32_t> sizes[] = {{1, 1}, {3, 2}, {5, 9}, {13, 7}, {33, 17}};
   for (const Kind k : kKinds)
     for (const bool interlaced : {false, true})
-      for (const auto [w, h] : sizes) {
+      for (const auto& [w, h] : sizes) {
         const TPNGFormat f{w, h, k.depth, k.colorType, interlaced};
         const std::string name = "type " + std::to_string(k.colorType) + " depth " + std::to_string(k.depth) +
                                  (interlaced ? " interlaced " : " ") + std::to_string(w) + "x" + std::to_string(h);

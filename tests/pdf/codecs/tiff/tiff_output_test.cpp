@@ -114,7 +114,7 @@ TEST(TIFFOutput, MonochromeTIFFIsGroup4FromTheThresholdRule) {
         const COLORREF now = bitmap.Dib().GetColor(x, y);
         ASSERT_EQ(now == 0, byThreshold || (c.R == 0 && c.G == 0 && c.B == 0)) << threshold;
       }
-    if (threshold >= 200) EXPECT_GT(blackened, 0);
+    if (threshold >= 200) { EXPECT_GT(blackened, 0); }
   }
 }
 

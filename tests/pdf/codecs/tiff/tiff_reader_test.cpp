@@ -366,7 +366,7 @@ TEST(TIFFReader, HostileCountsAndOffsets) {
     ASSERT_EQ(p.Bitmap->Width(), 1 << 14);
     EXPECT_EQ(p.Bitmap->ScanLine((1 << 13) - 1)[(1 << 14) - 1], 255) << compression;
     EXPECT_EQ(p.Bitmap->ScanLine(1)[0], 255) << compression;
-    if (compression == 1) EXPECT_EQ(p.Bitmap->ScanLine(0)[3], 'x');
+    if (compression == 1) { EXPECT_EQ(p.Bitmap->ScanLine(0)[3], 'x'); }
   }
 
   // Zero-sized and oversized pages are not decoded.

@@ -86,7 +86,7 @@ TEST(PNGSamples, StoredAsTheWholeDecodeStoresThem) {
         EXPECT_EQ(image->Dictionary()->GetValueText("Length"), whole.Main()->Dictionary()->GetValueText("Length"));
         TPDFStream* mask = MaskOf(lazy, image);
         ASSERT_EQ(mask != nullptr, MaskOf(whole, whole.Main()) != nullptr);
-        if (mask) EXPECT_TRUE(mask->Data() == MaskOf(whole, whole.Main())->Data());
+        if (mask) { EXPECT_TRUE(mask->Data() == MaskOf(whole, whole.Main())->Data()); }
       }
   EXPECT_GT(deferred, 40);
 }

@@ -178,7 +178,7 @@ TEST(MetafileHostile, HugeFramesDoNotMakeHugePages) {
   file.append(rect.begin(), rect.end());
   file.append(eof.begin(), eof.end());
   const Imported imported = Import(file);
-  if (imported.Loaded) EXPECT_TRUE(Balanced(imported.Content));
+  if (imported.Loaded) { EXPECT_TRUE(Balanced(imported.Content)); }
   EXPECT_TRUE(imported.Loaded);
   EXPECT_FALSE(RenderPage(file));
 }

@@ -79,7 +79,7 @@ TEST_F(RasterFormats, GIFIsTheRenderedPage) {
     const Raster gif = testraster::DecodeWithPillow(path);
     ASSERT_EQ(gif.Width, bmp.Width);
     ASSERT_EQ(gif.Height, bmp.Height);
-    if (!gradients) EXPECT_EQ(gif.RGB, bmp.RGB);  // seven colours, each in its own cell
+    if (!gradients) { EXPECT_EQ(gif.RGB, bmp.RGB); }  // seven colours, each in its own cell
     const std::string expected = outputtest::ReferenceGIFPixels(bmp, dir.path());
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ(std::string(gif.RGB.begin(), gif.RGB.end()), expected) << gradients;
