@@ -160,6 +160,24 @@ inline void WriteJpeg(const std::string& name, int w, int h, int quality) {
   benchphoto::WriteJpegRows(name, benchphoto::Size{w, h}, quality, PhotoRows(w, h, Photo::RGB8));
 }
 
+// The photograph as a CMYK JPEG (its colours' complements, the black their least, all sampled
+// 1x1), or as a progressive one of the defaults (4:2:0).
+inline void WriteJpegOf(const std::string& name, int w, int h, bool cmyk, bool progressive) {
+  const RowMaker rows = PhotoRows(w, h, Photo::RGB8);
+  std::vector<uint8_t> rgb(size_t(w) * 3);
+  const auto row = [&](int y, std::vector<uint8_t>& out) {
+    if (!cmyk) return rows(y, out);
+    rows(y, rgb);
+    for (size_t x = 0; x < size_t(w); ++x) {
+      const uint8_t* p = &rgb[3 * x];
+      const uint8_t k = uint8_t(255 - std::max({p[0], p[1], p[2]}));
+      for (int i = 0; i < 3; ++i) out[4 * x + size_t(i)] = uint8_t(255 - p[i] - k);
+      out[4 * x + 3] = k;
+    }
+  };
+  benchphoto::WriteJpegRows(name, benchphoto::Size{w, h}, 90, row, {}, benchphoto::JpegForm{cmyk, progressive});
+}
+
 inline void PutLE(FILE* f, uint32_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) std::fputc(int((v >> (8 * i)) & 0xFF), f);
 }
@@ -193,7 +211,8 @@ inline void WriteBmp(const std::string& name, int w, int h) {
   std::fclose(f);
 }
 
-inline void WriteGif(const std::string& name, int w, int h) {
+// Interlaced (as Pillow saves GIFs), the picture is made whole first: its rows go in four passes.
+inline void WriteGif(const std::string& name, int w, int h, bool interlaced = false) {
   int error = 0;
   GifFileType* g = EGifOpenFileName(name.c_str(), false, &error);
   if (!g) std::exit(2);
@@ -201,16 +220,21 @@ inline void WriteGif(const std::string& name, int w, int h) {
   for (int i = 0; i < 256; ++i) colours[size_t(i)] = {PaletteRed(i), PaletteGreen(i), PaletteBlue(i)};
   ColorMapObject* map = GifMakeMapObject(256, colours.data());
   EGifPutScreenDesc(g, w, h, 8, 0, map);
-  EGifPutImageDesc(g, 0, 0, w, h, false, nullptr);
+  EGifPutImageDesc(g, 0, 0, w, h, interlaced, nullptr);
   // A photograph reduced to the palette's colours, so that the LZW data are of a usual size.
   const RowMaker rows = PhotoRows(w, h, Photo::RGB8);
   std::vector<uint8_t> rgb(size_t(w) * 3);
-  std::vector<GifPixelType> line(static_cast<size_t>(w));
+  std::vector<GifPixelType> lines(static_cast<size_t>(w) * (interlaced ? size_t(h) : 1));
   for (int y = 0; y < h; ++y) {
     rows(y, rgb);
+    GifPixelType* line = lines.data() + (interlaced ? size_t(y) * size_t(w) : 0);
     for (size_t x = 0; x < size_t(w); ++x)
       line[x] = GifPixelType((rgb[3 * x] >> 5) << 5 | (rgb[3 * x + 1] >> 5) << 2 | rgb[3 * x + 2] >> 6);
-    EGifPutLine(g, line.data(), w);
+    if (!interlaced) EGifPutLine(g, line, w);
+  }
+  if (interlaced) {
+    for (const auto& [first, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
+      for (int y = first; y < h; y += step) EGifPutLine(g, lines.data() + size_t(y) * size_t(w), w);
   }
   GifFreeMapObject(map);
   EGifCloseFile(g, &error);

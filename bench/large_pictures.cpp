@@ -1,10 +1,11 @@
-// Large pictures through batch mode: for each kind of file (JPEG, PNG of every colour type,
-// TIFF of several kinds, BMP, GIF) a 64-megapixel picture alone in a folder, compared by the
-// real program ("velmora X", in a program folder of its own) with a small master, next to the
-// plain decode of the same file by libjpeg-turbo, libpng, libtiff, giflib or bmptopnm. Every
-// measured thing runs in a child process; processor time (user + system) and peak memory come
-// from wait4. The goal: peak memory at most the file's size plus 5 bytes per pixel, processor
-// time at most 1.3 times the plain decode.
+// Large pictures through batch mode: for each kind of file (JPEG baseline, CMYK and progressive,
+// PNG of every colour type, TIFF of several kinds, BMP, GIF) a 64-megapixel picture alone in a
+// folder (an interlaced GIF at the size cap), compared by the real program ("velmora X", in a
+// program folder of its own) with a small master, next to the plain decode of the same file by
+// libjpeg-turbo, libpng, libtiff, giflib or bmptopnm. Every measured thing runs in a child
+// process; processor time (user + system) and peak memory come from wait4. The goal: peak memory
+// at most the file's size plus 5 bytes per pixel, processor time at most 1.3 times the plain
+// decode.
 // Usage: bench_large_pictures [runs [name ...]]   (default 1 run of every picture);
 // BENCH_VELMORA_DIR=<folder with velmora and libvelmora-gdiplus.so> measures another build.
 // The files are made once under $TMPDIR/velmora-bench-large/ (about 1.5 GB).
@@ -56,6 +57,10 @@ std::vector<Picture> Pictures() {
   rows64.rowsPerStrip = 64;
   return {
       {"jpeg-q90", "picture.jpg", 8000, 8000, Plain::Jpeg, [](const std::string& p, int w, int h) { WriteJpeg(p, w, h, 90); }},
+      {"jpeg-cmyk", "picture.jpg", 8000, 8000, Plain::Jpeg,
+       [](const std::string& p, int w, int h) { WriteJpegOf(p, w, h, true, false); }},
+      {"jpeg-progressive", "picture.jpg", 8000, 8000, Plain::Jpeg,
+       [](const std::string& p, int w, int h) { WriteJpegOf(p, w, h, false, true); }},
       {"png-rgb8", "picture.png", 8000, 8000, Plain::Png, png(PngKind{}, Photo::RGB8)},
       {"png-rgb16", "picture.png", 8000, 8000, Plain::Png, png(PngKind{16, PNG_COLOR_TYPE_RGB}, Photo::RGB16)},
       {"png-palette", "picture.png", 8000, 8000, Plain::Png, palettePng(false)},
@@ -87,6 +92,8 @@ std::vector<Picture> Pictures() {
        [](const std::string& p, int w, int h) { WriteTiff(p, w, h, TiffKind{8, 1, PHOTOMETRIC_PALETTE, 1, 0}, PaletteRows(w, h)); }},
       {"bmp-24", "picture.bmp", 8000, 8000, Plain::Bmp, [](const std::string& p, int w, int h) { WriteBmp(p, w, h); }},
       {"gif", "picture.gif", 8000, 8000, Plain::Gif, [](const std::string& p, int w, int h) { WriteGif(p, w, h); }},
+      {"gif-interlaced-cap", "picture.gif", 16384, 16384, Plain::Gif,
+       [](const std::string& p, int w, int h) { WriteGif(p, w, h, true); }},
   };
 }
 

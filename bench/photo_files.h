@@ -34,11 +34,18 @@ inline void Row(int i, int y, const Size& s, std::mt19937& rng, std::vector<uint
   }
 }
 
-// A JPEG of the rows `row(y, rgb)` makes, at the given quality, carrying the ICC profile when
-// one is given (as cameras and phones write their photographs).
+// How a JPEG is stored: RGB rows, or CMYK ones (four samples a pixel, kept as CMYK and marked by
+// Adobe's segment, as Pillow and ImageMagick write them); sequential or progressive.
+struct JpegForm {
+  bool cmyk = false;
+  bool progressive = false;
+};
+
+// A JPEG of the rows `row(y, samples)` makes, at the given quality, carrying the ICC profile
+// when one is given (as cameras and phones write their photographs).
 template <class MakeRow>
 inline void WriteJpegRows(const std::string& name, const Size& s, int quality, MakeRow row,
-                          const std::vector<uint8_t>& profile = {}) {
+                          const std::vector<uint8_t>& profile = {}, JpegForm form = {}) {
   FILE* f = std::fopen(name.c_str(), "wb");
   if (!f) std::exit(2);
   jpeg_compress_struct c;
@@ -48,13 +55,14 @@ inline void WriteJpegRows(const std::string& name, const Size& s, int quality, M
   jpeg_stdio_dest(&c, f);
   c.image_width = JDIMENSION(s.w);
   c.image_height = JDIMENSION(s.h);
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
+  c.input_components = form.cmyk ? 4 : 3;
+  c.in_color_space = form.cmyk ? JCS_CMYK : JCS_RGB;
   jpeg_set_defaults(&c);
   jpeg_set_quality(&c, quality, TRUE);
+  if (form.progressive) jpeg_simple_progression(&c);
   jpeg_start_compress(&c, TRUE);
   if (!profile.empty()) jpeg_write_icc_profile(&c, profile.data(), unsigned(profile.size()));
-  std::vector<uint8_t> rgb(3 * size_t(s.w));
+  std::vector<uint8_t> rgb(size_t(c.input_components) * size_t(s.w));
   for (int y = 0; y < s.h; ++y) {
     row(y, rgb);
     JSAMPROW p = rgb.data();

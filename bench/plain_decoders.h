@@ -2,6 +2,7 @@
 // decoding a whole file.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -38,18 +39,28 @@ inline void PlainPng(const std::string& name) {
   std::fclose(f);
 }
 
-// libjpeg-turbo's decode of a source set on `c`, row by row, into the colour space.
+// libjpeg-turbo's decode of a source set on `c`, row by row, into the colour space; CMYK
+// pictures into their CMYK samples, turned into RGB as Pillow turns them (each colour its
+// ink's complement less the black).
 inline void PlainJpegRows(jpeg_decompress_struct& c, J_COLOR_SPACE space) {
   jpeg_read_header(&c, TRUE);
-  c.out_color_space = space;
+  const bool cmyk = c.jpeg_color_space == JCS_CMYK || c.jpeg_color_space == JCS_YCCK;
+  c.out_color_space = cmyk ? JCS_CMYK : space;
   jpeg_start_decompress(&c);
-  std::vector<uint8_t> row(size_t(c.output_width) * size_t(c.output_components));
+  std::vector<uint8_t> row(size_t(c.output_width) * size_t(c.output_components)), rgb(size_t(c.output_width) * 3);
   JSAMPROW p = row.data();
-  while (c.output_scanline < c.output_height) jpeg_read_scanlines(&c, &p, 1);
+  while (c.output_scanline < c.output_height) {
+    jpeg_read_scanlines(&c, &p, 1);
+    if (!cmyk) continue;
+    for (size_t x = 0; x < c.output_width; ++x) {
+      const uint8_t* ink = &row[4 * x];
+      for (int i = 0; i < 3; ++i) rgb[3 * x + size_t(i)] = uint8_t(std::max(0, 255 - ink[i] - ink[3]));
+    }
+  }
   jpeg_finish_decompress(&c);
 }
 
-// libjpeg-turbo's decode of a file, in the bitmap's byte order.
+// libjpeg-turbo's decode of a file, in the bitmap's byte order (CMYK ones as PlainJpegRows says).
 inline void PlainJpeg(const std::string& name) {
   FILE* f = std::fopen(name.c_str(), "rb");
   if (!f) return;

@@ -33,23 +33,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       });
       if (drawn != 0 && drawn != h) std::abort();
     }
-    // A grey or colour picture in bands through the profile its data carry, as drawn pages
-    // take it: every row once, in order.
+    // A grey or colour picture in bands through the profile its data carry, and a CMYK one as
+    // its samples, as drawn pages take them: every row once, in order.
     const int32_t w = image.Image->Width, h = image.Image->Height;
     const TPDFJPEGImage::TPictureKind kind = TPDFJPEGImage::PictureKind(bytes, w, h);
     if (kind != TPDFJPEGImage::TPictureKind::Other) {
-      const bool grey = kind == TPDFJPEGImage::TPictureKind::Grey;
-      const TJPEGProfileRows toSRGB(bytes, grey);
+      const bool cmyk = kind == TPDFJPEGImage::TPictureKind::CMYK;
+      const TJPEGProfileRows toSRGB(cmyk ? std::string() : bytes, kind == TPDFJPEGImage::TPictureKind::Grey);
       int next = 0;
       const int drawn = image.DecodeBands(
           48, w, h,
           [&](TBitmap& band, int32_t top, int32_t rows) {
             if (top != next || rows < 1 || rows > 48 || band.Width() != w) std::abort();
-            toSRGB.Apply(band, rows);
+            if (band.PixelFormat() != (cmyk ? pf32bit : pf24bit)) std::abort();
+            if (!cmyk) toSRGB.Apply(band, rows);
             next = top + rows;
             return true;
           },
-          grey);
+          kind);
       if (drawn != 0 && drawn != h) std::abort();
     }
     // Decoding again replaces the bitmap.

@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <cstdlib>
 #include <set>
 
@@ -366,6 +367,92 @@ TEST(HostileFiles, PicturesPastHalfAGigabyteOfSamplesAreMeasuredWhole) {
     EXPECT_NE(r.err.find("Imagefile could not be read: " + over), std::string::npos) << r.err;
     EXPECT_LE(r.end.peak_kib, 64 * 1024) << name;
   }
+}
+
+// What a run over one picture of w x h may hold: the page (rows padded to four bytes), the
+// file's bytes, what the program holds over a small master and an empty folder, and a band.
+long PictureLimitKiB(long idleKiB, long long w, long long h, const std::string& file) {
+  const long long page = (3 * w + 3) / 4 * 4 * h;
+  return idleKiB + long((page + (long long)std::filesystem::file_size(file)) / 1024);
+}
+
+// Pictures made by make_large_jpegs_gifs.py (kind: --jpeg, --jpeg-cap or --gif), each as a
+// master measured at 16 pixels a side as Pillow decodes it, within PictureLimitKiB and the bytes
+// a pixel extra(name) says beside it.
+void MeasureLikePillow(const std::string& kind, const std::function<double(const std::string&)>& extra) {
+  HostileRun run;
+  ASSERT_TRUE(run.ready());
+  testsupport::TempDir made;
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + testsupport::SourceDir() +
+                             "/tests/data/hostile/make_large_jpegs_gifs.py " + kind + " " + made.path()),
+            0);
+  const long idle = PeakLimitKiB() - kPictureKiB;
+  const auto master = [&](const std::string& file) {
+    return run.RunWithMaster(file, 120, "XXXXXXXX-", kLooseCeiling, "16");
+  };
+  int pictures = 0;
+  for (const std::string& name : ImageNames(made.path())) {
+    if (name.find("-centres") != std::string::npos) continue;
+    SCOPED_TRACE(name);
+    const std::string file = made.File(name), stem = file.substr(0, file.size() - 4);
+    const std::string oracle = stem + (std::filesystem::exists(stem + "-centres.tif") ? "-centres.tif" : "-centres.png");
+    const long long side = std::stoll(name.substr(name.rfind('-') + 1));
+    const apptest::BatchResult r = master(file), expected = master(oracle);
+    ASSERT_TRUE(r.end.Normal()) << testsupport::Describe(r.end) << "\n" << r.err;
+    EXPECT_EQ(r.status, 0) << r.err;
+    // A band of libjpeg's rows is 48 rows: CMYK samples and their pixels, seven bytes a pixel.
+    const long band = long(48 * 7 * side / 1024);
+    EXPECT_LE(r.end.peak_kib, PictureLimitKiB(idle, side, side, file) + band + long(extra(name) * side * side / 1024));
+    const std::vector<std::string> lines = apptest::OutputLines(r.out), want = apptest::OutputLines(expected.out);
+    ASSERT_GE(lines.size(), 2u) << r.out << r.err;
+    ASSERT_GE(want.size(), 2u) << expected.out;
+    const std::string size = std::to_string(side) + " - " + std::to_string(side) + " - ";
+    EXPECT_EQ(lines[1].substr(0, size.size()), size) << lines[1];
+    EXPECT_EQ(Measures(lines[1]), Measures(want[1])) << lines[1] << "\n" << want[1];
+    ++pictures;
+  }
+  EXPECT_GE(pictures, 4);
+}
+
+// The coefficients libjpeg holds for a JPEG of several scans, two bytes a sample: 4:4:4 three
+// samples a pixel, 2x1 two, 2x2 (Pillow's default) one and a half, CMYK four; none for one scan.
+double CoefficientBytesAPixel(const std::string& name) {
+  if (name.find("progressive") == std::string::npos) return 0;
+  if (name.find("cmyk") != std::string::npos) return 8;
+  if (name.find("444") != std::string::npos || name.find("1x1") != std::string::npos) return 6;
+  return name.find("2x1") != std::string::npos ? 4 : 3;
+}
+
+// JPEGs of the kinds Debian's tools write, at 36 and 64 megapixels: cjpeg's samplings 2x2, 2x1
+// and 1x1, baseline and progressive, its grey; ImageMagick's default and its CMYK (Adobe's
+// inverted inks); Pillow's CMYK and its progressive. CMYK pictures are drawn a band at a time
+// like colour ones (an 8,000 x 8,000 CMYK picture took 656 MiB and 8 s), their inks turned into
+// colour as the program turns the CMYK samples of Pillow's decode.
+TEST(HostileFiles, JPEGsOfEveryKindMeasureAsPillowDecodesThem) {
+  REQUIRE_SMALL_TEST_PROGRAM();
+  if (!testsupport::LimitsAddressSpace()) GTEST_SKIP() << "sanitizer build: the peak is the point";
+  REQUIRE_TOOL("cjpeg");
+  REQUIRE_TOOL("convert");
+  MeasureLikePillow("--jpeg", CoefficientBytesAPixel);
+}
+
+// JPEGs at the size cap: Pillow's CMYK (2.6 GiB and 26 s), and its progressive CMYK and 4:4:4
+// progressive pictures of 14,500, 16,000 and 16,384 a side, which were refused after 1.2 to
+// 1.6 GiB: each read within one picture beside its file and its coefficients.
+TEST(HostileFiles, JPEGsAtTheSizeCapMeasureAsPillowDecodesThem) {
+  REQUIRE_SMALL_TEST_PROGRAM();
+  if (!testsupport::LimitsAddressSpace()) GTEST_SKIP() << "sanitizer build: the peak is the point";
+  MeasureLikePillow("--jpeg-cap", CoefficientBytesAPixel);
+}
+
+// GIFs as Pillow saves them (interlaced) at 36 and 64 megapixels and at the size cap, and three
+// full frames at the cap, each over the last with disposal 3: all painted in rows (the
+// interlaced one and the three frames were refused at the cap) within one picture beside the
+// file, as Pillow decodes the picture (the last frame).
+TEST(HostileFiles, GIFsUpToTheSizeCapArePaintedInRows) {
+  REQUIRE_SMALL_TEST_PROGRAM();
+  if (!testsupport::LimitsAddressSpace()) GTEST_SKIP() << "sanitizer build: the peak is the point";
+  MeasureLikePillow("--gif", [](const std::string&) { return 0.0; });
 }
 
 std::vector<apptest::ImageFile> SampleImages() {

@@ -9,7 +9,12 @@ namespace {
 // Interlaced frames: rows 0, 8, 16, ...; then 4, 12, ...; then 2, 6, ...; then 1, 3, 5, ...
 constexpr uint32_t kFirst[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
 // A decoder passing over data it does not keep decodes this much at a time.
-constexpr int64_t kPiece = 256 * 1024;
+constexpr int64_t kPiece = 64 * 1024;
+// The output a decoder keeps behind the row it reads, for the strings that reach back into it
+// (a GIF string is at most 4,096 bytes; those reaching further are walked in the string table):
+// little, so that the frames and interlace passes sharing a screen row, four decoders for
+// every interlaced frame, hold little together.
+constexpr int64_t kHistory = 64 * 1024;
 
 uint32_t PassRows(uint32_t height, int pass) {
   return height > kFirst[pass] ? (height - kFirst[pass] + kStep[pass] - 1) / kStep[pass] : 0;
@@ -50,8 +55,9 @@ std::unique_ptr<TPDFLZWDecompressor> TPDFGIFFrameRows::NewDecoder() const {
   lzw->EarlyChange = false;
   lzw->InitialCodeWidth = frame_.LZWMinimumCodeSize + 1;
   lzw->MaxOutput = int64_t(frame_.Width) * frame_.Height;
+  lzw->KeptHistory = kHistory;
   const std::string_view data = gif_.ImageData(frame_);
-  lzw->Open(data, std::min({TPDFLZWDecompressor::kKeptHistory, lzw->MaxOutput, 16 * int64_t(data.size()) + 4096}));
+  lzw->Open(data, std::min({kHistory, lzw->MaxOutput, 16 * int64_t(data.size()) + 4096}));
   return lzw;
 }
 
@@ -96,7 +102,7 @@ std::vector<TPDFGIFFrameRows::THold> TPDFGIFFrameRows::Holds(const TPDFGIFDecode
   if (!TPDFGIFDecoder::FrameUsable(frame)) return {};
   const int64_t reach = Reach(gif, frame), w = frame.Width;
   // A decoder keeps its history and a piece beyond, in a buffer grown by doubling.
-  const int64_t kept = 2 * (2 * TPDFLZWDecompressor::kKeptHistory + kPiece + w + 4096);
+  const int64_t kept = 2 * (2 * kHistory + kPiece + w + 4096);
   const int64_t bytes = int64_t(sizeof(TPDFLZWDecompressor)) + std::min(reach, kept) + 64;
   std::vector<THold> holds;
   const TPDFGIFFrameRows rows(gif, frame);

@@ -97,14 +97,14 @@ void TPDFImageDecoder::DecodeDCT() {
     return;
   }
 
-  // Grey and colour pictures of the image's size are decoded in bands straight into a bitmap
-  // that becomes ours, as the canvas would draw them: libjpeg's own rows (all 256 grey levels,
-  // where the JPEG class would quantise grey to a palette), through the picture's own ICC
-  // profile into sRGB when it carries one and the image's colour space is not itself a
-  // profile. CMYK pictures go through the JPEG class, their samples as stored through the
-  // image's Decode array, and the colour manager: what a file's own marker says of them is
-  // for the writer of the Decode array. Pictures the bands do not decode are left to the
-  // canvas.
+  // Grey, colour and CMYK pictures of the image's size are decoded in bands straight into a
+  // bitmap that becomes ours, as the canvas would draw them: libjpeg's own rows (all 256 grey
+  // levels, where the JPEG class would quantise grey to a palette), through the picture's own
+  // ICC profile into sRGB when it carries one and the image's colour space is not itself a
+  // profile. CMYK samples go as stored through the image's Decode array and the colour
+  // manager: what a file's own marker says of them is for the writer of the Decode array.
+  // CMYK pictures of another size go through the JPEG class the same way; other pictures the
+  // bands do not decode are left to the canvas.
   const bool cmyk = ColorSpace == "DeviceCMYK";
   const bool ownProfile = !cmyk && ICCProfile.empty() && JPEGCarriesICCProfile(Data);
   bool drawn = false;
@@ -114,10 +114,8 @@ void TPDFImageDecoder::DecodeDCT() {
     canvas->Setup(&Bitmap->Canvas(), GetCanvasSettings());
     return *canvas;
   };
-  std::unique_ptr<TBitmap> decoded;
-  if (!cmyk) {
-    decoded = DecodeJPEGPicture(ownProfile);
-  } else {
+  std::unique_ptr<TBitmap> decoded = DecodeJPEGPicture(ownProfile);
+  if (!decoded && cmyk) {
     TPDFSimpleColorManager own;
     TDecodedCMYKManager throughDecode(ColorManager ? *ColorManager : own, sourceDecode_);
     TPDFJPEGImage jpeg;
@@ -159,8 +157,9 @@ void TPDFImageDecoder::DecodeDCT() {
 }
 
 std::unique_ptr<TBitmap> TPDFImageDecoder::DecodeJPEGPicture(bool Profile) {
-  const TPDFJPEGImage::TPictureKind kind = TPDFJPEGImage::PictureKind(Data, Width, Height);
-  if (kind == TPDFJPEGImage::TPictureKind::Other) return nullptr;
+  using Kind = TPDFJPEGImage::TPictureKind;
+  const Kind kind = TPDFJPEGImage::PictureKind(Data, Width, Height);
+  if (kind == Kind::Other || (kind == Kind::CMYK) != (ColorSpace == "DeviceCMYK")) return nullptr;
   auto bitmap = std::make_unique<TBitmap>();
   try {
     bitmap->SetPixelFormat(pf24bit);
@@ -172,7 +171,7 @@ std::unique_ptr<TBitmap> TPDFImageDecoder::DecodeJPEGPicture(bool Profile) {
   GdiBitmap& to = bitmap->Dib();
   // Whole rows with their padding: a band has the picture's width.
   const size_t rowBytes = size_t(to.Stride());
-  const int32_t rows = DecodeJPEGBands(Data, Profile, kind == TPDFJPEGImage::TPictureKind::Grey,
+  const int32_t rows = DecodeJPEGBands(Data, kind, Profile && kind != Kind::CMYK,
                                        [&](TBitmap& band, int32_t top, int32_t n) {
                                          for (int32_t r = 0; r < n; ++r)
                                            std::memcpy(to.Row(top + r), band.Dib().Row(r), rowBytes);

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "pdf/codecs/jpeg/pdf_jpeg_image.h"
 #include "pdf/core/filters/filter_chain.h"
 #include "pdf/core/filters/predictors.h"
 #include "pdf/render/canvas/gdiplus_settings.h"
@@ -272,10 +273,11 @@ class TPDFImageDecoder {
     StreamFilterParams LZWParams;
     int64_t Ceiling = 0;
     // The bytes are a JPEG picture of the image's size, decoded a band at a time: a colour one,
-    // or a grey or colour one whose rows go through the profile its data carry.
+    // a CMYK one through the colour manager, or a grey or colour one whose rows go through the
+    // profile its data carry.
     bool JPEG = false;
     bool JPEGProfile = false;
-    bool JPEGGrey = false;
+    TPDFJPEGImage::TPictureKind JPEGKind = TPDFJPEGImage::TPictureKind::Other;
     // The rows come from the stream's sample source while it has one (else from the samples
     // it made: stored, waiting for their deflate, or deflated).
     bool Source = false;
@@ -313,15 +315,17 @@ class TPDFImageDecoder {
   // DrawRows for a JPEG picture: libjpeg's rows go onto the canvas a band at a time.
   bool DrawJPEGRows(TPDFDaubrix& Canvas, std::string_view Bytes, double X1, double Y1, double X2,
                     const TDeferredRows& Rows);
-  // Decodes a grey (Grey) or colour JPEG picture of the image's size a band at a time (see
-  // TPDFJPEGImage::DecodeBands; grey rows as blue = green = red), each band turned into sRGB
-  // through the profile the data carry when Profile is set. The rows drawn.
-  int32_t DecodeJPEGBands(std::string_view Bytes, bool Profile, bool Grey,
+  // Decodes a grey, colour or CMYK JPEG picture (Kind) of the image's size a band at a time
+  // into 24-bit bands (see TPDFJPEGImage::DecodeBands; grey rows as blue = green = red), each
+  // band turned into sRGB through the profile the data carry when Profile is set, CMYK samples
+  // through the image's Decode array and the colour manager as every other CMYK image's. The
+  // rows drawn.
+  int32_t DecodeJPEGBands(std::string_view Bytes, TPDFJPEGImage::TPictureKind Kind, bool Profile,
                           const std::function<bool(TBitmap& Band, int32_t Top, int32_t Rows)>& Draw);
-  // DecodeDCT for a grey or colour picture: the bitmap of the image's size as the canvas would
-  // show the picture (grey in all its levels; in sRGB through the profile the data carry when
-  // Profile is set); nullptr for a picture the bands do not decode (CMYK, another size), which
-  // the canvas then draws.
+  // DecodeDCT for a grey, colour or CMYK picture (CMYK in a DeviceCMYK image): the bitmap of
+  // the image's size as the canvas would show the picture (grey in all its levels; in sRGB
+  // through the profile the data carry when Profile is set); nullptr for a picture the bands do
+  // not decode (another size or kind).
   std::unique_ptr<TBitmap> DecodeJPEGPicture(bool Profile);
   // The whole decode of deferred rows into Bitmap.
   void DecodeDeferredRows();

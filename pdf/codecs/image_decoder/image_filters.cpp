@@ -56,8 +56,8 @@ bool TPDFImageDecoder::DeferRowsFor(bool pendingSamples, bool stored, bool infla
   if (pendingSamples || stored) return DeferRows(rows);
   if (jpeg) {
     // Pictures as libjpeg gives them, where the image's colour is theirs or their data carry a
-    // profile (DeferRows looks).
-    if (!PlainEightBit()) return false;
+    // profile (DeferRows looks); CMYK samples through the image's Decode array.
+    if (!PlainEightBit() && !(ColorSpace == "DeviceCMYK" && BitsPerComponent == 8)) return false;
     rows.JPEG = true;
     return DeferRows(rows);
   }

@@ -123,19 +123,22 @@ bool TPDFImageDecoder::DeferRows(const TDeferredRows& rows) {
   if (source.JPEG) {
     // A picture that carries its own profile is drawn through it, grey or colour, in a grey or
     // an RGB image alike: the whole decode makes the same rows. Other pictures are drawn as
-    // libjpeg gives them where the image's colour is theirs (grey pixels of their grey value);
-    // colour ones in a grey image, and grey ones in an RGB image, are left to the whole decode.
+    // libjpeg gives them where the image's colour is theirs (grey pixels of their grey value,
+    // CMYK samples as the image's); colour ones in a grey image, and grey ones in an RGB image,
+    // are left to the whole decode.
+    using Kind = TPDFJPEGImage::TPictureKind;
     const std::string_view jpeg = JPEGBytes(bytes);
-    const TPDFJPEGImage::TPictureKind kind = TPDFJPEGImage::PictureKind(jpeg, Width, Height);
-    const bool profile = kind != TPDFJPEGImage::TPictureKind::Other && JPEGCarriesICCProfile(jpeg);
-    const bool ownColour = (kind == TPDFJPEGImage::TPictureKind::Colour && ColorSpace == "DeviceRGB") ||
-                           (kind == TPDFJPEGImage::TPictureKind::Grey && ColorSpace == "DeviceGray");
+    const Kind kind = TPDFJPEGImage::PictureKind(jpeg, Width, Height);
+    const bool profile = (kind == Kind::Grey || kind == Kind::Colour) && JPEGCarriesICCProfile(jpeg);
+    const bool ownColour = (kind == Kind::Colour && ColorSpace == "DeviceRGB") ||
+                           (kind == Kind::Grey && ColorSpace == "DeviceGray") ||
+                           (kind == Kind::CMYK && ColorSpace == "DeviceCMYK");
     if (!profile && !ownColour) {
       deferredRows_.reset();
       return false;
     }
     deferredRows_->JPEGProfile = profile;
-    deferredRows_->JPEGGrey = kind == TPDFJPEGImage::TPictureKind::Grey;
+    deferredRows_->JPEGKind = kind;
     // The whole decode leaves Decode as it is.
     Decoded = true;
     sourceDecode_ = ParseNumberArray(Decode);
@@ -252,7 +255,7 @@ bool TPDFImageDecoder::DrawFaxRows(TPDFDaubrix& canvas, double x1, double y1, do
 bool TPDFImageDecoder::DrawJPEGRows(TPDFDaubrix& canvas, std::string_view bytes, double x1, double y1, double x2,
                                     const TDeferredRows& rows) {
   const int32_t drawn =
-      DecodeJPEGBands(JPEGBytes(bytes), rows.JPEGProfile, rows.JPEGGrey, [&](TBitmap& band, int32_t top, int32_t n) {
+      DecodeJPEGBands(JPEGBytes(bytes), rows.JPEGKind, rows.JPEGProfile, [&](TBitmap& band, int32_t top, int32_t n) {
         return canvas.DrawDibPoints(band.SharedDib(), x1, y1 + top, x2, y1 + top, x1, y1 + top + n);
       });
   if (drawn == 0) return false;
@@ -260,25 +263,35 @@ bool TPDFImageDecoder::DrawJPEGRows(TPDFDaubrix& canvas, std::string_view bytes,
   return true;
 }
 
-int32_t TPDFImageDecoder::DecodeJPEGBands(std::string_view bytes, bool profile, bool grey,
+int32_t TPDFImageDecoder::DecodeJPEGBands(std::string_view bytes, TPDFJPEGImage::TPictureKind kind, bool profile,
                                           const std::function<bool(TBitmap&, int32_t, int32_t)>& draw) {
   // Bands of a whole number of libjpeg's row groups (1, 2, 3, 4, 8 or 16 rows).
   constexpr int32_t kGroupMultiple = 48;
   const int64_t fit = kBandBytes / (3 * int64_t(Width)) / kGroupMultiple * kGroupMultiple;
   const int32_t band = int32_t(std::clamp<int64_t>(fit, kGroupMultiple, 16 * kGroupMultiple));
+  // The bytes are read where they lie: no copy of the file beside the page.
   TPDFJPEGImage jpeg;
-  jpeg.SetColorManager(ColorManager);
-  TMemoryStream source(bytes);
-  jpeg.LoadFromStream(source);
   // Rows the profile does not convert (none given, or none that converts) are left as they are.
+  const bool grey = kind == TPDFJPEGImage::TPictureKind::Grey;
   const TJPEGProfileRows toSRGB(profile ? bytes : std::string_view(), grey);
+  // CMYK samples become pixels a band at a time, as the samples of any CMYK image do.
+  const bool cmyk = kind == TPDFJPEGImage::TPictureKind::CMYK;
+  TColorRows conversion;
+  if (cmyk && !PrepareColorRows(sourceDecode_, 4, conversion)) return 0;
+  TBitmap pixels;
+  pixels.SetPixelFormat(pf24bit);
   return jpeg.DecodeBands(
-      band, Width, Height,
+      bytes, band, Width, Height,
       [&](TBitmap& rows, int32_t top, int32_t n) {
-        toSRGB.Apply(rows, n);
-        return draw(rows, top, n);
+        if (!cmyk) {
+          toSRGB.Apply(rows, n);
+          return draw(rows, top, n);
+        }
+        if (pixels.Height() != n) pixels.SetSize(Width, n);
+        for (int32_t r = 0; r < n; ++r) ConvertColorRow(conversion, rows.Dib().Row(r), pixels.ScanLine(r));
+        return draw(pixels, top, n);
       },
-      grey);
+      kind);
 }
 
 void TPDFImageDecoder::DecodeDeferredRows() {

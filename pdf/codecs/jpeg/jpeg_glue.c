@@ -69,6 +69,23 @@ static int vj_color_space(J_COLOR_SPACE cs) {
   }
 }
 
+/* The coefficients libjpeg keeps for the whole picture (its full coefficient buffer) when the
+ * data come in several scans: each component's blocks, rounded up to its sampling factors, of
+ * 64 coefficients of two bytes. Valid once the header has been read. */
+static unsigned long long vj_coefficient_bytes(const struct jpeg_decompress_struct* cinfo) {
+  unsigned long long bytes = 0;
+  int c;
+  if (!cinfo->progressive_mode && cinfo->comps_in_scan >= cinfo->num_components) return 0;
+  for (c = 0; c < cinfo->num_components; ++c) {
+    const jpeg_component_info* comp = &cinfo->comp_info[c];
+    const unsigned long long h = (unsigned long long)comp->h_samp_factor, v = (unsigned long long)comp->v_samp_factor;
+    const unsigned long long across = (comp->width_in_blocks + h - 1) / h * h;
+    const unsigned long long down = (comp->height_in_blocks + v - 1) / v * v;
+    bytes += across * down * sizeof(JBLOCK);
+  }
+  return bytes;
+}
+
 /* ---- header */
 
 int vj_read_header(const unsigned char* data, size_t size, unsigned scale_denom, vj_header* out) {
@@ -92,6 +109,7 @@ int vj_read_header(const unsigned char* data, size_t size, unsigned scale_denom,
   out->components = cinfo.num_components;
   out->color_space = vj_color_space(cinfo.jpeg_color_space);
   out->progressive = cinfo.progressive_mode ? 1 : 0;
+  out->coefficient_bytes = vj_coefficient_bytes(&cinfo);
   cinfo.scale_num = 1;
   cinfo.scale_denom = scale_denom ? scale_denom : 1;
   jpeg_calc_output_dimensions(&cinfo);
@@ -191,15 +209,21 @@ static int vj_decompress_in(vj_decode_context* c, const unsigned char* data, siz
   c->progress.user = sink->user;
   c->progress.max_scans = options->max_scans;
   cinfo->progress = &c->progress.pub;
-  if (options->max_memory > 0) cinfo->mem->max_memory_to_use = options->max_memory;
   jpeg_save_markers(cinfo, JPEG_APP0 + 14, 256);
   jpeg_mem_src(cinfo, data, (unsigned long)size);
   jpeg_read_header(cinfo, TRUE);
   vj_choose_output(cinfo, options);
   jpeg_calc_output_dimensions(cinfo);
-  if ((unsigned long long)cinfo->output_width * cinfo->output_height > options->max_pixels) {
-    jpeg_destroy_decompress(cinfo);
-    return VJ_REFUSED;
+  {
+    /* Refused from the header, before any work: a picture of more pixels or coefficients than
+     * its data allow. The coefficients a picture of several scans needs are then allowed. */
+    const unsigned long long coefficients = vj_coefficient_bytes(cinfo);
+    if ((unsigned long long)cinfo->output_width * cinfo->output_height > options->max_pixels ||
+        coefficients > options->max_coefficient_bytes) {
+      jpeg_destroy_decompress(cinfo);
+      return VJ_REFUSED;
+    }
+    if (options->max_memory > 0) cinfo->mem->max_memory_to_use = (long)(options->max_memory + coefficients);
   }
   jpeg_start_decompress(cinfo);
   {

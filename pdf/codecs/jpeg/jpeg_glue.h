@@ -25,6 +25,9 @@ typedef struct vj_header {
   int color_space;     /* VJ_CS_... of the JPEG data */
   int progressive;
   unsigned scaled_width, scaled_height; /* at the scale asked for */
+  /* Bytes of the coefficients libjpeg holds for the whole picture when its data come in more
+   * than one scan (progressive, or components in scans of their own); 0 for one scan. */
+  unsigned long long coefficient_bytes;
 } vj_header;
 
 /* Progress: called by libjpeg's progress monitor; a non-zero answer aborts the operation. */
@@ -38,7 +41,8 @@ typedef struct vj_decode_options {
   int quantize_8bit;     /* 8-bit output wanted: quantise to 236 colours */
   int fast;              /* fast integer DCT, one-pass quantisation, ordered dithering */
   unsigned long long max_pixels;   /* larger output is refused */
-  long max_memory;                 /* libjpeg's own memory ceiling */
+  unsigned long long max_coefficient_bytes; /* more coefficients (vj_header) are refused */
+  long max_memory;                 /* libjpeg's own memory beside the coefficients it holds */
   int max_scans;                   /* a progressive file with more scans is abandoned */
   int grey_as_colour;    /* grey data come out as blue, green, red rows (each the grey value) */
 } vj_decode_options;

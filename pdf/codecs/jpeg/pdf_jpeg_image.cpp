@@ -37,8 +37,13 @@ namespace {
 constexpr uint64_t kMaxPixels = uint64_t{1} << 28;
 constexpr uint64_t kMinPixelAllowance = uint64_t{1} << 22;
 constexpr uint64_t kPixelsPerDataByte = 1024;
-// libjpeg's own ceiling (coefficient buffers of progressive files).
-constexpr long kMaxLibjpegMemory = long{1} << 30;
+// A picture of several scans (progressive ones) is held as its coefficients, two bytes a sample:
+// its data give every 8 x 8 block of every component at least a bit (1,024 bytes of
+// coefficients a byte), beyond the coefficients of four components of the smallest allowance.
+constexpr uint64_t kCoefficientBytesPerDataByte = 1024;
+constexpr uint64_t kMinCoefficientAllowance = kMinPixelAllowance * 4 * 2;
+// What libjpeg may use beside those coefficients (its row buffers and tables).
+constexpr long kLibjpegWorkingMemory = long{64} << 20;
 // Progressive files with more scans than this are damaged or hostile.
 constexpr int kMaxScans = 1000;
 
@@ -46,12 +51,17 @@ uint64_t PixelAllowance(size_t dataSize) {
   return std::min(kMaxPixels, std::max(kMinPixelAllowance, uint64_t(dataSize) * kPixelsPerDataByte));
 }
 
-// A 24-bit row made white (its padding zero) before libjpeg writes it: rows a fatal error
-// leaves undecoded stay white, as in a bitmap filled first.
-void WhiteRow(GdiBitmap& dib, int32_t y) {
+uint64_t CoefficientAllowance(size_t dataSize) {
+  return std::max(kMinCoefficientAllowance, uint64_t(dataSize) * kCoefficientBytesPerDataByte);
+}
+
+// A row of 24-bit pixels made white, or of CMYK samples made zero (its padding zero), before
+// libjpeg writes it: rows a fatal error leaves undecoded stay so, as in a bitmap filled first.
+void BlankRow(GdiBitmap& dib, int32_t y) {
   uint8_t* row = dib.Row(y);
-  const size_t used = size_t(dib.Width()) * 3;
-  std::memset(row, 0xFF, used);
+  const int bytes = dib.BitsPerPixel() / 8;
+  const size_t used = size_t(dib.Width()) * size_t(bytes);
+  std::memset(row, bytes == 4 ? 0 : 0xFF, used);
   std::memset(row + used, 0, size_t(dib.Stride()) - used);
 }
 
@@ -63,7 +73,8 @@ vj_decode_options DecodeOptionsOf(const TPDFJPEGImage& image, size_t size) {
   options.quantize_8bit = image.PixelFormat == jf8Bit;
   options.fast = image.Performance == jpBestSpeed;
   options.max_pixels = PixelAllowance(size);
-  options.max_memory = kMaxLibjpegMemory;
+  options.max_coefficient_bytes = CoefficientAllowance(size);
+  options.max_memory = kLibjpegWorkingMemory;
   options.max_scans = kMaxScans;
   return options;
 }
@@ -126,7 +137,7 @@ class DecodeSink : public ProgressRelay {
     // A colour row is made white just before libjpeg writes it, while it is in the cache
     // anyway: rows that a fatal error leaves undecoded stay white, as in a bitmap filled first.
     if (self->whiteOnDemand_) {
-      WhiteRow(dib, int32_t(y));
+      BlankRow(dib, int32_t(y));
       self->handedOut_ = std::max(self->handedOut_, int32_t(y) + 1);
     }
     return dib.Row(int32_t(y));
@@ -135,7 +146,7 @@ class DecodeSink : public ProgressRelay {
   // Rows the decode never reached become white.
   void FinishRows() {
     if (!whiteOnDemand_) return;
-    for (int32_t y = handedOut_; y < bitmap_.Height(); ++y) WhiteRow(bitmap_.Dib(), y);
+    for (int32_t y = handedOut_; y < bitmap_.Height(); ++y) BlankRow(bitmap_.Dib(), y);
   }
 
  private:
@@ -185,23 +196,24 @@ class DecodeSink : public ProgressRelay {
   int32_t handedOut_ = 0;
 };
 
-// Receives 24-bit rows into a band of the picture's width and hands each full band on; the
-// decode is stopped before a group of rows would run past the band.
+// Receives 24-bit rows (or CMYK samples) into a band of the picture's width and hands each full
+// band on; the decode is stopped before a group of rows would run past the band.
 class BandSink : public ProgressRelay {
  public:
   using Draw = std::function<bool(TBitmap& band, int32_t top, int32_t rows)>;
-  BandSink(TPDFJPEGImage& image, int32_t bandRows, int32_t width, int32_t height, const Draw& draw)
-      : ProgressRelay(image), rows_(bandRows), width_(width), height_(height), draw_(draw) {}
+  BandSink(TPDFJPEGImage& image, int32_t bandRows, int32_t width, int32_t height, bool cmyk, const Draw& draw)
+      : ProgressRelay(image), rows_(bandRows), width_(width), height_(height), bits_(cmyk ? 32 : 24), draw_(draw) {}
 
   static int Begin(void* user, unsigned width, unsigned height, int components, int colorSpace,
                    const unsigned char* const*, int, int) noexcept {
     auto* self = static_cast<BandSink*>(user);
-    if (components != 3 || colorSpace == VJ_CS_CMYK || int64_t(width) != self->width_ ||
-        int64_t(height) != self->height_)
+    const bool cmyk = components == 4 && colorSpace == VJ_CS_CMYK;
+    const bool colour = components == 3 && colorSpace != VJ_CS_CMYK;
+    if (!(self->bits_ == 32 ? cmyk : colour) || int64_t(width) != self->width_ || int64_t(height) != self->height_)
       return 1;
     try {
-      self->band_.SetPixelFormat(pf24bit);
-      self->band_.Dib().Allocate(self->width_, self->rows_, 24, false);
+      self->band_.SetPixelFormat(self->bits_ == 32 ? pf32bit : pf24bit);
+      self->band_.Dib().Allocate(self->width_, self->rows_, self->bits_, false);
     } catch (const std::exception&) {
       return 1;
     }
@@ -218,7 +230,7 @@ class BandSink : public ProgressRelay {
       self->spare_.resize(size_t(dib.Stride()));
       return self->spare_.data();
     }
-    WhiteRow(dib, int32_t(r));
+    BlankRow(dib, int32_t(r));
     self->handedOut_ = std::max(self->handedOut_, int32_t(y) + 1);
     return dib.Row(int32_t(r));
   }
@@ -234,7 +246,7 @@ class BandSink : public ProgressRelay {
     Flush(std::max(top_, handedOut_));
     while (top_ < height_ && !stopped_) {
       const int32_t end = std::min(height_, top_ + rows_);
-      for (int32_t y = top_; y < end; ++y) WhiteRow(band_.Dib(), y - top_);
+      for (int32_t y = top_; y < end; ++y) BlankRow(band_.Dib(), y - top_);
       Flush(end);
     }
   }
@@ -251,8 +263,8 @@ class BandSink : public ProgressRelay {
         ok = draw_(band_, top_, n);
       } else {
         TBitmap part;
-        part.SetPixelFormat(pf24bit);
-        part.Dib().Allocate(width_, n, 24, false);
+        part.SetPixelFormat(band_.PixelFormat());
+        part.Dib().Allocate(width_, n, bits_, false);
         const size_t bytes = size_t(band_.Dib().Stride());
         for (int32_t r = 0; r < n; ++r) std::memcpy(part.Dib().Row(r), band_.Dib().Row(r), bytes);
         ok = draw_(part, top_, n);
@@ -267,6 +279,7 @@ class BandSink : public ProgressRelay {
   }
 
   const int32_t rows_, width_, height_;
+  const int bits_;  // of a pixel in the band: 24, or 32 for CMYK samples
   const Draw& draw_;
   TBitmap band_;
   std::vector<uint8_t> spare_;
@@ -464,15 +477,21 @@ TBitmap* TPDFJPEGImage::Decode() {
 }
 
 int32_t TPDFJPEGImage::DecodeBands(int32_t bandRows, int32_t width, int32_t height,
-                                   const std::function<bool(TBitmap&, int32_t, int32_t)>& draw, bool greyAsColour) {
-  if (!Image->Data || Image->Data->Size() == 0 || bandRows < 16 || width <= 0 || height <= 0) return 0;
-  const size_t size = size_t(Image->Data->Size());
+                                   const std::function<bool(TBitmap&, int32_t, int32_t)>& draw, TPictureKind kind) {
+  if (!Image->Data) return 0;
+  return DecodeBands(Image->Data->View(), bandRows, width, height, draw, kind);
+}
+
+int32_t TPDFJPEGImage::DecodeBands(std::string_view data, int32_t bandRows, int32_t width, int32_t height,
+                                   const std::function<bool(TBitmap&, int32_t, int32_t)>& draw, TPictureKind kind) {
+  if (data.empty() || bandRows < 16 || width <= 0 || height <= 0 || kind == TPictureKind::Other) return 0;
+  const size_t size = data.size();
   vj_decode_options options = DecodeOptionsOf(*this, size);
-  options.grey_as_colour = greyAsColour;
-  BandSink sink(*this, bandRows, width, height, draw);
+  options.grey_as_colour = kind == TPictureKind::Grey;
+  BandSink sink(*this, bandRows, width, height, kind == TPictureKind::CMYK, draw);
   vj_decode_sink callbacks{&sink, &BandSink::Begin, &BandSink::Row, &ProgressRelay::Callback, &BandSink::Ready};
   sink.Raise(0);
-  vj_decompress(Image->Data->Memory(), size, &options, &callbacks);
+  vj_decompress(reinterpret_cast<const unsigned char*>(data.data()), size, &options, &callbacks);
   sink.Finish();
   sink.RethrowIfFailed();
   sink.Raise(100);
@@ -488,7 +507,17 @@ TPDFJPEGImage::TPictureKind TPDFJPEGImage::PictureKind(std::string_view data, in
   if (int64_t(h.width) != width || int64_t(h.height) != height) return TPictureKind::Other;
   if (h.components == 3 && (h.color_space == VJ_CS_YCBCR || h.color_space == VJ_CS_RGB)) return TPictureKind::Colour;
   if (h.components == 1 && h.color_space == VJ_CS_GRAY) return TPictureKind::Grey;
+  if (h.components == 4 && (h.color_space == VJ_CS_CMYK || h.color_space == VJ_CS_YCCK)) return TPictureKind::CMYK;
   return TPictureKind::Other;
+}
+
+bool TPDFJPEGImage::Decodable(std::string_view data) {
+  vj_header h{};
+  if (data.empty() ||
+      vj_read_header(reinterpret_cast<const unsigned char*>(data.data()), data.size(), 1, &h) != VJ_OK)
+    return false;
+  return uint64_t(h.width) * h.height <= PixelAllowance(data.size()) &&
+         h.coefficient_bytes <= CoefficientAllowance(data.size());
 }
 
 void TPDFJPEGImage::DecodeRawCMYK() {

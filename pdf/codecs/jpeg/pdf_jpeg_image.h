@@ -78,21 +78,30 @@ class TPDFJPEGImage : public TGraphic {
 
   // The decoded bitmap, decoding first when there is none.
   TBitmap* Decode();
-  // Decodes a colour picture of width x height a band of bandRows rows (16 at least) at a time,
-  // never holding the whole: draw gets the band and the picture's rows it holds (its first
-  // rows; fewer than bandRows at the bottom), and answers false to stop. Rows the data do not
-  // reach come out white, as in Decode. With greyAsColour a grey picture comes out too, each
-  // pixel's blue, green and red its grey value (not quantised). Returns the rows drawn; 0 when
-  // nothing was drawn: a picture of another size or not of three colour components (grey
-  // without greyAsColour, quantised, CMYK), a decode that ended before its first row, or a
-  // first band that could not be drawn.
+  // What JPEG data describe: a grey (one component), colour (three) or CMYK (four, CMYK or
+  // YCCK) picture of width x height, or anything else.
+  enum class TPictureKind : uint8_t { Other, Grey, Colour, CMYK };
+  static TPictureKind PictureKind(std::string_view data, int32_t width, int32_t height);
+  // Whether the header of JPEG data promises a picture the decode reads: one libjpeg takes, of
+  // no more pixels (and, where it comes in several scans, coefficients) than the data can hold.
+  static bool Decodable(std::string_view data);
+  // Decodes a picture of width x height a band of bandRows rows (16 at least) at a time, never
+  // holding the whole: draw gets the band and the picture's rows it holds (its first rows; fewer
+  // than bandRows at the bottom), and answers false to stop. kind says what is drawn: Colour
+  // takes a colour picture, Grey a grey one too (each pixel's blue, green and red its grey
+  // value, not quantised), both as 24-bit rows; CMYK takes a CMYK or YCCK picture as its CMYK
+  // samples are stored (not inverted), four bytes a pixel. Rows the data do not reach come out
+  // white (CMYK ones as zero samples, as in DecodeRawCMYK). Returns the rows drawn; 0 when
+  // nothing was drawn: a picture of another size or kind, quantised, a decode that ended before
+  // its first row, or a first band that could not be drawn.
   int32_t DecodeBands(int32_t bandRows, int32_t width, int32_t height,
                       const std::function<bool(TBitmap& band, int32_t top, int32_t rows)>& draw,
-                      bool greyAsColour = false);
-  // What JPEG data describe: a grey (one component) or colour (three) picture of width x
-  // height, or anything else.
-  enum class TPictureKind : uint8_t { Other, Grey, Colour };
-  static TPictureKind PictureKind(std::string_view data, int32_t width, int32_t height);
+                      TPictureKind kind = TPictureKind::Colour);
+  // The same over JPEG bytes the caller holds while it runs (read where they lie, not copied),
+  // in place of the image's own.
+  int32_t DecodeBands(std::string_view data, int32_t bandRows, int32_t width, int32_t height,
+                      const std::function<bool(TBitmap& band, int32_t top, int32_t rows)>& draw,
+                      TPictureKind kind = TPictureKind::Colour);
   // Decodes again taking 4-component data as plain (not inverted) CMYK.
   void DecodeRawCMYK();
   // Saves the decoded image as a BMP file.

@@ -1,4 +1,5 @@
 // JPEG files go into the document unchanged, with DCTDecode.
+#include "pdf/codecs/jpeg/pdf_jpeg_image.h"
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/core/objects/pdf_objects.h"
 
@@ -7,7 +8,10 @@ bool TPDFImage::LoadJPEG(TStream& stream) {
   std::string data = stream.ReadToEnd();
   TJPEGHeaderInfo header;
   ParseJPEGHeader(data, header);
-  if (!JPEGEmbeddable(header) || !JPEGSizeBackedByData(header, int64_t(data.size()))) return false;
+  // Refused here, from the header, what the decode would refuse after the page is made.
+  if (!JPEGEmbeddable(header) || !JPEGSizeBackedByData(header, int64_t(data.size())) ||
+      !TPDFJPEGImage::Decodable(data))
+    return false;
   WriteJPEGData(std::move(data), 0, header);
   return Ref != nullptr;
 }

@@ -356,9 +356,10 @@ std::string_view TPDFLZWDecompressor::Window(int64_t from) const {
 }
 
 void TPDFLZWDecompressor::Release(int64_t before) {
-  const int64_t keep = std::min(before, size_) - kKeptHistory;
+  const int64_t history = std::max<int64_t>(KeptHistory, 0);
+  const int64_t keep = std::min(before, size_) - history;
   // Moved only in steps of at least the kept history, so each byte moves about once.
-  if (keep - base_ < kKeptHistory) return;
+  if (keep - base_ < std::max<int64_t>(history, 1)) return;
   std::memmove(output_.data(), output_.data() + (keep - base_), size_t(size_ - keep));
   base_ = keep;
 }

@@ -24,6 +24,9 @@ class TPDFLZWDecompressor {
   bool EarlyChange = false;   // widen codes one entry early, as PDF and TIFF writers do
   int InitialCodeWidth = 9;   // 2 to 12; the clear code is 2^(width - 1)
   int64_t MaxOutput = kDefaultFilterOutputLimit;
+  // Output kept before the last position released in piecewise decoding: less keeps less
+  // memory, and walks the string table for more of the strings.
+  int64_t KeptHistory = kKeptHistory;
   // The output's likely size, for its first allocation (bounded by the input's size); the
   // output grows past it. 0: unknown.
   int64_t ExpectedOutput = 0;
@@ -40,8 +43,8 @@ class TPDFLZWDecompressor {
   // needed); Produce decodes until `until` bytes have come
   // out in all, or the data end, and answers how many have; Window gives the output from
   // position `from` (not yet released) on; Release lets the output before `before` go, but for
-  // the last megabyte (strings that reach back further are made from the string table, which
-  // gives the same bytes). The bytes that come out are those Decode gives.
+  // the last KeptHistory bytes (strings that reach back further are made from the string
+  // table, which gives the same bytes). The bytes that come out are those Decode gives.
   void Open(std::string_view data, int64_t room = kKeptHistory);
   int64_t Produce(int64_t until);
   std::string_view Window(int64_t from) const;

@@ -39,39 +39,52 @@ def picture(w, h):
     return im
 
 
-def centres(path):
+def centres(path, frame=0):
+    """Pillow's decode (of the given frame) reduced to the block centres: a PNG, or for CMYK
+    pictures a TIFF of the CMYK samples, whose inks the program turns into colour its own way."""
     im = Image.open(path)
+    im.seek(frame)
     im.load()
-    small = im.convert("RGB").resize((BLOCKS, BLOCKS), Image.NEAREST)
-    small.resize((10 * BLOCKS, 10 * BLOCKS), Image.NEAREST).save(path[:-4] + "-centres.png")
+    mode = "CMYK" if im.mode == "CMYK" else "RGB"
+    small = im.convert(mode).resize((BLOCKS, BLOCKS), Image.NEAREST)
+    big = small.resize((10 * BLOCKS, 10 * BLOCKS), Image.NEAREST)
+    if mode == "CMYK":
+        big.save(path[:-4] + "-centres.tif")
+    else:
+        big.save(path[:-4] + "-centres.png")
 
 
-out = sys.argv[1]
-path = lambda name: os.path.join(out, name)
+def main():
+    out = sys.argv[1]
+    path = lambda name: os.path.join(out, name)
 
-im = picture(16000, 16000)
-im.save(path("rgb-16000.png"))
-im.save(path("strips.tif"), compression="tiff_deflate")
-del im
-for c in ("lzw", "zip", "packbits"):
-    subprocess.run(["tiffcp", "-m", "0", "-c", c, "-r", "16000", path("strips.tif"), path("rgb-16000-%s-one-strip.tif" % c)],
-                   check=True)
-os.remove(path("strips.tif"))
+    im = picture(16000, 16000)
+    im.save(path("rgb-16000.png"))
+    im.save(path("strips.tif"), compression="tiff_deflate")
+    del im
+    for c in ("lzw", "zip", "packbits"):
+        subprocess.run(["tiffcp", "-m", "0", "-c", c, "-r", "16000", path("strips.tif"), path("rgb-16000-%s-one-strip.tif" % c)],
+                       check=True)
+    os.remove(path("strips.tif"))
 
-picture(11314, 11314).save(path("rgb-11314.png"))
-subprocess.run(["convert", path("rgb-11314.png"), "-depth", "16", "png48:" + path("rgb48-11314.png")], check=True)
-os.remove(path("rgb-11314.png"))
+    picture(11314, 11314).save(path("rgb-11314.png"))
+    subprocess.run(["convert", path("rgb-11314.png"), "-depth", "16", "png48:" + path("rgb48-11314.png")], check=True)
+    os.remove(path("rgb-11314.png"))
 
-for name in ("rgb-16000.png", "rgb-16000-lzw-one-strip.tif", "rgb-16000-zip-one-strip.tif",
-             "rgb-16000-packbits-one-strip.tif", "rgb48-11314.png"):
-    centres(path(name))
+    for name in ("rgb-16000.png", "rgb-16000-lzw-one-strip.tif", "rgb-16000-zip-one-strip.tif",
+                 "rgb-16000-packbits-one-strip.tif", "rgb48-11314.png"):
+        centres(path(name))
 
-picture(16385, 16384).save(path("rgb-16385x16384.png"))
+    picture(16385, 16384).save(path("rgb-16385x16384.png"))
 
-# Rows of 24-bit pixels padded to 4 bytes, all zero: only the header is written.
-w, h = 16385, 16384
-pixels = (3 * w + 3) // 4 * 4 * h
-with open(path("black-16385x16384.bmp"), "wb") as f:
-    f.write(b"BM" + struct.pack("<IHHI", 54 + pixels, 0, 0, 54))
-    f.write(struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, pixels, 2835, 2835, 0, 0))
-    f.truncate(54 + pixels)
+    # Rows of 24-bit pixels padded to 4 bytes, all zero: only the header is written.
+    w, h = 16385, 16384
+    pixels = (3 * w + 3) // 4 * 4 * h
+    with open(path("black-16385x16384.bmp"), "wb") as f:
+        f.write(b"BM" + struct.pack("<IHHI", 54 + pixels, 0, 0, 54))
+        f.write(struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, pixels, 2835, 2835, 0, 0))
+        f.truncate(54 + pixels)
+
+
+if __name__ == "__main__":
+    main()

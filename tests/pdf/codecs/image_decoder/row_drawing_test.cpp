@@ -4,7 +4,10 @@
 // that do not divide the height, and placements that are not pixel for pixel.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
+
+#include <jpeglib.h>
 
 #include "pdf/codecs/jpeg/pdf_jpeg_image.h"
 #include "pdf/core/filters/flate.h"
@@ -406,6 +409,44 @@ std::string JpegOf(int w, int h, bool grey = false) {
   return std::string(out.View());
 }
 
+// A CMYK picture of smooth inks with grain, stored by libjpeg as CMYK or as YCCK (as Adobe's
+// applications write them), progressive when asked.
+std::string CmykJpegOf(int w, int h, J_COLOR_SPACE stored, bool progressive = false) {
+  jpeg_compress_struct c;
+  jpeg_error_mgr e;
+  c.err = jpeg_std_error(&e);
+  jpeg_create_compress(&c);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &out, &size);
+  c.image_width = JDIMENSION(w);
+  c.image_height = JDIMENSION(h);
+  c.input_components = 4;
+  c.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&c);
+  jpeg_set_colorspace(&c, stored);
+  if (progressive) jpeg_simple_progression(&c);
+  jpeg_start_compress(&c, TRUE);
+  std::mt19937 rng(uint32_t(w * 7 + h));
+  std::vector<uint8_t> row(size_t(w) * 4);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = &row[size_t(x) * 4];
+      p[0] = uint8_t(x * 255 / std::max(1, w - 1));
+      p[1] = uint8_t(y * 255 / std::max(1, h - 1) + rng() % 8);
+      p[2] = uint8_t((x + 2 * y) % 256);
+      p[3] = uint8_t((x * y) % 97 + rng() % 16);
+    }
+    JSAMPROW p = row.data();
+    jpeg_write_scanlines(&c, &p, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::string bytes(reinterpret_cast<const char*>(out), size);
+  std::free(out);
+  return bytes;
+}
+
 // The same file written progressively by Pillow (libjpeg), or empty without the tools.
 std::string ProgressiveOf(const std::string& jpeg) {
   if (!imagetest::HaveImageTools()) return {};
@@ -419,10 +460,12 @@ std::string ProgressiveOf(const std::string& jpeg) {
 }  // namespace
 
 // JPEG pictures drawn pixel for pixel go onto the page a band of libjpeg's rows at a time; the
-// page is the one the whole decode draws. Pictures that are not plain colour of the image's
-// size, or placed otherwise, are decoded whole.
+// page is the one the whole decode draws. Pictures that are not plain colour (or CMYK in a CMYK
+// image) of the image's size, or placed otherwise, are decoded whole.
 TEST_P(RowDrawing, JpegPagesAsWhenDecodedWhole) {
   const std::string wide = JpegOf(4000, 100), small = JpegOf(37, 23);
+  const std::string cmyk = CmykJpegOf(300, 130, JCS_CMYK), cmykWide = CmykJpegOf(4000, 100, JCS_CMYK);
+  const std::string inverted = "/DeviceCMYK /Decode [ 1 0 1 0 1 0 1 0 ]";
   const std::string progressive = ProgressiveOf(JpegOf(300, 130));
   struct JpegCase {
     const char* name;
@@ -440,6 +483,16 @@ TEST_P(RowDrawing, JpegPagesAsWhenDecodedWhole) {
       {"a grey picture in a grey image", 37, 23, "/DeviceGray", JpegOf(37, 23, true), true},
       {"a grey picture 4000 wide in a grey image", 4000, 100, "/DeviceGray", JpegOf(4000, 100, true), true},
       {"a grey image: decoded whole", 37, 23, "/DeviceGray", small, false},
+      {"CMYK", 300, 130, "/DeviceCMYK", cmyk, true},
+      {"CMYK of Adobe's inverted inks", 300, 130, inverted, cmyk, true},
+      {"YCCK", 300, 130, inverted, CmykJpegOf(300, 130, JCS_YCCK), true},
+      {"CMYK progressive", 300, 130, "/DeviceCMYK", CmykJpegOf(300, 130, JCS_CMYK, true), true},
+      {"YCCK progressive, 37 x 23", 37, 23, inverted, CmykJpegOf(37, 23, JCS_YCCK, true), true},
+      {"CMYK 4000 wide, cut short", 4000, 100, "/DeviceCMYK",
+       cmykWide.substr(0, cmykWide.size() / 2), true},
+      {"CMYK in an RGB image: decoded whole", 300, 130, "/DeviceRGB", cmyk, false},
+      {"CMYK of another size: decoded whole", 301, 130, "/DeviceCMYK", cmyk, false},
+      {"colour in a CMYK image: decoded whole", 37, 23, "/DeviceCMYK", small, false},
   };
   if (!progressive.empty()) cases.push_back({"progressive", 300, 130, "/DeviceRGB", progressive, true});
   for (const JpegCase& c : cases) {

@@ -336,7 +336,7 @@ TEST(JPEGImage, GreyPicturesInBandsAsColourRows) {
             next = top + rows;
             return true;
           },
-          asColour);
+          asColour ? TPDFJPEGImage::TPictureKind::Grey : TPDFJPEGImage::TPictureKind::Colour);
       EXPECT_EQ(drawn, grey && !asColour ? 0 : 50);
       EXPECT_EQ(differing, 0);
     }
