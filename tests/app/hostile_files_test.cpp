@@ -411,7 +411,7 @@ void MeasureLikePillow(const std::string& kind, const std::function<double(const
     EXPECT_EQ(Measures(lines[1]), Measures(want[1])) << lines[1] << "\n" << want[1];
     ++pictures;
   }
-  EXPECT_GE(pictures, 4);
+  EXPECT_GE(pictures, 2);
 }
 
 // The coefficients libjpeg holds for a JPEG of several scans, two bytes a sample: 4:4:4 three
@@ -436,13 +436,20 @@ TEST(HostileFiles, JPEGsOfEveryKindMeasureAsPillowDecodesThem) {
   MeasureLikePillow("--jpeg", CoefficientBytesAPixel);
 }
 
-// JPEGs at the size cap: Pillow's CMYK (2.6 GiB and 26 s), and its progressive CMYK and 4:4:4
-// progressive pictures of 14,500, 16,000 and 16,384 a side, which were refused after 1.2 to
-// 1.6 GiB: each read within one picture beside its file and its coefficients.
-TEST(HostileFiles, JPEGsAtTheSizeCapMeasureAsPillowDecodesThem) {
+// CMYK JPEGs at the size cap by Pillow: baseline (2.6 GiB and 33 s) and progressive (refused
+// after 1.6 GiB), each read within one picture beside its file and its coefficients.
+TEST(HostileFiles, CMYKJPEGsAtTheSizeCapMeasureAsPillowDecodesThem) {
   REQUIRE_SMALL_TEST_PROGRAM();
   if (!testsupport::LimitsAddressSpace()) GTEST_SKIP() << "sanitizer build: the peak is the point";
-  MeasureLikePillow("--jpeg-cap", CoefficientBytesAPixel);
+  MeasureLikePillow("--jpeg-cap-cmyk", CoefficientBytesAPixel);
+}
+
+// Pillow's 4:4:4 progressive JPEGs of 14,500, 16,000 and 16,384 a side, which were refused after
+// 1.2 to 1.6 GiB: each read within one picture beside its file and its coefficients.
+TEST(HostileFiles, ProgressiveJPEGsUpToTheSizeCapMeasureAsPillowDecodesThem) {
+  REQUIRE_SMALL_TEST_PROGRAM();
+  if (!testsupport::LimitsAddressSpace()) GTEST_SKIP() << "sanitizer build: the peak is the point";
+  MeasureLikePillow("--jpeg-cap-444", CoefficientBytesAPixel);
 }
 
 // GIFs as Pillow saves them (interlaced) at 36 and 64 megapixels and at the size cap, and three

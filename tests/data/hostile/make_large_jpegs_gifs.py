@@ -5,12 +5,12 @@
 # --jpeg, at 6,000 x 6,000: cjpeg's samplings 2x2, 2x1 and 1x1, baseline and progressive, its
 #   grey, and ImageMagick's CMYK (Adobe, inverted); at 8,000 x 8,000: ImageMagick's default,
 #   Pillow's CMYK and its default progressive.
-# --jpeg-cap, at 16,384 x 16,384 (the size cap) unless said: Pillow's CMYK, baseline and
-#   progressive, and its 4:4:4 progressive at 14,500, 16,000 and 16,384 a side.
+# --jpeg-cap-cmyk, at 16,384 x 16,384 (the size cap): Pillow's CMYK, baseline and progressive.
+# --jpeg-cap-444: Pillow's 4:4:4 progressive at 14,500, 16,000 and 16,384 a side.
 # --gif: Pillow's default (interlaced) at 6,000, 8,000 and 16,384 a side; three full frames at
 #   16,384 a side, each over the last with disposal 3 (restore the previous), whose picture is
 #   the last frame.
-# Usage: make_large_jpegs_gifs.py --jpeg | --jpeg-cap | --gif OUTDIR
+# Usage: make_large_jpegs_gifs.py --jpeg | --jpeg-cap-cmyk | --jpeg-cap-444 | --gif OUTDIR
 import os
 import subprocess
 import sys
@@ -64,14 +64,15 @@ if kind == "--jpeg":
     os.remove(path("source.png"))
     for name in ("pillow-cmyk-8000.jpg", "pillow-progressive-8000.jpg", "magick-8000.jpg", "magick-cmyk-6000.jpg"):
         centres(path(name))
-elif kind == "--jpeg-cap":
-    im = picture(16384, 16384)
-    im.convert("CMYK").save(path("pillow-cmyk-16384.jpg"))
-    im.convert("CMYK").save(path("pillow-cmyk-progressive-16384.jpg"), progressive=True)
-    im.save(path("pillow-444-progressive-16384.jpg"), progressive=True, subsampling=0)
-    del im
-    for side in (14500, 16000):
-        picture(side, side).save(path("pillow-444-progressive-%d.jpg" % side), progressive=True, subsampling=0)
+elif kind.startswith("--jpeg-cap"):
+    if kind == "--jpeg-cap-cmyk":
+        im = picture(16384, 16384).convert("CMYK")
+        im.save(path("pillow-cmyk-16384.jpg"))
+        im.save(path("pillow-cmyk-progressive-16384.jpg"), progressive=True)
+        del im
+    else:
+        for side in (14500, 16000, 16384):
+            picture(side, side).save(path("pillow-444-progressive-%d.jpg" % side), progressive=True, subsampling=0)
     for name in sorted(os.listdir(out)):
         if name.endswith(".jpg"):
             centres(path(name))
