@@ -139,9 +139,10 @@ bool TPDFImageDecoder::DeferRows(const TDeferredRows& rows) {
     }
     deferredRows_->JPEGProfile = profile;
     deferredRows_->JPEGKind = kind;
-    // The whole decode leaves Decode as it is.
+    // The whole decode leaves Decode as it is (a CMYK image's inverts Adobe's inks).
     Decoded = true;
     sourceDecode_ = ParseNumberArray(Decode);
+    deferredDecode_ = Decode;
     return true;
   }
   TColorRows conversion;

@@ -511,13 +511,13 @@ TPDFJPEGImage::TPictureKind TPDFJPEGImage::PictureKind(std::string_view data, in
   return TPictureKind::Other;
 }
 
-bool TPDFJPEGImage::Decodable(std::string_view data) {
+bool TPDFJPEGImage::RefusedByHeader(std::string_view data) {
   vj_header h{};
   if (data.empty() ||
       vj_read_header(reinterpret_cast<const unsigned char*>(data.data()), data.size(), 1, &h) != VJ_OK)
     return false;
-  return uint64_t(h.width) * h.height <= PixelAllowance(data.size()) &&
-         h.coefficient_bytes <= CoefficientAllowance(data.size());
+  return uint64_t(h.width) * h.height > PixelAllowance(data.size()) ||
+         h.coefficient_bytes > CoefficientAllowance(data.size());
 }
 
 void TPDFJPEGImage::DecodeRawCMYK() {

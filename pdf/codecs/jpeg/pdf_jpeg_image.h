@@ -82,9 +82,10 @@ class TPDFJPEGImage : public TGraphic {
   // YCCK) picture of width x height, or anything else.
   enum class TPictureKind : uint8_t { Other, Grey, Colour, CMYK };
   static TPictureKind PictureKind(std::string_view data, int32_t width, int32_t height);
-  // Whether the header of JPEG data promises a picture the decode reads: one libjpeg takes, of
-  // no more pixels (and, where it comes in several scans, coefficients) than the data can hold.
-  static bool Decodable(std::string_view data);
+  // Whether the decode refuses JPEG data from their header alone: a picture of more pixels (or,
+  // where it comes in several scans, coefficients) than the data can hold. Data whose header
+  // libjpeg does not read are not refused here (their decode ends before any work).
+  static bool RefusedByHeader(std::string_view data);
   // Decodes a picture of width x height a band of bandRows rows (16 at least) at a time, never
   // holding the whole: draw gets the band and the picture's rows it holds (its first rows; fewer
   // than bandRows at the bottom), and answers false to stop. kind says what is drawn: Colour

@@ -10,7 +10,7 @@ bool TPDFImage::LoadJPEG(TStream& stream) {
   ParseJPEGHeader(data, header);
   // Refused here, from the header, what the decode would refuse after the page is made.
   if (!JPEGEmbeddable(header) || !JPEGSizeBackedByData(header, int64_t(data.size())) ||
-      !TPDFJPEGImage::Decodable(data))
+      TPDFJPEGImage::RefusedByHeader(data))
     return false;
   WriteJPEGData(std::move(data), 0, header);
   return Ref != nullptr;

@@ -404,7 +404,8 @@ TEST(GIFDecoder, FramesHoldingTooMuchTogetherAreNotPaintedInRows) {
   std::vector<uint8_t> px(4000);
   for (size_t i = 0; i < px.size(); ++i) px[i] = uint8_t(i * 7 % 4);
   GifBuilder g(2000, 2000, 2, kRGBW);
-  const int frames = 60;
+  // Each interlaced frame keeps four readers (one a pass) of about 450 KB.
+  const int frames = 120;
   for (int i = 0; i < frames; ++i) g.Image(0, 0, 2000, 2000, Uncompressed(px), 2, true);
   const TPDFGIFDecoder d = Read(g.out + ";");
   EXPECT_FALSE(d.PaintableInRows());
@@ -413,15 +414,15 @@ TEST(GIFDecoder, FramesHoldingTooMuchTogetherAreNotPaintedInRows) {
   GifBuilder apart(2000, 2000, 2, kRGBW);
   for (int i = 0; i < frames; ++i) apart.Image(0, uint16_t(i * 10), 2000, 10, Uncompressed(px), 2, true);
   EXPECT_TRUE(Read(apart.out + ";").PaintableInRows());
-  // Eight frames whose data may reach every row: painted in rows on a screen of 2,000 x 2,000;
-  // beside a screen of 16,000 x 16,000 they would hold more than one picture at the size cap
-  // leaves.
+  // A hundred frames whose data may reach every row: painted in rows on a screen of 2,000 x
+  // 2,000; beside a screen of 16,000 x 16,000 they would hold more than one picture at the size
+  // cap leaves (37 MB).
   std::vector<uint8_t> many(30000);
   for (size_t i = 0; i < many.size(); ++i) many[i] = uint8_t(i * 5 % 4);
   for (const uint16_t side : {2000, 16000}) {
-    GifBuilder eight(side, side, 2, kRGBW);
-    for (int i = 0; i < 8; ++i) eight.Image(0, 0, side, side, Uncompressed(many));
-    EXPECT_EQ(Read(eight.out + ";").PaintableInRows(), side == 2000) << side;
+    GifBuilder hundred(side, side, 2, kRGBW);
+    for (int i = 0; i < 100; ++i) hundred.Image(0, 0, side, side, Uncompressed(many));
+    EXPECT_EQ(Read(hundred.out + ";").PaintableInRows(), side == 2000) << side;
   }
 }
 

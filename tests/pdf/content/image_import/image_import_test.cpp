@@ -175,6 +175,17 @@ TEST(ImageImport, JPEGsTheirDataCannotDescribeAreNotLoaded) {
   // 8 megapixels need at least 4 KB (a quarter at 512 pixels a byte).
   EXPECT_TRUE(Import(Frame(0xC2, 8, 4000, 2000, 1) + std::string(4100, '\x55')).ok);
   EXPECT_TRUE(Import(Frame(0xC0, 8, 2048, 2048, 3)).ok);  // 4 megapixels are always taken
+  // A picture of several scans is held as its coefficients, two bytes a sample, and its data give
+  // each 8 x 8 block at least a bit: 64 megapixels of grey over 66 KB describe their pixels, not
+  // the 128 MiB of coefficients they would need progressive. Refused from the header; the same
+  // picture in one scan is taken.
+  const auto grey = [](char frame, char lastCoefficient) {
+    return std::string("\xFF\xD8\xFF", 3) + frame + std::string("\x00\x0B\x08\x20\x00\x20\x00\x01\x01\x11\x00", 11) +
+           std::string("\xFF\xDA\x00\x08\x01\x01\x00\x00", 8) + lastCoefficient + std::string(1, '\0') +
+           std::string(66000, '\x55');
+  };
+  EXPECT_FALSE(Import(grey('\xC2', '\x00')).ok);
+  EXPECT_TRUE(Import(grey('\xC0', '\x3F')).ok);
 }
 
 struct PNGMode {
