@@ -270,7 +270,7 @@ void TApplication::HintTimerExpired() {
     hintWindow_->FreeNotification(this);
   }
   hintWindow_->SetColor(HintColor);
-  TRect r = hintWindow_->CalcHintRect(Screen ? Screen->Width() / 3 : 400, c->Hint());
+  TRect r = hintWindow_->CalcHintRect(Screen ? Screen->WorkAreaRect().Width() / 3 : 400, c->Hint());
   OffsetRect(r, p.x, p.y + 20);
   hintWindow_->ActivateHint(r, c->Hint());
   hintShown_ = true;

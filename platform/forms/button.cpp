@@ -1,5 +1,6 @@
 #include "platform/forms/button.h"
 
+#include "platform/forms/accel_char.h"
 #include "platform/forms/form.h"
 #include "platform/forms/win/std_controls.h"
 #include "platform/user/input.h"
@@ -86,6 +87,14 @@ void TButton::WndProc(TMessage& m) {
       }
       return;
     }
+    case CM_DIALOGCHAR:
+      // The access key clicks the button where it is, as the dialog manager clicks a push
+      // button, without moving the focus.
+      if (IsAccel(char16_t(m.WParam), GetTextW()) && CanFocus()) {
+        Click();
+        m.Result = 1;
+      }
+      return;
     case CM_FOCUSCHANGED: {
       auto* focused = reinterpret_cast<TWinControl*>(m.LParam);
       bool nowActive = focused == this || (default_ && !dynamic_cast<TButton*>(focused));

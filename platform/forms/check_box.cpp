@@ -1,5 +1,6 @@
 #include "platform/forms/check_box.h"
 
+#include "platform/forms/accel_char.h"
 #include "platform/forms/win/std_controls.h"
 #include "platform/user/message_loop.h"
 #include "platform/user/window.h"
@@ -79,6 +80,15 @@ void TCustomCheckBox::Toggle() {
 void TCustomCheckBox::WndProc(TMessage& m) {
   if (m.Msg == CN_COMMAND) {
     if (HIWORD(m.WParam) == BN_CLICKED) Toggle();
+    return;
+  }
+  if (m.Msg == CM_DIALOGCHAR) {
+    // The access key focuses the box and ticks it, as a click would.
+    if (IsAccel(char16_t(m.WParam), GetTextW()) && CanFocus()) {
+      SetFocus();
+      if (Focused()) Toggle();
+      m.Result = 1;
+    }
     return;
   }
   TButtonControl::WndProc(m);

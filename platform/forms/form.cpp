@@ -342,8 +342,10 @@ void TCustomForm::PlaceForShowing() {
     default:
       return;
   }
-  x = std::max(0, std::min(x, sw - width_));
-  y = std::max(0, std::min(y, sh - height_));
+  // Within the work area, where the desktop's panels cannot cover the caption or the buttons.
+  const TRect work = Screen ? Screen->WorkAreaRect() : TRect{0, 0, sw, sh};
+  x = std::max<int>(work.left, std::min<int>(x, work.right - width_));
+  y = std::max<int>(work.top, std::min<int>(y, work.bottom - height_));
   SetBounds(x, y, width_, height_);
 }
 

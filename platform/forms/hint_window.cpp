@@ -38,7 +38,7 @@ TRect THintWindow::CalcHintRect(int maxWidth, const std::string& hint) {
   RECT r{0, 0, maxWidth, 0};
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font_.Handle());
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
   SelectObject(dc, old);
   DeleteDC(dc);
   r.right += 6;
@@ -49,11 +49,11 @@ TRect THintWindow::CalcHintRect(int maxWidth, const std::string& hint) {
 void THintWindow::ActivateHint(TRect rect, const std::string& hint) {
   SetText(hint);
   HWND h = Handle();
-  int sw = Screen ? Screen->Width() : 1280, sh = Screen ? Screen->Height() : 1024;
-  if (rect.right > sw) OffsetRect(rect, sw - rect.right, 0);
-  if (rect.bottom > sh) OffsetRect(rect, 0, sh - rect.bottom);
-  if (rect.left < 0) OffsetRect(rect, -rect.left, 0);
-  if (rect.top < 0) OffsetRect(rect, 0, -rect.top);
+  const TRect work = Screen ? Screen->WorkAreaRect() : TRect{0, 0, 1280, 1024};
+  if (rect.right > work.right) OffsetRect(rect, work.right - rect.right, 0);
+  if (rect.bottom > work.bottom) OffsetRect(rect, 0, work.bottom - rect.bottom);
+  if (rect.left < work.left) OffsetRect(rect, work.left - rect.left, 0);
+  if (rect.top < work.top) OffsetRect(rect, 0, work.top - rect.top);
   visible_ = true;
   SetWindowPos(h, HWND_TOPMOST, rect.left, rect.top, rect.Width(), rect.Height(), SWP_SHOWWINDOW | SWP_NOACTIVATE);
   InvalidateRect(h, nullptr, TRUE);
@@ -85,7 +85,7 @@ void THintWindow::WndProc(TMessage& m) {
       SetTextColor(dc, ColorToRGB(font_.Color()));
       std::u16string text = GetTextW();
       InflateRect(r, -2, -1);
-      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
       SelectObject(dc, old);
       if (!m.WParam) EndPaint(HandleIfAllocated(), &ps);
       return;

@@ -1,5 +1,6 @@
 #include "platform/forms/label.h"
 
+#include "platform/forms/accel_char.h"
 #include "platform/forms/win/std_controls.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/text.h"
@@ -41,6 +42,8 @@ DWORD TCustomLabel::StaticStyle() const {
   } else if (!wordWrap_) {
     style |= SS_LEFTNOWORDWRAP;
   }
+  // A wrapping label breaks a word too long for its width (a path) rather than cut it off.
+  if (wordWrap_) style |= SS_EDITCONTROL;
   if (!showAccelChar_) style |= SS_NOPREFIX;
   return style;
 }
@@ -90,7 +93,7 @@ void TCustomLabel::AdjustBounds() {
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font_.Handle());
   RECT r{0, 0, wordWrap_ ? width_ : 0, 0};
-  UINT format = DT_CALCRECT | DT_EXPANDTABS | (wordWrap_ ? DT_WORDBREAK : 0) | (showAccelChar_ ? 0 : DT_NOPREFIX);
+  UINT format = DT_CALCRECT | DT_EXPANDTABS | (wordWrap_ ? DT_WORDBREAK | DT_EDITCONTROL : 0) | (showAccelChar_ ? 0 : DT_NOPREFIX);
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
   SelectObject(dc, old);
   DeleteDC(dc);
@@ -106,7 +109,26 @@ void TCustomLabel::FontChanged() {
   AdjustBounds();
 }
 
+void TCustomLabel::SetFocusControl(TWinControl* control) {
+  if (focusControl_) focusControl_->RemoveFreeNotification(this);
+  focusControl_ = control;
+  if (control) control->FreeNotification(this);
+}
+
+void TCustomLabel::Notification(TComponent* component, TOperation operation) {
+  TWinControl::Notification(component, operation);
+  if (operation == opRemove && component == focusControl_) focusControl_ = nullptr;
+}
+
 void TCustomLabel::WndProc(TMessage& m) {
+  if (m.Msg == CM_DIALOGCHAR) {
+    if (focusControl_ && showAccelChar_ && Enabled() && IsAccel(char16_t(m.WParam), GetTextW()) &&
+        focusControl_->CanFocus()) {
+      focusControl_->SetFocus();
+      m.Result = 1;
+    }
+    return;
+  }
   TWinControl::WndProc(m);
   if (m.Msg == CM_TEXTCHANGED) AdjustBounds();
 }

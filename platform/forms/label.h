@@ -1,6 +1,6 @@
 // Labels (TLabel over the "Static" class with SS_NOTIFY, so that the label takes mouse
 // events): text in the parent's colour, optionally sized to its text (AutoSize) and wrapped
-// (WordWrap). Labels never take the focus.
+// (WordWrap). Labels never take the focus; a label's access key focuses its FocusControl.
 #pragma once
 
 #include "platform/forms/controls.h"
@@ -26,6 +26,8 @@ class TCustomLabel : public TWinControl {
   void SetShowAccelChar(bool v);
   TTextLayout Layout() const { return layout_; }
   void SetLayout(TTextLayout l) { layout_ = l; }
+  TWinControl* FocusControl() const { return focusControl_; }
+  void SetFocusControl(TWinControl* control);
   bool CanFocus() const override { return false; }
   void Loaded() override;
   // Sizes the label to its text (AutoSize); a wrapping label keeps its width.
@@ -35,9 +37,11 @@ class TCustomLabel : public TWinControl {
   void CreateParams(TCreateParams& params) override;
   void WndProc(TMessage& message) override;
   void FontChanged() override;
+  void Notification(TComponent* component, TOperation operation) override;
 
  private:
   DWORD StaticStyle() const;
+  TWinControl* focusControl_ = nullptr;
   TAlignment alignment_ = taLeftJustify;
   bool autoSize_ = true;
   bool wordWrap_ = false;

@@ -112,10 +112,11 @@ TMessageForm* CreateMessageDialog(const std::string& message, TMsgDlgType type, 
     GetTextExtentPoint32W(dc, alphabet.c_str(), 52, &ext);
     int duX = std::max(1, (ext.cx / 26 + 1) / 2), duY = std::max(1, static_cast<int>(ext.cy));
     std::u16string text = Utf8ToWide(message);
-    int screenWidth = Screen ? Screen->Width() : 1280;
+    // Half the work area's width: a long path is broken, at its separators where it can be.
+    int screenWidth = Screen ? Screen->WorkAreaRect().Width() : 1280;
     RECT textRect{0, 0, screenWidth / 2, 0};
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
-              DT_EXPANDTABS | DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+              DT_EXPANDTABS | DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
     SelectObject(dc, old);
     DeleteDC(dc);
 

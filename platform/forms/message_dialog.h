@@ -1,7 +1,8 @@
 // Message dialogs: a form of class TMessageForm with an icon for its type, the message in a
-// wrapping label named "Message" and one button per requested button (named "OK", "Yes",
-// "No", ...), centred on the screen. The default button is OK, else Yes; Escape answers with
-// Cancel, else No, else OK.
+// wrapping label named "Message" (at most half the work area wide; a long path is broken) and
+// one button per requested button (named "OK", "Yes", "No", ...), centred on the screen within
+// the work area. The default button is OK, else Yes; Escape answers with Cancel, else No, else
+// OK; a button's underlined letter answers with it.
 //
 //   CreateMessageDialog  builds it; the caller may change Font, Color and Width before
 //                        ShowModal and frees it afterwards

@@ -107,7 +107,8 @@ void TOpenDialogForm::Build() {
   SetClientWidth(kClientWidth);
   SetClientHeight(kClientHeight);
 
-  AddControl<TLabel>(this, "LookInLabel", 8, 12, 60, 13)->SetCaption("Look &in:");
+  auto* lookInLabel = AddControl<TLabel>(this, "LookInLabel", 8, 12, 60, 13);
+  lookInLabel->SetCaption("Look &in:");
   // The controls that follow the dialog's size are placed by Layout, for the size it opens at too.
   PathEdit = AddControl<TEdit>(this, "PathEdit", 0, 0, 0, 0);
   FileList = AddControl<TListBox>(this, "FileList", 0, 0, 0, 0);
@@ -124,6 +125,10 @@ void TOpenDialogForm::Build() {
   CancelButton->SetCaption("Cancel");
   CancelButton->SetCancel(true);
   CancelButton->SetModalResult(mrCancel);
+  // A label's access key goes to the control it names.
+  lookInLabel->SetFocusControl(PathEdit);
+  fileNameLabel_->SetFocusControl(FileNameEdit);
+  typeLabel_->SetFocusControl(TypeList);
   Layout();
   // Tab order: the file name first, as the platform's dialog has it.
   FileNameEdit->SetTabOrder(0);

@@ -2,7 +2,8 @@
 // in, the list of its folders and of its files that match the chosen filter (sorted, folders
 // first), the file name, the filter list ("Files of type") and Open / Cancel. Keyboard: Tab
 // between the parts, arrows in the lists, Enter opens (a folder in the list is entered),
-// Backspace in the list goes up a folder, Escape cancels.
+// Backspace in the list goes up a folder, Escape cancels; the labels' and Open's underlined
+// letters with Alt (alone where the focus is on a button) go to their controls.
 #pragma once
 
 #include <string>

@@ -4,6 +4,7 @@
 
 #include "platform/forms/form.h"
 #include "platform/user/input.h"
+#include "platform/user/system_params.h"
 #include "platform/user/user_display.h"
 
 TScreen* Screen = nullptr;
@@ -64,3 +65,9 @@ void TScreen::SetCursor(TCursor cursor) {
 
 int TScreen::Width() const { return CurrentDisplay().ScreenWidth(); }
 int TScreen::Height() const { return CurrentDisplay().ScreenHeight(); }
+
+TRect TScreen::WorkAreaRect() const {
+  RECT r{0, 0, Width(), Height()};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+  return r;
+}

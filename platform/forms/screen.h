@@ -1,5 +1,5 @@
 // The screen object: the program's forms, the active form and control, the screen cursor
-// (the hourglass during long work), the screen size and the hint font.
+// (the hourglass during long work), the screen size and work area, and the hint font.
 #pragma once
 
 #include <vector>
@@ -25,6 +25,8 @@ class TScreen : public TComponent {
 
   int Width() const;
   int Height() const;
+  // The part of the screen the desktop's panels leave to windows.
+  TRect WorkAreaRect() const;
   TFont* HintFont() { return &hintFont_; }
   TFont* MessageFont() { return &messageFont_; }
 

@@ -388,6 +388,10 @@ void TWinControl::WndProc(TMessage& m) {
       auto key = static_cast<char16_t>(m.WParam);
       m.Result = DoKeyPress(key) ? 1 : 0;
       m.WParam = key;
+      // A character the focused control does not take (a button's) is an access key, as the
+      // dialog manager treats it; with Alt it comes through the window menu's key instead.
+      if (!m.Result && m.Msg == CN_CHAR && key > u' ' && !(Perform(WM_GETDLGCODE) & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)))
+        if (TCustomForm* form = ParentForm(); form && form->Perform(CM_DIALOGCHAR, key, 0) != 0) m.Result = 1;
       return;
     }
     case CM_DIALOGKEY:

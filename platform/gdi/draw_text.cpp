@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/gdi/dc.h"
@@ -54,22 +55,56 @@ std::u16string ExpandTabs(const std::u16string& s, int tabChars) {
   return out;
 }
 
-// Breaks one paragraph at spaces so that each line fits `width`; a single word wider than
-// the rectangle keeps a line of its own.
-std::vector<std::u16string> Wrap(HDC dc, const std::u16string& s, int width) {
+bool HighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
+
+// Where a word too wide for its line is broken: after the last folder separator that fits,
+// else after the last character that fits (at least one, never inside a surrogate pair); its
+// length when it fits whole.
+// The search looks no further than a line could hold, so that a word of any length costs
+// little per line.
+size_t BreakPoint(HDC dc, std::u16string_view word, int width) {
+  const size_t reach = std::min(word.size(), size_t(width) * 2 + 16);
+  size_t fits = 0, lo = 1, hi = reach;
+  while (lo <= hi) {
+    const size_t mid = lo + (hi - lo) / 2;
+    if (Width(dc, std::u16string(word.substr(0, mid))) <= width) {
+      fits = mid;
+      lo = mid + 1;
+    } else {
+      hi = mid - 1;
+    }
+  }
+  if (fits == word.size()) return fits;
+  const size_t separator = word.substr(0, fits).find_last_of(u"/\\");
+  size_t cut = separator != std::u16string_view::npos && separator > 0 ? separator + 1 : std::max<size_t>(fits, 1);
+  if (cut < word.size() && HighSurrogate(word[cut - 1])) cut = cut > 1 ? cut - 1 : cut + 1;
+  return cut;
+}
+
+// Breaks one paragraph at spaces so that each line fits `width`. A single word wider than the
+// rectangle keeps a line of its own, or, as an edit control shows it (breakWords), is broken
+// where BreakPoint says.
+std::vector<std::u16string> Wrap(HDC dc, const std::u16string& s, int width, bool breakWords) {
   std::vector<std::u16string> lines;
   std::u16string current;
   size_t i = 0;
   while (i < s.size()) {
     size_t j = i;
     while (j < s.size() && s[j] != u' ') ++j;
-    const std::u16string word = s.substr(i, j - i);
-    const std::u16string candidate = current.empty() ? word : current + u' ' + word;
-    if (!current.empty() && Width(dc, candidate) > width) {
+    std::u16string_view word(s.data() + i, j - i);
+    const std::u16string candidate = current.empty() ? std::u16string(word) : current + u' ' + std::u16string(word);
+    if (current.empty() || Width(dc, candidate) <= width) {
+      current = candidate;
+    } else {
       lines.push_back(current);
       current = word;
-    } else {
-      current = candidate;
+    }
+    if (breakWords && width > 0 && current.size() == word.size()) {
+      for (size_t cut; word.size() > 1 && (cut = BreakPoint(dc, word, width)) < word.size();) {
+        lines.emplace_back(word.substr(0, cut));
+        word.remove_prefix(cut);
+        current = word;
+      }
     }
     i = j;
     while (i < s.size() && s[i] == u' ') ++i;
@@ -134,7 +169,7 @@ int DrawTextW(HDC dc, const char16_t* text, int length, RECT* rect, UINT format)
     if ((format & DT_WORDBREAK) && !single) {
       // Wrapping measures the text as drawn, so prefixes are taken out first.
       const Line stripped = (format & DT_NOPREFIX) ? Line{p, -1} : StripPrefix(p, false);
-      if (Width(dc, stripped.text) > width) pieces = Wrap(dc, p, width);
+      if (Width(dc, stripped.text) > width) pieces = Wrap(dc, p, width, format & DT_EDITCONTROL);
     }
     for (const std::u16string& piece : pieces)
       lines.push_back((format & DT_NOPREFIX) ? Line{piece, -1} : StripPrefix(piece, format & DT_HIDEPREFIX));

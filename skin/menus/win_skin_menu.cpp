@@ -19,8 +19,6 @@
 
 namespace {
 
-char16_t UpperKey(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
-
 // Where the first button starts: after the bar element's left end (its right end for a
 // right-to-left bar), or 6 without the element.
 int FirstButtonX(const TSkinData& sd, bool rightToLeft, int barWidth) {
@@ -35,18 +33,6 @@ bool IsBarButton(const TWinSysButton& b) {
 }
 
 }  // namespace
-
-bool IsAccel(char16_t key, const std::u16string& caption) {
-  for (size_t i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != u'&') continue;
-    if (caption[i + 1] == u'&') {
-      ++i;
-      continue;
-    }
-    return UpperKey(caption[i + 1]) == UpperKey(key);
-  }
-  return false;
-}
 
 TWinSkinMenu::TWinSkinMenu(TWinSkinForm* wrapper, TSkinData* skinData)
     : TComponent(nullptr), SkinData(skinData), Wrapper(wrapper) {

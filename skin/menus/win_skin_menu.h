@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/forms/accel_char.h"
 #include "platform/forms/classes.h"
 #include "platform/forms/menus.h"
 #include "platform/gdi/bitmap.h"
@@ -74,6 +75,3 @@ class TWinSkinMenu : public TComponent {
 // The menu loop's note of the item selected in the open bar menu (WM_MENUSELECT, as the bar's
 // window gets it); nothing when no bar menu is open.
 void NoteMenuSelect(WPARAM wParam, LPARAM lParam);
-
-// Whether a caption has the key as its access key (the character after a single "&").
-bool IsAccel(char16_t key, const std::u16string& caption);

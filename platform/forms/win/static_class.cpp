@@ -1,4 +1,5 @@
-// "Static": text labels (SS_LEFT, SS_CENTER, SS_RIGHT, SS_LEFTNOWORDWRAP). With SS_NOTIFY the
+// "Static": text labels (SS_LEFT, SS_CENTER, SS_RIGHT, SS_LEFTNOWORDWRAP; with SS_EDITCONTROL a
+// word too long for a line is broken, as an edit control breaks it). With SS_NOTIFY the
 // label takes mouse input and reports clicks; without it the mouse passes through to the parent.
 #include <memory>
 
@@ -29,6 +30,7 @@ UINT TextFormat(DWORD style) {
     default: f |= DT_LEFT | DT_WORDBREAK; break;
   }
   if (style & SS_NOPREFIX) f |= DT_NOPREFIX;
+  if (style & SS_EDITCONTROL) f |= DT_EDITCONTROL;
   if (style & SS_ENDELLIPSIS) f |= DT_END_ELLIPSIS | DT_SINGLELINE;
   return f;
 }

@@ -48,14 +48,14 @@ inline constexpr UINT EM_GETSEL = 0x00B0, EM_SETSEL = 0x00B1, EM_SCROLLCARET = 0
                       EM_SETPASSWORDCHAR = 0x00CC, EM_EMPTYUNDOBUFFER = 0x00CD, EM_GETFIRSTVISIBLELINE = 0x00CE,
                       EM_SETREADONLY = 0x00CF, EM_GETPASSWORDCHAR = 0x00D2, EM_SETMARGINS = 0x00D3,
                       EM_GETMARGINS = 0x00D4, EM_GETLIMITTEXT = 0x00D5, EM_POSFROMCHAR = 0x00D6,
-                      EM_CHARFROMPOS = 0x00D7;
+                      EM_CHARFROMPOS = 0x00D7, EM_GETCARETINDEX = 0x1512;
 inline constexpr WORD EN_SETFOCUS = 0x0100, EN_KILLFOCUS = 0x0200, EN_CHANGE = 0x0300, EN_UPDATE = 0x0400,
                       EN_MAXTEXT = 0x0501;
 
 // ---- Statics ----
 inline constexpr DWORD SS_LEFT = 0x0, SS_CENTER = 0x1, SS_RIGHT = 0x2, SS_LEFTNOWORDWRAP = 0xC,
                        SS_TYPEMASK = 0x1F, SS_NOPREFIX = 0x80, SS_NOTIFY = 0x100, SS_CENTERIMAGE = 0x200,
-                       SS_ENDELLIPSIS = 0x4000;
+                       SS_EDITCONTROL = 0x2000, SS_ENDELLIPSIS = 0x4000;
 inline constexpr WORD STN_CLICKED = 0, STN_DBLCLK = 1;
 
 // ---- List boxes ----

@@ -6,14 +6,18 @@
 #include <deque>
 
 #include "platform/forms/folder_dialog.h"
+#include "platform/forms/hint_window.h"
 #include "platform/forms/list_box.h"
 #include "platform/forms/message_dialog.h"
 #include "platform/forms/screen.h"
 #include "platform/forms/win/std_controls.h"
+#include "platform/gdi/dc.h"
 #include "platform/gdi/system_metrics.h"
+#include "platform/gdi/text.h"
 #include "platform/rtl/files.h"
 #include "platform/user/input.h"
 #include "platform/user/message_loop.h"
+#include "platform/user/painting.h"
 #include "platform/user/window.h"
 #include "tests/platform/forms/forms_test_support.h"
 #include "tests/support/test_support.h"
@@ -52,9 +56,21 @@ class Script {
   int idle_ = 0;
 };
 
+// A key typed, with Alt held or not.
+struct TypedKey {
+  unsigned vk;
+  char32_t ch = 0;
+  bool alt = false;
+};
+
 class Dialogs : public FormsTest {
  protected:
   void Press(unsigned vk, char32_t ch = 0) { screen->TypeKey(vk, ch); }
+  void Press(const TypedKey& key) {
+    if (key.alt) screen->PressKey(VK_MENU);
+    screen->TypeKey(key.vk, key.ch);
+    if (key.alt) screen->ReleaseKey(VK_MENU);
+  }
   void Text(const std::string& s) {
     for (char c : s) {
       unsigned vk = (c >= 'a' && c <= 'z') ? unsigned(c - 32) : unsigned(static_cast<unsigned char>(c));
@@ -114,7 +130,7 @@ TEST_F(Dialogs, MessageDialogLayoutAndRestyling) {
 TEST_F(Dialogs, MessageDialogAnswersByKey) {
   struct Case {
     TMsgDlgButtons buttons;
-    std::vector<std::pair<unsigned, char32_t>> keys;
+    std::vector<TypedKey> keys;
     TModalResult expected;
   } cases[] = {
       {mbYesNo, {{VK_RETURN, U'\r'}}, mrYes},
@@ -123,17 +139,104 @@ TEST_F(Dialogs, MessageDialogAnswersByKey) {
       {MsgDlgButton(mbOK), {{VK_ESCAPE, 27}}, mrOk},
       {mbOKCancel, {{VK_ESCAPE, 27}}, mrCancel},
       {mbYesNoCancel, {{VK_TAB, U'\t'}, {VK_TAB, U'\t'}, {VK_RETURN, U'\r'}}, mrCancel},
+      // The underlined letters, with Alt and alone (the focus is on a button), in either case.
+      {mbYesNo, {{'N', U'n', true}}, mrNo},
+      {mbYesNo, {{'Y', U'y', true}}, mrYes},
+      {mbYesNo, {{'N', U'n'}}, mrNo},
+      {mbYesNo, {{'N', U'N'}}, mrNo},
+      {mbYesNo, {{VK_RIGHT, 0}, {'Y', U'y'}}, mrYes},
+      {mbYesNoCancel, {{'N', U'n', true}}, mrNo},
+      {mbAbortRetryIgnore, {{'R', U'r'}}, mrRetry},
+      {mbAbortRetryIgnore, {{'I', U'i', true}}, mrIgnore},
+      {mbAbortRetryIgnore, {{'A', U'a', true}}, mrAbort},
+      // A letter no button has answers nothing; the box still takes Enter.
+      {mbYesNo, {{'Q', U'q', true}, {'Q', U'q'}, {VK_RETURN, U'\r'}}, mrYes},
   };
   for (const auto& c : cases) {
     std::deque<std::function<void()>> steps;
-    for (const auto& key : c.keys) {
-      auto vk = key.first;
-      auto ch = key.second;
-      steps.push_back([this, vk, ch] { Press(vk, ch); });
-    }
+    for (const auto& key : c.keys) steps.push_back([this, key] { Press(key); });
     Script script(std::move(steps));
     EXPECT_EQ(MessageDlg("Going on?", mtConfirmation, c.buttons), c.expected);
     EXPECT_TRUE(script.Done());
+  }
+}
+
+// Long paths in the question and the error box, at the screen sizes users have: the text is
+// wrapped to fit (a path broken at its separators, a name without any anywhere), and the
+// box, its buttons and the hint over such a path stay on the screen.
+TEST_F(Dialogs, MessageBoxesAndHintsWithLongPathsFitTheScreen) {
+  std::string deep;  // a 330-byte folder path
+  while (deep.size() < 320) deep += "/Archiv-" + std::to_string(deep.size());
+  deep += "/Fotos/";
+  std::string longest = "/srv";  // a 770-character path
+  while (longest.size() < 760) longest += "/abcdefghij" + std::to_string(longest.size() % 7);
+  longest += "/image.jpg";
+  const std::string name(400, 'x');  // a name with no separator at all
+  struct Case {
+    std::string text;
+    TMsgDlgType type;
+    TMsgDlgButtons buttons;
+  } cases[] = {
+      {"3001 images in " + deep + "\rshall be scanned\rand the matching ones will be copied. Going on?", mtInformation,
+       mbYesNo},
+      {"Error while creating directory " + longest + ".", mtInformation, MsgDlgButton(mbOK)},
+      {"The file " + name + ".jpg could not be read.", mtError, MsgDlgButton(mbOK)},
+  };
+  for (auto [w, h] : {std::pair{800, 600}, std::pair{1280, 1024}, std::pair{1920, 1080}}) {
+    screen = UseHeadlessDisplay(w, h);
+    ASSERT_NE(screen, nullptr);
+    const TRect desk{0, 0, w, h};
+    auto inside = [&](const TRect& r) {
+      return r.left >= desk.left && r.top >= desk.top && r.right <= desk.right && r.bottom <= desk.bottom;
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + ": " + c.text.substr(0, 40));
+      TComponentPtr<TMessageForm> d(CreateMessageDialog(c.text, c.type, c.buttons));
+      // Restyled as the program restyles it: its font, a fifth wider.
+      d->Font()->SetName("MS Sans Serif");
+      d->Font()->SetSize(8);
+      d->SetWidth(d->Width() * 12 / 10);
+      auto* label = dynamic_cast<TLabel*>(d->FindComponent("Message"));
+      ASSERT_NE(label, nullptr);
+      TRect box{}, needed{};
+      std::vector<TRect> buttons;
+      Script script({[&] {
+        box = d->BoundsRect();
+        for (const char* b : {"Yes", "No", "OK"})
+          if (auto* button = dynamic_cast<TButton*>(d->FindComponent(b))) {
+            const TPoint p = button->ClientToScreen(TPoint{0, 0});
+            buttons.push_back(TRect{p.x, p.y, p.x + button->Width(), p.y + button->Height()});
+          }
+        // The text as the label lays it out in its own width.
+        HDC dc = GetDC(label->Handle());
+        HGDIOBJ old = SelectObject(dc, label->Font()->Handle());
+        const std::u16string text = Utf8ToWide(c.text);
+        needed = TRect{0, 0, label->Width(), 0};
+        DrawTextW(dc, text.c_str(), int(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+        SelectObject(dc, old);
+        ReleaseDC(label->Handle(), dc);
+        Press(VK_ESCAPE, 27);
+      }});
+      d->ShowModal();
+      EXPECT_TRUE(inside(box)) << box.left << "," << box.top << " " << box.Width() << "x" << box.Height();
+      EXPECT_LE(box.Width(), w * 3 / 4);
+      ASSERT_FALSE(buttons.empty());
+      for (const TRect& b : buttons) EXPECT_TRUE(inside(b)) << b.left << "," << b.top;
+      EXPECT_LE(needed.Width(), label->Width());
+      EXPECT_LE(needed.Height(), label->Height());
+      EXPECT_GT(needed.Height(), 2 * label->Font()->Size());  // wrapped over several lines
+    }
+    // The hint over the path field: no wider than a third of the screen, and on it even where
+    // the mouse is at its far corner.
+    THintWindow* hint = CreateComponent<THintWindow>(Application);
+    TRect r = hint->CalcHintRect(w / 3, longest);
+    EXPECT_LE(r.Width(), w / 3 + 6);
+    OffsetRect(r, w - 10, h - 10);
+    hint->ActivateHint(r, longest);
+    RECT shown{};
+    GetWindowRect(hint->Handle(), &shown);
+    EXPECT_TRUE(inside(shown)) << shown.left << "," << shown.top << " " << shown.right << "," << shown.bottom;
+    hint->Free();
   }
 }
 
@@ -232,6 +335,48 @@ TEST_F(OpenDialogs, FilterListTypedPatternsAndCancel) {
   EXPECT_THAT(all, ElementsAre("../", "Alpha/", "sub/", "a.jpg", "b.JPG", "c.png", "Z.jpg"));
   EXPECT_THAT(typed, ElementsAre("../", "Alpha/", "sub/", "notes.txt"));
   EXPECT_EQ(dlg->FileName(), "");
+}
+
+// The underlined letters: with Alt each reaches its control wherever the focus is; alone
+// only where the focus is on a button (in the file name they are typed).
+TEST_F(OpenDialogs, AccessKeysReachTheirControls) {
+  std::vector<std::string> focused;
+  std::string typed;
+  auto note = [&] { focused.push_back(Active()->ActiveControl()->Name()); };
+  Script script({
+      [&] { Press({'T', U't', true}); },
+      [&] {
+        note();
+        Press({'I', U'i', true});
+      },
+      [&] {
+        note();
+        Press({'N', U'n', true});
+      },
+      [&] {
+        note();
+        Text("bot");  // letters of Open and of the labels, typed into the name
+      },
+      [&] {
+        typed = Form()->FileNameEdit->Text();
+        Form()->FileNameEdit->SetText("b.JPG");
+        Form()->CancelButton->SetFocus();
+        Press({'O', U'o'});
+      },
+  });
+  ASSERT_TRUE(dlg->Execute());
+  EXPECT_THAT(focused, ElementsAre("TypeList", "PathEdit", "FileNameEdit"));
+  EXPECT_EQ(typed, "bot");
+  EXPECT_EQ(dlg->FileName(), dir.File("b.JPG"));
+
+  // Alt+O opens from the list too.
+  Script again({[&] {
+    Form()->FileList->SetFocus();
+    Form()->FileNameEdit->SetText("a.jpg");
+    Press({'O', U'o', true});
+  }});
+  ASSERT_TRUE(dlg->Execute());
+  EXPECT_EQ(dlg->FileName(), dir.File("a.jpg"));
 }
 
 TEST_F(OpenDialogs, FoldersAreEnteredFromTheListAndMissingFilesRefused) {
@@ -521,6 +666,31 @@ TEST_F(FolderDialogs, FilesEditBoxNewFolderAndRoot) {
   ASSERT_TRUE(dlg->Execute());
   EXPECT_THAT(shown, ElementsAre("photos/", "zeta/", "file.jpg"));  // at the root: no ../
   EXPECT_EQ(dlg->Folder(), dir.File("photos/2020"));
+}
+
+// Alt+M makes a new folder wherever the focus is, M alone where the focus is on a button; in
+// the list M is the list's own key.
+TEST_F(FolderDialogs, MakeNewFolderByItsAccessKey) {
+  const std::string second = dir.File("New Folder (2)");
+  bool afterAlt = false, afterListM = true;
+  Script script({
+      [&] { Press({'M', U'm', true}); },
+      [&] {
+        afterAlt = DirectoryExists(Utf8ToWide(dir.File("New Folder")));
+        Form()->FolderList->SetFocus();
+        Press({'M', U'm'});
+      },
+      [&] {
+        afterListM = DirectoryExists(Utf8ToWide(second));
+        Form()->OKButton->SetFocus();
+        Press({'M', U'm'});
+      },
+      [&] { Press(VK_ESCAPE, 27); },
+  });
+  EXPECT_FALSE(dlg->Execute());
+  EXPECT_TRUE(afterAlt);
+  EXPECT_FALSE(afterListM);
+  EXPECT_TRUE(DirectoryExists(Utf8ToWide(second)));
 }
 
 TEST_F(FolderDialogs, AMissingStartFolderStartsAtTheRoot) {

@@ -1,6 +1,7 @@
 // Fonts and text: face resolution, metrics, drawing, DrawText layout, font data and outlines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -346,6 +347,52 @@ TEST(DrawText, WordBreakWraps) {
   // Line breaks in the text start new lines.
   RECT lines{0, 0, 500, 0};
   EXPECT_EQ(DrawTextA(s.dc, "a\r\nb\nc", -1, &lines, DT_CALCRECT), 3 * tm.tmHeight);
+}
+
+// As an edit control shows it, a word too wide for the line (a path) is broken after the last
+// folder separator that fits, and a name without one after the last character that fits:
+// drawn, the lines are those the test expects, each drawn on its own by TextOut.
+TEST(DrawText, EditControlBreaksLongWordsAtSeparatorsThenAnywhere) {
+  struct Case {
+    std::string text;
+    std::vector<std::string> lines;  // in a width the widest just fits
+  } cases[] = {
+      {"/folder12/folder12/folder12/folder12/folder12/folder12/folder12",
+       {"/folder12/folder12/folder12/", "folder12/folder12/folder12/", "folder12"}},
+      {"\\folder12\\folder12\\folder12\\folder12", {"\\folder12\\folder12\\folder12\\", "folder12"}},
+      {"Copy /folder12/folder12/folder12/folder12 now", {"Copy", "/folder12/folder12/folder12/", "folder12 now"}},
+  };
+  for (const char* face : {"Arial", "MS Sans Serif"})
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(face) + ": " + c.text);
+      TextSurface wrapped(400, 120, face, -13), expected(400, 120, face, -13);
+      int width = 0;
+      for (const std::string& line : c.lines) width = std::max(width, wrapped.Width(line) + 1);
+      TEXTMETRICA tm;
+      GetTextMetricsA(wrapped.dc, &tm);
+      RECT r{2, 0, 2 + width, 120};
+      SetBkMode(wrapped.dc, TRANSPARENT);
+      SetBkMode(expected.dc, TRANSPARENT);
+      EXPECT_EQ(DrawTextA(wrapped.dc, c.text.c_str(), -1, &r, DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX),
+                int(c.lines.size()) * tm.tmHeight);
+      for (size_t i = 0; i < c.lines.size(); ++i)
+        TextOutA(expected.dc, 2, int(i) * tm.tmHeight, c.lines[i].c_str(), int(c.lines[i].size()));
+      EXPECT_TRUE(std::ranges::equal(wrapped.bmp.Dib().Bits(), expected.bmp.Dib().Bits()));
+    }
+  // A name without a separator: as many characters a line as fit, the last line the rest.
+  TextSurface s(10, 10, "Arial", -13);
+  TEXTMETRICA tm;
+  GetTextMetricsA(s.dc, &tm);
+  for (int count : {1, 7, 40, 333}) {
+    const std::string name(size_t(count), 'x');
+    for (int width : {1, 5, 6, 61, 200}) {
+      RECT r{0, 0, width, 0};
+      const int h = DrawTextA(s.dc, name.c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL);
+      const int perLine = std::max(1, width / s.Width("x"));
+      EXPECT_EQ(h, (count + perLine - 1) / perLine * tm.tmHeight) << count << " in " << width;
+      EXPECT_EQ(r.right, std::min(count, perLine) * s.Width("x")) << count << " in " << width;
+    }
+  }
 }
 
 TEST(DrawText, VerticalCentreAndBottom) {
