@@ -5,6 +5,7 @@
 #include FT_OUTLINE_H
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
+#include <hb.h>
 
 #include <algorithm>
 #include <cmath>
@@ -77,6 +78,7 @@ FontInstance::FontInstance(const LOGFONTW& lf, const ResolvedFace& face) : resol
 
 FontInstance::~FontInstance() {
   std::lock_guard guard(FreeTypeLock());
+  if (shaper_) hb_font_destroy(shaper_);
   if (face_) FT_Done_Face(face_);
 }
 

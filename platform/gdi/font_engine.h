@@ -17,6 +17,7 @@
 #include "platform/gdi/text.h"
 
 struct FT_FaceRec_;
+struct hb_font_t;
 
 class FontInstance {
  public:
@@ -68,6 +69,8 @@ class FontInstance {
   };
   bool LoadOutline(char32_t ch, bool isGlyphIndex, Outline& out);
   FT_FaceRec_* RawFace() { return face_; }
+  // HarfBuzz's font over the face, made on first use; called with FreeTypeLock held.
+  hb_font_t* Shaper();
   int UnitsPerEm() const;
   bool Bold() const { return bold_; }
   bool Italic() const { return italic_; }
@@ -82,6 +85,7 @@ class FontInstance {
   uint32_t LoadFlags() const;
 
   FT_FaceRec_* face_ = nullptr;
+  hb_font_t* shaper_ = nullptr;
   ResolvedFace resolved_;
   LOGFONTW logFont_;
   TEXTMETRICW metrics_;

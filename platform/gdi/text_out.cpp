@@ -7,6 +7,7 @@
 #include "platform/gdi/font_engine.h"
 #include "platform/gdi/paint_engine.h"
 #include "platform/gdi/text.h"
+#include "platform/gdi/text_shaping.h"
 #include "platform/rtl/strings.h"
 
 namespace {
@@ -111,7 +112,8 @@ bool GetTextExtentPoint32W(HDC dc, const char16_t* text, int length, SIZE* size)
   auto f = d ? FontOf(*d) : nullptr;
   if (!f || !size || length < 0 || (!text && length > 0)) return false;
   const std::u32string cps = CodePoints(text, size_t(length));
-  size->cx = TextWidth(*f, cps, d->state.charExtra);
+  size->cx = NeedsShaping(cps) ? int(std::clamp<int64_t>(ShapeText(*f, cps, d->state.charExtra, nullptr).width, INT32_MIN, INT32_MAX))
+                               : TextWidth(*f, cps, d->state.charExtra);
   size->cy = f->Metrics().tmHeight;
   return true;
 }
@@ -159,14 +161,20 @@ bool ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, const cha
   // Glyph indices are 16-bit units each; characters may pair into code points.
   const std::u32string cps = (options & ETO_GLYPH_INDEX) ? GlyphKeys(text, length) : CodePoints(text, length);
   // Advances per code point: dx is given per UTF-16 unit, which is the same for the BMP.
-  std::vector<FontInstance*> drawing(cps.size());
-  std::vector<int> adv(cps.size());
-  for (size_t i = 0; i < cps.size(); ++i) {
-    drawing[i] = &f->Linked(cps[i]);
-    adv[i] = dx && i < length ? dx[i] : drawing[i]->Advance(cps[i]) + d->state.charExtra;
+  std::vector<int> dxs;
+  if (dx) dxs.assign(dx, dx + std::min<size_t>(cps.size(), length));
+  dxs.resize(dx ? cps.size() : 0, 0);
+  ShapedText laid;
+  if (!(options & ETO_GLYPH_INDEX) && NeedsShaping(cps)) {
+    laid = ShapeText(*f, cps, d->state.charExtra, dx ? dxs.data() : nullptr);
+  } else {
+    for (size_t i = 0; i < cps.size(); ++i) {
+      FontInstance& drawing = f->Linked(cps[i]);
+      laid.glyphs.push_back(ShapedGlyph{&drawing, cps[i], laid.width, 0});
+      laid.width += dx ? dxs[i] : drawing.Advance(cps[i]) + d->state.charExtra;
+    }
   }
-  int64_t width = 0;
-  for (int a : adv) width += a;
+  const int64_t width = laid.width;
   const TEXTMETRICW& tm = f->Metrics();
   const UINT align = d->state.textAlign;
   const bool updateCP = align & TA_UPDATECP;
@@ -202,16 +210,15 @@ bool ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, const cha
   }
   GdiBitmap& s = *d->Surface();
   const RECT bounds = area.Bounds();
-  int64_t pen = devLeft;
-  for (size_t i = 0; i < cps.size(); ++i) {
+  for (const ShapedGlyph& g : laid.glyphs) {
+    const int64_t pen = devLeft + g.x, base = devBase - g.y;
     // Glyphs wholly outside what can be drawn are not rendered at all.
     if (pen + 2 * tm.tmMaxCharWidth + 8 >= bounds.left && pen - 2 * tm.tmMaxCharWidth - 8 < bounds.right &&
-        devBase + tm.tmDescent + tm.tmHeight + 8 >= bounds.top &&
-        devBase - tm.tmAscent - tm.tmHeight - 8 < bounds.bottom && !area.Empty()) {
-      const PixelBox visible{bounds.left - pen, bounds.top - devBase, bounds.right - pen, bounds.bottom - devBase};
-      DrawGlyph(s, area, bounds, pen, devBase, *drawing[i]->Render(cps[i], visible), d->state.textColor);
+        base + tm.tmDescent + tm.tmHeight + 8 >= bounds.top && base - tm.tmAscent - tm.tmHeight - 8 < bounds.bottom &&
+        !area.Empty()) {
+      const PixelBox visible{bounds.left - pen, bounds.top - base, bounds.right - pen, bounds.bottom - base};
+      DrawGlyph(s, area, bounds, pen, base, *g.font->Render(g.key, visible), d->state.textColor);
     }
-    pen += adv[i];
   }
   if (tm.tmUnderlined || tm.tmStruckOut) {
     const PatternSource line = PatternSource::Solid(d->state.textColor);

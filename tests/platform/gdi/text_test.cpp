@@ -292,6 +292,81 @@ TEST(Text, CharactersTheFaceLacksComeFromAFaceThatHasThem) {
       }
 }
 
+// Arabic and Hebrew, alone and inside left-to-right text, in their own face and linked from a
+// Western one, are drawn and measured as HarfBuzz's own tool (hb-shape) shapes each run of one
+// direction: the glyphs it picks (joined Arabic letters) in display order, at the faces' own
+// advances, the runs themselves in display order on a left-to-right line.
+TEST(Text, ComplexScriptsAreShapedAsHarfBuzzShapesThem) {
+  if (!testsupport::FontsPinned() || !testsupport::HaveTool("hb-shape") || !testsupport::HaveTool("fc-match"))
+    GTEST_SKIP() << "needs hb-shape and fc-match";
+  auto fileOf = [](const std::string& family) {
+    std::string file;
+    testsupport::Run("fc-match -f '%{file}' '" + family + "'", &file);
+    return file;
+  };
+  struct Run {
+    std::string text;  // UTF-8
+    bool rightToLeft;
+  };
+  struct Case {
+    const char* face;  // the Arabic and Hebrew come from DejaVu Sans, linked where the face lacks them
+    std::u16string text;
+    std::vector<Run> shown;  // in display order
+  } cases[] = {
+      {"DejaVu Sans", u"\u0635\u0648\u0631\u0629 \u0639\u0631\u0628\u064A\u0629", {{"\u0635\u0648\u0631\u0629 \u0639\u0631\u0628\u064A\u0629", true}}},
+      {"DejaVu Sans", u"\u0635\u0648\u0631\u0629 \u0639\u0631\u0628\u064A\u0629.jpg",
+       {{"\u0635\u0648\u0631\u0629 \u0639\u0631\u0628\u064A\u0629", true}, {".jpg", false}}},
+      {"DejaVu Sans", u"a \u0639\u0631\u0628\u064A\u0629 b", {{"a ", false}, {"\u0639\u0631\u0628\u064A\u0629", true}, {" b", false}}},
+      {"DejaVu Sans", u"\u05E9\u05DC\u05D5\u05DD.jpg", {{"\u05E9\u05DC\u05D5\u05DD", true}, {".jpg", false}}},
+      {"Arial", u"\u0644\u0627 \u0628\u064A\u062A", {{"\u0644\u0627 \u0628\u064A\u062A", true}}},
+  };
+  const std::string arabicFile = fileOf("DejaVu Sans");
+  for (const Case& c : cases)
+    for (int height : {-11, -16, 24}) {
+      SCOPED_TRACE(std::string(c.face) + " " + std::to_string(height) + ": " + c.shown[0].text);
+      TextSurface drawn(240, 48, c.face, height), expected(240, 48, c.face, height);
+      TEXTMETRICW tm;
+      ASSERT_TRUE(GetTextMetricsW(drawn.dc, &tm));
+      LOGFONTA lf{};
+      lf.lfHeight = -(tm.tmHeight - tm.tmInternalLeading);  // the linked face at the same em
+      std::strcpy(lf.lfFaceName, "DejaVu Sans");
+      HFONT linked = CreateFontIndirectA(lf);
+      for (TextSurface* s : {&drawn, &expected}) {
+        SetBkMode(s->dc, TRANSPARENT);
+        SetTextAlign(s->dc, TA_BASELINE | TA_UPDATECP);
+        MoveToEx(s->dc, 4, 34, nullptr);
+      }
+      ExtTextOutW(drawn.dc, 0, 0, 0, nullptr, c.text.data(), UINT(c.text.size()), nullptr);
+      for (const Run& run : c.shown) {
+        const bool ownFace = run.text[0] > 0 && !run.rightToLeft;  // ASCII: the case's face
+        std::string out;
+        ASSERT_EQ(testsupport::Run(std::string("hb-shape --no-glyph-names --no-clusters --no-positions --direction=") +
+                                       (run.rightToLeft ? "rtl '" : "ltr '") + (ownFace ? fileOf(c.face) : arabicFile) +
+                                       "' '" + run.text + "'",
+                                   &out),
+                  0);
+        std::u16string glyphs;
+        for (size_t at = out.find_first_of("0123456789"); at != std::string::npos; at = out.find_first_of("0123456789", at)) {
+          glyphs.push_back(char16_t(std::stoi(out.substr(at))));
+          at = out.find_first_not_of("0123456789", at);
+        }
+        ASSERT_FALSE(glyphs.empty()) << out;
+        HGDIOBJ old = SelectObject(expected.dc, ownFace ? expected.font : linked);
+        ExtTextOutW(expected.dc, 0, 0, ETO_GLYPH_INDEX, nullptr, glyphs.data(), UINT(glyphs.size()), nullptr);
+        SelectObject(expected.dc, old);
+      }
+      EXPECT_TRUE(std::ranges::equal(drawn.bmp.Dib().Bits(), expected.bmp.Dib().Bits()));
+      POINT end{}, expectedEnd{};
+      GetCurrentPositionEx(drawn.dc, &end);
+      GetCurrentPositionEx(expected.dc, &expectedEnd);
+      EXPECT_EQ(end.x, expectedEnd.x);
+      SIZE size{};
+      GetTextExtentPoint32W(drawn.dc, c.text.data(), int(c.text.size()), &size);
+      EXPECT_EQ(size.cx, expectedEnd.x - 4);  // measured as drawn
+      DeleteObject(linked);
+    }
+}
+
 TEST(DrawText, CalcRectMatchesTheExtent) {
   TextSurface s(10, 10, "Arial", -13);
   RECT r{5, 7, 5, 7};
