@@ -25,6 +25,11 @@ bool GetTextMetricsW(HDC dc, TEXTMETRICW* tm);
 bool GetTextMetricsA(HDC dc, TEXTMETRICA* tm);
 bool GetTextExtentPoint32W(HDC dc, const char16_t* text, int length, SIZE* size);
 bool GetTextExtentPoint32A(HDC dc, const char* text, int length, SIZE* size);
+// The extent of each leading part: dx[i] is the width of the text's first i + 1 UTF-16 units
+// as drawn (both units of a surrogate pair end where the pair does; the characters of a
+// shaped cluster share its width). `fit` gets how many units fit in maxExtent; any of fit, dx
+// and size may be null.
+bool GetTextExtentExPointW(HDC dc, const char16_t* text, int length, int maxExtent, int* fit, int* dx, SIZE* size);
 // Advance widths of the characters first..last (inclusive) in logical units.
 bool GetCharWidthW(HDC dc, UINT first, UINT last, int* widths);
 bool GetCharWidth32W(HDC dc, UINT first, UINT last, int* widths);

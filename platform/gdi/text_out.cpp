@@ -118,6 +118,39 @@ bool GetTextExtentPoint32W(HDC dc, const char16_t* text, int length, SIZE* size)
   return true;
 }
 
+bool GetTextExtentExPointW(HDC dc, const char16_t* text, int length, int maxExtent, int* fit, int* dx, SIZE* size) {
+  auto d = LookupDC(dc);
+  auto f = d ? FontOf(*d) : nullptr;
+  if (!f || length < 0 || (!text && length > 0)) return false;
+  const std::u32string cps = CodePoints(text, size_t(length));
+  const int extra = d->state.charExtra;
+  std::vector<int64_t> shares;
+  if (NeedsShaping(cps)) {
+    shares = ShapeText(*f, cps, extra, nullptr).shares;
+  } else {
+    for (char32_t c : cps) shares.push_back(int64_t(f->Linked(c).Advance(c) + extra) * 64);
+  }
+  int64_t sum = 0;
+  int fits = 0;
+  // Code points pair units as CodePoints pairs them.
+  for (size_t unit = 0, cp = 0; unit < size_t(length); ++cp) {
+    const bool pair = text[unit] >= 0xD800 && text[unit] < 0xDC00 && unit + 1 < size_t(length) &&
+                      text[unit + 1] >= 0xDC00 && text[unit + 1] < 0xE000;
+    sum += cp < shares.size() ? shares[cp] : 0;
+    const int extent = int(std::clamp<int64_t>((sum + 32) / 64, INT32_MIN, INT32_MAX));
+    for (const size_t end = unit + (pair ? 2 : 1); unit < end; ++unit) {
+      if (dx) dx[unit] = extent;
+      if (extent <= maxExtent && fits == int(unit)) ++fits;
+    }
+  }
+  if (fit) *fit = fits;
+  if (size) {
+    size->cx = int(std::clamp<int64_t>((sum + 32) / 64, INT32_MIN, INT32_MAX));
+    size->cy = f->Metrics().tmHeight;
+  }
+  return true;
+}
+
 bool GetTextExtentPoint32A(HDC dc, const char* text, int length, SIZE* size) {
   if (length < 0) return false;
   const std::u16string w = FromUtf8(text, length);

@@ -179,6 +179,7 @@ ShapedText ShapeText(FontInstance& font, const std::u32string& text, int charExt
   hb_unicode_funcs_t* u = hb_unicode_funcs_get_default();
   const std::vector<Run> runs = Runs(font, u, text, Levels(Classes(u, text), text));
   std::unique_ptr<hb_buffer_t, BufferDeleter> buffer(hb_buffer_create());
+  if (!dx) out.shares.assign(text.size(), 0);
   int64_t pen26 = 0;  // without dx: 26.6 pixels
   int64_t pen = 0;    // with dx: pixels
   for (size_t index : DisplayOrder(runs)) {
@@ -228,8 +229,15 @@ ShapedText ShapeText(FontInstance& font, const std::u32string& text, int charExt
       } else {
         glyph.x = Round26(pen26 + pos[g].x_offset);
         pen26 += pos[g].x_advance;
-        if (g + 1 == count || info[g + 1].cluster != cluster)
-          pen26 += int64_t(charExtra) * 64 * int64_t(clusterEnd(cluster) - cluster);
+        out.shares[cluster] += pos[g].x_advance;
+        if (g + 1 == count || info[g + 1].cluster != cluster) {
+          // The cluster's advance is shared by its characters, each with its extra space.
+          const size_t chars = clusterEnd(cluster) - cluster;
+          pen26 += int64_t(charExtra) * 64 * int64_t(chars);
+          const int64_t whole = out.shares[cluster];
+          for (size_t i = 0; i < chars; ++i)
+            out.shares[cluster + i] = whole / int64_t(chars) + (i == 0 ? whole % int64_t(chars) : 0) + int64_t(charExtra) * 64;
+        }
       }
       out.glyphs.push_back(glyph);
     }

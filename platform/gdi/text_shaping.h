@@ -21,6 +21,8 @@ struct ShapedGlyph {
 struct ShapedText {
   std::vector<ShapedGlyph> glyphs;  // in display order
   int64_t width = 0;
+  // Without dx: each code point's share of the advance of the cluster it is in (26.6 pixels).
+  std::vector<int64_t> shares;
 };
 
 // Whether the text holds a character that needs shaping or reordering.

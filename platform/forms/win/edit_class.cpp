@@ -67,17 +67,9 @@ std::vector<int> Offsets(HWND h, const EditState* s, const std::u16string& shown
   std::vector<int> x(shown.size() + 1, 0);
   HDC dc = GetDC(h);
   HGDIOBJ old = SelectObject(dc, FontOr(s->font));
-  for (size_t i = 0; i < shown.size(); ++i) {
-    SIZE sz{};
-    size_t n = 1;
-    if (shown[i] >= 0xD800 && shown[i] <= 0xDBFF && i + 1 < shown.size()) n = 2;
-    GetTextExtentPoint32W(dc, shown.c_str() + i, static_cast<int>(n), &sz);
-    x[i + 1] = x[i] + sz.cx;
-    if (n == 2) {
-      x[i + 2] = x[i + 1];
-      ++i;
-    }
-  }
+  // Where the text as drawn puts each character: joined and reordered scripts take their
+  // shaped widths, so that the pieces drawn at these places meet.
+  GetTextExtentExPointW(dc, shown.c_str(), static_cast<int>(shown.size()), 0, nullptr, x.data() + 1, nullptr);
   SelectObject(dc, old);
   ReleaseDC(h, dc);
   return x;
@@ -521,6 +513,8 @@ LRESULT Handle(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, EditState* s) {
       int top = std::max(0, (r.Height() - LineHeight(h, s)) / 2);
       return MAKELRESULT(s->leftMargin - s->scrollX + x[wParam], top);
     }
+    case EM_GETCARETINDEX:
+      return static_cast<LRESULT>(s->caret);
     case EM_CHARFROMPOS:
       return static_cast<LRESULT>(CharFromX(h, s, GET_X_LPARAM(lParam)));
     case WM_CUT:

@@ -363,6 +363,17 @@ TEST(Text, ComplexScriptsAreShapedAsHarfBuzzShapesThem) {
       SIZE size{};
       GetTextExtentPoint32W(drawn.dc, c.text.data(), int(c.text.size()), &size);
       EXPECT_EQ(size.cx, expectedEnd.x - 4);  // measured as drawn
+      // Placed character by character where the extents of its leading parts say (as an edit
+      // places it), the text is drawn the same.
+      std::vector<int> ends(c.text.size()), dx(c.text.size());
+      ASSERT_TRUE(GetTextExtentExPointW(drawn.dc, c.text.data(), int(c.text.size()), 0, nullptr, ends.data(), nullptr));
+      EXPECT_EQ(ends.back(), size.cx);
+      for (size_t i = 0; i < dx.size(); ++i) dx[i] = ends[i] - (i ? ends[i - 1] : 0);
+      TextSurface placed(240, 48, c.face, height);
+      SetBkMode(placed.dc, TRANSPARENT);
+      SetTextAlign(placed.dc, TA_BASELINE);
+      ExtTextOutW(placed.dc, 4, 34, 0, nullptr, c.text.data(), UINT(c.text.size()), dx.data());
+      EXPECT_TRUE(std::ranges::equal(placed.bmp.Dib().Bits(), drawn.bmp.Dib().Bits()));
       DeleteObject(linked);
     }
 }
