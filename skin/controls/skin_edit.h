@@ -1,5 +1,6 @@
 // Edits get a skinned border: the skin's "ButtonShadow" colour outside, two white rings inside;
-// the text area stays native.
+// the text area stays native, but for its selected text, drawn again over the edit's own in
+// the skin's highlight colours (HilightText on Hilight), as a skinned list's selected row.
 #pragma once
 
 #include <memory>
@@ -15,6 +16,7 @@ class TSkinEdit : public TSkinControl {
 
  private:
   void PrintBorder(HDC dc, const RECT& rect);
+  void PaintSelection();
   // An up-down child gets its own wrapper the first time the edit is painted.
   void SkinUpDownChild();
   std::unique_ptr<TSkinUpDown> upDown_;

@@ -17,8 +17,11 @@
 #include "platform/forms/list_box.h"
 #include "platform/forms/win/std_controls.h"
 #include "platform/user/message_loop.h"
+#include "platform/user/painting.h"
 #include "platform/user/window.h"
 #include "platform/gdi/colors.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/text.h"
 #include "platform/rtl/resources.h"
 #include "skin/forms/skin_draw.h"
 #include "skin/skin_reader.h"
@@ -289,14 +292,32 @@ TEST_F(ShippedSkinForm, EverySchemesArrowsPointTheWayTheirFramesScroll) {
 
 // A list box's rows on the screen, the list wearing each stored scheme: the selected row is
 // drawn on the skin's highlight colour, and its text and every other row's read on what they are
-// drawn on (at least 4.5 : 1), focused or not.
+// drawn on (at least 4.5 : 1), focused or not; so is the selected text of an edit.
 using ShippedSkinLists = SkinnedFormFixture;
 
 TEST_F(ShippedSkinLists, EverySchemesListRowsCanBeReadSelectedOrNot) {
   const char* const kForm =
       "object ListForm: TForm\n  Left = 60\n  Top = 60\n  ClientHeight = 160\n  ClientWidth = 240\n"
       "  object List: TListBox\n    Left = 10\n    Top = 10\n    Width = 200\n    Height = 120\n  end\n"
+      "  object Path: TEdit\n    Left = 10\n    Top = 134\n    Width = 200\n    Height = 21\n"
+      "    Text = '/srv/photos/Selected WWW.jpg'\n  end\n"
       "end\n";
+  // The most frequent colour of a client rectangle's inside, and the best contrast any other
+  // colour there has with it.
+  auto readable = [this](HWND window, const RECT& r) {
+    std::map<TColor, int> seen;
+    for (int y = r.top + 1; y < r.bottom - 1; ++y)
+      for (int x = r.left + 1; x < r.right - 1; ++x) {
+        POINT p{x, y};
+        ClientToScreen(window, &p);
+        ++seen[ScreenColor(p.x, p.y)];
+      }
+    const TColor ground =
+        std::max_element(seen.begin(), seen.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+    double best = 1;
+    for (const auto& [colour, count] : seen) best = std::max(best, Contrast(colour, ground));
+    return std::pair{ground, best};
+  };
   for (const auto& [name, packed] : StoredSkins())
     for (bool focused : {true, false}) {
       SCOPED_TRACE(name + (focused ? ", focused" : ""));
@@ -317,20 +338,29 @@ TEST_F(ShippedSkinLists, EverySchemesListRowsCanBeReadSelectedOrNot) {
         RECT r{};
         SendMessageW(list->Handle(), LB_GETITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&r));
         // The most frequent colour is the ground; the text is what stands out most from it.
-        std::map<TColor, int> seen;
-        for (int y = r.top + 1; y < r.bottom - 1; ++y)
-          for (int x = r.left + 1; x < r.right - 1; ++x) {
-            POINT p{x, y};
-            ClientToScreen(list->Handle(), &p);
-            ++seen[ScreenColor(p.x, p.y)];
-          }
-        const TColor ground =
-            std::max_element(seen.begin(), seen.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
-        double best = 1;
-        for (const auto& [colour, count] : seen) best = std::max(best, Contrast(colour, ground));
+        const auto [ground, best] = readable(list->Handle(), r);
         if (row == 1) EXPECT_EQ(ground, TColor(ColorToRGB(sd->Colors.Hilight))) << "row " << row;
         EXPECT_GE(best, 4.5) << "row " << row;
       }
+      if (focused) continue;
+      // The edit's selected words ("Selected WWW"), the edit focused.
+      auto* edit = dynamic_cast<TWinControl*>(form->FindComponent("Path"));
+      ASSERT_NE(edit, nullptr);
+      edit->SetFocus();
+      SendMessageW(edit->Handle(), EM_SETSEL, 12, 24);
+      Pump();
+      const LRESULT from = SendMessageW(edit->Handle(), EM_POSFROMCHAR, 12, 0);
+      const LRESULT to = SendMessageW(edit->Handle(), EM_POSFROMCHAR, 24, 0);
+      HDC dc = GetDC(edit->Handle());
+      HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(edit->Handle(), WM_GETFONT, 0, 0)));
+      TEXTMETRICW tm{};
+      GetTextMetricsW(dc, &tm);
+      SelectObject(dc, old);
+      ReleaseDC(edit->Handle(), dc);
+      const RECT words{short(LOWORD(from)), short(HIWORD(from)), short(LOWORD(to)), short(HIWORD(from)) + int(tm.tmHeight)};
+      const auto [ground, best] = readable(edit->Handle(), words);
+      EXPECT_EQ(ground, TColor(ColorToRGB(sd->Colors.Hilight))) << "edit";
+      EXPECT_GE(best, 4.5) << "edit";
     }
 }
 
