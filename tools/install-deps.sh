@@ -6,11 +6,11 @@ SUDO=""
 [ "$(id -u)" = 0 ] || SUDO="sudo"
 PKGS="build-essential cmake ninja-build pkg-config git
   zlib1g-dev libssl-dev libjpeg62-turbo-dev libopenjp2-7-dev liblcms2-dev libcairo2-dev libpng-dev libtiff-dev libgif-dev
-  libfreetype-dev libfontconfig-dev libharfbuzz-dev libx11-dev libxext-dev libxtst-dev libxml2-dev
+  libfreetype-dev libfontconfig-dev libharfbuzz-dev libx11-dev libxext-dev libxinerama-dev libxtst-dev libxml2-dev
   poppler-data fonts-urw-base35 fonts-liberation2 fonts-dejavu-core
   fonts-ipafont fonts-arphic-uming fonts-arphic-ukai fonts-nanum
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-apps x11-utils fontconfig xclip xdotool twm openbox desktop-file-utils python3 python3-pil python3-fonttools python3-cryptography imagemagick libtiff-tools liblcms2-utils netpbm qpdf poppler-utils
+  xvfb xauth x11-apps x11-utils fontconfig xclip xdotool twm openbox fluxbox icewm wmctrl desktop-file-utils python3 python3-pil python3-fonttools python3-cryptography imagemagick libtiff-tools liblcms2-utils netpbm qpdf poppler-utils
   jbig2dec libjpeg-turbo-progs emf2svg libwmf-bin librsvg2-bin ghostscript libgs-common chromium
   libopenjp2-tools libharfbuzz-bin
   clang libclang-rt-14-dev libuemf-dev

@@ -43,7 +43,7 @@ enum class EventKind {
   FocusGained,  // the desktop gave the keyboard focus to the window
   FocusLost,    // keyboard focus left the program's windows (to another program or nowhere)
   Exposure,     // part of the window must be presented again
-  Configured,   // the window was moved or sized from outside (a window manager)
+  Configured,   // the window was moved or sized, or maximised or restored, from outside (a window manager)
   ShownFromOutside,  // the window was shown again from outside (restored from an icon, mapped by a tool)
   CloseRequest  // the user asked to close the window through the desktop
 };
@@ -63,6 +63,7 @@ struct Event {
   char32_t character = 0;     // the character the key produces, 0 for none
   Rect rect{};                // Exposure: area in window coordinates; Configured: new screen rectangle
   std::uint32_t time = 0;     // milliseconds, the back end's clock
+  bool maximized = false;     // Configured: the window manager keeps the window maximised
 };
 
 enum class Cursor {
@@ -72,6 +73,7 @@ enum class Cursor {
 
 enum class WindowKind {
   Normal,  // a frame window: taken by the desktop as an application window, without decorations
+  Dialog,  // a frame window that belongs to its owner (kept with it, no task bar entry of its own)
   Popup    // a menu, tooltip or drop-down: placed exactly, never decorated or managed
 };
 
@@ -85,6 +87,9 @@ class Display {
   virtual bool ConnectionLost() const = 0;
   virtual int ScreenWidth() const = 0;
   virtual int ScreenHeight() const = 0;
+  // The part of the screen (of the monitor, where there are several) that holds most of `near`
+  // which the desktop's panels leave to windows; the whole monitor where no panel takes any.
+  virtual Rect WorkArea(const Rect& near) = 0;
 
   virtual NativeWindow CreateNativeWindow(const Rect& screenRect, WindowKind kind) = 0;
   virtual void DestroyNativeWindow(NativeWindow w) = 0;
@@ -98,9 +103,18 @@ class Display {
   // True while a window manager runs that can keep minimised windows. Without one (a kiosk or
   // VNC session) a minimised window has to stay on the screen to be reachable.
   virtual bool HasWindowManager() = 0;
+  // Asks the window manager to keep the window maximised (filling its work area), or no longer.
+  // False when no window manager that keeps such a state runs: the window's own place is then
+  // all there is. Changes the manager makes itself come back as Configured events.
+  virtual bool MaximizeNativeWindow(NativeWindow w, bool maximized) = 0;
   // Keeps a window above its owner, as a dialog stays above the window it belongs to.
   virtual void SetNativeOwner(NativeWindow w, NativeWindow owner) = 0;
+  // A dialog that holds its owner: the owner takes no input until the dialog ends.
+  virtual void SetNativeModal(NativeWindow w, bool modal) = 0;
   virtual void SetNativeTitle(NativeWindow w, std::string_view utf8) = 0;
+  // The picture the desktop shows for the window (task bar, icon, switcher): 32-bit pixels with
+  // straight alpha in the top byte (0xAARRGGBB); an empty view removes it.
+  virtual void SetNativeIcon(NativeWindow w, const PixelView& argb) = 0;
   // Restricts the window to the union of the rectangles (window coordinates); shaped false
   // gives it back its full rectangle.
   virtual void SetNativeShape(NativeWindow w, std::span<const Rect> rects, bool shaped) = 0;

@@ -94,6 +94,52 @@ void HeadlessDisplay::MinimizeNativeWindow(NativeWindow w) {
   if (Surface* s = Find(w)) s->minimized = true;
 }
 
+Rect HeadlessDisplay::WorkArea(const Rect& near) {
+  size_t best = monitors_.size();
+  long most = -1;
+  for (size_t i = 0; i < monitors_.size(); ++i) {
+    const Rect& m = monitors_[i];
+    long w = std::max(0, std::min(m.right, near.right) - std::max(m.left, near.left));
+    long h = std::max(0, std::min(m.bottom, near.bottom) - std::max(m.top, near.top));
+    if (w * h > most) {
+      most = w * h;
+      best = i;
+    }
+  }
+  return best < workAreas_.size() ? workAreas_[best] : Rect{0, 0, screenWidth_, screenHeight_};
+}
+
+void HeadlessDisplay::SetWorkAreas(std::vector<Rect> monitors, std::vector<Rect> workAreas) {
+  monitors_ = std::move(monitors);
+  workAreas_ = std::move(workAreas);
+}
+
+bool HeadlessDisplay::MaximizeNativeWindow(NativeWindow w, bool maximized) {
+  Surface* s = Find(w);
+  if (!s || !windowManager_ || !keepsMaximized_) return false;
+  s->maximized = maximized;
+  return true;
+}
+
+void HeadlessDisplay::MaximizeFromOutside(NativeWindow w, bool maximized, const Rect& rect) {
+  Surface* s = Find(w);
+  if (!s) return;
+  s->maximized = maximized;
+  MoveNativeWindow(w, rect);
+  Event e{.kind = EventKind::Configured, .window = w};
+  e.rect = rect;
+  e.maximized = maximized;
+  Queue(e);
+}
+
+void HeadlessDisplay::SetNativeModal(NativeWindow w, bool modal) {
+  if (Surface* s = Find(w)) s->modal = modal;
+}
+
+void HeadlessDisplay::SetNativeIcon(NativeWindow w, const PixelView& argb) {
+  if (Surface* s = Find(w)) s->icon = argb.pixels ? Rect{0, 0, argb.width, argb.height} : Rect{};
+}
+
 void HeadlessDisplay::SetNativeTitle(NativeWindow w, std::string_view utf8) {
   if (Surface* s = Find(w)) s->title = std::string(utf8);
 }
@@ -248,6 +294,26 @@ std::string HeadlessDisplay::Title(NativeWindow w) const {
 size_t HeadlessDisplay::ShapeRectCount(NativeWindow w) const {
   const Surface* s = Find(w);
   return s ? s->shape.size() : 0;
+}
+
+WindowKind HeadlessDisplay::Kind(NativeWindow w) const {
+  const Surface* s = Find(w);
+  return s ? s->kind : WindowKind::Popup;
+}
+
+bool HeadlessDisplay::IsModal(NativeWindow w) const {
+  const Surface* s = Find(w);
+  return s && s->modal;
+}
+
+bool HeadlessDisplay::IsMaximized(NativeWindow w) const {
+  const Surface* s = Find(w);
+  return s && s->maximized;
+}
+
+Rect HeadlessDisplay::IconRect(NativeWindow w) const {
+  const Surface* s = Find(w);
+  return s ? s->icon : Rect{};
 }
 
 void HeadlessDisplay::Queue(Event e) {

@@ -21,6 +21,7 @@ class HeadlessDisplay final : public Display {
   void LoseConnection() { lost_ = true; }
   int ScreenWidth() const override { return screenWidth_; }
   int ScreenHeight() const override { return screenHeight_; }
+  Rect WorkArea(const Rect& near) override;
 
   NativeWindow CreateNativeWindow(const Rect& screenRect, WindowKind kind) override;
   void DestroyNativeWindow(NativeWindow w) override;
@@ -29,7 +30,10 @@ class HeadlessDisplay final : public Display {
   void RaiseNativeWindow(NativeWindow w) override;
   void MinimizeNativeWindow(NativeWindow w) override;
   bool HasWindowManager() override { return windowManager_; }
+  bool MaximizeNativeWindow(NativeWindow w, bool maximized) override;
   void SetNativeOwner(NativeWindow, NativeWindow) override {}
+  void SetNativeModal(NativeWindow w, bool modal) override;
+  void SetNativeIcon(NativeWindow w, const PixelView& argb) override;
   void SetNativeTitle(NativeWindow w, std::string_view utf8) override;
   void SetNativeShape(NativeWindow w, std::span<const Rect> rects, bool shaped) override;
   void Present(NativeWindow w, const PixelView& pixels, const Rect& dirty) override;
@@ -67,6 +71,12 @@ class HeadlessDisplay final : public Display {
   void RequestClose(NativeWindow w);
   // Behaves from now on as a screen with a window manager or without one (a kiosk session).
   void SetWindowManager(bool runs) { windowManager_ = runs; }
+  // Monitors side by side, each with the work area its panels leave (default: the screen).
+  void SetWorkAreas(std::vector<Rect> monitors, std::vector<Rect> workAreas);
+  // The window manager keeps the maximised state: asked, it fills the work area itself.
+  void SetManagerKeepsMaximized(bool keeps) { keepsMaximized_ = keeps; }
+  // The window manager maximises (filling the work area) or restores the window to `rect`.
+  void MaximizeFromOutside(NativeWindow w, bool maximized, const Rect& rect);
   // Another program takes the keyboard focus; the desktop gives it to one of ours.
   void FocusElsewhere();
   void FocusFromOutside(NativeWindow w);
@@ -82,6 +92,11 @@ class HeadlessDisplay final : public Display {
   Rect WindowRect(NativeWindow w) const;
   std::string Title(NativeWindow w) const;
   size_t ShapeRectCount(NativeWindow w) const;
+  WindowKind Kind(NativeWindow w) const;
+  bool IsModal(NativeWindow w) const;
+  bool IsMaximized(NativeWindow w) const;
+  // The size of the icon the desktop shows for the window (empty for none).
+  Rect IconRect(NativeWindow w) const;
   NativeWindow FocusedWindow() const { return focus_; }
   NativeWindow PointerGrab() const { return grab_; }
   Cursor CurrentCursor() const { return cursor_; }
@@ -99,6 +114,9 @@ class HeadlessDisplay final : public Display {
     bool visible = false;
     bool minimized = false;
     bool shaped = false;
+    bool modal = false;
+    bool maximized = false;
+    Rect icon;
     std::vector<Rect> shape;
     std::vector<std::uint32_t> pixels;  // rect.width() x rect.height()
     std::string title;
@@ -127,6 +145,9 @@ class HeadlessDisplay final : public Display {
   bool owned_ = false;
   bool lost_ = false;
   bool windowManager_ = true;
+  bool keepsMaximized_ = false;
+  std::vector<Rect> monitors_;
+  std::vector<Rect> workAreas_;
   std::optional<std::string> clipboard_;
   std::function<std::unique_ptr<Display>()> openKeeper_;
   std::unique_ptr<Display> keeper_;  // holds the clipboard where one was opened

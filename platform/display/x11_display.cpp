@@ -43,6 +43,13 @@ struct NativeData {
   int ownMaps = 0;
   int ownUnmaps = 0;
   bool startsIconic = false;  // the window manager was asked to take the next map as an icon
+  // Kept maximised by the window manager, as last asked or reported; until `asked` has passed
+  // the manager may still report the state from before the program's own request.
+  bool maximized = false;
+  std::chrono::steady_clock::time_point asked{};
+  // The icon for window managers that read WM_HINTS (twm): a picture and its 1-bit mask.
+  Pixmap iconPixmap = None;
+  Pixmap iconMask = None;
 };
 
 class X11Display final : public Display {
@@ -54,6 +61,9 @@ class X11Display final : public Display {
   bool ConnectionLost() const override { return lost_; }
   int ScreenWidth() const override { return DisplayWidth(dpy_, screen_); }
   int ScreenHeight() const override { return DisplayHeight(dpy_, screen_); }
+  Rect WorkArea(const Rect& near) override {
+    return lost_ ? Rect{0, 0, ScreenWidth(), ScreenHeight()} : WorkAreaNear(dpy_, root_, near);
+  }
 
   NativeWindow CreateNativeWindow(const Rect& r, WindowKind kind) override;
   void DestroyNativeWindow(NativeWindow w) override;
@@ -62,6 +72,12 @@ class X11Display final : public Display {
   void RaiseNativeWindow(NativeWindow w) override;
   void MinimizeNativeWindow(NativeWindow w) override;
   bool HasWindowManager() override { return !lost_ && WindowManagerRuns(dpy_, root_); }
+  bool MaximizeNativeWindow(NativeWindow w, bool maximized) override;
+  void SetNativeModal(NativeWindow w, bool modal) override {
+    if (NativeData* d = Find(static_cast<Window>(w)); d && d->kind != WindowKind::Popup)
+      RequestModal(dpy_, root_, static_cast<Window>(w), d->mapped, modal);
+  }
+  void SetNativeIcon(NativeWindow w, const PixelView& argb) override;
   void SetNativeOwner(NativeWindow w, NativeWindow owner) override {
     if (Find(static_cast<Window>(w)) && Find(static_cast<Window>(owner)))
       XSetTransientForHint(dpy_, static_cast<Window>(w), static_cast<Window>(owner));
@@ -102,6 +118,9 @@ class X11Display final : public Display {
   NativeData* Find(Window w);
   Rect RootRect(Window w);
   void SetStartState(Window w, bool iconic);
+  void SetSizeHints(Window w, const Rect& r);
+  void PutPixels(Drawable target, GC gc, const PixelView& view, const Rect& dirty);
+  void FreeIcon(NativeData& d);
 
   ::Display* dpy_;
   int screen_;
@@ -110,7 +129,7 @@ class X11Display final : public Display {
   int depth_;
   bool directPixels_ = false;
   bool shape_ = false;
-  Atom wmProtocols_, wmDelete_, motifHints_, netWmName_, utf8String_;
+  Atom wmProtocols_, wmDelete_, motifHints_, netWmState_;
   std::map<Window, NativeData> windows_;
   std::map<Cursor, ::Cursor> cursors_;
   std::deque<Event> events_;
@@ -143,8 +162,7 @@ X11Display::X11Display(::Display* dpy) : dpy_(dpy) {
   wmProtocols_ = XInternAtom(dpy_, "WM_PROTOCOLS", False);
   wmDelete_ = XInternAtom(dpy_, "WM_DELETE_WINDOW", False);
   motifHints_ = XInternAtom(dpy_, "_MOTIF_WM_HINTS", False);
-  netWmName_ = XInternAtom(dpy_, "_NET_WM_NAME", False);
-  utf8String_ = XInternAtom(dpy_, "UTF8_STRING", False);
+  netWmState_ = XInternAtom(dpy_, "_NET_WM_STATE", False);
   selection_ = std::make_unique<X11Selection>(dpy_);
   if (!liveDisplay) std::atexit(PersistAtExit);
   liveDisplay = this;
@@ -156,6 +174,7 @@ X11Display::~X11Display() {
   // A GC is memory of the library's too: it is freed also when the server is gone.
   for (auto& [w, data] : windows_) {
     if (data.gc) XFreeGC(dpy_, data.gc);
+    FreeIcon(data);
     if (!lost_) XDestroyWindow(dpy_, w);
   }
   if (!lost_)
@@ -177,37 +196,43 @@ NativeWindow X11Display::CreateNativeWindow(const Rect& r, WindowKind kind) {
   a.background_pixmap = None;
   a.bit_gravity = NorthWestGravity;
   a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
-                 KeyReleaseMask | FocusChangeMask | StructureNotifyMask;
+                 KeyReleaseMask | FocusChangeMask | StructureNotifyMask |
+                 (kind == WindowKind::Popup ? 0 : PropertyChangeMask);
   Window w = XCreateWindow(dpy_, root_, r.left, r.top, static_cast<unsigned>(std::max(1, r.width())),
                            static_cast<unsigned>(std::max(1, r.height())), 0, CopyFromParent, InputOutput,
                            CopyFromParent, CWOverrideRedirect | CWBackPixmap | CWBitGravity | CWEventMask, &a);
   if (!w) return 0;
   XSetWMProtocols(dpy_, w, &wmDelete_, 1);
-  if (kind == WindowKind::Normal) {
+  if (kind != WindowKind::Popup) {
     // No decorations: the program draws its own frame.
     long hints[5] = {2, 0, 0, 0, 0};
     XChangeProperty(dpy_, w, motifHints_, motifHints_, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(hints), 5);
-    XSizeHints size{};
-    // Positions are the window's own: a window manager that adds a frame puts the frame around
-    // the window where it is asked to be, not the frame's corner there.
-    size.flags = USPosition | USSize | PWinGravity;
-    size.x = r.left;
-    size.y = r.top;
-    size.width = std::max(1, r.width());
-    size.height = std::max(1, r.height());
-    size.win_gravity = StaticGravity;
-    XSetWMNormalHints(dpy_, w, &size);
-    SetStartState(w, false);
+    SetSizeHints(w, r);
     XClassHint cls{const_cast<char*>("velmora"), const_cast<char*>("Velmora")};
     XSetClassHint(dpy_, w, &cls);
+    DescribeWindow(dpy_, w, kind);
   }
   NativeData data;
   data.rect = r;
   data.kind = kind;
   data.gc = XCreateGC(dpy_, w, 0, nullptr);
   windows_[w] = data;
+  if (kind != WindowKind::Popup) SetStartState(w, false);
   return w;
+}
+
+void X11Display::SetSizeHints(Window w, const Rect& r) {
+  XSizeHints size{};
+  // Positions are the window's own: a window manager that adds a frame puts the frame around
+  // the window where it is asked to be, not the frame's corner there.
+  size.flags = USPosition | USSize | PWinGravity;
+  size.x = r.left;
+  size.y = r.top;
+  size.width = std::max(1, r.width());
+  size.height = std::max(1, r.height());
+  size.win_gravity = StaticGravity;
+  XSetWMNormalHints(dpy_, w, &size);
 }
 
 void X11Display::DestroyNativeWindow(NativeWindow nw) {
@@ -215,6 +240,7 @@ void X11Display::DestroyNativeWindow(NativeWindow nw) {
   auto it = windows_.find(w);
   if (it == windows_.end()) return;
   if (it->second.gc) XFreeGC(dpy_, it->second.gc);
+  FreeIcon(it->second);
   if (!lost_) XDestroyWindow(dpy_, w);
   windows_.erase(it);
   if (focusRequest_ == w) focusRequest_ = 0;
@@ -226,7 +252,50 @@ void X11Display::SetStartState(Window w, bool iconic) {
   wm.flags = InputHint | StateHint;
   wm.input = True;
   wm.initial_state = iconic ? IconicState : NormalState;
+  if (NativeData* d = Find(w); d && d->iconPixmap != None) {
+    wm.flags |= IconPixmapHint | IconMaskHint;
+    wm.icon_pixmap = d->iconPixmap;
+    wm.icon_mask = d->iconMask;
+  }
   XSetWMHints(dpy_, w, &wm);
+}
+
+void X11Display::FreeIcon(NativeData& d) {
+  if (!lost_) {
+    if (d.iconPixmap != None) XFreePixmap(dpy_, d.iconPixmap);
+    if (d.iconMask != None) XFreePixmap(dpy_, d.iconMask);
+  }
+  d.iconPixmap = d.iconMask = None;
+}
+
+void X11Display::SetNativeIcon(NativeWindow nw, const PixelView& argb) {
+  auto w = static_cast<Window>(nw);
+  NativeData* d = Find(w);
+  if (!d || d->kind == WindowKind::Popup) return;
+  SetNetIcon(dpy_, w, argb);
+  FreeIcon(*d);
+  if (argb.pixels && argb.width > 0 && argb.height > 0 && argb.width <= 256 && argb.height <= 256) {
+    // The picture over black where it is transparent, and the mask of its opaque half.
+    std::vector<std::uint32_t> opaque(static_cast<size_t>(argb.width) * static_cast<size_t>(argb.height));
+    std::vector<char> bits(static_cast<size_t>((argb.width + 7) / 8) * static_cast<size_t>(argb.height), 0);
+    for (int y = 0; y < argb.height; ++y)
+      for (int x = 0; x < argb.width; ++x) {
+        std::uint32_t p = argb.pixels[static_cast<size_t>(y) * static_cast<size_t>(argb.stride) + x];
+        std::uint32_t alpha = p >> 24;
+        auto mix = [alpha](std::uint32_t c) { return (c * alpha + 127) / 255; };
+        opaque[static_cast<size_t>(y) * static_cast<size_t>(argb.width) + x] =
+            (mix((p >> 16) & 0xff) << 16) | (mix((p >> 8) & 0xff) << 8) | mix(p & 0xff);
+        if (alpha >= 128) bits[static_cast<size_t>(y) * static_cast<size_t>((argb.width + 7) / 8) + x / 8] |=
+            static_cast<char>(1 << (x % 8));
+      }
+    d->iconMask = XCreateBitmapFromData(dpy_, w, bits.data(), static_cast<unsigned>(argb.width),
+                                        static_cast<unsigned>(argb.height));
+    d->iconPixmap = XCreatePixmap(dpy_, w, static_cast<unsigned>(argb.width), static_cast<unsigned>(argb.height),
+                                  static_cast<unsigned>(depth_));
+    PixelView view{opaque.data(), argb.width, argb.height, argb.width};
+    PutPixels(d->iconPixmap, d->gc, view, Rect{0, 0, argb.width, argb.height});
+  }
+  SetStartState(w, d->startsIconic);
 }
 
 void X11Display::ShowNativeWindow(NativeWindow nw, bool visible) {
@@ -256,8 +325,19 @@ void X11Display::MoveNativeWindow(NativeWindow nw, const Rect& r) {
   NativeData* d = Find(w);
   if (!d) return;
   d->rect = r;
+  if (d->kind != WindowKind::Popup) SetSizeHints(w, r);
   XMoveResizeWindow(dpy_, w, r.left, r.top, static_cast<unsigned>(std::max(1, r.width())),
                     static_cast<unsigned>(std::max(1, r.height())));
+}
+
+bool X11Display::MaximizeNativeWindow(NativeWindow nw, bool maximized) {
+  auto w = static_cast<Window>(nw);
+  NativeData* d = Find(w);
+  if (!d || d->kind == WindowKind::Popup || !ManagerKeepsMaximized(dpy_, root_)) return false;
+  d->maximized = maximized;
+  d->asked = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  RequestMaximized(dpy_, root_, w, d->mapped, maximized);
+  return true;
 }
 
 void X11Display::RaiseNativeWindow(NativeWindow w) {
@@ -281,11 +361,7 @@ void X11Display::MinimizeNativeWindow(NativeWindow nw) {
 
 void X11Display::SetNativeTitle(NativeWindow nw, std::string_view utf8) {
   auto w = static_cast<Window>(nw);
-  if (!Find(w)) return;
-  std::string text(utf8);
-  XChangeProperty(dpy_, w, netWmName_, utf8String_, 8, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
-  XStoreName(dpy_, w, text.c_str());
+  if (Find(w)) NameWindow(dpy_, w, utf8);
 }
 
 void X11Display::SetNativeShape(NativeWindow nw, std::span<const Rect> rects, bool shaped) {
@@ -319,7 +395,10 @@ void X11Display::SetNativeShape(NativeWindow nw, std::span<const Rect> rects, bo
 void X11Display::Present(NativeWindow nw, const PixelView& view, const Rect& dirty) {
   auto w = static_cast<Window>(nw);
   NativeData* d = Find(w);
-  if (!d || !view.pixels) return;
+  if (d && view.pixels) PutPixels(w, d->gc, view, dirty);
+}
+
+void X11Display::PutPixels(Drawable target, GC gc, const PixelView& view, const Rect& dirty) {
   int left = std::max(dirty.left, 0), top = std::max(dirty.top, 0);
   int right = std::min(dirty.right, view.width), bottom = std::min(dirty.bottom, view.height);
   if (right <= left || bottom <= top) return;
@@ -354,7 +433,7 @@ void X11Display::Present(NativeWindow nw, const PixelView& view, const Rect& dir
                              static_cast<unsigned>(srcX + (right - left)),
                              static_cast<unsigned>(srcY + (bottom - top)), 32, stride * 4);
   if (!img) return;
-  XPutImage(dpy_, w, d->gc, img, srcX, srcY, left, top, static_cast<unsigned>(right - left),
+  XPutImage(dpy_, target, gc, img, srcX, srcY, left, top, static_cast<unsigned>(right - left),
             static_cast<unsigned>(bottom - top));
   img->data = nullptr;  // the pixels are not Xlib's to free
   XDestroyImage(img);
@@ -504,14 +583,22 @@ void X11Display::Translate(XEvent& ev) {
       e.kind = EventKind::Exposure;
       e.rect = Rect{ev.xexpose.x, ev.xexpose.y, ev.xexpose.x + ev.xexpose.width, ev.xexpose.y + ev.xexpose.height};
       break;
-    case ConfigureNotify: {
-      Rect r = RootRect(w);
+    case ConfigureNotify:
+    case PropertyNotify: {
+      if (ev.type == PropertyNotify && ev.xproperty.atom != netWmState_) return;
+      Rect r = ev.type == ConfigureNotify ? RootRect(w) : d->rect;
+      // The state is read with the place: a manager may set it before or after it moves the window.
+      bool maximized = d->kind != WindowKind::Popup && ReadMaximized(dpy_, w);
+      if (maximized != d->maximized && std::chrono::steady_clock::now() < d->asked) maximized = d->maximized;
+      if (maximized == d->maximized) d->asked = {};
       if (r.left == d->rect.left && r.top == d->rect.top && r.width() == d->rect.width() &&
-          r.height() == d->rect.height())
+          r.height() == d->rect.height() && maximized == d->maximized)
         return;
       d->rect = r;
+      d->maximized = maximized;
       e.kind = EventKind::Configured;
       e.rect = r;
+      e.maximized = maximized;
       break;
     }
     case MapNotify:

@@ -245,6 +245,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       HICON& slot = wParam == ICON_BIG ? w->iconBig : w->iconSmall;
       HICON old = slot;
       slot = reinterpret_cast<HICON>(lParam);
+      if (!w->parent) SyncNativeIcon(w);
       RepaintFrame(hwnd);
       return reinterpret_cast<LRESULT>(old);
     }
@@ -271,7 +272,10 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SYSCHAR:
       altAlone = false;
-      if (wParam == u' ' && (w->style & WS_SYSMENU)) {
+      if (wParam == u'\r' && (w->style & WS_MINIMIZE)) {
+        // Enter on a minimised window that has the keyboard brings it back.
+        PostMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+      } else if (wParam == u' ' && (w->style & WS_SYSMENU)) {
         Send(TopOf(w), WM_SYSCOMMAND, SC_KEYMENU, u' ');
       } else if (lParam & (1 << 29)) {
         Send(TopOf(w), WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wParam));

@@ -41,10 +41,14 @@ bool Activatable(Window* w) {
 
 namespace user_internal {
 
-void RaiseWithOwned(Window* w) {
+namespace {
+
+// Brings the window and those it owns to the top of the program's windows; on the screen too
+// unless the desktop reported the window's activation (it stacks its windows itself then).
+void Raise(Window* w, bool native) {
   UserState& s = State();
   LinkWindow(w, HWND_TOP);
-  if (w->native) s.Display().RaiseNativeWindow(w->native);
+  if (native && w->native) s.Display().RaiseNativeWindow(w->native);
   // Windows it owns stay above it.
   std::vector<HWND> owned;
   for (HWND t : s.topLevels) {
@@ -54,15 +58,40 @@ void RaiseWithOwned(Window* w) {
   for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
     Window* o = s.Find(*it);
     LinkWindow(o, HWND_TOP);
-    if (o->native) s.Display().RaiseNativeWindow(o->native);
+    if (native && o->native) s.Display().RaiseNativeWindow(o->native);
   }
 }
 
-void ActivateTopLevel(HWND hwnd, bool mouse) {
+}  // namespace
+
+void RaiseWithOwned(Window* w) { Raise(w, true); }
+
+HWND ModalPopupOf(HWND top) {
+  UserState& s = State();
+  // The topmost visible, enabled window owned by it (or by one of its own dialogs).
+  for (HWND t : s.topLevels) {
+    Window* o = s.Find(t);
+    if (!o || t == top || !(o->style & WS_VISIBLE) || (o->style & WS_DISABLED)) continue;
+    int guard = 0;
+    for (HWND owner = o->owner; owner && guard++ <= kMaxNesting;) {
+      if (owner == top) return t;
+      Window* ow = s.Find(owner);
+      owner = ow ? ow->owner : nullptr;
+    }
+  }
+  return nullptr;
+}
+
+void ActivateTopLevel(HWND hwnd, bool mouse, bool reported) {
   UserState& s = State();
   Window* w = s.Find(hwnd);
   if (!w) return;
   w = TopLevelOf(w);
+  // A window held by a modal dialog is not activated; its dialog is instead.
+  if (w->style & WS_DISABLED) {
+    HWND popup = ModalPopupOf(w->handle);
+    if (!popup || !(w = s.Find(popup))) return;
+  }
   hwnd = w->handle;
   if (s.active == hwnd) return;
   if (w->cls->name == u"#32768" || (w->exStyle & WS_EX_NOACTIVATE)) return;
@@ -80,7 +109,7 @@ void ActivateTopLevel(HWND hwnd, bool mouse) {
   }
   if (!(w = s.Find(hwnd))) return;
   s.active = hwnd;
-  RaiseWithOwned(w);
+  Raise(w, !reported);
   SendActivateApp(true);
   if (!s.Find(hwnd) || s.active != hwnd) return;
   Send(hwnd, WM_NCACTIVATE, TRUE, 0);
@@ -90,7 +119,7 @@ void ActivateTopLevel(HWND hwnd, bool mouse) {
   if (!(w = s.Find(hwnd)) || s.active != hwnd) return;
   // The focus never stays in a window that lost the activation.
   if (s.focus && s.focus != hwnd && !IsChild(hwnd, s.focus)) DropFocus(nullptr);
-  if (w->native && (w->style & WS_VISIBLE)) s.Display().SetKeyboardFocus(w->native);
+  if (!reported && w->native && (w->style & WS_VISIBLE)) s.Display().SetKeyboardFocus(w->native);
 }
 
 void DeactivateOnHide(HWND hwnd) {

@@ -76,6 +76,11 @@ HWND MouseTarget(POINT pt, LRESULT* hit) {
     return s.capture;
   }
   HWND hwnd = WindowFromPoint(pt);
+  // Nothing inside a window held by a modal dialog takes the mouse: the held window answers.
+  if (Window* w = hwnd ? s.Find(hwnd) : nullptr; w && (TopLevelOf(w)->style & WS_DISABLED)) {
+    *hit = HTERROR;
+    return TopLevelOf(w)->handle;
+  }
   int guard = 0;
   while (hwnd && guard++ <= kMaxNesting) {
     Window* w = s.Find(hwnd);
@@ -134,7 +139,11 @@ void MouseEvent(const display::Event& e) {
     if (!s.Find(hwnd)) return;
   }
   if (hit == HTERROR) {
-    if (down) s.Display().Beep();
+    if (down) {
+      s.Display().Beep();
+      // As the system answers a press on a window that a dialog holds: the dialog comes up.
+      if (HWND popup = ModalPopupOf(hwnd)) ActivateTopLevel(popup, true);
+    }
     return;
   }
 
@@ -200,11 +209,20 @@ void KeyEvent(const display::Event& e) {
   bool ctrl = (asyncKeys[VK_CONTROL] & 0x80) != 0;
   HWND target = s.focus;
   bool sys = (alt && !ctrl) || reported == VK_F10 || (reported == VK_MENU);
+  if (!target && !s.active) {
+    // A minimised window left on the screen (no window manager keeps it) that still has the
+    // keyboard takes the activation back, as a minimised window may have it.
+    Window* top = TopLevelOfNative(e.window);
+    if (top && (top->style & WS_MINIMIZE) && (top->style & WS_VISIBLE) && !top->minimizedToDesktop)
+      ActivateTopLevel(top->handle, false, true);
+  }
   if (!target) {
     target = s.active;
     sys = true;
   }
   if (!target) return;
+  // Keys never reach a window held by a modal dialog.
+  if (Window* w = s.Find(target); !w || (TopLevelOf(w)->style & WS_DISABLED)) return;
   UINT message = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
   LPARAM l = 1 | ((e.scanCode & 0xff) << 16) | (e.extendedKey ? (1 << 24) : 0) |
              ((alt && !ctrl) ? (1 << 29) : 0) | ((down ? wasDown : true) ? (1 << 30) : 0);
@@ -259,8 +277,11 @@ void ProcessDisplayEvent(const display::Event& e) {
       break;
     case display::EventKind::FocusGained: {
       focusOutPending = false;
+      // The desktop activated the window: a fact, answered by no request of ours, so that no
+      // exchange of activations with the window manager can start. A window that a dialog
+      // holds leaves the activation to its dialog.
       Window* w = TopLevelOfNative(e.window);
-      if (w && s.active != w->handle) ActivateTopLevel(w->handle, false);
+      if (w && s.active != w->handle) ActivateTopLevel(w->handle, false, true);
       break;
     }
     case display::EventKind::FocusLost:
@@ -278,6 +299,21 @@ void ProcessDisplayEvent(const display::Event& e) {
         w->nativeRect = r;
         // An icon's place is the window manager's; the window returns to its own when restored.
         if (w->nativeState == Window::NativeState::Iconic) break;
+        if (e.maximized != w->nativeMaximized && !(w->style & WS_MINIMIZE)) {
+          // The window manager maximised or restored the window itself (its menu, a key, a
+          // double click on its frame): the window's own state, as its caption button would set
+          // it, with the place it had kept for restoring.
+          w->nativeMaximized = e.maximized;
+          if (e.maximized && !(w->style & WS_MAXIMIZE)) {
+            w->normalRect = w->window;
+            w->style |= WS_MAXIMIZE;
+          } else if (!e.maximized) {
+            w->style &= ~WS_MAXIMIZE;
+          }
+          SetWindowPos(w->handle, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+          break;
+        }
         if (w->window != r)
           SetWindowPos(w->handle, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
@@ -290,7 +326,15 @@ void ProcessDisplayEvent(const display::Event& e) {
         PostMessageW(w->handle, WM_SYSCOMMAND, SC_RESTORE, 0);
       break;
     case display::EventKind::CloseRequest:
-      if (Window* w = TopLevelOfNative(e.window)) PostMessageW(w->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+      if (Window* w = TopLevelOfNative(e.window)) {
+        // A window that a dialog holds cannot be closed until the dialog ends: the dialog comes up.
+        if (w->style & WS_DISABLED) {
+          s.Display().Beep();
+          if (HWND popup = ModalPopupOf(w->handle)) ActivateTopLevel(popup, false);
+          break;
+        }
+        PostMessageW(w->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+      }
       break;
   }
 }

@@ -67,6 +67,29 @@ void KeepMinimumTrack(RECT& r, WPARAM edge) {
   if (r.bottom - r.top < minH) (top ? r.top = r.bottom - minH : r.bottom = r.top + minH);
 }
 
+// Moving and sizing by keys keeps the caption within reach, as the system keeps the pointer it
+// moves on the screen: the caption stays below the work area's top and above its bottom, its
+// middle within it; a border that is sized stays within the work area.
+RECT KeepCaptionOnWorkArea(RECT r, WPARAM edge, const RECT& area) {
+  const int caption = GetSystemMetrics(SM_CYCAPTION);
+  const int lowest = std::max(area.top, area.bottom - caption);
+  if (edge == 0) {
+    const int dy = std::clamp(r.top, area.top, lowest) - r.top;
+    const int middle = r.left + (r.right - r.left) / 2;
+    const int dx = std::clamp(middle, area.left, std::max(area.left, area.right - 1)) - middle;
+    return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+  }
+  const bool left = edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT;
+  const bool right = edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT || edge == WMSZ_BOTTOMRIGHT;
+  const bool top = edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT;
+  const bool bottom = edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT || edge == WMSZ_BOTTOMRIGHT;
+  if (left) r.left = std::clamp(r.left, area.left, area.right);
+  if (right) r.right = std::clamp(r.right, area.left, area.right);
+  if (top) r.top = std::clamp(r.top, area.top, lowest);
+  if (bottom) r.bottom = std::clamp(r.bottom, area.top, area.bottom);
+  return r;
+}
+
 // The borders that the arrow keys size, chosen by the first arrow of each direction: -1 the
 // left or top border, +1 the right or bottom one, 0 none yet.
 struct KeyBorders {
@@ -135,6 +158,7 @@ void RunMoveSizeLoop(HWND hwnd, WPARAM cmd, POINT start) {
   if (!move && !byKeys && (edge < WMSZ_LEFT || edge > WMSZ_BOTTOMRIGHT)) return;
   if (!move && byKeys && !(w->style & WS_THICKFRAME)) return;
   const RECT orig = w->window;
+  const bool topLevel = !w->parent;
   RECT current = orig;
   if (HasHooks(WH_CBT)) {
     RECT r = WindowRectOnScreen(w);
@@ -145,6 +169,10 @@ void RunMoveSizeLoop(HWND hwnd, WPARAM cmd, POINT start) {
   if (byKeys) SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
   // Tells the window where it is going (it may change that) and puts it there.
   auto place = [&](RECT r) {
+    if (byKeys && topLevel) {
+      display::Rect area = s.Display().WorkArea(display::Rect{r.left, r.top, r.right, r.bottom});
+      r = KeepCaptionOnWorkArea(r, edge, RECT{area.left, area.top, area.right, area.bottom});
+    }
     if (!move) KeepMinimumTrack(r, edge);
     Send(hwnd, move ? WM_MOVING : WM_SIZING, edge, reinterpret_cast<LPARAM>(&r));
     SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,

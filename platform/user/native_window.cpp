@@ -1,5 +1,8 @@
 // Top-level windows on the display back end: native windows and presenting back buffers.
+#include <cstring>
+
 #include "platform/rtl/strings.h"
+#include "platform/user/icons.h"
 #include "platform/user/internal/back_buffer.h"
 #include "platform/user/internal/internal_procs.h"
 #include "platform/user/window.h"
@@ -15,7 +18,15 @@ display::WindowKind KindOf(const Window* w) {
   if ((w->style & WS_POPUP) && (w->style & WS_CAPTION) != WS_CAPTION &&
       ((w->exStyle & WS_EX_TOOLWINDOW) || w->owner))
     return display::WindowKind::Popup;
+  // A captioned window with an owner is a dialog of that window.
+  if (w->owner && (w->style & WS_CAPTION) == WS_CAPTION) return display::WindowKind::Dialog;
   return display::WindowKind::Normal;
+}
+
+// An owned window whose owner takes no input: a modal dialog.
+bool HoldsOwner(const Window* w) {
+  const Window* owner = w->owner ? State().Find(w->owner) : nullptr;
+  return owner && (owner->style & WS_DISABLED) && (w->style & WS_VISIBLE);
 }
 
 }  // namespace
@@ -42,20 +53,37 @@ void SyncNative(Window* w) {
     if (!visible) return;  // made when first shown
     w->native = d.CreateNativeWindow(ToDisplay(place), KindOf(w));
     w->nativeRect = place;
-    if (Window* owner = w->owner ? State().Find(w->owner) : nullptr; owner && owner->native)
-      d.SetNativeOwner(w->native, owner->native);
+    w->nativeMaximized = false;
     d.SetNativeTitle(w->native, WideToUtf8(w->text));
+    SyncNativeIcon(w);
     if (w->hasRegion) {
       std::vector<display::Rect> rects;
       for (const RECT& r : w->region.rects()) rects.push_back(ToDisplay(r));
       d.SetNativeShape(w->native, rects, true);
     }
-  } else if (place != w->nativeRect) {
+  }
+  // A window manager that keeps the maximised state is asked for it, and decides the place; it
+  // lets go of the state before the window goes back to its own place.
+  const bool zoomed = (w->style & WS_MAXIMIZE) && !(w->style & WS_MINIMIZE);
+  if (!zoomed && w->nativeMaximized && !(w->style & WS_MINIMIZE)) {
+    d.MaximizeNativeWindow(w->native, false);
+    w->nativeMaximized = false;
+  }
+  // Maximised by the manager, the window is where the manager puts it: a place of its own sent
+  // first would be what the manager restores it to.
+  if (zoomed && !w->nativeMaximized) w->nativeMaximized = d.MaximizeNativeWindow(w->native, true);
+  if (place != w->nativeRect && !(zoomed && w->nativeMaximized)) {
     // Sent once: a place the desktop reported is not sent back to it.
     d.MoveNativeWindow(w->native, ToDisplay(place));
     w->nativeRect = place;
   }
   if (state != w->nativeState) {
+    if (state == NativeState::Shown) {
+      // The owner's window may have come after this one's.
+      if (Window* owner = w->owner ? State().Find(w->owner) : nullptr; owner && owner->native)
+        d.SetNativeOwner(w->native, owner->native);
+      d.SetNativeModal(w->native, HoldsOwner(w));
+    }
     w->nativeState = state;
     if (state == NativeState::Iconic) {
       d.MinimizeNativeWindow(w->native);
@@ -63,6 +91,32 @@ void SyncNative(Window* w) {
       d.ShowNativeWindow(w->native, state == NativeState::Shown);
     }
     if (state == NativeState::Shown) w->dirty = RectSet(RECT{0, 0, w->backBuffer->width(), w->backBuffer->height()});
+  }
+}
+
+void SyncNativeIcon(Window* w) {
+  if (!w->native) return;
+  HICON icon = w->iconBig ? w->iconBig : w->iconSmall ? w->iconSmall : w->cls->icon ? w->cls->icon : w->cls->iconSmall;
+  std::shared_ptr<const GdiBitmap> picture = icon ? IconPicture(icon) : nullptr;
+  if (!picture || picture->Empty() || picture->BitsPerPixel() != 32) {
+    State().Display().SetNativeIcon(w->native, display::PixelView{});
+    return;
+  }
+  // Rows of 0xAARRGGBB, as the icon keeps them (blue first in memory, straight alpha).
+  std::vector<std::uint32_t> argb(static_cast<size_t>(picture->Width()) * static_cast<size_t>(picture->Height()));
+  for (int32_t y = 0; y < picture->Height(); ++y)
+    std::memcpy(&argb[static_cast<size_t>(y) * static_cast<size_t>(picture->Width())], picture->Row(y),
+                static_cast<size_t>(picture->Width()) * 4);
+  State().Display().SetNativeIcon(w->native,
+                                  display::PixelView{argb.data(), picture->Width(), picture->Height(), picture->Width()});
+}
+
+void SyncNativeModal(Window* owner) {
+  UserState& s = State();
+  for (HWND t : s.topLevels) {
+    Window* o = s.Find(t);
+    if (o && o->owner == owner->handle && o->native && o->nativeState == Window::NativeState::Shown)
+      s.Display().SetNativeModal(o->native, HoldsOwner(o));
   }
 }
 

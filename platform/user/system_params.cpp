@@ -42,8 +42,10 @@ BOOL Common(UINT action, void* param) {
   switch (action) {
     case SPI_GETWORKAREA: {
       if (!param) return FALSE;
+      // The primary monitor's, as the system answers it.
       display::Display& d = State().Display();
-      *static_cast<RECT*>(param) = RECT{0, 0, d.ScreenWidth(), d.ScreenHeight()};
+      display::Rect area = d.WorkArea(display::Rect{0, 0, 1, 1});
+      *static_cast<RECT*>(param) = RECT{area.left, area.top, area.right, area.bottom};
       return TRUE;
     }
     case SPI_GETDRAGFULLWINDOWS:

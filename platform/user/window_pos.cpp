@@ -60,14 +60,23 @@ void InvalidateInParent(Window* w, const RECT& rectInParent) {
 
 namespace user_internal {
 
+RECT WorkAreaOf(const Window* w) {
+  display::Display& d = State().Display();
+  if (!w || w->parent) return RECT{0, 0, d.ScreenWidth(), d.ScreenHeight()};
+  const RECT& r = (w->style & WS_MINIMIZE) ? w->normalRect : w->window;
+  display::Rect area = d.WorkArea(display::Rect{r.left, r.top, r.right, r.bottom});
+  return RECT{area.left, area.top, area.right, area.bottom};
+}
+
 MINMAXINFO QueryMinMax(HWND hwnd) {
-  // The defaults: maximised, the frame lies just outside the screen.
+  // The defaults: maximised, the window fills the work area of its monitor (what the desktop's
+  // panels leave), its frame just outside it.
   Window* w = State().Find(hwnd);
   int frame = w ? FrameBorderWidth(w->style, w->exStyle) : 0;
-  display::Display& d = State().Display();
+  const RECT area = WorkAreaOf(w);
   MINMAXINFO mmi{};
-  mmi.ptMaxSize = {d.ScreenWidth() + 2 * frame, d.ScreenHeight() + 2 * frame};
-  mmi.ptMaxPosition = {-frame, -frame};
+  mmi.ptMaxSize = {area.right - area.left + 2 * frame, area.bottom - area.top + 2 * frame};
+  mmi.ptMaxPosition = {area.left - frame, area.top - frame};
   mmi.ptMinTrackSize = {GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
   mmi.ptMaxTrackSize = {std::max(mmi.ptMaxSize.x, GetSystemMetrics(SM_CXMAXTRACK)),
                         std::max(mmi.ptMaxSize.y, GetSystemMetrics(SM_CYMAXTRACK))};
@@ -473,6 +482,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
     if (s.capture && (s.capture == hwnd || IsChild(hwnd, s.capture))) ReleaseCapture();
     Send(hwnd, WM_ENABLE, FALSE, 0);
   }
+  if ((w = s.Find(hwnd)) && !w->parent && wasDisabled != ((w->style & WS_DISABLED) != 0)) SyncNativeModal(w);
   return wasDisabled ? TRUE : FALSE;
 }
 

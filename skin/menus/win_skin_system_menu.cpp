@@ -43,7 +43,8 @@ void TWinSkinForm::BuildSystemMenu() {
     item->SetTag(info.wID);
     TSysItemRule rule{-1, true};
     switch (info.wID) {
-      case SC_SIZE: case SC_MOVE: rule = {-1, WindowState != 1}; break;
+      // Neither a maximised nor a minimised window is moved or sized from its menu.
+      case SC_SIZE: case SC_MOVE: rule = {-1, WindowState == 0}; break;
       case SC_MINIMIZE: rule = {2, WindowState != 2 && (BorderIcons & 2) != 0}; break;
       case SC_MAXIMIZE: rule = {1, WindowState != 1 && (BorderIcons & 1) != 0}; break;
       case SC_CLOSE: rule = {3, true}; break;

@@ -196,9 +196,17 @@ PrivateWindowManager::PrivateWindowManager(const std::string& program) {
 }
 
 PrivateWindowManager::~PrivateWindowManager() {
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+  if (pid_ <= 0) return;
+  kill(pid_, SIGTERM);
+  // Some (fluxbox) now and then hang in their own handler of the signal: they are killed.
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (waitpid(pid_, nullptr, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > end) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
 }
 

@@ -26,6 +26,8 @@ void UnlinkWindow(Window* w);
 // Positioning with the full message sequence (window_pos.cpp).
 // Fills the default MINMAXINFO and lets the window change it (WM_GETMINMAXINFO).
 MINMAXINFO QueryMinMax(HWND hwnd);
+// The work area of the monitor that holds a top-level window (the screen for child windows).
+RECT WorkAreaOf(const Window* w);
 BOOL SetWindowPosInternal(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 // Recomputes the client rectangle through WM_NCCALCSIZE for the given window rectangle.
 void CalcClientRect(Window* w, const RECT& newWindow, WINDOWPOS* pos);

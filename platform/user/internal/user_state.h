@@ -100,6 +100,8 @@ struct Window {
   enum class NativeState { Hidden, Shown, Iconic } nativeState = NativeState::Hidden;
   // Minimised into a window manager's keeping (an icon) rather than onto the screen.
   bool minimizedToDesktop = false;
+  // Kept maximised by the window manager (one that keeps that state), as asked or reported.
+  bool nativeMaximized = false;
 };
 
 struct Timer {
@@ -215,11 +217,17 @@ std::u16string LowerAscii(std::u16string_view s);
 
 // Parts of other files that the core calls.
 void OnWindowDestroyed(HWND hwnd);          // input: focus, capture, tracking, timers
-void ActivateTopLevel(HWND hwnd, bool mouse);  // focus_activation.cpp
+// Activates a top-level window (focus_activation.cpp); `reported`: the desktop has activated its
+// native window already, and is asked for nothing (no raise, no focus) in return.
+void ActivateTopLevel(HWND hwnd, bool mouse, bool reported = false);
+// The enabled window that holds a disabled top-level window: its modal dialog, or none.
+HWND ModalPopupOf(HWND top);
 void DeactivateOnHide(HWND hwnd);           // activate another window when hwnd hides
 LRESULT CallCbtHook(int code, WPARAM wParam, LPARAM lParam);
 bool HasHooks(int kind);
 void SyncNative(Window* w);                 // create/move/show the native window
+void SyncNativeIcon(Window* w);             // the picture the desktop shows for the window
+void SyncNativeModal(Window* owner);        // dialogs of a disabled owner hold it
 void DestroyNative(Window* w);
 void PresentDirty(Window* top);             // show back-buffer changes
 

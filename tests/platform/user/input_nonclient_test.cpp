@@ -139,10 +139,18 @@ TEST_F(NonClient, DraggingTheCaptionMovesAndTheEdgeSizes) {
 
 // Move and Size from the system menu run on the arrow keys: each key moves the window (or the
 // border the first key of its direction chose) eight pixels; Enter or a click keeps the place,
-// Esc puts the window back.
+// Esc puts the window back. The caption stays on the work area (here below a panel of 30 pixels
+// at the top and above one of 24 at the bottom), its middle within it; a sized border stays in it.
 TEST_F(NonClient, MoveAndSizeFromTheSystemMenuFollowTheArrowKeys) {
   constexpr unsigned L = 0x25, U = 0x26, R = 0x27, D = 0x28, Enter = 0x0D, Esc = 0x1B, Click = 0;
-  const int minW = GetSystemMetrics(SM_CXMINTRACK);
+  const int minW = GetSystemMetrics(SM_CXMINTRACK), caption = GetSystemMetrics(SM_CYCAPTION);
+  screen->SetWorkAreas({{0, 0, 1280, 1024}}, {{0, 30, 1280, 1000}});
+  // Presses of keys, each `count` times.
+  auto keys = [](std::initializer_list<std::pair<unsigned, int>> presses) {
+    std::vector<unsigned> v;
+    for (auto [key, count] : presses) v.insert(v.end(), static_cast<size_t>(count), key);
+    return v;
+  };
   struct KeyCase {
     WPARAM command;
     DWORD style;
@@ -167,6 +175,14 @@ TEST_F(NonClient, MoveAndSizeFromTheSystemMenuFollowTheArrowKeys) {
        {100, 100, 100 + minW + 8, 300}, WMSZ_RIGHT},
       // A window without a sizing border keeps its size.
       {SC_SIZE, dialog, {R, R, Enter}, {100, 100, 400, 300}},
+      // The caption stays on the work area: not above it, not below it, not beside it.
+      {SC_MOVE, sizable, keys({{U, 40}, {Enter, 1}}), {100, 30, 400, 230}},
+      {SC_MOVE, dialog, keys({{D, 150}, {Enter, 1}}), {100, 1000 - caption, 400, 1200 - caption}},
+      {SC_MOVE, sizable, keys({{L, 60}, {Enter, 1}}), {-150, 100, 150, 300}},
+      {SC_MOVE, sizable, keys({{R, 200}, {Enter, 1}}), {1129, 100, 1429, 300}},
+      {SC_SIZE, sizable, keys({{U, 1}, {L, 1}, {U, 61}, {L, 91}, {Enter, 1}}), {0, 30, 400, 300}, WMSZ_TOPLEFT},
+      {SC_SIZE, sizable, keys({{D, 1}, {R, 1}, {D, 120}, {R, 140}, {Enter, 1}}), {100, 100, 1280, 1000},
+       WMSZ_BOTTOMRIGHT},
   };
   for (const KeyCase& c : cases) {
     const std::string what = std::to_string(c.command) + " keys " + std::to_string(c.keys.size());
@@ -229,6 +245,76 @@ TEST_F(NonClient, MaximiseAndRestoreThroughSysCommand) {
   EXPECT_EQ(wp.rcNormalPosition.left, 100);
 }
 
+// Maximised, a window fills the work area of the monitor that holds it (what the desktop's
+// panels leave there), its frame just outside; a window manager that keeps the maximised state
+// is asked for it, and its own maximising and restoring are the window's, restore size kept.
+TEST_F(NonClient, MaximiseFillsTheWorkAreaOfItsMonitorAndFollowsTheWindowManager) {
+  screen->SetWorkAreas({{0, 0, 1280, 1024}, {1280, 0, 3200, 1080}}, {{0, 26, 1280, 1024}, {1280, 0, 3200, 1040}});
+  struct MaxCase {
+    int x;               // of the window, 300 x 200 at y 100
+    bool managerKeeps;   // the window manager keeps the maximised state
+    RECT expected;       // maximised by the program
+  };
+  const MaxCase cases[] = {
+      {100, false, {-4, 22, 1284, 1028}},   // below a panel at the top
+      {1500, false, {1276, -4, 3204, 1044}},  // the second monitor, a panel at its bottom
+      {100, true, {-4, 22, 1284, 1028}},
+      {2800, true, {1276, -4, 3204, 1044}},  // mostly on the second monitor
+  };
+  for (const MaxCase& c : cases) {
+    const std::string what = std::to_string(c.x) + (c.managerKeeps ? " managed" : "");
+    screen->SetManagerKeepsMaximized(c.managerKeeps);
+    HWND hwnd = CreateWindowExW(0, RecordingClass(), u"M", WS_OVERLAPPEDWINDOW | WS_VISIBLE, c.x, 100, 300, 200,
+                                nullptr, nullptr, nullptr, nullptr);
+    Pump();
+    const display::NativeWindow n = NativeOf("M");
+    SendMessageW(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(r.left, c.expected.left) << what;
+    EXPECT_EQ(r.top, c.expected.top) << what;
+    EXPECT_EQ(r.right, c.expected.right) << what;
+    EXPECT_EQ(r.bottom, c.expected.bottom) << what;
+    EXPECT_EQ(screen->IsMaximized(n), c.managerKeeps) << what;
+    SendMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(screen->IsMaximized(n)) << what;
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(r.left, c.x) << what;
+    if (c.managerKeeps) {
+      // The manager maximises the window from its own menu: the window is maximised, as its
+      // caption button shows it, and the program's restore brings back its own size.
+      const display::Rect area = screen->WorkArea(display::Rect{c.x, 100, c.x + 300, 300});
+      Log().clear();
+      screen->MaximizeFromOutside(n, true, area);
+      Pump();
+      EXPECT_TRUE(IsZoomed(hwnd)) << what;
+      GetWindowRect(hwnd, &r);
+      EXPECT_EQ(r.left, area.left) << what;
+      EXPECT_EQ(r.bottom, area.bottom) << what;
+      auto size = std::find_if(Log().rbegin(), Log().rend(), [&](const Entry& e) { return e.msg == WM_SIZE; });
+      ASSERT_NE(size, Log().rend()) << what;
+      EXPECT_EQ(size->wParam, SIZE_MAXIMIZED) << what;
+      SendMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+      Pump();
+      GetWindowRect(hwnd, &r);
+      EXPECT_FALSE(IsZoomed(hwnd)) << what;
+      EXPECT_EQ(r.left, c.x) << what;
+      EXPECT_EQ(r.right - r.left, 300) << what;
+      EXPECT_FALSE(screen->IsMaximized(n)) << what;
+      // Maximised by the manager and restored by it: the place it restores to.
+      screen->MaximizeFromOutside(n, true, area);
+      Pump();
+      screen->MaximizeFromOutside(n, false, display::Rect{c.x + 10, 110, c.x + 310, 310});
+      Pump();
+      EXPECT_FALSE(IsZoomed(hwnd)) << what;
+      GetWindowRect(hwnd, &r);
+      EXPECT_EQ(r.left, c.x + 10) << what;
+    }
+    DestroyWindow(hwnd);
+    Pump();
+  }
+}
+
 // With no window manager (a kiosk or VNC session) a minimised window stays on the screen as its
 // caption, side by side from the bottom left (the row above once a row is full), and a click
 // brings it back.
@@ -266,6 +352,26 @@ TEST_F(NonClient, WithoutAWindowManagerAMinimisedWindowStaysOnTheScreenAsItsCapt
   GetWindowRect(w[2], &r);
   EXPECT_EQ(r.left, 0);
   EXPECT_EQ(r.top, 300 - cy);
+  // The keyboard brings a minimised caption back too: Enter, or Restore from its system menu,
+  // where Move and Size are greyed.
+  PostMessageW(w[0], WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  Pump();
+  ASSERT_TRUE(IsIconic(w[0]));
+  screen->TypeKey(VK_RETURN, U'\r');
+  Pump();
+  EXPECT_FALSE(IsIconic(w[0]));
+  PostMessageW(w[0], WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  Pump();
+  ASSERT_TRUE(IsIconic(w[0]));
+  screen->PressKey(VK_MENU);
+  screen->TypeKey(VK_SPACE, U' ');
+  screen->ReleaseKey(VK_MENU);
+  screen->TypeKey('R', U'r');
+  Pump();
+  EXPECT_FALSE(IsIconic(w[0]));
+  HMENU sys = GetSystemMenu(w[0], FALSE);
+  EXPECT_EQ(GetMenuState(sys, SC_SIZE, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
+  EXPECT_EQ(GetMenuState(sys, SC_MOVE, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
 }
 
 TEST_F(Input, ClickOnInactiveWindowActivatesAndDelivers) {
@@ -383,6 +489,61 @@ TEST_F(Input, DisabledWindowGetsNoClicks) {
   Pump();
   EXPECT_TRUE(Filtered(a, {WM_LBUTTONDOWN, WM_LBUTTONUP}).empty());
   EXPECT_GE(screen->BeepCount(), 1);
+}
+
+// A window that a modal dialog holds (disabled, the dialog's owner) takes nothing, nor do its
+// controls: a press on it or on them beeps and brings the dialog up, keys go to the dialog, the
+// desktop's close is refused and the desktop's activation goes to the dialog.
+TEST_F(Input, AModalDialogHoldsItsOwnerAndItsControls) {
+  enum Action { ClickClient, ClickButton, ClickCaption, ClickThenType, CloseOwner, ActivateOwner };
+  auto native = [&](const std::string& title) {
+    for (display::NativeWindow n = 1; n <= 256; ++n)
+      if (screen->Title(n) == title) return n;
+    return display::NativeWindow{0};
+  };
+  for (Action action : {ClickClient, ClickButton, ClickCaption, ClickThenType, CloseOwner, ActivateOwner}) {
+    HWND owner = CreateWindowExW(0, RecordingClass(), u"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300,
+                                 nullptr, nullptr, nullptr, nullptr);
+    HWND button = CreateWindowExW(0, RecordingClass(), u"", WS_CHILD | WS_VISIBLE, 20, 20, 100, 30, owner, nullptr,
+                                  nullptr, nullptr);
+    HWND dialog = CreateWindowExW(0, RecordingClass(), u"Dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU, 500, 100, 300,
+                                  200, owner, nullptr, nullptr, nullptr);
+    EnableWindow(owner, FALSE);
+    ShowWindow(dialog, SW_SHOW);
+    Pump();
+    ASSERT_EQ(GetActiveWindow(), dialog);
+    if (action != ClickThenType) screen->FocusElsewhere();  // the user was in another program
+    Pump();
+    const int beeps = screen->BeepCount();
+    Log().clear();
+    POINT inButton{30, 30}, inClient{200, 200};
+    ClientToScreen(owner, &inButton);
+    ClientToScreen(owner, &inClient);
+    switch (action) {
+      case ClickClient: screen->Click(inClient.x, inClient.y); break;
+      case ClickButton: case ClickThenType: screen->Click(inButton.x, inButton.y); break;
+      case ClickCaption: screen->Click(200, 10); break;
+      case CloseOwner: screen->RequestClose(native("Owner")); break;
+      case ActivateOwner: screen->FocusFromOutside(native("Owner")); break;
+    }
+    if (action == ClickThenType) screen->TypeKey('X', U'x');
+    Pump();
+    const std::string what = "action " + std::to_string(action);
+    const std::vector<UINT> input{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_NCLBUTTONDOWN, WM_NCLBUTTONUP, WM_KEYDOWN,
+                                  WM_CHAR, WM_SYSCOMMAND, WM_CLOSE, WM_MOUSEACTIVATE};
+    EXPECT_EQ(Names(Filtered(owner, input)), "") << what;
+    EXPECT_EQ(Names(Filtered(button, input)), "") << what;
+    ASSERT_TRUE(IsWindow(owner)) << what;
+    EXPECT_EQ(GetActiveWindow(), dialog) << what;
+    if (action != ActivateOwner) {
+      EXPECT_GT(screen->BeepCount(), beeps) << what;
+    }
+    if (action == ClickThenType) {
+      EXPECT_EQ(Names(Filtered(dialog, {WM_CHAR})), Names({WM_CHAR})) << what;
+    }
+    DestroyWindow(owner);
+    Pump();
+  }
 }
 
 }  // namespace
