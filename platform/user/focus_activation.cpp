@@ -68,10 +68,13 @@ void RaiseWithOwned(Window* w) { Raise(w, true); }
 
 HWND ModalPopupOf(HWND top) {
   UserState& s = State();
-  // The topmost visible, enabled window owned by it (or by one of its own dialogs).
+  // The topmost visible, enabled captioned window owned by it (or by one of its own dialogs);
+  // hints and menus it owns are not dialogs.
   for (HWND t : s.topLevels) {
     Window* o = s.Find(t);
-    if (!o || t == top || !(o->style & WS_VISIBLE) || (o->style & WS_DISABLED)) continue;
+    if (!o || t == top || !(o->style & WS_VISIBLE) || (o->style & WS_DISABLED) ||
+        (o->style & WS_CAPTION) != WS_CAPTION || (o->exStyle & WS_EX_NOACTIVATE) || o->cls->name == u"#32768")
+      continue;
     int guard = 0;
     for (HWND owner = o->owner; owner && guard++ <= kMaxNesting;) {
       if (owner == top) return t;

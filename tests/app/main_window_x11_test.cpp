@@ -291,6 +291,36 @@ TEST_F(MainWindow, OpenDialogFillsTheEdits) {
   EXPECT_EQ(form->Edit4->Text(), "/elsewhere/");
 }
 
+// While the Open dialog is up it holds the main window: each of the window's controls clicked
+// ("Get image properties", "select ...", "load ...", "Put the result into clipboard", "E n d")
+// does nothing, the window manager's close of the window is refused, and the keys go to the
+// dialog, whose Escape closes it; then the window is the user's again.
+TEST_F(MainWindow, TheOpenDialogHoldsTheWindow) {
+  REQUIRE_TOOL("/usr/bin/python3");
+  MakePictures("('master.png', 40, 30, (1, 2, 3))");
+  Open(images + "master.png\r\n");
+  const bool clipboard = form->CheckBox11->Checked();
+  const std::string properties = form->imgprop->Text();
+  std::string clicks;
+  for (TControl* c : std::initializer_list<TControl*>{form->Button2, form->Button5, form->Button1, form->CheckBox11,
+                                                       form->Button3}) {
+    const TPoint p = c->ClientToScreen(TPoint{c->Width() / 2, c->Height() / 2});
+    clicks += "xdotool mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) + " click 1; sleep 0.3; ";
+  }
+  Click(form->Button1, Await("Open") + clicks +
+                           "wmctrl -F -c 'Velmora 1.0' 2>/dev/null; sleep 0.3; "
+                           "xdotool search --onlyvisible --name '^(Open|Browse For Folder)$' | wc -l > " +
+                           dir.File("dialogs") + "; xdotool key Escape; sleep 0.5; xdotool key Escape");
+  EXPECT_EQ(std::atoi(testsupport::ReadFile(dir.File("dialogs")).c_str()), 1);
+  EXPECT_FALSE(Application->Terminated());
+  EXPECT_EQ(form->CheckBox11->Checked(), clipboard);
+  EXPECT_EQ(form->imgprop->Text(), properties);
+  EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+  // The window takes its clicks again.
+  Click(form->CheckBox11);
+  EXPECT_NE(form->CheckBox11->Checked(), clipboard);
+}
+
 TEST_F(MainWindow, FolderDialogsFillTheEdits) {
   ::mkdir((images + "sub").c_str(), 0755);
   Open();

@@ -270,7 +270,16 @@ TEST_F(SkinnedPopupMenus, ARightClickOnTheCaptionOpensTheSkinnedSystemMenu) {
   int kind = -1;
   TColor edge = 0;
   POINT origin{};
-  std::vector<std::string> captions;
+  std::vector<std::string> captions, minimised;
+  auto items = [&] {
+    std::vector<std::string> v;
+    TWinSkinForm* wrapper = SkinManage()->FindForm(form->Handle());
+    for (int i = 0; i < wrapper->SystemPopup->Items()->Count(); ++i) {
+      TMenuItem* item = wrapper->SystemPopup->Items()->Items(i);
+      v.push_back(item->Caption() + (item->Enabled() ? "" : " (off)") + " " + std::to_string(item->ImageIndex()));
+    }
+    return v;
+  };
   Schedule({[&] {
     kind = SkinManage()->MenuKind;
     HWND w = OpenPopup();
@@ -279,12 +288,7 @@ TEST_F(SkinnedPopupMenus, ARightClickOnTheCaptionOpensTheSkinnedSystemMenu) {
     RECT r{};
     GetWindowRect(w, &r);
     origin = POINT{r.left, r.top};
-    TWinSkinForm* wrapper = SkinManage()->FindForm(form->Handle());
-    for (int i = 0; i < wrapper->SystemPopup->Items()->Count(); ++i) {
-      TMenuItem* item = wrapper->SystemPopup->Items()->Items(i);
-      captions.push_back(item->Caption() + (item->Enabled() ? "" : " (off)") + " " +
-                         std::to_string(item->ImageIndex()));
-    }
+    captions = items();
     screen->TypeKey('N', U'n');  // Mi&nimize
   }});
   const POINT at = CaptionPoint();
@@ -301,8 +305,10 @@ TEST_F(SkinnedPopupMenus, ARightClickOnTheCaptionOpensTheSkinnedSystemMenu) {
   EXPECT_TRUE(IsIconic(form->Handle()));
   EXPECT_TRUE(SkinManage()->Popups().empty());
 
-  // Restore from the skinned system menu of the minimised window, with the mouse.
+  // Restore from the skinned system menu of the minimised window, with the mouse; neither Move
+  // nor Size is offered there.
   Schedule({[&] {
+    minimised = items();
     POINT item{8, 4};
     ClientToScreen(OpenPopup(), &item);
     screen->Click(item.x, item.y);
@@ -311,6 +317,8 @@ TEST_F(SkinnedPopupMenus, ARightClickOnTheCaptionOpensTheSkinnedSystemMenu) {
   SkinManage()->FindForm(form->Handle())->ShowSystemMenu(POINT{10, 10});
   Pump();
   EXPECT_FALSE(IsIconic(form->Handle()));
+  EXPECT_EQ(minimised, (std::vector<std::string>{"&Restore 0", "&Move (off) -1", "&Size (off) -1", "Mi&nimize (off) 2",
+                                                 "Ma&ximize 1", "- -1", "&Close\tAlt+F4 3"}));
 }
 
 TEST_F(SkinnedPopupMenus, AltSpaceOpensTheSystemMenuAtTheClientOriginAndCloseCloses) {
