@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 
@@ -319,6 +320,26 @@ TEST_F(MainWindow, TheOpenDialogHoldsTheWindow) {
   // The window takes its clicks again.
   Click(form->CheckBox11);
   EXPECT_NE(form->CheckBox11->Checked(), clipboard);
+}
+
+// Under fluxbox, the window activated from the task bar while the Open dialog is up (focused,
+// minimised, activated again): the activation comes to rest at once instead of flipping between
+// the window and the dialog, and the dialog still takes the keys.
+TEST_F(MainWindow, UnderAWindowManagerTheActivationComesToRestWhileTheOpenDialogIsUp) {
+  REQUIRE_TOOL("xprop");
+  displaytest::PrivateWindowManager wm("fluxbox");
+  if (!wm.running()) GTEST_SKIP() << "needs fluxbox";
+  Open();
+  // Each round: the manager's activations of the window and the dialog, a few; an exchange
+  // between them, hundreds.
+  Click(form->Button1, Await("Open") + "w=$(xdotool search --onlyvisible --name '^Velmora 1.0$' | head -1); " +
+                           "xprop -root -spy _NET_ACTIVE_WINDOW > " + dir.File("changes") + " & spy=$!; " +
+                           "for round in 1 2 3; do xdotool windowactivate $w; sleep 0.3; xdotool windowminimize $w; " +
+                           "sleep 0.5; xdotool windowactivate $w; sleep 1; done; kill $spy; xdotool key Escape");
+  const std::string changes = testsupport::ReadFile(dir.File("changes"));
+  EXPECT_LE(std::count(changes.begin(), changes.end(), '\n'), 20) << changes.size();
+  EXPECT_FALSE(Application->Terminated());
+  EXPECT_TRUE(IsWindowEnabled(form->Handle()));  // Escape reached the dialog and closed it
 }
 
 TEST_F(MainWindow, FolderDialogsFillTheEdits) {
