@@ -190,6 +190,12 @@ void DescribeWindow(::Display* dpy, Window w, WindowKind kind) {
       Intern(dpy, kind == WindowKind::Dialog ? "_NET_WM_WINDOW_TYPE_DIALOG" : "_NET_WM_WINDOW_TYPE_NORMAL"));
   XChangeProperty(dpy, w, Intern(dpy, "_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(&type), 1);
+  // A window with an owner has no task bar entry of its own, as an owned window has none.
+  if (kind == WindowKind::Dialog) {
+    long skip = static_cast<long>(Intern(dpy, "_NET_WM_STATE_SKIP_TASKBAR"));
+    XChangeProperty(dpy, w, Intern(dpy, "_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&skip), 1);
+  }
 }
 
 void NameWindow(::Display* dpy, Window w, std::string_view utf8) {

@@ -31,7 +31,7 @@ void RequestMaximized(::Display* dpy, Window root, Window w, bool mapped, bool m
 void RequestModal(::Display* dpy, Window root, Window w, bool mapped, bool modal);
 
 // What a managed window says of itself once: its process, its machine and its type (a normal
-// window, or a dialog of the window it is transient for).
+// window, or a dialog of the window it is transient for, which has no task bar entry).
 void DescribeWindow(::Display* dpy, Window w, WindowKind kind);
 // _NET_WM_NAME and _NET_WM_ICON_NAME in UTF-8; WM_NAME and WM_ICON_NAME in Latin-1 (STRING)
 // where the text allows it, else COMPOUND_TEXT.

@@ -144,7 +144,7 @@ TEST_F(X11Window, TheWindowTellsTheDesktopWhatItIs) {
   const std::string d = props("dialog", "WM_NAME _NET_WM_WINDOW_TYPE _NET_WM_STATE WM_TRANSIENT_FOR");
   EXPECT_NE(d.find("WM_NAME(COMPOUND_TEXT)"), std::string::npos) << d;
   EXPECT_NE(d.find("_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_DIALOG"), std::string::npos) << d;
-  EXPECT_NE(d.find("_NET_WM_STATE(ATOM) = _NET_WM_STATE_MODAL"), std::string::npos) << d;
+  EXPECT_NE(d.find("_NET_WM_STATE(ATOM) = _NET_WM_STATE_SKIP_TASKBAR, _NET_WM_STATE_MODAL"), std::string::npos) << d;
   EXPECT_NE(d.find("WM_TRANSIENT_FOR(WINDOW): window id #"), std::string::npos) << d;
   // The dialog ends: its owner takes input again, and the dialog no longer holds it.
   EnableWindow(main, TRUE);
