@@ -50,6 +50,19 @@ inline void PutColor(uint8_t* dst, COLORREF c) {
   dst[2] = GetRValue(c);
 }
 
+// The colour of CMYK samples (bytes after their tables), asked of the manager only when they
+// differ from the last ones asked for.
+COLORREF CMYKColor(const TPDFColorManager& manager, TColorRows& rows, uint8_t c, uint8_t m, uint8_t y, uint8_t k) {
+  const uint32_t key = uint32_t(c) << 24 | uint32_t(m) << 16 | uint32_t(y) << 8 | k;
+  if (key != rows.lastCMYK) {
+    double r, g, b;
+    manager.CMYKToRGB(c / 255.0, m / 255.0, y / 255.0, k / 255.0, r, g, b);
+    rows.lastColor = RGB(ComponentByte(r), ComponentByte(g), ComponentByte(b));
+    rows.lastCMYK = key;
+  }
+  return rows.lastColor;
+}
+
 std::vector<RGBQUAD> GreyRamp() {
   std::vector<RGBQUAD> colors(256);
   for (int i = 0; i < 256; ++i) colors[size_t(i)] = RGBQUAD{uint8_t(i), uint8_t(i), uint8_t(i), 0};
@@ -272,6 +285,13 @@ void TPDFImageDecoder::ConvertColorRow(TColorRows& rows, const uint8_t* src, uin
     std::memcpy(dst, rows.pixelOf[src[last]].data(), 3);
     return;
   }
+  if (bpc == 8 && !rows.keepSamples && rows.space == TColorRows::kCMYK) {
+    // The samples' bytes through their tables, the colour asked for only when it changes.
+    const TByteTable &c = rows.tables[0], &m = rows.tables[1], &y = rows.tables[2], &k = rows.tables[3];
+    for (int32_t x = 0; x < Width; ++x, src += 4, dst += 3)
+      PutColor(dst, CMYKColor(*ColorManager, rows, c[src[0]], m[src[1]], y[src[2]], k[src[3]]));
+    return;
+  }
   ReadRowSamples(src, int64_t(Width) * components, bpc, rows.samples.data());
   const std::vector<TByteTable>& tables = rows.tables;
   const uint16_t* s = rows.samples.data();
@@ -285,19 +305,10 @@ void TPDFImageDecoder::ConvertColorRow(TColorRows& rows, const uint8_t* src, uin
         dst[1] = tables[1][TableIndex(s[1], bpc)];
         dst[0] = tables[2][TableIndex(s[2], bpc)];
         break;
-      case TColorRows::kCMYK: {
-        const uint8_t c = tables[0][TableIndex(s[0], bpc)], m = tables[1][TableIndex(s[1], bpc)],
-                      yy = tables[2][TableIndex(s[2], bpc)], k = tables[3][TableIndex(s[3], bpc)];
-        const uint32_t key = uint32_t(c) << 24 | uint32_t(m) << 16 | uint32_t(yy) << 8 | k;
-        if (key != rows.lastCMYK) {
-          double r, g, b;
-          ColorManager->CMYKToRGB(c / 255.0, m / 255.0, yy / 255.0, k / 255.0, r, g, b);
-          rows.lastColor = RGB(ComponentByte(r), ComponentByte(g), ComponentByte(b));
-          rows.lastCMYK = key;
-        }
-        PutColor(dst, rows.lastColor);
+      case TColorRows::kCMYK:
+        PutColor(dst, CMYKColor(*ColorManager, rows, tables[0][TableIndex(s[0], bpc)], tables[1][TableIndex(s[1], bpc)],
+                                tables[2][TableIndex(s[2], bpc)], tables[3][TableIndex(s[3], bpc)]));
         break;
-      }
       case TColorRows::kDeviceN: {
         // Runs of one colour ask the tint transform once.
         bool same = rows.haveLastTints;
