@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/rtl/end_signals.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/guid.h"
 
@@ -91,9 +92,12 @@ bool ReplaceThroughSibling(const WideString& fileName, const std::string& target
   std::string sibling;
   const int fd = MakeSibling(target, old ? S_IRUSR | S_IWUSR : 0666, sibling);
   if (fd < 0) return false;
+  // Half a settings file is no use to anyone: an end at once takes it away.
+  SetScratchFile(sibling);
   const auto give_up = [&] {
     ::close(fd);
     ::unlink(sibling.c_str());
+    ClearScratchFile();
   };
   if (!WriteAllAt(fd, bytes, 0) || ::fsync(fd) != 0) {
     const int error = errno;
@@ -114,13 +118,16 @@ bool ReplaceThroughSibling(const WideString& fileName, const std::string& target
   if (::close(fd) != 0) {
     const int error = errno;
     ::unlink(sibling.c_str());
+    ClearScratchFile();
     CannotWrite(error);
   }
   if (::rename(sibling.c_str(), target.c_str()) != 0) {
     const int error = errno;
     ::unlink(sibling.c_str());
+    ClearScratchFile();
     CannotCreate(fileName, error);
   }
+  ClearScratchFile();
   return true;
 }
 

@@ -7,11 +7,8 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
-
-#include "platform/rtl/guid.h"
 
 namespace {
 
@@ -22,49 +19,6 @@ bool StatOf(const WideString& name, struct stat& st) { return ::stat(Native(name
 char16_t Fold(char16_t c) {
   if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 32);
   return c;
-}
-
-// Copies everything from the reading position of `in` to `out`.
-bool CopyBytes(int in, int out) {
-  std::vector<char> buf(1 << 16);
-  for (;;) {
-    const ssize_t n = ::read(in, buf.data(), buf.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) return true;
-    for (ssize_t off = 0; off < n;) {
-      const ssize_t w = ::write(out, buf.data() + off, static_cast<size_t>(n - off));
-      if (w < 0 && errno == EINTR) continue;
-      if (w == 0) errno = EIO;  // no progress and no reason given
-      if (w <= 0) return false;
-      off += w;
-    }
-  }
-}
-
-// What link() answers on a file system that has no hard links (FAT and exFAT on memory cards,
-// many network and FUSE mounts): the copy is then written under its own name.
-bool HardLinksRefused(int error) {
-  return error == EPERM || error == EOPNOTSUPP || error == EXDEV || error == EMLINK || error == ENOSYS;
-}
-
-// Writes `in` from its reading position into a file of that name that does not exist yet (an
-// existing one is never opened); a file left incomplete by a failed write is taken away again.
-// errno says why it failed.
-bool WriteNewFile(int in, const std::string& name, mode_t mode) {
-  const int out = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-  if (out < 0) return false;
-  bool ok = CopyBytes(in, out);
-  int error = errno;
-  if (::close(out) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
-  if (!ok) {
-    ::unlink(name.c_str());
-    errno = error;
-  }
-  return ok;
 }
 
 }  // namespace
@@ -103,51 +57,6 @@ bool RenameFile(const WideString& from, const WideString& to) {
 int64_t FileSizeOf(const WideString& name) {
   struct stat st {};
   return StatOf(name, st) ? static_cast<int64_t>(st.st_size) : -1;
-}
-
-bool CopyFile(const WideString& source, const WideString& target, bool failIfExists) {
-  // Every way out restores the error of the step that failed: the caller tells an existing
-  // target (EEXIST) from a disk that is full or refuses.
-  const auto fail = [](int in, int error) {
-    if (in >= 0) ::close(in);
-    errno = error;
-    return false;
-  };
-  const int in = ::open(Native(source).c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return fail(-1, errno);
-  struct stat st {};
-  if (::fstat(in, &st) != 0) return fail(in, errno);
-  if (S_ISDIR(st.st_mode)) return fail(in, EISDIR);
-  const mode_t mode = st.st_mode & 0777;
-  const std::string dst = Native(target);
-  // An existing name is told as such before any byte is written: on a full disk too, and
-  // without copying a whole file only to throw it away.
-  struct stat existing {};
-  if (failIfExists && ::lstat(dst.c_str(), &existing) == 0) return fail(in, EEXIST);
-  // Write to a hidden sibling first, then move it into place, so a failed copy never leaves a
-  // truncated file under the target's name.
-  const auto guid = CreateGuidBytes();
-  char tag[16];
-  std::snprintf(tag, sizeof tag, "%02x%02x%02x%02x", guid[0], guid[1], guid[2], guid[3]);
-  const size_t slash = dst.rfind('/');
-  const std::string tmp = (slash == std::string::npos ? std::string() : dst.substr(0, slash + 1)) + ".velmora-copy-" + tag;
-  if (!WriteNewFile(in, tmp, mode)) return fail(in, errno);
-  bool ok;
-  if (failIfExists) {
-    // link() refuses an existing name atomically, so a file that appeared meanwhile survives.
-    ok = ::link(tmp.c_str(), dst.c_str()) == 0;
-  } else {
-    ok = ::rename(tmp.c_str(), dst.c_str()) == 0;
-  }
-  int error = ok ? 0 : errno;
-  ::unlink(tmp.c_str());
-  if (!ok && failIfExists && HardLinksRefused(error)) {
-    ok = ::lseek(in, 0, SEEK_SET) == 0 && WriteNewFile(in, dst, mode);
-    if (!ok) error = errno;
-  }
-  if (!ok) return fail(in, error);
-  ::close(in);
-  return true;
 }
 
 WideString GetTempDir() {
@@ -233,6 +142,7 @@ bool ListDirectory(const WideString& dir, std::vector<TSearchRec>& entries) {
   const std::string native = Native(dir.empty() ? WideString(u".") : dir);
   DIR* d = ::opendir(native.c_str());
   if (!d) return false;
+  int unreachable = 0;
   while (const dirent* e = ::readdir(d)) {
     const std::string name = e->d_name;
     if (name == "." || name == "..") continue;
@@ -240,17 +150,31 @@ bool ListDirectory(const WideString& dir, std::vector<TSearchRec>& entries) {
     rec.Name = FileNameToWide(name);
     const std::string full = native + (native.back() == '/' ? "" : "/") + name;
     struct stat lst {}, st {};
-    if (::lstat(full.c_str(), &lst) == 0) rec.IsSymLink = S_ISLNK(lst.st_mode);
+    if (::lstat(full.c_str(), &lst) != 0) {
+      // An entry gone since the listing is no loss; one that cannot be looked at (a folder that
+      // may be listed but not entered, a path past the system's limit) hides what it is.
+      if (errno == ENOENT) continue;
+      unreachable = errno;
+      break;
+    }
+    rec.IsSymLink = S_ISLNK(lst.st_mode);
     if (::stat(full.c_str(), &st) == 0) {
       rec.IsDirectory = S_ISDIR(st.st_mode);
       rec.IsRegular = S_ISREG(st.st_mode);
       rec.Size = static_cast<int64_t>(st.st_size);
       rec.Device = static_cast<uint64_t>(st.st_dev);
       rec.Inode = static_cast<uint64_t>(st.st_ino);
+    } else if (errno != ENOENT) {
+      rec.Unreachable = errno;  // a link that cannot be followed (a loop, a protected folder)
     }
     entries.push_back(std::move(rec));
   }
   ::closedir(d);
+  if (unreachable != 0) {
+    entries.clear();
+    errno = unreachable;
+    return false;
+  }
   return true;
 }
 

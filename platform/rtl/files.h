@@ -16,10 +16,10 @@ bool ForceDirectories(const WideString& name);
 // True when files can be created in the folder.
 bool DirectoryIsWritable(const WideString& name);
 bool RenameFile(const WideString& from, const WideString& to);
-// Copies a file; with failIfExists an existing target is left alone and false is returned.
+// Copies a file; with failIfExists an existing target is left alone and false is returned
+// (TFolderCopier, platform/rtl/file_copy.h, which a series of copies into one folder uses).
 // A failed copy leaves nothing under the target's name, and errno says why it failed (EEXIST
-// for an existing target). The copy appears under that name complete, except on file systems
-// without hard links, where an exclusive copy is written there.
+// for an existing target).
 bool CopyFile(const WideString& source, const WideString& target, bool failIfExists);
 int64_t FileSizeOf(const WideString& name);     // -1 when it cannot be read
 
@@ -51,10 +51,15 @@ struct TSearchRec {
   // folder it has already seen under another name.
   uint64_t Device = 0;
   uint64_t Inode = 0;
+  // A link whose target cannot be looked at (a loop of links, a folder that may not be entered):
+  // the error, else 0. A link that leads nowhere is not unreachable: there is nothing there.
+  int Unreachable = 0;
 };
 
 // The entries of one folder ("." and ".." left out), in the order the file system gives them.
-// Returns false when the folder cannot be read (errno says why).
+// Returns false when the folder cannot be read (errno says why), and when its entries cannot be
+// looked at: a folder that may be listed but not entered (EACCES), entries whose paths pass the
+// system's limit (ENAMETOOLONG).
 bool ListDirectory(const WideString& dir, std::vector<TSearchRec>& entries);
 
 // The device and inode of what a path names (through links); false when it cannot be read.

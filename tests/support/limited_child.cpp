@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <fstream>
 
 namespace testsupport {
@@ -42,10 +43,16 @@ void ApplyLimits(const ChildLimits& limits) {
     const rlimit fsize{limits.file_size, limits.file_size};
     setrlimit(RLIMIT_FSIZE, &fsize);
   }
+  if (limits.open_files) {
+    const rlimit files{limits.open_files, limits.open_files};
+    setrlimit(RLIMIT_NOFILE, &files);
+  }
   // The signals that end a program are not ignored in the child whatever the test runner inherited
   // (a shell's background job ignores SIGINT, some runners SIGPIPE), as for a program started
   // from a terminal.
-  for (const int s : {SIGTERM, SIGHUP, SIGINT, SIGPIPE}) signal(s, SIG_DFL);
+  for (const int s : {SIGTERM, SIGHUP, SIGINT, SIGPIPE, SIGQUIT, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU, SIGIO,
+                      SIGPWR, SIGSTKFLT})
+    signal(s, SIG_DFL);
   signal(SIGALRM, SIG_DFL);
   alarm(limits.seconds);
 }
@@ -83,18 +90,30 @@ unsigned long long ResidentBytes(pid_t pid) {
   return resident * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE));
 }
 
-// Waits for the child; in sanitizer builds its resident memory is looked at every 10 ms meanwhile.
+// A program that takes SIGALRM as a request to end may not end on it: past the alarm and this
+// much more, the child is killed.
+constexpr int kGraceSeconds = 15;
+
+// Waits for the child, looking every 10 ms whether it is past its time (and in sanitizer builds
+// past its memory).
 ChildEnd Wait(pid_t pid, const ChildLimits& limits) {
   ChildEnd end;
   if (pid < 0) return end;
   int status = 0;
   rusage usage{};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.seconds + kGraceSeconds);
   for (;;) {
-    const pid_t got = wait4(pid, &status, kSanitized ? WNOHANG : 0, &usage);
+    const pid_t got = wait4(pid, &status, WNOHANG, &usage);
     if (got == pid) break;
     if (got < 0 && errno != EINTR) return end;
+    if (got == 0 && std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      end.how = ChildEnd::How::kTimedOut;
+      return end;
+    }
     // The runtime's quarantine of freed blocks and its shadow memory are resident too.
-    if (got == 0 && ResidentBytes(pid) > 2 * limits.address_space) {
+    if (got == 0 && kSanitized && ResidentBytes(pid) > 2 * limits.address_space) {
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
       end.how = ChildEnd::How::kPastMemoryCeiling;
@@ -178,6 +197,8 @@ int StartLimited(const std::vector<std::string>& argv, const ExecOptions& option
     if ((!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) || !Redirect(options.stdout_path, 1) ||
         !Redirect(options.stderr_path, 2))
       _exit(127);
+    if (options.close_standard_streams)
+      for (int fd = 0; fd <= 2; ++fd) close(fd);
     ApplyLimits(limits);
     // Another user's rights (the group first: after the user is changed it may not be).
     if (options.user >= 0 && (setgroups(0, nullptr) != 0 || setgid(gid_t(options.group)) != 0 ||

@@ -17,6 +17,9 @@ struct ChildLimits {
   // The size any file may be written to (0: no ceiling); a write past it fails with EFBIG, as
   // on a full disk or past a quota, instead of ending the child.
   unsigned long long file_size = 0;
+  // The number of file descriptors the child may hold (0: no ceiling); past it opening a file
+  // fails with EMFILE.
+  unsigned long long open_files = 0;
 };
 
 struct ChildEnd {
@@ -46,6 +49,9 @@ struct ExecOptions {
   // permissions hold for it as for anyone but root.
   long user = -1;
   long group = -1;
+  // Starts the program with standard input, output and error closed (as a daemon or a broken
+  // launcher may); the two paths above are then not used.
+  bool close_standard_streams = false;
 };
 
 // False in sanitizer builds, where the ceiling is on resident memory.

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <functional>
+#include <string>
 
 #include "tests/support/limited_child.h"
 
@@ -18,10 +21,13 @@ struct ChildCase {
   const char* end;
 };
 
+const std::string kScratch = "/tmp/velmora-end-signals-file-" + std::to_string(::getpid());
+
 }  // namespace
 
 // In a child of its own: the first signal is the one kept, a signal the process was started
-// ignoring stays ignored, and a second signal of a kind takes its default action.
+// ignoring stays ignored, and a second signal of a kind takes its default action; SIGXFSZ only
+// fails the write past the limit.
 TEST(EndSignals, IgnoredSignalsStayIgnoredAndASecondOneEndsTheProcess) {
   const ChildCase cases[] = {
       {"ignored at the start (nohup, a background job)",
@@ -47,6 +53,19 @@ TEST(EndSignals, IgnoredSignalsStayIgnoredAndASecondOneEndsTheProcess) {
          return 2;
        },
        "signal 15 (Terminated)"},
+      {"a write past the file size limit",
+       [] {
+         CatchEndSignals();
+         const rlimit limit{10, 10};
+         setrlimit(RLIMIT_FSIZE, &limit);
+         const int fd = open(kScratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+         const bool partial = write(fd, "0123456789abcdef", 16) == 10;
+         const bool refused = write(fd, "x", 1) == -1 && errno == EFBIG;
+         close(fd);
+         unlink(kScratch.c_str());
+         return partial && refused && CaughtEndSignal() == 0 ? 0 : 1;
+       },
+       "exit 0"},
       {"SIGINT after SIGTERM",
        [] {
          CatchEndSignals();

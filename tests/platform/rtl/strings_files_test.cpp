@@ -1,21 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <string>
 #include <map>
+#include <memory>
+#include <string>
 
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/file_copy.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/guid.h"
 #include "platform/rtl/resources.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/strings.h"
+#include "tests/support/limited_child.h"
+#include "tests/support/permissions_apply.h"
 #include "tests/support/test_support.h"
 
 TEST(Strings, FileNamesSurviveAnyBytes) {
@@ -70,49 +75,72 @@ TEST(Files, CopyNeverOverwritesWhenAskedNotTo) {
   EXPECT_EQ(errno, ENOENT);
 }
 
-// Refuses every hard link with the given errno while it lives (the test program's link() reads
-// the variable at each call).
-class HardLinksRefused {
+// Refuses every hard link (or every rename that keeps a file) with the given errno while it
+// lives (the test program's link() and renameat2() read the variable at each call).
+class Refused {
  public:
-  explicit HardLinksRefused(int error) { ::setenv("VELMORA_REFUSE_LINK", std::to_string(error).c_str(), 1); }
-  ~HardLinksRefused() { ::unsetenv("VELMORA_REFUSE_LINK"); }
+  Refused(const char* what, int error) : name_(what) { ::setenv(what, std::to_string(error).c_str(), 1); }
+  ~Refused() { ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+};
+struct HardLinksRefused : Refused {
+  explicit HardLinksRefused(int error) : Refused("VELMORA_REFUSE_LINK", error) {}
+};
+struct NoReplaceRenamesRefused : Refused {
+  explicit NoReplaceRenamesRefused(int error) : Refused("VELMORA_REFUSE_RENAME2", error) {}
 };
 
-// FAT and exFAT cards, many network and FUSE mounts refuse hard links: the copy is still made,
-// still never over an existing file, and nothing is left beside it.
+// FAT and exFAT cards, many network and FUSE mounts refuse hard links, and some file systems
+// cannot rename without replacing: the copy is still made, still never over an existing file,
+// and nothing is left beside it.
 TEST(Files, CopyWhereTheFileSystemHasNoHardLinks) {
-  for (const int error : {EPERM, EOPNOTSUPP, EXDEV, EMLINK, ENOSYS}) {
-    testsupport::TempDir dir;
-    const WideString a = FileNameToWide(dir.File("a")), b = FileNameToWide(dir.File("b"));
-    const WideString c = FileNameToWide(dir.File("caf\xE9.jpg"));
-    const std::string bytes = std::string("\0\xFF\r\n", 4) + std::string(200000, 'x');  // past one buffer
-    WriteFileBytes(a, bytes);
-    ::chmod(dir.File("a").c_str(), 0640);
-    WriteFileBytes(b, "old");
-    HardLinksRefused refused(error);
-    ASSERT_NE(::link(dir.File("a").c_str(), dir.File("probe").c_str()), 0) << "link() is not the refusing stand-in";
-    EXPECT_EQ(errno, error);
-    EXPECT_TRUE(CopyFile(a, c, true)) << error;
-    EXPECT_EQ(ReadFileBytes(c), bytes) << error;
-    struct stat st {};
-    ASSERT_EQ(::stat(dir.File("caf\xE9.jpg").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
-    EXPECT_FALSE(CopyFile(a, b, true)) << error;
-    EXPECT_EQ(errno, EEXIST) << error;
-    EXPECT_EQ(ReadFileBytes(b), "old") << error;
-    std::vector<TSearchRec> entries;
-    ASSERT_TRUE(ListDirectory(FileNameToWide(dir.path()), entries));
-    EXPECT_EQ(entries.size(), 3u) << error;  // a, b and the copy: no temporaries left behind
+  for (const int renames : {0, EINVAL, ENOSYS, EOPNOTSUPP}) {
+    for (const int error : {EPERM, EOPNOTSUPP, EXDEV, EMLINK, ENOSYS}) {
+      SCOPED_TRACE("renames " + std::to_string(renames) + ", links " + std::to_string(error));
+      testsupport::TempDir dir;
+      const WideString a = FileNameToWide(dir.File("a")), b = FileNameToWide(dir.File("b"));
+      const WideString c = FileNameToWide(dir.File("caf\xE9.jpg"));
+      const std::string bytes = std::string("\0\xFF\r\n", 4) + std::string(200000, 'x');  // past one buffer
+      WriteFileBytes(a, bytes);
+      ::chmod(dir.File("a").c_str(), 0640);
+      WriteFileBytes(b, "old");
+      HardLinksRefused refused(error);
+      std::unique_ptr<NoReplaceRenamesRefused> noRenames;
+      if (renames) noRenames = std::make_unique<NoReplaceRenamesRefused>(renames);
+      ASSERT_NE(::link(dir.File("a").c_str(), dir.File("probe").c_str()), 0) << "link() is not the refusing stand-in";
+      EXPECT_EQ(errno, error);
+      EXPECT_TRUE(CopyFile(a, c, true));
+      EXPECT_EQ(ReadFileBytes(c), bytes);
+      struct stat st {};
+      ASSERT_EQ(::stat(dir.File("caf\xE9.jpg").c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & 0777, 0640u);
+      EXPECT_FALSE(CopyFile(a, b, true));
+      EXPECT_EQ(errno, EEXIST);
+      EXPECT_EQ(ReadFileBytes(b), "old");
+      std::vector<TSearchRec> entries;
+      ASSERT_TRUE(ListDirectory(FileNameToWide(dir.path()), entries));
+      EXPECT_EQ(entries.size(), 3u);  // a, b and the copy: no temporaries left behind
+    }
   }
 }
 
-// Any other refusal of the link is a failed copy, as it was: no file under the target's name.
+// Any other refusal of the link or the rename is a failed copy, as it was: no file under the
+// target's name.
 TEST(Files, CopyFailsWhenTheLinkIsRefusedForAnotherReason) {
   testsupport::TempDir dir;
   const WideString a = FileNameToWide(dir.File("a")), c = FileNameToWide(dir.File("c"));
   WriteFileBytes(a, "new");
   for (const int error : {EACCES, ENOSPC, EROFS}) {
-    HardLinksRefused refused(error);
+    {
+      NoReplaceRenamesRefused noRenames(EINVAL);
+      HardLinksRefused refused(error);
+      EXPECT_FALSE(CopyFile(a, c, true)) << error;
+      EXPECT_EQ(errno, error);
+      EXPECT_FALSE(FileExists(c)) << error;
+    }
+    NoReplaceRenamesRefused noRenames(error);
     EXPECT_FALSE(CopyFile(a, c, true)) << error;
     EXPECT_EQ(errno, error);
     EXPECT_FALSE(FileExists(c)) << error;
@@ -120,6 +148,47 @@ TEST(Files, CopyFailsWhenTheLinkIsRefusedForAnotherReason) {
   std::vector<TSearchRec> entries;
   ASSERT_TRUE(ListDirectory(FileNameToWide(dir.path()), entries));
   EXPECT_EQ(entries.size(), 1u);
+}
+
+// Copies into one folder: a failure names its side, the picture that cannot be read or the
+// folder that takes nothing.
+TEST(Files, FolderCopierTellsWhichSideFailed) {
+  testsupport::TempDir dir;
+  const std::string folder = dir.File("t/");
+  ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+  WriteFileBytes(FileNameToWide(dir.File("a")), "picture");
+  TFolderCopier copier(dir.File("t"));
+  EXPECT_FALSE(copier.Copy(dir.File("missing"), "m"));
+  EXPECT_EQ(errno, ENOENT);
+  EXPECT_TRUE(copier.SourceFailed());
+  EXPECT_FALSE(copier.Copy(dir.File("t"), "d"));
+  EXPECT_EQ(errno, EISDIR);
+  EXPECT_TRUE(copier.SourceFailed());
+  EXPECT_TRUE(copier.Copy(dir.File("a"), "a"));
+  EXPECT_FALSE(copier.Copy(dir.File("a"), "a"));
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_FALSE(copier.SourceFailed());
+  TFolderCopier nowhere(dir.File("gone/"));
+  EXPECT_FALSE(nowhere.Copy(dir.File("a"), "a"));
+  EXPECT_EQ(errno, ENOENT);
+  EXPECT_FALSE(nowhere.SourceFailed());
+  // A program out of file descriptors: with none free the picture cannot be opened, with one
+  // free the copy cannot.
+  const auto outOfFiles = [&](int spare) {
+    return testsupport::RunLimited([&] {
+      const int lowest = ::dup(0);
+      ::close(lowest);
+      const rlimit files{rlim_t(lowest + spare), rlim_t(lowest + spare)};
+      ::setrlimit(RLIMIT_NOFILE, &files);
+      TFolderCopier full(dir.File("t"));
+      const bool copied = full.Copy(dir.File("a"), "x");
+      return !copied && errno == EMFILE && full.SourceFailed() == (spare == 0) ? 0 : 1;
+    });
+  };
+  EXPECT_TRUE(outOfFiles(0).Normal());
+  EXPECT_TRUE(outOfFiles(1).Normal());
+  EXPECT_FALSE(FileExists(FileNameToWide(folder + "x")));
+
 }
 
 // A walk over a tree tells files from other entries and sees a folder reached through a link
@@ -147,6 +216,29 @@ TEST(Files, ListingTellsKindsAndIdentities) {
   EXPECT_EQ(inode, byName["d"].Inode);
   EXPECT_EQ(device, byName["d"].Device);
   EXPECT_FALSE(GetFileIdentity(FileNameToWide(dir.File("missing")), device, inode));
+
+  // A link that leads nowhere is nothing to follow; links in a loop cannot be followed.
+  ASSERT_EQ(::symlink("nowhere", dir.File("d/dangling").c_str()), 0);
+  ASSERT_EQ(::symlink("l1", dir.File("d/l0").c_str()), 0);
+  ASSERT_EQ(::symlink("l0", dir.File("d/l1").c_str()), 0);
+  entries.clear();
+  ASSERT_TRUE(ListDirectory(FileNameToWide(dir.File("d")), entries));
+  byName.clear();
+  for (const auto& e : entries) byName[WideToFileName(e.Name)] = e;
+  EXPECT_EQ(byName["dangling"].Unreachable, 0);
+  EXPECT_EQ(byName["l0"].Unreachable, ELOOP);
+  // A folder that may be listed but not entered hides what its entries are: it is one that
+  // cannot be read.
+  ASSERT_EQ(::chmod(dir.File("d").c_str(), 0644), 0);
+  {
+    testsupport::PermissionsApply permissions;
+    if (::geteuid() == 0 && !permissions.active()) GTEST_SKIP() << "root enters every folder";
+    errno = 0;
+    EXPECT_FALSE(ListDirectory(FileNameToWide(dir.File("d")), entries));
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_TRUE(entries.empty());
+  }
+  ::chmod(dir.File("d").c_str(), 0755);
 }
 
 TEST(Files, ForceDirectoriesMakesEveryLevel) {
