@@ -27,7 +27,7 @@ bool Passes(int test, const TFootprint& c, const TFootprint& m, const TMasterBou
     }
     case kOrientation: return c.Orientation == m.Orientation;
     case kPixels: return b.Pixels.Contains(PixelCountOf(c));
-    case kImageType: return c.ImageType == m.ImageType;
+    case kImageType: return SameImageType(c.ImageType, m.ImageType);
     case kColourClass: return c.ColourClass == m.ColourClass;
     default: return false;
   }
@@ -55,14 +55,22 @@ bool MatchesMaster(const TFootprint& candidate, const TFootprint& master, const 
   return true;
 }
 
+TTestSelection SelectedTests(const TSorterView& view) {
+  TTestSelection tests{};
+  for (int i = 0; i < 8; ++i) tests[size_t(i)] = view.Checked(i + 1);
+  return tests;
+}
+
 std::string CompareImageFile(const std::string& fileName) {
   ReadSquareSettings();
   if (SorterView && SorterView->Text(TSorterEdit::EditPrec).empty()) SorterView->SetText(TSorterEdit::EditPrec, "75");
+  return CompareImageFile(fileName, SorterView ? SelectedTests(*SorterView) : TTestSelection{});
+}
+
+std::string CompareImageFile(const std::string& fileName, const TTestSelection& tests) {
   if (!ReuseFootprint(fileName, MasterPrint, CandidatePrint))
     AnalyseFootprint(fileName, CandidatePrint, TUnreadable::LeavesEmptyFootprint);
   const std::string properties = PropertyString(CandidatePrint);
-  TTestSelection tests{};
-  for (int i = 0; i < 8; ++i) tests[size_t(i)] = SorterView && SorterView->Checked(i + 1);
   return MatchesMaster(CandidatePrint, MasterPrint, MasterBounds, Precision, tests) ? properties : std::string();
 }
 

@@ -24,8 +24,16 @@ using TTestSelection = std::array<bool, 8>;
 bool MatchesMaster(const TFootprint& candidate, const TFootprint& master, const TMasterBounds& bounds,
                    int32_t precision, const TTestSelection& tests);
 
+class TSorterView;
+
+// The tests the window's boxes select now.
+TTestSelection SelectedTests(const TSorterView& view);
+
 // Analyses the file into the candidate footprint and tests it with the boxes as they are now:
 // the candidate's property string on a match, else empty.
 std::string CompareImageFile(const std::string& fileName);
+// The same with the tests a run started with, and the square size read before (a run reads the
+// window once, at its start).
+std::string CompareImageFile(const std::string& fileName, const TTestSelection& tests);
 
 }  // namespace Tarnwick1

@@ -1,6 +1,8 @@
 #include "app/config.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -48,8 +50,21 @@ std::string UserConfigFolder() {
 // The file's bytes (at most the first MiB); a file that cannot be opened or read raises, where
 // a short read would pass for a shorter file.
 std::string ReadConfigBytes(const WideString& name) {
-  const int fd = FileOpen(name, fmOpenRead);
-  if (fd < 0) throw EFOpenError("Cannot open file \"" + WideToUtf8(name) + "\". " + std::strerror(errno));
+  const std::string native = WideToFileName(name);
+  const auto cannotOpen = [&](const std::string& cause) {
+    return EFOpenError("Cannot open file \"" + WideToUtf8(name) + "\". " + cause);
+  };
+  // Opened without waiting: a named pipe would wait for a writer that may never come, and a
+  // terminal for a line; neither is a file of settings.
+  const int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) throw cannotOpen(std::strerror(errno));
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode))) {
+    const int error = errno;
+    FileClose(fd);
+    throw cannotOpen(S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISBLK(st.st_mode) ? "It is not a regular file"
+                                                                                     : std::strerror(error));
+  }
   std::string text;
   std::vector<char> chunk(1 << 16);
   while (int64_t(text.size()) < kMaxConfigBytes) {
@@ -73,6 +88,8 @@ bool ConfigMissing(const std::string& fileName) {
   if (::stat(fileName.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
   return errno == ENOENT;
 }
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string XOrDash(bool checked) { return checked ? "X" : "-"; }
 
@@ -123,6 +140,8 @@ void ApplyConfigLines(const TStrings& lines, TSorterView& view) {
 }
 
 void ApplyConfigText(std::string_view text, TSorterView& view) {
+  // Editors that save UTF-8 with a byte order mark put it before the first line.
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
   ConfigList = std::make_unique<TStringList>();
   ConfigList->SetText(text.substr(0, size_t(std::min<int64_t>(int64_t(text.size()), kMaxConfigBytes))));
   ApplyConfigLines(*ConfigList, view);
@@ -148,7 +167,10 @@ std::unique_ptr<TStringList> ConfigLines(const TSorterView& view) {
   for (int box = 1; box <= 9; ++box) flags += XOrDash(view.Checked(box));
   const std::string pix = view.Text(TSorterEdit::EditPix), prec = view.Text(TSorterEdit::EditPrec);
   auto lines = std::make_unique<TStringList>();
-  lines->Add(OneLine(view.Text(TSorterEdit::Edit1)));
+  // A master whose name begins with the bytes of a byte order mark keeps them: the mark a reader
+  // skips goes before them.
+  const std::string master = OneLine(view.Text(TSorterEdit::Edit1));
+  lines->Add(master.substr(0, kByteOrderMark.size()) == kByteOrderMark ? std::string(kByteOrderMark) + master : master);
   lines->Add(OneLine(view.Text(TSorterEdit::Edit2)));
   lines->Add(OneLine(view.Text(TSorterEdit::Edit4)));
   lines->Add(XOrDash(view.Checked(10)));

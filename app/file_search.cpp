@@ -35,12 +35,15 @@ class TFolderSearch {
     }
     if (!withSubfolders_) return;
     for (const TSearchRec& e : entries) {
+      if (e.Unreachable != 0) Unlisted(folder + WideToFileName(e.Name) + "/", e.Unreachable);
       if (!e.IsDirectory) continue;
       // A folder met again under another name (a link to a sibling or back up the tree) is
       // walked once only, under the name that came first; the target folder not at all.
       const TFolderIdentity id{e.Device, e.Inode};
       if (!visited_.insert(id).second || id == scope_.LeftOut) continue;
       if (SorterView) SorterView->ProcessMessages();
+      if (scope_.Stop && scope_.Stop()) scope_.Stopped = true;
+      if (scope_.Stopped) return;
       SearchFolder(folder + WideToFileName(e.Name) + "/");
     }
   }
@@ -81,7 +84,7 @@ void FindImageFiles(const std::string& directory, const std::string& mask, TStri
   list.BeginUpdate();
   try {
     if (clearFirst) list.Clear();
-    if (!directory.empty()) {
+    if (!directory.empty() && !scope.Stopped) {
       const std::string folder = directory.back() == '/' ? directory : directory + "/";
       TFolderSearch search(mask, list, withSubfolders, scope);
       if (withSubfolders) search.MarkStart(folder);

@@ -138,4 +138,13 @@ std::string ImageTypeOf(const std::string& fileName) {
   return UpperCaseAscii(WideToFileName(ExtractFileExt(FileNameToWide(fileName))));
 }
 
+bool SameImageType(const std::string& a, const std::string& b) {
+  const auto family = [](const std::string& type) -> std::string {
+    if (type == ".JPEG") return ".JPG";
+    if (type == ".TIFF") return ".TIF";
+    return type;
+  };
+  return family(a) == family(b);
+}
+
 }  // namespace Tarnwick1

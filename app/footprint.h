@@ -104,5 +104,8 @@ std::string LocaleDecimalSeparator();
 void SetFootprintSize(TFootprint& print, int32_t width, int32_t height);
 // ".JPG" for "photo.Jpg"; empty without an extension.
 std::string ImageTypeOf(const std::string& fileName);
+// Whether two image types name one file type: ".JPG" and ".JPEG" are both JPEG, ".TIF" and
+// ".TIFF" both TIFF.
+bool SameImageType(const std::string& a, const std::string& b);
 
 }  // namespace Tarnwick1

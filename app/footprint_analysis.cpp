@@ -1,6 +1,8 @@
 #include "app/footprint_analysis.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -44,11 +46,14 @@ int32_t LoadIcon(TOrvanePDFLibrary0915& pdf, const std::string& fileName, int32_
 }
 
 // Only a plain file is read: opening a pipe waits for a writer that may never come, and a
-// device may never end.
+// device may never end. One that may not be read says so, where the library would only fail.
 void RequirePlainFile(const std::string& fileName) {
   struct stat st {};
   if (::stat(fileName.c_str(), &st) != 0) Refused(fileName, "could not be read", std::strerror(errno));
   if (!S_ISREG(st.st_mode)) Refused(fileName, "could not be read", "not a regular file");
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) Refused(fileName, "could not be read", std::strerror(errno));
+  ::close(fd);
 }
 
 void RenderToStream(const std::string& fileName, TStream& bmp, int32_t& width, int32_t& height) {

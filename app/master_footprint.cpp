@@ -3,6 +3,7 @@
 #include "app/config.h"
 #include "app/console.h"
 #include "app/footprint.h"
+#include "app/file_stamp.h"
 #include "app/footprint_analysis.h"
 #include "app/info_dialog.h"
 #include "app/sorter_view.h"
@@ -15,7 +16,7 @@ namespace Tarnwick1 {
 
 namespace {
 
-constexpr const char* kAllowedTypes[] = {".TIF", ".TIFF", ".PNG", ".JPG", ".GIF", ".WMF", ".BMP", ".ICO", ".EMF"};
+constexpr const char* kAllowedTypes[] = {".TIF", ".TIFF", ".PNG", ".JPG", ".JPEG", ".GIF", ".WMF", ".BMP", ".ICO", ".EMF"};
 
 std::string EditText(TSorterEdit edit) { return SorterView ? SorterView->Text(edit) : std::string(); }
 
@@ -57,12 +58,17 @@ namespace {
 // first analysis, and from the start of one until it got through). Only an analysis sets the
 // precision, so while this names a master the precision is the one its bounds were made with.
 std::string AnalysedMaster;
+// The file as it was when its analysis began: a file written or replaced since is another
+// picture under the same name.
+TFileStamp AnalysedStamp;
 
 }  // namespace
 
 bool MasterIsAnalysed(const std::string& fileName, const std::string& precisionText) {
   int32_t precision = 0;
-  return !AnalysedMaster.empty() && AnalysedMaster == fileName &&
+  TFileStamp now;
+  return !AnalysedMaster.empty() && AnalysedMaster == fileName && ReadFileStamp(fileName, now) &&
+         now == AnalysedStamp &&
          TryStrToInt(precisionText.empty() ? std::string_view("75") : std::string_view(precisionText), precision) &&
          precision == Precision;
 }
@@ -82,7 +88,10 @@ std::string MasterFootprint(const std::string& fileName) {
     return {};
   }
   ReadSquareSettings();
+  TFileStamp stamp;
+  ReadFileStamp(fileName, stamp);
   AnalyseFootprint(fileName, MasterPrint, TUnreadable::Raises);
+  AnalysedStamp = stamp;
   MasterBounds = ComputeBounds(MasterPrint, Precision);
   AnalysedMaster = fileName;
   const std::string properties = PropertyString(MasterPrint);

@@ -18,7 +18,8 @@ namespace Tarnwick1 {
 
 int RunProgram(int argc, char** argv) {
   KeepLargeBuffersInHeap();
-  // SIGTERM, SIGHUP and SIGINT end the program as closing its window does.
+  // SIGTERM, SIGHUP, SIGINT and the other signals that end a program end it as closing its
+  // window does.
   CatchEndSignals();
   SetCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
   ExitStatus = 0;
@@ -52,6 +53,8 @@ int RunProgram(int argc, char** argv) {
   // The windows get their own procedures back before they go.
   FreeSkinManager();
   DoneApplication();
+  // A signal while the settings were saved on the way out (the window's destruction) is told too.
+  NoteEndFromOutside();
   return ExitStatus;
 }
 

@@ -12,9 +12,17 @@ namespace Tarnwick1 {
 
 int ExitStatus = 0;
 
+namespace {
+
+void KeepFirstStatus(int status) {
+  if (ExitStatus == 0) ExitStatus = status;
+}
+
+}  // namespace
+
 void FailBatch(const std::string& message, int status) {
   if (!message.empty()) WriteConsoleError(message);
-  if (ExitStatus == 0) ExitStatus = status;
+  KeepFirstStatus(status);
   if (Application) Application->Terminate();
 }
 
@@ -22,6 +30,8 @@ void SaveConfigOnTheWayOut(const TSorterView& view, bool toPerson) {
   try {
     SaveConfig(view);
   } catch (const std::exception& e) {
+    // The failure is the first one even when a signal comes while its dialog is up.
+    KeepFirstStatus(kExitConfigError);
     if (toPerson && Application) Application->HandleException(nullptr, e);
     FailBatch(toPerson ? std::string() : std::string(e.what()), kExitConfigError);
   }

@@ -12,10 +12,8 @@ constexpr const char* kCR = "\r";
 // "were copied" looks for them there.
 bool AllCopied(int32_t matches, const TCopyTally& tally) { return tally.Copied == matches; }
 
-}  // namespace
-
-std::string RunSummary(int32_t matches, int32_t files, bool toClipboard, const std::string& target,
-                       const TCopyTally& tally) {
+std::string CopiesSummary(int32_t matches, int32_t files, bool toClipboard, const std::string& target,
+                          const TCopyTally& tally) {
   std::string s = IntToStr(matches) + " imagefiles out of " + IntToStr(files) + " files" + kCR;
   if (toClipboard) return s + "are matching to the pattern and were written into the clipboard ...";
   if (AllCopied(matches, tally)) return s + "are matching to the pattern and were copied to ..." + kCR + target;
@@ -24,6 +22,14 @@ std::string RunSummary(int32_t matches, int32_t files, bool toClipboard, const s
   if (tally.AlreadyThere > 0)
     s += kCR + IntToStr(tally.AlreadyThere) + " were not copied: a file of that name was already there.";
   return s;
+}
+
+}  // namespace
+
+std::string RunSummary(int32_t matches, int32_t files, bool toClipboard, const std::string& target,
+                       const TCopyTally& tally, const std::string& searchNote) {
+  const std::string s = CopiesSummary(matches, files, toClipboard, target, tally);
+  return searchNote.empty() ? s : s + kCR + searchNote;
 }
 
 std::string ConsoleCopySummary(int32_t matches, int32_t files, const TCopyTally& tally, const std::string& target) {

@@ -16,9 +16,10 @@ struct TCopyTally {
   std::string FirstFailure;  // "<file>: <cause>" of the first copy that failed
 };
 
-// The message box at the end of a run in the window.
+// The message box at the end of a run in the window; `searchNote` (when not empty) says which
+// folders could not be searched.
 std::string RunSummary(int32_t matches, int32_t files, bool toClipboard, const std::string& target,
-                       const TCopyTally& tally = {});
+                       const TCopyTally& tally = {}, const std::string& searchNote = {});
 // The console line of a run that copies (batch mode).
 std::string ConsoleCopySummary(int32_t matches, int32_t files, const TCopyTally& tally, const std::string& target);
 

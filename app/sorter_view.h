@@ -32,6 +32,8 @@ class TSorterView {
 
   virtual void ProcessMessages() = 0;
   virtual void RepaintWindow() = 0;
+  // The person asked the program to end while work went on ("E n d", the close button).
+  virtual bool StopRequested() const { return false; }
 
   // The restyled information dialog (font colour 0x00BBGGRR), shown modally.
   virtual TInfoAnswer InfoDialog(const std::string& text, TInfoButtons buttons, TColor colour) = 0;

@@ -171,7 +171,8 @@ void TForm1::ConsoleMode() {
     FailBatch("", kExitMasterError);
     return;
   }
-  imgcomp->SetText(CompareRun(Edit2->Text()));
+  // A signal during the master's analysis: there is no run to start.
+  if (!EndRequested()) imgcomp->SetText(CompareRun(Edit2->Text()));
   // A run that a signal stopped ends the program with the signal's status; copies that could
   // not be made and output that was lost (each already told on standard error) fail the run.
   NoteEndFromOutside();

@@ -97,6 +97,7 @@ class TForm1 : public TForm, public Tarnwick1::TSorterView {
   void SetProgressPosition(int position) override;
   void ProcessMessages() override;
   void RepaintWindow() override;
+  bool StopRequested() const override;
   Tarnwick1::TInfoAnswer InfoDialog(const std::string& text, Tarnwick1::TInfoButtons buttons, TColor colour) override;
   void PlainMessage(const std::string& text) override;
 

@@ -68,6 +68,9 @@ void TForm1::ProcessMessages() { Application->ProcessMessages(); }
 
 void TForm1::RepaintWindow() { Repaint(); }
 
+// "E n d" and the close button end the application; a run that pumps messages meanwhile stops.
+bool TForm1::StopRequested() const { return Application->Terminated(); }
+
 TInfoAnswer TForm1::InfoDialog(const std::string& text, TInfoButtons buttons, TColor colour) {
   TComponentPtr<TMessageForm> dialog(
       CreateMessageDialog(text, mtInformation, buttons == TInfoButtons::YesNo ? mbYesNo : MsgDlgButton(mbOK)));

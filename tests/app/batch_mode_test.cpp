@@ -558,8 +558,8 @@ TEST_F(BatchMode, MasterProblemsAndRunErrorsEndWithAFailure) {
   EXPECT_EQ(r.out, "");
   EXPECT_NE(testsupport::Run("test -e '" + dir.File("out") + "'"), 0);
   // A type the program does not take.
-  testsupport::WriteFile(images + "m.jpeg", "x");
-  Config({images + "m.jpeg", images, dir.File("out/")});
+  testsupport::WriteFile(images + "m.webp", "x");
+  Config({images + "m.webp", images, dir.File("out/")});
   r = RunBatch();
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err.substr(0, 32), "This imagetype is not allowed.\nt");
@@ -581,7 +581,7 @@ TEST_F(BatchMode, MasterProblemsAndRunErrorsEndWithAFailure) {
   Config({images + "cells.png", images, dir.File("no/such/out/")});
   r = RunBatch();
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Error while creating directory " + dir.File("no/such/out/") + "\n");
+  EXPECT_EQ(r.err, "Error while creating directory " + dir.File("no/such/out/") + ": " + std::strerror(ENOENT) + "\n");
   // A precision that is not a number.
   Config({images + "cells.png", images, dir.File("out/"), "-", "---------", "4", "lots", "-"});
   r = RunBatch();

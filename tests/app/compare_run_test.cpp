@@ -56,7 +56,13 @@ class CompareRunTest : public ::testing::Test {
 
 }  // namespace
 
+// No, and a question closed without an answer (its close button, Alt+F4, the window manager),
+// change nothing.
 TEST_F(CompareRunTest, AskedFirstAndNoChangesNothing) {
+  view.answer = TInfoAnswer::Closed;
+  EXPECT_EQ(CompareRun(images + "/"), "");
+  EXPECT_FALSE(testsupport::Run("test -e " + images + "/compared") == 0);
+  view.dialogs.clear();
   view.answer = TInfoAnswer::No;
   EXPECT_EQ(CompareRun(images + "/"), "");
   ASSERT_EQ(view.dialogs.size(), 1u);
@@ -125,8 +131,18 @@ TEST_F(CompareRunTest, CopiesThatFailAreCountedAndShown) {
   EXPECT_EQ(CopyTally.Copied, 0);
   EXPECT_EQ(CopyTally.Failed, 3);
   ASSERT_EQ(view.messages.size(), 1u);
+  // The copy's side failed: the copy is named, not the picture.
   EXPECT_EQ(view.messages[0], "3 imagefiles out of 5 files\rare matching to the pattern; 0 of them were copied to ...\r" +
-                                  target + "\r3 could not be copied: " + images + "/master.png: " + std::strerror(EACCES));
+                                  target + "\r3 could not be copied: " + target + "master.png: " + std::strerror(EACCES));
+  // A target that goes away during the run (a card pulled out): the copies it should take.
+  const std::string gone = dir.File("gone/");
+  view.SetText(E::Edit4, gone);
+  view.messages.clear();
+  view.onPump = [&] { ::rmdir(gone.c_str()); };
+  EXPECT_EQ(CompareRun(images + "/"), "Process ended ...");
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0], "3 imagefiles out of 5 files\rare matching to the pattern; 0 of them were copied to ...\r" +
+                                  gone + "\r3 could not be copied: " + gone + "master.png: " + std::strerror(ENOENT));
 }
 
 TEST_F(CompareRunTest, TargetThatCannotBeMade) {
@@ -135,16 +151,19 @@ TEST_F(CompareRunTest, TargetThatCannotBeMade) {
     CompareRun(images + "/");
     FAIL();
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Error while creating directory " + dir.File("no/such/parent/"));
+    EXPECT_EQ(e.Message(), "Error while creating directory " + dir.File("no/such/parent/") + ": " + std::strerror(ENOENT));
   }
   EXPECT_TRUE(view.positions.empty());  // no file was tested
 }
 
 // Without a final "/" the empty target becomes a sibling folder "<dir>compared/".
-TEST_F(CompareRunTest, TargetGluedToTheFolderName) {
+// The target beside a folder named without its final "/" is inside it, not a sibling whose name
+// is glued to the folder's.
+TEST_F(CompareRunTest, TargetInsideAFolderNamedWithoutItsSeparator) {
   EXPECT_EQ(CompareRun(images), "Process ended ...");
-  EXPECT_EQ(view.Text(E::Edit4), images + "compared/");
-  EXPECT_EQ(testsupport::Run("test -d " + images + "compared"), 0);
+  EXPECT_EQ(view.Text(E::Edit4), images + "/compared/");
+  EXPECT_EQ(testsupport::Run("test -d " + images + "/compared"), 0);
+  EXPECT_NE(testsupport::Run("test -e " + images + "compared"), 0);
 }
 
 TEST_F(CompareRunTest, EmptyFolder) {

@@ -10,7 +10,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 
 #include "app/compare_run.h"
@@ -42,6 +45,15 @@ using displaytest::ServeFor;
 
 namespace {
 
+// Shell text that waits until a window of that title is on the screen (and has had a moment to
+// take the keyboard), for the keys that follow.
+std::string Await(const std::string& title) {
+  return "; xdotool search --sync --onlyvisible --name '^" + title + "$' >/dev/null; sleep 0.3; ";
+}
+
+// Time for a run over a folder of MakeLongRun (many seconds in sanitizer builds).
+constexpr int kLongRun = 300000;
+
 class MainWindow : public apptest::MainWindowOnX {
  protected:
   void SetUp() override {
@@ -60,11 +72,63 @@ class MainWindow : public apptest::MainWindowOnX {
 
   // A click on a control, from xdotool, while the program keeps handling its messages; `then`
   // goes on in the same shell (dialogs the click opens are answered there).
-  void Click(TControl* c, const std::string& then = {}) {
+  void Click(TControl* c, const std::string& then = {}, int timeoutMs = 20000) {
     const TPoint p = c->ClientToScreen(TPoint{c->Width() / 2, c->Height() / 2});
     const std::string cmd = "xdotool mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) + " click 1" + then;
-    ASSERT_TRUE(RunWhileServing(cmd, Pump, 20000).has_value()) << cmd;
+    ASSERT_TRUE(RunWhileServing(cmd, Pump, timeoutMs).has_value()) << cmd;
     ServeFor(200, Pump);
+  }
+
+  // Shell text that clicks the control's middle.
+  static std::string ClickOn(TControl* c) {
+    const TPoint p = c->ClientToScreen(TPoint{c->Width() / 2, c->Height() / 2});
+    return "xdotool mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) + " click 1";
+  }
+
+  // A folder that takes a run some seconds: `count` pictures of 800 x 600, red and blue by turns
+  // (f000.png red, f001.png blue, ...), beside the red master m.png.
+  void MakeLongRun(int count) {
+    MakePictures("('m.png', 800, 600, (200, 30, 30)), ('b.png', 800, 600, (20, 30, 220))");
+    for (int i = 0; i < count; ++i) {
+      char name[16];
+      std::snprintf(name, sizeof name, "f%03d.png", i);
+      ASSERT_EQ(::link((images + (i % 2 ? "b.png" : "m.png")).c_str(), (images + name).c_str()), 0);
+    }
+    ::unlink((images + "b.png").c_str());
+  }
+
+  // Shell text that waits until a run has copied a few files into the folder.
+  static std::string AfterSomeCopies(const std::string& folder) {
+    return "; for i in $(seq 400); do [ $(ls '" + folder + "' 2>/dev/null | wc -l) -ge 5 ] && break; sleep 0.05; done; ";
+  }
+
+  // The window on a folder of MakeLongRun(600) with its master analysed and "Colour
+  // distribution" ticked; the target folder is returned.
+  std::string OpenOnALongRun() {
+    MakeLongRun(600);
+    const std::string target = dir.File("out/");
+    Open(images + "m.png\r\n" + images + "\r\n" + target + "\r\n-\r\n------X--\r\n");
+    Click(form->Button2);
+    return target;
+  }
+
+  // A run that `how` (shell text) stops once it has copied a few files: the program ends with
+  // its settings saved, without a summary, some of the matches copied and not all.
+  void ExpectRunStoppedBy(const std::string& how, const std::string& target) {
+    Click(form->Button4, Await("Information") + "xdotool key Return" + AfterSomeCopies(target) + how, kLongRun);
+    EXPECT_TRUE(Application->Terminated());
+    const int copied = Copied(target);
+    EXPECT_GT(copied, 0);
+    EXPECT_LT(copied, 301);
+    EXPECT_EQ(form->imgcomp->Text(), "");
+    EXPECT_EQ(testsupport::ReadFile(dir.File("Velmora.cfg")),
+              images + "m.png\r\n" + images + "\r\n" + target + "\r\n-\r\n------X--\r\n4\r\n75\r\n-\r\n");
+  }
+
+  int Copied(const std::string& folder) {
+    std::string count;
+    testsupport::Run("ls '" + folder + "' 2>/dev/null | wc -l", &count);
+    return std::stoi(count);
   }
 
   void MakePictures(const std::string& spec) {
@@ -76,11 +140,6 @@ class MainWindow : public apptest::MainWindowOnX {
   std::string images;
 };
 
-// Shell text that waits until a window of that title is on the screen (and has had a moment to
-// take the keyboard), for the keys that follow.
-std::string Await(const std::string& title) {
-  return "; xdotool search --sync --onlyvisible --name '^" + title + "$' >/dev/null; sleep 0.3; ";
-}
 
 struct Expected {
   const char* name;
@@ -413,6 +472,100 @@ TEST_F(MainWindow, CompareAsksRunsAndReports) {
   Click(form->Button4, Await("Information") + "xdotool key Escape");
   EXPECT_EQ(form->imgcomp->Text(), "");
   EXPECT_TRUE(form->Button4->Enabled());
+
+  // Subfolders the search cannot enter (two links in a loop) are named in the summary too.
+  ASSERT_EQ(::symlink("l1", (images + "l0").c_str()), 0);
+  ASSERT_EQ(::symlink("l0", (images + "l1").c_str()), 0);
+  form->CheckBox10->SetChecked(true);
+  dialogs.clear();
+  Application->OnModalBegin = [&](TObject*) {
+    for (int i = 0; i < Screen->FormCount(); ++i)
+      if (auto* m = dynamic_cast<TMessageForm*>(Screen->Forms(i))) dialogs.push_back(m->Message());
+  };
+  Click(form->Button4, Await("Information") + "xdotool key Return" + Await("Velmora") + "xdotool key Return");
+  Application->OnModalBegin = nullptr;
+  ASSERT_EQ(dialogs.size(), 2u);
+  EXPECT_EQ(dialogs[1], "2 imagefiles out of 3 files\rare matching to the pattern; 0 of them were copied to ...\r" + images +
+                            "compared/\r2 were not copied: a file of that name was already there.\rThe folder " + images +
+                            "l0/ could not be searched: " + std::strerror(ELOOP) + " (and 1 more folders)");
+}
+
+// "Compare images" analyses the master again when its file changed since "Get image properties":
+// written over in place, or replaced by another file of the same size and times (only its
+// identity tells them apart). The run then compares with the new picture, which matches itself.
+TEST_F(MainWindow, CompareAnalysesAMasterThatChangedSinceItsAnalysis) {
+  REQUIRE_TOOL("/usr/bin/python3");
+  MakePictures("('m.bmp', 40, 30, (200, 30, 30)), ('r.bmp', 40, 30, (200, 30, 30)), ('b.bmp', 40, 30, (20, 30, 220))");
+  Open(images + "m.bmp\r\n" + images + "\r\n\r\n-\r\n------X--\r\n");
+  const struct {
+    const char* how;
+    const char* replace;  // Python: m.bmp becomes blue
+  } cases[] = {
+      {"written over in place", "Image.new('RGB', (40, 30), (20, 30, 220)).save(m)"},
+      {"replaced by a file of its size and times",
+       "Image.new('RGB', (40, 30), (20, 30, 220)).save(m + '.new', 'BMP'); shutil.copystat(m, m + '.new'); os.rename(m + '.new', m)"},
+  };
+  int run = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    const std::string target = dir.File("out" + std::to_string(++run) + "/");
+    form->Edit4->SetText(target);
+    MakePictures("('m.bmp', 40, 30, (200, 30, 30))");
+    Click(form->Button2);
+    ASSERT_EQ(form->imgprop->Text().substr(0, 27), "40 - 30 - 1.330 - L - 1200 ");
+    const std::string size = std::to_string(testsupport::ReadFile(images + "m.bmp").size());
+    testsupport::WriteFile(dir.File("replace.py"), "import os, shutil\nfrom PIL import Image\nm = '" + images + "m.bmp'\n" +
+                                                       c.replace + "\n");
+    ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("replace.py")), 0);
+    ASSERT_EQ(std::to_string(testsupport::ReadFile(images + "m.bmp").size()), size);
+    Click(form->Button4, Await("Information") + "xdotool key Return" + Await("Velmora") + "xdotool key Return");
+    std::string listing;
+    testsupport::Run("ls '" + target + "'", &listing);
+    EXPECT_EQ(listing, "b.bmp\nm.bmp\n");
+  }
+}
+
+// Closing the question before a run without answering it (Alt+F4, the window manager's close)
+// is No: nothing is made, copied or shown.
+TEST_F(MainWindow, ClosingTheQuestionWithoutAnAnswerCopiesNothing) {
+  REQUIRE_TOOL("/usr/bin/python3");
+  MakePictures("('a.png', 40, 30, (200, 30, 30)), ('b.png', 40, 30, (200, 30, 30))");
+  Open(images + "a.png\r\n" + images + "\r\n\r\n");
+  Click(form->Button2);
+  Click(form->Button4, Await("Information") + "xdotool key alt+F4");
+  EXPECT_EQ(form->imgcomp->Text(), "");
+  EXPECT_NE(::access((images + "compared").c_str(), F_OK), 0);
+  EXPECT_TRUE(form->Button4->Enabled());
+  if (!testsupport::HaveTool("wmctrl")) return;
+  displaytest::PrivateWindowManager manager("openbox");
+  if (!manager.running()) return;
+  ServeFor(1000, Pump);
+  Click(form->Button4, Await("Information") + "wmctrl -c Information");
+  EXPECT_EQ(form->imgcomp->Text(), "");
+  EXPECT_NE(::access((images + "compared").c_str(), F_OK), 0);
+}
+
+// A run compares by the boxes it started with: a box unticked during the run ("Colour
+// distribution" here, which keeps the blue pictures out) changes nothing until the next run.
+// "E n d" during a run stops it before its next file, saves the settings and ends the program.
+TEST_F(MainWindow, ARunKeepsItsBoxesAndStopsAtEnd) {
+  REQUIRE_TOOL("/usr/bin/python3");
+  const std::string target = OpenOnALongRun();
+  Click(form->Button4, Await("Information") + "xdotool key Return" + AfterSomeCopies(target) +
+                           ClickOn(form->CheckBox7) + Await("Velmora") + "xdotool key Return",
+        kLongRun);
+  EXPECT_FALSE(form->CheckBox7->Checked());
+  EXPECT_EQ(Copied(target), 301);  // m.png and the red ones
+  // Another run, stopped by "E n d".
+  ::rename(target.c_str(), dir.File("first").c_str());
+  form->CheckBox7->SetChecked(true);
+  ExpectRunStoppedBy(ClickOn(form->Button3), target);
+}
+
+// The window's close button (Alt+F4) during a run stops it too.
+TEST_F(MainWindow, ClosingTheWindowStopsARun) {
+  REQUIRE_TOOL("/usr/bin/python3");
+  ExpectRunStoppedBy("xdotool key alt+F4", OpenOnALongRun());
 }
 
 // A run that fails leaves the window usable: the error is shown and the buttons come back. With
@@ -428,7 +581,7 @@ TEST_F(MainWindow, FailedRunGivesTheButtonsBack) {
   };
   Click(form->Button4, Await("Information") + "xdotool key Return" + Await("Velmora") + "xdotool key Return");
   ASSERT_EQ(dialogs.size(), 2u);
-  EXPECT_EQ(dialogs[1], "Error while creating directory " + dir.File("no/such/") + ".");
+  EXPECT_EQ(dialogs[1], "Error while creating directory " + dir.File("no/such/") + ": " + std::strerror(ENOENT) + ".");
   EXPECT_TRUE(form->Button4->Enabled());
   EXPECT_TRUE(form->Button2->Enabled());
   EXPECT_EQ(Screen->Cursor(), crDefault);

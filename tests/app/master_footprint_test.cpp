@@ -25,7 +25,7 @@ const char* kNotAllowed =
 
 TEST(MasterFootprint, ChecksInOrder) {
   testsupport::TempDir dir;
-  for (const char* f : {"a.jpeg", "b.Jpg", "c.txt", "noext", "d.TIFF"}) testsupport::WriteFile(dir.File(f), "x");
+  for (const char* f : {"a.jpeg", "b.Jpg", "c.txt", "noext", "d.TIFF", "e.jpe", "f.JPEG"}) testsupport::WriteFile(dir.File(f), "x");
   ::mkdir(dir.File("folder.png").c_str(), 0755);
   struct Case {
     std::string file;
@@ -35,11 +35,13 @@ TEST(MasterFootprint, ChecksInOrder) {
       {dir.File("missing/m.jpg"), kUnknownPath},
       {dir.File("m.jpg"), kNotFound},
       {dir.File("folder.png"), kNotFound},         // a folder is not a file
-      {dir.File("a.jpeg"), kNotAllowed},
+      {dir.File("e.jpe"), kNotAllowed},
       {dir.File("c.txt"), kNotAllowed},
       {dir.File("noext"), kNotAllowed},
       {dir.File("b.Jpg"), ""},
       {dir.File("d.TIFF"), ""},
+      {dir.File("a.jpeg"), ""},  // JPEG files are found as ".jpeg" too
+      {dir.File("f.JPEG"), ""},
   };
   for (const auto& c : cases) EXPECT_EQ(MasterFileProblem(c.file), c.problem) << c.file;
 }

@@ -4,15 +4,20 @@
 // as a child process in a scratch program folder; the test acts on it while it runs.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/app/support/batch_program.h"
 #include "tests/support/limited_child.h"
@@ -35,13 +40,20 @@ struct WindowEnd {
   int signal;  // 0: the X server is ended instead
   int status;
   const char* line;  // standard error
+  // Started with standard input, output and error closed: they are /dev/null while it runs, and
+  // nothing of its own (the signal pipe, the display's connection) takes their places.
+  bool streamsClosed = false;
 };
 
 const WindowEnd kWindowEnds[] = {
     {"SIGTERM", SIGTERM, 143, "Velmora ended on SIGTERM.\n"},
     {"SIGHUP", SIGHUP, 129, "Velmora ended on SIGHUP.\n"},
     {"SIGINT", SIGINT, 130, "Velmora ended on SIGINT.\n"},
+    {"SIGQUIT", SIGQUIT, 131, "Velmora ended on SIGQUIT.\n"},
+    {"SIGUSR1", SIGUSR1, 138, "Velmora ended on SIGUSR1.\n"},
+    {"SIGALRM", SIGALRM, 142, "Velmora ended on SIGALRM.\n"},
     {"the display going away", 0, 5, "The connection to the X display was lost: Velmora ended.\n"},
+    {"SIGTERM with the standard streams closed", SIGTERM, 143, "", true},
 };
 
 }  // namespace
@@ -59,11 +71,21 @@ TEST(ProgramEnd, EveryWayOfEndingTheWindowSavesTheSettings) {
     apptest::BatchProgram program(dir);
     ASSERT_TRUE(program.ready());
     program.Config(kSettings);
-    const int pid = testsupport::StartLimited(
-        {program.folder() + "velmora"}, {.cwd = "/", .stdout_path = dir.File("out"), .stderr_path = dir.File("err")},
-        kWindowLimits);
+    const int pid = testsupport::StartLimited({program.folder() + "velmora"},
+                                              {.cwd = "/",
+                                               .stdout_path = dir.File("out"),
+                                               .stderr_path = dir.File("err"),
+                                               .unset_env = {},
+                                               .set_env = {},
+                                               .close_standard_streams = e.streamsClosed},
+                                              kWindowLimits);
     ASSERT_GT(pid, 0);
     const int shown = testsupport::Run("timeout 30 xdotool search --sync --onlyvisible --name '^Velmora 1.0$' >/dev/null");
+    for (int fd = 0; e.streamsClosed && fd <= 2; ++fd) {
+      std::string opened;
+      testsupport::Run("readlink /proc/" + std::to_string(pid) + "/fd/" + std::to_string(fd), &opened);
+      EXPECT_EQ(opened, "/dev/null\n") << fd;
+    }
     if (e.signal) {
       ::kill(pid, e.signal);
     } else {
@@ -72,7 +94,9 @@ TEST(ProgramEnd, EveryWayOfEndingTheWindowSavesTheSettings) {
     const ChildEnd end = testsupport::WaitLimited(pid, kWindowLimits);
     ASSERT_EQ(shown, 0) << "the window never came up";
     EXPECT_EQ(testsupport::Describe(end), "exit " + std::to_string(e.status));
-    EXPECT_EQ(testsupport::ReadFile(dir.File("err")), e.line);
+    if (!e.streamsClosed) {
+      EXPECT_EQ(testsupport::ReadFile(dir.File("err")), e.line);
+    }
     EXPECT_EQ(testsupport::ReadFile(program.folder() + "Velmora.cfg"), kSaved);
   }
 }
@@ -183,6 +207,8 @@ TEST(ProgramEnd, TheWindowComparesWithTheMasterShownAndEndsWhenItsSettingsCannot
   const struct {
     const char* how;
     std::string steps;  // after the window is up; the last one asks the program to end
+    // What standard error holds before the failed save's line; "" when the failure is answered.
+    std::string before = "";
   } ends[] = {
       {"\"E n d\"",
        "run\n"
@@ -192,6 +218,9 @@ TEST(ProgramEnd, TheWindowComparesWithTheMasterShownAndEndsWhenItsSettingsCannot
        "run; xclip -o -selection clipboard > '" + dir.File("clip2") + "'\n"
        "click 612 395\n"},
       {"closing the window", "click 300 20; xdotool key alt+F4\n"},
+      // The failed save is the first failure: a signal while its message is shown keeps its status.
+      {"\"E n d\", then SIGTERM while the failure is shown", "click 612 395; await Velmora; kill -TERM $PID\n",
+       "Velmora ended on SIGTERM.\n"},
   };
   for (const auto& end : ends) {
     SCOPED_TRACE(end.how);
@@ -203,13 +232,13 @@ TEST(ProgramEnd, TheWindowComparesWithTheMasterShownAndEndsWhenItsSettingsCannot
     ASSERT_GT(pid, 0);
     testsupport::WriteFile(dir.File("steps.sh"), helpers + "await 'Velmora 1.0'\n" + end.steps +
                                                      // The failed save is shown; OK ends the program.
-                                                     "await Velmora; xdotool key Return\n");
+                                                     (end.before.empty() ? "await Velmora; xdotool key Return\n" : ""));
     std::string log;
-    testsupport::Run("timeout 60 sh '" + dir.File("steps.sh") + "' 2>&1", &log);
+    testsupport::Run("PID=" + std::to_string(pid) + " timeout 60 sh '" + dir.File("steps.sh") + "' 2>&1", &log);
     const ChildEnd ended = testsupport::WaitLimited(pid, kWindowLimits);
     EXPECT_EQ(testsupport::Describe(ended), "exit 3") << log;
     EXPECT_EQ(testsupport::ReadFile(dir.File("err")),
-              "The settings could not be saved to " + cfg + ": " + std::strerror(ENOSPC) + "\n");
+              end.before + "The settings could not be saved to " + cfg + ": " + std::strerror(ENOSPC) + "\n");
     EXPECT_EQ(testsupport::ReadFile(cfg), old);
   }
   EXPECT_EQ(testsupport::ReadFile(dir.File("copied")), expected);
@@ -219,4 +248,145 @@ TEST(ProgramEnd, TheWindowComparesWithTheMasterShownAndEndsWhenItsSettingsCannot
   EXPECT_EQ(testsupport::ReadFile(dir.File("clip2")), clip1);
   for (size_t p = 0, e; (e = expected.find('\n', p)) != std::string::npos; p = e + 1)
     EXPECT_NE(clip1.find(images + expected.substr(p, e - p) + " \r\n"), std::string::npos) << clip1;
+}
+
+namespace {
+
+// Where a batch run is when a signal comes: the signal is raised as the program first touches a
+// file of that phase (the failing disk's stand-in for the C library raises it there).
+struct Phase {
+  const char* what;
+  std::string file;  // a part of the path the program touches
+  const char* on;    // "read", "write" or "opendir"
+  std::string err;   // what standard error says of the run before the signal's line
+  int copies;        // the files in the target afterwards (-1: no target made)
+  bool ended;        // the run got to its end ("Process ended ...")
+};
+
+}  // namespace
+
+// Every signal whose default action ends a program, at each phase of a batch run (the master's
+// analysis, the search for files, a copy, the save on the way out), ends it in order: the
+// settings are saved, standard error says what became of the run and which signal ended it,
+// and the status is 128 + the signal's number. A second signal of a kind ends the program at
+// once and takes away the copy or the settings it was writing: nothing half-written stays.
+TEST(ProgramEnd, EverySignalThatEndsAProgramSavesTheSettingsAtEveryPhase) {
+  REQUIRE_TOOL("/usr/bin/python3");
+  testsupport::TempDir dir;
+  const std::string images = dir.File("images/"), target = dir.File("target/");
+  ASSERT_EQ(::mkdir(images.c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((images + "sub").c_str(), 0755), 0);
+  testsupport::WriteFile(dir.File("make.py"), "import sys\nfrom PIL import Image\n"
+                                              "for name, w in [('m.png', 30), ('n.png', 40), ('sub/o.png', 50), ('sub/p.png', 60)]:\n"
+                                              "  Image.new('RGB', (w, 20), (200, 30, 30)).save(sys.argv[1] + name)\n");
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py") + " " + images), 0);
+  apptest::BatchProgram program(dir);
+  ASSERT_TRUE(program.ready());
+  const std::string cfg = program.folder() + "Velmora.cfg";
+  const std::vector<std::string> settings = {images + "m.png", images, target, "X", "---------", "4", "75"};
+  std::string saved;
+  for (const auto& line : settings) saved += line + "\r\n";
+  const std::string fixtures = testsupport::BinaryDir() + "/test-fixtures/";
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  const std::vector<std::string> shim = {
+      "LD_PRELOAD=" + fixtures + "libvelmora-file-faults.so:" + fixtures + "libvelmora-refuse-hard-links.so",
+      std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":verify_asan_link_order=0"};
+  const Phase phases[] = {
+      {"the master's analysis", images + "m.png", "read", "", -1, false},
+      {"the search", images + "sub", "opendir", "The comparison run was stopped while it searched for files.\n", -1, false},
+      {"a copy", target, "write", "The comparison run was stopped after 1 of 4 files.\n", 1, false},
+      {"the save", "Velmora.cfg", "write", "", 4, true},
+  };
+  const int rt = SIGRTMIN;
+  const struct {
+    int number;
+    std::string name;
+  } signals[] = {{SIGTERM, "SIGTERM"},     {SIGHUP, "SIGHUP"},       {SIGINT, "SIGINT"},       {SIGQUIT, "SIGQUIT"},
+                 {SIGPIPE, "SIGPIPE"},     {SIGALRM, "SIGALRM"},     {SIGUSR1, "SIGUSR1"},     {SIGUSR2, "SIGUSR2"},
+                 {SIGVTALRM, "SIGVTALRM"}, {SIGPROF, "SIGPROF"},     {SIGXCPU, "SIGXCPU"},     {SIGIO, "SIGIO"},
+                 {SIGPWR, "SIGPWR"},       {SIGSTKFLT, "SIGSTKFLT"}, {rt, "SIGRTMIN"},         {rt + 3, "SIGRTMIN+3"},
+                 {SIGRTMAX, "SIGRTMIN+" + std::to_string(SIGRTMAX - rt)}};
+  for (const Phase& phase : phases) {
+    for (const auto& s : signals) {
+      SCOPED_TRACE(std::string(phase.what) + ", " + s.name);
+      testsupport::Run("rm -rf '" + target + "'");
+      program.Config(settings);  // the save writes the eighth line
+      std::vector<std::string> env = shim;
+      env.insert(env.end(), {"VELMORA_FAULT_FILE=" + phase.file, std::string("VELMORA_FAULT_SIGNAL_ON=") + phase.on,
+                             "VELMORA_FAULT_SIGNAL=" + std::to_string(s.number)});
+      program.SetEnvironment(env);
+      const apptest::BatchResult r = program.Run("X", {.seconds = 60});
+      EXPECT_EQ(testsupport::Describe(r.end), "exit " + std::to_string(128 + s.number));
+      EXPECT_EQ(r.err, phase.err + "Velmora ended on " + s.name + ".\n");
+      EXPECT_EQ(r.out.find("Process ended ...") != std::string::npos, phase.ended) << r.out;
+      EXPECT_EQ(testsupport::ReadFile(cfg), saved + "-\r\n");
+      std::string listing;
+      const int listed = testsupport::Run("ls -A '" + target + "' 2>/dev/null", &listing);
+      EXPECT_EQ(listed == 0 ? int(std::count(listing.begin(), listing.end(), '\n')) : -1, phase.copies) << listing;
+    }
+  }
+
+  // A second signal while a copy or the settings are written: the program ends at once (the
+  // settings are not saved) and takes what it was writing away, on every way copies are made.
+  const struct {
+    const char* what;
+    std::string file;
+    int signal;
+    std::vector<std::string> refusals;
+    const char* left;  // the program's folder and the target afterwards (the program aside)
+  } twice[] = {
+      {"a second SIGINT during a copy", target, SIGINT, {}, "Velmora.cfg\n"},
+      {"a second SIGTERM during a copy where links and renames that keep a file are refused", target, SIGTERM,
+       {"VELMORA_REFUSE_LINK=" + std::to_string(EPERM), "VELMORA_REFUSE_RENAME2=" + std::to_string(EINVAL)},
+       "Velmora.cfg\n"},
+      {"a second SIGQUIT during the save", "Velmora.cfg", SIGQUIT, {}, "Velmora.cfg\nm.png\nn.png\no.png\np.png\n"},
+  };
+  for (const auto& t : twice) {
+    SCOPED_TRACE(t.what);
+    testsupport::Run("rm -rf '" + target + "'");
+    program.Config(settings);
+    std::vector<std::string> env = shim;
+    env.insert(env.end(), {"VELMORA_FAULT_FILE=" + t.file, "VELMORA_FAULT_SIGNAL_ON=write",
+                           "VELMORA_FAULT_SIGNAL=" + std::to_string(t.signal), "VELMORA_FAULT_SIGNALS=2"});
+    env.insert(env.end(), t.refusals.begin(), t.refusals.end());
+    program.SetEnvironment(env);
+    const apptest::BatchResult r = program.Run("X", {.seconds = 60});
+    EXPECT_EQ(r.end.how, ChildEnd::How::kSignalled) << testsupport::Describe(r.end);
+    EXPECT_EQ(r.end.code, t.signal);
+    EXPECT_EQ(testsupport::ReadFile(cfg), saved);  // not saved, and not half-written either
+    std::string left;
+    testsupport::Run("ls -A '" + target + "' '" + program.folder() + "' 2>/dev/null | grep -v '^velmora$\\|gdiplus\\|^$\\|:$'",
+                     &left);
+    EXPECT_EQ(left, t.left);
+  }
+  program.SetEnvironment({});
+
+  // A run that waits: its standard output a pipe that is full and never read. SIGTERM ends it
+  // within a second as it ends a running one.
+  for (int i = 0; i < 60; ++i) ::link((images + "m.png").c_str(), (images + "x" + std::to_string(i) + ".png").c_str());
+  testsupport::Run("rm -rf '" + target + "'");
+  program.Config(settings);
+  const std::string fifo = dir.File("full.fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  ASSERT_GE(::fcntl(reader, F_SETPIPE_SZ, 4096), 0);
+  const int pid = program.Start(fifo, {.seconds = 60});
+  ASSERT_GT(pid, 0);
+  // The pipe fills (a page of output) and the program waits on it.
+  for (int wait = 0; wait < 400; ++wait) {
+    int queued = 0;
+    if (::ioctl(reader, FIONREAD, &queued) == 0 && queued >= 4096) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const auto sent = std::chrono::steady_clock::now();
+  ::kill(pid, SIGTERM);
+  const apptest::BatchResult r = program.Finish(pid, {.seconds = 60});
+  const auto took = std::chrono::steady_clock::now() - sent;
+  ::close(reader);
+  EXPECT_EQ(testsupport::Describe(r.end), "exit 143");
+  EXPECT_LT(took, std::chrono::seconds(2));
+  EXPECT_EQ(r.err.substr(r.err.size() - std::min(r.err.size(), size_t(26))), "Velmora ended on SIGTERM.\n") << r.err;
+  EXPECT_EQ(testsupport::ReadFile(cfg), saved + "-\r\n");
 }

@@ -1,6 +1,7 @@
 #include "tests/app/support/batch_program.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace apptest {
 
@@ -45,14 +46,27 @@ testsupport::ExecOptions BatchProgram::Options(bool withDisplay, const std::stri
           .group = group_};
 }
 
-BatchResult BatchProgram::Exec(const std::string& argument, const testsupport::ChildLimits& limits,
-                               bool withDisplay, const std::string& stdoutPath) const {
+BatchResult BatchProgram::Collect(const testsupport::ChildEnd& end, bool readOut) const {
   BatchResult r;
-  r.end = testsupport::ExecLimited({prog_ + "velmora", argument}, Options(withDisplay, stdoutPath), limits);
+  r.end = end;
   if (r.end.how == testsupport::ChildEnd::How::kExited) r.status = r.end.code;
-  if (stdoutPath.empty()) r.out = testsupport::ReadFile(dir_.File("stdout.txt"));
+  if (readOut) r.out = testsupport::ReadFile(dir_.File("stdout.txt"));
   r.err = testsupport::ReadFile(dir_.File("stderr.txt"));
   return r;
+}
+
+BatchResult BatchProgram::Exec(const std::string& argument, const testsupport::ChildLimits& limits,
+                               bool withDisplay, const std::string& stdoutPath) const {
+  return Collect(testsupport::ExecLimited({prog_ + "velmora", argument}, Options(withDisplay, stdoutPath), limits),
+                 stdoutPath.empty());
+}
+
+BatchResult BatchProgram::RunWithStreamsClosed(const testsupport::ChildLimits& limits) const {
+  testsupport::ExecOptions options = Options(false, {});
+  options.close_standard_streams = true;
+  ::unlink(dir_.File("stdout.txt").c_str());
+  ::unlink(dir_.File("stderr.txt").c_str());
+  return Collect(testsupport::ExecLimited({prog_ + "velmora", "X"}, options, limits), false);
 }
 
 int BatchProgram::Start(const std::string& fifoPath, const testsupport::ChildLimits& limits) const {
@@ -60,11 +74,7 @@ int BatchProgram::Start(const std::string& fifoPath, const testsupport::ChildLim
 }
 
 BatchResult BatchProgram::Finish(int pid, const testsupport::ChildLimits& limits) const {
-  BatchResult r;
-  r.end = testsupport::WaitLimited(pid, limits);
-  if (r.end.how == testsupport::ChildEnd::How::kExited) r.status = r.end.code;
-  r.err = testsupport::ReadFile(dir_.File("stderr.txt"));
-  return r;
+  return Collect(testsupport::WaitLimited(pid, limits), false);
 }
 
 std::vector<std::string> OutputLines(const std::string& out) {

@@ -33,6 +33,8 @@ class BatchProgram {
   BatchResult RunWithDisplay(const std::string& argument = "X") const;
   // The same with standard output going to that file (a device, a pipe), which is not read back.
   BatchResult RunInto(const std::string& stdoutPath, const testsupport::ChildLimits& limits = {.seconds = 300}) const;
+  // The same with standard input, output and error closed (nothing is read back).
+  BatchResult RunWithStreamsClosed(const testsupport::ChildLimits& limits = {.seconds = 300}) const;
   // "velmora X" with standard output into a named pipe of that name that the caller then opens
   // for reading (the program waits for it); Finish waits for the end.
   int Start(const std::string& fifoPath, const testsupport::ChildLimits& limits = {.seconds = 300}) const;
@@ -49,6 +51,7 @@ class BatchProgram {
   BatchResult Exec(const std::string& argument, const testsupport::ChildLimits& limits, bool withDisplay,
                    const std::string& stdoutPath = {}) const;
   testsupport::ExecOptions Options(bool withDisplay, const std::string& stdoutPath) const;
+  BatchResult Collect(const testsupport::ChildEnd& end, bool readOut) const;
 
   const testsupport::TempDir& dir_;
   std::string prog_;

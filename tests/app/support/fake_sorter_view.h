@@ -1,6 +1,7 @@
 // A stand-in for the main window that records what the routines do to it.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -22,7 +23,10 @@ class FakeSorterView : public Tarnwick1::TSorterView {
   void SetChecked(int box, bool checked) override;
   void SetProgressRange(int minimum, int maximum) override;
   void SetProgressPosition(int position) override;
-  void ProcessMessages() override { ++pumped; }
+  void ProcessMessages() override {
+    ++pumped;
+    if (onPump) onPump();
+  }
   void RepaintWindow() override {}
   Tarnwick1::TInfoAnswer InfoDialog(const std::string& text, Tarnwick1::TInfoButtons buttons,
                                     TColor colour) override;
@@ -33,6 +37,7 @@ class FakeSorterView : public Tarnwick1::TSorterView {
   int progressMin = 0, progressMax = 0, progressPosition = 0;
   std::vector<int> positions;
   int pumped = 0;
+  std::function<void()> onPump;  // what the person does while the run pumps messages
   Tarnwick1::TInfoAnswer answer = Tarnwick1::TInfoAnswer::Yes;
   struct Dialog {
     std::string text;
