@@ -495,8 +495,9 @@ TEST_F(BatchMode, FootprintsEveryMetafileFixture) {
     EXPECT_NE(m.at(images + name).find(" - " + type + "-"), std::string::npos) << name;
     // The scenes written by libUEMF are all 300 x 228 points.
     const std::string head = "300 - 228 - 1.320 - L - 68400 - " + type + "-";
-    if (name.starts_with("emf_") || name.starts_with("wmf_"))
+    if (name.starts_with("emf_") || name.starts_with("wmf_")) {
       EXPECT_EQ(m.at(images + name).substr(0, head.size()), head) << name;
+    }
   }
   // With the colour test at full precision only the same picture matches.
   Config({dir.File("master.emf"), images, dir.File("out2/"), "-", "------X--", "4", "100", "-"});
@@ -743,7 +744,7 @@ TEST_F(BatchMode, ALinkedVelmoraCfgStaysALinkAndItsFileGetsTheSettings) {
   for (const auto& c : cases) {
     ::unlink(cfg.c_str());
     ASSERT_EQ(::symlink(c.link.c_str(), cfg.c_str()), 0);
-    if (!c.hop.empty()) ASSERT_EQ(::symlink(c.hopTo.c_str(), c.hop.c_str()), 0);
+    if (!c.hop.empty()) { ASSERT_EQ(::symlink(c.hopTo.c_str(), c.hop.c_str()), 0); }
     if (c.exists) Config(lines);  // written through the links
     const Result r = RunBatch();
     EXPECT_EQ(r.status, c.exists ? 0 : 2) << c.link << "\n" << r.err;  // no settings: no master
@@ -769,7 +770,7 @@ TEST_F(BatchMode, TheSavedVelmoraCfgKeepsItsModeOwnerAndOtherNames) {
   Config({images + "a.png", images, dir.File("out/")});
   ASSERT_EQ(::chmod(cfg.c_str(), 0604), 0);
   const bool root = ::geteuid() == 0;  // only root may give a file away
-  if (root) ASSERT_EQ(::chown(cfg.c_str(), 1234, 1235), 0);
+  if (root) { ASSERT_EQ(::chown(cfg.c_str(), 1234, 1235), 0); }
   Result r = RunBatch();
   ASSERT_EQ(r.status, 0) << r.err;
   struct stat st {};

@@ -32,9 +32,9 @@ struct Row {
   std::function<bool()> prepare;
   int status;
   std::string err;
-  std::string summary;  // the line before "Process ended ..." ("" when there is none)
-  std::string target;   // a folder whose listing is checked ("" for none)
-  std::string listing;  // "-": the folder must not exist
+  std::string summary{};  // the line before "Process ended ..." ("" when there is none)
+  std::string target{};   // a folder whose listing is checked ("" for none)
+  std::string listing{};  // "-": the folder must not exist
   Output output = Output::kFile;
   std::function<void(const BatchResult&)> more = [](const BatchResult&) {};
   testsupport::ChildLimits limits = {.seconds = 300};
@@ -438,13 +438,17 @@ TEST_F(BatchMode, ReportsOnlyWhatItDidAndAlwaysEnds) {
                           : row.output == Output::kStreamsClosed       ? program.RunWithStreamsClosed(row.limits)
                                                                         : program.Run("X", row.limits);
     EXPECT_EQ(r.status, row.status) << testsupport::Describe(r.end) << "\n" << r.err;
-    if (row.output != Output::kClosedAfterTwoLines) EXPECT_EQ(r.err, row.err);
+    if (row.output != Output::kClosedAfterTwoLines) { EXPECT_EQ(r.err, row.err); }
     const auto lines = apptest::OutputLines(r.out);
-    if (row.output == Output::kFile && row.status != 2)
+    if (row.output == Output::kFile && row.status != 2) {
       EXPECT_EQ(lines.size() >= 2 && lines.back() == "Process ended ..." ? lines[lines.size() - 2] : "", row.summary);
+    }
     struct stat st {};
-    if (row.listing == "-") EXPECT_NE(::stat(row.target.c_str(), &st), 0);
-    else if (!row.target.empty()) EXPECT_EQ(Listing(row.target), row.listing);  // nothing half-written there
+    if (row.listing == "-") {
+      EXPECT_NE(::stat(row.target.c_str(), &st), 0);
+    } else if (!row.target.empty()) {
+      EXPECT_EQ(Listing(row.target), row.listing);  // nothing half-written there
+    }
     row.more(r);
   }
 }

@@ -79,7 +79,7 @@ TEST_F(FileSearch, TreeDepthFirstAndLinksThatLeadBack) {
   // The folder a run leaves out (its target) is not walked under any name; the start is.
   uint64_t device = 0, inode = 0;
   ASSERT_TRUE(GetFileIdentity(FileNameToWide(root + "sub"), device, inode));
-  TSearchScope scope{.LeftOut = TFolderIdentity{device, inode}};
+  TSearchScope scope{.LeftOut = TFolderIdentity{device, inode}, .Unlisted = {}};
   list.Clear();
   FindImageFiles(root, "*.jpg", list, true, false, scope);
   EXPECT_EQ(Relative(list, root), (std::vector<std::string>{"a.jpg", "b.JPG", "Sub2/f.jpg", "Sub2/deep/g.jpg"}));

@@ -106,7 +106,7 @@ TEST_P(HostileFile, EndsTheRunNormallyWithoutAMatch) {
   ASSERT_TRUE(r.end.Normal()) << testsupport::Describe(r.end) << "\n" << r.err;
   EXPECT_NE(r.out.find(Summary(0, 1)), std::string::npos) << r.out;
   // Sanitizer runtimes hold shadow memory and quarantine beside the program's own.
-  if (testsupport::LimitsAddressSpace()) EXPECT_LE(r.end.peak_kib, PeakLimitKiB());
+  if (testsupport::LimitsAddressSpace()) { EXPECT_LE(r.end.peak_kib, PeakLimitKiB()); }
 }
 
 INSTANTIATE_TEST_SUITE_P(Regressions, HostileFile, ::testing::ValuesIn(ImageNames(testsupport::DataPath("hostile"))),
@@ -134,7 +134,7 @@ TEST(HostileFiles, ALargeGIFOfManyFramesHasTheFootprintOfItsOneFrameTwin) {
   for (const char* name : {"one-frame.gif", "seventeen-frames.gif"}) {
     const apptest::BatchResult r = run.RunWithMaster(made.File(name), 120, "XXXXXXXX-", kLooseCeiling);
     ASSERT_TRUE(r.end.Normal()) << name << ": " << testsupport::Describe(r.end) << "\n" << r.err;
-    if (measured) EXPECT_LE(r.end.peak_kib, limit) << name;
+    if (measured) { EXPECT_LE(r.end.peak_kib, limit) << name; }
     const std::vector<std::string> lines = apptest::OutputLines(r.out);
     ASSERT_GE(lines.size(), 2u) << r.out;
     ASSERT_EQ(lines[0], "Masterfootprint:") << r.out;
@@ -467,7 +467,7 @@ TEST(HostileFiles, GIFsUpToTheSizeCapArePaintedInRows) {
 
 std::vector<apptest::ImageFile> SampleImages() {
   std::vector<apptest::ImageFile> files;
-  for (const std::string folder : {testsupport::SourceDir() + "/samples", testsupport::DataPath("metafile")}) {
+  for (const std::string& folder : {testsupport::SourceDir() + "/samples", testsupport::DataPath("metafile")}) {
     for (const auto& name : ImageNames(folder)) files.push_back({name, testsupport::ReadFile(folder + "/" + name)});
   }
   return files;

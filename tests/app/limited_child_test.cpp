@@ -27,8 +27,8 @@ TEST(LimitedChild, TellsEachEndingApart) {
       {"killed", [] { return raise(SIGKILL); }, ChildEnd::How::kSignalled, SIGKILL},
       {"abort", [] { return raise(SIGABRT); }, ChildEnd::How::kSignalled, SIGABRT},
       {"endless", [] {
-         for (volatile unsigned i = 0;; i = i + 1) {
-         }
+         volatile unsigned i = 0;
+         for (;;) i = i + 1;
          return 0;
        },
        ChildEnd::How::kTimedOut, SIGALRM},

@@ -157,7 +157,7 @@ TEST(ShippedSkinFiles, EveryEntryDecodesToTheGeneratorsFile) {
     const std::string expected = ReadFile(files[i]);
     EXPECT_EQ(entry.DataString(), expected) << name;
     total += expected.size();
-    if (name.size() > 4 && name.substr(name.size() - 4) == ".bmp") EXPECT_EQ(expected.substr(0, 2), "BM") << name;
+    if (name.size() > 4 && name.substr(name.size() - 4) == ".bmp") { EXPECT_EQ(expected.substr(0, 2), "BM") << name; }
   }
   // The archive is the header, the 48-byte block, the names, the size table and the data.
   uint64_t names = 0;
@@ -182,7 +182,7 @@ TEST_F(ShippedSkinForm, TheMainWindowCarriesTheSkinAndFourStoredSkins) {
     if (c.className == "TSkinData") {
       EXPECT_EQ(c.name, "SkinData1");
       for (const TFormProperty& p : c.props)
-        if (p.name == "SkinStream") EXPECT_EQ(p.value.text, LE32(static_cast<uint32_t>(packed.size())) + packed);
+        if (p.name == "SkinStream") { EXPECT_EQ(p.value.text, LE32(static_cast<uint32_t>(packed.size())) + packed); }
       ++found;
     }
     if (c.className == "TSkinStore") {
@@ -198,7 +198,7 @@ TEST_F(ShippedSkinForm, TheMainWindowCarriesTheSkinAndFourStoredSkins) {
           if (p.name == "DataStream") data = p.value.text;
           if (p.name == "Name") name = p.value.text;
         }
-        if (i == 0) EXPECT_EQ(data, packed);
+        if (i == 0) { EXPECT_EQ(data, packed); }
         SkinDataPtr sd = LoadedSkinData(data);
         ASSERT_TRUE(sd->Ready()) << name;
         EXPECT_EQ(sd->SkinName, name);

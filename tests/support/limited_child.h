@@ -43,8 +43,8 @@ struct ExecOptions {
   std::string cwd;
   std::string stdout_path;
   std::string stderr_path;
-  std::vector<std::string> unset_env;
-  std::vector<std::string> set_env;  // "NAME=value", in place of the parent's value
+  std::vector<std::string> unset_env{};
+  std::vector<std::string> set_env{};  // "NAME=value", in place of the parent's value
   // Runs the program as this user and group (needs root; -1 keeps the parent's), so that file
   // permissions hold for it as for anyone but root.
   long user = -1;

@@ -104,8 +104,8 @@ TEST(BuiltInCIDWidths, HeiseiKakuGoW5TakesTheIPAFacesWidths) {
   // the face has.
   EXPECT_EQ(pages.size(), 6u);
   for (const auto& [cid, width] : face) {
-    if (width != 1000 && cid <= 8719) EXPECT_TRUE(pages.count(cid >> 8)) << "CID " << cid;
-    if (pages.count(cid >> 8)) EXPECT_TRUE(f.CIDWidths.Find(cid).has_value()) << "CID " << cid;
+    if (width != 1000 && cid <= 8719) { EXPECT_TRUE(pages.count(cid >> 8)) << "CID " << cid; }
+    if (pages.count(cid >> 8)) { EXPECT_TRUE(f.CIDWidths.Find(cid).has_value()) << "CID " << cid; }
   }
   EXPECT_GT(narrow, 400);
   EXPECT_EQ(f.CIDWidths.Find(34), face.at(34));    // proportional "A"

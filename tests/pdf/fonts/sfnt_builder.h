@@ -67,7 +67,7 @@ class Builder {
 struct FontMetrics {
   int unitsPerEm = 1000;
   int ascender = 800, descender = -200;
-  std::vector<int> advances;  // one for each glyph; all 500 wide when empty
+  std::vector<int> advances{};  // one for each glyph; all 500 wide when empty
 };
 
 // A font of the given glyphs with head, maxp, hhea, hmtx, glyf, loca, cmap and post as given

@@ -55,14 +55,6 @@ Record PolyDraw(const std::vector<std::pair<int, int>>& points, const std::vecto
   while (b.b.size() % 4) b.b.push_back(0);
   return Rec(56, b);
 }
-// An extended geometric pen of flat ends and a user style.
-Record UserPen(uint32_t index, int width, uint32_t colorref, const std::vector<uint32_t>& entries) {
-  Bytes b;
-  b.U32(index).U32(0).U32(0).U32(0).U32(0);  // index, offsets and sizes of a bitmap (none)
-  b.U32(0x10000 | 0x200 | 7).U32(uint32_t(width)).U32(0).U32(colorref).U32(0).U32(uint32_t(entries.size()));
-  for (uint32_t e : entries) b.U32(e);
-  return Rec(95, b);
-}
 const Record kBeginPath = Rec(59), kEndPath = Rec(60);
 Record PathPaint(uint32_t type) { return Rec(type, Bytes().Rect(0, 0, 0, 0)); }
 std::vector<Record> Join(std::vector<std::vector<Record>> parts) {

@@ -121,7 +121,9 @@ TEST(CFFOutlines, ControlBoundsOfEveryGlyphMatchFontTools) {
       EXPECT_TRUE(found) << g.Name;
       // Glyph 0 of a font with a predefined charset is .notdef, which draws nothing.
       if (g.Index != 0) ExpectBounds(ControlBounds(ops), g.Bounds, g.Name);
-      if (g.Index != 0) EXPECT_EQ(ControlBounds(Outline(*d, g.Name, kIdentityMatrix)).has_value(), g.Bounds.has_value());
+      if (g.Index != 0) {
+        EXPECT_EQ(ControlBounds(Outline(*d, g.Name, kIdentityMatrix)).has_value(), g.Bounds.has_value());
+      }
     }
   }
 }

@@ -31,9 +31,9 @@ testraster::Raster RenderCairo(TestPdf& pdf, int page, const WideString& library
 
 struct PageCase {
   const char* name;
-  std::string content;
+  std::string content{};
   std::string resources = "<< >>";
-  std::vector<std::string> objects;
+  std::vector<std::string> objects{};
   int allowed = 0;
   bool gdi = false;  // compared with the GDI bitmap output (pictures drawn sample by sample)
 };
@@ -167,7 +167,7 @@ TEST(CairoBackEnd, StrokesAndShadingsBlendAsTheStateSays) {
     EXPECT_EQ(rendertest::PixelAt(r, 75, 50), 0x000000u) << paint;
     EXPECT_EQ(rendertest::PixelAt(r, 75, 20), 0x00FFFFu) << paint;
     const testraster::Raster poppler = rendertest::RenderPopplerCairo(pdf);
-    if (poppler.Width > 0) EXPECT_EQ(rendertest::PixelAt(poppler, 75, 50), 0x000000u) << paint;
+    if (poppler.Width > 0) { EXPECT_EQ(rendertest::PixelAt(poppler, 75, 50), 0x000000u) << paint; }
   }
 }
 

@@ -169,7 +169,7 @@ TEST(GdiplusBinding, EncodersByMimeTypeNeedAStartedProvider) {
   for (const Case& c : cases) {
     gdiplus::CLSID clsid{};
     EXPECT_EQ(gp.GetEncoderClsid(c.mime, clsid), c.found) << WideToUtf8(c.mime);
-    if (c.found) EXPECT_TRUE(clsid == c.clsid) << WideToUtf8(c.mime);
+    if (c.found) { EXPECT_TRUE(clsid == c.clsid) << WideToUtf8(c.mime); }
   }
   gdiplus::CLSID clsid{};
   EXPECT_FALSE(TWZRXGDIPlus::GetEncoderClsid(nullptr, u"image/png", clsid));

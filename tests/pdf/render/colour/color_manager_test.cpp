@@ -88,7 +88,7 @@ TEST(ColorManager, LabToRGBNeutralAxisAndHues) {
     double l = t.l, a = t.a, b = t.b, rgb[3];
     cm.LabToRGB(l, a, b, rgb[0], rgb[1], rgb[2]);
     for (int i = 0; i < 3; ++i)
-      if (i != t.dominant) EXPECT_GT(rgb[t.dominant], rgb[i] + 0.3) << t.a << " " << t.b;
+      if (i != t.dominant) { EXPECT_GT(rgb[t.dominant], rgb[i] + 0.3) << t.a << " " << t.b; }
   }
 }
 

@@ -150,7 +150,7 @@ TEST(DifferentialLong, Run) {
   testsupport::TempDir dir;
   const char* kept = std::getenv("VELMORA_DIFFTEST_PAGES");
   const std::string pages = kept != nullptr ? kept : dir.path();
-  if (kept == nullptr) ASSERT_TRUE(difftest::GeneratePages(first, count, exclude, pages));
+  if (kept == nullptr) { ASSERT_TRUE(difftest::GeneratePages(first, count, exclude, pages)); }
   std::ofstream summary(folder + "/summary.tsv", std::ios::app);
   int compared = 0, disagreeing = 0;
   for (int seed = first; seed < first + count; ++seed) {

@@ -39,9 +39,9 @@ using rendertest::TestPdf;
 
 struct OutputCase {
   const char* name;
-  std::string content;
+  std::string content{};
   std::string resources = "<< >>";
-  std::vector<std::string> objects;  // objects 5, 6, ...: "stream:<dict>|<data>" for streams
+  std::vector<std::string> objects{};  // objects 5, 6, ...: "stream:<dict>|<data>" for streams
   bool eps = true, html5 = true;     // which outputs can show the page
   int allowed = 0;                   // pixels outside the reader's neighbourhood range
   std::string pageExtra = "";        // further entries of the page dictionary

@@ -20,9 +20,9 @@ using rendertest::TestPdf;
 
 struct OracleCase {
   const char* name;
-  std::string content;
+  std::string content{};
   std::string resources = "<< >>";
-  std::vector<std::string> objects;  // objects 5, 6, ...: "stream:<dict>|<data>" for streams
+  std::vector<std::string> objects{};  // objects 5, 6, ...: "stream:<dict>|<data>" for streams
   std::string mediaBox = "[0 0 100 100]";
   std::string pageExtra = "";
   std::string contentDict = "<< >>";  // the page content stream's dictionary

@@ -10,9 +10,9 @@ namespace rendertest {
 
 struct OraclePage {
   const char* name;
-  std::string content;
+  std::string content{};
   std::string resources = "<< >>";
-  std::vector<std::string> objects;  // objects 5, 6, ...: "stream:<dict>|<data>" for streams
+  std::vector<std::string> objects{};  // objects 5, 6, ...: "stream:<dict>|<data>" for streams
 };
 
 // The shared page of that name; an unknown name fails the test program at once.

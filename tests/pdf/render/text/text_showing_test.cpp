@@ -74,7 +74,7 @@ TEST(TextShowing, AdvancesAndScaling) {
     EXPECT_EQ(error, "") << c.name;
     EXPECT_EQ(ink.x0, c.x0) << c.name;
     EXPECT_EQ(ink.x1, c.x1) << c.name;
-    if (c.count >= 0) EXPECT_EQ(ink.count, c.count) << c.name;
+    if (c.count >= 0) { EXPECT_EQ(ink.count, c.count) << c.name; }
   }
 }
 
@@ -153,7 +153,7 @@ TEST(TextShowing, Type3TextIsPaintedAndClippedByTheMode) {
       EXPECT_EQ(error, "") << what;
       EXPECT_EQ(ink.x0, c.x0) << what;
       EXPECT_EQ(ink.x1, c.x1) << what;
-      if (c.count >= 0) EXPECT_EQ(ink.count, c.count) << what;
+      if (c.count >= 0) { EXPECT_EQ(ink.count, c.count) << what; }
     }
   }
   // Mode 1 strokes the path: a frame around the square, not the square.
