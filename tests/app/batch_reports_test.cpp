@@ -233,6 +233,15 @@ TEST_F(BatchMode, ReportsOnlyWhatItDidAndAlwaysEnds) {
        [&] { return ::symlink("/dev/zero", (special + "zero.png").c_str()) == 0 && settings(special + "zero.png", special, t1); },
        2, "Imagefile could not be read: " + special + "zero.png (not a regular file)\n", "", "", "", Output::kFile,
        [](const BatchResult&) {}, {.seconds = 30}},
+      {"a master the user may not read",
+       [&] {
+         three(folder("secret"));
+         ::chmod(dir.File("secret/a.png").c_str(), 0600);
+         return asUser() && settings(dir.File("secret/a.png"), dir.File("secret/"), dir.File("out/secret/")) &&
+                ::chown(cfg.c_str(), user, group) == 0;
+       },
+       2, "Imagefile could not be read: " + dir.File("secret/a.png") + " (" + eacces + ")\n", "", dir.File("out/secret"),
+       "-"},
       {"a Velmora.cfg that is a link to itself", [&] { return ::symlink("Velmora.cfg", cfg.c_str()) == 0; }, 1, loop},
       {"a Velmora.cfg in a loop of two links",
        [&] { return ::symlink("other.cfg", cfg.c_str()) == 0 && ::symlink("Velmora.cfg", (prog + "other.cfg").c_str()) == 0; },
