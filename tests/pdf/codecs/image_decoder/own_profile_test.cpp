@@ -201,9 +201,10 @@ TEST_P(OwnProfile, DamagedAndCMYKPicturesCarryingAProfile) {
 }
 
 // Which pictures only drawn wait for their drawing: grey and colour ones that carry a profile,
-// in a grey or an RGB image of their size under the identity Decode, and grey ones without a
-// profile in a grey image. A profile the image's colour space gives, CMYK data, a grey picture
-// without a profile in an RGB image and other Decode arrays keep the whole decode.
+// in a grey or an RGB image of their size under the identity Decode, grey ones without a
+// profile in a grey image, and CMYK data in a CMYK image. A profile the image's colour space
+// gives, CMYK data in an RGB image, a grey picture without a profile in an RGB image and other
+// Decode arrays keep the whole decode.
 TEST(OwnProfileRoad, APictureWithItsProfileWaitsToBeDrawn) {
   REQUIRE_IMAGE_TOOLS();
   testsupport::TempDir dir;
@@ -229,7 +230,8 @@ TEST(OwnProfileRoad, APictureWithItsProfileWaitsToBeDrawn) {
       {"another size than the image's", Dictionary(40, 32, "/DeviceRGB"), colour, false},
       {"another Decode", Dictionary(48, 32, "/DeviceRGB", " /Decode [ 1 0 1 0 1 0 ]"), colour, false},
       {"CMYK data in an RGB image", Dictionary(48, 32, "/DeviceRGB"), cmyk, false},
-      {"CMYK data in a CMYK image", Dictionary(48, 32, "/DeviceCMYK"), cmyk, false},
+      {"CMYK data in a CMYK image", Dictionary(48, 32, "/DeviceCMYK"), cmyk, true},
+      {"CMYK data in a grey image", Dictionary(48, 32, "/DeviceGray"), cmyk, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
