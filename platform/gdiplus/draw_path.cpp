@@ -63,15 +63,34 @@ double DeviceLength(const GpPath& path, const Affine& toDevice) {
   return length;
 }
 
+// The Frobenius norm of the linear part: no less than the most it stretches a length.
+double Frobenius(const cairo_matrix_t& m) { return std::sqrt(m.xx * m.xx + m.yx * m.yx + m.xy * m.xy + m.yy * m.yy); }
+
 // Dashes of the stroke along the path, by the shortest length a dash period can take on the
 // device.
 bool TooManyDashes(const StrokeSetup& s, double deviceLength) {
   double period = 0;
   for (double d : s.dashes) period += std::fabs(d);
   const cairo_matrix_t& m = s.penToDevice;
-  const double frobenius = std::sqrt(m.xx * m.xx + m.yx * m.yx + m.xy * m.xy + m.yy * m.yy);
+  const double frobenius = Frobenius(m);
   const double shortest = frobenius > 0 ? std::fabs(m.xx * m.yy - m.xy * m.yx) / frobenius : 0;
   return !(deviceLength <= kMaxDashes * period * shortest);
+}
+
+// The outline cairo works out around a path reaches half the pen's width from it, a square
+// cap's corner 1.41 times that, a miter up to the miter limit's multiple of it, all in fixed
+// point beside the path's own coordinates: past the range it wraps around (a pen 50 million
+// pixels wide made cairo's outline cross itself and crash) or culls the whole stroke (a miter
+// limit of 1e30). The pen is drawn as wide as kMaxStrokeReach allows, which inks everything
+// that far from its path, and a miter longer than that is beveled.
+void HoldReach(StrokeSetup& s) {
+  const double stretch = Frobenius(s.penToDevice);
+  const double corner = s.cap == CAIRO_LINE_CAP_SQUARE ? std::sqrt(2.0) : 1.0;
+  const double reach = s.width / 2 * stretch * corner;
+  if (reach > kMaxStrokeReach) s.width *= kMaxStrokeReach / reach;
+  const double halfWidth = s.width / 2 * stretch;
+  if (s.join == CAIRO_LINE_JOIN_MITER && s.miterLimit * halfWidth > kMaxStrokeReach)
+    s.miterLimit = std::max(1.0, kMaxStrokeReach / halfWidth);
 }
 
 bool MakeStroke(const GpGraphics& g, const GpPen& pen, StrokeSetup& s) {
@@ -97,6 +116,7 @@ bool MakeStroke(const GpGraphics& g, const GpPen& pen, StrokeSetup& s) {
   s.cap = pen.dashes.empty() ? CapFor(pen.startCap) : pen.dashCap == DashCapRound ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT;
   s.join = JoinFor(pen.join);
   s.miterLimit = pen.miterLimit;
+  HoldReach(s);
   return true;
 }
 

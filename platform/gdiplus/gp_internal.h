@@ -332,7 +332,13 @@ const GpHostTable* Host();
 // Paints through the clip: `draw` composes onto a premultiplied working surface that covers
 // `bounds` (device pixels) and holds the target's pixels there.
 GpStatus PaintDevice(GpGraphics& g, const Box& bounds, const std::function<void(cairo_t*)>& draw);
-// Adds a path (in world units) to a cairo context in device space.
+// cairo keeps coordinates in 24.8 fixed point, about 8.4 million pixels either way of the
+// origin: a path's points far outside any surface are pulled in to this distance, which leaves
+// room for a stroke's outline around them (kMaxStrokeReach) and a working surface's offset.
+inline constexpr double kCoordinateLimit = 4.0e6;
+inline constexpr double kMaxStrokeReach = double(1 << 21);
+// Adds a path (in world units) to a cairo context in device space, its points held within
+// kCoordinateLimit.
 void AppendPath(cairo_t* cr, const std::vector<GpPointF>& points, const std::vector<uint8_t>& types,
                 const Affine& toDevice);
 Box PathDeviceBounds(const std::vector<GpPointF>& points, const Affine& toDevice);

@@ -7,10 +7,6 @@
 namespace gdiplus {
 namespace {
 
-// cairo keeps coordinates in 24.8 fixed point; points far outside any surface are pulled in
-// to where that still holds.
-constexpr double kCoordinateLimit = 4.0e6;
-
 double Clamp(double v) { return std::clamp(v, -kCoordinateLimit, kCoordinateLimit); }
 
 bool Finite(REAL v) { return std::isfinite(v); }

@@ -9,6 +9,7 @@
 
 #include "tests/platform/gdiplus/provider.h"
 #include "tests/support/allocation_watch.h"
+#include "tests/support/limited_child.h"
 
 namespace gptest {
 namespace {
@@ -229,6 +230,93 @@ TEST(GdiplusPens, DashesOfPensThinnerThanAPixelAreMultiplesOfTheirOwnWidth) {
       EXPECT_NEAR(ink / std::max(1.0, double(c.width)), covered, 0.2) << "column " << x;
     }
   }
+}
+
+// Pens whose outline reaches past the fixed-point range cairo keeps coordinates in (a pen 50
+// million pixels wide, dashed, through a clip of two rectangles, as an EMF drew it; wider and
+// narrower ones, square and flat caps, a pen widened by its transform), each drawn in a child
+// process: the child ends normally and the stroke covers the clip and nothing else.
+TEST(GdiplusPens, PensPastTheFixedPointRangeCoverTheClip) {
+  struct Case {
+    REAL width;
+    GpLineCap cap;
+    std::vector<REAL> dashes;
+    REAL scale;  // of the pen's transform
+  };
+  const Case cases[] = {{50264976, LineCapRound, {0.01f, 0.01f}, 1}, {5e7f, LineCapRound, {1, 1}, 1},
+                        {1.6e7f, LineCapRound, {0.01f, 0.01f}, 1},  {1e9f, LineCapSquare, {}, 1},
+                        {3e7f, LineCapFlat, {0.5f, 0.25f}, 1},      {500, LineCapRound, {0.01f, 0.01f}, 1e5f}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "width " << c.width << " cap " << c.cap << " scale " << c.scale);
+    const testsupport::ChildEnd end = testsupport::RunLimited([&] {
+      FakeDC dc(70, 54);
+      dc.Fill(kWhite);
+      {
+        DcGraphics g(dc);
+        GP(GdipSetSmoothingMode)(g.get(), SmoothingModeAntiAlias);
+        GP(GdipSetPixelOffsetMode)(g.get(), PixelOffsetModeHalf);
+        PathHolder clip(FillModeWinding);
+        clip.Rect(1, 31, 30.9205685f, 1);
+        clip.Rect(38.4007149f, 31, 68.3212891f, 1);
+        GP(GdipSetClipPath)(g.get(), clip.p, CombineModeIntersect);
+        GpPen* pen = nullptr;
+        if (GP(GdipCreatePen1)(0xff00ff00, c.width, UnitPixel, &pen) != Ok) return 2;
+        GP(GdipSetPenStartCap)(pen, c.cap);
+        GP(GdipSetPenEndCap)(pen, c.cap);
+        GP(GdipSetPenLineJoin)(pen, LineJoinRound);
+        GP(GdipSetPenDashCap197819)(pen, DashCapRound);
+        if (!c.dashes.empty()) GP(GdipSetPenDashArray)(pen, c.dashes.data(), int32_t(c.dashes.size()));
+        GpMatrix* scale = nullptr;
+        GP(GdipCreateMatrix2)(c.scale, 0, 0, c.scale, 0, 0, &scale);
+        GP(GdipSetPenTransform)(pen, scale);
+        GP(GdipDeleteMatrix)(scale);
+        PathHolder path;
+        GP(GdipAddPathLine)(path.p, 1, 1, 12.220212f, 38.4999962f);
+        GP(GdipAddPathBezier)(path.p, 12.220212f, 38.4999962f, 12.220212f, 36.4289284f, 10.5457258f, 34.75f, 8.4801445f,
+                              34.75f);
+        GP(GdipAddPathBezier)(path.p, 8.4801445f, 34.75f, 6.41455841f, 34.75f, 4.74007225f, 36.4289284f, 4.74007225f,
+                              38.4999962f);
+        const GpStatus drawn = GP(GdipDrawPath)(g.get(), pen, path.p);
+        GP(GdipDeletePen)(pen);
+        if (drawn != Ok) return 3;
+      }
+      // The columns the clip's edges cut through are partly covered.
+      for (int y = 0; y < dc.height; ++y)
+        for (int x = 0; x < dc.width; ++x) {
+          if (x == 30 || x == 38 || x == 68) continue;
+          const bool clipped = y >= 1 && y < 31 && ((x >= 1 && x < 30) || (x > 38 && x < 68));
+          if (dc.Pixel(x, y) != (clipped ? 0x00ff00u : kWhite)) return 4;
+        }
+      return 0;
+    });
+    EXPECT_TRUE(end.Normal()) << testsupport::Describe(end);
+  }
+}
+
+// A miter limit far past the range (1e30) on a line 40 pixels wide that turns back on itself:
+// its miter, 40,000 pixels long, is drawn, the line with it (cairo culled the whole stroke as
+// lying beyond its range).
+TEST(GdiplusPens, MiterLimitsPastTheFixedPointRangeKeepTheLine) {
+  FakeDC dc(70, 54);
+  dc.Fill(kWhite);
+  {
+    DcGraphics g(dc);
+    GP(GdipSetPixelOffsetMode)(g.get(), PixelOffsetModeHalf);
+    GpPen* pen = nullptr;
+    ASSERT_EQ(GP(GdipCreatePen1)(0xff00ff00, 40, UnitPixel, &pen), Ok);
+    GP(GdipSetPenLineJoin)(pen, LineJoinMiter);
+    ASSERT_EQ(GP(GdipSetPenMiterLimit)(pen, 1e30f), Ok);
+    PathHolder path;
+    GP(GdipAddPathLine)(path.p, 10, 20, 60, 20);
+    GP(GdipAddPathLine)(path.p, 60, 20, 10, 20.05f);
+    EXPECT_EQ(GP(GdipDrawPath)(g.get(), pen, path.p), Ok);
+    GP(GdipDeletePen)(pen);
+  }
+  for (int y = 0; y < dc.height; ++y)
+    for (int x = 0; x < dc.width; ++x) {
+      if (y == 40) continue;  // the line's lower edge, 0.05 pixels lower on its way back
+      ASSERT_EQ(dc.Pixel(x, y), x >= 10 && y < 40 ? 0x00ff00u : kWhite) << x << "," << y;
+    }
 }
 
 TEST(GdiplusPens, TranslucentColoursBlend) {
