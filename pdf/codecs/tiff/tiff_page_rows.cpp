@@ -95,14 +95,17 @@ std::unique_ptr<TTIFFPieceRows> TTIFFPageRows::PieceRows(size_t index, int64_t r
 }
 
 void TTIFFPageRows::ConvertRow(TTIFFPieceRows& rows, uint32_t width, uint32_t x, uint8_t* line) {
-  const int64_t usedBytes = UsedBytes(width);
-  uint8_t* to = line + int64_t(x) * PixelFormatBits(conv_.Format()) / 8;
   const uint8_t* from = rows.Next();
   if (rows.PastData()) {
     const std::vector<uint8_t>& missing = MissingRow(width);
-    std::memcpy(to, missing.data(), missing.size());
+    std::memcpy(At(line, x), missing.data(), missing.size());
     return;
   }
+  ConvertData(from, width, At(line, x));
+}
+
+void TTIFFPageRows::ConvertData(const uint8_t* from, uint32_t width, uint8_t* to) {
+  const int64_t usedBytes = UsedBytes(width);
   row_.resize(size_t(usedBytes) + kSampleReadSlack);
   // Bytes the data did not produce read as 255.
   std::memcpy(row_.data(), from, size_t(usedBytes));
@@ -131,16 +134,37 @@ void TTIFFPageRows::FillTileBand(uint32_t y) {
   const TPDFTIFFPage& p = p_;
   const uint64_t across = p.TilesAcross();
   const int64_t rowBytes = UsedBytes(p.TileWidth);
+  if (y == 0) {
+    // The scan line of the rows no tile's data reach, the same in every band.
+    for (uint64_t tx = 0; tx < across; ++tx) {
+      const uint32_t x = uint32_t(tx * p.TileWidth);
+      const std::vector<uint8_t>& missing = MissingRow(std::min(p.TileWidth, p.Width - x));
+      std::memcpy(At(line_.data(), x), missing.data(), missing.size());
+    }
+  }
   bandTop_ = y;
   bandRows_ = std::min(p.TileLength, p.Height - y);
-  band_.assign(size_t(lineBytes_) * bandRows_, 0);
+  // Only the rows some tile's data reach are held: a band of tiles as tall as the page whose
+  // data end early (or are missing) costs what its data make, not the page again.
+  dataRows_ = 0;
+  band_.clear();
   for (uint64_t tx = 0; tx < across; ++tx) {
     const uint32_t x = uint32_t(tx * p.TileWidth);
     const uint32_t width = std::min(p.TileWidth, p.Width - x);
     // Only the tile's columns on the page are kept of its rows.
     std::unique_ptr<TTIFFPieceRows> rows =
         PieceRows(size_t(uint64_t(y / p.TileLength) * across + tx), rowBytes, bandRows_, UsedBytes(width));
-    for (uint32_t r = 0; r < bandRows_; ++r) ConvertRow(*rows, width, x, band_.data() + size_t(lineBytes_) * r);
+    for (uint32_t r = 0; r < bandRows_; ++r) {
+      const uint8_t* from = rows->Next();
+      // Past its data a piece reads as missing rows to its end.
+      if (rows->PastData()) break;
+      if (r == dataRows_) {
+        // A row no tile before reached: theirs are missing there.
+        band_.insert(band_.end(), line_.begin(), line_.end());
+        ++dataRows_;
+      }
+      ConvertData(from, width, At(band_.data() + size_t(lineBytes_) * r, x));
+    }
   }
 }
 
@@ -150,7 +174,7 @@ const uint8_t* TTIFFPageRows::Next() {
   const uint32_t y = next_++;
   if (p.Tiled) {
     if (bandRows_ == 0 || y >= bandTop_ + bandRows_) FillTileBand(y - y % p.TileLength);
-    return last_ = band_.data() + size_t(lineBytes_) * (y - bandTop_);
+    return last_ = y - bandTop_ < dataRows_ ? band_.data() + size_t(lineBytes_) * (y - bandTop_) : line_.data();
   }
   if (stripRowsLeft_ == 0) {
     stripIndex_ = y / rowsPerStrip_;

@@ -46,6 +46,10 @@ class TTIFFPageRows {
   // piece's data (a missing piece, rows its data do not reach) are all alike: converted once
   // for each width, then copied.
   void ConvertRow(TTIFFPieceRows& rows, uint32_t width, uint32_t x, uint8_t* line);
+  // Converts a row of Width pixels of the piece's data to `to`.
+  void ConvertData(const uint8_t* from, uint32_t width, uint8_t* to);
+  // Where pixel X of a scan line starts (pieces start on a byte of it).
+  uint8_t* At(uint8_t* line, uint32_t x) const { return line + int64_t(x) * PixelFormatBits(conv_.Format()) / 8; }
   // The converted row of Width pixels of missing data.
   const std::vector<uint8_t>& MissingRow(uint32_t width);
   // Decodes the tiles of the band of tile rows starting at row Y.
@@ -62,9 +66,11 @@ class TTIFFPageRows {
   std::unique_ptr<TTIFFPieceRows> strip_;
   size_t stripIndex_ = 0;
   uint32_t stripRowsLeft_ = 0;
-  // Tiles: the band of scan lines of one tile row and its first row.
+  // Tiles: the band of scan lines of one tile row that its tiles' data reach (dataRows_ of
+  // bandRows_), and its first row.
   std::vector<uint8_t> band_;
-  uint32_t bandTop_ = 0, bandRows_ = 0;
+  uint32_t bandTop_ = 0, bandRows_ = 0, dataRows_ = 0;
+  // Strips: the scan line made; tiles: the scan line of rows past every tile's data.
   std::vector<uint8_t> line_;
   const uint8_t* last_ = nullptr;
   std::vector<uint8_t> row_;  // the row being converted, with read slack

@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <random>
 
+#include "pdf/codecs/tiff/tiff_page_rows.h"
 #include "pdf/codecs/tiff/tiff_reader.h"
 #include "platform/rtl/streams.h"
 #include "tests/pdf/image_support/tiff_build.h"
+#include "tests/support/allocation_watch.h"
 #include "tests/support/limited_child.h"
 
 using tifftest::Builder;
@@ -482,6 +485,28 @@ TEST(TIFFReader, MissingDataIsNotMadeUpInMemory) {
       return t.DecodePage(1) && t.Bitmap->Width() == 16 && t.Bitmap->ScanLine(0)[15] == 255 ? 0 : 1;
     });
     EXPECT_TRUE(end.Normal()) << compression << " (tiles): " << Describe(end);
+  }
+  // Tiles as tall as a page of 4,000 x 16,000 whose data end after three rows (stored, PackBits)
+  // or are missing, read a row at a time as the import reads large pages: the band of tiles
+  // holds the rows their data reach, not the page again (64 MB).
+  for (const auto& [tile, compression] : {std::pair<std::string, uint32_t>{std::string(48, 'x'), 1},
+                                          {std::string("\xD1x", 2), 32773}, {std::string(), 1}}) {
+    TPDFTIFF t = Parse(TiledGreyFile(4000, 16000, 16, 16000, tile, compression));
+    ASSERT_EQ(t.PageCount, 1);
+    TTIFFPageRows rows(t.Pages[0]);
+    ASSERT_TRUE(rows.Open());
+    std::optional<testsupport::AllocationWatch> watch;
+    if (testsupport::AllocationsWatchable()) watch.emplace();
+    for (uint32_t y = 0; y < 16000; ++y) {
+      const uint8_t* line = rows.Next();
+      const uint8_t expected = y < 3 && !tile.empty() ? 'x' : 255;
+      if (y < 4 || y % 997 == 0) {
+        ASSERT_TRUE(line[0] == expected && line[3999] == expected) << compression << " row " << y;
+      }
+    }
+    if (watch) {
+      EXPECT_LT(watch->Largest(), size_t(1) << 20) << compression << " " << tile.size();
+    }
   }
   // Missing rows under a horizontal predictor: bytes 255 differenced, 255 - x for every row.
   Builder pred;
