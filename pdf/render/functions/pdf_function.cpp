@@ -60,12 +60,15 @@ std::unique_ptr<TPDFFunction> CreateFunctionIn(TPDFObject* obj, TPDFFunctionBuil
   const double kind = type->AsDouble();
   ++build.Created;
   if (kind == 0) return std::make_unique<TPDFType0Function>(obj, build.Resolver);
-  if (kind == 2) return std::make_unique<TPDFType2Function>(obj, build.Resolver);
   if (kind == 4) return std::make_unique<TPDFType4Function>(obj, build.Resolver);
+  // Exponential and stitching functions read no data: a stream's dictionary is all of them
+  // (its data, which nothing reads, are not decoded: a kilobyte of chained filters makes
+  // hundreds of megabytes).
+  if (kind == 2) return std::make_unique<TPDFType2Function>(dict, build.Resolver);
   if (kind == 3) {
     build.Active.insert(dict);
     ++build.Depth;
-    auto function = std::make_unique<TPDFType3Function>(obj, build.Resolver, build);
+    auto function = std::make_unique<TPDFType3Function>(dict, build.Resolver, build);
     --build.Depth;
     build.Active.erase(dict);
     return function;

@@ -212,6 +212,25 @@ TEST(PdfFunction, StitchingFunctionPicksSubdomainsAndEncodes) {
   EXPECT_EQ(f->Complexity, 6);
 }
 
+// Only sampled and calculator functions read a stream's data: exponential and stitching
+// functions in streams keep their data undecoded (a kilobyte of chained filters made hundreds of
+// megabytes), and evaluate from their dictionaries alone.
+TEST(PdfFunction, OnlyFunctionsThatReadDataDecodeTheirStreams) {
+  TestPdf pdf;
+  const std::string hex = "<< /Filter /ASCIIHexDecode /Domain [0 1] ";
+  pdf.AddStream(hex + "/FunctionType 2 /C0 [0] /C1 [2] /N 1 >>", "7B2032206D756C207D>");
+  pdf.AddStream(hex + "/FunctionType 3 /Bounds [] /Encode [0 1] /Functions [1 0 R] >>", "7B2032206D756C207D>");
+  pdf.AddStream(hex + "/FunctionType 4 /Range [0 2] >>", "7B2032206D756C207D>");  // { 2 mul }
+  pdf.AddStream(hex + "/FunctionType 0 /Size [2] /BitsPerSample 8 /Range [0 2] >>", "00FF>");
+  const std::string decoded[] = {"", "", "{ 2 mul }", std::string("\x00\xFF", 2)};
+  for (int n = 1; n <= 4; ++n) {
+    auto f = Make(pdf, n);
+    ASSERT_TRUE(f) << n;
+    EXPECT_EQ(f->Program, decoded[n - 1]) << n;
+    EXPECT_EQ(Eval(*f, {0.25}), std::vector<double>{0.5}) << n;
+  }
+}
+
 TEST(PdfFunction, StitchingFunctionsThatListThemselvesEndQuickly) {
   TestPdf pdf;
   pdf.Add("<< /FunctionType 3 /Domain [0 1] /Bounds [] /Encode [0 1] /Functions [1 0 R] >>");
