@@ -13,10 +13,14 @@
 #include <filesystem>
 #include <functional>
 #include <cstdlib>
+#include <map>
 #include <set>
+#include <string_view>
 
 #include "tests/app/support/batch_program.h"
 #include "tests/app/support/mutations.h"
+
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -53,6 +57,7 @@ class HostileRun {
 
   bool ready() const { return program_.ready(); }
   const std::string& images() const { return images_; }
+  const std::string& program_folder() const { return program_.folder(); }
 
   apptest::BatchResult Run(unsigned seconds, const std::string& tests = "---------",
                            unsigned long long ceiling = 1ull << 30) const {
@@ -115,6 +120,115 @@ INSTANTIATE_TEST_SUITE_P(Regressions, HostileFile, ::testing::ValuesIn(ImageName
                            std::replace_if(n.begin(), n.end(), [](char c) { return !isalnum(c); }, '_');
                            return n;
                          });
+
+// The type of an image file the program reads from its first bytes, as its extension; empty
+// when they name none.
+std::string TypeOfBytes(std::string_view b) {
+  if (b.starts_with("II*\0"sv) || b.starts_with("MM\0*"sv)) return ".tif";
+  if (b.starts_with("\x89PNG\r\n\x1a\n"sv)) return ".png";
+  if (b.starts_with("\xFF\xD8\xFF"sv)) return ".jpg";
+  if (b.starts_with("GIF8"sv)) return ".gif";
+  if (b.starts_with("BM"sv)) return ".bmp";
+  if (b.starts_with("\0\0\1\0"sv)) return ".ico";
+  if (b.starts_with("\xD7\xCD\xC6\x9A"sv) ||
+      (b.size() >= 4 && (b[0] == 1 || b[0] == 2) && b[1] == 0 && b[2] == 9 && b[3] == 0))
+    return ".wmf";
+  if (b.starts_with("\1\0\0\0"sv) && b.substr(40, 4) == " EMF"sv) return ".emf";
+  return {};
+}
+
+// One file of the road: where it lies, the type it is read as and the bytes before its picture.
+struct RoadFile {
+  std::string name;  // folder and file, for the test's name
+  std::string path;
+  std::string type;
+  size_t skip = 0;
+};
+void PrintTo(const RoadFile& f, std::ostream* os) { *os << f.name << " as " << f.type; }
+
+// Every file the program reads of every fuzz corpus and of tests/data/hostile: the type from
+// its first bytes, else the type its corpus holds; the whole road's corpus holds files of the
+// type their first byte picks.
+std::vector<RoadFile> RoadFiles() {
+  static const std::map<std::string, std::string> kCorpusTypes = {
+      {"bmp_reader", ".bmp"},   {"emf_reader", ".emf"}, {"emf_to_wmf", ".emf"}, {"gif_decoder", ".gif"},
+      {"ico_reader", ".ico"},   {"jpeg_header", ".jpg"}, {"jpeg_image", ".jpg"}, {"png_reader", ".png"},
+      {"tiff_reader", ".tif"}, {"wmf_translator", ".wmf"}};
+  static const char* const kRoadTypes[] = {".tif", ".png", ".jpg", ".gif", ".bmp", ".ico", ".wmf", ".emf"};
+  std::vector<RoadFile> files;
+  const auto add = [&](const std::filesystem::path& folder, const std::string& fallback, bool road) {
+    std::vector<std::filesystem::path> paths;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+      if (e.is_regular_file()) paths.push_back(e.path());
+    std::sort(paths.begin(), paths.end());
+    for (const auto& path : paths) {
+      const std::string head = testsupport::ReadFile(path.string()).substr(0, 64);
+      RoadFile f{folder.filename().string() + "/" + path.filename().string(), path.string(), "", 0};
+      if (road) {
+        if (head.empty()) continue;
+        f.type = kRoadTypes[uint8_t(head[0]) % 8];
+        f.skip = 1;
+      } else {
+        f.type = TypeOfBytes(head);
+        if (f.type.empty()) f.type = fallback;
+      }
+      if (!f.type.empty()) files.push_back(f);
+    }
+  };
+  std::vector<std::filesystem::path> corpora;
+  for (const auto& e : std::filesystem::directory_iterator(testsupport::SourceDir() + "/fuzz/corpus"))
+    if (e.is_directory()) corpora.push_back(e.path());
+  std::sort(corpora.begin(), corpora.end());
+  for (const auto& folder : corpora) {
+    const auto known = kCorpusTypes.find(folder.filename().string());
+    add(folder, known == kCorpusTypes.end() ? "" : known->second, folder.filename() == "whole_road");
+  }
+  for (const auto& name : ImageNames(testsupport::DataPath("hostile")))
+    files.push_back({"hostile/" + name, testsupport::DataPath("hostile/" + name), name.substr(name.rfind('.')), 0});
+  return files;
+}
+
+class RoadFileAsMaster : public ::testing::TestWithParam<RoadFile> {};
+
+// Each as a master in batch mode, the program as built with its GDI+ provider beside it (a
+// metafile, which the provider draws, without it too): the run ends with its footprint (status 0)
+// or "Imagefile could not ..." (status 2), within 20 s of processor time and one picture at the
+// size cap beside the program's own memory.
+TEST_P(RoadFileAsMaster, EndsWithinTheLimits) {
+  REQUIRE_SMALL_TEST_PROGRAM();
+  const RoadFile& f = GetParam();
+  HostileRun run;
+  ASSERT_TRUE(run.ready());
+  testsupport::TempDir made;
+  const std::string master = made.File("m" + f.type);
+  testsupport::WriteFile(master, testsupport::ReadFile(f.path).substr(f.skip));
+  // Sanitizer runtimes hold shadow memory and quarantine beside the program's own, and take
+  // many times as long.
+  const bool measured = testsupport::LimitsAddressSpace();
+  for (const bool provider : {true, false}) {
+    if (!provider) {
+      if (f.type != ".emf" && f.type != ".wmf") break;
+      ASSERT_EQ(std::remove((run.program_folder() + "libvelmora-gdiplus.so").c_str()), 0);
+    }
+    SCOPED_TRACE(provider ? "with the provider" : "without the provider");
+    const apptest::BatchResult r = run.RunWithMaster(master, measured ? 120 : 600, "XXXXXXXX-", kLooseCeiling);
+    ASSERT_TRUE(r.end.how == testsupport::ChildEnd::How::kExited && (r.status == 0 || r.status == 2))
+        << testsupport::Describe(r.end) << "\n" << r.err;
+    EXPECT_EQ(r.out.starts_with("Masterfootprint:\r\n"), r.status == 0) << r.out << r.err;
+    if (!measured) continue;
+    EXPECT_LE(r.end.cpu_seconds, 20.0);
+    // Within one picture, however much the program holds of its own.
+    if (r.end.peak_kib > kPictureKiB) {
+      EXPECT_LE(r.end.peak_kib, PeakLimitKiB());
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpora, RoadFileAsMaster, ::testing::ValuesIn(RoadFiles()), [](const auto& info) {
+  std::string n = info.param.name;
+  std::replace_if(n.begin(), n.end(), [](char c) { return !isalnum(c); }, '_');
+  return n;
+});
 
 // A GIF of many frames over a screen whose samples pass the image decoder's inflate ceiling is
 // drawn whole, not cut: as a master its footprint is that of the same picture stored as one

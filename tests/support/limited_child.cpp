@@ -122,6 +122,8 @@ ChildEnd Wait(pid_t pid, const ChildLimits& limits) {
     if (got == 0) usleep(10000);
   }
   end.peak_kib = usage.ru_maxrss;
+  end.cpu_seconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                    double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
   if (WIFEXITED(status)) {
     end.how = ChildEnd::How::kExited;
     end.code = WEXITSTATUS(status);

@@ -30,6 +30,9 @@ struct ChildEnd {
   // An executed program's peak counts what the test program itself held when it started it: the
   // kernel counts the forked copy's memory until exec (see ResidentKiB).
   long peak_kib = 0;
+  // The processor time the child used, user and system, in seconds (0 when it was not waited
+  // for): what a machine shared with other work still measures.
+  double cpu_seconds = 0;
 
   bool Normal() const { return how == How::kExited && code == 0; }
 };
