@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -29,8 +30,9 @@ const char* const kTypes[] = {".tif", ".png", ".jpg", ".gif", ".bmp", ".ico", ".
 // program as built under those limits.
 constexpr int64_t kMostPagePixels = int64_t(1) << 24;
 
-// The page the road would render the file on, in pixels (0 when the library does not read it).
-int64_t PagePixels(const std::string& file, const std::string& type) {
+// The page the road would render the file on, in pixels (0 when the library does not read it:
+// a refusal the analysis meets as an exception too).
+int64_t PagePixels(const std::string& file, const std::string& type) try {
   if (type == ".ico") {
     TIcon icon;
     icon.LoadFromFile(FileNameToWide(file));
@@ -42,6 +44,8 @@ int64_t PagePixels(const std::string& file, const std::string& type) {
   const int32_t handle = pdf.LoadImageFile(FileNameToWide(file), type == ".tif" ? 1 : 0);
   if (handle == 0 || pdf.SetCurrentImage(handle) == 0) return 0;
   return int64_t(pdf.CurrentImageWidth()) * pdf.CurrentImageHeight();
+} catch (const std::exception&) {
+  return 0;
 }
 
 // A folder of this process's own for the file, removed at the end.
