@@ -4,11 +4,13 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "pdf/codecs/image_decoder/cmyk_terms.h"
 #include "platform/gdi/gdi_types.h"
 
 class TBitmap;
@@ -85,6 +87,7 @@ struct TColorRows {
   bool haveLastTints = false;
   uint32_t lastCMYK = 0xFFFFFFFF;
   COLORREF lastColor = 0;
+  std::shared_ptr<TCMYKTerms> cmykTerms;  // 8-bit CMYK with a manager of that form
 };
 
 // round(x * 255) of a colour component 0..1, halves to even, clamped.

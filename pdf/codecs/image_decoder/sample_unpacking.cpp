@@ -55,9 +55,13 @@ inline void PutColor(uint8_t* dst, COLORREF c) {
 COLORREF CMYKColor(const TPDFColorManager& manager, TColorRows& rows, uint8_t c, uint8_t m, uint8_t y, uint8_t k) {
   const uint32_t key = uint32_t(c) << 24 | uint32_t(m) << 16 | uint32_t(y) << 8 | k;
   if (key != rows.lastCMYK) {
-    double r, g, b;
-    manager.CMYKToRGB(c / 255.0, m / 255.0, y / 255.0, k / 255.0, r, g, b);
-    rows.lastColor = RGB(ComponentByte(r), ComponentByte(g), ComponentByte(b));
+    if (rows.cmykTerms) {
+      rows.lastColor = rows.cmykTerms->Color(c, m, y, k);
+    } else {
+      double r, g, b;
+      manager.CMYKToRGB(c / 255.0, m / 255.0, y / 255.0, k / 255.0, r, g, b);
+      rows.lastColor = RGB(ComponentByte(r), ComponentByte(g), ComponentByte(b));
+    }
     rows.lastCMYK = key;
   }
   return rows.lastColor;
@@ -205,6 +209,10 @@ bool TPDFImageDecoder::PrepareColorRows(const std::vector<double>& decode, int c
                : deviceN ? TColorRows::kDeviceN : TColorRows::kIndexed;
   rows.components = components;
   rows.bpc = bpc;
+  if (cmyk) {
+    auto terms = std::make_shared<TCMYKTerms>();
+    if (terms->Prepare(*ColorManager)) rows.cmykTerms = std::move(terms);
+  }
 
   // Palette of an Indexed image: 256 entries, indices above HiVal take HiVal's colour.
   if (indexed) {

@@ -19,6 +19,9 @@ class TPDFColorManager {
   // Clamps L* to 0..100 and a*, b* to the manager's ranges in place; red, green and blue
   // out, each 0..1.
   virtual void LabToRGB(double& l, double& a, double& bStar, double& r, double& g, double& b) const = 0;
+  // True when CMYKToRGB is of degree one in each ink (no product holds an ink twice), so that
+  // its colours follow from those at the corners of the ink cube.
+  virtual bool MultilinearCMYK() const { return false; }
 };
 
 class TPDFSimpleColorManager : public TPDFColorManager {
@@ -30,6 +33,8 @@ class TPDFSimpleColorManager : public TPDFColorManager {
   void CMYKToRGB(double c, double m, double y, double k, double& r, double& g, double& b) const override;
   COLORREF RGBToColor(double& r, double& g, double& b) const override;
   void LabToRGB(double& l, double& a, double& bStar, double& r, double& g, double& b) const override;
+  // Both the polynomial and the naive formula (whose min never takes effect for inks 0..1).
+  bool MultilinearCMYK() const override { return true; }
 
   // Accepted when x > 0, y == 1 exactly and z > 0; otherwise the default white point comes
   // back and the answer is false.

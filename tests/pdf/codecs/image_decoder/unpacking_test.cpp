@@ -118,6 +118,37 @@ TEST(ImageUnpacking, DeviceSpacesAtEveryDepthWithDecodeArrays) {
   }
 }
 
+// A photograph's CMYK pixels go through terms found once per black value; they must give the
+// manager's own colour, byte for byte, under both of its formulas: every value of each ink
+// beside random others, and a few million random pixels.
+TEST(ImageUnpacking, CMYKPixelsTakeTheManagersColours) {
+  for (uint8_t polynomial : {uint8_t(1), uint8_t(0)}) {
+    SCOPED_TRACE(int(polynomial));
+    TPDFSimpleColorManager m;
+    m.PolynomialCMYK = polynomial;
+    TCMYKTerms terms;
+    ASSERT_TRUE(terms.Prepare(m));
+    uint32_t state = 12345;
+    auto next = [&] {
+      state = state * 1664525u + 1013904223u;
+      return uint8_t(state >> 24);
+    };
+    for (int i = 0; i < 4'000'000; ++i) {
+      uint8_t ink[4] = {next(), next(), next(), next()};
+      if (i < 1024) ink[i / 256] = uint8_t(i);
+      double r, g, b;
+      m.CMYKToRGB(ink[0] / 255.0, ink[1] / 255.0, ink[2] / 255.0, ink[3] / 255.0, r, g, b);
+      ASSERT_EQ(terms.Color(ink[0], ink[1], ink[2], ink[3]), RGB(Byte(r), Byte(g), Byte(b)))
+          << int(ink[0]) << " " << int(ink[1]) << " " << int(ink[2]) << " " << int(ink[3]);
+    }
+  }
+  // A manager that does not say its conversion is of that form is asked for every colour.
+  struct TOther : TPDFSimpleColorManager {
+    bool MultilinearCMYK() const override { return false; }
+  } other;
+  EXPECT_FALSE(TCMYKTerms().Prepare(other));
+}
+
 TEST(ImageUnpacking, ResultsAreHandedOnAsPNG) {
   TestStore t;
   TPDFStream* image = t.Image("<< /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB >>",
