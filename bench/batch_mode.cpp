@@ -8,12 +8,15 @@
 // (the same), and a mixed folder of every type the program reads (photographs as JPEG, PNG, LZW
 // TIFF, GIF and BMP, and an icon, an EMF and a WMF), and LZW TIFF photographs of 12 megapixels
 // as libtiff writes them (four each: one-row strips, tiffcp's default; strips of 64 rows; one-row
-// strips under the horizontal predictor; tiles of 256).
+// strips under the horizontal predictor; tiles of 256); and noisy photographs of 36 and 64
+// megapixels, one a folder, in every format and compression (bench/noisy_files.h), each searched
+// for a small master so that the one picture's decode is what is measured.
 // Plain decodes: libjpeg-turbo's djpeg for JPEG, libpng, libtiff's strips (or tiles) and giflib
 // each in a child of its own; bmptopnm for BMP; the small icon and metafiles are only read. The
 // TIFF folders are also decoded by Pillow (one python3 process for the folder, less the same
-// process decoding nothing).
-// Usage: bench_batch_mode [runs [jpeg|jpeg-icc|jpeg-gs-srgb|jpeg-a98|jpeg-p3|png|mixed|lzw-r1|lzw-r64|lzw2-r1|lzw-tiles]]
+// process decoding nothing), the noisy ones decoded and converted to RGB by it.
+// Usage: bench_batch_mode [runs [jpeg|jpeg-icc|jpeg-gs-srgb|jpeg-a98|jpeg-p3|png|mixed|lzw-r1|lzw-r64|lzw2-r1|lzw-tiles|
+//                               noisy|noisy-<kind>]]
 // (default 3 runs of every folder);
 // BENCH_VELMORA_DIR=<folder with velmora and libvelmora-gdiplus.so> measures another build.
 #include <fcntl.h>
@@ -37,6 +40,7 @@
 #include "bench/child_runs.h"
 #include "bench/large_files.h"
 #include "bench/metafile_files.h"
+#include "bench/noisy_files.h"
 #include "bench/photo_files.h"
 #include "bench/plain_decoders.h"
 
@@ -75,11 +79,14 @@ struct Folder {
   std::vector<std::string> files;
   double largestMiB = 0;  // one decoded 24-bit image of the largest picture
   bool pillow = false;    // also decoded by Pillow
+  bool toRGB = false;     // Pillow's decode converts to RGB, as the page holds every picture
+  std::string master{};   // when not the first file
 };
 
 // Pillow's decode of the files in one python3 process, less that process decoding nothing.
-Usage PillowDecode(const std::vector<std::string>& files) {
-  const char* script = "import sys\nfrom PIL import Image\nfor f in sys.argv[1:]:\n  Image.open(f).load()\n";
+Usage PillowDecode(const std::vector<std::string>& files, bool toRGB) {
+  const char* script = toRGB ? "import sys\nfrom PIL import Image\nfor f in sys.argv[1:]:\n  Image.open(f).convert('RGB')\n"
+                             : "import sys\nfrom PIL import Image\nfor f in sys.argv[1:]:\n  Image.open(f).load()\n";
   std::vector<std::string> argv = {"/usr/bin/python3", "-c", script};
   Usage idle = RunProgram(argv, "/");
   argv.insert(argv.end(), files.begin(), files.end());
@@ -117,6 +124,15 @@ const std::vector<std::pair<std::string, benchlarge::TiffKind>>& LZWKinds() {
       {"lzw-tiles", {8, 3, PHOTOMETRIC_RGB, 1, 0, 256}},
   };
   return kinds;
+}
+
+// One noisy picture in a folder of its own, searched for `master`; written once.
+Folder NoisyFolder(const std::string& root, const benchnoisy::Kind& kind, const std::string& master) {
+  Folder f{kind.name, root + kind.name + "/", {}, kind.size.w * kind.size.h * 3 / 1048576.0, true, true, master};
+  mkdir(f.path.c_str(), 0755);
+  f.files.push_back(f.path + "noisy." + kind.ext);
+  if (access(f.files[0].c_str(), R_OK) != 0) benchnoisy::Write(kind, f.files[0], root);
+  return f;
 }
 
 // The bytes of a profile made with LittleCMS, as a photograph carries it; the profile is closed.
@@ -216,7 +232,7 @@ Folder MixedFolder(const std::string& root, const Folder& png) {
 
 Usage RunBatch(const std::string& prog, const Folder& f, const std::string& target) {
   Shell("rm -rf '" + target + "'");
-  const std::string cfg = f.files[0] + "\r\n" + f.path + "\r\n" + target + "\r\n-\r\n------X--\r\n4\r\n75\r\n-\r\n";
+  const std::string cfg = (f.master.empty() ? f.files[0] : f.master) + "\r\n" + f.path + "\r\n" + target + "\r\n-\r\n------X--\r\n4\r\n75\r\n-\r\n";
   FILE* out = std::fopen((prog + "Velmora.cfg").c_str(), "wb");
   if (!out) std::exit(2);
   std::fwrite(cfg.data(), 1, cfg.size(), out);
@@ -226,7 +242,7 @@ Usage RunBatch(const std::string& prog, const Folder& f, const std::string& targ
 
 void Report(const Folder& f, const Usage& program, const Usage& plain, const Usage& pillow) {
   const double peak = program.peakKiB / 1024.0;
-  std::printf("%-12s %5zu %11.3f %11.3f %7.2f %10.1f %12.1f %8.2f", f.name.c_str(), f.files.size(), program.cpu,
+  std::printf("%-18s %5zu %11.3f %11.3f %7.2f %10.1f %12.1f %8.2f", f.name.c_str(), f.files.size(), program.cpu,
               plain.cpu, program.cpu / plain.cpu, peak, f.largestMiB, peak / f.largestMiB);
   if (f.pillow)
     std::printf(" %9.3f %8.2f", pillow.cpu, program.cpu / pillow.cpu);
@@ -265,11 +281,20 @@ int main(int argc, char** argv) {
   if (only.empty() || only == "mixed") folders.push_back(MixedFolder(root, png));
   for (const auto& [name, kind] : LZWKinds())
     if (only.empty() || only == name) folders.push_back(LZWFolder(root, name, kind));
+  // The noisy pictures are written only when asked for (about 1 GB in all, some minutes). Their
+  // master resembles none of them, so that no copy joins the decode in the program's time.
+  const std::string small = root + "master-checks.png";
+  if (access(small.c_str(), R_OK) != 0 && RunChild([&] { benchnoisy::WriteUnlikeMaster(small); }).failed) return 2;
+  for (const benchnoisy::Kind& kind : benchnoisy::Kinds())
+    if (only.empty() || only == "noisy" || only == kind.name) {
+      if (RunChild([&] { NoisyFolder(root, kind, small); }).failed) return 2;
+      folders.push_back(NoisyFolder(root, kind, small));
+    }
 
   const std::string prog = benchchild::ProgramFolder(root, VELMORA_BUILD_DIR);
   std::printf("velmora X over generated folders in %s, best of %d runs (processor time, user + system)\n",
               root.c_str(), runs);
-  std::printf("%-12s %5s %11s %11s %7s %10s %12s %8s %9s %8s\n", "folder", "files", "velmora s", "plain s", "ratio",
+  std::printf("%-18s %5s %11s %11s %7s %10s %12s %8s %9s %8s\n", "folder", "files", "velmora s", "plain s", "ratio",
               "peak MiB", "image MiB", "peak/img", "Pillow s", "ratio");
   for (const Folder& f : folders) {
     const Usage program = Best(runs, [&] { return RunBatch(prog, f, root + "out/"); });
@@ -278,8 +303,9 @@ int main(int argc, char** argv) {
       for (const std::string& file : f.files) all.Add(PlainDecode(file));
       return all;
     });
-    const Usage pillow = f.pillow ? Best(runs, [&] { return PillowDecode(f.files); }) : Usage{};
+    const Usage pillow = f.pillow ? Best(runs, [&] { return PillowDecode(f.files, f.toRGB); }) : Usage{};
     Report(f, program, plain, pillow);
+    std::fflush(stdout);
   }
   Shell("rm -rf '" + root + "out/'");
   return 0;
