@@ -16,18 +16,20 @@ class PatternWalk {
   }
   bool On() const { return entry_ % 2 == 0; }
   double Left() const { return left_; }
+  double Length() const { return Entry(entry_); }
   void Use(double length) { left_ -= length; }
   void Next() {
     entry_ = (entry_ + 1) % pattern_.size();
     left_ = Entry(entry_);
   }
-  // Moves on by a length without drawing, whole periods at once.
+  // Moves on by a length without drawing, whole periods at once. A walk that comes to the very
+  // end of an entry stays there: a dash of no length after it is still ahead.
   void Skip(double length) {
     if (!(length > 0)) return;
     if (length >= left_) {
       length = std::fmod(length - left_, period_);
       Next();
-      while (length >= left_) {
+      while (length > left_) {
         length -= left_;
         Next();
       }
@@ -43,6 +45,24 @@ class PatternWalk {
   double left_ = 0;
 };
 
+// Carries the ends of a piece `reach` further along its first and last lines.
+void Lengthen(std::vector<PointF>& points, bool start, bool end, double reach) {
+  auto carry = [reach](PointF& tip, const PointF* from, const PointF* to, ptrdiff_t step) {
+    for (const PointF* q = from; q != to; q += step) {
+      const double dx = tip.x - q->x, dy = tip.y - q->y, d = std::hypot(dx, dy);
+      if (d > 0) {
+        tip = PointF{tip.x + reach * dx / d, tip.y + reach * dy / d};
+        return;
+      }
+    }
+  };
+  if (!(reach > 0) || points.size() < 2) return;
+  const PointF* first = points.data();
+  const PointF* last = first + points.size() - 1;
+  if (start) carry(points.front(), first + 1, last + 1, 1);
+  if (end) carry(points.back(), last - 1, first - 1, -1);
+}
+
 }  // namespace
 
 bool CutFigureIntoDashes(std::span<const PointF> points, bool closed, const DashRule& rule,
@@ -55,16 +75,30 @@ bool CutFigureIntoDashes(std::span<const PointF> points, bool closed, const Dash
   PatternWalk walk(rule.pattern, period, std::fmod(rule.phase, period) + (rule.phase < 0 ? period : 0));
   const size_t firstPiece = pieces.size();
   // The dash through the starting point of a closed figure joins its two ends: it began at the
-  // start, and it is still being drawn when the figure comes back there.
-  bool startsOn = walk.On();
+  // start, and it is still being drawn when the figure comes back there. Its start is no end of
+  // a dash then, unless the figure comes back in a gap.
+  bool startsOn = walk.On() && walk.Left() > 0;
+  bool startHeld = false;
   std::vector<PointF> current;  // the dash being drawn, open across vertices
   bool tooMany = false;
+  auto push = [&](DashPiece piece) {
+    pieces.push_back(std::move(piece));
+    tooMany = tooMany || pieces.size() > rule.mostPieces;
+  };
   auto finish = [&] {
     if (current.size() >= 2) {
-      pieces.push_back({std::move(current), false});
-      tooMany = tooMany || pieces.size() > rule.mostPieces;
+      const bool first = closed && startsOn && pieces.size() == firstPiece;
+      startHeld = startHeld || first;
+      Lengthen(current, !first, true, rule.reach);
+      push({std::move(current), false});
     }
     current.clear();
+  };
+  // A dash of no length at `t` of the line a-b: its caps, oriented along that line.
+  auto dot = [&](PointF a, PointF b, double t, double length) {
+    const PointF p = Along(a, b, t);
+    const double ux = (b.x - a.x) / length * rule.reach, uy = (b.y - a.y) / length * rule.reach;
+    push({{PointF{p.x - ux, p.y - uy}, PointF{p.x + ux, p.y + uy}}, false});
   };
 
   const RECT box = rule.near ? *rule.near : RECT{};
@@ -92,9 +126,11 @@ bool CutFigureIntoDashes(std::span<const PointF> points, bool closed, const Dash
     double at = t0 * length;
     const double end = t1 * length;
     // An entry is left only when the walk goes on past its end: a dash ending where the figure
-    // does is still the one being drawn there, and none begins at the end.
+    // does is still the one being drawn there, and none begins at the end. A dash that ends at
+    // a vertex ends there, and one that begins at a vertex begins on the line after it.
     while (at < end && !tooMany) {
       if (walk.Left() <= 0) {
+        if (walk.On() && rule.dots && walk.Length() <= 0) dot(a, b, at / length, length);
         if (walk.On()) finish();
         walk.Next();
         continue;
@@ -122,8 +158,11 @@ bool CutFigureIntoDashes(std::span<const PointF> points, bool closed, const Dash
     // The dash that ends the figure goes on into the one that began it.
     std::vector<PointF>& first = pieces[firstPiece].points;
     current.insert(current.end(), first.begin() + 1, first.end());
+    Lengthen(current, true, false, rule.reach);
     first = std::move(current);
     current.clear();
+  } else if (startHeld) {
+    Lengthen(pieces[firstPiece].points, true, false, rule.reach);
   }
   finish();
   return !tooMany;

@@ -30,7 +30,7 @@
   X(cairo_image_surface_get_stride) X(cairo_surface_flush) X(cairo_surface_mark_dirty)                          \
   X(cairo_pattern_destroy) X(cairo_get_source) X(cairo_pattern_set_filter) X(cairo_pattern_add_color_stop_rgba)    \
   X(cairo_pattern_create_for_surface)                                                                            \
-  /* Square-capped dashes cut by the canvas (without them cairo dashes the path itself). */                  \
+  /* Dashes cut by the canvas (without them cairo dashes the path itself). */                              \
   X(cairo_copy_path) X(cairo_append_path) X(cairo_path_destroy)
 
 // The entry points a drawing may call without looking first; the others are looked at before

@@ -10,34 +10,58 @@ namespace {
 // Points the dashes of one stroke may hold: curves are flattened into them.
 constexpr size_t kMaxDashPoints = size_t(1) << 21;
 
-// The length of the figures' lines and control polygons: no shorter than the path.
-double OutlineLength(std::span<const GpPointF> points, std::span<const uint8_t> types) {
-  double length = 0;
-  for (size_t i = 1; i < points.size(); ++i)
-    if ((types[i] & PathPointTypePathTypeMask) != PathPointTypeStart)
-      length += std::hypot(double(points[i].X) - points[i - 1].X, double(points[i].Y) - points[i - 1].Y);
-  return length;
-}
-
 }  // namespace
 
-bool CutIntoDashes(std::span<const GpPointF> points, std::span<const uint8_t> types, std::span<const double> pattern,
-                   double phase, std::vector<DashPiece>& pieces) {
-  pieces.clear();
-  // An odd list runs through itself twice per period, dashes becoming gaps the second time.
-  std::vector<double> entries(pattern.begin(), pattern.end());
-  if (entries.size() % 2 == 1) entries.insert(entries.end(), pattern.begin(), pattern.end());
+DrawnDashes DashesAsDrawn(std::span<const double> pattern, double phase) {
+  std::vector<double> entries;
+  for (int pass = 0; pass < (pattern.size() % 2 == 1 ? 2 : 1); ++pass)
+    for (double d : pattern) entries.push_back(std::isfinite(d) && d > 0 ? d : 0.0);
   double period = 0;
-  for (double d : entries) {
-    if (!(d > 0) || !std::isfinite(d)) return false;
+  for (double d : entries) period += d;
+  if (!(period > 0) || !std::isfinite(period)) return {};
+  DrawnDashes drawn;
+  drawn.phase = std::isfinite(phase) ? phase : 0;
+  // Runs of one kind, dashes at even places: a gap of no length goes, and the dashes it parted
+  // become one.
+  std::vector<double>& runs = drawn.entries;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const bool dash = i % 2 == 0;
+    if (!dash && entries[i] == 0) continue;
+    if (!runs.empty() && (runs.size() % 2 == 1) == dash) runs.back() += entries[i];
+    else runs.push_back(entries[i]);
+  }
+  if (runs.size() < 2) return {};
+  if (runs.size() % 2 == 1) {
+    // The list ends in a dash that goes on into its first one: the pattern starts that much
+    // earlier.
+    runs.front() += runs.back();
+    drawn.phase += runs.back();
+    runs.pop_back();
+  }
+  return drawn;
+}
+
+bool CutIntoDashes(std::span<const GpPointF> points, std::span<const uint8_t> types, const DrawnDashes& pattern,
+                   bool dots, double reach, const DashArea& area, std::vector<DashPiece>& pieces) {
+  pieces.clear();
+  double period = 0;
+  for (double d : pattern.entries) {
+    if (!(d >= 0) || !std::isfinite(d)) return false;
     period += d;
   }
   const size_t n = std::min(points.size(), types.size());
   points = points.first(n), types = types.first(n);
-  if (entries.empty() || !std::isfinite(phase) || !(OutlineLength(points, types) / period <= kMaxDashPieces))
+  if (!(period > 0) || !std::isfinite(pattern.phase) || !std::isfinite(reach) ||
+      !std::isfinite(area.margin))
     return false;
 
-  const DashRule rule{.pattern = entries, .phase = phase, .mostPieces = size_t(kMaxDashPieces)};
+  const DashRule rule{.pattern = pattern.entries,
+                      .phase = pattern.phase,
+                      .near = &area.box,
+                      .margin = area.margin,
+                      .mostPieces = std::min(area.mostPieces, size_t(kMaxDashPieces)),
+                      .dots = dots,
+                      .reach = reach};
   std::vector<PointF> figure;
   size_t held = 0;  // points of the pieces so far
   bool ok = true;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,7 @@ class TGraphic;
 class TZRXPattern;
 class TImageBytesStreamAdapter;
 class TCairoDLL;
+struct DashPiece;
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
 
@@ -267,11 +269,13 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   gdiplus::GpBrush* FillWithPattern(TZRXPattern& pattern);
   // Without dashes when `dashed` is false.
   gdiplus::GpPen* CreateStrokePen(bool dashed = true);
-  // Square caps on dashes (daubrix_square_dashes.cpp): whether the back end's path is cut
-  // into its dashes here; the dash pattern in pixels and its phase; the current GDI+ path so
-  // cut, or null where it would hold too many dashes (drawn solid then, as finer dashing is).
+  // Dashes (daubrix_dashes.cpp): whether the back end's path is cut into its dashes here; a
+  // path as GDI+ points and types cut so, near the visible box (false where it is drawn solid:
+  // a pattern with no gap, or more dashes than the box may hold, as finer dashing is); the
+  // current GDI+ path so cut, or null where it is drawn solid.
   bool CutsOwnDashes() const;
-  std::vector<double> DashPixels(double& phase) const;
+  bool CutOwnDashes(std::span<const gdiplus::GpPointF> points, std::span<const uint8_t> types,
+                    const gdiplus::GpRectF& visible, std::vector<DashPiece>& pieces) const;
   gdiplus::GpPath* DashedPath();
   gdiplus::GpImage* LoadImage(TStream& stream, bool icm);
   bool GpDrawLoaded(gdiplus::GpImage* image, const double* pts, int32_t sourceWidth, int32_t sourceHeight, bool key,
@@ -293,7 +297,7 @@ class TPDFDaubrix : public TPDFGenericCanvas {
   bool CairoFillWithPattern(const TZRXPattern& pattern);
   bool CairoFillWithTiling(TZRXPattern& pattern, uint32_t colour);
   void CairoStrokeStyle();
-  // Strokes the current path (kept for a pending clip) as its dashes with square caps.
+  // Strokes the current path (kept for a pending clip) as its dashes.
   void CairoStrokeOwnDashes();
   void CairoPaint(bool fill, bool stroke);
   void CairoEndPath();

@@ -278,6 +278,11 @@ void TPDFDaubrix::GpPaint(bool fill, bool stroke) {
   if (brush) gdiplus_->GdipFillPath(graphics_, brush, path_);
   if (pen) {
     GpPath* dashed = ownDashes ? DashedPath() : nullptr;
+    // The dashes carry their square caps as far as they reach.
+    if (dashed != nullptr && lineCap_ == 2) {
+      gdiplus_->GdipSetPenStartCap(pen, LineCapFlat);
+      gdiplus_->GdipSetPenEndCap(pen, LineCapFlat);
+    }
     gdiplus_->GdipDrawPath(graphics_, pen, dashed != nullptr ? dashed : path_);
     if (dashed != nullptr) gdiplus_->GdipDeletePath(dashed);
   }

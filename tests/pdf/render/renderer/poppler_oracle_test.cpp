@@ -153,6 +153,38 @@ INSTANTIATE_TEST_SUITE_P(
                    .allowed = 4,
                    .outputs = true,
                    .eps = false},
+        // Dashes of no length are the caps alone, nothing with butt caps, and a gap of no
+        // length joins its dashes into one: the pattern keeps its exact length down a long line
+        // and no seam shows inside a dash.
+        OracleCase{.name = "dots_down_a_long_line", .content = "0 0 1 RG 2 w 1 J [0 4] 0 d 10 50 m 590 50 l S",
+                   .mediaBox = "[0 0 600 100]", .allowed = 16, .outputs = true, .eps = false},
+        OracleCase{.name = "dashes_with_zero_entries",
+                   .content = "0 0 1 RG 10 w [0 0 5 3] 0 d 10 85 m 90 85 l S 1 J [0 0 5 3] 0 d 10 65 m 90 65 l S "
+                              "0 J 4 w [0 6] 0 d 10 45 m 90 45 l S "
+                              "20 w [4 0 4 6] 0 d 10 20 m 90 20 l S",
+                   .allowed = 16,
+                   .outputs = true,
+                   .eps = false},
+        OracleCase{.name = "dashes_with_no_gap", .content = "0 0 1 RG 20 w [7 0] 0 d 10 50 m 90 50 l S [3 0 2] 1 d 10 20 m 90 20 l S",
+                   .allowed = 4, .outputs = true, .eps = false},
+        // A dash that only begins or ends at a corner draws no join there; one running through
+        // it does.
+        OracleCase{.name = "dashes_from_a_corner",
+                   .content = "0 0 1 RG 25 w [6 4] 0 d 10 70 m 80 70 l 80 15 l S",
+                   .allowed = 16,
+                   .outputs = true,
+                   .eps = false},
+        OracleCase{.name = "dashes_round_a_rectangle",
+                   .content = "0 0 1 RG 7 w [6 4] 0 d 20 20 60 60 re S 1 0 0 RG 3 w [5 5] 0 d 40 40 20 20 re S",
+                   .allowed = 16,
+                   .outputs = true,
+                   .eps = false},
+        // Round caps where a dash turns back sharply at a corner: the bevel is capped round.
+        OracleCase{.name = "round_dashes_at_a_sharp_corner",
+                   .content = "0 0 1 RG 25 w 1 J 2 j [10 3] 11.6 d 15 15 m 85 20 l 50 85 l h S",
+                   .allowed = 16,
+                   .outputs = true,
+                   .eps = false},
         OracleCase{.name = "transforms",
                    .content = "q 0.7071 0.7071 -0.7071 0.7071 50 10 cm 1 0 1 rg 0 0 40 40 re f Q "
                               "q 2 0 0 0.5 5 80 cm 0 0 0 rg 0 0 10 20 re f Q",

@@ -1,8 +1,10 @@
-// Dashes with square caps. PDF puts the line's caps on every dash, half the line width beyond
-// each end, and a dash that would begin where the line ends is not there. A GDI+ dash ends
-// flat, round or pointed (the pen's square caps go on the ends of the whole line only), and
-// cairo draws a dash of no length where the line ends on a dash's start. Such a line is cut
-// into its dashes here, each an open line of its own that a solid stroke caps at both ends.
+// Dashed strokes of the GDI+ and cairo back ends. PDF puts the line's caps on every dash, half
+// the line width beyond each end (a dash of no length is its caps alone), draws a join only
+// where a dash runs on through a corner, and starts no dash where the line ends. The back ends'
+// own dashing draws the join where a dash begins at a corner, GDI+ ends a dash flat, round or
+// pointed but never square, and cairo draws a dash of no length where the line ends on a dash's
+// start. A dashed line is cut into its dashes here, each an open line of its own that a solid
+// stroke caps at both ends; square caps are carried as far along the line and drawn flat.
 #include <algorithm>
 #include <cmath>
 
@@ -36,20 +38,39 @@ void GdiplusFigures(const cairo_path_t& path, std::vector<GpPointF>& points, std
 }  // namespace
 
 bool TPDFDaubrix::CutsOwnDashes() const {
-  if (lineCap_ != 2 || dash_.empty()) return false;
+  if (dash_.empty()) return false;
   if (backEnd_ == kBackEndGDIPlus) return gdiplus_ && gdiplus_->GdipGetPathPoints && gdiplus_->GdipGetPathTypes;
   return backEnd_ == kBackEndCairo && cairo_ && cairo_->cairo_copy_path && cairo_->cairo_append_path &&
          cairo_->cairo_path_destroy;
 }
 
-// Entries are multiples of the line's own width (of a pixel for the thinnest line), as a pen
-// takes them.
-std::vector<double> TPDFDaubrix::DashPixels(double& phase) const {
+bool TPDFDaubrix::CutOwnDashes(std::span<const GpPointF> points, std::span<const uint8_t> types,
+                               const GpRectF& visible, std::vector<DashPiece>& pieces) const {
+  // Entries are multiples of the line's own width (of a pixel for the thinnest line), as a pen
+  // takes them.
   const double unit = std::isfinite(lineWidth_) && lineWidth_ > 0 ? lineWidth_ : 1.0;
   std::vector<double> pattern;
-  for (float d : dash_) pattern.push_back((std::isfinite(d) ? std::max(d, kMinDashEntry) : kMinDashEntry) * unit);
-  phase = std::isfinite(dashPhase_) ? dashPhase_ * unit : 0;
-  return pattern;
+  for (float d : dash_) pattern.push_back(double(d) * unit);
+  const DrawnDashes drawn = DashesAsDrawn(pattern, std::isfinite(dashPhase_) ? dashPhase_ * unit : 0);
+  if (drawn.entries.empty()) return false;
+  // GDI+ draws no line thinner than a pixel, nor its caps.
+  const double width = backEnd_ == kBackEndGDIPlus ? std::max(unit, 1.0) : std::max(lineWidth_, 0.0);
+  const double reach = lineCap_ == 2 ? width / 2 : 0;
+  // Only dashes whose ink can reach what is visible are made: a miter reaches half its limit
+  // times the width from its corner, a cap or a round join half the width.
+  DashArea area;
+  auto edge = [](double v) { return LONG(std::clamp(v, -1e9, 1e9)); };
+  area.box = RECT{edge(std::floor(visible.X)), edge(std::floor(visible.Y)), edge(std::ceil(visible.X + visible.Width)),
+                  edge(std::ceil(visible.Y + visible.Height))};
+  const double miter = lineJoin_ == 0 && std::isfinite(miterLimit_) ? std::clamp(miterLimit_, 1.0, 1e6) : 1.0;
+  area.margin = miter * width / 2 + reach + 2;
+  // A dash costs a row of work for each row of the box it spans: more dashes than would paint
+  // the box a few times over are drawn solid, as finer dashing is.
+  const double rows = std::clamp(std::min(double(area.box.bottom) - area.box.top, width), 1.0, 1e9);
+  const double boxArea = std::max(0.0, double(area.box.right) - area.box.left) *
+                         std::max(0.0, double(area.box.bottom) - area.box.top);
+  area.mostPieces = size_t(std::clamp(4 * boxArea / rows, double(1 << 12), kMaxDashPieces));
+  return CutIntoDashes(points, types, drawn, lineCap_ == 1 || lineCap_ == 2, reach, area, pieces);
 }
 
 GpPath* TPDFDaubrix::DashedPath() {
@@ -60,10 +81,11 @@ GpPath* TPDFDaubrix::DashedPath() {
   if (gdiplus_->GdipGetPathPoints(path_, points.data(), count) != Ok ||
       gdiplus_->GdipGetPathTypes(path_, types.data(), count) != Ok)
     return nullptr;
-  double phase = 0;
-  const std::vector<double> pattern = DashPixels(phase);
+  GpRectF visible{};
+  if (gdiplus_->GdipGetVisibleClipBounds == nullptr || gdiplus_->GdipGetVisibleClipBounds(graphics_, &visible) != Ok)
+    return nullptr;
   std::vector<DashPiece> pieces;
-  if (!CutIntoDashes(points, types, pattern, phase, pieces)) return nullptr;
+  if (!CutOwnDashes(points, types, visible, pieces)) return nullptr;
   GpPath* dashed = nullptr;
   if (gdiplus_->GdipCreatePath(FillModeWinding, &dashed) != Ok) return nullptr;
   for (const DashPiece& piece : pieces) {
@@ -82,7 +104,7 @@ void TPDFDaubrix::CairoStrokeOwnDashes() {
   cairo_t* c = cairoContext_;
   cairo_path_t* whole = cairo.cairo_copy_path(c);
   if (whole == nullptr || whole->status != CAIRO_STATUS_SUCCESS) {
-    // cairo dashes it then, with a dot where a dash would begin at the end.
+    // cairo dashes it then, as it dashes.
     if (whole != nullptr) cairo.cairo_path_destroy(whole);
     if (clipPending_) cairo.cairo_stroke_preserve(c);
     else cairo.cairo_stroke(c);
@@ -91,11 +113,12 @@ void TPDFDaubrix::CairoStrokeOwnDashes() {
   std::vector<GpPointF> points;
   std::vector<uint8_t> types;
   GdiplusFigures(*whole, points, types);
-  double phase = 0;
-  const std::vector<double> pattern = DashPixels(phase);
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  cairo.cairo_clip_extents(c, &x0, &y0, &x1, &y1);
+  const GpRectF visible{REAL(x0), REAL(y0), REAL(x1 - x0), REAL(y1 - y0)};
   std::vector<DashPiece> pieces;
-  // Too many dashes: solid, as a finer dashing is drawn.
-  const bool cut = CutIntoDashes(points, types, pattern, phase, pieces);
+  // A pattern with no gap, or too many dashes: solid, as a finer dashing is drawn.
+  const bool cut = CutOwnDashes(points, types, visible, pieces);
   cairo.cairo_set_dash(c, nullptr, 0, 0);
   if (cut) {
     cairo.cairo_new_path(c);
@@ -104,6 +127,7 @@ void TPDFDaubrix::CairoStrokeOwnDashes() {
       for (size_t i = 1; i < piece.points.size(); ++i) cairo.cairo_line_to(c, piece.points[i].x, piece.points[i].y);
       if (piece.closed) cairo.cairo_close_path(c);
     }
+    if (lineCap_ == 2) cairo.cairo_set_line_cap(c, CAIRO_LINE_CAP_BUTT);
   }
   cairo.cairo_stroke(c);
   if (clipPending_) cairo.cairo_append_path(c, whole);
