@@ -2,6 +2,7 @@
 // Velmora.cfg written by the test, run as "velmora X" on generated folders.
 #include <gtest/gtest.h>
 
+#include <locale.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +19,7 @@
 #include "tests/app/support/batch_mode_fixture.h"
 #include "tests/app/support/batch_program.h"
 #include "tests/app/support/clipboard_manager.h"
+#include "tests/app/support/locale_text.h"
 #include "tests/app/support/quadrants_wmf.h"
 #include "tests/support/screen_test_support.h"
 #include "tests/support/test_support.h"
@@ -44,7 +46,7 @@ TEST_F(BatchMode, FootprintsOfSolidCellsInEveryFormat) {
   const auto lines = Lines(r.out);
   ASSERT_GE(lines.size(), 6u) << r.out;
   EXPECT_EQ(lines[0], "Masterfootprint:");
-  EXPECT_EQ(lines[1], std::string("64 - 48 - 1.330 - L - 3072 - .PNG") + kCellGrid);
+  EXPECT_EQ(lines[1], apptest::Localised("64 - 48 - 1.330 - L - 3072 - .PNG") + kCellGrid);
   EXPECT_EQ(lines[2], images + "cells.png");
   EXPECT_EQ(lines[3], "Matching footprints:...");
   EXPECT_EQ(lines[lines.size() - 1], "Process ended ...");
@@ -59,7 +61,7 @@ TEST_F(BatchMode, FootprintsOfSolidCellsInEveryFormat) {
   };
   for (const auto& [name, head] : required) {
     ASSERT_EQ(m.count(images + name), 1u) << name << "\n" << r.out;
-    EXPECT_EQ(m.at(images + name), head + kCellGrid) << name;
+    EXPECT_EQ(m.at(images + name), apptest::Localised(head) + kCellGrid) << name;
   }
   EXPECT_EQ(m.count(images + "green.png"), 0u);
   EXPECT_EQ(lines[lines.size() - 2], std::to_string(m.size()) + " matching imagefiles out of 9 files were copied to " + target);
@@ -70,6 +72,36 @@ TEST_F(BatchMode, FootprintsOfSolidCellsInEveryFormat) {
   // The configuration is saved on the way out, with the target the run used.
   EXPECT_EQ(testsupport::ReadFile(prog + "Velmora.cfg"),
             images + "cells.png\r\n" + images + "\r\n" + target + "\r\n-\r\n------X--\r\n4\r\n100\r\n-\r\n");
+}
+
+// The ratio takes the decimal separator of the locale the program runs in; nothing else of the
+// output changes with it (Turkish case mapping leaves the types ".TIF" and ".ICO" as they are).
+// Locales this machine lacks are left out (localedef makes them).
+TEST_F(BatchMode, TheRatioTakesTheLocalesDecimalSeparator) {
+  MakeCells();
+  Config({images + "cells.png", images, dir.File("out/"), "-", "---------", "4", "100", "-"});
+  const struct {
+    const char* locale;
+    const char* ratio;
+  } cases[] = {{"C", "1.330"}, {"en_US.UTF-8", "1.330"}, {"de_DE.UTF-8", "1,330"}, {"tr_TR.UTF-8", "1,330"}};
+  std::string missing;
+  for (const auto& c : cases) {
+    const locale_t present = newlocale(LC_ALL_MASK, c.locale, static_cast<locale_t>(nullptr));
+    if (present == static_cast<locale_t>(nullptr)) {
+      missing += std::string(" ") + c.locale;
+      continue;
+    }
+    freelocale(present);
+    program.SetEnvironment({std::string("LC_ALL=") + c.locale});
+    const Result r = RunBatch();
+    ASSERT_EQ(r.status, 0) << c.locale << "\n" << r.err;
+    const auto m = Matches(r.out);
+    const std::string head = std::string("64 - 48 - ") + c.ratio + " - L - 3072 - ";
+    EXPECT_EQ(m.at(images + "cells.tif"), head + ".TIF" + kCellGrid) << c.locale;
+    const std::string square = std::string("64 - 64 - 1") + c.ratio[1] + "000 - Q - 4096 - .ICO";
+    EXPECT_EQ(m.at(images + "cells.ico").substr(0, square.size()), square) << c.locale;
+  }
+  if (!missing.empty()) GTEST_SKIP() << "locales missing:" << missing;
 }
 
 // The TIFF and GIF layouts the library reads, written by libtiff's tiffcp, ImageMagick and
@@ -119,7 +151,7 @@ run('convert', out + 'cells.png', out + 'cells-im.gif')
   const Result r = RunBatch();
   ASSERT_EQ(r.status, 0) << r.err;
   const auto m = Matches(r.out);
-  const std::string head = "64 - 48 - 1.330 - L - 3072 - ";
+  const std::string head = apptest::Localised("64 - 48 - 1.330 - L - 3072 - ");
   for (const char* name : {"cells-lzw.tif", "cells-lzw2.tif", "cells-packbits.tif", "cells-jpeg.tif",
                            "cells-strips.tif", "cells-tiles.tif", "cells-be.tif", "cells-rgba.tif",
                            "cells-palette.tif", "cells-16bit.tif", "cells-rgba-jpeg.tif", "cells-rgba-im-jpeg.tif"}) {
@@ -258,7 +290,7 @@ TEST_F(BatchMode, UnmeasurableCasesAreTheSameForMasterAndCandidate) {
     for (int i = 0; i < 48; ++i) s += std::string("-") + v;
     return s;
   };
-  const std::string black = "40 - 30 - 1.330 - L - 1200 - .PNG";
+  const std::string black = apptest::Localised("40 - 30 - 1.330 - L - 1200 - .PNG");
   const struct {
     const char* what;
     const char* master;
@@ -494,7 +526,7 @@ TEST_F(BatchMode, FootprintsEveryMetafileFixture) {
     EXPECT_NE(m.at(images + name).find(" - L - "), std::string::npos) << name;
     EXPECT_NE(m.at(images + name).find(" - " + type + "-"), std::string::npos) << name;
     // The scenes written by libUEMF are all 300 x 228 points.
-    const std::string head = "300 - 228 - 1.320 - L - 68400 - " + type + "-";
+    const std::string head = apptest::Localised("300 - 228 - 1.320 - L - 68400 - ") + type + "-";
     if (name.starts_with("emf_") || name.starts_with("wmf_")) {
       EXPECT_EQ(m.at(images + name).substr(0, head.size()), head) << name;
     }
@@ -544,7 +576,7 @@ TEST_F(BatchMode, MetafilesOfColouredTextMatchAnotherRenderersPicture) {
   const auto m = Matches(r.out);
   for (const char* name : {"banner.emf", "banner.wmf"}) {
     ASSERT_EQ(m.count(images + name), 1u) << name << "\n" << r.out;
-    EXPECT_EQ(m.at(images + name).substr(0, 30), std::string("288 - 216 - 1.330 - L - 62208 ")) << name;
+    EXPECT_EQ(m.at(images + name).substr(0, 30), apptest::Localised("288 - 216 - 1.330 - L - 62208 ")) << name;
   }
   EXPECT_EQ(m.count(images + "other.png"), 0u) << r.out;
 }

@@ -14,6 +14,7 @@
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/string_list.h"
 #include "tests/app/support/fake_sorter_view.h"
+#include "tests/app/support/locale_text.h"
 #include "tests/support/permissions_apply.h"
 #include "tests/support/test_support.h"
 
@@ -94,7 +95,7 @@ TEST_F(CompareRunTest, MatchesAreCopiedAndTheRunReported) {
   EXPECT_EQ(listing, "master.png\nsame.jpg\nsmall.bmp\n");
   EXPECT_EQ(MatchCount, 3);
   EXPECT_EQ(FilesFound, 5);
-  EXPECT_EQ(view.Text(E::Edit3).substr(0, 30), "32 - 24 - 1.330 - L - 768 - .B");  // the last file tested
+  EXPECT_EQ(view.Text(E::Edit3).substr(0, 30), apptest::Localised("32 - 24 - 1.330 - L - 768 - .B"));  // the last file tested
 }
 
 TEST_F(CompareRunTest, ExistingFilesAreNeverOverwritten) {
@@ -193,7 +194,7 @@ TEST_F(CompareRunTest, BatchModeLines) {
     p = e + 2;
   }
   ASSERT_EQ(lines.size(), 8u);
-  EXPECT_EQ(lines[0].substr(0, 26), "64 - 48 - 1.330 - L - 3072");
+  EXPECT_EQ(lines[0].substr(0, 26), apptest::Localised("64 - 48 - 1.330 - L - 3072"));
   EXPECT_EQ(lines[1], images + "/master.png");
   EXPECT_EQ(lines[3], images + "/same.jpg");
   EXPECT_EQ(lines[5], images + "/small.bmp");

@@ -6,6 +6,7 @@
 
 #include "app/candidate_match.h"
 #include "app/footprint.h"
+#include "tests/app/support/locale_text.h"
 #include "tests/support/test_support.h"
 
 using namespace Tarnwick1;
@@ -22,7 +23,7 @@ TEST(Footprint, AspectRatioText) {
       {1, 2000, "0.001"},    {2, 3, "0.667"},        {5, 0, "0.000"},
       {2147483647, 1, "2147483647.000"},
   };
-  for (const auto& c : cases) EXPECT_EQ(FormatAspectRatio(c.w, c.h), c.text) << c.w << "/" << c.h;
+  for (const auto& c : cases) EXPECT_EQ(FormatAspectRatio(c.w, c.h), apptest::Localised(c.text)) << c.w << "/" << c.h;
 }
 
 TEST(Footprint, SizeOrientationAndType) {
@@ -58,14 +59,14 @@ TEST(Footprint, PropertyString) {
   f.ColourClass = "CO";
   std::string grid;
   for (int i = 0; i < 15; ++i) grid += "-33-33-34";
-  EXPECT_EQ(PropertyString(f), "640 - 480 - 1.330 - L - 307200 - .JPG" + grid + "-40-35-25 - CO");
+  EXPECT_EQ(PropertyString(f), apptest::Localised("640 - 480 - 1.330 - L - 307200 - .JPG") + grid + "-40-35-25 - CO");
 
   // An image the library could not read.
   TFootprint none;
   none.ImageType = ".PNG";
   std::string zeros;
   for (int i = 0; i < kGridValues; ++i) zeros += "-0";
-  EXPECT_EQ(PropertyString(none), "0 - 0 - 0.000 -  - 0 - .PNG" + zeros + " - ");
+  EXPECT_EQ(PropertyString(none), apptest::Localised("0 - 0 - 0.000 -  - 0 - .PNG") + zeros + " - ");
 }
 
 TEST(Footprint, BoundsOfTheMaster) {

@@ -33,6 +33,7 @@
 #include "platform/forms/win/std_controls.h"
 #include "platform/user/window.h"
 #include "skin/skin_data.h"
+#include "tests/app/support/locale_text.h"
 #include "tests/app/support/main_window_on_x.h"
 #include "tests/support/permissions_apply.h"
 #include "tests/support/screen_test_support.h"
@@ -429,7 +430,7 @@ TEST_F(MainWindow, CompareAsksRunsAndReports) {
   Open(images + "a.png\r\n" + images + "\r\n\r\n-\r\n------X--\r\n");
   // The master first.
   Click(form->Button2);
-  ASSERT_EQ(form->imgprop->Text().substr(0, 27), "40 - 30 - 1.330 - L - 1200 ");
+  ASSERT_EQ(form->imgprop->Text().substr(0, 27), apptest::Localised("40 - 30 - 1.330 - L - 1200 "));
 
   std::vector<std::string> dialogs;
   Application->OnModalBegin = [&](TObject*) {
@@ -512,7 +513,7 @@ TEST_F(MainWindow, CompareAnalysesAMasterThatChangedSinceItsAnalysis) {
     form->Edit4->SetText(target);
     MakePictures("('m.bmp', 40, 30, (200, 30, 30))");
     Click(form->Button2);
-    ASSERT_EQ(form->imgprop->Text().substr(0, 27), "40 - 30 - 1.330 - L - 1200 ");
+    ASSERT_EQ(form->imgprop->Text().substr(0, 27), apptest::Localised("40 - 30 - 1.330 - L - 1200 "));
     const std::string size = std::to_string(testsupport::ReadFile(images + "m.bmp").size());
     testsupport::WriteFile(dir.File("replace.py"), "import os, shutil\nfrom PIL import Image\nm = '" + images + "m.bmp'\n" +
                                                        c.replace + "\n");
@@ -616,7 +617,7 @@ TEST_F(MainWindow, AMasterThatCannotBeReadIsAnErrorAndTheWindowGoesOn) {
   EXPECT_EQ(form->imgprop->Text(), "the last master");
   form->Edit1->SetText(images + "a.png");
   Click(form->Button2);
-  EXPECT_EQ(form->imgprop->Text().substr(0, 27), "40 - 30 - 1.330 - L - 1200 ");
+  EXPECT_EQ(form->imgprop->Text().substr(0, 27), apptest::Localised("40 - 30 - 1.330 - L - 1200 "));
 }
 
 // Leaving a folder edit adds the separator (when its text is long enough and does not end in

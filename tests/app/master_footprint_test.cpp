@@ -12,6 +12,7 @@
 #include "tests/support/test_support.h"
 
 using namespace Tarnwick1;
+#include "tests/app/support/locale_text.h"
 using E = TSorterEdit;
 
 namespace {
@@ -80,8 +81,9 @@ TEST(MasterFootprint, SettingsAndBatchLines) {
     const std::string s = MasterFootprint(dir.File("m.png"));
     EXPECT_EQ(PixelsSquare, c.square);
     EXPECT_EQ(CellSize, c.cell);
-    EXPECT_EQ(s.substr(0, 40), c.cell ? "640 - 480 - 1.330 - L - 307200 - .PNG-33" : "640 - 480 - 1.330 - L - 307200 - .PNG-0-")
-        << c.pix;
+    const std::string head = apptest::Localised(c.cell ? "640 - 480 - 1.330 - L - 307200 - .PNG-33"
+                                                       : "640 - 480 - 1.330 - L - 307200 - .PNG-0-");
+    EXPECT_EQ(s.substr(0, head.size()), head) << c.pix;
     EXPECT_EQ(s.substr(s.size() - 5), " - BW");
   }
   EXPECT_EQ(MasterBounds.Width.Min, 480);

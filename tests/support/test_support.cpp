@@ -49,7 +49,10 @@ bool HaveTool(std::string_view name) {
 }
 
 int Run(const std::string& command, std::string* out) {
-  FILE* p = popen(command.c_str(), "r");
+  // The tools answer the same under every locale the tests run in: ls and sort do not collate
+  // by it, and ImageMagick does not map a name's case by it (under tr_TR "ico" is no "ICO").
+  // C.UTF-8 collates by code point as C does, and still takes UTF-8 arguments (hb-shape's text).
+  FILE* p = popen(("export LC_ALL=C.UTF-8; " + command).c_str(), "r");
   if (!p) return -1;
   std::array<char, 4096> buf;
   std::string text;

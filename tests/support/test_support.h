@@ -33,7 +33,8 @@ class TempDir {
 
 // True when an external program is on PATH (for oracles: pdftoppm, qpdf, tiffcp, convert...).
 bool HaveTool(std::string_view name);
-// Runs a shell command; returns its exit status, with its standard output in *out when given.
+// Runs a shell command in the C locale; returns its exit status, with its standard output in *out
+// when given.
 int Run(const std::string& command, std::string* out = nullptr);
 
 std::string ReadFile(const std::string& path);
