@@ -138,6 +138,14 @@ void AnalyseFootprint(const std::string& fileName, TFootprint& print, TUnreadabl
     print.Source = TFootprintSource{fileName, PixelsSquare, stamp};
 }
 
+std::string MissingProviderMessage() {
+  const std::string problem = TOrvanePDFLibrary0915().GDIPlusLoadProblem();
+  if (problem.empty()) return {};
+  return "The GDI+ provider could not be loaded (" + problem +
+         ").\rPictures are drawn without it, and metafiles (WMF, EMF) get other footprints.\r"
+         "libvelmora-gdiplus.so belongs beside the program.";
+}
+
 bool ReuseFootprint(const std::string& fileName, const TFootprint& from, TFootprint& to) {
   if (!from.Loaded || !from.Source || from.Source->FileName != fileName || from.Source->Square != PixelsSquare)
     return false;

@@ -31,4 +31,8 @@ void AnalyseFootprint(const std::string& fileName, TFootprint& print, TUnreadabl
 // again (the master lying in the searched folder). False when the file must be analysed.
 bool ReuseFootprint(const std::string& fileName, const TFootprint& from, TFootprint& to);
 
+// What a person is told when the library's GDI+ provider cannot be loaded and pictures are
+// drawn without it; empty when it can be loaded.
+std::string MissingProviderMessage();
+
 }  // namespace Tarnwick1

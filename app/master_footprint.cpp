@@ -62,6 +62,20 @@ std::string AnalysedMaster;
 // picture under the same name.
 TFileStamp AnalysedStamp;
 
+// Without its GDI+ provider (a program copied alone) the library draws with plain GDI, and
+// metafiles get other footprints: the first analysis says so, once, on standard error and on
+// the window.
+bool ProviderChecked = false;
+
+void TellOnceWithoutProvider() {
+  if (ProviderChecked) return;
+  ProviderChecked = true;
+  const std::string message = MissingProviderMessage();
+  if (message.empty()) return;
+  WriteConsoleError(message);
+  if (!ConsoleMode() && SorterView) SorterView->InfoDialog(message, TInfoButtons::Ok, kInfoRed);
+}
+
 }  // namespace
 
 bool MasterIsAnalysed(const std::string& fileName, const std::string& precisionText) {
@@ -88,6 +102,7 @@ std::string MasterFootprint(const std::string& fileName) {
     return {};
   }
   ReadSquareSettings();
+  TellOnceWithoutProvider();
   TFileStamp stamp;
   ReadFileStamp(fileName, stamp);
   AnalyseFootprint(fileName, MasterPrint, TUnreadable::Raises);

@@ -2,17 +2,20 @@
 // console lines of batch mode.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <sys/stat.h>
+
+#include <algorithm>
 
 #include "app/console.h"
 #include "app/footprint.h"
 #include "app/master_footprint.h"
 #include "platform/rtl/exceptions.h"
 #include "tests/app/support/fake_sorter_view.h"
+#include "tests/app/support/locale_text.h"
 #include "tests/support/test_support.h"
 
 using namespace Tarnwick1;
-#include "tests/app/support/locale_text.h"
 using E = TSorterEdit;
 
 namespace {
@@ -105,6 +108,29 @@ TEST(MasterFootprint, SettingsAndBatchLines) {
   const std::string out = testing::internal::GetCapturedStdout();
   SetCommandLine({});
   EXPECT_EQ(out, "Masterfootprint:\r\n" + s + "\r\n" + dir.File("m.png") + "\r\nMatching footprints:...\r\n");
+}
+
+// Without a GDI+ provider it can use the first analysis says why, once: on standard error and on
+// the window, in red. The provider the library asks for by name is here one that lacks entry
+// points (loaded first, under that name); the analysis still gets through.
+TEST(MasterFootprint, TheFirstAnalysisWithoutTheProviderSaysSoOnce) {
+  ASSERT_NE(dlopen((testsupport::BinaryDir() + "/test-fixtures/lacking/libvelmora-gdiplus.so").c_str(), RTLD_NOW), nullptr)
+      << dlerror();
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir.File("make.py"),
+                         "from PIL import Image\nImage.new('RGB', (8, 6)).save('" + dir.File("m.png") + "')\n");
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + dir.File("make.py")), 0);
+  apptest::FakeSorterView view;
+  testing::internal::CaptureStderr();
+  for (int i = 0; i < 2; ++i) EXPECT_NE(MasterFootprint(dir.File("m.png")), "");
+  const std::string err = testing::internal::GetCapturedStderr();
+  ASSERT_EQ(view.dialogs.size(), 1u);
+  const std::string text = view.dialogs[0].text;
+  EXPECT_EQ(text.rfind("The GDI+ provider could not be loaded (it lacks GdipCreateFromHDC and ", 0), 0u) << text;
+  EXPECT_EQ(view.dialogs[0].colour, 0x0000FF);
+  std::string lines = text;
+  std::replace(lines.begin(), lines.end(), '\r', '\n');
+  EXPECT_EQ(err, lines + "\n");
 }
 
 // A comparison may use the bounds in memory only while they are those of the master shown at

@@ -196,14 +196,7 @@ TEST(ProgramEnd, TheWindowComparesWithTheMasterShownAndEndsWhenItsSettingsCannot
       .stderr_path = dir.File("err"),
       .set_env = {"LD_PRELOAD=" + shim, "VELMORA_FAULT_FILE=Velmora.cfg", "VELMORA_FAULT_WRITE_AFTER=0",
                   std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":verify_asan_link_order=0"}};
-  // Shell steps: a click at a point of the window's client area, and waiting for a window.
-  const std::string helpers =
-      "await() { xdotool search --sync --onlyvisible --name \"^$1\\$\" >/dev/null; sleep 0.4; }\n"
-      "click() { w=$(xdotool search --sync --onlyvisible --name '^Velmora 1.0$' | head -1); "
-      "eval $(xdotool getwindowgeometry --shell $w); "
-      "xdotool mousemove $((X + WIDTH - 680 + $1)) $((Y + HEIGHT - 433 + $2)) click 1; sleep 0.3; }\n"
-      // A run: "Compare images", "Yes", then the summary closed.
-      "run() { click 98 395; await Information; xdotool key Return; await Velmora; xdotool key Return; sleep 0.5; }\n";
+  const std::string helpers = apptest::kWindowSteps;
   const struct {
     const char* how;
     std::string steps;  // after the window is up; the last one asks the program to end

@@ -4,6 +4,8 @@ front one showing a hill under the sun.
 
   make_icon.py FILE   writes FILE as an .ico with 16, 32 and 48 pixel images (32-bit with
                       their AND masks), each drawn for its size rather than scaled
+  make_icon.py --png FOLDER   writes the same three images as FOLDER/velmora-<size>.png, the
+                      icons that cmake --install puts beside the desktop entry
 
 Everything is drawn from flat colours, as the skin is; what lies outside the two photographs
 is transparent.
@@ -12,6 +14,7 @@ is transparent.
 import struct
 import sys
 import os
+import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import make_skin  # noqa: E402
@@ -92,7 +95,28 @@ def ico(sizes):
     return bytes(out)
 
 
+def png(px):
+    """8-bit RGBA, unfiltered rows."""
+    size = len(px)
+    raw = bytearray()
+    for row in px:
+        raw.append(0)
+        for p in row:
+            raw += bytes((0, 0, 0, 0)) if p is CLEAR else bytes((p[0], p[1], p[2], 255))
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
 def main(argv):
+    if len(argv) == 3 and argv[1] == "--png":
+        for s in (16, 32, 48):
+            with open(os.path.join(argv[2], "velmora-%d.png" % s), "wb") as f:
+                f.write(png(draw(s)))
+        return
     if len(argv) != 2:
         sys.exit(__doc__)
     with open(argv[1], "wb") as f:

@@ -8,6 +8,7 @@
 #include "pdf/core/document/pdf_document.h"
 #include "pdf/core/pagetree/page_tree.h"
 #include "pdf/core/pdf_helpers.h"
+#include "pdf/render/canvas/gdiplus_binding.h"
 #include "platform/rtl/strings.h"
 
 // The maker's address lies under the reserved example domain.
@@ -39,6 +40,12 @@ TTalvoPDF::TTalvoPDF() {
   documents_.push_back(std::move(document));
   SetCurrentDocument(RegisterDocument(documents_.back().get()));
   SetCurrentPage(1);
+}
+
+std::string TTalvoPDF::GDIPlusLoadProblem() const {
+  TWZRXGDIPlus probe;
+  LoadGDIPlusProvider(probe, GDIPlusSettings);
+  return probe.LoadProblem();
 }
 
 TTalvoPDF::~TTalvoPDF() {

@@ -74,6 +74,9 @@ class TTalvoPDF {
   TPDFFont* CurrentFont() const { return currentFont_; }
   int32_t LastError() const { return lastError_; }
   const std::string& RenderMessage() const { return renderMessage_; }
+  // Why the GDI+ provider of GDIPlusSettings cannot be loaded (pages are then drawn with plain
+  // GDI); empty when it can.
+  std::string GDIPlusLoadProblem() const;
 
   TGDIPlusSettings GDIPlusSettings;
   int32_t JPEGQuality = 75;

@@ -1,7 +1,5 @@
 // The GDI+ back end: set-up through the run-time binding (with the fall-back to GDI), the
 // quality modes, paths and painting, and the clip stack.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -14,16 +12,6 @@
 using namespace gdiplus;
 
 namespace {
-
-// The folder of the running program, with its trailing "/" (empty when unknown).
-std::string ProgramFolder() {
-  std::string buffer(4096, '\0');
-  const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (n <= 0) return {};
-  buffer.resize(size_t(n));
-  const size_t slash = buffer.rfind('/');
-  return slash == std::string::npos ? std::string() : buffer.substr(0, slash + 1);
-}
 
 // Coordinates reach GDI+ as 32-bit floats.
 REAL F(double v) { return REAL(v); }
@@ -77,13 +65,7 @@ void TPDFDaubrix::Setup(TCanvas* canvas, const TGDIPlusSettings& settings) {
   target_ = canvas;
   backEnd_ = kBackEndGDIPlus;
 
-  const WideString path = settings.LibraryPath.empty() ? WideString(kDefaultGDIPlusLibrary) : settings.LibraryPath;
-  if (gdiplus_->Status() == TWZRXGDIPlus::kNotLoaded) gdiplus_->Load(path, settings.ReuseLoadedGDIPlus != 0);
-  if (gdiplus_->Status() == TWZRXGDIPlus::kLibraryNotFound) {
-    const std::string folder = ProgramFolder();
-    if (!folder.empty())
-      gdiplus_->Load(FileNameToWide(folder) + WideString(kDefaultGDIPlusLibrary), settings.ReuseLoadedGDIPlus != 0);
-  }
+  if (gdiplus_->Status() == TWZRXGDIPlus::kNotLoaded) LoadGDIPlusProvider(*gdiplus_, settings);
   if (gdiplus_->Status() != TWZRXGDIPlus::kReady || !GdiplusStart(canvas) || !CreateGraphics(canvas)) {
     FallBackToGdi(canvas);
     return;

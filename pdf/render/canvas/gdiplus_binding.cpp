@@ -1,8 +1,10 @@
 #include "pdf/render/canvas/gdiplus_binding.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "pdf/render/canvas/gdiplus_settings.h"
@@ -16,6 +18,16 @@ static_assert(0 VELMORA_GDIPLUS_SLOTS(VELMORA_GDIPLUS_COUNT) == kGdiplusSlotCoun
 // The provider stays mapped after dlclose: cairo and pixman keep caches that only their own
 // data reaches, and unmapping them under a live process gains nothing.
 constexpr int kOpenFlags = RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE;
+
+// The folder of the running program, with its trailing "/" (empty when unknown).
+std::string ProgramFolder() {
+  std::string buffer(4096, '\0');
+  const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (n <= 0) return {};
+  buffer.resize(size_t(n));
+  const size_t slash = buffer.rfind('/');
+  return slash == std::string::npos ? std::string() : buffer.substr(0, slash + 1);
+}
 
 }  // namespace
 
@@ -54,6 +66,8 @@ int32_t TWZRXGDIPlus::Load(const WideString& path, bool reuseLoaded) {
   }
   if (!module_) module_ = dlopen(file.c_str(), kOpenFlags);
   if (!module_) {
+    const char* message = dlerror();
+    loaderMessage_ = message ? message : file + ": cannot be loaded";
     status_ = kLibraryNotFound;
     return status_;
   }
@@ -69,7 +83,27 @@ void TWZRXGDIPlus::Unload() {
   borrowed_ = false;
   status_ = kNotLoaded;
   missing_.clear();
+  loaderMessage_.clear();
   ClearSlots();
+}
+
+std::string TWZRXGDIPlus::LoadProblem() const {
+  if (status_ == kLibraryNotFound) return loaderMessage_;
+  if (status_ != kEntryPointMissing) return {};
+  if (missing_.empty()) return {};
+  const size_t more = missing_.size() - 1;
+  return "it lacks " + missing_.front() +
+         (more == 0 ? std::string() : " and " + std::to_string(more) + " more entry point" + (more > 1 ? "s" : ""));
+}
+
+int32_t LoadGDIPlusProvider(TWZRXGDIPlus& gdiplus, const TGDIPlusSettings& settings) {
+  const bool reuse = settings.ReuseLoadedGDIPlus != 0;
+  gdiplus.Load(settings.LibraryPath, reuse);
+  if (gdiplus.Status() == TWZRXGDIPlus::kLibraryNotFound) {
+    const std::string folder = ProgramFolder();
+    if (!folder.empty()) gdiplus.Load(FileNameToWide(folder) + WideString(kDefaultGDIPlusLibrary), reuse);
+  }
+  return gdiplus.Status();
 }
 
 bool TWZRXGDIPlus::GetEncoderClsid(const WideString& mimeType, gdiplus::CLSID& clsid) const {

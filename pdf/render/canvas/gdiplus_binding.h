@@ -149,6 +149,9 @@ class TWZRXGDIPlus {
   void* Module() const { return module_; }
   // The names that the last Load did not find (slots and extras).
   const std::vector<std::string>& MissingEntryPoints() const { return missing_; }
+  // Why the last Load left the provider unusable, for a person: the loader's message, or the
+  // first entry point it lacks and how many more; empty when it is ready.
+  std::string LoadProblem() const;
 
 #define VELMORA_GDIPLUS_DECLARE_SLOT(member, function) decltype(&gdiplus::function) member = nullptr;
   VELMORA_GDIPLUS_SLOTS(VELMORA_GDIPLUS_DECLARE_SLOT)
@@ -163,4 +166,10 @@ class TWZRXGDIPlus {
   void* module_ = nullptr;
   int32_t status_ = kNotLoaded;
   std::vector<std::string> missing_;
+  std::string loaderMessage_;
 };
+
+struct TGDIPlusSettings;
+// Loads the provider the settings name (the default one for an empty path) and, when no such
+// library is found, the default provider beside the running program. Returns the status.
+int32_t LoadGDIPlusProvider(TWZRXGDIPlus& gdiplus, const TGDIPlusSettings& settings);

@@ -5,6 +5,13 @@
 
 namespace apptest {
 
+const char* const kWindowSteps =
+    "await() { xdotool search --sync --onlyvisible --name \"^$1\\$\" >/dev/null; sleep 0.4; }\n"
+    "click() { w=$(xdotool search --sync --onlyvisible --name '^Velmora 1.0$' | head -1); "
+    "eval $(xdotool getwindowgeometry --shell $w); "
+    "xdotool mousemove $((X + WIDTH - 680 + $1)) $((Y + HEIGHT - 433 + $2)) click 1; sleep 0.3; }\n"
+    "run() { click 98 395; await Information; xdotool key Return; await Velmora; xdotool key Return; sleep 0.5; }\n";
+
 BatchProgram::BatchProgram(const testsupport::TempDir& dir) : dir_(dir), prog_(dir.File("prog/")) {
   ::mkdir(prog_.c_str(), 0755);
   ready_ = true;

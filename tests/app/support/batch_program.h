@@ -60,6 +60,11 @@ class BatchProgram {
   bool ready_ = false;
 };
 
+// Shell functions for a script that drives the program's window from outside: "await <title>"
+// waits for a window of that title, "click <x> <y>" clicks a point of the main window's client
+// area, "run" presses "Compare images", answers "Yes" and closes the summary.
+extern const char* const kWindowSteps;
+
 // The CR LF lines of batch output; a last line without CR LF is marked "<no CR LF>".
 std::vector<std::string> OutputLines(const std::string& out);
 // File name -> property string of every match in batch output.

@@ -63,18 +63,23 @@ class ProgramFolderLock {
 
 }  // namespace
 
+// The problem a person is told names the file the loader did not find, or the first entry point
+// the provider lacks and how many more.
 TEST(GdiplusBinding, StatusesForPresentMissingAndBrokenProviders) {
   struct Case {
     std::string path;
     int32_t status;
+    std::string problem;  // its beginning
   };
   const Case cases[] = {
-      {ProviderPath(), TWZRXGDIPlus::kReady},
-      {testsupport::BinaryDir() + "/no-such-provider.so", TWZRXGDIPlus::kLibraryNotFound},
-      {"libvelmora-no-such-provider.so", TWZRXGDIPlus::kLibraryNotFound},
-      {BrokenProviderPath(), TWZRXGDIPlus::kEntryPointMissing},
-      {RequiredOnlyProviderPath(), TWZRXGDIPlus::kEntryPointMissing},
-      {CopyProviderPath(), TWZRXGDIPlus::kReady},
+      {ProviderPath(), TWZRXGDIPlus::kReady, ""},
+      {testsupport::BinaryDir() + "/no-such-provider.so", TWZRXGDIPlus::kLibraryNotFound,
+       testsupport::BinaryDir() + "/no-such-provider.so: cannot open shared object file"},
+      {"libvelmora-no-such-provider.so", TWZRXGDIPlus::kLibraryNotFound,
+       "libvelmora-no-such-provider.so: cannot open shared object file"},
+      {BrokenProviderPath(), TWZRXGDIPlus::kEntryPointMissing, "it lacks GdipCreateFromHDC and 90 more entry points"},
+      {RequiredOnlyProviderPath(), TWZRXGDIPlus::kEntryPointMissing, "it lacks GdipSetCompositingMode and "},
+      {CopyProviderPath(), TWZRXGDIPlus::kReady, ""},
   };
   for (const Case& c : cases) {
     TWZRXGDIPlus gp;
@@ -82,6 +87,8 @@ TEST(GdiplusBinding, StatusesForPresentMissingAndBrokenProviders) {
     EXPECT_EQ(gp.Load(Wide(c.path), false), c.status) << c.path;
     EXPECT_EQ(gp.Status(), c.status);
     EXPECT_EQ(gp.Module() != nullptr, c.status != TWZRXGDIPlus::kLibraryNotFound);
+    EXPECT_EQ(gp.LoadProblem().substr(0, c.problem.size()), c.problem) << c.path;
+    EXPECT_EQ(gp.LoadProblem().empty(), c.problem.empty()) << gp.LoadProblem();
     gp.Unload();
     EXPECT_EQ(gp.Status(), TWZRXGDIPlus::kNotLoaded);
     EXPECT_EQ(gp.Module(), nullptr);
