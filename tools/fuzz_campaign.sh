@@ -1,12 +1,14 @@
 #!/bin/bash
 # Runs one fuzz entry point at the lowest priority until its process tree has used a given
 # amount of CPU time (wall time says little on a loaded machine), then stops it and appends
-# "<target> <cpu seconds> <runs> <findings>" to a ledger. A finding (crash, leak, timeout past
-# 5 s, memory past 1 GiB) does not end the run: it is kept in fuzz/corpus/<target>/ to be fixed.
+# "<target> <cpu seconds> <runs> <findings>" to a ledger. A finding (crash, leak, an input past
+# the limits of tools/fuzz_limits.sh) does not end the run: it is kept in fuzz/corpus/<target>/
+# to be fixed.
 # Usage: tools/fuzz_campaign.sh <target> <cpu seconds> [ledger]   (build the fuzz tree first,
 # see tools/fuzz.sh). The binary is copied first, so rebuilding meanwhile does not disturb it.
 set -eu
 cd "$(dirname "$0")/.."
+. tools/fuzz_limits.sh
 target=${1:?target}; budget=${2:?cpu seconds}; ledger=${3:-build-fuzz/fuzz-ledger.txt}
 run=build-fuzz/campaign/$target; work=build-fuzz/new-corpus/$target
 artifacts=fuzz/corpus/$target
@@ -29,7 +31,7 @@ group_ticks() {
 
 set -m  # the fuzzer gets a process group of its own, to be measured and stopped whole
 TMPDIR=$PWD/$run/tmp nice -n 19 "$run/fuzz_$target" -fork=1 -ignore_crashes=1 \
-  -ignore_timeouts=1 -ignore_ooms=1 -rss_limit_mb=1024 -timeout=5 \
+  -ignore_timeouts=1 -ignore_ooms=1 $FUZZ_LIMITS \
   -artifact_prefix="$artifacts/" "$work" "$artifacts" > "$run/log" 2>&1 &
 pg=$!
 set +m

@@ -6,7 +6,7 @@ SUDO=""
 [ "$(id -u)" = 0 ] || SUDO="sudo"
 PKGS="build-essential cmake ninja-build pkg-config git
   zlib1g-dev libssl-dev libjpeg62-turbo-dev libopenjp2-7-dev liblcms2-dev libcairo2-dev libpng-dev libtiff-dev libgif-dev
-  libfreetype-dev libfontconfig-dev libharfbuzz-dev libx11-dev libxext-dev libxinerama-dev libxtst-dev libxml2-dev
+  libfreetype-dev libfontconfig-dev libharfbuzz-dev libx11-dev libxext-dev libxinerama-dev libxtst-dev libxml2-dev xdg-utils
   poppler-data fonts-urw-base35 fonts-liberation2 fonts-dejavu-core
   fonts-ipafont fonts-arphic-uming fonts-arphic-ukai fonts-nanum
   googletest libgtest-dev libgmock-dev libbenchmark-dev
@@ -19,8 +19,32 @@ missing=""
 for p in $PKGS; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
 done
+
+# A fresh machine often updates itself at boot: while another package manager holds its lock,
+# apt-get is tried again for up to five minutes before the script fails.
+apt_get() {
+  waited=0
+  while :; do
+    if out=$(LC_ALL=C $SUDO apt-get "$@" 2>&1); then
+      [ -z "$out" ] || printf '%s\n' "$out"
+      return 0
+    fi
+    case $out in
+      *"Could not get lock"* | *"Unable to acquire"* | *"Unable to lock"*)
+        if [ "$waited" -lt 300 ]; then
+          [ "$waited" -gt 0 ] || echo "Another package manager is at work; waiting for it..." >&2
+          sleep 10
+          waited=$((waited + 10))
+          continue
+        fi ;;
+    esac
+    printf '%s\n' "$out" >&2
+    return 1
+  done
+}
+
 if [ -n "$missing" ]; then
   export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends $missing
+  apt_get update -qq
+  apt_get install -y -qq --no-install-recommends $missing
 fi

@@ -14,9 +14,10 @@ for f in velmora libvelmora-gdiplus.so; do
   [ -e "build/$f" ] || continue
   ln "build/$f" "$run/$f" 2>/dev/null || cp "build/$f" "$run/$f"
 done
-# Master, folder to compare, target folder, subfolders, the tests (colour distribution and
-# colour/grey/bw), pixels square, precision in percent, clipboard; lines end in CR LF.
-printf '%s\r\n' "$root/samples/sunset.jpg" "$root/samples/" "$root/$run/compared/" "-" "------X-X" "8" "75" "-" \
+# Master, folder to compare, target folder, subfolders, the nine boxes in the window's order (here
+# "Colour distribution" and "Colour/grey/bw"), pixels square, precision in percent, clipboard;
+# lines end in CR LF.
+printf '%s\r\n' "$root/samples/sunset.jpg" "$root/samples/" "$root/$run/compared/" "-" "------XX-" "8" "75" "-" \
   > "$run/Velmora.cfg"
 status=0
 "$run/velmora" X || status=$?
