@@ -27,7 +27,8 @@ function(velmora_test name dir)
   endif()
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} velmora_testsupport GTest::gtest_main GTest::gmock)
-  set(props ENVIRONMENT "VELMORA_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+  # Each test carries its program's name as a label (ctest -L test_app runs the application's).
+  set(props ENVIRONMENT "VELMORA_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data" LABELS ${name})
   if(VELMORA_SANITIZE)
     # The leak checker of this toolchain's sanitizer runtime (GCC 12, glibc 2.36) takes a
     # dynamic TLS block of a library loaded at run time (the GDI+ provider and what it needs) at

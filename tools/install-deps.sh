@@ -9,7 +9,7 @@ PKGS="build-essential cmake ninja-build pkg-config git
   libfreetype-dev libfontconfig-dev libharfbuzz-dev libx11-dev libxext-dev libxinerama-dev libxtst-dev libxml2-dev xdg-utils
   poppler-data fonts-urw-base35 fonts-liberation2 fonts-dejavu-core
   fonts-ipafont fonts-arphic-uming fonts-arphic-ukai fonts-nanum
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev locales
   xvfb xauth x11-apps x11-utils fontconfig xclip xdotool twm openbox fluxbox icewm wmctrl desktop-file-utils python3 python3-pil python3-fonttools python3-cryptography imagemagick libtiff-tools liblcms2-utils netpbm qpdf poppler-utils
   jbig2dec libjpeg-turbo-progs emf2svg libwmf-bin librsvg2-bin ghostscript libgs-common chromium
   libopenjp2-tools libharfbuzz-bin

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs what is missing, configures, builds and runs the whole test suite.
-# VELMORA_SANITIZE=1 builds with AddressSanitizer and UndefinedBehaviorSanitizer into build-asan/.
+# VELMORA_SANITIZE=1 builds with AddressSanitizer and UndefinedBehaviorSanitizer into build-asan/;
+# VELMORA_WERROR=1 makes every compiler warning an error (CI does).
 set -e
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -10,7 +11,9 @@ if [ "${VELMORA_SANITIZE:-0}" = 1 ]; then
 else
   dir=build; extra=""
 fi
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $extra
+werror=OFF
+[ "${VELMORA_WERROR:-0}" = 1 ] && werror=ON
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=$werror $extra
 cmake --build "$dir" -j "$jobs"
 cd "$dir"
 # Tests that need a display get one from Xvfb; the rest run headless.
