@@ -1,14 +1,15 @@
 #include "pdf/codecs/jbig2/jbig2_bitmap.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace jbig2 {
 
 namespace {
 
-template <int Op>
-inline uint8_t Apply(uint8_t d, uint8_t s) {
+template <int Op, typename T>
+inline T Apply(T d, T s) {
   if constexpr (Op == kCombineOr)
     return d | s;
   else if constexpr (Op == kCombineAnd)
@@ -16,9 +17,15 @@ inline uint8_t Apply(uint8_t d, uint8_t s) {
   else if constexpr (Op == kCombineXor)
     return d ^ s;
   else if constexpr (Op == kCombineXnor)
-    return static_cast<uint8_t>(~(d ^ s));
+    return static_cast<T>(~(d ^ s));
   else
     return s;
+}
+
+// Eight bytes in memory order as one number whose first byte is its highest, and back.
+inline uint64_t SwapBigEndian(uint64_t v) {
+  if constexpr (std::endian::native == std::endian::little) return __builtin_bswap64(v);
+  return v;
 }
 
 // Where the source lies on the destination, in bytes: destination byte b takes the source
@@ -51,6 +58,24 @@ inline void CombineEdge(uint8_t* d, const uint8_t* s, int shift, const TEdgeByte
   d[e.B] = static_cast<uint8_t>((d[e.B] & ~e.Mask) | (Apply<Op>(d[e.B], v) & e.Mask));
 }
 
+// n destination bytes that take all eight bits, from source bytes q[0] .. q[n] shifted left by
+// shift (q[n] only when shift is not 0); eight at a time, as symbols and patterns are cut out
+// of collective bitmaps as wide as all of them together.
+template <int Op>
+inline void CombineMiddle(uint8_t* d, const uint8_t* q, int shift, int64_t n) {
+  int64_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t v, w;
+    std::memcpy(&v, q + i, 8);
+    if (shift) v = SwapBigEndian(SwapBigEndian(v) << shift | uint64_t(q[i + 8] >> (8 - shift)));
+    std::memcpy(&w, d + i, 8);
+    w = Apply<Op>(w, v);
+    std::memcpy(d + i, &w, 8);
+  }
+  for (; i < n; ++i)
+    d[i] = Apply<Op>(d[i], static_cast<uint8_t>(shift ? (q[i] << shift) | (q[i + 1] >> (8 - shift)) : q[i]));
+}
+
 // The destination pixels covered lie in the source, so only the first and the last byte hold
 // pixels the source does not reach (its padding bits among them), which their masks keep
 // out; the bytes between take all eight bits, which lie in the source row.
@@ -64,10 +89,8 @@ void CombineRows(TJBIG2Bitmap& dst, const TJBIG2Bitmap& src, int64_t y, int64_t 
     const uint8_t* s = src.Row(static_cast<int32_t>(row - y));
     CombineEdge<Op>(d, s, p.Shift, first);
     if (single) continue;
-    for (int64_t b = p.FirstByte + 1; b < p.LastByte; ++b) {
-      const uint8_t* q = s + (b + p.Offset);
-      d[b] = Apply<Op>(d[b], static_cast<uint8_t>(p.Shift ? (q[0] << p.Shift) | (q[1] >> (8 - p.Shift)) : q[0]));
-    }
+    if (p.LastByte - p.FirstByte > 1)
+      CombineMiddle<Op>(d + p.FirstByte + 1, s + (p.FirstByte + 1 + p.Offset), p.Shift, p.LastByte - p.FirstByte - 1);
     CombineEdge<Op>(d, s, p.Shift, last);
   }
 }
