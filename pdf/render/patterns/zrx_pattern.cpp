@@ -32,6 +32,9 @@ TPDFDictionary* DictionaryOf(TPDFObject* obj) {
   return PDFCast<TPDFDictionary>(obj);
 }
 
+// Samples along the axis of a shading whose colours are converted into RGB.
+constexpr int32_t kConvertedShadingSamples = 256;
+
 double Unit(double v) { return std::isfinite(v) ? std::clamp(v, 0.0, 1.0) : 0.0; }
 
 // A shading's function takes one input and gives the outputs asked for; one without a Range
@@ -168,6 +171,11 @@ void TZRXPattern::LoadShading(TPDFDictionary* shading) {
     if (!fn || !Accepted(*fn, outputsEach)) return;
     samples = std::max(samples, ShadingSampleCount(*fn));
   }
+  // The back ends blend between the samples in RGB. That is the shading's own blending only
+  // where its colours are RGB or grey; inks and tints turn into RGB along curves, so each
+  // colour between the ends is converted on its own, at as many places as the blend has room
+  // for.
+  if (deviceN || separation || components == 4) samples = std::max(samples, kConvertedShadingSamples);
   Colors.clear();
   try {
     for (int32_t i = 0; i < samples; ++i) {

@@ -172,6 +172,7 @@ TEST(PatternRender, ShadingsOfGreyIccFunctionArraysAndDomainsFillLikePoppler) {
   REQUIRE_TOOL("pdftoppm");
   const std::string axis = "/Coords [10 0 90 0] /Extend [true true]";
   const std::string redToBlue = "<< /FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >>";
+  const std::string cyanToRed = "<< /FunctionType 2 /Domain [0 1] /C0 [1 0 0 0] /C1 [0 1 1 0] /N 1 >>";
   struct Case {
     const char* name;
     std::string shading;
@@ -193,6 +194,13 @@ TEST(PatternRender, ShadingsOfGreyIccFunctionArraysAndDomainsFillLikePoppler) {
       {"narrower domain", "<< /ShadingType 2 /ColorSpace /DeviceRGB /Domain [0.5 1] " + axis + " /Function " +
                               redToBlue + " >>",
        0x4000BF},
+      // Inks blend as inks: halfway from cyan to red lies 0.5 0.5 0.5 0 k, not the mean of the
+      // two ends' RGB (0x7864B9 before); so do the tints of a Separation over them.
+      {"CMYK", "<< /ShadingType 2 /ColorSpace /DeviceCMYK " + axis + " /Function " + cyanToRed + " >>", 0x877977},
+      {"separation over CMYK",
+       "<< /ShadingType 2 /ColorSpace [/Separation /Spot /DeviceCMYK " + cyanToRed + "] " + axis +
+           " /Function << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >> >>",
+       0x877977},
   };
   for (const Case& c : cases) {
     TestPdf pdf;
