@@ -28,6 +28,8 @@ FilterName Classify(std::string_view n) {
   if (n == "CCITTFaxDecode" || n == "CCF") return {Stage::Codec, "CCITTFaxDecode"};
   if (n == "JBIG2Decode") return {Stage::Codec, "JBIG2Decode"};
   if (n == "JPXDecode") return {Stage::Codec, "JPXDecode"};
+  // The security handler decrypted the data already; the name only says which crypt filter.
+  if (n == "Crypt") return {Stage::General, "Crypt"};
   return {};
 }
 
@@ -106,7 +108,10 @@ void TPDFImageDecoder::ApplyFilters() {
   }
   const std::string* pending = fromStream ? Stream->PendingDeflate() : nullptr;
   borrowed_ = {};
-  std::string filterText = Filter.find('[') == std::string::npos ? "[ " + Filter + " ]" : Filter;
+  // A Filter that is neither a name nor an array names no filter.
+  std::string filterText = Filter.find('[') != std::string::npos ? Filter
+                           : Filter.starts_with('/')             ? "[ " + Filter + " ]"
+                                                                 : std::string("[ ]");
   TPDFStructure scratch;
   if (Owner) scratch.OnResolve = Owner->OnResolve;
   auto* filters = PDFCast<TPDFArray>(scratch.ParseObject(filterText));
@@ -119,6 +124,9 @@ void TPDFImageDecoder::ApplyFilters() {
     for (int i = 0; i < filters->Count(); ++i) {
       const auto* n = PDFCast<TPDFName>(filters->GetItem(i));
       names.push_back(n ? Classify(n->Name()) : FilterName{});
+      // Data that a filter of the chain cannot decode are no samples: the image is not drawn
+      // at all, rather than drawn from bytes still encoded.
+      if (names.back().stage == Stage::None) return Fail();
     }
     // Ceiling: twice the samples an image of this size has, and a megabyte more (room for
     // predictor tags and for compressed data before the last stage), however large the

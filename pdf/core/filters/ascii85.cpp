@@ -10,24 +10,18 @@ constexpr char kLastDigit = 'u';
 constexpr size_t kGroup = 5;
 constexpr size_t kMaxLine = 70;
 
-// The characters that carry data, with "z" spelled out and everything after "~>" cut off.
-// The marker itself stays, so the caller can tell whether the text was complete.
+// The characters that carry data, with "z" spelled out, up to the end marker. A "~" ends the
+// data whatever follows it, and so does the end of the text: a writer that left out the marker
+// or its ">" cut nothing else short.
 std::string KeptDigits(std::string_view text) {
   std::string kept;
   kept.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == 'z') {
+  for (const char c : text) {
+    if (c == '~') break;
+    if (c == 'z')
       kept.append(kGroup, kFirstDigit);
-    } else if (c == '~') {
+    else if (c >= kFirstDigit && c <= kLastDigit)
       kept.push_back(c);
-      if (i + 1 < text.size() && text[i + 1] == '>') {
-        kept.push_back('>');
-        break;
-      }
-    } else if (c >= kFirstDigit && c <= kLastDigit) {
-      kept.push_back(c);
-    }
   }
   return kept;
 }
@@ -44,9 +38,7 @@ std::array<char, 4> DecodeGroup(std::string_view digits) {
 }  // namespace
 
 std::string ASCII85Decode(std::string_view text) {
-  std::string kept = KeptDigits(text);
-  if (kept.size() < 2 || kept.compare(kept.size() - 2, 2, "~>") != 0) return {};
-  kept.resize(kept.size() - 2);
+  const std::string kept = KeptDigits(text);
   std::string out;
   out.reserve(kept.size() / kGroup * 4 + 4);
   size_t i = 0;

@@ -6,8 +6,8 @@
 
 #include "platform/rtl/streams.h"
 
-// Decodes ASCII85 text that ends with "~>"; whitespace is ignored and "z" stands for four zero
-// bytes. Text without the end marker gives the empty string.
+// Decodes ASCII85 text up to its end marker "~>" (a "~" alone, or the end of the text, ends it
+// too); whitespace is ignored and "z" stands for four zero bytes.
 std::string ASCII85Decode(std::string_view text);
 
 // Encodes all of input (rewound to its start first) onto output: lines of 71 to 75 characters

@@ -122,6 +122,11 @@ std::string TPDFRenderer::SpaceOfValue(TPDFContentRun& run, TPDFObject* value, s
   return "DeviceRGB";
 }
 
+bool TPDFRenderer::PaintsNothing(std::string_view space) {
+  const auto* separation = SpaceFromName(SeparationSpaces, space, "Separation");
+  return separation != nullptr && separation->ColorantName == "None";
+}
+
 void TPDFRenderer::OpFillSpace(TPDFContentRun& run) {
   run.State.FillColorSpace = SelectColorSpace(run, run.PopString(), &run.State.FillPatternBase);
 }

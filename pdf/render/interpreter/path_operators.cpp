@@ -117,6 +117,9 @@ void TPDFRenderer::OpEndPath(TPDFContentRun& run) {
 }
 
 void TPDFRenderer::Paint(TPDFContentRun& run, bool fill, bool stroke, uint8_t rule, bool close) {
+  // The path still ends, and still becomes the clip it was marked for.
+  fill = fill && !PaintsNothing(run.State.FillColorSpace);
+  stroke = stroke && !PaintsNothing(run.State.StrokeColorSpace);
   if (run.EPS != nullptr) return PaintEPS(run, fill, stroke, rule, close);
   if (stroke) ApplyStrokeState(run);
   if (fill) ApplyFillState(run, rule);

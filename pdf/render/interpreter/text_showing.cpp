@@ -273,8 +273,8 @@ void TPDFRenderer::ShowText(TPDFContentRun& run) {
     if (run.EPS == nullptr) run.Canvas->EndPath();
     return;
   }
-  const bool stroke = mode == 1 || mode == 2 || mode == 5 || mode == 6;
-  const bool fill = mode == 0 || mode == 2 || mode == 4 || mode == 6;
+  const bool stroke = (mode == 1 || mode == 2 || mode == 5 || mode == 6) && !PaintsNothing(st.StrokeColorSpace);
+  const bool fill = (mode == 0 || mode == 2 || mode == 4 || mode == 6) && !PaintsNothing(st.FillColorSpace);
   if (run.EPS != nullptr) {
     if (draw) PaintEPSText(run, fill, stroke, mode >= 4);
     run.PathOpen = false;

@@ -284,6 +284,8 @@ class TPDFRenderer {
   void SetStrokeColor(TPDFContentRun& run);
   void SetColor(TPDFContentRun& run, bool fill, const TPDFMatrix* patternBase = nullptr);
   void SetColorIn(TPDFContentRun& run, bool fill, const std::string& space, const TPDFMatrix* patternBase);
+  // A Separation of the colorant None: what is painted in it leaves no mark.
+  bool PaintsNothing(std::string_view space);
   void ApplyExtGState(TPDFContentRun& run, std::string_view name);
   TZRXPattern* PatternForName(TPDFContentRun& run, std::string_view name);
   // A pattern or shading of the content's resources placed by base (its space to the output).

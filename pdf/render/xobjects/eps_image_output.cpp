@@ -126,6 +126,7 @@ void TPDFRenderer::DrawHTML5Image(TPDFContentRun& run, TPDFImageDecoder& decoder
 
 void TPDFRenderer::WriteEPSImage(TPDFContentRun& run, TPDFImageDecoder& decoder, const std::string& id,
                                  bool reusable) {
+  if (decoder.ImageMask == 1 && PaintsNothing(run.State.FillColorSpace)) return;
   int64_t w = 0, h = 0;
   PictureSize(decoder, w, h);
   // A stencil takes the fill colour of each showing: its picture is not the same twice.

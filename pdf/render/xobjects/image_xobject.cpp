@@ -43,6 +43,7 @@ void TPDFRenderer::PrepareDecoder(TPDFImageDecoder& decoder, const TPDFContentRu
 // Draws a decoded image; a decoder or canvas that could not draw it leaves the image's error
 // text, so that the page never passes for complete.
 void TPDFRenderer::DrawDecodedImage(TPDFContentRun& run, TPDFImageDecoder& decoder) {
+  if (decoder.ImageMask == 1 && PaintsNothing(run.State.FillColorSpace)) return;
   const TPDFPoint corners[4] = {TransformPoint(0, 0), TransformPoint(1, 0), TransformPoint(0, 1), TransformPoint(1, 1)};
   double minX = corners[0].X, maxX = corners[0].X, minY = corners[0].Y, maxY = corners[0].Y;
   for (const TPDFPoint& p : corners) {

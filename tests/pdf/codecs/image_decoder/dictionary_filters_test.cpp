@@ -74,6 +74,7 @@ TEST(ImageFilters, ChainsAndAbbreviations) {
   struct {
     const char* name;
     std::string filter, data;
+    bool fails = false;
   } cases[] = {
       {"none", "", raw},
       {"Flate", "/Filter /FlateDecode", FlateCompressString(raw)},
@@ -88,13 +89,21 @@ TEST(ImageFilters, ChainsAndAbbreviations) {
       {"ASCII85 then RunLength", "/Filter [ /A85 /RunLengthDecode ]", ASCII85EncodeString(RunLength(raw))},
       {"parameters shorter than the filters", "/Filter [ /ASCIIHexDecode /FlateDecode ] /DecodeParms [ null ]",
        Hex(FlateCompressString(raw))},
-      {"an unknown filter is skipped", "/Filter [ /NoSuchDecode /FlateDecode ]", FlateCompressString(raw)},
+      // The security handler has decrypted the data before the chain runs.
+      {"Crypt before Flate", "/Filter [ /Crypt /FlateDecode ]", FlateCompressString(raw)},
+      // A filter that cannot be decoded leaves no samples: the image is not drawn from bytes
+      // still encoded, wherever the filter stands in the chain and whatever else names it.
+      {"an unknown filter", "/Filter [ /NoSuchDecode /FlateDecode ]", FlateCompressString(raw), true},
+      {"an unknown filter last", "/Filter [ /FlateDecode /NoSuchDecode ]", FlateCompressString(raw), true},
+      {"an unknown filter alone", "/Filter /NoSuchDecode", raw, true},
+      {"a filter that is no name", "/Filter [ /FlateDecode 5 ]", FlateCompressString(raw), true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TestStore t;
     auto d = Decode(t.Image("<< " + kRgbDict + " " + c.filter + " >>", c.data));
-    ExpectRgbSamples(*d);
+    if (c.fails) EXPECT_TRUE(d->Failed);
+    else ExpectRgbSamples(*d);
   }
 }
 

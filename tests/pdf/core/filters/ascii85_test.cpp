@@ -58,8 +58,14 @@ TEST(Ascii85, SmallCases) {
   EXPECT_EQ(ASCII85Decode("~>"), "");
   EXPECT_EQ(ASCII85Decode("87cURD]i,\"Ebo80~>"), "Hello World!");
   EXPECT_EQ(ASCII85Decode(" 87cU\r\nRD]i,\t\"Ebo80 ~> trailing text"), "Hello World!");
-  EXPECT_EQ(ASCII85Decode("87cURD]i,\"Ebo80"), "") << "no end marker";
-  EXPECT_EQ(ASCII85Decode("87cURD]i,\"Ebo80~"), "");
+  // A missing end marker, or its ">" alone, cuts nothing short; a "~" ends the data whatever
+  // follows it, a last partial group included.
+  EXPECT_EQ(ASCII85Decode("87cURD]i,\"Ebo80"), "Hello World!") << "no end marker";
+  EXPECT_EQ(ASCII85Decode("87cURD]i,\"Ebo80~"), "Hello World!");
+  EXPECT_EQ(ASCII85Decode("87cURD]i,\"Ebo80~\r\n"), "Hello World!");
+  EXPECT_EQ(ASCII85Decode("87cURD]i,\"Ebo~"), "Hello Worl");
+  EXPECT_EQ(ASCII85Decode("87cURD]i,\"Ebo"), "Hello Worl");
+  EXPECT_EQ(ASCII85Decode("87cUR~xyz~>"), "Hell");
   EXPECT_EQ(ASCII85Decode("87cUR!~>"), "Hell") << "a lone leftover character gives nothing";
   EXPECT_EQ(ASCII85Decode("s8W-!~>"), "\xFF\xFF\xFF\xFF");
   // A group above 2^32 - 1 cannot come from an encoder; it decodes to zeros.

@@ -205,7 +205,11 @@ TEST_F(FilterChain, FailuresAreReportedWithWhatWasDecoded) {
   s->SetData(std::string(1000, 'z') + "~>");
   EXPECT_FALSE(DecodeStreamData(*s, out, 1000));
   EXPECT_EQ(out, std::string(1000, '\0'));
-  s->SetData("no end marker");
+  // Text without its end marker decodes to its end; text that holds no digit gives nothing.
+  s->SetData("87cURD]i,\"Ebo80");
+  EXPECT_TRUE(s->Decode(out));
+  EXPECT_EQ(out, "Hello World!");
+  s->SetData("{|}");
   EXPECT_FALSE(s->Decode(out));
 }
 

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "pdf/core/filters/ascii85.h"
+#include "pdf/core/filters/flate.h"
 #include "tests/pdf/render/support/oracle_pages.h"
 #include "tests/pdf/render/support/render_test_pdf.h"
 #include "tests/support/test_support.h"
@@ -51,6 +53,18 @@ std::string RunLength(const std::string& text) {
     out += char(run.size() - 1) + run;
   }
   return out + '\x80';
+}
+
+// Data as ASCII85 text that ends in `end` instead of its end marker "~>".
+std::string Ascii85Ending(const std::string& data, const std::string& end) {
+  const std::string text = ASCII85EncodeString(data);
+  return text.substr(0, text.size() - 2) + end;
+}
+
+// A 2 x 2 image XObject of 8-bit samples in the space, with the dictionary entries and data given.
+std::string TinyImage(const std::string& space, const std::string& entries, const std::string& data) {
+  return "stream:<< /Subtype /Image /Width 2 /Height 2 /BitsPerComponent 8 /ColorSpace " + space + " " + entries +
+         " >>|" + data;
 }
 
 class PopplerOracle : public ::testing::TestWithParam<OracleCase> {};
@@ -308,6 +322,43 @@ INSTANTIATE_TEST_SUITE_P(
                    .exact = true,
                    .groups = {5, 6},
                    .hidden = {5},
+                   .outputs = true},
+        // ASCII85 data end at "~" alone, or at the end of the stream without a marker: the page's
+        // content, a form's and an image's are drawn whole. (Without a marker poppler misreads a
+        // last group of fewer than five digits: the form's text is whole groups.)
+        OracleCase{.name = "ascii85_without_its_end_marker",
+                   .content = Ascii85Ending("1 0 0 rg 10 10 30 30 re f /Fm Do q 40 0 0 40 50 50 cm /Im Do Q ", "~"),
+                   .resources = "<< /XObject << /Fm 5 0 R /Im 6 0 R >> >>",
+                   .objects = {"stream:<< /Subtype /Form /BBox [0 0 100 100] /Filter /A85 >>|" +
+                                   Ascii85Ending("0 1 0 rg 60 10 30 30 re f   ", ""),
+                               TinyImage("/DeviceRGB", "/Filter /ASCII85Decode",
+                                         Ascii85Ending(std::string("\0\0\xFF\xFF\0\0\0\xFF\0\xFF\xFF\0", 12), "\n"))},
+                   .contentDict = "<< /Filter /ASCII85Decode >>",
+                   .allowed = 8},
+        // An image whose filters cannot all be read is not drawn (nor its undecoded bytes), an
+        // image mask no more than a picture; the page says that an image failed.
+        OracleCase{.name = "images_under_filters_that_cannot_be_read",
+                   .content = "0 0 1 rg 0 0 10 10 re f q 40 0 0 40 5 55 cm /I1 Do Q q 40 0 0 40 55 55 cm /I2 Do Q "
+                              "q 40 0 0 40 5 5 cm /I3 Do Q q 40 0 0 40 55 5 cm /I4 Do Q",
+                   .resources = "<< /XObject << /I1 5 0 R /I2 6 0 R /I3 7 0 R /I4 8 0 R >> >>",
+                   .objects = {TinyImage("/DeviceRGB", "/Filter /BogusDecode", std::string(12, '\x40')),
+                               TinyImage("/DeviceRGB", "/Filter [/FlateDecode /BogusDecode]", FlateCompressString(std::string(12, '\x40'))),
+                               "stream:<< /Subtype /Image /Width 2 /Height 2 /ImageMask true /Filter /BogusDecode >>|" + std::string(2, '\0'),
+                               TinyImage("/DeviceRGB", "/Filter [/FlateDecode 5]", FlateCompressString(std::string(12, '\x40')))},
+                   .exact = true,
+                   .outputs = true,
+                   .error = "Error rendering image"},
+        // The colorant None paints nothing: fills, strokes, text and image masks in it leave the
+        // page as it was, whether the colour was set or only the space; a clip still clips.
+        OracleCase{.name = "separation_none_paints_nothing",
+                   .content = "0 1 0 rg 0 0 100 100 re f /None cs 1 sc 10 10 30 30 re f /None CS 1 SC 4 w 10 50 m 90 50 l S "
+                              "q 40 0 0 20 50 10 cm /Mk Do Q BT /F1 30 Tf 10 60 Td (AB) Tj ET "
+                              "q /Rgb cs 0 0 1 sc /None cs 60 60 30 30 re W f 0 0 1 rg 0 0 100 100 re f Q",
+                   .resources = "<< /ColorSpace << /None [/Separation /None /DeviceCMYK 5 0 R] /Rgb /DeviceRGB >> "
+                                "/XObject << /Mk 6 0 R >> /Font << /F1 7 0 R >> >>",
+                   .objects = {"<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0 0 1] /N 1 >>",
+                               "stream:<< /Subtype /Image /Width 2 /Height 2 /ImageMask true >>|" + std::string(2, '\0'),
+                               "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"},
                    .outputs = true},
         // An Indexed space takes one component, its index into the table.
         OracleCase{.name = "indexed_fill_and_stroke",
