@@ -65,7 +65,9 @@ void TSkinStatusBar::DrawPart(HDC dc, RECT r, int frame, std::u16string text, bo
   DrawBevel(dc, r, frame);
   int align = StatusTextAlignment(text);
   if (rtl && align != 2) align = align == 0 ? 1 : 0;
-  if (text.empty()) text = u" ";
+  // (assign() rather than = of a literal: GCC 12 inlines the latter into a copy it wrongly takes
+  // for an overlapping one, -Wrestrict.)
+  if (text.empty()) text.assign(1, u' ');
   const UINT format = align == 2 ? DT_CENTER : align == 1 ? DT_RIGHT : DT_LEFT;
   InflateRect(r, -2, 0);
   DrawTextW(dc, text.data(), int(text.size()), &r,
