@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 namespace ccitt {
@@ -23,6 +24,19 @@ inline void FindChangingElements(std::span<const int32_t> reference, int32_t col
 }
 
 // Sets pixels [start, end) of a packed row, most significant bit first; 0 <= start.
-void FillRun(uint8_t* row, int32_t start, int32_t end);
+// Inline: a noisy page sets a run every few pixels.
+inline void FillRun(uint8_t* row, int32_t start, int32_t end) {
+  if (start >= end) return;
+  const int32_t first = start >> 3, last = (end - 1) >> 3;
+  const auto head = static_cast<uint8_t>(0xFFu >> (start & 7));
+  const auto tail = static_cast<uint8_t>(0xFFu << (7 - ((end - 1) & 7)));
+  if (first == last) {
+    row[first] |= head & tail;
+    return;
+  }
+  row[first] |= head;
+  std::memset(row + first + 1, 0xFF, static_cast<size_t>(last - first - 1));
+  row[last] |= tail;
+}
 
 }  // namespace ccitt

@@ -1,7 +1,6 @@
 #include "pdf/codecs/ccitt/ccitt_rows.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 #include "pdf/codecs/ccitt/ccitt_changing_elements.h"
@@ -39,24 +38,6 @@ void TCCITTRowDecoder::FinishRow() {
   // elements read as columns, which stands for the row's end.
   std::swap(ref_, cur_);
   ref_count_ = count_;
-}
-
-void FillRun(uint8_t* row, int32_t start, int32_t end) {
-  if (start >= end) return;
-  const int32_t first = start >> 3, last = (end - 1) >> 3;
-  const auto head = static_cast<uint8_t>(0xFFu >> (start & 7));
-  const auto tail = static_cast<uint8_t>(0xFFu << (7 - ((end - 1) & 7)));
-  if (first == last) {
-    row[first] |= head & tail;
-    return;
-  }
-  row[first] |= head;
-  std::memset(row + first + 1, 0xFF, static_cast<size_t>(last - first - 1));
-  row[last] |= tail;
-}
-
-void TCCITTRowDecoder::SetRun(int32_t start, int32_t end) {
-  FillRun(row_, std::max(start, 0), std::min(end, columns_));
 }
 
 TCCITTRowDecoder::TRun TCCITTRowDecoder::ReadRun(bool black) {

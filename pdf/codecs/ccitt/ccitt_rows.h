@@ -2,10 +2,13 @@
 // bit first, black = 1), keeping the changing elements of the row as the reference of the next.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "pdf/codecs/ccitt/ccitt_bit_reader.h"
+#include "pdf/codecs/ccitt/ccitt_changing_elements.h"
 
 namespace ccitt {
 
@@ -47,9 +50,13 @@ class TCCITTRowDecoder {
   // The runs of horizontal mode, where an EOL or a meaningless code is an error.
   TRun DecodeWhiteRun();
   TRun DecodeBlackRun();
-  // b1 (and b2) for the current a0 and colour.
-  void FindChangingElement(int32_t a0, bool black, int32_t& b1, int32_t& b2);
-  void SetRun(int32_t start, int32_t end);
+  // b1 (and b2) for the current a0 and colour. Inline, as SetRun: each change of a noisy
+  // picture's rows takes one or both.
+  void FindChangingElement(int32_t a0, bool black, int32_t& b1, int32_t& b2) {
+    FindChangingElements(std::span<const int32_t>(ref_.data(), size_t(ref_count_)), columns_, a0, black,
+                         search_index_, b1, b2);
+  }
+  void SetRun(int32_t start, int32_t end) { FillRun(row_, std::max(start, 0), std::min(end, columns_)); }
   void Record(int32_t position) {
     // Two changes at one position cancel (a run of length 0), so the elements stay strictly
     // increasing and within the array.

@@ -54,7 +54,7 @@ inline const TModeCode& ModeCode(uint32_t next7) { return kModeCodes[next7 & ((1
 
 // Offset of a1 from b1 for the vertical modes (V0 to VL3).
 inline int VerticalOffset(TMode mode) {
-  constexpr int offsets[] = {0, 1, 2, 3, -1, -2, -3};
+  static constexpr int offsets[] = {0, 1, 2, 3, -1, -2, -3};
   return offsets[static_cast<int>(mode)];
 }
 

@@ -11,11 +11,6 @@
 
 namespace ccitt {
 
-void TCCITTRowDecoder::FindChangingElement(int32_t a0, bool black, int32_t& b1, int32_t& b2) {
-  const std::span<const int32_t> reference(ref_.data(), size_t(ref_count_));
-  FindChangingElements(reference, columns_, a0, black, search_index_, b1, b2);
-}
-
 TRowEnd TCCITTRowDecoder::DecodeTwoDRow(bool group4) {
   StartRow();
   // a0 = -1 is the imaginary white element in front of the row.

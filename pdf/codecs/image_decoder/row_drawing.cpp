@@ -3,6 +3,7 @@
 // page as the picture's rows would.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "pdf/codecs/ccitt/ccitt_decoder.h"
 #include "pdf/codecs/image_decoder/decoder_internal.h"
@@ -217,6 +218,11 @@ bool TPDFImageDecoder::DrawFaxRows(TPDFDaubrix& canvas, double x1, double y1, do
   std::array<std::array<uint8_t, 3>, 2> bgr;
   for (size_t i = 0; i < 2; ++i)
     bgr[i] = {GetBValue(faxColours_[i]), GetGValue(faxColours_[i]), GetRValue(faxColours_[i])};
+  // The pixels of every byte of bits, made once: a noisy page changes colour every pixel or two,
+  // and a pixel at a time cost about a tenth of its drawing.
+  std::vector<std::array<uint8_t, 24>> eight(256);
+  for (size_t b = 0; b < 256; ++b)
+    for (size_t i = 0; i < 8; ++i) std::memcpy(&eight[b][3 * i], bgr[(b >> (7 - i)) & 1].data(), 3);
   TBitmap bitmap;
   bitmap.SetPixelFormat(pf24bit);
   int32_t top = 0, next = 0;  // the band's first row, the next row to come
@@ -226,7 +232,9 @@ bool TPDFImageDecoder::DrawFaxRows(TPDFDaubrix& canvas, double x1, double y1, do
     const int32_t n = std::min(band, Height - top);
     if (bitmap.Height() != n) bitmap.SetSize(Width, n);
     uint8_t* out = bitmap.ScanLine(next - top);
-    for (int32_t x = 0; x < Width; ++x, out += 3) {
+    int32_t x = 0;
+    for (; bits && x + 8 <= Width; x += 8, out += 24) std::memcpy(out, eight[bits[x >> 3]].data(), 24);
+    for (; x < Width; ++x, out += 3) {
       const auto& c = bgr[bits ? (bits[x >> 3] >> (7 - (x & 7))) & 1 : 0];
       out[0] = c[0], out[1] = c[1], out[2] = c[2];
     }

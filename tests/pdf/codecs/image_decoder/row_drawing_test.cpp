@@ -235,14 +235,16 @@ TEST_P(RowDrawing, PagesAsWhenDecodedWhole) {
 // Fax images, Group 4 data written by libtiff and Group 3 data of one-dimensional rows, are
 // drawn from their decoded rows a band at a time where they are placed pixel for pixel, as the
 // whole picture: every colour rule (grey, BlackIs1, an inverted Decode, an indexed space of two
-// colours, the default), data that end early, rows wider than a band.
+// colours, the default), data that end early, rows wider than a band, rows of a byte or less and
+// noise (runs of one to three pixels: every byte of bits).
 TEST_P(RowDrawing, FaxPagesAsWhenDecodedWhole) {
   testsupport::TempDir dir;
   struct Fax {
     const char* name;
     int width, height;
     std::string space, parms, extra;
-    int cut;  // bytes of the data kept (0: all)
+    int cut;          // bytes of the data kept (0: all)
+    int maxRun = 40;  // the longest run of one colour
   };
   const std::string palette = "[ /Indexed /DeviceRGB 1 <FF2010 0030C0> ]";
   const Fax faxes[] = {
@@ -253,10 +255,13 @@ TEST_P(RowDrawing, FaxPagesAsWhenDecodedWhole) {
       {"RGB", 301, 97, kRGB, "", "", 0},
       {"data ending early", 301, 97, kGrey, "", "", 400},
       {"wider than a band", 5000, 40, kGrey, "", "", 0},
+      {"one byte wide", 8, 33, palette, "", "", 0, 3},
+      {"narrower than a byte", 5, 33, kGrey, " /BlackIs1 true", "", 0, 2},
+      {"noise", 1027, 64, palette, "", "", 0, 3},
   };
   for (const Fax& f : faxes) {
     SCOPED_TRACE(f.name);
-    const ccitt_test::TBitmap picture = ccitt_test::RandomRunsBitmap(f.width, f.height, 7, 40);
+    const ccitt_test::TBitmap picture = ccitt_test::RandomRunsBitmap(f.width, f.height, 7, f.maxRun);
     std::string g4 = ccitt_test::LibtiffGroup4(dir, picture);
     ASSERT_FALSE(g4.empty());
     if (f.cut) g4.resize(size_t(f.cut));
