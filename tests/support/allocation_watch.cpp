@@ -8,6 +8,15 @@ namespace {
 std::atomic<bool> gWatching{false};
 std::atomic<size_t> gLargest{0};
 
+}  // namespace
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+bool testsupport::AllocationsWatchable() { return false; }
+#else
+bool testsupport::AllocationsWatchable() { return true; }
+
+namespace {
+
 void Note(size_t bytes) {
   if (!gWatching.load(std::memory_order_relaxed)) return;
   size_t seen = gLargest.load(std::memory_order_relaxed);
@@ -16,11 +25,6 @@ void Note(size_t bytes) {
 }
 
 }  // namespace
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-bool testsupport::AllocationsWatchable() { return false; }
-#else
-bool testsupport::AllocationsWatchable() { return true; }
 
 // glibc's own allocation functions, under the names it exports for such wrappers.
 extern "C" {

@@ -168,7 +168,7 @@ TEST(EmfReader, EofMissingTrailingAndCut) {
   EXPECT_EQ(Types(*EmfDocument::Parse(file)), (std::vector<uint32_t>{EMR_HEADER, EMR_SAVEDC, EMR_EOF}));
   // A truncated file keeps what is whole.
   file = Emf({save, save});
-  file.resize(file.size() - 6);
+  file.erase(file.end() - 6, file.end());
   doc = EmfDocument::Parse(file);
   EXPECT_EQ(Types(*doc), (std::vector<uint32_t>{EMR_HEADER, EMR_SAVEDC, EMR_SAVEDC}));
   EXPECT_TRUE(doc->Truncated());
