@@ -28,6 +28,7 @@ class TTalvoPDFWideFileStream : public TStream {
   int64_t Write(const void* buffer, int64_t count) override;
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
   void SetSize(int64_t size) override;
+  int Handle() const override { return handle_; }
 
  private:
   int handle_ = -1;

@@ -25,6 +25,9 @@ class TStream {
   virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
   virtual int64_t Size();
   virtual void SetSize(int64_t size) = 0;
+  // The handle of the file the stream reads, for readers that read it where it lies (see
+  // platform/rtl/byte_source.h); -1 for a stream of no file.
+  virtual int Handle() const { return -1; }
 
   int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
   void SetPosition(int64_t pos) { Seek(pos, TSeekOrigin::soBeginning); }
@@ -96,6 +99,7 @@ class TFileStream : public TStream {
   int64_t Write(const void* buffer, int64_t count) override;
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
   void SetSize(int64_t size) override;
+  int Handle() const override { return fd_; }
   const WideString& FileName() const { return fileName_; }
 
  private:

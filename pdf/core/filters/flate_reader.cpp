@@ -12,6 +12,8 @@ namespace {
 constexpr int64_t kPiece = 128 * 1024;
 // Reads at least this long are inflated straight into the caller's memory.
 constexpr int64_t kDirectRead = 4 * 1024;
+// Input read a piece of this size at a time.
+constexpr int64_t kInputPiece = 64 * 1024;
 
 }  // namespace
 
@@ -29,8 +31,14 @@ TFlateReader::TFlateReader(std::string_view data, int64_t maxOutput)
   if (!state_->open) ended_ = failed_ = true;
 }
 
+TFlateReader::TFlateReader(std::unique_ptr<TFlateInput> input, int64_t maxOutput)
+    : TFlateReader(std::string_view(), maxOutput) {
+  input_ = std::move(input);
+}
+
 TFlateReader::TFlateReader(const TFlateReader& other)
     : data_(other.data_),
+      input_(other.input_ ? other.input_->Clone() : nullptr),
       state_(std::make_unique<TState>()),
       fed_(other.fed_),
       left_(other.left_),
@@ -46,6 +54,13 @@ TFlateReader::TFlateReader(const TFlateReader& other)
   if (other.state_->open) {
     state_->open = inflateCopy(&state_->zs, &other.state_->zs) == Z_OK;
     if (!state_->open) ended_ = failed_ = true;
+  }
+  // What zlib has yet to take of the other's piece of input comes along.
+  z_stream& zs = state_->zs;
+  if (state_->open && input_ && zs.avail_in > 0) {
+    inputPiece_ = std::make_unique_for_overwrite<uint8_t[]>(size_t(kInputPiece));
+    std::memcpy(inputPiece_.get(), other.state_->zs.next_in, zs.avail_in);
+    zs.next_in = inputPiece_.get();
   }
 }
 
@@ -86,6 +101,21 @@ int64_t TFlateReader::Read(uint8_t* out, int64_t n) {
   return done;
 }
 
+void TFlateReader::Feed() {
+  z_stream& zs = state_->zs;
+  if (input_) {
+    if (!inputPiece_) inputPiece_ = std::make_unique_for_overwrite<uint8_t[]>(size_t(kInputPiece));
+    zs.next_in = inputPiece_.get();
+    zs.avail_in = uInt(std::max<int64_t>(0, input_->Read(inputPiece_.get(), kInputPiece)));
+    return;
+  }
+  if (fed_ >= int64_t(data_.size())) return;
+  const int64_t slice = std::min<int64_t>(int64_t(data_.size()) - fed_, UINT_MAX);
+  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data_.data() + fed_));
+  zs.avail_in = uInt(slice);
+  fed_ += slice;
+}
+
 int64_t TFlateReader::Inflate(uint8_t* to, int64_t room) {
   if (left_ == 0) {
     ended_ = true;
@@ -93,12 +123,7 @@ int64_t TFlateReader::Inflate(uint8_t* to, int64_t room) {
     return 0;
   }
   z_stream& zs = state_->zs;
-  if (zs.avail_in == 0 && fed_ < int64_t(data_.size())) {
-    const int64_t slice = std::min<int64_t>(int64_t(data_.size()) - fed_, UINT_MAX);
-    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data_.data() + fed_));
-    zs.avail_in = uInt(slice);
-    fed_ += slice;
-  }
+  if (zs.avail_in == 0) Feed();
   zs.next_out = to;
   zs.avail_out = uInt(std::min<int64_t>({room, left_, UINT_MAX}));
   const uInt inBefore = zs.avail_in, outBefore = zs.avail_out;

@@ -17,6 +17,16 @@ enum class FlateEnd {
   OutputLimit,  // output reached maxOutput and was cut there
 };
 
+// Compressed data read a piece at a time where they lie (a file's chunks): each read goes on
+// from where the last stopped; a copy goes on from the same place on its own.
+class TFlateInput {
+ public:
+  virtual ~TFlateInput() = default;
+  virtual std::unique_ptr<TFlateInput> Clone() const = 0;
+  // Up to n next bytes into out; fewer only where the data end.
+  virtual int64_t Read(uint8_t* out, int64_t n) = 0;
+};
+
 // Ends where the whole inflate ends: at the stream's end, at damaged data or a preset
 // dictionary (what came before counts), when zlib can make no progress with the data there
 // are, or when maxOutput bytes have come out in all (the ceiling counts bytes passed over too).
@@ -27,6 +37,8 @@ class TFlateReader {
   explicit TFlateReader(std::string_view data, int64_t maxOutput = kDefaultFilterOutputLimit);
   // A temporary string would be gone before the first read.
   explicit TFlateReader(std::string&& data, int64_t maxOutput = kDefaultFilterOutputLimit) = delete;
+  // The zlib stream read a piece at a time from input.
+  explicit TFlateReader(std::unique_ptr<TFlateInput> input, int64_t maxOutput = kDefaultFilterOutputLimit);
   // A reader that goes on from where other stands, independently of it.
   TFlateReader(const TFlateReader& other);
   TFlateReader& operator=(const TFlateReader&) = delete;
@@ -52,9 +64,14 @@ class TFlateReader {
   // One call of inflate into room bytes at to; answers the bytes made.
   int64_t Inflate(uint8_t* to, int64_t room);
 
+  // Hands zlib the next piece of data once it has taken the last.
+  void Feed();
+
   std::string_view data_;
+  std::unique_ptr<TFlateInput> input_;
+  std::unique_ptr<uint8_t[]> inputPiece_;  // the piece of input zlib reads
   std::unique_ptr<TState> state_;
-  int64_t fed_ = 0;      // bytes of data handed to zlib
+  int64_t fed_ = 0;      // bytes of data handed to zlib (of data_)
   int64_t left_ = 0;     // bytes the ceiling still allows
   bool ended_ = false;
   bool failed_ = false;

@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
 #include "tests/pdf/core/filters/filter_vectors.h"
 
 using filtertest::Decoded;
@@ -185,6 +190,33 @@ TEST(Flate, PredictorDecodeUndoesRowsAfterInflating) {
 
 namespace {
 
+// Data handed over in pieces of a few sizes in turn, as a file's chunks come.
+class PiecesInput : public TFlateInput {
+ public:
+  explicit PiecesInput(std::string_view data) : data_(data) {}
+  std::unique_ptr<TFlateInput> Clone() const override { return std::make_unique<PiecesInput>(*this); }
+  int64_t Read(uint8_t* out, int64_t n) override {
+    static constexpr int64_t kSizes[] = {1, 7, 65537, 3};
+    const int64_t take = std::min({n, kSizes[turn_++ % 4], int64_t(data_.size() - at_)});
+    std::memcpy(out, data_.data() + at_, size_t(take));
+    at_ += size_t(take);
+    return take;
+  }
+
+ private:
+  std::string_view data_;
+  size_t at_ = 0;
+  int turn_ = 0;
+};
+
+// The same data read whole and in pieces.
+std::vector<std::unique_ptr<TFlateReader>> Readers(const std::string& in, int64_t maxOutput = kDefaultFilterOutputLimit) {
+  std::vector<std::unique_ptr<TFlateReader>> readers;
+  readers.push_back(std::make_unique<TFlateReader>(in, maxOutput));
+  readers.push_back(std::make_unique<TFlateReader>(std::make_unique<PiecesInput>(in), maxOutput));
+  return readers;
+}
+
 // Everything a reader gives, read n bytes at a time.
 std::string ReadAll(TFlateReader& reader, int64_t n) {
   std::string all, part(static_cast<size_t>(n), '\0');
@@ -198,7 +230,8 @@ std::string ReadAll(TFlateReader& reader, int64_t n) {
 }  // namespace
 
 // The piecewise reader gives the bytes and the end of the whole inflate, whatever the size of
-// its reads (small ones come from its piece, large ones are inflated straight into place).
+// its reads (small ones come from its piece, large ones are inflated straight into place) and
+// whether its data lie whole in memory or come in pieces.
 TEST(FlateReader, ReadsWhatTheWholeInflateGivesInPiecesOfAnySize) {
   const std::string mixed = Encoded("flate_mixed_best");
   std::string flushed = Encoded("flate_flushed");
@@ -210,13 +243,13 @@ TEST(FlateReader, ReadsWhatTheWholeInflateGivesInPiecesOfAnySize) {
   for (const std::string& in : inputs) {
     std::string whole;
     const FlateEnd end = FlateDecompressBuffer(in, whole);
-    for (const int64_t n : {1, 3, 4095, 4096, 70000}) {
-      SCOPED_TRACE(n);
-      TFlateReader reader(in);
-      EXPECT_TRUE(filtertest::SameBytes(ReadAll(reader, n), whole));
-      EXPECT_EQ(reader.End(), end);
-      EXPECT_TRUE(reader.Exhausted());
-    }
+    for (const int64_t n : {1, 3, 4095, 4096, 70000})
+      for (const auto& reader : Readers(in)) {
+        SCOPED_TRACE(n);
+        EXPECT_TRUE(filtertest::SameBytes(ReadAll(*reader, n), whole));
+        EXPECT_EQ(reader->End(), end);
+        EXPECT_TRUE(reader->Exhausted());
+      }
   }
   // Python's zlib as the oracle for the streams it wrote.
   TFlateReader reader(mixed);
@@ -224,23 +257,26 @@ TEST(FlateReader, ReadsWhatTheWholeInflateGivesInPiecesOfAnySize) {
   EXPECT_EQ(reader.End(), FlateEnd::StreamEnd);
 }
 
-// A copy goes on from where the original stands; passing over bytes counts as reading them.
+// A copy goes on from where the original stands (with the piece of data it had not yet taken);
+// passing over bytes counts as reading them.
 TEST(FlateReader, ACopyGoesOnFromTheSamePlace) {
   const std::string full = filtertest::Noise(200000, 11);
   const std::string in = FlateCompressString(full);
-  TFlateReader reader(in);
-  EXPECT_EQ(reader.Read(nullptr, 1000), 1000);
-  uint8_t byte = 0;
-  EXPECT_EQ(reader.Read(&byte, 1), 1);
-  EXPECT_EQ(byte, static_cast<uint8_t>(full[1000]));
-  TFlateReader copy(reader);
-  EXPECT_EQ(reader.Read(nullptr, 50000), 50000);
-  const std::string rest = full.substr(1001);
-  EXPECT_TRUE(filtertest::SameBytes(ReadAll(copy, 999), rest));
-  EXPECT_TRUE(filtertest::SameBytes(ReadAll(reader, 20000), full.substr(51001)));
-  TFlateReader late(reader);  // a copy of an ended reader has nothing more
-  EXPECT_EQ(late.Read(&byte, 1), 0);
-  EXPECT_EQ(late.End(), FlateEnd::StreamEnd);
+  for (const auto& original : Readers(in)) {
+    TFlateReader& reader = *original;
+    EXPECT_EQ(reader.Read(nullptr, 1000), 1000);
+    uint8_t byte = 0;
+    EXPECT_EQ(reader.Read(&byte, 1), 1);
+    EXPECT_EQ(byte, static_cast<uint8_t>(full[1000]));
+    TFlateReader copy(reader);
+    EXPECT_EQ(reader.Read(nullptr, 50000), 50000);
+    const std::string rest = full.substr(1001);
+    EXPECT_TRUE(filtertest::SameBytes(ReadAll(copy, 999), rest));
+    EXPECT_TRUE(filtertest::SameBytes(ReadAll(reader, 20000), full.substr(51001)));
+    TFlateReader late(reader);  // a copy of an ended reader has nothing more
+    EXPECT_EQ(late.Read(&byte, 1), 0);
+    EXPECT_EQ(late.End(), FlateEnd::StreamEnd);
+  }
 }
 
 // The ceiling counts every byte that comes out, read or passed over; a stream that ends exactly
