@@ -155,6 +155,20 @@ void GdiBitmap::SetRaw(int32_t x, int32_t y, uint32_t v) {
   }
 }
 
+void Packed16ToBgr(const uint8_t* row, int64_t width, bool rgb565, uint8_t* bgr) {
+  for (int64_t x = 0; x < width; ++x, bgr += 3) {
+    const uint32_t raw = uint32_t(row[2 * x]) | (uint32_t(row[2 * x + 1]) << 8);
+    bgr[0] = Expand5(raw & 31);
+    if (rgb565) {
+      bgr[1] = Expand6((raw >> 5) & 63);
+      bgr[2] = Expand5((raw >> 11) & 31);
+    } else {
+      bgr[1] = Expand5((raw >> 5) & 31);
+      bgr[2] = Expand5((raw >> 10) & 31);
+    }
+  }
+}
+
 COLORREF GdiBitmap::RawToColor(uint32_t raw) const {
   switch (bpp_) {
     case 1:

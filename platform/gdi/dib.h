@@ -133,6 +133,10 @@ class GdiBitmap : public GdiObject {
   mutable std::unordered_map<uint32_t, uint8_t> nearestCache_;
 };
 
+// A row of 16-bit pixels (5-5-5, or 5-6-5) as 24-bit BGR, each channel widened as the bitmap
+// reads it.
+void Packed16ToBgr(const uint8_t* row, int64_t width, bool rgb565, uint8_t* bgr);
+
 // The colour table a new bitmap of an indexed depth gets: black and white for 1 bit, the
 // sixteen standard colours for 4 bits, and for 8 bits those sixteen, a 6 x 6 x 6 colour cube
 // and a grey ramp.

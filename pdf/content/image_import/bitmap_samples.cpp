@@ -44,13 +44,25 @@ TBitmapSamples::TBitmapSamples(int bpp, const std::vector<RGBQUAD>& colors, cons
   } else if (bpp == 32) {
     kind_ = kRGB32;
   } else if (bpp == 1 || bpp == 4 || bpp == 8) {
-    kind_ = kPalette;
-    // Indices beyond the colour table are black, as the bitmap itself reads them.
-    for (size_t i = 0; i < colors.size() && i < 256; ++i)
-      table_[i] = {colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue};
+    UsePalette(colors);
   } else {
     kind_ = kPacked16;
   }
+}
+
+void TBitmapSamples::UsePalette(const std::vector<RGBQUAD>& colors) {
+  kind_ = kPalette;
+  colorSpace_ = "DeviceRGB";
+  bits_ = 8;
+  decode_.clear();
+  // Indices beyond the colour table are black, as the bitmap itself reads them.
+  for (size_t i = 0; i < colors.size() && i < 256; ++i) table_[i] = {colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue};
+}
+
+TBitmapSamples TBitmapSamples::Colour(int bpp, const std::vector<RGBQUAD>& colors) {
+  TBitmapSamples samples(bpp, colors, nullptr, false);
+  if (bpp == 1 || bpp == 4 || bpp == 8) samples.UsePalette(colors);
+  return samples;
 }
 
 int64_t TBitmapSamples::RowBytes(int width) const {

@@ -18,6 +18,8 @@ class TBitmapSamples {
   // nullptr; gray: 8-bit lines hold grey levels (else so only when the colours are the grey
   // ramp).
   TBitmapSamples(int bitsPerPixel, const std::vector<RGBQUAD>& colors, const TPDFImagePageInfo* page, bool gray);
+  // Lines of 1 to 8, 24 or 32 bits as DeviceRGB samples whatever their colours.
+  static TBitmapSamples Colour(int bitsPerPixel, const std::vector<RGBQUAD>& colors);
 
   const std::string& ColorSpace() const { return colorSpace_; }
   int Bits() const { return bits_; }
@@ -30,6 +32,8 @@ class TBitmapSamples {
 
  private:
   enum Kind { kCMYK, kMono, kGrey, kRGB24, kRGB32, kPalette, kPacked16 };
+  void UsePalette(const std::vector<RGBQUAD>& colors);
+
   Kind kind_ = kRGB24;
   int bpp_ = 24;
   std::string colorSpace_ = "DeviceRGB";

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "pdf/content/image_import/bitmap_samples.h"
+#include "pdf/content/image_import/bmp_samples.h"
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/core/objects/pdf_objects.h"
 #include "pdf/render/canvas/daubrix.h"
@@ -133,12 +134,23 @@ bool TPDFImage::LoadBMP(TStream& stream, int32_t options) {
   const auto [w, h] = StatedBitmapSize(head);
   if (w > 0 && h > kMaxBitmapPixels / w) return false;
   try {
-    TBitmap bitmap;
-    stream.SetPosition(0);
-    bitmap.LoadFromStream(stream);
-    // Scan line 0 of a loaded bitmap is the top row whichever way the file stores its rows,
-    // so a top-down file needs no flip.
-    return WriteBitmap(bitmap, nullptr, false, false);
+    if (KeepSource) {
+      // The source kept is the bitmap saved again: the picture is read whole.
+      TBitmap bitmap;
+      stream.SetPosition(0);
+      bitmap.LoadFromStream(stream);
+      // Scan line 0 of a loaded bitmap is the top row whichever way the file stores its rows,
+      // so a top-down file needs no flip.
+      return WriteBitmap(bitmap, nullptr, false, false);
+    }
+    // The rows are read where they lie when they are drawn.
+    auto samples = std::make_unique<TBMPSamples>(TDibRows::OfBmpFile(StreamBytes(stream)));
+    const TBitmapSamples layout = samples->Layout();
+    Kind = 2;
+    Width = samples->Width();
+    Height = samples->Rows();
+    return WriteSampleSource(std::move(samples), Width, Height, layout.ColorSpace(), layout.Bits(), layout.Decode(),
+                             Compression == 1);
   } catch (const std::exception&) {
     return false;
   }

@@ -4,9 +4,13 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <random>
+#include <tuple>
+#include <vector>
 
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/bmp_reader.h"
+#include "platform/gdi/dib_rows.h"
 #include "platform/gdi/graphics_errors.h"
 #include "tests/platform/gdi/gdi_test_util.h"
 #include "tests/support/test_support.h"
@@ -95,6 +99,29 @@ TEST_P(ImageMagickBmp, DecodesLikePillow) {
 
 namespace {
 
+// Every row read where it lies, from the bytes held in memory and from the file through a
+// handle of its own, is the decoded picture's row.
+void ExpectRowsWhereTheyLie(const std::string& bytes, const std::string& file = "") {
+  const std::shared_ptr<GdiBitmap> decoded = ReadBmpFile(AsBytes(bytes));
+  std::vector<TSharedBytes> sources = {MemoryBytes(bytes)};
+  if (!file.empty()) {
+    TFileStream stream(FileNameToWide(file), fmOpenRead);
+    sources.push_back(FileBytes(stream.Handle()));
+  }
+  for (const TSharedBytes& source : sources) {
+    const TDibRows rows = TDibRows::OfBmpFile(source);
+    ASSERT_EQ(rows.Width(), decoded->Width());
+    ASSERT_EQ(rows.Height(), decoded->Height());
+    ASSERT_EQ(rows.BitsPerPixel(), decoded->BitsPerPixel());
+    EXPECT_EQ(rows.Is565(), decoded->Is565());
+    EXPECT_EQ(rows.Colors().size(), decoded->Colors().size());
+    const auto reading = rows.Open();
+    const size_t bytesOfRow = (size_t(rows.Width()) * size_t(rows.BitsPerPixel()) + 7) / 8;
+    for (int32_t y = 0; y < rows.Height(); ++y)
+      ASSERT_EQ(std::memcmp(reading->Next(), decoded->Row(y), bytesOfRow), 0) << "row " << y;
+  }
+}
+
 // The rows read in place hold exactly the decoded picture's pixels, or are empty for every
 // other depth and compression.
 void ExpectRowsInPlace(const std::string& bytes) {
@@ -136,6 +163,7 @@ TEST_P(ImageMagickBmp, RowsInPlaceAreTheDecodedRows) {
   const std::string out = tmp.File(std::string(c.name) + ".bmp");
   ASSERT_EQ(testsupport::Run(ImageMagick() + " " + src + " " + c.args + " " + prefix + out), 0);
   ExpectRowsInPlace(testsupport::ReadFile(out));
+  ExpectRowsWhereTheyLie(testsupport::ReadFile(out), out);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ImageMagickBmp, ::testing::ValuesIn(kImCases),
@@ -192,6 +220,10 @@ TEST(BmpReader, RowsInPlaceOfTopDownGappedAndCutFiles) {
   ExpectRowsInPlace(unpadded);
   EXPECT_THROW(ViewBmpRows24(AsBytes(unpadded.substr(0, unpadded.size() - 1))), EInvalidGraphic);
   EXPECT_THROW(ViewBmpRows24(AsBytes(bottomUp.substr(0, 30))), EInvalidGraphic);
+  // The rows read where they lie: the same files, and the same refusals.
+  for (const std::string& file : {TopDown(bottomUp, 7, stride), gapped, unpadded}) ExpectRowsWhereTheyLie(file);
+  EXPECT_THROW(TDibRows::OfBmpFile(MemoryBytes(unpadded.substr(0, unpadded.size() - 1))), EInvalidGraphic);
+  EXPECT_THROW(TDibRows::OfBmpFile(MemoryBytes(bottomUp.substr(0, 30))), EInvalidGraphic);
 }
 
 namespace {
@@ -231,6 +263,72 @@ TEST(BmpReader, Rle4RunsAbsoluteAndDelta) {
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 6; ++x) EXPECT_EQ(int(b->GetRaw(x, y)), expected[y][x]) << x << "," << y;
   EXPECT_EQ(b->GetColor(2, 0), RGB(0xFF, 0xFF, 0xFF));
+}
+
+namespace {
+
+// A BMP file of the given header values, colour table and bits.
+std::string BmpFile(int32_t w, int32_t h, uint16_t bpp, uint32_t compression, uint32_t colours, const std::string& bits) {
+  std::string dib;
+  auto put = [&](uint32_t v, int bytes) { dib.append(reinterpret_cast<const char*>(&v), size_t(bytes)); };
+  put(40, 4), put(uint32_t(w), 4), put(uint32_t(h), 4), put(1, 2), put(bpp, 2), put(compression, 4);
+  put(uint32_t(bits.size()), 4), put(0, 4), put(0, 4), put(colours, 4), put(0, 4);
+  for (uint32_t i = 0; i < colours; ++i) put(i * 0x010305u, 4);
+  const uint32_t size = uint32_t(14 + dib.size() + bits.size()), off = uint32_t(14 + dib.size());
+  std::string file = "BM";
+  file.append(reinterpret_cast<const char*>(&size), 4).append(4, '\0').append(reinterpret_cast<const char*>(&off), 4);
+  return file + dib + bits;
+}
+
+// Random run-length codes: runs, absolute runs of odd and even lengths, line ends, deltas far
+// enough to pass over whole stretches of rows, and at last an end of bitmap.
+std::string RandomRuns(std::mt19937& rng, int rows) {
+  std::string codes;
+  for (int line = 0; line < rows;) {
+    const unsigned pick = rng() % 16;
+    if (pick < 7) {
+      codes += char(1 + rng() % 255), codes += char(rng());
+    } else if (pick < 11) {
+      const int n = 3 + int(rng() % 60);
+      codes += '\0', codes += char(n);
+      for (int i = 0; i < (n + 1) / 2 * 2; ++i) codes += char(rng());
+    } else if (pick < 15) {
+      codes += std::string("\0\0", 2);
+      ++line;
+    } else {
+      const int dy = int(rng() % (rng() % 4 ? 8 : 300));
+      codes += '\0', codes += '\2', codes += char(rng() % 256), codes += char(dy);
+      line += dy;
+    }
+  }
+  return codes + std::string("\0\1", 2);
+}
+
+}  // namespace
+
+// Pictures taller than a block of rows, read where they lie: uncompressed rows of odd widths
+// bottom-up and top-down, and run-length rows whose codes jump over whole segments of rows (or
+// end before the top, or break off), equal the whole decode's.
+TEST(BmpReader, RowsWhereTheyLieAcrossBlocksAndRunSegments) {
+  std::mt19937 rng(17);
+  for (const auto& [w, bpp] : {std::pair<int32_t, uint16_t>{1001, 24}, {9001, 1}, {2999, 16}, {777, 32}}) {
+    SCOPED_TRACE(std::to_string(w) + " pixels of " + std::to_string(bpp) + " bits");
+    std::string bits(size_t(DibStride(w, bpp)) * 700, '\0');
+    for (char& c : bits) c = char(rng());
+    const uint32_t colours = bpp == 1 ? 2 : 0;
+    ExpectRowsWhereTheyLie(BmpFile(w, 700, bpp, BI_RGB, colours, bits));
+    ExpectRowsWhereTheyLie(BmpFile(w, -700, bpp, BI_RGB, colours, bits));
+  }
+  // Segments of 262 and 348 rows.
+  for (const auto& [w, h, bpp] : {std::tuple<int32_t, int32_t, uint16_t>{1999, 600, 8}, {3001, 400, 4}}) {
+    const uint32_t colours = 1u << bpp, compression = bpp == 8 ? BI_RLE8 : BI_RLE4;
+    for (const int rows : {h + 100, h * 2 / 3}) {
+      SCOPED_TRACE(std::to_string(w) + " pixels of " + std::to_string(bpp) + " bits, codes for " + std::to_string(rows));
+      const std::string codes = RandomRuns(rng, rows);
+      ExpectRowsWhereTheyLie(BmpFile(w, h, bpp, compression, colours, codes));
+      ExpectRowsWhereTheyLie(BmpFile(w, h, bpp, compression, colours, codes.substr(0, codes.size() * 2 / 3)));
+    }
+  }
 }
 
 TEST(BmpReader, LoadedThroughTBitmapKeepsFormat) {
