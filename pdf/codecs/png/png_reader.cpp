@@ -55,6 +55,8 @@ void ReduceTo8Bits(std::string& data) {
 
 void TPNGReader::ReadChunks(TStream& stream) {
   if (stream.ReadString(8) != kPNGSignature) return;
+  ImageDataInFile = !HeaderOnly && DeferSamples && File && File->Size() == stream.Size() &&
+                    File->Size() > HeldFileBytes;
   bool first = true;
   // Every pass reads at least the 8 bytes of length and type, so the loop ends with the data.
   for (;;) {
@@ -107,9 +109,11 @@ void TPNGReader::ReadChunks(TStream& stream) {
       }
     } else if (type == "IDAT") {
       if (FirstIDATPosition == 0) FirstIDATPosition = chunkStart;
-      if (HeaderOnly) {
+      if (HeaderOnly || ImageDataInFile) {
         stop = int64_t(length) > left;
-        stream.Seek(std::min<int64_t>(length, left), TSeekOrigin::soCurrent);
+        const int64_t there = std::min<int64_t>(length, left);
+        stream.Seek(there, TSeekOrigin::soCurrent);
+        IDATBytes += there;
       } else {
         // All image data lie in what is left of the stream: room for them is made once, and
         // each chunk is read straight into it.
@@ -119,6 +123,7 @@ void TPNGReader::ReadChunks(TStream& stream) {
         IDATData.resize(at + size_t(want));
         const int64_t got = std::max<int64_t>(0, stream.Read(IDATData.data() + at, want));
         IDATData.resize(at + size_t(got));
+        IDATBytes += got;
         stop = uint64_t(got) < length;
       }
     } else if (type == "pHYs") {
@@ -156,7 +161,7 @@ void TPNGReader::ReadChunks(TStream& stream) {
     if (stop) break;
     if (stream.ReadString(4).size() < 4) break;  // the CRC, not checked
   }
-  if (!HeaderOnly && headerValid_ && !IDATData.empty()) DecodeImage();
+  if (!HeaderOnly && headerValid_ && IDATBytes > 0) DecodeImage();
 }
 
 TPNGFormat TPNGReader::Format() const {
@@ -170,10 +175,12 @@ void TPNGReader::DecodeImage() {
   const int64_t expected = TPNGRows::InflatedBytes(format);
   // A picture its data could never fill is not taken, whether decoded here or handed on: a few
   // hundred bytes do not make millions of rows, missing or not.
-  if (expected > kMaxInflateRatio * int64_t(IDATData.size()) + kInflateSlack) return;
+  if (expected > kMaxInflateRatio * IDATBytes + kInflateSlack) return;
 
   const uint32_t depth = BitDepth;
-  PassThrough = !(ColorType == 4 || ColorType == 6 || format.Interlaced || (Reduce16BitImage && depth == 16));
+  // Image data left in the file are no stream's data: their samples are made when needed.
+  PassThrough = !(ColorType == 4 || ColorType == 6 || format.Interlaced || (Reduce16BitImage && depth == 16)) &&
+                !ImageDataInFile;
   ImageBitsPerComponent = depth;
   AlphaBitsPerComponent = depth;
   if (PassThrough) {

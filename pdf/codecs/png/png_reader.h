@@ -9,6 +9,7 @@
 #include <string>
 
 #include "pdf/codecs/png/png_rows.h"
+#include "platform/rtl/byte_source.h"
 #include "platform/rtl/streams.h"
 
 class TPNGReader {
@@ -42,6 +43,8 @@ class TPNGReader {
   std::string Transparency;
   // All IDAT data joined in file order (a decode reads them a piece at a time and keeps them).
   std::string IDATData;
+  // Bytes of IDAT data the chunks hold (read into IDATData, or left in the file).
+  int64_t IDATBytes = 0;
   std::string ImageData;
   std::string AlphaData;
   // Dots per inch.
@@ -61,6 +64,13 @@ class TPNGReader {
   // those the samples would have).
   bool DeferSamples = false;
   bool SamplesDeferred = false;
+  // Set by the caller before reading, with DeferSamples: the bytes the stream reads, positions
+  // alike. A file past HeldFileBytes keeps its image data there (ImageDataInFile; IDATData
+  // stays empty and every picture's samples are deferred), read a piece at a time where they
+  // lie when rows are made.
+  TSharedBytes File;
+  int64_t HeldFileBytes = int64_t(64) << 20;
+  bool ImageDataInFile = false;
   // Stream positions: the first PLTE data byte, the tRNS chunk start, the first IDAT chunk
   // start (0 until one is seen).
   int64_t PalettePosition = 0;

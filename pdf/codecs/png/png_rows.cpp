@@ -97,15 +97,27 @@ TPNGRows::TPNGRows(const TPNGFormat& format, std::string_view idat)
       layout_(LayoutOf(format.ColorType, format.BitDepth)),
       colour_(size_t(ColourRowBytes(format))),
       alpha_(size_t(AlphaRowBytes(format))) {
+  Start(std::make_unique<TFlateReader>(idat, InflatedBytes(format)));
+}
+
+TPNGRows::TPNGRows(const TPNGFormat& format, std::unique_ptr<TFlateInput> idat)
+    : format_(format),
+      layout_(LayoutOf(format.ColorType, format.BitDepth)),
+      colour_(size_t(ColourRowBytes(format))),
+      alpha_(size_t(AlphaRowBytes(format))) {
+  Start(std::make_unique<TFlateReader>(std::move(idat), InflatedBytes(format)));
+}
+
+void TPNGRows::Start(std::unique_ptr<TFlateReader> walker) {
   std::vector<int64_t> starts;
   int64_t at = 0;
-  for (const PassGrid& g : GridsOf(format)) {
+  for (const PassGrid& g : GridsOf(format_)) {
     TPass pass;
     pass.Row0 = g.row0, pass.Col0 = g.col0, pass.RowStep = g.rowStep, pass.ColStep = g.colStep;
-    pass.Columns = PassExtent(format.Width, g.col0, g.colStep);
-    pass.Rows = PassExtent(format.Height, g.row0, g.rowStep);
+    pass.Columns = PassExtent(format_.Width, g.col0, g.colStep);
+    pass.Rows = PassExtent(format_.Height, g.row0, g.rowStep);
     if (pass.Columns == 0 || pass.Rows == 0) continue;
-    pass.RowBytes = RowBytesOf(pass.Columns, layout_.Channels, format.BitDepth);
+    pass.RowBytes = RowBytesOf(pass.Columns, layout_.Channels, format_.BitDepth);
     pass.Row.assign(size_t(pass.RowBytes), 0);
     pass.Above.assign(size_t(pass.RowBytes), 0);
     starts.push_back(at);
@@ -115,14 +127,13 @@ TPNGRows::TPNGRows(const TPNGFormat& format, std::string_view idat)
   // One inflate walks the data; each pass but the last starts from a copy of it made where the
   // pass begins, the last takes it over. A walk that ends early leaves the later passes
   // without data: their rows are missing.
-  auto walker = std::make_unique<TFlateReader>(idat, at);
   int64_t walked = 0;
   for (size_t i = 0; i < passes_.size(); ++i) {
     walker->Read(nullptr, starts[i] - walked);
     walked = starts[i];
     passes_[i].Data = i + 1 < passes_.size() ? std::make_unique<TFlateReader>(*walker) : std::move(walker);
   }
-  split_ = SplitFor(layout_.Colour * int(format.BitDepth) / 8, layout_.Alpha * int(format.BitDepth) / 8);
+  split_ = SplitFor(layout_.Colour * int(format_.BitDepth) / 8, layout_.Alpha * int(format_.BitDepth) / 8);
 }
 
 TPNGRows::~TPNGRows() = default;

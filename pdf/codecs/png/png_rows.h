@@ -42,6 +42,8 @@ class TPNGRows {
 
   // idat: the joined image data (a zlib stream), held by the caller while rows are read.
   TPNGRows(const TPNGFormat& format, std::string_view idat);
+  // The image data read a piece at a time where they lie.
+  TPNGRows(const TPNGFormat& format, std::unique_ptr<TFlateInput> idat);
   ~TPNGRows();
   TPNGRows(const TPNGRows&) = delete;
   TPNGRows& operator=(const TPNGRows&) = delete;
@@ -61,6 +63,8 @@ class TPNGRows {
     std::vector<uint8_t> Row, Above;
   };
 
+  // Sets up the passes over the image data that `walker` inflates.
+  void Start(std::unique_ptr<TFlateReader> walker);
   // Reads, unfilters and keeps the pass's next row.
   void ReadPassRow(TPass& pass);
   // Puts the pass's row into the image row's columns.

@@ -26,7 +26,7 @@ struct Samples {
   bool storedBlocks = false;
 };
 
-Samples DeferredSamples(const TPNGReader& reader, const std::shared_ptr<const std::string>& idat,
+Samples DeferredSamples(const TPNGReader& reader, const std::shared_ptr<const TPNGImageData>& idat,
                         TPNGSamples::TPart part, bool reduce) {
   Samples s;
   s.source = std::make_unique<TPNGSamples>(idat, reader.Format(), part, reduce);
@@ -67,6 +67,8 @@ bool TPDFImage::LoadPNG(TStream& stream, int32_t options) {
   // Samples that need decoding are made when they are needed (a render draws them a band at a
   // time); a copy of the source keeps them made.
   reader.DeferSamples = !KeepSource;
+  // A large file's image data are read where they lie when the rows are made.
+  if (reader.DeferSamples) reader.File = FileBytes(stream.Handle());
   stream.SetPosition(0);
   reader.ReadChunks(stream);
   if (!reader.HeaderValid() || reader.Width == 0 || reader.Height == 0 ||
@@ -92,8 +94,11 @@ void TPDFImage::WritePNG(TPNGReader& reader, int mode) {
                ((mode == 1 || mode == 6) && reader.AlphaBitsPerComponent == 16);
 
   // Deferred samples: the colour and alpha sources share the image data.
-  std::shared_ptr<const std::string> idat;
-  if (reader.SamplesDeferred) idat = std::make_shared<const std::string>(std::move(reader.IDATData));
+  std::shared_ptr<const TPNGImageData> idat;
+  if (reader.SamplesDeferred)
+    idat = reader.ImageDataInFile
+               ? std::make_shared<const TPNGImageData>(reader.File, reader.FirstIDATPosition, reader.IDATBytes)
+               : std::make_shared<const TPNGImageData>(std::move(reader.IDATData));
   const bool wide = reader.BitDepth == 16;
   auto samplesOf = [&](TPNGSamples::TPart part, std::string& made, bool reduce) {
     return idat ? DeferredSamples(reader, idat, part, wide && reduce) : Samples{std::move(made), nullptr, false};

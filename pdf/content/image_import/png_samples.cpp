@@ -16,14 +16,14 @@ class TPNGSamples::TPictureRows : public TPDFSampleSource::TRows {
  public:
   explicit TPictureRows(const TPNGSamples& source)
       : source_(source),
-        rows_(source.format_, *source.idat_),
+        rows_(source.idat_->Rows(source.format_)),
         whole_(source.part_ == kColour ? TPNGRows::ColourRowBytes(source.format_)
                                        : TPNGRows::AlphaRowBytes(source.format_)),
         reduced_(source.reduce_ ? size_t(whole_ / 2) : 0) {}
 
   const uint8_t* Next() override {
-    rows_.Next();
-    const uint8_t* row = source_.part_ == kColour ? rows_.Colour() : rows_.Alpha();
+    rows_->Next();
+    const uint8_t* row = source_.part_ == kColour ? rows_->Colour() : rows_->Alpha();
     if (!source_.reduce_) return row;
     KeepHighBytes(row, whole_, reduced_.data());
     return reduced_.data();
@@ -31,12 +31,12 @@ class TPNGSamples::TPictureRows : public TPDFSampleSource::TRows {
 
  private:
   const TPNGSamples& source_;
-  TPNGRows rows_;
+  std::unique_ptr<TPNGRows> rows_;
   int64_t whole_;
   std::vector<uint8_t> reduced_;
 };
 
-TPNGSamples::TPNGSamples(std::shared_ptr<const std::string> idat, const TPNGFormat& format, TPart part, bool reduce)
+TPNGSamples::TPNGSamples(std::shared_ptr<const TPNGImageData> idat, const TPNGFormat& format, TPart part, bool reduce)
     : TPDFSampleSource(PartRowBytes(format, part, reduce), int32_t(format.Height)),
       idat_(std::move(idat)),
       format_(format),

@@ -8,23 +8,23 @@
 #include <memory>
 #include <string>
 
-#include "pdf/codecs/png/png_rows.h"
+#include "pdf/codecs/png/png_image_data.h"
 #include "pdf/core/objects/sample_source.h"
 
 class TPNGSamples : public TPDFSampleSource {
  public:
   enum TPart { kColour, kAlpha };
 
-  // idat: the picture's joined image data; reduce: 16-bit samples are handed on at 8 bits.
-  TPNGSamples(std::shared_ptr<const std::string> idat, const TPNGFormat& format, TPart part, bool reduce);
+  // idat: the picture's image data; reduce: 16-bit samples are handed on at 8 bits.
+  TPNGSamples(std::shared_ptr<const TPNGImageData> idat, const TPNGFormat& format, TPart part, bool reduce);
 
   std::unique_ptr<TRows> Open() const override;
-  int64_t HeldBytes() const override { return int64_t(idat_->size()); }
+  int64_t HeldBytes() const override { return idat_->HeldBytes(); }
 
  private:
   class TPictureRows;
 
-  std::shared_ptr<const std::string> idat_;
+  std::shared_ptr<const TPNGImageData> idat_;
   TPNGFormat format_;
   TPart part_;
   bool reduce_;

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "pdf/codecs/png/png_image_data.h"
+
 #include "pdf/codecs/png/png_common.h"
 #include "pdf/core/filters/flate.h"
 #include "tests/pdf/image_support/image_cases.h"
@@ -255,6 +259,27 @@ TEST(PNGReader, ImageDataOfManyChunksAreJoined) {
   const size_t lastData = file.size() - 12 - 4 - (z.size() - at);
   const TPNGReader cut = Read(file.substr(0, lastData + 5));
   EXPECT_TRUE(cut.IDATData == z.substr(0, at + 5) || cut.ImageData == z.substr(0, at + 5));
+  // A file past the size read whole keeps its image data where they lie: the rows made from
+  // them there are those of the data joined, whole or cut.
+  for (const std::string& bytes : {file, file.substr(0, lastData + 5)}) {
+    TPNGReader inFile;
+    inFile.DeferSamples = true;
+    inFile.HeldFileBytes = 0;
+    inFile.File = MemoryBytes(bytes);
+    TMemoryStream stream(bytes);
+    inFile.ReadChunks(stream);
+    ASSERT_TRUE(inFile.ImageDataInFile && inFile.SamplesDeferred);
+    EXPECT_TRUE(inFile.IDATData.empty());
+    const std::string joined = bytes.size() == file.size() ? z : z.substr(0, at + 5);
+    EXPECT_EQ(inFile.IDATBytes, int64_t(joined.size()));
+    const auto there = TPNGImageData(inFile.File, inFile.FirstIDATPosition, inFile.IDATBytes).Rows(inFile.Format());
+    TPNGRows held(inFile.Format(), joined);
+    for (int y = 0; y < 40; ++y) {
+      there->Next();
+      held.Next();
+      ASSERT_EQ(std::memcmp(there->Colour(), held.Colour(), 30), 0) << "row " << y;
+    }
+  }
 }
 
 TEST(PNGReader, DataThatCannotFillTheImageIsNotInflatedIntoAHugeBuffer) {
