@@ -14,7 +14,6 @@
 #include "pdf/core/api/talvo_pdf.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/bmp_reader.h"
-#include "platform/gdi/icon.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/strings.h"
 
@@ -22,20 +21,13 @@ namespace Tarnwick1 {
 
 namespace {
 
-// Icons reach the library as a BMP of the icon drawn onto a bitmap of its own size.
-int32_t LoadIcon(TOrvanePDFLibrary0915& pdf, const std::string& fileName, int32_t& width, int32_t& height) {
-  TIcon icon;
-  icon.SetSize(8, 8);
-  icon.LoadFromFile(FileNameToWide(fileName));
-  width = icon.Width();
-  height = icon.Height();
-  TBitmap bitmap;
-  bitmap.SetSize(width, height);
-  bitmap.Canvas().Draw(0, 0, icon);
-  TMemoryStream stream;
-  bitmap.SaveToStream(stream);
-  stream.SetPosition(0);
-  return pdf.LoadImageStream(stream, 0);
+// The size an icon is asked for: its entry nearest 8 x 8 is read, as it shows on white.
+constexpr int32_t kIconSide = 8;
+
+// Options of the load: the TIFF page, the icon's side, 0 for the rest.
+int32_t LoadOptions(const std::string& type) {
+  if (type == ".TIF" || type == ".TIFF") return 1;
+  return type == ".ICO" ? kIconSide : 0;
 }
 
 // Every step of the road must take: a step whose answer is dropped leaves the page of an
@@ -61,18 +53,10 @@ void RenderToStream(const std::string& fileName, TStream& bmp, int32_t& width, i
   TOrvanePDFLibrary0915 pdf;
   pdf.SetCoordinateOrigin(1);
   pdf.SetUnits(0);
-  const std::string type = ImageTypeOf(fileName);
-  int32_t handle = 0;
-  if (type == ".ICO") {
-    handle = LoadIcon(pdf, fileName, width, height);
-  } else {
-    handle = pdf.LoadImageFile(FileNameToWide(fileName), type == ".TIF" || type == ".TIFF" ? 1 : 0);
-  }
+  const int32_t handle = pdf.LoadImageFile(FileNameToWide(fileName), LoadOptions(ImageTypeOf(fileName)));
   if (handle == 0 || pdf.SetCurrentImage(handle) == 0) Refused(fileName, "could not be read");
-  if (type != ".ICO") {
-    width = pdf.CurrentImageWidth();
-    height = pdf.CurrentImageHeight();
-  }
+  width = pdf.CurrentImageWidth();
+  height = pdf.CurrentImageHeight();
   if (width <= 0 || height <= 0) Refused(fileName, "holds no pixels");
   if (pdf.SetPageSize(width, height) == 0 || pdf.PlaceImage(1.0, 1.0, width, height) == 0 ||
       pdf.SetCurrentPage(1) == 0)

@@ -16,6 +16,11 @@ bool IsPlaceableWMF(std::string_view d) {
 
 bool IsEMF(std::string_view d) { return d.size() >= 100 && DWord(d, 0) == 1 && DWord(d, 40) == 0x464D4520u; }
 
+// Reserved word 0, type 1 (icon) or 2 (cursor), at least one entry.
+bool IsICO(std::string_view d) {
+  return d.size() >= 6 && Word(d, 0) == 0 && (Word(d, 2) == 1 || Word(d, 2) == 2) && Word(d, 4) > 0;
+}
+
 bool IsBMP(std::string_view d) { return d.size() >= 14 && Word(d, 0) == 0x4D42 && Word(d, 6) == 0 && Word(d, 8) == 0; }
 
 }  // namespace
@@ -28,6 +33,7 @@ int DetectImageFileTypeOf(std::string_view d) {
   if (d.starts_with("II") || d.starts_with("MM")) return kImageFileTIFF;
   if (d.starts_with(std::string_view("\x89PNG\r\n\x1A\n", 8))) return kImageFilePNG;
   if (d.starts_with("GIF87a") || d.starts_with("GIF89a")) return kImageFileGIF;
+  if (IsICO(d)) return kImageFileICO;
   return kImageFileUnknown;
 }
 

@@ -14,6 +14,7 @@ enum : int {
   kImageFileWMF = 5,  // placeable WMF only
   kImageFileEMF = 6,
   kImageFileGIF = 7,
+  kImageFileICO = 8,  // icons and cursors
 };
 
 // The type of the file whose first bytes are given (up to 100 are looked at).

@@ -19,6 +19,7 @@ bool TPDFImage::LoadFromStream(TStream& stream, int32_t options) {
     case kImageFilePNG: return LoadPNG(stream, options);
     case kImageFileTIFF: return LoadTIFF(stream, options);
     case kImageFileGIF: return LoadGIF(stream);
+    case kImageFileICO: return LoadIcon(stream, options);
     case kImageFileWMF:
     case kImageFileEMF: return LoadMetafile(stream, options);
     default: return false;

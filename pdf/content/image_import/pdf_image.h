@@ -43,7 +43,7 @@ class TPDFImage {
 
   // Detects the type and writes the XObject; true when written. Options: for BMP a negative
   // value rasterises frame -Options; for PNG 0..7 choose the handling of alpha, 16-bit
-  // samples and the ICC profile.
+  // samples and the ICC profile; for an icon the side of the entry read.
   bool LoadFromStream(TStream& stream, int32_t options);
 
   // Writes the bitmap as an image XObject (page: the TIFF page it came from, or nullptr).
@@ -112,6 +112,8 @@ class TPDFImage {
 
  private:
   bool LoadBMP(TStream& stream, int32_t options);
+  // Options: the side of the entry wanted (0 or less: the platform's icon size).
+  bool LoadIcon(TStream& stream, int32_t options);
   // Draws frame `frame` of the file in the stream into the bitmap through the canvas.
   bool Rasterise(TBitmap& bitmap, TStream& stream, int32_t frame);
   // WriteBitmap with the samples compressed.

@@ -1,5 +1,5 @@
-// The whole road for TIFF and GIF files, as the application drives it: the API object loads the
-// file (options 1 for TIFF files, 0 for GIF files), places it at (1, 1) on a page of its size,
+// The whole road for TIFF, GIF and icon files, as the application drives it: the API object loads
+// the file (options 1 for TIFF files, 0 for GIF files, 8 for icons), places it at (1, 1) on a page of its size,
 // renders page 1 at 72 dpi as a BMP into a memory stream. The page must be the picture libtiff
 // (Pillow for JPEG pages) or giftopnm decodes, shifted one pixel right and down on white.
 #include <gtest/gtest.h>
@@ -169,6 +169,26 @@ TEST(RasterRoad, EveryGIFFixtureRendersAsThePicture) {
     const Raster drawn = RenderThroughAPI(set.Path(c.Get("file")), 0, &message);
     ASSERT_EQ(drawn.Width, c.Int("width")) << message;
     EXPECT_EQ(MaxDifference(drawn, Expected(set.Read(c.name + ".rgb"), 0, c.Int("width"), c.Int("height"))), 0);
+  }
+}
+
+// Every icon fixture (Pillow's PNG and BMP entries, ImageMagick's, DIB entries of every depth
+// with and without their masks, PNG entries of every colour type with transparency), read by the
+// road of its entry's own format: the page shows the entry nearest 8 x 8 as Pillow decodes it,
+// on white.
+TEST(RasterRoad, EveryIconFixtureRendersAsItsEntryShowsOnWhite) {
+  REQUIRE_RASTER_TOOLS();
+  const auto& set = RasterSet::Get("ico");
+  ASSERT_TRUE(set.ok()) << set.error();
+  ASSERT_GE(set.Cases().size(), 17u);
+  for (const auto& c : set.Cases()) {
+    SCOPED_TRACE(c.name);
+    std::string message;
+    const Raster drawn = RenderThroughAPI(set.Path(c.Get("file")), 8, &message);
+    ASSERT_EQ(drawn.Width, c.Int("width")) << message;
+    ASSERT_EQ(drawn.Height, c.Int("height"));
+    EXPECT_LE(MaxDifference(drawn, Expected(set.Read(c.name + ".rgb"), 0, c.Int("width"), c.Int("height"))),
+              c.Int("tolerance"));
   }
 }
 

@@ -1,4 +1,4 @@
-// TIFF and GIF files made by libtiff's tools, ImageMagick, Pillow and netpbm, with the pixels
+// TIFF, GIF and icon files made by libtiff's tools, ImageMagick, Pillow and netpbm, with the pixels
 // an independent decoder reads from them (see tests/data/pdf/raster/make_rasters.py).
 #pragma once
 
@@ -11,7 +11,7 @@ namespace rastertest {
 bool HaveRasterTools();
 
 struct RasterSet {
-  // Kind "tiff" or "gif", made once per test program.
+  // Kind "tiff", "gif" or "ico", made once per test program.
   static const imagetest::ImageSet& Get(const std::string& kind) {
     return imagetest::ImageSet::Made("pdf/raster/make_rasters.py", kind);
   }

@@ -1,13 +1,16 @@
 #!/usr/bin/python3
 # Writes the TIFF and GIF files the reader, decoder and import tests read, each with what an
-# independent decoder makes of it. Usage: make_rasters.py {tiff|gif} OUTDIR
+# independent decoder makes of it. Usage: make_rasters.py {tiff|gif|ico} OUTDIR
 #
 # TIFF files are made by Pillow, ImageMagick and netpbm and recompressed by libtiff's tiffcp;
 # the expected pixels come from tifftopnm (libtiff), or from Pillow for JPEG-compressed pages.
 # GIF files are made by Pillow and ImageMagick; the expected pixels come from giftopnm, each
 # frame painted at its place on a white screen (no transparency, no disposal).
+# Icons are made by Pillow (PNG and BMP entries), ImageMagick and by hand (DIB entries of every
+# depth with their AND masks, PNG entries of every colour type with transparency); the expected
+# pixels are Pillow's decode of the entry nearest 8 x 8 (then the deepest), shown on white.
 #
-# For every case: NAME.tif or NAME.gif, NAME.rgb (8-bit RGB, rows top-down, all pages one
+# For every case: NAME.tif, NAME.gif or NAME.ico, NAME.rgb (8-bit RGB, rows top-down, all pages one
 # after the other) and a line in OUTDIR/manifest.txt:  NAME key=value ...
 import io
 import os
@@ -376,8 +379,120 @@ def placed(data, screen, place):
     return bytes(data)
 
 
+def translucent(w, h, seed):
+    """The picture with coverage falling from opaque at the top left to clear at the bottom
+    right, and a clear hole in the middle."""
+    im = picture(w, h, seed).convert("RGBA")
+    px = im.load()
+    for y in range(h):
+        for x in range(w):
+            a = 255 - (x + y) * 255 // max(1, w + h - 2)
+            if abs(x - w // 2) < w // 5 and abs(y - h // 2) < h // 5:
+                a = 0
+            px[x, y] = px[x, y][:3] + (a,)
+    return im
+
+
+def dib_icon(w, h, bpp, pixels, mask, palette=(), compression=0, masks=b""):
+    """A one-entry icon of a DIB: bottom-up rows of `pixels` (row bytes before padding), then
+    the AND mask (rows of bits, 1 = transparent), or none."""
+    import struct
+    stride = (w * bpp + 31) // 32 * 4
+    bits = b"".join(pixels[y].ljust(stride, b"\0") for y in reversed(range(h)))
+    mstride = (w + 31) // 32 * 4
+    andmask = b"".join(mask[y].ljust(mstride, b"\0") for y in reversed(range(h))) if mask else b""
+    dib = struct.pack("<IiiHHIIiiII", 40, w, 2 * h, 1, bpp, compression, 0, 0, 0, len(palette), 0) + masks
+    dib += b"".join(struct.pack("<BBBB", c[2], c[1], c[0], 0) for c in palette) + bits + andmask
+    return struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, bpp, len(dib), 22) + dib
+
+
+def bits_row(values, bpp):
+    out, acc, n = bytearray(), 0, 0
+    for v in values:
+        acc, n = (acc << bpp) | v, n + bpp
+        if n == 8:
+            out.append(acc)
+            acc, n = 0, 0
+    if n:
+        out.append(acc << (8 - n))
+    return bytes(out)
+
+
+def ico_case(name, data, tolerance=0, opaque=False):
+    """The icon and, as Pillow decodes its entry nearest 8 x 8 (then the deepest), the pixels
+    it shows on white (opaque: whatever Pillow makes of a mask the entry lacks)."""
+    import struct
+    write(name + ".ico", data)
+    count = struct.unpack("<H", data[4:6])[0]
+    entries = []
+    for i in range(count):
+        w, h, _, _, _, bpp = struct.unpack("<BBBBHH", data[6 + 16 * i:6 + 16 * i + 8])
+        entries.append((abs((w or 256) - 8) + abs((h or 256) - 8), -bpp, w or 256, h or 256))
+    _, _, w, h = min(entries)
+    rgba = Image.open(path(name + ".ico")).ico.getimage((w, h)).convert("RGBA")
+    rgb = bytearray()
+    for r, g, b, a in rgba.getdata():
+        a = 255 if opaque else a
+        rgb += bytes((c * a + 255 * (255 - a) + 127) // 255 for c in (r, g, b))
+    write(name + ".rgb", bytes(rgb))
+    emit(name, file=name + ".ico", width=rgba.width, height=rgba.height, tolerance=tolerance)
+
+
+def ico_cases():
+    src = translucent(32, 32, 21)
+    for fmt in ("png", "bmp"):
+        b = io.BytesIO(); src.save(b, "ICO", sizes=[(16, 16), (32, 32)], bitmap_format=fmt)
+        ico_case("pillow_" + fmt, b.getvalue())
+    src.save(path("src.png"))
+    for name, args in (("im_rgba", []), ("im_opaque", ["-alpha", "off"]), ("im_palette", ["-alpha", "off", "-colors", "12"])):
+        run(["convert", path("src.png")] + args + ["-define", "icon:auto-resize=16,48", path(name + ".ico")])
+        ico_case(name, open(path(name + ".ico"), "rb").read())
+    os.remove(path("src.png"))
+    # DIB entries of every depth, 13 x 7 (rows and masks padded), a diagonal of masked pixels.
+    w, h = 13, 7
+    rnd = random.Random(3)
+    mask = [bits_row([1 if (x + y) % 5 == 0 else 0 for x in range(w)], 1) for y in range(h)]
+    for bpp in (1, 4, 8):
+        palette = [(rnd.randrange(256), rnd.randrange(256), rnd.randrange(256)) for _ in range(1 << bpp)]
+        rows = [bits_row([rnd.randrange(1 << bpp) for _ in range(w)], bpp) for _ in range(h)]
+        ico_case("dib_%d" % bpp, dib_icon(w, h, bpp, rows, mask, palette))
+    rows24 = [bytes(rnd.randrange(256) for _ in range(3 * w)) for _ in range(h)]
+    ico_case("dib_24", dib_icon(w, h, 24, rows24, mask))
+    # Without its mask the entry is opaque, as the platform shows it (Pillow makes it clear).
+    ico_case("dib_24_without_mask", dib_icon(w, h, 24, rows24, None), opaque=True)
+    rows16 = [bytes(rnd.randrange(256) if i % 2 == 0 else rnd.randrange(128) for i in range(2 * w)) for _ in range(h)]
+    # Pillow widens five bits by scaling, the platform by repeating their top bits: a level apart.
+    ico_case("dib_16", dib_icon(w, h, 16, rows16, mask), tolerance=1)
+    rows32 = [bytes(rnd.randrange(256) for _ in range(4 * w)) for _ in range(h)]
+    ico_case("dib_32_alpha", dib_icon(w, h, 32, rows32, mask))
+    # PNG entries of every colour type with transparency: a palette with coverage per entry, grey
+    # and colour with a transparent colour, grey with coverage, grey of two bits.
+    grey = src.convert("L")
+    pal = src.convert("RGB").quantize(16)
+    pal.info["transparency"] = bytes(range(0, 256, 16))
+    for name, im in (("png_palette_trns", pal), ("png_grey_key", grey), ("png_rgb_key", src.convert("RGB")),
+                     ("png_grey_alpha", src.convert("LA"))):
+        b = io.BytesIO()
+        if name == "png_grey_key":
+            im.save(b, "PNG", transparency=grey.getpixel((3, 3)))
+        elif name == "png_rgb_key":
+            im.save(b, "PNG", transparency=im.getpixel((3, 3)))
+        else:
+            im.save(b, "PNG")
+        ico_case(name, dib_icon_png(b.getvalue(), 32, 32))
+    b = io.BytesIO(); grey.convert("1").save(b, "PNG")
+    ico_case("png_one_bit", dib_icon_png(b.getvalue(), 32, 32))
+
+
+def dib_icon_png(png, w, h):
+    import struct
+    return struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(png), 22) + png
+
+
 if kind == "tiff":
     tiff_cases()
 elif kind == "gif":
     gif_cases()
+elif kind == "ico":
+    ico_cases()
 manifest.close()

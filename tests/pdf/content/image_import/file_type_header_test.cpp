@@ -43,6 +43,11 @@ TEST(ImageFileType, Signatures) {
       {"GIF87a", kImageFileGIF},
       {"GIF89a...", kImageFileGIF},
       {"GIF88a", kImageFileUnknown},
+      {std::string("\0\0\1\0\1\0", 6), kImageFileICO},
+      {std::string("\0\0\2\0\3\0", 6), kImageFileICO},      // a cursor
+      {std::string("\0\0\1\0\0\0", 6), kImageFileUnknown},  // no entries
+      {std::string("\0\0\3\0\1\0", 6), kImageFileUnknown},
+      {std::string("\0\0\1\0\1", 5), kImageFileUnknown},
       {"", kImageFileUnknown},
   };
   for (const auto& t : cases) {
