@@ -54,6 +54,9 @@ void RenderToStream(const std::string& fileName, TStream& bmp, int32_t& width, i
   pdf.SetCoordinateOrigin(1);
   pdf.SetUnits(0);
   const int32_t handle = pdf.LoadImageFile(FileNameToWide(fileName), LoadOptions(ImageTypeOf(fileName)));
+  // What the import needed and gave back (a file's copy that an earlier file's free heap took
+  // in) does not stand beside the page.
+  ReturnFreeHeapPages();
   if (handle == 0 || pdf.SetCurrentImage(handle) == 0) Refused(fileName, "could not be read");
   width = pdf.CurrentImageWidth();
   height = pdf.CurrentImageHeight();
@@ -81,7 +84,8 @@ void ClearFootprint(TFootprint& print) {
 }  // namespace
 
 void AnalyseFootprint(const std::string& fileName, TFootprint& print, TUnreadable unreadable) {
-  ReturnFreeHeapPages();
+  // Nothing an earlier file needed stands beside this one's buffers.
+  ReturnIdleMemory();
   ClearFootprint(print);
   print.ImageType = ImageTypeOf(fileName);
   const timespec start = WallClockNow();

@@ -10,11 +10,15 @@ namespace Tarnwick1 {
 // Called once at the program's start.
 void KeepLargeBuffersInHeap();
 
-// Gives the pages that earlier files left free inside the heap back to the system, so that the
-// next file's buffers do not stand beside memory no file uses. Called before each file.
+// Gives the pages left free inside the heap back to the system (a large buffer the heap served
+// from a free stretch stays there, and keeps its pages, once freed). Called between a file's
+// import and its page.
 void ReturnFreeHeapPages();
 
-// Gives back, after a run, what the heap and the large blocks keep for the next file.
+// Gives back what the heap and the large blocks keep: the free heap pages and the released
+// large block kept for the next request. Called before each file (so that what one file needed,
+// its page kept for the next page, does not stand beside the next file's buffers while they
+// come from elsewhere: a run costs no more than its largest file) and after a run.
 void ReturnIdleMemory();
 
 }  // namespace Tarnwick1

@@ -4,8 +4,10 @@
 // Kept in the heap, a freed picture leaves a hole that the next file's smaller blocks split,
 // and the heap grows by another picture; mapped afresh each time, every picture is faulted in
 // page by page. Here the largest released block keeps its pages and the next large request
-// takes it, whole or grown to its size: a run over pictures of one size faults its pages in
-// once, and little memory that no picture uses is held beside the next one's buffers.
+// takes it, whole or grown to its size (a file's copy given back becomes the page its picture
+// is drawn on), until the owner gives it back (ReleaseKept): the program does so between
+// files, since a block kept for the next file's page would stand idle beside whatever that
+// file needs first from elsewhere.
 #pragma once
 
 #include <cstddef>
@@ -29,9 +31,8 @@ namespace LargeBlocks {
 inline constexpr size_t kMinimum = size_t(1) << 20;
 
 // How a request uses the kept block: any request needing half of it or more takes it; a page
-// of pixels takes it whatever its size (pictures of a run differ in size, and the next page
-// would otherwise map and fault in its pages afresh), other small requests leave it alone
-// (a file's copy does not take the page the picture is drawn on next).
+// of pixels takes it whatever its size (it would otherwise map and fault in its pages afresh),
+// other small requests leave it alone.
 enum class Use { Buffer, Pixels };
 
 // Nothing when no memory can be mapped (or too many blocks are alive to be told apart).

@@ -12,6 +12,10 @@
 # The picture is smooth gradients with a solid core in the middle of each block, so that any
 # sampling of a block near its centre sees the core's colour.
 # Usage: make_large_pictures.py OUTDIR
+#
+# make_large_pictures.py --run OUTDIR writes instead a folder of 8,000 x 8,000 pictures of every
+# kind for one run: an uncompressed TIFF in strips of 32 rows (tiffcp), an LZW TIFF (ImageMagick's
+# predictor and strips of 32 rows), Pillow's PNG, BMP and JPEG, and an icon holding the PNG.
 import os
 import struct
 import subprocess
@@ -54,7 +58,26 @@ def centres(path, frame=0):
         big.save(path[:-4] + "-centres.png")
 
 
+def run_folder(out):
+    path = lambda name: os.path.join(out, name)
+    im = picture(8000, 8000)
+    im.save(path("c.png"))
+    im.save(path("d.bmp"))
+    im.save(path("e.jpg"), quality=90)
+    im.save(path("strips.tif"))
+    del im
+    subprocess.run(["tiffcp", "-c", "none", "-r", "32", path("strips.tif"), path("a.tif")], check=True)
+    subprocess.run(["convert", path("strips.tif"), "-compress", "lzw", path("b.tif")], check=True)
+    os.remove(path("strips.tif"))
+    png = open(path("c.png"), "rb").read()
+    with open(path("f.ico"), "wb") as f:
+        f.write(struct.pack("<HHHBBBBHHII", 0, 1, 1, 0, 0, 0, 0, 1, 32, len(png), 22) + png)
+
+
 def main():
+    if sys.argv[1] == "--run":
+        run_folder(sys.argv[2])
+        return
     out = sys.argv[1]
     path = lambda name: os.path.join(out, name)
 
