@@ -43,14 +43,16 @@ inline RowMaker PaletteRows(int w, int h) {
 // each pixel is followed by a smooth vignette of coverage (fully opaque in the middle, fading
 // at the edges), in 8 bits or in 16 with a noisy low byte.
 // Pictures of other numbers differ in their shapes and grain.
-enum class Photo { RGB8, Grey8, RGB16, RGBA8, GreyAlpha8, RGBA16, GreyAlpha16 };
+enum class Photo { RGB8, Grey8, RGB16, RGBA8, GreyAlpha8, RGBA16, GreyAlpha16, Grey16 };
 inline RowMaker PhotoRows(int w, int h, Photo kind, int picture = 3) {
   auto rng = std::make_shared<std::mt19937>(4 + picture);
   auto rgb = std::make_shared<std::vector<uint8_t>>(size_t(w) * 3);
-  const bool grey = kind == Photo::Grey8 || kind == Photo::GreyAlpha8 || kind == Photo::GreyAlpha16;
+  const bool grey =
+      kind == Photo::Grey8 || kind == Photo::GreyAlpha8 || kind == Photo::GreyAlpha16 || kind == Photo::Grey16;
   const bool alpha = kind == Photo::RGBA8 || kind == Photo::GreyAlpha8 || kind == Photo::RGBA16 ||
                      kind == Photo::GreyAlpha16;
-  const int wide = kind == Photo::RGB16 || kind == Photo::RGBA16 || kind == Photo::GreyAlpha16 ? 2 : 1;
+  const int wide =
+      kind == Photo::RGB16 || kind == Photo::RGBA16 || kind == Photo::GreyAlpha16 || kind == Photo::Grey16 ? 2 : 1;
   const int colours = grey ? 1 : 3, channels = colours + (alpha ? 1 : 0);
   return [=](int y, std::vector<uint8_t>& row) {
     benchphoto::Row(picture, y, benchphoto::Size{w, h}, *rng, *rgb);
@@ -76,6 +78,9 @@ struct PngKind {
   int level = 3;
   bool interlaced = false;
 };
+
+// An icon of one entry: the PNG WritePng writes (read back from a file of its own beside it).
+inline void WritePngIcon(const std::string& name, int w, int h, const PngKind& k, const RowMaker& rows);
 
 inline void WritePng(const std::string& name, int w, int h, const PngKind& k, const RowMaker& rows) {
   std::vector<png_color> colours(256);
@@ -238,6 +243,25 @@ inline void WriteGif(const std::string& name, int w, int h, bool interlaced = fa
   }
   GifFreeMapObject(map);
   EGifCloseFile(g, &error);
+}
+
+inline void WritePngIcon(const std::string& name, int w, int h, const PngKind& k, const RowMaker& rows) {
+  const std::string png = name + ".png";
+  WritePng(png, w, h, k, rows);
+  FILE* in = std::fopen(png.c_str(), "rb");
+  FILE* out = std::fopen(name.c_str(), "wb");
+  if (!in || !out) std::exit(2);
+  std::fseek(in, 0, SEEK_END);
+  const uint32_t size = uint32_t(std::ftell(in));
+  std::fseek(in, 0, SEEK_SET);
+  PutLE(out, 0, 2), PutLE(out, 1, 2), PutLE(out, 1, 2);
+  PutLE(out, 0, 4);  // 0 x 0 stands for 256: the entry's own size is its PNG's
+  PutLE(out, 1, 2), PutLE(out, 32, 2), PutLE(out, size, 4), PutLE(out, 22, 4);
+  std::vector<char> buffer(1 << 20);
+  for (size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0;) std::fwrite(buffer.data(), 1, n, out);
+  std::fclose(in);
+  std::fclose(out);
+  std::remove(png.c_str());
 }
 
 }  // namespace benchlarge

@@ -1,8 +1,9 @@
 // Large pictures through batch mode: for each kind of file (JPEG baseline, CMYK and progressive,
-// PNG of every colour type, TIFF of several kinds, BMP, GIF) a 64-megapixel picture alone in a
-// folder (an interlaced GIF at the size cap), compared by the real program ("velmora X", in a
-// program folder of its own) with a small master, next to the plain decode of the same file by
-// libjpeg-turbo, libpng, libtiff, giflib or bmptopnm. Every measured thing runs in a child
+// PNG of every colour type, TIFF of several kinds, BMP, GIF, an icon holding a PNG) a
+// 64-megapixel picture alone in a folder (an interlaced GIF and a 16-bit grey PNG at the size
+// cap), compared by the real program ("velmora X", in a program folder of its own) with a small
+// master, next to the plain decode of the same file by libjpeg-turbo, libpng (the icon's entry
+// too), libtiff, giflib or bmptopnm. Every measured thing runs in a child
 // process; processor time (user + system) and peak memory come from wait4. The goal: peak memory
 // at most the file's size plus 5 bytes per pixel, processor time at most 1.3 times the plain
 // decode.
@@ -28,7 +29,7 @@ namespace {
 using benchchild::Usage;
 using namespace benchlarge;
 
-enum class Plain { Png, Tiff, Jpeg, Bmp, Gif };
+enum class Plain { Png, Tiff, Jpeg, Bmp, Gif, Ico };
 
 struct Picture {
   std::string name, file;
@@ -76,6 +77,8 @@ std::vector<Picture> Pictures() {
        png(PngKind{8, PNG_COLOR_TYPE_RGB, false, 3, true}, Photo::RGB8)},
       {"png-rgba16-adam7", "picture.png", 8000, 8000, Plain::Png,
        png(PngKind{16, PNG_COLOR_TYPE_RGB_ALPHA, false, 3, true}, Photo::RGBA16)},
+      // A file past 64 MiB at the size cap: its image data read a piece at a time.
+      {"png-grey16-cap", "picture.png", 16384, 16384, Plain::Png, png(PngKind{16, PNG_COLOR_TYPE_GRAY}, Photo::Grey16)},
       {"png-palette-adam7", "picture.png", 8000, 8000, Plain::Png,
        [](const std::string& p, int w, int h) {
          WritePng(p, w, h, PngKind{8, PNG_COLOR_TYPE_PALETTE, true, 9, true}, PaletteRows(w, h));
@@ -91,6 +94,10 @@ std::vector<Picture> Pictures() {
       {"tiff-palette", "picture.tif", 8000, 8000, Plain::Tiff,
        [](const std::string& p, int w, int h) { WriteTiff(p, w, h, TiffKind{8, 1, PHOTOMETRIC_PALETTE, 1, 0}, PaletteRows(w, h)); }},
       {"bmp-24", "picture.bmp", 8000, 8000, Plain::Bmp, [](const std::string& p, int w, int h) { WriteBmp(p, w, h); }},
+      {"ico-png-rgba", "picture.ico", 8000, 8000, Plain::Ico,
+       [](const std::string& p, int w, int h) {
+         WritePngIcon(p, w, h, PngKind{8, PNG_COLOR_TYPE_RGB_ALPHA}, PhotoRows(w, h, Photo::RGBA8));
+       }},
       {"gif", "picture.gif", 8000, 8000, Plain::Gif, [](const std::string& p, int w, int h) { WriteGif(p, w, h); }},
       {"gif-interlaced-cap", "picture.gif", 16384, 16384, Plain::Gif,
        [](const std::string& p, int w, int h) { WriteGif(p, w, h, true); }},
@@ -100,6 +107,8 @@ std::vector<Picture> Pictures() {
 Usage PlainDecode(const Picture& pic, const std::string& path) {
   switch (pic.plain) {
     case Plain::Png: return benchchild::RunChild([&] { benchplain::PlainPng(path); });
+    // The entry's PNG after the icon's header and directory.
+    case Plain::Ico: return benchchild::RunChild([&] { benchplain::PlainPng(path, 22); });
     case Plain::Tiff: return benchchild::RunChild([&] { benchplain::PlainTiffStrips(path); });
     case Plain::Jpeg: return benchchild::RunChild([&] { benchplain::PlainJpeg(path); });
     case Plain::Gif: return benchchild::RunChild([&] { benchplain::PlainGif(path); });

@@ -15,10 +15,12 @@
 
 namespace benchplain {
 
-// libpng's decode, row by row, in the bitmap's byte order.
-inline void PlainPng(const std::string& name) {
+// libpng's decode, row by row, in the bitmap's byte order (of a PNG starting `offset` bytes into
+// the file: an icon's entry).
+inline void PlainPng(const std::string& name, long offset = 0) {
   FILE* f = std::fopen(name.c_str(), "rb");
   if (!f) return;
+  std::fseek(f, offset, SEEK_SET);
   png_structp p = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(p);
   if (setjmp(png_jmpbuf(p))) std::exit(2);
