@@ -56,12 +56,18 @@ static inline void emf_end(void) {
 }
 
 /* Starts a placeable WMF file of the size in inches at 96 units an inch. */
-static inline void wmf_open(const char *path, uint32_t size, uint32_t handles, float width, float height) {
+/* A placeable WMF of width x height inches at `dpi` units an inch. */
+static inline void wmf_open_at(const char *path, uint32_t size, uint32_t handles, float width, float height,
+                               unsigned dpi) {
   if (wmf_start(path, size, size, &wt) || wmf_htable_create(handles, handles, &wht)) exit(2);
   U_PAIRF *size_in = U_PAIRF_set(width, height);
-  char *h = U_WMRHEADER_set(size_in, 96);
+  char *h = U_WMRHEADER_set(size_in, dpi);
   free(size_in);
   if (!h || wmf_header_append((U_METARECORD *)h, wt, 1)) exit(2);
+}
+
+static inline void wmf_open(const char *path, uint32_t size, uint32_t handles, float width, float height) {
+  wmf_open_at(path, size, handles, width, height, 96);
 }
 
 static inline void wmf_end(void) {

@@ -56,7 +56,8 @@ bool TPDFImage::WriteMetafile(TMetafile& metafile, int32_t options) {
   dict->SetValue("Matrix", Owner->NewIntegerArray({1, 0, 0, 1, 0, 0}));
   Dict = dict;
   TPDFMetafile converter(Owner, &Fonts, &Images, &GraphicStates, &Patterns);
-  converter.AdvanceFlag = metafile.Enhanced();
+  // WMF text records carry spacing arrays as EMF ones do (the player lays both out by them).
+  converter.AdvanceFlag = true;
   converter.EmbedTrueType = options == 1;
   converter.FontOption = MetafileFontFlag ? 1 : 0;
   converter.NoEmbedFonts = NoEmbedFonts;

@@ -64,7 +64,7 @@ class TPDFMetafile {
   std::string Finish();
 
   // Set by the caller after creation.
-  bool AdvanceFlag = true;  // text records use their advance arrays (EMF input)
+  bool AdvanceFlag = true;  // text records use their advance arrays
   bool EmbedTrueType = false;
   uint8_t FontOption = 0;
   std::string NoEmbedFonts;

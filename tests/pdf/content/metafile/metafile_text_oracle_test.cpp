@@ -111,11 +111,11 @@ std::string Script(const std::vector<Line>& lines, const std::vector<FaceMetrics
 
 // Each string drawn as the player places it: its baseline start found from the alignment and
 // the face's Windows ascent and descent, each character at its advance, turned by the
-// escapement about that start.
+// escapement about that start; logical units are `scale` pixels.
 std::string HandSvg(const std::vector<Line>& lines, const std::vector<FaceMetrics>& metrics, int w, int h,
-                    const std::string& extra) {
+                    const std::string& extra, double scale = 1) {
   std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='" + std::to_string(w) + "' height='" +
-                    std::to_string(h) + "'>" + extra;
+                    std::to_string(h) + "'>" + extra + "<g transform='scale(" + std::to_string(scale) + ")'>";
   char buf[256];
   for (size_t i = 0; i < lines.size(); ++i) {
     const Line& l = lines[i];
@@ -147,7 +147,7 @@ std::string HandSvg(const std::vector<Line>& lines, const std::vector<FaceMetric
       svg += buf + WideToUtf8(text.substr(k, 1)) + "</text>";
     }
   }
-  return svg + "</svg>";
+  return svg + "</g></svg>";
 }
 
 struct Box {
@@ -190,6 +190,37 @@ class MetafileTextOracle : public ::testing::Test {
     if (testsupport::Run(Uemf() + " emf_script " + emf + " < " + dir.File("scene.txt")) != 0) return {};
     std::string message;
     return mftest::RenderThroughApi(emf, 96, 0, &message);
+  }
+
+  // The scene as a placeable WMF of a window of w x h logical units at `inch` units an inch
+  // (lines of 8-bit text, upright, not italic), rendered through the API at `dpi`.
+  Raster OursWmf(const std::vector<Line>& lines, std::vector<FaceMetrics>& metrics, int w, int h, int inch, int dpi) {
+    std::string script = "window " + std::to_string(w) + " " + std::to_string(h) + "\n";
+    for (const Line& l : lines) {
+      metrics.push_back(Measure(l));
+      if (!metrics.back().ok) return {};
+      std::string face = l.face, hex;
+      for (char& c : face)
+        if (c == ' ') c = '_';
+      char buf[4];
+      for (const char c : std::string(l.text)) {
+        std::snprintf(buf, sizeof buf, "%02X", unsigned(c == '_' ? ' ' : c));
+        hex += buf;
+      }
+      script += "cfont " + face + " " + std::to_string(l.height) + " " + std::to_string(Weight(l)) + " 0 0 0\n";
+      script += "colour " + std::to_string(l.rgb >> 16) + " " + std::to_string((l.rgb >> 8) & 0xFF) + " " +
+                std::to_string(l.rgb & 0xFF) + "\nalign " + std::to_string(l.align) + "\n";
+      script += "bytes " + std::to_string(l.x) + " " + std::to_string(l.y) + " " + hex;
+      for (int d : Advances(l, metrics.back())) script += " " + std::to_string(d);
+      script += "\n";
+    }
+    testsupport::WriteFile(dir.File("scene.txt"), script);
+    const std::string wmf = dir.File("scene.wmf");
+    if (testsupport::Run(Uemf() + " wmf_script " + wmf + " " + std::to_string(w) + " " + std::to_string(h) + " " +
+                         std::to_string(inch) + " < " + dir.File("scene.txt")) != 0)
+      return {};
+    std::string message;
+    return mftest::RenderThroughApi(wmf, dpi, 0, &message);
   }
 
   Raster Svg(const std::string& svg) {
@@ -289,6 +320,27 @@ TEST_F(MetafileTextOracle, HandDrawnSceneAgrees) {
                   std::abs(a.bottom - b.bottom),
               2);
   }
+}
+
+// WMF text is laid out by its spacing arrays (META_EXTTEXTOUT's dx) as EMF text is, and as the
+// platform's player lays both out: against the picture drawn from the scene's numbers, on a
+// window of 2000 x 600 units at 1000 an inch. The strings' own widths, given as the array,
+// place them as the face would.
+TEST_F(MetafileTextOracle, WmfSpacingArraysPlaceTheCharacters) {
+  const std::vector<Line> lines = {
+      {"Arial", "Regular", -200, 0, kTop, kRed, 100, 400, "ABC", 600},
+      {"Times New Roman", "Bold", -150, 0, kBaseline, kBlue, 100, 330, "Wide", 450},
+      {"Courier New", "Regular", -120, 0, kTop, kGreen, 20, 20, "tight", 60},
+      {"Arial", "Regular", -120, 0, kTop | kRight, kMagenta, 1980, 20, "Own_widths", 0},
+  };
+  constexpr int kDpi = 288;
+  std::vector<FaceMetrics> metrics;
+  const Raster ours = OursWmf(lines, metrics, 2000, 600, 1000, kDpi);
+  ASSERT_EQ(ours.Width, 2 * kDpi);
+  const std::string svg = dir.File("wmf.svg");
+  testsupport::WriteFile(svg, HandSvg(lines, metrics, ours.Width, ours.Height,
+                                      "<rect x='0' y='0' width='100%' height='100%' fill='white'/>", kDpi / 1000.0));
+  ExpectSameBoxes(ours, Svg(svg), lines);
 }
 
 // The written document's fonts pass poppler's tools: the selected TrueType face and the Type 3
