@@ -107,7 +107,9 @@ void TPDFFontLoader::ReadEncoding() {
     const uint8_t kind = EncodingKind(name->Name(), known);
     if (known) GetStandardEncoding(kind, e.GlyphNames);
     standardEncoding_ = known;
+    encodingNamed_ = kind == kMacRomanEncoding || kind == kWinAnsiEncoding;
   } else if (auto* dict = PDFCast<TPDFDictionary>(encoding)) {
+    encodingNamed_ = true;
     // Differences without a BaseEncoding change an embedded program's own encoding, which
     // the program loader puts in place before they are applied.
     if (auto* base = PDFCast<TPDFName>(Get(dict, "BaseEncoding"))) {
@@ -210,7 +212,8 @@ bool TPDFFontLoader::LoadCFFProgram(std::string_view data) {
   decoder->OnResolve = fonts_.OnResolve;
   // Only the program's own ROS makes it CID-keyed: a name-keyed program in a CID font keeps its
   // glyph names, and its CIDs are glyph indexes.
-  decoder->LoadCFFData(data);
+  // Data that gives no charstrings would draw nothing: the font takes a substitute instead.
+  if (!decoder->LoadCFFData(data) || decoder->CharStrings.empty()) return false;
   if (!hasBaseEncoding_) decoder->GetEncoding(entry_->GlyphNames);
   entry_->Rasterizer = std::move(decoder);
   return true;
@@ -303,24 +306,36 @@ void TPDFFontLoader::TrueTypeRoad() {
   auto truetype = std::make_unique<TPDFTrueTypeRasterizer2>();
   truetype->Parser.LoadFromString(data);
   if (const uint32_t cff = truetype->Parser.GetCFFTable(); cff != 0 && cff < data.size()) {
-    LoadCFFProgram(std::string_view(data).substr(cff));
-    ApplyPendingDifferences();
+    if (LoadCFFProgram(std::string_view(data).substr(cff))) {
+      ApplyPendingDifferences();
+    } else {
+      TrueTypeWithoutProgram();
+    }
+    return;
+  }
+  // A program that is no font (damaged, cut short, not TrueType data) is replaced as a
+  // missing one is.
+  if (!truetype->Parser.Usable()) {
+    TrueTypeWithoutProgram();
     return;
   }
   // A CIDFont's glyphs are addressed by glyph index: the symbolic search by a code's low byte
   // would turn glyph 0 (notdef) into a real glyph.
-  if (parent_ == nullptr) truetype->SetSymbolic(e.Flags);
-  if (truetype->IsSymbolic) {
-    cidKeys_ = true;
-    // The code addresses the glyph, but an encoding the dictionary gives still says which
-    // characters the codes are.
-    if (standardEncoding_) {
-      textNames_ = e.GlyphNames;
-      ApplyDifferences(*textNames_, pendingDifferences_);
-    }
-    for (size_t code = 0; code < e.GlyphNames.size(); ++code) e.GlyphNames[code] = GlyphKeyCID(int64_t(code));
-    if (fonts_.TextOnly()) ApplyPendingDifferences();
+  if (parent_ == nullptr) {
+    truetype->SetSymbolic(e.Flags);
+    // The encoding's names (Differences applied) say which characters the codes are, whatever
+    // glyphs the keys find. A TrueType program has no encoding of its own for Differences to
+    // start from: where the dictionary names none, its codes read as WinAnsiEncoding, as other
+    // readers take them.
+    TGlyphNames names = e.GlyphNames;
+    if (!hasBaseEncoding_) GetStandardEncoding(kWinAnsiEncoding, names);
+    ApplyDifferences(names, pendingDifferences_);
+    textNames_ = names;
+    for (size_t code = 0; code < names.size(); ++code)
+      e.GlyphNames[code] = truetype->SimpleFontKey(uint8_t(code), names[code], encodingNamed_);
+    if (truetype->IsSymbolic && fonts_.TextOnly()) ApplyPendingDifferences();
     pendingDifferences_ = nullptr;
+    cidKeys_ = truetype->IsSymbolic;
   } else {
     ApplyPendingDifferences();
   }

@@ -52,9 +52,12 @@ class TPDFFontLoader {
   TPDFArray* pendingDifferences_ = nullptr;
   bool hasBaseEncoding_ = false;  // the dictionary names the encoding its Differences start from
   bool standardEncoding_ = false;  // ... and that is one of the standard encodings
+  // The dictionary names MacRomanEncoding or WinAnsiEncoding, or gives an encoding dictionary:
+  // a symbolic TrueType program looks the names up in its Unicode cmap first.
+  bool encodingNamed_ = false;
   bool cidKeys_ = false;  // embedded symbolic TrueType: the code itself names the glyph
-  // The names of the standard encoding (and Differences) a symbolic TrueType font's dictionary
-  // gives, for its text.
+  // The encoding's names of an embedded TrueType font, for its text: its glyph keys need not
+  // be names.
   std::optional<TGlyphNames> textNames_;
   int standardPattern_ = 0;
   std::string cidSystemInfo_;

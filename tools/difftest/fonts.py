@@ -15,6 +15,7 @@ from fontTools.misc import eexec
 from fontTools.misc.psCharStrings import T1CharString
 from fontTools.pens.t2CharStringPen import T2CharStringPen
 from fontTools.pens.ttGlyphPen import TTGlyphPen
+from fontTools.ttLib.tables._c_m_a_p import CmapSubtable
 
 # code -> (glyph name, advance, contours); a contour is a list of points, counter-clockwise for
 # an outer contour (the CFF and Type 1 direction; TrueType contours are written reversed).
@@ -95,11 +96,24 @@ def widths():
 
 
 @functools.lru_cache(maxsize=None)
-def truetype():
-    """A TrueType font with a (3,1) cmap of the codes as Unicode and a (1,0) cmap of the same."""
+def truetype(cmaps="unicode"):
+    """A TrueType font with a (3,1) cmap of the codes as Unicode ("unicode"); with "symbol" a
+    (3,0) cmap of the codes alone and no glyph names, so that only the codes find the glyphs;
+    with "mac" beside the (3,1) cmap a (1,0) cmap that gives each code the next code's glyph."""
     fb = FontBuilder(1000, isTTF=True)
     fb.setupGlyphOrder([".notdef"] + NAMES)
     fb.setupCharacterMap({c: GLYPHS[c][0] for c in CODES})
+    if cmaps != "unicode":
+        tables = [] if cmaps == "symbol" else list(fb.font["cmap"].tables)
+        sub = CmapSubtable.newSubtable(4 if cmaps == "symbol" else 0)
+        sub.platformID, sub.platEncID = (3, 0) if cmaps == "symbol" else (1, 0)
+        sub.language = 0
+        if cmaps == "symbol":
+            sub.cmap = {c: GLYPHS[c][0] for c in CODES}
+        else:
+            sub.cmap = {c: ".notdef" for c in range(256)}
+            sub.cmap.update({c: GLYPHS[CODES[(i + 1) % len(CODES)]][0] for i, c in enumerate(CODES)})
+        fb.font["cmap"].tables = tables + [sub]
     glyphs = {".notdef": TTGlyphPen(None).glyph()}
     for code in CODES:
         name, _, contours = GLYPHS[code]
@@ -124,16 +138,16 @@ def truetype():
     glyf = fb.font["glyf"]
     for name in glyf.keys():
         glyf[name].recalcBounds(glyf)
-    return _finish(fb, "DiffTT", lambda n: getattr(glyf[n], "xMin", 0))
+    return _finish(fb, "DiffTT", lambda n: getattr(glyf[n], "xMin", 0), names=cmaps != "symbol")
 
 
-def _finish(fb, family, bearing):
+def _finish(fb, family, bearing, names=True):
     """The metrics, names and the other tables a whole font needs; its bytes."""
     fb.setupHorizontalMetrics({n: (_by_name(n)[0] if n != ".notdef" else 500, bearing(n)) for n in [".notdef"] + NAMES})
     fb.setupHorizontalHeader(ascent=800, descent=-200)
     fb.setupNameTable({"familyName": family, "styleName": "Regular"})
     fb.setupOS2(sTypoAscender=800, usWinAscent=800, usWinDescent=200)
-    fb.setupPost()
+    fb.setupPost(keepGlyphNames=names)
     buf = io.BytesIO()
     fb.save(buf)
     return buf.getvalue()

@@ -836,10 +836,11 @@ def font_resource(p, kind):
     """The resource name of a font of the kind, its code width (1 or 2) and extra tags."""
     tags = []
 
-    def simple(subtype, base, descriptor_file, encoding):
+    def simple(subtype, base, descriptor_file, encoding, flags=None):
+        if flags is None:
+            flags = 32 if encoding else 4
         fd = p.obj("<< /Type /FontDescriptor /FontName /%s /Flags %d /FontBBox [0 -100 900 800] /ItalicAngle 0 "
-                   "/Ascent 800 /Descent -200 /CapHeight 700 /StemV 80 %s >>" % (base, 32 if encoding else 4,
-                                                                                   descriptor_file))
+                   "/Ascent 800 /Descent -200 /CapHeight 700 /StemV 80 %s >>" % (base, flags, descriptor_file))
         return p.obj("<< /Type /Font /Subtype /%s /BaseFont /%s /FirstChar 32 /LastChar 72 /Widths [%s] "
                      "/FontDescriptor %s %s >>" % (subtype, base, nums(fonts.widths()), fd, encoding))
 
@@ -849,10 +850,20 @@ def font_resource(p, kind):
                                                   "/Encoding /WinAnsiEncoding >>" % base))
         return p.res("Font", font, "F"), 1, tags
     if kind == "truetype":
+        # The program's cmaps: a (3,1) cmap; a (3,0) cmap alone, which the codes of a font not
+        # flagged symbolic reach when their names do not; a (3,1) and a (1,0) cmap that disagree,
+        # of which a symbolic font with a named encoding takes the (3,1) one.
+        cmaps = p.rng.choice(["unicode", "unicode", "unicode", "symbol", "mac"])
+        if cmaps != "unicode" and not p.allowed(["tt-cmap-" + cmaps]):
+            cmaps = "unicode"
+        if cmaps != "unicode":
+            tags.append("tt-cmap-" + cmaps)
+
         def make():
-            f = p.stream("<< >>", fonts.truetype())
-            return simple("TrueType", "DiffTT", "/FontFile2 %s" % f, "/Encoding /WinAnsiEncoding")
-        return p.res("Font", p.once("tt", make), "F"), 1, tags
+            f = p.stream("<< >>", fonts.truetype(cmaps))
+            return simple("TrueType", "DiffTT", "/FontFile2 %s" % f, "/Encoding /WinAnsiEncoding",
+                          4 if cmaps == "mac" else 32)
+        return p.res("Font", p.once("tt-" + cmaps, make), "F"), 1, tags
     if kind == "cff":
         def make():
             f = p.stream("<< /Subtype /Type1C >>", fonts.bare_cff())
@@ -1011,21 +1022,23 @@ def op_text(p):
     return tags, "q %s BT /%s %d Tf%s %s %s ET%s Q" % (col, name, size, state, place, show, after)
 
 
-def type3_font(p, scale):
+def type3_font(p, scale, shear=0):
     """A Type 3 font of a square, a triangle and a space; its glyph space `scale` times as fine
-    (a FontMatrix of 0.001 / scale), its procedures and widths as much larger."""
+    (a FontMatrix of 0.001 / scale), its procedures and widths as much larger; `shear` tilts the
+    glyph's x axis (the matrix's b term, relative to its a)."""
     def make():
         k = scale
         procs = (p.stream("<< >>", "%d 0 0 0 %d %d d1 0 0 %d %d re f" % (1000 * k, 750 * k, 750 * k, 750 * k, 750 * k)),
                  p.stream("<< >>", "%d 0 d0 0 0 m %d 0 l %d %d l h f" % (800 * k, 700 * k, 350 * k, 700 * k)),
                  p.stream("<< >>", "%d 0 d0" % (500 * k)))
         widths = [500 * k] + [0] * 32 + [1000 * k, 800 * k]
-        return p.obj("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 %d %d] /FontMatrix [%g 0 0 %g 0 0] "
+        return p.obj("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 %d %d] /FontMatrix [%g %g 0 %g 0 0] "
                      "/CharProcs << /sq %s /tri %s /space %s >> "
                      "/Encoding << /Type /Encoding /Differences [32 /space 65 /sq /tri] >> "
                      "/FirstChar 32 /LastChar 66 /Widths [%s] /Resources << >> >>" % (
-                         1000 * k, 1000 * k, 0.001 / k, 0.001 / k, procs[0], procs[1], procs[2], nums(widths)))
-    return p.res("Font", p.once("t3-%d" % scale, make), "F")
+                         1000 * k, 1000 * k, 0.001 / k, shear * 0.001 / k, 0.001 / k, procs[0], procs[1], procs[2],
+                         nums(widths)))
+    return p.res("Font", p.once("t3-%d-%g" % (scale, shear), make), "F")
 
 
 def op_type3(p):
@@ -1036,7 +1049,13 @@ def op_type3(p):
         # Glyph units of 1/2000 of the size: spacing and rise stay in text space.
         scale = 2
         tags.append("t3-matrix")
-    name = type3_font(p, scale)
+    shear = 0
+    if r.random() < 0.25 and p.allowed(["t3-shear"]):
+        # Glyphs sheared up or down along the line: each stays on the baseline.
+        shear = r.choice([0.4, -0.3])
+        if not p.mark(tags, "t3-shear"):
+            shear = 0
+    name = type3_font(p, scale, shear)
     col, ct = colour(p)
     text = "".join(r.choice("AB ") for _ in range(r.randint(1, 5)))
     state = text_state(p, tags, (0.3, 0.3, 0.3, 0.3), (-4, 5, 10))

@@ -137,12 +137,14 @@ bool TPDFRenderer::BeginText(TPDFContentRun& run, TTextRun& t) {
     t.Units = 1;
     const double fm = t.Type3->FontMatrix[0];
     t.SpaceUnits = fm != 0 && std::isfinite(fm) ? 1 / fm : 1000;
-    MatrixMultiply(CurrentMatrix, t.Type3->FontMatrix, CurrentMatrix);
   } else {
     t.SpaceUnits = t.Units;
   }
   MatrixMultiply(CurrentMatrix, TPDFMatrix{st.FontSize * t.Hz / t.Units, 0, 0, st.FontSize / t.Units, 0, 0},
                  CurrentMatrix);
+  // A Type 3 glyph reaches text space through the font's matrix before the size and the
+  // horizontal scaling apply: a sheared matrix is not sheared further by Tz.
+  if (t.Type3 != nullptr) MatrixMultiply(CurrentMatrix, t.Type3->FontMatrix, CurrentMatrix);
   t.Rise = st.TextRise * t.Units / t.Size;
   if (t.Type3 != nullptr) {
     // The rise lifts the glyph in text space: back through the font's matrix to glyph units.
@@ -150,6 +152,11 @@ bool TPDFRenderer::BeginText(TPDFContentRun& run, TTextRun& t) {
     const double det = fm[0] * fm[3] - fm[1] * fm[2], lift = st.TextRise / t.Size;
     t.RiseX = -fm[2] * lift / det, t.Rise = fm[0] * lift / det;
     if (!std::isfinite(t.RiseX) || !std::isfinite(t.Rise)) t.RiseX = 0, t.Rise = lift * t.SpaceUnits;
+    // Horizontal writing advances along the text line by the width's x part alone: a matrix
+    // whose b term tilts the glyph's x axis shears each glyph but moves none off the line.
+    const double along = 1 / t.SpaceUnits;
+    t.AlongX = fm[3] * along / det, t.AlongY = -fm[1] * along / det;
+    if (!std::isfinite(t.AlongX) || !std::isfinite(t.AlongY)) t.AlongX = 1, t.AlongY = 0;
   }
   return true;
 }
@@ -180,7 +187,8 @@ void TPDFRenderer::WalkText(TPDFContentRun& run, TTextRun& t, std::span<const st
         double w = font->Widths[c];
         if (font->Rasterizer != nullptr && k != 0 && k != 1) w /= k;
         g.Code = c, g.Cid = c, g.Key = font->GlyphNames[c];
-        g.X = t.Tx + riseX, g.Y = rise, g.Advance = w + spacing + (c == 32 ? wordSpacing : 0);
+        g.X = t.Tx * t.AlongX + riseX, g.Y = t.Tx * t.AlongY + rise;
+        g.Advance = w + spacing + (c == 32 ? wordSpacing : 0);
         onGlyph(g);
         t.Tx += g.Advance;
       }

@@ -26,6 +26,9 @@ struct TTextRun {
   // The rise in glyph units: up the glyph's y axis, and along its x axis where a Type 3 font's
   // matrix is skewed.
   double Rise = 0, RiseX = 0;
+  // The glyph-unit step of one unit of advance: along the glyph's x axis, or, where a Type 3
+  // font's matrix tilts that axis, back through the matrix so that glyphs stay on the line.
+  double AlongX = 1, AlongY = 0;
   TPDFMatrix Saved = kIdentityMatrix;  // the current matrix before the run
   // The device box the glyphs may cover, for the paint budget.
   double MinX = 1, MinY = 1, MaxX = 0, MaxY = 0;

@@ -1,6 +1,7 @@
 #include "pdf/fonts/formats/truetype/truetype_parser.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include "pdf/fonts/formats/font_bytes.h"
 #include "platform/rtl/streams.h"
@@ -99,6 +100,14 @@ const TTrueTypeTableRecord* TPDFTrueTypeParser::FindTable(std::string_view tag) 
     if (t.Tag == v) return &t;
   }
   return nullptr;
+}
+
+bool TPDFTrueTypeParser::Usable() const {
+  for (const std::string_view tag : {"head", "maxp", "loca"}) {
+    const TTrueTypeTableRecord* t = FindTable(tag);
+    if (t == nullptr || uint64_t(t->Offset) + t->Length > data_.size()) return false;
+  }
+  return GlyphCount() > 0;
 }
 
 int64_t TPDFTrueTypeParser::TableStart(std::string_view tag) const {
@@ -291,4 +300,22 @@ void TPDFTrueTypeParser::RebaseTableOffsets(std::string& data, int32_t delta) co
     const uint32_t v = t.Offset - uint32_t(delta);
     for (int i = 0; i < 4; ++i) data[size_t(pos + i)] = char((v >> (24 - 8 * i)) & 0xFF);
   }
+}
+
+void TTrueTypeCmap::IndexCodes() {
+  ByCode.resize(Codes.size());
+  std::iota(ByCode.begin(), ByCode.end(), 0u);
+  std::stable_sort(ByCode.begin(), ByCode.end(), [this](uint32_t a, uint32_t b) { return Codes[a] < Codes[b]; });
+}
+
+int TTrueTypeCmap::FirstGlyph(uint32_t code) const {
+  const size_t pairs = std::min(Codes.size(), GlyphIds.size());
+  if (ByCode.size() != Codes.size()) {
+    for (size_t i = 0; i < pairs; ++i)
+      if (Codes[i] == code) return GlyphIds[i];
+    return 0;
+  }
+  const auto it = std::lower_bound(ByCode.begin(), ByCode.end(), code,
+                                   [this](uint32_t at, uint32_t c) { return Codes[at] < c; });
+  return it != ByCode.end() && Codes[*it] == code && *it < pairs ? GlyphIds[*it] : 0;
 }

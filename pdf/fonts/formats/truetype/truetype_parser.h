@@ -84,6 +84,12 @@ struct TTrueTypeCmap {
   uint16_t Format = 0;
   std::vector<uint16_t> Codes;
   std::vector<uint16_t> GlyphIds;  // parallel to Codes
+  // Positions of Codes in code order, pairs of one code in table order (built by IndexCodes).
+  std::vector<uint32_t> ByCode;
+
+  void IndexCodes();
+  // The glyph of the first pair with this code; 0 when none.
+  int FirstGlyph(uint32_t code) const;
 };
 
 struct TTrueTypePost {
@@ -133,6 +139,10 @@ class TPDFTrueTypeParser {
   // The directory record of a table, or nullptr.
   const TTrueTypeTableRecord* FindTable(std::string_view tag) const;
 
+  // Whether the data is a font whose glyphs can be found: its head, maxp and loca tables lie
+  // within the data and it has glyphs (a font without outlines in glyf still is one; its
+  // glyphs are empty).
+  bool Usable() const;
   // The glyph record (read from the data on each call); out of range: 0 contours.
   TTrueTypeGlyph GetGlyph(int index) const;
   // Number of glyph records, which is numGlyphs.

@@ -50,6 +50,13 @@ class TPDFTrueTypeRasterizer2 : public TPDFFontRasterizer {
 
   // The glyph index a key names; 0 when none.
   int FindGlyph(std::string_view key) const;
+  // The key that draws a simple font's code whose encoding gives it the glyph name `name`, the
+  // cmaps tried in the order the PDF format gives TrueType programs. A symbolic font draws the
+  // code's own glyph ("CID:" keys), except that where its dictionary names an encoding
+  // (encodingNamed) the name's character in the Unicode cmap comes first. Any other font draws
+  // the name, and where the program finds no glyph by it, the code's glyph: the code as a
+  // Unicode value, then as a symbol code.
+  std::string SimpleFontKey(uint8_t code, const std::string& name, bool encodingNamed) const;
 
   bool IsSymbolic = false;
   TPDFTrueTypeParser Parser;
@@ -63,6 +70,10 @@ class TPDFTrueTypeRasterizer2 : public TPDFFontRasterizer {
 
  private:
   int FindSymbolGlyph(std::string_view key) const;
+  // The first glyph of the symbol, Macintosh and Unicode cmaps whose code has n as its low byte.
+  int FindSymbolCode(int64_t n) const;
+  // The glyph of a glyph name's character in the Unicode cmap; 0 when none.
+  int FindCharacterGlyph(std::string_view name) const;
   int FindUnicodeGlyph(uint32_t u) const;
   int FindNamedGlyph(std::string_view name) const;
 };

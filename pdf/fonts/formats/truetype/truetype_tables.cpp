@@ -202,6 +202,7 @@ void TPDFTrueTypeParser::ReadCmap() {
         t.GlyphIds.clear();
       }
     }
+    t.IndexCodes();
     total += t.Codes.size();
   }
 }

@@ -99,11 +99,13 @@ double Covered(const testraster::Raster& a, const testraster::Raster& b, int top
   return ink == 0 ? 1.0 : double(near) / ink;
 }
 
-void CompareRuns(TestPdf& pdf, int page, const std::vector<TextLine>& runs, const std::string& name) {
+// Our picture of the page against the reference's (poppler's cairo back end unless named).
+void CompareRuns(TestPdf& pdf, int page, const std::vector<TextLine>& runs, const std::string& name,
+                 testraster::Raster (*reference)(const TestPdf&, double) = rendertest::RenderPopplerCairo) {
   std::string error;
   const testraster::Raster ours = rendertest::RenderOurs(pdf, page, &error, kDpi);
-  const testraster::Raster theirs = rendertest::RenderPopplerCairo(pdf, kDpi);
-  if (theirs.Width == 0) GTEST_SKIP() << "pdftocairo or Pillow missing";
+  const testraster::Raster theirs = reference(pdf, kDpi);
+  if (theirs.Width == 0) GTEST_SKIP() << "the reference renderer or Pillow missing";
   EXPECT_EQ(error, "");
   ASSERT_EQ(ours.Width, theirs.Width);
   ASSERT_EQ(ours.Height, theirs.Height);
@@ -114,11 +116,11 @@ void CompareRuns(TestPdf& pdf, int page, const std::vector<TextLine>& runs, cons
     const Box a = InkBox(ours, top, bottom), b = InkBox(theirs, top, bottom);
     const std::string what = name + " run " + std::to_string(i) + " (" + runs[i].font + ")";
     if (runs[i].blank) {
-      EXPECT_TRUE(b.Empty()) << what << ": poppler drew something";
+      EXPECT_TRUE(b.Empty()) << what << ": the reference drew something";
       EXPECT_TRUE(a.Empty()) << what << ": we drew something";
       continue;
     }
-    ASSERT_FALSE(b.Empty()) << what << ": poppler drew nothing";
+    ASSERT_FALSE(b.Empty()) << what << ": the reference drew nothing";
     ASSERT_FALSE(a.Empty()) << what << ": we drew nothing";
     const int t = runs[i].tolerance;
     EXPECT_NEAR(a.x0, b.x0, t) << what;
@@ -244,9 +246,10 @@ TEST(TextOracle, CompositeAndType3Fonts) {
   const int ja = pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /MS-Mincho /Encoding /90ms-RKSJ-H "
                          "/DescendantFonts [" + Ref(jaCID) + "] >>");
   // Type 3 fonts of a square and a triangle: in thousandths of the size, in a glyph space twice
-  // as fine, and upside down. The text state (rise, spacing, scaling) is text space whatever
-  // the font's matrix.
-  auto type3 = [&pdf](int fine, int up) {
+  // as fine, upside down, and with the glyph's x axis tilted (a vertical shear). The text state
+  // (rise, spacing, scaling) is text space whatever the font's matrix, and glyphs advance along
+  // the line by their width's x part alone.
+  auto type3 = [&pdf](int fine, int up, const std::string& shear = "0") {
     auto number = [](int v) { return std::to_string(v); };
     auto glyph = [&](int width, const std::vector<std::pair<int, int>>& corners) {
       const int w = width * fine;
@@ -258,13 +261,14 @@ TEST(TextOracle, CompositeAndType3Fonts) {
     };
     const std::string scale = fine == 1 ? "0.001" : "0.0005", em = number(1000 * fine);
     return pdf.Add("<< /Type /Font /Subtype /Type3 /FontBBox [0 " + (up > 0 ? "0 " + em + " " + em : "-" + em + " " + em + " 0") +
-                   "] /FontMatrix [" + scale + " 0 0 " + (up > 0 ? "" : "-") + scale + " 0 0] /CharProcs << /square " +
+                   "] /FontMatrix [" + scale + " " + shear + " 0 " + (up > 0 ? "" : "-") + scale +
+                   " 0 0] /CharProcs << /square " +
                    glyph(1000, {{100, 0}, {900, 0}, {900, 800}, {100, 800}}) + " /triangle " +
                    glyph(800, {{0, 0}, {800, 0}, {400, 700}}) +
                    " >> /Encoding << /Type /Encoding /Differences [97 /square /triangle] >> /FirstChar 97 /LastChar 98 "
                    "/Widths [" + number(1000 * fine) + " " + number(800 * fine) + "] /Resources << >> >>");
   };
-  const int type3Font = type3(1, 1), fine = type3(2, 1), flipped = type3(1, -1);
+  const int type3Font = type3(1, 1), fine = type3(2, 1), flipped = type3(1, -1), sheared = type3(1, 1, "0.0003");
   const std::vector<TextLine> runs = {
       {"F1", hex},
       {"F2", "<93FA967B8CEA2082A08341>", 20, 3, 0.8},
@@ -274,9 +278,11 @@ TEST(TextOracle, CompositeAndType3Fonts) {
       {"F4", "(abab)", 20, 2, 0.9, "6 Ts 0 Tc 100 Tz"},
       {"F4", "(aba)", 20, 2, 0.9, "-4 Ts 3 Tc 70 Tz"},
       {"F5", "(abba)", 20, 2, 0.9, "8 Ts 1 Tc 100 Tz"},
+      {"F6", "(aaaaa)", 16, 2, 0.9, "0 Ts 0 Tc"},
+      {"F6", "(abab)", 16, 2, 0.9, "3 Ts 2 Tc 120 Tz"},
   };
   const std::string fonts = "/F1 " + Ref(type0) + " /F2 " + Ref(ja) + " /F3 " + Ref(type3Font) + " /F4 " + Ref(fine) +
-                            " /F5 " + Ref(flipped);
+                            " /F5 " + Ref(flipped) + " /F6 " + Ref(sheared);
   const int page = AddTextPage(pdf, runs, fonts);
   CompareRuns(pdf, page, runs, "composite");
 }
@@ -458,4 +464,121 @@ TEST(TextOracle, FontProgramsByTheirOwnData) {
                             Ref(symbolic);
   const int page = AddTextPage(pdf, runs, fonts);
   CompareRuns(pdf, page, runs, "programs");
+}
+
+namespace {
+
+// A simple TrueType font over an embedded program of a square (glyph 1), a tall bar (2) and a
+// wide bar (3), every code 1000 wide.
+int AddSimpleTrueType(TestPdf& pdf, const std::string& program, int flags, const std::string& encoding) {
+  const int file = pdf.AddStream("<< >>", program);
+  const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /Shapes /Flags " + std::to_string(flags) +
+                                 " /FontBBox [0 0 1000 1000] /ItalicAngle 0 /Ascent 1000 /Descent 0 /CapHeight 700 "
+                                 "/StemV 80 /FontFile2 " + Ref(file) + " >>");
+  std::string widths;
+  for (int i = 0; i < 256; ++i) widths += " 1000";
+  return pdf.Add("<< /Type /Font /Subtype /TrueType /BaseFont /Shapes /FirstChar 0 /LastChar 255 /Widths [" + widths +
+                 "] /FontDescriptor " + Ref(descriptor) + (encoding.empty() ? "" : " /Encoding " + encoding) + " >>");
+}
+
+std::string ShapesProgram(const std::string& cmap) {
+  using sfnttest::Contour;
+  auto box = [](int x0, int y0, int x1, int y1) {
+    return sfnttest::SimpleGlyph({Contour{{x0, y0}, {x0, y1}, {x1, y1}, {x1, y0}}});
+  };
+  // Every glyph starts at x = 0, where the metrics put its left side bearing.
+  return sfnttest::Font({"", box(0, 0, 600, 600), box(0, 0, 200, 750), box(0, 0, 800, 200)}, cmap, "");
+}
+
+}  // namespace
+
+// The cmaps of TrueType programs in the order the format gives them: a symbolic font's code
+// addresses its glyph through the (3,0) or (1,0) cmap, except that where the dictionary names
+// an encoding its names' characters go through the (3,1) cmap first; any other font finds the
+// names' characters, and where they find nothing, the code itself.
+TEST(TextOracle, TrueTypeCmapsInTheFormatsOrder) {
+  REQUIRE_TOOL("pdftocairo");
+  using sfnttest::Cmap;
+  using sfnttest::CmapFormat4;
+  const std::string symbolOnly = ShapesProgram(Cmap({{3, 0, CmapFormat4({{0x41, 0x43, 1 - 0x41}})}}));
+  // A, B, C are glyphs 1, 2, 3 as characters and 3, 1, 2 as Macintosh codes; the Euro sign is 2.
+  std::vector<uint8_t> mac(256, 0);
+  mac[65] = 3, mac[66] = 1, mac[67] = 2;
+  const std::string unicodeAndMac = ShapesProgram(
+      Cmap({{1, 0, sfnttest::CmapFormat0(mac)}, {3, 1, CmapFormat4({{0x41, 0x43, 1 - 0x41}, {0x20AC, 0x20AC, 2 - 0x20AC}})}}));
+  TestPdf pdf;
+  const int symbolPlain = AddSimpleTrueType(pdf, symbolOnly, 32, "");
+  const int symbolWinAnsi = AddSimpleTrueType(pdf, symbolOnly, 32, "/WinAnsiEncoding");
+  const int namedWinAnsi = AddSimpleTrueType(pdf, unicodeAndMac, 4, "/WinAnsiEncoding");
+  const int namedMacRoman = AddSimpleTrueType(pdf, unicodeAndMac, 4, "/MacRomanEncoding");
+  const int namedBase = AddSimpleTrueType(pdf, unicodeAndMac, 4, "<< /BaseEncoding /WinAnsiEncoding >>");
+  const int unnamed = AddSimpleTrueType(pdf, unicodeAndMac, 4, "");
+  const int unknownName = AddSimpleTrueType(pdf, unicodeAndMac, 32, "<< /Differences [65 /notaglyph] >>");
+  const int differencesOnly = AddSimpleTrueType(pdf, unicodeAndMac, 4, "<< /Differences [66 /C] >>");
+  const std::vector<TextLine> runs = {
+      {"F1", "(ABC)"}, {"F2", "(CAB)"}, {"F3", "(ABC)"}, {"F4", "(BCA)"},
+      {"F5", "(ABC)"}, {"F6", "(ABC)"}, {"F7", "(AB)"},  {"F8", "(AB\\200)"},
+  };
+  const std::string fonts = "/F1 " + Ref(symbolPlain) + " /F2 " + Ref(symbolWinAnsi) + " /F3 " + Ref(namedWinAnsi) +
+                            " /F4 " + Ref(namedMacRoman) + " /F5 " + Ref(namedBase) + " /F6 " + Ref(unnamed) +
+                            " /F7 " + Ref(unknownName) + " /F8 " + Ref(differencesOnly);
+  const int page = AddTextPage(pdf, runs, fonts);
+  CompareRuns(pdf, page, runs, "cmaps");
+}
+
+namespace {
+
+// The program with a table's tag in the directory changed, so that the table is missing.
+std::string WithoutTable(std::string program, const std::string& tag) {
+  const size_t tables = size_t(uint8_t(program[4]) << 8 | uint8_t(program[5]));
+  for (size_t i = 0; i < tables; ++i)
+    if (program.compare(12 + 16 * i, 4, tag) == 0) program.replace(12 + 16 * i, 4, "none");
+  return program;
+}
+
+}  // namespace
+
+// A font program that cannot be used (bytes that are no font, a font cut short, empty, of an
+// unknown version, without the table that says where its glyphs lie, CFF data without
+// charstrings) gives way to the substitute face its dictionary names, as a missing program
+// does; one whose glyph outlines alone are missing is still the font, and draws nothing.
+// poppler's Splash back end and Ghostscript agree on this (its cairo back end draws nothing).
+TEST(TextOracle, UnusableProgramsTakeTheSubstitute) {
+  REQUIRE_TOOL("pdftoppm");
+  REQUIRE_TOOL("gs");
+  if (testsupport::ReadFile(kSans).empty()) GTEST_SKIP() << kSans << " missing";
+  const std::string sans = testsupport::ReadFile(kSans);
+  std::string garbage;
+  for (int i = 0; i < 5000; ++i) garbage += char(i * 37 + 11);
+  const std::string widths = WidthArray(Measure(kSans), 32, 126);
+  TestPdf pdf;
+  auto font = [&](const std::string& subtype, const std::string& file, const std::string& fileDict,
+                  const std::string& program) {
+    const int data = pdf.AddStream(fileDict, program);
+    const int descriptor = pdf.Add("<< /Type /FontDescriptor /FontName /ABCDEF+Helvetica /Flags 32 /FontBBox [-600 "
+                                   "-300 2000 1000] /ItalicAngle 0 /Ascent 905 /Descent -212 /CapHeight 716 /StemV 80 /" +
+                                   file + " " + Ref(data) + " >>");
+    return pdf.Add("<< /Type /Font /Subtype /" + subtype + " /BaseFont /ABCDEF+Helvetica /FirstChar 32 /LastChar 126 "
+                   "/Widths " + widths + " /Encoding /WinAnsiEncoding /FontDescriptor " + Ref(descriptor) + " >>");
+  };
+  const std::vector<int> fonts = {
+      font("TrueType", "FontFile2", "<< >>", garbage),
+      font("TrueType", "FontFile2", "<< >>", sans.substr(0, 2000)),
+      font("TrueType", "FontFile2", "<< >>", ""),
+      font("TrueType", "FontFile2", "<< >>", "wxyz" + sans.substr(4)),
+      font("TrueType", "FontFile2", "<< >>", WithoutTable(sans, "head")),
+      font("Type1", "FontFile3", "<< /Subtype /Type1C >>", garbage),
+      font("TrueType", "FontFile3", "<< /Subtype /OpenType >>", "OTTO" + garbage),
+      font("TrueType", "FontFile2", "<< >>", WithoutTable(sans, "glyf")),
+  };
+  std::vector<TextLine> runs;
+  std::string resources;
+  for (size_t i = 0; i < fonts.size(); ++i) {
+    runs.push_back({"F" + std::to_string(i), "(Broken font " + std::to_string(i) + " Wg)", 20, 2, 0.85});
+    resources += " /F" + std::to_string(i) + " " + Ref(fonts[i]);
+  }
+  runs.back().blank = true;
+  const int page = AddTextPage(pdf, runs, resources);
+  CompareRuns(pdf, page, runs, "unusable_poppler", rendertest::RenderPoppler);
+  CompareRuns(pdf, page, runs, "unusable_ghostscript", rendertest::RenderGhostscript);
 }
