@@ -593,6 +593,16 @@ TEST(HostileFiles, GIFsUpToTheSizeCapArePaintedInRows) {
   MeasureLikePillow("--gif", NoExtra);
 }
 
+// BMPs of every depth and layout at 36 and 64 megapixels (1, 4 and 8 bits with palettes, 16 bits
+// 5-5-5 and 5-6-5, 24 bits bottom-up and top-down, 32 bits, RLE8 and RLE4): their rows read from
+// the file as the bands need them, each costs its page beside the program's own (an 8,000 x 8,000
+// 24-bit BMP took its file and its page, 381 MiB), as Pillow decodes it.
+TEST(HostileFiles, BMPsOfEveryDepthAndLayoutCostTheirPage) {
+  REQUIRE_SMALL_TEST_PROGRAM();
+  if (!testsupport::LimitsAddressSpace()) GTEST_SKIP() << "sanitizer build: the peak is the point";
+  MeasureLikePillow("--bmp", NoExtra, "make_large_bmp_ico_png.py", AtMost64MiB);
+}
+
 // Icons of one large entry, read by the road of the entry's own format and shown on white as
 // Pillow decodes them: PNG entries of RGB, RGBA, one colour and at the size cap (an icon holding
 // a 6,000 x 6,000 PNG took 701 MiB, one at the cap 5.1 GiB), DIB entries of 32 bits with alpha
