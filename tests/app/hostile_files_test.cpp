@@ -603,6 +603,13 @@ TEST(HostileFiles, BMPsOfEveryDepthAndLayoutCostTheirPage) {
   MeasureLikePillow("--bmp", NoExtra, "make_large_bmp_ico_png.py", AtMost64MiB);
 }
 
+// The same kinds at the size cap (1,548 MiB for every depth, 2,060 MiB for 32 bits).
+TEST(HostileFiles, BMPsAtTheSizeCapCostTheirPage) {
+  REQUIRE_SMALL_TEST_PROGRAM();
+  if (!testsupport::LimitsAddressSpace()) GTEST_SKIP() << "sanitizer build: the peak is the point";
+  MeasureLikePillow("--bmp-cap", NoExtra, "make_large_bmp_ico_png.py", AtMost64MiB);
+}
+
 // Icons of one large entry, read by the road of the entry's own format and shown on white as
 // Pillow decodes them: PNG entries of RGB, RGBA, one colour and at the size cap (an icon holding
 // a 6,000 x 6,000 PNG took 701 MiB, one at the cap 5.1 GiB), DIB entries of 32 bits with alpha
