@@ -47,12 +47,21 @@ void TPDFLZWDecompressor::Grow(int64_t need) {
 }
 
 void TPDFLZWDecompressor::Refill() {
-  const auto* data = reinterpret_cast<const uint8_t*>(input_.data());
-  const size_t size = input_.size();
-  if (MSBFirst) {
-    for (; bitCount_ <= 56 && bytePos_ < size; bitCount_ += 8) bitBuf_ |= uint64_t(data[bytePos_++]) << (56 - bitCount_);
-  } else {
-    for (; bitCount_ <= 56 && bytePos_ < size; bitCount_ += 8) bitBuf_ |= uint64_t(data[bytePos_++]) << bitCount_;
+  for (;;) {
+    const auto* data = reinterpret_cast<const uint8_t*>(input_.data());
+    const size_t size = input_.size();
+    if (MSBFirst) {
+      for (; bitCount_ <= 56 && bytePos_ < size; bitCount_ += 8) bitBuf_ |= uint64_t(data[bytePos_++]) << (56 - bitCount_);
+    } else {
+      for (; bitCount_ <= 56 && bytePos_ < size; bitCount_ += 8) bitBuf_ |= uint64_t(data[bytePos_++]) << bitCount_;
+    }
+    if (bitCount_ > 56 || !feed_) return;
+    input_ = feed_->Next();
+    bytePos_ = 0;
+    if (input_.empty()) {
+      feed_.reset();
+      return;
+    }
   }
 }
 
@@ -152,8 +161,8 @@ inline void TPDFLZWDecompressor::AddEntry(int prefixCode, uint8_t last, uint32_t
 
 bool TPDFLZWDecompressor::Begin(std::string_view data, int64_t room) {
   if (InitialCodeWidth < kMinCodeWidth || InitialCodeWidth > kMaxCodeWidth) return false;
-  input_ = data;
   Reset();
+  input_ = data;
   // The copy slack is part of the first room: growing a string by a few bytes reallocates it at
   // twice its size.
   output_.resize(static_cast<size_t>(std::clamp<int64_t>(room, 0, std::max<int64_t>(MaxOutput, 0)) + kCopySlack));
@@ -328,6 +337,7 @@ std::string TPDFLZWDecompressor::Decode(std::string_view data, const FlatePredic
   // make it): a size a file merely states allocates nothing.
   const int64_t inputBytes = static_cast<int64_t>(data.size());
   const int64_t initial = ExpectedOutput > 0 ? std::min(ExpectedOutput, 16 * inputBytes + 4096) : 3 * inputBytes + 4096;
+  feed_.reset();
   if (!Begin(data, initial)) return {};
   Run(INT64_MAX);
   input_ = {};
@@ -339,9 +349,19 @@ std::string TPDFLZWDecompressor::Decode(std::string_view data, const FlatePredic
 }
 
 void TPDFLZWDecompressor::Open(std::string_view data, int64_t room) {
+  feed_.reset();
   if (!Begin(data, room)) {
     Reset();
     input_ = {};
+  }
+}
+
+void TPDFLZWDecompressor::Open(std::unique_ptr<TByteFeed> feed, int64_t room) {
+  feed_ = std::move(feed);
+  if (!Begin({}, room)) {
+    Reset();
+    input_ = {};
+    feed_.reset();
   }
 }
 

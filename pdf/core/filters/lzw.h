@@ -4,9 +4,11 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "pdf/core/filters/byte_feed.h"
 #include "pdf/core/filters/output_limit.h"
 #include "pdf/core/filters/predictors.h"
 
@@ -46,6 +48,8 @@ class TPDFLZWDecompressor {
   // the last KeptHistory bytes (strings that reach back further are made from the string
   // table, which gives the same bytes). The bytes that come out are those Decode gives.
   void Open(std::string_view data, int64_t room = kKeptHistory);
+  // The same for data a feed hands over a window at a time.
+  void Open(std::unique_ptr<TByteFeed> feed, int64_t room = kKeptHistory);
   int64_t Produce(int64_t until);
   std::string_view Window(int64_t from) const;
   void Release(int64_t before);
@@ -84,7 +88,8 @@ class TPDFLZWDecompressor {
   template <bool kMSBFirst, bool kTableFull>
   void RunPlain(int64_t until);
   int ReadCode();
-  // Takes whole bytes of the data into the bit buffer while it has room for them.
+  // Takes whole bytes of the data into the bit buffer while it has room for them (from the
+  // feed's next windows where the data run out).
   void Refill();
   void SetWidth(int width);
   // Writes the code's string, as much of it as MaxOutput leaves room for.
@@ -95,7 +100,8 @@ class TPDFLZWDecompressor {
   // Makes the output buffer at least `need` bytes long.
   void Grow(int64_t need);
 
-  std::string_view input_;
+  std::string_view input_;  // the data, or the feed's window being read
+  std::unique_ptr<TByteFeed> feed_;
   // Bits of the data not yet read as codes: the next byte to take and up to 64 bits taken
   // (most significant first at the top of the buffer, least significant first at its bottom).
   size_t bytePos_ = 0;

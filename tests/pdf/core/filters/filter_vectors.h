@@ -7,9 +7,33 @@
 #include <cstdint>
 #include <string>
 
+#include "pdf/core/filters/byte_feed.h"
 #include "tests/support/test_support.h"
 
 namespace filtertest {
+
+// The bytes in windows of 1 to `most` bytes each (the same for one seed), as a feed hands over
+// a piece of a file read as it is needed; a copy goes on with windows of its own sizes.
+class ChoppedFeed final : public TByteFeed {
+ public:
+  ChoppedFeed(std::string_view bytes, size_t most, uint32_t seed = 1) : bytes_(bytes), most_(most), seed_(seed) {}
+  std::string_view Next() override {
+    seed_ = seed_ * 1103515245u + 12345u;
+    const size_t n = std::min<size_t>(1 + (seed_ >> 16) % most_, bytes_.size() - at_);
+    held_.assign(bytes_.substr(at_, n));  // a buffer of the feed's own, as a file's block is
+    at_ += n;
+    return held_;
+  }
+  int64_t Size() const override { return int64_t(bytes_.size()); }
+  std::unique_ptr<TByteFeed> Clone() const override { return std::make_unique<ChoppedFeed>(*this); }
+  std::string_view Current() const override { return held_; }
+
+ private:
+  std::string_view bytes_;
+  size_t most_, at_ = 0;
+  uint32_t seed_;
+  std::string held_;
+};
 
 inline std::string Encoded(const std::string& name) {
   return testsupport::ReadFile(testsupport::DataPath("pdf/core/filters/" + name + ".in"));

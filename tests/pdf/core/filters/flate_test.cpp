@@ -209,11 +209,15 @@ class PiecesInput : public TFlateInput {
   int turn_ = 0;
 };
 
-// The same data read whole and in pieces.
+// The same data read whole, in pieces and in the windows of a feed.
 std::vector<std::unique_ptr<TFlateReader>> Readers(const std::string& in, int64_t maxOutput = kDefaultFilterOutputLimit) {
   std::vector<std::unique_ptr<TFlateReader>> readers;
   readers.push_back(std::make_unique<TFlateReader>(in, maxOutput));
   readers.push_back(std::make_unique<TFlateReader>(std::make_unique<PiecesInput>(in), maxOutput));
+  // Handed over by a feed in windows of a few bytes, or of thousands.
+  for (const size_t window : {size_t(3), size_t(5000)})
+    readers.push_back(std::make_unique<TFlateReader>(
+        std::make_unique<TFedInput>(std::make_unique<filtertest::ChoppedFeed>(in, window, uint32_t(window))), maxOutput));
   return readers;
 }
 
