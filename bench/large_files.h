@@ -104,6 +104,7 @@ struct TiffKind {
   int predictor = 1;
   uint32_t rowsPerStrip = 0;  // 0: libtiff's default (strips of about 8 KB)
   uint32_t tileSize = 0;      // tiles of this many pixels square instead of strips
+  int compression = COMPRESSION_LZW;
 };
 
 inline void WriteTiff(const std::string& name, int w, int h, const TiffKind& k, const RowMaker& rows) {
@@ -115,7 +116,7 @@ inline void WriteTiff(const std::string& name, int w, int h, const TiffKind& k, 
   TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, k.samples);
   TIFFSetField(t, TIFFTAG_PHOTOMETRIC, k.photometric);
   TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+  TIFFSetField(t, TIFFTAG_COMPRESSION, k.compression);
   if (k.predictor > 1) TIFFSetField(t, TIFFTAG_PREDICTOR, k.predictor);
   if (k.tileSize) {
     TIFFSetField(t, TIFFTAG_TILEWIDTH, k.tileSize);

@@ -56,6 +56,11 @@ std::vector<Picture> Pictures() {
   // Strips of 64 rows: a page of few strips, each its own image placed on the page's rows.
   TiffKind rows64 = rgb;
   rows64.rowsPerStrip = 64;
+  // libtiff's default strips of about 8 KB, PackBits and uncompressed.
+  TiffKind packBits = rgb, uncompressed = rgb;
+  packBits.predictor = uncompressed.predictor = 1;
+  packBits.compression = COMPRESSION_PACKBITS;
+  uncompressed.compression = COMPRESSION_NONE;
   return {
       {"jpeg-q90", "picture.jpg", 8000, 8000, Plain::Jpeg, [](const std::string& p, int w, int h) { WriteJpeg(p, w, h, 90); }},
       {"jpeg-cmyk", "picture.jpg", 8000, 8000, Plain::Jpeg,
@@ -89,6 +94,8 @@ std::vector<Picture> Pictures() {
       {"tiff-lzw-h7999", "picture.tif", 8000, 7999, Plain::Tiff, tiff(rgb, Photo::RGB8)},
       {"tiff-64rows-h7999", "picture.tif", 8000, 7999, Plain::Tiff, tiff(rows64, Photo::RGB8)},
       {"tiff-64rows-h7919", "picture.tif", 8000, 7919, Plain::Tiff, tiff(rows64, Photo::RGB8)},
+      {"tiff-packbits", "picture.tif", 8000, 8000, Plain::Tiff, tiff(packBits, Photo::RGB8)},
+      {"tiff-none", "picture.tif", 8000, 8000, Plain::Tiff, tiff(uncompressed, Photo::RGB8)},
       {"tiff-rgb16", "picture.tif", 8000, 8000, Plain::Tiff, tiff(TiffKind{16, 3, PHOTOMETRIC_RGB, 2, 0}, Photo::RGB16)},
       {"tiff-grey", "picture.tif", 8000, 8000, Plain::Tiff, tiff(TiffKind{8, 1, PHOTOMETRIC_MINISBLACK, 1, 0}, Photo::Grey8)},
       {"tiff-palette", "picture.tif", 8000, 8000, Plain::Tiff,

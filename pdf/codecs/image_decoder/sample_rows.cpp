@@ -10,12 +10,22 @@ constexpr int kFirstPngPredictor = 10;
 // LZW output is decoded a piece of about this size at a time.
 constexpr int64_t kLZWPiece = 256 * 1024;
 
+// An inflate of the feed's bytes: read where they lie when they lie whole in memory.
+std::unique_ptr<TFlateReader> Inflater(std::unique_ptr<TByteFeed> feed, int64_t limit) {
+  if (const auto* held = dynamic_cast<const TViewFeed*>(feed.get()))
+    return std::make_unique<TFlateReader>(held->Bytes(), limit);
+  return std::make_unique<TFlateReader>(std::make_unique<TFedInput>(std::move(feed)), limit);
+}
+
 }  // namespace
 
 TSampleRows::TSampleRows(std::string_view bytes, TCoding coding, const FlatePredictorParams& predictor,
                          int64_t rowBytes, int64_t rows, int64_t keepBytes)
-    : bytes_(bytes),
-      coding_(coding),
+    : TSampleRows(std::make_unique<TViewFeed>(bytes), coding, predictor, rowBytes, rows, keepBytes) {}
+
+TSampleRows::TSampleRows(std::unique_ptr<TByteFeed> feed, TCoding coding, const FlatePredictorParams& predictor,
+                         int64_t rowBytes, int64_t rows, int64_t keepBytes)
+    : coding_(coding),
       predictor_(predictor),
       png_(coding != kStored && predictor.Predictor >= kFirstPngPredictor),
       tiff_(coding != kStored && predictor.Predictor == kTiffPredictor),
@@ -28,20 +38,23 @@ TSampleRows::TSampleRows(std::string_view bytes, TCoding coding, const FlatePred
   // usual ceiling.
   const bool sized = rows > 0 && stride_ > 0 && rows <= kMaxImageSampleBytes / stride_;
   const int64_t samples = sized ? rows * stride_ : 0;
-  if (coding_ == kInflate) inflater_ = std::make_unique<TFlateReader>(bytes_, sized ? samples : kDefaultFilterOutputLimit);
+  const int64_t size = feed->Size();
+  if (coding_ == kInflateRunLength || coding_ == kPackBits) start_ = feed->Clone();
+  if (coding_ == kInflate) inflater_ = Inflater(std::move(feed), sized ? samples : kDefaultFilterOutputLimit);
   // Run-length data may be longer than the samples they make: the whole decode's ceiling.
   if (coding_ == kInflateRunLength)
-    inflater_ = std::make_unique<TFlateReader>(bytes_, sized ? ImageOutputLimit(samples) : kDefaultFilterOutputLimit);
+    inflater_ = Inflater(std::move(feed), sized ? ImageOutputLimit(samples) : kDefaultFilterOutputLimit);
   if (coding_ == kLZW || coding_ == kLZWLateChange) {
     lzw_ = std::make_unique<TPDFLZWDecompressor>();
     lzw_->EarlyChange = coding_ == kLZW;
     // Room for what the data could plausibly make, and no more than the image's rows (a strip's
     // few kilobytes); the room grows if the data make more.
-    int64_t room = std::min<int64_t>(TPDFLZWDecompressor::kKeptHistory, 16 * int64_t(bytes_.size()) + 4096);
+    int64_t room = std::min<int64_t>(TPDFLZWDecompressor::kKeptHistory, 16 * size + 4096);
     if (rows > 0 && stride_ > 0 && rows <= room / stride_) room = std::min(room, rows * stride_ + 1);
     if (sized) lzw_->MaxOutput = samples;
-    lzw_->Open(bytes_, room);
+    lzw_->Open(std::move(feed), room);
   }
+  feed_ = std::move(feed);
 }
 
 TSampleRows::~TSampleRows() = default;
@@ -66,9 +79,23 @@ int64_t TSampleRows::FillLZW(int64_t want) {
   return std::min<int64_t>(want, lzwMade_ - lzwTaken_);
 }
 
-int64_t TSampleRows::Fill(int64_t want) {
-  if (coding_ == kStored) return std::min<int64_t>(want, int64_t(bytes_.size()) - consumed_);
-  return FillLZW(want);
+int64_t TSampleRows::ReadFed(uint8_t* out, int64_t n) {
+  int64_t got = 0;
+  while (got < n && feed_) {
+    if (at_ == window_.size()) {
+      window_ = feed_->Next();
+      at_ = 0;
+      if (window_.empty()) {
+        feed_.reset();
+        break;
+      }
+    }
+    const int64_t k = std::min<int64_t>(n - got, int64_t(window_.size() - at_));
+    if (out) std::memcpy(out + got, window_.data() + at_, size_t(k));
+    at_ += size_t(k);
+    got += k;
+  }
+  return got;
 }
 
 bool TSampleRows::Empty() {
@@ -76,19 +103,24 @@ bool TSampleRows::Empty() {
   if (coding_ == kInflateRunLength || coding_ == kPackBits) {
     // Whether the runs make a first byte: looked at on a reader of its own, which leaves this
     // one where it stands.
-    TSampleRows probe(bytes_, coding_, FlatePredictorParams{}, 1, 1);
+    TSampleRows probe(start_ ? start_->Clone() : std::make_unique<TViewFeed>(std::string_view()), coding_,
+                      FlatePredictorParams{}, 1, 1);
     uint8_t first = 0;
     return probe.ReadDecoded(&first, 1) == 0;
   }
-  return inflater_ ? inflater_->Exhausted() : Fill(1) == 0;
+  if (inflater_) return inflater_->Exhausted();
+  if (lzw_) return FillLZW(1) == 0;
+  // Stored bytes: the window read next holds the first.
+  if (at_ == window_.size() && feed_) {
+    window_ = feed_->Next();
+    at_ = 0;
+  }
+  return at_ == window_.size();
 }
 
 int64_t TSampleRows::ReadRunBytes(uint8_t* out, int64_t n) {
   if (inflater_) return inflater_->Read(out, n);
-  const int64_t k = std::min<int64_t>(n, int64_t(bytes_.size()) - consumed_);
-  if (out && k > 0) std::memcpy(out, bytes_.data() + consumed_, size_t(k));
-  consumed_ += k;
-  return k;
+  return ReadFed(out, n);
 }
 
 int64_t TSampleRows::ReadDecoded(uint8_t* out, int64_t n) {
@@ -136,7 +168,7 @@ int64_t TSampleRows::Take(uint8_t& tag) {
     const int64_t passed = kept == keep_ && keep_ < rowBytes_ ? ReadDecoded(nullptr, rowBytes_ - keep_) : 0;
     return got + kept + passed;
   }
-  const int64_t have = Fill(stride_);
+  const int64_t have = FillLZW(stride_);
   const auto* from = reinterpret_cast<const uint8_t*>(lzw_->Window(lzwTaken_).data());
   lzwTaken_ += have;
   if (have > skip) {
@@ -155,13 +187,15 @@ const uint8_t* TSampleRows::Next() {
     return row_.data();
   }
   if (coding_ == kStored) {
-    const int64_t have = Fill(stride_);
+    // A row that lies whole in the window is read where it lies.
+    if (int64_t(window_.size() - at_) >= stride_) {
+      const auto* from = reinterpret_cast<const uint8_t*>(window_.data()) + at_;
+      at_ += size_t(stride_);
+      return from;
+    }
+    const int64_t kept = ReadFed(row_.data(), keep_);
+    const int64_t have = kept + (kept == keep_ && keep_ < rowBytes_ ? ReadFed(nullptr, rowBytes_ - keep_) : 0);
     if (have < stride_) done_ = true;
-    const auto* from = reinterpret_cast<const uint8_t*>(bytes_.data()) + consumed_;
-    consumed_ += have;
-    if (have == rowBytes_) return from;
-    const int64_t kept = std::min(have, keep_);
-    if (kept > 0) std::memcpy(row_.data(), from, size_t(kept));
     std::fill(row_.begin() + kept, row_.end(), uint8_t{0xFF});
     return row_.data();
   }
@@ -177,5 +211,31 @@ const uint8_t* TSampleRows::Next() {
   std::fill(row_.begin() + stored, row_.end(), uint8_t{0});
   UndoPredictorRow(predictor_, tag, row_.data(), above_.data(), rowBytes_);
   if (png_) std::copy(row_.begin(), row_.end(), above_.begin());
+  return row_.data();
+}
+
+const uint8_t* TSampleRows::NextPart(int64_t n) {
+  if (partLeft_ == 0) partLeft_ = rowBytes_;
+  n = std::clamp<int64_t>(n, 0, std::min(keep_, partLeft_));
+  partLeft_ -= n;
+  int64_t have = 0;
+  if (!done_) {
+    if (coding_ == kStored && int64_t(window_.size() - at_) >= n) {
+      const auto* from = reinterpret_cast<const uint8_t*>(window_.data()) + at_;
+      at_ += size_t(n);
+      return from;
+    }
+    if (coding_ == kStored) {
+      have = ReadFed(row_.data(), n);
+    } else if (inflater_ || coding_ == kPackBits) {
+      have = ReadDecoded(row_.data(), n);
+    } else {
+      have = FillLZW(n);
+      if (have > 0) std::memcpy(row_.data(), lzw_->Window(lzwTaken_).data(), size_t(have));
+      lzwTaken_ += have;
+    }
+    if (have < n) done_ = true;
+  }
+  std::fill(row_.begin() + have, row_.begin() + n, uint8_t{0xFF});
   return row_.data();
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pdf/core/filters/byte_feed.h"
 #include "pdf/core/filters/flate_reader.h"
 #include "pdf/core/filters/lzw.h"
 #include "pdf/core/filters/predictors.h"
@@ -28,6 +29,10 @@ class TSampleRows {
   // of them cost what their data make, not what they claim.
   TSampleRows(std::string_view bytes, TCoding coding, const FlatePredictorParams& predictor, int64_t rowBytes,
               int64_t rows = 0, int64_t keepBytes = 0);
+  // The same for bytes a feed hands over a window at a time (a piece of a file read as its
+  // rows are needed).
+  TSampleRows(std::unique_ptr<TByteFeed> feed, TCoding coding, const FlatePredictorParams& predictor,
+              int64_t rowBytes, int64_t rows = 0, int64_t keepBytes = 0);
   ~TSampleRows();
   TSampleRows(const TSampleRows&) = delete;
   TSampleRows& operator=(const TSampleRows&) = delete;
@@ -35,18 +40,26 @@ class TSampleRows {
   // True when the rows can be made here: a predictor that is none, TIFF or PNG, with rows of
   // rowBytes.
   static bool Supported(TCoding coding, const FlatePredictorParams& predictor, int64_t rowBytes);
-  // True when the data give no sample byte at all (the whole decode fails on such data).
+  // True when the data give no sample byte at all (the whole decode fails on such data). Asked
+  // before the first row.
   bool Empty();
   // The next row (its first keepBytes bytes, valid until the next call).
   const uint8_t* Next();
+  // Rows read in parts instead, for rows too wide to hold (rows without a predictor only,
+  // PartsSupported): the next n bytes of the row being read (n at most keepBytes), the next
+  // row's first bytes once a row is done with; bytes past the data read as ones.
+  bool PartsSupported() const { return !png_ && !tiff_; }
+  const uint8_t* NextPart(int64_t n);
   // Whether the row Next gave last lay wholly past the data (all ones, like every row after it).
   bool PastData() const { return onesRow_; }
 
  private:
-  // Makes at least `want` stored or LZW-decoded bytes available, fewer where the data end;
-  // returns how many are.
-  int64_t Fill(int64_t want);
+  // Makes at least `want` LZW-decoded bytes available, fewer where the data end; returns how
+  // many are.
   int64_t FillLZW(int64_t want);
+  // Copies the next n bytes of the feed to out (nullptr: passes over them); answers how many
+  // there were.
+  int64_t ReadFed(uint8_t* out, int64_t n);
   // Puts the next row's kept bytes of inflated or LZW-decoded data into row_ (passing over the
   // rest) and its PNG filter byte into tag; answers how many bytes the data held of the row's
   // stride.
@@ -57,7 +70,13 @@ class TSampleRows {
   // The bytes the runs are read from: inflated, or the stream's own for PackBits.
   int64_t ReadRunBytes(uint8_t* out, int64_t n);
 
-  std::string_view bytes_;
+  // The bytes the rows are made from: read by the inflate or the LZW decoder, or here (stored
+  // and PackBits data) from the feed's window being read.
+  std::unique_ptr<TByteFeed> feed_;
+  std::string_view window_;
+  size_t at_ = 0;
+  // Run-length data from their start, for Empty to look at on a reader of its own.
+  std::unique_ptr<TByteFeed> start_;
   TCoding coding_;
   FlatePredictorParams predictor_;
   bool png_, tiff_;
@@ -66,7 +85,6 @@ class TSampleRows {
   std::unique_ptr<TPDFLZWDecompressor> lzw_;
   int64_t lzwTaken_ = 0;  // LZW output handed out in rows
   int64_t lzwMade_ = 0;   // LZW output made
-  int64_t consumed_ = 0;  // stored bytes handed out (stored data), or PackBits bytes read
   // Run-length data: what is left of the run being read, and whether it repeats runByte_.
   int64_t runLeft_ = 0;
   bool runRepeats_ = false;
@@ -74,5 +92,6 @@ class TSampleRows {
   bool runsEnded_ = false;
   bool done_ = false;  // the data have ended: every further row reads as ones
   bool onesRow_ = false;  // row_ holds a row of ones, given out after the data ended
+  int64_t partLeft_ = 0;  // bytes of the row being read in parts that are still to come
   std::vector<uint8_t> row_, above_;
 };

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "pdf/codecs/tiff/tiff_data.h"
 #include "pdf/codecs/tiff/tiff_reader.h"
 #include "platform/rtl/numbers.h"
 
@@ -79,23 +80,25 @@ uint32_t DotsPerInch(double value, uint32_t unit) {
 
 class TDirectoryWalker {
  public:
-  TDirectoryWalker(TPDFTIFF& reader, std::string_view data) : r_(reader), d_(data) {
-    valueBudget_ = 4 * static_cast<uint64_t>(data.size()) + (1u << 20);
-    stripBudget_ = 2 * static_cast<uint64_t>(data.size()) + (64u << 20);
+  TDirectoryWalker(TPDFTIFF& reader, TTIFFData& data) : r_(reader), d_(data) {
+    valueBudget_ = 4 * data.size() + (1u << 20);
+    stripBudget_ = 2 * data.size() + (64u << 20);
   }
 
   void Run(int32_t pageIndex);
 
  private:
   bool U16(uint64_t pos, uint32_t& v) const {
-    if (pos + 2 > d_.size()) return false;
-    const auto* p = reinterpret_cast<const uint8_t*>(d_.data()) + pos;
+    const std::string_view b = d_.View(pos, 2);
+    if (b.empty()) return false;
+    const auto* p = reinterpret_cast<const uint8_t*>(b.data());
     v = big_ ? (p[0] << 8 | p[1]) : (p[1] << 8 | p[0]);
     return true;
   }
   bool U32(uint64_t pos, uint32_t& v) const {
-    if (pos + 4 > d_.size()) return false;
-    const auto* p = reinterpret_cast<const uint8_t*>(d_.data()) + pos;
+    const std::string_view b = d_.View(pos, 4);
+    if (b.empty()) return false;
+    const auto* p = reinterpret_cast<const uint8_t*>(b.data());
     v = big_ ? (uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3])
              : (uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]);
     return true;
@@ -116,7 +119,7 @@ class TDirectoryWalker {
   void Finish(TPDFTIFFPage& page);
 
   TPDFTIFF& r_;
-  std::string_view d_;
+  TTIFFData& d_;
   bool big_ = false;
   uint64_t valueBudget_;
   // The pieces' bytes are held once, however many pieces point at them; this bounds how many
@@ -131,6 +134,7 @@ class TDirectoryWalker {
   bool haveResX_ = false, haveResY_ = false;
   uint32_t resUnit_ = 2;
   bool haveBits_ = false;
+  bool haveTileSize_ = false;
 };
 
 // The directory offsets in chain order: the chain ends at a next offset of 0, at an offset that
@@ -154,9 +158,10 @@ std::vector<uint64_t> TDirectoryWalker::Chain(uint32_t first, int32_t pageIndex)
 }
 
 void TDirectoryWalker::Run(int32_t pageIndex) {
-  if (d_.size() < 4) return;
-  if (!((d_[0] == 'I' && d_[1] == 'I') || (d_[0] == 'M' && d_[1] == 'M'))) return;
-  big_ = d_[0] == 'M';
+  const std::string_view head = d_.View(0, 4);
+  if (head.empty()) return;
+  if (!((head[0] == 'I' && head[1] == 'I') || (head[0] == 'M' && head[1] == 'M'))) return;
+  big_ = head[0] == 'M';
   uint32_t magic = 0;
   U16(2, magic);
   if (magic != 42) return;
@@ -164,7 +169,7 @@ void TDirectoryWalker::Run(int32_t pageIndex) {
   r_.FirstIFDFieldOffset = 4;
   uint32_t first = 0;
   if (!U32(4, first)) return;
-  r_.IFDOffsetFields.emplace_back(d_.substr(4, 4));
+  r_.IFDOffsetFields.emplace_back(d_.View(4, 4));
 
   const std::vector<uint64_t> chain = Chain(first, pageIndex);
   if (chain.empty()) return;
@@ -190,7 +195,11 @@ TTIFFEntry TDirectoryWalker::ReadEntry(uint64_t pos) {
     return e;
   }
   if (type == 0 || type > 12 || !TagWanted(e.Tag)) return e;
-  const uint64_t total = uint64_t(count) * kTypeSizes[type];
+  // More numbers than a page may have strips are of no use to any tag (offsets and counts past
+  // that make the page unusable): those past them are not read.
+  const bool bytes = type == 1 || type == 2 || type == 6 || type == 7;
+  if (!bytes) e.Count = std::min(count, TPDFTIFF::MaxStripsPerPage + 1);
+  const uint64_t total = uint64_t(e.Count) * kTypeSizes[type];
   uint64_t where = pos + 8;
   if (total > 4) {
     uint32_t at = 0;
@@ -202,12 +211,17 @@ TTIFFEntry TDirectoryWalker::ReadEntry(uint64_t pos) {
   if (where + total > d_.size() || total > valueBudget_) return e;
   valueBudget_ -= total;
   ReadValues(e, where);
+  e.Count = count;
   return e;
 }
 
 void TDirectoryWalker::ReadValues(TTIFFEntry& e, uint64_t where) {
   const uint32_t n = e.Count;
-  const auto* p = reinterpret_cast<const uint8_t*>(d_.data()) + where;
+  // Read once: the values below are read where this leaves them. Values the file no longer
+  // holds (it shrank since it was opened) are missing.
+  const std::string_view values = d_.View(where, uint64_t(n) * kTypeSizes[e.Type]);
+  if (values.empty()) return;
+  const auto* p = reinterpret_cast<const uint8_t*>(values.data());
   switch (e.Type) {
     case 2:  // ASCII: the closing NUL dropped
       if (n >= 2) e.Bytes.assign(reinterpret_cast<const char*>(p), n - 1);
@@ -266,6 +280,7 @@ bool TDirectoryWalker::ParsePage(uint64_t offset) {
   haveResX_ = haveResY_ = false;
   resUnit_ = 2;
   haveBits_ = false;
+  haveTileSize_ = false;
 
   uint32_t n = 0;
   U16(offset, n);
@@ -279,7 +294,7 @@ bool TDirectoryWalker::ParsePage(uint64_t offset) {
   bool more = r_.Valid && n != 0;
   if (n != 0) {
     const uint64_t field = offset + 2 + 12 * uint64_t(n);
-    if (field + 4 <= d_.size()) r_.IFDOffsetFields.emplace_back(d_.substr(field, 4));
+    if (field + 4 <= d_.size()) r_.IFDOffsetFields.emplace_back(d_.View(field, 4));
   }
   Finish(page);
   r_.Pages.push_back(std::move(page));
@@ -338,8 +353,8 @@ void TDirectoryWalker::ApplyTag(const TTIFFEntry& e, TPDFTIFFPage& page) {
     case 296: resUnit_ = e.Int(); break;
     case 317: page.Predictor = e.Int(); break;
     case 320: all(page.ColorMap); break;
-    case 322: page.TileWidth = e.Int(); break;
-    case 323: page.TileLength = e.Int(); break;
+    case 322: page.TileWidth = e.Int(); haveTileSize_ = true; break;
+    case 323: page.TileLength = e.Int(); haveTileSize_ = true; break;
     case 324:
     case 325: {
       std::vector<uint32_t>& to = e.Tag == 324 ? offsets_ : counts_;
@@ -387,6 +402,10 @@ void TDirectoryWalker::ApplyTag(const TTIFFEntry& e, TPDFTIFFPage& page) {
 }
 
 void TDirectoryWalker::Finish(TPDFTIFFPage& page) {
+  // A page with a tile size is tiled, as libtiff reads it, also where its tiles' offsets and
+  // byte counts stand under the strip tags (libtiff's own quad-tile.tif): read as strips, its
+  // tiles were drawn as rows squeezed into bands.
+  if (haveTileSize_ && !offsets_.empty()) page.Tiled = true;
   counts_.resize(std::max(counts_.size(), offsets_.size()), 0);
   for (size_t i = 0; i < offsets_.size(); ++i) {
     // A strip is clipped to the data; one that starts beyond it is empty.
@@ -439,7 +458,7 @@ TPDFTIFF::TPDFTIFF() : Bitmap(std::make_unique<TBitmap>()) {}
 
 TPDFTIFF::~TPDFTIFF() = default;
 
-void TPDFTIFF::Parse(std::string_view Data, int32_t PageIndex) {
+void TPDFTIFF::Parse(TTIFFData& Data, int32_t PageIndex) {
   Valid = false;
   PageCount = 0;
   Pages.clear();

@@ -1,20 +1,24 @@
 // Reading a TIFF file: the directories are walked in one copy of the file, and the bytes the
-// pages' pieces cover are held once for all of them.
+// pages' pieces cover are held once for all of them; or, for a file too large to hold, the
+// directories are read where they lie and the pieces left in the file.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include "pdf/codecs/tiff/tiff_data.h"
 #include "pdf/codecs/tiff/tiff_reader.h"
+#include "platform/rtl/file_at.h"
 
 namespace {
 
 // Files up to this size are read into a block of the program's. When their pieces cover most
 // of it the copy is their bytes (the import copies them into its images, and the page's picture
 // takes the block over once the reader goes), else the pieces' bytes are copied out of it.
-// Larger files are not held twice: their copy lies in the C library's memory, which goes back
-// to the system when freed, and is kept as the pieces' bytes when they cover most of it (an
-// honest file), else freed before the pieces' bytes are read again.
+// Larger files are read where they lie. (Larger streams of no file are not held twice: their
+// copy lies in the C library's memory, which goes back to the system when freed, and is kept
+// as the pieces' bytes when they cover most of it, else freed before the pieces' bytes are
+// read again.)
 constexpr size_t kReadWhole = size_t(64) << 20;
 // Stretches of the file read again go through a window of this size (many small stretches
 // take few reads).
@@ -25,6 +29,13 @@ constexpr uint64_t kReadWindow = uint64_t(1) << 20;
 void TPDFTIFF::LoadFromStream(TStream& Stream, int32_t PageIndex) {
   Stream.SetPosition(0);
   const int64_t size = std::max<int64_t>(0, Stream.Size());
+  if (size_t(size) > kReadWhole) {
+    if (std::shared_ptr<const TFileAt> file = TFileAt::Of(Stream)) {
+      LoadFromFile(std::move(file), size, PageIndex);
+      Stream.SetPosition(size);
+      return;
+    }
+  }
   std::vector<TTIFFSpan> spans;
   {
     // Not cleared before the file is read into it.
@@ -35,7 +46,8 @@ void TPDFTIFF::LoadFromStream(TStream& Stream, int32_t PageIndex) {
     if (!data) return;
     const int64_t got = std::max<int64_t>(0, Stream.Read(data.get(), size));
     const std::string_view bytes(data.get(), size_t(got));
-    Parse(bytes, PageIndex);
+    TTIFFData walked(bytes);
+    Parse(walked, PageIndex);
     spans = PieceSpans();
     const bool most = CoveredBytes(spans) >= uint64_t(got) / 2;
     if (most || small) {
@@ -69,8 +81,15 @@ void TPDFTIFF::LoadFromStream(TStream& Stream, int32_t PageIndex) {
   Stream.SetPosition(Stream.Size());
 }
 
+void TPDFTIFF::LoadFromFile(std::shared_ptr<const TFileAt> File, int64_t Size, int32_t PageIndex) {
+  TTIFFData data(File, File ? uint64_t(std::max<int64_t>(Size, 0)) : 0);
+  Parse(data, PageIndex);
+  for (TPDFTIFFPage& page : Pages) page.Strips.Hold(File);
+}
+
 void TPDFTIFF::ParseDirectory(std::string_view Data, int32_t PageIndex) {
-  Parse(Data, PageIndex);
+  TTIFFData walked(Data);
+  Parse(walked, PageIndex);
   HoldCopiedSpans(Data, PieceSpans());
 }
 

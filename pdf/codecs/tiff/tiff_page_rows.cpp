@@ -4,20 +4,22 @@
 #include <cstring>
 
 #include "pdf/codecs/image_decoder/sample_rows.h"
-#include "pdf/codecs/tiff/tiff_bits.h"
 #include "pdf/codecs/tiff/tiff_piece_rows.h"
 #include "platform/gdi/picture.h"
 
 namespace {
 
-// One piece (strip or tile) of decoded samples is at most this large.
+// A band of tiles holds the rows of one row of tiles: their samples are at most this large.
+// (A strip costs a row at a time, however many rows it holds.)
 constexpr int64_t kMaxPieceBytes = int64_t(1) << 30;
+// A band of tiles is held in chunks of about this size.
+constexpr int64_t kBandChunkBytes = int64_t(1) << 20;
 // More pieces than this are not decoded (each costs a decompressor set-up).
 constexpr uint64_t kMaxPieces = uint64_t(1) << 21;
 
 }  // namespace
 
-TTIFFPageRows::TTIFFPageRows(const TPDFTIFFPage& page) : p_(page) {}
+TTIFFPageRows::TTIFFPageRows(const TPDFTIFFPage& page) : p_(page), feeds_(page.Strips, page.FillOrder == 2) {}
 
 TTIFFPageRows::~TTIFFPageRows() = default;
 
@@ -28,8 +30,8 @@ bool TTIFFPageRows::Open() {
   if (p.SamplesPerPixel > 32) return false;
   switch (p.Compression) {
     case kTIFFNone: case kTIFFLZW: case kTIFFDeflate: case kTIFFPackBits: break;
-    // libjpeg in this build gives 8-bit samples.
-    case kTIFFJPEG: if (p.BitsPerSample != 8) return false; break;
+    // libjpeg in this build gives 8-bit samples, and reads pieces held in memory.
+    case kTIFFJPEG: if (p.BitsPerSample != 8 || p.Strips.InFile()) return false; break;
     default: return false;
   }
   // A predictor is part of the lossless codings only; JPEG data carry none.
@@ -53,9 +55,8 @@ bool TTIFFPageRows::Open() {
       return false;
   } else {
     rowsPerStrip_ = p.RowsPerStrip == 0 || p.RowsPerStrip > p.Height ? p.Height : p.RowsPerStrip;
-    const int64_t rowBytes = UsedBytes(p.Width);
     const uint64_t strips = (uint64_t(p.Height) + rowsPerStrip_ - 1) / rowsPerStrip_;
-    if (strips > kMaxPieces || rowBytes * int64_t(rowsPerStrip_) > kMaxPieceBytes) return false;
+    if (strips > kMaxPieces) return false;
   }
   line_.assign(size_t(lineBytes_), 0);
   return true;
@@ -63,8 +64,8 @@ bool TTIFFPageRows::Open() {
 
 std::unique_ptr<TTIFFPieceRows> TTIFFPageRows::PieceRows(size_t index, int64_t rowBytes, uint32_t height,
                                                       int64_t keepBytes) {
-  std::string_view in = index < p_.Strips.size() ? p_.Strips[index] : std::string_view();
-  if (!in.empty() && p_.Compression == kTIFFJPEG) {
+  const bool data = index < p_.Strips.size() && p_.Strips.Length(index) > 0;
+  if (data && p_.Compression == kTIFFJPEG) {
     // The page's tables go before the piece while libjpeg reads it, without a copy of either;
     // the frame is the whole piece: a tile's rows below the page too. JPEG data are never
     // bit-reversed (libtiff's JPEG pages neither).
@@ -72,26 +73,17 @@ std::unique_ptr<TTIFFPieceRows> TTIFFPageRows::PieceRows(size_t index, int64_t r
     return JPEGPieceRows(tables, body, p_.Tiled ? p_.TileWidth : p_.Width, p_.Tiled ? p_.TileLength : rowsPerStrip_,
                          p_.SamplesPerPixel, rowBytes);
   }
-  if (p_.FillOrder == 2) {
-    reversed_.assign(in);
-    ReverseBitOrder(reversed_);
-    in = reversed_;
-  }
   // Rows below the page are never decoded; a piece without data reads as missing rows
   // without a decompressor set up for it.
-  const int64_t limit = rowBytes * height;
-  switch (in.empty() ? uint8_t(kTIFFNone) : p_.Compression) {
-    case kTIFFLZW:
-      return CodedPieceRows(in, TSampleRows::kLZW, rowBytes, keepBytes);
-    case kTIFFDeflate:
-      return CodedPieceRows(in, TSampleRows::kInflate, rowBytes, keepBytes);
-    case kTIFFPackBits:
-      return CodedPieceRows(in, TSampleRows::kPackBits, rowBytes, keepBytes);
-    default:
-      break;
+  TSampleRows::TCoding coding = TSampleRows::kStored;
+  switch (data ? p_.Compression : uint8_t(kTIFFNone)) {
+    case kTIFFLZW: coding = TSampleRows::kLZW; break;
+    case kTIFFDeflate: coding = TSampleRows::kInflate; break;
+    case kTIFFPackBits: coding = TSampleRows::kPackBits; break;
+    default: break;
   }
-  return CodedPieceRows(in.substr(0, size_t(std::min<int64_t>(limit, int64_t(in.size())))), TSampleRows::kStored,
-                        rowBytes, keepBytes);
+  return CodedPieceRows(data ? feeds_.Feed(index) : std::make_unique<TViewFeed>(std::string_view()), coding, rowBytes,
+                        height, keepBytes);
 }
 
 void TTIFFPageRows::ConvertRow(TTIFFPieceRows& rows, uint32_t width, uint32_t x, uint8_t* line) {
@@ -105,6 +97,12 @@ void TTIFFPageRows::ConvertRow(TTIFFPieceRows& rows, uint32_t width, uint32_t x,
 }
 
 void TTIFFPageRows::ConvertData(const uint8_t* from, uint32_t width, uint8_t* to) {
+  // Whole-byte samples with nothing to undo are converted where the piece's rows give them;
+  // others in a row of their own, with room to read past its end.
+  if (!undoPredictor_ && (p_.BitsPerSample % 8 == 0 || conv_.Format() == pf1bit)) {
+    conv_.Convert(from, width, to);
+    return;
+  }
   const int64_t usedBytes = UsedBytes(width);
   row_.resize(size_t(usedBytes) + kSampleReadSlack);
   // Bytes the data did not produce read as 255.
@@ -147,7 +145,7 @@ void TTIFFPageRows::FillTileBand(uint32_t y) {
   // Only the rows some tile's data reach are held: a band of tiles as tall as the page whose
   // data end early (or are missing) costs what its data make, not the page again.
   dataRows_ = 0;
-  band_.clear();
+  chunkRows_ = uint32_t(std::clamp<int64_t>(kBandChunkBytes / std::max<int64_t>(lineBytes_, 1), 1, bandRows_));
   for (uint64_t tx = 0; tx < across; ++tx) {
     const uint32_t x = uint32_t(tx * p.TileWidth);
     const uint32_t width = std::min(p.TileWidth, p.Width - x);
@@ -159,11 +157,16 @@ void TTIFFPageRows::FillTileBand(uint32_t y) {
       // Past its data a piece reads as missing rows to its end.
       if (rows->PastData()) break;
       if (r == dataRows_) {
-        // A row no tile before reached: theirs are missing there.
-        band_.insert(band_.end(), line_.begin(), line_.end());
+        // A row no tile before reached: theirs are missing there. The chunks of a band before
+        // serve again (every band but the last is as tall).
+        const size_t chunk = r / chunkRows_;
+        const size_t need = size_t(lineBytes_) * std::min(chunkRows_, bandRows_ - uint32_t(chunk) * chunkRows_);
+        if (chunk == band_.size()) band_.emplace_back();
+        if (band_[chunk].size() < need) band_[chunk].resize(need);
+        std::memcpy(BandRow(r), line_.data(), line_.size());
         ++dataRows_;
       }
-      ConvertData(from, width, At(band_.data() + size_t(lineBytes_) * r, x));
+      ConvertData(from, width, At(BandRow(r), x));
     }
   }
 }
@@ -174,14 +177,21 @@ const uint8_t* TTIFFPageRows::Next() {
   const uint32_t y = next_++;
   if (p.Tiled) {
     if (bandRows_ == 0 || y >= bandTop_ + bandRows_) FillTileBand(y - y % p.TileLength);
-    return last_ = y - bandTop_ < dataRows_ ? band_.data() + size_t(lineBytes_) * (y - bandTop_) : line_.data();
+    return last_ = y - bandTop_ < dataRows_ ? BandRow(y - bandTop_) : line_.data();
   }
   if (stripRowsLeft_ == 0) {
     stripIndex_ = y / rowsPerStrip_;
     stripRowsLeft_ = std::min(rowsPerStrip_, p.Height - y);
+    // The strip before is done with before the next is read.
+    strip_.reset();
     strip_ = PieceRows(stripIndex_, UsedBytes(p.Width), stripRowsLeft_, UsedBytes(p.Width));
   }
   --stripRowsLeft_;
+  // Rows whose conversion is a copy are handed on where the strip's rows give them.
+  if (conv_.Copies() && !undoPredictor_) {
+    const uint8_t* row = strip_->Next();
+    return last_ = strip_->PastData() ? MissingRow(p.Width).data() : row;
+  }
   ConvertRow(*strip_, p.Width, 0, line_.data());
   return last_ = line_.data();
 }

@@ -1,10 +1,11 @@
 // A TIFF page decoded row after row into scan lines of its bitmap format (1-bit bilevel, 8-bit
 // grey, 24-bit colour, 32-bit CMYK): strips a row at a time as their data are decompressed
-// (missing data read as bytes 255), tiles a band of one tile row at a time. JPEG pieces are
-// read as libjpeg gives their samples, which must be the page's samples (grey or colour with
-// extra samples; not YCbCr). No more than a
-// strip's row, or a band of tiles, is held, so a page is read in pieces as large as its
-// layout makes them, never as large as the page.
+// (missing data read as bytes 255), tiles a band of one tile row at a time, the pieces' bytes
+// read (from the file, where they lie there) as the rows need them. JPEG pieces are read as
+// libjpeg gives their samples, which must be the page's samples (grey or colour with extra
+// samples; not YCbCr), from bytes held in memory. No more than a strip's row, or a band of
+// tiles, is held, so a page is read in pieces as large as its layout makes them, never as
+// large as the page.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "pdf/codecs/tiff/tiff_piece_feeds.h"
 #include "pdf/codecs/tiff/tiff_pixels.h"
 #include "pdf/codecs/tiff/tiff_reader.h"
 
@@ -54,6 +56,8 @@ class TTIFFPageRows {
   const std::vector<uint8_t>& MissingRow(uint32_t width);
   // Decodes the tiles of the band of tile rows starting at row Y.
   void FillTileBand(uint32_t y);
+  // Row R of the band.
+  uint8_t* BandRow(uint32_t r) { return band_[r / chunkRows_].data() + size_t(lineBytes_) * (r % chunkRows_); }
 
   const TPDFTIFFPage& p_;
   TTIFFPixelConverter conv_;
@@ -67,15 +71,18 @@ class TTIFFPageRows {
   size_t stripIndex_ = 0;
   uint32_t stripRowsLeft_ = 0;
   // Tiles: the band of scan lines of one tile row that its tiles' data reach (dataRows_ of
-  // bandRows_), and its first row.
-  std::vector<uint8_t> band_;
+  // bandRows_), and its first row. The band is held in chunks of chunkRows_ rows, made as the
+  // data reach them: a band grown in one block would hold it and half of it again while it
+  // moved.
+  std::vector<std::vector<uint8_t>> band_;
+  uint32_t chunkRows_ = 1;
   uint32_t bandTop_ = 0, bandRows_ = 0, dataRows_ = 0;
   // Strips: the scan line made; tiles: the scan line of rows past every tile's data.
   std::vector<uint8_t> line_;
   const uint8_t* last_ = nullptr;
   std::vector<uint8_t> row_;  // the row being converted, with read slack
-  // Bytes the pieces are read from: a strip's bit order reversed.
-  std::string reversed_;
+  // The pieces' bytes, read one piece at a time.
+  TTIFFPieceFeeds feeds_;
   // Missing rows converted, for the widths of whole pieces and of the page's last column.
   std::vector<uint8_t> missing_[2];
   uint32_t missingWidth_[2] = {0, 0};

@@ -10,8 +10,9 @@ namespace {
 
 class TCodedPieceRows : public TTIFFPieceRows {
  public:
-  TCodedPieceRows(std::string_view bytes, TSampleRows::TCoding coding, int64_t rowBytes, int64_t keepBytes)
-      : rows_(bytes, coding, FlatePredictorParams{}, rowBytes, 0, keepBytes) {}
+  TCodedPieceRows(std::unique_ptr<TByteFeed> bytes, TSampleRows::TCoding coding, int64_t rowBytes, uint32_t rows,
+                  int64_t keepBytes)
+      : rows_(std::move(bytes), coding, FlatePredictorParams{}, rowBytes, rows, keepBytes) {}
   const uint8_t* Next() override { return rows_.Next(); }
   bool PastData() const override { return rows_.PastData(); }
 
@@ -46,9 +47,9 @@ class TJPEGPieceRows : public TTIFFPieceRows {
 
 }  // namespace
 
-std::unique_ptr<TTIFFPieceRows> CodedPieceRows(std::string_view bytes, TSampleRows::TCoding coding, int64_t rowBytes,
-                                               int64_t keepBytes) {
-  return std::make_unique<TCodedPieceRows>(bytes, coding, rowBytes, keepBytes);
+std::unique_ptr<TTIFFPieceRows> CodedPieceRows(std::unique_ptr<TByteFeed> bytes, TSampleRows::TCoding coding,
+                                               int64_t rowBytes, uint32_t rows, int64_t keepBytes) {
+  return std::make_unique<TCodedPieceRows>(std::move(bytes), coding, rowBytes, rows, keepBytes);
 }
 
 std::unique_ptr<TTIFFPieceRows> JPEGPieceRows(std::string_view tables, std::string_view bytes, uint32_t width,

@@ -18,10 +18,10 @@ class TTIFFPieceRows {
   virtual bool PastData() const = 0;
 };
 
-// Rows of rowBytes bytes of the piece's bytes as TSampleRows makes them (keepBytes: how much
-// of each row is read).
-std::unique_ptr<TTIFFPieceRows> CodedPieceRows(std::string_view bytes, TSampleRows::TCoding coding, int64_t rowBytes,
-                                               int64_t keepBytes);
+// The first `rows` rows of rowBytes bytes of the piece's bytes as TSampleRows makes them
+// (keepBytes: how much of each row is read), the bytes read as the rows need them.
+std::unique_ptr<TTIFFPieceRows> CodedPieceRows(std::unique_ptr<TByteFeed> bytes, TSampleRows::TCoding coding,
+                                               int64_t rowBytes, uint32_t rows, int64_t keepBytes);
 
 // Rows of rowBytes bytes of a JPEG piece of width x height pixels (the strip or the whole
 // tile) whose pixels are `samples` 8-bit samples: the decoded rows, bytes the picture does

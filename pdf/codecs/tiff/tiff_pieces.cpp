@@ -6,6 +6,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "platform/rtl/file_at.h"
+
 void JoinSpans(std::vector<TTIFFSpan>& spans) {
   // Writers put pieces in file order: most lists are sorted already.
   const auto before = [](const TTIFFSpan& a, const TTIFFSpan& b) { return a.offset < b.offset; };
@@ -46,8 +48,14 @@ std::shared_ptr<const char[]> SpanBytes(std::string_view file, const std::vector
 std::string_view TTIFFPieces::operator[](size_t i) const {
   const TRun& run = RunOf(i);
   if (run.length == 0 || !bytes_) return {};
-  const uint64_t at = run.offset + (run.repeats ? 0 : uint64_t(i - run.first) * run.length);
-  return std::string_view(bytes_.get() + at, run.length);
+  return std::string_view(bytes_.get() + Place(i), run.length);
+}
+
+uint64_t TTIFFPieces::Length(size_t i) const { return RunOf(i).length; }
+
+uint64_t TTIFFPieces::Place(size_t i) const {
+  const TRun& run = RunOf(i);
+  return run.offset + (run.repeats ? 0 : uint64_t(i - run.first) * run.length);
 }
 
 std::string_view TTIFFPieces::at(size_t i) const {
@@ -108,6 +116,29 @@ void TTIFFPieces::HoldOwnBytes() {
   Hold(std::move(own), size, spans);
 }
 
+void TTIFFPieces::Hold(std::shared_ptr<const TFileAt> file) {
+  overlapping_ = viewed_ > CoveredBytes(Spans());
+  file_ = std::move(file);
+}
+
+void TTIFFPieces::ReadIn() {
+  if (!file_) return;
+  const std::vector<TTIFFSpan> spans = Spans();
+  const uint64_t total = CoveredBytes(spans);
+  // In the C library's memory, as SpanBytes holds them.
+  std::shared_ptr<char[]> bytes(static_cast<char*>(std::malloc(size_t(std::max<uint64_t>(total, 1)))), &std::free);
+  if (!bytes) throw std::bad_alloc();
+  uint64_t at = 0;
+  for (const TTIFFSpan& s : spans) {
+    // Bytes the file no longer has (it shrank since it was opened) read as zeros.
+    const int64_t got = std::max<int64_t>(0, file_->Read(int64_t(s.offset), bytes.get() + at, int64_t(s.length)));
+    std::memset(bytes.get() + at + got, 0, size_t(s.length - uint64_t(got)));
+    at += s.length;
+  }
+  file_.reset();
+  Hold(std::move(bytes), int64_t(total), spans);
+}
+
 void TTIFFPieces::Hold(std::shared_ptr<const char[]> bytes, int64_t size, const std::vector<TTIFFSpan>& spans,
                        bool fileCopy) {
   overlapping_ = viewed_ > CoveredBytes(Spans());
@@ -126,4 +157,5 @@ void TTIFFPieces::Hold(std::shared_ptr<const char[]> bytes, int64_t size, const 
   bytes_ = std::move(bytes);
   held_ = size;
   fileCopy_ = fileCopy;
+  file_.reset();
 }

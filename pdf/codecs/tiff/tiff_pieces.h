@@ -1,14 +1,18 @@
-// The strips or tiles of a TIFF page: views into the bytes of the file that hold them. The
-// bytes are held once for every page of the file, however many pieces point at them, and a
-// row of pieces that follow one another in the file at one length, or that all point at the
-// same bytes (a crafted page sends a million tiles to one run), is kept as one entry: what a
-// page costs grows with the bytes its pieces cover, not with the pieces it claims.
+// The strips or tiles of a TIFF page: views into the bytes of the file that hold them, or
+// places in a file too large to hold, read as the pieces are needed. The bytes are held once
+// for every page of the file, however many pieces point at them, and a row of pieces that
+// follow one another in the file at one length, or that all point at the same bytes (a crafted
+// page sends a million tiles to one run), is kept as one entry: what a page costs grows with the
+// bytes its pieces cover, not with the pieces it claims.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string_view>
 #include <vector>
+
+class TByteFeed;
+class TFileAt;
 
 // A stretch of the file that pieces cover.
 struct TTIFFSpan {
@@ -27,7 +31,8 @@ class TTIFFPieces {
  public:
   size_t size() const { return count_; }
   bool empty() const { return count_ == 0; }
-  // Piece i's bytes (empty for a piece without data); i below size().
+  // Piece i's bytes (empty for a piece without data, and for pieces in the file: see Feed);
+  // i below size().
   std::string_view operator[](size_t i) const;
   // The same, raising std::out_of_range for any other i.
   std::string_view at(size_t i) const;
@@ -45,6 +50,14 @@ class TTIFFPieces {
   // Holds the pieces' own bytes in a block of their own, for a page kept beyond its reader:
   // the file's copy goes back with the reader then.
   void HoldOwnBytes();
+  // Whether the pieces lie in the file, read as they are needed.
+  bool InFile() const { return file_ != nullptr; }
+  // Reads the bytes of pieces that lie in the file into a block of their own.
+  void ReadIn();
+  // The length of piece i, and its place in the held bytes or in the file.
+  uint64_t Length(size_t i) const;
+  uint64_t Place(size_t i) const;
+  const std::shared_ptr<const TFileAt>& File() const { return file_; }
 
   // Building, during the directory walk: the next piece at a place in the file (length 0: a
   // piece without data).
@@ -56,6 +69,8 @@ class TTIFFPieces {
   // bytes are the file itself (`fileCopy`: the copy its reader made).
   void Hold(std::shared_ptr<const char[]> bytes, int64_t size, const std::vector<TTIFFSpan>& spans,
             bool fileCopy = false);
+  // Leaves the pieces in the file, at the places the directory gives.
+  void Hold(std::shared_ptr<const TFileAt> file);
 
  private:
   // Pieces from index `first` up to the next run's: each `length` bytes from `offset`, one
@@ -74,4 +89,5 @@ class TTIFFPieces {
   std::shared_ptr<const char[]> bytes_;
   int64_t held_ = 0;
   bool fileCopy_ = false;
+  std::shared_ptr<const TFileAt> file_;
 };

@@ -17,6 +17,8 @@ class TTIFFPixelConverter {
   bool Init(const TPDFTIFFPage& page);
 
   TPixelFormat Format() const { return format_; }
+  // Whether Convert copies the samples as they are (1-bit bilevel, 8-bit grey of min-is-black).
+  bool Copies() const { return format_ == pf1bit || (format_ == pf8bit && bits_ == 8 && samples_ == 1 && !invert_); }
   // The colour table of a 1-bit or 8-bit target.
   const std::vector<RGBQUAD>& Colors() const { return colors_; }
 

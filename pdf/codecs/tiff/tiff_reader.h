@@ -1,7 +1,8 @@
-// TPDFTIFF: reads a TIFF file held in memory. It walks the chain of image file directories (one
-// per page), keeps per page the tag values the image import needs and where each page's strip
-// (or tile) data lie in the file's bytes, which it holds once; on request it decodes a page into
-// its bitmap. Nothing here raises: problems show in Valid and Unsupported or as missing values.
+// TPDFTIFF: reads a TIFF file. It walks the chain of image file directories (one per page),
+// keeps per page the tag values the image import needs and where each page's strip (or tile)
+// data lie in the file's bytes, which it holds once (a file too large to hold leaves them
+// where they lie, read as they are needed); on request it decodes a page into its bitmap.
+// Nothing here raises: problems show in Valid and Unsupported or as missing values.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,9 @@
 #include "pdf/codecs/tiff/tiff_pieces.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/rtl/streams.h"
+
+class TFileAt;
+class TTIFFData;
 
 // The reader's codes for the compression schemes (tag 259 mapped).
 enum : uint8_t {
@@ -92,8 +96,13 @@ class TPDFTIFF {
   TPDFTIFF(TPDFTIFF&&) = default;
   TPDFTIFF& operator=(TPDFTIFF&&) = default;
 
-  // Reads the whole stream from position 0 and parses it (see ParseDirectory).
+  // Reads the stream from position 0 and parses it (see ParseDirectory). A file past 64 MB is
+  // not read whole: its directories are read where they lie, and its pages' pieces are left in
+  // the file (LoadFromFile).
   void LoadFromStream(TStream& Stream, int32_t PageIndex);
+  // Parses the first Size bytes of the file where they lie (see ParseDirectory), leaving the
+  // pages' pieces in the file, read as they are needed (TTIFFPieces::InFile).
+  void LoadFromFile(std::shared_ptr<const TFileAt> File, int64_t Size, int32_t PageIndex);
   // PageIndex -1 parses every page; 0 or more parses only that page (0-based) into record 1,
   // or the first page when the chain is shorter. The bytes the pieces cover are copied: Data
   // need not outlive the reader.
@@ -129,7 +138,7 @@ class TPDFTIFF {
 
  private:
   // Walks the directories, noting where each page's pieces lie in Data.
-  void Parse(std::string_view Data, int32_t PageIndex);
+  void Parse(TTIFFData& Data, int32_t PageIndex);
   // The stretches of the file the pieces of every page cover.
   std::vector<TTIFFSpan> PieceSpans() const;
   // Points every page's pieces at bytes holding the file's `spans` one after another (or the

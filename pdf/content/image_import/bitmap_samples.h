@@ -27,6 +27,8 @@ class TBitmapSamples {
   int64_t RowBytes(int width) const;
   // False for 16-bit bitmaps, whose pixels only the bitmap itself can read.
   bool ConvertsLines() const { return kind_ != kPacked16; }
+  // Whether a scan line's samples are its bytes as they are (1-bit and grey bitmaps).
+  bool Copies() const { return kind_ == kMono || kind_ == kGrey; }
   // One scan line of `width` pixels to a row of samples.
   void Convert(const uint8_t* line, int width, uint8_t* samples) const;
 

@@ -1,6 +1,6 @@
 // TIFF files: one page chosen by the options, written through the PDF filters where its
-// strips can go as they are (and are not too many), else decoded by the reader and written as
-// a bitmap.
+// strips can go as they are (and are not too many, and lie in memory), else made into samples
+// by the reader's rows when they are needed.
 #include <exception>
 
 #include "pdf/codecs/tiff/tiff_piece_rows.h"
@@ -33,6 +33,12 @@ bool JPEGPiecesHoldSamples(const TPDFTIFFPage& p) {
 // Whether a page's pieces can each be an image of the page's form: not too many, and none
 // sharing bytes with another.
 bool PieceImagesFit(const TPDFTIFFPage& p) { return p.Strips.size() <= kMostPieceImages && !p.Strips.Overlapping(); }
+
+// The compressions whose rows the reader makes as the bytes of their pieces come.
+bool RowsAsBytesCome(uint8_t compression) {
+  return compression == kTIFFNone || compression == kTIFFLZW || compression == kTIFFDeflate ||
+         compression == kTIFFPackBits;
+}
 
 }  // namespace
 
@@ -69,6 +75,11 @@ bool TPDFImage::AddTIFFPage(TPDFTIFF& reader, int32_t page) {
   const TPDFTIFFPage* rec = reader.Page(page);
   if (rec == nullptr || !tiffpage::PageAcceptable(*rec)) return false;
   const TPDFTIFFPage& p = *rec;
+  // A large file's pages leave their pieces in the file: the samples are made from rows read
+  // from it as they are needed, never from the file held whole. Pieces handed on as they are
+  // (fax, JPEG) or kept with the source copy are read into memory.
+  const bool fromFile = p.Strips.InFile() && !KeepSource && RowsAsBytesCome(p.Compression);
+  if (p.Strips.InFile() && !fromFile) reader.Pages[size_t(page - 1)].Strips.ReadIn();
   switch (p.Compression) {
     case kTIFFGroup4:
     case kTIFFGroup3OneD:
@@ -82,10 +93,12 @@ bool TPDFImage::AddTIFFPage(TPDFTIFF& reader, int32_t page) {
       // an image each would cost about a kilobyte of objects a piece (a page at the size cap in
       // one-row strips, as libtiff's and netpbm's tools write it, 20 MB beside its picture).
       // So is a page whose pieces share bytes, which an image each would copy as often.
-      if (tiffpage::SamplesExpressible(p) && (KeepSource || PieceImagesFit(p))) return AddTIFFStrips(reader, page);
+      if (!fromFile && tiffpage::SamplesExpressible(p) && (KeepSource || PieceImagesFit(p)))
+        return AddTIFFStrips(reader, page);
       break;
     case kTIFFPackBits:
-      if (tiffpage::PackBitsExpressible(p)) return AddTIFFPackBits(p);
+      // Unpacked as the rows are read, as the pages the reader decodes are: re-packed for
+      // RunLengthDecode and deflated, a photograph cost 45 times Pillow's decode.
       break;
     case kTIFFJPEG:
       // A JPEG picture of grey or colour with extra samples is no DCTDecode image of the page's
@@ -104,8 +117,8 @@ bool TPDFImage::AddTIFFPage(TPDFTIFF& reader, int32_t page) {
       return false;
   }
   // Extra samples, 16-bit little-endian samples, predictors PDF cannot undo on these samples,
-  // CMYK PackBits, JPEG with extra samples, pages of many pieces: the reader decodes the page and
-  // its samples are written instead.
+  // PackBits, JPEG with extra samples, pages of many pieces, pages in a large file: the reader
+  // decodes the page and its samples are written instead.
   if (KeepSource) {
     // The source copy is the page as a BMP file, which needs the whole bitmap.
     if (!reader.DecodePage(page)) return false;

@@ -56,12 +56,11 @@ class TPDFImage {
   // Writes a Form XObject (its shorter side one unit) and plays the metafile into it.
   bool WriteMetafile(TMetafile& metafile, int32_t options);  // false when the picture could not be converted whole
   // One page (1-based) of a parsed TIFF file: its strips as they are where a PDF filter can
-  // read them, else the page decoded into a bitmap. False when the page cannot be written.
+  // read them, else samples the reader makes of the page's rows when they are needed (or, for
+  // the source copy, the page decoded into a bitmap). False when the page cannot be written.
   bool AddTIFFPage(TPDFTIFF& reader, int32_t page);
   // Fax, LZW, Deflate and uncompressed strips: one image, or a form of strip images.
   bool AddTIFFStrips(TPDFTIFF& reader, int32_t page);
-  // PackBits pages, re-packed for RunLengthDecode.
-  bool AddTIFFPackBits(const TPDFTIFFPage& page);
   // JPEG pages: each strip a JPEG file of its own.
   bool AddTIFFJPEG(const TPDFTIFFPage& page);
   // Sets /Mask to a colour-key range (components 0..1).

@@ -51,10 +51,6 @@ bool SamplesExpressible(const TPDFTIFFPage& p) {
   return true;
 }
 
-bool PackBitsExpressible(const TPDFTIFFPage& p) {
-  return SamplesExpressible(p) && p.Photometric != 5;
-}
-
 bool TilesPastPage(const TPDFTIFFPage& p) {
   return p.Tiled && (p.TilesAcross() * p.TileWidth > p.Width || p.TilesDown() * p.TileLength > p.Height);
 }

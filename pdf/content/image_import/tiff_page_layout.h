@@ -17,8 +17,6 @@ bool PageAcceptable(const TPDFTIFFPage& p);
 // extra samples, unsigned integers of 1, 2, 4 or 8 bits (16 in big-endian order), at most
 // 8 bits for a palette, and a horizontal predictor only on 8-bit samples.
 bool SamplesExpressible(const TPDFTIFFPage& p);
-// A PackBits page the run-length writer can carry: the same, and grey, RGB or palette colour.
-bool PackBitsExpressible(const TPDFTIFFPage& p);
 
 // A tiled page whose tile grid reaches past its right or bottom edge: the page must cut the
 // tiles there, so even a single tile is placed in a form whose box is the page.

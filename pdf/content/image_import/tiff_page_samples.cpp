@@ -19,10 +19,11 @@ TBitmapSamples LayoutOf(const TPDFTIFFPage& page, const TTIFFPageRows& rows) {
 class TTIFFPageSamples::TPageRows : public TPDFSampleSource::TRows {
  public:
   explicit TPageRows(const TTIFFPageSamples& source)
-      : source_(source), rows_(source.page_), samples_(size_t(source.RowBytes())) {
+      : source_(source), rows_(source.page_), samples_(source.layout_.Copies() ? 0 : size_t(source.RowBytes())) {
     rows_.Open();
   }
   const uint8_t* Next() override {
+    if (source_.layout_.Copies()) return rows_.Next();
     source_.layout_.Convert(rows_.Next(), int(source_.page_.Width), samples_.data());
     return samples_.data();
   }

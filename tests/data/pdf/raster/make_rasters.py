@@ -16,6 +16,7 @@ import io
 import os
 import random
 import shutil
+import struct
 import subprocess
 import sys
 
@@ -153,6 +154,27 @@ def tiff_sources():
         f.write(run(["pnmtotiff", "-miniswhite", path("src_bw.pbm")]))
 
 
+def strip_tagged_tiles(source, target):
+    """A tiled file with its tiles' offsets and byte counts under the strip tags (TileOffsets 324
+    as StripOffsets 273, TileByteCounts 325 as StripByteCounts 279), the entries in tag order
+    again: the layout of libtiff's own test file quad-tile.tif, which libtiff reads as tiles."""
+    data = bytearray(open(path(source), "rb").read())
+    order = "<" if data[:2] == b"II" else ">"
+    at = struct.unpack_from(order + "I", data, 4)[0]
+    while at:
+        (n,) = struct.unpack_from(order + "H", data, at)
+        entries = [bytes(data[at + 2 + 12 * i:at + 14 + 12 * i]) for i in range(n)]
+        renamed = []
+        for e in entries:
+            (tag,) = struct.unpack_from(order + "H", e)
+            tag = {324: 273, 325: 279}.get(tag, tag)
+            renamed.append(struct.pack(order + "H", tag) + e[2:])
+        renamed.sort(key=lambda e: struct.unpack_from(order + "H", e)[0])
+        data[at + 2:at + 2 + 12 * n] = b"".join(renamed)
+        (at,) = struct.unpack_from(order + "I", data, at + 2 + 12 * n)
+    write(target, bytes(data))
+
+
 def tiff_case(name, source, options, path_kind, oracle="tifftopnm"):
     """options None: the source file as it is (a file another writer made)."""
     target = path(name + ".tif")
@@ -235,6 +257,18 @@ def tiff_cases():
             for tile in (16, 128, 256):
                 tiff_case(name + "_tiles%d" % tile, source, ["-c", compression, "-t", "-w", str(tile), "-l", str(tile)],
                           kind, oracle=oracle)
+    # Tiles whose offsets stand under the strip tags (libtiff's quad-tile.tif: 512 x 384 in
+    # tiles of 128), in every lossless compression, big-endian too, and grey in tiles of 16 cut
+    # at the page's edges: read as libtiff reads them, as tiles.
+    picture(512, 384, 5).save(path("src_quad.tif"))
+    for tag, opts in (("lzw", ["-c", "lzw"]), ("none", ["-c", "none"]), ("zip", ["-c", "zip"]),
+                      ("packbits", ["-c", "packbits"]), ("lzw_be", ["-c", "lzw", "-B"])):
+        run(["tiffcp"] + opts + ["-t", "-w", "128", "-l", "128", path("src_quad.tif"), path("src_quad_tiles.tif")])
+        strip_tagged_tiles("src_quad_tiles.tif", "src_quadtile_%s.tif" % tag)
+        tiff_case("quadtile_" + tag, "src_quadtile_%s.tif" % tag, None, "decode")
+    run(["tiffcp", "-c", "packbits", "-t", "-w", "16", "-l", "16", path("src_37x131.tif"), path("src_quad_tiles.tif")])
+    strip_tagged_tiles("src_quad_tiles.tif", "src_quadtile_tiles16.tif")
+    tiff_case("quadtile_tiles16", "src_quadtile_tiles16.tif", None, "decode")
     for s in ("bw", "bwwhite"):
         for tag, opts in [("none", ["-c", "none"]), ("lzw", ["-c", "lzw"]), ("packbits", ["-c", "packbits"]),
                           ("zip", ["-c", "zip"]), ("none_lsb", ["-c", "none", "-f", "lsb2msb"]),

@@ -5,12 +5,17 @@
 #include <optional>
 #include <random>
 
+#include "pdf/codecs/tiff/tiff_bits.h"
 #include "pdf/codecs/tiff/tiff_page_rows.h"
+#include "pdf/codecs/tiff/tiff_piece_feeds.h"
 #include "pdf/codecs/tiff/tiff_reader.h"
+#include "pdf/core/filters/flate.h"
+#include "platform/rtl/file_at.h"
 #include "platform/rtl/streams.h"
 #include "tests/pdf/image_support/tiff_build.h"
 #include "tests/support/allocation_watch.h"
 #include "tests/support/limited_child.h"
+#include "tests/support/test_support.h"
 
 using tifftest::Builder;
 using tifftest::Entry;
@@ -33,6 +38,49 @@ std::vector<Entry> GreyPage(uint32_t w, uint32_t h, const std::vector<uint32_t>&
   if (rps) e.push_back(Builder::Long(278, {rps}));
   e.push_back(Builder::Long(279, counts));
   return e;
+}
+
+// The bytes of piece i as its decoder is handed them, every window of them.
+std::string FedBytes(const TTIFFPieces& pieces, size_t i, bool reversed = false) {
+  TTIFFPieceFeeds feeds(pieces, reversed);
+  const std::unique_ptr<TByteFeed> feed = feeds.Feed(i);
+  std::string all;
+  for (std::string_view w = feed->Next(); !w.empty(); w = feed->Next()) all += w;
+  return all;
+}
+
+// PackBits of the bytes: repeats of 3 to 128 alike, literals of up to 128 between them, and a
+// no-op byte (128) now and then.
+std::string PackBits(const std::string& data) {
+  std::string out;
+  for (size_t i = 0; i < data.size();) {
+    size_t same = 1;
+    while (i + same < data.size() && same < 128 && data[i + same] == data[i]) ++same;
+    if (same >= 3) {
+      out += char(257 - same);
+      out += data[i];
+      i += same;
+      continue;
+    }
+    size_t n = 0;
+    while (i + n < data.size() && n < 128 && !(i + n + 2 < data.size() && data[i + n] == data[i + n + 1] &&
+                                               data[i + n] == data[i + n + 2]))
+      ++n;
+    if (n == 0) n = std::min<size_t>(data.size() - i, 128);
+    out += char(n - 1);
+    out += data.substr(i, n);
+    if (i % 7 == 0) out += '\x80';
+    i += n;
+  }
+  return out;
+}
+
+// The file at `path`, read where it lies (as files past 64 MB are).
+TPDFTIFF LoadInPlace(const std::string& path) {
+  TFileStream stream(FileNameToWide(path), fmOpenRead);
+  TPDFTIFF t;
+  t.LoadFromFile(TFileAt::Of(stream), stream.Size(), -1);
+  return t;
 }
 
 Entry Rational(uint16_t tag, uint32_t num, uint32_t den, bool big) {
@@ -173,6 +221,87 @@ TEST(TIFFReader, StripsOfLargeFilesAreReadAfterTheDirectories) {
     EXPECT_EQ(c.HeldBytes(), mostlyPieces ? int64_t(bytes.size()) : a.HeldBytes());
     EXPECT_LT(a.HeldBytes(), int64_t(bytes.size()));
     EXPECT_EQ(stream.Position(), stream.Size());
+    // Read from a file, the pieces stay in it: nothing is held, and their bytes come as their
+    // rows need them (the strip of 2 MiB in windows), the same bytes, their bit order reversed
+    // on request; read in, they are the same views again.
+    testsupport::TempDir dir;
+    testsupport::WriteFile(dir.File("large.tif"), bytes);
+    TFileStream file(FileNameToWide(dir.File("large.tif")), fmOpenRead);
+    TPDFTIFF inPlace;
+    inPlace.LoadFromStream(file, -1);
+    ASSERT_EQ(inPlace.Pages.size(), 1u);
+    TTIFFPieces& f = inPlace.Pages[0].Strips;
+    EXPECT_TRUE(f.InFile());
+    EXPECT_EQ(f.HeldBytes(), 0);
+    EXPECT_EQ(file.Position(), file.Size());
+    ASSERT_EQ(f.size(), a.size());
+    for (size_t i = 0; i < a.size(); ++i) EXPECT_TRUE(FedBytes(f, i) == a[i]) << "strip " << i;
+    std::string reversed(a[0]);
+    ReverseBitOrder(reversed);
+    EXPECT_TRUE(FedBytes(f, 0, true) == reversed);
+    f.ReadIn();
+    EXPECT_FALSE(f.InFile());
+    for (size_t i = 0; i < a.size(); ++i) EXPECT_TRUE(f[i] == a[i]) << "strip " << i;
+  }
+}
+
+// Pages whose pieces are read from the file as their rows need them decode as from memory:
+// stored, PackBits and Deflate strips larger than the file's windows (4.2 MB), strips of 7
+// rows, tiles (bands of them wider than a chunk of the band held), both fill orders.
+TEST(TIFFReader, PagesReadFromTheFileDecodeAsFromMemory) {
+  constexpr uint32_t kW = 4200, kH = 1000;
+  std::mt19937 rng(9);
+  std::string picture(size_t(kW) * kH, '\0');
+  for (size_t i = 0; i < picture.size(); ++i) picture[i] = char(i / 3000 % 2 ? rng() : (i / kW) & 0xF0);
+  testsupport::TempDir dir;
+  for (const uint32_t compression : {1u, 8u, 32773u}) {
+    for (const uint32_t rows : {kH, 7u, 0u}) {  // 0: tiles of 256
+      for (const uint32_t fill : {1u, 2u}) {
+        SCOPED_TRACE(std::to_string(compression) + " rows " + std::to_string(rows) + " fill " + std::to_string(fill));
+        std::vector<std::string> pieces;
+        const uint32_t tile = 256, across = (kW + tile - 1) / tile;
+        if (rows) {
+          for (uint32_t y = 0; y < kH; y += rows) pieces.push_back(picture.substr(size_t(y) * kW, size_t(rows) * kW));
+        } else {
+          for (uint32_t ty = 0; ty < kH; ty += tile)
+            for (uint32_t tx = 0; tx < across * tile; tx += tile) {
+              std::string t(size_t(tile) * tile, '\0');
+              for (uint32_t r = 0; r < tile && ty + r < kH; ++r)
+                for (uint32_t c = 0; c < tile && tx + c < kW; ++c) t[r * tile + c] = picture[(ty + r) * size_t(kW) + tx + c];
+              pieces.push_back(t);
+            }
+        }
+        Builder b;
+        std::vector<uint32_t> offs, counts;
+        for (std::string& piece : pieces) {
+          if (compression == 8) piece = FlateCompressString(piece);
+          if (compression == 32773) piece = PackBits(piece);
+          // The fill order is the order of the bits as stored: of the coded bytes.
+          if (fill == 2) ReverseBitOrder(piece);
+          offs.push_back(b.Data(piece));
+          counts.push_back(uint32_t(piece.size()));
+        }
+        std::vector<Entry> e = {Builder::Long(256, {kW}), Builder::Long(257, {kH}), Builder::Short(258, {8}),
+                                Builder::Short(259, {compression}), Builder::Short(262, {1}),
+                                Builder::Short(266, {fill})};
+        if (rows) {
+          e.insert(e.end(), {Builder::Long(273, offs), Builder::Short(277, {1}), Builder::Long(278, {rows}),
+                             Builder::Long(279, counts)});
+        } else {
+          e.insert(e.end(), {Builder::Short(277, {1}), Builder::Long(322, {tile}), Builder::Long(323, {tile}),
+                             Builder::Long(324, offs), Builder::Long(325, counts)});
+        }
+        b.SetFirst(b.Directory(e));
+        testsupport::WriteFile(dir.File("page.tif"), b.bytes());
+        TPDFTIFF inPlace = LoadInPlace(dir.File("page.tif"));
+        ASSERT_EQ(inPlace.PageCount, 1);
+        ASSERT_TRUE(inPlace.Pages[0].Strips.InFile());
+        ASSERT_TRUE(inPlace.DecodePage(1));
+        std::string grey;
+        for (uint32_t y = 0; y < kH; ++y) grey.append(reinterpret_cast<const char*>(inPlace.Bitmap->ScanLine(int(y))), kW);
+        EXPECT_EQ(tifftest::FirstDifference(grey, picture, int(kW) / 3), "");
+      }
+    }
   }
 }
 
@@ -253,6 +382,36 @@ TEST(TIFFReader, StripAndTileTagsConflict) {
   const TPDFTIFF chain = Parse(d.bytes());
   EXPECT_FALSE(chain.Valid);
   EXPECT_EQ(chain.PageCount, 2);
+}
+
+// A tile size makes a page tiled, as libtiff reads it, also where the tiles' offsets and byte
+// counts stand under the strip tags (libtiff's quad-tile.tif): its pieces are tiles left to
+// right, row by row, whatever rows per strip say. A tile size that names no tile (a width
+// without a length) is refused, never drawn as strips.
+TEST(TIFFReader, ATileSizeMakesStripTagsTiles) {
+  for (const bool rowsPerStrip : {false, true}) {
+    Builder b;
+    const uint32_t t0 = b.Data("abcd"), t1 = b.Data("efgh");
+    std::vector<Entry> e = GreyPage(4, 2, {t0, t1}, {4, 4}, rowsPerStrip ? 1 : 0);
+    e.push_back(Builder::Long(322, {2}));
+    e.push_back(Builder::Long(323, {2}));
+    b.SetFirst(b.Directory(e));
+    TPDFTIFF t = Parse(b.bytes());
+    ASSERT_TRUE(t.Valid);
+    ASSERT_EQ(t.PageCount, 1);
+    EXPECT_TRUE(t.Pages[0].Tiled);
+    ASSERT_TRUE(t.DecodePage(1));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(t.Bitmap->ScanLine(0)), 4), "abef");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(t.Bitmap->ScanLine(1)), 4), "cdgh");
+  }
+  Builder b;
+  const uint32_t t0 = b.Data("abcd"), t1 = b.Data("efgh");
+  std::vector<Entry> e = GreyPage(4, 2, {t0, t1}, {4, 4}, 1);
+  e.push_back(Builder::Long(322, {2}));
+  b.SetFirst(b.Directory(e));
+  TPDFTIFF t = Parse(b.bytes());
+  EXPECT_TRUE(t.Pages.at(0).Tiled);
+  EXPECT_FALSE(t.DecodePage(1));
 }
 
 // Chains that loop or leave the file end; the number of pages is capped.

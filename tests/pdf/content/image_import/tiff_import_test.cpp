@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 
-#include "pdf/codecs/runlength/run_length.h"
 #include "pdf/content/image_import/pdf_image.h"
 #include "pdf/core/api/talvo_pdf.h"
 #include "pdf/core/document/pdf_document.h"
@@ -268,22 +267,21 @@ TEST(TIFFImport, TilesFillRowsLeftToRight) {
   EXPECT_EQ(c.find(" -"), std::string::npos) << c;
 }
 
-// PackBits data reach RunLengthDecode without their no-op bytes, each strip made exactly as
-// long as its rows, the whole ended once.
-TEST(TIFFImport, PackBitsAreRepackedForRunLengthDecode) {
+// PackBits pages are one image whose samples are made from the strips when they are needed,
+// unpacked as their rows are read (no-op bytes passed over, each strip as long as its rows, a
+// short strip's rows white), never re-packed for RunLengthDecode and deflated.
+TEST(TIFFImport, PackBitsAreUnpackedAsTheirRowsAreRead) {
   // Strip 1: no-op, "AB" literal, no-op, 2 x 'C' -> 4 bytes (2 rows of 2). Strip 2: short.
   const std::string s1("\x80\x01" "AB\x80\xFF" "C", 7);
   const std::string s2("\x00" "D", 2);
   const Imported l = Import(StripFile(2, 4, 8, 1, 1, 32773, 2, {s1, s2}));
   ASSERT_TRUE(l.ok);
-  EXPECT_EQ(l.Text("Filter"), "[ /FlateDecode /RunLengthDecode ]");
-  const std::string rl = FlateDecompressString(l.Main()->Data());
-  // Read as RunLengthDecode would: the only 128 is the last byte.
-  EXPECT_EQ(rl.find('\x80'), rl.size() - 1);
-  std::string samples;
-  RunLengthDecode(rl, samples, 1 << 20);
-  EXPECT_EQ(samples, std::string("ABCCD\xFF\xFF\xFF", 8));
-  EXPECT_EQ(rl.back(), '\x80');
+  EXPECT_EQ(l.Text("Subtype"), "/Image");
+  EXPECT_EQ(l.Text("Filter"), "");
+  ASSERT_NE(l.Main()->PendingSource(), nullptr);
+  std::string expected;
+  for (const char c : std::string("ABCCD\xFF\xFF\xFF", 8)) expected.append(3, c);
+  EXPECT_EQ(imagetest::ImageRGB(*l.Main()), expected);
 }
 
 // Pages the PDF filters cannot carry as they are go through the reader's decoder: extra
