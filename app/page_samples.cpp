@@ -16,16 +16,18 @@ constexpr int64_t kHeaderSize = 54;
 uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 
-// Slot of every index among the distinct sampled ones (-1 elsewhere); the distinct ones in order.
-std::vector<int32_t> Slots(int32_t length, const std::vector<int32_t>& sampled, std::vector<int32_t>& distinct) {
-  std::vector<int32_t> slot(static_cast<size_t>(length), -1);
-  distinct.clear();
-  for (int32_t at : sampled) {
-    if (slot[size_t(at)] >= 0) continue;
-    slot[size_t(at)] = static_cast<int32_t>(distinct.size());
-    distinct.push_back(at);
-  }
-  return slot;
+// The distinct sampled places in order: a place's slot is its index here. (A slot for every
+// place of a page 2^28 rows high, or wide, took a gigabyte beside the page.)
+std::vector<int32_t> Distinct(std::vector<int32_t> sampled) {
+  std::sort(sampled.begin(), sampled.end());
+  sampled.erase(std::unique(sampled.begin(), sampled.end()), sampled.end());
+  return sampled;
+}
+
+// The slot of place `at` among the sampled ones, or -1.
+int32_t SlotOf(const std::vector<int32_t>& distinct, int64_t at) {
+  const auto found = std::lower_bound(distinct.begin(), distinct.end(), at);
+  return found != distinct.end() && *found == at ? int32_t(found - distinct.begin()) : -1;
 }
 
 }  // namespace
@@ -81,10 +83,9 @@ void TPageSamples::StartSampling() {
   width_ = int32_t(w);
   height_ = int32_t(ht);
   stride_ = DibStride(w, 24);
-  std::vector<int32_t> rows;
-  columnSlot_ = Slots(width_, SamplePositions(w, side_), columns_);
-  rowSlot_ = Slots(height_, SamplePositions(ht, side_), rows);
-  samples_.assign(rows.size() * columns_.size() * 3, 0);
+  columns_ = Distinct(SamplePositions(w, side_));
+  rows_ = Distinct(SamplePositions(ht, side_));
+  samples_.assign(rows_.size() * columns_.size() * 3, 0);
   // Pixels already written go to the samples; from here on only the header is kept whole.
   if (whole_.Size() > kHeaderSize) TakePixels(0, whole_.Memory() + kHeaderSize, whole_.Size() - kHeaderSize);
   whole_.SetSize(kHeaderSize);
@@ -92,10 +93,22 @@ void TPageSamples::StartSampling() {
 
 void TPageSamples::TakePixels(int64_t offset, const uint8_t* bytes, int64_t count) {
   while (count > 0 && offset / stride_ < height_) {
+    // Rows that are not sampled are passed over at once (BMP rows run bottom-up: the next
+    // sampled one is the sampled page row at or above this one).
+    const int64_t pageRow = height_ - 1 - offset / stride_;
+    const auto above = std::upper_bound(rows_.begin(), rows_.end(), pageRow);
+    const int64_t next = above == rows_.begin() ? height_ : height_ - 1 - int64_t(*(above - 1));
+    if (next * stride_ > offset) {
+      const int64_t skip = std::min(count, next * stride_ - offset);
+      offset += skip;
+      bytes += skip;
+      count -= skip;
+      continue;
+    }
     const int64_t within = offset % stride_;
     const int64_t take = std::min(count, stride_ - within);
     // BMP rows run bottom-up.
-    const int32_t slot = rowSlot_[size_t(height_ - 1 - offset / stride_)];
+    const int32_t slot = SlotOf(rows_, height_ - 1 - offset / stride_);
     for (size_t k = 0; slot >= 0 && k < columns_.size(); ++k) {
       const int64_t first = std::max<int64_t>(3 * int64_t(columns_[k]), within);
       const int64_t last = std::min<int64_t>(3 * int64_t(columns_[k]) + 3, within + take);
@@ -113,7 +126,7 @@ bool TPageSamples::Complete() const {
 }
 
 void TPageSamples::Pixel(int32_t x, int32_t y, uint8_t* bgr) const {
-  const size_t k = size_t(columnSlot_[size_t(x)]), slot = size_t(rowSlot_[size_t(y)]);
+  const size_t k = size_t(SlotOf(columns_, x)), slot = size_t(SlotOf(rows_, y));
   std::memcpy(bgr, &samples_[(slot * columns_.size() + k) * 3], 3);
 }
 

@@ -43,10 +43,9 @@ class TPageSamples : public TStream {
   bool sampling_ = false, decided_ = false;
   int32_t width_ = 0, height_ = 0;
   int64_t stride_ = 0;
-  // Slot of each page column and row among the samples (-1: not sampled), and the samples'
-  // blue, green, red by row slot and column slot.
-  std::vector<int32_t> columnSlot_, rowSlot_;
-  std::vector<int32_t> columns_;  // the sampled columns, in slot order
+  // The sampled columns and rows in order (a place's slot is its index), and the samples' blue,
+  // green, red by row slot and column slot.
+  std::vector<int32_t> columns_, rows_;
   std::vector<uint8_t> samples_;
 };
 

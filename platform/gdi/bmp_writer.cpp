@@ -1,5 +1,8 @@
 #include "platform/gdi/bmp_writer.h"
 
+#include <algorithm>
+#include <string>
+
 #include "platform/rtl/numbers.h"
 
 namespace {
@@ -56,8 +59,27 @@ void WriteBmp(const GdiBitmap& bmp, TStream& stream) {
   if (auto* memory = dynamic_cast<TMemoryStream*>(&stream))
     memory->Reserve(memory->Position() + int64_t(s.size()) + int64_t(imageSize));
   stream.WriteString(s);
-  // Rows go straight from the bitmap to the stream: no second full-size copy.
-  for (int32_t y = bmp.Height() - 1; y >= 0; --y) stream.WriteBuffer(bmp.Row(y), bmp.Stride());
+  // Rows go straight from the bitmap to the stream: no second full-size copy. Short rows go a
+  // few hundred kilobytes at a time (a page of 2^28 rows of four bytes took a write a row):
+  // bottom-up ones lie in the file's order already, top-down ones are gathered.
+  const int64_t stride = bmp.Stride();
+  constexpr int64_t kGathered = 256 * 1024;
+  const int64_t rowsAtOnce = stride > 0 ? kGathered / stride : 0;
+  if (rowsAtOnce < 2) {
+    for (int32_t y = bmp.Height() - 1; y >= 0; --y) stream.WriteBuffer(bmp.Row(y), stride);
+    return;
+  }
+  std::string gathered;
+  for (int64_t y = bmp.Height() - 1; y >= 0; y -= rowsAtOnce) {
+    const int64_t n = std::min(rowsAtOnce, y + 1);
+    if (bmp.BottomUp()) {
+      stream.WriteBuffer(bmp.Row(int32_t(y)), n * stride);
+      continue;
+    }
+    gathered.clear();
+    for (int64_t k = 0; k < n; ++k) gathered.append(reinterpret_cast<const char*>(bmp.Row(int32_t(y - k))), size_t(stride));
+    stream.WriteString(gathered);
+  }
 }
 
 std::string EncodeBmp(const GdiBitmap& bitmap) {

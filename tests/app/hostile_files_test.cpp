@@ -439,7 +439,8 @@ TEST(HostileFiles, GreyAlphaAndJPEGPagesAtTheSizeCapCostTheFileAndFourBytesAPixe
 // LZW, Deflate or PackBits strip by tiffcp, 16-bit RGB of 11,314 x 11,314 by ImageMagick) are
 // drawn whole:
 // as a master each measures as Pillow decodes it, at no more than one picture beside the file's
-// own bytes. A picture one column past the size cap is refused before its data are read.
+// own bytes (the TIFF files, read from the file as their rows need them, at no more than the
+// page and a band). A picture one column past the size cap is refused before its data are read.
 TEST(HostileFiles, PicturesPastHalfAGigabyteOfSamplesAreMeasuredWhole) {
   REQUIRE_SMALL_TEST_PROGRAM();
   // Four pictures at the size cap are far beyond what the sanitizers' runtimes can hold.
@@ -456,6 +457,8 @@ TEST(HostileFiles, PicturesPastHalfAGigabyteOfSamplesAreMeasuredWhole) {
   const auto master = [&](const std::string& file) {
     return run.RunWithMaster(file, 120, "XXXXXXXX-", kLooseCeiling, "16");
   };
+  // TIFF files past 64 MB are read as their rows need them: the page and a band.
+  const long pageAndBand = PeakLimitKiB();
   for (const auto& [name, size] : {std::pair<std::string, std::string>{"rgb-16000.png", "16000 - 16000 - "},
                                    {"rgb-16000-lzw-one-strip.tif", "16000 - 16000 - "},
                                    {"rgb-16000-zip-one-strip.tif", "16000 - 16000 - "},
@@ -467,6 +470,9 @@ TEST(HostileFiles, PicturesPastHalfAGigabyteOfSamplesAreMeasuredWhole) {
     const apptest::BatchResult oracle = master(file.substr(0, file.size() - 4) + "-centres.png");
     ASSERT_TRUE(r.end.Normal()) << testsupport::Describe(r.end) << "\n" << r.err;
     EXPECT_LE(r.end.peak_kib, kPictureKiB + long(std::filesystem::file_size(file) / 1024));
+    if (name.ends_with(".tif")) {
+      EXPECT_LE(r.end.peak_kib, pageAndBand);
+    }
     const std::vector<std::string> lines = apptest::OutputLines(r.out), expected = apptest::OutputLines(oracle.out);
     ASSERT_GE(lines.size(), 2u) << r.out;
     ASSERT_GE(expected.size(), 2u) << oracle.out;
@@ -655,6 +661,77 @@ TEST(HostileFiles, ARunOverLargePicturesCostsNoMoreThanItsLargestPictureAlone) {
   ASSERT_TRUE(r.end.Normal()) << testsupport::Describe(r.end) << "\n" << r.err;
   EXPECT_NE(r.out.find(" out of 6 files"), std::string::npos) << r.out;
   EXPECT_LE(r.end.peak_kib, largest + kBandKiB) << peaks;
+}
+
+// Honest TIFF pages read from their file as their rows need them, never held whole beside the
+// page, as tiffcp, Pillow and ImageMagick write them: the size cap uncompressed in one strip, in
+// strips of 64 rows and in tiles of 256, in PackBits (tiffcp's strips) and in LZW as Pillow
+// writes it (one-row strips); 8,000 x 8,000 uncompressed in one-row strips, a PackBits
+// photograph in one strip, and the photograph as ImageMagick writes it in LZW (predictor 2,
+// strips of 32 rows) and in Deflate tiles; grey LZW past 64 MB in one-row strips and at the cap
+// in tiles of 16; a grey column and row of the size cap in Deflate, and their neighbours two
+// pixels wide and high. As a master each measures as Pillow decodes it (the thin ones as their
+// runs say), at no more than its page (rows padded to four bytes), the program's own memory and
+// a band (of tiles, for tiled pages), its file where it is read whole (up to 64 MB, else a block
+// of a megabyte), and 16 bytes a piece for the table of where its pieces lie. Files of one
+// picture are twins: Pillow's decode of one of them is the others' too. They cost the page and
+// the file before (1.5 GB at the cap; a PackBits photograph of 64 Mpx 11.5 s, where Pillow takes
+// 0.2 s; the column and the row 2 and 4.8 GB).
+TEST(HostileFiles, TIFFPagesAreReadFromTheirFileAsTheirRowsNeedThem) {
+  REQUIRE_SMALL_TEST_PROGRAM();
+  // Pictures at the size cap are far beyond what the sanitizers' runtimes can hold beside them.
+  if (!testsupport::LimitsAddressSpace()) GTEST_SKIP() << "sanitizer build";
+  REQUIRE_TOOL("tiffcp");
+  REQUIRE_TOOL("convert");
+  HostileRun run;
+  ASSERT_TRUE(run.ready());
+  testsupport::TempDir made;
+  ASSERT_EQ(testsupport::Run("/usr/bin/python3 " + testsupport::SourceDir() +
+                             "/tests/data/hostile/make_large_tiffs.py " + made.path()),
+            0);
+  // The program's own memory and a band, beside the page.
+  const long own = PeakLimitKiB() - kPictureKiB;
+  const auto master = [&](const std::string& file) {
+    return run.RunWithMaster(file, 600, "XXXXXXXX-", kLooseCeiling, "16");
+  };
+  // Tiles are read a band of one row of tiles at a time: tileRows rows of the page's pixels.
+  const struct {
+    const char* name;
+    long long width, height, pieces, tileRows;
+  } pages[] = {{"rgb-16384-none-one-strip.tif", 16384, 16384, 1, 0},
+               {"rgb-16384-none-64-rows.tif", 16384, 16384, 256, 0},
+               {"rgb-16384-none-tiles256.tif", 16384, 16384, 4096, 256},
+               {"rgb-16384-pillow-lzw.tif", 16384, 16384, 16384, 0},
+               {"rgb-16384-packbits.tif", 16384, 16384, 16384, 0},
+               {"rgb-8000-none-one-row.tif", 8000, 8000, 8000, 0},
+               {"rgb-8000-packbits-one-strip.tif", 8000, 8000, 1, 0},
+               {"rgb-8000-magick-lzw.tif", 8000, 8000, 250, 0},
+               {"rgb-8000-magick-zip-tiles.tif", 8000, 8000, 1024, 256},
+               {"grey-16000-lzw-rows.tif", 16000, 16000, 16000, 0},
+               {"grey-16384-lzw-tiles16.tif", 16384, 16384, 1 << 20, 16},
+               {"grey-1x268435456-zip.tif", 1, 1 << 28, 1 << 15, 0},
+               {"grey-268435456x1-zip.tif", 1 << 28, 1, 1, 0},
+               {"grey-2x134217728-zip.tif", 2, 1 << 27, 1 << 15, 0},
+               {"grey-134217728x2-zip.tif", 1 << 27, 2, 1, 0}};
+  for (const auto& page : pages) {
+    SCOPED_TRACE(page.name);
+    const std::string file = made.File(page.name);
+    const apptest::BatchResult r = master(file);
+    const apptest::BatchResult oracle = master(file.substr(0, file.size() - 4) + "-centres.png");
+    ASSERT_TRUE(r.end.Normal()) << testsupport::Describe(r.end) << "\n" << r.err;
+    const long long pageBytes = (3 * page.width + 3) / 4 * 4 * page.height;
+    const long long fileBytes = (long long)std::filesystem::file_size(file);
+    const long long tileBand = 3 * page.width * page.tileRows;
+    // A file up to 64 MB is read whole; a larger one a block of a megabyte at a time.
+    const long long held = fileBytes <= 64ll << 20 ? fileBytes : 1ll << 20;
+    EXPECT_LE(r.end.peak_kib, own + (pageBytes + held + 16 * page.pieces + tileBand) / 1024);
+    const std::vector<std::string> lines = apptest::OutputLines(r.out), expected = apptest::OutputLines(oracle.out);
+    ASSERT_GE(lines.size(), 2u) << r.out << r.err;
+    ASSERT_GE(expected.size(), 2u) << oracle.out;
+    const std::string size = std::to_string(page.width) + " - " + std::to_string(page.height) + " - ";
+    EXPECT_EQ(lines[1].substr(0, size.size()), size) << lines[1];
+    EXPECT_EQ(Measures(lines[1]), Measures(expected[1])) << lines[1] << "\n" << expected[1];
+  }
 }
 
 std::vector<apptest::ImageFile> SampleImages() {

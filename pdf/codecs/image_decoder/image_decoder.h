@@ -247,8 +247,8 @@ class TPDFImageDecoder {
   // Prepares the conversion of raw sample rows of this image's colour space into 24-bit
   // pixels; false for a space that cannot be shown.
   bool PrepareColorRows(const std::vector<double>& DecodeNumbers, int Components, imgdec::TColorRows& Rows);
-  // One row of raw samples (Width pixels) into blue-green-red pixels.
-  void ConvertColorRow(imgdec::TColorRows& Rows, const uint8_t* Samples, uint8_t* Pixels);
+  // One row of raw samples (Width pixels, or the first Count of them) into blue-green-red pixels.
+  void ConvertColorRow(imgdec::TColorRows& Rows, const uint8_t* Samples, uint8_t* Pixels, int64_t Count = -1);
   // Hands the bitmap on as PNG data in DataStream (stored deflate blocks).
   void HandOverAsPNG();
   // Builds DataStream for DrawImage when no path made one.

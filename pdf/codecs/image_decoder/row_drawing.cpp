@@ -148,12 +148,13 @@ bool TPDFImageDecoder::DeferRows(const TDeferredRows& rows) {
   }
   TColorRows conversion;
   // A source makes whole rows of samples of the image's size; other data are probed for a first
-  // sample (a decoder is set up only for that).
+  // sample (a decoder is set up only for that, keeping no more of a row than a byte where no
+  // predictor needs it whole).
   const bool empty =
       source.Source ? Stream->PendingSource()->RowBytes() != SampleRowBytes()
       : source.LZW  ? !LZWGivesSamples(bytes, source.LZWParams)
                     : TSampleRows(bytes, CodingOf(source.Inflate, source.RunLength, source.LZWPiecewise, source.LZWParams),
-                                  source.Predictor, SampleRowBytes())
+                                  source.Predictor, SampleRowBytes(), 0, 1)
                           .Empty();
   if (empty ||
       !PrepareColorRows(ParseNumberArray(Decode), ComponentsOf(ColorSpace, DeviceNComponents()), conversion)) {
@@ -192,18 +193,45 @@ bool TPDFImageDecoder::DrawRows(TPDFDaubrix& canvas, double x1, double y1, doubl
     bytes = lzwSamples;
     predictor = {};
   }
+  const int components = ComponentsOf(ColorSpace, DeviceNComponents());
   TColorRows conversion;
-  if (!PrepareColorRows(sourceDecode_, ComponentsOf(ColorSpace, DeviceNComponents()), conversion)) return false;
-  TSampleRows rows(bytes, CodingOf(source.Inflate, source.RunLength, source.LZWPiecewise, source.LZWParams), predictor, SampleRowBytes(),
-                   Height);
+  if (!PrepareColorRows(sourceDecode_, components, conversion)) return false;
+  const TSampleRows::TCoding coding = CodingOf(source.Inflate, source.RunLength, source.LZWPiecewise, source.LZWParams);
+  // Rows wider than a band go onto the page in parts of a band's width, read in parts where no
+  // predictor needs the row whole: a row of 2^28 pixels would be a band of 768 MiB beside its
+  // samples.
+  const int64_t partPixels = kBandBytes / 3 / 8 * 8;
+  const bool inParts = !source.Source && Width > partPixels && (coding == TSampleRows::kStored || predictor.Predictor < 2);
   const std::unique_ptr<TPDFSampleSource::TRows> made = source.Source ? Stream->PendingSource()->Open() : nullptr;
-  const int32_t band = int32_t(std::clamp<int64_t>(kBandBytes / (3 * int64_t(Width)), 1, Height));
+  const std::unique_ptr<TSampleRows> rows =
+      made ? nullptr
+           : std::make_unique<TSampleRows>(bytes, coding, predictor, SampleRowBytes(), Height,
+                                           inParts ? RowBytesFor(partPixels, components, BitsPerComponent) : 0);
   TBitmap bitmap;
   bitmap.SetPixelFormat(pf24bit);
+  if (inParts) {
+    for (int32_t y = 0; y < Height; ++y)
+      for (int64_t x = 0; x < Width; x += partPixels) {
+        const int64_t n = std::min<int64_t>(partPixels, Width - x);
+        if (bitmap.Width() != n) bitmap.SetSize(int(n), 1);
+        ConvertColorRow(conversion, rows->NextPart(RowBytesFor(n, components, BitsPerComponent)), bitmap.ScanLine(0), n);
+        if (!canvas.DrawDibPoints(bitmap.SharedDib(), x1 + x, y1 + y, x1 + x + n, y1 + y, x1 + x, y1 + y + 1)) {
+          if (y == 0 && x == 0) return false;
+          DrawFailed = true;
+          return true;
+        }
+      }
+    return true;
+  }
+  const int32_t band = int32_t(std::clamp<int64_t>(kBandBytes / (3 * int64_t(Width)), 1, Height));
   for (int32_t top = 0; top < Height; top += band) {
     const int32_t n = std::min(band, Height - top);
     if (bitmap.Height() != n) bitmap.SetSize(Width, n);
-    for (int32_t r = 0; r < n; ++r) ConvertColorRow(conversion, made ? made->Next() : rows.Next(), bitmap.ScanLine(r));
+    // The band's pixels change: asked for once, not for each of its rows (a picture of 2^28
+    // rows of one pixel).
+    bitmap.ScanLine(0);
+    GdiBitmap& pixels = bitmap.Dib();
+    for (int32_t r = 0; r < n; ++r) ConvertColorRow(conversion, made ? made->Next() : rows->Next(), pixels.Row(r));
     if (!canvas.DrawDibPoints(bitmap.SharedDib(), x1, y1 + top, x2, y1 + top, x1, y1 + top + n)) {
       if (top == 0) return false;
       DrawFailed = true;

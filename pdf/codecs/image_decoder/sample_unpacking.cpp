@@ -271,39 +271,41 @@ bool TPDFImageDecoder::PrepareColorRows(const std::vector<double>& decode, int c
       rows.pixelOf[size_t(r)] = {GetBValue(c), GetGValue(c), GetRValue(c), 0};
     }
   }
-  rows.samples.resize(size_t(int64_t(Width) * components));
   rows.tints.resize(static_cast<size_t>(components));
   rows.fastRGB = rgb && bpc == 8 && IsIdentity(rows.tables[0]) && IsIdentity(rows.tables[1]) && IsIdentity(rows.tables[2]);
   return true;
 }
 
-void TPDFImageDecoder::ConvertColorRow(TColorRows& rows, const uint8_t* src, uint8_t* dst) {
-  if (rows.fastRGB && !rows.keepSamples) return SamplesToBGR(src, dst, Width, false);
+void TPDFImageDecoder::ConvertColorRow(TColorRows& rows, const uint8_t* src, uint8_t* dst, int64_t count) {
+  const int64_t width = count < 0 ? Width : count;
+  if (rows.fastRGB && !rows.keepSamples) return SamplesToBGR(src, dst, width, false);
   const int components = rows.components, bpc = rows.bpc;
   // Bytes that are samples of one component: looked up straight from the row.
   if (bpc == 8 && !rows.keepSamples && rows.space == TColorRows::kGray) {
     const TByteTable& grey = rows.tables[0];
-    for (int32_t x = 0; x < Width; ++x, dst += 3) dst[0] = dst[1] = dst[2] = grey[src[x]];
+    for (int64_t x = 0; x < width; ++x, dst += 3) dst[0] = dst[1] = dst[2] = grey[src[x]];
     return;
   }
-  if (bpc == 8 && !rows.keepSamples && rows.space == TColorRows::kIndexed && Width > 0) {
+  if (bpc == 8 && !rows.keepSamples && rows.space == TColorRows::kIndexed && width > 0) {
     // Four bytes a pixel, the fourth written over by the next pixel; the last pixel takes three.
-    const int32_t last = Width - 1;
-    for (int32_t x = 0; x < last; ++x, dst += 3) std::memcpy(dst, rows.pixelOf[src[x]].data(), 4);
+    const int64_t last = width - 1;
+    for (int64_t x = 0; x < last; ++x, dst += 3) std::memcpy(dst, rows.pixelOf[src[x]].data(), 4);
     std::memcpy(dst, rows.pixelOf[src[last]].data(), 3);
     return;
   }
   if (bpc == 8 && !rows.keepSamples && rows.space == TColorRows::kCMYK) {
     // The samples' bytes through their tables, the colour asked for only when it changes.
     const TByteTable &c = rows.tables[0], &m = rows.tables[1], &y = rows.tables[2], &k = rows.tables[3];
-    for (int32_t x = 0; x < Width; ++x, src += 4, dst += 3)
+    for (int64_t x = 0; x < width; ++x, src += 4, dst += 3)
       PutColor(dst, CMYKColor(*ColorManager, rows, c[src[0]], m[src[1]], y[src[2]], k[src[3]]));
     return;
   }
-  ReadRowSamples(src, int64_t(Width) * components, bpc, rows.samples.data());
+  // The raw samples of as many pixels as are converted at a time, made room for when first needed.
+  if (int64_t(rows.samples.size()) < width * components) rows.samples.resize(size_t(width * components));
+  ReadRowSamples(src, width * components, bpc, rows.samples.data());
   const std::vector<TByteTable>& tables = rows.tables;
   const uint16_t* s = rows.samples.data();
-  for (int32_t x = 0; x < Width; ++x, s += components, dst += 3) {
+  for (int64_t x = 0; x < width; ++x, s += components, dst += 3) {
     switch (rows.space) {
       case TColorRows::kGray:
         dst[0] = dst[1] = dst[2] = tables[0][TableIndex(s[0], bpc)];

@@ -254,8 +254,34 @@ bool TPDFDaubrix::DrawDibPoints(const std::shared_ptr<GdiBitmap>& picture, doubl
   if (gdiplus_->GdipCreateBitmapFromScan0(dib.Width(), dib.Height(), int32_t(stride), PixelFormat24bppRGB, dib.Row(0),
                                           &image) != Ok)
     return false;
+  // The flat API's floats hold every whole pixel only up to 2^24: a band further down (or
+  // right) of a picture of up to 2^28 rows is placed from points near a world moved by whole
+  // steps of 65,536 pixels, which floats hold exactly.
+  constexpr double kExact = double(1 << 24), kStep = 65536;
+  double shift[2] = {0, 0}, near[6];
+  for (int axis = 0; axis < 2; ++axis) {
+    const double least = std::min({pts[axis], pts[2 + axis], pts[4 + axis]});
+    const double most = std::max({pts[axis], pts[2 + axis], pts[4 + axis]});
+    if (std::max(std::fabs(least), std::fabs(most)) >= kExact && std::fabs(least) < 1e12)
+      shift[axis] = std::floor(least / kStep) * kStep;
+  }
+  for (int i = 0; i < 6; ++i) near[i] = pts[i] - shift[i % 2];
+  GpMatrix* world = nullptr;
+  const bool moved = (shift[0] != 0 || shift[1] != 0) && gdiplus_->GdipSetWorldTransform &&
+                     gdiplus_->GdipResetWorldTransform && gdiplus_->GdipDeleteMatrix &&
+                     gdiplus_->GdipCreateMatrix2(1, 0, 0, 1, REAL(shift[0]), REAL(shift[1]), &world) == Ok;
+  if (moved && gdiplus_->GdipSetWorldTransform(graphics_, world) != Ok) {
+    gdiplus_->GdipDeleteMatrix(world);
+    gdiplus_->GdipDisposeImage(reinterpret_cast<GpImage*>(image));
+    return ImageFailed();
+  }
   // The flat API hands bitmaps on as images.
-  return GpDrawLoaded(reinterpret_cast<GpImage*>(image), pts, 0, 0, false, 0, 0) || ImageFailed();
+  const bool drawn = GpDrawLoaded(reinterpret_cast<GpImage*>(image), moved ? near : pts, 0, 0, false, 0, 0);
+  if (moved) {
+    gdiplus_->GdipResetWorldTransform(graphics_);
+    gdiplus_->GdipDeleteMatrix(world);
+  }
+  return drawn || ImageFailed();
 }
 
 bool TPDFDaubrix::DrawImageDataColorKey(TStream& stream, int32_t sourceWidth, int32_t sourceHeight, double x1,

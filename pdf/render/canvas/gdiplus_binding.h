@@ -107,9 +107,13 @@
 
 // Bound beyond the slots when the provider has them: matrices are deleted (a provider without
 // it draws no texture brush), paths are read back (a provider without it ends square-capped
-// dashes flat), and our provider takes the host table of device contexts.
+// dashes flat), the world is moved under pictures placed beyond the floats' whole numbers (a
+// provider without it cannot draw them there), and our provider takes the host table of device
+// contexts.
 #define VELMORA_GDIPLUS_EXTRAS(X) \
   X(GdipDeleteMatrix, GdipDeleteMatrix) \
+  X(GdipSetWorldTransform, GdipSetWorldTransform) \
+  X(GdipResetWorldTransform, GdipResetWorldTransform) \
   X(GdipGetPathPoints, GdipGetPathPoints) \
   X(GdipGetPathTypes, GdipGetPathTypes) \
   X(VelmoraGdiplusSetHost, VelmoraGdiplusSetHost)

@@ -10,7 +10,8 @@
 #   rgb-16385x16384.png            one column past the size cap, Pillow (no centres)
 #   black-16385x16384.bmp          the same size, a black 24-bit BMP (sparse on disk)
 # The picture is smooth gradients with a solid core in the middle of each block, so that any
-# sampling of a block near its centre sees the core's colour.
+# sampling of a block near its centre sees the core's colour (with noise, for grain, around the
+# cores only).
 # Usage: make_large_pictures.py OUTDIR
 #
 # make_large_pictures.py --run OUTDIR writes instead a folder of 8,000 x 8,000 pictures of every
@@ -21,17 +22,21 @@ import struct
 import subprocess
 import sys
 
-from PIL import Image, ImageDraw
+from PIL import Image, ImageChops, ImageDraw
 
 Image.MAX_IMAGE_PIXELS = None
 BLOCKS = 16
 
 
-def picture(w, h):
+def picture(w, h, noise=0):
     r = Image.linear_gradient("L").resize((w, h))
     g = Image.linear_gradient("L").rotate(90).resize((w, h))
     b = Image.radial_gradient("L").resize((w, h))
     im = Image.merge("RGB", (r, g, b))
+    if noise:
+        grain = Image.effect_noise((w, h), noise)
+        im = ImageChops.add(im, Image.merge("RGB", (grain, grain.rotate(180), grain.transpose(Image.FLIP_LEFT_RIGHT))),
+                            scale=1.0, offset=-128)
     draw = ImageDraw.Draw(im)
     for j in range(BLOCKS):
         for i in range(BLOCKS):
