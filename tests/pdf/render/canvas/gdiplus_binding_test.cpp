@@ -77,7 +77,7 @@ TEST(GdiplusBinding, StatusesForPresentMissingAndBrokenProviders) {
        testsupport::BinaryDir() + "/no-such-provider.so: cannot open shared object file"},
       {"libvelmora-no-such-provider.so", TWZRXGDIPlus::kLibraryNotFound,
        "libvelmora-no-such-provider.so: cannot open shared object file"},
-      {BrokenProviderPath(), TWZRXGDIPlus::kEntryPointMissing, "it lacks GdipCreateFromHDC and 90 more entry points"},
+      {BrokenProviderPath(), TWZRXGDIPlus::kEntryPointMissing, "it lacks GdipCreateFromHDC and 92 more entry points"},
       {RequiredOnlyProviderPath(), TWZRXGDIPlus::kEntryPointMissing, "it lacks GdipSetCompositingMode and "},
       {CopyProviderPath(), TWZRXGDIPlus::kReady, ""},
   };
@@ -125,7 +125,8 @@ TEST(GdiplusBinding, EverySlotIsBoundAndAnyAbsenceDisablesTheBinding) {
     if (std::find(exported.begin(), exported.end(), name) == exported.end() &&
         std::find(lacking.begin(), lacking.end(), name) == lacking.end())
       lacking.push_back(name);
-  for (const char* extra : {"GdipDeleteMatrix", "GdipGetPathPoints", "GdipGetPathTypes"}) lacking.push_back(extra);
+  for (const char* extra : {"GdipDeleteMatrix", "GdipSetWorldTransform", "GdipResetWorldTransform", "GdipGetPathPoints",
+                            "GdipGetPathTypes"}) lacking.push_back(extra);
   EXPECT_EQ(partial.MissingEntryPoints(), lacking);
   EXPECT_NE(std::find(lacking.begin(), lacking.end(), "GdipInvertMatrix"), lacking.end());
   EXPECT_NE(partial.GdipCreateFromHDC, nullptr);
