@@ -54,7 +54,7 @@ TSampleRows::TSampleRows(std::unique_ptr<TByteFeed> feed, TCoding coding, const 
     if (sized) lzw_->MaxOutput = samples;
     lzw_->Open(std::move(feed), room);
   }
-  feed_ = std::move(feed);
+  fed_ = TFedInput(std::move(feed));
 }
 
 TSampleRows::~TSampleRows() = default;
@@ -79,25 +79,6 @@ int64_t TSampleRows::FillLZW(int64_t want) {
   return std::min<int64_t>(want, lzwMade_ - lzwTaken_);
 }
 
-int64_t TSampleRows::ReadFed(uint8_t* out, int64_t n) {
-  int64_t got = 0;
-  while (got < n && feed_) {
-    if (at_ == window_.size()) {
-      window_ = feed_->Next();
-      at_ = 0;
-      if (window_.empty()) {
-        feed_.reset();
-        break;
-      }
-    }
-    const int64_t k = std::min<int64_t>(n - got, int64_t(window_.size() - at_));
-    if (out) std::memcpy(out + got, window_.data() + at_, size_t(k));
-    at_ += size_t(k);
-    got += k;
-  }
-  return got;
-}
-
 bool TSampleRows::Empty() {
   if (done_) return false;
   if (coding_ == kInflateRunLength || coding_ == kPackBits) {
@@ -111,16 +92,12 @@ bool TSampleRows::Empty() {
   if (inflater_) return inflater_->Exhausted();
   if (lzw_) return FillLZW(1) == 0;
   // Stored bytes: the window read next holds the first.
-  if (at_ == window_.size() && feed_) {
-    window_ = feed_->Next();
-    at_ = 0;
-  }
-  return at_ == window_.size();
+  return fed_.Ahead().empty();
 }
 
 int64_t TSampleRows::ReadRunBytes(uint8_t* out, int64_t n) {
   if (inflater_) return inflater_->Read(out, n);
-  return ReadFed(out, n);
+  return fed_.Read(out, n);
 }
 
 int64_t TSampleRows::ReadDecoded(uint8_t* out, int64_t n) {
@@ -188,13 +165,12 @@ const uint8_t* TSampleRows::Next() {
   }
   if (coding_ == kStored) {
     // A row that lies whole in the window is read where it lies.
-    if (int64_t(window_.size() - at_) >= stride_) {
-      const auto* from = reinterpret_cast<const uint8_t*>(window_.data()) + at_;
-      at_ += size_t(stride_);
-      return from;
+    if (const std::string_view ahead = fed_.Ahead(); int64_t(ahead.size()) >= stride_) {
+      fed_.Skip(size_t(stride_));
+      return reinterpret_cast<const uint8_t*>(ahead.data());
     }
-    const int64_t kept = ReadFed(row_.data(), keep_);
-    const int64_t have = kept + (kept == keep_ && keep_ < rowBytes_ ? ReadFed(nullptr, rowBytes_ - keep_) : 0);
+    const int64_t kept = fed_.Read(row_.data(), keep_);
+    const int64_t have = kept + (kept == keep_ && keep_ < rowBytes_ ? fed_.Read(nullptr, rowBytes_ - keep_) : 0);
     if (have < stride_) done_ = true;
     std::fill(row_.begin() + kept, row_.end(), uint8_t{0xFF});
     return row_.data();
@@ -220,13 +196,12 @@ const uint8_t* TSampleRows::NextPart(int64_t n) {
   partLeft_ -= n;
   int64_t have = 0;
   if (!done_) {
-    if (coding_ == kStored && int64_t(window_.size() - at_) >= n) {
-      const auto* from = reinterpret_cast<const uint8_t*>(window_.data()) + at_;
-      at_ += size_t(n);
-      return from;
-    }
     if (coding_ == kStored) {
-      have = ReadFed(row_.data(), n);
+      if (const std::string_view ahead = fed_.Ahead(); int64_t(ahead.size()) >= n) {
+        fed_.Skip(size_t(n));
+        return reinterpret_cast<const uint8_t*>(ahead.data());
+      }
+      have = fed_.Read(row_.data(), n);
     } else if (inflater_ || coding_ == kPackBits) {
       have = ReadDecoded(row_.data(), n);
     } else {

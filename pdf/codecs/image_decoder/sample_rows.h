@@ -57,9 +57,6 @@ class TSampleRows {
   // Makes at least `want` LZW-decoded bytes available, fewer where the data end; returns how
   // many are.
   int64_t FillLZW(int64_t want);
-  // Copies the next n bytes of the feed to out (nullptr: passes over them); answers how many
-  // there were.
-  int64_t ReadFed(uint8_t* out, int64_t n);
   // Puts the next row's kept bytes of inflated or LZW-decoded data into row_ (passing over the
   // rest) and its PNG filter byte into tag; answers how many bytes the data held of the row's
   // stride.
@@ -72,9 +69,7 @@ class TSampleRows {
 
   // The bytes the rows are made from: read by the inflate or the LZW decoder, or here (stored
   // and PackBits data) from the feed's window being read.
-  std::unique_ptr<TByteFeed> feed_;
-  std::string_view window_;
-  size_t at_ = 0;
+  TFedInput fed_{nullptr};
   // Run-length data from their start, for Empty to look at on a reader of its own.
   std::unique_ptr<TByteFeed> start_;
   TCoding coding_;

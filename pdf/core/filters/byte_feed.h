@@ -56,6 +56,7 @@ class TFedInput final : public TFlateInput {
     copy->at_ = at_;
     return copy;
   }
+  // out nullptr: passes over the bytes.
   int64_t Read(uint8_t* out, int64_t n) override {
     int64_t got = 0;
     while (got < n && feed_) {
@@ -68,12 +69,24 @@ class TFedInput final : public TFlateInput {
         }
       }
       const size_t k = std::min(size_t(n - got), window_.size() - at_);
-      std::memcpy(out + got, window_.data() + at_, k);
+      if (out) std::memcpy(out + got, window_.data() + at_, k);
       at_ += k;
       got += int64_t(k);
     }
     return got;
   }
+  // The bytes of the current window not yet read (the next window once this one is read to its
+  // end; empty once the data have ended), for readers that take them where they lie.
+  std::string_view Ahead() {
+    if (at_ == window_.size() && feed_) {
+      window_ = feed_->Next();
+      at_ = 0;
+      if (window_.empty()) feed_.reset();
+    }
+    return window_.substr(at_);
+  }
+  // Passes over n of the bytes Ahead gave.
+  void Skip(size_t n) { at_ += std::min(n, window_.size() - at_); }
 
  private:
   std::unique_ptr<TByteFeed> feed_;
